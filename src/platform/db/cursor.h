@@ -1,0 +1,60 @@
+#pragma once
+// The record source behind a dataset. A dataset keeps the current record, its
+// edit buffer, fields, events, filters and data sources; the cursor delivers
+// rows in order and writes them back. TTable's cursor is live on the engine
+// (rows come in pages by index order), TQuery's reads its result as it goes,
+// TClientDataSet's lives in memory.
+
+#include <QVariant>
+#include <QVector>
+
+#include "db/fieldtypes.h"
+
+// One row: a value per physical field in the cursor's field order (an invalid
+// QVariant is NULL) and an identity the cursor uses to find the row again
+// (a rowid, the key values...). The identity is opaque to the dataset and is
+// what a bookmark holds.
+struct TRow {
+    QVector<QVariant> values;
+    QVariant identity;
+};
+
+class TCursor {
+public:
+    virtual ~TCursor() = default;
+
+    // Physical fields, in order; the dictionary spelling.
+    virtual TFieldDefs fieldDefs() const = 0;
+
+    // Navigation. Each moves the cursor's own position and fills `row`; false
+    // means there is no such row and the position is past the end (next),
+    // before the start (prior) or unchanged (first/last of an empty set).
+    virtual bool first(TRow& row) = 0;
+    virtual bool last(TRow& row) = 0;
+    virtual bool next(TRow& row) = 0;
+    virtual bool prior(TRow& row) = 0;
+    // Positions on the row with this identity; false when it is gone.
+    virtual bool seek(const QVariant& identity, TRow& row) = 0;
+    // Counts the rows of the cursor's set (may run a COUNT).
+    virtual int recordCount() = 0;
+
+    // Writing. Errors are EDatabaseError. insertRow fills the identity and any
+    // value the engine assigns (auto-increment) and leaves the position on the
+    // new row; updateRow gets the row as it was read and the new values, fails
+    // with RecordChanged / RecordDeleted when another user changed or deleted
+    // it since, and leaves the position on it; deleteRow does the same checks
+    // and leaves the position where next() gives the following row.
+    virtual bool canModify() const = 0;
+    virtual void insertRow(TRow& row) = 0;
+    virtual void updateRow(const TRow& old, TRow& row) = 0;
+    virtual void deleteRow(const TRow& old) = 0;
+
+    // Called when the dataset enters and leaves edit mode on a row (PostgreSQL
+    // tables take and drop a record lock here; lockRow raises RecordLocked).
+    virtual void lockRow(const TRow& row) {}
+    virtual void unlockRow(const TRow& row) {}
+
+    // Forgets what was read so that the next navigation reads the engine again
+    // (other users' posts become visible); the position is kept by identity.
+    virtual void refresh() = 0;
+};

@@ -1,0 +1,150 @@
+#pragma once
+// Named database connections and the session registry that finds them.
+//
+// SQLite ("Paradox"): a database is a folder holding one file, kDatabaseFileName.
+// The company connection attaches the general file and the session's
+// temporary-table file, so statements name tables of either without a prefix.
+// PostgreSQL ("SQL Generica"): one database per installation, a schema per
+// database ("general" and one per company); the connection's search path is
+// its schema followed by the schemas it may read without a prefix.
+
+#include <QHash>
+#include <QObject>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+
+#include "db/dialect.h"
+#include "db/fieldtypes.h"
+
+inline constexpr const char* kDatabaseFileName = "datos.sqlite";
+
+struct TConnectionParams {
+    Engine engine = Engine::Sqlite;
+    // SQLite: the folder of the database, and folders whose files the
+    // connection attaches (schema name -> folder), e.g. {"general", path}.
+    QString folder;
+    QList<QPair<QString, QString>> attach;
+    // PostgreSQL.
+    QString host = QStringLiteral("127.0.0.1");
+    int port = 5432;
+    QString user;
+    QString password;  // never logged
+    QString database;  // the installation's database
+    QString schema;    // this connection's schema
+    QStringList searchPath;  // schemas after `schema` ("general")
+    int busyTimeoutMs = 10000;
+};
+
+class TDatabase : public QObject {
+    Q_OBJECT
+public:
+    explicit TDatabase(QObject* parent = nullptr);
+    ~TDatabase() override;
+
+    // The logical name datasets use ("Database", "DatabaseGeneral", ...).
+    QString DatabaseName() const { return databaseName_; }
+    void setDatabaseName(const QString& name);  // only while closed
+    TConnectionParams& Params() { return params_; }
+    const TConnectionParams& Params() const { return params_; }
+
+    // Opening a database that does not exist raises DatabaseNotFound (an
+    // SQLite folder without its file, a missing schema); nothing is created.
+    void Open();
+    void Close();
+    bool Connected() const;
+    // Creates the database (SQLite: the file in an existing folder; PostgreSQL:
+    // the schema). Raises when the folder is missing or the server refuses.
+    static void CreateDatabase(const TConnectionParams& params);
+    static bool DatabaseExists(const TConnectionParams& params);
+
+    Engine engine() const { return params_.engine; }
+    const SqlDialect& dialect() const;
+    QSqlDatabase connection() const;  // raises ClosedDataSet-like error when closed
+
+    // Transactions do not nest: a second StartTransaction raises
+    // TransactionActive; Commit/Rollback without one raise NotInTransaction.
+    void StartTransaction();
+    void Commit();
+    void Rollback();
+    bool InTransaction() const { return inTransaction_; }
+
+    // Runs a statement, binding positional values ("?") in order. Engine
+    // errors come back as EDatabaseError with the code mapped from the engine
+    // (SQLite result codes, PostgreSQL SQLSTATEs). Inside a transaction on
+    // PostgreSQL each statement runs under a savepoint, so a failure leaves the
+    // transaction usable. The query is returned positioned before the first row.
+    QSqlQuery Execute(const QString& sql, const QVariantList& binds = {});
+    // Prepared statements cached by text for the life of the connection.
+    QSqlQuery& Prepared(const QString& sql);
+    // Runs a query obtained from Prepared() after its values are bound.
+    void Run(QSqlQuery& query);
+    // The first column of the first row, or an invalid QVariant.
+    QVariant Scalar(const QString& sql, const QVariantList& binds = {});
+
+    // Catalog; names come back with the dictionary spelling.
+    bool TableExists(const QString& table);
+    QStringList TableNames();
+    TFieldDefs ColumnDefs(const QString& table);  // raises TableNotFound
+    // Primary index first; names as the engine gives them, the table prefix
+    // stripped ("Clave1" style names on SQLite).
+    TIndexDefs IndexDefs(const QString& table);
+    void DropTableIfExists(const QString& table);
+
+    // Record locks that need no open transaction (PostgreSQL advisory locks on
+    // table and key; SQLite answers true and keeps nothing). A lock held by
+    // another session gives false. All of the session's locks end with it.
+    bool TryLockRecord(const QString& table, const QString& key);
+    void UnlockRecord(const QString& table, const QString& key);
+
+    // Maps an engine error of this connection to EDatabaseError and throws it.
+    [[noreturn]] void raiseError(const class QSqlError& error, const QString& sql) const;
+
+Q_SIGNALS:
+    void aboutToClose();
+
+private:
+    QString databaseName_;
+    QString connectionName_;
+    TConnectionParams params_;
+    bool inTransaction_ = false;
+    int savepointSeq_ = 0;
+    QHash<QString, std::shared_ptr<QSqlQuery>> prepared_;
+    QHash<QString, int> locks_;
+};
+
+// Field and table names are written unquoted in SQL; PostgreSQL folds them to
+// lower case. The spelling registry gives them back their dictionary spelling.
+void RegisterIdentifierSpelling(const QString& name);
+QString IdentifierSpelling(const QString& name);
+
+// The session's databases by logical name, their aliases, and databases named
+// directly ("?" + a folder on SQLite or a schema on PostgreSQL).
+class TSession {
+public:
+    static TSession& instance();
+
+    void AddDatabase(TDatabase* db);  // not owned; removed when destroyed
+    void RemoveDatabase(TDatabase* db);
+    void AddAlias(const QString& alias, const QString& databaseName);
+    void ClearAliases();
+    // Parameters for databases named directly: engine, server, and the
+    // attachments a direct company database gets.
+    void setDefaultParams(const TConnectionParams& params) { defaults_ = params; }
+    const TConnectionParams& defaultParams() const { return defaults_; }
+
+    // Resolves a dataset's DatabaseName: a registered name or alias (any case),
+    // "?" + name (a registered name, an alias, or a folder/schema opened on
+    // demand and kept until CloseDirect). Raises DatabaseNotFound.
+    TDatabase* FindDatabase(const QString& databaseName);
+    void CloseDirectDatabases();
+
+private:
+    QList<TDatabase*> databases_;
+    QHash<QString, QString> aliases_;  // lower-case alias -> name
+    QHash<QString, TDatabase*> direct_;
+    TConnectionParams defaults_;
+};

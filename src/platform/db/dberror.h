@@ -1,0 +1,74 @@
+#pragma once
+// Typed database errors. The message of each code is the English text that
+// the exception translator recognises, spelled exactly as it expects it.
+
+#include <QString>
+#include <exception>
+#include <string>
+
+enum class DbError {
+    General,            // any other engine error: message is the engine's text
+    KeyViolation,       // "Key violation"
+    RecordLocked,       // "Record locked by another user" (also a busy or locked database)
+    RecordChanged,      // "A deadlock was detected" (changed by another user since read)
+    RecordDeleted,      // "Record/Key Deleted" (deleted by another user since read)
+    TableNotFound,      // "Table does not exist"
+    FieldNotFound,      // "Field 'X' not found"
+    FieldTypeMismatch,  // "Field 'X' is not of the expected type"
+    FieldRequired,      // "Field 'X' must have a value"
+    IndexNotFound,      // "Index does not exist"
+    NoIndexActive,      // "No index currently active"
+    NotEditing,         // "Dataset not in edit or insert mode"
+    EmptyDataSet,       // "Cannot perform this operation on an empty dataset"
+    ClosedDataSet,      // "Cannot perform this operation on a closed dataset"
+    OpenDataSet,        // "Cannot perform this operation on an open dataset"
+    ReadOnly,           // "Cannot modify a read-only dataset"
+    InvalidValue,       // "'x' is not a valid integer value" and the like (conversion)
+    FilterError,        // a filter expression that does not parse or bind
+    SqlError,           // a statement the engine refused (syntax, missing column)
+    NoSqlStatement,     // "No SQL statement available"
+    TransactionActive,  // "already has an active transaction"
+    NotInTransaction,   // "No active transaction"
+    ConnectionFailed,   // could not open the database
+    DatabaseNotFound,   // the database (file or schema) does not exist
+    InvalidBookmark,    // "Invalid bookmark"
+    UnsupportedEngine,  // an engine that is not available here
+};
+
+// A database error with its code, its exact English message and, apart, the
+// details a log or a developer wants (table name, engine text, statement).
+class EDatabaseError : public std::exception {
+public:
+    EDatabaseError(DbError code, const QString& message, const QString& detail = QString());
+    // The standard message of a code; %1 in it is replaced by arg.
+    static EDatabaseError make(DbError code, const QString& arg = QString(),
+                               const QString& detail = QString());
+
+    DbError code() const { return code_; }
+    const QString& Message() const { return message_; }
+    const QString& detail() const { return detail_; }
+    const char* what() const noexcept override { return utf8_.c_str(); }
+
+private:
+    DbError code_;
+    QString message_;
+    QString detail_;
+    std::string utf8_;
+};
+
+// A failed conversion of a text into a value ("'x' is not a valid integer value").
+class EConvertError : public EDatabaseError {
+public:
+    explicit EConvertError(const QString& message)
+        : EDatabaseError(DbError::InvalidValue, message) {}
+};
+
+// The silent abort: cancels the operation under way; nobody shows a message.
+class EAbort : public std::exception {
+public:
+    const char* what() const noexcept override { return "Operation aborted"; }
+};
+[[noreturn]] void Abort();
+
+// Standard messages.
+QString DbErrorText(DbError code, const QString& arg = QString());

@@ -1,0 +1,90 @@
+#pragma once
+// What differs in SQL text between the engines. One object per engine; the
+// system's SQL leaves identifiers unquoted, so quoteIdentifier is only for
+// names that need it (DDL of our own, spaces, reserved words).
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <QTime>
+#include <QVariant>
+
+#include "db/fieldtypes.h"
+
+enum class Engine {
+    Sqlite,     // "Paradox"
+    Postgres,   // "SQL Generica"
+    SqlServer,  // "Microsoft SQL Server" (text only here)
+};
+
+// "Paradox", "SQL Generica", "Microsoft SQL Server"; EngineFromSetting raises
+// EDatabaseError(UnsupportedEngine) for "Microsoft Access" or anything unknown.
+QString EngineSettingName(Engine e);
+Engine EngineFromSetting(const QString& tipoBaseDatos);
+
+class SqlDialect {
+public:
+    virtual ~SqlDialect() = default;
+    static const SqlDialect& forEngine(Engine e);
+
+    virtual Engine engine() const = 0;
+
+    // '...' with every embedded ' doubled. The one quoting routine.
+    static QString quoteString(const QString& text);
+    virtual QString quoteIdentifier(const QString& name) const = 0;
+
+    // Literals. Dates: ISO 'yyyy-mm-dd' on SQLite and PostgreSQL, the
+    // FormatoFechaSQL pattern on SQL Server (default "dd/mm/yyyy"); the zero
+    // date is written like any other date.
+    virtual QString dateLiteral(const QDate& d) const = 0;
+    virtual QString timeLiteral(const QTime& t) const = 0;
+    virtual QString dateTimeLiteral(const QDateTime& dt) const = 0;
+    virtual QString booleanLiteral(bool b) const = 0;
+    // Any value as a literal: NULL, numbers with ".", strings quoted, dates as above.
+    QString literal(const QVariant& value, TFieldType type = ftUnknown) const;
+
+    // "SELECT TOP n ..." on SQL Server, "... LIMIT n" elsewhere, applied to a
+    // statement that starts with SELECT.
+    virtual QString limitSelect(const QString& select, int n) const = 0;
+    virtual QString concat(const QStringList& parts) const = 0;
+    virtual QString castToText(const QString& expr) const = 0;
+    virtual QString castToInteger(const QString& expr) const = 0;
+    virtual QString castToFloat(const QString& expr) const = 0;
+    // LIKE on a column of any type: casts a non-text column where the engine needs it.
+    virtual QString likeOperand(const QString& column, TFieldType type) const = 0;
+    virtual QString upper(const QString& expr) const = 0;
+    // Date parts: "YEAR", "MONTH", "DAY".
+    virtual QString datePart(const QString& part, const QString& expr) const = 0;
+    // "dbo." on SQL Server, "" elsewhere; " WITH(NOLOCK)" on SQL Server, "" elsewhere.
+    virtual QString tablePrefix() const = 0;
+    virtual QString noLock() const = 0;
+
+    // DDL. Column types for every field type with DEFAULT '' for strings, 0 for
+    // numbers and booleans, the zero date for dates; ftAutoInc as the engine's
+    // identity column. Strings compare byte-wise on every engine (COLLATE "C"
+    // on PostgreSQL) so that key order is the same everywhere.
+    virtual QString columnType(TFieldType type, int size) const = 0;
+    virtual QString columnDefault(TFieldType type) const = 0;
+    virtual QString columnDefinition(const TFieldDef& f) const;  // name type default [NOT NULL]
+    // primaryKeyName is the constraint name where the engine has one.
+    virtual QString createTable(const QString& table, const TFieldDefs& fields,
+                                const QStringList& primaryKey,
+                                const QString& primaryKeyName) const = 0;
+    virtual QString dropTable(const QString& table) const = 0;
+    // physicalName is the engine's index name (unique per table on PostgreSQL
+    // and SQL Server, per file on SQLite).
+    virtual QString createIndex(const QString& table, const QString& physicalName,
+                                const TIndexDef& index) const = 0;
+    virtual QString dropIndex(const QString& table, const QString& physicalName) const = 0;
+    virtual QString createDatabase(const QString& name) const = 0;
+    virtual QString deleteAll(const QString& table) const = 0;  // "DELETE FROM t"
+
+    // Expression a key column is ordered and compared by (lower() for a
+    // case-insensitive index on PostgreSQL, COLLATE NOCASE on SQLite).
+    virtual QString orderExpression(const QString& column, bool caseInsensitive) const = 0;
+};
+
+// SQL Server writes dates with the installation's pattern; the session sets it.
+void SetSqlServerDateFormat(const QString& formatoFechaSQL);
+QString SqlServerDateFormat();

@@ -1,0 +1,39 @@
+#pragma once
+// One suite over every configured engine, as QtSql's own tests do: SQLite
+// always, PostgreSQL when the test runs beside a server (RH_PG_HOST, RH_PG_PORT,
+// RH_PG_USER, RH_PG_DATABASE, set by scripts/with-postgres).
+
+#include <QList>
+#include <QString>
+#include <memory>
+
+#include "db/database.h"
+
+QList<Engine> AvailableEngines();
+QString EngineTag(Engine e);  // "sqlite", "postgres"
+// In a QtTest _data function: a column "engine" (int) and a row per engine.
+void AddEngineRows();
+// The engine of the current data row.
+Engine CurrentEngine();
+
+// A fresh, empty database for one test, registered in TSession under `name`
+// and open. SQLite: a temporary folder; PostgreSQL: a new schema of its own.
+// The destructor closes and removes it.
+class TestDatabase {
+public:
+    explicit TestDatabase(Engine engine, const QString& name = QStringLiteral("Database"));
+    ~TestDatabase();
+    TDatabase* db() const { return db_.get(); }
+    Engine engine() const { return engine_; }
+    // The parameters of this database, for another connection on the same data.
+    TConnectionParams params() const;
+    // A second session on the same data (another connection), registered
+    // under `name`; owned by the caller.
+    std::unique_ptr<TDatabase> openSecondSession(const QString& name) const;
+
+private:
+    Engine engine_;
+    QString folder_;
+    QString schema_;
+    std::unique_ptr<TDatabase> db_;
+};
