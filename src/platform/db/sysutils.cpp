@@ -202,7 +202,9 @@ QString applySection(const QString& f, Section s, const SectionScan& scan, Decim
     // Places are counted from the decimal point: 1 is the units, 0 the first
     // decimal, -1 the second...
     const int firstDigit = scan.decimalIndex - scan.firstDigit;
-    const int lastDigit = scan.decimalIndex - scan.lastDigit;
+    // Digits of the integer part are always written; decimals only down to the
+    // last "0" of the mask.
+    const int lastDigit = std::min(scan.decimalIndex - scan.lastDigit, 0);
     size_t next = 0;
 
     auto writeDigit = [&](char d) {
@@ -579,8 +581,7 @@ QString FloatToStr(double value) {
         }
         const int e = d.exponent - 1;
         out += QLatin1Char('E');
-        out += e < 0 ? QLatin1Char('-') : QLatin1Char('+');
-        out += QString::number(std::abs(e));
+        out += QString::number(e);  // "1E20", "1,5E-7": no plus sign, no padding
         return out;
     }
     if (d.exponent <= 0) {
