@@ -1,0 +1,283 @@
+#pragma once
+// TDataSet: the record-by-record view of a record source (TCursor) with the
+// component behaviour forms rely on: states, navigation with Bof/Eof,
+// bookmarks, editing with its events in their order, the silent abort,
+// fields (data, calculated, lookup), filters, Locate/Lookup, and the data
+// sources that controls listen to. It holds only the current row, the edit
+// buffer and the row as it was before editing; the cursor holds the rest.
+
+#include <QObject>
+#include <QString>
+#include <QVariant>
+#include <QVector>
+#include <functional>
+#include <memory>
+
+#include "db/cursor.h"
+#include "db/field.h"
+#include "db/fieldtypes.h"
+
+class FilterExpression;
+class TDataSource;
+class TDatabase;
+
+enum TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert, dsSetKey, dsCalcFields, dsFilter };
+
+// What a dataset tells its data sources (and they their data links).
+enum TDataEvent {
+    deFieldChange,      // a field's value changed (info: the field)
+    deRecordChange,     // the current record entered edit mode
+    deDataSetChange,    // the record set or its contents changed (post, cancel, open...)
+    deDataSetScroll,    // another record became current (info: distance)
+    deLayoutChange,     // fields were added or removed
+    deUpdateRecord,     // controls must write their pending edits (Post, UpdateRecord)
+    deUpdateState,      // the state changed
+    deCheckBrowseMode,  // the dataset is about to leave edit mode
+};
+
+enum TLocateOption { loCaseInsensitive = 1, loPartialKey = 2 };
+using TLocateOptions = int;
+
+// A bookmark holds the identity of a row; a null bookmark holds nothing.
+struct TBookmark {
+    QVariant identity;
+    bool IsNull() const { return !identity.isValid(); }
+    bool operator==(const TBookmark& other) const { return identity == other.identity; }
+};
+
+class TDataSet;
+using TDataSetNotifyEvent = std::function<void(TDataSet* DataSet)>;
+using TFilterRecordEvent = std::function<void(TDataSet* DataSet, bool& Accept)>;
+
+class TDataSet : public QObject {
+    Q_OBJECT
+public:
+    explicit TDataSet(QObject* parent = nullptr);
+    ~TDataSet() override;
+
+    // Opening and closing. Open on an open dataset does nothing; Close
+    // discards a pending edit.
+    void Open();
+    void Close();
+    bool Active() const { return state_ != dsInactive; }
+    void setActive(bool active);
+    TDataSetState State() const { return state_; }
+
+    // Navigation. Next on the last record sets Eof and keeps the record;
+    // Prior on the first sets Bof. MoveBy returns the distance moved.
+    void First();
+    void Last();
+    void Next();
+    void Prior();
+    int MoveBy(int distance);
+    bool Bof() const { return bof_; }
+    bool Eof() const { return eof_; }
+    // Rows of the set; with a filter, the rows it accepts.
+    int RecordCount();
+    bool IsEmpty() const { return !hasRecord_; }
+
+    // Fields. Persistent fields are declared before opening; once any is
+    // declared only those fields exist, in that order. Without them the
+    // fields are the record source's.
+    TField* AddField(const QString& name, TFieldType type = ftUnknown, int size = 0,
+                     TFieldKind kind = fkData);
+    const TFields& Fields() const { return fields_; }
+    int FieldCount() const { return fields_.Count(); }
+    TField* FindField(const QString& name) const { return fields_.FindField(name); }
+    TField* FieldByName(const QString& name) const { return fields_.FieldByName(name); }
+    QVariant FieldValues(const QString& name) const;
+    void setFieldValues(const QString& name, const QVariant& value);
+
+    // Editing.
+    void Append();
+    void Insert();
+    void Edit();
+    void Post();
+    void Cancel();
+    void Delete();
+    // Re-reads the record source keeping the position by identity (the next
+    // row when the current one is gone, else the last).
+    void Refresh();
+    // Posts a modified record, cancels an unmodified one.
+    void CheckBrowseMode();
+    // Asks the data links to write their pending edits into the fields.
+    void UpdateRecord();
+    // Sets every field of the record being edited to NULL.
+    void ClearFields();
+    bool Modified() const { return modified_; }
+    virtual bool CanModify() const;
+    bool ReadOnly() const { return readOnly_; }
+    void setReadOnly(bool readOnly);
+
+    // Searching. Several fields are ";"-separated with a QVariantList of values.
+    bool Locate(const QString& keyFields, const QVariant& keyValues, TLocateOptions options);
+    // The result field(s) of the first matching row (a QVariantList for
+    // several), without moving; an invalid QVariant when none matches.
+    QVariant Lookup(const QString& keyFields, const QVariant& keyValues,
+                    const QString& resultFields);
+
+    TBookmark GetBookmark() const;
+    void GotoBookmark(const TBookmark& bookmark);  // raises InvalidBookmark when gone
+    void FreeBookmark(TBookmark& bookmark) { bookmark = TBookmark(); }
+    bool BookmarkValid(const TBookmark& bookmark);
+    int CompareBookmarks(const TBookmark& a, const TBookmark& b) const;
+
+    // While disabled (counts nest) data sources hear nothing; on the last
+    // EnableControls they get one DataSetChanged.
+    void DisableControls();
+    void EnableControls();
+    bool ControlsDisabled() const { return disableCount_ > 0; }
+
+    // Filter text (see db/filter.h), applied while Filtered, together with
+    // OnFilterRecord. A bad filter raises and leaves the previous one.
+    QString Filter() const { return filterText_; }
+    void setFilter(const QString& text);
+    bool Filtered() const { return filtered_; }
+    void setFiltered(bool filtered);
+
+    TDataSetNotifyEvent BeforeOpen, AfterOpen, BeforeClose, AfterClose;
+    TDataSetNotifyEvent BeforeInsert, AfterInsert, BeforeEdit, AfterEdit;
+    TDataSetNotifyEvent BeforePost, AfterPost, BeforeCancel, AfterCancel;
+    TDataSetNotifyEvent BeforeDelete, AfterDelete, BeforeScroll, AfterScroll;
+    TDataSetNotifyEvent BeforeRefresh, AfterRefresh, OnNewRecord, OnCalcFields;
+    TFilterRecordEvent OnFilterRecord;
+
+protected:
+    // The record source; called by Open after BeforeOpen.
+    virtual std::unique_ptr<TCursor> CreateCursor() = 0;
+    // After the cursor is dropped on Close.
+    virtual void InternalClose() {}
+    // Runs OnNewRecord on a new record; a subclass may fill fields first
+    // (a detail's link fields) and then call this.
+    virtual void DoOnNewRecord();
+    // Finds the first row whose fields match; true leaves the cursor on it.
+    // The default reads the cursor from the first row; a subclass may ask
+    // the engine instead. Only rows the filter accepts count.
+    virtual bool LocateRow(const QList<TField*>& fields, const QVariantList& values,
+                           TLocateOptions options, TRow& row);
+
+    TCursor* Cursor() const { return cursor_.get(); }
+    // Makes `row` (on which the cursor stands) the current record: Bof/Eof
+    // false, calculated fields, data sources told, AfterScroll.
+    void Resync(const TRow& row);
+    // After a range, master, index or filter change: back to the first record.
+    void Requery();
+    bool RowPassesFilter(const TRow& row);
+    void CheckActive() const;
+    void CheckInactive() const;
+    void CheckCanModify() const;
+    void SetState(TDataSetState state);
+    void DataEvent(TDataEvent event, TField* field = nullptr, int info = 0);
+    void DoBeforeScroll();
+    void DoAfterScroll();
+    const TRow& CurrentRow() const { return current_; }
+
+    // Key buffers of TTable (0 key, 1 range start, 2 range end): in dsSetKey
+    // field reads and writes go to the buffer, one value per field of Fields().
+    void BeginKeyBuffer(int which, bool clear);
+    void EndKeyBuffer();
+    QVector<QVariant> KeyBufferValues(int which) const;
+    QVector<bool> KeyBufferAssigned(int which) const;
+
+private:
+    friend class TField;
+    friend class TDataSource;
+
+    struct KeyBuffer {
+        QVector<QVariant> values;
+        QVector<bool> assigned;
+    };
+    struct LookupCache {
+        QVariantList key;
+        QVariant result;
+        bool valid = false;
+    };
+
+    // Field access from TField.
+    const QVariant& fieldValue(const TField* f) const;
+    void setFieldValue(TField* f, QVariant value);
+
+    void bindFields();
+    void bindFilter(const QString& text, bool filtered, const std::function<void()>& onChange);
+    void resetBuffers();
+    void pointBuffers();
+    bool fetch(int direction, TRow& row);  // 0 first, 1 next, -1 prior, 2 last
+    bool ensureCursorOnCurrent();
+    void setCurrent(const TRow& row);
+    void setNoCurrent();
+    void calculateFields(bool recordChanged);
+    void dispatch(TDataEvent event, TField* field, int info);
+    void addDataSource(TDataSource* source);
+    void removeDataSource(TDataSource* source);
+    void beginInsert(bool append);
+    void endInsertAborted();
+    QList<TField*> fieldList(const QString& names) const;
+    bool rowMatches(const TRow& row, const QList<TField*>& fields, const QVariantList& values,
+                    TLocateOptions options) const;
+
+    std::unique_ptr<TCursor> cursor_;
+    TDataSetState state_ = dsInactive;
+    TFields fields_;
+    QList<TField*> persistent_;   // declared by AddField, in order
+    QList<TField*> defaultPool_;  // default fields kept across Close for reuse
+    int columnCount_ = 0;
+
+    TRow current_;  // the current record as read
+    bool hasRecord_ = false;
+    QVector<QVariant> editBuffer_;                     // edit and insert
+    QVector<QVariant> calcBuffer_;                     // calculated and lookup values
+    QVector<QVariant> emptyValues_;                    // NULLs, read when there is no record
+    const QVector<QVariant>* recordValues_ = nullptr;  // what fields read
+    const TRow* filterRow_ = nullptr;                  // the row OnFilterRecord looks at
+    KeyBuffer keyBuffers_[3];
+    KeyBuffer* activeKey_ = nullptr;
+    TDataSetState stateBeforeKey_ = dsBrowse;
+
+    // Insert keeps the record it left, to come back on Cancel.
+    TRow savedRow_;
+    bool savedHasRecord_ = false;
+    bool savedBof_ = false;
+    bool savedEof_ = false;
+
+    bool bof_ = false;
+    bool eof_ = false;
+    bool modified_ = false;
+    bool readOnly_ = false;
+    bool cursorOnCurrent_ = false;
+    bool calculating_ = false;
+    int calcCount_ = 0;
+    QVector<LookupCache> lookupCache_;
+
+    int disableCount_ = 0;
+    TDataSetState disableState_ = dsInactive;
+    TDataEvent enableEvent_ = deDataSetChange;
+    QList<TDataSource*> dataSources_;
+
+    QString filterText_;
+    bool filtered_ = false;
+    std::unique_ptr<FilterExpression> filter_;
+};
+
+// A dataset on a named database of the session.
+class TDBDataSet : public TDataSet {
+    Q_OBJECT
+public:
+    explicit TDBDataSet(QObject* parent = nullptr);
+    ~TDBDataSet() override;
+
+    QString DatabaseName() const { return databaseName_; }
+    void setDatabaseName(const QString& name);  // only while closed
+    // The database the name resolves to (TSession::FindDatabase); raises
+    // DatabaseNotFound.
+    TDatabase* Database();
+
+protected:
+    // For CreateCursor: resolves the database and closes this dataset when
+    // that database closes or goes away.
+    TDatabase* OpenDatabase();
+
+private:
+    QString databaseName_;
+    TDatabase* database_ = nullptr;
+    QMetaObject::Connection closeConnection_;
+};
