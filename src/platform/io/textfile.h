@@ -1,0 +1,19 @@
+#pragma once
+// Text files of the system (dictionary, settings, help map, imports, exports):
+// read as UTF-8 when the bytes are valid UTF-8, else as Windows-1252, and
+// rewritten in the encoding they were read in. A file of plain ASCII counts as
+// Windows-1252, the encoding of the programs that share these files.
+
+#include <QByteArray>
+#include <QString>
+
+enum class TextEncoding { Windows1252, Utf8, Utf8Bom };
+
+QString DecodeText(const QByteArray& bytes, TextEncoding* detected = nullptr);
+// Characters that Windows-1252 cannot hold are written as "?".
+QByteArray EncodeText(const QString& text, TextEncoding encoding);
+
+// False when the file cannot be read (text and encoding are then left as they were).
+bool ReadTextFile(const QString& path, QString& text, TextEncoding* detected = nullptr);
+// Replaces the file as a whole (an existing file keeps its permissions).
+bool WriteTextFile(const QString& path, const QString& text, TextEncoding encoding);
