@@ -11,8 +11,11 @@
 
 QList<Engine> AvailableEngines();
 QString EngineTag(Engine e);  // "sqlite", "postgres"
-// In a QtTest _data function: a column "engine" (int) and a row per engine.
+// In a QtTest _data function: a column "engine" (int) and a row per engine
+// ("sqlite" always, "postgres" beside a server).
 void AddEngineRows();
+// The server of the PostgreSQL rows (RH_PG_*), with no schema set.
+TConnectionParams PostgresServerParams();
 // The engine of the current data row.
 Engine CurrentEngine();
 
@@ -31,8 +34,12 @@ public:
     // under `name`; owned by the caller.
     std::unique_ptr<TDatabase> openSecondSession(const QString& name) const;
 
+    // SQLite: the database folder; PostgreSQL: the schema.
+    QString location() const { return engine_ == Engine::Sqlite ? folder_ : schema_; }
+
 private:
     Engine engine_;
+    std::unique_ptr<class QTemporaryDir> tmp_;
     QString folder_;
     QString schema_;
     std::unique_ptr<TDatabase> db_;

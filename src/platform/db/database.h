@@ -32,9 +32,9 @@ struct TConnectionParams {
     QString host = QStringLiteral("127.0.0.1");
     int port = 5432;
     QString user;
-    QString password;  // never logged
-    QString database;  // the installation's database
-    QString schema;    // this connection's schema
+    QString password;        // never logged
+    QString database;        // the installation's database
+    QString schema;          // this connection's schema
     QStringList searchPath;  // schemas after `schema` ("general")
     int busyTimeoutMs = 10000;
 };
@@ -78,7 +78,9 @@ public:
     // PostgreSQL each statement runs under a savepoint, so a failure leaves the
     // transaction usable. The query is returned positioned before the first row.
     QSqlQuery Execute(const QString& sql, const QVariantList& binds = {});
-    // Prepared statements cached by text for the life of the connection.
+    // Prepared statements cached by text for the life of the connection,
+    // forward-only (a caller may change that). Call finish() on a SELECT once
+    // read: on SQLite an unfinished statement pins its read snapshot.
     QSqlQuery& Prepared(const QString& sql);
     // Runs a query obtained from Prepared() after its values are bound.
     void Run(QSqlQuery& query);
@@ -91,8 +93,28 @@ public:
     TFieldDefs ColumnDefs(const QString& table);  // raises TableNotFound
     // Primary index first; names as the engine gives them, the table prefix
     // stripped ("Clave1" style names on SQLite).
+    // SQLite: the primary index has Name "" (SQLite keeps no constraint name);
+    // other indexes are stored as TABLE + "_" + name (index names are unique
+    // per file) and reported without that prefix. PostgreSQL: the primary
+    // index is the constraint ("PERSONAL_Clave1"), others are stored as
+    // T + "_" + name and reported without the prefix. Descending fields and
+    // case-insensitive indexes are read back from the engine.
     TIndexDefs IndexDefs(const QString& table);
     void DropTableIfExists(const QString& table);
+
+    // DDL through this class keeps the catalog cache right. CreateTable makes
+    // the table with its key (primaryKeyName is the constraint name on
+    // PostgreSQL) and, on PostgreSQL, keeps the dictionary spelling and field
+    // types in the column comments. It runs in a transaction of its own when
+    // none is active. CreateIndex names the index as IndexDefs describes.
+    void CreateTable(const QString& table, const TFieldDefs& fields, const QStringList& primaryKey,
+                     const QString& primaryKeyName);
+    void CreateIndex(const QString& table, const TIndexDef& index);
+    void DropIndex(const QString& table, const QString& indexName);
+    // The engine's index name for an index of a table ("PERSONAL_Clave2").
+    QString PhysicalIndexName(const QString& table, const QString& indexName) const;
+    // Forgets cached catalog answers (after DDL made by other means).
+    void InvalidateCatalog();
 
     // Record locks that need no open transaction (PostgreSQL advisory locks on
     // table and key; SQLite answers true and keeps nothing). A lock held by
@@ -107,13 +129,29 @@ Q_SIGNALS:
     void aboutToClose();
 
 private:
+    void openSqlite();
+    void openPostgres();
+    // Runs one step of a statement; on PostgreSQL inside a transaction under a
+    // savepoint. Raises the mapped error.
+    template <typename Step>
+    void guarded(QSqlQuery& q, const QString& sql, Step step);
+    QString pgSchema() const;
+    QStringList sqliteSchemas() const;             // "main", attached ones, "temp"
+    QString sqliteSchemaOf(const QString& table);  // "" when not found
+    QString pgRegclass(const QString& table) const;
+    void noteDdl(const QString& sql);
+
     QString databaseName_;
     QString connectionName_;
     TConnectionParams params_;
+    QSqlDatabase db_;
     bool inTransaction_ = false;
-    int savepointSeq_ = 0;
+    QStringList attached_;
+    std::unique_ptr<QSqlQuery> savepoint_, release_, rollbackTo_;
     QHash<QString, std::shared_ptr<QSqlQuery>> prepared_;
     QHash<QString, int> locks_;
+    QHash<QString, TFieldDefs> columnCache_;
+    QHash<QString, TIndexDefs> indexCache_;
 };
 
 // Field and table names are written unquoted in SQL; PostgreSQL folds them to
@@ -138,7 +176,8 @@ public:
 
     // Resolves a dataset's DatabaseName: a registered name or alias (any case),
     // "?" + name (a registered name, an alias, or a folder/schema opened on
-    // demand and kept until CloseDirect). Raises DatabaseNotFound.
+    // demand and kept until CloseDirectDatabases; a folder may be written with
+    // "\"). Raises DatabaseNotFound.
     TDatabase* FindDatabase(const QString& databaseName);
     void CloseDirectDatabases();
 

@@ -71,19 +71,38 @@ public:
     virtual QString createTable(const QString& table, const TFieldDefs& fields,
                                 const QStringList& primaryKey,
                                 const QString& primaryKeyName) const = 0;
+    // createTable followed by what the engine needs besides it (on SQLite the
+    // trigger that numbers an ftAutoInc column that is not the sole key).
+    virtual QStringList createTableStatements(const QString& table, const TFieldDefs& fields,
+                                              const QStringList& primaryKey,
+                                              const QString& primaryKeyName) const;
     virtual QString dropTable(const QString& table) const = 0;
-    // physicalName is the engine's index name (unique per table on PostgreSQL
-    // and SQL Server, per file on SQLite).
+    // physicalName is the engine's index name (unique per schema on PostgreSQL,
+    // per table on SQL Server, per file on SQLite). `columns`, when given, lets
+    // a case-insensitive index fold only its text columns (PostgreSQL's lower()
+    // takes no numbers); without it every column of such an index is folded.
     virtual QString createIndex(const QString& table, const QString& physicalName,
-                                const TIndexDef& index) const = 0;
+                                const TIndexDef& index, const TFieldDefs& columns = {}) const = 0;
     virtual QString dropIndex(const QString& table, const QString& physicalName) const = 0;
     virtual QString createDatabase(const QString& name) const = 0;
     virtual QString deleteAll(const QString& table) const = 0;  // "DELETE FROM t"
 
     // Expression a key column is ordered and compared by (lower() for a
-    // case-insensitive index on PostgreSQL, COLLATE NOCASE on SQLite).
+    // case-insensitive index on PostgreSQL, COLLATE NOCASE on SQLite). Pass
+    // caseInsensitive only for text columns.
     virtual QString orderExpression(const QString& column, bool caseInsensitive) const = 0;
 };
+
+// The field type and size an SQLite declared column type stands for: the
+// types createTable writes map back exactly ("VARCHAR(40)" -> ftString 40,
+// "MEMO TEXT" -> ftMemo, "DATE TEXT" -> ftDate...); other declarations by
+// their affinity. "INTEGER" is ftInteger here; the catalog reads an
+// AUTOINCREMENT key as ftAutoInc.
+TFieldType SqliteDeclaredFieldType(const QString& declaredType, int* size = nullptr);
+
+// How PostgreSQL folds an unquoted identifier (ASCII letters to lower case,
+// nothing else), so that quoted DDL names match the system's unquoted SQL.
+QString PgFoldIdentifier(const QString& name);
 
 // SQL Server writes dates with the installation's pattern; the session sets it.
 void SetSqlServerDateFormat(const QString& formatoFechaSQL);

@@ -431,12 +431,17 @@ double DateTimeToDouble(const QDateTime& dt) {
 }
 
 QDateTime DoubleToDateTime(double value) {
-    if (!std::isfinite(value)) return QDateTime();
+    // 01/01/0001 .. 31/12/9999, the runtime's range of dates.
+    if (!std::isfinite(value) || value < -693594.0 || value >= 2958466.0) return QDateTime();
     qint64 days = qint64(std::trunc(value));
     qint64 ms = qint64(std::llround(std::fabs(value - double(days)) * double(kMsecsPerDay)));
     if (ms >= kMsecsPerDay) {
-        ms -= kMsecsPerDay;
-        days += value >= 0 ? 1 : -1;
+        if (days >= 2958465) {
+            ms = kMsecsPerDay - 1;  // the last instant of 31/12/9999
+        } else {
+            ms -= kMsecsPerDay;
+            days += value >= 0 ? 1 : -1;
+        }
     }
     return QDateTime(ZeroDate().addDays(days), QTime::fromMSecsSinceStartOfDay(int(ms)));
 }

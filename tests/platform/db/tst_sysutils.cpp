@@ -64,6 +64,7 @@ private Q_SLOTS:
     void zeroDate();
     void dayNumbers_data();
     void dayNumbers();
+    void dayNumberEdges();
     void formatDateTime_data();
     void formatDateTime();
     void boolToStr();
@@ -312,6 +313,14 @@ void TestSysUtils::formatFloat_data() {
     QTest::newRow("E- negative exponent") << "0.00E-0" << 0.000123 << "1,23E-4";
     QTest::newRow("E+ zero") << "0E+0" << 0.0 << "0E+0";
     QTest::newRow("E rounds mantissa") << "0.0E+0" << 9.96 << "1,0E+1";
+    // Optional decimals and odd masks
+    QTest::newRow("0.0# one decimal") << "0.0#" << 1.5 << "1,5";
+    QTest::newRow("0.0# rounds to two") << "0.0#" << 1.555 << "1,56";
+    QTest::newRow("00.00 leading zero") << "00.00" << 1.5 << "01,50";
+    QTest::newRow("negative section with thousands")
+        << "#,##0.00;(#,##0.00)" << -1234.5 << "(1.234,50)";
+    QTest::newRow("no digit places") << "'abc'" << 5.0 << "abc";
+    QTest::newRow("too large for a mask") << "0" << 1e20 << "1E20";
     // Empty mask
     QTest::newRow("empty mask") << "" << 12.5 << "12,5";
     QTest::newRow("empty mask zero") << "" << 0.0 << "0";
@@ -505,6 +514,22 @@ void TestSysUtils::dayNumbers() {
     QFETCH(double, number);
     QCOMPARE(DateTimeToDouble(value), number);
     QCOMPARE(DoubleToDateTime(number), value);
+}
+
+void TestSysUtils::dayNumberEdges() {
+    // Milliseconds round; a fraction that rounds to a whole day moves to the next day.
+    QCOMPARE(DoubleToDateTime(0.99999999999), dt(1899, 12, 31));
+    QCOMPARE(DoubleToDateTime(-0.99999999999), dt(1899, 12, 29));
+    QCOMPARE(DoubleToDateTime(1.0 / 86400000.0 * 1.4), dt(1899, 12, 30, 0, 0, 0, 0).addMSecs(1));
+    // -0,5 is noon of the zero date, as 0,5.
+    QCOMPARE(DoubleToDateTime(-0.5), dt(1899, 12, 30, 12));
+    QCOMPARE(DoubleToDateTime(2958465.999999999), dt(9999, 12, 31, 23, 59, 59, 999));
+    QVERIFY(!DoubleToDateTime(2958466.0).isValid());
+    QVERIFY(!DoubleToDateTime(1e300).isValid());
+    QVERIFY(!DoubleToDateTime(-1e300).isValid());
+    QVERIFY(!DoubleToDateTime(std::nan("")).isValid());
+    QCOMPARE(DoubleToDateTime(-693593.0), dt(1, 1, 1));
+    QCOMPARE(DateTimeToDouble(QDateTime()), 0.0);
 }
 
 void TestSysUtils::formatDateTime_data() {

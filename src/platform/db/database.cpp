@@ -1,0 +1,1009 @@
+#include "db/database.h"
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QFileInfo>
+#include <QMap>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSqlError>
+
+#include "db/dberror.h"
+#include "io/paths.h"
+
+namespace {
+
+QAtomicInt connectionSeq;
+
+QString newConnectionName() {
+    return QStringLiteral("rh-db-%1").arg(connectionSeq.fetchAndAddRelaxed(1) + 1);
+}
+
+QString sqliteFile(const QString& folder) {
+    return JoinPath(folder, QString::fromLatin1(kDatabaseFileName));
+}
+
+QString defaultSchema(const TConnectionParams& p) {
+    return p.schema.isEmpty() ? QStringLiteral("general") : p.schema.toLower();
+}
+
+QString pgQuote(const QString& name) {
+    return SqlDialect::forEngine(Engine::Postgres).quoteIdentifier(name);
+}
+
+// Engine texts may quote the connection string; a password never leaves here.
+QString scrubbed(QString text, const QString& password) {
+    if (!password.isEmpty()) text.replace(password, QStringLiteral("***"));
+    return text.trimmed();
+}
+
+void configurePg(QSqlDatabase& db, const TConnectionParams& p) {
+    db.setHostName(p.host);
+    db.setPort(p.port);
+    db.setUserName(p.user);
+    db.setPassword(p.password);
+    db.setDatabaseName(p.database);
+    db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+}
+
+// A short-lived connection for the static helpers; removed when it goes.
+class ScratchConnection {
+public:
+    explicit ScratchConnection(const TConnectionParams& p) : name_(newConnectionName()) {
+        db_ = QSqlDatabase::addDatabase(
+            p.engine == Engine::Postgres ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"),
+            name_);
+        if (p.engine == Engine::Postgres) {
+            configurePg(db_, p);
+        } else {
+            db_.setDatabaseName(sqliteFile(NativePath(p.folder)));
+        }
+        if (!db_.open())
+            throw EDatabaseError::make(DbError::ConnectionFailed, QString(),
+                                       scrubbed(db_.lastError().text(), p.password));
+    }
+    ~ScratchConnection() {
+        db_.close();
+        db_ = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name_);
+    }
+    QSqlDatabase& db() { return db_; }
+
+private:
+    QString name_;
+    QSqlDatabase db_;
+};
+
+bool pgSchemaExists(QSqlDatabase& db, const QString& schema) {
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT 1 FROM pg_namespace WHERE nspname = ?"));
+    q.addBindValue(schema);
+    if (!q.exec())
+        throw EDatabaseError::make(DbError::ConnectionFailed, QString(), q.lastError().text());
+    return q.next();
+}
+
+// Statements that change the catalog, so that cached answers are dropped.
+bool isDdl(const QString& sql) {
+    int i = 0;
+    while (i < sql.size() && sql.at(i).isSpace()) ++i;
+    if (i >= sql.size()) return false;
+    const QChar c = sql.at(i).toUpper();
+    if (c != QLatin1Char('C') && c != QLatin1Char('D') && c != QLatin1Char('A')) return false;
+    const QStringView head = QStringView(sql).mid(i, 7);
+    return head.startsWith(QLatin1String("CREATE"), Qt::CaseInsensitive) ||
+           head.startsWith(QLatin1String("DROP"), Qt::CaseInsensitive) ||
+           head.startsWith(QLatin1String("ALTER"), Qt::CaseInsensitive);
+}
+
+// Column comments on PostgreSQL: "Spelling;ftType;Size;Required".
+QString columnComment(const TFieldDef& f) {
+    return f.Name + QLatin1Char(';') + FieldTypeName(f.DataType) + QLatin1Char(';') +
+           QString::number(f.Size) + QLatin1Char(';') +
+           (f.Required ? QLatin1Char('1') : QLatin1Char('0'));
+}
+
+bool parseColumnComment(const QString& comment, const QString& attname, TFieldDef& f) {
+    const QStringList parts = comment.split(QLatin1Char(';'));
+    if (parts.size() != 4 || PgFoldIdentifier(parts[0]) != attname) return false;
+    const TFieldType t = FieldTypeFromName(parts[1]);
+    if (t == ftUnknown) return false;
+    f.Name = parts[0];
+    f.DataType = t;
+    f.Size = parts[2].toInt();
+    f.Required = parts[3] == QLatin1String("1");
+    return true;
+}
+
+TFieldType pgFieldType(const QString& formatted, bool identity, int* size) {
+    static const QRegularExpression sized(
+        QStringLiteral("^(character varying|character|varchar|char)\\((\\d+)\\)$"));
+    *size = 0;
+    const QRegularExpressionMatch m = sized.match(formatted);
+    if (m.hasMatch()) {
+        *size = m.captured(2).toInt();
+        return ftString;
+    }
+    if (formatted == QLatin1String("character varying")) {
+        *size = 255;
+        return ftString;
+    }
+    if (formatted == QLatin1String("smallint")) return ftSmallint;
+    if (formatted == QLatin1String("integer") || formatted == QLatin1String("bigint"))
+        return identity ? ftAutoInc : ftInteger;
+    if (formatted == QLatin1String("boolean")) return ftBoolean;
+    if (formatted == QLatin1String("double precision") || formatted == QLatin1String("real") ||
+        formatted.startsWith(QLatin1String("numeric")))
+        return ftFloat;
+    if (formatted == QLatin1String("date")) return ftDate;
+    if (formatted.startsWith(QLatin1String("time "))) return ftTime;
+    if (formatted.startsWith(QLatin1String("timestamp"))) return ftDateTime;
+    if (formatted == QLatin1String("bytea")) return ftBlob;
+    return ftMemo;
+}
+
+QString spelledField(const TFieldDefs& columns, const QString& name) {
+    for (const TFieldDef& f : columns)
+        if (f.Name.compare(name, Qt::CaseInsensitive) == 0) return f.Name;
+    return IdentifierSpelling(name);
+}
+
+// Descending flags as TIndexDef keeps them: all of them -> no DescFields.
+void setDescending(TIndexDef& ix, const QStringList& fields, const QStringList& desc) {
+    if (desc.isEmpty()) return;
+    ix.Options |= ixDescending;
+    if (desc.size() != fields.size()) ix.DescFields = desc.join(QLatin1Char(';'));
+}
+
+QHash<QString, QString>& spellings() {
+    static QHash<QString, QString> map;
+    return map;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- spelling
+
+void RegisterIdentifierSpelling(const QString& name) {
+    if (name.isEmpty()) return;
+    spellings().insert(name.toLower(), name);
+}
+
+QString IdentifierSpelling(const QString& name) {
+    return spellings().value(name.toLower(), name);
+}
+
+// ---------------------------------------------------------------- TDatabase
+
+TDatabase::TDatabase(QObject* parent) : QObject(parent), connectionName_(newConnectionName()) {}
+
+TDatabase::~TDatabase() {
+    TSession::instance().RemoveDatabase(this);
+    if (Connected()) {
+        try {
+            Close();
+        } catch (...) {
+        }
+    }
+}
+
+void TDatabase::setDatabaseName(const QString& name) {
+    if (Connected())
+        throw EDatabaseError::make(DbError::OpenDataSet, QString(), QStringLiteral("DatabaseName"));
+    databaseName_ = name;
+}
+
+const SqlDialect& TDatabase::dialect() const {
+    return SqlDialect::forEngine(params_.engine);
+}
+
+bool TDatabase::Connected() const {
+    return db_.isValid() && db_.isOpen();
+}
+
+QSqlDatabase TDatabase::connection() const {
+    if (!Connected()) throw EDatabaseError::make(DbError::ClosedDataSet, QString(), databaseName_);
+    return db_;
+}
+
+void TDatabase::Open() {
+    if (Connected()) return;
+    if (params_.engine == Engine::SqlServer)
+        throw EDatabaseError::make(DbError::UnsupportedEngine, QString(),
+                                   EngineSettingName(params_.engine));
+    try {
+        if (params_.engine == Engine::Sqlite)
+            openSqlite();
+        else
+            openPostgres();
+    } catch (...) {
+        prepared_.clear();
+        savepoint_.reset();
+        release_.reset();
+        rollbackTo_.reset();
+        if (db_.isValid()) db_.close();
+        db_ = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connectionName_);
+        throw;
+    }
+}
+
+void TDatabase::openSqlite() {
+    const QString folder = NativePath(params_.folder);
+    const QString file = sqliteFile(folder);
+    // Never create a database by opening it: a missing file is reported.
+    if (folder.isEmpty() || !QFileInfo(folder).isDir() || !QFileInfo::exists(file))
+        throw EDatabaseError::make(DbError::DatabaseNotFound, QString(), file);
+    for (const auto& a : std::as_const(params_.attach)) {
+        const QString f = sqliteFile(NativePath(a.second));
+        if (!QFileInfo::exists(f))
+            throw EDatabaseError::make(DbError::DatabaseNotFound, QString(), f);
+    }
+    db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
+    db_.setDatabaseName(file);
+    db_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(params_.busyTimeoutMs));
+    if (!db_.open())
+        throw EDatabaseError::make(DbError::ConnectionFailed, QString(), db_.lastError().text());
+    QSqlQuery q(db_);
+    auto run = [&](const QString& sql) {
+        if (!q.exec(sql)) raiseError(q.lastError(), sql);
+        q.finish();
+    };
+    run(QStringLiteral("PRAGMA journal_mode=WAL"));
+    run(QStringLiteral("PRAGMA busy_timeout=%1").arg(params_.busyTimeoutMs));
+    run(QStringLiteral("PRAGMA case_sensitive_like=ON"));
+    run(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    run(QStringLiteral("PRAGMA foreign_keys=OFF"));
+    attached_.clear();
+    const QString own = QFileInfo(file).absoluteFilePath();
+    for (const auto& a : std::as_const(params_.attach)) {
+        const QString f = sqliteFile(NativePath(a.second));
+        // A company folder that is the general folder itself needs no attachment.
+        if (QFileInfo(f).absoluteFilePath() == own) continue;
+        const QString schema = dialect().quoteIdentifier(a.first);
+        q.prepare(QStringLiteral("ATTACH DATABASE ? AS ") + schema);
+        q.addBindValue(f);
+        if (!q.exec()) raiseError(q.lastError(), QStringLiteral("ATTACH ") + f);
+        run(QStringLiteral("PRAGMA ") + schema + QStringLiteral(".journal_mode=WAL"));
+        run(QStringLiteral("PRAGMA ") + schema + QStringLiteral(".synchronous=NORMAL"));
+        attached_ << a.first;
+    }
+}
+
+void TDatabase::openPostgres() {
+    db_ = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName_);
+    configurePg(db_, params_);
+    if (!db_.open())
+        throw EDatabaseError::make(DbError::ConnectionFailed, QString(),
+                                   scrubbed(db_.lastError().text(), params_.password));
+    const QString schema = pgSchema();
+    if (!pgSchemaExists(db_, schema))
+        throw EDatabaseError::make(DbError::DatabaseNotFound, QString(), schema);
+    QStringList path{pgQuote(schema)};
+    for (const QString& s : std::as_const(params_.searchPath))
+        if (s.toLower() != schema) path << pgQuote(s.toLower());
+    QSqlQuery q(db_);
+    const QStringList setup{
+        QStringLiteral("SET search_path TO ") + path.join(QStringLiteral(", ")),
+        // A row lock waits as long as SQLite's busy handler would, then fails.
+        QStringLiteral("SET lock_timeout = %1").arg(params_.busyTimeoutMs),
+    };
+    for (const QString& sql : setup)
+        if (!q.exec(sql)) raiseError(q.lastError(), sql);
+    savepoint_ = std::make_unique<QSqlQuery>(db_);
+    release_ = std::make_unique<QSqlQuery>(db_);
+    rollbackTo_ = std::make_unique<QSqlQuery>(db_);
+}
+
+QString TDatabase::pgSchema() const {
+    return defaultSchema(params_);
+}
+
+void TDatabase::Close() {
+    if (!db_.isValid()) return;
+    Q_EMIT aboutToClose();
+    if (inTransaction_ && db_.isOpen()) {
+        QSqlQuery q(db_);
+        q.exec(QStringLiteral("ROLLBACK"));
+    }
+    inTransaction_ = false;
+    prepared_.clear();
+    savepoint_.reset();
+    release_.reset();
+    rollbackTo_.reset();
+    // Closing the session ends its advisory locks on the server.
+    locks_.clear();
+    InvalidateCatalog();
+    attached_.clear();
+    db_.close();
+    db_ = QSqlDatabase();
+    QSqlDatabase::removeDatabase(connectionName_);
+}
+
+void TDatabase::CreateDatabase(const TConnectionParams& params) {
+    if (params.engine == Engine::Sqlite) {
+        const QString folder = NativePath(params.folder);
+        if (folder.isEmpty() || !QFileInfo(folder).isDir())
+            throw EDatabaseError::make(DbError::DatabaseNotFound, QString(), folder);
+        if (QFileInfo::exists(sqliteFile(folder))) return;
+        ScratchConnection c(params);
+        QSqlQuery q(c.db());
+        // WAL is a property of the file: set once, every connection gets it.
+        if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
+            throw EDatabaseError::make(DbError::ConnectionFailed, QString(), q.lastError().text());
+        return;
+    }
+    if (params.engine != Engine::Postgres)
+        throw EDatabaseError::make(DbError::UnsupportedEngine, QString(),
+                                   EngineSettingName(params.engine));
+    ScratchConnection c(params);
+    const QString schema = defaultSchema(params);
+    if (pgSchemaExists(c.db(), schema)) return;
+    QSqlQuery q(c.db());
+    const QString sql = SqlDialect::forEngine(Engine::Postgres).createDatabase(schema);
+    if (!q.exec(sql))
+        throw EDatabaseError::make(DbError::SqlError, q.lastError().databaseText().trimmed(), sql);
+}
+
+bool TDatabase::DatabaseExists(const TConnectionParams& params) {
+    if (params.engine == Engine::Sqlite)
+        return QFileInfo::exists(sqliteFile(NativePath(params.folder)));
+    if (params.engine != Engine::Postgres) return false;
+    ScratchConnection c(params);
+    return pgSchemaExists(c.db(), defaultSchema(params));
+}
+
+// ------------------------------------------------------------ statements
+
+template <typename Step>
+void TDatabase::guarded(QSqlQuery& q, const QString& sql, Step step) {
+    if (!inTransaction_ || params_.engine != Engine::Postgres) {
+        if (!step()) raiseError(q.lastError(), sql);
+        return;
+    }
+    // PostgreSQL aborts the whole transaction at a failed statement; a
+    // savepoint keeps what came before usable.
+    static const QString kSavepoint = QStringLiteral("SAVEPOINT rh_sp");
+    static const QString kRelease = QStringLiteral("RELEASE SAVEPOINT rh_sp");
+    static const QString kRollbackTo = QStringLiteral("ROLLBACK TO SAVEPOINT rh_sp");
+    if (!savepoint_->exec(kSavepoint)) raiseError(savepoint_->lastError(), kSavepoint);
+    if (!step()) {
+        const QSqlError error = q.lastError();
+        rollbackTo_->exec(kRollbackTo);
+        release_->exec(kRelease);
+        raiseError(error, sql);
+    }
+    if (!release_->exec(kRelease)) raiseError(release_->lastError(), kRelease);
+}
+
+void TDatabase::noteDdl(const QString& sql) {
+    if (isDdl(sql)) InvalidateCatalog();
+}
+
+QSqlQuery TDatabase::Execute(const QString& sql, const QVariantList& binds) {
+    QSqlQuery q(connection());
+    q.setForwardOnly(true);
+    noteDdl(sql);
+    if (binds.isEmpty()) {
+        // No server-side PREPARE: it takes no DDL and no list of statements.
+        guarded(q, sql, [&] { return q.exec(sql); });
+    } else {
+        guarded(q, sql, [&] {
+            if (!q.prepare(sql)) return false;
+            for (const QVariant& v : binds) q.addBindValue(v);
+            return q.exec();
+        });
+    }
+    return q;
+}
+
+QSqlQuery& TDatabase::Prepared(const QString& sql) {
+    auto it = prepared_.constFind(sql);
+    if (it != prepared_.constEnd()) return **it;
+    auto q = std::make_shared<QSqlQuery>(connection());
+    q->setForwardOnly(true);
+    guarded(*q, sql, [&] { return q->prepare(sql); });
+    prepared_.insert(sql, q);
+    return *q;
+}
+
+void TDatabase::Run(QSqlQuery& query) {
+    if (!inTransaction_ || params_.engine != Engine::Postgres) {
+        if (!query.exec()) raiseError(query.lastError(), query.lastQuery());
+        return;
+    }
+    guarded(query, query.lastQuery(), [&] { return query.exec(); });
+}
+
+QVariant TDatabase::Scalar(const QString& sql, const QVariantList& binds) {
+    QSqlQuery q = Execute(sql, binds);
+    return q.next() ? q.value(0) : QVariant();
+}
+
+// ---------------------------------------------------------- transactions
+
+void TDatabase::StartTransaction() {
+    if (inTransaction_)
+        throw EDatabaseError::make(DbError::TransactionActive, QString(), databaseName_);
+    // SQLite: take the write lock now, so that a transaction that reads and
+    // then writes never fails half-way on a snapshot another writer moved.
+    const QString sql = params_.engine == Engine::Sqlite ? QStringLiteral("BEGIN IMMEDIATE")
+                                                         : QStringLiteral("BEGIN");
+    QSqlQuery q(connection());
+    if (!q.exec(sql)) raiseError(q.lastError(), sql);
+    inTransaction_ = true;
+}
+
+void TDatabase::Commit() {
+    if (!inTransaction_)
+        throw EDatabaseError::make(DbError::NotInTransaction, QString(), databaseName_);
+    QSqlQuery q(connection());
+    if (!q.exec(QStringLiteral("COMMIT"))) {
+        // PostgreSQL ends the transaction whatever happened; SQLite keeps it
+        // open for a rollback.
+        if (params_.engine == Engine::Postgres) inTransaction_ = false;
+        raiseError(q.lastError(), QStringLiteral("COMMIT"));
+    }
+    inTransaction_ = false;
+}
+
+void TDatabase::Rollback() {
+    if (!inTransaction_)
+        throw EDatabaseError::make(DbError::NotInTransaction, QString(), databaseName_);
+    inTransaction_ = false;
+    QSqlQuery q(connection());
+    if (!q.exec(QStringLiteral("ROLLBACK"))) raiseError(q.lastError(), QStringLiteral("ROLLBACK"));
+}
+
+// ---------------------------------------------------------- error mapping
+
+void TDatabase::raiseError(const QSqlError& error, const QString& sql) const {
+    const QString text = scrubbed(
+        error.databaseText().isEmpty() ? error.text() : error.databaseText(), params_.password);
+    const QString detail = text + QStringLiteral("\n") + sql;
+    auto fieldAfterDot = [](QString name) {
+        name = name.trimmed();
+        name.remove(QLatin1Char('"'));
+        return IdentifierSpelling(name.section(QLatin1Char('.'), -1));
+    };
+    if (params_.engine == Engine::Sqlite) {
+        // QSQLITE gives the result code of the failing call; the primary code
+        // is its low byte whether or not an extended code came back.
+        const int code = error.nativeErrorCode().toInt() & 0xff;
+        if (code == 5 || code == 6 || text.contains(QLatin1String("database is locked")) ||
+            text.contains(QLatin1String("database table is locked")))
+            throw EDatabaseError::make(DbError::RecordLocked, QString(), detail);
+        if (text.contains(QLatin1String("UNIQUE constraint failed")) ||
+            text.contains(QLatin1String("PRIMARY KEY must be unique")) ||
+            text.contains(QLatin1String("is not unique")))
+            throw EDatabaseError::make(DbError::KeyViolation, QString(), detail);
+        static const QRegularExpression notNull(
+            QStringLiteral("NOT NULL constraint failed: ([^\\s]+)"));
+        QRegularExpressionMatch m = notNull.match(text);
+        if (m.hasMatch())
+            throw EDatabaseError::make(DbError::FieldRequired, fieldAfterDot(m.captured(1)),
+                                       detail);
+        if (text.contains(QLatin1String("no such table")))
+            throw EDatabaseError::make(DbError::TableNotFound, QString(), detail);
+        static const QRegularExpression noColumn(QStringLiteral("no such column: ([^\\s]+)"));
+        m = noColumn.match(text);
+        if (m.hasMatch())
+            throw EDatabaseError::make(DbError::FieldNotFound, fieldAfterDot(m.captured(1)),
+                                       detail);
+        if (code == 14 || code == 26)
+            throw EDatabaseError::make(DbError::ConnectionFailed, QString(), detail);
+        throw EDatabaseError::make(DbError::SqlError, text, sql);
+    }
+    const QString state = error.nativeErrorCode();
+    // "ERROR:  message\n(...)": the first line without the severity.
+    QString message = text;
+    static const QRegularExpression severity(QStringLiteral("^(ERROR|FATAL|PANIC):\\s*"));
+    message.remove(severity);
+    message = message.section(QLatin1Char('\n'), 0, 0).trimmed();
+    if (state == QLatin1String("23505"))
+        throw EDatabaseError::make(DbError::KeyViolation, QString(), detail);
+    if (state == QLatin1String("23502")) {
+        static const QRegularExpression column(QStringLiteral("column \"([^\"]+)\""));
+        const QRegularExpressionMatch m = column.match(text);
+        throw EDatabaseError::make(DbError::FieldRequired,
+                                   m.hasMatch() ? IdentifierSpelling(m.captured(1)) : QString(),
+                                   detail);
+    }
+    if (state == QLatin1String("42P01"))
+        throw EDatabaseError::make(DbError::TableNotFound, QString(), detail);
+    if (state == QLatin1String("42703")) {
+        static const QRegularExpression column(
+            QStringLiteral("column \"?([^\"\\s]+)\"? does not exist"));
+        const QRegularExpressionMatch m = column.match(text);
+        throw EDatabaseError::make(DbError::FieldNotFound,
+                                   m.hasMatch() ? fieldAfterDot(m.captured(1)) : QString(), detail);
+    }
+    if (state == QLatin1String("55P03") || state == QLatin1String("40P01") ||
+        state == QLatin1String("40001"))
+        throw EDatabaseError::make(DbError::RecordLocked, QString(), detail);
+    if (state == QLatin1String("3F000"))
+        throw EDatabaseError::make(DbError::DatabaseNotFound, QString(), detail);
+    if (state.startsWith(QLatin1String("08")) ||
+        (state.isEmpty() && error.type() == QSqlError::ConnectionError) || !db_.isOpen())
+        throw EDatabaseError::make(DbError::ConnectionFailed, QString(), detail);
+    throw EDatabaseError::make(DbError::SqlError, message.isEmpty() ? text : message, sql);
+}
+
+// ---------------------------------------------------------------- catalog
+
+void TDatabase::InvalidateCatalog() {
+    columnCache_.clear();
+    indexCache_.clear();
+}
+
+QStringList TDatabase::sqliteSchemas() const {
+    QStringList out{QStringLiteral("main")};
+    out << attached_;
+    out << QStringLiteral("temp");
+    return out;
+}
+
+QString TDatabase::sqliteSchemaOf(const QString& table) {
+    QString bare = table;
+    QStringList schemas = sqliteSchemas();
+    if (table.contains(QLatin1Char('.'))) {
+        schemas = QStringList{table.section(QLatin1Char('.'), 0, 0)};
+        bare = table.section(QLatin1Char('.'), 1);
+    }
+    for (const QString& s : std::as_const(schemas)) {
+        const QString sql = QStringLiteral("SELECT 1 FROM ") + dialect().quoteIdentifier(s) +
+                            QStringLiteral(
+                                ".sqlite_master WHERE type IN ('table', 'view') AND "
+                                "name = ? COLLATE NOCASE");
+        QSqlQuery& q = Prepared(sql);
+        q.addBindValue(bare);
+        Run(q);
+        const bool found = q.next();
+        q.finish();
+        if (found) return s;
+    }
+    return {};
+}
+
+// A table name as to_regclass reads it: plain names unquoted (folded as the
+// system's SQL is), anything else quoted.
+QString TDatabase::pgRegclass(const QString& table) const {
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z_][A-Za-z0-9_$]*$"));
+    QStringList parts = table.split(QLatin1Char('.'));
+    for (QString& p : parts)
+        if (!plain.match(p).hasMatch()) p = pgQuote(p);
+    return parts.join(QLatin1Char('.'));
+}
+
+bool TDatabase::TableExists(const QString& table) {
+    if (table.trimmed().isEmpty()) return false;
+    if (params_.engine == Engine::Sqlite) return !sqliteSchemaOf(table).isEmpty();
+    QSqlQuery& q = Prepared(QStringLiteral("SELECT to_regclass(?) IS NOT NULL"));
+    q.addBindValue(pgRegclass(table));
+    Run(q);
+    const bool found = q.next() && q.value(0).toBool();
+    q.finish();
+    return found;
+}
+
+QStringList TDatabase::TableNames() {
+    QStringList out;
+    QSet<QString> seen;
+    auto add = [&](const QString& name) {
+        if (seen.contains(name.toLower())) return;
+        seen.insert(name.toLower());
+        out << name;
+    };
+    if (params_.engine == Engine::Sqlite) {
+        for (const QString& s : sqliteSchemas()) {
+            QSqlQuery q =
+                Execute(QStringLiteral("SELECT name FROM ") + dialect().quoteIdentifier(s) +
+                        QStringLiteral(".sqlite_master WHERE type IN ('table', 'view') "
+                                       "AND name NOT LIKE 'sqlite_%' ORDER BY name"));
+            while (q.next()) add(q.value(0).toString());
+        }
+        return out;
+    }
+    QStringList schemas{pgSchema()};
+    for (const QString& s : std::as_const(params_.searchPath)) schemas << s.toLower();
+    QSqlQuery q =
+        Execute(QStringLiteral(
+                    "SELECT c.relname, obj_description(c.oid, 'pg_class') FROM pg_class c "
+                    "JOIN pg_namespace n ON n.oid = c.relnamespace "
+                    "WHERE c.relkind IN ('r', 'v', 'p', 'm', 'f') "
+                    "AND n.nspname = ANY(string_to_array(?, ',')) "
+                    "ORDER BY array_position(string_to_array(?, ','), n.nspname::text), c.relname"),
+                {schemas.join(QLatin1Char(',')), schemas.join(QLatin1Char(','))});
+    while (q.next()) {
+        const QString rel = q.value(0).toString();
+        const QString comment = q.value(1).toString();
+        if (!comment.isEmpty() && PgFoldIdentifier(comment) == rel) {
+            RegisterIdentifierSpelling(comment);
+            add(comment);
+        } else {
+            add(IdentifierSpelling(rel));
+        }
+    }
+    return out;
+}
+
+TFieldDefs TDatabase::ColumnDefs(const QString& table) {
+    const QString key = table.toLower();
+    auto cached = columnCache_.constFind(key);
+    if (cached != columnCache_.constEnd()) return *cached;
+    TFieldDefs out;
+    if (params_.engine == Engine::Sqlite) {
+        const QString schema = sqliteSchemaOf(table);
+        if (schema.isEmpty()) throw EDatabaseError::make(DbError::TableNotFound, QString(), table);
+        const QString bare = table.section(QLatin1Char('.'), -1);
+        const QString qs = dialect().quoteIdentifier(schema);
+        QSqlQuery q = Execute(QStringLiteral("PRAGMA ") + qs + QStringLiteral(".table_info(") +
+                              dialect().quoteIdentifier(bare) + QLatin1Char(')'));
+        QList<int> pk;
+        while (q.next()) {
+            TFieldDef f;
+            f.Name = q.value(1).toString();
+            int size = 0;
+            f.DataType = SqliteDeclaredFieldType(q.value(2).toString(), &size);
+            f.Size = size;
+            f.Required = q.value(3).toInt() != 0;
+            pk << q.value(5).toInt();
+            out << f;
+        }
+        // "INTEGER PRIMARY KEY AUTOINCREMENT" is the only declaration that
+        // reads as "INTEGER" with AUTOINCREMENT in the table's text.
+        if (pk.count(0) == pk.size() - 1) {
+            const int at =
+                int(std::find_if(pk.begin(), pk.end(), [](int v) { return v != 0; }) - pk.begin());
+            const QVariant sql = Scalar(QStringLiteral("SELECT sql FROM ") + qs +
+                                            QStringLiteral(".sqlite_master WHERE type = 'table' "
+                                                           "AND name = ? COLLATE NOCASE"),
+                                        {bare});
+            if (out[at].DataType == ftInteger &&
+                sql.toString().contains(QLatin1String("AUTOINCREMENT"), Qt::CaseInsensitive))
+                out[at].DataType = ftAutoInc;
+        }
+    } else {
+        QSqlQuery q = Execute(
+            QStringLiteral("SELECT a.attname, format_type(a.atttypid, a.atttypmod), a.attnotnull, "
+                           "a.attidentity <> '', col_description(a.attrelid, a.attnum) "
+                           "FROM pg_attribute a WHERE a.attrelid = to_regclass(?) "
+                           "AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum"),
+            {pgRegclass(table)});
+        while (q.next()) {
+            TFieldDef f;
+            const QString att = q.value(0).toString();
+            if (!parseColumnComment(q.value(4).toString(), att, f)) {
+                int size = 0;
+                f.Name = IdentifierSpelling(att);
+                f.DataType = pgFieldType(q.value(1).toString(), q.value(3).toBool(), &size);
+                f.Size = size;
+                f.Required = q.value(2).toBool();
+            }
+            out << f;
+        }
+        if (out.isEmpty() && !TableExists(table))
+            throw EDatabaseError::make(DbError::TableNotFound, QString(), table);
+    }
+    for (const TFieldDef& f : std::as_const(out)) RegisterIdentifierSpelling(f.Name);
+    columnCache_.insert(key, out);
+    return out;
+}
+
+TIndexDefs TDatabase::IndexDefs(const QString& table) {
+    const QString key = table.toLower();
+    auto cached = indexCache_.constFind(key);
+    if (cached != indexCache_.constEnd()) return *cached;
+    const TFieldDefs columns = ColumnDefs(table);  // raises TableNotFound
+    const QString bare = table.section(QLatin1Char('.'), -1);
+    const QString prefix = bare + QLatin1Char('_');
+    TIndexDefs out;
+    if (params_.engine == Engine::Sqlite) {
+        const QString schema = sqliteSchemaOf(table);
+        const QString qs = dialect().quoteIdentifier(schema);
+        // The key, from the columns (a rowid key has no index of its own).
+        {
+            QSqlQuery q = Execute(QStringLiteral("PRAGMA ") + qs + QStringLiteral(".table_info(") +
+                                  dialect().quoteIdentifier(bare) + QLatin1Char(')'));
+            QMap<int, QString> keyCols;
+            while (q.next())
+                if (q.value(5).toInt() > 0)
+                    keyCols.insert(q.value(5).toInt(), q.value(1).toString());
+            if (!keyCols.isEmpty()) {
+                TIndexDef pk;
+                pk.Fields = keyCols.values().join(QLatin1Char(';'));
+                pk.Options = ixPrimary | ixUnique;
+                out << pk;
+            }
+        }
+        QHash<QString, QPair<bool, QString>> info;  // name -> unique, origin
+        {
+            QSqlQuery q = Execute(QStringLiteral("PRAGMA ") + qs + QStringLiteral(".index_list(") +
+                                  dialect().quoteIdentifier(bare) + QLatin1Char(')'));
+            while (q.next())
+                info.insert(q.value(1).toString(),
+                            qMakePair(q.value(2).toInt() != 0, q.value(3).toString()));
+        }
+        // In creation order.
+        QSqlQuery names = Execute(QStringLiteral("SELECT name FROM ") + qs +
+                                      QStringLiteral(".sqlite_master WHERE type = 'index' AND "
+                                                     "tbl_name = ? COLLATE NOCASE ORDER BY rowid"),
+                                  {bare});
+        QStringList order;
+        while (names.next()) order << names.value(0).toString();
+        for (const auto& [name, meta] : info.asKeyValueRange())
+            if (!order.contains(name)) order << name;  // automatic indexes
+        for (const QString& name : std::as_const(order)) {
+            const auto meta = info.value(name);
+            if (meta.second == QLatin1String("u")) continue;  // not made by us
+            QSqlQuery x = Execute(QStringLiteral("PRAGMA ") + qs + QStringLiteral(".index_xinfo(") +
+                                  dialect().quoteIdentifier(name) + QLatin1Char(')'));
+            QStringList fields, desc;
+            bool nocase = false;
+            while (x.next()) {
+                if (x.value(5).toInt() == 0) continue;  // the rowid tail
+                const QString f = spelledField(columns, x.value(2).toString());
+                fields << f;
+                if (x.value(3).toInt() != 0) desc << f;
+                if (x.value(4).toString().compare(QLatin1String("NOCASE"), Qt::CaseInsensitive) ==
+                    0)
+                    nocase = true;
+            }
+            if (meta.second == QLatin1String("pk")) {
+                if (!out.isEmpty() && out.first().Options & ixPrimary)
+                    setDescending(out.first(), fields, desc);
+                continue;
+            }
+            TIndexDef ix;
+            ix.Name = name.startsWith(prefix, Qt::CaseInsensitive) ? name.mid(prefix.size()) : name;
+            ix.Fields = fields.join(QLatin1Char(';'));
+            if (meta.first) ix.Options |= ixUnique;
+            if (nocase) ix.Options |= ixCaseInsensitive;
+            setDescending(ix, fields, desc);
+            out << ix;
+        }
+    } else {
+        QSqlQuery q =
+            Execute(QStringLiteral(
+                        "SELECT ci.relname, obj_description(ci.oid, 'pg_class'), ix.indisprimary, "
+                        "ix.indisunique, pg_get_indexdef(ix.indexrelid, k, true), "
+                        "(ix.indoption[k - 1]::int & 1) <> 0 "
+                        "FROM pg_index ix JOIN pg_class ci ON ci.oid = ix.indexrelid "
+                        "CROSS JOIN LATERAL generate_series(1, ix.indnkeyatts) AS k "
+                        "WHERE ix.indrelid = to_regclass(?) "
+                        "ORDER BY ix.indisprimary DESC, ci.oid, k"),
+                    {pgRegclass(table)});
+        static const QRegularExpression lowerExpr(
+            QStringLiteral("^lower\\(\\(?\"?([^\")]+)\"?\\)?(::text)?\\)$"));
+        QString current;
+        TIndexDef ix;
+        QStringList fields, desc;
+        auto flush = [&] {
+            if (current.isEmpty()) return;
+            ix.Fields = fields.join(QLatin1Char(';'));
+            setDescending(ix, fields, desc);
+            out << ix;
+        };
+        while (q.next()) {
+            const QString rel = q.value(0).toString();
+            if (rel != current) {
+                flush();
+                current = rel;
+                ix = TIndexDef();
+                fields.clear();
+                desc.clear();
+                const QString comment = q.value(1).toString();
+                const QString name = (!comment.isEmpty() && PgFoldIdentifier(comment) == rel)
+                                         ? comment
+                                         : IdentifierSpelling(rel);
+                const bool primary = q.value(2).toBool();
+                ix.Name = (!primary && name.startsWith(prefix, Qt::CaseInsensitive))
+                              ? name.mid(prefix.size())
+                              : name;
+                if (primary) ix.Options |= ixPrimary;
+                if (q.value(3).toBool()) ix.Options |= ixUnique;
+            }
+            QString expr = q.value(4).toString();
+            const QRegularExpressionMatch m = lowerExpr.match(expr);
+            if (m.hasMatch()) {
+                expr = m.captured(1);
+                ix.Options |= ixCaseInsensitive;
+            }
+            expr.remove(QLatin1Char('"'));
+            const QString f = spelledField(columns, expr);
+            fields << f;
+            if (q.value(5).toBool()) desc << f;
+        }
+        flush();
+    }
+    indexCache_.insert(key, out);
+    return out;
+}
+
+void TDatabase::DropTableIfExists(const QString& table) {
+    InvalidateCatalog();
+    Execute(QStringLiteral("DROP TABLE IF EXISTS ") + dialect().quoteIdentifier(table));
+}
+
+QString TDatabase::PhysicalIndexName(const QString& table, const QString& indexName) const {
+    return table.section(QLatin1Char('.'), -1) + QLatin1Char('_') + indexName;
+}
+
+void TDatabase::CreateTable(const QString& table, const TFieldDefs& fields,
+                            const QStringList& primaryKey, const QString& primaryKeyName) {
+    QStringList statements =
+        dialect().createTableStatements(table, fields, primaryKey, primaryKeyName);
+    if (params_.engine == Engine::Postgres) {
+        const SqlDialect& d = dialect();
+        QStringList comments;
+        comments << QStringLiteral("COMMENT ON TABLE ") + d.quoteIdentifier(table) +
+                        QStringLiteral(" IS ") +
+                        SqlDialect::quoteString(table.section(QLatin1Char('.'), -1));
+        for (const TFieldDef& f : fields)
+            comments << QStringLiteral("COMMENT ON COLUMN ") + d.quoteIdentifier(table) +
+                            QLatin1Char('.') + d.quoteIdentifier(f.Name) + QStringLiteral(" IS ") +
+                            SqlDialect::quoteString(columnComment(f));
+        if (!primaryKey.isEmpty() && !primaryKeyName.isEmpty()) {
+            QString idx = d.quoteIdentifier(primaryKeyName);
+            if (table.contains(QLatin1Char('.')))
+                idx = d.quoteIdentifier(table.section(QLatin1Char('.'), 0, -2)) + QLatin1Char('.') +
+                      idx;
+            comments << QStringLiteral("COMMENT ON INDEX ") + idx + QStringLiteral(" IS ") +
+                            SqlDialect::quoteString(primaryKeyName);
+        }
+        // One round trip for all the comments.
+        statements << comments.join(QStringLiteral("; "));
+    }
+    const bool own = !inTransaction_;
+    if (own) StartTransaction();
+    try {
+        for (const QString& sql : std::as_const(statements)) Execute(sql);
+        if (own) Commit();
+    } catch (...) {
+        if (own && inTransaction_) {
+            try {
+                Rollback();
+            } catch (...) {
+            }
+        }
+        InvalidateCatalog();
+        throw;
+    }
+    InvalidateCatalog();
+    RegisterIdentifierSpelling(table.section(QLatin1Char('.'), -1));
+    if (!primaryKeyName.isEmpty()) RegisterIdentifierSpelling(primaryKeyName);
+    for (const TFieldDef& f : fields) RegisterIdentifierSpelling(f.Name);
+}
+
+void TDatabase::CreateIndex(const QString& table, const TIndexDef& index) {
+    const SqlDialect& d = dialect();
+    const QString physical = PhysicalIndexName(table, index.Name);
+    TFieldDefs columns;
+    if (params_.engine == Engine::Postgres && (index.Options & ixCaseInsensitive))
+        columns = ColumnDefs(table);
+    QStringList statements{d.createIndex(table, physical, index, columns)};
+    if (params_.engine == Engine::Postgres) {
+        QString idx = d.quoteIdentifier(physical);
+        if (table.contains(QLatin1Char('.')))
+            idx =
+                d.quoteIdentifier(table.section(QLatin1Char('.'), 0, -2)) + QLatin1Char('.') + idx;
+        statements << QStringLiteral("COMMENT ON INDEX ") + idx + QStringLiteral(" IS ") +
+                          SqlDialect::quoteString(physical);
+    }
+    for (const QString& sql : std::as_const(statements)) Execute(sql);
+    InvalidateCatalog();
+    RegisterIdentifierSpelling(physical);
+}
+
+void TDatabase::DropIndex(const QString& table, const QString& indexName) {
+    Execute(dialect().dropIndex(table, PhysicalIndexName(table, indexName)));
+    InvalidateCatalog();
+}
+
+// ------------------------------------------------------------ record locks
+
+bool TDatabase::TryLockRecord(const QString& table, const QString& key) {
+    if (params_.engine != Engine::Postgres) return true;
+    const QString id = table.toLower() + QChar(0) + key;
+    auto it = locks_.find(id);
+    if (it != locks_.end()) {
+        ++*it;
+        return true;
+    }
+    // Session-level: held without a transaction, released by unlock or by
+    // the end of the connection. Two (table, key) pairs whose hashes collide
+    // share a lock; the cost is a rare needless refusal.
+    QSqlQuery& q =
+        Prepared(QStringLiteral("SELECT pg_try_advisory_lock(hashtext(?), hashtext(?))"));
+    q.addBindValue(table.toLower());
+    q.addBindValue(key);
+    Run(q);
+    const bool got = q.next() && q.value(0).toBool();
+    q.finish();
+    if (got) locks_.insert(id, 1);
+    return got;
+}
+
+void TDatabase::UnlockRecord(const QString& table, const QString& key) {
+    if (params_.engine != Engine::Postgres) return;
+    const QString id = table.toLower() + QChar(0) + key;
+    auto it = locks_.find(id);
+    if (it == locks_.end()) return;
+    if (--*it > 0) return;
+    locks_.erase(it);
+    if (!Connected()) return;
+    QSqlQuery& q = Prepared(QStringLiteral("SELECT pg_advisory_unlock(hashtext(?), hashtext(?))"));
+    q.addBindValue(table.toLower());
+    q.addBindValue(key);
+    Run(q);
+    q.finish();
+}
+
+// ---------------------------------------------------------------- TSession
+
+TSession& TSession::instance() {
+    static TSession session;
+    return session;
+}
+
+void TSession::AddDatabase(TDatabase* db) {
+    if (db && !databases_.contains(db)) databases_ << db;
+}
+
+void TSession::RemoveDatabase(TDatabase* db) {
+    databases_.removeAll(db);
+    for (auto it = direct_.begin(); it != direct_.end();) {
+        if (it.value() == db)
+            it = direct_.erase(it);
+        else
+            ++it;
+    }
+}
+
+void TSession::AddAlias(const QString& alias, const QString& databaseName) {
+    aliases_.insert(alias.trimmed().toLower(), databaseName);
+}
+
+void TSession::ClearAliases() {
+    aliases_.clear();
+}
+
+TDatabase* TSession::FindDatabase(const QString& databaseName) {
+    QString name = databaseName.trimmed();
+    const bool direct = name.startsWith(QLatin1Char('?'));
+    if (direct) name = name.mid(1).trimmed();
+    auto registered = [&](const QString& n) -> TDatabase* {
+        for (TDatabase* db : std::as_const(databases_))
+            if (db->DatabaseName().compare(n, Qt::CaseInsensitive) == 0) return db;
+        return nullptr;
+    };
+    if (TDatabase* db = registered(name)) return db;
+    const auto alias = aliases_.constFind(name.toLower());
+    if (alias != aliases_.constEnd())
+        if (TDatabase* db = registered(*alias)) return db;
+    if (direct && !name.isEmpty()) {
+        TConnectionParams p = defaults_;
+        QString key;
+        if (p.engine == Engine::Sqlite) {
+            p.folder = QDir::cleanPath(NativePath(name));
+            key = p.folder;
+        } else {
+            p.schema = name.toLower();
+            key = p.schema;
+        }
+        if (TDatabase* db = direct_.value(key)) return db;
+        auto db = std::make_unique<TDatabase>();
+        db->setDatabaseName(QLatin1Char('?') + name);
+        db->Params() = p;
+        db->Open();  // raises DatabaseNotFound for a missing folder, file or schema
+        direct_.insert(key, db.get());
+        return db.release();
+    }
+    throw EDatabaseError::make(DbError::DatabaseNotFound, QString(), databaseName);
+}
+
+void TSession::CloseDirectDatabases() {
+    const QList<TDatabase*> dbs = direct_.values();
+    direct_.clear();
+    qDeleteAll(dbs);
+}

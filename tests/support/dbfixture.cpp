@@ -1,0 +1,121 @@
+#include "support/dbfixture.h"
+
+#include <QAtomicInt>
+#include <QCoreApplication>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUuid>
+
+#include "db/dberror.h"
+
+namespace {
+
+bool postgresConfigured() {
+    for (const char* v : {"RH_PG_HOST", "RH_PG_PORT", "RH_PG_USER", "RH_PG_DATABASE"})
+        if (qEnvironmentVariableIsEmpty(v)) return false;
+    return true;
+}
+
+QString uniqueSchema() {
+    static QAtomicInt seq;
+    return QStringLiteral("t%1_%2_%3")
+        .arg(QCoreApplication::applicationPid())
+        .arg(seq.fetchAndAddRelaxed(1) + 1)
+        .arg(QUuid::createUuid().toString(QUuid::Id128).left(8));
+}
+
+}  // namespace
+
+QList<Engine> AvailableEngines() {
+    QList<Engine> out{Engine::Sqlite};
+    if (postgresConfigured()) out << Engine::Postgres;
+    return out;
+}
+
+QString EngineTag(Engine e) {
+    switch (e) {
+        case Engine::Sqlite:
+            return QStringLiteral("sqlite");
+        case Engine::Postgres:
+            return QStringLiteral("postgres");
+        case Engine::SqlServer:
+            return QStringLiteral("sqlserver");
+    }
+    return {};
+}
+
+void AddEngineRows() {
+    QTest::addColumn<int>("engine");
+    for (Engine e : AvailableEngines()) QTest::newRow(qPrintable(EngineTag(e))) << int(e);
+}
+
+Engine CurrentEngine() {
+    void* data = QTest::qData("engine", QMetaType::Int);
+    return data ? Engine(*static_cast<int*>(data)) : Engine::Sqlite;
+}
+
+TConnectionParams PostgresServerParams() {
+    TConnectionParams p;
+    p.engine = Engine::Postgres;
+    p.host = qEnvironmentVariable("RH_PG_HOST");
+    p.port = qEnvironmentVariableIntValue("RH_PG_PORT");
+    p.user = qEnvironmentVariable("RH_PG_USER");
+    p.database = qEnvironmentVariable("RH_PG_DATABASE");
+    return p;
+}
+
+TestDatabase::TestDatabase(Engine engine, const QString& name) : engine_(engine) {
+    if (engine == Engine::Sqlite) {
+        tmp_ = std::make_unique<QTemporaryDir>();
+        if (!tmp_->isValid()) qFatal("TestDatabase: no temporary folder");
+        folder_ = tmp_->path();
+    } else if (engine == Engine::Postgres) {
+        if (!postgresConfigured()) qFatal("TestDatabase: PostgreSQL is not configured (RH_PG_*)");
+        schema_ = uniqueSchema();
+    } else {
+        qFatal("TestDatabase: engine without a server here");
+    }
+    TDatabase::CreateDatabase(params());
+    db_ = std::make_unique<TDatabase>();
+    db_->setDatabaseName(name);
+    db_->Params() = params();
+    db_->Open();
+    TSession::instance().AddDatabase(db_.get());
+}
+
+TestDatabase::~TestDatabase() {
+    if (!db_) return;
+    if (engine_ == Engine::Postgres && db_->Connected()) {
+        try {
+            if (db_->InTransaction()) db_->Rollback();
+            db_->Execute(QStringLiteral("DROP SCHEMA ") +
+                         SqlDialect::forEngine(Engine::Postgres).quoteIdentifier(schema_) +
+                         QStringLiteral(" CASCADE"));
+        } catch (const EDatabaseError& e) {
+            qWarning("TestDatabase: schema %s left behind: %s", qPrintable(schema_), e.what());
+        }
+    }
+    db_.reset();  // closes and leaves the session
+}
+
+TConnectionParams TestDatabase::params() const {
+    TConnectionParams p;
+    if (engine_ == Engine::Postgres) {
+        p = PostgresServerParams();
+        p.schema = schema_;
+    } else {
+        p.engine = Engine::Sqlite;
+        p.folder = folder_;
+    }
+    return p;
+}
+
+std::unique_ptr<TDatabase> TestDatabase::openSecondSession(const QString& name) const {
+    auto db = std::make_unique<TDatabase>();
+    db->setDatabaseName(name);
+    db->Params() = params();
+    db->Open();
+    TSession::instance().AddDatabase(db.get());
+    return db;
+}
