@@ -75,7 +75,8 @@ const NombreDeColor kColores[] = {
 }  // namespace
 
 QObject* BuscarComponente(QObject* Owner, const QString& Nombre) {
-    return Owner ? Buscar(Owner, Nombre) : nullptr;
+    // Unnamed objects (layouts, helpers) are nobody's component.
+    return Owner && !Nombre.isEmpty() ? Buscar(Owner, Nombre) : nullptr;
 }
 
 bool TieneMetodoPublicado(QObject* Objeto, const QString& Metodo) {

@@ -1,0 +1,278 @@
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "db/dberror.h"
+#include "gene/geneapp.h"
+#include "gene/geneinic.h"
+#include "gene/genemens.h"
+#include "gene/geneprog.h"
+#include "gene/sesion.h"
+#include "io/inifile.h"
+#include "io/textfile.h"
+
+// Stands for the data grid in the memo-limit case: only its class name counts.
+class TDBGrid : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+};
+
+// An object whose event handler fails with the exception it is given.
+class Lanzador : public QObject {
+public:
+    std::function<void()> lanzar;
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::User) lanzar();
+        return QObject::event(e);
+    }
+};
+
+class TestGeneInicMensajes : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+
+    QStringList Incidencias() {
+        QString texto;
+        ReadTextFile(ArchivoIncidencias(), texto);
+        return texto.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+private Q_SLOTS:
+    void initTestCase() { CrearSesion(); }
+    void init() {
+        DirectorioPrograma = dir_.path() + QLatin1Char('/');
+        QFile::remove(ArchivoIncidencias());
+        NivelCapturaIncidencias = QStringLiteral("Minimo");
+        TipoBaseDatos = QStringLiteral("Paradox");
+        MessageSeam::activate();
+        AnularTerminacion();
+    }
+    void cleanup() {
+        MessageSeam::deactivate();
+        AnularTerminacion();
+    }
+
+    void clasificacion_data() {
+        QTest::addColumn<QString>("mensaje");
+        QTest::addColumn<QString>("clase");
+        QTest::addColumn<QString>("texto");
+        QTest::newRow("clave") << "Key violation."
+                               << "Advertencia"
+                               << "¡ Ya existe el registro !";
+        QTest::newRow("campo obligatorio") << "Field 'NOMBRE' must have a value"
+                                           << "Advertencia"
+                                           << "¡ Debe introducir un valor en el campo 'NOMBRE'  !";
+        QTest::newRow("sin indice activo exacto") << "No index currently active"
+                                                  << "Advertencia"
+                                                  << "No hay un índice activo en la tabla";
+        QTest::newRow("sin indice activo dentro")
+            << "Table1: No index currently active"
+            << "Advertencia"
+            << "¡La tabla no está disponible. Cierre la ventana e inténtelo de nuevo.";
+        QTest::newRow("cero no valido") << "'0.0' is not a valid floating point value"
+                                        << "IGNORAR"
+                                        << "IGNORAR";
+        QTest::newRow("valor no valido")
+            << "'abc' is not a valid integer value"
+            << "Advertencia"
+            << "¡ El dato introducido no es válido !. Repita por favor.";
+        QTest::newRow("fecha no valida")
+            << "'31/02/2024' is not a valid date"
+            << "Advertencia"
+            << "¡ La fecha (u hora) introducida no es válida !. Repita por favor.";
+        QTest::newRow("tabla inexistente")
+            << "Table does not exist"
+            << "Error"
+            << "¡ La tabla no existe !. Compruebe la Base de Datos por favor.";
+        QTest::newRow("tabla cerrada")
+            << "Cannot perform this operation on a closed dataset"
+            << "Error"
+            << "¡ Es imposible realizar esta operación !. La Tabla está cerrada.";
+        QTest::newRow("indice desfasado") << "Index is out of date"
+                                          << "Error"
+                                          << "TRADUCIR: Index is out of date";
+        QTest::newRow("borrado en minusculas")
+            << "record/key deleted"
+            << "Advertencia"
+            << "¡Este registro ya no está disponible en la vista actual!. Para ver la nueva "
+               "situación vuelva a seleccionar o filtrar los datos que desee.";
+        QTest::newRow("solo lectura") << "Cannot modify a read-only dataset"
+                                      << "Advertencia"
+                                      << "¡Ud. no tiene autorización para realizar modificaciones!";
+        QTest::newRow("palabra clave")
+            << "Invalid use of keyword. Token: FROM. Line Number: 3"
+            << "Advertencia"
+            << "¡ La sentencia utilizada es incorrecta ! Palabra: FROM en la línea número: 3";
+        QTest::newRow("ocupada") << "Table is busy"
+                                 << "IGNORAR"
+                                 << "IGNORAR";
+        QTest::newRow("desconocido") << "Algo raro | con \r\n saltos"
+                                     << "Advertencia"
+                                     << "Algo raro | con \r\n saltos";
+        QTest::newRow("vacio") << ""
+                               << "Advertencia"
+                               << "";
+        QTest::newRow("blob") << "Invalid BLOB handle in record buffer"
+                              << "BLOB"
+                              << "¡El número de campos Memo que se intenta manejar es excesivo!. "
+                                 "Acote la consulta.";
+    }
+    void clasificacion() {
+        QFETCH(QString, mensaje);
+        QFETCH(QString, clase);
+        QFETCH(QString, texto);
+        const ClasificacionExcepcion c = ClasificarExcepcion(mensaje);
+        QCOMPARE(c.Clase, clase);
+        QCOMPARE(c.Texto, texto);
+    }
+
+    void avisosYErrores() {
+        fGENEINIC->GestionExcepciones(nullptr, QStringLiteral("Key violation"));
+        QCOMPARE(MessageSeam::log().size(), 1);
+        QCOMPARE(MessageSeam::log().at(0).kind, QStringLiteral("A"));
+        QVERIFY(!TerminacionSolicitada());
+        QVERIFY(Incidencias().isEmpty());
+
+        fGENEINIC->GestionExcepciones(nullptr, QStringLiteral("Cursor unknown"));
+        QCOMPARE(MessageSeam::log().size(), 1);
+
+        // The fatal group ends the program and leaves an incident.
+        QObject origen;
+        origen.setObjectName(QStringLiteral("Table1"));
+        fGENEINIC->GestionExcepciones(&origen, QStringLiteral("Index is out of date"));
+        QCOMPARE(MessageSeam::log().size(), 2);
+        QCOMPARE(MessageSeam::log().at(1).kind, QStringLiteral("E"));
+        QCOMPARE(MessageSeam::log().at(1).text, QStringLiteral("El índice no está actualizado."));
+        QVERIFY(TerminacionSolicitada());
+        const QStringList lineas = Incidencias();
+        QCOMPARE(lineas.size(), 1);
+        QVERIFY(lineas.at(0).contains(QLatin1String("Index is out of date")));
+        QVERIFY(lineas.at(0).contains(QLatin1String("Table1")));
+    }
+
+    void capturaMaxima() {
+        NivelCapturaIncidencias = QStringLiteral("Maximo");
+        fGENEINIC->GestionExcepciones(nullptr, QStringLiteral("Key violation\r\nsegunda linea"));
+        QCOMPARE(Incidencias().size(), 1);
+        QVERIFY(Incidencias().at(0).contains(QLatin1String("Key violation  segunda linea")));
+    }
+
+    void registroDeIncidencias() {
+        NivelCapturaIncidencias = QStringLiteral("Ninguno");
+        fGENEINIC->RegistrarIncidencia(QStringLiteral("Nomina"), QStringLiteral("fallo"));
+        QVERIFY(!QFile::exists(ArchivoIncidencias()));
+        NivelCapturaIncidencias = QStringLiteral("Minimo");
+        CodigoUsuarioActual = QStringLiteral("ADMIN");
+        fGENEINIC->RegistrarIncidencia(QStringLiteral("Nomina"), QStringLiteral("fallo"),
+                                       QStringLiteral("extra"));
+        const QStringList lineas = Incidencias();
+        QCOMPARE(lineas.size(), 1);
+        const QStringList campos = lineas.at(0).split(QLatin1Char('\t'));
+        QCOMPARE(campos.mid(1), (QStringList{"ADMIN", "Nomina", "fallo", "extra"}));
+        CodigoUsuarioActual.clear();
+    }
+
+    void memoExcesivoCierraLaVentanaDeLaRejilla() {
+        QWidget ventana;
+        auto* rejilla = new TDBGrid(&ventana);
+        ventana.show();
+        fGENEINIC->GestionExcepciones(rejilla,
+                                      QStringLiteral("Invalid BLOB handle in record buffer"));
+        QVERIFY(!ventana.isVisible());
+        QCOMPARE(MessageSeam::log().size(), 1);
+        QVERIFY(MessageSeam::log().at(0).text.startsWith(QStringLiteral("¡El número de campos")));
+        QVERIFY(!TerminacionSolicitada());
+        QVERIFY(!QFile::exists(ArchivoIncidencias()));
+        // Another sender keeps its window.
+        QWidget otra;
+        auto* boton = new QWidget(&otra);
+        otra.show();
+        fGENEINIC->GestionExcepciones(boton,
+                                      QStringLiteral("Invalid BLOB handle in record buffer"));
+        QVERIFY(otra.isVisible());
+    }
+
+    // Exceptions escaping an event handler reach the translator, not the user raw.
+    void excepcionesDelBucleDeEventos() {
+        Lanzador objeto;
+        QEvent evento(QEvent::User);
+        objeto.lanzar = [] { throw EDatabaseError::make(DbError::FieldRequired, "NOMBRE"); };
+        QCoreApplication::sendEvent(&objeto, &evento);
+        objeto.lanzar = [] { Abort(); };
+        QCoreApplication::sendEvent(&objeto, &evento);
+        objeto.lanzar = [] { throw std::runtime_error("Table does not exist"); };
+        QCoreApplication::sendEvent(&objeto, &evento);
+        const auto& log = MessageSeam::log();
+        QCOMPARE(log.size(), 2);
+        QCOMPARE(log.at(0).text,
+                 QStringLiteral("¡ Debe introducir un valor en el campo 'NOMBRE'  !"));
+        QCOMPARE(log.at(1).kind, QStringLiteral("E"));
+        QVERIFY(TerminacionSolicitada());
+    }
+
+    void colaDeReconstruccion() {
+        const QString ini = dir_.filePath(QStringLiteral("QEVWIN.INI"));
+        QVERIFY(WriteTextFile(ini,
+                              QStringLiteral("[Configuración]\r\nIdioma=ES\r\n\r\n"
+                                             "[Reconstrucción Automática de Tablas]\r\n"
+                                             "Tablas=C:\\DATOS\\1\\ZETA,C:\\DATOS\\1\\ALFA,\r\n"),
+                              TextEncoding::Windows1252));
+        ArchivoConfiguracion = ini;
+        PathBaseDatosGeneral = QStringLiteral("C:\\DATOS");
+        CodigoEmpresaActual = 1;
+        fGENEINIC->RegistrarTablaAReconstruir(QStringLiteral("PERSONAL"),
+                                              QStringLiteral("Index is out of date"));
+        fGENEINIC->RegistrarTablaAReconstruir(QStringLiteral("personal"),
+                                              QStringLiteral("Corrupt table/index header"));
+        fGENEINIC->RegistrarTablaAReconstruir(QStringLiteral("OTRA"),
+                                              QStringLiteral("Key violation"));
+        fGENEINIC->RegistrarTablaAReconstruir(QString(), QStringLiteral("Index is out of date"));
+        TipoBaseDatos = QStringLiteral("Microsoft SQL Server");
+        fGENEINIC->RegistrarTablaAReconstruir(QStringLiteral("MSSQL"),
+                                              QStringLiteral("Index is out of date"));
+
+        TIniFile archivo(ini);
+        QCOMPARE(archivo.ReadString(QStringLiteral("Reconstrucción Automática de Tablas"),
+                                    QStringLiteral("Tablas"), QString()),
+                 QStringLiteral("C:\\DATOS\\1\\ALFA,C:\\DATOS\\1\\PERSONAL,C:\\DATOS\\1\\ZETA,"));
+        QCOMPARE(archivo.ReadString(QStringLiteral("Configuración"), QStringLiteral("Idioma"),
+                                    QString()),
+                 QStringLiteral("ES"));
+        TextEncoding codificacion;
+        QString texto;
+        QVERIFY(ReadTextFile(ini, texto, &codificacion));
+        QCOMPARE(codificacion, TextEncoding::Windows1252);
+        ArchivoConfiguracion = QStringLiteral("QEVWIN.INI");
+        PathBaseDatosGeneral.clear();
+        CodigoEmpresaActual = 0;
+    }
+
+    void ventanaDeProgreso() {
+        fGENEINIC->MostrarVentanaProgreso(QString(), QString(), QStringLiteral("sin ventana"));
+        QCOMPARE(fGENEINIC->fGENEPROG(), nullptr);
+        fGENEINIC->MostrarVentanaProgreso(QStringLiteral("ON"), QStringLiteral("Listado"),
+                                          QStringLiteral("Empezando"));
+        TfGENEPROG* ventana = fGENEINIC->fGENEPROG();
+        QVERIFY(ventana);
+        QVERIFY(ventana->isVisible());
+        QCOMPARE(ventana->windowTitle(), QStringLiteral("Listado"));
+        const int ancho = ventana->width();
+        fGENEINIC->MostrarVentanaProgreso(
+            QString(), QString(), QStringLiteral("Procesando ") + QString(200, QLatin1Char('x')));
+        QVERIFY(ventana->width() > ancho);
+        QVERIFY(ventana->EditProgreso->text().startsWith(QLatin1String("Procesando")));
+        fGENEINIC->MostrarVentanaProgreso(QStringLiteral("OTRO"), QString(),
+                                          QStringLiteral("nada"));
+        QVERIFY(ventana->EditProgreso->text().startsWith(QLatin1String("Procesando")));
+        fGENEINIC->MostrarVentanaProgreso(QStringLiteral("OFF"), QString(), QString());
+        QCOMPARE(fGENEINIC->fGENEPROG(), nullptr);
+    }
+};
+
+int main(int argc, char** argv) {
+    TAplicacion app(argc, argv);
+    TestGeneInicMensajes test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_geneinic_mensajes.moc"
