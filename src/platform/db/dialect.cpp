@@ -66,6 +66,35 @@ bool descendingField(const TIndexDef& index, const QString& field) {
     return false;
 }
 
+// Quotes each part of a dotted name with `quote`.
+template <typename Quote>
+QString quoteParts(const QString& name, Quote quote) {
+    QStringList parts = name.split(QLatin1Char('.'));
+    for (QString& p : parts) p = quote(p);
+    return parts.join(QLatin1Char('.'));
+}
+
+QString doubleQuoted(const QString& name) {
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
+}
+
+// The date parts every dialect accepts, upper-cased; raises for another.
+QString knownDatePart(const QString& part) {
+    static const QStringList known{QStringLiteral("YEAR"),   QStringLiteral("MONTH"),
+                                   QStringLiteral("DAY"),    QStringLiteral("HOUR"),
+                                   QStringLiteral("MINUTE"), QStringLiteral("SECOND")};
+    const QString p = part.trimmed().toUpper();
+    if (!known.contains(p))
+        throw EDatabaseError::make(DbError::SqlError, QStringLiteral("Invalid date part ") + part);
+    return p;
+}
+
+QString cast(const QString& e, const char* type) {
+    return QStringLiteral("CAST(") + e + QStringLiteral(" AS ") + QLatin1String(type) +
+           QLatin1Char(')');
+}
+
 TFieldType columnTypeOf(const TFieldDefs& columns, const QString& field) {
     for (const TFieldDef& f : columns)
         if (f.Name.compare(field, Qt::CaseInsensitive) == 0) return f.DataType;
@@ -78,60 +107,31 @@ class SqliteDialect : public SqlDialect {
 public:
     Engine engine() const override { return Engine::Sqlite; }
     QString quoteIdentifier(const QString& name) const override {
-        QStringList parts = name.split(QLatin1Char('.'));
-        for (QString& p : parts)
-            p = QLatin1Char('"') + QString(p).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-                QLatin1Char('"');
-        return parts.join(QLatin1Char('.'));
-    }
-    QString dateLiteral(const QDate& d) const override { return quoteString(isoDate(d)); }
-    QString timeLiteral(const QTime& t) const override { return quoteString(isoTime(t)); }
-    QString dateTimeLiteral(const QDateTime& dt) const override {
-        return quoteString(isoDate(dt.date()) + QLatin1Char(' ') + isoTime(dt.time()));
+        return quoteParts(name, doubleQuoted);
     }
     QString booleanLiteral(bool b) const override {
         return b ? QStringLiteral("1") : QStringLiteral("0");
     }
-    QString limitSelect(const QString& select, int n) const override {
-        return select + QStringLiteral(" LIMIT ") + QString::number(n);
-    }
-    QString concat(const QStringList& parts) const override {
-        return QLatin1Char('(') + parts.join(QStringLiteral(" || ")) + QLatin1Char(')');
-    }
-    QString castToText(const QString& e) const override {
-        return QStringLiteral("CAST(") + e + QStringLiteral(" AS TEXT)");
-    }
-    QString castToInteger(const QString& e) const override {
-        return QStringLiteral("CAST(") + e + QStringLiteral(" AS INTEGER)");
-    }
-    QString castToFloat(const QString& e) const override {
-        return QStringLiteral("CAST(") + e + QStringLiteral(" AS REAL)");
-    }
-    // SQLite compares any value with LIKE as its text; dates are ISO text already.
-    QString likeOperand(const QString& column, TFieldType) const override { return column; }
-    QString upper(const QString& e) const override {
-        return QStringLiteral("UPPER(") + e + QLatin1Char(')');
-    }
+    QString castToFloat(const QString& e) const override { return cast(e, "REAL"); }
     QString datePart(const QString& part, const QString& e) const override {
-        const QString p = part.toUpper();
-        const char* f = p == QLatin1String("YEAR")     ? "%Y"
-                        : p == QLatin1String("MONTH")  ? "%m"
-                        : p == QLatin1String("DAY")    ? "%d"
-                        : p == QLatin1String("HOUR")   ? "%H"
-                        : p == QLatin1String("MINUTE") ? "%M"
-                        : p == QLatin1String("SECOND") ? "%S"
-                                                       : nullptr;
-        if (!f)
-            throw EDatabaseError::make(DbError::SqlError,
-                                       QStringLiteral("Invalid date part ") + part);
-        return QStringLiteral("CAST(strftime('") + QLatin1String(f) + QStringLiteral("', ") + e +
-               QStringLiteral(") AS INTEGER)");
+        static const QHash<QString, QString> formats{
+            {QStringLiteral("YEAR"), QStringLiteral("%Y")},
+            {QStringLiteral("MONTH"), QStringLiteral("%m")},
+            {QStringLiteral("DAY"), QStringLiteral("%d")},
+            {QStringLiteral("HOUR"), QStringLiteral("%H")},
+            {QStringLiteral("MINUTE"), QStringLiteral("%M")},
+            {QStringLiteral("SECOND"), QStringLiteral("%S")}};
+        // Dates are ISO text here.
+        return castToInteger(QStringLiteral("strftime('") + formats.value(knownDatePart(part)) +
+                             QStringLiteral("', ") + e + QLatin1Char(')'));
     }
-    QString tablePrefix() const override { return {}; }
-    QString noLock() const override { return {}; }
 
     // Declared types chosen so that the catalog gives the field type back and
-    // SQLite's affinity rules store each value as the field needs it.
+    // SQLite's affinity rules store each value as the field needs it (a type
+    // without INT, CHAR, TEXT, BLOB, REAL, FLOA or DOUB would get NUMERIC
+    // affinity and turn the text "0123" into the number 123). ftInteger is
+    // "INT", not "INTEGER": a sole INTEGER key would become the rowid and take
+    // NULL as "give me a number".
     QString columnType(TFieldType type, int size) const override {
         switch (type) {
             case ftString:
@@ -181,52 +181,22 @@ public:
         }
         return QStringLiteral("TEXT");
     }
-    QString columnDefault(TFieldType type) const override {
-        switch (type) {
-            case ftString:
-            case ftMemo:
-            case ftFmtMemo:
-                return QStringLiteral("''");
-            case ftSmallint:
-            case ftInteger:
-            case ftWord:
-            case ftBoolean:
-            case ftFloat:
-            case ftCurrency:
-            case ftBCD:
-                return QStringLiteral("0");
-            case ftDate:
-                return dateLiteral(kZeroDate);
-            case ftTime:
-                return timeLiteral(QTime(0, 0));
-            case ftDateTime:
-                return dateTimeLiteral(QDateTime(kZeroDate, QTime(0, 0)));
-            default:
-                return {};
-        }
-    }
+    // The constraint name is not kept: SQLite has no named primary keys to report.
     QString createTable(const QString& table, const TFieldDefs& fields,
                         const QStringList& primaryKey, const QString&) const override {
+        if (!soleAutoIncKey(fields, primaryKey)) {
+            TFieldDefs cols = fields;
+            // Numbered by the trigger of createTableStatements after a NULL insert.
+            for (TFieldDef& f : cols)
+                if (f.DataType == ftAutoInc) f.Required = false;
+            return SqlDialect::createTable(table, cols, primaryKey, QString());
+        }
         QStringList cols;
-        const bool autoKey = soleAutoIncKey(fields, primaryKey);
-        for (const TFieldDef& f : fields) {
-            if (f.DataType != ftAutoInc) {
-                cols << columnDefinition(f);
-            } else if (autoKey) {
-                cols << quoteIdentifier(f.Name) +
-                            QStringLiteral(" INTEGER PRIMARY KEY AUTOINCREMENT");
-            } else {
-                // Numbered by the trigger of createTableStatements after a NULL insert.
-                TFieldDef nullable = f;
-                nullable.Required = false;
-                cols << columnDefinition(nullable);
-            }
-        }
-        if (!primaryKey.isEmpty() && !autoKey) {
-            QStringList keys;
-            for (const QString& k : primaryKey) keys << quoteIdentifier(k);
-            cols << QStringLiteral("PRIMARY KEY (") + joinColumns(keys) + QLatin1Char(')');
-        }
+        for (const TFieldDef& f : fields)
+            cols << (f.DataType == ftAutoInc
+                         ? quoteIdentifier(f.Name) +
+                               QStringLiteral(" INTEGER PRIMARY KEY AUTOINCREMENT")
+                         : columnDefinition(f));
         return QStringLiteral("CREATE TABLE ") + quoteIdentifier(table) + QStringLiteral(" (") +
                joinColumns(cols) + QLatin1Char(')');
     }
@@ -238,28 +208,22 @@ public:
                                       const QStringList& primaryKey,
                                       const QString& primaryKeyName) const override {
         QStringList out{createTable(table, fields, primaryKey, primaryKeyName)};
-        const bool autoKey = soleAutoIncKey(fields, primaryKey);
-        const QString bare = table.section(QLatin1Char('.'), -1);
+        if (soleAutoIncKey(fields, primaryKey)) return out;
+        const QString bare = quoteIdentifier(table.section(QLatin1Char('.'), -1));
         for (const TFieldDef& f : fields) {
-            if (f.DataType != ftAutoInc || autoKey) continue;
+            if (f.DataType != ftAutoInc) continue;
             const QString c = quoteIdentifier(f.Name);
-            // A trigger lives in its table's schema: qualify its name, not the table.
-            QString trig =
-                quoteIdentifier(bare + QLatin1Char('_') + f.Name + QStringLiteral("_AutoInc"));
-            if (table.contains(QLatin1Char('.')))
-                trig = quoteIdentifier(table.section(QLatin1Char('.'), 0, -2)) + QLatin1Char('.') +
-                       trig;
-            out << QStringLiteral("CREATE TRIGGER ") + trig + QStringLiteral(" AFTER INSERT ON ") +
-                       quoteIdentifier(bare) + QStringLiteral(" WHEN NEW.") + c +
-                       QStringLiteral(" IS NULL BEGIN UPDATE ") + quoteIdentifier(bare) +
+            const QString trigger =
+                inTableSchema(table, table.section(QLatin1Char('.'), -1) + QLatin1Char('_') +
+                                         f.Name + QStringLiteral("_AutoInc"));
+            out << QStringLiteral("CREATE TRIGGER ") + trigger +
+                       QStringLiteral(" AFTER INSERT ON ") + bare + QStringLiteral(" WHEN NEW.") +
+                       c + QStringLiteral(" IS NULL BEGIN UPDATE ") + bare +
                        QStringLiteral(" SET ") + c + QStringLiteral(" = (SELECT COALESCE(MAX(") +
-                       c + QStringLiteral("), 0) + 1 FROM ") + quoteIdentifier(bare) +
+                       c + QStringLiteral("), 0) + 1 FROM ") + bare +
                        QStringLiteral(") WHERE rowid = NEW.rowid; END");
         }
         return out;
-    }
-    QString dropTable(const QString& table) const override {
-        return QStringLiteral("DROP TABLE ") + quoteIdentifier(table);
     }
     QString createIndex(const QString& table, const QString& physicalName, const TIndexDef& index,
                         const TFieldDefs&) const override {
@@ -270,30 +234,11 @@ public:
             if (descendingField(index, f)) c += QStringLiteral(" DESC");
             cols << c;
         }
-        // The index is created in the table's schema: "s.T" -> "s"."idx" ON "T".
-        QString name = quoteIdentifier(physicalName);
-        if (table.contains(QLatin1Char('.')))
-            name =
-                quoteIdentifier(table.section(QLatin1Char('.'), 0, -2)) + QLatin1Char('.') + name;
-        return QStringLiteral("CREATE ") +
-               ((index.Options & (ixUnique | ixPrimary)) ? QStringLiteral("UNIQUE ") : QString()) +
-               QStringLiteral("INDEX ") + name + QStringLiteral(" ON ") +
-               quoteIdentifier(table.section(QLatin1Char('.'), -1)) + QStringLiteral(" (") +
-               joinColumns(cols) + QLatin1Char(')');
+        // "s"."idx" ON "T": the index goes to the table's schema.
+        return indexStatement(index, inTableSchema(table, physicalName),
+                              quoteIdentifier(table.section(QLatin1Char('.'), -1)), cols);
     }
-    QString dropIndex(const QString& table, const QString& physicalName) const override {
-        QString name = quoteIdentifier(physicalName);
-        if (table.contains(QLatin1Char('.')))
-            name =
-                quoteIdentifier(table.section(QLatin1Char('.'), 0, -2)) + QLatin1Char('.') + name;
-        return QStringLiteral("DROP INDEX ") + name;
-    }
-    // An SQLite database is its file: opening a connection on a new file in an
-    // existing folder creates it, so there is no statement to run.
     QString createDatabase(const QString&) const override { return {}; }
-    QString deleteAll(const QString& table) const override {
-        return QStringLiteral("DELETE FROM ") + table;
-    }
     QString orderExpression(const QString& column, bool ci) const override {
         return ci ? column + QStringLiteral(" COLLATE NOCASE") : column;
     }
@@ -312,56 +257,20 @@ public:
     // Quoted with the case PostgreSQL gives the unquoted name, so that the
     // system's unquoted SQL finds what our DDL created.
     QString quoteIdentifier(const QString& name) const override {
-        QStringList parts = name.split(QLatin1Char('.'));
-        for (QString& p : parts)
-            p = QLatin1Char('"') +
-                PgFoldIdentifier(p).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-                QLatin1Char('"');
-        return parts.join(QLatin1Char('.'));
-    }
-    QString dateLiteral(const QDate& d) const override { return quoteString(isoDate(d)); }
-    QString timeLiteral(const QTime& t) const override { return quoteString(isoTime(t)); }
-    QString dateTimeLiteral(const QDateTime& dt) const override {
-        return quoteString(isoDate(dt.date()) + QLatin1Char(' ') + isoTime(dt.time()));
+        return quoteParts(name, [](const QString& p) { return doubleQuoted(PgFoldIdentifier(p)); });
     }
     QString booleanLiteral(bool b) const override {
         return b ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
     }
-    QString limitSelect(const QString& select, int n) const override {
-        return select + QStringLiteral(" LIMIT ") + QString::number(n);
-    }
-    QString concat(const QStringList& parts) const override {
-        return QLatin1Char('(') + parts.join(QStringLiteral(" || ")) + QLatin1Char(')');
-    }
-    QString castToText(const QString& e) const override {
-        return QStringLiteral("CAST(") + e + QStringLiteral(" AS TEXT)");
-    }
-    QString castToInteger(const QString& e) const override {
-        return QStringLiteral("CAST(") + e + QStringLiteral(" AS INTEGER)");
-    }
-    QString castToFloat(const QString& e) const override {
-        return QStringLiteral("CAST(") + e + QStringLiteral(" AS DOUBLE PRECISION)");
-    }
+    QString castToFloat(const QString& e) const override { return cast(e, "DOUBLE PRECISION"); }
     // PostgreSQL has LIKE for text only.
     QString likeOperand(const QString& column, TFieldType type) const override {
         return IsStringType(type) ? column : castToText(column);
     }
-    QString upper(const QString& e) const override {
-        return QStringLiteral("UPPER(") + e + QLatin1Char(')');
-    }
     QString datePart(const QString& part, const QString& e) const override {
-        const QString p = part.toUpper();
-        static const QStringList known{QStringLiteral("YEAR"),   QStringLiteral("MONTH"),
-                                       QStringLiteral("DAY"),    QStringLiteral("HOUR"),
-                                       QStringLiteral("MINUTE"), QStringLiteral("SECOND")};
-        if (!known.contains(p))
-            throw EDatabaseError::make(DbError::SqlError,
-                                       QStringLiteral("Invalid date part ") + part);
-        return QStringLiteral("CAST(EXTRACT(") + p + QStringLiteral(" FROM ") + e +
-               QStringLiteral(") AS INTEGER)");
+        return castToInteger(QStringLiteral("EXTRACT(") + knownDatePart(part) +
+                             QStringLiteral(" FROM ") + e + QLatin1Char(')'));
     }
-    QString tablePrefix() const override { return {}; }
-    QString noLock() const override { return {}; }
 
     QString columnType(TFieldType type, int size) const override {
         switch (type) {
@@ -406,51 +315,6 @@ public:
         }
         return QStringLiteral("TEXT COLLATE \"C\"");
     }
-    QString columnDefault(TFieldType type) const override {
-        switch (type) {
-            case ftString:
-            case ftMemo:
-            case ftFmtMemo:
-                return QStringLiteral("''");
-            case ftBoolean:
-                return booleanLiteral(false);
-            case ftSmallint:
-            case ftInteger:
-            case ftWord:
-            case ftFloat:
-            case ftCurrency:
-            case ftBCD:
-                return QStringLiteral("0");
-            case ftDate:
-                return dateLiteral(kZeroDate);
-            case ftTime:
-                return timeLiteral(QTime(0, 0));
-            case ftDateTime:
-                return dateTimeLiteral(QDateTime(kZeroDate, QTime(0, 0)));
-            default:
-                return {};
-        }
-    }
-    QString createTable(const QString& table, const TFieldDefs& fields,
-                        const QStringList& primaryKey,
-                        const QString& primaryKeyName) const override {
-        QStringList cols;
-        for (const TFieldDef& f : fields) cols << columnDefinition(f);
-        if (!primaryKey.isEmpty()) {
-            QStringList keys;
-            for (const QString& k : primaryKey) keys << quoteIdentifier(k);
-            QString c;
-            if (!primaryKeyName.isEmpty())
-                c = QStringLiteral("CONSTRAINT ") + quoteIdentifier(primaryKeyName) +
-                    QLatin1Char(' ');
-            cols << c + QStringLiteral("PRIMARY KEY (") + joinColumns(keys) + QLatin1Char(')');
-        }
-        return QStringLiteral("CREATE TABLE ") + quoteIdentifier(table) + QStringLiteral(" (") +
-               joinColumns(cols) + QLatin1Char(')');
-    }
-    QString dropTable(const QString& table) const override {
-        return QStringLiteral("DROP TABLE ") + quoteIdentifier(table);
-    }
     QString createIndex(const QString& table, const QString& physicalName, const TIndexDef& index,
                         const TFieldDefs& columns) const override {
         QStringList cols;
@@ -462,23 +326,11 @@ public:
             if (descendingField(index, f)) c += QStringLiteral(" DESC");
             cols << c;
         }
-        return QStringLiteral("CREATE ") +
-               ((index.Options & (ixUnique | ixPrimary)) ? QStringLiteral("UNIQUE ") : QString()) +
-               QStringLiteral("INDEX ") + quoteIdentifier(physicalName) + QStringLiteral(" ON ") +
-               quoteIdentifier(table) + QStringLiteral(" (") + joinColumns(cols) + QLatin1Char(')');
-    }
-    QString dropIndex(const QString& table, const QString& physicalName) const override {
-        QString name = quoteIdentifier(physicalName);
-        if (table.contains(QLatin1Char('.')))
-            name =
-                quoteIdentifier(table.section(QLatin1Char('.'), 0, -2)) + QLatin1Char('.') + name;
-        return QStringLiteral("DROP INDEX ") + name;
+        // The index goes to the table's schema by itself.
+        return indexStatement(index, quoteIdentifier(physicalName), quoteIdentifier(table), cols);
     }
     QString createDatabase(const QString& name) const override {
         return QStringLiteral("CREATE SCHEMA ") + quoteIdentifier(name.toLower());
-    }
-    QString deleteAll(const QString& table) const override {
-        return QStringLiteral("DELETE FROM ") + table;
     }
     QString orderExpression(const QString& column, bool ci) const override {
         return ci ? QStringLiteral("lower(") + column + QLatin1Char(')') : column;
@@ -490,19 +342,19 @@ public:
 class SqlServerDialect : public SqlDialect {
 public:
     Engine engine() const override { return Engine::SqlServer; }
+    // Names as the system writes them; brackets only where SQL needs them.
     QString quoteIdentifier(const QString& name) const override {
-        if (isPlainIdentifier(name)) return name;
-        QStringList parts = name.split(QLatin1Char('.'));
-        for (QString& p : parts)
-            if (!isPlainIdentifier(p))
-                p = QLatin1Char('[') + QString(p).replace(QLatin1Char(']'), QStringLiteral("]]")) +
-                    QLatin1Char(']');
-        return parts.join(QLatin1Char('.'));
+        return quoteParts(name, [](const QString& p) {
+            return isPlainIdentifier(p)
+                       ? p
+                       : QLatin1Char('[') +
+                             QString(p).replace(QLatin1Char(']'), QStringLiteral("]]")) +
+                             QLatin1Char(']');
+        });
     }
     QString dateLiteral(const QDate& d) const override {
         return quoteString(patternDate(sqlServerDateFormat, d));
     }
-    QString timeLiteral(const QTime& t) const override { return quoteString(isoTime(t)); }
     QString dateTimeLiteral(const QDateTime& dt) const override {
         return quoteString(patternDate(sqlServerDateFormat, dt.date()) + QLatin1Char(' ') +
                            isoTime(dt.time()));
@@ -521,29 +373,11 @@ public:
     QString concat(const QStringList& parts) const override {
         return QLatin1Char('(') + parts.join(QStringLiteral(" + ")) + QLatin1Char(')');
     }
-    QString castToText(const QString& e) const override {
-        return QStringLiteral("CAST(") + e + QStringLiteral(" AS VARCHAR(8000))");
-    }
-    QString castToInteger(const QString& e) const override {
-        return QStringLiteral("CAST(") + e + QStringLiteral(" AS INTEGER)");
-    }
-    QString castToFloat(const QString& e) const override {
-        return QStringLiteral("CAST(") + e + QStringLiteral(" AS FLOAT)");
-    }
-    // SQL Server converts a number or a date for LIKE by itself.
-    QString likeOperand(const QString& column, TFieldType) const override { return column; }
-    QString upper(const QString& e) const override {
-        return QStringLiteral("UPPER(") + e + QLatin1Char(')');
-    }
+    QString castToText(const QString& e) const override { return cast(e, "VARCHAR(8000)"); }
+    QString castToFloat(const QString& e) const override { return cast(e, "FLOAT"); }
     QString datePart(const QString& part, const QString& e) const override {
-        const QString p = part.toUpper();
-        static const QStringList known{QStringLiteral("YEAR"),   QStringLiteral("MONTH"),
-                                       QStringLiteral("DAY"),    QStringLiteral("HOUR"),
-                                       QStringLiteral("MINUTE"), QStringLiteral("SECOND")};
-        if (!known.contains(p))
-            throw EDatabaseError::make(DbError::SqlError,
-                                       QStringLiteral("Invalid date part ") + part);
-        return QStringLiteral("DATEPART(") + p + QStringLiteral(", ") + e + QLatin1Char(')');
+        return QStringLiteral("DATEPART(") + knownDatePart(part) + QStringLiteral(", ") + e +
+               QLatin1Char(')');
     }
     QString tablePrefix() const override { return QStringLiteral("dbo."); }
     QString noLock() const override { return QStringLiteral(" WITH(NOLOCK)"); }
@@ -589,44 +423,18 @@ public:
         return QStringLiteral("TEXT");
     }
     QString columnDefault(TFieldType type) const override {
-        switch (type) {
-            case ftString:
-                return QStringLiteral("''");
-            case ftSmallint:
-            case ftInteger:
-            case ftWord:
-            case ftBoolean:
-            case ftFloat:
-            case ftCurrency:
-            case ftBCD:
-                return QStringLiteral("0");
-            case ftDate:
-            case ftTime:
-            case ftDateTime:
-                return dateTimeLiteral(QDateTime(kZeroDate, QTime(0, 0)));
-            default:
-                return {};  // TEXT and IMAGE columns take no default
-        }
+        if (type == ftMemo || type == ftFmtMemo) return {};  // TEXT columns take no default
+        // DATETIME holds dates and times alike.
+        if (IsDateTimeType(type)) return dateTimeLiteral(QDateTime(kZeroDate, QTime(0, 0)));
+        return SqlDialect::columnDefault(type);
     }
     QString createTable(const QString& table, const TFieldDefs& fields,
                         const QStringList& primaryKey,
                         const QString& primaryKeyName) const override {
-        QStringList cols;
-        for (const TFieldDef& f : fields) cols << columnDefinition(f);
-        if (!primaryKey.isEmpty()) {
-            QStringList keys;
-            for (const QString& k : primaryKey) keys << quoteIdentifier(k);
-            QString c;
-            if (!primaryKeyName.isEmpty())
-                c = QStringLiteral("CONSTRAINT ") + quoteIdentifier(primaryKeyName) +
-                    QLatin1Char(' ');
-            cols << c + QStringLiteral("PRIMARY KEY (") + joinColumns(keys) + QLatin1Char(')');
-        }
-        return QStringLiteral("CREATE TABLE ") + owned(table) + QStringLiteral(" (") +
-               joinColumns(cols) + QLatin1Char(')');
+        return SqlDialect::createTable(owned(table), fields, primaryKey, primaryKeyName);
     }
     QString dropTable(const QString& table) const override {
-        return QStringLiteral("DROP TABLE ") + owned(table);
+        return SqlDialect::dropTable(owned(table));
     }
     QString createIndex(const QString& table, const QString& physicalName, const TIndexDef& index,
                         const TFieldDefs&) const override {
@@ -634,32 +442,133 @@ public:
         for (const QString& f : index.FieldList())
             cols << quoteIdentifier(f) +
                         (descendingField(index, f) ? QStringLiteral(" DESC") : QString());
-        return QStringLiteral("CREATE ") +
-               ((index.Options & (ixUnique | ixPrimary)) ? QStringLiteral("UNIQUE ") : QString()) +
-               QStringLiteral("INDEX ") + quoteIdentifier(physicalName) + QStringLiteral(" ON ") +
-               owned(table) + QStringLiteral(" (") + joinColumns(cols) + QLatin1Char(')');
+        return indexStatement(index, quoteIdentifier(physicalName), quoteIdentifier(owned(table)),
+                              cols);
     }
     QString dropIndex(const QString& table, const QString& physicalName) const override {
-        return QStringLiteral("DROP INDEX ") + owned(table) + QLatin1Char('.') +
+        return QStringLiteral("DROP INDEX ") + quoteIdentifier(owned(table)) + QLatin1Char('.') +
                quoteIdentifier(physicalName);
     }
     QString createDatabase(const QString& name) const override {
         return QStringLiteral("CREATE DATABASE ") + quoteIdentifier(name);
-    }
-    QString deleteAll(const QString& table) const override {
-        return QStringLiteral("DELETE FROM ") + table;
     }
     QString orderExpression(const QString& column, bool) const override { return column; }
 
 private:
     // "dbo." + the table, unless it already names its owner.
     QString owned(const QString& table) const {
-        return table.contains(QLatin1Char('.')) ? quoteIdentifier(table)
-                                                : tablePrefix() + quoteIdentifier(table);
+        return table.contains(QLatin1Char('.')) ? table : tablePrefix() + table;
     }
 };
 
 }  // namespace
+
+// ------------------------------------------------------------ shared ISO SQL
+
+QString SqlDialect::dateLiteral(const QDate& d) const {
+    return quoteString(isoDate(d));
+}
+QString SqlDialect::timeLiteral(const QTime& t) const {
+    return quoteString(isoTime(t));
+}
+QString SqlDialect::dateTimeLiteral(const QDateTime& dt) const {
+    return quoteString(isoDate(dt.date()) + QLatin1Char(' ') + isoTime(dt.time()));
+}
+QString SqlDialect::limitSelect(const QString& select, int n) const {
+    return select + QStringLiteral(" LIMIT ") + QString::number(n);
+}
+QString SqlDialect::concat(const QStringList& parts) const {
+    return QLatin1Char('(') + parts.join(QStringLiteral(" || ")) + QLatin1Char(')');
+}
+QString SqlDialect::castToText(const QString& e) const {
+    return cast(e, "TEXT");
+}
+QString SqlDialect::castToInteger(const QString& e) const {
+    return cast(e, "INTEGER");
+}
+// SQLite compares any value with LIKE as its text (dates are ISO text), and
+// SQL Server converts numbers and dates for LIKE by itself.
+QString SqlDialect::likeOperand(const QString& column, TFieldType) const {
+    return column;
+}
+QString SqlDialect::upper(const QString& e) const {
+    return QStringLiteral("UPPER(") + e + QLatin1Char(')');
+}
+QString SqlDialect::tablePrefix() const {
+    return {};
+}
+QString SqlDialect::noLock() const {
+    return {};
+}
+
+QString SqlDialect::columnDefault(TFieldType type) const {
+    switch (type) {
+        case ftString:
+        case ftMemo:
+        case ftFmtMemo:
+            return QStringLiteral("''");
+        case ftBoolean:
+            return booleanLiteral(false);
+        case ftSmallint:
+        case ftInteger:
+        case ftWord:
+        case ftFloat:
+        case ftCurrency:
+        case ftBCD:
+            return QStringLiteral("0");
+        case ftDate:
+            return dateLiteral(kZeroDate);
+        case ftTime:
+            return timeLiteral(QTime(0, 0));
+        case ftDateTime:
+            return dateTimeLiteral(QDateTime(kZeroDate, QTime(0, 0)));
+        default:
+            return {};  // blobs and the identity column
+    }
+}
+
+QString SqlDialect::createTable(const QString& table, const TFieldDefs& fields,
+                                const QStringList& primaryKey,
+                                const QString& primaryKeyName) const {
+    QStringList cols;
+    for (const TFieldDef& f : fields) cols << columnDefinition(f);
+    if (!primaryKey.isEmpty()) {
+        QStringList keys;
+        for (const QString& k : primaryKey) keys << quoteIdentifier(k);
+        QString c;
+        if (!primaryKeyName.isEmpty())
+            c = QStringLiteral("CONSTRAINT ") + quoteIdentifier(primaryKeyName) + QLatin1Char(' ');
+        cols << c + QStringLiteral("PRIMARY KEY (") + joinColumns(keys) + QLatin1Char(')');
+    }
+    return QStringLiteral("CREATE TABLE ") + quoteIdentifier(table) + QStringLiteral(" (") +
+           joinColumns(cols) + QLatin1Char(')');
+}
+
+QString SqlDialect::dropTable(const QString& table) const {
+    return QStringLiteral("DROP TABLE ") + quoteIdentifier(table);
+}
+
+QString SqlDialect::dropIndex(const QString& table, const QString& physicalName) const {
+    return QStringLiteral("DROP INDEX ") + inTableSchema(table, physicalName);
+}
+
+QString SqlDialect::deleteAll(const QString& table) const {
+    return QStringLiteral("DELETE FROM ") + table;
+}
+
+QString SqlDialect::indexStatement(const TIndexDef& index, const QString& name,
+                                   const QString& table, const QStringList& columns) {
+    return QStringLiteral("CREATE ") +
+           ((index.Options & (ixUnique | ixPrimary)) ? QStringLiteral("UNIQUE ") : QString()) +
+           QStringLiteral("INDEX ") + name + QStringLiteral(" ON ") + table + QStringLiteral(" (") +
+           joinColumns(columns) + QLatin1Char(')');
+}
+
+QString SqlDialect::inTableSchema(const QString& table, const QString& name) const {
+    const QString q = quoteIdentifier(name);
+    if (!table.contains(QLatin1Char('.'))) return q;
+    return quoteIdentifier(table.section(QLatin1Char('.'), 0, -2)) + QLatin1Char('.') + q;
+}
 
 QString EngineSettingName(Engine e) {
     switch (e) {

@@ -23,6 +23,8 @@ enum class Engine {
 QString EngineSettingName(Engine e);
 Engine EngineFromSetting(const QString& tipoBaseDatos);
 
+// The defaults are the ISO SQL that SQLite and PostgreSQL share; each engine
+// overrides what it writes differently.
 class SqlDialect {
 public:
     virtual ~SqlDialect() = default;
@@ -36,61 +38,73 @@ public:
 
     // Literals. Dates: ISO 'yyyy-mm-dd' on SQLite and PostgreSQL, the
     // FormatoFechaSQL pattern on SQL Server (default "dd/mm/yyyy"); the zero
-    // date is written like any other date.
-    virtual QString dateLiteral(const QDate& d) const = 0;
-    virtual QString timeLiteral(const QTime& t) const = 0;
-    virtual QString dateTimeLiteral(const QDateTime& dt) const = 0;
+    // date is written like any other date. Times 'hh:mm:ss'.
+    virtual QString dateLiteral(const QDate& d) const;
+    virtual QString timeLiteral(const QTime& t) const;
+    virtual QString dateTimeLiteral(const QDateTime& dt) const;
     virtual QString booleanLiteral(bool b) const = 0;
-    // Any value as a literal: NULL, numbers with ".", strings quoted, dates as above.
+    // Any value as a literal: NULL, numbers with ".", strings quoted, dates as
+    // above (a QDateTime for an ftDate field as a date), bytes in hex.
     QString literal(const QVariant& value, TFieldType type = ftUnknown) const;
 
     // "SELECT TOP n ..." on SQL Server, "... LIMIT n" elsewhere, applied to a
     // statement that starts with SELECT.
-    virtual QString limitSelect(const QString& select, int n) const = 0;
-    virtual QString concat(const QStringList& parts) const = 0;
-    virtual QString castToText(const QString& expr) const = 0;
-    virtual QString castToInteger(const QString& expr) const = 0;
+    virtual QString limitSelect(const QString& select, int n) const;
+    // "(a || b)"; "(a + b)" on SQL Server.
+    virtual QString concat(const QStringList& parts) const;
+    virtual QString castToText(const QString& expr) const;
+    QString castToInteger(const QString& expr) const;
     virtual QString castToFloat(const QString& expr) const = 0;
     // LIKE on a column of any type: casts a non-text column where the engine needs it.
-    virtual QString likeOperand(const QString& column, TFieldType type) const = 0;
-    virtual QString upper(const QString& expr) const = 0;
-    // Date parts: "YEAR", "MONTH", "DAY".
+    virtual QString likeOperand(const QString& column, TFieldType type) const;
+    QString upper(const QString& expr) const;
+    // Date parts: "YEAR", "MONTH", "DAY", "HOUR", "MINUTE", "SECOND"; another
+    // name raises SqlError. The result is an integer.
     virtual QString datePart(const QString& part, const QString& expr) const = 0;
     // "dbo." on SQL Server, "" elsewhere; " WITH(NOLOCK)" on SQL Server, "" elsewhere.
-    virtual QString tablePrefix() const = 0;
-    virtual QString noLock() const = 0;
+    virtual QString tablePrefix() const;
+    virtual QString noLock() const;
 
     // DDL. Column types for every field type with DEFAULT '' for strings, 0 for
     // numbers and booleans, the zero date for dates; ftAutoInc as the engine's
     // identity column. Strings compare byte-wise on every engine (COLLATE "C"
-    // on PostgreSQL) so that key order is the same everywhere.
+    // on PostgreSQL) so that key order is the same everywhere. Identifiers are
+    // quoted in DDL (quoteIdentifier) so that any dictionary name is accepted.
     virtual QString columnType(TFieldType type, int size) const = 0;
-    virtual QString columnDefault(TFieldType type) const = 0;
+    virtual QString columnDefault(TFieldType type) const;
     virtual QString columnDefinition(const TFieldDef& f) const;  // name type default [NOT NULL]
     // primaryKeyName is the constraint name where the engine has one.
     virtual QString createTable(const QString& table, const TFieldDefs& fields,
-                                const QStringList& primaryKey,
-                                const QString& primaryKeyName) const = 0;
+                                const QStringList& primaryKey, const QString& primaryKeyName) const;
     // createTable followed by what the engine needs besides it (on SQLite the
     // trigger that numbers an ftAutoInc column that is not the sole key).
     virtual QStringList createTableStatements(const QString& table, const TFieldDefs& fields,
                                               const QStringList& primaryKey,
                                               const QString& primaryKeyName) const;
-    virtual QString dropTable(const QString& table) const = 0;
+    virtual QString dropTable(const QString& table) const;
     // physicalName is the engine's index name (unique per schema on PostgreSQL,
     // per table on SQL Server, per file on SQLite). `columns`, when given, lets
     // a case-insensitive index fold only its text columns (PostgreSQL's lower()
     // takes no numbers); without it every column of such an index is folded.
     virtual QString createIndex(const QString& table, const QString& physicalName,
                                 const TIndexDef& index, const TFieldDefs& columns = {}) const = 0;
-    virtual QString dropIndex(const QString& table, const QString& physicalName) const = 0;
+    virtual QString dropIndex(const QString& table, const QString& physicalName) const;
+    // SQLite: "" (a database is its file, created by opening it in an existing
+    // folder); PostgreSQL: CREATE SCHEMA; SQL Server: CREATE DATABASE.
     virtual QString createDatabase(const QString& name) const = 0;
-    virtual QString deleteAll(const QString& table) const = 0;  // "DELETE FROM t"
+    QString deleteAll(const QString& table) const;  // "DELETE FROM t"
 
     // Expression a key column is ordered and compared by (lower() for a
     // case-insensitive index on PostgreSQL, COLLATE NOCASE on SQLite). Pass
     // caseInsensitive only for text columns.
     virtual QString orderExpression(const QString& column, bool caseInsensitive) const = 0;
+
+protected:
+    // "CREATE [UNIQUE] INDEX name ON table (columns)".
+    static QString indexStatement(const TIndexDef& index, const QString& name, const QString& table,
+                                  const QStringList& columns);
+    // An object of a table's schema: "s.T" and "x" give "s"."x".
+    QString inTableSchema(const QString& table, const QString& name) const;
 };
 
 // The field type and size an SQLite declared column type stands for: the
