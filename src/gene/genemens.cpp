@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <cstdio>
 
 #include "gene/genecomp.h"
 
@@ -265,7 +266,11 @@ const QString kCancel = QStringLiteral("\x01cancel\x01");
 // message counts as closed, as in the seam with no answer).
 bool Mostrar(const QString& Tipo, const QString& Texto, const QString& Respuesta, int& resultado,
              QString& tecleado) {
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return false;
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        // No windows to show it in: the text must not be lost.
+        std::fprintf(stderr, "%s: %s\n", qPrintable(Tipo), qPrintable(Texto));
+        return false;
+    }
     QWidget* padre = QApplication::activeModalWidget();
     if (!padre) padre = QApplication::activeWindow();
     TfGENEMENS dialogo(Tipo, Texto, Respuesta, padre);

@@ -268,6 +268,14 @@ private Q_SLOTS:
         fGENEINIC->MostrarVentanaProgreso(QStringLiteral("OFF"), QString(), QString());
         QCOMPARE(fGENEINIC->fGENEPROG(), nullptr);
     }
+
+    // Runs last: the request ends the event loop as soon as it runs.
+    void terminacionEnElBucle() {
+        MessageSeam::deactivate();
+        SolicitarTerminacion();
+        QVERIFY(TerminacionSolicitada());
+        QCOMPARE(QCoreApplication::exec(), 1);
+    }
 };
 
 int main(int argc, char** argv) {
