@@ -171,6 +171,9 @@ protected:
     void DoBeforeScroll();
     void DoAfterScroll();
     const TRow& CurrentRow() const { return current_; }
+    // For a subclass's destructor: drops the cursor without events (the
+    // handlers' owners may be gone) and without InternalClose.
+    void CloseOnDestroy();
 
     // Key buffers of TTable (0 key, 1 range start, 2 range end): in dsSetKey
     // field reads and writes go to the buffer, one value per field of Fields().
@@ -195,16 +198,22 @@ private:
 
     // Field access from TField.
     const QVariant& fieldValue(const TField* f) const;
+    const QVariant& oldFieldValue(const TField* f) const;
     void setFieldValue(TField* f, QVariant value);
 
     void bindFields();
-    void bindFilter(const QString& text, bool filtered, const std::function<void()>& onChange);
-    void resetBuffers();
+    // Parses and binds `text`; only when that succeeds runs `apply` and
+    // installs it, so a bad filter changes nothing.
+    void bindFilter(const QString& text, bool filtered, const std::function<void()>& apply);
+    void releaseCursor();
+    void restoreSavedRecord();
     void pointBuffers();
     bool fetch(int direction, TRow& row);  // 0 first, 1 next, -1 prior, 2 last
     bool ensureCursorOnCurrent();
     void setCurrent(const TRow& row);
     void setNoCurrent();
+    // The record found by a move (or none: empty), with the cursor on it.
+    void landOn(bool found, const TRow& row);
     void calculateFields(bool recordChanged);
     void dispatch(TDataEvent event, TField* field, int info);
     void addDataSource(TDataSource* source);
@@ -221,6 +230,7 @@ private:
     QList<TField*> persistent_;   // declared by AddField, in order
     QList<TField*> defaultPool_;  // default fields kept across Close for reuse
     int columnCount_ = 0;
+    QVector<TFieldType> columnTypes_;
 
     TRow current_;  // the current record as read
     bool hasRecord_ = false;
@@ -280,4 +290,5 @@ private:
     QString databaseName_;
     TDatabase* database_ = nullptr;
     QMetaObject::Connection closeConnection_;
+    QMetaObject::Connection destroyConnection_;
 };

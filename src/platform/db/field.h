@@ -131,10 +131,13 @@ public:
     static QVariant Coerce(const QVariant& value, TFieldType type, int size);
     // The canonical form of a value read from a record source.
     static QVariant Normalize(const QVariant& value, TFieldType type);
+    // A stored value as AsString gives it.
+    static QString TextOf(const QVariant& value, TFieldType type);
 
 private:
     friend class TDataSet;
     void store(QVariant value);
+    QString formatText(bool display) const;
     void updateObjectName();
     [[noreturn]] void conversionError(const char* what) const;
 
@@ -177,6 +180,7 @@ public:
 
 private:
     friend class TDataSet;
+    friend class TField;
     void clear();
     void add(TField* f);
     void rehash();
