@@ -287,6 +287,8 @@ void TDatabase::openPostgres() {
         QStringLiteral("SET search_path TO ") + path.join(QStringLiteral(", ")),
         // A row lock waits as long as SQLite's busy handler would, then fails.
         QStringLiteral("SET lock_timeout = %1").arg(params_.busyTimeoutMs),
+        // Notices ("drop cascades to...") are not for the user's console.
+        QStringLiteral("SET client_min_messages = warning"),
     };
     for (const QString& sql : setup)
         if (!q.exec(sql)) raiseError(q.lastError(), sql);
