@@ -182,6 +182,8 @@ void TfGENEMENS::FormShow() {
             EditRespuesta->setEchoMode(QLineEdit::Normal);
         }
         EditRespuesta->setFocus();
+    } else {
+        pbAceptar->setVisible(true);  // an unknown kind still has a way out
     }
     if (imagen) imagen->setVisible(true);
     PanelMensaje->setVisible(true);
