@@ -175,7 +175,11 @@ QString IdentifierSpelling(const QString& name) {
 
 // ---------------------------------------------------------------- TDatabase
 
-TDatabase::TDatabase(QObject* parent) : QObject(parent), connectionName_(newConnectionName()) {}
+TDatabase::TDatabase(QObject* parent) : QObject(parent), connectionName_(newConnectionName()) {
+    // The registry must outlive every database, even a static one: built first,
+    // it is destroyed last.
+    TSession::instance();
+}
 
 TDatabase::~TDatabase() {
     TSession::instance().RemoveDatabase(this);
@@ -469,8 +473,8 @@ void TDatabase::raiseError(const QSqlError& error, const QString& sql) const {
         return IdentifierSpelling(name.section(QLatin1Char('.'), -1));
     };
     if (params_.engine == Engine::Sqlite) {
-        // QSQLITE gives the result code of the failing call; the primary code
-        // is its low byte whether or not an extended code came back.
+        // QSQLITE gives SQLite's extended result code (1555 for a duplicate
+        // key, 517 for a busy snapshot); the primary code is its low byte.
         const int code = error.nativeErrorCode().toInt() & 0xff;
         if (code == 5 || code == 6 || text.contains(QLatin1String("database is locked")) ||
             text.contains(QLatin1String("database table is locked")))
