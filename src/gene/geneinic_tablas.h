@@ -1,0 +1,68 @@
+#pragma once
+// Tables of the session form: creation from structure definitions (a
+// temporary-table definition text or the data dictionary), opening one table
+// or every table of an owner on the general or company database, creating
+// the ones that do not exist yet.
+//
+// A temporary definition starts with a line holding "Tabla Temporal",
+// optionally followed by a number ("Tabla Temporal 1") that tells apart the
+// work tables of one owner; column lines "/C/n/Campo/ftTipo/size/*" and index
+// lines "/I/n/Nombre/CampoA;CampoB/options" follow.
+
+#include <QString>
+#include <QStringList>
+
+#include "db/dialect.h"
+
+class QObject;
+class TTable;
+class TfGENEINIC;
+
+// Creates the physical table of Tabla (its TableName on the database of its
+// DatabaseName) from Definicion: a temporary definition, "" for the standard
+// dictionary, or "dictionary;specific" file names. Opcion is the company
+// whose database a DatabaseName "?" + name means (-1: the standard company
+// alias). True when the table was created; false when it already existed (a
+// permanent table, left untouched) or could not be created (after the
+// message). A failed CREATE statement warns, shows the statement and ends in
+// a silent abort (EAbort). A transaction the caller started is never
+// committed or rolled back here.
+bool CrearTablaEstructura(TfGENEINIC* f, TTable* Tabla, const QString& Definicion, int Opcion);
+// CrearTablaEstructura(Tabla, "", -1).
+bool CrearTabla(TfGENEINIC* f, TTable* Tabla);
+
+// A field or index name as SQL Server takes it ("Año" -> "A_o", "Cod-Postal"
+// -> "CodPostal"); other engines keep the name.
+void NombreCampoSQL(TfGENEINIC* f, const QString& Nombre, QString& Resultado);
+// "DECIMAL(28,12)" for "Cambio" and names holding "Factor", else "DECIMAL(28,8)".
+void TipoDecimalSQL(TfGENEINIC* f, const QString& Nombre, QString& Resultado);
+
+// The statements that create a table on an SQL engine (PostgreSQL or SQL
+// Server), built from its column and index lines: CREATE TABLE first, then one
+// CREATE INDEX per index other than "<Primary>". VersionServidor is the SQL
+// Server version text ("MAX" strings become TEXT on SQL Server 2000). Pure.
+struct TSentenciasTabla {
+    QString CrearTabla;  // empty when there are no columns
+    QStringList Indices;
+};
+TSentenciasTabla SentenciasCrearTablaSQL(Engine Motor, const QString& NombreTabla,
+                                         const QStringList& Lineas, bool Temporal,
+                                         const QString& VersionServidor = QString());
+
+// Opens one table on its database (general tables on the general database, a
+// temporary table on its own, "?" + name on that database, the rest on the
+// company database), creating it from the dictionary when it does not exist.
+// True when the table is open.
+bool AbrirTabla(TfGENEINIC* f, TTable* Tabla);
+
+// Routes every TTable child of the owner (a form or a data module) with a
+// table name to the general or company database, creates a missing one and
+// opens it. A PARAGENE table is skipped while no company is chosen.
+void AbrirTablasFormulario(TfGENEINIC* f, QObject* Formulario);
+
+// Hook points of the form framework: the common preparation of an owner
+// (display formats, the common dataset handlers...) run before its tables
+// open, and the translation of an owner run after. Unset, nothing runs.
+using TGanchoFormulario = void (*)(TfGENEINIC* f, QObject* Formulario);
+extern TGanchoFormulario GanchoPrepararFormulario;
+extern TGanchoFormulario GanchoTraducirFormulario;
