@@ -1,0 +1,1213 @@
+#include "db/tablecursor.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QSqlQuery>
+#include <QTime>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "db/database.h"
+#include "db/dberror.h"
+#include "db/dialect.h"
+#include "db/sysutils.h"
+
+// ------------------------------------------------------------ values
+
+namespace {
+
+void put2(QChar* p, int v) {
+    p[0] = QChar(u'0' + v / 10);
+    p[1] = QChar(u'0' + v % 10);
+}
+
+QString isoDate(const QDate& d) {
+    QString s(10, Qt::Uninitialized);
+    QChar* p = s.data();
+    const int y = std::clamp(d.year(), 0, 9999);
+    put2(p, y / 100);
+    put2(p + 2, y % 100);
+    p[4] = u'-';
+    put2(p + 5, d.month());
+    p[7] = u'-';
+    put2(p + 8, d.day());
+    return s;
+}
+
+QString isoTime(const QTime& t) {
+    QString s(8, Qt::Uninitialized);
+    QChar* p = s.data();
+    put2(p, t.hour());
+    p[2] = u':';
+    put2(p + 3, t.minute());
+    p[5] = u':';
+    put2(p + 6, t.second());
+    return s;
+}
+
+// Digits at s[i..i+n) or -1.
+int digits(const QString& s, int i, int n) {
+    if (i + n > s.size()) return -1;
+    int v = 0;
+    for (int k = i; k < i + n; ++k) {
+        const char16_t c = s.at(k).unicode();
+        if (c < u'0' || c > u'9') return -1;
+        v = v * 10 + (c - u'0');
+    }
+    return v;
+}
+
+QDate parseIsoDate(const QString& s) {
+    const int y = digits(s, 0, 4), m = digits(s, 5, 2), d = digits(s, 8, 2);
+    if (y < 0 || m < 0 || d < 0 || s.at(4) != u'-' || s.at(7) != u'-') return QDate();
+    return QDate(y, m, d);
+}
+
+// "hh:mm[:ss[.zzz]]" at s[i..].
+QTime parseIsoTime(const QString& s, int i) {
+    const int h = digits(s, i, 2), mi = digits(s, i + 3, 2);
+    if (h < 0 || mi < 0 || s.at(i + 2) != u':') return QTime();
+    int sec = 0, ms = 0;
+    if (s.size() >= i + 8 && s.at(i + 5) == u':') {
+        sec = digits(s, i + 6, 2);
+        if (sec < 0) return QTime();
+        if (s.size() > i + 9 && s.at(i + 8) == u'.') {
+            int n = 0;
+            for (int k = i + 9; k < s.size() && n < 3; ++k, ++n) {
+                const char16_t c = s.at(k).unicode();
+                if (c < u'0' || c > u'9') break;
+                ms = ms * 10 + (c - u'0');
+            }
+            for (; n > 0 && n < 3; ++n) ms *= 10;
+        }
+    }
+    return QTime(h, mi, sec, ms);
+}
+
+QDateTime parseIsoDateTime(const QString& s) {
+    const QDate d = parseIsoDate(s);
+    if (!d.isValid()) return QDateTime();
+    if (s.size() <= 10) return QDateTime(d, QTime(0, 0));
+    const QTime t = parseIsoTime(s, 11);
+    return t.isValid() ? QDateTime(d, t) : QDateTime();
+}
+
+bool textToBool(const QString& s) {
+    const QString t = s.trimmed().toLower();
+    return t == u"1" || t == u"t" || t == u"true" || t == u"s" || t == u"y";
+}
+
+}  // namespace
+
+QVariant TTableCursor::fromStorage(const QVariant& v, TFieldType type) {
+    if (v.isNull()) return QVariant();
+    const int id = v.typeId();
+    switch (type) {
+        case ftString:
+        case ftMemo:
+        case ftFmtMemo:
+            return id == QMetaType::QString ? v : QVariant(v.toString());
+        case ftSmallint:
+        case ftInteger:
+        case ftWord:
+        case ftAutoInc:
+            return id == QMetaType::Int ? v : QVariant(v.toInt());
+        case ftBoolean:
+            if (id == QMetaType::Bool) return v;
+            if (id == QMetaType::QString) return QVariant(textToBool(v.toString()));
+            return QVariant(v.toLongLong() != 0);
+        case ftFloat:
+        case ftCurrency:
+        case ftBCD:
+            return id == QMetaType::Double ? v : QVariant(v.toDouble());
+        case ftDate: {
+            if (id == QMetaType::QDate) return v;
+            if (id == QMetaType::QDateTime) return QVariant(v.toDateTime().date());
+            const QDate d = parseIsoDate(v.toString());
+            return d.isValid() ? QVariant(d) : QVariant();
+        }
+        case ftTime: {
+            if (id == QMetaType::QTime) return v;
+            if (id == QMetaType::QDateTime) return QVariant(v.toDateTime().time());
+            const QString s = v.toString();
+            const QTime t = parseIsoTime(s, s.size() > 10 && s.at(10) == u' ' ? 11 : 0);
+            return t.isValid() ? QVariant(t) : QVariant();
+        }
+        case ftDateTime: {
+            if (id == QMetaType::QDateTime) {
+                // PostgreSQL's timestamps carry no zone: keep the wall time.
+                const QDateTime dt = v.toDateTime();
+                return QVariant(QDateTime(dt.date(), dt.time()));
+            }
+            if (id == QMetaType::QDate) return QVariant(QDateTime(v.toDate(), QTime(0, 0)));
+            const QDateTime dt = parseIsoDateTime(v.toString());
+            return dt.isValid() ? QVariant(dt) : QVariant();
+        }
+        case ftBytes:
+        case ftVarBytes:
+        case ftBlob:
+        case ftGraphic:
+        case ftParadoxOle:
+        case ftDBaseOle:
+        case ftTypedBinary:
+            return id == QMetaType::QByteArray ? v : QVariant(v.toByteArray());
+        default:
+            return v;
+    }
+}
+
+QVariant TTableCursor::toStorage(const QVariant& v, TFieldType type, bool sqlite) {
+    if (!v.isValid() || v.isNull()) return QVariant();
+    switch (type) {
+        case ftBoolean:
+            return sqlite ? QVariant(v.toBool() ? 1 : 0) : QVariant(v.toBool());
+        case ftDate: {
+            const QDate d = v.typeId() == QMetaType::QDateTime ? v.toDateTime().date() : v.toDate();
+            return d.isValid() ? QVariant(isoDate(d)) : QVariant();
+        }
+        case ftTime: {
+            const QTime t = v.typeId() == QMetaType::QDateTime ? v.toDateTime().time() : v.toTime();
+            return t.isValid() ? QVariant(isoTime(t)) : QVariant();
+        }
+        case ftDateTime: {
+            const QDateTime dt = v.typeId() == QMetaType::QDate ? QDateTime(v.toDate(), QTime(0, 0))
+                                                                : v.toDateTime();
+            if (!dt.isValid()) return QVariant();
+            return QVariant(isoDate(dt.date()) + QLatin1Char(' ') + isoTime(dt.time()));
+        }
+        case ftString:
+        case ftMemo:
+        case ftFmtMemo:
+            return v.typeId() == QMetaType::QString ? v : QVariant(v.toString());
+        case ftSmallint:
+        case ftInteger:
+        case ftWord:
+        case ftAutoInc:
+            return v.typeId() == QMetaType::Int ? v : QVariant(v.toLongLong());
+        case ftFloat:
+        case ftCurrency:
+        case ftBCD:
+            return v.typeId() == QMetaType::Double ? v : QVariant(v.toDouble());
+        default:
+            return v;
+    }
+}
+
+// ------------------------------------------------------------ predicates
+
+// A condition in SQL with its bound values, folded when it is constant.
+struct TTableCursor::Pred {
+    enum Kind { False, True, Sql } kind = True;
+    QString sql;
+    QVariantList binds;
+    bool compound = false;  // holds OR at its top level
+
+    static Pred t() { return Pred{True, {}, {}, false}; }
+    static Pred f() { return Pred{False, {}, {}, false}; }
+    static Pred of(const QString& sql, const QVariantList& binds = {}) {
+        return Pred{Sql, sql, binds, false};
+    }
+};
+
+namespace {
+
+using Pred = TTableCursor::Pred;
+
+Pred andP(const Pred& a, const Pred& b) {
+    if (a.kind == Pred::False || b.kind == Pred::False) return Pred::f();
+    if (a.kind == Pred::True) return b;
+    if (b.kind == Pred::True) return a;
+    Pred r = Pred::of((a.compound ? u'(' + a.sql + u')' : a.sql) + QStringLiteral(" AND ") +
+                      (b.compound ? u'(' + b.sql + u')' : b.sql));
+    r.binds = a.binds + b.binds;
+    return r;
+}
+
+Pred orP(const Pred& a, const Pred& b) {
+    if (a.kind == Pred::True || b.kind == Pred::True) return Pred::t();
+    if (a.kind == Pred::False) return b;
+    if (b.kind == Pred::False) return a;
+    Pred r = Pred::of(a.sql + QStringLiteral(" OR ") + (b.compound ? u'(' + b.sql + u')' : b.sql));
+    r.binds = a.binds + b.binds;
+    r.compound = true;
+    return r;
+}
+
+bool integerRange(TFieldType t, qint64& lo, qint64& hi) {
+    switch (t) {
+        case ftSmallint:
+            lo = -32768;
+            hi = 32767;
+            return true;
+        case ftWord:
+            lo = 0;
+            hi = 65535;
+            return true;
+        case ftInteger:
+        case ftAutoInc:
+            lo = std::numeric_limits<qint32>::min();
+            hi = std::numeric_limits<qint32>::max();
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+// A key value as SQL compares it: a stored value, NULL, a point strictly
+// between a stored value and the next one (2.5 on an integer column is after
+// 2), or beyond every value of the column on either side.
+struct TTableCursor::KeyValue {
+    enum Kind { Exact, Null, After, PlusInf, MinusInf } kind = Null;
+    QVariant v;
+};
+
+TTableCursor::KeyValue TTableCursor::exactValue(const QVariant& storage) const {
+    if (!storage.isValid() || storage.isNull()) return KeyValue{KeyValue::Null, {}};
+    return KeyValue{KeyValue::Exact, storage};
+}
+
+// Converts a bound given by a form (any type) to the column's type without
+// raising: what does not convert sorts after every value, as text sorts after
+// numbers on SQLite.
+TTableCursor::KeyValue TTableCursor::boundValue(const QVariant& v, TFieldType type) const {
+    using K = KeyValue;
+    if (!v.isValid() || v.isNull()) return K{K::Null, {}};
+    const int id = v.typeId();
+    const bool isText = id == QMetaType::QString || id == QMetaType::QByteArray;
+    auto dayNumber = [&](double days, TFieldType t) -> K {
+        if (!std::isfinite(days)) return K{days < 0 ? K::MinusInf : K::PlusInf, {}};
+        if (days > 3e6) return K{K::PlusInf, {}};
+        if (days < -7e5) return K{K::MinusInf, {}};
+        const QDateTime dt = DoubleToDateTime(days);
+        if (t == ftDate) {
+            const bool whole = dt.time() == QTime(0, 0);
+            return K{whole ? K::Exact : K::After, toStorage(dt.date(), ftDate, sqlite_)};
+        }
+        return K{K::Exact, toStorage(dt, t, sqlite_)};
+    };
+    if (IsStringType(type)) {
+        if (id == QMetaType::QDate) return K{K::Exact, isoDate(v.toDate())};
+        return K{K::Exact, v.toString()};
+    }
+    qint64 lo, hi;
+    if (integerRange(type, lo, hi)) {
+        double d;
+        if (id == QMetaType::Bool) {
+            d = v.toBool() ? 1 : 0;
+        } else if (isText) {
+            const QString s = v.toString();
+            qint64 n;
+            if (TryStrToInt64(s, n)) {
+                d = double(n);
+                if (n >= lo && n <= hi) return K{K::Exact, QVariant(n)};
+            } else if (!TryStrToFloat(s, d)) {
+                return K{K::PlusInf, {}};
+            }
+        } else {
+            bool ok = false;
+            d = v.toDouble(&ok);
+            if (!ok) return K{K::PlusInf, {}};
+        }
+        if (std::isnan(d)) return K{K::PlusInf, {}};
+        if (d > double(hi)) return K{K::PlusInf, {}};
+        if (d < double(lo)) return K{K::MinusInf, {}};
+        const double fl = std::floor(d);
+        return K{fl == d ? K::Exact : K::After, QVariant(qint64(fl))};
+    }
+    if (IsFloatType(type)) {
+        double d;
+        bool ok = true;
+        if (id == QMetaType::Bool)
+            d = v.toBool() ? 1 : 0;
+        else if (isText)
+            ok = TryStrToFloat(v.toString(), d);
+        else
+            d = v.toDouble(&ok);
+        if (!ok || std::isnan(d)) return K{K::PlusInf, {}};
+        if (std::isinf(d)) return K{d > 0 ? K::PlusInf : K::MinusInf, {}};
+        return K{K::Exact, QVariant(d)};
+    }
+    if (type == ftBoolean) {
+        const bool b = isText ? textToBool(v.toString()) : v.toBool();
+        return K{K::Exact, toStorage(b, ftBoolean, sqlite_)};
+    }
+    if (type == ftDate || type == ftDateTime) {
+        QDateTime dt;
+        if (id == QMetaType::QDate) {
+            dt = QDateTime(v.toDate(), QTime(0, 0));
+        } else if (id == QMetaType::QDateTime) {
+            dt = v.toDateTime();
+        } else if (isText) {
+            const QString s = v.toString().trimmed();
+            dt = parseIsoDateTime(s);
+            if (!dt.isValid() && !TryStrToDateTime(s, dt)) return K{K::PlusInf, {}};
+        } else {
+            bool ok = false;
+            const double days = v.toDouble(&ok);
+            if (!ok) return K{K::PlusInf, {}};
+            return dayNumber(days, type);
+        }
+        if (!dt.isValid()) return K{K::PlusInf, {}};
+        if (type == ftDate) {
+            const bool whole = dt.time() == QTime(0, 0);
+            return K{whole ? K::Exact : K::After, toStorage(dt.date(), ftDate, sqlite_)};
+        }
+        return K{K::Exact, toStorage(dt, ftDateTime, sqlite_)};
+    }
+    if (type == ftTime) {
+        QTime t;
+        if (id == QMetaType::QTime)
+            t = v.toTime();
+        else if (id == QMetaType::QDateTime)
+            t = v.toDateTime().time();
+        else if (isText) {
+            const QString s = v.toString().trimmed();
+            t = parseIsoTime(s, 0);
+            if (!t.isValid() && !TryStrToTime(s, t)) return K{K::PlusInf, {}};
+        }
+        if (!t.isValid()) return K{K::PlusInf, {}};
+        return K{K::Exact, toStorage(t, ftTime, sqlite_)};
+    }
+    return K{K::Exact, toStorage(v, type, sqlite_)};
+}
+
+QString TTableCursor::param(const OrderColumn& c) const {
+    if (c.field < 0) return sqlite_ ? QStringLiteral("?") : QStringLiteral("CAST(? AS tid)");
+    if (c.caseInsensitive && !sqlite_)
+        return dialect_->orderExpression(QStringLiteral("CAST(? AS TEXT)"), true);
+    return QStringLiteral("?");
+}
+
+// One column against one value in index order (descending columns flip the
+// comparison; NULLs sit where the engine sorts them: first in ascending order
+// on SQLite, last on PostgreSQL).
+TTableCursor::Pred TTableCursor::columnPred(const OrderColumn& c, const KeyValue& v, Op op) const {
+    const bool nullsFirst = sqlite_ != c.descending;
+    const Pred isNull = c.nullable ? Pred::of(c.expr + QStringLiteral(" IS NULL")) : Pred::f();
+    const Pred notNull = c.nullable ? Pred::of(c.expr + QStringLiteral(" IS NOT NULL")) : Pred::t();
+    if (v.kind == KeyValue::Null) {
+        switch (op) {
+            case Op::Equal:
+                return isNull;
+            case Op::After:
+                return nullsFirst ? notNull : Pred::f();
+            case Op::AtOrAfter:
+                return nullsFirst ? Pred::t() : isNull;
+            case Op::Before:
+                return nullsFirst ? Pred::f() : notNull;
+            case Op::AtOrBefore:
+                return nullsFirst ? isNull : Pred::t();
+        }
+    }
+    // The comparison on non-NULL values in the column's natural order.
+    enum { GT, GE, LT, LE, EQ } n;
+    switch (op) {
+        case Op::After:
+            n = c.descending ? LT : GT;
+            break;
+        case Op::AtOrAfter:
+            n = c.descending ? LE : GE;
+            break;
+        case Op::Before:
+            n = c.descending ? GT : LT;
+            break;
+        case Op::AtOrBefore:
+            n = c.descending ? GE : LE;
+            break;
+        default:
+            n = EQ;
+            break;
+    }
+    Pred base;
+    const QString p = param(c);
+    switch (v.kind) {
+        case KeyValue::Exact: {
+            static const char* ops[] = {" > ", " >= ", " < ", " <= ", " = "};
+            base = Pred::of(c.expr + QLatin1String(ops[n]) + p, {v.v});
+            break;
+        }
+        case KeyValue::After:
+            if (n == EQ)
+                base = Pred::f();
+            else if (n == GT || n == GE)
+                base = Pred::of(c.expr + QStringLiteral(" > ") + p, {v.v});
+            else
+                base = Pred::of(c.expr + QStringLiteral(" <= ") + p, {v.v});
+            break;
+        case KeyValue::PlusInf:
+            base = (n == LT || n == LE) ? notNull : Pred::f();
+            break;
+        case KeyValue::MinusInf:
+            base = (n == GT || n == GE) ? notNull : Pred::f();
+            break;
+        default:
+            break;
+    }
+    if ((op == Op::After || op == Op::AtOrAfter) && !nullsFirst) return orP(base, isNull);
+    if ((op == Op::Before || op == Op::AtOrBefore) && nullsFirst) return orP(base, isNull);
+    return base;
+}
+
+// The leading order columns from `from` against `values`, compared as a
+// tuple in index order. Row values where the engine can use them as an index
+// bound; otherwise an OR chain led by a bound on the first column.
+TTableCursor::Pred TTableCursor::tuplePred(int from, const QVector<KeyValue>& values, Op op) const {
+    const int k = std::min<int>(values.size(), order_.size() - from);
+    if (k <= 0) return Pred::t();
+    if (k == 1) return columnPred(order_[from], values[0], op);
+    if (op == Op::Equal) {
+        Pred r = Pred::t();
+        for (int i = 0; i < k; ++i) r = andP(r, columnPred(order_[from + i], values[i], op));
+        return r;
+    }
+    const bool forward = op == Op::After || op == Op::AtOrAfter;
+    bool rowValue = true;
+    for (int i = 0; i < k && rowValue; ++i) {
+        const OrderColumn& c = order_[from + i];
+        const bool nullsFirst = sqlite_ != c.descending;
+        rowValue = values[i].kind == KeyValue::Exact && c.descending == order_[from].descending &&
+                   (!c.nullable || nullsFirst == forward);
+    }
+    if (rowValue) {
+        QString lhs, rhs;
+        QVariantList binds;
+        for (int i = 0; i < k; ++i) {
+            const OrderColumn& c = order_[from + i];
+            lhs += (i ? QStringLiteral(", ") : QString()) + c.expr;
+            rhs += (i ? QStringLiteral(", ") : QString()) + param(c);
+            binds << values[i].v;
+        }
+        const bool desc = order_[from].descending;
+        const char* o;
+        switch (op) {
+            case Op::After:
+                o = desc ? " < " : " > ";
+                break;
+            case Op::AtOrAfter:
+                o = desc ? " <= " : " >= ";
+                break;
+            case Op::Before:
+                o = desc ? " > " : " < ";
+                break;
+            default:
+                o = desc ? " >= " : " <= ";
+                break;
+        }
+        return Pred::of(u'(' + lhs + u')' + QLatin1String(o) + u'(' + rhs + u')', binds);
+    }
+    const Op strict = forward ? Op::After : Op::Before;
+    const Op last = op;
+    Pred r = columnPred(order_[from + k - 1], values[k - 1], last);
+    for (int i = k - 2; i >= 0; --i) {
+        const OrderColumn& c = order_[from + i];
+        r = orP(columnPred(c, values[i], strict), andP(columnPred(c, values[i], Op::Equal), r));
+    }
+    // The bound on the first column lets the engine seek in the index.
+    const Op lead = forward ? Op::AtOrAfter : Op::AtOrBefore;
+    return andP(columnPred(order_[from], values[0], lead), r);
+}
+
+// ------------------------------------------------------------ the cursor
+
+TTableCursor::TTableCursor(TDatabase* db, const QString& table, const TFieldDefs& fields,
+                           const QVector<int>& primaryKey, bool readOnly)
+    : db_(db),
+      dialect_(&db->dialect()),
+      sqlite_(db->engine() == Engine::Sqlite),
+      tableName_(table),
+      fields_(fields),
+      primaryKey_(primaryKey),
+      readOnly_(readOnly) {
+    table_ = dialect_->quoteIdentifier(table);
+    QStringList cols;
+    for (const TFieldDef& f : fields_) {
+        columnNames_ << dialect_->quoteIdentifier(f.Name);
+        cols << columnNames_.last();
+    }
+    if (sqlite_) {
+        identity_ = Identity::RowId;
+        selectList_ = QStringLiteral("rowid, ") + cols.join(QStringLiteral(", "));
+        firstColumn_ = 1;
+    } else if (!primaryKey_.isEmpty()) {
+        identity_ = Identity::PrimaryKey;
+        selectList_ = cols.join(QStringLiteral(", "));
+    } else {
+        identity_ = Identity::Ctid;
+        selectList_ = cols.join(QStringLiteral(", ")) + QStringLiteral(", ctid");
+    }
+    setIndex({});
+}
+
+TTableCursor::~TTableCursor() {
+    if (!lockedKey_.isEmpty()) {
+        try {
+            if (db_->Connected()) db_->UnlockRecord(tableName_, lockedKey_);
+        } catch (...) {
+        }
+    }
+}
+
+void TTableCursor::setIndex(const QVector<IndexColumn>& columns) {
+    order_.clear();
+    auto present = [&](int field) {
+        for (const OrderColumn& c : order_)
+            if (c.field == field && !c.caseInsensitive) return true;
+        return false;
+    };
+    for (const IndexColumn& ic : columns) {
+        const TFieldDef& f = fields_[ic.field];
+        const bool ci = ic.caseInsensitive && IsStringType(f.DataType);
+        // PostgreSQL keeps key columns NOT NULL; SQLite does not.
+        const bool nullable = !f.Required && (sqlite_ || !primaryKey_.contains(ic.field));
+        order_.push_back({ic.field, ic.descending, ci, nullable,
+                          dialect_->orderExpression(columnNames_[ic.field], ci)});
+    }
+    indexColumns_ = order_.size();
+    // The tie-breaker: rows equal on the index keep one stable order.
+    if (identity_ == Identity::PrimaryKey) {
+        for (int f : primaryKey_)
+            if (!present(f)) order_.push_back({f, false, false, false, columnNames_[f]});
+    } else {
+        order_.push_back(
+            {-1, false, false, false, sqlite_ ? QStringLiteral("rowid") : QStringLiteral("ctid")});
+    }
+    rebuildBase();
+}
+
+void TTableCursor::setMaster(bool active, bool empty, const QVector<QVariant>& values) {
+    masterActive_ = active;
+    masterEmpty_ = empty;
+    masterValues_ = values;
+    rebuildBase();
+}
+
+void TTableCursor::setRange(const QVector<QVariant>& start, bool startExclusive,
+                            const QVector<QVariant>& end, bool endExclusive) {
+    rangeSet_ = true;
+    rangeStart_ = start;
+    rangeEnd_ = end;
+    rangeStartExclusive_ = startExclusive;
+    rangeEndExclusive_ = endExclusive;
+    rebuildBase();
+}
+
+void TTableCursor::clearRange() {
+    rangeSet_ = false;
+    rangeStart_.clear();
+    rangeEnd_.clear();
+    rebuildBase();
+}
+
+void TTableCursor::setPageSize(int initial, int maximum) {
+    initialPage_ = std::max(1, initial);
+    maxPage_ = std::max(initialPage_, maximum);
+}
+
+void TTableCursor::rebuildBase() {
+    Pred where = Pred::t();
+    int fixed = 0;
+    if (masterActive_) {
+        if (masterEmpty_) where = Pred::f();
+        fixed = std::min<int>(masterValues_.size(), indexColumns_);
+        for (int i = 0; i < fixed; ++i) {
+            const OrderColumn& c = order_[i];
+            where = andP(
+                where,
+                columnPred(c, boundValue(masterValues_[i], fields_[c.field].DataType), Op::Equal));
+        }
+    }
+    if (rangeSet_) {
+        auto bound = [&](const QVector<QVariant>& vals, Op op) {
+            QVector<KeyValue> kv;
+            for (int i = 0; i < vals.size() && fixed + i < indexColumns_; ++i)
+                kv << boundValue(vals[i], fields_[order_[fixed + i].field].DataType);
+            return tuplePred(fixed, kv, op);
+        };
+        if (!rangeStart_.isEmpty())
+            where =
+                andP(where, bound(rangeStart_, rangeStartExclusive_ ? Op::After : Op::AtOrAfter));
+        if (!rangeEnd_.isEmpty())
+            where = andP(where, bound(rangeEnd_, rangeEndExclusive_ ? Op::Before : Op::AtOrBefore));
+    }
+    baseEmpty_ = where.kind == Pred::False;
+    baseWhere_ = where.kind == Pred::Sql ? (where.compound ? u'(' + where.sql + u')' : where.sql)
+                                         : QString();
+    baseBinds_ = where.binds;
+    invalidate();
+}
+
+void TTableCursor::invalidate() {
+    buf_.clear();
+    pos_ = -1;
+    atStart_ = atEnd_ = false;
+}
+
+QVector<TTableCursor::Entry> TTableCursor::runSelect(const QString& sql,
+                                                     const QVariantList& binds) {
+    QSqlQuery& q = db_->Prepared(sql);
+    for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
+    db_->Run(q);
+    QVector<Entry> out;
+    const int n = fields_.size();
+    QVector<QVariant> raw(firstColumn_ + n + (identity_ == Identity::Ctid ? 1 : 0));
+    while (q.next()) {
+        for (int i = 0; i < raw.size(); ++i) raw[i] = q.value(i);
+        Entry e;
+        e.row.values.resize(n);
+        for (int i = 0; i < n; ++i)
+            e.row.values[i] = fromStorage(raw[firstColumn_ + i], fields_[i].DataType);
+        switch (identity_) {
+            case Identity::RowId:
+                e.row.identity = raw[0].toLongLong();
+                break;
+            case Identity::Ctid:
+                e.row.identity = raw[n].toString();
+                break;
+            case Identity::PrimaryKey: {
+                QVariantList id;
+                for (int f : primaryKey_) id << e.row.values[f];
+                e.row.identity = id;
+                break;
+            }
+        }
+        // SQLite: the stored values as they are; PostgreSQL's driver has
+        // parsed them already, so they go back in our own spelling.
+        e.key.reserve(order_.size());
+        for (const OrderColumn& c : order_) {
+            if (c.field < 0)
+                e.key << (sqlite_ ? raw[0] : raw[n]);
+            else if (sqlite_)
+                e.key << raw[firstColumn_ + c.field];
+            else
+                e.key << toStorage(e.row.values[c.field], fields_[c.field].DataType, false);
+        }
+        out.push_back(std::move(e));
+    }
+    q.finish();
+    return out;
+}
+
+QVector<TTableCursor::Entry> TTableCursor::fetch(bool forward, const Entry* from, int limit,
+                                                 const Pred* extra) {
+    if (baseEmpty_) return {};
+    Pred where = Pred::t();
+    if (!baseWhere_.isEmpty()) where = Pred{Pred::Sql, baseWhere_, baseBinds_, false};
+    if (extra) where = andP(where, *extra);
+    if (from) {
+        QVector<KeyValue> key;
+        key.reserve(from->key.size());
+        for (const QVariant& v : from->key) key << exactValue(v);
+        where = andP(where, tuplePred(0, key, forward ? Op::After : Op::Before));
+    }
+    if (where.kind == Pred::False) return {};
+    QString sql = QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") + table_;
+    if (where.kind == Pred::Sql) sql += QStringLiteral(" WHERE ") + where.sql;
+    sql += QStringLiteral(" ORDER BY ");
+    for (int i = 0; i < order_.size(); ++i) {
+        if (i) sql += QStringLiteral(", ");
+        sql += order_[i].expr;
+        if (order_[i].descending == forward) sql += QStringLiteral(" DESC");
+    }
+    sql += QStringLiteral(" LIMIT ?");
+    QVariantList binds = where.binds;
+    binds << limit;
+    return runSelect(sql, binds);
+}
+
+int TTableCursor::growPage(bool forward) {
+    int& p = forward ? pageForward_ : pageBackward_;
+    p = p ? std::min(p * 2, maxPage_) : initialPage_;
+    (forward ? pageBackward_ : pageForward_) = 0;
+    return p;
+}
+
+bool TTableCursor::deliver(TRow& row) {
+    if (pos_ < 0 || pos_ >= buf_.size()) return false;
+    row = buf_[pos_].row;
+    return true;
+}
+
+bool TTableCursor::first(TRow& row) {
+    pageForward_ = pageBackward_ = 0;
+    const int limit = growPage(true);
+    buf_ = fetch(true, nullptr, limit, nullptr);
+    atStart_ = true;
+    atEnd_ = buf_.size() < limit;
+    pos_ = -1;
+    if (buf_.isEmpty()) {
+        pos_ = 0;
+        return false;
+    }
+    return next(row);
+}
+
+bool TTableCursor::last(TRow& row) {
+    pageForward_ = pageBackward_ = 0;
+    const int limit = growPage(false);
+    buf_ = fetch(false, nullptr, limit, nullptr);
+    std::reverse(buf_.begin(), buf_.end());
+    atEnd_ = true;
+    atStart_ = buf_.size() < limit;
+    pos_ = buf_.size();
+    if (buf_.isEmpty()) {
+        pos_ = -1;
+        return false;
+    }
+    return prior(row);
+}
+
+bool TTableCursor::next(TRow& row) {
+    for (;;) {
+        int p = std::max(pos_, -1) + 1;
+        while (p < buf_.size() && buf_[p].deleted) ++p;
+        if (p < buf_.size()) {
+            pos_ = p;
+            return deliver(row);
+        }
+        if (atEnd_) {
+            pos_ = buf_.size();
+            return false;
+        }
+        if (buf_.isEmpty()) return first(row);
+        const int limit = growPage(true);
+        QVector<Entry> rows = fetch(true, &buf_.back(), limit, nullptr);
+        // Keep the row we came from, so that stepping back costs no query.
+        Entry anchor = buf_.back();
+        atEnd_ = rows.size() < limit;
+        atStart_ = false;
+        buf_ = std::move(rows);
+        buf_.prepend(std::move(anchor));
+        pos_ = 0;
+        if (buf_.size() == 1) {
+            pos_ = 1;
+            return false;
+        }
+    }
+}
+
+bool TTableCursor::prior(TRow& row) {
+    for (;;) {
+        int p = std::min<int>(pos_, buf_.size()) - 1;
+        while (p >= 0 && buf_[p].deleted) --p;
+        if (p >= 0) {
+            pos_ = p;
+            return deliver(row);
+        }
+        if (atStart_) {
+            pos_ = -1;
+            return false;
+        }
+        if (buf_.isEmpty()) return last(row);
+        const int limit = growPage(false);
+        QVector<Entry> rows = fetch(false, &buf_.front(), limit, nullptr);
+        Entry anchor = buf_.front();
+        atStart_ = rows.size() < limit;
+        atEnd_ = false;
+        std::reverse(rows.begin(), rows.end());
+        rows.push_back(std::move(anchor));
+        buf_ = std::move(rows);
+        pos_ = buf_.size() - 1;
+        if (buf_.size() == 1) {
+            pos_ = -1;
+            return false;
+        }
+    }
+}
+
+QVariantList TTableCursor::identityStorage(const QVariant& identity) const {
+    QVariantList out;
+    if (identity_ == Identity::PrimaryKey) {
+        const QVariantList id = identity.toList();
+        for (int i = 0; i < primaryKey_.size() && i < id.size(); ++i)
+            out << toStorage(id[i], fields_[primaryKey_[i]].DataType, sqlite_);
+    } else {
+        out << identity;
+    }
+    return out;
+}
+
+QString TTableCursor::identityCondition(QVariantList& binds, const QVariant& identity) const {
+    switch (identity_) {
+        case Identity::RowId:
+            binds << identity;
+            return QStringLiteral("rowid = ?");
+        case Identity::Ctid:
+            binds << identity;
+            return QStringLiteral("ctid = CAST(? AS tid)");
+        case Identity::PrimaryKey: {
+            QString s;
+            const QVariantList vals = identityStorage(identity);
+            for (int i = 0; i < primaryKey_.size(); ++i) {
+                if (i) s += QStringLiteral(" AND ");
+                s += columnNames_[primaryKey_[i]] + QStringLiteral(" = ?");
+                binds << vals.value(i);
+            }
+            return s;
+        }
+    }
+    return QString();
+}
+
+bool TTableCursor::seek(const QVariant& identity, TRow& row) {
+    if (baseEmpty_ || !identity.isValid()) return false;
+    // The row is read again (another user may have changed or deleted it);
+    // when it is in the page, the page stays around it.
+    QVariantList binds = baseBinds_;
+    QString where = identityCondition(binds, identity);
+    if (!baseWhere_.isEmpty()) where = baseWhere_ + QStringLiteral(" AND ") + where;
+    QVector<Entry> rows =
+        runSelect(QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") + table_ +
+                      QStringLiteral(" WHERE ") + where,
+                  binds);
+    for (int i = 0; i < buf_.size(); ++i) {
+        if (buf_[i].deleted || buf_[i].row.identity != identity) continue;
+        if (rows.isEmpty()) {
+            buf_[i].deleted = true;
+            return false;
+        }
+        if (rows.first().key == buf_[i].key) {
+            buf_[i] = rows.first();
+            pos_ = i;
+            return deliver(row);
+        }
+        break;
+    }
+    if (rows.isEmpty()) return false;
+    buf_ = {rows.first()};
+    pos_ = 0;
+    atStart_ = atEnd_ = false;
+    pageForward_ = pageBackward_ = 0;
+    return deliver(row);
+}
+
+bool TTableCursor::findKey(const QVector<QVariant>& values, bool nearest,
+                           const std::function<bool(const TRow&)>& accept, TRow& row) {
+    QVector<KeyValue> kv;
+    for (int i = 0; i < values.size() && i < indexColumns_; ++i)
+        kv << boundValue(values[i], fields_[order_[i].field].DataType);
+    const Pred extra = tuplePred(0, kv, nearest ? Op::AtOrAfter : Op::Equal);
+    if (extra.kind == Pred::False) return false;
+    // One row is what a search usually needs; rows a filter hides make the
+    // following reads larger.
+    int limit = 1;
+    Entry from;
+    bool haveFrom = false;
+    for (;;) {
+        const QVector<Entry> rows = fetch(true, haveFrom ? &from : nullptr, limit, &extra);
+        for (const Entry& e : rows) {
+            if (!accept || accept(e.row)) {
+                buf_ = {e};
+                pos_ = 0;
+                atStart_ = atEnd_ = false;
+                pageForward_ = pageBackward_ = 0;
+                return deliver(row);
+            }
+        }
+        if (rows.size() < limit) return false;
+        from = rows.last();
+        haveFrom = true;
+        limit = std::min(limit * 8, maxPage_);
+    }
+}
+
+int TTableCursor::recordCount() {
+    if (baseEmpty_) return 0;
+    QString sql = QStringLiteral("SELECT COUNT(*) FROM ") + table_;
+    if (!baseWhere_.isEmpty()) sql += QStringLiteral(" WHERE ") + baseWhere_;
+    QSqlQuery& q = db_->Prepared(sql);
+    for (int i = 0; i < baseBinds_.size(); ++i) q.bindValue(i, baseBinds_[i]);
+    db_->Run(q);
+    const int n = q.next() ? q.value(0).toInt() : 0;
+    q.finish();
+    return n;
+}
+
+// ------------------------------------------------------------ writing
+
+TTableCursor::Entry TTableCursor::entryOf(const TRow& row) const {
+    Entry e;
+    e.row = row;
+    e.key.reserve(order_.size());
+    for (const OrderColumn& c : order_) {
+        if (c.field < 0)
+            e.key << row.identity;
+        else
+            e.key << toStorage(row.values.value(c.field), fields_[c.field].DataType, sqlite_);
+    }
+    return e;
+}
+
+namespace {
+bool sameValue(const QVariant& a, const QVariant& b) {
+    const bool an = !a.isValid() || a.isNull(), bn = !b.isValid() || b.isNull();
+    if (an || bn) return an == bn;
+    return a == b;
+}
+}  // namespace
+
+void TTableCursor::insertRow(TRow& row) {
+    if (readOnly_) throw EDatabaseError::make(DbError::ReadOnly);
+    const int n = fields_.size();
+    row.values.resize(n);
+    QString cols, marks;
+    QVariantList binds;
+    QVector<int> generated;  // autoinc columns the engine fills
+    for (int i = 0; i < n; ++i) {
+        const QVariant& v = row.values[i];
+        if (fields_[i].DataType == ftAutoInc && (!v.isValid() || v.isNull())) {
+            generated << i;
+            continue;
+        }
+        if (!binds.isEmpty()) {
+            cols += QStringLiteral(", ");
+            marks += QStringLiteral(", ");
+        }
+        cols += columnNames_[i];
+        marks += u'?';
+        binds << toStorage(v, fields_[i].DataType, sqlite_);
+    }
+    QString sql = QStringLiteral("INSERT INTO ") + table_;
+    sql += binds.isEmpty()
+               ? QStringLiteral(" DEFAULT VALUES")
+               : QStringLiteral(" (") + cols + QStringLiteral(") VALUES (") + marks + u')';
+    QStringList returning;
+    if (!sqlite_) {
+        for (int g : generated) returning << columnNames_[g];
+        if (identity_ == Identity::Ctid) returning << QStringLiteral("ctid");
+        if (!returning.isEmpty()) sql += QStringLiteral(" RETURNING ") + returning.join(u", ");
+    }
+    QSqlQuery& q = db_->Prepared(sql);
+    for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
+    db_->Run(q);
+    if (sqlite_) {
+        row.identity = q.lastInsertId().toLongLong();
+        q.finish();
+        if (!generated.isEmpty()) {
+            // Numbered by the engine (rowid alias or trigger): read them back.
+            QVariantList b{row.identity};
+            QStringList names;
+            for (int g : generated) names << columnNames_[g];
+            QSqlQuery& r = db_->Prepared(QStringLiteral("SELECT ") + names.join(u", ") +
+                                         QStringLiteral(" FROM ") + table_ +
+                                         QStringLiteral(" WHERE rowid = ?"));
+            r.bindValue(0, row.identity);
+            db_->Run(r);
+            if (r.next())
+                for (int i = 0; i < generated.size(); ++i)
+                    row.values[generated[i]] =
+                        fromStorage(r.value(i), fields_[generated[i]].DataType);
+            r.finish();
+        }
+    } else {
+        if (!returning.isEmpty() && q.next()) {
+            for (int i = 0; i < generated.size(); ++i)
+                row.values[generated[i]] = fromStorage(q.value(i), fields_[generated[i]].DataType);
+            if (identity_ == Identity::Ctid) row.identity = q.value(generated.size()).toString();
+        }
+        q.finish();
+        if (identity_ == Identity::PrimaryKey) {
+            QVariantList id;
+            for (int f : primaryKey_) id << row.values[f];
+            row.identity = id;
+        }
+    }
+    buf_ = {entryOf(row)};
+    pos_ = 0;
+    atStart_ = atEnd_ = false;
+    pageForward_ = pageBackward_ = 0;
+}
+
+// The columns of a row as read, compared null-safely in a WHERE clause, so
+// that a write applies only to a row nobody changed since.
+namespace {
+QString unchangedCondition(bool sqlite, const QString& column, TFieldType type) {
+    if (!sqlite) return column + QStringLiteral(" IS NOT DISTINCT FROM ?");
+    // Dates are text on SQLite: compare them as dates, whatever the spelling.
+    switch (type) {
+        case ftDate:
+            return QStringLiteral("date(") + column + QStringLiteral(") IS date(?)");
+        case ftTime:
+            return QStringLiteral("time(") + column + QStringLiteral(") IS time(?)");
+        case ftDateTime:
+            return QStringLiteral("datetime(") + column + QStringLiteral(") IS datetime(?)");
+        default:
+            return column + QStringLiteral(" IS ?");
+    }
+}
+}  // namespace
+
+bool TTableCursor::rowExists(const QVariant& identity) {
+    QVariantList binds;
+    const QString where = identityCondition(binds, identity);
+    QSqlQuery& q = db_->Prepared(QStringLiteral("SELECT 1 FROM ") + table_ +
+                                 QStringLiteral(" WHERE ") + where);
+    for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
+    db_->Run(q);
+    const bool found = q.next();
+    q.finish();
+    return found;
+}
+
+void TTableCursor::updateRow(const TRow& old, TRow& row) {
+    if (readOnly_) throw EDatabaseError::make(DbError::ReadOnly);
+    const int n = fields_.size();
+    row.values.resize(n);
+    QString set;
+    QVariantList binds;
+    for (int i = 0; i < n; ++i) {
+        if (sameValue(old.values.value(i), row.values[i])) continue;
+        if (!binds.isEmpty()) set += QStringLiteral(", ");
+        set += columnNames_[i] + QStringLiteral(" = ?");
+        binds << toStorage(row.values[i], fields_[i].DataType, sqlite_);
+    }
+    row.identity = old.identity;
+    if (binds.isEmpty()) return;  // nothing to write
+    QString where = identityCondition(binds, old.identity);
+    for (int i = 0; i < n; ++i) {
+        where += QStringLiteral(" AND ") +
+                 unchangedCondition(sqlite_, columnNames_[i], fields_[i].DataType);
+        binds << toStorage(old.values.value(i), fields_[i].DataType, sqlite_);
+    }
+    QString sql = QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET ") + set +
+                  QStringLiteral(" WHERE ") + where;
+    const bool returning = identity_ == Identity::Ctid;
+    if (returning) sql += QStringLiteral(" RETURNING ctid");
+    QSqlQuery& q = db_->Prepared(sql);
+    for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
+    db_->Run(q);
+    bool applied;
+    if (returning) {
+        applied = q.next();
+        if (applied) row.identity = q.value(0).toString();
+    } else {
+        applied = q.numRowsAffected() > 0;
+    }
+    q.finish();
+    if (!applied) {
+        throw EDatabaseError::make(
+            rowExists(old.identity) ? DbError::RecordChanged : DbError::RecordDeleted, QString(),
+            tableName_);
+    }
+    if (identity_ == Identity::PrimaryKey) {
+        QVariantList id;
+        for (int f : primaryKey_) id << row.values[f];
+        row.identity = id;
+    }
+    Entry e = entryOf(row);
+    for (int i = 0; i < buf_.size(); ++i) {
+        if (buf_[i].row.identity == old.identity && !buf_[i].deleted) {
+            if (buf_[i].key == e.key) {
+                buf_[i] = std::move(e);
+                pos_ = i;
+                return;
+            }
+            break;
+        }
+    }
+    // The row moved in the order: its neighbours are read again from it.
+    buf_ = {std::move(e)};
+    pos_ = 0;
+    atStart_ = atEnd_ = false;
+}
+
+void TTableCursor::deleteRow(const TRow& old) {
+    if (readOnly_) throw EDatabaseError::make(DbError::ReadOnly);
+    // A record another user is editing is not deleted under them.
+    QString tempLock;
+    if (!sqlite_) {
+        const QString key = lockKey(old);
+        if (key != lockedKey_) {
+            if (!db_->TryLockRecord(tableName_, key))
+                throw EDatabaseError::make(DbError::RecordLocked, QString(), tableName_);
+            tempLock = key;
+        }
+    }
+    struct Unlock {
+        TDatabase* db;
+        const QString& table;
+        const QString& key;
+        ~Unlock() {
+            try {
+                if (!key.isEmpty()) db->UnlockRecord(table, key);
+            } catch (...) {
+            }
+        }
+    } unlock{db_, tableName_, tempLock};
+
+    QVariantList binds;
+    QString where = identityCondition(binds, old.identity);
+    for (int i = 0; i < fields_.size(); ++i) {
+        where += QStringLiteral(" AND ") +
+                 unchangedCondition(sqlite_, columnNames_[i], fields_[i].DataType);
+        binds << toStorage(old.values.value(i), fields_[i].DataType, sqlite_);
+    }
+    QSqlQuery& q =
+        db_->Prepared(QStringLiteral("DELETE FROM ") + table_ + QStringLiteral(" WHERE ") + where);
+    for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
+    db_->Run(q);
+    const bool applied = q.numRowsAffected() > 0;
+    q.finish();
+    if (!applied) {
+        throw EDatabaseError::make(
+            rowExists(old.identity) ? DbError::RecordChanged : DbError::RecordDeleted, QString(),
+            tableName_);
+    }
+    for (int i = 0; i < buf_.size(); ++i) {
+        if (buf_[i].row.identity == old.identity && !buf_[i].deleted) {
+            buf_[i].deleted = true;
+            pos_ = i;
+            return;
+        }
+    }
+    Entry e = entryOf(old);
+    e.deleted = true;
+    buf_ = {std::move(e)};
+    pos_ = 0;
+    atStart_ = atEnd_ = false;
+}
+
+QString TTableCursor::lockKey(const TRow& row) const {
+    if (identity_ != Identity::PrimaryKey) return row.identity.toString();
+    QStringList parts;
+    for (int f : primaryKey_) {
+        const QVariant s = toStorage(row.values.value(f), fields_[f].DataType, sqlite_);
+        parts << s.toString();
+    }
+    return parts.join(u';');
+}
+
+void TTableCursor::lockRow(const TRow& row) {
+    if (sqlite_) return;  // SQLite checks at post time instead
+    const QString key = lockKey(row);
+    if (key == lockedKey_) return;
+    if (!db_->TryLockRecord(tableName_, key))
+        throw EDatabaseError::make(DbError::RecordLocked, QString(), tableName_);
+    if (!lockedKey_.isEmpty()) db_->UnlockRecord(tableName_, lockedKey_);
+    lockedKey_ = key;
+}
+
+void TTableCursor::unlockRow(const TRow&) {
+    if (lockedKey_.isEmpty()) return;
+    const QString key = lockedKey_;
+    lockedKey_.clear();
+    db_->UnlockRecord(tableName_, key);
+}
+
+void TTableCursor::refresh() {
+    if (pos_ >= 0 && pos_ < buf_.size()) {
+        // The current row stays only as the point to read on from; marked
+        // as gone, it is neither delivered nor found by seek.
+        Entry keep = buf_[pos_];
+        keep.deleted = true;
+        buf_ = {std::move(keep)};
+        pos_ = 0;
+    } else {
+        buf_.clear();
+        pos_ = -1;
+    }
+    atStart_ = atEnd_ = false;
+    pageForward_ = pageBackward_ = 0;
+}

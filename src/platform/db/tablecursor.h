@@ -1,0 +1,160 @@
+#pragma once
+// A live cursor on one table of the engine. Rows come in pages by the order
+// of the active index plus a tie-breaker that makes the order total (rowid on
+// SQLite; the primary key, or ctid when there is none, on PostgreSQL), by
+// keyset pagination: the next page is the rows after the last key read, so
+// opening, First, Last and key searches cost the same on any table size.
+// Every statement is prepared once per shape (TDatabase::Prepared) and every
+// value is bound. Key comparisons run in SQL, under the collation ORDER BY
+// uses.
+
+#include <QPointer>
+#include <QString>
+#include <QVector>
+#include <functional>
+
+#include "db/cursor.h"
+
+class TDatabase;
+class SqlDialect;
+
+class TTableCursor : public TCursor {
+public:
+    // One column of the active index.
+    struct IndexColumn {
+        int field = -1;  // position in fieldDefs()
+        bool descending = false;
+        bool caseInsensitive = false;
+    };
+
+    // `fields` and `primaryKey` (field positions) come from the catalog.
+    // Raises nothing; the table is read at the first navigation.
+    TTableCursor(TDatabase* db, const QString& table, const TFieldDefs& fields,
+                 const QVector<int>& primaryKey, bool readOnly);
+    ~TTableCursor() override;
+
+    // The order; an empty list walks by the tie-breaker alone.
+    void setIndex(const QVector<IndexColumn>& columns);
+    int indexColumnCount() const { return indexColumns_; }
+
+    // A master link fixes the leading index columns to these values (none
+    // when `active` is false; no row at all when `empty` is true: the master
+    // has no current record).
+    void setMaster(bool active, bool empty, const QVector<QVariant>& values);
+    // A range on the index columns that follow the master's: `start`/`end`
+    // hold values for a prefix of them (an empty list is no bound).
+    void setRange(const QVector<QVariant>& start, bool startExclusive, const QVector<QVariant>& end,
+                  bool endExclusive);
+    void clearRange();
+
+    // Positions on the first row whose leading index columns equal `values`
+    // (nearest: the first row at or after them in index order) that `accept`
+    // takes; false (and the position unchanged) when there is none.
+    bool findKey(const QVector<QVariant>& values, bool nearest,
+                 const std::function<bool(const TRow&)>& accept, TRow& row);
+
+    // Rows per page: the first page of a walk has `initial` rows, following
+    // pages in the same direction grow up to `maximum`.
+    void setPageSize(int initial, int maximum);
+
+    // The key text a record lock is taken on: the primary key values joined
+    // by ";" (ctid or rowid when there is no key).
+    QString lockKey(const TRow& row) const;
+
+    // TCursor
+    TFieldDefs fieldDefs() const override { return fields_; }
+    bool first(TRow& row) override;
+    bool last(TRow& row) override;
+    bool next(TRow& row) override;
+    bool prior(TRow& row) override;
+    bool seek(const QVariant& identity, TRow& row) override;
+    int recordCount() override;
+    bool canModify() const override { return !readOnly_; }
+    void insertRow(TRow& row) override;
+    void updateRow(const TRow& old, TRow& row) override;
+    void deleteRow(const TRow& old) override;
+    void lockRow(const TRow& row) override;
+    void unlockRow(const TRow& row) override;
+    void refresh() override;
+
+    // A condition with its bound values; a key value as SQL compares it.
+    struct Pred;
+    struct KeyValue;
+
+    // Storage form of a canonical value for binding (ISO text for dates,
+    // 0/1 for booleans on SQLite) and the canonical form of a stored value.
+    static QVariant toStorage(const QVariant& value, TFieldType type, bool sqlite);
+    static QVariant fromStorage(const QVariant& value, TFieldType type);
+
+private:
+    struct Entry {
+        TRow row;
+        QVector<QVariant> key;  // storage values of the order columns
+        bool deleted = false;
+    };
+    struct OrderColumn {
+        int field;  // -1: the identity column (rowid / ctid)
+        bool descending;
+        bool caseInsensitive;
+        bool nullable;
+        QString expr;  // as ordered and compared
+    };
+    enum class Op { After, AtOrAfter, Before, AtOrBefore, Equal };
+    enum class Identity { RowId, PrimaryKey, Ctid };
+
+    bool sqlite() const { return sqlite_; }
+    void invalidate();
+    void rebuildBase();
+    KeyValue boundValue(const QVariant& v, TFieldType type) const;
+    KeyValue exactValue(const QVariant& storage) const;
+    Pred columnPred(const OrderColumn& c, const KeyValue& v, Op op) const;
+    Pred tuplePred(int from, const QVector<KeyValue>& values, Op op) const;
+    QString param(const OrderColumn& c) const;
+
+    // Reads up to `limit` rows in `forward` order after (or before) `from`'s
+    // key, within the cursor's set and `extra`; rows come in read order.
+    QVector<Entry> fetch(bool forward, const Entry* from, int limit, const Pred* extra);
+    QVector<Entry> runSelect(const QString& sql, const QVariantList& binds);
+    Entry entryOf(const TRow& row) const;
+    QString identityCondition(QVariantList& binds, const QVariant& identity) const;
+    QVariantList identityStorage(const QVariant& identity) const;
+    bool rowExists(const QVariant& identity);
+    void setRowFrom(Entry& e);
+    int growPage(bool forward);
+    bool deliver(TRow& row);
+
+    QPointer<TDatabase> db_;
+    const SqlDialect* dialect_;
+    bool sqlite_;
+    QString table_;      // as written in SQL
+    QString tableName_;  // as given (for locks)
+    TFieldDefs fields_;
+    QVector<QString> columnNames_;  // quoted
+    QVector<int> primaryKey_;
+    Identity identity_;
+    bool readOnly_;
+    QString selectList_;
+    int firstColumn_ = 0;  // select position of field 0
+
+    QVector<OrderColumn> order_;
+    int indexColumns_ = 0;
+
+    bool masterActive_ = false;
+    bool masterEmpty_ = false;
+    QVector<QVariant> masterValues_;
+    QVector<QVariant> rangeStart_, rangeEnd_;
+    bool rangeStartExclusive_ = false, rangeEndExclusive_ = false;
+    bool rangeSet_ = false;
+    QString baseWhere_;
+    QVariantList baseBinds_;
+    bool baseEmpty_ = false;  // the set has no rows whatever the table holds
+
+    QVector<Entry> buf_;
+    int pos_ = -1;          // -1 before the buffer, buf_.size() after it
+    bool atStart_ = false;  // buf_ begins at the set's first row
+    bool atEnd_ = false;    // buf_ ends at the set's last row
+    int initialPage_ = 64;
+    int maxPage_ = 1024;
+    int pageForward_ = 0, pageBackward_ = 0;
+    QString lockedKey_;
+};
