@@ -1,0 +1,376 @@
+#include "db/clientdataset.h"
+
+#include <QSqlQuery>
+#include <algorithm>
+
+#include "db/database.h"
+#include "db/dberror.h"
+#include "db/dialect.h"
+#include "db/tablecursor.h"
+
+// The rows in memory. A row's identity is its position in `rows`, which
+// never changes; `order` lists the visible rows in index order.
+struct TClientDataSet::Store {
+    struct Row {
+        QVector<QVariant> values;
+        QVector<QVariant> original;  // as loaded, while modified or deleted
+        TUpdateStatus status = usUnmodified;
+        bool gone = false;  // an inserted row deleted again, or merged away
+    };
+    TFieldDefs defs;
+    std::vector<Row> rows;
+    QVector<int> order;
+    QVector<int> sortColumns;
+
+    bool less(int a, int b) const {
+        for (int c : sortColumns) {
+            const QVariant& x = rows[a].values.value(c);
+            const QVariant& y = rows[b].values.value(c);
+            const bool xn = !x.isValid() || x.isNull(), yn = !y.isValid() || y.isNull();
+            if (xn || yn) {
+                if (xn != yn) return xn;
+                continue;
+            }
+            int r;
+            if (IsStringType(defs[c].DataType))
+                r = x.toString().compare(y.toString());
+            else if (IsIntegerType(defs[c].DataType) || IsFloatType(defs[c].DataType))
+                r = x.toDouble() < y.toDouble() ? -1 : (x.toDouble() > y.toDouble() ? 1 : 0);
+            else {
+                const QPartialOrdering o = QVariant::compare(x, y);
+                r = o == QPartialOrdering::Less ? -1 : (o == QPartialOrdering::Greater ? 1 : 0);
+            }
+            if (r != 0) return r < 0;
+        }
+        return false;
+    }
+    void rebuildOrder() {
+        order.clear();
+        for (int i = 0; i < int(rows.size()); ++i)
+            if (!rows[i].gone && rows[i].status != usDeleted) order.append(i);
+        if (!sortColumns.isEmpty())
+            std::stable_sort(order.begin(), order.end(),
+                             [this](int a, int b) { return less(a, b); });
+    }
+    // Puts row `id` where the index wants it (at the end without one).
+    int place(int id) {
+        order.removeAll(id);
+        auto it = sortColumns.isEmpty()
+                      ? order.end()
+                      : std::upper_bound(order.begin(), order.end(), id,
+                                         [this](int a, int b) { return less(a, b); });
+        const int pos = int(it - order.begin());
+        order.insert(pos, id);
+        return pos;
+    }
+};
+
+namespace {
+
+class MemoryCursor : public TCursor {
+public:
+    explicit MemoryCursor(std::shared_ptr<TClientDataSet::Store> store)
+        : store_(std::move(store)) {}
+
+    TFieldDefs fieldDefs() const override { return store_->defs; }
+    bool first(TRow& row) override {
+        pos_ = 0;
+        return deliver(row);
+    }
+    bool last(TRow& row) override {
+        pos_ = int(store_->order.size()) - 1;
+        return deliver(row);
+    }
+    bool next(TRow& row) override {
+        if (pos_ < int(store_->order.size())) ++pos_;
+        return deliver(row);
+    }
+    bool prior(TRow& row) override {
+        if (pos_ >= 0) --pos_;
+        return deliver(row);
+    }
+    bool seek(const QVariant& identity, TRow& row) override {
+        const int id = identity.isValid() ? identity.toInt() : -1;
+        // The position we stand near first: seeks mostly come back to it.
+        const int n = int(store_->order.size());
+        for (int k = 0; k < n; ++k) {
+            const int p = (std::max(pos_, 0) + k) % n;
+            if (store_->order[p] == id) {
+                pos_ = p;
+                return deliver(row);
+            }
+        }
+        return false;
+    }
+    int recordCount() override { return int(store_->order.size()); }
+    bool canModify() const override { return true; }
+    void insertRow(TRow& row) override {
+        TClientDataSet::Store::Row r;
+        r.values = row.values;
+        r.status = usInserted;
+        store_->rows.push_back(r);
+        const int id = int(store_->rows.size()) - 1;
+        row.identity = id;
+        pos_ = store_->place(id);
+    }
+    void updateRow(const TRow& old, TRow& row) override {
+        const int id = old.identity.toInt();
+        auto& r = store_->rows[id];
+        if (r.status == usUnmodified) {
+            r.original = r.values;
+            r.status = usModified;
+        }
+        r.values = row.values;
+        row.identity = id;
+        pos_ = store_->place(id);
+    }
+    void deleteRow(const TRow& old) override {
+        const int id = old.identity.toInt();
+        auto& r = store_->rows[id];
+        if (r.status == usInserted) {
+            r.gone = true;
+        } else {
+            if (r.status == usUnmodified) r.original = r.values;
+            r.status = usDeleted;
+        }
+        const int p = int(store_->order.indexOf(id));
+        store_->order.removeAt(p);
+        pos_ = p - 1;  // next() gives the row that followed
+    }
+    void refresh() override {}
+
+private:
+    bool deliver(TRow& row) {
+        const int n = int(store_->order.size());
+        if (pos_ < 0 || pos_ >= n) {
+            pos_ = pos_ < 0 ? -1 : n;
+            return false;
+        }
+        const int id = store_->order[pos_];
+        row.values = store_->rows[id].values;
+        row.identity = id;
+        return true;
+    }
+
+    std::shared_ptr<TClientDataSet::Store> store_;
+    int pos_ = -1;
+};
+
+}  // namespace
+
+TClientDataSet::TClientDataSet(QObject* parent) : TDataSet(parent) {}
+
+TClientDataSet::~TClientDataSet() {
+    CloseOnDestroy();
+}
+
+QVector<int> TClientDataSet::sortColumns(const QString& names) const {
+    QVector<int> cols;
+    for (const QString& name : names.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        int col = -1;
+        for (int i = 0; i < store_->defs.size() && col < 0; ++i)
+            if (store_->defs[i].Name.compare(name.trimmed(), Qt::CaseInsensitive) == 0) col = i;
+        if (col < 0) throw EDatabaseError::make(DbError::FieldNotFound, name.trimmed());
+        cols.append(col);
+    }
+    return cols;
+}
+
+std::unique_ptr<TCursor> TClientDataSet::CreateCursor() {
+    if (!store_)
+        throw EDatabaseError(DbError::General,
+                             QStringLiteral("Missing data provider or data packet"));
+    store_->sortColumns = sortColumns(indexFieldNames_);
+    store_->rebuildOrder();
+    return std::make_unique<MemoryCursor>(store_);
+}
+
+void TClientDataSet::InternalClose() {
+    // As the runtime's: the data go with the dataset's closing.
+    store_.reset();
+}
+
+void TClientDataSet::CreateDataSet() {
+    CheckInactive();
+    auto store = std::make_shared<Store>();
+    store->defs = fieldDefs_;
+    if (store->defs.isEmpty()) {
+        for (TField* f : Fields())
+            if (f->FieldKind() == fkData)
+                store->defs.append(TFieldDef{f->FieldName(), f->DataType(), f->Size(), false});
+    }
+    store_ = store;
+    Open();
+}
+
+void TClientDataSet::LoadFromDataSet(TDataSet* source) {
+    if (!source || !source->Active()) throw EDatabaseError::make(DbError::ClosedDataSet);
+    Close();
+    auto store = std::make_shared<Store>();
+    const TFields& fields = source->Fields();
+    for (TField* f : fields)
+        store->defs.append(TFieldDef{f->FieldName(), f->DataType(), f->Size(), false});
+    source->DisableControls();
+    struct Enable {
+        TDataSet* ds;
+        ~Enable() { ds->EnableControls(); }
+    } enable{source};
+    const TBookmark mark = source->GetBookmark();
+    source->First();
+    while (!source->Eof()) {
+        Store::Row r;
+        r.values.reserve(fields.Count());
+        for (TField* f : fields) r.values.append(f->Value());
+        store->rows.push_back(std::move(r));
+        source->Next();
+    }
+    if (!mark.IsNull() && source->BookmarkValid(mark)) source->GotoBookmark(mark);
+    fieldDefs_ = store->defs;
+    store_ = store;
+    Open();
+}
+
+void TClientDataSet::setIndexFieldNames(const QString& names) {
+    if (names == indexFieldNames_) return;
+    if (!Active()) {
+        indexFieldNames_ = names;
+        return;
+    }
+    const QVector<int> cols = sortColumns(names);  // raises before anything changes
+    CheckBrowseMode();
+    indexFieldNames_ = names;
+    store_->sortColumns = cols;
+    store_->rebuildOrder();
+    // The current record stays current in the new order.
+    const TBookmark mark = GetBookmark();
+    Requery();
+    if (!mark.IsNull() && BookmarkValid(mark)) GotoBookmark(mark);
+}
+
+int TClientDataSet::ChangeCount() const {
+    if (!store_) return 0;
+    int n = 0;
+    for (const Store::Row& r : store_->rows)
+        if (!r.gone && r.status != usUnmodified) ++n;
+    return n;
+}
+
+TUpdateStatus TClientDataSet::UpdateStatus() const {
+    if (!store_ || IsEmpty() || State() == dsInsert)
+        return State() == dsInsert ? usInserted : usUnmodified;
+    const int id = CurrentRow().identity.toInt();
+    return id >= 0 && id < int(store_->rows.size()) ? store_->rows[id].status : usUnmodified;
+}
+
+void TClientDataSet::CancelUpdates() {
+    if (!store_) return;
+    Cancel();
+    for (Store::Row& r : store_->rows) {
+        if (r.status == usInserted) r.gone = true;
+        if (r.status == usModified || r.status == usDeleted) r.values = r.original;
+        r.original.clear();
+        r.status = usUnmodified;
+    }
+    store_->rebuildOrder();
+    if (Active()) Requery();
+}
+
+void TClientDataSet::MergeChangeLog() {
+    if (!store_) return;
+    if (Active()) CheckBrowseMode();
+    for (Store::Row& r : store_->rows) {
+        if (r.status == usDeleted) r.gone = true;
+        r.original.clear();
+        r.status = usUnmodified;
+    }
+}
+
+int TClientDataSet::ApplyUpdates(TDatabase* db, const QString& tableName,
+                                 const QStringList& keyFields) {
+    if (!store_) return 0;
+    if (Active()) CheckBrowseMode();
+    if (ChangeCount() == 0) return 0;
+    const SqlDialect& dialect = db->dialect();
+    const bool sqlite = db->engine() == Engine::Sqlite;
+    // Only the columns the table has: a copied result may hold expressions.
+    QVector<int> columns;
+    QVector<int> keys;
+    const TFieldDefs tableDefs = db->ColumnDefs(tableName);
+    for (int i = 0; i < store_->defs.size(); ++i) {
+        const QString& name = store_->defs[i].Name;
+        const bool inTable = std::any_of(
+            tableDefs.begin(), tableDefs.end(),
+            [&](const TFieldDef& d) { return d.Name.compare(name, Qt::CaseInsensitive) == 0; });
+        if (inTable) columns.append(i);
+    }
+    for (const QString& k : keyFields) {
+        int col = -1;
+        for (int i : columns)
+            if (store_->defs[i].Name.compare(k.trimmed(), Qt::CaseInsensitive) == 0) col = i;
+        if (col < 0) throw EDatabaseError::make(DbError::FieldNotFound, k.trimmed());
+        keys.append(col);
+    }
+    const QString table = dialect.quoteIdentifier(tableName);
+    auto bind = [&](const QVariant& v, int col) {
+        return TTableCursor::toStorage(v, store_->defs[col].DataType, sqlite);
+    };
+    auto keyWhere = [&](const QVector<QVariant>& values, QVariantList& binds) {
+        QStringList parts;
+        for (int k : keys) {
+            parts << dialect.quoteIdentifier(store_->defs[k].Name) + QStringLiteral(" = ?");
+            binds << bind(values.value(k), k);
+        }
+        return parts.join(QStringLiteral(" AND "));
+    };
+    const bool started = !db->InTransaction();
+    if (started) db->StartTransaction();
+    try {
+        for (const Store::Row& r : store_->rows) {
+            if (r.gone || r.status == usUnmodified) continue;
+            QVariantList binds;
+            QString sql;
+            if (r.status == usDeleted) {
+                sql = QStringLiteral("DELETE FROM ") + table + QStringLiteral(" WHERE ") +
+                      keyWhere(r.original, binds);
+            } else if (r.status == usModified) {
+                QStringList set;
+                for (int c : columns) {
+                    if (r.values.value(c) == r.original.value(c)) continue;
+                    set << dialect.quoteIdentifier(store_->defs[c].Name) + QStringLiteral(" = ?");
+                    binds << bind(r.values.value(c), c);
+                }
+                if (set.isEmpty()) continue;
+                sql = QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") +
+                      set.join(QStringLiteral(", ")) + QStringLiteral(" WHERE ") +
+                      keyWhere(r.original, binds);
+            } else {
+                QStringList names, marks;
+                for (int c : columns) {
+                    const QVariant& v = r.values.value(c);
+                    if (!v.isValid() || v.isNull()) continue;  // the column's default
+                    names << dialect.quoteIdentifier(store_->defs[c].Name);
+                    marks << QStringLiteral("?");
+                    binds << bind(v, c);
+                }
+                sql = QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (") +
+                      names.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
+                      marks.join(QStringLiteral(", ")) + QLatin1Char(')');
+            }
+            QSqlQuery q = db->Execute(sql, binds);
+            if (r.status != usInserted && q.numRowsAffected() == 0)
+                throw EDatabaseError::make(DbError::RecordDeleted, QString(), tableName);
+        }
+        if (started) db->Commit();
+    } catch (...) {
+        if (started) {
+            try {
+                db->Rollback();
+            } catch (const EDatabaseError&) {
+                // The first failure is the one to report.
+            }
+        }
+        throw;
+    }
+    MergeChangeLog();
+    return 0;
+}

@@ -1,0 +1,58 @@
+#pragma once
+// TClientDataSet: a dataset held in memory, filled from its FieldDefs
+// (CreateDataSet) or copied from another dataset (LoadFromDataSet), with a
+// change log that can be undone or applied to one table of a database.
+
+#include <QStringList>
+#include <memory>
+
+#include "db/dataset.h"
+
+class TDatabase;
+
+enum TUpdateStatus { usUnmodified, usModified, usInserted, usDeleted };
+
+class TClientDataSet : public TDataSet {
+    Q_OBJECT
+public:
+    explicit TClientDataSet(QObject* parent = nullptr);
+    ~TClientDataSet() override;
+
+    // The structure CreateDataSet builds (when empty: the persistent fields').
+    TFieldDefs& FieldDefs() { return fieldDefs_; }
+    // Opens an empty dataset of that structure.
+    void CreateDataSet();
+    // Copies the structure and the rows of an open dataset (every field,
+    // calculated ones as values) and opens on the first row; the source keeps
+    // its position.
+    void LoadFromDataSet(TDataSet* source);
+
+    // The change log: rows inserted, modified or deleted since the data were
+    // loaded or the log last merged.
+    int ChangeCount() const;
+    void CancelUpdates();                // back to the data as loaded
+    void MergeChangeLog();               // the changes become the loaded data
+    TUpdateStatus UpdateStatus() const;  // of the current record
+    // Writes the log to `tableName` (inserts, updates of the changed columns
+    // by key, deletes by key), in a transaction of its own when none is
+    // running. Returns the number of errors (0); a failure rolls back what it
+    // started, keeps the log and raises.
+    int ApplyUpdates(TDatabase* db, const QString& tableName, const QStringList& keyFields);
+
+    // Fields ";"-separated that order the rows (texts by code point).
+    QString IndexFieldNames() const { return indexFieldNames_; }
+    void setIndexFieldNames(const QString& names);
+
+    struct Store;
+
+protected:
+    std::unique_ptr<TCursor> CreateCursor() override;
+    void InternalClose() override;
+
+private:
+    QVector<int> sortColumns(const QString& names) const;
+
+    TFieldDefs fieldDefs_;
+    QString indexFieldNames_;
+    std::shared_ptr<Store> store_;
+};
