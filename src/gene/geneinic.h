@@ -5,9 +5,14 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 class TfGENEPROG;
+class TDatabase;
+
+// Creates one of the session form's database components (geneinic_conexion.cpp).
+TDatabase* CrearBaseDatosSesion(QObject* owner, const QString& nombreComponente);
 
 class TfGENEINIC : public QObject {
     Q_OBJECT
@@ -33,6 +38,20 @@ public:
     void MostrarVentanaProgreso(const QString& Modo, const QString& Titulo, const QString& Texto,
                                 const QString& Extra = QString());
     TfGENEPROG* fGENEPROG() const { return progreso_; }
+
+    // The session's databases (geneinic_conexion.cpp). Created with the form
+    // and registered in TSession under their component names' databases;
+    // connected by IniciarSesion. The "ADO" connections are the same objects,
+    // so one transaction covers both roads.
+    TDatabase* Database = CrearBaseDatosSesion(this, QStringLiteral("Database"));
+    TDatabase* DatabaseGeneral = CrearBaseDatosSesion(this, QStringLiteral("DatabaseGeneral"));
+    TDatabase* DatabaseAlt = CrearBaseDatosSesion(this, QStringLiteral("DatabaseAlt"));
+    TDatabase* ADOConnection() const { return Database; }
+    TDatabase* ADOConnectionAlt() const { return DatabaseAlt; }
+    // The start sequence (geneinic_inicio.cpp): command line, parameter,
+    // alias and settings files, database session and connections. False after
+    // a fatal message (the program is then asked to end).
+    bool IniciarSesion(const QStringList& argumentos);
 
 private:
     bool peticionCancelada_ = false;

@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include "db/dialect.h"
 
@@ -25,3 +26,66 @@ extern QDateTime UltimaActividad;      // last user activity (inactivity timer)
 // The engine of TipoBaseDatos, and its SQL dialect (Paradox when unknown).
 Engine MotorActual();
 const SqlDialect& DialectoActual();
+
+// ---- Start-up and connections (command line, parameter and settings files).
+class QFont;
+class QColor;
+
+extern QString CodigoUsuarioInicial;     // "U=" or the second positional argument
+extern QString ArchivoParametros;        // the parameter file actually read
+extern QString AliasBaseDatosGeneral;    // parameter file
+extern QString AliasBaseDatos;           // parameter file; company databases derive from it
+extern QString PathDatosEmpresa;         // company data path (SQLite: the company alias's folder)
+extern QString NombreEmpresaActual;      // empty until a company is chosen
+extern QString LogotipoEmpresaActual;    // "LOGO.BMP"
+extern bool ModuloDatosPreparado;        // set by the data module
+extern QString VersionWindows;           // the "Plataforma" line of the system's version
+extern int AjusteAlturaFormularios;      // 27 (32 on "Windows XP")
+extern QFont FuenteAplicacion;           // include <QFont> to use
+extern QColor ColorFondoAspecto;         // MDI children; include <QColor> to use
+extern QColor ColorDialogoAspecto;       // dialogs
+extern QStringList ListaControlesNoVisibles;  // sorted, no duplicates
+extern QStringList TextosNoTraducidos;
+extern QStringList MapaContextos;        // "topic name=context number" lines
+extern QString ParametroL, ParametroI, ParametroT;  // "L=", "I=", "T=" values as given
+
+// Settings of section "Configuración" (and "Microsoft SQL Server"), read once
+// at start-up; yes/no keys are true exactly when the text is "SI".
+extern bool VisualizarLogoEmpresaEnMenu;
+extern bool DesactivarForzadoGrabacionDatosADisco;
+extern QString TiempoForzarTerminacionAplicacion;  // minutes; empty = never
+extern bool ModoAdministradorActivado;
+extern bool ModoControlesNoVisiblesActivado;
+extern bool RegistroAccesosActivado;
+extern bool ResponsabilidadDocumentalActivada;
+extern bool DesactivarIndicesPorUsuarioEnBusquedas;
+extern bool MensajeriaInternaActivada;
+extern bool VisualizacionPreviaActivada;
+extern bool BusquedaAproximadaActivada;
+extern QString BDENetDir;
+extern bool DesactivarDiagnostico;
+extern bool AutenticacionWindows;
+extern QString NombreIntercalacionMSSQL;
+extern bool MonitorizarActividadUsuario;
+extern bool ArchivosTemporalesEnBD;
+extern QString NombreUsuarioInicioSesion;
+extern QString PasswordInicioSesion;     // scrambled, as stored
+extern QString URLAccesoMenuWebDistribuidor;
+extern QString NivelAislamientoTransaccionesMSSQL;
+extern QString AspectoAplicacion;
+extern QString BDEPrivateDir;
+
+// Connection values.
+extern QString ServidorBaseDatos;        // the company alias's "SERVER NAME"
+extern int PuertoBaseDatos;              // the company alias's "PORT" (PostgreSQL)
+extern QString BaseDatosServidor;        // the company alias's "DATABASE NAME" (PostgreSQL)
+extern QString UsuarioInicioSesion;      // login name (plain)
+extern QString ClaveInicioSesion;        // login password (plain, never logged)
+extern int NumeroSesionUsuario;          // this user's session number (private folder)
+extern QString DirectorioPrivado;        // the session's private folder, "" when none
+extern QString IntercalacionTextos;      // collation of TXIDIOMA (SQL Server)
+extern QString VersionServidorSQL;       // "SELECT @@VERSION" (SQL Server)
+
+// Transaction flags of the company database.
+extern bool TransaccionIniciada;
+extern bool ErrorEnTransaccion;

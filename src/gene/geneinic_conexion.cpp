@@ -1,0 +1,347 @@
+// The session's databases: connection parameters from the alias file, the
+// per-company database names, company and alternate connections, database
+// creation, and the small services the connections need (login password
+// scrambling, the user's name, the network adapter, error classification).
+
+#include "gene/geneinic_conexion.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <pwd.h>
+#include <unistd.h>
+
+#include "db/database.h"
+#include "db/dataset.h"
+#include "db/dberror.h"
+#include "gene/geneinic.h"
+#include "gene/genesist.h"
+#include "gene/mensajes.h"
+#include "gene/sesion.h"
+#include "io/inifile.h"
+#include "io/paths.h"
+
+namespace {
+
+// The fixed key of the stored login password. Changing it makes existing
+// settings files unreadable.
+const QString kClave = QStringLiteral("mabrel");
+
+QString TextoError(const std::exception& e) {
+    if (auto* d = dynamic_cast<const EDatabaseError*>(&e)) {
+        // The code's standard text says little ("Path not found"); the detail
+        // names what was not found or the engine's own words.
+        if (!d->detail().isEmpty() && d->detail() != d->Message())
+            return d->Message() + QStringLiteral(": ") + d->detail();
+        return d->Message();
+    }
+    return QString::fromUtf8(e.what());
+}
+
+bool EsSqlite() {
+    return MotorActual() == Engine::Sqlite;
+}
+
+}  // namespace
+
+TDatabase* CrearBaseDatosSesion(QObject* owner, const QString& nombreComponente) {
+    auto* db = new TDatabase(owner);
+    db->setObjectName(nombreComponente);
+    db->setDatabaseName(nombreComponente);
+    TSession::instance().AddDatabase(db);
+    return db;
+}
+
+// ---------------------------------------------------------------- aliases
+
+QString ArchivoAliasActual() {
+    QString carpeta;
+    if (!ArchivoParametros.isEmpty() && QFileInfo::exists(NativePath(ArchivoParametros)))
+        carpeta = QFileInfo(NativePath(ArchivoParametros)).absolutePath();
+    else
+        carpeta = DirectorioPrograma.isEmpty() ? QDir::currentPath() : NativePath(DirectorioPrograma);
+    return JoinPath(carpeta, QString::fromLatin1(kArchivoAlias));
+}
+
+QStringList ParametrosAlias(const QString& alias) {
+    if (alias.trimmed().isEmpty()) return {};
+    const QString archivo = ArchivoAliasActual();
+    if (!QFileInfo::exists(archivo)) return {};
+    QStringList valores;
+    TIniFile(archivo).ReadSectionValues(alias.trimmed(), valores);
+    return valores;
+}
+
+QString ParametroAlias(const QString& alias, const QString& nombre) {
+    for (const QString& linea : ParametrosAlias(alias)) {
+        const int igual = linea.indexOf(QLatin1Char('='));
+        if (igual > 0 && linea.left(igual).trimmed().compare(nombre, Qt::CaseInsensitive) == 0)
+            return linea.mid(igual + 1).trimmed();
+    }
+    return {};
+}
+
+TConnectionParams ParametrosConexion(TfGENEINIC* f, const QString& ubicacion, bool esGeneral) {
+    TConnectionParams p;
+    p.engine = MotorActual();
+    if (p.engine == Engine::Sqlite) {
+        p.folder = NativePath(ubicacion);
+        if (!esGeneral && f && f->DatabaseGeneral) {
+            const QString general = f->DatabaseGeneral->Params().folder;
+            if (!general.isEmpty()) p.attach.append({QStringLiteral("general"), general});
+        }
+        return p;
+    }
+    QString servidor = ServidorBaseDatos;
+    if (servidor.startsWith(QLatin1String("np:"), Qt::CaseInsensitive)) servidor = servidor.mid(3);
+    if (!servidor.isEmpty()) p.host = servidor;
+    p.port = PuertoBaseDatos;
+    p.user = UsuarioInicioSesion;
+    p.password = ClaveInicioSesion;
+    p.database = BaseDatosServidor;
+    p.schema = ubicacion.trimmed().toLower();
+    if (!esGeneral && f && f->DatabaseGeneral && !f->DatabaseGeneral->Params().schema.isEmpty())
+        p.searchPath = {f->DatabaseGeneral->Params().schema};
+    return p;
+}
+
+// ---------------------------------------------------------------- session services
+
+bool EsErrorTablaInexistente(const QString& Mensaje) {
+    const auto tiene = [&Mensaje](const char* t) {
+        return Mensaje.contains(QLatin1String(t), Qt::CaseInsensitive);
+    };
+    return tiene("Table does not exist") || tiene("Table unknown") || tiene("no such table") ||
+           (tiene("relation") && tiene("does not exist")) || tiene("Invalid object name");
+}
+
+void NombreUsuarioWindows(QString& Nombre) {
+    Nombre.clear();
+    if (const passwd* pw = getpwuid(geteuid()); pw && pw->pw_name)
+        Nombre = QString::fromLocal8Bit(pw->pw_name);
+    if (Nombre.isEmpty()) Nombre = qEnvironmentVariable("USER");
+    if (Nombre.isEmpty()) Nombre = QStringLiteral("Unknown");
+    Nombre = Nombre.left(255);
+}
+
+void DireccionAdaptadorRed(const QString& Opciones, QString& Direccion) {
+    Direccion.clear();
+    const bool sinSeparadores = Opciones.contains(QLatin1String("SinSeparadores"));
+    QDir red(QStringLiteral("/sys/class/net"));
+    for (const QString& nombre : red.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        QFile f(red.filePath(nombre + QStringLiteral("/address")));
+        if (!f.open(QIODevice::ReadOnly)) continue;
+        const QString mac = QString::fromLatin1(f.readAll()).trimmed().toUpper();
+        QString hex = mac;
+        hex.remove(QLatin1Char(':'));
+        if (hex.size() != 12 || hex.count(QLatin1Char('0')) == 12) continue;
+        Direccion = sinSeparadores ? hex : mac.split(QLatin1Char(':')).join(QLatin1Char('-'));
+        return;
+    }
+}
+
+void CifrarClave(const QString& Texto, QString& Resultado) {
+    Resultado.clear();
+    const QByteArray bytes = Texto.toLatin1();
+    for (int i = 1; i <= bytes.size(); ++i) {
+        const int c = static_cast<unsigned char>(bytes[i - 1]) ^ kClave[i % 6].unicode();
+        Resultado += QStringLiteral("%1").arg(c & 0xFF, 3, 10, QLatin1Char('0'));
+    }
+}
+
+void DescifrarClave(const QString& Texto, QString& Resultado) {
+    Resultado.clear();
+    QByteArray bytes;
+    for (int i = 1; i * 3 <= Texto.size(); ++i) {
+        bool ok = false;
+        int v = Texto.mid((i - 1) * 3, 3).toInt(&ok);
+        if (!ok) v = 0;
+        bytes.append(static_cast<char>((v ^ kClave[i % 6].unicode()) & 0xFF));
+    }
+    Resultado = QString::fromLatin1(bytes);
+}
+
+// ---------------------------------------------------------------- companies
+
+void NombreBaseDatosEmpresa(TfGENEINIC* f, int Codigo, QString& Nombre) {
+    Q_UNUSED(f);
+    if (EsSqlite()) {
+        Nombre = Codigo != 0 ? PathBaseDatosGeneral + QLatin1Char('\\') + QString::number(Codigo)
+                             : PathBaseDatosGeneral;
+    } else {
+        Nombre = Codigo != 0 ? AliasBaseDatos + QString::number(Codigo) : AliasBaseDatos;
+    }
+}
+
+QString NombreBaseDatosEmpresa(TfGENEINIC* f, int Codigo) {
+    QString n;
+    NombreBaseDatosEmpresa(f, Codigo, n);
+    return n;
+}
+
+void NombreBaseDatosTabla(TfGENEINIC* f, const QString& NombreTabla, QString& NombreBaseDatos) {
+    TDatabase* d = EsTablaGeneral(NombreTabla) ? f->DatabaseGeneral : f->Database;
+    NombreBaseDatos = d->DatabaseName();
+}
+
+namespace {
+
+// Closes a session database and opens it on another location under a new
+// name. Raises what Open raises; the database stays closed then.
+void Reconectar(TfGENEINIC* f, TDatabase* d, const QString& nombre, bool esGeneral) {
+    d->Close();
+    d->setDatabaseName(nombre);
+    d->Params() = ParametrosConexion(f, nombre, esGeneral);
+    d->Open();
+}
+
+}  // namespace
+
+// True when the engine says the database at this location does not exist (and
+// could be created there): SQLite, the folder is there and the file is not;
+// PostgreSQL, the server answers and the schema is missing.
+bool BaseDatosInexistente(TfGENEINIC* f, const QString& ubicacion, bool esGeneral) {
+    const TConnectionParams p = ParametrosConexion(f, ubicacion, esGeneral);
+    if (p.engine == Engine::Sqlite) {
+        const QString carpeta = NativePath(ubicacion);
+        return !carpeta.isEmpty() && QFileInfo(carpeta).isDir() &&
+               !QFileInfo::exists(JoinPath(carpeta, QString::fromLatin1(kDatabaseFileName)));
+    }
+    if (p.engine != Engine::Postgres) return false;
+    try {
+        return !TDatabase::DatabaseExists(p);
+    } catch (const std::exception&) {
+        return false;  // a server that does not answer says nothing about the schema
+    }
+}
+
+void ConectarBaseDatosEmpresa(TfGENEINIC* f, int Codigo) {
+    const QString nombre = NombreBaseDatosEmpresa(f, Codigo);
+    try {
+        Reconectar(f, f->Database, nombre, false);
+    } catch (const EDatabaseError& e) {
+        if (e.code() != DbError::DatabaseNotFound) throw;
+        // On SQLite the company folder itself may be missing: it is made
+        // under an existing general folder, never anywhere else.
+        const bool crear = EsSqlite() ? QFileInfo(NativePath(PathBaseDatosGeneral)).isDir() &&
+                                            !QFileInfo::exists(JoinPath(
+                                                NativePath(nombre),
+                                                QString::fromLatin1(kDatabaseFileName)))
+                                      : BaseDatosInexistente(f, nombre, false);
+        if (!crear || !CrearBaseDatosEmpresa(f, Codigo)) throw;
+        Reconectar(f, f->Database, nombre, false);
+    }
+    if (MotorActual() == Engine::SqlServer && !f->Database->InTransaction()) {
+        IniciarTransaccion(f, f->Database);
+        ConfirmarTransaccion(f, f->Database);
+    }
+}
+
+void ConectarBaseDatosAlt(TfGENEINIC* f, int Codigo, const QString& Nombre) {
+    const QString nombre = Nombre.isEmpty() ? NombreBaseDatosEmpresa(f, Codigo) : Nombre;
+    const QString baseDatos = Codigo != -1 ? NombreBaseDatosEmpresa(f, Codigo) : nombre;
+    if (f->DatabaseAlt->Connected() &&
+        f->DatabaseAlt->DatabaseName().compare(baseDatos, Qt::CaseInsensitive) == 0)
+        return;
+    Reconectar(f, f->DatabaseAlt, baseDatos, false);
+}
+
+void AsignarBaseDatosEmpresa(TfGENEINIC* f, TDataSet* DataSet, int CodigoEmpresa) {
+    auto* ds = qobject_cast<TDBDataSet*>(DataSet);
+    if (!ds) return;
+    const int codigo = CodigoEmpresa == 0 ? CodigoEmpresaActual : CodigoEmpresa;
+    if (MotorActual() == Engine::SqlServer) {
+        ConectarBaseDatosAlt(f, codigo, QString());
+        ds->setDatabaseName(QLatin1Char('?') + f->DatabaseAlt->DatabaseName());
+    } else {
+        ds->setDatabaseName(QLatin1Char('?') + NombreBaseDatosEmpresa(f, codigo));
+    }
+}
+
+void CadenaConexionADO(TfGENEINIC* f, const QString& Destino, const QString& Servidor,
+                       QString& Cadena) {
+    QString servidor = Servidor.isEmpty() ? ServidorBaseDatos : Servidor;
+    servidor.remove(QLatin1String("np:"), Qt::CaseInsensitive);
+    QString catalogo;
+    if (Destino.startsWith(QLatin1Char('?')))
+        catalogo = Destino.mid(1);
+    else if (Destino == QLatin1String("DatabaseGeneral"))
+        catalogo = f->DatabaseGeneral->DatabaseName();
+    else if (Destino == QLatin1String("DatabaseAlt"))
+        catalogo = f->DatabaseAlt->DatabaseName();
+    else if (Destino.isEmpty() || Destino == QLatin1String("Database"))
+        catalogo = NombreBaseDatosEmpresa(f, CodigoEmpresaActual);
+    else
+        catalogo = Destino;
+    const QString aplicacion =
+        QStringLiteral("Application Name=") + ProgramaEnEjecucion() + QLatin1Char('|') +
+        CodigoUsuarioActual;
+    if (AutenticacionWindows) {
+        Cadena = QStringLiteral("Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security "
+                                "Info=False;Initial Catalog=") +
+                 catalogo + QStringLiteral(";Data Source=") + servidor + QLatin1Char(';') +
+                 aplicacion;
+    } else {
+        Cadena = QStringLiteral("Provider=SQLOLEDB.1;Persist Security Info=False;User ID=") +
+                 UsuarioInicioSesion + QStringLiteral(";Password=") + ClaveInicioSesion +
+                 QLatin1Char(';') + QStringLiteral("Connect Timeout=0;") +
+                 QStringLiteral("Initial Catalog=") + catalogo + QStringLiteral(";Data Source=") +
+                 servidor + QLatin1Char(';') + aplicacion;
+    }
+}
+
+// ---------------------------------------------------------------- creation
+
+QStringList SentenciasCrearBaseDatosSQL(const QString& Nombre) {
+    const QString intercalacion = NombreIntercalacionMSSQL.isEmpty()
+                                      ? QStringLiteral("SQL_Latin1_General_Cp1_CI_AI")
+                                      : NombreIntercalacionMSSQL;
+    return {QStringLiteral("USE master CREATE DATABASE ") + Nombre + QStringLiteral("  COLLATE ") +
+                intercalacion,
+            QStringLiteral("EXEC sp_dbcmptlevel ") + Nombre + QStringLiteral(", 80"),
+            QStringLiteral("ALTER DATABASE ") + Nombre + QStringLiteral(" SET RECOVERY SIMPLE")};
+}
+
+bool CrearBaseDatosSQL(TfGENEINIC* f, const QString& Nombre) {
+    try {
+        TConnectionParams p = ParametrosConexion(f, Nombre, true);
+        if (p.engine == Engine::SqlServer)
+            throw EDatabaseError::make(DbError::UnsupportedEngine, QString(),
+                                       EngineSettingName(p.engine));
+        TDatabase::CreateDatabase(p);
+        return true;
+    } catch (const std::exception& e) {
+        MensajeError(QStringLiteral("¡Imposible crear la base de datos ") + Nombre +
+                     QStringLiteral("!. Motivo:") + TextoError(e));
+        return false;
+    }
+}
+
+bool CrearBaseDatosEmpresa(TfGENEINIC* f, int Codigo) {
+    const QString nombre = NombreBaseDatosEmpresa(f, Codigo);
+    if (EsSqlite()) {
+        // The company's folder is made only inside an existing general folder.
+        const QString carpeta = NativePath(nombre);
+        if (!QFileInfo(carpeta).isDir() && QFileInfo(NativePath(PathBaseDatosGeneral)).isDir())
+            QDir().mkdir(carpeta);
+    }
+    return CrearBaseDatosSQL(f, nombre);
+}
+
+void NombreCampoSQL(TfGENEINIC* f, const QString& Nombre, QString& Resultado) {
+    Q_UNUSED(f);
+    Resultado = Nombre;
+    if (MotorActual() != Engine::SqlServer) return;
+    if (Resultado.contains(QChar(0x00F1)))
+        Resultado.replace(QChar(0x00F1), QLatin1Char('_'));
+    else if (Resultado.contains(QLatin1Char('-')))
+        Resultado.remove(QLatin1Char('-'));
+}
+
+void TipoDecimalSQL(TfGENEINIC* f, const QString& NombreCampo, QString& Resultado) {
+    Q_UNUSED(f);
+    Resultado = NombreCampo == QLatin1String("Cambio") || NombreCampo.contains(QLatin1String("Factor"))
+                    ? QStringLiteral("DECIMAL(28,12)")
+                    : QStringLiteral("DECIMAL(28,8)");
+}

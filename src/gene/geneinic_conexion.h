@@ -1,0 +1,168 @@
+#pragma once
+// The session's start-up and its connections: command line, parameter file,
+// alias file, settings file, the general, company and alternate databases,
+// the per-company database names and the SQL Server helpers for creating
+// databases. The session form comes first in every routine.
+
+#include <QString>
+#include <QStringList>
+
+class TfGENEINIC;
+class TDatabase;
+class TDataSet;
+struct TConnectionParams;
+
+// ---------------------------------------------------------------- start-up
+
+// The command line: "L=" parameter file, "U=" user, "I=" settings file, "T="
+// language (the two letters in any case); without any "X=" argument the first
+// argument is the parameter file and the second the user.
+struct TLineaComando {
+    QString ArchivoParametros;
+    QString CodigoUsuario;
+    QString ArchivoConfiguracion;
+    QString Idioma;
+};
+TLineaComando LeerLineaComando(const QStringList& argumentos);
+
+// The parameter file used when none is given or it cannot be read: this name
+// in the program's folder.
+inline constexpr const char* kArchivoParametrosPorDefecto = "PARAMETROS.TXT";
+// The alias file beside the parameter file (see the README, "Configuración").
+inline constexpr const char* kArchivoAlias = "ALIAS.INI";
+
+// Reads the parameter file into TipoBaseDatos, AliasBaseDatosGeneral,
+// PathBaseDatosGeneral, AliasBaseDatos and PathArchivosTemporales; falls back
+// to the default file and then to the defaults with the warning "No ha sido
+// posible leer los parámetros del archivo ...". Sets ArchivoParametros.
+void LeerArchivoParametros(const QString& ruta);
+// The settings file path for an "I=" value (empty = QEVWIN.INI in the
+// program's folder; a bare name is a file there; anything else as given).
+QString RutaConfiguracion(const QString& valorI);
+// Reads every settings key into the session values (defaults for missing
+// keys); normalises FormatoFechaSQL and sets FechaCeroSQL. False after the
+// warning for an unreadable file.
+bool LeerConfiguracion(const QString& archivo);
+// The help map: "#define Topic_Name 120" lines become "Topic Name=120".
+QStringList LeerMapaContextos(const QString& archivo);
+// Deletes "_QS*.*" in the program's folder and "QRP*.TMP" in the temporary
+// folder when no running session can own them (older than every live session).
+void BorrarArchivosTemporalesAntiguos();
+
+// "L=... U=... I=... T=..." for sibling programs (the current user in "U=").
+QString ParametrosSesion();
+
+// The alias file: the "Name=Value" parameters of an alias in their order
+// (SQLite: "PATH=folder" first; PostgreSQL and SQL Server: "SERVER NAME=",
+// "PORT=", "DATABASE NAME=", "USER NAME="). Empty when the alias is unknown.
+QString ArchivoAliasActual();
+QStringList ParametrosAlias(const QString& alias);
+// The value of one parameter of an alias ("" when missing).
+QString ParametroAlias(const QString& alias, const QString& nombre);
+
+// The connection parameters of a database on the engine in use: on SQLite
+// `ubicacion` is its folder, elsewhere its name (a schema on PostgreSQL).
+// The company connections attach the general database.
+TConnectionParams ParametrosConexion(TfGENEINIC* f, const QString& ubicacion, bool esGeneral);
+// True when the engine says the database at that location does not exist and
+// may be created there: SQLite, the folder is there and its file is not;
+// PostgreSQL, the server answers and the schema is missing.
+bool BaseDatosInexistente(TfGENEINIC* f, const QString& ubicacion, bool esGeneral);
+
+// ---------------------------------------------------------------- session
+
+// Highest session number of this user among the running sessions (ours
+// included), -1 when none. The session registers itself at start-up.
+int NumeroSesionBDEUsuario();
+// The server's version text ("SELECT @@VERSION" on SQL Server; the engine's
+// own version elsewhere).
+void LeerVersionServidorSQL(TfGENEINIC* f, QString& Version);
+// True for the "table does not exist" messages of every engine, in any case.
+bool EsErrorTablaInexistente(const QString& Mensaje);
+
+// The login name of the user running the program; "Unknown" when unreadable.
+void NombreUsuarioWindows(QString& Nombre);
+// The first network adapter whose address is not all zeros, as "00-1A-2B-..."
+// or, with the option "SinSeparadores", without separators.
+void DireccionAdaptadorRed(const QString& Opciones, QString& Direccion);
+
+// The stored form of the SQL Server password: three decimal digits per
+// character, each character combined with a fixed six-letter key.
+void CifrarClave(const QString& Texto, QString& Resultado);
+void DescifrarClave(const QString& Texto, QString& Resultado);
+inline void CifrarClaveSQL(const QString& Password, QString& Stored) { CifrarClave(Password, Stored); }
+inline void DescifrarClaveSQL(const QString& Stored, QString& Password) {
+    DescifrarClave(Stored, Password);
+}
+
+// ---------------------------------------------------------------- companies
+
+// SQLite: PathBaseDatosGeneral + "\" + code; other engines: AliasBaseDatos +
+// code. Code 0: PathBaseDatosGeneral (SQLite) or AliasBaseDatos.
+void NombreBaseDatosEmpresa(TfGENEINIC* f, int Codigo, QString& Nombre);
+QString NombreBaseDatosEmpresa(TfGENEINIC* f, int Codigo);
+// DatabaseGeneral's name for a general table, else Database's.
+void NombreBaseDatosTabla(TfGENEINIC* f, const QString& NombreTabla, QString& NombreBaseDatos);
+// Re-points Database at a company. A company database that the engine says
+// does not exist is created (CrearBaseDatosEmpresa); any other failure raises.
+void ConectarBaseDatosEmpresa(TfGENEINIC* f, int Codigo);
+// Points DatabaseAlt at a company (Codigo) or at a database by name (Codigo
+// -1); asking again for the same one does nothing. Raises on failure.
+void ConectarBaseDatosAlt(TfGENEINIC* f, int Codigo, const QString& Nombre);
+// Points a TTable or TQuery at a company (0 = the current one): its
+// DatabaseName becomes "?" + that database's name. Other datasets are left.
+void AsignarBaseDatosEmpresa(TfGENEINIC* f, TDataSet* DataSet, int CodigoEmpresa);
+// The SQL Server (ADO) connection string of a target ("?name", "Database",
+// "DatabaseGeneral", "DatabaseAlt", or a catalog name).
+void CadenaConexionADO(TfGENEINIC* f, const QString& Destino, const QString& Servidor,
+                       QString& Cadena);
+
+// SQL Server: the three statements that create a database, as sent.
+QStringList SentenciasCrearBaseDatosSQL(const QString& Nombre);
+// Creates a database on the engine in use: SQLite a folder's file (the folder
+// must exist), PostgreSQL a schema, SQL Server the three statements on
+// "master". A failure shows "¡Imposible crear la base de datos ...!. Motivo:"
+// (kind "E", the program ends) and answers false.
+bool CrearBaseDatosSQL(TfGENEINIC* f, const QString& Nombre);
+// The company's database: on SQLite its folder under the general folder is
+// made when missing (the general folder must exist).
+bool CrearBaseDatosEmpresa(TfGENEINIC* f, int Codigo);
+
+// SQL Server column names: "ñ" becomes "_", else "-" is removed.
+void NombreCampoSQL(TfGENEINIC* f, const QString& Nombre, QString& Resultado);
+// "DECIMAL(28,12)" for "Cambio" and names holding "Factor", else "DECIMAL(28,8)".
+void TipoDecimalSQL(TfGENEINIC* f, const QString& NombreCampo, QString& Resultado);
+
+// ---------------------------------------------------------------- transactions
+// A transaction on a database (nullptr = Database). They do not nest: a second
+// start while one runs answers true and starts nothing; the caller that
+// started it ends it. Each sets or clears TransaccionIniciada and
+// ErrorEnTransaccion as the session expects.
+bool IniciarTransaccion(TfGENEINIC* f, TDatabase* Base = nullptr);
+// Commits; a failure warns "¡No se puede finalizar la transacción!. Mensaje
+// Original: ..." and answers false.
+bool ConfirmarTransaccion(TfGENEINIC* f, TDatabase* Base = nullptr);
+// Rolls back; a failure warns "¡No se puede finalizar la transacción!".
+bool CancelarTransaccion(TfGENEINIC* f, TDatabase* Base = nullptr);
+
+// For routines that add a transaction where none was asked for: starts one
+// only when none is running, and confirms (Confirmar) or rolls back (on
+// destruction without Confirmar) only what it started.
+class TGuardaTransaccion {
+public:
+    explicit TGuardaTransaccion(TfGENEINIC* f, TDatabase* Base = nullptr);
+    ~TGuardaTransaccion();
+    TGuardaTransaccion(const TGuardaTransaccion&) = delete;
+    TGuardaTransaccion& operator=(const TGuardaTransaccion&) = delete;
+    // True when a transaction runs (ours or the caller's).
+    bool Activa() const { return activa_; }
+    bool Propia() const { return propia_; }
+    // Commits what this guard started; with an outer transaction, true.
+    bool Confirmar();
+
+private:
+    TfGENEINIC* f_;
+    TDatabase* base_;
+    bool activa_ = false;
+    bool propia_ = false;
+};
