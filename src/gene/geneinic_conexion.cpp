@@ -328,20 +328,3 @@ bool CrearBaseDatosEmpresa(TfGENEINIC* f, int Codigo) {
     }
     return CrearBaseDatosSQL(f, nombre);
 }
-
-void NombreCampoSQL(TfGENEINIC* f, const QString& Nombre, QString& Resultado) {
-    Q_UNUSED(f);
-    Resultado = Nombre;
-    if (MotorActual() != Engine::SqlServer) return;
-    if (Resultado.contains(QChar(0x00F1)))
-        Resultado.replace(QChar(0x00F1), QLatin1Char('_'));
-    else if (Resultado.contains(QLatin1Char('-')))
-        Resultado.remove(QLatin1Char('-'));
-}
-
-void TipoDecimalSQL(TfGENEINIC* f, const QString& NombreCampo, QString& Resultado) {
-    Q_UNUSED(f);
-    Resultado = NombreCampo == QLatin1String("Cambio") || NombreCampo.contains(QLatin1String("Factor"))
-                    ? QStringLiteral("DECIMAL(28,12)")
-                    : QStringLiteral("DECIMAL(28,8)");
-}

@@ -128,10 +128,7 @@ bool CrearBaseDatosSQL(TfGENEINIC* f, const QString& Nombre);
 // made when missing (the general folder must exist).
 bool CrearBaseDatosEmpresa(TfGENEINIC* f, int Codigo);
 
-// SQL Server column names: "ñ" becomes "_", else "-" is removed.
-void NombreCampoSQL(TfGENEINIC* f, const QString& Nombre, QString& Resultado);
-// "DECIMAL(28,12)" for "Cambio" and names holding "Factor", else "DECIMAL(28,8)".
-void TipoDecimalSQL(TfGENEINIC* f, const QString& NombreCampo, QString& Resultado);
+// NombreCampoSQL and TipoDecimalSQL live with table creation (geneinic_tablas.h).
 
 // ---------------------------------------------------------------- transactions
 // A transaction on a database (nullptr = Database). They do not nest: a second

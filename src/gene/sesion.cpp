@@ -37,7 +37,6 @@ QString AliasBaseDatos;
 QString PathDatosEmpresa;
 QString NombreEmpresaActual;
 QString LogotipoEmpresaActual = QStringLiteral("LOGO.BMP");
-bool ModuloDatosPreparado = false;
 QString VersionWindows;
 int AjusteAlturaFormularios = 27;
 QFont FuenteAplicacion;

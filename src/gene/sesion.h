@@ -38,7 +38,6 @@ extern QString AliasBaseDatos;           // parameter file; company databases de
 extern QString PathDatosEmpresa;         // company data path (SQLite: the company alias's folder)
 extern QString NombreEmpresaActual;      // empty until a company is chosen
 extern QString LogotipoEmpresaActual;    // "LOGO.BMP"
-extern bool ModuloDatosPreparado;        // set by the data module
 extern QString VersionWindows;           // the "Plataforma" line of the system's version
 extern int AjusteAlturaFormularios;      // 27 (32 on "Windows XP")
 extern QFont FuenteAplicacion;           // include <QFont> to use
