@@ -11,6 +11,7 @@
 // definition, so an earlier run hides a later one. Texts use CR LF.
 
 #include <QString>
+#include <QStringList>
 
 class TfGENEINIC;
 
@@ -58,6 +59,15 @@ void CamposTablaDiccionario(TfGENEINIC* f, const QString& NombreTabla, const QSt
 // "IncluirTipo" each as name + "/" + type name.
 void CamposDefinicionTabla(TfGENEINIC* f, const QString& NombreTabla, const QString& Definicion,
                            QString& Texto, const QString& Opciones);
+
+// The user-field column lines of a table from CAMPOUSR (the table's name
+// without owner, compared without regard to case; never for CAMPOUSR itself),
+// in OrdenCampo order. ParaCrear numbers them 1000, 1001... and ends them
+// "/NO"; otherwise they are numbered 1000 + OrdenCampo and end "/". Without a
+// connected general database or a CAMPOUSR table there are none. False with
+// Error set when CAMPOUSR cannot be read.
+bool LineasCamposUsuario(TfGENEINIC* f, const QString& NombreTabla, bool ParaCrear,
+                         QStringList& Lineas, QString& Error);
 
 // The type name of a CAMPOUSR TipoCampo ("Alfanumerico" -> "ftString",
 // "Numerico" -> "ftFloat", "Entero" -> "ftInteger", "Fecha" -> "ftDateTime",

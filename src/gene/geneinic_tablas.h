@@ -7,7 +7,8 @@
 // A temporary definition starts with a line holding "Tabla Temporal",
 // optionally followed by a number ("Tabla Temporal 1") that tells apart the
 // work tables of one owner; column lines "/C/n/Campo/ftTipo/size/*" and index
-// lines "/I/n/Nombre/CampoA;CampoB/options" follow.
+// lines "/I/n/Nombre/CampoA;CampoB/options" follow. In the options a "-"
+// makes the index descending and the word "Unico" makes it unique.
 
 #include <QString>
 #include <QStringList>
@@ -31,19 +32,24 @@ bool CrearTablaEstructura(TfGENEINIC* f, TTable* Tabla, const QString& Definicio
 // CrearTablaEstructura(Tabla, "", -1).
 bool CrearTabla(TfGENEINIC* f, TTable* Tabla);
 
-// A field or index name as SQL Server takes it ("Año" -> "A_o", "Cod-Postal"
-// -> "CodPostal"); other engines keep the name.
+// A field or index name as SQL Server takes it: every "ñ" becomes "_" ("Año"
+// -> "A_o"); a name without "ñ" loses its "-" ("Cod-Postal" -> "CodPostal").
+// Other engines keep the name.
 void NombreCampoSQL(TfGENEINIC* f, const QString& Nombre, QString& Resultado);
-// "DECIMAL(28,12)" for "Cambio" and names holding "Factor", else "DECIMAL(28,8)".
-void TipoDecimalSQL(TfGENEINIC* f, const QString& Nombre, QString& Resultado);
+// "DECIMAL(28,12)" for the name "Cambio" and names holding "Factor", else
+// "DECIMAL(28,8)".
+void TipoDecimalSQL(TfGENEINIC* f, const QString& NombreCampo, QString& Resultado);
 
 // The statements that create a table on an SQL engine (PostgreSQL or SQL
-// Server), built from its column and index lines: CREATE TABLE first, then one
-// CREATE INDEX per index other than "<Primary>". VersionServidor is the SQL
-// Server version text ("MAX" strings become TEXT on SQL Server 2000). Pure.
+// Server), built from its column and index lines: CREATE TABLE, one CREATE
+// INDEX per index other than "<Primary>" and, on PostgreSQL, the comments
+// that keep the dictionary's spelling and field types. Field and index names
+// as NombreCampoSQL gives them for the engine in use. VersionServidor is the
+// SQL Server version text ("MAX" strings become TEXT on SQL Server 2000).
 struct TSentenciasTabla {
     QString CrearTabla;  // empty when there are no columns
     QStringList Indices;
+    QStringList Comentarios;
 };
 TSentenciasTabla SentenciasCrearTablaSQL(Engine Motor, const QString& NombreTabla,
                                          const QStringList& Lineas, bool Temporal,
