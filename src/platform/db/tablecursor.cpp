@@ -645,9 +645,18 @@ void TTableCursor::invalidate() {
     atStart_ = atEnd_ = false;
 }
 
+// PostgreSQL streams a forward-only result row by row, and the savepoint
+// statements a transaction adds after each statement would discard the rest:
+// our results (pages with a LIMIT) are read whole instead.
+QSqlQuery& TTableCursor::prepared(const QString& sql) {
+    QSqlQuery& q = db_->Prepared(sql);
+    if (!sqlite_) q.setForwardOnly(false);
+    return q;
+}
+
 QVector<TTableCursor::Entry> TTableCursor::runSelect(const QString& sql,
                                                      const QVariantList& binds) {
-    QSqlQuery& q = db_->Prepared(sql);
+    QSqlQuery& q = prepared(sql);
     for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
     db_->Run(q);
     QVector<Entry> out;
@@ -917,7 +926,7 @@ int TTableCursor::recordCount() {
     if (baseEmpty_) return 0;
     QString sql = QStringLiteral("SELECT COUNT(*) FROM ") + table_;
     if (!baseWhere_.isEmpty()) sql += QStringLiteral(" WHERE ") + baseWhere_;
-    QSqlQuery& q = db_->Prepared(sql);
+    QSqlQuery& q = prepared(sql);
     for (int i = 0; i < baseBinds_.size(); ++i) q.bindValue(i, baseBinds_[i]);
     db_->Run(q);
     const int n = q.next() ? q.value(0).toInt() : 0;
@@ -979,7 +988,7 @@ void TTableCursor::insertRow(TRow& row) {
         if (identity_ == Identity::Ctid) returning << QStringLiteral("ctid");
         if (!returning.isEmpty()) sql += QStringLiteral(" RETURNING ") + returning.join(u", ");
     }
-    QSqlQuery& q = db_->Prepared(sql);
+    QSqlQuery& q = prepared(sql);
     for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
     db_->Run(q);
     if (sqlite_) {
@@ -990,9 +999,9 @@ void TTableCursor::insertRow(TRow& row) {
             QVariantList b{row.identity};
             QStringList names;
             for (int g : generated) names << columnNames_[g];
-            QSqlQuery& r = db_->Prepared(QStringLiteral("SELECT ") + names.join(u", ") +
-                                         QStringLiteral(" FROM ") + table_ +
-                                         QStringLiteral(" WHERE rowid = ?"));
+            QSqlQuery& r =
+                prepared(QStringLiteral("SELECT ") + names.join(u", ") + QStringLiteral(" FROM ") +
+                         table_ + QStringLiteral(" WHERE rowid = ?"));
             r.bindValue(0, row.identity);
             db_->Run(r);
             if (r.next())
@@ -1042,8 +1051,8 @@ QString unchangedCondition(bool sqlite, const QString& column, TFieldType type) 
 bool TTableCursor::rowExists(const QVariant& identity) {
     QVariantList binds;
     const QString where = identityCondition(binds, identity);
-    QSqlQuery& q = db_->Prepared(QStringLiteral("SELECT 1 FROM ") + table_ +
-                                 QStringLiteral(" WHERE ") + where);
+    QSqlQuery& q =
+        prepared(QStringLiteral("SELECT 1 FROM ") + table_ + QStringLiteral(" WHERE ") + where);
     for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
     db_->Run(q);
     const bool found = q.next();
@@ -1075,7 +1084,7 @@ void TTableCursor::updateRow(const TRow& old, TRow& row) {
                   QStringLiteral(" WHERE ") + where;
     const bool returning = identity_ == Identity::Ctid;
     if (returning) sql += QStringLiteral(" RETURNING ctid");
-    QSqlQuery& q = db_->Prepared(sql);
+    QSqlQuery& q = prepared(sql);
     for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
     db_->Run(q);
     bool applied;
@@ -1145,7 +1154,7 @@ void TTableCursor::deleteRow(const TRow& old) {
         binds << toStorage(old.values.value(i), fields_[i].DataType, sqlite_);
     }
     QSqlQuery& q =
-        db_->Prepared(QStringLiteral("DELETE FROM ") + table_ + QStringLiteral(" WHERE ") + where);
+        prepared(QStringLiteral("DELETE FROM ") + table_ + QStringLiteral(" WHERE ") + where);
     for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
     db_->Run(q);
     const bool applied = q.numRowsAffected() > 0;

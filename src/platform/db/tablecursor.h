@@ -15,6 +15,7 @@
 
 #include "db/cursor.h"
 
+class QSqlQuery;
 class TDatabase;
 class SqlDialect;
 
@@ -114,6 +115,7 @@ private:
     // Reads up to `limit` rows in `forward` order after (or before) `from`'s
     // key, within the cursor's set and `extra`; rows come in read order.
     QVector<Entry> fetch(bool forward, const Entry* from, int limit, const Pred* extra);
+    QSqlQuery& prepared(const QString& sql);
     QVector<Entry> runSelect(const QString& sql, const QVariantList& binds);
     Entry entryOf(const TRow& row) const;
     QString identityCondition(QVariantList& binds, const QVariant& identity) const;

@@ -252,6 +252,14 @@ void TestTable::pagingBothWays() {
         QCOMPARE(t.FieldByName(QStringLiteral("Id"))->AsInteger(), 4);
     }
     QCOMPARE(t.RecordCount(), 40);
+    // Inside a transaction every page is read whole too.
+    db->StartTransaction();
+    t.Append();
+    t.FieldByName(QStringLiteral("Id"))->setValue(41);
+    t.Post();
+    t.First();
+    QCOMPARE(walk(t, QStringLiteral("Id")), ids + QStringList{"41"});
+    db->Rollback();
 
     // A non-unique index with NULLs: a total order, the same both ways.
     t.setIndexName(QStringLiteral("Grupo"));
