@@ -46,6 +46,24 @@ QStringList names(TDatabase* db, const QString& table,
     return out;
 }
 
+// Two databases of the current engine, ORIGEN in the first, and a move from
+// it into `destTable` of the second.
+struct Setup {
+    TestDatabase from{CurrentEngine(), QStringLiteral("Database")};
+    TestDatabase to{CurrentEngine(), QStringLiteral("Otra")};
+    TTable source, dest;
+    TBatchMove move;
+    explicit Setup(const QString& destTable) {
+        createOrigen(from.db());
+        source.setDatabaseName(QStringLiteral("Database"));
+        source.setTableName(QStringLiteral("ORIGEN"));
+        dest.setDatabaseName(QStringLiteral("Otra"));
+        dest.setTableName(destTable);
+        move.setSource(&source);
+        move.setDestination(&dest);
+    }
+};
+
 }  // namespace
 
 class TestBatchMove : public QObject {
@@ -63,18 +81,12 @@ private Q_SLOTS:
 };
 
 void TestBatchMove::copyRecreates() {
-    TestDatabase from(CurrentEngine(), QStringLiteral("Database"));
-    TestDatabase to(CurrentEngine(), QStringLiteral("Otra"));
-    createOrigen(from.db());
+    Setup s(QStringLiteral("DESTINO"));
+    TestDatabase& to = s.to;
+    TTable& source = s.source;
+    TTable& dest = s.dest;
+    TBatchMove& move = s.move;
     createDestino(to.db(), {7, 8});
-    TTable source, dest;
-    source.setDatabaseName(QStringLiteral("Database"));
-    source.setTableName(QStringLiteral("ORIGEN"));
-    dest.setDatabaseName(QStringLiteral("Otra"));
-    dest.setTableName(QStringLiteral("DESTINO"));
-    TBatchMove move;
-    move.setSource(&source);
-    move.setDestination(&dest);
     move.setMode(batCopy);
     move.Execute();
     QCOMPARE(move.MovedCount(), 5);
@@ -94,18 +106,11 @@ void TestBatchMove::copyRecreates() {
 }
 
 void TestBatchMove::appendAndKeyViolations() {
-    TestDatabase from(CurrentEngine(), QStringLiteral("Database"));
-    TestDatabase to(CurrentEngine(), QStringLiteral("Otra"));
-    createOrigen(from.db());
+    Setup s(QStringLiteral("DESTINO"));
+    TestDatabase& to = s.to;
+    TTable& dest = s.dest;
+    TBatchMove& move = s.move;
     createDestino(to.db(), {2});
-    TTable source, dest;
-    source.setDatabaseName(QStringLiteral("Database"));
-    source.setTableName(QStringLiteral("ORIGEN"));
-    dest.setDatabaseName(QStringLiteral("Otra"));
-    dest.setTableName(QStringLiteral("DESTINO"));
-    TBatchMove move;
-    move.setSource(&source);
-    move.setDestination(&dest);
     move.setMode(batAppend);
 
     // Aborting undoes every record moved before the violation.
@@ -136,19 +141,14 @@ void TestBatchMove::appendAndKeyViolations() {
 }
 
 void TestBatchMove::updateModesByKey() {
-    TestDatabase from(CurrentEngine(), QStringLiteral("Database"));
-    TestDatabase to(CurrentEngine(), QStringLiteral("Otra"));
-    createOrigen(from.db());
+    Setup s(QStringLiteral("DESTINO"));
+    TestDatabase& from = s.from;
+    TestDatabase& to = s.to;
+    TTable& source = s.source;
+    TTable& dest = s.dest;
+    TBatchMove& move = s.move;
     createDestino(to.db(), {1, 2, 3});
-    TTable source, dest;
-    source.setDatabaseName(QStringLiteral("Database"));
-    source.setTableName(QStringLiteral("ORIGEN"));
-    dest.setDatabaseName(QStringLiteral("Otra"));
-    dest.setTableName(QStringLiteral("DESTINO"));
     dest.setIndexFieldNames(QStringLiteral("Nombre"));
-    TBatchMove move;
-    move.setSource(&source);
-    move.setDestination(&dest);
 
     move.setMode(batUpdate);
     dest.Open();
@@ -190,23 +190,16 @@ void TestBatchMove::updateModesByKey() {
 }
 
 void TestBatchMove::mappingsAndProblems() {
-    TestDatabase from(CurrentEngine(), QStringLiteral("Database"));
-    TestDatabase to(CurrentEngine(), QStringLiteral("Otra"));
-    createOrigen(from.db());
+    Setup s(QStringLiteral("OTRA"));
+    TestDatabase& from = s.from;
+    TestDatabase& to = s.to;
+    TBatchMove& move = s.move;
     from.db()->Execute(QStringLiteral("UPDATE ORIGEN SET Nombre = '12' WHERE Codigo <> 4"));
     to.db()->CreateTable(QStringLiteral("OTRA"),
                          {TFieldDef{QStringLiteral("Clave"), ftInteger, 0, true},
                           TFieldDef{QStringLiteral("Numero"), ftInteger, 0, false},
                           TFieldDef{QStringLiteral("Dia"), ftDate, 0, false}},
                          {QStringLiteral("Clave")}, QStringLiteral("OTRA_Clave1"));
-    TTable source, dest;
-    source.setDatabaseName(QStringLiteral("Database"));
-    source.setTableName(QStringLiteral("ORIGEN"));
-    dest.setDatabaseName(QStringLiteral("Otra"));
-    dest.setTableName(QStringLiteral("OTRA"));
-    TBatchMove move;
-    move.setSource(&source);
-    move.setDestination(&dest);
     move.setMode(batAppendUpdate);
     move.setMappings({QStringLiteral("Clave=Codigo"), QStringLiteral(" Numero = Nombre "),
                       QStringLiteral("Dia=Fecha")});
