@@ -1,0 +1,800 @@
+#include "db/query.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include "db/database.h"
+#include "db/dberror.h"
+#include "db/sysutils.h"
+#include "db/tablecursor.h"
+
+// ---------------------------------------------------------------------------
+// SQL text
+
+void TSQLStrings::changed() {
+    if (onChange_) onChange_();
+}
+
+void TSQLStrings::Add(const QString& line) {
+    lines_.append(line);
+    changed();
+}
+
+void TSQLStrings::Clear() {
+    if (lines_.isEmpty()) return;
+    lines_.clear();
+    changed();
+}
+
+QString TSQLStrings::Text() const {
+    QString text;
+    for (const QString& l : lines_) text += l + QStringLiteral("\r\n");
+    return text;
+}
+
+void TSQLStrings::setText(const QString& text) {
+    static const QRegularExpression breaks(QStringLiteral("\r\n|\n|\r"));
+    QStringList lines = text.split(breaks);
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    setLines(lines);
+}
+
+void TSQLStrings::setLines(const QStringList& lines) {
+    lines_ = lines;
+    changed();
+}
+
+// ---------------------------------------------------------------------------
+// Parameters
+
+void TParam::setValue(const QVariant& value) {
+    value_ = value;
+    switch (value.typeId()) {
+        case QMetaType::QString:
+            dataType_ = ftString;
+            break;
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::Short:
+        case QMetaType::UInt:
+            dataType_ = ftInteger;
+            break;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            dataType_ = ftFloat;
+            break;
+        case QMetaType::Bool:
+            dataType_ = ftBoolean;
+            break;
+        case QMetaType::QDate:
+            dataType_ = ftDate;
+            break;
+        case QMetaType::QTime:
+            dataType_ = ftTime;
+            break;
+        case QMetaType::QDateTime:
+            dataType_ = ftDateTime;
+            break;
+        case QMetaType::QByteArray:
+            dataType_ = ftBlob;
+            break;
+        default:
+            break;
+    }
+}
+
+QString TParam::AsString() const {
+    return TField::TextOf(value_, dataType_ == ftUnknown ? ftString : dataType_);
+}
+void TParam::setAsString(const QString& v) {
+    value_ = v;
+    dataType_ = ftString;
+}
+int TParam::AsInteger() const {
+    return IsNull() ? 0 : TField::Coerce(value_, ftInteger, 0).toInt();
+}
+void TParam::setAsInteger(int v) {
+    value_ = v;
+    dataType_ = ftInteger;
+}
+double TParam::AsFloat() const {
+    return IsNull() ? 0 : TField::Coerce(value_, ftFloat, 0).toDouble();
+}
+void TParam::setAsFloat(double v) {
+    value_ = v;
+    dataType_ = ftFloat;
+}
+void TParam::setAsCurrency(double v) {
+    value_ = v;
+    dataType_ = ftCurrency;
+}
+QDateTime TParam::AsDateTime() const {
+    return IsNull() ? ZeroDateTime() : TField::Coerce(value_, ftDateTime, 0).toDateTime();
+}
+void TParam::setAsDateTime(const QDateTime& v) {
+    value_ = v.isValid() ? QVariant(v) : QVariant();
+    dataType_ = ftDateTime;
+}
+void TParam::setAsDate(const QDate& v) {
+    value_ = v.isValid() ? QVariant(v) : QVariant();
+    dataType_ = ftDate;
+}
+bool TParam::AsBoolean() const {
+    return !IsNull() && TField::Coerce(value_, ftBoolean, 0).toBool();
+}
+void TParam::setAsBoolean(bool v) {
+    value_ = v;
+    dataType_ = ftBoolean;
+}
+void TParam::setAsBlob(const QByteArray& v) {
+    value_ = v;
+    dataType_ = ftBlob;
+}
+
+TParam* TParams::FindParam(const QString& name) const {
+    for (const auto& p : list_)
+        if (p->Name().compare(name, Qt::CaseInsensitive) == 0) return p.get();
+    return nullptr;
+}
+
+TParam* TParams::ParamByName(const QString& name) const {
+    if (TParam* p = FindParam(name)) return p;
+    throw EDatabaseError(DbError::General, QStringLiteral("Parameter '%1' not found").arg(name));
+}
+
+void TParams::Clear() {
+    for (auto& p : list_) p->Clear();
+}
+
+// ---------------------------------------------------------------------------
+// Reading a statement: parameters, and the shape of a SELECT.
+
+namespace {
+
+bool isNameChar(QChar c) {
+    return c.isLetterOrNumber() || c == QLatin1Char('_');
+}
+
+// Calls `text` for each run of plain SQL and `skip` for quoted texts and
+// comments, so that scanners never look inside them.
+template <typename Plain, typename Skip>
+void scanSql(const QString& sql, Plain plain, Skip skip) {
+    const int n = int(sql.size());
+    int i = 0;
+    while (i < n) {
+        const QChar c = sql.at(i);
+        int end = -1;
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            end = i + 1;
+            while (end < n) {
+                if (sql.at(end) == c) {
+                    if (end + 1 < n && sql.at(end + 1) == c) {
+                        end += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++end;
+            }
+            end = std::min(end + 1, n);
+        } else if (c == QLatin1Char('-') && i + 1 < n && sql.at(i + 1) == QLatin1Char('-')) {
+            end = int(sql.indexOf(QLatin1Char('\n'), i));
+            if (end < 0) end = n;
+        } else if (c == QLatin1Char('/') && i + 1 < n && sql.at(i + 1) == QLatin1Char('*')) {
+            end = int(sql.indexOf(QStringLiteral("*/"), i + 2));
+            end = end < 0 ? n : end + 2;
+        }
+        if (end >= 0) {
+            skip(i, end);
+            i = end;
+        } else {
+            i = plain(i);
+        }
+    }
+}
+
+struct Token {
+    enum Kind { Word, Quoted, Punct, Literal } kind;
+    QString text;
+    int depth;
+    bool is(const char* word) const {
+        return kind == Word && text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+    }
+    bool punct(char c) const {
+        return kind == Punct && text.size() == 1 && text.at(0) == QLatin1Char(c);
+    }
+};
+
+QVector<Token> tokenize(const QString& sql) {
+    QVector<Token> out;
+    int depth = 0;
+    scanSql(
+        sql,
+        [&](int i) {
+            const QChar c = sql.at(i);
+            if (c.isSpace()) return i + 1;
+            if (isNameChar(c)) {
+                int e = i;
+                while (e < sql.size() && (isNameChar(sql.at(e)) || sql.at(e) == QLatin1Char('$')))
+                    ++e;
+                out.append({c.isDigit() ? Token::Literal : Token::Word, sql.mid(i, e - i), depth});
+                return e;
+            }
+            if (c == QLatin1Char(')')) --depth;
+            out.append({Token::Punct, QString(c), depth});
+            if (c == QLatin1Char('(')) ++depth;
+            return i + 1;
+        },
+        [&](int b, int e) {
+            const QChar q = sql.at(b);
+            if (q == QLatin1Char('"'))
+                out.append({Token::Quoted,
+                            sql.mid(b + 1, e - b - 2)
+                                .replace(QStringLiteral("\"\""), QStringLiteral("\"")),
+                            depth});
+            else if (q == QLatin1Char('\''))
+                out.append({Token::Literal, sql.mid(b, e - b), depth});
+        });
+    return out;
+}
+
+// A SELECT as far as the result's types and editability need it.
+struct SelectShape {
+    struct Item {
+        bool star = false;
+        bool plain = false;  // [qualifier.]column
+        QString qualifier, column, alias;
+    };
+    bool select = false;
+    bool simple = false;  // one table; no join, grouping, DISTINCT, UNION, aggregate
+    QStringList tables;
+    QHash<QString, QString> aliases;  // lower alias or table -> table
+    QList<Item> items;
+};
+
+bool isName(const Token& t) {
+    return t.kind == Token::Word || t.kind == Token::Quoted;
+}
+
+SelectShape analyse(const QString& sql) {
+    SelectShape s;
+    const QVector<Token> t = tokenize(sql);
+    if (t.isEmpty() || !t[0].is("SELECT")) return s;
+    s.select = true;
+    bool simple = true;
+    int i = 1;
+    if (i < t.size() && t[i].is("DISTINCT")) {
+        simple = false;
+        ++i;
+    } else if (i < t.size() && t[i].is("ALL")) {
+        ++i;
+    }
+    // The select list.
+    QVector<Token> item;
+    auto closeItem = [&] {
+        SelectShape::Item it;
+        const int n = int(item.size());
+        for (int k = 0; k + 1 < n; ++k) {
+            static const char* const aggregates[] = {"COUNT", "SUM", "MIN", "MAX", "AVG"};
+            for (const char* a : aggregates)
+                if (item[k].is(a) && item[k + 1].punct('(')) simple = false;
+        }
+        int end = n;
+        if (n >= 2 && isName(item[n - 1]) &&
+            (item[n - 2].is("AS") || item[n - 2].punct(')') || isName(item[n - 2]))) {
+            it.alias = item[n - 1].text;
+            end = item[n - 2].is("AS") ? n - 2 : n - 1;
+        }
+        if (end == 1 && item[0].punct('*')) {
+            it.star = true;
+        } else if (end == 1 && isName(item[0])) {
+            it.plain = true;
+            it.column = item[0].text;
+        } else if (end == 3 && isName(item[0]) && item[1].punct('.')) {
+            it.qualifier = item[0].text;
+            if (item[2].punct('*'))
+                it.star = true;
+            else if (isName(item[2])) {
+                it.plain = true;
+                it.column = item[2].text;
+            }
+        }
+        s.items.append(it);
+        item.clear();
+    };
+    for (; i < t.size(); ++i) {
+        if (t[i].depth == 0 && t[i].is("FROM")) break;
+        if (t[i].depth == 0 && t[i].punct(',')) {
+            closeItem();
+            continue;
+        }
+        item.append(t[i]);
+    }
+    if (!item.isEmpty()) closeItem();
+    // The FROM list.
+    static const char* const clauseEnds[] = {"WHERE",  "GROUP",     "ORDER",  "HAVING",
+                                             "UNION",  "INTERSECT", "EXCEPT", "LIMIT",
+                                             "OFFSET", "FOR",       "FETCH",  "WINDOW"};
+    bool expectTable = true;
+    for (++i; i < t.size(); ++i) {
+        const Token& k = t[i];
+        if (k.depth > 0) continue;
+        bool ends = false;
+        for (const char* e : clauseEnds) ends = ends || k.is(e);
+        if (ends) break;
+        if (k.punct(',') || k.is("JOIN")) {
+            simple = false;
+            expectTable = true;
+        } else if (k.punct('(')) {
+            simple = false;  // a sub-select or a function
+            expectTable = false;
+        } else if (isName(k) && expectTable) {
+            QString name = k.text;
+            while (i + 2 < t.size() && t[i + 1].punct('.') && isName(t[i + 2])) {
+                name += QLatin1Char('.') + t[i + 2].text;
+                i += 2;
+            }
+            s.tables.append(name);
+            s.aliases.insert(name.section(QLatin1Char('.'), -1).toLower(), name);
+            expectTable = false;
+            if (i + 1 < t.size() && t[i + 1].is("AS")) ++i;
+            if (i + 1 < t.size() && isName(t[i + 1]) && !t[i + 1].is("ON")) {
+                bool keyword = false;
+                for (const char* e : clauseEnds) keyword = keyword || t[i + 1].is(e);
+                static const char* const joins[] = {"JOIN", "INNER", "LEFT",    "RIGHT",
+                                                    "FULL", "CROSS", "NATURAL", "OUTER"};
+                for (const char* e : joins) keyword = keyword || t[i + 1].is(e);
+                if (!keyword) s.aliases.insert(t[++i].text.toLower(), name);
+            }
+        } else if (k.is("INNER") || k.is("LEFT") || k.is("RIGHT") || k.is("FULL") ||
+                   k.is("CROSS") || k.is("NATURAL") || k.is("OUTER")) {
+            simple = false;
+        }
+    }
+    for (; i < t.size(); ++i) {
+        if (t[i].depth > 0) continue;
+        if (t[i].is("GROUP") || t[i].is("HAVING") || t[i].is("UNION") || t[i].is("INTERSECT") ||
+            t[i].is("EXCEPT"))
+            simple = false;
+    }
+    s.simple = simple && s.tables.size() == 1;
+    return s;
+}
+
+// SQLite keeps dates as ISO text; an expression column has no declared type,
+// so its first value tells.
+TFieldType isoTextType(const QVariant& v) {
+    static const QRegularExpression date(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
+    static const QRegularExpression dateTime(
+        QStringLiteral("^\\d{4}-\\d{2}-\\d{2}[ T]\\d{2}:\\d{2}(:\\d{2}(\\.\\d+)?)?$"));
+    if (v.typeId() != QMetaType::QString) return ftString;
+    const QString s = v.toString();
+    if (date.match(s).hasMatch()) return ftDate;
+    if (dateTime.match(s).hasMatch()) return ftDateTime;
+    return ftString;
+}
+
+TFieldType typeOfMeta(int id) {
+    switch (id) {
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::Char:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+            return ftInteger;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            return ftFloat;
+        case QMetaType::Bool:
+            return ftBoolean;
+        case QMetaType::QDate:
+            return ftDate;
+        case QMetaType::QTime:
+            return ftTime;
+        case QMetaType::QDateTime:
+            return ftDateTime;
+        case QMetaType::QByteArray:
+            return ftBlob;
+        default:
+            return ftString;
+    }
+}
+
+// A statement's result: its columns and every row, values as the driver
+// gives them.
+struct RawResult {
+    QSqlRecord record;
+    std::vector<TRow> rows;
+};
+
+RawResult runStatement(TDatabase* db, const QString& sql, const QVariantList& binds,
+                       const QString& statement) {
+    QSqlQuery q = db->Execute(sql, binds);
+    if (!q.isSelect())
+        throw EDatabaseError::make(DbError::SqlError,
+                                   QStringLiteral("Error creating cursor handle"), statement);
+    RawResult r;
+    r.record = q.record();
+    const int n = r.record.count();
+    // Read whole at once, while nothing else runs on the connection: an
+    // SQLite statement left open keeps its connection on the snapshot it began
+    // with (blind to other sessions' posts, and its own writes fail as
+    // locked), and PostgreSQL streams a forward result that the next statement
+    // on the connection discards.
+    while (q.next()) {
+        TRow row;
+        row.values.resize(n);
+        for (int i = 0; i < n; ++i) row.values[i] = q.value(i);
+        row.identity = int(r.rows.size());
+        r.rows.push_back(std::move(row));
+    }
+    q.finish();
+    return r;
+}
+
+// The result kept in memory. A live result writes through a table cursor on
+// its base table.
+class QueryCursor : public TCursor {
+public:
+    explicit QueryCursor(std::function<RawResult()> rerun) : rerun_(std::move(rerun)) {}
+
+    // Types of the columns and which need converting from their storage form.
+    TFieldDefs defs;
+    QVector<bool> convert;
+    // A live result: the writer on the base table and the key's columns.
+    std::unique_ptr<TTableCursor> writer;
+    QVector<TTableCursor::IndexColumn> keyIndex;
+
+    void load(std::vector<TRow> rows) {
+        rows_ = std::move(rows);
+        for (TRow& r : rows_)
+            for (int i = 0; i < convert.size() && i < r.values.size(); ++i)
+                if (convert[i])
+                    r.values[i] = TTableCursor::fromStorage(r.values[i], defs[i].DataType);
+        deleted_.assign(rows_.size(), false);
+        pos_ = -1;
+    }
+
+    TFieldDefs fieldDefs() const override { return defs; }
+    bool first(TRow& row) override {
+        pos_ = -1;
+        return next(row);
+    }
+    bool last(TRow& row) override {
+        pos_ = int(rows_.size());
+        return prior(row);
+    }
+    bool next(TRow& row) override {
+        const int n = int(rows_.size());
+        while (++pos_ < n)
+            if (!deleted_[pos_]) {
+                row = rows_[pos_];
+                return true;
+            }
+        pos_ = n;
+        return false;
+    }
+    bool prior(TRow& row) override {
+        if (pos_ > int(rows_.size())) pos_ = int(rows_.size());
+        while (--pos_ >= 0)
+            if (!deleted_[pos_]) {
+                row = rows_[pos_];
+                return true;
+            }
+        pos_ = -1;
+        return false;
+    }
+    bool seek(const QVariant& identity, TRow& row) override {
+        if (!identity.isValid()) return false;
+        const int id = identity.toInt();
+        if (id < 0 || id >= int(rows_.size()) || deleted_[id]) return false;
+        pos_ = id;
+        row = rows_[id];
+        return true;
+    }
+    int recordCount() override { return int(std::count(deleted_.begin(), deleted_.end(), false)); }
+    bool canModify() const override { return writer != nullptr; }
+
+    void insertRow(TRow& row) override {
+        checkLive();
+        TRow t{row.values, QVariant()};
+        writer->insertRow(t);
+        row.values = t.values;
+        row.identity = int(rows_.size());
+        rows_.push_back(row);
+        deleted_.push_back(false);
+        pos_ = row.identity.toInt();
+    }
+    void updateRow(const TRow& old, TRow& row) override {
+        checkLive();
+        TRow t{row.values, QVariant()};
+        writer->updateRow(tableRow(old), t);
+        const int id = old.identity.toInt();
+        row.identity = id;
+        rows_[id] = row;
+        pos_ = id;
+    }
+    void deleteRow(const TRow& old) override {
+        checkLive();
+        writer->deleteRow(tableRow(old));
+        const int id = old.identity.toInt();
+        deleted_[id] = true;
+        pos_ = id;
+    }
+    void lockRow(const TRow& row) override {
+        if (writer) writer->lockRow(row);
+    }
+    void unlockRow(const TRow& row) override {
+        if (writer) writer->unlockRow(row);
+    }
+    // Runs the statement again; identities are row numbers, so the dataset
+    // comes back to the same place in the new result.
+    void refresh() override { load(rerun_().rows); }
+
+private:
+    void checkLive() const {
+        if (!writer) throw EDatabaseError::make(DbError::ReadOnly);
+    }
+    // The row as the table cursor knows it: found again by its key as read,
+    // so that a row deleted meanwhile is reported as such.
+    TRow tableRow(const TRow& old) {
+        QVector<QVariant> key;
+        for (const auto& k : keyIndex) key.append(old.values.value(k.field));
+        TRow found;
+        if (!writer->findKey(key, false, nullptr, found))
+            throw EDatabaseError::make(DbError::RecordDeleted);
+        return TRow{old.values, found.identity};
+    }
+
+    std::function<RawResult()> rerun_;
+    std::vector<TRow> rows_;
+    std::vector<bool> deleted_;
+    int pos_ = -1;
+};
+
+}  // namespace
+
+QStringList TQuery::ParamNames(const QString& sql, QString* positional, QStringList* occurrences) {
+    QStringList names;
+    QString out;
+    scanSql(
+        sql,
+        [&](int i) {
+            const QChar c = sql.at(i);
+            if (c != QLatin1Char(':')) {
+                out += c;
+                return i + 1;
+            }
+            if (i + 1 < sql.size() && sql.at(i + 1) == QLatin1Char(':')) {
+                out += QStringLiteral("::");  // a PostgreSQL cast
+                return i + 2;
+            }
+            int e = i + 1;
+            while (e < sql.size() && isNameChar(sql.at(e))) ++e;
+            if (e == i + 1) {
+                out += c;
+                return i + 1;
+            }
+            const QString name = sql.mid(i + 1, e - i - 1);
+            bool known = false;
+            for (const QString& n : names)
+                known = known || n.compare(name, Qt::CaseInsensitive) == 0;
+            if (!known) names.append(name);
+            if (occurrences) occurrences->append(name);
+            out += QLatin1Char('?');
+            return e;
+        },
+        [&](int b, int e) { out += QStringView(sql).mid(b, e - b); });
+    if (positional) *positional = out;
+    return names;
+}
+
+TQuery::TQuery(QObject* parent) : TDBDataSet(parent) {
+    sql_.onChange_ = [this] { sqlChanged(); };
+}
+
+TQuery::~TQuery() {
+    CloseOnDestroy();
+}
+
+QString TQuery::text() const {
+    return sql_.Lines().join(QLatin1Char('\n'));
+}
+
+void TQuery::sqlChanged() {
+    Close();
+    prepared_ = false;
+    // The parameters of the new text, keeping the objects (and values) of
+    // those whose names remain.
+    std::vector<std::unique_ptr<TParam>> old = std::move(params_.list_);
+    params_.list_.clear();
+    for (const QString& name : ParamNames(text())) {
+        std::unique_ptr<TParam> p;
+        for (auto& o : old)
+            if (o && o->Name().compare(name, Qt::CaseInsensitive) == 0) p = std::move(o);
+        if (!p) p = std::make_unique<TParam>(name);
+        params_.list_.push_back(std::move(p));
+    }
+}
+
+QString TQuery::bindStatement(QVariantList& binds, bool sqlite) const {
+    QString positional;
+    QStringList occurrences;
+    ParamNames(text(), &positional, &occurrences);
+    for (const QString& name : occurrences) {
+        const TParam* p = params_.FindParam(name);
+        if (!p || (p->DataType() == ftUnknown && p->IsNull()))
+            throw EDatabaseError(DbError::General,
+                                 QStringLiteral("No value for parameter '%1'").arg(name));
+        // Values go as the table cursor stores them (ISO dates, 0/1 booleans
+        // on SQLite), so that they compare with stored ones.
+        binds << TTableCursor::toStorage(p->Value(), p->DataType(), sqlite);
+    }
+    return positional;
+}
+
+void TQuery::Prepare() {
+    if (text().trimmed().isEmpty()) throw EDatabaseError::make(DbError::NoSqlStatement);
+    OpenDatabase();
+    prepared_ = true;
+}
+
+void TQuery::Unprepare() {
+    Close();
+    prepared_ = false;
+}
+
+void TQuery::ExecSQL() {
+    CheckInactive();
+    if (text().trimmed().isEmpty()) throw EDatabaseError::make(DbError::NoSqlStatement);
+    TDatabase* db = OpenDatabase();
+    QVariantList binds;
+    const QString sql = bindStatement(binds, db->engine() == Engine::Sqlite);
+    QSqlQuery q = db->Execute(sql, binds);
+    rowsAffected_ = q.numRowsAffected();
+}
+
+void TQuery::InternalClose() {}
+
+namespace {
+
+// What the catalog says of the tables a SELECT names; read before the
+// statement runs.
+struct Catalog {
+    QHash<QString, TFieldDefs> columns;
+    TIndexDefs indexes;  // of the one table of a simple SELECT
+};
+
+Catalog readCatalog(TDatabase* db, const SelectShape& shape, bool wantIndexes) {
+    Catalog c;
+    for (const QString& t : shape.tables) {
+        try {
+            c.columns.insert(t, db->ColumnDefs(t));
+        } catch (const EDatabaseError&) {
+            // A view or a name the catalog does not know: typed by the driver.
+        }
+    }
+    if (wantIndexes && shape.simple && c.columns.contains(shape.tables.first())) {
+        try {
+            c.indexes = db->IndexDefs(shape.tables.first());
+        } catch (const EDatabaseError&) {
+        }
+    }
+    return c;
+}
+
+// Types the result's columns: a column of a table named in FROM takes the
+// table's type, size and spelling; any other column its driver type (and on
+// SQLite an ISO text first value makes a date). Fills `source` with the
+// table column of each result column ("" when none).
+void describe(const SelectShape& shape, const Catalog& catalog, const QSqlRecord& rec,
+              const TRow* first, bool sqlite, QueryCursor& cursor, QStringList& source) {
+    auto findColumn = [&](const QString& table, const QString& column, TFieldDef& out) {
+        for (const TFieldDef& d : catalog.columns.value(table))
+            if (d.Name.compare(column, Qt::CaseInsensitive) == 0) {
+                out = d;
+                return true;
+            }
+        return false;
+    };
+    QHash<QString, TFieldDef> mapped;  // lower result name -> column
+    QHash<QString, QString> spelling;  // lower alias -> as written
+    for (const SelectShape::Item& it : shape.items) {
+        QStringList tables = shape.tables;
+        if (!it.qualifier.isEmpty()) {
+            const QString t = shape.aliases.value(it.qualifier.toLower());
+            tables = t.isEmpty() ? QStringList() : QStringList{t};
+        }
+        if (!it.alias.isEmpty()) spelling.insert(it.alias.toLower(), it.alias);
+        if (it.star) {
+            for (const QString& t : tables)
+                for (const TFieldDef& d : catalog.columns.value(t))
+                    if (!mapped.contains(d.Name.toLower())) mapped.insert(d.Name.toLower(), d);
+        } else if (it.plain) {
+            for (const QString& t : tables) {
+                TFieldDef d;
+                if (!findColumn(t, it.column, d)) continue;
+                const QString name = it.alias.isEmpty() ? d.Name : it.alias;
+                mapped.insert(name.toLower(), d);
+                break;
+            }
+        }
+    }
+    const int n = rec.count();
+    for (int i = 0; i < n; ++i) {
+        const QSqlField f = rec.field(i);
+        const QString key = f.name().toLower();
+        const int id = f.metaType().id();
+        TFieldDef def;
+        auto m = mapped.constFind(key);
+        if (m != mapped.constEnd()) {
+            def = *m;
+            source << def.Name;
+            if (spelling.contains(key)) def.Name = spelling.value(key);
+            def.Required = false;
+        } else {
+            source << QString();
+            def.Name = spelling.contains(key) ? spelling.value(key)
+                                              : (sqlite ? f.name() : IdentifierSpelling(f.name()));
+            def.DataType = typeOfMeta(id);
+            if (def.DataType == ftString && sqlite && first)
+                def.DataType = isoTextType(first->values.value(i));
+            def.Size = def.DataType == ftString && f.length() > 0 ? int(f.length()) : 0;
+        }
+        const TFieldType t = def.DataType;
+        cursor.convert << (IsDateTimeType(t) || t == ftBoolean ||
+                           (IsFloatType(t) && id != QMetaType::Double) ||
+                           (IsIntegerType(t) && id == QMetaType::QString) ||
+                           (IsBlobType(t) && !IsStringType(t) && id != QMetaType::QByteArray));
+        cursor.defs << def;
+    }
+}
+
+// A live result writes to its one table by key: every column must be a
+// column of that table and the primary key must be among them.
+void makeLive(TDatabase* db, const SelectShape& shape, const Catalog& catalog,
+              const QStringList& source, QueryCursor& cursor) {
+    if (!shape.simple || source.contains(QString())) return;
+    const TIndexDefs& indexes = catalog.indexes;
+    if (indexes.isEmpty() || !(indexes.first().Options & ixPrimary)) return;
+    QVector<int> key;
+    for (const QString& k : indexes.first().FieldList()) {
+        int col = -1;
+        for (int i = 0; i < source.size() && col < 0; ++i)
+            if (source[i].compare(k, Qt::CaseInsensitive) == 0) col = i;
+        if (col < 0) return;
+        key << col;
+    }
+    TFieldDefs defs = cursor.defs;
+    for (int i = 0; i < defs.size(); ++i) defs[i].Name = source[i];
+    cursor.writer = std::make_unique<TTableCursor>(db, shape.tables.first(), defs, key, false);
+    for (int k : key) cursor.keyIndex.append(TTableCursor::IndexColumn{k, false, false});
+    cursor.writer->setIndex(cursor.keyIndex);
+}
+
+}  // namespace
+
+std::unique_ptr<TCursor> TQuery::CreateCursor() {
+    const QString statement = text();
+    if (statement.trimmed().isEmpty()) throw EDatabaseError::make(DbError::NoSqlStatement);
+    TDatabase* db = OpenDatabase();
+    const bool sqlite = db->engine() == Engine::Sqlite;
+    QVariantList binds;
+    const QString sql = bindStatement(binds, sqlite);
+    const SelectShape shape = analyse(statement);
+    const Catalog catalog = readCatalog(db, shape, requestLive_);
+    auto run = [db, sql, binds, statement] { return runStatement(db, sql, binds, statement); };
+    RawResult result = run();
+    auto cursor = std::make_unique<QueryCursor>(run);
+    QStringList source;
+    describe(shape, catalog, result.record, result.rows.empty() ? nullptr : &result.rows.front(),
+             sqlite, *cursor, source);
+    if (requestLive_) makeLive(db, shape, catalog, source, *cursor);
+    cursor->load(std::move(result.rows));
+    return cursor;
+}

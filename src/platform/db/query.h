@@ -1,0 +1,139 @@
+#pragma once
+// TQuery: a statement on a named database with ":name" parameters. Open
+// reads a result forward as navigation needs it and keeps what it read;
+// a plain single-table SELECT that includes the table's primary key gives a
+// live (editable) result whose posts go to the table by key. ExecSQL runs a
+// statement without a result.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "db/dataset.h"
+
+class QDateTime;
+class QDate;
+
+// The SQL text as lines (the runtime's string list).
+class TSQLStrings {
+public:
+    void Add(const QString& line);
+    void Clear();
+    int Count() const { return int(lines_.size()); }
+    QString operator[](int i) const { return lines_.value(i); }
+    QString Strings(int i) const { return lines_.value(i); }
+    // The lines each followed by CR LF; setText splits on any line break.
+    QString Text() const;
+    void setText(const QString& text);
+    const QStringList& Lines() const { return lines_; }
+    void setLines(const QStringList& lines);
+
+private:
+    friend class TQuery;
+    void changed();
+    QStringList lines_;
+    std::function<void()> onChange_;
+};
+
+class TParam {
+public:
+    explicit TParam(const QString& name) : name_(name) {}
+    QString Name() const { return name_; }
+    TFieldType DataType() const { return dataType_; }
+    void setDataType(TFieldType type) { dataType_ = type; }
+
+    // Setters give the parameter the type of what they set.
+    QVariant Value() const { return value_; }
+    void setValue(const QVariant& value);
+    QString AsString() const;
+    void setAsString(const QString& v);
+    int AsInteger() const;
+    void setAsInteger(int v);
+    double AsFloat() const;
+    void setAsFloat(double v);
+    double AsCurrency() const { return AsFloat(); }
+    void setAsCurrency(double v);
+    QDateTime AsDateTime() const;
+    void setAsDateTime(const QDateTime& v);
+    void setAsDate(const QDate& v);
+    bool AsBoolean() const;
+    void setAsBoolean(bool v);
+    void setAsBlob(const QByteArray& v);
+    bool IsNull() const { return !value_.isValid() || value_.isNull(); }
+    void Clear() { value_ = QVariant(); }
+
+private:
+    QString name_;
+    TFieldType dataType_ = ftUnknown;
+    QVariant value_;
+};
+
+class TParams {
+public:
+    TParams() = default;
+    TParams(const TParams&) = delete;
+    TParams& operator=(const TParams&) = delete;
+    int Count() const { return int(list_.size()); }
+    TParam* operator[](int i) const { return list_[i].get(); }
+    TParam* Items(int i) const { return list_[i].get(); }
+    TParam* FindParam(const QString& name) const;    // case-insensitive; nullptr when missing
+    TParam* ParamByName(const QString& name) const;  // raises "Parameter 'X' not found"
+    void Clear();
+
+private:
+    friend class TQuery;
+    std::vector<std::unique_ptr<TParam>> list_;
+};
+
+class TQuery : public TDBDataSet {
+    Q_OBJECT
+public:
+    explicit TQuery(QObject* parent = nullptr);
+    ~TQuery() override;
+
+    // Changing the text closes the query; parameters are rebuilt from it,
+    // keeping the values of those whose names remain.
+    TSQLStrings& SQL() { return sql_; }
+    TParams& Params() { return params_; }
+    TParam* ParamByName(const QString& name) const { return params_.ParamByName(name); }
+    int ParamCount() const { return params_.Count(); }
+
+    void Prepare();
+    void Unprepare();
+    bool Prepared() const { return prepared_; }
+    // Runs a statement that gives no result; RowsAffected tells how many rows
+    // it changed.
+    void ExecSQL();
+    int RowsAffected() const { return rowsAffected_; }
+
+    // Whether a result may be live (default true): with false every result is
+    // read-only. Takes effect at the next Open.
+    bool RequestLive() const { return requestLive_; }
+    void setRequestLive(bool v) { requestLive_ = v; }
+
+    // The parameter names of a statement in order of first appearance
+    // (":name" outside quotes and comments; "::" is not a parameter), and the
+    // statement with each parameter written as a positional "?".
+    static QStringList ParamNames(const QString& sql, QString* positional = nullptr,
+                                  QStringList* occurrences = nullptr);
+
+protected:
+    std::unique_ptr<TCursor> CreateCursor() override;
+    void InternalClose() override;
+
+private:
+    void sqlChanged();
+    QString text() const;
+    // The positional statement and its bound values.
+    QString bindStatement(QVariantList& binds, bool sqlite) const;
+
+    TSQLStrings sql_;
+    TParams params_;
+    bool prepared_ = false;
+    bool requestLive_ = true;
+    int rowsAffected_ = -1;
+};

@@ -1,0 +1,304 @@
+// TQuery on every engine: parameters, result types, live and read-only
+// results, other sessions' changes, and the errors callers see.
+
+#include <QtTest>
+
+#include "db/database.h"
+#include "db/dberror.h"
+#include "db/dialect.h"
+#include "db/query.h"
+#include "db/sysutils.h"
+#include "support/dbfixture.h"
+
+namespace {
+
+// PRUEBA (Codigo int key, Nombre string 20, Fecha date, Importe float,
+// Activo boolean, Notas memo) with three rows.
+void createPrueba(TDatabase* db) {
+    const TFieldDefs defs{{QStringLiteral("Codigo"), ftInteger, 0, true},
+                          {QStringLiteral("Nombre"), ftString, 20, false},
+                          {QStringLiteral("Fecha"), ftDate, 0, false},
+                          {QStringLiteral("Importe"), ftFloat, 0, false},
+                          {QStringLiteral("Activo"), ftBoolean, 0, false},
+                          {QStringLiteral("Notas"), ftMemo, 0, false}};
+    for (const TFieldDef& d : defs) RegisterIdentifierSpelling(d.Name);
+    RegisterIdentifierSpelling(QStringLiteral("PRUEBA"));
+    db->Execute(db->dialect().createTable(QStringLiteral("PRUEBA"), defs,
+                                          {QStringLiteral("Codigo")}, QStringLiteral("PRUEBA_PK")));
+    const QString insert = QStringLiteral(
+        "INSERT INTO PRUEBA (Codigo, Nombre, Fecha, Importe, Activo, Notas) VALUES (?, ?, ?, ?, ?, "
+        "?)");
+    const QVariant t = db->engine() == Engine::Sqlite ? QVariant(1) : QVariant(true);
+    db->Execute(insert, {1, QStringLiteral("Ana"), QStringLiteral("2024-03-05"), 12.5, t,
+                         QStringLiteral("nota")});
+    db->Execute(insert,
+                {2, QStringLiteral("Bea"), QStringLiteral("1899-12-30"), 0.0, t, QString("")});
+    db->Execute(insert, {3, QString(""), QVariant(), QVariant(), QVariant(), QVariant()});
+}
+
+QString errorText(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const EDatabaseError& e) {
+        return e.Message();
+    }
+    return QString();
+}
+
+}  // namespace
+
+class TestQuery : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void params();
+    void resultTypes_data() { AddEngineRows(); }
+    void resultTypes();
+    void liveResult_data() { AddEngineRows(); }
+    void liveResult();
+    void readOnlyResults_data() { AddEngineRows(); }
+    void readOnlyResults();
+    void otherSession_data() { AddEngineRows(); }
+    void otherSession();
+    void errorsAndExec_data() { AddEngineRows(); }
+    void errorsAndExec();
+};
+
+void TestQuery::params() {
+    QString positional;
+    const QStringList names = TQuery::ParamNames(
+        QStringLiteral("SELECT a::text, ':x', \":y\" FROM T WHERE A = :Codigo AND B = :codigo "
+                       "-- :comentario\nAND C = :Fecha /* :otro */"),
+        &positional);
+    QCOMPARE(names, (QStringList{QStringLiteral("Codigo"), QStringLiteral("Fecha")}));
+    QCOMPARE(positional, QStringLiteral("SELECT a::text, ':x', \":y\" FROM T WHERE A = ? AND B = ? "
+                                        "-- :comentario\nAND C = ? /* :otro */"));
+
+    TQuery q;
+    q.SQL().Add(QStringLiteral("SELECT * FROM T WHERE A = :Uno"));
+    q.SQL().Add(QStringLiteral("AND B = :Dos"));
+    QCOMPARE(q.SQL().Text(), QStringLiteral("SELECT * FROM T WHERE A = :Uno\r\nAND B = :Dos\r\n"));
+    QCOMPARE(q.ParamCount(), 2);
+    TParam* uno = q.ParamByName(QStringLiteral("UNO"));
+    uno->setAsInteger(7);
+    QCOMPARE(uno->DataType(), ftInteger);
+    QCOMPARE(uno->AsString(), QStringLiteral("7"));
+    q.SQL().setText(QStringLiteral("SELECT * FROM T WHERE A = :uno\r\n"));
+    QCOMPARE(q.ParamCount(), 1);
+    QCOMPARE(q.ParamByName(QStringLiteral("Uno")), uno);  // same object, value kept
+    QCOMPARE(uno->AsInteger(), 7);
+    QCOMPARE(errorText([&] { q.ParamByName(QStringLiteral("Dos")); }),
+             QStringLiteral("Parameter 'Dos' not found"));
+    uno->setAsDateTime(QDateTime(QDate(2024, 1, 2), QTime(0, 0)));
+    QCOMPARE(uno->DataType(), ftDateTime);
+    uno->Clear();
+    QVERIFY(uno->IsNull());
+}
+
+void TestQuery::resultTypes() {
+    TestDatabase tdb(CurrentEngine());
+    createPrueba(tdb.db());
+    TQuery q;
+    q.setDatabaseName(QStringLiteral("Database"));
+    q.SQL().setText(QStringLiteral("select * from prueba where Codigo >= :Desde order by codigo"));
+    q.ParamByName(QStringLiteral("Desde"))->setAsInteger(1);
+    q.Open();
+    QCOMPARE(q.FieldCount(), 6);
+    QCOMPARE(q.Fields()[0]->FieldName(), QStringLiteral("Codigo"));  // dictionary spelling
+    QCOMPARE(q.FieldByName(QStringLiteral("Nombre"))->Size(), 20);
+    QCOMPARE(q.FieldByName(QStringLiteral("Fecha"))->DataType(), ftDate);
+    QCOMPARE(q.FieldByName(QStringLiteral("Activo"))->DataType(), ftBoolean);
+    QCOMPARE(q.FieldByName(QStringLiteral("Fecha"))->AsString(), QStringLiteral("05/03/2024"));
+    QCOMPARE(q.FieldByName(QStringLiteral("Importe"))->AsString(), QStringLiteral("12,5"));
+    QCOMPARE(q.FieldByName(QStringLiteral("Activo"))->AsString(), QStringLiteral("True"));
+    QCOMPARE(q.FieldByName(QStringLiteral("Notas"))->DisplayText(), QStringLiteral("(MEMO)"));
+    q.Next();
+    // The zero date is a date; '' is not NULL.
+    QVERIFY(!q.FieldByName(QStringLiteral("Fecha"))->IsNull());
+    QVERIFY(IsZeroDate(q.FieldByName(QStringLiteral("Fecha"))->AsDateTime()));
+    QVERIFY(!q.FieldByName(QStringLiteral("Notas"))->IsNull());
+    QCOMPARE(q.FieldByName(QStringLiteral("Notas"))->DisplayText(), QStringLiteral("(memo)"));
+    q.Next();
+    QVERIFY(!q.FieldByName(QStringLiteral("Nombre"))->IsNull());
+    QCOMPARE(q.FieldByName(QStringLiteral("Nombre"))->AsString(), QString());
+    QVERIFY(q.FieldByName(QStringLiteral("Fecha"))->IsNull());
+    q.Next();
+    QVERIFY(q.Eof());
+    q.First();
+    QCOMPARE(q.FieldByName(QStringLiteral("Codigo"))->AsInteger(), 1);
+    QCOMPARE(q.RecordCount(), 3);
+
+    // Columns that are not a table's: typed by the driver or by the value.
+    q.Close();
+    q.SQL().setText(QStringLiteral(
+        "SELECT COUNT(*) AS Total, MAX(Fecha) AS Ultima, MAX(Nombre) AS Mayor FROM PRUEBA"));
+    q.Open();
+    QCOMPARE(q.Fields()[0]->FieldName(), QStringLiteral("Total"));
+    QVERIFY(IsIntegerType(q.FieldByName(QStringLiteral("Total"))->DataType()));
+    QCOMPARE(q.FieldByName(QStringLiteral("Total"))->AsInteger(), 3);
+    QCOMPARE(q.FieldByName(QStringLiteral("Ultima"))->AsString(), QStringLiteral("05/03/2024"));
+    QCOMPARE(q.FieldByName(QStringLiteral("Mayor"))->AsString(), QStringLiteral("Bea"));
+}
+
+void TestQuery::liveResult() {
+    TestDatabase tdb(CurrentEngine());
+    TDatabase* db = tdb.db();
+    createPrueba(db);
+    TQuery q;
+    q.setDatabaseName(QStringLiteral("Database"));
+    q.SQL().setText(
+        QStringLiteral("SELECT Codigo, Nombre, Fecha, Notas FROM PRUEBA P ORDER BY Codigo"));
+    q.Open();
+    QVERIFY(q.CanModify());
+
+    // Edit: '' and NULL and the zero date go in as such.
+    q.Edit();
+    q.FieldByName(QStringLiteral("Nombre"))->setAsString(QString(""));
+    q.FieldByName(QStringLiteral("Fecha"))->setAsDateTime(ZeroDateTime());
+    q.FieldByName(QStringLiteral("Notas"))->Clear();
+    q.Post();
+    QCOMPARE(
+        db->Scalar(QStringLiteral("SELECT COUNT(*) FROM PRUEBA WHERE Codigo = 1 AND Nombre = ''"))
+            .toInt(),
+        1);
+    QCOMPARE(
+        db->Scalar(QStringLiteral("SELECT COUNT(*) FROM PRUEBA WHERE Codigo = 1 AND Notas IS NULL"))
+            .toInt(),
+        1);
+    QCOMPARE(
+        db->Scalar(QStringLiteral("SELECT COUNT(*) FROM PRUEBA WHERE Codigo = 1 AND Fecha = ?"),
+                   {QStringLiteral("1899-12-30")})
+            .toInt(),
+        1);
+
+    // Insert and delete; the result keeps its rows and positions.
+    q.Append();
+    q.FieldByName(QStringLiteral("Codigo"))->setAsInteger(10);
+    q.FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("Diez"));
+    q.FieldByName(QStringLiteral("Fecha"))->setAsString(QStringLiteral("01/02/2025"));
+    q.Post();
+    QCOMPARE(db->Scalar(QStringLiteral("SELECT Nombre FROM PRUEBA WHERE Codigo = 10")).toString(),
+             QStringLiteral("Diez"));
+    QCOMPARE(q.RecordCount(), 4);
+    q.First();
+    q.Next();
+    q.Delete();
+    QCOMPARE(db->Scalar(QStringLiteral("SELECT COUNT(*) FROM PRUEBA")).toInt(), 3);
+    QCOMPARE(q.FieldByName(QStringLiteral("Codigo"))->AsInteger(), 3);
+
+    // A duplicate key leaves the insert pending with its values.
+    q.Append();
+    q.FieldByName(QStringLiteral("Codigo"))->setAsInteger(3);
+    QVERIFY_THROWS_EXCEPTION(EDatabaseError, q.Post());
+    QCOMPARE(q.State(), dsInsert);
+    QCOMPARE(q.FieldByName(QStringLiteral("Codigo"))->AsInteger(), 3);
+    q.Cancel();
+
+    // Read back through a new query.
+    q.Close();
+    q.Open();
+    QCOMPARE(q.FieldByName(QStringLiteral("Nombre"))->AsString(), QString());
+    QVERIFY(!q.FieldByName(QStringLiteral("Nombre"))->IsNull());
+    QCOMPARE(q.FieldByName(QStringLiteral("Fecha"))->AsString(), QStringLiteral("30/12/1899"));
+    q.Last();
+    QCOMPARE(q.FieldByName(QStringLiteral("Fecha"))->AsString(), QStringLiteral("01/02/2025"));
+}
+
+void TestQuery::readOnlyResults() {
+    TestDatabase tdb(CurrentEngine());
+    createPrueba(tdb.db());
+    const QStringList readOnly{
+        QStringLiteral("SELECT Nombre FROM PRUEBA"),  // no key
+        QStringLiteral("SELECT DISTINCT Codigo, Nombre FROM PRUEBA"),
+        QStringLiteral("SELECT Codigo, COUNT(*) AS N FROM PRUEBA GROUP BY Codigo"),
+        QStringLiteral(
+            "SELECT A.Codigo, A.Nombre FROM PRUEBA A, PRUEBA B WHERE A.Codigo = B.Codigo"),
+        QStringLiteral("SELECT Codigo, Nombre || 'x' AS Otro FROM PRUEBA"),
+        QStringLiteral("SELECT Codigo FROM PRUEBA UNION SELECT Codigo FROM PRUEBA"),
+    };
+    for (const QString& sql : readOnly) {
+        TQuery q;
+        q.setDatabaseName(QStringLiteral("Database"));
+        q.SQL().setText(sql);
+        q.Open();
+        QVERIFY2(!q.CanModify(), qPrintable(sql));
+        QCOMPARE(errorText([&] { q.Edit(); }), QStringLiteral("Cannot modify a read-only dataset"));
+        QCOMPARE(errorText([&] { q.Append(); }),
+                 QStringLiteral("Cannot modify a read-only dataset"));
+    }
+    TQuery q;
+    q.setDatabaseName(QStringLiteral("Database"));
+    q.SQL().setText(QStringLiteral("SELECT * FROM PRUEBA"));
+    q.setRequestLive(false);
+    q.Open();
+    QVERIFY(!q.CanModify());
+}
+
+void TestQuery::otherSession() {
+    TestDatabase tdb(CurrentEngine());
+    createPrueba(tdb.db());
+    std::unique_ptr<TDatabase> other = tdb.openSecondSession(QStringLiteral("Otra"));
+    TQuery q;
+    q.setDatabaseName(QStringLiteral("Database"));
+    q.SQL().setText(QStringLiteral("SELECT * FROM PRUEBA ORDER BY Codigo"));
+    q.Open();
+
+    other->Execute(QStringLiteral("UPDATE PRUEBA SET Nombre = 'Otro' WHERE Codigo = 1"));
+    q.Edit();
+    q.FieldByName(QStringLiteral("Importe"))->setAsFloat(3);
+    QCOMPARE(errorText([&] { q.Post(); }), QStringLiteral("A deadlock was detected"));
+    QCOMPARE(q.State(), dsEdit);
+    q.Cancel();
+
+    q.Next();
+    other->Execute(QStringLiteral("DELETE FROM PRUEBA WHERE Codigo = 2"));
+    q.Edit();
+    q.FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("x"));
+    QCOMPARE(errorText([&] { q.Post(); }), QStringLiteral("Record/Key Deleted"));
+    q.Cancel();
+    QCOMPARE(errorText([&] { q.Delete(); }), QStringLiteral("Record/Key Deleted"));
+    QCOMPARE(q.FieldByName(QStringLiteral("Codigo"))->AsInteger(), 2);
+    other.reset();
+}
+
+void TestQuery::errorsAndExec() {
+    TestDatabase tdb(CurrentEngine());
+    createPrueba(tdb.db());
+    TQuery q;
+    q.setDatabaseName(QStringLiteral("Database"));
+    QCOMPARE(errorText([&] { q.Open(); }), QStringLiteral("No SQL statement available"));
+    q.SQL().setText(QStringLiteral("UPDATE PRUEBA SET Importe = :Importe WHERE Codigo < :Hasta"));
+    QCOMPARE(errorText([&] { q.ExecSQL(); }), QStringLiteral("No value for parameter 'Importe'"));
+    q.ParamByName(QStringLiteral("Importe"))->setAsFloat(1.25);
+    q.ParamByName(QStringLiteral("Hasta"))->setAsInteger(3);
+    q.Prepare();
+    QVERIFY(q.Prepared());
+    q.ExecSQL();
+    QCOMPARE(q.RowsAffected(), 2);
+    QCOMPARE(errorText([&] { q.Open(); }), QStringLiteral("Error creating cursor handle"));
+    QVERIFY(!q.Active());
+
+    q.SQL().setText(QStringLiteral("SELECT Importe FROM PRUEBA WHERE Fecha = :Fecha"));
+    QVERIFY(!q.Prepared());
+    q.ParamByName(QStringLiteral("Fecha"))->setAsDate(QDate(2024, 3, 5));
+    q.Open();
+    QCOMPARE(q.FieldByName(QStringLiteral("Importe"))->AsFloat(), 1.25);
+    QCOMPARE(errorText([&] { q.setDatabaseName(QStringLiteral("Otra")); }),
+             QStringLiteral("Cannot perform this operation on an open dataset"));
+    QCOMPARE(errorText([&] { q.ExecSQL(); }),
+             QStringLiteral("Cannot perform this operation on an open dataset"));
+    q.Close();
+    q.setDatabaseName(QStringLiteral("NoExiste"));
+    try {
+        q.Open();
+        QFAIL("opened on an unknown database");
+    } catch (const EDatabaseError& e) {
+        QCOMPARE(e.code(), DbError::DatabaseNotFound);
+    }
+    q.setDatabaseName(QStringLiteral("Database"));
+    q.SQL().setText(QStringLiteral("SELECT Nada FROM PRUEBA"));
+    QVERIFY_THROWS_EXCEPTION(EDatabaseError, q.Open());
+    QVERIFY(!q.Active());
+}
+
+QTEST_MAIN(TestQuery)
+#include "tst_query.moc"
