@@ -52,9 +52,11 @@ struct TClientDataSet::Store {
             std::stable_sort(order.begin(), order.end(),
                              [this](int a, int b) { return less(a, b); });
     }
-    // Puts row `id` where the index wants it (at the end without one).
+    // Puts row `id` where the index wants it (a new row at the end without one).
     int place(int id) {
-        order.removeAll(id);
+        const int at = int(order.indexOf(id));
+        if (sortColumns.isEmpty() && at >= 0) return at;  // no index: rows keep their place
+        if (at >= 0) order.removeAt(at);
         auto it = sortColumns.isEmpty()
                       ? order.end()
                       : std::upper_bound(order.begin(), order.end(), id,

@@ -1,0 +1,232 @@
+// TClientDataSet: copying a dataset, the change log, in-memory order, and
+// applying the log to a table on every engine (all or nothing).
+
+#include <QtTest>
+
+#include "db/clientdataset.h"
+#include "db/database.h"
+#include "db/dberror.h"
+#include "db/dialect.h"
+#include "db/query.h"
+#include "support/dbfixture.h"
+
+namespace {
+
+void createPersonas(TDatabase* db) {
+    const TFieldDefs defs{{QStringLiteral("Codigo"), ftInteger, 0, true},
+                          {QStringLiteral("Nombre"), ftString, 20, false},
+                          {QStringLiteral("Alta"), ftDate, 0, false}};
+    for (const TFieldDef& d : defs) RegisterIdentifierSpelling(d.Name);
+    db->Execute(db->dialect().createTable(QStringLiteral("PERSONAS"), defs,
+                                          {QStringLiteral("Codigo")},
+                                          QStringLiteral("PERSONAS_PK")));
+    for (int i = 1; i <= 3; ++i)
+        db->Execute(QStringLiteral("INSERT INTO PERSONAS (Codigo, Nombre, Alta) VALUES (?, ?, ?)"),
+                    {i, QStringLiteral("N%1").arg(i), QStringLiteral("2024-01-0%1").arg(i)});
+}
+
+QStringList column(TDataSet* ds, const QString& name) {
+    QStringList out;
+    ds->First();
+    while (!ds->Eof()) {
+        out << ds->FieldByName(name)->AsString();
+        ds->Next();
+    }
+    return out;
+}
+
+QStringList tableNames(TDatabase* db) {
+    QStringList out;
+    QSqlQuery q = db->Execute(QStringLiteral("SELECT Nombre FROM PERSONAS ORDER BY Codigo"));
+    while (q.next()) out << q.value(0).toString();
+    return out;
+}
+
+}  // namespace
+
+class TestClientDataSet : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void changeLog();
+    void indexOrder();
+    void applyUpdates_data() { AddEngineRows(); }
+    void applyUpdates();
+    void applyFailureRollsBack_data() { AddEngineRows(); }
+    void applyFailureRollsBack();
+};
+
+void TestClientDataSet::changeLog() {
+    TClientDataSet ds;
+    QVERIFY_THROWS_EXCEPTION(EDatabaseError, ds.Open());  // no data yet
+    ds.FieldDefs() = {{QStringLiteral("Codigo"), ftInteger, 0, false},
+                      {QStringLiteral("Nombre"), ftString, 10, false}};
+    ds.CreateDataSet();
+    for (int i = 1; i <= 3; ++i) {
+        ds.Append();
+        ds.FieldByName(QStringLiteral("Codigo"))->setAsInteger(i);
+        ds.FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("N%1").arg(i));
+        ds.Post();
+    }
+    QCOMPARE(ds.ChangeCount(), 3);
+    QCOMPARE(ds.UpdateStatus(), usInserted);
+    ds.MergeChangeLog();
+    QCOMPARE(ds.ChangeCount(), 0);
+    QCOMPARE(ds.UpdateStatus(), usUnmodified);
+
+    ds.First();
+    ds.Edit();
+    ds.FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("uno"));
+    ds.Post();
+    QCOMPARE(ds.UpdateStatus(), usModified);
+    ds.Next();
+    ds.Delete();
+    QCOMPARE(ds.FieldByName(QStringLiteral("Codigo"))->AsInteger(), 3);
+    ds.Append();
+    ds.FieldByName(QStringLiteral("Codigo"))->setAsInteger(4);
+    ds.Post();
+    ds.Append();
+    ds.FieldByName(QStringLiteral("Codigo"))->setAsInteger(5);
+    ds.Post();
+    ds.Delete();  // an inserted row deleted again leaves no trace
+    QCOMPARE(ds.ChangeCount(), 3);
+    QCOMPARE(column(&ds, QStringLiteral("Codigo")), (QStringList{"1", "3", "4"}));
+
+    ds.CancelUpdates();
+    QCOMPARE(ds.ChangeCount(), 0);
+    QCOMPARE(column(&ds, QStringLiteral("Nombre")), (QStringList{"N1", "N2", "N3"}));
+    ds.Close();
+    QVERIFY_THROWS_EXCEPTION(EDatabaseError, ds.Open());  // closing drops the data
+}
+
+void TestClientDataSet::indexOrder() {
+    TClientDataSet src;
+    src.FieldDefs() = {{QStringLiteral("Nombre"), ftString, 10, false},
+                       {QStringLiteral("Orden"), ftInteger, 0, false}};
+    src.AddField(QStringLiteral("Nombre"));
+    src.AddField(QStringLiteral("Orden"));
+    TField* doble = src.AddField(QStringLiteral("Doble"), ftInteger, 0, fkCalculated);
+    src.OnCalcFields = [](TDataSet* d) {
+        d->FieldByName(QStringLiteral("Doble"))
+            ->setAsInteger(2 * d->FieldByName(QStringLiteral("Orden"))->AsInteger());
+    };
+    src.CreateDataSet();
+    const QStringList names{QStringLiteral("b"), QStringLiteral("Á"), QStringLiteral("B"),
+                            QStringLiteral("a"), QString()};
+    for (int i = 0; i < names.size(); ++i) {
+        src.Append();
+        if (!names[i].isNull()) src.FieldByName(QStringLiteral("Nombre"))->setAsString(names[i]);
+        src.FieldByName(QStringLiteral("Orden"))->setAsInteger(i);
+        src.Post();
+    }
+    src.First();
+    src.Next();
+    TClientDataSet copy;
+    copy.LoadFromDataSet(&src);
+    QCOMPARE(src.FieldByName(QStringLiteral("Orden"))->AsInteger(), 1);  // source kept its place
+    QCOMPARE(copy.FieldCount(), 3);
+    QCOMPARE(copy.FieldByName(QStringLiteral("Doble"))->DataType(), ftInteger);
+    QCOMPARE(column(&copy, QStringLiteral("Doble")), (QStringList{"0", "2", "4", "6", "8"}));
+    QCOMPARE(copy.ChangeCount(), 0);
+
+    // Code-point order, NULL first; the current record stays current.
+    copy.First();
+    copy.Next();
+    copy.setIndexFieldNames(QStringLiteral("Nombre"));
+    QCOMPARE(copy.FieldByName(QStringLiteral("Nombre"))->AsString(), QStringLiteral("Á"));
+    QCOMPARE(column(&copy, QStringLiteral("Nombre")), (QStringList{"", "B", "a", "b", "Á"}));
+    QVERIFY_THROWS_EXCEPTION(EDatabaseError, copy.setIndexFieldNames(QStringLiteral("Nada")));
+    QCOMPARE(copy.IndexFieldNames(), QStringLiteral("Nombre"));
+    // A posted row takes its place in the order.
+    copy.First();
+    copy.Edit();
+    copy.FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("C"));
+    copy.Post();
+    QCOMPARE(column(&copy, QStringLiteral("Nombre")), (QStringList{"B", "C", "a", "b", "Á"}));
+    copy.setIndexFieldNames(QStringLiteral("Orden"));
+    QCOMPARE(column(&copy, QStringLiteral("Orden")), (QStringList{"0", "1", "2", "3", "4"}));
+    Q_UNUSED(doble);
+}
+
+void TestClientDataSet::applyUpdates() {
+    TestDatabase tdb(CurrentEngine());
+    TDatabase* db = tdb.db();
+    createPersonas(db);
+    TQuery q;
+    q.setDatabaseName(QStringLiteral("Database"));
+    q.SQL().setText(QStringLiteral("SELECT Codigo, Nombre, Alta FROM PERSONAS ORDER BY Codigo"));
+    q.Open();
+    TClientDataSet ds;
+    ds.LoadFromDataSet(&q);
+    q.Close();
+    QCOMPARE(ds.FieldByName(QStringLiteral("Alta"))->AsString(), QStringLiteral("01/01/2024"));
+    ds.Edit();
+    ds.FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("Uno"));
+    ds.Post();
+    ds.Next();
+    ds.Delete();
+    ds.Append();
+    ds.FieldByName(QStringLiteral("Codigo"))->setAsInteger(9);
+    ds.FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("Nueve"));
+    ds.FieldByName(QStringLiteral("Alta"))->setAsString(QStringLiteral("31/12/2024"));
+    ds.Post();
+    QCOMPARE(ds.ApplyUpdates(db, QStringLiteral("PERSONAS"), {QStringLiteral("Codigo")}), 0);
+    QCOMPARE(ds.ChangeCount(), 0);
+    QCOMPARE(tableNames(db), (QStringList{"Uno", "N3", "Nueve"}));
+    QCOMPARE(db->Scalar(QStringLiteral("SELECT COUNT(*) FROM PERSONAS WHERE Alta = ?"),
+                        {QStringLiteral("2024-12-31")})
+                 .toInt(),
+             1);
+    QVERIFY(!db->InTransaction());
+
+    // Inside the caller's transaction: nothing confirmed by ApplyUpdates.
+    db->StartTransaction();
+    ds.First();
+    ds.Edit();
+    ds.FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("Otra vez"));
+    ds.Post();
+    ds.ApplyUpdates(db, QStringLiteral("PERSONAS"), {QStringLiteral("Codigo")});
+    QVERIFY(db->InTransaction());
+    db->Rollback();
+    QCOMPARE(tableNames(db), (QStringList{"Uno", "N3", "Nueve"}));
+}
+
+void TestClientDataSet::applyFailureRollsBack() {
+    TestDatabase tdb(CurrentEngine());
+    TDatabase* db = tdb.db();
+    createPersonas(db);
+    TClientDataSet ds;
+    ds.FieldDefs() = {{QStringLiteral("Codigo"), ftInteger, 0, false},
+                      {QStringLiteral("Nombre"), ftString, 20, false}};
+    ds.CreateDataSet();
+    ds.Append();
+    ds.FieldByName(QStringLiteral("Codigo"))->setAsInteger(7);
+    ds.FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("Siete"));
+    ds.Post();
+    ds.Append();
+    ds.FieldByName(QStringLiteral("Codigo"))->setAsInteger(2);  // already in the table
+    ds.FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("Dos"));
+    ds.Post();
+    try {
+        ds.ApplyUpdates(db, QStringLiteral("PERSONAS"), {QStringLiteral("Codigo")});
+        QFAIL("a duplicate key was applied");
+    } catch (const EDatabaseError& e) {
+        QCOMPARE(e.code(), DbError::KeyViolation);
+    }
+    QVERIFY(!db->InTransaction());
+    QCOMPARE(ds.ChangeCount(), 2);                              // the log is intact
+    QCOMPARE(tableNames(db), (QStringList{"N1", "N2", "N3"}));  // "Siete" rolled back
+
+    // An update of a row another user deleted fails the same way.
+    ds.MergeChangeLog();
+    db->Execute(QStringLiteral("DELETE FROM PERSONAS WHERE Codigo = 7"));
+    ds.First();
+    ds.Edit();
+    ds.FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("x"));
+    ds.Post();
+    QVERIFY_THROWS_EXCEPTION(EDatabaseError, ds.ApplyUpdates(db, QStringLiteral("PERSONAS"),
+                                                             {QStringLiteral("Codigo")}));
+    QCOMPARE(ds.ChangeCount(), 1);
+}
+
+QTEST_MAIN(TestClientDataSet)
+#include "tst_clientdataset.moc"
