@@ -6,6 +6,7 @@
 #include "db/clientdataset.h"
 #include "db/dataset.h"
 #include "db/dberror.h"
+#include "platform/db/dbtest.h"
 
 namespace {
 
@@ -149,16 +150,6 @@ struct Recorder {
     }
 };
 
-template <typename F>
-DbError errorOf(F&& f) {
-    try {
-        f();
-    } catch (const EDatabaseError& e) {
-        return e.code();
-    }
-    return DbError::General;
-}
-
 }  // namespace
 
 class TestDataSet : public QObject {
@@ -285,7 +276,7 @@ void TestDataSet::cursorFailureKeepsEdit() {
     ds.Edit();
     ds.FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("cambio"));
     d.failWrites = true;
-    QCOMPARE(errorOf([&] { ds.Post(); }), DbError::KeyViolation);
+    QCOMPARE(ErrorCode([&] { ds.Post(); }), DbError::KeyViolation);
     QCOMPARE(ds.State(), dsEdit);
     QVERIFY(ds.Modified());
     QCOMPARE(ds.FieldByName(QStringLiteral("Nombre"))->AsString(), QStringLiteral("cambio"));
@@ -297,7 +288,7 @@ void TestDataSet::cursorFailureKeepsEdit() {
     QCOMPARE(d.unlocks, 1);
 
     d.failWrites = true;
-    QCOMPARE(errorOf([&] { ds.Delete(); }), DbError::KeyViolation);
+    QCOMPARE(ErrorCode([&] { ds.Delete(); }), DbError::KeyViolation);
     QCOMPARE(d.rows.size(), 2);
     QCOMPARE(ds.FieldByName(QStringLiteral("Codigo"))->AsInteger(), 1);
 }
@@ -305,30 +296,22 @@ void TestDataSet::cursorFailureKeepsEdit() {
 void TestDataSet::requiredAndStateErrors() {
     Rows d = makeRows(1);
     ScriptDataSet ds(&d);
-    auto message = [](auto&& f) {
-        try {
-            f();
-        } catch (const EDatabaseError& e) {
-            return e.Message();
-        }
-        return QString();
-    };
-    QCOMPARE(message([&] { ds.Edit(); }),
+    QCOMPARE(ErrorText([&] { ds.Edit(); }),
              QStringLiteral("Cannot perform this operation on a closed dataset"));
-    QCOMPARE(message([&] { ds.Post(); }),
+    QCOMPARE(ErrorText([&] { ds.Post(); }),
              QStringLiteral("Cannot perform this operation on a closed dataset"));
     ds.Open();
-    QCOMPARE(message([&] {
+    QCOMPARE(ErrorText([&] {
                  ds.Open();
                  ds.AddField(QStringLiteral("X"));
              }),
              QStringLiteral("Cannot perform this operation on an open dataset"));
-    QCOMPARE(message([&] {
+    QCOMPARE(ErrorText([&] {
                  ds.FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("a"));
              }),
              QStringLiteral("Dataset not in edit or insert mode"));
-    QCOMPARE(message([&] { ds.Post(); }), QStringLiteral("Dataset not in edit or insert mode"));
-    QCOMPARE(message([&] { ds.FieldByName(QStringLiteral("Nada")); }),
+    QCOMPARE(ErrorText([&] { ds.Post(); }), QStringLiteral("Dataset not in edit or insert mode"));
+    QCOMPARE(ErrorText([&] { ds.FieldByName(QStringLiteral("Nada")); }),
              QStringLiteral("Field 'Nada' not found"));
     QVERIFY(ds.FindField(QStringLiteral("nada")) == nullptr);
     QCOMPARE(ds.FieldByName(QStringLiteral("NOMBRE")), ds.FindField(QStringLiteral("Nombre")));
@@ -338,10 +321,10 @@ void TestDataSet::requiredAndStateErrors() {
     ds.Append();
     ds.FieldByName(QStringLiteral("Codigo"))->setAsInteger(2);
     ds.FieldByName(QStringLiteral("Nombre"))->setAsString(QString(""));
-    QCOMPARE(message([&] { ds.Post(); }), QStringLiteral("Field 'Nombre' must have a value"));
+    QCOMPARE(ErrorText([&] { ds.Post(); }), QStringLiteral("Field 'Nombre' must have a value"));
     QCOMPARE(ds.State(), dsInsert);
     ds.FieldByName(QStringLiteral("Nombre"))->Clear();
-    QCOMPARE(message([&] { ds.Post(); }), QStringLiteral("Field 'Nombre' must have a value"));
+    QCOMPARE(ErrorText([&] { ds.Post(); }), QStringLiteral("Field 'Nombre' must have a value"));
     ds.Cancel();
 
     // An empty dataset: Delete refuses, Edit appends.
@@ -349,7 +332,7 @@ void TestDataSet::requiredAndStateErrors() {
     ScriptDataSet e(&empty);
     e.Open();
     QVERIFY(e.IsEmpty() && e.Bof() && e.Eof());
-    QCOMPARE(message([&] { e.Delete(); }),
+    QCOMPARE(ErrorText([&] { e.Delete(); }),
              QStringLiteral("Cannot perform this operation on an empty dataset"));
     e.Edit();
     QCOMPARE(e.State(), dsInsert);
@@ -360,9 +343,9 @@ void TestDataSet::requiredAndStateErrors() {
     ds.setReadOnly(true);
     ds.Open();
     QVERIFY(!ds.CanModify());
-    QCOMPARE(message([&] { ds.Edit(); }), QStringLiteral("Cannot modify a read-only dataset"));
-    QCOMPARE(message([&] { ds.Append(); }), QStringLiteral("Cannot modify a read-only dataset"));
-    QCOMPARE(message([&] { ds.Delete(); }), QStringLiteral("Cannot modify a read-only dataset"));
+    QCOMPARE(ErrorText([&] { ds.Edit(); }), QStringLiteral("Cannot modify a read-only dataset"));
+    QCOMPARE(ErrorText([&] { ds.Append(); }), QStringLiteral("Cannot modify a read-only dataset"));
+    QCOMPARE(ErrorText([&] { ds.Delete(); }), QStringLiteral("Cannot modify a read-only dataset"));
 }
 
 void TestDataSet::navigation() {
@@ -423,7 +406,7 @@ void TestDataSet::bookmarks() {
     QCOMPARE(ds.CompareBookmarks(b, ds.GetBookmark()), 0);
     ds.Delete();
     QVERIFY(!ds.BookmarkValid(b));
-    QCOMPARE(errorOf([&] { ds.GotoBookmark(b); }), DbError::InvalidBookmark);
+    QCOMPARE(ErrorCode([&] { ds.GotoBookmark(b); }), DbError::InvalidBookmark);
     ds.FreeBookmark(b);
     QVERIFY(b.IsNull());
     // After a failed move the position still answers Next/Prior correctly.
@@ -529,7 +512,7 @@ void TestDataSet::calculatedFieldsOncePerRecord() {
     QCOMPARE(doble->AsInteger(), 14);
     ds.Post();
     QCOMPARE(calls, 4);
-    QCOMPARE(errorOf([&] { doble->setAsInteger(1); }), DbError::NotEditing);
+    QCOMPARE(ErrorCode([&] { doble->setAsInteger(1); }), DbError::NotEditing);
     ds.Refresh();
     QCOMPARE(calls, 5);
 }
@@ -645,10 +628,10 @@ void TestDataSet::persistentFields() {
     QCOMPARE(nombre->Size(), 10);
     QCOMPARE(nombre->AsString(), QStringLiteral("N1"));
     QVERIFY(ds.FindField(QStringLiteral("Codigo")) == nullptr);
-    QCOMPARE(errorOf([&] { nombre->setFieldName(QStringLiteral("x")); }), DbError::OpenDataSet);
+    QCOMPARE(ErrorCode([&] { nombre->setFieldName(QStringLiteral("x")); }), DbError::OpenDataSet);
     ds.Close();
     ds.AddField(QStringLiteral("Falta"));
-    QCOMPARE(errorOf([&] { ds.Open(); }), DbError::FieldNotFound);
+    QCOMPARE(ErrorCode([&] { ds.Open(); }), DbError::FieldNotFound);
     QVERIFY(!ds.Active());
 
     // Default fields survive a close and reopen as the same objects.

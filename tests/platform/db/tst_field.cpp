@@ -7,6 +7,7 @@
 #include "db/clientdataset.h"
 #include "db/dberror.h"
 #include "db/sysutils.h"
+#include "platform/db/dbtest.h"
 
 namespace {
 
@@ -26,15 +27,6 @@ std::unique_ptr<TClientDataSet> makeRecord() {
     ds->CreateDataSet();
     ds->Append();
     return ds;
-}
-
-QString errorText(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EDatabaseError& e) {
-        return e.Message();
-    }
-    return QString();
 }
 
 }  // namespace
@@ -82,7 +74,7 @@ void TestField::textsOfEachType() {
     f("Nombre")->setAsBoolean(true);
     QCOMPARE(f("Nombre")->AsString(), QStringLiteral("T"));
     f("Nombre")->setAsString(QStringLiteral("abc"));
-    QCOMPARE(errorText([&] { f("Nombre")->AsInteger(); }),
+    QCOMPARE(ErrorText([&] { f("Nombre")->AsInteger(); }),
              QStringLiteral("'abc' is not a valid integer value"));
     // Values of any type are converted by the field's type.
     f("Numero")->setValue(QStringLiteral("15"));
@@ -177,7 +169,7 @@ void TestField::sizeAndNames() {
     QCOMPARE(nombre->FieldNo(), 1);
     QCOMPARE(ds->FieldByName(QStringLiteral("Numero"))->Index(), 1);
     QCOMPARE(ds->FieldByName(QStringLiteral("Importe"))->Alignment(), taRightJustify);
-    QCOMPARE(errorText([&] { ds->FieldByName(QStringLiteral("Nada")); }),
+    QCOMPARE(ErrorText([&] { ds->FieldByName(QStringLiteral("Nada")); }),
              QStringLiteral("Field 'Nada' not found"));
     QCOMPARE(ds->FieldValues(QStringLiteral("NOMBRE")).toString(), QStringLiteral("12345"));
 }
@@ -232,13 +224,13 @@ void TestField::eventsOnWrite() {
         log << QStringLiteral("change %1").arg(f->AsInteger());
     };
     numero->setAsInteger(5);
-    QCOMPARE(errorText([&] { numero->setAsInteger(-1); }), QStringLiteral("negativo"));
+    QCOMPARE(ErrorText([&] { numero->setAsInteger(-1); }), QStringLiteral("negativo"));
     QCOMPARE(numero->AsInteger(), 5);  // the old value stays
     QCOMPARE(log, (QStringList{QStringLiteral("validate 5"), QStringLiteral("change 5"),
                                QStringLiteral("validate -1")}));
     QVERIFY(ds->Modified());
     numero->setReadOnly(true);
-    QCOMPARE(errorText([&] { numero->setAsInteger(1); }),
+    QCOMPARE(ErrorText([&] { numero->setAsInteger(1); }),
              QStringLiteral("Field 'Numero' cannot be modified"));
 }
 

@@ -8,6 +8,7 @@
 #include "db/dialect.h"
 #include "db/query.h"
 #include "db/sysutils.h"
+#include "platform/db/dbtest.h"
 #include "support/dbfixture.h"
 
 namespace {
@@ -34,15 +35,6 @@ void createPrueba(TDatabase* db) {
     db->Execute(insert,
                 {2, QStringLiteral("Bea"), QStringLiteral("1899-12-30"), 0.0, t, QString("")});
     db->Execute(insert, {3, QString(""), QVariant(), QVariant(), QVariant(), QVariant()});
-}
-
-QString errorText(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EDatabaseError& e) {
-        return e.Message();
-    }
-    return QString();
 }
 
 }  // namespace
@@ -86,7 +78,7 @@ void TestQuery::params() {
     QCOMPARE(q.ParamCount(), 1);
     QCOMPARE(q.ParamByName(QStringLiteral("Uno")), uno);  // same object, value kept
     QCOMPARE(uno->AsInteger(), 7);
-    QCOMPARE(errorText([&] { q.ParamByName(QStringLiteral("Dos")); }),
+    QCOMPARE(ErrorText([&] { q.ParamByName(QStringLiteral("Dos")); }),
              QStringLiteral("Parameter 'Dos' not found"));
     uno->setAsDateTime(QDateTime(QDate(2024, 1, 2), QTime(0, 0)));
     QCOMPARE(uno->DataType(), ftDateTime);
@@ -221,8 +213,8 @@ void TestQuery::readOnlyResults() {
         q.SQL().setText(sql);
         q.Open();
         QVERIFY2(!q.CanModify(), qPrintable(sql));
-        QCOMPARE(errorText([&] { q.Edit(); }), QStringLiteral("Cannot modify a read-only dataset"));
-        QCOMPARE(errorText([&] { q.Append(); }),
+        QCOMPARE(ErrorText([&] { q.Edit(); }), QStringLiteral("Cannot modify a read-only dataset"));
+        QCOMPARE(ErrorText([&] { q.Append(); }),
                  QStringLiteral("Cannot modify a read-only dataset"));
     }
     TQuery q;
@@ -245,7 +237,7 @@ void TestQuery::otherSession() {
     other->Execute(QStringLiteral("UPDATE PRUEBA SET Nombre = 'Otro' WHERE Codigo = 1"));
     q.Edit();
     q.FieldByName(QStringLiteral("Importe"))->setAsFloat(3);
-    QCOMPARE(errorText([&] { q.Post(); }), QStringLiteral("A deadlock was detected"));
+    QCOMPARE(ErrorText([&] { q.Post(); }), QStringLiteral("A deadlock was detected"));
     QCOMPARE(q.State(), dsEdit);
     q.Cancel();
 
@@ -253,9 +245,9 @@ void TestQuery::otherSession() {
     other->Execute(QStringLiteral("DELETE FROM PRUEBA WHERE Codigo = 2"));
     q.Edit();
     q.FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("x"));
-    QCOMPARE(errorText([&] { q.Post(); }), QStringLiteral("Record/Key Deleted"));
+    QCOMPARE(ErrorText([&] { q.Post(); }), QStringLiteral("Record/Key Deleted"));
     q.Cancel();
-    QCOMPARE(errorText([&] { q.Delete(); }), QStringLiteral("Record/Key Deleted"));
+    QCOMPARE(ErrorText([&] { q.Delete(); }), QStringLiteral("Record/Key Deleted"));
     QCOMPARE(q.FieldByName(QStringLiteral("Codigo"))->AsInteger(), 2);
     other.reset();
 }
@@ -265,16 +257,16 @@ void TestQuery::errorsAndExec() {
     createPrueba(tdb.db());
     TQuery q;
     q.setDatabaseName(QStringLiteral("Database"));
-    QCOMPARE(errorText([&] { q.Open(); }), QStringLiteral("No SQL statement available"));
+    QCOMPARE(ErrorText([&] { q.Open(); }), QStringLiteral("No SQL statement available"));
     q.SQL().setText(QStringLiteral("UPDATE PRUEBA SET Importe = :Importe WHERE Codigo < :Hasta"));
-    QCOMPARE(errorText([&] { q.ExecSQL(); }), QStringLiteral("No value for parameter 'Importe'"));
+    QCOMPARE(ErrorText([&] { q.ExecSQL(); }), QStringLiteral("No value for parameter 'Importe'"));
     q.ParamByName(QStringLiteral("Importe"))->setAsFloat(1.25);
     q.ParamByName(QStringLiteral("Hasta"))->setAsInteger(3);
     q.Prepare();
     QVERIFY(q.Prepared());
     q.ExecSQL();
     QCOMPARE(q.RowsAffected(), 2);
-    QCOMPARE(errorText([&] { q.Open(); }), QStringLiteral("Error creating cursor handle"));
+    QCOMPARE(ErrorText([&] { q.Open(); }), QStringLiteral("Error creating cursor handle"));
     QVERIFY(!q.Active());
 
     q.SQL().setText(QStringLiteral("SELECT Importe FROM PRUEBA WHERE Fecha = :Fecha"));
@@ -282,9 +274,9 @@ void TestQuery::errorsAndExec() {
     q.ParamByName(QStringLiteral("Fecha"))->setAsDate(QDate(2024, 3, 5));
     q.Open();
     QCOMPARE(q.FieldByName(QStringLiteral("Importe"))->AsFloat(), 1.25);
-    QCOMPARE(errorText([&] { q.setDatabaseName(QStringLiteral("Otra")); }),
+    QCOMPARE(ErrorText([&] { q.setDatabaseName(QStringLiteral("Otra")); }),
              QStringLiteral("Cannot perform this operation on an open dataset"));
-    QCOMPARE(errorText([&] { q.ExecSQL(); }),
+    QCOMPARE(ErrorText([&] { q.ExecSQL(); }),
              QStringLiteral("Cannot perform this operation on an open dataset"));
     q.Close();
     q.setDatabaseName(QStringLiteral("NoExiste"));
