@@ -5,12 +5,12 @@
 
 #include "gene/geneinic_conexion.h"
 
+#include <pwd.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
-#include <pwd.h>
-#include <unistd.h>
 
 #include "db/database.h"
 #include "db/dataset.h"
@@ -27,17 +27,6 @@ namespace {
 // The fixed key of the stored login password. Changing it makes existing
 // settings files unreadable.
 const QString kClave = QStringLiteral("mabrel");
-
-QString TextoError(const std::exception& e) {
-    if (auto* d = dynamic_cast<const EDatabaseError*>(&e)) {
-        // The code's standard text says little ("Path not found"); the detail
-        // names what was not found or the engine's own words.
-        if (!d->detail().isEmpty() && d->detail() != d->Message())
-            return d->Message() + QStringLiteral(": ") + d->detail();
-        return d->Message();
-    }
-    return QString::fromUtf8(e.what());
-}
 
 bool EsSqlite() {
     return MotorActual() == Engine::Sqlite;
@@ -60,7 +49,8 @@ QString ArchivoAliasActual() {
     if (!ArchivoParametros.isEmpty() && QFileInfo::exists(NativePath(ArchivoParametros)))
         carpeta = QFileInfo(NativePath(ArchivoParametros)).absolutePath();
     else
-        carpeta = DirectorioPrograma.isEmpty() ? QDir::currentPath() : NativePath(DirectorioPrograma);
+        carpeta =
+            DirectorioPrograma.isEmpty() ? QDir::currentPath() : NativePath(DirectorioPrograma);
     return JoinPath(carpeta, QString::fromLatin1(kArchivoAlias));
 }
 
@@ -107,6 +97,17 @@ TConnectionParams ParametrosConexion(TfGENEINIC* f, const QString& ubicacion, bo
 }
 
 // ---------------------------------------------------------------- session services
+
+QString TextoErrorBaseDatos(const std::exception& e) {
+    if (auto* d = dynamic_cast<const EDatabaseError*>(&e)) {
+        // The code's standard text says little ("Path not found"); the detail
+        // names what was not found or the engine's own words.
+        if (!d->detail().isEmpty() && d->detail() != d->Message())
+            return d->Message() + QStringLiteral(": ") + d->detail();
+        return d->Message();
+    }
+    return QString::fromUtf8(e.what());
+}
 
 bool EsErrorTablaInexistente(const QString& Mensaje) {
     const auto tiene = [&Mensaje](const char* t) {
@@ -224,11 +225,11 @@ void ConectarBaseDatosEmpresa(TfGENEINIC* f, int Codigo) {
         if (e.code() != DbError::DatabaseNotFound) throw;
         // On SQLite the company folder itself may be missing: it is made
         // under an existing general folder, never anywhere else.
-        const bool crear = EsSqlite() ? QFileInfo(NativePath(PathBaseDatosGeneral)).isDir() &&
-                                            !QFileInfo::exists(JoinPath(
-                                                NativePath(nombre),
-                                                QString::fromLatin1(kDatabaseFileName)))
-                                      : BaseDatosInexistente(f, nombre, false);
+        const bool crear =
+            EsSqlite() ? QFileInfo(NativePath(PathBaseDatosGeneral)).isDir() &&
+                             !QFileInfo::exists(JoinPath(NativePath(nombre),
+                                                         QString::fromLatin1(kDatabaseFileName)))
+                       : BaseDatosInexistente(f, nombre, false);
         if (!crear || !CrearBaseDatosEmpresa(f, Codigo)) throw;
         Reconectar(f, f->Database, nombre, false);
     }
@@ -274,12 +275,12 @@ void CadenaConexionADO(TfGENEINIC* f, const QString& Destino, const QString& Ser
         catalogo = NombreBaseDatosEmpresa(f, CodigoEmpresaActual);
     else
         catalogo = Destino;
-    const QString aplicacion =
-        QStringLiteral("Application Name=") + ProgramaEnEjecucion() + QLatin1Char('|') +
-        CodigoUsuarioActual;
+    const QString aplicacion = QStringLiteral("Application Name=") + ProgramaEnEjecucion() +
+                               QLatin1Char('|') + CodigoUsuarioActual;
     if (AutenticacionWindows) {
-        Cadena = QStringLiteral("Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security "
-                                "Info=False;Initial Catalog=") +
+        Cadena = QStringLiteral(
+                     "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security "
+                     "Info=False;Initial Catalog=") +
                  catalogo + QStringLiteral(";Data Source=") + servidor + QLatin1Char(';') +
                  aplicacion;
     } else {
@@ -313,7 +314,7 @@ bool CrearBaseDatosSQL(TfGENEINIC* f, const QString& Nombre) {
         return true;
     } catch (const std::exception& e) {
         MensajeError(QStringLiteral("¡Imposible crear la base de datos ") + Nombre +
-                     QStringLiteral("!. Motivo:") + TextoError(e));
+                     QStringLiteral("!. Motivo:") + TextoErrorBaseDatos(e));
         return false;
     }
 }

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <exception>
 
 class TfGENEINIC;
 class TDatabase;
@@ -77,6 +78,9 @@ int NumeroSesionBDEUsuario();
 // The server's version text ("SELECT @@VERSION" on SQL Server; the engine's
 // own version elsewhere).
 void LeerVersionServidorSQL(TfGENEINIC* f, QString& Version);
+// The text of a failure as the user is told it: a database error's message
+// with what it concerns (the folder, schema or engine text).
+QString TextoErrorBaseDatos(const std::exception& e);
 // True for the "table does not exist" messages of every engine, in any case.
 bool EsErrorTablaInexistente(const QString& Mensaje);
 
@@ -90,7 +94,9 @@ void DireccionAdaptadorRed(const QString& Opciones, QString& Direccion);
 // character, each character combined with a fixed six-letter key.
 void CifrarClave(const QString& Texto, QString& Resultado);
 void DescifrarClave(const QString& Texto, QString& Resultado);
-inline void CifrarClaveSQL(const QString& Password, QString& Stored) { CifrarClave(Password, Stored); }
+inline void CifrarClaveSQL(const QString& Password, QString& Stored) {
+    CifrarClave(Password, Stored);
+}
 inline void DescifrarClaveSQL(const QString& Stored, QString& Password) {
     DescifrarClave(Stored, Password);
 }

@@ -18,6 +18,7 @@
 
 #include "db/database.h"
 #include "db/dberror.h"
+#include "db/field.h"
 #include "db/table.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_conexion.h"
@@ -42,6 +43,9 @@ const QString kURLPorDefecto = QStringLiteral("https://www.recursos-humanos.exam
 const QString kAspectoPorDefecto = QStringLiteral("evo+");
 const QString kConflicto = QStringLiteral(
     "Se ha producido un conflicto con otro usuario (o aplicación). Inténtelo de nuevo.");
+// Company 1 of a new installation.
+const QString kNombreEmpresaInicial = QStringLiteral("Empresa 1");
+const QString kAbreviaturaInicial = QStringLiteral("EMPRESA 1");
 const QString kImposibleIniciar = QStringLiteral("¡Imposible iniciar la aplicación!. Motivo: ");
 
 QString ConBarra(const QString& carpeta) {
@@ -55,15 +59,6 @@ QString AvisoParametros(const QString& archivo) {
 
 // The end of a start that has already told the user why.
 struct EInicioInterrumpido {};
-
-QString TextoError(const std::exception& e) {
-    if (auto* d = dynamic_cast<const EDatabaseError*>(&e)) {
-        if (!d->detail().isEmpty() && d->detail() != d->Message())
-            return d->Message() + QStringLiteral(": ") + d->detail();
-        return d->Message();
-    }
-    return QString::fromUtf8(e.what());
-}
 
 // The lock files a session holds until it ends: its place in the session
 // register and its private folder.
@@ -184,8 +179,8 @@ QString Valor(const QStringList& lineas, const QString& nombre) {
 
 void LeerArchivoParametros(const QString& ruta) {
     QStringList lineas;
-    const QString porDefecto = NativePath(DirectorioPrograma) +
-                               QString::fromLatin1(kArchivoParametrosPorDefecto);
+    const QString porDefecto =
+        NativePath(DirectorioPrograma) + QString::fromLatin1(kArchivoParametrosPorDefecto);
     ArchivoParametros.clear();
     if (CargarParametros(ruta, lineas)) {
         ArchivoParametros = ruta;
@@ -207,8 +202,7 @@ void LeerArchivoParametros(const QString& ruta) {
 // ---------------------------------------------------------------- settings file
 
 QString RutaConfiguracion(const QString& valorI) {
-    if (valorI.isEmpty())
-        return NativePath(DirectorioPrograma) + QStringLiteral("QEVWIN.INI");
+    if (valorI.isEmpty()) return NativePath(DirectorioPrograma) + QStringLiteral("QEVWIN.INI");
     if (!valorI.contains(QLatin1Char('\\')) && !valorI.contains(QLatin1Char('/')))
         return NativePath(DirectorioPrograma) + valorI;
     return NativePath(valorI);
@@ -353,8 +347,8 @@ namespace {
 // Opens a session database at start-up. A refused password is asked for
 // again; a database the engine says does not exist is created there; any
 // other failure goes to the caller.
-void ConectarAlInicio(TfGENEINIC* f, TDatabase* d, const QString& nombre,
-                      const QString& ubicacion, bool esGeneral) {
+void ConectarAlInicio(TfGENEINIC* f, TDatabase* d, const QString& nombre, const QString& ubicacion,
+                      bool esGeneral) {
     d->Close();
     d->setDatabaseName(nombre);
     for (;;) {
@@ -450,8 +444,8 @@ bool TfGENEINIC::IniciarSesion(const QStringList& argumentos) {
     const QString aspecto = AspectoAplicacion.isEmpty() ? kAspectoPorDefecto : AspectoAplicacion;
     const bool evo = aspecto.startsWith(QLatin1String("evo"));
     FuenteAplicacion = QFont(evo ? QStringLiteral("Segoe UI") : QStringLiteral("MS Sans Serif"), 8);
-    const QColor caraBoton = qGuiApp ? QGuiApplication::palette().color(QPalette::Button)
-                                     : QColor(240, 240, 240);
+    const QColor caraBoton =
+        qGuiApp ? QGuiApplication::palette().color(QPalette::Button) : QColor(240, 240, 240);
     // The inactive caption gradient of the classic Windows palette.
     ColorFondoAspecto = evo ? QColor(215, 228, 242) : caraBoton;
     ColorDialogoAspecto = evo ? QColor(234, 234, 255) : caraBoton;
@@ -491,8 +485,8 @@ bool TfGENEINIC::IniciarSesion(const QStringList& argumentos) {
             throw EDatabaseError(DbError::ConnectionFailed,
                                  QStringLiteral("No es posible crear la carpeta ") + registro);
         for (int k = 1; k < 1000; ++k) {
-            auto lf = Bloquear(JoinPath(registro, PrefijoUsuario() + QString::number(k) +
-                                                      QStringLiteral(".lck")));
+            auto lf = Bloquear(
+                JoinPath(registro, PrefijoUsuario() + QString::number(k) + QStringLiteral(".lck")));
             if (lf) {
                 bloqueos->bloqueos.push_back(std::move(lf));
                 break;
@@ -545,11 +539,12 @@ bool TfGENEINIC::IniciarSesion(const QStringList& argumentos) {
     } catch (const EInicioInterrumpido&) {
         return false;
     } catch (const std::exception& e) {
-        MensajeError(kImposibleIniciar + TextoError(e));
+        MensajeError(kImposibleIniciar + TextoErrorBaseDatos(e));
         return false;
     }
 
-    MapaContextos = LeerMapaContextos(NativePath(DirectorioPrograma) + QStringLiteral("QEVWIN.MAP"));
+    MapaContextos =
+        LeerMapaContextos(NativePath(DirectorioPrograma) + QStringLiteral("QEVWIN.MAP"));
 
     auto* timer = findChild<QTimer*>(QStringLiteral("TimerAplicacion"));
     if (!timer) {
@@ -581,7 +576,7 @@ bool TfGENEINIC::IniciarSesion(const QStringList& argumentos) {
     try {
         abierta = AbrirTabla(this, campos);
     } catch (const std::exception& e) {
-        MensajeError(kImposibleIniciar + TextoError(e));
+        MensajeError(kImposibleIniciar + TextoErrorBaseDatos(e));
         return false;
     }
     if (!abierta) {
@@ -589,6 +584,24 @@ bool TfGENEINIC::IniciarSesion(const QStringList& argumentos) {
         return false;
     }
     campos->Close();
+
+    // A new installation starts with company 1, which the first
+    // administrator may open.
+    try {
+        TTable empresas(this);
+        empresas.setTableName(QStringLiteral("EMPRESA"));
+        empresas.setDatabaseName(DatabaseGeneral->DatabaseName());
+        if (AbrirTabla(this, &empresas) && empresas.IsEmpty()) {
+            empresas.Append();
+            empresas.FieldByName(QStringLiteral("Codigo"))->setAsInteger(1);
+            empresas.FieldByName(QStringLiteral("Nombre"))->setAsString(kNombreEmpresaInicial);
+            empresas.FieldByName(QStringLiteral("Abreviatura"))->setAsString(kAbreviaturaInicial);
+            empresas.Post();
+        }
+    } catch (const std::exception& e) {
+        MensajeError(kImposibleIniciar + TextoErrorBaseDatos(e));
+        return false;
+    }
 
     try {
         LeerVersionServidorSQL(this, ::VersionServidorSQL);

@@ -78,8 +78,8 @@ TestInstalacion::TestInstalacion(Engine motor, const OpcionesInstalacion& opcion
     aliasEmpresa_ = prefijo + QStringLiteral("EMP");
     QDir().mkpath(carpetaGeneral());
 
-    const QString tipo = motor == Engine::Postgres ? QStringLiteral("SQL Generica")
-                                                   : QStringLiteral("Paradox");
+    const QString tipo =
+        motor == Engine::Postgres ? QStringLiteral("SQL Generica") : QStringLiteral("Paradox");
     EscribirTexto(archivoParametros(),
                   QStringLiteral("TipoBaseDatos=") + tipo + QStringLiteral("\r\n") +
                       QStringLiteral("AliasBaseDatosGeneral=") + aliasGeneral_ +
@@ -212,5 +212,6 @@ void TestInstalacion::EscribirParametro(const QString& clave, const QString& val
             hecho = true;
         }
     if (!hecho) lineas << clave + QLatin1Char('=') + valor;
-    EscribirTexto(archivoParametros(), lineas.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+    EscribirTexto(archivoParametros(),
+                  lineas.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
 }

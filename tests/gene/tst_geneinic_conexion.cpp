@@ -1,0 +1,212 @@
+// Company and alternate connections, database names per engine, the SQL
+// Server texts, and the missing-table test of every engine.
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "db/database.h"
+#include "db/dberror.h"
+#include "db/field.h"
+#include "db/table.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_conexion.h"
+#include "gene/genemens.h"
+#include "gene/genesist.h"
+#include "gene/sesion.h"
+#include "support/dbfixture.h"
+#include "support/instalacion.h"
+
+namespace {
+
+QString Mensajes() {
+    QStringList out;
+    for (const auto& e : MessageSeam::log()) out << e.kind + QLatin1Char('|') + e.text;
+    return out.join(QLatin1Char('\n'));
+}
+
+}  // namespace
+
+class TestGeneinicConexion : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup() { AnularTerminacion(); }
+
+    // Company 12: its own database, the general tables seen from it without
+    // a prefix, and the alternate connection asked twice connects once.
+    void empresa12_data() { AddEngineRows(); }
+    void empresa12() {
+        OpcionesInstalacion o;
+        o.empresas = {1, 12};
+        o.empresaActual = 12;
+        TestInstalacion inst(CurrentEngine(), o);
+        QVERIFY2(inst.iniciada(), qPrintable(Mensajes()));
+        TfGENEINIC* f = inst.sesion();
+
+        const QString nombre = NombreBaseDatosEmpresa(f, 12);
+        if (inst.motor() == Engine::Sqlite) {
+            QCOMPARE(nombre, inst.carpetaGeneral() + QStringLiteral("\\12"));
+            QCOMPARE(QFileInfo(f->Database->Params().folder).canonicalFilePath(),
+                     inst.ubicacionEmpresa(12));
+        } else {
+            QCOMPARE(nombre, inst.aliasEmpresa() + QStringLiteral("12"));
+            QCOMPARE(f->Database->Params().schema, inst.ubicacionEmpresa(12));
+        }
+        QCOMPARE(f->Database->DatabaseName(), nombre);
+
+        // A table of company 12 and a general table, both reached from the
+        // company connection.
+        f->Database->Execute(QStringLiteral("CREATE TABLE PRUEBA (Codigo INTEGER)"));
+        f->Database->Execute(QStringLiteral("INSERT INTO PRUEBA VALUES (12)"));
+        QCOMPARE(f->Database->Scalar(QStringLiteral("SELECT COUNT(*) FROM CAMPOUSR")).toInt(), 0);
+        QString base;
+        NombreBaseDatosTabla(f, QStringLiteral("EMPRESA"), base);
+        QCOMPARE(base, f->DatabaseGeneral->DatabaseName());
+        NombreBaseDatosTabla(f, QStringLiteral("PERSONAL"), base);
+        QCOMPARE(base, nombre);
+
+        // Company 1 holds no such table.
+        ConectarBaseDatosAlt(f, 1, QString());
+        QVERIFY(f->DatabaseAlt->Connected());
+        QVERIFY(!f->DatabaseAlt->TableExists(QStringLiteral("PRUEBA")));
+        QSignalSpy cierres(f->DatabaseAlt, &TDatabase::aboutToClose);
+        ConectarBaseDatosAlt(f, 1, QString());
+        QCOMPARE(cierres.count(), 0);
+        ConectarBaseDatosAlt(f, 12, QString());
+        QCOMPARE(cierres.count(), 1);
+        QCOMPARE(f->DatabaseAlt->Scalar(QStringLiteral("SELECT Codigo FROM PRUEBA")).toInt(), 12);
+
+        // A table pointed at the current company shares its connection (and
+        // so its transaction); one pointed at company 1 reads that company.
+        TTable t;
+        t.setTableName(QStringLiteral("PRUEBA"));
+        AsignarBaseDatosEmpresa(f, &t, 0);
+        QCOMPARE(t.DatabaseName(), QLatin1Char('?') + nombre);
+        QCOMPARE(t.Database(), f->Database);
+        t.Open();
+        QCOMPARE(t.FieldByName(QStringLiteral("Codigo"))->AsInteger(), 12);
+        t.Close();
+        TTable otra;
+        otra.setTableName(QStringLiteral("CAMPOUSR"));
+        AsignarBaseDatosEmpresa(f, &otra, 1);
+        QCOMPARE(otra.DatabaseName(), QLatin1Char('?') + NombreBaseDatosEmpresa(f, 1));
+        otra.Open();  // the general tables are seen from any company
+        QVERIFY(otra.IsEmpty());
+    }
+
+    // A company whose database is missing is created only under an existing
+    // general folder; a wrong general path raises and creates nothing.
+    void empresaSinBaseDatos() {
+        OpcionesInstalacion o;
+        o.empresas = {};
+        TestInstalacion inst(Engine::Sqlite, o);
+        QVERIFY2(inst.iniciada(), qPrintable(Mensajes()));
+        TfGENEINIC* f = inst.sesion();
+        ConectarBaseDatosEmpresa(f, 7);
+        QVERIFY(QFileInfo::exists(inst.ubicacionEmpresa(7) + QLatin1Char('/') + kDatabaseFileName));
+
+        PathBaseDatosGeneral = inst.carpeta() + QStringLiteral("/NOEXISTE");
+        try {
+            ConectarBaseDatosEmpresa(f, 8);
+            QFAIL("connected to a company under a missing folder");
+        } catch (const EDatabaseError& e) {
+            QCOMPARE(e.code(), DbError::DatabaseNotFound);
+        }
+        QVERIFY(!QFileInfo::exists(PathBaseDatosGeneral));
+        QVERIFY(!f->Database->Connected());
+        QVERIFY(MessageSeam::log().isEmpty());
+    }
+
+    void nombresPorMotor() {
+        const QString tipo = TipoBaseDatos, alias = AliasBaseDatos, path = PathBaseDatosGeneral;
+        TfGENEINIC f;
+        AliasBaseDatos = QStringLiteral("QEVPDX");
+        PathBaseDatosGeneral = QStringLiteral("C:\\DATOS");
+        TipoBaseDatos = QStringLiteral("Microsoft SQL Server");
+        QCOMPARE(NombreBaseDatosEmpresa(&f, 12), QStringLiteral("QEVPDX12"));
+        QCOMPARE(NombreBaseDatosEmpresa(&f, 0), QStringLiteral("QEVPDX"));
+        TipoBaseDatos = QStringLiteral("Paradox");
+        QCOMPARE(NombreBaseDatosEmpresa(&f, 12), QStringLiteral("C:\\DATOS\\12"));
+        QCOMPARE(NombreBaseDatosEmpresa(&f, 0), QStringLiteral("C:\\DATOS"));
+        TipoBaseDatos = tipo;
+        AliasBaseDatos = alias;
+        PathBaseDatosGeneral = path;
+    }
+
+    void cadenaConexionADO() {
+        TfGENEINIC f;
+        const QString tipo = TipoBaseDatos;
+        TipoBaseDatos = QStringLiteral("Microsoft SQL Server");
+        AliasBaseDatos = QStringLiteral("NOMINA");
+        CodigoEmpresaActual = 7;
+        CodigoUsuarioActual = QStringLiteral("ANA");
+        AsignarProgramaEnEjecucion(QStringLiteral("KORVAND.EXE"));
+        ServidorBaseDatos = QStringLiteral("np:SERVIDOR");
+        UsuarioInicioSesion = QStringLiteral("sa");
+        ClaveInicioSesion = QStringLiteral("x;y");
+        AutenticacionWindows = false;
+        QString c;
+        CadenaConexionADO(&f, QString(), QString(), c);
+        QCOMPARE(c, QStringLiteral("Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;"
+                                   "Password=x;y;Connect Timeout=0;Initial Catalog=NOMINA7;"
+                                   "Data Source=SERVIDOR;Application Name=KORVAND.EXE|ANA"));
+        AutenticacionWindows = true;
+        CadenaConexionADO(&f, QStringLiteral("?HISTORICO"), QStringLiteral("OTRO"), c);
+        QCOMPARE(c, QStringLiteral("Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security "
+                                   "Info=False;Initial Catalog=HISTORICO;Data Source=OTRO;"
+                                   "Application Name=KORVAND.EXE|ANA"));
+        CadenaConexionADO(&f, QStringLiteral("master"), QString(), c);
+        QVERIFY(c.contains(QLatin1String("Initial Catalog=master;Data Source=SERVIDOR;")));
+        AutenticacionWindows = false;
+        AsignarProgramaEnEjecucion(QString());
+        CodigoEmpresaActual = 0;
+        TipoBaseDatos = tipo;
+    }
+
+    void sentenciasCrearBaseDatosSQL() {
+        NombreIntercalacionMSSQL = QStringLiteral("Modern_Spanish_CI_AS");
+        QCOMPARE(SentenciasCrearBaseDatosSQL(QStringLiteral("QEVPDX12")),
+                 (QStringList{QStringLiteral("USE master CREATE DATABASE QEVPDX12  COLLATE "
+                                             "Modern_Spanish_CI_AS"),
+                              QStringLiteral("EXEC sp_dbcmptlevel QEVPDX12, 80"),
+                              QStringLiteral("ALTER DATABASE QEVPDX12 SET RECOVERY SIMPLE")}));
+        NombreIntercalacionMSSQL = QStringLiteral("SQL_Latin1_General_Cp1_CI_AI");
+    }
+
+    // The engines' own "no such table" texts, in any case.
+    void errorTablaInexistente_data() { AddEngineRows(); }
+    void errorTablaInexistente() {
+        TestDatabase t(CurrentEngine());
+        try {
+            t.db()->Execute(QStringLiteral("SELECT * FROM NOEXISTE"));
+            QFAIL("no error");
+        } catch (const EDatabaseError& e) {
+            QVERIFY2(EsErrorTablaInexistente(e.Message() + QLatin1Char(' ') + e.detail()),
+                     qPrintable(e.Message() + " / " + e.detail()));
+        }
+        QVERIFY(EsErrorTablaInexistente(QStringLiteral("TABLE DOES NOT EXIST")));
+        QVERIFY(EsErrorTablaInexistente(QStringLiteral("Invalid object name 'dbo.X'.")));
+        QVERIFY(!EsErrorTablaInexistente(QStringLiteral("Key violation")));
+        QVERIFY(!EsErrorTablaInexistente(QStringLiteral("column \"x\" does not exist")));
+    }
+
+    void usuarioYAdaptador() {
+        QString nombre;
+        NombreUsuarioWindows(nombre);
+        QVERIFY(!nombre.isEmpty());
+        QString mac, sin;
+        DireccionAdaptadorRed(QString(), mac);
+        DireccionAdaptadorRed(QStringLiteral("SinSeparadores"), sin);
+        if (mac.isEmpty()) QSKIP("no network adapter with an address");
+        QVERIFY(QRegularExpression(QStringLiteral("^([0-9A-F]{2}-){5}[0-9A-F]{2}$"))
+                    .match(mac)
+                    .hasMatch());
+        QCOMPARE(sin, QString(mac).remove(QLatin1Char('-')));
+    }
+};
+
+QTEST_MAIN(TestGeneinicConexion)
+#include "tst_geneinic_conexion.moc"
