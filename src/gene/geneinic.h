@@ -46,6 +46,10 @@ public:
     TDatabase* Database = CrearBaseDatosSesion(this, QStringLiteral("Database"));
     TDatabase* DatabaseGeneral = CrearBaseDatosSesion(this, QStringLiteral("DatabaseGeneral"));
     TDatabase* DatabaseAlt = CrearBaseDatosSesion(this, QStringLiteral("DatabaseAlt"));
+    // SQLite with ArchivosTemporalesEnBD "NO": the temporary tables' own
+    // file in PathArchivosTemporales, named by that path and attached to the
+    // company connection. Closed otherwise.
+    TDatabase* DatabaseTemporal = CrearBaseDatosSesion(this, QStringLiteral("DatabaseTemporal"));
     TDatabase* ADOConnection() const { return Database; }
     TDatabase* ADOConnectionAlt() const { return DatabaseAlt; }
     // The start sequence (geneinic_inicio.cpp): command line, parameter,

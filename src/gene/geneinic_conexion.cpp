@@ -80,6 +80,8 @@ TConnectionParams ParametrosConexion(TfGENEINIC* f, const QString& ubicacion, bo
         if (!esGeneral && f && f->DatabaseGeneral) {
             const QString general = f->DatabaseGeneral->Params().folder;
             if (!general.isEmpty()) p.attach.append({QStringLiteral("general"), general});
+            if (f->DatabaseTemporal && f->DatabaseTemporal->Connected())
+                p.attach.append({QStringLiteral("temporal"), f->DatabaseTemporal->Params().folder});
         }
         return p;
     }
@@ -233,6 +235,7 @@ void ConectarBaseDatosEmpresa(TfGENEINIC* f, int Codigo) {
         if (!crear || !CrearBaseDatosEmpresa(f, Codigo)) throw;
         Reconectar(f, f->Database, nombre, false);
     }
+    if (MotorActual() == Engine::SqlServer) f->Database->Execute(SentenciaNivelAislamiento());
     if (MotorActual() == Engine::SqlServer && !f->Database->InTransaction()) {
         IniciarTransaccion(f, f->Database);
         ConfirmarTransaccion(f, f->Database);
@@ -246,6 +249,23 @@ void ConectarBaseDatosAlt(TfGENEINIC* f, int Codigo, const QString& Nombre) {
         f->DatabaseAlt->DatabaseName().compare(baseDatos, Qt::CaseInsensitive) == 0)
         return;
     Reconectar(f, f->DatabaseAlt, baseDatos, false);
+    if (MotorActual() == Engine::SqlServer) {
+        f->DatabaseAlt->Execute(SentenciaNivelAislamiento());
+        if (!f->Database->InTransaction()) {
+            IniciarTransaccion(f, f->Database);
+            ConfirmarTransaccion(f, f->Database);
+        }
+    }
+}
+
+QString SentenciaNivelAislamiento() {
+    return QStringLiteral("SET TRANSACTION ISOLATION LEVEL ") + NivelAislamientoTransaccionesMSSQL;
+}
+
+QString SentenciaIntercalacionTextos() {
+    return QStringLiteral(
+        "SELECT TOP 1 collation_name   FROM information_schema.columns   WHERE "
+        "table_name = 'TXIDIOMA'");
 }
 
 void AsignarBaseDatosEmpresa(TfGENEINIC* f, TDataSet* DataSet, int CodigoEmpresa) {

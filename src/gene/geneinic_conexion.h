@@ -123,6 +123,10 @@ void AsignarBaseDatosEmpresa(TfGENEINIC* f, TDataSet* DataSet, int CodigoEmpresa
 void CadenaConexionADO(TfGENEINIC* f, const QString& Destino, const QString& Servidor,
                        QString& Cadena);
 
+// SQL Server: the isolation level set on every connection, and the query of
+// the translation table's collation (IntercalacionTextos).
+QString SentenciaNivelAislamiento();
+QString SentenciaIntercalacionTextos();
 // SQL Server: the three statements that create a database, as sent.
 QStringList SentenciasCrearBaseDatosSQL(const QString& Nombre);
 // Creates a database on the engine in use: SQLite a folder's file (the folder

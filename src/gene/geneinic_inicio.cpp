@@ -527,9 +527,25 @@ bool TfGENEINIC::IniciarSesion(const QStringList& argumentos) {
         ConectarAlInicio(this, DatabaseGeneral,
                          NombreLogico(AliasBaseDatosGeneral, QStringLiteral("DatabaseGeneral")),
                          UbicacionAlias(AliasBaseDatosGeneral), true);
+        if (motor == Engine::SqlServer) DatabaseGeneral->Execute(SentenciaNivelAislamiento());
+        // Temporary tables outside the general database: a file of their own
+        // (SQLite); a server keeps them in the general schema.
+        DatabaseTemporal->Close();
+        if (!ArchivosTemporalesEnBD) {
+            if (motor == Engine::Sqlite)
+                ConectarAlInicio(this, DatabaseTemporal, PathArchivosTemporales,
+                                 PathArchivosTemporales, true);
+            else
+                PathArchivosTemporales = DatabaseGeneral->DatabaseName();
+        }
         PathDatosEmpresa = UbicacionAlias(AliasBaseDatos);
         ConectarAlInicio(this, Database, NombreLogico(AliasBaseDatos, QStringLiteral("Database")),
                          PathDatosEmpresa, false);
+        if (motor == Engine::SqlServer) {
+            Database->Execute(SentenciaNivelAislamiento());
+            IntercalacionTextos =
+                DatabaseGeneral->Scalar(SentenciaIntercalacionTextos()).toString();
+        }
         // Databases named directly ("?" + folder or schema) get the same server
         // and see the general tables.
         TConnectionParams directos = ParametrosConexion(this, QString(), false);

@@ -239,6 +239,8 @@ private Q_SLOTS:
         QCOMPARE(CodigoEmpresaActual, 0);
         QCOMPARE(LogotipoEmpresaActual, QStringLiteral("LOGO.BMP"));
         QVERIFY(NumeroSesionUsuario >= 1);
+        CodigoUsuarioActual = QStringLiteral("ANA");
+        QCOMPARE(ParametrosSesion(), "L=" + inst.archivoParametros() + " U=ANA");
         // The user-fields table exists in the general database from the start.
         QVERIFY(f->DatabaseGeneral->TableExists(QStringLiteral("CAMPOUSR")));
         QVERIFY(!f->findChild<QTimer*>(QStringLiteral("TimerAplicacion"))->isActive());
@@ -343,6 +345,16 @@ private Q_SLOTS:
         QVERIFY2(inst.iniciada(), qPrintable(Mensajes().join('\n')));
         QCOMPARE(DirectorioPrivado, inst.carpeta() + "/PRIVDIR/1/");
         QCOMPARE(NumeroSesionUsuario, 1);
+        // Temporary tables live in the private folder's own file, seen from
+        // the company connection.
+        TfGENEINIC* f = inst.sesion();
+        QCOMPARE(PathArchivosTemporales, DirectorioPrivado);
+        QVERIFY(f->DatabaseTemporal->Connected());
+        QCOMPARE(f->DatabaseTemporal->DatabaseName(), DirectorioPrivado);
+        f->DatabaseTemporal->Execute(QStringLiteral("CREATE TABLE TEMP000001_X (A INTEGER)"));
+        ConectarBaseDatosEmpresa(f, 1);
+        QCOMPARE(f->Database->Scalar(QStringLiteral("SELECT COUNT(*) FROM TEMP000001_X")).toInt(),
+                 0);
 
         // A second session of the same user takes the next folder; its
         // number counts the first one's entry.
