@@ -67,6 +67,13 @@ QString CampoSQL(Engine motor, const QString& nombre) {
     return r;
 }
 
+// The fields of an index line, named as their columns were ("A;B" -> "A,B").
+QString CamposIndice(Engine motor, const QString& campos) {
+    QStringList l = campos.split(QLatin1Char(';'));
+    for (QString& c : l) c = CampoSQL(motor, c);
+    return l.join(QLatin1Char(','));
+}
+
 // The type text of a column on an SQL engine. SQL Server writes the texts of
 // the system; PostgreSQL the same where they are valid there, its own
 // equivalents elsewhere, and strings compared byte-wise as every table of
@@ -75,7 +82,7 @@ QString TextoTipo(Engine motor, const QString& nombre, TFieldType tipo, const QS
                   const QString& version) {
     const bool mssql = motor == Engine::SqlServer;
     const SqlDialect& d = SqlDialect::forEngine(motor);
-    auto decimal = [&] {
+    auto decimal = [&]() -> QString {
         QString t;
         TipoDecimalSQL(nullptr, nombre, t);
         return QLatin1Char(' ') + t + QStringLiteral(" DEFAULT 0");
@@ -144,21 +151,17 @@ QString ComentarioIndice(const QString& indice) {
            SqlDialect::quoteString(indice);
 }
 
-// The database a table is created on: the one its DatabaseName names; a "?"
-// name the alternate database (SQL Server) or, elsewhere, that database itself
-// or, with a company code in Opcion, that company's database.
+// The database a table is created on: the one its DatabaseName names. A "?"
+// name on SQL Server is the alternate database connected to it (to company
+// Opcion's database when Opcion is not -1); elsewhere the session resolves
+// "?" + a registered name, an alias, a folder or a schema itself, so a
+// general table named in a company statement still goes to the general
+// database.
 TDatabase* BaseDatosDestino(TfGENEINIC* f, TTable* tabla, int opcion) {
     const QString nombre = tabla->DatabaseName().trimmed();
-    if (nombre.startsWith(QLatin1Char('?'))) {
-        const QString resto = nombre.mid(1).trimmed();
-        if (MotorActual() == Engine::SqlServer) {
-            ConectarBaseDatosAlt(f, opcion, resto);
-            return f->DatabaseAlt;
-        }
-        const QString destino =
-            QLatin1Char('?') + (opcion != -1 ? NombreBaseDatosEmpresa(f, opcion) : resto);
-        tabla->setDatabaseName(destino);
-        return TSession::instance().FindDatabase(destino);
+    if (nombre.startsWith(QLatin1Char('?')) && MotorActual() == Engine::SqlServer) {
+        ConectarBaseDatosAlt(f, opcion, nombre.mid(1).trimmed());
+        return f->DatabaseAlt;
     }
     return TSession::instance().FindDatabase(nombre);
 }
@@ -200,6 +203,13 @@ bool CrearTablaDefiniciones(TTable* tabla, TDatabase* db, const QStringList& lin
     tabla->IndexDefs().Clear();
     for (const QString& l : lineas) {
         if (Token(1, l) == QLatin1String("C")) {
+            // The engine would take a column without a type; the dictionary
+            // line is wrong, and a table made from it would be too.
+            if (Token(3, l).trimmed().isEmpty() || TipoCampoDeNombre(Token(4, l)) == ftUnknown) {
+                MensajeError(QStringLiteral("¡ Error creando la tabla ") + nombre +
+                             QStringLiteral(" !. Motivo: Definición de campo no válida: ") + l);
+                return false;
+            }
             bool ok = false;
             const int tamano = Token(5, l).trimmed().toInt(&ok);
             tabla->FieldDefs().Add(Token(3, l), TipoCampoDeNombre(Token(4, l)), ok ? tamano : 0,
@@ -240,7 +250,12 @@ bool CrearTablaSQL(TfGENEINIC* f, TTable* tabla, TDatabase* db, const QStringLis
     const QString nombre = SinPropietario(tabla->TableName());
     const TSentenciasTabla s =
         SentenciasCrearTablaSQL(db->engine(), nombre, lineas, temporal, VersionServidorSQL);
-    if (s.CrearTabla.isEmpty()) return false;
+    if (s.CrearTabla.isEmpty()) {
+        MensajeAdvertencia(
+            QStringLiteral("No se ha encontrado la definición de la tabla. Tabla: ") +
+            tabla->TableName());
+        return false;
+    }
     TGuardaTransaccion transaccion(f, db);
     const bool propia = transaccion.Propia();
     if (temporal) {
@@ -403,7 +418,7 @@ TSentenciasTabla SentenciasCrearTablaSQL(Engine Motor, const QString& NombreTabl
         s.Indices << (unico ? QStringLiteral("CREATE UNIQUE INDEX ")
                             : QStringLiteral("CREATE INDEX ")) +
                          indice + QStringLiteral(" ON ") + tabla + QStringLiteral(" (") +
-                         QString(Token(4, l)).replace(';', ',') + QStringLiteral(") ");
+                         CamposIndice(Motor, Token(4, l)) + QStringLiteral(") ");
         if (!mssql) s.Comentarios << ComentarioIndice(indice);
     }
     return s;
