@@ -780,7 +780,7 @@ TIndexDefs TDatabase::IndexDefs(const QString& table) {
                         "ORDER BY ix.indisprimary DESC, ci.oid, k"),
                     {pgRegclass(table)});
         static const QRegularExpression lowerExpr(
-            QStringLiteral("^lower\\(\\(?\"?([^\")]+)\"?\\)?(::text)?\\)$"));
+            QStringLiteral("^lower\\(\\(?\"?([^\"):]+)\"?\\)?(::text)?\\)$"));
         QString current;
         TIndexDef ix;
         QStringList fields, desc;
