@@ -566,6 +566,11 @@ void TTableCursor::setIndex(const QVector<IndexColumn>& columns) {
                           dialect_->orderExpression(columnNames_[ic.field], ci)});
     }
     indexColumns_ = order_.size();
+    rawKeys_ = false;
+    for (const OrderColumn& c : order_) {
+        const TFieldType t = fields_[c.field].DataType;
+        if (sqlite_ && !IsIntegerType(t) && !IsStringType(t)) rawKeys_ = true;
+    }
     // The tie-breaker: rows equal on the index keep one stable order.
     if (identity_ == Identity::PrimaryKey) {
         for (int f : primaryKey_)
@@ -606,16 +611,27 @@ void TTableCursor::setPageSize(int initial, int maximum) {
     maxPage_ = std::max(initialPage_, maximum);
 }
 
+namespace {
+// A condition kept as text (parenthesised when it holds OR); "" is TRUE.
+QString asText(const Pred& p) {
+    if (p.kind != Pred::Sql) return QString();
+    return p.compound ? u'(' + p.sql + u')' : p.sql;
+}
+Pred fromText(const QString& sql, const QVariantList& binds) {
+    return sql.isEmpty() ? Pred::t() : Pred::of(sql, binds);
+}
+}  // namespace
+
 void TTableCursor::rebuildBase() {
-    Pred where = Pred::t();
+    Pred master = Pred::t(), start = Pred::t(), end = Pred::t();
     int fixed = 0;
     if (masterActive_) {
-        if (masterEmpty_) where = Pred::f();
+        if (masterEmpty_) master = Pred::f();
         fixed = std::min<int>(masterValues_.size(), indexColumns_);
         for (int i = 0; i < fixed; ++i) {
             const OrderColumn& c = order_[i];
-            where = andP(
-                where,
+            master = andP(
+                master,
                 columnPred(c, boundValue(masterValues_[i], fields_[c.field].DataType), Op::Equal));
         }
     }
@@ -627,15 +643,21 @@ void TTableCursor::rebuildBase() {
             return tuplePred(fixed, kv, op);
         };
         if (!rangeStart_.isEmpty())
-            where =
-                andP(where, bound(rangeStart_, rangeStartExclusive_ ? Op::After : Op::AtOrAfter));
+            start = bound(rangeStart_, rangeStartExclusive_ ? Op::After : Op::AtOrAfter);
         if (!rangeEnd_.isEmpty())
-            where = andP(where, bound(rangeEnd_, rangeEndExclusive_ ? Op::Before : Op::AtOrBefore));
+            end = bound(rangeEnd_, rangeEndExclusive_ ? Op::Before : Op::AtOrBefore);
     }
+    const Pred where = andP(andP(master, start), end);
     baseEmpty_ = where.kind == Pred::False;
-    baseWhere_ = where.kind == Pred::Sql ? (where.compound ? u'(' + where.sql + u')' : where.sql)
-                                         : QString();
+    baseWhere_ = asText(where);
     baseBinds_ = where.binds;
+    masterFixed_ = master.kind == Pred::Sql ? fixed : 0;
+    masterWhere_ = asText(master);
+    masterBinds_ = master.binds;
+    startWhere_ = asText(start);
+    startBinds_ = start.binds;
+    endWhere_ = asText(end);
+    endBinds_ = end.binds;
     invalidate();
 }
 
@@ -654,46 +676,41 @@ QSqlQuery& TTableCursor::prepared(const QString& sql) {
     return q;
 }
 
-QVector<TTableCursor::Entry> TTableCursor::runSelect(const QString& sql,
-                                                     const QVariantList& binds) {
+QVector<TTableCursor::Entry> TTableCursor::runSelect(const QString& sql, const QVariantList& binds,
+                                                     int expected) {
     QSqlQuery& q = prepared(sql);
     for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
     db_->Run(q);
     QVector<Entry> out;
+    out.reserve(expected);
     const int n = fields_.size();
-    QVector<QVariant> raw(firstColumn_ + n + (identity_ == Identity::Ctid ? 1 : 0));
     while (q.next()) {
-        for (int i = 0; i < raw.size(); ++i) raw[i] = q.value(i);
-        Entry e;
+        Entry& e = out.emplace_back();
         e.row.values.resize(n);
+        QVariant* values = e.row.values.data();
+        if (rawKeys_) e.key.reserve(order_.size());
         for (int i = 0; i < n; ++i)
-            e.row.values[i] = fromStorage(raw[firstColumn_ + i], fields_[i].DataType);
+            values[i] = fromStorage(q.value(firstColumn_ + i), fields_[i].DataType);
         switch (identity_) {
             case Identity::RowId:
-                e.row.identity = raw[0].toLongLong();
+                e.row.identity = q.value(0).toLongLong();
                 break;
             case Identity::Ctid:
-                e.row.identity = raw[n].toString();
+                e.row.identity = q.value(n).toString();
                 break;
             case Identity::PrimaryKey: {
                 QVariantList id;
-                for (int f : primaryKey_) id << e.row.values[f];
+                id.reserve(primaryKey_.size());
+                for (int f : primaryKey_) id << values[f];
                 e.row.identity = id;
                 break;
             }
         }
-        // SQLite: the stored values as they are; PostgreSQL's driver has
-        // parsed them already, so they go back in our own spelling.
-        e.key.reserve(order_.size());
-        for (const OrderColumn& c : order_) {
-            if (c.field < 0)
-                e.key << (sqlite_ ? raw[0] : raw[n]);
-            else if (sqlite_)
-                e.key << raw[firstColumn_ + c.field];
-            else
-                e.key << toStorage(e.row.values[c.field], fields_[c.field].DataType, false);
-        }
-        out.push_back(std::move(e));
+        // Keys whose stored spelling our conversion might not give back
+        // (dates as text on SQLite) are kept as stored.
+        if (rawKeys_)
+            for (const OrderColumn& c : order_)
+                e.key << (c.field < 0 ? e.row.identity : q.value(firstColumn_ + c.field));
     }
     q.finish();
     return out;
@@ -702,14 +719,22 @@ QVector<TTableCursor::Entry> TTableCursor::runSelect(const QString& sql,
 QVector<TTableCursor::Entry> TTableCursor::fetch(bool forward, const Entry* from, int limit,
                                                  const Pred* extra) {
     if (baseEmpty_) return {};
-    Pred where = Pred::t();
-    if (!baseWhere_.isEmpty()) where = Pred{Pred::Sql, baseWhere_, baseBinds_, false};
+    Pred where = fromText(baseWhere_, baseBinds_);
+    if (from && from->inSet) {
+        // From a row of the set, the bound behind it and the master's
+        // columns are known to hold; leaving them out lets the engine seek
+        // straight to the key instead of walking from the range's start.
+        where = andP(fromText(masterWhere_, masterBinds_),
+                     forward ? fromText(endWhere_, endBinds_) : fromText(startWhere_, startBinds_));
+    }
     if (extra) where = andP(where, *extra);
     if (from) {
+        const int skip = from->inSet ? masterFixed_ : 0;
         QVector<KeyValue> key;
-        key.reserve(from->key.size());
-        for (const QVariant& v : from->key) key << exactValue(v);
-        where = andP(where, tuplePred(0, key, forward ? Op::After : Op::Before));
+        const QVector<QVariant> fromKey = keyOf(*from);
+        key.reserve(fromKey.size() - skip);
+        for (int i = skip; i < fromKey.size(); ++i) key << exactValue(fromKey[i]);
+        where = andP(where, tuplePred(skip, key, forward ? Op::After : Op::Before));
     }
     if (where.kind == Pred::False) return {};
     QString sql = QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") + table_;
@@ -723,7 +748,7 @@ QVector<TTableCursor::Entry> TTableCursor::fetch(bool forward, const Entry* from
     sql += QStringLiteral(" LIMIT ?");
     QVariantList binds = where.binds;
     binds << limit;
-    return runSelect(sql, binds);
+    return runSelect(sql, binds, limit);
 }
 
 int TTableCursor::growPage(bool forward) {
@@ -877,7 +902,7 @@ bool TTableCursor::seek(const QVariant& identity, TRow& row) {
             buf_[i].deleted = true;
             return false;
         }
-        if (rows.first().key == buf_[i].key) {
+        if (keyOf(rows.first()) == keyOf(buf_[i])) {
             buf_[i] = rows.first();
             pos_ = i;
             return deliver(row);
@@ -939,14 +964,21 @@ int TTableCursor::recordCount() {
 TTableCursor::Entry TTableCursor::entryOf(const TRow& row) const {
     Entry e;
     e.row = row;
-    e.key.reserve(order_.size());
+    e.inSet = false;  // written here: it may lie outside the range or master
+    return e;
+}
+
+QVector<QVariant> TTableCursor::keyOf(const Entry& e) const {
+    if (!e.key.isEmpty()) return e.key;
+    QVector<QVariant> key;
+    key.reserve(order_.size());
     for (const OrderColumn& c : order_) {
         if (c.field < 0)
-            e.key << row.identity;
+            key << e.row.identity;
         else
-            e.key << toStorage(row.values.value(c.field), fields_[c.field].DataType, sqlite_);
+            key << toStorage(e.row.values.value(c.field), fields_[c.field].DataType, sqlite_);
     }
-    return e;
+    return key;
 }
 
 namespace {
@@ -1108,7 +1140,8 @@ void TTableCursor::updateRow(const TRow& old, TRow& row) {
     Entry e = entryOf(row);
     for (int i = 0; i < buf_.size(); ++i) {
         if (buf_[i].row.identity == old.identity && !buf_[i].deleted) {
-            if (buf_[i].key == e.key) {
+            if (keyOf(buf_[i]) == keyOf(e)) {
+                e.inSet = buf_[i].inSet;  // the set is defined on key columns only
                 buf_[i] = std::move(e);
                 pos_ = i;
                 return;

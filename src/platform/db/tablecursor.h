@@ -90,8 +90,11 @@ public:
 private:
     struct Entry {
         TRow row;
-        QVector<QVariant> key;  // storage values of the order columns
+        // Storage values of the order columns as read, where converting the
+        // row's values back might not spell them the same; else empty.
+        QVector<QVariant> key;
         bool deleted = false;
+        bool inSet = true;  // read from the engine within the cursor's conditions
     };
     struct OrderColumn {
         int field;  // -1: the identity column (rowid / ctid)
@@ -116,8 +119,9 @@ private:
     // key, within the cursor's set and `extra`; rows come in read order.
     QVector<Entry> fetch(bool forward, const Entry* from, int limit, const Pred* extra);
     QSqlQuery& prepared(const QString& sql);
-    QVector<Entry> runSelect(const QString& sql, const QVariantList& binds);
+    QVector<Entry> runSelect(const QString& sql, const QVariantList& binds, int expected = 1);
     Entry entryOf(const TRow& row) const;
+    QVector<QVariant> keyOf(const Entry& e) const;
     QString identityCondition(QVariantList& binds, const QVariant& identity) const;
     QVariantList identityStorage(const QVariant& identity) const;
     bool rowExists(const QVariant& identity);
@@ -140,6 +144,7 @@ private:
 
     QVector<OrderColumn> order_;
     int indexColumns_ = 0;
+    bool rawKeys_ = false;  // entries keep their keys as read
 
     bool masterActive_ = false;
     bool masterEmpty_ = false;
@@ -147,8 +152,11 @@ private:
     QVector<QVariant> rangeStart_, rangeEnd_;
     bool rangeStartExclusive_ = false, rangeEndExclusive_ = false;
     bool rangeSet_ = false;
-    QString baseWhere_;
+    QString baseWhere_;  // master, range start and end together
     QVariantList baseBinds_;
+    QString masterWhere_, startWhere_, endWhere_;
+    QVariantList masterBinds_, startBinds_, endBinds_;
+    int masterFixed_ = 0;     // leading order columns the master fixes
     bool baseEmpty_ = false;  // the set has no rows whatever the table holds
 
     QVector<Entry> buf_;
