@@ -237,7 +237,8 @@ const QVariant& TDataSet::fieldValue(const TField* f) const {
         return i >= 0 && i < activeKey_->values.size() ? activeKey_->values[i] : kNullValue;
     }
     if (!recordValues_) return kNullValue;
-    if (f->column_ >= 0) return (*recordValues_)[f->column_];
+    if (f->column_ >= 0)
+        return f->column_ < recordValues_->size() ? (*recordValues_)[f->column_] : kNullValue;
     if (f->calcSlot_ >= 0 && state_ != dsFilter) return calcBuffer_[f->calcSlot_];
     return kNullValue;
 }

@@ -279,12 +279,9 @@ void TestQuery::errorsAndExec() {
     QCOMPARE(ErrorText([&] { q.ExecSQL(); }),
              QStringLiteral("Cannot perform this operation on an open dataset"));
     q.Close();
-    q.setDatabaseName(QStringLiteral("NoExiste"));
-    try {
-        q.Open();
-        QFAIL("opened on an unknown database");
-    } catch (const EDatabaseError& e) {
-        QCOMPARE(e.code(), DbError::DatabaseNotFound);
+    for (const QString& name : {QStringLiteral("NoExiste"), QString()}) {
+        q.setDatabaseName(name);
+        QCOMPARE(ErrorCode([&] { q.Open(); }), DbError::DatabaseNotFound);
     }
     q.setDatabaseName(QStringLiteral("Database"));
     q.SQL().setText(QStringLiteral("SELECT Nada FROM PRUEBA"));
