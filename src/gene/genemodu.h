@@ -86,7 +86,5 @@ extern const char* const kCodigoAdministradorInicial;
 // range cancelled, refreshed. False when it could not be opened or reset.
 bool PrepararTabla(TModuloDatos* ModuloDatos, TTable* Tabla);
 
-// The option key of a menu item: the captions below the top-level entry down
-// to the item, joined by blanks ("&" kept); a top-level entry gives its own
-// caption; anything that is not a menu item gives "".
-void ClaveOpcionMenu(TModuloDatos* ModuloDatos, QObject* Componente, QString& Clave);
+// ClaveOpcionMenu (the option key of a menu item) comes with the menu
+// stand-ins of the form framework.

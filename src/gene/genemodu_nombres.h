@@ -49,7 +49,8 @@ void NombreTablaTemporalUnica(TModuloDatos* ModuloDatos, QObject* Propietario, i
                               QString& Nombre);
 // The long name NombreTablaTemporalUnica registers.
 QString NombreTablaTemporalLargo(QObject* Propietario, int Numero);
-// Looks the long name up in NOMBTTEM or registers it. After a few failed
-// tries (register unreachable) it shows why and raises EDatabaseError.
+// Looks the long name up in NOMBTTEM or registers it. After ten failed tries
+// (register unreachable, numbers taken by other sessions) it shows why and
+// ends in a silent abort (EAbort).
 void NombreTablaTemporal(TModuloDatos* ModuloDatos, const QString& NombreLargo,
                          const QString& NombrePropietario, QString& Nombre);

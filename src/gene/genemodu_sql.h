@@ -94,5 +94,10 @@ void TextoCampoFecha(TModuloDatos* ModuloDatos, TField* Campo, QString& Texto);
 // The display text; "" for the zero date; only the time on the zero day.
 void TextoCampoFechaHora(TModuloDatos* ModuloDatos, TField* Campo, QString& Texto);
 
-// The database a selector names; raises EDatabaseError when there is none.
+// The database a selector names: "Database" (or ""), "DatabaseGeneral" and
+// "DatabaseAlt" are the session form's databases, whatever alias they are
+// connected to; anything else is resolved by the session ("?" + name, an
+// alias). Raises EDatabaseError when there is none.
 TDatabase* BaseDatosSelector(const QString& Selector);
+// The DatabaseName a dataset gets to reach the selector's database.
+QString NombreBaseDatosSelector(const QString& Selector);
