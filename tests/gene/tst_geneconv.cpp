@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "db/dialect.h"
+#include "db/field.h"
 #include "db/sysutils.h"
 #include "gene/geneconv.h"
 #include "gene/genemens.h"
@@ -121,6 +122,19 @@ private Q_SLOTS:
         QCOMPARE(TipoCampoDeNombre(QStringLiteral("ftstring")), ftUnknown);
         QCOMPARE(TipoCampoDeNombre(QStringLiteral("ftUnknown")), ftUnknown);
         QCOMPARE(AnchoCampo(nullptr), 0);
+    }
+
+    void anchoCampo() {
+        // Fixed widths by type; other types keep the field's own width.
+        TField flotante(nullptr, QStringLiteral("Importe"), ftFloat, 0, fkData);
+        flotante.setDisplayWidth(30);
+        QCOMPARE(AnchoCampo(&flotante), 13);
+        TField fechaHora(nullptr, QStringLiteral("Alta"), ftDateTime, 0, fkData);
+        QCOMPARE(AnchoCampo(&fechaHora), 10);
+        TField texto(nullptr, QStringLiteral("Nombre"), ftString, 40, fkData);
+        QCOMPARE(AnchoCampo(&texto), texto.DisplayWidth());
+        texto.setDisplayWidth(7);
+        QCOMPARE(AnchoCampo(&texto), 7);
     }
 
     void validadores_data() {
