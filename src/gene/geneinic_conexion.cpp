@@ -34,6 +34,13 @@ bool EsSqlite() {
 
 }  // namespace
 
+void NombrarBaseDatosSesion(TDatabase* d, const QString& nombre) {
+    d->setDatabaseName(nombre);
+    // The component's name keeps naming it whatever database it points at.
+    if (nombre.compare(d->objectName(), Qt::CaseInsensitive) != 0)
+        TSession::instance().AddAlias(d->objectName(), nombre);
+}
+
 TDatabase* CrearBaseDatosSesion(QObject* owner, const QString& nombreComponente) {
     auto* db = new TDatabase(owner);
     db->setObjectName(nombreComponente);
@@ -194,7 +201,7 @@ namespace {
 // name. Raises what Open raises; the database stays closed then.
 void Reconectar(TfGENEINIC* f, TDatabase* d, const QString& nombre, bool esGeneral) {
     d->Close();
-    d->setDatabaseName(nombre);
+    NombrarBaseDatosSesion(d, nombre);
     d->Params() = ParametrosConexion(f, nombre, esGeneral);
     d->Open();
 }

@@ -61,6 +61,11 @@ QStringList ParametrosAlias(const QString& alias);
 // The value of one parameter of an alias ("" when missing).
 QString ParametroAlias(const QString& alias, const QString& nombre);
 
+// Renames a session database (closed) after the database it points at; its
+// component name ("Database", "DatabaseGeneral"...) stays a session alias of
+// it, so datasets may name either.
+void NombrarBaseDatosSesion(TDatabase* d, const QString& nombre);
+
 // The connection parameters of a database on the engine in use: on SQLite
 // `ubicacion` is its folder, elsewhere its name (a schema on PostgreSQL).
 // The company connections attach the general database.

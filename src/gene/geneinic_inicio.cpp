@@ -350,7 +350,7 @@ namespace {
 void ConectarAlInicio(TfGENEINIC* f, TDatabase* d, const QString& nombre, const QString& ubicacion,
                       bool esGeneral) {
     d->Close();
-    d->setDatabaseName(nombre);
+    NombrarBaseDatosSesion(d, nombre);
     for (;;) {
         d->Params() = ParametrosConexion(f, ubicacion, esGeneral);
         try {

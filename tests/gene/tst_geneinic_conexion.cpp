@@ -56,6 +56,10 @@ private Q_SLOTS:
             QCOMPARE(f->Database->Params().schema, inst.ubicacionEmpresa(12));
         }
         QCOMPARE(f->Database->DatabaseName(), nombre);
+        // The component names keep naming the session's databases.
+        QCOMPARE(TSession::instance().FindDatabase(QStringLiteral("Database")), f->Database);
+        QCOMPARE(TSession::instance().FindDatabase(QStringLiteral("DatabaseGeneral")),
+                 f->DatabaseGeneral);
 
         // A table of company 12 and a general table, both reached from the
         // company connection.
