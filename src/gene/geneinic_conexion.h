@@ -75,6 +75,13 @@ TConnectionParams ParametrosConexion(TfGENEINIC* f, const QString& ubicacion, bo
 // PostgreSQL, the server answers and the schema is missing.
 bool BaseDatosInexistente(TfGENEINIC* f, const QString& ubicacion, bool esGeneral);
 
+// After the server refused the login password: asks for it ("La clave de
+// inicio de sesión de SQL Server no coincide..."), confirms an empty one, and
+// stores it scrambled in the settings file (section "Microsoft SQL Server", or
+// "SQL Generica" on PostgreSQL). True: try again; false: the user closed the
+// prompt and gives up.
+bool PedirClaveInicioSesion();
+
 // ---------------------------------------------------------------- session
 
 // Highest session number of this user among the running sessions (ours

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <QGuiApplication>
@@ -342,6 +343,36 @@ void LeerVersionServidorSQL(TfGENEINIC* f, QString& Version) {
 
 // ---------------------------------------------------------------- start sequence
 
+bool PedirClaveInicioSesion() {
+    ClaveInicioSesion.clear();
+    const QString respuesta = MensajePeticion(
+        QStringLiteral("La clave de inicio de sesión de SQL Server no coincide con la registrada. "
+                       "Puede introducirla ahora si lo desea: "));
+    // Closing the prompt gives up; only a typed empty answer may be kept.
+    if (PeticionCancelada()) return false;
+    if (respuesta.isEmpty() &&
+        MensajeConfirmacion(
+            QStringLiteral("¿Está seguro de que desea dejar la contraseña en blanco?")) != "SI")
+        return true;
+    ClaveInicioSesion = respuesta;
+    CifrarClave(respuesta, PasswordInicioSesion);
+    const QString seccion =
+        TipoBaseDatos == QLatin1String("SQL Generica") ? kSeccionPostgres : kSeccionMSSQL;
+    const QString archivo = NativePath(ArchivoConfiguracion);
+    if (!QFileInfo::exists(archivo)) {
+        // A file that holds a password and that we create is its owner's alone,
+        // from before the password is in it.
+        QFile nuevo(archivo);
+        if (nuevo.open(QIODevice::WriteOnly)) {
+            nuevo.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+            nuevo.close();
+        }
+    }
+    TIniFile(archivo).WriteString(seccion, QStringLiteral("PasswordInicioSesion"),
+                                  PasswordInicioSesion);
+    return true;
+}
+
 namespace {
 
 // Opens a session database at start-up. A refused password is asked for
@@ -362,27 +393,8 @@ void ConectarAlInicio(TfGENEINIC* f, TDatabase* d, const QString& nombre, const 
                 texto.contains(QLatin1String("Unknown user name or password")) ||
                 texto.contains(QLatin1String("password authentication failed"));
             if (claveRechazada && !AutenticacionWindows) {
-                ClaveInicioSesion.clear();
-                QString respuesta = MensajePeticion(QStringLiteral(
-                    "La clave de inicio de sesión de SQL Server no coincide con la registrada. "
-                    "Puede introducirla ahora si lo desea: "));
-                if (respuesta.isEmpty() &&
-                    MensajeConfirmacion(QStringLiteral(
-                        "¿Está seguro de que desea dejar la contraseña en blanco?")) != "SI")
-                    continue;
-                ClaveInicioSesion = respuesta;
-                CifrarClave(respuesta, PasswordInicioSesion);
-                const QString seccion = TipoBaseDatos == QLatin1String("SQL Generica")
-                                            ? kSeccionPostgres
-                                            : kSeccionMSSQL;
-                const QString archivo = NativePath(ArchivoConfiguracion);
-                const bool nuevo = !QFileInfo::exists(archivo);
-                TIniFile(archivo).WriteString(seccion, QStringLiteral("PasswordInicioSesion"),
-                                              PasswordInicioSesion);
-                // A file that holds a password and that we create is the user's alone.
-                if (nuevo && QFileInfo::exists(archivo))
-                    QFile::setPermissions(archivo, QFile::ReadOwner | QFile::WriteOwner);
-                continue;
+                if (PedirClaveInicioSesion()) continue;
+                throw;  // the user gave up: the refusal is the reason
             }
             if (e.code() == DbError::DatabaseNotFound &&
                 BaseDatosInexistente(f, ubicacion, esGeneral)) {

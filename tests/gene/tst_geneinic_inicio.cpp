@@ -15,6 +15,7 @@
 #include "gene/geneinic_conexion.h"
 #include "gene/genemens.h"
 #include "gene/sesion.h"
+#include "io/inifile.h"
 #include "io/textfile.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
@@ -221,6 +222,57 @@ private Q_SLOTS:
         QString d;
         DescifrarClave(QStringLiteral("xyz00"), d);
         QCOMPARE(d, QStringLiteral("a"));
+    }
+
+    // The login password asked again after the server refused it.
+    void claveInicioSesion() {
+        QTemporaryDir tmp;
+        const QString tipo = TipoBaseDatos;
+        TipoBaseDatos = QStringLiteral("Microsoft SQL Server");
+        ArchivoConfiguracion = tmp.filePath(QStringLiteral("QEVWIN.INI"));
+        const QString pregunta = QStringLiteral(
+            "P|La clave de inicio de sesión de SQL Server no coincide con la registrada. Puede "
+            "introducirla ahora si lo desea: ");
+        const QString enBlanco =
+            QStringLiteral("C|¿Está seguro de que desea dejar la contraseña en blanco?");
+
+        // Closing the prompt gives up; an empty answer not confirmed asks again.
+        MessageSeam::enqueue(MessageSeam::cancel());
+        QVERIFY(!PedirClaveInicioSesion());
+        MessageSeam::enqueue(QString());
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        QVERIFY(PedirClaveInicioSesion());
+        QCOMPARE(Mensajes(), (QStringList{pregunta, pregunta, enBlanco}));
+        QVERIFY(!QFileInfo::exists(ArchivoConfiguracion));
+
+        // A new settings file holding the password is its owner's alone.
+        MessageSeam::enqueue(QStringLiteral("cl@ve"));
+        QVERIFY(PedirClaveInicioSesion());
+        QCOMPARE(ClaveInicioSesion, QStringLiteral("cl@ve"));
+        const QFile::Permissions modo = QFile::permissions(ArchivoConfiguracion);
+        QVERIFY(modo.testFlags(QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(!(modo &
+                  (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther)));
+        QString guardada, leida;
+        guardada = TIniFile(ArchivoConfiguracion)
+                       .ReadString(QStringLiteral("Microsoft SQL Server"),
+                                   QStringLiteral("PasswordInicioSesion"), QString());
+        DescifrarClave(guardada, leida);
+        QCOMPARE(leida, QStringLiteral("cl@ve"));
+
+        // An existing file keeps its mode; an empty password confirmed is kept.
+        QFile::setPermissions(ArchivoConfiguracion, QFile::ReadOwner | QFile::WriteOwner |
+                                                        QFile::ReadGroup | QFile::ReadOther);
+        MessageSeam::enqueue(QString());
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        QVERIFY(PedirClaveInicioSesion());
+        QCOMPARE(ClaveInicioSesion, QString());
+        QVERIFY(QFile::permissions(ArchivoConfiguracion) & QFile::ReadOther);
+        QCOMPARE(TIniFile(ArchivoConfiguracion)
+                     .ReadString(QStringLiteral("Microsoft SQL Server"),
+                                 QStringLiteral("PasswordInicioSesion"), QStringLiteral("x")),
+                 QString());
+        TipoBaseDatos = tipo;
     }
 
     void inicio_data() { AddEngineRows(); }
