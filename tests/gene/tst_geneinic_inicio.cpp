@@ -307,6 +307,8 @@ private Q_SLOTS:
         QTest::newRow("Access") << "TipoBaseDatos"
                                 << "Microsoft Access"
                                 << "Engine not available";
+        // No server here: the driver or the engine is missing, and it says so.
+        QTest::newRow("SQL Server") << "TipoBaseDatos" << "Microsoft SQL Server" << "";
         QTest::newRow("desconocido") << "TipoBaseDatos"
                                      << "Oracle"
                                      << "Engine not available";
