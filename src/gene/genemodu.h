@@ -22,9 +22,11 @@ class TTable;
 class TModuloDatos : public QObject {
     Q_OBJECT
 public:
-    // Runs ModuloDatosCreate; the module is Name'd "ModuloDatos".
+    // Named "ModuloDatos"; becomes the global ModuloDatos when there is none
+    // (the routines it calls while it is created find it there), then runs
+    // ModuloDatosCreate. Errors of opening USUARIO reach the caller.
     explicit TModuloDatos(QObject* parent = nullptr);
-    // Runs ModuloDatosDestroy.
+    // Runs ModuloDatosDestroy and clears the global when it is this one.
     ~TModuloDatos() override;
 
     // The creation sequence: tables opened (USUARIO created when missing and
@@ -86,5 +88,7 @@ extern const char* const kCodigoAdministradorInicial;
 // range cancelled, refreshed. False when it could not be opened or reset.
 bool PrepararTabla(TModuloDatos* ModuloDatos, TTable* Tabla);
 
-// ClaveOpcionMenu (the option key of a menu item) comes with the menu
-// stand-ins of the form framework.
+// ClaveOpcionMenu (the option key of a menu item) is added with the menu
+// stand-ins of the form framework. The common dialogs of the module (print,
+// printer set-up, open, save, font, colour) are added with the output and
+// export routines that show them.
