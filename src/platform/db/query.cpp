@@ -146,7 +146,7 @@ TParam* TParams::ParamByName(const QString& name) const {
 }
 
 void TParams::Clear() {
-    for (auto& p : list_) p->Clear();
+    list_.clear();
 }
 
 // ---------------------------------------------------------------------------
@@ -559,7 +559,8 @@ private:
 
 }  // namespace
 
-QStringList TQuery::ParamNames(const QString& sql, QString* positional, QStringList* occurrences) {
+QStringList TQuery::ParamNames(const QString& sql, QString* positional, QStringList* occurrences,
+                               const std::function<bool(const QString&)>& bind) {
     QStringList names;
     QString out;
     scanSql(
@@ -585,6 +586,10 @@ QStringList TQuery::ParamNames(const QString& sql, QString* positional, QStringL
             for (const QString& n : names)
                 known = known || n.compare(name, Qt::CaseInsensitive) == 0;
             if (!known) names.append(name);
+            if (bind && !bind(name)) {
+                out += QStringView(sql).mid(i, e - i);
+                return e;
+            }
             if (occurrences) occurrences->append(name);
             out += QLatin1Char('?');
             return e;
@@ -625,10 +630,11 @@ void TQuery::sqlChanged() {
 QString TQuery::bindStatement(QVariantList& binds, bool sqlite) const {
     QString positional;
     QStringList occurrences;
-    ParamNames(text(), &positional, &occurrences);
+    ParamNames(text(), &positional, &occurrences,
+               [this](const QString& name) { return params_.FindParam(name) != nullptr; });
     for (const QString& name : occurrences) {
         const TParam* p = params_.FindParam(name);
-        if (!p || (p->DataType() == ftUnknown && p->IsNull()))
+        if (p->DataType() == ftUnknown && p->IsNull())
             throw EDatabaseError(DbError::General,
                                  QStringLiteral("No value for parameter '%1'").arg(name));
         // Values go as the table cursor stores them (ISO dates, 0/1 booleans

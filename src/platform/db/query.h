@@ -82,6 +82,8 @@ public:
     TParam* Items(int i) const { return list_[i].get(); }
     TParam* FindParam(const QString& name) const;    // case-insensitive; nullptr when missing
     TParam* ParamByName(const QString& name) const;  // raises "Parameter 'X' not found"
+    // Removes every parameter: the statement then runs with its ":name"
+    // texts as typed (a user's SQL whose colons are not parameters).
     void Clear();
 
 private:
@@ -117,9 +119,11 @@ public:
 
     // The parameter names of a statement in order of first appearance
     // (":name" outside quotes and comments; "::" is not a parameter), and the
-    // statement with each parameter written as a positional "?".
+    // statement with each parameter that `bind` accepts (all without it)
+    // written as a positional "?", with those names in order.
     static QStringList ParamNames(const QString& sql, QString* positional = nullptr,
-                                  QStringList* occurrences = nullptr);
+                                  QStringList* occurrences = nullptr,
+                                  const std::function<bool(const QString&)>& bind = nullptr);
 
 protected:
     std::unique_ptr<TCursor> CreateCursor() override;

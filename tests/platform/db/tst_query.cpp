@@ -269,6 +269,17 @@ void TestQuery::errorsAndExec() {
     QCOMPARE(ErrorText([&] { q.Open(); }), QStringLiteral("Error creating cursor handle"));
     QVERIFY(!q.Active());
 
+    // Parameters cleared: nothing is bound, the text goes as typed.
+    q.SQL().setText(
+        QStringLiteral("SELECT COUNT(*) AS N FROM PRUEBA WHERE Nombre <> ':x' AND :x = 1"));
+    QCOMPARE(ErrorText([&] { q.Open(); }), QStringLiteral("No value for parameter 'x'"));
+    q.Params().Clear();
+    QCOMPARE(q.ParamCount(), 0);
+    QVERIFY(ErrorText([&] { q.Open(); }) != QStringLiteral("No value for parameter 'x'"));
+    q.SQL().setText(QStringLiteral("SELECT COUNT(*) AS N FROM PRUEBA WHERE Nombre <> ':x'"));
+    q.Open();
+    QCOMPARE(q.FieldByName(QStringLiteral("N"))->AsInteger(), 3);
+    q.Close();
     q.SQL().setText(QStringLiteral("SELECT Importe FROM PRUEBA WHERE Fecha = :Fecha"));
     QVERIFY(!q.Prepared());
     q.ParamByName(QStringLiteral("Fecha"))->setAsDate(QDate(2024, 3, 5));
