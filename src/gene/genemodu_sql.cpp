@@ -589,6 +589,8 @@ void AsignarVariablesSQL(TModuloDatos* ModuloDatos, TQuery* Consulta, const QStr
     const QStringList valores = Valores.split(QLatin1Char('|'));
     for (qsizetype i = 0; i < variables.size(); ++i) {
         const QString& nombre = variables.at(i);
+        // The query makes its parameters from its text; a name it did not
+        // take as one (see TQuery::ParamNames) gets no value here.
         TParam* p = Consulta->Params().FindParam(nombre);
         if (!p) continue;
         const QString valor = valores.value(i);
