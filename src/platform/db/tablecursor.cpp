@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTime>
 #include <algorithm>
@@ -525,6 +526,7 @@ TTableCursor::TTableCursor(TDatabase* db, const QString& table, const TFieldDefs
     QStringList cols;
     for (const TFieldDef& f : fields_) {
         columnNames_ << dialect_->quoteIdentifier(f.Name);
+        types_ << f.DataType;
         cols << columnNames_.last();
     }
     if (sqlite_) {
@@ -676,21 +678,32 @@ QSqlQuery& TTableCursor::prepared(const QString& sql) {
     return q;
 }
 
+// Inside a transaction TDatabase runs each statement under a savepoint: two
+// more round trips on PostgreSQL. Reads fail in no way a caller expects to
+// survive, and inserts turn a duplicate key into a count, so they run
+// straight; updates and deletes keep the savepoint.
+void TTableCursor::runDirect(QSqlQuery& q) {
+    if (sqlite_ || !db_->InTransaction()) {
+        db_->Run(q);
+        return;
+    }
+    if (!q.exec()) db_->raiseError(q.lastError(), q.lastQuery());
+}
+
 QVector<TTableCursor::Entry> TTableCursor::runSelect(const QString& sql, const QVariantList& binds,
                                                      int expected) {
     QSqlQuery& q = prepared(sql);
     for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
-    db_->Run(q);
+    runDirect(q);
     QVector<Entry> out;
     out.reserve(expected);
     const int n = fields_.size();
     while (q.next()) {
         Entry& e = out.emplace_back();
-        e.row.values.resize(n);
-        QVariant* values = e.row.values.data();
-        if (rawKeys_) e.key.reserve(order_.size());
+        e.row.values.reserve(n);
         for (int i = 0; i < n; ++i)
-            values[i] = fromStorage(q.value(firstColumn_ + i), fields_[i].DataType);
+            e.row.values.emplace_back(fromStorage(q.value(firstColumn_ + i), types_[i]));
+        const QVariant* values = e.row.values.constData();
         switch (identity_) {
             case Identity::RowId:
                 e.row.identity = q.value(0).toLongLong();
@@ -708,9 +721,11 @@ QVector<TTableCursor::Entry> TTableCursor::runSelect(const QString& sql, const Q
         }
         // Keys whose stored spelling our conversion might not give back
         // (dates as text on SQLite) are kept as stored.
-        if (rawKeys_)
+        if (rawKeys_) {
+            e.key.reserve(order_.size());
             for (const OrderColumn& c : order_)
                 e.key << (c.field < 0 ? e.row.identity : q.value(firstColumn_ + c.field));
+        }
     }
     q.finish();
     return out;
@@ -953,7 +968,7 @@ int TTableCursor::recordCount() {
     if (!baseWhere_.isEmpty()) sql += QStringLiteral(" WHERE ") + baseWhere_;
     QSqlQuery& q = prepared(sql);
     for (int i = 0; i < baseBinds_.size(); ++i) q.bindValue(i, baseBinds_[i]);
-    db_->Run(q);
+    runDirect(q);
     const int n = q.next() ? q.value(0).toInt() : 0;
     q.finish();
     return n;
@@ -1016,13 +1031,16 @@ void TTableCursor::insertRow(TRow& row) {
                : QStringLiteral(" (") + cols + QStringLiteral(") VALUES (") + marks + u')';
     QStringList returning;
     if (!sqlite_) {
+        // A duplicate key gives no row instead of an error that would end
+        // a running transaction (inserts run without a savepoint).
+        sql += QStringLiteral(" ON CONFLICT DO NOTHING");
         for (int g : generated) returning << columnNames_[g];
         if (identity_ == Identity::Ctid) returning << QStringLiteral("ctid");
         if (!returning.isEmpty()) sql += QStringLiteral(" RETURNING ") + returning.join(u", ");
     }
     QSqlQuery& q = prepared(sql);
     for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
-    db_->Run(q);
+    runDirect(q);
     if (sqlite_) {
         row.identity = q.lastInsertId().toLongLong();
         q.finish();
@@ -1035,7 +1053,7 @@ void TTableCursor::insertRow(TRow& row) {
                 prepared(QStringLiteral("SELECT ") + names.join(u", ") + QStringLiteral(" FROM ") +
                          table_ + QStringLiteral(" WHERE rowid = ?"));
             r.bindValue(0, row.identity);
-            db_->Run(r);
+            runDirect(r);
             if (r.next())
                 for (int i = 0; i < generated.size(); ++i)
                     row.values[generated[i]] =
@@ -1043,12 +1061,14 @@ void TTableCursor::insertRow(TRow& row) {
             r.finish();
         }
     } else {
-        if (!returning.isEmpty() && q.next()) {
+        const bool inserted = returning.isEmpty() ? q.numRowsAffected() > 0 : q.next();
+        if (inserted && !returning.isEmpty()) {
             for (int i = 0; i < generated.size(); ++i)
                 row.values[generated[i]] = fromStorage(q.value(i), fields_[generated[i]].DataType);
             if (identity_ == Identity::Ctid) row.identity = q.value(generated.size()).toString();
         }
         q.finish();
+        if (!inserted) throw EDatabaseError::make(DbError::KeyViolation, QString(), tableName_);
         if (identity_ == Identity::PrimaryKey) {
             QVariantList id;
             for (int f : primaryKey_) id << row.values[f];
@@ -1086,7 +1106,7 @@ bool TTableCursor::rowExists(const QVariant& identity) {
     QSqlQuery& q =
         prepared(QStringLiteral("SELECT 1 FROM ") + table_ + QStringLiteral(" WHERE ") + where);
     for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
-    db_->Run(q);
+    runDirect(q);
     const bool found = q.next();
     q.finish();
     return found;

@@ -119,6 +119,7 @@ private:
     // key, within the cursor's set and `extra`; rows come in read order.
     QVector<Entry> fetch(bool forward, const Entry* from, int limit, const Pred* extra);
     QSqlQuery& prepared(const QString& sql);
+    void runDirect(QSqlQuery& q);
     QVector<Entry> runSelect(const QString& sql, const QVariantList& binds, int expected = 1);
     Entry entryOf(const TRow& row) const;
     QVector<QVariant> keyOf(const Entry& e) const;
@@ -136,6 +137,7 @@ private:
     QString tableName_;  // as given (for locks)
     TFieldDefs fields_;
     QVector<QString> columnNames_;  // quoted
+    QVector<TFieldType> types_;
     QVector<int> primaryKey_;
     Identity identity_;
     bool readOnly_;

@@ -635,6 +635,17 @@ void TestTable::keyViolationKeepsInsert() {
     QCOMPARE(t.State(), dsEdit);
     t.Cancel();
     QCOMPARE(all(t, QStringLiteral("Nombre")), QStringList({"primero", "segundo"}));
+
+    // Inside a transaction the violation leaves the transaction usable.
+    tdb.db()->StartTransaction();
+    t.Append();
+    t.FieldByName(QStringLiteral("Codigo"))->setValue(QStringLiteral("B"));
+    QVERIFY_DBERROR(t.Post(), DbError::KeyViolation, "Key violation");
+    t.FieldByName(QStringLiteral("Codigo"))->setValue(QStringLiteral("C"));
+    t.FieldByName(QStringLiteral("Nombre"))->setValue(QStringLiteral("tercero"));
+    t.Post();
+    tdb.db()->Commit();
+    QCOMPARE(all(t, QStringLiteral("Nombre")), QStringList({"primero", "segundo", "tercero"}));
 }
 
 void TestTable::valueRoundTrips() {
