@@ -26,7 +26,7 @@ run: build
 	else echo "El programa todavía no tiene punto de entrada (korvand)."; fi
 
 bench: build
-	bash scripts/with-postgres bash -c 'for b in $(BUILD)/bench/bench_*; do "$$b" || exit 1; done'
+	bash scripts/with-postgres bash -c 'for b in $(BUILD)/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] || continue; "$$b" || exit 1; done'
 
 clean:
 	rm -rf $(BUILD)
