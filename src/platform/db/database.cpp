@@ -373,6 +373,9 @@ void TDatabase::guarded(QSqlQuery& q, const QString& sql, Step step) {
     static const QString kRelease = QStringLiteral("RELEASE SAVEPOINT rh_sp");
     static const QString kRollbackTo = QStringLiteral("ROLLBACK TO SAVEPOINT rh_sp");
     if (!savepoint_->exec(kSavepoint)) raiseError(savepoint_->lastError(), kSavepoint);
+    // A forward-only result is streamed row by row by the driver, and the
+    // RELEASE below would discard the rows not yet read: fetch it whole.
+    q.setForwardOnly(false);
     if (!step()) {
         const QSqlError error = q.lastError();
         rollbackTo_->exec(kRollbackTo);

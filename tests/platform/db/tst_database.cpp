@@ -244,8 +244,21 @@ void TstDatabase::failedStatementKeepsTransaction() {
     q.addBindValue(QStringLiteral("Dup"));
     QVERIFY_DBERROR(db->Run(q), DbError::KeyViolation, "");
     db->Execute(insert, {2, QStringLiteral("Benito")});
+    db->Execute(insert, {3, QStringLiteral("Carmen")});
+    // A result read inside the transaction keeps every row, direct or prepared.
+    QSqlQuery all = db->Execute(QStringLiteral("SELECT Nombre FROM Personas ORDER BY Codigo"));
+    QStringList names;
+    while (all.next()) names << all.value(0).toString();
+    QCOMPARE(names, QStringList({"Ana", "Benito", "Carmen"}));
+    QSqlQuery& sel = db->Prepared(QStringLiteral("SELECT Codigo FROM Personas WHERE Codigo > ?"));
+    sel.addBindValue(0);
+    db->Run(sel);
+    int rows = 0;
+    while (sel.next()) ++rows;
+    sel.finish();
+    QCOMPARE(rows, 3);
     db->Commit();
-    QCOMPARE(countRows(db, QStringLiteral("Personas")), 2);
+    QCOMPARE(countRows(db, QStringLiteral("Personas")), 3);
 }
 
 void TstDatabase::busyIsRecordLocked() {
