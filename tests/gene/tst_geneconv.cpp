@@ -87,7 +87,7 @@ private Q_SLOTS:
         QCOMPARE(ValorSQL(true), QStringLiteral("1"));
         QCOMPARE(ValorSQL(QDate(2024, 3, 15)), QStringLiteral("'2024-03-15'"));
         QCOMPARE(ValorSQL(fecha(2024, 3, 15, 8, 5, 9)), QStringLiteral("'2024-03-15 08:05:09'"));
-        QCOMPARE(ValorSQL(ZeroDateTime()), QStringLiteral("'1899-12-30 00:00:00'"));
+        QCOMPARE(ValorSQL(ZeroDateTime()), QStringLiteral("'1899-12-30'"));
         QCOMPARE(ValorSQL(QVariantList{1, 2}), QString());
     }
 

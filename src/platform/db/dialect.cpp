@@ -112,6 +112,13 @@ public:
     QString booleanLiteral(bool b) const override {
         return b ? QStringLiteral("1") : QStringLiteral("0");
     }
+    // Dates are ISO text compared as text: a date-time at midnight is written
+    // as the bare date, the form date columns hold, so that "Fecha = <date>"
+    // matches in either kind of column.
+    QString dateTimeLiteral(const QDateTime& dt) const override {
+        if (dt.time() == QTime(0, 0)) return dateLiteral(dt.date());
+        return SqlDialect::dateTimeLiteral(dt);
+    }
     QString castToFloat(const QString& e) const override { return cast(e, "REAL"); }
     QString datePart(const QString& part, const QString& e) const override {
         static const QHash<QString, QString> formats{

@@ -175,6 +175,9 @@ QVariant TTableCursor::toStorage(const QVariant& v, TFieldType type, bool sqlite
             const QDateTime dt = v.typeId() == QMetaType::QDate ? QDateTime(v.toDate(), QTime(0, 0))
                                                                 : v.toDateTime();
             if (!dt.isValid()) return QVariant();
+            // SQLite compares the text: midnight is stored as the bare date,
+            // as the dialect writes it in SQL.
+            if (sqlite && dt.time() == QTime(0, 0)) return QVariant(isoDate(dt.date()));
             return QVariant(isoDate(dt.date()) + QLatin1Char(' ') + isoTime(dt.time()));
         }
         case ftString:

@@ -228,7 +228,7 @@ void TstDialect::columnDefinitions_data() {
         "DATETIME DEFAULT '30/12/1899 00:00:00'");
     row(ftTime, 0, "TIME TEXT DEFAULT '00:00:00'", "TIME DEFAULT '00:00:00'",
         "DATETIME DEFAULT '30/12/1899 00:00:00'");
-    row(ftDateTime, 0, "DATETIME TEXT DEFAULT '1899-12-30 00:00:00'",
+    row(ftDateTime, 0, "DATETIME TEXT DEFAULT '1899-12-30'",
         "TIMESTAMP DEFAULT '1899-12-30 00:00:00'", "DATETIME DEFAULT '30/12/1899 00:00:00'");
     row(ftBytes, 16, "BYTES BLOB(16)", "BYTEA", "BINARY(16)");
     row(ftVarBytes, 64, "VARBYTES BLOB(64)", "BYTEA", "VARBINARY(64)");

@@ -736,6 +736,24 @@ void TestTable::valueRoundTrips() {
     QCOMPARE(db->Scalar(QStringLiteral("SELECT S FROM VALORES WHERE Id = 1")).toString(),
              QString(""));
     QVERIFY(!db->Scalar(QStringLiteral("SELECT S FROM VALORES WHERE Id = 1")).isNull());
+    // A date-time at midnight posted through the table is found by the SQL the
+    // system writes for a date or a date-time, in either kind of column.
+    QVERIFY(t.FindKey({2}));
+    t.Edit();
+    field("DT")->setValue(QDateTime(QDate(2024, 3, 15), QTime(0, 0)));
+    field("D")->setValue(QDate(2024, 3, 15));
+    t.Post();
+    const SqlDialect& d = db->dialect();
+    const QDateTime midnight(QDate(2024, 3, 15), QTime(0, 0));
+    for (const QString& lit : {d.dateLiteral(midnight.date()), d.dateTimeLiteral(midnight)}) {
+        QCOMPARE(db->Scalar(QStringLiteral("SELECT Id FROM VALORES WHERE DT = ") + lit).toInt(), 2);
+        QCOMPARE(db->Scalar(QStringLiteral("SELECT Id FROM VALORES WHERE D = ") + lit).toInt(), 2);
+    }
+    QCOMPARE(db->Scalar(QStringLiteral("SELECT COUNT(*) FROM VALORES WHERE DT >= ") +
+                        d.dateLiteral(QDate(2024, 3, 15)) + QStringLiteral(" AND DT <= ") +
+                        d.dateLiteral(QDate(2024, 3, 15)))
+                 .toInt(),
+             1);
 }
 
 void TestTable::tableWithoutKey() {
