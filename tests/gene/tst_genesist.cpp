@@ -131,7 +131,7 @@ private Q_SLOTS:
                                       << "15/3/2024"
                                       << "15/3/2024"
                                       << "ftDateTime"
-                                      << "(Momento = '2024-03-15 00:00:00')";
+                                      << "(Momento = '2024-03-15')";
         QTest::newRow("fecha no valida") << "Alta"
                                          << "1/1/24'--"
                                          << "1/1/24'--"
