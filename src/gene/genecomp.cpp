@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QWidget>
 
+#include "ui/component.h"
+
 namespace {
 
 // Names are compared folding ASCII letters only, as the system does.
@@ -47,6 +49,10 @@ int IndiceMetodo(const QMetaObject* meta, const QString& nombre) {
 }
 
 int IndicePropiedad(const QMetaObject* meta, const QString& nombre) {
+    // The exact spelling first: the controls publish "Width" beside Qt's
+    // read-only "width", "Visible" beside "visible".
+    const int exacta = meta->indexOfProperty(nombre.toLatin1().constData());
+    if (exacta >= 0) return exacta;
     for (int i = 0; i < meta->propertyCount(); ++i)
         if (MismoNombre(QString::fromLatin1(meta->property(i).name()), nombre)) return i;
     return -1;
@@ -209,13 +215,7 @@ QString NombreEstiloFuente(int Estilos) {
 }
 
 QString FamiliaFuente(const QString& Nombre) {
-    static const char* const kSans[] = {"Arial", "MS Sans Serif", "Tahoma", "Segoe UI", "Verdana"};
-    for (const char* s : kSans)
-        if (Nombre.compare(QLatin1String(s), Qt::CaseInsensitive) == 0)
-            return QStringLiteral("Liberation Sans");
-    if (Nombre.compare(QLatin1String("Courier New"), Qt::CaseInsensitive) == 0)
-        return QStringLiteral("Liberation Mono");
-    return Nombre;
+    return FontFamily(Nombre);
 }
 
 QFont FuenteSistema(const QString& Nombre, int Puntos) {
