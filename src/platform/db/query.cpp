@@ -576,6 +576,10 @@ QStringList TQuery::ParamNames(const QString& sql, QString* positional, QStringL
                 return i + 2;
             }
             int e = i + 1;
+            // Statement variables of saved queries: ":$texto", ":#numero", ":&fecha".
+            if (e < sql.size() && (sql.at(e) == QLatin1Char('$') || sql.at(e) == QLatin1Char('#') ||
+                                   sql.at(e) == QLatin1Char('&')))
+                ++e;
             while (e < sql.size() && isNameChar(sql.at(e))) ++e;
             if (e == i + 1) {
                 out += c;

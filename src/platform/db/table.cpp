@@ -186,6 +186,7 @@ private:
 TTable::TTable(QObject* parent) : TDBDataSet(parent), masterLink_(new MasterLink(this)) {}
 
 TTable::~TTable() {
+    CloseOnDestroy();
     masterLink_->setDataSource(nullptr);
 }
 

@@ -64,6 +64,15 @@ void TestQuery::params() {
     QCOMPARE(names, (QStringList{QStringLiteral("Codigo"), QStringLiteral("Fecha")}));
     QCOMPARE(positional, QStringLiteral("SELECT a::text, ':x', \":y\" FROM T WHERE A = ? AND B = ? "
                                         "-- :comentario\nAND C = ? /* :otro */"));
+    // Saved queries' variables: "$" text, "#" number, "&" date; "*" is pasted
+    // into the text by its caller and is no parameter.
+    QCOMPARE(TQuery::ParamNames(QStringLiteral(
+                 "SELECT * FROM T WHERE N = :$Nombre AND C > :#Cod AND F < :&Fecha AND X = :*Otro "
+                 "AND M = :$Nombre"),
+                 &positional),
+             (QStringList{"$Nombre", "#Cod", "&Fecha"}));
+    QCOMPARE(positional,
+             QStringLiteral("SELECT * FROM T WHERE N = ? AND C > ? AND F < ? AND X = :*Otro AND M = ?"));
 
     TQuery q;
     q.SQL().Add(QStringLiteral("SELECT * FROM T WHERE A = :Uno"));
