@@ -190,7 +190,7 @@ public:
     virtual bool Visible() const;
     bool Enabled() const { return self_->isEnabled(); }
 
-    int Color() const { return color_; }
+    int Color() const { return color_ == clDefault ? defaultColor() : color_; }
     void setColor(int color);
     QFont Font() const { return self_->font(); }
     // Sets the widget's font with its family substituted as FontFamily does.
