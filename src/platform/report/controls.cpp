@@ -1,0 +1,421 @@
+#include "report/controls.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QRegularExpression>
+
+#include "db/dataset.h"
+#include "db/sysutils.h"
+#include "report/engine_p.h"
+#include "report/expr.h"
+#include "report/quickrep.h"
+
+// ---------------------------------------------------------------------------
+// TQRPrintable
+
+TQRPrintable::TQRPrintable(QObject* owner, TQRCustomBand* band) : QObject(owner) {
+    if (band) {
+        font_ = band->Font();
+    } else {
+        font_ = QFont(QRFontFamily(QStringLiteral("Arial")));
+        font_.setPointSize(10);
+    }
+    setParentBand(band);
+}
+
+TQRPrintable::~TQRPrintable() {
+    if (band_) band_->removeControl(this);
+}
+
+TQRCustomBand* TQRPrintable::ParentBand() const {
+    return band_;
+}
+
+void TQRPrintable::setParentBand(TQRCustomBand* band) {
+    if (band == band_) return;
+    if (band_) band_->removeControl(this);
+    band_ = band;
+    if (band_) band_->addControl(this);
+}
+
+bool TQRPrintable::WillPrint() const {
+    return enabled_ && band_ && band_->Enabled();
+}
+
+void TQRPrintable::SetBounds(int left, int top, int width, int height) {
+    setLeft(left);
+    setTop(top);
+    setWidth(width);
+    setHeight(height);
+}
+
+void TQRPrintable::setFont(const QFont& font) {
+    font_ = font;
+    font_.setFamily(QRFontFamily(font.family()));
+    pictureFontValid_ = false;
+}
+
+const QFont& TQRPrintable::pictureFont() const {
+    if (!pictureFontValid_) {
+        pictureFont_ = QRPictureFont(font_);
+        pictureFontValid_ = true;
+    }
+    return pictureFont_;
+}
+
+void TQRPrintable::drawBox(TQRPrintContext& ctx, const QRectF& rect) const {
+    QPainter* p = ctx.painter;
+    if (!p) return;
+    // A box of the band's own colour needs no paint: the band has it already.
+    if (!transparent_ && (!band_ || color_ != band_->Color())) {
+        const QColor c = QRColor(color_);
+        if (c.isValid()) p->fillRect(QRPictureRect(rect), c);
+    }
+    QRDrawFrame(ctx, Frame, rect);
+}
+
+// ---------------------------------------------------------------------------
+// Text controls
+
+TQRCustomLabel::TQRCustomLabel(QObject* owner, TQRCustomBand* band) : TQRPrintable(owner, band) {}
+
+void TQRCustomLabel::setEventOnPrint(const QVariant& v) {
+    if (v.canConvert<TQRLabelOnPrintEvent>() &&
+        v.metaType() == QMetaType::fromType<TQRLabelOnPrintEvent>())
+        OnPrint = v.value<TQRLabelOnPrintEvent>();
+    else if (!v.isValid() || v.isNull() || (v.typeId() == QMetaType::Bool && !v.toBool()))
+        OnPrint = nullptr;
+}
+
+void TQRCustomLabel::Prepare(TQRPrintContext& ctx) {
+    text_ = Value(ctx);
+    if (OnPrint) OnPrint(this, text_);
+    if (text_.contains(u'\r')) text_.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+int TQRCustomLabel::textFlags() const {
+    int flags = Qt::AlignTop;
+    switch (Alignment()) {
+        case taRightJustify:
+            flags |= Qt::AlignRight;
+            break;
+        case taCenter:
+            flags |= Qt::AlignHCenter;
+            break;
+        default:
+            flags |= Qt::AlignLeft;
+    }
+    // A box that takes its text's size has nothing to wrap at.
+    if (autoSize_)
+        flags |= Qt::TextDontClip;
+    else if (wordWrap_)
+        flags |= Qt::TextWordWrap;
+    return flags;
+}
+
+double TQRCustomLabel::StretchedHeight(TQRPrintContext& ctx) {
+    if (!autoStretch_ || text_.isEmpty()) return 0;
+    const QFontMetricsF fm(pictureFont());
+    const QRectF box(0, 0, Width() * kQRSub, 1e9);
+    return fm.boundingRect(box, textFlags(), text_).height() / kQRSub;
+}
+
+void TQRCustomLabel::Draw(TQRPrintContext& ctx, const QRectF& rect) {
+    drawBox(ctx, rect);
+    if (text_.isEmpty() || !ctx.painter) return;
+    ctx.useFont(pictureFont());
+    ctx.usePen(QRColor(FontColor()), 0);
+    ctx.painter->drawText(QRPictureRect(rect), textFlags(), text_);
+}
+
+TQRLabel::TQRLabel(QObject* owner, TQRCustomBand* band) : TQRCustomLabel(owner, band) {
+    setAutoSize(true);
+}
+
+// ---------------------------------------------------------------------------
+// TQRDBText
+
+namespace {
+
+// The records a running total counts: its Master's, else its report's.
+bool isMasterOf(QObject* master, QObject* own, const TQRCustomBand* band) {
+    if (own) return master == own;
+    return band && master == static_cast<QObject*>(band->ParentReport());
+}
+
+EReportError missingField(const QString& field, const QString& control) {
+    return EReportError(QStringLiteral("El campo «%1» de «%2» no existe en los datos del informe")
+                            .arg(field, control));
+}
+
+TDataSet* dataSetOf(TDataSet* own, const TQRCustomBand* band) {
+    if (own) return own;
+    TQuickRep* report = band ? band->ParentReport() : nullptr;
+    return report ? report->DataSet() : nullptr;
+}
+
+}  // namespace
+
+TQRDBText::TQRDBText(QObject* owner, TQRCustomBand* band) : TQRCustomLabel(owner, band) {}
+
+QString TQRDBText::Value(TQRPrintContext&) {
+    TDataSet* ds = dataSetOf(dataSet_, ParentBand());
+    if (!ds || dataField_.isEmpty() || !ds->Active()) return QString();
+    TField* f = ds->FindField(dataField_);
+    if (!f) return QString();
+    const TFieldType t = f->DataType();
+    if (!mask_.isEmpty()) {
+        if (IsIntegerType(t) || IsFloatType(t))
+            return f->IsNull() ? QString() : FormatFloat(mask_, f->AsFloat());
+        if (IsDateTimeType(t))
+            return f->IsNull() ? QString() : FormatDateTime(mask_, f->AsDateTime());
+    }
+    if (t == ftMemo || t == ftFmtMemo) return f->AsString();
+    return f->DisplayText();
+}
+
+void TQRDBText::StartReport(TQuickRep* report) {
+    if (!WillPrint() || dataField_.isEmpty()) return;
+    TDataSet* ds = dataSetOf(dataSet_, ParentBand());
+    if (ds && ds->Active() && !ds->FindField(dataField_))
+        throw missingField(dataField_, objectName());
+}
+
+// ---------------------------------------------------------------------------
+// TQRExpr
+
+TQRExpr::TQRExpr(QObject* owner, TQRCustomBand* band) : TQRCustomLabel(owner, band) {}
+TQRExpr::~TQRExpr() = default;
+
+void TQRExpr::setExpression(const QString& e) {
+    if (e == expression_) return;
+    expression_ = e;
+    evaluator_.reset();
+}
+
+bool TQRExpr::bind(TQuickRep* report) {
+    if (evaluator_) return true;
+    if (!report && ParentBand()) report = ParentBand()->ParentReport();
+    if (!report) return false;
+    auto ev = std::make_unique<TQREvaluator>();
+    ev->Prepare(expression_, [report](const QString& name) { return report->ResolveName(name); });
+    evaluator_ = std::move(ev);
+    return true;
+}
+
+QVariant TQRExpr::Evaluate() {
+    return bind(nullptr) ? evaluator_->Value() : QVariant();
+}
+
+QString TQRExpr::Value(TQRPrintContext& ctx) {
+    return TQREvaluator::FormatValue(bind(ctx.report) ? evaluator_->Value() : QVariant(), mask_);
+}
+
+void TQRExpr::Printed() {
+    if (resetAfterPrint_ && evaluator_) evaluator_->ResetAggregates();
+}
+
+void TQRExpr::StartReport(TQuickRep* report) {
+    evaluator_.reset();  // totals start again with every run
+    try {
+        bind(report);
+    } catch (const EReportError&) {
+        // A control that is not printed may name what the data lack (a
+        // hidden field); it is bound again if it comes to print.
+        if (WillPrint()) throw;
+    }
+}
+
+void TQRExpr::RecordReached(QObject* master) {
+    if (!evaluator_ || !evaluator_->IsAggregate()) return;
+    if (isMasterOf(master, master_, ParentBand())) evaluator_->UpdateAggregates();
+}
+
+// ---------------------------------------------------------------------------
+// TQRDBCalc
+
+TQRDBCalc::TQRDBCalc(QObject* owner, TQRCustomBand* band) : TQRCustomLabel(owner, band) {}
+TQRDBCalc::~TQRDBCalc() = default;
+
+QVariant TQRDBCalc::Evaluate() const {
+    return evaluator_ ? evaluator_->Value() : QVariant();
+}
+
+QString TQRDBCalc::Value(TQRPrintContext&) {
+    return TQREvaluator::FormatValue(Evaluate(), printMask_);
+}
+
+void TQRDBCalc::Printed() {
+    if (resetAfterPrint_ && evaluator_) evaluator_->ResetAggregates();
+}
+
+void TQRDBCalc::StartReport(TQuickRep* report) {
+    evaluator_.reset();
+    TDataSet* ds = dataSetOf(dataSet_, ParentBand());
+    TField* field = ds && ds->Active() ? ds->FindField(dataField_) : nullptr;
+    if (!field && operation_ != dbcCount) {
+        if (WillPrint()) throw missingField(dataField_, objectName());
+        return;
+    }
+    static const char* const kCalls[] = {"SUM(F)", "COUNT", "MAX(F)", "MIN(F)", "AVERAGE(F)"};
+    QPointer<TField> f = field;
+    evaluator_ = std::make_unique<TQREvaluator>();
+    evaluator_->Prepare(QLatin1String(kCalls[operation_]), [f](const QString&) {
+        return TQRValueGetter([f]() { return f ? f->Value() : QVariant(); });
+    });
+}
+
+void TQRDBCalc::RecordReached(QObject* master) {
+    if (!evaluator_) return;
+    if (isMasterOf(master, master_, ParentBand())) evaluator_->UpdateAggregates();
+}
+
+// ---------------------------------------------------------------------------
+// TQRSysData
+
+TQRSysData::TQRSysData(QObject* owner, TQRCustomBand* band) : TQRCustomLabel(owner, band) {
+    setAutoSize(true);
+}
+
+QString TQRSysData::Value(TQRPrintContext& ctx) {
+    QString value;
+    switch (data_) {
+        case qrsTime:
+            value = TimeToStr(ctx.started.time());
+            break;
+        case qrsDate:
+            value = DateToStr(ctx.started.date());
+            break;
+        case qrsDateTime:
+            value = DateTimeToStr(ctx.started);
+            break;
+        case qrsPageNumber:
+            value = IntToStr(ctx.pageNumber);
+            break;
+        case qrsReportTitle:
+            value = ctx.report ? ctx.report->ReportTitle() : QString();
+            break;
+        case qrsDetailCount:
+            value = IntToStr(ctx.recordCount ? ctx.recordCount() : 0);
+            break;
+        case qrsDetailNo:
+            value = IntToStr(ctx.recordNumber);
+            break;
+    }
+    return text_ + value;
+}
+
+// ---------------------------------------------------------------------------
+// TQRMemo
+
+TQRMemo::TQRMemo(QObject* owner, TQRCustomBand* band) : TQRCustomLabel(owner, band) {}
+
+QString TQRMemo::Text() const {
+    return lines_.join(u'\n');
+}
+
+void TQRMemo::setText(const QString& text) {
+    static const QRegularExpression kBreak(QStringLiteral("\r\n|\n|\r"));
+    lines_ = text.isEmpty() ? QStringList() : text.split(kBreak);
+}
+
+// ---------------------------------------------------------------------------
+// TQRShape
+
+TQRShape::TQRShape(QObject* owner, TQRCustomBand* band) : TQRPrintable(owner, band) {}
+
+void TQRShape::Draw(TQRPrintContext& ctx, const QRectF& rect) {
+    QPainter* p = ctx.painter;
+    if (!p) return;
+    const QColor pen = QRColor(Pen.Color);
+    const double w = Pen.Width;
+    const QRectF r = QRPictureRect(rect);
+    if (w > 0 && pen.isValid())
+        ctx.usePen(pen, w);
+    else
+        ctx.useNoPen();
+    const double half = w * kQRSub / 2;
+    const QRectF inner = r.adjusted(half, half, -half, -half);
+    switch (shape_) {
+        case qrsRectangle:
+            ctx.useBrush(Brush.Clear ? QColor() : QRColor(Brush.Color));
+            p->drawRect(inner);
+            break;
+        case qrsCircle:
+            ctx.useBrush(Brush.Clear ? QColor() : QRColor(Brush.Color));
+            p->drawEllipse(inner);
+            break;
+        case qrsHorLine:
+            p->drawLine(QPointF(r.left(), r.center().y()), QPointF(r.right(), r.center().y()));
+            break;
+        case qrsVertLine:
+            p->drawLine(QPointF(r.center().x(), r.top()), QPointF(r.center().x(), r.bottom()));
+            break;
+        case qrsTopAndBottom:
+            p->drawLine(QPointF(r.left(), inner.top()), QPointF(r.right(), inner.top()));
+            p->drawLine(QPointF(r.left(), inner.bottom()), QPointF(r.right(), inner.bottom()));
+            break;
+        case qrsRightAndLeft:
+            p->drawLine(QPointF(inner.left(), r.top()), QPointF(inner.left(), r.bottom()));
+            p->drawLine(QPointF(inner.right(), r.top()), QPointF(inner.right(), r.bottom()));
+            break;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Pictures
+
+TQRImage::TQRImage(QObject* owner, TQRCustomBand* band) : TQRPrintable(owner, band) {
+    setTransparent(true);
+}
+
+void TQRImage::setPicture(const QImage& image) {
+    picture_ = image;
+    if (autoSize_ && !image.isNull()) {
+        setWidth(image.width());
+        setHeight(image.height());
+    }
+}
+
+void TQRImage::Draw(TQRPrintContext& ctx, const QRectF& rect) {
+    drawBox(ctx, rect);
+    if (!ctx.painter) return;
+    const QImage image = CurrentPicture();
+    if (image.isNull()) return;
+    // Without Stretch a pixel is a report unit; what falls outside the box
+    // is not printed.
+    QRectF target = rect;
+    QRectF source(0, 0, image.width(), image.height());
+    if (!stretch_) {
+        target = QRectF(rect.topLeft(), QSizeF(image.width(), image.height()));
+        if (center_) target.moveCenter(rect.center());
+        const QRectF visible = target.intersected(rect);
+        if (visible.isEmpty()) return;
+        source = QRectF(visible.topLeft() - target.topLeft(), visible.size());
+        target = visible;
+    }
+    // Pages keep the picture at no more than 300 dots per inch of paper, so
+    // that a logo on every page does not weigh a full-size copy on each.
+    const QSize needed(qMax(1, qRound(target.width() * 300 / kQRUnitsPerInch)),
+                       qMax(1, qRound(target.height() * 300 / kQRUnitsPerInch)));
+    const QRect src = source.toAlignedRect();
+    const qint64 key = image.cacheKey() ^ (qint64(src.x()) << 16) ^ (qint64(src.width()) << 32) ^
+                       (qint64(needed.width()) << 48);
+    if (scaled_.isNull() || key != scaledKey_) {
+        QImage part = src == image.rect() ? image : image.copy(src);
+        if (part.width() > needed.width() || part.height() > needed.height())
+            part = part.scaled(needed, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        scaled_ = part;
+        scaledKey_ = key;
+    }
+    ctx.painter->drawImage(QRPictureRect(target), scaled_);
+}
+
+TQRDBImage::TQRDBImage(QObject* owner, TQRCustomBand* band) : TQRImage(owner, band) {}
+
+QImage TQRDBImage::CurrentPicture() {
+    TDataSet* ds = dataSetOf(dataSet_, ParentBand());
+    if (!ds || !ds->Active() || dataField_.isEmpty()) return QImage();
+    TField* f = ds->FindField(dataField_);
+    return f ? f->AsImage() : QImage();
+}

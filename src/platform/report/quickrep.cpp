@@ -1,0 +1,743 @@
+#include "report/quickrep.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QEventLoop>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPicture>
+#include <QPrinter>
+#include <exception>
+#include <vector>
+
+#include "db/dataset.h"
+#include "report/bands.h"
+#include "report/controls.h"
+#include "report/engine_p.h"
+#include "report/export.h"
+
+double MMToQRUnits(double mm) {
+    return mm * kQRUnitsPerInch / 25.4;
+}
+
+QSizeF TQRPage::SheetSize() const {
+    QSizeF s;
+    switch (PaperSize) {
+        case TQRPaperSize::A4:
+            s = QSizeF(210, 297);
+            break;
+        case TQRPaperSize::A3:
+            s = QSizeF(297, 420);
+            break;
+        case TQRPaperSize::A5:
+            s = QSizeF(148, 210);
+            break;
+        case TQRPaperSize::Letter:
+            s = QSizeF(215.9, 279.4);
+            break;
+        case TQRPaperSize::Legal:
+            s = QSizeF(215.9, 355.6);
+            break;
+        case TQRPaperSize::Custom:
+            s = QSizeF(Width > 0 ? Width : 210, Length > 0 ? Length : 297);
+            break;
+    }
+    return Orientation == poLandscape ? s.transposed() : s;
+}
+
+// ---------------------------------------------------------------------------
+// Drawing helpers
+
+QColor QRColor(int color) {
+    if (color < 0 || color > 0xFFFFFF) return QColor();  // none, default, system colours
+    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+}
+
+QString QRFontFamily(const QString& name) {
+    static const char* const kSans[] = {"Arial", "MS Sans Serif", "Tahoma", "Segoe UI", "Verdana"};
+    for (const char* s : kSans)
+        if (name.compare(QLatin1String(s), Qt::CaseInsensitive) == 0)
+            return QStringLiteral("Liberation Sans");
+    if (name.compare(QLatin1String("Courier New"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("Liberation Mono");
+    if (name.compare(QLatin1String("Times New Roman"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("Liberation Serif");
+    return name;
+}
+
+QFont QRPictureFont(const QFont& font) {
+    QFont f(font);
+    const double points = font.pointSizeF();
+    const double pixels = points > 0 ? points * kQRUnitsPerInch / 72.0 : font.pixelSize();
+    f.setPixelSize(qMax(1, qRound(pixels * kQRSub)));
+    // Unhinted outlines keep the same proportions on screen, paper and PDF.
+    f.setHintingPreference(QFont::PreferNoHinting);
+    return f;
+}
+
+void QRDrawFrame(TQRPrintContext& ctx, const TQRFrame& frame, const QRectF& rect) {
+    if (!ctx.painter || !frame.Any() || frame.Width <= 0) return;
+    const QColor c = QRColor(frame.Color);
+    if (!c.isValid()) return;
+    ctx.usePen(c, frame.Width);
+    const QRectF r = QRPictureRect(rect);
+    const double h = frame.Width * kQRSub / 2;  // lines run inside the box
+    QPainter* p = ctx.painter;
+    if (frame.DrawTop) p->drawLine(QPointF(r.left(), r.top() + h), QPointF(r.right(), r.top() + h));
+    if (frame.DrawBottom)
+        p->drawLine(QPointF(r.left(), r.bottom() - h), QPointF(r.right(), r.bottom() - h));
+    if (frame.DrawLeft)
+        p->drawLine(QPointF(r.left() + h, r.top()), QPointF(r.left() + h, r.bottom()));
+    if (frame.DrawRight)
+        p->drawLine(QPointF(r.right() - h, r.top()), QPointF(r.right() - h, r.bottom()));
+}
+
+void TQRPrintContext::startPage(QPainter* p) {
+    painter = p;
+    hasFont_ = hasPen_ = hasBrush_ = false;
+}
+
+void TQRPrintContext::useFont(const QFont& pictureFont) {
+    if (hasFont_ && font_ == pictureFont) return;
+    font_ = pictureFont;
+    hasFont_ = true;
+    painter->setFont(pictureFont);
+}
+
+void TQRPrintContext::usePen(const QColor& color, double widthUnits) {
+    if (hasPen_ && pen_ == color && penWidth_ == widthUnits) return;
+    pen_ = color;
+    penWidth_ = widthUnits;
+    hasPen_ = true;
+    QPen pen(color);
+    pen.setWidthF(widthUnits * kQRSub);
+    pen.setCapStyle(Qt::FlatCap);
+    painter->setPen(pen);
+}
+
+void TQRPrintContext::useNoPen() {
+    if (hasPen_ && !pen_.isValid()) return;
+    pen_ = QColor();
+    penWidth_ = 0;
+    hasPen_ = true;
+    painter->setPen(Qt::NoPen);
+}
+
+void TQRPrintContext::useBrush(const QColor& color) {
+    if (hasBrush_ && brush_ == color) return;
+    brush_ = color;
+    hasBrush_ = true;
+    if (color.isValid())
+        painter->setBrush(color);
+    else
+        painter->setBrush(Qt::NoBrush);
+}
+
+// ---------------------------------------------------------------------------
+// TQRPrinter
+
+TQRPrinter::TQRPrinter(QObject* parent) : QObject(parent) {}
+TQRPrinter::~TQRPrinter() = default;
+
+int TQRPrinter::PageCount() const {
+    return int(pages_.size());
+}
+
+const QPicture& TQRPrinter::Page(int number) const {
+    static const QPicture kEmpty;
+    if (number < 1 || number > pages_.size()) return kEmpty;
+    return pages_[number - 1];
+}
+
+void TQRPrinter::DrawPage(QPainter& painter, int number, double dotsPerInch) const {
+    if (number < 1 || number > pages_.size()) return;
+    const QPicture& page = pages_[number - 1];
+    painter.save();
+    // Playing a picture scales it from the resolution it was recorded at to
+    // the device's; the pages' own unit is undone here instead.
+    double sx = dotsPerInch / kQRPictureUnitsPerInch;
+    double sy = sx;
+    if (const QPaintDevice* device = painter.device()) {
+        sx *= double(page.logicalDpiX()) / device->logicalDpiX();
+        sy *= double(page.logicalDpiY()) / device->logicalDpiY();
+    }
+    painter.scale(sx, sy);
+    painter.drawPicture(0, 0, page);
+    painter.restore();
+}
+
+void TQRPrinter::SetPreviewWindow(QObject* window) {
+    if (preview_) preview_->removeEventFilter(this);
+    preview_ = window;
+    previewClosed_ = false;
+    if (window) {
+        window->installEventFilter(this);
+        connect(window, &QObject::destroyed, this, [this] { Q_EMIT previewClosed(); });
+    }
+}
+
+bool TQRPrinter::eventFilter(QObject* watched, QEvent* event) {
+    // A window closed is hidden at once but deleted only later, when the
+    // event loop that closed it gets control back: the hiding is the close.
+    if (watched == preview_ && event->type() == QEvent::Hide && !event->spontaneous()) {
+        previewClosed_ = true;
+        Q_EMIT previewClosed();
+    }
+    return false;
+}
+
+void TQRPrinter::clear(const QSizeF& sheet, TPrinterOrientation orientation, const QString& title) {
+    pages_.clear();
+    sheet_ = sheet;
+    orientation_ = orientation;
+    title_ = title;
+}
+
+namespace {
+
+QPageLayout layoutOf(const QSizeF& sheet, TPrinterOrientation orientation) {
+    const QSizeF portrait = orientation == poLandscape ? sheet.transposed() : sheet;
+    return QPageLayout(QPageSize(portrait, QPageSize::Millimeter),
+                       orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(0, 0, 0, 0));
+}
+
+// Clears a flag when the scope ends, however it ends.
+struct FlagGuard {
+    bool& flag;
+    explicit FlagGuard(bool& f) : flag(f) { flag = true; }
+    ~FlagGuard() { flag = false; }
+};
+
+}  // namespace
+
+bool TQRPrinter::Print(QPrinter& printer, int firstPage, int lastPage, int copies) {
+    if (busy_) return false;
+    const int count = PageCount();
+    const int first = firstPage > 0 ? qMin(firstPage, count) : 1;
+    const int last = lastPage > 0 ? qMin(lastPage, count) : count;
+    if (count == 0 || first > last) return true;  // nothing to print
+    printer.setFullPage(true);
+    printer.setPageLayout(layoutOf(sheet_, orientation_));
+    copies = qMax(1, copies);
+    printer.setCopyCount(copies);
+    int rounds = 1;
+    if (copies > 1 && !printer.supportsMultipleCopies()) {
+        printer.setCopyCount(1);
+        rounds = copies;  // the device takes one copy: the pages go again
+    }
+    FlagGuard busy(busy_);
+    aborted_ = false;
+    QPainter painter;
+    if (!painter.begin(&printer)) return false;
+    bool firstSheet = true;
+    for (int round = 0; round < rounds && !aborted_; ++round) {
+        for (int n = first; n <= last && !aborted_; ++n) {
+            if (!firstSheet && !printer.newPage()) return false;
+            firstSheet = false;
+            DrawPage(painter, n, printer.resolution());
+        }
+    }
+    if (aborted_) printer.abort();
+    return painter.end() && !aborted_;
+}
+
+bool TQRPrinter::ExportToPdf(const QString& path, const QString& title) {
+    if (PageCount() == 0) return false;
+    QPdfWriter writer(path);
+    writer.setPageLayout(layoutOf(sheet_, orientation_));
+    writer.setTitle(title.isEmpty() ? title_ : title);
+    FlagGuard busy(busy_);
+    QPainter painter;
+    if (!painter.begin(&writer)) return false;
+    for (int n = 1; n <= PageCount(); ++n) {
+        if (n > 1 && !writer.newPage()) return false;
+        DrawPage(painter, n, writer.resolution());
+    }
+    return painter.end();
+}
+
+bool TQRPrinter::ExportToFilter(TQRExportFilter& filter) const {
+    filter.Start(title_);
+    for (int n = 1; n <= PageCount(); ++n) filter.Page(n, PageTextLines(pages_[n - 1]));
+    return filter.Finish();
+}
+
+// ---------------------------------------------------------------------------
+// The run: bands into pages
+
+class TQREngine {
+public:
+    TQREngine(TQuickRep& report, TQRPrinter& out) : rep_(report), out_(out) {}
+    void run();
+
+private:
+    bool isBody(const TQRCustomBand* band) const {
+        const TQRBandType t = band->BandType();
+        return t != rbPageHeader && t != rbTitle && t != rbColumnHeader && t != rbPageFooter;
+    }
+    TQRCustomBand* bandOfType(TQRBandType type) const;
+    void collectBands();
+    void startControls();
+    bool printBand(TQRCustomBand* band, bool atFoot = false);
+    void newPage();
+    void endPage(bool last);
+    void reach(QObject* master);
+    void printGroupHeaders(int from);
+    void printGroupFooters(int to);
+    void printSubDetails(TQRSubDetail* master);
+    bool nextRecord();
+    int recordCount();
+    void progress();
+    double limit() const { return pageHeight_ - bottom_ - footerReserve_; }
+
+    TQuickRep& rep_;
+    TQRPrinter& out_;
+    TQRPrintContext ctx_;
+    QPicture picture_;
+    std::unique_ptr<QPainter> painter_;
+    bool pageOpen_ = false;
+
+    double pageWidth_ = 0, pageHeight_ = 0;
+    double top_ = 0, bottom_ = 0, left_ = 0;
+    double footerReserve_ = 0;
+    double y_ = 0;
+    bool pageHasBody_ = false;
+    bool settingUp_ = false;
+
+    TQRCustomBand* pageHeader_ = nullptr;
+    TQRCustomBand* title_ = nullptr;
+    TQRCustomBand* columnHeader_ = nullptr;
+    TQRCustomBand* detail_ = nullptr;
+    TQRCustomBand* summary_ = nullptr;
+    TQRCustomBand* pageFooter_ = nullptr;
+    struct Group {
+        TQRGroup* band;
+        std::unique_ptr<TQREvaluator> evaluator;
+        QVariantList key;
+    };
+    std::vector<Group> groups_;
+    int openGroups_ = 0;  // groups whose header printed and footer has not
+    QList<TQRSubDetail*> subDetails_;
+    QList<TQRCustomBand*> allBands_;
+    int recordCount_ = -1;
+    bool previewed_ = false;  // a preview was open when the run began
+};
+
+TQRCustomBand* TQREngine::bandOfType(TQRBandType type) const {
+    for (TQRCustomBand* b : rep_.bands_)
+        if (b->BandType() == type && b->Enabled()) return b;
+    return nullptr;
+}
+
+void TQREngine::collectBands() {
+    pageHeader_ = bandOfType(rbPageHeader);
+    title_ = bandOfType(rbTitle);
+    columnHeader_ = bandOfType(rbColumnHeader);
+    detail_ = bandOfType(rbDetail);
+    summary_ = bandOfType(rbSummary);
+    pageFooter_ = bandOfType(rbPageFooter);
+    // Every band that can print: the report's and those named by them.
+    std::function<void(TQRCustomBand*)> add = [&](TQRCustomBand* b) {
+        if (!b || allBands_.contains(b)) return;
+        allBands_.append(b);
+        add(b->ChildBand());
+        if (auto* g = qobject_cast<TQRGroup*>(b)) add(g->FooterBand());
+        if (auto* s = qobject_cast<TQRSubDetail*>(b)) {
+            add(s->HeaderBand());
+            add(s->FooterBand());
+        }
+    };
+    for (TQRCustomBand* b : rep_.bands_) add(b);
+    for (TQRCustomBand* b : rep_.bands_) {
+        if (!b->Enabled()) continue;
+        if (auto* g = qobject_cast<TQRGroup*>(b)) {
+            auto ev = std::make_unique<TQREvaluator>();
+            ev->Prepare(g->Expression(),
+                        [this](const QString& name) { return rep_.ResolveName(name); });
+            groups_.push_back(Group{g, std::move(ev), {}});
+        } else if (auto* s = qobject_cast<TQRSubDetail*>(b)) {
+            subDetails_.append(s);
+        }
+    }
+}
+
+void TQREngine::startControls() {
+    for (TQRCustomBand* b : allBands_)
+        for (TQRPrintable* c : b->Controls()) c->StartReport(&rep_);
+}
+
+int TQREngine::recordCount() {
+    if (recordCount_ < 0) {
+        TDataSet* ds = rep_.DataSet();
+        recordCount_ = ds && ds->Active() ? ds->RecordCount() : 0;
+    }
+    return recordCount_;
+}
+
+void TQREngine::progress() {
+    if (!out_.OnProgressUpdate) return;
+    const int count = recordCount();
+    out_.OnProgressUpdate(count > 0 ? qMin(100, ctx_.recordNumber * 100 / count) : 0);
+}
+
+void TQREngine::reach(QObject* master) {
+    for (TQRCustomBand* b : allBands_)
+        for (TQRPrintable* c : b->Controls()) c->RecordReached(master);
+}
+
+bool TQREngine::printBand(TQRCustomBand* band, bool atFoot) {
+    if (!band || !band->Enabled()) return false;
+    bool print = true;
+    if (band->BeforePrint) band->BeforePrint(band, print);
+    if (!print) {
+        if (band->AfterPrint) band->AfterPrint(band, false);
+        return false;
+    }
+    QList<TQRPrintable*> controls = band->Controls();
+    controls.removeIf([](TQRPrintable* c) { return !c->Enabled(); });
+    std::vector<double> heights(controls.size());
+    double height = band->Height();
+    auto prepare = [&](bool pageOnly) {
+        for (qsizetype i = 0; i < controls.size(); ++i) {
+            TQRPrintable* c = controls[i];
+            if (pageOnly && !c->DependsOnPage()) continue;
+            c->Prepare(ctx_);
+            const double stretched = c->StretchedHeight(ctx_);
+            heights[i] = qMax<double>(c->Height(), stretched);
+            if (stretched > c->Height()) height = qMax(height, c->Top() + stretched);
+        }
+    };
+    prepare(false);
+    if (atFoot) {
+        y_ = pageHeight_ - bottom_ - height;
+    } else if (!settingUp_ && pageHasBody_ &&
+               (band->ForceNewPage() || y_ + height > limit() + 0.001)) {
+        newPage();
+        prepare(true);
+    }
+    const QRectF bandRect(left_, y_, band->Width(), height);
+    if (QPainter* p = ctx_.painter) {
+        const QColor c = QRColor(band->Color());
+        if (c.isValid() && c != Qt::white) p->fillRect(QRPictureRect(bandRect), c);
+    }
+    for (qsizetype i = 0; i < controls.size(); ++i) {
+        TQRPrintable* c = controls[i];
+        c->Draw(ctx_, QRectF(left_ + c->Left(), y_ + c->Top(), c->Width(), heights[i]));
+    }
+    QRDrawFrame(ctx_, band->Frame, bandRect);
+    y_ += height;
+    if (isBody(band)) pageHasBody_ = true;
+    for (TQRPrintable* c : controls) c->Printed();
+    if (band->AfterPrint) band->AfterPrint(band, true);
+    if (TQRChildBand* child = band->ChildBand()) printBand(child);
+    return true;
+}
+
+void TQREngine::newPage() {
+    if (pageOpen_) endPage(false);
+    if (out_.aborted_) return;  // what is left of the run draws nowhere
+    ++ctx_.pageNumber;
+    rep_.pageNumber_ = ctx_.pageNumber;
+    picture_ = QPicture();
+    picture_.setBoundingRect(
+        QRect(0, 0, qRound(pageWidth_ * kQRSub), qRound(pageHeight_ * kQRSub)));
+    painter_ = std::make_unique<QPainter>(&picture_);
+    ctx_.startPage(painter_.get());
+    pageOpen_ = true;
+    y_ = top_;
+    pageHasBody_ = false;
+    footerReserve_ = pageFooter_ && pageFooter_->Enabled() ? pageFooter_->Height() : 0;
+
+    settingUp_ = true;
+    if (ctx_.pageNumber > 1 || (rep_.Options() & FirstPageHeader)) printBand(pageHeader_);
+    if (ctx_.pageNumber == 1) printBand(title_);
+    printBand(columnHeader_);
+    for (int k = 0; k < openGroups_; ++k)
+        if (groups_[k].band->ReprintOnNewPage()) printBand(groups_[k].band);
+    settingUp_ = false;
+}
+
+void TQREngine::endPage(bool last) {
+    if (!pageOpen_) return;
+    if (!last || (rep_.Options() & LastPageFooter)) {
+        settingUp_ = true;
+        printBand(pageFooter_, true);
+        settingUp_ = false;
+    }
+    painter_->end();
+    painter_.reset();
+    ctx_.painter = nullptr;
+    pageOpen_ = false;
+    out_.pages_.append(picture_);
+    picture_ = QPicture();
+    if (out_.OnPageAvailable) out_.OnPageAvailable(out_.PageCount());
+    progress();
+    // With a preview on screen the pages show as they come, and the preview
+    // can stop the run; once it is closed nobody waits for more.
+    if (previewed_) {
+        if (out_.PreviewOpen()) QCoreApplication::processEvents();
+        if (!out_.PreviewOpen()) out_.aborted_ = true;
+    }
+}
+
+void TQREngine::printGroupHeaders(int from) {
+    for (int k = from; k < int(groups_.size()); ++k) {
+        groups_[k].key = groups_[k].evaluator->GroupKey();
+        openGroups_ = k;
+        printBand(groups_[k].band);
+        openGroups_ = k + 1;
+    }
+}
+
+void TQREngine::printGroupFooters(int to) {
+    for (int k = int(groups_.size()) - 1; k >= to; --k) {
+        openGroups_ = k + 1;  // still inside the group: a new page repeats its header
+        printBand(groups_[k].band->FooterBand());
+        openGroups_ = k;
+    }
+}
+
+void TQREngine::printSubDetails(TQRSubDetail* master) {
+    for (TQRSubDetail* sub : subDetails_) {
+        if (sub->Master() != master) continue;
+        TDataSet* ds = sub->DataSet();
+        if (!ds || !ds->Active()) continue;
+        ds->DisableControls();
+        struct Enable {
+            TDataSet* ds;
+            ~Enable() { ds->EnableControls(); }
+        } enable{ds};
+        ds->First();
+        if (ds->IsEmpty() && !sub->PrintIfEmpty()) continue;
+        printBand(sub->HeaderBand());
+        for (; !ds->Eof() && !ds->IsEmpty() && !out_.aborted_; ds->Next()) {
+            reach(sub);
+            printBand(sub);
+            printSubDetails(sub);
+        }
+        printBand(sub->FooterBand());
+    }
+}
+
+bool TQREngine::nextRecord() {
+    if (TDataSet* ds = rep_.DataSet()) {
+        ds->Next();
+        return !ds->Eof();
+    }
+    bool more = false;
+    if (rep_.OnNeedData) rep_.OnNeedData(&rep_, more);
+    return more;
+}
+
+void TQREngine::run() {
+    out_.clear(rep_.Page.SheetSize(), rep_.Page.Orientation, rep_.ReportTitle());
+    out_.aborted_ = false;
+    previewed_ = out_.PreviewOpen();
+    rep_.pageNumber_ = 0;
+    rep_.recordNumber_ = 0;
+    FlagGuard busy(out_.busy_);
+    struct AfterPrint {
+        TQuickRep& rep;
+        ~AfterPrint() noexcept(false) {
+            // The end of a run is told however the run ended, so that a
+            // preview waiting for it never waits for ever.
+            if (!rep.AfterPrint) return;
+            if (std::uncaught_exceptions() == 0) {
+                rep.AfterPrint(&rep);
+            } else {
+                try {
+                    rep.AfterPrint(&rep);
+                } catch (...) {  // the error under way is the one to report
+                }
+            }
+        }
+    } afterPrint{rep_};
+
+    bool printReport = true;
+    if (rep_.BeforePrint) rep_.BeforePrint(&rep_, printReport);
+    if (!printReport) return;
+
+    TDataSet* ds = rep_.DataSet();
+    if (ds && !ds->Active()) ds->Open();
+    const QSizeF sheet = rep_.Page.SheetSize();
+    pageWidth_ = MMToQRUnits(sheet.width());
+    pageHeight_ = MMToQRUnits(sheet.height());
+    top_ = MMToQRUnits(rep_.Page.TopMargin);
+    bottom_ = MMToQRUnits(rep_.Page.BottomMargin);
+    left_ = MMToQRUnits(rep_.Page.LeftMargin);
+    ctx_.report = &rep_;
+    ctx_.started = QDateTime::currentDateTime();
+    ctx_.recordCount = [this] { return recordCount(); };
+    collectBands();
+    startControls();
+
+    struct Enable {
+        TDataSet* ds;
+        ~Enable() {
+            if (ds) ds->EnableControls();
+        }
+    } enable{ds};
+    bool more = true;
+    if (ds) {
+        ds->DisableControls();
+        ds->First();
+        more = !ds->IsEmpty();
+    } else if (rep_.OnNeedData) {
+        more = false;
+        rep_.OnNeedData(&rep_, more);
+    }
+    if (!more && !rep_.PrintIfEmpty()) return;
+
+    newPage();
+    if (more) printGroupHeaders(0);
+    while (more && !out_.aborted_) {
+        ++ctx_.recordNumber;
+        rep_.recordNumber_ = ctx_.recordNumber;
+        reach(&rep_);
+        printBand(detail_);
+        printSubDetails(nullptr);
+        more = nextRecord();
+        // The outermost group whose key changed; all groups close at the end.
+        int changed = int(groups_.size());
+        if (!more) {
+            changed = 0;
+        } else {
+            for (int k = 0; k < int(groups_.size()); ++k) {
+                if (groups_[k].evaluator->GroupKey() != groups_[k].key) {
+                    changed = k;
+                    break;
+                }
+            }
+        }
+        if (changed < int(groups_.size())) {
+            // Footers show the last record of their group.
+            const bool stepBack = more && ds;
+            if (stepBack) ds->Prior();
+            printGroupFooters(changed);
+            if (stepBack) ds->Next();
+        }
+        if (more) printGroupHeaders(changed);
+    }
+    if (!out_.aborted_) printBand(summary_);
+    endPage(true);
+    if (out_.OnProgressUpdate && !out_.aborted_) out_.OnProgressUpdate(100);
+}
+
+// ---------------------------------------------------------------------------
+// TQuickRep
+
+namespace {
+
+TQRPreviewHook& previewHook() {
+    static TQRPreviewHook hook;
+    return hook;
+}
+
+}  // namespace
+
+TQuickRep::TQuickRep(QObject* owner) : QObject(owner), printer_(new TQRPrinter(this)) {}
+
+TQuickRep::~TQuickRep() {
+    for (TQRCustomBand* b : bands_) b->report_ = nullptr;
+}
+
+void TQuickRep::addBand(TQRCustomBand* band) {
+    if (!bands_.contains(band)) bands_.append(band);
+}
+
+void TQuickRep::removeBand(TQRCustomBand* band) {
+    bands_.removeAll(band);
+}
+
+int TQuickRep::PrintableWidth() const {
+    const double mm = Page.SheetSize().width() - Page.LeftMargin - Page.RightMargin;
+    return qMax(0, qRound(MMToQRUnits(mm)));
+}
+
+TQRValueGetter TQuickRep::ResolveName(const QString& name) const {
+    QList<TDataSet*> sets;
+    if (dataSet_) sets.append(dataSet_);
+    for (TQRCustomBand* b : bands_)
+        if (auto* s = qobject_cast<TQRSubDetail*>(b))
+            if (s->DataSet() && !sets.contains(s->DataSet())) sets.append(s->DataSet());
+    QString fieldName = name;
+    const qsizetype dot = name.indexOf(u'.');
+    if (dot > 0) {
+        // "Temporal.Nombre": the field of the dataset of that name.
+        const QString setName = name.left(dot);
+        fieldName = name.mid(dot + 1);
+        for (TDataSet* ds : sets) {
+            if (ds->objectName().compare(setName, Qt::CaseInsensitive) == 0) {
+                sets = {ds};
+                break;
+            }
+        }
+    }
+    for (TDataSet* ds : sets) {
+        if (!ds->Active()) continue;
+        if (TField* f = ds->FindField(fieldName)) {
+            QPointer<TField> field = f;
+            return [field]() { return field ? field->Value() : QVariant(); };
+        }
+    }
+    return TQRValueGetter();
+}
+
+void TQuickRep::run(TQRPrinter* target) {
+    TQREngine(*this, *target).run();
+}
+
+void TQuickRep::Prepare() {
+    run(printer_);
+}
+
+void TQuickRep::SetPreviewHook(TQRPreviewHook hook) {
+    previewHook() = std::move(hook);
+}
+
+void TQuickRep::Preview() {
+    printer_->SetPreviewWindow(nullptr);
+    if (OnPreview)
+        OnPreview(this);
+    else if (previewHook())
+        previewHook()(this);
+    run(printer_);
+    if (printer_->PreviewOpen()) {
+        QEventLoop loop;
+        connect(printer_, &TQRPrinter::previewClosed, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+}
+
+bool TQuickRep::Print() {
+    QPrinter printer(QPrinter::HighResolution);
+    if (!PrinterSettings.PrinterName.isEmpty()) {
+        printer.setPrinterName(PrinterSettings.PrinterName);
+        // An unknown name leaves QPrinter on the default printer: never print
+        // on a printer nobody chose.
+        if (printer.printerName() != PrinterSettings.PrinterName) return false;
+    }
+    if (!printer.isValid() || printer.outputFormat() != QPrinter::NativeFormat) return false;
+    if (PrinterSettings.OutputBin == 0) printer.setPaperSource(QPrinter::Auto);
+    return Print(printer);
+}
+
+bool TQuickRep::Print(QPrinter& printer) {
+    TQRPrinter pages;
+    run(&pages);
+    return pages.Print(printer, PrinterSettings.FirstPage, PrinterSettings.LastPage,
+                       PrinterSettings.Copies);
+}
+
+bool TQuickRep::ExportToPdf(const QString& path) {
+    if (printer_->PageCount() == 0) Prepare();
+    return printer_->ExportToPdf(path, title_);
+}
+
+bool TQuickRep::ExportToFilter(TQRExportFilter& filter) {
+    if (printer_->PageCount() == 0) Prepare();
+    return printer_->ExportToFilter(filter);
+}

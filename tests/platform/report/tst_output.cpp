@@ -1,0 +1,351 @@
+// Where the pages go: PDF files, printers (a PDF through QPrinter here),
+// the text, CSV and HTML exports, the screen at any resolution, and the
+// preview that receives the pages as they are made.
+
+#include <QPainter>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
+#include <QtTest>
+
+#include "report/bands.h"
+#include "report/controls.h"
+#include "reporttest.h"
+
+namespace {
+
+struct Report {
+    QObject form;
+    TQuickRep* rep = new TQuickRep(&form);
+    TQRBand* header = new TQRBand(&form, rep, rbPageHeader);
+    TQRBand* detail = new TQRBand(&form, rep, rbDetail);
+    TQRBand* footer = new TQRBand(&form, rep, rbPageFooter);
+    TQRLabel* caption = new TQRLabel(&form, header);
+    int runs = 0;
+
+    explicit Report(TDataSet* ds) {
+        rep->setDataSet(ds);
+        rep->setReportTitle(QStringLiteral("Listado & prueba"));
+        header->setHeight(30);
+        caption->setCaption(QStringLiteral("Código"));
+        caption->setAutoSize(false);
+        caption->SetBounds(0, 0, 100, 20);
+        caption->setColor(0x000000);  // black box at the top-left of the printable area
+        caption->setFontColor(0xFFFFFF);
+        detail->setHeight(20);
+        const char* const fields[] = {"Codigo", "Nombre", "Importe"};
+        for (int i = 0; i < 3; ++i) {
+            auto* t = new TQRDBText(&form, detail);
+            t->setDataField(QLatin1String(fields[i]));
+            t->SetBounds(i * 120, 0, 110, 17);
+        }
+        footer->setHeight(20);
+        auto* page = new TQRSysData(&form, footer);
+        page->setData(qrsPageNumber);
+        page->setText(QStringLiteral("Página "));
+        rep->BeforePrint = [this](QObject*, bool&) { ++runs; };
+    }
+};
+
+QRectF mediaBox(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    static const QRegularExpression kBox(
+        QStringLiteral("/MediaBox\\s*\\[\\s*0\\s+0\\s+([\\d.]+)\\s+([\\d.]+)"));
+    const QRegularExpressionMatch m = kBox.match(QString::fromLatin1(f.readAll()));
+    return m.hasMatch() ? QRectF(0, 0, m.captured(1).toDouble(), m.captured(2).toDouble())
+                        : QRectF();
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace
+
+class TestOutput : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void pdfHasEveryPage_data();
+    void pdfHasEveryPage();
+    void pdfOfNothing();
+    void printerGetsCopiesAndRange();
+    void printerNeverFallsBackToAnother();
+    void pagesOnScreenAtAnyResolution_data();
+    void pagesOnScreenAtAnyResolution();
+    void exportFilters();
+    void exportToUnwritableFolder();
+    void previewSeesPagesAsTheyCome();
+    void closingThePreviewStopsTheRun();
+    void previewWithoutHookShowsNothing();
+
+private:
+    QTemporaryDir tmp_;
+};
+
+void TestOutput::pdfHasEveryPage_data() {
+    QTest::addColumn<int>("orientation");
+    QTest::addColumn<int>("paper");
+    QTest::addColumn<QSizeF>("points");
+    QTest::newRow("A4 portrait") << int(poPortrait) << int(TQRPaperSize::A4) << QSizeF(595, 842);
+    QTest::newRow("A4 landscape") << int(poLandscape) << int(TQRPaperSize::A4) << QSizeF(842, 595);
+    QTest::newRow("A3 landscape") << int(poLandscape) << int(TQRPaperSize::A3) << QSizeF(1191, 842);
+}
+
+void TestOutput::pdfHasEveryPage() {
+    QFETCH(int, orientation);
+    QFETCH(int, paper);
+    QFETCH(QSizeF, points);
+    auto ds = MakePeople(130);
+    Report r(ds.get());
+    r.rep->Page.Orientation = TPrinterOrientation(orientation);
+    r.rep->Page.PaperSize = TQRPaperSize(paper);
+    const QString path = tmp_.filePath(QStringLiteral("informe.pdf"));
+    QVERIFY(r.rep->ExportToPdf(path));  // made now: nothing was prepared
+    QCOMPARE(r.runs, 1);
+    QVERIFY(fileBytes(path).startsWith("%PDF-"));
+    QVERIFY(r.rep->QRPrinter()->PageCount() >= 2);
+    QCOMPARE(PdfPageCount(path), r.rep->QRPrinter()->PageCount());
+    const QRectF box = mediaBox(path);
+    QVERIFY(qAbs(box.width() - points.width()) < 1.5);
+    QVERIFY(qAbs(box.height() - points.height()) < 1.5);
+
+    // The pages held go out again without a new run.
+    QVERIFY(r.rep->ExportToPdf(path));
+    QCOMPARE(r.runs, 1);
+}
+
+void TestOutput::pdfOfNothing() {
+    auto ds = MakePeople(0);
+    Report r(ds.get());
+    r.rep->setPrintIfEmpty(false);
+    const QString path = tmp_.filePath(QStringLiteral("vacio.pdf"));
+    QVERIFY(!r.rep->ExportToPdf(path));
+    QVERIFY(!QFile::exists(path));
+}
+
+void TestOutput::printerGetsCopiesAndRange() {
+    auto ds = MakePeople(200);
+    Report r(ds.get());
+    r.rep->Prepare();
+    const int made = r.rep->QRPrinter()->PageCount();
+    QVERIFY(made >= 4);
+
+    const QString path = tmp_.filePath(QStringLiteral("impreso.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    r.rep->PrinterSettings.Copies = 2;
+    r.rep->PrinterSettings.FirstPage = 2;
+    r.rep->PrinterSettings.LastPage = 3;
+    QVERIFY(r.rep->Print(printer));
+    QCOMPARE(r.runs, 2);  // printing runs the report again
+    QCOMPARE(PdfPageCount(path), 4);
+    QCOMPARE(r.rep->QRPrinter()->PageCount(), made);  // the preview's pages stay
+
+    // The pages held, only the current one.
+    QPrinter again(QPrinter::HighResolution);
+    again.setOutputFormat(QPrinter::PdfFormat);
+    again.setOutputFileName(path);
+    QVERIFY(r.rep->QRPrinter()->Print(again, 3, 3));
+    QCOMPARE(PdfPageCount(path), 1);
+    QCOMPARE(r.runs, 2);
+    // A range past the end prints what there is.
+    QVERIFY(r.rep->QRPrinter()->Print(again, made, made + 5));
+    QCOMPARE(PdfPageCount(path), 1);
+}
+
+void TestOutput::printerNeverFallsBackToAnother() {
+    auto ds = MakePeople(3);
+    Report r(ds.get());
+    r.rep->PrinterSettings.PrinterName = QStringLiteral("Impresora que no existe 4711");
+    QVERIFY(!r.rep->Print());
+    QCOMPARE(r.runs, 0);
+}
+
+void TestOutput::pagesOnScreenAtAnyResolution_data() {
+    QTest::addColumn<double>("dpi");
+    QTest::newRow("96 dpi") << 96.0;
+    QTest::newRow("192 dpi") << 192.0;
+    QTest::newRow("72 dpi") << 72.0;
+}
+
+void TestOutput::pagesOnScreenAtAnyResolution() {
+    QFETCH(double, dpi);
+    auto ds = MakePeople(1);
+    Report r(ds.get());
+    r.rep->Prepare();
+    // A device of that resolution, drawn at its resolution: the black caption
+    // box lies 10 mm from the top-left corner and is 100 x 20 units.
+    QImage image(qRound(210 / 25.4 * dpi), qRound(297 / 25.4 * dpi), QImage::Format_RGB32);
+    image.setDotsPerMeterX(qRound(dpi / 0.0254));
+    image.setDotsPerMeterY(qRound(dpi / 0.0254));
+    image.fill(Qt::white);
+    QPainter p(&image);
+    r.rep->QRPrinter()->DrawPage(p, 1, dpi);
+    p.end();
+    const double unit = dpi / 96, margin = 10 / 25.4 * dpi;
+    auto pixel = [&](double x, double y) { return image.pixelColor(qRound(x), qRound(y)); };
+    QCOMPARE(pixel(margin + 90 * unit, margin + 3 * unit), QColor(Qt::black));  // past the text
+    QCOMPARE(pixel(margin + 98 * unit, margin + 18 * unit), QColor(Qt::black));
+    QCOMPARE(pixel(margin + 103 * unit, margin + 10 * unit), QColor(Qt::white));
+    QCOMPARE(pixel(margin + 10 * unit, margin + 23 * unit), QColor(Qt::white));
+    QCOMPARE(pixel(margin - 3 * unit, margin + 10 * unit), QColor(Qt::white));
+}
+
+void TestOutput::exportFilters() {
+    auto ds = MakePeople(3);
+    ds->FieldByName(QStringLiteral("Importe"))->setDisplayFormat(QStringLiteral("#,##0.00"));
+    ds->First();
+    ds->Edit();
+    ds->FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("Peña <y> \"Cía\""));
+    ds->FieldByName(QStringLiteral("Importe"))->setAsFloat(1234.5);
+    ds->Post();
+    Report r(ds.get());
+
+    TQRTextFilter text(tmp_.filePath(QStringLiteral("INFORME.TXT")));
+    QVERIFY(r.rep->ExportToFilter(text));
+    const QByteArray bytes = fileBytes(text.FileName());
+    QVERIFY(
+        bytes.contains("Pe\xF1"
+                       "a"));  // Windows-1252
+    const QStringList lines = QString::fromLatin1(bytes).split(QStringLiteral("\r\n"));
+    // Columns 120 units apart at 6 units a character, after a 10 mm margin.
+    QCOMPARE(lines[0], QStringLiteral("      C\xF3"
+                                      "digo"));
+    QCOMPARE(lines[1], QStringLiteral("      1                   Pe\xF1"
+                                      "a <y> \"C\xED"
+                                      "a\"      1.234,50"));
+    QCOMPARE(lines[2], QStringLiteral("      2                   Nombre 2            3,00"));
+    QCOMPARE(lines[4], QStringLiteral("      P\xE1gina 1"));
+    QCOMPARE(lines.size(), 6);  // the last line ends too
+
+    TQRCSVFilter csv(tmp_.filePath(QStringLiteral("INFORME.CSV")));
+    QVERIFY(r.rep->ExportToFilter(csv));
+    QCOMPARE(QString::fromLatin1(fileBytes(csv.FileName())).split(QStringLiteral("\r\n")).mid(0, 3),
+             QStringList({QStringLiteral("C\xF3"
+                                         "digo"),
+                          QStringLiteral("1,\"Pe\xF1"
+                                         "a <y> \"\"C\xED"
+                                         "a\"\"\",\"1.234,50\""),
+                          QStringLiteral("2,Nombre 2,\"3,00\"")}));
+
+    TQRHTMLFilter html(tmp_.filePath(QStringLiteral("INFORME.HTM")));
+    QVERIFY(r.rep->ExportToFilter(html));
+    const QString page = QString::fromUtf8(fileBytes(html.FileName()));
+    QVERIFY(page.contains(QStringLiteral("<title>Listado &amp; prueba</title>")));
+    QVERIFY(page.contains(QStringLiteral("<meta charset=\"utf-8\">")));
+    QVERIFY(page.contains(QStringLiteral(
+        "<tr><td>1</td><td>Peña &lt;y&gt; &quot;Cía&quot;</td><td>1.234,50</td></tr>")));
+    QCOMPARE(r.runs, 1);  // the three exports read the same pages
+}
+
+void TestOutput::exportToUnwritableFolder() {
+    auto ds = MakePeople(3);
+    Report r(ds.get());
+    const QString missing = tmp_.filePath(QStringLiteral("no/existe/INFORME"));
+    TQRTextFilter text(missing + QStringLiteral(".TXT"));
+    QVERIFY(!r.rep->ExportToFilter(text));
+    TQRHTMLFilter html(missing + QStringLiteral(".HTM"));
+    QVERIFY(!r.rep->ExportToFilter(html));
+    QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
+    QVERIFY(!r.rep->ExportToPdf(missing + QStringLiteral(".pdf")));
+}
+
+void TestOutput::previewSeesPagesAsTheyCome() {
+    auto ds = MakePeople(200);
+    Report r(ds.get());
+    QList<int> available, progress;
+    bool busyAtFirstPage = false;
+    TQRPrinter* printer = r.rep->QRPrinter();
+    auto* window = new QWidget;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    TQuickRep::SetPreviewHook([&](TQuickRep* report) {
+        QCOMPARE(report, r.rep);
+        report->QRPrinter()->SetPreviewWindow(window);
+        printer->OnPageAvailable = [&](int page) {
+            if (available.isEmpty()) busyAtFirstPage = printer->Busy();
+            available.append(page);
+        };
+        printer->OnProgressUpdate = [&](int percent) {
+            progress.append(percent);
+            // The user closes the window once the report is complete.
+            if (percent == 100) QTimer::singleShot(0, window, &QWidget::close);
+        };
+    });
+    r.rep->Preview();  // returns once the window is gone
+    TQuickRep::SetPreviewHook(nullptr);
+    const int pages = printer->PageCount();
+    QVERIFY(pages >= 4);
+    QVERIFY(busyAtFirstPage);
+    QCOMPARE(available.size(), pages);
+    QCOMPARE(available.first(), 1);
+    QCOMPARE(available.last(), pages);
+    QVERIFY(std::is_sorted(progress.begin(), progress.end()));
+    QCOMPARE(progress.last(), 100);
+    QVERIFY(!printer->Busy());
+
+    // The report's own preview handler comes before the hook.
+    bool ownPreview = false, hook = false;
+    TQuickRep::SetPreviewHook([&](TQuickRep*) { hook = true; });
+    r.rep->OnPreview = [&](QObject*) { ownPreview = true; };
+    r.rep->Preview();
+    TQuickRep::SetPreviewHook(nullptr);
+    QVERIFY(ownPreview && !hook);
+}
+
+void TestOutput::closingThePreviewStopsTheRun() {
+    auto ds = MakePeople(300);
+    Report r(ds.get());
+    int ended = 0;
+    r.rep->AfterPrint = [&ended](QObject*) { ++ended; };
+    TQRPrinter* printer = r.rep->QRPrinter();
+    // A window of the program closed by the user (hidden now, deleted later)
+    // and a window destroyed at once.
+    for (bool widget : {true, false}) {
+        r.rep->OnPreview = [printer, widget](QObject*) {
+            QObject* window = new QObject;
+            if (widget) {
+                auto* w = new QWidget;
+                w->setAttribute(Qt::WA_DeleteOnClose);
+                w->show();
+                window = w;
+            }
+            printer->SetPreviewWindow(window);
+            printer->OnPageAvailable = [window, widget](int page) {
+                if (page != 2) return;
+                if (widget)
+                    static_cast<QWidget*>(window)->close();
+                else
+                    delete window;
+            };
+        };
+        r.rep->Preview();  // returns: the window is closed
+        QCOMPARE(printer->PageCount(), 2);
+        QVERIFY(printer->Aborted());
+    }
+    QCOMPARE(ended, 2);
+
+    // Abort from the preview keeps the pages made so far.
+    r.rep->OnPreview = nullptr;
+    printer->OnPageAvailable = [printer](int page) {
+        if (page == 3) printer->Abort();
+    };
+    r.rep->Prepare();
+    QCOMPARE(printer->PageCount(), 3);
+}
+
+void TestOutput::previewWithoutHookShowsNothing() {
+    auto ds = MakePeople(3);
+    Report r(ds.get());
+    r.rep->Preview();
+    QCOMPARE(r.runs, 1);
+    QCOMPARE(r.rep->QRPrinter()->PageCount(), 1);
+    QCOMPARE(r.rep->QRPrinter()->PreviewWindow(), nullptr);
+}
+
+QTEST_MAIN(TestOutput)
+#include "tst_output.moc"
