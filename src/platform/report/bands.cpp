@@ -3,11 +3,11 @@
 #include "report/controls.h"
 #include "report/engine_p.h"
 #include "report/quickrep.h"
+#include "ui/component.h"
 
 TQRCustomBand::TQRCustomBand(QObject* owner, TQuickRep* report, TQRBandType type)
     : QObject(owner), bandType_(type) {
-    font_ = QFont(QRFontFamily(QStringLiteral("Arial")));
-    font_.setPointSize(10);
+    font_ = MakeFont(QStringLiteral("Arial"), 10);
     setParentReport(report);
 }
 
@@ -34,7 +34,7 @@ int TQRCustomBand::Width() const {
 
 void TQRCustomBand::setFont(const QFont& font) {
     font_ = font;
-    font_.setFamily(QRFontFamily(font.family()));
+    font_.setFamily(FontFamily(font.family()));
 }
 
 TQRChildBand* TQRCustomBand::ChildBand() const {

@@ -60,6 +60,7 @@ class TQRCustomBand : public QObject {
     Q_PROPERTY(bool ForceNewPage READ ForceNewPage WRITE setForceNewPage)
     Q_PROPERTY(int Color READ Color WRITE setColor)
     Q_PROPERTY(int Tag READ Tag WRITE setTag)
+    Q_PROPERTY(QFont Font READ Font WRITE setFont)
 public:
     ~TQRCustomBand() override;
 

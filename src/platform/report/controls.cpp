@@ -9,6 +9,7 @@
 #include "report/engine_p.h"
 #include "report/expr.h"
 #include "report/quickrep.h"
+#include "ui/component.h"
 
 // ---------------------------------------------------------------------------
 // TQRPrintable
@@ -17,8 +18,7 @@ TQRPrintable::TQRPrintable(QObject* owner, TQRCustomBand* band) : QObject(owner)
     if (band) {
         font_ = band->Font();
     } else {
-        font_ = QFont(QRFontFamily(QStringLiteral("Arial")));
-        font_.setPointSize(10);
+        font_ = MakeFont(QStringLiteral("Arial"), 10);
     }
     setParentBand(band);
 }
@@ -51,7 +51,7 @@ void TQRPrintable::SetBounds(int left, int top, int width, int height) {
 
 void TQRPrintable::setFont(const QFont& font) {
     font_ = font;
-    font_.setFamily(QRFontFamily(font.family()));
+    font_.setFamily(FontFamily(font.family()));
     pictureFontValid_ = false;
 }
 
@@ -68,7 +68,7 @@ void TQRPrintable::drawBox(TQRPrintContext& ctx, const QRectF& rect) const {
     if (!p) return;
     // A box of the band's own colour needs no paint: the band has it already.
     if (!transparent_ && (!band_ || color_ != band_->Color())) {
-        const QColor c = QRColor(color_);
+        const QColor c = ColorToQt(color_);
         if (c.isValid()) p->fillRect(QRPictureRect(rect), c);
     }
     QRDrawFrame(ctx, Frame, rect);
@@ -124,7 +124,7 @@ void TQRCustomLabel::Draw(TQRPrintContext& ctx, const QRectF& rect) {
     drawBox(ctx, rect);
     if (text_.isEmpty() || !ctx.painter) return;
     ctx.useFont(pictureFont());
-    ctx.usePen(QRColor(FontColor()), 0);
+    ctx.usePen(ColorToQt(FontColor()), 0);
     ctx.painter->drawText(QRPictureRect(rect), textFlags(), text_);
 }
 
@@ -327,7 +327,7 @@ TQRShape::TQRShape(QObject* owner, TQRCustomBand* band) : TQRPrintable(owner, ba
 void TQRShape::Draw(TQRPrintContext& ctx, const QRectF& rect) {
     QPainter* p = ctx.painter;
     if (!p) return;
-    const QColor pen = QRColor(Pen.Color);
+    const QColor pen = ColorToQt(Pen.Color);
     const double w = Pen.Width;
     const QRectF r = QRPictureRect(rect);
     if (w > 0 && pen.isValid())
@@ -338,11 +338,11 @@ void TQRShape::Draw(TQRPrintContext& ctx, const QRectF& rect) {
     const QRectF inner = r.adjusted(half, half, -half, -half);
     switch (shape_) {
         case qrsRectangle:
-            ctx.useBrush(Brush.Clear ? QColor() : QRColor(Brush.Color));
+            ctx.useBrush(Brush.Clear ? QColor() : ColorToQt(Brush.Color));
             p->drawRect(inner);
             break;
         case qrsCircle:
-            ctx.useBrush(Brush.Clear ? QColor() : QRColor(Brush.Color));
+            ctx.useBrush(Brush.Clear ? QColor() : ColorToQt(Brush.Color));
             p->drawEllipse(inner);
             break;
         case qrsHorLine:

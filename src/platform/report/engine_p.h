@@ -20,15 +20,9 @@ inline QRectF QRPictureRect(const QRectF& r) {
     return QRectF(r.x() * kQRSub, r.y() * kQRSub, r.width() * kQRSub, r.height() * kQRSub);
 }
 
-// A colour value (red + 256 * green + 65536 * blue); an invalid colour for
-// "none" and system colours, which a page does not paint.
-QColor QRColor(int color);
-
 // The font as a page draws it: its point size turned into picture units, so
 // that its size follows the page at any resolution.
 QFont QRPictureFont(const QFont& font);
-// The Windows font name's installed substitute.
-QString QRFontFamily(const QString& name);
 
 // The frame's lines on the sides of `rect` (report units).
 void QRDrawFrame(TQRPrintContext& ctx, const TQRFrame& frame, const QRectF& rect);

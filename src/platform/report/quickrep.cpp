@@ -17,6 +17,7 @@
 #include "report/controls.h"
 #include "report/engine_p.h"
 #include "report/export.h"
+#include "ui/component.h"
 
 double MMToQRUnits(double mm) {
     return mm * kQRUnitsPerInch / 25.4;
@@ -50,23 +51,6 @@ QSizeF TQRPage::SheetSize() const {
 // ---------------------------------------------------------------------------
 // Drawing helpers
 
-QColor QRColor(int color) {
-    if (color < 0 || color > 0xFFFFFF) return QColor();  // none, default, system colours
-    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
-}
-
-QString QRFontFamily(const QString& name) {
-    static const char* const kSans[] = {"Arial", "MS Sans Serif", "Tahoma", "Segoe UI", "Verdana"};
-    for (const char* s : kSans)
-        if (name.compare(QLatin1String(s), Qt::CaseInsensitive) == 0)
-            return QStringLiteral("Liberation Sans");
-    if (name.compare(QLatin1String("Courier New"), Qt::CaseInsensitive) == 0)
-        return QStringLiteral("Liberation Mono");
-    if (name.compare(QLatin1String("Times New Roman"), Qt::CaseInsensitive) == 0)
-        return QStringLiteral("Liberation Serif");
-    return name;
-}
-
 QFont QRPictureFont(const QFont& font) {
     QFont f(font);
     const double points = font.pointSizeF();
@@ -79,7 +63,7 @@ QFont QRPictureFont(const QFont& font) {
 
 void QRDrawFrame(TQRPrintContext& ctx, const TQRFrame& frame, const QRectF& rect) {
     if (!ctx.painter || !frame.Any() || frame.Width <= 0) return;
-    const QColor c = QRColor(frame.Color);
+    const QColor c = ColorToQt(frame.Color);
     if (!c.isValid()) return;
     ctx.usePen(c, frame.Width);
     const QRectF r = QRPictureRect(rect);
@@ -211,10 +195,28 @@ struct FlagGuard {
     ~FlagGuard() { flag = false; }
 };
 
+// Runs the report's AfterPrint when the scope ends, however it ends, so that
+// a preview waiting for the end of a run or print never waits for ever.
+struct TellEnd {
+    TQuickRep* report;
+    ~TellEnd() noexcept(false) {
+        if (!report || !report->AfterPrint) return;
+        if (std::uncaught_exceptions() == 0) {
+            report->AfterPrint(report);
+            return;
+        }
+        try {
+            report->AfterPrint(report);
+        } catch (...) {  // the error under way is the one to report
+        }
+    }
+};
+
 }  // namespace
 
 bool TQRPrinter::Print(QPrinter& printer, int firstPage, int lastPage, int copies) {
     if (busy_) return false;
+    TellEnd end{report_};
     const int count = PageCount();
     const int first = firstPage > 0 ? qMin(firstPage, count) : 1;
     const int last = lastPage > 0 ? qMin(lastPage, count) : count;
@@ -420,7 +422,7 @@ bool TQREngine::printBand(TQRCustomBand* band, bool atFoot) {
     }
     const QRectF bandRect(left_, y_, band->Width(), height);
     if (QPainter* p = ctx_.painter) {
-        const QColor c = QRColor(band->Color());
+        const QColor c = ColorToQt(band->Color());
         if (c.isValid() && c != Qt::white) p->fillRect(QRPictureRect(bandRect), c);
     }
     for (qsizetype i = 0; i < controls.size(); ++i) {
@@ -539,22 +541,7 @@ void TQREngine::run() {
     rep_.pageNumber_ = 0;
     rep_.recordNumber_ = 0;
     FlagGuard busy(out_.busy_);
-    struct AfterPrint {
-        TQuickRep& rep;
-        ~AfterPrint() noexcept(false) {
-            // The end of a run is told however the run ended, so that a
-            // preview waiting for it never waits for ever.
-            if (!rep.AfterPrint) return;
-            if (std::uncaught_exceptions() == 0) {
-                rep.AfterPrint(&rep);
-            } else {
-                try {
-                    rep.AfterPrint(&rep);
-                } catch (...) {  // the error under way is the one to report
-                }
-            }
-        }
-    } afterPrint{rep_};
+    TellEnd end{&rep_};
 
     bool printReport = true;
     if (rep_.BeforePrint) rep_.BeforePrint(&rep_, printReport);
@@ -638,7 +625,9 @@ TQRPreviewHook& previewHook() {
 
 }  // namespace
 
-TQuickRep::TQuickRep(QObject* owner) : QObject(owner), printer_(new TQRPrinter(this)) {}
+TQuickRep::TQuickRep(QObject* owner) : QObject(owner), printer_(new TQRPrinter(this)) {
+    printer_->report_ = this;
+}
 
 TQuickRep::~TQuickRep() {
     for (TQRCustomBand* b : bands_) b->report_ = nullptr;

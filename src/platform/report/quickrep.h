@@ -88,7 +88,8 @@ public:
     bool Aborted() const { return aborted_; }
 
     // Prints the pages held, from `firstPage` to `lastPage` (0: the first /
-    // the last), `copies` times; false when the printer cannot be used.
+    // the last), `copies` times; false when the printer cannot be used. Its
+    // report's AfterPrint tells the end, as after a run.
     bool Print(QPrinter& printer, int firstPage = 0, int lastPage = 0, int copies = 1);
     // Writes the pages held to a PDF file; false when there are no pages or
     // the file cannot be written.
@@ -115,6 +116,7 @@ Q_SIGNALS:
 
 private:
     friend class TQREngine;
+    friend class TQuickRep;
     void clear(const QSizeF& sheet, TPrinterOrientation orientation, const QString& title);
 
     QList<QPicture> pages_;
@@ -124,6 +126,7 @@ private:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     QPointer<QObject> preview_;
+    TQuickRep* report_ = nullptr;  // the report whose pages these are
     bool previewClosed_ = false;
     bool busy_ = false;
     bool aborted_ = false;

@@ -145,13 +145,16 @@ void TestOutput::printerGetsCopiesAndRange() {
     QCOMPARE(PdfPageCount(path), 4);
     QCOMPARE(r.rep->QRPrinter()->PageCount(), made);  // the preview's pages stay
 
-    // The pages held, only the current one.
+    // The pages held, only the current one; the end is told as after a run.
+    int ended = 0;
+    r.rep->AfterPrint = [&ended](QObject*) { ++ended; };
     QPrinter again(QPrinter::HighResolution);
     again.setOutputFormat(QPrinter::PdfFormat);
     again.setOutputFileName(path);
     QVERIFY(r.rep->QRPrinter()->Print(again, 3, 3));
     QCOMPARE(PdfPageCount(path), 1);
     QCOMPARE(r.runs, 2);
+    QCOMPARE(ended, 1);
     // A range past the end prints what there is.
     QVERIFY(r.rep->QRPrinter()->Print(again, made, made + 5));
     QCOMPARE(PdfPageCount(path), 1);
