@@ -323,7 +323,9 @@ bool SendSmtpMail(const SmtpSettings& settings, const MailMessage& message, QStr
         if (errorText) *errorText = text;
         return false;
     };
-    const QString host = settings.host.trimmed();
+    QString host = settings.host.trimmed();
+    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
+        host = host.mid(1, host.size() - 2);
     if (host.isEmpty()) return fail(QStringLiteral("No SMTP server is configured"));
     if (!validHost(host)) return fail(QStringLiteral("Invalid SMTP server name '%1'").arg(host));
     const int port = settings.port > 0 ? settings.port : 25;

@@ -208,6 +208,11 @@ namespace {
 
 constexpr int kMaxCellText = 32767;  // UTF-16 units, Excel's limit for a cell
 
+QString dateText(const QDateTime& dt) {
+    return dt.time() == QTime(0, 0) ? dt.toString(QStringLiteral("dd/MM/yyyy"))
+                                    : dt.toString(QStringLiteral("dd/MM/yyyy hh:mm:ss"));
+}
+
 QString cellName(int row, int col) {
     QString letters;
     for (int c = col + 1; c > 0; c = (c - 1) / 26) letters.prepend(QChar(u'A' + (c - 1) % 26));
@@ -380,6 +385,13 @@ void XlsxWorkbook::WriteDateTime(int sheet, int row, int col, const QDateTime& d
     }
     const QDate date = dateTime.date();
     const QTime time = dateTime.time();
+    if (date.year() < 1900) {
+        // Excel has no dates before 1900: the date is kept as its text.
+        d->check(worksheet_write_string(ws, row, col, dateText(dateTime).toUtf8().constData(),
+                                        d->format(format)),
+                 row, col);
+        return;
+    }
     lxw_datetime dt = {
         date.year(),          uint8_t(date.month()),  uint8_t(date.day()),
         uint8_t(time.hour()), uint8_t(time.minute()), time.second() + time.msec() / 1000.0};

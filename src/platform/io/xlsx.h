@@ -73,7 +73,8 @@ public:
                      const XlsxFormat& format = XlsxFormat());
     // Real Excel dates shown as dd/mm/yyyy (with hh:mm:ss when a date-time has
     // a time) unless the format gives a code. An invalid date leaves an empty
-    // cell that has the format.
+    // cell that has the format; a date before 1900, which Excel cannot hold,
+    // is written as that text.
     void WriteDate(int sheet, int row, int col, const QDate& date,
                    const XlsxFormat& format = XlsxFormat());
     void WriteDateTime(int sheet, int row, int col, const QDateTime& dateTime,

@@ -143,6 +143,7 @@ private Q_SLOTS:
             book.WriteBoolean(sheet, 1, 4, true);
             book.WriteString(sheet, 1, 5, QStringLiteral("línea 1\nlínea 2"));
             book.WriteDate(sheet, 1, 6, QDate());
+            book.WriteDate(sheet, 1, 7, QDate(1899, 12, 30));
             book.WriteString(1, 0, 27, QStringLiteral("AB1"));
             XlsxFormat text;
             text.numberFormat = QStringLiteral("@");
@@ -184,6 +185,9 @@ private Q_SLOTS:
         QVERIFY(e2.contains(QLatin1String("t=\"b\"")));
         QCOMPARE(value(e2), QStringLiteral("1"));
         QVERIFY(value(cell(sheet, "G2")).isEmpty());
+        // Before 1900 Excel has no dates: the text stays.
+        QVERIFY(cell(sheet, "H2").contains(QLatin1String("t=\"s\"")));
+        QVERIFY(shared.contains("<t>30/12/1899</t>"));
 
         QVERIFY(sheet.contains("<col min=\"1\" max=\"2\" width=\"15.7109375\""));
         QVERIFY(sheet.contains("<col min=\"6\" max=\"6\" width=\"255.7109375\""));
