@@ -148,7 +148,8 @@ private:
 
 // A group header: it starts each run of records whose Expression (a field
 // name, or any report expression such as "Str(A) + Str(B)") keeps its
-// value; its FooterBand closes the run. Groups nest in the order they were
+// value; its FooterBand closes the run. Field names joined by "+" may be
+// quoted ("'Total Horas'+Seccion"). Groups nest in the order they were
 // registered with the report, the first outermost.
 class TQRGroup : public TQRCustomBand {
     Q_OBJECT

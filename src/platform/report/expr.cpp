@@ -205,8 +205,9 @@ struct Token {
 
 class Parser {
 public:
-    Parser(const QString& source, const TQRNameResolver& resolver, std::vector<Node*>& aggregates)
-        : src_(source), resolver_(resolver), aggregates_(aggregates) {
+    Parser(const QString& source, const TQRNameResolver& resolver, std::vector<Node*>& aggregates,
+           bool quotedNames)
+        : src_(source), resolver_(resolver), aggregates_(aggregates), quotedNames_(quotedNames) {
         advance();
     }
 
@@ -400,6 +401,14 @@ private:
                 return n;
             }
             case Token::Text: {
+                if (quotedNames_) {
+                    if (TQRValueGetter getter = resolve(tok_.text)) {
+                        NodePtr n = make(Node::Name);
+                        n->getter = std::move(getter);
+                        advance();
+                        return n;
+                    }
+                }
                 NodePtr n = make(Node::Const);
                 n->constant = tok_.text;
                 advance();
@@ -423,6 +432,7 @@ private:
 
     NodePtr parseName() {
         const QString name = tok_.text;
+        const int nameStart = tok_.pos;
         advance();
         if (name.compare(QLatin1String("TRUE"), Qt::CaseInsensitive) == 0 ||
             name.compare(QLatin1String("FALSE"), Qt::CaseInsensitive) == 0) {
@@ -433,11 +443,48 @@ private:
         if (tok_.type == Token::LParen) return parseCall(name);
         if (name.compare(QLatin1String("COUNT"), Qt::CaseInsensitive) == 0)
             return aggregate(make(Node::Count));
-        TQRValueGetter getter = resolver_ ? resolver_(name) : TQRValueGetter();
+        TQRValueGetter getter = resolve(name);
+        if (!getter) getter = resolveWithBlanks(nameStart);
         if (!getter) fail(QStringLiteral("no existe el campo «%1»").arg(name));
         NodePtr n = make(Node::Name);
         n->getter = std::move(getter);
         return n;
+    }
+
+    TQRValueGetter resolve(const QString& name) const {
+        return resolver_ ? resolver_(name) : TQRValueGetter();
+    }
+
+    // Field names may hold blanks ("Total Horas", a query's column title): the
+    // words after an unknown name, as written, make the longest name the data
+    // know. Nothing is taken when none does.
+    TQRValueGetter resolveWithBlanks(int nameStart) {
+        const Token afterName = tok_;
+        const int posAfterName = pos_;
+        TQRValueGetter found;
+        Token afterFound;
+        int posAfterFound = -1;
+        try {
+            while (tok_.type == Token::Ident && !isKeyword("AND") && !isKeyword("OR") &&
+                   !isKeyword("NOT")) {
+                const QString longer = src_.mid(nameStart, pos_ - nameStart);
+                advance();
+                if (TQRValueGetter g = resolve(longer)) {
+                    found = std::move(g);
+                    afterFound = tok_;
+                    posAfterFound = pos_;
+                }
+            }
+        } catch (const EReportError&) {  // what follows is judged when it is parsed
+        }
+        if (found) {
+            tok_ = afterFound;
+            pos_ = posAfterFound;
+        } else {
+            tok_ = afterName;
+            pos_ = posAfterName;
+        }
+        return found;
     }
 
     NodePtr aggregate(NodePtr n) {
@@ -482,6 +529,7 @@ private:
     QString src_;
     const TQRNameResolver& resolver_;
     std::vector<Node*>& aggregates_;
+    bool quotedNames_;
     int pos_ = 0;
     Token tok_;
 };
@@ -500,7 +548,8 @@ void collectSumOperands(const Node* n, std::vector<const Node*>& out) {
 TQREvaluator::TQREvaluator() = default;
 TQREvaluator::~TQREvaluator() = default;
 
-void TQREvaluator::Prepare(const QString& expression, const TQRNameResolver& resolver) {
+void TQREvaluator::Prepare(const QString& expression, const TQRNameResolver& resolver,
+                           int options) {
     root_.reset();
     aggregates_.clear();
     expression_ = expression;
@@ -509,7 +558,7 @@ void TQREvaluator::Prepare(const QString& expression, const TQRNameResolver& res
         root_ = std::make_unique<Node>();  // the empty expression: NULL
         return;
     }
-    Parser parser(expression, resolver, aggregates);
+    Parser parser(expression, resolver, aggregates, options & QuotedFieldNames);
     root_ = parser.parse();
     aggregates_ = std::move(aggregates);
 }

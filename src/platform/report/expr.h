@@ -41,9 +41,13 @@ public:
     TQREvaluator(const TQREvaluator&) = delete;
     TQREvaluator& operator=(const TQREvaluator&) = delete;
 
+    // QuotedFieldNames: a quoted text that names a field of the data stands
+    // for that field (group expressions list names as 'Total Horas').
+    enum Option { QuotedFieldNames = 1 };
     // Parses and binds; raises EReportError on bad syntax, an unknown name
-    // or an unknown function, leaving the evaluator unprepared.
-    void Prepare(const QString& expression, const TQRNameResolver& resolver);
+    // or an unknown function, leaving the evaluator unprepared. A name may
+    // hold blanks when the data have a field of that name ("Total Horas").
+    void Prepare(const QString& expression, const TQRNameResolver& resolver, int options = 0);
     bool Prepared() const { return root_ != nullptr; }
     QString Expression() const { return expression_; }
 

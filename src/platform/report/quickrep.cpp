@@ -357,8 +357,9 @@ void TQREngine::collectBands() {
         if (!b->Enabled()) continue;
         if (auto* g = qobject_cast<TQRGroup*>(b)) {
             auto ev = std::make_unique<TQREvaluator>();
-            ev->Prepare(g->Expression(),
-                        [this](const QString& name) { return rep_.ResolveName(name); });
+            ev->Prepare(
+                g->Expression(), [this](const QString& name) { return rep_.ResolveName(name); },
+                TQREvaluator::QuotedFieldNames);
             groups_.push_back(Group{g, std::move(ev), {}});
         } else if (auto* s = qobject_cast<TQRSubDetail*>(b)) {
             subDetails_.append(s);

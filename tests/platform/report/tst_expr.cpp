@@ -72,6 +72,11 @@ void TestExpr::values_data() {
     QTest::newRow("NULL joins nothing") << "Vacio + 'x'" << QVariant(QStringLiteral("x"));
     QTest::newRow("NULL sorts first") << "Vacio < 0" << QVariant(true);
     QTest::newRow("empty expression") << "  " << QVariant();
+    QTest::newRow("name with blanks") << "SUM(Total Horas) + Total Horas * 2" << QVariant(6.0);
+    QTest::newRow("longest name") << "Total Horas Extra" << QVariant(5);
+    QTest::newRow("name with blanks, then and") << "Total Horas AND Codigo = 7" << QVariant(true);
+    QTest::newRow("quoted text stays text")
+        << "'Total Horas'" << QVariant(QStringLiteral("Total Horas"));
 }
 
 void TestExpr::values() {
@@ -79,6 +84,8 @@ void TestExpr::values() {
     QFETCH(QVariant, expected);
     Names names;
     names.values = {{"Codigo", 7},
+                    {"Total Horas", 3},
+                    {"Total Horas Extra", 5},
                     {"Temporal.Nombre", QStringLiteral("Ana")},
                     {"Vacio", QVariant()},
                     {"Fecha", QDate(2024, 1, 1)},
@@ -96,6 +103,8 @@ void TestExpr::badExpressions_data() {
                                   << "falta «)»";
     QTest::newRow("unknown name") << "Codigo + Foo"
                                   << "no existe el campo «Foo»";
+    QTest::newRow("unknown words") << "Codigo Foo"
+                                   << "sobra «Foo»";
     QTest::newRow("unknown function") << "Upper(Nombre)"
                                       << "no existe la función «Upper»";
     QTest::newRow("total of a total") << "SUM(SUM(Codigo))"
@@ -184,6 +193,15 @@ void TestExpr::groupKeys() {
     QCOMPARE(joined.GroupKey(), QVariantList({QStringLiteral("1"), QStringLiteral("12")}));
     QCOMPARE(joined.Value(), QVariant(QStringLiteral("112")));
     QCOMPARE(single.GroupKey(), QVariantList({1, 12}));
+
+    // Group expressions list field names, quoted when they hold blanks.
+    names.values.insert(QStringLiteral("Total Horas"), 8);
+    TQREvaluator quoted;
+    quoted.Prepare(QStringLiteral("'Total Horas'+A"), names.resolver(),
+                   TQREvaluator::QuotedFieldNames);
+    QCOMPARE(quoted.GroupKey(), QVariantList({8, 1}));
+    names.values[QStringLiteral("Total Horas")] = 9;
+    QCOMPARE(quoted.GroupKey(), QVariantList({9, 1}));
 }
 
 void TestExpr::printedValues_data() {
