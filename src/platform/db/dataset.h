@@ -122,6 +122,18 @@ public:
     bool BookmarkValid(const TBookmark& bookmark);
     int CompareBookmarks(const TBookmark& a, const TBookmark& b) const;
 
+    // For controls that show several records at once (grids, lookup lists):
+    // up to `count` rows the filter accepts, in the dataset's order after the
+    // row of `from` (from the first row when `from` is null), or before it
+    // (from the last) when `backward`, nearest first. The current record, the
+    // state and the events are left alone; a `from` that is gone gives none.
+    QVector<TRow> ReadRows(const TBookmark& from, int count, bool backward = false);
+    // Between BeginRowView and EndRowView the fields read `row` (calculated
+    // and lookup fields computed for it) instead of the current record: for
+    // showing it, never for writing. Views do not nest.
+    void BeginRowView(const TRow& row);
+    void EndRowView();
+
     // While disabled (counts nest) data sources hear nothing; on the last
     // EnableControls they get one DataSetChanged.
     void DisableControls();
@@ -262,6 +274,12 @@ private:
     TDataSetState disableState_ = dsInactive;
     TDataEvent enableEvent_ = deDataSetChange;
     QList<TDataSource*> dataSources_;
+
+    // A row shown through the fields (BeginRowView).
+    bool inRowView_ = false;
+    QVector<QVariant> viewValues_;
+    QVector<QVariant> viewSavedCalc_;
+    const QVector<QVariant>* viewSavedValues_ = nullptr;
 
     QString filterText_;
     bool filtered_ = false;
