@@ -4,6 +4,7 @@
 
 #include <QPainter>
 #include <QPrinter>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
@@ -75,6 +76,7 @@ private Q_SLOTS:
     void printerNeverFallsBackToAnother();
     void pagesOnScreenAtAnyResolution_data();
     void pagesOnScreenAtAnyResolution();
+    void picturesAndShapes();
     void exportFilters();
     void exportToUnwritableFolder();
     void previewSeesPagesAsTheyCome();
@@ -196,6 +198,65 @@ void TestOutput::pagesOnScreenAtAnyResolution() {
     QCOMPARE(pixel(margin + 103 * unit, margin + 10 * unit), QColor(Qt::white));
     QCOMPARE(pixel(margin + 10 * unit, margin + 23 * unit), QColor(Qt::white));
     QCOMPARE(pixel(margin - 3 * unit, margin + 10 * unit), QColor(Qt::white));
+}
+
+void TestOutput::picturesAndShapes() {
+    TClientDataSet ds;
+    ds.FieldDefs() = {{QStringLiteral("Foto"), ftGraphic, 0, false}};
+    ds.CreateDataSet();
+    QImage blue(40, 40, QImage::Format_RGB32);
+    blue.fill(Qt::blue);
+    ds.Append();
+    ds.FieldByName(QStringLiteral("Foto"))->setAsImage(blue);
+    ds.Post();
+    QObject form;
+    TQuickRep rep(&form);
+    rep.setDataSet(&ds);
+    rep.Page.LeftMargin = rep.Page.TopMargin = 0;
+    TQRBand band(&form, &rep, rbDetail);
+    band.setHeight(200);
+    // A large logo shown small: the page keeps it at paper resolution.
+    QImage logo(1500, 1500, QImage::Format_RGB32);
+    QRandomGenerator noise(1);
+    for (int y = 0; y < logo.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(logo.scanLine(y));
+        for (int x = 0; x < logo.width(); ++x) line[x] = qRgb(200 + noise.bounded(56), 0, 0);
+    }
+    TQRImage stretched(&form, &band);
+    stretched.SetBounds(0, 0, 100, 50);
+    stretched.setStretch(true);
+    stretched.setPicture(logo);
+    // At its own size, cut at its box.
+    TQRImage clipped(&form, &band);
+    clipped.SetBounds(120, 0, 20, 20);
+    clipped.setPicture(blue);
+    TQRDBImage photo(&form, &band);
+    photo.setDataField(QStringLiteral("Foto"));
+    photo.SetBounds(0, 100, 40, 40);
+    TQRShape line(&form, &band);
+    line.setShape(qrsHorLine);
+    line.SetBounds(0, 150, 200, 20);
+    TQRShape box(&form, &band);
+    box.setShape(qrsRectangle);
+    box.Brush.Color = 0x00FF00;  // lime
+    box.SetBounds(100, 100, 40, 40);
+    rep.Prepare();
+    QVERIFY(rep.QRPrinter()->Page(1).size() < 400 * 1024);  // the logo alone is 9 MB
+
+    QImage image(794, 1123, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    rep.QRPrinter()->DrawPage(p, 1, 96);
+    p.end();
+    QVERIFY(image.pixelColor(95, 45).red() >= 200 && image.pixelColor(95, 45).green() == 0);
+    QCOMPARE(image.pixelColor(105, 25), QColor(Qt::white));
+    QCOMPARE(image.pixelColor(135, 15), QColor(Qt::blue));
+    QCOMPARE(image.pixelColor(145, 15), QColor(Qt::white));  // the rest of the picture is cut
+    QCOMPARE(image.pixelColor(20, 120), QColor(Qt::blue));
+    QCOMPARE(image.pixelColor(50, 160), QColor(Qt::black));
+    QCOMPARE(image.pixelColor(50, 155), QColor(Qt::white));
+    QCOMPARE(image.pixelColor(120, 120), QColor(Qt::green));
+    QCOMPARE(image.pixelColor(100, 120), QColor(Qt::black));  // the rectangle's edge
 }
 
 void TestOutput::exportFilters() {
