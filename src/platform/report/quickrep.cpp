@@ -547,6 +547,8 @@ void TQREngine::run() {
     bool printReport = true;
     if (rep_.BeforePrint) rep_.BeforePrint(&rep_, printReport);
     if (!printReport) return;
+    // BeforePrint sets the title and may choose the paper.
+    out_.clear(rep_.Page.SheetSize(), rep_.Page.Orientation, rep_.ReportTitle());
 
     TDataSet* ds = rep_.DataSet();
     if (ds && !ds->Active()) ds->Open();

@@ -102,8 +102,12 @@ void TestOutput::pdfHasEveryPage() {
     QFETCH(QSizeF, points);
     auto ds = MakePeople(130);
     Report r(ds.get());
-    r.rep->Page.Orientation = TPrinterOrientation(orientation);
-    r.rep->Page.PaperSize = TQRPaperSize(paper);
+    // The report's own start chooses the paper, as listings do.
+    r.rep->BeforePrint = [&r, orientation, paper](QObject*, bool&) {
+        ++r.runs;
+        r.rep->Page.Orientation = TPrinterOrientation(orientation);
+        r.rep->Page.PaperSize = TQRPaperSize(paper);
+    };
     const QString path = tmp_.filePath(QStringLiteral("informe.pdf"));
     QVERIFY(r.rep->ExportToPdf(path));  // made now: nothing was prepared
     QCOMPARE(r.runs, 1);
@@ -296,6 +300,12 @@ void TestOutput::exportFilters() {
                                          "a\"\"\",\"1.234,50\""),
                           QStringLiteral("2,Nombre 2,\"3,00\"")}));
 
+    r.rep->BeforePrint = [&r](QObject*, bool&) {
+        ++r.runs;
+        r.rep->setReportTitle(QStringLiteral("Listado & prueba"));
+    };
+    r.rep->setReportTitle(QString());
+    r.rep->Prepare();  // the title comes with the run
     TQRHTMLFilter html(tmp_.filePath(QStringLiteral("INFORME.HTM")));
     QVERIFY(r.rep->ExportToFilter(html));
     const QString page = QString::fromUtf8(fileBytes(html.FileName()));
@@ -303,7 +313,7 @@ void TestOutput::exportFilters() {
     QVERIFY(page.contains(QStringLiteral("<meta charset=\"utf-8\">")));
     QVERIFY(page.contains(QStringLiteral(
         "<tr><td>1</td><td>Peña &lt;y&gt; &quot;Cía&quot;</td><td>1.234,50</td></tr>")));
-    QCOMPARE(r.runs, 1);  // the three exports read the same pages
+    QCOMPARE(r.runs, 2);  // the exports read the pages made
 }
 
 void TestOutput::exportToUnwritableFolder() {
