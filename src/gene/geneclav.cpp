@@ -420,19 +420,19 @@ Contador contadorTabla(TModuloDatos* ModuloDatos, TTable* Tabla) {
     return c;
 }
 
-// A text counter's values that are whole numbers, as numbers; NULL for the
-// rest. SQL Server tests them with ISNUMERIC as the system always did.
+// A text counter's values that are whole numbers (of up to nine digits, so
+// that the code stays an integer), as numbers; NULL for the rest. SQL Server
+// tests them with ISNUMERIC as the system always did.
 QString numeroDeTexto(const QString& campo) {
     switch (MotorActual()) {
         case Engine::Postgres:
             return QStringLiteral("CASE WHEN ") + campo +
-                   QStringLiteral(" ~ '^[0-9]{1,18}$' THEN CAST(") + campo +
-                   QStringLiteral(" AS BIGINT) END");
+                   QStringLiteral(" ~ '^[0-9]{1,9}$' THEN CAST(") + campo +
+                   QStringLiteral(" AS INTEGER) END");
         case Engine::Sqlite:
             return QStringLiteral("CASE WHEN ") + campo + QStringLiteral(" <> '' AND ") + campo +
                    QStringLiteral(" NOT GLOB '*[^0-9]*' AND LENGTH(") + campo +
-                   QStringLiteral(") <= 18 THEN CAST(") + campo +
-                   QStringLiteral(" AS INTEGER) END");
+                   QStringLiteral(") <= 9 THEN CAST(") + campo + QStringLiteral(" AS INTEGER) END");
         case Engine::SqlServer:
             break;
     }

@@ -244,7 +244,13 @@ bool EliminarRegistrosAsociados(TModuloDatos* ModuloDatos, TDataSet* Tabla) {
     };
 
     TGuardaTransaccion transaccion(fGENEINIC, fGENEINIC ? fGENEINIC->Database : nullptr);
-    bool resultado = transaccion.Activa();
+    if (!transaccion.Activa()) {
+        // Without a transaction a failure half-way could not be undone.
+        MensajeAdvertencia(
+            QStringLiteral("¡ La transacción no ha sido completada !. Inténtelo de nuevo."));
+        return false;
+    }
+    bool resultado = true;
     for (const auto& s : sentencias) {
         QString r;
         EjecutarSQL(ModuloDatos, s.sql, QStringLiteral("Database"), QString(), r);
