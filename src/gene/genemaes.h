@@ -1,0 +1,206 @@
+#pragma once
+// The maintenance-form template: every master (one table of codes or
+// records, browsed, edited, searched and listed) is a TFormularioMaestro with
+// the same control panel of ten buttons, the same "&Ficha" menu (group index
+// 3, merged into the main window's bar), the same switch between browsing
+// and editing, the same key checks and new-record rules.
+//
+// Two variants stand on it: the record form TMaestroFicha below (one record
+// in data controls, the key typed into a key edit and checked on leaving
+// it) and the grid form TMaestroRejilla (genemaes_rejilla.h).
+//
+// A member derives from a variant; its constructor builds its own controls
+// into AreaDatos, declares its columns, sets the configuration fields below
+// and may override the virtual handlers (calling the template's where it
+// wants the common behaviour too). The template's constructor assigns every
+// handler; FormCreate (OnCreate) opens the tables through
+// AbrirTablasFormulario, so nothing is read before the form is created.
+// Handlers are public so that tests drive them without showing the form.
+
+#include <QString>
+
+#include "ui/form.h"
+
+class QChar;
+class QVBoxLayout;
+class TBitBtn;
+class TDBEdit;
+class TDataSet;
+class TDataSource;
+class TMainMenu;
+class TMenuItem;
+class TPanel;
+class TTable;
+
+// The template's texts, shared by the members.
+namespace textosmaestro {
+inline const char* const kPreguntaEliminar = "¿ Está seguro de querer eliminar el registro ?";
+inline const char* const kPreguntaEliminarConLineas =
+    "¿Está seguro de querer eliminar el registro y todas sus líneas?";
+inline const char* const kRegistroYaExiste = "¡ Este registro ya existe !";
+inline const char* const kYaExisteRegistro = "¡ Ya existe el registro !";
+inline const char* const kNoPuedeEliminarse = "¡ Este registro no puede eliminarse !";
+inline const char* const kRegistroNoModificado = "¡El registro no ha sido modificado!";
+inline const char* const kImposibleModificar =
+    "¡ Imposible modificar el registro. Es posible que esté siendo modificado por otro "
+    "usuario. !";
+inline const char* const kPrimerRegistro = "Está Vd. en el primer registro";
+inline const char* const kUltimoRegistro = "Está Vd. en el último registro";
+inline const char* const kRango9999 = "¡ El valor debe estar entre 1 y 9999 !";
+inline const char* const kRango99999999 = "¡ El valor debe estar entre 1 y 99999999 !";
+inline const char* const kAgregar = "&Agregar";
+inline const char* const kAgregarConDuplicacion = "&Agregar con Duplicación";
+}  // namespace textosmaestro
+
+class TFormularioMaestro : public TForm {
+    Q_OBJECT
+public:
+    // Nombre: the form's Name ("fRRHHMMAQ"); Titulo: its caption;
+    // NombreTabla: Table1's table name, made physical at creation
+    // (NombreTablaFisico); an empty name leaves Table1's name as the member
+    // set it.
+    TFormularioMaestro(QWidget* owner, const QString& Nombre, const QString& Titulo,
+                       const QString& NombreTabla);
+    ~TFormularioMaestro() override;
+
+    // ---- Components.
+    TTable* Table1;
+    TDataSource* DataSource1;
+    TMainMenu* MainMenu1;
+    TMenuItem* Ficha1;
+    TMenuItem* IralPaneldeControl1;
+    TMenuItem* Agregar;
+    TMenuItem* Eliminar1;
+    TMenuItem* EliminacionMultiple1;
+    TMenuItem* Buscar;
+    TMenuItem* FiltrarRegistros1;
+    TMenuItem* CopiarRegistrosaOtrasEmpresas1;
+    TMenuItem* CancelarEdicion1;
+    TMenuItem* ListadoProgramable1;
+    TMenuItem* DocumentacionElectronica1;
+    TMenuItem* Cerrar1;
+    TPanel* PanelControl;
+    TPanel* PanelNavegador;
+    TBitBtn* pbConforme;
+    TBitBtn* pbCancelar;
+    TBitBtn* pbPrimero;
+    TBitBtn* pbAnterior;
+    TBitBtn* pbSiguiente;
+    TBitBtn* pbUltimo;
+    TBitBtn* pbRefrescar;
+    TBitBtn* pbEliminar;
+    TBitBtn* pbAgregar;
+    TBitBtn* pbSalir;
+
+    // ---- Configuration, set by the member's constructor.
+    QString TituloMaestro;
+    QString NombreTablaMaestro;
+    // Warning after a failed post of an edited record (the edit is cancelled).
+    QString TextoErrorModificacion = QString::fromUtf8(textosmaestro::kRegistroNoModificado);
+    // Warning after a failed post of a new record.
+    QString TextoErrorAlta = QString::fromUtf8(textosmaestro::kRegistroYaExiste);
+    QString PreguntaEliminar = QString::fromUtf8(textosmaestro::kPreguntaEliminar);
+    // The mode of RefrescarDatos ("" or "Apertura/Cierre").
+    QString ModoRefresco;
+    // pbRefrescar is disabled while editing.
+    bool RefrescoSoloNavegando = false;
+    // After a failed post of a new record: true keeps the row in insertion
+    // and starts no new row over it (the user corrects it); false cancels it
+    // and starts the next row.
+    bool MantenerAltaFallida = true;
+    // The new record gets Codigo := the table's highest code + 1.
+    bool ProponerCodigo = false;
+    // Confirming a new record starts the next one at once.
+    bool AltaContinua = true;
+
+    // ---- State.
+    int IndiceBusqueda = 0;
+    // Key string of the record current when the insertion began.
+    QString ClaveAnterior;
+    // The state Table1 had when its last post began (dsInsert for a new record).
+    int EstadoAntesDeGrabar = 0;
+
+    // ---- Handlers.
+    Q_INVOKABLE virtual void FormCreate(QObject* Sender);
+    Q_INVOKABLE virtual void FormActivate(QObject* Sender);
+    virtual void FormClose(QObject* Sender, TCloseAction& Action);
+    virtual void FormKeyDown(QObject* Sender, int& Key, int Shift);
+    virtual void FormKeyPress(QObject* Sender, QChar& Key);
+    virtual void DataSource1StateChange(QObject* Sender);
+
+    Q_INVOKABLE virtual void IralPaneldeControl1Click(QObject* Sender);
+    Q_INVOKABLE virtual void AgregarClick(QObject* Sender);
+    Q_INVOKABLE virtual void Eliminar1Click(QObject* Sender);
+    Q_INVOKABLE virtual void EliminacionMultiple1Click(QObject* Sender);
+    Q_INVOKABLE virtual void Buscar1Click(QObject* Sender);
+    Q_INVOKABLE virtual void FiltrarRegistros1Click(QObject* Sender);
+    Q_INVOKABLE virtual void CopiarRegistrosaOtrasEmpresas1Click(QObject* Sender);
+    Q_INVOKABLE virtual void pbCancelarClick(QObject* Sender);
+    Q_INVOKABLE virtual void ListadoProgramable1Click(QObject* Sender);
+    Q_INVOKABLE virtual void DocumentacionElectronica1Click(QObject* Sender);
+    Q_INVOKABLE virtual void Cerrar1Click(QObject* Sender);
+    Q_INVOKABLE virtual void pbConformeClick(QObject* Sender);
+    Q_INVOKABLE virtual void pbPrimeroClick(QObject* Sender);
+    Q_INVOKABLE virtual void pbAnteriorClick(QObject* Sender);
+    Q_INVOKABLE virtual void pbSiguienteClick(QObject* Sender);
+    Q_INVOKABLE virtual void pbUltimoClick(QObject* Sender);
+    Q_INVOKABLE virtual void pbRefrescarClick(QObject* Sender);
+    Q_INVOKABLE virtual void Salir1Click(QObject* Sender);
+    // F2 or a double click on a code field: the member's own lookups.
+    Q_INVOKABLE virtual void BuscarDatosDBEdit(QObject* Sender);
+
+    // Posts the record being edited or inserted; failures warn (see the
+    // configuration) and leave the form usable.
+    virtual void GrabarDatos();
+
+    virtual void Table1BeforeInsert(TDataSet* DataSet);
+    virtual void Table1NewRecord(TDataSet* DataSet);
+    virtual void Table1BeforePost(TDataSet* DataSet);
+    virtual void Table1AfterPost(TDataSet* DataSet);
+
+    // Enables the buttons and items of the mode: editing enables only
+    // confirm and cancel.
+    virtual void HabilitarModoEdicion(bool Editando);
+    // Whether the form is editing (Table1 in edit, insert or set-key state;
+    // the record form asks every dataset of the form).
+    virtual bool Editando() const;
+    // Starts a new record (grid: first column, append; record: insert, key edit).
+    virtual void IniciarAlta() = 0;
+    // The key of the record's electronic documents (the key values joined by "|").
+    virtual QString ClaveDocumentacion();
+
+protected:
+    // Where the member puts its controls, above the control panel.
+    QVBoxLayout* AreaDatos;
+    // Runs `paso` and tells whether it went through; a failure that is not a
+    // silent abort shows `aviso` (kind "A").
+    bool Intentar(const std::function<void()>& paso, const QString& aviso);
+
+private:
+    TMenuItem* NuevoItem(const QString& nombre, const QString& caption, int tecla,
+                         const QString& hint);
+    TBitBtn* NuevoBoton(const QString& nombre, const QString& hint);
+};
+
+// The record form: one record at a time in data controls, the key typed into
+// the key edit CampoClave (set by the member's constructor) and checked when
+// the user leaves it. A duplicate key is warned about there and refused by
+// the post.
+class TMaestroFicha : public TFormularioMaestro {
+    Q_OBJECT
+public:
+    TMaestroFicha(QWidget* owner, const QString& Nombre, const QString& Titulo,
+                  const QString& NombreTabla);
+
+    TDBEdit* CampoClave = nullptr;
+    // The key text was changed while the record was being edited.
+    bool CampoClaveModificado = false;
+
+    void FormCreate(QObject* Sender) override;
+    void DataSource1StateChange(QObject* Sender) override;
+    Q_INVOKABLE virtual void CampoClaveExit(QObject* Sender);
+    virtual void CampoClaveChange(QObject* Sender);
+
+    bool Editando() const override;
+    void IniciarAlta() override;
+};
