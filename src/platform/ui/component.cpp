@@ -264,9 +264,20 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         switch (event->type()) {
-            case QEvent::KeyPress:
+            case QEvent::KeyPress: {
                 if (sending_ || !watched->isWidgetType()) return false;
-                return keyPress(static_cast<QWidget*>(watched), static_cast<QKeyEvent*>(event));
+                auto* w = static_cast<QWidget*>(watched);
+                auto* e = static_cast<QKeyEvent*>(event);
+                // A key the control ignored travels on to its parents: it was
+                // dispatched once already.
+                if (e == lastKey_ && e->timestamp() == lastKeyTime_ && lastKeyTarget_ &&
+                    w->isAncestorOf(lastKeyTarget_))
+                    return false;
+                lastKey_ = e;
+                lastKeyTime_ = e->timestamp();
+                lastKeyTarget_ = w;
+                return keyPress(w, e);
+            }
             case QEvent::MouseButtonRelease:
             case QEvent::MouseButtonDblClick:
                 if (!watched->isWidgetType()) return false;
@@ -384,6 +395,9 @@ private:
 
     bool sending_ = false;
     QPointer<QWidget> restoring_;
+    const QKeyEvent* lastKey_ = nullptr;
+    quint64 lastKeyTime_ = 0;
+    QPointer<QWidget> lastKeyTarget_;
 };
 
 void ensureDispatcher() {

@@ -428,6 +428,7 @@ private:
 class TImage : public QLabel, public TControlBase {
     Q_OBJECT
     RH_CONTROL(QLabel)
+    Q_PROPERTY(QImage Picture READ Picture WRITE setPicture)
     Q_PROPERTY(bool Stretch READ Stretch WRITE setStretch)
     Q_PROPERTY(bool Center READ Center WRITE setCenter)
     Q_PROPERTY(bool Empty READ Empty)

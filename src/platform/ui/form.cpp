@@ -43,7 +43,9 @@ void collect(const QObject* parent, QList<QObject*>& out) {
         const QString name = child->objectName();
         const bool internal = name.startsWith(QLatin1String("qt_"));
         if (!name.isEmpty() && !internal) out.append(child);
-        if (!internal) collect(child, out);
+        // Qt's own containers (a page control's stack, a scroll area's
+        // viewport) hold the form's controls: walked, not listed.
+        collect(child, out);
     }
 }
 

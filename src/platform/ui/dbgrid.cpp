@@ -1,0 +1,870 @@
+#include "ui/dbgrid.h"
+
+#include <QAbstractTableModel>
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+#include <QToolButton>
+
+#include "db/dberror.h"
+#include "db/field.h"
+
+// ---------------------------------------------------------------------------
+// The link, the model of the window and the cell delegate
+
+class TDBGrid::Link : public TDataLink {
+public:
+    explicit Link(TDBGrid* grid) : grid_(grid) {}
+
+protected:
+    void ActiveChanged() override { grid_->linkActiveChanged(); }
+    void DataSetChanged() override {
+        TDataSet* ds = grid_->dataSet();
+        int active = grid_->activeRow_;
+        if (ds && ds->State() != dsInsert) {
+            if (ds->Bof())
+                active = 0;
+            else if (ds->Eof())
+                active = grid_->capacity() - 1;
+        }
+        grid_->fillWindow(active);
+    }
+    void DataSetScrolled(int distance) override { grid_->fillWindow(grid_->activeRow_ + distance); }
+    void RecordChanged(TField* field) override { grid_->refreshCurrentRow(); }
+    void EditingChanged() override { grid_->refreshCurrentRow(); }
+    void LayoutChanged() override {
+        if (grid_->columns_.State() == csDefault) grid_->buildDefaultColumns();
+        grid_->columnsChanged();
+    }
+    void UpdateData() override { grid_->UpdateData(); }
+
+private:
+    TDBGrid* grid_;
+};
+
+class TDBGrid::Model : public QAbstractTableModel {
+public:
+    struct Row {
+        TRow row;
+        QStringList texts;
+        bool current = false;
+        bool inserted = false;  // the record being inserted
+    };
+
+    explicit Model(TDBGrid* grid) : QAbstractTableModel(grid), grid_(grid) {}
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : int(rows.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : grid_->columns_.Count();
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || index.row() >= rows.size()) return {};
+        const Row& r = rows[index.row()];
+        TColumn* column = grid_->columns_.Items(index.column());
+        switch (role) {
+            case Qt::DisplayRole:
+                return r.texts.value(index.column());
+            case Qt::EditRole: {
+                TField* f = column ? column->Field() : nullptr;
+                return r.current && f ? f->Text() : r.texts.value(index.column());
+            }
+            case Qt::TextAlignmentRole: {
+                TField* f = column ? column->Field() : nullptr;
+                const bool right = f && f->Alignment() == taRightJustify;
+                const bool center = f && f->Alignment() == taCenter;
+                return int((right    ? Qt::AlignRight
+                            : center ? Qt::AlignHCenter
+                                     : Qt::AlignLeft) |
+                           Qt::AlignVCenter);
+            }
+            case Qt::BackgroundRole:
+                if (grid_->selectedRows_.items_.contains(TBookmark{r.row.identity}))
+                    return QApplication::palette().color(QPalette::Highlight).lighter(160);
+                if (column && column->Color() != clWindow) return ColorToQt(column->Color());
+                return {};
+            default:
+                return {};
+        }
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (role != Qt::DisplayRole) return {};
+        if (orientation == Qt::Horizontal) {
+            const TColumn* c = grid_->columns_.Items(section);
+            return c ? c->Title()->Caption() : QVariant();
+        }
+        if (section != grid_->activeRow_ || section >= rows.size()) return QString();
+        TDataSet* ds = grid_->dataSet();
+        const TDataSetState s = ds ? ds->State() : dsInactive;
+        return s == dsInsert ? QStringLiteral("*")
+               : s == dsEdit ? QStringLiteral("I")
+                             : QStringLiteral("▶");
+    }
+
+    Qt::ItemFlags flags(const QModelIndex& index) const override {
+        if (!index.isValid()) return Qt::NoItemFlags;
+        Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+        if (index.row() == grid_->activeRow_ && grid_->canEdit(index.column()))
+            f |= Qt::ItemIsEditable;
+        return f;
+    }
+
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override {
+        if (role != Qt::EditRole || index.row() != grid_->activeRow_) return false;
+        TColumn* column = grid_->columns_.Items(index.column());
+        TField* f = column ? column->Field() : nullptr;
+        if (!f) return false;
+        // A text the field refuses is told and the field keeps its value.
+        return RunHandler(grid_, [&] {
+            const QString text = value.toString();
+            if (text != f->Text()) f->setText(text);
+        });
+    }
+
+    void reset(QVector<Row> newRows) {
+        beginResetModel();
+        rows = std::move(newRows);
+        endResetModel();
+    }
+
+    QVector<Row> rows;
+
+private:
+    TDBGrid* grid_;
+};
+
+class TDBGrid::Delegate : public QStyledItemDelegate {
+public:
+    explicit Delegate(TDBGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        TColumn* column = grid_->columns_.Items(index.column());
+        QWidget* editor = nullptr;
+        if (column && !column->PickList().isEmpty()) {
+            auto* combo = new QComboBox(parent);
+            combo->setEditable(true);
+            combo->addItems(column->PickList());
+            editor = combo;
+        } else {
+            auto* line = new QLineEdit(parent);
+            TField* f = column ? column->Field() : nullptr;
+            if (f && f->DataType() == ftString && f->Size() > 0) line->setMaxLength(f->Size());
+            if (column && column->ButtonStyle() == cbsEllipsis) {
+                QPixmap dots(16, 16);
+                dots.fill(Qt::transparent);
+                QPainter p(&dots);
+                p.drawText(dots.rect(), Qt::AlignCenter, QStringLiteral("…"));
+                p.end();
+                QAction* button = line->addAction(QIcon(dots), QLineEdit::TrailingPosition);
+                TDBGrid* grid = grid_;
+                QObject::connect(button, &QAction::triggered, grid, [grid] {
+                    if (grid->OnEditButtonClick)
+                        RunHandler(grid, [grid] { grid->OnEditButtonClick(grid); });
+                });
+            }
+            editor = line;
+        }
+        grid_->editor_ = editor;
+        return editor;
+    }
+
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        const QString text = index.data(Qt::EditRole).toString();
+        if (auto* combo = qobject_cast<QComboBox*>(editor))
+            combo->setEditText(text);
+        else if (auto* line = qobject_cast<QLineEdit*>(editor))
+            line->setText(text);
+    }
+
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override {
+        model->setData(index, editorText(editor), Qt::EditRole);
+    }
+
+    static QString editorText(const QWidget* editor) {
+        if (auto* combo = qobject_cast<const QComboBox*>(editor)) return combo->currentText();
+        if (auto* line = qobject_cast<const QLineEdit*>(editor)) return line->text();
+        return QString();
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyledItemDelegate::paint(painter, option, index);
+        if (!grid_->OnDrawColumnCell) return;
+        TDataSet* ds = grid_->dataSet();
+        if (!ds || index.row() >= grid_->model_->rows.size()) return;
+        const Model::Row& r = grid_->model_->rows[index.row()];
+        int state = 0;
+        if (option.state & QStyle::State_Selected) state |= gdSelected;
+        if (option.state & QStyle::State_HasFocus) state |= gdFocused;
+        // The handler reads the fields of the row it draws.
+        if (!r.current) ds->BeginRowView(r.row);
+        painter->save();
+        grid_->canvas_ = painter;
+        RunHandler(grid_, [&] {
+            grid_->OnDrawColumnCell(grid_, option.rect, index.column(),
+                                    grid_->columns_.Items(index.column()), state);
+        });
+        grid_->canvas_ = nullptr;
+        painter->restore();
+        if (!r.current) ds->EndRowView();
+    }
+
+private:
+    TDBGrid* grid_;
+};
+
+// ---------------------------------------------------------------------------
+// Columns
+
+void TColumnTitle::setCaption(const QString& caption) {
+    caption_ = caption;
+    if (column_) column_->changed();
+}
+
+TColumn::TColumn(TDBGrid* grid) : grid_(grid) {
+    title_.column_ = this;
+}
+
+void TColumn::setFieldName(const QString& name) {
+    fieldName_ = name;
+    changed();
+}
+
+TField* TColumn::Field() const {
+    TDataSet* ds = grid_->dataSet();
+    return ds && ds->Active() && !fieldName_.isEmpty() ? ds->FindField(fieldName_) : nullptr;
+}
+
+void TColumn::setWidth(int w) {
+    width_ = std::max(0, w);
+    grid_->applyColumnGeometry();
+}
+
+void TColumn::setVisible(bool v) {
+    visible_ = v;
+    grid_->applyColumnGeometry();
+}
+
+void TColumn::setColor(int c) {
+    color_ = c;
+    changed();
+}
+
+int TColumn::Index() const {
+    const auto& items = grid_->columns_.items_;
+    for (int i = 0; i < items.size(); ++i)
+        if (items[i].get() == this) return i;
+    return -1;
+}
+
+void TColumn::changed() {
+    grid_->columnsChanged();
+}
+
+TColumn* TDBGridColumns::Add() {
+    if (state_ == csDefault) {
+        // The first column of its own replaces the default ones.
+        items_.clear();
+        state_ = csCustomized;
+    }
+    items_.append(std::shared_ptr<TColumn>(new TColumn(grid_)));
+    grid_->columnsChanged();
+    return items_.last().get();
+}
+
+void TDBGridColumns::Clear() {
+    items_.clear();
+    grid_->columnsChanged();
+}
+
+void TDBGridColumns::Delete(int index) {
+    if (index < 0 || index >= items_.size()) return;
+    items_.removeAt(index);
+    grid_->columnsChanged();
+}
+
+void TDBGridColumns::RestoreDefaults() {
+    state_ = csDefault;
+    grid_->buildDefaultColumns();
+    grid_->columnsChanged();
+}
+
+// ---------------------------------------------------------------------------
+// Selected rows
+
+bool TBookmarkList::Contains(const TBookmark& b) const {
+    return items_.contains(b);
+}
+
+bool TBookmarkList::CurrentRowSelected() const {
+    TDataSet* ds = grid_->dataSet();
+    return ds && ds->Active() && items_.contains(ds->GetBookmark());
+}
+
+void TBookmarkList::setCurrentRowSelected(bool selected) {
+    TDataSet* ds = grid_->dataSet();
+    if (!ds || !ds->Active()) return;
+    const TBookmark b = ds->GetBookmark();
+    if (b.IsNull()) return;
+    if (selected && !items_.contains(b))
+        items_.append(b);
+    else if (!selected)
+        items_.removeAll(b);
+    grid_->viewport()->update();
+}
+
+void TBookmarkList::Clear() {
+    items_.clear();
+    grid_->viewport()->update();
+}
+
+// ---------------------------------------------------------------------------
+// TDBGrid
+
+TDBGrid::TDBGrid(QWidget* parent)
+    : QTableView(parent),
+      TControlBase(this),
+      link_(std::make_unique<Link>(this)),
+      model_(new Model(this)),
+      delegate_(new Delegate(this)),
+      scrollBar_(new QScrollBar(Qt::Vertical, this)),
+      columns_(this),
+      selectedRows_(this) {
+    setModel(model_);
+    setItemDelegate(delegate_);
+    setSelectionMode(SingleSelection);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollMode(ScrollPerItem);
+    setHorizontalScrollMode(ScrollPerPixel);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    verticalHeader()->setFixedWidth(12);
+    horizontalHeader()->setHighlightSections(false);
+    // The scroll bar is the dataset's, not the window's.
+    scrollBar_->setRange(0, 2);
+    scrollBar_->setPageStep(1);
+    connect(scrollBar_, &QScrollBar::actionTriggered, this, &TDBGrid::scrollAction);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int section, int, int size) {
+                if (TColumn* c = columns_.Items(section); c && c->Visible() && !syncing_)
+                    c->width_ = size;
+            });
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
+        if (OnTitleClick)
+            if (TColumn* c = columns_.Items(section)) RunHandler(this, [&] { OnTitleClick(c); });
+    });
+    setOptions(options_);
+    placeScrollBar();
+}
+
+TDBGrid::~TDBGrid() {
+    link_->setDataSource(nullptr);
+}
+
+TDataSource* TDBGrid::DataSource() const {
+    return link_->DataSource();
+}
+
+void TDBGrid::setDataSource(TDataSource* source) {
+    link_->setDataSource(source);
+    linkActiveChanged();
+}
+
+TDataSet* TDBGrid::dataSet() const {
+    return link_->Active() ? link_->DataSet() : nullptr;
+}
+
+void TDBGrid::setOptions(TDBGridOptions options) {
+    options_ = options;
+    horizontalHeader()->setVisible(options & dgTitles);
+    verticalHeader()->setVisible(options & dgIndicator);
+    horizontalHeader()->setSectionResizeMode(options & dgColumnResize ? QHeaderView::Interactive
+                                                                      : QHeaderView::Fixed);
+    setShowGrid(options & (dgColLines | dgRowLines));
+    setSelectionBehavior(options & dgRowSelect ? SelectRows : SelectItems);
+    setTabKeyNavigation(options & dgTabs);
+    setEditTriggers(!(options & dgEditing) ? NoEditTriggers
+                    : options & dgAlwaysShowEditor
+                        ? EditTriggers(SelectedClicked | AnyKeyPressed | EditKeyPressed)
+                        : EditTriggers(AnyKeyPressed | EditKeyPressed));
+}
+
+void TDBGrid::setReadOnly(bool v) {
+    readOnly_ = v;
+}
+
+void TDBGrid::setFixedColor(int c) {
+    fixedColor_ = c;
+    QPalette p = horizontalHeader()->palette();
+    p.setColor(QPalette::Button, ColorToQt(c));
+    horizontalHeader()->setPalette(p);
+    verticalHeader()->setPalette(p);
+}
+
+QFont TDBGrid::TitleFont() const {
+    return horizontalHeader()->font();
+}
+
+void TDBGrid::setTitleFont(const QFont& font) {
+    QFont f = font;
+    f.setFamily(FontFamily(font.family()));
+    horizontalHeader()->setFont(f);
+}
+
+int TDBGrid::DefaultRowHeight() const {
+    return verticalHeader()->defaultSectionSize();
+}
+
+void TDBGrid::setDefaultRowHeight(int h) {
+    verticalHeader()->setMinimumSectionSize(std::min(h, 8));
+    verticalHeader()->setDefaultSectionSize(h);
+    fillWindow(activeRow_);
+}
+
+bool TDBGrid::canEdit(int column) const {
+    if (readOnly_ || !(options_ & dgEditing) || (options_ & dgRowSelect)) return false;
+    TColumn* c = columns_.Items(column);
+    TField* f = c ? c->Field() : nullptr;
+    TDataSet* ds = dataSet();
+    return f && ds && !c->ReadOnly() && !f->ReadOnly() && f->FieldKind() == fkData &&
+           ds->CanModify();
+}
+
+int TDBGrid::capacity() const {
+    const int rowHeight = std::max(1, verticalHeader()->defaultSectionSize());
+    return std::max(1, viewport()->height() / rowHeight);
+}
+
+int TDBGrid::VisibleRowCount() const {
+    return model_->rowCount();
+}
+
+// ---------------------------------------------------------------------------
+// Columns
+
+void TDBGrid::linkActiveChanged() {
+    if (columns_.State() == csDefault) buildDefaultColumns();
+    selectedRows_.items_.clear();
+    columnsChanged();
+    fillWindow(0);
+}
+
+void TDBGrid::buildDefaultColumns() {
+    columns_.items_.clear();
+    TDataSet* ds = dataSet();
+    if (!ds) return;
+    const int digit = std::max(1, fontMetrics().horizontalAdvance(QLatin1Char('0')));
+    for (TField* f : ds->Fields()) {
+        if (!f->Visible()) continue;
+        auto c = std::shared_ptr<TColumn>(new TColumn(this));
+        c->fieldName_ = f->FieldName();
+        c->title_.caption_ = f->DisplayLabel();
+        const int title = horizontalHeader()->fontMetrics().horizontalAdvance(f->DisplayLabel());
+        c->width_ = std::max(f->DisplayWidth() * digit + 4, title + 8);
+        columns_.items_.append(c);
+    }
+}
+
+void TDBGrid::columnsChanged() {
+    if (selectedIndex_ >= columns_.Count()) selectedIndex_ = std::max(0, columns_.Count() - 1);
+    fillWindow(activeRow_);
+}
+
+void TDBGrid::applyColumnGeometry() {
+    const bool was = syncing_;
+    syncing_ = true;
+    for (int i = 0; i < columns_.Count() && i < model_->columnCount(); ++i) {
+        TColumn* c = columns_.Items(i);
+        setColumnHidden(i, !c->Visible());
+        if (c->Visible()) setColumnWidth(i, c->Width());
+    }
+    syncing_ = was;
+}
+
+void TDBGrid::setSelectedIndex(int index) {
+    if (index < 0 || index >= columns_.Count() || index == selectedIndex_) return;
+    selectedIndex_ = index;
+    syncCurrentIndex();
+    if (OnColEnter) RunHandler(this, [this] { OnColEnter(this); });
+}
+
+TField* TDBGrid::SelectedField() const {
+    TColumn* c = columns_.Items(selectedIndex_);
+    return c ? c->Field() : nullptr;
+}
+
+void TDBGrid::setSelectedField(TField* field) {
+    for (int i = 0; i < columns_.Count(); ++i)
+        if (field && columns_.Items(i)->Field() == field) {
+            setSelectedIndex(i);
+            return;
+        }
+}
+
+// ---------------------------------------------------------------------------
+// The window
+
+void TDBGrid::fillWindow(int active) {
+    TDataSet* ds = dataSet();
+    const int cap = capacity();
+    QVector<Model::Row> rows;
+    auto textsOf = [this]() {
+        QStringList texts;
+        for (int i = 0; i < columns_.Count(); ++i) {
+            TField* f = columns_.Items(i)->Field();
+            texts << (f ? f->DisplayText() : QString());
+        }
+        return texts;
+    };
+    auto rowOf = [&](const TRow& r) {
+        ds->BeginRowView(r);
+        Model::Row row{r, textsOf(), false};
+        ds->EndRowView();
+        return row;
+    };
+    active = std::clamp(active, 0, cap - 1);
+    ++filling_;
+    try {
+        if (ds && ds->State() == dsSetKey) {
+            --filling_;
+            return;  // fields show the key being typed: the window stays
+        }
+        if (ds && ds->State() == dsInsert) {
+            Model::Row fresh{TRow(), textsOf(), true, true};
+            if (ds->Eof()) {
+                // Appended: after the last records.
+                const QVector<TRow> last = ds->ReadRows(TBookmark(), cap - 1, true);
+                for (auto it = last.rbegin(); it != last.rend(); ++it) rows.append(rowOf(*it));
+                rows.append(fresh);
+            } else {
+                // Inserted: before the record that was current, the others as shown.
+                QVector<Model::Row> kept;
+                int at = -1;
+                for (const Model::Row& r : std::as_const(model_->rows)) {
+                    if (r.inserted) {
+                        at = int(kept.size());
+                        continue;
+                    }
+                    if (r.current && at < 0) at = int(kept.size());
+                    kept.append(r);
+                    kept.last().current = false;
+                }
+                if (at < 0) at = int(std::min<qsizetype>(activeRow_, kept.size()));
+                rows = kept.mid(0, at);
+                rows.append(fresh);
+                rows += kept.mid(at, std::max(0, cap - at - 1));
+            }
+            activeRow_ = 0;
+            for (int i = 0; i < rows.size(); ++i)
+                if (rows[i].current) activeRow_ = i;
+            atFirst_ = atLast_ = false;
+        } else if (ds && !ds->IsEmpty()) {
+            const TBookmark here = ds->GetBookmark();
+            QVector<TRow> before = ds->ReadRows(here, active, true);
+            const int wantAfter = cap - 1 - int(before.size());
+            const QVector<TRow> after = ds->ReadRows(here, wantAfter);
+            if (after.size() < wantAfter && before.size() == active) {
+                // Near the end: more rows above fill the window.
+                const TBookmark from = before.isEmpty() ? here : TBookmark{before.last().identity};
+                before += ds->ReadRows(from, wantAfter - int(after.size()), true);
+            }
+            const int wantBefore = cap - 1 - int(after.size());
+            // The ends of the data, for the scroll bar (a row beyond is looked for
+            // only when the window did not ask for one).
+            atFirst_ = before.size() < std::min(active, wantBefore) ||
+                       (before.size() == 0 && (ds->Bof() || ds->ReadRows(here, 1, true).isEmpty()));
+            atLast_ =
+                after.size() < wantAfter || (wantAfter == 0 && ds->ReadRows(here, 1).isEmpty());
+            for (auto it = before.rbegin(); it != before.rend(); ++it) rows.append(rowOf(*it));
+            rows.append(Model::Row{TRow{{}, here.identity}, textsOf(), true});
+            for (const TRow& r : after) rows.append(rowOf(r));
+            activeRow_ = int(before.size());
+        } else {
+            activeRow_ = 0;
+            atFirst_ = atLast_ = true;
+        }
+    } catch (...) {
+        --filling_;
+        HandleApplicationException(this, std::current_exception());
+        return;
+    }
+    --filling_;
+    syncing_ = true;
+    model_->reset(std::move(rows));
+    syncing_ = false;
+    applyColumnGeometry();
+    syncCurrentIndex();
+    updateScrollBar();
+}
+
+void TDBGrid::refreshCurrentRow() {
+    if (activeRow_ < 0 || activeRow_ >= model_->rows.size()) {
+        fillWindow(activeRow_);
+        return;
+    }
+    Model::Row& r = model_->rows[activeRow_];
+    if (!r.current) return;
+    TDataSet* ds = dataSet();
+    if (ds && (ds->State() == dsInsert) != r.inserted) {
+        // Inserting began or ended: the window changes, not just this row.
+        fillWindow(activeRow_);
+        return;
+    }
+    QStringList texts;
+    for (int i = 0; i < columns_.Count(); ++i) {
+        TField* f = columns_.Items(i)->Field();
+        texts << (f ? f->DisplayText() : QString());
+    }
+    r.texts = texts;
+    Q_EMIT model_->dataChanged(model_->index(activeRow_, 0),
+                               model_->index(activeRow_, std::max(0, columns_.Count() - 1)));
+    Q_EMIT model_->headerDataChanged(Qt::Vertical, activeRow_, activeRow_);
+}
+
+void TDBGrid::syncCurrentIndex() {
+    if (model_->rows.isEmpty() || columns_.Count() == 0) return;
+    const QModelIndex want = model_->index(activeRow_, selectedIndex_);
+    if (currentIndex() == want) return;
+    syncing_ = true;
+    selectionModel()->setCurrentIndex(
+        want,
+        QItemSelectionModel::ClearAndSelect |
+            (options_ & dgRowSelect ? QItemSelectionModel::Rows : QItemSelectionModel::NoUpdate));
+    syncing_ = false;
+}
+
+void TDBGrid::updateScrollBar() {
+    const QSignalBlocker block(scrollBar_);
+    scrollBar_->setValue(atFirst_ ? 0 : atLast_ ? 2 : 1);
+    scrollBar_->setEnabled(!(atFirst_ && atLast_));
+}
+
+void TDBGrid::placeScrollBar() {
+    const int w = scrollBar_->sizeHint().width();
+    setViewportMargins(0, 0, w, 0);
+    const QRect vp = viewport()->geometry();
+    scrollBar_->setGeometry(vp.right() + 1, frameWidth(), w, height() - 2 * frameWidth());
+}
+
+void TDBGrid::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    placeScrollBar();
+    if (capacity() != model_->rowCount() || !atLast_) fillWindow(activeRow_);
+}
+
+// ---------------------------------------------------------------------------
+// Moving
+
+bool TDBGrid::move(const std::function<void()>& step) {
+    if (!dataSet()) return false;
+    return RunHandler(this, step);
+}
+
+void TDBGrid::scrollAction(int action) {
+    TDataSet* ds = dataSet();
+    if (!ds) return;
+    const int page = std::max(1, capacity() - 1);
+    move([&] {
+        switch (action) {
+            case QAbstractSlider::SliderSingleStepAdd:
+                ds->Next();
+                break;
+            case QAbstractSlider::SliderSingleStepSub:
+                ds->Prior();
+                break;
+            case QAbstractSlider::SliderPageStepAdd:
+                ds->MoveBy(page);
+                break;
+            case QAbstractSlider::SliderPageStepSub:
+                ds->MoveBy(-page);
+                break;
+            case QAbstractSlider::SliderToMinimum:
+                ds->First();
+                break;
+            case QAbstractSlider::SliderToMaximum:
+                ds->Last();
+                break;
+            case QAbstractSlider::SliderMove:
+                if (scrollBar_->sliderPosition() == 0) ds->First();
+                if (scrollBar_->sliderPosition() == 2) ds->Last();
+                break;
+            default:
+                break;
+        }
+    });
+    // The bar tells where the dataset is, not where the slider went.
+    scrollBar_->setSliderPosition(atFirst_ ? 0 : atLast_ ? 2 : 1);
+}
+
+QModelIndex TDBGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    TDataSet* ds = dataSet();
+    if (!ds) return QTableView::moveCursor(action, modifiers);
+    const int page = std::max(1, capacity() - 1);
+    const bool ctrl = modifiers & Qt::ControlModifier;
+    switch (action) {
+        case MoveUp:
+            move([&] {
+                UpdateData();
+                // An appended record left untouched goes away.
+                if (ds->State() == dsInsert && !ds->Modified())
+                    ds->Cancel();
+                else
+                    ds->Prior();
+            });
+            break;
+        case MoveDown:
+            move([&] {
+                UpdateData();
+                if (ds->State() == dsInsert && !ds->Modified()) return;
+                const bool wasInsert = ds->State() == dsInsert;
+                if (ds->MoveBy(1) == 0 && !wasInsert && ds->Eof() && !readOnly_ &&
+                    (options_ & dgEditing) && ds->CanModify())
+                    ds->Append();
+            });
+            break;
+        case MovePageUp:
+            move([&] { ds->MoveBy(-page); });
+            break;
+        case MovePageDown:
+            move([&] { ds->MoveBy(page); });
+            break;
+        case MoveHome:
+        case MoveEnd:
+            if (ctrl) {
+                move([&] {
+                    if (action == MoveHome)
+                        ds->First();
+                    else
+                        ds->Last();
+                });
+                break;
+            }
+            return QTableView::moveCursor(action, modifiers);
+        default:
+            return QTableView::moveCursor(action, modifiers);
+    }
+    return model_->index(activeRow_, selectedIndex_);
+}
+
+void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableView::currentChanged(current, previous);
+    if (syncing_ || !current.isValid()) return;
+    if (current.column() != selectedIndex_) {
+        // Leaving a column may be refused.
+        if (OnColExit && !RunHandler(this, [this] { OnColExit(this); })) {
+            syncCurrentIndex();
+            return;
+        }
+        selectedIndex_ = current.column();
+        if (OnColEnter) RunHandler(this, [this] { OnColEnter(this); });
+    }
+    if (current.row() != activeRow_) {
+        const int distance = current.row() - activeRow_;
+        TDataSet* ds = dataSet();
+        if (ds) move([&] { ds->MoveBy(distance); });
+        syncCurrentIndex();
+    }
+}
+
+bool TDBGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    // Only the triggers the options allow (the view also asks on every change of cell).
+    if (trigger == NoEditTriggers || trigger == AllEditTriggers || !(editTriggers() & trigger))
+        return QTableView::edit(index, trigger, event);
+    if (!index.isValid() || index.row() != activeRow_ || !canEdit(index.column())) return false;
+    if (state() != EditingState) {
+        TDataSet* ds = dataSet();
+        bool editing = ds && (ds->State() == dsEdit || ds->State() == dsInsert);
+        if (!editing) RunHandler(this, [&] { editing = link_->Edit(); });
+        if (!editing) return false;
+    }
+    return QTableView::edit(model_->index(activeRow_, index.column()), trigger, event);
+}
+
+void TDBGrid::setEditorMode(bool on) {
+    if (on)
+        edit(currentIndex(), EditKeyPressed, nullptr);
+    else if (editor_)
+        closeEditor(editor_, QAbstractItemDelegate::SubmitModelCache);
+}
+
+void TDBGrid::UpdateData() {
+    // The cell being typed goes into its field; the field's error reaches the poster.
+    if (!editor_ || state() != EditingState) return;
+    TColumn* column = columns_.Items(currentIndex().column());
+    TField* f = column ? column->Field() : nullptr;
+    if (!f) return;
+    const QString text = Delegate::editorText(editor_);
+    if (text != f->Text()) f->setText(text);
+}
+
+void TDBGrid::keyPressEvent(QKeyEvent* event) {
+    TDataSet* ds = dataSet();
+    if (ds && event->key() == Qt::Key_Escape && state() != EditingState &&
+        (ds->State() == dsEdit || ds->State() == dsInsert)) {
+        move([&] { ds->Cancel(); });
+        return;
+    }
+    if (ds && event->key() == Qt::Key_Insert && event->modifiers() == Qt::NoModifier &&
+        !readOnly_ && (options_ & dgEditing) && ds->CanModify()) {
+        move([&] { ds->Insert(); });
+        return;
+    }
+    if (ds && (options_ & dgMultiSelect) && event->key() == Qt::Key_Space &&
+        event->modifiers() == Qt::ControlModifier) {
+        selectedRows_.setCurrentRowSelected(!selectedRows_.CurrentRowSelected());
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void TDBGrid::mousePressEvent(QMouseEvent* event) {
+    const QModelIndex at = indexAt(event->position().toPoint());
+    QTableView::mousePressEvent(event);
+    if (!at.isValid() || !dataSet()) return;
+    if (options_ & dgMultiSelect) {
+        if (event->modifiers() & Qt::ControlModifier)
+            selectedRows_.setCurrentRowSelected(!selectedRows_.CurrentRowSelected());
+        else if (!(event->modifiers() & Qt::ShiftModifier))
+            selectedRows_.Clear();
+    }
+    if (OnCellClick)
+        if (TColumn* c = columns_.Items(at.column())) RunHandler(this, [&] { OnCellClick(c); });
+}
+
+void TDBGrid::wheelEvent(QWheelEvent* event) {
+    TDataSet* ds = dataSet();
+    const int steps = event->angleDelta().y() / 120;
+    if (!ds || steps == 0) {
+        QTableView::wheelEvent(event);
+        return;
+    }
+    move([&] { ds->MoveBy(-steps * QApplication::wheelScrollLines()); });
+    event->accept();
+}
+
+void TDBGrid::DoExit() {
+    // An appended record nobody typed into goes away with the focus.
+    TDataSet* ds = dataSet();
+    if (ds && (options_ & dgCancelOnExit) && ds->State() == dsInsert && !ds->Modified())
+        ds->Cancel();
+    TControlBase::DoExit();
+}
+
+void TDBGrid::DefaultDrawColumnCell(const QRect& rect, int dataCol, TColumn* column, int state) {
+    if (!canvas_ || !column) return;
+    TField* f = column->Field();
+    const QString text = f ? f->DisplayText() : QString();
+    const bool right = f && f->Alignment() == taRightJustify;
+    canvas_->drawText(rect.adjusted(2, 0, -2, 0),
+                      int((right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter), text);
+}

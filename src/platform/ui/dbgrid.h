@@ -1,0 +1,272 @@
+#pragma once
+// TDBGrid: the records of a data source as rows. The grid never reads the
+// whole dataset: it shows a window of as many rows as fit, read around the
+// current record (TDataSet::ReadRows), and the current record is always one
+// of them. Moving in the grid moves the dataset (arrows, pages, Ctrl+Home,
+// Ctrl+End, the wheel, a click on a row, the scroll bar, whose three
+// positions say first, in between and last); moving the dataset moves the
+// grid. Typing in a cell of an editable grid puts the dataset in edit mode
+// and edits the field's Text (EditFormat); the cell shows DisplayText
+// (DisplayFormat); the value goes in through the field (OnSetText) when the
+// cell is left and the record is posted when the row is left. Down on the
+// last record appends one; Up on an appended record left untouched cancels it.
+//
+// Columns are the dataset's visible fields (DisplayLabel, DisplayWidth)
+// unless columns were added; Columns().RestoreDefaults() goes back to them.
+
+#include <QPointer>
+#include <QTableView>
+
+#include "db/dataset.h"
+#include "db/datasource.h"
+#include "ui/component.h"
+
+class QScrollBar;
+class TDBGrid;
+class TField;
+
+enum TColumnButtonStyle { cbsAuto, cbsEllipsis, cbsNone };
+
+class TColumnTitle {
+public:
+    QString Caption() const { return caption_; }
+    void setCaption(const QString& caption);
+    int Color() const { return color_; }
+    void setColor(int c) { color_ = c; }
+
+private:
+    friend class TColumn;
+    friend class TDBGrid;
+    class TColumn* column_ = nullptr;
+    QString caption_;
+    int color_ = clBtnFace;
+};
+
+class TColumn {
+public:
+    QString FieldName() const { return fieldName_; }
+    void setFieldName(const QString& name);
+    // The field of the grid's dataset, while it is open.
+    TField* Field() const;
+    int Width() const { return width_; }
+    void setWidth(int w);
+    bool Visible() const { return visible_; }
+    void setVisible(bool v);
+    bool ReadOnly() const { return readOnly_; }
+    void setReadOnly(bool v) { readOnly_ = v; }
+    TColumnButtonStyle ButtonStyle() const { return buttonStyle_; }
+    void setButtonStyle(TColumnButtonStyle s) { buttonStyle_ = s; }
+    QStringList PickList() const { return pickList_; }
+    void setPickList(const QStringList& items) { pickList_ = items; }
+    TColumnTitle* Title() { return &title_; }
+    const TColumnTitle* Title() const { return &title_; }
+    int Color() const { return color_; }
+    void setColor(int c);
+    int Index() const;
+    TDBGrid* Grid() const { return grid_; }
+
+private:
+    friend class TDBGridColumns;
+    friend class TColumnTitle;
+    friend class TDBGrid;
+    explicit TColumn(TDBGrid* grid);
+    void changed();
+    TDBGrid* grid_;
+    QString fieldName_;
+    int width_ = 64;
+    bool visible_ = true;
+    bool readOnly_ = false;
+    TColumnButtonStyle buttonStyle_ = cbsAuto;
+    QStringList pickList_;
+    TColumnTitle title_;
+    int color_ = clWindow;
+};
+
+enum TDBGridColumnsState { csDefault, csCustomized };
+
+class TDBGridColumns {
+public:
+    int Count() const { return int(items_.size()); }
+    TColumn* Items(int index) const { return items_.value(index).get(); }
+    TColumn* operator[](int index) const { return Items(index); }
+    // A column added by code: the grid's columns are then its own.
+    TColumn* Add();
+    void Clear();
+    void Delete(int index);
+    TDBGridColumnsState State() const { return state_; }
+    // Back to a column per visible field of the dataset.
+    void RestoreDefaults();
+
+private:
+    friend class TDBGrid;
+    friend class TColumn;
+    explicit TDBGridColumns(TDBGrid* grid) : grid_(grid) {}
+    TDBGrid* grid_;
+    QList<std::shared_ptr<TColumn>> items_;
+    TDBGridColumnsState state_ = csDefault;
+};
+
+// The bookmarks of the rows selected with dgMultiSelect (Ctrl+click).
+class TBookmarkList {
+public:
+    int Count() const { return int(items_.size()); }
+    TBookmark Items(int index) const { return items_.value(index); }
+    bool Contains(const TBookmark& b) const;
+    bool CurrentRowSelected() const;
+    void setCurrentRowSelected(bool selected);
+    void Clear();
+
+private:
+    friend class TDBGrid;
+    explicit TBookmarkList(TDBGrid* grid) : grid_(grid) {}
+    TDBGrid* grid_;
+    QList<TBookmark> items_;
+};
+
+enum TDBGridOption {
+    dgEditing = 1,
+    dgAlwaysShowEditor = 2,
+    dgTitles = 4,
+    dgIndicator = 8,
+    dgColumnResize = 16,
+    dgColLines = 32,
+    dgRowLines = 64,
+    dgTabs = 128,
+    dgRowSelect = 256,
+    dgAlwaysShowSelection = 512,
+    dgConfirmDelete = 1024,
+    dgCancelOnExit = 2048,
+    dgMultiSelect = 4096,
+};
+using TDBGridOptions = int;
+
+enum TGridDrawStateFlag { gdSelected = 1, gdFocused = 2, gdFixed = 4 };
+
+using TDrawColumnCellEvent = std::function<void(QObject* Sender, const QRect& Rect, int DataCol,
+                                                TColumn* Column, int State)>;
+using TDBGridClickEvent = std::function<void(TColumn* Column)>;
+Q_DECLARE_METATYPE(TDrawColumnCellEvent)
+Q_DECLARE_METATYPE(TDBGridClickEvent)
+
+class TDBGrid : public QTableView, public TControlBase {
+    Q_OBJECT
+    RH_CONTROL(QTableView)
+    Q_PROPERTY(TDataSource* DataSource READ DataSource WRITE setDataSource)
+    Q_PROPERTY(int Options READ Options WRITE setOptions)
+    Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE setReadOnly)
+    Q_PROPERTY(int SelectedIndex READ SelectedIndex WRITE setSelectedIndex)
+    Q_PROPERTY(int FixedColor READ FixedColor WRITE setFixedColor)
+    Q_PROPERTY(QFont TitleFont READ TitleFont WRITE setTitleFont)
+    Q_PROPERTY(int DefaultRowHeight READ DefaultRowHeight WRITE setDefaultRowHeight)
+    RH_EVENT(OnEditButtonClick)
+    RH_EVENT(OnDrawColumnCell)
+    RH_EVENT(OnColEnter)
+    RH_EVENT(OnColExit)
+    RH_EVENT(OnTitleClick)
+    RH_EVENT(OnCellClick)
+
+public:
+    explicit TDBGrid(QWidget* parent = nullptr);
+    ~TDBGrid() override;
+
+    TDataSource* DataSource() const;
+    void setDataSource(TDataSource* source);
+    TDBGridColumns& Columns() { return columns_; }
+    TDBGridOptions Options() const { return options_; }
+    void setOptions(TDBGridOptions options);
+    bool ReadOnly() const { return readOnly_; }
+    void setReadOnly(bool v);
+    int FixedColor() const { return fixedColor_; }
+    void setFixedColor(int c);
+    QFont TitleFont() const;
+    void setTitleFont(const QFont& font);
+    int DefaultRowHeight() const;
+    void setDefaultRowHeight(int h);
+
+    // The current column (-1 when there is none) and its field.
+    int SelectedIndex() const { return selectedIndex_; }
+    void setSelectedIndex(int index);
+    TField* SelectedField() const;
+    void setSelectedField(TField* field);
+    TBookmarkList& SelectedRows() { return selectedRows_; }
+
+    // The window: rows shown, and the one that is the current record.
+    int VisibleRowCount() const;
+    int Row() const { return activeRow_; }
+    bool EditorMode() const { return state() == EditingState; }
+    void setEditorMode(bool on);
+    // Writes the open editor's text into the field (raises the field's error).
+    void UpdateData();
+
+    // The painter of the cell OnDrawColumnCell draws; fields read that row.
+    QPainter* Canvas() const { return canvas_; }
+    void DefaultDrawColumnCell(const QRect& rect, int dataCol, TColumn* column, int state);
+
+    TNotifyEvent OnEditButtonClick;
+    TDrawColumnCellEvent OnDrawColumnCell;
+    TNotifyEvent OnColEnter;
+    // May raise (Abort): the column does not change.
+    TNotifyEvent OnColExit;
+    TDBGridClickEvent OnTitleClick;
+    TDBGridClickEvent OnCellClick;
+
+    void DoExit() override;
+
+protected:
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    QPalette::ColorRole colorRole() const override { return QPalette::Base; }
+    int defaultColor() const override { return clWindow; }
+
+private:
+    class Link;
+    class Model;
+    class Delegate;
+    friend class Link;
+    friend class Model;
+    friend class Delegate;
+    friend class TColumn;
+    friend class TDBGridColumns;
+    friend class TBookmarkList;
+
+    TDataSet* dataSet() const;
+    bool canEdit(int column) const;
+    void linkActiveChanged();
+    void buildDefaultColumns();
+    void columnsChanged();
+    void applyColumnGeometry();
+    // Reads the window again with the current record at `active` (as near
+    // as the data allow).
+    void fillWindow(int active);
+    void refreshCurrentRow();
+    void syncCurrentIndex();
+    void updateScrollBar();
+    void scrollAction(int action);
+    bool move(const std::function<void()>& step);
+    void placeScrollBar();
+    int capacity() const;
+
+    std::unique_ptr<Link> link_;
+    Model* model_;
+    Delegate* delegate_;
+    QScrollBar* scrollBar_;
+    TDBGridColumns columns_;
+    TBookmarkList selectedRows_;
+    TDBGridOptions options_ = dgEditing | dgTitles | dgIndicator | dgColumnResize | dgColLines |
+                              dgRowLines | dgTabs | dgConfirmDelete | dgCancelOnExit;
+    bool readOnly_ = false;
+    int fixedColor_ = clBtnFace;
+    int selectedIndex_ = 0;
+    int activeRow_ = 0;
+    bool atFirst_ = true;
+    bool atLast_ = true;
+    bool syncing_ = false;
+    int filling_ = 0;
+    QPainter* canvas_ = nullptr;
+    QPointer<QWidget> editor_;
+};

@@ -1,0 +1,418 @@
+// TDBGrid over a table of 100,000 rows: what it reads, moving both ways,
+// editing cells that post through the fields, appending and cancelling with
+// the arrows, column events, drawing each row's own values, selected rows.
+
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QSqlQuery>
+#include <QVBoxLayout>
+#include <QtTest>
+
+#include "db/clientdataset.h"
+#include "db/database.h"
+#include "db/dberror.h"
+#include "db/field.h"
+#include "db/table.h"
+#include "gene/genecomp.h"
+#include "support/dbfixture.h"
+#include "ui/dbgrid.h"
+#include "ui/form.h"
+
+namespace {
+
+constexpr int kRows = 100000;
+
+// PERSONAL: Codigo (key), Nombre, Importe; every Codigo from 1 to kRows.
+void createPersonal(TDatabase* db) {
+    TTable t;
+    t.setDatabaseName(QStringLiteral("Database"));
+    t.setTableName(QStringLiteral("PERSONAL"));
+    t.FieldDefs().Add(QStringLiteral("Codigo"), ftInteger, 0, true);
+    t.FieldDefs().Add(QStringLiteral("Nombre"), ftString, 30);
+    t.FieldDefs().Add(QStringLiteral("Importe"), ftFloat);
+    t.IndexDefs().Add(QStringLiteral("<Primary>"), QStringLiteral("Codigo"), ixPrimary | ixUnique);
+    t.CreateTable();
+    db->Execute(QStringLiteral(
+                    "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < %1) "
+                    "INSERT INTO PERSONAL (Codigo, Nombre, Importe) "
+                    "SELECT x, 'Nombre ' || x, x * 1.5 FROM n")
+                    .arg(kRows));
+}
+
+// The table with persistent fields (labels and widths as a form gives them)
+// and a filter that counts the rows the dataset looks at.
+struct Personal {
+    TTable table;
+    TDataSource source;
+    int leidas = 0;
+    explicit Personal(bool contar = true) {
+        table.setDatabaseName(QStringLiteral("Database"));
+        table.setTableName(QStringLiteral("PERSONAL"));
+        TField* codigo = table.AddField(QStringLiteral("Codigo"));
+        codigo->setDisplayLabel(QStringLiteral("Código"));
+        codigo->setDisplayWidth(12);
+        table.AddField(QStringLiteral("Nombre"))->setDisplayWidth(45);
+        TField* importe = table.AddField(QStringLiteral("Importe"));
+        importe->setVisible(false);
+        importe->setDisplayFormat(QStringLiteral("#,##0.00"));
+        importe->setEditFormat(QStringLiteral("0.##"));
+        if (contar) {
+            table.OnFilterRecord = [this](TDataSet*, bool& accept) {
+                ++leidas;
+                accept = true;
+            };
+            table.setFiltered(true);
+        }
+        table.Open();
+        source.setDataSet(&table);
+    }
+    int codigo() const { return table.FieldByName(QStringLiteral("Codigo"))->AsInteger(); }
+};
+
+struct Rejilla {
+    TForm form;
+    TDBGrid* grid = new TDBGrid(&form);
+    explicit Rejilla(TDataSource* source) {
+        auto* box = new QVBoxLayout(&form);
+        box->setContentsMargins(0, 0, 0, 0);
+        box->addWidget(grid);
+        grid->setObjectName(QStringLiteral("DBGrid1"));
+        grid->setDataSource(source);
+        form.resize(500, 300);
+        form.show();
+        QTest::qWaitForWindowActive(&form);
+        grid->setFocus();
+    }
+    QString cell(int row, int col) const {
+        return grid->model()->index(row, col).data().toString();
+    }
+    int currentRow() const { return grid->currentIndex().row(); }
+};
+
+// The cell editor open (the one with the focus; closed ones wait for deletion).
+QLineEdit* editorAbierto() {
+    return qobject_cast<QLineEdit*>(QApplication::focusWidget());
+}
+
+QString nombreEnBase(TDatabase* db, int codigo) {
+    QSqlQuery q =
+        db->Execute(QStringLiteral("SELECT Nombre FROM PERSONAL WHERE Codigo = ?"), {codigo});
+    return q.next() ? q.value(0).toString() : QStringLiteral("<ninguna>");
+}
+
+}  // namespace
+
+class TestDBGrid : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void largeTableReadsAWindow();
+    void gridAndDatasetMoveTogether();
+    void editingACellPosts();
+    void appendAndCancelWithArrows();
+    void columnsAndTheirEvents();
+    void drawingSeesEachRow();
+    void selectedRowsAndPublished();
+    void cleanupTestCase() { db_.reset(); }
+
+private:
+    std::unique_ptr<TestDatabase> db_;
+};
+
+void TestDBGrid::initTestCase() {
+    db_ = std::make_unique<TestDatabase>(Engine::Sqlite);
+    createPersonal(db_->db());
+}
+
+void TestDBGrid::largeTableReadsAWindow() {
+    Personal p;
+    Rejilla r(&p.source);
+    const int filas = r.grid->VisibleRowCount();
+    QVERIFY2(filas > 3 && filas < 30, qPrintable(QString::number(filas)));
+    QCOMPARE(r.cell(0, 0), QStringLiteral("1"));
+    QCOMPARE(r.cell(filas - 1, 1), QStringLiteral("Nombre %1").arg(filas));
+    QVERIFY2(p.leidas < 4 * filas, qPrintable(QString::number(p.leidas)));
+
+    // Default columns: the visible fields, their labels and widths.
+    QCOMPARE(r.grid->Columns().Count(), 2);
+    QCOMPARE(r.grid->Columns()[0]->Title()->Caption(), QStringLiteral("Código"));
+    QVERIFY(r.grid->Columns()[1]->Width() > 3 * r.grid->Columns()[0]->Width());
+    QCOMPARE(r.grid->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Código"));
+
+    // To the end and back: still only windows are read.
+    p.leidas = 0;
+    QTest::keyClick(r.grid, Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(p.codigo(), kRows);
+    QCOMPARE(r.currentRow(), r.grid->VisibleRowCount() - 1);
+    QCOMPARE(r.cell(r.currentRow(), 0), QString::number(kRows));
+    QCOMPARE(r.cell(0, 0), QString::number(kRows - r.grid->VisibleRowCount() + 1));
+    QTest::keyClick(r.grid, Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(p.codigo(), 1);
+    QVERIFY2(p.leidas < 8 * filas, qPrintable(QString::number(p.leidas)));
+}
+
+void TestDBGrid::gridAndDatasetMoveTogether() {
+    Personal p;
+    Rejilla r(&p.source);
+    const int filas = r.grid->VisibleRowCount();
+
+    // The grid moves the dataset...
+    QTest::keyClick(r.grid, Qt::Key_Down);
+    QTest::keyClick(r.grid, Qt::Key_Down);
+    QCOMPARE(p.codigo(), 3);
+    QCOMPARE(r.currentRow(), 2);
+    QTest::keyClick(r.grid, Qt::Key_PageDown);
+    QCOMPARE(p.codigo(), 3 + filas - 1);
+    // past the bottom of the window the rows follow, the current stays in view
+    for (int i = 0; i < filas; ++i) QTest::keyClick(r.grid, Qt::Key_Down);
+    QCOMPARE(p.codigo(), 3 + 2 * filas - 1);
+    QCOMPARE(r.cell(r.currentRow(), 0), QString::number(p.codigo()));
+    QCOMPARE(r.currentRow(), filas - 1);
+    // a click on a row
+    const QRect segunda = r.grid->visualRect(r.grid->model()->index(1, 1));
+    QTest::mouseClick(r.grid->viewport(), Qt::LeftButton, {}, segunda.center());
+    QCOMPARE(p.codigo(), r.cell(1, 0).toInt());
+    QCOMPARE(r.grid->SelectedIndex(), 1);
+    // the wheel
+    QWheelEvent rueda(QPointF(10, 10), r.grid->mapToGlobal(QPointF(10, 10)), {}, {0, -120},
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    const int antes = p.codigo();
+    QApplication::sendEvent(r.grid->viewport(), &rueda);
+    QCOMPARE(p.codigo(), antes + QApplication::wheelScrollLines());
+
+    // ...and the dataset moves the grid.
+    p.table.First();
+    QCOMPARE(r.currentRow(), 0);
+    QCOMPARE(r.cell(0, 0), QStringLiteral("1"));
+    QCOMPARE(r.grid->findChild<QScrollBar*>()->value(), 0);
+    QVERIFY(p.table.Locate(QStringLiteral("Codigo"), 5000, 0));
+    QCOMPARE(r.cell(r.currentRow(), 1), QStringLiteral("Nombre 5000"));
+    QCOMPARE(r.grid->findChild<QScrollBar*>()->value(), 1);
+    // The scroll bar's ends are the dataset's.
+    r.grid->findChild<QScrollBar*>()->triggerAction(QAbstractSlider::SliderToMaximum);
+    QCOMPARE(p.codigo(), kRows);
+    QCOMPARE(r.grid->findChild<QScrollBar*>()->value(), 2);
+    r.grid->findChild<QScrollBar*>()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    QCOMPARE(p.codigo(), kRows - 1);
+}
+
+void TestDBGrid::editingACellPosts() {
+    Personal p(false);
+    p.table.FieldByName(QStringLiteral("Importe"))->setVisible(true);
+    p.table.FieldByName(QStringLiteral("Nombre"))->OnSetText = [](TField* f, const QString& t) {
+        f->setAsString(t.toUpper());
+    };
+    Rejilla r(&p.source);
+    r.grid->Columns().RestoreDefaults();  // the field shown since
+    QCOMPARE(r.grid->Columns().Count(), 3);
+    QCOMPARE(r.cell(0, 2), QStringLiteral("1,50"));
+
+    r.grid->setSelectedIndex(1);
+    QTest::keyClicks(r.grid, QStringLiteral("x"));
+    QCOMPARE(p.table.State(), dsEdit);
+    auto* editor = editorAbierto();
+    QVERIFY(editor);
+    QTest::keyClicks(editor, QStringLiteral("avier"));
+    QCOMPARE(editor->text(), QStringLiteral("xavier"));
+    // Leaving the row posts the record through the field.
+    QTest::keyClick(editor, Qt::Key_Down);
+    QCOMPARE(p.table.State(), dsBrowse);
+    QCOMPARE(nombreEnBase(db_->db(), 1), QStringLiteral("XAVIER"));
+    QCOMPARE(r.cell(0, 1), QStringLiteral("XAVIER"));
+    QCOMPARE(p.codigo(), 2);
+
+    // A number is edited as its Text and shown with its display format.
+    r.grid->setSelectedIndex(2);
+    QTest::keyClick(r.grid, Qt::Key_F2);
+    editor = editorAbierto();
+    QVERIFY(editor);
+    QCOMPARE(editor->text(), QStringLiteral("3"));
+    editor->setText(QStringLiteral("1234,5"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();  // the view commits a cell after the key
+    QCOMPARE(r.cell(1, 2), QStringLiteral("1.234,50"));
+    p.table.Post();
+    QCOMPARE(p.table.FieldByName(QStringLiteral("Importe"))->AsFloat(), 1234.5);
+
+    // A text the field refuses leaves the value and says why.
+    QStringList errores;
+    SetApplicationExceptionHandler([&](QObject*, std::exception_ptr e) {
+        try {
+            std::rethrow_exception(e);
+        } catch (const EDatabaseError& x) {
+            errores << x.Message();
+        }
+    });
+    QTest::keyClick(r.grid, Qt::Key_F2);
+    editor = editorAbierto();
+    editor->setText(QStringLiteral("mucho"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    SetApplicationExceptionHandler(nullptr);
+    QCOMPARE(errores.size(), 1);
+    QCOMPARE(p.table.FieldByName(QStringLiteral("Importe"))->AsFloat(), 1234.5);
+    p.table.Cancel();
+
+    // Read-only columns and grids do not edit.
+    r.grid->Columns()[1]->setReadOnly(true);
+    r.grid->setSelectedIndex(1);
+    QTest::keyClicks(r.grid, QStringLiteral("z"));
+    QCOMPARE(p.table.State(), dsBrowse);
+    r.grid->Columns()[1]->setReadOnly(false);
+    r.grid->setReadOnly(true);
+    QTest::keyClicks(r.grid, QStringLiteral("z"));
+    QCOMPARE(p.table.State(), dsBrowse);
+}
+
+void TestDBGrid::appendAndCancelWithArrows() {
+    TClientDataSet ds;
+    ds.FieldDefs() << TFieldDef{QStringLiteral("Codigo"), ftInteger, 0, false}
+                   << TFieldDef{QStringLiteral("Nombre"), ftString, 20, false};
+    ds.CreateDataSet();
+    for (int i = 1; i <= 3; ++i) {
+        ds.Append();
+        ds.Fields()[0]->setAsInteger(i);
+        ds.Fields()[1]->setAsString(QStringLiteral("N%1").arg(i));
+        ds.Post();
+    }
+    TDataSource source;
+    source.setDataSet(&ds);
+    Rejilla r(&source);
+    ds.Last();
+    QCOMPARE(r.currentRow(), 2);
+    QTest::keyClick(r.grid, Qt::Key_Down);
+    QCOMPARE(ds.State(), dsInsert);
+    QCOMPARE(r.grid->VisibleRowCount(), 4);
+    QCOMPARE(r.currentRow(), 3);
+    QCOMPARE(r.grid->model()->headerData(3, Qt::Vertical).toString(), QStringLiteral("*"));
+    // Untouched, Up takes it away.
+    QTest::keyClick(r.grid, Qt::Key_Up);
+    QCOMPARE(ds.State(), dsBrowse);
+    QCOMPARE(r.grid->VisibleRowCount(), 3);
+    QCOMPARE(ds.Fields()[0]->AsInteger(), 3);
+
+    // Typed into, the new row is posted by moving away.
+    QTest::keyClick(r.grid, Qt::Key_Down);
+    r.grid->setSelectedIndex(0);
+    QTest::keyClicks(r.grid, QStringLiteral("4"));
+    QTest::keyClick(editorAbierto(), Qt::Key_Up);
+    QCOMPARE(ds.State(), dsBrowse);
+    QCOMPARE(ds.RecordCount(), 4);
+    // Insert inserts at the current row; Esc cancels.
+    QTest::keyClick(r.grid, Qt::Key_Insert);
+    QCOMPARE(ds.State(), dsInsert);
+    QCOMPARE(r.grid->VisibleRowCount(), 5);
+    QTest::keyClick(r.grid, Qt::Key_Escape);
+    QCOMPARE(ds.State(), dsBrowse);
+    QCOMPARE(r.grid->VisibleRowCount(), 4);
+}
+
+void TestDBGrid::columnsAndTheirEvents() {
+    Personal p(false);
+    Rejilla r(&p.source);
+    // Columns of its own: "Title,Field,Width" as forms define them.
+    TColumn* nombre = r.grid->Columns().Add();
+    nombre->setFieldName(QStringLiteral("Nombre"));
+    nombre->Title()->setCaption(QStringLiteral("Nombre y apellidos"));
+    nombre->setWidth(263);
+    TColumn* codigo = r.grid->Columns().Add();
+    codigo->setFieldName(QStringLiteral("Codigo"));
+    codigo->setWidth(48);
+    QCOMPARE(r.grid->Columns().Count(), 2);
+    QCOMPARE(r.grid->Columns().State(), csCustomized);
+    QCOMPARE(r.grid->columnWidth(0), 263);
+    QCOMPARE(r.cell(0, 0), nombreEnBase(db_->db(), 1));
+    codigo->setVisible(false);
+    QVERIFY(r.grid->isColumnHidden(1));
+    codigo->setVisible(true);
+    // Closing and opening keeps them.
+    p.table.Close();
+    p.table.Open();
+    QCOMPARE(r.grid->Columns().Count(), 2);
+    QCOMPARE(r.cell(0, 1), QStringLiteral("1"));
+
+    // Leaving a column may be refused; entering one is told.
+    QStringList log;
+    bool permitir = false;
+    r.grid->OnColExit = [&](QObject*) {
+        log << QStringLiteral("exit %1").arg(r.grid->SelectedIndex());
+        if (!permitir) Abort();
+    };
+    r.grid->OnColEnter = [&](QObject*) {
+        log << QStringLiteral("enter %1").arg(r.grid->SelectedField()->FieldName());
+    };
+    r.grid->OnTitleClick = [&](TColumn* c) { log << QStringLiteral("title ") + c->FieldName(); };
+    QTest::keyClick(r.grid, Qt::Key_Right);
+    QCOMPARE(r.grid->SelectedIndex(), 0);
+    QCOMPARE(r.grid->currentIndex().column(), 0);
+    permitir = true;
+    QTest::keyClick(r.grid, Qt::Key_Right);
+    QCOMPARE(r.grid->SelectedIndex(), 1);
+    QTest::mouseClick(r.grid->horizontalHeader()->viewport(), Qt::LeftButton, {},
+                      QPoint(10, r.grid->horizontalHeader()->height() / 2));
+    QCOMPARE(log, QStringList({"exit 0", "exit 0", "enter Codigo", "title Nombre"}));
+
+    // Back to the dataset's columns.
+    r.grid->Columns().RestoreDefaults();
+    QCOMPARE(r.grid->Columns().State(), csDefault);
+    QCOMPARE(r.grid->Columns()[0]->FieldName(), QStringLiteral("Codigo"));
+}
+
+void TestDBGrid::drawingSeesEachRow() {
+    Personal p(false);
+    Rejilla r(&p.source);
+    QTest::keyClick(r.grid, Qt::Key_Down);
+    QSet<QString> vistos;
+    int dibujadas = 0;
+    r.grid->OnDrawColumnCell = [&](QObject* sender, const QRect& rect, int col, TColumn* column,
+                                   int) {
+        QCOMPARE(sender, r.grid);
+        QVERIFY(r.grid->Canvas());
+        ++dibujadas;
+        if (col == 0) vistos << column->Field()->AsString();
+        r.grid->DefaultDrawColumnCell(rect, col, column, 0);
+    };
+    r.grid->viewport()->repaint();
+    QVERIFY(dibujadas > 0);
+    // Each row drew with its own values; the current record is still the second.
+    QVERIFY(vistos.contains(QStringLiteral("1")));
+    QVERIFY(vistos.contains(QStringLiteral("4")));
+    QCOMPARE(p.codigo(), 2);
+    QCOMPARE(p.table.FieldByName(QStringLiteral("Nombre"))->AsString(), QStringLiteral("Nombre 2"));
+}
+
+void TestDBGrid::selectedRowsAndPublished() {
+    Personal p(false);
+    Rejilla r(&p.source);
+    r.grid->setOptions(r.grid->Options() | dgMultiSelect);
+    auto clic = [&](int row, Qt::KeyboardModifiers mods) {
+        QTest::mouseClick(r.grid->viewport(), Qt::LeftButton, mods,
+                          r.grid->visualRect(r.grid->model()->index(row, 0)).center());
+    };
+    clic(1, Qt::ControlModifier);
+    clic(3, Qt::ControlModifier);
+    QCOMPARE(r.grid->SelectedRows().Count(), 2);
+    QVERIFY(r.grid->SelectedRows().CurrentRowSelected());
+    p.table.GotoBookmark(r.grid->SelectedRows().Items(0));
+    QCOMPARE(p.codigo(), 2);
+    clic(0, Qt::NoModifier);
+    QCOMPARE(r.grid->SelectedRows().Count(), 0);
+
+    for (const char* name : {"DataSource", "Options", "ReadOnly", "SelectedIndex", "OnDblClick",
+                             "OnKeyDown", "OnEditButtonClick", "OnDrawColumnCell", "OnColEnter",
+                             "OnColExit", "OnTitleClick", "Width", "Visible"})
+        QVERIFY2(TienePropiedad(r.grid, QLatin1String(name)), name);
+    QVariant v;
+    LeerPropiedad(r.grid, QStringLiteral("DataSource"), v);
+    QCOMPARE(v.value<TDataSource*>(), &p.source);
+    int dobles = 0;
+    r.grid->OnDblClick = [&](QObject*) { ++dobles; };
+    QTest::mouseDClick(r.grid->viewport(), Qt::LeftButton, {},
+                       r.grid->visualRect(r.grid->model()->index(2, 1)).center());
+    QCOMPARE(dobles, 1);
+    QCOMPARE(p.table.State(), dsBrowse);  // a double click is no edit
+}
+
+QTEST_MAIN(TestDBGrid)
+#include "tst_dbgrid.moc"
