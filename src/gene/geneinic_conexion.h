@@ -50,7 +50,8 @@ QStringList LeerMapaContextos(const QString& archivo);
 // folder when no running session can own them (older than every live session).
 void BorrarArchivosTemporalesAntiguos();
 
-// "L=... U=... I=... T=..." for sibling programs (the current user in "U=").
+// " L=... U=... I=... T=..." for sibling programs (the current user in "U="),
+// each part with its leading blank, empty values kept.
 QString ParametrosSesion();
 
 // The alias file: the "Name=Value" parameters of an alias in their order

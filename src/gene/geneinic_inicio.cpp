@@ -142,12 +142,9 @@ TLineaComando LeerLineaComando(const QStringList& argumentos) {
 }
 
 QString ParametrosSesion() {
-    QStringList partes;
-    partes << QStringLiteral("L=") + ArchivoParametros
-           << QStringLiteral("U=") + CodigoUsuarioActual;
-    if (!ParametroI.isEmpty()) partes << QStringLiteral("I=") + ParametroI;
-    if (!ParametroT.isEmpty()) partes << QStringLiteral("T=") + ParametroT;
-    return partes.join(QLatin1Char(' '));
+    // Each part with its leading blank; empty values keep their prefixes.
+    return QStringLiteral(" L=") + ArchivoParametros + QStringLiteral(" U=") + CodigoUsuarioActual +
+           QStringLiteral(" I=") + ParametroI + QStringLiteral(" T=") + ParametroT;
 }
 
 // ---------------------------------------------------------------- parameter file

@@ -22,7 +22,7 @@ class TfGENEINIC;
 // The command configured for a sibling program ("" when none).
 QString ComandoProgramaHermano(const QString& Programa);
 // The command line that starts a sibling program: the configured command or
-// else the program's own name, then the arguments.
+// else the program's own name, a blank and the arguments.
 QString LineaProgramaHermano(const QString& Programa, const QString& Argumentos);
 // Starts a sibling program without waiting and without reporting failures
 // (the shell's "open" whose result nobody reads). False when it did not start.

@@ -292,7 +292,7 @@ private Q_SLOTS:
         QCOMPARE(LogotipoEmpresaActual, QStringLiteral("LOGO.BMP"));
         QVERIFY(NumeroSesionUsuario >= 1);
         CodigoUsuarioActual = QStringLiteral("ANA");
-        QCOMPARE(ParametrosSesion(), "L=" + inst.archivoParametros() + " U=ANA");
+        QCOMPARE(ParametrosSesion(), " L=" + inst.archivoParametros() + " U=ANA I= T=");
         // The user-fields table exists in the general database from the start.
         QVERIFY(f->DatabaseGeneral->TableExists(QStringLiteral("CAMPOUSR")));
         QVERIFY(!f->findChild<QTimer*>(QStringLiteral("TimerAplicacion"))->isActive());

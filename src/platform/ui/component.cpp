@@ -267,16 +267,11 @@ public:
             case QEvent::KeyPress: {
                 if (sending_ || !watched->isWidgetType()) return false;
                 auto* w = static_cast<QWidget*>(watched);
-                auto* e = static_cast<QKeyEvent*>(event);
-                // A key the control ignored travels on to its parents: it was
-                // dispatched once already.
-                if (e == lastKey_ && e->timestamp() == lastKeyTime_ && lastKeyTarget_ &&
-                    w->isAncestorOf(lastKeyTarget_))
-                    return false;
-                lastKey_ = e;
-                lastKeyTime_ = e->timestamp();
-                lastKeyTarget_ = w;
-                return keyPress(w, e);
+                // Only where the key was typed: a key a control ignores travels on
+                // to its parents (an editor's to its grid), dispatched once already.
+                QWidget* focus = QApplication::focusWidget();
+                if (focus ? w != focus : !w->isWindow()) return false;
+                return keyPress(w, static_cast<QKeyEvent*>(event));
             }
             case QEvent::MouseButtonRelease:
             case QEvent::MouseButtonDblClick:
@@ -395,9 +390,6 @@ private:
 
     bool sending_ = false;
     QPointer<QWidget> restoring_;
-    const QKeyEvent* lastKey_ = nullptr;
-    quint64 lastKeyTime_ = 0;
-    QPointer<QWidget> lastKeyTarget_;
 };
 
 void ensureDispatcher() {

@@ -370,6 +370,11 @@ void TestForm::keyPreviewAndReplacedKeys() {
     QCOMPARE(primero->text(), QStringLiteral("1,5"));
     QTest::keyClick(primero, Qt::Key_Return);
     QCOMPARE(QApplication::focusWidget(), segundo);
+    // A key the edit box ignores travels on to the form: still heard once.
+    const qsizetype antes = orden.size();
+    QTest::keyClick(segundo, Qt::Key_F2);
+    QCOMPARE(orden.size(), antes + 1);
+    QCOMPARE(orden.last(), QStringLiteral("form %1 0").arg(int(VK_F2)));
     // The keypad's decimal key has its own code.
     QTest::keyClick(segundo, Qt::Key_Period, Qt::KeypadModifier);
     QCOMPARE(orden.last(), QStringLiteral("form %1 0").arg(int(VK_DECIMAL)));

@@ -1,0 +1,44 @@
+#include "gene/geneayud.h"
+
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+
+TfGENEAYUD::TfGENEAYUD(QWidget* owner) : TForm(owner) {
+    setName(QStringLiteral("fGENEAYUD"));
+    setCaption(QStringLiteral("Ayuda"));
+    setPosition(poScreenCenter);
+    auto* caja = new QVBoxLayout(this);
+    caja->setContentsMargins(0, 0, 0, 0);
+    Navegador = new QTextBrowser(this);
+    Navegador->setObjectName(QStringLiteral("Navegador"));
+    Navegador->setOpenExternalLinks(true);
+    caja->addWidget(Navegador);
+    resize(720, 560);
+    connect(Navegador, &QTextBrowser::sourceChanged, this, [this] {
+        const QString titulo = Navegador->documentTitle();
+        setCaption(titulo.isEmpty() ? QStringLiteral("Ayuda") : titulo);
+    });
+}
+
+void TfGENEAYUD::MostrarPagina(const QString& Ruta) {
+    pagina_ = Ruta;
+    if (Ruta.isEmpty()) {
+        Navegador->clear();
+        setCaption(QStringLiteral("Ayuda"));
+        return;
+    }
+    Navegador->setSource(QUrl::fromLocalFile(Ruta));
+    const QString titulo = Navegador->documentTitle();
+    setCaption(titulo.isEmpty() ? QStringLiteral("Ayuda") : titulo);
+}
+
+TfGENEAYUD* MostrarVentanaAyuda(const QString& Ruta) {
+    TfGENEAYUD* ventana = nullptr;
+    for (TForm* f : ApplicationForms())
+        if ((ventana = qobject_cast<TfGENEAYUD*>(f))) break;
+    if (!ventana) ventana = NewForm<TfGENEAYUD>();
+    ventana->MostrarPagina(Ruta);
+    ventana->Show();
+    return ventana;
+}
