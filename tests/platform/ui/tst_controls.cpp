@@ -226,6 +226,16 @@ void TestControls::pagesAndTabs() {
     QCOMPARE(pages.ActivePageIndex(), 2);
     QCOMPARE(cambios, 1);
 
+    // Controls on a page are the form's components, found by name.
+    TForm form;
+    auto* paginas = new TPageControl(&form);
+    auto* hoja = new TTabSheet(paginas, QStringLiteral("Datos"));
+    hoja->setObjectName(QStringLiteral("TabSheet1"));
+    auto* edit = new TEdit(hoja);
+    edit->setObjectName(QStringLiteral("EditNombre"));
+    QCOMPARE(form.FindComponent(QStringLiteral("EditNombre")), edit);
+    QCOMPARE(form.FindComponent(QStringLiteral("TabSheet1")), hoja);
+
     foto->setTabVisible(false);
     QVERIFY(!pages.isTabVisible(1));
     foto->setCaption(QStringLiteral("Fotografía"));
