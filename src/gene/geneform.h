@@ -15,6 +15,7 @@ class QObject;
 class QPainter;
 class QRect;
 class TDBGrid;
+class TDataSet;
 class TForm;
 class TMainMenu;
 class TStatusBar;
@@ -46,6 +47,14 @@ void TeclaPulsadaFormulario(TfGENEINIC* f, TForm* Formulario, int& Key, int Shif
 // time-of-day field) unless DesactivarPuntoPorComaDecimal.
 void TeclaPresionadaFormulario(TfGENEINIC* f, TForm* Formulario, QChar& Key);
 
+// The record viewers the keys open (the field list, the user-defined fields,
+// the access history) belong to the generic viewers, which set these when
+// they are built; unset, the keys do nothing.
+using TGanchoVisorRegistro = void (*)(TfGENEINIC* f, TDataSet* DataSet);
+extern TGanchoVisorRegistro GanchoVisorCampos;
+extern TGanchoVisorRegistro GanchoVisorCamposUsuario;
+extern TGanchoVisorRegistro GanchoHistorialAccesosRegistro;
+
 // ---- Display formats, administrator mode, hidden controls.
 
 // The display format of one component by its field name: "#,###.##" amounts
@@ -60,6 +69,9 @@ void FormatoCampoImporte(TfGENEINIC* f, const QString& NombreCampo, QString& For
 // control under the mouse; every control's hint is form name + "." + name.
 void MostrarHintEnTitulo(TfGENEINIC* f, const QString& Hint);
 void IdentificarControlesEnHint(TfGENEINIC* f, QObject* Formulario);
+// Hides every data control and grid column bound to a field the user may
+// not see (CampoNoVisible).
+void OcultarCamposNoVisibles(TfGENEINIC* f, QObject* Formulario);
 // Hides the controls and grid columns of the user's ControlesNoVisibles.
 void OcultarControlesNoVisibles(TfGENEINIC* f, QObject* Formulario);
 // Hidden controls (unless administrator mode), then the translation.
@@ -82,6 +94,15 @@ void ConfigurarMenusConsultas(TfGENEINIC* f, const QString& Usuario, const QStri
                               TMainMenu* Menu);
 // Click of a saved query or report item: the window of that name opens anew.
 void AbrirConsultaMenu(TfGENEINIC* f, QObject* Sender);
+// The report definition the report runner (TfGENEUINF) runs; set before it
+// is created.
+extern QString InformeUsuarioAEjecutar;
+// The selection list of the generic dialogs (Opciones: "Titulo=", "Formato=",
+// "Opciones=" lines; Seleccion: the chosen lines), set by its unit; unset,
+// nothing is chosen.
+using TSeleccionarDeLista = void (*)(TfGENEINIC* f, const QString& Opciones,
+                                     const QString& Elementos, QString& Seleccion);
+extern TSeleccionarDeLista GanchoSeleccionarDeLista;
 // Click of "Configuración de Informes Personalizados" (administrators only).
 void AbrirConfiguracionInformes(TfGENEINIC* f, QObject* Sender);
 // Double-click or F2 on a plain edit: the search window of its bound table
@@ -108,6 +129,9 @@ void AplicarAspecto(TfGENEINIC* f, QObject* Formulario);
 void TraducirFormulario(TfGENEINIC* f, QObject* Componente, const QString& Idioma);
 // The string property of that name of every component the owner holds.
 void TraducirPropiedad(TfGENEINIC* f, QObject* Propietario, const QString& Propiedad);
+// While a language is set, list boxes and drop-down-list combo boxes show
+// their items translated (TextoElementoTraducido); editable combos keep theirs.
+void PrepararElementosTraducidos(TfGENEINIC* f, QObject* Formulario);
 // The item text of a combo or list box as shown while a language is set:
 // each ";"-separated part translated (the stored item stays as it is).
 QString TextoElementoTraducido(TfGENEINIC* f, const QString& Texto);

@@ -25,7 +25,9 @@
 
 namespace {
 
-QString Texto(const char* texto) { return QString::fromUtf8(texto); }
+QString Texto(const char* texto) {
+    return QString::fromUtf8(texto);
+}
 
 bool EstadoEdicion(TDataSetState estado) {
     return estado == dsEdit || estado == dsInsert || estado == dsSetKey;
@@ -35,8 +37,8 @@ bool EstadoEdicion(TDataSetState estado) {
 
 // ---------------------------------------------------------------- template
 
-TFormularioMaestro::TFormularioMaestro(QWidget* owner, const QString& Nombre,
-                                       const QString& Titulo, const QString& NombreTabla)
+TFormularioMaestro::TFormularioMaestro(QWidget* owner, const QString& Nombre, const QString& Titulo,
+                                       const QString& NombreTabla)
     : TForm(owner), TituloMaestro(Titulo), NombreTablaMaestro(NombreTabla) {
     setObjectName(Nombre);
     setCaption(Titulo);
@@ -61,9 +63,9 @@ TFormularioMaestro::TFormularioMaestro(QWidget* owner, const QString& Nombre,
                         QStringLiteral("Agregar mas registros"));
     Eliminar1 = NuevoItem(QStringLiteral("Eliminar1"), QStringLiteral("&Eliminar"), VK_F6,
                           QStringLiteral("Eliminar el registro actual"));
-    EliminacionMultiple1 =
-        NuevoItem(QStringLiteral("EliminacionMultiple1"), QStringLiteral("Eliminación &Múltiple..."),
-                  0, QStringLiteral("Eliminacion de registros seleccionable"));
+    EliminacionMultiple1 = NuevoItem(QStringLiteral("EliminacionMultiple1"),
+                                     QStringLiteral("Eliminación &Múltiple..."), 0,
+                                     QStringLiteral("Eliminacion de registros seleccionable"));
     NuevoItem(QStringLiteral("N5"), QStringLiteral("-"), 0, QString());
     Buscar = NuevoItem(QStringLiteral("Buscar"), QStringLiteral("&Buscar Registro..."), VK_F11,
                        QString());
@@ -125,11 +127,11 @@ TFormularioMaestro::TFormularioMaestro(QWidget* owner, const QString& Nombre,
     pbSalir = NuevoBoton(QStringLiteral("pbSalir"), QStringLiteral("Salir"));
     const QStyle::StandardPixmap iconos[] = {
         QStyle::SP_DialogApplyButton, QStyle::SP_DialogCancelButton, QStyle::SP_MediaSkipBackward,
-        QStyle::SP_MediaSeekBackward, QStyle::SP_MediaSeekForward,  QStyle::SP_MediaSkipForward,
+        QStyle::SP_MediaSeekBackward, QStyle::SP_MediaSeekForward,   QStyle::SP_MediaSkipForward,
         QStyle::SP_BrowserReload,     QStyle::SP_TrashIcon,          QStyle::SP_FileIcon,
         QStyle::SP_DialogCloseButton};
-    const TBitBtn* botones[] = {pbConforme, pbCancelar,  pbPrimero, pbAnterior, pbSiguiente,
-                                pbUltimo,   pbRefrescar, pbEliminar, pbAgregar, pbSalir};
+    const TBitBtn* botones[] = {pbConforme, pbCancelar,  pbPrimero,  pbAnterior, pbSiguiente,
+                                pbUltimo,   pbRefrescar, pbEliminar, pbAgregar,  pbSalir};
     for (int i = 0; i < 10; ++i) {
         auto* b = const_cast<TBitBtn*>(botones[i]);
         b->setGlyph(style()->standardIcon(iconos[i]));
@@ -173,7 +175,26 @@ TFormularioMaestro::TFormularioMaestro(QWidget* owner, const QString& Nombre,
     pbRefrescar->OnClick = [this](QObject* s) { pbRefrescarClick(s); };
 }
 
-TFormularioMaestro::~TFormularioMaestro() = default;
+TFormularioMaestro::~TFormularioMaestro() {
+    // The form's members are gone by the time Qt deletes the datasets and
+    // sources, whose last events would call back into them.
+    for (QObject* o : findChildren<QObject*>()) {
+        if (auto* fuente = qobject_cast<TDataSource*>(o)) {
+            fuente->OnStateChange = nullptr;
+            fuente->OnDataChange = nullptr;
+            fuente->OnUpdateData = nullptr;
+        } else if (auto* d = qobject_cast<TDataSet*>(o)) {
+            for (TDataSetNotifyEvent* e :
+                 {&d->BeforeOpen,    &d->AfterOpen,    &d->BeforeClose,  &d->AfterClose,
+                  &d->BeforeInsert,  &d->AfterInsert,  &d->BeforeEdit,   &d->AfterEdit,
+                  &d->BeforePost,    &d->AfterPost,    &d->BeforeCancel, &d->AfterCancel,
+                  &d->BeforeDelete,  &d->AfterDelete,  &d->BeforeScroll, &d->AfterScroll,
+                  &d->BeforeRefresh, &d->AfterRefresh, &d->OnNewRecord,  &d->OnCalcFields})
+                *e = nullptr;
+            d->OnFilterRecord = nullptr;
+        }
+    }
+}
 
 TMenuItem* TFormularioMaestro::NuevoItem(const QString& nombre, const QString& caption, int tecla,
                                          const QString& hint) {
@@ -220,9 +241,13 @@ void TFormularioMaestro::FormCreate(QObject*) {
     CopiarRegistrosaOtrasEmpresas1->setVisible(true);
 }
 
-void TFormularioMaestro::FormActivate(QObject*) { update(); }
+void TFormularioMaestro::FormActivate(QObject*) {
+    update();
+}
 
-void TFormularioMaestro::FormClose(QObject*, TCloseAction& Action) { Action = caFree; }
+void TFormularioMaestro::FormClose(QObject*, TCloseAction& Action) {
+    Action = caFree;
+}
 
 void TFormularioMaestro::FormKeyDown(QObject*, int& Key, int Shift) {
     TeclaPulsadaFormulario(fGENEINIC, this, Key, Shift);
@@ -232,7 +257,9 @@ void TFormularioMaestro::FormKeyPress(QObject*, QChar& Key) {
     TeclaPresionadaFormulario(fGENEINIC, this, Key);
 }
 
-bool TFormularioMaestro::Editando() const { return EstadoEdicion(Table1->State()); }
+bool TFormularioMaestro::Editando() const {
+    return EstadoEdicion(Table1->State());
+}
 
 void TFormularioMaestro::DataSource1StateChange(QObject*) {
     const TDataSetState estado = Table1->State();
@@ -262,9 +289,13 @@ QString TFormularioMaestro::ClaveDocumentacion() {
 
 // ---- Menu and buttons.
 
-void TFormularioMaestro::IralPaneldeControl1Click(QObject*) { PanelControl->setFocus(); }
+void TFormularioMaestro::IralPaneldeControl1Click(QObject*) {
+    PanelControl->setFocus();
+}
 
-void TFormularioMaestro::AgregarClick(QObject*) { IniciarAlta(); }
+void TFormularioMaestro::AgregarClick(QObject*) {
+    IniciarAlta();
+}
 
 void TFormularioMaestro::Eliminar1Click(QObject*) {
     if (EstadoEdicion(Table1->State())) return;
@@ -284,25 +315,37 @@ void TFormularioMaestro::Buscar1Click(QObject*) {
     BuscarRegistro(Table1, IndiceBusqueda, clave);
 }
 
-void TFormularioMaestro::FiltrarRegistros1Click(QObject*) { FiltrarRegistros(Table1); }
+void TFormularioMaestro::FiltrarRegistros1Click(QObject*) {
+    FiltrarRegistros(Table1);
+}
 
 void TFormularioMaestro::CopiarRegistrosaOtrasEmpresas1Click(QObject*) {
     CopiarRegistrosAEmpresas(Table1);
 }
 
-void TFormularioMaestro::pbCancelarClick(QObject*) { Table1->Cancel(); }
+void TFormularioMaestro::pbCancelarClick(QObject*) {
+    Table1->Cancel();
+}
 
-void TFormularioMaestro::ListadoProgramable1Click(QObject*) { ListarTabla(ModuloDatos, Table1); }
+void TFormularioMaestro::ListadoProgramable1Click(QObject*) {
+    ListarTabla(ModuloDatos, Table1);
+}
 
 void TFormularioMaestro::DocumentacionElectronica1Click(QObject*) {
     DocumentacionElectronica(ModuloDatos, Table1->TableName(), ClaveDocumentacion());
 }
 
-void TFormularioMaestro::Cerrar1Click(QObject*) { Close(); }
+void TFormularioMaestro::Cerrar1Click(QObject*) {
+    Close();
+}
 
-void TFormularioMaestro::Salir1Click(QObject*) { Close(); }
+void TFormularioMaestro::Salir1Click(QObject*) {
+    Close();
+}
 
-void TFormularioMaestro::pbPrimeroClick(QObject*) { Table1->First(); }
+void TFormularioMaestro::pbPrimeroClick(QObject*) {
+    Table1->First();
+}
 
 void TFormularioMaestro::pbAnteriorClick(QObject*) {
     Table1->Prior();
@@ -314,15 +357,21 @@ void TFormularioMaestro::pbSiguienteClick(QObject*) {
     if (Table1->Eof()) MensajeInformacion(Texto(textosmaestro::kUltimoRegistro));
 }
 
-void TFormularioMaestro::pbUltimoClick(QObject*) { Table1->Last(); }
+void TFormularioMaestro::pbUltimoClick(QObject*) {
+    Table1->Last();
+}
 
-void TFormularioMaestro::pbRefrescarClick(QObject*) { RefrescarDatos(fGENEINIC, this, ModoRefresco); }
+void TFormularioMaestro::pbRefrescarClick(QObject*) {
+    RefrescarDatos(fGENEINIC, this, ModoRefresco);
+}
 
 void TFormularioMaestro::BuscarDatosDBEdit(QObject*) {}
 
 // ---- Posting.
 
-void TFormularioMaestro::pbConformeClick(QObject*) { GrabarDatos(); }
+void TFormularioMaestro::pbConformeClick(QObject*) {
+    GrabarDatos();
+}
 
 void TFormularioMaestro::GrabarDatos() {
     const TDataSetState estado = Table1->State();
@@ -366,9 +415,13 @@ void TFormularioMaestro::Table1NewRecord(TDataSet*) {
             codigo->setAsInteger(SiguienteCodigo(ModuloDatos, Table1, 1, -1, -1));
 }
 
-void TFormularioMaestro::Table1BeforePost(TDataSet*) { EstadoAntesDeGrabar = Table1->State(); }
+void TFormularioMaestro::Table1BeforePost(TDataSet*) {
+    EstadoAntesDeGrabar = Table1->State();
+}
 
-void TFormularioMaestro::Table1AfterPost(TDataSet* DataSet) { GrabacionRegistro(fGENEINIC, DataSet); }
+void TFormularioMaestro::Table1AfterPost(TDataSet* DataSet) {
+    GrabacionRegistro(fGENEINIC, DataSet);
+}
 
 // ---------------------------------------------------------------- record form
 
@@ -407,7 +460,9 @@ void TMaestroFicha::IniciarAlta() {
     if (CampoClave) CampoClave->SetFocus();
 }
 
-void TMaestroFicha::CampoClaveChange(QObject*) { CampoClaveModificado = Table1->State() == dsEdit; }
+void TMaestroFicha::CampoClaveChange(QObject*) {
+    CampoClaveModificado = Table1->State() == dsEdit;
+}
 
 void TMaestroFicha::CampoClaveExit(QObject*) {
     if (!CampoClave) return;
@@ -422,7 +477,8 @@ void TMaestroFicha::CampoClaveExit(QObject*) {
         bool ok = false;
         const qlonglong valor = texto.toLongLong(&ok);
         if (!ok || valor < 1 || valor > (corto ? 9999 : 99999999)) {
-            MensajeAdvertencia(Texto(corto ? textosmaestro::kRango9999 : textosmaestro::kRango99999999));
+            MensajeAdvertencia(
+                Texto(corto ? textosmaestro::kRango9999 : textosmaestro::kRango99999999));
             CampoClave->SetFocus();
             Abort();
         }

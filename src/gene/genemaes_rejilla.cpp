@@ -9,11 +9,14 @@
 #include "gene/geneclav.h"
 #include "gene/genemodu.h"
 #include "gene/mensajes.h"
+#include "ui/controls.h"
 #include "ui/dbgrid.h"
 
 namespace {
 
-QString Texto(const char* texto) { return QString::fromUtf8(texto); }
+QString Texto(const char* texto) {
+    return QString::fromUtf8(texto);
+}
 
 bool EstadoEdicion(TDataSetState estado) {
     return estado == dsEdit || estado == dsInsert || estado == dsSetKey;
@@ -89,9 +92,23 @@ void TMaestroRejilla::Table1AfterPost(TDataSet* DataSet) {
     EnfocarPrimeraColumna();
 }
 
-bool TMaestroRejilla::ValidarColumna() { return true; }
+bool TMaestroRejilla::ValidarColumna() {
+    return true;
+}
 
-QString TMaestroRejilla::ClaveNueva(const QString& TextoClave) { return TextoClave; }
+bool TMaestroRejilla::ValidarListasRejilla() {
+    const TDataSetState estado = Table1->State();
+    if (estado != dsEdit && estado != dsInsert) return true;
+    if (!CampoClave || CampoClave->Text().isEmpty()) return true;
+    if (ActiveControl() == pbCancelar) return true;
+    TColumn* columna = DBGrid1->Columns().Items(DBGrid1->SelectedIndex());
+    if (!columna || columna->PickList().isEmpty() || !columna->Field()) return true;
+    return ValidarValorLista(ModuloDatos, DBGrid1, columna->Field());
+}
+
+QString TMaestroRejilla::ClaveNueva(const QString& TextoClave) {
+    return TextoClave;
+}
 
 void TMaestroRejilla::DBGrid1ColExit(QObject*) {
     if (!CampoClave) return;
@@ -152,7 +169,8 @@ void TMaestroRejilla::DBGrid1KeyDown(QObject*, int& Key, int Shift) {
     if (MensajeConfirmacion(QStringLiteral("¿ Está seguro de querer eliminar la linea ?")) !=
         QLatin1String("SI"))
         return;
-    Intentar([datos] { datos->Delete(); }, QStringLiteral("¡No ha sido posible eliminar la línea!"));
+    Intentar([datos] { datos->Delete(); },
+             QStringLiteral("¡No ha sido posible eliminar la línea!"));
 }
 
 void TMaestroRejilla::DBGrid1DblClick(QObject*) {}

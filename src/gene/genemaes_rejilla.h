@@ -67,6 +67,10 @@ public:
     // The key string of the new row whose key the user typed (for
     // ceRechazar): the key text by default.
     virtual QString ClaveNueva(const QString& TextoClave);
+    // The pick list of the selected column holds its field's text (the
+    // warning names the value and the column); true while not editing, with
+    // an empty key or when the user is cancelling.
+    bool ValidarListasRejilla();
     // Focus to the grid with its first column selected.
     void EnfocarPrimeraColumna();
 };

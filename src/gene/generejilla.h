@@ -45,8 +45,7 @@ void AjustarRejilla(TModuloDatos* ModuloDatos, TDBGrid* Rejilla);
 // Adds a column per line "Title,Field,Width" (title translated), then hides
 // every column whose field the user may not see. A width that is not a
 // number raises EConvertError; the columns added before it stay.
-void DefinirColumnasRejilla(TModuloDatos* ModuloDatos, const QString& Definicion,
-                            TDBGrid* Rejilla);
+void DefinirColumnasRejilla(TModuloDatos* ModuloDatos, const QString& Definicion, TDBGrid* Rejilla);
 // The width the visible columns need (+1 each, +12 for the indicator).
 int AnchoRejilla(TModuloDatos* ModuloDatos, TDBGrid* Rejilla);
 // The first column of that field (exact name) becomes invisible.

@@ -10,13 +10,9 @@
 #include "gene/sesion.h"
 #include "io/inifile.h"
 #include "io/textfile.h"
+#include "ui/dbgrid.h"
+#include "ui/form.h"
 
-// Stands for the data grid in the memo-limit case: only its class name counts.
-class TDBGrid : public QWidget {
-    Q_OBJECT
-public:
-    using QWidget::QWidget;
-};
 
 // An object whose event handler fails with the exception it is given.
 class Lanzador : public QObject {
@@ -174,7 +170,7 @@ private Q_SLOTS:
     }
 
     void memoExcesivoCierraLaVentanaDeLaRejilla() {
-        QWidget ventana;
+        TForm ventana;
         auto* rejilla = new TDBGrid(&ventana);
         ventana.show();
         fGENEINIC->GestionExcepciones(rejilla,

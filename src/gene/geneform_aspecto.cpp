@@ -1,0 +1,245 @@
+// Look, translation and layout of forms.
+
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMetaProperty>
+#include <QPointer>
+#include <QStyledItemDelegate>
+
+#include "db/field.h"
+#include "gene/genecomp.h"
+#include "gene/geneform.h"
+#include "gene/geneform_p.h"
+#include "gene/geneinic.h"
+#include "gene/genemodu.h"
+#include "gene/genetrad.h"
+#include "gene/sesion.h"
+#include "ui/controls.h"
+#include "ui/form.h"
+#include "ui/grids.h"
+#include "ui/menus.h"
+
+namespace {
+
+TModuloDatos* Modulo() {
+    return ModuloDatosPreparado ? ModuloDatos : nullptr;
+}
+
+QString Traduccion(const QString& texto, const QString& variables, const QString& idioma) {
+    QString r;
+    Traducir(Modulo(), texto, variables, idioma, r);
+    return r;
+}
+
+// Controls whose Color paints an edit area (the window colour by default),
+// not the face of the form.
+bool PintaAreaEdicion(const QObject* o) {
+    return qobject_cast<const QLineEdit*>(o) || qobject_cast<const QAbstractItemView*>(o) ||
+           qobject_cast<const QAbstractSpinBox*>(o) || qobject_cast<const QComboBox*>(o) ||
+           o->inherits("QPlainTextEdit") || o->inherits("QTextEdit");
+}
+
+bool EsColorBoton(const QObject* o, int color) {
+    return color == clBtnFace || (color == clDefault && !PintaAreaEdicion(o));
+}
+
+void AjustarFuente(QObject* c, const char* propiedad) {
+    QVariant v;
+    LeerPropiedad(c, QString::fromLatin1(propiedad), v);
+    if (!v.canConvert<QFont>() || v.typeId() != QMetaType::QFont) return;
+    QFont fuente = v.value<QFont>();
+    const QString familia = fuente.family();
+    bool cambia = false;
+    if (familia == QLatin1String("MS Sans Serif") ||
+        familia == FamiliaFuente(QStringLiteral("MS Sans Serif"))) {
+        fuente.setFamily(FuenteAplicacion.family());
+        cambia = true;
+    }
+    if (fuente.pointSize() == 8 || fuente.pointSize() == 9) {
+        if (FuenteAplicacion.pointSize() > 0) fuente.setPointSize(FuenteAplicacion.pointSize());
+        cambia = true;
+    }
+    if (cambia) AsignarPropiedad(c, QString::fromLatin1(propiedad), fuente);
+}
+
+// The frames drawn behind coloured check boxes in the "evo+" look.
+QList<QPointer<QFrame>>& Marcos() {
+    static QList<QPointer<QFrame>> marcos;
+    return marcos;
+}
+
+void MarcoCasilla(TCheckBox* casilla) {
+    QWidget* padre = casilla->parentWidget();
+    if (!padre || casilla->findChild<QFrame*>(QStringLiteral("rhMarcoCasilla"))) return;
+    auto* marco = new QFrame(padre);
+    const QColor color = ColorToQt(casilla->FontColor());
+    marco->setStyleSheet(
+        QStringLiteral("border: 1px solid %1; border-radius: 4px;").arg(color.name()));
+    const QRect g = casilla->geometry();
+    marco->setGeometry(g.x() - 3, g.y() - 1, g.width() + 6, g.height() + 2);
+    marco->lower();
+    marco->show();
+    // Marks the box as framed (a child without a name is not a component).
+    auto* marca = new QObject(casilla);
+    marca->setObjectName(QStringLiteral("rhMarcoCasilla"));
+    Marcos().append(marco);
+}
+
+class DelegadoTraducido : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QString displayText(const QVariant& value, const QLocale&) const override {
+        return TextoElementoTraducido(fGENEINIC, value.toString());
+    }
+};
+
+}  // namespace
+
+void AplicarAspecto(TfGENEINIC*, QObject* Formulario) {
+    if (!Formulario) return;
+    TForm* forma = qobject_cast<TForm*>(Formulario);
+    // No manifest on this platform: the look is the palette and fonts below.
+    if (AspectoAplicacion.startsWith(QLatin1String("evo"))) {
+        QColor fondo = ColorDialogoAspecto;
+        if (forma && (forma->FormStyle() == fsMDIChild || forma->FormStyle() == fsMDIForm))
+            fondo = ColorFondoAspecto;
+        const int colorFondo = fondo.isValid() ? ColorFromQt(fondo) : int(clBtnFace);
+        if (forma) AjustarFuente(forma, "Font");
+        if (forma && EsColorBoton(forma, forma->Color())) forma->setColor(colorFondo);
+        for (QObject* c : geneform::Componentes(Formulario)) {
+            if (qobject_cast<TField*>(c) || qobject_cast<TMenuItem*>(c)) continue;
+            AjustarFuente(c, "Font");
+            AjustarFuente(c, "TitleFont");
+            QVariant color;
+            if (TienePropiedad(c, QStringLiteral("Color"))) {
+                LeerPropiedad(c, QStringLiteral("Color"), color);
+                if (EsColorBoton(c, color.toInt()))
+                    AsignarPropiedad(c, QStringLiteral("Color"), colorFondo);
+            }
+            if (TienePropiedad(c, QStringLiteral("FixedColor"))) {
+                LeerPropiedad(c, QStringLiteral("FixedColor"), color);
+                if (color.toInt() == clBtnFace)
+                    AsignarPropiedad(c, QStringLiteral("FixedColor"), colorFondo);
+            }
+            if (auto* barra = qobject_cast<TStatusBar*>(c)) {
+                if (barra->SimplePanel()) {
+                    const QString texto = barra->SimpleText();
+                    barra->setSimplePanel(false);
+                    barra->ClearPanels();
+                    barra->AddPanel(texto, barra->Width());
+                }
+            }
+            if (AspectoAplicacion == QLatin1String("evo+"))
+                if (auto* casilla = qobject_cast<TCheckBox*>(c))
+                    if (casilla->FontColor() != 0 && casilla->FontColor() != clWindowText)
+                        MarcoCasilla(casilla);
+        }
+    } else if (!AspectoAplicacion.contains(QLatin1String("evo")) && forma &&
+               forma->FormStyle() == fsMDIForm) {
+        for (QObject* c : forma->children())
+            if (auto* imagen = qobject_cast<TImage*>(c)) {
+                imagen->Clear();
+                break;
+            }
+    }
+}
+
+void TraducirPropiedad(TfGENEINIC*, QObject* Propietario, const QString& Propiedad) {
+    if (!Propietario) return;
+    for (QObject* c : geneform::Componentes(Propietario)) {
+        const QMetaObject* meta = c->metaObject();
+        const int i = meta->indexOfProperty(Propiedad.toLatin1().constData());
+        if (i < 0 || meta->property(i).metaType().id() != QMetaType::QString) continue;
+        const QString texto = meta->property(i).read(c).toString();
+        if (texto.isEmpty()) continue;
+        meta->property(i).write(c, Traduccion(texto, QString(), QString()));
+    }
+}
+
+void TraducirFormulario(TfGENEINIC* f, QObject* Componente, const QString& Idioma) {
+    const QString idioma = Idioma.isEmpty() ? IdiomaActual : Idioma;
+    if (idioma.isEmpty() || !Componente) return;
+    if (auto* forma = qobject_cast<TForm*>(Componente))
+        forma->setCaption(Traduccion(forma->Caption(), QString(), idioma));
+    for (const QString& p :
+         {QStringLiteral("Caption"), QStringLiteral("Hint"), QStringLiteral("ReportTitle")})
+        TraducirPropiedad(f, Componente, p);
+    for (QObject* c : geneform::Componentes(Componente)) {
+        if (geneform::EsClase(c, "TDBGrid")) {
+            geneform::TraducirTitulosRejilla(
+                c, [&idioma](const QString& t) { return Traduccion(t, QString(), idioma); });
+        } else if (auto* rejilla = qobject_cast<TStringGrid*>(c)) {
+            if (rejilla->RowCount() > 0)
+                for (int col = 0; col < rejilla->ColCount(); ++col)
+                    rejilla->setCells(col, 0,
+                                      Traduccion(rejilla->Cells(col, 0), QString(), idioma));
+        } else if (auto* lista = qobject_cast<TListView*>(c)) {
+            for (int col = 0; col < lista->columnCount(); ++col)
+                lista->setColumnCaption(col,
+                                        Traduccion(lista->ColumnCaption(col), QString(), idioma));
+        } else if (c->inherits("TQRSysData") && TienePropiedad(c, QStringLiteral("Text"))) {
+            QVariant texto;
+            LeerPropiedad(c, QStringLiteral("Text"), texto);
+            AsignarPropiedad(c, QStringLiteral("Text"),
+                             Traduccion(texto.toString(), QString(), idioma));
+        }
+    }
+}
+
+QString TextoElementoTraducido(TfGENEINIC*, const QString& Texto) {
+    QString r;
+    TraducirLista(Modulo(), Texto, QString(), r);
+    return r;
+}
+
+void PrepararElementosTraducidos(TfGENEINIC*, QObject* Formulario) {
+    if (IdiomaActual.isEmpty() || !Formulario) return;
+    for (QObject* c : geneform::Componentes(Formulario)) {
+        // Only list-only combos: an editable one keeps its text part as typed.
+        auto* combo = qobject_cast<QComboBox*>(c);
+        if (!combo || combo->isEditable()) continue;
+        if (dynamic_cast<DelegadoTraducido*>(combo->itemDelegate())) continue;
+        combo->setItemDelegate(new DelegadoTraducido(combo));
+    }
+}
+
+void MensajeBarraEstado(TfGENEINIC*, TStatusBar* Barra, const QString& Texto,
+                        const QString& Contexto) {
+    if (!Barra) return;
+    Barra->ClearPanels();
+    if (Barra->SimplePanel()) {
+        Barra->setSimpleText(Traduccion(Texto, Contexto, QString()));
+    } else {
+        const QStringList partes = Texto.split(QLatin1Char('|'));
+        for (int i = 0; i < partes.size(); ++i) {
+            if (i > 0 && partes.at(i).isEmpty()) break;
+            const QString t = Traduccion(partes.at(i), Contexto, QString());
+            Barra->AddPanel(t, Barra->TextWidth(t) + 10);
+        }
+    }
+    Barra->update();
+}
+
+void AjustarTamanoFormulario(TfGENEINIC*, TForm* Formulario, const QString& Modo) {
+    if (!Formulario) return;
+    TForm* principal = MainForm();
+    if (Modo.contains(QLatin1String("Design"))) {
+        if (Formulario->Menu()) Formulario->setHeight(Formulario->Height() + 20);
+        return;
+    }
+    if (Modo.contains(QLatin1String("Fit"))) {
+        if (!principal) return;
+        const QSize cliente = principal->MDIArea()
+                                  ? principal->MDIArea()->size()
+                                  : QSize(principal->ClientWidth(), principal->ClientHeight());
+        Formulario->SetBounds(0, 0, cliente.width() - 4, cliente.height() - 4);
+        return;
+    }
+    const bool xga = principal && principal->Width() >= 1024 && principal->Height() >= 768;
+    Formulario->setWidth(xga ? 969 : 760);
+    Formulario->setHeight(xga ? 609 : 520);
+}

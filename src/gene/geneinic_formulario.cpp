@@ -1,0 +1,351 @@
+// The common preparation of forms and the common dataset handlers.
+
+#include "gene/geneinic_formulario.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QEvent>
+#include <QPointer>
+#include <QTimer>
+
+#include "db/database.h"
+#include "db/dberror.h"
+#include "db/query.h"
+#include "db/table.h"
+#include "gene/geneclav.h"
+#include "gene/genecomp.h"
+#include "gene/genecopi_registros.h"
+#include "gene/geneform.h"
+#include "gene/geneform_p.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_conexion.h"
+#include "gene/geneinic_servicios.h"
+#include "gene/geneinic_tablas.h"
+#include "gene/genemodu.h"
+#include "gene/genemodu_nombres.h"
+#include "gene/genemodu_sql.h"
+#include "gene/genemone.h"
+#include "gene/generejilla.h"
+#include "gene/genereloj.h"
+#include "gene/genesist.h"
+#include "gene/genetext.h"
+#include "gene/geneusua.h"
+#include "gene/sesion.h"
+#include "ui/controls.h"
+#include "ui/form.h"
+
+namespace {
+
+const QString kSQLServer = QStringLiteral("Microsoft SQL Server");
+
+bool EsSQLServer() {
+    return TipoBaseDatos == kSQLServer;
+}
+
+void TransaccionVacia(TfGENEINIC* f) {
+    if (!EsSQLServer() || !f->Database || !f->Database->Connected() || f->Database->InTransaction())
+        return;
+    if (IniciarTransaccion(f)) ConfirmarTransaccion(f);
+}
+
+QList<TTable*> TablasDe(QObject* Formulario) {
+    QList<TTable*> tablas;
+    for (QObject* c : geneform::Componentes(Formulario))
+        if (auto* t = qobject_cast<TTable*>(c)) tablas.append(t);
+    return tablas;
+}
+
+// Mouse moves and keys on a prepared form stamp the user's activity; an
+// event filter, so that no handler of the form is displaced.
+class ActividadFormulario : public QObject {
+public:
+    ActividadFormulario(TfGENEINIC* f, QObject* parent) : QObject(parent), f_(f) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseMove) {
+            RegistrarActividadRaton(f_, watched, 0, 0, 0);
+        } else if (event->type() == QEvent::KeyPress) {
+            int key = 0;
+            RegistrarActividadTeclado(f_, watched, key, 0);
+        }
+        return false;
+    }
+
+private:
+    TfGENEINIC* f_;
+};
+
+void InstalarActividad(TfGENEINIC* f, TForm* forma) {
+    if (forma->findChild<ActividadFormulario*>(QString(), Qt::FindDirectChildrenOnly)) return;
+    auto* filtro = new ActividadFormulario(f, forma);
+    forma->installEventFilter(filtro);
+    forma->setMouseTracking(true);
+}
+
+// Administrator mode: the control under the mouse names itself in the main
+// window's caption (the application hint handler of the system).
+class HintEnTitulo : public QObject {
+public:
+    explicit HintEnTitulo(TfGENEINIC* f) : QObject(qApp), f_(f) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Enter && watched->isWidgetType()) {
+            if (TControlBase* c = ControlOf(static_cast<QWidget*>(watched)))
+                if (!c->Hint().isEmpty()) MostrarHintEnTitulo(f_, c->Hint());
+        }
+        return false;
+    }
+
+private:
+    TfGENEINIC* f_;
+};
+
+void InstalarHintEnTitulo(TfGENEINIC* f) {
+    static QPointer<HintEnTitulo> instalado;
+    if (instalado || !qobject_cast<QApplication*>(QCoreApplication::instance())) return;
+    instalado = new HintEnTitulo(f);
+    qApp->installEventFilter(instalado);
+}
+
+// The record's delete runs in the transaction that BorradoRegistro began for
+// its attachments: committed after the delete, rolled back when the delete
+// failed (no AfterDelete came before control went back to the event loop).
+struct BorradoPendiente {
+    QPointer<TDataSet> dataSet;
+    TDataSetNotifyEvent afterDelete;
+    bool terminado = false;
+};
+
+void TerminarBorrado(TfGENEINIC* f, const std::shared_ptr<BorradoPendiente>& p, bool confirmar) {
+    if (p->terminado) return;
+    p->terminado = true;
+    if (p->dataSet) p->dataSet->AfterDelete = p->afterDelete;
+    if (!f || !f->Database || !f->Database->InTransaction()) return;
+    if (confirmar)
+        ConfirmarTransaccion(f);
+    else
+        CancelarTransaccion(f);
+}
+
+void TraducirTrasAbrir(TfGENEINIC* f, QObject* Formulario) {
+    // Fields made when the tables opened get their display formats too.
+    for (QObject* c : geneform::Componentes(Formulario))
+        if (auto* ds = qobject_cast<TDataSet*>(c))
+            for (TField* campo : ds->Fields()) AplicarFormatoCampo(f, campo);
+    TraducirFormulario(f, Formulario, QString());
+}
+
+void FormatoImporte(const QString& NombreCampo, QString& Formato) {
+    FormatoCampoImporte(fGENEINIC, NombreCampo, Formato);
+}
+
+// Float fields holding amounts (Tag 1000 or more) show them in the currency
+// of the view.
+void AsignarManejadoresMoneda(QObject* Formulario) {
+    for (QObject* c : geneform::Componentes(Formulario)) {
+        auto* ds = qobject_cast<TDataSet*>(c);
+        if (!ds) continue;
+        for (TField* campo : ds->Fields()) {
+            if (campo->Tag() < 1000 || campo->OnGetText) continue;
+            if (campo->DataType() != ftFloat && campo->DataType() != ftCurrency &&
+                campo->DataType() != ftBCD)
+                continue;
+            campo->OnGetText = [](TField* Sender, QString& Texto, bool DisplayText) {
+                ImporteGetText(ModuloDatos, Sender, Texto, DisplayText);
+            };
+        }
+    }
+}
+
+struct InstaladorServicios {
+    InstaladorServicios() { InstalarServiciosFormulario(); }
+};
+const InstaladorServicios instalador;
+
+}  // namespace
+
+void InstalarServiciosFormulario() {
+    GanchoPrepararFormulario = PrepararFormulario;
+    GanchoTraducirFormulario = TraducirTrasAbrir;
+    GanchoFormatoCampoImporte = FormatoImporte;
+    geneform::InstalarListaValoresControl();
+}
+
+void PrepararFormulario(TfGENEINIC* f, QObject* Formulario) {
+    if (!Formulario) return;
+    TForm* forma = qobject_cast<TForm*>(Formulario);
+
+    TransaccionVacia(f);
+    if (EsSQLServer()) {
+        TCursorEspera espera;
+        for (TTable* t : TablasDe(Formulario)) {
+            if (t->TableName().isEmpty() || t->Active()) continue;
+            QString fisico;
+            NombreTablaFisico(ModuloDatosPreparado ? ModuloDatos : nullptr, t->TableName(), fisico);
+            t->setTableName(fisico);
+        }
+    }
+    {
+        TCursorEspera espera;
+        for (QObject* c : geneform::Componentes(Formulario)) AplicarFormatoCampo(f, c);
+    }
+    if (ModoAdministradorActivado) {
+        InstalarHintEnTitulo(f);
+        IdentificarControlesEnHint(f, Formulario);
+    }
+    if (ModuloDatosPreparado && forma) {
+        QString nivel;
+        if (NivelAccesoPrograma(ModuloDatos, CodigoUsuarioActual, forma->Caption(), nivel) ==
+            QLatin1String("Solo Lectura"))
+            FormularioSoloLectura(f, Formulario);
+    }
+    for (TTable* t : TablasDe(Formulario)) {
+        if (t->TableName().isEmpty()) continue;
+        if (!t->AfterPost) t->AfterPost = [f](TDataSet* ds) { GrabacionRegistro(f, ds); };
+        if (!t->BeforeDelete) t->BeforeDelete = [f](TDataSet* ds) { BorradoRegistro(f, ds); };
+    }
+    if (forma) {
+        if (!forma->OnCloseQuery)
+            forma->OnCloseQuery = [f](QObject* Sender, bool& CanClose) {
+                ComprobarEdicionPendiente(f, Sender, CanClose);
+            };
+        InstalarActividad(f, forma);
+    }
+    for (QObject* c : geneform::Componentes(Formulario))
+        if (auto* campo = qobject_cast<TField*>(c))
+            if (campo->objectName() == QLatin1String("Cambio") ||
+                campo->FieldName() == QLatin1String("Cambio"))
+                campo->setAlignment(taLeftJustify);
+    OcultarCamposNoVisibles(f, Formulario);
+    AsignarManejadoresMoneda(Formulario);
+    if (ModuloDatosPreparado) {
+        QString valor;
+        LeerConfiguracionUsuario(ModuloDatos, CodigoUsuarioActual,
+                                 QStringLiteral("DesactivarPuntoPorComaDecimal"), valor,
+                                 QStringLiteral("NO"));
+        DesactivarPuntoPorComaDecimal = valor == QLatin1String("SI");
+    }
+    if (QObject* previa = BuscarComponente(Formulario, QStringLiteral("VisualizacionPrevia")))
+        AsignarPropiedad(previa, QStringLiteral("Checked"), VisualizacionPreviaActivada);
+    if (BuscarComponente(Formulario, QStringLiteral("DocumentacionElectronica1"))) {
+        if (auto* tabla =
+                qobject_cast<TTable*>(BuscarComponente(Formulario, QStringLiteral("Table1")))) {
+            if (!TieneMetodoPublicado(Formulario, QStringLiteral("Table1AfterScroll")))
+                tabla->AfterScroll = [f](TDataSet* ds) {
+                    SincronizarDocumentacionElectronica(f, ds);
+                };
+            if (!TieneMetodoPublicado(Formulario, QStringLiteral("Table1BeforeDelete")))
+                tabla->BeforeDelete = [f](TDataSet* ds) { BorradoRegistro(f, ds); };
+        }
+    }
+    for (QObject* c : geneform::Componentes(Formulario)) {
+        // A double-click on a plain edit searches its bound table.
+        auto* edit = qobject_cast<TEdit*>(c);
+        if (edit && !edit->OnDblClick &&
+            QLatin1String(c->metaObject()->className()) == QLatin1String("TEdit"))
+            edit->OnDblClick = [f](QObject* Sender) { AsociarTablaBusqueda(f, Sender); };
+    }
+    if (!IdiomaActual.isEmpty()) PrepararElementosTraducidos(f, Formulario);
+    AplicarAspecto(f, Formulario);
+    FinalizarPreparacionFormulario(f, Formulario);
+}
+
+void RefrescarDatos(TfGENEINIC* f, QObject* Formulario, const QString& Modo) {
+    if (!Formulario) return;
+    TCursorEspera espera;
+    for (QObject* c : geneform::Componentes(Formulario)) {
+        auto* ds = qobject_cast<TDataSet*>(c);
+        if (!ds || ds->State() != dsBrowse) continue;
+        RefrescarDataSet(ModuloDatosPreparado ? ModuloDatos : nullptr, ds, Modo);
+    }
+}
+
+void RefrescarFormulariosAbiertos(TfGENEINIC* f) {
+    const QList<TForm*> formas = ApplicationForms();
+    for (int i = formas.size() - 1; i >= 0; --i) {
+        QPointer<TForm> forma(formas.at(i));
+        try {
+            if (forma) RefrescarDatos(f, forma, QString());
+        } catch (const std::exception&) {
+            // A form that cannot re-read keeps what it shows; the others go on.
+        }
+    }
+}
+
+void GrabacionRegistro(TfGENEINIC* f, TDataSet* DataSet) {
+    // The embedded engine writes through at commit: there is no cache to flush.
+    UltimaActividad = QDateTime::currentDateTime();
+    if (!DataSet) return;
+    auto* tabla = qobject_cast<TTable*>(DataSet);
+    QString nombre;
+    if (tabla)
+        nombre = tabla->TableName();
+    else if (auto* q = qobject_cast<TQuery*>(DataSet))
+        nombre = NombreTablaSQL(q->SQL().Text());
+    QString sinPropietario;
+    NombreTablaSinPropietario(ModuloDatosPreparado ? ModuloDatos : nullptr, nombre, sinPropietario);
+    if (EsTablaGeneral(sinPropietario.toUpper())) return;
+
+    if (ModuloDatosPreparado && ModuloDatos->ParamGenerales &&
+        ModuloDatos->ParamGenerales->Active()) {
+        TField* campo =
+            ModuloDatos->ParamGenerales->FindField(QStringLiteral("SolicitarCamposUsuario"));
+        if (campo && campo->AsString() == QLatin1String("SI") && GanchoVisorCamposUsuario)
+            GanchoVisorCamposUsuario(f, DataSet);
+    }
+    if (!tabla || !ResponsabilidadDocumentalActivada) return;
+    QString clave;
+    ClaveRegistro(ModuloDatosPreparado ? ModuloDatos : nullptr, tabla, clave);
+    const QString k = QString(clave).replace(QLatin1Char(';'), QLatin1Char('|'));
+    const QString k2 = k.left(k.size() - 1);
+    const QString sql = QStringLiteral("SELECT NombreTabla FROM RESPDOC   WHERE NombreTabla= ") +
+                        Entrecomillar(sinPropietario) + QStringLiteral("    AND ((ClaveTabla = ") +
+                        Entrecomillar(k) + QStringLiteral(") ") +
+                        QStringLiteral("      OR (ClaveTabla = ") + Entrecomillar(k2) +
+                        QStringLiteral(")) ");
+    QString resultado;
+    EjecutarSQL(ModuloDatosPreparado ? ModuloDatos : nullptr, sql, QStringLiteral("Database"),
+                QString(), resultado);
+    if (resultado.isEmpty()) ResponsabilidadDocumentalRegistro(f, tabla);
+}
+
+void BorradoRegistro(TfGENEINIC* f, TDataSet* DataSet) {
+    UltimaActividad = QDateTime::currentDateTime();
+    auto* tabla = qobject_cast<TTable*>(DataSet);
+    if (!tabla || !f || !f->DatabaseGeneral) return;
+    if (tabla->DatabaseName() == f->DatabaseGeneral->DatabaseName()) return;
+
+    // Without a transaction of the caller's, one is begun here and ended
+    // with the record's own delete.
+    std::shared_ptr<BorradoPendiente> pendiente;
+    if (f->Database && f->Database->Connected() && !f->Database->InTransaction() &&
+        IniciarTransaccion(f)) {
+        pendiente = std::make_shared<BorradoPendiente>();
+        pendiente->dataSet = tabla;
+        pendiente->afterDelete = tabla->AfterDelete;
+    }
+    bool correcto = false;
+    try {
+        correcto = EliminarRegistrosAsociados(ModuloDatosPreparado ? ModuloDatos : nullptr, tabla);
+    } catch (...) {
+        if (pendiente) TerminarBorrado(f, pendiente, false);
+        throw;
+    }
+    if (!correcto) {
+        if (pendiente) TerminarBorrado(f, pendiente, false);
+        Abort();
+    }
+    if (!pendiente) return;
+    tabla->AfterDelete = [f, pendiente](TDataSet* ds) {
+        // Restoring the form's handler destroys this one: locals only from here.
+        TfGENEINIC* sesion = f;
+        const std::shared_ptr<BorradoPendiente> p = pendiente;
+        TerminarBorrado(sesion, p, true);
+        if (p->afterDelete) p->afterDelete(ds);
+    };
+    QTimer::singleShot(0, f, [f, pendiente] { TerminarBorrado(f, pendiente, false); });
+}
+
+void FormularioSoloLectura(TfGENEINIC* f, QObject* Formulario) {
+    if (!ModuloDatosPreparado || !Formulario) return;
+    TCursorEspera espera;
+    for (TTable* t : TablasDe(Formulario)) t->setReadOnly(true);
+}

@@ -1,0 +1,152 @@
+#include "nomina/nomitsub.h"
+
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include "db/dberror.h"
+#include "db/field.h"
+#include "db/table.h"
+#include "gene/genebusc.h"
+#include "gene/geneclav.h"
+#include "gene/genefilt.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_formulario.h"
+#include "gene/genemodu.h"
+#include "ui/controls.h"
+#include "ui/dbgrid.h"
+#include "ui/registry.h"
+
+TfNOMITSUB* fNOMITSUB = nullptr;
+
+TfNOMITSUB::TfNOMITSUB(QWidget* owner)
+    : TMaestroRejilla(owner, QStringLiteral("fNOMITSUB"),
+                      QStringLiteral("Maestro de Tipos de Subsidio"), QStringLiteral("TSUBSDIO")) {
+    UsarMarcoNomina();
+    // The table keeps the name it was given.
+    NombreTablaMaestro.clear();
+    TextoErrorModificacion = QStringLiteral(
+        "¡ No se puede grabar el registro porque está bloqueado por otro usuario o porque el "
+        "dato introducido no es válido !");
+    TextoErrorAlta = QStringLiteral("¡ El registro no ha sido grabado !");
+    NombreCampoClave = QStringLiteral("HastaDias");
+    ClaveExistente = ceRechazar;
+
+    auto* fila = new QHBoxLayout;
+    fila->setContentsMargins(6, 6, 6, 6);
+    Label1 = new TLabel(this, QStringLiteral("Código"));
+    Label1->setObjectName(QStringLiteral("Label1"));
+    EditRango = new TComboBox(this);
+    EditRango->setObjectName(QStringLiteral("EditRango"));
+    EditRango->setStyle(csDropDown);
+    EditRango->setWidth(280);
+    Label1->setFocusControl(EditRango);
+    fila->addWidget(Label1);
+    fila->addWidget(EditRango);
+    fila->addStretch(1);
+    AreaDatos->insertLayout(0, fila);
+
+    const QStringList tipos = {QStringLiteral("Enfermedad"), QStringLiteral("Accidente Trabajo"),
+                               QStringLiteral("Maternidad"), QStringLiteral("Mat.Parcial"),
+                               QStringLiteral("Recaida")};
+    AgregarColumna(QStringLiteral("HastaDias"), QStringLiteral("Hasta Días"));
+    AgregarColumna(QStringLiteral("TipoBaja"), QStringLiteral("Tipo Baja"))->setPickList(tipos);
+    AgregarColumna(QStringLiteral("TipoSubsidioSS"), QStringLiteral("% S.S."), 68);
+    AgregarColumna(QStringLiteral("TipoComplementoEmpresa"), QStringLiteral("% Empresa"), 68);
+    AgregarColumna(QStringLiteral("ITVPorcentajeSBRDiaria"), QStringLiteral("IT.Vol.% B.R."));
+    AgregarColumna(QStringLiteral("ITVComplementoSConceptos"),
+                   QStringLiteral("IT.Vol.Compl.S/Conceptos"), 183);
+    AgregarColumna(QStringLiteral("ITVPorcentajeSConceptos"),
+                   QStringLiteral("I.T.Vol.%S/Conceptos"));
+    AgregarColumna(QStringLiteral("Discriminar1Baja"), QStringLiteral("Discriminar 1ª Baja"))
+        ->setPickList({QStringLiteral("SI"), QStringLiteral("NO")});
+    resize(760, 360);
+
+    EditRango->OnChange = [this](QObject* s) { EditRangoChange(s); };
+    fNOMITSUB = this;
+}
+
+TfNOMITSUB::~TfNOMITSUB() {
+    if (fNOMITSUB == this) fNOMITSUB = nullptr;
+}
+
+void TfNOMITSUB::FormCreate(QObject* Sender) {
+    TMaestroRejilla::FormCreate(Sender);
+    for (const char* nombre : {"TipoSubsidioSS", "TipoComplementoEmpresa"})
+        if (TField* f = Table1->FindField(QLatin1String(nombre)))
+            f->setDisplayFormat(QStringLiteral("#,###.##"));
+    setActiveControl(EditRango);
+    QString codigos;
+    ValoresDistintos(ModuloDatos, QStringLiteral("TSUBSDIO"), QStringLiteral("Codigo"), codigos,
+                     QString());
+    EditRango->setItems(codigos.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts));
+    const QSignalBlocker sinAvisos(EditRango);
+    EditRango->setText(QStringLiteral("Enfermedad"));
+    EditRangoChange(EditRango);
+}
+
+void TfNOMITSUB::EditRangoChange(QObject*) {
+    if (!Table1->Active()) return;
+    const QString codigo = EditRango->Text();
+    Table1->SetRange({codigo}, {codigo});
+}
+
+void TfNOMITSUB::Table1NewRecord(TDataSet*) {
+    // No duplication here: a line takes only the chosen code.
+    Table1->FieldByName(QStringLiteral("Codigo"))->setAsString(EditRango->Text());
+    Table1->FieldByName(QStringLiteral("Discriminar1Baja"))->setAsString(QStringLiteral("NO"));
+}
+
+void TfNOMITSUB::Table1BeforePost(TDataSet* DataSet) {
+    TMaestroRejilla::Table1BeforePost(DataSet);
+    if (!ValidarListasRejilla()) Abort();
+}
+
+void TfNOMITSUB::Table1AfterPost(TDataSet* DataSet) {
+    TMaestroRejilla::Table1AfterPost(DataSet);
+    if (EstadoAntesDeGrabar == dsInsert) IniciarAlta();
+}
+
+bool TfNOMITSUB::ValidarColumna() {
+    return ValidarListasRejilla();
+}
+
+QString TfNOMITSUB::ClaveNueva(const QString& TextoClave) {
+    return EditRango->Text() + QLatin1Char(';') + TextoClave;
+}
+
+void TfNOMITSUB::Buscar1Click(QObject*) {
+    QVariant clave;
+    BuscarRegistro(Table1, 0, clave);
+    const QVariantList valores = clave.toList();
+    if (valores.size() < 2) return;
+    EditRango->setText(valores[0].toString());
+    EditRangoChange(EditRango);
+    Table1->FindKey({valores[0].toString(), valores[1].toInt()});
+}
+
+void TfNOMITSUB::FiltrarRegistros1Click(QObject*) {
+    const QString codigo = EditRango->Text();
+    FiltrarRegistros(Table1);
+    if (EditRango->Text() != codigo) EditRango->setText(codigo);
+}
+
+void TfNOMITSUB::pbRefrescarClick(QObject* Sender) {
+    TMaestroRejilla::pbRefrescarClick(Sender);
+    EditRangoChange(EditRango);
+}
+
+void TfNOMITSUB::EliminacionMultiple1Click(QObject*) {
+    EliminarRegistrosActivos(ModuloDatos, Table1);
+}
+
+void RegistrarTfNOMITSUB() {
+    if (!FormClassRegistered(QStringLiteral("TfNOMITSUB")))
+        RegisterFormClass<TfNOMITSUB>(QStringLiteral("TfNOMITSUB"));
+}
+
+namespace {
+const bool registrado = [] {
+    RegistrarTfNOMITSUB();
+    return true;
+}();
+}  // namespace

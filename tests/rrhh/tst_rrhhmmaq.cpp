@@ -1,0 +1,148 @@
+// The machine master on a real installation: opened by its class name with
+// MAQUINA created from the dictionary, machines added one after the other,
+// edited, duplicated and deleted through the form's own handlers, and the
+// key checks of the grid (range, existing codes, the key never edited).
+
+#include <QtTest>
+
+#include "db/dberror.h"
+#include "db/field.h"
+#include "db/table.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_formulario.h"
+#include "gene/genemens.h"
+#include "gene/genemodu.h"
+#include "gene/genemodu_sql.h"
+#include "rrhh/rrhhmmaq.h"
+#include "support/dbfixture.h"
+#include "support/instalacion.h"
+#include "ui/controls.h"
+#include "ui/dbgrid.h"
+#include "ui/menus.h"
+#include "ui/registry.h"
+
+namespace {
+
+QString sql(const QString& sentencia) {
+    QString r;
+    EjecutarSQL(nullptr, sentencia, QStringLiteral("Database"), QStringLiteral("Silenciosa"), r);
+    return r;
+}
+
+QStringList textos() {
+    QStringList l;
+    for (const auto& e : MessageSeam::log()) l << e.text;
+    return l;
+}
+
+TfRRHHMMAQ* abrir() {
+    RegistrarTfRRHHMMAQ();
+    return qobject_cast<TfRRHHMMAQ*>(CreateForm(QStringLiteral("TfRRHHMMAQ")));
+}
+
+// Types a row the way the grid does: the key into the first column, leaving
+// it, then the description.
+void teclearFila(TfRRHHMMAQ* f, const QString& codigo, const QString& descripcion) {
+    f->DBGrid1->setSelectedIndex(0);
+    f->Table1->FieldByName(QStringLiteral("Codigo"))->setText(codigo);
+    f->DBGrid1ColExit(f->DBGrid1);
+    f->DBGrid1->setSelectedIndex(1);
+    f->Table1->FieldByName(QStringLiteral("Descripcion"))->setText(descripcion);
+}
+
+bool colExit(TfRRHHMMAQ* f) {
+    try {
+        f->DBGrid1ColExit(f->DBGrid1);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+}  // namespace
+
+class TestRrhhMmaq : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { InstalarServiciosFormulario(); }
+
+    void altasEdicionYBajas_data() { AddEngineRows(); }
+    void altasEdicionYBajas() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
+        TModuloDatos modulo;
+        QPointer<TfRRHHMMAQ> f = abrir();
+        QVERIFY(f);
+        QCOMPARE(fRRHHMMAQ, f.data());
+        QCOMPARE(f->Caption(), QStringLiteral("Maestro de Máquinas"));
+        QVERIFY(f->Table1->Active());
+        QVERIFY(!f->pbConforme->isEnabled());
+
+        f->AgregarClick(f->Agregar);
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QVERIFY(f->pbConforme->isEnabled());
+        QVERIFY(!f->Agregar->isEnabled());
+        teclearFila(f, QStringLiteral("7"), QStringLiteral("Torno"));
+        f->pbConformeClick(f->pbConforme);
+        // Confirming starts the next row.
+        QCOMPARE(f->Table1->State(), dsInsert);
+        teclearFila(f, QStringLiteral("3"), QStringLiteral("Fresa"));
+        f->pbConformeClick(f->pbConforme);
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(f->Table1->State(), dsBrowse);
+        QCOMPARE(sql(QStringLiteral("SELECT Descripcion FROM MAQUINA ORDER BY Codigo")),
+                 QStringLiteral("Fresa\r\nTorno"));
+
+        // An existing code typed into a new row: the grid goes to that machine.
+        MessageSeam::clearLog();
+        f->AgregarClick(f->Agregar);
+        f->Table1->FieldByName(QStringLiteral("Codigo"))->setText(QStringLiteral("7"));
+        QVERIFY(!colExit(f));
+        QCOMPARE(textos(), QStringList{QStringLiteral("¡ Ya existe el registro !")});
+        QCOMPARE(f->Table1->State(), dsBrowse);
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("Descripcion"))->AsString(),
+                 QStringLiteral("Torno"));
+
+        // Out of range.
+        MessageSeam::clearLog();
+        for (const char* codigo : {"0", "10000"}) {
+            f->AgregarClick(f->Agregar);
+            f->Table1->FieldByName(QStringLiteral("Codigo"))->setText(QLatin1String(codigo));
+            QVERIFY(!colExit(f));
+            QCOMPARE(f->Table1->State(), dsInsert);
+            f->Table1->Cancel();
+        }
+        QCOMPARE(textos(),
+                 QStringList(2, QStringLiteral("¡ El valor debe estar entre 1 y 9999 !")));
+
+        // The key is never edited; another column is.
+        MessageSeam::clearLog();
+        f->DBGrid1->setSelectedIndex(0);
+        QVERIFY_THROWS_EXCEPTION(EAbort, f->Table1->Edit());
+        QCOMPARE(textos(),
+                 QStringList{QStringLiteral("¡ No se puede modificar la clave del registro !")});
+        f->DBGrid1->setSelectedIndex(1);
+        f->Table1->Edit();
+        f->Table1->FieldByName(QStringLiteral("Descripcion"))->setText(QStringLiteral("Torno CNC"));
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(f->Table1->State(), dsBrowse);
+        QCOMPARE(sql(QStringLiteral("SELECT Descripcion FROM MAQUINA WHERE Codigo = 7")),
+                 QStringLiteral("Torno CNC"));
+
+        // Deleting asks; "NO" keeps it.
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        f->Eliminar1Click(f->Eliminar1);
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        f->Eliminar1Click(f->Eliminar1);
+        QCOMPARE(textos(),
+                 QStringList(2, QStringLiteral("¿ Está seguro de querer eliminar el registro ?")));
+        QCOMPARE(sql(QStringLiteral("SELECT Codigo FROM MAQUINA")), QStringLiteral("3"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+};
+
+QTEST_MAIN(TestRrhhMmaq)
+#include "tst_rrhhmmaq.moc"
