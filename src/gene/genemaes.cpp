@@ -306,7 +306,7 @@ void TFormularioMaestro::Eliminar1Click(QObject*) {
 
 void TFormularioMaestro::EliminacionMultiple1Click(QObject*) {
     EliminarRegistrosActivos(ModuloDatos, Table1);
-    Table1->Refresh();
+    if (RefrescarTrasEliminacionMultiple) Table1->Refresh();
 }
 
 void TFormularioMaestro::Buscar1Click(QObject*) {
@@ -421,6 +421,7 @@ void TFormularioMaestro::Table1BeforePost(TDataSet*) {
 
 void TFormularioMaestro::Table1AfterPost(TDataSet* DataSet) {
     GrabacionRegistro(fGENEINIC, DataSet);
+    if (AltaTrasGrabarAlta && EstadoAntesDeGrabar == dsInsert) IniciarAlta();
 }
 
 // ---------------------------------------------------------------- record form

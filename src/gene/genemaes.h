@@ -48,6 +48,10 @@ inline const char* const kPrimerRegistro = "Está Vd. en el primer registro";
 inline const char* const kUltimoRegistro = "Está Vd. en el último registro";
 inline const char* const kRango9999 = "¡ El valor debe estar entre 1 y 9999 !";
 inline const char* const kRango99999999 = "¡ El valor debe estar entre 1 y 99999999 !";
+inline const char* const kNoSePuedeGrabar =
+    "¡ No se puede grabar el registro porque está bloqueado por otro usuario o porque el dato "
+    "introducido no es válido !";
+inline const char* const kRegistroNoGrabado = "¡ El registro no ha sido grabado !";
 inline const char* const kAgregar = "&Agregar";
 inline const char* const kAgregarConDuplicacion = "&Agregar con Duplicación";
 }  // namespace textosmaestro
@@ -112,6 +116,10 @@ public:
     bool ProponerCodigo = false;
     // Confirming a new record starts the next one at once.
     bool AltaContinua = true;
+    // Any post of a new record (also by leaving its row) starts the next one.
+    bool AltaTrasGrabarAlta = false;
+    // "Eliminación Múltiple" refreshes Table1 afterwards.
+    bool RefrescarTrasEliminacionMultiple = true;
 
     // ---- State.
     int IndiceBusqueda = 0;

@@ -88,8 +88,8 @@ void TMaestroRejilla::IniciarAlta() {
 }
 
 void TMaestroRejilla::Table1AfterPost(TDataSet* DataSet) {
-    TFormularioMaestro::Table1AfterPost(DataSet);
     EnfocarPrimeraColumna();
+    TFormularioMaestro::Table1AfterPost(DataSet);
 }
 
 bool TMaestroRejilla::ValidarColumna() {

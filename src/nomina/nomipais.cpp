@@ -20,8 +20,7 @@ TfNOMIPAIS::~TfNOMIPAIS() {
 }
 
 void RegistrarTfNOMIPAIS() {
-    if (!FormClassRegistered(QStringLiteral("TfNOMIPAIS")))
-        RegisterFormClass<TfNOMIPAIS>(QStringLiteral("TfNOMIPAIS"));
+    RegisterFormClass<TfNOMIPAIS>(QStringLiteral("TfNOMIPAIS"));
 }
 
 namespace {

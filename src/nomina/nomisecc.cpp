@@ -19,8 +19,7 @@ TfNOMISECC::~TfNOMISECC() {
 }
 
 void RegistrarTfNOMISECC() {
-    if (!FormClassRegistered(QStringLiteral("TfNOMISECC")))
-        RegisterFormClass<TfNOMISECC>(QStringLiteral("TfNOMISECC"));
+    RegisterFormClass<TfNOMISECC>(QStringLiteral("TfNOMISECC"));
 }
 
 namespace {

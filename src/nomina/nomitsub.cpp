@@ -24,10 +24,10 @@ TfNOMITSUB::TfNOMITSUB(QWidget* owner)
     UsarMarcoNomina();
     // The table keeps the name it was given.
     NombreTablaMaestro.clear();
-    TextoErrorModificacion = QStringLiteral(
-        "¡ No se puede grabar el registro porque está bloqueado por otro usuario o porque el "
-        "dato introducido no es válido !");
-    TextoErrorAlta = QStringLiteral("¡ El registro no ha sido grabado !");
+    TextoErrorModificacion = QString::fromUtf8(textosmaestro::kNoSePuedeGrabar);
+    TextoErrorAlta = QString::fromUtf8(textosmaestro::kRegistroNoGrabado);
+    AltaTrasGrabarAlta = true;
+    RefrescarTrasEliminacionMultiple = false;
     NombreCampoClave = QStringLiteral("HastaDias");
     ClaveExistente = ceRechazar;
 
@@ -101,11 +101,6 @@ void TfNOMITSUB::Table1BeforePost(TDataSet* DataSet) {
     if (!ValidarListasRejilla()) Abort();
 }
 
-void TfNOMITSUB::Table1AfterPost(TDataSet* DataSet) {
-    TMaestroRejilla::Table1AfterPost(DataSet);
-    if (EstadoAntesDeGrabar == dsInsert) IniciarAlta();
-}
-
 bool TfNOMITSUB::ValidarColumna() {
     return ValidarListasRejilla();
 }
@@ -115,13 +110,14 @@ QString TfNOMITSUB::ClaveNueva(const QString& TextoClave) {
 }
 
 void TfNOMITSUB::Buscar1Click(QObject*) {
+    // The search covers every code; the grid then shows the found line's.
+    Table1->CancelRange();
     QVariant clave;
     BuscarRegistro(Table1, 0, clave);
     const QVariantList valores = clave.toList();
-    if (valores.size() < 2) return;
-    EditRango->setText(valores[0].toString());
+    if (valores.size() >= 2) EditRango->setText(valores[0].toString());
     EditRangoChange(EditRango);
-    Table1->FindKey({valores[0].toString(), valores[1].toInt()});
+    if (valores.size() >= 2) Table1->FindKey({valores[0].toString(), valores[1].toInt()});
 }
 
 void TfNOMITSUB::FiltrarRegistros1Click(QObject*) {
@@ -135,13 +131,8 @@ void TfNOMITSUB::pbRefrescarClick(QObject* Sender) {
     EditRangoChange(EditRango);
 }
 
-void TfNOMITSUB::EliminacionMultiple1Click(QObject*) {
-    EliminarRegistrosActivos(ModuloDatos, Table1);
-}
-
 void RegistrarTfNOMITSUB() {
-    if (!FormClassRegistered(QStringLiteral("TfNOMITSUB")))
-        RegisterFormClass<TfNOMITSUB>(QStringLiteral("TfNOMITSUB"));
+    RegisterFormClass<TfNOMITSUB>(QStringLiteral("TfNOMITSUB"));
 }
 
 namespace {

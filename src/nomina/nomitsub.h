@@ -23,11 +23,9 @@ public:
     Q_INVOKABLE void EditRangoChange(QObject* Sender);
     void Table1NewRecord(TDataSet* DataSet) override;
     void Table1BeforePost(TDataSet* DataSet) override;
-    void Table1AfterPost(TDataSet* DataSet) override;
     void Buscar1Click(QObject* Sender) override;
     void FiltrarRegistros1Click(QObject* Sender) override;
     void pbRefrescarClick(QObject* Sender) override;
-    void EliminacionMultiple1Click(QObject* Sender) override;
 
     bool ValidarColumna() override;
     QString ClaveNueva(const QString& TextoClave) override;

@@ -48,10 +48,10 @@ TfPRESHORA::TfPRESHORA(QWidget* owner)
                       QStringLiteral("HORARIO")) {
     UsarMarcoNomina();
     NombreTablaMaestro.clear();
-    TextoErrorModificacion = QStringLiteral(
-        "¡ No se puede grabar el registro porque está bloqueado por otro usuario o porque el "
-        "dato introducido no es válido !");
-    TextoErrorAlta = QStringLiteral("¡ El registro no ha sido grabado !");
+    TextoErrorModificacion = QString::fromUtf8(textosmaestro::kNoSePuedeGrabar);
+    TextoErrorAlta = QString::fromUtf8(textosmaestro::kRegistroNoGrabado);
+    AltaTrasGrabarAlta = true;
+    RefrescarTrasEliminacionMultiple = false;
     NombreCampoClave = QStringLiteral("Numero");
     ClaveExistente = ceRechazar;
 
@@ -143,11 +143,6 @@ void TfPRESHORA::Table1BeforePost(TDataSet* DataSet) {
     if (!ValidarHorario(true)) Abort();
 }
 
-void TfPRESHORA::Table1AfterPost(TDataSet* DataSet) {
-    TMaestroRejilla::Table1AfterPost(DataSet);
-    if (EstadoAntesDeGrabar == dsInsert) IniciarAlta();
-}
-
 void TfPRESHORA::CalcularNumeroHoras() {
     auto fraccion = [this](const char* nombre) {
         return FraccionDia(Table1->FieldByName(QLatin1String(nombre)));
@@ -217,13 +212,8 @@ void TfPRESHORA::DBGrid1DrawColumnCell(QObject*, const QRect& Rect, int, TColumn
                      color->DisplayText());
 }
 
-void TfPRESHORA::EliminacionMultiple1Click(QObject*) {
-    EliminarRegistrosActivos(ModuloDatos, Table1);
-}
-
 void RegistrarTfPRESHORA() {
-    if (!FormClassRegistered(QStringLiteral("TfPRESHORA")))
-        RegisterFormClass<TfPRESHORA>(QStringLiteral("TfPRESHORA"));
+    RegisterFormClass<TfPRESHORA>(QStringLiteral("TfPRESHORA"));
 }
 
 namespace {

@@ -30,11 +30,9 @@ public:
     void FormCreate(QObject* Sender) override;
     void Table1NewRecord(TDataSet* DataSet) override;
     void Table1BeforePost(TDataSet* DataSet) override;
-    void Table1AfterPost(TDataSet* DataSet) override;
     void DBGrid1DblClick(QObject* Sender) override;
     void DBGrid1DrawColumnCell(QObject* Sender, const QRect& Rect, int DataCol, TColumn* Column,
                                int State);
-    void EliminacionMultiple1Click(QObject* Sender) override;
 
     bool ValidarColumna() override;
     // The schedule check: hours recomputed, the analysis group known, the

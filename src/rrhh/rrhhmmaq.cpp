@@ -32,8 +32,7 @@ void TfRRHHMMAQ::FormCreate(QObject* Sender) {
 }
 
 void RegistrarTfRRHHMMAQ() {
-    if (!FormClassRegistered(QStringLiteral("TfRRHHMMAQ")))
-        RegisterFormClass<TfRRHHMMAQ>(QStringLiteral("TfRRHHMMAQ"));
+    RegisterFormClass<TfRRHHMMAQ>(QStringLiteral("TfRRHHMMAQ"));
 }
 
 namespace {

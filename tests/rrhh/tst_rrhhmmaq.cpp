@@ -70,7 +70,9 @@ private Q_SLOTS:
     void altasEdicionYBajas_data() { AddEngineRows(); }
     void altasEdicionYBajas() {
         QFETCH(int, engine);
-        TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
+        OpcionesInstalacion opciones;
+        opciones.empresaActual = 1;
+        TestInstalacion inst(Engine(engine), opciones);
         TModuloDatos modulo;
         QPointer<TfRRHHMMAQ> f = abrir();
         QVERIFY(f);
