@@ -27,6 +27,7 @@
 #include "support/instalacion.h"
 #include "ui/controls.h"
 #include "ui/grids.h"
+#include "ui/registry.h"
 
 namespace {
 
@@ -82,6 +83,12 @@ private Q_SLOTS:
         QVERIFY(ClaveDeResultado(QString()).isNull());
         QCOMPARE(ClaveDeResultado(QStringLiteral("7\r\nNULL")), QVariant(QVariantList{"7", ""}));
         QCOMPARE(ClaveDeResultado(QStringLiteral("A")), QVariant(QVariantList{"A"}));
+    }
+
+    void registro() {
+        InstalarDialogosBusqueda();
+        for (const char* clase : {"TfGENEBUSQ", "TfGENEBUSA", "TfGENEFILT", "TfGENECOPI"})
+            QVERIFY2(FormClassRegistered(QLatin1String(clase)), clase);
     }
 
     void sinTabla() {

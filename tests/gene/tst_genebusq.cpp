@@ -16,6 +16,7 @@
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
 #include "ui/controls.h"
+#include "ui/dbgrid.h"
 
 namespace {
 
@@ -296,6 +297,52 @@ private Q_SLOTS:
         QCOMPARE(c->ClientDataSet1->RecordCount(), 1);
         c->pbConformeClick();
         QCOMPARE(c->ClaveSeleccionada, QStringLiteral("A\r\nNULL"));
+    }
+
+    // Keys of the dialog on screen, and value filters of the result whose
+    // values may hold quotes.
+    void teclasYFiltrosDeValor() {
+        Escenario e{Engine::Sqlite};
+        auto d = ::dialogo(QStringLiteral("12"));
+        d->Show();
+        QVERIFY(QTest::qWaitForWindowExposed(d.get()));
+        d->DatoABuscar->setFocus();
+        QTest::keyClick(d->DatoABuscar, Qt::Key_F3);
+        QCOMPARE(d->Modo(), mbFonetica);
+        QCoreApplication::processEvents();
+        QTest::keyClick(d->DatoABuscar, Qt::Key_F3);
+        QCOMPARE(d->Modo(), mbParcial);
+        QTest::keyClick(d->DatoABuscar, Qt::Key_4, Qt::ControlModifier);
+        QCOMPARE(d->ListaCamposBusqueda->ItemIndex(), 3);
+        QCOMPARE(d->ListaCamposBusqueda->Text(), QStringLiteral("Texto"));
+        d->ListaCamposBusqueda->setItemIndex(0);
+        d->DatoABuscar->setFocus();
+        QTest::keyClick(d->DatoABuscar, Qt::Key_Return);
+        QCOMPARE(d->UltimaSentencia().isEmpty(), false);
+        QCOMPARE(d->ClientDataSet1->RecordCount(), 3);
+
+        d->DatoABuscar->setText(QString());
+        d->pbBuscarClick();  // an empty box lists everything, approximately
+        QCOMPARE(d->Modo(), mbAproximada);
+        QCOMPARE(d->ClientDataSet1->RecordCount(), 6);
+        d->DBGrid1->setSelectedField(d->ClientDataSet1->FieldByName(QStringLiteral("Texto")));
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("O'NEIL"));
+        d->FiltrarRegistrosporValorClick(QStringLiteral("="));
+        QCOMPARE(d->FiltroValores, QStringLiteral("(Texto = 'O''NEIL')"));
+        QCOMPARE(textos(d->ClientDataSet1, QStringLiteral("Texto")), QStringList{"O'NEIL"});
+        QCOMPARE(MessageSeam::log().first().text,
+                 QStringLiteral("Introduzca el valor del campo Texto"));
+        d->CancelarFiltros1Click();
+        MessageSeam::enqueue(QStringLiteral("B"));
+        MessageSeam::enqueue(QStringLiteral("H"));
+        d->FiltrarRegistrosporValoresDesdeHasta1Click();
+        QCOMPARE(textos(d->ClientDataSet1, QStringLiteral("Texto")),
+                 (QStringList{"GARCIA", "GARRIDO"}));
+
+        // Esc clicks "Cancelar".
+        QTest::keyClick(d->DatoABuscar, Qt::Key_Escape);
+        QTRY_COMPARE(d->ModalResult(), int(mrCancel));
     }
 };
 
