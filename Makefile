@@ -21,9 +21,21 @@ test: build
 	QT_QPA_PLATFORM=offscreen bash scripts/with-postgres \
 	  ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
+# The embedded installation of `make run`: var/ of the checkout (git ignores
+# it). The parameter, alias and settings files are written on the first start
+# only; the dictionary, the help map and the help pages on every run.
+RUNDIR ?= var
+
 run: build
-	@if [ -x $(BUILD)/src/app/korvand ]; then $(BUILD)/src/app/korvand; \
-	else echo "El programa todavía no tiene punto de entrada (korvand)."; fi
+	@mkdir -p $(RUNDIR)/DATOS $(RUNDIR)/help
+	@for f in PARAMETROS.TXT ALIAS.INI QEVWIN.INI; do \
+	  [ -f $(RUNDIR)/$$f ] || cp data/$$f $(RUNDIR)/$$f; \
+	done
+	@cp data/DATABASE.TXT $(RUNDIR)/DATABASE.TXT
+	@cp data/DATABASE.TXT $(RUNDIR)/DATOS/DATABASE.TXT
+	@cp data/help/QEVWIN.MAP $(RUNDIR)/QEVWIN.MAP
+	@cp data/help/*.html $(RUNDIR)/help/
+	cd $(RUNDIR) && $(abspath $(BUILD))/src/app/korvand $(ARGS)
 
 bench: build
 	bash scripts/with-postgres bash -c 'for b in $(BUILD)/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] || continue; "$$b" || exit 1; done'

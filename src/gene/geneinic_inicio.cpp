@@ -23,6 +23,7 @@
 #include "db/table.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_conexion.h"
+#include "gene/geneinic_servicios.h"
 #include "gene/geneinic_tablas.h"
 #include "gene/genesist.h"
 #include "gene/mensajes.h"
@@ -576,15 +577,8 @@ bool TfGENEINIC::IniciarSesion(const QStringList& argumentos) {
         timer = new QTimer(this);
         timer->setObjectName(QStringLiteral("TimerAplicacion"));
         timer->setInterval(15000);
-        connect(timer, &QTimer::timeout, this, [timer] {
-            bool ok = false;
-            int minutos = TiempoForzarTerminacionAplicacion.trimmed().toInt(&ok);
-            if (!ok) minutos = 0;
-            if (UltimaActividad.secsTo(QDateTime::currentDateTime()) > qint64(minutos) * 60) {
-                timer->stop();
-                SolicitarTerminacion();
-            }
-        });
+        connect(timer, &QTimer::timeout, this,
+                [this, timer] { TimerAplicacionTimer(this, timer); });
     }
     if (!TiempoForzarTerminacionAplicacion.isEmpty()) timer->start();
 

@@ -1,0 +1,244 @@
+// Session services for open forms: activity, inactivity, released windows,
+// pending edits on closing, diagnosis, calculator, responsibility and
+// electronic documentation of a record, internal messaging.
+
+#include "gene/geneinic_servicios.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QEvent>
+#include <QFile>
+#include <QPointer>
+#include <QProcess>
+#include <QTimer>
+
+#include "db/dataset.h"
+#include "db/field.h"
+#include "db/sysutils.h"
+#include "db/table.h"
+#include "gene/geneclav.h"
+#include "gene/genecomp.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_programas.h"
+#include "gene/genelog.h"
+#include "gene/genemodu.h"
+#include "gene/genemodu_nombres.h"
+#include "gene/generejilla.h"
+#include "gene/genesist.h"
+#include "gene/geneusua.h"
+#include "gene/mensajes.h"
+#include "gene/sesion.h"
+#include "io/paths.h"
+#include "ui/form.h"
+#include "ui/registry.h"
+
+TDiagnosticoInstalacion GanchoDiagnosticoInstalacion = nullptr;
+TCalculadoraModal GanchoCalculadora = nullptr;
+QString TablaResponsabilidad;
+QString ClaveResponsabilidad;
+
+namespace {
+
+// The datasets a form holds, in component order (any owner: a form or a
+// data module).
+QList<TDataSet*> DataSetsDe(QObject* Propietario) {
+    QList<TDataSet*> lista;
+    if (auto* forma = qobject_cast<TForm*>(Propietario)) {
+        for (QObject* c : forma->Components())
+            if (auto* d = qobject_cast<TDataSet*>(c)) lista << d;
+    } else if (Propietario) {
+        lista = Propietario->findChildren<TDataSet*>();
+    }
+    return lista;
+}
+
+bool EnEdicion(const TDataSet* d) {
+    const TDataSetState s = d->State();
+    return s == dsEdit || s == dsInsert || s == dsSetKey;
+}
+
+// Watches the application's deferred deletes: a form being released.
+class TRegistroLiberacion : public QObject {
+public:
+    TRegistroLiberacion(TfGENEINIC* f) : QObject(f), f_(f) {
+        setObjectName(QStringLiteral("RegistroLiberacion"));
+    }
+    bool eventFilter(QObject* objeto, QEvent* evento) override {
+        if (evento->type() == QEvent::DeferredDelete && qobject_cast<TForm*>(objeto))
+            RegistrarLiberacionFormulario(f_, objeto);
+        return false;  // never handled here
+    }
+
+private:
+    TfGENEINIC* f_;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------- activity
+
+void RegistrarActividadRaton(TfGENEINIC*, QObject*, int, int, int) {
+    UltimaActividad = QDateTime::currentDateTime();
+}
+
+void RegistrarActividadTeclado(TfGENEINIC*, QObject*, int&, int) {
+    UltimaActividad = QDateTime::currentDateTime();
+}
+
+void TimerAplicacionTimer(TfGENEINIC* f, QObject* Sender) {
+    bool ok = false;
+    int minutos = TiempoForzarTerminacionAplicacion.trimmed().toInt(&ok);
+    if (!ok) minutos = 0;
+    if (UltimaActividad.secsTo(QDateTime::currentDateTime()) <= qint64(minutos) * 60) return;
+    QTimer* timer = qobject_cast<QTimer*>(Sender);
+    if (!timer && f) timer = f->findChild<QTimer*>(QStringLiteral("TimerAplicacion"));
+    if (timer) timer->stop();
+    SolicitarTerminacion();
+}
+
+// ---------------------------------------------------------------- released windows
+
+void RegistrarLiberacionFormulario(TfGENEINIC*, QObject* Liberado) {
+    // The line names the window being released (not whichever child happens
+    // to be active), with the same rule as the lines written at exit.
+    auto* forma = qobject_cast<TForm*>(Liberado);
+    if (!forma || forma == MainForm()) return;
+    const QString nombre = forma->Name();
+    if (nombre.startsWith(QLatin1String("fGE")) && nombre != QLatin1String("fGENEGANA")) return;
+    RegistrarUso(ModuloDatos, forma, QStringLiteral("Free"));
+}
+
+void InstalarRegistroLiberacion(TfGENEINIC* f) {
+    if (!f || !qApp) return;
+    if (f->findChild<QObject*>(QStringLiteral("RegistroLiberacion"), Qt::FindDirectChildrenOnly))
+        return;
+    qApp->installEventFilter(new TRegistroLiberacion(f));
+}
+
+// ---------------------------------------------------------------- pending edits
+
+void ComprobarEdicionPendiente(TfGENEINIC*, QObject* Sender, bool& CanClose) {
+    CanClose = true;
+    QList<TDataSet*> pendientes;
+    QString lista;
+    for (TDataSet* d : DataSetsDe(Sender)) {
+        if (!EnEdicion(d)) continue;
+        pendientes << d;
+        lista += d->objectName() + QStringLiteral(", ");
+    }
+    if (pendientes.isEmpty()) return;
+    const auto* forma = qobject_cast<TForm*>(Sender);
+    const QString titulo = forma ? forma->Caption() : Sender->objectName();
+    const QString respuesta = MensajeConfirmacion(
+        QStringLiteral("Hay registros de ") + titulo + QStringLiteral(" (") + lista +
+        QStringLiteral(") ") +
+        QStringLiteral(" cuya grabación no ha sido confirmada. ¿Desea cancelar la grabación?"));
+    for (TDataSet* d : pendientes) {
+        if (!EnEdicion(d)) continue;  // a post of another one may have ended it
+        // A search key being typed is no record: it is never posted.
+        const bool grabar = respuesta != QLatin1String("SI") && d->State() != dsSetKey &&
+                            d->FieldCount() > 0 && !d->Fields()[0]->Text().isEmpty();
+        if (grabar)
+            d->Post();
+        else
+            d->Cancel();
+    }
+}
+
+// ---------------------------------------------------------------- diagnosis, calculator
+
+int DiagnosticoArranque(TfGENEINIC* f, const QString& Opciones) {
+    return GanchoDiagnosticoInstalacion ? GanchoDiagnosticoInstalacion(f, Opciones) : 0;
+}
+
+double Calculadora(TfGENEINIC*, double Valor) {
+    if (!GanchoCalculadora) return Valor;
+    return GanchoCalculadora(FormatFloat(QStringLiteral("0.##"), Valor));
+}
+
+// ---------------------------------------------------------------- responsibility
+
+QString ClaveResponsabilidadRegistro(TTable* Tabla) {
+    const int n = std::min(NumeroCamposClave(ModuloDatos, Tabla), Tabla->FieldCount());
+    QStringList partes;
+    for (int i = 0; i < n; ++i) partes << Tabla->Fields()[i]->Text();
+    return partes.join(QLatin1Char('|'));
+}
+
+void ResponsabilidadDocumentalRegistro(TfGENEINIC*, TTable* Tabla) {
+    if (!ResponsabilidadDocumentalActivada || !Tabla) return;
+    QString nombre;
+    NombreTablaSinPropietario(ModuloDatos, Tabla->TableName(), nombre);
+    if (!ExisteClaveTabla(ModuloDatos, QStringLiteral("CONFRESP"), nombre)) return;
+    if (!FormClassRegistered(QStringLiteral("TfGENERESP"))) return;
+    TablaResponsabilidad = Tabla->TableName();
+    ClaveResponsabilidad = ClaveResponsabilidadRegistro(Tabla);
+    QPointer<TForm> dialogo = CreateForm(QStringLiteral("TfGENERESP"));
+    if (!dialogo) return;
+    QVariant hay;
+    LeerPropiedad(dialogo, QStringLiteral("HayDatos"), hay);
+    if (hay.toBool()) dialogo->ShowModal();
+    if (dialogo) dialogo->Free();
+}
+
+// ---------------------------------------------------------------- electronic documents
+
+void AbrirDocumentacionElectronica(TfGENEINIC*, const QString& NombreTabla, const QString& Clave) {
+    QString nivel;
+    NivelAccesoPrograma(ModuloDatos, CodigoUsuarioActual,
+                        QStringLiteral("Documentación Electrónica"), nivel);
+    if (nivel != QLatin1String("Total") && nivel != QLatin1String("Solo Lectura")) return;
+    TForm* ventana = BuscarFormularioAbierto(QStringLiteral("fGENEDOCE"));
+    AbrirFormulario(ModuloDatos, QStringLiteral("TfGENEDOCE"), ventana, QString(),
+                    QStringLiteral("fGENEDOCE"));
+    if (!ventana) return;
+    QString tabla;
+    NombreTablaSinPropietario(ModuloDatos, NombreTabla, tabla);
+    AsignarPropiedad(ventana, QStringLiteral("NombreTabla"), tabla);
+    AsignarPropiedad(ventana, QStringLiteral("ClaveTabla"), Clave);
+    LlamarMetodoPublicado(ventana, QStringLiteral("CargarDocumentos"), nullptr);
+}
+
+void SincronizarDocumentacionElectronica(TfGENEINIC*, TDataSet* DataSet) {
+    if (!DataSet || !FormularioAbierto(ModuloDatos, QStringLiteral("fGENEDOCE"))) return;
+    QObject* duenio = DataSet->parent();
+    while (duenio && !qobject_cast<TForm*>(duenio)) duenio = duenio->parent();
+    if (!duenio) return;
+    LlamarMetodoPublicado(duenio, QStringLiteral("DocumentacionElectronica1Click"),
+                          BuscarComponente(duenio, QStringLiteral("DocumentacionElectronica1")));
+}
+
+// ---------------------------------------------------------------- internal messaging
+
+QStringList ArgumentosMensajeria(const QString& Modo, QString& ArchivoClave) {
+    ArchivoClave.clear();
+    QString clave = QStringLiteral("Indefinida");
+    if (!ClaveAccesoUsuarioActual.isEmpty()) {
+        // One file per session, the owner's alone from before it holds the
+        // password; rewritten on every start of the program.
+        ArchivoClave =
+            JoinPath(DirectorioTemporal(),
+                     QStringLiteral("BRUVELI_%1.clave").arg(QCoreApplication::applicationPid()));
+        QFile archivo(ArchivoClave);
+        archivo.remove();
+        if (archivo.open(QIODevice::WriteOnly)) {
+            archivo.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+            archivo.write(ClaveAccesoUsuarioActual.toUtf8());
+            archivo.close();
+        }
+        clave = ArchivoClave;
+    }
+    return {ArchivoParametros, CodigoUsuarioActual, clave, Modo};
+}
+
+void IniciarMensajeria(TfGENEINIC* f, const QString& Modo) {
+    if (!MensajeriaInternaActivada) return;
+    QString archivoClave;
+    const QStringList argumentos = ArgumentosMensajeria(Modo, archivoClave);
+    if (!archivoClave.isEmpty() && f) {
+        // The password file goes with the session.
+        QObject::connect(f, &QObject::destroyed, [archivoClave] { QFile::remove(archivoClave); });
+    }
+    // A missing program is not reported.
+    IniciarProgramaHermano(QStringLiteral("BRUVELI.EXE"), argumentos);
+}

@@ -1,0 +1,124 @@
+#pragma once
+// The main window of the program: the MDI frame titled "Recursos Humanos"
+// with the main menu, the company-logo panel, the currency panel and the
+// distributor's link. On its first show it logs the user in and opens the
+// first company of the user; every menu entry that opens a window goes
+// through AbrirOpcionMenu (access level, then the window by its registered
+// class and form name). An entry whose window class is not registered yet
+// opens nothing.
+
+#include <QList>
+#include <QString>
+
+#include "ui/form.h"
+
+class QObject;
+class TImage;
+class TLabel;
+class TMainMenu;
+class TMenuItem;
+class TPanel;
+class TTable;
+
+// One row of the menu dispatch table: the entry's parent item, caption and
+// item name, and the window it opens (registered class and form name).
+struct TOpcionMenuPrincipal {
+    const char* Menu;
+    const char* Caption;
+    const char* Item;
+    const char* Clase;
+    const char* Formulario;
+};
+const QList<TOpcionMenuPrincipal>& OpcionesMenuPrincipal();
+
+// The payroll, bills and accounting data modules, created with a company by
+// their own units; unset, nothing is created.
+using TCrearModulosNomina = void (*)();
+extern TCrearModulosNomina GanchoCrearModulosNomina;
+
+class TfRRHHMENU : public TForm {
+    Q_OBJECT
+public:
+    explicit TfRRHHMENU(QWidget* owner = nullptr);
+    ~TfRRHHMENU() override;
+
+    // The caption as designed ("Recursos Humanos"); captions and help keys
+    // are built from it.
+    QString TituloPrograma;
+    // The next activation opens the user's automatic programs.
+    bool PrimeraActivacion = true;
+
+    // Components.
+    TTable* Empresa;
+    TImage* Image1;
+    TPanel* PanelLogotipo;
+    TImage* ImagenLogotipo;
+    TPanel* PanelMoneda;
+    TLabel* IrAPaginaWeb;
+    TMainMenu* MainMenu1;
+    TMenuItem* BaseDatos1;
+    TMenuItem* ConsultasSQL1;
+    TMenuItem* CambioEmpresa1;
+    TMenuItem* Salir1;
+    TMenuItem* VerDatosenMonedaNacionalOEuro;
+    TMenuItem* Tablas1;
+    TMenuItem* Parametros1;
+    TMenuItem* Procesos1;
+    TMenuItem* Informes1;
+    TMenuItem* Utilidades1;
+    TMenuItem* Adicional1;
+    TMenuItem* AplicacionesEspeciales1;
+    TMenuItem* Ventana1;
+    TMenuItem* OrganizarIconos1;
+    TMenuItem* Ayuda1;
+    TMenuItem* IndicedeAyuda;
+    TMenuItem* AyudadeMenu;
+    TMenuItem* Ayudade;
+    TMenuItem* LoNuevoDeMenu;
+    TMenuItem* AcercadeMenu;
+
+    // Event handlers.
+    Q_INVOKABLE void FormCreate(QObject* Sender);
+    Q_INVOKABLE void FormShow(QObject* Sender);
+    Q_INVOKABLE void FormActivate(QObject* Sender);
+    void FormClose(QObject* Sender, TCloseAction& Action);
+    void FormKeyDown(QObject* Sender, int& Key, int Shift);
+    Q_INVOKABLE void SalirAplicacion(QObject* Sender);
+    Q_INVOKABLE void CambioEmpresa1Click(QObject* Sender);
+    Q_INVOKABLE void Ayuda1Click(QObject* Sender);
+    Q_INVOKABLE void IndicedeAyudaClick(QObject* Sender);
+    Q_INVOKABLE void AyudadeMenuClick(QObject* Sender);
+    Q_INVOKABLE void AyudadeClick(QObject* Sender);
+    Q_INVOKABLE void AcercadeMenuClick(QObject* Sender);
+    Q_INVOKABLE void LoNuevoDeMenuClick(QObject* Sender);
+    Q_INVOKABLE void ImagenLogotipoClick(QObject* Sender);
+    Q_INVOKABLE void OrganizarIconos1Click(QObject* Sender);
+    Q_INVOKABLE void AplicacionesEspeciales1Click(QObject* Sender);
+    Q_INVOKABLE void IrAPaginaWebClick(QObject* Sender);
+    Q_INVOKABLE void VerDatosenMonedaNacionalOEuroClick(QObject* Sender);
+
+    // The data modules of the session (and of the company when one is chosen).
+    void CrearModulosDatos();
+    // Makes CodigoEmpresaActual the working company; 0 afterwards when the
+    // user may not open it or it is not in EMPRESA (nothing is closed then).
+    void SeleccionarEmpresa();
+    // The search window on EMPRESA; the chosen code into CodigoEmpresaActual.
+    void PedirEmpresa();
+    // Access level of the item's option key, then the window.
+    void AbrirOpcionMenu(const QString& Clase, TForm* Instancia, TMenuItem* Item,
+                         const QString& NombreFormulario);
+    // The active child is repainted; the F1 key follows it.
+    void RefrescarHijoActivo();
+    // The items of the "Ventana" menu that list the open windows.
+    void ActualizarListaVentanas();
+
+private:
+    TMenuItem* NuevoItem(TMenuItem* padre, const QString& nombre, const QString& caption);
+    void ConstruirMenu();
+    void AsignarTeclaAyuda();
+    void MostrarLogotipo();
+    bool iniciado_ = false;  // FormShow has started
+    bool mostrado_ = false;  // FormShow has run to its end
+};
+
+extern TfRRHHMENU* fRRHHMENU;

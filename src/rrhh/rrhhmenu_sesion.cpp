@@ -1,0 +1,226 @@
+// The main window's session steps: the first show (log-in, access to the
+// program, the first company), the data modules, the company change and the
+// currency view.
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QImage>
+#include <QVariant>
+
+#include "db/database.h"
+#include "db/field.h"
+#include "db/table.h"
+#include "gene/geneclav.h"
+#include "gene/genecomp.h"
+#include "gene/geneform.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_conexion.h"
+#include "gene/geneinic_formulario.h"
+#include "gene/geneinic_servicios.h"
+#include "gene/geneinic_tablas.h"
+#include "gene/genelog.h"
+#include "gene/genemodu.h"
+#include "gene/geneusua.h"
+#include "gene/mensajes.h"
+#include "gene/sesion.h"
+#include "io/paths.h"
+#include "rrhh/rrhhmenu.h"
+#include "ui/controls.h"
+#include "ui/menus.h"
+
+namespace {
+
+void Terminar(const QString& Aviso) {
+    if (!Aviso.isEmpty()) MensajeAdvertencia(Aviso);
+    SolicitarTerminacion();
+}
+
+const QString kDistribuidor = QStringLiteral(". Póngase en contacto con su distribuidor.");
+
+}  // namespace
+
+// ---------------------------------------------------------------- first show
+
+void TfRRHHMENU::FormShow(QObject* Sender) {
+    // Only the first show prepares the session.
+    if (iniciado_) return;
+    iniciado_ = true;
+    PrepararFormulario(fGENEINIC, this);
+    CrearModulosDatos();
+
+    // After a request to end, no later step runs for a user who is not in.
+    QString codigo = CodigoUsuarioActual;
+    if (!IdentificarUsuario(ModuloDatos, codigo)) {
+        Terminar(QStringLiteral("No ha sido posible iniciar la aplicación (3)") + kDistribuidor);
+        return;
+    }
+    QString nivel;
+    NivelAccesoPrograma(ModuloDatos, CodigoUsuarioActual, TituloPrograma, nivel);
+    if (nivel != QLatin1String("Total") && nivel != QLatin1String("Solo Lectura")) {
+        Terminar(QStringLiteral("No ha sido posible iniciar la aplicación (4)") + kDistribuidor);
+        return;
+    }
+
+    // The companies' table, created when it cannot be opened.
+    try {
+        Empresa->Close();
+        Empresa->setDatabaseName(fGENEINIC->DatabaseGeneral->DatabaseName());
+        Empresa->Open();
+    } catch (const std::exception&) {
+        bool abierta = false;
+        try {
+            CrearTabla(fGENEINIC, Empresa);
+            Empresa->Open();
+            abierta = Empresa->Active();
+        } catch (const std::exception&) {
+            abierta = false;
+        }
+        if (!abierta) {
+            Terminar(QStringLiteral("No ha sido posible crear la empresa."));
+            return;
+        }
+    }
+
+    CodigoEmpresaActual = 0;
+    QString perfil;
+    UsuarioPerfil(ModuloDatos, CodigoUsuarioActual, perfil);
+    QVariant empresas;
+    BuscarDatosClave(ModuloDatos, QStringLiteral("USUARIO"), perfil, empresas,
+                     QStringLiteral("Empresas"));
+    if (!empresas.isNull()) {
+        QString lista = empresas.typeId() == QMetaType::QVariantList
+                            ? empresas.toList().value(0).toString()
+                            : empresas.toString();
+        lista.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
+        lista.replace(QLatin1Char('\n'), QLatin1Char('\r'));
+        bool ok = false;
+        const int primera = lista.section(QLatin1Char('\r'), 0, 0).trimmed().toInt(&ok);
+        CodigoEmpresaActual = ok ? primera : 0;
+        SeleccionarEmpresa();
+    }
+    if (CodigoEmpresaActual == 0) {
+        Terminar(QStringLiteral("¡Ud. no tiene acceso a ninguna empresa!"));
+        return;
+    }
+
+    if (!DesactivarDiagnostico) {
+        QString diagnostico;
+        LeerConfiguracionUsuario(ModuloDatos, CodigoUsuarioActual,
+                                 QStringLiteral("DiagnosticoBaseDatosActivado"), diagnostico,
+                                 QStringLiteral("NO"));
+        if (diagnostico == QLatin1String("SI"))
+            DiagnosticoArranque(fGENEINIC, QStringLiteral("MotorBaseDatos"));
+    }
+    IniciarMensajeria(fGENEINIC, QStringLiteral("Modo=Inicio"));
+    RegistrarUso(ModuloDatos, this, QStringLiteral("Start,Show"));
+
+    Q_UNUSED(Sender);
+    CambioEmpresa1->setEnabled(true);
+    ConsultasSQL1->setEnabled(true);
+    IrAPaginaWeb->setCaption(URLAccesoMenuWebDistribuidor);
+    IrAPaginaWeb->setEnabled(!IrAPaginaWeb->Caption().isEmpty());
+    mostrado_ = true;
+    FormActivate(this);
+}
+
+// ---------------------------------------------------------------- data modules
+
+void TfRRHHMENU::CrearModulosDatos() {
+    // A module left over from the previous company goes first, so that the
+    // new one becomes the session's module.
+    delete ModuloDatos;
+    new TModuloDatos(qApp);
+    VerDatosenMonedaNacionalOEuro->setChecked(true);
+    VerDatosenMonedaNacionalOEuroClick(VerDatosenMonedaNacionalOEuro);
+    if (CodigoEmpresaActual == 0) return;
+    if (GanchoCrearModulosNomina) GanchoCrearModulosNomina();
+}
+
+// ---------------------------------------------------------------- companies
+
+void TfRRHHMENU::SeleccionarEmpresa() {
+    // The company must exist and be the user's before anything is closed.
+    bool encontrada = false;
+    try {
+        encontrada = UsuarioAccedeEmpresa(ModuloDatos, CodigoUsuarioActual, CodigoEmpresaActual) &&
+                     Empresa->Active() && Empresa->FindKey({CodigoEmpresaActual});
+    } catch (const std::exception&) {
+        encontrada = false;
+    }
+    if (!encontrada) {
+        CodigoEmpresaActual = 0;
+        return;
+    }
+    const QString nombre = Empresa->FieldByName(QStringLiteral("Nombre"))->AsString();
+    const QString logotipo = Empresa->FieldByName(QStringLiteral("Logotipo"))->AsString();
+    const QString abreviatura = Empresa->FieldByName(QStringLiteral("Abreviatura"))->AsString();
+
+    CerrarFormulariosEmpresa(fGENEINIC);
+
+    NombreEmpresaActual = nombre;
+    if (!logotipo.isEmpty()) LogotipoEmpresaActual = logotipo;
+    setCaption(abreviatura + QStringLiteral(": ") + TituloPrograma);
+    if (VisualizarLogoEmpresaEnMenu) MostrarLogotipo();
+    ConectarBaseDatosEmpresa(fGENEINIC, CodigoEmpresaActual);
+
+    CrearModulosDatos();
+    ConfigurarMenusConsultas(fGENEINIC, CodigoUsuarioActual, TituloPrograma, MainMenu1);
+}
+
+void TfRRHHMENU::MostrarLogotipo() {
+    PanelLogotipo->setVisible(true);
+    QString ruta = NativePath(LogotipoEmpresaActual);
+    if (QFileInfo(ruta).isRelative()) ruta = JoinPath(NativePath(DirectorioPrograma), ruta);
+    // A missing or damaged picture leaves the panel empty.
+    ImagenLogotipo->setPicture(QImage(ruta));
+    PanelLogotipo->update();
+}
+
+void TfRRHHMENU::PedirEmpresa() {
+    if (!GanchoBuscarConFiltroYValor) return;
+    QVariant clave;
+    GanchoBuscarConFiltroYValor(QStringLiteral("EMPRESA"), 0, QString(), clave, QString());
+    if (clave.isNull() || !clave.isValid()) return;
+    const QVariant primero =
+        clave.typeId() == QMetaType::QVariantList ? clave.toList().value(0) : clave;
+    bool ok = false;
+    const int codigo = primero.toString().trimmed().toInt(&ok);
+    if (ok) CodigoEmpresaActual = codigo;
+}
+
+void TfRRHHMENU::CambioEmpresa1Click(QObject*) {
+    const int anterior = CodigoEmpresaActual;
+    PedirEmpresa();
+    if (CodigoEmpresaActual == anterior) return;
+    SeleccionarEmpresa();
+    if (CodigoEmpresaActual != 0) {
+        PrimeraActivacion = true;
+        FormActivate(this);
+    } else {
+        MensajeAdvertencia(QStringLiteral("¡Ud. no tiene acceso a esta empresa!"));
+        CodigoEmpresaActual = anterior;
+    }
+}
+
+// ---------------------------------------------------------------- currency view
+
+void TfRRHHMENU::VerDatosenMonedaNacionalOEuroClick(QObject*) {
+    TMenuItem* item = VerDatosenMonedaNacionalOEuro;
+    if (CodigoEmpresaActual != 0) item->setChecked(!item->Checked());
+    RefrescarFormulariosAbiertos(fGENEINIC);
+    const bool marcado = item->Checked();
+    const bool distinta = ModuloDatos && ModuloDatos->MonedaBaseDistintaNacional;
+    PanelMoneda->setVisible(marcado);
+    const bool pesetas = marcado == distinta;
+    PanelMoneda->setCaption(pesetas ? QStringLiteral("Pts") : QStringLiteral("€"));
+    QFont fuente = MakeFont(QStringLiteral("Tahoma"), pesetas ? 18 : 36);
+    fuente.setBold(true);
+    PanelMoneda->setFont(fuente);
+    PanelMoneda->setFontColor(pesetas ? clWhite : clNavy);
+    const QList<TForm*> formas = ApplicationForms();
+    for (qsizetype i = formas.size() - 1; i >= 0; --i) {
+        TForm* forma = formas[i];
+        if (forma == this || !ApplicationForms().contains(forma)) continue;
+        LlamarMetodoPublicado(forma, QStringLiteral("VerDatosEnMonedaNacionalOEuroClick"), forma);
+    }
+}

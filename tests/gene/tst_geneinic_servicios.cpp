@@ -1,0 +1,283 @@
+// Session services for open forms: the inactivity limit, the usage-log line
+// of released windows, the pending-edits question on closing (on both
+// engines), the calculator and diagnosis hooks, the responsibility key and
+// the start of the internal-messaging program without its password on the
+// command line.
+
+#include <QFile>
+#include <QTimer>
+#include <QtTest>
+
+#include "db/field.h"
+#include "db/table.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_conexion.h"
+#include "gene/geneinic_servicios.h"
+#include "gene/geneinic_tablas.h"
+#include "gene/genemens.h"
+#include "gene/genemodu.h"
+#include "gene/geneusua.h"
+#include "gene/sesion.h"
+#include "support/dbfixture.h"
+#include "support/instalacion.h"
+#include "ui/form.h"
+
+namespace {
+
+QStringList textos(const QString& tipo = QString()) {
+    QStringList l;
+    for (const auto& e : MessageSeam::log())
+        if (tipo.isEmpty() || e.kind == tipo) l << e.text;
+    return l;
+}
+
+QString registroUso() {
+    QString usuario;
+    NombreUsuarioWindows(usuario);
+    QFile f(DirectorioPrograma + usuario + QStringLiteral(".log"));
+    if (!f.open(QIODevice::ReadOnly)) return QString();
+    return QString::fromUtf8(f.readAll());
+}
+
+// A form with two tables on TEXTO of the company database.
+struct FormaConTablas {
+    TForm forma;
+    TTable* t1;
+    TTable* t2;
+    explicit FormaConTablas(TfGENEINIC* f) {
+        forma.setName(QStringLiteral("fPRUEBA"));
+        forma.setCaption(QStringLiteral("Textos"));
+        t1 = nueva(f, QStringLiteral("Tabla1"));
+        t2 = nueva(f, QStringLiteral("Tabla2"));
+    }
+    TTable* nueva(TfGENEINIC* f, const QString& nombre,
+                  const QString& tabla = QStringLiteral("TEXTO")) {
+        auto* t = new TTable(&forma);
+        t->setObjectName(nombre);
+        t->setTableName(tabla);
+        AbrirTabla(f, t);
+        return t;
+    }
+};
+
+double calculadoraPrueba(const QString& Display) {
+    MessageSeam::record(QStringLiteral("Calculadora"), Display, QString());
+    return 42.5;
+}
+
+int diagnosticoPrueba(TfGENEINIC*, const QString& Opciones) {
+    MessageSeam::record(QStringLiteral("Diagnostico"), Opciones, QString());
+    return 3;
+}
+
+}  // namespace
+
+class TestGeneInicServicios : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup() {
+        AnularTerminacion();
+        TiempoForzarTerminacionAplicacion.clear();
+        MonitorizarActividadUsuario = false;
+        MensajeriaInternaActivada = false;
+        ClaveAccesoUsuarioActual.clear();
+        GanchoCalculadora = nullptr;
+        GanchoDiagnosticoInstalacion = nullptr;
+    }
+
+    void inactividad_data() {
+        QTest::addColumn<QString>("minutos");
+        QTest::addColumn<int>("inactivo");  // seconds
+        QTest::addColumn<bool>("termina");
+        QTest::newRow("10 min 10 s de 10") << "10" << 610 << true;
+        QTest::newRow("9 min de 10") << "10" << 540 << false;
+        QTest::newRow("justo 10 min") << "10" << 600 << false;
+        QTest::newRow("no numerico") << "diez" << 2 << true;
+        QTest::newRow("cero sin pausa") << "0" << 0 << false;
+    }
+    void inactividad() {
+        QFETCH(QString, minutos);
+        QFETCH(int, inactivo);
+        QFETCH(bool, termina);
+        MessageSeam::activate();
+        TiempoForzarTerminacionAplicacion = minutos;
+        QTimer timer;
+        timer.start(15000);
+        UltimaActividad = QDateTime::currentDateTime().addSecs(-inactivo);
+        TimerAplicacionTimer(nullptr, &timer);
+        QCOMPARE(TerminacionSolicitada(), termina);
+        QCOMPARE(timer.isActive(), !termina);
+        QVERIFY(MessageSeam::log().isEmpty());  // no question is asked
+        MessageSeam::deactivate();
+
+        // Any activity stamps the time again.
+        int tecla = 0;
+        RegistrarActividadTeclado(nullptr, nullptr, tecla, 0);
+        QVERIFY(UltimaActividad.secsTo(QDateTime::currentDateTime()) < 2);
+    }
+
+    // "Free" for a released business window; the framework's own windows
+    // are not logged, save the analysis-group master.
+    void liberacion() {
+        TestInstalacion inst;
+        MonitorizarActividadUsuario = true;
+        InstalarRegistroLiberacion(inst.sesion());
+        InstalarRegistroLiberacion(inst.sesion());  // once only
+        for (const char* nombre : {"fRRHHPERS", "fGENEBUSQ", "fGENEGANA"}) {
+            auto* f = new TForm;
+            f->setName(QLatin1String(nombre));
+            f->setCaption(QStringLiteral("Ventana"));
+            f->Release();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const QString log = registroUso();
+        QCOMPARE(log.count(QStringLiteral("Free, fRRHHPERS, Ventana")), 1);
+        QCOMPARE(log.count(QStringLiteral("Free, fGENEGANA")), 1);
+        QVERIFY(!log.contains(QLatin1String("fGENEBUSQ")));
+    }
+
+    // Closing a form with unconfirmed records: the question names them; "SI"
+    // cancels; otherwise a record with its first field is posted and one
+    // without is cancelled. Closing is never refused.
+    void edicionPendiente_data() { AddEngineRows(); }
+    void edicionPendiente() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), {.empresas = {1}, .empresaActual = 1});
+        FormaConTablas f(inst.sesion());
+        QVERIFY(f.t1->Active() && f.t2->Active());
+
+        bool puede = false;
+        ComprobarEdicionPendiente(inst.sesion(), &f.forma, puede);
+        QVERIFY(puede);
+        QVERIFY(MessageSeam::log().isEmpty());
+
+        f.t1->Append();
+        f.t1->FieldByName(QStringLiteral("Codigo"))->setAsString(QStringLiteral("A1"));
+        f.t2->Append();  // first field empty
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        puede = false;
+        ComprobarEdicionPendiente(inst.sesion(), &f.forma, puede);
+        QVERIFY(puede);
+        QCOMPARE(textos(),
+                 QStringList{"Hay registros de Textos (Tabla1, Tabla2, )  cuya grabación no ha "
+                             "sido confirmada. ¿Desea cancelar la grabación?"});
+        QCOMPARE(f.t1->State(), dsBrowse);
+        QCOMPARE(f.t2->State(), dsBrowse);
+        QCOMPARE(f.t1->RecordCount(), 1);
+
+        // "SI" cancels even a record with its first field.
+        f.t1->Append();
+        f.t1->FieldByName(QStringLiteral("Codigo"))->setAsString(QStringLiteral("B2"));
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        ComprobarEdicionPendiente(inst.sesion(), &f.forma, puede);
+        QCOMPARE(f.t1->RecordCount(), 1);
+        QCOMPARE(f.t1->State(), dsBrowse);
+
+        // An edit whose post fails reaches the caller; the record stays.
+        f.t1->Append();
+        f.t1->FieldByName(QStringLiteral("Codigo"))->setAsString(QStringLiteral("A1"));
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        QVERIFY_THROWS_EXCEPTION(std::exception,
+                                 ComprobarEdicionPendiente(inst.sesion(), &f.forma, puede));
+        QCOMPARE(f.t1->State(), dsInsert);
+        f.t1->Cancel();
+
+        // Through the form's own closing.
+        f.t2->Append();
+        f.forma.OnCloseQuery = [&inst](QObject* s, bool& c) {
+            ComprobarEdicionPendiente(inst.sesion(), s, c);
+        };
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        QVERIFY(f.forma.CloseQuery());
+        QCOMPARE(f.t2->State(), dsBrowse);
+    }
+
+    void calculadoraYDiagnostico() {
+        MessageSeam::activate();
+        QCOMPARE(Calculadora(nullptr, 7.25), 7.25);  // no calculator: unchanged
+        QCOMPARE(DiagnosticoArranque(nullptr, QStringLiteral("MotorBaseDatos")), 0);
+        GanchoCalculadora = calculadoraPrueba;
+        GanchoDiagnosticoInstalacion = diagnosticoPrueba;
+        QCOMPARE(Calculadora(nullptr, 1234.5), 42.5);
+        QCOMPARE(Calculadora(nullptr, 2.0), 42.5);
+        QCOMPARE(DiagnosticoArranque(nullptr, QStringLiteral("MotorBaseDatos")), 3);
+        QCOMPARE(textos(), (QStringList{"1234,5", "2", "MotorBaseDatos"}));
+        MessageSeam::deactivate();
+    }
+
+    // Responsibility: nothing for a table missing from CONFRESP; the key of
+    // the record joins its key fields with "|".
+    void responsabilidad() {
+        TestInstalacion inst(Engine::Sqlite, {.empresas = {1}, .empresaActual = 1});
+        TModuloDatos modulo;
+        ResponsabilidadDocumentalActivada = true;
+        FormaConTablas f(inst.sesion());
+        // No table is configured for responsibility.
+        QVERIFY(f.nueva(inst.sesion(), QStringLiteral("Configuracion"), QStringLiteral("CONFRESP"))
+                    ->Active());
+        f.t1->Append();
+        f.t1->FieldByName(QStringLiteral("Codigo"))->setAsString(QStringLiteral("X9"));
+        f.t1->Post();
+        QCOMPARE(ClaveResponsabilidadRegistro(f.t1), QStringLiteral("X9"));
+        ResponsabilidadDocumentalRegistro(inst.sesion(), f.t1);
+        QVERIFY(MessageSeam::log().isEmpty());
+        ResponsabilidadDocumentalActivada = false;
+    }
+
+    // The messaging program gets the password only in a file of its owner.
+    void mensajeria() {
+        TestInstalacion inst;
+        CodigoUsuarioActual = QStringLiteral("ANA");
+        QString archivo;
+        QCOMPARE(ArgumentosMensajeria(QStringLiteral("Modo=Inicio"), archivo),
+                 (QStringList{ArchivoParametros, "ANA", "Indefinida", "Modo=Inicio"}));
+        QVERIFY(archivo.isEmpty());
+
+        ClaveAccesoUsuarioActual = QStringLiteral("s3cr'eto");
+        const QStringList args = ArgumentosMensajeria(QString(), archivo);
+        QCOMPARE(args.size(), 4);
+        QCOMPARE(args[2], archivo);
+        QVERIFY(!args.join(QLatin1Char(' ')).contains(QLatin1String("s3cr")));
+        QFile f(archivo);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(f.readAll()), QStringLiteral("s3cr'eto"));
+        QCOMPARE(f.permissions() &
+                     (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
+                 QFile::Permissions());
+
+        // Started through the configured command, with those arguments.
+        const QString salida = inst.carpeta() + QStringLiteral("/args.txt");
+        const QString guion = inst.carpeta() + QStringLiteral("/bruveli.sh");
+        QFile g(guion);
+        QVERIFY(g.open(QIODevice::WriteOnly));
+        g.write(QStringLiteral("#!/bin/sh\nprintf '%s|' \"$@\" > '%1.tmp'; mv '%1.tmp' '%1'\n")
+                    .arg(salida)
+                    .toUtf8());
+        g.close();
+        g.setPermissions(g.permissions() | QFile::ExeOwner);
+        inst.EscribirConfiguracion(QStringLiteral("Programas"), QStringLiteral("BRUVELI.EXE"),
+                                   guion);
+        MensajeriaInternaActivada = false;
+        IniciarMensajeria(inst.sesion(), QStringLiteral("Modo=Inicio"));
+        QTest::qWait(200);
+        QVERIFY(!QFile::exists(salida));
+        MensajeriaInternaActivada = true;
+        IniciarMensajeria(inst.sesion(), QStringLiteral("Modo=Inicio"));
+        QTRY_VERIFY(QFile::exists(salida));
+        QFile r(salida);
+        QVERIFY(r.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(r.readAll()),
+                 ArchivoParametros + "|ANA|" + archivo + "|Modo=Inicio|");
+        QVERIFY(MessageSeam::log().isEmpty());
+
+        // Without a command nor the program, nothing is reported.
+        inst.EscribirConfiguracion(QStringLiteral("Programas"), QStringLiteral("BRUVELI.EXE"),
+                                   QString());
+        IniciarMensajeria(inst.sesion(), QString());
+        QVERIFY(MessageSeam::log().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestGeneInicServicios)
+#include "tst_geneinic_servicios.moc"

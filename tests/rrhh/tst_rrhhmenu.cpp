@@ -1,0 +1,453 @@
+// The main window on a temporary installation, on both engines: the first
+// show with its log-in and first company, users without companies or access,
+// the menu dispatch by access level, the company change, the currency view
+// broadcast, the logo panel, the help keys and the about box.
+
+#include <QImage>
+#include <QMdiArea>
+#include <QtTest>
+
+#include "db/query.h"
+#include "gene/geneacer.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_formulario.h"
+#include "gene/genelog.h"
+#include "gene/genemens.h"
+#include "gene/genemodu.h"
+#include "gene/genemodu_sql.h"
+#include "gene/generejilla.h"
+#include "gene/sesion.h"
+#include "rrhh/rrhhmenu.h"
+#include "support/dbfixture.h"
+#include "support/instalacion.h"
+#include "ui/controls.h"
+#include "ui/menus.h"
+#include "ui/registry.h"
+
+namespace {
+
+// A business window of the menu, standing for the real ones.
+class TfVentanaPrueba : public TForm {
+    Q_OBJECT
+public:
+    TfVentanaPrueba(const QString& nombre, const QString& titulo, QWidget* owner) : TForm(owner) {
+        setFormStyle(fsMDIChild);
+        setName(nombre);
+        setCaption(titulo);
+    }
+    static QStringList& llamadas() {
+        static QStringList l;
+        return l;
+    }
+};
+
+// One that follows the currency view.
+class TfVentanaMoneda : public TfVentanaPrueba {
+    Q_OBJECT
+public:
+    using TfVentanaPrueba::TfVentanaPrueba;
+    Q_INVOKABLE void VerDatosEnMonedaNacionalOEuroClick(QObject* Sender) {
+        llamadas() << Name() + QLatin1Char(':') + Sender->objectName();
+    }
+};
+
+void registrar(const char* clase, const char* nombre, const char* titulo, bool moneda = false) {
+    const QString n = QLatin1String(nombre);
+    const QString t = QString::fromUtf8(titulo);
+    RegisterFormClass(QLatin1String(clase), [n, t, moneda](QWidget* owner) -> TForm* {
+        if (moneda) return new TfVentanaMoneda(n, t, owner);
+        return new TfVentanaPrueba(n, t, owner);
+    });
+}
+
+QString sql(const QString& sentencia, const QString& selector = QStringLiteral("DatabaseGeneral")) {
+    QString r;
+    EjecutarSQL(nullptr, sentencia, selector, QStringLiteral("Silenciosa"), r);
+    return r;
+}
+
+// Users other than the first administrator: USUARIO is made by a data module.
+void agregarUsuario(const QString& codigo, const QString& empresas,
+                    const QString& noAccesibles = QString(), const QString& activos = QString()) {
+    if (!ModuloDatos) {
+        TModuloDatos modulo;
+    }
+    TQuery q;
+    q.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("DatabaseGeneral")));
+    q.SQL().setText(QStringLiteral(
+        "INSERT INTO USUARIO (Codigo, Nombre, Categoria, ClaveAcceso, Configuracion, "
+        "ProgramasNoAccesibles, ProgramasSoloLectura, ProgramasActivos, Empresas) VALUES (:c, "
+        ":n, 'Normal', '', '', :na, '', :ac, :em)"));
+    q.ParamByName(QStringLiteral("c"))->setAsString(codigo);
+    q.ParamByName(QStringLiteral("n"))->setAsString(codigo);
+    q.ParamByName(QStringLiteral("na"))->setAsString(noAccesibles);
+    q.ParamByName(QStringLiteral("ac"))->setAsString(activos);
+    q.ParamByName(QStringLiteral("em"))->setAsString(empresas);
+    q.ExecSQL();
+}
+
+void agregarEmpresa(int codigo, const QString& abreviatura) {
+    sql(QStringLiteral("INSERT INTO EMPRESA (Codigo, Nombre, Abreviatura) VALUES (%1, 'Empresa "
+                       "%1', '%2')")
+            .arg(codigo)
+            .arg(abreviatura));
+}
+
+QStringList textos(const QString& tipo = QString()) {
+    QStringList l;
+    for (const auto& e : MessageSeam::log())
+        if (tipo.isEmpty() || e.kind == tipo) l << e.text;
+    return l;
+}
+
+// The option key of a dispatch entry, as the rights lists hold it.
+QString claveSinAcceso(TfRRHHMENU* menu, const QString& item) {
+    QString clave;
+    ClaveOpcionMenu(ModuloDatos, menu->FindComponent(item), clave);
+    return clave.remove(QLatin1Char('&'));
+}
+
+// A company chosen in the search window.
+int empresaBuscada = 0;
+void buscarEmpresa(const QString&, int, const QString&, QVariant& Clave, const QString&) {
+    Clave = empresaBuscada == 0 ? QVariant() : QVariant(QVariantList{empresaBuscada});
+}
+
+}  // namespace
+
+class TestRRHHMenu : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestInstalacion> inst_;
+    QPointer<TfRRHHMENU> menu_;
+
+    // A fresh installation with companies 1 and 12, and the main window.
+    void instalar(int engine, const QStringList& configuracion = {}) {
+        OpcionesInstalacion o;
+        o.empresas = {1, 12};
+        o.configuracion = configuracion;
+        inst_ = std::make_unique<TestInstalacion>(Engine(engine), o);
+        QVERIFY(inst_->iniciada());
+        agregarEmpresa(12, QStringLiteral("ACME"));
+        sql(QStringLiteral("UPDATE EMPRESA SET Abreviatura = 'EMP1' WHERE Codigo = 1"));
+        menu_ = NewForm<TfRRHHMENU>();
+        MessageSeam::clearLog();
+    }
+    // The first show of the main window for the user typed at the prompt.
+    void entrar(const QString& usuario) {
+        CodigoUsuarioInicial = usuario;
+        MessageSeam::enqueue(usuario);
+        menu_->FormShow(menu_);
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        InstalarServiciosFormulario();
+        registrar("TfRRHHPERS", "fRRHHPERS", "Maestro de Personal", true);
+        registrar("TfRRHHCAND", "fRRHHCAND", "Maestro de Candidatos");
+        registrar("TfGENEMTEX", "fGENEMTEX", "Maestro de Textos", true);
+    }
+    void cleanup() {
+        delete menu_;
+        delete ModuloDatos;
+        inst_.reset();
+        TfVentanaPrueba::llamadas().clear();
+        CodigoUsuarioActual.clear();
+        CodigoEmpresaActual = 0;
+        GanchoBuscarConFiltroYValor = nullptr;
+        AnularTerminacion();
+    }
+
+    void inicio_data() { AddEngineRows(); }
+    void inicio() {
+        QFETCH(int, engine);
+        instalar(engine, {QStringLiteral("URLAccesoMenuWebDistribuidor=Ninguna")});
+        QCOMPARE(menu_->Caption(), QStringLiteral("Recursos Humanos"));
+        QVERIFY(!menu_->CambioEmpresa1->isEnabled());
+        entrar(QStringLiteral("ADMIN"));
+        QVERIFY(!TerminacionSolicitada());
+        QCOMPARE(textos(), QStringList{"Introduzca el Código de Usuario:"});
+        QCOMPARE(CodigoEmpresaActual, 1);
+        QCOMPARE(CodigoUsuarioActual, QStringLiteral("ADMIN"));
+        QCOMPARE(menu_->Caption(), QStringLiteral("EMP1: Recursos Humanos"));
+        QCOMPARE(NombreEmpresaActual, QStringLiteral("Empresa 1"));
+        QVERIFY(menu_->CambioEmpresa1->isEnabled());
+        QVERIFY(menu_->ConsultasSQL1->isEnabled());
+        QVERIFY(ModuloDatos != nullptr);
+        // The currency item is checked and clicked at every creation of the
+        // data modules: with a company it ends unchecked, the panel hidden.
+        QVERIFY(!menu_->VerDatosenMonedaNacionalOEuro->Checked());
+        QVERIFY(menu_->PanelMoneda->isHidden());
+        // No distributor's address: the link shows nothing and does nothing.
+        QVERIFY(menu_->IrAPaginaWeb->Caption().isEmpty());
+        QVERIFY(!menu_->IrAPaginaWeb->isEnabled());
+        menu_->IrAPaginaWebClick(menu_->IrAPaginaWeb);
+        // Every entry of the dispatch table is in the menu.
+        for (const TOpcionMenuPrincipal& o : OpcionesMenuPrincipal()) {
+            auto* item = qobject_cast<TMenuItem*>(menu_->FindComponent(QLatin1String(o.Item)));
+            QVERIFY2(item, o.Item);
+            QCOMPARE(item->Caption(), QString::fromUtf8(o.Caption));
+            QCOMPARE(item->Parent()->objectName(), QLatin1String(o.Menu));
+        }
+        QCOMPARE(menu_->Tablas1->Items(0), menu_->Parametros1);
+    }
+
+    // Log-in failures end the program and nothing after them runs.
+    void sinEntrada_data() { AddEngineRows(); }
+    void sinEntrada() {
+        QFETCH(int, engine);
+        instalar(engine);
+        entrar(QStringLiteral("NADIE"));
+        QVERIFY(TerminacionSolicitada());
+        QCOMPARE(textos(QStringLiteral("A")),
+                 (QStringList{"¡El usuario no está definido!",
+                              "No ha sido posible iniciar la aplicación (3). Póngase en contacto "
+                              "con su distribuidor."}));
+        QCOMPARE(CodigoEmpresaActual, 0);
+        QCOMPARE(menu_->Caption(), QStringLiteral("Recursos Humanos"));
+        QVERIFY(!menu_->CambioEmpresa1->isEnabled());
+
+        // A user without access to the program itself.
+        cleanup();
+        instalar(engine);
+        agregarUsuario(QStringLiteral("PEPE"), QStringLiteral("1"),
+                       QStringLiteral("Recursos Humanos"));
+        entrar(QStringLiteral("PEPE"));
+        QVERIFY(TerminacionSolicitada());
+        QCOMPARE(
+            textos(QStringLiteral("A")),
+            QStringList{"No ha sido posible iniciar la aplicación (4). Póngase en contacto con "
+                        "su distribuidor."});
+        QCOMPARE(CodigoEmpresaActual, 0);
+    }
+
+    // Users whose company list gives no company they may open.
+    void sinEmpresas_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("empresas");
+        for (Engine e : AvailableEngines()) {
+            const QByteArray tag = EngineTag(e).toLatin1();
+            QTest::newRow(QByteArray(tag + " vacia").constData()) << int(e) << QString();
+            QTest::newRow(QByteArray(tag + " no numerica").constData())
+                << int(e) << QStringLiteral("uno\r\n1");
+            QTest::newRow(QByteArray(tag + " inexistente").constData())
+                << int(e) << QStringLiteral("7");
+        }
+    }
+    void sinEmpresas() {
+        QFETCH(int, engine);
+        QFETCH(QString, empresas);
+        instalar(engine);
+        agregarUsuario(QStringLiteral("PEPE"), empresas);
+        entrar(QStringLiteral("PEPE"));
+        QVERIFY(TerminacionSolicitada());
+        QCOMPARE(textos(QStringLiteral("A")),
+                 QStringList{"¡Ud. no tiene acceso a ninguna empresa!"});
+        QCOMPARE(CodigoEmpresaActual, 0);
+        QCOMPARE(menu_->Caption(), QStringLiteral("Recursos Humanos"));
+        QVERIFY(!menu_->CambioEmpresa1->isEnabled());
+    }
+
+    // The dispatch: a level "Ninguno" opens nothing; an open window is
+    // brought forward, never opened twice; unregistered windows open nothing.
+    void despacho_data() { AddEngineRows(); }
+    void despacho() {
+        QFETCH(int, engine);
+        instalar(engine);
+        agregarUsuario(QStringLiteral("PEPE"), QStringLiteral("1"));
+        entrar(QStringLiteral("PEPE"));
+        QCOMPARE(CodigoEmpresaActual, 1);
+        const QString clave = claveSinAcceso(menu_, QStringLiteral("MaestrodeCandidatos1"));
+        QVERIFY(!clave.isEmpty());
+        sql(QStringLiteral("UPDATE USUARIO SET ProgramasNoAccesibles = '") + clave +
+            QStringLiteral("' WHERE Codigo = 'PEPE'"));
+        MessageSeam::clearLog();
+
+        qobject_cast<TMenuItem*>(menu_->FindComponent(QStringLiteral("MaestrodeCandidatos1")))
+            ->Click();
+        QVERIFY(!FormularioAbierto(ModuloDatos, QStringLiteral("fRRHHCAND")));
+        QCOMPARE(textos(), QStringList{"Vd. no tiene acceso al programa " + clave});
+
+        auto* personal =
+            qobject_cast<TMenuItem*>(menu_->FindComponent(QStringLiteral("MaestrodePersonal1")));
+        personal->Click();
+        personal->Click();
+        QVERIFY(FormularioAbierto(ModuloDatos, QStringLiteral("fRRHHPERS")));
+        QCOMPARE(menu_->MDIChildCount(), 1);
+
+        qobject_cast<TMenuItem*>(menu_->FindComponent(QStringLiteral("PlandeFormacin1")))->Click();
+        QCOMPARE(menu_->MDIChildCount(), 1);
+
+        // The window list names the open window.
+        menu_->ActualizarListaVentanas();
+        QCOMPARE(menu_->Ventana1->Items(menu_->Ventana1->Count() - 1)->Caption(),
+                 QStringLiteral("&1 Maestro de Personal"));
+        menu_->ActualizarListaVentanas();
+        QCOMPARE(menu_->Ventana1->Count(), 3);
+    }
+
+    // The user's automatic programs open at the first activation.
+    void programasActivos_data() { AddEngineRows(); }
+    void programasActivos() {
+        QFETCH(int, engine);
+        instalar(engine);
+        agregarUsuario(QStringLiteral("PEPE"), QStringLiteral("1"));
+        sql(QStringLiteral("UPDATE USUARIO SET ProgramasActivos = '") +
+            claveSinAcceso(menu_, QStringLiteral("MaestrodePersonal1")) +
+            QStringLiteral("' WHERE Codigo = 'PEPE'"));
+        entrar(QStringLiteral("PEPE"));
+        QVERIFY(FormularioAbierto(ModuloDatos, QStringLiteral("fRRHHPERS")));
+        QVERIFY(!menu_->PrimeraActivacion);
+        menu_->FormActivate(menu_);
+        QCOMPARE(menu_->MDIChildCount(), 1);
+    }
+
+    void cambioEmpresa_data() { AddEngineRows(); }
+    void cambioEmpresa() {
+        QFETCH(int, engine);
+        instalar(engine);
+        agregarUsuario(QStringLiteral("PEPE"), QStringLiteral("1\r\n12"));
+        entrar(QStringLiteral("PEPE"));
+        GanchoBuscarConFiltroYValor = buscarEmpresa;
+        qobject_cast<TMenuItem*>(menu_->FindComponent(QStringLiteral("MaestrodePersonal1")))
+            ->Click();
+        QPointer<TForm> ventana = BuscarFormularioAbierto(QStringLiteral("fRRHHPERS"));
+        QVERIFY(ventana);
+        MessageSeam::clearLog();
+
+        // The same company, or nothing chosen: nothing happens.
+        for (int elegida : {1, 0}) {
+            empresaBuscada = elegida;
+            menu_->CambioEmpresa1Click(menu_->CambioEmpresa1);
+            QCOMPARE(CodigoEmpresaActual, 1);
+        }
+        QVERIFY(ventana);
+
+        // A company the user may not open, or one that does not exist.
+        agregarEmpresa(5, QStringLiteral("CINCO"));
+        for (int elegida : {5, 99}) {
+            MessageSeam::clearLog();
+            empresaBuscada = elegida;
+            menu_->CambioEmpresa1Click(menu_->CambioEmpresa1);
+            QCOMPARE(textos(QStringLiteral("A")),
+                     QStringList{"¡Ud. no tiene acceso a esta empresa!"});
+            QCOMPARE(CodigoEmpresaActual, 1);
+            QCOMPARE(menu_->Caption(), QStringLiteral("EMP1: Recursos Humanos"));
+            QVERIFY(ventana);
+        }
+
+        // Another company: its windows close, the caption shows it.
+        empresaBuscada = 12;
+        menu_->CambioEmpresa1Click(menu_->CambioEmpresa1);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(CodigoEmpresaActual, 12);
+        QCOMPARE(menu_->Caption(), QStringLiteral("ACME: Recursos Humanos"));
+        QVERIFY(!ventana);
+        QVERIFY(ModuloDatos != nullptr);
+        QVERIFY(menu_->PrimeraActivacion == false);
+    }
+
+    // The currency view: the panel's caption by the base currency, and the
+    // call by name to every other window, from the last to the first.
+    void moneda_data() { AddEngineRows(); }
+    void moneda() {
+        QFETCH(int, engine);
+        instalar(engine);
+        entrar(QStringLiteral("ADMIN"));
+        for (const char* item : {"MaestrodeTextos1", "MaestrodeCandidatos1", "MaestrodePersonal1"})
+            qobject_cast<TMenuItem*>(menu_->FindComponent(QLatin1String(item)))->Click();
+        QCOMPARE(menu_->MDIChildCount(), 3);
+        TfVentanaPrueba::llamadas().clear();
+
+        ModuloDatos->MonedaBaseDistintaNacional = false;
+        menu_->VerDatosenMonedaNacionalOEuroClick(nullptr);
+        QVERIFY(menu_->VerDatosenMonedaNacionalOEuro->Checked());
+        QVERIFY(!menu_->PanelMoneda->isHidden());
+        QCOMPARE(menu_->PanelMoneda->Caption(), QStringLiteral("€"));
+        QCOMPARE(menu_->PanelMoneda->font().pointSize(), 36);
+        QCOMPARE(TfVentanaPrueba::llamadas(),
+                 (QStringList{"fRRHHPERS:fRRHHPERS", "fGENEMTEX:fGENEMTEX"}));
+
+        menu_->VerDatosenMonedaNacionalOEuroClick(nullptr);
+        QVERIFY(menu_->PanelMoneda->isHidden());
+        QCOMPARE(menu_->PanelMoneda->Caption(), QStringLiteral("Pts"));
+        QCOMPARE(menu_->PanelMoneda->font().pointSize(), 18);
+
+        ModuloDatos->MonedaBaseDistintaNacional = true;
+        menu_->VerDatosenMonedaNacionalOEuroClick(nullptr);
+        QCOMPARE(menu_->PanelMoneda->Caption(), QStringLiteral("Pts"));
+
+        // Without a company the item keeps its state.
+        CodigoEmpresaActual = 0;
+        menu_->VerDatosenMonedaNacionalOEuroClick(nullptr);
+        QVERIFY(menu_->VerDatosenMonedaNacionalOEuro->Checked());
+    }
+
+    // Each click narrows the logo by 20 pixels, back to 160 at 0; a damaged
+    // picture leaves the panel empty.
+    void logotipo() {
+        instalar(int(Engine::Sqlite), {QStringLiteral("VisualizarLogoEmpresaEnMenu=SI")});
+        QFile roto(inst_->carpeta() + QStringLiteral("/LOGO.BMP"));
+        QVERIFY(roto.open(QIODevice::WriteOnly));
+        roto.write("BM no es un mapa de bits");
+        roto.close();
+        entrar(QStringLiteral("ADMIN"));
+        QVERIFY(!TerminacionSolicitada());
+        QVERIFY(!menu_->PanelLogotipo->isHidden());
+        QVERIFY(menu_->ImagenLogotipo->Picture().isNull());
+
+        QList<QSize> tamanos;
+        for (int i = 0; i < 5; ++i) {
+            menu_->ImagenLogotipoClick(menu_->ImagenLogotipo);
+            tamanos << menu_->PanelLogotipo->size();
+        }
+        QCOMPARE(tamanos, (QList<QSize>{{80, 60}, {60, 45}, {40, 30}, {20, 15}, {160, 120}}));
+    }
+
+    // F1: the program's help with no window open, the active window's with one.
+    void teclaAyuda() {
+        instalar(int(Engine::Sqlite));
+        entrar(QStringLiteral("ADMIN"));
+        const QKeySequence f1(Qt::Key_F1);
+        menu_->Ayuda1Click(menu_->Ayuda1);
+        QCOMPARE(menu_->AyudadeMenu->Caption(), QStringLiteral("&Ayuda de Recursos Humanos"));
+        QCOMPARE(menu_->AcercadeMenu->Caption(), QStringLiteral("A&cerca de Recursos Humanos"));
+        QCOMPARE(menu_->LoNuevoDeMenu->Caption(), QStringLiteral("Lo &Nuevo de Recursos Humanos"));
+        QCOMPARE(menu_->AyudadeMenu->shortcut(), f1);
+        QVERIFY(!menu_->Ayudade->isVisible());
+
+        qobject_cast<TMenuItem*>(menu_->FindComponent(QStringLiteral("MaestrodePersonal1")))
+            ->Click();
+        menu_->Ayuda1Click(menu_->Ayuda1);
+        QCOMPARE(menu_->Ayudade->shortcut(), f1);
+        QVERIFY(menu_->AyudadeMenu->shortcut().isEmpty());
+        QVERIFY(menu_->Ayudade->isVisible());
+        QCOMPARE(menu_->Ayudade->Caption(), QStringLiteral("A&yuda de Maestro de Personal"));
+
+        MessageSeam::clearLog();
+        menu_->LoNuevoDeMenuClick(nullptr);
+        QCOMPARE(textos(QStringLiteral("I")),
+                 QStringList{"Está opción estará disponible en próximas versiones."});
+    }
+
+    void acercaDe() {
+        const QString texto = TextoVersion();
+        QVERIFY2(
+            QRegularExpression(
+                QStringLiteral("^Versión 2024b - \\(\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d:\\d\\d\\)$"))
+                .match(texto)
+                .hasMatch(),
+            qPrintable(texto));
+        TfGENEACER acerca;
+        QCOMPARE(acerca.Version->Caption(), texto);
+        for (TPanel* p : {acerca.Panel1, acerca.Panel2, acerca.Panel3, acerca.Panel4})
+            QCOMPARE(p->Color(), int(clBlack));
+        // Enter closes it.
+        QTimer::singleShot(0, [&acerca] { QTest::keyClick(acerca.pbCerrar, Qt::Key_Return); });
+        QTimer::singleShot(2000, [&acerca] { acerca.setModalResult(mrCancel); });
+        QCOMPARE(acerca.ShowModal(), int(mrOk));
+    }
+};
+
+QTEST_MAIN(TestRRHHMenu)
+#include "tst_rrhhmenu.moc"
