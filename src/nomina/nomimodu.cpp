@@ -1,0 +1,503 @@
+// The payroll data module: its tables and routines.
+
+#include "nomina/nomimodu.h"
+
+#include <QDate>
+#include <cmath>
+
+#include "db/dberror.h"
+#include "db/field.h"
+#include "db/query.h"
+#include "db/sysutils.h"
+#include "db/table.h"
+#include "gene/geneclav.h"
+#include "gene/geneconv.h"
+#include "gene/geneform.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_tablas.h"
+#include "gene/genemodu.h"
+#include "gene/genemodu_nombres.h"
+#include "gene/genemodu_sql.h"
+#include "gene/genereloj.h"
+#include "gene/genesist.h"
+#include "gene/genetext.h"
+#include "gene/geneusua.h"
+#include "gene/mensajes.h"
+#include "gene/sesion.h"
+#include "nomina/contmodu.h"
+#include "nomina/efecmodu.h"
+
+TMDNominas* MDNominas = nullptr;
+
+namespace {
+
+const QString kSinNominaAnterior =
+    QStringLiteral("¡ No existe nómina del mes anterior de la baja !");
+
+TTable* tabla(QObject* owner, const char* nombre, const char* tabla) {
+    auto* t = new TTable(owner);
+    t->setObjectName(QLatin1String(nombre));
+    t->setTableName(QLatin1String(tabla));
+    return t;
+}
+
+double real(TDataSet* d, const char* campo) {
+    return d->FieldByName(QLatin1String(campo))->AsFloat();
+}
+int entero(TDataSet* d, const char* campo) {
+    return d->FieldByName(QLatin1String(campo))->AsInteger();
+}
+QString texto(TDataSet* d, const char* campo) {
+    return d->FieldByName(QLatin1String(campo))->AsString();
+}
+QDate fecha(TDataSet* d, const char* campo) {
+    const QDateTime v = d->FieldByName(QLatin1String(campo))->AsDateTime();
+    return IsZeroDate(v) ? QDate() : v.date();
+}
+QDateTime inicioDia(const QDate& d) {
+    return QDateTime(d, QTime(0, 0));
+}
+
+// The month before the one of the date (January gives December before).
+void mesAnterior(const QDateTime& Fecha, int& Ano, int& Mes) {
+    const QDate d = QDate(Fecha.date().year(), Fecha.date().month(), 1).addMonths(-1);
+    Ano = d.year();
+    Mes = d.month();
+}
+
+// Nomina in payroll order limited to the payrolls of one employee and month.
+void rangoNominasMes(TTable* Nomina, int CodigoOperario, int Ano, int Mes) {
+    Nomina->setIndexFieldNames(QStringLiteral("CodigoOperario;Ano;Mes;TipoNomina"));
+    Nomina->CancelRange();
+    Nomina->SetRange({CodigoOperario, Ano, Mes}, {CodigoOperario, Ano, Mes});
+}
+
+// A payroll whose contract has a reduced working day does not count its
+// regulation days (they are already part of the reduced contract).
+bool regulacionReducida(TTable* HContrato, TDataSet* Nomina) {
+    if (entero(Nomina, "DiasRegulacion") == 0) return false;
+    const QVariant reduccion = HContrato->Lookup(
+        QStringLiteral("CodigoOperario;NumeroContrato"),
+        QVariantList{entero(Nomina, "CodigoOperario"), entero(Nomina, "NumeroContrato")},
+        QStringLiteral("PorcentajeReduccionJornad"));
+    return reduccion.isValid() && !reduccion.isNull() && reduccion.toDouble() != 0;
+}
+
+int diasAltaYBajas(TDataSet* Nomina) {
+    return entero(Nomina, "DiasDeAlta") + entero(Nomina, "DiasILTEnfermedad") +
+           entero(Nomina, "DiasILTAccidente") + entero(Nomina, "DiasILTMaternidad");
+}
+
+// Data fields of an open table declared as persistent, so that calculated
+// fields can be added beside them; the table is left closed.
+void declararCamposPersistentes(TTable* Tabla) {
+    Tabla->UpdateFieldDefs();
+    QList<TFieldDef> defs(Tabla->FieldDefs().begin(), Tabla->FieldDefs().end());
+    Tabla->Close();
+    for (const TFieldDef& d : defs) Tabla->AddField(d.Name, d.DataType, d.Size);
+}
+
+}  // namespace
+
+TMDNominas::TMDNominas(QObject* parent) : QObject(parent) {
+    setObjectName(QStringLiteral("MDNominas"));
+    if (!::MDNominas) ::MDNominas = this;
+
+    Parametros = tabla(this, "Parametros", "PARANOMI");
+    Calendario = tabla(this, "Calendario", "CALENDAR");
+    Personal = tabla(this, "Personal", "PERSONAL");
+    Baja = tabla(this, "Baja", "BAJA");
+    Base = tabla(this, "Base", "BASE");
+    Nomina = tabla(this, "Nomina", "NOMINA");
+    LNomina = tabla(this, "LNomina", "LNOMINA");
+    Contrato = tabla(this, "Contrato", "CONTRATO");
+    HContrato = tabla(this, "HContrato", "HCONTRAT");
+    HBonificacion = tabla(this, "HBonificacion", "HBONIFIC");
+    Concoper = tabla(this, "Concoper", "CONCOPER");
+    Baja->OnCalcFields = [this](TDataSet* d) { BajaCalcFields(d); };
+
+    ModuloDatosCreate();
+}
+
+TMDNominas::~TMDNominas() {
+    if (::MDNominas == this) ::MDNominas = nullptr;
+}
+
+void TMDNominas::ModuloDatosCreate() {
+    const QList<TTable*> tablas = findChildren<TTable*>(QString(), Qt::FindDirectChildrenOnly);
+    if (MotorActual() == Engine::SqlServer) {
+        TCursorEspera espera;
+        for (TTable* t : tablas) {
+            if (t->TableName().isEmpty()) continue;
+            QString fisico;
+            NombreTablaFisico(ModuloDatos, t->TableName(), fisico);
+            t->setTableName(fisico);
+        }
+    }
+    TfGENEINIC* sesion = fGENEINIC ? fGENEINIC : CrearSesion();
+    AbrirTablasFormulario(sesion, this);
+
+    // The leave's type is calculated: the stored columns become persistent
+    // fields so that it can stand beside them.
+    if (Baja->Active() && !Baja->FindField(QStringLiteral("TipoBaja"))) {
+        declararCamposPersistentes(Baja);
+        Baja->AddField(QStringLiteral("TipoBaja"), ftString, 20, fkCalculated);
+        AbrirTabla(sesion, Baja);
+    }
+
+    TCursorEspera espera;
+    for (TTable* t : tablas)
+        for (TField* campo : t->Fields()) AplicarFormatoCampo(sesion, campo);
+}
+
+void TMDNominas::BajaCalcFields(TDataSet* DataSet) {
+    TField* tipo = DataSet->FindField(QStringLiteral("TipoBaja"));
+    if (!tipo) return;
+    tipo->setAsString(QString());
+    TQuery consulta;
+    consulta.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
+    consulta.SQL().Add(QStringLiteral("SELECT * FROM TSUBSDIO   WHERE Codigo = ") +
+                       Entrecomillar(texto(DataSet, "CodigoBaja")));
+    if (AbrirConsulta(ModuloDatos, &consulta, QStringLiteral("Open Silencio")) &&
+        !consulta.IsEmpty())
+        tipo->setAsString(texto(&consulta, "TipoBaja"));
+}
+
+int TMDNominas::DiasCalendario(const QString& TipoDia, int CodigoCalendario,
+                               const QDateTime& FechaDesde, const QDateTime& FechaHasta) {
+    Calendario->setIndexName(QString());
+    Calendario->SetRange({CodigoCalendario, inicioDia(FechaDesde.date())},
+                         {CodigoCalendario, inicioDia(FechaHasta.date())});
+    const char* campo = nullptr;
+    QString valor = QStringLiteral("SI");
+    if (TipoDia == QLatin1String("Naturales")) {
+    } else if (TipoDia == QLatin1String("Trabajados")) {
+        campo = "EsDiaTrabajado";
+    } else if (TipoDia == QLatin1String("Laborables")) {
+        campo = "EsDiaFestivo";
+        valor = QStringLiteral("NO");
+    } else if (TipoDia == QLatin1String("Festivos")) {
+        campo = "EsDiaFestivo";
+    } else if (TipoDia == QLatin1String("Vacaciones")) {
+        campo = "EsDiaVacaciones";
+    } else {
+        return 0;
+    }
+    int dias = 0;
+    for (Calendario->First(); !Calendario->Eof(); Calendario->Next())
+        if (!campo || texto(Calendario, campo) == valor) ++dias;
+    return dias;
+}
+
+void TMDNominas::PosicionarBaseVigente(TTable* Tabla, int Ano, int Mes) {
+    if (DataSetVacio(ModuloDatos, Tabla)) {
+        MensajeAdvertencia(QStringLiteral("¡No hay registros de bases definidos!"));
+        return;
+    }
+    const QDate limite(Ano, Mes, 1);
+    Tabla->Last();
+    while (fecha(Tabla, "FechaVigencia") > limite) {
+        if (Tabla->Bof()) {
+            Tabla->First();
+            break;
+        }
+        Tabla->Prior();
+    }
+}
+
+double TMDNominas::ValorBasePorColectivo(int CodigoOperario, const QString& Colectivo,
+                                         const QDateTime& Fecha) {
+    double resultado = 0;
+    if (!Base->IsEmpty()) {
+        Base->Last();
+        while (fecha(Base, "FechaVigencia") > Fecha.date()) {
+            if (Base->Bof()) {
+                Base->First();
+                break;
+            }
+            Base->Prior();
+        }
+    }
+    Personal->setIndexName(QString());
+    if (!Personal->FindKey({CodigoOperario})) return 0;
+    const QString tipo = texto(Personal, "TipoOperario");
+    if (!Base->IsEmpty()) {
+        if (tipo == QLatin1String("Mayor 18"))
+            resultado = real(Base, "BaseMaximoTrabajadoresMas18");
+        else if (tipo == QLatin1String("Menor 18"))
+            resultado = real(Base, "BaseMaximoTrabajadoresMenos18");
+    }
+    // The employee's own limit wins over the general one.
+    const QString maximo = Personal->FieldByName(QStringLiteral("MaximoATEP"))->DisplayText();
+    if (!maximo.isEmpty() && maximo != QLatin1String("0")) resultado = real(Personal, "MaximoATEP");
+    if (Colectivo == QLatin1String("Autonomo")) resultado = 0;
+    return resultado;
+}
+
+double TMDNominas::BaseReguladoraCC(int CodigoOperario, const QDateTime& FechaBaja) {
+    const bool ultimaNomina = texto(Parametros, "BaseReguladoraUltNomina") == QLatin1String("SI");
+    int ano, mes;
+    mesAnterior(FechaBaja, ano, mes);
+    rangoNominasMes(Nomina, CodigoOperario, ano, mes);
+    if (Nomina->IsEmpty()) {
+        MensajeInformacion(kSinNominaAnterior);
+        Nomina->CancelRange();
+        return 0;
+    }
+    double base = 0;
+    int dias = 0;
+    for (Nomina->First(); !Nomina->Eof(); Nomina->Next()) {
+        const bool reducida = regulacionReducida(HContrato, Nomina);
+        const QString tipo = texto(Nomina, "TipoNomina");
+        const QString tipo9 = tipo.left(9);
+        if (tipo9 == QLatin1String("Finiquito") || tipo9 == QLatin1String("Extra")) continue;
+        if (tipo != QLatin1String("Atrasos")) {
+            const int d = diasAltaYBajas(Nomina);
+            dias = ultimaNomina ? d : dias + d;
+        }
+        if (!reducida) dias += entero(Nomina, "DiasRegulacion");
+        const double b = real(Nomina, "BaseTarifa") + real(Nomina, "BaseRegulacionCC");
+        base = ultimaNomina ? b : base + b;
+    }
+    Nomina->CancelRange();
+    return dias == 0 ? 0 : RedondeoMoneda(base / dias);
+}
+
+double TMDNominas::MediaHorasExtra(int CodigoOperario, const QDateTime& FechaBaja) {
+    const QDateTime desde = SumarMeses(FechaBaja, -12);
+    const QDateTime hasta = SumarMeses(FechaBaja, -1);
+    Nomina->setIndexFieldNames(QStringLiteral("CodigoOperario;Ano;Mes;TipoNomina"));
+    Nomina->CancelRange();
+    Nomina->SetRange(
+        {CodigoOperario, desde.date().year(), desde.date().month(), QString()},
+        {CodigoOperario, hasta.date().year(), hasta.date().month(), QStringLiteral("z")});
+    const QDate cambioEuro = fecha(Parametros, "FechaCambioEuro");
+    double base = 0;
+    int dias = 0;
+    for (Nomina->First(); !Nomina->Eof(); Nomina->Next()) {
+        const QString tipo = texto(Nomina, "TipoNomina");
+        if (tipo == QLatin1String("Auxiliar")) continue;
+        const QDate inicioMes(entero(Nomina, "Ano"), entero(Nomina, "Mes"), 1);
+        const double horas = real(Nomina, "BaseHEE") + real(Nomina, "BaseHENE");
+        // A payroll kept in the former national currency is converted first.
+        if (!cambioEuro.isValid() || cambioEuro <= inicioMes)
+            base = RedondeoMoneda(base + horas);
+        else
+            base = RedondeoMoneda(horas / 166.386) + base;
+        if (tipo != QLatin1String("Atrasos") && tipo != QLatin1String("6"))
+            dias += diasAltaYBajas(Nomina);
+        if (!regulacionReducida(HContrato, Nomina)) dias += entero(Nomina, "DiasRegulacion");
+    }
+    Nomina->CancelRange();
+    if (base == 0 || dias == 0) return 0;
+    return RedondeoMoneda(base / dias);
+}
+
+double TMDNominas::BaseReguladoraAT(int CodigoOperario, const QDateTime& FechaBaja) {
+    const bool ultimaNomina = texto(Parametros, "BaseReguladoraUltNomina") == QLatin1String("SI");
+    int ano, mes;
+    mesAnterior(FechaBaja, ano, mes);
+    rangoNominasMes(Nomina, CodigoOperario, ano, mes);
+    double base = 0;
+    int dias = 0;
+    const bool hayNominas = !Nomina->IsEmpty();
+    if (!hayNominas) MensajeInformacion(kSinNominaAnterior);
+    for (Nomina->First(); hayNominas && !Nomina->Eof(); Nomina->Next()) {
+        bool sinRegulacion = false;
+        if (entero(Nomina, "DiasRegulacion") != 0) {
+            // Regulation days count only for a full (100 %) regulation.
+            QString instrucciones;
+            EjecutarSQL(
+                ModuloDatos,
+                QStringLiteral("SELECT Instrucciones FROM PERSONAL   WHERE CodigoOperario = ") +
+                    QString::number(CodigoOperario),
+                QStringLiteral("Database"), QString(), instrucciones);
+            sinRegulacion = ValorParametro(QStringLiteral("%RegulacionEmpleo"), instrucciones) !=
+                            QLatin1String("100");
+        }
+        const QString tipo = texto(Nomina, "TipoNomina");
+        if (tipo == QLatin1String("Finiquito1")) continue;
+        if (tipo != QLatin1String("Atrasos")) {
+            const int d = diasAltaYBajas(Nomina);
+            dias = ultimaNomina ? d : dias + d;
+        }
+        if (!sinRegulacion) dias += entero(Nomina, "DiasRegulacion");
+        const double b = real(Nomina, "BaseATNormalizada") + real(Nomina, "BaseRegulacionAT");
+        base = ultimaNomina ? b : base + b;
+        const double maternidad =
+            real(Nomina, "BaseILTMaternidad") + real(Nomina, "BaseILTMaternidadParcial");
+        if ((real(Nomina, "BaseILTMaternidad") != 0 ||
+             real(Nomina, "BaseILTMaternidadParcial") != 0) &&
+            entero(Nomina, "DiasDeAlta") != 0)
+            base = RedondeoMitadAbajo(base + maternidad);
+    }
+    const double resultado = (!hayNominas || dias == 0) ? 0 : RedondeoMoneda(base / dias);
+    // Callers read the bases in force of that month afterwards.
+    PosicionarBaseVigente(Base, ano, mes);
+    Nomina->CancelRange();
+    return resultado;
+}
+
+void TMDNominas::DiasCotizadosMes(int CodigoOperario, int AnoDesde, int MesDesde, int AnoHasta,
+                                  int MesHasta, int& DiasPeriodo, int& DiasAlta,
+                                  int& DiasNoRetribuidos, int& DiasNoRetribuidosNoCotiza,
+                                  int& DiasRegulacion, int& DiasEnfermedad, int& DiasAccidente,
+                                  int& DiasMaternidad, int& DiasVacaciones, int& DiasRegulacion2) {
+    DiasPeriodo = DiasAlta = DiasNoRetribuidos = DiasNoRetribuidosNoCotiza = DiasRegulacion = 0;
+    DiasEnfermedad = DiasAccidente = DiasMaternidad = DiasVacaciones = DiasRegulacion2 = 0;
+    if (!PrepararTabla(ModuloDatos, Nomina) || !PrepararTabla(ModuloDatos, Personal)) return;
+    if (!Personal->FindKey({CodigoOperario})) return;
+
+    const QDate primero(AnoDesde, MesDesde, 1);
+    const QDate ultimoMes(AnoHasta, MesHasta, 1);
+    if (!primero.isValid() || !ultimoMes.isValid()) return;
+    const QString cotizacion = texto(Personal, "TipoCotizacion");
+    if (cotizacion == QLatin1String("Mensual") || cotizacion == QLatin1String("Autonomo")) {
+        const int meses = (AnoHasta * 12 + MesHasta) - (AnoDesde * 12 + MesDesde) + 1;
+        DiasPeriodo = qMax(0, meses) * 30;
+    } else {
+        const QDate ultimo = ultimoMes.addDays(ultimoMes.daysInMonth() - 1);
+        DiasPeriodo = qMax<qint64>(0, primero.daysTo(ultimo) + 1);
+    }
+
+    Nomina->SetRange({CodigoOperario, AnoDesde, MesDesde}, {CodigoOperario, AnoHasta, MesHasta});
+    const QString codigo = QString::number(CodigoOperario);
+    TQuery contratos;
+    contratos.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
+    for (Nomina->First(); !Nomina->Eof(); Nomina->Next()) {
+        const QDate inicio = fecha(Nomina, "FechaInicioContrato");
+        const QString textoInicio = inicio.isValid() ? DateToStr(inicio) : DateToStr(ZeroDate());
+        contratos.Close();
+        contratos.SQL().Clear();
+        contratos.SQL().Add(QStringLiteral("SELECT NumeroContrato FROM HCONTRAT WHERE ") +
+                            CondicionDesdeHasta(QStringLiteral("CodigoOperario"), codigo, codigo,
+                                                QStringLiteral("ftInteger")) +
+                            QStringLiteral(" AND ") +
+                            CondicionDesdeHasta(QStringLiteral("FechaInicioContrato"), textoInicio,
+                                                textoInicio, QStringLiteral("ftDateTime")) +
+                            QStringLiteral(" ORDER BY NumeroContrato DESC"));
+        int numero = 0;
+        if (AbrirConsulta(ModuloDatos, &contratos, QStringLiteral("Open"))) {
+            if (contratos.IsEmpty()) {
+                MensajeAdvertencia(QStringLiteral("¡No se ha podido encontrar el Contrato ") +
+                                   texto(Nomina, "CodigoContrato") + QStringLiteral(" de Fecha ") +
+                                   texto(Nomina, "FechaInicioContrato") +
+                                   QStringLiteral(" para el Operario ") + codigo +
+                                   QStringLiteral(" para el mes ") + texto(Nomina, "Mes"));
+                break;
+            }
+            numero = entero(&contratos, "NumeroContrato");
+        }
+        const QVariant inicioContrato = HContrato->Lookup(
+            QStringLiteral("CodigoOperario;NumeroContrato"), QVariantList{CodigoOperario, numero},
+            QStringLiteral("FechaInicioContrato"));
+        QDate inicioHistoria;
+        if (inicioContrato.isValid() && !IsZeroDate(inicioContrato.toDateTime()))
+            inicioHistoria = inicioContrato.toDateTime().date();
+        const QString tipo = texto(Nomina, "TipoNomina");
+        const bool cuenta = inicioContrato.isValid() && inicioHistoria == inicio &&
+                            tipo != QLatin1String("Atrasos");
+        if (!cuenta) continue;
+
+        // A settlement with tax base in that contract and year closes it.
+        QString finiquito;
+        EjecutarSQL(ModuloDatos,
+                    QStringLiteral("SELECT CodigoOperario FROM NOMINA WHERE ") +
+                        CondicionDesdeHasta(QStringLiteral("FechaInicioContrato"), textoInicio,
+                                            textoInicio, QStringLiteral("ftDateTime")) +
+                        QStringLiteral("  AND TipoNomina LIKE ") +
+                        Entrecomillar(QStringLiteral("Finiquito%")) +
+                        QStringLiteral("  AND Ano = ") + texto(Nomina, "Ano") +
+                        QStringLiteral("  AND BaseIRPF <> 0 ") +
+                        QStringLiteral("  AND CodigoOperario = ") + codigo,
+                    QStringLiteral("Database"), QString(), finiquito);
+        if (!finiquito.trimmed().isEmpty() && !finiquito.startsWith(QLatin1String("Error.")))
+            continue;
+        if (tipo.left(9) == QLatin1String("Finiquito")) continue;
+        DiasAlta += entero(Nomina, "DiasDeAlta");
+        DiasNoRetribuidos += entero(Nomina, "DiasNoRetribuidos");
+        DiasNoRetribuidosNoCotiza += entero(Nomina, "DiasNoRetribuidosNoCotiza");
+        DiasRegulacion += entero(Nomina, "DiasRegulacion");
+        DiasEnfermedad += entero(Nomina, "DiasILTEnfermedad");
+        DiasAccidente += entero(Nomina, "DiasILTAccidente");
+        DiasMaternidad += entero(Nomina, "DiasILTMaternidad");
+        DiasVacaciones += entero(Nomina, "DiasDeVacaciones");
+        DiasRegulacion2 += entero(Nomina, "DiasRegulacion");
+    }
+    Nomina->CancelRange();
+}
+
+double TMDNominas::RedondeoMoneda(double Importe) {
+    const QDate cambio = fecha(Parametros, "FechaCambioEuro");
+    const QDate mesNomina(entero(Parametros, "AnoNomina"), entero(Parametros, "MesNomina"), 1);
+    const bool euros = cambio.isValid() && mesNomina.isValid() && cambio < mesNomina;
+    return RedondearDecimales(Importe, euros ? 2 : 0);
+}
+
+double TMDNominas::RedondeoMitadAbajo(double Valor) {
+    const double entera = std::trunc(Valor);
+    return Valor - entera > 0.5 ? entera + 1 : entera;
+}
+
+bool TMDNominas::OperarioAccesible(const QString& CodigoUsuario, int CodigoOperario,
+                                   const QString& Opcion) {
+    QString lista;
+    LeerConfiguracionUsuario(ModuloDatos, CodigoUsuario, QStringLiteral("OperariosNoAccesibles"),
+                             lista);
+    if (lista.trimmed().isEmpty()) return true;
+    const auto entero = [](const QString& t) {
+        bool ok = false;
+        const int v = t.trimmed().toInt(&ok);
+        return ok ? v : 0;
+    };
+    for (const QString& bruto : lista.split(QLatin1Char(','))) {
+        const QString item = bruto.trimmed();
+        const int desde = entero(item.section(QLatin1Char('-'), 0, 0));
+        const int hasta = entero(item.section(QLatin1Char('-'), 1, 1));
+        bool coincide;
+        if (desde != 0 && hasta != 0) {
+            coincide = desde <= CodigoOperario && CodigoOperario <= hasta;
+        } else {
+            // Anything that is not one code (an empty item, "0-5") bars nobody.
+            bool ok = false;
+            const int codigo = item.toInt(&ok);
+            coincide = ok && codigo == CodigoOperario;
+        }
+        if (coincide) {
+            if (Opcion == QLatin1String("Mostrar Mensaje"))
+                MensajeAdvertencia(QStringLiteral("Autorización denegada"));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TMDNominas::ContratoEnVigor(int CodigoOperario) {
+    TQuery consulta;
+    consulta.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
+    // Two contracts starting the same day: the later number is the latest.
+    consulta.SQL().Add(QStringLiteral(
+        "SELECT FechaInicioContrato, FechaFinalContrato FROM HCONTRAT WHERE CodigoOperario = "
+        ":CodigoOperario ORDER BY FechaInicioContrato DESC, NumeroContrato DESC"));
+    consulta.ParamByName(QStringLiteral("CodigoOperario"))->setAsInteger(CodigoOperario);
+    if (!AbrirConsulta(ModuloDatos, &consulta, QStringLiteral("Open Silencio")) ||
+        consulta.IsEmpty())
+        return false;
+    const QDate inicio = fecha(&consulta, "FechaInicioContrato");
+    const QDate fin = fecha(&consulta, "FechaFinalContrato");
+    if (!inicio.isValid()) return false;
+    return !fin.isValid() || QDate::currentDate() <= fin;
+}
+
+void LiberarModulosNomina() {
+    delete MDContabilidad;
+    delete MDEfectos;
+    delete MDNominas;
+}
+
+void CrearModulosNomina() {
+    LiberarModulosNomina();
+    new TMDNominas(ModuloDatos);
+    new TMDEfectos(ModuloDatos);
+    new TMDContabilidad(ModuloDatos);
+}
