@@ -11,6 +11,7 @@
 #include "db/dberror.h"
 #include "db/field.h"
 #include "db/query.h"
+#include "db/sysutils.h"
 #include "db/table.h"
 #include "gene/geneconv.h"
 #include "gene/geneinic.h"
@@ -623,10 +624,22 @@ void AsignarHora(TModuloDatos*, TField* Campo, const QString& Texto) {
         Campo->setAsString(Texto);
 }
 
+namespace {
+
+// The display text the field gives without a get-text handler: these two
+// are installed as that handler, so DisplayText would call them again.
+QString textoPresentacion(TField* Campo) {
+    return Campo->DisplayFormat().isEmpty()
+               ? Campo->AsString()
+               : FormatDateTime(Campo->DisplayFormat(), Campo->AsDateTime());
+}
+
+}  // namespace
+
 void TextoCampoFecha(TModuloDatos*, TField* Campo, QString& Texto) {
     Texto.clear();
     if (!Campo || Campo->IsNull()) return;
-    const QString t = Campo->DisplayText();
+    const QString t = textoPresentacion(Campo);
     if (Campo->AsFloat() == 0 || t.contains(QLatin1String("1899"))) return;
     Texto = t;
 }
@@ -634,7 +647,7 @@ void TextoCampoFecha(TModuloDatos*, TField* Campo, QString& Texto) {
 void TextoCampoFechaHora(TModuloDatos*, TField* Campo, QString& Texto) {
     Texto.clear();
     if (!Campo || Campo->IsNull() || Campo->AsFloat() == 0) return;
-    const QString t = Campo->DisplayText();
+    const QString t = textoPresentacion(Campo);
     if (!t.contains(QLatin1String("1899"))) {
         Texto = t;
         return;
