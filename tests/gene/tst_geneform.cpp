@@ -31,6 +31,7 @@
 #include "ui/dbgrid.h"
 #include "ui/form.h"
 #include "ui/menus.h"
+#include "ui/registry.h"
 
 namespace {
 
@@ -96,6 +97,16 @@ public:
     TEdit* Edit1;
     TEdit* Edit2;
     int grabaciones = 0;
+};
+
+// The documentary-responsibility dialog: counts how often it is opened.
+int dialogosResponsabilidad = 0;
+class TfRESPONSABILIDAD : public TForm {
+    Q_OBJECT
+public:
+    explicit TfRESPONSABILIDAD(QWidget* owner = nullptr) : TForm(owner) {
+        ++dialogosResponsabilidad;
+    }
 };
 
 }  // namespace
@@ -196,6 +207,43 @@ private Q_SLOTS:
         QVERIFY(!fGENEINIC->Database->InTransaction());
         QCOMPARE(sql(QStringLiteral("SELECT ClaveTabla FROM GRANTAB")), QStringLiteral("B2"));
         QVERIFY(!forma.Table1->AfterDelete);
+    }
+
+    // After a post the responsibility dialog opens only for a record that has
+    // no RESPDOC row, stored with or without the trailing "|"; never for a
+    // table of the general database.
+    void responsabilidadTrasGrabar_data() { AddEngineRows(); }
+    void responsabilidadTrasGrabar() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
+        TModuloDatos modulo;
+        RegisterFormClass<TfRESPONSABILIDAD>(QStringLiteral("TfGENERESP"));
+        ResponsabilidadDocumentalActivada = true;
+        QCOMPARE(sql(QStringLiteral("INSERT INTO CONFRESP (NombreTabla) VALUES ('TEXTO')")),
+                 QString());
+        TfPRUEBA forma;
+        AbrirTablasFormulario(fGENEINIC, &forma);
+        auto grabar = [&forma](const QString& codigo) {
+            dialogosResponsabilidad = 0;
+            forma.Table1->Append();
+            forma.Table1->FieldByName(QStringLiteral("Codigo"))->setAsString(codigo);
+            forma.Table1->Post();
+            return dialogosResponsabilidad;
+        };
+        QCOMPARE(grabar(QStringLiteral("A1")), 1);
+        QCOMPARE(sql(QStringLiteral("INSERT INTO RESPDOC (NombreTabla, ClaveTabla) VALUES "
+                                    "('TEXTO', 'B2'), ('TEXTO', 'C3|')")),
+                 QString());
+        QCOMPARE(grabar(QStringLiteral("B2")), 0);
+        QCOMPARE(grabar(QStringLiteral("C3")), 0);
+
+        dialogosResponsabilidad = 0;
+        modulo.Usuario->Append();
+        modulo.Usuario->FieldByName(QStringLiteral("Codigo"))->setAsString(QStringLiteral("LUIS"));
+        GrabacionRegistro(fGENEINIC, modulo.Usuario);
+        QCOMPARE(dialogosResponsabilidad, 0);
+        modulo.Usuario->Cancel();
+        ResponsabilidadDocumentalActivada = false;
     }
 
     // Ctrl+T puts the predefined text of the code typed into an edit, or of

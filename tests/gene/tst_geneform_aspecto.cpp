@@ -1,0 +1,260 @@
+// Display formats chosen by field name, the look of "evo" forms, status-bar
+// panels, form sizes, translation without a language, windows closed at a
+// company change, saved queries opened anew and datasets re-read.
+
+#include <QtTest>
+
+#include "db/clientdataset.h"
+#include "db/field.h"
+#include "gene/geneform.h"
+#include "gene/genemens.h"
+#include "gene/genemodu.h"
+#include "gene/sesion.h"
+#include "ui/controls.h"
+#include "ui/form.h"
+#include "ui/menus.h"
+#include "ui/registry.h"
+
+namespace {
+
+QStringList consultasAbiertas;
+
+class TfCONSULTA : public TForm {
+    Q_OBJECT
+public:
+    explicit TfCONSULTA(QWidget* owner = nullptr) : TForm(owner) {
+        setName(QStringLiteral("fGENEUSQL"));
+        setFormStyle(fsMDIChild);
+        OnClose = [](QObject*, TCloseAction& Action) { Action = caFree; };
+    }
+    Q_INVOKABLE void AbrirConsultaSQL(const QString& Nombre) {
+        setCaption(Nombre);
+        consultasAbiertas << Nombre;
+    }
+};
+
+TForm* ventana(const QString& nombre, TForm* principal) {
+    auto* f = new TForm(principal);
+    f->setName(nombre);
+    f->setFormStyle(fsMDIChild);
+    f->Show();
+    return f;
+}
+
+}  // namespace
+
+class TestGeneFormAspecto : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { MessageSeam::activate(); }
+
+    void formatosPorNombre() {
+        PlantillaNumericaStd = QStringLiteral("#,##0.##");
+        PlantillasNumericas[2] = QStringLiteral("#,##0.000");
+        PlantillasNumericas[3] = QStringLiteral("#,##0.00");
+        PlantillasNumericas[4] = QStringLiteral("0.0");
+        CamposPlantillasNumericas[4] = QStringList{QStringLiteral("Minutos")};
+        QString f;
+        FormatoCampoImporte(nullptr, QStringLiteral("ImportePrecio"), f);
+        QCOMPARE(f, PlantillasNumericas[2]);
+        FormatoCampoImporte(nullptr, QStringLiteral("TotalHoras"), f);
+        QCOMPARE(f, PlantillasNumericas[3]);
+        FormatoCampoImporte(nullptr, QStringLiteral("TOTALMINUTOS"), f);
+        QCOMPARE(f, PlantillasNumericas[4]);
+        FormatoCampoImporte(nullptr, QStringLiteral("Codigo"), f);
+        QCOMPARE(f, PlantillaNumericaStd);
+
+        TClientDataSet ds;
+        ds.setObjectName(QStringLiteral("Table1"));
+        ds.FieldDefs() << TFieldDef{QStringLiteral("ImporteBruto"), ftFloat, 0, false}
+                       << TFieldDef{QStringLiteral("Dias"), ftFloat, 0, false}
+                       << TFieldDef{QStringLiteral("Coste"), ftFloat, 0, false}
+                       << TFieldDef{QStringLiteral("HoraEntrada"), ftDateTime, 0, false}
+                       << TFieldDef{QStringLiteral("Fecha"), ftDateTime, 0, false};
+        ds.CreateDataSet();
+        TField* importe = ds.FieldByName(QStringLiteral("ImporteBruto"));
+        TField* dias = ds.FieldByName(QStringLiteral("Dias"));
+        TField* coste = ds.FieldByName(QStringLiteral("Coste"));
+        importe->setDisplayFormat(QStringLiteral("#,###.##"));
+        dias->setDisplayFormat(QStringLiteral("#,###.##"));
+        coste->setDisplayFormat(QStringLiteral("0.0000"));
+        for (TField* campo : ds.Fields()) AplicarFormatoCampo(nullptr, campo);
+        QCOMPARE(importe->DisplayFormat(), PlantillasNumericas[3]);
+        QCOMPARE(dias->DisplayFormat(), PlantillaNumericaStd);
+        QCOMPARE(coste->DisplayFormat(), QStringLiteral("0.0000"));
+        TField* hora = ds.FieldByName(QStringLiteral("HoraEntrada"));
+        QCOMPARE(hora->DisplayFormat(), QStringLiteral("HH:MM:SS"));
+        QVERIFY(hora->OnGetText && hora->OnSetText);
+        TField* fecha = ds.FieldByName(QStringLiteral("Fecha"));
+        QVERIFY(fecha->OnGetText && !fecha->OnSetText);
+
+        // The zero date shows empty; a bare hour gets its minutes and seconds.
+        ds.Append();
+        fecha->setAsDateTime(QDateTime(QDate(1899, 12, 30), QTime(0, 0)));
+        QCOMPARE(fecha->DisplayText(), QString());
+        hora->setText(QStringLiteral("9"));
+        QCOMPARE(hora->AsDateTime().time(), QTime(9, 0));
+        hora->setAsDateTime(QDateTime(QDate(1899, 12, 30), QTime(9, 30, 15)));
+        QCOMPARE(hora->DisplayText(), QStringLiteral("09:30:15"));
+        ds.Cancel();
+        PlantillaNumericaStd = QStringLiteral("#,###.##");
+    }
+
+    void aspectoEvo() {
+        AspectoAplicacion = QStringLiteral("evo+");
+        FuenteAplicacion = QFont(QStringLiteral("Segoe UI"), 8);
+        ColorDialogoAspecto = QColor(234, 234, 255);
+        TForm forma;
+        auto* etiqueta = new TLabel(&forma, QStringLiteral("Nombre"));
+        etiqueta->setObjectName(QStringLiteral("Label1"));
+        etiqueta->AssignFont(QFont(QStringLiteral("MS Sans Serif"), 10));
+        auto* pequena = new TLabel(&forma, QStringLiteral("Pie"));
+        pequena->setObjectName(QStringLiteral("Label2"));
+        pequena->AssignFont(QFont(QStringLiteral("Arial"), 9));
+        auto* roja = new TPanel(&forma);
+        roja->setObjectName(QStringLiteral("PanelRojo"));
+        roja->setColor(clRed);
+        auto* panel = new TPanel(&forma);
+        panel->setObjectName(QStringLiteral("Panel1"));
+        panel->setColor(clBtnFace);
+        auto* edit = new TEdit(&forma);
+        edit->setObjectName(QStringLiteral("Edit1"));
+        auto* barra = new TStatusBar(&forma);
+        barra->setObjectName(QStringLiteral("StatusBar1"));
+        barra->setSimplePanel(true);
+        barra->setSimpleText(QStringLiteral("Listo"));
+        AplicarAspecto(nullptr, &forma);
+        QCOMPARE(etiqueta->Font().pointSize(), 10);
+        QCOMPARE(etiqueta->Font().family(), FontFamily(FuenteAplicacion.family()));
+        QCOMPARE(pequena->Font().pointSize(), 8);
+        QCOMPARE(roja->Color(), int(clRed));
+        QCOMPARE(panel->Color(), ColorFromQt(ColorDialogoAspecto));
+        QCOMPARE(forma.Color(), ColorFromQt(ColorDialogoAspecto));
+        QVERIFY(edit->Color() != ColorFromQt(ColorDialogoAspecto));
+        QVERIFY(!barra->SimplePanel());
+        QCOMPARE(barra->PanelCount(), 1);
+        QCOMPARE(barra->Panels(0).Text, QStringLiteral("Listo"));
+
+        // Any other look leaves the colours alone.
+        AspectoAplicacion = QStringLiteral("clasico");
+        TForm otra;
+        auto* gris = new TPanel(&otra);
+        gris->setObjectName(QStringLiteral("Panel1"));
+        gris->setColor(clBtnFace);
+        AplicarAspecto(nullptr, &otra);
+        QCOMPARE(gris->Color(), int(clBtnFace));
+    }
+
+    void barraDeEstado() {
+        TStatusBar barra;
+        MensajeBarraEstado(nullptr, &barra, QStringLiteral("Uno|Dos|"), QString());
+        QCOMPARE(barra.PanelCount(), 2);
+        QCOMPARE(barra.Panels(1).Text, QStringLiteral("Dos"));
+        QCOMPARE(barra.Panels(0).Width, barra.TextWidth(QStringLiteral("Uno")) + 10);
+        MensajeBarraEstado(nullptr, &barra, QString(), QString());
+        QCOMPARE(barra.PanelCount(), 1);
+        QCOMPARE(barra.Panels(0).Text, QString());
+        barra.setSimplePanel(true);
+        MensajeBarraEstado(nullptr, &barra, QStringLiteral("Buscando"), QString());
+        QCOMPARE(barra.SimpleText(), QStringLiteral("Buscando"));
+        QCOMPARE(barra.PanelCount(), 0);
+    }
+
+    void tamanosDeFormulario() {
+        TForm principal;
+        principal.setFormStyle(fsMDIForm);
+        SetMainForm(&principal);
+        principal.resize(1280, 1024);
+        TForm forma;
+        AjustarTamanoFormulario(nullptr, &forma, QString());
+        QCOMPARE(QSize(forma.Width(), forma.Height()), QSize(969, 609));
+        principal.resize(800, 600);
+        AjustarTamanoFormulario(nullptr, &forma, QString());
+        QCOMPARE(QSize(forma.Width(), forma.Height()), QSize(760, 520));
+        // "Design" lowers only a form with a menu.
+        AjustarTamanoFormulario(nullptr, &forma, QStringLiteral("Design"));
+        QCOMPARE(forma.Height(), 520);
+        auto* menu = new TMainMenu(&forma);
+        forma.setMenu(menu);
+        const int alto = forma.Height();
+        AjustarTamanoFormulario(nullptr, &forma, QStringLiteral("Design"));
+        QCOMPARE(forma.Height(), alto + 20);
+        SetMainForm(nullptr);
+    }
+
+    void sinIdiomaNoSeTraduce() {
+        IdiomaActual.clear();
+        TForm forma;
+        forma.setCaption(QStringLiteral("&Personal"));
+        auto* boton = new TButton(&forma, QStringLiteral("&Aceptar"));
+        boton->setObjectName(QStringLiteral("pbAceptar"));
+        TraducirFormulario(nullptr, &forma, QString());
+        QCOMPARE(forma.Caption(), QStringLiteral("&Personal"));
+        QCOMPARE(boton->Caption(), QStringLiteral("&Aceptar"));
+    }
+
+    void cambioDeEmpresa() {
+        TForm principal;
+        principal.setName(QStringLiteral("fRRHHMENU"));
+        principal.setFormStyle(fsMDIForm);
+        SetMainForm(&principal);
+        principal.show();
+        QPointer<TForm> personal = ventana(QStringLiteral("fRRHHPERS"), &principal);
+        QPointer<TForm> busqueda = ventana(QStringLiteral("fGENEBUSQ"), &principal);
+        QPointer<TForm> consulta = ventana(QStringLiteral("fGENEUSQL_1"), &principal);
+        CerrarFormulariosEmpresa(nullptr);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!personal);
+        QVERIFY(busqueda);
+        QVERIFY(!consulta);
+        QVERIFY(!ModuloDatos);
+        delete busqueda;
+        SetMainForm(nullptr);
+    }
+
+    // A saved query already open is closed before it opens anew.
+    void consultaAbiertaDeNuevo() {
+        RegisterFormClass<TfCONSULTA>(QStringLiteral("TfGENEUSQL"));
+        TForm principal;
+        principal.setFormStyle(fsMDIForm);
+        SetMainForm(&principal);
+        principal.show();
+        TMainMenu menu(&principal);
+        auto* adicional =
+            new TMenuItem(menu.Items(), QStringLiteral("Adicional1"), QStringLiteral("A&dicional"));
+        auto* item =
+            new TMenuItem(adicional, QStringLiteral("Consulta1"), QStringLiteral("&Bajas del mes"));
+        AbrirConsultaMenu(nullptr, item);
+        QCOMPARE(consultasAbiertas, QStringList{"Bajas del mes"});
+        QCOMPARE(principal.MDIChildCount(), 1);
+        QPointer<TForm> primera = principal.MDIChildren(0);
+        AbrirConsultaMenu(nullptr, item);
+        for (int i = 0; i < 2; ++i)
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!primera);
+        QCOMPARE(principal.MDIChildCount(), 1);
+        QCOMPARE(consultasAbiertas.size(), 2);
+        SetMainForm(nullptr);
+    }
+
+    void refrescoSinTocarEdiciones() {
+        TForm forma;
+        auto* ds = new TClientDataSet(&forma);
+        ds->setObjectName(QStringLiteral("Table1"));
+        ds->FieldDefs() << TFieldDef{QStringLiteral("Nombre"), ftString, 10, false};
+        ds->CreateDataSet();
+        ds->Append();
+        ds->FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("Ana"));
+        RefrescarDatos(nullptr, &forma, QString());
+        QCOMPARE(ds->State(), dsInsert);
+        QCOMPARE(ds->FieldByName(QStringLiteral("Nombre"))->AsString(), QStringLiteral("Ana"));
+        ds->Post();
+        RefrescarFormulariosAbiertos(nullptr);
+        QCOMPARE(ds->State(), dsBrowse);
+        QCOMPARE(ds->RecordCount(), 1);
+    }
+};
+
+QTEST_MAIN(TestGeneFormAspecto)
+#include "tst_geneform_aspecto.moc"
