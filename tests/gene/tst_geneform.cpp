@@ -109,6 +109,18 @@ public:
     }
 };
 
+QString tablasOfrecidas;
+void elegirTexto(TfGENEINIC*, const QString&, const QString& Elementos, QString& Seleccion) {
+    tablasOfrecidas = Elementos;
+    Seleccion = QStringLiteral("TEXTO");
+}
+QString tablaBuscada;
+void buscarPrimero(const QString& NombreTabla, int, const QString&, QVariant& Clave,
+                   const QString&) {
+    tablaBuscada = NombreTabla;
+    Clave = QVariantList{QStringLiteral("A1")};
+}
+
 }  // namespace
 
 class TestGeneForm : public QObject {
@@ -244,6 +256,43 @@ private Q_SLOTS:
         QCOMPARE(dialogosResponsabilidad, 0);
         modulo.Usuario->Cancel();
         ResponsabilidadDocumentalActivada = false;
+    }
+
+    // A plain edit without a search table offers one from the dictionary; a
+    // binding declined is asked for again, one accepted is kept.
+    void tablaDeBusqueda() {
+        TestInstalacion inst(Engine::Sqlite, OpcionesInstalacion{.empresaActual = 1});
+        TModuloDatos modulo;
+        GanchoSeleccionarDeLista = elegirTexto;
+        GanchoBuscarConFiltroYValor = buscarPrimero;
+        TEdit edit;
+        edit.setObjectName(QStringLiteral("EditCodigoTexto"));
+        const QStringList preguntas = {
+            "No existe una Tabla de Búsqueda asociada al control 'Edit Codigo Texto'. ¿Desea "
+            "localizar una tabla adecuada ahora?",
+            "¿Desea asociar el control 'Edit Codigo Texto' con la tabla TEXTO de forma "
+            "permanente?"};
+        for (const char* respuesta : {"NO", "SI"}) {
+            MessageSeam::clearLog();
+            MessageSeam::enqueue(QStringLiteral("SI"));
+            MessageSeam::enqueue(QLatin1String(respuesta));
+            edit.setText(QString());
+            AsociarTablaBusqueda(fGENEINIC, &edit);
+            QCOMPARE(textos(), preguntas);
+            QCOMPARE(edit.Text(), QStringLiteral("A1"));
+            QCOMPARE(tablaBuscada, QStringLiteral("TEXTO"));
+        }
+        const QStringList ofrecidas = tablasOfrecidas.split(QStringLiteral("\r\n"));
+        QVERIFY(ofrecidas.contains(QStringLiteral("TEXTO")));
+        QVERIFY(!ofrecidas.contains(QStringLiteral("USUARIO")));
+        // Bound now: straight to the search.
+        MessageSeam::clearLog();
+        tablaBuscada.clear();
+        AsociarTablaBusqueda(fGENEINIC, &edit);
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(tablaBuscada, QStringLiteral("TEXTO"));
+        GanchoSeleccionarDeLista = nullptr;
+        GanchoBuscarConFiltroYValor = nullptr;
     }
 
     // Ctrl+T puts the predefined text of the code typed into an edit, or of

@@ -2,6 +2,7 @@
 // panels, form sizes, translation without a language, windows closed at a
 // company change, saved queries opened anew and datasets re-read.
 
+#include <QPainter>
 #include <QtTest>
 
 #include "db/clientdataset.h"
@@ -11,6 +12,7 @@
 #include "gene/genemodu.h"
 #include "gene/sesion.h"
 #include "ui/controls.h"
+#include "ui/dbgrid.h"
 #include "ui/form.h"
 #include "ui/menus.h"
 #include "ui/registry.h"
@@ -236,6 +238,82 @@ private Q_SLOTS:
         QCOMPARE(principal.MDIChildCount(), 1);
         QCOMPARE(consultasAbiertas.size(), 2);
         SetMainForm(nullptr);
+    }
+
+    // F8 in administrator mode: the control the main window's caption names
+    // (its hint) goes into the hidden list; a grid whole or by its column.
+    void controlesAgregadosConF8() {
+        ModoAdministradorActivado = true;
+        ListaControlesNoVisibles.clear();
+        TForm principal;
+        principal.setFormStyle(fsMDIForm);
+        SetMainForm(&principal);
+        TForm forma;
+        forma.setName(QStringLiteral("fPERS"));
+        auto* edit = new TEdit(&forma);
+        edit->setObjectName(QStringLiteral("Edit1"));
+        auto* ds = new TClientDataSet(&forma);
+        ds->setObjectName(QStringLiteral("Tabla"));
+        ds->FieldDefs() << TFieldDef{QStringLiteral("Nombre"), ftString, 10, false};
+        ds->CreateDataSet();
+        auto* rejilla = new TDBGrid(&forma);
+        rejilla->setObjectName(QStringLiteral("DBGrid1"));
+        IdentificarControlesEnHint(nullptr, &forma);
+        QCOMPARE(edit->Hint(), QStringLiteral("fPERS.Edit1"));
+
+        auto f8 = [&forma](const QString& hint) {
+            MostrarHintEnTitulo(nullptr, hint);
+            int tecla = VK_F8;
+            TeclaPulsadaFormulario(nullptr, &forma, tecla, 0);
+        };
+        f8(QStringLiteral("fPERS.Edit1"));
+        // Without a data source the column cannot be named.
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        f8(QStringLiteral("fPERS.DBGrid1"));
+        QCOMPARE(MessageSeam::log().last().text,
+                 QStringLiteral("¡No ha sido agregada la columna a la lista de controles!. Intente "
+                                "activar los datos asociados a la rejilla."));
+        TDataSource fuente;
+        fuente.setDataSet(ds);
+        rejilla->setDataSource(&fuente);
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        f8(QStringLiteral("fPERS.DBGrid1"));
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        f8(QStringLiteral("fPERS.DBGrid1"));
+        QCOMPARE(ListaControlesNoVisibles,
+                 (QStringList{"fPERS.DBGrid1", "fPERS.DBGrid1.TablaNombre", "fPERS.Edit1"}));
+        ModoAdministradorActivado = false;
+        SetMainForm(nullptr);
+    }
+
+    void celdasMemo() {
+        TClientDataSet ds;
+        ds.FieldDefs() << TFieldDef{QStringLiteral("Notas"), ftMemo, 0, false};
+        ds.CreateDataSet();
+        ds.Append();
+        ds.FieldByName(QStringLiteral("Notas"))->setAsString(QStringLiteral("texto"));
+        ds.Post();
+        TDataSource fuente;
+        fuente.setDataSet(&ds);
+        TDBGrid rejilla;
+        rejilla.setDataSource(&fuente);
+        auto rojos = [&rejilla]() {
+            QImage lienzo(60, 20, QImage::Format_RGB32);
+            lienzo.fill(Qt::white);
+            QPainter p(&lienzo);
+            DibujarCeldaMemo(nullptr, &rejilla, &p, QRect(0, 0, 60, 20), 0);
+            p.end();
+            int n = 0;
+            for (int y = 0; y < lienzo.height(); ++y)
+                for (int x = 0; x < lienzo.width(); ++x)
+                    if (lienzo.pixelColor(x, y) == QColor(Qt::red)) ++n;
+            return n;
+        };
+        QVERIFY(rojos() > 0);
+        ds.Edit();
+        ds.FieldByName(QStringLiteral("Notas"))->setAsString(QString());
+        ds.Post();
+        QCOMPARE(rojos(), 0);
     }
 
     void refrescoSinTocarEdiciones() {
