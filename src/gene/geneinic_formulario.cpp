@@ -347,5 +347,12 @@ void BorradoRegistro(TfGENEINIC* f, TDataSet* DataSet) {
 void FormularioSoloLectura(TfGENEINIC* f, QObject* Formulario) {
     if (!ModuloDatosPreparado || !Formulario) return;
     TCursorEspera espera;
-    for (TTable* t : TablasDe(Formulario)) t->setReadOnly(true);
+    for (TTable* t : TablasDe(Formulario)) {
+        if (t->ReadOnly()) continue;
+        // A table already open takes the setting closed, and opens again.
+        const bool abierta = t->Active();
+        if (abierta) t->Close();
+        t->setReadOnly(true);
+        if (abierta) t->Open();
+    }
 }

@@ -166,6 +166,11 @@ private Q_SLOTS:
             forma.Table1->FieldByName(QStringLiteral("Codigo"))->setAsString(QStringLiteral("A1"));
             forma.Table1->Post();
             QCOMPARE(forma.grabaciones, 1);
+            // An open table becomes read-only and stays open on its record.
+            FormularioSoloLectura(fGENEINIC, &forma);
+            QVERIFY(forma.Table1->ReadOnly());
+            QVERIFY(forma.Table1->Active());
+            QCOMPARE(forma.Table1->RecordCount(), 1);
         }
         QCOMPARE(sql(QStringLiteral("SELECT Codigo FROM TEXTO")), QStringLiteral("A1"));
 
