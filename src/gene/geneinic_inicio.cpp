@@ -45,9 +45,6 @@ const QString kURLPorDefecto = QStringLiteral("https://www.recursos-humanos.exam
 const QString kAspectoPorDefecto = QStringLiteral("evo+");
 const QString kConflicto = QStringLiteral(
     "Se ha producido un conflicto con otro usuario (o aplicación). Inténtelo de nuevo.");
-// Company 1 of a new installation.
-const QString kNombreEmpresaInicial = QStringLiteral("Empresa 1");
-const QString kAbreviaturaInicial = QStringLiteral("EMPRESA 1");
 const QString kImposibleIniciar = QStringLiteral("¡Imposible iniciar la aplicación!. Motivo: ");
 
 QString ConBarra(const QString& carpeta) {
@@ -611,11 +608,8 @@ bool TfGENEINIC::IniciarSesion(const QStringList& argumentos) {
         empresas.setTableName(QStringLiteral("EMPRESA"));
         empresas.setDatabaseName(DatabaseGeneral->DatabaseName());
         if (AbrirTabla(this, &empresas) && empresas.IsEmpty()) {
-            empresas.Append();
-            empresas.FieldByName(QStringLiteral("Codigo"))->setAsInteger(1);
-            empresas.FieldByName(QStringLiteral("Nombre"))->setAsString(kNombreEmpresaInicial);
-            empresas.FieldByName(QStringLiteral("Abreviatura"))->setAsString(kAbreviaturaInicial);
-            empresas.Post();
+            empresas.Close();
+            CrearEmpresaInicial(this, &empresas);
         }
     } catch (const std::exception& e) {
         MensajeError(kImposibleIniciar + TextoErrorBaseDatos(e));

@@ -309,28 +309,6 @@ bool CrearTablaSQL(TfGENEINIC* f, TTable* tabla, TDatabase* db, const QStringLis
     return true;
 }
 
-// Company 1 in a company table just created, and its database.
-void CrearEmpresaInicial(TfGENEINIC* f, TTable* tabla) {
-    try {
-        tabla->Open();
-        tabla->Append();
-        tabla->FieldByName(QStringLiteral("Codigo"))->setAsInteger(1);
-        tabla->FieldByName(QStringLiteral("Nombre"))->setAsString(kNombreEmpresaInicial);
-        tabla->FieldByName(QStringLiteral("Abreviatura"))->setAsString(kNombreEmpresaInicial);
-        tabla->Post();
-        tabla->Close();
-    } catch (const EDatabaseError&) {
-        try {
-            if (tabla->Active()) tabla->Cancel();
-            tabla->Close();
-        } catch (const EDatabaseError&) {
-        }
-        MensajeError(QStringLiteral("¡ Imposible crear el registro de la empresa 1 !"));
-        return;
-    }
-    CrearBaseDatosEmpresa(f, 1);
-}
-
 bool EsTablaInexistente(const EDatabaseError& e) {
     return e.code() == DbError::TableNotFound || EsErrorTablaInexistente(e.Message()) ||
            e.Message().contains(QLatin1String("File or directory does not exist")) ||
@@ -352,6 +330,27 @@ void TransaccionVaciaSQLServer(TfGENEINIC* f) {
 }
 
 }  // namespace
+
+void CrearEmpresaInicial(TfGENEINIC* f, TTable* tabla) {
+    try {
+        tabla->Open();
+        tabla->Append();
+        tabla->FieldByName(QStringLiteral("Codigo"))->setAsInteger(1);
+        tabla->FieldByName(QStringLiteral("Nombre"))->setAsString(kNombreEmpresaInicial);
+        tabla->FieldByName(QStringLiteral("Abreviatura"))->setAsString(kNombreEmpresaInicial);
+        tabla->Post();
+        tabla->Close();
+    } catch (const EDatabaseError&) {
+        try {
+            if (tabla->Active()) tabla->Cancel();
+            tabla->Close();
+        } catch (const EDatabaseError&) {
+        }
+        MensajeError(QStringLiteral("¡ Imposible crear el registro de la empresa 1 !"));
+        return;
+    }
+    CrearBaseDatosEmpresa(f, 1);
+}
 
 void NombreCampoSQL(TfGENEINIC*, const QString& Nombre, QString& Resultado) {
     Resultado = CampoSQL(MotorActual(), Nombre);

@@ -61,6 +61,10 @@ TSentenciasTabla SentenciasCrearTablaSQL(Engine Motor, const QString& NombreTabl
 // True when the table is open.
 bool AbrirTabla(TfGENEINIC* f, TTable* Tabla);
 
+// Company 1 ("Empresa 1") written into an empty company table (closed on
+// entry and on return), and its database created.
+void CrearEmpresaInicial(TfGENEINIC* f, TTable* Tabla);
+
 // Routes every TTable child of the owner (a form or a data module) with a
 // table name to the general or company database, creates a missing one and
 // opens it. A PARAGENE table is skipped while no company is chosen.
