@@ -161,6 +161,8 @@ void TfGENEBUSA::Preparar() {
     CamposBusqueda.clear();
     QString lista;
     CamposTabla(Modulo(), TablaBusqueda, QString(), lista);
+    // A table the catalog cannot read (its error text) offers no columns.
+    if (lista.startsWith(QLatin1String("Error."))) lista.clear();
     for (const QString& c : LineasTexto(lista))
         if (!c.isEmpty() && !CampoNoVisible(Modulo(), c)) CamposBusqueda << c;
     ValueListEditor->setRowCount(1 + int(CamposBusqueda.size()));

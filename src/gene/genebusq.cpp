@@ -489,19 +489,30 @@ void TfGENEBUSQ::pbPersonalizarBusquedaClick() {
     if (ListaCamposBusqueda->count() == 0) {
         Cargando = true;
         TModuloDatos* m = Modulo();
+        // The catalog answers a table it cannot read with an error text (and
+        // its warning): such a table offers no entries.
+        auto claves = [&](const QString& indice, bool& error) {
+            QString c;
+            CamposClaveSQL(m, TablaBusqueda, indice, c);
+            error = c.startsWith(QLatin1String("Error."));
+            return error ? QString() : c;
+        };
         QStringList entradas;
-        QString campos;
-        CamposClaveSQL(m, TablaBusqueda, QString(), campos);
-        if (!campos.isEmpty()) entradas << campos;
-        for (int n = 2;; ++n) {
-            CamposClaveSQL(m, TablaBusqueda, QStringLiteral("Clave") + QString::number(n), campos);
+        bool error = false;
+        const QString primaria = claves(QString(), error);
+        if (!primaria.isEmpty()) entradas << primaria;
+        for (int n = 2; !error; ++n) {
+            const QString campos = claves(QStringLiteral("Clave") + QString::number(n), error);
             if (campos.isEmpty()) break;
             if (!entradas.contains(campos)) entradas << campos;
         }
-        QString lista;
-        CamposTabla(m, TablaBusqueda, QString(), lista);
-        for (const QString& c : LineasTexto(lista))
-            if (!c.isEmpty() && !entradas.contains(c)) entradas << c;
+        if (!error) {
+            QString lista;
+            CamposTabla(m, TablaBusqueda, QString(), lista);
+            if (!lista.startsWith(QLatin1String("Error.")))
+                for (const QString& c : LineasTexto(lista))
+                    if (!c.isEmpty() && !entradas.contains(c)) entradas << c;
+        }
         ListaCamposBusqueda->setItems(entradas);
         ListaCamposBusqueda->setItemIndex(-1);
 
@@ -519,10 +530,10 @@ void TfGENEBUSQ::pbPersonalizarBusquedaClick() {
                 ListaCamposBusqueda->setItemIndex(i);
                 break;
             }
-        if (IndiceBusqueda != 0) {
-            CamposClaveSQL(m, TablaBusqueda,
-                           QStringLiteral("Clave") + QString::number(IndiceBusqueda), campos);
-            const int i = campos.isEmpty() ? -1 : entradas.indexOf(campos);
+        if (IndiceBusqueda != 0 && !error) {
+            const QString campos =
+                claves(QStringLiteral("Clave") + QString::number(IndiceBusqueda), error);
+            const int i = campos.isEmpty() ? -1 : int(entradas.indexOf(campos));
             if (i >= 0) ListaCamposBusqueda->setItemIndex(i);
         }
         Cargando = false;

@@ -297,6 +297,22 @@ private Q_SLOTS:
         QCOMPARE(c->ClientDataSet1->RecordCount(), 1);
         c->pbConformeClick();
         QCOMPARE(c->ClaveSeleccionada, QStringLiteral("A\r\nNULL"));
+
+        // Unknown tables and columns find nothing and write nothing.
+        c = std::unique_ptr<TfGENEBUSQ>(NewForm<TfGENEBUSQ>());
+        c->TablaBusqueda = QStringLiteral("NOEXISTE");
+        c->FormShow();
+        QCOMPARE(c->ListaCamposBusqueda->count(), 0);
+        c->pbBuscarClick();
+        QVERIFY(c->UltimaSentencia().isEmpty());
+        d = ::dialogo(QStringLiteral("12"));
+        d->CamposVisibles = QStringLiteral("Texto,NoExiste");
+        MessageSeam::clearLog();
+        d->pbBuscarClick();
+        QVERIFY(d->ClientDataSet1->IsEmpty());
+        QCOMPARE(MessageSeam::log().size(), 1);
+        d->pbConformeClick();
+        QCOMPARE(d->ModalResult(), int(mrCancel));
     }
 
     // Keys of the dialog on screen, and value filters of the result whose
