@@ -258,24 +258,7 @@ void TfGENEINIC::RegistrarTablaAReconstruir(const QString& NombreTabla, const QS
 
 void TfGENEINIC::MostrarVentanaProgreso(const QString& Modo, const QString& Titulo,
                                         const QString& Texto, const QString& Extra) {
-    const bool ventanas = qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
-    if (Modo == QLatin1String("ON")) {
-        if (ventanas) {
-            if (!progreso_) progreso_ = new TfGENEPROG;
-            progreso_->setWindowTitle(Titulo);
-            progreso_->AsignarTexto(Texto);
-            progreso_->show();
-        }
-    } else if (Modo == QLatin1String("OFF")) {
-        delete progreso_;
-        progreso_ = nullptr;
-    } else if (Modo.isEmpty()) {
-        if (progreso_) {
-            progreso_->AsignarTexto(Texto);
-            progreso_->repaint();
-        }
-    }
-    if (QCoreApplication::instance()) QCoreApplication::processEvents();
+    ActualizarVentanaProgreso(progreso_, Modo, Titulo, Texto);
 }
 
 bool TerminacionSolicitada() {

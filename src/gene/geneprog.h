@@ -1,20 +1,52 @@
 #pragma once
-// The progress window shown during long operations: a caption and one line of
-// progress text; the window fits its width to the text.
+// The progress window shown during long operations: its caption is the
+// operation's title and its label the current progress text; it fits its
+// width to the text and sits centred near the bottom of the screen, on top of
+// the other windows. Esc asks whether the running listing should go on and
+// sets ListadoCancelado from the answer; the window itself stays until its
+// caller closes it.
 
-#include <QWidget>
+#include <QString>
 
-class QLineEdit;
+#include "ui/form.h"
 
-class TfGENEPROG : public QWidget {
+class TLabel;
+class TPanel;
+class TStatusBar;
+class TTimer;
+
+class TfGENEPROG : public TForm {
     Q_OBJECT
 public:
-    explicit TfGENEPROG(QWidget* parent = nullptr);
+    explicit TfGENEPROG(QWidget* owner = nullptr);
 
+    // Sets the progress text and fits the window to it.
     void AsignarTexto(const QString& Texto);
     QString Texto() const;
-    // Fits the window to the progress text.
-    void EditProgresoChange();
 
-    QLineEdit* EditProgreso;
+    // Width 330, or the label's width + 40 when wider; the inner panel 16
+    // narrower (24 on "Windows VISTA" and "Windows 7"); height 85; 150 pixels
+    // above the bottom of the screen, centred across it.
+    void EditProgresoChange();
+    // Esc: "SI" to the question lets the listing go on, any other answer
+    // stops it (ListadoCancelado).
+    void FormKeyDown(int& Key, int Shift);
+
+    TPanel* Panel1;
+    TPanel* PanelProgreso;
+    TLabel* EditProgreso;
+    TStatusBar* StatusBar1;
+    TTimer* Timer;
 };
+
+// What MostrarVentanaProgreso and VentanaProgreso do with the one progress
+// window of the session (held in Ventana): Modo "ON" opens it (an open one is
+// reused), "OFF" frees it, "" replaces its text while it is open; any other
+// mode does nothing. Modes are compared exactly. Title and text are
+// translated; of a text holding "..." only the part before the first "..."
+// is, so that counters after it stay as written.
+void ActualizarVentanaProgreso(TfGENEPROG*& Ventana, const QString& Modo, const QString& Titulo,
+                               const QString& Texto);
+// The text as the window shows it: translated with the "..." rule above
+// (the text after a second "..." is dropped).
+QString TextoProgresoTraducido(const QString& Texto);
