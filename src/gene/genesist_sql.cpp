@@ -163,9 +163,28 @@ QString IncluirNulosEnCondiciones(const QString& SQL) {
     if (marca.isEmpty()) return SQL;
     const QString marcaIgual = QStringLiteral(" = ") + marca;
     const QString marcaDistinto = QStringLiteral(" <> ") + marca;
-    QString t = SQL;
-    t.replace(igual, marcaIgual).replace(distinto, marcaDistinto);
+    // Only comparisons written in the statement itself are placeholders: the
+    // same characters inside a quoted value stay as they are.
+    QString t;
+    t.reserve(SQL.size());
+    bool enLiteral = false;
+    for (qsizetype i = 0; i < SQL.size();) {
+        const QChar c = SQL.at(i);
+        if (!enLiteral && QStringView(SQL).mid(i).startsWith(igual)) {
+            t += marcaIgual;
+            i += igual.size();
+        } else if (!enLiteral && QStringView(SQL).mid(i).startsWith(distinto)) {
+            t += marcaDistinto;
+            i += distinto.size();
+        } else {
+            if (c == QLatin1Char('\'')) enLiteral = !enLiteral;  // '' inside toggles twice
+            t += c;
+            ++i;
+        }
+    }
     const qsizetype where = t.indexOf(QLatin1String("WHERE"), 0, Qt::CaseInsensitive);
+    // Without a condition there is nothing to widen (an UPDATE's SET stays).
+    if (where < 0) return SQL;
 
     // Rewrites the first placeholder of one kind when it stands after the
     // WHERE; false when there was none to rewrite, and sets `vacio` when the

@@ -188,8 +188,12 @@ private Q_SLOTS:
         QTest::newRow("antes del WHERE detiene su tipo")
             << "SELECT A = '' AS X FROM T WHERE B = '' AND C <> ''"
             << "SELECT A = '' AS X FROM T WHERE B = '' AND (C <> '' AND C IS NOT NULL)";
-        QTest::newRow("sin WHERE") << "UPDATE T SET A = ''"
-                                   << "UPDATE T SET (A = '' OR A IS NULL)";
+        // Without a condition nothing is widened: a SET would become invalid SQL.
+        QTest::newRow("sin WHERE") << "UPDATE T SET A = ''" << "UPDATE T SET A = ''";
+        // The same characters inside a quoted value are part of the value.
+        QTest::newRow("dentro de un valor")
+            << "INSERT INTO T (A) SELECT 'a = ''x' FROM U WHERE B = '' AND C = 'b <> '''"
+            << "INSERT INTO T (A) SELECT 'a = ''x' FROM U WHERE (B = '' OR B IS NULL) AND C = 'b <> '''";
         QTest::newRow("campo ilegible") << "SELECT * FROM T WHERE ( = '') AND B = ''"
                                         << "SELECT * FROM T WHERE ( = '') AND B = ''";
         // What the statement holds is never taken for the rewriting's own mark.
