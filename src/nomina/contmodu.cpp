@@ -12,17 +12,11 @@
 #include "gene/genemodu_nombres.h"
 #include "gene/genetext.h"
 #include "nomina/efecmodu.h"
+#include "nomina/modulos_p.h"
 
 TMDContabilidad* MDContabilidad = nullptr;
 
 namespace {
-
-TTable* tabla(QObject* owner, const char* nombre, const char* tabla) {
-    auto* t = new TTable(owner);
-    t->setObjectName(QLatin1String(nombre));
-    t->setTableName(QLatin1String(tabla));
-    return t;
-}
 
 TDataSource* fuente(QObject* owner, const char* nombre, TTable* t) {
     auto* s = new TDataSource(owner);
@@ -36,30 +30,30 @@ TDataSource* fuente(QObject* owner, const char* nombre, TTable* t) {
 TMDContabilidad::TMDContabilidad(QObject* parent) : QObject(parent) {
     setObjectName(QStringLiteral("MDContabilidad"));
     if (!::MDContabilidad) ::MDContabilidad = this;
-    Saldo = tabla(this, "Saldo", "SALDO");
-    Cuenta = tabla(this, "Cuenta", "CUENTA");
-    Parametros = tabla(this, "Parametros", "PARACONT");
-    Presupuesto = tabla(this, "Presupuesto", "PRESPUES");
-    Apunte = tabla(this, "Apunte", "APUNTE");
-    Asiento = tabla(this, "Asiento", "ASIENTO");
-    Analitica = tabla(this, "Analitica", "ANALITIC");
-    Mascara = tabla(this, "Mascara", "MASCARA");
-    LMascara = tabla(this, "LMascara", "LMASCARA");
-    Concepto = tabla(this, "Concepto", "CONCEPTO");
-    HBien = tabla(this, "HBien", "HISTBIEN");
-    CuentaConsolidacion = tabla(this, "CuentaConsolidacion", "");
-    Emitida = tabla(this, "Emitida", "EMITIDA");
-    Recibida = tabla(this, "Recibida", "RECIBIDA");
-    Cobro = tabla(this, "Cobro", "COBRO");
-    Pago = tabla(this, "Pago", "PAGO");
-    FPago = tabla(this, "FPago", "FPAGO");
-    PresupuestoCC = tabla(this, "PresupuestoCC", "PRESCOST");
-    LUCuenta = tabla(this, "LUCuenta", "CUENTA");
-    LUDiario = tabla(this, "LUDiario", "DIARIO");
-    LUConcepto = tabla(this, "LUConcepto", "CONCEPTO");
-    LUMascara = tabla(this, "LUMascara", "MASCARA");
-    LUSoloCuenta = tabla(this, "LUSoloCuenta", "CUENTA");
-    LUGrupo = tabla(this, "LUGrupo", "CUENTA");
+    Saldo = TablaModulo(this, "Saldo", "SALDO");
+    Cuenta = TablaModulo(this, "Cuenta", "CUENTA");
+    Parametros = TablaModulo(this, "Parametros", "PARACONT");
+    Presupuesto = TablaModulo(this, "Presupuesto", "PRESPUES");
+    Apunte = TablaModulo(this, "Apunte", "APUNTE");
+    Asiento = TablaModulo(this, "Asiento", "ASIENTO");
+    Analitica = TablaModulo(this, "Analitica", "ANALITIC");
+    Mascara = TablaModulo(this, "Mascara", "MASCARA");
+    LMascara = TablaModulo(this, "LMascara", "LMASCARA");
+    Concepto = TablaModulo(this, "Concepto", "CONCEPTO");
+    HBien = TablaModulo(this, "HBien", "HISTBIEN");
+    CuentaConsolidacion = TablaModulo(this, "CuentaConsolidacion", "");
+    Emitida = TablaModulo(this, "Emitida", "EMITIDA");
+    Recibida = TablaModulo(this, "Recibida", "RECIBIDA");
+    Cobro = TablaModulo(this, "Cobro", "COBRO");
+    Pago = TablaModulo(this, "Pago", "PAGO");
+    FPago = TablaModulo(this, "FPago", "FPAGO");
+    PresupuestoCC = TablaModulo(this, "PresupuestoCC", "PRESCOST");
+    LUCuenta = TablaModulo(this, "LUCuenta", "CUENTA");
+    LUDiario = TablaModulo(this, "LUDiario", "DIARIO");
+    LUConcepto = TablaModulo(this, "LUConcepto", "CONCEPTO");
+    LUMascara = TablaModulo(this, "LUMascara", "MASCARA");
+    LUSoloCuenta = TablaModulo(this, "LUSoloCuenta", "CUENTA");
+    LUGrupo = TablaModulo(this, "LUGrupo", "CUENTA");
     DSLUCuenta = fuente(this, "DSLUCuenta", LUCuenta);
     DSLUDiario = fuente(this, "DSLUDiario", LUDiario);
     DSLUConcepto = fuente(this, "DSLUConcepto", LUConcepto);

@@ -2,6 +2,8 @@
 
 #include "nomina/efecmodu.h"
 
+#include "nomina/modulos_p.h"
+
 #include "db/dberror.h"
 #include "db/field.h"
 #include "db/table.h"
@@ -18,13 +20,6 @@
 TMDEfectos* MDEfectos = nullptr;
 
 namespace {
-
-TTable* tabla(QObject* owner, const char* nombre, const char* tabla) {
-    auto* t = new TTable(owner);
-    t->setObjectName(QLatin1String(nombre));
-    t->setTableName(QLatin1String(tabla));
-    return t;
-}
 
 // The texts of a record found by key, or an empty list.
 QStringList datosClave(const QString& Tabla, const QString& Clave, const QString& Campos) {
@@ -60,12 +55,12 @@ bool AbrirTablaExistente(TTable* Tabla) {
 TMDEfectos::TMDEfectos(QObject* parent) : QObject(parent) {
     setObjectName(QStringLiteral("MDEfectos"));
     if (!::MDEfectos) ::MDEfectos = this;
-    Parametros = tabla(this, "Parametros", "PARAEFEC");
-    Factura = tabla(this, "Factura", "FACTURA");
-    FacturaC = tabla(this, "FacturaC", "FACTURAC");
-    Moneda = tabla(this, "Moneda", "MONEDA");
-    Cobro = tabla(this, "Cobro", "COBRO");
-    Pago = tabla(this, "Pago", "PAGO");
+    Parametros = TablaModulo(this, "Parametros", "PARAEFEC");
+    Factura = TablaModulo(this, "Factura", "FACTURA");
+    FacturaC = TablaModulo(this, "FacturaC", "FACTURAC");
+    Moneda = TablaModulo(this, "Moneda", "MONEDA");
+    Cobro = TablaModulo(this, "Cobro", "COBRO");
+    Pago = TablaModulo(this, "Pago", "PAGO");
     ModuloDatosCreate();
 }
 

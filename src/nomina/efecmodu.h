@@ -46,7 +46,3 @@ public:
 };
 
 extern TMDEfectos* MDEfectos;
-
-// Opens a table of the company database only when it exists; never creates
-// it, never shows a message. True when the table is open.
-bool AbrirTablaExistente(TTable* Tabla);

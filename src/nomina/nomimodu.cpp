@@ -26,6 +26,7 @@
 #include "gene/sesion.h"
 #include "nomina/contmodu.h"
 #include "nomina/efecmodu.h"
+#include "nomina/modulos_p.h"
 
 TMDNominas* MDNominas = nullptr;
 
@@ -33,13 +34,6 @@ namespace {
 
 const QString kSinNominaAnterior =
     QStringLiteral("¡ No existe nómina del mes anterior de la baja !");
-
-TTable* tabla(QObject* owner, const char* nombre, const char* tabla) {
-    auto* t = new TTable(owner);
-    t->setObjectName(QLatin1String(nombre));
-    t->setTableName(QLatin1String(tabla));
-    return t;
-}
 
 double real(TDataSet* d, const char* campo) {
     return d->FieldByName(QLatin1String(campo))->AsFloat();
@@ -103,17 +97,17 @@ TMDNominas::TMDNominas(QObject* parent) : QObject(parent) {
     setObjectName(QStringLiteral("MDNominas"));
     if (!::MDNominas) ::MDNominas = this;
 
-    Parametros = tabla(this, "Parametros", "PARANOMI");
-    Calendario = tabla(this, "Calendario", "CALENDAR");
-    Personal = tabla(this, "Personal", "PERSONAL");
-    Baja = tabla(this, "Baja", "BAJA");
-    Base = tabla(this, "Base", "BASE");
-    Nomina = tabla(this, "Nomina", "NOMINA");
-    LNomina = tabla(this, "LNomina", "LNOMINA");
-    Contrato = tabla(this, "Contrato", "CONTRATO");
-    HContrato = tabla(this, "HContrato", "HCONTRAT");
-    HBonificacion = tabla(this, "HBonificacion", "HBONIFIC");
-    Concoper = tabla(this, "Concoper", "CONCOPER");
+    Parametros = TablaModulo(this, "Parametros", "PARANOMI");
+    Calendario = TablaModulo(this, "Calendario", "CALENDAR");
+    Personal = TablaModulo(this, "Personal", "PERSONAL");
+    Baja = TablaModulo(this, "Baja", "BAJA");
+    Base = TablaModulo(this, "Base", "BASE");
+    Nomina = TablaModulo(this, "Nomina", "NOMINA");
+    LNomina = TablaModulo(this, "LNomina", "LNOMINA");
+    Contrato = TablaModulo(this, "Contrato", "CONTRATO");
+    HContrato = TablaModulo(this, "HContrato", "HCONTRAT");
+    HBonificacion = TablaModulo(this, "HBonificacion", "HBONIFIC");
+    Concoper = TablaModulo(this, "Concoper", "CONCOPER");
     Baja->OnCalcFields = [this](TDataSet* d) { BajaCalcFields(d); };
 
     ModuloDatosCreate();
@@ -268,9 +262,9 @@ double TMDNominas::MediaHorasExtra(int CodigoOperario, const QDateTime& FechaBaj
     const QDateTime hasta = SumarMeses(FechaBaja, -1);
     Nomina->setIndexFieldNames(QStringLiteral("CodigoOperario;Ano;Mes;TipoNomina"));
     Nomina->CancelRange();
-    Nomina->SetRange(
-        {CodigoOperario, desde.date().year(), desde.date().month(), QString()},
-        {CodigoOperario, hasta.date().year(), hasta.date().month(), QStringLiteral("z")});
+    // Prefix bounds take in every payroll type of the first and last month.
+    Nomina->SetRange({CodigoOperario, desde.date().year(), desde.date().month()},
+                     {CodigoOperario, hasta.date().year(), hasta.date().month()});
     const QDate cambioEuro = fecha(Parametros, "FechaCambioEuro");
     double base = 0;
     int dias = 0;
