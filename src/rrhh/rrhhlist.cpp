@@ -1,0 +1,173 @@
+#include "rrhh/rrhhlist.h"
+
+#include <QApplication>
+#include <QBoxLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <memory>
+
+#include "gene/geneform.h"
+#include "gene/genegrup.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_formulario.h"
+#include "gene/genemodu.h"
+#include "gene/genesali.h"
+#include "report/quickrep.h"
+#include "rrhh/rrqrlist.h"
+#include "ui/controls.h"
+#include "ui/dbgrid.h"
+
+TDialogoListado::TDialogoListado(QWidget* owner, const QString& nombre, const QString& titulo)
+    : TForm(owner) {
+    setObjectName(nombre);
+    setCaption(titulo);
+    setFormStyle(fsMDIChild);
+    setKeyPreview(true);
+    auto* raiz = new QVBoxLayout(this);
+
+    Panel2 = new TPanel(this);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    rejilla_ = new QGridLayout(Panel2);
+    raiz->addWidget(Panel2);
+    DesdeOperario = NuevoEdit(QStringLiteral("DesdeOperario"), QStringLiteral("0"), 30);
+    HastaOperario = NuevoEdit(QStringLiteral("HastaOperario"), QStringLiteral("9999"), 30);
+    FilaSeleccion(QStringLiteral("Desde Operario"), DesdeOperario, HastaOperario);
+    pbRangoGruposAnalisis =
+        new TSpeedButton(Panel2, QStringLiteral("Desde-Hasta Grupo de Análisis"));
+    pbRangoGruposAnalisis->setObjectName(QStringLiteral("pbRangoGruposAnalisis"));
+
+    Panel3 = new TPanel(this);
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    opciones_ = new QVBoxLayout(Panel3);
+    raiz->addWidget(Panel3);
+
+    P4 = new TPanel(this);
+    P4->setObjectName(QStringLiteral("P4"));
+    auto* p4 = new QHBoxLayout(P4);
+    VisualizacionPrevia = new TCheckBox(P4, QStringLiteral("Visualización Previa"));
+    VisualizacionPrevia->setObjectName(QStringLiteral("VisualizacionPrevia"));
+    VisualizacionPrevia->setChecked(true);
+    p4->addWidget(VisualizacionPrevia);
+    raiz->addWidget(P4);
+
+    PanelControl = new TPanel(this);
+    PanelControl->setObjectName(QStringLiteral("PanelControl"));
+    auto* control = new QHBoxLayout(PanelControl);
+    pbListar = new TBitBtn(PanelControl, QStringLiteral("&Listar"));
+    pbListar->setObjectName(QStringLiteral("pbListar"));
+    pbListar->setHint(QStringLiteral("Listar por impresora o visualizar en pantalla"));
+    pbSalir = new TBitBtn(PanelControl, QStringLiteral("&Salir"));
+    pbSalir->setObjectName(QStringLiteral("pbSalir"));
+    pbSalir->setHint(QStringLiteral("Salir sin listar"));
+    control->addWidget(pbListar);
+    control->addWidget(pbSalir);
+    raiz->addWidget(PanelControl);
+    StatusBar1 = new TStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    raiz->addWidget(StatusBar1);
+
+    OnCreate = [this](QObject*) { FormCreate(); };
+    OnActivate = [this](QObject*) { update(); };
+    OnClose = [this](QObject*, TCloseAction& a) { FormClose(a); };
+    OnKeyDown = [this](QObject*, int& k, TShiftState s) { FormKeyDown(k, s); };
+    OnKeyPress = [this](QObject*, QChar& k) { FormKeyPress(k); };
+    pbRangoGruposAnalisis->OnClick = [this](QObject*) { pbRangoGruposAnalisisClick(); };
+    pbListar->OnClick = [this](QObject*) { pbListarClick(); };
+    pbSalir->OnClick = [this](QObject*) { pbSalirClick(); };
+}
+
+TEdit* TDialogoListado::NuevoEdit(const QString& nombre, const QString& texto, int longitud) {
+    auto* e = new TEdit(Panel2);
+    e->setObjectName(nombre);
+    e->setMaxLength(longitud);
+    e->setText(texto);
+    return e;
+}
+
+void TDialogoListado::FilaSeleccion(const QString& etiqueta, QWidget* desde, QWidget* hasta) {
+    auto* l = new TLabel(Panel2, etiqueta);
+    l->setFocusControl(desde);
+    rejilla_->addWidget(l, fila_, 0);
+    rejilla_->addWidget(desde, fila_, 1);
+    if (hasta) {
+        rejilla_->addWidget(new TLabel(Panel2, QStringLiteral("Hasta")), fila_, 2);
+        rejilla_->addWidget(hasta, fila_, 3);
+    }
+    ++fila_;
+}
+
+QWidget* TDialogoListado::GrupoOpciones(const QString& grupo) {
+    for (auto* g : Panel3->findChildren<TGroupBox*>())
+        if (g->title() == grupo) return g;
+    auto* g = new TGroupBox(Panel3, grupo);
+    new QHBoxLayout(g);
+    opciones_->addWidget(g);
+    return g;
+}
+
+TCheckBox* TDialogoListado::Opcion(const QString& grupo, const QString& nombre,
+                                   const QString& caption) {
+    QWidget* g = GrupoOpciones(grupo);
+    auto* c = new TCheckBox(g, caption);
+    c->setObjectName(nombre);
+    c->setChecked(true);
+    g->layout()->addWidget(c);
+    return c;
+}
+
+void TDialogoListado::FormCreate() {
+    PrepararFormulario(fGENEINIC, this);
+    ListadoEnCurso = false;
+    ValoresIniciales();
+    RangosGruposAnalisis.clear();
+    // The Panel2 row of the analysis-group button, after the listing's rows.
+    rejilla_->addWidget(pbRangoGruposAnalisis, fila_++, 0, 1, 4);
+}
+
+void TDialogoListado::FormKeyDown(int& Key, int Shift) {
+    TeclaPulsadaFormulario(fGENEINIC, this, Key, Shift);
+}
+
+void TDialogoListado::FormKeyPress(QChar& Key) {
+    if (Key != QChar(VK_RETURN)) return;
+    if (qobject_cast<TDBGrid*>(ActiveControl())) {
+        Key = QChar(VK_TAB);
+        return;
+    }
+    Key = QChar();
+    focusNextChild();
+}
+
+void TDialogoListado::FormClose(TCloseAction& Action) {
+    Action = ListadoEnCurso ? caNone : caFree;
+}
+
+void TDialogoListado::pbRangoGruposAnalisisClick() {
+    QString rangos = RangosGruposAnalisis;
+    SeleccionRangosGruposAnalisis(ModuloDatos, QStringLiteral("Personal"), RangosGruposAnalisis,
+                                  rangos);
+    RangosGruposAnalisis = rangos;
+}
+
+void TDialogoListado::pbListarClick() {
+    if (ListadoEnCurso || !Validar()) return;
+    ListadoEnCurso = true;
+    MensajeBarraEstado(fGENEINIC, StatusBar1, QStringLiteral("Creando informe..."), QString());
+    StatusBar1->repaint();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    // An error of the report still leaves the dialog usable and closable.
+    struct Fin {
+        TDialogoListado* d;
+        ~Fin() {
+            MensajeBarraEstado(fGENEINIC, d->StatusBar1, QString(), QString());
+            d->StatusBar1->repaint();
+            QApplication::restoreOverrideCursor();
+            d->ListadoEnCurso = false;
+        }
+    } fin{this};
+    std::unique_ptr<TInformeListado> informe(CrearInforme());
+    if (VisualizacionPrevia->isChecked())
+        informe->QuickReport->Preview();
+    else
+        ImprimirInforme(ModuloDatos, informe->QuickReport, QString());
+}

@@ -1,0 +1,74 @@
+#pragma once
+// What every listing dialog shares: the employee range, the analysis-group
+// ranges, the options panel, "Visualización Previa", "&Listar" and "&Salir";
+// the run of a listing (validation, the report form created, handed the
+// selection, previewed or printed, freed) and the busy flag that refuses a
+// second run and the closing of the dialog while a listing runs.
+//
+// A listing derives from TDialogoListado, adds its controls to Panel2 and
+// Panel3 and gives its validation and its report form.
+
+#include <QString>
+
+#include "ui/form.h"
+
+class QGridLayout;
+class QVBoxLayout;
+class TBitBtn;
+class TCheckBox;
+class TEdit;
+class TInformeListado;
+class TLabel;
+class TPanel;
+class TSpeedButton;
+class TStatusBar;
+
+class TDialogoListado : public TForm {
+    Q_OBJECT
+public:
+    TDialogoListado(QWidget* owner, const QString& nombre, const QString& titulo);
+
+    TPanel* Panel2;
+    TEdit* DesdeOperario;
+    TEdit* HastaOperario;
+    TSpeedButton* pbRangoGruposAnalisis;
+    TPanel* Panel3;
+    TPanel* P4;
+    TCheckBox* VisualizacionPrevia;
+    TPanel* PanelControl;
+    TBitBtn* pbListar;
+    TBitBtn* pbSalir;
+    TStatusBar* StatusBar1;
+
+    bool ListadoEnCurso = false;
+    QString RangosGruposAnalisis;
+
+    void FormCreate();
+    void FormKeyDown(int& Key, int Shift);
+    // Enter moves to the next control.
+    void FormKeyPress(QChar& Key);
+    void FormClose(TCloseAction& Action);
+    void pbRangoGruposAnalisisClick();
+    void pbListarClick();
+    void pbSalirClick() { Close(); }
+
+protected:
+    // The listing's checks, in its order; false after the first warning.
+    virtual bool Validar() = 0;
+    // The report form, prepared and holding the selection.
+    virtual TInformeListado* CrearInforme() = 0;
+    // The listing's own defaults at creation.
+    virtual void ValoresIniciales() {}
+
+    // A row of Panel2: a label and one or two edits.
+    TEdit* NuevoEdit(const QString& nombre, const QString& texto, int longitud);
+    void FilaSeleccion(const QString& etiqueta, QWidget* desde, QWidget* hasta = nullptr);
+    // An option of Panel3 in its group box (created on first use).
+    TCheckBox* Opcion(const QString& grupo, const QString& nombre, const QString& caption);
+    QWidget* GrupoOpciones(const QString& grupo);
+
+private:
+    QGridLayout* rejilla_;
+    QVBoxLayout* opciones_;
+    int fila_ = 0;
+};

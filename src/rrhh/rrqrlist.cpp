@@ -1,0 +1,338 @@
+#include "rrhh/rrqrlist.h"
+
+#include <QImage>
+#include <QVariant>
+
+#include "db/datasource.h"
+#include "db/field.h"
+#include "db/table.h"
+#include "gene/geneclav.h"
+#include "gene/geneconv.h"
+#include "gene/geneform.h"
+#include "gene/genegrup.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_tablas.h"
+#include "gene/genemodu.h"
+#include "gene/geneprev.h"
+#include "gene/generest.h"
+#include "gene/genesali.h"
+#include "gene/genesist.h"
+#include "gene/genetext.h"
+#include "gene/mensajes.h"
+#include "gene/sesion.h"
+#include "io/paths.h"
+#include "nomina/nomimodu.h"
+#include "report/bands.h"
+#include "report/controls.h"
+#include "report/quickrep.h"
+#include "ui/controls.h"
+
+namespace {
+constexpr int kPlata = 0xC0C0C0;
+constexpr int kBlanco = 0xFFFFFF;
+constexpr int kNegro = 0x000000;
+}  // namespace
+
+TInformeListado::TInformeListado(QWidget* owner, const QString& nombre) : TForm(owner) {
+    setObjectName(nombre);
+    QuickReport = new TQuickRep(this);
+    QuickReport->setObjectName(QStringLiteral("QuickReport"));
+    QuickReport->setPrintIfEmpty(false);
+    QuickReport->setOptions(FirstPageHeader | LastPageFooter);
+    QuickReport->Page.PaperSize = TQRPaperSize::A4;
+
+    PageHeader = new TQRBand(this, QuickReport, rbPageHeader);
+    PageHeader->setObjectName(QStringLiteral("PageHeader"));
+    PageHeader->setHeight(70);
+    TituloLogotipoEmpresa = new TQRImage(this, PageHeader);
+    TituloLogotipoEmpresa->setObjectName(QStringLiteral("TituloLogotipoEmpresa"));
+    TituloLogotipoEmpresa->SetBounds(0, 0, 90, 30);
+    TituloLogotipoEmpresa->setStretch(true);
+    TituloNombreEmpresa = new TQRLabel(this, PageHeader);
+    TituloNombreEmpresa->setObjectName(QStringLiteral("TituloNombreEmpresa"));
+    TituloNombreEmpresa->SetBounds(100, 0, 400, 17);
+    TituloInforme = new TQRSysData(this, PageHeader);
+    TituloInforme->setObjectName(QStringLiteral("TituloInforme"));
+    TituloInforme->setData(qrsReportTitle);
+    TituloInforme->SetBounds(100, 18, 500, 20);
+    QFont negrita = TituloInforme->Font();
+    negrita.setBold(true);
+    negrita.setPointSize(12);
+    TituloInforme->setFont(negrita);
+
+    PageFooter = new TQRBand(this, QuickReport, rbPageFooter);
+    PageFooter->setObjectName(QStringLiteral("PageFooter"));
+    PageFooter->setHeight(22);
+    FechaImpresion = new TQRSysData(this, PageFooter);
+    FechaImpresion->setObjectName(QStringLiteral("FechaImpresion"));
+    FechaImpresion->setData(qrsDateTime);
+    FechaImpresion->setText(QStringLiteral("Impreso el "));
+    FechaImpresion->SetBounds(0, 4, 250, 17);
+    PageNumber = new TQRSysData(this, PageFooter);
+    PageNumber->setObjectName(QStringLiteral("PageNumber"));
+    PageNumber->setData(qrsPageNumber);
+    PageNumber->setText(QStringLiteral("Página "));
+    PageNumber->SetBounds(600, 4, 120, 17);
+
+    Temporal = new TTable(this);
+    Temporal->setObjectName(QStringLiteral("Temporal"));
+    DSTemporal = new TDataSource(this);
+    DSTemporal->setObjectName(QStringLiteral("DSTemporal"));
+    DSTemporal->setDataSet(Temporal);
+    QuickReport->setDataSet(Temporal);
+
+    QuickReport->BeforePrint = [this](QObject*, bool& imprimir) {
+        QuickReportBeforePrint(imprimir);
+    };
+    QuickReport->OnPreview = [this](QObject*) { QuickReportPreview(); };
+}
+
+TInformeListado::~TInformeListado() {
+    // The temporary table lives exactly as long as its report form.
+    try {
+        Temporal->Close();
+        if (!nombreTemporal_.isEmpty() && Temporal->Exists()) Temporal->DeleteTable();
+    } catch (...) {
+    }
+}
+
+void TInformeListado::Preparar(TForm* Dialogo, const QString& Definicion, bool Forzar) {
+    AbrirTablasFormulario(fGENEINIC, this);
+    if (Forzar) ListarRestriccionesForzado = true;
+    QuickReport->PrinterSettings.OutputBin = 0;
+    ConfigurarBotonesMoneda(fGENEINIC, this, QStringLiteral("Asignar"));
+    ListadoCancelado = false;
+
+    const bool restricciones =
+        ParametroGeneral(ModuloDatos, QStringLiteral("ListarRestricciones")) ==
+            QLatin1String("SI") ||
+        ListarRestriccionesForzado;
+    if (restricciones && !PageHeader->BeforePrint &&
+        !(Dialogo && Dialogo->objectName() == QLatin1String("fGENECPRO")))
+        prepararRestricciones(Dialogo);
+
+    try {
+        const int margen =
+            ParametroGeneral(ModuloDatos, QStringLiteral("MargenIzquierdoImpresora")).toInt();
+        if (margen != 0) QuickReport->Page.LeftMargin = margen;
+    } catch (...) {
+    }
+    aplicarEstilo();
+    aplicarCompresion();
+    describirGrupos();
+
+    CrearTablaEstructura(fGENEINIC, Temporal, Definicion, -1);
+    nombreTemporal_ = Temporal->TableName();
+}
+
+QString ResumenSeleccion(TForm* Dialogo) {
+    if (!Dialogo) return QString();
+    QString texto;
+    for (QWidget* w : Dialogo->findChildren<QWidget*>()) {
+        if (w->objectName() == QLatin1String("VisualizacionPrevia")) continue;
+        if (auto* e = qobject_cast<TEdit*>(w)) {
+            if (e->isEnabled())
+                texto += SepararPalabras(e->objectName()) + QStringLiteral(": ") + e->Text() +
+                         QStringLiteral(", ");
+        } else if (auto* c = qobject_cast<TCheckBox*>(w)) {
+            if (c->isChecked() && c->isEnabled()) texto += c->Caption() + QStringLiteral(", ");
+        } else if (auto* r = qobject_cast<TRadioButton*>(w)) {
+            if (r->isChecked() && r->isEnabled()) texto += r->Caption() + QStringLiteral(", ");
+        } else if (auto* cb = qobject_cast<TComboBox*>(w)) {
+            if (cb->isEnabled())
+                texto += SepararPalabras(cb->objectName()) + QStringLiteral(": ") +
+                         cb->currentText() + QStringLiteral(", ");
+        }
+    }
+    if (Dialogo->findChild<QObject*>(QStringLiteral("pbRangoGruposAnalisis")))
+        texto += TextoDesdeHasta(RangosGruposAnalisisListado);
+    texto.remove(QStringLiteral("\r\n"));
+    texto.remove(QStringLiteral("Edit"));
+    return texto;
+}
+
+QString DescribirGruposResumen(const QString& Resumen) {
+    // Item by item, so that a code replaces only a whole value: "1" as a
+    // group code must not turn the "1" inside "2019" into a description.
+    QStringList partes = Resumen.split(QStringLiteral(", "));
+    QString anterior;
+    for (QString& parte : partes) {
+        const int dos = parte.indexOf(QLatin1Char(':'));
+        if (dos < 0) continue;
+        const QString codigo = parte.mid(dos + 1).trimmed();
+        if (codigo.isEmpty() || codigo == anterior) continue;
+        anterior = codigo;
+        QVariant datos;
+        BuscarDatosClave(ModuloDatos, QStringLiteral("GRANALIS"), codigo, datos,
+                         QStringLiteral("Descripcion"));
+        const QString descripcion = TextoVariante(datos);
+        if (datos.isNull() || !datos.isValid()) continue;
+        parte = parte.left(dos + 1) + QLatin1Char(' ') + codigo + QLatin1Char('-') + descripcion;
+    }
+    return partes.join(QStringLiteral(", "));
+}
+
+void TInformeListado::prepararRestricciones(TForm* dialogo) {
+    QString posiciones;
+    for (QObject* o : Components()) {
+        auto* l = qobject_cast<TQRLabel*>(o);
+        if (l && l->ParentBand() == PageHeader)
+            posiciones += l->objectName() + QLatin1Char('=') + QString::number(l->Top()) +
+                          QStringLiteral("\r\n");
+    }
+    RestriccionesListado.PosicionesEtiquetas = posiciones;
+    RestriccionesListado.AlturaBanda = PageHeader->Height();
+    RestriccionesListado.BandaPreparada = true;
+    PageHeader->BeforePrint = [](QObject* banda, bool& imprimir) {
+        ImprimirRestriccionesListado(fGENEINIC, banda, imprimir);
+    };
+    auto* memo = new TQRMemo(this, PageHeader);
+    memo->setObjectName(QStringLiteral("MemoRestricciones"));
+    memo->SetBounds(0, TituloLogotipoEmpresa->Height() + 2, PageHeader->Width(), 15);
+    memo->setFont(MakeFont(QStringLiteral("Arial"), 8));
+    memo->setFontColor(clMaroon);
+    memo->setTransparent(true);
+    RestriccionesListado.Memo = memo;
+    RestriccionesListado.ControlesDialogo.clear();
+    if (dialogo)
+        for (QWidget* w : dialogo->findChildren<QWidget*>())
+            RestriccionesListado.ControlesDialogo.append(w);
+    memo->setText(ResumenSeleccion(dialogo));
+}
+
+void TInformeListado::describirGrupos() {
+    if (auto* memo = RestriccionesListado.Memo.data(); memo && memo->parent() == this)
+        if (auto* m = qobject_cast<TQRMemo*>(memo)) m->setText(DescribirGruposResumen(m->Text()));
+}
+
+void TInformeListado::aplicarEstilo() {
+    const QString estilo = ParametroGeneral(ModuloDatos, QStringLiteral("TipoCombinacionTramas"));
+    if (estilo.isEmpty() || estilo == QLatin1String("Standard")) return;
+    const bool byn = estilo == QLatin1String("Blanco y Negro");
+    const bool basica = byn || estilo == QLatin1String("Basica");
+    for (QObject* o : Components()) {
+        if (auto* b = qobject_cast<TQRCustomBand*>(o)) {
+            if (b->Color() == kPlata) b->setColor(kBlanco);
+            continue;
+        }
+        auto* p = qobject_cast<TQRPrintable*>(o);
+        if (!p) continue;
+        const int fondo = p->ParentBand() ? p->ParentBand()->Color() : kBlanco;
+        if (auto* l = qobject_cast<TQRLabel*>(o)) {
+            if (l->Color() != kNegro) {
+                l->setColor(fondo);
+                if (byn) l->setFontColor(kNegro);
+            } else if (basica) {
+                l->setColor(kBlanco);
+                l->setFontColor(kNegro);
+                l->Frame.DrawTop = l->Frame.DrawBottom = l->Frame.DrawLeft = l->Frame.DrawRight =
+                    true;
+            }
+            continue;
+        }
+        if (qobject_cast<TQRDBText*>(o)) p->setColor(fondo);
+        if (byn && qobject_cast<TQRCustomLabel*>(o)) p->setFontColor(kNegro);
+        if (byn)
+            if (auto* s = qobject_cast<TQRShape*>(o)) s->Pen.Color = kNegro;
+    }
+}
+
+void TInformeListado::aplicarCompresion() {
+    const double fx =
+        TextoAReal(ParametroGeneral(ModuloDatos, QStringLiteral("FCompresionListados")));
+    const double ff =
+        TextoAReal(ParametroGeneral(ModuloDatos, QStringLiteral("FCompresionTLetraListados")));
+    QString letra = ParametroGeneral(ModuloDatos, QStringLiteral("TipoLetraListados"));
+    if (letra.isEmpty()) letra = QStringLiteral("Por Defecto");
+    if (fx == 0 || ff == 0) return;
+    if (fx == 1 && ff == 1 && letra == QLatin1String("Por Defecto")) return;
+    try {
+        for (QObject* o : Components()) {
+            if (auto* b = qobject_cast<TQRCustomBand*>(o)) {
+                QFont f = b->Font();
+                f.setPointSize(std::max(1, int(f.pointSize() * ff)));
+                b->setFont(f);
+                continue;
+            }
+            auto* p = qobject_cast<TQRPrintable*>(o);
+            if (!p) continue;
+            const bool texto = qobject_cast<TQRCustomLabel*>(o) && !qobject_cast<TQRDBCalc*>(o);
+            const bool forma = qobject_cast<TQRShape*>(o) || qobject_cast<TQRImage*>(o);
+            if (!texto && !forma) continue;
+            p->setLeft(int(p->Left() * fx) + 4);
+            p->setWidth(int(p->Width() * fx));
+            if (!texto) continue;
+            QFont f = p->Font();
+            f.setPointSize(std::max(1, int(f.pointSize() * ff)));
+            if (letra != QLatin1String("Por Defecto")) f.setFamily(FontFamily(letra));
+            p->setFont(f);
+        }
+    } catch (...) {
+    }
+}
+
+void TInformeListado::QuickReportBeforePrint(bool& PrintReport) {
+    TituloNombreEmpresa->setCaption(NombreEmpresaActual);
+    QImage logo;
+    if (!LogotipoEmpresaActual.isEmpty()) logo.load(NativePath(LogotipoEmpresaActual));
+    TituloLogotipoEmpresa->setPicture(logo);
+    QuickReport->setReportTitle(TituloListado());
+    RestriccionesListado.PrimeraPagina = true;
+    if (DataSetVacio(ModuloDatos, TablaControl())) {
+        MensajeInformacion(QStringLiteral("No existen datos para listar"));
+        PrintReport = false;
+        return;
+    }
+    ListadoCancelado = false;
+    // A print from the preview runs the fill again: it starts from empty.
+    if (Temporal->Active() && !DataSetVacio(ModuloDatos, Temporal)) Temporal->EmptyTable();
+    RellenarTemporal();
+    if (ListadoCancelado) {
+        PrintReport = false;
+        return;
+    }
+    TraducirFormulario(fGENEINIC, this, QString());
+    Temporal->First();
+}
+
+void TInformeListado::QuickReportPreview() {
+    PrevisualizarInforme(QuickReport);
+}
+
+void TInformeListado::ImprimirFecha(QObject* Sender, QString& Valor) {
+    auto* control = qobject_cast<TQRDBText*>(Sender);
+    if (!control) return;
+    TField* campo = Temporal->FindField(control->DataField());
+    if (!campo || campo->IsNull() || campo->AsFloat() <= 0) Valor.clear();
+}
+
+bool TInformeListado::OperarioSeleccionado(int CodigoOperario, bool Activos, bool NoActivos,
+                                           const QString& Rangos) {
+    const bool vigor = MDNominas && MDNominas->ContratoEnVigor(CodigoOperario);
+    if (!((Activos && vigor) || (NoActivos && !vigor))) return false;
+    return FiltroGruposAnalisis(ModuloDatos, QStringLiteral("PERSONAL"),
+                                QString::number(CodigoOperario), QString(), Rangos);
+}
+
+TQRLabel* TInformeListado::Titulo(const QString& nombre, const QString& caption, int left,
+                                  int width) {
+    auto* l = new TQRLabel(this, PageHeader);
+    l->setObjectName(nombre);
+    l->setCaption(caption);
+    l->SetBounds(left, PageHeader->Height() - 18, width, 17);
+    QFont f = l->Font();
+    f.setBold(true);
+    l->setFont(f);
+    return l;
+}
+
+void TInformeListado::Columna(TQRCustomBand* banda, const QString& nombre, const QString& campo,
+                              int left, int width, bool fecha) {
+    auto* t = new TQRDBText(this, banda);
+    t->setObjectName(nombre);
+    t->setDataSet(Temporal);
+    t->setDataField(campo);
+    t->SetBounds(left, 1, width, 15);
+    t->setWordWrap(false);
+    if (fecha) t->OnPrint = [this](QObject* s, QString& v) { ImprimirFecha(s, v); };
+}

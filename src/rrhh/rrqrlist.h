@@ -1,0 +1,99 @@
+#pragma once
+// What every report form of the fixed listings shares: the report with its
+// page header (company name, logo, title) and page footer (page number,
+// print date), the temporary table Temporal it prints, the restrictions
+// block with the launching dialog's selection, the company's listing style
+// and compression, the frame of the report's BeforePrint (titles, empty
+// check, the listing's fill, translation), the preview and the removal of the
+// temporary table with the form.
+//
+// A listing derives from TInformeListado, builds its own bands and columns in
+// its constructor and then calls Preparar with its dialog and its temporary
+// table definition.
+
+#include <QString>
+
+#include "ui/form.h"
+
+class TDataSet;
+class TDataSource;
+class TQRBand;
+class TQRCustomBand;
+class TQRImage;
+class TQRLabel;
+class TQRMemo;
+class TQRSysData;
+class TQuickRep;
+class TTable;
+
+class TInformeListado : public TForm {
+    Q_OBJECT
+public:
+    TInformeListado(QWidget* owner, const QString& nombre);
+    ~TInformeListado() override;
+
+    TQuickRep* QuickReport;
+    TQRBand* PageHeader;
+    TQRLabel* TituloNombreEmpresa;
+    TQRImage* TituloLogotipoEmpresa;
+    TQRSysData* TituloInforme;
+    TQRBand* PageFooter;
+    TQRSysData* PageNumber;
+    TQRSysData* FechaImpresion;
+    TTable* Temporal;
+    TDataSource* DSTemporal;
+
+    // The form's creation steps: tables opened, currency handlers, the
+    // restrictions block (Dialogo: the dialog that launched the listing, read
+    // for the selection summary), the company's style and compression, and
+    // the empty temporary table made from Definicion. Forzar: the listing
+    // always prints its restrictions (and from then on every listing does).
+    void Preparar(TForm* Dialogo, const QString& Definicion, bool Forzar);
+
+    // The report's BeforePrint: titles, "No existen datos para listar" when
+    // the driving table is empty, else the fill; nothing printed when the
+    // listing was cancelled.
+    void QuickReportBeforePrint(bool& PrintReport);
+    // OnPreview: the preview window on this report.
+    void QuickReportPreview();
+    // OnPrint of a date column: empty when the value is 0 or less.
+    void ImprimirFecha(QObject* Sender, QString& Valor);
+
+    // The physical table of Temporal, for the tests.
+    QString NombreTablaTemporal() const { return nombreTemporal_; }
+
+protected:
+    // Each listing: its title, the table whose emptiness stops the report and
+    // the fill of Temporal (which polls ListadoCancelado).
+    virtual QString TituloListado() const = 0;
+    virtual TDataSet* TablaControl() const = 0;
+    virtual void RellenarTemporal() = 0;
+
+    // Whether an employee passes the active / inactive options and the
+    // analysis-group ranges.
+    static bool OperarioSeleccionado(int CodigoOperario, bool Activos, bool NoActivos,
+                                     const QString& Rangos);
+
+    // A column caption on the page header and a field of Temporal on a band.
+    TQRLabel* Titulo(const QString& nombre, const QString& caption, int left, int width);
+    void Columna(TQRCustomBand* banda, const QString& nombre, const QString& campo, int left,
+                 int width, bool fecha = false);
+
+private:
+    void prepararRestricciones(TForm* dialogo);
+    void aplicarEstilo();
+    void aplicarCompresion();
+    void describirGrupos();
+    QString nombreTemporal_;
+};
+
+// The selection summary of a dialog, as the restrictions block prints it:
+// its enabled edits and combo boxes as the words of their name, ": " and the
+// text, its checked options by caption, each followed by ", " (the check box
+// "VisualizacionPrevia" left out), then the last analysis-group ranges when
+// the dialog has a "pbRangoGruposAnalisis" button; line breaks and "Edit"
+// removed.
+QString ResumenSeleccion(TForm* Dialogo);
+// Every code of an analysis group in the summary followed by "-" and the
+// group's description.
+QString DescribirGruposResumen(const QString& Resumen);
