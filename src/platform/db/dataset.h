@@ -152,6 +152,9 @@ public:
     TDataSetNotifyEvent BeforePost, AfterPost, BeforeCancel, AfterCancel;
     TDataSetNotifyEvent BeforeDelete, AfterDelete, BeforeScroll, AfterScroll;
     TDataSetNotifyEvent BeforeRefresh, AfterRefresh, OnNewRecord, OnCalcFields;
+    // The engine refused to delete the record: runs before the error goes on
+    // to the caller (after BeforeDelete, so that what it began can be undone).
+    TDataSetNotifyEvent OnDeleteError;
     TFilterRecordEvent OnFilterRecord;
 
 protected:

@@ -195,7 +195,12 @@ void TDataSet::Delete() {
     if (BeforeDelete) BeforeDelete(this);
     DoBeforeScroll();
     const TRow old = current_;
-    cursor_->deleteRow(old);
+    try {
+        cursor_->deleteRow(old);
+    } catch (...) {
+        if (OnDeleteError) OnDeleteError(this);
+        throw;
+    }
     if (state_ == dsEdit) {
         unlockQuietly(cursor_.get(), old);
         editBuffer_.clear();
