@@ -106,18 +106,21 @@ void InstalarHintEnTitulo(TfGENEINIC* f) {
 }
 
 // The record's delete runs in the transaction that BorradoRegistro began for
-// its attachments: committed after the delete, rolled back when the delete
-// failed (no AfterDelete came before control went back to the event loop).
+// its attachments: committed after the delete, rolled back when it failed.
 struct BorradoPendiente {
     QPointer<TDataSet> dataSet;
     TDataSetNotifyEvent afterDelete;
+    TDataSetNotifyEvent onDeleteError;
     bool terminado = false;
 };
 
 void TerminarBorrado(TfGENEINIC* f, const std::shared_ptr<BorradoPendiente>& p, bool confirmar) {
     if (p->terminado) return;
     p->terminado = true;
-    if (p->dataSet) p->dataSet->AfterDelete = p->afterDelete;
+    if (p->dataSet) {
+        p->dataSet->AfterDelete = p->afterDelete;
+        p->dataSet->OnDeleteError = p->onDeleteError;
+    }
     if (!f || !f->Database || !f->Database->InTransaction()) return;
     if (confirmar)
         ConfirmarTransaccion(f);
@@ -321,6 +324,7 @@ void BorradoRegistro(TfGENEINIC* f, TDataSet* DataSet) {
         pendiente = std::make_shared<BorradoPendiente>();
         pendiente->dataSet = tabla;
         pendiente->afterDelete = tabla->AfterDelete;
+        pendiente->onDeleteError = tabla->OnDeleteError;
     }
     bool correcto = false;
     try {
@@ -341,6 +345,14 @@ void BorradoRegistro(TfGENEINIC* f, TDataSet* DataSet) {
         TerminarBorrado(sesion, p, true);
         if (p->afterDelete) p->afterDelete(ds);
     };
+    tabla->OnDeleteError = [f, pendiente](TDataSet* ds) {
+        TfGENEINIC* sesion = f;
+        const std::shared_ptr<BorradoPendiente> p = pendiente;
+        TerminarBorrado(sesion, p, false);
+        if (p->onDeleteError) p->onDeleteError(ds);
+    };
+    // A step between this handler and the delete that fails (a scroll
+    // handler) reports to neither: the next turn of the event loop undoes it.
     QTimer::singleShot(0, f, [f, pendiente] { TerminarBorrado(f, pendiente, false); });
 }
 

@@ -10,9 +10,9 @@
 #include "gene/sesion.h"
 #include "io/inifile.h"
 #include "io/textfile.h"
+#include "ui/controls.h"
 #include "ui/dbgrid.h"
 #include "ui/form.h"
-
 
 // An object whose event handler fails with the exception it is given.
 class Lanzador : public QObject {
