@@ -1,0 +1,88 @@
+// The subsidy-type master: the grid limited to the code in the combo box, a
+// line added taking that code with "Discriminar 1ª Baja" "NO", a repeated
+// "Hasta Días" of one code refused with the row kept, the same days under
+// another code accepted, a leave type outside its list refused when its
+// column is left or the line posted, and the lines of each code apart.
+
+#include <QtTest>
+
+#include "gene/geneinic.h"
+#include "gene/geneinic_formulario.h"
+#include "gene/genemodu.h"
+#include "maestros_prueba.h"
+#include "nomina/nomitsub.h"
+#include "support/dbfixture.h"
+#include "ui/controls.h"
+#include "ui/registry.h"
+
+class TestNomiTsub : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { InstalarServiciosFormulario(); }
+
+    void lineasPorCodigo_data() { AddEngineRows(); }
+    void lineasPorCodigo() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), empresa1());
+        TModuloDatos modulo;
+        RegistrarTfNOMITSUB();
+        std::unique_ptr<TForm> forma(CreateForm(QStringLiteral("TfNOMITSUB")));
+        auto* f = qobject_cast<TfNOMITSUB*>(forma.get());
+        QVERIFY(f);
+        QCOMPARE(f->Caption(), QStringLiteral("Maestro de Tipos de Subsidio"));
+        QCOMPARE(f->EditRango->Text(), QStringLiteral("Enfermedad"));
+        QCOMPARE(f->NombreCampoClave, QStringLiteral("HastaDias"));
+        MessageSeam::clearLog();
+
+        f->AgregarClick(f->Agregar);
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("Codigo"))->AsString(),
+                 QStringLiteral("Enfermedad"));
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("Discriminar1Baja"))->AsString(),
+                 QStringLiteral("NO"));
+        QVERIFY(teclear(f, {"3", "Enfermedad", "0", "0"}));
+        f->pbConformeClick(f->pbConforme);
+        // The post of a new line starts the next one.
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QVERIFY(teclear(f, {"20", "Enfermedad", "60", "15"}));
+        f->pbConformeClick(f->pbConforme);
+        QVERIFY(!teclear(f, {"3"}));
+        QCOMPARE(textos(), QStringList{QStringLiteral("¡ Ya existe el registro !")});
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("HastaDias"))->AsInteger(), 3);
+        QVERIFY(!teclear(f, {"10000"}));
+        QCOMPARE(textos(), QStringList{QStringLiteral("¡ El valor debe estar entre 1 y 9999 !")});
+
+        // A leave type outside the list: refused on leaving its column.
+        QVERIFY(teclear(f, {"30", "Gripe"}));
+        QVERIFY(!salirColumna(f));
+        QCOMPARE(textos(),
+                 QStringList{QStringLiteral(
+                     "¡ El valor \"Gripe\" de la columna \"Tipo Baja\" no es correcto !")});
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QCOMPARE(textos().size(), 1);
+        f->pbCancelarClick(f->pbCancelar);
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(f->Table1->RecordCount(), 2);
+
+        // Another code: an empty grid, and the same days are a new line.
+        f->EditRango->setText(QStringLiteral("Accidente Laboral"));
+        QCOMPARE(f->Table1->RecordCount(), 0);
+        f->AgregarClick(f->Agregar);
+        QVERIFY(teclear(f, {"3", "Accidente Trabajo", "75"}));
+        f->pbConformeClick(f->pbConforme);
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(f->Table1->RecordCount(), 1);
+        QCOMPARE(sql(QStringLiteral("SELECT Codigo, HastaDias, TipoBaja FROM TSUBSDIO ORDER BY "
+                                    "Codigo, HastaDias")),
+                 QStringLiteral("Accidente Laboral|3|Accidente Trabajo\r\nEnfermedad|3|Enfermedad"
+                                "\r\nEnfermedad|20|Enfermedad"));
+        f->EditRango->setText(QStringLiteral("Enfermedad"));
+        QCOMPARE(f->Table1->RecordCount(), 2);
+        QVERIFY(textos().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestNomiTsub)
+#include "tst_nomitsub.moc"
