@@ -44,6 +44,17 @@ std::unique_ptr<TClientDataSet> datos() {
     return ds;
 }
 
+// A grid over a dataset, with columns of its own (none yet).
+struct Rejilla {
+    TDataSource fuente;
+    TDBGrid rejilla;
+    explicit Rejilla(TDataSet* ds) {
+        fuente.setDataSet(ds);
+        rejilla.setDataSource(&fuente);
+        rejilla.Columns().Clear();
+    }
+};
+
 class TfVENTANA : public TForm {
     Q_OBJECT
 public:
@@ -141,12 +152,9 @@ private Q_SLOTS:
 
     void columnasAjustadas() {
         auto ds = datos();
-        TDataSource fuente;
-        fuente.setDataSet(ds.get());
-        TDBGrid rejilla;
-        rejilla.setDataSource(&fuente);
+        Rejilla r(ds.get());
+        TDBGrid& rejilla = r.rejilla;
         rejilla.resize(520, 200);
-        rejilla.Columns().Clear();
         for (const char* campo : {"Nombre", "Apellidos"})
             rejilla.Columns().Add()->setFieldName(QLatin1String(campo));
         AjustarRejilla(nullptr, &rejilla);
@@ -178,11 +186,8 @@ private Q_SLOTS:
 
     void columnasDefinidasYOcultas() {
         auto ds = datos();
-        TDataSource fuente;
-        fuente.setDataSet(ds.get());
-        TDBGrid rejilla;
-        rejilla.setDataSource(&fuente);
-        rejilla.Columns().Clear();
+        Rejilla r(ds.get());
+        TDBGrid& rejilla = r.rejilla;
         rejilla.Columns().Add()->setFieldName(QStringLiteral("Puesto"));
         CamposNoVisiblesUsuario = QStringLiteral("Puesto");
 
@@ -292,11 +297,8 @@ private Q_SLOTS:
     // A grid column with a pick list accepts only its items.
     void valoresDeLista() {
         auto ds = datos();
-        TDataSource fuente;
-        fuente.setDataSet(ds.get());
-        TDBGrid rejilla;
-        rejilla.setDataSource(&fuente);
-        rejilla.Columns().Clear();
+        Rejilla r(ds.get());
+        TDBGrid& rejilla = r.rejilla;
         TColumn* c = rejilla.Columns().Add();
         c->setFieldName(QStringLiteral("Nombre"));
         c->Title()->setCaption(QStringLiteral("Nombre del Puesto"));
@@ -312,7 +314,7 @@ private Q_SLOTS:
         // Another field of the grid, and a data combo's items.
         QVERIFY(ValidarValorLista(nullptr, &rejilla, ds->FieldByName(QStringLiteral("Apellidos"))));
         TDBComboBox combo;
-        combo.setDataSource(&fuente);
+        combo.setDataSource(&r.fuente);
         combo.setDataField(QStringLiteral("Nombre"));
         combo.setItems({QStringLiteral("Eva")});
         QVERIFY(ValidarValorLista(nullptr, &combo, nombre));
