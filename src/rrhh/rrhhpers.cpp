@@ -1,0 +1,915 @@
+#include "rrhh/rrhhpers.h"
+
+#include <QDate>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include "db/datasource.h"
+#include "db/dberror.h"
+#include "db/field.h"
+#include "db/query.h"
+#include "db/table.h"
+#include "gene/genebusc.h"
+#include "gene/geneclav.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_conexion.h"
+#include "gene/geneinic_formulario.h"
+#include "gene/geneinic_servicios.h"
+#include "gene/geneinic_tablas.h"
+#include "gene/genelog.h"
+#include "gene/genemodu.h"
+#include "gene/genemodu_sql.h"
+#include "gene/mensajes.h"
+#include "gene/sesion.h"
+#include "nomina/nomimodu.h"
+#include "rrhh/rrhhpers_p.h"
+#include "ui/controls.h"
+#include "ui/dbcontrols.h"
+#include "ui/dbgrid.h"
+#include "ui/menus.h"
+#include "ui/registry.h"
+
+TfRRHHPERS* fRRHHPERS = nullptr;
+
+namespace rrhhpers {
+
+const char* const kPersonal = "PERSONAL";
+
+void EjecutarConParametros(const QString& sql, const QVariantList& valores) {
+    TQuery q;
+    q.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
+    q.SQL().Add(sql);
+    for (int i = 0; i < valores.size() && i < q.ParamCount(); ++i)
+        q.Params().Items(i)->setValue(valores.at(i));
+    q.ExecSQL();
+}
+
+QVariant ValorConParametros(const QString& sql, const QVariantList& valores) {
+    TQuery q;
+    q.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
+    q.SQL().Add(sql);
+    for (int i = 0; i < valores.size() && i < q.ParamCount(); ++i)
+        q.Params().Items(i)->setValue(valores.at(i));
+    q.Open();
+    if (q.IsEmpty()) return QVariant();
+    return q.Fields().Fields(0)->Value();
+}
+
+void DeclararCampos(TTable* Tabla, const QList<std::pair<QString, int>>& calculados) {
+    if (!Tabla->Active()) return;
+    Tabla->UpdateFieldDefs();
+    const QList<TFieldDef> defs(Tabla->FieldDefs().begin(), Tabla->FieldDefs().end());
+    Tabla->Close();
+    for (const TFieldDef& d : defs) Tabla->AddField(d.Name, d.DataType, d.Size);
+    for (const auto& c : calculados) Tabla->AddField(c.first, ftString, c.second, fkCalculated);
+    AbrirTabla(fGENEINIC, Tabla);
+}
+
+}  // namespace rrhhpers
+
+using namespace rrhhpers;
+
+namespace {
+
+TTable* NuevaTabla(QObject* owner, const char* nombre, const char* tabla) {
+    auto* t = new TTable(owner);
+    t->setObjectName(QLatin1String(nombre));
+    t->setTableName(QLatin1String(tabla));
+    return t;
+}
+
+TDataSource* NuevaFuente(QObject* owner, const char* nombre, TDataSet* d) {
+    auto* s = new TDataSource(owner);
+    s->setObjectName(QLatin1String(nombre));
+    s->setDataSet(d);
+    return s;
+}
+
+TDBEdit* NuevoEdit(QWidget* padre, QGridLayout* rejilla, int fila, int col, const char* nombre,
+                   const QString& campo, const QString& etiqueta, TDataSource* fuente) {
+    auto* l = new TLabel(padre, etiqueta);
+    auto* e = new TDBEdit(padre);
+    e->setObjectName(QLatin1String(nombre));
+    e->setDataSource(fuente);
+    e->setDataField(campo);
+    rejilla->addWidget(l, fila, col);
+    rejilla->addWidget(e, fila, col + 1);
+    return e;
+}
+
+TDBComboBox* NuevoCombo(QWidget* padre, QGridLayout* rejilla, int fila, int col, const char* nombre,
+                        const QString& campo, const QString& etiqueta, TDataSource* fuente,
+                        const QStringList& items, int estilo) {
+    auto* l = new TLabel(padre, etiqueta);
+    auto* c = new TDBComboBox(padre);
+    c->setObjectName(QLatin1String(nombre));
+    c->setDataSource(fuente);
+    c->setDataField(campo);
+    c->setItems(items);
+    c->setStyle(estilo);
+    rejilla->addWidget(l, fila, col);
+    rejilla->addWidget(c, fila, col + 1);
+    return c;
+}
+
+TDBGrid* NuevaRejilla(QWidget* padre, const char* nombre, TDataSource* fuente,
+                      const QList<std::pair<const char*, QString>>& columnas) {
+    auto* g = new TDBGrid(padre);
+    g->setObjectName(QLatin1String(nombre));
+    g->setDataSource(fuente);
+    for (const auto& c : columnas) {
+        TColumn* col = g->Columns().Add();
+        col->setFieldName(QLatin1String(c.first));
+        col->Title()->setCaption(c.second);
+    }
+    return g;
+}
+
+TBitBtn* NuevoBotonHint(QWidget* padre, const char* nombre, const QString& hint) {
+    auto* b = new TBitBtn(padre);
+    b->setObjectName(QLatin1String(nombre));
+    b->setHint(hint);
+    return b;
+}
+
+bool EnEdicion(TDataSet* d) {
+    const TDataSetState e = d->State();
+    return e == dsEdit || e == dsInsert || e == dsSetKey;
+}
+
+// The key fields by which a line written during a new employee is removed.
+QStringList CamposClaveLinea(const QString& objeto) {
+    if (objeto == QLatin1String("HContrato"))
+        return {QStringLiteral("CodigoOperario"), QStringLiteral("NumeroContrato")};
+    if (objeto == QLatin1String("Baja"))
+        return {QStringLiteral("CodigoOperario"), QStringLiteral("FechaInicio")};
+    if (objeto == QLatin1String("GATablas"))
+        return {QStringLiteral("NombreTabla"), QStringLiteral("ClaveTabla"),
+                QStringLiteral("GrupoAnalisis")};
+    return {QStringLiteral("NombreTabla"), QStringLiteral("CodigoOperario"),
+            QStringLiteral("Linea")};
+}
+
+}  // namespace
+
+TfRRHHPERS::TfRRHHPERS(QWidget* owner)
+    : TMaestroFicha(owner, QStringLiteral("fRRHHPERS"), QStringLiteral("Maestro de Personal"),
+                    QLatin1String(kPersonal)) {
+    PreguntaEliminar = QString::fromUtf8(textosmaestro::kPreguntaEliminarConLineas);
+    TextoErrorModificacion = QString::fromUtf8(textosmaestro::kImposibleModificar);
+    MantenerAltaFallida = false;
+
+    HContrato = NuevaTabla(this, "HContrato", "HCONTRAT");
+    DSHContratos = NuevaFuente(this, "DSHContratos", HContrato);
+    Baja = NuevaTabla(this, "Baja", "BAJA");
+    DSBaja = NuevaFuente(this, "DSBaja", Baja);
+    HPuesto = NuevaTabla(this, "HPuesto", "HPUESTO");
+    DSHPuesto = NuevaFuente(this, "DSHPuesto", HPuesto);
+    HFormacion = NuevaTabla(this, "HFormacion", "HFORMACI");
+    DSFormacion = NuevaFuente(this, "DSFormacion", HFormacion);
+    GATablas = NuevaTabla(this, "GATablas", "GRANTAB");
+    DSGATablas = NuevaFuente(this, "DSGATablas", GATablas);
+    Seccion = NuevaTabla(this, "Seccion", "SECCION");
+    DSSeccion = NuevaFuente(this, "DSSeccion", Seccion);
+
+    ConstruirControles();
+    CampoClave = EditCodigoOperario;
+    resize(762, 498);
+
+    // Handlers.
+    DataSource1->OnDataChange = [this](TDataSource*, TField* f) { DataSource1DataChange(f); };
+    DSBaja->OnStateChange = [this](TDataSource*) { DataSourceStateChange(DSBaja); };
+    DSHContratos->OnStateChange = [this](TDataSource*) { DataSourceStateChange(DSHContratos); };
+    for (TDataSource* s : {DSHPuesto, DSFormacion, DSGATablas})
+        s->OnStateChange = [this, s](TDataSource*) { DataSourceStateChange(s); };
+    Table1->BeforeCancel = [this](TDataSet* d) { Table1BeforeCancel(d); };
+    Table1->AfterScroll = [this](TDataSet* d) { Table1AfterScroll(d); };
+    Table1->OnCalcFields = [this](TDataSet* d) { Table1CalcFields(d); };
+    Table1->BeforeDelete = [this](TDataSet* d) { Table1BeforeDelete(d); };
+    Table1->AfterDelete = [this](TDataSet*) {
+        if (!TransaccionBorrado) return;
+        TransaccionBorrado = false;
+        if (!ConfirmarTransaccion(fGENEINIC)) CancelarTransaccion(fGENEINIC);
+    };
+    Table1->OnDeleteError = [this](TDataSet*) {
+        if (!TransaccionBorrado) return;
+        TransaccionBorrado = false;
+        CancelarTransaccion(fGENEINIC);
+    };
+    HContrato->OnNewRecord = [this](TDataSet* d) { HContratoNewRecord(d); };
+    Baja->OnNewRecord = [this](TDataSet* d) { BajaNewRecord(d); };
+    HPuesto->OnNewRecord = [this](TDataSet* d) { HPuestoNewRecord(d); };
+    HFormacion->OnNewRecord = [this](TDataSet* d) { HFormacionNewRecord(d); };
+    GATablas->OnNewRecord = [this](TDataSet* d) { GATablasNewRecord(d); };
+    HPuesto->OnCalcFields = [this](TDataSet* d) { HPuestoCalcFields(d); };
+    GATablas->OnCalcFields = [this](TDataSet* d) { GATablasCalcFields(d); };
+    for (TTable* t : {HContrato, Baja, HPuesto, HFormacion, GATablas}) {
+        t->BeforePost = [this](TDataSet* d) { LineaBeforePost(d); };
+        t->AfterPost = [this](TDataSet* d) { LineaAfterPost(d); };
+    }
+    HPuesto->AfterPost = [this](TDataSet* d) { HPuestoAfterPost(d); };
+    HFormacion->AfterPost = [this](TDataSet* d) { HFormacionAfterPost(d); };
+    for (TTable* t : {HPuesto, HFormacion, GATablas}) {
+        t->BeforeInsert = [this](TDataSet* d) { EditarOperario(d); };
+        t->BeforeEdit = [this](TDataSet* d) { EditarOperario(d); };
+    }
+    for (TTable* t : {HPuesto, GATablas})
+        t->BeforeDelete = [this](TDataSet* d) { EditarOperario(d); };
+    HFormacion->BeforeDelete = [this](TDataSet* d) { HFormacionBeforeDelete(d); };
+    // The lines' deletes are theirs alone; the employee's attachments are not touched.
+    for (TTable* t : {HContrato, Baja})
+        if (!t->BeforeDelete) t->BeforeDelete = [](TDataSet*) {};
+    fRRHHPERS = this;
+}
+
+TfRRHHPERS::~TfRRHHPERS() {
+    if (TransaccionBorrado) CancelarTransaccion(fGENEINIC);
+    if (fRRHHPERS == this) fRRHHPERS = nullptr;
+}
+
+void TfRRHHPERS::ConstruirControles() {
+    auto* cabecera = new QHBoxLayout;
+    AreaDatos->addLayout(cabecera);
+    cabecera->addWidget(new TLabel(this, QStringLiteral("Código ")));
+    EditCodigoOperario = new TDBEdit(this);
+    EditCodigoOperario->setObjectName(QStringLiteral("EditCodigoOperario"));
+    EditCodigoOperario->setDataSource(DataSource1);
+    EditCodigoOperario->setDataField(QStringLiteral("CodigoOperario"));
+    cabecera->addWidget(EditCodigoOperario);
+    cabecera->addWidget(new TLabel(this, QStringLiteral("Nombre")));
+    EditNombre = new TDBEdit(this);
+    EditNombre->setObjectName(QStringLiteral("EditNombre"));
+    EditNombre->setDataSource(DataSource1);
+    EditNombre->setDataField(QStringLiteral("Nombre"));
+    cabecera->addWidget(EditNombre, 1);
+    pbDocumentacionElectronica =
+        NuevoBotonHint(this, "pbDocumentacionElectronica",
+                       QStringLiteral("Acceso a la Documentación Electrónica"));
+    ImprimirFicha = NuevoBotonHint(this, "ImprimirFicha",
+                                   QStringLiteral("Imprimir la ficha actual solicitando diálogo"));
+    cabecera->addWidget(pbDocumentacionElectronica);
+    cabecera->addWidget(ImprimirFicha);
+
+    PageControl1 = new TPageControl(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    AreaDatos->addWidget(PageControl1, 1);
+    auto pagina = [this](const char* nombre, const QString& titulo) {
+        auto* p = new TTabSheet(PageControl1, titulo);
+        p->setObjectName(QLatin1String(nombre));
+        return p;
+    };
+    PagIdentificacion = pagina("PagIdentificacion", QStringLiteral("Identificación"));
+    PagContratos = pagina("PagContratos", QStringLiteral("H.Contratos"));
+    PagBajas = pagina("PagBajas", QStringLiteral("Bajas"));
+    PagPuestosTrabajo = pagina("PagPuestosTrabajo", QStringLiteral("Puestos Trabajo"));
+    PagFormacion = pagina("PagFormacion", QStringLiteral("Formación"));
+    PagInstrucciones = pagina("PagInstrucciones", QStringLiteral("Instrucciones"));
+
+    // Identification.
+    auto* id = new QHBoxLayout(PagIdentificacion);
+    auto* datos = new QGridLayout;
+    id->addLayout(datos, 1);
+    TDataSource* s = DataSource1;
+    NuevoEdit(PagIdentificacion, datos, 0, 0, "EditDomicilio", QStringLiteral("Domicilio"),
+              QStringLiteral("Domicilio"), s);
+    NuevoEdit(PagIdentificacion, datos, 1, 0, "EditLocalidad", QStringLiteral("Localidad"),
+              QStringLiteral("Localidad"), s);
+    NuevoEdit(PagIdentificacion, datos, 2, 0, "EditTelefono", QStringLiteral("Telefono"),
+              QStringLiteral("Teléfono"), s);
+    NuevoEdit(PagIdentificacion, datos, 3, 0, "EditDNI", QStringLiteral("DNI"),
+              QStringLiteral("D.N.I."), s);
+    NuevoEdit(PagIdentificacion, datos, 4, 0, "EditFechaNacimiento",
+              QStringLiteral("FechaNacimiento"), QStringLiteral("Fecha Nacimiento"), s);
+    NuevoEdit(PagIdentificacion, datos, 5, 0, "EditFechaAntiguedad",
+              QStringLiteral("FechaAntiguedad"), QStringLiteral("Fecha Antigüedad"), s);
+    EditCodigoPais = NuevoEdit(PagIdentificacion, datos, 6, 0, "EditCodigoPais",
+                               QStringLiteral("CodigoPais"), QStringLiteral("País"), s);
+    EditNombrePais = NuevoEdit(PagIdentificacion, datos, 7, 0, "EditNombrePais",
+                               QStringLiteral("NombrePais"), QString(), s);
+    EditNombrePais->setEnabled(false);
+    EditCodigoCalendario =
+        NuevoEdit(PagIdentificacion, datos, 8, 0, "EditCodigoCalendario",
+                  QStringLiteral("CodigoCalendario"), QStringLiteral("Calendario"), s);
+    CalendarioOperario = new TSpeedButton(PagIdentificacion);
+    CalendarioOperario->setObjectName(QStringLiteral("CalendarioOperario"));
+    CalendarioOperario->setHint(QStringLiteral("Acceso al Calendario del Operario"));
+    datos->addWidget(CalendarioOperario, 8, 2);
+    NuevoEdit(PagIdentificacion, datos, 9, 0, "EditCodigoOperarioPresencia",
+              QStringLiteral("CodigoOperarioPresencia"), QStringLiteral("C.Operario Presencia"), s);
+    NuevoEdit(PagIdentificacion, datos, 10, 0, "NumeroAfiliacion",
+              QStringLiteral("NumeroAfiliacion"), QStringLiteral("Seguridad Social"), s);
+    EditTipoOperario =
+        NuevoCombo(PagIdentificacion, datos, 0, 3, "EditTipoOperario",
+                   QStringLiteral("TipoOperario"), QStringLiteral("Tipo Operario"), s,
+                   {QStringLiteral("Mayor 18"), QStringLiteral("Menor 18")}, csDropDownList);
+    TipoCotizacion = NuevoCombo(
+        PagIdentificacion, datos, 1, 3, "TipoCotizacion", QStringLiteral("TipoCotizacion"),
+        QStringLiteral("Tipo Cotización"), s,
+        {QStringLiteral("Diaria"), QStringLiteral("Mensual"), QStringLiteral("Autonomo")},
+        csDropDownList);
+    QStringList grupos;
+    for (int i = 1; i <= 11; ++i) grupos << QString::number(i);
+    EditGrupoCotizacion = NuevoCombo(PagIdentificacion, datos, 2, 3, "EditGrupoCotizacion",
+                                     QStringLiteral("GrupoCotizacion"),
+                                     QStringLiteral("Grupo Cotización"), s, grupos, csDropDownList);
+    EditEstadoCivil =
+        NuevoCombo(PagIdentificacion, datos, 3, 3, "EditEstadoCivil", QStringLiteral("EstadoCivil"),
+                   QStringLiteral("Estado Civil"), s, {}, csDropDown);
+    EditSexo = NuevoCombo(PagIdentificacion, datos, 4, 3, "EditSexo", QStringLiteral("Sexo"),
+                          QStringLiteral("Sexo"), s, {}, csDropDown);
+    for (TDBComboBox* c : {EditEstadoCivil, EditSexo}) c->setMaxVisibleItems(3);
+    PanelActivoInactivo = new TPanel(PagIdentificacion);
+    PanelActivoInactivo->setObjectName(QStringLiteral("PanelActivoInactivo"));
+    PanelActivoInactivo->setMinimumHeight(22);
+    datos->addWidget(PanelActivoInactivo, 5, 3, 1, 2);
+    auto* derecha = new QVBoxLayout;
+    id->addLayout(derecha);
+    PanelFoto = new TPanel(PagIdentificacion);
+    PanelFoto->setObjectName(QStringLiteral("PanelFoto"));
+    PanelFoto->setFixedSize(120, 140);
+    PanelFoto->setAcceptDrops(true);
+    PanelFoto->installEventFilter(this);
+    auto* foto = new QVBoxLayout(PanelFoto);
+    foto->setContentsMargins(2, 2, 2, 2);
+    Foto = new TImage(PanelFoto);
+    Foto->setObjectName(QStringLiteral("Foto"));
+    Foto->setStretch(true);
+    foto->addWidget(Foto);
+    PopupMenuFoto = new TPopupMenu(this);
+    PopupMenuFoto->setObjectName(QStringLiteral("PopupMenuFoto"));
+    BorrarlaImgen1 = new TMenuItem(PopupMenuFoto->Items(), QStringLiteral("BorrarlaImgen1"),
+                                   QStringLiteral("&Borrar la Imágen"));
+    BorrarlaImgen1->OnClick = [this](QObject* o) { BorrarlaImgen1Click(o); };
+    Foto->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Foto, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { PopupMenuFoto->Popup(Foto->mapToGlobal(p)); });
+    derecha->addWidget(PanelFoto);
+    DBGridGA = NuevaRejilla(PagIdentificacion, "DBGridGA", DSGATablas,
+                            {{"GrupoAnalisis", QStringLiteral("G.A.")},
+                             {"CategoriaGA", QStringLiteral("Categoría")},
+                             {"DescripcionGA", QStringLiteral("Descripción")}});
+    DBGridGA->setHint(QStringLiteral("Pulsar FLECHA ABAJO para agregar registros aquí"));
+    derecha->addWidget(DBGridGA, 1);
+
+    // Contracts.
+    auto* contratos = new QVBoxLayout(PagContratos);
+    auto* botones = new QHBoxLayout;
+    contratos->addLayout(botones);
+    botones->addWidget(new TLabel(PagContratos, QStringLiteral("Contrato")));
+    ImprimirConDialogo =
+        NuevoBotonHint(PagContratos, "ImprimirConDialogo",
+                       QStringLiteral("Imprimir el contrato actual solicitando diálogo"));
+    pbImprimir = NuevoBotonHint(PagContratos, "pbImprimir",
+                                QStringLiteral("Imprimir el contrato actual directamente"));
+    botones->addWidget(ImprimirConDialogo);
+    botones->addWidget(pbImprimir);
+    botones->addStretch(1);
+    const bool sqlServer = TipoBaseDatos == QLatin1String("Microsoft SQL Server") ||
+                           TipoBaseDatos == QLatin1String("Interbase");
+    DBGrid4 = NuevaRejilla(PagContratos, "DBGrid4", DSHContratos,
+                           {{"CodigoContrato", QStringLiteral("Contrato")},
+                            {"FechaInicioContrato", QStringLiteral("Fecha Inicio")},
+                            {"FechaFinalContrato", QStringLiteral("Fecha Final")},
+                            {"DiasContrato", QStringLiteral("Días")},
+                            {"HorasContrato", QStringLiteral("Horas")},
+                            {"HorasMes", QStringLiteral("Horas Mes")},
+                            {sqlServer ? "HorasA_o" : "HorasAño", QStringLiteral("Horas Año")},
+                            {"PorcentajeReduccionJornad", QStringLiteral("% Reducción Jornada")}});
+    if (!sqlServer) DBGrid4->Columns().Items(6)->setFieldName(QStringLiteral("HorasAño"));
+    contratos->addWidget(DBGrid4, 1);
+
+    // Leaves.
+    auto* bajas = new QVBoxLayout(PagBajas);
+    DBGrid3 = NuevaRejilla(PagBajas, "DBGrid3", DSBaja,
+                           {{"FechaInicio", QStringLiteral("Fecha Inicio")},
+                            {"FechaFinal", QStringLiteral("Fecha Final")},
+                            {"CodigoBaja", QStringLiteral("Código Baja")},
+                            {"FechaBajaInicial", QStringLiteral("Fecha Baja Inicial")},
+                            {"Observaciones", QStringLiteral("Observaciones")},
+                            {"MediaHE", QStringLiteral("MediaHE")},
+                            {"BaseReguladoraSS", QStringLiteral("BaseReguladoraSS")},
+                            {"BaseReguladoraAT", QStringLiteral("BaseReguladoraAT")}});
+    DBGrid3->OnDblClick = [this](QObject* o) { DBGrid3DblClick(o); };
+    bajas->addWidget(DBGrid3, 1);
+
+    // Positions.
+    auto* puestos = new QVBoxLayout(PagPuestosTrabajo);
+    auto* lineaPuesto = new QHBoxLayout;
+    puestos->addLayout(lineaPuesto);
+    lineaPuesto->addWidget(new TLabel(PagPuestosTrabajo, QStringLiteral("Puesto Trabajo Actual")));
+    EditPuestoTrabajo = new TDBEdit(PagPuestosTrabajo);
+    EditPuestoTrabajo->setObjectName(QStringLiteral("EditPuestoTrabajo"));
+    EditPuestoTrabajo->setDataSource(DataSource1);
+    EditPuestoTrabajo->setDataField(QStringLiteral("PuestoTrabajo"));
+    lineaPuesto->addWidget(EditPuestoTrabajo, 1);
+    const QString hintEval = QStringLiteral("Acceso a las Evaluaciones del Operario");
+    const QString hintHist = QStringLiteral("Ver Histórico de Evaluaciones");
+    AccesoEvaluacionPuesto = NuevoBotonHint(PagPuestosTrabajo, "AccesoEvaluacionPuesto", hintEval);
+    pbVerHistoricoEvaluacionesPuesto =
+        NuevoBotonHint(PagPuestosTrabajo, "pbVerHistoricoEvaluacionesPuesto", hintHist);
+    lineaPuesto->addWidget(AccesoEvaluacionPuesto);
+    lineaPuesto->addWidget(pbVerHistoricoEvaluacionesPuesto);
+    DBGridHPuestos = NuevaRejilla(PagPuestosTrabajo, "DBGridHPuestos", DSHPuesto,
+                                  {{"Linea", QStringLiteral("Línea")},
+                                   {"CodigoPuesto", QStringLiteral("Código Puesto")},
+                                   {"Descripcion", QStringLiteral("Descripción")},
+                                   {"FechaInicio", QStringLiteral("Fecha Inicio")},
+                                   {"FechaFinal", QStringLiteral("Fecha Final")},
+                                   {"Nivel", QStringLiteral("Nivel Alcanzado")}});
+    puestos->addWidget(DBGridHPuestos, 1);
+
+    // Training.
+    auto* formacion = new QVBoxLayout(PagFormacion);
+    auto* lineaFormacion = new QHBoxLayout;
+    formacion->addLayout(lineaFormacion);
+    AccesoEvaluacionFormacion = NuevoBotonHint(PagFormacion, "AccesoEvaluacionFormacion", hintEval);
+    pbVerHistoricoEvaluacionesFormacion =
+        NuevoBotonHint(PagFormacion, "pbVerHistoricoEvaluacionesFormacion", hintHist);
+    lineaFormacion->addWidget(AccesoEvaluacionFormacion);
+    lineaFormacion->addWidget(pbVerHistoricoEvaluacionesFormacion);
+    lineaFormacion->addStretch(1);
+    DBGridHFormacion = NuevaRejilla(PagFormacion, "DBGridHFormacion", DSFormacion,
+                                    {{"Linea", QStringLiteral("Línea")},
+                                     {"CodigoFormacion", QStringLiteral("Código Formación")},
+                                     {"Descripcion", QStringLiteral("Descripción")},
+                                     {"FechaInicio", QStringLiteral("Fecha Inicio")},
+                                     {"FechaFinal", QStringLiteral("Fecha Final")},
+                                     {"TituloObtenido", QStringLiteral("Título Obtenido")},
+                                     {"Duracion", QStringLiteral("Duración(H)")},
+                                     {"Tipo", QStringLiteral("Tipo")},
+                                     {"Apto", QStringLiteral("Apto")},
+                                     {"Impartido", QStringLiteral("Impartido Por")}});
+    DBGridHFormacion->Columns().Items(7)->setPickList(
+        {QStringLiteral("Interno"), QStringLiteral("Externo")});
+    DBGridHFormacion->Columns().Items(8)->setPickList(
+        {QStringLiteral("Apto"), QStringLiteral("No Apto")});
+    formacion->addWidget(DBGridHFormacion, 1);
+
+    // Instructions.
+    auto* instrucciones = new QVBoxLayout(PagInstrucciones);
+    EditInstrucciones = new TDBMemo(PagInstrucciones);
+    EditInstrucciones->setObjectName(QStringLiteral("EditInstrucciones"));
+    EditInstrucciones->setDataSource(DataSource1);
+    EditInstrucciones->setDataField(QStringLiteral("Instrucciones"));
+    EditInstrucciones->setHint(
+        QStringLiteral("Haga doble click o pulse F2 para cambiar las Instrucciones"));
+    instrucciones->addWidget(EditInstrucciones, 1);
+
+    // Bulk assignments.
+    PopupMenu1 = new TPopupMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    const struct {
+        const char* nombre;
+        const char* caption;
+        void (TfRRHHPERS::*accion)(QObject*);
+    } items[] = {
+        {"AsignarHorasMesActual1", "Asignar &Horas Mes Actual",
+         &TfRRHHPERS::AsignarHorasMesActual1Click},
+        {"AsignarDasNoRetribuidosCotizables1", "Asignar Días No Retribuidos &Cotizables",
+         &TfRRHHPERS::AsignarDasNoRetribuidosCotizables1Click},
+        {"AsignarDasNoRetribuidosNoCotizables1", "Asignar Días No Retribuidos &No Cotizables",
+         &TfRRHHPERS::AsignarDasNoRetribuidosNoCotizables1Click},
+        {"AsignarDasdeRegulacin1", "Asignar Días de &Regulación",
+         &TfRRHHPERS::AsignarDasdeRegulacin1Click},
+        {"AsignarFechaHuelga1", "Asignar Fecha &Huelga", &TfRRHHPERS::AsignarFechaHuelga1Click},
+        {"Asignar1", "Asignar Tipo &Previsión Social Voluntaria", &TfRRHHPERS::Asignar1Click},
+    };
+    for (const auto& i : items) {
+        auto* item = new TMenuItem(PopupMenu1->Items(), QLatin1String(i.nombre),
+                                   QString::fromUtf8(i.caption));
+        const auto accion = i.accion;
+        item->OnClick = [this, accion](QObject* o) { (this->*accion)(o); };
+    }
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { PopupMenu1->Popup(mapToGlobal(p)); });
+
+    // Buttons of the linked windows.
+    pbDocumentacionElectronica->OnClick = [this](QObject* o) {
+        pbDocumentacionElectronicaClick(o);
+    };
+    ImprimirFicha->OnClick = [this](QObject* o) { ImprimirFichaClick(o); };
+    ImprimirConDialogo->OnClick = [this](QObject* o) { ImprimirConDialogoClick(o); };
+    pbImprimir->OnClick = [this](QObject* o) { pbImprimirClick(o); };
+    CalendarioOperario->OnClick = [this](QObject* o) { CalendarioOperarioClick(o); };
+    for (TBitBtn* b : {AccesoEvaluacionPuesto, AccesoEvaluacionFormacion})
+        b->OnClick = [this](QObject* o) { AccesoEvaluacionClick(o); };
+    for (TBitBtn* b : {pbVerHistoricoEvaluacionesPuesto, pbVerHistoricoEvaluacionesFormacion})
+        b->OnClick = [this](QObject* o) { pbVerHistoricoEvaluacionesClick(o); };
+}
+
+void TfRRHHPERS::FormCreate(QObject* Sender) {
+    TMaestroFicha::FormCreate(Sender);
+    setCaption(QStringLiteral("Maestro de Personal"));
+    // The calculated columns stand beside the stored ones.
+    DeclararCampos(Table1, {{QStringLiteral("NombrePais"), 40},
+                            {QStringLiteral("Activo"), 2},
+                            {QStringLiteral("FechaInicioUltimoContrato"), 20},
+                            {QStringLiteral("FechaFinalUltimoContrato"), 20},
+                            {QStringLiteral("NombreEntidad"), 40},
+                            {QStringLiteral("NombreSucursal"), 40},
+                            {QStringLiteral("NombreEntidad2"), 40},
+                            {QStringLiteral("NombreSucursal2"), 40}});
+    DeclararCampos(HPuesto, {{QStringLiteral("Nivel"), 30}});
+    DeclararCampos(GATablas,
+                   {{QStringLiteral("DescripcionGA"), 40}, {QStringLiteral("CategoriaGA"), 30}});
+    PageControl1->setActivePage(PagIdentificacion);
+    for (TDBComboBox* c : {EditEstadoCivil, EditSexo}) {
+        QString valores;
+        ValoresDistintos(ModuloDatos, QLatin1String(kPersonal), c->DataField(), valores, QString());
+        QStringList items = valores.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        c->setItems(items);
+    }
+    Table1->First();
+    AsignarRangos();
+    DataSource1DataChange(nullptr);
+}
+
+int TfRRHHPERS::CodigoActual() const {
+    bool ok = false;
+    const int codigo = EditCodigoOperario->Text().trimmed().toInt(&ok);
+    if (ok) return codigo;
+    if (Table1->Active() && !Table1->IsEmpty())
+        return Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger();
+    return 0;
+}
+
+void TfRRHHPERS::AsignarRangos() {
+    const int codigo = Table1->Active() && !Table1->IsEmpty()
+                           ? Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger()
+                           : CodigoActual();
+    const QString personal = QLatin1String(kPersonal);
+    for (TTable* t : {HContrato, Baja})
+        if (t->Active() && !EnEdicion(t)) t->SetRange({codigo}, {codigo});
+    for (TTable* t : {HPuesto, HFormacion})
+        if (t->Active() && !EnEdicion(t)) t->SetRange({personal, codigo}, {personal, codigo});
+    if (GATablas->Active() && !EnEdicion(GATablas))
+        GATablas->SetRange({personal, QString::number(codigo)},
+                           {personal, QString::number(codigo)});
+}
+
+void TfRRHHPERS::HabilitarModoEdicion(bool Editando) {
+    TMaestroFicha::HabilitarModoEdicion(Editando);
+}
+
+void TfRRHHPERS::DataSourceStateChange(QObject*) {
+    HabilitarModoEdicion(Editando());
+}
+
+void TfRRHHPERS::DataSource1DataChange(TField* Field) {
+    const bool activo =
+        Table1->Active() && Table1->FindField(QStringLiteral("Activo")) &&
+        Table1->FieldByName(QStringLiteral("Activo"))->AsString() == QLatin1String("SI");
+    PanelActivoInactivo->setCaption(activo ? QStringLiteral("ACTIVO") : QStringLiteral("INACTIVO"));
+    PanelActivoInactivo->setStyleSheet(activo ? QStringLiteral("color: green")
+                                              : QStringLiteral("color: red"));
+    if (Field) return;
+    if (Table1->State() == dsBrowse) {
+        PageControl1->setVisible(false);
+        bool accesible = true;
+        if (MDNominas && !Table1->IsEmpty())
+            accesible = MDNominas->OperarioAccesible(
+                CodigoUsuarioActual,
+                Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger(),
+                QStringLiteral("Mostrar Mensaje"));
+        PageControl1->setVisible(accesible);
+    }
+    AsignarRangos();
+}
+
+void TfRRHHPERS::Table1AfterScroll(TDataSet*) {
+    SincronizarDocumentacionElectronica(fGENEINIC, Table1);
+    const bool conDocumentos =
+        TieneDocumentacionElectronica(ModuloDatos, QLatin1String(kPersonal), ClaveFoto());
+    pbDocumentacionElectronica->setProperty("ConDocumentacion", conDocumentos);
+    MostrarImagenBLOB(ModuloDatos, QLatin1String(kPersonal), ClaveFoto(), QStringLiteral("Foto"),
+                      Foto);
+}
+
+void TfRRHHPERS::CampoClaveExit(QObject* Sender) {
+    // A new employee's code that exists already is refused at once, so that
+    // no line can be posted under another employee's code.
+    if (Table1->State() == dsInsert) {
+        bool ok = false;
+        const int codigo = EditCodigoOperario->Text().trimmed().toInt(&ok);
+        if (ok && codigo >= 1 && codigo <= 9999 &&
+            ExisteClave(ModuloDatos, Table1, QString::number(codigo))) {
+            MensajeAdvertencia(QString::fromUtf8(textosmaestro::kYaExisteRegistro));
+            EditCodigoOperario->SetFocus();
+            Abort();
+        }
+    }
+    TMaestroFicha::CampoClaveExit(Sender);
+    if (Table1->State() == dsInsert) AsignarRangos();
+}
+
+void TfRRHHPERS::pbConformeClick(QObject* Sender) {
+    for (TTable* t : {Baja, HContrato}) {
+        if (t->State() != dsEdit && t->State() != dsInsert) continue;
+        if (!Intentar([t] { t->Post(); }, QString::fromUtf8(textosmaestro::kNoSePuedeGrabar)))
+            return;
+    }
+    TMaestroFicha::pbConformeClick(Sender);
+}
+
+void TfRRHHPERS::pbCancelarClick(QObject*) {
+    Baja->Cancel();
+    HContrato->Cancel();
+    Table1->Cancel();
+}
+
+void TfRRHHPERS::Eliminar1Click(QObject* Sender) {
+    TMaestroFicha::Eliminar1Click(Sender);
+    // A delete that stopped between its checks and the dataset's own delete.
+    if (TransaccionBorrado) {
+        TransaccionBorrado = false;
+        CancelarTransaccion(fGENEINIC);
+    }
+}
+
+void TfRRHHPERS::Table1BeforeCancel(TDataSet*) {
+    for (TTable* t : {HContrato, Baja, HPuesto, HFormacion, GATablas})
+        if (EnEdicion(t)) t->Cancel();
+    if (Table1->State() == dsInsert) EliminarRegistrosAlta();
+    RegistrosAlta.clear();
+}
+
+void TfRRHHPERS::Table1NewRecord(TDataSet* DataSet) {
+    TMaestroFicha::Table1NewRecord(DataSet);
+    RegistrosAlta.clear();
+    auto poner = [this](const char* campo, const QVariant& v) {
+        if (TField* f = Table1->FindField(QLatin1String(campo))) f->setValue(v);
+    };
+    poner("CodigoOperario", SiguienteCodigo(ModuloDatos, Table1, 1, -1, -1));
+    poner("CodigoCalendario", 1);
+    poner("CentroTrabajo", 1);
+    poner("CodigoTablaAntiguedad", QStringLiteral("Quinquenio"));
+    poner("PagasAutomaticas", 2);
+    poner("TipoOperario", QStringLiteral("Mayor 18"));
+    poner("TipoIdentificador", QStringLiteral("1"));
+    poner("CodigoPais", QStringLiteral("724"));
+    poner("Instrucciones", InstruccionesPorDefecto());
+}
+
+void TfRRHHPERS::Table1AfterPost(TDataSet* DataSet) {
+    RegistrosAlta.clear();
+    TMaestroFicha::Table1AfterPost(DataSet);
+}
+
+void TfRRHHPERS::EditarOperario(TDataSet*) {
+    if (BorrandoOperario || !Table1->Active() || Table1->IsEmpty()) return;
+    if (Table1->State() == dsBrowse) Table1->Edit();
+}
+
+void TfRRHHPERS::LineaBeforePost(TDataSet*) {
+    if (Table1->State() != dsInsert) return;
+    const int codigo = CodigoActual();
+    if (codigo < 1 || codigo > 9999) {
+        MensajeAdvertencia(QString::fromUtf8(textosmaestro::kRango9999));
+        Abort();
+    }
+    if (ExisteClave(ModuloDatos, Table1, QString::number(codigo))) {
+        MensajeAdvertencia(QString::fromUtf8(textosmaestro::kYaExisteRegistro));
+        Abort();
+    }
+}
+
+void TfRRHHPERS::LineaAfterPost(TDataSet* DataSet) {
+    if (Table1->State() == dsInsert) {
+        RegistroAlta r;
+        auto* tabla = qobject_cast<TTable*>(DataSet);
+        r.Tabla = tabla ? tabla->TableName() : QString();
+        r.Campos = CamposClaveLinea(DataSet->objectName());
+        for (const QString& c : r.Campos) r.Valores << DataSet->FieldByName(c)->Value();
+        RegistrosAlta << r;
+    }
+    GrabacionRegistro(fGENEINIC, DataSet);
+}
+
+void TfRRHHPERS::EliminarRegistrosAlta() {
+    for (const RegistroAlta& r : RegistrosAlta) {
+        QStringList condiciones;
+        for (const QString& c : r.Campos) condiciones << c + QStringLiteral(" = :") + c;
+        try {
+            EjecutarConParametros(QStringLiteral("DELETE FROM ") + r.Tabla +
+                                      QStringLiteral(" WHERE ") +
+                                      condiciones.join(QStringLiteral(" AND ")),
+                                  r.Valores);
+        } catch (const std::exception& e) {
+            MensajeAdvertencia(QStringLiteral("Error. No es posible ejecutar la sentencia SQL. "
+                                              "Motivo: ") +
+                               QString::fromUtf8(e.what()));
+        }
+    }
+    RegistrosAlta.clear();
+    for (TTable* t : {HContrato, Baja, HPuesto, HFormacion, GATablas})
+        if (t->Active() && t->State() == dsBrowse) t->Refresh();
+}
+
+void TfRRHHPERS::HContratoNewRecord(TDataSet*) {
+    HContrato->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(CodigoActual());
+    HContrato->FieldByName(QStringLiteral("NumeroContrato"))
+        ->setAsInteger(SiguienteCodigo(ModuloDatos, HContrato, 1, -1, -1));
+    HContrato->FieldByName(QStringLiteral("CodigoContrato"))->setAsInteger(100);
+    HContrato->FieldByName(QStringLiteral("DiasContrato"))->setAsFloat(30);
+    HContrato->FieldByName(QStringLiteral("HorasContrato"))->setAsFloat(8);
+    HContrato->FieldByName(QStringLiteral("TipoBonificacion"))
+        ->setAsString(QStringLiteral("Ninguna"));
+}
+
+void TfRRHHPERS::BajaNewRecord(TDataSet*) {
+    Baja->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(CodigoActual());
+}
+
+void TfRRHHPERS::HPuestoNewRecord(TDataSet*) {
+    HPuesto->FieldByName(QStringLiteral("NombreTabla"))->setAsString(QLatin1String(kPersonal));
+    HPuesto->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(CodigoActual());
+    HPuesto->FieldByName(QStringLiteral("Linea"))
+        ->setAsInteger(SiguienteCodigo(ModuloDatos, HPuesto, 1, -1, -1));
+    HPuesto->FieldByName(QStringLiteral("FechaInicio"))
+        ->setAsDateTime(QDateTime(QDate::currentDate(), QTime(0, 0)));
+}
+
+void TfRRHHPERS::HPuestoAfterPost(TDataSet* DataSet) {
+    LineaAfterPost(DataSet);
+    if (EnEdicion(Table1))
+        Table1->FieldByName(QStringLiteral("PuestoTrabajo"))
+            ->setAsString(HPuesto->FieldByName(QStringLiteral("Descripcion"))->AsString());
+}
+
+void TfRRHHPERS::HFormacionNewRecord(TDataSet*) {
+    HFormacion->FieldByName(QStringLiteral("NombreTabla"))->setAsString(QLatin1String(kPersonal));
+    HFormacion->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(CodigoActual());
+    HFormacion->FieldByName(QStringLiteral("Linea"))
+        ->setAsInteger(SiguienteCodigo(ModuloDatos, HFormacion, 1, -1, -1));
+    HFormacion->FieldByName(QStringLiteral("Tipo"))->setAsString(QStringLiteral("Interno"));
+    HFormacion->FieldByName(QStringLiteral("Apto"))->setAsString(QStringLiteral("Apto"));
+}
+
+void TfRRHHPERS::HFormacionAfterPost(TDataSet* DataSet) {
+    LineaAfterPost(DataSet);
+    // The training type is mirrored as an analysis group of the employee.
+    const QString grupo = HFormacion->FieldByName(QStringLiteral("CodigoFormacion"))->AsString();
+    if (grupo.isEmpty() || !GATablas->Active()) return;
+    try {
+        GATablas->Append();
+        GATablas->FieldByName(QStringLiteral("GrupoAnalisis"))->setAsString(grupo);
+        GATablas->Post();
+    } catch (const std::exception&) {
+        // Already assigned: the row is dropped silently.
+        GATablas->Cancel();
+    }
+}
+
+void TfRRHHPERS::HFormacionBeforeDelete(TDataSet*) {
+    const int codigo = HFormacion->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger();
+    const int linea = HFormacion->FieldByName(QStringLiteral("Linea"))->AsInteger();
+    const QString grupo = HFormacion->FieldByName(QStringLiteral("CodigoFormacion"))->AsString();
+    if (grupo.isEmpty()) return;
+    // Another line of the same training keeps the group.
+    const QVariant otras = ValorConParametros(
+        QStringLiteral("SELECT COUNT(*) FROM HFORMACI WHERE NombreTabla = :t AND "
+                       "CodigoOperario = :c AND CodigoFormacion = :g AND Linea <> :l"),
+        {QLatin1String(kPersonal), codigo, grupo, linea});
+    if (otras.toInt() > 0) return;
+    EjecutarConParametros(QStringLiteral("DELETE FROM GRANTAB WHERE NombreTabla = :t AND "
+                                         "ClaveTabla = :c AND GrupoAnalisis = :g"),
+                          {QLatin1String(kPersonal), QString::number(codigo), grupo});
+    if (GATablas->Active() && GATablas->State() == dsBrowse) GATablas->Refresh();
+}
+
+void TfRRHHPERS::GATablasNewRecord(TDataSet*) {
+    if (DBGridGA) DBGridGA->setSelectedIndex(0);
+    GATablas->FieldByName(QStringLiteral("NombreTabla"))->setAsString(QLatin1String(kPersonal));
+    GATablas->FieldByName(QStringLiteral("ClaveTabla"))
+        ->setAsString(QString::number(CodigoActual()));
+}
+
+void TfRRHHPERS::BuscarDatosDBEdit(QObject*) {
+    if (Table1->State() == dsBrowse && !Table1->IsEmpty()) Table1->Edit();
+    QWidget* foco = ActiveControl();
+    if (foco == EditCodigoPais) {
+        QVariant clave;
+        BuscarCodigo(QStringLiteral("PAIS"), 0, clave);
+        const QVariantList l = clave.toList();
+        if (!l.isEmpty() && !l.first().isNull())
+            Table1->FieldByName(QStringLiteral("CodigoPais"))->setAsString(l.first().toString());
+    }
+}
+
+QString TfRRHHPERS::InstruccionesPorDefecto() {
+    static const char* const claves[][2] = {{"NIFRepresentanteLegal", ""},
+                                            {"Clave", "A"},
+                                            {"SubClave", ""},
+                                            {"CeutaOMelilla", "0"},
+                                            {"TipoContrato", "1"},
+                                            {"NIFBeneficiarioMinusvalido", ""},
+                                            {"GradoMinusvalia", "00"},
+                                            {"Discapacidad", "0"},
+                                            {"SituacionFamiliar", "1"},
+                                            {"NombreConyuge", ""},
+                                            {"NIFConyuge", ""},
+                                            {"Descendientes<3", "00"},
+                                            {"Descendientes>3<16", "00"},
+                                            {"Descendientes>16<25", "00"},
+                                            {"Desc.Discapacitados>33<65", "00"},
+                                            {"Desc.Discapacitados>65", "00"},
+                                            {"Reducciones", ""},
+                                            {"PensionConyuge", ""},
+                                            {"AnualidadesAlimentosHijos", ""},
+                                            {"TotalDes.PorEntero", "00"},
+                                            {"TotalAscendientes", "0"},
+                                            {"AscendientesPorEntero", "0"},
+                                            {"Asc.Discapacitados>33<65", "0"},
+                                            {"Asc.Discapacitados>65", "0"},
+                                            {"CausaExclusionCotizacion", ""},
+                                            {"RelacionLaboralCaracterEspecial", ""},
+                                            {"EntidadATReprComercio", ""},
+                                            {"OpcionITCC", ""},
+                                            {"IdentificacionEmbarcacion", ""},
+                                            {"Desempleado", ""},
+                                            {"DesempleadoMas12Meses", ""},
+                                            {"DesempleadoSubsidioRea", ""},
+                                            {"MujerSubrepresentada", ""},
+                                            {"ExclusionSocial", ""},
+                                            {"PrimerTrabajadorDeAutonomo", ""},
+                                            {"IncapacitadoReadmitido", ""},
+                                            {"OtraSituacion", ""},
+                                            {"HorasDia", ""},
+                                            {"HorasSemana", ""},
+                                            {"HorasMes", ""},
+                                            {"HorasAno", ""},
+                                            {"HorasJornadaMaxima", ""},
+                                            {"CoeficienteTiempoParcial", "000"},
+                                            {"NumSSTrabajadorSustituido", ""},
+                                            {"CausaSustitucion", ""},
+                                            {"CategoriaProfesional", "0000000"},
+                                            {"COE", ""},
+                                            {"ExcedenciaCuandoHijo", ""},
+                                            {"ExcedenciaOtroFamiliar", ""},
+                                            {"GuardaLegal", ""},
+                                            {"%GuardaLegal", ""},
+                                            {"Maternidad", ""},
+                                            {"RegulacionEmpleo", ""},
+                                            {"%RegulacionEmpleo", ""},
+                                            {"Huelga", ""},
+                                            {"%Huelga", ""},
+                                            {"CoeficientePermanencias", ""},
+                                            {"DiasTrabajoEspecialFrutas", ""},
+                                            {"DiasITMaternidad", ""},
+                                            {"OrganoSolicitud", ""},
+                                            {"FechaDesempleo", ""},
+                                            {"NumeroRegistroDesempleo", ""},
+                                            {"NombreTS", ""},
+                                            {"FechaNacimientoTS", ""},
+                                            {"ProfesionTS", ""},
+                                            {"GrupoCotizacionTS", ""},
+                                            {"ReduccionJornadaTS", ""},
+                                            {"RealDecretoTS", ""},
+                                            {"EdadJubilacionTS", ""},
+                                            {"TituloEstudios", ""},
+                                            {"FechaTerminoEstudios", ""},
+                                            {"FechaInicioSMilitar", ""},
+                                            {"FechaFinalSMilitar", ""},
+                                            {"CertificacionMinusvalido", ""},
+                                            {"CertificadorMinusvalia", ""},
+                                            {"FechaResolucionMinusvalia", ""},
+                                            {"TipoMinusvalia", ""},
+                                            {"CapacidadObra", ""},
+                                            {"NombreCentroFormacion", ""},
+                                            {"CIFCentroFormacion", ""},
+                                            {"PoblacionCentroFormacion", ""},
+                                            {"IdentificadorCentroForma", ""},
+                                            {"CondicionDesempleado", ""},
+                                            {"ProlongacionActividadLaboral", "0"},
+                                            {"MovilidadGeografica", "0"},
+                                            {"Asc.<75", "0"},
+                                            {"Asc.<75PorEntero", "0"},
+                                            {"Asc.>75", "0"},
+                                            {"Asc.>75PorEntero", "0"},
+                                            {"Asc.Disc>33<65", "0"},
+                                            {"Asc.Disc>33<65PorEntero", "0"},
+                                            {"Asc.Disc.Mov.Reducida", "0"},
+                                            {"Asc.Disc.Mov.ReducidaPorEntero", "0"},
+                                            {"Asc.Disc>65", "0"},
+                                            {"Asc.Disc>65PorEntero", "0"},
+                                            {"Inactividad", "0"},
+                                            {"ExclusionDeDesempleo", "0"},
+                                            {"MujerReincorporada", ""}};
+    QStringList lineas;
+    for (const auto& c : claves)
+        lineas << QLatin1String(c[0]) + QLatin1Char('=') + QLatin1String(c[1]);
+    return lineas.join(QStringLiteral("\r\n"));
+}
+
+void RegistrarTfRRHHPERS() {
+    RegisterFormClass<TfRRHHPERS>(QStringLiteral("TfRRHHPERS"));
+}
+
+namespace {
+const bool registrado = [] {
+    RegistrarTfRRHHPERS();
+    return true;
+}();
+}  // namespace

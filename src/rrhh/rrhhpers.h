@@ -1,0 +1,187 @@
+#pragma once
+// The personnel master "Maestro de Personal": the employee file PERSONAL with
+// the histories shown on its pages (contracts HCONTRAT, leaves BAJA, positions
+// held HPUESTO, training received HFORMACI, analysis groups GRANTAB), the
+// photo and the instructions memo, on the record form of the master template.
+//
+// Split by topic: rrhhpers.cpp (controls, record changes, new records and
+// lines), rrhhpers_procesos.cpp (calculated fields, the employee delete,
+// bulk assignments, leave bases), rrhhpers_foto.cpp (photo, electronic
+// documents and the windows opened for the current employee).
+//
+// A new employee's code is refused when it already exists, before any line
+// can be posted; cancelling the new employee removes only the rows written
+// during it (RegistrosAlta), never another employee's.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include "gene/genemaes.h"
+
+class TDBComboBox;
+class TField;
+class TDBGrid;
+class TDBMemo;
+class TImage;
+class TPageControl;
+class TPopupMenu;
+class TSpeedButton;
+class TTabSheet;
+
+class TfRRHHPERS : public TMaestroFicha {
+    Q_OBJECT
+public:
+    explicit TfRRHHPERS(QWidget* owner = nullptr);
+    ~TfRRHHPERS() override;
+
+    // ---- Components.
+    TTable* HContrato;
+    TDataSource* DSHContratos;
+    TTable* Baja;
+    TDataSource* DSBaja;
+    TTable* HPuesto;
+    TDataSource* DSHPuesto;
+    TTable* HFormacion;
+    TDataSource* DSFormacion;
+    TTable* GATablas;
+    TDataSource* DSGATablas;
+    TTable* Seccion;
+    TDataSource* DSSeccion;
+
+    TDBEdit* EditCodigoOperario;
+    TDBEdit* EditNombre;
+    TBitBtn* pbDocumentacionElectronica;
+    TBitBtn* ImprimirFicha;
+    TPageControl* PageControl1;
+    TTabSheet* PagIdentificacion;
+    TTabSheet* PagContratos;
+    TTabSheet* PagBajas;
+    TTabSheet* PagPuestosTrabajo;
+    TTabSheet* PagFormacion;
+    TTabSheet* PagInstrucciones;
+    TDBEdit* EditCodigoPais;
+    TDBEdit* EditNombrePais;
+    TDBEdit* EditCodigoCalendario;
+    TSpeedButton* CalendarioOperario;
+    TDBComboBox* EditEstadoCivil;
+    TDBComboBox* EditSexo;
+    TDBComboBox* EditTipoOperario;
+    TDBComboBox* TipoCotizacion;
+    TDBComboBox* EditGrupoCotizacion;
+    TPanel* PanelActivoInactivo;
+    TPanel* PanelFoto;
+    TImage* Foto;
+    TPopupMenu* PopupMenuFoto;
+    TMenuItem* BorrarlaImgen1;
+    TDBGrid* DBGridGA;
+    TBitBtn* ImprimirConDialogo;
+    TBitBtn* pbImprimir;
+    TDBGrid* DBGrid4;
+    TDBGrid* DBGrid3;
+    TDBEdit* EditPuestoTrabajo;
+    TBitBtn* AccesoEvaluacionPuesto;
+    TBitBtn* pbVerHistoricoEvaluacionesPuesto;
+    TDBGrid* DBGridHPuestos;
+    TBitBtn* AccesoEvaluacionFormacion;
+    TBitBtn* pbVerHistoricoEvaluacionesFormacion;
+    TDBGrid* DBGridHFormacion;
+    TDBMemo* EditInstrucciones;
+    TPopupMenu* PopupMenu1;
+
+    // ---- State.
+    // A delete of the employee is running: the history grids no longer put
+    // the employee into edit state.
+    bool BorrandoOperario = false;
+    // The employee delete began its transaction; the dataset's delete ends it.
+    bool TransaccionBorrado = false;
+    // Rows written under the new employee's code while it is being inserted:
+    // table name and the key values of the row, in key order.
+    struct RegistroAlta {
+        QString Tabla;
+        QStringList Campos;
+        QVariantList Valores;
+    };
+    QList<RegistroAlta> RegistrosAlta;
+
+    // ---- Form and records.
+    void FormCreate(QObject* Sender) override;
+    void HabilitarModoEdicion(bool Editando) override;
+    void CampoClaveExit(QObject* Sender) override;
+    void pbConformeClick(QObject* Sender) override;
+    void pbCancelarClick(QObject* Sender) override;
+    void Eliminar1Click(QObject* Sender) override;
+    void BuscarDatosDBEdit(QObject* Sender) override;
+    void Table1NewRecord(TDataSet* DataSet) override;
+    void Table1AfterPost(TDataSet* DataSet) override;
+    void DataSource1DataChange(TField* Field);
+    void DataSourceStateChange(QObject* Sender);
+    void Table1BeforeCancel(TDataSet* DataSet);
+    void Table1AfterScroll(TDataSet* DataSet);
+    void HContratoNewRecord(TDataSet* DataSet);
+    void BajaNewRecord(TDataSet* DataSet);
+    void HPuestoNewRecord(TDataSet* DataSet);
+    void HPuestoAfterPost(TDataSet* DataSet);
+    void HFormacionNewRecord(TDataSet* DataSet);
+    void HFormacionAfterPost(TDataSet* DataSet);
+    void HFormacionBeforeDelete(TDataSet* DataSet);
+    void GATablasNewRecord(TDataSet* DataSet);
+    // Before insert and edit of the position, training and group lines, and
+    // before delete of positions and groups: the employee goes into edit.
+    void EditarOperario(TDataSet* DataSet);
+    // Before any line of a new employee is posted: his code must be free.
+    void LineaBeforePost(TDataSet* DataSet);
+    // After a line's post: kept for the cancel of a new employee.
+    void LineaAfterPost(TDataSet* DataSet);
+
+    // The employee code of the key edit (0 when it holds no number).
+    int CodigoActual() const;
+    // The default Instrucciones text of a new employee.
+    static QString InstruccionesPorDefecto();
+
+    // ---- Processes (rrhhpers_procesos.cpp).
+    void Table1CalcFields(TDataSet* DataSet);
+    void GATablasCalcFields(TDataSet* DataSet);
+    void HPuestoCalcFields(TDataSet* DataSet);
+    void Table1BeforeDelete(TDataSet* DataSet);
+    // Deletes the employee's histories; false at the first failed statement.
+    bool EliminarHistoricosOperario(int Codigo);
+    // Removes the rows recorded in RegistrosAlta (cancel of a new employee).
+    void EliminarRegistrosAlta();
+    // One bulk assignment of the pop-up menu (question, prompt, check, field).
+    void AsignacionMasiva(int Proceso);
+    Q_INVOKABLE void AsignarHorasMesActual1Click(QObject* Sender);
+    Q_INVOKABLE void AsignarDasNoRetribuidosCotizables1Click(QObject* Sender);
+    Q_INVOKABLE void AsignarDasNoRetribuidosNoCotizables1Click(QObject* Sender);
+    Q_INVOKABLE void AsignarDasdeRegulacin1Click(QObject* Sender);
+    Q_INVOKABLE void AsignarFechaHuelga1Click(QObject* Sender);
+    Q_INVOKABLE void Asignar1Click(QObject* Sender);
+    Q_INVOKABLE void DBGrid3DblClick(QObject* Sender);
+
+    // ---- Photo, documents and linked windows (rrhhpers_foto.cpp).
+    // The photo's key in BLOBTAB.
+    QString ClaveFoto();
+    // A picture file dropped on the photo: the first one replaces the photo.
+    bool SoltarArchivoFoto(const QStringList& Archivos);
+    Q_INVOKABLE void BorrarlaImgen1Click(QObject* Sender);
+    Q_INVOKABLE void pbDocumentacionElectronicaClick(QObject* Sender);
+    Q_INVOKABLE void ImprimirConDialogoClick(QObject* Sender);
+    Q_INVOKABLE void pbImprimirClick(QObject* Sender);
+    Q_INVOKABLE void CalendarioOperarioClick(QObject* Sender);
+    Q_INVOKABLE void ImprimirFichaClick(QObject* Sender);
+    Q_INVOKABLE void AccesoEvaluacionClick(QObject* Sender);
+    Q_INVOKABLE void pbVerHistoricoEvaluacionesClick(QObject* Sender);
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void AbrirContratos(bool Directamente);
+    void ConstruirControles();
+    void AsignarRangos();
+};
+
+extern TfRRHHPERS* fRRHHPERS;
+
+// Puts the form class in the form registry (idempotent).
+void RegistrarTfRRHHPERS();

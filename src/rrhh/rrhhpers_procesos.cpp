@@ -1,0 +1,309 @@
+// The personnel master's processes: calculated fields, the employee delete
+// with everything that hangs on him, bulk assignments and leave bases.
+
+#include <QDate>
+
+#include "db/dberror.h"
+#include "db/field.h"
+#include "db/query.h"
+#include "db/sysutils.h"
+#include "db/table.h"
+#include "gene/geneclav.h"
+#include "gene/geneconv.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_conexion.h"
+#include "gene/geneinic_formulario.h"
+#include "gene/genemodu.h"
+#include "gene/genemodu_sql.h"
+#include "gene/genereloj.h"
+#include "gene/mensajes.h"
+#include "gene/sesion.h"
+#include "nomina/nomimodu.h"
+#include "rrhh/rrhhpers.h"
+#include "rrhh/rrhhpers_p.h"
+#include "ui/controls.h"
+#include "ui/dbgrid.h"
+
+using namespace rrhhpers;
+
+namespace {
+
+QString Elemento(const QVariant& datos, int i) {
+    const QVariantList l = datos.toList();
+    return i < l.size() ? l.at(i).toString() : QString();
+}
+
+void Poner(TDataSet* d, const char* campo, const QString& valor) {
+    if (TField* f = d->FindField(QLatin1String(campo))) f->setAsString(valor);
+}
+
+QString Texto(TDataSet* d, const char* campo) {
+    TField* f = d->FindField(QLatin1String(campo));
+    return f ? f->AsString() : QString();
+}
+
+bool FechaCero(const QDateTime& f) {
+    return !f.isValid() || f.date() <= QDate(1899, 12, 30);
+}
+
+}  // namespace
+
+void TfRRHHPERS::Table1CalcFields(TDataSet* DataSet) {
+    QVariant datos;
+    BuscarDatosClave(ModuloDatos, QStringLiteral("ENTIDAD"),
+                     Texto(DataSet, "CodigoBanco") + ';' + Texto(DataSet, "CodigoSucursal"), datos,
+                     QStringLiteral("NombreEntidad;NombreSucursal;Poblacion"));
+    Poner(DataSet, "NombreEntidad", Elemento(datos, 0));
+    Poner(DataSet, "NombreSucursal", Elemento(datos, 1));
+    BuscarDatosClave(ModuloDatos, QStringLiteral("ENTIDAD"),
+                     Texto(DataSet, "CodigoEntidad2") + ';' + Texto(DataSet, "CodigoSucursal2"),
+                     datos, QStringLiteral("NombreEntidad;NombreSucursal;Poblacion"));
+    Poner(DataSet, "NombreEntidad2", Elemento(datos, 0));
+    Poner(DataSet, "NombreSucursal2", Elemento(datos, 1));
+    BuscarDatosClave(ModuloDatos, QStringLiteral("PAIS"), Texto(DataSet, "CodigoPais"), datos,
+                     QStringLiteral("Nombre"));
+    Poner(DataSet, "NombrePais", Elemento(datos, 0));
+    Poner(DataSet, "Activo", QStringLiteral("SI"));
+    Poner(DataSet, "FechaInicioUltimoContrato", QString());
+    Poner(DataSet, "FechaFinalUltimoContrato", QString());
+    const QString codigo = Texto(DataSet, "CodigoOperario");
+    if (codigo.isEmpty()) return;
+    // The last contract by start date and number (the engine's row order
+    // would otherwise decide).
+    try {
+        TQuery q;
+        q.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
+        q.SQL().Add(QStringLiteral(
+            "SELECT FechaInicioContrato, FechaFinalContrato FROM HCONTRAT WHERE CodigoOperario = "
+            ":c ORDER BY FechaInicioContrato DESC, NumeroContrato DESC"));
+        q.ParamByName(QStringLiteral("c"))->setValue(codigo.toInt());
+        q.Open();
+        if (q.IsEmpty()) return;
+        TField* inicio = q.Fields().Fields(0);
+        TField* fin = q.Fields().Fields(1);
+        Poner(DataSet, "FechaInicioUltimoContrato", inicio->AsString());
+        Poner(DataSet, "FechaFinalUltimoContrato", fin->AsString());
+        const QDateTime final = fin->AsDateTime();
+        if (!FechaCero(final) && QDate::currentDate() > final.date())
+            Poner(DataSet, "Activo", QStringLiteral("NO"));
+    } catch (const std::exception&) {
+        // A table that cannot be read leaves the employee active.
+    }
+}
+
+void TfRRHHPERS::GATablasCalcFields(TDataSet* DataSet) {
+    QVariant datos;
+    BuscarDatosClave(ModuloDatos, QStringLiteral("GRANALIS"), Texto(DataSet, "GrupoAnalisis"),
+                     datos, QStringLiteral("CategoriaGrupo;Descripcion"));
+    Poner(DataSet, "CategoriaGA", Elemento(datos, 0));
+    Poner(DataSet, "DescripcionGA", Elemento(datos, 1));
+}
+
+void TfRRHHPERS::HPuestoCalcFields(TDataSet* DataSet) {
+    Poner(DataSet, "Nivel", QString());
+    const QString puesto = Texto(DataSet, "CodigoPuesto");
+    const QString codigo = Texto(DataSet, "CodigoOperario");
+    if (puesto.isEmpty() || codigo.isEmpty() ||
+        Texto(DataSet, "NombreTabla") != QLatin1String(kPersonal))
+        return;
+    try {
+        // The latest score, then the level of the lowest target not below it.
+        const double valoracion =
+            ValorConParametros(QStringLiteral("SELECT Valoracion FROM EVLCION WHERE "
+                                              "CodigoOperario = :c AND Tipo = 'Puesto' AND "
+                                              "Codigo = :p ORDER BY FechaEvaluacion DESC"),
+                               {codigo.toInt(), puesto})
+                .toDouble();
+        if (EsCero(valoracion)) return;
+        Poner(DataSet, "Nivel",
+              ValorConParametros(QStringLiteral("SELECT Nivel FROM CICLOCAP WHERE Codigo = :p "
+                                                "AND Tipo = 'Puesto' AND Objetivo >= :v "
+                                                "ORDER BY Objetivo"),
+                                 {puesto, valoracion})
+                  .toString());
+    } catch (const std::exception&) {
+        // No level when the tables cannot be read.
+    }
+}
+
+bool TfRRHHPERS::EliminarHistoricosOperario(int Codigo) {
+    const QString codigo = QString::number(Codigo);
+    const QStringList sentencias = {
+        QStringLiteral("DELETE FROM HCONTRAT   WHERE CodigoOperario = ") + codigo,
+        QStringLiteral("DELETE FROM HBONIFIC   WHERE CodigoOperario = ") + codigo,
+        QStringLiteral("DELETE FROM CONCOPER   WHERE CodigoOperario = ") + codigo,
+        QStringLiteral("DELETE FROM BAJA   WHERE CodigoOperario = ") + codigo,
+        QStringLiteral("DELETE FROM HPUESTO   WHERE CodigoOperario = ") + codigo +
+            QStringLiteral("  AND NombreTabla='PERSONAL'"),
+        QStringLiteral("DELETE FROM HFORMACI   WHERE CodigoOperario = ") + codigo +
+            QStringLiteral("  AND NombreTabla='PERSONAL'"),
+        QStringLiteral("DELETE FROM EVLCION   WHERE CodigoOperario = ") + codigo,
+        QStringLiteral("DELETE FROM LEVLCION   WHERE CodigoOperario = ") + codigo,
+    };
+    for (const QString& s : sentencias) {
+        QString r;
+        EjecutarSQL(ModuloDatos, s, QStringLiteral("Database"), QString(), r);
+        // The statement's own warning has been shown; the rest would only
+        // leave the employee half deleted.
+        if (r.startsWith(QLatin1String("Error."))) return false;
+    }
+    return true;
+}
+
+void TfRRHHPERS::Table1BeforeDelete(TDataSet*) {
+    const int codigo = Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger();
+    // A user may not delete an employee he may not see.
+    if (MDNominas && !MDNominas->OperarioAccesible(CodigoUsuarioActual, codigo,
+                                                   QStringLiteral("Mostrar Mensaje")))
+        Abort();
+    BorrandoOperario = true;
+    if (ErrorEnTransaccion || TransaccionIniciada) {
+        MensajeAdvertencia(QStringLiteral(
+            "¡ Hay otra transacción activa en curso !. Debe finalizarla previamente."));
+        BorrandoOperario = false;
+        Abort();
+    }
+    IniciarTransaccion(fGENEINIC);
+    TransaccionBorrado = true;
+    bool correcto = EliminarHistoricosOperario(codigo);
+    if (correcto) {
+        try {
+            BorradoRegistro(fGENEINIC, Table1);
+        } catch (const std::exception&) {
+            correcto = false;
+        }
+    }
+    BorrandoOperario = false;
+    if (!correcto) {
+        MensajeAdvertencia(
+            QStringLiteral("¡ La transacción no ha sido completada !. Inténtelo de nuevo."));
+        TransaccionBorrado = false;
+        CancelarTransaccion(fGENEINIC);
+        Abort();
+    }
+    // The dataset's delete of the employee follows; AfterDelete confirms.
+}
+
+namespace {
+
+struct Asignacion {
+    const char* pregunta;
+    const char* peticion;
+    const char* etiqueta;
+    const char* campo;
+    char tipo;  // 'R' real, 'E' whole number, 'F' date
+};
+
+const Asignacion kAsignaciones[] = {
+    {"Este proceso asigna las Horas del Mes Actual. ¿Está seguro de continuar?",
+     "Introduzca el número de Horas: ", "Número de Horas", "HorasMesActual", 'R'},
+    {"Este proceso asigna los Días No Retribuidos Cotizables. ¿Está seguro de continuar?",
+     "Introduzca el número de Días: ", "Número de Días", "DiasNoRetribuidos", 'E'},
+    {"Este proceso asigna los Días No Retribuidos No Cotizables. ¿Está seguro de continuar?",
+     "Introduzca el número de Días: ", "Número de Días", "DiasNoRetribuidosNoCotiza", 'E'},
+    {"Este proceso asigna los Días de Regulación de Empleo. ¿Está seguro de continuar?",
+     "Introduzca el número de Días: ", "Número de Días", "DiasRegulacion", 'E'},
+    {"Este proceso asigna la Fecha de Huelga. ¿Está seguro de continuar?",
+     "Introduzca la fecha: ", "Fecha de Huelga", "FechaHuelga", 'F'},
+    {"Este proceso asigna el Tipo de Previsión Social Voluntaria. ¿Está seguro de continuar?",
+     "Introduzca el Tipo de Previsión Social Voluntaria",
+     "Tipo Previsión Social Voluntaria Operario", "TipoPSVOperario", 'R'},
+};
+
+}  // namespace
+
+void TfRRHHPERS::AsignacionMasiva(int Proceso) {
+    const Asignacion& a = kAsignaciones[Proceso];
+    if (MensajeConfirmacion(QString::fromUtf8(a.pregunta)) == QLatin1String("NO")) return;
+    const QString respuesta = MensajePeticion(QString::fromUtf8(a.peticion), QString());
+    // A cancelled prompt changes nothing (an empty answer given with OK
+    // still clears the date).
+    if (PeticionCancelada()) return;
+    const QString etiqueta = QString::fromUtf8(a.etiqueta);
+    QVariant valor;
+    if (a.tipo == 'F') {
+        if (respuesta.isEmpty()) {
+            valor = QDateTime(QDate(1899, 12, 30), QTime(0, 0));
+        } else {
+            if (!ValidarFecha(respuesta, etiqueta)) return;
+            QDateTime fecha;
+            TryStrToDateTime(respuesta, fecha);
+            valor = fecha;
+        }
+    } else {
+        const bool valido =
+            a.tipo == 'E' ? ValidarEntero(respuesta, etiqueta) : ValidarReal(respuesta, etiqueta);
+        if (!valido) return;
+        valor = StrToFloat(respuesta);
+    }
+    TCursorEspera espera;
+    const TBookmark marca = Table1->GetBookmark();
+    Table1->First();
+    while (!Table1->Eof()) {
+        try {
+            Table1->Edit();
+            Table1->FieldByName(QLatin1String(a.campo))->setValue(valor);
+            Table1->Post();
+        } catch (const std::exception&) {
+            Table1->Cancel();
+            MensajeAdvertencia(QStringLiteral("¡No ha sido posible grabar el operario!"));
+        }
+        Table1->Next();
+    }
+    try {
+        Table1->GotoBookmark(marca);
+    } catch (const std::exception&) {
+    }
+}
+
+void TfRRHHPERS::AsignarHorasMesActual1Click(QObject*) {
+    AsignacionMasiva(0);
+}
+void TfRRHHPERS::AsignarDasNoRetribuidosCotizables1Click(QObject*) {
+    AsignacionMasiva(1);
+}
+void TfRRHHPERS::AsignarDasNoRetribuidosNoCotizables1Click(QObject*) {
+    AsignacionMasiva(2);
+}
+void TfRRHHPERS::AsignarDasdeRegulacin1Click(QObject*) {
+    AsignacionMasiva(3);
+}
+void TfRRHHPERS::AsignarFechaHuelga1Click(QObject*) {
+    AsignacionMasiva(4);
+}
+void TfRRHHPERS::Asignar1Click(QObject*) {
+    AsignacionMasiva(5);
+}
+
+void TfRRHHPERS::DBGrid3DblClick(QObject*) {
+    if (HContrato->Active()) HContrato->Last();
+    if (!MDNominas || !Baja->Active() || Baja->IsEmpty()) return;
+    TField* seleccionado = DBGrid3->SelectedField();
+    if (!seleccionado) return;
+    const QString columna = seleccionado->FieldName();
+    const int codigo = CodigoActual();
+    const QDateTime fecha = Baja->FieldByName(QStringLiteral("FechaInicio"))->AsDateTime();
+    auto campo = [this](const char* n) { return Baja->FieldByName(QLatin1String(n)); };
+    if (columna == QLatin1String("MediaHE")) {
+        Baja->Edit();
+        campo("MediaHE")->setAsFloat(MDNominas->MediaHorasExtra(codigo, fecha));
+        Baja->Post();
+    } else if (columna == QLatin1String("BaseReguladoraSS")) {
+        Baja->Edit();
+        const double base = MDNominas->BaseReguladoraCC(codigo, fecha);
+        campo("BaseReguladoraSS")->setAsFloat(MDNominas->RedondeoMoneda(base * 100 / 100));
+        Baja->Post();
+    } else if (columna == QLatin1String("BaseReguladoraAT")) {
+        Baja->Edit();
+        double base = MDNominas->BaseReguladoraAT(codigo, fecha) + campo("MediaHE")->AsFloat();
+        base = MDNominas->RedondeoMoneda(base * 100 / 100);
+        const double tope = MDNominas->RedondeoMoneda(
+            MDNominas->RedondeoMoneda(MDNominas->ValorBasePorColectivo(codigo, QString(), fecha) /
+                                      30) *
+            100 / 100);
+        // Without a group value there is no ceiling.
+        if (tope > 0 && base >= tope) base = tope;
+        campo("BaseReguladoraAT")->setAsFloat(base);
+        Baja->Post();
+    }
+}
