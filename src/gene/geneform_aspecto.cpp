@@ -1,5 +1,6 @@
 // Look, translation and layout of forms.
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QComboBox>
@@ -19,6 +20,7 @@
 #include "gene/genetrad.h"
 #include "gene/sesion.h"
 #include "ui/controls.h"
+#include "ui/dbcontrols.h"
 #include "ui/form.h"
 #include "ui/grids.h"
 #include "ui/menus.h"
@@ -177,6 +179,10 @@ void TraducirFormulario(TfGENEINIC* f, QObject* Componente, const QString& Idiom
                 for (int col = 0; col < rejilla->ColCount(); ++col)
                     rejilla->setCells(col, 0,
                                       Traduccion(rejilla->Cells(col, 0), QString(), idioma));
+        } else if (auto* navegador = qobject_cast<TDBNavigator*>(c)) {
+            for (int b = nbFirst; b <= nbRefresh; ++b)
+                if (QAbstractButton* boton = navegador->Button(TNavigateBtn(b)))
+                    boton->setToolTip(Traduccion(boton->toolTip(), QString(), idioma));
         } else if (auto* lista = qobject_cast<TListView*>(c)) {
             for (int col = 0; col < lista->columnCount(); ++col)
                 lista->setColumnCaption(col,

@@ -4,6 +4,7 @@
 // transaction, controls hidden per user, the pending-edits check on closing,
 // and the menus of saved queries rebuilt without duplicates.
 
+#include <QStyledItemDelegate>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <QtTest>
@@ -30,6 +31,7 @@
 #include "ui/controls.h"
 #include "ui/dbgrid.h"
 #include "ui/form.h"
+#include "ui/grids.h"
 #include "ui/menus.h"
 #include "ui/registry.h"
 
@@ -298,6 +300,53 @@ private Q_SLOTS:
         QCOMPARE(tablaBuscada, QStringLiteral("TEXTO"));
         GanchoSeleccionarDeLista = nullptr;
         GanchoBuscarConFiltroYValor = nullptr;
+    }
+
+    // With a language, the preparation translates captions, hints, grid
+    // titles and the first row of string grids; list-only combos show their
+    // items translated and keep them stored as they were.
+    void traduccionDelFormulario() {
+        TestInstalacion inst(Engine::Sqlite, OpcionesInstalacion{.empresaActual = 1});
+        TModuloDatos modulo;
+        for (const char* par : {"'Personal', 'Staff'", "'Aceptar', 'Accept'", "'Nombre', 'Name'",
+                                "'Activo', 'Active'", "'Ayuda', 'Help'"})
+            QCOMPARE(sql(QStringLiteral("INSERT INTO TXIDIOMA (Idioma, ClaveTexto, Texto) VALUES "
+                                        "('EN', ") +
+                             QLatin1String(par) + QLatin1Char(')'),
+                         kGeneral),
+                     QString());
+        IdiomaActual = QStringLiteral("EN");
+        TForm forma;
+        forma.setCaption(QStringLiteral("Personal"));
+        auto* boton = new TButton(&forma, QStringLiteral("&Aceptar"));
+        boton->setObjectName(QStringLiteral("pbAceptar"));
+        boton->setHint(QStringLiteral("Ayuda"));
+        auto* cuadricula = new TStringGrid(&forma);
+        cuadricula->setObjectName(QStringLiteral("StringGrid1"));
+        cuadricula->setColCount(2);
+        cuadricula->setRowCount(2);
+        cuadricula->setCells(0, 0, QStringLiteral("Nombre"));
+        cuadricula->setCells(0, 1, QStringLiteral("Nombre"));
+        auto* rejilla = new TDBGrid(&forma);
+        rejilla->setObjectName(QStringLiteral("DBGrid1"));
+        rejilla->Columns().Add()->Title()->setCaption(QStringLiteral("Nombre"));
+        auto* combo = new TComboBox(&forma);
+        combo->setObjectName(QStringLiteral("ComboBox1"));
+        combo->setStyle(csDropDownList);
+        combo->setItems({QStringLiteral("Activo")});
+        PrepararFormulario(fGENEINIC, &forma);
+        QCOMPARE(forma.Caption(), QStringLiteral("Staff"));
+        QCOMPARE(boton->Caption(), QStringLiteral("Accept"));
+        QCOMPARE(boton->Hint(), QStringLiteral("Help"));
+        QCOMPARE(cuadricula->Cells(0, 0), QStringLiteral("Name"));
+        QCOMPARE(cuadricula->Cells(0, 1), QStringLiteral("Nombre"));
+        QCOMPARE(rejilla->Columns()[0]->Title()->Caption(), QStringLiteral("Name"));
+        QCOMPARE(combo->Items(), QStringList{"Activo"});
+        auto* delegado = qobject_cast<QStyledItemDelegate*>(combo->itemDelegate());
+        QVERIFY(delegado);
+        QCOMPARE(delegado->displayText(QStringLiteral("Activo"), QLocale()),
+                 QStringLiteral("Active"));
+        IdiomaActual.clear();
     }
 
     // Ctrl+T puts the predefined text of the code typed into an edit, or of
