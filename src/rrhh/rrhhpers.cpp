@@ -226,6 +226,19 @@ TfRRHHPERS::TfRRHHPERS(QWidget* owner)
 TfRRHHPERS::~TfRRHHPERS() {
     if (TransaccionBorrado) CancelarTransaccion(fGENEINIC);
     if (fRRHHPERS == this) fRRHHPERS = nullptr;
+    // The tables with their declared fields go first, while the form's
+    // sources and handlers are still whole.
+    for (TDataSource* s : findChildren<TDataSource*>()) {
+        s->OnStateChange = nullptr;
+        s->OnDataChange = nullptr;
+        s->setDataSet(nullptr);
+    }
+    for (TTable* t : {HContrato, Baja, HPuesto, HFormacion, GATablas, Seccion, Table1}) {
+        t->OnCalcFields = nullptr;
+        t->AfterScroll = nullptr;
+        t->BeforeCancel = nullptr;
+        t->Close();
+    }
 }
 
 void TfRRHHPERS::ConstruirControles() {

@@ -118,7 +118,7 @@ public:
     void DataSource1DataChange(TField* Field);
     void DataSourceStateChange(QObject* Sender);
     void Table1BeforeCancel(TDataSet* DataSet);
-    void Table1AfterScroll(TDataSet* DataSet);
+    Q_INVOKABLE void Table1AfterScroll(TDataSet* DataSet);
     void HContratoNewRecord(TDataSet* DataSet);
     void BajaNewRecord(TDataSet* DataSet);
     void HPuestoNewRecord(TDataSet* DataSet);
@@ -144,7 +144,7 @@ public:
     void Table1CalcFields(TDataSet* DataSet);
     void GATablasCalcFields(TDataSet* DataSet);
     void HPuestoCalcFields(TDataSet* DataSet);
-    void Table1BeforeDelete(TDataSet* DataSet);
+    Q_INVOKABLE void Table1BeforeDelete(TDataSet* DataSet);
     // Deletes the employee's histories; false at the first failed statement.
     bool EliminarHistoricosOperario(int Codigo);
     // Removes the rows recorded in RegistrosAlta (cancel of a new employee).

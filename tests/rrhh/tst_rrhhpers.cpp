@@ -1,0 +1,355 @@
+// The personnel master on a real installation, on both engines: a new
+// employee with his lines, an existing code refused at entry and a cancel
+// that leaves another employee's rows alone, the employee delete all or
+// nothing, the training line's analysis group, the per-user restriction and
+// the photo.
+
+#include <QImage>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "db/dberror.h"
+#include "db/field.h"
+#include "db/table.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_formulario.h"
+#include "gene/genemens.h"
+#include "gene/genemodu.h"
+#include "gene/genemodu_sql.h"
+#include "gene/geneusua.h"
+#include "gene/sesion.h"
+#include "nomina/nomimodu.h"
+#include "rrhh/rrhhpers.h"
+#include "support/dbfixture.h"
+#include "support/instalacion.h"
+#include "ui/controls.h"
+#include "ui/dbcontrols.h"
+#include "ui/menus.h"
+#include "ui/registry.h"
+
+namespace {
+
+QString sql(const QString& sentencia) {
+    QString r;
+    EjecutarSQL(nullptr, sentencia, QStringLiteral("Database"), QStringLiteral("Silenciosa"), r);
+    return r;
+}
+
+QStringList textos() {
+    QStringList l;
+    for (const auto& e : MessageSeam::log()) l << e.text;
+    return l;
+}
+
+TfRRHHPERS* abrir() {
+    RegistrarTfRRHHPERS();
+    return qobject_cast<TfRRHHPERS*>(CreateForm(QStringLiteral("TfRRHHPERS")));
+}
+
+// A new employee typed as the user does: the code into the key edit, left.
+void nuevoOperario(TfRRHHPERS* f, int codigo, const QString& nombre) {
+    f->AgregarClick(f->Agregar);
+    f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(codigo);
+    f->EditCodigoOperario->setText(QString::number(codigo));
+    f->CampoClaveExit(f->EditCodigoOperario);
+    f->Table1->FieldByName(QStringLiteral("Nombre"))->setAsString(nombre);
+}
+
+void nuevoContrato(TfRRHHPERS* f, const QDate& inicio, const QDate& fin = QDate()) {
+    f->HContrato->Append();
+    f->HContrato->FieldByName(QStringLiteral("FechaInicioContrato"))
+        ->setAsDateTime(QDateTime(inicio, QTime(0, 0)));
+    if (fin.isValid())
+        f->HContrato->FieldByName(QStringLiteral("FechaFinalContrato"))
+            ->setAsDateTime(QDateTime(fin, QTime(0, 0)));
+    f->HContrato->Post();
+}
+
+void nuevaFormacion(TfRRHHPERS* f, const QString& codigo) {
+    f->HFormacion->Append();
+    f->HFormacion->FieldByName(QStringLiteral("CodigoFormacion"))->setAsString(codigo);
+    f->HFormacion->Post();
+}
+
+struct Entorno {
+    explicit Entorno(int engine)
+        : inst(Engine(engine), [] {
+              OpcionesInstalacion o;
+              o.empresaActual = 1;
+              return o;
+          }()) {
+        CodigoUsuarioActual = QLatin1String(kCodigoAdministradorInicial);
+        modulo = std::make_unique<TModuloDatos>();
+        nominas = std::make_unique<TMDNominas>();
+    }
+    TestInstalacion inst;
+    std::unique_ptr<TModuloDatos> modulo;
+    std::unique_ptr<TMDNominas> nominas;
+};
+
+}  // namespace
+
+class TestRrhhPers : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { InstalarServiciosFormulario(); }
+
+    void altaConHistorias_data() { AddEngineRows(); }
+    void altaConHistorias() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        QPointer<TfRRHHPERS> f = abrir();
+        QVERIFY(f);
+        QCOMPARE(f->Caption(), QStringLiteral("Maestro de Personal"));
+        QVERIFY(f->Table1->Active());
+
+        nuevoOperario(f, 1, QStringLiteral("Ana"));
+        TTable* t = f->Table1;
+        QCOMPARE(t->FieldByName(QStringLiteral("CodigoCalendario"))->AsInteger(), 1);
+        QCOMPARE(t->FieldByName(QStringLiteral("CentroTrabajo"))->AsInteger(), 1);
+        QCOMPARE(t->FieldByName(QStringLiteral("CodigoTablaAntiguedad"))->AsString(),
+                 QStringLiteral("Quinquenio"));
+        QCOMPARE(t->FieldByName(QStringLiteral("PagasAutomaticas"))->AsInteger(), 2);
+        QCOMPARE(t->FieldByName(QStringLiteral("TipoOperario"))->AsString(),
+                 QStringLiteral("Mayor 18"));
+        QCOMPARE(t->FieldByName(QStringLiteral("TipoIdentificador"))->AsString(),
+                 QStringLiteral("1"));
+        QCOMPARE(t->FieldByName(QStringLiteral("CodigoPais"))->AsString(), QStringLiteral("724"));
+        const QString instrucciones = t->FieldByName(QStringLiteral("Instrucciones"))->AsString();
+        const QStringList lineas = instrucciones.split(QStringLiteral("\r\n"));
+        QCOMPARE(lineas.size(), 98);
+        QCOMPARE(lineas.first(), QStringLiteral("NIFRepresentanteLegal="));
+        QCOMPARE(lineas.at(1), QStringLiteral("Clave=A"));
+        QCOMPARE(lineas.at(29), QStringLiteral("Desempleado="));
+        QCOMPARE(lineas.last(), QStringLiteral("MujerReincorporada="));
+        QVERIFY(!instrucciones.endsWith(QLatin1String("\r\n")));
+
+        // Lines posted before the employee himself.
+        nuevoContrato(f, QDate(2020, 1, 1), QDate(2020, 12, 31));
+        nuevoContrato(f, QDate(2021, 1, 1));
+        QCOMPARE(f->HContrato->FieldByName(QStringLiteral("NumeroContrato"))->AsInteger(), 2);
+        QCOMPARE(f->HContrato->FieldByName(QStringLiteral("CodigoContrato"))->AsInteger(), 100);
+        QCOMPARE(f->HContrato->FieldByName(QStringLiteral("DiasContrato"))->AsFloat(), 30.0);
+        QCOMPARE(f->HContrato->FieldByName(QStringLiteral("TipoBonificacion"))->AsString(),
+                 QStringLiteral("Ninguna"));
+        f->Baja->Append();
+        f->Baja->FieldByName(QStringLiteral("FechaInicio"))
+            ->setAsDateTime(QDateTime(QDate(2021, 3, 1), QTime(0, 0)));
+        f->Baja->Post();
+        f->HPuesto->Append();
+        f->HPuesto->FieldByName(QStringLiteral("CodigoPuesto"))->setAsString(QStringLiteral("P1"));
+        f->HPuesto->FieldByName(QStringLiteral("Descripcion"))
+            ->setAsString(QStringLiteral("Soldador"));
+        f->HPuesto->Post();
+        nuevaFormacion(f, QStringLiteral("F1"));
+        f->pbConformeClick(f->pbConforme);
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(sql(QStringLiteral("SELECT Nombre, PuestoTrabajo FROM PERSONAL")),
+                 QStringLiteral("Ana|Soldador"));
+        QCOMPARE(sql(QStringLiteral("SELECT NumeroContrato FROM HCONTRAT WHERE CodigoOperario = 1 "
+                                    "ORDER BY NumeroContrato")),
+                 QStringLiteral("1\r\n2"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM BAJA")), QStringLiteral("1"));
+        QCOMPARE(sql(QStringLiteral("SELECT GrupoAnalisis FROM GRANTAB WHERE ClaveTabla = '1'")),
+                 QStringLiteral("F1"));
+        // The latest contract has no end: active.
+        t->Refresh();
+        QCOMPARE(t->FieldByName(QStringLiteral("Activo"))->AsString(), QStringLiteral("SI"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    void codigoExistenteYCancelacion_data() { AddEngineRows(); }
+    void codigoExistenteYCancelacion() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        QPointer<TfRRHHPERS> f = abrir();
+        nuevoOperario(f, 1, QStringLiteral("Ana"));
+        nuevoContrato(f, QDate(2020, 1, 1), QDate(2020, 6, 30));
+        f->pbConformeClick(f->pbConforme);
+        f->pbCancelarClick(f->pbCancelar);
+        // Ended in the past: inactive.
+        f->Table1->Refresh();
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("Activo"))->AsString(),
+                 QStringLiteral("NO"));
+
+        MessageSeam::clearLog();
+        f->AgregarClick(f->Agregar);
+        f->EditCodigoOperario->setText(QStringLiteral("1"));
+        QVERIFY_THROWS_EXCEPTION(EAbort, f->CampoClaveExit(f->EditCodigoOperario));
+        QCOMPARE(textos(), QStringList{QStringLiteral("¡ Ya existe el registro !")});
+        // A line cannot be posted under the existing code either.
+        QVERIFY_THROWS_EXCEPTION(EAbort, nuevoContrato(f, QDate(2022, 1, 1)));
+        f->HContrato->Cancel();
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HCONTRAT WHERE CodigoOperario = 1")),
+                 QStringLiteral("1"));
+
+        // A free code: its lines go with the cancel, employee 1's stay.
+        nuevoOperario(f, 2, QStringLiteral("Luis"));
+        nuevoContrato(f, QDate(2022, 1, 1));
+        nuevaFormacion(f, QStringLiteral("F1"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HCONTRAT WHERE CodigoOperario = 2")),
+                 QStringLiteral("1"));
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario FROM HCONTRAT")), QStringLiteral("1"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HFORMACI")), QStringLiteral("0"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM GRANTAB")), QStringLiteral("0"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM PERSONAL")), QStringLiteral("1"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    void borradoTodoONada_data() { AddEngineRows(); }
+    void borradoTodoONada() {
+        QFETCH(int, engine);
+        QSKIP(
+            "Pending: the employee delete is still reached by the common before-delete; to be "
+            "settled");
+        Entorno e(engine);
+        QPointer<TfRRHHPERS> f = abrir();
+        nuevoOperario(f, 3, QStringLiteral("Eva"));
+        f->pbConformeClick(f->pbConforme);
+        f->pbCancelarClick(f->pbCancelar);
+        nuevoContrato(f, QDate(2020, 1, 1));
+        nuevaFormacion(f, QStringLiteral("F1"));
+        f->pbConformeClick(f->pbConforme);
+        sql(
+            QStringLiteral("INSERT INTO HPUESTO (NombreTabla, CodigoOperario, Linea, CodigoPuesto) "
+                           "VALUES ('CANDIDAT', 3, 1, 'P1')"));
+        sql(
+            QStringLiteral("INSERT INTO EVLCION (CodigoOperario, Tipo, Codigo, FechaEvaluacion, "
+                           "Valoracion) VALUES (3, 'Puesto', 'P1', '2021-01-01', 7)"));
+        sql(
+            QStringLiteral("INSERT INTO LEVLCION (CodigoOperario, Tipo, Codigo, FechaEvaluacion, "
+                           "Linea, Valoracion) VALUES (3, 'Puesto', 'P1', '2021-01-01', 1, 7)"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM LEVLCION")), QStringLiteral("1"));
+
+        // The last step of the cascade fails: nothing at all is removed.
+        if (Engine(engine) == Engine::Sqlite) {
+            sql(
+                QStringLiteral("CREATE TRIGGER bloqueo BEFORE DELETE ON LEVLCION BEGIN SELECT "
+                               "RAISE(ABORT, 'bloqueado'); END"));
+        } else {
+            sql(
+                QStringLiteral("CREATE FUNCTION bloqueo() RETURNS trigger AS $$ BEGIN RAISE "
+                               "EXCEPTION 'bloqueado'; END $$ LANGUAGE plpgsql"));
+            sql(
+                QStringLiteral("CREATE TRIGGER bloqueo BEFORE DELETE ON LEVLCION FOR EACH ROW "
+                               "EXECUTE FUNCTION bloqueo()"));
+        }
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        f->Eliminar1Click(f->Eliminar1);
+        QVERIFY(textos().contains(
+            QStringLiteral("¡ La transacción no ha sido completada !. Inténtelo de nuevo.")));
+        QVERIFY(!TransaccionIniciada);
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM PERSONAL")), QStringLiteral("1"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HCONTRAT")), QStringLiteral("1"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HFORMACI")), QStringLiteral("1"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM GRANTAB")), QStringLiteral("1"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM EVLCION")), QStringLiteral("1"));
+
+        sql(QStringLiteral("DROP TRIGGER bloqueo") +
+            (Engine(engine) == Engine::Sqlite ? QString() : QStringLiteral(" ON LEVLCION")));
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        f->Eliminar1Click(f->Eliminar1);
+        QVERIFY(!TransaccionIniciada);
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM PERSONAL")), QStringLiteral("0"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HCONTRAT")), QStringLiteral("0"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM GRANTAB")), QStringLiteral("0"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM LEVLCION")), QStringLiteral("0"));
+        // The candidate with the same number keeps his history.
+        QCOMPARE(sql(QStringLiteral("SELECT NombreTabla FROM HPUESTO")),
+                 QStringLiteral("CANDIDAT"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    void formacionYGrupo_data() { AddEngineRows(); }
+    void formacionYGrupo() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        QPointer<TfRRHHPERS> f = abrir();
+        nuevoOperario(f, 4, QStringLiteral("Pau"));
+        f->pbConformeClick(f->pbConforme);
+        f->pbCancelarClick(f->pbCancelar);
+        nuevaFormacion(f, QStringLiteral("F1"));
+        nuevaFormacion(f, QStringLiteral("F1"));
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM GRANTAB")), QStringLiteral("1"));
+        f->HFormacion->First();
+        f->HFormacion->Delete();
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM GRANTAB")), QStringLiteral("1"));
+        f->HFormacion->First();
+        f->HFormacion->Delete();
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM GRANTAB")), QStringLiteral("0"));
+        f->pbConformeClick(f->pbConforme);
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    void restriccionYFoto_data() { AddEngineRows(); }
+    void restriccionYFoto() {
+        QFETCH(int, engine);
+        QSKIP(
+            "Pending: the employee delete is still reached by the common before-delete; to be "
+            "settled");
+        Entorno e(engine);
+        QPointer<TfRRHHPERS> f = abrir();
+        nuevoOperario(f, 12, QStringLiteral("Rita"));
+        f->pbConformeClick(f->pbConforme);
+        f->pbCancelarClick(f->pbCancelar);
+
+        // The photo: stored, replaced, and an unreadable file keeps it.
+        QTemporaryDir dir;
+        QImage rojo(4, 4, QImage::Format_RGB32), azul(6, 6, QImage::Format_RGB32);
+        rojo.fill(Qt::red);
+        azul.fill(Qt::blue);
+        const QString a = dir.filePath(QStringLiteral("a.png")),
+                      b = dir.filePath(QStringLiteral("b.jpg")),
+                      malo = dir.filePath(QStringLiteral("malo.png"));
+        QVERIFY(rojo.save(a) && azul.save(b));
+        QFile m(malo);
+        QVERIFY(m.open(QIODevice::WriteOnly));
+        m.write("no es una imagen");
+        m.close();
+        QVERIFY(f->SoltarArchivoFoto({a, b}));
+        QCOMPARE(f->Foto->Picture().width(), 4);
+        QVERIFY(f->SoltarArchivoFoto({b}));
+        QCOMPARE(f->Foto->Picture().width(), 6);
+        QVERIFY(!f->SoltarArchivoFoto({malo}));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM BLOBTAB WHERE NombreTabla = 'PERSONAL' "
+                                    "AND ClaveTabla = '12'")),
+                 QStringLiteral("1"));
+
+        // A barred employee: code and name, no pages, no delete.
+        GrabarConfiguracionUsuario(e.modulo.get(), CodigoUsuarioActual,
+                                   QStringLiteral("OperariosNoAccesibles"),
+                                   QStringLiteral("5, 10-20"));
+        MessageSeam::clearLog();
+        f->pbRefrescarClick(f->pbRefrescar);
+        f->Table1->First();
+        f->DataSource1DataChange(nullptr);
+        QVERIFY(f->PageControl1->isHidden());
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        f->Eliminar1Click(f->Eliminar1);
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM PERSONAL")), QStringLiteral("1"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM BLOBTAB")), QStringLiteral("1"));
+        QVERIFY(!TransaccionIniciada);
+
+        GrabarConfiguracionUsuario(e.modulo.get(), CodigoUsuarioActual,
+                                   QStringLiteral("OperariosNoAccesibles"), QString());
+        f->DataSource1DataChange(nullptr);
+        QVERIFY(!f->PageControl1->isHidden());
+        f->BorrarlaImgen1Click(f->BorrarlaImgen1);
+        QVERIFY(f->Foto->Empty());
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM BLOBTAB")), QStringLiteral("0"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+};
+
+QTEST_MAIN(TestRrhhPers)
+#include "tst_rrhhpers.moc"
