@@ -10,6 +10,7 @@
 #include "gene/geneinic.h"
 #include "gene/geneinic_formulario.h"
 #include "gene/geneinic_servicios.h"
+#include "gene/genevlis.h"
 #include "gene/sesion.h"
 #include "rrhh/rrhhmenu.h"
 #include "ui/component.h"
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
     TAplicacion::setApplicationName(QStringLiteral("Recursos Humanos"));
     SetApplicationExceptionHandler(&DespacharExcepcion);
     InstalarServiciosFormulario();
+    InstalarVisoresGenericos();
 
     QPointer<TfRRHHMENU> menu = NewForm<TfRRHHMENU>();
     TfGENEINIC* sesion = CrearSesion();
