@@ -9,6 +9,7 @@
 #include "db/clientdataset.h"
 #include "report/bands.h"
 #include "report/controls.h"
+#include "report/export.h"
 #include "report/quickrep.h"
 
 // Codigo 1..filas, Nombre "Empleado n", Importe n * 1,5.
