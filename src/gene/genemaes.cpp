@@ -194,6 +194,8 @@ TFormularioMaestro::~TFormularioMaestro() {
             d->OnFilterRecord = nullptr;
         }
     }
+    // The data controls let go of their fields while they are whole.
+    for (TDataSource* fuente : findChildren<TDataSource*>()) fuente->setDataSet(nullptr);
 }
 
 TMenuItem* TFormularioMaestro::NuevoItem(const QString& nombre, const QString& caption, int tecla,
@@ -430,6 +432,15 @@ TMaestroFicha::TMaestroFicha(QWidget* owner, const QString& Nombre, const QStrin
                              const QString& NombreTabla)
     : TFormularioMaestro(owner, Nombre, Titulo, NombreTabla) {
     RefrescoSoloNavegando = false;
+}
+
+TMaestroFicha::~TMaestroFicha() {
+    // The key edit's text goes when the form lets go of the data: its
+    // handlers must not reach this part of the form any more.
+    if (CampoClave) {
+        CampoClave->OnChange = nullptr;
+        CampoClave->OnExit = nullptr;
+    }
 }
 
 void TMaestroFicha::FormCreate(QObject* Sender) {

@@ -199,6 +199,7 @@ class TMaestroFicha : public TFormularioMaestro {
 public:
     TMaestroFicha(QWidget* owner, const QString& Nombre, const QString& Titulo,
                   const QString& NombreTabla);
+    ~TMaestroFicha() override;
 
     TDBEdit* CampoClave = nullptr;
     // The key text was changed while the record was being edited.

@@ -206,7 +206,8 @@ void TfPRESHORA::DBGrid1DrawColumnCell(QObject*, const QRect& Rect, int, TColumn
     if (!Column || Column->FieldName() != QLatin1String("Color")) return;
     QPainter* lienzo = DBGrid1->Canvas();
     TField* color = Table1->FieldByName(QStringLiteral("Color"));
-    if (!lienzo || !color) return;
+    // A schedule without a colour keeps the cell as drawn.
+    if (!lienzo || !color || color->IsNull()) return;
     lienzo->fillRect(Rect, ColorQt(color->AsInteger()));
     lienzo->drawText(Rect.adjusted(2, 2, 0, 0), int(Qt::AlignLeft | Qt::AlignTop),
                      color->DisplayText());
