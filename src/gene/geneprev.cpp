@@ -226,6 +226,7 @@ void TfGENEPREV::setQRPrinter(TQRPrinter* printer) {
 
 void TfGENEPREV::InformeFinalizado() {
     EstadoInforme = kFinalizada;
+    unsetCursor();  // also when the report made no page
 }
 
 void TfGENEPREV::FormShow() {
