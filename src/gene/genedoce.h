@@ -1,0 +1,137 @@
+#pragma once
+// Electronic documentation: the documents of any record (files, folders, web
+// pages and text notes, each with a title, a location and a description),
+// rows of DOCUTRON keyed by the owner's table name and key text. The window
+// (an MDI child, opened through AbrirDocumentacionElectronica) lists the
+// documents of one record, previews the selected one without starting any
+// program (pictures, text and HTML files, the address of a web page), adds
+// and removes documents, walks among the records of the same table that have
+// documents and mails a selection of them. Only "Ejecutar" opens a document
+// with the desktop's program for it.
+
+#include <QString>
+#include <QStringList>
+
+#include "ui/form.h"
+
+class QTextBrowser;
+class QTreeWidget;
+class TImage;
+class TMemo;
+class TMenuItem;
+class TPanel;
+class TPopupMenu;
+class TScrollBox;
+class TSpeedButton;
+class TSplitter;
+
+class TfGENEDOCE : public TForm {
+    Q_OBJECT
+    Q_PROPERTY(QString NombreTabla MEMBER NombreTabla)
+    Q_PROPERTY(QString ClaveTabla MEMBER ClaveTabla)
+public:
+    explicit TfGENEDOCE(QWidget* owner = nullptr);
+    ~TfGENEDOCE() override;
+
+    TPanel* PanelBotones;
+    TSpeedButton* pbAgregar;
+    TSpeedButton* pbEliminar;
+    TSpeedButton* pbAgregarCarpeta;
+    TSpeedButton* pbAgregarWeb;
+    TSpeedButton* pbEnviarEMail;
+    TSpeedButton* pbEjecutar;
+    TPanel* pnClave;
+    TSpeedButton* pbPrimero;
+    TSpeedButton* pbAnterior;
+    TSpeedButton* pbSiguiente;
+    TSpeedButton* pbUltimo;
+    QTreeWidget* ListView1;  // columns "Título" and "Ubicación"
+    TPopupMenu* PopupMenu1;
+    TMenuItem* Vaciarlalistadedocumentosseleccionados1;
+    TMenuItem* Agregaralalistadedocumentosseleccionados1;
+    TMenuItem* Verlalistadedocumentosseleccionados1;
+    TMenuItem* EnviarListaDocumentosPorCorreoElectronico;
+    TMenuItem* Enviareldocumentoseleccionadoporcorreoelectrnico1;
+    TSplitter* Splitter1;
+    TMemo* MemoDescripcion;
+    TSpeedButton* pbEditarDescripcion;
+    TSpeedButton* pbStretch;
+    QTextBrowser* WebBrowser1;
+    TScrollBox* ScrollBoxImagen;
+    TImage* Imagen;
+
+    // The owner record (table without owner prefix, key text: several
+    // values joined by "|").
+    QString NombreTabla;
+    QString ClaveTabla;
+    // Documents chosen for mailing: "title|location", sorted, no duplicates.
+    QStringList DocumentosSeleccionados;
+
+    // What the preview shows.
+    enum TVista { vsNada, vsImagen, vsTexto, vsDireccion, vsNoSoportada };
+    TVista VistaActual = vsNada;
+
+    // Lists the owner's documents and selects the first.
+    Q_INVOKABLE void CargarDocumentos();
+    Q_INVOKABLE void BuscarDatosDBEdit(QObject*) {}
+
+    int NumeroDocumentos() const;
+    void SeleccionarDocumento(int Indice);
+    QString TituloSeleccionado() const;
+    QString UbicacionSeleccionada() const;
+    // Previews the selected document.
+    void ListView1SelectItem();
+
+    // Inserts a document of the owner and selects it; false after the
+    // warning "¡No ha sido posible registrar el Documento!".
+    bool AgregarDocumento(const QString& Titulo, const QString& Ubicacion,
+                          const QString& Descripcion);
+    // Asks the title (default given); "" when cancelled or left empty.
+    QString PedirTitulo(const QString& Defecto);
+
+    Q_INVOKABLE void pbAgregarClick(QObject* Sender = nullptr);
+    Q_INVOKABLE void pbAgregarCarpetaClick(QObject* Sender = nullptr);
+    Q_INVOKABLE void pbAgregarWebClick(QObject* Sender = nullptr);
+    Q_INVOKABLE void pbEliminarClick(QObject* Sender = nullptr);
+    Q_INVOKABLE void pbEjecutarClick(QObject* Sender = nullptr);
+    Q_INVOKABLE void pbEditarDescripcionClick(QObject* Sender = nullptr);
+    Q_INVOKABLE void pbStretchClick(QObject* Sender = nullptr);
+    Q_INVOKABLE void pbPrimeroClick(QObject* Sender = nullptr);
+    Q_INVOKABLE void pbAnteriorClick(QObject* Sender = nullptr);
+    Q_INVOKABLE void pbSiguienteClick(QObject* Sender = nullptr);
+    Q_INVOKABLE void pbUltimoClick(QObject* Sender = nullptr);
+    Q_INVOKABLE void Vaciarlalistadedocumentosseleccionados1Click(QObject* Sender = nullptr);
+    Q_INVOKABLE void Agregaralalistadedocumentosseleccionados1Click(QObject* Sender = nullptr);
+    Q_INVOKABLE void Verlalistadedocumentosseleccionados1Click(QObject* Sender = nullptr);
+    Q_INVOKABLE void EnviarListaDocumentosPorCorreoElectronicoClick(QObject* Sender = nullptr);
+    Q_INVOKABLE void Enviareldocumentoseleccionadoporcorreoelectrnico1Click(
+        QObject* Sender = nullptr);
+    Q_INVOKABLE void pbEnviarEMailClick(QObject* Sender = nullptr);
+
+private:
+    void limpiarVista();
+    void navegar(bool Adelante, bool Extremo);
+    void enviarSeleccionados();
+};
+
+extern TfGENEDOCE* fGENEDOCE;
+
+// The key panel's text: table, " - " and the key with every "|" shown as
+// " · ".
+QString TextoClaveDocumentos(const QString& NombreTabla, const QString& ClaveTabla);
+// The owner key next to Clave among the table's records with documents
+// (after it when Adelante, before it otherwise; the first or last of all
+// with Extremo); "" when there is none.
+QString ClaveVecinaDocumentos(const QString& NombreTabla, const QString& Clave, bool Adelante,
+                              bool Extremo);
+// Subject, body and attachments ("|" after each location) of the mail of
+// the selected documents ("title|location" items).
+void CorreoDocumentos(const QStringList& Documentos, QString& Asunto, QString& Cuerpo,
+                      QString& Adjuntos);
+
+// How "Ejecutar" hands a location to the desktop (a test may replace it).
+using TAbrirDocumento = bool (*)(const QString& Ubicacion);
+extern TAbrirDocumento GanchoAbrirDocumento;
+
+// Puts the window in the form registry (idempotent).
+void RegistrarTfGENEDOCE();
