@@ -2,14 +2,12 @@
 // windows at a company change and at exit.
 
 #include <QApplication>
-#include <QDialog>
-#include <QPlainTextEdit>
 #include <QPointer>
-#include <QVBoxLayout>
 
 #include "db/dataset.h"
 #include "db/field.h"
 #include "gene/genecomp.h"
+#include "gene/genedeta.h"
 #include "gene/geneform.h"
 #include "gene/geneform_p.h"
 #include "gene/geneinic.h"
@@ -53,23 +51,6 @@ bool CargarListaUsuario() {
     if (valor.isEmpty()) return false;
     ListaControlesNoVisibles = EntradasLista(valor);
     return true;
-}
-
-void MostrarTexto(const QString& Texto, const QString& Titulo) {
-    if (MessageSeam::isActive() && !MessageSeam::showsDialogs()) {
-        MessageSeam::record(QStringLiteral("Detalle"), Texto, Titulo);
-        return;
-    }
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return;
-    QDialog visor;
-    visor.setWindowTitle(Titulo);
-    auto* layout = new QVBoxLayout(&visor);
-    auto* memo = new QPlainTextEdit(&visor);
-    memo->setReadOnly(true);
-    memo->setPlainText(Texto);
-    layout->addWidget(memo);
-    visor.resize(400, 300);
-    visor.exec();
 }
 
 bool EsModuloDatos(const QObject* o) {
@@ -279,8 +260,8 @@ void FinalizarSesion(TfGENEINIC*) {
     if (!ModoAdministradorActivado || ListaControlesNoVisibles.isEmpty()) return;
     if (MensajeConfirmacion(QStringLiteral("¿Desea ver la Lista de Controles No Visibles?")) ==
         QLatin1String("SI"))
-        MostrarTexto(ListaControlesNoVisibles.join(QStringLiteral("\r\n")),
-                     QStringLiteral("Controles No Visibles"));
+        MostrarDetalle(ListaControlesNoVisibles.join(QStringLiteral("\r\n")),
+                       QStringLiteral("Controles No Visibles"), QString());
     const QString usuarios = MensajePeticion(QStringLiteral(
         "Introduzca los Códigos de Usuario (separados por coma) a los que desea asignar la "
         "lista de Controles No Visibles: "));

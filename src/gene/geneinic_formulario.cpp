@@ -27,6 +27,7 @@
 #include "gene/genemone.h"
 #include "gene/generejilla.h"
 #include "gene/genereloj.h"
+#include "gene/generest.h"
 #include "gene/genesist.h"
 #include "gene/genetext.h"
 #include "gene/geneusua.h"
@@ -140,24 +141,6 @@ void FormatoImporte(const QString& NombreCampo, QString& Formato) {
     FormatoCampoImporte(fGENEINIC, NombreCampo, Formato);
 }
 
-// Float fields holding amounts (Tag 1000 or more) show them in the currency
-// of the view.
-void AsignarManejadoresMoneda(QObject* Formulario) {
-    for (QObject* c : geneform::Componentes(Formulario)) {
-        auto* ds = qobject_cast<TDataSet*>(c);
-        if (!ds) continue;
-        for (TField* campo : ds->Fields()) {
-            if (campo->Tag() < 1000 || campo->OnGetText) continue;
-            if (campo->DataType() != ftFloat && campo->DataType() != ftCurrency &&
-                campo->DataType() != ftBCD)
-                continue;
-            campo->OnGetText = [](TField* Sender, QString& Texto, bool DisplayText) {
-                ImporteGetText(ModuloDatos, Sender, Texto, DisplayText);
-            };
-        }
-    }
-}
-
 struct InstaladorServicios {
     InstaladorServicios() { InstalarServiciosFormulario(); }
 };
@@ -218,7 +201,7 @@ void PrepararFormulario(TfGENEINIC* f, QObject* Formulario) {
                 campo->FieldName() == QLatin1String("Cambio"))
                 campo->setAlignment(taLeftJustify);
     OcultarCamposNoVisibles(f, Formulario);
-    AsignarManejadoresMoneda(Formulario);
+    ConfigurarBotonesMoneda(f, Formulario, QStringLiteral("Asignar"));
     if (ModuloDatosPreparado) {
         QString valor;
         LeerConfiguracionUsuario(ModuloDatos, CodigoUsuarioActual,

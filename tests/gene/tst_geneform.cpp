@@ -15,6 +15,7 @@
 #include "db/dberror.h"
 #include "db/query.h"
 #include "db/table.h"
+#include "gene/genecomp.h"
 #include "gene/geneconv.h"
 #include "gene/geneform.h"
 #include "gene/geneinic.h"
@@ -527,10 +528,27 @@ private Q_SLOTS:
         MessageSeam::clearLog();
         MessageSeam::enqueue(QStringLiteral("SI"));
         MessageSeam::enqueue(QStringLiteral("PEPE, ANA,,"));
+        // The list shows in the detail viewer, closed here as soon as it shows.
+        QString mostrado, titulo;
+        QTimer reloj;
+        reloj.setInterval(5);
+        connect(&reloj, &QTimer::timeout, [&] {
+            for (TForm* visor : ApplicationForms()) {
+                if (!visor->inherits("TfGENEDETA") || !visor->Modal()) continue;
+                QVariant texto;
+                LeerPropiedad(visor->FindComponent(QStringLiteral("MemoDetalle")),
+                              QStringLiteral("Text"), texto);
+                mostrado = texto.toString();
+                titulo = visor->Caption();
+                reloj.stop();
+                visor->setModalResult(mrOk);
+            }
+        });
+        reloj.start();
         FinalizarSesion(fGENEINIC);
+        QCOMPARE(titulo, QStringLiteral("Controles No Visibles"));
+        QCOMPARE(mostrado, QStringLiteral("fX.Edit1\r\nfX.Rejilla.TablaNombre"));
         QCOMPARE(textos().mid(0, 1), QStringList{"¿Desea ver la Lista de Controles No Visibles?"});
-        QCOMPARE(MessageSeam::log().at(1).text,
-                 QStringLiteral("fX.Edit1\r\nfX.Rejilla.TablaNombre"));
         LeerConfiguracionUsuario(&modulo, QStringLiteral("PEPE"),
                                  QStringLiteral("ControlesNoVisibles"), valor);
         QCOMPARE(valor, QStringLiteral("fA.B,fX.Edit1,fX.Rejilla.TablaNombre,"));
