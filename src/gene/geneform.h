@@ -129,8 +129,9 @@ void AplicarAspecto(TfGENEINIC* f, QObject* Formulario);
 void TraducirFormulario(TfGENEINIC* f, QObject* Componente, const QString& Idioma);
 // The string property of that name of every component the owner holds.
 void TraducirPropiedad(TfGENEINIC* f, QObject* Propietario, const QString& Propiedad);
-// While a language is set, list boxes and drop-down-list combo boxes show
-// their items translated (TextoElementoTraducido); editable combos keep theirs.
+// While a language is set, list-only combo boxes show their items translated
+// (TextoElementoTraducido); editable combos keep their text part, and list
+// boxes, never drawn by the program, show their items as stored.
 void PrepararElementosTraducidos(TfGENEINIC* f, QObject* Formulario);
 // The item text of a combo or list box as shown while a language is set:
 // each ";"-separated part translated (the stored item stays as it is).
