@@ -44,8 +44,9 @@ TMenuItem::~TMenuItem() {
 
 void TMenuItem::setCaption(const QString& caption) {
     caption_ = caption;
+    // A separator with a text would be drawn as a titled section.
     setSeparator(caption == QLatin1String("-"));
-    setText(caption);
+    setText(isSeparator() ? QString() : caption);
 }
 
 void TMenuItem::setChecked(bool checked) {

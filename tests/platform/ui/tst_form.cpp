@@ -275,6 +275,11 @@ void TestForm::menuMergeByGroupIndex() {
     Principal main;
     main.form->show();
     QCOMPARE(main.bar(), QStringList({"&Archivo", "&Ventana"}));
+    // A "-" item is a plain separator line, not a section titled "-".
+    auto* linea = new TMenuItem(main.archivo, QStringLiteral("N1"), QStringLiteral("-"));
+    QVERIFY(linea->isSeparator());
+    QVERIFY(linea->text().isEmpty());
+    QCOMPARE(linea->Caption(), QStringLiteral("-"));
 
     int a = 0, c = 0;
     TForm* uno = hijo(QStringLiteral("fUNO"), &a, &c);
