@@ -14,6 +14,10 @@ void TDataSource::setDataSet(TDataSet* dataSet) {
     if (dataSet_) {
         dataSet_->removeDataSource(this);
         QObject::disconnect(dataSet_, &QObject::destroyed, this, nullptr);
+        // Through the inactive state, so that the links let go of the old
+        // dataset's fields even when the new one is in the same state.
+        dataSet_ = nullptr;
+        updateState();
     }
     dataSet_ = dataSet;
     if (dataSet_) {
