@@ -1,0 +1,168 @@
+// The evaluation criteria on a real installation: the type the form starts
+// with, the lines of the position or training type shown (numbered per type
+// and code, gaps kept), the levels of the cycle offered to the criteria,
+// line deletion with Ctrl+Delete, and the opening from the masters.
+
+#include <QtTest>
+
+#include "db/datasource.h"
+#include "db/field.h"
+#include "db/table.h"
+#include "gene/geneinic_formulario.h"
+#include "gene/genemens.h"
+#include "gene/genemodu.h"
+#include "gene/genemodu_sql.h"
+#include "rrhh/rrhhcrit.h"
+#include "support/dbfixture.h"
+#include "support/instalacion.h"
+#include "ui/controls.h"
+#include "ui/dbcontrols.h"
+#include "ui/dbgrid.h"
+#include "ui/menus.h"
+#include "ui/registry.h"
+
+namespace {
+
+QString sql(const QString& sentencia) {
+    QString r;
+    EjecutarSQL(nullptr, sentencia, QStringLiteral("Database"), QStringLiteral("Silenciosa"), r);
+    return r;
+}
+
+TfRRHHCRIT* abrir() {
+    RegistrarTfRRHHCRIT();
+    return qobject_cast<TfRRHHCRIT*>(CreateForm(QStringLiteral("TfRRHHCRIT")));
+}
+
+void nuevaLinea(TfRRHHCRIT* f, TTable* t, const QString& nivel, const QString& descripcion) {
+    f->PageControl1->setActivePage(t == f->Table2 ? f->TabCriterios : f->TabCiclo);
+    f->AgregarClick(f->Agregar);
+    t->FieldByName(QStringLiteral("Nivel"))->setAsString(nivel);
+    t->FieldByName(QStringLiteral("Descripcion"))->setAsString(descripcion);
+    f->pbConformeClick(f->pbConforme);
+}
+
+QString lineas(const QString& tabla) {
+    return sql(QStringLiteral("SELECT Tipo, Codigo, Linea, Nivel FROM ") + tabla +
+               QStringLiteral(" ORDER BY Tipo, Codigo, Linea"));
+}
+
+void ctrlSupr(TfRRHHCRIT* f, TDBGrid* g) {
+    int tecla = VK_DELETE;
+    f->DBGridKeyDown(g, tecla, ssCtrl);
+    QCOMPARE(tecla, 0);
+}
+
+}  // namespace
+
+class TestRrhhCrit : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { InstalarServiciosFormulario(); }
+
+    void lineasYNiveles_data() { AddEngineRows(); }
+    void lineasYNiveles() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
+        TModuloDatos modulo;
+        sql(QStringLiteral("INSERT INTO PUESTO (Codigo, Descripcion) VALUES ('P1', 'Tornero')"));
+        sql(
+            QStringLiteral("INSERT INTO FORMCION (Codigo, Tipo, Descripcion) VALUES "
+                           "('P1', 'CURSO', 'Soldadura')"));
+        TipoCriterios.clear();
+        QPointer<TfRRHHCRIT> f = abrir();
+        QVERIFY(f);
+        // From the main menu: positions.
+        QCOMPARE(f->EditTipo->Text(), QStringLiteral("Puesto"));
+        QCOMPARE(f->Cabecera(), f->Table0);
+        QCOMPARE(f->EditDescripcion->Text(), QStringLiteral("Tornero"));
+
+        // Lines numbered per type and code; a gap left by a deletion stays.
+        nuevaLinea(f, f->Table2, QString(), QStringLiteral("Manejo del torno"));
+        nuevaLinea(f, f->Table2, QString(), QStringLiteral("Lectura de planos"));
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        f->Table2->First();
+        ctrlSupr(f, f->DBGrid1);
+        nuevaLinea(f, f->Table2, QString(), QStringLiteral("Seguridad"));
+        QCOMPARE(lineas(QStringLiteral("CRITEVAL")),
+                 QStringLiteral("Puesto|P1|2|\r\nPuesto|P1|3|"));
+
+        // A level of the cycle is offered at once to the criteria.
+        QVERIFY(f->DBGrid1->Columns().Items(1)->PickList().isEmpty());
+        nuevaLinea(f, f->Table3, QStringLiteral("Básico"), QStringLiteral("Inicial"));
+        nuevaLinea(f, f->Table3, QStringLiteral("Avanzado"), QStringLiteral("Final"));
+        QCOMPARE(f->DBGrid1->Columns().Items(1)->PickList(), (QStringList{"Avanzado", "Básico"}));
+        QCOMPARE(f->DBGrid2->Columns().Items(2)->PickList(), (QStringList{"Avanzado", "Básico"}));
+
+        // Ctrl+Delete while a line is being edited deletes nothing.
+        MessageSeam::clearLog();
+        f->Table3->Edit();
+        ctrlSupr(f, f->DBGrid2);
+        QVERIFY(MessageSeam::log().isEmpty());
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(f->Table3->State(), dsBrowse);
+
+        // The training type of the same code has lines of its own.
+        f->EditTipo->setText(QStringLiteral("Formacion"));
+        QCOMPARE(f->Cabecera(), f->Table1);
+        QVERIFY(f->Table2->IsEmpty());
+        QVERIFY(f->DBGrid1->Columns().Items(1)->PickList().isEmpty());
+        nuevaLinea(f, f->Table2, QString(), QStringLiteral("Soldadura TIG"));
+        QCOMPARE(lineas(QStringLiteral("CRITEVAL")),
+                 QStringLiteral("Formacion|P1|1|\r\nPuesto|P1|2|\r\nPuesto|P1|3|"));
+        QCOMPARE(lineas(QStringLiteral("CICLOCAP")),
+                 QStringLiteral("Puesto|P1|1|Básico\r\nPuesto|P1|2|Avanzado"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    void aperturaDesdeMaestros() {
+        TestInstalacion inst(Engine::Sqlite, OpcionesInstalacion{.empresaActual = 1});
+        TModuloDatos modulo;
+        TForm principal;
+        principal.setFormStyle(fsMDIForm);
+        SetMainForm(&principal);
+        sql(
+            QStringLiteral("INSERT INTO FORMCION (Codigo, Tipo, Descripcion) VALUES "
+                           "('F1', 'CURSO', 'Uno'), ('F2', 'CURSO', 'Dos')"));
+        sql(QStringLiteral("INSERT INTO PUESTO (Codigo, Descripcion) VALUES ('F2', 'Puesto')"));
+
+        AbrirCriterios(QStringLiteral("Formacion"), QStringLiteral("F2"));
+        QPointer<TfRRHHCRIT> f = fRRHHCRIT;
+        QVERIFY(f);
+        QCOMPARE(f->EditTipo->Text(), QStringLiteral("Formacion"));
+        QCOMPARE(f->EditCodigo->Text(), QStringLiteral("F2"));
+        // Already open: brought forward with its type; the code is located in it.
+        AbrirCriterios(QStringLiteral("Puesto"), QStringLiteral("F1"));
+        QCOMPARE(fRRHHCRIT, f.data());
+        QCOMPARE(f->EditTipo->Text(), QStringLiteral("Formacion"));
+        QCOMPARE(f->EditCodigo->Text(), QStringLiteral("F1"));
+        f->Close();
+        QTRY_VERIFY(!f);
+        // The type the last master asked for stays for the next opening.
+        TipoCriterios = QStringLiteral("Formacion");
+        f = abrir();
+        QCOMPARE(f->EditTipo->Text(), QStringLiteral("Formacion"));
+        f->Close();
+        QTRY_VERIFY(!f);
+        SetMainForm(nullptr);
+    }
+
+    void sinCabecera() {
+        TestInstalacion inst(Engine::Sqlite, OpcionesInstalacion{.empresaActual = 1});
+        TModuloDatos modulo;
+        TipoCriterios.clear();
+        QPointer<TfRRHHCRIT> f = abrir();
+        QVERIFY(f);
+        // No position: no line can belong to one.
+        f->AgregarClick(f->Agregar);
+        QCOMPARE(f->Table2->State(), dsBrowse);
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM CRITEVAL")), QStringLiteral("0"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+};
+
+QTEST_MAIN(TestRrhhCrit)
+#include "tst_rrhhcrit.moc"

@@ -1,0 +1,143 @@
+// The job-position master on a real installation: positions added one after
+// the other, the profile memo edited whatever grid column is selected, the
+// key column protected, and a deletion that takes the position's own
+// criteria and cycle (not those of a training type with the same code).
+
+#include <QtTest>
+
+#include "db/dberror.h"
+#include "db/field.h"
+#include "db/table.h"
+#include "gene/geneinic_formulario.h"
+#include "gene/genemens.h"
+#include "gene/genemodu.h"
+#include "gene/genemodu_sql.h"
+#include "rrhh/rrhhcrit.h"
+#include "rrhh/rrhhptra.h"
+#include "support/dbfixture.h"
+#include "support/instalacion.h"
+#include "ui/controls.h"
+#include "ui/dbcontrols.h"
+#include "ui/dbgrid.h"
+#include "ui/menus.h"
+#include "ui/registry.h"
+
+namespace {
+
+QString sql(const QString& sentencia) {
+    QString r;
+    EjecutarSQL(nullptr, sentencia, QStringLiteral("Database"), QStringLiteral("Silenciosa"), r);
+    return r;
+}
+
+void teclearFila(TfRRHHPTRA* f, const QString& codigo, const QString& descripcion) {
+    f->DBGrid1->setSelectedIndex(0);
+    f->Table1->FieldByName(QStringLiteral("Codigo"))->setText(codigo);
+    f->DBGrid1ColExit(f->DBGrid1);
+    f->DBGrid1->setSelectedIndex(1);
+    f->Table1->FieldByName(QStringLiteral("Descripcion"))->setText(descripcion);
+}
+
+}  // namespace
+
+class TestRrhhPtra : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { InstalarServiciosFormulario(); }
+
+    void puestos_data() { AddEngineRows(); }
+    void puestos() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
+        TModuloDatos modulo;
+        RegistrarTfRRHHPTRA();
+        QPointer<TfRRHHPTRA> f =
+            qobject_cast<TfRRHHPTRA*>(CreateForm(QStringLiteral("TfRRHHPTRA")));
+        QVERIFY(f);
+        QCOMPARE(f->Caption(), QStringLiteral("Maestro de Puestos de Trabajo"));
+
+        // After a new position the grid is on a further new row.
+        f->AgregarClick(f->Agregar);
+        teclearFila(f, QStringLiteral("SOL"), QStringLiteral("Soldador"));
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(f->Table1->State(), dsInsert);
+        teclearFila(f, QStringLiteral("TOR"), QStringLiteral("Tornero"));
+        f->Table1->Post();
+        QCOMPARE(f->Table1->State(), dsInsert);
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(sql(QStringLiteral("SELECT Codigo FROM PUESTO ORDER BY Codigo")),
+                 QStringLiteral("SOL\r\nTOR"));
+
+        // The profile is edited from its memo with the key column selected;
+        // after an edit the grid stays on the row.
+        f->Table1->First();
+        f->DBGrid1->setSelectedIndex(0);
+        f->setActiveControl(f->DBPerfil);
+        f->Table1->Edit();
+        f->Table1->FieldByName(QStringLiteral("Perfil"))
+            ->setAsString(QStringLiteral("Lectura de planos; 'TIG' y 'MIG'"));
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(f->Table1->State(), dsBrowse);
+        QCOMPARE(sql(QStringLiteral("SELECT Perfil FROM PUESTO WHERE Codigo = 'SOL'")),
+                 QStringLiteral("Lectura de planos; 'TIG' y 'MIG'"));
+        // In the grid the key column is not edited.
+        MessageSeam::clearLog();
+        f->setActiveControl(f->DBGrid1);
+        QVERIFY_THROWS_EXCEPTION(EAbort, f->Table1->Edit());
+        QCOMPARE(MessageSeam::log().size(), 1);
+        QCOMPARE(MessageSeam::log().at(0).text,
+                 QStringLiteral("¡ No se puede modificar la clave del registro !"));
+
+        // Deleting a position takes its criteria and cycle, not the training
+        // type's of the same code.
+        for (const char* tipo : {"Puesto", "Formacion"}) {
+            sql(QStringLiteral("INSERT INTO CRITEVAL (Tipo, Codigo, Linea, Descripcion) VALUES "
+                               "('%1', 'SOL', 1, 'x')")
+                    .arg(QLatin1String(tipo)));
+            sql(QStringLiteral("INSERT INTO CICLOCAP (Tipo, Codigo, Linea, Nivel) VALUES "
+                               "('%1', 'SOL', 1, 'x')")
+                    .arg(QLatin1String(tipo)));
+        }
+        sql(QStringLiteral(
+            "INSERT INTO CRITEVAL (Tipo, Codigo, Linea) VALUES ('Puesto', 'TOR', 1)"));
+        QVERIFY(f->Table1->Locate(QStringLiteral("Codigo"), QStringLiteral("SOL"), 0));
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        f->Eliminar1Click(f->Eliminar1);
+        QCOMPARE(sql(QStringLiteral("SELECT Codigo FROM PUESTO")), QStringLiteral("TOR"));
+        QCOMPARE(sql(QStringLiteral("SELECT Tipo, Codigo FROM CRITEVAL ORDER BY Tipo")),
+                 QStringLiteral("Formacion|SOL\r\nPuesto|TOR"));
+        QCOMPARE(sql(QStringLiteral("SELECT Tipo FROM CICLOCAP")), QStringLiteral("Formacion"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    void criteriosDelPuesto() {
+        TestInstalacion inst(Engine::Sqlite, OpcionesInstalacion{.empresaActual = 1});
+        TModuloDatos modulo;
+        TForm principal;
+        principal.setFormStyle(fsMDIForm);
+        SetMainForm(&principal);
+        sql(QStringLiteral(
+            "INSERT INTO PUESTO (Codigo, Descripcion) VALUES ('A', 'a'), ('B', 'b')"));
+        TipoCriterios = QStringLiteral("Formacion");
+        RegistrarTfRRHHPTRA();
+        QPointer<TfRRHHPTRA> f =
+            qobject_cast<TfRRHHPTRA*>(CreateForm(QStringLiteral("TfRRHHPTRA")));
+        f->Table1->Last();
+        f->pbAccesoCriteriosClick(f->pbAccesoCriterios);
+        QPointer<TfRRHHCRIT> criterios = fRRHHCRIT;
+        QVERIFY(criterios);
+        QCOMPARE(TipoCriterios, QStringLiteral("Puesto"));
+        QCOMPARE(criterios->EditTipo->Text(), QStringLiteral("Puesto"));
+        QCOMPARE(criterios->EditCodigo->Text(), QStringLiteral("B"));
+        QVERIFY(criterios->Table2->IsEmpty());
+        criterios->Close();
+        f->Close();
+        QTRY_VERIFY(!f && !criterios);
+        SetMainForm(nullptr);
+    }
+};
+
+QTEST_MAIN(TestRrhhPtra)
+#include "tst_rrhhptra.moc"
