@@ -7,9 +7,11 @@
 #include <QStringList>
 
 #include "gene/geneapp.h"
+#include "gene/genebusc.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_formulario.h"
 #include "gene/geneinic_servicios.h"
+#include "gene/geneprev.h"
 #include "gene/genevlis.h"
 #include "gene/sesion.h"
 #include "rrhh/rrhhmenu.h"
@@ -42,6 +44,8 @@ int main(int argc, char** argv) {
     SetApplicationExceptionHandler(&DespacharExcepcion);
     InstalarServiciosFormulario();
     InstalarVisoresGenericos();
+    InstalarDialogosBusqueda();
+    InstalarPrevisualizacion();
 
     QPointer<TfRRHHMENU> menu = NewForm<TfRRHHMENU>();
     TfGENEINIC* sesion = CrearSesion();

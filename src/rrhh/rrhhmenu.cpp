@@ -27,12 +27,13 @@
 #include "gene/genetrad.h"
 #include "gene/geneusua.h"
 #include "gene/sesion.h"
+#include "nomina/nomimodu.h"
 #include "io/paths.h"
 #include "ui/controls.h"
 #include "ui/menus.h"
 
 TfRRHHMENU* fRRHHMENU = nullptr;
-TCrearModulosNomina GanchoCrearModulosNomina = nullptr;
+TCrearModulosNomina GanchoCrearModulosNomina = &CrearModulosNomina;
 
 namespace {
 
