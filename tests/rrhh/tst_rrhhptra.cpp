@@ -3,6 +3,7 @@
 // key column protected, and a deletion that takes the position's own
 // criteria and cycle (not those of a training type with the same code).
 
+#include <QApplication>
 #include <QtTest>
 
 #include "db/dberror.h"
@@ -108,6 +109,35 @@ private Q_SLOTS:
         QCOMPARE(sql(QStringLiteral("SELECT Tipo, Codigo FROM CRITEVAL ORDER BY Tipo")),
                  QStringLiteral("Formacion|SOL\r\nPuesto|TOR"));
         QCOMPARE(sql(QStringLiteral("SELECT Tipo FROM CICLOCAP")), QStringLiteral("Formacion"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // A row typed as a user types it: the key, Tab (the grid enters the
+    // next column), the description, the confirm button.
+    void filaTecleada() {
+        TestInstalacion inst(Engine::Sqlite, OpcionesInstalacion{.empresaActual = 1});
+        TModuloDatos modulo;
+        RegistrarTfRRHHPTRA();
+        QPointer<TfRRHHPTRA> f =
+            qobject_cast<TfRRHHPTRA*>(CreateForm(QStringLiteral("TfRRHHPTRA")));
+        f->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f));
+        auto teclear = [](const QString& texto) {
+            for (QChar c : texto) QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+        };
+        f->AgregarClick(f->Agregar);
+        teclear(QStringLiteral("SOL"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(f->DBGrid1->SelectedIndex(), 1);
+        teclear(QStringLiteral("Soldador"));
+        // Confirming posts what was typed and opens the next row.
+        f->pbConforme->click();
+        QCOMPARE(sql(QStringLiteral("SELECT Codigo, Descripcion FROM PUESTO")),
+                 QStringLiteral("SOL|Soldador"));
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QCOMPARE(f->DBGrid1->SelectedIndex(), 0);
+        f->Table1->Cancel();
         f->Close();
         QTRY_VERIFY(!f);
     }

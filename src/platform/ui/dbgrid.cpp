@@ -766,6 +766,9 @@ void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& prev
             return;
         }
         selectedIndex_ = current.column();
+        // A handler that re-read the rows put the cell back on the column it
+        // left: the cell typed into next is the one entered.
+        if (currentIndex().column() != selectedIndex_) syncCurrentIndex();
         if (OnColEnter) RunHandler(this, [this] { OnColEnter(this); });
     }
     if (current.row() != activeRow_) {
