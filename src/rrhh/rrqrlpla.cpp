@@ -3,9 +3,12 @@
 #include <QCoreApplication>
 #include <QHash>
 #include <cstdlib>
+#include <optional>
 
 #include "db/field.h"
 #include "db/table.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_conexion.h"
 #include "gene/sesion.h"
 #include "report/bands.h"
 #include "report/controls.h"
@@ -108,12 +111,17 @@ bool TfRRQRLPLA::RevisionSeleccionada(int Revision, int Desde, int Hasta) {
 }
 
 namespace {
-QString Texto(TTable* t, const char* campo) {
-    return t->FieldByName(QLatin1String(campo))->AsString();
+// The fields of the copy, looked up once per fill: by name on every line they
+// cost as much as the rest of the loop.
+struct CampoCopia {
+    TField* origen;
+    TField* destino;
+};
+TField* Campo(TTable* t, const char* nombre) {
+    return t->FieldByName(QLatin1String(nombre));
 }
-void CopiarFecha(TTable* origen, TTable* destino, const char* campo) {
-    TField* o = origen->FieldByName(QLatin1String(campo));
-    if (!o->IsNull()) destino->FieldByName(QLatin1String(campo))->setAsDateTime(o->AsDateTime());
+void CopiarFecha(TField* origen, TField* destino) {
+    if (!origen->IsNull()) destino->setAsDateTime(origen->AsDateTime());
 }
 }  // namespace
 
@@ -121,58 +129,99 @@ void TfRRQRLPLA::RellenarTemporal() {
     PlanFormacion->setIndexName(QString());
     PlanFormacion->SetRange({Ejercicio, DesdeOperario}, {Ejercicio, HastaOperario});
     PlanFormacion->First();
-    // The contract and group tests ask the database: once per employee.
+    TField* pCodigo = Campo(PlanFormacion, "CodigoOperario");
+    TField* pTipo = Campo(PlanFormacion, "Tipo");
+    TField* pRealizado = Campo(PlanFormacion, "Realizado");
+    TField* pRevision = Campo(PlanFormacion, "Revision");
+    TField* pFormacion = Campo(PlanFormacion, "CodigoFormacion");
+    TField* pAccion = Campo(PlanFormacion, "AccionFormativa");
+    TField* pLinea = Campo(PlanFormacion, "Linea");
+    TField* pDuracion = Campo(PlanFormacion, "Duracion");
+    TField* pInicio = Campo(PlanFormacion, "FechaInicio");
+    TField* pFinal = Campo(PlanFormacion, "FechaFinal");
+    TField* pValAlumno = Campo(PlanFormacion, "ValoracionAlumno");
+    TField* pValJefe = Campo(PlanFormacion, "ValoracionJefeSeccion");
+    TField* eNombre = Campo(Personal, "Nombre");
+    TField* eMatricula = Campo(Personal, "NumeroMatricula");
+    TField* tClasificacion = Campo(Temporal, "Clasificacion");
+    TField* tCodigo = Campo(Temporal, "CodigoOperario");
+    TField* tNombre = Campo(Temporal, "Nombre");
+    TField* tMatricula = Campo(Temporal, "NumeroMatricula");
+    TField* tDuracion = Campo(Temporal, "Duracion");
+    TField* tInicio = Campo(Temporal, "FechaInicio");
+    TField* tFinal = Campo(Temporal, "FechaFinal");
+    TField* tRevision = Campo(Temporal, "Revision");
+    TField* tValAlumno = Campo(Temporal, "ValoracionAlumno");
+    TField* tValJefe = Campo(Temporal, "ValoracionJefeSeccion");
+    QList<CampoCopia> textos;
+    for (const char* campo : {"Departamento", "Imputacion", "AccionFormativa", "NecesidadFijadaPor",
+                              "TituloObtenido", "Tipo", "Impartido", "Realizado"})
+        textos.append(CampoCopia{Campo(PlanFormacion, campo), Campo(Temporal, campo)});
+
+    // The contract and group tests ask the database: once per employee. The
+    // plan comes by employee, so the employee's record is looked up only when
+    // the code changes.
     QHash<int, bool> seleccion;
-    for (; !PlanFormacion->Eof(); PlanFormacion->Next()) {
-        QCoreApplication::processEvents();
-        if (ListadoCancelado) break;
-        const int codigo =
-            PlanFormacion->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger();
-        if (!Personal->FindKey({codigo})) continue;
+    int actual = 0;
+    bool existe = false;
+    // The lines go in by batches, each in a short transaction of its own (a
+    // commit per line costs as much as the rest of the fill); the window
+    // messages and the cancel are seen between batches, with no batch open.
+    constexpr int kLote = 128;
+    TDatabase* base = Temporal->Database();
+    std::optional<TGuardaTransaccion> lote;
+    auto cerrarLote = [&lote] {
+        if (lote) lote->Confirmar();
+        lote.reset();
+    };
+    for (int leidas = 0; !PlanFormacion->Eof(); PlanFormacion->Next(), ++leidas) {
+        if (leidas % kLote == 0) {
+            cerrarLote();
+            QCoreApplication::processEvents();
+            if (ListadoCancelado) break;
+        }
+        const int codigo = pCodigo->AsInteger();
+        if (!existe || codigo != actual) {
+            existe = Personal->FindKey({codigo});
+            actual = codigo;
+        }
+        if (!existe) continue;
         auto s = seleccion.find(codigo);
         if (s == seleccion.end())
             s = seleccion.insert(
                 codigo, OperarioSeleccionado(codigo, Activos, NoActivos, RangosGruposAnalisis));
         if (!*s) continue;
-        const QString tipo = Texto(PlanFormacion, "Tipo");
+        const QString tipo = pTipo->AsString();
         if ((tipo == QLatin1String("Interno") && !Interno) ||
             (tipo == QLatin1String("Externo") && !Externo))
             continue;
-        const QString realizado = Texto(PlanFormacion, "Realizado");
+        const QString realizado = pRealizado->AsString();
         if ((realizado == QLatin1String("SI") && !Realizados) ||
             (realizado == QLatin1String("NO") && !NoRealizados))
             continue;
-        const int revision = PlanFormacion->FieldByName(QStringLiteral("Revision"))->AsInteger();
+        const int revision = pRevision->AsInteger();
         if (!RevisionSeleccionada(revision, DesdeRevision, HastaRevision)) continue;
-        const QString formacion = Texto(PlanFormacion, "CodigoFormacion");
+        const QString formacion = pFormacion->AsString();
         if (QString::compare(formacion, DesdeFormacion) < 0 ||
             QString::compare(formacion, HastaFormacion) > 0)
             continue;
 
-        const QString nombre = Texto(Personal, "Nombre");
-        const QString accion = Texto(PlanFormacion, "AccionFormativa");
-        const int linea = PlanFormacion->FieldByName(QStringLiteral("Linea"))->AsInteger();
+        const QString nombre = eNombre->AsString();
+        if (!lote) lote.emplace(fGENEINIC, base);
         Temporal->Append();
-        Temporal->FieldByName(QStringLiteral("Clasificacion"))
-            ->setAsString(Clasificacion(PorAccionFormativa, accion, nombre, linea, codigo));
-        Temporal->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(codigo);
-        Temporal->FieldByName(QStringLiteral("Nombre"))->setAsString(nombre);
-        Temporal->FieldByName(QStringLiteral("NumeroMatricula"))
-            ->setAsInteger(Personal->FieldByName(QStringLiteral("NumeroMatricula"))->AsInteger());
-        for (const char* campo :
-             {"Departamento", "Imputacion", "AccionFormativa", "NecesidadFijadaPor",
-              "TituloObtenido", "Tipo", "Impartido", "Realizado"})
-            Temporal->FieldByName(QLatin1String(campo))->setAsString(Texto(PlanFormacion, campo));
-        Temporal->FieldByName(QStringLiteral("Duracion"))
-            ->setAsFloat(PlanFormacion->FieldByName(QStringLiteral("Duracion"))->AsFloat());
-        CopiarFecha(PlanFormacion, Temporal, "FechaInicio");
-        CopiarFecha(PlanFormacion, Temporal, "FechaFinal");
-        Temporal->FieldByName(QStringLiteral("Revision"))->setAsInteger(revision);
+        tClasificacion->setAsString(Clasificacion(PorAccionFormativa, pAccion->AsString(), nombre,
+                                                  pLinea->AsInteger(), codigo));
+        tCodigo->setAsInteger(codigo);
+        tNombre->setAsString(nombre);
+        tMatricula->setAsInteger(eMatricula->AsInteger());
+        for (const CampoCopia& c : textos) c.destino->setAsString(c.origen->AsString());
+        tDuracion->setAsFloat(pDuracion->AsFloat());
+        CopiarFecha(pInicio, tInicio);
+        CopiarFecha(pFinal, tFinal);
+        tRevision->setAsInteger(revision);
         if (realizado == QLatin1String("SI")) {
-            Temporal->FieldByName(QStringLiteral("ValoracionAlumno"))
-                ->setAsString(Texto(PlanFormacion, "ValoracionAlumno"));
-            Temporal->FieldByName(QStringLiteral("ValoracionJefeSeccion"))
-                ->setAsString(Texto(PlanFormacion, "ValoracionJefeSeccion"));
+            tValAlumno->setAsString(pValAlumno->AsString());
+            tValJefe->setAsString(pValJefe->AsString());
         }
         try {
             Temporal->Post();
@@ -180,5 +229,6 @@ void TfRRQRLPLA::RellenarTemporal() {
             Temporal->Cancel();
         }
     }
+    cerrarLote();
     PlanFormacion->CancelRange();
 }
