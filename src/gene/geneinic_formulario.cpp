@@ -214,11 +214,22 @@ void PrepararFormulario(TfGENEINIC* f, QObject* Formulario) {
     if (BuscarComponente(Formulario, QStringLiteral("DocumentacionElectronica1"))) {
         if (auto* tabla =
                 qobject_cast<TTable*>(BuscarComponente(Formulario, QStringLiteral("Table1")))) {
-            if (!TieneMetodoPublicado(Formulario, QStringLiteral("Table1AfterScroll")))
-                tabla->AfterScroll = [f](TDataSet* ds) {
+            // A handler the form set itself is kept even when it is not a
+            // published method: replacing it would silently drop the form's
+            // own work (a delete cascade, a check). The documents window then
+            // follows the record after the form's own after-scroll.
+            static const char* const kSincroniza = "rhSincronizaDocumentos";
+            if (!TieneMetodoPublicado(Formulario, QStringLiteral("Table1AfterScroll")) &&
+                !tabla->property(kSincroniza).toBool()) {
+                tabla->setProperty(kSincroniza, true);
+                auto propio = tabla->AfterScroll;
+                tabla->AfterScroll = [f, propio](TDataSet* ds) {
+                    if (propio) propio(ds);
                     SincronizarDocumentacionElectronica(f, ds);
                 };
-            if (!TieneMetodoPublicado(Formulario, QStringLiteral("Table1BeforeDelete")))
+            }
+            if (!TieneMetodoPublicado(Formulario, QStringLiteral("Table1BeforeDelete")) &&
+                !tabla->BeforeDelete)
                 tabla->BeforeDelete = [f](TDataSet* ds) { BorradoRegistro(f, ds); };
         }
     }

@@ -188,6 +188,30 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(EDatabaseError, forma.Table1->Edit());
     }
 
+    // A form with electronic documents keeps the delete and after-scroll
+    // handlers it set itself, published or not.
+    void manejadoresPropiosConDocumentos() {
+        TestInstalacion inst(Engine::Sqlite, OpcionesInstalacion{.empresaActual = 1});
+        TModuloDatos modulo;
+        agregarUsuario(QStringLiteral("ANA"), QString());
+        CodigoUsuarioActual = QStringLiteral("ANA");
+        TfPRUEBA forma;
+        auto* documentos = new QObject(&forma);
+        documentos->setObjectName(QStringLiteral("DocumentacionElectronica1"));
+        int borrados = 0, desplazamientos = 0;
+        forma.Table1->BeforeDelete = [&](TDataSet*) { ++borrados; };
+        forma.Table1->AfterScroll = [&](TDataSet*) { ++desplazamientos; };
+        AbrirTablasFormulario(fGENEINIC, &forma);
+        forma.Table1->Append();
+        forma.Table1->FieldByName(QStringLiteral("Codigo"))->setAsString(QStringLiteral("B1"));
+        forma.Table1->Post();
+        const int antes = desplazamientos;
+        forma.Table1->First();
+        QVERIFY(desplazamientos > antes);
+        forma.Table1->Delete();
+        QCOMPARE(borrados, 1);
+    }
+
     // The record's attachments go in the transaction of its own delete: both
     // are done, or neither when the record's delete fails.
     void borradoConAdjuntos_data() { AddEngineRows(); }
