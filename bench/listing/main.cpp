@@ -372,38 +372,45 @@ int main(int argc, char** argv) {
     fillData(db);
     QTemporaryDir out;
 
-    // Ours: the report prepared once (fill, then pages), then the PDF.
+    // The best of three rounds of each side, taken in turns. Ours: the report
+    // prepared (fill, then pages), then its PDF; a new round fills afresh.
     TimedReport report;
     report.Ejercicio = kYear;
     QElapsedTimer clock;
     double firstPage = -1, end = -1;
     report.QuickReport->QRPrinter()->OnPageAvailable = [&](int n) {
-        if (n == 1) firstPage = seconds(clock);
+        if (n == 1 && firstPage < 0) firstPage = seconds(clock);
     };
-    report.QuickReport->AfterPrint = [&](QObject*) { end = seconds(clock); };
-    clock.start();
-    report.QuickReport->Prepare();
-    const double prepare = seconds(clock);
-    const int pages = report.QuickReport->QRPrinter()->PageCount();
-    if (pages == 0 || report.Temporal->RecordCount() == 0) fail("the report made no page");
-    clock.restart();
-    if (!report.QuickReport->ExportToPdf(out.filePath(QStringLiteral("ours.pdf"))))
-        fail("the report's PDF was not written");
-    const double oursPdf = prepare - report.fillSeconds + seconds(clock);
-    const double oursFill = report.fillSeconds;
+    report.QuickReport->AfterPrint = [&](QObject*) {
+        if (end < 0) end = seconds(clock);
+    };
+    double oursFill = 1e9, oursPdf = 1e9, rawFillTime = 1e9, rawPdfTime = 1e9;
+    int pages = 0, rawPages = 0;
+    for (int round = 0; round < 3; ++round) {
+        clock.restart();
+        report.QuickReport->Prepare();
+        const double prepare = seconds(clock);
+        pages = report.QuickReport->QRPrinter()->PageCount();
+        if (pages == 0 || report.Temporal->RecordCount() == 0) fail("the report made no page");
+        clock.restart();
+        if (!report.QuickReport->ExportToPdf(out.filePath(QStringLiteral("ours.pdf"))))
+            fail("the report's PDF was not written");
+        oursPdf = std::min(oursPdf, prepare - report.fillSeconds + seconds(clock));
+        oursFill = std::min(oursFill, report.fillSeconds);
 
-    // Raw: the same selection and the same lines.
-    clock.restart();
-    const int rawRows = rawFill(db);
-    const double rawFillTime = seconds(clock);
-    if (rawRows != report.Temporal->RecordCount())
-        fail(QStringLiteral("raw fill wrote %1 rows, the report %2")
-                 .arg(rawRows)
-                 .arg(report.Temporal->RecordCount()));
-    clock.restart();
-    const int rawPages =
-        rawPdf(db, report.NombreTablaTemporal(), out.filePath(QStringLiteral("raw.pdf")));
-    const double rawPdfTime = seconds(clock);
+        // Raw: the same selection and the same lines.
+        clock.restart();
+        const int rawRows = rawFill(db);
+        rawFillTime = std::min(rawFillTime, seconds(clock));
+        if (rawRows != report.Temporal->RecordCount())
+            fail(QStringLiteral("raw fill wrote %1 rows, the report %2")
+                     .arg(rawRows)
+                     .arg(report.Temporal->RecordCount()));
+        clock.restart();
+        rawPages =
+            rawPdf(db, report.NombreTablaTemporal(), out.filePath(QStringLiteral("raw.pdf")));
+        rawPdfTime = std::min(rawPdfTime, seconds(clock));
+    }
     db->Execute(QStringLiteral("DROP TABLE IF EXISTS BENCHRAW"));
 
     line("fill_10k", oursFill, rawFillTime);
