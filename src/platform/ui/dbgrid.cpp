@@ -343,7 +343,7 @@ TDBGrid::TDBGrid(QWidget* parent)
     setModel(model_);
     setItemDelegate(delegate_);
     setSelectionMode(SingleSelection);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollMode(ScrollPerItem);
     setHorizontalScrollMode(ScrollPerPixel);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -650,10 +650,18 @@ void TDBGrid::updateScrollBar() {
 }
 
 void TDBGrid::placeScrollBar() {
-    const int w = scrollBar_->sizeHint().width();
-    setViewportMargins(0, 0, w, 0);
-    const QRect vp = viewport()->geometry();
-    scrollBar_->setGeometry(vp.right() + 1, frameWidth(), w, height() - 2 * frameWidth());
+    // Over the strip the view keeps for its own bar: the view lays out the
+    // headers' margins, and the strip is never one of them.
+    scrollBar_->setGeometry(verticalScrollBar()->parentWidget()->geometry());
+    scrollBar_->raise();
+}
+
+void TDBGrid::updateGeometries() {
+    // The titles' height, known once there are columns, changes the rows that fit.
+    const int before = capacity();
+    QTableView::updateGeometries();
+    placeScrollBar();
+    if (capacity() != before) fillWindow(activeRow_);
 }
 
 void TDBGrid::resizeEvent(QResizeEvent* event) {

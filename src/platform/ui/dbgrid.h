@@ -220,6 +220,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void updateGeometries() override;
     QPalette::ColorRole colorRole() const override { return QPalette::Base; }
     int defaultColor() const override { return clWindow; }
 

@@ -1,6 +1,7 @@
 // TDBGrid over a table of 100,000 rows: what it reads, moving both ways,
 // editing cells that post through the fields, appending and cancelling with
-// the arrows, column events, drawing each row's own values, selected rows.
+// the arrows, column events, drawing each row's own values, selected rows,
+// an empty dataset with its titles.
 
 #include <QHeaderView>
 #include <QLineEdit>
@@ -114,6 +115,7 @@ private Q_SLOTS:
     void columnsAndTheirEvents();
     void drawingSeesEachRow();
     void selectedRowsAndPublished();
+    void emptyDatasetShowsTitlesAndStartsARow();
     void cleanupTestCase() { db_.reset(); }
 
 private:
@@ -412,6 +414,49 @@ void TestDBGrid::selectedRowsAndPublished() {
                        r.grid->visualRect(r.grid->model()->index(2, 1)).center());
     QCOMPARE(dobles, 1);
     QCOMPARE(p.table.State(), dsBrowse);  // a double click is no edit
+}
+
+void TestDBGrid::emptyDatasetShowsTitlesAndStartsARow() {
+    TClientDataSet ds;
+    ds.FieldDefs() << TFieldDef{QStringLiteral("Codigo"), ftInteger, 0, false}
+                   << TFieldDef{QStringLiteral("Nombre"), ftString, 20, false};
+    TDataSource source;
+    source.setDataSet(&ds);
+    // Columns declared before the dataset opens, as a form's constructor does.
+    Rejilla r(&source);
+    for (const char* campo : {"Codigo", "Nombre"}) {
+        TColumn* c = r.grid->Columns().Add();
+        c->setFieldName(QLatin1String(campo));
+        c->Title()->setCaption(QStringLiteral("Título ") + QLatin1String(campo));
+        c->setWidth(90);
+    }
+    ds.CreateDataSet();
+    QCoreApplication::processEvents();
+    QHeaderView* titulos = r.grid->horizontalHeader();
+    QCOMPARE(r.grid->model()->columnCount(), 2);
+    QCOMPARE(titulos->count(), 2);
+    QVERIFY(titulos->isVisible());
+    // Neither the rows nor the dataset's scroll bar cover the titles.
+    QVERIFY(titulos->height() > 0);
+    QVERIFY(titulos->geometry().top() >= 0);
+    QVERIFY(r.grid->viewport()->geometry().top() >= titulos->height());
+    QVERIFY(!r.grid->findChild<QScrollBar*>()->geometry().intersects(titulos->geometry()));
+    QCOMPARE(titulos->sectionSize(1), 90);
+    QCOMPARE(r.grid->model()->headerData(1, Qt::Horizontal).toString(),
+             QStringLiteral("Título Nombre"));
+    QCOMPARE(r.grid->VisibleRowCount(), 0);
+
+    // Down starts the first row in the first column; typing goes into it.
+    QTest::keyClick(r.grid, Qt::Key_Down);
+    QCOMPARE(ds.State(), dsInsert);
+    QCOMPARE(r.grid->VisibleRowCount(), 1);
+    QCOMPARE(r.grid->currentIndex(), r.grid->model()->index(0, 0));
+    QTest::keyClicks(r.grid, QStringLiteral("7"));
+    QVERIFY(editorAbierto());
+    QTest::keyClick(editorAbierto(), Qt::Key_Tab);
+    QCOMPARE(r.grid->SelectedIndex(), 1);
+    QCOMPARE(ds.Fields()[0]->AsInteger(), 7);
+    ds.Cancel();
 }
 
 QTEST_MAIN(TestDBGrid)
