@@ -12,6 +12,7 @@
 #include "db/table.h"
 #include "gene/genebusc.h"
 #include "gene/geneclav.h"
+#include "gene/genegrup.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_conexion.h"
 #include "gene/geneinic_formulario.h"
@@ -301,6 +302,7 @@ void TfRRHHPERS::ConstruirControles() {
     EditNombrePais = NuevoEdit(PagIdentificacion, datos, 7, 0, "EditNombrePais",
                                QStringLiteral("NombrePais"), QString(), s);
     EditNombrePais->setEnabled(false);
+    EditCodigoPais->OnDblClick = [this](QObject* o) { BuscarDatosDBEdit(o); };
     EditCodigoCalendario =
         NuevoEdit(PagIdentificacion, datos, 8, 0, "EditCodigoCalendario",
                   QStringLiteral("CodigoCalendario"), QStringLiteral("Calendario"), s);
@@ -363,6 +365,7 @@ void TfRRHHPERS::ConstruirControles() {
                              {"CategoriaGA", QStringLiteral("Categoría")},
                              {"DescripcionGA", QStringLiteral("Descripción")}});
     DBGridGA->setHint(QStringLiteral("Pulsar FLECHA ABAJO para agregar registros aquí"));
+    DBGridGA->OnDblClick = [this](QObject* o) { BuscarDatosDBEdit(o); };
     derecha->addWidget(DBGridGA, 1);
 
     // Contracts.
@@ -430,6 +433,10 @@ void TfRRHHPERS::ConstruirControles() {
                                    {"FechaInicio", QStringLiteral("Fecha Inicio")},
                                    {"FechaFinal", QStringLiteral("Fecha Final")},
                                    {"Nivel", QStringLiteral("Nivel Alcanzado")}});
+    DBGridHPuestos->Columns().Items(1)->setButtonStyle(cbsEllipsis);
+    DBGridHPuestos->OnEditButtonClick = [this](QObject* o) { BuscarDatosDBEdit(o); };
+    DBGridHPuestos->OnDblClick = [this](QObject* o) { BuscarDatosDBEdit(o); };
+    DBGridHPuestos->OnColExit = [this](QObject* o) { DBGridHPuestosColExit(o); };
     puestos->addWidget(DBGridHPuestos, 1);
 
     // Training.
@@ -457,6 +464,10 @@ void TfRRHHPERS::ConstruirControles() {
         {QStringLiteral("Interno"), QStringLiteral("Externo")});
     DBGridHFormacion->Columns().Items(8)->setPickList(
         {QStringLiteral("Apto"), QStringLiteral("No Apto")});
+    DBGridHFormacion->Columns().Items(1)->setButtonStyle(cbsEllipsis);
+    DBGridHFormacion->OnEditButtonClick = [this](QObject* o) { BuscarDatosDBEdit(o); };
+    DBGridHFormacion->OnDblClick = [this](QObject* o) { BuscarDatosDBEdit(o); };
+    DBGridHFormacion->OnColExit = [this](QObject* o) { DBGridHFormacionColExit(o); };
     formacion->addWidget(DBGridHFormacion, 1);
 
     // Instructions.
@@ -799,16 +810,77 @@ void TfRRHHPERS::GATablasNewRecord(TDataSet*) {
         ->setAsString(QString::number(CodigoActual()));
 }
 
-void TfRRHHPERS::BuscarDatosDBEdit(QObject*) {
+namespace {
+
+// The first value of a search's key, null when nothing was chosen.
+QVariant PrimerValor(const QVariant& clave) {
+    const QVariantList l = clave.toList();
+    return l.isEmpty() ? QVariant() : l.first();
+}
+
+}  // namespace
+
+QString TfRRHHPERS::DescripcionCodigo(const QString& Tabla, const QString& Codigo) {
+    if (Codigo.isEmpty()) return QString();
+    QVariant datos;
+    BuscarDatosClave(ModuloDatos, Tabla, Codigo, datos, QStringLiteral("Descripcion"));
+    const QVariantList l = datos.toList();
+    return l.isEmpty() ? QString() : l.first().toString();
+}
+
+void TfRRHHPERS::BuscarDatosDBEdit(QObject* Sender) {
     if (Table1->State() == dsBrowse && !Table1->IsEmpty()) Table1->Edit();
-    QWidget* foco = ActiveControl();
+    // The key handler passes the focused control; a double click its own.
+    QObject* foco = Sender;
+    if (foco != EditCodigoPais && foco != DBGridGA && foco != DBGridHPuestos &&
+        foco != DBGridHFormacion && foco != EditInstrucciones)
+        foco = ActiveControl();
+    QVariant clave;
     if (foco == EditCodigoPais) {
-        QVariant clave;
         BuscarCodigo(QStringLiteral("PAIS"), 0, clave);
-        const QVariantList l = clave.toList();
-        if (!l.isEmpty() && !l.first().isNull())
-            Table1->FieldByName(QStringLiteral("CodigoPais"))->setAsString(l.first().toString());
+        const QVariant v = PrimerValor(clave);
+        if (!v.isNull())
+            Table1->FieldByName(QStringLiteral("CodigoPais"))->setAsString(v.toString());
+    } else if (foco == DBGridGA) {
+        TField* campo = DBGridGA->SelectedField();
+        if (!campo || campo->FieldName() != QLatin1String("GrupoAnalisis")) return;
+        if (!EnEdicion(GATablas)) GATablas->Edit();
+        QString filtro;
+        FiltroCategoriasGrupoAnalisis(ModuloDatos, QStringLiteral("Personal"), filtro);
+        BuscarConFiltro(QStringLiteral("GRANALIS"), 1, filtro, clave);
+        const QVariant v = PrimerValor(clave);
+        if (!v.isNull()) campo->setAsString(v.toString());
+    } else if (foco == DBGridHPuestos || foco == DBGridHFormacion) {
+        const bool puesto = foco == DBGridHPuestos;
+        TDBGrid* rejilla = puesto ? DBGridHPuestos : DBGridHFormacion;
+        TTable* tabla = puesto ? HPuesto : HFormacion;
+        const QString nombreCampo =
+            puesto ? QStringLiteral("CodigoPuesto") : QStringLiteral("CodigoFormacion");
+        const QString maestro = puesto ? QStringLiteral("PUESTO") : QStringLiteral("FORMCION");
+        TField* campo = rejilla->SelectedField();
+        if (!campo || campo->FieldName() != nombreCampo) return;
+        if (!EnEdicion(tabla)) tabla->Edit();
+        BuscarCodigo(maestro, 0, clave);
+        const QVariant v = PrimerValor(clave);
+        if (v.isNull()) return;
+        campo->setAsString(v.toString());
+        tabla->FieldByName(QStringLiteral("Descripcion"))
+            ->setAsString(DescripcionCodigo(maestro, v.toString()));
     }
+}
+
+void TfRRHHPERS::DBGridHPuestosColExit(QObject*) {
+    TField* campo = DBGridHPuestos->SelectedField();
+    if (EnEdicion(HPuesto) && campo && campo->FieldName() == QLatin1String("CodigoPuesto"))
+        HPuesto->FieldByName(QStringLiteral("Descripcion"))
+            ->setAsString(DescripcionCodigo(QStringLiteral("PUESTO"), campo->AsString()));
+}
+
+void TfRRHHPERS::DBGridHFormacionColExit(QObject*) {
+    TField* campo = DBGridHFormacion->SelectedField();
+    if (EnEdicion(HFormacion) && campo && campo->FieldName() == QLatin1String("CodigoFormacion"))
+        HFormacion->FieldByName(QStringLiteral("Descripcion"))
+            ->setAsString(DescripcionCodigo(QStringLiteral("FORMCION"), campo->AsString()));
 }
 
 QString TfRRHHPERS::InstruccionesPorDefecto() {

@@ -135,6 +135,12 @@ public:
     // After a line's post: kept for the cancel of a new employee.
     void LineaAfterPost(TDataSet* DataSet);
 
+    // Leaving the code column of a position or training line fills its description.
+    Q_INVOKABLE void DBGridHPuestosColExit(QObject* Sender);
+    Q_INVOKABLE void DBGridHFormacionColExit(QObject* Sender);
+    // The Descripcion of a code in a code master (empty when not found).
+    QString DescripcionCodigo(const QString& Tabla, const QString& Codigo);
+
     // The employee code of the key edit (0 when it holds no number).
     int CodigoActual() const;
     // The default Instrucciones text of a new employee.

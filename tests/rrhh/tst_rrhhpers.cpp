@@ -8,9 +8,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "db/clientdataset.h"
 #include "db/dberror.h"
 #include "db/field.h"
 #include "db/table.h"
+#include "gene/dialogo_modal.h"
+#include "gene/genebusq.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_formulario.h"
 #include "gene/genemens.h"
@@ -24,6 +27,7 @@
 #include "support/instalacion.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
+#include "ui/dbgrid.h"
 #include "ui/menus.h"
 #include "ui/registry.h"
 
@@ -304,6 +308,70 @@ private Q_SLOTS:
         f->HFormacion->Delete();
         QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM GRANTAB")), QStringLiteral("0"));
         f->pbConformeClick(f->pbConforme);
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // The code columns of the position, training and group grids search
+    // their masters; the chosen code brings its description along, and
+    // leaving the code column fills the description of a typed code.
+    void busquedasEnRejillas_data() { AddEngineRows(); }
+    void busquedasEnRejillas() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        sql(QStringLiteral("INSERT INTO PUESTO (Codigo, Descripcion) VALUES ('P1', 'Soldador')"));
+        sql(QStringLiteral(
+            "INSERT INTO FORMCION (Codigo, Descripcion) VALUES ('F1', 'Soldadura')"));
+        sql(
+            QStringLiteral("INSERT INTO GRANALIS (Codigo, Descripcion, CategoriaGrupo) VALUES "
+                           "('G1', 'Turno', '')"));
+        QPointer<TfRRHHPERS> f = abrir();
+        nuevoOperario(f, 3, QStringLiteral("Eva"));
+        f->pbConformeClick(f->pbConforme);
+        f->pbCancelarClick(f->pbCancelar);
+
+        auto elegir = [](const QString& dato) {
+            AlMostrarse<TfGENEBUSQ>([dato](TfGENEBUSQ* d) {
+                d->DatoABuscar->setText(dato);
+                d->pbBuscarClick();
+                d->ClientDataSet1->First();
+                d->pbConformeClick();
+            });
+        };
+        f->HPuesto->Append();
+        f->DBGridHPuestos->setSelectedIndex(1);
+        elegir(QStringLiteral("P1"));
+        f->BuscarDatosDBEdit(f->DBGridHPuestos);
+        QCOMPARE(f->HPuesto->FieldByName(QStringLiteral("CodigoPuesto"))->AsString(),
+                 QStringLiteral("P1"));
+        QCOMPARE(f->HPuesto->FieldByName(QStringLiteral("Descripcion"))->AsString(),
+                 QStringLiteral("Soldador"));
+        // A cancelled search leaves the line as it was.
+        AlMostrarse<TfGENEBUSQ>([](TfGENEBUSQ* d) { d->setModalResult(mrCancel); });
+        f->BuscarDatosDBEdit(f->DBGridHPuestos);
+        QCOMPARE(f->HPuesto->FieldByName(QStringLiteral("CodigoPuesto"))->AsString(),
+                 QStringLiteral("P1"));
+        f->HPuesto->Post();
+
+        f->HFormacion->Append();
+        f->HFormacion->FieldByName(QStringLiteral("CodigoFormacion"))
+            ->setAsString(QStringLiteral("F1"));
+        f->DBGridHFormacion->setSelectedIndex(1);
+        f->DBGridHFormacionColExit(f->DBGridHFormacion);
+        QCOMPARE(f->HFormacion->FieldByName(QStringLiteral("Descripcion"))->AsString(),
+                 QStringLiteral("Soldadura"));
+        f->HFormacion->Cancel();
+
+        f->GATablas->Append();
+        f->DBGridGA->setSelectedIndex(0);
+        elegir(QStringLiteral("G1"));
+        f->BuscarDatosDBEdit(f->DBGridGA);
+        QCOMPARE(f->GATablas->FieldByName(QStringLiteral("GrupoAnalisis"))->AsString(),
+                 QStringLiteral("G1"));
+        f->GATablas->Post();
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoPuesto FROM HPUESTO")), QStringLiteral("P1"));
+        QCOMPARE(sql(QStringLiteral("SELECT GrupoAnalisis FROM GRANTAB")), QStringLiteral("G1"));
         f->Close();
         QTRY_VERIFY(!f);
     }
