@@ -13,6 +13,7 @@
 #include "report/bands.h"
 #include "report/controls.h"
 #include "report/quickrep.h"
+#include "ui/component.h"
 
 const char* const TfRRQRLPLA::kDefinicionTemporal =
     "Tabla Temporal\r\n"
@@ -50,6 +51,9 @@ TfRRQRLPLA::TfRRQRLPLA(TForm* Dialogo, QWidget* owner)
     Detail = new TQRBand(this, QuickReport, rbDetail);
     Detail->setObjectName(QStringLiteral("Detail"));
     Detail->setHeight(17);
+    // Fifteen columns across the landscape page: at the bands' 10 points a
+    // date or a caption runs into the next column.
+    Detail->setFont(MakeFont(QStringLiteral("Arial"), 8));
     PageHeader->setHeight(80);
 
     struct ColumnaPlan {
@@ -77,7 +81,11 @@ TfRRQRLPLA::TfRRQRLPLA(TForm* Dialogo, QWidget* owner)
     };
     int left = 0, n = 1;
     for (const auto& c : columnas) {
-        Titulo(QStringLiteral("QRLabel%1").arg(n), QString::fromUtf8(c.titulo), left, c.ancho);
+        TQRLabel* titulo =
+            Titulo(QStringLiteral("QRLabel%1").arg(n), QString::fromUtf8(c.titulo), left, c.ancho);
+        QFont letra = titulo->Font();
+        letra.setPointSize(7);
+        titulo->setFont(letra);
         // The date columns keep their handlers' names.
         QString nombre = QStringLiteral("QRDBText") + QLatin1String(c.campo);
         if (QLatin1String(c.campo) == QLatin1String("FechaInicio"))
