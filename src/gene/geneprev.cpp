@@ -396,9 +396,11 @@ void TfGENEPREV::pbExportarAPDFClick() {
     d->Filter = QStringLiteral("Archivos PDF (*.PDF)|*.PDF");
     d->FilterIndex = 1;
     if (!d->Execute()) return;
+    // The output gets ".pdf" once: a name typed with it keeps just that one.
+    QString nombre = d->FileName;
+    if (nombre.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) nombre.chop(4);
     try {
-        ImprimirInforme(ModuloDatos, Informe(),
-                        QStringLiteral("PDF:") + d->FileName + QStringLiteral(".pdf"));
+        ImprimirInforme(ModuloDatos, Informe(), QStringLiteral("PDF:") + nombre + QStringLiteral(".pdf"));
     } catch (...) {
         MensajeAdvertencia(kNoGrabado + QStringLiteral(" Motivo: ") +
                            TextoExcepcion(std::current_exception()));

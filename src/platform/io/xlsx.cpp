@@ -198,6 +198,9 @@ QString ExcelNumberFormat(const QString& mask) {
 QString XlsxFileName(const QString& fileName) {
     if (fileName.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive))
         return fileName.left(fileName.size() - 4) + QLatin1String(".xlsx");
+    // A name typed without an extension still names a workbook.
+    const qsizetype barra = fileName.lastIndexOf(QLatin1Char('/'));
+    if (fileName.indexOf(QLatin1Char('.'), barra + 1) < 0) return fileName + QLatin1String(".xlsx");
     return fileName;
 }
 

@@ -115,6 +115,10 @@ private Q_SLOTS:
                               << "datos.csv";
         QTest::newRow("xls dentro") << "a.xls.txt"
                                     << "a.xls.txt";
+        QTest::newRow("sin extension") << "/tmp/e2e/plan"
+                                       << "/tmp/e2e/plan.xlsx";
+        QTest::newRow("punto en la carpeta") << "/tmp/v1.2/plan"
+                                             << "/tmp/v1.2/plan.xlsx";
     }
     void nombreDeArchivo() {
         QFETCH(QString, nombre);
