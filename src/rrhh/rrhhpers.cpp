@@ -407,6 +407,15 @@ void TfRRHHPERS::ConstruirControles() {
                             {"BaseReguladoraSS", QStringLiteral("BaseReguladoraSS")},
                             {"BaseReguladoraAT", QStringLiteral("BaseReguladoraAT")}});
     DBGrid3->OnDblClick = [this](QObject* o) { DBGrid3DblClick(o); };
+    DBGrid3->OnColEnter = [this](QObject* o) { DBGrid3ColEnter(o); };
+    DBGrid3->OnColExit = [this](QObject*) {
+        if (!ValidarLineaBaja(true)) Abort();
+    };
+    DBGrid3->OnExit = DBGrid3->OnColExit;
+    DBGrid4->OnColExit = [this](QObject*) {
+        if (!ValidarLineaContrato()) Abort();
+    };
+    DBGrid4->OnExit = DBGrid4->OnColExit;
     bajas->addWidget(DBGrid3, 1);
 
     // Positions.
@@ -686,7 +695,9 @@ void TfRRHHPERS::EditarOperario(TDataSet*) {
     if (Table1->State() == dsBrowse) Table1->Edit();
 }
 
-void TfRRHHPERS::LineaBeforePost(TDataSet*) {
+void TfRRHHPERS::LineaBeforePost(TDataSet* DataSet) {
+    if (DataSet == Baja && !ValidarLineaBaja(false)) Abort();
+    if (DataSet == HContrato && !ValidarLineaContrato()) Abort();
     if (Table1->State() != dsInsert) return;
     const int codigo = CodigoActual();
     if (codigo < 1 || codigo > 9999) {
@@ -881,6 +892,75 @@ void TfRRHHPERS::DBGridHFormacionColExit(QObject*) {
     if (EnEdicion(HFormacion) && campo && campo->FieldName() == QLatin1String("CodigoFormacion"))
         HFormacion->FieldByName(QStringLiteral("Descripcion"))
             ->setAsString(DescripcionCodigo(QStringLiteral("FORMCION"), campo->AsString()));
+    if (!ValidarLineaFormacion()) Abort();
+}
+
+// ---------------------------------------------------------------- line checks
+
+bool TfRRHHPERS::Cancelando() const {
+    return pbCancelar && ActiveControl() == pbCancelar;
+}
+
+bool TfRRHHPERS::ReglaLista(TDBGrid* Rejilla, const QString& Campo) {
+    TField* sel = Rejilla->SelectedField();
+    if (!sel || sel->FieldName().compare(Campo, Qt::CaseInsensitive) != 0) return true;
+    return ValidarValorLista(ModuloDatos, Rejilla, sel);
+}
+
+bool TfRRHHPERS::ValidarLineaBaja(bool EnRejilla) {
+    if (Cancelando()) return true;
+    // Old lines only browsed through are not checked: only a line being typed.
+    if (EnRejilla && !EnEdicion(Baja)) return true;
+    bool correcto = true;
+    TField* sel = DBGrid3->SelectedField();
+    if (sel && !sel->AsString().isEmpty()) {
+        if (EnRejilla && sel->FieldName() != QLatin1String("FechaInicio") &&
+            Baja->FieldByName(QStringLiteral("FechaInicio"))->IsNull()) {
+            MensajeAdvertencia(
+                QStringLiteral("La Fecha de Inicio de la baja es un dato obligatorio"));
+            correcto = false;
+        }
+        if (!ReglaLista(DBGrid3, QStringLiteral("CodigoBaja"))) correcto = false;
+    }
+    const bool base = sel && (sel->FieldName() == QLatin1String("BaseReguladoraSS") ||
+                              sel->FieldName() == QLatin1String("BaseReguladoraAT"));
+    if (EnRejilla && base) {
+        const bool vacia = sel->IsNull() || sel->AsFloat() == 0;
+        if (sel->FieldName() == QLatin1String("BaseReguladoraSS") && vacia) {
+            MensajeAdvertencia(
+                QStringLiteral("La Base Reguladora de la seguridad social es un dato obligatorio"));
+            correcto = false;
+        } else if (sel->FieldName() == QLatin1String("BaseReguladoraAT") && vacia) {
+            MensajeAdvertencia(
+                QStringLiteral("La Base Reguladora de Accidentes es un dato obligatorio"));
+            correcto = false;
+        }
+    }
+    return correcto;
+}
+
+bool TfRRHHPERS::ValidarLineaContrato() {
+    if (Cancelando()) return true;
+    TField* sel = DBGrid4->SelectedField();
+    if (!sel || sel->AsString().isEmpty()) return true;
+    return ReglaLista(DBGrid4, QStringLiteral("TipoBonificacion")) &&
+           ReglaLista(DBGrid4, QStringLiteral("CotExclusivamenteEmpresa"));
+}
+
+bool TfRRHHPERS::ValidarLineaFormacion() {
+    if (Cancelando()) return true;
+    TField* sel = DBGridHFormacion->SelectedField();
+    if (!sel || sel->AsString().isEmpty()) return true;
+    return ReglaLista(DBGridHFormacion, QStringLiteral("Tipo")) &&
+           ReglaLista(DBGridHFormacion, QStringLiteral("Apto"));
+}
+
+void TfRRHHPERS::DBGrid3ColEnter(QObject*) {
+    QString valores;
+    ValoresDistintos(ModuloDatos, QStringLiteral("TSUBSDIO"), QStringLiteral("Codigo"), valores,
+                     QString());
+    DBGrid3->Columns().Items(2)->setPickList(
+        valores.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts));
 }
 
 QString TfRRHHPERS::InstruccionesPorDefecto() {

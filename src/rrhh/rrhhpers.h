@@ -138,6 +138,14 @@ public:
     // Leaving the code column of a position or training line fills its description.
     Q_INVOKABLE void DBGridHPuestosColExit(QObject* Sender);
     Q_INVOKABLE void DBGridHFormacionColExit(QObject* Sender);
+    // Checks of a leave, contract or training line: false after the warning.
+    // The leave check in the grid also requires the start date and the bases
+    // of the column being left.
+    bool ValidarLineaBaja(bool EnRejilla);
+    bool ValidarLineaContrato();
+    bool ValidarLineaFormacion();
+    // The leave codes offered in the "Código Baja" column, refreshed on entry.
+    Q_INVOKABLE void DBGrid3ColEnter(QObject* Sender);
     // The Descripcion of a code in a code master (empty when not found).
     QString DescripcionCodigo(const QString& Tabla, const QString& Codigo);
 
@@ -182,6 +190,9 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool Cancelando() const;
+    // The pick-list rule when the grid's selected field is Campo.
+    bool ReglaLista(TDBGrid* Rejilla, const QString& Campo);
     void AbrirContratos(bool Directamente);
     void ConstruirControles();
     void AsignarRangos();

@@ -376,6 +376,69 @@ private Q_SLOTS:
         QTRY_VERIFY(!f);
     }
 
+    // Leaving a column of a line being typed: the leave code must be one of
+    // the leave types, the start date comes first, the bases are required;
+    // the training type and result must be from their lists.
+    void comprobacionesDeColumna_data() { AddEngineRows(); }
+    void comprobacionesDeColumna() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        sql(QStringLiteral("INSERT INTO TSUBSDIO (Codigo, HastaDias) VALUES ('IT', 3)"));
+        QPointer<TfRRHHPERS> f = abrir();
+        nuevoOperario(f, 5, QStringLiteral("Ona"));
+        f->pbConformeClick(f->pbConforme);
+        f->pbCancelarClick(f->pbCancelar);
+        auto rechaza = [](const std::function<void()>& salida) {
+            try {
+                salida();
+            } catch (const EAbort&) {
+                return true;
+            }
+            return false;
+        };
+
+        f->Baja->Append();
+        f->DBGrid3->setSelectedIndex(2);
+        f->DBGrid3ColEnter(f->DBGrid3);
+        QCOMPARE(f->DBGrid3->Columns().Items(2)->PickList(), QStringList{"IT"});
+        f->Baja->FieldByName(QStringLiteral("CodigoBaja"))->setAsString(QStringLiteral("XX"));
+        MessageSeam::clearLog();
+        QVERIFY(rechaza([&] { f->DBGrid3->OnColExit(f->DBGrid3); }));
+        QCOMPARE(textos(), QStringList({"La Fecha de Inicio de la baja es un dato obligatorio",
+                                        "¡ El valor \"XX\" de la columna \"Código Baja\" no "
+                                        "es correcto !"}));
+        f->Baja->FieldByName(QStringLiteral("CodigoBaja"))->setAsString(QStringLiteral("IT"));
+        f->Baja->FieldByName(QStringLiteral("FechaInicio"))
+            ->setAsDateTime(QDateTime(QDate(2026, 3, 2), QTime(0, 0)));
+        QVERIFY(!rechaza([&] { f->DBGrid3->OnColExit(f->DBGrid3); }));
+        f->DBGrid3->setSelectedIndex(6);
+        MessageSeam::clearLog();
+        QVERIFY(rechaza([&] { f->DBGrid3->OnColExit(f->DBGrid3); }));
+        QCOMPARE(textos(),
+                 QStringList{"La Base Reguladora de la seguridad social es un dato obligatorio"});
+        f->Baja->FieldByName(QStringLiteral("BaseReguladoraSS"))->setAsFloat(40.5);
+        QVERIFY(!rechaza([&] { f->DBGrid3->OnColExit(f->DBGrid3); }));
+        f->Baja->Post();
+        // A stored line only browsed through is not checked again.
+        f->DBGrid3->setSelectedIndex(7);
+        QVERIFY(!rechaza([&] { f->DBGrid3->OnColExit(f->DBGrid3); }));
+
+        f->HFormacion->Append();
+        f->DBGridHFormacion->setSelectedIndex(7);
+        f->HFormacion->FieldByName(QStringLiteral("Tipo"))->setAsString(QStringLiteral("Otro"));
+        MessageSeam::clearLog();
+        QVERIFY(rechaza([&] { f->DBGridHFormacionColExit(f->DBGridHFormacion); }));
+        QCOMPARE(textos(),
+                 QStringList{"¡ El valor \"Otro\" de la columna \"Tipo\" no es correcto !"});
+        f->HFormacion->FieldByName(QStringLiteral("Tipo"))->setAsString(QStringLiteral("Externo"));
+        QVERIFY(!rechaza([&] { f->DBGridHFormacionColExit(f->DBGridHFormacion); }));
+        f->HFormacion->Cancel();
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoBaja FROM BAJA")), QStringLiteral("IT"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
     void restriccionYFoto_data() { AddEngineRows(); }
     void restriccionYFoto() {
         QFETCH(int, engine);
