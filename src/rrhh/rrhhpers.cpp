@@ -21,6 +21,8 @@
 #include "gene/genelog.h"
 #include "gene/genemodu.h"
 #include "gene/genemodu_sql.h"
+#include "gene/genesele.h"
+#include "gene/genevmem.h"
 #include "gene/mensajes.h"
 #include "gene/sesion.h"
 #include "nomina/nomimodu.h"
@@ -393,6 +395,23 @@ void TfRRHHPERS::ConstruirControles() {
                             {sqlServer ? "HorasA_o" : "HorasAño", QStringLiteral("Horas Año")},
                             {"PorcentajeReduccionJornad", QStringLiteral("% Reducción Jornada")}});
     if (!sqlServer) DBGrid4->Columns().Items(6)->setFieldName(QStringLiteral("HorasAño"));
+    // The coded Social Security columns and the clauses, reached by the grid's
+    // double click and ellipsis.
+    for (const auto& c :
+         {std::pair{"ClaveColectivo", "Clave Colectivo"},
+          std::pair{"DiscapacidadTrabajador", "Discapacidad"},
+          std::pair{"RelacionLaboral", "Relación Laboral"},
+          std::pair{"InformacionComplementaria", "Información Complementaria"},
+          std::pair{"ModalidadCotizacion", "Modalidad Cotización"},
+          std::pair{"ExcluidoDesempleo", "Excluido Desempleo"}, std::pair{"Clausulas", "Cláusulas"},
+          std::pair{"ClausulasAdicionales", "Cláusulas Adicionales"}}) {
+        TColumn* col = DBGrid4->Columns().Add();
+        col->setFieldName(QLatin1String(c.first));
+        col->Title()->setCaption(QString::fromUtf8(c.second));
+        if (QByteArray(c.first).startsWith("Clausulas")) col->setButtonStyle(cbsEllipsis);
+    }
+    DBGrid4->OnDblClick = [this](QObject* o) { DBGrid4DblClick(o); };
+    DBGrid4->OnEditButtonClick = [this](QObject* o) { DBGrid4EditButtonClick(o); };
     contratos->addWidget(DBGrid4, 1);
 
     // Leaves.
@@ -939,20 +958,21 @@ bool TfRRHHPERS::ValidarLineaBaja(bool EnRejilla) {
     return correcto;
 }
 
-bool TfRRHHPERS::ValidarLineaContrato() {
+bool TfRRHHPERS::ValidarLineaConListas(TDBGrid* Rejilla, const QString& Campo1,
+                                       const QString& Campo2) {
     if (Cancelando()) return true;
-    TField* sel = DBGrid4->SelectedField();
+    TField* sel = Rejilla->SelectedField();
     if (!sel || sel->AsString().isEmpty()) return true;
-    return ReglaLista(DBGrid4, QStringLiteral("TipoBonificacion")) &&
-           ReglaLista(DBGrid4, QStringLiteral("CotExclusivamenteEmpresa"));
+    return ReglaLista(Rejilla, Campo1) && ReglaLista(Rejilla, Campo2);
+}
+
+bool TfRRHHPERS::ValidarLineaContrato() {
+    return ValidarLineaConListas(DBGrid4, QStringLiteral("TipoBonificacion"),
+                                 QStringLiteral("CotExclusivamenteEmpresa"));
 }
 
 bool TfRRHHPERS::ValidarLineaFormacion() {
-    if (Cancelando()) return true;
-    TField* sel = DBGridHFormacion->SelectedField();
-    if (!sel || sel->AsString().isEmpty()) return true;
-    return ReglaLista(DBGridHFormacion, QStringLiteral("Tipo")) &&
-           ReglaLista(DBGridHFormacion, QStringLiteral("Apto"));
+    return ValidarLineaConListas(DBGridHFormacion, QStringLiteral("Tipo"), QStringLiteral("Apto"));
 }
 
 void TfRRHHPERS::DBGrid3ColEnter(QObject*) {
@@ -961,6 +981,153 @@ void TfRRHHPERS::DBGrid3ColEnter(QObject*) {
                      QString());
     DBGrid3->Columns().Items(2)->setPickList(
         valores.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts));
+}
+
+// ---------------------------------------------------------------- contract grid
+
+namespace {
+
+// The fixed lists of the contract's coded columns: the code is the head of
+// the chosen line.
+struct ListaContrato {
+    const char* campo;
+    const char* titulo;
+    int ancho;
+    int longitud;
+    QStringList lineas;
+};
+
+const QList<ListaContrato>& ListasContrato() {
+    static const QList<ListaContrato> listas = {
+        {"ClaveColectivo",
+         "Selección de Clave de Colectivo Incentivado",
+         400,
+         4,
+         {QStringLiteral("0001-Plan Extr.Reduc.Temporalidad. (C.Temporal)"),
+          QStringLiteral("0002-Plan Extr.Reduc.Temporalidad. (C.Formativ)"),
+          QStringLiteral("0003-Conversión Indef.(C.Format.Relev.Sust.Jub)"),
+          QStringLiteral("0004-Mujeres"),
+          QStringLiteral("0005-Mujer Reincorporada (5 años inactividad)"),
+          QStringLiteral("0006-Mujer Parto 24 meses"),
+          QStringLiteral("0007-Mayores 45 años"),
+          QStringLiteral("0008-Hombres jóvenes entre 16 y 30 años"),
+          QStringLiteral("0009-Hombres desempleados más de 6 meses"),
+          QStringLiteral("0010-Excluidos sociales (Indefinidos)"),
+          QStringLiteral("0011-Víctima violencia de género (Indefinidos)"),
+          QStringLiteral("0013-Discapacitado (Centro especial de empleo)"),
+          QStringLiteral("0014-Discapacitado (Indefinido)"),
+          QStringLiteral("0015-Discapacitado (Enclave laboral)"),
+          QStringLiteral("0016-Mujer Reincorporada (Maternidad)"),
+          QStringLiteral("0017-Excluidos sociales (Temporales)"),
+          QStringLiteral("0018-Víctima violencia de género (Temporales)"),
+          QStringLiteral("0019-Discapacitado (Temporales)"),
+          QStringLiteral("0020-Discapacitado (Centro especial de empleo. Temporales)"),
+          QStringLiteral("1001-Sector textil-mayor 55 años + 5 antigüedad"),
+          QStringLiteral("1002-Sector textil-mujeres"),
+          QStringLiteral("1003-Sector textil- entre 30 a 45 años"),
+          QStringLiteral("1004-Sector textil-hombre. De 46 a 54 años"),
+          QStringLiteral("1005-Sector textil-mujer. De 46 a 54 años"),
+          QStringLiteral("1006-Sector textil-hombre + 55 años"),
+          QStringLiteral("1007-Sector textil-mujer. + 55 años"),
+          QStringLiteral("1008-Sector textil-desempleado + 1 año"),
+          QStringLiteral("1009-Sector textil-entre 30 y 45 años. Desempleo 6 meses"),
+          QStringLiteral("1010-Sector textil- entre 30 y 45 años. Exclusión social"),
+          QStringLiteral("1011-Sector textil discapacitado"),
+          QStringLiteral("1012-Sector textil discapacitado CEE"),
+          QStringLiteral("1013-Sector textil discapacitado enclave laboral"),
+          QStringLiteral("3141-Mayores de 59 años y 4 años de antigüedad")}},
+        {"DiscapacidadTrabajador",
+         "Selección de condición de Discapacidad del Trabajador",
+         300,
+         1,
+         {QStringLiteral("D-Trabajador discapacitado con grado minusvalía igual o superior al 33%"),
+          QStringLiteral("S-Pensionista de incapacidad permanente de la Seguridad Social"),
+          QStringLiteral("P-Pensionista de incapacidad permanente de Clases Pasivas")}},
+        {"RelacionLaboral",
+         "Selección de indicador de Relación Laboral",
+         400,
+         4,
+         {QStringLiteral("0100-Personal de alta dirección"),
+          QStringLiteral("0409-Deportistas profesionales"),
+          QStringLiteral("0900-Abogados en despachos de abogados")}},
+        {"InformacionComplementaria",
+         "Selección de indicador de Información Complementaria",
+         400,
+         1,
+         {QStringLiteral("1 - Primer Año"), QStringLiteral("2 - Segundo Año"),
+          QStringLiteral("R - Resto Años")}},
+        {"ModalidadCotizacion",
+         "Selección de la Modalidad de Cotización Régimen Especial Agrario",
+         400,
+         1,
+         {QStringLiteral("J - Cotización por Jornadas Reales"),
+          QStringLiteral("G - Cotización por Sistema General"),
+          QStringLiteral("E - Excluidos del Censo")}},
+        {"ExcluidoDesempleo",
+         "Selección de Exclusión de Cotizar Desempleo - Régimen Especial Agrario",
+         400,
+         1,
+         {QStringLiteral("S - Si excluido el Desempleo"),
+          QStringLiteral("N - No excluido Desempleo")}},
+    };
+    return listas;
+}
+
+}  // namespace
+
+void TfRRHHPERS::DBGrid4DblClick(QObject*) {
+    if (!EnEdicion(HContrato)) {
+        try {
+            HContrato->Edit();
+        } catch (const EAbort&) {
+            throw;
+        } catch (const std::exception&) {
+            MensajeAdvertencia(QStringLiteral("¡El registro está bloqueado por otro usuario!"));
+        }
+    }
+    TField* campo = DBGrid4->SelectedField();
+    if (!campo) return;
+    const QString nombre = campo->FieldName();
+    if (nombre == QLatin1String("CodigoContrato")) {
+        QVariant clave;
+        BuscarCodigo(QStringLiteral("CONTRATO"), 0, clave);
+        const QVariant v = PrimerValor(clave);
+        if (!v.isNull()) campo->setText(v.toString());
+        return;
+    }
+    for (const ListaContrato& l : ListasContrato()) {
+        if (nombre != QLatin1String(l.campo)) continue;
+        const QString opciones = QStringLiteral("Titulo=") + QString::fromUtf8(l.titulo) +
+                                 QStringLiteral("\r\nFormato=0,0,") + QString::number(l.ancho) +
+                                 QStringLiteral(",0\r\nModo=Normal");
+        QString seleccion;
+        SeleccionarDeLista(fGENEINIC, opciones, l.lineas.join(QStringLiteral("\r\n")), seleccion);
+        if (seleccion.isEmpty()) return;
+        const QString codigo = seleccion.left(l.longitud);
+        if (nombre == QLatin1String("RelacionLaboral"))
+            campo->setAsInteger(codigo.toInt());
+        else
+            campo->setAsString(codigo);
+        return;
+    }
+}
+
+void TfRRHHPERS::DBGrid4EditButtonClick(QObject*) {
+    TField* campo = DBGrid4->SelectedField();
+    if (!campo) return;
+    const bool clausulas = campo->FieldName() == QLatin1String("Clausulas");
+    if (!clausulas && campo->FieldName() != QLatin1String("ClausulasAdicionales")) return;
+    if (!EnEdicion(HContrato)) HContrato->Edit();
+    QString titulo = QStringLiteral("Histórico Contratos ") + QString::number(CodigoActual());
+    if (clausulas)
+        titulo += QLatin1Char(';') +
+                  HContrato->FieldByName(QStringLiteral("NumeroContrato"))->AsString() +
+                  QStringLiteral(" - Cláusulas");
+    else
+        titulo += QStringLiteral(" - Cláusulas Adicionales");
+    QString texto;
+    VisualizarAsignarCampoTexto(HContrato, titulo, campo->FieldName(), texto);
+    campo->setAsString(texto);
 }
 
 QString TfRRHHPERS::InstruccionesPorDefecto() {

@@ -146,6 +146,10 @@ public:
     bool ValidarLineaFormacion();
     // The leave codes offered in the "Código Baja" column, refreshed on entry.
     Q_INVOKABLE void DBGrid3ColEnter(QObject* Sender);
+    // Contract grid: the contract type search and the lists of the coded
+    // columns (double click), the clause editor (ellipsis).
+    Q_INVOKABLE void DBGrid4DblClick(QObject* Sender);
+    Q_INVOKABLE void DBGrid4EditButtonClick(QObject* Sender);
     // The Descripcion of a code in a code master (empty when not found).
     QString DescripcionCodigo(const QString& Tabla, const QString& Codigo);
 
@@ -193,6 +197,8 @@ private:
     bool Cancelando() const;
     // The pick-list rule when the grid's selected field is Campo.
     bool ReglaLista(TDBGrid* Rejilla, const QString& Campo);
+    // A line whose selected field holds a value: both pick-list rules.
+    bool ValidarLineaConListas(TDBGrid* Rejilla, const QString& Campo1, const QString& Campo2);
     void AbrirContratos(bool Directamente);
     void ConstruirControles();
     void AsignarRangos();

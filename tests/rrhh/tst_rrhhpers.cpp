@@ -19,7 +19,9 @@
 #include "gene/genemens.h"
 #include "gene/genemodu.h"
 #include "gene/genemodu_sql.h"
+#include "gene/genesele.h"
 #include "gene/geneusua.h"
+#include "gene/genevmem.h"
 #include "gene/sesion.h"
 #include "nomina/nomimodu.h"
 #include "rrhh/rrhhpers.h"
@@ -435,6 +437,67 @@ private Q_SLOTS:
         f->HFormacion->Cancel();
         f->pbConformeClick(f->pbConforme);
         QCOMPARE(sql(QStringLiteral("SELECT CodigoBaja FROM BAJA")), QStringLiteral("IT"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // The contract grid's coded columns store the head of the chosen list
+    // line (a cancelled list stores nothing); the clauses are edited in the
+    // memo window captioned with the employee and contract numbers.
+    void listasYClausulasDelContrato_data() { AddEngineRows(); }
+    void listasYClausulasDelContrato() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        QPointer<TfRRHHPERS> f = abrir();
+        nuevoOperario(f, 6, QStringLiteral("Iker"));
+        f->pbConformeClick(f->pbConforme);
+        f->pbCancelarClick(f->pbCancelar);
+        nuevoContrato(f, QDate(2026, 1, 1));
+        auto columna = [&](const QString& campo) {
+            for (int i = 0; i < f->DBGrid4->Columns().Count(); ++i)
+                if (f->DBGrid4->Columns()[i]->FieldName() == campo) return i;
+            return -1;
+        };
+
+        f->DBGrid4->setSelectedIndex(columna(QStringLiteral("RelacionLaboral")));
+        QString titulo;
+        AlMostrarse<TfGENESELE>([&](TfGENESELE* s) {
+            titulo = s->Caption();
+            s->ListBox1->setItemIndex(1);
+            s->pbAceptar->Click();
+        });
+        f->DBGrid4DblClick(f->DBGrid4);
+        QCOMPARE(titulo, QStringLiteral("Selección de indicador de Relación Laboral"));
+        QCOMPARE(f->HContrato->FieldByName(QStringLiteral("RelacionLaboral"))->AsInteger(), 409);
+
+        f->DBGrid4->setSelectedIndex(columna(QStringLiteral("ClaveColectivo")));
+        AlMostrarse<TfGENESELE>([](TfGENESELE* s) {
+            QCOMPARE(s->ListBox1->Items().size(), 33);
+            s->ListBox1->setItemIndex(11);
+            s->pbAceptar->Click();
+        });
+        f->DBGrid4DblClick(f->DBGrid4);
+        QCOMPARE(f->HContrato->FieldByName(QStringLiteral("ClaveColectivo"))->AsString(),
+                 QStringLiteral("0013"));
+        AlMostrarse<TfGENESELE>([](TfGENESELE* s) { s->pbCancelar->Click(); });
+        f->DBGrid4DblClick(f->DBGrid4);
+        QCOMPARE(f->HContrato->FieldByName(QStringLiteral("ClaveColectivo"))->AsString(),
+                 QStringLiteral("0013"));
+
+        f->DBGrid4->setSelectedIndex(columna(QStringLiteral("Clausulas")));
+        AlMostrarse<TfGENEVMEM>([&](TfGENEVMEM* v) {
+            titulo = v->Caption();
+            v->DBMemo->setText(QStringLiteral("Periodo de prueba"));
+            QTest::keyClick(v->DBMemo, Qt::Key_Escape);
+        });
+        f->DBGrid4EditButtonClick(f->DBGrid4);
+        QCOMPARE(titulo, QStringLiteral("Histórico Contratos 6;1 - Cláusulas"));
+        f->HContrato->Post();
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(sql(QStringLiteral("SELECT RelacionLaboral, ClaveColectivo FROM HCONTRAT")),
+                 QStringLiteral("409|0013"));
+        QCOMPARE(sql(QStringLiteral("SELECT Clausulas FROM HCONTRAT")),
+                 QStringLiteral("Periodo de prueba"));
         f->Close();
         QTRY_VERIFY(!f);
     }
