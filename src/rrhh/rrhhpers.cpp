@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QPainter>
 #include <QVBoxLayout>
 
 #include "db/datasource.h"
@@ -12,6 +13,7 @@
 #include "db/table.h"
 #include "gene/genebusc.h"
 #include "gene/geneclav.h"
+#include "gene/geneform.h"
 #include "gene/genegrup.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_conexion.h"
@@ -412,6 +414,9 @@ void TfRRHHPERS::ConstruirControles() {
     }
     DBGrid4->OnDblClick = [this](QObject* o) { DBGrid4DblClick(o); };
     DBGrid4->OnEditButtonClick = [this](QObject* o) { DBGrid4EditButtonClick(o); };
+    DBGrid4->OnDrawColumnCell = [this](QObject*, const QRect& r, int c, TColumn*, int st) {
+        DBGrid4DrawColumnCell(r, c, st);
+    };
     contratos->addWidget(DBGrid4, 1);
 
     // Leaves.
@@ -1110,6 +1115,16 @@ void TfRRHHPERS::DBGrid4DblClick(QObject*) {
             campo->setAsString(codigo);
         return;
     }
+}
+
+void TfRRHHPERS::DBGrid4DrawColumnCell(const QRect& Rect, int DataCol, int State) {
+    TColumn* columna = DBGrid4->Columns().Items(DataCol);
+    QPainter* lienzo = DBGrid4->Canvas();
+    if (!columna || !lienzo || !columna->Field() || columna->Field()->DataType() != ftMemo) return;
+    // The clause mark replaces the memo's own text.
+    lienzo->fillRect(
+        Rect, (State & gdSelected) ? DBGrid4->palette().highlight() : DBGrid4->palette().base());
+    DibujarCeldaMemo(fGENEINIC, DBGrid4, lienzo, Rect, DataCol);
 }
 
 void TfRRHHPERS::DBGrid4EditButtonClick(QObject*) {

@@ -14,6 +14,7 @@
 // during it (RegistrosAlta), never another employee's.
 
 #include <QList>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -150,6 +151,8 @@ public:
     // columns (double click), the clause editor (ellipsis).
     Q_INVOKABLE void DBGrid4DblClick(QObject* Sender);
     Q_INVOKABLE void DBGrid4EditButtonClick(QObject* Sender);
+    // The clause cells show whether they hold text.
+    void DBGrid4DrawColumnCell(const QRect& Rect, int DataCol, int State);
     // The Descripcion of a code in a code master (empty when not found).
     QString DescripcionCodigo(const QString& Tabla, const QString& Codigo);
 

@@ -492,6 +492,9 @@ private Q_SLOTS:
         });
         f->DBGrid4EditButtonClick(f->DBGrid4);
         QCOMPARE(titulo, QStringLiteral("Histórico Contratos 6;1 - Cláusulas"));
+        // The clause cells are drawn with their mark.
+        f->DBGrid4->resize(1600, 200);
+        QVERIFY(!f->DBGrid4->grab().isNull());
         f->HContrato->Post();
         f->pbConformeClick(f->pbConforme);
         QCOMPARE(sql(QStringLiteral("SELECT RelacionLaboral, ClaveColectivo FROM HCONTRAT")),
