@@ -335,4 +335,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(TestGeneFormAspecto)
-#include "tst_geneform_aspecto.moc"
+#include "tst_geneform_apariencia.moc"
