@@ -569,6 +569,9 @@ void TfRRHHPERS::FormCreate(QObject* Sender) {
                             {QStringLiteral("NombreEntidad2"), 40},
                             {QStringLiteral("NombreSucursal2"), 40}});
     DeclararCampos(HPuesto, {{QStringLiteral("Nivel"), 30}});
+    DeclararCampos(HContrato, {});
+    if (TField* relacion = HContrato->FindField(QStringLiteral("RelacionLaboral")))
+        relacion->setDisplayFormat(QStringLiteral("0000"));
     DeclararCampos(GATablas,
                    {{QStringLiteral("DescripcionGA"), 40}, {QStringLiteral("CategoriaGA"), 30}});
     PageControl1->setActivePage(PagIdentificacion);

@@ -469,6 +469,8 @@ private Q_SLOTS:
         f->DBGrid4DblClick(f->DBGrid4);
         QCOMPARE(titulo, QStringLiteral("Selección de indicador de Relación Laboral"));
         QCOMPARE(f->HContrato->FieldByName(QStringLiteral("RelacionLaboral"))->AsInteger(), 409);
+        QCOMPARE(f->HContrato->FieldByName(QStringLiteral("RelacionLaboral"))->DisplayText(),
+                 QStringLiteral("0409"));
 
         f->DBGrid4->setSelectedIndex(columna(QStringLiteral("ClaveColectivo")));
         AlMostrarse<TfGENESELE>([](TfGENESELE* s) {
