@@ -308,8 +308,13 @@ void TInformeListado::ImprimirFecha(QObject* Sender, QString& Valor) {
 
 bool TInformeListado::OperarioSeleccionado(int CodigoOperario, bool Activos, bool NoActivos,
                                            const QString& Rangos) {
-    const bool vigor = MDNominas && MDNominas->ContratoEnVigor(CodigoOperario);
-    if (!((Activos && vigor) || (NoActivos && !vigor))) return false;
+    if (!Activos && !NoActivos) return false;
+    // With both kinds asked for, the contract in force changes nothing: the
+    // query is spared (once per employee on listings of thousands).
+    if (!(Activos && NoActivos)) {
+        const bool vigor = MDNominas && MDNominas->ContratoEnVigor(CodigoOperario);
+        if (vigor != Activos) return false;
+    }
     return FiltroGruposAnalisis(ModuloDatos, QStringLiteral("PERSONAL"),
                                 QString::number(CodigoOperario), QString(), Rangos);
 }
