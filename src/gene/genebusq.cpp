@@ -17,6 +17,7 @@
 #include "gene/geneform.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_formulario.h"
+#include "gene/genemlis.h"
 #include "gene/genemodu.h"
 #include "gene/genemodu_nombres.h"
 #include "gene/genemodu_sql.h"
@@ -829,8 +830,7 @@ void TfGENEBUSQ::LetraPequenaClick() {
 bool TfGENEBUSQ::aplicarFiltroValor(const QString& Operador, const QString& Respuesta) {
     TField* campo = DBGrid1->SelectedField();
     if (!campo) return false;
-    const QString condicion = QLatin1Char('(') + campo->FieldName() + QLatin1Char(' ') + Operador +
-                              QLatin1Char(' ') + Entrecomillar(Respuesta) + QLatin1Char(')');
+    const QString condicion = CondicionFiltroValor(campo->FieldName(), Operador, Respuesta);
     const QString anterior = FiltroValores;
     FiltroValores =
         FiltroValores.isEmpty() ? condicion : FiltroValores + QStringLiteral(" AND ") + condicion;
@@ -850,12 +850,8 @@ void TfGENEBUSQ::FiltrarRegistrosporValorClick(const QString& Operador) {
     if (!ClientDataSet1->Active() || ClientDataSet1->State() != dsBrowse) return;
     TField* campo = DBGrid1->SelectedField();
     if (!campo || campo->Calculated()) return;
-    const QString titulo = AbreviarTitulo(campo->FieldName(), 1);
-    const QString pregunta =
-        Operador == QLatin1String("=")    ? QStringLiteral("Introduzca el valor del campo ")
-        : Operador == QLatin1String(">=") ? QStringLiteral("Introduzca el valor Desde ")
-                                          : QStringLiteral("Introduzca el valor Hasta ");
-    const QString respuesta = MensajePeticion(pregunta + titulo, campo->Text());
+    const QString respuesta =
+        MensajePeticion(PreguntaFiltroValor(Operador, campo->FieldName()), campo->Text());
     if (!respuesta.isEmpty()) aplicarFiltroValor(Operador, respuesta);
 }
 
@@ -863,12 +859,11 @@ void TfGENEBUSQ::FiltrarRegistrosporValoresDesdeHasta1Click() {
     if (!ClientDataSet1->Active() || ClientDataSet1->State() != dsBrowse) return;
     TField* campo = DBGrid1->SelectedField();
     if (!campo || campo->Calculated()) return;
-    const QString titulo = AbreviarTitulo(campo->FieldName(), 1);
-    const QString desde =
-        MensajePeticion(QStringLiteral("Introduzca el valor Desde ") + titulo, campo->Text());
+    const QString desde = MensajePeticion(
+        PreguntaFiltroValor(QStringLiteral(">="), campo->FieldName()), campo->Text());
     if (!desde.isEmpty() && !aplicarFiltroValor(QStringLiteral(">="), desde)) return;
-    const QString hasta =
-        MensajePeticion(QStringLiteral("Introduzca el valor Hasta ") + titulo, campo->Text());
+    const QString hasta = MensajePeticion(
+        PreguntaFiltroValor(QStringLiteral("<="), campo->FieldName()), campo->Text());
     if (!hasta.isEmpty()) aplicarFiltroValor(QStringLiteral("<="), hasta);
 }
 

@@ -347,6 +347,11 @@ void TfGENEMLIS::popupMenu1Popup() {
     FiltrarRegistrosporValoresDesdeHasta->setEnabled(filtros);
 }
 
+QString CondicionFiltroValor(const QString& Campo, const QString& Operador, const QString& Valor) {
+    return QLatin1Char('(') + Campo + QLatin1Char(' ') + Operador + QLatin1Char(' ') +
+           Entrecomillar(Valor) + QLatin1Char(')');
+}
+
 bool AgregarFiltroValor(TDataSet* DataSet, const QString& Campo, const QString& Operador,
                         const QString& Valor) {
     const QString anterior = DataSet->Filter();
@@ -355,8 +360,7 @@ bool AgregarFiltroValor(TDataSet* DataSet, const QString& Campo, const QString& 
         DataSet->setFiltered(false);
         QString filtro = anterior;
         if (!filtro.isEmpty()) filtro += QStringLiteral(" AND ");
-        filtro += QLatin1Char('(') + Campo + QLatin1Char(' ') + Operador + QLatin1Char(' ') +
-                  Entrecomillar(Valor) + QLatin1Char(')');
+        filtro += CondicionFiltroValor(Campo, Operador, Valor);
         DataSet->setFilter(filtro);
         DataSet->setFiltered(true);
     } catch (const EDatabaseError&) {

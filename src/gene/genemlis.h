@@ -102,6 +102,9 @@ QString TextoFilaLista(const QStringList& Campos);
 // the value quoted as filter literals are; false after the warning "¡No ha
 // sido posible filtrar registros!" when it cannot be applied, which leaves
 // the previous filter.
+// One value-filter condition "(Campo op 'valor')", the value quoted by the one
+// routine that doubles quotes.
+QString CondicionFiltroValor(const QString& Campo, const QString& Operador, const QString& Valor);
 bool AgregarFiltroValor(TDataSet* DataSet, const QString& Campo, const QString& Operador,
                         const QString& Valor);
 // The prompt of a value filter: "Introduzca el valor del campo " (=),
