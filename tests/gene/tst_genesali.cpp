@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QPrinter>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -51,9 +52,15 @@ void SolicitarDialogo(const QString& valor) {
 class TestGeneSali : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
+    QTemporaryDir temporales;
 
 private Q_SLOTS:
-    void initTestCase() { MessageSeam::activate(); }
+    void initTestCase() {
+        // Temporary page files are looked for in a folder of this test's own,
+        // so that other suites running at the same time cannot show up in it.
+        qputenv("TMPDIR", QFile::encodeName(temporales.path()));
+        MessageSeam::activate();
+    }
     void cleanupTestCase() { MessageSeam::deactivate(); }
     void init() { MessageSeam::clearLog(); }
     void cleanup() {
