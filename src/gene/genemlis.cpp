@@ -77,6 +77,24 @@ struct ControlesDesactivados {
     ~ControlesDesactivados() { d->EnableControls(); }
 };
 
+// Work on every row of the list, whatever value filter the user has on; the
+// filter is back on afterwards.
+struct FiltroSuspendido {
+    TDataSet* d;
+    bool filtrado;
+    explicit FiltroSuspendido(TDataSet* ds) : d(ds), filtrado(ds->Filtered()) {
+        if (filtrado) d->setFiltered(false);
+    }
+    ~FiltroSuspendido() {
+        if (!filtrado) return;
+        try {
+            d->setFiltered(true);
+        } catch (const EDatabaseError&) {
+            // A filter that applied before applies again; nothing to lose here.
+        }
+    }
+};
+
 }  // namespace
 
 // ---------------------------------------------------------------- window
@@ -424,20 +442,24 @@ void TfGENEMLIS::pbRestablecerClick() {
     if (!Temporal->Active()) return;
     if (EnEdicion(Temporal)) Temporal->Cancel();
     ControlesDesactivados controles(Temporal);
-    for (Temporal->First(); !Temporal->IsEmpty();) Temporal->Delete();
-    siguienteLinea_ = 1;
-    for (const QStringList& fila : std::as_const(FilasIniciales)) {
-        Temporal->Append();
-        for (int i = 0; i < Temporal->FieldCount() && i < fila.size(); ++i) {
-            TField* f = Temporal->Fields()[i];
-            const bool soloLectura = f->ReadOnly();
-            f->setReadOnly(false);
-            AsignarTextoCampo(f, fila[i]);
-            f->setReadOnly(soloLectura);
+    {
+        // Rows a value filter hides are emptied and restored too.
+        FiltroSuspendido sinFiltro(Temporal);
+        for (Temporal->First(); !Temporal->IsEmpty();) Temporal->Delete();
+        siguienteLinea_ = 1;
+        for (const QStringList& fila : std::as_const(FilasIniciales)) {
+            Temporal->Append();
+            for (int i = 0; i < Temporal->FieldCount() && i < fila.size(); ++i) {
+                TField* f = Temporal->Fields()[i];
+                const bool soloLectura = f->ReadOnly();
+                f->setReadOnly(false);
+                AsignarTextoCampo(f, fila[i]);
+                f->setReadOnly(soloLectura);
+            }
+            Temporal->Post();
+            if (TField* linea = Temporal->FindField(kLinea))
+                siguienteLinea_ = std::max(siguienteLinea_, linea->AsInteger() + 1);
         }
-        Temporal->Post();
-        if (TField* linea = Temporal->FindField(kLinea))
-            siguienteLinea_ = std::max(siguienteLinea_, linea->AsInteger() + 1);
     }
     Temporal->First();
     CalcularTotalesLista();
@@ -552,6 +574,8 @@ QStringList FilasLista(TTable* Tabla, const QList<TBookmark>* Seleccionadas) {
             }
         return filas;
     }
+    // Every row, also those a value filter hides from the grid.
+    FiltroSuspendido sinFiltro(Tabla);
     for (Tabla->First(); !Tabla->Eof(); Tabla->Next()) filas << fila();
     return filas;
 }

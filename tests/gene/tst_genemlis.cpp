@@ -228,6 +228,49 @@ private Q_SLOTS:
               });
     }
 
+    // A value filter only narrows what the grid shows: "&Aceptar" hands back
+    // every row (every row left with "Eliminar"), and "&Restablecer" brings
+    // back every initial row, also those the filter hides.
+    void filtroNoPierdeFilas_data() {
+        QTest::addColumn<QString>("modo");
+        QTest::addColumn<bool>("borrar");
+        QTest::addColumn<bool>("restablecer");
+        QTest::addColumn<QString>("esperado");
+        const QString todas = kDatos + kCrLf + QStringLiteral("O'Brien|1|1|1");
+        QTest::newRow("edicion") << QString() << false << false << todas;
+        QTest::newRow("eliminar") << QStringLiteral("Consulta,Eliminar,Sin Seleccion") << true
+                                  << false << QStringLiteral("Ana|8|12,5|100\r\nO'Brien|1|1|1");
+        QTest::newRow("restablecer") << QString() << true << true << todas;
+    }
+    void filtroNoPierdeFilas() {
+        QFETCH(QString, modo);
+        QFETCH(bool, borrar);
+        QFETCH(bool, restablecer);
+        QFETCH(QString, esperado);
+        TestInstalacion inst(Engine::Sqlite, conEmpresa());
+        const QString datos = kDatos + kCrLf + QStringLiteral("O'Brien|1|1|1");
+        const QString resultado = Lista(Opciones(modo), datos, [=](TfGENEMLIS* d) {
+            d->DBGrid1->setSelectedIndex(0);
+            MessageSeam::enqueue(QStringLiteral("Luis"));
+            d->FiltrarRegistrosporValorClick(QStringLiteral("="));
+            QCOMPARE(d->Temporal->RecordCount(), 1);
+            if (borrar) d->Temporal->Delete();
+            if (restablecer) {
+                MessageSeam::clearLog();
+                d->pbRestablecerClick();
+                QVERIFY(MessageSeam::log().isEmpty());
+                // The filter stays on, over the restored rows.
+                QCOMPARE(d->Temporal->RecordCount(), 1);
+                d->CancelarFiltrosClick();
+                QCOMPARE(d->Temporal->RecordCount(), 3);
+                QVERIFY(d->AgregarFiltro(QStringLiteral("Nombre"), QStringLiteral("="),
+                                         QStringLiteral("Ana")));
+            }
+            Aceptar(d);
+        });
+        QCOMPARE(resultado, esperado);
+    }
+
     void historialDeAccesos() {
         QCOMPARE(SentenciaHistorialAccesos(QStringLiteral("PERSONAL"), QStringLiteral("7|O'B|")),
                  QStringLiteral("SELECT CodigoUsuario, Fecha, Accion, Datos FROM REGACCES   "
