@@ -100,6 +100,9 @@ void VisorCamposUsuario(TfGENEINIC* f, TDataSet* DataSet) {
             QString formato = PlantillaNumericaStd;
             FormatoCampoImporte(f, nombre, formato);
             valor = campo->IsNull() ? QString() : FormatFloat(formato, campo->AsFloat());
+            // A template of "#" shows a stored 0 as nothing, which "&Grabar"
+            // would write back as NULL: the value is shown as it is.
+            if (valor.isEmpty() && !campo->IsNull()) valor = FloatToStr(campo->AsFloat());
         } else {
             valor = campo->AsString();
         }

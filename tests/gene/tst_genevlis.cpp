@@ -1,7 +1,8 @@
 // The field-list viewer: the record view (read-only, times of day, memos),
 // the data-entry form with its lookups and validation, the memo editor
 // reopened on what was edited, the window's height, and the user-defined
-// fields editor finding its record by key names and writing values back.
+// fields editor finding its record by key names and writing values back
+// (a stored 0 included).
 
 #include <QtTest>
 
@@ -244,6 +245,17 @@ private Q_SLOTS:
         VisorCamposUsuario(inst.sesion(), tabla.get());
         QCOMPARE(Sql(QStringLiteral("SELECT Saldo FROM FICHAS WHERE Codigo = 2")),
                  QStringLiteral("2000,25"));
+
+        // A stored 0 shows as 0 and is written back as 0, not as NULL.
+        QVERIFY(tabla->Locate(QStringLiteral("Codigo"), 1, 0));
+        AlMostrarse<TfGENEVLIS>([](TfGENEVLIS* v) {
+            QCOMPARE(v->StringGrid->Cells(1, 2), QStringLiteral("0"));
+            v->pbGrabarClick();
+        });
+        VisorCamposUsuario(inst.sesion(), tabla.get());
+        QCOMPARE(Sql(QStringLiteral("SELECT COALESCE(Saldo, -1), COALESCE(Edad, -1) FROM FICHAS "
+                                    "WHERE Codigo = 1")),
+                 QStringLiteral("0|0"));
     }
 };
 
