@@ -70,7 +70,8 @@ void FormatoCampoImporte(TfGENEINIC* f, const QString& NombreCampo, QString& For
 void MostrarHintEnTitulo(TfGENEINIC* f, const QString& Hint);
 void IdentificarControlesEnHint(TfGENEINIC* f, QObject* Formulario);
 // Hides every data control and grid column bound to a field the user may
-// not see (CampoNoVisible).
+// not see (CampoNoVisible), and disables the report texts whose field,
+// expression or name is such a field, so that they do not print.
 void OcultarCamposNoVisibles(TfGENEINIC* f, QObject* Formulario);
 // Hides the controls and grid columns of the user's ControlesNoVisibles.
 void OcultarControlesNoVisibles(TfGENEINIC* f, QObject* Formulario);

@@ -162,6 +162,20 @@ void OcultarCamposNoVisibles(TfGENEINIC*, QObject* Formulario) {
                     if (CampoNoVisible(m, campo)) OcultarColumnaRejilla(campo, rejilla);
                 continue;
             }
+            if (geneform::EsClase(c, "TQRCustomLabel")) {
+                // A report text does not print when its field, its expression
+                // or its own name is one the user may not see.
+                auto oculto = [&](const char* propiedad) {
+                    if (!TienePropiedad(c, QLatin1String(propiedad))) return false;
+                    QVariant valor;
+                    LeerPropiedad(c, QLatin1String(propiedad), valor);
+                    return !valor.toString().isEmpty() && CampoNoVisible(m, valor.toString());
+                };
+                if (oculto("DataField") || oculto("Expression") ||
+                    (!c->objectName().isEmpty() && CampoNoVisible(m, c->objectName())))
+                    AsignarPropiedad(c, QStringLiteral("Enabled"), false);
+                continue;
+            }
             if (!TienePropiedad(c, QStringLiteral("DataField"))) continue;
             QVariant campo;
             LeerPropiedad(c, QStringLiteral("DataField"), campo);

@@ -120,6 +120,9 @@ void TInformeListado::Preparar(TForm* Dialogo, const QString& Definicion, bool F
     aplicarEstilo();
     aplicarCompresion();
     describirGrupos();
+    // The listing's columns exist by now: the fields hidden from the user
+    // never print, their titles and totals neither.
+    OcultarCamposNoVisibles(fGENEINIC, this);
 
     CrearTablaEstructura(fGENEINIC, Temporal, Definicion, -1);
     nombreTemporal_ = Temporal->TableName();
