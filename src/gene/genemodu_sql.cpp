@@ -21,6 +21,7 @@
 #include "gene/genemodu_nombres.h"
 #include "gene/genesist.h"
 #include "gene/genetext.h"
+#include "gene/geneusua.h"
 #include "gene/mensajes.h"
 #include "gene/sesion.h"
 
@@ -523,8 +524,8 @@ void ConsultasGuardadas(TModuloDatos* ModuloDatos, const QString& Usuario,
     if (!AbrirConsulta(ModuloDatos, &q, QStringLiteral("Open"))) return;
 
     const bool todas = Usuario.isEmpty() && Aplicacion.isEmpty();
-    QString perfil;
-    bool perfilLeido = false;
+    // The menu lists exactly the queries the run check lets the user run.
+    TDerechoConsultas derecho(ModuloDatos, Usuario);
     auto nombres = [](const QString& texto) {
         QStringList l = texto.split(QLatin1Char(','), Qt::SkipEmptyParts);
         for (QString& s : l) s = s.trimmed();
@@ -538,24 +539,7 @@ void ConsultasGuardadas(TModuloDatos* ModuloDatos, const QString& Usuario,
             if (!nombres(ValorParametro(QStringLiteral("AplicacionesContenedoras"), instrucciones))
                      .contains(Aplicacion))
                 continue;
-            const QStringList autorizados =
-                nombres(ValorParametro(QStringLiteral("UsuariosAutorizados"), instrucciones));
-            if (!autorizados.isEmpty()) {
-                if (!perfilLeido) {
-                    // The profile user: the user's own code unless its category
-                    // names another user.
-                    EjecutarSQL(ModuloDatos,
-                                QStringLiteral("SELECT Categoria FROM USUARIO   WHERE Codigo = ") +
-                                    Entrecomillar(Usuario),
-                                QStringLiteral("DatabaseGeneral"), QString(), perfil);
-                    static const QStringList propias = {QString(), QStringLiteral("Administrador"),
-                                                        QStringLiteral("Configurador"),
-                                                        QStringLiteral("Normal")};
-                    if (propias.contains(perfil)) perfil = Usuario;
-                    perfilLeido = true;
-                }
-                if (!autorizados.contains(perfil)) continue;
-            }
+            if (!derecho.Autorizada(instrucciones)) continue;
         }
         Lista += descripcion + kCrLf;
     }

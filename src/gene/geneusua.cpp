@@ -268,24 +268,38 @@ bool ProcesoAutorizado(TModuloDatos* ModuloDatos, const QString& Usuario, const 
     return Proceso.isEmpty() || !prohibidos.contains(Proceso);
 }
 
+TDerechoConsultas::TDerechoConsultas(TModuloDatos* ModuloDatos, const QString& Usuario)
+    : modulo_(ModuloDatos), usuario_(Usuario) {}
+
+bool TDerechoConsultas::Autorizada(const QString& Instrucciones) {
+    const QString autorizados =
+        ValorParametro(QStringLiteral("UsuariosAutorizados"), Instrucciones);
+    if (autorizados.isEmpty()) return true;
+    if (!leido_) {
+        leido_ = true;
+        administrador_ = ExigirAdministrador(modulo_, usuario_, QStringLiteral("Silencio"));
+        if (!administrador_) perfilLeido_ = leerPerfil(modulo_, usuario_, perfil_);
+    }
+    if (administrador_) return true;
+    if (!perfilLeido_) return false;
+    for (const QString& item : autorizados.split(QLatin1Char(',')))
+        if (item.compare(perfil_, Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
 bool ConsultaAutorizada(TModuloDatos* ModuloDatos, const QString& Consulta,
                         const QString& Usuario) {
-    if (ExigirAdministrador(ModuloDatos, Usuario, QStringLiteral("Silencio"))) return true;
     QString instrucciones;
     EjecutarSQL(ModuloDatos,
                 QStringLiteral("SELECT Instrucciones FROM FILTRO   WHERE NombreTabla = ") +
                     Entrecomillar(QStringLiteral("SQL")) +
                     QStringLiteral("    AND Descripcion = ") + Entrecomillar(Consulta),
                 QStringLiteral("Database"), QString(), instrucciones);
-    if (esError(instrucciones)) return false;
-    const QString autorizados =
-        ValorParametro(QStringLiteral("UsuariosAutorizados"), instrucciones);
-    if (autorizados.isEmpty()) return true;
-    QString perfil;
-    if (!leerPerfil(ModuloDatos, Usuario, perfil)) return false;
-    for (const QString& item : autorizados.split(QLatin1Char(',')))
-        if (item.compare(perfil, Qt::CaseInsensitive) == 0) return true;
-    return false;
+    if (esError(instrucciones)) {
+        // An administrator runs any query, even when FILTRO cannot be read.
+        return ExigirAdministrador(ModuloDatos, Usuario, QStringLiteral("Silencio"));
+    }
+    return TDerechoConsultas(ModuloDatos, Usuario).Autorizada(instrucciones);
 }
 
 int IndiceBusquedaUsuario(TModuloDatos* ModuloDatos, const QString& NombreTabla) {

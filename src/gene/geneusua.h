@@ -71,6 +71,28 @@ bool ProcesoAutorizado(TModuloDatos* ModuloDatos, const QString& Usuario, const 
 // Administrators, and users whose profile code is one of the saved query's
 // UsuariosAutorizados (all users when the query names none or does not exist).
 bool ConsultaAutorizada(TModuloDatos* ModuloDatos, const QString& Consulta, const QString& Usuario);
+
+// The one rule of who may run a saved query, for the run check and for the
+// menus that list the queries: administrators always; anyone when the
+// query's UsuariosAutorizados is empty; otherwise a user whose profile code
+// is one of its ","-separated items, compared whole (blanks included) and
+// without regard to case. The user's category and profile are read once, at
+// the first query that names users.
+class TDerechoConsultas {
+public:
+    TDerechoConsultas(TModuloDatos* ModuloDatos, const QString& Usuario);
+    // Instrucciones: the saved query's text of Name=Value lines.
+    bool Autorizada(const QString& Instrucciones);
+
+private:
+    TModuloDatos* modulo_;
+    QString usuario_;
+    bool leido_ = false;
+    bool administrador_ = false;
+    bool perfilLeido_ = false;
+    QString perfil_;
+};
+
 // The logged-in user's preferred index of a table (IndicesBusqueda items
 // "TABLA:n"); -1 for none, or with DesactivarIndicesPorUsuarioEnBusquedas.
 int IndiceBusquedaUsuario(TModuloDatos* ModuloDatos, const QString& NombreTabla);

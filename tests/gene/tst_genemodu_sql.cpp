@@ -11,6 +11,7 @@
 #include "gene/genemens.h"
 #include "gene/genemodu.h"
 #include "gene/genemodu_sql.h"
+#include "gene/geneusua.h"
 #include "gene/sesion.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
@@ -340,12 +341,18 @@ private Q_SLOTS:
     }
 
     void consultasGuardadas_data() { AddEngineRows(); }
+    // The menu lists, per user, exactly the queries the run check lets that
+    // user run: authorised codes compared whole and in any letter case, and
+    // every query for an administrator.
     void consultasGuardadas() {
         QFETCH(int, engine);
         TestInstalacion inst(Engine(engine), conEmpresa(1));
+        TModuloDatos modulo;
         const QStringList filas = {
             "'SQL', 'Bajas', 'AplicacionesContenedoras=KORVAND.EXE, PELISTO.EXE'",
             "'SQL', 'Altas', 'AplicacionesContenedoras=KORVAND.EXE\r\nUsuariosAutorizados=JEFE'",
+            "'SQL', 'Mixta', 'AplicacionesContenedoras=KORVAND.EXE\r\nUsuariosAutorizados=jefe, "
+            "LUIS,'",
             "'SQL', 'Otras', 'AplicacionesContenedoras=MURDANE.EXE'",
             "'GeneradorInformes', 'Informe', 'AplicacionesContenedoras=KORVAND.EXE'"};
         for (const QString& f : filas)
@@ -353,21 +360,36 @@ private Q_SLOTS:
                                         "Instrucciones) VALUES (") +
                          f + QLatin1Char(')')),
                      QString());
-        sql(QStringLiteral("INSERT INTO USUARIO (Codigo, Categoria) VALUES ('ANA', 'JEFE')"),
-            QString(), QStringLiteral("DatabaseGeneral"));
-        sql(QStringLiteral("INSERT INTO USUARIO (Codigo, Categoria) VALUES ('LUIS', 'Normal')"),
-            QString(), QStringLiteral("DatabaseGeneral"));
+        for (const char* u : {"('ANA', 'JEFE')", "('LUIS', 'Normal')", "('JEFE', 'Normal')",
+                              "('JULIA', 'Administrador')"})
+            sql(QStringLiteral("INSERT INTO USUARIO (Codigo, Categoria) VALUES ") +
+                    QLatin1String(u),
+                QString(), QStringLiteral("DatabaseGeneral"));
 
         QString lista;
-        ConsultasGuardadas(nullptr, QString(), QString(), QStringLiteral("ConsultasSQL"), lista);
-        QCOMPARE(lista, QStringLiteral("Altas\r\nBajas\r\nOtras\r\n"));
-        ConsultasGuardadas(nullptr, QStringLiteral("ANA"), QStringLiteral("KORVAND.EXE"),
-                           QStringLiteral("ConsultasSQL"), lista);
-        QCOMPARE(lista, QStringLiteral("Altas\r\nBajas\r\n"));
-        ConsultasGuardadas(nullptr, QStringLiteral("LUIS"), QStringLiteral("KORVAND.EXE"),
-                           QStringLiteral("ConsultasSQL"), lista);
-        QCOMPARE(lista, QStringLiteral("Bajas\r\n"));
-        ConsultasGuardadas(nullptr, QStringLiteral("LUIS"), QStringLiteral("KORVAND.EXE"),
+        ConsultasGuardadas(&modulo, QString(), QString(), QStringLiteral("ConsultasSQL"), lista);
+        QCOMPARE(lista, QStringLiteral("Altas\r\nBajas\r\nMixta\r\nOtras\r\n"));
+        const struct {
+            const char* usuario;
+            const char* menu;
+        } casos[] = {
+            // ANA borrows JEFE's rights: "jefe" is JEFE.
+            {"ANA", "Altas\r\nBajas\r\nMixta\r\n"},
+            // " LUIS" (with its blank) is not LUIS.
+            {"LUIS", "Bajas\r\n"},
+            {"JULIA", "Altas\r\nBajas\r\nMixta\r\n"},
+        };
+        for (const auto& c : casos) {
+            const QString usuario = QLatin1String(c.usuario);
+            ConsultasGuardadas(&modulo, usuario, QStringLiteral("KORVAND.EXE"),
+                               QStringLiteral("ConsultasSQL"), lista);
+            QCOMPARE(lista, QString::fromUtf8(c.menu));
+            for (const char* q : {"Altas", "Bajas", "Mixta"})
+                QVERIFY2(ConsultaAutorizada(&modulo, QLatin1String(q), usuario) ==
+                             lista.contains(QLatin1String(q)),
+                         qPrintable(usuario + QLatin1Char('/') + QLatin1String(q)));
+        }
+        ConsultasGuardadas(&modulo, QStringLiteral("LUIS"), QStringLiteral("KORVAND.EXE"),
                            QStringLiteral("GeneradorInformes"), lista);
         QCOMPARE(lista, QStringLiteral("Informe\r\n"));
     }
