@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "db/datasource.h"
+#include "db/field.h"
 #include "gene/geneform.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_tablas.h"
@@ -46,6 +47,10 @@ TfGENEVMEM::TfGENEVMEM(QWidget* owner) : TForm(owner) {
     OnActivate = [this](QObject*) { update(); };
     OnClose = [this](QObject*, TCloseAction& Action) {
         QuitarLineasFinales();
+        // Closing is the memo's exit: what was typed goes into the bound
+        // field before the memo is unbound.
+        if (DBMemo->Field() && !DBMemo->ReadOnly() && DBMemo->Text() != DBMemo->Field()->AsString())
+            DBMemo->UpdateRecord();
         Action = caHide;
     };
     OnKeyDown = [this](QObject*, int& Key, TShiftState Shift) {

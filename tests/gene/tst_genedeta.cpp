@@ -1,6 +1,7 @@
 // The detail viewer (sizes, fonts, HTML shown and printed as text), the
 // text editor (result, placement remembered) and the memo-field viewer
-// (trailing empty lines, caret, read-only then editable again).
+// (trailing empty lines, caret, read-only then editable again, typed text
+// written into the field).
 
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -145,7 +146,28 @@ private Q_SLOTS:
         VisualizarAsignarCampoTexto(tabla.get(), QStringLiteral("Notas"), QStringLiteral("Notas"),
                                     texto, QStringLiteral("CursorAlFinal"));
         QVERIFY(fGENEVMEM && !fGENEVMEM->DBMemo->DataSource());
-        tabla->Cancel();
+
+        // What is typed goes into the field, whether the window is closed
+        // with Esc or from its frame.
+        for (const bool conEsc : {true, false}) {
+            AlMostrarse<TfGENEVMEM>([conEsc](TfGENEVMEM* v) {
+                QTest::keyClicks(v->DBMemo, QStringLiteral(" y otra"));
+                if (conEsc)
+                    QTest::keyClick(v->DBMemo, Qt::Key_Escape);
+                else
+                    static_cast<QWidget*>(v)->close();
+            });
+            VisualizarAsignarCampoTexto(tabla.get(), QStringLiteral("Notas"),
+                                        QStringLiteral("Notas"), texto,
+                                        QStringLiteral("CursorAlFinal"));
+            const QString esperado =
+                conEsc ? QStringLiteral("texto y otra") : QStringLiteral("texto y otra y otra");
+            QCOMPARE(texto, esperado);
+            QCOMPARE(tabla->FieldByName(QStringLiteral("Notas"))->AsString(), esperado);
+        }
+        tabla->Post();
+        QCOMPARE(Sql(QStringLiteral("SELECT Notas FROM LINEAS")),
+                 QStringLiteral("texto y otra y otra"));
     }
 };
 
