@@ -4,7 +4,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -22,9 +21,7 @@
 namespace {
 
 QString DiccionarioFuente() {
-    // tests/support/ -> data/DATABASE.TXT of the source tree.
-    return QFileInfo(QStringLiteral(__FILE__)).absolutePath() +
-           QStringLiteral("/../../data/DATABASE.TXT");
+    return QStringLiteral(RH_DATOS_FUENTE "/DATABASE.TXT");
 }
 
 QString PrefijoUnico() {
