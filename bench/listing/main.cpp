@@ -299,7 +299,7 @@ int rawPdf(TDatabase* db, const QString& table, const QString& path) {
     font.setPixelSize(qRound(8 * 96 / 72.0 * unit));
     QFont bold = font;
     bold.setBold(true);
-    static const int widths[] = {150, 40, 90, 130, 80, 90, 45, 80, 50, 62, 62, 45, 28, 30, 25};
+    static const int widths[] = {150, 40, 90, 130, 80, 100, 45, 80, 60, 62, 62, 50, 34, 34, 25};
     static const char* const captions[] = {"Nombre",      "N.Mat.",
                                            "Imputación",  "Acción Formativa",
                                            "Título",      "Necesidad fijada por",

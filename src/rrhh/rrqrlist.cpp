@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QVariant>
+#include <algorithm>
 
 #include "db/datasource.h"
 #include "db/field.h"
@@ -191,7 +192,11 @@ void TInformeListado::prepararRestricciones(TForm* dialogo) {
     };
     auto* memo = new TQRMemo(this, PageHeader);
     memo->setObjectName(QStringLiteral("MemoRestricciones"));
-    memo->SetBounds(0, TituloLogotipoEmpresa->Height() + 2, PageHeader->Width(), 15);
+    // Below the logo and below the report's title, whose 12 bold points reach
+    // further down than the logo.
+    const int arriba =
+        std::max(TituloLogotipoEmpresa->Height(), TituloInforme->Top() + TituloInforme->Height());
+    memo->SetBounds(0, arriba + 2, PageHeader->Width(), 15);
     memo->setFont(MakeFont(QStringLiteral("Arial"), 8));
     memo->setFontColor(clMaroon);
     memo->setTransparent(true);

@@ -15,6 +15,8 @@
 #include "report/quickrep.h"
 #include "ui/component.h"
 
+// The valuations are the plan line's small integers: their text takes up to
+// six characters ("-32768"), one would print 10 as "1" and -5 as "-".
 const char* const TfRRQRLPLA::kDefinicionTemporal =
     "Tabla Temporal\r\n"
     "/C/1/Clasificacion/ftString/1000/*\r\n"
@@ -32,8 +34,8 @@ const char* const TfRRQRLPLA::kDefinicionTemporal =
     "/C/13/FechaInicio/ftDateTime/0/\r\n"
     "/C/14/FechaFinal/ftDateTime/0/\r\n"
     "/C/15/Realizado/ftString/2/\r\n"
-    "/C/16/ValoracionAlumno/ftString/1/\r\n"
-    "/C/17/ValoracionJefeSeccion/ftString/1/\r\n"
+    "/C/16/ValoracionAlumno/ftString/6/\r\n"
+    "/C/17/ValoracionJefeSeccion/ftString/6/\r\n"
     "/C/18/Revision/ftInteger/0/\r\n"
     "/I/1/<Primary>/Clasificacion/";
 
@@ -56,6 +58,8 @@ TfRRQRLPLA::TfRRQRLPLA(TForm* Dialogo, QWidget* owner)
     Detail->setFont(MakeFont(QStringLiteral("Arial"), 8));
     PageHeader->setHeight(80);
 
+    // Every column is wider than its caption at the captions' 7 points, so
+    // that no caption runs into the next one.
     struct ColumnaPlan {
         const char* titulo;
         const char* campo;
@@ -68,15 +72,15 @@ TfRRQRLPLA::TfRRQRLPLA(TForm* Dialogo, QWidget* owner)
         {"Imputación", "Imputacion", 90, false},
         {"Acción Formativa", "AccionFormativa", 130, false},
         {"Título", "TituloObtenido", 80, false},
-        {"Necesidad fijada por", "NecesidadFijadaPor", 90, false},
+        {"Necesidad fijada por", "NecesidadFijadaPor", 100, false},
         {"Int/Ext.", "Tipo", 45, false},
         {"Impartido", "Impartido", 80, false},
-        {"Duración(H)", "Duracion", 50, false},
+        {"Duración(H)", "Duracion", 60, false},
         {"Fecha Inicio", "FechaInicio", 62, true},
         {"Fecha Final", "FechaFinal", 62, true},
-        {"Realizado", "Realizado", 45, false},
-        {"V.A.", "ValoracionAlumno", 28, false},
-        {"V.J.S.", "ValoracionJefeSeccion", 30, false},
+        {"Realizado", "Realizado", 50, false},
+        {"V.A.", "ValoracionAlumno", 34, false},
+        {"V.J.S.", "ValoracionJefeSeccion", 34, false},
         {"R.", "Revision", 25, false},
     };
     int left = 0, n = 1;

@@ -4,6 +4,9 @@
 // checks, keys and preset year.
 
 #include <QDate>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -83,6 +86,43 @@ QStringList Filas(TTable* t) {
     return filas;
 }
 
+// The words of a PDF's first page with their boxes, as pdftotext reads them.
+struct Palabra {
+    QString texto;
+    QRectF caja;
+};
+QList<Palabra> PalabrasPdf(const QString& pdf) {
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdftotext.isEmpty()) qFatal("pdftotext (poppler-utils) is missing");
+    QProcess p;
+    p.start(pdftotext, {QStringLiteral("-bbox"), QStringLiteral("-f"), QStringLiteral("1"),
+                        QStringLiteral("-l"), QStringLiteral("1"), pdf, QStringLiteral("-")});
+    p.waitForFinished();
+    static const QRegularExpression palabra(QStringLiteral(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
+    QList<Palabra> palabras;
+    for (const auto& m : palabra.globalMatch(QString::fromUtf8(p.readAllStandardOutput())))
+        palabras.append(
+            {m.captured(5), QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                                   QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
+    return palabras;
+}
+// The box of the words of `texto` that follow each other on one line.
+QRectF CajaTexto(const QList<Palabra>& palabras, const QString& texto) {
+    const QStringList buscadas = texto.split(QLatin1Char(' '));
+    for (qsizetype i = 0; i + buscadas.size() <= palabras.size(); ++i) {
+        QRectF caja;
+        qsizetype k = 0;
+        for (; k < buscadas.size(); ++k) {
+            const Palabra& w = palabras[i + k];
+            if (w.texto != buscadas[k] || (k > 0 && qAbs(w.caja.top() - caja.top()) > 1)) break;
+            caja = k == 0 ? w.caja : caja.united(w.caja);
+        }
+        if (k == buscadas.size()) return caja;
+    }
+    return {};
+}
+
 // No contract data module here: every employee counts as inactive.
 void SinContratos(TfRRQRLPLA* r) {
     r->Ejercicio = 2024;
@@ -159,6 +199,62 @@ private Q_SLOTS:
         t.setTableName(tabla);
         QVERIFY(!tabla.isEmpty());
         QVERIFY(!t.Exists());
+    }
+
+    // The printed page: valuations of two characters print whole, and no
+    // caption runs into its neighbour or into the restrictions block.
+    void pagina() {
+        TestInstalacion inst(Engine::Sqlite, OpcionesInstalacion{.empresaActual = 1});
+        TModuloDatos modulo;
+        sql("INSERT INTO PERSONAL (CodigoOperario, Nombre, NumeroMatricula) VALUES (1, 'GARCIA', "
+            "11)");
+        sql("INSERT INTO PLANFORM (Ejercicio, CodigoOperario, Linea, AccionFormativa, Tipo, "
+            "Realizado, Revision, CodigoFormacion, ValoracionAlumno, ValoracionJefeSeccion, "
+            "Duracion, NecesidadFijadaPor) VALUES (2024, 1, 1, 'SOLDADURA', 'Interno', 'SI', 1, "
+            "'F1', 10, -5, 12, 'JEFE')");
+        if (QTest::currentTestFailed()) return;
+        // From its dialog: the restrictions block prints the selection.
+        QPointer<TfRRHHLPLA> dialogo = qobject_cast<TfRRHHLPLA*>(CreateForm("TfRRHHLPLA"));
+        QVERIFY(dialogo);
+        TfRRQRLPLA r(dialogo);
+        SinContratos(&r);
+        r.QuickReport->Prepare();
+        dialogo->Free();
+        QCOMPARE(r.Temporal->FieldByName("ValoracionAlumno")->AsString(), QStringLiteral("10"));
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("plan.pdf");
+        QVERIFY(r.QuickReport->ExportToPdf(pdf));
+        const QList<Palabra> palabras = PalabrasPdf(pdf);
+
+        const QRectF a = CajaTexto(palabras, "10"), j = CajaTexto(palabras, "-5");
+        QVERIFY2(!a.isNull() && !j.isNull(), "the valuations print whole");
+        QVERIFY(a.left() < j.left());
+
+        // Left to right as laid out, each ending before the next begins.
+        const QStringList titulos{"Nombre",      "N.Mat.",
+                                  "Imputación",  "Acción Formativa",
+                                  "Título",      "Necesidad fijada por",
+                                  "Int/Ext.",    "Impartido",
+                                  "Duración(H)", "Fecha Inicio",
+                                  "Fecha Final", "Realizado",
+                                  "V.A.",        "V.J.S.",
+                                  "R."};
+        QRectF anterior;
+        for (const QString& t : titulos) {
+            const QRectF caja = CajaTexto(palabras, t);
+            QVERIFY2(!caja.isNull(), qPrintable(t));
+            if (!anterior.isNull())
+                QVERIFY2(anterior.right() < caja.left(),
+                         qPrintable(t + " runs into the previous one"));
+            anterior = caja;
+        }
+        QVERIFY2(anterior.right() < 842 - 14, "the last caption is on the page");
+
+        const QRectF titulo = CajaTexto(palabras, QStringLiteral("PLAN DE FORMACION AÑO 2024"));
+        const QRectF restricciones = CajaTexto(palabras, "RESTRICCIONES Y OPCIONES DEL LISTADO:");
+        QVERIFY(!titulo.isNull() && !restricciones.isNull());
+        QVERIFY2(titulo.bottom() <= restricciones.top(), "the title is above the restrictions");
+        QVERIFY(restricciones.bottom() <= CajaTexto(palabras, "Nombre").top());
     }
 
     void vacio_data() { AddEngineRows(); }
