@@ -11,6 +11,7 @@
 #include "gene/geneinic_formulario.h"
 
 class QChar;
+class QIcon;
 class QObject;
 class QPainter;
 class QRect;
@@ -141,6 +142,16 @@ QString TextoElementoTraducido(TfGENEINIC* f, const QString& Texto);
 // panels. Contexto holds Name=Value lines replacing "$"-prefixed names.
 void MensajeBarraEstado(TfGENEINIC* f, TStatusBar* Barra, const QString& Texto,
                         const QString& Contexto);
+// The session's two glyphs of the electronic-documents button: a record that
+// has documents, a record that has none.
+QIcon GlifoConDocumentacion();
+QIcon GlifoSinDocumentacion();
+// Every button of the form (TBitBtn, TSpeedButton) that shows neither a
+// glyph nor a caption gets the glyph its name or hint asks for (print, print
+// with a dialog, calendar, evaluations, history, documents, search, fit); one that
+// asks for none shows its hint as caption. Buttons that have either keep it.
+// Every form gets this once, before it is first shown.
+void AsignarGlifosBotones(TfGENEINIC* f, QObject* Formulario);
 // Modo "Design": 20 pixels lower for a form with a menu; "Fit": fills the
 // main window's area; otherwise 969 x 609 on a main window of at least
 // 1024 x 768, else 760 x 520.

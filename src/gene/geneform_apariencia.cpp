@@ -5,9 +5,12 @@
 #include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QFrame>
+#include <QIcon>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMetaProperty>
+#include <QPainter>
+#include <QPixmap>
 #include <QPointer>
 #include <QStyledItemDelegate>
 
@@ -98,6 +101,171 @@ public:
         return TextoElementoTraducido(fGENEINIC, value.toString());
     }
 };
+
+// ---- Button glyphs: small pictures drawn once, 20 x 20 pixels.
+
+const QColor kTinta(48, 48, 48);
+const QColor kAzul(0, 0, 128);
+
+QIcon Dibujo(void (*pintura)(QPainter&)) {
+    QPixmap p(20, 20);
+    p.fill(Qt::transparent);
+    QPainter l(&p);
+    l.setRenderHint(QPainter::Antialiasing);
+    pintura(l);
+    l.end();
+    return QIcon(p);
+}
+
+// A page with its corner folded, and its text lines when it has any.
+void Hoja(QPainter& l, const QColor& papel, const QColor& borde, int lineas) {
+    l.setPen(QPen(borde, 1));
+    l.setBrush(papel);
+    l.drawPolygon(QPolygonF({QPointF(3.5, 1.5), QPointF(11.5, 1.5), QPointF(15.5, 5.5),
+                             QPointF(15.5, 18.5), QPointF(3.5, 18.5)}));
+    l.drawPolyline(QPolygonF({QPointF(11.5, 1.5), QPointF(11.5, 5.5), QPointF(15.5, 5.5)}));
+    l.setPen(QPen(kAzul, 1));
+    for (int i = 0; i < lineas; ++i)
+        l.drawLine(QPointF(5.5, 8.5 + 2.5 * i), QPointF(13.5 - (i % 2) * 3, 8.5 + 2.5 * i));
+}
+
+void PintarImpresora(QPainter& l) {
+    l.setPen(QPen(kTinta, 1));
+    l.setBrush(Qt::white);
+    l.drawRect(QRectF(5.5, 2.5, 9, 6));
+    l.setBrush(QColor(176, 176, 176));
+    l.drawRoundedRect(QRectF(1.5, 7.5, 17, 7), 1.5, 1.5);
+    l.setBrush(Qt::white);
+    l.drawRect(QRectF(5.5, 12.5, 9, 6));
+    l.setPen(QPen(kAzul, 1));
+    l.drawLine(QPointF(7, 15), QPointF(13, 15));
+    l.drawLine(QPointF(7, 17), QPointF(11, 17));
+    l.setPen(Qt::NoPen);
+    l.setBrush(QColor(0, 160, 0));
+    l.drawEllipse(QRectF(15, 9, 2, 2));
+}
+
+// The printer with a small dialog window: the print asks first.
+void PintarImpresoraDialogo(QPainter& l) {
+    PintarImpresora(l);
+    l.setPen(QPen(kAzul, 1));
+    l.setBrush(Qt::white);
+    l.drawRect(QRectF(11.5, 0.5, 8, 7));
+    l.setBrush(kAzul);
+    l.drawRect(QRectF(11.5, 0.5, 8, 2));
+}
+
+void PintarCalendario(QPainter& l) {
+    l.setPen(QPen(kTinta, 1));
+    l.setBrush(Qt::white);
+    l.drawRect(QRectF(1.5, 3.5, 17, 15));
+    l.setBrush(QColor(200, 32, 32));
+    l.drawRect(QRectF(1.5, 3.5, 17, 4));
+    l.setPen(QPen(kTinta, 2));
+    l.drawLine(QPointF(6, 1.5), QPointF(6, 5));
+    l.drawLine(QPointF(14, 1.5), QPointF(14, 5));
+    l.setPen(Qt::NoPen);
+    for (int fila = 0; fila < 3; ++fila)
+        for (int col = 0; col < 4; ++col) {
+            l.setBrush(fila == 1 && col == 2 ? QColor(200, 32, 32) : QColor(96, 96, 96));
+            l.drawRect(QRectF(3.5 + col * 4, 9.5 + fila * 3, 2, 2));
+        }
+}
+
+// A sheet of marks, ticked: the evaluations.
+void PintarEvaluacion(QPainter& l) {
+    Hoja(l, QColor(255, 255, 230), kTinta, 0);
+    l.setPen(QPen(QColor(0, 140, 0), 1.6));
+    for (int i = 0; i < 3; ++i) {
+        const double y = 8.5 + 3.5 * i;
+        l.drawPolyline(QPolygonF({QPointF(5, y), QPointF(6.5, y + 1.5), QPointF(9, y - 1.5)}));
+    }
+    l.setPen(QPen(kAzul, 1));
+    for (int i = 0; i < 3; ++i)
+        l.drawLine(QPointF(10, 8.5 + 3.5 * i), QPointF(13.5, 8.5 + 3.5 * i));
+}
+
+// A clock: the history.
+void PintarHistorico(QPainter& l) {
+    l.setPen(QPen(kAzul, 1.5));
+    l.setBrush(Qt::white);
+    l.drawEllipse(QRectF(2, 2, 16, 16));
+    l.setPen(QPen(kTinta, 1.5));
+    l.drawLine(QPointF(10, 10), QPointF(10, 5));
+    l.drawLine(QPointF(10, 10), QPointF(14, 12));
+}
+
+void PintarBuscar(QPainter& l) {
+    l.setPen(QPen(kTinta, 1.5));
+    l.setBrush(QColor(220, 235, 255));
+    l.drawEllipse(QRectF(2, 2, 11, 11));
+    l.setPen(QPen(kTinta, 3, Qt::SolidLine, Qt::RoundCap));
+    l.drawLine(QPointF(12, 12), QPointF(17.5, 17.5));
+}
+
+// A double arrow between two bars: fit a width to the contents.
+void PintarAjustar(QPainter& l) {
+    l.setPen(QPen(kTinta, 1.5));
+    l.drawLine(QPointF(2, 4), QPointF(2, 16));
+    l.drawLine(QPointF(18, 4), QPointF(18, 16));
+    l.drawLine(QPointF(5, 10), QPointF(15, 10));
+    l.setPen(Qt::NoPen);
+    l.setBrush(kTinta);
+    l.drawPolygon(QPolygonF({QPointF(4, 10), QPointF(8, 6.5), QPointF(8, 13.5)}));
+    l.drawPolygon(QPolygonF({QPointF(16, 10), QPointF(12, 6.5), QPointF(12, 13.5)}));
+}
+
+void PintarConDocumentacion(QPainter& l) {
+    Hoja(l, QColor(255, 244, 180), kTinta, 4);
+    // The clip of the attached papers.
+    l.setPen(QPen(QColor(160, 0, 0), 1.5));
+    l.setBrush(Qt::NoBrush);
+    l.drawRoundedRect(QRectF(1, 0.5, 4, 9), 2, 2);
+}
+
+void PintarSinDocumentacion(QPainter& l) {
+    Hoja(l, QColor(240, 240, 240), QColor(128, 128, 128), 0);
+}
+
+QString SinAcentos(const QString& texto) {
+    QString r;
+    for (const QChar c : texto.normalized(QString::NormalizationForm_D))
+        if (c.category() != QChar::Mark_NonSpacing) r += c.toLower();
+    return r;
+}
+
+// The glyph a button's name and hint ask for; null when they name none.
+QIcon GlifoPedido(const QString& nombre, const QString& hint) {
+    const QString texto = SinAcentos(nombre + QLatin1Char(' ') + hint);
+    auto dice = [&texto](const char* palabra) { return texto.contains(QLatin1String(palabra)); };
+    if (dice("documentacion")) return GlifoSinDocumentacion();
+    if (dice("calendario")) {
+        static const QIcon glifo = Dibujo(PintarCalendario);
+        return glifo;
+    }
+    if (dice("historico")) {
+        static const QIcon glifo = Dibujo(PintarHistorico);
+        return glifo;
+    }
+    if (dice("evaluacion")) {
+        static const QIcon glifo = Dibujo(PintarEvaluacion);
+        return glifo;
+    }
+    if (dice("imprimir") || dice("impresion") || dice("listar")) {
+        static const QIcon directa = Dibujo(PintarImpresora);
+        static const QIcon dialogo = Dibujo(PintarImpresoraDialogo);
+        return dice("dialogo") ? dialogo : directa;
+    }
+    if (dice("ajustar")) {
+        static const QIcon glifo = Dibujo(PintarAjustar);
+        return glifo;
+    }
+    if (dice("buscar") || dice("busqueda")) {
+        static const QIcon glifo = Dibujo(PintarBuscar);
+        return glifo;
+    }
+    return QIcon();
+}
 
 }  // namespace
 
@@ -248,4 +416,31 @@ void AjustarTamanoFormulario(TfGENEINIC*, TForm* Formulario, const QString& Modo
     const bool xga = principal && principal->Width() >= 1024 && principal->Height() >= 768;
     Formulario->setWidth(xga ? 969 : 760);
     Formulario->setHeight(xga ? 609 : 520);
+}
+
+QIcon GlifoConDocumentacion() {
+    static const QIcon glifo = Dibujo(PintarConDocumentacion);
+    return glifo;
+}
+
+QIcon GlifoSinDocumentacion() {
+    static const QIcon glifo = Dibujo(PintarSinDocumentacion);
+    return glifo;
+}
+
+void AsignarGlifosBotones(TfGENEINIC*, QObject* Formulario) {
+    if (!Formulario) return;
+    for (QAbstractButton* boton : Formulario->findChildren<QAbstractButton*>()) {
+        TControlBase* control = qobject_cast<TBitBtn*>(boton);
+        if (!control) control = qobject_cast<TSpeedButton*>(boton);
+        // Another window's buttons (an MDI child's) are that window's.
+        if (!control || control->ParentForm() != Formulario) continue;
+        if (!boton->text().isEmpty() || !boton->icon().isNull()) continue;
+        const QString hint = control->Hint().section(QLatin1Char('|'), 0, 0).trimmed();
+        const QIcon glifo = GlifoPedido(boton->objectName(), hint);
+        if (!glifo.isNull())
+            boton->setIcon(glifo);
+        else
+            boton->setText(hint.isEmpty() ? boton->objectName() : hint);
+    }
 }

@@ -21,18 +21,6 @@ TfGENEGANA* fGENEGANA = nullptr;
 
 namespace {
 
-// A combo box that tells before its list opens, so that the list is read
-// from the catalogue at that moment.
-class TComboDesplegable : public TComboBox {
-public:
-    using TComboBox::TComboBox;
-    TNotifyEvent OnDropDown;
-    void showPopup() override {
-        if (OnDropDown) RunHandler(this, [this] { OnDropDown(this); });
-        TComboBox::showPopup();
-    }
-};
-
 bool EnEdicion(const TDataSet* d) {
     return d->State() == dsEdit || d->State() == dsInsert || d->State() == dsSetKey;
 }
@@ -52,8 +40,8 @@ TfGENEGANA::TfGENEGANA(QWidget* owner)
     caja->setContentsMargins(6, 4, 6, 4);
     Label1 = new TLabel(Panel2, QStringLiteral("Categoría del Grupo"));
     Label1->setObjectName(QStringLiteral("Label1"));
-    auto* combo = new TComboDesplegable(Panel2);
-    EditCategoriaGrupo = combo;
+    // The list is read from the catalogue each time it opens.
+    EditCategoriaGrupo = new TComboBox(Panel2);
     EditCategoriaGrupo->setObjectName(QStringLiteral("EditCategoriaGrupo"));
     EditCategoriaGrupo->setMinimumWidth(200);
     Label1->setFocusControl(EditCategoriaGrupo);
@@ -69,7 +57,7 @@ TfGENEGANA::TfGENEGANA(QWidget* owner)
     ampliada->setButtonStyle(cbsEllipsis);
     resize(460, 380);
 
-    combo->OnDropDown = [this](QObject* s) { EditCategoriaGrupoDropDown(s); };
+    EditCategoriaGrupo->OnDropDown = [this](QObject* s) { EditCategoriaGrupoDropDown(s); };
     EditCategoriaGrupo->OnChange = [this](QObject* s) { EditCategoriaGrupoChange(s); };
     Table1->OnFilterRecord = [this](TDataSet* d, bool& a) { Table1FilterRecord(d, a); };
     DBGrid1->OnEditButtonClick = [this](QObject* s) { DBGrid1EditButtonClick(s); };

@@ -153,6 +153,7 @@ void InstalarServiciosFormulario() {
     GanchoTraducirFormulario = TraducirTrasAbrir;
     GanchoFormatoCampoImporte = FormatoImporte;
     geneform::InstalarListaValoresControl();
+    SetFirstShowHook([](TForm* Formulario) { AsignarGlifosBotones(fGENEINIC, Formulario); });
 }
 
 void PrepararFormulario(TfGENEINIC* f, QObject* Formulario) {

@@ -62,13 +62,13 @@ QVariant ValorConParametros(const QString& sql, const QVariantList& valores) {
 }
 
 void DeclararCampos(TTable* Tabla, const QList<std::pair<QString, int>>& calculados) {
-    if (!Tabla->Active()) return;
+    // Opening creates a missing table; the template opens it again.
+    if (!AbrirTabla(fGENEINIC, Tabla)) return;
     Tabla->UpdateFieldDefs();
     const QList<TFieldDef> defs(Tabla->FieldDefs().begin(), Tabla->FieldDefs().end());
     Tabla->Close();
     for (const TFieldDef& d : defs) Tabla->AddField(d.Name, d.DataType, d.Size);
     for (const auto& c : calculados) Tabla->AddField(c.first, ftString, c.second, fkCalculated);
-    AbrirTabla(fGENEINIC, Tabla);
 }
 
 }  // namespace rrhhpers
@@ -202,6 +202,8 @@ TfRRHHPERS::TfRRHHPERS(QWidget* owner)
         TransaccionBorrado = false;
         CancelarTransaccion(fGENEINIC);
     };
+    HContrato->BeforeInsert = [this](TDataSet* d) { HContratoBeforeInsert(d); };
+    Baja->BeforeInsert = [this](TDataSet* d) { BajaBeforeInsert(d); };
     HContrato->OnNewRecord = [this](TDataSet* d) { HContratoNewRecord(d); };
     Baja->OnNewRecord = [this](TDataSet* d) { BajaNewRecord(d); };
     HPuesto->OnNewRecord = [this](TDataSet* d) { HPuestoNewRecord(d); };
@@ -216,7 +218,11 @@ TfRRHHPERS::TfRRHHPERS(QWidget* owner)
     HPuesto->AfterPost = [this](TDataSet* d) { HPuestoAfterPost(d); };
     HFormacion->AfterPost = [this](TDataSet* d) { HFormacionAfterPost(d); };
     for (TTable* t : {HPuesto, HFormacion, GATablas}) {
-        t->BeforeInsert = [this](TDataSet* d) { EditarOperario(d); };
+        t->BeforeInsert = [this](TDataSet* d) {
+            // Position and training lines are duplicated as contract and leave lines are.
+            if (d != GATablas) GuardarLineaADuplicar(d);
+            EditarOperario(d);
+        };
         t->BeforeEdit = [this](TDataSet* d) { EditarOperario(d); };
     }
     for (TTable* t : {HPuesto, GATablas})
@@ -338,10 +344,29 @@ void TfRRHHPERS::ConstruirControles() {
     EditSexo = NuevoCombo(PagIdentificacion, datos, 4, 3, "EditSexo", QStringLiteral("Sexo"),
                           QStringLiteral("Sexo"), s, {}, csDropDown);
     for (TDBComboBox* c : {EditEstadoCivil, EditSexo}) c->setMaxVisibleItems(3);
+    EditEstadoCivil->OnDropDown = [this](QObject* o) { EditEstadoCivilDropDown(o); };
+    EditSexo->OnDropDown = [this](QObject* o) { EditSexoDropDown(o); };
+    EditLugarNacimiento =
+        NuevoEdit(PagIdentificacion, datos, 5, 3, "EditLugarNacimiento",
+                  QStringLiteral("LugarNacimiento"), QStringLiteral("Lugar Nacimiento"), s);
+    EditNumeroHijos = NuevoEdit(PagIdentificacion, datos, 6, 3, "EditNumeroHijos",
+                                QStringLiteral("NumeroHijos"), QStringLiteral("Número Hijos"), s);
+    EditNumeroMatricula =
+        NuevoEdit(PagIdentificacion, datos, 7, 3, "EditNumeroMatricula",
+                  QStringLiteral("NumeroMatricula"), QStringLiteral("Nº Matrícula"), s);
+    datos->addWidget(new TLabel(PagIdentificacion, QStringLiteral("Sección")), 8, 3);
+    EditCodigoSeccion = new TDBLookupComboBox(PagIdentificacion);
+    EditCodigoSeccion->setObjectName(QStringLiteral("EditCodigoSeccion"));
+    EditCodigoSeccion->setListSource(DSSeccion);
+    EditCodigoSeccion->setKeyField(QStringLiteral("Codigo"));
+    EditCodigoSeccion->setListField(QStringLiteral("Nombre"));
+    EditCodigoSeccion->setDataSource(s);
+    EditCodigoSeccion->setDataField(QStringLiteral("CodigoSeccion"));
+    datos->addWidget(EditCodigoSeccion, 8, 4);
     PanelActivoInactivo = new TPanel(PagIdentificacion);
     PanelActivoInactivo->setObjectName(QStringLiteral("PanelActivoInactivo"));
     PanelActivoInactivo->setMinimumHeight(22);
-    datos->addWidget(PanelActivoInactivo, 5, 3, 1, 2);
+    datos->addWidget(PanelActivoInactivo, 9, 3, 1, 2);
     auto* derecha = new QVBoxLayout;
     id->addLayout(derecha);
     PanelFoto = new TPanel(PagIdentificacion);
@@ -556,9 +581,7 @@ void TfRRHHPERS::ConstruirControles() {
         b->OnClick = [this](QObject* o) { pbVerHistoricoEvaluacionesClick(o); };
 }
 
-void TfRRHHPERS::FormCreate(QObject* Sender) {
-    TMaestroFicha::FormCreate(Sender);
-    setCaption(QStringLiteral("Maestro de Personal"));
+void TfRRHHPERS::DeclararCamposTablas() {
     // The calculated columns stand beside the stored ones.
     DeclararCampos(Table1, {{QStringLiteral("NombrePais"), 40},
                             {QStringLiteral("Activo"), 2},
@@ -570,20 +593,61 @@ void TfRRHHPERS::FormCreate(QObject* Sender) {
                             {QStringLiteral("NombreSucursal2"), 40}});
     DeclararCampos(HPuesto, {{QStringLiteral("Nivel"), 30}});
     DeclararCampos(HContrato, {});
-    if (TField* relacion = HContrato->FindField(QStringLiteral("RelacionLaboral")))
-        relacion->setDisplayFormat(QStringLiteral("0000"));
+    DeclararCampos(Baja, {});
     DeclararCampos(GATablas,
                    {{QStringLiteral("DescripcionGA"), 40}, {QStringLiteral("CategoriaGA"), 30}});
+    // Amounts take part in the currency view (tag 1000); the form
+    // preparation gives them the company's template for their name.
+    const QString importe = QStringLiteral("#,###.##");
+    auto formato = [](TDataSet* d, const char* campo, const QString& f, int tag = 0) {
+        if (TField* c = d->FindField(QLatin1String(campo))) {
+            c->setDisplayFormat(f);
+            if (tag) c->setTag(tag);
+        }
+    };
+    for (const char* c : {"MinimoSS", "MaximoSS", "MinimoATEP", "MaximoATEP", "BaseRegulacionCC",
+                          "BaseRegulacionAT", "PagaManual1", "PagaManual2", "PagaManual3",
+                          "PagaManual4", "PagaManual5", "ImportePrestamo", "ImporteAmortizacionMes",
+                          "ImporteRemanente", "ImporteBrutoConvenido", "ImporteLiquidoConvenido"})
+        formato(Table1, c, importe, 1000);
+    for (const char* c : {"TipoIRPF", "TipoRetencionEspecie", "TipoPSVOperario"})
+        formato(Table1, c, QStringLiteral("#.###,##"));
+    for (const char* c : {"ImporteTransferencia", "ImporteTransferencia2"})
+        formato(Table1, c, importe);
+    for (const char* c :
+         {"ImporteBonificacion", "BoniFormacionPresencial", "BoniFormacionADistancia"})
+        formato(HContrato, c, importe, 1000);
+    formato(HContrato, "RelacionLaboral", QStringLiteral("0000"));
+    for (const char* c : {"MediaHE", "BaseReguladoraSS", "BaseReguladoraAT"})
+        formato(Baja, c, importe, 1000);
+}
+
+void TfRRHHPERS::FormCreate(QObject* Sender) {
+    DeclararCamposTablas();
+    TMaestroFicha::FormCreate(Sender);
+    setCaption(QStringLiteral("Maestro de Personal"));
     PageControl1->setActivePage(PagIdentificacion);
-    for (TDBComboBox* c : {EditEstadoCivil, EditSexo}) {
-        QString valores;
-        ValoresDistintos(ModuloDatos, QLatin1String(kPersonal), c->DataField(), valores, QString());
-        QStringList items = valores.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-        c->setItems(items);
-    }
+    for (TDBComboBox* c : {EditEstadoCivil, EditSexo}) ValoresCombo(c);
     Table1->First();
     AsignarRangos();
     DataSource1DataChange(nullptr);
+}
+
+void TfRRHHPERS::ValoresCombo(TDBComboBox* Combo) {
+    QString valores;
+    ValoresDistintos(ModuloDatos, QLatin1String(kPersonal), Combo->DataField(), valores, QString());
+    const QSignalBlocker sinAvisos(Combo);
+    const QString actual = Combo->Text();
+    Combo->setItems(valores.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts));
+    Combo->setText(actual);
+}
+
+void TfRRHHPERS::EditEstadoCivilDropDown(QObject*) {
+    ValoresCombo(EditEstadoCivil);
+}
+
+void TfRRHHPERS::EditSexoDropDown(QObject*) {
+    ValoresCombo(EditSexo);
 }
 
 int TfRRHHPERS::CodigoActual() const {
@@ -642,7 +706,8 @@ void TfRRHHPERS::Table1AfterScroll(TDataSet*) {
     SincronizarDocumentacionElectronica(fGENEINIC, Table1);
     const bool conDocumentos =
         TieneDocumentacionElectronica(ModuloDatos, QLatin1String(kPersonal), ClaveFoto());
-    pbDocumentacionElectronica->setProperty("ConDocumentacion", conDocumentos);
+    pbDocumentacionElectronica->setGlyph(conDocumentos ? GlifoConDocumentacion()
+                                                       : GlifoSinDocumentacion());
     MostrarImagenBLOB(ModuloDatos, QLatin1String(kPersonal), ClaveFoto(), QStringLiteral("Foto"),
                       Foto);
 }
@@ -769,6 +834,27 @@ void TfRRHHPERS::EliminarRegistrosAlta() {
         if (t->Active() && t->State() == dsBrowse) t->Refresh();
 }
 
+void TfRRHHPERS::GuardarLineaADuplicar(TDataSet* DataSet) {
+    QString clave;
+    if (!DataSet->IsEmpty()) ClaveRegistro(ModuloDatos, DataSet, clave);
+    LineasADuplicar.insert(DataSet, clave);
+}
+
+void TfRRHHPERS::DuplicarLinea(TTable* Tabla) {
+    const QString clave = LineasADuplicar.value(Tabla);
+    if (!clave.isEmpty() &&
+        Agregar->Caption() == QString::fromUtf8(textosmaestro::kAgregarConDuplicacion))
+        CopiarDatosRegistro(ModuloDatos, Tabla, clave);
+}
+
+void TfRRHHPERS::HContratoBeforeInsert(TDataSet* DataSet) {
+    GuardarLineaADuplicar(DataSet);
+}
+
+void TfRRHHPERS::BajaBeforeInsert(TDataSet* DataSet) {
+    GuardarLineaADuplicar(DataSet);
+}
+
 void TfRRHHPERS::HContratoNewRecord(TDataSet*) {
     HContrato->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(CodigoActual());
     HContrato->FieldByName(QStringLiteral("NumeroContrato"))
@@ -778,10 +864,12 @@ void TfRRHHPERS::HContratoNewRecord(TDataSet*) {
     HContrato->FieldByName(QStringLiteral("HorasContrato"))->setAsFloat(8);
     HContrato->FieldByName(QStringLiteral("TipoBonificacion"))
         ->setAsString(QStringLiteral("Ninguna"));
+    DuplicarLinea(HContrato);
 }
 
 void TfRRHHPERS::BajaNewRecord(TDataSet*) {
     Baja->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(CodigoActual());
+    DuplicarLinea(Baja);
 }
 
 void TfRRHHPERS::HPuestoNewRecord(TDataSet*) {
@@ -791,6 +879,7 @@ void TfRRHHPERS::HPuestoNewRecord(TDataSet*) {
         ->setAsInteger(SiguienteCodigo(ModuloDatos, HPuesto, 1, -1, -1));
     HPuesto->FieldByName(QStringLiteral("FechaInicio"))
         ->setAsDateTime(QDateTime(QDate::currentDate(), QTime(0, 0)));
+    DuplicarLinea(HPuesto);
 }
 
 void TfRRHHPERS::HPuestoAfterPost(TDataSet* DataSet) {
@@ -807,6 +896,7 @@ void TfRRHHPERS::HFormacionNewRecord(TDataSet*) {
         ->setAsInteger(SiguienteCodigo(ModuloDatos, HFormacion, 1, -1, -1));
     HFormacion->FieldByName(QStringLiteral("Tipo"))->setAsString(QStringLiteral("Interno"));
     HFormacion->FieldByName(QStringLiteral("Apto"))->setAsString(QStringLiteral("Apto"));
+    DuplicarLinea(HFormacion);
 }
 
 void TfRRHHPERS::HFormacionAfterPost(TDataSet* DataSet) {

@@ -13,6 +13,7 @@
 // can be posted; cancelling the new employee removes only the rows written
 // during it (RegistrosAlta), never another employee's.
 
+#include <QHash>
 #include <QList>
 #include <QRect>
 #include <QString>
@@ -24,6 +25,7 @@
 class TDBComboBox;
 class TField;
 class TDBGrid;
+class TDBLookupComboBox;
 class TDBMemo;
 class TImage;
 class TPageControl;
@@ -62,8 +64,12 @@ public:
     TTabSheet* PagPuestosTrabajo;
     TTabSheet* PagFormacion;
     TTabSheet* PagInstrucciones;
+    TDBEdit* EditLugarNacimiento;
+    TDBEdit* EditNumeroHijos;
+    TDBEdit* EditNumeroMatricula;
     TDBEdit* EditCodigoPais;
     TDBEdit* EditNombrePais;
+    TDBLookupComboBox* EditCodigoSeccion;
     TDBEdit* EditCodigoCalendario;
     TSpeedButton* CalendarioOperario;
     TDBComboBox* EditEstadoCivil;
@@ -122,6 +128,12 @@ public:
     Q_INVOKABLE void Table1AfterScroll(TDataSet* DataSet);
     void HContratoNewRecord(TDataSet* DataSet);
     void BajaNewRecord(TDataSet* DataSet);
+    // The line that was current is the source of "Agregar con Duplicación".
+    void HContratoBeforeInsert(TDataSet* DataSet);
+    void BajaBeforeInsert(TDataSet* DataSet);
+    // The civil-status and sex lists: the values stored, read as they open.
+    Q_INVOKABLE void EditEstadoCivilDropDown(QObject* Sender);
+    Q_INVOKABLE void EditSexoDropDown(QObject* Sender);
     void HPuestoNewRecord(TDataSet* DataSet);
     void HPuestoAfterPost(TDataSet* DataSet);
     void HFormacionNewRecord(TDataSet* DataSet);
@@ -204,6 +216,16 @@ private:
     bool ValidarLineaConListas(TDBGrid* Rejilla, const QString& Campo1, const QString& Campo2);
     void AbrirContratos(bool Directamente);
     void ConstruirControles();
+    // The tables' fields, with their formats and currency tags, declared
+    // before the template prepares the form.
+    void DeclararCamposTablas();
+    // Items of a combo: the distinct values of its field, the current one selected.
+    void ValoresCombo(TDBComboBox* Combo);
+    // Duplication of history lines: the key of the line current before an
+    // insert, per table; the new line copies it when duplication is on.
+    QHash<TDataSet*, QString> LineasADuplicar;
+    void GuardarLineaADuplicar(TDataSet* DataSet);
+    void DuplicarLinea(TTable* Tabla);
     void AsignarRangos();
 };
 

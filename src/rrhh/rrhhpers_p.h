@@ -18,8 +18,8 @@ extern const char* const kPersonal;
 void EjecutarConParametros(const QString& sql, const QVariantList& valores);
 // The first column of the first row (null when there is none); raises on failure.
 QVariant ValorConParametros(const QString& sql, const QVariantList& valores);
-// Makes the open table's stored columns persistent fields, adds the
-// calculated text fields (name, size) and opens it again.
+// Makes the table's stored columns persistent fields and adds the
+// calculated text fields (name, size); the table is left closed.
 void DeclararCampos(TTable* Tabla, const QList<std::pair<QString, int>>& calculados);
 
 }  // namespace rrhhpers

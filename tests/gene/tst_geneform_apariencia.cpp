@@ -1,6 +1,7 @@
 // Display formats chosen by field name, the look of "evo" forms, status-bar
 // panels, form sizes, translation without a language, windows closed at a
-// company change, saved queries opened anew and datasets re-read.
+// company change, saved queries opened anew, datasets re-read and the glyphs
+// of buttons built without one.
 
 #include <QPainter>
 #include <QtTest>
@@ -8,6 +9,7 @@
 #include "db/clientdataset.h"
 #include "db/field.h"
 #include "gene/geneform.h"
+#include "gene/geneinic_formulario.h"
 #include "gene/genemens.h"
 #include "gene/genemodu.h"
 #include "gene/sesion.h"
@@ -331,6 +333,83 @@ private Q_SLOTS:
         RefrescarFormulariosAbiertos(nullptr);
         QCOMPARE(ds->State(), dsBrowse);
         QCOMPARE(ds->RecordCount(), 1);
+    }
+
+    // As its window is first shown, a button with neither glyph nor caption
+    // gets the glyph its name or hint asks for (one picture per kind), or
+    // else the short part of its hint as caption; a button that has either
+    // keeps it; an MDI child's buttons wait for the child's own first show.
+    void glifosDeBotones() {
+        InstalarServiciosFormulario();
+        const struct {
+            const char* nombre;
+            const char* hint;
+            const char* clase;  // the kind of glyph; empty: a caption
+            const char* titulo;
+        } casos[] = {
+            {"pbImprimir", "Imprimir el contrato actual directamente", "impresora", ""},
+            {"pbListar", "", "impresora", ""},
+            {"ImprimirFicha", "Imprimir la ficha actual solicitando diálogo", "dialogo", ""},
+            {"CalendarioOperario", "Acceso al Calendario del Operario", "calendario", ""},
+            {"pbVerHistoricoEvaluacionesPuesto", "Ver Histórico de Evaluaciones", "historico", ""},
+            {"AccesoEvaluacionFormacion", "Acceso a las Evaluaciones del Operario", "evaluacion",
+             ""},
+            {"pbAutoajustar", "Autoajustar la primera columna al contenido", "ajustar", ""},
+            {"pbBusquedaEspecial", "", "buscar", ""},
+            {"pbDocumentacionElectronica", "", "documentos", ""},
+            {"pbCopiar", "Copiar Cabecera|Copia la cabecera del documento", "", "Copiar Cabecera"},
+            {"pbSinHint", "", "", "pbSinHint"},
+        };
+        TForm principal;
+        principal.setFormStyle(fsMDIForm);
+        QList<QAbstractButton*> botones;
+        for (const auto& c : casos) {
+            QAbstractButton* b = botones.size() % 2
+                                     ? static_cast<QAbstractButton*>(new TBitBtn(&principal))
+                                     : new TSpeedButton(&principal);
+            b->setObjectName(QLatin1String(c.nombre));
+            b->setToolTip(QString::fromUtf8(c.hint));
+            botones << b;
+        }
+        auto* conTitulo = new TBitBtn(&principal, QStringLiteral("&Listar"));
+        conTitulo->setObjectName(QStringLiteral("pbListarConTitulo"));
+        auto* conGlifo = new TSpeedButton(&principal);
+        conGlifo->setObjectName(QStringLiteral("pbImprimirPropio"));
+        const QIcon propio = GlifoConDocumentacion();
+        conGlifo->setIcon(propio);
+        auto* hijo = new TForm(&principal);
+        hijo->setName(QStringLiteral("fHIJO"));
+        hijo->setFormStyle(fsMDIChild);
+        auto* delHijo = new TSpeedButton(hijo);
+        delHijo->setObjectName(QStringLiteral("pbImprimirHijo"));
+
+        principal.Show();
+        QHash<QString, qint64> glifos;
+        for (int i = 0; i < botones.size(); ++i) {
+            QAbstractButton* b = botones.at(i);
+            const QString clase = QLatin1String(casos[i].clase);
+            if (clase.isEmpty()) {
+                QVERIFY(b->icon().isNull());
+                QCOMPARE(b->text(), QString::fromUtf8(casos[i].titulo));
+                continue;
+            }
+            QVERIFY2(!b->icon().isNull() && b->text().isEmpty(), casos[i].nombre);
+            // The same kind, the same picture; another kind, another one.
+            const qint64 clave = b->icon().cacheKey();
+            if (glifos.contains(clase))
+                QCOMPARE(glifos.value(clase), clave);
+            else
+                QVERIFY2(!glifos.values().contains(clave), casos[i].nombre);
+            glifos.insert(clase, clave);
+        }
+        QCOMPARE(glifos.value(QStringLiteral("documentos")), GlifoSinDocumentacion().cacheKey());
+        QCOMPARE(conTitulo->text(), QStringLiteral("&Listar"));
+        QVERIFY(conTitulo->icon().isNull());
+        QCOMPARE(conGlifo->icon().cacheKey(), propio.cacheKey());
+        QVERIFY(delHijo->icon().isNull());
+        hijo->Show();
+        QCOMPARE(delHijo->icon().cacheKey(), glifos.value(QStringLiteral("impresora")));
+        delete hijo;
     }
 };
 

@@ -2,8 +2,11 @@
 // employee with his lines, an existing code refused at entry and a cancel
 // that leaves another employee's rows alone, the employee delete all or
 // nothing, the training line's analysis group, the per-user restriction and
-// the photo.
+// the photo; the identity fields and lists, duplicated lines, amounts in the
+// currency view, the buttons' glyphs and the presets of the windows opened
+// for the employee.
 
+#include <QDynamicPropertyChangeEvent>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -14,6 +17,7 @@
 #include "db/table.h"
 #include "gene/dialogo_modal.h"
 #include "gene/genebusq.h"
+#include "gene/geneform.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_formulario.h"
 #include "gene/genemens.h"
@@ -30,6 +34,7 @@
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
 #include "ui/dbgrid.h"
+#include "ui/form.h"
 #include "ui/menus.h"
 #include "ui/registry.h"
 
@@ -105,6 +110,35 @@ void nuevaFormacion(TfRRHHPERS* f, const QString& codigo) {
     f->HFormacion->Append();
     f->HFormacion->FieldByName(QStringLiteral("CodigoFormacion"))->setAsString(codigo);
     f->HFormacion->Post();
+}
+
+// A window opened for the employee: the presets it is handed, in order.
+class VentanaEnlazada : public TForm {
+public:
+    using TForm::TForm;
+    static inline QList<std::pair<QString, QVariant>> recibidos;
+
+protected:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::DynamicPropertyChange) {
+            const QByteArray nombre = static_cast<QDynamicPropertyChangeEvent*>(e)->propertyName();
+            recibidos.append({QString::fromLatin1(nombre), property(nombre)});
+        }
+        return TForm::event(e);
+    }
+};
+
+QDateTime dia(int a, int m, int d) {
+    return QDateTime(QDate(a, m, d), QTime(0, 0));
+}
+
+// The user opens a combo's list and closes it again; its items.
+QStringList desplegar(QComboBox* combo) {
+    combo->showPopup();
+    combo->hidePopup();
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
+    return items;
 }
 
 struct Entorno {
@@ -560,6 +594,272 @@ private Q_SLOTS:
         f->BorrarlaImgen1Click(f->BorrarlaImgen1);
         QVERIFY(f->Foto->Empty());
         QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM BLOBTAB")), QStringLiteral("0"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // Birth place, children, registration number and section are typed on
+    // the identity page and stored; the civil-status and sex lists offer
+    // the values stored, read again each time they open.
+    void datosDeIdentificacion_data() { AddEngineRows(); }
+    void datosDeIdentificacion() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        sql(QStringLiteral("INSERT INTO SECCION (Codigo, Nombre) VALUES ('S1', 'Almacén')"));
+        sql(QStringLiteral("INSERT INTO SECCION (Codigo, Nombre) VALUES ('S2', 'Taller')"));
+        sql(
+            QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre, EstadoCivil, Sexo) "
+                           "VALUES (1, 'Ana', 'Casada', 'Mujer')"));
+        // Moving between the combos while browsing writes nothing.
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("not in edit or insert mode")));
+        QPointer<TfRRHHPERS> f = abrir();
+        f->Show();
+        QCOMPARE(f->EditEstadoCivil->Items(), QStringList{"Casada"});
+        QCOMPARE(f->EditEstadoCivil->Text(), QStringLiteral("Casada"));
+
+        for (const auto& [edit, texto] :
+             {std::pair{f->EditLugarNacimiento, "Bilbao"}, std::pair{f->EditNumeroHijos, "2"},
+              std::pair{f->EditNumeroMatricula, "4711"}}) {
+            QTest::keyClicks(edit, QLatin1String(texto));
+            edit->UpdateRecord();
+        }
+        QCOMPARE(desplegar(f->EditCodigoSeccion), QStringList({"Almacén", "Taller"}));
+        Q_EMIT f->EditCodigoSeccion->activated(1);
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(sql(QStringLiteral("SELECT LugarNacimiento, NumeroHijos, NumeroMatricula, "
+                                    "CodigoSeccion FROM PERSONAL")),
+                 QStringLiteral("Bilbao|2|4711|S2"));
+        QCOMPARE(f->EditCodigoSeccion->currentText(), QStringLiteral("Taller"));
+
+        // Entered meanwhile by another user: offered the next time the list opens.
+        sql(
+            QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre, EstadoCivil, Sexo) "
+                           "VALUES (2, 'Luis', 'Viudo', 'Hombre')"));
+        QCOMPARE(desplegar(f->EditEstadoCivil), QStringList({"Casada", "Viudo"}));
+        QCOMPARE(f->EditEstadoCivil->Text(), QStringLiteral("Casada"));
+        QCOMPARE(desplegar(f->EditSexo), QStringList({"Hombre", "Mujer"}));
+        QCOMPARE(f->EditSexo->Text(), QStringLiteral("Mujer"));
+        QCOMPARE(f->Table1->State(), dsBrowse);
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // With "Agregar con Duplicación" (Ctrl+F5) a new contract, leave or
+    // position line copies the line that was current, but for its key.
+    void duplicacionDeLineas_data() { AddEngineRows(); }
+    void duplicacionDeLineas() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        QPointer<TfRRHHPERS> f = abrir();
+        nuevoOperario(f, 7, QStringLiteral("Noa"));
+        f->pbConformeClick(f->pbConforme);
+        f->pbCancelarClick(f->pbCancelar);
+        auto poner = [](TDataSet* d, const char* campo, const QVariant& v) {
+            d->FieldByName(QLatin1String(campo))->setValue(v);
+        };
+        auto valor = [](TDataSet* d, const char* campo) {
+            return d->FieldByName(QLatin1String(campo))->Value();
+        };
+        f->HContrato->Append();
+        poner(f->HContrato, "FechaInicioContrato", dia(2024, 1, 1));
+        poner(f->HContrato, "CodigoContrato", 401);
+        poner(f->HContrato, "HorasMes", 120);
+        f->HContrato->Post();
+        f->Baja->Append();
+        poner(f->Baja, "FechaInicio", dia(2024, 2, 1));
+        poner(f->Baja, "Observaciones", QStringLiteral("Gripe"));
+        f->Baja->Post();
+        f->HPuesto->Append();
+        poner(f->HPuesto, "CodigoPuesto", QStringLiteral("P1"));
+        poner(f->HPuesto, "FechaInicio", dia(2020, 1, 1));
+        f->HPuesto->Post();
+
+        int tecla = VK_F5;
+        f->FormKeyDown(f, tecla, ssCtrl);
+        QCOMPARE(f->Agregar->Caption(), QStringLiteral("&Agregar con Duplicación"));
+        f->HContrato->Append();
+        QCOMPARE(valor(f->HContrato, "NumeroContrato").toInt(), 2);
+        QCOMPARE(valor(f->HContrato, "CodigoContrato").toInt(), 401);
+        QCOMPARE(valor(f->HContrato, "HorasMes").toDouble(), 120.0);
+        QCOMPARE(valor(f->HContrato, "FechaInicioContrato").toDateTime(), dia(2024, 1, 1));
+        f->HContrato->Post();
+        f->Baja->Append();
+        QVERIFY(f->Baja->FieldByName(QStringLiteral("FechaInicio"))->IsNull());
+        QCOMPARE(valor(f->Baja, "Observaciones").toString(), QStringLiteral("Gripe"));
+        poner(f->Baja, "FechaInicio", dia(2024, 3, 1));
+        f->Baja->Post();
+        f->HPuesto->Append();
+        QCOMPARE(valor(f->HPuesto, "Linea").toInt(), 2);
+        QCOMPARE(valor(f->HPuesto, "CodigoPuesto").toString(), QStringLiteral("P1"));
+        QCOMPARE(valor(f->HPuesto, "FechaInicio").toDateTime(), dia(2020, 1, 1));
+        f->HPuesto->Post();
+
+        // Off again: a new line has its defaults only.
+        f->FormKeyDown(f, tecla, ssCtrl);
+        f->HContrato->Append();
+        QCOMPARE(valor(f->HContrato, "CodigoContrato").toInt(), 100);
+        QVERIFY(f->HContrato->FieldByName(QStringLiteral("HorasMes"))->IsNull());
+        f->HContrato->Cancel();
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(sql(QStringLiteral("SELECT NumeroContrato, CodigoContrato FROM HCONTRAT ORDER "
+                                    "BY NumeroContrato")),
+                 QStringLiteral("1|401\r\n2|401"));
+        QCOMPARE(sql(QStringLiteral("SELECT Observaciones FROM BAJA ORDER BY FechaInicio")),
+                 QStringLiteral("Gripe\r\nGripe"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HPUESTO WHERE CodigoPuesto = 'P1'")),
+                 QStringLiteral("2"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // The leave's amounts show with the amount format and follow the
+    // currency view of the main window (Ctrl+E): pesetas shown in euros.
+    void importesEnLaMonedaDeLaVista() {
+        Entorno e(int(Engine::Sqlite));
+        sql(QStringLiteral("DELETE FROM PARAGENE"));
+        sql(
+            QStringLiteral("INSERT INTO PARAGENE (IdRegistro, CodigoMonedaBase, CodigoMonedaEuro, "
+                           "CodigoMonedaNacional) VALUES (1, 1, 2, 1)"));
+        sql(QStringLiteral("DELETE FROM MONEDA"));
+        sql(
+            QStringLiteral("INSERT INTO MONEDA (Codigo, Descripcion, Abreviatura, Cambio, "
+                           "Decimales) VALUES (1, 'Peseta', 'Pts', 1, 0)"));
+        sql(
+            QStringLiteral("INSERT INTO MONEDA (Codigo, Descripcion, Abreviatura, Cambio, "
+                           "Decimales) VALUES (2, 'Euro', 'EUR', 166.386, 2)"));
+        // The data modules read the company's currencies as they start.
+        e.nominas.reset();
+        e.modulo.reset();
+        e.modulo = std::make_unique<TModuloDatos>();
+        e.nominas = std::make_unique<TMDNominas>();
+        QPointer<TfRRHHPERS> f = abrir();
+        nuevoOperario(f, 8, QStringLiteral("Leo"));
+        f->pbConformeClick(f->pbConforme);
+        f->pbCancelarClick(f->pbCancelar);
+        f->Baja->Append();
+        f->Baja->FieldByName(QStringLiteral("FechaInicio"))->setAsDateTime(dia(2024, 5, 2));
+        const char* const importes[] = {"MediaHE", "BaseReguladoraSS", "BaseReguladoraAT"};
+        for (const char* c : importes) f->Baja->FieldByName(QLatin1String(c))->setAsFloat(16638.6);
+        f->Baja->Post();
+        for (const char* c : importes) {
+            TField* campo = f->Baja->FieldByName(QLatin1String(c));
+            QCOMPARE(campo->DisplayFormat(), QStringLiteral("#,###.##"));
+            QCOMPARE(campo->DisplayText(), QStringLiteral("16.638,6"));
+        }
+
+        TForm principal;
+        principal.setFormStyle(fsMDIForm);
+        auto* vista = new TMenuItem(&principal);
+        vista->setObjectName(QStringLiteral("VerDatosEnMonedaNacionalOEuro"));
+        SetMainForm(&principal);
+        vista->setChecked(true);
+        for (const char* c : importes)
+            QCOMPARE(f->Baja->FieldByName(QLatin1String(c))->DisplayText(),
+                     QStringLiteral("\u20AC 100"));
+        vista->setChecked(false);
+        QCOMPARE(f->Baja->FieldByName(QStringLiteral("MediaHE"))->DisplayText(),
+                 QStringLiteral("16.638,6"));
+        SetMainForm(nullptr);
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // Every button of the window shows a glyph or a caption; the documents
+    // button shows whether the employee has electronic documents.
+    void glifosDeBotones() {
+        Entorno e(int(Engine::Sqlite));
+        QPointer<TfRRHHPERS> f = abrir();
+        for (int codigo : {9, 10}) {
+            nuevoOperario(f, codigo, QStringLiteral("Eli"));
+            f->pbConformeClick(f->pbConforme);
+            f->pbCancelarClick(f->pbCancelar);
+        }
+        sql(
+            QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre, Ubicacion) "
+                           "VALUES ('PERSONAL', '10', 'contrato.pdf', '')"));
+        f->Show();
+        for (QAbstractButton* b : f->findChildren<QAbstractButton*>())
+            if (qobject_cast<TBitBtn*>(b) || qobject_cast<TSpeedButton*>(b))
+                QVERIFY2(!b->icon().isNull() || !b->text().isEmpty(), qPrintable(b->objectName()));
+        QVERIFY(f->ImprimirConDialogo->icon().cacheKey() != f->pbImprimir->icon().cacheKey());
+        QCOMPARE(f->ImprimirFicha->icon().cacheKey(), f->ImprimirConDialogo->icon().cacheKey());
+
+        f->Table1->First();
+        QCOMPARE(f->pbDocumentacionElectronica->icon().cacheKey(),
+                 GlifoSinDocumentacion().cacheKey());
+        f->Table1->Next();
+        QCOMPARE(f->pbDocumentacionElectronica->icon().cacheKey(),
+                 GlifoConDocumentacion().cacheKey());
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // The contract documents, the calendar and the personnel sheet are
+    // handed every preset for the current employee, the print-at-once flag
+    // last; no calendar, no window.
+    void ventanasEnlazadas() {
+        Entorno e(int(Engine::Sqlite));
+        for (const char* clase : {"TfNOMILCON", "TfRRHHCAOP", "TfRRHHLFIC"})
+            RegisterFormClass<VentanaEnlazada>(QLatin1String(clase));
+        QPointer<TfRRHHPERS> f = abrir();
+        nuevoOperario(f, 11, QStringLiteral("Gil"));
+        f->Table1->FieldByName(QStringLiteral("CodigoCalendario"))->setAsInteger(3);
+        f->Table1->FieldByName(QStringLiteral("CodigoOperarioPresencia"))->setAsInteger(811);
+        f->pbConformeClick(f->pbConforme);
+        f->pbCancelarClick(f->pbCancelar);
+        nuevoContrato(f, QDate(2025, 4, 1));
+        f->pbConformeClick(f->pbConforme);
+
+        const QDate hoy = QDate::currentDate();
+        const QVariant inicio = dia(2025, 4, 1);
+        using Presets = QList<std::pair<QString, QVariant>>;
+        const Presets contratos = {{"OperarioDesdeContratos", 11},
+                                   {"OperarioHastaContratos", 11},
+                                   {"FechaDesdeContratos", inicio},
+                                   {"FechaHastaContratos", inicio}};
+        const struct {
+            void (TfRRHHPERS::*gancho)(QObject*);
+            Presets esperados;
+        } casos[] = {
+            {&TfRRHHPERS::ImprimirConDialogoClick,
+             contratos + Presets{{"ImprimirDirectamenteContratos", false}}},
+            {&TfRRHHPERS::pbImprimirClick,
+             contratos + Presets{{"ImprimirDirectamenteContratos", true}}},
+            {&TfRRHHPERS::CalendarioOperarioClick,
+             {{"CodigoOperarioCalendario", 811},
+              {"EjercicioCalendario", hoy.year()},
+              {"MesCalendario", hoy.month()},
+              {"CodigoCalendarioOperario", 3}}},
+            {&TfRRHHPERS::ImprimirFichaClick,
+             {{"OperarioDesdeFicha", 11},
+              {"OperarioHastaFicha", 11},
+              {"ImprimirDirectamenteFicha", false}}},
+        };
+        for (const auto& c : casos) {
+            VentanaEnlazada::recibidos.clear();
+            (f.data()->*c.gancho)(f);
+            const Presets recibidos = VentanaEnlazada::recibidos;
+            QCOMPARE(recibidos.size(), c.esperados.size());
+            for (const auto& [nombre, valor] : c.esperados) {
+                auto it = std::find_if(recibidos.begin(), recibidos.end(),
+                                       [&](const auto& r) { return r.first == nombre; });
+                QVERIFY2(it != recibidos.end(), qPrintable(nombre));
+                QCOMPARE(it->second, valor);
+            }
+            if (c.esperados.last().first.startsWith(QLatin1String("ImprimirDirectamente")))
+                QCOMPARE(recibidos.last().first, c.esperados.last().first);
+        }
+
+        f->Table1->Edit();
+        f->Table1->FieldByName(QStringLiteral("CodigoCalendario"))->setAsInteger(0);
+        f->pbConformeClick(f->pbConforme);
+        VentanaEnlazada::recibidos.clear();
+        MessageSeam::clearLog();
+        f->CalendarioOperarioClick(f->CalendarioOperario);
+        QCOMPARE(textos(), QStringList{"¡El Operario no tiene Calendario asignado!"});
+        QVERIFY(VentanaEnlazada::recibidos.isEmpty());
+        for (TForm* v : ApplicationForms())
+            if (v != f.data()) v->Release();
         f->Close();
         QTRY_VERIFY(!f);
     }

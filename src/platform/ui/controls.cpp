@@ -373,6 +373,11 @@ void TComboBox::setItems(const QStringList& items) {
         setCurrentIndex(findText(text));
 }
 
+void TComboBox::showPopup() {
+    if (OnDropDown) RunHandler(this, [this] { OnDropDown(this); });
+    QComboBox::showPopup();
+}
+
 void TComboBox::setStyle(int style) {
     style_ = style;
     setEditable(style != csDropDownList);

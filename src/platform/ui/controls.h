@@ -278,6 +278,7 @@ class TComboBox : public QComboBox, public TControlBase {
     Q_PROPERTY(int DropDownCount READ maxVisibleItems WRITE setMaxVisibleItems)
     RH_EVENT(OnChange)
     RH_EVENT(OnSelect)
+    RH_EVENT(OnDropDown)
 public:
     explicit TComboBox(QWidget* parent = nullptr);
     QString Text() const { return currentText(); }
@@ -294,8 +295,10 @@ public:
     void setSorted(bool sorted);
     void Clear() { clear(); }
 
-    TNotifyEvent OnChange;  // the text changed
-    TNotifyEvent OnSelect;  // the user picked an item
+    TNotifyEvent OnChange;    // the text changed
+    TNotifyEvent OnSelect;    // the user picked an item
+    TNotifyEvent OnDropDown;  // the list is about to open (it may refill the items)
+    void showPopup() override;
 
 protected:
     QPalette::ColorRole colorRole() const override { return QPalette::Base; }

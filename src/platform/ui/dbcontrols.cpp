@@ -285,7 +285,10 @@ void TDBCheckBox::nextCheckState() {
 
 TDBComboBox::TDBComboBox(QWidget* parent) : TComboBox(parent) {
     link_.OnDataChange = [this] { showField(); };
-    link_.OnUpdateData = [this] { link_.Field()->setText(currentText()); };
+    link_.OnUpdateData = [this] {
+        // Leaving the combo unchanged writes nothing (the record may be browsing).
+        if (link_.Field()->Text() != currentText()) link_.Field()->setText(currentText());
+    };
     connect(this, &QComboBox::activated, this, [this] {
         if (showing_) return;
         if (!beginEdit(this, link_)) {

@@ -55,6 +55,14 @@ TForm* MainForm() {
     return mainForm();
 }
 
+namespace {
+TFormPrepareHook firstShowHook = nullptr;
+}  // namespace
+
+void SetFirstShowHook(TFormPrepareHook hook) {
+    firstShowHook = hook;
+}
+
 void SetMainForm(TForm* form) {
     mainForm() = form;
 }
@@ -385,6 +393,7 @@ void TForm::showEvent(QShowEvent* event) {
     if (event->spontaneous()) return;
     if (!shownOnce_) {
         shownOnce_ = true;
+        if (firstShowHook) RunHandler(this, [this] { firstShowHook(this); });
         if (!subWindow_) applyPosition();
     }
     if (pendingActive_) {

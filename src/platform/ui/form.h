@@ -250,6 +250,10 @@ TForm* MainForm();
 void SetMainForm(TForm* form);
 // Every form alive, in creation order.
 QList<TForm*> ApplicationForms();
+// Runs once for every form, as it is first shown: the program completes
+// there what its controls show (the glyphs of buttons built without one).
+using TFormPrepareHook = void (*)(TForm* form);
+void SetFirstShowHook(TFormPrepareHook hook);
 
 // Builds a form of class F and runs its creation protocol.
 template <class F, class... Args>
