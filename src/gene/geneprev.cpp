@@ -227,6 +227,14 @@ void TfGENEPREV::setQRPrinter(TQRPrinter* printer) {
 void TfGENEPREV::InformeFinalizado() {
     EstadoInforme = kFinalizada;
     unsetCursor();  // also when the report made no page
+    // A report that printed nothing ("No existen datos para listar", a
+    // cancelled fill) leaves no empty window behind: hidden, the report's
+    // Preview returns, and the window goes once its run has ended.
+    const TQRPrinter* p = QRPreview1->QRPrinter();
+    if (p && p->PageCount() == 0 && !ImpresionLanzada) {
+        Hide();
+        Release();
+    }
 }
 
 void TfGENEPREV::FormShow() {
@@ -400,7 +408,8 @@ void TfGENEPREV::pbExportarAPDFClick() {
     QString nombre = d->FileName;
     if (nombre.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) nombre.chop(4);
     try {
-        ImprimirInforme(ModuloDatos, Informe(), QStringLiteral("PDF:") + nombre + QStringLiteral(".pdf"));
+        ImprimirInforme(ModuloDatos, Informe(),
+                        QStringLiteral("PDF:") + nombre + QStringLiteral(".pdf"));
     } catch (...) {
         MensajeAdvertencia(kNoGrabado + QStringLiteral(" Motivo: ") +
                            TextoExcepcion(std::current_exception()));

@@ -210,13 +210,17 @@ void TfRRHHMENU::VerDatosenMonedaNacionalOEuroClick(QObject*) {
     RefrescarFormulariosAbiertos(fGENEINIC);
     const bool marcado = item->Checked();
     const bool distinta = ModuloDatos && ModuloDatos->MonedaBaseDistintaNacional;
-    PanelMoneda->setVisible(marcado);
+    // The panel tells in which currency the amounts show: in both states,
+    // hidden in one it would leave the user guessing.
+    PanelMoneda->setVisible(true);
     const bool pesetas = marcado == distinta;
     PanelMoneda->setCaption(pesetas ? QStringLiteral("Pts") : QStringLiteral("€"));
     QFont fuente = MakeFont(QStringLiteral("Tahoma"), pesetas ? 18 : 36);
     fuente.setBold(true);
     PanelMoneda->setFont(fuente);
     PanelMoneda->setFontColor(pesetas ? clWhite : clNavy);
+    // White letters need a dark ground to be seen.
+    PanelMoneda->setColor(pesetas ? clNavy : clBtnFace);
     const QList<TForm*> formas = ApplicationForms();
     for (qsizetype i = formas.size() - 1; i >= 0; --i) {
         TForm* forma = formas[i];

@@ -12,6 +12,7 @@
 #include "gene/geneprev.h"
 #include "gene/genesali.h"
 #include "gene/genesali_dialogos.h"
+#include "gene/mensajes.h"
 #include "gene/sesion.h"
 #include "informe_prueba.h"
 #include "io/pdf.h"
@@ -362,6 +363,39 @@ private Q_SLOTS:
         QCOMPARE(paginasVistas, 2);
         QCOMPARE(inf.rep->QRPrinter()->PageCount(), 3);
         QTRY_VERIFY(!fGENEPREV);  // freed once closed
+        TQuickRep::SetPreviewHook({});
+    }
+
+    // A report that prints nothing (its BeforePrint says "No existen datos
+    // para listar") leaves no empty window open: Preview returns and the
+    // window goes; a report with pages keeps its window.
+    void sinDatosNoQuedaVentana() {
+        InstalarPrevisualizacion();
+        auto datos = Empleados(3);
+        InformePrueba inf(datos.get());
+        bool imprimir = false;
+        inf.rep->BeforePrint = [&](QObject*, bool& PrintReport) {
+            if (!imprimir) MensajeInformacion(QStringLiteral("No existen datos para listar"));
+            PrintReport = imprimir;
+        };
+        // Only reached inside Preview's wait, that is with the window left open.
+        bool quedoAbierta = false;
+        QTimer::singleShot(0, [&] {
+            if (fGENEPREV && fGENEPREV->isVisible()) {
+                quedoAbierta = true;
+                fGENEPREV->Close();
+            }
+        });
+        inf.rep->Preview();
+        QVERIFY(!quedoAbierta);
+        QCOMPARE(MessageSeam::log().size(), 1);
+        QTRY_VERIFY(!fGENEPREV);
+
+        imprimir = true;
+        QPointer<TfGENEPREV> w = PrevisualizarInforme(inf.rep);
+        inf.rep->Prepare();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(w && w->isVisible());
         TQuickRep::SetPreviewHook({});
     }
 };

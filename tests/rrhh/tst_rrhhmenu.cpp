@@ -175,9 +175,10 @@ private Q_SLOTS:
         QVERIFY(menu_->ConsultasSQL1->isEnabled());
         QVERIFY(ModuloDatos != nullptr);
         // The currency item is checked and clicked at every creation of the
-        // data modules: with a company it ends unchecked, the panel hidden.
+        // data modules: with a company it ends unchecked, the panel showing
+        // the currency of that state.
         QVERIFY(!menu_->VerDatosenMonedaNacionalOEuro->Checked());
-        QVERIFY(menu_->PanelMoneda->isHidden());
+        QVERIFY(!menu_->PanelMoneda->isHidden());
         // No distributor's address: the link shows nothing and does nothing.
         QVERIFY(menu_->IrAPaginaWeb->Caption().isEmpty());
         QVERIFY(!menu_->IrAPaginaWeb->isEnabled());
@@ -368,10 +369,14 @@ private Q_SLOTS:
         QCOMPARE(TfVentanaPrueba::llamadas(),
                  (QStringList{"fRRHHPERS:fRRHHPERS", "fGENEMTEX:fGENEMTEX"}));
 
+        // The other state shows too, its white letters on a dark ground.
         menu_->VerDatosenMonedaNacionalOEuroClick(nullptr);
-        QVERIFY(menu_->PanelMoneda->isHidden());
+        QVERIFY(!menu_->PanelMoneda->isHidden());
         QCOMPARE(menu_->PanelMoneda->Caption(), QStringLiteral("Pts"));
         QCOMPARE(menu_->PanelMoneda->font().pointSize(), 18);
+        const QPalette colores = menu_->PanelMoneda->palette();
+        QCOMPARE(colores.color(QPalette::WindowText), QColor(Qt::white));
+        QVERIFY(colores.color(QPalette::Window).lightness() < 80);
 
         ModuloDatos->MonedaBaseDistintaNacional = true;
         menu_->VerDatosenMonedaNacionalOEuroClick(nullptr);
