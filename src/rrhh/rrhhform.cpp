@@ -153,7 +153,12 @@ void TfRRHHFORM::Table1BeforeDelete(TDataSet*) {
     // The rows attached to a training type, and its criteria, stay.
     const QString codigo = Table1->FieldByName(QStringLiteral("Codigo"))->AsString();
     const QString tipo = Table1->FieldByName(QStringLiteral("Tipo"))->AsString();
-    Consulta(QStringLiteral("DELETE FROM GRANALIS WHERE Codigo = ") + Entrecomillar(codigo));
+    // Only the type's own mirror: a group of another category that has the
+    // same code (the mirror could not be written then) belongs to someone else.
+    Consulta(QStringLiteral("DELETE FROM GRANALIS WHERE Codigo = ") + Entrecomillar(codigo) +
+             QStringLiteral(" AND ") +
+             (tipo.isEmpty() ? QStringLiteral("(CategoriaGrupo IS NULL OR CategoriaGrupo = '')")
+                             : QStringLiteral("CategoriaGrupo = ") + Entrecomillar(tipo)));
     if (!tipo.isEmpty() && SinGruposDeCategoria(tipo))
         GrabarPerfiles(QuitarCategoriaPerfiles(LeerPerfiles(), tipo));
 }

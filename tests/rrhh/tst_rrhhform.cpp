@@ -181,6 +181,35 @@ private Q_SLOTS:
         f->Close();
         QTRY_VERIFY(!f);
     }
+
+    // A group of another category that already held the code keeps it: the
+    // type's mirror was never written, and deleting the type leaves that
+    // group alone; a type without category removes only its own mirror.
+    void grupoAjenoConElMismoCodigo_data() { AddEngineRows(); }
+    void grupoAjenoConElMismoCodigo() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
+        sql(QStringLiteral("INSERT INTO PARAGENE (IdRegistro) VALUES (0)"));
+        sql(
+            QStringLiteral("INSERT INTO GRANALIS (Codigo, Descripcion, CategoriaGrupo) VALUES "
+                           "('C1', 'Turno de noche', 'DEP')"));
+        TModuloDatos modulo;
+        RegistrarTfRRHHFORM();
+        QPointer<TfRRHHFORM> f =
+            qobject_cast<TfRRHHFORM*>(CreateForm(QStringLiteral("TfRRHHFORM")));
+        QVERIFY(f);
+        nuevoTipo(f, QStringLiteral("C1"), QStringLiteral("CURSO"), QStringLiteral("Torno"));
+        nuevoTipo(f, QStringLiteral("S1"), QString(), QStringLiteral("Sin tipo"));
+        QCOMPARE(sql(QStringLiteral("SELECT Codigo, CategoriaGrupo FROM GRANALIS ORDER BY Codigo")),
+                 QStringLiteral("C1|DEP\r\nS1|"));
+        eliminar(f, QStringLiteral("C1"));
+        eliminar(f, QStringLiteral("S1"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM FORMCION")), QStringLiteral("0"));
+        QCOMPARE(sql(QStringLiteral("SELECT Codigo, Descripcion, CategoriaGrupo FROM GRANALIS")),
+                 QStringLiteral("C1|Turno de noche|DEP"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
 };
 
 QTEST_MAIN(TestRrhhForm)
