@@ -212,7 +212,11 @@ bool EliminarRegistrosAsociados(TModuloDatos* ModuloDatos, TDataSet* Tabla) {
     ClaveTablaRegistro(ModuloDatos, Tabla, clave);
     // A record with no key has nothing attached by key.
     if (tabla.isEmpty() || CamposClaveDataSet(ModuloDatos, Tabla).isEmpty()) return true;
+    return EliminarRegistrosAsociadosClave(ModuloDatos, tabla, clave);
+}
 
+bool EliminarRegistrosAsociadosClave(TModuloDatos* ModuloDatos, const QString& tabla,
+                                     const QString& clave) {
     const QString t = Entrecomillar(tabla);
     const QString k = Entrecomillar(clave);
     const struct {

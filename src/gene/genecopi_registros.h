@@ -28,6 +28,9 @@ void CambiarCodigo(TModuloDatos* ModuloDatos, TTable* Tabla, const QList<TTable*
 // deletes are undone together, and the answer is false so that the caller
 // undoes the record's own delete in the same transaction.
 bool EliminarRegistrosAsociados(TModuloDatos* ModuloDatos, TDataSet* Tabla);
+// The same for the record of a table (name without owner) and attachment key.
+bool EliminarRegistrosAsociadosClave(TModuloDatos* ModuloDatos, const QString& NombreTabla,
+                                     const QString& Clave);
 
 // Copies every record of Origen into Destino. Modo holds words: "Agregar"
 // inserts (a record whose key exists is skipped), "Sustituir" overwrites the

@@ -11,6 +11,7 @@
 #include "db/field.h"
 #include "db/query.h"
 #include "db/table.h"
+#include "gene/genealta.h"
 #include "gene/genebusc.h"
 #include "gene/geneclav.h"
 #include "gene/geneform.h"
@@ -143,17 +144,9 @@ bool EnEdicion(TDataSet* d) {
     return e == dsEdit || e == dsInsert || e == dsSetKey;
 }
 
-// The key fields by which a line written during a new employee is removed.
-QStringList CamposClaveLinea(const QString& objeto) {
-    if (objeto == QLatin1String("HContrato"))
-        return {QStringLiteral("CodigoOperario"), QStringLiteral("NumeroContrato")};
-    if (objeto == QLatin1String("Baja"))
-        return {QStringLiteral("CodigoOperario"), QStringLiteral("FechaInicio")};
-    if (objeto == QLatin1String("GATablas"))
-        return {QStringLiteral("NombreTabla"), QStringLiteral("ClaveTabla"),
-                QStringLiteral("GrupoAnalisis")};
-    return {QStringLiteral("NombreTabla"), QStringLiteral("CodigoOperario"),
-            QStringLiteral("Linea")};
+void RefrescarLineas(std::initializer_list<TTable*> tablas) {
+    for (TTable* t : tablas)
+        if (t->Active() && t->State() == dsBrowse) t->Refresh();
 }
 
 }  // namespace
@@ -164,6 +157,9 @@ TfRRHHPERS::TfRRHHPERS(QWidget* owner)
     PreguntaEliminar = QString::fromUtf8(textosmaestro::kPreguntaEliminarConLineas);
     TextoErrorModificacion = QString::fromUtf8(textosmaestro::kImposibleModificar);
     MantenerAltaFallida = false;
+    AltaOperario =
+        std::make_unique<TAltaMaestro>(QLatin1String(kPersonal), QStringLiteral("CodigoOperario"),
+                                       QLatin1String(kPersonal), HistoricosOperario());
 
     HContrato = NuevaTabla(this, "HContrato", "HCONTRAT");
     DSHContratos = NuevaFuente(this, "DSHContratos", HContrato);
@@ -235,6 +231,16 @@ TfRRHHPERS::TfRRHHPERS(QWidget* owner)
 }
 
 TfRRHHPERS::~TfRRHHPERS() {
+    // Freed with a new employee pending (company change, inactivity, a fatal
+    // message): what was written under his code goes, as with the cancel.
+    if (Table1->State() == dsInsert) {
+        try {
+            for (TTable* t : {HContrato, Baja, HPuesto, HFormacion, GATablas})
+                if (EnEdicion(t)) t->Cancel();
+        } catch (const std::exception&) {
+        }
+        AltaOperario->Cancelar();
+    }
     if (TransaccionBorrado) CancelarTransaccion(fGENEINIC);
     if (fRRHHPERS == this) fRRHHPERS = nullptr;
     // The tables with their declared fields go first, while the form's
@@ -675,6 +681,8 @@ void TfRRHHPERS::AsignarRangos() {
 
 void TfRRHHPERS::HabilitarModoEdicion(bool Editando) {
     TMaestroFicha::HabilitarModoEdicion(Editando);
+    // Documents are added to an employee who exists.
+    pbDocumentacionElectronica->setEnabled(Table1->State() != dsInsert);
 }
 
 void TfRRHHPERS::DataSourceStateChange(QObject*) {
@@ -713,20 +721,53 @@ void TfRRHHPERS::Table1AfterScroll(TDataSet*) {
 }
 
 void TfRRHHPERS::CampoClaveExit(QObject* Sender) {
-    // A new employee's code that exists already is refused at once, so that
-    // no line can be posted under another employee's code.
+    // A new employee's code that exists already, or that another user is
+    // entering, is refused at once, so that no line can be posted under
+    // another employee's code.
     if (Table1->State() == dsInsert) {
         bool ok = false;
         const int codigo = EditCodigoOperario->Text().trimmed().toInt(&ok);
-        if (ok && codigo >= 1 && codigo <= 9999 &&
-            ExisteClave(ModuloDatos, Table1, QString::number(codigo))) {
-            MensajeAdvertencia(QString::fromUtf8(textosmaestro::kYaExisteRegistro));
+        if (ok && codigo >= 1 && codigo <= 9999 && !ReservarCodigoAlta()) {
             EditCodigoOperario->SetFocus();
             Abort();
         }
     }
     TMaestroFicha::CampoClaveExit(Sender);
     if (Table1->State() == dsInsert) AsignarRangos();
+}
+
+bool TfRRHHPERS::ReservarCodigoAlta() {
+    if (Table1->State() != dsInsert) return true;
+    const int codigo = CodigoActual();
+    if (codigo < 1 || codigo > 9999) {
+        MensajeAdvertencia(QString::fromUtf8(textosmaestro::kRango9999));
+        return false;
+    }
+    if (AltaOperario->Reservada() && AltaOperario->Clave().toInt() != codigo &&
+        AltaOperario->ConFilas()) {
+        // The rows written so far belong to the held code: the employee keeps it.
+        const QString anterior = AltaOperario->Clave().toString();
+        MensajeAdvertencia(QStringLiteral("¡ No se puede cambiar el código del operario: ya "
+                                          "tiene líneas grabadas con el código ") +
+                           anterior + QStringLiteral(" !"));
+        EditCodigoOperario->setText(anterior);
+        Table1->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(anterior.toInt());
+        return false;
+    }
+    const bool nueva = !AltaOperario->Reservada() || AltaOperario->Clave().toInt() != codigo;
+    if (!AltaOperario->Reservar(codigo)) return false;
+    // What an interrupted entry left under the code is gone: the form shows
+    // the code as it now stands.
+    if (nueva) {
+        RefrescarLineas({HContrato, Baja, HPuesto, HFormacion, GATablas});
+        Table1AfterScroll(Table1);
+    }
+    return true;
+}
+
+void TfRRHHPERS::Table1BeforePost(TDataSet* DataSet) {
+    if (Table1->State() == dsInsert && !ReservarCodigoAlta()) Abort();
+    TMaestroFicha::Table1BeforePost(DataSet);
 }
 
 void TfRRHHPERS::pbConformeClick(QObject* Sender) {
@@ -757,12 +798,10 @@ void TfRRHHPERS::Table1BeforeCancel(TDataSet*) {
     for (TTable* t : {HContrato, Baja, HPuesto, HFormacion, GATablas})
         if (EnEdicion(t)) t->Cancel();
     if (Table1->State() == dsInsert) EliminarRegistrosAlta();
-    RegistrosAlta.clear();
 }
 
 void TfRRHHPERS::Table1NewRecord(TDataSet* DataSet) {
     TMaestroFicha::Table1NewRecord(DataSet);
-    RegistrosAlta.clear();
     auto poner = [this](const char* campo, const QVariant& v) {
         if (TField* f = Table1->FindField(QLatin1String(campo))) f->setValue(v);
     };
@@ -778,7 +817,8 @@ void TfRRHHPERS::Table1NewRecord(TDataSet* DataSet) {
 }
 
 void TfRRHHPERS::Table1AfterPost(TDataSet* DataSet) {
-    RegistrosAlta.clear();
+    // The employee exists now: his code needs no holding.
+    AltaOperario->Liberar();
     TMaestroFicha::Table1AfterPost(DataSet);
 }
 
@@ -790,48 +830,17 @@ void TfRRHHPERS::EditarOperario(TDataSet*) {
 void TfRRHHPERS::LineaBeforePost(TDataSet* DataSet) {
     if (DataSet == Baja && !ValidarLineaBaja(false)) Abort();
     if (DataSet == HContrato && !ValidarLineaContrato()) Abort();
-    if (Table1->State() != dsInsert) return;
-    const int codigo = CodigoActual();
-    if (codigo < 1 || codigo > 9999) {
-        MensajeAdvertencia(QString::fromUtf8(textosmaestro::kRango9999));
-        Abort();
-    }
-    if (ExisteClave(ModuloDatos, Table1, QString::number(codigo))) {
-        MensajeAdvertencia(QString::fromUtf8(textosmaestro::kYaExisteRegistro));
-        Abort();
-    }
+    if (!ReservarCodigoAlta()) Abort();
 }
 
 void TfRRHHPERS::LineaAfterPost(TDataSet* DataSet) {
-    if (Table1->State() == dsInsert) {
-        RegistroAlta r;
-        auto* tabla = qobject_cast<TTable*>(DataSet);
-        r.Tabla = tabla ? tabla->TableName() : QString();
-        r.Campos = CamposClaveLinea(DataSet->objectName());
-        for (const QString& c : r.Campos) r.Valores << DataSet->FieldByName(c)->Value();
-        RegistrosAlta << r;
-    }
+    if (Table1->State() == dsInsert) AltaOperario->FilaGrabada();
     GrabacionRegistro(fGENEINIC, DataSet);
 }
 
 void TfRRHHPERS::EliminarRegistrosAlta() {
-    for (const RegistroAlta& r : RegistrosAlta) {
-        QStringList condiciones;
-        for (const QString& c : r.Campos) condiciones << c + QStringLiteral(" = :") + c;
-        try {
-            EjecutarConParametros(QStringLiteral("DELETE FROM ") + r.Tabla +
-                                      QStringLiteral(" WHERE ") +
-                                      condiciones.join(QStringLiteral(" AND ")),
-                                  r.Valores);
-        } catch (const std::exception& e) {
-            MensajeAdvertencia(QStringLiteral("Error. No es posible ejecutar la sentencia SQL. "
-                                              "Motivo: ") +
-                               QString::fromUtf8(e.what()));
-        }
-    }
-    RegistrosAlta.clear();
-    for (TTable* t : {HContrato, Baja, HPuesto, HFormacion, GATablas})
-        if (t->Active() && t->State() == dsBrowse) t->Refresh();
+    AltaOperario->Cancelar();
+    RefrescarLineas({HContrato, Baja, HPuesto, HFormacion, GATablas});
 }
 
 void TfRRHHPERS::GuardarLineaADuplicar(TDataSet* DataSet) {

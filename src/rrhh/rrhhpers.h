@@ -9,9 +9,10 @@
 // bulk assignments, leave bases), rrhhpers_foto.cpp (photo, electronic
 // documents and the windows opened for the current employee).
 //
-// A new employee's code is refused when it already exists, before any line
-// can be posted; cancelling the new employee removes only the rows written
-// during it (RegistrosAlta), never another employee's.
+// A new employee's code is refused when it already exists or another user
+// is entering it, before any line can be posted; the remains an interrupted
+// entry left under the code are removed then; cancelling the new employee
+// removes what was written under his code meanwhile (AltaOperario).
 
 #include <QHash>
 #include <QList>
@@ -19,9 +20,11 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <memory>
 
 #include "gene/genemaes.h"
 
+class TAltaMaestro;
 class TDBComboBox;
 class TField;
 class TDBGrid;
@@ -103,14 +106,8 @@ public:
     bool BorrandoOperario = false;
     // The employee delete began its transaction; the dataset's delete ends it.
     bool TransaccionBorrado = false;
-    // Rows written under the new employee's code while it is being inserted:
-    // table name and the key values of the row, in key order.
-    struct RegistroAlta {
-        QString Tabla;
-        QStringList Campos;
-        QVariantList Valores;
-    };
-    QList<RegistroAlta> RegistrosAlta;
+    // The code of the new employee being typed, held for this session.
+    std::unique_ptr<TAltaMaestro> AltaOperario;
 
     // ---- Form and records.
     void FormCreate(QObject* Sender) override;
@@ -143,9 +140,14 @@ public:
     // Before insert and edit of the position, training and group lines, and
     // before delete of positions and groups: the employee goes into edit.
     void EditarOperario(TDataSet* DataSet);
-    // Before any line of a new employee is posted: his code must be free.
+    // Before anything is written under a new employee's code: the code must
+    // be free and is held for this session (false after the warning). A
+    // code changed after rows were written under the held one is refused.
+    bool ReservarCodigoAlta();
+    void Table1BeforePost(TDataSet* DataSet) override;
+    // Before any line of a new employee is posted: his code is held.
     void LineaBeforePost(TDataSet* DataSet);
-    // After a line's post: kept for the cancel of a new employee.
+    // After a line's post: the grid's log, and the row counted for the cancel.
     void LineaAfterPost(TDataSet* DataSet);
 
     // Leaving the code column of a position or training line fills its description.
@@ -180,7 +182,8 @@ public:
     Q_INVOKABLE void Table1BeforeDelete(TDataSet* DataSet);
     // Deletes the employee's histories; false at the first failed statement.
     bool EliminarHistoricosOperario(int Codigo);
-    // Removes the rows recorded in RegistrosAlta (cancel of a new employee).
+    // Removes what was written under a new employee's code (his cancel) and
+    // refreshes the history tables.
     void EliminarRegistrosAlta();
     // One bulk assignment of the pop-up menu (question, prompt, check, field).
     void AsignacionMasiva(int Proceso);

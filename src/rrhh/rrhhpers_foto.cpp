@@ -14,6 +14,7 @@
 #include "db/field.h"
 #include "db/query.h"
 #include "db/table.h"
+#include "gene/genealta.h"
 #include "gene/geneclav.h"
 #include "gene/geneconv.h"
 #include "gene/geneinic.h"
@@ -52,8 +53,11 @@ QString TfRRHHPERS::ClaveFoto() {
 }
 
 bool TfRRHHPERS::SoltarArchivoFoto(const QStringList& Archivos) {
+    if (Archivos.isEmpty() || !ReservarCodigoAlta()) return false;
     const QString clave = ClaveFoto();
-    if (Archivos.isEmpty() || clave.isEmpty()) return false;
+    if (clave.isEmpty()) return false;
+    // A new employee's photo goes with his cancel.
+    if (Table1->State() == dsInsert) AltaOperario->FilaGrabada();
     return GrabarObjetoBLOB(ModuloDatos, QLatin1String(kPersonal), clave, Foto, Archivos.first());
 }
 
@@ -79,12 +83,14 @@ bool TfRRHHPERS::eventFilter(QObject* watched, QEvent* event) {
 
 void TfRRHHPERS::BorrarlaImgen1Click(QObject*) {
     Foto->Clear();
+    if (!ReservarCodigoAlta()) return;
     const QString clave = ClaveFoto();
     if (!clave.isEmpty())
         GrabarObjetoBLOB(ModuloDatos, QLatin1String(kPersonal), clave, Foto, QString());
 }
 
 void TfRRHHPERS::pbDocumentacionElectronicaClick(QObject*) {
+    if (!ReservarCodigoAlta()) return;
     DocumentacionElectronica(ModuloDatos, QLatin1String(kPersonal), EditCodigoOperario->Text());
 }
 

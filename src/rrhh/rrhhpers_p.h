@@ -7,6 +7,7 @@
 #include <utility>
 
 class TTable;
+struct TablaLineasAlta;
 
 namespace rrhhpers {
 
@@ -21,5 +22,7 @@ QVariant ValorConParametros(const QString& sql, const QVariantList& valores);
 // Makes the table's stored columns persistent fields and adds the
 // calculated text fields (name, size); the table is left closed.
 void DeclararCampos(TTable* Tabla, const QList<std::pair<QString, int>>& calculados);
+// The employee's histories by code, in the order his delete removes them.
+const QList<TablaLineasAlta>& HistoricosOperario();
 
 }  // namespace rrhhpers

@@ -8,6 +8,7 @@
 #include "db/query.h"
 #include "db/sysutils.h"
 #include "db/table.h"
+#include "gene/genealta.h"
 #include "gene/geneclav.h"
 #include "gene/geneconv.h"
 #include "gene/geneinic.h"
@@ -126,20 +127,28 @@ void TfRRHHPERS::HPuestoCalcFields(TDataSet* DataSet) {
     }
 }
 
-bool TfRRHHPERS::EliminarHistoricosOperario(int Codigo) {
-    const QString codigo = QString::number(Codigo);
-    const QStringList sentencias = {
-        QStringLiteral("DELETE FROM HCONTRAT   WHERE CodigoOperario = ") + codigo,
-        QStringLiteral("DELETE FROM HBONIFIC   WHERE CodigoOperario = ") + codigo,
-        QStringLiteral("DELETE FROM CONCOPER   WHERE CodigoOperario = ") + codigo,
-        QStringLiteral("DELETE FROM BAJA   WHERE CodigoOperario = ") + codigo,
-        QStringLiteral("DELETE FROM HPUESTO   WHERE CodigoOperario = ") + codigo +
-            QStringLiteral("  AND NombreTabla='PERSONAL'"),
-        QStringLiteral("DELETE FROM HFORMACI   WHERE CodigoOperario = ") + codigo +
-            QStringLiteral("  AND NombreTabla='PERSONAL'"),
-        QStringLiteral("DELETE FROM EVLCION   WHERE CodigoOperario = ") + codigo,
-        QStringLiteral("DELETE FROM LEVLCION   WHERE CodigoOperario = ") + codigo,
+const QList<TablaLineasAlta>& rrhhpers::HistoricosOperario() {
+    static const QString personal = QStringLiteral("NombreTabla='PERSONAL'");
+    static const QList<TablaLineasAlta> tablas = {
+        {QStringLiteral("HCONTRAT"), QStringLiteral("CodigoOperario"), QString()},
+        {QStringLiteral("HBONIFIC"), QStringLiteral("CodigoOperario"), QString()},
+        {QStringLiteral("CONCOPER"), QStringLiteral("CodigoOperario"), QString()},
+        {QStringLiteral("BAJA"), QStringLiteral("CodigoOperario"), QString()},
+        {QStringLiteral("HPUESTO"), QStringLiteral("CodigoOperario"), personal},
+        {QStringLiteral("HFORMACI"), QStringLiteral("CodigoOperario"), personal},
+        {QStringLiteral("EVLCION"), QStringLiteral("CodigoOperario"), QString()},
+        {QStringLiteral("LEVLCION"), QStringLiteral("CodigoOperario"), QString()},
     };
+    return tablas;
+}
+
+bool TfRRHHPERS::EliminarHistoricosOperario(int Codigo) {
+    QStringList sentencias;
+    for (const TablaLineasAlta& h : HistoricosOperario())
+        sentencias << QStringLiteral("DELETE FROM ") + h.Tabla + QStringLiteral("   WHERE ") +
+                          h.CampoClave + QStringLiteral(" = ") + QString::number(Codigo) +
+                          (h.Condicion.isEmpty() ? QString()
+                                                 : QStringLiteral("  AND ") + h.Condicion);
     for (const QString& s : sentencias) {
         QString r;
         EjecutarSQL(ModuloDatos, s, QStringLiteral("Database"), QString(), r);

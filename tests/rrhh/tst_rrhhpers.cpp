@@ -1,17 +1,24 @@
 // The personnel master on a real installation, on both engines: a new
 // employee with his lines, an existing code refused at entry and a cancel
-// that leaves another employee's rows alone, the employee delete all or
-// nothing, the training line's analysis group, the per-user restriction and
-// the photo; the identity fields and lists, duplicated lines, amounts in the
-// currency view, the buttons' glyphs and the presets of the windows opened
-// for the employee.
+// that leaves another employee's rows alone, nothing of a new employee left
+// behind by a cancel, a code change, a freed window or a killed process, the
+// employee delete all or nothing, the training line's analysis group, the
+// per-user restriction and the photo; the identity fields and lists,
+// duplicated lines, amounts in the currency view, the buttons' glyphs and the
+// presets of the windows opened for the employee.
 
+#include <QApplication>
+#include <QDir>
 #include <QDynamicPropertyChangeEvent>
 #include <QImage>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
+#include <cstdio>
 
 #include "db/clientdataset.h"
+#include "db/database.h"
 #include "db/dberror.h"
 #include "db/field.h"
 #include "db/table.h"
@@ -19,6 +26,7 @@
 #include "gene/genebusq.h"
 #include "gene/geneform.h"
 #include "gene/geneinic.h"
+#include "gene/geneinic_conexion.h"
 #include "gene/geneinic_formulario.h"
 #include "gene/genemens.h"
 #include "gene/genemodu.h"
@@ -139,6 +147,66 @@ QStringList desplegar(QComboBox* combo) {
     QStringList items;
     for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
     return items;
+}
+
+// What stands under an employee code in his contracts, training lines,
+// analysis groups, photos and electronic documents.
+QString restos(int codigo) {
+    const QString c = QString::number(codigo);
+    const QString adjunto = QStringLiteral(" WHERE NombreTabla = 'PERSONAL' AND ClaveTabla = '") +
+                            c + QLatin1Char('\'');
+    return QStringList{
+        sql(QStringLiteral("SELECT COUNT(*) FROM HCONTRAT WHERE CodigoOperario = ") + c),
+        sql(QStringLiteral("SELECT COUNT(*) FROM HFORMACI WHERE CodigoOperario = ") + c),
+        sql(QStringLiteral("SELECT COUNT(*) FROM GRANTAB") + adjunto),
+        sql(QStringLiteral("SELECT COUNT(*) FROM BLOBTAB") + adjunto),
+        sql(QStringLiteral("SELECT COUNT(*) FROM DOCUTRON") + adjunto)}
+        .join(QLatin1Char(' '));
+}
+
+QString imagen(const QTemporaryDir& dir) {
+    QImage rojo(4, 4, QImage::Format_RGB32);
+    rojo.fill(Qt::red);
+    const QString archivo = dir.filePath(QStringLiteral("foto.png"));
+    rojo.save(archivo);
+    return archivo;
+}
+
+// The other user of the interrupted-entry test, in a process of its own on
+// the same installation (folder, employee code, photo file): types the new
+// employee with a contract, a training line and a photo, says "ready" with
+// its PostgreSQL backend, and waits to be killed.
+int altaHija(const QStringList& args) {
+    const QString carpeta = args.value(0);
+    QDir::setCurrent(carpeta);
+    MessageSeam::activate();
+    AnularTerminacion();
+    InstalarServiciosFormulario();
+    fGENEINIC = new TfGENEINIC;
+    if (!fGENEINIC->IniciarSesion({QStringLiteral("L=") + carpeta + "/PARAMETROS.TXT"})) return 2;
+    CodigoEmpresaActual = 1;
+    ConectarBaseDatosEmpresa(fGENEINIC, 1);
+    CodigoUsuarioActual = QLatin1String(kCodigoAdministradorInicial);
+    new TModuloDatos;
+    new TMDNominas;
+    try {
+        TfRRHHPERS* f = abrir();
+        nuevoOperario(f, args.value(1).toInt(), QStringLiteral("Hija"));
+        nuevoContrato(f, QDate(2020, 1, 1));
+        nuevaFormacion(f, QStringLiteral("F1"));
+        if (!f->SoltarArchivoFoto({args.value(2)})) return 3;
+    } catch (const std::exception&) {
+        for (const QString& t : textos()) std::fprintf(stderr, "%s\n", qPrintable(t));
+        return 4;
+    }
+    TDatabase* base = fGENEINIC->Database;
+    const int pid = base->engine() == Engine::Postgres
+                        ? base->Scalar(QStringLiteral("SELECT pg_backend_pid()")).toInt()
+                        : 0;
+    std::printf("ready %d\n", pid);
+    std::fflush(stdout);
+    QThread::sleep(300);
+    return 0;
 }
 
 struct Entorno {
@@ -267,6 +335,137 @@ private Q_SLOTS:
         QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HFORMACI")), QStringLiteral("0"));
         QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM GRANTAB")), QStringLiteral("0"));
         QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM PERSONAL")), QStringLiteral("1"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // Whatever was written under a new employee's code goes with him: a
+    // cancel takes his lines, photo and documents; a code change after a line
+    // is refused; a window freed with him pending cancels him.
+    void altaSinRestos_data() { AddEngineRows(); }
+    void altaSinRestos() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        QTemporaryDir dir;
+        const QString foto = imagen(dir);
+        QPointer<TfRRHHPERS> f = abrir();
+
+        nuevoOperario(f, 2, QStringLiteral("Ana"));
+        QVERIFY(!f->pbDocumentacionElectronica->isEnabled());
+        QVERIFY(f->SoltarArchivoFoto({foto}));
+        nuevoContrato(f, QDate(2020, 1, 1));
+        nuevaFormacion(f, QStringLiteral("F1"));
+        // A document added meanwhile in the documents window.
+        sql(
+            QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre) VALUES "
+                           "('PERSONAL', '2', 'contrato.pdf')"));
+        QCOMPARE(restos(2), QStringLiteral("1 1 1 1 1"));
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(restos(2), QStringLiteral("0 0 0 0 0"));
+        QVERIFY(f->pbDocumentacionElectronica->isEnabled());
+        nuevoOperario(f, 2, QStringLiteral("Luis"));
+        QVERIFY(f->Foto->Empty());
+        f->pbConformeClick(f->pbConforme);
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM PERSONAL")), QStringLiteral("Luis"));
+        QCOMPARE(restos(2), QStringLiteral("0 0 0 0 0"));
+
+        // A line is posted under code 3: the employee keeps that code.
+        nuevoOperario(f, 3, QStringLiteral("Eva"));
+        nuevoContrato(f, QDate(2021, 1, 1));
+        MessageSeam::clearLog();
+        f->EditCodigoOperario->setText(QStringLiteral("4"));
+        QVERIFY_THROWS_EXCEPTION(EAbort, f->CampoClaveExit(f->EditCodigoOperario));
+        QCOMPARE(textos(), QStringList{QStringLiteral("¡ No se puede cambiar el código del "
+                                                      "operario: ya tiene líneas grabadas con el "
+                                                      "código 3 !")});
+        QCOMPARE(f->EditCodigoOperario->Text(), QStringLiteral("3"));
+        // Confirmed with the other code: refused too, the employee still typed.
+        f->EditCodigoOperario->setText(QStringLiteral("4"));
+        f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(4);
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger(), 3);
+        f->pbConformeClick(f->pbConforme);
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario FROM PERSONAL WHERE Nombre = 'Eva'")),
+                 QStringLiteral("3"));
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario FROM HCONTRAT")), QStringLiteral("3"));
+        // Before any line the code is changed freely.
+        nuevoOperario(f, 5, QStringLiteral("Pau"));
+        f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(6);
+        f->EditCodigoOperario->setText(QStringLiteral("6"));
+        f->CampoClaveExit(f->EditCodigoOperario);
+        nuevoContrato(f, QDate(2022, 1, 1));
+        f->pbConformeClick(f->pbConforme);
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario FROM PERSONAL WHERE Nombre = 'Pau'")),
+                 QStringLiteral("6"));
+
+        // The window freed with a new employee pending, as a company change does.
+        nuevoOperario(f, 7, QStringLiteral("Iker"));
+        QVERIFY(f->SoltarArchivoFoto({foto}));
+        nuevoContrato(f, QDate(2023, 1, 1));
+        nuevaFormacion(f, QStringLiteral("F2"));
+        QCOMPARE(restos(7), QStringLiteral("1 1 1 1 0"));
+        f->Free();
+        QVERIFY(!f);
+        QCOMPARE(restos(7), QStringLiteral("0 0 0 0 0"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM PERSONAL")), QStringLiteral("3"));
+    }
+
+    // Another user typing employee 7 holds the code: it is refused here and
+    // a cancel here leaves his rows. When his process is killed, what he
+    // wrote is removed as soon as the code is entered again, so the next
+    // employee 7 inherits nothing.
+    void altaInterrumpida_data() { AddEngineRows(); }
+    void altaInterrumpida() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        QTemporaryDir dir;
+        QProcess hija;
+        hija.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        hija.start(
+            QCoreApplication::applicationFilePath(),
+            {QStringLiteral("--alta-hija"), e.inst.carpeta(), QStringLiteral("7"), imagen(dir)});
+        QVERIFY(hija.waitForStarted());
+        QByteArray salida;
+        while (!salida.contains('\n') && hija.waitForReadyRead(60000))
+            salida += hija.readAllStandardOutput();
+        QVERIFY2(salida.startsWith("ready"), salida.constData());
+        const QString pid = QString::fromLatin1(salida.trimmed().split(' ').value(1));
+        QCOMPARE(restos(7), QStringLiteral("1 1 1 1 0"));
+
+        QPointer<TfRRHHPERS> f = abrir();
+        MessageSeam::clearLog();
+        f->AgregarClick(f->Agregar);
+        f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(7);
+        f->EditCodigoOperario->setText(QStringLiteral("7"));
+        QVERIFY_THROWS_EXCEPTION(EAbort, f->CampoClaveExit(f->EditCodigoOperario));
+        QCOMPARE(
+            textos(),
+            QStringList{QStringLiteral("¡ El registro esta siendo bloqueado por otro usuario !")});
+        QVERIFY_THROWS_EXCEPTION(EAbort, nuevoContrato(f, QDate(2024, 1, 1)));
+        f->HContrato->Cancel();
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(restos(7), QStringLiteral("1 1 1 1 0"));
+
+        hija.kill();  // SIGKILL: nothing of his cancel runs
+        QVERIFY(hija.waitForFinished(10000));
+        if (Engine(engine) == Engine::Postgres)
+            QTRY_COMPARE_WITH_TIMEOUT(
+                sql(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE pid = ") + pid),
+                QStringLiteral("0"), 30000);
+        nuevoOperario(f, 7, QStringLiteral("Ana"));
+        QCOMPARE(restos(7), QStringLiteral("0 0 0 0 0"));
+        QVERIFY(f->Foto->Empty());
+        nuevoContrato(f, QDate(2025, 1, 1));
+        f->pbConformeClick(f->pbConforme);
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(
+            sql(QStringLiteral("SELECT NumeroContrato FROM HCONTRAT WHERE CodigoOperario = 7")),
+            QStringLiteral("1"));
+        QCOMPARE(restos(7), QStringLiteral("1 0 0 0 0"));
         f->Close();
         QTRY_VERIFY(!f);
     }
@@ -865,5 +1064,11 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestRrhhPers)
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc > 1 && qstrcmp(argv[1], "--alta-hija") == 0) return altaHija(app.arguments().mid(2));
+    TestRrhhPers tc;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&tc, argc, argv);
+}
 #include "tst_rrhhpers.moc"

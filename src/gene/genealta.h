@@ -1,0 +1,79 @@
+#pragma once
+// A new record of a master with detail lines (an employee, a candidate): its
+// lines and attachments are written under the new key before the record
+// itself. So that they never reach another record:
+// - the key is held for this session while the record is typed, and another
+//   session that enters the same key is refused as a locked record. Holding
+//   it needs no open transaction and ends with the session, also when the
+//   process dies (PostgreSQL: an advisory lock of the connection; SQLite: a
+//   lock file beside the database, stale once its process is gone);
+// - when the key is taken, whatever the line and attachment tables hold under
+//   it while the master has no row with it is what an interrupted entry
+//   (a crash, a power loss) left: it is removed, in one transaction;
+// - cancelling the new record removes in the same way everything written
+//   under the key meanwhile, attachments included.
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <memory>
+
+class QLockFile;
+
+// A table whose rows hang on the master's key: the field holding the key and,
+// for a table shared with other masters, the condition that picks this
+// master's rows ("NombreTabla='PERSONAL'"), or empty.
+struct TablaLineasAlta {
+    QString Tabla;
+    QString CampoClave;
+    QString Condicion;
+};
+
+class TAltaMaestro {
+public:
+    // TablaMaestra and CampoClave: the master's table and key field;
+    // NombreAdjuntos: the table name its attachments are kept under.
+    TAltaMaestro(const QString& TablaMaestra, const QString& CampoClave,
+                 const QString& NombreAdjuntos, const QList<TablaLineasAlta>& Lineas);
+    // Releases the key; removes nothing.
+    ~TAltaMaestro();
+    TAltaMaestro(const TAltaMaestro&) = delete;
+    TAltaMaestro& operator=(const TAltaMaestro&) = delete;
+
+    // Holds Clave for the new record and removes the remains of an
+    // interrupted entry under it. A key held already answers true at once;
+    // another one held before is released first. False after a warning when
+    // the master has the key ("¡ Ya existe el registro !"), another session
+    // holds it, or the remains could not be removed.
+    bool Reservar(const QVariant& Clave);
+    // Removes what stands under the held key while the master has no row
+    // with it, then releases the key (also when the removal failed: the next
+    // entry of the key retries it). False after a warning on failure.
+    bool Cancelar();
+    // The record was posted: the key is released and its rows stay.
+    void Liberar();
+
+    bool Reservada() const { return reservada_; }
+    QVariant Clave() const { return clave_; }
+    // The caller wrote a row under the held key.
+    void FilaGrabada() { conFilas_ = true; }
+    bool ConFilas() const { return conFilas_; }
+
+    // The lines and attachments under Clave while the master has no row with
+    // it, removed in one transaction; true when nothing failed.
+    bool EliminarRestos(const QVariant& Clave);
+
+private:
+    bool Bloquear(const QString& texto);
+    void Desbloquear();
+
+    QString tablaMaestra_;
+    QString campoClave_;
+    QString nombreAdjuntos_;
+    QList<TablaLineasAlta> lineas_;
+    QVariant clave_;
+    bool reservada_ = false;
+    bool conFilas_ = false;
+    QString bloqueo_;  // the PostgreSQL lock's table word
+    std::unique_ptr<QLockFile> archivo_;
+};
