@@ -5,6 +5,7 @@
 
 #include "db/dberror.h"
 #include "gene/geneinic.h"
+#include "gene/geneinic_conexion.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ void DespacharExcepcion(QObject* Sender, std::exception_ptr Excepcion) {
     } catch (const EAbort&) {
         return;
     } catch (const EDatabaseError& e) {
-        mensaje = e.Message();
+        mensaje = MensajeExcepcionBaseDatos(e);
     } catch (const std::exception& e) {
         mensaje = QString::fromUtf8(e.what());
     } catch (...) {

@@ -107,8 +107,25 @@ TConnectionParams ParametrosConexion(TfGENEINIC* f, const QString& ubicacion, bo
 
 // ---------------------------------------------------------------- session services
 
+QString MensajeExcepcionBaseDatos(const EDatabaseError& e) {
+    // A missing database names its file or schema after the code's words; a
+    // refused connection says why.
+    const bool conDetalle =
+        e.code() == DbError::DatabaseNotFound ||
+        (e.code() == DbError::ConnectionFailed && e.Message() == DbErrorText(e.code()));
+    if (conDetalle && !e.detail().isEmpty())
+        return e.Message() + QStringLiteral(": ") + e.detail().section(QLatin1Char('\n'), 0, 0);
+    return e.Message();
+}
+
 QString TextoErrorBaseDatos(const std::exception& e) {
     if (auto* d = dynamic_cast<const EDatabaseError*>(&e)) {
+        // What the exception translator knows is told in its words.
+        const QString mensaje = MensajeExcepcionBaseDatos(*d);
+        const ClasificacionExcepcion c = ClasificarExcepcion(mensaje);
+        if (c.Texto != mensaje && c.Clase != QLatin1String("IGNORAR") &&
+            c.Clase != QLatin1String("BLOB"))
+            return TraducirMensajeMotor(c.Texto);
         // The code's standard text says little ("Path not found"); the detail
         // names what was not found or the engine's own words.
         if (!d->detail().isEmpty() && d->detail() != d->Message())
@@ -231,15 +248,12 @@ void ConectarBaseDatosEmpresa(TfGENEINIC* f, int Codigo) {
     try {
         Reconectar(f, f->Database, nombre, false);
     } catch (const EDatabaseError& e) {
-        if (e.code() != DbError::DatabaseNotFound) throw;
-        // On SQLite the company folder itself may be missing: it is made
-        // under an existing general folder, never anywhere else.
-        const bool crear =
-            EsSqlite() ? QFileInfo(NativePath(PathBaseDatosGeneral)).isDir() &&
-                             !QFileInfo::exists(JoinPath(NativePath(nombre),
-                                                         QString::fromLatin1(kDatabaseFileName)))
-                       : BaseDatosInexistente(f, nombre, false);
-        if (!crear || !CrearBaseDatosEmpresa(f, Codigo)) throw;
+        // Only a database the engine says is not there is made: on SQLite
+        // the company's folder exists and holds no file. A missing folder is
+        // reported with the file it should hold.
+        if (e.code() != DbError::DatabaseNotFound || !BaseDatosInexistente(f, nombre, false) ||
+            !CrearBaseDatosSQL(f, nombre))
+            throw;
         Reconectar(f, f->Database, nombre, false);
     }
     if (MotorActual() == Engine::SqlServer) f->Database->Execute(SentenciaNivelAislamiento());

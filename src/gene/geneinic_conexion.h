@@ -94,6 +94,9 @@ void LeerVersionServidorSQL(TfGENEINIC* f, QString& Version);
 // The text of a failure as the user is told it: a database error's message
 // with what it concerns (the folder, schema or engine text).
 QString TextoErrorBaseDatos(const std::exception& e);
+// The text of a database error as the exception translator reads it: its
+// message, and for a database that is not there the file or schema it names.
+QString MensajeExcepcionBaseDatos(const class EDatabaseError& e);
 // True for the "table does not exist" messages of every engine, in any case.
 bool EsErrorTablaInexistente(const QString& Mensaje);
 

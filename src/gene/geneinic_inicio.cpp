@@ -12,6 +12,8 @@
 #include <QGuiApplication>
 #include <QLockFile>
 #include <QPalette>
+#include <QRegularExpression>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QTimer>
 #include <memory>
@@ -111,6 +113,36 @@ bool BloqueoVivo(const QString& archivo) {
         return false;
     }
     return true;
+}
+
+// The number of a register entry "<user>.<n>.lck" (0 when it has none).
+int NumeroEntrada(const QString& nombre) {
+    const QStringList partes = nombre.split(QLatin1Char('.'));
+    return partes.size() >= 3 ? partes.at(partes.size() - 2).toInt() : 0;
+}
+
+// Takes the lowest number that no running session holds, whoever its user,
+// and keeps the entry locked in `bloqueos`; -1 when none could be taken.
+// Choosing and locking happen under the register's own lock, so sessions
+// that start together never get the same number.
+int TomarNumeroSesion(const QString& registro, std::vector<std::unique_ptr<QLockFile>>& bloqueos) {
+    QLockFile cerrojo(JoinPath(registro, QStringLiteral("REGISTRO.lock")));
+    cerrojo.setStaleLockTime(0);
+    if (!cerrojo.tryLock(30000)) return -1;
+    QSet<int> ocupados;
+    const QDir d(registro);
+    for (const QString& nombre : d.entryList({QStringLiteral("*.lck")}, QDir::Files | QDir::Hidden))
+        if (const int n = NumeroEntrada(nombre); n > 0 && BloqueoVivo(d.filePath(nombre)))
+            ocupados.insert(n);
+    for (int k = 1; k < 100000; ++k) {
+        if (ocupados.contains(k)) continue;
+        auto lf =
+            Bloquear(d.filePath(PrefijoUsuario() + QString::number(k) + QStringLiteral(".lck")));
+        if (!lf) continue;
+        bloqueos.push_back(std::move(lf));
+        return k;
+    }
+    return -1;
 }
 
 }  // namespace
@@ -340,9 +372,11 @@ void LeerVersionServidorSQL(TfGENEINIC* f, QString& Version) {
 
 bool PedirClaveInicioSesion() {
     ClaveInicioSesion.clear();
+    // The answer is typed hidden.
     const QString respuesta = MensajePeticion(
         QStringLiteral("La clave de inicio de sesión de SQL Server no coincide con la registrada. "
-                       "Puede introducirla ahora si lo desea: "));
+                       "Puede introducirla ahora si lo desea: "),
+        QStringLiteral("Password"));
     // Closing the prompt gives up; only a typed empty answer may be kept.
     if (PeticionCancelada()) return false;
     if (respuesta.isEmpty() &&
@@ -358,17 +392,45 @@ bool PedirClaveInicioSesion() {
         // A file that holds a password and that we create is its owner's alone,
         // from before the password is in it.
         QFile nuevo(archivo);
-        if (nuevo.open(QIODevice::WriteOnly)) {
-            nuevo.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        if (nuevo.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                       QFileDevice::ReadOwner | QFileDevice::WriteOwner))
             nuevo.close();
-        }
     }
     TIniFile(archivo).WriteString(seccion, QStringLiteral("PasswordInicioSesion"),
                                   PasswordInicioSesion);
+    // A file that holds a password is its owner's alone.
+    if (!respuesta.isEmpty()) QFile::setPermissions(archivo, QFile::ReadOwner | QFile::WriteOwner);
     return true;
 }
 
 namespace {
+
+// True when the installation holds a company's database: on SQLite a
+// numbered folder of the general folder with its file, on PostgreSQL a
+// schema named after the company alias and a number.
+bool HayBasesDatosEmpresa(TfGENEINIC* f) {
+    static const QRegularExpression numero(QStringLiteral("^[0-9]+$"));
+    if (MotorActual() == Engine::Sqlite) {
+        const QDir general(NativePath(PathBaseDatosGeneral));
+        for (const QString& c : general.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+            if (numero.match(c).hasMatch() &&
+                QFileInfo::exists(
+                    JoinPath(general.filePath(c), QString::fromLatin1(kDatabaseFileName))))
+                return true;
+        return false;
+    }
+    if (MotorActual() != Engine::Postgres) return false;
+    // The server's catalog schema is always there to ask.
+    TDatabase catalogo;
+    catalogo.Params() = ParametrosConexion(f, QStringLiteral("pg_catalog"), true);
+    catalogo.Open();
+    return catalogo
+               .Scalar(QStringLiteral("SELECT COUNT(*) FROM pg_namespace WHERE nspname ~ ?"),
+                       {QVariant(QLatin1Char('^') +
+                                 QRegularExpression::escape(AliasBaseDatos.trimmed().toLower()) +
+                                 QStringLiteral("[0-9]+$"))})
+               .toInt() > 0;
+}
 
 // Opens a session database at start-up. A refused password is asked for
 // again; a database the engine says does not exist is created there; any
@@ -384,15 +446,28 @@ void ConectarAlInicio(TfGENEINIC* f, TDatabase* d, const QString& nombre, const 
             return;
         } catch (const EDatabaseError& e) {
             const QString texto = e.Message() + QLatin1Char(' ') + e.detail();
+            // Also a server that asks for a password none was given for.
             const bool claveRechazada =
                 texto.contains(QLatin1String("Unknown user name or password")) ||
-                texto.contains(QLatin1String("password authentication failed"));
+                texto.contains(QLatin1String("password authentication failed")) ||
+                texto.contains(QLatin1String("no password supplied"));
             if (claveRechazada && !AutenticacionWindows) {
                 if (PedirClaveInicioSesion()) continue;
                 throw;  // the user gave up: the refusal is the reason
             }
             if (e.code() == DbError::DatabaseNotFound &&
                 BaseDatosInexistente(f, ubicacion, esGeneral)) {
+                // A general database is new only in a new installation: with
+                // companies already there, it was lost, and a new one would
+                // open their data to a first administrator without password.
+                if (d == f->DatabaseGeneral && HayBasesDatosEmpresa(f)) {
+                    MensajeError(kImposibleIniciar +
+                                 QStringLiteral("¡ Falta la Base de Datos general ") +
+                                 e.detail().section(QLatin1Char('\n'), 0, 0) +
+                                 QStringLiteral(", pero existen las de las empresas !. Restáurela "
+                                                "desde una copia de seguridad."));
+                    throw EInicioInterrumpido{};
+                }
                 if (!CrearBaseDatosSQL(f, ubicacion)) throw EInicioInterrumpido{};
                 d->Params() = ParametrosConexion(f, ubicacion, esGeneral);
                 d->Open();
@@ -491,16 +566,8 @@ bool TfGENEINIC::IniciarSesion(const QStringList& argumentos) {
         if (!QDir().mkpath(registro))
             throw EDatabaseError(DbError::ConnectionFailed,
                                  QStringLiteral("No es posible crear la carpeta ") + registro);
-        for (int k = 1; k < 1000; ++k) {
-            auto lf = Bloquear(
-                JoinPath(registro, PrefijoUsuario() + QString::number(k) + QStringLiteral(".lck")));
-            if (lf) {
-                bloqueos->bloqueos.push_back(std::move(lf));
-                break;
-            }
-        }
+        NumeroSesionUsuario = std::max(0, TomarNumeroSesion(registro, bloqueos->bloqueos));
         BorrarArchivosTemporalesAntiguos();
-        NumeroSesionUsuario = std::max(0, NumeroSesionBDEUsuario());
 
         // A numbered private folder per concurrent session of one user.
         DirectorioPrivado.clear();

@@ -8,8 +8,10 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QWidget>
 
+#include "db/database.h"
 #include "gene/geneinic.h"
 #include "gene/genemens.h"
 #include "gene/geneprog.h"
@@ -42,6 +44,52 @@ bool Igual(const QString& m, const char* texto) {
     return m == QLatin1String(texto);
 }
 
+// The database file an engine text names after its words ("file is not a
+// database: /datos/datos.sqlite"); empty when it names none.
+QString ArchivoTras(const QString& m, const char* texto) {
+    const QString clave = QLatin1String(texto) + QStringLiteral(": ");
+    const qsizetype i = m.indexOf(clave);
+    if (i < 0) return {};
+    QString archivo = m.mid(i + clave.size()).section(QLatin1Char('\n'), 0, 0);
+    // An SQLite path ends with the file's own name, whatever follows it.
+    const qsizetype fin = archivo.indexOf(QLatin1String(kDatabaseFileName));
+    if (fin >= 0) archivo.truncate(fin + qstrlen(kDatabaseFileName));
+    return archivo.trimmed();
+}
+
+// The engine's texts about a database file, with the file named.
+struct TextoArchivo {
+    const char* motor;
+    const char* antes;
+    const char* despues;
+    bool error;  // the program cannot go on
+};
+const TextoArchivo kTextosArchivo[] = {
+    {"database disk image is malformed", "¡ La Base de Datos ",
+     " está dañada !. Restáurela desde una copia de seguridad.", true},
+    {"file is not a database", "¡ La Base de Datos ",
+     " está dañada !. Restáurela desde una copia de seguridad.", true},
+    {"unable to open database file", "¡ No es posible abrir la Base de Datos ",
+     " !. Compruebe que existe y que tiene permiso para leerla.", true},
+    {"disk I/O error", "¡ Se ha producido un error de lectura o escritura en la Base de Datos ",
+     " !", true},
+    {"attempt to write a readonly database", "¡ La Base de Datos ",
+     " es de sólo lectura !. No es posible guardar los cambios.", false},
+    {"database or disk is full", "¡ No queda espacio en el disco de la Base de Datos ",
+     " !. Libere espacio e inténtelo de nuevo.", false},
+};
+
+// The Spanish text of one of them, with the file when the engine text names it.
+QString TextoDeArchivo(const TextoArchivo& t, const QString& m) {
+    QString r = QString::fromUtf8(t.antes);  // ends with a blank
+    const QString archivo = ArchivoTras(m, t.motor);
+    if (archivo.isEmpty())
+        r.chop(1);
+    else
+        r += archivo;
+    return r + QString::fromUtf8(t.despues);
+}
+
 }  // namespace
 
 QString TraducirMensajeMotor(const QString& Texto) {
@@ -68,6 +116,13 @@ QString TraducirMensajeMotor(const QString& Texto) {
     if (Contiene(t, "An error occurred while attempting to initialize the Borland Database Engine"))
         t = QStringLiteral("Se ha producido un error al inicializar el BDE.");
     if (Contiene(t, "Some internal limit")) t = kLimiteInterno;
+    for (const TextoArchivo& a : kTextosArchivo) {
+        const qsizetype i = t.indexOf(QLatin1String(a.motor));
+        if (i < 0) continue;
+        const QString archivo = ArchivoTras(t, a.motor);
+        const qsizetype largo = qstrlen(a.motor) + (archivo.isEmpty() ? 0 : archivo.size() + 2);
+        t.replace(i, largo, TextoDeArchivo(a, t.mid(i)));
+    }
     return t;
 }
 
@@ -137,6 +192,8 @@ ClasificacionExcepcion ClasificarExcepcion(const QString& M) {
         texto.replace(QLatin1String("Token not found. Token: "), kSentenciaIncorrecta);
         texto.replace(QLatin1String(". Line Number: "), kLineaNumero);
     }
+    for (const TextoArchivo& t : kTextosArchivo)
+        if (!t.error && Contiene(M, t.motor)) texto = TextoDeArchivo(t, M);
     if (!texto.isEmpty() && clase.isEmpty()) clase = kAdvertencia;
 
     // Errors: the program cannot go on.
@@ -148,8 +205,29 @@ ClasificacionExcepcion ClasificarExcepcion(const QString& M) {
         texto = QStringLiteral("¡ Es imposible realizar esta operación !. La Tabla está cerrada.");
     if (Contiene(M, "Table does not exist"))
         texto = QStringLiteral("¡ La tabla no existe !. Compruebe la Base de Datos por favor.");
-    if (Contiene(M, "Path not found"))
-        texto = QStringLiteral("¡ La dirección (path) de la Base de Datos es incorrecta !");
+    if (Contiene(M, "Path not found")) {
+        const QString archivo = ArchivoTras(M, "Path not found");
+        texto = archivo.isEmpty()
+                    ? QStringLiteral("¡ La dirección (path) de la Base de Datos es incorrecta !")
+                    : QStringLiteral("¡ La dirección (path) de la Base de Datos ") + archivo +
+                          QStringLiteral(" es incorrecta !");
+    }
+    for (const TextoArchivo& t : kTextosArchivo)
+        if (t.error && Contiene(M, t.motor)) texto = TextoDeArchivo(t, M);
+    if (Contiene(M, "Unable to open database"))
+        texto = QStringLiteral("¡ No es posible conectar con la Base de Datos !. Motivo: ") +
+                M.mid(M.indexOf(QLatin1String("Unable to open database")) + 23)
+                    .remove(QRegularExpression(QStringLiteral("^:\\s*")));
+    if (Contiene(M, "Unable to open database") &&
+        (Contiene(M, "Connection refused") || Contiene(M, "could not connect") ||
+         Contiene(M, "could not translate host name") || Contiene(M, "timeout expired")))
+        texto = QStringLiteral(
+            "¡ No es posible conectar con el servidor de la Base de Datos !. Compruebe que está "
+            "en marcha y que su nombre y puerto son los correctos.");
+    if (Contiene(M, "password authentication failed") || Contiene(M, "no password supplied"))
+        texto = QStringLiteral(
+            "¡ El servidor de la Base de Datos no acepta el usuario o la clave de inicio de "
+            "sesión !");
     if (Contiene(M, "Field") && Contiene(M, "is not of the expected type")) texto = kTraducir + M;
     if (Contiene(M, "At beginning of table")) texto = QStringLiteral("Al principio de la tabla.");
     if (Contiene(M, "Some internal limit")) texto = kLimiteInterno;

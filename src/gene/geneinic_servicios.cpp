@@ -4,12 +4,20 @@
 
 #include "gene/geneinic_servicios.h"
 
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QPointer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include "db/dataset.h"
@@ -210,23 +218,63 @@ void SincronizarDocumentacionElectronica(TfGENEINIC*, TDataSet* DataSet) {
 
 // ---------------------------------------------------------------- internal messaging
 
+namespace {
+
+// The folder of the messaging program's password files: one of the
+// temporary folder's that only its owner may enter. Empty when the folder by
+// that name belongs to someone else or is not a folder.
+QString CarpetaClavesMensajeria() {
+    const QString carpeta =
+        JoinPath(DirectorioTemporal(), QStringLiteral("BRUVELI-%1").arg(::geteuid()));
+    const QByteArray nativa = QFile::encodeName(carpeta);
+    if (::mkdir(nativa.constData(), 0700) != 0 && errno != EEXIST) return {};
+    struct stat st;
+    if (::lstat(nativa.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+        return {};
+    if ((st.st_mode & 077) != 0 && ::chmod(nativa.constData(), 0700) != 0) return {};
+    return carpeta;
+}
+
+// Removes the password files of sessions that are no longer running (and an
+// earlier one of this session, which is written again).
+void BorrarClavesAbandonadas(const QString& carpeta) {
+    static const QRegularExpression nombre(QStringLiteral("^BRUVELI_([0-9]+)\\.clave$"));
+    const QDir d(carpeta);
+    for (const QString& archivo : d.entryList(QDir::Files | QDir::System | QDir::Hidden)) {
+        const QRegularExpressionMatch m = nombre.match(archivo);
+        if (!m.hasMatch()) continue;
+        const pid_t pid = static_cast<pid_t>(m.captured(1).toLongLong());
+        if (pid == ::getpid() || (::kill(pid, 0) != 0 && errno == ESRCH))
+            QFile::remove(d.filePath(archivo));
+    }
+}
+
+}  // namespace
+
 QStringList ArgumentosMensajeria(const QString& Modo, QString& ArchivoClave) {
     ArchivoClave.clear();
     QString clave = QStringLiteral("Indefinida");
-    if (!ClaveAccesoUsuarioActual.isEmpty()) {
-        // One file per session, the owner's alone from before it holds the
-        // password; rewritten on every start of the program.
-        ArchivoClave =
-            JoinPath(DirectorioTemporal(),
-                     QStringLiteral("BRUVELI_%1.clave").arg(QCoreApplication::applicationPid()));
-        QFile archivo(ArchivoClave);
-        archivo.remove();
-        if (archivo.open(QIODevice::WriteOnly)) {
-            archivo.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-            archivo.write(ClaveAccesoUsuarioActual.toUtf8());
+    const QString carpeta =
+        ClaveAccesoUsuarioActual.isEmpty() ? QString() : CarpetaClavesMensajeria();
+    if (!carpeta.isEmpty()) {
+        BorrarClavesAbandonadas(carpeta);
+        // One file per session, made new for its owner alone before the
+        // password goes in: a file someone else placed there is never used.
+        const QString ruta = JoinPath(
+            carpeta, QStringLiteral("BRUVELI_%1.clave").arg(QCoreApplication::applicationPid()));
+        QFile archivo(ruta);
+        if (archivo.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                         QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+            const QByteArray bytes = ClaveAccesoUsuarioActual.toUtf8();
+            const bool escrito = archivo.write(bytes) == bytes.size() && archivo.flush();
             archivo.close();
+            if (escrito) {
+                ArchivoClave = ruta;
+                clave = ruta;
+            } else {
+                archivo.remove();
+            }
         }
-        clave = ArchivoClave;
     }
     return {ArchivoParametros, CodigoUsuarioActual, clave, Modo};
 }

@@ -189,6 +189,17 @@ QStringList LineasTabla(const QStringList& lineas, const QString& tabla, bool te
     return out;
 }
 
+// True when a table that this session failed to create is there all the
+// same: another session created it meanwhile.
+bool CreadaPorOtraSesion(TDatabase* db, const QString& nombre) {
+    try {
+        db->InvalidateCatalog();
+        return db->TableExists(nombre);
+    } catch (const EDatabaseError&) {
+        return false;
+    }
+}
+
 // The dataset layer's creation (the embedded engine): field and index
 // definitions and TTable::CreateTable.
 bool CrearTablaDefiniciones(TTable* tabla, TDatabase* db, const QStringList& lineas,
@@ -231,11 +242,23 @@ bool CrearTablaDefiniciones(TTable* tabla, TDatabase* db, const QStringList& lin
             tabla->IndexDefs().Add(indice, campos, opciones | (descendente ? ixDescending : 0));
         }
     }
+    // The table and its indexes appear together, so another session never
+    // opens a table whose indexes are still to come.
+    const bool propia = !db->InTransaction();
     try {
         // A work table made again replaces the old one.
         if (temporal) db->DropTableIfExists(nombre);
+        if (propia) db->StartTransaction();
         tabla->CreateTable();
+        if (propia) db->Commit();
     } catch (const EDatabaseError& e) {
+        if (propia && db->InTransaction()) {
+            try {
+                db->Rollback();
+            } catch (const EDatabaseError&) {
+            }
+        }
+        if (!temporal && CreadaPorOtraSesion(db, nombre)) return false;
         MensajeError(QStringLiteral("¡ Error creando la tabla ") + nombre +
                      QStringLiteral(" !. Motivo: ") + e.Message());
         return false;
@@ -268,6 +291,7 @@ bool CrearTablaSQL(TfGENEINIC* f, TTable* tabla, TDatabase* db, const QStringLis
     try {
         db->Execute(s.CrearTabla);
     } catch (const EDatabaseError& e) {
+        if (!temporal && CreadaPorOtraSesion(db, nombre)) return false;
         MensajeAdvertencia(QStringLiteral("¡No es posible crear la tabla SQL (Paso 1)!. Motivo: ") +
                            e.Message());
         MensajeInformacion(s.CrearTabla);
@@ -340,14 +364,17 @@ void CrearEmpresaInicial(TfGENEINIC* f, TTable* tabla) {
         tabla->FieldByName(QStringLiteral("Abreviatura"))->setAsString(kNombreEmpresaInicial);
         tabla->Post();
         tabla->Close();
-    } catch (const EDatabaseError&) {
+    } catch (const EDatabaseError& e) {
         try {
             if (tabla->Active()) tabla->Cancel();
             tabla->Close();
         } catch (const EDatabaseError&) {
         }
-        MensajeError(QStringLiteral("¡ Imposible crear el registro de la empresa 1 !"));
-        return;
+        // A session starting at the same time wrote it first.
+        if (e.code() != DbError::KeyViolation) {
+            MensajeError(QStringLiteral("¡ Imposible crear el registro de la empresa 1 !"));
+            return;
+        }
     }
     CrearBaseDatosEmpresa(f, 1);
 }

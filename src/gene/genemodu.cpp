@@ -168,9 +168,12 @@ void TModuloDatos::ModuloDatosCreate() {
             Usuario->Post();
         } catch (const EAbort&) {
             Usuario->Cancel();
-        } catch (const std::exception&) {
+        } catch (const std::exception& e) {
             Usuario->Cancel();
-            MensajeAdvertencia(QStringLiteral("¡Imposible definir el usuario administrador!"));
+            // A session starting at the same time defined it first.
+            const auto* d = dynamic_cast<const EDatabaseError*>(&e);
+            if (!d || d->code() != DbError::KeyViolation)
+                MensajeAdvertencia(QStringLiteral("¡Imposible definir el usuario administrador!"));
         }
     }
 

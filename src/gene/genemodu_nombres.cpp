@@ -261,7 +261,8 @@ void NombreTablaTemporal(TModuloDatos* ModuloDatos, const QString& NombreLargo,
     // keys refuse the second row, and that session tries the next number.
     constexpr int kIntentos = 10;
     QString motivo;
-    for (int intento = 0; intento < kIntentos; ++intento) {
+    // One look more than inserts: the last insert's row is read back too.
+    for (int intento = 0; intento <= kIntentos; ++intento) {
         QString r;
         EjecutarSQL(ModuloDatos, buscar, general, silenciosa, r);
         if (r.startsWith(QLatin1String("Error."))) {
@@ -272,6 +273,7 @@ void NombreTablaTemporal(TModuloDatos* ModuloDatos, const QString& NombreLargo,
             Nombre = r.left(20);
             return;
         }
+        if (intento == kIntentos) break;
         QString maximo;
         EjecutarSQL(ModuloDatos, QStringLiteral("SELECT MAX(Contador) FROM NOMBTTEM"), general,
                     silenciosa, maximo);

@@ -1,7 +1,9 @@
 // Company and alternate connections, database names per engine, the SQL
 // Server texts, and the missing-table test of every engine.
 
+#include <unistd.h>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -16,6 +18,7 @@
 #include "gene/genemens.h"
 #include "gene/genesist.h"
 #include "gene/sesion.h"
+#include "io/paths.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
 
@@ -101,26 +104,67 @@ private Q_SLOTS:
         QVERIFY(otra.IsEmpty());
     }
 
-    // A company whose database is missing is created only under an existing
-    // general folder; a wrong general path raises and creates nothing.
+    // A company database is created only where its folder is there without
+    // its file; anything else is refused with the file named, and nothing is
+    // written.
+    void empresaSinBaseDatos_data() {
+        QTest::addColumn<QString>("caso");
+        QTest::addColumn<QString>("motivo");  // empty: it connects
+        const QString ruta = QStringLiteral(
+            "¡ La dirección (path) de la Base de Datos %1 es "
+            "incorrecta !");
+        QTest::newRow("carpeta sin archivo") << "carpeta" << QString();
+        QTest::newRow("sin carpeta") << "nada" << ruta;
+        QTest::newRow("general inexistente") << "general" << ruta;
+        QTest::newRow("archivo vacio") << "vacio"
+                                       << "¡ La Base de Datos %1 está dañada !. Restáurela desde "
+                                          "una copia de seguridad.";
+        const QString ilegible = QStringLiteral(
+            "¡ No es posible abrir la Base de Datos %1 !. "
+            "Compruebe que existe y que tiene permiso para "
+            "leerla.");
+        QTest::newRow("carpeta que es un archivo") << "archivo" << ilegible;
+        QTest::newRow("carpeta ilegible") << "ilegible" << ilegible;
+    }
     void empresaSinBaseDatos() {
+        QFETCH(QString, caso);
+        QFETCH(QString, motivo);
+        if (caso == QLatin1String("ilegible") && ::geteuid() == 0) QSKIP("root reads every folder");
         OpcionesInstalacion o;
         o.empresas = {};
         TestInstalacion inst(Engine::Sqlite, o);
         QVERIFY2(inst.iniciada(), qPrintable(Mensajes()));
         TfGENEINIC* f = inst.sesion();
-        ConectarBaseDatosEmpresa(f, 7);
-        QVERIFY(QFileInfo::exists(inst.ubicacionEmpresa(7) + QLatin1Char('/') + kDatabaseFileName));
-
-        PathBaseDatosGeneral = inst.carpeta() + QStringLiteral("/NOEXISTE");
+        if (caso == QLatin1String("general"))
+            PathBaseDatosGeneral = inst.carpeta() + QStringLiteral("/NOEXISTE");
+        const QString carpeta = NativePath(NombreBaseDatosEmpresa(f, 7));
+        const QString archivo = carpeta + QLatin1Char('/') + kDatabaseFileName;
+        if (caso != QLatin1String("nada") && caso != QLatin1String("general") &&
+            caso != QLatin1String("archivo"))
+            QVERIFY(QDir().mkpath(carpeta));
+        if (caso == QLatin1String("vacio")) QVERIFY(QFile(archivo).open(QIODevice::WriteOnly));
+        if (caso == QLatin1String("archivo")) QVERIFY(QFile(carpeta).open(QIODevice::WriteOnly));
+        if (caso == QLatin1String("ilegible")) QVERIFY(QFile::setPermissions(carpeta, {}));
+        const QStringList antes =
+            QDir(inst.carpetaGeneral()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
         try {
-            ConectarBaseDatosEmpresa(f, 8);
-            QFAIL("connected to a company under a missing folder");
+            ConectarBaseDatosEmpresa(f, 7);
+            QVERIFY2(motivo.isEmpty(), "connected");
+            QVERIFY(f->Database->Connected());
+            QVERIFY(QFileInfo(archivo).size() > 0);
         } catch (const EDatabaseError& e) {
-            QCOMPARE(e.code(), DbError::DatabaseNotFound);
+            QFile::setPermissions(carpeta, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QCOMPARE(TextoErrorBaseDatos(e), motivo.arg(archivo));
+            QVERIFY(!f->Database->Connected());
+            QCOMPARE(QDir(inst.carpetaGeneral()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                     antes);
+            QVERIFY(!QFileInfo::exists(archivo) || QFileInfo(archivo).size() == 0);
+            if (QFileInfo(carpeta).isDir())
+                QCOMPARE(QDir(carpeta).entryList(QDir::Files), QFileInfo::exists(archivo)
+                                                                   ? QStringList{kDatabaseFileName}
+                                                                   : QStringList());
         }
-        QVERIFY(!QFileInfo::exists(PathBaseDatosGeneral));
-        QVERIFY(!f->Database->Connected());
+        QVERIFY(!QFileInfo::exists(inst.carpeta() + QStringLiteral("/NOEXISTE")));
         QVERIFY(MessageSeam::log().isEmpty());
     }
 

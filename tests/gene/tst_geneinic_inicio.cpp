@@ -1,19 +1,28 @@
 // The session's start: command line, parameter, settings and help-map files,
 // and the start sequence on each engine with its failures.
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QLockFile>
+#include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <cstdio>
+#include <iostream>
+#include <string>
 
 #include "db/database.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_conexion.h"
 #include "gene/genemens.h"
+#include "gene/genemodu.h"
 #include "gene/sesion.h"
 #include "io/inifile.h"
 #include "io/textfile.h"
@@ -40,6 +49,75 @@ bool HayMensaje(const QString& tipo, const QString& comienzo) {
 QByteArray Contenido(const QString& archivo) {
     QFile f(archivo);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void Escribir(const QString& archivo, const QByteArray& bytes) {
+    QFile::remove(archivo);
+    QFile f(archivo);
+    if (f.open(QIODevice::WriteOnly)) f.write(bytes);
+}
+
+void Linea(const QString& texto) {
+    std::fputs((texto + QLatin1Char('\n')).toUtf8().constData(), stdout);
+    std::fflush(stdout);
+}
+
+// A session of the program in a process of its own, as a user starts it: it
+// says "listo", starts when told ("ya"), builds the data module on company 1
+// (which opens, and on a fresh installation creates, the tables of first
+// use), reports its session number and every message it got, and keeps
+// running until its input ends.
+int SesionHija(const QString& parametros) {
+    MessageSeam::activate();
+    QDir::setCurrent(QFileInfo(parametros).absolutePath());
+    Linea(QStringLiteral("listo"));
+    std::string orden;
+    std::getline(std::cin, orden);
+    auto* f = new TfGENEINIC;
+    fGENEINIC = f;
+    bool ok = f->IniciarSesion({QStringLiteral("L=") + parametros});
+    if (ok) {
+        try {
+            CodigoEmpresaActual = 1;
+            ConectarBaseDatosEmpresa(f, 1);
+            new TModuloDatos(qApp);
+        } catch (const std::exception& e) {
+            ok = false;
+            Linea(QStringLiteral("excepcion|") + QString::fromUtf8(e.what()));
+        }
+    }
+    Linea(QStringLiteral("numero=%1").arg(NumeroSesionUsuario));
+    for (const auto& e : MessageSeam::log()) Linea(e.kind + QLatin1Char('|') + e.text);
+    Linea(ok && !TerminacionSolicitada() ? QStringLiteral("fin=ok") : QStringLiteral("fin=mal"));
+    while (std::getline(std::cin, orden)) {
+    }
+    return 0;
+}
+
+// Starts `n` sessions of the installation at the same moment and keeps them
+// all running until each has reported; their reports, in order.
+QList<QByteArray> ArranquesSimultaneos(const TestInstalacion& inst, int n) {
+    std::vector<std::unique_ptr<QProcess>> hijas;
+    for (int i = 0; i < n; ++i) {
+        auto p = std::make_unique<QProcess>();
+        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p->setWorkingDirectory(inst.carpeta());
+        p->start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--sesion-hija"), inst.archivoParametros()});
+        hijas.push_back(std::move(p));
+    }
+    QList<QByteArray> salidas(n);
+    auto leerHasta = [&](int i, const char* marca) {
+        while (!salidas[i].contains(marca) && hijas[i]->waitForReadyRead(120000))
+            salidas[i] += hijas[i]->readAllStandardOutput();
+        salidas[i] += hijas[i]->readAllStandardOutput();
+    };
+    for (int i = 0; i < n; ++i) leerHasta(i, "listo");
+    for (auto& p : hijas) p->write("ya\n");
+    for (int i = 0; i < n; ++i) leerHasta(i, "fin=");
+    for (auto& p : hijas) p->closeWriteChannel();
+    for (auto& p : hijas) p->waitForFinished(30000);
+    return salidas;
 }
 
 }  // namespace
@@ -272,6 +350,30 @@ private Q_SLOTS:
                      .ReadString(QStringLiteral("Microsoft SQL Server"),
                                  QStringLiteral("PasswordInicioSesion"), QStringLiteral("x")),
                  QString());
+
+        // A password written into it makes it its owner's alone; the answer
+        // is typed hidden.
+        MessageSeam::deactivate();
+        QLineEdit::EchoMode eco = QLineEdit::Normal;
+        auto* timer = new QTimer;
+        timer->setInterval(5);
+        connect(timer, &QTimer::timeout, [timer, &eco] {
+            auto* d = qobject_cast<TfGENEMENS*>(QApplication::activeModalWidget());
+            if (!d || !d->isVisible()) return;
+            timer->stop();
+            timer->deleteLater();
+            eco = d->EditRespuesta->echoMode();
+            QTest::keyClicks(d->EditRespuesta, QStringLiteral("otra"));
+            d->pbAceptar->click();
+        });
+        timer->start();
+        QVERIFY(PedirClaveInicioSesion());
+        MessageSeam::activate();
+        QCOMPARE(eco, QLineEdit::Password);
+        QCOMPARE(ClaveInicioSesion, QStringLiteral("otra"));
+        QCOMPARE(QFile::permissions(ArchivoConfiguracion) &
+                     (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
+                 QFile::Permissions());
         TipoBaseDatos = tipo;
     }
 
@@ -308,13 +410,17 @@ private Q_SLOTS:
                                 << "Microsoft Access"
                                 << "Engine not available";
         // No server here: the driver or the engine is missing, and it says so.
-        QTest::newRow("SQL Server") << "TipoBaseDatos" << "Microsoft SQL Server" << "";
+        QTest::newRow("SQL Server") << "TipoBaseDatos"
+                                    << "Microsoft SQL Server"
+                                    << "";
         QTest::newRow("desconocido") << "TipoBaseDatos"
                                      << "Oracle"
                                      << "Engine not available";
-        QTest::newRow("carpeta inexistente") << "PathBaseDatosGeneral"
-                                             << "/no/existe/DATOS"
-                                             << "Path not found";
+        QTest::newRow("carpeta inexistente")
+            << "PathBaseDatosGeneral"
+            << "/no/existe/DATOS"
+            << "¡ La dirección (path) de la Base de Datos /no/existe/DATOS/datos.sqlite es "
+               "incorrecta !";
     }
     void inicioFallido() {
         QFETCH(QString, clave);
@@ -335,19 +441,58 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists("/no/existe"));
     }
 
+    // A damaged general file (emptied, or not a database) is never taken for
+    // a new one: the start names it and writes nothing.
+    void archivoCorrupto_data() {
+        QTest::addColumn<QByteArray>("contenido");
+        QTest::newRow("vacio") << QByteArray();
+        QTest::newRow("basura") << QByteArray(4096, 'x');
+    }
     void archivoCorrupto() {
+        QFETCH(QByteArray, contenido);
         OpcionesInstalacion o;
         o.iniciar = false;
+        o.empresas = {};
         TestInstalacion inst(Engine::Sqlite, o);
         const QString archivo = inst.carpetaGeneral() + "/" + kDatabaseFileName;
-        QFile::remove(archivo);
-        QFile f(archivo);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(4096, 'x'));
-        f.close();
+        Escribir(archivo, contenido);
         QVERIFY(!inst.Iniciar());
-        QVERIFY2(HayMensaje(QStringLiteral("E"), kImposible), qPrintable(Mensajes().join('\n')));
-        QCOMPARE(Contenido(archivo), QByteArray(4096, 'x'));
+        QCOMPARE(Mensajes(), QStringList{"E|" + kImposible + "¡ La Base de Datos " + archivo +
+                                         " está dañada !. Restáurela desde una copia de "
+                                         "seguridad."});
+        QCOMPARE(Contenido(archivo), contenido);
+        QCOMPARE(QDir(inst.carpetaGeneral()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{kDatabaseFileName});
+    }
+
+    // A general database that is gone while the companies' are there was
+    // lost: it is not made again with a first administrator who would see
+    // their data.
+    void generalPerdida_data() { AddEngineRows(); }
+    void generalPerdida() {
+        OpcionesInstalacion o;
+        o.iniciar = false;
+        o.empresas = {1, 2};
+        TestInstalacion inst(CurrentEngine(), o);
+        TConnectionParams general;
+        if (inst.motor() == Engine::Sqlite) {
+            general.folder = inst.carpetaGeneral();
+            QVERIFY(QFile::remove(inst.carpetaGeneral() + "/" + kDatabaseFileName));
+        } else {
+            general = PostgresServerParams();
+            general.schema = inst.aliasGeneral().toLower();
+            TDatabase servidor;
+            servidor.Params() = PostgresServerParams();
+            servidor.Params().schema = QStringLiteral("pg_catalog");
+            servidor.Open();
+            servidor.Execute(QStringLiteral("DROP SCHEMA ") + general.schema +
+                             QStringLiteral(" CASCADE"));
+        }
+        QVERIFY(!inst.Iniciar());
+        QVERIFY2(HayMensaje(QStringLiteral("E"), kImposible + "¡ Falta la Base de Datos general "),
+                 qPrintable(Mensajes().join('\n')));
+        QCOMPARE(Mensajes().size(), 1);
+        QVERIFY(!TDatabase::DatabaseExists(general));
     }
 
     void servidorCaido() {
@@ -359,9 +504,63 @@ private Q_SLOTS:
         ReadTextFile(inst.archivoAlias(), alias);
         alias.replace(QRegularExpression(QStringLiteral("PORT=\\d+")), QStringLiteral("PORT=1"));
         WriteTextFile(inst.archivoAlias(), alias, TextEncoding::Windows1252);
+        // A one-letter password masks nothing but itself.
+        QString cifrada;
+        CifrarClave(QStringLiteral("a"), cifrada);
+        inst.EscribirConfiguracion(QStringLiteral("SQL Generica"),
+                                   QStringLiteral("PasswordInicioSesion"), cifrada);
         QVERIFY(!inst.Iniciar());
-        QVERIFY2(HayMensaje(QStringLiteral("E"), kImposible + "Unable to open database"),
-                 qPrintable(Mensajes().join('\n')));
+        QCOMPARE(Mensajes(),
+                 QStringList{"E|" + kImposible +
+                             "¡ No es posible conectar con el servidor de la Base de Datos !. "
+                             "Compruebe que está en marcha y que su nombre y puerto son los "
+                             "correctos."});
+    }
+
+    // Sessions get numbers no other running session holds, whoever its
+    // user; a number comes free when its session ends.
+    void numerosSesion() {
+        TestInstalacion inst(Engine::Sqlite);
+        QVERIFY(inst.iniciada());
+        QCOMPARE(NumeroSesionUsuario, 1);
+        TfGENEINIC segunda, tercera;
+        QVERIFY(segunda.IniciarSesion({"L=" + inst.archivoParametros()}));
+        QCOMPARE(NumeroSesionUsuario, 2);
+        // Another user's session holds number 4.
+        QLockFile otro(inst.carpeta() + "/SESIONES/otro.4.lck");
+        QVERIFY(otro.tryLock(0));
+        QVERIFY(tercera.IniciarSesion({"L=" + inst.archivoParametros()}));
+        QCOMPARE(NumeroSesionUsuario, 3);
+        inst.Terminar();
+        TfGENEINIC cuarta, quinta;
+        QVERIFY(cuarta.IniciarSesion({"L=" + inst.archivoParametros()}));
+        QCOMPARE(NumeroSesionUsuario, 1);
+        QVERIFY(quinta.IniciarSesion({"L=" + inst.archivoParametros()}));
+        QCOMPARE(NumeroSesionUsuario, 5);
+    }
+
+    // Eight users starting a new installation at the same moment: all come
+    // up, each with a number of its own, and the installation has one
+    // company 1 and one first administrator.
+    void arranquesSimultaneos_data() { AddEngineRows(); }
+    void arranquesSimultaneos() {
+        OpcionesInstalacion o;
+        o.iniciar = false;
+        o.crearBasesDatos = false;
+        TestInstalacion inst(CurrentEngine(), o);
+        const QList<QByteArray> salidas = ArranquesSimultaneos(inst, 8);
+        QSet<int> numeros;
+        for (const QByteArray& salida : salidas) {
+            QVERIFY2(salida.contains("fin=ok\n") && !salida.contains("|"), salida.constData());
+            const qsizetype i = salida.indexOf("numero=") + 7;
+            numeros.insert(salida.mid(i, salida.indexOf('\n', i) - i).toInt());
+        }
+        QCOMPARE(numeros.size(), 8);
+        QVERIFY(!numeros.contains(0));
+        QVERIFY(inst.Iniciar());
+        TDatabase* general = inst.sesion()->DatabaseGeneral;
+        QCOMPARE(general->Scalar(QStringLiteral("SELECT COUNT(*) FROM EMPRESA")).toInt(), 1);
+        QCOMPARE(general->Scalar(QStringLiteral("SELECT COUNT(*) FROM USUARIO")).toInt(), 1);
     }
 
     // A fresh installation: the engine says the databases do not exist, so
@@ -480,5 +679,13 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestGeneinicInicio)
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc > 2 && qstrcmp(argv[1], "--sesion-hija") == 0)
+        return SesionHija(QString::fromLocal8Bit(argv[2]));
+    TestGeneinicInicio tc;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&tc, argc, argv);
+}
+
 #include "tst_geneinic_inicio.moc"

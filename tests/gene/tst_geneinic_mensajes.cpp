@@ -2,6 +2,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "db/database.h"
 #include "db/dberror.h"
 #include "gene/geneapp.h"
 #include "gene/geneinic.h"
@@ -109,6 +110,50 @@ private Q_SLOTS:
         QTest::newRow("vacio") << ""
                                << "Advertencia"
                                << "";
+        // The engine's words about a database file, with the file named.
+        const QString archivo = QStringLiteral("/datos/1/datos.sqlite");
+        QTest::newRow("disco lleno") << "database or disk is full: " + archivo << "Advertencia"
+                                     << "¡ No queda espacio en el disco de la Base de Datos " +
+                                            archivo + " !. Libere espacio e inténtelo de nuevo.";
+        QTest::newRow("solo lectura del archivo")
+            << "attempt to write a readonly database: " + archivo << "Advertencia"
+            << "¡ La Base de Datos " + archivo +
+                   " es de sólo lectura !. No es posible guardar los cambios.";
+        QTest::newRow("imagen dañada")
+            << "database disk image is malformed: " + archivo << "Error"
+            << "¡ La Base de Datos " + archivo +
+                   " está dañada !. Restáurela desde una copia de seguridad.";
+        QTest::newRow("no es una base de datos")
+            << "file is not a database: " + archivo << "Error"
+            << "¡ La Base de Datos " + archivo +
+                   " está dañada !. Restáurela desde una copia de seguridad.";
+        QTest::newRow("dañada sin archivo")
+            << "database disk image is malformed"
+            << "Error"
+            << "¡ La Base de Datos está dañada !. Restáurela desde una copia de seguridad.";
+        QTest::newRow("ilegible")
+            << "unable to open database file: " + archivo << "Error"
+            << "¡ No es posible abrir la Base de Datos " + archivo +
+                   " !. Compruebe que existe y que tiene permiso para leerla.";
+        QTest::newRow("ruta") << "Path not found: " + archivo << "Error"
+                              << "¡ La dirección (path) de la Base de Datos " + archivo +
+                                     " es incorrecta !";
+        QTest::newRow("ruta sin archivo")
+            << "Path not found"
+            << "Error"
+            << "¡ La dirección (path) de la Base de Datos es incorrecta !";
+        QTest::newRow("clave rechazada")
+            << "Unable to open database: connection to server at \"127.0.0.1\", port 5432 "
+               "failed: fe_sendauth: no password supplied"
+            << "Error"
+            << "¡ El servidor de la Base de Datos no acepta el usuario o la clave de inicio de "
+               "sesión !";
+        QTest::newRow("servidor caido")
+            << "Unable to open database: connection to server at \"127.0.0.1\", port 1 failed: "
+               "Connection refused"
+            << "Error"
+            << "¡ No es posible conectar con el servidor de la Base de Datos !. Compruebe que "
+               "está en marcha y que su nombre y puerto son los correctos.";
         QTest::newRow("blob") << "Invalid BLOB handle in record buffer"
                               << "BLOB"
                               << "¡El número de campos Memo que se intenta manejar es excesivo!. "
@@ -205,6 +250,52 @@ private Q_SLOTS:
                  QStringLiteral("¡ Debe introducir un valor en el campo 'NOMBRE'  !"));
         QCOMPARE(log.at(1).kind, QStringLiteral("E"));
         QVERIFY(TerminacionSolicitada());
+    }
+
+    // A damaged file met while working: the user is told which, in Spanish,
+    // also where an opening's message goes through the engine translation.
+    void archivoDanado() {
+        QTemporaryDir tmp;
+        TConnectionParams p;
+        p.folder = tmp.path();
+        TDatabase::CreateDatabase(p);
+        const QString archivo = tmp.path() + QStringLiteral("/") + kDatabaseFileName;
+        {
+            TDatabase db;
+            db.Params() = p;
+            db.Open();
+            db.Execute(QStringLiteral("CREATE TABLE T (A INTEGER PRIMARY KEY, B VARCHAR(200))"));
+            for (int i = 0; i < 200; ++i)
+                db.Execute(QStringLiteral("INSERT INTO T VALUES (?, ?)"),
+                           {i, QString(150, QLatin1Char('x'))});
+        }
+        {
+            QFile f(archivo);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.size() > 3 * 4096);
+            f.seek(2 * 4096);
+            f.write(QByteArray(4096, '\xff'));
+        }
+        TDatabase db;
+        db.Params() = p;
+        db.Open();
+        const QString esperado = "¡ La Base de Datos " + archivo +
+                                 " está dañada !. Restáurela desde una copia de seguridad.";
+        Lanzador objeto;
+        QEvent evento(QEvent::User);
+        objeto.lanzar = [&db] { db.Execute(QStringLiteral("SELECT COUNT(B) FROM T")); };
+        QCoreApplication::sendEvent(&objeto, &evento);
+        QCOMPARE(MessageSeam::log().size(), 1);
+        QCOMPARE(MessageSeam::log().at(0).kind, QStringLiteral("E"));
+        QCOMPARE(MessageSeam::log().at(0).text, esperado);
+        try {
+            db.Execute(QStringLiteral("SELECT COUNT(B) FROM T"));
+            QFAIL("a damaged file read without error");
+        } catch (const EDatabaseError& e) {
+            QCOMPARE(TraducirMensajeMotor(QStringLiteral("TRADUCIR: ") + e.Message() +
+                                          QStringLiteral(" Tabla: T")),
+                     esperado + " Tabla: T");
+        }
     }
 
     void colaDeReconstruccion() {

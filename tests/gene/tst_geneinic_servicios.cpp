@@ -4,7 +4,11 @@
 // the start of the internal-messaging program without its password on the
 // command line.
 
+#include <unistd.h>
+#include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QtTest>
 
@@ -228,6 +232,10 @@ private Q_SLOTS:
     // The messaging program gets the password only in a file of its owner.
     void mensajeria() {
         TestInstalacion inst;
+        // A temporary folder of the test's own, shared like the system's.
+        const QByteArray temporalAnterior = qgetenv("TMPDIR");
+        qputenv("TMPDIR", inst.carpeta().toLocal8Bit());
+        const auto restaurar = qScopeGuard([&] { qputenv("TMPDIR", temporalAnterior); });
         CodigoUsuarioActual = QStringLiteral("ANA");
         QString archivo;
         QCOMPARE(ArgumentosMensajeria(QStringLiteral("Modo=Inicio"), archivo),
@@ -235,7 +243,32 @@ private Q_SLOTS:
         QVERIFY(archivo.isEmpty());
 
         ClaveAccesoUsuarioActual = QStringLiteral("s3cr'eto");
+        // The folder was made by someone else's hand, open to all, and holds
+        // a file by this session's name that others may read, and the file of
+        // a session that is no longer running.
+        const QString carpeta = inst.carpeta() + QStringLiteral("/BRUVELI-%1").arg(::geteuid());
+        QVERIFY(QDir().mkpath(carpeta));
+        QVERIFY(QFile::setPermissions(carpeta, QFile::Permissions(0x7777)));
+        const QString propio =
+            carpeta + QStringLiteral("/BRUVELI_%1.clave").arg(QCoreApplication::applicationPid());
+        QProcess muerto;
+        muerto.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+        QVERIFY(muerto.waitForStarted());
+        const qint64 pidMuerto = muerto.processId();
+        muerto.kill();
+        QVERIFY(muerto.waitForFinished());
+        const QString abandonado = carpeta + QStringLiteral("/BRUVELI_%1.clave").arg(pidMuerto);
+        for (const QString& a : {propio, abandonado}) {
+            QFile f(a);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("espia");
+            f.close();
+            QVERIFY(f.setPermissions(QFile::Permissions(0x6666)));
+        }
         const QStringList args = ArgumentosMensajeria(QString(), archivo);
+        QCOMPARE(archivo, propio);
+        QVERIFY(!QFileInfo::exists(abandonado));
+        QCOMPARE(QFile::permissions(carpeta) & QFile::Permissions(0x0077), QFile::Permissions());
         QCOMPARE(args.size(), 4);
         QCOMPARE(args[2], archivo);
         QVERIFY(!args.join(QLatin1Char(' ')).contains(QLatin1String("s3cr")));

@@ -1,6 +1,8 @@
 // Tables created from definitions (the dictionary or a work-table text), on
 // every engine, opened one by one or for a whole owner.
 
+#include <QApplication>
+#include <QTimer>
 #include <QWidget>
 #include <QtTest>
 
@@ -372,6 +374,48 @@ private Q_SLOTS:
         QCOMPARE(t.FieldByName("Abreviatura")->AsString(), t.FieldByName("Nombre")->AsString());
         QVERIFY(
             TDatabase::DatabaseExists(ParametrosConexion(f, NombreBaseDatosEmpresa(f, 1), false)));
+    }
+
+    void creadaPorOtraSesion_data() { AddEngineRows(); }
+    // Two sessions open a table not yet created: the one that finds it made
+    // by the other meanwhile opens it, with no message of its own.
+    void creadaPorOtraSesion() {
+        TestInstalacion inst(CurrentEngine(), {.empresaActual = 1});
+        QVERIFY(inst.iniciada());
+        TfGENEINIC* f = inst.sesion();
+        TDatabase otra;
+        otra.Params() = f->Database->Params();
+        otra.Open();
+        // A user-fields table that cannot be read shows its warning after
+        // the table was looked for and before it is created: while the user
+        // reads it, the other session creates the table.
+        f->DatabaseGeneral->DropTableIfExists("CAMPOUSR");
+        f->DatabaseGeneral->Execute("CREATE TABLE CAMPOUSR (Otro INTEGER)");
+        MessageSeam::deactivate();
+        MessageSeam::activate(true);
+        QTimer timer;
+        timer.setInterval(5);
+        bool creada = false;
+        connect(&timer, &QTimer::timeout, [&creada, &otra] {
+            auto* d = qobject_cast<TfGENEMENS*>(QApplication::activeModalWidget());
+            if (!d || !d->isVisible()) return;
+            if (!creada)
+                otra.Execute("CREATE TABLE PUESTO (Codigo VARCHAR(10) NOT NULL PRIMARY KEY)");
+            creada = true;
+            d->close();
+        });
+        timer.start();
+        QObject dueno;
+        TTable t(&dueno);
+        t.setTableName("PUESTO");
+        QVERIFY(AbrirTabla(f, &t));
+        QVERIFY(t.Active());
+        QCOMPARE(MessageSeam::log().size(), 1);
+        QVERIFY2(mostrados().first().startsWith(
+                     "A:Se ha producido un error al incorporar los Campos de Usuario en la tabla: "
+                     "PUESTO."),
+                 qPrintable(mostrados().join('\n')));
+        QVERIFY(!TerminacionSolicitada());
     }
 
     void abrirTablasFormulario_data() { AddEngineRows(); }

@@ -220,6 +220,28 @@ private Q_SLOTS:
         QVERIFY(MessageSeam::log().first().text.startsWith(
             QStringLiteral("¡No es posible obtener un nombre para la tabla temporal TEMP_")));
     }
+
+    // Only the last try's row reaches the register (the earlier ones are
+    // dropped, as when other sessions keep taking the number): it is the name.
+    void nombreDelUltimoIntento() {
+        TestInstalacion inst(Engine::Sqlite, conEmpresa(1));
+        TDatabase* general = BaseDatosSelector(QStringLiteral("DatabaseGeneral"));
+        QObject propietario;
+        propietario.setObjectName(QStringLiteral("fPRUEBA"));
+        QString nombre;
+        NombreTablaTemporalUnica(nullptr, &propietario, 0, nombre);  // the register exists
+        general->Execute(QStringLiteral("DELETE FROM NOMBTTEM"));
+        general->Execute(QStringLiteral("CREATE TABLE INTENTOS (N INTEGER)"));
+        general->Execute(
+            QStringLiteral("CREATE TRIGGER SOLO_EL_ULTIMO BEFORE INSERT ON NOMBTTEM "
+                           "WHEN (SELECT COUNT(*) FROM INTENTOS) < 9 "
+                           "BEGIN INSERT INTO INTENTOS VALUES (1); SELECT RAISE(IGNORE); END"));
+        MessageSeam::clearLog();
+        nombre.clear();
+        NombreTablaTemporalUnica(nullptr, &propietario, 0, nombre);
+        QCOMPARE(nombre, QStringLiteral("TEMP000001_fPRUEBA"));
+        QCOMPARE(MessageSeam::log().size(), 0);
+    }
 };
 
 QTEST_MAIN(TestGeneModuNombres)

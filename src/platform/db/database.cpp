@@ -1,12 +1,18 @@
 #include "db/database.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QAtomicInt>
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMap>
 #include <QRegularExpression>
 #include <QSet>
 #include <QSqlError>
+#include <cerrno>
+#include <cstring>
 
 #include "db/dberror.h"
 #include "io/paths.h"
@@ -31,10 +37,48 @@ QString pgQuote(const QString& name) {
     return SqlDialect::forEngine(Engine::Postgres).quoteIdentifier(name);
 }
 
-// Engine texts may quote the connection string; a password never leaves here.
+// Engine texts may quote the connection string; a password never leaves
+// here. Only the value of its "password=" is masked, so that a short password
+// leaves the rest of the text (and the words callers look for) as it was.
 QString scrubbed(QString text, const QString& password) {
-    if (!password.isEmpty()) text.replace(password, QStringLiteral("***"));
+    static const QRegularExpression inConnectionString(
+        QStringLiteral("(\\bpassword\\s*=\\s*)('(?:[^'\\\\]|\\\\.)*'|[^\\s;]*)"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (!password.isEmpty()) text.replace(inConnectionString, QStringLiteral("\\1***"));
     return text.trimmed();
+}
+
+// An SQLite error about the file itself, with the file named after the
+// engine's words ("file is not a database: /datos/datos.sqlite").
+[[noreturn]] void raiseFileError(DbError code, const QString& text, const QString& file,
+                                 const QString& detail = QString()) {
+    throw EDatabaseError(code, text + QStringLiteral(": ") + file, detail);
+}
+
+// Before a database folder is opened: only a folder that is there and can be
+// read, holding no file, is a database that does not exist; a folder or file
+// that cannot be read, and an empty file (a database file never is), are
+// faults of their own, so that nobody creates a new database over them.
+void checkSqliteFile(const QString& folder) {
+    const QString file = sqliteFile(folder);
+    const QFileInfo dir(folder);
+    if (folder.isEmpty() || !dir.exists())
+        throw EDatabaseError::make(DbError::DatabaseNotFound, QString(), file);
+    const QByteArray native = QFile::encodeName(folder);
+    if (!dir.isDir() || ::access(native.constData(), R_OK | X_OK) != 0)
+        raiseFileError(DbError::ConnectionFailed, QStringLiteral("unable to open database file"),
+                       file);
+    struct stat st;
+    if (::stat(QFile::encodeName(file).constData(), &st) != 0) {
+        if (errno == ENOENT) throw EDatabaseError::make(DbError::DatabaseNotFound, QString(), file);
+        raiseFileError(DbError::ConnectionFailed, QStringLiteral("unable to open database file"),
+                       file);
+    }
+    if (!S_ISREG(st.st_mode) || ::access(QFile::encodeName(file).constData(), R_OK) != 0)
+        raiseFileError(DbError::ConnectionFailed, QStringLiteral("unable to open database file"),
+                       file);
+    if (st.st_size == 0)
+        raiseFileError(DbError::ConnectionFailed, QStringLiteral("file is not a database"), file);
 }
 
 void configurePg(QSqlDatabase& db, const TConnectionParams& p) {
@@ -49,14 +93,15 @@ void configurePg(QSqlDatabase& db, const TConnectionParams& p) {
 // A short-lived connection for the static helpers; removed when it goes.
 class ScratchConnection {
 public:
-    explicit ScratchConnection(const TConnectionParams& p) : name_(newConnectionName()) {
+    explicit ScratchConnection(const TConnectionParams& p, const QString& file = QString())
+        : name_(newConnectionName()) {
         db_ = QSqlDatabase::addDatabase(
             p.engine == Engine::Postgres ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"),
             name_);
         if (p.engine == Engine::Postgres) {
             configurePg(db_, p);
         } else {
-            db_.setDatabaseName(sqliteFile(NativePath(p.folder)));
+            db_.setDatabaseName(file.isEmpty() ? sqliteFile(NativePath(p.folder)) : file);
         }
         if (!db_.open())
             throw EDatabaseError::make(DbError::ConnectionFailed, QString(),
@@ -236,13 +281,8 @@ void TDatabase::openSqlite() {
     const QString folder = NativePath(params_.folder);
     const QString file = sqliteFile(folder);
     // Never create a database by opening it: a missing file is reported.
-    if (folder.isEmpty() || !QFileInfo(folder).isDir() || !QFileInfo::exists(file))
-        throw EDatabaseError::make(DbError::DatabaseNotFound, QString(), file);
-    for (const auto& a : std::as_const(params_.attach)) {
-        const QString f = sqliteFile(NativePath(a.second));
-        if (!QFileInfo::exists(f))
-            throw EDatabaseError::make(DbError::DatabaseNotFound, QString(), f);
-    }
+    checkSqliteFile(folder);
+    for (const auto& a : std::as_const(params_.attach)) checkSqliteFile(NativePath(a.second));
     db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
     db_.setDatabaseName(file);
     db_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(params_.busyTimeoutMs));
@@ -331,12 +371,38 @@ void TDatabase::CreateDatabase(const TConnectionParams& params) {
         const QString folder = NativePath(params.folder);
         if (folder.isEmpty() || !QFileInfo(folder).isDir())
             throw EDatabaseError::make(DbError::DatabaseNotFound, QString(), folder);
-        if (QFileInfo::exists(sqliteFile(folder))) return;
-        ScratchConnection c(params);
-        QSqlQuery q(c.db());
-        // WAL is a property of the file: set once, every connection gets it.
-        if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
-            throw EDatabaseError::make(DbError::ConnectionFailed, QString(), q.lastError().text());
+        const QString file = sqliteFile(folder);
+        if (QFileInfo::exists(file)) return;
+        // Made under a name of its own and linked into place when whole: no
+        // session ever opens it half made (empty), and sessions creating it
+        // at once all succeed with the one that got there first.
+        const QString fresh = file + QStringLiteral(".%1.%2.nuevo")
+                                         .arg(QCoreApplication::applicationPid())
+                                         .arg(connectionSeq.fetchAndAddRelaxed(1) + 1);
+        {
+            ScratchConnection c(params, fresh);
+            QSqlQuery q(c.db());
+            // WAL is a property of the file: set once, every connection gets it.
+            if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) {
+                const QString why = q.lastError().text();
+                q = QSqlQuery();
+                QFile::remove(fresh);
+                throw EDatabaseError::make(DbError::ConnectionFailed, QString(), why);
+            }
+        }
+        int linked =
+            ::link(QFile::encodeName(fresh).constData(), QFile::encodeName(file).constData());
+        int why = errno;
+        // A file system without links: a rename that never replaces a file.
+        if (linked != 0 && why != EEXIST && !QFileInfo::exists(file)) {
+            linked = QFile::rename(fresh, file) ? 0 : -1;
+            why = QFileInfo::exists(file) ? EEXIST : why;
+        }
+        QFile::remove(fresh);
+        if (linked != 0 && why != EEXIST)
+            raiseFileError(DbError::ConnectionFailed,
+                           QStringLiteral("unable to open database file"), file,
+                           QString::fromLocal8Bit(std::strerror(why)));
         return;
     }
     if (params.engine != Engine::Postgres)
@@ -347,7 +413,8 @@ void TDatabase::CreateDatabase(const TConnectionParams& params) {
     if (pgSchemaExists(c.db(), schema)) return;
     QSqlQuery q(c.db());
     const QString sql = SqlDialect::forEngine(Engine::Postgres).createDatabase(schema);
-    if (!q.exec(sql))
+    // A session that created it at the same time leaves it made.
+    if (!q.exec(sql) && !pgSchemaExists(c.db(), schema))
         throw EDatabaseError::make(DbError::SqlError, q.lastError().databaseText().trimmed(), sql);
 }
 
@@ -499,8 +566,12 @@ void TDatabase::raiseError(const QSqlError& error, const QString& sql) const {
         if (m.hasMatch())
             throw EDatabaseError::make(DbError::FieldNotFound, fieldAfterDot(m.captured(1)),
                                        detail);
+        // The file's own faults (damaged, read-only, full, unreadable) name it.
         if (code == 14 || code == 26)
-            throw EDatabaseError::make(DbError::ConnectionFailed, QString(), detail);
+            raiseFileError(DbError::ConnectionFailed, text, sqliteFile(NativePath(params_.folder)),
+                           detail);
+        if (code == 8 || code == 10 || code == 11 || code == 13)
+            raiseFileError(DbError::SqlError, text, sqliteFile(NativePath(params_.folder)), sql);
         throw EDatabaseError::make(DbError::SqlError, text, sql);
     }
     const QString state = error.nativeErrorCode();
