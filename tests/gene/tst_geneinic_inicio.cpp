@@ -1,6 +1,10 @@
 // The session's start: command line, parameter, settings and help-map files,
 // and the start sequence on each engine with its failures.
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -14,9 +18,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QtEndian>
 #include <cstdio>
 #include <iostream>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "db/database.h"
 #include "gene/geneinic.h"
@@ -61,6 +68,92 @@ void Linea(const QString& texto) {
     std::fputs((texto + QLatin1Char('\n')).toUtf8().constData(), stdout);
     std::fflush(stdout);
 }
+
+// A PostgreSQL server that wants a password and refuses every one, as far
+// as a client sees it: it declines encryption, asks for the password in
+// clear and answers it with the server's refusal. It counts the passwords
+// it was given.
+class ServidorConClave {
+public:
+    ServidorConClave() {
+        escucha_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t largo = sizeof a;
+        ::bind(escucha_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        ::listen(escucha_, 8);
+        ::getsockname(escucha_, reinterpret_cast<sockaddr*>(&a), &largo);
+        puerto_ = ntohs(a.sin_port);
+        hilo_ = std::thread([this] { Atender(); });
+    }
+    ~ServidorConClave() {
+        ::shutdown(escucha_, SHUT_RDWR);
+        ::close(escucha_);
+        hilo_.join();
+    }
+    int puerto() const { return puerto_; }
+    QStringList claves() const {
+        std::lock_guard<std::mutex> l(m_);
+        return claves_;
+    }
+
+private:
+    static bool Leer(int s, char* b, size_t n) {
+        for (size_t hecho = 0; hecho < n;) {
+            const ssize_t r = ::read(s, b + hecho, n - hecho);
+            if (r <= 0) return false;
+            hecho += size_t(r);
+        }
+        return true;
+    }
+    static quint32 Entero(const char* b) {
+        return qFromBigEndian<quint32>(reinterpret_cast<const uchar*>(b));
+    }
+    void Atender() {
+        for (;;) {
+            const int s = ::accept(escucha_, nullptr, nullptr);
+            if (s < 0) return;
+            char cabecera[8];
+            // Encryption requests first (declined), then the start message.
+            while (Leer(s, cabecera, 8)) {
+                QByteArray resto(int(Entero(cabecera)) - 8, Qt::Uninitialized);
+                if (!resto.isEmpty() && !Leer(s, resto.data(), size_t(resto.size()))) break;
+                const quint32 codigo = Entero(cabecera + 4);
+                if (codigo == 80877103 || codigo == 80877104) {
+                    (void)!::write(s, "N", 1);
+                    continue;
+                }
+                const char pide[] = {'R', 0, 0, 0, 8, 0, 0, 0, 3};
+                (void)!::write(s, pide, sizeof pide);
+                char tipo;
+                if (!Leer(s, &tipo, 1) || tipo != 'p' || !Leer(s, cabecera, 4)) break;
+                QByteArray clave(int(Entero(cabecera)) - 4, Qt::Uninitialized);
+                if (!Leer(s, clave.data(), size_t(clave.size()))) break;
+                {
+                    std::lock_guard<std::mutex> l(m_);
+                    claves_ << QString::fromUtf8(clave.constData());
+                }
+                const QByteArray campos = QByteArray("SFATAL") + '\0' + "VFATAL" + '\0' + "C28P01" +
+                                          '\0' + "Mpassword authentication failed for user \"rh\"" +
+                                          '\0' + '\0';
+                QByteArray error("E");
+                char largo[4];
+                qToBigEndian<quint32>(quint32(campos.size() + 4), largo);
+                error += QByteArray(largo, 4) + campos;
+                (void)!::write(s, error.constData(), size_t(error.size()));
+                break;
+            }
+            ::close(s);
+        }
+    }
+
+    int escucha_ = -1;
+    int puerto_ = 0;
+    std::thread hilo_;
+    mutable std::mutex m_;
+    QStringList claves_;
+};
 
 // A session of the program in a process of its own, as a user starts it: it
 // says "listo", starts when told ("ya"), builds the data module on company 1
@@ -493,6 +586,39 @@ private Q_SLOTS:
                  qPrintable(Mensajes().join('\n')));
         QCOMPARE(Mensajes().size(), 1);
         QVERIFY(!TDatabase::DatabaseExists(general));
+    }
+
+    // A server that wants a password none is stored for: the user is asked
+    // for it, hidden; one it refuses is asked again; giving up ends the start
+    // with the refusal in Spanish. A one-letter password changes no text.
+    void servidorConClave() {
+        ServidorConClave servidor;
+        OpcionesInstalacion o;
+        o.iniciar = false;
+        o.crearBasesDatos = false;
+        TestInstalacion inst(Engine::Postgres, o);
+        QString alias;
+        ReadTextFile(inst.archivoAlias(), alias);
+        alias.replace(QRegularExpression(QStringLiteral("PORT=\\d+")),
+                      QStringLiteral("PORT=%1").arg(servidor.puerto()));
+        alias.replace(QRegularExpression(QStringLiteral("SERVER NAME=[^\r\n]*")),
+                      QStringLiteral("SERVER NAME=127.0.0.1"));
+        WriteTextFile(inst.archivoAlias(), alias, TextEncoding::Windows1252);
+        MessageSeam::enqueue(QStringLiteral("a"));
+        MessageSeam::enqueue(MessageSeam::cancel());
+        QVERIFY(!inst.Iniciar());
+        QCOMPARE(servidor.claves(), QStringList{QStringLiteral("a")});
+        const QString pregunta = QStringLiteral(
+            "P|La clave de inicio de sesión de SQL Server no coincide con la registrada. Puede "
+            "introducirla ahora si lo desea: ");
+        QCOMPARE(Mensajes(), (QStringList{pregunta, pregunta,
+                                          "E|" + kImposible +
+                                              "¡ El servidor de la Base de Datos no acepta el "
+                                              "usuario o la clave de inicio de sesión !"}));
+        // The password typed was kept for the owner's eyes only.
+        QCOMPARE(
+            QFile::permissions(inst.archivoConfiguracion()) & (QFile::ReadGroup | QFile::ReadOther),
+            QFile::Permissions());
     }
 
     void servidorCaido() {
