@@ -1,15 +1,12 @@
 #include "gene/genemtex.h"
 
 #include <QGridLayout>
-#include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QScreen>
 
 #include "db/datasource.h"
 #include "db/table.h"
 #include "gene/genemodu.h"
 #include "gene/genemodu_sql.h"
+#include "gene/genesali_dialogos.h"
 #include "gene/mensajes.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
@@ -120,25 +117,7 @@ void TfGENEMTEX::APaginaCompleta1Click(QObject*) {
 }
 
 void TfGENEMTEX::ImprimirFicha(bool AjustarPagina) {
-    QPrinter impresora(QPrinter::HighResolution);
-    QPrintDialog dialogo(&impresora, this);
-    if (dialogo.exec() != QDialog::Accepted) return;
-    const QPixmap imagen = grab();
-    const QRect pagina = impresora.pageLayout().paintRectPixels(impresora.resolution());
-    if (imagen.isNull() || pagina.isEmpty()) return;
-    double escala;
-    if (AjustarPagina) {
-        escala = std::min(double(pagina.width()) / imagen.width(),
-                          double(pagina.height()) / imagen.height());
-    } else {
-        // The size it has on screen.
-        const QScreen* pantalla = screen();
-        const double ppp = pantalla ? pantalla->logicalDotsPerInch() : 96.0;
-        escala = impresora.resolution() / (ppp > 0 ? ppp : 96.0);
-    }
-    QPainter lienzo(&impresora);
-    lienzo.scale(escala, escala);
-    lienzo.drawPixmap(0, 0, imagen);
+    ImprimirImagenFormulario(ModuloDatos, this, AjustarPagina);
 }
 
 void RegistrarTfGENEMTEX() {

@@ -1,8 +1,11 @@
 #include "gene/genesali_dialogos.h"
 
 #include <QFileDialog>
+#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScreen>
+#include <QWidget>
 
 #include "gene/genemodu.h"
 #include "io/paths.h"
@@ -116,6 +119,30 @@ TFileDialog* OpenDialog1(TModuloDatos* ModuloDatos) {
 
 TPrintDialog* PrintDialog1(TModuloDatos* ModuloDatos) {
     return Dialogo<TPrintDialog>(ModuloDatos, "PrintDialog1");
+}
+
+bool ImprimirImagenFormulario(TModuloDatos* ModuloDatos, QWidget* Formulario, bool AjustarPagina) {
+    TPrintDialog* dialogo = PrintDialog1(ModuloDatos);
+    if (!Formulario || !dialogo->Execute()) return false;
+    QPrinter& impresora = dialogo->Printer();
+    const QPixmap imagen = Formulario->grab();
+    const QRect pagina = impresora.pageLayout().paintRectPixels(impresora.resolution());
+    if (imagen.isNull() || pagina.isEmpty()) return false;
+    double escala;
+    if (AjustarPagina) {
+        escala = std::min(double(pagina.width()) / imagen.width(),
+                          double(pagina.height()) / imagen.height());
+    } else {
+        // The size it has on screen, cut to the page rather than spread over several.
+        const QScreen* pantalla = Formulario->screen();
+        const double ppp = pantalla ? pantalla->logicalDotsPerInch() : 96.0;
+        escala = impresora.resolution() / (ppp > 0 ? ppp : 96.0);
+    }
+    QPainter lienzo;
+    if (!lienzo.begin(&impresora)) return false;
+    lienzo.scale(escala, escala);
+    lienzo.drawPixmap(0, 0, imagen);
+    return lienzo.end();
 }
 
 void AsignarSeamDialogos(TSeamDialogo s) {

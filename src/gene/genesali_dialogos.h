@@ -17,6 +17,7 @@
 #include <memory>
 
 class QPrinter;
+class QWidget;
 class TModuloDatos;
 
 class TFileDialog : public QObject {
@@ -79,6 +80,11 @@ private:
     QString filtro_;
     int indice_;
 };
+
+// "Listar ficha actual": the window's image printed on the printer chosen in
+// PrintDialog1, at its size on screen or fitted to the page. False when the
+// dialog was cancelled or nothing could be drawn.
+bool ImprimirImagenFormulario(TModuloDatos* ModuloDatos, QWidget* Formulario, bool AjustarPagina);
 
 using TSeamDialogo = std::function<bool(QObject* Dialogo)>;
 void AsignarSeamDialogos(TSeamDialogo seam);

@@ -276,7 +276,7 @@ private Q_SLOTS:
         QVERIFY(FormularioAbierto(ModuloDatos, QStringLiteral("fRRHHPERS")));
         QCOMPARE(menu_->MDIChildCount(), 1);
 
-        qobject_cast<TMenuItem*>(menu_->FindComponent(QStringLiteral("PlandeFormacin1")))->Click();
+        qobject_cast<TMenuItem*>(menu_->FindComponent(QStringLiteral("MatrizdeMquinas1")))->Click();
         QCOMPARE(menu_->MDIChildCount(), 1);
 
         // The window list names the open window.
