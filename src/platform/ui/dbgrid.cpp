@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 
@@ -245,6 +246,10 @@ TField* TColumn::Field() const {
     return ds && ds->Active() && !fieldName_.isEmpty() ? ds->FindField(fieldName_) : nullptr;
 }
 
+int TColumn::Width() const {
+    return width_ >= 0 ? width_ : grid_->defaultColumnWidth(this);
+}
+
 void TColumn::setWidth(int w) {
     width_ = std::max(0, w);
     grid_->applyColumnGeometry();
@@ -350,6 +355,10 @@ TDBGrid::TDBGrid(QWidget* parent)
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     verticalHeader()->setFixedWidth(12);
     horizontalHeader()->setHighlightSections(false);
+    // Titles as the system's grids show them: from the left, a title longer
+    // than its column cut on the right.
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setTextElideMode(Qt::ElideNone);
     // The scroll bar is the dataset's, not the window's.
     scrollBar_->setRange(0, 2);
     scrollBar_->setPageStep(1);
@@ -419,6 +428,7 @@ void TDBGrid::setTitleFont(const QFont& font) {
     QFont f = font;
     f.setFamily(FontFamily(font.family()));
     horizontalHeader()->setFont(f);
+    applyColumnGeometry();
 }
 
 int TDBGrid::DefaultRowHeight() const {
@@ -463,14 +473,11 @@ void TDBGrid::buildDefaultColumns() {
     columns_.items_.clear();
     TDataSet* ds = dataSet();
     if (!ds) return;
-    const int digit = std::max(1, fontMetrics().horizontalAdvance(QLatin1Char('0')));
     for (TField* f : ds->Fields()) {
         if (!f->Visible()) continue;
         auto c = std::shared_ptr<TColumn>(new TColumn(this));
         c->fieldName_ = f->FieldName();
         c->title_.caption_ = f->DisplayLabel();
-        const int title = horizontalHeader()->fontMetrics().horizontalAdvance(f->DisplayLabel());
-        c->width_ = std::max(f->DisplayWidth() * digit + 4, title + 8);
         columns_.items_.append(c);
     }
 }
@@ -478,6 +485,25 @@ void TDBGrid::buildDefaultColumns() {
 void TDBGrid::columnsChanged() {
     if (selectedIndex_ >= columns_.Count()) selectedIndex_ = std::max(0, columns_.Count() - 1);
     fillWindow(activeRow_);
+}
+
+int TDBGrid::defaultColumnWidth(const TColumn* column) const {
+    const TField* f = column->Field();
+    if (!f) return 64;
+    const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    if (!(options_ & dgTitles)) return f->DisplayWidth() * digit + 4;
+    // The title's text and the margins the header's style keeps around it.
+    const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, horizontalHeader());
+    const int title =
+        horizontalHeader()->fontMetrics().horizontalAdvance(column->Title()->Caption()) +
+        2 * margin + 4;
+    return std::max(f->DisplayWidth() * digit + 4, title);
+}
+
+void TDBGrid::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    // Default widths are measured in the fonts: they follow them.
+    if (event->type() == QEvent::FontChange) applyColumnGeometry();
 }
 
 void TDBGrid::applyColumnGeometry() {

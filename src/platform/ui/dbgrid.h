@@ -48,7 +48,11 @@ public:
     void setFieldName(const QString& name);
     // The field of the grid's dataset, while it is open.
     TField* Field() const;
-    int Width() const { return width_; }
+    // In pixels. Until a width is set (by code or by the user dragging the
+    // title's edge) the column takes its default: the field's DisplayWidth in
+    // characters of the grid's font, at least its title in the titles' font;
+    // 64 without a field. It follows later changes of either font.
+    int Width() const;
     void setWidth(int w);
     bool Visible() const { return visible_; }
     void setVisible(bool v);
@@ -73,7 +77,7 @@ private:
     void changed();
     TDBGrid* grid_;
     QString fieldName_;
-    int width_ = 64;
+    int width_ = -1;  // -1: the default width
     bool visible_ = true;
     bool readOnly_ = false;
     TColumnButtonStyle buttonStyle_ = cbsAuto;
@@ -220,6 +224,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void updateGeometries() override;
     QPalette::ColorRole colorRole() const override { return QPalette::Base; }
     int defaultColor() const override { return clWindow; }
@@ -241,6 +246,7 @@ private:
     void buildDefaultColumns();
     void columnsChanged();
     void applyColumnGeometry();
+    int defaultColumnWidth(const TColumn* column) const;
     // Reads the window again with the current record at `active` (as near
     // as the data allow).
     void fillWindow(int active);

@@ -91,6 +91,24 @@ struct Rejilla {
     int currentRow() const { return grid->currentIndex().row(); }
 };
 
+// The first and last pixel columns of a section where its title draws ink
+// (-1, -1 when none), the section's borders left out.
+std::pair<int, int> ink(QHeaderView* header, int section) {
+    const QImage image = header
+                             ->grab(QRect(header->sectionViewportPosition(section), 0,
+                                          header->sectionSize(section), header->height()))
+                             .toImage();
+    const int ground = qGray(image.pixel(image.width() / 2, 1));
+    std::pair<int, int> found{-1, -1};
+    for (int x = 1; x < image.width() - 1; ++x)
+        for (int y = 3; y < image.height() - 3; ++y)
+            if (qGray(image.pixel(x, y)) < ground - 80) {
+                if (found.first < 0) found.first = x;
+                found.second = x;
+            }
+    return found;
+}
+
 // The cell editor open (the one with the focus; closed ones wait for deletion).
 QLineEdit* editorAbierto() {
     return qobject_cast<QLineEdit*>(QApplication::focusWidget());
@@ -116,6 +134,8 @@ private Q_SLOTS:
     void drawingSeesEachRow();
     void selectedRowsAndPublished();
     void emptyDatasetShowsTitlesAndStartsARow();
+    void titlesFitTheirColumns_data();
+    void titlesFitTheirColumns();
     void cleanupTestCase() { db_.reset(); }
 
 private:
@@ -457,6 +477,57 @@ void TestDBGrid::emptyDatasetShowsTitlesAndStartsARow() {
     QCOMPARE(r.grid->SelectedIndex(), 1);
     QCOMPARE(ds.Fields()[0]->AsInteger(), 7);
     ds.Cancel();
+}
+
+// Columns without a width of their own: the field's display width in
+// characters of the grid's font, never narrower than the title; titles
+// start at the left, a long title in a narrow column keeps its beginning.
+void TestDBGrid::titlesFitTheirColumns_data() {
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("characters");
+    QTest::addColumn<int>("font");
+    QTest::newRow("title wider than the field") << "Fecha Inicio Contrato" << 2 << 9;
+    QTest::newRow("field wider than the title") << "Días" << 20 << 9;
+    QTest::newRow("larger font") << "Discapacidad" << 8 << 14;
+    QTest::newRow("no title") << "" << 5 << 9;
+}
+
+void TestDBGrid::titlesFitTheirColumns() {
+    QFETCH(QString, title);
+    QFETCH(int, characters);
+    QFETCH(int, font);
+    Personal p(false);
+    p.table.FieldByName(QStringLiteral("Codigo"))->setDisplayWidth(characters);
+    Rejilla r(&p.source);
+    QFont titles = r.grid->TitleFont();
+    titles.setBold(true);
+    r.grid->setTitleFont(titles);
+    TColumn* c = r.grid->Columns().Add();
+    c->setFieldName(QStringLiteral("Codigo"));
+    c->Title()->setCaption(title);
+    TColumn* narrow = r.grid->Columns().Add();
+    narrow->setFieldName(QStringLiteral("Nombre"));
+    narrow->Title()->setCaption(QStringLiteral("Wwwwwwwwwwwwwwwwwwwwwwww"));
+    narrow->setWidth(60);
+    // The font set after the columns: the widths follow it.
+    QFont letra = r.grid->font();
+    letra.setPointSize(font);
+    r.grid->setFont(letra);
+
+    QHeaderView* header = r.grid->horizontalHeader();
+    const int width = r.grid->columnWidth(0);
+    QCOMPARE(c->Width(), width);
+    QVERIFY(width >= characters * r.grid->fontMetrics().horizontalAdvance(QLatin1Char('0')));
+    QCOMPARE(r.grid->columnWidth(1), 60);
+    if (title.isEmpty()) return;
+    // From the left edge, also where the title is longer than its column.
+    const auto [left, right] = ink(header, 0);
+    QVERIFY2(left >= 0 && left < 10, qPrintable(QString::number(left)));
+    // Whole: as wide as the title's letters.
+    const int letters = header->fontMetrics().boundingRect(title).width();
+    QVERIFY2(right - left + 3 >= letters,
+             qPrintable(QStringLiteral("%1 of %2").arg(right - left + 1).arg(letters)));
+    QVERIFY2(ink(header, 1).first < 10, qPrintable(QString::number(ink(header, 1).first)));
 }
 
 QTEST_MAIN(TestDBGrid)
