@@ -28,6 +28,7 @@
 #include <cstdlib>
 #include <functional>
 
+#include "../common/instalacion.h"
 #include "db/database.h"
 #include "db/table.h"
 #include "gene/geneinic.h"
@@ -44,6 +45,9 @@
 
 namespace {
 
+using bench::fail;
+using bench::Installation;
+
 constexpr int kEmployees = 1000;
 constexpr int kLinesPerEmployee = 10;
 constexpr int kYear = 2024;
@@ -58,11 +62,6 @@ void line(const char* figure, double ours, double raw) {
     std::fflush(stdout);
 }
 
-[[noreturn]] void fail(const QString& what) {
-    std::fprintf(stderr, "bench_listing: %s\n", qPrintable(what));
-    std::exit(1);
-}
-
 // The report with its fill timed on its own.
 class TimedReport : public TfRRQRLPLA {
 public:
@@ -75,65 +74,6 @@ protected:
         TfRRQRLPLA::RellenarTemporal();
         fillSeconds = seconds(t);
     }
-};
-
-// A program folder with its parameter, alias and settings files and the
-// dictionary, the general database and company 1, and the session started
-// on it as the program starts (messages scripted: nobody answers them).
-class Installation {
-public:
-    Installation() {
-        if (!tmp_.isValid()) fail("no temporary folder");
-        MessageSeam::activate();
-        const QString dir = QDir(tmp_.path()).canonicalPath();
-        const QString datos = dir + QStringLiteral("/DATOS");
-        QDir().mkpath(datos + QStringLiteral("/1"));
-        write(dir + QStringLiteral("/PARAMETROS.TXT"),
-              QStringLiteral("TipoBaseDatos=Paradox\r\nAliasBaseDatosGeneral=BENCHGEN\r\n"
-                             "PathBaseDatosGeneral=") +
-                  datos +
-                  QStringLiteral("\r\nAliasBaseDatos=BENCHEMP\r\n"
-                                 "PathArchivosTemporales=PrivateDir\r\n"));
-        write(dir + QStringLiteral("/ALIAS.INI"),
-              QStringLiteral("[BENCHGEN]\r\nPATH=") + datos +
-                  QStringLiteral("\r\n\r\n[BENCHEMP]\r\nPATH=") + datos + QStringLiteral("\r\n"));
-        write(dir + QStringLiteral("/QEVWIN.INI"),
-              QStringLiteral("[Configuración]\r\nArchivosTemporalesEnBD=SI\r\n"
-                             "DesactivarDiagnostico=SI\r\n"));
-        const QString dictionary = QFileInfo(QStringLiteral(__FILE__)).absolutePath() +
-                                   QStringLiteral("/../../data/DATABASE.TXT");
-        if (!QFile::copy(dictionary, dir + QStringLiteral("/DATABASE.TXT")))
-            fail("no dictionary at " + dictionary);
-        for (const QString& folder : QStringList{datos, datos + QStringLiteral("/1")}) {
-            TConnectionParams p;
-            p.engine = Engine::Sqlite;
-            p.folder = folder;
-            TDatabase::CreateDatabase(p);
-        }
-        previous_ = QDir::currentPath();
-        QDir::setCurrent(dir);
-        session_ = new TfGENEINIC;
-        fGENEINIC = session_;
-        if (!session_->IniciarSesion(
-                {QStringLiteral("L=") + dir + QStringLiteral("/PARAMETROS.TXT")}))
-            fail("the session did not start");
-        CodigoEmpresaActual = 1;
-        ConectarBaseDatosEmpresa(session_, 1);
-    }
-    ~Installation() {
-        delete session_;
-        TSession::instance().CloseDirectDatabases();
-        QDir::setCurrent(previous_);
-        MessageSeam::deactivate();
-    }
-
-private:
-    static void write(const QString& file, const QString& text) {
-        WriteTextFile(file, text, TextEncoding::Windows1252);
-    }
-    QTemporaryDir tmp_;
-    QString previous_;
-    TfGENEINIC* session_ = nullptr;
 };
 
 QString isoDate(const QDate& d) {

@@ -2,7 +2,6 @@
 
 #include <QBoxLayout>
 #include <QDate>
-#include <QScopedValueRollback>
 #include <stdexcept>
 
 #include "db/datasource.h"
@@ -79,6 +78,32 @@ QString DescripcionCodigo(const QString& Tabla, const QString& Codigo) {
     return l.isEmpty() ? QString() : l.first().toString();
 }
 
+// A batch run: the grid and the name lookups wait until it ends, and the
+// line the grid was on comes back (when it still exists).
+class LoteRejilla {
+public:
+    LoteRejilla(TTable* Tabla, bool& EnProceso)
+        : tabla_(Tabla), enProceso_(EnProceso), marca_(Tabla->GetBookmark()) {
+        enProceso_ = true;
+        tabla_->DisableControls();
+    }
+    ~LoteRejilla() {
+        enProceso_ = false;
+        try {
+            tabla_->GotoBookmark(marca_);
+        } catch (const std::exception&) {
+        }
+        tabla_->EnableControls();
+    }
+    LoteRejilla(const LoteRejilla&) = delete;
+    LoteRejilla& operator=(const LoteRejilla&) = delete;
+
+private:
+    TTable* tabla_;
+    bool& enProceso_;
+    TBookmark marca_;
+};
+
 QVariant PrimerValor(const QVariant& clave) {
     const QVariantList l = clave.toList();
     if (!l.isEmpty()) return l.first();
@@ -137,22 +162,22 @@ TfRRHHPLAN::TfRRHHPLAN(QWidget* owner)
         const char* titulo;
         int ancho;
     } columnas[] = {
-        {"CodigoOperario", "C.Operario", 64},
+        {"CodigoOperario", "C.Operario", 80},
         {"Linea", "Línea", 40},
-        {"Departamento", "Departamento", 90},
+        {"Departamento", "Departamento", 104},
         {"Imputacion", "Nombre", 150},
-        {"CodigoFormacion", "C.Formación", 76},
+        {"CodigoFormacion", "C.Formación", 90},
         {"AccionFormativa", "Acción Formativa", 180},
         {"CodigoOpNecesidad", "Op.", 40},
         {"NecesidadFijadaPor", "Necesidad Fijada Por", 150},
         {"Tipo", "Tipo", 60},
         {"Impartido", "Impartido", 150},
-        {"Duracion", "Duración(H)", 70},
-        {"FechaInicio", "Fecha Inicio", 80},
-        {"FechaFinal", "Fecha Final", 80},
+        {"Duracion", "Duración(H)", 90},
+        {"FechaInicio", "Fecha Inicio", 90},
+        {"FechaFinal", "Fecha Final", 90},
         {"Realizado", "Realizado", 60},
         {"TituloObtenido", "Título", 150},
-        {"Revision", "Revisión", 56},
+        {"Revision", "Revisión", 64},
         {"Observaciones", "Observaciones", 180},
         {"ValoracionAlumno", "V.A.", 40},
         {"ValoracionJefeSeccion", "V.J.S.", 40},
@@ -354,7 +379,8 @@ void TfRRHHPLAN::Table1NewRecord(TDataSet* DataSet) {
 
 void TfRRHHPLAN::Table1CalcFields(TDataSet*) {
     TField* nombre = Table1->FindField(QStringLiteral("Nombre"));
-    if (!nombre) return;
+    // A batch run shows no names; the line it ends on is named again.
+    if (!nombre || EnProceso) return;
     QString texto;
     const int codigo = Campo(Table1, "CodigoOperario")->AsInteger();
     if (Personal->Active() && codigo > 0 && Personal->FindKey({codigo}))
@@ -363,6 +389,7 @@ void TfRRHHPLAN::Table1CalcFields(TDataSet*) {
 }
 
 void TfRRHHPLAN::Table1AfterScroll(TDataSet*) {
+    if (EnProceso) return;
     SincronizarDocumentacionElectronica(fGENEINIC, Table1);
     const QString clave = ClaveDocumentacion();
     const bool conDocumentos =
@@ -671,8 +698,7 @@ void TfRRHHPLAN::Carry(bool Seleccionados) {
     };
 
     TCursorEspera reloj;
-    const QScopedValueRollback<bool> proceso(EnProceso, true);
-    const TBookmark actual = Table1->GetBookmark();
+    const LoteRejilla lote(Table1, EnProceso);
     if (!Seleccionados) {
         Table1->First();
         while (!Table1->Eof()) {
@@ -719,10 +745,6 @@ void TfRRHHPLAN::Carry(bool Seleccionados) {
         }
         Table1->Refresh();
     }
-    try {
-        Table1->GotoBookmark(actual);
-    } catch (const std::exception&) {
-    }
 }
 
 void TfRRHHPLAN::PasarCursosPendientesalSiguienteEjercicio1Click(QObject*) {
@@ -748,8 +770,7 @@ void TfRRHHPLAN::AsignarRevision1Click(QObject*) {
     if (!ValidarEntero(respuesta, QStringLiteral("Revisión"))) return;
     const int revision = respuesta.trimmed().toInt();
     TCursorEspera reloj;
-    const QScopedValueRollback<bool> proceso(EnProceso, true);
-    const TBookmark actual = Table1->GetBookmark();
+    const LoteRejilla lote(Table1, EnProceso);
     Table1->First();
     while (!Table1->Eof()) {
         try {
@@ -760,10 +781,6 @@ void TfRRHHPLAN::AsignarRevision1Click(QObject*) {
             if (EnEdicion(Table1)) Table1->Cancel();
         }
         Table1->Next();
-    }
-    try {
-        Table1->GotoBookmark(actual);
-    } catch (const std::exception&) {
     }
 }
 
@@ -777,6 +794,7 @@ void TfRRHHPLAN::RepetirparatodoslosOperarios1Click(QObject*) {
     if (hasta.isEmpty() || !ValidarEntero(hasta, QStringLiteral("Hasta Operario"))) return;
 
     TCursorEspera reloj;
+    const LoteRejilla lote(Table1, EnProceso);
     const int propio = Campo(Table1, "CodigoOperario")->AsInteger();
     // The employees are read first: Personal also names the grid's lines.
     QList<int> operarios;
