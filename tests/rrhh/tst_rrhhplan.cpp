@@ -15,6 +15,9 @@
 #include "db/field.h"
 #include "db/sysutils.h"
 #include "db/table.h"
+#include "gene/dialogo_modal.h"
+#include "gene/genebusc.h"
+#include "gene/genebusq.h"
 #include "gene/geneconv.h"
 #include "gene/geneinic_formulario.h"
 #include "gene/genemens.h"
@@ -389,6 +392,41 @@ private Q_SLOTS:
         f->pbCancelarClick(f->pbCancelar);
         QCOMPARE(f->Table1->State(), dsBrowse);
         QCOMPARE(f->Table1->RecordCount(), 1);
+    }
+
+    // A double click searches the cell's code and fills its description.
+    void busquedas() {
+        Entorno e(int(Engine::Sqlite));
+        TfRRHHPLAN* f = e.f;
+        InstalarDialogosBusqueda();
+        e.linea(12, 1, "NO");
+        sql(
+            QStringLiteral("INSERT INTO FORMCION (Codigo, Descripcion) VALUES ('PRL', "
+                           "'Prevención de riesgos')"));
+        f->Table1->Refresh();
+        const struct {
+            int columna;
+            const char* dato;
+            const char* campo;
+            const char* descripcion;
+        } casos[] = {{cFormacion, "PRL", "AccionFormativa", "Prevención de riesgos"},
+                     {cNecesidad, "20", "NecesidadFijadaPor", "Luis Gil"}};
+        for (const auto& c : casos) {
+            f->DBGrid1->setSelectedIndex(c.columna);
+            AlMostrarse<TfGENEBUSQ>([&](TfGENEBUSQ* d) {
+                d->DatoABuscar->setText(QLatin1String(c.dato));
+                d->pbBuscarClick();
+                d->pbConformeClick();
+            });
+            f->DBGrid1DblClick(f->DBGrid1);
+            QCOMPARE(f->Table1->State(), dsEdit);
+            QCOMPARE(f->DBGrid1->SelectedField()->AsString(), QLatin1String(c.dato));
+            QCOMPARE(valor(f, c.campo), QString::fromUtf8(c.descripcion));
+        }
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoFormacion, AccionFormativa, CodigoOpNecesidad, "
+                                    "NecesidadFijadaPor FROM PLANFORM")),
+                 QStringLiteral("PRL|Prevención de riesgos|20|Luis Gil"));
     }
 
     void impresion_data() {
