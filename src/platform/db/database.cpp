@@ -52,7 +52,8 @@ QString scrubbed(QString text, const QString& password) {
 // engine's words ("file is not a database: /datos/datos.sqlite").
 [[noreturn]] void raiseFileError(DbError code, const QString& text, const QString& file,
                                  const QString& detail = QString()) {
-    throw EDatabaseError(code, text + QStringLiteral(": ") + file, detail);
+    throw EDatabaseError(code, text + QStringLiteral(": ") + QFileInfo(file).absoluteFilePath(),
+                         detail);
 }
 
 // Before a database folder is opened: only a folder that is there and can be
@@ -60,7 +61,8 @@ QString scrubbed(QString text, const QString& password) {
 // that cannot be read, and an empty file (a database file never is), are
 // faults of their own, so that nobody creates a new database over them.
 void checkSqliteFile(const QString& folder) {
-    const QString file = sqliteFile(folder);
+    // Named in full: the user reads it in a message.
+    const QString file = QFileInfo(sqliteFile(folder)).absoluteFilePath();
     const QFileInfo dir(folder);
     if (folder.isEmpty() || !dir.exists())
         throw EDatabaseError::make(DbError::DatabaseNotFound, QString(), file);
