@@ -108,16 +108,16 @@ private Q_SLOTS:
                      op);
 
         AlMostrarse<TfGENECALC>([](TfGENECALC* c) {
-            QTest::keyClicks(c, QStringLiteral("*3"));
+            QTest::keyClicks(DondeSeEscribe(c), QStringLiteral("*3"));
             QCOMPARE(c->Display->Caption(), QStringLiteral("3"));
-            QTest::keyClick(c, Qt::Key_Escape);
+            QTest::keyClick(DondeSeEscribe(c), Qt::Key_Escape);
         });
         QCOMPARE(CalculadoraModal(QStringLiteral("2,5")), 3.0);
         QVERIFY(!calc.isVisible());
 
         // The multiplication is still pending: "=" completes it.
         AlMostrarse<TfGENECALC>([](TfGENECALC* c) {
-            QTest::keyClicks(c, QStringLiteral("="));
+            QTest::keyClicks(DondeSeEscribe(c), QStringLiteral("="));
             c->Close();
         });
         QCOMPARE(CalculadoraModal(QStringLiteral("4")), 10.0);
@@ -129,9 +129,9 @@ private Q_SLOTS:
         TfGENECALC calc;
         calc.DoCreate();
         AlMostrarse<TfGENECALC>([](TfGENECALC* c) {
-            QTest::keyClicks(c, QStringLiteral("/0="));
+            QTest::keyClicks(DondeSeEscribe(c), QStringLiteral("/0="));
             QCOMPARE(c->Display->Caption(), QStringLiteral("Error"));
-            QTest::keyClicks(c, QStringLiteral("o"));
+            QTest::keyClicks(DondeSeEscribe(c), QStringLiteral("o"));
         });
         QVERIFY_THROWS_EXCEPTION(EAbort, CalculadoraModal(QStringLiteral("8")));
     }

@@ -40,7 +40,7 @@ private Q_SLOTS:
             QCOMPARE(v->Caption(), QStringLiteral("Lista"));
             QVERIFY(!v->MemoDetalle->isHidden());
             QCOMPARE(v->MemoDetalle->Text(), QStringLiteral("uno\r\ndos"));
-            QTest::keyClick(v, Qt::Key_Escape);
+            QTest::keyClick(DondeSeEscribe(v), Qt::Key_Escape);
         });
         MostrarDetalle(QStringLiteral("uno\r\ndos"), QStringLiteral("Lista"), QString());
 

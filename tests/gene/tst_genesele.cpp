@@ -24,7 +24,7 @@ void Aceptar(TfGENESELE* d) {
     d->pbAceptar->Click();
 }
 void Salir(TfGENESELE* d) {
-    QTest::keyClick(d, Qt::Key_Escape);
+    QTest::keyClick(DondeSeEscribe(d), Qt::Key_Escape);
 }
 
 }  // namespace

@@ -77,7 +77,7 @@ private Q_SLOTS:
             QVERIFY(!(v->StringGrid->Options() & goEditing));
             QCOMPARE(v->Caption(), QStringLiteral("Visor de Campos"));
             // Ctrl+Z, the key that opened it, closes it.
-            QTest::keyClick(v, Qt::Key_Z, Qt::ControlModifier);
+            QTest::keyClick(DondeSeEscribe(v), Qt::Key_Z, Qt::ControlModifier);
         });
         VisorCampos(nullptr, tabla.get());
         QCOMPARE(ModoVisorLista, QStringLiteral("VisorCampos"));

@@ -53,7 +53,7 @@ private Q_SLOTS:
         // Cancel: the merged text, and the caller is told.
         AlMostrarse<TfGENERINI>([](TfGENERINI* e) {
             e->StringGrid->setCells(1, 1, QStringLiteral("perdido"));
-            QTest::keyClick(e, Qt::Key_Escape);
+            QTest::keyClick(DondeSeEscribe(e), Qt::Key_Escape);
         });
         QVERIFY(!EditorRegistroINI(nullptr, kPlantilla, QStringLiteral("Puerto=587"),
                                    QStringLiteral("Correo"), QString(), estilos, QString(), r));
