@@ -52,11 +52,18 @@ struct Condition {
     int msecs = 0;
 };
 
+// A chain of conditions joined by one connector is one node whose operands
+// are listed in order, so that a filter of many thousand lines is neither
+// parsed nor evaluated by recursion.
 struct LogicNode {
     enum Type { And, Or, Not, Leaf } type;
-    int a = -1;  // left operand, or the condition of a leaf
-    int b = -1;  // right operand
+    int a = -1;  // And/Or: first of its operands; Not: the operand; Leaf: the condition
+    int b = -1;  // And/Or: number of operands
 };
+
+// Parentheses and NOTs nest by recursion: deeper than this is refused, as no
+// filter a user writes or saves comes near it.
+constexpr int kMaxNesting = 256;
 
 [[noreturn]] void syntaxError(const QString& text, qsizetype pos, const QString& what) {
     int line = 1;
@@ -309,6 +316,7 @@ bool isKeyword(const Token& t, const char* word) {
 struct FilterExpression::Node {
     std::vector<Condition> conditions;
     std::vector<LogicNode> nodes;
+    std::vector<int> operands;
     int root = -1;
     bool bound = false;
 
@@ -316,9 +324,13 @@ struct FilterExpression::Node {
         const LogicNode& node = nodes[size_t(n)];
         switch (node.type) {
             case LogicNode::And:
-                return eval(node.a, valueOf) && eval(node.b, valueOf);
-            case LogicNode::Or:
-                return eval(node.a, valueOf) || eval(node.b, valueOf);
+            case LogicNode::Or: {
+                // Left to right, stopping at the first operand that decides.
+                const bool isAnd = node.type == LogicNode::And;
+                for (int k = node.a; k < node.a + node.b; ++k)
+                    if (eval(operands[size_t(k)], valueOf) != isAnd) return !isAnd;
+                return isAnd;
+            }
             case LogicNode::Not:
                 return !eval(node.a, valueOf);
             case LogicNode::Leaf:
@@ -565,8 +577,9 @@ namespace {
 
 class Parser {
 public:
-    Parser(const QString& text, std::vector<Condition>& conds, std::vector<LogicNode>& nodes)
-        : text_(text), lexer_(text), conds_(conds), nodes_(nodes) {
+    Parser(const QString& text, std::vector<Condition>& conds, std::vector<LogicNode>& nodes,
+           std::vector<int>& operands)
+        : text_(text), lexer_(text), conds_(conds), nodes_(nodes), operands_(operands) {
         advance();
     }
 
@@ -602,28 +615,44 @@ private:
         return int(nodes_.size() - 1);
     }
 
+    // The operands of one connector, parsed by `operand`, as one node.
+    template <typename Operand>
+    int chain(LogicNode::Type t, const char* word, Operand operand) {
+        std::vector<int> items{operand()};
+        while (connector(word)) items.push_back(operand());
+        if (items.size() == 1) return items.front();
+        const int first = int(operands_.size());
+        operands_.insert(operands_.end(), items.begin(), items.end());
+        return add(t, first, int(items.size()));
+    }
+
     int parseOr() {
-        int left = parseAnd();
-        while (connector("OR")) left = add(LogicNode::Or, left, parseAnd());
-        return left;
+        return chain(LogicNode::Or, "OR", [this] { return parseAnd(); });
     }
 
     int parseAnd() {
-        int left = parseNot();
-        while (connector("AND")) left = add(LogicNode::And, left, parseNot());
-        return left;
+        return chain(LogicNode::And, "AND", [this] { return parseNot(); });
+    }
+
+    void nest() {
+        if (++depth_ > kMaxNesting)
+            syntaxError(text_, cur_.pos, QStringLiteral("parentheses or NOT nested too deep"));
     }
 
     int parseNot() {
         if (isKeyword(cur_, "NOT")) {
+            nest();
             advance();
-            return add(LogicNode::Not, parseNot(), -1);
+            const int inner = parseNot();
+            --depth_;
+            return add(LogicNode::Not, inner, -1);
         }
         return parsePrimary();
     }
 
     int parsePrimary() {
         if (cur_.type == Token::LParen) {
+            nest();
             const qsizetype open = cur_.pos;
             advance();
             if (cur_.type == Token::RParen)
@@ -635,6 +664,7 @@ private:
                 syntaxError(text_, cur_.pos, QStringLiteral("')' expected"));
             }
             advance();
+            --depth_;
             return inner;
         }
         return parseCondition();
@@ -720,6 +750,8 @@ private:
     Token cur_;
     std::vector<Condition>& conds_;
     std::vector<LogicNode>& nodes_;
+    std::vector<int>& operands_;
+    int depth_ = 0;
 };
 
 [[noreturn]] void literalError(const Condition& c, TFieldType type) {
@@ -830,7 +862,7 @@ FilterExpression FilterExpression::parse(const QString& text) {
     }
     if (blank) return e;
     auto node = std::make_unique<Node>();
-    Parser parser(text, node->conditions, node->nodes);
+    Parser parser(text, node->conditions, node->nodes, node->operands);
     node->root = parser.parseAll();
     e.root_ = std::move(node);
     return e;

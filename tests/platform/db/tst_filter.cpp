@@ -101,6 +101,7 @@ private Q_SLOTS:
     void codePointOrder();
     void emptyAndUnbound();
     void shortCircuit();
+    void longFilters();
 };
 
 void TestFilter::strings_data() {
@@ -504,6 +505,26 @@ void TestFilter::errors_data() {
     QTest::newRow("missing ]") << "([Nombre = 'A')" << filterError << mismatch << "missing ']'";
     QTest::newRow("number glued to a word")
         << "(Codigo = 12abc)" << filterError << mismatch << "bad number";
+    // Saved filters of any size end in an error, never in a stack overflow.
+    const QString deep = QString("(").repeated(20000) + "Codigo = 1" + QString(")").repeated(20000);
+    QTest::newRow("20000 nested parentheses")
+        << deep << filterError << mismatch << "nested too deep";
+    QTest::newRow("40000 NOT") << QString("NOT ").repeated(40000) + "(Codigo = 1)" << filterError
+                               << mismatch << "nested too deep";
+    QTest::newRow("deep nesting inside a long chain")
+        << QString("(Codigo = 1) AND ").repeated(100) + deep << filterError << mismatch
+        << "nested too deep";
+}
+
+void TestFilter::longFilters() {
+    // Chains of many thousand conditions, and nesting as deep as allowed.
+    QCOMPARE(matching(QString("(Codigo = 9) OR ").repeated(40000) + "(Codigo = 2)"), "2");
+    QCOMPARE(matching(QString("(Codigo > 0) AND\r\n").repeated(40000) + "(Codigo < 3)"), "1,2");
+    QCOMPARE(
+        matching(QString("(Codigo = 9) OR (Codigo > 0) AND ").repeated(20000) + "(Codigo = 6)"),
+        "6");
+    QCOMPARE(matching(QString("(").repeated(255) + "Codigo = 4" + QString(")").repeated(255)), "4");
+    QCOMPARE(matching(QString("NOT ").repeated(254) + "(Codigo = 4)"), "4");
 }
 
 void TestFilter::errors() {
