@@ -123,10 +123,9 @@ void TerminarBorrado(TfGENEINIC* f, const std::shared_ptr<BorradoPendiente>& p, 
         p->dataSet->OnDeleteError = p->onDeleteError;
     }
     if (!f || !f->Database || !f->Database->InTransaction()) return;
-    if (confirmar)
-        ConfirmarTransaccion(f);
-    else
-        CancelarTransaccion(f);
+    // A commit that failed ended the engine's transaction: cancelling clears
+    // the session's flags, so that the next delete is not refused.
+    if (!confirmar || !ConfirmarTransaccion(f)) CancelarTransaccion(f);
 }
 
 void TraducirTrasAbrir(TfGENEINIC* f, QObject* Formulario) {

@@ -113,8 +113,10 @@ void mostrarSentencia(const QString& cabecera, const QString& sql) {
     MensajeInformacion(cabecera + kCrLf + sql);
 }
 
-// The null patches of a SELECT.
-QString parchesNulos(QString sql, const QString& opciones) {
+// The null patches of a SELECT, outside its quoted values.
+QString parchesNulos(const QString& sentencia, const QString& opciones) {
+    const TLiteralesSQL literales(sentencia);
+    QString sql = literales.Texto();
     const QString esNulo = QStringLiteral(" IS NULL ");
     sql.replace(QLatin1String("=NULL"), esNulo);
     sql.replace(QLatin1String("= NULL"), esNulo);
@@ -122,7 +124,7 @@ QString parchesNulos(QString sql, const QString& opciones) {
         sql.replace(QLatin1String(" = ''"), esNulo);
         sql.replace(QLatin1String(" = \"\""), esNulo);
     }
-    return sql;
+    return literales.Restaurar(sql);
 }
 
 // Runs the statement in the query: SELECT (and, on the first road, EXEC)
@@ -225,6 +227,16 @@ QStringList tablasSentencia(const QString& SQL) {
         if (!nombre.isEmpty() && !tablas.contains(nombre)) tablas << nombre;
     }
     return tablas;
+}
+
+bool enTransaccion(TQuery* q) {
+    if (TransaccionIniciada) return true;
+    try {
+        TDatabase* db = q->Database();
+        return db && db->InTransaction();
+    } catch (const EDatabaseError&) {
+        return false;  // a database that cannot be found runs no transaction
+    }
 }
 
 bool esEntero(const QString& texto) {
@@ -352,7 +364,9 @@ bool AbrirConsulta(TModuloDatos* ModuloDatos, TQuery* Consulta, const QString& O
     } catch (const EAbort&) {
         throw;
     } catch (const EDatabaseError& e) {
-        ErrorEnTransaccion = true;
+        // Only a unit of work under way is spoilt by the failure; outside one
+        // the flag would refuse the next delete of the personnel master.
+        if (enTransaccion(Consulta)) ErrorEnTransaccion = true;
         if (!contiene(opciones, "Silencio")) {
             MensajeAdvertencia(
                 QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ") + e.Message());

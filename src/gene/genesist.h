@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include "db/dberror.h"
 
@@ -29,6 +30,20 @@ QString TextoDesdeHasta(const QString& Lista);
 // Every "F = ''" after the WHERE becomes "(F = '' OR F IS NULL)" and every
 // "F <> ''" becomes "(F <> '' AND F IS NOT NULL)".
 QString IncluirNulosEnCondiciones(const QString& SQL);
+// A statement with its quoted values set aside, so that rewrites of its own
+// words never touch a value: Texto() has each literal other than '' as a
+// mark, Restaurar() puts them back as they were written.
+class TLiteralesSQL {
+public:
+    explicit TLiteralesSQL(const QString& SQL);
+    const QString& Texto() const { return texto_; }
+    QString Restaurar(const QString& Texto) const;
+
+private:
+    QChar marca_;
+    QString texto_;
+    QStringList literales_;
+};
 
 // Files.
 // A file that cannot be read or written.

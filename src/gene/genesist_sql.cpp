@@ -153,35 +153,76 @@ QString TextoDesdeHasta(const QString& Lista) {
     return r;
 }
 
+TLiteralesSQL::TLiteralesSQL(const QString& SQL) {
+    // A mark character the statement does not hold, from the private area.
+    for (char16_t c = 0xF8FF; c >= 0xE000 && marca_.isNull(); --c)
+        if (!SQL.contains(QChar(c))) marca_ = QChar(c);
+    if (marca_.isNull()) {
+        texto_ = SQL;
+        return;
+    }
+    texto_.reserve(SQL.size());
+    for (qsizetype i = 0; i < SQL.size();) {
+        if (SQL.at(i) != QLatin1Char('\'')) {
+            texto_ += SQL.at(i++);
+            continue;
+        }
+        // To the quote that closes it: '' inside is one quote; an
+        // unterminated literal runs to the end.
+        qsizetype j = i + 1;
+        while (j < SQL.size()) {
+            if (SQL.at(j) == QLatin1Char('\'')) {
+                if (j + 1 < SQL.size() && SQL.at(j + 1) == QLatin1Char('\'')) {
+                    j += 2;
+                    continue;
+                }
+                ++j;
+                break;
+            }
+            ++j;
+        }
+        const QString literal = SQL.mid(i, j - i);
+        if (literal == QLatin1String("''")) {
+            texto_ += literal;  // the empty value the rewrites look for
+        } else {
+            texto_ += marca_ + QString::number(literales_.size()) + marca_;
+            literales_ << literal;
+        }
+        i = j;
+    }
+}
+
+QString TLiteralesSQL::Restaurar(const QString& Texto) const {
+    if (literales_.isEmpty()) return Texto;
+    QString r;
+    r.reserve(Texto.size());
+    for (qsizetype i = 0; i < Texto.size(); ++i) {
+        const qsizetype fin = Texto.at(i) == marca_ ? Texto.indexOf(marca_, i + 1) : -1;
+        if (fin < 0) {
+            r += Texto.at(i);
+            continue;
+        }
+        r += literales_.value(Texto.mid(i + 1, fin - i - 1).toInt());
+        i = fin;
+    }
+    return r;
+}
+
 QString IncluirNulosEnCondiciones(const QString& SQL) {
     const QString igual = QStringLiteral(" = ''");
     const QString distinto = QStringLiteral(" <> ''");
     if (!SQL.contains(igual) && !SQL.contains(distinto)) return SQL;
+    // Only comparisons written in the statement itself are rewritten: quoted
+    // values are set aside, and their own quotes cannot be read as "''".
+    const TLiteralesSQL literales(SQL);
+    QString t = literales.Texto();
     // The placeholder is a character the text does not hold, so that nothing
     // the statement says can be taken for it.
-    const QString marca = CaracterNoUsado(SQL);
+    const QString marca = CaracterNoUsado(t);
     if (marca.isEmpty()) return SQL;
     const QString marcaIgual = QStringLiteral(" = ") + marca;
     const QString marcaDistinto = QStringLiteral(" <> ") + marca;
-    // Only comparisons written in the statement itself are placeholders: the
-    // same characters inside a quoted value stay as they are.
-    QString t;
-    t.reserve(SQL.size());
-    bool enLiteral = false;
-    for (qsizetype i = 0; i < SQL.size();) {
-        const QChar c = SQL.at(i);
-        if (!enLiteral && QStringView(SQL).mid(i).startsWith(igual)) {
-            t += marcaIgual;
-            i += igual.size();
-        } else if (!enLiteral && QStringView(SQL).mid(i).startsWith(distinto)) {
-            t += marcaDistinto;
-            i += distinto.size();
-        } else {
-            if (c == QLatin1Char('\'')) enLiteral = !enLiteral;  // '' inside toggles twice
-            t += c;
-            ++i;
-        }
-    }
+    t.replace(igual, marcaIgual).replace(distinto, marcaDistinto);
     const qsizetype where = t.indexOf(QLatin1String("WHERE"), 0, Qt::CaseInsensitive);
     // Without a condition there is nothing to widen (an UPDATE's SET stays).
     if (where < 0) return SQL;
@@ -211,5 +252,5 @@ QString IncluirNulosEnCondiciones(const QString& SQL) {
                  cambio;
         if (vacio) return SQL;
     }
-    return t.replace(marcaIgual, igual).replace(marcaDistinto, distinto);
+    return literales.Restaurar(t.replace(marcaIgual, igual).replace(marcaDistinto, distinto));
 }

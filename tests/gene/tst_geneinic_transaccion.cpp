@@ -4,8 +4,10 @@
 #include <QTest>
 
 #include "db/database.h"
+#include "db/table.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_conexion.h"
+#include "gene/geneinic_formulario.h"
 #include "gene/genemens.h"
 #include "gene/sesion.h"
 #include "support/dbfixture.h"
@@ -105,6 +107,48 @@ private Q_SLOTS:
         QCOMPARE(FilasVistasDesdeOtraSesion(db()), 0);
         QVERIFY(ConfirmarTransaccion(f()));
         QCOMPARE(FilasVistasDesdeOtraSesion(db()), 1);
+    }
+
+    // A record's delete whose commit fails (a full disk, a constraint checked
+    // at the end) leaves no transaction behind: the next delete runs in one
+    // of its own and is not refused as "another transaction".
+    void borradoConConfirmacionFallida_data() { AddEngineRows(); }
+    void borradoConConfirmacionFallida() {
+        if (CurrentEngine() == Engine::Sqlite)
+            db()->Execute(QStringLiteral("PRAGMA foreign_keys = ON"));
+        db()->Execute(QStringLiteral("CREATE TABLE PADRE (Codigo INTEGER PRIMARY KEY)"));
+        db()->Execute(
+            QStringLiteral("CREATE TABLE HIJO (Padre INTEGER REFERENCES PADRE "
+                           "(Codigo) DEFERRABLE INITIALLY DEFERRED)"));
+        db()->Execute(QStringLiteral("INSERT INTO PADRE VALUES (1)"));
+        db()->Execute(QStringLiteral("INSERT INTO PADRE VALUES (2)"));
+        db()->Execute(QStringLiteral("INSERT INTO HIJO VALUES (1)"));
+        TTable padre;
+        padre.setDatabaseName(db()->DatabaseName());
+        padre.setTableName(QStringLiteral("PADRE"));
+        padre.Open();
+        MessageSeam::clearLog();
+        BorradoRegistro(f(), &padre);
+        QVERIFY(db()->InTransaction());
+        padre.Delete();
+        QCOMPARE(MessageSeam::log().size(), 1);
+        QVERIFY(MessageSeam::log().first().text.startsWith(
+            QStringLiteral("¡No se puede finalizar la transacción!. Mensaje Original: ")));
+        QVERIFY(!db()->InTransaction());
+        QVERIFY(!TransaccionIniciada);
+        QVERIFY(!ErrorEnTransaccion);
+        QCOMPARE(db()->Scalar(QStringLiteral("SELECT COUNT(*) FROM PADRE")).toInt(), 2);
+
+        padre.Close();
+        padre.Open();
+        padre.Last();
+        BorradoRegistro(f(), &padre);
+        QVERIFY(db()->InTransaction());
+        padre.Delete();
+        QVERIFY(!db()->InTransaction());
+        QVERIFY(!TransaccionIniciada);
+        QCOMPARE(db()->Scalar(QStringLiteral("SELECT Codigo FROM PADRE")).toInt(), 1);
+        QCOMPARE(MessageSeam::log().size(), 1);
     }
 
     // The alternate database keeps its own transaction.

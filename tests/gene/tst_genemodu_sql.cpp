@@ -11,6 +11,7 @@
 #include "gene/genemens.h"
 #include "gene/genemodu.h"
 #include "gene/genemodu_sql.h"
+#include "gene/genetext.h"
 #include "gene/geneusua.h"
 #include "gene/sesion.h"
 #include "support/dbfixture.h"
@@ -147,6 +148,38 @@ private Q_SLOTS:
                                     QStringLiteral("Database"), QString()));
         QCOMPARE(sql(QStringLiteral("SELECT Nombre, Notas FROM PRUEBA WHERE Codigo = 7")),
                  QStringLiteral("ONeil|"));
+    }
+
+    // Values are sent as written, whatever they hold: a leading quote, the
+    // words the null patches look for, a line break inside.
+    void valoresQueParecenSentencia_data() { AddEngineRows(); }
+    void valoresQueParecenSentencia() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), conEmpresa(1));
+        crearPrueba();
+        MessageSeam::clearLog();
+        for (const auto& [codigo, nombre] :
+             QList<std::pair<int, QString>>{{4, QStringLiteral("'Hooft")},
+                                            {5, QStringLiteral("a= NULL")},
+                                            {6, QStringLiteral("uno\r\ndos = ''")}}) {
+            QCOMPARE(sql(QStringLiteral("INSERT INTO PRUEBA (Codigo, Nombre) VALUES (%1, %2)")
+                             .arg(codigo)
+                             .arg(Entrecomillar(nombre))),
+                     QString());
+            QCOMPARE(sql(QStringLiteral("SELECT Codigo FROM PRUEBA WHERE Nombre = ") +
+                         Entrecomillar(nombre)),
+                     QString::number(codigo));
+            QCOMPARE(
+                empresa()
+                    ->Scalar(QStringLiteral("SELECT Nombre FROM PRUEBA WHERE Codigo = ?"), {codigo})
+                    .toString(),
+                nombre);
+        }
+        QCOMPARE(sql(QStringLiteral("DELETE FROM PRUEBA WHERE Nombre = '''Hooft' AND Notas = ''")),
+                 QString());
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM PRUEBA WHERE Codigo = 4")),
+                 QStringLiteral("0"));
+        QCOMPARE(mostrados(), QStringList());
     }
 
     void erroresConMensajesOSilenciosos_data() { AddEngineRows(); }
@@ -294,13 +327,21 @@ private Q_SLOTS:
         MessageSeam::clearLog();
         q.SQL().setText(QStringLiteral("INSERT INTO MONEDA (Codigo) VALUES (3)"));  // duplicate
         QVERIFY(!AbrirConsulta(nullptr, &q, QStringLiteral("Silencio")));
-        QVERIFY(ErrorEnTransaccion);
         QCOMPARE(MessageSeam::log().size(), 0);
-        ErrorEnTransaccion = false;
         QVERIFY(!AbrirConsulta(nullptr, &q, QString()));
-        QVERIFY(ErrorEnTransaccion);
         QVERIFY(MessageSeam::log().first().text.startsWith(
             QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ")));
+        // Outside a transaction a failure spoils no unit of work: the next
+        // delete of a master is not refused for it.
+        QVERIFY(!ErrorEnTransaccion);
+        // Inside one it does, silent or not.
+        for (const QString& opciones : {QStringLiteral("Silencio"), QString()}) {
+            QVERIFY(IniciarTransaccion(inst.sesion()));
+            QVERIFY(!AbrirConsulta(nullptr, &q, opciones));
+            QVERIFY(ErrorEnTransaccion);
+            QVERIFY(CancelarTransaccion(inst.sesion()));
+            QVERIFY(!ErrorEnTransaccion);
+        }
     }
 
     void dentroDeUnaTransaccion_data() { AddEngineRows(); }

@@ -189,11 +189,13 @@ private Q_SLOTS:
             << "SELECT A = '' AS X FROM T WHERE B = '' AND C <> ''"
             << "SELECT A = '' AS X FROM T WHERE B = '' AND (C <> '' AND C IS NOT NULL)";
         // Without a condition nothing is widened: a SET would become invalid SQL.
-        QTest::newRow("sin WHERE") << "UPDATE T SET A = ''" << "UPDATE T SET A = ''";
+        QTest::newRow("sin WHERE") << "UPDATE T SET A = ''"
+                                   << "UPDATE T SET A = ''";
         // The same characters inside a quoted value are part of the value.
         QTest::newRow("dentro de un valor")
             << "INSERT INTO T (A) SELECT 'a = ''x' FROM U WHERE B = '' AND C = 'b <> '''"
-            << "INSERT INTO T (A) SELECT 'a = ''x' FROM U WHERE (B = '' OR B IS NULL) AND C = 'b <> '''";
+            << "INSERT INTO T (A) SELECT 'a = ''x' FROM U WHERE (B = '' OR B IS NULL) AND C = 'b "
+               "<> '''";
         QTest::newRow("campo ilegible") << "SELECT * FROM T WHERE ( = '') AND B = ''"
                                         << "SELECT * FROM T WHERE ( = '') AND B = ''";
         // What the statement holds is never taken for the rewriting's own mark.
@@ -201,6 +203,19 @@ private Q_SLOTS:
                                       << "SELECT * FROM T WHERE A = '$$' AND (B = '' OR B IS NULL)";
         QTest::newRow("marca escrita") << "SELECT * FROM T WHERE A = $$ AND B = ''"
                                        << "SELECT * FROM T WHERE A = $$ AND (B = '' OR B IS NULL)";
+        // A value that begins with a quote is not an empty value.
+        QTest::newRow("valor que empieza por comilla")
+            << "DELETE FROM GRANALIS WHERE Codigo = '''Hooft' AND B = ''"
+            << "DELETE FROM GRANALIS WHERE Codigo = '''Hooft' AND (B = '' OR B IS NULL)";
+        QTest::newRow("valor que es una comilla")
+            << "SELECT * FROM T WHERE A = '''' AND B <> ''"
+            << "SELECT * FROM T WHERE A = '''' AND (B <> '' AND B IS NOT NULL)";
+        QTest::newRow("WHERE dentro de un valor") << "UPDATE T SET N = 'x WHERE y', A = ''"
+                                                  << "UPDATE T SET N = 'x WHERE y', A = ''";
+        QTest::newRow("valor con saltos y marcas privadas")
+            << QString::fromUtf8("SELECT * FROM T WHERE A = 'l\r\n\uF8FF0\uF8FF' AND B = ''")
+            << QString::fromUtf8(
+                   "SELECT * FROM T WHERE A = 'l\r\n\uF8FF0\uF8FF' AND (B = '' OR B IS NULL)");
     }
     void incluirNulos() {
         QFETCH(QString, sql);

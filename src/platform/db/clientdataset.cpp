@@ -324,6 +324,29 @@ int TClientDataSet::ApplyUpdates(TDatabase* db, const QString& tableName,
         }
         return parts.join(QStringLiteral(" AND "));
     };
+    // The row as it was read, as a table's post checks it: another user's
+    // change in between is refused, never overwritten.
+    auto asRead = [&](const QVector<QVariant>& values, QVariantList& binds) {
+        QVariantList keyBinds;
+        QString where = keyWhere(values, keyBinds);
+        for (int c : columns) {
+            where += QStringLiteral(" AND ") +
+                     TTableCursor::unchangedCondition(sqlite,
+                                                      dialect.quoteIdentifier(store_->defs[c].Name),
+                                                      store_->defs[c].DataType);
+            keyBinds << bind(values.value(c), c);
+        }
+        binds << keyBinds;
+        return where;
+    };
+    auto existing = [&](const QVector<QVariant>& values) {
+        QVariantList binds;
+        const QString where = keyWhere(values, binds);
+        return db
+            ->Execute(QStringLiteral("SELECT 1 FROM ") + table + QStringLiteral(" WHERE ") + where,
+                      binds)
+            .next();
+    };
     const bool started = !db->InTransaction();
     if (started) db->StartTransaction();
     try {
@@ -333,7 +356,7 @@ int TClientDataSet::ApplyUpdates(TDatabase* db, const QString& tableName,
             QString sql;
             if (r.status == usDeleted) {
                 sql = QStringLiteral("DELETE FROM ") + table + QStringLiteral(" WHERE ") +
-                      keyWhere(r.original, binds);
+                      asRead(r.original, binds);
             } else if (r.status == usModified) {
                 QStringList set;
                 for (int c : columns) {
@@ -344,7 +367,7 @@ int TClientDataSet::ApplyUpdates(TDatabase* db, const QString& tableName,
                 if (set.isEmpty()) continue;
                 sql = QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") +
                       set.join(QStringLiteral(", ")) + QStringLiteral(" WHERE ") +
-                      keyWhere(r.original, binds);
+                      asRead(r.original, binds);
             } else {
                 QStringList names, marks;
                 for (int c : columns) {
@@ -360,7 +383,9 @@ int TClientDataSet::ApplyUpdates(TDatabase* db, const QString& tableName,
             }
             QSqlQuery q = db->Execute(sql, binds);
             if (r.status != usInserted && q.numRowsAffected() == 0)
-                throw EDatabaseError::make(DbError::RecordDeleted, QString(), tableName);
+                throw EDatabaseError::make(
+                    existing(r.original) ? DbError::RecordChanged : DbError::RecordDeleted,
+                    QString(), tableName);
         }
         if (started) db->Commit();
     } catch (...) {

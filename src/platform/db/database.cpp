@@ -454,6 +454,19 @@ void TDatabase::guarded(QSqlQuery& q, const QString& sql, Step step) {
     if (!release_->exec(kRelease)) raiseError(release_->lastError(), kRelease);
 }
 
+void TDatabase::RefuseNul(const QString& sql, const QVariantList& values) const {
+    if (params_.engine != Engine::Postgres) return;
+    bool nul = sql.contains(QChar(0));
+    for (qsizetype i = 0; !nul && i < values.size(); ++i)
+        nul = values.at(i).typeId() == QMetaType::QString &&
+              values.at(i).toString().contains(QChar(0));
+    if (nul)
+        throw EDatabaseError(DbError::InvalidValue,
+                             QStringLiteral("¡ El texto contiene el carácter nulo (código 0), "
+                                            "que la base de datos no puede guardar !"),
+                             sql);
+}
+
 void TDatabase::noteDdl(const QString& sql) {
     if (isDdl(sql)) InvalidateCatalog();
 }
@@ -461,6 +474,7 @@ void TDatabase::noteDdl(const QString& sql) {
 QSqlQuery TDatabase::Execute(const QString& sql, const QVariantList& binds) {
     QSqlQuery q(connection());
     q.setForwardOnly(true);
+    RefuseNul(sql, binds);
     noteDdl(sql);
     if (binds.isEmpty()) {
         // No server-side PREPARE: it takes no DDL and no list of statements.
@@ -486,6 +500,7 @@ QSqlQuery& TDatabase::Prepared(const QString& sql) {
 }
 
 void TDatabase::Run(QSqlQuery& query) {
+    RefuseNul(QString(), query.boundValues());
     if (!inTransaction_ || params_.engine != Engine::Postgres) {
         if (!query.exec()) raiseError(query.lastError(), query.lastQuery());
         return;
@@ -516,13 +531,15 @@ void TDatabase::Commit() {
     if (!inTransaction_)
         throw EDatabaseError::make(DbError::NotInTransaction, QString(), databaseName_);
     QSqlQuery q(connection());
-    if (!q.exec(QStringLiteral("COMMIT"))) {
-        // PostgreSQL ends the transaction whatever happened; SQLite keeps it
-        // open for a rollback.
-        if (params_.engine == Engine::Postgres) inTransaction_ = false;
-        raiseError(q.lastError(), QStringLiteral("COMMIT"));
-    }
     inTransaction_ = false;
+    if (!q.exec(QStringLiteral("COMMIT"))) {
+        const QSqlError error = q.lastError();
+        // A failed commit leaves no transaction: PostgreSQL ends it whatever
+        // happened; SQLite may have rolled back already (a full disk) or
+        // kept it open (a deferred constraint), and then it is rolled back.
+        if (params_.engine == Engine::Sqlite) q.exec(QStringLiteral("ROLLBACK"));
+        raiseError(error, QStringLiteral("COMMIT"));
+    }
 }
 
 void TDatabase::Rollback() {
@@ -984,25 +1001,42 @@ void TDatabase::DropIndex(const QString& table, const QString& indexName) {
 
 // ------------------------------------------------------------ record locks
 
+namespace {
+
+// The lock space of a table: the schema it lives in (the connection's own
+// when it does not exist yet) and its name, so that the same key in two
+// companies are two locks, and a general table is one lock for all.
+const QString kLockSpace = QStringLiteral(
+    "SELECT coalesce((SELECT n.nspname FROM pg_class c JOIN pg_namespace n ON n.oid = "
+    "c.relnamespace WHERE c.oid = to_regclass(?)), current_schema()) || '.' || ?");
+
+}  // namespace
+
 bool TDatabase::TryLockRecord(const QString& table, const QString& key) {
     if (params_.engine != Engine::Postgres) return true;
     const QString id = table.toLower() + QChar(0) + key;
     auto it = locks_.find(id);
     if (it != locks_.end()) {
-        ++*it;
+        ++it->count;
         return true;
     }
+    QSqlQuery& s = Prepared(kLockSpace);
+    s.addBindValue(pgRegclass(table));
+    s.addBindValue(table.toLower());
+    Run(s);
+    const QString space = s.next() ? s.value(0).toString() : table.toLower();
+    s.finish();
     // Session-level: held without a transaction, released by unlock or by
     // the end of the connection. Two (table, key) pairs whose hashes collide
     // share a lock; the cost is a rare needless refusal.
     QSqlQuery& q =
         Prepared(QStringLiteral("SELECT pg_try_advisory_lock(hashtext(?), hashtext(?))"));
-    q.addBindValue(table.toLower());
+    q.addBindValue(space);
     q.addBindValue(key);
     Run(q);
     const bool got = q.next() && q.value(0).toBool();
     q.finish();
-    if (got) locks_.insert(id, 1);
+    if (got) locks_.insert(id, RecordLock{space, 1});
     return got;
 }
 
@@ -1011,11 +1045,12 @@ void TDatabase::UnlockRecord(const QString& table, const QString& key) {
     const QString id = table.toLower() + QChar(0) + key;
     auto it = locks_.find(id);
     if (it == locks_.end()) return;
-    if (--*it > 0) return;
+    if (--it->count > 0) return;
+    const QString space = it->space;
     locks_.erase(it);
     if (!Connected()) return;
     QSqlQuery& q = Prepared(QStringLiteral("SELECT pg_advisory_unlock(hashtext(?), hashtext(?))"));
-    q.addBindValue(table.toLower());
+    q.addBindValue(space);
     q.addBindValue(key);
     Run(q);
     q.finish();

@@ -117,10 +117,17 @@ public:
     void InvalidateCatalog();
 
     // Record locks that need no open transaction (PostgreSQL advisory locks on
-    // table and key; SQLite answers true and keeps nothing). A lock held by
+    // the table's schema, the table and the key; SQLite answers true and keeps
+    // nothing). A lock held by
     // another session gives false. All of the session's locks end with it.
     bool TryLockRecord(const QString& table, const QString& key);
     void UnlockRecord(const QString& table, const QString& key);
+
+    // PostgreSQL's text cannot hold the character 0: a statement or value
+    // with one raises InvalidValue with a clear message (the server would
+    // answer "unterminated quoted string"). Execute and Run check by
+    // themselves.
+    void RefuseNul(const QString& sql, const QVariantList& values) const;
 
     // Maps an engine error of this connection to EDatabaseError and throws it.
     [[noreturn]] void raiseError(const class QSqlError& error, const QString& sql) const;
@@ -149,7 +156,11 @@ private:
     QStringList attached_;
     std::unique_ptr<QSqlQuery> savepoint_, release_, rollbackTo_;
     QHash<QString, std::shared_ptr<QSqlQuery>> prepared_;
-    QHash<QString, int> locks_;
+    struct RecordLock {
+        QString space;  // schema and table, as the lock was taken
+        int count = 0;
+    };
+    QHash<QString, RecordLock> locks_;
     QHash<QString, TFieldDefs> columnCache_;
     QHash<QString, TIndexDefs> indexCache_;
 };

@@ -175,6 +175,20 @@ QVariant TField::Normalize(const QVariant& v, TFieldType type) {
     return v;
 }
 
+namespace {
+
+// Where a text of `size` characters ends: a field's size counts characters
+// (as the engines' varchar does), and a surrogate pair is one of them.
+qsizetype characterCut(const QString& s, int size) {
+    qsizetype at = 0;
+    for (int n = 0; n < size && at < s.size(); ++n)
+        at += s.at(at).isHighSurrogate() && at + 1 < s.size() && s.at(at + 1).isLowSurrogate() ? 2
+                                                                                               : 1;
+    return at;
+}
+
+}  // namespace
+
 QVariant TField::Coerce(const QVariant& v, TFieldType type, int size) {
     if (isNullValue(v)) return QVariant();
     const int id = typeOf(v);
@@ -207,7 +221,7 @@ QVariant TField::Coerce(const QVariant& v, TFieldType type, int size) {
                 s = v.toString();
                 break;
         }
-        if (type == ftString && size > 0 && s.size() > size) s.truncate(size);
+        if (type == ftString && size > 0 && s.size() > size) s.truncate(characterCut(s, size));
         return s;
     }
     if (id == QMetaType::QString) {

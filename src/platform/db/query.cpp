@@ -36,9 +36,25 @@ QString TSQLStrings::Text() const {
 }
 
 void TSQLStrings::setText(const QString& text) {
-    static const QRegularExpression breaks(QStringLiteral("\r\n|\n|\r"));
-    QStringList lines = text.split(breaks);
-    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    // Lines end at any line break outside a quoted value; a break inside one
+    // is part of the value and stays in its line as it was written.
+    QStringList lines;
+    QString line;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (!quoted && (c == QLatin1Char('\r') || c == QLatin1Char('\n'))) {
+            if (c == QLatin1Char('\r') && i + 1 < text.size() &&
+                text.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+            lines << line;
+            line.clear();
+            continue;
+        }
+        if (c == QLatin1Char('\'')) quoted = !quoted;  // '' inside toggles twice
+        line += c;
+    }
+    if (!line.isEmpty()) lines << line;
     setLines(lines);
 }
 

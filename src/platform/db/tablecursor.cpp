@@ -690,6 +690,7 @@ void TTableCursor::runDirect(QSqlQuery& q) {
         db_->Run(q);
         return;
     }
+    db_->RefuseNul(QString(), q.boundValues());
     if (!q.exec()) db_->raiseError(q.lastError(), q.lastQuery());
 }
 
@@ -1084,10 +1085,7 @@ void TTableCursor::insertRow(TRow& row) {
     pageForward_ = pageBackward_ = 0;
 }
 
-// The columns of a row as read, compared null-safely in a WHERE clause, so
-// that a write applies only to a row nobody changed since.
-namespace {
-QString unchangedCondition(bool sqlite, const QString& column, TFieldType type) {
+QString TTableCursor::unchangedCondition(bool sqlite, const QString& column, TFieldType type) {
     if (!sqlite) return column + QStringLiteral(" IS NOT DISTINCT FROM ?");
     // Dates are text on SQLite: compare them as dates, whatever the spelling.
     switch (type) {
@@ -1101,7 +1099,6 @@ QString unchangedCondition(bool sqlite, const QString& column, TFieldType type) 
             return column + QStringLiteral(" IS ?");
     }
 }
-}  // namespace
 
 bool TTableCursor::rowExists(const QVariant& identity) {
     QVariantList binds;

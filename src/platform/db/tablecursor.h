@@ -86,6 +86,10 @@ public:
     // 0/1 for booleans on SQLite) and the canonical form of a stored value.
     static QVariant toStorage(const QVariant& value, TFieldType type, bool sqlite);
     static QVariant fromStorage(const QVariant& value, TFieldType type);
+    // A column compared null-safely with its value as read (bound as
+    // toStorage gives it), so that a write applies only to a row nobody
+    // changed since.
+    static QString unchangedCondition(bool sqlite, const QString& column, TFieldType type);
 
 private:
     struct Entry {

@@ -25,6 +25,15 @@ void createPersonas(TDatabase* db) {
                     {i, QStringLiteral("N%1").arg(i), QStringLiteral("2024-01-0%1").arg(i)});
 }
 
+// Copies of the rows of PERSONAS of the "Database" session.
+void loadPersonas(const QList<TClientDataSet*>& copies) {
+    TQuery q;
+    q.setDatabaseName(QStringLiteral("Database"));
+    q.SQL().setText(QStringLiteral("SELECT Codigo, Nombre, Alta FROM PERSONAS ORDER BY Codigo"));
+    q.Open();
+    for (TClientDataSet* ds : copies) ds->LoadFromDataSet(&q);
+}
+
 QStringList column(TDataSet* ds, const QString& name) {
     QStringList out;
     ds->First();
@@ -53,6 +62,8 @@ private Q_SLOTS:
     void applyUpdates();
     void applyFailureRollsBack_data() { AddEngineRows(); }
     void applyFailureRollsBack();
+    void applyRefusesOtherUsersChanges_data() { AddEngineRows(); }
+    void applyRefusesOtherUsersChanges();
 };
 
 void TestClientDataSet::changeLog() {
@@ -151,13 +162,8 @@ void TestClientDataSet::applyUpdates() {
     TestDatabase tdb(CurrentEngine());
     TDatabase* db = tdb.db();
     createPersonas(db);
-    TQuery q;
-    q.setDatabaseName(QStringLiteral("Database"));
-    q.SQL().setText(QStringLiteral("SELECT Codigo, Nombre, Alta FROM PERSONAS ORDER BY Codigo"));
-    q.Open();
     TClientDataSet ds;
-    ds.LoadFromDataSet(&q);
-    q.Close();
+    loadPersonas({&ds});
     QCOMPARE(ds.FieldByName(QStringLiteral("Alta"))->AsString(), QStringLiteral("01/01/2024"));
     ds.Edit();
     ds.FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("Uno"));
@@ -226,6 +232,71 @@ void TestClientDataSet::applyFailureRollsBack() {
     QVERIFY_THROWS_EXCEPTION(EDatabaseError, ds.ApplyUpdates(db, QStringLiteral("PERSONAS"),
                                                              {QStringLiteral("Codigo")}));
     QCOMPARE(ds.ChangeCount(), 1);
+}
+
+// Two copies of one table edited at once: the second to apply finds the rows
+// changed and is refused; nothing the first wrote is overwritten.
+void TestClientDataSet::applyRefusesOtherUsersChanges() {
+    TestDatabase tdb(CurrentEngine());
+    TDatabase* db = tdb.db();
+    createPersonas(db);
+    TClientDataSet first, second;
+    loadPersonas({&first, &second});
+    const QStringList keys{QStringLiteral("Codigo")};
+    first.Edit();
+    first.FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("Primero"));
+    first.Post();
+    first.Last();
+    first.Edit();
+    first.FieldByName(QStringLiteral("Alta"))->setAsString(QStringLiteral("05/05/2024"));
+    first.Post();
+    first.ApplyUpdates(db, QStringLiteral("PERSONAS"), keys);
+
+    // Another column of the same row, a row deleted after the other's change.
+    struct Caso {
+        const char* what;
+        std::function<void()> edit;
+    };
+    const QList<Caso> casos{
+        {"update",
+         [&] {
+             second.First();
+             second.Edit();
+             second.FieldByName(QStringLiteral("Alta"))->setAsString(QStringLiteral("09/09/2024"));
+             second.Post();
+         }},
+        {"delete",
+         [&] {
+             second.Last();
+             second.Delete();
+         }},
+    };
+    for (const Caso& c : casos) {
+        second.CancelUpdates();
+        c.edit();
+        try {
+            second.ApplyUpdates(db, QStringLiteral("PERSONAS"), keys);
+            QFAIL(c.what);
+        } catch (const EDatabaseError& e) {
+            QCOMPARE(int(e.code()), int(DbError::RecordChanged));
+        }
+        QCOMPARE(second.ChangeCount(), 1);
+        QVERIFY(!db->InTransaction());
+        QCOMPARE(tableNames(db), (QStringList{"Primero", "N2", "N3"}));
+        QCOMPARE(db->Scalar(QStringLiteral("SELECT COUNT(*) FROM PERSONAS WHERE Alta = ?"),
+                            {QStringLiteral("2024-05-05")})
+                     .toInt(),
+                 1);
+    }
+    // A row nobody else touched is written.
+    second.CancelUpdates();
+    second.First();
+    second.Next();
+    second.Edit();
+    second.FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("Segundo"));
+    second.Post();
+    second.ApplyUpdates(db, QStringLiteral("PERSONAS"), keys);
+    QCOMPARE(tableNames(db), (QStringList{"Primero", "Segundo", "N3"}));
 }
 
 QTEST_MAIN(TestClientDataSet)

@@ -92,6 +92,10 @@ private Q_SLOTS:
     void busyIsRecordLocked();
     void recordLocks_data() { AddEngineRows(); }
     void recordLocks();
+    void failedCommitEndsTransaction_data() { AddEngineRows(); }
+    void failedCommitEndsTransaction();
+    void nulInText_data() { AddEngineRows(); }
+    void nulInText();
     void preparedStatements_data() { AddEngineRows(); }
     void preparedStatements();
     void catalogRoundTrip_data() { AddEngineRows(); }
@@ -311,6 +315,81 @@ void TstDatabase::recordLocks() {
     second->Close();
     QVERIFY(first->TryLockRecord(QStringLiteral("PERSONAL"), QStringLiteral("1")));
     QVERIFY(first->TryLockRecord(QStringLiteral("PERSONAL"), QStringLiteral("3")));
+
+    // The same key of the same table in another company is another record; a
+    // table both companies reach through the search path is one.
+    TestDatabase other(engine, QStringLiteral("OtraEmpresa"));
+    QVERIFY(other.db()->TryLockRecord(QStringLiteral("PERSONAL"), QStringLiteral("1")));
+    first->Execute(QStringLiteral("CREATE TABLE Compartida (A INTEGER)"));
+    TDatabase reader;
+    reader.setDatabaseName(QStringLiteral("Lectora"));
+    reader.Params() = other.params();
+    reader.Params().searchPath = QStringList{t.location()};
+    reader.Open();
+    QVERIFY(first->TryLockRecord(QStringLiteral("Compartida"), QStringLiteral("5")));
+    QVERIFY(!reader.TryLockRecord(QStringLiteral("COMPARTIDA"), QStringLiteral("5")));
+    first->UnlockRecord(QStringLiteral("Compartida"), QStringLiteral("5"));
+    QVERIFY(reader.TryLockRecord(QStringLiteral("COMPARTIDA"), QStringLiteral("5")));
+    // A table that does not exist is locked in the connection's own schema.
+    QVERIFY(!reader.TryLockRecord(QStringLiteral("PERSONAL"), QStringLiteral("1")));
+    QVERIFY(other.db()->TryLockRecord(QStringLiteral("PERSONAL"), QStringLiteral("1")));
+    other.db()->UnlockRecord(QStringLiteral("PERSONAL"), QStringLiteral("1"));
+    other.db()->UnlockRecord(QStringLiteral("PERSONAL"), QStringLiteral("1"));
+    QVERIFY(reader.TryLockRecord(QStringLiteral("PERSONAL"), QStringLiteral("1")));
+}
+
+void TstDatabase::failedCommitEndsTransaction() {
+    const Engine engine = CurrentEngine();
+    TestDatabase t(engine);
+    TDatabase* db = t.db();
+    // A constraint checked at COMMIT makes it fail the way a full disk does.
+    if (engine == Engine::Sqlite) db->Execute(QStringLiteral("PRAGMA foreign_keys = ON"));
+    db->Execute(QStringLiteral("CREATE TABLE Padre (Codigo INTEGER PRIMARY KEY)"));
+    db->Execute(
+        QStringLiteral("CREATE TABLE Hijo (Codigo INTEGER, Padre INTEGER REFERENCES "
+                       "Padre (Codigo) DEFERRABLE INITIALLY DEFERRED)"));
+    db->StartTransaction();
+    db->Execute(QStringLiteral("INSERT INTO Hijo VALUES (1, 99)"));
+    QVERIFY(errorOf([&] { db->Commit(); }).code() != DbError::General);
+    QVERIFY(!db->InTransaction());
+    QCOMPARE(countRows(db, QStringLiteral("Hijo")), 0);
+    // Nothing is left open: the next unit of work starts and commits.
+    db->StartTransaction();
+    db->Execute(QStringLiteral("INSERT INTO Padre VALUES (99)"));
+    db->Execute(QStringLiteral("INSERT INTO Hijo VALUES (1, 99)"));
+    db->Commit();
+    QCOMPARE(countRows(t.openSecondSession(QStringLiteral("Otra")).get(), QStringLiteral("Hijo")),
+             1);
+}
+
+void TstDatabase::nulInText() {
+    const Engine engine = CurrentEngine();
+    TestDatabase t(engine);
+    TDatabase* db = t.db();
+    makePeople(db);
+    const QString value = QStringLiteral("Ana") + QChar(0) + QStringLiteral("Luisa");
+    const QString insert = QStringLiteral("INSERT INTO Personas (Codigo, Nombre) VALUES (?, ?)");
+    if (engine == Engine::Sqlite) {
+        db->Execute(insert, {1, value});
+        QCOMPARE(db->Scalar(QStringLiteral("SELECT Nombre FROM Personas")).toString(), value);
+        return;
+    }
+    const QString message = QStringLiteral(
+        "¡ El texto contiene el carácter nulo (código 0), que la base de datos no puede guardar !");
+    db->StartTransaction();
+    QVERIFY_DBERROR(db->Execute(insert, {1, value}), DbError::InvalidValue, message);
+    QVERIFY_DBERROR(
+        db->Execute(QStringLiteral("INSERT INTO Personas (Codigo, Nombre) VALUES (2, ") +
+                    SqlDialect::quoteString(value) + QLatin1Char(')')),
+        DbError::InvalidValue, message);
+    QSqlQuery& q = db->Prepared(insert);
+    q.addBindValue(3);
+    q.addBindValue(value);
+    QVERIFY_DBERROR(db->Run(q), DbError::InvalidValue, message);
+    // The transaction is still usable.
+    db->Execute(insert, {4, QStringLiteral("Ana")});
+    db->Commit();
+    QCOMPARE(countRows(db, QStringLiteral("Personas")), 1);
 }
 
 void TstDatabase::preparedStatements() {

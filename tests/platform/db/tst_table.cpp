@@ -726,6 +726,30 @@ void TestTable::valueRoundTrips() {
     t.Post();
     QVERIFY(t.FindKey({3}));
     QCOMPARE(field("S")->AsString(), QStringLiteral("abcdefghij"));
+    // The size counts characters: a pair of UTF-16 units is one, never cut.
+    const QString emoji = QStringLiteral("\U0001F600");
+    for (const auto& [value, kept] : QList<std::pair<QString, QString>>{
+             {QStringLiteral("abcdefghi") + emoji, QStringLiteral("abcdefghi") + emoji},
+             {QStringLiteral("abcdefghij") + emoji, QStringLiteral("abcdefghij")},
+             {emoji.repeated(11), emoji.repeated(10)}}) {
+        t.Edit();
+        field("S")->setValue(value);
+        t.Post();
+        QCOMPARE(db->Scalar(QStringLiteral("SELECT S FROM VALORES WHERE Id = 3")).toString(), kept);
+    }
+    // PostgreSQL's text cannot hold the character 0: refused with a clear
+    // message, the edit kept for the user to mend.
+    t.Edit();
+    field("M")->setValue(QString(QStringLiteral("uno") + QChar(0) + QStringLiteral("dos")));
+    if (CurrentEngine() == Engine::Postgres) {
+        QVERIFY_DBERROR(t.Post(), DbError::InvalidValue,
+                        "¡ El texto contiene el carácter nulo (código 0), que la base de datos "
+                        "no puede guardar !");
+        QCOMPARE(t.State(), dsEdit);
+        t.Cancel();
+    } else {
+        t.Post();
+    }
     QVERIFY(t.FindKey({4}));
     QCOMPARE(field("DT")->Value().toDateTime(), QDateTime(QDate(2023, 1, 1), QTime(0, 0)));
     t.Edit();
