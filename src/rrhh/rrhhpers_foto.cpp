@@ -196,7 +196,7 @@ void TfRRHHPERS::AccesoEvaluacionClick(QObject* Sender) {
                     QStringLiteral("Database"), QString(), niveles);
         if (niveles.trimmed() == QLatin1String("1"))
             QMetaObject::invokeMethod(f, "pbImportarCriteriosClick", Q_ARG(QObject*, f));
-        if (QWidget* w = f->findChild<QWidget*>(QStringLiteral("EditCodigoOperarioEvaluador")))
+        if (QWidget* w = f->findChild<QWidget*>(QStringLiteral("EditCodigoOPerarioEvaluador")))
             w->setFocus();
     } else {
         tabla->SetRange({operario, tipo, codigo}, {operario, tipo, codigo});

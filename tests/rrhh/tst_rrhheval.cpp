@@ -1,0 +1,428 @@
+// The employee evaluation on a real installation: the score from the lines
+// and the capability cycle, the import of the criteria, the duplication under
+// another date, the delete of lines, documents and header all or nothing, the
+// documents' glyph, bad input, and the evaluation made from the personnel
+// master.
+
+#include <QtTest>
+
+#include "db/dberror.h"
+#include "db/field.h"
+#include "db/table.h"
+#include "gene/geneclav.h"
+#include "gene/geneconv.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_formulario.h"
+#include "gene/genemens.h"
+#include "gene/genemodu.h"
+#include "gene/genemodu_sql.h"
+#include "gene/sesion.h"
+#include "nomina/nomimodu.h"
+#include "rrhh/rrhheval.h"
+#include "rrhh/rrhhpers.h"
+#include "support/dbfixture.h"
+#include "support/instalacion.h"
+#include "support/sqlprueba.h"
+#include "ui/controls.h"
+#include "ui/dbcontrols.h"
+#include "ui/dbgrid.h"
+#include "ui/menus.h"
+#include "ui/registry.h"
+
+namespace {
+
+QString sql(const QString& sentencia) {
+    return SqlPrueba(sentencia);
+}
+
+struct Entorno {
+    explicit Entorno(Engine engine)
+        : inst(engine, [] {
+              OpcionesInstalacion o;
+              o.empresaActual = 1;
+              return o;
+          }()) {
+        CodigoUsuarioActual = QLatin1String(kCodigoAdministradorInicial);
+        modulo = std::make_unique<TModuloDatos>();
+        nominas = std::make_unique<TMDNominas>();
+        principal.setFormStyle(fsMDIForm);
+        SetMainForm(&principal);
+        sql(
+            QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (1, 'Ana'), "
+                           "(2, 'Luis')"));
+        sql(QStringLiteral("INSERT INTO PUESTO (Codigo, Descripcion) VALUES ('P1', 'Tornero')"));
+        sql(
+            QStringLiteral("INSERT INTO FORMCION (Codigo, Tipo, Descripcion) VALUES ('P1', "
+                           "'CURSO', 'Soldadura')"));
+    }
+    ~Entorno() { SetMainForm(nullptr); }
+    TestInstalacion inst;
+    std::unique_ptr<TModuloDatos> modulo;
+    std::unique_ptr<TMDNominas> nominas;
+    TForm principal;
+};
+
+TfRRHHEVAL* abrir() {
+    RegistrarTfRRHHEVAL();
+    return qobject_cast<TfRRHHEVAL*>(CreateForm(QStringLiteral("TfRRHHEVAL")));
+}
+
+void cerrar(QPointer<TfRRHHEVAL>& f) {
+    f->Close();
+    QTRY_VERIFY(!f);
+}
+
+// A new evaluation typed and confirmed as the user does; the next new one
+// that the confirmation starts is cancelled.
+void nuevaEvaluacion(TfRRHHEVAL* f, int operario, const QString& tipo, const QString& fecha,
+                     const QString& nivel = QString()) {
+    f->AgregarClick(f->Agregar);
+    f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(operario);
+    f->Table1->FieldByName(QStringLiteral("Tipo"))->setAsString(tipo);
+    f->Table1->FieldByName(QStringLiteral("Codigo"))->setAsString(QStringLiteral("P1"));
+    f->Table1->FieldByName(QStringLiteral("FechaEvaluacion"))->setAsString(fecha);
+    f->Table1->FieldByName(QStringLiteral("Nivel"))->setAsString(nivel);
+    f->CampoClaveP1Exit(f->EditCodigoOperario);
+    f->CampoClaveExit(f->EditFechaEvaluacion);
+    f->pbConformeClick(f->pbConforme);
+    QCOMPARE(f->Table1->State(), dsInsert);
+    f->pbCancelarClick(f->pbCancelar);
+    f->Table1->Locate(QStringLiteral("CodigoOperario;Tipo;FechaEvaluacion"),
+                      QVariantList{operario, tipo, TextoAFechaHora(fecha)}, TLocateOptions());
+}
+
+// A line added in the grid and confirmed; "" leaves it without a score.
+void nuevaLinea(TfRRHHEVAL* f, const QString& puntuacion) {
+    f->Table2->Append();
+    f->Table2->FieldByName(QStringLiteral("Descripcion"))->setAsString(QStringLiteral("Criterio"));
+    if (!puntuacion.isEmpty())
+        f->Table2->FieldByName(QStringLiteral("Valoracion"))->setAsInteger(puntuacion.toInt());
+    f->pbConformeClick(f->pbConforme);
+    QCOMPARE(f->Table2->State(), dsBrowse);
+}
+
+void ctrlSupr(TfRRHHEVAL* f) {
+    int tecla = VK_DELETE;
+    f->DBGrid1KeyDown(f->DBGrid1, tecla, ssCtrl);
+    QCOMPARE(tecla, 0);
+}
+
+QString valoracion(int operario = 1) {
+    return sql(QStringLiteral("SELECT Valoracion FROM EVLCION WHERE CodigoOperario = ") +
+               QString::number(operario));
+}
+
+QString lineas() {
+    return sql(
+        QStringLiteral("SELECT CodigoOperario, Tipo, Linea, Descripcion FROM LEVLCION ORDER BY "
+                       "CodigoOperario, Tipo, FechaEvaluacion, Linea"));
+}
+
+}  // namespace
+
+class TestRrhhEval : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { InstalarServiciosFormulario(); }
+
+    // The cycle of P1: line 1 level A target 40, line 2 level A target 50,
+    // line 3 level B target 80.
+    void puntuacion_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("nivel");
+        QTest::addColumn<int>("previas");  // lines of 72 written beforehand
+        QTest::addColumn<QStringList>("puntuaciones");
+        QTest::addColumn<bool>("borrarTodas");
+        QTest::addColumn<int>("esperada");
+        for (Engine e : AvailableEngines()) {
+            const auto fila = [e](const char* nombre) {
+                return &(QTest::newRow(
+                             qPrintable(EngineTag(e) + QLatin1Char(':') + QLatin1String(nombre)))
+                         << int(e));
+            };
+            *fila("nivel B: media 50 entre 50 y 80")
+                << "B" << 0 << QStringList{"100", "50", ""} << false << 65;
+            *fila("nivel A: media 50 entre 0 y 50")
+                << "A" << 0 << QStringList{"100", "50", ""} << false << 25;
+            *fila("sin nivel 72,5 sube") << "" << 0 << QStringList{"72", "73"} << false << 73;
+            *fila("sin nivel 72,49 baja") << "" << 99 << QStringList{"121"} << false << 72;
+            *fila("sin nivel -2,5") << "" << 0 << QStringList{"-5", "0"} << false << -3;
+            *fila("nivel sin ciclo") << "Z" << 0 << QStringList{"72", "73"} << false << 73;
+            *fila("sin lineas") << "" << 0 << QStringList{"40"} << true << 0;
+        }
+    }
+    void puntuacion() {
+        QFETCH(int, engine);
+        QFETCH(QString, nivel);
+        QFETCH(int, previas);
+        QFETCH(QStringList, puntuaciones);
+        QFETCH(bool, borrarTodas);
+        QFETCH(int, esperada);
+        Entorno e{Engine(engine)};
+        sql(
+            QStringLiteral("INSERT INTO CICLOCAP (Tipo, Codigo, Linea, Nivel, Objetivo) VALUES "
+                           "('Puesto', 'P1', 1, 'A', 40), ('Puesto', 'P1', 2, 'A', 50), "
+                           "('Puesto', 'P1', 3, 'B', 80)"));
+        QPointer<TfRRHHEVAL> f = abrir();
+        QVERIFY(f);
+        nuevaEvaluacion(f, 1, QStringLiteral("Puesto"), QStringLiteral("10/01/2024"), nivel);
+        QCOMPARE(f->EditNivel->Text(), nivel);
+        for (int i = 1; i <= previas; ++i)
+            sql(QStringLiteral("INSERT INTO LEVLCION (CodigoOperario, Tipo, Codigo, "
+                               "FechaEvaluacion, Linea, Valoracion) VALUES (1, 'Puesto', 'P1', "
+                               "'2024-01-10', %1, 72)")
+                    .arg(100 + i));
+        for (const QString& p : puntuaciones) nuevaLinea(f, p);
+        if (borrarTodas) {
+            QCOMPARE(valoracion(), QStringLiteral("40"));
+            f->Table2->First();
+            while (!f->Table2->IsEmpty()) {
+                MessageSeam::enqueue(QStringLiteral("SI"));
+                ctrlSupr(f);
+            }
+        }
+        QCOMPARE(valoracion(), QString::number(esperada));
+        QCOMPARE(f->EditValoracion->Text(), QString::number(esperada));
+        cerrar(f);
+    }
+
+    void importarCriterios_data() { AddEngineRows(); }
+    void importarCriterios() {
+        QFETCH(int, engine);
+        Entorno e{Engine(engine)};
+        sql(
+            QStringLiteral("INSERT INTO CRITEVAL (Tipo, Codigo, Linea, Descripcion, Nivel) VALUES "
+                           "('Puesto', 'P1', 1, 'Torno', 'A'), ('Puesto', 'P1', 2, 'Fresa', 'A'), "
+                           "('Puesto', 'P1', 4, 'Planos', 'B'), ('Formacion', 'P1', 1, 'TIG', "
+                           "'A')"));
+        QPointer<TfRRHHEVAL> f = abrir();
+        nuevaEvaluacion(f, 1, QStringLiteral("Puesto"), QStringLiteral("10/01/2024"));
+        QCOMPARE(f->EditNombreOperario->Text(), QStringLiteral("Ana"));
+        QCOMPARE(f->EditDescripcionPuesto->Text(), QStringLiteral("Tornero"));
+        MessageSeam::clearLog();
+        f->pbImportarCriteriosClick(f->pbImportarCriterios);
+        QVERIFY(MessageSeam::log().isEmpty());
+        QCOMPARE(lineas(), QStringLiteral("1|Puesto|1|Torno\r\n1|Puesto|2|Fresa\r\n1|Puesto|4|"
+                                          "Planos"));
+        QCOMPARE(f->Table2->RecordCount(), 3);
+        // The import leaves the score alone.
+        QCOMPARE(valoracion(), QString());
+
+        // A second import adds nothing.
+        f->pbImportarCriteriosClick(f->pbImportarCriterios);
+        QCOMPARE(TextosMostrados(),
+                 QStringList{QStringLiteral("Ya existen líneas para esta evaluación!")});
+        QCOMPARE(f->Table2->RecordCount(), 3);
+
+        // With a level shown only that level's criteria come; a new line
+        // follows the highest.
+        nuevaEvaluacion(f, 2, QStringLiteral("Puesto"), QStringLiteral("10/01/2024"),
+                        QStringLiteral("B"));
+        f->pbImportarCriteriosClick(f->pbImportarCriterios);
+        nuevaLinea(f, QStringLiteral("30"));
+        QCOMPARE(sql(QStringLiteral("SELECT Linea, Descripcion FROM LEVLCION WHERE "
+                                    "CodigoOperario = 2 ORDER BY Linea")),
+                 QStringLiteral("4|Planos\r\n5|Criterio"));
+
+        // The training evaluation of the same code and date has lines of its own.
+        nuevaEvaluacion(f, 1, QStringLiteral("Formacion"), QStringLiteral("10/01/2024"));
+        QCOMPARE(f->EditDescripcionPuesto->Text(), QStringLiteral("Soldadura"));
+        f->pbImportarCriteriosClick(f->pbImportarCriterios);
+        QCOMPARE(sql(QStringLiteral("SELECT Descripcion FROM LEVLCION WHERE Tipo = 'Formacion'")),
+                 QStringLiteral("TIG"));
+        cerrar(f);
+    }
+
+    void duplicar_data() { AddEngineRows(); }
+    void duplicar() {
+        QFETCH(int, engine);
+        Entorno e{Engine(engine)};
+        QPointer<TfRRHHEVAL> f = abrir();
+        nuevaEvaluacion(f, 1, QStringLiteral("Puesto"), QStringLiteral("10/01/2024"));
+        nuevaLinea(f, QStringLiteral("60"));
+        nuevaLinea(f, QStringLiteral("80"));
+        const QString antes = sql(QStringLiteral("SELECT COUNT(*) FROM EVLCION")) + ' ' +
+                              sql(QStringLiteral("SELECT COUNT(*) FROM LEVLCION"));
+        QCOMPARE(antes, QStringLiteral("1 2"));
+
+        // Bad dates and an empty answer write nothing; the form stays usable.
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("31/02/2024 10:00:00"));
+        f->pbDuplicarClick(f->pbDuplicar);
+        MessageSeam::enqueue(QString());
+        f->pbDuplicarClick(f->pbDuplicar);
+        QCOMPARE(TextosMostrados().filter(QStringLiteral("incorrecta")).size(), 1);
+        // The key of an evaluation that exists.
+        MessageSeam::enqueue(QStringLiteral("10/01/2024"));
+        f->pbDuplicarClick(f->pbDuplicar);
+        QVERIFY(TextosMostrados().last().startsWith(
+            QStringLiteral("¡No se ha podido duplicar el registro!. Motivo: Error")));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM EVLCION")) + ' ' +
+                     sql(QStringLiteral("SELECT COUNT(*) FROM LEVLCION")),
+                 antes);
+        QCOMPARE(f->Table1->State(), dsBrowse);
+
+        // A date, a blank and a time: the copy's key ends in the whole answer.
+        MessageSeam::enqueue(QStringLiteral("20/05/2024 10:30:00"));
+        f->pbDuplicarClick(f->pbDuplicar);
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM LEVLCION WHERE FechaEvaluacion = ") +
+                     ValorSQL(QDateTime(QDate(2024, 5, 20), QTime(10, 30)))),
+                 QStringLiteral("2"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM EVLCION")), QStringLiteral("2"));
+        QCOMPARE(f->EditFechaEvaluacion->Text(), QStringLiteral("20/05/2024 10:30:00"));
+        QCOMPARE(f->Table2->RecordCount(), 2);
+        cerrar(f);
+    }
+
+    void borradoYDocumentos_data() { AddEngineRows(); }
+    void borradoYDocumentos() {
+        QFETCH(int, engine);
+        const Engine motor = Engine(engine);
+        Entorno e{motor};
+        QPointer<TfRRHHEVAL> f = abrir();
+        nuevaEvaluacion(f, 1, QStringLiteral("Puesto"), QStringLiteral("10/01/2024"));
+        nuevaLinea(f, QStringLiteral("60"));
+        QVERIFY(!f->ConDocumentacion());
+
+        // A document attached through the button lights the glyph; the menu
+        // item opens the same documents.
+        static QStringList claves;
+        claves.clear();
+        GanchoDocumentacionElectronica = [](const QString& tabla, const QString& clave) {
+            claves << clave;
+            sql(QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre) VALUES ('") +
+                tabla + QStringLiteral("', '") + clave +
+                QStringLiteral("', 'Informe') ON CONFLICT DO NOTHING"));
+        };
+        f->pbDocumentacionElectronicaClick(f->pbDocumentacionElectronica);
+        f->DocumentacionElectronica1Click(f->DocumentacionElectronica1);
+        GanchoDocumentacionElectronica = nullptr;
+        QVERIFY(f->ConDocumentacion());
+        QCOMPARE(claves.size(), 2);
+        QCOMPARE(claves.at(0), claves.at(1));
+        QString clave;
+        ClaveTablaRegistro(ModuloDatos, f->Table1, clave);
+        QCOMPARE(claves.at(0), clave);
+        QVERIFY(clave.startsWith(QStringLiteral("1|Puesto|P1|")));
+
+        const auto recuentos = []() -> QString {
+            return sql(QStringLiteral("SELECT COUNT(*) FROM EVLCION")) + ' ' +
+                   sql(QStringLiteral("SELECT COUNT(*) FROM LEVLCION")) + ' ' +
+                   sql(QStringLiteral("SELECT COUNT(*) FROM DOCUTRON"));
+        };
+        QCOMPARE(recuentos(), QStringLiteral("1 1 1"));
+        // The engine refuses the header, then the documents: nothing goes.
+        for (const char* tabla : {"EVLCION", "DOCUTRON"}) {
+            BloquearBorrado(motor, QLatin1String(tabla));
+            MessageSeam::clearLog();
+            MessageSeam::enqueue(QStringLiteral("SI"));
+            f->Eliminar1Click(f->Eliminar1);
+            QVERIFY(!TransaccionIniciada);
+            QCOMPARE(recuentos(), QStringLiteral("1 1 1"));
+            QuitarBloqueoBorrado(motor, QLatin1String(tabla));
+            f->Table1->Refresh();
+            f->Table2->Refresh();
+            QCOMPARE(f->Table2->RecordCount(), 1);
+        }
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        f->Eliminar1Click(f->Eliminar1);
+        QVERIFY(!TransaccionIniciada);
+        QCOMPARE(recuentos(), QStringLiteral("0 0 0"));
+        QVERIFY(!f->ConDocumentacion());
+        cerrar(f);
+    }
+
+    // Codes out of range, a key that exists and a type outside the list:
+    // the messages, nothing written, the form usable.
+    void entradaIncorrecta() {
+        Entorno e{Engine::Sqlite};
+        QPointer<TfRRHHEVAL> f = abrir();
+        QCOMPARE(f->Caption(), QStringLiteral("Evaluación de Personal"));
+        QCOMPARE(f->PageControl1->ActivePage(), f->TabValoracion);
+        nuevaEvaluacion(f, 1, QStringLiteral("Puesto"), QStringLiteral("10/01/2024"));
+        QVERIFY(f->EditCodigoOperario->ReadOnly());
+
+        f->AgregarClick(f->Agregar);
+        QVERIFY(!f->EditCodigoOperario->ReadOnly());
+        MessageSeam::clearLog();
+        for (const char* codigo : {"0", "10000", "abc"}) {
+            f->EditCodigoOperario->setText(QLatin1String(codigo));
+            QVERIFY_THROWS_EXCEPTION(EAbort, f->CampoClaveP1Exit(f->EditCodigoOperario));
+        }
+        QCOMPARE(TextosMostrados(),
+                 QStringList(3, QStringLiteral("¡ El valor debe estar entre 1 y 9999 !")));
+        QCOMPARE(f->Table1->State(), dsInsert);
+
+        f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(1);
+        // No type chosen from the list.
+        f->Table1->FieldByName(QStringLiteral("Tipo"))->setAsString(QString());
+        f->Table1->FieldByName(QStringLiteral("Codigo"))->setAsString(QStringLiteral("P1"));
+        f->Table1->FieldByName(QStringLiteral("FechaEvaluacion"))
+            ->setAsString(QStringLiteral("11/01/2024"));
+        MessageSeam::clearLog();
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(TextosMostrados(),
+                 QStringList{QStringLiteral("¡El valor \"\" del campo \"Tipo\" no es correcto!")});
+        QCOMPARE(f->Table1->State(), dsInsert);
+
+        // The key of the evaluation that exists: warned on leaving the date,
+        // refused by the post, and the next new evaluation started.
+        f->Table1->FieldByName(QStringLiteral("Tipo"))->setAsString(QStringLiteral("Puesto"));
+        f->Table1->FieldByName(QStringLiteral("FechaEvaluacion"))
+            ->setAsString(QStringLiteral("10/01/2024"));
+        MessageSeam::clearLog();
+        f->CampoClaveExit(f->EditFechaEvaluacion);
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(TextosMostrados(), (QStringList{QStringLiteral("¡ Ya existe el registro !"),
+                                                 QStringLiteral("¡ Este registro ya existe !")}));
+        QCOMPARE(f->Table1->State(), dsInsert);
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM EVLCION")), QStringLiteral("1"));
+
+        // The evaluator's name follows his code.
+        f->Table1->Edit();
+        f->Table1->FieldByName(QStringLiteral("CodigoOperarioEvaluador"))->setAsInteger(2);
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(f->EditNombreOperarioEvaluador->Text(), QStringLiteral("Luis"));
+        cerrar(f);
+    }
+
+    // "Evaluar" on a position line of the personnel master: a new evaluation
+    // in this window with the position's single-level criteria.
+    void desdeMaestroPersonal() {
+        Entorno e{Engine::Sqlite};
+        sql(
+            QStringLiteral("INSERT INTO HPUESTO (NombreTabla, CodigoOperario, Linea, "
+                           "CodigoPuesto) VALUES ('PERSONAL', 1, 1, 'P1')"));
+        sql(
+            QStringLiteral("INSERT INTO CRITEVAL (Tipo, Codigo, Linea, Descripcion, Nivel) VALUES "
+                           "('Puesto', 'P1', 1, 'Torno', 'A'), ('Puesto', 'P1', 2, 'Fresa', "
+                           "'A')"));
+        // The company has used evaluations before (the master counts them
+        // with a statement that does not create the table).
+        sql(QStringLiteral("SELECT COUNT(*) FROM EVLCION"));
+        RegistrarTfRRHHPERS();
+        RegistrarTfRRHHEVAL();
+        QPointer<TfRRHHPERS> personal =
+            qobject_cast<TfRRHHPERS*>(CreateForm(QStringLiteral("TfRRHHPERS")));
+        QVERIFY(personal);
+        QCOMPARE(personal->HPuesto->RecordCount(), 1);
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        MessageSeam::enqueue(QStringLiteral("15/03/2024"));
+        personal->AccesoEvaluacionClick(personal->AccesoEvaluacionPuesto);
+        QPointer<TfRRHHEVAL> f = fRRHHEVAL;
+        QVERIFY(f);
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, Tipo, Codigo FROM EVLCION")),
+                 QStringLiteral("1|Puesto|P1"));
+        QCOMPARE(lineas(), QStringLiteral("1|Puesto|1|Torno\r\n1|Puesto|2|Fresa"));
+        QCOMPARE(f->Table2->RecordCount(), 2);
+        QCOMPARE(f->EditFechaEvaluacion->Text(), QStringLiteral("15/03/2024"));
+        cerrar(f);
+        personal->Close();
+        QTRY_VERIFY(!personal);
+    }
+};
+
+QTEST_MAIN(TestRrhhEval)
+#include "tst_rrhheval.moc"

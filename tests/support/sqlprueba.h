@@ -1,0 +1,17 @@
+#pragma once
+// Small helpers of the database suites: a statement on the company database,
+// the texts the message seam showed, and a trigger with which the engine
+// refuses every delete on a table (to force a failure half-way).
+
+#include <QString>
+#include <QStringList>
+
+#include "db/dialect.h"
+
+// The result text of EjecutarSQL on "Database", without messages.
+QString SqlPrueba(const QString& Sentencia);
+// The texts of the messages shown since the seam's log was last cleared.
+QStringList TextosMostrados();
+// Until QuitarBloqueoBorrado, every delete on Tabla fails in the engine.
+void BloquearBorrado(Engine Motor, const QString& Tabla);
+void QuitarBloqueoBorrado(Engine Motor, const QString& Tabla);
