@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QPainter>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScreen>
@@ -123,7 +124,9 @@ TPrintDialog* PrintDialog1(TModuloDatos* ModuloDatos) {
 
 bool ImprimirImagenFormulario(TModuloDatos* ModuloDatos, QWidget* Formulario, bool AjustarPagina) {
     TPrintDialog* dialogo = PrintDialog1(ModuloDatos);
-    if (!Formulario || !dialogo->Execute()) return false;
+    // The window may have gone while the dialog was open.
+    const QPointer<QWidget> ventana(Formulario);
+    if (!Formulario || !dialogo->Execute() || !ventana) return false;
     QPrinter& impresora = dialogo->Printer();
     const QPixmap imagen = Formulario->grab();
     const QRect pagina = impresora.pageLayout().paintRectPixels(impresora.resolution());

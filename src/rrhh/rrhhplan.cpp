@@ -2,6 +2,7 @@
 
 #include <QBoxLayout>
 #include <QDate>
+#include <QScopedValueRollback>
 #include <stdexcept>
 
 #include "db/datasource.h"
@@ -304,6 +305,13 @@ void TfRRHHPLAN::FormCreate(QObject* Sender) {
     }
     ListaValoresRegistro(ModuloDatos, Table1, ValoresUltimaLinea);
     Table1AfterScroll(Table1);
+    // While a batch run or a print waits on a dialog the window stays open:
+    // the work resumes on it when the dialog is answered.
+    auto comun = OnCloseQuery;
+    OnCloseQuery = [this, comun](QObject* s, bool& CanClose) {
+        CanClose = !EnProceso && !Imprimiendo;
+        if (CanClose && comun) comun(s, CanClose);
+    };
 }
 
 void TfRRHHPLAN::FormClose(QObject* Sender, TCloseAction& Action) {
@@ -826,6 +834,7 @@ void TfRRHHPLAN::RepetirparatodoslosOperarios1Click(QObject*) {
 // ---------------------------------------------------------------- printing and documents
 
 void TfRRHHPLAN::ImprimirFormulario(bool AjustarPagina) {
+    const QScopedValueRollback<bool> imprimiendo(Imprimiendo, true);
     ImprimirImagenFormulario(ModuloDatos, this, AjustarPagina);
 }
 

@@ -104,6 +104,8 @@ private:
 
     // A batch operation edits lines whatever column the grid has selected.
     bool EnProceso = false;
+    // The print dialog is open.
+    bool Imprimiendo = false;
 };
 
 extern TfRRHHPLAN* fRRHHPLAN;

@@ -445,6 +445,8 @@ private Q_SLOTS:
         AsignarSeamDialogos([&](QObject* d) {
             auto* dialogo = qobject_cast<TPrintDialog*>(d);
             if (!dialogo) return false;
+            // Closing the window while its print dialog is open is refused.
+            e.f->Close();
             dialogo->Printer().setOutputFormat(QPrinter::PdfFormat);
             dialogo->Printer().setOutputFileName(pdf);
             dialogo->Printer().setPageSize(QPageSize(QPageSize::A4));
@@ -454,6 +456,8 @@ private Q_SLOTS:
             e.f->APaginaCompleta1Click(e.f->APaginaCompleta1);
         else
             e.f->FormatoOriginal1Click(e.f->FormatoOriginal1);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(e.f);
         QProcess info;
         info.start(QStringLiteral("pdfinfo"), {pdf});
         QVERIFY(info.waitForFinished());
