@@ -83,7 +83,9 @@ void FinalizarPreparacionFormulario(TfGENEINIC* f, QObject* Formulario);
 void FinalizarSesion(TfGENEINIC* f);
 // Before a company change: the data modules and the business windows are
 // freed (windows named "fGE..." stay, except the query and report windows).
-void CerrarFormulariosEmpresa(TfGENEINIC* f);
+// False, with nothing freed, while a window is busy or when one refuses to
+// close (its unconfirmed records are asked about first, as at exit).
+bool CerrarFormulariosEmpresa(TfGENEINIC* f);
 // F8 in administrator mode: adds the control named by the first word of the
 // main window's caption (a whole grid or one of its columns) to the list.
 void AgregarControlNoVisible(TfGENEINIC* f, TForm* Formulario);

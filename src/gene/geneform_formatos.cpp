@@ -11,6 +11,7 @@
 #include "gene/geneform.h"
 #include "gene/geneform_p.h"
 #include "gene/geneinic.h"
+#include "gene/geneinic_formulario.h"
 #include "gene/genelog.h"
 #include "gene/genemens.h"
 #include "gene/genemodu.h"
@@ -292,25 +293,37 @@ void FinalizarSesion(TfGENEINIC*) {
     }
 }
 
-void CerrarFormulariosEmpresa(TfGENEINIC*) {
+bool CerrarFormulariosEmpresa(TfGENEINIC* f) {
     static const char* const kConsultas[] = {"fGENEUSQL", "fGENECINF", "fGENEMTEX", "fGENEUINF"};
+    if (HayFormulariosOcupados(f)) return false;
     TForm* principal = MainForm();
     const QString nombrePrincipal = principal ? principal->Name() : QString();
+    QList<QPointer<TForm>> cerrar;
     const QList<TForm*> formas = ApplicationForms();
     for (int i = formas.size() - 1; i >= 0; --i) {
-        QPointer<TForm> forma(formas.at(i));
-        if (!forma || forma == principal) continue;
+        TForm* forma = formas.at(i);
+        if (forma == principal) continue;
         const QString nombre = forma->Name();
         if (nombre == nombrePrincipal) continue;
         bool liberar = !nombre.startsWith(QLatin1String("fGE"));
         for (const char* c : kConsultas)
             if (nombre.contains(QLatin1String(c))) liberar = true;
-        if (liberar) forma->Free();
+        if (liberar) cerrar << forma;
     }
+    // Every window is asked first (its unconfirmed records, as at exit): one
+    // that refuses keeps the company, with all its windows, where it is.
+    for (const QPointer<TForm>& forma : cerrar) {
+        bool puede = false;
+        if (forma && (!RunHandler(forma, [&] { puede = forma->CloseQuery(); }) || !puede))
+            return false;
+    }
+    for (const QPointer<TForm>& forma : cerrar)
+        if (forma) forma->Free();
     if (auto* app = QCoreApplication::instance()) {
         const QObjectList hijos = app->children();
         for (int i = hijos.size() - 1; i >= 0; --i)
             if (EsModuloDatos(hijos.at(i)) && hijos.at(i) != ModuloDatos) delete hijos.at(i);
     }
     delete ModuloDatos;
+    return true;
 }

@@ -6,7 +6,6 @@
 #include <QDateTime>
 #include <QEvent>
 #include <QPointer>
-#include <QTimer>
 
 #include "db/database.h"
 #include "db/dberror.h"
@@ -31,6 +30,7 @@
 #include "gene/genesist.h"
 #include "gene/genetext.h"
 #include "gene/geneusua.h"
+#include "gene/mensajes.h"
 #include "gene/sesion.h"
 #include "ui/controls.h"
 #include "ui/form.h"
@@ -56,29 +56,41 @@ QList<TTable*> TablasDe(QObject* Formulario) {
     return tablas;
 }
 
-// Mouse moves and keys on a prepared form stamp the user's activity; an
-// event filter, so that no handler of the form is displaced.
+// Mouse moves, clicks and keys on a prepared form stamp the user's activity.
+// One filter on the application sees them wherever they land (a key goes to
+// the focused control, not to its form), so that no handler of a form is
+// displaced; the forms it counts carry this property.
+const char* const kActividad = "rhActividadUsuario";
+
 class ActividadFormulario : public QObject {
 public:
-    ActividadFormulario(TfGENEINIC* f, QObject* parent) : QObject(parent), f_(f) {}
+    ActividadFormulario() : QObject(qApp) {}
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::MouseMove) {
-            RegistrarActividadRaton(f_, watched, 0, 0, 0);
-        } else if (event->type() == QEvent::KeyPress) {
+        const QEvent::Type tipo = event->type();
+        if (tipo != QEvent::MouseMove && tipo != QEvent::MouseButtonPress &&
+            tipo != QEvent::KeyPress)
+            return false;
+        if (!watched->isWidgetType()) return false;
+        auto* w = static_cast<QWidget*>(watched);
+        while (w && !w->property(kActividad).toBool()) w = w->parentWidget();
+        if (!w) return false;
+        if (tipo == QEvent::KeyPress) {
             int key = 0;
-            RegistrarActividadTeclado(f_, watched, key, 0);
+            RegistrarActividadTeclado(fGENEINIC, watched, key, 0);
+        } else {
+            RegistrarActividadRaton(fGENEINIC, watched, 0, 0, 0);
         }
         return false;
     }
-
-private:
-    TfGENEINIC* f_;
 };
 
-void InstalarActividad(TfGENEINIC* f, TForm* forma) {
-    if (forma->findChild<ActividadFormulario*>(QString(), Qt::FindDirectChildrenOnly)) return;
-    auto* filtro = new ActividadFormulario(f, forma);
-    forma->installEventFilter(filtro);
+void InstalarActividad(TForm* forma) {
+    static QPointer<ActividadFormulario> instalado;
+    if (!instalado && qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        instalado = new ActividadFormulario;
+        qApp->installEventFilter(instalado);
+    }
+    forma->setProperty(kActividad, true);
     forma->setMouseTracking(true);
 }
 
@@ -107,7 +119,9 @@ void InstalarHintEnTitulo(TfGENEINIC* f) {
 }
 
 // The record's delete runs in the transaction that BorradoRegistro began for
-// its attachments: committed after the delete, rolled back when it failed.
+// its attachments: committed after the delete, rolled back when it failed,
+// both at once, from the dataset's own delete (never later from the event
+// loop, where a dialog shown meanwhile would run it before the delete).
 struct BorradoPendiente {
     QPointer<TDataSet> dataSet;
     TDataSetNotifyEvent afterDelete;
@@ -193,7 +207,7 @@ void PrepararFormulario(TfGENEINIC* f, QObject* Formulario) {
             forma->OnCloseQuery = [f](QObject* Sender, bool& CanClose) {
                 ComprobarEdicionPendiente(f, Sender, CanClose);
             };
-        InstalarActividad(f, forma);
+        InstalarActividad(forma);
     }
     for (QObject* c : geneform::Componentes(Formulario))
         if (auto* campo = qobject_cast<TField*>(c))
@@ -313,8 +327,13 @@ void BorradoRegistro(TfGENEINIC* f, TDataSet* DataSet) {
     // Without a transaction of the caller's, one is begun here and ended
     // with the record's own delete.
     std::shared_ptr<BorradoPendiente> pendiente;
-    if (f->Database && f->Database->Connected() && !f->Database->InTransaction() &&
-        IniciarTransaccion(f)) {
+    if (f->Database && f->Database->Connected() && !f->Database->InTransaction()) {
+        // Without one the attachments would go even if the record stayed.
+        if (!IniciarTransaccion(f)) {
+            MensajeAdvertencia(
+                QStringLiteral("¡ La transacción no ha sido completada !. Inténtelo de nuevo."));
+            Abort();
+        }
         pendiente = std::make_shared<BorradoPendiente>();
         pendiente->dataSet = tabla;
         pendiente->afterDelete = tabla->AfterDelete;
@@ -345,9 +364,23 @@ void BorradoRegistro(TfGENEINIC* f, TDataSet* DataSet) {
         TerminarBorrado(sesion, p, false);
         if (p->onDeleteError) p->onDeleteError(ds);
     };
-    // A step between this handler and the delete that fails (a scroll
-    // handler) reports to neither: the next turn of the event loop undoes it.
-    QTimer::singleShot(0, f, [f, pendiente] { TerminarBorrado(f, pendiente, false); });
+}
+
+bool HayFormulariosOcupados(TfGENEINIC*) {
+    QStringList titulos, nombres;
+    for (TForm* forma : ApplicationForms()) {
+        if (!forma->Busy()) continue;
+        nombres << forma->Name();
+        // A report form has no caption: the window that runs it names the work.
+        if (!forma->Caption().isEmpty() && !titulos.contains(forma->Caption()))
+            titulos << forma->Caption();
+    }
+    if (nombres.isEmpty()) return false;
+    MensajeAdvertencia(QStringLiteral("¡Hay un listado o proceso en curso en ") +
+                       (titulos.isEmpty() ? nombres : titulos).join(QStringLiteral(", ")) +
+                       QStringLiteral("! Finalícelo o cierre su previsualización antes de "
+                                      "continuar."));
+    return true;
 }
 
 void FormularioSoloLectura(TfGENEINIC* f, QObject* Formulario) {

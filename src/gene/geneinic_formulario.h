@@ -38,11 +38,18 @@ void RefrescarFormulariosAbiertos(TfGENEINIC* f);
 // when the company asks for them, the documentary-responsibility dialog for
 // a record that has none yet.
 void GrabacionRegistro(TfGENEINIC* f, TDataSet* DataSet);
-// The common before-delete handler: activity stamp and, for a company table,
-// the record's attachments deleted in the same transaction as the record
-// (the delete is undone with them when either fails). A false answer of the
-// attachment delete cancels the record's delete silently.
+// The common before-delete handler (run from a dataset's BeforeDelete):
+// activity stamp and, for a company table, the record's attachments deleted
+// in the same transaction as the record, which the dataset's delete then
+// confirms or undoes with them (a failure of the rest of the before-delete
+// undoes them too). A false answer of the attachment delete, or a transaction
+// that cannot begin, cancels the record's delete.
 void BorradoRegistro(TfGENEINIC* f, TDataSet* DataSet);
+
+// The windows that are listing, printing or waiting in a loop of their own
+// (TForm::Busy); when there is one, a warning names them. A company change
+// or the exit stops there.
+bool HayFormulariosOcupados(TfGENEINIC* f);
 
 // Every TTable of the owner read-only (only once the data module is ready).
 void FormularioSoloLectura(TfGENEINIC* f, QObject* Formulario);

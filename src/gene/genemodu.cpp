@@ -55,8 +55,9 @@ QStringList listaPalabras(const QString& texto) {
 TModuloDatos::TModuloDatos(QObject* parent) : QObject(parent) {
     setObjectName(QStringLiteral("ModuloDatos"));
     // The routines called during creation find the module by its global,
-    // as they do once it is ready.
-    if (!::ModuloDatos) ::ModuloDatos = this;
+    // as they do once it is ready; a creation that raises takes it back.
+    const bool global = !::ModuloDatos;
+    if (global) ::ModuloDatos = this;
 
     ParamGenerales = componente<TTable>(this, "ParamGenerales");
     Table1 = componente<TTable>(this, "Table1");
@@ -74,7 +75,17 @@ TModuloDatos::TModuloDatos(QObject* parent) : QObject(parent) {
     QR_Export_Table = componente<TTable>(this, "QR_Export_Table");
     ParamGenerales->AfterPost = [this](TDataSet* d) { ParamGeneralesAfterPost(d); };
 
-    ModuloDatosCreate();
+    try {
+        ModuloDatosCreate();
+    } catch (...) {
+        // No destructor runs for a module whose creation failed: nothing may
+        // keep pointing at it.
+        if (global && ::ModuloDatos == this) {
+            ::ModuloDatos = nullptr;
+            ModuloDatosPreparado = false;
+        }
+        throw;
+    }
 }
 
 TModuloDatos::~TModuloDatos() {

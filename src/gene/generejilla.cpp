@@ -74,7 +74,8 @@ void AbrirFormulario(TModuloDatos* ModuloDatos, const QString& Clase, TForm*& Fo
         return;
     }
     QString accion;
-    if (Modo.contains(QLatin1String("Create"))) {
+    // One that is listing or waiting is not replaced: it comes forward.
+    if (Modo.contains(QLatin1String("Create")) && !(abierto && abierto->Busy())) {
         if (abierto) abierto->Close();
         if (!FormClassRegistered(Clase)) {
             Formulario = nullptr;

@@ -19,7 +19,8 @@ class TModuloDatos;
 // is NombreFormulario (the last such child): restored when minimised or
 // maximised ("Restore"), else shown ("Show"). Without one, or with a Modo
 // containing "Create" (which closes the open one through its ordinary
-// close), a new form of the registered class Clase is created ("Create").
+// close), a new form of the registered class Clase is created ("Create");
+// an open one that is busy (TForm::Busy) is brought forward instead.
 // The usage log gets the action. A class nobody registered yet opens
 // nothing (Formulario becomes nullptr). Errors of the form's own creation
 // reach the caller.

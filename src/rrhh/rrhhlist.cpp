@@ -4,7 +4,7 @@
 #include <QBoxLayout>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <memory>
+#include <QPointer>
 
 #include "gene/geneform.h"
 #include "gene/genegrup.h"
@@ -155,19 +155,28 @@ void TDialogoListado::pbListarClick() {
     MensajeBarraEstado(fGENEINIC, StatusBar1, QStringLiteral("Creando informe..."), QString());
     StatusBar1->repaint();
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    // The preview runs a loop of its own, under which the company may change
+    // or the program end: the dialog and its report refuse to close meanwhile,
+    // and nothing below touches a form that went all the same.
+    QPointer<TDialogoListado> dialogo(this);
+    TBusyForm ocupado(this);
     // An error of the report still leaves the dialog usable and closable.
     struct Fin {
-        TDialogoListado* d;
+        QPointer<TDialogoListado> d;
+        QPointer<TInformeListado> informe;
         ~Fin() {
+            delete informe.data();
+            QApplication::restoreOverrideCursor();
+            if (!d) return;
             MensajeBarraEstado(fGENEINIC, d->StatusBar1, QString(), QString());
             d->StatusBar1->repaint();
-            QApplication::restoreOverrideCursor();
             d->ListadoEnCurso = false;
         }
-    } fin{this};
-    std::unique_ptr<TInformeListado> informe(CrearInforme());
+    } fin{dialogo, nullptr};
+    fin.informe = CrearInforme();
+    TBusyForm informeOcupado(fin.informe);
     if (VisualizacionPrevia->isChecked())
-        informe->QuickReport->Preview();
+        fin.informe->QuickReport->Preview();
     else
-        ImprimirInforme(ModuloDatos, informe->QuickReport, QString());
+        ImprimirInforme(ModuloDatos, fin.informe->QuickReport, QString());
 }

@@ -4,6 +4,7 @@
 
 #include "rrhh/rrhhmenu.h"
 
+#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
 #include <QHBoxLayout>
@@ -20,6 +21,7 @@
 #include "gene/geneform.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_conexion.h"
+#include "gene/geneinic_formulario.h"
 #include "gene/geneinic_programas.h"
 #include "gene/genemodu.h"
 #include "gene/generejilla.h"
@@ -27,8 +29,8 @@
 #include "gene/genetrad.h"
 #include "gene/geneusua.h"
 #include "gene/sesion.h"
-#include "nomina/nomimodu.h"
 #include "io/paths.h"
+#include "nomina/nomimodu.h"
 #include "ui/controls.h"
 #include "ui/menus.h"
 
@@ -351,7 +353,17 @@ void TfRRHHMENU::OrganizarIconos1Click(QObject*) {
 }
 
 void TfRRHHMENU::SalirAplicacion(QObject*) {
+    // A window that is listing or waiting keeps the program open.
+    if (HayFormulariosOcupados(fGENEINIC)) return;
     Close();
+}
+
+void TfRRHHMENU::closeEvent(QCloseEvent* event) {
+    if (HayFormulariosOcupados(fGENEINIC)) {
+        event->ignore();
+        return;
+    }
+    TForm::closeEvent(event);
 }
 
 void TfRRHHMENU::FormClose(QObject*, TCloseAction& Action) {

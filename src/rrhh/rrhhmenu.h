@@ -12,6 +12,7 @@
 
 #include "ui/form.h"
 
+class QCloseEvent;
 class QObject;
 class TImage;
 class TLabel;
@@ -99,9 +100,17 @@ public:
 
     // The data modules of the session (and of the company when one is chosen).
     void CrearModulosDatos();
-    // Makes CodigoEmpresaActual the working company; 0 afterwards when the
-    // user may not open it or it is not in EMPRESA (nothing is closed then).
-    void SeleccionarEmpresa();
+    // What SeleccionarEmpresa did. SinAcceso: the user may not open the
+    // company or it is not in EMPRESA; Rechazada: a window refused to close
+    // (busy, or its pending edits kept); Fallida: its database could not be
+    // opened (ErrorEmpresa says why). In none of these is anything of the
+    // current company closed.
+    enum class TSeleccionEmpresa { Abierta, SinAcceso, Rechazada, Fallida };
+    // Makes CodigoEmpresaActual the working company. Afterwards it is 0 when
+    // the user may not open it, and the company still open (0 at the start)
+    // when it was refused or failed.
+    TSeleccionEmpresa SeleccionarEmpresa();
+    QString ErrorEmpresa;
     // The search window on EMPRESA; the chosen code into CodigoEmpresaActual.
     void PedirEmpresa();
     // Access level of the item's option key, then the window.
@@ -112,13 +121,20 @@ public:
     // The items of the "Ventana" menu that list the open windows.
     void ActualizarListaVentanas();
 
+protected:
+    // The window's close button: refused while a window is busy.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     TMenuItem* NuevoItem(TMenuItem* padre, const QString& nombre, const QString& caption);
     void ConstruirMenu();
     void AsignarTeclaAyuda();
     void MostrarLogotipo();
-    bool iniciado_ = false;  // FormShow has started
-    bool mostrado_ = false;  // FormShow has run to its end
+    // The company open before a change that failed, connected again.
+    void RecuperarEmpresa();
+    int empresaAbierta_ = 0;  // the company whose database is connected
+    bool iniciado_ = false;   // FormShow has started
+    bool mostrado_ = false;   // FormShow has run to its end
 };
 
 extern TfRRHHMENU* fRRHHMENU;

@@ -8,6 +8,7 @@
 #include <QVariant>
 
 #include "db/database.h"
+#include "db/dberror.h"
 #include "db/field.h"
 #include "db/table.h"
 #include "gene/geneclav.h"
@@ -96,7 +97,11 @@ void TfRRHHMENU::FormShow(QObject* Sender) {
         bool ok = false;
         const int primera = lista.section(QLatin1Char('\r'), 0, 0).trimmed().toInt(&ok);
         CodigoEmpresaActual = ok ? primera : 0;
-        SeleccionarEmpresa();
+        if (SeleccionarEmpresa() == TSeleccionEmpresa::Fallida) {
+            MensajeError(QStringLiteral("¡Imposible iniciar la aplicación!. Motivo: ") +
+                         ErrorEmpresa);
+            return;
+        }
     }
     if (CodigoEmpresaActual == 0) {
         Terminar(QStringLiteral("¡Ud. no tiene acceso a ninguna empresa!"));
@@ -138,33 +143,88 @@ void TfRRHHMENU::CrearModulosDatos() {
 
 // ---------------------------------------------------------------- companies
 
-void TfRRHHMENU::SeleccionarEmpresa() {
+namespace {
+
+// The company's database opened on a connection of its own: a damaged or
+// unreadable one says so here, while the current company is still whole. One
+// that does not exist yet is left to ConectarBaseDatosEmpresa, which creates
+// it where it may.
+void ComprobarBaseDatosEmpresa(int Codigo) {
+    TDatabase prueba;
+    prueba.Params() =
+        ParametrosConexion(fGENEINIC, NombreBaseDatosEmpresa(fGENEINIC, Codigo), false);
+    if (prueba.Params().engine == Engine::SqlServer) return;
+    try {
+        prueba.Open();
+    } catch (const EDatabaseError& e) {
+        if (e.code() == DbError::DatabaseNotFound) return;
+        throw;
+    }
+    prueba.TableNames();
+}
+
+}  // namespace
+
+TfRRHHMENU::TSeleccionEmpresa TfRRHHMENU::SeleccionarEmpresa() {
+    const int codigo = CodigoEmpresaActual;
+    ErrorEmpresa.clear();
     // The company must exist and be the user's before anything is closed.
     bool encontrada = false;
     try {
-        encontrada = UsuarioAccedeEmpresa(ModuloDatos, CodigoUsuarioActual, CodigoEmpresaActual) &&
-                     Empresa->Active() && Empresa->FindKey({CodigoEmpresaActual});
+        encontrada = ModuloDatos &&
+                     UsuarioAccedeEmpresa(ModuloDatos, CodigoUsuarioActual, codigo) &&
+                     Empresa->Active() && Empresa->FindKey({codigo});
     } catch (const std::exception&) {
         encontrada = false;
     }
     if (!encontrada) {
         CodigoEmpresaActual = 0;
-        return;
+        return TSeleccionEmpresa::SinAcceso;
     }
     const QString nombre = Empresa->FieldByName(QStringLiteral("Nombre"))->AsString();
     const QString logotipo = Empresa->FieldByName(QStringLiteral("Logotipo"))->AsString();
     const QString abreviatura = Empresa->FieldByName(QStringLiteral("Abreviatura"))->AsString();
 
-    CerrarFormulariosEmpresa(fGENEINIC);
-
+    try {
+        ComprobarBaseDatosEmpresa(codigo);
+    } catch (const std::exception& e) {
+        ErrorEmpresa = TextoErrorBaseDatos(e);
+        CodigoEmpresaActual = empresaAbierta_;
+        return TSeleccionEmpresa::Fallida;
+    }
+    if (!CerrarFormulariosEmpresa(fGENEINIC)) {
+        CodigoEmpresaActual = empresaAbierta_;
+        // The data modules may have gone with the windows.
+        if (!ModuloDatos) RecuperarEmpresa();
+        return TSeleccionEmpresa::Rechazada;
+    }
+    try {
+        ConectarBaseDatosEmpresa(fGENEINIC, codigo);
+        CrearModulosDatos();
+    } catch (const std::exception& e) {
+        ErrorEmpresa = TextoErrorBaseDatos(e);
+        RecuperarEmpresa();
+        return TSeleccionEmpresa::Fallida;
+    }
+    empresaAbierta_ = codigo;
     NombreEmpresaActual = nombre;
     if (!logotipo.isEmpty()) LogotipoEmpresaActual = logotipo;
     setCaption(abreviatura + QStringLiteral(": ") + TituloPrograma);
     if (VisualizarLogoEmpresaEnMenu) MostrarLogotipo();
-    ConectarBaseDatosEmpresa(fGENEINIC, CodigoEmpresaActual);
-
-    CrearModulosDatos();
     ConfigurarMenusConsultas(fGENEINIC, CodigoUsuarioActual, TituloPrograma, MainMenu1);
+    return TSeleccionEmpresa::Abierta;
+}
+
+void TfRRHHMENU::RecuperarEmpresa() {
+    CodigoEmpresaActual = empresaAbierta_;
+    try {
+        if (empresaAbierta_ != 0) ConectarBaseDatosEmpresa(fGENEINIC, empresaAbierta_);
+        CrearModulosDatos();
+    } catch (const std::exception& e) {
+        // Nothing to work with any more: the program cannot go on.
+        MensajeError(QStringLiteral("¡Imposible iniciar la aplicación!. Motivo: ") +
+                     TextoErrorBaseDatos(e));
+    }
 }
 
 void TfRRHHMENU::MostrarLogotipo() {
@@ -190,16 +250,26 @@ void TfRRHHMENU::PedirEmpresa() {
 
 void TfRRHHMENU::CambioEmpresa1Click(QObject*) {
     const int anterior = CodigoEmpresaActual;
+    // A window that is listing or waiting keeps the company where it is.
+    if (HayFormulariosOcupados(fGENEINIC)) return;
     PedirEmpresa();
     if (CodigoEmpresaActual == anterior) return;
-    SeleccionarEmpresa();
-    if (CodigoEmpresaActual != 0) {
-        PrimeraActivacion = true;
-        FormActivate(this);
-    } else {
-        MensajeAdvertencia(QStringLiteral("¡Ud. no tiene acceso a esta empresa!"));
-        CodigoEmpresaActual = anterior;
+    switch (SeleccionarEmpresa()) {
+        case TSeleccionEmpresa::Abierta:
+            PrimeraActivacion = true;
+            FormActivate(this);
+            return;
+        case TSeleccionEmpresa::SinAcceso:
+            MensajeAdvertencia(QStringLiteral("¡Ud. no tiene acceso a esta empresa!"));
+            break;
+        case TSeleccionEmpresa::Fallida:
+            MensajeAdvertencia(QStringLiteral("¡No ha sido posible abrir la empresa!. Motivo: ") +
+                               ErrorEmpresa);
+            break;
+        case TSeleccionEmpresa::Rechazada:
+            break;
     }
+    CodigoEmpresaActual = anterior;
 }
 
 // ---------------------------------------------------------------- currency view

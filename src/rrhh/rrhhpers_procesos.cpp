@@ -172,9 +172,10 @@ void TfRRHHPERS::Table1BeforeDelete(TDataSet*) {
         BorrandoOperario = false;
         Abort();
     }
-    IniciarTransaccion(fGENEINIC);
-    TransaccionBorrado = true;
-    bool correcto = EliminarHistoricosOperario(codigo);
+    // Outside a transaction the cascade could leave the employee half deleted.
+    bool correcto = IniciarTransaccion(fGENEINIC);
+    TransaccionBorrado = correcto;
+    if (correcto) correcto = EliminarHistoricosOperario(codigo);
     if (correcto) {
         try {
             BorradoRegistro(fGENEINIC, Table1);

@@ -7,6 +7,7 @@
 #include <unistd.h>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTimer>
@@ -16,6 +17,7 @@
 #include "db/table.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_conexion.h"
+#include "gene/geneinic_formulario.h"
 #include "gene/geneinic_servicios.h"
 #include "gene/geneinic_tablas.h"
 #include "gene/genemens.h"
@@ -24,6 +26,7 @@
 #include "gene/sesion.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
+#include "ui/controls.h"
 #include "ui/form.h"
 
 namespace {
@@ -119,6 +122,38 @@ private Q_SLOTS:
         int tecla = 0;
         RegistrarActividadTeclado(nullptr, nullptr, tecla, 0);
         QVERIFY(UltimaActividad.secsTo(QDateTime::currentDateTime()) < 2);
+    }
+
+    // Keys and clicks on any control of a prepared form are activity, also on
+    // a form that holds datasets and other objects; a window the framework
+    // did not prepare counts nothing.
+    void actividadEnFormulario() {
+        TestInstalacion inst;
+        TForm forma;
+        auto* tabla = new TTable(&forma);
+        tabla->setObjectName(QStringLiteral("Table1"));
+        auto* edit = new TEdit(&forma);
+        edit->setObjectName(QStringLiteral("Edit1"));
+        PrepararFormulario(inst.sesion(), &forma);
+        PrepararFormulario(inst.sesion(), &forma);  // once is enough, twice harms nothing
+        forma.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&forma));
+        QLineEdit ajena;
+        ajena.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&ajena));
+
+        const auto reciente = [] {
+            return UltimaActividad.secsTo(QDateTime::currentDateTime()) < 2;
+        };
+        UltimaActividad = QDateTime::currentDateTime().addSecs(-3600);
+        QTest::keyClick(&ajena, Qt::Key_A);
+        QTest::mouseClick(&ajena, Qt::LeftButton);
+        QVERIFY(!reciente());
+        QTest::keyClick(edit, Qt::Key_A);
+        QVERIFY(reciente());
+        UltimaActividad = QDateTime::currentDateTime().addSecs(-3600);
+        QTest::mouseClick(edit, Qt::LeftButton);
+        QVERIFY(reciente());
     }
 
     // "Free" for a released business window; the framework's own windows

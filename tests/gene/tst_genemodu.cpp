@@ -193,6 +193,30 @@ private Q_SLOTS:
         QVERIFY(modulo.Usuario->IsEmpty());
         QCOMPARE(modulo.Usuario->State(), dsBrowse);
     }
+
+    // A creation that raises (company parameters of another shape) leaves
+    // no module behind: the session has none, and the next one is made and
+    // freed as usual.
+    void creacionFallida() {
+        TestInstalacion inst(Engine::Sqlite, conEmpresa(1));
+        TDatabase* empresa = BaseDatosSelector(QStringLiteral("Database"));
+        empresa->DropTableIfExists(QStringLiteral("PARAGENE"));
+        empresa->CreateTable(QStringLiteral("PARAGENE"),
+                             {{QStringLiteral("IdRegistro"), ftInteger, 0, true}},
+                             {QStringLiteral("IdRegistro")}, QStringLiteral("PARAGENE_Clave1"));
+        QVERIFY(!ModuloDatos);
+        QVERIFY_THROWS_EXCEPTION(std::exception, new TModuloDatos(qApp));
+        QVERIFY(!ModuloDatos);
+        QVERIFY(!ModuloDatosPreparado);
+
+        empresa->DropTableIfExists(QStringLiteral("PARAGENE"));
+        {
+            TModuloDatos modulo;
+            QCOMPARE(ModuloDatos, &modulo);
+            QVERIFY(ModuloDatosPreparado);
+        }
+        QVERIFY(!ModuloDatos);
+    }
 };
 
 QTEST_MAIN(TestGeneModu)

@@ -3,20 +3,25 @@
 // the menu dispatch by access level, the company change, the currency view
 // broadcast, the logo panel, the help keys and the about box.
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QMdiArea>
 #include <QtTest>
 
 #include "db/query.h"
+#include "db/table.h"
 #include "gene/geneacer.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_formulario.h"
+#include "gene/geneinic_tablas.h"
 #include "gene/genelog.h"
 #include "gene/genemens.h"
 #include "gene/genemodu.h"
 #include "gene/genemodu_sql.h"
+#include "gene/geneprev.h"
 #include "gene/generejilla.h"
 #include "gene/sesion.h"
+#include "rrhh/rrhhlpla.h"
 #include "rrhh/rrhhmenu.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
@@ -111,6 +116,35 @@ QString claveSinAcceso(TfRRHHMENU* menu, const QString& item) {
 int empresaBuscada = 0;
 void buscarEmpresa(const QString&, int, const QString&, QVariant& Clave, const QString&) {
     Clave = empresaBuscada == 0 ? QVariant() : QVariant(QVariantList{empresaBuscada});
+}
+
+// Runs the action once a listing's preview is on screen with its pages made,
+// inside the loop the listing waits in. After a minute it closes the preview
+// so that a broken run ends instead of waiting.
+void EnPrevisualizacion(std::function<void(TfGENEPREV*)> accion) {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    auto inicio = std::make_shared<QElapsedTimer>();
+    inicio->start();
+    QObject::connect(timer, &QTimer::timeout, [timer, accion, inicio] {
+        TfGENEPREV* previa = fGENEPREV;
+        const bool lista =
+            previa && previa->isVisible() && previa->EstadoInforme == QLatin1String("Finalizada");
+        if (!lista && inicio->elapsed() < 60000) return;
+        timer->stop();
+        timer->deleteLater();
+        if (lista)
+            accion(previa);
+        else if (previa)
+            previa->Close();
+    });
+    timer->start();
+}
+
+void damnificarBaseDatos(const QString& carpeta) {
+    QFile archivo(carpeta + QStringLiteral("/datos.sqlite"));
+    QVERIFY(archivo.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    archivo.write(QByteArray(4096, 'x'));
 }
 
 }  // namespace
@@ -346,6 +380,125 @@ private Q_SLOTS:
         QVERIFY(!ventana);
         QVERIFY(ModuloDatos != nullptr);
         QVERIFY(menu_->PrimeraActivacion == false);
+    }
+
+    // A listing waiting in its preview: the company change, the exit, the
+    // dialog's own close and a master reopening it all leave it alone, with
+    // a warning; once the preview is closed the company changes.
+    void listadoEnCurso_data() { AddEngineRows(); }
+    void listadoEnCurso() {
+        QFETCH(int, engine);
+        instalar(engine);
+        agregarUsuario(QStringLiteral("PEPE"), QStringLiteral("1\r\n12"));
+        entrar(QStringLiteral("PEPE"));
+        QCOMPARE(CodigoEmpresaActual, 1);
+        TTable personal, plan;
+        personal.setTableName(QStringLiteral("PERSONAL"));
+        plan.setTableName(QStringLiteral("PLANFORM"));
+        QVERIFY(AbrirTabla(fGENEINIC, &personal) && AbrirTabla(fGENEINIC, &plan));
+        const QString ejercicio = QString::number(QDate::currentDate().year());
+        sql(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (1, 'GARCIA')"),
+            QStringLiteral("Database"));
+        sql(QStringLiteral("INSERT INTO PLANFORM (Ejercicio, CodigoOperario, Linea, "
+                           "AccionFormativa, Tipo, Realizado, Revision, CodigoFormacion) VALUES "
+                           "(%1, 1, 1, 'SOLDADURA', 'Interno', 'SI', 1, 'F1')")
+                .arg(ejercicio),
+            QStringLiteral("Database"));
+        GanchoBuscarConFiltroYValor = buscarEmpresa;
+        empresaBuscada = 12;
+        RegistrarTfRRHHLPLA();
+        qobject_cast<TMenuItem*>(menu_->FindComponent(QStringLiteral("ListadodePlandeFormacin1")))
+            ->Click();
+        QPointer<TForm> dialogo = BuscarFormularioAbierto(QStringLiteral("fRRHHLPLA"));
+        auto* listado = qobject_cast<TfRRHHLPLA*>(dialogo.data());
+        QVERIFY(listado);
+        MessageSeam::clearLog();
+
+        const QString aviso = QStringLiteral(
+            "¡Hay un listado o proceso en curso en Listado de Plan de Formación! Finalícelo o "
+            "cierre su previsualización antes de continuar.");
+        bool probado = false;
+        EnPrevisualizacion([&](TfGENEPREV* previa) {
+            menu_->CambioEmpresa1Click(menu_->CambioEmpresa1);
+            QCOMPARE(CodigoEmpresaActual, 1);
+            menu_->SalirAplicacion(menu_->Salir1);
+            QVERIFY(!menu_->close());
+            dialogo->Close();
+            TForm* otro = nullptr;
+            AbrirFormulario(ModuloDatos, QStringLiteral("TfRRHHLPLA"), otro,
+                            QStringLiteral("Create"), QStringLiteral("fRRHHLPLA"));
+            QCOMPARE(otro, dialogo.data());
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY(menu_ && dialogo);
+            QCOMPARE(menu_->MDIChildCount(), 1);
+            QCOMPARE(textos(QStringLiteral("A")), QStringList(3, aviso));
+            probado = true;
+            previa->Close();
+        });
+        listado->pbListarClick();
+        QVERIFY(probado);
+        QVERIFY(dialogo);
+        QVERIFY(!listado->ListadoEnCurso);
+
+        menu_->CambioEmpresa1Click(menu_->CambioEmpresa1);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(CodigoEmpresaActual, 12);
+        QVERIFY(!dialogo);
+    }
+
+    // A company whose database cannot be read, or a window that will not
+    // close, keeps the session on the company open, with its module and its
+    // windows; a first company that cannot be read ends the start with the
+    // start-up message.
+    void empresaIlegible() {
+        instalar(int(Engine::Sqlite));
+        agregarUsuario(QStringLiteral("PEPE"), QStringLiteral("1\r\n12"));
+        entrar(QStringLiteral("PEPE"));
+        GanchoBuscarConFiltroYValor = buscarEmpresa;
+        qobject_cast<TMenuItem*>(menu_->FindComponent(QStringLiteral("MaestrodePersonal1")))
+            ->Click();
+        QPointer<TForm> ventana = BuscarFormularioAbierto(QStringLiteral("fRRHHPERS"));
+        QVERIFY(ventana);
+        QPointer<TModuloDatos> modulo = ModuloDatos;
+
+        // The window refuses: nothing changes.
+        ventana->OnCloseQuery = [](QObject*, bool& puede) { puede = false; };
+        empresaBuscada = 12;
+        MessageSeam::clearLog();
+        menu_->CambioEmpresa1Click(menu_->CambioEmpresa1);
+        QCOMPARE(CodigoEmpresaActual, 1);
+        QVERIFY(ventana && modulo == ModuloDatos);
+        QVERIFY(textos().isEmpty());
+        ventana->OnCloseQuery = nullptr;
+
+        damnificarBaseDatos(inst_->ubicacionEmpresa(12));
+        menu_->CambioEmpresa1Click(menu_->CambioEmpresa1);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const QStringList avisos = textos(QStringLiteral("A"));
+        QCOMPARE(avisos.size(), 1);
+        QVERIFY2(avisos.first().startsWith(
+                     QStringLiteral("¡No ha sido posible abrir la empresa!. Motivo: ")),
+                 qPrintable(avisos.first()));
+        QCOMPARE(CodigoEmpresaActual, 1);
+        QCOMPARE(menu_->Caption(), QStringLiteral("EMP1: Recursos Humanos"));
+        QCOMPARE(NombreEmpresaActual, QStringLiteral("Empresa 1"));
+        QVERIFY(ventana);
+        QVERIFY(modulo && modulo == ModuloDatos);
+        QVERIFY(!sql(QStringLiteral("SELECT COUNT(*) FROM PARAGENE"), QStringLiteral("Database"))
+                     .startsWith(QStringLiteral("Error.")));
+
+        cleanup();
+        instalar(int(Engine::Sqlite));
+        agregarUsuario(QStringLiteral("PEPE"), QStringLiteral("12\r\n1"));
+        damnificarBaseDatos(inst_->ubicacionEmpresa(12));
+        entrar(QStringLiteral("PEPE"));
+        QVERIFY(TerminacionSolicitada());
+        const QStringList errores = textos(QStringLiteral("E"));
+        QCOMPARE(errores.size(), 1);
+        QVERIFY2(errores.first().startsWith(
+                     QStringLiteral("¡Imposible iniciar la aplicación!. Motivo: ")),
+                 qPrintable(errores.first()));
+        QVERIFY(!menu_->CambioEmpresa1->isEnabled());
     }
 
     // The currency view: the panel's caption by the base currency, and the

@@ -12,6 +12,7 @@
 #include <QDynamicPropertyChangeEvent>
 #include <QImage>
 #include <QProcess>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
@@ -491,6 +492,21 @@ private Q_SLOTS:
             QStringLiteral("INSERT INTO LEVLCION (CodigoOperario, Tipo, Codigo, FechaEvaluacion, "
                            "Linea, Valoracion) VALUES (3, 'Puesto', 'P1', '2021-01-01', 1, 7)"));
         QCOMPARE(recuentos(), QStringLiteral("1 1 1 1 1 1"));
+
+        // A transaction that cannot begin (the connection is already in one
+        // of another's making): the cascade does not run without it.
+        if (Engine(engine) == Engine::Sqlite) {
+            QSqlQuery ajena(fGENEINIC->Database->connection());
+            QVERIFY(ajena.exec(QStringLiteral("BEGIN")));
+            MessageSeam::clearLog();
+            MessageSeam::enqueue(QStringLiteral("SI"));
+            f->Eliminar1Click(f->Eliminar1);
+            QVERIFY(ajena.exec(QStringLiteral("COMMIT")));
+            QVERIFY(textos().contains(
+                QStringLiteral("¡ La transacción no ha sido completada !. Inténtelo de nuevo.")));
+            QVERIFY(!TransaccionIniciada);
+            QCOMPARE(recuentos(), QStringLiteral("1 1 1 1 1 1"));
+        }
 
         // The last step of the cascade fails: nothing at all is removed.
         bloquearBorrado(engine, QStringLiteral("LEVLCION"));

@@ -6,10 +6,13 @@
 #include <QApplication>
 #include <QtTest>
 
+#include "db/database.h"
 #include "db/dberror.h"
 #include "db/field.h"
 #include "db/table.h"
+#include "gene/geneinic.h"
 #include "gene/geneinic_formulario.h"
+#include "gene/geneinic_tablas.h"
 #include "gene/genemens.h"
 #include "gene/genemodu.h"
 #include "gene/genemodu_sql.h"
@@ -38,6 +41,30 @@ void teclearFila(TfRRHHPTRA* f, const QString& codigo, const QString& descripcio
     f->DBGrid1->setSelectedIndex(1);
     f->Table1->FieldByName(QStringLiteral("Descripcion"))->setText(descripcion);
 }
+
+// Answers every message dialog as a user would, as it shows: "SI" to a
+// question, "Aceptar" to the rest; the texts in the order they came.
+class Contestador : public QObject {
+public:
+    Contestador() {
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                auto* d = qobject_cast<TfGENEMENS*>(w);
+                if (!d || !d->isVisible() || !d->isModal() || d == ultimo_) continue;
+                ultimo_ = d;
+                textos << d->MensajeDialogo;
+                (d->TipoMensaje == QLatin1String("C") ? d->pbSI : d->pbAceptar)->click();
+                return;
+            }
+        });
+        timer_.start(5);
+    }
+    QStringList textos;
+
+private:
+    QTimer timer_;
+    QPointer<TfGENEMENS> ultimo_;
+};
 
 }  // namespace
 
@@ -109,6 +136,55 @@ private Q_SLOTS:
         QCOMPARE(sql(QStringLiteral("SELECT Tipo, Codigo FROM CRITEVAL ORDER BY Tipo")),
                  QStringLiteral("Formacion|SOL\r\nPuesto|TOR"));
         QCOMPARE(sql(QStringLiteral("SELECT Tipo FROM CICLOCAP")), QStringLiteral("Formacion"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // The delete with the dialogs on screen: the cycle goes, the criteria's
+    // statement fails (their table has another shape) and shows its warning, and the
+    // position, its cycle and its attachment still go together, in one
+    // transaction that the warning does not end.
+    void borradoConDialogos_data() { AddEngineRows(); }
+    void borradoConDialogos() {
+        QFETCH(int, engine);
+        MessageSeam::activate(true);
+        TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
+        TModuloDatos modulo;
+        RegistrarTfRRHHPTRA();
+        TTable blob;
+        blob.setTableName(QStringLiteral("BLOBTAB"));
+        QVERIFY(AbrirTabla(fGENEINIC, &blob));
+        blob.Close();
+        QPointer<TfRRHHPTRA> f =
+            qobject_cast<TfRRHHPTRA*>(CreateForm(QStringLiteral("TfRRHHPTRA")));
+        QVERIFY(f);
+        sql(QStringLiteral("INSERT INTO PUESTO (Codigo, Descripcion) VALUES ('SOL', 'Soldador')"));
+        sql(QStringLiteral(
+            "INSERT INTO CICLOCAP (Tipo, Codigo, Linea, Nivel) VALUES ('Puesto', 'SOL', 1, 'x')"));
+        sql(
+            QStringLiteral("INSERT INTO BLOBTAB (NombreTabla, ClaveTabla, IdObjeto) VALUES "
+                           "('PUESTO', 'SOL', 'Foto')"));
+        // Criteria of another shape: their statement fails.
+        TDatabase* empresa = BaseDatosSelector(QStringLiteral("Database"));
+        empresa->DropTableIfExists(QStringLiteral("CRITEVAL"));
+        empresa->CreateTable(QStringLiteral("CRITEVAL"),
+                             {{QStringLiteral("Linea"), ftInteger, 0, true}},
+                             {QStringLiteral("Linea")}, QStringLiteral("CRITEVAL_Clave1"));
+        f->Table1->Refresh();
+        QVERIFY(f->Table1->Locate(QStringLiteral("Codigo"), QStringLiteral("SOL"), 0));
+
+        Contestador contestador;
+        f->Eliminar1Click(f->Eliminar1);
+        // The question, then the failed statement's own warnings.
+        QVERIFY(contestador.textos.size() > 1);
+        QCOMPARE(contestador.textos.first(),
+                 QStringLiteral("¿ Está seguro de querer eliminar el registro ?"));
+        QVERIFY2(contestador.textos.last().contains(QStringLiteral("CRITEVAL")),
+                 qPrintable(contestador.textos.last()));
+        QVERIFY(!fGENEINIC->Database->InTransaction());
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM PUESTO")), QStringLiteral("0"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM CICLOCAP")), QStringLiteral("0"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM BLOBTAB")), QStringLiteral("0"));
         f->Close();
         QTRY_VERIFY(!f);
     }

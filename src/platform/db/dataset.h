@@ -152,8 +152,10 @@ public:
     TDataSetNotifyEvent BeforePost, AfterPost, BeforeCancel, AfterCancel;
     TDataSetNotifyEvent BeforeDelete, AfterDelete, BeforeScroll, AfterScroll;
     TDataSetNotifyEvent BeforeRefresh, AfterRefresh, OnNewRecord, OnCalcFields;
-    // The engine refused to delete the record: runs before the error goes on
-    // to the caller (after BeforeDelete, so that what it began can be undone).
+    // The delete failed once BeforeDelete had begun (BeforeDelete itself or a
+    // scroll handler raised, or the engine refused the record): runs before
+    // the error goes on to the caller, so that what BeforeDelete began can be
+    // undone at once.
     TDataSetNotifyEvent OnDeleteError;
     TFilterRecordEvent OnFilterRecord;
 

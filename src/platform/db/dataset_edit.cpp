@@ -192,10 +192,11 @@ void TDataSet::Delete() {
     if (!hasRecord_) throw EDatabaseError::make(DbError::EmptyDataSet);
     CheckCanModify();
     DataEvent(deCheckBrowseMode);
-    if (BeforeDelete) BeforeDelete(this);
-    DoBeforeScroll();
-    const TRow old = current_;
+    TRow old;
     try {
+        if (BeforeDelete) BeforeDelete(this);
+        DoBeforeScroll();
+        old = current_;
         cursor_->deleteRow(old);
     } catch (...) {
         if (OnDeleteError) OnDeleteError(this);

@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "db/dataset.h"
 #include "ui/menus.h"
 
 namespace {
@@ -76,6 +77,8 @@ TForm::TForm(QWidget* owner) : QWidget(owner, Qt::Window), TControlBase(this) {
 }
 
 TForm::~TForm() {
+    // What derives from TForm is gone already: no cancel handler of its may run.
+    inDestructor_ = true;
     // The area tells of activations while its children go, after this body.
     if (mdiArea_) disconnect(mdiArea_, nullptr, this, nullptr);
     // Forms this one owns are still whole here: their OnDestroy runs first.
@@ -503,6 +506,7 @@ void TForm::endModal() {
 // Closing
 
 bool TForm::CloseQuery() {
+    if (busy_ > 0) return false;
     if (formStyle_ == fsMDIForm && mdiArea_) {
         for (QMdiSubWindow* w : mdiArea_->subWindowList())
             if (auto* child = qobject_cast<TForm*>(w->widget()))
@@ -575,18 +579,48 @@ void TForm::closeEvent(QCloseEvent* event) {
 }
 
 void TForm::Release() {
+    if (destroyed_) return;
+    // A frame of this form waits in a loop: it goes once that frame is done.
+    if (busy_ > 0) {
+        freeWhenIdle_ = true;
+        return;
+    }
     // The subwindow of an MDI child follows the form (see attachToMDI).
-    if (!destroyed_) deleteLater();
+    deleteLater();
 }
 
 void TForm::Free() {
+    if (busy_ > 0) {
+        freeWhenIdle_ = true;
+        return;
+    }
     DoDestroy();
     delete this;
+}
+
+void TForm::EndBusy() {
+    if (busy_ > 0) --busy_;
+    if (busy_ > 0 || !freeWhenIdle_) return;
+    freeWhenIdle_ = false;
+    Release();
+}
+
+void TForm::cancelPendingEdits() {
+    for (QObject* c : Components()) {
+        QPointer<TDataSet> ds = qobject_cast<TDataSet*>(c);
+        if (!ds || (ds->State() != dsEdit && ds->State() != dsInsert)) continue;
+        RunHandler(this, [&ds] {
+            if (ds) ds->Cancel();
+        });
+    }
 }
 
 void TForm::DoDestroy() {
     if (destroyed_) return;
     destroyed_ = true;
+    // A record left half typed is cancelled, not dropped: the form's cancel
+    // handlers undo what was written for it.
+    if (!inDestructor_) cancelPendingEdits();
     if (OnDestroy) RunHandler(this, [this] { OnDestroy(this); });
 }
 

@@ -17,6 +17,13 @@
 // default action is caMinimize for an MDI child and caHide otherwise. On a
 // modal form Close() sets ModalResult to mrCancel; setting ModalResult to any
 // other value than mrNone ends ShowModal through the same protocol.
+//
+// Busy forms: a form whose handler waits in a loop of its own (a listing
+// under its preview, a print) is marked busy for that time (TBusyForm). It
+// refuses to close, and a Release or Free asked meanwhile frees it only once
+// it is idle again, so that the waiting frame never resumes on a freed form.
+// A form freed while one of its datasets is being edited or inserted cancels
+// that record first (its BeforeCancel handlers run).
 
 #include <QPointer>
 #include <QWidget>
@@ -188,6 +195,9 @@ public:
     void BringToFront();
     // Runs OnDestroy once.
     void DoDestroy();
+    bool Busy() const { return busy_ > 0; }
+    void BeginBusy() { ++busy_; }
+    void EndBusy();
 
     // MDI: the area of an fsMDIForm and its children in creation order.
     QMdiArea* MDIArea() const { return mdiArea_; }
@@ -224,6 +234,7 @@ private:
     void attachToMDI();
     void childActivated(QMdiSubWindow* window);
     void applyPosition();
+    void cancelPendingEdits();
 
     TFormStyle formStyle_ = fsNormal;
     TPosition position_ = poDesigned;
@@ -237,12 +248,31 @@ private:
     bool applyingClose_ = false;
     bool shownOnce_ = false;
     bool freeAfterModal_ = false;
+    bool inDestructor_ = false;
+    bool freeWhenIdle_ = false;
+    int busy_ = 0;
     QPointer<QWidget> pendingActive_;
     QPointer<QObject> menu_;  // a TMainMenu
     QMenuBar* menuBar_ = nullptr;
     QMdiArea* mdiArea_ = nullptr;
     QPointer<QWidget> subWindow_;  // a QMdiSubWindow
     QPointer<TForm> activeChild_;
+};
+
+// Marks a form busy for a scope; the form may be gone at its end.
+class TBusyForm {
+public:
+    explicit TBusyForm(TForm* form) : form_(form) {
+        if (form) form->BeginBusy();
+    }
+    ~TBusyForm() {
+        if (form_) form_->EndBusy();
+    }
+    TBusyForm(const TBusyForm&) = delete;
+    TBusyForm& operator=(const TBusyForm&) = delete;
+
+private:
+    QPointer<TForm> form_;
 };
 
 // The main window: the first fsMDIForm unless set otherwise.

@@ -6,6 +6,8 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
+#include "db/clientdataset.h"
+#include "db/field.h"
 #include "gene/genecomp.h"
 #include "ui/form.h"
 #include "ui/menus.h"
@@ -92,6 +94,8 @@ private Q_SLOTS:
     void mdiCloseAsksChildren();
     void modalResults();
     void modalCloseRefusedAndFreed();
+    void busyFormWaitsForItsFrame();
+    void freedFormCancelsPendingRecord();
     void registry();
     void menuMergeByGroupIndex();
     void shortcutsReachActiveChild();
@@ -221,6 +225,95 @@ void TestForm::modalCloseRefusedAndFreed() {
     QCOMPARE(consultas, 2);
     processDeferredDeletes();
     QVERIFY(!guard);
+}
+
+// A child whose handler waits in a loop of its own (a listing under its
+// preview): every way of closing or freeing it waits for that frame to end.
+void TestForm::busyFormWaitsForItsFrame() {
+    Principal main;
+    main.form->show();
+    int a = 0, c = 0;
+    QPointer<TForm> child = hijo(QStringLiteral("fLISTADO"), &a, &c);
+    child->OnClose = [](QObject*, TCloseAction& action) { action = caFree; };
+    bool comprobado = false;
+    QTimer::singleShot(0, child, [&] {
+        // Inside the frame's loop: the exit, its close and its button are refused.
+        QVERIFY(child->Busy());
+        QVERIFY(!main.form->CloseQuery());
+        child->Close();
+        QVERIFY(!child->close());
+        QVERIFY(child->Visible());
+        // Freed by whatever path meanwhile: not under the waiting frame.
+        child->Release();
+        child->Free();
+        processDeferredDeletes();
+        QVERIFY(child);
+        comprobado = true;
+    });
+    {
+        TBusyForm ocupado(child);
+        QEventLoop espera;
+        QTimer::singleShot(0, &espera, [&] { QTimer::singleShot(0, &espera, &QEventLoop::quit); });
+        espera.exec();
+        QVERIFY(child);  // the frame resumes on its form
+    }
+    QVERIFY(comprobado);
+    QVERIFY(child);
+    processDeferredDeletes();
+    QVERIFY(!child);
+    QVERIFY(main.form->CloseQuery());
+
+    // Idle again after the frame, a busy form closes as any other.
+    QPointer<TForm> otro = hijo(QStringLiteral("fOTRO"), &a, &c);
+    { TBusyForm ocupado(otro); }
+    otro->OnClose = [](QObject*, TCloseAction& action) { action = caFree; };
+    otro->Close();
+    processDeferredDeletes();
+    QVERIFY(!otro);
+}
+
+// A record being typed when its form goes (closed, freed by its owner) is
+// cancelled, so that the form's cancel handlers undo what was written for
+// it; a record already posted is left alone.
+void TestForm::freedFormCancelsPendingRecord() {
+    for (int forma = 0; forma < 3; ++forma) {
+        auto* dueno = new TForm;
+        auto* f = new TForm(forma == 2 ? dueno : nullptr);
+        auto* ds = new TClientDataSet(f);
+        ds->setObjectName(QStringLiteral("Table1"));
+        ds->FieldDefs() = {{QStringLiteral("Codigo"), ftInteger, 0, false}};
+        ds->CreateDataSet();
+        auto* otro = new TClientDataSet(f);
+        otro->setObjectName(QStringLiteral("Table2"));
+        otro->FieldDefs() = ds->FieldDefs();
+        otro->CreateDataSet();
+        QStringList cancelados;
+        bool destruido = false;
+        ds->BeforeCancel = [&](TDataSet* d) {
+            cancelados << d->objectName() + QLatin1Char(':') +
+                              d->FieldByName(QStringLiteral("Codigo"))->AsString();
+            QVERIFY(!destruido);  // while the form is whole
+        };
+        otro->BeforeCancel = ds->BeforeCancel;
+        f->OnDestroy = [&](QObject*) { destruido = true; };
+        ds->Append();
+        ds->FieldByName(QStringLiteral("Codigo"))->setAsInteger(7);
+        otro->Append();
+        otro->FieldByName(QStringLiteral("Codigo"))->setAsInteger(8);
+        otro->Post();
+        if (forma == 0) {
+            f->Free();
+        } else if (forma == 1) {
+            f->Release();
+            processDeferredDeletes();
+        } else {
+            delete dueno;
+            dueno = nullptr;
+        }
+        QCOMPARE(cancelados, QStringList{QStringLiteral("Table1:7")});
+        QVERIFY(destruido);
+        delete dueno;
+    }
 }
 
 void TestForm::registry() {
