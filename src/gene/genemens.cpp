@@ -4,6 +4,7 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -244,6 +245,28 @@ void TfGENEMENS::hideEvent(QHideEvent* event) {
     FormHide();
     preparado_ = false;
     QDialog::hideEvent(event);
+}
+
+void TfGENEMENS::keyPressEvent(QKeyEvent* event) {
+    // A button's underlined letter answers with Alt, and without it as well
+    // ("S", "N", "A") except while the answer of a prompt is being typed.
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    const bool conAlt =
+        (mods & Qt::AltModifier) && !(mods & (Qt::ControlModifier | Qt::MetaModifier));
+    const bool sola = !(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) &&
+                      !EditRespuesta->hasFocus();
+    const int tecla = event->key();
+    if ((conAlt || sola) && tecla >= Qt::Key_A && tecla <= Qt::Key_Z) {
+        const QChar letra = QLatin1Char(char('A' + (tecla - Qt::Key_A)));
+        for (QPushButton* boton : {pbSI, pbAceptar, pbNO}) {
+            const qsizetype marca = boton->text().indexOf(QLatin1Char('&'));
+            if (!boton->isVisible() || marca < 0 || marca + 1 >= boton->text().size()) continue;
+            if (boton->text().at(marca + 1).toUpper() != letra) continue;
+            boton->click();
+            return;
+        }
+    }
+    QDialog::keyPressEvent(event);
 }
 
 // ---------------------------------------------------------------------------

@@ -48,6 +48,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     int tamanoFuente_ = 0;  // the label's point size, restored on hide

@@ -360,6 +360,43 @@ private Q_SLOTS:
         QTest::keyClick(d->DatoABuscar, Qt::Key_Escape);
         QTRY_COMPARE(d->ModalResult(), int(mrCancel));
     }
+
+    // Enter on "No hay datos..." closes the message and nothing else: the
+    // search behind it does not run again (a loop stopped at the third).
+    void introSobreElMensaje() {
+        Escenario e{Engine::Sqlite};
+        auto d = ::dialogo(QStringLiteral("999"));
+        d->Show();
+        QVERIFY(QTest::qWaitForWindowActive(d.get()));
+        d->DatoABuscar->setFocus();
+        MessageSeam::activate(true);
+        int mensajes = 0;
+        QTimer vigia;
+        vigia.setInterval(5);
+        connect(&vigia, &QTimer::timeout, [&mensajes] {
+            auto* m = qobject_cast<TfGENEMENS*>(QApplication::activeModalWidget());
+            if (!m || !m->isVisible()) return;
+            if (mensajes >= 3) {
+                m->pbAceptar->click();
+                return;
+            }
+            if (m->property("visto").toBool() || !m->pbAceptar->hasFocus()) return;
+            m->setProperty("visto", true);
+            ++mensajes;
+            QPointer<TfGENEMENS> p(m);
+            QTimer::singleShot(0, m, [p] {
+                if (p) QTest::keyClick(p->pbAceptar, Qt::Key_Return);
+            });
+        });
+        vigia.start();
+        QTest::keyClick(d->DatoABuscar, Qt::Key_Return);
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        vigia.stop();
+        QCOMPARE(mensajes, 1);
+        QCOMPARE(MessageSeam::log().size(), 1);
+        QVERIFY(d->isVisible());
+        MessageSeam::activate();
+    }
 };
 
 QTEST_MAIN(TestGeneBusq)

@@ -1,11 +1,12 @@
 // The filter dialog on both engines: condition lines with quotes in the
 // value, the fields offered, named filters saved, reloaded and deleted in
-// FILTRO, applying, resetting, and a bad filter warned with the dataset left
-// unfiltered.
+// FILTRO, applying, resetting, a bad filter warned with the dataset left
+// unfiltered, and Esc that closes a drop-down list without the dialog.
 
 #include <QtTest>
 
 #include "db/table.h"
+#include "dialogo_modal.h"
 #include "gene/genefilt.h"
 #include "gene/genemens.h"
 #include "gene/genemodu.h"
@@ -110,6 +111,29 @@ private Q_SLOTS:
         QCOMPARE(textos(e.t.get()).size(), 3);
         QCOMPARE(MessageSeam::log().last().text,
                  QStringLiteral("¡La lista de filtros es incorrecta! Inténtelo de nuevo."));
+    }
+
+    // Esc on an open list closes the list; the next Esc cancels the dialog.
+    void escEnListaDesplegable() {
+        Escenario e{Engine::Sqlite};
+        auto d = dialogo(e.t.get());
+        QVERIFY(d);
+        bool abiertoTrasLista = false;
+        AlMostrarse<TfGENEFILT>([&](TfGENEFILT* f) {
+            QVERIFY(QTest::qWaitForWindowActive(f));
+            f->ListaCampos->setFocus();
+            f->ListaCampos->showPopup();
+            QWidget* lista = QApplication::focusWidget();
+            QVERIFY(QApplication::activePopupWidget() &&
+                    QApplication::activePopupWidget()->isAncestorOf(lista));
+            QTest::keyClick(lista, Qt::Key_Escape);
+            QVERIFY(!QApplication::activePopupWidget());
+            QTRY_VERIFY(f->ListaCampos->hasFocus() && f->isActiveWindow());
+            abiertoTrasLista = f->isVisible() && f->ModalResult() == mrNone;
+            QTest::keyClick(f->ListaCampos, Qt::Key_Escape);
+        });
+        QCOMPARE(d->ShowModal(), int(mrCancel));
+        QVERIFY(abiertoTrasLista);
     }
 
     void filtrosGuardados_data() { AddEngineRows(); }

@@ -1,7 +1,8 @@
 // The common keys of every form, pressed on a shown form as a user does:
 // Enter as Tab outside memos, the keypad's point as "," (":" in time
-// fields), Ctrl+F5 on "Agregar", Esc for the running listing, F3 to the
-// confirm button, exact modifiers, and failures that never leave the keys.
+// fields), Ctrl+F5 on "Agregar", Esc for the running listing (never the Esc
+// that closes a drop-down list), F3 to the confirm button, exact modifiers,
+// and failures that never leave the keys.
 
 #include <QVBoxLayout>
 #include <QtTest>
@@ -50,6 +51,9 @@ public:
         Hora = agregar<TDBEdit>(caja, "DBEditHora");
         Hora->setDataSource(DataSource1);
         Hora->setDataField(QStringLiteral("HoraEntrada"));
+        EditSexo = agregar<TComboBox>(caja, "EditSexo");
+        EditSexo->setItems({QStringLiteral("Hombre"), QStringLiteral("Mujer")});
+        EditSexo->setItemIndex(0);
         pbGrabar = agregar<TButton>(caja, "pbGrabar");
         pbAceptar = agregar<TButton>(caja, "pbAceptar");
         Menu = new TMainMenu(this);
@@ -79,6 +83,7 @@ public:
     TEdit* Edit2;
     TMemo* Memo1;
     TDBEdit* Hora;
+    TComboBox* EditSexo;
     TButton* pbGrabar;
     TButton* pbAceptar;
     TMainMenu* Menu;
@@ -176,6 +181,45 @@ private Q_SLOTS:
         // F3 goes to the confirm button, pbAceptar before pbGrabar.
         QTest::keyClick(f.Edit1, Qt::Key_F3);
         QTRY_VERIFY(f.pbAceptar->hasFocus());
+    }
+
+    // Esc or Enter that closes an open drop-down list only closes it: the
+    // record being typed is not cancelled, the listing goes on, the focus
+    // stays; with the list closed Esc cancels the edit again.
+    void teclasDeListaDesplegable_data() {
+        QTest::addColumn<int>("tecla");
+        QTest::addColumn<int>("elegido");
+        QTest::newRow("Esc") << int(Qt::Key_Escape) << 0;
+        QTest::newRow("Intro") << int(Qt::Key_Return) << 1;
+    }
+    void teclasDeListaDesplegable() {
+        QFETCH(int, tecla);
+        QFETCH(int, elegido);
+        TfTECLAS f;
+        // A master's "Cancelar Edición" answers Esc.
+        int cancelaciones = 0;
+        auto* cancelar =
+            new TMenuItem(f.Menu->Items()->Items(0), QStringLiteral("CancelarEdicion1"),
+                          QStringLiteral("&Cancelar Edición"), ShortCut(VK_ESCAPE));
+        cancelar->OnClick = [&cancelaciones](QObject*) { ++cancelaciones; };
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        enfocar(f.EditSexo);
+        f.EditSexo->showPopup();
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QWidget* lista = QApplication::focusWidget();
+        QVERIFY(lista && QApplication::activePopupWidget()->isAncestorOf(lista));
+        QTest::keyClick(lista, Qt::Key_Down);
+        QTest::keyClick(lista, Qt::Key(tecla));
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QCOMPARE(f.EditSexo->ItemIndex(), elegido);
+        QVERIFY(!ListadoCancelado);
+        QCOMPARE(f.escapes, 0);
+        QCOMPARE(cancelaciones, 0);
+
+        QTRY_VERIFY(f.EditSexo->hasFocus());
+        QTest::keyClick(f.EditSexo, Qt::Key_Escape);
+        QCOMPARE(cancelaciones, 1);
     }
 
     // The typed-key buffer: plain keys as characters, the rest as one "|".

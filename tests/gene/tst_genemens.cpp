@@ -213,6 +213,51 @@ private Q_SLOTS:
         QVERIFY(!PeticionCancelada());
     }
 
+    // The keys a user answers with: a button's letter with or without Alt,
+    // Enter on the default button, Esc; in a prompt the letters are typed.
+    void teclasDeRespuesta_data() {
+        QTest::addColumn<QString>("tipo");
+        QTest::addColumn<QString>("letras");
+        QTest::addColumn<int>("tecla");
+        QTest::addColumn<int>("modificadores");
+        QTest::addColumn<QString>("respuesta");
+        const int nada = Qt::NoModifier;
+        QTest::newRow("s") << "C"
+                           << "" << int(Qt::Key_S) << nada << "SI";
+        QTest::newRow("Alt+S") << "C"
+                               << "" << int(Qt::Key_S) << int(Qt::AltModifier) << "SI";
+        QTest::newRow("n") << "C"
+                           << "" << int(Qt::Key_N) << nada << "NO";
+        QTest::newRow("otra letra") << "C"
+                                    << "x" << int(Qt::Key_S) << nada << "SI";
+        QTest::newRow("Intro") << "C"
+                               << "" << int(Qt::Key_Return) << nada << "NO";
+        QTest::newRow("Esc") << "C"
+                             << "" << int(Qt::Key_Escape) << nada << "NO";
+        QTest::newRow("escrita") << "P"
+                                 << "sin" << int(Qt::Key_Return) << nada << "sin";
+    }
+    void teclasDeRespuesta() {
+        QFETCH(QString, tipo);
+        QFETCH(QString, letras);
+        QFETCH(int, tecla);
+        QFETCH(int, modificadores);
+        QFETCH(QString, respuesta);
+        AlMostrarse([&](TfGENEMENS* d) {
+            QTRY_VERIFY(QApplication::focusWidget() &&
+                        d->isAncestorOf(QApplication::focusWidget()));
+            QWidget* foco = QApplication::focusWidget();
+            QTest::keyClicks(foco, letras);
+            QTest::keyClick(foco, Qt::Key(tecla), Qt::KeyboardModifiers(modificadores));
+            // A key that did not answer would leave the dialog waiting; Alt
+            // clicks the button after a short press (Qt's 100 ms).
+            QTimer::singleShot(2000, d, [d] { d->done(QDialog::Rejected); });
+        });
+        bool cancelado = false;
+        QCOMPARE(ResponderMensaje(tipo, QStringLiteral("¿Seguro?"), QString(), cancelado),
+                 respuesta);
+    }
+
     // A message raised while another is on screen gets a dialog and an answer of its own.
     void preguntaAnidada() {
         MessageSeam::activate(true);

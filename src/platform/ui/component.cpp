@@ -255,6 +255,22 @@ TForm* FormOf(QWidget* w) {
     return nullptr;
 }
 
+// The form and control a typed key belongs to. A window of Qt's own (a message
+// dialog, a drop-down list) keeps its keys: the form behind it never sees the
+// Return that closes a message or the Esc that closes a list.
+void KeyOwners(QWidget* w, TForm*& form, TControlBase*& control) {
+    form = nullptr;
+    control = nullptr;
+    for (; w; w = w->parentWidget()) {
+        if (auto* f = qobject_cast<TForm*>(w)) {
+            form = f;
+            return;
+        }
+        if (!control) control = dynamic_cast<TControlBase*>(w);
+        if (w->isWindow()) return;
+    }
+}
+
 class Dispatcher : public QObject {
 public:
     Dispatcher() {
@@ -272,6 +288,17 @@ public:
                 QWidget* focus = QApplication::focusWidget();
                 if (focus ? w != focus : !w->isWindow()) return false;
                 return keyPress(w, static_cast<QKeyEvent*>(event));
+            }
+            case QEvent::ShortcutOverride: {
+                // Esc typed in an open drop-down list is the list's own: no
+                // window's Esc shortcut ("Cancelar Edición", a cancel button)
+                // may take it before the list closes.
+                QWidget* popup = QApplication::activePopupWidget();
+                auto* w = watched->isWidgetType() ? static_cast<QWidget*>(watched) : nullptr;
+                if (!popup || !w || (w != popup && !popup->isAncestorOf(w))) return false;
+                if (!static_cast<QKeyEvent*>(event)->matches(QKeySequence::Cancel)) return false;
+                event->accept();
+                return true;
             }
             case QEvent::MouseButtonRelease:
             case QEvent::MouseButtonDblClick:
@@ -294,9 +321,9 @@ private:
 
     bool keyPress(QWidget* w, QKeyEvent* e) {
         QPointer<QWidget> target(w);
-        TForm* form = FormOf(w);
-        TControlBase* control = ControlOf(w);
-        if (form && control == static_cast<TControlBase*>(form)) control = nullptr;
+        TForm* form = nullptr;
+        TControlBase* control = nullptr;
+        KeyOwners(w, form, control);
         QPointer<TForm> formGuard(form);
         const bool preview = form && form->KeyPreview();
 
