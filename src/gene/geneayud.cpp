@@ -15,6 +15,13 @@ TfGENEAYUD::TfGENEAYUD(QWidget* owner) : TForm(owner) {
     Navegador->setOpenExternalLinks(true);
     caja->addWidget(Navegador);
     resize(720, 560);
+    // Esc closes it, as it closes the program's other windows.
+    setKeyPreview(true);
+    OnKeyDown = [this](QObject*, int& Key, TShiftState Shift) {
+        if (Key != VK_ESCAPE || Shift != 0) return;
+        Key = 0;
+        Close();
+    };
     connect(Navegador, &QTextBrowser::sourceChanged, this, [this] {
         const QString titulo = Navegador->documentTitle();
         setCaption(titulo.isEmpty() ? QStringLiteral("Ayuda") : titulo);

@@ -159,6 +159,11 @@ private Q_SLOTS:
         QCOMPARE(textos(QStringLiteral("A")), QStringList{"¡No existe el archivo de ayuda!"});
         QCOMPARE(ventana->Pagina(), PaginaAyuda(0));
         QCOMPARE(ventana->Caption(), QStringLiteral("Indice"));
+        // Esc closes the help window.
+        QVERIFY(QTest::qWaitForWindowActive(ventana));
+        ventana->Navegador->setFocus();
+        QTest::keyClick(ventana->Navegador, Qt::Key_Escape);
+        QVERIFY(!ventana->isVisible());
         delete ventana;
 
         MessageSeam::clearLog();
@@ -186,6 +191,7 @@ private Q_SLOTS:
                  QStringList{"¡No ha sido posible abrir el archivo o carpeta /no/existe!. Motivo: "
                              "No existe"});
         QCOMPARE(ruta, inst.carpetaGeneral());
+
     }
 
     void utilidades() {

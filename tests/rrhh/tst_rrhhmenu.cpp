@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QMdiArea>
+#include <QMenu>
 #include <QtTest>
 
 #include "db/query.h"
@@ -586,6 +587,27 @@ private Q_SLOTS:
         menu_->LoNuevoDeMenuClick(nullptr);
         QCOMPARE(textos(QStringLiteral("I")),
                  QStringList{"Está opción estará disponible en próximas versiones."});
+    }
+
+    // Alt+V opens "Ventana" with the open windows listed while a window is
+    // open, and the window stays the active one.
+    void menuVentana() {
+        instalar(int(Engine::Sqlite));
+        entrar(QStringLiteral("ADMIN"));
+        menu_->show();
+        QVERIFY(QTest::qWaitForWindowActive(menu_));
+        qobject_cast<TMenuItem*>(menu_->FindComponent(QStringLiteral("MaestrodePersonal1")))
+            ->Click();
+        TForm* hijo = menu_->ActiveMDIChild();
+        QVERIFY(hijo);
+        QTest::keyClick(menu_, Qt::Key_V, Qt::AltModifier);
+        QMenu* ventana = menu_->Ventana1->SubMenu();
+        QTRY_VERIFY(ventana->isVisible());
+        QStringList lineas;
+        for (QAction* a : ventana->actions()) lineas << a->text();
+        QCOMPARE(lineas, (QStringList{"&Organizar Iconos", "", "&1 Maestro de Personal"}));
+        QCOMPARE(menu_->ActiveMDIChild(), hijo);
+        ventana->close();
     }
 
     void acercaDe() {

@@ -7,7 +7,9 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QScreen>
+#include <QShortcut>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "db/dataset.h"
 #include "ui/menus.h"
@@ -171,6 +173,15 @@ void TForm::setFormStyle(TFormStyle style) {
         }
         layout()->addWidget(mdiArea_);
         connect(mdiArea_, &QMdiArea::subWindowActivated, this, &TForm::childActivated);
+        // Ctrl+F4 closes the active child, as in the MDI frames users know,
+        // where the platform gives the subwindows only Ctrl+W.
+        const QKeySequence ctrlF4(Qt::CTRL | Qt::Key_F4);
+        if (!QKeySequence::keyBindings(QKeySequence::Close).contains(ctrlF4)) {
+            auto* cerrar = new QShortcut(ctrlF4, this);
+            connect(cerrar, &QShortcut::activated, this, [this] {
+                if (QMdiSubWindow* activa = mdiArea_->activeSubWindow()) activa->close();
+            });
+        }
         if (!mainForm()) mainForm() = this;
     }
     if (style == fsStayOnTop) setWindowFlag(Qt::WindowStaysOnTopHint, true);
@@ -337,18 +348,41 @@ void TForm::attachToMDI() {
     TForm* main = mainForm();
     if (subWindow_ || !main || main == this || !main->mdiArea_) return;
     const QSize size = this->size();
-    QMdiSubWindow* sub = main->mdiArea_->addSubWindow(this);
-    subWindow_ = sub;
+    // Sized before it joins the area, so that the area places it by its real size.
+    auto* sub = new QMdiSubWindow;
+    sub->setWidget(this);
     sub->setAttribute(Qt::WA_DeleteOnClose, false);
-    connect(this, &QObject::destroyed, sub, &QObject::deleteLater);
     sub->resize(sub->sizeHint().expandedTo(size));
+    main->mdiArea_->addSubWindow(sub);
+    subWindow_ = sub;
+    connect(this, &QObject::destroyed, sub, &QObject::deleteLater);
+}
+
+// A child opens inside the area's visible part: moved in, and made smaller
+// only where it is larger than the area.
+void TForm::fitInMDIArea() {
+    QMdiSubWindow* sub = MDISubWindow();
+    QMdiArea* area = sub ? sub->mdiArea() : nullptr;
+    if (!area) return;
+    const QRect sitio = area->viewport()->rect();
+    if (sitio.isEmpty()) return;
+    QRect r = sub->geometry();
+    r.setWidth(std::min(r.width(), sitio.width()));
+    r.setHeight(std::min(r.height(), sitio.height()));
+    if (r.right() > sitio.right()) r.moveRight(sitio.right());
+    if (r.bottom() > sitio.bottom()) r.moveBottom(sitio.bottom());
+    if (r.left() < sitio.left()) r.moveLeft(sitio.left());
+    if (r.top() < sitio.top()) r.moveTop(sitio.top());
+    if (r != sub->geometry()) sub->setGeometry(r);
 }
 
 void TForm::Show() {
+    const bool nuevo = formStyle_ == fsMDIChild && !subWindow_;
     if (formStyle_ == fsMDIChild) attachToMDI();
     if (subWindow_) {
         subWindow_->show();
         show();
+        if (nuevo && !subWindow_->isMaximized()) fitInMDIArea();
         if (MDISubWindow()->mdiArea())
             MDISubWindow()->mdiArea()->setActiveSubWindow(MDISubWindow());
         return;

@@ -138,7 +138,10 @@ void TMenuItem::rebuildSubMenu() {
         subMenu_->clear();
         for (TMenuItem* i : items_) subMenu_->addAction(i);
     }
-    changed();
+    // The bar holds the top-level items themselves: only a change of their
+    // list rebuilds it. A menu that fills itself as it opens (the open
+    // windows under "Ventana") must not close itself by rebuilding the bar.
+    if (!parent_) changed();
 }
 
 void TMenuItem::changed() {

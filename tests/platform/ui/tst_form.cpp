@@ -99,6 +99,8 @@ private Q_SLOTS:
     void registry();
     void menuMergeByGroupIndex();
     void shortcutsReachActiveChild();
+    void childrenOpenInsideTheArea();
+    void ctrlF4ClosesTheActiveChild();
     void keyPreviewAndReplacedKeys();
     void componentsAndPublishedProperties();
 };
@@ -436,6 +438,53 @@ void TestForm::shortcutsReachActiveChild() {
     agregar->trigger();
     QVERIFY(agregar->Checked());
     QCOMPARE(agregadosDos, 2);
+}
+
+// Each child opens wholly inside the area's visible part; it keeps its size
+// unless it is larger than the area.
+void TestForm::childrenOpenInsideTheArea() {
+    Principal main;
+    main.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(main.form));
+    const QRect sitio = main.form->MDIArea()->viewport()->rect();
+    const QList<QSize> tamanos = {{500, 400}, {500, 400}, {450, 350}, {2000, 300}, {300, 1500}};
+    for (const QSize& tamano : tamanos) {
+        auto* f = new TForm;
+        f->setFormStyle(fsMDIChild);
+        f->resize(tamano);
+        f->DoCreate();
+        const QRect marco = f->MDISubWindow()->geometry();
+        QVERIFY2(sitio.contains(marco), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                       .arg(marco.x())
+                                                       .arg(marco.y())
+                                                       .arg(marco.width())
+                                                       .arg(marco.height())));
+        if (tamano.width() < sitio.width()) QCOMPARE(f->Width(), tamano.width());
+        if (tamano.height() < sitio.height()) QCOMPARE(f->Height(), tamano.height());
+    }
+}
+
+// Ctrl+F4, like Ctrl+W, closes the active child through its close protocol.
+void TestForm::ctrlF4ClosesTheActiveChild() {
+    Principal main;
+    main.form->show();
+    QVERIFY(QTest::qWaitForWindowActive(main.form));
+    int a = 0, c = 0;
+    QPointer<TForm> uno = hijo(QStringLiteral("fUNO"), &a, &c);
+    QPointer<TForm> dos = hijo(QStringLiteral("fDOS"), &a, &c);
+    for (TForm* f : {uno.data(), dos.data()})
+        f->OnClose = [](QObject*, TCloseAction& action) { action = caFree; };
+    QWidget* editor = dos->findChild<QLineEdit*>();
+    editor->setFocus();
+    QTest::keyClick(editor, Qt::Key_F4, Qt::ControlModifier);
+    processDeferredDeletes();
+    QVERIFY(!dos);
+    QVERIFY(uno);
+    QCOMPARE(main.form->MDIChildCount(), 1);
+    // With no child left it does nothing.
+    uno->Free();
+    QTest::keyClick(main.form, Qt::Key_F4, Qt::ControlModifier);
+    QVERIFY(main.form->isVisible());
 }
 
 void TestForm::keyPreviewAndReplacedKeys() {
