@@ -41,6 +41,7 @@ void CrearDialogosComunes() {
 int main(int argc, char** argv) {
     TAplicacion aplicacion(argc, argv);
     TAplicacion::setApplicationName(QStringLiteral("Recursos Humanos"));
+    InstalarTraduccionesQt();
     SetApplicationExceptionHandler(&DespacharExcepcion);
     InstalarServiciosFormulario();
     InstalarVisoresGenericos();

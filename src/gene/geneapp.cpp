@@ -1,6 +1,9 @@
 #include "gene/geneapp.h"
 
 #include <unistd.h>
+
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <csignal>
 
 #include "db/dberror.h"
@@ -25,6 +28,17 @@ extern "C" void SenalFatal(int senal) {
 
 void InstalarManejadorSenalesFatales() {
     for (int senal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL}) std::signal(senal, SenalFatal);
+}
+
+bool InstalarTraduccionesQt() {
+    auto* traductor = new QTranslator(QCoreApplication::instance());
+    if (!traductor->load(QStringLiteral("qtbase_es"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(traductor)) {
+        delete traductor;
+        return false;
+    }
+    return true;
 }
 
 TAplicacion::TAplicacion(int& argc, char** argv) : QApplication(argc, argv) {

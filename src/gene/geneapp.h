@@ -21,3 +21,7 @@ void DespacharExcepcion(QObject* Sender, std::exception_ptr Excepcion);
 
 // One line on standard error, then the signal's default action.
 void InstalarManejadorSenalesFatales();
+
+// Qt's own texts (file and print dialogs, standard buttons) in Spanish, from
+// Qt's translations; false when they are not installed (they stay in English).
+bool InstalarTraduccionesQt();

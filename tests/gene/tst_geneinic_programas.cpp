@@ -4,11 +4,17 @@
 // what-is-new entry and the file picker.
 
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPushButton>
 #include <QTextBrowser>
 #include <QtTest>
 
+#include "dialogo_modal.h"
+#include "gene/geneapp.h"
 #include "gene/geneayud.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_conexion.h"
@@ -192,6 +198,20 @@ private Q_SLOTS:
                              "No existe"});
         QCOMPARE(ruta, inst.carpetaGeneral());
 
+        // The file chooser on screen speaks Spanish, as the program sets Qt up.
+        QVERIFY(InstalarTraduccionesQt());
+        MessageSeam::activate(true);
+        QStringList vistos;
+        AlMostrarse<QFileDialog>([&vistos](QFileDialog* d) {
+            for (const char* nombre : {"lookInLabel", "fileNameLabel"})
+                if (auto* l = d->findChild<QLabel*>(QLatin1String(nombre))) vistos << l->text();
+            if (auto* caja = d->findChild<QDialogButtonBox*>())
+                for (QAbstractButton* b : caja->buttons()) vistos << b->text();
+            d->reject();
+        });
+        QVERIFY(!SeleccionarArchivo(inst.sesion(), QStringLiteral("Archivo"), ruta,
+                                    QStringLiteral("Archivos")));
+        QCOMPARE(vistos, (QStringList{"Ver en:", "&Nombre de fichero:", "&Abrir", "Cancelar"}));
     }
 
     void utilidades() {
