@@ -166,6 +166,10 @@ void TfRRHHPERS::AccesoEvaluacionClick(QObject* Sender) {
                                                          "Codigo = :c"),
                                           {operario, tipo, codigo})
                            .toInt();
+    } catch (const EDatabaseError& e) {
+        // A company that never opened the evaluation window has no table yet:
+        // no evaluations; the window creates it when it opens.
+        if (e.code() != DbError::TableNotFound) return;
     } catch (const std::exception&) {
         return;
     }

@@ -390,7 +390,13 @@ private Q_SLOTS:
 
     // "Evaluar" on a position line of the personnel master: a new evaluation
     // in this window with the position's single-level criteria.
+    void desdeMaestroPersonal_data() {
+        QTest::addColumn<bool>("usadasAntes");
+        QTest::newRow("evaluaciones usadas antes") << true;
+        QTest::newRow("empresa sin tabla de evaluaciones") << false;
+    }
     void desdeMaestroPersonal() {
+        QFETCH(bool, usadasAntes);
         Entorno e{Engine::Sqlite};
         sql(
             QStringLiteral("INSERT INTO HPUESTO (NombreTabla, CodigoOperario, Linea, "
@@ -399,9 +405,9 @@ private Q_SLOTS:
             QStringLiteral("INSERT INTO CRITEVAL (Tipo, Codigo, Linea, Descripcion, Nivel) VALUES "
                            "('Puesto', 'P1', 1, 'Torno', 'A'), ('Puesto', 'P1', 2, 'Fresa', "
                            "'A')"));
-        // The company has used evaluations before (the master counts them
-        // with a statement that does not create the table).
-        sql(QStringLiteral("SELECT COUNT(*) FROM EVLCION"));
+        // Whether the company has used evaluations before: the master counts
+        // them with a statement that does not create the table.
+        if (usadasAntes) sql(QStringLiteral("SELECT COUNT(*) FROM EVLCION"));
         RegistrarTfRRHHPERS();
         RegistrarTfRRHHEVAL();
         QPointer<TfRRHHPERS> personal =
