@@ -21,6 +21,7 @@
 #include "rrhh/rrhheval.h"
 #include "rrhh/rrhhpers.h"
 #include "support/dbfixture.h"
+#include "support/empresaprueba.h"
 #include "support/instalacion.h"
 #include "support/sqlprueba.h"
 #include "ui/controls.h"
@@ -35,16 +36,8 @@ QString sql(const QString& sentencia) {
     return SqlPrueba(sentencia);
 }
 
-struct Entorno {
-    explicit Entorno(Engine engine)
-        : inst(engine, [] {
-              OpcionesInstalacion o;
-              o.empresaActual = 1;
-              return o;
-          }()) {
-        CodigoUsuarioActual = QLatin1String(kCodigoAdministradorInicial);
-        modulo = std::make_unique<TModuloDatos>();
-        nominas = std::make_unique<TMDNominas>();
+struct Entorno : EmpresaPrueba {
+    explicit Entorno(Engine engine) : EmpresaPrueba(engine) {
         principal.setFormStyle(fsMDIForm);
         SetMainForm(&principal);
         sql(
@@ -56,9 +49,6 @@ struct Entorno {
                            "'CURSO', 'Soldadura')"));
     }
     ~Entorno() { SetMainForm(nullptr); }
-    TestInstalacion inst;
-    std::unique_ptr<TModuloDatos> modulo;
-    std::unique_ptr<TMDNominas> nominas;
     TForm principal;
 };
 

@@ -39,6 +39,7 @@
 #include "nomina/nomimodu.h"
 #include "rrhh/rrhhpers.h"
 #include "support/dbfixture.h"
+#include "support/empresaprueba.h"
 #include "support/instalacion.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
@@ -210,20 +211,8 @@ int altaHija(const QStringList& args) {
     return 0;
 }
 
-struct Entorno {
-    explicit Entorno(int engine)
-        : inst(Engine(engine), [] {
-              OpcionesInstalacion o;
-              o.empresaActual = 1;
-              return o;
-          }()) {
-        CodigoUsuarioActual = QLatin1String(kCodigoAdministradorInicial);
-        modulo = std::make_unique<TModuloDatos>();
-        nominas = std::make_unique<TMDNominas>();
-    }
-    TestInstalacion inst;
-    std::unique_ptr<TModuloDatos> modulo;
-    std::unique_ptr<TMDNominas> nominas;
+struct Entorno : EmpresaPrueba {
+    explicit Entorno(int engine) : EmpresaPrueba(Engine(engine)) {}
 };
 
 }  // namespace

@@ -29,6 +29,7 @@
 #include "rrhh/rrhhlpla.h"
 #include "rrhh/rrhhplan.h"
 #include "support/dbfixture.h"
+#include "support/empresaprueba.h"
 #include "support/instalacion.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
@@ -80,16 +81,8 @@ void teclear(TfRRHHPLAN* f, int columna, const QString& texto) {
     f->DBGrid1ColExit(f->DBGrid1);
 }
 
-struct Entorno {
-    explicit Entorno(int engine)
-        : inst(Engine(engine), [] {
-              OpcionesInstalacion o;
-              o.empresaActual = 1;
-              return o;
-          }()) {
-        CodigoUsuarioActual = QLatin1String(kCodigoAdministradorInicial);
-        modulo = std::make_unique<TModuloDatos>();
-        nominas = std::make_unique<TMDNominas>();
+struct Entorno : EmpresaPrueba {
+    explicit Entorno(int engine) : EmpresaPrueba(Engine(engine)) {
         // Employees 12 and 20 have a contract in force, 30 one that ended,
         // 40 none; 12 belongs to two departments (the last one counts).
         for (const auto& [codigo, nombre] : {std::pair{12, "Ana Ruiz"}, std::pair{20, "Luis Gil"},
@@ -137,9 +130,6 @@ struct Entorno {
                 .arg(QLatin1String(realizado))
                 .arg(duracion));
     }
-    TestInstalacion inst;
-    std::unique_ptr<TModuloDatos> modulo;
-    std::unique_ptr<TMDNominas> nominas;
     QPointer<TfRRHHPLAN> f;
 };
 
