@@ -17,3 +17,8 @@ QByteArray EncodeText(const QString& text, TextEncoding encoding);
 bool ReadTextFile(const QString& path, QString& text, TextEncoding* detected = nullptr);
 // Replaces the file as a whole (an existing file keeps its permissions).
 bool WriteTextFile(const QString& path, const QString& text, TextEncoding encoding);
+
+// Code page 850, the printers' own character set for text sent to them raw.
+// Characters that it cannot hold are written as "?".
+QByteArray EncodeCp850(const QString& text);
+QString DecodeCp850(const QByteArray& bytes);

@@ -66,6 +66,25 @@ private Q_SLOTS:
         QVERIFY(!WriteTextFile(dir.filePath(QStringLiteral("no/existe/x.txt")), texto,
                                TextEncoding::Utf8));
     }
+
+    // Text sent raw to a printer: the letters of Spanish text at their code
+    // page 850 places, control bytes unchanged, what 850 lacks as "?".
+    void codigo850_data() {
+        QTest::addColumn<QString>("texto");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("eñe") << QStringLiteral("Año ÑU") << QByteArray("A\xA4o \xA5U");
+        QTest::newRow("acentos") << QStringLiteral("áéíóú ÁÉÍÓÚ ü")
+                                 << QByteArray("\xA0\x82\xA1\xA2\xA3 \xB5\x90\xD6\xE0\xE9 \x81");
+        QTest::newRow("signos") << QStringLiteral("¿¡ºª·") << QByteArray("\xA8\xAD\xA7\xA6\xFA");
+        QTest::newRow("control") << QStringLiteral("\x1bj$\r\n\f") << QByteArray("\x1bj$\r\n\f");
+    }
+    void codigo850() {
+        QFETCH(QString, texto);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(EncodeCp850(texto), bytes);
+        QCOMPARE(DecodeCp850(bytes), texto);
+        QCOMPARE(EncodeCp850(QStringLiteral("€ ≠")), QByteArray("? ?"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestTextFile)

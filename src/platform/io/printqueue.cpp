@@ -1,0 +1,107 @@
+#include "io/printqueue.h"
+
+#include <QFile>
+#include <QPrinter>
+#include <QProcess>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include "io/paths.h"
+
+namespace {
+
+TPrintQueueSeam& Seam() {
+    static TPrintQueueSeam seam;
+    return seam;
+}
+
+constexpr int kEsperaLp = 60000;
+
+// lp reads the job from its standard input when no file is named.
+bool Lp(const QString& cola, const QString& archivo, const QByteArray& datos, bool raw,
+        QString* motivo) {
+    auto falla = [&](const QString& texto) {
+        if (motivo) *motivo = texto;
+        return false;
+    };
+    const QString lp = QStandardPaths::findExecutable(QStringLiteral("lp"));
+    if (lp.isEmpty()) return falla(QStringLiteral("no se encuentra la orden lp de CUPS"));
+    QStringList argumentos;
+    if (!cola.isEmpty()) argumentos << QStringLiteral("-d") << cola;
+    if (raw) argumentos << QStringLiteral("-o") << QStringLiteral("raw");
+    argumentos << (archivo.isEmpty() ? QStringLiteral("-") : archivo);
+    QProcess proceso;
+    proceso.setProcessChannelMode(QProcess::MergedChannels);
+    proceso.start(lp, argumentos);
+    if (!proceso.waitForStarted())
+        return falla(QStringLiteral("no se puede iniciar lp: ") + proceso.errorString());
+    if (archivo.isEmpty()) proceso.write(datos);
+    proceso.closeWriteChannel();
+    if (!proceso.waitForFinished(kEsperaLp)) {
+        proceso.kill();
+        proceso.waitForFinished();
+        return falla(QStringLiteral("la impresora no ha respondido"));
+    }
+    if (proceso.exitStatus() != QProcess::NormalExit || proceso.exitCode() != 0)
+        return falla(QStringLiteral("la impresora ha rechazado el trabajo: ") +
+                     QString::fromLocal8Bit(proceso.readAll()).trimmed());
+    return true;
+}
+
+bool AArchivo(const QString& destino, const QByteArray& datos, QString* motivo) {
+    QSaveFile archivo(NativePath(destino));
+    if (archivo.open(QIODevice::WriteOnly) && archivo.write(datos) == datos.size() &&
+        archivo.commit())
+        return true;
+    if (motivo)
+        *motivo = QStringLiteral("no se puede escribir ") + destino + QStringLiteral(": ") +
+                  archivo.errorString();
+    return false;
+}
+
+bool Leer(const QString& nombre, QByteArray& datos, QString* motivo) {
+    QFile archivo(NativePath(nombre));
+    if (archivo.open(QIODevice::ReadOnly)) {
+        datos = archivo.readAll();
+        return true;
+    }
+    if (motivo) *motivo = QStringLiteral("no se puede leer ") + nombre;
+    return false;
+}
+
+}  // namespace
+
+bool SendToPrintQueue(const QString& Queue, const QByteArray& Data, bool Raw, QString* Reason) {
+    if (Seam()) return Seam()(Queue, Data, Raw, Reason);
+    return Lp(Queue, QString(), Data, Raw, Reason);
+}
+
+bool SendFileToPrintQueue(const QString& Queue, const QString& File, bool Raw, QString* Reason) {
+    if (Seam()) {
+        QByteArray datos;
+        return Leer(File, datos, Reason) && Seam()(Queue, datos, Raw, Reason);
+    }
+    if (!QFile::exists(NativePath(File))) {
+        if (Reason) *Reason = QStringLiteral("no se puede leer ") + File;
+        return false;
+    }
+    return Lp(Queue, NativePath(File), QByteArray(), Raw, Reason);
+}
+
+bool PrintRaw(const QPrinter& Printer, const QByteArray& Data, QString* Reason) {
+    if (!Printer.outputFileName().isEmpty())
+        return AArchivo(Printer.outputFileName(), Data, Reason);
+    return SendToPrintQueue(Printer.printerName(), Data, true, Reason);
+}
+
+bool PrintFile(const QPrinter& Printer, const QString& File, QString* Reason) {
+    if (!Printer.outputFileName().isEmpty()) {
+        QByteArray datos;
+        return Leer(File, datos, Reason) && AArchivo(Printer.outputFileName(), datos, Reason);
+    }
+    return SendFileToPrintQueue(Printer.printerName(), File, false, Reason);
+}
+
+void SetPrintQueueSeam(TPrintQueueSeam Seam_) {
+    Seam() = std::move(Seam_);
+}
