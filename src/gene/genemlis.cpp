@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 #include <memory>
 
+#include "db/controlsguard.h"
 #include "db/datasource.h"
 #include "db/query.h"
 #include "db/sysutils.h"
@@ -70,12 +71,6 @@ void AsignarTextoCampo(TField* Campo, const QString& Texto) {
         // A value the column does not take stays empty.
     }
 }
-
-struct ControlesDesactivados {
-    TDataSet* d;
-    explicit ControlesDesactivados(TDataSet* ds) : d(ds) { d->DisableControls(); }
-    ~ControlesDesactivados() { d->EnableControls(); }
-};
 
 // Work on every row of the list, whatever value filter the user has on; the
 // filter is back on afterwards.
@@ -278,7 +273,7 @@ void TfGENEMLIS::FormShow() {
 void TfGENEMLIS::CapturarFilasIniciales() {
     FilasIniciales.clear();
     if (!Temporal->Active()) return;
-    ControlesDesactivados controles(Temporal);
+    TControlesDesactivados controles(Temporal);
     const TBookmark marca = Temporal->GetBookmark();
     for (Temporal->First(); !Temporal->Eof(); Temporal->Next()) {
         QStringList fila;
@@ -340,7 +335,7 @@ void TfGENEMLIS::CalcularTotalesLista() {
     PanelTotales->setFixedHeight((ContarCaracter(QLatin1Char(';'), CamposTotalizadores) + 1) * 15);
     QStringList textos, totales;
     {
-        ControlesDesactivados controles(Temporal);
+        TControlesDesactivados controles(Temporal);
         for (const QString& nombre : CamposTotalizadores.split(QLatin1Char(';'))) {
             TField* campo = Temporal->FindField(nombre.trimmed());
             if (!campo) continue;
@@ -441,7 +436,7 @@ void TfGENEMLIS::VerDetalle1Click() {
 void TfGENEMLIS::pbRestablecerClick() {
     if (!Temporal->Active()) return;
     if (EnEdicion(Temporal)) Temporal->Cancel();
-    ControlesDesactivados controles(Temporal);
+    TControlesDesactivados controles(Temporal);
     {
         // Rows a value filter hides are emptied and restored too.
         FiltroSuspendido sinFiltro(Temporal);
@@ -640,7 +635,7 @@ void VisorListaDatos(TfGENEINIC* f, const QString& Opciones, const QString& Dato
         return;
     TTable* tabla = lista->Temporal;
     {
-        ControlesDesactivados controles(tabla);
+        TControlesDesactivados controles(tabla);
         for (const QString& linea : LineasTexto(Datos)) {
             const QStringList valores = linea.split(QLatin1Char('|'));
             tabla->Append();

@@ -15,22 +15,43 @@ QStringList TextosMostrados() {
     return l;
 }
 
-void BloquearBorrado(Engine Motor, const QString& Tabla) {
+namespace {
+
+// A trigger named Nombre with which the engine refuses every Operacion on Tabla.
+void Bloquear(Engine Motor, const QString& Tabla, const QString& Operacion, const QString& Nombre) {
     if (Motor == Engine::Sqlite) {
-        SqlPrueba(QStringLiteral("CREATE TRIGGER bloqueo BEFORE DELETE ON %1 BEGIN SELECT "
+        SqlPrueba(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 BEGIN SELECT "
                                  "RAISE(ABORT, 'bloqueado'); END")
-                      .arg(Tabla));
+                      .arg(Nombre, Operacion, Tabla));
         return;
     }
     SqlPrueba(
         QStringLiteral("CREATE OR REPLACE FUNCTION bloqueo() RETURNS trigger AS $$ BEGIN RAISE "
                        "EXCEPTION 'bloqueado'; END $$ LANGUAGE plpgsql"));
-    SqlPrueba(QStringLiteral("CREATE TRIGGER bloqueo BEFORE DELETE ON %1 FOR EACH ROW EXECUTE "
+    SqlPrueba(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW EXECUTE "
                              "FUNCTION bloqueo()")
-                  .arg(Tabla));
+                  .arg(Nombre, Operacion, Tabla));
+}
+
+void Desbloquear(Engine Motor, const QString& Tabla, const QString& Nombre) {
+    SqlPrueba(QStringLiteral("DROP TRIGGER ") + Nombre +
+              (Motor == Engine::Sqlite ? QString() : QStringLiteral(" ON ") + Tabla));
+}
+
+}  // namespace
+
+void BloquearBorrado(Engine Motor, const QString& Tabla) {
+    Bloquear(Motor, Tabla, QStringLiteral("DELETE"), QStringLiteral("bloqueo"));
 }
 
 void QuitarBloqueoBorrado(Engine Motor, const QString& Tabla) {
-    SqlPrueba(QStringLiteral("DROP TRIGGER bloqueo") +
-              (Motor == Engine::Sqlite ? QString() : QStringLiteral(" ON ") + Tabla));
+    Desbloquear(Motor, Tabla, QStringLiteral("bloqueo"));
+}
+
+void BloquearModificacion(Engine Motor, const QString& Tabla) {
+    Bloquear(Motor, Tabla, QStringLiteral("UPDATE"), QStringLiteral("bloqueo_modificacion"));
+}
+
+void QuitarBloqueoModificacion(Engine Motor, const QString& Tabla) {
+    Desbloquear(Motor, Tabla, QStringLiteral("bloqueo_modificacion"));
 }

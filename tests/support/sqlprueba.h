@@ -1,7 +1,7 @@
 #pragma once
 // Small helpers of the database suites: a statement on the company database,
 // the texts the message seam showed, and a trigger with which the engine
-// refuses every delete on a table (to force a failure half-way).
+// refuses every delete or update on a table (to force a failure half-way).
 
 #include <QString>
 #include <QStringList>
@@ -15,3 +15,6 @@ QStringList TextosMostrados();
 // Until QuitarBloqueoBorrado, every delete on Tabla fails in the engine.
 void BloquearBorrado(Engine Motor, const QString& Tabla);
 void QuitarBloqueoBorrado(Engine Motor, const QString& Tabla);
+// Until QuitarBloqueoModificacion, every update on Tabla fails in the engine.
+void BloquearModificacion(Engine Motor, const QString& Tabla);
+void QuitarBloqueoModificacion(Engine Motor, const QString& Tabla);

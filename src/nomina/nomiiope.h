@@ -1,0 +1,144 @@
+#pragma once
+// "Intercambio de Códigos de Operario": the user fills a table of pairs
+// (origin code, destination code) and runs the interchange, which rewrites
+// every row that refers to the origin so that it refers to the destination,
+// one pair per transaction. When the destination already exists the origin's
+// master record goes and its rows join the destination's.
+//
+// A pair is all or nothing: a table that cannot be processed, a row that
+// cannot be written (both employees hold contract 1, say) or a failed master
+// or attachment step rolls the pair back; it stays "Pendiente" and the
+// incidences name the table and the value. Rows whose destination equals
+// their origin are skipped. Every "Pendiente" row is checked before anything
+// changes. Tables of the list that the company database lacks are skipped,
+// never created.
+//
+// The candidates' twin (TfRRHHICAN) runs on the same form with its own
+// master table, captions and list of columns.
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <utility>
+
+#include "ui/form.h"
+
+class TDBGrid;
+class TDataSet;
+class TDataSource;
+class TMemo;
+class TMenuItem;
+class TPanel;
+class TPopupMenu;
+class TStatusBar;
+class TTable;
+class TButton;
+
+// What tells the employee and the candidate interchanges apart.
+struct TDatosIntercambio {
+    QString NombreFormulario;  // "fNOMIIOPE"
+    QString Titulo;            // the caption
+    QString TablaMaestra;      // "PERSONAL"
+    QString CampoClave;        // "CodigoOperario"
+    int CodigoMaximo;          // the master's key range is 1..CodigoMaximo
+    QString TituloOrigen;      // "Operario Origen"
+    QString TituloDestino;     // "Operario Destino"
+    QString NombreImportar;    // "ImportarOperarios"
+    QString TituloImportar;    // "Importar &Operarios"
+};
+
+class TfNOMIIOPE : public TForm {
+    Q_OBJECT
+public:
+    explicit TfNOMIIOPE(QWidget* owner = nullptr);
+    ~TfNOMIIOPE() override;
+
+    // ---- Components.
+    TTable* Temporal;  // the equivalence table
+    TDataSource* DataSource1;
+    TTable* Maestro;  // the master table the import reads
+    TMemo* Memo1;
+    TDBGrid* DBGrid1;
+    TPanel* PanelControl;
+    TButton* pbConforme;
+    TButton* pbSalir;
+    TStatusBar* StatusBar1;
+    TPopupMenu* PopupMenu1;
+    TMenuItem* Inicializartabladeequivalencias1;
+    TMenuItem* ImportarMaestro;
+    TMenuItem* ImportardesdeArchivodeTexto1;
+    TMenuItem* ExportaraArchivodeTexto1;
+    TMenuItem* IntercambiarDatoOrigenporDatoDestino1;
+    TMenuItem* AgregarcifraenDestino;
+    TMenuItem* EliminarcifraenDestino;
+
+    // ---- State.
+    QStringList Incidencias;
+    bool Importando = false;
+    bool Ejecutando = false;
+    const TDatosIntercambio& Datos() const { return datos_; }
+
+    // ---- Handlers.
+    void FormCreate();
+    Q_INVOKABLE void pbConformeClick(QObject* Sender);
+    Q_INVOKABLE void Inicializartabladeequivalencias1Click(QObject* Sender);
+    Q_INVOKABLE void ImportarMaestroClick(QObject* Sender);
+    Q_INVOKABLE void ImportardesdeArchivodeTexto1Click(QObject* Sender);
+    Q_INVOKABLE void ExportaraArchivodeTexto1Click(QObject* Sender);
+    Q_INVOKABLE void IntercambiarDatoOrigenporDatoDestino1Click(QObject* Sender);
+    Q_INVOKABLE void AgregarcifraenDestinoClick(QObject* Sender);
+    Q_INVOKABLE void EliminarcifraenDestinoClick(QObject* Sender);
+
+    // ---- The steps, for the handlers and the tests.
+    // One row (the current one of Temporal): the origin exists, the
+    // destination is a code the master takes, and an existing destination is
+    // accepted by the user. Preguntar false skips the destination question.
+    bool ValidarIntercambio(bool Preguntar = true);
+    // Appends a pair as the imports do (not validated); false when the origin
+    // is already in the table.
+    bool AgregarPar(const QString& Origen, const QString& Destino);
+    // Interchanges one pair inside the caller's transaction; false when a
+    // step failed (the incidences tell which).
+    virtual bool IntercambiarPar(const QString& Origen, const QString& Destino);
+    // One UPDATE of a column from the origin to the destination; a table the
+    // company database lacks is skipped as done.
+    bool CambiarDato(const QString& Tabla, const QString& Columna, const QString& Origen,
+                     const QString& Destino, const QString& Condicion = QString());
+    bool EliminarDato(const QString& Tabla, const QString& Columna, const QString& Valor,
+                      const QString& Condicion = QString());
+    // Whether the master table holds that code.
+    bool ExisteCodigo(const QString& Codigo);
+
+protected:
+    TfNOMIIOPE(QWidget* owner, const TDatosIntercambio& datos);
+    // The master step (renumber or delete the origin) and the attachments of
+    // the records of Tabla (DOCUTRON, GRANTAB, CONTACTO, BLOBTAB).
+    bool IntercambiarMaestroYAnexos(const QString& Origen, const QString& Destino);
+
+private:
+    void construir();
+    void temporalBeforePost();
+    void temporalCalcFields();
+    void dibujarCelda(const QRect& Rect, int Columna);
+    void ejecutar();
+    bool validarPendientes();
+    void estado(const QString& Texto);
+    struct Fila {
+        QString origen, destino, situacion;
+    };
+    QList<Fila> filas();
+    void reponer(const QList<Fila>& Filas);
+    // Appends pairs loaded in bulk, unchecked; origins already there are left out.
+    void cargar(const QList<std::pair<QString, QString>>& Pares);
+    void sumarCifra(const QString& Pregunta, int Signo);
+    // Runs a change of every row (given the rows as they were); a refused
+    // row puts them all back.
+    void reescribir(const std::function<void(const QList<Fila>&)>& Cambio);
+
+    TDatosIntercambio datos_;
+};
+
+extern TfNOMIIOPE* fNOMIIOPE;
+
+// Puts the form class in the form registry (idempotent).
+void RegistrarTfNOMIIOPE();

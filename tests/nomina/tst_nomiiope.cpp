@@ -1,0 +1,563 @@
+// The employee code interchange on a real installation: an employee
+// renumbered or merged everywhere its code is stored, a pair refused as a
+// whole (rows that collide, a table or the master refused by the engine),
+// the candidates' rows left alone, rows onto themselves skipped, a second
+// run that finds nothing, the checks before the run, the swap and the added
+// or removed figure restoring the table, the text files and the window kept
+// open while it runs.
+
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include "db/database.h"
+#include "db/dberror.h"
+#include "db/field.h"
+#include "db/fieldtypes.h"
+#include "db/table.h"
+#include "gene/geneconv.h"
+#include "gene/geneinic_formulario.h"
+#include "gene/genemens.h"
+#include "gene/genemodu.h"
+#include "gene/genemodu_sql.h"
+#include "gene/genesali.h"
+#include "gene/genesali_dialogos.h"
+#include "io/textfile.h"
+#include "nomina/nomiiope.h"
+#include "support/dbfixture.h"
+#include "support/empresaprueba.h"
+#include "support/sqlprueba.h"
+#include "ui/controls.h"
+#include "ui/registry.h"
+
+namespace {
+
+QString sql(const QString& s) {
+    return SqlPrueba(s);
+}
+
+int cuenta(const QString& tabla, const QString& condicion) {
+    return sql(QStringLiteral("SELECT COUNT(*) FROM ") + tabla + QStringLiteral(" WHERE ") +
+               condicion)
+        .trimmed()
+        .toInt();
+}
+
+// Where an employee's code is stored: the listed tables (with the rows of the
+// personnel file only where candidates share the table) and the attachments.
+struct Lugar {
+    const char* tabla;
+    const char* columna;
+    const char* propietario;  // NombreTabla of the row, or nullptr
+};
+constexpr Lugar kLugares[] = {
+    {"ATRASOS", "CodigoOperario", nullptr},          {"BAJA", "CodigoOperario", nullptr},
+    {"CALENOPE", "CodigoOperario", nullptr},         {"CONCOPER", "CodigoOperario", nullptr},
+    {"HBONIFIC", "CodigoOperario", nullptr},         {"HCONTRAT", "CodigoOperario", nullptr},
+    {"HFORMACI", "CodigoOperario", "PERSONAL"},      {"HPUESTO", "CodigoOperario", "PERSONAL"},
+    {"LBONIFIC", "CodigoOperario", nullptr},         {"LCOTIZAC", "CodigoOperario", nullptr},
+    {"LNOMINA", "CodigoOperario", nullptr},          {"EVLCION", "CodigoOperario", nullptr},
+    {"EVLCION", "CodigoOperarioEvaluador", nullptr}, {"LEVLCION", "CodigoOperario", nullptr},
+    {"MATRCAPA", "CodigoOperario", nullptr},         {"MATRMAQU", "CodigoOperario", nullptr},
+    {"NOMINA", "CodigoOperario", nullptr},           {"PLANFORM", "CodigoOperario", nullptr},
+    {"DOCUTRON", "ClaveTabla", "PERSONAL"},          {"GRANTAB", "ClaveTabla", "PERSONAL"},
+    {"CONTACTO", "CodigoTabla", "PERSONAL"},         {"BLOBTAB", "ClaveTabla", "PERSONAL"},
+};
+
+QString condicion(const Lugar& l, int codigo, const char* propietario) {
+    const bool texto = QLatin1String(l.columna) == QLatin1String("ClaveTabla") ||
+                       QLatin1String(l.columna) == QLatin1String("CodigoTabla");
+    QString c = QLatin1String(l.columna) + QStringLiteral(" = ") +
+                (texto ? ValorSQL(QString::number(codigo)) : QString::number(codigo));
+    if (propietario)
+        c +=
+            QStringLiteral(" AND NombreTabla = '") + QLatin1String(propietario) + QLatin1Char('\'');
+    return c;
+}
+
+// One row of a table with every column filled: the code columns of the list
+// with the code, NombreTabla with the owner, the rest with a plain value. A
+// table the dictionary does not know is made with the code column only.
+void fila(const QString& tabla, int codigo, const QString& propietario, int variante = 1) {
+    sql(QStringLiteral("SELECT COUNT(*) FROM ") + tabla);  // made from the dictionary if known
+    TDatabase* db = BaseDatosSelector(QStringLiteral("Database"));
+    db->InvalidateCatalog();
+    if (!db->TableExists(tabla))
+        sql(QStringLiteral("CREATE TABLE ") + tabla +
+            QStringLiteral(" (CodigoOperario INTEGER NOT NULL, Dato INTEGER)"));
+    QStringList columnas, valores;
+    for (const TFieldDef& d : db->ColumnDefs(tabla)) {
+        columnas << d.Name;
+        QString v;
+        bool codigoColumna = false;
+        for (const Lugar& l : kLugares)
+            codigoColumna |= tabla == QLatin1String(l.tabla) &&
+                             d.Name.compare(QLatin1String(l.columna), Qt::CaseInsensitive) == 0;
+        if (codigoColumna)
+            v = IsStringType(d.DataType) ? ValorSQL(QString::number(codigo))
+                                         : QString::number(codigo);
+        else if (d.Name.compare(QLatin1String("NombreTabla"), Qt::CaseInsensitive) == 0)
+            v = ValorSQL(propietario);
+        else if (d.DataType == ftDateTime || d.DataType == ftDate)
+            v = ValorSQL(QDateTime(QDate(2020, 1, variante), QTime(0, 0)));
+        else if (d.DataType == ftBlob || d.DataType == ftGraphic)
+            v = QStringLiteral("NULL");
+        else if (IsStringType(d.DataType))
+            v = ValorSQL(QString::number(variante));  // fits a column of one character
+        else if (d.DataType == ftBoolean)
+            v = ValorSQL(true);
+        else
+            v = QString::number(variante);
+        valores << v;
+    }
+    const QString r = sql(QStringLiteral("INSERT INTO ") + tabla + QStringLiteral(" (") +
+                          columnas.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
+                          valores.join(QStringLiteral(", ")) + QStringLiteral(")"));
+    QVERIFY2(!r.startsWith(QLatin1String("Error")), qPrintable(tabla + QLatin1Char(' ') + r));
+}
+
+// Every place of the list holding a row of the employee (EVLCION once: its
+// row holds the code in both columns).
+void historia(int codigo, int variante = 1) {
+    QSet<QString> hechas;
+    for (const Lugar& l : kLugares) {
+        if (hechas.contains(QLatin1String(l.tabla))) continue;
+        hechas.insert(QLatin1String(l.tabla));
+        fila(QLatin1String(l.tabla), codigo, QStringLiteral("PERSONAL"), variante);
+    }
+    // Making the tables the dictionary lacks tells about them.
+    MessageSeam::clearLog();
+}
+
+// The candidate of the same code: its histories and attachments.
+void candidato(int codigo) {
+    for (const char* t : {"HFORMACI", "HPUESTO", "DOCUTRON", "GRANTAB", "CONTACTO", "BLOBTAB"})
+        fila(QLatin1String(t), codigo, QStringLiteral("CANDIDAT"), 7);
+}
+
+int filasDe(int codigo, const char* propietario = "PERSONAL") {
+    int n = 0;
+    for (const Lugar& l : kLugares)
+        n += cuenta(QLatin1String(l.tabla),
+                    condicion(l, codigo, l.propietario ? propietario : nullptr));
+    return n;
+}
+
+int filasCandidato(int codigo) {
+    int n = 0;
+    for (const Lugar& l : kLugares)
+        if (l.propietario) n += cuenta(QLatin1String(l.tabla), condicion(l, codigo, "CANDIDAT"));
+    return n;
+}
+
+// The company's separator of text files ("|" when the parameter is empty).
+QString separador() {
+    const QString s = ParametroGeneral(ModuloDatos, QStringLiteral("CaracterSeparadorASCII"));
+    return s.isEmpty() ? QStringLiteral("|") : s;
+}
+
+QString nombre(int codigo) {
+    return sql(QStringLiteral("SELECT Nombre FROM PERSONAL WHERE CodigoOperario = ") +
+               QString::number(codigo))
+        .trimmed();
+}
+
+struct Entorno : EmpresaPrueba {
+    explicit Entorno(Engine engine) : EmpresaPrueba(engine), motor(engine) {
+        principal.setFormStyle(fsMDIForm);
+        SetMainForm(&principal);
+        sql(
+            QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (12, 'Ana'), "
+                           "(20, 'Luis'), (40, 'Eva')"));
+        RegistrarTfNOMIIOPE();
+        f = qobject_cast<TfNOMIIOPE*>(CreateForm(QStringLiteral("TfNOMIIOPE")));
+        MessageSeam::clearLog();
+    }
+    ~Entorno() {
+        AsignarSeamDialogos({});
+        if (f) {
+            f->Close();
+            (void)QTest::qWaitFor([this] { return f.isNull(); });
+        }
+        SetMainForm(nullptr);
+    }
+    // A pair typed into the grid as the user does; false when it was refused.
+    bool teclear(const QString& origen, const QString& destino) {
+        f->Temporal->Append();
+        f->Temporal->FieldByName(QStringLiteral("DatoOrigen"))->setAsString(origen);
+        f->Temporal->FieldByName(QStringLiteral("DatoDestino"))->setAsString(destino);
+        try {
+            f->Temporal->Post();
+            return true;
+        } catch (const EAbort&) {
+            f->Temporal->Cancel();
+            return false;
+        }
+    }
+    QStringList pares() {
+        QStringList l;
+        f->Temporal->First();
+        for (; !f->Temporal->Eof(); f->Temporal->Next())
+            l << f->Temporal->FieldByName(QStringLiteral("DatoOrigen"))->AsString() +
+                     QLatin1Char('>') +
+                     f->Temporal->FieldByName(QStringLiteral("DatoDestino"))->AsString() +
+                     QLatin1Char(' ') +
+                     f->Temporal->FieldByName(QStringLiteral("Situacion"))->AsString();
+        return l;
+    }
+    // "&Conforme" with the answers given in order.
+    void conforme(const QStringList& respuestas) {
+        for (const QString& r : respuestas) MessageSeam::enqueue(r);
+        f->pbConformeClick(f->pbConforme);
+    }
+    Engine motor;
+    TForm principal;
+    QPointer<TfNOMIIOPE> f;
+};
+
+const QString kEmpieza =
+    QStringLiteral("El proceso de Intercambio va a comenzar. ¿Está seguro de querer continuar?");
+const QString kIncidencias =
+    QStringLiteral("Se han producido incidencias en el proceso. ¿Desea ver los detalles?");
+
+}  // namespace
+
+class TestNomiIope : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() {
+        InstalarServiciosFormulario();
+        MessageSeam::activate();
+    }
+    void cleanup() { MessageSeam::clearLog(); }
+
+    // A free destination takes the origin's code everywhere; an existing one
+    // takes its rows and the origin's master goes. The candidate of the same
+    // code keeps its rows, and a second run finds nothing more to do.
+    void renumerarYFusionar_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<int>("destino");
+        for (Engine e : AvailableEngines()) {
+            QTest::newRow(qPrintable(EngineTag(e) + QStringLiteral(" libre"))) << int(e) << 30;
+            QTest::newRow(qPrintable(EngineTag(e) + QStringLiteral(" existente"))) << int(e) << 20;
+        }
+    }
+    void renumerarYFusionar() {
+        QFETCH(int, engine);
+        QFETCH(int, destino);
+        Entorno e{Engine(engine)};
+        historia(12);
+        candidato(12);
+        const int propias = filasDe(12);
+        QCOMPARE(propias, int(std::size(kLugares)));
+        const bool existe = destino == 20;
+
+        if (existe) MessageSeam::enqueue(QStringLiteral("SI"));
+        QVERIFY(e.teclear(QStringLiteral("12"), QString::number(destino)));
+        e.conforme(existe ? QStringList{QStringLiteral("SI"), QStringLiteral("SI")}
+                          : QStringList{QStringLiteral("SI")});
+        const QStringList mostrados = TextosMostrados();
+        QCOMPARE(mostrados.contains(QStringLiteral("¡Ya existe el Destino 20!. ¿Desea continuar?")),
+                 existe);
+        QVERIFY(mostrados.contains(kEmpieza));
+        QVERIFY2(e.f->Incidencias.isEmpty(), qPrintable(e.f->Incidencias.join('\n')));
+        QCOMPARE(filasDe(12), 0);
+        QCOMPARE(filasDe(destino), propias);
+        QCOMPARE(filasCandidato(12), 6);
+        QCOMPARE(nombre(12), QString());
+        QCOMPARE(nombre(destino), existe ? QStringLiteral("Luis") : QStringLiteral("Ana"));
+        QCOMPARE(e.pares(), QStringList{QStringLiteral("12>%1 Terminado").arg(destino)});
+
+        // Run again: no question about the destination, nothing changes.
+        MessageSeam::clearLog();
+        e.conforme({QStringLiteral("SI")});
+        QCOMPARE(TextosMostrados(), QStringList{kEmpieza});
+        QCOMPARE(filasDe(destino), propias);
+        QCOMPARE(nombre(destino), existe ? QStringLiteral("Luis") : QStringLiteral("Ana"));
+    }
+
+    // A pair whose step fails leaves every row where it was, the master
+    // included, stays "Pendiente" and names the table and the value.
+    void parRechazado_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("caso");
+        QTest::addColumn<int>("destino");
+        QTest::addColumn<QString>("incidencia");
+        for (Engine e : AvailableEngines()) {
+            const QString t = EngineTag(e);
+            QTest::newRow(qPrintable(t + QStringLiteral(" filas que chocan")))
+                << int(e) << QStringLiteral("choque") << 20
+                << QStringLiteral("¡Error grabando el dato 12 en la tabla BAJA!");
+            QTest::newRow(qPrintable(t + QStringLiteral(" tabla rechazada")))
+                << int(e) << QStringLiteral("LNOMINA") << 30
+                << QStringLiteral("La tabla LNOMINA no se puede procesar. Motivo: ");
+            QTest::newRow(qPrintable(t + QStringLiteral(" anexo rechazado")))
+                << int(e) << QStringLiteral("BLOBTAB") << 30
+                << QStringLiteral("La tabla BLOBTAB no se puede procesar. Motivo: ");
+            QTest::newRow(qPrintable(t + QStringLiteral(" maestro no eliminado")))
+                << int(e) << QStringLiteral("PERSONAL") << 20
+                << QStringLiteral("¡Error eliminando el dato 12 en la tabla PERSONAL!");
+        }
+    }
+    void parRechazado() {
+        QFETCH(int, engine);
+        QFETCH(QString, caso);
+        QFETCH(int, destino);
+        QFETCH(QString, incidencia);
+        Entorno e{Engine(engine)};
+        historia(12);
+        // Employee 40 goes on well beside the refused pair.
+        fila(QStringLiteral("HCONTRAT"), 40, QStringLiteral("PERSONAL"), 3);
+        if (caso == QLatin1String("choque"))
+            fila(QStringLiteral("BAJA"), 20, QStringLiteral("PERSONAL"));  // the same leave date
+        else if (caso == QLatin1String("PERSONAL"))
+            BloquearBorrado(e.motor, caso);
+        else
+            BloquearModificacion(e.motor, caso);
+        const int propias = filasDe(12);
+
+        const bool existe = destino == 20;
+        if (existe) MessageSeam::enqueue(QStringLiteral("SI"));
+        QVERIFY(e.teclear(QStringLiteral("12"), QString::number(destino)));
+        QVERIFY(e.teclear(QStringLiteral("40"), QStringLiteral("41")));
+        MessageSeam::clearLog();
+        if (existe) MessageSeam::enqueue(QStringLiteral("SI"));
+        e.conforme({QStringLiteral("SI"), QStringLiteral("NO")});
+        if (caso == QLatin1String("PERSONAL"))
+            QuitarBloqueoBorrado(e.motor, caso);
+        else if (caso != QLatin1String("choque"))
+            QuitarBloqueoModificacion(e.motor, caso);
+
+        QCOMPARE(e.f->Incidencias.size(), 1);
+        QVERIFY2(e.f->Incidencias.first().startsWith(incidencia),
+                 qPrintable(e.f->Incidencias.first()));
+        QVERIFY(TextosMostrados().contains(kIncidencias));
+        QCOMPARE(filasDe(12), propias);
+        QCOMPARE(nombre(12), QStringLiteral("Ana"));
+        QCOMPARE(e.pares(), (QStringList{QStringLiteral("12>%1 Pendiente").arg(destino),
+                                         QStringLiteral("40>41 Terminado")}));
+        QCOMPARE(cuenta(QStringLiteral("HCONTRAT"), QStringLiteral("CodigoOperario = 41")), 1);
+    }
+
+    // Rows onto themselves (as the import makes them) keep the master.
+    void origenIgualDestino() {
+        Entorno e{Engine::Sqlite};
+        historia(12);
+        e.f->AgregarPar(QStringLiteral("12"), QStringLiteral("12"));
+        e.f->AgregarPar(QStringLiteral("40"), QStringLiteral("44"));
+        e.conforme({QStringLiteral("SI")});
+        QCOMPARE(TextosMostrados(), QStringList{kEmpieza});
+        QCOMPARE(nombre(12), QStringLiteral("Ana"));
+        QCOMPARE(filasDe(12), int(std::size(kLugares)));
+        QCOMPARE(nombre(44), QStringLiteral("Eva"));
+        QCOMPARE(e.pares(), (QStringList{QStringLiteral("12>12 Pendiente"),
+                                         QStringLiteral("40>44 Terminado")}));
+    }
+
+    // What a typed row is refused for, and what the user is told.
+    void validacion_data() {
+        QTest::addColumn<QString>("origen");
+        QTest::addColumn<QString>("destino");
+        QTest::addColumn<QString>("respuesta");
+        QTest::addColumn<bool>("aceptada");
+        QTest::addColumn<QStringList>("textos");
+        const QString rango = QStringLiteral("¡ El valor debe estar entre 1 y 9999 !");
+        QTest::newRow("libre") << "12"
+                               << "30"
+                               << "" << true << QStringList{};
+        QTest::newRow("origen no entero")
+            << "1a"
+            << "30"
+            << "" << false << QStringList{QStringLiteral("¡ El dato introducido no es válido !")};
+        QTest::newRow("destino no entero")
+            << "12"
+            << "x"
+            << "" << false << QStringList{QStringLiteral("¡ El dato introducido no es válido !")};
+        QTest::newRow("sin origen")
+            << "77"
+            << "30"
+            << "" << false << QStringList{QStringLiteral("¡No existe el Origen 77!")};
+        QTest::newRow("destino cero") << "12"
+                                      << "0"
+                                      << "" << false << QStringList{rango};
+        QTest::newRow("destino grande") << "12"
+                                        << "10000"
+                                        << "" << false << QStringList{rango};
+        QTest::newRow("destino existente, no")
+            << "12"
+            << "20"
+            << "NO" << false
+            << QStringList{QStringLiteral("¡Ya existe el Destino 20!. ¿Desea continuar?")};
+        QTest::newRow("destino existente, sí")
+            << "12"
+            << "20"
+            << "SI" << true
+            << QStringList{QStringLiteral("¡Ya existe el Destino 20!. ¿Desea continuar?"),
+                           QStringLiteral("El Origen desaparecerá y prevalecerá el Destino.")};
+        QTest::newRow("sobre sí mismo") << "12"
+                                        << "12"
+                                        << "" << true << QStringList{};
+    }
+    void validacion() {
+        QFETCH(QString, origen);
+        QFETCH(QString, destino);
+        QFETCH(QString, respuesta);
+        QFETCH(bool, aceptada);
+        QFETCH(QStringList, textos);
+        Entorno e{Engine::Sqlite};
+        if (!respuesta.isEmpty()) MessageSeam::enqueue(respuesta);
+        QCOMPARE(e.teclear(origen, destino), aceptada);
+        QStringList mostrados = TextosMostrados();
+        for (QString& t : mostrados) t.remove(QStringLiteral("TRADUCIR: "));
+        QCOMPARE(mostrados.size(), textos.size());
+        for (int i = 0; i < textos.size(); ++i)
+            QVERIFY2(mostrados[i].contains(textos[i]), qPrintable(mostrados[i]));
+        QCOMPARE(e.f->Temporal->RecordCount(), aceptada ? 1 : 0);
+    }
+
+    // Rows loaded in bulk are checked before anything changes: an existing
+    // destination asks, and a refused row stops the run.
+    void comprobacionPrevia_data() {
+        QTest::addColumn<QString>("archivo");
+        QTest::addColumn<QStringList>("respuestas");
+        QTest::addColumn<QString>("ultimo");
+        QTest::newRow("destino existente, no")
+            << "40|44\r\n12|20\r\n"
+            << QStringList{QStringLiteral("NO")}
+            << QStringLiteral("¡Ya existe el Destino 20!. ¿Desea continuar?");
+        QTest::newRow("origen que no existe")
+            << "40|44\r\n77|78\r\n"
+            << QStringList{} << QStringLiteral("¡No existe el Origen 77!");
+        QTest::newRow("conforme, no") << "40|44\r\n"
+                                      << QStringList{QStringLiteral("NO")} << kEmpieza;
+    }
+    void comprobacionPrevia() {
+        QFETCH(QString, archivo);
+        QFETCH(QStringList, respuestas);
+        QFETCH(QString, ultimo);
+        Entorno e{Engine::Sqlite};
+        QTemporaryDir dir;
+        const QString ruta = dir.filePath(QStringLiteral("pares.txt"));
+        QVERIFY(WriteTextFile(ruta, archivo.replace(QLatin1Char('|'), separador()),
+                              TextEncoding::Windows1252));
+        AsignarSeamDialogos([&](QObject* d) {
+            qobject_cast<TFileDialog*>(d)->FileName = ruta;
+            return true;
+        });
+        e.f->ImportardesdeArchivodeTexto1Click(nullptr);
+        QVERIFY(TextosMostrados().isEmpty());  // bulk rows are not checked on loading
+        e.conforme(respuestas);
+        QCOMPARE(TextosMostrados().last(), ultimo);
+        QCOMPARE(nombre(40), QStringLiteral("Eva"));
+        QCOMPARE(nombre(44), QString());
+    }
+
+    // The swap twice and a figure added then removed give the table back;
+    // a refused row in either leaves it as it was.
+    void intercambiarYCifras() {
+        Entorno e{Engine::Sqlite};
+        e.f->AgregarPar(QStringLiteral("12"), QStringLiteral("30"));
+        e.f->AgregarPar(QStringLiteral("20"), QStringLiteral("40"));
+        e.f->AgregarPar(QStringLiteral("40"), QStringLiteral("50"));
+        const QStringList antes = e.pares();
+
+        // 30 is no employee: the swap stops at its row and restores all.
+        e.f->IntercambiarDatoOrigenporDatoDestino1Click(nullptr);
+        QVERIFY(TextosMostrados().contains(QStringLiteral("¡No existe el Origen 30!")));
+        QCOMPARE(e.pares(), antes);
+
+        sql(
+            QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (30, 'Pío'), "
+                           "(50, 'Sol')"));
+        // Every swapped destination exists: each asks, and yes.
+        for (int i = 0; i < 3; ++i) MessageSeam::enqueue(QStringLiteral("SI"));
+        e.f->IntercambiarDatoOrigenporDatoDestino1Click(nullptr);
+        QCOMPARE(e.pares(),
+                 (QStringList{QStringLiteral("30>12 Pendiente"), QStringLiteral("40>20 Pendiente"),
+                              QStringLiteral("50>40 Pendiente")}));
+        e.f->IntercambiarDatoOrigenporDatoDestino1Click(nullptr);
+        for (int i = 0; i < 3; ++i) MessageSeam::enqueue(QStringLiteral("SI"));
+        e.f->IntercambiarDatoOrigenporDatoDestino1Click(nullptr);
+        QCOMPARE(e.pares(), antes);
+
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("9"));
+        e.f->AgregarcifraenDestinoClick(nullptr);
+        QCOMPARE(e.pares(),
+                 (QStringList{QStringLiteral("12>39 Pendiente"), QStringLiteral("20>49 Pendiente"),
+                              QStringLiteral("40>59 Pendiente")}));
+        MessageSeam::enqueue(QStringLiteral("9"));
+        for (int i = 0; i < 3; ++i) MessageSeam::enqueue(QStringLiteral("SI"));
+        e.f->EliminarcifraenDestinoClick(nullptr);
+        QCOMPARE(e.pares(), antes);
+
+        // 30 + 9960 is taken, 40 + 9960 is out of range: the first row comes back too.
+        MessageSeam::enqueue(QStringLiteral("9960"));
+        e.f->AgregarcifraenDestinoClick(nullptr);
+        QCOMPARE(TextosMostrados().last(),
+                 QStringLiteral("¡ El valor debe estar entre 1 y 9999 !"));
+        QCOMPARE(e.pares(), antes);
+        // A figure that is no number changes nothing.
+        MessageSeam::enqueue(QStringLiteral("dos"));
+        e.f->AgregarcifraenDestinoClick(nullptr);
+        QCOMPARE(e.pares(), antes);
+    }
+
+    // Export and import give the same pairs; an unreadable file is named.
+    void archivosDeTexto() {
+        Entorno e{Engine::Sqlite};
+        e.f->AgregarPar(QStringLiteral("12"), QStringLiteral("30"));
+        e.f->AgregarPar(QStringLiteral("20"), QStringLiteral("40"));
+        QTemporaryDir dir;
+        QString ruta = dir.filePath(QStringLiteral("pares.txt"));
+        AsignarSeamDialogos([&](QObject* d) {
+            qobject_cast<TFileDialog*>(d)->FileName = ruta;
+            return true;
+        });
+        e.f->ExportaraArchivodeTexto1Click(nullptr);
+        QString texto;
+        QVERIFY(ReadTextFile(ruta, texto));
+        QCOMPARE(texto,
+                 QStringLiteral("12|30\r\n20|40\r\n").replace(QLatin1Char('|'), separador()));
+
+        e.f->Inicializartabladeequivalencias1Click(nullptr);
+        QCOMPARE(e.pares(), QStringList{});
+        e.f->ImportardesdeArchivodeTexto1Click(nullptr);
+        QCOMPARE(e.pares(), (QStringList{QStringLiteral("12>30 Pendiente"),
+                                         QStringLiteral("20>40 Pendiente")}));
+
+        ruta = dir.filePath(QStringLiteral("no/existe.txt"));
+        e.f->ImportardesdeArchivodeTexto1Click(nullptr);
+        QCOMPARE(TextosMostrados().last(),
+                 QStringLiteral("¡No se puede leer el archivo ") + ruta + QStringLiteral("!"));
+        QCOMPARE(e.pares().size(), 2);
+
+        // The master's import: every employee onto itself, after the rows there.
+        e.f->Inicializartabladeequivalencias1Click(nullptr);
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        e.f->ImportarMaestroClick(nullptr);
+        QCOMPARE(e.pares(),
+                 (QStringList{QStringLiteral("12>12 Pendiente"), QStringLiteral("20>20 Pendiente"),
+                              QStringLiteral("40>40 Pendiente")}));
+    }
+
+    // A close asked while the interchange runs is refused; afterwards the
+    // window closes.
+    void noSeCierraEjecutando() {
+        Entorno e{Engine::Sqlite};
+        historia(12);
+        QVERIFY(e.teclear(QStringLiteral("12"), QStringLiteral("30")));
+        QTimer::singleShot(0, e.f.data(), [&] { e.f->Close(); });
+        e.conforme({QStringLiteral("SI")});
+        QVERIFY(e.f);
+        QCOMPARE(filasDe(30), int(std::size(kLugares)));
+        QCoreApplication::processEvents();
+        QVERIFY(e.f);
+        e.f->Close();
+        QTRY_VERIFY(!e.f);
+    }
+};
+
+QTEST_MAIN(TestNomiIope)
+#include "tst_nomiiope.moc"
