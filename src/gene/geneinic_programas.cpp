@@ -17,6 +17,7 @@
 #include "gene/genemens.h"
 #include "gene/genesist.h"
 #include "gene/mensajes.h"
+#include "gene/print/genelimp_salida.h"
 #include "gene/sesion.h"
 #include "io/inifile.h"
 #include "io/paths.h"
@@ -78,11 +79,24 @@ QString TextoPeticionImpresion(const QString& Documento, const QString& Impresor
 
 void ImprimirDocumentoExterno(TfGENEINIC*, const QString& Documento, const QString& Impresora,
                               const QString& Tipo) {
+    QString comando = ComandoProgramaHermano(QStringLiteral("QEVLEXT.EXE"));
+    if (comando.isEmpty() &&
+        !QFileInfo(JoinPath(CarpetaPrograma(), QStringLiteral("QEVLEXT.EXE"))).isExecutable()) {
+        // No utility in this installation: LibreOffice and CUPS print it.
+        const bool predeterminada = Impresora.isEmpty() || Impresora == QLatin1String("Ninguna") ||
+                                    Impresora == QLatin1String("Predeterminada");
+        QString motivo;
+        if (!ImprimirDocumento(Documento, predeterminada ? QString() : Impresora, motivo))
+            MensajeAdvertencia(Tipo == QLatin1String("PDF")
+                                   ? QStringLiteral("No se ha podido imprimir el documento ") +
+                                         Documento + QStringLiteral(". Motivo: ") + motivo
+                                   : TextoErrorWord(motivo));
+        return;
+    }
     const QString peticion = JoinPath(DirectorioTemporal(), GenerarGUID() + QStringLiteral(".INI"));
     if (!CrearArchivoTexto(peticion, TextoPeticionImpresion(Documento, Impresora))) return;
     const QString orden = Tipo == QLatin1String("PDF") ? QStringLiteral("ImprimirDocumentoPDF")
                                                        : QStringLiteral("ImprimirDocumentoWord");
-    QString comando = ComandoProgramaHermano(QStringLiteral("QEVLEXT.EXE"));
     if (comando.isEmpty()) comando = JoinPath(CarpetaPrograma(), QStringLiteral("QEVLEXT.EXE"));
     const QStringList partes = QProcess::splitCommand(comando);
     QStringList linea = partes;

@@ -39,6 +39,9 @@ bool ConfigurarManifiesto(TfGENEINIC* f, const QString& Aspecto);
 // Prints a Word ("DOC") or PDF document through the mail and print utility
 // QEVLEXT.EXE with a request file ("PathDocumento=", "NombreImpresora=") in
 // the temporary folder, waiting for it; both files are removed afterwards.
+// An installation without the utility prints it through LibreOffice (a
+// document as its PDF) and CUPS on that printer ("", "Ninguna" and
+// "Predeterminada": the default one), with a warning when it cannot.
 void ImprimirDocumentoExterno(TfGENEINIC* f, const QString& Documento, const QString& Impresora,
                               const QString& Tipo);
 // The request file's lines.

@@ -22,6 +22,9 @@
 #include "gene/genemens.h"
 #include "gene/genesist.h"
 #include "gene/sesion.h"
+#include "io/office.h"
+#include "io/printqueue.h"
+#include "support/documentoprueba.h"
 #include "support/instalacion.h"
 
 namespace {
@@ -120,6 +123,90 @@ private Q_SLOTS:
         QFile g(salida);
         QVERIFY(g.open(QIODevice::ReadOnly));
         QVERIFY(g.readAll().startsWith("ImprimirDocumentoWord|"));
+    }
+
+    // Without the utility: a PDF goes to the printer's queue as it is, a
+    // document as LibreOffice's PDF of it; failures are told.
+    void imprimirSinUtilidad_data() {
+        QTest::addColumn<QString>("documento");
+        QTest::addColumn<QString>("impresora");
+        QTest::addColumn<QString>("tipo");
+        QTest::addColumn<QString>("soffice");
+        QTest::addColumn<QString>("cola");
+        QTest::addColumn<QString>("aviso");
+        QTest::newRow("PDF") << "carta.pdf"
+                             << "Oficina 2"
+                             << "PDF" << QString() << "Oficina 2" << QString();
+        QTest::newRow("PDF predeterminada") << "carta.pdf"
+                                            << "Predeterminada"
+                                            << "PDF" << QString() << QString() << QString();
+        QTest::newRow("documento") << "carta.docx"
+                                   << "Ninguna"
+                                   << "DOC" << QString() << QString() << QString();
+        QTest::newRow("sin LibreOffice") << "carta.docx"
+                                         << "Oficina 2"
+                                         << "DOC"
+                                         << "/no/existe/soffice" << QString()
+                                         << "¡Imposible conectar con Word!. (Motivo: no se puede "
+                                            "iniciar LibreOffice (/no/existe/soffice)";
+        QTest::newRow("no existe")
+            << "falta.pdf"
+            << "Oficina 2"
+            << "PDF" << QString() << QString()
+            << "No se ha podido imprimir el documento %1/falta.pdf. Motivo: no existe el documento";
+    }
+    void imprimirSinUtilidad() {
+        QFETCH(QString, documento);
+        QFETCH(QString, impresora);
+        QFETCH(QString, tipo);
+        QFETCH(QString, soffice);
+        QFETCH(QString, cola);
+        QFETCH(QString, aviso);
+        if (documento.endsWith(QLatin1String(".docx")) && soffice.isEmpty() &&
+            OfficeProgram(QString()).isEmpty())
+            QSKIP("LibreOffice no está instalado");
+        TestInstalacion inst;
+        MessageSeam::clearLog();
+        if (!soffice.isEmpty())
+            inst.EscribirConfiguracion(QStringLiteral("Programas"), QStringLiteral("soffice"),
+                                       soffice);
+        const QString carpeta = inst.carpeta();
+        escribir(carpeta + QStringLiteral("/carta.pdf"), "%PDF-1.4 carta de pago");
+        QVERIFY(CrearDocx(carpeta + QStringLiteral("/carta.docx"),
+                          QStringLiteral("<w:p><w:r><w:t>Carta de pago</w:t></w:r></w:p>")));
+        struct Trabajo {
+            QString cola;
+            QByteArray datos;
+            bool raw;
+        };
+        QList<Trabajo> trabajos;
+        SetPrintQueueSeam([&](const QString& c, const QByteArray& d, bool raw, QString*) {
+            trabajos.append({c, d, raw});
+            return true;
+        });
+        ImprimirDocumentoExterno(inst.sesion(), carpeta + u'/' + documento, impresora, tipo);
+        SetPrintQueueSeam(nullptr);
+        if (!aviso.isEmpty()) {
+            QCOMPARE(textos(QStringLiteral("A")).size(), 1);
+            QVERIFY2(textos(QStringLiteral("A")).constFirst().startsWith(aviso.arg(carpeta)),
+                     qPrintable(textos().join(u'\n')));
+            QVERIFY(trabajos.isEmpty());
+            return;
+        }
+        QVERIFY(textos().isEmpty());
+        QCOMPARE(trabajos.size(), 1);
+        QCOMPARE(trabajos[0].cola, cola);
+        QVERIFY(!trabajos[0].raw);
+        if (documento.endsWith(QLatin1String(".pdf"))) {
+            QCOMPARE(trabajos[0].datos, QByteArray("%PDF-1.4 carta de pago"));
+        } else {
+            escribir(carpeta + QStringLiteral("/recibido.pdf"), trabajos[0].datos);
+            QProcess texto;
+            texto.start(QStringLiteral("pdftotext"),
+                        {carpeta + QStringLiteral("/recibido.pdf"), QStringLiteral("-")});
+            QVERIFY(texto.waitForFinished());
+            QVERIFY(texto.readAllStandardOutput().contains("Carta de pago"));
+        }
     }
 
     // No manifest beside the executable, no restart, no message.
