@@ -29,6 +29,7 @@
 #include "gene/mensajes.h"
 #include "gene/sesion.h"
 #include "nomina/nomimodu.h"
+#include "rrhh/rrhhfoto.h"
 #include "rrhh/rrhhpers_p.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
@@ -76,7 +77,7 @@ void DeclararCampos(TTable* Tabla, const QList<std::pair<QString, int>>& calcula
 
 using namespace rrhhpers;
 
-namespace {
+namespace rrhhpers {
 
 TTable* NuevaTabla(QObject* owner, const char* nombre, const char* tabla) {
     auto* t = new TTable(owner);
@@ -149,7 +150,16 @@ void RefrescarLineas(std::initializer_list<TTable*> tablas) {
         if (t->Active() && t->State() == dsBrowse) t->Refresh();
 }
 
-}  // namespace
+QVariant PrimerValor(const QVariant& clave) {
+    const QVariantList l = clave.toList();
+    return l.isEmpty() ? QVariant() : l.first();
+}
+
+QString DescripcionMaestro(const QString& Tabla, const QString& Codigo) {
+    return DatoMaestro(Tabla, Codigo, QStringLiteral("Descripcion"));
+}
+
+}  // namespace rrhhpers
 
 TfRRHHPERS::TfRRHHPERS(QWidget* owner)
     : TMaestroFicha(owner, QStringLiteral("fRRHHPERS"), QStringLiteral("Maestro de Personal"),
@@ -375,25 +385,13 @@ void TfRRHHPERS::ConstruirControles() {
     datos->addWidget(PanelActivoInactivo, 9, 3, 1, 2);
     auto* derecha = new QVBoxLayout;
     id->addLayout(derecha);
-    PanelFoto = new TPanel(PagIdentificacion);
-    PanelFoto->setObjectName(QStringLiteral("PanelFoto"));
-    PanelFoto->setFixedSize(120, 140);
-    PanelFoto->setAcceptDrops(true);
-    PanelFoto->installEventFilter(this);
-    auto* foto = new QVBoxLayout(PanelFoto);
-    foto->setContentsMargins(2, 2, 2, 2);
-    Foto = new TImage(PanelFoto);
-    Foto->setObjectName(QStringLiteral("Foto"));
-    Foto->setStretch(true);
-    foto->addWidget(Foto);
-    PopupMenuFoto = new TPopupMenu(this);
-    PopupMenuFoto->setObjectName(QStringLiteral("PopupMenuFoto"));
-    BorrarlaImgen1 = new TMenuItem(PopupMenuFoto->Items(), QStringLiteral("BorrarlaImgen1"),
-                                   QStringLiteral("&Borrar la Imágen"));
-    BorrarlaImgen1->OnClick = [this](QObject* o) { BorrarlaImgen1Click(o); };
-    Foto->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(Foto, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& p) { PopupMenuFoto->Popup(Foto->mapToGlobal(p)); });
+    FotoFicha = new TFotoFicha(
+        this, PagIdentificacion, QLatin1String(kPersonal), Table1, AltaOperario.get(),
+        [this] { return ReservarCodigoAlta(); }, [this] { return ClaveFoto(); });
+    PanelFoto = FotoFicha->PanelFoto;
+    Foto = FotoFicha->Foto;
+    PopupMenuFoto = FotoFicha->PopupMenuFoto;
+    BorrarlaImgen1 = FotoFicha->BorrarlaImgen1;
     derecha->addWidget(PanelFoto);
     DBGridGA = NuevaRejilla(PagIdentificacion, "DBGridGA", DSGATablas,
                             {{"GrupoAnalisis", QStringLiteral("G.A.")},
@@ -640,12 +638,7 @@ void TfRRHHPERS::FormCreate(QObject* Sender) {
 }
 
 void TfRRHHPERS::ValoresCombo(TDBComboBox* Combo) {
-    QString valores;
-    ValoresDistintos(ModuloDatos, QLatin1String(kPersonal), Combo->DataField(), valores, QString());
-    const QSignalBlocker sinAvisos(Combo);
-    const QString actual = Combo->Text();
-    Combo->setItems(valores.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts));
-    Combo->setText(actual);
+    ValoresComboDistintos(QLatin1String(kPersonal), Combo);
 }
 
 void TfRRHHPERS::EditEstadoCivilDropDown(QObject*) {
@@ -716,8 +709,7 @@ void TfRRHHPERS::Table1AfterScroll(TDataSet*) {
         TieneDocumentacionElectronica(ModuloDatos, QLatin1String(kPersonal), ClaveFoto());
     pbDocumentacionElectronica->setGlyph(conDocumentos ? GlifoConDocumentacion()
                                                        : GlifoSinDocumentacion());
-    MostrarImagenBLOB(ModuloDatos, QLatin1String(kPersonal), ClaveFoto(), QStringLiteral("Foto"),
-                      Foto);
+    FotoFicha->Mostrar();
 }
 
 void TfRRHHPERS::CampoClaveExit(QObject* Sender) {
@@ -737,25 +729,11 @@ void TfRRHHPERS::CampoClaveExit(QObject* Sender) {
 }
 
 bool TfRRHHPERS::ReservarCodigoAlta() {
-    if (Table1->State() != dsInsert) return true;
-    const int codigo = CodigoActual();
-    if (codigo < 1 || codigo > 9999) {
-        MensajeAdvertencia(QString::fromUtf8(textosmaestro::kRango9999));
+    bool nueva = false;
+    if (!ReservarCodigoNuevo(*AltaOperario, Table1, QStringLiteral("CodigoOperario"),
+                             EditCodigoOperario, CodigoActual(), 9999, QStringLiteral("operario"),
+                             nueva))
         return false;
-    }
-    if (AltaOperario->Reservada() && AltaOperario->Clave().toInt() != codigo &&
-        AltaOperario->ConFilas()) {
-        // The rows written so far belong to the held code: the employee keeps it.
-        const QString anterior = AltaOperario->Clave().toString();
-        MensajeAdvertencia(QStringLiteral("¡ No se puede cambiar el código del operario: ya "
-                                          "tiene líneas grabadas con el código ") +
-                           anterior + QStringLiteral(" !"));
-        EditCodigoOperario->setText(anterior);
-        Table1->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(anterior.toInt());
-        return false;
-    }
-    const bool nueva = !AltaOperario->Reservada() || AltaOperario->Clave().toInt() != codigo;
-    if (!AltaOperario->Reservar(codigo)) return false;
     // What an interrupted entry left under the code is gone: the form shows
     // the code as it now stands.
     if (nueva) {
@@ -882,10 +860,7 @@ void TfRRHHPERS::BajaNewRecord(TDataSet*) {
 }
 
 void TfRRHHPERS::HPuestoNewRecord(TDataSet*) {
-    HPuesto->FieldByName(QStringLiteral("NombreTabla"))->setAsString(QLatin1String(kPersonal));
-    HPuesto->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(CodigoActual());
-    HPuesto->FieldByName(QStringLiteral("Linea"))
-        ->setAsInteger(SiguienteCodigo(ModuloDatos, HPuesto, 1, -1, -1));
+    IniciarLineaHistorico(HPuesto, QLatin1String(kPersonal), CodigoActual());
     HPuesto->FieldByName(QStringLiteral("FechaInicio"))
         ->setAsDateTime(QDateTime(QDate::currentDate(), QTime(0, 0)));
     DuplicarLinea(HPuesto);
@@ -899,10 +874,7 @@ void TfRRHHPERS::HPuestoAfterPost(TDataSet* DataSet) {
 }
 
 void TfRRHHPERS::HFormacionNewRecord(TDataSet*) {
-    HFormacion->FieldByName(QStringLiteral("NombreTabla"))->setAsString(QLatin1String(kPersonal));
-    HFormacion->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(CodigoActual());
-    HFormacion->FieldByName(QStringLiteral("Linea"))
-        ->setAsInteger(SiguienteCodigo(ModuloDatos, HFormacion, 1, -1, -1));
+    IniciarLineaHistorico(HFormacion, QLatin1String(kPersonal), CodigoActual());
     HFormacion->FieldByName(QStringLiteral("Tipo"))->setAsString(QStringLiteral("Interno"));
     HFormacion->FieldByName(QStringLiteral("Apto"))->setAsString(QStringLiteral("Apto"));
     DuplicarLinea(HFormacion);
@@ -911,33 +883,11 @@ void TfRRHHPERS::HFormacionNewRecord(TDataSet*) {
 void TfRRHHPERS::HFormacionAfterPost(TDataSet* DataSet) {
     LineaAfterPost(DataSet);
     // The training type is mirrored as an analysis group of the employee.
-    const QString grupo = HFormacion->FieldByName(QStringLiteral("CodigoFormacion"))->AsString();
-    if (grupo.isEmpty() || !GATablas->Active()) return;
-    try {
-        GATablas->Append();
-        GATablas->FieldByName(QStringLiteral("GrupoAnalisis"))->setAsString(grupo);
-        GATablas->Post();
-    } catch (const std::exception&) {
-        // Already assigned: the row is dropped silently.
-        GATablas->Cancel();
-    }
+    AgregarGrupo(GATablas, HFormacion->FieldByName(QStringLiteral("CodigoFormacion"))->AsString());
 }
 
 void TfRRHHPERS::HFormacionBeforeDelete(TDataSet*) {
-    const int codigo = HFormacion->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger();
-    const int linea = HFormacion->FieldByName(QStringLiteral("Linea"))->AsInteger();
-    const QString grupo = HFormacion->FieldByName(QStringLiteral("CodigoFormacion"))->AsString();
-    if (grupo.isEmpty()) return;
-    // Another line of the same training keeps the group.
-    const QVariant otras = ValorConParametros(
-        QStringLiteral("SELECT COUNT(*) FROM HFORMACI WHERE NombreTabla = :t AND "
-                       "CodigoOperario = :c AND CodigoFormacion = :g AND Linea <> :l"),
-        {QLatin1String(kPersonal), codigo, grupo, linea});
-    if (otras.toInt() > 0) return;
-    EjecutarConParametros(QStringLiteral("DELETE FROM GRANTAB WHERE NombreTabla = :t AND "
-                                         "ClaveTabla = :c AND GrupoAnalisis = :g"),
-                          {QLatin1String(kPersonal), QString::number(codigo), grupo});
-    if (GATablas->Active() && GATablas->State() == dsBrowse) GATablas->Refresh();
+    QuitarGrupoFormacion(HFormacion, GATablas, QLatin1String(kPersonal));
 }
 
 void TfRRHHPERS::GATablasNewRecord(TDataSet*) {
@@ -947,22 +897,8 @@ void TfRRHHPERS::GATablasNewRecord(TDataSet*) {
         ->setAsString(QString::number(CodigoActual()));
 }
 
-namespace {
-
-// The first value of a search's key, null when nothing was chosen.
-QVariant PrimerValor(const QVariant& clave) {
-    const QVariantList l = clave.toList();
-    return l.isEmpty() ? QVariant() : l.first();
-}
-
-}  // namespace
-
 QString TfRRHHPERS::DescripcionCodigo(const QString& Tabla, const QString& Codigo) {
-    if (Codigo.isEmpty()) return QString();
-    QVariant datos;
-    BuscarDatosClave(ModuloDatos, Tabla, Codigo, datos, QStringLiteral("Descripcion"));
-    const QVariantList l = datos.toList();
-    return l.isEmpty() ? QString() : l.first().toString();
+    return DescripcionMaestro(Tabla, Codigo);
 }
 
 void TfRRHHPERS::BuscarDatosDBEdit(QObject* Sender) {
@@ -979,30 +915,13 @@ void TfRRHHPERS::BuscarDatosDBEdit(QObject* Sender) {
         if (!v.isNull())
             Table1->FieldByName(QStringLiteral("CodigoPais"))->setAsString(v.toString());
     } else if (foco == DBGridGA) {
-        TField* campo = DBGridGA->SelectedField();
-        if (!campo || campo->FieldName() != QLatin1String("GrupoAnalisis")) return;
-        if (!EnEdicion(GATablas)) GATablas->Edit();
-        QString filtro;
-        FiltroCategoriasGrupoAnalisis(ModuloDatos, QStringLiteral("Personal"), filtro);
-        BuscarConFiltro(QStringLiteral("GRANALIS"), 1, filtro, clave);
-        const QVariant v = PrimerValor(clave);
-        if (!v.isNull()) campo->setAsString(v.toString());
-    } else if (foco == DBGridHPuestos || foco == DBGridHFormacion) {
-        const bool puesto = foco == DBGridHPuestos;
-        TDBGrid* rejilla = puesto ? DBGridHPuestos : DBGridHFormacion;
-        TTable* tabla = puesto ? HPuesto : HFormacion;
-        const QString nombreCampo =
-            puesto ? QStringLiteral("CodigoPuesto") : QStringLiteral("CodigoFormacion");
-        const QString maestro = puesto ? QStringLiteral("PUESTO") : QStringLiteral("FORMCION");
-        TField* campo = rejilla->SelectedField();
-        if (!campo || campo->FieldName() != nombreCampo) return;
-        if (!EnEdicion(tabla)) tabla->Edit();
-        BuscarCodigo(maestro, 0, clave);
-        const QVariant v = PrimerValor(clave);
-        if (v.isNull()) return;
-        campo->setAsString(v.toString());
-        tabla->FieldByName(QStringLiteral("Descripcion"))
-            ->setAsString(DescripcionCodigo(maestro, v.toString()));
+        BuscarGrupoRejilla(DBGridGA, GATablas, QStringLiteral("Personal"));
+    } else if (foco == DBGridHPuestos) {
+        BuscarCodigoLinea(DBGridHPuestos, HPuesto, QStringLiteral("CodigoPuesto"),
+                          QStringLiteral("PUESTO"));
+    } else if (foco == DBGridHFormacion) {
+        BuscarCodigoLinea(DBGridHFormacion, HFormacion, QStringLiteral("CodigoFormacion"),
+                          QStringLiteral("FORMCION"));
     }
 }
 

@@ -30,6 +30,7 @@ class TField;
 class TDBGrid;
 class TDBLookupComboBox;
 class TDBMemo;
+class TFotoFicha;
 class TImage;
 class TPageControl;
 class TPopupMenu;
@@ -81,6 +82,8 @@ public:
     TDBComboBox* TipoCotizacion;
     TDBComboBox* EditGrupoCotizacion;
     TPanel* PanelActivoInactivo;
+    // The photo panel, its picture and pop-up (owned by FotoFicha's form).
+    TFotoFicha* FotoFicha;
     TPanel* PanelFoto;
     TImage* Foto;
     TPopupMenu* PopupMenuFoto;
@@ -208,8 +211,6 @@ public:
     Q_INVOKABLE void ImprimirFichaClick(QObject* Sender);
     Q_INVOKABLE void AccesoEvaluacionClick(QObject* Sender);
     Q_INVOKABLE void pbVerHistoricoEvaluacionesClick(QObject* Sender);
-
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     bool Cancelando() const;

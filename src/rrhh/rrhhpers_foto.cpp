@@ -4,10 +4,6 @@
 // opened by class name and do nothing while their class is not registered.
 
 #include <QDate>
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QMimeData>
-#include <QUrl>
 
 #include "db/datasource.h"
 #include "db/dberror.h"
@@ -27,6 +23,7 @@
 #include "gene/genevdet.h"
 #include "gene/mensajes.h"
 #include "gene/sesion.h"
+#include "rrhh/rrhhfoto.h"
 #include "rrhh/rrhhpers.h"
 #include "rrhh/rrhhpers_p.h"
 #include "ui/controls.h"
@@ -53,40 +50,11 @@ QString TfRRHHPERS::ClaveFoto() {
 }
 
 bool TfRRHHPERS::SoltarArchivoFoto(const QStringList& Archivos) {
-    if (Archivos.isEmpty() || !ReservarCodigoAlta()) return false;
-    const QString clave = ClaveFoto();
-    if (clave.isEmpty()) return false;
-    // A new employee's photo goes with his cancel.
-    if (Table1->State() == dsInsert) AltaOperario->FilaGrabada();
-    return GrabarObjetoBLOB(ModuloDatos, QLatin1String(kPersonal), clave, Foto, Archivos.first());
-}
-
-bool TfRRHHPERS::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == PanelFoto) {
-        if (event->type() == QEvent::DragEnter) {
-            auto* e = static_cast<QDragEnterEvent*>(event);
-            if (e->mimeData()->hasUrls()) e->acceptProposedAction();
-            return true;
-        }
-        if (event->type() == QEvent::Drop) {
-            auto* e = static_cast<QDropEvent*>(event);
-            QStringList archivos;
-            for (const QUrl& u : e->mimeData()->urls())
-                if (u.isLocalFile()) archivos << u.toLocalFile();
-            SoltarArchivoFoto(archivos);
-            e->acceptProposedAction();
-            return true;
-        }
-    }
-    return TMaestroFicha::eventFilter(watched, event);
+    return FotoFicha->Soltar(Archivos);
 }
 
 void TfRRHHPERS::BorrarlaImgen1Click(QObject*) {
-    Foto->Clear();
-    if (!ReservarCodigoAlta()) return;
-    const QString clave = ClaveFoto();
-    if (!clave.isEmpty())
-        GrabarObjetoBLOB(ModuloDatos, QLatin1String(kPersonal), clave, Foto, QString());
+    FotoFicha->Borrar();
 }
 
 void TfRRHHPERS::pbDocumentacionElectronicaClick(QObject*) {

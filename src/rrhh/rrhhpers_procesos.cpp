@@ -93,11 +93,7 @@ void TfRRHHPERS::Table1CalcFields(TDataSet* DataSet) {
 }
 
 void TfRRHHPERS::GATablasCalcFields(TDataSet* DataSet) {
-    QVariant datos;
-    BuscarDatosClave(ModuloDatos, QStringLiteral("GRANALIS"), Texto(DataSet, "GrupoAnalisis"),
-                     datos, QStringLiteral("CategoriaGrupo;Descripcion"));
-    Poner(DataSet, "CategoriaGA", Elemento(datos, 0));
-    Poner(DataSet, "DescripcionGA", Elemento(datos, 1));
+    CalcularGrupoAnalisis(DataSet);
 }
 
 void TfRRHHPERS::HPuestoCalcFields(TDataSet* DataSet) {
@@ -143,20 +139,7 @@ const QList<TablaLineasAlta>& rrhhpers::HistoricosOperario() {
 }
 
 bool TfRRHHPERS::EliminarHistoricosOperario(int Codigo) {
-    QStringList sentencias;
-    for (const TablaLineasAlta& h : HistoricosOperario())
-        sentencias << QStringLiteral("DELETE FROM ") + h.Tabla + QStringLiteral("   WHERE ") +
-                          h.CampoClave + QStringLiteral(" = ") + QString::number(Codigo) +
-                          (h.Condicion.isEmpty() ? QString()
-                                                 : QStringLiteral("  AND ") + h.Condicion);
-    for (const QString& s : sentencias) {
-        QString r;
-        EjecutarSQL(ModuloDatos, s, QStringLiteral("Database"), QString(), r);
-        // The statement's own warning has been shown; the rest would only
-        // leave the employee half deleted.
-        if (r.startsWith(QLatin1String("Error."))) return false;
-    }
-    return true;
+    return EliminarHistoricos(HistoricosOperario(), Codigo);
 }
 
 void TfRRHHPERS::Table1BeforeDelete(TDataSet*) {

@@ -55,3 +55,11 @@ void BloquearModificacion(Engine Motor, const QString& Tabla) {
 void QuitarBloqueoModificacion(Engine Motor, const QString& Tabla) {
     Desbloquear(Motor, Tabla, QStringLiteral("bloqueo_modificacion"));
 }
+
+void BloquearAlta(Engine Motor, const QString& Tabla) {
+    Bloquear(Motor, Tabla, QStringLiteral("INSERT"), QStringLiteral("bloqueo_alta"));
+}
+
+void QuitarBloqueoAlta(Engine Motor, const QString& Tabla) {
+    Desbloquear(Motor, Tabla, QStringLiteral("bloqueo_alta"));
+}

@@ -1,7 +1,7 @@
 #pragma once
 // Small helpers of the database suites: a statement on the company database,
 // the texts the message seam showed, and a trigger with which the engine
-// refuses every delete or update on a table (to force a failure half-way).
+// refuses every delete, update or insert on a table (to force a failure half-way).
 
 #include <QString>
 #include <QStringList>
@@ -18,3 +18,6 @@ void QuitarBloqueoBorrado(Engine Motor, const QString& Tabla);
 // Until QuitarBloqueoModificacion, every update on Tabla fails in the engine.
 void BloquearModificacion(Engine Motor, const QString& Tabla);
 void QuitarBloqueoModificacion(Engine Motor, const QString& Tabla);
+// Until QuitarBloqueoAlta, every insert into Tabla fails in the engine.
+void BloquearAlta(Engine Motor, const QString& Tabla);
+void QuitarBloqueoAlta(Engine Motor, const QString& Tabla);

@@ -1,0 +1,635 @@
+#include "rrhh/rrhhcand.h"
+
+#include <QDate>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include "db/datasource.h"
+#include "db/dberror.h"
+#include "db/field.h"
+#include "db/table.h"
+#include "gene/genealta.h"
+#include "gene/genebusc.h"
+#include "gene/geneclav.h"
+#include "gene/geneform.h"
+#include "gene/genegrup.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_conexion.h"
+#include "gene/geneinic_formulario.h"
+#include "gene/geneinic_servicios.h"
+#include "gene/genemodu.h"
+#include "gene/mensajes.h"
+#include "gene/sesion.h"
+#include "nomina/nomimodu.h"
+#include "rrhh/rrhhcand_p.h"
+#include "rrhh/rrhhfoto.h"
+#include "rrhh/rrhhpers_p.h"
+#include "ui/controls.h"
+#include "ui/dbcontrols.h"
+#include "ui/dbgrid.h"
+#include "ui/menus.h"
+#include "ui/registry.h"
+
+using namespace rrhhpers;
+
+TfRRHHCAND* fRRHHCAND = nullptr;
+
+namespace rrhhcand {
+
+const char* const kCandidat = "CANDIDAT";
+
+const QList<TablaLineasAlta>& HistoricosCandidato() {
+    static const QString candidat = QStringLiteral("NombreTabla='CANDIDAT'");
+    static const QList<TablaLineasAlta> tablas = {
+        {QStringLiteral("HPUESTO"), QStringLiteral("CodigoOperario"), candidat},
+        {QStringLiteral("HFORMACI"), QStringLiteral("CodigoOperario"), candidat},
+    };
+    return tablas;
+}
+
+}  // namespace rrhhcand
+
+using namespace rrhhcand;
+
+TfRRHHCAND::TfRRHHCAND(QWidget* owner)
+    : TMaestroFicha(owner, QStringLiteral("fRRHHCAND"), QStringLiteral("Maestro de Candidatos"),
+                    QLatin1String(kCandidat)) {
+    AltaCandidato =
+        std::make_unique<TAltaMaestro>(QLatin1String(kCandidat), QStringLiteral("Codigo"),
+                                       QLatin1String(kCandidat), HistoricosCandidato());
+
+    HPuesto = NuevaTabla(this, "HPuesto", "HPUESTO");
+    DSHPuesto = NuevaFuente(this, "DSHPuesto", HPuesto);
+    HFormacion = NuevaTabla(this, "HFormacion", "HFORMACI");
+    DSFormacion = NuevaFuente(this, "DSFormacion", HFormacion);
+    GATablas = NuevaTabla(this, "GATablas", "GRANTAB");
+    DSGATablas = NuevaFuente(this, "DSGATablas", GATablas);
+    Personal = NuevaTabla(this, "Personal", "PERSONAL");
+
+    ConstruirControles();
+    CampoClave = EditCodigoOperario;
+    resize(700, 470);
+
+    DataSource1->OnDataChange = [this](TDataSource*, TField* f) { DataSource1DataChange(f); };
+    for (TDataSource* s : {DSHPuesto, DSFormacion, DSGATablas})
+        s->OnStateChange = [this, s](TDataSource*) { DataSourceStateChange(s); };
+    Table1->BeforeCancel = [this](TDataSet* d) { Table1BeforeCancel(d); };
+    Table1->AfterScroll = [this](TDataSet* d) { Table1AfterScroll(d); };
+    Table1->OnCalcFields = [this](TDataSet* d) { Table1CalcFields(d); };
+    Table1->BeforeDelete = [this](TDataSet* d) { Table1BeforeDelete(d); };
+    Table1->AfterDelete = [this](TDataSet*) {
+        if (!TransaccionBorrado) return;
+        TransaccionBorrado = false;
+        if (!ConfirmarTransaccion(fGENEINIC)) CancelarTransaccion(fGENEINIC);
+    };
+    Table1->OnDeleteError = [this](TDataSet*) {
+        if (!TransaccionBorrado) return;
+        TransaccionBorrado = false;
+        CancelarTransaccion(fGENEINIC);
+    };
+    HPuesto->OnNewRecord = [this](TDataSet* d) { HPuestoNewRecord(d); };
+    HFormacion->OnNewRecord = [this](TDataSet* d) { HFormacionNewRecord(d); };
+    GATablas->OnNewRecord = [this](TDataSet* d) { GATablasNewRecord(d); };
+    GATablas->OnCalcFields = [this](TDataSet* d) { GATablasCalcFields(d); };
+    for (TTable* t : {HPuesto, HFormacion, GATablas}) {
+        t->BeforePost = [this](TDataSet* d) { LineaBeforePost(d); };
+        t->BeforeInsert = [this](TDataSet* d) {
+            if (d != GATablas) GuardarLineaADuplicar(d);
+            EditarOperario(d);
+        };
+        t->BeforeEdit = [this](TDataSet* d) { EditarOperario(d); };
+    }
+    GATablas->AfterPost = [this](TDataSet* d) { LineaAfterPost(d); };
+    HPuesto->AfterPost = [this](TDataSet* d) { HPuestoAfterPost(d); };
+    HFormacion->AfterPost = [this](TDataSet* d) { HFormacionAfterPost(d); };
+    for (TTable* t : {HPuesto, GATablas})
+        t->BeforeDelete = [this](TDataSet* d) { EditarOperario(d); };
+    HFormacion->BeforeDelete = [this](TDataSet* d) { HFormacionBeforeDelete(d); };
+    fRRHHCAND = this;
+}
+
+TfRRHHCAND::~TfRRHHCAND() {
+    // Freed with a new candidate pending: what was written under his code
+    // goes, as with the cancel.
+    if (Table1->State() == dsInsert) {
+        try {
+            for (TTable* t : {HPuesto, HFormacion, GATablas})
+                if (EnEdicion(t)) t->Cancel();
+        } catch (const std::exception&) {
+        }
+        AltaCandidato->Cancelar();
+    }
+    if (TransaccionBorrado) CancelarTransaccion(fGENEINIC);
+    if (fRRHHCAND == this) fRRHHCAND = nullptr;
+    for (TDataSource* s : findChildren<TDataSource*>()) {
+        s->OnStateChange = nullptr;
+        s->OnDataChange = nullptr;
+        s->setDataSet(nullptr);
+    }
+    for (TTable* t : {HPuesto, HFormacion, GATablas, Personal, Table1}) {
+        t->OnCalcFields = nullptr;
+        t->AfterScroll = nullptr;
+        t->BeforeCancel = nullptr;
+        t->Close();
+    }
+}
+
+void TfRRHHCAND::ConstruirControles() {
+    auto* cabecera = new QHBoxLayout;
+    AreaDatos->addLayout(cabecera);
+    cabecera->addWidget(new TLabel(this, QStringLiteral("Código ")));
+    EditCodigoOperario = new TDBEdit(this);
+    EditCodigoOperario->setObjectName(QStringLiteral("EditCodigoOperario"));
+    EditCodigoOperario->setDataSource(DataSource1);
+    EditCodigoOperario->setDataField(QStringLiteral("Codigo"));
+    cabecera->addWidget(EditCodigoOperario);
+    cabecera->addWidget(new TLabel(this, QStringLiteral("Nombre")));
+    EditNombre = new TDBEdit(this);
+    EditNombre->setObjectName(QStringLiteral("EditNombre"));
+    EditNombre->setDataSource(DataSource1);
+    EditNombre->setDataField(QStringLiteral("Nombre"));
+    cabecera->addWidget(EditNombre, 1);
+    auto boton = [this, cabecera](const char* nombre, const QString& hint) {
+        auto* b = new TSpeedButton(this);
+        b->setObjectName(QLatin1String(nombre));
+        b->setHint(hint);
+        cabecera->addWidget(b);
+        return b;
+    };
+    pbDocumentacionElectronica = boton("pbDocumentacionElectronica",
+                                       QStringLiteral("Acceso a la Documentación Electrónica"));
+    ImprimirConDialogo =
+        boton("ImprimirConDialogo", QStringLiteral("Imprimir la ficha actual solicitando diálogo"));
+    EnviarFichaPersonal = boton("EnviarFichaPersonal", QStringLiteral("Enviar a Ficha Personal"));
+
+    PageControl1 = new TPageControl(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    AreaDatos->addWidget(PageControl1, 1);
+    auto pagina = [this](const char* nombre, const QString& titulo) {
+        auto* p = new TTabSheet(PageControl1, titulo);
+        p->setObjectName(QLatin1String(nombre));
+        return p;
+    };
+    PagIdentificacion = pagina("PagIdentificacion", QStringLiteral("Identificación"));
+    PagHistoricos = pagina("PagHistoricos", QStringLiteral("Históricos"));
+    PagInstrucciones = pagina("PagInstrucciones", QStringLiteral("Instrucciones"));
+
+    // Identification.
+    auto* id = new QHBoxLayout(PagIdentificacion);
+    auto* datos = new QGridLayout;
+    id->addLayout(datos, 1);
+    TDataSource* s = DataSource1;
+    QWidget* p = PagIdentificacion;
+    const struct {
+        const char* nombre;
+        const char* campo;
+        const char* etiqueta;
+    } edits[] = {
+        {"EditDomicilio", "Domicilio", "Domicilio"},
+        {"EditLocalidad", "Localidad", "Localidad"},
+        {"EditProvincia", "Provincia", "Provincia"},
+        {"EditCodigoPostal", "CodigoPostal", "Código Postal"},
+        {"EditTelefono", "Telefono", "Teléfono"},
+        {"EditDNI", "DNI", "D.N.I."},
+        {"EditFechaNacimiento", "FechaNacimiento", "Fecha Nacimiento"},
+        {"EditNumeroAfiliacion", "NumeroAfiliacion", "Seguridad Social"},
+    };
+    int fila = 0;
+    for (const auto& e : edits)
+        NuevoEdit(p, datos, fila++, 0, e.nombre, QLatin1String(e.campo),
+                  QString::fromUtf8(e.etiqueta), s);
+    EditCodigoPais = NuevoEdit(p, datos, fila++, 0, "EditCodigoPais", QStringLiteral("CodigoPais"),
+                               QStringLiteral("País"), s);
+    EditNombrePais = NuevoEdit(p, datos, fila++, 0, "EditNombrePais", QStringLiteral("NombrePais"),
+                               QString(), s);
+    EditNombrePais->setEnabled(false);
+    EditCodigoPais->OnDblClick = [this](QObject* o) { BuscarDatosDBEdit(o); };
+    EditTipoOperario =
+        NuevoCombo(p, datos, 0, 3, "EditTipoOperario", QStringLiteral("TipoOperario"),
+                   QStringLiteral("Tipo Operario"), s,
+                   {QStringLiteral("Mayor 18"), QStringLiteral("Menor 18")}, csDropDownList);
+    EditTipoCotizacion = NuevoCombo(
+        p, datos, 1, 3, "EditTipoCotizacion", QStringLiteral("TipoCotizacion"),
+        QStringLiteral("Tipo Cotización"), s,
+        {QStringLiteral("Diaria"), QStringLiteral("Mensual"), QStringLiteral("Autonomo")},
+        csDropDownList);
+    QStringList grupos;
+    for (int i = 1; i <= 11; ++i) grupos << QString::number(i);
+    EditGrupoCotizacion =
+        NuevoCombo(p, datos, 2, 3, "EditGrupoCotizacion", QStringLiteral("GrupoCotizacion"),
+                   QStringLiteral("Grupo Cotización"), s, grupos, csDropDownList);
+    EditEstadoCivil = NuevoCombo(p, datos, 3, 3, "EditEstadoCivil", QStringLiteral("EstadoCivil"),
+                                 QStringLiteral("Estado Civil"), s, {}, csDropDown);
+    EditSexo = NuevoCombo(p, datos, 4, 3, "EditSexo", QStringLiteral("Sexo"),
+                          QStringLiteral("Sexo"), s, {}, csDropDown);
+    EditEstadoCivil->OnDropDown = [this](QObject* o) { EditEstadoCivilDropDown(o); };
+    EditSexo->OnDropDown = [this](QObject* o) { EditSexoDropDown(o); };
+    NuevoEdit(p, datos, 5, 3, "EditNumeroHijos", QStringLiteral("NumeroHijos"),
+              QStringLiteral("Número Hijos"), s);
+    EditPuestoTrabajo = NuevoEdit(p, datos, 6, 3, "EditPuestoTrabajo",
+                                  QStringLiteral("PuestoTrabajo"), QStringLiteral("Puesto"), s);
+    datos->setRowStretch(fila, 1);
+    auto* derecha = new QVBoxLayout;
+    id->addLayout(derecha);
+    FotoFicha = new TFotoFicha(
+        this, p, QLatin1String(kCandidat), Table1, AltaCandidato.get(),
+        [this] { return ReservarCodigoAlta(); }, [this] { return ClaveFoto(); });
+    PanelFoto = FotoFicha->PanelFoto;
+    Foto = FotoFicha->Foto;
+    PopupMenuFoto = FotoFicha->PopupMenuFoto;
+    BorrarlaImgen1 = FotoFicha->BorrarlaImgen1;
+    derecha->addWidget(PanelFoto);
+    DBGridGA = NuevaRejilla(p, "DBGridGA", DSGATablas,
+                            {{"GrupoAnalisis", QStringLiteral("G.A.")},
+                             {"CategoriaGA", QStringLiteral("Categoría")},
+                             {"DescripcionGA", QStringLiteral("Descripción")}});
+    DBGridGA->setHint(QStringLiteral("Pulsar FLECHA ABAJO para agregar registros aquí"));
+    DBGridGA->OnDblClick = [this](QObject* o) { BuscarDatosDBEdit(o); };
+    derecha->addWidget(DBGridGA, 1);
+
+    // Histories.
+    auto* historicos = new QVBoxLayout(PagHistoricos);
+    historicos->addWidget(new TLabel(PagHistoricos, QStringLiteral("De Puestos de Trabajo")));
+    DBGridHPuestos = NuevaRejilla(PagHistoricos, "DBGridHPuestos", DSHPuesto,
+                                  {{"Linea", QStringLiteral("Línea")},
+                                   {"CodigoPuesto", QStringLiteral("Código Puesto")},
+                                   {"Descripcion", QStringLiteral("Descripción")},
+                                   {"FechaInicio", QStringLiteral("Fecha Inicio")},
+                                   {"FechaFinal", QStringLiteral("Fecha Final")}});
+    historicos->addWidget(DBGridHPuestos, 1);
+    historicos->addWidget(new TLabel(PagHistoricos, QStringLiteral("De Formación")));
+    DBGridHFormacion = NuevaRejilla(PagHistoricos, "DBGridHFormacion", DSFormacion,
+                                    {{"Linea", QStringLiteral("Línea")},
+                                     {"CodigoFormacion", QStringLiteral("Código Formación")},
+                                     {"Descripcion", QStringLiteral("Descripción")},
+                                     {"FechaInicio", QStringLiteral("Fecha Inicio")},
+                                     {"FechaFinal", QStringLiteral("Fecha Final")},
+                                     {"TituloObtenido", QStringLiteral("Título Obtenido")},
+                                     {"Duracion", QStringLiteral("Duración(H)")},
+                                     {"Tipo", QStringLiteral("Tipo")},
+                                     {"Apto", QStringLiteral("Apto")},
+                                     {"Impartido", QStringLiteral("Impartido Por")}});
+    DBGridHFormacion->Columns().Items(7)->setPickList(
+        {QStringLiteral("Interno"), QStringLiteral("Externo")});
+    DBGridHFormacion->Columns().Items(8)->setPickList(
+        {QStringLiteral("Apto"), QStringLiteral("No Apto")});
+    historicos->addWidget(DBGridHFormacion, 1);
+    for (TDBGrid* g : {DBGridHPuestos, DBGridHFormacion})
+        g->OnDblClick = [this](QObject* o) { BuscarDatosDBEdit(o); };
+    DBGridHPuestos->OnColExit = [this](QObject* o) { DBGridHPuestosColExit(o); };
+    DBGridHFormacion->OnColExit = [this](QObject* o) { DBGridHFormacionColExit(o); };
+    DBGridHPuestos->OnEditButtonClick = [this](QObject* o) { DBGridHPuestosEditButtonClick(o); };
+    DBGridHFormacion->OnEditButtonClick = [this](QObject* o) {
+        DBGridHFormacionEditButtonClick(o);
+    };
+
+    // Instructions.
+    auto* instrucciones = new QVBoxLayout(PagInstrucciones);
+    EditInstrucciones = new TDBMemo(PagInstrucciones);
+    EditInstrucciones->setObjectName(QStringLiteral("EditInstrucciones"));
+    EditInstrucciones->setDataSource(DataSource1);
+    EditInstrucciones->setDataField(QStringLiteral("Instrucciones"));
+    EditInstrucciones->setHint(
+        QStringLiteral("Haga doble click o pulse F2 para cambiar las Instrucciones"));
+    instrucciones->addWidget(EditInstrucciones, 1);
+
+    pbDocumentacionElectronica->OnClick = [this](QObject* o) {
+        pbDocumentacionElectronicaClick(o);
+    };
+    ImprimirConDialogo->OnClick = [this](QObject* o) { ImprimirConDialogoClick(o); };
+    EnviarFichaPersonal->OnClick = [this](QObject* o) { EnviarFichaPersonalClick(o); };
+}
+
+void TfRRHHCAND::DeclararCamposTablas() {
+    DeclararCampos(Table1, {{QStringLiteral("NombrePais"), 40}});
+    DeclararCampos(GATablas,
+                   {{QStringLiteral("DescripcionGA"), 40}, {QStringLiteral("CategoriaGA"), 30}});
+}
+
+void TfRRHHCAND::FormCreate(QObject* Sender) {
+    DeclararCamposTablas();
+    TMaestroFicha::FormCreate(Sender);
+    setCaption(QStringLiteral("Maestro de Candidatos"));
+    DocumentacionElectronica1->setEnabled(true);
+    pbDocumentacionElectronica->setEnabled(true);
+    PageControl1->setActivePage(PagIdentificacion);
+    for (TDBComboBox* c : {EditEstadoCivil, EditSexo}) ValoresCombo(c);
+    Table1->First();
+    AsignarRangos();
+    DataSource1DataChange(nullptr);
+}
+
+void TfRRHHCAND::ValoresCombo(TDBComboBox* Combo) {
+    ValoresComboDistintos(QLatin1String(kCandidat), Combo);
+}
+
+void TfRRHHCAND::EditEstadoCivilDropDown(QObject*) {
+    ValoresCombo(EditEstadoCivil);
+}
+
+void TfRRHHCAND::EditSexoDropDown(QObject*) {
+    ValoresCombo(EditSexo);
+}
+
+int TfRRHHCAND::CodigoActual() const {
+    bool ok = false;
+    const int codigo = EditCodigoOperario->Text().trimmed().toInt(&ok);
+    if (ok) return codigo;
+    if (Table1->Active() && !Table1->IsEmpty())
+        return Table1->FieldByName(QStringLiteral("Codigo"))->AsInteger();
+    return 0;
+}
+
+void TfRRHHCAND::AsignarRangos() {
+    const int codigo = Table1->Active() && !Table1->IsEmpty() && Table1->State() != dsInsert
+                           ? Table1->FieldByName(QStringLiteral("Codigo"))->AsInteger()
+                           : CodigoActual();
+    const QString candidat = QLatin1String(kCandidat);
+    for (TTable* t : {HPuesto, HFormacion})
+        if (t->Active() && !EnEdicion(t)) t->SetRange({candidat, codigo}, {candidat, codigo});
+    if (GATablas->Active() && !EnEdicion(GATablas))
+        GATablas->SetRange({candidat, QString::number(codigo)},
+                           {candidat, QString::number(codigo)});
+}
+
+void TfRRHHCAND::HabilitarModoEdicion(bool Editando) {
+    TMaestroFicha::HabilitarModoEdicion(Editando);
+    // Documents are added to a candidate who exists; a hire moves a stored one.
+    pbDocumentacionElectronica->setEnabled(Table1->State() != dsInsert);
+    EnviarFichaPersonal->setEnabled(!Editando);
+}
+
+void TfRRHHCAND::DataSourceStateChange(QObject*) {
+    HabilitarModoEdicion(Editando());
+}
+
+void TfRRHHCAND::DataSource1DataChange(TField* Field) {
+    if (Table1->State() == dsBrowse) {
+        PageControl1->setVisible(false);
+        bool accesible = true;
+        if (MDNominas && !Table1->IsEmpty())
+            accesible = MDNominas->OperarioAccesible(
+                CodigoUsuarioActual, Table1->FieldByName(QStringLiteral("Codigo"))->AsInteger(),
+                QStringLiteral("Mostrar Mensaje"));
+        PageControl1->setVisible(accesible);
+    }
+    if (!Field) AsignarRangos();
+}
+
+void TfRRHHCAND::Table1CalcFields(TDataSet* DataSet) {
+    TField* pais = DataSet->FindField(QStringLiteral("NombrePais"));
+    if (pais)
+        pais->setAsString(DatoMaestro(
+            QStringLiteral("PAIS"), DataSet->FieldByName(QStringLiteral("CodigoPais"))->AsString(),
+            QStringLiteral("Nombre")));
+}
+
+void TfRRHHCAND::Table1AfterScroll(TDataSet*) {
+    SincronizarDocumentacionElectronica(fGENEINIC, Table1);
+    const bool conDocumentos =
+        TieneDocumentacionElectronica(ModuloDatos, QLatin1String(kCandidat), ClaveFoto());
+    pbDocumentacionElectronica->setIcon(conDocumentos ? GlifoConDocumentacion()
+                                                      : GlifoSinDocumentacion());
+    FotoFicha->Mostrar();
+}
+
+void TfRRHHCAND::CampoClaveExit(QObject* Sender) {
+    // A new candidate's code that exists already, or that another user is
+    // entering, is refused at once, so that no line can be posted under
+    // another candidate's code.
+    if (Table1->State() == dsInsert) {
+        bool ok = false;
+        const int codigo = EditCodigoOperario->Text().trimmed().toInt(&ok);
+        if (ok && codigo >= 1 && codigo <= 99999999 && !ReservarCodigoAlta()) {
+            EditCodigoOperario->SetFocus();
+            Abort();
+        }
+    }
+    TMaestroFicha::CampoClaveExit(Sender);
+    if (Table1->State() == dsInsert) AsignarRangos();
+}
+
+bool TfRRHHCAND::ReservarCodigoAlta() {
+    bool nueva = false;
+    if (!ReservarCodigoNuevo(*AltaCandidato, Table1, QStringLiteral("Codigo"), EditCodigoOperario,
+                             CodigoActual(), 99999999, QStringLiteral("candidato"), nueva))
+        return false;
+    // What an interrupted entry left under the code is gone: the form shows
+    // the code as it now stands.
+    if (nueva) {
+        RefrescarLineas({HPuesto, HFormacion, GATablas});
+        Table1AfterScroll(Table1);
+    }
+    return true;
+}
+
+void TfRRHHCAND::Table1BeforePost(TDataSet* DataSet) {
+    if (Table1->State() == dsInsert && !ReservarCodigoAlta()) Abort();
+    TMaestroFicha::Table1BeforePost(DataSet);
+}
+
+void TfRRHHCAND::Table1AfterPost(TDataSet* DataSet) {
+    // The candidate exists now: his code needs no holding.
+    AltaCandidato->Liberar();
+    TMaestroFicha::Table1AfterPost(DataSet);
+}
+
+void TfRRHHCAND::Eliminar1Click(QObject* Sender) {
+    TMaestroFicha::Eliminar1Click(Sender);
+    // A delete that stopped between its checks and the dataset's own delete.
+    if (TransaccionBorrado) {
+        TransaccionBorrado = false;
+        CancelarTransaccion(fGENEINIC);
+    }
+}
+
+void TfRRHHCAND::Table1BeforeCancel(TDataSet*) {
+    for (TTable* t : {HPuesto, HFormacion, GATablas})
+        if (EnEdicion(t)) t->Cancel();
+    if (Table1->State() == dsInsert) {
+        AltaCandidato->Cancelar();
+        RefrescarLineas({HPuesto, HFormacion, GATablas});
+    }
+}
+
+void TfRRHHCAND::Table1NewRecord(TDataSet* DataSet) {
+    TMaestroFicha::Table1NewRecord(DataSet);
+    Table1->FieldByName(QStringLiteral("Codigo"))
+        ->setAsInteger(SiguienteCodigo(ModuloDatos, Table1, 1, -1, -1));
+    Table1->FieldByName(QStringLiteral("TipoOperario"))->setAsString(QStringLiteral("Mayor 18"));
+    Table1->FieldByName(QStringLiteral("CodigoPais"))->setAsString(QStringLiteral("724"));
+}
+
+void TfRRHHCAND::EditarOperario(TDataSet*) {
+    if (BorrandoCandidato || !Table1->Active() || Table1->IsEmpty()) return;
+    if (Table1->State() != dsBrowse) return;
+    try {
+        Table1->Edit();
+    } catch (const EAbort&) {
+        throw;
+    } catch (const std::exception&) {
+        MensajeAdvertencia(QStringLiteral("¡El registro está siendo utilizado por otro usuario!"));
+        Abort();
+    }
+}
+
+void TfRRHHCAND::LineaBeforePost(TDataSet*) {
+    if (!ReservarCodigoAlta()) Abort();
+}
+
+void TfRRHHCAND::LineaAfterPost(TDataSet* DataSet) {
+    if (Table1->State() == dsInsert) AltaCandidato->FilaGrabada();
+    GrabacionRegistro(fGENEINIC, DataSet);
+}
+
+void TfRRHHCAND::GuardarLineaADuplicar(TDataSet* DataSet) {
+    QString clave;
+    if (!DataSet->IsEmpty()) ClaveRegistro(ModuloDatos, DataSet, clave);
+    LineasADuplicar.insert(DataSet, clave);
+}
+
+void TfRRHHCAND::DuplicarLinea(TTable* Tabla) {
+    const QString clave = LineasADuplicar.value(Tabla);
+    if (!clave.isEmpty() &&
+        Agregar->Caption() == QString::fromUtf8(textosmaestro::kAgregarConDuplicacion))
+        CopiarDatosRegistro(ModuloDatos, Tabla, clave);
+}
+
+void TfRRHHCAND::HPuestoNewRecord(TDataSet*) {
+    IniciarLineaHistorico(HPuesto, QLatin1String(kCandidat), CodigoActual());
+    HPuesto->FieldByName(QStringLiteral("FechaInicio"))
+        ->setAsDateTime(QDateTime(QDate::currentDate(), QTime(0, 0)));
+    DuplicarLinea(HPuesto);
+}
+
+void TfRRHHCAND::HPuestoAfterPost(TDataSet* DataSet) {
+    LineaAfterPost(DataSet);
+    if (EnEdicion(Table1))
+        Table1->FieldByName(QStringLiteral("PuestoTrabajo"))
+            ->setAsString(HPuesto->FieldByName(QStringLiteral("Descripcion"))->AsString());
+    // Position codes are analysis groups from "PT" to "PTZ": the candidate
+    // keeps the group of his latest position only.
+    const QString puesto = HPuesto->FieldByName(QStringLiteral("CodigoPuesto"))->AsString();
+    if (!AgregarGrupo(GATablas, puesto)) return;
+    try {
+        EjecutarConParametros(
+            QStringLiteral("DELETE FROM GRANTAB WHERE NombreTabla = :t AND ClaveTabla = :c AND "
+                           "GrupoAnalisis >= 'PT' AND GrupoAnalisis <= 'PTZ' AND GrupoAnalisis "
+                           "<> :g"),
+            {QLatin1String(kCandidat), QString::number(CodigoActual()), puesto});
+    } catch (const std::exception& e) {
+        AvisoSentencia(e);
+    }
+    RefrescarLineas({GATablas});
+}
+
+void TfRRHHCAND::HFormacionNewRecord(TDataSet*) {
+    IniciarLineaHistorico(HFormacion, QLatin1String(kCandidat), CodigoActual());
+    HFormacion->FieldByName(QStringLiteral("Tipo"))->setAsString(QStringLiteral("Interno"));
+    HFormacion->FieldByName(QStringLiteral("Apto"))->setAsString(QStringLiteral("Apto"));
+    DuplicarLinea(HFormacion);
+}
+
+void TfRRHHCAND::HFormacionAfterPost(TDataSet* DataSet) {
+    LineaAfterPost(DataSet);
+    // The training type is mirrored as an analysis group of the candidate.
+    AgregarGrupo(GATablas, HFormacion->FieldByName(QStringLiteral("CodigoFormacion"))->AsString());
+}
+
+void TfRRHHCAND::HFormacionBeforeDelete(TDataSet* DataSet) {
+    EditarOperario(DataSet);
+    QuitarGrupoFormacion(HFormacion, GATablas, QLatin1String(kCandidat));
+}
+
+void TfRRHHCAND::GATablasNewRecord(TDataSet*) {
+    if (DBGridGA) DBGridGA->setSelectedIndex(0);
+    GATablas->FieldByName(QStringLiteral("NombreTabla"))->setAsString(QLatin1String(kCandidat));
+    GATablas->FieldByName(QStringLiteral("ClaveTabla"))
+        ->setAsString(QString::number(CodigoActual()));
+}
+
+void TfRRHHCAND::GATablasCalcFields(TDataSet* DataSet) {
+    CalcularGrupoAnalisis(DataSet);
+}
+
+void TfRRHHCAND::BuscarDatosDBEdit(QObject* Sender) {
+    if (Table1->State() == dsBrowse && !Table1->IsEmpty()) EditarOperario(Table1);
+    // The key handler passes the focused control; a double click its own.
+    QObject* foco = Sender;
+    if (foco != EditCodigoPais && foco != DBGridGA && foco != DBGridHPuestos &&
+        foco != DBGridHFormacion)
+        foco = ActiveControl();
+    if (foco == EditCodigoPais) {
+        QVariant clave;
+        BuscarCodigo(QStringLiteral("PAIS"), 0, clave);
+        const QVariant v = PrimerValor(clave);
+        if (!v.isNull())
+            Table1->FieldByName(QStringLiteral("CodigoPais"))->setAsString(v.toString());
+    } else if (foco == DBGridGA) {
+        BuscarGrupoRejilla(DBGridGA, GATablas, QStringLiteral("Candidato"));
+    } else if (foco == DBGridHPuestos) {
+        BuscarCodigoLinea(DBGridHPuestos, HPuesto, QStringLiteral("CodigoPuesto"),
+                          QStringLiteral("PUESTO"));
+    } else if (foco == DBGridHFormacion) {
+        BuscarCodigoLinea(DBGridHFormacion, HFormacion, QStringLiteral("CodigoFormacion"),
+                          QStringLiteral("FORMCION"));
+    }
+}
+
+void TfRRHHCAND::DBGridHPuestosColExit(QObject*) {
+    TField* campo = DBGridHPuestos->SelectedField();
+    if (EnEdicion(HPuesto) && campo && campo->FieldName() == QLatin1String("CodigoPuesto"))
+        HPuesto->FieldByName(QStringLiteral("Descripcion"))
+            ->setAsString(DescripcionMaestro(QStringLiteral("PUESTO"), campo->AsString()));
+}
+
+void TfRRHHCAND::DBGridHFormacionColExit(QObject*) {
+    if (pbCancelar && ActiveControl() == pbCancelar) return;
+    TField* campo = DBGridHFormacion->SelectedField();
+    if (EnEdicion(HFormacion) && campo && campo->FieldName() == QLatin1String("CodigoFormacion")) {
+        try {
+            HFormacion->FieldByName(QStringLiteral("Descripcion"))
+                ->setAsString(DescripcionMaestro(QStringLiteral("FORMCION"), campo->AsString()));
+        } catch (const std::exception&) {
+        }
+    }
+    if (!ValidarLineaFormacion()) Abort();
+}
+
+bool TfRRHHCAND::ValidarLineaFormacion() {
+    // Only a line being typed is checked: one merely browsed through never
+    // holds the user.
+    if (!EnEdicion(HFormacion)) return true;
+    TField* campo = DBGridHFormacion->SelectedField();
+    if (!campo || campo->AsString().isEmpty()) return true;
+    if (campo->FieldName() != QLatin1String("FechaInicio") &&
+        HFormacion->FieldByName(QStringLiteral("FechaInicio"))->IsNull()) {
+        MensajeAdvertencia(
+            QStringLiteral("La Fecha de Inicio de la Formación es un dato obligatorio"));
+        return false;
+    }
+    if (campo->FieldName() == QLatin1String("Tipo") || campo->FieldName() == QLatin1String("Apto"))
+        return ValidarValorLista(ModuloDatos, DBGridHFormacion, campo);
+    return true;
+}
+
+void TfRRHHCAND::DBGridHPuestosEditButtonClick(QObject*) {
+    if (!EnEdicion(HPuesto)) HPuesto->Edit();
+}
+
+void TfRRHHCAND::DBGridHFormacionEditButtonClick(QObject*) {
+    if (!EnEdicion(HFormacion)) HFormacion->Edit();
+}
+
+void RegistrarTfRRHHCAND() {
+    if (!FormClassRegistered(QStringLiteral("TfRRHHCAND")))
+        RegisterFormClass<TfRRHHCAND>(QStringLiteral("TfRRHHCAND"));
+}
+
+namespace {
+const bool registrado = [] {
+    RegistrarTfRRHHCAND();
+    return true;
+}();
+}  // namespace

@@ -1,0 +1,157 @@
+// The history lines, analysis groups and new-record codes that the personnel
+// and candidates masters handle alike, each for its own owner name.
+
+#include "db/field.h"
+#include "db/table.h"
+#include "gene/genealta.h"
+#include "gene/genebusc.h"
+#include "gene/geneclav.h"
+#include "gene/genegrup.h"
+#include "gene/genemaes.h"
+#include "gene/genemodu.h"
+#include "gene/genemodu_sql.h"
+#include "gene/mensajes.h"
+#include "rrhh/rrhhpers_p.h"
+#include "ui/dbcontrols.h"
+#include "ui/dbgrid.h"
+
+namespace rrhhpers {
+
+void ValoresComboDistintos(const QString& Tabla, TDBComboBox* Combo) {
+    QString valores;
+    ValoresDistintos(ModuloDatos, Tabla, Combo->DataField(), valores, QString());
+    const QSignalBlocker sinAvisos(Combo);
+    const QString actual = Combo->Text();
+    Combo->setItems(valores.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts));
+    Combo->setText(actual);
+}
+
+QString DatoMaestro(const QString& Tabla, const QString& Codigo, const QString& Campo) {
+    if (Codigo.isEmpty()) return QString();
+    QVariant datos;
+    BuscarDatosClave(ModuloDatos, Tabla, Codigo, datos, Campo);
+    const QVariantList l = datos.toList();
+    return l.isEmpty() ? QString() : l.first().toString();
+}
+
+void IniciarLineaHistorico(TTable* Linea, const QString& NombreTabla, int Codigo) {
+    Linea->FieldByName(QStringLiteral("NombreTabla"))->setAsString(NombreTabla);
+    Linea->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(Codigo);
+    Linea->FieldByName(QStringLiteral("Linea"))
+        ->setAsInteger(SiguienteCodigo(ModuloDatos, Linea, 1, -1, -1));
+}
+
+bool AgregarGrupo(TTable* GATablas, const QString& Grupo) {
+    if (Grupo.isEmpty() || !GATablas->Active()) return false;
+    try {
+        GATablas->Append();
+        GATablas->FieldByName(QStringLiteral("GrupoAnalisis"))->setAsString(Grupo);
+        GATablas->Post();
+        return true;
+    } catch (const std::exception&) {
+        // Already assigned: the row is dropped silently.
+        GATablas->Cancel();
+        return false;
+    }
+}
+
+void QuitarGrupoFormacion(TTable* HFormacion, TTable* GATablas, const QString& NombreTabla) {
+    const int codigo = HFormacion->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger();
+    const int linea = HFormacion->FieldByName(QStringLiteral("Linea"))->AsInteger();
+    const QString grupo = HFormacion->FieldByName(QStringLiteral("CodigoFormacion"))->AsString();
+    if (grupo.isEmpty()) return;
+    // Another line of the same training keeps the group.
+    const QVariant otras = ValorConParametros(
+        QStringLiteral("SELECT COUNT(*) FROM HFORMACI WHERE NombreTabla = :t AND "
+                       "CodigoOperario = :c AND CodigoFormacion = :g AND Linea <> :l"),
+        {NombreTabla, codigo, grupo, linea});
+    if (otras.toInt() > 0) return;
+    EjecutarConParametros(QStringLiteral("DELETE FROM GRANTAB WHERE NombreTabla = :t AND "
+                                         "ClaveTabla = :c AND GrupoAnalisis = :g"),
+                          {NombreTabla, QString::number(codigo), grupo});
+    if (GATablas->Active() && GATablas->State() == dsBrowse) GATablas->Refresh();
+}
+
+void CalcularGrupoAnalisis(TDataSet* DataSet) {
+    QVariant datos;
+    BuscarDatosClave(ModuloDatos, QStringLiteral("GRANALIS"),
+                     DataSet->FieldByName(QStringLiteral("GrupoAnalisis"))->AsString(), datos,
+                     QStringLiteral("CategoriaGrupo;Descripcion"));
+    const QVariantList l = datos.toList();
+    for (int i = 0; i < 2; ++i)
+        if (TField* f = DataSet->FindField(i == 0 ? QStringLiteral("CategoriaGA")
+                                                  : QStringLiteral("DescripcionGA")))
+            f->setAsString(i < l.size() ? l.at(i).toString() : QString());
+}
+
+void BuscarGrupoRejilla(TDBGrid* Rejilla, TTable* GATablas, const QString& Perfil) {
+    TField* campo = Rejilla->SelectedField();
+    if (!campo || campo->FieldName() != QLatin1String("GrupoAnalisis")) return;
+    if (!EnEdicion(GATablas)) GATablas->Edit();
+    QString filtro;
+    FiltroCategoriasGrupoAnalisis(ModuloDatos, Perfil, filtro);
+    QVariant clave;
+    BuscarConFiltro(QStringLiteral("GRANALIS"), 1, filtro, clave);
+    const QVariant v = PrimerValor(clave);
+    if (!v.isNull()) campo->setAsString(v.toString());
+}
+
+void BuscarCodigoLinea(TDBGrid* Rejilla, TTable* Linea, const QString& Campo,
+                       const QString& Maestro) {
+    TField* campo = Rejilla->SelectedField();
+    if (!campo || campo->FieldName() != Campo) return;
+    if (!EnEdicion(Linea)) Linea->Edit();
+    QVariant clave;
+    BuscarCodigo(Maestro, 0, clave);
+    const QVariant v = PrimerValor(clave);
+    if (v.isNull()) return;
+    campo->setAsString(v.toString());
+    Linea->FieldByName(QStringLiteral("Descripcion"))
+        ->setAsString(DescripcionMaestro(Maestro, v.toString()));
+}
+
+bool EliminarHistoricos(const QList<TablaLineasAlta>& Tablas, int Codigo) {
+    for (const TablaLineasAlta& h : Tablas) {
+        const QString sentencia =
+            QStringLiteral("DELETE FROM ") + h.Tabla + QStringLiteral("   WHERE ") + h.CampoClave +
+            QStringLiteral(" = ") + QString::number(Codigo) +
+            (h.Condicion.isEmpty() ? QString() : QStringLiteral("  AND ") + h.Condicion);
+        QString r;
+        EjecutarSQL(ModuloDatos, sentencia, QStringLiteral("Database"), QString(), r);
+        // The statement's own warning has been shown; the rest would only
+        // leave the record half deleted.
+        if (r.startsWith(QLatin1String("Error."))) return false;
+    }
+    return true;
+}
+
+void AvisoSentencia(const std::exception& e) {
+    MensajeAdvertencia(QStringLiteral("Error. No es posible ejecutar la sentencia SQL. Motivo: ") +
+                       QString::fromUtf8(e.what()));
+}
+
+bool ReservarCodigoNuevo(TAltaMaestro& Alta, TDataSet* Tabla, const QString& CampoClave,
+                         TDBEdit* Edit, int Codigo, int Maximo, const QString& Persona,
+                         bool& Nueva) {
+    Nueva = false;
+    if (Tabla->State() != dsInsert) return true;
+    if (Codigo < 1 || Codigo > Maximo) {
+        MensajeAdvertencia(QString::fromUtf8(Maximo == 9999 ? textosmaestro::kRango9999
+                                                            : textosmaestro::kRango99999999));
+        return false;
+    }
+    if (Alta.Reservada() && Alta.Clave().toInt() != Codigo && Alta.ConFilas()) {
+        // The rows written so far belong to the held code: the record keeps it.
+        const QString anterior = Alta.Clave().toString();
+        MensajeAdvertencia(QStringLiteral("¡ No se puede cambiar el código del ") + Persona +
+                           QStringLiteral(": ya tiene líneas grabadas con el código ") + anterior +
+                           QStringLiteral(" !"));
+        Edit->setText(anterior);
+        Tabla->FieldByName(CampoClave)->setAsInteger(anterior.toInt());
+        return false;
+    }
+    Nueva = !Alta.Reservada() || Alta.Clave().toInt() != Codigo;
+    return Alta.Reservar(Codigo);
+}
+
+}  // namespace rrhhpers

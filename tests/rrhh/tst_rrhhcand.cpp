@@ -1,0 +1,520 @@
+// The candidates master on a real installation, on both engines: a new
+// candidate's defaults, position lines keeping one position group, the
+// training cell checks and groups, a cancelled new candidate leaving
+// nothing, the delete all or nothing, and the hire: refused codes, the
+// proposed code, everything moving under the employee while a candidate with
+// the employee's number keeps his, and any failure leaving all as it was.
+
+#include <QImage>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "db/dberror.h"
+#include "db/field.h"
+#include "db/table.h"
+#include "gene/dialogo_modal.h"
+#include "gene/geneconv.h"
+#include "gene/geneinic_conexion.h"
+#include "gene/geneinic_formulario.h"
+#include "gene/genemens.h"
+#include "gene/sesion.h"
+#include "rrhh/rrhhcand.h"
+#include "support/dbfixture.h"
+#include "support/empresaprueba.h"
+#include "support/sqlprueba.h"
+#include "ui/controls.h"
+#include "ui/dbcontrols.h"
+#include "ui/dbgrid.h"
+#include "ui/form.h"
+#include "ui/menus.h"
+#include "ui/registry.h"
+
+namespace {
+
+QString sql(const QString& s) {
+    return SqlPrueba(s);
+}
+
+TfRRHHCAND* abrir() {
+    RegistrarTfRRHHCAND();
+    return qobject_cast<TfRRHHCAND*>(CreateForm(QStringLiteral("TfRRHHCAND")));
+}
+
+// A new candidate typed as the user does: the code into the key edit, left.
+void nuevoCandidato(TfRRHHCAND* f, int codigo, const QString& nombre) {
+    f->AgregarClick(f->Agregar);
+    f->Table1->FieldByName(QStringLiteral("Codigo"))->setAsInteger(codigo);
+    f->EditCodigoOperario->setText(QString::number(codigo));
+    f->CampoClaveExit(f->EditCodigoOperario);
+    f->Table1->FieldByName(QStringLiteral("Nombre"))->setAsString(nombre);
+}
+
+void confirmar(TfRRHHCAND* f) {
+    f->pbConformeClick(f->pbConforme);
+    // Confirming a new record starts the next one.
+    if (f->Table1->State() == dsInsert) f->pbCancelarClick(f->pbCancelar);
+}
+
+void lineaPuesto(TfRRHHCAND* f, const QString& puesto, const QString& descripcion) {
+    f->HPuesto->Append();
+    f->HPuesto->FieldByName(QStringLiteral("CodigoPuesto"))->setAsString(puesto);
+    f->HPuesto->FieldByName(QStringLiteral("Descripcion"))->setAsString(descripcion);
+    f->HPuesto->Post();
+}
+
+void lineaFormacion(TfRRHHCAND* f, const QString& formacion) {
+    f->HFormacion->Append();
+    f->HFormacion->FieldByName(QStringLiteral("CodigoFormacion"))->setAsString(formacion);
+    f->HFormacion->FieldByName(QStringLiteral("FechaInicio"))
+        ->setAsDateTime(QDateTime(QDate(2024, 2, 1), QTime(0, 0)));
+    f->HFormacion->Post();
+}
+
+// What stands under an owner and code: positions, training, groups,
+// photos, documents and relations.
+QString filas(const char* nombreTabla, int codigo) {
+    const QString t = QLatin1String(nombreTabla);
+    const QString c = QString::number(codigo);
+    const QString adjunto = QStringLiteral(" WHERE NombreTabla = '") + t +
+                            QStringLiteral("' AND ClaveTabla = '") + c + QLatin1Char('\'');
+    const QString linea = QStringLiteral(" WHERE NombreTabla = '") + t +
+                          QStringLiteral("' AND CodigoOperario = ") + c;
+    return QStringList{
+        sql(QStringLiteral("SELECT CodigoPuesto FROM HPUESTO") + linea +
+            QStringLiteral(" ORDER BY Linea")),
+        sql(QStringLiteral("SELECT CodigoFormacion FROM HFORMACI") + linea +
+            QStringLiteral(" ORDER BY Linea")),
+        sql(QStringLiteral("SELECT GrupoAnalisis FROM GRANTAB") + adjunto +
+            QStringLiteral(" ORDER BY GrupoAnalisis"))
+            .replace(QStringLiteral("\r\n"), QStringLiteral(",")),
+        sql(QStringLiteral("SELECT COUNT(*) FROM BLOBTAB") + adjunto),
+        sql(QStringLiteral("SELECT COUNT(*) FROM DOCUTRON") + adjunto),
+        sql(QStringLiteral("SELECT COUNT(*) FROM RELACION WHERE NombreTablaA = '") + t +
+            QStringLiteral("' AND ClaveTablaA = '") + c + QLatin1Char('\'')),
+    }
+        .join(QLatin1Char(' '));
+}
+
+// Every row the hire and the delete may touch, to compare before and after.
+QString todo() {
+    QStringList l;
+    for (const char* s :
+         {"SELECT Codigo, Nombre, PuestoTrabajo FROM CANDIDAT ORDER BY Codigo",
+          "SELECT CodigoOperario, Nombre FROM PERSONAL ORDER BY CodigoOperario",
+          "SELECT NombreTabla, CodigoOperario, Linea, CodigoPuesto FROM HPUESTO ORDER BY 1, 2, 3",
+          "SELECT NombreTabla, CodigoOperario, Linea, CodigoFormacion FROM HFORMACI ORDER BY 1, 2, "
+          "3",
+          "SELECT NombreTabla, ClaveTabla, GrupoAnalisis FROM GRANTAB ORDER BY 1, 2, 3",
+          "SELECT NombreTabla, ClaveTabla, IdObjeto FROM BLOBTAB ORDER BY 1, 2, 3",
+          "SELECT NombreTabla, ClaveTabla, Nombre FROM DOCUTRON ORDER BY 1, 2, 3",
+          "SELECT NombreTablaA, ClaveTablaA, NombreTablaB, ClaveTablaB FROM RELACION ORDER BY 1, "
+          "2"})
+        l << sql(QLatin1String(s));
+    return l.join(QStringLiteral("\n--\n"));
+}
+
+QString imagen(const QTemporaryDir& dir) {
+    QImage rojo(4, 4, QImage::Format_RGB32);
+    rojo.fill(Qt::red);
+    const QString archivo = dir.filePath(QStringLiteral("foto.png"));
+    rojo.save(archivo);
+    return archivo;
+}
+
+// The card listing, standing in for the one to come.
+class Listado : public TForm {
+public:
+    explicit Listado(QWidget* o) : TForm(o) { ultimo = this; }
+    static inline QPointer<Listado> ultimo;
+};
+
+using Bloqueo = void (*)(Engine, const QString&);
+
+const QString kNoCompletada =
+    QStringLiteral("¡ La transacción no ha sido completada !. Inténtelo de nuevo.");
+const QString kPeticion = QStringLiteral("Introduzca su Código de Operario:");
+
+// Candidate 3 with a position, a training line, a photo, a document and a
+// relation; candidate 7, whose number the hire gives to the employee, with
+// rows of his own; employee 5.
+struct Entorno : EmpresaPrueba {
+    explicit Entorno(int engine) : EmpresaPrueba(Engine(engine)), motor(Engine(engine)) {
+        sql(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (5, 'Pío')"));
+        f = abrir();
+    }
+    ~Entorno() {
+        if (f) {
+            if (f->Table1->State() != dsBrowse) f->pbCancelarClick(f->pbCancelar);
+            f->Close();
+            (void)QTest::qWaitFor([this] { return f.isNull(); });
+        }
+    }
+    void candidatos() {
+        nuevoCandidato(f, 3, QStringLiteral("Ana Ruiz"));
+        auto poner = [this](const char* campo, const QVariant& v) {
+            f->Table1->FieldByName(QLatin1String(campo))->setValue(v);
+        };
+        poner("Domicilio", QStringLiteral("Mayor 1"));
+        poner("FechaNacimiento", QDateTime(QDate(1990, 5, 17), QTime(0, 0)));
+        poner("Sexo", QStringLiteral("Mujer"));
+        poner("NumeroHijos", 2);
+        poner("GrupoCotizacion", 5);
+        poner("Instrucciones", QStringLiteral("Carnet=B"));
+        lineaPuesto(f, QStringLiteral("PT01"), QStringLiteral("Soldadora"));
+        lineaFormacion(f, QStringLiteral("F1"));
+        QVERIFY(f->SoltarArchivoFoto({imagen(dir)}));
+        confirmar(f);
+        sql(
+            QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre) VALUES "
+                           "('CANDIDAT', '3', 'cv.pdf')"));
+        sql(
+            QStringLiteral("INSERT INTO RELACION (NombreTablaA, ClaveTablaA, NombreTablaB, "
+                           "ClaveTablaB) VALUES ('CANDIDAT', '3', 'PROVEEDR', '9')"));
+        sql(QStringLiteral("INSERT INTO CANDIDAT (Codigo, Nombre) VALUES (7, 'Luis Gil')"));
+        sql(
+            QStringLiteral("INSERT INTO HPUESTO (NombreTabla, CodigoOperario, Linea, CodigoPuesto) "
+                           "VALUES ('CANDIDAT', 7, 1, 'PT02')"));
+        sql(
+            QStringLiteral("INSERT INTO GRANTAB (NombreTabla, ClaveTabla, GrupoAnalisis) VALUES "
+                           "('CANDIDAT', '7', 'PT02')"));
+        f->Table1->Refresh();
+        QVERIFY(f->Table1->FindKey({3}));
+        MessageSeam::clearLog();
+    }
+    Engine motor;
+    QTemporaryDir dir;
+    QPointer<TfRRHHCAND> f;
+};
+
+}  // namespace
+
+class TestRrhhCand : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() {
+        InstalarServiciosFormulario();
+        MessageSeam::activate();
+    }
+    void cleanup() {
+        MessageSeam::activate();
+        MessageSeam::clearLog();
+    }
+
+    // A new candidate's defaults; position lines keep one position group
+    // besides the others; the same position again changes nothing.
+    void altaYPuestos_data() { AddEngineRows(); }
+    void altaYPuestos() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        TfRRHHCAND* f = e.f;
+        QCOMPARE(f->Caption(), QStringLiteral("Maestro de Candidatos"));
+        sql(QStringLiteral("INSERT INTO CANDIDAT (Codigo, Nombre) VALUES (4, 'Eva')"));
+        f->Table1->Refresh();
+        f->AgregarClick(f->Agregar);
+        QCOMPARE(QStringList({f->Table1->FieldByName(QStringLiteral("Codigo"))->AsString(),
+                              f->Table1->FieldByName(QStringLiteral("TipoOperario"))->AsString(),
+                              f->Table1->FieldByName(QStringLiteral("CodigoPais"))->AsString()}),
+                 QStringList({"5", "Mayor 18", "724"}));
+        f->pbCancelarClick(f->pbCancelar);
+
+        nuevoCandidato(f, 6, QStringLiteral("Pau"));
+        lineaFormacion(f, QStringLiteral("PRL"));
+        lineaPuesto(f, QStringLiteral("PT01"), QStringLiteral("Soldador"));
+        QCOMPARE(f->HPuesto->FieldByName(QStringLiteral("Linea"))->AsInteger(), 1);
+        QCOMPARE(f->HPuesto->FieldByName(QStringLiteral("FechaInicio"))->AsDateTime().date(),
+                 QDate::currentDate());
+        confirmar(f);
+        QCOMPARE(filas("CANDIDAT", 6), QStringLiteral("PT01 PRL PRL,PT01 0 0 0"));
+        lineaPuesto(f, QStringLiteral("PT02"), QStringLiteral("Tornero"));
+        QCOMPARE(f->HPuesto->FieldByName(QStringLiteral("Linea"))->AsInteger(), 2);
+        confirmar(f);
+        QCOMPARE(filas("CANDIDAT", 6), QStringLiteral("PT01\r\nPT02 PRL PRL,PT02 0 0 0"));
+        lineaPuesto(f, QStringLiteral("PT02"), QStringLiteral("Tornero"));
+        confirmar(f);
+        QCOMPARE(filas("CANDIDAT", 6), QStringLiteral("PT01\r\nPT02\r\nPT02 PRL PRL,PT02 0 0 0"));
+        QCOMPARE(sql(QStringLiteral("SELECT PuestoTrabajo FROM CANDIDAT WHERE Codigo = 6")),
+                 QStringLiteral("Tornero"));
+        QCOMPARE(TextosMostrados(), QStringList());
+    }
+
+    // Leaving a cell of a training line being typed.
+    void salidasDeFormacion_data() {
+        QTest::addColumn<int>("columna");
+        QTest::addColumn<bool>("conFecha");
+        QTest::addColumn<QString>("valor");
+        QTest::addColumn<QString>("aviso");
+        const QString sinFecha =
+            QStringLiteral("La Fecha de Inicio de la Formación es un dato obligatorio");
+        QTest::newRow("descripción sin fecha de inicio") << 2 << false << "Curso" << sinFecha;
+        QTest::newRow("celda vacía sin fecha de inicio") << 2 << false << ""
+                                                         << "";
+        QTest::newRow("tipo sin fecha de inicio") << 7 << false << "Externo" << sinFecha;
+        QTest::newRow("tipo Otro") << 7 << true << "Otro"
+                                   << "¡ El valor \"Otro\" de la columna \"Tipo\" no es correcto !";
+        QTest::newRow("tipo vacío") << 7 << true << ""
+                                    << "";
+        QTest::newRow("tipo Externo") << 7 << true << "Externo"
+                                      << "";
+        QTest::newRow("apto Quizá")
+            << 8 << true << "Quizá"
+            << "¡ El valor \"Quizá\" de la columna \"Apto\" no es correcto !";
+        QTest::newRow("apto No Apto") << 8 << true << "No Apto"
+                                      << "";
+    }
+    void salidasDeFormacion() {
+        QFETCH(int, columna);
+        QFETCH(bool, conFecha);
+        QFETCH(QString, valor);
+        QFETCH(QString, aviso);
+        Entorno e(int(Engine::Sqlite));
+        TfRRHHCAND* f = e.f;
+        nuevoCandidato(f, 2, QStringLiteral("Ona"));
+        confirmar(f);
+        f->HFormacion->Append();
+        if (conFecha)
+            f->HFormacion->FieldByName(QStringLiteral("FechaInicio"))
+                ->setAsDateTime(QDateTime(QDate(2024, 1, 8), QTime(0, 0)));
+        f->DBGridHFormacion->setSelectedIndex(columna);
+        f->DBGridHFormacion->SelectedField()->setAsString(valor);
+        MessageSeam::clearLog();
+        bool rechazada = false;
+        try {
+            f->DBGridHFormacionColExit(f->DBGridHFormacion);
+        } catch (const EAbort&) {
+            rechazada = true;
+        }
+        QCOMPARE(rechazada, !aviso.isEmpty());
+        QCOMPARE(TextosMostrados(), aviso.isEmpty() ? QStringList() : QStringList{aviso});
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HFORMACI")), QStringLiteral("0"));
+    }
+
+    // Of two lines with one training code, deleting one keeps the group.
+    void formacionYGrupo_data() { AddEngineRows(); }
+    void formacionYGrupo() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        TfRRHHCAND* f = e.f;
+        nuevoCandidato(f, 4, QStringLiteral("Pau"));
+        lineaFormacion(f, QStringLiteral("F1"));
+        lineaFormacion(f, QStringLiteral("F1"));
+        confirmar(f);
+        // An employee with the same number has the group too: not touched.
+        sql(
+            QStringLiteral("INSERT INTO GRANTAB (NombreTabla, ClaveTabla, GrupoAnalisis) VALUES "
+                           "('PERSONAL', '4', 'F1')"));
+        QCOMPARE(filas("CANDIDAT", 4), QStringLiteral(" F1\r\nF1 F1 0 0 0"));
+        f->HFormacion->First();
+        f->HFormacion->Delete();
+        QCOMPARE(filas("CANDIDAT", 4), QStringLiteral(" F1 F1 0 0 0"));
+        f->HFormacion->First();
+        f->HFormacion->Delete();
+        confirmar(f);
+        QCOMPARE(filas("CANDIDAT", 4), QStringLiteral("   0 0 0"));
+        QCOMPARE(filas("PERSONAL", 4), QStringLiteral("  F1 0 0 0"));
+    }
+
+    // Cancelling a new candidate removes his lines, groups and photo;
+    // another candidate's rows stay.
+    void altaCancelada_data() { AddEngineRows(); }
+    void altaCancelada() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        TfRRHHCAND* f = e.f;
+        e.candidatos();
+        nuevoCandidato(f, 8, QStringLiteral("Iker"));
+        QVERIFY(!f->pbDocumentacionElectronica->isEnabled());
+        QVERIFY(!f->EnviarFichaPersonal->isEnabled());
+        QVERIFY(f->SoltarArchivoFoto({imagen(e.dir)}));
+        lineaPuesto(f, QStringLiteral("PT03"), QStringLiteral("Pintor"));
+        lineaFormacion(f, QStringLiteral("F2"));
+        QCOMPARE(filas("CANDIDAT", 8), QStringLiteral("PT03 F2 F2,PT03 1 0 0"));
+        // Lines were written under code 8: the candidate keeps it.
+        f->EditCodigoOperario->setText(QStringLiteral("3"));
+        MessageSeam::clearLog();
+        QVERIFY_THROWS_EXCEPTION(EAbort, f->CampoClaveExit(f->EditCodigoOperario));
+        QCOMPARE(TextosMostrados(),
+                 QStringList{"¡ No se puede cambiar el código del candidato: ya tiene líneas "
+                             "grabadas con el código 8 !"});
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(filas("CANDIDAT", 8), QStringLiteral("   0 0 0"));
+        QCOMPARE(filas("CANDIDAT", 3), QStringLiteral("PT01 F1 F1,PT01 1 1 1"));
+        QVERIFY(f->EnviarFichaPersonal->isEnabled());
+    }
+
+    // The delete takes everything of the candidate or nothing at all.
+    void borradoTodoONada_data() { AddEngineRows(); }
+    void borradoTodoONada() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        TfRRHHCAND* f = e.f;
+        e.candidatos();
+        sql(
+            QStringLiteral("INSERT INTO HFORMACI (NombreTabla, CodigoOperario, Linea, "
+                           "CodigoFormacion) VALUES ('PERSONAL', 3, 1, 'F9')"));
+        const QString antes = todo();
+        for (const char* tabla : {"HFORMACI", "DOCUTRON", "CANDIDAT"}) {
+            BloquearBorrado(e.motor, QLatin1String(tabla));
+            MessageSeam::clearLog();
+            MessageSeam::enqueue(QStringLiteral("SI"));
+            f->Eliminar1Click(f->Eliminar1);
+            QuitarBloqueoBorrado(e.motor, QLatin1String(tabla));
+            QVERIFY2(TextosMostrados().contains(kNoCompletada) ||
+                         QLatin1String(tabla) == QLatin1String("CANDIDAT"),
+                     tabla);
+            QVERIFY(!TransaccionIniciada);
+            QCOMPARE(todo(), antes);
+            f->Table1->Refresh();
+        }
+        QVERIFY(f->Table1->FindKey({3}));
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        f->Eliminar1Click(f->Eliminar1);
+        QVERIFY(!TransaccionIniciada);
+        QCOMPARE(sql(QStringLiteral("SELECT Codigo FROM CANDIDAT")), QStringLiteral("7"));
+        QCOMPARE(filas("CANDIDAT", 3), QStringLiteral("   0 0 0"));
+        // The employee with the same number keeps his line.
+        QCOMPARE(filas("PERSONAL", 3), QStringLiteral(" F9  0 0 0"));
+        QCOMPARE(filas("CANDIDAT", 7), QStringLiteral("PT02  PT02 0 0 0"));
+    }
+
+    // Answers to the employee-code prompt that are refused before anything
+    // changes.
+    void contratacionRechazada_data() {
+        QTest::addColumn<QString>("respuesta");
+        QTest::addColumn<QString>("aviso");
+        const QString rango = QStringLiteral("¡ El valor debe estar entre 1 y 9999 !");
+        QTest::newRow("texto") << "abc" << rango;
+        QTest::newRow("cero") << "0" << rango;
+        QTest::newRow("10000") << "10000" << rango;
+        QTest::newRow("decimal") << "6,5" << rango;
+        QTest::newRow("ocupado") << "5"
+                                 << "¡ Ya existe el registro !";
+        QTest::newRow("cancelada") << MessageSeam::cancel() << "";
+    }
+    void contratacionRechazada() {
+        QFETCH(QString, respuesta);
+        QFETCH(QString, aviso);
+        Entorno e(int(Engine::Sqlite));
+        e.candidatos();
+        const QString antes = todo();
+        MessageSeam::enqueue(respuesta);
+        e.f->EnviarFichaPersonalClick(e.f->EnviarFichaPersonal);
+        QStringList esperados{kPeticion};
+        if (!aviso.isEmpty()) esperados << aviso;
+        QCOMPARE(TextosMostrados(), esperados);
+        QCOMPARE(todo(), antes);
+        QVERIFY(!TransaccionIniciada);
+    }
+
+    // The prompt proposes the next employee code, 1 on an empty file.
+    void codigoPropuesto() {
+        Entorno e(int(Engine::Sqlite));
+        e.candidatos();
+        sql(QStringLiteral("DELETE FROM PERSONAL"));
+        MessageSeam::activate(true);
+        QString propuesto;
+        AlMostrarse<TfGENEMENS>([&](TfGENEMENS* d) {
+            propuesto = d->EditRespuesta->text();
+            d->pbAceptar->click();
+        });
+        e.f->EnviarFichaPersonalClick(e.f->EnviarFichaPersonal);
+        QCOMPARE(propuesto, QStringLiteral("1"));
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, Nombre FROM PERSONAL")),
+                 QStringLiteral("1|Ana Ruiz"));
+        AlMostrarse<TfGENEMENS>([&](TfGENEMENS* d) {
+            propuesto = d->EditRespuesta->text();
+            d->close();
+        });
+        e.f->EnviarFichaPersonalClick(e.f->EnviarFichaPersonal);
+        QCOMPARE(propuesto, QStringLiteral("2"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM CANDIDAT")), QStringLiteral("1"));
+    }
+
+    // The hire moves histories, groups, photo, documents and relations under
+    // the employee and removes the candidate; the candidate whose number is
+    // the employee code keeps his rows.
+    void contratacion_data() { AddEngineRows(); }
+    void contratacion() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        TfRRHHCAND* f = e.f;
+        e.candidatos();
+        QCOMPARE(filas("CANDIDAT", 3), QStringLiteral("PT01 F1 F1,PT01 1 1 1"));
+        MessageSeam::enqueue(QStringLiteral("7"));
+        f->EnviarFichaPersonalClick(f->EnviarFichaPersonal);
+        QCOMPARE(TextosMostrados(), QStringList{kPeticion});
+        QVERIFY(!TransaccionIniciada);
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, Nombre, Domicilio, Sexo, NumeroHijos, "
+                                    "GrupoCotizacion, TipoOperario, CodigoPais, PuestoTrabajo, "
+                                    "Instrucciones FROM PERSONAL WHERE CodigoOperario = 7")),
+                 QStringLiteral("7|Ana Ruiz|Mayor 1|Mujer|2|5|Mayor 18|724|Soldadora|Carnet=B"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM PERSONAL WHERE FechaNacimiento = ") +
+                     ValorSQL(QDateTime(QDate(1990, 5, 17), QTime(0, 0)))),
+                 QStringLiteral("1"));
+        QCOMPARE(filas("PERSONAL", 7), QStringLiteral("PT01 F1 F1,PT01 1 1 1"));
+        QCOMPARE(filas("CANDIDAT", 3), QStringLiteral("   0 0 0"));
+        QCOMPARE(filas("CANDIDAT", 7), QStringLiteral("PT02  PT02 0 0 0"));
+        QCOMPARE(sql(QStringLiteral("SELECT Codigo FROM CANDIDAT")), QStringLiteral("7"));
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("Codigo"))->AsInteger(), 7);
+        QCOMPARE(f->Table1->State(), dsBrowse);
+    }
+
+    // A failure at any step of the hire leaves everything as it was, and the
+    // form goes on.
+    void contratacionFallida_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("tabla");
+        QTest::addColumn<QString>("sentencia");
+        for (Engine m : AvailableEngines())
+            for (const auto& [tabla, sentencia] :
+                 {std::pair{"HFORMACI", "UPDATE"}, std::pair{"RELACION", "UPDATE"},
+                  std::pair{"PERSONAL", "INSERT"}, std::pair{"CANDIDAT", "DELETE"}})
+                QTest::addRow("%s, %s %s", qPrintable(EngineTag(m)), sentencia, tabla)
+                    << int(m) << QString::fromLatin1(tabla) << QString::fromLatin1(sentencia);
+    }
+    void contratacionFallida() {
+        QFETCH(int, engine);
+        QFETCH(QString, tabla);
+        QFETCH(QString, sentencia);
+        Entorno e(engine);
+        TfRRHHCAND* f = e.f;
+        e.candidatos();
+        const QString antes = todo();
+        const auto bloqueos = QHash<QString, std::pair<Bloqueo, Bloqueo>>{
+            {QStringLiteral("UPDATE"), {&BloquearModificacion, &QuitarBloqueoModificacion}},
+            {QStringLiteral("INSERT"), {&BloquearAlta, &QuitarBloqueoAlta}},
+            {QStringLiteral("DELETE"), {&BloquearBorrado, &QuitarBloqueoBorrado}}};
+        bloqueos.value(sentencia).first(e.motor, tabla);
+        MessageSeam::enqueue(QStringLiteral("8"));
+        f->EnviarFichaPersonalClick(f->EnviarFichaPersonal);
+        bloqueos.value(sentencia).second(e.motor, tabla);
+        QVERIFY(TextosMostrados().contains(kNoCompletada));
+        QVERIFY(!TransaccionIniciada);
+        QCOMPARE(todo(), antes);
+        QCOMPARE(f->Table1->State(), dsBrowse);
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("Codigo"))->AsInteger(), 3);
+        QCOMPARE(f->HPuesto->RecordCount(), 1);
+        // Once the engine lets it, the same hire goes through.
+        MessageSeam::enqueue(QStringLiteral("8"));
+        f->EnviarFichaPersonalClick(f->EnviarFichaPersonal);
+        QCOMPARE(filas("PERSONAL", 8), QStringLiteral("PT01 F1 F1,PT01 1 1 1"));
+    }
+
+    // The card listing is handed the current candidate.
+    void listadoDeFichas() {
+        Entorno e(int(Engine::Sqlite));
+        e.candidatos();
+        RegisterFormClass<Listado>(QStringLiteral("TfRRHHLFCA"));
+        e.f->ImprimirConDialogoClick(e.f->ImprimirConDialogo);
+        QVERIFY(Listado::ultimo);
+        QCOMPARE(Listado::ultimo->property("RangoListado").toMap(),
+                 (QVariantMap{{"Desde", 3}, {"Hasta", 3}, {"ImprimirDirectamente", false}}));
+        Listado::ultimo->Free();
+        QVERIFY(!Listado::ultimo);
+    }
+};
+
+QTEST_MAIN(TestRrhhCand)
+#include "tst_rrhhcand.moc"
