@@ -466,6 +466,15 @@ bool TMDNominas::OperarioAccesible(const QString& CodigoUsuario, int CodigoOpera
     return true;
 }
 
+namespace {
+
+// The rule of the contract in force on the latest contract's dates.
+bool VigenteHoy(const QDate& inicio, const QDate& fin) {
+    return inicio.isValid() && (!fin.isValid() || QDate::currentDate() <= fin);
+}
+
+}  // namespace
+
 bool TMDNominas::ContratoEnVigor(int CodigoOperario) {
     TQuery consulta;
     consulta.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
@@ -477,10 +486,33 @@ bool TMDNominas::ContratoEnVigor(int CodigoOperario) {
     if (!AbrirConsulta(ModuloDatos, &consulta, QStringLiteral("Open Silencio")) ||
         consulta.IsEmpty())
         return false;
-    const QDate inicio = fecha(&consulta, "FechaInicioContrato");
-    const QDate fin = fecha(&consulta, "FechaFinalContrato");
-    if (!inicio.isValid()) return false;
-    return !fin.isValid() || QDate::currentDate() <= fin;
+    return VigenteHoy(fecha(&consulta, "FechaInicioContrato"),
+                      fecha(&consulta, "FechaFinalContrato"));
+}
+
+QSet<int> TMDNominas::OperariosConContratoEnVigor() {
+    QSet<int> vigentes;
+    TQuery consulta;
+    consulta.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
+    consulta.SQL().Add(QStringLiteral(
+        "SELECT CodigoOperario, FechaInicioContrato, FechaFinalContrato FROM HCONTRAT ORDER BY "
+        "CodigoOperario, FechaInicioContrato DESC, NumeroContrato DESC"));
+    if (!AbrirConsulta(ModuloDatos, &consulta, QStringLiteral("Open Silencio"))) return vigentes;
+    TField* codigo = consulta.FieldByName(QStringLiteral("CodigoOperario"));
+    bool primero = true;
+    int anterior = 0;
+    for (consulta.First(); !consulta.Eof(); consulta.Next()) {
+        const int c = codigo->AsInteger();
+        // Only each employee's first row, its latest contract, counts.
+        if (primero || c != anterior) {
+            if (VigenteHoy(fecha(&consulta, "FechaInicioContrato"),
+                           fecha(&consulta, "FechaFinalContrato")))
+                vigentes.insert(c);
+        }
+        primero = false;
+        anterior = c;
+    }
+    return vigentes;
 }
 
 void LiberarModulosNomina() {

@@ -15,6 +15,7 @@
 
 #include <QDateTime>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 class TDataSet;
@@ -74,6 +75,9 @@ public:
     // Whether the employee's latest contract (by start date, then number) is
     // in force today: started and not ended before today.
     bool ContratoEnVigor(int CodigoOperario);
+    // The employees whose contract is in force by the same rule, read in one
+    // statement (for windows that test every employee).
+    QSet<int> OperariosConContratoEnVigor();
 
     // Components.
     TTable* Parametros = nullptr;     // PARANOMI, one record

@@ -1,0 +1,402 @@
+#include "rrhh/rrhhcapa_matriz.h"
+
+#include <QBoxLayout>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QSet>
+#include <QTableWidgetItem>
+
+#include "db/dataset.h"
+#include "db/field.h"
+#include "db/table.h"
+#include "gene/geneconv.h"
+#include "gene/geneform.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_tablas.h"
+#include "gene/genemodu.h"
+#include "gene/generejilla.h"
+#include "gene/genereloj.h"
+#include "gene/geneusua.h"
+#include "gene/mensajes.h"
+#include "gene/sesion.h"
+#include "nomina/nomimodu.h"
+#include "ui/controls.h"
+#include "ui/grids.h"
+#include "ui/menus.h"
+#include "ui/registry.h"
+
+namespace {
+
+const QString kSeparador = QStringLiteral(" - ");
+
+// The progress window for the length of a build.
+class Progreso {
+public:
+    Progreso() {
+        MostrarVentanaProgreso(QStringLiteral("ON"), QStringLiteral("Inicialización de datos"),
+                               QStringLiteral("Inicializando..."));
+    }
+    ~Progreso() { MostrarVentanaProgreso(QStringLiteral("OFF"), QString(), QString()); }
+    Progreso(const Progreso&) = delete;
+    Progreso& operator=(const Progreso&) = delete;
+};
+
+// The grid is filled without a repaint per cell.
+class SinRepintar {
+public:
+    explicit SinRepintar(QWidget* w) : w_(w), antes_(w->updatesEnabled()) {
+        w_->setUpdatesEnabled(false);
+    }
+    ~SinRepintar() {
+        if (w_) w_->setUpdatesEnabled(antes_);
+    }
+    SinRepintar(const SinRepintar&) = delete;
+    SinRepintar& operator=(const SinRepintar&) = delete;
+
+private:
+    QPointer<QWidget> w_;
+    bool antes_;
+};
+
+bool EnEdicion(const TDataSet* d) {
+    return d->State() == dsEdit || d->State() == dsInsert;
+}
+
+}  // namespace
+
+TMatrizCapacitacion::TMatrizCapacitacion(QWidget* owner, const TDefinicionMatriz& Definicion)
+    : TForm(owner), definicion_(Definicion) {
+    setObjectName(definicion_.Nombre);
+    setCaption(definicion_.Titulo);
+    setFormStyle(fsMDIChild);
+    setKeyPreview(true);
+
+    Personal = new TTable(this);
+    Personal->setObjectName(QStringLiteral("Personal"));
+    Personal->setTableName(QStringLiteral("PERSONAL"));
+    Matriz = new TTable(this);
+    Matriz->setObjectName(definicion_.ComponenteMatriz);
+    Matriz->setTableName(definicion_.TablaMatriz);
+
+    auto* raiz = new QVBoxLayout(this);
+    raiz->setContentsMargins(0, 0, 0, 0);
+    raiz->setSpacing(0);
+
+    PanelControl = new TPanel(this);
+    PanelControl->setObjectName(QStringLiteral("PanelControl"));
+    auto* botones = new QHBoxLayout(PanelControl);
+    botones->setContentsMargins(4, 4, 4, 4);
+    ImprimirConDialogo = new TBitBtn(PanelControl);
+    ImprimirConDialogo->setObjectName(QStringLiteral("ImprimirConDialogo"));
+    ImprimirConDialogo->setHint(definicion_.HintImprimir);
+    botones->addWidget(ImprimirConDialogo);
+    botones->addStretch(1);
+    pbGrabar = new TBitBtn(PanelControl, QStringLiteral("&Grabar"));
+    pbGrabar->setObjectName(QStringLiteral("pbGrabar"));
+    pbSalir = new TBitBtn(PanelControl, QStringLiteral("&Salir"));
+    pbSalir->setObjectName(QStringLiteral("pbSalir"));
+    botones->addWidget(pbGrabar);
+    botones->addWidget(pbSalir);
+
+    StringGrid1 = new TStringGrid(this);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine |
+                            goRangeSelect | goEditing | goTabs | goColSizing);
+    StringGrid1->setDefaultRowHeight(17);
+    StringGrid1->setRowCount(2);
+    StringGrid1->setColCount(ColumnasFijas() + 1);
+    StringGrid1->setFixedRows(1);
+    StringGrid1->setFixedCols(ColumnasFijas());
+    StringGrid1->setVisible(false);
+
+    PopupMenu1 = new TPopupMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    auto item = [this](const char* nombre, const char* caption) {
+        return new TMenuItem(PopupMenu1->Items(), QLatin1String(nombre),
+                             QString::fromUtf8(caption));
+    };
+    AsignarCapacitacinatodalacolumna1 =
+        item("AsignarCapacitacinatodalacolumna1", "Asignar Capacitación a toda la columna");
+    Inicializarlacolumna1 = item("Inicializarlacolumna1", "Inicializar la columna");
+    item("N1", "-");
+    Activos = item("Activos", "Personal Activo");
+    Activos->setChecked(true);
+    Inactivos = item("Inactivos", "Personal Inactivo");
+    Inactivos->setChecked(false);
+    StringGrid1->setPopupMenu(PopupMenu1);
+
+    StatusBar1 = new TStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSimplePanel(true);
+
+    raiz->addWidget(PanelControl);
+    raiz->addWidget(StringGrid1, 1);
+    raiz->addWidget(StatusBar1);
+    setActiveControl(StringGrid1);
+    resize(760, 520);
+
+    OnCreate = [this](QObject* s) { FormCreate(s); };
+    OnClose = [](QObject*, TCloseAction& Action) { Action = caFree; };
+    OnKeyDown = [this](QObject*, int& k, TShiftState s) {
+        TeclaPulsadaFormulario(fGENEINIC, this, k, s);
+    };
+    OnKeyPress = [this](QObject*, QChar& k) { TeclaPresionadaFormulario(fGENEINIC, this, k); };
+    StringGrid1->OnEnter = [this](QObject* s) { StringGrid1Enter(s); };
+    Activos->OnClick = [this](QObject* s) { ActivosClick(s); };
+    Inactivos->OnClick = [this](QObject* s) { InactivosClick(s); };
+    AsignarCapacitacinatodalacolumna1->OnClick = [this](QObject* s) {
+        AsignarCapacitacinatodalacolumna1Click(s);
+    };
+    Inicializarlacolumna1->OnClick = [this](QObject* s) { Inicializarlacolumna1Click(s); };
+    pbGrabar->OnClick = [this](QObject* s) { pbGrabarClick(s); };
+    pbSalir->OnClick = [this](QObject*) { Close(); };
+    ImprimirConDialogo->OnClick = [this](QObject* s) { ImprimirConDialogoClick(s); };
+}
+
+TMatrizCapacitacion::~TMatrizCapacitacion() {
+    StringGrid1->OnEnter = nullptr;
+    for (TTable* t : {Matriz, Personal}) {
+        if (EnEdicion(t)) t->Cancel();
+        t->Close();
+    }
+}
+
+TBitBtn* TMatrizCapacitacion::NuevoBoton(const char* Nombre, const QString& Caption,
+                                         const QString& Hint) {
+    auto* b = new TBitBtn(PanelControl, Caption);
+    b->setObjectName(QLatin1String(Nombre));
+    b->setHint(Hint);
+    auto* caja = static_cast<QBoxLayout*>(PanelControl->layout());
+    caja->insertWidget(caja->indexOf(ImprimirConDialogo) + 1, b);
+    return b;
+}
+
+void TMatrizCapacitacion::FormCreate(QObject*) {
+    AjustarTamanoFormulario(fGENEINIC, this, QStringLiteral("Fit"));
+    AbrirTablasFormulario(fGENEINIC, this);
+    StringGrid1->setColWidths(0, 300);
+    if (definicion_.ConPuestoActual) StringGrid1->setColWidths(1, 150);
+    StringGrid1->setVisible(true);
+    // The grid is the window's first control: it is entered as it opens.
+    ConstruirMatriz();
+}
+
+QString TMatrizCapacitacion::ClaveCabecera(const QString& Cabecera) {
+    const qsizetype i = Cabecera.indexOf(kSeparador);
+    return i < 0 ? Cabecera : Cabecera.left(i);
+}
+
+QString TMatrizCapacitacion::Par(const QString& Operario, const QString& Codigo) {
+    return Operario + QChar(0x1f) + Codigo;
+}
+
+// ---------------------------------------------------------------- building
+
+void TMatrizCapacitacion::StringGrid1Enter(QObject*) {
+    ConstruirMatriz();
+}
+
+void TMatrizCapacitacion::ActivosClick(QObject*) {
+    Activos->setChecked(!Activos->Checked());
+    TCursorEspera reloj;
+    ConstruirMatriz();
+}
+
+void TMatrizCapacitacion::InactivosClick(QObject*) {
+    Inactivos->setChecked(!Inactivos->Checked());
+    TCursorEspera reloj;
+    ConstruirMatriz();
+}
+
+void TMatrizCapacitacion::ConstruirMatriz() {
+    // The warnings below wait in a loop of their own: the window stays.
+    QPointer<TMatrizCapacitacion> yo(this);
+    TBusyForm ocupado(this);
+    if (!Activos->Checked() && !Inactivos->Checked()) {
+        MensajeAdvertencia(QStringLiteral("¡Debe seleccionar Activos y/o Inactivos!"));
+        return;
+    }
+    Progreso progreso;
+    TStringGrid* g = StringGrid1;
+    const int fijas = ColumnasFijas();
+
+    // The unsaved texts shown, by pair.
+    QHash<QString, QString> anteriores;
+    for (int r = 1; r < g->RowCount(); ++r) {
+        const QString operario = ClaveCabecera(g->Cells(0, r));
+        if (operario.isEmpty()) continue;
+        for (int c = fijas; c < g->ColCount(); ++c) {
+            const QString texto = g->Cells(c, r);
+            if (!texto.isEmpty())
+                anteriores.insert(Par(operario, ClaveCabecera(g->Cells(c, 0))), texto);
+        }
+    }
+
+    // Rows: the employees of the choice, in key order.
+    struct Fila {
+        QString Codigo;
+        QString Cabecera;
+        QString Puesto;
+    };
+    QList<Fila> filas;
+    const QSet<int> enVigor = MDNominas ? MDNominas->OperariosConContratoEnVigor() : QSet<int>();
+    const bool activos = Activos->Checked();
+    const bool inactivos = Inactivos->Checked();
+    if (!Personal->Active()) Personal->Open();
+    Personal->Refresh();
+    TField* codigo = Personal->FieldByName(QStringLiteral("CodigoOperario"));
+    TField* nombre = Personal->FieldByName(QStringLiteral("Nombre"));
+    TField* puesto = definicion_.ConPuestoActual
+                         ? Personal->FieldByName(QStringLiteral("PuestoTrabajo"))
+                         : nullptr;
+    for (Personal->First(); !Personal->Eof(); Personal->Next()) {
+        const bool vigente = enVigor.contains(codigo->AsInteger());
+        if (vigente ? !activos : !inactivos) continue;
+        Fila f;
+        f.Codigo = codigo->AsString();
+        if (!f.Codigo.isEmpty()) {
+            f.Cabecera = f.Codigo + kSeparador + nombre->AsString();
+            if (puesto) f.Puesto = puesto->AsString();
+        }
+        filas << f;
+    }
+
+    const QList<TColumnaMatriz> columnas = LeerColumnas();
+
+    // The stored capabilities, by pair.
+    QHash<QString, QString> guardadas;
+    if (!Matriz->Active()) Matriz->Open();
+    Matriz->Refresh();
+    TField* mOperario = Matriz->FieldByName(QStringLiteral("CodigoOperario"));
+    TField* mCodigo = Matriz->FieldByName(definicion_.CampoCodigo);
+    TField* mCapacitacion = Matriz->FieldByName(QStringLiteral("Capacitacion"));
+    for (Matriz->First(); !Matriz->Eof(); Matriz->Next())
+        guardadas.insert(Par(mOperario->AsString(), mCodigo->AsString()),
+                         mCapacitacion->AsString());
+
+    if (!yo) return;
+    SinRepintar sinRepintar(g);
+    g->clearContents();
+    g->setRowCount(int(filas.size()) + 1);
+    g->setColCount(int(columnas.size()) + fijas);
+    g->setFixedRows(1);
+    g->setFixedCols(fijas);
+    if (definicion_.ConPuestoActual) g->setCells(1, 0, QStringLiteral("PUESTO ACTUAL"));
+    for (int c = 0; c < columnas.size(); ++c)
+        g->setCells(c + fijas, 0, columnas[c].Codigo + kSeparador + columnas[c].Descripcion);
+    for (int r = 0; r < filas.size(); ++r) {
+        const Fila& f = filas[r];
+        g->setCells(0, r + 1, f.Cabecera);
+        if (definicion_.ConPuestoActual) g->setCells(1, r + 1, f.Puesto);
+        if (f.Codigo.isEmpty()) continue;
+        for (int c = 0; c < columnas.size(); ++c) {
+            const QString par = Par(f.Codigo, columnas[c].Codigo);
+            auto i = guardadas.constFind(par);
+            const QString texto = i != guardadas.cend() ? *i : anteriores.value(par);
+            if (!texto.isEmpty()) g->setCells(c + fijas, r + 1, texto);
+        }
+    }
+    // Titles in navy, as the grid draws them.
+    for (int c = 0; c < g->ColCount(); ++c)
+        if (QTableWidgetItem* it = g->item(0, c)) it->setForeground(QColor(0, 0, 128));
+    for (int r = 1; r < g->RowCount(); ++r)
+        if (QTableWidgetItem* it = g->item(r, 0)) it->setForeground(QColor(0, 0, 128));
+    if ((g->Col() < fijas || g->Row() < 1) && g->RowCount() > 1 && g->ColCount() > fijas)
+        g->setCurrentCell(1, fijas);
+}
+
+// ---------------------------------------------------------------- saving
+
+void TMatrizCapacitacion::pbGrabarClick(QObject*) {
+    GrabarMatriz();
+}
+
+void TMatrizCapacitacion::GrabarMatriz() {
+    QPointer<TMatrizCapacitacion> yo(this);
+    TBusyForm ocupado(this);
+    TStringGrid* g = StringGrid1;
+    if (!Matriz->Active()) Matriz->Open();
+    const int fijas = ColumnasFijas();
+    QElapsedTimer reloj;
+    reloj.start();
+    TField* capacitacion = nullptr;
+    for (int r = 1; r < g->RowCount(); ++r) {
+        const QString operario = ClaveCabecera(g->Cells(0, r));
+        // A row without an employee has nothing to be stored under.
+        if (operario.isEmpty()) continue;
+        for (int c = fijas; c < g->ColCount(); ++c) {
+            const QString codigo = ClaveCabecera(g->Cells(c, 0));
+            const QString texto = g->Cells(c, r);
+            try {
+                if (Matriz->FindKey({operario.toInt(), ValorCodigo(codigo)})) {
+                    Matriz->Edit();
+                } else {
+                    Matriz->Insert();
+                    Matriz->FieldByName(QStringLiteral("CodigoOperario"))->setAsString(operario);
+                    Matriz->FieldByName(definicion_.CampoCodigo)->setAsString(codigo);
+                }
+                if (!capacitacion)
+                    capacitacion = Matriz->FieldByName(QStringLiteral("Capacitacion"));
+                capacitacion->setAsString(texto);
+                Matriz->Post();
+            } catch (const std::exception& e) {
+                if (EnEdicion(Matriz)) Matriz->Cancel();
+                MensajeAdvertencia(definicion_.ErrorGrabacion + QString::fromUtf8(e.what()));
+                if (!yo) return;
+            }
+            // The bar follows the save without a repaint for every cell.
+            if (reloj.elapsed() >= 100) {
+                reloj.restart();
+                MensajeBarraEstado(fGENEINIC, StatusBar1,
+                                   QStringLiteral("Generando Capacitaciones ... Operario:") +
+                                       operario + definicion_.EtiquetaCodigo + codigo,
+                                   QString());
+                StatusBar1->repaint();
+            }
+        }
+    }
+    MensajeBarraEstado(fGENEINIC, StatusBar1, QString(), QString());
+    StatusBar1->repaint();
+}
+
+// ---------------------------------------------------------------- column tools
+
+int TMatrizCapacitacion::ColumnaConfirmada(const QString& Inicio) {
+    const int columna = StringGrid1->Col();
+    if (columna < ColumnasFijas() || StringGrid1->RowCount() < 2) return -1;
+    const QString respuesta = MensajeConfirmacion(Inicio + QString::number(columna - 1) +
+                                                  QStringLiteral(". ¿Está seguro de continuar?"));
+    return respuesta == QLatin1String("NO") ? -1 : columna;
+}
+
+void TMatrizCapacitacion::AsignarCapacitacinatodalacolumna1Click(QObject*) {
+    QPointer<TMatrizCapacitacion> yo(this);
+    TBusyForm ocupado(this);
+    const int columna =
+        ColumnaConfirmada(QStringLiteral("Este proceso asigna la capacitación a la columna "));
+    if (columna < 0 || !yo) return;
+    const QString valor = MensajePeticion(QStringLiteral("Introduzca la capacitacion: "));
+    if (!yo || PeticionCancelada()) return;
+    if (!ValidarEntero(valor, QStringLiteral("Capacitación"))) return;
+    if (!yo) return;
+    TCursorEspera reloj;
+    for (int r = 1; r < StringGrid1->RowCount(); ++r) StringGrid1->setCells(columna, r, valor);
+}
+
+void TMatrizCapacitacion::Inicializarlacolumna1Click(QObject*) {
+    QPointer<TMatrizCapacitacion> yo(this);
+    TBusyForm ocupado(this);
+    const int columna = ColumnaConfirmada(QStringLiteral("Este proceso inicializa la columna "));
+    if (columna < 0 || !yo) return;
+    for (int r = 1; r < StringGrid1->RowCount(); ++r) StringGrid1->setCells(columna, r, QString());
+}
+
+void TMatrizCapacitacion::ImprimirConDialogoClick(QObject*) {
+    QString nivel;
+    NivelAccesoPrograma(ModuloDatos, CodigoUsuarioActual, definicion_.ProgramaListado, nivel);
+    if (nivel != QLatin1String("Total") && nivel != QLatin1String("Solo Lectura")) return;
+    if (!FormClassRegistered(definicion_.ClaseListado)) return;
+    TForm* f = nullptr;
+    AbrirFormulario(ModuloDatos, definicion_.ClaseListado, f, QStringLiteral("Create"),
+                    definicion_.NombreListado);
+}
