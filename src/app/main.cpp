@@ -8,6 +8,7 @@
 
 #include "gene/geneapp.h"
 #include "gene/genebusc.h"
+#include "gene/genediag.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_formulario.h"
 #include "gene/geneinic_servicios.h"
@@ -47,6 +48,7 @@ int main(int argc, char** argv) {
     InstalarVisoresGenericos();
     InstalarDialogosBusqueda();
     InstalarPrevisualizacion();
+    InstalarDiagnostico();
 
     QPointer<TfRRHHMENU> menu = NewForm<TfRRHHMENU>();
     TfGENEINIC* sesion = CrearSesion();

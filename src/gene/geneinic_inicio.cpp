@@ -567,6 +567,8 @@ bool TfGENEINIC::IniciarSesion(const QStringList& argumentos) {
             throw EDatabaseError(DbError::ConnectionFailed,
                                  QStringLiteral("No es posible crear la carpeta ") + registro);
         NumeroSesionUsuario = std::max(0, TomarNumeroSesion(registro, bloqueos->bloqueos));
+        // The installation's own checks, before any database is connected.
+        if (!DesactivarDiagnostico) DiagnosticoArranque(this, QStringLiteral("Configuracion"));
         BorrarArchivosTemporalesAntiguos();
 
         // A numbered private folder per concurrent session of one user.

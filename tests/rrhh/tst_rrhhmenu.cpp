@@ -14,6 +14,7 @@
 #include "gene/geneacer.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_formulario.h"
+#include "gene/geneinic_servicios.h"
 #include "gene/geneinic_tablas.h"
 #include "gene/genelog.h"
 #include "gene/genemens.h"
@@ -325,6 +326,38 @@ private Q_SLOTS:
                  QStringLiteral("&1 Maestro de Personal"));
         menu_->ActualizarListaVentanas();
         QCOMPARE(menu_->Ventana1->Count(), 3);
+    }
+
+    // The database-engine diagnosis at the first show: only for a user whose
+    // setting asks for it, never while DesactivarDiagnostico is "SI".
+    void diagnostico_data() {
+        QTest::addColumn<bool>("desactivado");
+        QTest::addColumn<QString>("ajuste");
+        QTest::addColumn<QStringList>("modos");
+        QTest::newRow("pedido") << false << "SI" << QStringList{"MotorBaseDatos"};
+        QTest::newRow("no pedido") << false << "NO" << QStringList();
+        QTest::newRow("desactivado") << true << "SI" << QStringList();
+    }
+    void diagnostico() {
+        QFETCH(bool, desactivado);
+        QFETCH(QString, ajuste);
+        QFETCH(QStringList, modos);
+        instalar(int(Engine::Sqlite));
+        agregarUsuario(QStringLiteral("PEPE"), QStringLiteral("1"));
+        sql(QStringLiteral("UPDATE USUARIO SET Configuracion = 'DiagnosticoBaseDatosActivado=") +
+            ajuste + QStringLiteral("' WHERE Codigo = 'PEPE'"));
+        static QStringList llamados;
+        llamados.clear();
+        GanchoDiagnosticoInstalacion = [](TfGENEINIC*, const QString& Modo) {
+            llamados << Modo;
+            return 1;
+        };
+        DesactivarDiagnostico = desactivado;
+        entrar(QStringLiteral("PEPE"));
+        GanchoDiagnosticoInstalacion = nullptr;
+        DesactivarDiagnostico = true;
+        QCOMPARE(CodigoEmpresaActual, 1);
+        QCOMPARE(llamados, modos);
     }
 
     // The user's automatic programs open at the first activation.
