@@ -7,8 +7,25 @@
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 
+#include <QApplication>
+#include <QPageLayout>
+#include <QPainter>
+
 #include "db/datasource.h"
+#include "db/dberror.h"
+#include "db/field.h"
+#include "db/sysutils.h"
 #include "db/table.h"
+#include "gene/geneclav.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_tablas.h"
+#include "gene/genemodu.h"
+#include "gene/genereloj.h"
+#include "gene/genesali.h"
+#include "gene/genesali_dialogos.h"
+#include "gene/mensajes.h"
+#include "gene/print/genelimp_p.h"
+#include "gene/sesion.h"
 #include "ui/controls.h"
 #include "ui/registry.h"
 
@@ -115,9 +132,35 @@ TfGENELIMP::TfGENELIMP(QWidget* owner) : TForm(owner) {
     Impreso = new TTable(this);
     Impreso->setObjectName(QStringLiteral("Impreso"));
     Impreso->setTableName(QStringLiteral("IMPRESO"));
+
+    ConectarVista();
+    ListadoCancelado = false;
+    if (fGENEINIC) AbrirTablasFormulario(fGENEINIC, this);
+    if (LocalizarImpreso(CodigoImpreso)) {
+        const QString modo = CampoImpreso("Modo");
+        if (modo == QLatin1String("ASCII") || modo == QLatin1String("MSWord"))
+            PrevisualizarImpreso = false;
+    }
+    if (!OmitirDialogoImpresora)
+        OmitirDialogoImpresora =
+            ParametroGeneral(ModuloDatos, QStringLiteral("SolicitarDialogoImpresora")) ==
+            QLatin1String("NO");
 }
 
-TfGENELIMP::~TfGENELIMP() = default;
+TfGENELIMP::~TfGENELIMP() {
+    // The work tables live exactly as long as the engine.
+    for (TTable* t : {Temporal, LTemporal}) {
+        try {
+            const bool abierta = t->Active();
+            t->Close();
+            if ((t == Temporal || abierta) && !t->TableName().isEmpty() && t->Exists())
+                t->DeleteTable();
+        } catch (...) {
+        }
+    }
+    OmitirDialogoImpresora = false;
+    if (fGENELIMP == this) fGENELIMP = nullptr;
+}
 
 bool TfGENELIMP::DestinoPDF() const {
     return DestinoImpreso.startsWith(QLatin1String("PDF:"));
@@ -126,6 +169,408 @@ bool TfGENELIMP::DestinoPDF() const {
 QString TfGENELIMP::CarpetaTrabajo() {
     if (!carpeta_) carpeta_ = std::make_unique<QTemporaryDir>();
     return carpeta_->path();
+}
+
+// ---- The job.
+
+void TfGENELIMP::EjecutarImpreso() {
+    if (ListadoCancelado) return;
+    if (!PrevisualizarImpreso && LocalizarImpreso(CodigoImpreso) &&
+        ValorLineaPrograma(QStringLiteral("DocumentosAdjuntos")) == QLatin1String("Auto")) {
+        ImprimirConAdjuntos();
+        return;
+    }
+    PrimeraEtiqueta = 1;
+    PartesPDF.clear();
+    const bool pdf = DestinoPDF();
+    Dispositivo = pdf || PrevisualizarImpreso ? Pantalla : Impresora;
+    VistaPrevia = PrevisualizarImpreso && !pdf;
+    GenerarImpreso();
+    if (!pdf) {
+        if (VistaPrevia) {
+            if (!Paginas.empty() && !ListadoCancelado) EsperarVistaPrevia();
+            VistaPrevia = false;
+            LiberarPaginas();
+        }
+        return;
+    }
+    if (ValorLineaPrograma(QStringLiteral("DocumentosAdjuntos")) == QLatin1String("Auto")) {
+        ImprimirConAdjuntos();
+    } else {
+        if (CampoImpreso("Modo") != QLatin1String("MSWord") && !Paginas.empty()) {
+            const QString parte = CarpetaTrabajo() + QStringLiteral("/QEVPDFCreatorTempDoc.pdf");
+            const QString error = EscribirPaginasPDF(parte);
+            if (error.isEmpty())
+                PartesPDF.append(parte);
+            else
+                AvisoErrorPDF(error);
+        }
+        LiberarPaginas();
+        ImprimirDocumentosAdjuntos();
+    }
+    UnirPartesPDF();
+}
+
+void TfGENELIMP::LiberarPaginas() {
+    pintor_.reset();
+    paginaEnCurso_.reset();
+    Lienzo = nullptr;
+    Paginas.clear();
+    ClavesPaginas.clear();
+    PapelesPaginas.clear();
+}
+
+namespace {
+QString codigoFila(TTable* Temporal) {
+    TField* f = Temporal->Active() ? Temporal->FindField(QStringLiteral("CodigoImpreso")) : nullptr;
+    if (!f || Temporal->IsEmpty()) return QString();
+    const QString c = f->AsString().trimmed();
+    return c == QLatin1String("Por Defecto") ? QString() : c;
+}
+}  // namespace
+
+void TfGENELIMP::GenerarImpreso() {
+    ImpresoraEnUso = QStringLiteral("Ninguna");
+    try {
+        if (Temporal->Active()) Temporal->First();
+    } catch (...) {
+    }
+    QString codigo = CodigoImpreso;
+    if (!codigoFila(Temporal).isEmpty()) codigo = codigoFila(Temporal);
+    if (codigo.trimmed().isEmpty()) {
+        MensajeAdvertencia(QStringLiteral("¡El formato del Impreso no está definido!"));
+        return;
+    }
+    if (!LocalizarImpreso(codigo)) {
+        MensajeAdvertencia(QStringLiteral("¡No existe el formato del Impreso!"));
+        return;
+    }
+    const QString modo = CampoImpreso("Modo");
+    if (modo == QLatin1String("ASCII")) {
+        ImprimirASCII();
+        return;
+    }
+    if (modo == QLatin1String("MSWord")) {
+        ImprimirMSWord();
+        return;
+    }
+    QString impresora = DestinoImpreso;
+    if (impresora.isEmpty()) impresora = CampoImpreso("ImpresoraPorDefecto");
+    FormatoPagina(codigo);
+    formatoAnterior_ = codigo;
+    PosicionCancelada = false;
+    PaginasAgotadas = false;
+    primeraHoja_ = true;
+    SepararSecciones();
+    if (PosicionCancelada) return;
+
+    const bool pdf = DestinoPDF();
+    if (pdf) {
+        AnchoPixels = qRound(150 * AnchoPapel / 25.4);
+        AltoPixels = qRound(150 * AltoPapel / 25.4);
+    } else {
+        AnchoPixels = qRound(AnchoPapel * 3.8095238);
+        AltoPixels = qRound(AltoPapel / AnchoPapel * AnchoPixels);
+    }
+    if (Dispositivo == Impresora && !pdf) {
+        if (!prepararImpresora(impresora)) return;
+    }
+    if (Dispositivo == Pantalla && VistaPrevia) DibujarRegla();
+
+    TCursorEspera espera;
+    Generando = true;
+    ActualizarBotonesVista();
+    EnLineas = EnPie = false;
+    try {
+        RefrescarDataSet(ModuloDatos, Temporal, QString());
+        Temporal->First();
+    } catch (...) {
+    }
+    ContadorPaginas = 0;
+    CopiasPendientes = 0;
+    NumeroCopia = 1;
+    FuenteActual = FuenteImpreso(QStringLiteral("Arial"));
+    FuenteActual.setPixelSize(TamanoPixels(10));
+    ColorFuente = Qt::black;
+
+    while (Temporal->Active() && !Temporal->Eof()) {
+        QCoreApplication::processEvents();
+        if (ListadoCancelado || PaginasAgotadas) break;
+        if (SoloDocumentoActual) {
+            QString clave;
+            ClaveRegistro(ModuloDatos, Temporal, clave);
+            if (clave != ClaveDocumentoActual) {
+                Temporal->Next();
+                continue;
+            }
+        }
+        QString codigoDocumento = codigoFila(Temporal);
+        if (codigoDocumento.isEmpty() || !LocalizarImpreso(codigoDocumento))
+            codigoDocumento = CodigoImpreso;
+        if (codigoDocumento != formatoAnterior_) {
+            FormatoPagina(codigoDocumento);
+            SepararSecciones();
+            formatoAnterior_ = codigoDocumento;
+        }
+        generarDocumento();
+        if (Dispositivo == Impresora && !pdf && (!Temporal->Eof() || CopiasPendientes > 0))
+            NuevaPagina();
+        if (Dispositivo == Pantalla && VistaPrevia && ContadorPaginas >= 26 &&
+            !preguntaPaginasHecha_) {
+            preguntaPaginasHecha_ = true;
+            const QString respuesta = MensajeConfirmacion(
+                QStringLiteral("¡El número de páginas del informe es mayor que ") +
+                QString::number(25) +
+                QStringLiteral("!. Superar este número puede ocasionarle un bloqueo del sistema ") +
+                QStringLiteral("en caso de no disponer de recursos suficientes. ") +
+                QStringLiteral("¿Desea continuar?"));
+            if (respuesta == QLatin1String("NO")) break;
+        }
+    }
+    CerrarPagina();
+    Generando = false;
+    if (ContadorPaginas == 0 && Paginas.empty())
+        MensajeInformacion(QStringLiteral("¡No hay datos para procesar!"));
+    if (Dispositivo == Impresora && !pdf) terminarImpresora();
+    ActualizarBotonesVista();
+}
+
+void TfGENELIMP::avanzarEtiqueta() {
+    ++Etiqueta;
+    if (Dispositivo == Impresora && !DestinoPDF()) {
+        if (Etiqueta > EtiquetasPorPagina) {
+            ++ContadorPaginas;
+            Etiqueta = primeraHoja_ ? PrimeraEtiqueta : 1;
+            primeraHoja_ = false;
+        }
+    } else {
+        NuevaPagina();
+    }
+}
+
+void TfGENELIMP::generarDocumento() {
+    TField* cambio = Temporal->FindField(QStringLiteral("Cambio"));
+    if (cambio) CambioDocumento = cambio->AsFloat();
+    if (CambioDocumento == 0) CambioDocumento = 1.0;
+    TField* moneda = Temporal->FindField(QStringLiteral("CodigoMoneda"));
+    if (moneda) MonedaDocumento = moneda->AsInteger();
+    if (MonedaDocumento == 0) MonedaDocumento = 1;
+    for (TSumaImpreso& s : SumasImpreso) s.Valor = 0;
+    NumeroPagina = 0;
+    if (CopiasPendientes == 0) {
+        int copias = 1;
+        TField* n = Temporal->FindField(QStringLiteral("NumeroCopias"));
+        if (n) {
+            try {
+                copias = n->AsInteger();
+            } catch (...) {
+                copias = 1;
+            }
+        }
+        if (copias < 1 || copias > 9999) copias = 1;
+        CopiasPendientes = Dispositivo == Pantalla ? 1 : copias;
+        NumeroCopia = 1;
+    }
+    avanzarEtiqueta();
+    SeccionCabecera();
+    if (!Lineas.isEmpty() && LTemporal->Active()) {
+        try {
+            // Continuation lines of an earlier run are made again below.
+            LTemporal->First();
+            while (!LTemporal->Eof()) {
+                TField* lm = LTemporal->FindField(QStringLiteral("LineaMemo"));
+                if (lm && lm->AsInteger() >= 1)
+                    LTemporal->Delete();
+                else
+                    LTemporal->Next();
+            }
+            LineaActual = 1;
+            LTemporal->First();
+            while (!LTemporal->Eof() && !PaginasAgotadas) {
+                if (LineaActual > LineasPorPagina) {
+                    SeccionPie(PieSumaYSigue);
+                    SeccionPie(PiePagina);
+                    if (Dispositivo == Impresora && !DestinoPDF()) NuevaPagina();
+                    avanzarEtiqueta();
+                    LineaActual = 1;
+                    SeccionCabecera();
+                }
+                TField* inst = LTemporal->FindField(QStringLiteral("Instrucciones"));
+                if (inst) {
+                    try {
+                        EnLineas = true;
+                        EjecutarInstruccion(inst->AsString());
+                    } catch (...) {
+                    }
+                }
+                SeccionLineas();
+                ++LineaActual;
+                LTemporal->Next();
+            }
+        } catch (const EAbort&) {
+            throw;
+        } catch (...) {
+        }
+    }
+    SeccionPie(Pie);
+    SeccionPie(PiePagina);
+    --CopiasPendientes;
+    ++NumeroCopia;
+    if (CopiasPendientes <= 0) {
+        CopiasPendientes = 0;
+        Temporal->Next();
+    }
+}
+
+void TfGENELIMP::SeccionCabecera() {
+    ++NumeroPagina;
+    EnLineas = EnPie = false;
+    if (ModoTexto) {
+        FuenteActual = FuenteImpreso(QStringLiteral("Courier New"));
+        FuenteActual.setPixelSize(TamanoPixels(12));
+    }
+    EjecutarSeccion(Cabecera);
+}
+
+void TfGENELIMP::SeccionLineas() {
+    TField* inst = LTemporal->FindField(QStringLiteral("Instrucciones"));
+    if (!SumasImpreso[0].Campo.isEmpty() &&
+        !(inst && inst->AsString() == QLatin1String("Inst=NoSumaYSigue"))) {
+        for (TField* f : LTemporal->Fields())
+            for (TSumaImpreso& s : SumasImpreso)
+                if (!s.Campo.isEmpty() && s.Campo == f->FieldName()) {
+                    try {
+                        s.Valor += f->AsFloat();
+                    } catch (...) {
+                    }
+                    break;
+                }
+    }
+    EnLineas = true;
+    EnPie = false;
+    EjecutarSeccion(Lineas);
+}
+
+void TfGENELIMP::SeccionPie(const QStringList& Seccion) {
+    if (ModoTexto && FinLineas == 9999) FilaTextoActual = 0;
+    EnLineas = false;
+    EnPie = true;
+    EjecutarSeccion(Seccion);
+}
+
+void TfGENELIMP::NuevaPagina() {
+    if (!TieneSecciones) return;
+    if (Dispositivo == Impresora && !DestinoPDF()) {
+        FilaTextoActual = 0;
+        if (Etiqueta >= EtiquetasPorPagina) {
+            if (ModoTexto)
+                FlujoTexto.append('\f');
+            else if (impresora_)
+                impresora_->newPage();
+        }
+        return;
+    }
+    if (Etiqueta <= EtiquetasPorPagina) return;
+    CerrarPagina();
+    if (int(Paginas.size()) >= MaximoPaginasImpreso) {
+        PaginasAgotadas = true;
+        MensajeAdvertencia(
+            QStringLiteral("¡El impreso supera las 10000 páginas!. Sólo se han "
+                           "generado las 10000 primeras."));
+        return;
+    }
+    ++ContadorPaginas;
+    Etiqueta = 1;
+    paginaEnCurso_ = std::make_unique<QPicture>();
+    pintor_ = std::make_unique<QPainter>(paginaEnCurso_.get());
+    pintor_->fillRect(QRect(0, 0, AnchoPixels, AltoPixels), Qt::white);
+    Lienzo = pintor_.get();
+    QString clave;
+    ClaveRegistro(ModuloDatos, Temporal, clave);
+    ClavesPaginas.append(clave);
+    PapelesPaginas.emplace_back(AnchoPapel, AltoPapel);
+}
+
+void TfGENELIMP::CerrarPagina() {
+    if (!paginaEnCurso_) return;
+    pintor_->end();
+    pintor_.reset();
+    Lienzo = nullptr;
+    paginaEnCurso_->setBoundingRect(QRect(0, 0, AnchoPixels, AltoPixels));
+    Paginas.push_back(std::move(paginaEnCurso_));
+    PaginaTerminada();
+}
+
+bool TfGENELIMP::prepararImpresora(const QString& Nombre) {
+    impresora_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    UsarImpresoraPredeterminada = Nombre.isEmpty() || Nombre == QLatin1String("Predeterminada");
+    QString elegida = UsarImpresoraPredeterminada ? QString() : Nombre;
+    const bool sinDialogo =
+        TieneSecciones && (OmitirDialogoImpresora || !UsarImpresoraPredeterminada);
+    if (!sinDialogo) {
+        TPrintDialog* dialogo = PrintDialog1(ModuloDatos);
+        if (!dialogo->Execute()) {
+            impresora_.reset();
+            return false;
+        }
+        if (TieneSecciones) Copias = qMax(1, dialogo->Copies);
+        elegida = dialogo->Printer().printerName();
+    }
+    const QString seam = DestinoSeamImpreso(elegida);
+    if (seam.startsWith(QLatin1String("PDF:"))) {
+        impresora_->setOutputFormat(QPrinter::PdfFormat);
+        impresora_->setOutputFileName(seam.mid(4));
+        ImpresoraEnUso = elegida.isEmpty() ? QStringLiteral("Predeterminada") : elegida;
+    } else {
+        const QString nombre = seam.isEmpty() ? elegida : seam;
+        if (ImpresorasInstaladas().isEmpty()) {
+            MensajeAdvertencia(QStringLiteral("¡No hay ninguna impresora instalada!"));
+            impresora_.reset();
+            return false;
+        }
+        // A name no printer has prints on the default printer.
+        if (!PrepararImpresora(*impresora_, nombre) && !PrepararImpresora(*impresora_, QString())) {
+            MensajeAdvertencia(QStringLiteral("¡No hay ninguna impresora instalada!"));
+            impresora_.reset();
+            return false;
+        }
+        ImpresoraEnUso = impresora_->printerName();
+    }
+    const bool apaisado =
+        CampoImpreso("Formato").section(QLatin1Char('-'), 1, 1) == QLatin1String("Apaisado");
+    impresora_->setFullPage(true);
+    QPageLayout papel = LayoutPapel(AnchoPapel, AltoPapel);
+    if (apaisado) papel.setOrientation(QPageLayout::Landscape);
+    impresora_->setPageLayout(papel);
+    impresora_->setCopyCount(Copias);
+    const QRect hoja = impresora_->pageLayout().fullRectPixels(impresora_->resolution());
+    AnchoImpresora = hoja.width();
+    AltoImpresora = hoja.height();
+    ImpresoraTrabajo = impresora_.get();
+    FlujoTexto.clear();
+    if (!ModoTexto && TieneSecciones) {
+        pintor_ = std::make_unique<QPainter>();
+        if (!pintor_->begin(impresora_.get())) {
+            pintor_.reset();
+            MensajeAdvertencia(QStringLiteral("¡No ha sido posible imprimir en ") + ImpresoraEnUso +
+                               QStringLiteral("!"));
+            ImpresoraTrabajo = nullptr;
+            impresora_.reset();
+            return false;
+        }
+        Lienzo = pintor_.get();
+    }
+    return true;
+}
+
+void TfGENELIMP::terminarImpresora() {
+    if (pintor_) pintor_->end();
+    pintor_.reset();
+    Lienzo = nullptr;
+    if (ModoTexto && !FlujoTexto.isEmpty()) EnviarFlujoTexto();
+    ImpresoraTrabajo = nullptr;
+    impresora_.reset();
+    ImprimirDocumentosAdjuntos();
 }
 
 void RegistrarTfGENELIMP() {

@@ -21,8 +21,11 @@
 #include <QByteArray>
 #include <QColor>
 #include <QFont>
+#include <QHash>
+#include <QImage>
 #include <QPointer>
 #include <QRectF>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -37,6 +40,7 @@ class QPicture;
 class QPrinter;
 class QTemporaryDir;
 class TButton;
+class TDataSet;
 class TDataSource;
 class TField;
 class TScrollBox;
@@ -142,6 +146,8 @@ public:
     // each page, both numbered from 0 for page 1.
     std::vector<std::unique_ptr<QPicture>> Paginas;
     QStringList ClavesPaginas;
+    // The paper of each stored page in millimetres (a document may switch format).
+    std::vector<QSizeF> PapelesPaginas;
     double AnchoPapel = 210, AltoPapel = 297;   // mm
     int AnchoPixels = 800, AltoPixels = 1131;   // a page in page pixels
     int AnchoImpresora = 0, AltoImpresora = 0;  // the printer's sheet in device pixels
@@ -240,8 +246,84 @@ public:
     void DibujarCodigoBarras(const QRect& Rect, const QString& Valor, const QString& Simbologia,
                              double Aumento, const QString& Giro);
 
+    // ---- Pieces of the driver and of the commands.
+    QString CampoImpreso(const char* Campo) const;
+    // The job's FormatoEtiqueta question was cancelled: nothing is printed.
+    bool PosicionCancelada = false;
+    // The page store is full: generation stops.
+    bool PaginasAgotadas = false;
+    // Generation runs (the preview's print and export buttons wait for its end).
+    bool Generando = false;
+    void PreguntarPrimeraEtiqueta();
+    double XLogica(double x) const;
+    double YLogica(double y) const;
+    double AnchoDestino() const;
+    double AltoDestino() const;
+    double PuntosPorPulgada() const;
+    int TamanoPixels(double Puntos) const;
+    TDataSet* RegistroActual() const;
+    bool LineaContinuacion() const;
+    void EjecutarComando(const QString& Nombre, const QStringList& Argumentos);
+    void ComandoText(double X, double Y, double Ancho, const QString& Texto,
+                     const QString& Alineacion, bool DesdeCamp = false);
+    void ComandoVari(const QStringList& a);
+    void ComandoRectLine(bool Rectangulo, const QStringList& a);
+    void ComandoFont(const QStringList& a);
+    void ComandoGraf(const QStringList& a);
+    void ComandoCamp(const QStringList& a);
+    void ComandoExpr(const QStringList& a);
+    void ComandoConc(const QStringList& a);
+    TField* CampoOtraTabla(const QString& Referencia);
+    // The record's analysis groups for a GrupoAnalisisNN key; a null text
+    // when the name is no such key.
+    QString ListaGrupoAnalisis(const QString& Clave);
+    double ConvertirImporteDocumento(double Valor) const;
+    QStringList PartirMemo(const QString& Texto, double Ancho);
+    void ImprimirMemo(TField* Campo, double X, double Y, double Ancho, double Maximo, int Linea,
+                      bool OtraTabla);
+    void GuardarLineasMemo(const QString& NombreCampo, const QStringList& Piezas);
+    double ValorTermino(QString Termino);
+    double EvaluarExpresion(const QString& Expresion, QString& UltimoTermino);
+    QString Concatenar(const QString& Expresion);
+    // Sections as the driver runs them.
+    void SeccionCabecera();
+    void SeccionLineas();
+    void SeccionPie(const QStringList& Seccion);
+    // A new page on the current device (a label sheet only when it is full).
+    void NuevaPagina();
+    // Ends the page being recorded into the store.
+    void CerrarPagina();
+
+    // Preview during generation: set while a job shows its pages.
+    bool VistaPrevia = false;
+    // The key of the displayed page's document (the page print prints it alone).
+    QString ClaveDocumentoActual;
+    void LiberarPaginas();
+    void DibujarRegla();
+    void ConectarVista();
+    // A page was closed: the preview opens on page 1 and follows the pages made.
+    void PaginaTerminada();
+    void ActualizarBotonesVista();
+    // Runs the preview modally until the user closes it.
+    void EsperarVistaPrevia();
+
 private:
+    bool prepararImpresora(const QString& Nombre);
+    void terminarImpresora();
+    void generarDocumento();
+    void avanzarEtiqueta();
+    bool primeraHoja_ = true;
     std::unique_ptr<QTemporaryDir> carpeta_;
+    std::unique_ptr<QPrinter> impresora_;
+    std::unique_ptr<QPainter> pintor_;
+    std::unique_ptr<QPicture> paginaEnCurso_;
+    QHash<QString, TTable*> tablasConexion_;
+    QString claveAnterior_;
+    QString formatoAnterior_;
+    bool preguntaPaginasHecha_ = false;
+    bool primerDocumento_ = true;
+    int zoom_ = 100;
+    QImage regla_;
 };
 
 extern TfGENELIMP* fGENELIMP;

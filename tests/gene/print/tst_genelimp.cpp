@@ -1,0 +1,634 @@
+// The document print engine on a real installation, as its callers drive it:
+// formats stored in IMPRESO, documents in Temporal and lines in LTemporal,
+// printed to a "PDF:" target or to a printer whose output the seam turns into
+// a PDF file, read back with pdfinfo, pdftotext and pdftoppm. The preview is
+// driven as a user does.
+
+#include <QImage>
+#include <QPicture>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "db/field.h"
+#include "db/table.h"
+#include "gene/dialogo_modal.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_formulario.h"
+#include "gene/geneinic_tablas.h"
+#include "gene/genemens.h"
+#include "gene/genemodu.h"
+#include "gene/genesali_dialogos.h"
+#include "gene/geneusua.h"
+#include "gene/print/genelimp.h"
+#include "gene/sesion.h"
+#include "support/dbfixture.h"
+#include "support/empresaprueba.h"
+#include "support/sqlprueba.h"
+#include "ui/controls.h"
+
+namespace {
+
+QString ejecutar(const QString& programa, const QStringList& argumentos) {
+    const QString ruta = QStandardPaths::findExecutable(programa);
+    if (ruta.isEmpty()) qFatal("%s (poppler-utils) is missing", qPrintable(programa));
+    QProcess p;
+    p.start(ruta, argumentos);
+    p.waitForFinished();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+int paginasPdf(const QString& pdf) {
+    static const QRegularExpression re(QStringLiteral("Pages:\\s+(\\d+)"));
+    return re.match(ejecutar(QStringLiteral("pdfinfo"), {pdf})).captured(1).toInt();
+}
+
+// "W x H" of page n in whole millimetres.
+QString tamanoPagina(const QString& pdf, int n) {
+    static const QRegularExpression re(QStringLiteral("size:\\s+([\\d.]+) x ([\\d.]+) pts"));
+    const auto m = re.match(ejecutar(
+        QStringLiteral("pdfinfo"),
+        {QStringLiteral("-f"), QString::number(n), QStringLiteral("-l"), QString::number(n), pdf}));
+    return QStringLiteral("%1 x %2")
+        .arg(qRound(m.captured(1).toDouble() * 25.4 / 72))
+        .arg(qRound(m.captured(2).toDouble() * 25.4 / 72));
+}
+
+QString textoPdf(const QString& pdf, int pagina = 0) {
+    QStringList a;
+    if (pagina > 0)
+        a << QStringLiteral("-f") << QString::number(pagina) << QStringLiteral("-l")
+          << QString::number(pagina);
+    a << QStringLiteral("-layout") << pdf << QStringLiteral("-");
+    return ejecutar(QStringLiteral("pdftotext"), a);
+}
+
+// Words of page 1 with their boxes in points.
+QMap<QString, QRectF> palabrasPdf(const QString& pdf) {
+    static const QRegularExpression re(QStringLiteral(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
+    QMap<QString, QRectF> r;
+    const QString salida =
+        ejecutar(QStringLiteral("pdftotext"),
+                 {QStringLiteral("-bbox"), QStringLiteral("-f"), QStringLiteral("1"),
+                  QStringLiteral("-l"), QStringLiteral("1"), pdf, QStringLiteral("-")});
+    for (const auto& m : re.globalMatch(salida))
+        r.insert(m.captured(5),
+                 QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                        QPointF(m.captured(3).toDouble(), m.captured(4).toDouble())));
+    return r;
+}
+
+double mm(double puntos) {
+    return puntos * 25.4 / 72;
+}
+
+// Page 1 of a PDF as an image at 254 dots per inch: one pixel is 0.1 mm.
+QImage imagenPdf(const QString& pdf, const QString& dir) {
+    ejecutar(QStringLiteral("pdftoppm"),
+             {QStringLiteral("-r"), QStringLiteral("254"), QStringLiteral("-f"),
+              QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"),
+              QStringLiteral("-png"), pdf, dir + QStringLiteral("/p")});
+    QDir d(dir);
+    const QStringList png = d.entryList({QStringLiteral("p*.png")});
+    return png.isEmpty() ? QImage() : QImage(d.filePath(png.first()));
+}
+
+// The first dark pixel, row by row.
+QPoint primerPixelOscuro(const QImage& imagen) {
+    for (int y = 0; y < imagen.height(); ++y)
+        for (int x = 0; x < imagen.width(); ++x)
+            if (qGray(imagen.pixel(x, y)) < 100) return {x, y};
+    return {-1, -1};
+}
+
+const char* const kTemporal =
+    "Tabla Temporal\r\n"
+    "/C/1/Codigo/ftInteger/0/*\r\n"
+    "/C/2/Nombre/ftString/40/\r\n"
+    "/C/3/NumeroCopias/ftInteger/0/\r\n"
+    "/C/4/CodigoImpreso/ftString/20/\r\n"
+    "/C/5/Importe/ftFloat/0/\r\n"
+    "/C/6/FechaAlta/ftDateTime/0/\r\n"
+    "/C/7/CodigoOperario/ftInteger/0/\r\n"
+    "/I/1/<Primary>/Codigo/\r\n";
+
+const char* const kLTemporal =
+    "Tabla Temporal 1\r\n"
+    "/C/1/Codigo/ftInteger/0/*\r\n"
+    "/C/2/Linea/ftInteger/0/*\r\n"
+    "/C/3/LineaMemo/ftSmallint/0/*\r\n"
+    "/C/4/Concepto/ftString/40/\r\n"
+    "/C/5/Importe/ftFloat/0/\r\n"
+    "/C/6/Texto/ftMemo/0/\r\n"
+    "/C/7/Instrucciones/ftString/100/\r\n"
+    "/I/1/<Primary>/Codigo;Linea;LineaMemo/\r\n";
+
+struct Trabajo : EmpresaPrueba {
+    explicit Trabajo(Engine engine) : EmpresaPrueba(engine) {
+        MessageSeam::clearLog();
+        NombreLlamadorImpreso.clear();
+        PrevisualizarImpreso = false;
+        OmitirDialogoImpresora = true;
+        CodigoImpreso = QStringLiteral("F1");
+        CamposNoVisiblesUsuario.clear();
+        ListadoCancelado = false;
+        // RH_GUARDAR_PDF keeps the files a test wrote, to look at them.
+        dir.setAutoRemove(qEnvironmentVariableIsEmpty("RH_GUARDAR_PDF"));
+        if (!dir.autoRemove()) qInfo("%s", qPrintable(dir.path()));
+    }
+    ~Trabajo() {
+        AsignarSeamImpreso(nullptr);
+        AsignarSeamDialogos(nullptr);
+        PrevisualizarImpreso = false;
+        NombreLlamadorImpreso.clear();
+    }
+
+    void formato(const QString& codigo, const QString& programa,
+                 const QString& papel = QStringLiteral("A4"),
+                 const QString& modo = QStringLiteral("Grafico"),
+                 const QString& impresora = QStringLiteral("Predeterminada")) {
+        TTable t;
+        t.setTableName(QStringLiteral("IMPRESO"));
+        QVERIFY(AbrirTabla(fGENEINIC, &t));
+        if (t.FindKey({codigo}))
+            t.Edit();
+        else
+            t.Append();
+        t.FieldByName(QStringLiteral("Codigo"))->setAsString(codigo);
+        t.FieldByName(QStringLiteral("Descripcion"))
+            ->setAsString(QStringLiteral("Ficha ") + codigo);
+        t.FieldByName(QStringLiteral("Modo"))->setAsString(modo);
+        t.FieldByName(QStringLiteral("Formato"))->setAsString(papel);
+        t.FieldByName(QStringLiteral("ImpresoraPorDefecto"))->setAsString(impresora);
+        t.FieldByName(QStringLiteral("Instrucciones"))->setAsString(programa);
+        t.Post();
+    }
+
+    // A new engine with its work tables, the lines' table only when asked.
+    TfGENELIMP* motor(bool lineas = false) {
+        f = new TfGENELIMP;
+        CrearTablaEstructura(fGENEINIC, f->Temporal, QLatin1String(kTemporal), -1);
+        f->Temporal->Open();
+        if (lineas) {
+            CrearTablaEstructura(fGENEINIC, f->LTemporal, QLatin1String(kLTemporal), -1);
+            f->LTemporal->setIndexFieldNames(QStringLiteral("Codigo;Linea;LineaMemo"));
+            f->LTemporal->setMasterFields(QStringLiteral("Codigo"));
+            f->LTemporal->Open();
+        }
+        return f;
+    }
+
+    void documento(int codigo, const QString& nombre, int copias = 1,
+                   const QString& impreso = QString(), double importe = 0) {
+        f->Temporal->Append();
+        f->Temporal->FieldByName(QStringLiteral("Codigo"))->setAsInteger(codigo);
+        f->Temporal->FieldByName(QStringLiteral("Nombre"))->setAsString(nombre);
+        f->Temporal->FieldByName(QStringLiteral("NumeroCopias"))->setAsInteger(copias);
+        f->Temporal->FieldByName(QStringLiteral("CodigoImpreso"))->setAsString(impreso);
+        f->Temporal->FieldByName(QStringLiteral("Importe"))->setAsFloat(importe);
+        f->Temporal->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(codigo);
+        f->Temporal->Post();
+    }
+
+    void linea(int codigo, int linea, const QString& concepto, double importe = 0,
+               const QString& texto = QString(), const QString& instrucciones = QString()) {
+        f->LTemporal->Append();
+        f->LTemporal->FieldByName(QStringLiteral("Codigo"))->setAsInteger(codigo);
+        f->LTemporal->FieldByName(QStringLiteral("Linea"))->setAsInteger(linea);
+        f->LTemporal->FieldByName(QStringLiteral("LineaMemo"))->setAsInteger(0);
+        f->LTemporal->FieldByName(QStringLiteral("Concepto"))->setAsString(concepto);
+        f->LTemporal->FieldByName(QStringLiteral("Importe"))->setAsFloat(importe);
+        f->LTemporal->FieldByName(QStringLiteral("Texto"))->setAsString(texto);
+        f->LTemporal->FieldByName(QStringLiteral("Instrucciones"))->setAsString(instrucciones);
+        f->LTemporal->Post();
+    }
+
+    // The job to a "PDF:" file; its path.
+    QString aPdf(const QString& nombre = QStringLiteral("x.pdf")) {
+        const QString pdf = dir.filePath(nombre);
+        f->DestinoImpreso = QStringLiteral("PDF:") + pdf;
+        f->EjecutarImpreso();
+        return pdf;
+    }
+
+    // The job to the printer, whose output the seam writes to a PDF file.
+    QString aImpresora(const QString& nombre = QStringLiteral("impresora.pdf")) {
+        const QString pdf = dir.filePath(nombre);
+        AsignarSeamImpreso(
+            [pdf](const QString&) -> QString { return QStringLiteral("PDF:") + pdf; });
+        f->EjecutarImpreso();
+        return pdf;
+    }
+
+    void liberar() {
+        delete f;
+        f = nullptr;
+    }
+
+    QTemporaryDir dir;
+    TfGENELIMP* f = nullptr;
+};
+
+const QString kCuerpo = QStringLiteral(
+    "[SISTEMA]\r\n"
+    "Margenes=10;10\r\n"
+    "[CABECERA]\r\n"
+    "Camp=0;0;0;Nombre\r\n"
+    "Vari=100;0;0;NumeroCopia\r\n");
+
+}  // namespace
+
+class TestGeneLimp : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { InstalarServiciosFormulario(); }
+
+    // Copies of a document: NumeroCopias on the printer, one in the preview;
+    // out of range gives one.
+    void copias_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<int>("copias");
+        QTest::addColumn<int>("paginas");
+        for (Engine e : AvailableEngines()) {
+            const QByteArray t = EngineTag(e).toLatin1();
+            QTest::newRow(QByteArray(t + ":3").constData()) << int(e) << 3 << 3;
+            QTest::newRow(QByteArray(t + ":0").constData()) << int(e) << 0 << 1;
+            QTest::newRow(QByteArray(t + ":10000").constData()) << int(e) << 10000 << 1;
+            QTest::newRow(QByteArray(t + ":9999").constData()) << int(e) << 9999 << 9999;
+        }
+    }
+    void copias() {
+        QFETCH(int, engine);
+        QFETCH(int, copias);
+        QFETCH(int, paginas);
+        if (copias == 9999 && Engine(engine) != Engine::Sqlite) return;  // one engine is enough
+        Trabajo t{Engine(engine)};
+        t.formato(QStringLiteral("F1"), kCuerpo);
+        t.motor();
+        t.documento(1, QStringLiteral("Ana"), copias);
+        const QString pdf = t.aImpresora();
+        QCOMPARE(paginasPdf(pdf), paginas);
+        if (copias == 3) {
+            const QString texto = textoPdf(pdf, 3);
+            QVERIFY2(texto.contains(QLatin1String("Ana")) && texto.contains(QLatin1String("3")),
+                     qPrintable(texto));
+            t.liberar();
+            // The preview makes one page whatever the copies.
+            PrevisualizarImpreso = true;
+            t.motor();
+            t.documento(1, QStringLiteral("Ana"), 3);
+            int vistas = -1;
+            AlMostrarse<TfGENELIMP>([&](TfGENELIMP* v) {
+                vistas = int(v->Paginas.size());
+                v->Close();
+            });
+            t.f->EjecutarImpreso();
+            QCOMPARE(vistas, 1);
+            QVERIFY(t.f->Paginas.empty());  // freed when the preview ends
+        }
+    }
+
+    // The format of each document: "Por Defecto" takes the job's, another
+    // code switches paper and program from that row on; missing formats.
+    void formatos_data() { AddEngineRows(); }
+    void formatos() {
+        QFETCH(int, engine);
+        Trabajo t{Engine(engine)};
+        t.formato(QStringLiteral("F1"), kCuerpo);
+        t.formato(QStringLiteral("APAIS"),
+                  QStringLiteral("[CABECERA]\r\nText=10;10;0;Apaisado\r\nCamp=10;20;0;Nombre\r\n"),
+                  QStringLiteral("A5-Apaisado"));
+        t.formato(QStringLiteral("MEDIDA"), QStringLiteral("[CABECERA]\r\nText=10;10;0;Medida\r\n"),
+                  QStringLiteral("150x100"));
+        t.motor();
+        t.documento(1, QStringLiteral("Ana"), 1, QStringLiteral("Por Defecto"));
+        t.documento(2, QStringLiteral("Luis"), 1, QStringLiteral("APAIS"));
+        t.documento(3, QStringLiteral("Eva"), 1, QStringLiteral("MEDIDA"));
+        t.documento(4, QStringLiteral("Paz"), 1, QStringLiteral("NOEXISTE"));
+        const QString pdf = t.aPdf();
+        QCOMPARE(paginasPdf(pdf), 4);
+        QCOMPARE(tamanoPagina(pdf, 1), QStringLiteral("210 x 297"));
+        QCOMPARE(tamanoPagina(pdf, 2), QStringLiteral("210 x 149"));
+        QCOMPARE(tamanoPagina(pdf, 3), QStringLiteral("150 x 100"));
+        QCOMPARE(tamanoPagina(pdf, 4), QStringLiteral("210 x 297"));
+        QVERIFY(textoPdf(pdf, 2).contains(QLatin1String("Apaisado")));
+        QVERIFY(textoPdf(pdf, 2).contains(QLatin1String("Luis")));
+        QVERIFY(textoPdf(pdf, 4).contains(QLatin1String("Paz")));  // unknown: the job's format
+        t.liberar();
+
+        struct Caso {
+            QString codigo;
+            QString programa;
+            QString mensaje;
+        };
+        const QList<Caso> casos{
+            {QString(), kCuerpo, QStringLiteral("¡El formato del Impreso no está definido!")},
+            {QStringLiteral("NADA"), kCuerpo, QStringLiteral("¡No existe el formato del Impreso!")},
+            {QStringLiteral("F1"), QStringLiteral("[SISTEMA]\r\nMargenes=1;1\r\n"),
+             QStringLiteral("¡No hay datos para procesar!")},
+            // A header in another letter case starts no section.
+            {QStringLiteral("F1"), QStringLiteral("[Cabecera]\r\nText=1;1;0;Hola\r\n"),
+             QStringLiteral("¡No hay datos para procesar!")},
+        };
+        for (const Caso& c : casos) {
+            t.formato(QStringLiteral("F1"), c.programa);
+            CodigoImpreso = c.codigo;
+            t.motor();
+            t.documento(1, QStringLiteral("Ana"));
+            MessageSeam::clearLog();
+            const QString pdf = t.aPdf(QStringLiteral("nada.pdf"));
+            QVERIFY2(TextosMostrados().contains(c.mensaje),
+                     qPrintable(TextosMostrados().join('|')));
+            QVERIFY(!QFile::exists(pdf));
+            t.liberar();
+        }
+    }
+
+    // A label sheet of 3 × 8 on the printer from the fifth label: the first
+    // sheet holds 20 documents; a position out of range is asked again; a
+    // cancelled question prints nothing.
+    void etiquetas() {
+        Trabajo t{Engine::Sqlite};
+        t.formato(QStringLiteral("F1"), QStringLiteral("[SISTEMA]\r\n"
+                                                       "FormatoEtiqueta=3;8;70;37\r\n"
+                                                       "[CABECERA]\r\n"
+                                                       "Camp=5;5;0;Nombre\r\n"));
+        t.motor();
+        for (int i = 1; i <= 30; ++i)
+            t.documento(i, QStringLiteral("Doc%1").arg(i, 2, 10, QLatin1Char('0')));
+        MessageSeam::enqueue(QStringLiteral("30"));
+        MessageSeam::enqueue(QStringLiteral("5"));
+        const QString pdf = t.aImpresora();
+        QVERIFY(
+            TextosMostrados().contains(QStringLiteral("La posición no puede ser mayor que 24")));
+        QCOMPARE(paginasPdf(pdf), 2);
+        const QMap<QString, QRectF> p = palabrasPdf(pdf);
+        QVERIFY(p.contains(QStringLiteral("Doc20")));
+        QVERIFY(!p.contains(QStringLiteral("Doc21")));
+        // Label 5 is the middle of the second row: 5 + 70 mm across, 5 + 37 down.
+        QVERIFY2(qAbs(mm(p.value(QStringLiteral("Doc01")).left()) - 75) < 1,
+                 qPrintable(QString::number(mm(p.value(QStringLiteral("Doc01")).left()))));
+        QVERIFY(qAbs(mm(p.value(QStringLiteral("Doc01")).top()) - 42) < 2);
+        QVERIFY(textoPdf(pdf, 2).contains(QLatin1String("Doc30")));
+        t.liberar();
+
+        t.motor();
+        t.documento(1, QStringLiteral("Ana"));
+        MessageSeam::enqueue(MessageSeam::cancel());
+        const QString nada = t.aImpresora(QStringLiteral("cancelado.pdf"));
+        QVERIFY(!QFile::exists(nada));
+    }
+
+    // Body lines: page breaks with carried sums, 9999 without breaks, lines
+    // excluded from the sums, and the sum of a field named twice.
+    void lineas_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("fin");
+        QTest::addColumn<int>("lineas");
+        QTest::addColumn<int>("paginas");
+        for (Engine e : AvailableEngines()) {
+            const QByteArray t = EngineTag(e).toLatin1();
+            QTest::newRow(QByteArray(t + ":9999").constData())
+                << int(e) << QStringLiteral("9999") << 500 << 1;
+            QTest::newRow(QByteArray(t + ":10 por pagina").constData())
+                << int(e) << QStringLiteral("100") << 25 << 3;
+        }
+    }
+    void lineas() {
+        QFETCH(int, engine);
+        QFETCH(QString, fin);
+        QFETCH(int, lineas);
+        QFETCH(int, paginas);
+        Trabajo t{Engine(engine)};
+        t.formato(QStringLiteral("F1"), QStringLiteral("[SISTEMA]\r\n"
+                                                       "InicioLineas=50\r\n"
+                                                       "AlturaLinea=5\r\n"
+                                                       "FinLineas=") +
+                                            fin +
+                                            QStringLiteral("\r\n"
+                                                           "[CABECERA]\r\n"
+                                                           "Camp=10;10;0;Nombre\r\n"
+                                                           "Vari=150;10;0;NumeroPagina\r\n"
+                                                           "[LINEAS]\r\n"
+                                                           "Camp=10;0;0;Concepto\r\n"
+                                                           "[PIESUMAYSIGUE]\r\n"
+                                                           "Text=10;280;0;Suma y sigue\r\n"
+                                                           "Suma=60;280;0;Importe;;0\r\n"
+                                                           "[PIE]\r\n"
+                                                           "Suma=10;270;0;Importe;;0\r\n"
+                                                           "Suma=60;270;0;Importe;;0\r\n"));
+        t.motor(true);
+        t.documento(1, QStringLiteral("Ana"));
+        for (int i = 1; i <= lineas; ++i)
+            t.linea(1, i, QStringLiteral("L%1").arg(i), 1, QString(),
+                    i == 1 ? QStringLiteral("Inst=NoSumaYSigue") : QString());
+        const QString pdf = t.aPdf();
+        QCOMPARE(paginasPdf(pdf), paginas);
+        const QString ultima = textoPdf(pdf, paginas);
+        // Line 1 stays out of the sums; both Suma lines print the one slot.
+        const QString total = QString::number(lineas - 1);
+        QVERIFY2(ultima.count(QRegularExpression(QStringLiteral("\\b") + total +
+                                                 QStringLiteral("\\b"))) >= 2,
+                 qPrintable(ultima));
+        if (paginas > 1) {
+            QVERIFY(textoPdf(pdf, 1).contains(QLatin1String("Suma y sigue")));
+            QVERIFY(textoPdf(pdf, 1).contains(QLatin1String("L10")));
+            QVERIFY(!textoPdf(pdf, 1).contains(QLatin1String("L11")));
+            QVERIFY(textoPdf(pdf, 2).contains(QLatin1String("Ana")));  // the header again
+        }
+    }
+
+    // A memo wrapped in the body: its continuation lines follow their line,
+    // are stored in LTemporal, and a second run replaces them.
+    void memos_data() { AddEngineRows(); }
+    void memos() {
+        QFETCH(int, engine);
+        Trabajo t{Engine(engine)};
+        t.formato(QStringLiteral("F1"), QStringLiteral("[SISTEMA]\r\n"
+                                                       "InicioLineas=20\r\n"
+                                                       "AlturaLinea=6\r\n"
+                                                       "FinLineas=9999\r\n"
+                                                       "[CABECERA]\r\n"
+                                                       "Text=10;10;0;Cabecera\r\n"
+                                                       "[LINEAS]\r\n"
+                                                       "Camp=10;0;0;Concepto\r\n"
+                                                       "Camp=50;0;30;Texto\r\n"));
+        t.motor(true);
+        t.documento(1, QStringLiteral("Ana"));
+        t.linea(1, 1, QStringLiteral("Primera"), 0,
+                QStringLiteral("uno dos tres cuatro cinco seis siete ocho nueve diez"));
+        t.linea(1, 2, QStringLiteral("Segunda"));
+        auto continuaciones = [&] {
+            return SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM ") + t.f->LTemporal->TableName() +
+                             QStringLiteral(" WHERE LineaMemo >= 1"))
+                .toInt();
+        };
+        const QString pdf = t.aPdf();
+        const int n = continuaciones();
+        QVERIFY(n >= 2);
+        const QString texto = textoPdf(pdf);
+        QVERIFY(texto.indexOf(QLatin1String("diez")) < texto.indexOf(QLatin1String("Segunda")));
+        QVERIFY(texto.indexOf(QLatin1String("Primera")) < texto.indexOf(QLatin1String("diez")));
+        QCOMPARE(texto.count(QLatin1String("Primera")), 1);  // only Camp prints on them
+        t.aPdf(QStringLiteral("otra.pdf"));
+        QCOMPARE(continuaciones(), n);
+        QCOMPARE(textoPdf(t.dir.filePath(QStringLiteral("otra.pdf"))).count(QLatin1String("diez")),
+                 1);
+    }
+
+    // Margins 10 and 15 with compression 0.5: a rectangle at 20, 20 begins
+    // 20 mm across and 25 mm down.
+    void margenes() {
+        Trabajo t{Engine::Sqlite};
+        t.formato(QStringLiteral("F1"),
+                  QStringLiteral("[SISTEMA]\r\n"
+                                 "Margenes=10;15\r\n"
+                                 "Compresion=0,5;0,5\r\n"
+                                 "[CABECERA]\r\n"
+                                 "Rect=20;20;40;40;1;Negro;;Negro;Solido\r\n"));
+        t.motor();
+        t.documento(1, QStringLiteral("Ana"));
+        const QImage imagen = imagenPdf(t.aPdf(), t.dir.path());
+        const QPoint p = primerPixelOscuro(imagen);
+        QVERIFY2(qAbs(p.x() - 200) <= 3 && qAbs(p.y() - 250) <= 3,
+                 qPrintable(QStringLiteral("%1,%2").arg(p.x()).arg(p.y())));
+    }
+
+    // What the commands print, read back from the PDF.
+    void comandos_data() {
+        QTest::addColumn<QString>("lineas");
+        QTest::addColumn<QStringList>("esta");
+        QTest::addColumn<QStringList>("noEsta");
+        QTest::newRow("igual en Text")
+            << QStringLiteral("Text=10;10;50;izq=der;D") << QStringList{QStringLiteral("izq")}
+            << QStringList{QStringLiteral("der")};
+        QTest::newRow("etiquetas")
+            << QStringLiteral("Text=10;10;0;<N><R>Aviso") << QStringList{QStringLiteral("Aviso")}
+            << QStringList{QStringLiteral("<N>"), QStringLiteral("<R>")};
+        QTest::newRow("fin de etiquetas") << QStringLiteral("Text=10;10;0;</><N>Tal")
+                                          << QStringList{QStringLiteral("<N>Tal")} << QStringList{};
+        QTest::newRow("Expr sin precedencia")
+            << QStringLiteral("Expr=10;10;0;2 + 3 * 4;;0") << QStringList{QStringLiteral("20")}
+            << QStringList{QStringLiteral("14")};
+        QTest::newRow("Expr entre cero") << QStringLiteral("Expr=10;10;0;10 / 0;;0")
+                                         << QStringList{QStringLiteral("10")} << QStringList{};
+        QTest::newRow("Expr con campos") << QStringLiteral("Expr=10;10;0;Importe x 2;;0.00")
+                                         << QStringList{QStringLiteral("25,00")} << QStringList{};
+        QTest::newRow("Conc") << QStringLiteral("Conc=10;10;0;\"Sr. \" + Nombre + \" \\\"V\\\"\"")
+                              << QStringList{QStringLiteral("Sr. Ana;BB \"V\"")} << QStringList{};
+        QTest::newRow("pieza de texto")
+            << QStringLiteral("Camp=10;10;0;Nombre,2") << QStringList{QStringLiteral("BB")}
+            << QStringList{QStringLiteral("Ana")};
+        QTest::newRow("campo que falta")
+            << QStringLiteral("Camp=10;10;0;NoHay\r\nText=10;20;0;Sigue")
+            << QStringList{QStringLiteral("Sigue")} << QStringList{};
+        QTest::newRow("campo oculto")
+            << QStringLiteral("Camp=10;10;0;Importe;;0.00\r\nText=10;20;0;Fin")
+            << QStringList{QStringLiteral("Fin")} << QStringList{QStringLiteral("12,50")};
+        QTest::newRow("Conexion") << QStringLiteral("Camp=10;10;0;PERSONAL.Nombre")
+                                  << QStringList{QStringLiteral("Eulalia")} << QStringList{};
+        QTest::newRow("Vari") << QStringLiteral(
+                                     "Vari=10;10;0;NombreEmpresa\r\nVari=10;20;0;ContadorPaginas")
+                              << QStringList{NombreEmpresaActual.isEmpty() ? QStringLiteral("1")
+                                                                           : NombreEmpresaActual}
+                              << QStringList{};
+    }
+    void comandos() {
+        QFETCH(QString, lineas);
+        QFETCH(QStringList, esta);
+        QFETCH(QStringList, noEsta);
+        Trabajo t{Engine::Sqlite};
+        SqlPrueba(
+            QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (1, 'Eulalia')"));
+        if (QString::fromLatin1(QTest::currentDataTag()) == QLatin1String("campo oculto"))
+            CamposNoVisiblesUsuario = QStringLiteral("Importe");
+        t.formato(QStringLiteral("F1"),
+                  QStringLiteral("[SISTEMA]\r\nConexion=PERSONAL>CodigoOperario\r\n"
+                                 "[CABECERA]\r\n") +
+                      lineas + QStringLiteral("\r\n"));
+        t.motor();
+        t.documento(1, QStringLiteral("Ana;BB"), 1, QString(), 12.5);
+        const QString texto = textoPdf(t.aPdf());
+        for (const QString& s : esta) QVERIFY2(texto.contains(s), qPrintable(texto));
+        for (const QString& s : noEsta) QVERIFY2(!texto.contains(s), qPrintable(texto));
+    }
+
+    // Alignment by blanks within Width: "D" ends one blank short of the
+    // right edge, "C" centres.
+    void alineacion() {
+        Trabajo t{Engine::Sqlite};
+        t.formato(QStringLiteral("F1"), QStringLiteral("[CABECERA]\r\n"
+                                                       "Font=Arial;10\r\n"
+                                                       "Text=10;10;50;Derecha;D\r\n"
+                                                       "Text=10;20;50;Centro;C\r\n"));
+        t.motor();
+        t.documento(1, QStringLiteral("Ana"));
+        const QMap<QString, QRectF> p = palabrasPdf(t.aPdf());
+        const double derecha = mm(p.value(QStringLiteral("Derecha")).right());
+        QVERIFY2(derecha < 60 && derecha > 57, qPrintable(QString::number(derecha)));
+        const QRectF c = p.value(QStringLiteral("Centro"));
+        QVERIFY2(qAbs(mm(c.center().x()) - 35) < 2,
+                 qPrintable(QString::number(mm(c.center().x()))));
+    }
+
+    // OriginalCopia on three printed copies; the format editor's test print
+    // shows field and expression names.
+    void copiasYPrueba() {
+        Trabajo t{Engine::Sqlite};
+        t.formato(QStringLiteral("F1"),
+                  QStringLiteral("[CABECERA]\r\n"
+                                 "Vari=10;10;0;OriginalCopia,Original,Duplicado\r\n"
+                                 "Vari=10;20;0;OriginalCopia\r\n"));
+        t.motor();
+        t.documento(1, QStringLiteral("Ana"), 3);
+        const QString pdf = t.aImpresora();
+        QVERIFY(textoPdf(pdf, 1).contains(QLatin1String("Original")));
+        QVERIFY(textoPdf(pdf, 1).contains(QLatin1String("ORIGINAL")));
+        QVERIFY(textoPdf(pdf, 2).contains(QLatin1String("Duplicado")));
+        QVERIFY(textoPdf(pdf, 3).contains(QLatin1String("COPIA")));
+        t.liberar();
+
+        NombreLlamadorImpreso = QStringLiteral("fGENEIMPR");
+        t.formato(QStringLiteral("F1"), QStringLiteral("[CABECERA]\r\n"
+                                                       "Camp=10;10;0;FechaAlta\r\n"
+                                                       "Expr=10;20;0;ImporteBruto\r\n"));
+        t.motor();
+        t.documento(1, QStringLiteral("Ana"));
+        const QString texto = textoPdf(t.aPdf(QStringLiteral("prueba.pdf")));
+        QVERIFY2(texto.contains(QLatin1String("F.Alta")), qPrintable(texto));
+        QVERIFY2(texto.contains(QLatin1String("I.Bruto")), qPrintable(texto));
+    }
+
+    // An unwritable "PDF:" folder: the PDF warning, nothing else written.
+    void pdfNoGrabable() {
+        Trabajo t{Engine::Sqlite};
+        t.formato(QStringLiteral("F1"), kCuerpo);
+        t.motor();
+        t.documento(1, QStringLiteral("Ana"));
+        t.f->DestinoImpreso = QStringLiteral("PDF:/proc/no/existe.pdf");
+        t.f->EjecutarImpreso();
+        QVERIFY(TextosMostrados().join('|').contains(
+            QLatin1String("Se ha producido un error al generar el archivo PDF. Motivo: ")));
+    }
+
+    // The destruction of the engine drops its work tables.
+    void tablasBorradas() {
+        Trabajo t{Engine::Sqlite};
+        t.motor(true);
+        const QString temporal = t.f->Temporal->TableName(), lineas = t.f->LTemporal->TableName();
+        t.liberar();
+        TTable a;
+        a.setDatabaseName(PathArchivosTemporales);
+        a.setTableName(temporal);
+        QVERIFY(!a.Exists());
+        a.setTableName(lineas);
+        QVERIFY(!a.Exists());
+    }
+};
+
+QTEST_MAIN(TestGeneLimp)
+#include "tst_genelimp.moc"
