@@ -8,6 +8,7 @@
 
 #include "gene/geneapp.h"
 #include "gene/genebusc.h"
+#include "gene/genecomp.h"
 #include "gene/genediag.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_formulario.h"
@@ -42,6 +43,9 @@ void CrearDialogosComunes() {
 int main(int argc, char** argv) {
     TAplicacion aplicacion(argc, argv);
     TAplicacion::setApplicationName(QStringLiteral("Recursos Humanos"));
+    // The windows' sizes and column widths are pixels of the font they were
+    // laid out in: its installed substitute makes them fit as given.
+    TAplicacion::setFont(FuenteSistema(QStringLiteral("MS Sans Serif"), 8));
     InstalarTraduccionesQt();
     SetApplicationExceptionHandler(&DespacharExcepcion);
     InstalarServiciosFormulario();

@@ -240,7 +240,7 @@ void TfGENEMLIS::FormShow() {
             for (int i = 0; i < DBGrid1->Columns().Count(); ++i) {
                 TColumn* c = DBGrid1->Columns()[i];
                 if (c->Visible() && c->Field())
-                    c->setWidth(medidas.horizontalAdvance(
+                    c->setPixelWidth(medidas.horizontalAdvance(
                         QString(std::max(1, AnchoCampo(c->Field())), QLatin1Char('Z'))));
             }
         } else {

@@ -138,13 +138,13 @@ void AjustarColumnasRejilla(TModuloDatos*, TDBGrid* Rejilla, const QString& Opci
         if (!c->Visible()) continue;
         const int w =
             int(std::nearbyint(double(AnchoCampo(c->Field())) * double(ancho) / double(total)));
-        c->setWidth(w);
+        c->setPixelWidth(w);
         acumulado += w + 1;
     }
     TColumn* ultimaColumna = columnas[ultima];
     int w = ultimaColumna->Width();
     if (acumulado != ancho) w += ancho - acumulado;
-    ultimaColumna->setWidth(w - 1);
+    ultimaColumna->setPixelWidth(w - 1);
 }
 
 void AjustarRejilla(TModuloDatos* ModuloDatos, TDBGrid* Rejilla) {

@@ -163,10 +163,16 @@ private Q_SLOTS:
         QCOMPARE(AnchoRejilla(nullptr, &rejilla), 12 + 123 + 364);
 
         // From column 1 on: column 0 keeps its width, the last takes the rest.
-        rejilla.Columns()[0]->setWidth(100);
+        // (a width given by code is in the forms' units, scaled to the grid's font)
+        rejilla.Columns()[0]->setPixelWidth(100);
         AjustarColumnasRejilla(nullptr, &rejilla, QStringLiteral("ColumnaInicial:1"));
         QCOMPARE(rejilla.Columns()[0]->Width(), 100);
         QCOMPARE(rejilla.Columns()[1]->Width(), 488 - 101 - 1);
+        rejilla.Columns()[0]->setWidth(90);
+        const int digito = rejilla.fontMetrics().horizontalAdvance(QLatin1Char('0'));
+        AjustarColumnasRejilla(nullptr, &rejilla, QStringLiteral("ColumnaInicial:1"));
+        QCOMPARE(rejilla.Columns()[0]->Width(), qRound(90.0 * digito / 6));
+        QCOMPARE(AnchoRejilla(nullptr, &rejilla), 12 + 488);
 
         // No visible column: nothing to share, and a width of the indicator only.
         rejilla.Columns()[0]->setVisible(false);
@@ -196,7 +202,8 @@ private Q_SLOTS:
         QCOMPARE(rejilla.Columns().Count(), 3);
         QCOMPARE(rejilla.Columns()[1]->Title()->Caption(), QStringLiteral("Nombre"));
         QCOMPARE(rejilla.Columns()[2]->FieldName(), QStringLiteral("horaEntrada"));
-        QCOMPARE(rejilla.Columns()[2]->Width(), 60);
+        QCOMPARE(rejilla.Columns()[2]->Width(),
+                 qRound(60.0 * rejilla.fontMetrics().horizontalAdvance(QLatin1Char('0')) / 6));
         QVERIFY(!rejilla.Columns()[0]->Visible());
         QVERIFY(rejilla.Columns()[1]->Visible());
 

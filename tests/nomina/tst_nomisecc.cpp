@@ -34,7 +34,9 @@ private Q_SLOTS:
         auto* f = qobject_cast<TfNOMISECC*>(forma.get());
         QVERIFY(f);
         QCOMPARE(f->Caption(), QStringLiteral("Maestro de Secciones"));
-        QCOMPARE(f->DBGrid1->Columns().Items(1)->Width(), 301);
+        // The form's widths are in the units it was laid out in, scaled to the grid's font.
+        const int digito = f->DBGrid1->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+        QCOMPARE(f->DBGrid1->Columns().Items(1)->Width(), qRound(301.0 * digito / 6));
         f->AgregarClick(f->Agregar);
         QVERIFY(teclear(f, {"MONTAJ", "Montaje \"final\""}));
         f->pbConformeClick(f->pbConforme);

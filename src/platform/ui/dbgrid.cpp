@@ -11,6 +11,7 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QToolButton>
+#include <cmath>
 
 #include "db/dberror.h"
 #include "db/field.h"
@@ -247,11 +248,19 @@ TField* TColumn::Field() const {
 }
 
 int TColumn::Width() const {
-    return width_ >= 0 ? width_ : grid_->defaultColumnWidth(this);
+    if (width_ < 0) return grid_->defaultColumnWidth(this);
+    return designWidth_ ? grid_->scaledWidth(width_) : width_;
 }
 
 void TColumn::setWidth(int w) {
     width_ = std::max(0, w);
+    designWidth_ = true;
+    grid_->applyColumnGeometry();
+}
+
+void TColumn::setPixelWidth(int w) {
+    width_ = std::max(0, w);
+    designWidth_ = false;
     grid_->applyColumnGeometry();
 }
 
@@ -365,8 +374,10 @@ TDBGrid::TDBGrid(QWidget* parent)
     connect(scrollBar_, &QScrollBar::actionTriggered, this, &TDBGrid::scrollAction);
     connect(horizontalHeader(), &QHeaderView::sectionResized, this,
             [this](int section, int, int size) {
-                if (TColumn* c = columns_.Items(section); c && c->Visible() && !syncing_)
+                if (TColumn* c = columns_.Items(section); c && c->Visible() && !syncing_) {
                     c->width_ = size;
+                    c->designWidth_ = false;
+                }
             });
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
         if (OnTitleClick)
@@ -500,9 +511,14 @@ int TDBGrid::defaultColumnWidth(const TColumn* column) const {
     return std::max(f->DisplayWidth() * digit + 4, title);
 }
 
+int TDBGrid::scaledWidth(int designWidth) const {
+    const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    return int(std::lround(double(designWidth) * digit / TColumn::kDigitoDiseno));
+}
+
 void TDBGrid::changeEvent(QEvent* event) {
     QTableView::changeEvent(event);
-    // Default widths are measured in the fonts: they follow them.
+    // Default and given widths are measured in the fonts: they follow them.
     if (event->type() == QEvent::FontChange) applyColumnGeometry();
 }
 

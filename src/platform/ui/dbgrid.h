@@ -48,12 +48,19 @@ public:
     void setFieldName(const QString& name);
     // The field of the grid's dataset, while it is open.
     TField* Field() const;
-    // In pixels. Until a width is set (by code or by the user dragging the
-    // title's edge) the column takes its default: the field's DisplayWidth in
-    // characters of the grid's font, at least its title in the titles' font;
-    // 64 without a field. It follows later changes of either font.
+    // In pixels on screen. Until a width is set (by code or by the user
+    // dragging the title's edge) the column takes its default: the field's
+    // DisplayWidth in characters of the grid's font, at least its title in the
+    // titles' font; 64 without a field. It follows later changes of either font.
     int Width() const;
+    // A width as the forms give it: pixels of the font the forms were laid out
+    // in, whose digits are kDigitoDiseno pixels wide. The column shows it
+    // scaled to the grid's font, and follows later changes of that font.
     void setWidth(int w);
+    // A width measured on screen (the grid's width shared out, a text
+    // measured in the grid's font): taken as it is.
+    void setPixelWidth(int w);
+    static constexpr int kDigitoDiseno = 6;
     bool Visible() const { return visible_; }
     void setVisible(bool v);
     bool ReadOnly() const { return readOnly_; }
@@ -77,7 +84,8 @@ private:
     void changed();
     TDBGrid* grid_;
     QString fieldName_;
-    int width_ = -1;  // -1: the default width
+    int width_ = -1;            // -1: the default width
+    bool designWidth_ = false;  // width_ in the forms' units, not on-screen pixels
     bool visible_ = true;
     bool readOnly_ = false;
     TColumnButtonStyle buttonStyle_ = cbsAuto;
@@ -247,6 +255,7 @@ private:
     void columnsChanged();
     void applyColumnGeometry();
     int defaultColumnWidth(const TColumn* column) const;
+    int scaledWidth(int designWidth) const;
     // Reads the window again with the current record at `active` (as near
     // as the data allow).
     void fillWindow(int active);

@@ -122,6 +122,12 @@ QString nombreEnBase(TDatabase* db, int codigo) {
 
 }  // namespace
 
+// A width given by code is in the units the forms were laid out in (digits
+// six pixels wide): on screen it is scaled to the grid's font.
+static int disenio(const TDBGrid* grid, int ancho) {
+    return qRound(double(ancho) * grid->fontMetrics().horizontalAdvance(QLatin1Char('0')) / 6);
+}
+
 class TestDBGrid : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -343,7 +349,7 @@ void TestDBGrid::columnsAndTheirEvents() {
     codigo->setWidth(48);
     QCOMPARE(r.grid->Columns().Count(), 2);
     QCOMPARE(r.grid->Columns().State(), csCustomized);
-    QCOMPARE(r.grid->columnWidth(0), 263);
+    QCOMPARE(r.grid->columnWidth(0), disenio(r.grid, 263));
     QCOMPARE(r.cell(0, 0), nombreEnBase(db_->db(), 1));
     codigo->setVisible(false);
     QVERIFY(r.grid->isColumnHidden(1));
@@ -461,7 +467,7 @@ void TestDBGrid::emptyDatasetShowsTitlesAndStartsARow() {
     QVERIFY(titulos->geometry().top() >= 0);
     QVERIFY(r.grid->viewport()->geometry().top() >= titulos->height());
     QVERIFY(!r.grid->findChild<QScrollBar*>()->geometry().intersects(titulos->geometry()));
-    QCOMPARE(titulos->sectionSize(1), 90);
+    QCOMPARE(titulos->sectionSize(1), disenio(r.grid, 90));
     QCOMPARE(r.grid->model()->headerData(1, Qt::Horizontal).toString(),
              QStringLiteral("Título Nombre"));
     QCOMPARE(r.grid->VisibleRowCount(), 0);
@@ -518,7 +524,15 @@ void TestDBGrid::titlesFitTheirColumns() {
     const int width = r.grid->columnWidth(0);
     QCOMPARE(c->Width(), width);
     QVERIFY(width >= characters * r.grid->fontMetrics().horizontalAdvance(QLatin1Char('0')));
-    QCOMPARE(r.grid->columnWidth(1), 60);
+    QCOMPARE(r.grid->columnWidth(1), disenio(r.grid, 60));
+    // A width the user dragged is on-screen pixels: a later font keeps it.
+    header->resizeSection(1, 77);
+    QCOMPARE(narrow->Width(), 77);
+    letra.setPointSize(font + 2);
+    r.grid->setFont(letra);
+    QCOMPARE(r.grid->columnWidth(1), 77);
+    letra.setPointSize(font);
+    r.grid->setFont(letra);
     if (title.isEmpty()) return;
     // From the left edge, also where the title is longer than its column.
     const auto [left, right] = ink(header, 0);
