@@ -27,7 +27,7 @@ test: build
 RUNDIR ?= var
 
 run: build
-	@mkdir -p $(RUNDIR)/DATOS $(RUNDIR)/help
+	@mkdir -p $(RUNDIR)/DATOS $(RUNDIR)/help $(RUNDIR)/impresos
 	@for f in PARAMETROS.TXT ALIAS.INI QEVWIN.INI; do \
 	  [ -f $(RUNDIR)/$$f ] || cp data/$$f $(RUNDIR)/$$f; \
 	done
@@ -35,6 +35,7 @@ run: build
 	@cp data/DATABASE.TXT $(RUNDIR)/DATOS/DATABASE.TXT
 	@cp data/help/QEVWIN.MAP $(RUNDIR)/QEVWIN.MAP
 	@cp data/help/*.html $(RUNDIR)/help/
+	@cp data/impresos/*.TXT $(RUNDIR)/impresos/
 	cd $(RUNDIR) && $(abspath $(BUILD))/src/app/korvand $(ARGS)
 
 bench: build

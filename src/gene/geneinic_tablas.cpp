@@ -17,6 +17,7 @@
 #include "genesist.h"
 #include "genetext.h"
 #include "mensajes.h"
+#include "print/genelimp_impresos.h"
 #include "sesion.h"
 
 TGanchoFormulario GanchoPrepararFormulario = nullptr;
@@ -529,7 +530,10 @@ bool CrearTablaEstructura(TfGENEINIC* f, TTable* Tabla, const QString& Definicio
 }
 
 bool CrearTabla(TfGENEINIC* f, TTable* Tabla) {
-    return CrearTablaEstructura(f, Tabla, QString(), -1);
+    const bool creada = CrearTablaEstructura(f, Tabla, QString(), -1);
+    // A new table of shipped rows gets them now, and only now.
+    if (creada) CargarImpresosIniciales(f, Tabla);
+    return creada;
 }
 
 bool AbrirTabla(TfGENEINIC* f, TTable* Tabla) {

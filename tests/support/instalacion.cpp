@@ -18,10 +18,14 @@
 #include "io/textfile.h"
 #include "support/dbfixture.h"
 
+QString CarpetaDatosFuente() {
+    return QStringLiteral(RH_DATOS_FUENTE);
+}
+
 namespace {
 
 QString DiccionarioFuente() {
-    return QStringLiteral(RH_DATOS_FUENTE "/DATABASE.TXT");
+    return CarpetaDatosFuente() + QStringLiteral("/DATABASE.TXT");
 }
 
 QString PrefijoUnico() {

@@ -36,6 +36,9 @@ struct OpcionesInstalacion {
     QStringList configuracion;
 };
 
+// The source tree's data folder: the files an installation ships.
+QString CarpetaDatosFuente();
+
 class TestInstalacion {
 public:
     explicit TestInstalacion(Engine motor = Engine::Sqlite,

@@ -26,6 +26,7 @@
 #include "gene/sesion.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
+#include "support/instalacion.h"
 #include "support/sqlprueba.h"
 #include "ui/controls.h"
 
@@ -613,6 +614,92 @@ private Q_SLOTS:
         t.f->EjecutarImpreso();
         QVERIFY(TextosMostrados().join('|').contains(
             QLatin1String("Se ha producido un error al generar el archivo PDF. Motivo: ")));
+    }
+
+    // The shipped formats fill a new company's IMPRESO, never an existing
+    // one, and print the sheet their document type names.
+    void formatosEnviados_data() { AddEngineRows(); }
+    void formatosEnviados() {
+        QFETCH(int, engine);
+        Trabajo t{Engine(engine)};
+        QDir().mkpath(t.inst.carpeta() + QStringLiteral("/impresos"));
+        const QDir fuente(CarpetaDatosFuente() + QStringLiteral("/impresos"));
+        for (const QString& a : fuente.entryList(QDir::Files))
+            QFile::copy(fuente.filePath(a), t.inst.carpeta() + QStringLiteral("/impresos/") + a);
+        auto filas = [] {
+            return SqlPrueba(
+                QStringLiteral("SELECT Codigo, TipoDocumento, Modo, Formato FROM "
+                               "IMPRESO ORDER BY Codigo"));
+        };
+        {
+            TTable impreso;
+            impreso.setTableName(QStringLiteral("IMPRESO"));
+            QVERIFY(AbrirTabla(fGENEINIC, &impreso));
+        }
+        const QString esperadas = filas();
+        QVERIFY2(esperadas.contains(QLatin1String("FichaCandidato")) &&
+                     esperadas.contains(QLatin1String("Ficha Evaluacion")) &&
+                     esperadas.contains(QLatin1String("Ficha Personal")),
+                 qPrintable(esperadas));
+        SqlPrueba(QStringLiteral("DELETE FROM IMPRESO WHERE Codigo = 'FichaCandidato'"));
+        {
+            TTable impreso;
+            impreso.setTableName(QStringLiteral("IMPRESO"));
+            QVERIFY(AbrirTabla(fGENEINIC, &impreso));
+        }
+        QVERIFY(!filas().contains(QLatin1String("FichaCandidato")));
+
+        CodigoImpreso = QStringLiteral("FichaPersonal");
+        t.f = new TfGENELIMP;
+        CrearTablaEstructura(fGENEINIC, t.f->Temporal,
+                             QStringLiteral("Tabla Temporal\r\n"
+                                            "/C/1/CodigoOperario/ftInteger/0/*\r\n"
+                                            "/C/2/NombreOperario/ftString/40/\r\n"
+                                            "/C/3/DNI/ftString/15/\r\n"
+                                            "/C/4/OtrosPuestos/ftMemo/0/\r\n"
+                                            "/I/1/<Primary>/CodigoOperario/\r\n"),
+                             -1);
+        t.f->Temporal->Open();
+        t.f->Temporal->Append();
+        t.f->Temporal->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(7);
+        t.f->Temporal->FieldByName(QStringLiteral("NombreOperario"))
+            ->setAsString(QStringLiteral("Ruiz Gil, Ana"));
+        t.f->Temporal->FieldByName(QStringLiteral("DNI"))->setAsString(QStringLiteral("12345678Z"));
+        t.f->Temporal->FieldByName(QStringLiteral("OtrosPuestos"))
+            ->setAsString(QStringLiteral("Tornero\r\nFresador"));
+        t.f->Temporal->Post();
+        const QString texto = textoPdf(t.aPdf());
+        for (const char* s :
+             {"FICHA DE PERSONAL", "Ruiz Gil, Ana", "12345678Z", "Tornero", "Fresador"})
+            QVERIFY2(texto.contains(QLatin1String(s)), qPrintable(texto));
+    }
+
+    // "Texto" on a printer: one raw stream of rows by line feeds and reverse
+    // feeds, text in code page 850, raw codes; the preview draws the grid.
+    void modoTexto() {
+        Trabajo t{Engine::Sqlite};
+        t.formato(QStringLiteral("F1"),
+                  QStringLiteral("[CABECERA]\r\n"
+                                 "Text=2;3;0;Año\r\n"
+                                 "Text=5;1;4;abcdefgh\r\n"
+                                 "Asci=27,64\r\n"),
+                  QStringLiteral("A4"), QStringLiteral("Texto"));
+        t.motor();
+        t.documento(1, QStringLiteral("Ana"));
+        t.documento(2, QStringLiteral("Luis"));
+        t.aImpresora();
+        const QByteArray uno =
+            QByteArray("\n\n\n  A\xa4o\r", 9) + QByteArray("\x1bj$\x1bj$     abcd\r\x1b@", 18);
+        QCOMPARE(t.f->FlujoTexto, uno + '\f' + uno);
+        t.liberar();
+
+        // The same format on a page: text in the grid's columns and rows.
+        t.motor();
+        t.documento(1, QStringLiteral("Ana"));
+        const QMap<QString, QRectF> p = palabrasPdf(t.aPdf());
+        QVERIFY2(qAbs(mm(p.value(QStringLiteral("Año")).left()) - 2 * 2.54) < 0.5,
+                 qPrintable(QString::number(mm(p.value(QStringLiteral("Año")).left()))));
+        QVERIFY(p.contains(QStringLiteral("abcdefgh")) || p.contains(QStringLiteral("abcd")));
     }
 
     // The destruction of the engine drops its work tables.
