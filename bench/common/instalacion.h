@@ -49,8 +49,7 @@ public:
         write(dir + QStringLiteral("/QEVWIN.INI"),
               QStringLiteral("[Configuración]\r\nArchivosTemporalesEnBD=SI\r\n"
                              "DesactivarDiagnostico=SI\r\n"));
-        const QString dictionary = QFileInfo(QStringLiteral(__FILE__)).absolutePath() +
-                                   QStringLiteral("/../../data/DATABASE.TXT");
+        const QString dictionary = QStringLiteral(RH_DATOS_FUENTE "/DATABASE.TXT");
         if (!QFile::copy(dictionary, dir + QStringLiteral("/DATABASE.TXT")))
             fail("no dictionary at " + dictionary);
         for (const QString& folder : QStringList{datos, datos + QStringLiteral("/1")}) {

@@ -4,16 +4,19 @@
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QSet>
+#include <QSignalBlocker>
 #include <QTableWidgetItem>
 
 #include "db/dataset.h"
 #include "db/field.h"
+#include "db/query.h"
 #include "db/table.h"
 #include "gene/geneconv.h"
 #include "gene/geneform.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_tablas.h"
 #include "gene/genemodu.h"
+#include "gene/genemodu_sql.h"
 #include "gene/generejilla.h"
 #include "gene/genereloj.h"
 #include "gene/geneusua.h"
@@ -57,6 +60,13 @@ private:
     QPointer<QWidget> w_;
     bool antes_;
 };
+
+// A query on the company database; false, with nothing shown, when it fails.
+bool Consultar(TQuery& q, const QString& sql) {
+    q.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
+    q.SQL().setText(sql);
+    return AbrirConsulta(ModuloDatos, &q, QStringLiteral("Open Silencio"));
+}
 
 bool EnEdicion(const TDataSet* d) {
     return d->State() == dsEdit || d->State() == dsInsert;
@@ -220,18 +230,6 @@ void TMatrizCapacitacion::ConstruirMatriz() {
     TStringGrid* g = StringGrid1;
     const int fijas = ColumnasFijas();
 
-    // The unsaved texts shown, by pair.
-    QHash<QString, QString> anteriores;
-    for (int r = 1; r < g->RowCount(); ++r) {
-        const QString operario = ClaveCabecera(g->Cells(0, r));
-        if (operario.isEmpty()) continue;
-        for (int c = fijas; c < g->ColCount(); ++c) {
-            const QString texto = g->Cells(c, r);
-            if (!texto.isEmpty())
-                anteriores.insert(Par(operario, ClaveCabecera(g->Cells(c, 0))), texto);
-        }
-    }
-
     // Rows: the employees of the choice, in key order.
     struct Fila {
         QString Codigo;
@@ -242,60 +240,92 @@ void TMatrizCapacitacion::ConstruirMatriz() {
     const QSet<int> enVigor = MDNominas ? MDNominas->OperariosConContratoEnVigor() : QSet<int>();
     const bool activos = Activos->Checked();
     const bool inactivos = Inactivos->Checked();
-    if (!Personal->Active()) Personal->Open();
-    Personal->Refresh();
-    TField* codigo = Personal->FieldByName(QStringLiteral("CodigoOperario"));
-    TField* nombre = Personal->FieldByName(QStringLiteral("Nombre"));
-    TField* puesto = definicion_.ConPuestoActual
-                         ? Personal->FieldByName(QStringLiteral("PuestoTrabajo"))
-                         : nullptr;
-    for (Personal->First(); !Personal->Eof(); Personal->Next()) {
-        const bool vigente = enVigor.contains(codigo->AsInteger());
-        if (vigente ? !activos : !inactivos) continue;
-        Fila f;
-        f.Codigo = codigo->AsString();
-        if (!f.Codigo.isEmpty()) {
-            f.Cabecera = f.Codigo + kSeparador + nombre->AsString();
-            if (puesto) f.Puesto = puesto->AsString();
+    {
+        TQuery q;
+        if (Consultar(q, QStringLiteral("SELECT CodigoOperario, Nombre, PuestoTrabajo FROM ") +
+                             Personal->TableName() + QStringLiteral(" ORDER BY CodigoOperario"))) {
+            TField* codigo = q.Fields()[0];
+            TField* nombre = q.Fields()[1];
+            TField* puesto = q.Fields()[2];
+            for (q.First(); !q.Eof(); q.Next()) {
+                const bool vigente = enVigor.contains(codigo->AsInteger());
+                if (vigente ? !activos : !inactivos) continue;
+                Fila f;
+                f.Codigo = codigo->AsString();
+                if (!f.Codigo.isEmpty()) {
+                    f.Cabecera = f.Codigo + kSeparador + nombre->AsString();
+                    if (definicion_.ConPuestoActual) f.Puesto = puesto->AsString();
+                }
+                filas << f;
+            }
         }
-        filas << f;
+    }
+    const QList<TColumnaMatriz> columnas = LeerColumnas();
+    const int ancho = int(columnas.size());
+    if (!yo) return;
+
+    // The new sheet's data cells, row after row: the stored capability of
+    // each pair that has one, else the text the same pair showed.
+    QHash<QString, int> filaDe, columnaDe;
+    for (int r = 0; r < filas.size(); ++r)
+        if (!filas[r].Codigo.isEmpty()) filaDe.insert(filas[r].Codigo, r);
+    for (int c = 0; c < ancho; ++c) columnaDe.insert(columnas[c].Codigo, c);
+    QList<QString> textos(filas.size() * ancho);
+    QList<bool> guardada(filas.size() * ancho, false);
+    {
+        TQuery q;
+        if (Consultar(q, QStringLiteral("SELECT CodigoOperario, ") + definicion_.CampoCodigo +
+                             QStringLiteral(", Capacitacion FROM ") + Matriz->TableName())) {
+            TField* operario = q.Fields()[0];
+            TField* codigo = q.Fields()[1];
+            TField* capacitacion = q.Fields()[2];
+            for (q.First(); !q.Eof(); q.Next()) {
+                const int r = filaDe.value(operario->AsString(), -1);
+                const int c = columnaDe.value(codigo->AsString(), -1);
+                if (r < 0 || c < 0) continue;
+                textos[r * ancho + c] = capacitacion->AsString();
+                guardada[r * ancho + c] = true;
+            }
+        }
+    }
+    QHash<QString, int> filaAnterior, columnaAnterior;
+    for (int r = 1; r < g->RowCount(); ++r) {
+        const QString operario = ClaveCabecera(g->Cells(0, r));
+        if (!operario.isEmpty()) filaAnterior.insert(operario, r);
+    }
+    for (int c = fijas; c < g->ColCount(); ++c)
+        columnaAnterior.insert(ClaveCabecera(g->Cells(c, 0)), c);
+    for (int r = 0; r < filas.size(); ++r) {
+        const int anterior = filaAnterior.value(filas[r].Codigo, -1);
+        if (anterior < 0 || filas[r].Codigo.isEmpty()) continue;
+        for (int c = 0; c < ancho; ++c) {
+            const int columna = columnaAnterior.value(columnas[c].Codigo, -1);
+            if (columna >= 0 && !guardada[r * ancho + c])
+                textos[r * ancho + c] = g->Cells(columna, anterior);
+        }
     }
 
-    const QList<TColumnaMatriz> columnas = LeerColumnas();
-
-    // The stored capabilities, by pair.
-    QHash<QString, QString> guardadas;
-    if (!Matriz->Active()) Matriz->Open();
-    Matriz->Refresh();
-    TField* mOperario = Matriz->FieldByName(QStringLiteral("CodigoOperario"));
-    TField* mCodigo = Matriz->FieldByName(definicion_.CampoCodigo);
-    TField* mCapacitacion = Matriz->FieldByName(QStringLiteral("Capacitacion"));
-    for (Matriz->First(); !Matriz->Eof(); Matriz->Next())
-        guardadas.insert(Par(mOperario->AsString(), mCodigo->AsString()),
-                         mCapacitacion->AsString());
-
-    if (!yo) return;
     SinRepintar sinRepintar(g);
     g->clearContents();
     g->setRowCount(int(filas.size()) + 1);
-    g->setColCount(int(columnas.size()) + fijas);
-    g->setFixedRows(1);
-    g->setFixedCols(fijas);
-    if (definicion_.ConPuestoActual) g->setCells(1, 0, QStringLiteral("PUESTO ACTUAL"));
-    for (int c = 0; c < columnas.size(); ++c)
-        g->setCells(c + fijas, 0, columnas[c].Codigo + kSeparador + columnas[c].Descripcion);
-    for (int r = 0; r < filas.size(); ++r) {
-        const Fila& f = filas[r];
-        g->setCells(0, r + 1, f.Cabecera);
-        if (definicion_.ConPuestoActual) g->setCells(1, r + 1, f.Puesto);
-        if (f.Codigo.isEmpty()) continue;
-        for (int c = 0; c < columnas.size(); ++c) {
-            const QString par = Par(f.Codigo, columnas[c].Codigo);
-            auto i = guardadas.constFind(par);
-            const QString texto = i != guardadas.cend() ? *i : anteriores.value(par);
-            if (!texto.isEmpty()) g->setCells(c + fijas, r + 1, texto);
+    g->setColCount(ancho + fijas);
+    if (g->FixedRows() != 1) g->setFixedRows(1);
+    if (g->FixedCols() != fijas) g->setFixedCols(fijas);
+    // The texts go in without a model signal each; the grid is repainted once.
+    {
+        const QSignalBlocker sinSenales(g->model());
+        if (definicion_.ConPuestoActual) g->setCells(1, 0, QStringLiteral("PUESTO ACTUAL"));
+        for (int c = 0; c < ancho; ++c)
+            g->setCells(c + fijas, 0, columnas[c].Codigo + kSeparador + columnas[c].Descripcion);
+        for (int r = 0; r < filas.size(); ++r) {
+            g->setCells(0, r + 1, filas[r].Cabecera);
+            if (definicion_.ConPuestoActual) g->setCells(1, r + 1, filas[r].Puesto);
+            for (int c = 0; c < ancho; ++c)
+                if (!textos[r * ancho + c].isEmpty())
+                    g->setCells(c + fijas, r + 1, textos[r * ancho + c]);
         }
     }
+    g->viewport()->update();
     // Titles in navy, as the grid draws them.
     for (int c = 0; c < g->ColCount(); ++c)
         if (QTableWidgetItem* it = g->item(0, c)) it->setForeground(QColor(0, 0, 128));
