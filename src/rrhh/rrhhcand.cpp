@@ -78,16 +78,7 @@ TfRRHHCAND::TfRRHHCAND(QWidget* owner)
     Table1->AfterScroll = [this](TDataSet* d) { Table1AfterScroll(d); };
     Table1->OnCalcFields = [this](TDataSet* d) { Table1CalcFields(d); };
     Table1->BeforeDelete = [this](TDataSet* d) { Table1BeforeDelete(d); };
-    Table1->AfterDelete = [this](TDataSet*) {
-        if (!TransaccionBorrado) return;
-        TransaccionBorrado = false;
-        if (!ConfirmarTransaccion(fGENEINIC)) CancelarTransaccion(fGENEINIC);
-    };
-    Table1->OnDeleteError = [this](TDataSet*) {
-        if (!TransaccionBorrado) return;
-        TransaccionBorrado = false;
-        CancelarTransaccion(fGENEINIC);
-    };
+    InstalarFinBorrado(Table1, TransaccionBorrado);
     HPuesto->OnNewRecord = [this](TDataSet* d) { HPuestoNewRecord(d); };
     HFormacion->OnNewRecord = [this](TDataSet* d) { HFormacionNewRecord(d); };
     GATablas->OnNewRecord = [this](TDataSet* d) { GATablasNewRecord(d); };
@@ -95,7 +86,7 @@ TfRRHHCAND::TfRRHHCAND(QWidget* owner)
     for (TTable* t : {HPuesto, HFormacion, GATablas}) {
         t->BeforePost = [this](TDataSet* d) { LineaBeforePost(d); };
         t->BeforeInsert = [this](TDataSet* d) {
-            if (d != GATablas) GuardarLineaADuplicar(d);
+            if (d != GATablas) Duplicacion.Guardar(d);
             EditarOperario(d);
         };
         t->BeforeEdit = [this](TDataSet* d) { EditarOperario(d); };
@@ -110,46 +101,17 @@ TfRRHHCAND::TfRRHHCAND(QWidget* owner)
 }
 
 TfRRHHCAND::~TfRRHHCAND() {
-    // Freed with a new candidate pending: what was written under his code
-    // goes, as with the cancel.
-    if (Table1->State() == dsInsert) {
-        try {
-            for (TTable* t : {HPuesto, HFormacion, GATablas})
-                if (EnEdicion(t)) t->Cancel();
-        } catch (const std::exception&) {
-        }
-        AltaCandidato->Cancelar();
-    }
-    if (TransaccionBorrado) CancelarTransaccion(fGENEINIC);
+    CerrarFichaPersona(this, Table1, *AltaCandidato, TransaccionBorrado,
+                       {HPuesto, HFormacion, GATablas},
+                       {HPuesto, HFormacion, GATablas, Personal, Table1});
     if (fRRHHCAND == this) fRRHHCAND = nullptr;
-    for (TDataSource* s : findChildren<TDataSource*>()) {
-        s->OnStateChange = nullptr;
-        s->OnDataChange = nullptr;
-        s->setDataSet(nullptr);
-    }
-    for (TTable* t : {HPuesto, HFormacion, GATablas, Personal, Table1}) {
-        t->OnCalcFields = nullptr;
-        t->AfterScroll = nullptr;
-        t->BeforeCancel = nullptr;
-        t->Close();
-    }
 }
 
 void TfRRHHCAND::ConstruirControles() {
     auto* cabecera = new QHBoxLayout;
     AreaDatos->addLayout(cabecera);
-    cabecera->addWidget(new TLabel(this, QStringLiteral("Código ")));
-    EditCodigoOperario = new TDBEdit(this);
-    EditCodigoOperario->setObjectName(QStringLiteral("EditCodigoOperario"));
-    EditCodigoOperario->setDataSource(DataSource1);
-    EditCodigoOperario->setDataField(QStringLiteral("Codigo"));
-    cabecera->addWidget(EditCodigoOperario);
-    cabecera->addWidget(new TLabel(this, QStringLiteral("Nombre")));
-    EditNombre = new TDBEdit(this);
-    EditNombre->setObjectName(QStringLiteral("EditNombre"));
-    EditNombre->setDataSource(DataSource1);
-    EditNombre->setDataField(QStringLiteral("Nombre"));
-    cabecera->addWidget(EditNombre, 1);
+    NuevaCabecera(this, cabecera, DataSource1, QStringLiteral("Codigo"), EditCodigoOperario,
+                  EditNombre);
     auto boton = [this, cabecera](const char* nombre, const QString& hint) {
         auto* b = new TSpeedButton(this);
         b->setObjectName(QLatin1String(nombre));
@@ -240,40 +202,17 @@ void TfRRHHCAND::ConstruirControles() {
     PopupMenuFoto = FotoFicha->PopupMenuFoto;
     BorrarlaImgen1 = FotoFicha->BorrarlaImgen1;
     derecha->addWidget(PanelFoto);
-    DBGridGA = NuevaRejilla(p, "DBGridGA", DSGATablas,
-                            {{"GrupoAnalisis", QStringLiteral("G.A.")},
-                             {"CategoriaGA", QStringLiteral("Categoría")},
-                             {"DescripcionGA", QStringLiteral("Descripción")}});
-    DBGridGA->setHint(QStringLiteral("Pulsar FLECHA ABAJO para agregar registros aquí"));
+    DBGridGA = NuevaRejillaGrupos(p, DSGATablas);
     DBGridGA->OnDblClick = [this](QObject* o) { BuscarDatosDBEdit(o); };
     derecha->addWidget(DBGridGA, 1);
 
     // Histories.
     auto* historicos = new QVBoxLayout(PagHistoricos);
     historicos->addWidget(new TLabel(PagHistoricos, QStringLiteral("De Puestos de Trabajo")));
-    DBGridHPuestos = NuevaRejilla(PagHistoricos, "DBGridHPuestos", DSHPuesto,
-                                  {{"Linea", QStringLiteral("Línea")},
-                                   {"CodigoPuesto", QStringLiteral("Código Puesto")},
-                                   {"Descripcion", QStringLiteral("Descripción")},
-                                   {"FechaInicio", QStringLiteral("Fecha Inicio")},
-                                   {"FechaFinal", QStringLiteral("Fecha Final")}});
+    DBGridHPuestos = NuevaRejillaPuestos(PagHistoricos, DSHPuesto);
     historicos->addWidget(DBGridHPuestos, 1);
     historicos->addWidget(new TLabel(PagHistoricos, QStringLiteral("De Formación")));
-    DBGridHFormacion = NuevaRejilla(PagHistoricos, "DBGridHFormacion", DSFormacion,
-                                    {{"Linea", QStringLiteral("Línea")},
-                                     {"CodigoFormacion", QStringLiteral("Código Formación")},
-                                     {"Descripcion", QStringLiteral("Descripción")},
-                                     {"FechaInicio", QStringLiteral("Fecha Inicio")},
-                                     {"FechaFinal", QStringLiteral("Fecha Final")},
-                                     {"TituloObtenido", QStringLiteral("Título Obtenido")},
-                                     {"Duracion", QStringLiteral("Duración(H)")},
-                                     {"Tipo", QStringLiteral("Tipo")},
-                                     {"Apto", QStringLiteral("Apto")},
-                                     {"Impartido", QStringLiteral("Impartido Por")}});
-    DBGridHFormacion->Columns().Items(7)->setPickList(
-        {QStringLiteral("Interno"), QStringLiteral("Externo")});
-    DBGridHFormacion->Columns().Items(8)->setPickList(
-        {QStringLiteral("Apto"), QStringLiteral("No Apto")});
+    DBGridHFormacion = NuevaRejillaFormacion(PagHistoricos, DSFormacion);
     historicos->addWidget(DBGridHFormacion, 1);
     for (TDBGrid* g : {DBGridHPuestos, DBGridHFormacion})
         g->OnDblClick = [this](QObject* o) { BuscarDatosDBEdit(o); };
@@ -333,12 +272,7 @@ void TfRRHHCAND::EditSexoDropDown(QObject*) {
 }
 
 int TfRRHHCAND::CodigoActual() const {
-    bool ok = false;
-    const int codigo = EditCodigoOperario->Text().trimmed().toInt(&ok);
-    if (ok) return codigo;
-    if (Table1->Active() && !Table1->IsEmpty())
-        return Table1->FieldByName(QStringLiteral("Codigo"))->AsInteger();
-    return 0;
+    return CodigoFicha(EditCodigoOperario, Table1, QStringLiteral("Codigo"));
 }
 
 void TfRRHHCAND::AsignarRangos() {
@@ -365,15 +299,7 @@ void TfRRHHCAND::DataSourceStateChange(QObject*) {
 }
 
 void TfRRHHCAND::DataSource1DataChange(TField* Field) {
-    if (Table1->State() == dsBrowse) {
-        PageControl1->setVisible(false);
-        bool accesible = true;
-        if (MDNominas && !Table1->IsEmpty())
-            accesible = MDNominas->OperarioAccesible(
-                CodigoUsuarioActual, Table1->FieldByName(QStringLiteral("Codigo"))->AsInteger(),
-                QStringLiteral("Mostrar Mensaje"));
-        PageControl1->setVisible(accesible);
-    }
+    PaginasAccesibles(Table1, QStringLiteral("Codigo"), PageControl1);
     if (!Field) AsignarRangos();
 }
 
@@ -386,12 +312,8 @@ void TfRRHHCAND::Table1CalcFields(TDataSet* DataSet) {
 }
 
 void TfRRHHCAND::Table1AfterScroll(TDataSet*) {
-    SincronizarDocumentacionElectronica(fGENEINIC, Table1);
-    const bool conDocumentos =
-        TieneDocumentacionElectronica(ModuloDatos, QLatin1String(kCandidat), ClaveFoto());
-    pbDocumentacionElectronica->setIcon(conDocumentos ? GlifoConDocumentacion()
-                                                      : GlifoSinDocumentacion());
-    FotoFicha->Mostrar();
+    MostrarDocumentosYFoto(Table1, QLatin1String(kCandidat), ClaveFoto(),
+                           pbDocumentacionElectronica, FotoFicha);
 }
 
 void TfRRHHCAND::CampoClaveExit(QObject* Sender) {
@@ -437,16 +359,11 @@ void TfRRHHCAND::Table1AfterPost(TDataSet* DataSet) {
 
 void TfRRHHCAND::Eliminar1Click(QObject* Sender) {
     TMaestroFicha::Eliminar1Click(Sender);
-    // A delete that stopped between its checks and the dataset's own delete.
-    if (TransaccionBorrado) {
-        TransaccionBorrado = false;
-        CancelarTransaccion(fGENEINIC);
-    }
+    CancelarBorradoPendiente(TransaccionBorrado);
 }
 
 void TfRRHHCAND::Table1BeforeCancel(TDataSet*) {
-    for (TTable* t : {HPuesto, HFormacion, GATablas})
-        if (EnEdicion(t)) t->Cancel();
+    CancelarLineas({HPuesto, HFormacion, GATablas});
     if (Table1->State() == dsInsert) {
         AltaCandidato->Cancelar();
         RefrescarLineas({HPuesto, HFormacion, GATablas});
@@ -483,24 +400,11 @@ void TfRRHHCAND::LineaAfterPost(TDataSet* DataSet) {
     GrabacionRegistro(fGENEINIC, DataSet);
 }
 
-void TfRRHHCAND::GuardarLineaADuplicar(TDataSet* DataSet) {
-    QString clave;
-    if (!DataSet->IsEmpty()) ClaveRegistro(ModuloDatos, DataSet, clave);
-    LineasADuplicar.insert(DataSet, clave);
-}
-
-void TfRRHHCAND::DuplicarLinea(TTable* Tabla) {
-    const QString clave = LineasADuplicar.value(Tabla);
-    if (!clave.isEmpty() &&
-        Agregar->Caption() == QString::fromUtf8(textosmaestro::kAgregarConDuplicacion))
-        CopiarDatosRegistro(ModuloDatos, Tabla, clave);
-}
-
 void TfRRHHCAND::HPuestoNewRecord(TDataSet*) {
     IniciarLineaHistorico(HPuesto, QLatin1String(kCandidat), CodigoActual());
     HPuesto->FieldByName(QStringLiteral("FechaInicio"))
         ->setAsDateTime(QDateTime(QDate::currentDate(), QTime(0, 0)));
-    DuplicarLinea(HPuesto);
+    Duplicacion.Duplicar(HPuesto, Agregar);
 }
 
 void TfRRHHCAND::HPuestoAfterPost(TDataSet* DataSet) {
@@ -528,7 +432,7 @@ void TfRRHHCAND::HFormacionNewRecord(TDataSet*) {
     IniciarLineaHistorico(HFormacion, QLatin1String(kCandidat), CodigoActual());
     HFormacion->FieldByName(QStringLiteral("Tipo"))->setAsString(QStringLiteral("Interno"));
     HFormacion->FieldByName(QStringLiteral("Apto"))->setAsString(QStringLiteral("Apto"));
-    DuplicarLinea(HFormacion);
+    Duplicacion.Duplicar(HFormacion, Agregar);
 }
 
 void TfRRHHCAND::HFormacionAfterPost(TDataSet* DataSet) {

@@ -19,12 +19,12 @@
 // property "RangoListado": a map with "Desde" and "Hasta" (the candidate
 // code) and "ImprimirDirectamente" (false).
 
-#include <QHash>
 #include <QString>
 #include <QVariant>
 #include <memory>
 
 #include "gene/genemaes.h"
+#include "rrhh/rrhhpers_p.h"
 
 class TAltaMaestro;
 class TDBComboBox;
@@ -156,9 +156,7 @@ private:
     void DeclararCamposTablas();
     void ValoresCombo(TDBComboBox* Combo);
     void AsignarRangos();
-    QHash<TDataSet*, QString> LineasADuplicar;
-    void GuardarLineaADuplicar(TDataSet* DataSet);
-    void DuplicarLinea(TTable* Tabla);
+    rrhhpers::TLineasADuplicar Duplicacion;
 };
 
 extern TfRRHHCAND* fRRHHCAND;

@@ -198,16 +198,7 @@ TfRRHHPERS::TfRRHHPERS(QWidget* owner)
     Table1->AfterScroll = [this](TDataSet* d) { Table1AfterScroll(d); };
     Table1->OnCalcFields = [this](TDataSet* d) { Table1CalcFields(d); };
     Table1->BeforeDelete = [this](TDataSet* d) { Table1BeforeDelete(d); };
-    Table1->AfterDelete = [this](TDataSet*) {
-        if (!TransaccionBorrado) return;
-        TransaccionBorrado = false;
-        if (!ConfirmarTransaccion(fGENEINIC)) CancelarTransaccion(fGENEINIC);
-    };
-    Table1->OnDeleteError = [this](TDataSet*) {
-        if (!TransaccionBorrado) return;
-        TransaccionBorrado = false;
-        CancelarTransaccion(fGENEINIC);
-    };
+    InstalarFinBorrado(Table1, TransaccionBorrado);
     HContrato->BeforeInsert = [this](TDataSet* d) { HContratoBeforeInsert(d); };
     Baja->BeforeInsert = [this](TDataSet* d) { BajaBeforeInsert(d); };
     HContrato->OnNewRecord = [this](TDataSet* d) { HContratoNewRecord(d); };
@@ -226,7 +217,7 @@ TfRRHHPERS::TfRRHHPERS(QWidget* owner)
     for (TTable* t : {HPuesto, HFormacion, GATablas}) {
         t->BeforeInsert = [this](TDataSet* d) {
             // Position and training lines are duplicated as contract and leave lines are.
-            if (d != GATablas) GuardarLineaADuplicar(d);
+            if (d != GATablas) Duplicacion.Guardar(d);
             EditarOperario(d);
         };
         t->BeforeEdit = [this](TDataSet* d) { EditarOperario(d); };
@@ -241,48 +232,17 @@ TfRRHHPERS::TfRRHHPERS(QWidget* owner)
 }
 
 TfRRHHPERS::~TfRRHHPERS() {
-    // Freed with a new employee pending (company change, inactivity, a fatal
-    // message): what was written under his code goes, as with the cancel.
-    if (Table1->State() == dsInsert) {
-        try {
-            for (TTable* t : {HContrato, Baja, HPuesto, HFormacion, GATablas})
-                if (EnEdicion(t)) t->Cancel();
-        } catch (const std::exception&) {
-        }
-        AltaOperario->Cancelar();
-    }
-    if (TransaccionBorrado) CancelarTransaccion(fGENEINIC);
+    CerrarFichaPersona(this, Table1, *AltaOperario, TransaccionBorrado,
+                       {HContrato, Baja, HPuesto, HFormacion, GATablas},
+                       {HContrato, Baja, HPuesto, HFormacion, GATablas, Seccion, Table1});
     if (fRRHHPERS == this) fRRHHPERS = nullptr;
-    // The tables with their declared fields go first, while the form's
-    // sources and handlers are still whole.
-    for (TDataSource* s : findChildren<TDataSource*>()) {
-        s->OnStateChange = nullptr;
-        s->OnDataChange = nullptr;
-        s->setDataSet(nullptr);
-    }
-    for (TTable* t : {HContrato, Baja, HPuesto, HFormacion, GATablas, Seccion, Table1}) {
-        t->OnCalcFields = nullptr;
-        t->AfterScroll = nullptr;
-        t->BeforeCancel = nullptr;
-        t->Close();
-    }
 }
 
 void TfRRHHPERS::ConstruirControles() {
     auto* cabecera = new QHBoxLayout;
     AreaDatos->addLayout(cabecera);
-    cabecera->addWidget(new TLabel(this, QStringLiteral("Código ")));
-    EditCodigoOperario = new TDBEdit(this);
-    EditCodigoOperario->setObjectName(QStringLiteral("EditCodigoOperario"));
-    EditCodigoOperario->setDataSource(DataSource1);
-    EditCodigoOperario->setDataField(QStringLiteral("CodigoOperario"));
-    cabecera->addWidget(EditCodigoOperario);
-    cabecera->addWidget(new TLabel(this, QStringLiteral("Nombre")));
-    EditNombre = new TDBEdit(this);
-    EditNombre->setObjectName(QStringLiteral("EditNombre"));
-    EditNombre->setDataSource(DataSource1);
-    EditNombre->setDataField(QStringLiteral("Nombre"));
-    cabecera->addWidget(EditNombre, 1);
+    NuevaCabecera(this, cabecera, DataSource1, QStringLiteral("CodigoOperario"), EditCodigoOperario,
+                  EditNombre);
     pbDocumentacionElectronica =
         NuevoBotonHint(this, "pbDocumentacionElectronica",
                        QStringLiteral("Acceso a la Documentación Electrónica"));
@@ -393,11 +353,7 @@ void TfRRHHPERS::ConstruirControles() {
     PopupMenuFoto = FotoFicha->PopupMenuFoto;
     BorrarlaImgen1 = FotoFicha->BorrarlaImgen1;
     derecha->addWidget(PanelFoto);
-    DBGridGA = NuevaRejilla(PagIdentificacion, "DBGridGA", DSGATablas,
-                            {{"GrupoAnalisis", QStringLiteral("G.A.")},
-                             {"CategoriaGA", QStringLiteral("Categoría")},
-                             {"DescripcionGA", QStringLiteral("Descripción")}});
-    DBGridGA->setHint(QStringLiteral("Pulsar FLECHA ABAJO para agregar registros aquí"));
+    DBGridGA = NuevaRejillaGrupos(PagIdentificacion, DSGATablas);
     DBGridGA->OnDblClick = [this](QObject* o) { BuscarDatosDBEdit(o); };
     derecha->addWidget(DBGridGA, 1);
 
@@ -488,13 +444,10 @@ void TfRRHHPERS::ConstruirControles() {
         NuevoBotonHint(PagPuestosTrabajo, "pbVerHistoricoEvaluacionesPuesto", hintHist);
     lineaPuesto->addWidget(AccesoEvaluacionPuesto);
     lineaPuesto->addWidget(pbVerHistoricoEvaluacionesPuesto);
-    DBGridHPuestos = NuevaRejilla(PagPuestosTrabajo, "DBGridHPuestos", DSHPuesto,
-                                  {{"Linea", QStringLiteral("Línea")},
-                                   {"CodigoPuesto", QStringLiteral("Código Puesto")},
-                                   {"Descripcion", QStringLiteral("Descripción")},
-                                   {"FechaInicio", QStringLiteral("Fecha Inicio")},
-                                   {"FechaFinal", QStringLiteral("Fecha Final")},
-                                   {"Nivel", QStringLiteral("Nivel Alcanzado")}});
+    DBGridHPuestos = NuevaRejillaPuestos(PagPuestosTrabajo, DSHPuesto);
+    TColumn* nivel = DBGridHPuestos->Columns().Add();
+    nivel->setFieldName(QStringLiteral("Nivel"));
+    nivel->Title()->setCaption(QStringLiteral("Nivel Alcanzado"));
     DBGridHPuestos->Columns().Items(1)->setButtonStyle(cbsEllipsis);
     DBGridHPuestos->OnEditButtonClick = [this](QObject* o) { BuscarDatosDBEdit(o); };
     DBGridHPuestos->OnDblClick = [this](QObject* o) { BuscarDatosDBEdit(o); };
@@ -511,21 +464,7 @@ void TfRRHHPERS::ConstruirControles() {
     lineaFormacion->addWidget(AccesoEvaluacionFormacion);
     lineaFormacion->addWidget(pbVerHistoricoEvaluacionesFormacion);
     lineaFormacion->addStretch(1);
-    DBGridHFormacion = NuevaRejilla(PagFormacion, "DBGridHFormacion", DSFormacion,
-                                    {{"Linea", QStringLiteral("Línea")},
-                                     {"CodigoFormacion", QStringLiteral("Código Formación")},
-                                     {"Descripcion", QStringLiteral("Descripción")},
-                                     {"FechaInicio", QStringLiteral("Fecha Inicio")},
-                                     {"FechaFinal", QStringLiteral("Fecha Final")},
-                                     {"TituloObtenido", QStringLiteral("Título Obtenido")},
-                                     {"Duracion", QStringLiteral("Duración(H)")},
-                                     {"Tipo", QStringLiteral("Tipo")},
-                                     {"Apto", QStringLiteral("Apto")},
-                                     {"Impartido", QStringLiteral("Impartido Por")}});
-    DBGridHFormacion->Columns().Items(7)->setPickList(
-        {QStringLiteral("Interno"), QStringLiteral("Externo")});
-    DBGridHFormacion->Columns().Items(8)->setPickList(
-        {QStringLiteral("Apto"), QStringLiteral("No Apto")});
+    DBGridHFormacion = NuevaRejillaFormacion(PagFormacion, DSFormacion);
     DBGridHFormacion->Columns().Items(1)->setButtonStyle(cbsEllipsis);
     DBGridHFormacion->OnEditButtonClick = [this](QObject* o) { BuscarDatosDBEdit(o); };
     DBGridHFormacion->OnDblClick = [this](QObject* o) { BuscarDatosDBEdit(o); };
@@ -650,12 +589,7 @@ void TfRRHHPERS::EditSexoDropDown(QObject*) {
 }
 
 int TfRRHHPERS::CodigoActual() const {
-    bool ok = false;
-    const int codigo = EditCodigoOperario->Text().trimmed().toInt(&ok);
-    if (ok) return codigo;
-    if (Table1->Active() && !Table1->IsEmpty())
-        return Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger();
-    return 0;
+    return CodigoFicha(EditCodigoOperario, Table1, QStringLiteral("CodigoOperario"));
 }
 
 void TfRRHHPERS::AsignarRangos() {
@@ -690,26 +624,13 @@ void TfRRHHPERS::DataSource1DataChange(TField* Field) {
     PanelActivoInactivo->setStyleSheet(activo ? QStringLiteral("color: green")
                                               : QStringLiteral("color: red"));
     if (Field) return;
-    if (Table1->State() == dsBrowse) {
-        PageControl1->setVisible(false);
-        bool accesible = true;
-        if (MDNominas && !Table1->IsEmpty())
-            accesible = MDNominas->OperarioAccesible(
-                CodigoUsuarioActual,
-                Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger(),
-                QStringLiteral("Mostrar Mensaje"));
-        PageControl1->setVisible(accesible);
-    }
+    PaginasAccesibles(Table1, QStringLiteral("CodigoOperario"), PageControl1);
     AsignarRangos();
 }
 
 void TfRRHHPERS::Table1AfterScroll(TDataSet*) {
-    SincronizarDocumentacionElectronica(fGENEINIC, Table1);
-    const bool conDocumentos =
-        TieneDocumentacionElectronica(ModuloDatos, QLatin1String(kPersonal), ClaveFoto());
-    pbDocumentacionElectronica->setGlyph(conDocumentos ? GlifoConDocumentacion()
-                                                       : GlifoSinDocumentacion());
-    FotoFicha->Mostrar();
+    MostrarDocumentosYFoto(Table1, QLatin1String(kPersonal), ClaveFoto(),
+                           pbDocumentacionElectronica, FotoFicha);
 }
 
 void TfRRHHPERS::CampoClaveExit(QObject* Sender) {
@@ -765,16 +686,11 @@ void TfRRHHPERS::pbCancelarClick(QObject*) {
 
 void TfRRHHPERS::Eliminar1Click(QObject* Sender) {
     TMaestroFicha::Eliminar1Click(Sender);
-    // A delete that stopped between its checks and the dataset's own delete.
-    if (TransaccionBorrado) {
-        TransaccionBorrado = false;
-        CancelarTransaccion(fGENEINIC);
-    }
+    CancelarBorradoPendiente(TransaccionBorrado);
 }
 
 void TfRRHHPERS::Table1BeforeCancel(TDataSet*) {
-    for (TTable* t : {HContrato, Baja, HPuesto, HFormacion, GATablas})
-        if (EnEdicion(t)) t->Cancel();
+    CancelarLineas({HContrato, Baja, HPuesto, HFormacion, GATablas});
     if (Table1->State() == dsInsert) EliminarRegistrosAlta();
 }
 
@@ -821,25 +737,12 @@ void TfRRHHPERS::EliminarRegistrosAlta() {
     RefrescarLineas({HContrato, Baja, HPuesto, HFormacion, GATablas});
 }
 
-void TfRRHHPERS::GuardarLineaADuplicar(TDataSet* DataSet) {
-    QString clave;
-    if (!DataSet->IsEmpty()) ClaveRegistro(ModuloDatos, DataSet, clave);
-    LineasADuplicar.insert(DataSet, clave);
-}
-
-void TfRRHHPERS::DuplicarLinea(TTable* Tabla) {
-    const QString clave = LineasADuplicar.value(Tabla);
-    if (!clave.isEmpty() &&
-        Agregar->Caption() == QString::fromUtf8(textosmaestro::kAgregarConDuplicacion))
-        CopiarDatosRegistro(ModuloDatos, Tabla, clave);
-}
-
 void TfRRHHPERS::HContratoBeforeInsert(TDataSet* DataSet) {
-    GuardarLineaADuplicar(DataSet);
+    Duplicacion.Guardar(DataSet);
 }
 
 void TfRRHHPERS::BajaBeforeInsert(TDataSet* DataSet) {
-    GuardarLineaADuplicar(DataSet);
+    Duplicacion.Guardar(DataSet);
 }
 
 void TfRRHHPERS::HContratoNewRecord(TDataSet*) {
@@ -851,19 +754,19 @@ void TfRRHHPERS::HContratoNewRecord(TDataSet*) {
     HContrato->FieldByName(QStringLiteral("HorasContrato"))->setAsFloat(8);
     HContrato->FieldByName(QStringLiteral("TipoBonificacion"))
         ->setAsString(QStringLiteral("Ninguna"));
-    DuplicarLinea(HContrato);
+    Duplicacion.Duplicar(HContrato, Agregar);
 }
 
 void TfRRHHPERS::BajaNewRecord(TDataSet*) {
     Baja->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(CodigoActual());
-    DuplicarLinea(Baja);
+    Duplicacion.Duplicar(Baja, Agregar);
 }
 
 void TfRRHHPERS::HPuestoNewRecord(TDataSet*) {
     IniciarLineaHistorico(HPuesto, QLatin1String(kPersonal), CodigoActual());
     HPuesto->FieldByName(QStringLiteral("FechaInicio"))
         ->setAsDateTime(QDateTime(QDate::currentDate(), QTime(0, 0)));
-    DuplicarLinea(HPuesto);
+    Duplicacion.Duplicar(HPuesto, Agregar);
 }
 
 void TfRRHHPERS::HPuestoAfterPost(TDataSet* DataSet) {
@@ -877,7 +780,7 @@ void TfRRHHPERS::HFormacionNewRecord(TDataSet*) {
     IniciarLineaHistorico(HFormacion, QLatin1String(kPersonal), CodigoActual());
     HFormacion->FieldByName(QStringLiteral("Tipo"))->setAsString(QStringLiteral("Interno"));
     HFormacion->FieldByName(QStringLiteral("Apto"))->setAsString(QStringLiteral("Apto"));
-    DuplicarLinea(HFormacion);
+    Duplicacion.Duplicar(HFormacion, Agregar);
 }
 
 void TfRRHHPERS::HFormacionAfterPost(TDataSet* DataSet) {

@@ -23,6 +23,7 @@
 #include <memory>
 
 #include "gene/genemaes.h"
+#include "rrhh/rrhhpers_p.h"
 
 class TAltaMaestro;
 class TDBComboBox;
@@ -227,9 +228,7 @@ private:
     void ValoresCombo(TDBComboBox* Combo);
     // Duplication of history lines: the key of the line current before an
     // insert, per table; the new line copies it when duplication is on.
-    QHash<TDataSet*, QString> LineasADuplicar;
-    void GuardarLineaADuplicar(TDataSet* DataSet);
-    void DuplicarLinea(TTable* Tabla);
+    rrhhpers::TLineasADuplicar Duplicacion;
     void AsignarRangos();
 };
 

@@ -1,19 +1,32 @@
 // The history lines, analysis groups and new-record codes that the personnel
 // and candidates masters handle alike, each for its own owner name.
 
+#include <QAbstractButton>
+#include <QBoxLayout>
+
+#include "db/datasource.h"
 #include "db/field.h"
 #include "db/table.h"
 #include "gene/genealta.h"
 #include "gene/genebusc.h"
 #include "gene/geneclav.h"
+#include "gene/geneform.h"
 #include "gene/genegrup.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_conexion.h"
+#include "gene/geneinic_servicios.h"
 #include "gene/genemaes.h"
 #include "gene/genemodu.h"
 #include "gene/genemodu_sql.h"
 #include "gene/mensajes.h"
+#include "gene/sesion.h"
+#include "nomina/nomimodu.h"
+#include "rrhh/rrhhfoto.h"
 #include "rrhh/rrhhpers_p.h"
+#include "ui/controls.h"
 #include "ui/dbcontrols.h"
 #include "ui/dbgrid.h"
+#include "ui/menus.h"
 
 namespace rrhhpers {
 
@@ -152,6 +165,144 @@ bool ReservarCodigoNuevo(TAltaMaestro& Alta, TDataSet* Tabla, const QString& Cam
     }
     Nueva = !Alta.Reservada() || Alta.Clave().toInt() != Codigo;
     return Alta.Reservar(Codigo);
+}
+
+void NuevaCabecera(QWidget* Formulario, QBoxLayout* Linea, TDataSource* Fuente,
+                   const QString& CampoCodigo, TDBEdit*& Codigo, TDBEdit*& Nombre) {
+    Linea->addWidget(new TLabel(Formulario, QStringLiteral("Código ")));
+    Codigo = new TDBEdit(Formulario);
+    Codigo->setObjectName(QStringLiteral("EditCodigoOperario"));
+    Codigo->setDataSource(Fuente);
+    Codigo->setDataField(CampoCodigo);
+    Linea->addWidget(Codigo);
+    Linea->addWidget(new TLabel(Formulario, QStringLiteral("Nombre")));
+    Nombre = new TDBEdit(Formulario);
+    Nombre->setObjectName(QStringLiteral("EditNombre"));
+    Nombre->setDataSource(Fuente);
+    Nombre->setDataField(QStringLiteral("Nombre"));
+    Linea->addWidget(Nombre, 1);
+}
+
+TDBGrid* NuevaRejillaPuestos(QWidget* Padre, TDataSource* Fuente) {
+    return NuevaRejilla(Padre, "DBGridHPuestos", Fuente,
+                        {{"Linea", QStringLiteral("Línea")},
+                         {"CodigoPuesto", QStringLiteral("Código Puesto")},
+                         {"Descripcion", QStringLiteral("Descripción")},
+                         {"FechaInicio", QStringLiteral("Fecha Inicio")},
+                         {"FechaFinal", QStringLiteral("Fecha Final")}});
+}
+
+TDBGrid* NuevaRejillaFormacion(QWidget* Padre, TDataSource* Fuente) {
+    TDBGrid* g = NuevaRejilla(Padre, "DBGridHFormacion", Fuente,
+                              {{"Linea", QStringLiteral("Línea")},
+                               {"CodigoFormacion", QStringLiteral("Código Formación")},
+                               {"Descripcion", QStringLiteral("Descripción")},
+                               {"FechaInicio", QStringLiteral("Fecha Inicio")},
+                               {"FechaFinal", QStringLiteral("Fecha Final")},
+                               {"TituloObtenido", QStringLiteral("Título Obtenido")},
+                               {"Duracion", QStringLiteral("Duración(H)")},
+                               {"Tipo", QStringLiteral("Tipo")},
+                               {"Apto", QStringLiteral("Apto")},
+                               {"Impartido", QStringLiteral("Impartido Por")}});
+    g->Columns().Items(7)->setPickList({QStringLiteral("Interno"), QStringLiteral("Externo")});
+    g->Columns().Items(8)->setPickList({QStringLiteral("Apto"), QStringLiteral("No Apto")});
+    return g;
+}
+
+TDBGrid* NuevaRejillaGrupos(QWidget* Padre, TDataSource* Fuente) {
+    TDBGrid* g = NuevaRejilla(Padre, "DBGridGA", Fuente,
+                              {{"GrupoAnalisis", QStringLiteral("G.A.")},
+                               {"CategoriaGA", QStringLiteral("Categoría")},
+                               {"DescripcionGA", QStringLiteral("Descripción")}});
+    g->setHint(QStringLiteral("Pulsar FLECHA ABAJO para agregar registros aquí"));
+    return g;
+}
+
+int CodigoFicha(TDBEdit* Edit, TDataSet* Tabla, const QString& CampoCodigo) {
+    bool ok = false;
+    const int codigo = Edit->Text().trimmed().toInt(&ok);
+    if (ok) return codigo;
+    if (Tabla->Active() && !Tabla->IsEmpty()) return Tabla->FieldByName(CampoCodigo)->AsInteger();
+    return 0;
+}
+
+void PaginasAccesibles(TDataSet* Tabla, const QString& CampoCodigo, QWidget* Paginas) {
+    if (Tabla->State() != dsBrowse) return;
+    Paginas->setVisible(false);
+    bool accesible = true;
+    if (MDNominas && !Tabla->IsEmpty())
+        accesible = MDNominas->OperarioAccesible(CodigoUsuarioActual,
+                                                 Tabla->FieldByName(CampoCodigo)->AsInteger(),
+                                                 QStringLiteral("Mostrar Mensaje"));
+    Paginas->setVisible(accesible);
+}
+
+void MostrarDocumentosYFoto(TDataSet* Tabla, const QString& NombreTabla, const QString& Clave,
+                            QAbstractButton* Boton, TFotoFicha* Foto) {
+    SincronizarDocumentacionElectronica(fGENEINIC, Tabla);
+    Boton->setIcon(TieneDocumentacionElectronica(ModuloDatos, NombreTabla, Clave)
+                       ? GlifoConDocumentacion()
+                       : GlifoSinDocumentacion());
+    Foto->Mostrar();
+}
+
+void CancelarLineas(const QList<TTable*>& Lineas) {
+    for (TTable* t : Lineas)
+        if (EnEdicion(t)) t->Cancel();
+}
+
+void InstalarFinBorrado(TTable* Tabla, bool& Transaccion) {
+    Tabla->AfterDelete = [&Transaccion](TDataSet*) {
+        if (!Transaccion) return;
+        Transaccion = false;
+        if (!ConfirmarTransaccion(fGENEINIC)) CancelarTransaccion(fGENEINIC);
+    };
+    Tabla->OnDeleteError = [&Transaccion](TDataSet*) { CancelarBorradoPendiente(Transaccion); };
+}
+
+void CancelarBorradoPendiente(bool& Transaccion) {
+    if (!Transaccion) return;
+    Transaccion = false;
+    CancelarTransaccion(fGENEINIC);
+}
+
+void CerrarFichaPersona(QObject* Formulario, TDataSet* Table1, TAltaMaestro& Alta,
+                        bool& TransaccionBorrado, const QList<TTable*>& Lineas,
+                        const QList<TTable*>& Tablas) {
+    // Freed with a new record pending (company change, inactivity, a fatal
+    // message): what was written under its code goes, as with the cancel.
+    if (Table1->State() == dsInsert) {
+        try {
+            CancelarLineas(Lineas);
+        } catch (const std::exception&) {
+        }
+        Alta.Cancelar();
+    }
+    CancelarBorradoPendiente(TransaccionBorrado);
+    for (TDataSource* s : Formulario->findChildren<TDataSource*>()) {
+        s->OnStateChange = nullptr;
+        s->OnDataChange = nullptr;
+        s->setDataSet(nullptr);
+    }
+    for (TTable* t : Tablas) {
+        t->OnCalcFields = nullptr;
+        t->AfterScroll = nullptr;
+        t->BeforeCancel = nullptr;
+        t->Close();
+    }
+}
+
+void TLineasADuplicar::Guardar(TDataSet* Linea) {
+    QString clave;
+    if (!Linea->IsEmpty()) ClaveRegistro(ModuloDatos, Linea, clave);
+    claves_.insert(Linea, clave);
+}
+
+void TLineasADuplicar::Duplicar(TTable* Linea, TMenuItem* Agregar) {
+    const QString clave = claves_.value(Linea);
+    if (!clave.isEmpty() &&
+        Agregar->Caption() == QString::fromUtf8(textosmaestro::kAgregarConDuplicacion))
+        CopiarDatosRegistro(ModuloDatos, Linea, clave);
 }
 
 }  // namespace rrhhpers

@@ -2,6 +2,7 @@
 // Helpers shared by the files of the personnel master and by the candidates
 // master, which keeps the same histories for applicants.
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -65,8 +66,12 @@ QString DescripcionMaestro(const QString& Tabla, const QString& Codigo);
 }  // namespace rrhhpers
 
 // ---- Shared by the personnel and candidates masters (rrhhpers_lineas.cpp).
+class QAbstractButton;
+class QBoxLayout;
 class TAltaMaestro;
 class TField;
+class TFotoFicha;
+class TMenuItem;
 
 namespace rrhhpers {
 
@@ -104,5 +109,48 @@ void AvisoSentencia(const std::exception& e);
 bool ReservarCodigoNuevo(TAltaMaestro& Alta, TDataSet* Tabla, const QString& CampoClave,
                          TDBEdit* Edit, int Codigo, int Maximo, const QString& Persona,
                          bool& Nueva);
+
+// ---- The record forms of a person (an employee, a candidate).
+// The key and name edits at the head of the form, on the code field.
+void NuevaCabecera(QWidget* Formulario, QBoxLayout* Linea, TDataSource* Fuente,
+                   const QString& CampoCodigo, TDBEdit*& Codigo, TDBEdit*& Nombre);
+// The grids of positions held, training received and analysis groups.
+TDBGrid* NuevaRejillaPuestos(QWidget* Padre, TDataSource* Fuente);
+TDBGrid* NuevaRejillaFormacion(QWidget* Padre, TDataSource* Fuente);
+TDBGrid* NuevaRejillaGrupos(QWidget* Padre, TDataSource* Fuente);
+// The code typed in the key edit, else the record's (0 without either).
+int CodigoFicha(TDBEdit* Edit, TDataSet* Tabla, const QString& CampoCodigo);
+// While browsing, the pages of a record whose code the user may not see
+// stay hidden.
+void PaginasAccesibles(TDataSet* Tabla, const QString& CampoCodigo, QWidget* Paginas);
+// After a scroll: the documents button shows whether the record has
+// documents, and the record's photo is shown.
+void MostrarDocumentosYFoto(TDataSet* Tabla, const QString& NombreTabla, const QString& Clave,
+                            QAbstractButton* Boton, TFotoFicha* Foto);
+// Cancels the lines being edited.
+void CancelarLineas(const QList<TTable*>& Lineas);
+// The record delete whose cascade began a transaction (Transaccion true):
+// the dataset's delete confirms it, a refused delete undoes it.
+void InstalarFinBorrado(TTable* Tabla, bool& Transaccion);
+// A delete that stopped before the dataset's own delete: its transaction is
+// undone.
+void CancelarBorradoPendiente(bool& Transaccion);
+// The form goes away: a new record pending is cancelled as the user's cancel
+// would, a delete transaction left open is undone, and the tables close
+// while the form's sources and handlers are still whole.
+void CerrarFichaPersona(QObject* Formulario, TDataSet* Table1, TAltaMaestro& Alta,
+                        bool& TransaccionBorrado, const QList<TTable*>& Lineas,
+                        const QList<TTable*>& Tablas);
+
+// "Agregar con Duplicación" of history lines: the line current before an
+// insert is copied into the new one.
+class TLineasADuplicar {
+public:
+    void Guardar(TDataSet* Linea);
+    void Duplicar(TTable* Linea, TMenuItem* Agregar);
+
+private:
+    QHash<TDataSet*, QString> claves_;
+};
 
 }  // namespace rrhhpers

@@ -7,7 +7,9 @@
 
 #include <QImage>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <QtTest>
 
 #include "db/dberror.h"
@@ -500,6 +502,37 @@ private Q_SLOTS:
         MessageSeam::enqueue(QStringLiteral("8"));
         f->EnviarFichaPersonalClick(f->EnviarFichaPersonal);
         QCOMPARE(filas("PERSONAL", 8), QStringLiteral("PT01 F1 F1,PT01 1 1 1"));
+    }
+
+    // A picture dragged from the file manager onto the photo panel replaces
+    // the photo; "&Borrar la Imágen" removes it.
+    void fotoArrastrada() {
+        Entorno e(int(Engine::Sqlite));
+        e.candidatos();
+        QImage azul(6, 6, QImage::Format_RGB32);
+        azul.fill(Qt::blue);
+        const QString archivo = e.dir.filePath(QStringLiteral("azul.jpg"));
+        QVERIFY(azul.save(archivo));
+        QMimeData datos;
+        datos.setUrls({QUrl::fromLocalFile(archivo)});
+        QDragEnterEvent entrada(QPoint(5, 5), Qt::CopyAction, &datos, Qt::LeftButton,
+                                Qt::NoModifier);
+        QApplication::sendEvent(e.f->PanelFoto, &entrada);
+        QVERIFY(entrada.isAccepted());
+        QDropEvent soltada(QPointF(5, 5), Qt::CopyAction, &datos, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(e.f->PanelFoto, &soltada);
+        QCOMPARE(e.f->Foto->Picture().width(), 6);
+        const QString foto = QStringLiteral(
+            "SELECT TipoObjeto FROM BLOBTAB WHERE NombreTabla = 'CANDIDAT' AND "
+            "ClaveTabla = '3'");
+        QCOMPARE(sql(foto), QStringLiteral("Imagen"));
+        e.f->Table1->Last();
+        QVERIFY(e.f->Foto->Empty());
+        e.f->Table1->First();
+        QCOMPARE(e.f->Foto->Picture().width(), 6);
+        e.f->BorrarlaImgen1->Click();
+        QVERIFY(e.f->Foto->Empty());
+        QCOMPARE(sql(foto), QString());
     }
 
     // The card listing is handed the current candidate.
