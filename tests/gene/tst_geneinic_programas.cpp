@@ -201,11 +201,8 @@ private Q_SLOTS:
             QCOMPARE(trabajos[0].datos, QByteArray("%PDF-1.4 carta de pago"));
         } else {
             escribir(carpeta + QStringLiteral("/recibido.pdf"), trabajos[0].datos);
-            QProcess texto;
-            texto.start(QStringLiteral("pdftotext"),
-                        {carpeta + QStringLiteral("/recibido.pdf"), QStringLiteral("-")});
-            QVERIFY(texto.waitForFinished());
-            QVERIFY(texto.readAllStandardOutput().contains("Carta de pago"));
+            QVERIFY(TextoPdf(carpeta + QStringLiteral("/recibido.pdf"))
+                        .contains(QStringLiteral("Carta de pago")));
         }
     }
 

@@ -5,7 +5,9 @@
 #include <QFile>
 #include <QList>
 #include <QPair>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 bool CrearZip(const QString& ruta, const QList<QPair<QString, QByteArray>>& entradas) {
     QFile::remove(ruta);
@@ -125,4 +127,23 @@ QString TextoXml(const QByteArray& Xml) {
     texto.replace(QLatin1String("&apos;"), QLatin1String("'"));
     texto.replace(QLatin1String("&amp;"), QLatin1String("&"));
     return texto;
+}
+
+QString TextoPdf(const QString& Pdf) {
+    QProcess texto;
+    texto.start(QStringLiteral("pdftotext"), {Pdf, QStringLiteral("-")});
+    texto.waitForFinished();
+    return QString::fromUtf8(texto.readAllStandardOutput());
+}
+
+QString LeerCodigos(const QImage& Imagen, const QStringList& Opciones) {
+    QTemporaryDir dir;
+    const QString archivo = dir.filePath(QStringLiteral("codigo.png"));
+    Imagen.save(archivo);
+    QProcess zbar;
+    zbar.start(
+        QStringLiteral("zbarimg"),
+        QStringList{QStringLiteral("--nodbus"), QStringLiteral("-q")} << Opciones << archivo);
+    zbar.waitForFinished();
+    return QString::fromLatin1(zbar.readAllStandardOutput()).trimmed();
 }

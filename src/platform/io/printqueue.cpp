@@ -88,10 +88,14 @@ bool SendFileToPrintQueue(const QString& Queue, const QString& File, bool Raw, Q
     return Lp(Queue, NativePath(File), QByteArray(), Raw, Reason);
 }
 
+bool PrintRawTo(const QString& File, const QString& Queue, const QByteArray& Data,
+                QString* Reason) {
+    if (!File.isEmpty()) return AArchivo(File, Data, Reason);
+    return SendToPrintQueue(Queue, Data, true, Reason);
+}
+
 bool PrintRaw(const QPrinter& Printer, const QByteArray& Data, QString* Reason) {
-    if (!Printer.outputFileName().isEmpty())
-        return AArchivo(Printer.outputFileName(), Data, Reason);
-    return SendToPrintQueue(Printer.printerName(), Data, true, Reason);
+    return PrintRawTo(Printer.outputFileName(), Printer.printerName(), Data, Reason);
 }
 
 bool PrintFile(const QPrinter& Printer, const QString& File, QString* Reason) {

@@ -16,6 +16,8 @@ bool SendToPrintQueue(const QString& Queue, const QByteArray& Data, bool Raw, QS
 // The same for a file (a PDF, or anything the queue's filters take).
 bool SendFileToPrintQueue(const QString& Queue, const QString& File, bool Raw, QString* Reason);
 
+// A raw stream written whole into File when one is given, else sent to Queue.
+bool PrintRawTo(const QString& File, const QString& Queue, const QByteArray& Data, QString* Reason);
 // To the printer the print dialog set up: its output file when it prints to a
 // file (written whole), else its queue.
 bool PrintRaw(const QPrinter& Printer, const QByteArray& Data, QString* Reason);

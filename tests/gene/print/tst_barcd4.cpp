@@ -14,6 +14,7 @@
 #include "db/datasource.h"
 #include "db/field.h"
 #include "gene/print/barcd4.h"
+#include "support/documentoprueba.h"
 
 namespace {
 
@@ -31,18 +32,6 @@ QImage Imagen(TPrintBarcode& b, const QSize& tamano, int resolucion) {
     QPainter p(&imagen);
     b.DibujarCodigoBarras(&p, resolucion);
     return imagen;
-}
-
-QString Leer(const QImage& imagen, const QStringList& opciones = {}) {
-    QTemporaryDir dir;
-    const QString archivo = dir.filePath(QStringLiteral("codigo.png"));
-    imagen.save(archivo);
-    QProcess zbar;
-    zbar.start(
-        QStringLiteral("zbarimg"),
-        QStringList{QStringLiteral("--nodbus"), QStringLiteral("-q")} << opciones << archivo);
-    zbar.waitForFinished();
-    return QString::fromLatin1(zbar.readAllStandardOutput()).trimmed();
 }
 
 // Runs of one row: (dark, length) from the left edge.
@@ -141,7 +130,8 @@ private Q_SLOTS:
         TPrintBarcode b;
         Preparar(b, TBarCodeType(tipo), texto, ancho, 100, autoSizing);
         const QImage imagen = Imagen(b, QSize(2400, 900), resolucion);
-        QCOMPARE(Leer(imagen, opciones.isEmpty() ? QStringList() : QStringList{opciones}), leido);
+        QCOMPARE(LeerCodigos(imagen, opciones.isEmpty() ? QStringList() : QStringList{opciones}),
+                 leido);
     }
 
     // Code 39 "ABC" in 300 pixels: narrow 3 and wide 8, 13 narrow spaces
@@ -308,7 +298,7 @@ private Q_SLOTS:
         TPrintBarcode b;
         Preparar(b, TBarCodeType::Code39, QString(), 300, 60, false);
         const QImage blanco = Imagen(b, QSize(400, 100), 96);
-        QCOMPARE(Leer(blanco), QString());
+        QCOMPARE(LeerCodigos(blanco), QString());
         QVERIFY(Tramos(blanco, 50).size() == 1);
         // Too long for the width: nothing on another canvas, the control's
         // outline on itself.

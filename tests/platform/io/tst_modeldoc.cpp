@@ -165,10 +165,7 @@ private Q_SLOTS:
         QString motivo;
         QVERIFY2(FillModelDocument(modelo, copia, kCampos, &motivo), qPrintable(motivo));
         QVERIFY2(ConvertToPdf(copia, pdf, QString(), 120000, &motivo), qPrintable(motivo));
-        QProcess texto;
-        texto.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-        QVERIFY(texto.waitForFinished());
-        const QString leido = QString::fromUtf8(texto.readAllStandardOutput());
+        const QString leido = TextoPdf(pdf);
         QVERIFY2(leido.contains(QStringLiteral(
                      "Contrato de Pérez & Hijos <SA> en Calle Mayor 1\n28001 Madrid")),
                  qPrintable(leido));
