@@ -27,6 +27,7 @@
 #include "rrhh/rrhhfoto.h"
 #include "rrhh/rrhhpers_p.h"
 #include "ui/controls.h"
+#include "ui/form.h"
 #include "ui/registry.h"
 
 using namespace rrhhcand;
@@ -145,6 +146,8 @@ void TfRRHHCAND::Table1BeforeDelete(TDataSet*) {
 
 void TfRRHHCAND::EnviarFichaPersonalClick(QObject*) {
     if (!Table1->Active() || Table1->IsEmpty() || Table1->State() != dsBrowse) return;
+    // The prompt waits in a loop of its own: the window is not closed under it.
+    TBusyForm ocupado(this);
     if (Table1->FieldByName(QStringLiteral("Codigo"))->IsNull()) return;
     int propuesto = 1;
     try {

@@ -417,11 +417,15 @@ private Q_SLOTS:
         sql(QStringLiteral("DELETE FROM PERSONAL"));
         MessageSeam::activate(true);
         QString propuesto;
+        // The window refuses to close while the prompt waits.
         AlMostrarse<TfGENEMENS>([&](TfGENEMENS* d) {
             propuesto = d->EditRespuesta->text();
+            e.f->Close();
             d->pbAceptar->click();
         });
         e.f->EnviarFichaPersonalClick(e.f->EnviarFichaPersonal);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(e.f);
         QCOMPARE(propuesto, QStringLiteral("1"));
         QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, Nombre FROM PERSONAL")),
                  QStringLiteral("1|Ana Ruiz"));
