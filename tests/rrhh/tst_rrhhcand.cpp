@@ -448,9 +448,22 @@ private Q_SLOTS:
         TfRRHHCAND* f = e.f;
         e.candidatos();
         QCOMPARE(filas("CANDIDAT", 3), QStringLiteral("PT01 F1 F1,PT01 1 1 1"));
+        // A contact and the documents' responsibilities, of candidates 3 and 7.
+        for (const char* c : {"3", "7"}) {
+            sql(QStringLiteral("INSERT INTO CONTACTO (NombreTabla, CodigoTabla, Linea) VALUES "
+                               "('CANDIDAT', '%1', 1)")
+                    .arg(QLatin1String(c)));
+            sql(QStringLiteral("INSERT INTO RESPDOC (NombreTabla, ClaveTabla) VALUES ('CANDIDAT', "
+                               "'%1|')")
+                    .arg(QLatin1String(c)));
+        }
         MessageSeam::enqueue(QStringLiteral("7"));
         f->EnviarFichaPersonalClick(f->EnviarFichaPersonal);
         QCOMPARE(TextosMostrados(), QStringList{kPeticion});
+        QCOMPARE(sql(QStringLiteral("SELECT NombreTabla, CodigoTabla FROM CONTACTO ORDER BY 1")),
+                 QStringLiteral("CANDIDAT|7\r\nPERSONAL|7"));
+        QCOMPARE(sql(QStringLiteral("SELECT NombreTabla, ClaveTabla FROM RESPDOC ORDER BY 1")),
+                 QStringLiteral("CANDIDAT|7|\r\nPERSONAL|7|"));
         QVERIFY(!TransaccionIniciada);
         QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, Nombre, Domicilio, Sexo, NumeroHijos, "
                                     "GrupoCotizacion, TipoOperario, CodigoPais, PuestoTrabajo, "
