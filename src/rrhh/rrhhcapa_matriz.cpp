@@ -2,10 +2,12 @@
 
 #include <QBoxLayout>
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QPointer>
 #include <QSet>
 #include <QSignalBlocker>
 #include <QTableWidgetItem>
+#include <algorithm>
 
 #include "db/dataset.h"
 #include "db/field.h"
@@ -305,6 +307,7 @@ void TMatrizCapacitacion::ConstruirMatriz() {
         }
     }
 
+    const QStringList titulosAnteriores = g->Rows(0);
     SinRepintar sinRepintar(g);
     g->clearContents();
     g->setRowCount(int(filas.size()) + 1);
@@ -331,6 +334,13 @@ void TMatrizCapacitacion::ConstruirMatriz() {
         if (QTableWidgetItem* it = g->item(0, c)) it->setForeground(QColor(0, 0, 128));
     for (int r = 1; r < g->RowCount(); ++r)
         if (QTableWidgetItem* it = g->item(r, 0)) it->setForeground(QColor(0, 0, 128));
+    // Other columns show their title (up to a limit); widths the user set
+    // stay while the columns are the same.
+    if (g->Rows(0) != titulosAnteriores) {
+        const QFontMetrics medida(g->font());
+        for (int c = fijas; c < g->ColCount(); ++c)
+            g->setColWidths(c, std::clamp(medida.horizontalAdvance(g->Cells(c, 0)) + 12, 64, 160));
+    }
     if ((g->Col() < fijas || g->Row() < 1) && g->RowCount() > 1 && g->ColCount() > fijas)
         g->setCurrentCell(1, fijas);
 }
