@@ -256,6 +256,35 @@ private Q_SLOTS:
         QCOMPARE(FueraDe(pagina, rect), 0);
     }
 
+    // A format's CBar through a whole job to a PDF file: what a scanner reads
+    // on the printed page.
+    void codigoEnPdf_data() {
+        QTest::addColumn<QString>("cbar");
+        QTest::addColumn<QString>("leido");
+        QTest::newRow("Code39") << "CBar=20;20;100;40;Camp:Nombre;Code39;1;"
+                                << "CODE-39:ANA-7";
+        QTest::newRow("EAN13 girado") << "CBar=20;20;50;90;400638133393;EAN13;1;Girar+90"
+                                      << "EAN-13:4006381333931";
+    }
+    void codigoEnPdf() {
+        QFETCH(QString, cbar);
+        QFETCH(QString, leido);
+        Motor m{Engine::Sqlite, QStringLiteral("Grafico"), QStringLiteral("[CABECERA]\r\n") + cbar};
+        QVERIFY(m.creada);
+        m.Fila(1, QStringLiteral("ANA-7"), QString());
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("codigo.pdf"));
+        m.f->DestinoImpreso = QStringLiteral("PDF:") + pdf;
+        m.f->EjecutarImpreso();
+        QCOMPARE(m.Avisos(), QStringList());
+        QProcess ppm;
+        ppm.start(QStringLiteral("pdftoppm"),
+                  {QStringLiteral("-r"), QStringLiteral("150"), QStringLiteral("-png"),
+                   QStringLiteral("-singlefile"), pdf, dir.filePath(QStringLiteral("p"))});
+        QVERIFY(ppm.waitForFinished());
+        QCOMPARE(LeerCodigos(QImage(dir.filePath(QStringLiteral("p.png")))), leido);
+    }
+
     // "ASCII": the StreamASCII texts back to back in one raw job, in
     // Windows-1252, to the printer of the print dialog or to its file.
     void ascii_data() { AddEngineRows(); }
