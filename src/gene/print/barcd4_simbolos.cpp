@@ -134,6 +134,7 @@ void PintarInterleaved2de5(TDibujoBarras& d, QString texto) {
 }
 
 void PintarITF14(TDibujoBarras& d, QString texto) {
+    if (texto.isEmpty()) return;
     if (texto.size() < 12) return d.Estrecho();
     if (texto.size() == 12) texto += Control(texto, 1, 3);
     if (texto.size() == 13) texto.prepend(QLatin1Char('0'));
@@ -204,6 +205,7 @@ void PintarFIM(TDibujoBarras& d, QChar letra) {
 
 void PintarEAN(TDibujoBarras& d, QString texto) {
     const qsizetype n = texto.size();
+    if (n == 0) return;
     const bool trece = n == 12 || n == 13;
     if (!trece && n != 7 && n != 8) return d.Estrecho();
     const int modulos = trece ? 113 : 81;

@@ -311,6 +311,15 @@ private Q_SLOTS:
         b.setBarCodeType(TBarCodeType::EAN13);
         b.setText(QStringLiteral("12345"));
         QCOMPARE(Tramos(Imagen(b, QSize(400, 100), 96), 20).size(), 1);
+        QVERIFY(qGray(b.grab().toImage().pixel(0, 20)) < 128);
+        // Empty: nothing at all, not even the outline.
+        for (const TBarCodeType t :
+             {TBarCodeType::EAN13, TBarCodeType::ITF14, TBarCodeType::Code128}) {
+            b.setBarCodeType(t);
+            b.setText(QString());
+            b.SetBounds(0, 0, 100, 40);
+            QCOMPARE(Tramos(b.grab().toImage(), 20).size(), 1);
+        }
     }
 
     void propiedades() {
