@@ -180,7 +180,8 @@ int ColorFromQt(const QColor& color) {
 }
 
 QString FontFamily(const QString& windowsName) {
-    static const char* const kSans[] = {"Arial", "MS Sans Serif", "Tahoma", "Segoe UI", "Verdana"};
+    static const char* const kSans[] = {"Arial",    "MS Sans Serif", "Tahoma",
+                                        "Segoe UI", "Verdana",       "Small Fonts"};
     for (const char* s : kSans)
         if (windowsName.compare(QLatin1String(s), Qt::CaseInsensitive) == 0)
             return QStringLiteral("Liberation Sans");

@@ -1,5 +1,6 @@
 #include "ui/controls.h"
 
+#include <QBoxLayout>
 #include <QButtonGroup>
 #include <QGridLayout>
 #include <QImageReader>
@@ -619,6 +620,26 @@ void TTimer::update() {
 TSpinEdit::TSpinEdit(QWidget* parent) : QSpinBox(parent), TControlBase(this) {
     setRange(0, 100);
     connect(this, &QSpinBox::valueChanged, this, [this] { fire(this, OnChange); });
+}
+
+TSpinButton::TSpinButton(QWidget* parent)
+    : QWidget(parent),
+      TControlBase(this),
+      up_(new QToolButton(this)),
+      down_(new QToolButton(this)) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    for (QToolButton* b : {up_, down_}) {
+        b->setArrowType(b == up_ ? Qt::UpArrow : Qt::DownArrow);
+        b->setAutoRepeat(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+        b->setFixedWidth(18);
+        layout->addWidget(b);
+    }
+    connect(up_, &QToolButton::clicked, this, [this] { fire(this, OnUpClick); });
+    connect(down_, &QToolButton::clicked, this, [this] { fire(this, OnDownClick); });
 }
 
 TProgressBar::TProgressBar(QWidget* parent) : QProgressBar(parent), TControlBase(this) {

@@ -537,6 +537,28 @@ protected:
     int defaultColor() const override { return clWindow; }
 };
 
+// Two arrow buttons, one above the other, that repeat while held; what they
+// count is the form's business (OnUpClick, OnDownClick).
+class TSpinButton : public QWidget, public TControlBase {
+    Q_OBJECT
+    RH_CONTROL(QWidget)
+    RH_EVENT(OnUpClick)
+    RH_EVENT(OnDownClick)
+public:
+    explicit TSpinButton(QWidget* parent = nullptr);
+    QToolButton* UpButton() const { return up_; }
+    QToolButton* DownButton() const { return down_; }
+    // As a click on the upper or lower arrow.
+    void UpClick() { up_->click(); }
+    void DownClick() { down_->click(); }
+    TNotifyEvent OnUpClick;
+    TNotifyEvent OnDownClick;
+
+private:
+    QToolButton* up_;
+    QToolButton* down_;
+};
+
 class TProgressBar : public QProgressBar, public TControlBase {
     Q_OBJECT
     RH_CONTROL(QProgressBar)

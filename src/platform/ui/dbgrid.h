@@ -20,6 +20,7 @@
 #include "db/dataset.h"
 #include "db/datasource.h"
 #include "ui/component.h"
+#include "ui/griddraw.h"
 
 class QScrollBar;
 class TDBGrid;
@@ -151,8 +152,6 @@ enum TDBGridOption {
     dgMultiSelect = 4096,
 };
 using TDBGridOptions = int;
-
-enum TGridDrawStateFlag { gdSelected = 1, gdFocused = 2, gdFixed = 4 };
 
 using TDrawColumnCellEvent = std::function<void(QObject* Sender, const QRect& Rect, int DataCol,
                                                 TColumn* Column, int State)>;

@@ -1,12 +1,43 @@
 #include "ui/grids.h"
 
 #include <QHeaderView>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
 
 // ---------------------------------------------------------------------------
 // TStringGrid: fixed rows and columns are ordinary cells painted as titles,
 // so that indexes are the system's (row 0 is the title row).
 
+class TStringGrid::Delegate : public QStyledItemDelegate {
+public:
+    explicit Delegate(TStringGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        if (grid_->defaultDrawing_ || !grid_->OnDrawCell)
+            QStyledItemDelegate::paint(painter, option, index);
+        if (!grid_->OnDrawCell) return;
+        int state = 0;
+        if (option.state & QStyle::State_Selected) state |= gdSelected;
+        if (option.state & QStyle::State_HasFocus) state |= gdFocused;
+        if (index.row() < grid_->fixedRows_ || index.column() < grid_->fixedCols_) state |= gdFixed;
+        painter->save();
+        painter->setClipRect(option.rect);
+        grid_->canvas_ = painter;
+        RunHandler(grid_, [&] {
+            grid_->OnDrawCell(grid_, index.column(), index.row(), option.rect, state);
+        });
+        grid_->canvas_ = nullptr;
+        painter->restore();
+    }
+
+private:
+    TStringGrid* grid_;
+};
+
 TStringGrid::TStringGrid(QWidget* parent) : QTableWidget(5, 5, parent), TControlBase(this) {
+    setItemDelegate(new Delegate(this));
     horizontalHeader()->hide();
     verticalHeader()->hide();
     setDefaultColWidth(64);
@@ -104,6 +135,28 @@ int TStringGrid::DefaultRowHeight() const {
 void TStringGrid::setDefaultRowHeight(int h) {
     verticalHeader()->setMinimumSectionSize(std::min(h, 8));
     verticalHeader()->setDefaultSectionSize(h);
+}
+
+void TStringGrid::setDefaultDrawing(bool v) {
+    defaultDrawing_ = v;
+    viewport()->update();
+}
+
+void TStringGrid::mousePressEvent(QMouseEvent* event) {
+    // Other buttons leave the selection alone: the pop-up menu that follows
+    // acts on the cell already selected.
+    if (event->button() != Qt::LeftButton) {
+        event->accept();
+        return;
+    }
+    const QModelIndex at = indexAt(event->position().toPoint());
+    const bool again = at.isValid() && at.row() == currentRow() && at.column() == currentColumn();
+    QTableWidget::mousePressEvent(event);
+    // A click on the selected cell selects it again, as the user meant.
+    if (again && OnSelectCell && at.row() >= fixedRows_ && at.column() >= fixedCols_) {
+        bool can = true;
+        RunHandler(this, [&] { OnSelectCell(this, at.column(), at.row(), can); });
+    }
 }
 
 void TStringGrid::setFixedColor(int color) {

@@ -2,11 +2,17 @@
 // Grids and lists of plain values: TStringGrid (cells addressed column
 // first, fixed rows and columns drawn as titles), TValueListEditor
 // ("Name=Value" lines) and TListView (a report of items with sub-items).
+// A string grid may draw its cells itself (OnDrawCell on Canvas()); only
+// the left button selects a cell, so that the pop-up menu acts on the cell
+// already selected, and a click on the selected cell selects it again.
 
 #include <QTableWidget>
 #include <QTreeWidget>
 
 #include "ui/component.h"
+#include "ui/griddraw.h"
+
+class QPainter;
 
 // Grid options as sets of bits.
 enum TGridOption {
@@ -29,6 +35,10 @@ enum TGridOption {
 
 using TSelectCellEvent = std::function<void(QObject* Sender, int ACol, int ARow, bool& CanSelect)>;
 Q_DECLARE_METATYPE(TSelectCellEvent)
+// State: TGridDrawStateFlag bits.
+using TDrawCellEvent =
+    std::function<void(QObject* Sender, int ACol, int ARow, const QRect& Rect, int State)>;
+Q_DECLARE_METATYPE(TDrawCellEvent)
 
 class TStringGrid : public QTableWidget, public TControlBase {
     Q_OBJECT
@@ -43,7 +53,9 @@ class TStringGrid : public QTableWidget, public TControlBase {
     Q_PROPERTY(int DefaultColWidth READ DefaultColWidth WRITE setDefaultColWidth)
     Q_PROPERTY(int DefaultRowHeight READ DefaultRowHeight WRITE setDefaultRowHeight)
     Q_PROPERTY(int FixedColor READ FixedColor WRITE setFixedColor)
+    Q_PROPERTY(bool DefaultDrawing READ DefaultDrawing WRITE setDefaultDrawing)
     RH_EVENT(OnSelectCell)
+    RH_EVENT(OnDrawCell)
 public:
     explicit TStringGrid(QWidget* parent = nullptr);
 
@@ -81,13 +93,24 @@ public:
     int Options() const { return options_; }
     void setOptions(int options);
 
+    // With DefaultDrawing the cell is drawn as usual before OnDrawCell;
+    // without it OnDrawCell draws the whole cell.
+    bool DefaultDrawing() const { return defaultDrawing_; }
+    void setDefaultDrawing(bool v);
+    // The painter of the cell OnDrawCell draws (nullptr outside it).
+    QPainter* Canvas() const { return canvas_; }
+
     TSelectCellEvent OnSelectCell;
+    TDrawCellEvent OnDrawCell;
 
 protected:
     QPalette::ColorRole colorRole() const override { return QPalette::Base; }
     int defaultColor() const override { return clWindow; }
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    class Delegate;
+    friend class Delegate;
     QTableWidgetItem* cell(int col, int row, bool create);
     void styleFixed();
     int fixedCols_ = 1;
@@ -95,6 +118,8 @@ private:
     int options_ = goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect;
     int fixedColor_ = clBtnFace;
     bool selecting_ = false;
+    bool defaultDrawing_ = true;
+    QPainter* canvas_ = nullptr;
 };
 
 // Two columns, "Clave" and "Valor" unless retitled; one row per line.

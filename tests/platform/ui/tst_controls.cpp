@@ -1,3 +1,4 @@
+#include <QPainter>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -18,6 +19,8 @@ private Q_SLOTS:
     void memoLinesAndLimit();
     void pagesAndTabs();
     void stringGridCells();
+    void stringGridDrawingAndClicks();
+    void spinButton();
     void fontsAndColors();
 };
 
@@ -268,8 +271,66 @@ void TestControls::stringGridCells() {
     QCOMPARE(lista.Cells(0, 0), QStringLiteral("Clave"));
 }
 
+void TestControls::stringGridDrawingAndClicks() {
+    TForm form;
+    auto* grid = new TStringGrid(&form);
+    grid->setColCount(3);
+    grid->setRowCount(3);
+    grid->setFixedCols(0);
+    grid->setDefaultColWidth(40);
+    grid->setDefaultRowHeight(20);
+    grid->setDefaultDrawing(false);
+    grid->resize(140, 80);
+    QList<QPoint> dibujadas;
+    int fijas = 0;
+    grid->OnDrawCell = [&](QObject*, int c, int r, const QRect& rect, int state) {
+        QVERIFY(grid->Canvas());
+        dibujadas << QPoint(c, r);
+        if (state & gdFixed) ++fijas;
+        grid->Canvas()->fillRect(rect, c == 1 && r == 1 ? Qt::yellow : Qt::white);
+    };
+    const QImage imagen = grid->grab().toImage();
+    QCOMPARE(dibujadas.size(), 9);
+    QCOMPARE(fijas, 3);
+    QVERIFY(!grid->Canvas());
+    const QRect celda = grid->visualRect(grid->model()->index(1, 1));
+    const QPoint dentro = grid->viewport()->mapTo(grid, celda.center());
+    QCOMPARE(imagen.pixelColor(dentro), QColor(Qt::yellow));
+
+    QList<QPoint> elegidas;
+    grid->OnSelectCell = [&](QObject*, int c, int r, bool&) { elegidas << QPoint(c, r); };
+    form.show();
+    const QPoint centro = grid->visualRect(grid->model()->index(2, 2)).center();
+    // The right button leaves the selection alone (the pop-up menu acts on it).
+    QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, centro);
+    QCOMPARE(elegidas.size(), 0);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, centro);
+    QCOMPARE(elegidas, QList<QPoint>({QPoint(2, 2)}));
+    // A second click on the same cell selects it again.
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, centro);
+    QCOMPARE(elegidas.size(), 2);
+}
+
+void TestControls::spinButton() {
+    TSpinButton spin;
+    QStringList pulsado;
+    spin.OnUpClick = [&](QObject* s) {
+        QCOMPARE(s, &spin);
+        pulsado << QStringLiteral("arriba");
+    };
+    spin.OnDownClick = [&](QObject*) { pulsado << QStringLiteral("abajo"); };
+    spin.UpClick();
+    QTest::mouseClick(spin.DownButton(), Qt::LeftButton);
+    QCOMPARE(pulsado, QStringList({"arriba", "abajo"}));
+    QVERIFY(spin.UpButton()->autoRepeat());
+    QVERIFY(spin.setProperty("OnDownClick", QVariant()));
+    spin.DownClick();
+    QCOMPARE(pulsado.size(), 2);
+}
+
 void TestControls::fontsAndColors() {
     QCOMPARE(FontFamily(QStringLiteral("MS Sans Serif")), QStringLiteral("Liberation Sans"));
+    QCOMPARE(FontFamily(QStringLiteral("Small Fonts")), QStringLiteral("Liberation Sans"));
     QCOMPARE(FontFamily(QStringLiteral("courier new")), QStringLiteral("Liberation Mono"));
     QCOMPARE(FontFamily(QStringLiteral("DejaVu Sans")), QStringLiteral("DejaVu Sans"));
     TLabel label;

@@ -1,0 +1,218 @@
+// Employee days generated from contracts and leaves, and the time of an
+// incidence: what the employee-calendar window and the listings' benchmark
+// run without a window.
+
+#include <QHash>
+#include <QSet>
+#include <QSqlQuery>
+
+#include "db/database.h"
+#include "db/dberror.h"
+#include "db/table.h"
+#include "db/tablecursor.h"
+#include "gene/geneconv.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_conexion.h"
+#include "gene/geneinic_tablas.h"
+#include "gene/genemodu_sql.h"
+#include "gene/genereloj.h"
+#include "gene/genesist.h"
+#include "gene/mensajes.h"
+#include "nomina/nomicale.h"
+#include "rrhh/rrhhcaop.h"
+
+namespace {
+
+// The zero date and anything before it stand for "no end".
+const QDate kFechaCero(1899, 12, 30);
+
+struct Periodo {
+    QDate inicio;
+    QDate final;  // invalid: open-ended
+    QString tipo;
+    bool cubre(const QDate& d) const {
+        return inicio.isValid() && inicio <= d && (!final.isValid() || final >= d);
+    }
+};
+
+QDate FechaLeida(const QVariant& v) {
+    if (v.isNull()) return QDate();
+    const QDate d = TTableCursor::fromStorage(v, ftDateTime).toDateTime().date();
+    return d.isValid() && d > kFechaCero ? d : QDate();
+}
+
+QDate FinalLeido(const QVariant& v) {
+    // A zero date, a NULL or a 0 stored by another program: open-ended.
+    if (v.isNull() || v.toString() == QLatin1String("0")) return QDate();
+    return FechaLeida(v);
+}
+
+QString SiNo(bool v) {
+    return v ? QStringLiteral("SI") : QStringLiteral("NO");
+}
+
+}  // namespace
+
+double TiempoIncidencia(const QTime& Inicio, const QTime& Final) {
+    const auto horas = [](const QTime& t) {
+        return HorasDecimales(QDateTime(QDate(1899, 12, 30), t));
+    };
+    double tiempo = horas(Final) - horas(Inicio);
+    if (tiempo < 0) tiempo += 24;
+    return tiempo;
+}
+
+struct TGeneradorCalendarioOperario::Datos {
+    int calendario = 0;
+    QDate desde;
+    QDate hasta;
+    QString situacion;
+    bool activo = false;
+    bool empresaLeida = false;
+    TDiasCalendario empresa;
+    TDatabase* base = nullptr;
+};
+
+TGeneradorCalendarioOperario::TGeneradorCalendarioOperario(int CodigoCalendarioEmpresa,
+                                                           const QDate& Desde, const QDate& Hasta,
+                                                           const QString& Situacion)
+    : d_(new Datos) {
+    d_->calendario = CodigoCalendarioEmpresa;
+    d_->desde = Desde;
+    d_->hasta = Hasta;
+    d_->situacion = Situacion;
+    d_->activo = EsProgramaEnEjecucion(QStringLiteral("PELISTO.EXE")) && Desde.isValid() &&
+                 Hasta.isValid() && Desde <= Hasta;
+    d_->base = BaseDatosSelector(QStringLiteral("Database"));
+    // A company that never opened these tables gets them from the dictionary.
+    if (d_->activo && fGENEINIC)
+        for (const char* nombre : {"CALENDAR", "CALENOPE", "HCONTRAT", "BAJA", "TSUBSDIO"}) {
+            TTable tabla;
+            tabla.setTableName(QLatin1String(nombre));
+            AbrirTabla(fGENEINIC, &tabla);
+        }
+}
+
+TGeneradorCalendarioOperario::~TGeneradorCalendarioOperario() {
+    delete d_;
+}
+
+bool TGeneradorCalendarioOperario::Generar(int CodigoOperario) {
+    if (!d_->activo || !d_->base) return true;
+    TDatabase* base = d_->base;
+    const bool sqlite = base->engine() == Engine::Sqlite;
+    auto fecha = [sqlite](const QDate& d, const QTime& t) {
+        return TTableCursor::toStorage(QDateTime(d, t), ftDateTime, sqlite);
+    };
+    // The company calendar is the same for every employee of a run.
+    if (!d_->empresaLeida) {
+        d_->empresa = LeerDiasCalendario(d_->calendario, d_->desde, d_->hasta);
+        d_->empresaLeida = true;
+    }
+    QVector<Periodo> contratos;
+    {
+        QSqlQuery q = base->Execute(QStringLiteral("SELECT FechaInicioContrato, "
+                                                   "FechaFinalContrato FROM HCONTRAT WHERE "
+                                                   "CodigoOperario = ?"),
+                                    {CodigoOperario});
+        while (q.next()) contratos.append({FechaLeida(q.value(0)), FinalLeido(q.value(1)), {}});
+    }
+    if (contratos.isEmpty()) return true;
+    QVector<Periodo> bajas;
+    {
+        QSqlQuery q = base->Execute(
+            QStringLiteral("SELECT B.FechaInicio, B.FechaFinal, T.TipoBaja FROM BAJA B JOIN "
+                           "TSUBSDIO T ON B.CodigoBaja = T.Codigo WHERE B.CodigoOperario = ? "
+                           "ORDER BY T.TipoBaja"),
+            {CodigoOperario});
+        while (q.next()) {
+            const QString tipo = q.value(2).toString();
+            // A leave type left empty names no situation.
+            if (!tipo.isEmpty())
+                bajas.append({FechaLeida(q.value(0)), FinalLeido(q.value(1)), tipo});
+        }
+    }
+    QSet<QDate> propios;
+    {
+        QSqlQuery q = base->Execute(
+            QStringLiteral("SELECT Fecha FROM CALENOPE WHERE "
+                           "CodigoOperario = ? AND Fecha >= ? AND "
+                           "Fecha <= ?"),
+            {CodigoOperario, fecha(d_->desde, QTime(0, 0)), fecha(d_->hasta, QTime(23, 59, 59))});
+        while (q.next())
+            propios.insert(TTableCursor::fromStorage(q.value(0), ftDateTime).toDateTime().date());
+    }
+
+    TGuardaTransaccion transaccion(fGENEINIC, base);
+    QSqlQuery& alta = base->Prepared(
+        QStringLiteral("INSERT INTO CALENOPE (CodigoOperario, Fecha, EsDiaTrabajado, "
+                       "EsDiaFestivo, EsDiaVacaciones, EsDiaPermiso, EsDiaPuente, NumeroHorario, "
+                       "Situacion) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    QSqlQuery& regulacion = base->Prepared(
+        QStringLiteral("UPDATE CALENOPE SET Situacion = ? WHERE CodigoOperario = ? AND Fecha >= "
+                       "? AND Fecha <= ?"));
+    bool completo = true;
+    for (QDate dia = d_->desde; dia <= d_->hasta; dia = dia.addDays(1)) {
+        bool vigente = false;
+        for (const Periodo& c : contratos) vigente = vigente || c.cubre(dia);
+        if (!vigente) continue;
+        try {
+            if (propios.contains(dia)) {
+                regulacion.bindValue(0, QStringLiteral("Regulacion Empleo"));
+                regulacion.bindValue(1, CodigoOperario);
+                regulacion.bindValue(2, fecha(dia, QTime(0, 0)));
+                regulacion.bindValue(3, fecha(dia, QTime(23, 59, 59)));
+                base->Run(regulacion);
+                continue;
+            }
+            TDiaCalendario d;
+            auto empresa = d_->empresa.constFind(dia);
+            if (empresa != d_->empresa.constEnd()) {
+                d = empresa.value();
+            } else {
+                const int w = dia.dayOfWeek();
+                d.Festivo = SiNo(w == 7);
+                d.Trabajado = SiNo(w <= 5 && dia.month() != 8);
+                d.Vacaciones = SiNo(dia.month() == 8);
+                d.Puente = QStringLiteral("NO");
+            }
+            QString situacion = d_->situacion;
+            for (const Periodo& b : bajas)
+                if (b.cubre(dia)) {
+                    situacion = b.tipo;
+                    break;
+                }
+            alta.bindValue(0, CodigoOperario);
+            alta.bindValue(1, fecha(dia, QTime(0, 0)));
+            alta.bindValue(2, d.Trabajado);
+            alta.bindValue(3, d.Festivo);
+            alta.bindValue(4, d.Vacaciones);
+            alta.bindValue(5, QStringLiteral("NO"));
+            alta.bindValue(6, d.Puente);
+            alta.bindValue(7, 0);
+            alta.bindValue(8, situacion.left(40));
+            base->Run(alta);
+        } catch (const EDatabaseError&) {
+            completo = false;
+            break;
+        }
+    }
+    transaccion.Confirmar();
+    if (!completo)
+        MensajeAdvertencia(
+            QStringLiteral("¡ Está intentando grabar un calendario que ya existe !"));
+    return completo;
+}
+
+bool GeneraCalendarioOperario(int CodigoOperario, const QString& DesdeFecha,
+                              const QString& HastaFecha, int CodigoCalendarioEmpresa,
+                              const QString& Situacion, const QDate& Mes) {
+    if (!EsProgramaEnEjecucion(QStringLiteral("PELISTO.EXE"))) return true;
+    TCursorEspera espera;
+    QDate desde(Mes.year(), Mes.month(), 1);
+    QDate hasta = desde.addDays(desde.daysInMonth() - 1);
+    if (!DesdeFecha.trimmed().isEmpty()) desde = TextoAFechaHora(DesdeFecha).date();
+    if (!HastaFecha.trimmed().isEmpty()) hasta = TextoAFechaHora(HastaFecha).date();
+    TGeneradorCalendarioOperario generador(CodigoCalendarioEmpresa, desde, hasta, Situacion);
+    return generador.Generar(CodigoOperario);
+}

@@ -1,0 +1,306 @@
+// The company calendars on a real installation: the month laid out Monday
+// first, a generated year (leap day, August, the schedule), a year that
+// exists already, the deletion of a year by its number, copies that never
+// touch the calendar on display, the spins at their ends and a marked day.
+
+#include <QtTest>
+
+#include "db/field.h"
+#include "db/table.h"
+#include "gene/geneconv.h"
+#include "gene/geneinic_formulario.h"
+#include "gene/genemens.h"
+#include "gene/genemodu_sql.h"
+#include "gene/genesist.h"
+#include "nomina/nomicale.h"
+#include "support/dbfixture.h"
+#include "support/empresaprueba.h"
+#include "support/sqlprueba.h"
+#include "ui/controls.h"
+#include "ui/dbcontrols.h"
+#include "ui/grids.h"
+#include "ui/registry.h"
+
+namespace {
+
+QString sql(const QString& sentencia) {
+    return SqlPrueba(sentencia);
+}
+
+QString fecha(int ano, int mes, int dia) {
+    return ValorSQL(QDateTime(QDate(ano, mes, dia), QTime(0, 0)));
+}
+
+// The texts shown since the last call.
+QStringList textos() {
+    const QStringList l = TextosMostrados();
+    MessageSeam::clearLog();
+    return l;
+}
+
+QString dia(int codigo, int ano, int mes, int d) {
+    return sql(QStringLiteral("SELECT EsDiaTrabajado, EsDiaFestivo, EsDiaVacaciones, EsDiaPuente, "
+                              "NumeroHorario FROM CALENDAR WHERE Codigo = %1 AND Fecha = %2")
+                   .arg(codigo)
+                   .arg(fecha(ano, mes, d)));
+}
+
+QString filas(int codigo) {
+    return sql(QStringLiteral("SELECT COUNT(*) FROM CALENDAR WHERE Codigo = %1").arg(codigo));
+}
+
+struct Entorno : EmpresaPrueba {
+    explicit Entorno(int engine) : EmpresaPrueba(Engine(engine)) {
+        RegistrarTfNOMICALE();
+        f = qobject_cast<TfNOMICALE*>(CreateForm(QStringLiteral("TfNOMICALE")));
+        sql(QStringLiteral("INSERT INTO HORARIO (Numero, Descripcion) VALUES (3, 'Mañana')"));
+        f->Horario->Refresh();
+        f->EditNumeroHorario->setKeyValue(3);
+        MessageSeam::clearLog();
+    }
+    ~Entorno() {
+        if (f) {
+            f->Close();
+            (void)QTest::qWaitFor([this] { return f.isNull(); });
+        }
+    }
+    void mostrar(int codigo, int ano, int mes) {
+        f->CodigoCalendario = codigo;
+        f->Ejercicio = ano;
+        f->Mes = mes;
+        f->MostrarMes();
+    }
+    QPointer<TfNOMICALE> f;
+};
+
+}  // namespace
+
+class TestNomiCale : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() {
+        InstalarServiciosFormulario();
+        MessageSeam::activate();
+        AsignarProgramaEnEjecucion(QStringLiteral("KORVAND.EXE"));
+    }
+    void cleanup() { MessageSeam::clearLog(); }
+
+    void celdas_data() {
+        QTest::addColumn<int>("ano");
+        QTest::addColumn<int>("mes");
+        QTest::addColumn<int>("primera");  // the cell of the 1st (0-based)
+        QTest::addColumn<int>("ultima");   // the cell of the last day
+        QTest::newRow("empieza en lunes") << 2024 << 1 << 0 << 30;
+        QTest::newRow("empieza en domingo") << 2023 << 10 << 6 << 36;
+        QTest::newRow("31 días desde el sábado") << 2024 << 3 << 4 << 34;
+        QTest::newRow("31 días desde el domingo, fila 6") << 2024 << 12 << 6 << 36;
+        QTest::newRow("febrero bisiesto") << 2024 << 2 << 3 << 31;
+        QTest::newRow("diciembre 9999") << 9999 << 12 << 2 << 32;
+    }
+    void celdas() {
+        QFETCH(int, ano);
+        QFETCH(int, mes);
+        QFETCH(int, primera);
+        QFETCH(int, ultima);
+        const QVector<int> c = CeldasMes(ano, mes);
+        QCOMPARE(c.indexOf(1), primera);
+        QCOMPARE(c.indexOf(QDate(ano, mes, 1).daysInMonth()), ultima);
+        QCOMPARE(c.count(0), 42 - QDate(ano, mes, 1).daysInMonth());
+        // The grid shows it with the weekday titles in row 0.
+        TStringGrid rejilla;
+        rejilla.setColCount(7);
+        rejilla.setRowCount(7);
+        RellenarRejillaMes(&rejilla, ano, mes);
+        QCOMPARE(rejilla.Cells(0, 0), QStringLiteral("Lunes"));
+        QCOMPARE(rejilla.Cells(6, 0), QStringLiteral("Domingo"));
+        QCOMPARE(rejilla.Cells(primera % 7, 1 + primera / 7), QStringLiteral("1"));
+        QCOMPARE(rejilla.Cells(ultima % 7, 1 + ultima / 7),
+                 QString::number(QDate(ano, mes, 1).daysInMonth()));
+    }
+
+    void generar_data() { AddEngineRows(); }
+    void generar() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        TfNOMICALE* f = e.f;
+        QCOMPARE(f->Caption(), QStringLiteral("Maestro de Calendarios"));
+        QCOMPARE(f->HorarioSeleccionado(), 3);
+        e.mostrar(1, 2024, 8);
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        f->pbNuevoClick(f->pbNuevo);
+        QCOMPARE(textos(), QStringList{QStringLiteral(
+                               "¿ Realmente desea crear un nuevo calendario para este año ?")});
+        QCOMPARE(filas(1), QStringLiteral("366"));
+        QCOMPARE(dia(1, 2024, 2, 29), QStringLiteral("SI|NO|NO|NO|3"));  // a Thursday
+        QCOMPARE(dia(1, 2024, 8, 3), QStringLiteral("NO|NO|SI|NO|0"));   // Saturday
+        QCOMPARE(dia(1, 2024, 8, 4), QStringLiteral("NO|SI|SI|NO|0"));   // Sunday
+        QCOMPARE(dia(1, 2024, 3, 2), QStringLiteral("NO|NO|NO|NO|3"));   // Saturday
+        QCOMPARE(dia(1, 2024, 3, 3), QStringLiteral("NO|SI|NO|NO|0"));   // Sunday
+        QVERIFY(f->DiaMostrado(QDate(2024, 8, 4)));
+        // "NO" generates nothing; without a schedule the number is 0.
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        e.mostrar(2, 2024, 8);
+        f->pbNuevoClick(f->pbNuevo);
+        QCOMPARE(filas(2), QStringLiteral("0"));
+        QVERIFY(GenerarAnoCalendario(2, 2023, 0));
+        QCOMPARE(dia(2, 2023, 3, 1), QStringLiteral("SI|NO|NO|NO|0"));
+        QCOMPARE(filas(2), QStringLiteral("365"));
+
+        // A year that exists in part: the days before the first existing one
+        // are added, the message, nothing after it.
+        sql(QStringLiteral("INSERT INTO CALENDAR (Codigo, Fecha, EsDiaTrabajado, EsDiaFestivo, "
+                           "EsDiaVacaciones, EsDiaPuente, NumeroHorario) VALUES (4, %1, 'NO', "
+                           "'SI', 'NO', 'NO', 0)")
+                .arg(fecha(2024, 3, 5)));
+        e.mostrar(4, 2024, 3);
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        f->pbNuevoClick(f->pbNuevo);
+        QCOMPARE(textos().value(1),
+                 QStringLiteral("¡ Está intentando grabar un calendario que ya existe !"));
+        QCOMPARE(filas(4), QString::number(31 + 29 + 4 + 1));
+        QCOMPARE(dia(4, 2024, 3, 5), QStringLiteral("NO|SI|NO|NO|0"));
+        QCOMPARE(dia(4, 2024, 3, 6), QString());
+    }
+
+    void eliminar_data() { AddEngineRows(); }
+    void eliminar() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        TfNOMICALE* f = e.f;
+        for (int ano : {2023, 2024, 2025}) QVERIFY(GenerarAnoCalendario(1, ano, 3));
+        QVERIFY(GenerarAnoCalendario(1, 2005, 3));
+        QVERIFY(GenerarAnoCalendario(1, 5, 3));
+        e.mostrar(1, 2024, 6);
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        f->pbEliminarClick(f->pbEliminar);
+        QCOMPARE(filas(1), QString::number(365 + 366 + 365 + 365 + 365));
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        f->pbEliminarClick(f->pbEliminar);
+        QCOMPARE(filas(1), QString::number(365 + 365 + 365 + 365));
+        QCOMPARE(dia(1, 2023, 12, 31), QStringLiteral("NO|SI|NO|NO|0"));
+        QCOMPARE(dia(1, 2025, 1, 1), QStringLiteral("SI|NO|NO|NO|3"));
+        QCOMPARE(dia(1, 2024, 12, 31), QString());
+        // Year 5 is year 5, never 2005.
+        e.mostrar(1, 5, 1);
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        f->pbEliminarClick(f->pbEliminar);
+        QCOMPARE(filas(1), QString::number(3 * 365));
+        QVERIFY(!dia(1, 2005, 6, 1).isEmpty());
+    }
+
+    void copiar_data() { AddEngineRows(); }
+    void copiar() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        TfNOMICALE* f = e.f;
+        QVERIFY(GenerarAnoCalendario(1, 2024, 3));
+        QVERIFY(GenerarAnoCalendario(3, 2024, 0));
+        QVERIFY(GenerarAnoCalendario(3, 2023, 0));
+        sql(QStringLiteral(
+                "UPDATE CALENDAR SET EsDiaFestivo = 'SI' WHERE Codigo = 1 AND Fecha = ") +
+            fecha(2024, 5, 15));
+        e.mostrar(1, 2024, 5);
+
+        // Onto itself, out of range or not a number: the warning, nothing touched.
+        const QString aviso =
+            QStringLiteral("¡El valor de Código de Calendario es incorrecto! Repita por favor");
+        for (const char* respuesta : {"1", "10000", "0", "x"}) {
+            MessageSeam::enqueue(QLatin1String(respuesta));
+            f->pbDuplicarClick(f->pbDuplicar);
+            QCOMPARE(textos().value(1), aviso);
+            QCOMPARE(f->CodigoCalendario, 1);
+        }
+        QCOMPARE(filas(1), QStringLiteral("366"));
+        // An empty or cancelled answer does nothing.
+        MessageSeam::enqueue(QString());
+        f->pbDuplicarClick(f->pbDuplicar);
+        MessageSeam::enqueue(MessageSeam::cancel());
+        f->pbDuplicarClick(f->pbDuplicar);
+        QCOMPARE(textos().size(), 2);
+
+        // One target: its year replaced, the source kept, the target shown
+        // in the month of the boxes.
+        MessageSeam::enqueue(QStringLiteral("3"));
+        f->pbDuplicarClick(f->pbDuplicar);
+        QCOMPARE(f->CodigoCalendario, 3);
+        QCOMPARE(f->Mes, 5);
+        QCOMPARE(f->EditCalendario->Text(), QStringLiteral("3"));
+        QCOMPARE(dia(3, 2024, 5, 15), QStringLiteral("SI|SI|NO|NO|3"));
+        QCOMPARE(filas(3), QString::number(366 + 365));
+        QCOMPARE(filas(1), QStringLiteral("366"));
+        QVERIFY(f->DiaMostrado(QDate(2024, 5, 15)));
+
+        // A range that holds the calendar on display copies to the others.
+        e.mostrar(1, 2024, 5);
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        MessageSeam::enqueue(QStringLiteral("1/3"));
+        f->pbCopiaMasivaClick(f->pbCopiaMasiva);
+        QCOMPARE(filas(1), QStringLiteral("366"));
+        QCOMPARE(filas(2), QStringLiteral("366"));
+        QCOMPARE(dia(2, 2024, 5, 15), QStringLiteral("SI|SI|NO|NO|3"));
+        QCOMPARE(f->CodigoCalendario, 1);
+        // Five to three: nothing written, five shown; "a/b" does nothing.
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        MessageSeam::enqueue(QStringLiteral("5/3"));
+        f->pbCopiaMasivaClick(f->pbCopiaMasiva);
+        QCOMPARE(f->CodigoCalendario, 5);
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM CALENDAR")),
+                 QString::number(366 * 3 + 365));
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        MessageSeam::enqueue(QStringLiteral("a/b"));
+        f->pbCopiaMasivaClick(f->pbCopiaMasiva);
+        QCOMPARE(f->CodigoCalendario, 5);
+    }
+
+    void marcar_data() { AddEngineRows(); }
+    void marcar() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        TfNOMICALE* f = e.f;
+        QVERIFY(GenerarAnoCalendario(1, 2024, 3));
+        e.mostrar(1, 2024, 5);  // 1 May 2024 is a Wednesday: cell 2 of row 1
+        // A title or an empty cell does nothing.
+        f->MarcarDia(0, 0);
+        f->MarcarDia(0, 1);
+        QCOMPARE(textos(), QStringList());
+        f->pbFestivos->Click();
+        QVERIFY(f->pbFestivos->Down() && !f->pbLaborables->Down());
+        f->pbVacaciones->Click();
+        f->pbPuente->Click();
+        QVERIFY(f->pbPuente->Down() && !f->pbVacaciones->Down());
+        f->MarcarDia(2, 1);
+        QCOMPARE(dia(1, 2024, 5, 1), QStringLiteral("SI|SI|NO|SI|3"));
+        QCOMPARE(f->DiaMostrado(QDate(2024, 5, 1))->Festivo, QStringLiteral("SI"));
+        // A day the calendar does not have stays missing.
+        e.mostrar(1, 2026, 5);
+        f->MarcarDia(2, 1);
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM CALENDAR WHERE Fecha >= ") +
+                     fecha(2026, 1, 1)),
+                 QStringLiteral("0"));
+
+        // The spins stop at their ends.
+        e.mostrar(9999, 9999, 12);
+        f->SpinMes->DownClick();
+        f->SpinEjercicio->DownClick();
+        f->SpinCalendario->DownClick();
+        QCOMPARE(QList<int>({f->CodigoCalendario, f->Ejercicio, f->Mes}),
+                 QList<int>({9999, 9999, 12}));
+        QCOMPARE(f->EditMes->Text(), QStringLiteral("Diciembre"));
+        f->SpinMes->DownClick();
+        e.mostrar(1, 1, 1);
+        f->SpinMes->UpClick();
+        f->SpinEjercicio->UpClick();
+        f->SpinCalendario->UpClick();
+        QCOMPARE(QList<int>({f->CodigoCalendario, f->Ejercicio, f->Mes}), QList<int>({1, 1, 1}));
+        e.mostrar(1, 2024, 12);
+        f->SpinMes->DownClick();
+        QCOMPARE(QList<int>({f->Ejercicio, f->Mes}), QList<int>({2025, 1}));
+        f->SpinMes->UpClick();
+        QCOMPARE(QList<int>({f->Ejercicio, f->Mes}), QList<int>({2024, 12}));
+    }
+};
+
+QTEST_MAIN(TestNomiCale)
+#include "tst_nomicale.moc"

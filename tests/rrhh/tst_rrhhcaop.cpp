@@ -1,0 +1,356 @@
+// The employee calendars on a real installation: days generated from
+// contracts and leaves under the payroll identity (and nothing under this
+// program's), the time of an incidence, the grid drawn over the company
+// calendar, the palette's rules, marking, "Despersonalizar" and the
+// deletions, and incidences numbered per day once their date is known.
+
+#include <QImage>
+#include <QtTest>
+
+#include "db/field.h"
+#include "db/sysutils.h"
+#include "db/table.h"
+#include "gene/geneconv.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_formulario.h"
+#include "gene/geneinic_tablas.h"
+#include "gene/genemens.h"
+#include "gene/genemodu_sql.h"
+#include "gene/genesist.h"
+#include "nomina/nomicale.h"
+#include "rrhh/rrhhcaop.h"
+#include "support/dbfixture.h"
+#include "support/empresaprueba.h"
+#include "support/sqlprueba.h"
+#include "ui/controls.h"
+#include "ui/dbcontrols.h"
+#include "ui/dbgrid.h"
+#include "ui/grids.h"
+#include "ui/menus.h"
+#include "ui/registry.h"
+
+namespace {
+
+QString sql(const QString& sentencia) {
+    return SqlPrueba(sentencia);
+}
+
+QString fecha(const QDate& d) {
+    return ValorSQL(QDateTime(d, QTime(0, 0)));
+}
+
+// The texts shown since the last call.
+QStringList textos() {
+    const QStringList l = TextosMostrados();
+    MessageSeam::clearLog();
+    return l;
+}
+
+// The employee's generated days as "day:worked,holiday,vacation,situation".
+QStringList dias(int operario) {
+    const QString r =
+        sql(QStringLiteral("SELECT Fecha, EsDiaTrabajado, EsDiaFestivo, EsDiaVacaciones, "
+                           "Situacion FROM CALENOPE WHERE CodigoOperario = %1 ORDER BY Fecha")
+                .arg(operario));
+    QStringList l;
+    for (const QString& fila : r.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)) {
+        const QStringList c = fila.split(QLatin1Char('|'));
+        l << QString::number(TextoAFechaHora(c[0]).date().day()) + QLatin1Char(':') +
+                 c.mid(1).join(QLatin1Char(','));
+    }
+    return l;
+}
+
+struct Entorno : EmpresaPrueba {
+    explicit Entorno(int engine) : EmpresaPrueba(Engine(engine)) {
+        for (const char* nombre :
+             {"CALENDAR", "CALENOPE", "INCCALOP", "HCONTRAT", "BAJA", "TSUBSDIO", "HORARIO"}) {
+            TTable t;
+            t.setTableName(QLatin1String(nombre));
+            AbrirTabla(fGENEINIC, &t);
+        }
+        sql(
+            QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre, CodigoCalendario) "
+                           "VALUES (7, 'Ana Ruiz', 1)"));
+        MessageSeam::clearLog();
+    }
+    ~Entorno() {
+        if (f) {
+            f->Close();
+            (void)QTest::qWaitFor([this] { return f.isNull(); });
+        }
+        AsignarProgramaEnEjecucion(QStringLiteral("KORVAND.EXE"));
+    }
+    void contrato(int operario, int numero, const QDate& inicio, const QString& final) {
+        sql(QStringLiteral("INSERT INTO HCONTRAT (CodigoOperario, NumeroContrato, "
+                           "FechaInicioContrato, FechaFinalContrato) VALUES (%1, %2, %3, %4)")
+                .arg(operario)
+                .arg(numero)
+                .arg(fecha(inicio), final));
+    }
+    TfRRHHCAOP* abrir(int operario, int ano, int mes) {
+        RegistrarTfRRHHCAOP();
+        f = qobject_cast<TfRRHHCAOP*>(CreateForm(QStringLiteral("TfRRHHCAOP")));
+        // As the personnel master opens it.
+        f->setProperty("CodigoOperarioCalendario", operario);
+        f->setProperty("EjercicioCalendario", ano);
+        f->setProperty("MesCalendario", mes);
+        f->setProperty("CodigoCalendarioOperario", 1);
+        MessageSeam::clearLog();
+        return f;
+    }
+    QPointer<TfRRHHCAOP> f;
+};
+
+}  // namespace
+
+class TestRrhhCaop : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() {
+        InstalarServiciosFormulario();
+        MessageSeam::activate();
+        AsignarProgramaEnEjecucion(QStringLiteral("KORVAND.EXE"));
+    }
+    void cleanup() { MessageSeam::clearLog(); }
+
+    void tiempo_data() {
+        QTest::addColumn<QString>("inicio");
+        QTest::addColumn<QString>("final");
+        QTest::addColumn<double>("horas");
+        QTest::newRow("mañana") << "08:30"
+                                << "10:00" << 1.5;
+        QTest::newRow("cruza la medianoche") << "22:00"
+                                             << "02:00" << 4.0;
+        QTest::newRow("segundos") << "09:00:00"
+                                  << "09:00:36" << 0.01;
+        QTest::newRow("igual") << "12:00"
+                               << "12:00" << 0.0;
+    }
+    void tiempo() {
+        QFETCH(QString, inicio);
+        QFETCH(QString, final);
+        QFETCH(double, horas);
+        auto hora = [](const QString& t) {
+            return QTime::fromString(
+                t, t.size() > 5 ? QStringLiteral("HH:mm:ss") : QStringLiteral("HH:mm"));
+        };
+        QCOMPARE(TiempoIncidencia(hora(inicio), hora(final)), horas);
+    }
+
+    void generar_data() { AddEngineRows(); }
+    void generar() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        const QDate junio(2024, 6, 1);
+        // Employee 7: a contract ending on the 15th; 8: a contract with a zero
+        // end and an "Enfermedad" leave from the 10th with a NULL end; 9: no
+        // contract; 10: a contract whose end is NULL.
+        e.contrato(7, 1, QDate(2024, 1, 1), fecha(QDate(2024, 6, 15)));
+        e.contrato(8, 1, QDate(2020, 1, 1), fecha(ZeroDate()));
+        e.contrato(10, 1, QDate(2024, 6, 29), QStringLiteral("NULL"));
+        sql(
+            QStringLiteral("INSERT INTO TSUBSDIO (Codigo, HastaDias, TipoBaja) VALUES ('ENF', "
+                           "30, 'Enfermedad')"));
+        sql(
+            QStringLiteral("INSERT INTO TSUBSDIO (Codigo, HastaDias, TipoBaja) VALUES ('ENF', "
+                           "999, 'Enfermedad')"));
+        sql(QStringLiteral("INSERT INTO BAJA (CodigoOperario, FechaInicio, FechaFinal, "
+                           "CodigoBaja) VALUES (8, %1, NULL, 'ENF')")
+                .arg(fecha(QDate(2024, 6, 10))));
+        // The company calendar has 3 June as a holiday and no other day.
+        sql(QStringLiteral("INSERT INTO CALENDAR (Codigo, Fecha, EsDiaTrabajado, EsDiaFestivo, "
+                           "EsDiaVacaciones, EsDiaPuente, NumeroHorario) VALUES (1, %1, 'NO', "
+                           "'SI', 'NO', 'NO', 4)")
+                .arg(fecha(QDate(2024, 6, 3))));
+        // 7 has an own day already: it becomes employment regulation.
+        sql(QStringLiteral("INSERT INTO CALENOPE (CodigoOperario, Fecha, EsDiaTrabajado, "
+                           "EsDiaFestivo, EsDiaVacaciones, EsDiaPermiso, EsDiaPuente, "
+                           "NumeroHorario, Situacion) VALUES (7, %1, 'SI', 'NO', 'NO', 'NO', 'NO', "
+                           "2, 'Alta')")
+                .arg(fecha(QDate(2024, 6, 5))));
+
+        // This program changes nothing.
+        QVERIFY(
+            GeneraCalendarioOperario(7, QString(), QString(), 1, QStringLiteral("Alta"), junio));
+        QCOMPARE(dias(7).size(), 1);
+
+        AsignarProgramaEnEjecucion(QStringLiteral("PELISTO.EXE"));
+        for (int operario : {7, 8, 9, 10})
+            QVERIFY(GeneraCalendarioOperario(operario, QString(), QString(), 1,
+                                             QStringLiteral("Alta"), junio));
+        const QStringList siete = dias(7);
+        QCOMPARE(siete.size(), 15);
+        QCOMPARE(siete.value(0),
+                 QStringLiteral("1:NO,NO,NO,Alta"));  // not in the calendar: Saturday
+        QCOMPARE(siete.value(1), QStringLiteral("2:NO,SI,NO,Alta"));  // Sunday
+        QCOMPARE(siete.value(2), QStringLiteral("3:NO,SI,NO,Alta"));  // the calendar's holiday
+        QCOMPARE(siete.value(3), QStringLiteral("4:SI,NO,NO,Alta"));
+        QCOMPARE(siete.value(4), QStringLiteral("5:SI,NO,NO,Regulacion Empleo"));
+        QCOMPARE(siete.value(14), QStringLiteral("15:NO,NO,NO,Alta"));  // Saturday
+        const QStringList ocho = dias(8);
+        QCOMPARE(ocho.size(), 30);
+        QCOMPARE(ocho.value(8), QStringLiteral("9:NO,SI,NO,Alta"));
+        QCOMPARE(ocho.value(9), QStringLiteral("10:SI,NO,NO,Enfermedad"));
+        QCOMPARE(ocho.value(29), QStringLiteral("30:NO,SI,NO,Enfermedad"));
+        QCOMPARE(dias(9), QStringList());
+        QCOMPARE(dias(10), QStringList({"29:NO,NO,NO,Alta", "30:NO,SI,NO,Alta"}));
+        // The schedule is not copied; leave days are never marked.
+        QCOMPARE(sql(QStringLiteral("SELECT NumeroHorario, EsDiaPermiso FROM CALENOPE WHERE "
+                                    "CodigoOperario = 7 AND Fecha = %1")
+                         .arg(fecha(QDate(2024, 6, 3)))),
+                 QStringLiteral("0|NO"));
+        // Dates given as text; August is vacation; the range runs on.
+        QVERIFY(GeneraCalendarioOperario(8, QStringLiteral("31/07/2024"),
+                                         QStringLiteral("02/08/2024"), 1, QString(), junio));
+        QCOMPARE(sql(QStringLiteral("SELECT EsDiaTrabajado, EsDiaVacaciones, Situacion FROM "
+                                    "CALENOPE WHERE CodigoOperario = 8 AND Fecha = %1")
+                         .arg(fecha(QDate(2024, 8, 1)))),
+                 QStringLiteral("NO|SI|Enfermedad"));
+        QCOMPARE(textos(), QStringList());
+    }
+
+    void rejilla_data() { AddEngineRows(); }
+    void rejilla() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        sql(QStringLiteral("INSERT INTO HORARIO (Numero, Descripcion) VALUES (3, 'Mañana')"));
+        QVERIFY(GenerarAnoCalendario(1, 2024, 3));
+        sql(QStringLiteral("INSERT INTO CALENOPE (CodigoOperario, Fecha, EsDiaTrabajado, "
+                           "EsDiaFestivo, EsDiaVacaciones, EsDiaPermiso, EsDiaPuente, "
+                           "NumeroHorario, Situacion) VALUES (7, %1, 'NO', 'SI', 'SI', 'NO', 'NO', "
+                           "0, '')")
+                .arg(fecha(QDate(2024, 6, 5))));
+        TfRRHHCAOP* f = e.abrir(7, 2024, 6);
+        QCOMPARE(f->Caption(), QStringLiteral("Maestro de Calendarios de Operario"));
+        QCOMPARE(f->EditNombreOperario->Text(), QStringLiteral("Ana Ruiz"));
+        QCOMPARE(f->EditMes->Text(), QStringLiteral("Junio"));
+        QVERIFY(!f->pbGenerarCalendario->Visible() && !f->EditSituacion->Visible());
+        QVERIFY(f->EditNumeroHorario->Visible() && f->pbZoom->Down());
+        // June 2024 begins on a Saturday: 5 June is column 2 of row 2.
+        QCOMPARE(f->FechaCelda(5, 1), QDate(2024, 6, 1));
+        QCOMPARE(f->FechaCelda(2, 2), QDate(2024, 6, 5));
+        QVERIFY(!f->FechaCelda(0, 1).isValid());
+
+        auto fondo = [f](int col, int fila) {
+            const QImage imagen = f->SGrid->grab().toImage();
+            const QRect celda = f->SGrid->visualRect(f->SGrid->model()->index(fila, col));
+            return imagen.pixelColor(
+                f->SGrid->viewport()->mapTo(f->SGrid, celda.bottomLeft() + QPoint(5, -2)));
+        };
+        const QColor amarillo(0xFF, 0xFF, 0xD2);
+        QCOMPARE(fondo(2, 2), amarillo);              // the employee's own day
+        QCOMPARE(fondo(3, 2), QColor(Qt::white));     // a company day
+        QCOMPARE(fondo(3, 0), ColorToQt(clBtnFace));  // a title
+
+        // With "Modificar" up a click changes nothing.
+        QVERIFY(!f->pbModificar->Down());
+        f->MarcarDia(3, 2);
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM CALENOPE")), QStringLiteral("1"));
+
+        // "Pe" puts "Va" and "Pu" up, "La" down and "Fe" up.
+        f->pbVacaciones->Click();
+        f->pbFestivos->Click();
+        f->pbLaborables->Click();
+        QVERIFY(f->pbVacaciones->Down() && f->pbFestivos->Down() && !f->pbLaborables->Down());
+        f->pbPermiso->Click();
+        QVERIFY(f->pbPermiso->Down() && !f->pbVacaciones->Down() && !f->pbPuente->Down());
+        QVERIFY(f->pbLaborables->Down() && !f->pbFestivos->Down());
+
+        // A new own day takes the company day's schedule and the palette.
+        f->pbModificar->Click();
+        QVERIFY(f->pbModificar->Down());
+        f->MarcarDia(0, 3);  // Monday 10 June
+        const QString dia10 = QStringLiteral(
+                                  "SELECT EsDiaTrabajado, EsDiaFestivo, EsDiaVacaciones, "
+                                  "EsDiaPermiso, EsDiaPuente, NumeroHorario FROM CALENOPE WHERE "
+                                  "CodigoOperario = 7 AND Fecha = %1")
+                                  .arg(fecha(QDate(2024, 6, 10)));
+        QCOMPARE(sql(dia10), QStringLiteral("SI|NO|NO|SI|NO|3"));
+        QCOMPARE(fondo(0, 3), amarillo);
+        // Every palette button up: not worked, the holiday flag empty.
+        for (TSpeedButton* b : {f->pbTrabajados, f->pbLaborables, f->pbPermiso}) b->Click();
+        f->MarcarDia(0, 3);
+        QCOMPARE(sql(dia10), QStringLiteral("NO||NO|NO|NO|3"));
+        QCOMPARE(textos(), QStringList());
+
+        // "Despersonalizar" on the selected day: the company day shows again;
+        // on an empty cell nothing is asked.
+        f->pbModificar->Click();
+        f->SGrid->setCurrentCell(3, 0);
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        f->EliminardiaClick(f->Eliminardia);
+        QCOMPARE(sql(dia10), QString());
+        QCOMPARE(fondo(0, 3), QColor(Qt::white));
+        f->SGrid->setCurrentCell(1, 0);
+        f->EliminardiaClick(f->Eliminardia);
+        QCOMPARE(
+            textos(),
+            QStringList({QStringLiteral("¿Realmente desea despersonalizar el día seleccionado del "
+                                        "calendario?")}));
+        QCOMPARE(f->SGrid->PopupMenu(), f->PopupMenu1);
+
+        // Deleting December keeps 1 January, and its incidences too on "SI".
+        for (const QDate& d : {QDate(2024, 12, 1), QDate(2024, 12, 31), QDate(2025, 1, 1)}) {
+            sql(QStringLiteral("INSERT INTO CALENOPE (CodigoOperario, Fecha, EsDiaTrabajado) "
+                               "VALUES (7, %1, 'SI')")
+                    .arg(fecha(d)));
+            sql(QStringLiteral("INSERT INTO INCCALOP (CodigoOperario, Fecha, Linea, Tiempo) "
+                               "VALUES (7, %1, 1, 2)")
+                    .arg(fecha(d)));
+        }
+        f->setProperty("MesCalendario", 12);
+        QCOMPARE(f->Incidencias->RecordCount(), 2);
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        f->pbEliminarClick(f->pbEliminar);
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM CALENOPE WHERE Fecha >= %1")
+                         .arg(fecha(QDate(2024, 12, 1)))),
+                 QStringLiteral("1"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM INCCALOP")), QStringLiteral("1"));
+        QCOMPARE(f->Incidencias->RecordCount(), 0);
+        // The year, answering "NO" to the incidences.
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        f->setProperty("EjercicioCalendario", 2025);
+        f->pbEliminarEjercicioClick(f->pbEliminarEjercicio);
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM CALENOPE WHERE Fecha >= %1")
+                         .arg(fecha(QDate(2024, 12, 1)))),
+                 QStringLiteral("0"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM INCCALOP")), QStringLiteral("1"));
+    }
+
+    void incidencias_data() { AddEngineRows(); }
+    void incidencias() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        TfRRHHCAOP* f = e.abrir(7, 2024, 6);
+        TTable* t = f->Incidencias;
+        auto linea = [t](const QDate& d, const char* inicio, const char* final) {
+            t->Append();
+            t->FieldByName(QStringLiteral("Fecha"))->setAsDateTime(QDateTime(d, QTime(0, 0)));
+            t->FieldByName(QStringLiteral("HoraInicio"))->setText(QLatin1String(inicio));
+            t->FieldByName(QStringLiteral("HoraFinal"))->setText(QLatin1String(final));
+        };
+        linea(QDate(2024, 6, 10), "08:30:00", "10:00:00");
+        t->Post();
+        linea(QDate(2024, 6, 10), "22:00:00", "02:00:00");
+        // Leaving a column with both times computes the time and posts.
+        f->DBGrid1ColExit(f->DBGrid1);
+        QCOMPARE(t->State(), dsBrowse);
+        linea(QDate(2024, 6, 11), "09:00:00", "09:30:00");
+        t->Post();
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, Linea, Tiempo FROM INCCALOP ORDER BY "
+                                    "Fecha, Linea")),
+                 QStringLiteral("7|1|1,5\r\n7|2|4\r\n7|1|0,5"));
+        QCOMPARE(t->RecordCount(), 3);
+        // Another month shows none of them.
+        f->SpinMes->DownClick();
+        QCOMPARE(t->RecordCount(), 0);
+        QCOMPARE(textos(), QStringList());
+    }
+};
+
+QTEST_MAIN(TestRrhhCaop)
+#include "tst_rrhhcaop.moc"
