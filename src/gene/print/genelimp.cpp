@@ -185,10 +185,11 @@ void TfGENELIMP::EjecutarImpreso() {
     const bool pdf = DestinoPDF();
     Dispositivo = pdf || PrevisualizarImpreso ? Pantalla : Impresora;
     VistaPrevia = PrevisualizarImpreso && !pdf;
+    VistaCerrada = false;
     GenerarImpreso();
     if (!pdf) {
         if (VistaPrevia) {
-            if (!Paginas.empty() && !ListadoCancelado) EsperarVistaPrevia();
+            if (!Paginas.empty() && !ListadoCancelado && !VistaCerrada) EsperarVistaPrevia();
             VistaPrevia = false;
             LiberarPaginas();
         }
@@ -313,7 +314,9 @@ void TfGENELIMP::GenerarImpreso() {
             formatoAnterior_ = codigoDocumento;
         }
         generarDocumento();
-        if (Dispositivo == Impresora && !pdf && (!Temporal->Eof() || CopiasPendientes > 0))
+        // The shown page's document is printed alone: no sheet after its copies.
+        if (Dispositivo == Impresora && !pdf &&
+            (CopiasPendientes > 0 || (!SoloDocumentoActual && !Temporal->Eof())))
             NuevaPagina();
         if (Dispositivo == Pantalla && VistaPrevia && ContadorPaginas >= 26 &&
             !preguntaPaginasHecha_) {
@@ -333,6 +336,7 @@ void TfGENELIMP::GenerarImpreso() {
         MensajeInformacion(QStringLiteral("¡No hay datos para procesar!"));
     if (Dispositivo == Impresora && !pdf) terminarImpresora();
     ActualizarBotonesVista();
+    Q_EMIT FinGeneracion();
 }
 
 void TfGENELIMP::avanzarEtiqueta() {

@@ -296,6 +296,8 @@ public:
 
     // Preview during generation: set while a job shows its pages.
     bool VistaPrevia = false;
+    // The user closed the preview while its pages were made.
+    bool VistaCerrada = false;
     // The key of the displayed page's document (the page print prints it alone).
     QString ClaveDocumentoActual;
     void LiberarPaginas();
@@ -307,6 +309,11 @@ public:
     // Runs the preview modally until the user closes it.
     void EsperarVistaPrevia();
 
+Q_SIGNALS:
+    // A generation run ended (the preview's print and export are available).
+    void FinGeneracion();
+
+public:
 private:
     bool prepararImpresora(const QString& Nombre);
     void terminarImpresora();

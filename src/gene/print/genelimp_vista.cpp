@@ -43,6 +43,7 @@ void TfGENELIMP::ConectarVista() {
     OnClose = [this](QObject*, TCloseAction& Accion) {
         // Closing while pages are still made stops the job; the pages stay.
         if (Generando) ListadoCancelado = true;
+        VistaCerrada = true;
         Accion = caHide;
     };
 }

@@ -136,6 +136,8 @@ struct Trabajo : EmpresaPrueba {
         CodigoImpreso = QStringLiteral("F1");
         CamposNoVisiblesUsuario.clear();
         ListadoCancelado = false;
+        // No real dialog may wait for a user.
+        AsignarSeamDialogos([](QObject*) { return true; });
         // RH_GUARDAR_PDF keeps the files a test wrote, to look at them.
         dir.setAutoRemove(qEnvironmentVariableIsEmpty("RH_GUARDAR_PDF"));
         if (!dir.autoRemove()) qInfo("%s", qPrintable(dir.path()));
@@ -170,6 +172,7 @@ struct Trabajo : EmpresaPrueba {
 
     // A new engine with its work tables, the lines' table only when asked.
     TfGENELIMP* motor(bool lineas = false) {
+        OmitirDialogoImpresora = true;  // an engine freed clears it
         f = new TfGENELIMP;
         CrearTablaEstructura(fGENEINIC, f->Temporal, QLatin1String(kTemporal), -1);
         f->Temporal->Open();
@@ -700,6 +703,153 @@ private Q_SLOTS:
         QVERIFY2(qAbs(mm(p.value(QStringLiteral("Año")).left()) - 2 * 2.54) < 0.5,
                  qPrintable(QString::number(mm(p.value(QStringLiteral("Año")).left()))));
         QVERIFY(p.contains(QStringLiteral("abcdefgh")) || p.contains(QStringLiteral("abcd")));
+    }
+
+    // The preview as a user drives it: paging within the pages made, the
+    // initial zoom and the grid from the company parameters, the 25-page
+    // question answered "NO", the shown page's document printed alone, the
+    // PDF export and a print after it.
+    void vistaPrevia_data() {
+        QTest::addColumn<QString>("zoom");
+        QTest::addColumn<QString>("sinRegla");
+        QTest::newRow("normal") << QStringLiteral("Normal") << QString();
+        QTest::newRow("150 sin regla") << QStringLiteral("150") << QStringLiteral("SI");
+    }
+    void vistaPrevia() {
+        QFETCH(QString, zoom);
+        QFETCH(QString, sinRegla);
+        Trabajo t{Engine::Sqlite};
+        TTable* p = ModuloDatos->ParamGenerales;
+        p->Edit();
+        p->FieldByName(QStringLiteral("FmtVisualizacionPrevia"))->setAsString(zoom);
+        p->FieldByName(QStringLiteral("PrevisualizacionSinRegla"))->setAsString(sinRegla);
+        p->Post();
+        t.formato(QStringLiteral("F1"), kCuerpo);
+        PrevisualizarImpreso = true;
+        t.motor();
+        for (int i = 1; i <= 3; ++i) t.documento(i, QStringLiteral("Doc%1").arg(i), 2);
+        const QString exportado = t.dir.filePath(QStringLiteral("exportado"));
+        QString propuesto;
+        AsignarSeamDialogos([&](QObject* d) {
+            if (auto* f = qobject_cast<TFileDialog*>(d)) {
+                propuesto = f->FileName + QLatin1Char('|') + f->Filter;
+                f->FileName = exportado;
+            }
+            return true;
+        });
+        const QString impresora = t.dir.filePath(QStringLiteral("impresora.pdf"));
+        AsignarSeamImpreso(
+            [&](const QString&) -> QString { return QStringLiteral("PDF:") + impresora; });
+        bool comprobado = false;
+        auto comprobar = [&](TfGENELIMP* v) {
+            QCOMPARE(v->Caption(), QStringLiteral("Previsualización de Ficha F1"));
+            QCOMPARE(int(v->Paginas.size()), 3);
+            const int z = zoom == QLatin1String("150") ? 150 : 100;
+            QCOMPARE(v->SpinEditZoom->value(), z);
+            const QImage imagen = v->ImagenPaginaMostrada();
+            QCOMPARE(imagen.width(), qRound(800 * z / 100.0));
+            // The grid's grey shows in the blank lower part of the page.
+            bool gris = false;
+            for (int x = 0; x < imagen.width() && !gris; ++x)
+                gris = imagen.pixelColor(x, imagen.height() * 3 / 4) == QColor(0xC0, 0xC0, 0xC0);
+            QCOMPARE(gris, sinRegla.isEmpty());
+            v->SpinEditPagina->setValue(0);
+            QCOMPARE(v->SpinEditPagina->value(), 1);
+            v->SpinEditPagina->setValue(99);
+            QCOMPARE(v->SpinEditPagina->value(), 3);
+
+            v->pbExportarAPDF->click();
+            QCOMPARE(propuesto, QStringLiteral("Ficha F1|Archivos PDF (*.PDF)|*.PDF"));
+            QCOMPARE(paginasPdf(exportado + QStringLiteral(".pdf")), 3);
+            QVERIFY(
+                textoPdf(exportado + QStringLiteral(".pdf"), 2).contains(QLatin1String("Doc2")));
+            QCOMPARE(v->DestinoImpreso, QString());
+            QCOMPARE(int(v->Paginas.size()), 3);
+
+            v->pbImprimir->click();
+            QCOMPARE(paginasPdf(impresora), 6);  // two copies each on the printer
+            v->pbUltimaPaginaClick();
+            QCOMPARE(v->SpinEditPagina->value(), 3);
+
+            v->SpinEditPagina->setValue(2);
+            QFile::remove(impresora);
+            v->pbImprimirPagina->click();
+            QCOMPARE(paginasPdf(impresora), 2);
+            QVERIFY(textoPdf(impresora).contains(QLatin1String("Doc2")));
+            QVERIFY(!textoPdf(impresora).contains(QLatin1String("Doc1")));
+            comprobado = true;
+        };
+        AlMostrarse<TfGENELIMP>([&](TfGENELIMP* v) {
+            if (v->Generando)
+                QObject::connect(
+                    v, &TfGENELIMP::FinGeneracion, v,
+                    [&, v] {
+                        comprobar(v);
+                        v->Close();
+                    },
+                    Qt::SingleShotConnection);
+            else {
+                comprobar(v);
+                v->Close();
+            }
+        });
+        t.f->EjecutarImpreso();
+        QVERIFY(comprobado);
+        QVERIFY(!ListadoCancelado);
+    }
+
+    // More than 25 pages: the question comes over the open preview, "NO"
+    // keeps the 26 pages made; a label sheet's page prints the first
+    // document placed on it.
+    void vistaPreviaLarga() {
+        Trabajo t{Engine::Sqlite};
+        t.formato(QStringLiteral("F1"), kCuerpo);
+        PrevisualizarImpreso = true;
+        t.motor();
+        for (int i = 1; i <= 40; ++i) t.documento(i, QStringLiteral("Doc%1").arg(i));
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        int paginas = 0;
+        bool abiertaAntesDelFin = false;
+        AlMostrarse<TfGENELIMP>([&](TfGENELIMP* v) {
+            abiertaAntesDelFin = v->Generando;
+            auto fin = [&, v] {
+                paginas = int(v->Paginas.size());
+                v->SpinEditPagina->setValue(40);
+                QCOMPARE(v->SpinEditPagina->value(), 26);
+                v->Close();
+            };
+            if (v->Generando)
+                QObject::connect(v, &TfGENELIMP::FinGeneracion, v, fin, Qt::SingleShotConnection);
+            else
+                fin();
+        });
+        t.f->EjecutarImpreso();
+        QCOMPARE(paginas, 26);
+        QVERIFY(abiertaAntesDelFin);
+        QVERIFY2(TextosMostrados().join('|').contains(
+                     QStringLiteral("¡El número de páginas del informe es mayor que 25!")),
+                 qPrintable(TextosMostrados().join('|')));
+        t.liberar();
+
+        t.formato(QStringLiteral("F1"), QStringLiteral("[SISTEMA]\r\n"
+                                                       "FormatoEtiqueta=3;8;70;37\r\n"
+                                                       "[CABECERA]\r\n"
+                                                       "Camp=5;5;0;Nombre\r\n"));
+        t.motor();
+        for (int i = 1; i <= 5; ++i) t.documento(i, QStringLiteral("Eti%1").arg(i));
+        const QString impresora = t.dir.filePath(QStringLiteral("etiqueta.pdf"));
+        AsignarSeamImpreso(
+            [&](const QString&) -> QString { return QStringLiteral("PDF:") + impresora; });
+        MessageSeam::enqueue(QStringLiteral("1"));
+        AlMostrarse<TfGENELIMP>([&](TfGENELIMP* v) {
+            QCOMPARE(int(v->Paginas.size()), 1);
+            v->pbImprimirPagina->click();
+            v->Close();
+        });
+        t.f->EjecutarImpreso();
+        const QString texto = textoPdf(impresora);
+        QVERIFY2(texto.contains(QLatin1String("Eti1")) && !texto.contains(QLatin1String("Eti2")),
+                 qPrintable(texto));
     }
 
     // The destruction of the engine drops its work tables.
