@@ -140,9 +140,10 @@ TfNOMIIOPE::~TfNOMIIOPE() {
 void TfNOMIIOPE::construir() {
     setObjectName(datos_.NombreFormulario);
     setCaption(datos_.Titulo);
+    // Sized before it becomes a child, which takes the size it has then.
+    resize(560, 440);
     setFormStyle(fsMDIChild);
     setKeyPreview(true);
-    resize(440, 420);
 
     Temporal = new TTable(this);
     Temporal->setObjectName(QStringLiteral("Temporal"));
@@ -192,7 +193,7 @@ void TfNOMIIOPE::construir() {
                         "a la aplicación."),
          QStringLiteral("¡Cierre todas las ventanas de la aplicación, incluidas las de otros "
                         "usuarios!")});
-    Memo1->setFixedHeight(76);
+    Memo1->setFixedHeight(Memo1->fontMetrics().lineSpacing() * 4 + 14);
     raiz->addWidget(Memo1);
 
     DBGrid1 = new TDBGrid(this);
@@ -238,9 +239,8 @@ void TfNOMIIOPE::construir() {
     };
     Temporal->BeforePost = [this](TDataSet*) { temporalBeforePost(); };
     Temporal->OnCalcFields = [this](TDataSet*) { temporalCalcFields(); };
-    DBGrid1->OnDrawColumnCell = [this](QObject*, const QRect& Rect, int Columna, TColumn*, int) {
-        dibujarCelda(Rect, Columna);
-    };
+    DBGrid1->OnDrawColumnCell = [this](QObject*, const QRect& Rect, int Columna, TColumn*,
+                                       int Estado) { dibujarCelda(Rect, Columna, Estado); };
     pbConforme->OnClick = [this](QObject* s) { pbConformeClick(s); };
     pbSalir->OnClick = [this](QObject*) { Close(); };
     Inicializartabladeequivalencias1->OnClick = [this](QObject* s) {
@@ -293,14 +293,19 @@ void TfNOMIIOPE::temporalCalcFields() {
         ->setAsString(l.isEmpty() ? QString() : l.first().toString());
 }
 
-void TfNOMIIOPE::dibujarCelda(const QRect& Rect, int Columna) {
+void TfNOMIIOPE::dibujarCelda(const QRect& Rect, int Columna, int Estado) {
     QPainter* canvas = DBGrid1->Canvas();
     TColumn* columna = DBGrid1->Columns()[Columna];
     TField* campo = columna ? columna->Field() : nullptr;
     if (!canvas || !campo) return;
-    const bool pendiente =
-        Temporal->FieldByName(QStringLiteral("Situacion"))->AsString() == QLatin1String(kPendiente);
-    canvas->setPen(pendiente ? Qt::black : Qt::gray);
+    // Pending rows keep the grid's own black text; done ones are drawn
+    // anew in grey over it.
+    if (Temporal->FieldByName(QStringLiteral("Situacion"))->AsString() == QLatin1String(kPendiente))
+        return;
+    const QPalette paleta = DBGrid1->palette();
+    canvas->fillRect(Rect, (Estado & gdSelected) ? paleta.highlight() : paleta.base());
+    canvas->setFont(DBGrid1->font());
+    canvas->setPen(QColor(Qt::gray));
     canvas->drawText(Rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop, campo->DisplayText());
 }
 
@@ -380,8 +385,8 @@ bool TfNOMIIOPE::AgregarPar(const QString& Origen, const QString& Destino) {
 }
 
 void TfNOMIIOPE::reponer(const QList<Fila>& Filas) {
-    QScopedValueRollback<bool> importando(Importando, true);
     {
+        QScopedValueRollback<bool> importando(Importando, true);
         TControlesDesactivados controles(Temporal);
         if (Temporal->State() != dsBrowse) Temporal->Cancel();
         Temporal->EmptyTable();
@@ -394,6 +399,12 @@ void TfNOMIIOPE::reponer(const QList<Fila>& Filas) {
             Temporal->Post();
         }
     }
+    mostrarNombres();
+}
+
+void TfNOMIIOPE::mostrarNombres() {
+    // The names were left out while the rows were loaded.
+    Temporal->Refresh();
     Temporal->First();
 }
 
@@ -406,7 +417,6 @@ void TfNOMIIOPE::Inicializartabladeequivalencias1Click(QObject*) {
 // ---------------------------------------------------------------- loading pairs
 
 void TfNOMIIOPE::ImportarMaestroClick(QObject*) {
-    QScopedValueRollback<bool> importando(Importando, true);
     if (!Maestro->Active()) AbrirTabla(fGENEINIC, Maestro);
     if (MensajeConfirmacion(QStringLiteral("¿Desea filtrar los registros a importar?")) ==
         QLatin1String("SI")) {
@@ -444,14 +454,14 @@ void TfNOMIIOPE::ImportardesdeArchivodeTexto1Click(QObject*) {
 }
 
 void TfNOMIIOPE::cargar(const QList<std::pair<QString, QString>>& Pares) {
-    QScopedValueRollback<bool> importando(Importando, true);
     TCursorEspera espera;
     Temporal->CheckBrowseMode();
     {
+        QScopedValueRollback<bool> importando(Importando, true);
         TControlesDesactivados controles(Temporal);
         for (const auto& [origen, destino] : Pares) AgregarPar(origen, destino);
     }
-    Temporal->First();
+    mostrarNombres();
 }
 
 void TfNOMIIOPE::ExportaraArchivodeTexto1Click(QObject*) {

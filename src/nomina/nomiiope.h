@@ -119,7 +119,7 @@ private:
     void construir();
     void temporalBeforePost();
     void temporalCalcFields();
-    void dibujarCelda(const QRect& Rect, int Columna);
+    void dibujarCelda(const QRect& Rect, int Columna, int Estado);
     void ejecutar();
     bool validarPendientes();
     void estado(const QString& Texto);
@@ -128,6 +128,7 @@ private:
     };
     QList<Fila> filas();
     void reponer(const QList<Fila>& Filas);
+    void mostrarNombres();
     // Appends pairs loaded in bulk, unchecked; origins already there are left out.
     void cargar(const QList<std::pair<QString, QString>>& Pares);
     void sumarCifra(const QString& Pregunta, int Signo);

@@ -540,6 +540,10 @@ private Q_SLOTS:
         QCOMPARE(e.pares(),
                  (QStringList{QStringLiteral("12>12 Pendiente"), QStringLiteral("20>20 Pendiente"),
                               QStringLiteral("40>40 Pendiente")}));
+        // The names, left out while loading, show once the rows are in.
+        e.f->Temporal->First();
+        QCOMPARE(e.f->Temporal->FieldByName(QStringLiteral("Nombre"))->AsString(),
+                 QStringLiteral("Ana"));
     }
 
     // A close asked while the interchange runs is refused; afterwards the
