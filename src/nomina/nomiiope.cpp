@@ -605,7 +605,12 @@ void TfNOMIIOPE::ejecutar() {
             hecho = ConfirmarTransaccion(fGENEINIC);
         else
             CancelarTransaccion(fGENEINIC);
-        if (!hecho) continue;
+        if (!hecho) {
+            // The step's incidence names the table; this one, the pair.
+            Incidencias << QStringLiteral("¡No se ha intercambiado el Origen ") + f.origen +
+                               QStringLiteral(" por el Destino ") + f.destino + QStringLiteral("!");
+            continue;
+        }
         // Marked once committed: the equivalence table is not part of the
         // company's transaction.
         if (Temporal->Locate(QStringLiteral("DatoOrigen"), f.origen, 0)) {

@@ -234,7 +234,8 @@ private Q_SLOTS:
 
     // A free destination takes the origin's code everywhere; an existing one
     // takes its rows and the origin's master goes. The candidate of the same
-    // code keeps its rows, and a second run finds nothing more to do.
+    // code keeps its rows, a second run finds nothing more to do, and a new
+    // employee given the old code is left alone.
     void renumerarYFusionar_data() {
         QTest::addColumn<int>("engine");
         QTest::addColumn<int>("destino");
@@ -275,6 +276,16 @@ private Q_SLOTS:
         QCOMPARE(TextosMostrados(), QStringList{kEmpieza});
         QCOMPARE(filasDe(destino), propias);
         QCOMPARE(nombre(destino), existe ? QStringLiteral("Luis") : QStringLiteral("Ana"));
+
+        // The old code given to a new employee: the done pair is not run again.
+        sql(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (12, 'Pío')"));
+        fila(QStringLiteral("HCONTRAT"), 12, QStringLiteral("PERSONAL"), 5);
+        e.conforme({QStringLiteral("SI"), QStringLiteral("NO")});
+        QCOMPARE(
+            e.f->Incidencias,
+            QStringList{QStringLiteral("¡Existe de nuevo el Origen 12!. No se ha intercambiado.")});
+        QCOMPARE(nombre(12), QStringLiteral("Pío"));
+        QCOMPARE(cuenta(QStringLiteral("HCONTRAT"), QStringLiteral("CodigoOperario = 12")), 1);
     }
 
     // A pair whose step fails leaves every row where it was, the master
@@ -329,9 +340,12 @@ private Q_SLOTS:
         else if (caso != QLatin1String("choque"))
             QuitarBloqueoModificacion(e.motor, caso);
 
-        QCOMPARE(e.f->Incidencias.size(), 1);
+        QCOMPARE(e.f->Incidencias.size(), 2);
         QVERIFY2(e.f->Incidencias.first().startsWith(incidencia),
                  qPrintable(e.f->Incidencias.first()));
+        QCOMPARE(
+            e.f->Incidencias.last(),
+            QStringLiteral("¡No se ha intercambiado el Origen 12 por el Destino %1!").arg(destino));
         QVERIFY(TextosMostrados().contains(kIncidencias));
         QCOMPARE(filasDe(12), propias);
         QCOMPARE(nombre(12), QStringLiteral("Ana"));
