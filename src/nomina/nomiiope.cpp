@@ -578,8 +578,17 @@ void TfNOMIIOPE::pbConformeClick(QObject*) {
 void TfNOMIIOPE::ejecutar() {
     TBusyForm ocupado(this);
     QScopedValueRollback<bool> ejecutando(Ejecutando, true);
+    // The status updates let events through: the table and the buttons wait
+    // for the run, so that no row is being typed while the run marks it.
+    struct Espera {
+        QList<QWidget*> controles;
+        ~Espera() {
+            for (QWidget* w : controles) w->setEnabled(true);
+        }
+    } espera{{DBGrid1, PanelControl}};
+    for (QWidget* w : espera.controles) w->setEnabled(false);
     update();
-    TCursorEspera espera;
+    TCursorEspera reloj;
     for (const Fila& f : filas()) {
         int origen = 0, destino = 0;
         // Every row was checked when it was typed or before the run.

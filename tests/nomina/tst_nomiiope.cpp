@@ -28,6 +28,7 @@
 #include "support/empresaprueba.h"
 #include "support/sqlprueba.h"
 #include "ui/controls.h"
+#include "ui/dbgrid.h"
 #include "ui/registry.h"
 
 namespace {
@@ -560,15 +561,21 @@ private Q_SLOTS:
                  QStringLiteral("Ana"));
     }
 
-    // A close asked while the interchange runs is refused; afterwards the
-    // window closes.
+    // A close asked while the interchange runs is refused and the table
+    // waits for it; afterwards the window closes.
     void noSeCierraEjecutando() {
         Entorno e{Engine::Sqlite};
         historia(12);
         QVERIFY(e.teclear(QStringLiteral("12"), QStringLiteral("30")));
-        QTimer::singleShot(0, e.f.data(), [&] { e.f->Close(); });
+        bool rejillaActiva = true;
+        QTimer::singleShot(0, e.f.data(), [&] {
+            rejillaActiva = e.f->DBGrid1->isEnabled();
+            e.f->Close();
+        });
         e.conforme({QStringLiteral("SI")});
         QVERIFY(e.f);
+        QVERIFY(!rejillaActiva);  // no row is typed while the run marks them
+        QVERIFY(e.f->DBGrid1->isEnabled());
         QCOMPARE(filasDe(30), int(std::size(kLugares)));
         QCoreApplication::processEvents();
         QVERIFY(e.f);
