@@ -211,6 +211,10 @@ TfRRHHCAOP::TfRRHHCAOP(QWidget* owner) : TForm(owner), dias_(new DiasMes) {
     pbZoom->setHint(QStringLiteral("Activar/Desactivar el zoom de rejilla"));
     pbZoom->setGroupIndex(21);
     fila2->addWidget(pbZoom);
+    // The two toggles show when they are down.
+    for (TSpeedButton* b : {pbModificar, pbZoom})
+        b->setStyleSheet(
+            QStringLiteral("QToolButton:checked { background: #c8c8c8; border: 1px inset gray; }"));
     fila2->addStretch(1);
     pbEliminarEjercicio = boton("pbEliminarEjercicio", "", "Eliminar el año del calendario actual");
     pbEliminar = boton("pbEliminar", "", "Eliminar el mes del calendario actual");

@@ -328,7 +328,7 @@ private Q_SLOTS:
         TfRRHHCAOP* f = e.abrir(7, 2024, 6);
         TTable* t = f->Incidencias;
         auto linea = [t](const QDate& d, const char* inicio, const char* final) {
-            t->Append();
+            t->Insert();
             t->FieldByName(QStringLiteral("Fecha"))->setAsDateTime(QDateTime(d, QTime(0, 0)));
             t->FieldByName(QStringLiteral("HoraInicio"))->setText(QLatin1String(inicio));
             t->FieldByName(QStringLiteral("HoraFinal"))->setText(QLatin1String(final));
@@ -336,9 +336,11 @@ private Q_SLOTS:
         linea(QDate(2024, 6, 10), "08:30:00", "10:00:00");
         t->Post();
         linea(QDate(2024, 6, 10), "22:00:00", "02:00:00");
-        // Leaving a column with both times computes the time and posts.
+        // Leaving a column with both times computes the time and posts; the
+        // grid stays on the line just written.
         f->DBGrid1ColExit(f->DBGrid1);
         QCOMPARE(t->State(), dsBrowse);
+        QCOMPARE(t->FieldByName(QStringLiteral("Linea"))->AsInteger(), 2);
         linea(QDate(2024, 6, 11), "09:00:00", "09:30:00");
         t->Post();
         QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, Linea, Tiempo FROM INCCALOP ORDER BY "

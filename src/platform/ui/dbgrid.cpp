@@ -809,6 +809,7 @@ QModelIndex TDBGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modif
 void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QTableView::currentChanged(current, previous);
     if (syncing_ || !current.isValid()) return;
+    const int filaActiva = activeRow_;
     if (current.column() != selectedIndex_) {
         // Leaving a column may be refused.
         if (OnColExit && !RunHandler(this, [this] { OnColExit(this); })) {
@@ -820,6 +821,12 @@ void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& prev
         // left: the cell typed into next is the one entered.
         if (currentIndex().column() != selectedIndex_) syncCurrentIndex();
         if (OnColEnter) RunHandler(this, [this] { OnColEnter(this); });
+        // A handler that posted moved the record to its place: the grid
+        // follows it rather than the row the cell was on.
+        if (activeRow_ != filaActiva) {
+            syncCurrentIndex();
+            return;
+        }
     }
     if (current.row() != activeRow_) {
         const int distance = current.row() - activeRow_;

@@ -137,6 +137,7 @@ private Q_SLOTS:
     void editingACellPosts();
     void appendAndCancelWithArrows();
     void columnsAndTheirEvents();
+    void postOnLeavingAColumnStaysOnTheRecord();
     void drawingSeesEachRow();
     void selectedRowsAndPublished();
     void emptyDatasetShowsTitlesAndStartsARow();
@@ -385,6 +386,25 @@ void TestDBGrid::columnsAndTheirEvents() {
     r.grid->Columns().RestoreDefaults();
     QCOMPARE(r.grid->Columns().State(), csDefault);
     QCOMPARE(r.grid->Columns()[0]->FieldName(), QStringLiteral("Codigo"));
+}
+
+void TestDBGrid::postOnLeavingAColumnStaysOnTheRecord() {
+    Personal p(false);
+    Rejilla r(&p.source);
+    // A record inserted at the top whose key sorts it to the end, posted by
+    // the handler of the column being left: the grid stays on that record.
+    r.grid->OnColExit = [&](QObject*) {
+        if (p.table.State() == dsInsert) p.table.Post();
+    };
+    p.table.Insert();
+    p.table.FieldByName(QStringLiteral("Codigo"))->setAsInteger(kRows + 1);
+    p.table.FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("Nueva"));
+    QTest::keyClick(r.grid, Qt::Key_Right);
+    QCOMPARE(p.table.State(), dsBrowse);
+    QCOMPARE(p.codigo(), kRows + 1);
+    QCOMPARE(r.grid->SelectedIndex(), 1);
+    QCOMPARE(r.cell(r.currentRow(), 0), QString::number(kRows + 1));
+    db_->db()->Execute(QStringLiteral("DELETE FROM PERSONAL WHERE Codigo = ?"), {kRows + 1});
 }
 
 void TestDBGrid::drawingSeesEachRow() {
