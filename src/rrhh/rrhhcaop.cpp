@@ -642,7 +642,13 @@ void TfRRHHCAOP::GenerarRango(int Desde, int Hasta, const QString& DesdeFecha,
         QList<int> codigos;
         while (q.next()) codigos << q.value(0).toInt();
         q.finish();
-        for (int codigo : codigos) GeneraCalendarioOperario(codigo, DesdeFecha, HastaFecha);
+        // One generator for the range: the company calendar is read once.
+        QDate desde, hasta;
+        PeriodoGeneracion(DesdeFecha, HastaFecha, QDate(ejercicio_, mes_, 1), desde, hasta);
+        TCursorEspera espera;
+        TGeneradorCalendarioOperario generador(codigoCalendarioEmpresa_, desde, hasta,
+                                               EditSituacion->Text());
+        for (int codigo : codigos) generador.Generar(codigo);
     } catch (const std::exception& e) {
         MensajeAdvertencia(QString::fromUtf8(e.what()));
     }

@@ -61,8 +61,11 @@ private:
     Datos* d_;
 };
 
-// One employee, as the window's routine: Desde/Hasta texts as typed (an
-// empty one takes the first or last day of the month Mes shows).
+// The period of a generation: the month of Mes unless a Desde or Hasta
+// text (as typed) is given.
+void PeriodoGeneracion(const QString& DesdeFecha, const QString& HastaFecha, const QDate& Mes,
+                       QDate& Desde, QDate& Hasta);
+// One employee, as the window's routine.
 bool GeneraCalendarioOperario(int CodigoOperario, const QString& DesdeFecha,
                               const QString& HastaFecha, int CodigoCalendarioEmpresa,
                               const QString& Situacion, const QDate& Mes);

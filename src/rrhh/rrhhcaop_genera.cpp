@@ -204,15 +204,21 @@ bool TGeneradorCalendarioOperario::Generar(int CodigoOperario) {
     return completo;
 }
 
+void PeriodoGeneracion(const QString& DesdeFecha, const QString& HastaFecha, const QDate& Mes,
+                       QDate& Desde, QDate& Hasta) {
+    Desde = QDate(Mes.year(), Mes.month(), 1);
+    Hasta = Desde.addDays(Desde.daysInMonth() - 1);
+    if (!DesdeFecha.trimmed().isEmpty()) Desde = TextoAFechaHora(DesdeFecha).date();
+    if (!HastaFecha.trimmed().isEmpty()) Hasta = TextoAFechaHora(HastaFecha).date();
+}
+
 bool GeneraCalendarioOperario(int CodigoOperario, const QString& DesdeFecha,
                               const QString& HastaFecha, int CodigoCalendarioEmpresa,
                               const QString& Situacion, const QDate& Mes) {
     if (!EsProgramaEnEjecucion(QStringLiteral("PELISTO.EXE"))) return true;
     TCursorEspera espera;
-    QDate desde(Mes.year(), Mes.month(), 1);
-    QDate hasta = desde.addDays(desde.daysInMonth() - 1);
-    if (!DesdeFecha.trimmed().isEmpty()) desde = TextoAFechaHora(DesdeFecha).date();
-    if (!HastaFecha.trimmed().isEmpty()) hasta = TextoAFechaHora(HastaFecha).date();
+    QDate desde, hasta;
+    PeriodoGeneracion(DesdeFecha, HastaFecha, Mes, desde, hasta);
     TGeneradorCalendarioOperario generador(CodigoCalendarioEmpresa, desde, hasta, Situacion);
     return generador.Generar(CodigoOperario);
 }

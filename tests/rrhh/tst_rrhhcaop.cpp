@@ -211,6 +211,44 @@ private Q_SLOTS:
         QCOMPARE(textos(), QStringList());
     }
 
+    void rango_data() { AddEngineRows(); }
+    void rango() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        sql(
+            QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre, CodigoCalendario) "
+                           "VALUES (8, 'Luis Gil', 1)"));
+        for (int operario : {7, 8}) e.contrato(operario, 1, QDate(2024, 1, 1), fecha(ZeroDate()));
+        AsignarProgramaEnEjecucion(QStringLiteral("PELISTO.EXE"));
+        TfRRHHCAOP* f = e.abrir(7, 2024, 2);
+        QVERIFY(f->pbGenerarCalendario->Visible() && f->EditSituacion->Visible());
+        QVERIFY(!f->EditNumeroHorario->Visible());
+        const QString cuenta = QStringLiteral("SELECT COUNT(*) FROM CALENOPE");
+        // "a/b" does nothing; a range generates the month on display.
+        for (const char* respuesta : {"a/b", "7/8"}) {
+            MessageSeam::enqueue(QStringLiteral("SI"));
+            MessageSeam::enqueue(QLatin1String(respuesta));
+            f->pbGenerarCalendarioClick(f->pbGenerarCalendario);
+        }
+        QCOMPARE(sql(cuenta), QStringLiteral("58"));
+        QCOMPARE(sql(QStringLiteral("SELECT DISTINCT Situacion FROM CALENOPE")),
+                 QStringLiteral("Alta"));
+        // Employment regulation: a code that is no number stops after the
+        // warning; a range of days marks them.
+        textos();
+        MessageSeam::enqueue(QStringLiteral("x"));
+        f->pbMarcarDiasRegulacionEmpleoClick(f->pbMarcarDiasRegulacionEmpleo);
+        QCOMPARE(textos().value(1),
+                 QStringLiteral("¡El valor de Desde Operario es incorrecto! Repita por favor"));
+        for (const char* respuesta : {"8", "8", "05/02/2024", "06/02/2024"})
+            MessageSeam::enqueue(QLatin1String(respuesta));
+        f->pbMarcarDiasRegulacionEmpleoClick(f->pbMarcarDiasRegulacionEmpleo);
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, Situacion FROM CALENOPE WHERE "
+                                    "Situacion = 'Regulacion Empleo' ORDER BY Fecha")),
+                 QStringLiteral("8|Regulacion Empleo\r\n8|Regulacion Empleo"));
+        QCOMPARE(sql(cuenta), QStringLiteral("58"));
+    }
+
     void rejilla_data() { AddEngineRows(); }
     void rejilla() {
         QFETCH(int, engine);
