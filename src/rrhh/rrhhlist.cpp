@@ -163,20 +163,26 @@ void TDialogoListado::pbListarClick() {
     // An error of the report still leaves the dialog usable and closable.
     struct Fin {
         QPointer<TDialogoListado> d;
-        QPointer<TInformeListado> informe;
         ~Fin() {
-            delete informe.data();
             QApplication::restoreOverrideCursor();
             if (!d) return;
             MensajeBarraEstado(fGENEINIC, d->StatusBar1, QString(), QString());
             d->StatusBar1->repaint();
             d->ListadoEnCurso = false;
         }
-    } fin{dialogo, nullptr};
-    fin.informe = CrearInforme();
-    TBusyForm informeOcupado(fin.informe);
-    if (VisualizacionPrevia->isChecked())
-        fin.informe->QuickReport->Preview();
-    else
-        ImprimirInforme(ModuloDatos, fin.informe->QuickReport, QString());
+    } fin{dialogo};
+    const int ejecuciones = Ejecuciones();
+    // Each run has its own report form, freed (with its temporary table)
+    // before the next one starts.
+    for (int i = 0; i < ejecuciones && dialogo; ++i) {
+        struct Informe {
+            QPointer<TInformeListado> p;
+            ~Informe() { delete p.data(); }
+        } informe{CrearInformeEjecucion(i)};
+        TBusyForm informeOcupado(informe.p);
+        if (VisualizacionPrevia->isChecked())
+            informe.p->QuickReport->Preview();
+        else
+            ImprimirInforme(ModuloDatos, informe.p->QuickReport, QString());
+    }
 }

@@ -59,6 +59,12 @@ protected:
     virtual TInformeListado* CrearInforme() = 0;
     // The listing's own defaults at creation.
     virtual void ValoresIniciales() {}
+    // A listing that prints in several runs (each its own report form and
+    // preview, one after the other): how many; 0 runs nothing (the listing
+    // has told the user why). Called once per "&Listar", after validation.
+    virtual int Ejecuciones() { return 1; }
+    // The report form of run Ejecucion (from 0).
+    virtual TInformeListado* CrearInformeEjecucion(int Ejecucion) { return CrearInforme(); }
 
     // A row of Panel2: a label and one or two edits.
     TEdit* NuevoEdit(const QString& nombre, const QString& texto, int longitud);

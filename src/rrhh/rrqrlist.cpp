@@ -1,5 +1,6 @@
 #include "rrhh/rrqrlist.h"
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QVariant>
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "gene/geneform.h"
 #include "gene/genegrup.h"
 #include "gene/geneinic.h"
+#include "gene/geneinic_conexion.h"
 #include "gene/geneinic_tablas.h"
 #include "gene/genemodu.h"
 #include "gene/geneprev.h"
@@ -348,4 +350,45 @@ void TInformeListado::Columna(TQRCustomBand* banda, const QString& nombre, const
     t->SetBounds(left, 1, width, 15);
     t->setWordWrap(false);
     if (fecha) t->OnPrint = [this](QObject* s, QString& v) { ImprimirFecha(s, v); };
+}
+
+TRellenoListado::TRellenoListado(TTable* Temporal, const QString& Progreso)
+    : temporal_(Temporal), progreso_(!Progreso.isEmpty()) {
+    if (progreso_) MostrarVentanaProgreso(QStringLiteral("ON"), Progreso, QString());
+}
+
+TRellenoListado::~TRellenoListado() {
+    cerrarLote();
+    if (progreso_) MostrarVentanaProgreso(QStringLiteral("OFF"), QString(), QString());
+}
+
+void TRellenoListado::cerrarLote() {
+    if (lote_) lote_->Confirmar();
+    lote_.reset();
+}
+
+bool TRellenoListado::Seguir(const QString& Texto) {
+    constexpr int kLote = 128;
+    if (leidos_++ % kLote == 0) {
+        cerrarLote();
+        QCoreApplication::processEvents();
+    }
+    if (ListadoCancelado) return false;
+    if (progreso_ && !Texto.isEmpty()) MostrarVentanaProgreso(QString(), QString(), Texto);
+    return true;
+}
+
+void TRellenoListado::Anadir() {
+    if (!lote_) lote_ = std::make_unique<TGuardaTransaccion>(fGENEINIC, temporal_->Database());
+    temporal_->Append();
+}
+
+bool TRellenoListado::Grabar() {
+    try {
+        temporal_->Post();
+        return true;
+    } catch (...) {
+        temporal_->Cancel();
+        return false;
+    }
 }

@@ -12,6 +12,7 @@
 // table definition.
 
 #include <QString>
+#include <memory>
 
 #include "ui/form.h"
 
@@ -25,6 +26,7 @@ class TQRMemo;
 class TQRSysData;
 class TQuickRep;
 class TTable;
+class TGuardaTransaccion;
 
 class TInformeListado : public TForm {
     Q_OBJECT
@@ -85,6 +87,33 @@ private:
     void aplicarCompresion();
     void describirGrupos();
     QString nombreTemporal_;
+};
+
+// The walk of a listing's fill: the progress window (with a caption), the
+// rows of Temporal written by batches, each in a short transaction of its own
+// (a commit per row costs as much as the rest of the fill), and the window
+// messages and the cancel seen between batches, with no batch open.
+class TRellenoListado {
+public:
+    explicit TRellenoListado(TTable* Temporal, const QString& Progreso = QString());
+    ~TRellenoListado();
+    TRellenoListado(const TRellenoListado&) = delete;
+    TRellenoListado& operator=(const TRellenoListado&) = delete;
+    // Before each record read: the progress text; false once the listing
+    // was cancelled.
+    bool Seguir(const QString& Texto = QString());
+    // A new row of Temporal, inside the batch's transaction.
+    void Anadir();
+    // Posts the row; a row that cannot be stored (a repeated key among
+    // others) is cancelled and false returned.
+    bool Grabar();
+
+private:
+    void cerrarLote();
+    TTable* temporal_;
+    bool progreso_;
+    int leidos_ = 0;
+    std::unique_ptr<TGuardaTransaccion> lote_;
 };
 
 // The selection summary of a dialog, as the restrictions block prints it:
