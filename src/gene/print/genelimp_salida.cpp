@@ -30,6 +30,7 @@
 #include "io/pdf.h"
 #include "io/printqueue.h"
 #include "io/textfile.h"
+#include "ui/form.h"
 
 namespace {
 
@@ -165,7 +166,11 @@ private:
     bool fallado_ = false;
 };
 
+// The print dialog and the waits for LibreOffice and CUPS run with the form
+// busy, so that it refuses to close meanwhile.
+
 void TfGENELIMP::ImprimirASCII() {
+    const TBusyForm ocupado(this);
     TPrintDialog* dialogo = PrintDialog1(ModuloDatos);
     if (!dialogo->Execute()) return;
     QByteArray flujo;
@@ -195,6 +200,7 @@ bool TfGENELIMP::EnviarFlujoTexto() {
 }
 
 void TfGENELIMP::ImprimirMSWord() {
+    const TBusyForm ocupado(this);
     if (!Temporal->Active()) return;
     const QString modelo = ValorLineaPrograma(QStringLiteral("DocumentoModelo"));
     TDocumentosModelo documentos(this, QStringLiteral("Word"));
@@ -203,6 +209,7 @@ void TfGENELIMP::ImprimirMSWord() {
 }
 
 void TfGENELIMP::ImprimirDocumentosAdjuntos() {
+    const TBusyForm ocupado(this);
     const QString lista = ValorLineaPrograma(QStringLiteral("DocumentosAdjuntos"));
     if (lista.trimmed().isEmpty() || lista == QLatin1String("Auto") || !Temporal->Active()) return;
     const QStringList elementos = lista.split(QLatin1Char(','), Qt::SkipEmptyParts);
@@ -228,6 +235,7 @@ void TfGENELIMP::ImprimirDocumentosAdjuntos() {
 // Each base record's document followed by the files kept for it in BLOBTAB:
 // printed on the printer chosen once, or gathered into the "PDF:" target.
 void TfGENELIMP::ImprimirConAdjuntos() {
+    const TBusyForm ocupado(this);
     if (!Temporal->Active()) return;
     // Owner table ">" the Temporal columns that name a base record.
     const QString conexion = ValorLineaPrograma(QStringLiteral("ConexionDocumentosAdjuntos"));

@@ -83,6 +83,7 @@ struct Motor : EmpresaPrueba {
         });
         AsignarSeamDialogos([this](QObject* d) {
             ++dialogos;
+            cerrableEnDialogo = f->CloseQuery();
             if (auto* p = qobject_cast<TPrintDialog*>(d)) {
                 if (!archivoDialogo.isEmpty()) p->Printer().setOutputFileName(archivoDialogo);
                 return aceptarDialogo;
@@ -118,6 +119,7 @@ struct Motor : EmpresaPrueba {
     bool creada = false;
     QList<Trabajo> trabajos;
     int dialogos = 0;
+    bool cerrableEnDialogo = true;
     bool aceptarDialogo = true;
     QString archivoDialogo;
     QString impresora = QStringLiteral("Epson_LX");
@@ -298,6 +300,8 @@ private Q_SLOTS:
         const QByteArray esperado("\x1b@L\xEDnea 1\r\nL\xEDnea 2 sin fin\f");
         m.f->ImprimirASCII();
         QCOMPARE(m.dialogos, 1);
+        QVERIFY(!m.cerrableEnDialogo);  // the engine refuses to close under its print dialog
+        QVERIFY(m.f->CloseQuery());
         QCOMPARE(m.trabajos.size(), 1);
         QCOMPARE(m.trabajos[0].cola, QStringLiteral("Epson_LX"));
         QVERIFY(m.trabajos[0].raw);
