@@ -294,6 +294,31 @@ private Q_SLOTS:
         QVERIFY2(qAbs(Columna(pagina, tramos[0].second + 10).second - 472) <= 1, "height");
     }
 
+    // On another canvas the control's Left and Top are screen pixels that
+    // AutoPosition converts to the target's; FIM goes to the top right corner.
+    void posicion() {
+        TPrintBarcode b;
+        Preparar(b, TBarCodeType::Code39, QStringLiteral("A"), 100, 50, false);
+        b.SetBounds(48, 24, 100, 50);
+        b.setClearZone(false);
+        auto primeraBarra = [](const QImage& imagen) {
+            for (int y = 0; y < imagen.height(); ++y)
+                for (int x = 0; x < imagen.width(); ++x)
+                    if (qGray(imagen.pixel(x, y)) < 128) return QPoint(x, y);
+            return QPoint(-1, -1);
+        };
+        const QPoint sinConvertir = primeraBarra(Imagen(b, QSize(800, 400), 192));
+        QCOMPARE(sinConvertir.y(), 24);
+        b.setAutoPosition(true);
+        const QPoint convertida = primeraBarra(Imagen(b, QSize(800, 400), 192));
+        QCOMPARE(convertida.y(), 48);
+        QCOMPARE(convertida.x() - 96, sinConvertir.x() - 48);
+
+        Preparar(b, TBarCodeType::FIMA, QString(), 100, 100, true);
+        QCOMPARE(primeraBarra(Imagen(b, QSize(800, 400), 96)),
+                 QPoint(799 - 2 * 96 - 18 * 3 - 2, 1));
+    }
+
     void vacioYEstrecho() {
         TPrintBarcode b;
         Preparar(b, TBarCodeType::Code39, QString(), 300, 60, false);
