@@ -288,7 +288,7 @@ void TInformeListado::QuickReportBeforePrint(bool& PrintReport) {
     TituloLogotipoEmpresa->setPicture(logo);
     QuickReport->setReportTitle(TituloListado());
     RestriccionesListado.PrimeraPagina = true;
-    if (DataSetVacio(ModuloDatos, TablaControl())) {
+    if (TablaControl() && DataSetVacio(ModuloDatos, TablaControl())) {
         MensajeInformacion(QStringLiteral("No existen datos para listar"));
         PrintReport = false;
         return;

@@ -65,7 +65,8 @@ public:
     QString NombreTablaTemporal() const { return nombreTemporal_; }
 
 protected:
-    // Each listing: its title, the table whose emptiness stops the report and
+    // Each listing: its title, the table whose emptiness stops the report (none:
+    // no such check) and
     // the fill of Temporal (which polls ListadoCancelado).
     virtual QString TituloListado() const = 0;
     virtual TDataSet* TablaControl() const = 0;

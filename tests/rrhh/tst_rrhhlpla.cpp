@@ -4,9 +4,6 @@
 // checks, keys and preset year.
 
 #include <QDate>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -24,6 +21,7 @@
 #include "rrhh/rrqrlpla.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
+#include "support/pdfprueba.h"
 #include "ui/controls.h"
 #include "ui/registry.h"
 
@@ -84,43 +82,6 @@ QStringList Filas(TTable* t) {
                      QLatin1Char('/') +
                      t->FieldByName(QStringLiteral("ValoracionAlumno"))->AsString();
     return filas;
-}
-
-// The words of a PDF's first page with their boxes, as pdftotext reads them.
-struct Palabra {
-    QString texto;
-    QRectF caja;
-};
-QList<Palabra> PalabrasPdf(const QString& pdf) {
-    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    if (pdftotext.isEmpty()) qFatal("pdftotext (poppler-utils) is missing");
-    QProcess p;
-    p.start(pdftotext, {QStringLiteral("-bbox"), QStringLiteral("-f"), QStringLiteral("1"),
-                        QStringLiteral("-l"), QStringLiteral("1"), pdf, QStringLiteral("-")});
-    p.waitForFinished();
-    static const QRegularExpression palabra(QStringLiteral(
-        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
-    QList<Palabra> palabras;
-    for (const auto& m : palabra.globalMatch(QString::fromUtf8(p.readAllStandardOutput())))
-        palabras.append(
-            {m.captured(5), QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
-                                   QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
-    return palabras;
-}
-// The box of the words of `texto` that follow each other on one line.
-QRectF CajaTexto(const QList<Palabra>& palabras, const QString& texto) {
-    const QStringList buscadas = texto.split(QLatin1Char(' '));
-    for (qsizetype i = 0; i + buscadas.size() <= palabras.size(); ++i) {
-        QRectF caja;
-        qsizetype k = 0;
-        for (; k < buscadas.size(); ++k) {
-            const Palabra& w = palabras[i + k];
-            if (w.texto != buscadas[k] || (k > 0 && qAbs(w.caja.top() - caja.top()) > 1)) break;
-            caja = k == 0 ? w.caja : caja.united(w.caja);
-        }
-        if (k == buscadas.size()) return caja;
-    }
-    return {};
 }
 
 // No contract data module here: every employee counts as inactive.

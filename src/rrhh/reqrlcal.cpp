@@ -1,0 +1,545 @@
+#include "rrhh/reqrlcal.h"
+
+#include <QMap>
+#include <array>
+#include <optional>
+
+#include "db/field.h"
+#include "db/query.h"
+#include "db/table.h"
+#include "gene/geneconv.h"
+#include "gene/genegrup.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_conexion.h"
+#include "gene/genemodu.h"
+#include "gene/genemodu_sql.h"
+#include "gene/genesali.h"
+#include "gene/genesist.h"
+#include "gene/sesion.h"
+#include "report/bands.h"
+#include "report/controls.h"
+#include "report/quickrep.h"
+#include "ui/component.h"
+
+namespace REQRLCAL {
+int DesdeOperario = 0;
+int HastaOperario = 9999;
+int AnoCalendario = 0;
+QString Observaciones;
+QString RangosGruposAnalisis;
+bool MostrarHorarios = false;
+bool MostrarTiposDia = true;
+}  // namespace REQRLCAL
+
+namespace {
+constexpr int kCeldas = 40;
+constexpr int kRanuras = 18;
+constexpr int kIzquierda = 90;
+constexpr int kPaso = 24;
+// Colour values, red in the low byte.
+constexpr int kBlanco = 0xFFFFFF;
+constexpr int kNegro = 0x000000;
+constexpr int kRojo = 0x0000FF;
+constexpr int kVerde = 0x008000;
+constexpr int kAzulTrabajado = 0xFF8000;  // RGB 0, 128, 255
+constexpr int kGranate = 0x000080;
+constexpr int kNaranja = 0x0080FF;  // RGB 255, 128, 0
+constexpr int kFucsia = 0xFF00FF;
+const char* const kIniciales[] = {"L", "M", "X", "J", "V", "S", "D"};
+
+QString N(int n) {
+    return QString::number(n);
+}
+
+// One day cell of a month line, as the passes leave it.
+struct Celda {
+    int dia = 0;
+    int horario = 0;
+    QString tr, lafe, vpp;
+};
+struct FilaMes {
+    int calendario = 0;
+    QString nombre;
+    std::array<Celda, kCeldas + 1> celdas;
+};
+}  // namespace
+
+TfREQRLCAL::TfREQRLCAL(TForm* Dialogo, QWidget* owner)
+    : TInformeListado(owner, QStringLiteral("fREQRLCAL")),
+      horarios_(REQRLCAL::MostrarHorarios),
+      tiposDia_(REQRLCAL::MostrarTiposDia) {
+    QuickReport->Page.Orientation = poLandscape;
+    QuickReport->Page.LeftMargin = QuickReport->Page.RightMargin = 5;
+    PageNumber->setText(QStringLiteral("Página "));
+    Horario = new TTable(this);
+    Horario->setObjectName(QStringLiteral("Horario"));
+    Horario->setTableName(QStringLiteral("HORARIO"));
+
+    BandaCabecera = new TQRGroup(this, QuickReport);
+    BandaCabecera->setObjectName(QStringLiteral("BandaCabecera"));
+    BandaCabecera->setExpression(
+        QStringLiteral("Str(Temporal.CodigoOperario) + Str(Temporal.CodigoCalendario)"));
+    BandaCabecera->setForceNewPage(true);
+    BandaCabecera->setHeight(44);
+    auto etiqueta = [this](TQRCustomBand* banda, const QString& nombre, const QString& caption,
+                           int left, int top, int width) {
+        auto* l = new TQRLabel(this, banda);
+        l->setObjectName(nombre);
+        l->setCaption(caption);
+        l->SetBounds(left, top, width, 17);
+        return l;
+    };
+    auto dato = [this](TQRCustomBand* banda, const QString& nombre, const QString& campo, int left,
+                       int top, int width) {
+        auto* t = new TQRDBText(this, banda);
+        t->setObjectName(nombre);
+        t->setDataSet(Temporal);
+        t->setDataField(campo);
+        t->SetBounds(left, top, width, 17);
+        t->setWordWrap(false);
+        return t;
+    };
+    etiqueta(BandaCabecera, QStringLiteral("QRLabelOperario"), QStringLiteral("Operario:"), 0, 2,
+             60);
+    dato(BandaCabecera, QStringLiteral("QRDBTextCodigoOperario"), QStringLiteral("CodigoOperario"),
+         62, 2, 40);
+    dato(BandaCabecera, QStringLiteral("QRDBTextNombreOperario"), QStringLiteral("NombreOperario"),
+         105, 2, 300);
+    etiqueta(BandaCabecera, QStringLiteral("QRLabelCalendario"), QStringLiteral("Calendario:"), 420,
+             2, 70);
+    dato(BandaCabecera, QStringLiteral("QRDBTextCodigoCalendario"),
+         QStringLiteral("CodigoCalendario"), 492, 2, 40);
+    QList<TQRLabel*> cabeceras;
+    cabeceras << etiqueta(BandaCabecera, QStringLiteral("LBCabeceraMes"), QStringLiteral("Mes"), 0,
+                          24, 85);
+    for (int n = 1; n <= kCeldas; ++n)
+        cabeceras << etiqueta(BandaCabecera, QStringLiteral("LBCabecera%1").arg(n),
+                              QLatin1String(kIniciales[(n - 1) % 7]), kIzquierda + kPaso * (n - 1),
+                              24, 21);
+    for (TQRLabel* l : cabeceras) {
+        l->setTag(1);
+        l->setAlignment(taCenter);
+        QFont f = l->Font();
+        f.setBold(true);
+        l->setFont(f);
+    }
+
+    Master = new TQRBand(this, QuickReport, rbDetail);
+    Master->setObjectName(QStringLiteral("Master"));
+    Master->setHeight(22);
+    LBMes = dato(Master, QStringLiteral("LBMes"), QStringLiteral("Mes"), 0, 3, 85);
+    LBMes->OnPrint = [](QObject*, QString& v) { v = NombreMes(v.toInt()); };
+    for (int n = 1; n <= kCeldas; ++n) {
+        TQRDBText* d = dato(Master, QStringLiteral("LBDia%1").arg(n),
+                            QStringLiteral("Dia%1").arg(n), kIzquierda + kPaso * (n - 1), 3, 21);
+        d->setTag(2);
+        d->setAlignment(taCenter);
+        d->setHeight(16);
+        d->OnPrint = [](QObject*, QString& v) {
+            if (v.toInt() <= 0) v.clear();
+        };
+        LBDia << d;
+    }
+    if (tiposDia_)
+        for (int n = 1; n <= kCeldas; ++n) {
+            CeldasTr << CrearEtiquetaCelda(n, QStringLiteral("Tr"));
+            CeldasLaFe << CrearEtiquetaCelda(n, QStringLiteral("LaFe"));
+            CeldasVaPuPe << CrearEtiquetaCelda(n, QStringLiteral("VaPuPe"));
+        }
+    Master->BeforePrint = [this](QObject*, bool&) { MasterBeforePrint(); };
+
+    PieGrupo = new TQRBand(this, QuickReport, rbGroupFooter);
+    PieGrupo->setObjectName(QStringLiteral("PieGrupo"));
+    PieGrupo->Frame.DrawTop = true;
+    BandaCabecera->setFooterBand(PieGrupo);
+    LBHorarios = etiqueta(PieGrupo, QStringLiteral("LBHorarios"), QString(), 0, 4, 120);
+    for (int k = 1; k <= kRanuras; ++k) {
+        const int columna = (k - 1) / 6, fila = (k - 1) % 6;
+        const int left = 10 + columna * 340, top = 24 + fila * 16;
+        TQRLabel* c = etiqueta(PieGrupo, QStringLiteral("Col%1").arg(k), QString(), left, top, 22);
+        c->setHeight(14);
+        c->setAlignment(taCenter);
+        c->setFontColor(kBlanco);
+        TQRLabel* t = etiqueta(PieGrupo, QStringLiteral("DescHorario%1").arg(k), QString(),
+                               left + 28, top, 300);
+        t->setHeight(14);
+        Col << c;
+        DescHorario << t;
+    }
+    const int observaciones = 24 + 6 * 16 + 4;
+    etiqueta(PieGrupo, QStringLiteral("QRLabelObservaciones"), QStringLiteral("Observaciones:"), 0,
+             observaciones, 90);
+    LBObservaciones =
+        etiqueta(PieGrupo, QStringLiteral("LBObservaciones"), QString(), 92, observaciones, 950);
+    LBObservaciones->setAutoStretch(true);
+    LBObservaciones->OnPrint = [](QObject*, QString& v) { v = REQRLCAL::Observaciones; };
+    PieGrupo->setHeight(observaciones + 22);
+    PieGrupo->BeforePrint = [this](QObject*, bool&) { PieGrupoBeforePrint(); };
+    PieGrupo->AfterPrint = [this](QObject*, bool) { ListaHorarios.clear(); };
+
+    Preparar(Dialogo, DefinicionTablaCalendario(horarios_, tiposDia_), false);
+    // The headings after the style and compression steps, as the form's
+    // creation sets them last.
+    for (TQRLabel* l : cabeceras) {
+        l->setColor(l->Caption() == QLatin1String("D") ? kRojo : kNegro);
+        l->setFontColor(kBlanco);
+        l->Frame = TQRFrame();
+    }
+}
+
+TfREQRLCAL::~TfREQRLCAL() = default;
+
+TQRLabel* TfREQRLCAL::CrearEtiquetaCelda(int n, const QString& tipo) {
+    auto* l = new TQRLabel(this, Master);
+    l->setObjectName(QStringLiteral("Celdas%1%2").arg(tipo).arg(n));
+    l->setColor(kBlanco);
+    l->setFont(MakeFont(QStringLiteral("Arial"), 7));
+    l->setFontColor(kNegro);
+    l->setTag(4);
+    l->setWordWrap(false);
+    const int base = kIzquierda + kPaso * (n - 1);
+    if (tipo == QLatin1String("Tr"))
+        l->SetBounds(base - 2, 4, 20, 16);
+    else if (tipo == QLatin1String("LaFe"))
+        l->SetBounds(base + 6, 4, 7, 16);
+    else
+        l->SetBounds(base + 12, 4, 7, 16);
+    return l;
+}
+
+int TfREQRLCAL::CeldaDia(const QDate& Fecha) {
+    return QDate(Fecha.year(), Fecha.month(), 1).dayOfWeek() + Fecha.day() - 1;
+}
+
+QString TfREQRLCAL::DefinicionTablaCalendario(bool Horarios, bool TiposDia) {
+    QStringList l{QStringLiteral("Tabla Temporal"),
+                  QStringLiteral("/C/1/CodigoOperario/ftInteger/0/*"),
+                  QStringLiteral("/C/2/CodigoCalendario/ftInteger/0/*"),
+                  QStringLiteral("/C/3/Mes/ftInteger/0/*"),
+                  // An employee may have no name: not required.
+                  QStringLiteral("/C/4/NombreOperario/ftString/40/")};
+    auto serie = [&l](int columna, const char* nombre, const char* tipo) {
+        for (int n = 1; n <= kCeldas; ++n)
+            l << QStringLiteral("/C/%1/%2%3/%4/")
+                     .arg(columna)
+                     .arg(QLatin1String(nombre))
+                     .arg(n)
+                     .arg(QLatin1String(tipo));
+    };
+    serie(5, "Dia", "ftInteger/0");
+    if (Horarios) serie(6, "NumeroHorario", "ftInteger/0");
+    if (TiposDia) {
+        serie(7, "EsDiaTrabajado", "ftString/2");
+        serie(8, "EsDiaFestivoLaborable", "ftString/2");
+        serie(9, "EsDiaVacacionesPuentePermiso", "ftString/2");
+    }
+    l << QStringLiteral("/I/1/<Primary>/CodigoOperario;CodigoCalendario;Mes");
+    return l.join(QStringLiteral("\r\n"));
+}
+
+QString TfREQRLCAL::TituloListado() const {
+    return QStringLiteral("Listado de Calendarios de Operarios del Año ") +
+           N(REQRLCAL::AnoCalendario) +
+           (horarios_ ? QStringLiteral(" - Horarios") : QStringLiteral(" - Tipos de Día"));
+}
+
+void TfREQRLCAL::RellenarTemporal() {
+    LBHorarios->setCaption(horarios_ ? QStringLiteral("Horarios:")
+                                     : QStringLiteral("Tipos de Dia:"));
+    const QString titulo = QStringLiteral("Clasificación del Listado");
+    VentanaProgreso(ModuloDatos, QStringLiteral("ON"), titulo, QString(),
+                    QStringLiteral("Procesando..."));
+    struct Cierre {
+        ~Cierre() {
+            VentanaProgreso(ModuloDatos, QStringLiteral("OFF"), QString(), QString(), QString());
+        }
+    } cierre;
+    horariosLeidos_.clear();
+    if (Horario->Active()) {
+        TField* numero = Horario->FieldByName(QStringLiteral("Numero"));
+        TField* descripcion = Horario->FieldByName(QStringLiteral("Descripcion"));
+        TField* color = Horario->FieldByName(QStringLiteral("Color"));
+        for (Horario->First(); !Horario->Eof(); Horario->Next())
+            horariosLeidos_.insert(numero->AsInteger(),
+                                   DatosHorario{descripcion->AsString(), color->AsInteger()});
+    }
+    ListaHorarios.clear();
+    CargarCalendarios();
+}
+
+void TfREQRLCAL::CargarCalendarios() {
+    const int ano = REQRLCAL::AnoCalendario;
+    if (ano < 1 || ano > 9999) return;
+    const bool asistencia = EsProgramaEnEjecucion(QStringLiteral("MURDANE.EXE"));
+    const QString codigo =
+        asistencia ? QStringLiteral("OP.Codigo") : QStringLiteral("OP.CodigoOperario");
+    QString condicion, uniones;
+    SQLGruposAnalisis(ModuloDatos, REQRLCAL::RangosGruposAnalisis,
+                      asistencia ? QStringLiteral("OPERARIO=OP.Codigo")
+                                 : QStringLiteral("PERSONAL=OP.CodigoOperario"),
+                      condicion, uniones);
+    // The year as a range of dates: December's days end before 1 January,
+    // whatever time of day a stored date carries.
+    const QString hasta =
+        ano < 9999 ? QString(QStringLiteral("    AND C.Fecha < ") + ValorSQL(QDate(ano + 1, 1, 1)))
+                   : QString(QStringLiteral("    AND C.Fecha <= ") +
+                             ValorSQL(QDateTime(QDate(ano, 12, 31), QTime(23, 59, 59))));
+    auto sentencia = [&](bool propio) -> QString {
+        QString s = QStringLiteral("SELECT ") +
+                    (asistencia ? QStringLiteral("OP.Codigo as CodigoOperario")
+                                : QStringLiteral("OP.CodigoOperario")) +
+                    QStringLiteral(
+                        ", OP.Nombre, OP.CodigoCalendario, C.Fecha, C.NumeroHorario,  "
+                        "C.EsDiaTrabajado, C.EsDiaFestivo, C.EsDiaVacaciones, "
+                        "C.EsDiaPuente") +
+                    (propio ? QStringLiteral(", C.EsDiaPermiso") : QString()) +
+                    QStringLiteral("   FROM ") +
+                    (asistencia ? QStringLiteral("OPERARIO") : QStringLiteral("PERSONAL")) +
+                    QStringLiteral(" OP JOIN ") +
+                    (propio ? QString(QStringLiteral("CALENOPE C ON ") + codigo +
+                                      QStringLiteral(" = C.CodigoOperario "))
+                            : QStringLiteral("CALENDAR C ON OP.CodigoCalendario = C.Codigo ")) +
+                    uniones + QStringLiteral("  WHERE ") + codigo + QStringLiteral(" >= ") +
+                    N(REQRLCAL::DesdeOperario) + QStringLiteral("    AND ") + codigo +
+                    QStringLiteral(" <= ") + N(REQRLCAL::HastaOperario) +
+                    QStringLiteral("    AND C.Fecha >= ") + ValorSQL(QDate(ano, 1, 1)) + hasta;
+        if (!condicion.isEmpty()) s += QStringLiteral(" AND ") + condicion;
+        // By employee and date: both passes are read side by side, one
+        // employee at a time, and each month line is written once.
+        return s + QStringLiteral(" ORDER BY ") + codigo + QStringLiteral(", C.Fecha");
+    };
+    TQuery general(this), propio(this);
+    for (TQuery* q : {&general, &propio}) {
+        q->setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
+        q->setRequestLive(false);
+        q->SQL().Add(sentencia(q == &propio));
+        if (!AbrirConsulta(ModuloDatos, q, QStringLiteral("Open"))) return;
+    }
+    struct Lectura {
+        TQuery* q;
+        TField *codigo, *nombre, *calendario, *fecha, *horario, *trabajado, *festivo, *vacaciones,
+            *puente, *permiso;
+    };
+    auto lectura = [](TQuery* q, bool propio) {
+        auto f = [q](const char* n) { return q->FieldByName(QLatin1String(n)); };
+        return Lectura{q,
+                       f("CodigoOperario"),
+                       f("Nombre"),
+                       f("CodigoCalendario"),
+                       f("Fecha"),
+                       f("NumeroHorario"),
+                       f("EsDiaTrabajado"),
+                       f("EsDiaFestivo"),
+                       f("EsDiaVacaciones"),
+                       f("EsDiaPuente"),
+                       propio ? f("EsDiaPermiso") : nullptr};
+    };
+    const Lectura pasadas[] = {lectura(&general, false), lectura(&propio, true)};
+
+    // The fields of Temporal, looked up once.
+    TField* tCodigo = Temporal->FieldByName(QStringLiteral("CodigoOperario"));
+    TField* tCalendario = Temporal->FieldByName(QStringLiteral("CodigoCalendario"));
+    TField* tMes = Temporal->FieldByName(QStringLiteral("Mes"));
+    TField* tNombre = Temporal->FieldByName(QStringLiteral("NombreOperario"));
+    std::array<TField*, kCeldas + 1> tDia{}, tHorario{}, tTr{}, tLaFe{}, tVpp{};
+    for (int n = 1; n <= kCeldas; ++n) {
+        tDia[n] = Temporal->FieldByName(QStringLiteral("Dia%1").arg(n));
+        if (horarios_)
+            tHorario[n] = Temporal->FieldByName(QStringLiteral("NumeroHorario%1").arg(n));
+        if (tiposDia_) {
+            tTr[n] = Temporal->FieldByName(QStringLiteral("EsDiaTrabajado%1").arg(n));
+            tLaFe[n] = Temporal->FieldByName(QStringLiteral("EsDiaFestivoLaborable%1").arg(n));
+            tVpp[n] =
+                Temporal->FieldByName(QStringLiteral("EsDiaVacacionesPuentePermiso%1").arg(n));
+        }
+    }
+    const QString si = QStringLiteral("SI");
+    // Lines go in by batches, each in a short transaction of its own.
+    constexpr int kLote = 128;
+    std::optional<TGuardaTransaccion> lote;
+    int escritas = 0;
+    auto escribir = [&](int operario, int mes, const FilaMes& fila) {
+        if (!lote) lote.emplace(fGENEINIC, Temporal->Database());
+        Temporal->Append();
+        tCodigo->setAsInteger(operario);
+        tCalendario->setAsInteger(fila.calendario);
+        tMes->setAsInteger(mes);
+        tNombre->setAsString(fila.nombre);
+        for (int n = 1; n <= kCeldas; ++n) {
+            const Celda& c = fila.celdas[n];
+            if (c.dia == 0) continue;
+            tDia[n]->setAsInteger(c.dia);
+            if (horarios_) tHorario[n]->setAsInteger(c.horario);
+            if (tiposDia_) {
+                tTr[n]->setAsString(c.tr);
+                tLaFe[n]->setAsString(c.lafe);
+                tVpp[n]->setAsString(c.vpp);
+            }
+        }
+        try {
+            Temporal->Post();
+        } catch (...) {
+            Temporal->Cancel();
+        }
+        if (++escritas % kLote == 0) {
+            lote->Confirmar();
+            lote.reset();
+        }
+    };
+
+    while (!general.Eof() || !propio.Eof()) {
+        int operario = INT_MAX;
+        for (const Lectura& p : pasadas)
+            if (!p.q->Eof()) operario = std::min(operario, p.codigo->AsInteger());
+        VentanaProgreso(ModuloDatos, QString(), QString(), QString(),
+                        QStringLiteral("Operario:") + N(operario));
+        QMap<int, FilaMes> meses;
+        for (const Lectura& p : pasadas) {
+            for (; !p.q->Eof() && p.codigo->AsInteger() == operario; p.q->Next()) {
+                const QDate fecha = p.fecha->AsDateTime().date();
+                const int celda = CeldaDia(fecha);
+                FilaMes& fila = meses[fecha.month()];
+                fila.calendario = p.calendario->AsInteger();
+                fila.nombre = p.nombre->AsString();
+                Celda& c = fila.celdas[celda];
+                c.dia = fecha.day();
+                c.horario = p.horario->AsInteger();
+                c.tr = p.trabajado->AsString() == si ? QStringLiteral("Tr") : QString();
+                c.lafe = p.festivo->AsString() == si ? QStringLiteral("Fe") : QStringLiteral("La");
+                c.vpp.clear();
+                if (p.vacaciones->AsString() == si) c.vpp = QStringLiteral("Va");
+                if (p.puente->AsString() == si) c.vpp = QStringLiteral("Pu");
+                if (p.permiso && p.permiso->AsString() == si) c.vpp = QStringLiteral("Pe");
+            }
+        }
+        for (auto m = meses.cbegin(); m != meses.cend(); ++m) escribir(operario, m.key(), *m);
+    }
+    if (lote) lote->Confirmar();
+}
+
+void TfREQRLCAL::MasterBeforePrint() {
+    operarioImpreso_ = Temporal->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger();
+    for (int i = 0; i < kCeldas; ++i) {
+        const int n = i + 1;
+        TQRDBText* celda = LBDia[i];
+        celda->setColor(kBlanco);
+        celda->setFontColor(kNegro);
+        celda->Frame = TQRFrame();
+        const int dia = Temporal->FieldByName(QStringLiteral("Dia%1").arg(n))->AsInteger();
+        TQRLabel *tr = nullptr, *lafe = nullptr, *vpp = nullptr;
+        if (tiposDia_) {
+            tr = CeldasTr[i];
+            lafe = CeldasLaFe[i];
+            vpp = CeldasVaPuPe[i];
+            const int left = celda->Left();
+            tr->setLeft(left);
+            lafe->setLeft(left + 7);
+            vpp->setLeft(left + 13);
+            for (TQRLabel* l : {tr, lafe, vpp}) {
+                l->setColor(kBlanco);
+                l->setCaption(QString());
+            }
+        }
+        if (dia <= 0) continue;
+        if (horarios_) {
+            const int numero =
+                Temporal->FieldByName(QStringLiteral("NumeroHorario%1").arg(n))->AsInteger();
+            auto h = horariosLeidos_.constFind(numero);
+            if (h == horariosLeidos_.cend()) continue;
+            celda->setColor(h->color);
+            const QString entrada = QString::asprintf("%2.2d", numero) + QLatin1Char('-') +
+                                    h->descripcion + QLatin1Char('|') + N(h->color);
+            auto sitio = std::lower_bound(ListaHorarios.begin(), ListaHorarios.end(), entrada);
+            if (sitio == ListaHorarios.end() || *sitio != entrada)
+                ListaHorarios.insert(sitio, entrada);
+            continue;
+        }
+        if (!tiposDia_) continue;
+        const QString t =
+            Temporal->FieldByName(QStringLiteral("EsDiaTrabajado%1").arg(n))->AsString();
+        const QString lf =
+            Temporal->FieldByName(QStringLiteral("EsDiaFestivoLaborable%1").arg(n))->AsString();
+        const QString v =
+            Temporal->FieldByName(QStringLiteral("EsDiaVacacionesPuentePermiso%1").arg(n))
+                ->AsString();
+        if (dia >= 10) {
+            lafe->setCaption(N(dia / 10));
+            vpp->setCaption(N(dia % 10));
+        } else {
+            lafe->setCaption(N(dia));
+        }
+        const bool trabajado = t == QLatin1String("Tr");
+        const bool laborable = lf == QLatin1String("La"), festivo = lf == QLatin1String("Fe");
+        tr->setColor(trabajado ? kAzulTrabajado : laborable ? kVerde : festivo ? kRojo : kBlanco);
+        lafe->setColor(laborable ? kVerde : festivo ? kRojo : trabajado ? kAzulTrabajado : kBlanco);
+        if (v == QLatin1String("Va"))
+            vpp->setColor(kGranate);
+        else if (v == QLatin1String("Pu"))
+            vpp->setColor(kNaranja);
+        else if (v == QLatin1String("Pe"))
+            vpp->setColor(kFucsia);
+        else
+            vpp->setColor(laborable ? kVerde : festivo ? kRojo : kBlanco);
+    }
+}
+
+void TfREQRLCAL::PieGrupoBeforePrint() {
+    for (int k = 0; k < kRanuras; ++k) {
+        Col[k]->setCaption(QString());
+        Col[k]->setColor(kBlanco);
+        DescHorario[k]->setCaption(QString());
+        DescHorario[k]->setColor(kBlanco);
+    }
+    if (horarios_) {
+        for (int k = 0; k < ListaHorarios.size() && k < 12; ++k) {
+            const QString& e = ListaHorarios[k];
+            const int barra = e.lastIndexOf(QLatin1Char('|'));
+            DescHorario[k]->setCaption(e.left(barra));
+            bool ok = false;
+            const int color = e.mid(barra + 1).toInt(&ok);
+            Col[k]->setColor(ok ? color : 0);
+        }
+        return;
+    }
+    if (!tiposDia_) return;
+    // Every month line of the group's employee (the last one printed: the
+    // footer may print with the next group's row current), read from the
+    // temporary table by its own name.
+    int cuentas[6] = {};
+    const QString codigos[6] = {QStringLiteral("Tr"), QStringLiteral("La"), QStringLiteral("Fe"),
+                                QStringLiteral("Va"), QStringLiteral("Pu"), QStringLiteral("Pe")};
+    TQuery q;
+    q.setDatabaseName(Temporal->DatabaseName());
+    q.setRequestLive(false);
+    q.SQL().Add(QStringLiteral("SELECT * FROM ") + Temporal->TableName() +
+                QStringLiteral("  WHERE CodigoOperario = ") + N(operarioImpreso_));
+    if (AbrirConsulta(ModuloDatos, &q, QStringLiteral("Open"))) {
+        std::array<TField*, kCeldas + 1> tr{}, lafe{}, vpp{};
+        for (int n = 1; n <= kCeldas; ++n) {
+            tr[n] = q.FieldByName(QStringLiteral("EsDiaTrabajado%1").arg(n));
+            lafe[n] = q.FieldByName(QStringLiteral("EsDiaFestivoLaborable%1").arg(n));
+            vpp[n] = q.FieldByName(QStringLiteral("EsDiaVacacionesPuentePermiso%1").arg(n));
+        }
+        for (; !q.Eof(); q.Next())
+            for (int n = 1; n <= kCeldas; ++n) {
+                const QString valores[3] = {tr[n]->AsString(), lafe[n]->AsString(),
+                                            vpp[n]->AsString()};
+                for (const QString& v : valores)
+                    for (int k = 0; k < 6; ++k)
+                        if (v == codigos[k]) ++cuentas[k];
+            }
+    }
+    struct Ranura {
+        int color;
+        const char* texto;
+    };
+    static const Ranura ranuras[6] = {
+        {kAzulTrabajado, "Trabajados "}, {kVerde, "Laborables "}, {kRojo, "Festivos "},
+        {kGranate, "Vacaciones "},       {kNaranja, "Puente "},   {kFucsia, "Permiso "}};
+    for (int k = 0; k < 6; ++k) {
+        Col[k]->setCaption(codigos[k]);
+        Col[k]->setColor(ranuras[k].color);
+        DescHorario[k]->setCaption(QLatin1String(ranuras[k].texto) + N(cuentas[k]) +
+                                   QStringLiteral(" Dias"));
+    }
+}

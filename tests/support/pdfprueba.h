@@ -1,0 +1,23 @@
+#pragma once
+// What the listing suites read from the PDFs they print, as a user's own
+// tools would: the words with their boxes (pdftotext -bbox), the plain text
+// (pdftotext -layout) and the colour of a point of a page (pdftoppm).
+
+#include <QColor>
+#include <QList>
+#include <QRectF>
+#include <QString>
+
+struct Palabra {
+    QString texto;
+    QRectF caja;  // points, from the page's top left
+};
+// The words of one page (1 = the first).
+QList<Palabra> PalabrasPdf(const QString& Pdf, int Pagina = 1);
+// The box of the words of Texto that follow each other on one line; empty
+// when they are not there.
+QRectF CajaTexto(const QList<Palabra>& Palabras, const QString& Texto);
+// The text of every page, laid out as printed.
+QString TextoPdfMaquetado(const QString& Pdf);
+// The colour at a point (in points) of a page, rendered at 72 dots per inch.
+QColor ColorPdf(const QString& Pdf, int Pagina, QPointF Punto);
