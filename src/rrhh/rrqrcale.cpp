@@ -1,0 +1,84 @@
+#include "rrhh/rrqrcale.h"
+
+#include <QCoreApplication>
+
+#include "db/field.h"
+#include "db/table.h"
+#include "gene/geneconv.h"
+#include "gene/genemodu.h"
+#include "gene/genesali.h"
+#include "gene/sesion.h"
+#include "ui/controls.h"
+
+TDialogoFechas::TDialogoFechas(QWidget* owner, const QString& nombre, const QString& titulo)
+    : TDialogoListado(owner, nombre, titulo) {
+    DesdeFecha = NuevoEdit(QStringLiteral("DesdeFecha"), QString(), 10);
+    HastaFecha = NuevoEdit(QStringLiteral("HastaFecha"), QString(), 10);
+    FilaSeleccion(QStringLiteral("Desde Fecha "), DesdeFecha, HastaFecha);
+    const QString opciones = QStringLiteral("Opciones");
+    Activos = Opcion(opciones, QStringLiteral("Activos"), QStringLiteral("Activos"));
+    NoActivos = Opcion(opciones, QStringLiteral("NoActivos"), QStringLiteral("No Activos"));
+    NoActivos->setChecked(false);
+    SaltoPagina = Opcion(opciones, QStringLiteral("SaltoPagina"), QStringLiteral("Salto Pagina"));
+    SaltoPagina->setChecked(false);
+}
+
+void TDialogoFechas::ValoresIniciales() {
+    const QString ano = QString::number(AnoDosCifras(QDateTime::currentDateTime()));
+    DesdeFecha->setText(QStringLiteral("1/1/") + ano);
+    HastaFecha->setText(QStringLiteral("31/12/") + ano);
+}
+
+bool TDialogoFechas::Validar() {
+    return ValidarEntero(DesdeOperario->Text(), QStringLiteral("Desde Operario")) &&
+           ValidarEntero(HastaOperario->Text(), QStringLiteral("Hasta Operario")) &&
+           ValidarFecha(DesdeFecha->Text(), QStringLiteral("Desde Fecha")) &&
+           ValidarFecha(HastaFecha->Text(), QStringLiteral("Hasta Fecha"));
+}
+
+bool TInformeCalendario::RecorrerOperarios(TTable* Personal, int Desde, int Hasta, bool Activos,
+                                           bool NoActivos, const QString& Rangos,
+                                           const std::function<void(int Codigo)>& PorOperario) {
+    const QString titulo = QStringLiteral("Listado de Operarios");
+    VentanaProgreso(ModuloDatos, QStringLiteral("ON"), titulo, QString(), QString());
+    // Closed also when a query of the fill raises.
+    struct Cierre {
+        ~Cierre() {
+            VentanaProgreso(ModuloDatos, QStringLiteral("OFF"), QString(), QString(), QString());
+        }
+    } cierre;
+    Personal->setIndexName(QString());
+    Personal->SetRange({Desde}, {Hasta});
+    TField* codigo = Personal->FieldByName(QStringLiteral("CodigoOperario"));
+    for (Personal->First(); !Personal->Eof(); Personal->Next()) {
+        QCoreApplication::processEvents();
+        if (ListadoCancelado) break;
+        const int c = codigo->AsInteger();
+        VentanaProgreso(ModuloDatos, QString(), titulo, QString(),
+                        QStringLiteral("Operario: ") + QString::number(c));
+        if (!OperarioSeleccionado(c, Activos, NoActivos, Rangos)) continue;
+        PorOperario(c);
+        if (ListadoCancelado) break;
+    }
+    Personal->CancelRange();
+    return !ListadoCancelado;
+}
+
+bool TInformeCalendario::AvisarProgreso(int Fila, const QString& Texto) {
+    // Every row would cost as much as the rest of the fill.
+    if (Fila % 64 != 0) return ListadoCancelado;
+    VentanaProgreso(ModuloDatos, QString(), QString(), QString(), Texto);
+    QCoreApplication::processEvents();
+    return ListadoCancelado;
+}
+
+QString CondicionFechas(const QString& Campo, const QDate& Desde, const QDate& Hasta) {
+    return QStringLiteral("(") + Campo + QStringLiteral(" >= ") + ValorSQL(Desde) +
+           QStringLiteral(" AND ") + Campo + QStringLiteral(" < ") + ValorSQL(Hasta.addDays(1)) +
+           QStringLiteral(")");
+}
+
+double HorasIntervalo(const QDateTime& Inicio, const QDateTime& Final) {
+    const double horas = HorasDecimales(Final) - HorasDecimales(Inicio);
+    return horas < 0 ? horas + 24 : horas;
+}

@@ -1,0 +1,62 @@
+#pragma once
+// What the vacation and incidence listings share: the dialog with its date
+// range, the date condition of their queries, the walk over the selected
+// employees with the progress window and the cancel, and the time of an
+// incidence.
+
+#include <QDateTime>
+#include <QString>
+#include <functional>
+
+#include "rrhh/rrhhlist.h"
+#include "rrhh/rrqrlist.h"
+
+class TTable;
+
+// A listing dialog with "Desde Fecha " / "Hasta" (1/1 and 31/12 of this
+// year, written with two digits as typed), the options Activos (checked),
+// No Activos and "Salto Pagina"; it checks the employee codes and the dates.
+class TDialogoFechas : public TDialogoListado {
+    Q_OBJECT
+public:
+    TDialogoFechas(QWidget* owner, const QString& nombre, const QString& titulo);
+
+    TEdit* DesdeFecha;
+    TEdit* HastaFecha;
+    TCheckBox* Activos;
+    TCheckBox* NoActivos;
+    TCheckBox* SaltoPagina;
+
+    bool Validar() override;
+
+protected:
+    void ValoresIniciales() override;
+};
+
+class TInformeCalendario : public TInformeListado {
+    Q_OBJECT
+public:
+    using TInformeListado::TInformeListado;
+
+protected:
+    // Walks PERSONAL (Personal) from Desde to Hasta with the progress window
+    // "Listado de Operarios": per employee the window messages, the cancel
+    // check, "Operario: " and the code, the active / inactive options and
+    // the analysis-group ranges; PorOperario runs for every employee kept.
+    // False when the listing was cancelled.
+    static bool RecorrerOperarios(TTable* Personal, int Desde, int Hasta, bool Activos,
+                                  bool NoActivos, const QString& Rangos,
+                                  const std::function<void(int Codigo)>& PorOperario);
+    // Progress text and cancel check inside an employee's rows, every few
+    // rows; true when the listing was cancelled.
+    static bool AvisarProgreso(int Fila, const QString& Texto);
+};
+
+// The days from Desde to Hasta as a range of dates: "(Campo >= Desde AND
+// Campo < the day after Hasta)", so that the last day is whole whatever time
+// a stored date carries; nothing when Desde is after Hasta.
+QString CondicionFechas(const QString& Campo, const QDate& Desde, const QDate& Hasta);
+
+// The hours between two times of day; an end earlier than the start crosses
+// midnight (22:00 to 02:00 is 4 hours).
+double HorasIntervalo(const QDateTime& Inicio, const QDateTime& Final);
