@@ -397,14 +397,34 @@ TSentenciasTabla SentenciasCrearTablaSQL(Engine Motor, const QString& NombreTabl
     TSentenciasTabla s;
     const bool mssql = Motor == Engine::SqlServer;
     const QString tabla = SinPropietario(NombreTabla);
+    // A work table's key is its "<Primary>" line, which may name columns
+    // that are not required (an empty group code leads some listings'
+    // keys); the dictionary's tables keep their required columns as key.
+    QStringList primaria;
+    if (Temporal)
+        for (const QString& l : Lineas)
+            if (Token(1, l) == QLatin1String("I") && Token(3, l) == QLatin1String("<Primary>"))
+                primaria = Token(4, l).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    auto enPrimaria = [&primaria](const QString& nombre) {
+        for (const QString& p : primaria)
+            if (p.trimmed().compare(nombre, Qt::CaseInsensitive) == 0) return true;
+        return false;
+    };
     QString columnas, claves;
+    QStringList clavesPrimaria(primaria.size());
     for (const QString& l : Lineas) {
         if (Token(1, l) != QLatin1String("C")) continue;
         const QString campo = CampoSQL(Motor, Token(3, l));
         const TFieldType tipo = TipoCampoDeNombre(Token(4, l));
         const QString tamano = Token(5, l).trimmed();
         columnas += campo + TextoTipo(Motor, Token(3, l), tipo, tamano, VersionServidor);
-        if (Token(6, l).trimmed() == QLatin1String("*")) {
+        const bool requerido = Token(6, l).trimmed() == QLatin1String("*");
+        if (!primaria.isEmpty() && (requerido || enPrimaria(Token(3, l)))) {
+            columnas += QStringLiteral(", ");
+            for (int i = 0; i < primaria.size(); ++i)
+                if (primaria[i].trimmed().compare(Token(3, l), Qt::CaseInsensitive) == 0)
+                    clavesPrimaria[i] = campo + QStringLiteral(", ");
+        } else if (requerido) {
             columnas += QStringLiteral(", ");
             claves += campo + QStringLiteral(", ");
         } else if (!mssql && tipo == ftAutoInc) {
@@ -423,6 +443,7 @@ TSentenciasTabla SentenciasCrearTablaSQL(Engine Motor, const QString& NombreTabl
         s.Comentarios.clear();
         return s;
     }
+    if (!primaria.isEmpty()) claves = clavesPrimaria.join(QString());
     QString sql = QStringLiteral("CREATE TABLE ") + (mssql ? QStringLiteral("dbo.") : QString()) +
                   tabla + QStringLiteral(" (") + columnas;
     if (claves.isEmpty())

@@ -121,6 +121,17 @@ private Q_SLOTS:
                  QStringLiteral("CREATE TABLE TEMP000001_fX (Linea INTEGER DEFAULT 0, "
                                 "Largo TEXT  NULL, CONSTRAINT TEMP000001_fX_Clave1 "
                                 "PRIMARY KEY (Linea))"));
+        // A work table's key is its "<Primary>" line, in that order, also
+        // over a column that is not required.
+        QCOMPARE(SentenciasCrearTablaSQL(Engine::SqlServer, "TEMP000002_fX",
+                                         {"/C/1/Grupo/ftString/10/", "/C/2/Fecha/ftDateTime/0/*",
+                                          "/C/3/Nota/ftString/10/", "/I/1/<Primary>/grupo;Fecha"},
+                                         true)
+                     .CrearTabla,
+                 QStringLiteral("CREATE TABLE TEMP000002_fX (Grupo VARCHAR(10) DEFAULT '', "
+                                "Fecha DATETIME DEFAULT '30/12/1899 00:00:00', Nota VARCHAR(10) "
+                                "DEFAULT '' NULL, CONSTRAINT TEMP000002_fX_Clave1 PRIMARY KEY "
+                                "(Grupo, Fecha))"));
         // No key: no constraint, and no column at all: no statement.
         QCOMPARE(SentenciasCrearTablaSQL(Engine::SqlServer, "U", {"U/C/1/X/ftInteger/0/"}, false)
                      .CrearTabla,

@@ -1,0 +1,221 @@
+// The calendar-incidence listing on a real installation: the four orders as
+// printed (groups, totals, the block without a group), the times of day, a
+// date range across a year end, the pages and the dialog's choice of report.
+
+#include <QDate>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "db/field.h"
+#include "db/table.h"
+#include "gene/genemens.h"
+#include "report/quickrep.h"
+#include "rrhh/rrhhlinc.h"
+#include "rrhh/rrqrlin2.h"
+#include "rrhh/rrqrlinc.h"
+#include "support/dbfixture.h"
+#include "support/empresaprueba.h"
+#include "support/pdfprueba.h"
+#include "support/sqlprueba.h"
+#include "ui/controls.h"
+#include "ui/registry.h"
+
+namespace {
+
+void sql(const QString& sentencia) {
+    const QString r = SqlPrueba(sentencia);
+    QVERIFY2(!r.startsWith(QStringLiteral("Error.")), qPrintable(sentencia + r));
+}
+
+void Incidencia(int operario, const char* fecha, int linea, const char* grupo, const char* inicio,
+                const char* final, double tiempo, const char* descripcion) {
+    sql(QStringLiteral("INSERT INTO INCCALOP (CodigoOperario, Fecha, Linea, GrupoAnalisis, "
+                       "HoraInicio, HoraFinal, Tiempo, Descripcion) VALUES (%1, '%2', %3, '%4', "
+                       "'1899-12-30 %5', '1899-12-30 %6', %7, '%8')")
+            .arg(operario)
+            .arg(QLatin1String(fecha))
+            .arg(linea)
+            .arg(QLatin1String(grupo), QLatin1String(inicio), QLatin1String(final))
+            .arg(tiempo)
+            .arg(QLatin1String(descripcion)));
+}
+
+// Two employees, incidences on both sides of a year end, one without group
+// and a night one stored with a negative time.
+void Incidencias() {
+    sql("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (1, 'ANA')");
+    sql("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (2, 'LUIS')");
+    Incidencia(1, "2024-12-31", 1, "G2", "08:30:00", "10:15:00", 1.75, "REUNION");
+    Incidencia(1, "2024-12-31", 2, "", "09:00:00", "10:00:00", 1, "SIN GRUPO");
+    Incidencia(1, "2025-01-02", 1, "G1", "22:00:00", "02:00:00", -20, "NOCHE");
+    Incidencia(2, "2025-01-02", 1, "G1", "08:00:00", "09:00:00", 1, "LUIS G1");
+    Incidencia(2, "2024-11-30", 1, "G1", "08:00:00", "09:00:00", 1, "FUERA");
+    Incidencia(2, "2025-02-01", 1, "G1", "08:00:00", "09:00:00", 1, "FUERA");
+}
+
+TSeleccionIncidencias Seleccion(const QString& orden) {
+    TSeleccionIncidencias s;
+    s.TipoClasificacion = orden;
+    s.DesdeFecha = QDateTime(QDate(2024, 12, 1), QTime(0, 0));
+    s.HastaFecha = QDateTime(QDate(2025, 1, 31), QTime(0, 0));
+    s.NoActivos = true;  // no contracts here
+    return s;
+}
+
+std::unique_ptr<TInformeIncidencias> Informe(const QString& orden) {
+    const bool porGrupo = orden.startsWith(QStringLiteral("Por Gr"));
+    (porGrupo ? RRQRLIN2::Seleccion : RRQRLINC::Seleccion) = Seleccion(orden);
+    if (porGrupo) return std::make_unique<TfRRQRLIN2>();
+    return std::make_unique<TfRRQRLINC>();
+}
+
+}  // namespace
+
+class TestRrqrlinc : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void ordenes_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("orden");
+        QTest::addColumn<QStringList>("descripciones");
+        QTest::addColumn<int>("cabecerasGrupo");
+        QTest::addColumn<int>("totalesGrupo");
+        QTest::addColumn<int>("totalesOperario");
+        for (Engine e : AvailableEngines()) {
+            const QByteArray m = EngineTag(e).toLatin1() + ' ';
+            QTest::newRow(QByteArray(m + "operario/fecha").constData())
+                << int(e) << "Por Operario/Fecha"
+                << QStringList{"REUNION", "SIN GRUPO", "NOCHE", "LUIS G1"} << 0 << 0 << 2;
+            QTest::newRow(QByteArray(m + "operario/grupo").constData())
+                << int(e) << "Por Operario/Gr.Analisis"
+                << QStringList{"SIN GRUPO", "NOCHE", "REUNION", "LUIS G1"} << 4 << 4 << 2;
+            QTest::newRow(QByteArray(m + "grupo/fecha").constData())
+                << int(e) << "Por Gr.Analisis/Fecha"
+                << QStringList{"SIN GRUPO", "NOCHE", "LUIS G1", "REUNION"} << 3 << 3 << 0;
+            QTest::newRow(QByteArray(m + "grupo/operario").constData())
+                << int(e) << "Por Gr.Analisis/Operario"
+                << QStringList{"SIN GRUPO", "NOCHE", "LUIS G1", "REUNION"} << 3 << 3 << 4;
+        }
+    }
+    void ordenes() {
+        QFETCH(int, engine);
+        QFETCH(QString, orden);
+        QFETCH(QStringList, descripciones);
+        QFETCH(int, cabecerasGrupo);
+        QFETCH(int, totalesGrupo);
+        QFETCH(int, totalesOperario);
+        EmpresaPrueba empresa{Engine(engine)};
+        Incidencias();
+        if (QTest::currentTestFailed()) return;
+        auto r = Informe(orden);
+        r->QuickReport->Prepare();
+        QStringList filas;
+        for (r->Temporal->First(); !r->Temporal->Eof(); r->Temporal->Next())
+            filas << r->Temporal->FieldByName("Descripcion")->AsString();
+        QCOMPARE(filas, descripciones);
+        QCOMPARE(r->QuickReport->ReportTitle(),
+                 "Listado de Incidencias de Calendario " + orden + " (01/12/2024 - 31/01/2025)");
+
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("incidencias.pdf"));
+        QVERIFY(r->QuickReport->ExportToPdf(pdf));
+        const QString texto = TextoPdfMaquetado(pdf);
+        QCOMPARE(texto.count(QStringLiteral("Total Gr.Análisis:")), totalesGrupo);
+        QCOMPARE(texto.count(QStringLiteral("Total Operario:")), totalesOperario);
+        QCOMPARE(texto.count(QStringLiteral("Gr.Análisis:")) - totalesGrupo, cabecerasGrupo);
+        // The listing's lines in the printed order; times as typed, the
+        // night incidence across midnight.
+        int desde = 0;
+        for (const QString& d : descripciones) {
+            const int en = texto.indexOf(d, desde);
+            QVERIFY2(en >= 0, qPrintable(d + " out of order"));
+            desde = en + d.size();
+        }
+        for (const char* t : {"08:30:00", "10:15:00", "22:00:00", "02:00:00", "4,00", "1,75"})
+            QVERIFY2(texto.contains(QLatin1String(t)), t);
+        QVERIFY2(texto.contains(QRegularExpression(QStringLiteral("Total Listado:\\s+7,75"))),
+                 qPrintable(texto));
+        QVERIFY(!texto.contains(QStringLiteral("FUERA")));
+    }
+
+    // The employee total sums the employee's rows; with "Salto Pagina" each
+    // employee and the listing total print on pages of their own.
+    void paginas() {
+        EmpresaPrueba empresa{Engine::Sqlite};
+        Incidencias();
+        if (QTest::currentTestFailed()) return;
+        RRQRLINC::Seleccion = Seleccion(QStringLiteral("Por Operario/Fecha"));
+        {
+            TfRRQRLINC r;
+            r.QuickReport->Prepare();
+            QCOMPARE(r.QuickReport->QRPrinter()->PageCount(), 1);
+            QTemporaryDir dir;
+            const QString pdf = dir.filePath(QStringLiteral("p.pdf"));
+            QVERIFY(r.QuickReport->ExportToPdf(pdf));
+            const QString texto = TextoPdfMaquetado(pdf);
+            QVERIFY(texto.contains(QRegularExpression(QStringLiteral("Total Operario:\\s+6,75"))));
+            QVERIFY(texto.contains(QRegularExpression(QStringLiteral("Total Operario:\\s+1,00"))));
+        }
+        RRQRLINC::Seleccion.SaltoPagina = true;
+        TfRRQRLINC r;
+        r.QuickReport->Prepare();
+        QCOMPARE(r.QuickReport->QRPrinter()->PageCount(), 3);
+    }
+
+    // No employees at all: the message and no report.
+    void vacio() {
+        EmpresaPrueba empresa{Engine::Sqlite};
+        RRQRLINC::Seleccion = Seleccion(QStringLiteral("Por Operario/Fecha"));
+        TfRRQRLINC r;
+        MessageSeam::clearLog();
+        r.QuickReport->Prepare();
+        QCOMPARE(r.QuickReport->QRPrinter()->PageCount(), 0);
+        QCOMPARE(TextosMostrados(), QStringList{"No existen datos para listar"});
+    }
+
+    void dialogo_data() {
+        QTest::addColumn<QString>("radio");
+        QTest::addColumn<QString>("orden");
+        QTest::addColumn<bool>("porGrupo");
+        QTest::newRow("1") << "PorOperarioFecha"
+                           << "Por Operario/Fecha" << false;
+        QTest::newRow("2") << "PorGrAnalisisFecha"
+                           << "Por Gr.Analisis/Fecha" << true;
+        QTest::newRow("3") << "PorOperarioGrAnalisis"
+                           << "Por Operario/Gr.Analisis" << false;
+        QTest::newRow("4") << "PorGrAnalisisOperario"
+                           << "Por Gr.Analisis/Operario" << true;
+    }
+    void dialogo() {
+        QFETCH(QString, radio);
+        QFETCH(QString, orden);
+        QFETCH(bool, porGrupo);
+        EmpresaPrueba empresa{Engine::Sqlite};
+        QPointer<TfRRHHLINC> f = qobject_cast<TfRRHHLINC*>(CreateForm("TfRRHHLINC"));
+        QVERIFY(f);
+        QCOMPARE(f->Caption(), QStringLiteral("Listado de Incidencias de Calendario"));
+        QVERIFY(f->PorOperarioFecha->isChecked());
+        f->DesdeOperario->setText(QStringLiteral("x"));
+        MessageSeam::clearLog();
+        f->pbListarClick();
+        QCOMPARE(TextosMostrados(),
+                 QStringList{"¡El valor de Desde Operario es incorrecto! Repita por favor"});
+        f->DesdeOperario->setText(QStringLiteral("0"));
+        f->DesdeFecha->setText(QStringLiteral("1/12/24"));
+        f->findChild<TRadioButton*>(radio)->setChecked(true);
+        std::unique_ptr<TInformeListado> informe(f->CrearInforme());
+        auto* r = qobject_cast<TInformeIncidencias*>(informe.get());
+        QVERIFY(r);
+        QCOMPARE(qobject_cast<TfRRQRLIN2*>(r) != nullptr, porGrupo);
+        QCOMPARE(r->Seleccion.TipoClasificacion, orden);
+        QCOMPARE(r->Seleccion.DesdeFecha.date(), QDate(2024, 12, 1));
+        informe.reset();
+        f->Free();
+    }
+};
+
+QTEST_MAIN(TestRrqrlinc)
+#include "tst_rrqrlinc.moc"
