@@ -1,9 +1,14 @@
 #include "rrhh/reqrlcal.h"
 
 #include <QMap>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <array>
 #include <optional>
 
+#include "db/database.h"
+#include "db/dberror.h"
 #include "db/field.h"
 #include "db/query.h"
 #include "db/table.h"
@@ -140,6 +145,9 @@ TfREQRLCAL::TfREQRLCAL(TForm* Dialogo, QWidget* owner)
         };
         LBDia << d;
     }
+    // In day-type mode the overlays cover the cell and show its digits.
+    if (tiposDia_)
+        for (TQRDBText* d : std::as_const(LBDia)) d->setEnabled(false);
     if (tiposDia_)
         for (int n = 1; n <= kCeldas; ++n) {
             CeldasTr << CrearEtiquetaCelda(n, QStringLiteral("Tr"));
@@ -255,6 +263,7 @@ void TfREQRLCAL::RellenarTemporal() {
         }
     } cierre;
     horariosLeidos_.clear();
+    camposCeldas_.clear();
     if (Horario->Active()) {
         TField* numero = Horario->FieldByName(QStringLiteral("Numero"));
         TField* descripcion = Horario->FieldByName(QStringLiteral("Descripcion"));
@@ -308,34 +317,27 @@ void TfREQRLCAL::CargarCalendarios() {
         // employee at a time, and each month line is written once.
         return s + QStringLiteral(" ORDER BY ") + codigo + QStringLiteral(", C.Fecha");
     };
-    TQuery general(this), propio(this);
-    for (TQuery* q : {&general, &propio}) {
-        q->setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
-        q->setRequestLive(false);
-        q->SQL().Add(sentencia(q == &propio));
-        if (!AbrirConsulta(ModuloDatos, q, QStringLiteral("Open"))) return;
+    // Both passes are read as the engine hands the rows over: a whole year
+    // of a few hundred employees is too much to hold as datasets.
+    TDatabase* base = fGENEINIC->Database;
+    QSqlQuery general(base->connection()), propio(base->connection());
+    for (QSqlQuery* q : {&general, &propio}) {
+        const QString texto = sentencia(q == &propio);
+        CrearTablasSentencia(ModuloDatos, texto, QStringLiteral("Database"));
+        // PostgreSQL's driver reads forward only row by row, and the rows
+        // written between them would end that read: it takes the result
+        // whole.
+        q->setForwardOnly(base->engine() == Engine::Sqlite);
+        if (!q->exec(texto)) throw EDatabaseError(DbError::General, q->lastError().text(), texto);
     }
+    // Columns: 0 employee, 1 name, 2 calendar, 3 date, 4 schedule, 5 worked,
+    // 6 holiday, 7 vacation, 8 bridge, 9 leave (own days only).
     struct Lectura {
-        TQuery* q;
-        TField *codigo, *nombre, *calendario, *fecha, *horario, *trabajado, *festivo, *vacaciones,
-            *puente, *permiso;
+        QSqlQuery* q;
+        bool propio;
+        bool hay;
     };
-    auto lectura = [](TQuery* q, bool propio) {
-        auto f = [q](const char* n) { return q->FieldByName(QLatin1String(n)); };
-        return Lectura{q,
-                       f("CodigoOperario"),
-                       f("Nombre"),
-                       f("CodigoCalendario"),
-                       f("Fecha"),
-                       f("NumeroHorario"),
-                       f("EsDiaTrabajado"),
-                       f("EsDiaFestivo"),
-                       f("EsDiaVacaciones"),
-                       f("EsDiaPuente"),
-                       propio ? f("EsDiaPermiso") : nullptr};
-    };
-    const Lectura pasadas[] = {lectura(&general, false), lectura(&propio, true)};
-
+    Lectura pasadas[] = {{&general, false, general.next()}, {&propio, true, propio.next()}};
     // The fields of Temporal, looked up once.
     TField* tCodigo = Temporal->FieldByName(QStringLiteral("CodigoOperario"));
     TField* tCalendario = Temporal->FieldByName(QStringLiteral("CodigoCalendario"));
@@ -387,29 +389,35 @@ void TfREQRLCAL::CargarCalendarios() {
         }
     };
 
-    while (!general.Eof() || !propio.Eof()) {
+    auto fecha = [](const QVariant& v) {
+        if (v.typeId() == QMetaType::QDateTime) return v.toDateTime().date();
+        if (v.typeId() == QMetaType::QDate) return v.toDate();
+        return QDate::fromString(v.toString().left(10), Qt::ISODate);
+    };
+    while (pasadas[0].hay || pasadas[1].hay) {
         int operario = INT_MAX;
         for (const Lectura& p : pasadas)
-            if (!p.q->Eof()) operario = std::min(operario, p.codigo->AsInteger());
+            if (p.hay) operario = std::min(operario, p.q->value(0).toInt());
         VentanaProgreso(ModuloDatos, QString(), QString(), QString(),
                         QStringLiteral("Operario:") + N(operario));
         QMap<int, FilaMes> meses;
-        for (const Lectura& p : pasadas) {
-            for (; !p.q->Eof() && p.codigo->AsInteger() == operario; p.q->Next()) {
-                const QDate fecha = p.fecha->AsDateTime().date();
-                const int celda = CeldaDia(fecha);
-                FilaMes& fila = meses[fecha.month()];
-                fila.calendario = p.calendario->AsInteger();
-                fila.nombre = p.nombre->AsString();
-                Celda& c = fila.celdas[celda];
-                c.dia = fecha.day();
-                c.horario = p.horario->AsInteger();
-                c.tr = p.trabajado->AsString() == si ? QStringLiteral("Tr") : QString();
-                c.lafe = p.festivo->AsString() == si ? QStringLiteral("Fe") : QStringLiteral("La");
+        for (Lectura& p : pasadas) {
+            for (; p.hay && p.q->value(0).toInt() == operario; p.hay = p.q->next()) {
+                const QDate dia = fecha(p.q->value(3));
+                if (!dia.isValid()) continue;
+                FilaMes& fila = meses[dia.month()];
+                fila.calendario = p.q->value(2).toInt();
+                fila.nombre = p.q->value(1).toString();
+                Celda& c = fila.celdas[CeldaDia(dia)];
+                c.dia = dia.day();
+                c.horario = p.q->value(4).toInt();
+                c.tr = p.q->value(5).toString() == si ? QStringLiteral("Tr") : QString();
+                c.lafe =
+                    p.q->value(6).toString() == si ? QStringLiteral("Fe") : QStringLiteral("La");
                 c.vpp.clear();
-                if (p.vacaciones->AsString() == si) c.vpp = QStringLiteral("Va");
-                if (p.puente->AsString() == si) c.vpp = QStringLiteral("Pu");
-                if (p.permiso && p.permiso->AsString() == si) c.vpp = QStringLiteral("Pe");
+                if (p.q->value(7).toString() == si) c.vpp = QStringLiteral("Va");
+                if (p.q->value(8).toString() == si) c.vpp = QStringLiteral("Pu");
+                if (p.propio && p.q->value(9).toString() == si) c.vpp = QStringLiteral("Pe");
             }
         }
         for (auto m = meses.cbegin(); m != meses.cend(); ++m) escribir(operario, m.key(), *m);
@@ -418,36 +426,33 @@ void TfREQRLCAL::CargarCalendarios() {
 }
 
 void TfREQRLCAL::MasterBeforePrint() {
-    operarioImpreso_ = Temporal->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger();
+    // The fields of the row, looked up once per run: by name on every cell
+    // they cost as much as the drawing.
+    if (camposCeldas_.isEmpty()) {
+        auto campo = [this](const char* nombre, int n) {
+            return Temporal->FindField(QLatin1String(nombre) + QString::number(n));
+        };
+        camposCeldas_.resize(kCeldas + 1);
+        for (int n = 1; n <= kCeldas; ++n)
+            camposCeldas_[n] = {campo("Dia", n), campo("NumeroHorario", n),
+                                campo("EsDiaTrabajado", n), campo("EsDiaFestivoLaborable", n),
+                                campo("EsDiaVacacionesPuentePermiso", n)};
+        campoOperario_ = Temporal->FieldByName(QStringLiteral("CodigoOperario"));
+    }
+    operarioImpreso_ = campoOperario_->AsInteger();
     for (int i = 0; i < kCeldas; ++i) {
-        const int n = i + 1;
+        const CamposCelda& f = camposCeldas_[i + 1];
         TQRDBText* celda = LBDia[i];
         celda->setColor(kBlanco);
         celda->setFontColor(kNegro);
         celda->Frame = TQRFrame();
-        const int dia = Temporal->FieldByName(QStringLiteral("Dia%1").arg(n))->AsInteger();
-        TQRLabel *tr = nullptr, *lafe = nullptr, *vpp = nullptr;
-        if (tiposDia_) {
-            tr = CeldasTr[i];
-            lafe = CeldasLaFe[i];
-            vpp = CeldasVaPuPe[i];
-            const int left = celda->Left();
-            tr->setLeft(left);
-            lafe->setLeft(left + 7);
-            vpp->setLeft(left + 13);
-            for (TQRLabel* l : {tr, lafe, vpp}) {
-                l->setColor(kBlanco);
-                l->setCaption(QString());
-            }
-        }
-        if (dia <= 0) continue;
+        const int dia = f.dia->AsInteger();
         if (horarios_) {
-            const int numero =
-                Temporal->FieldByName(QStringLiteral("NumeroHorario%1").arg(n))->AsInteger();
-            auto h = horariosLeidos_.constFind(numero);
+            if (dia <= 0) continue;
+            auto h = horariosLeidos_.constFind(f.horario->AsInteger());
             if (h == horariosLeidos_.cend()) continue;
             celda->setColor(h->color);
-            const QString entrada = QString::asprintf("%2.2d", numero) + QLatin1Char('-') +
+            const QString entrada = QString::asprintf("%2.2d", h.key()) + QLatin1Char('-') +
                                     h->descripcion + QLatin1Char('|') + N(h->color);
             auto sitio = std::lower_bound(ListaHorarios.begin(), ListaHorarios.end(), entrada);
             if (sitio == ListaHorarios.end() || *sitio != entrada)
@@ -455,31 +460,44 @@ void TfREQRLCAL::MasterBeforePrint() {
             continue;
         }
         if (!tiposDia_) continue;
-        const QString t =
-            Temporal->FieldByName(QStringLiteral("EsDiaTrabajado%1").arg(n))->AsString();
-        const QString lf =
-            Temporal->FieldByName(QStringLiteral("EsDiaFestivoLaborable%1").arg(n))->AsString();
-        const QString v =
-            Temporal->FieldByName(QStringLiteral("EsDiaVacacionesPuentePermiso%1").arg(n))
-                ->AsString();
-        if (dia >= 10) {
-            lafe->setCaption(N(dia / 10));
-            vpp->setCaption(N(dia % 10));
-        } else {
-            lafe->setCaption(N(dia));
-        }
+        TQRLabel *tr = CeldasTr[i], *lafe = CeldasLaFe[i], *vpp = CeldasVaPuPe[i];
+        // A cell without a day prints nothing (its overlays would be white).
+        for (TQRLabel* l : {tr, lafe, vpp}) l->setEnabled(dia > 0);
+        if (dia <= 0) continue;
+        const QString t = f.trabajado->AsString(), lf = f.festivo->AsString(),
+                      v = f.vacaciones->AsString();
         const bool trabajado = t == QLatin1String("Tr");
         const bool laborable = lf == QLatin1String("La"), festivo = lf == QLatin1String("Fe");
-        tr->setColor(trabajado ? kAzulTrabajado : laborable ? kVerde : festivo ? kRojo : kBlanco);
-        lafe->setColor(laborable ? kVerde : festivo ? kRojo : trabajado ? kAzulTrabajado : kBlanco);
+        const int cTr = trabajado ? kAzulTrabajado : laborable ? kVerde : festivo ? kRojo : kBlanco;
+        const int cLaFe = laborable   ? kVerde
+                          : festivo   ? kRojo
+                          : trabajado ? kAzulTrabajado
+                                      : kBlanco;
+        int cVaPuPe = laborable ? kVerde : festivo ? kRojo : kBlanco;
         if (v == QLatin1String("Va"))
-            vpp->setColor(kGranate);
+            cVaPuPe = kGranate;
         else if (v == QLatin1String("Pu"))
-            vpp->setColor(kNaranja);
+            cVaPuPe = kNaranja;
         else if (v == QLatin1String("Pe"))
-            vpp->setColor(kFucsia);
-        else
-            vpp->setColor(laborable ? kVerde : festivo ? kRojo : kBlanco);
+            cVaPuPe = kFucsia;
+        // The overlays drawn in order show three thirds: from the left 0-7
+        // the worked colour, 7-13 the working-day one, 13-20 the vacation
+        // one. Thirds of one colour are painted as one box: the page then
+        // holds half the boxes, with the same look.
+        const int left = celda->Left();
+        tr->setLeft(left);
+        lafe->setLeft(left + 7);
+        vpp->setLeft(left + 13);
+        tr->setColor(cTr);
+        lafe->setColor(cLaFe);
+        vpp->setColor(cVaPuPe);
+        const bool unoDos = cLaFe == cTr, dosTres = cVaPuPe == cLaFe;
+        tr->setWidth(unoDos ? (dosTres ? 20 : 13) : 7);
+        lafe->setTransparent(unoDos);
+        lafe->setWidth(dosTres ? 13 : 6);
+        vpp->setTransparent(dosTres);
+        lafe->setCaption(N(dia >= 10 ? dia / 10 : dia));
+        vpp->setCaption(dia >= 10 ? N(dia % 10) : QString());
     }
 }
 
@@ -508,25 +526,24 @@ void TfREQRLCAL::PieGrupoBeforePrint() {
     int cuentas[6] = {};
     const QString codigos[6] = {QStringLiteral("Tr"), QStringLiteral("La"), QStringLiteral("Fe"),
                                 QStringLiteral("Va"), QStringLiteral("Pu"), QStringLiteral("Pe")};
-    TQuery q;
-    q.setDatabaseName(Temporal->DatabaseName());
-    q.setRequestLive(false);
-    q.SQL().Add(QStringLiteral("SELECT * FROM ") + Temporal->TableName() +
-                QStringLiteral("  WHERE CodigoOperario = ") + N(operarioImpreso_));
-    if (AbrirConsulta(ModuloDatos, &q, QStringLiteral("Open"))) {
-        std::array<TField*, kCeldas + 1> tr{}, lafe{}, vpp{};
+    QSqlQuery q(Temporal->Database()->connection());
+    q.setForwardOnly(Temporal->Database()->engine() == Engine::Sqlite);
+    if (q.exec(QStringLiteral("SELECT * FROM ") + Temporal->TableName() +
+               QStringLiteral("  WHERE CodigoOperario = ") + N(operarioImpreso_))) {
+        const QSqlRecord r = q.record();
+        std::array<int, kCeldas * 3> columnas{};
         for (int n = 1; n <= kCeldas; ++n) {
-            tr[n] = q.FieldByName(QStringLiteral("EsDiaTrabajado%1").arg(n));
-            lafe[n] = q.FieldByName(QStringLiteral("EsDiaFestivoLaborable%1").arg(n));
-            vpp[n] = q.FieldByName(QStringLiteral("EsDiaVacacionesPuentePermiso%1").arg(n));
+            columnas[(n - 1) * 3] = r.indexOf(QStringLiteral("EsDiaTrabajado%1").arg(n));
+            columnas[(n - 1) * 3 + 1] = r.indexOf(QStringLiteral("EsDiaFestivoLaborable%1").arg(n));
+            columnas[(n - 1) * 3 + 2] =
+                r.indexOf(QStringLiteral("EsDiaVacacionesPuentePermiso%1").arg(n));
         }
-        for (; !q.Eof(); q.Next())
-            for (int n = 1; n <= kCeldas; ++n) {
-                const QString valores[3] = {tr[n]->AsString(), lafe[n]->AsString(),
-                                            vpp[n]->AsString()};
-                for (const QString& v : valores)
-                    for (int k = 0; k < 6; ++k)
-                        if (v == codigos[k]) ++cuentas[k];
+        while (q.next())
+            for (int columna : columnas) {
+                if (columna < 0) continue;
+                const QString v = q.value(columna).toString();
+                for (int k = 0; k < 6; ++k)
+                    if (v == codigos[k]) ++cuentas[k];
             }
     }
     struct Ranura {

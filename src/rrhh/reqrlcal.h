@@ -14,6 +14,7 @@
 
 #include "rrhh/rrqrlist.h"
 
+class TField;
 class TQRDBText;
 class TQRGroup;
 
@@ -67,6 +68,11 @@ private:
     bool horarios_;
     bool tiposDia_;
     int operarioImpreso_ = 0;
+    struct CamposCelda {
+        TField *dia, *horario, *trabajado, *festivo, *vacaciones;
+    };
+    QList<CamposCelda> camposCeldas_;  // by cell number, looked up once
+    TField* campoOperario_ = nullptr;
     struct DatosHorario {
         QString descripcion;
         int color = 0;
