@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "db/dataset.h"
+#include "db/dberror.h"
 #include "db/field.h"
 #include "db/query.h"
 #include "db/table.h"
@@ -356,6 +357,12 @@ void TMatrizCapacitacion::GrabarMatriz() {
     TBusyForm ocupado(this);
     TStringGrid* g = StringGrid1;
     if (!Matriz->Active()) Matriz->Open();
+    // A user who may only read: one warning, not one for every cell.
+    if (Matriz->ReadOnly()) {
+        MensajeAdvertencia(definicion_.ErrorGrabacion +
+                           EDatabaseError::make(DbError::ReadOnly).Message());
+        return;
+    }
     const int fijas = ColumnasFijas();
     QElapsedTimer reloj;
     reloj.start();

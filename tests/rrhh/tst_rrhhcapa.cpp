@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include "db/sysutils.h"
+#include "db/table.h"
 #include "gene/dialogo_modal.h"
 #include "gene/geneconv.h"
 #include "gene/geneinic_formulario.h"
@@ -221,6 +222,14 @@ private Q_SLOTS:
         QCOMPARE(filas(tabla), QStringLiteral("6"));
         f->pbGrabarClick(f->pbGrabar);
         QCOMPARE(filas(tabla), QStringLiteral("6"));
+        // A user who may only read is told once.
+        MessageSeam::clearLog();
+        f->Matriz->Close();
+        f->Matriz->setReadOnly(true);
+        f->pbGrabarClick(f->pbGrabar);
+        QCOMPARE(TextosMostrados(), QStringList{aviso + "Cannot modify a read-only dataset"});
+        f->Matriz->Close();
+        f->Matriz->setReadOnly(false);
 
         // Cleared and not saved: reopened, the saved values come back.
         g->setCurrentCell(1, primera);
