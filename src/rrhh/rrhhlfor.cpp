@@ -1,10 +1,8 @@
 #include "rrhh/rrhhlfor.h"
 
 #include <QDateTime>
-#include <QLayout>
 
 #include "db/sysutils.h"
-#include "gene/geneconv.h"
 #include "rrhh/rrqrlfor.h"
 #include "ui/controls.h"
 #include "ui/registry.h"
@@ -14,28 +12,19 @@ TfRRHHLFOR* fRRHHLFOR = nullptr;
 TfRRHHLFOR::TfRRHHLFOR(QWidget* owner)
     : TDialogoListado(owner, QStringLiteral("fRRHHLFOR"),
                       QStringLiteral("Listado de Operarios por Nivel de Formación")) {
-    DesdeFecha = NuevoEdit(QStringLiteral("DesdeFecha"), QString(), 10);
-    HastaFecha = NuevoEdit(QStringLiteral("HastaFecha"), QString(), 10);
-    FilaSeleccion(QStringLiteral("Desde Fecha "), DesdeFecha, HastaFecha);
+    FilaFechas(QStringLiteral("Desde Fecha "), DesdeFecha, HastaFecha);
     DesdeFormacion = NuevoEdit(QStringLiteral("DesdeFormacion"), QString(), 8);
     // The default upper bound is longer than what can be typed.
     HastaFormacion =
         NuevoEdit(QStringLiteral("HastaFormacion"), QStringLiteral("zzzzzzzzzzzzz"), 13);
     FilaSeleccion(QStringLiteral("Desde Formación"), DesdeFormacion, HastaFormacion);
-
-    const QString opciones = QStringLiteral("Opciones");
-    Activos = Opcion(opciones, QStringLiteral("Activos"), QStringLiteral("Activos"));
-    NoActivos = Opcion(opciones, QStringLiteral("NoActivos"), QStringLiteral("No Activos"));
-    QWidget* orden = GrupoOpciones(QStringLiteral("Tipo Clasificación"));
-    const auto boton = [orden](const char* nombre, const char* caption) {
-        auto* r = new TRadioButton(orden, QString::fromUtf8(caption));
-        r->setObjectName(QLatin1String(nombre));
-        orden->layout()->addWidget(r);
-        return r;
-    };
-    PorOperario = boton("PorOperario", "Por Operario");
-    PorFormacion = boton("PorFormacion", "Por Formación");
-    PorFechaFinal = boton("PorFechaFinal", "Por Fecha Final");
+    OpcionesActivos(Activos, NoActivos);
+    const QString orden = QStringLiteral("Tipo Clasificación");
+    PorOperario = OpcionOrden(orden, QStringLiteral("PorOperario"), QStringLiteral("Por Operario"));
+    PorFormacion =
+        OpcionOrden(orden, QStringLiteral("PorFormacion"), QStringLiteral("Por Formación"));
+    PorFechaFinal =
+        OpcionOrden(orden, QStringLiteral("PorFechaFinal"), QStringLiteral("Por Fecha Final"));
     PorOperario->setChecked(true);
     fRRHHLFOR = this;
 }
@@ -45,16 +34,11 @@ TfRRHHLFOR::~TfRRHHLFOR() {
 }
 
 void TfRRHHLFOR::ValoresIniciales() {
-    const QString ano = QString::number(AnoDosCifras(QDateTime::currentDateTime()));
-    DesdeFecha->setText(QStringLiteral("1/1/") + ano);
-    HastaFecha->setText(QStringLiteral("31/12/") + ano);
+    FechasAnoActual(DesdeFecha, HastaFecha);
 }
 
 bool TfRRHHLFOR::Validar() {
-    return ValidarEntero(DesdeOperario->Text(), QStringLiteral("Desde Operario")) &&
-           ValidarEntero(HastaOperario->Text(), QStringLiteral("Hasta Operario")) &&
-           ValidarFecha(DesdeFecha->Text(), QStringLiteral("Desde Fecha")) &&
-           ValidarFecha(HastaFecha->Text(), QStringLiteral("Hasta Fecha"));
+    return ValidarOperarios() && ValidarFechas(DesdeFecha, HastaFecha);
 }
 
 QString TfRRHHLFOR::Orden() const {

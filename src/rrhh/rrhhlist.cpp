@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QBoxLayout>
+#include <QDateTime>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QPointer>
 
+#include "gene/geneconv.h"
 #include "gene/geneform.h"
 #include "gene/genegrup.h"
 #include "gene/geneinic.h"
@@ -113,6 +115,49 @@ TCheckBox* TDialogoListado::Opcion(const QString& grupo, const QString& nombre,
     c->setChecked(true);
     g->layout()->addWidget(c);
     return c;
+}
+
+TRadioButton* TDialogoListado::OpcionOrden(const QString& grupo, const QString& nombre,
+                                           const QString& caption) {
+    QWidget* g = GrupoOpciones(grupo);
+    auto* r = new TRadioButton(g, caption);
+    r->setObjectName(nombre);
+    g->layout()->addWidget(r);
+    return r;
+}
+
+void TDialogoListado::FilaPuestos(TEdit*& Desde, TEdit*& Hasta) {
+    Desde = NuevoEdit(QStringLiteral("DesdePuesto"), QString(), 8);
+    Hasta = NuevoEdit(QStringLiteral("HastaPuesto"), QStringLiteral("zzzzzzzzzzzzz"), 13);
+    FilaSeleccion(QStringLiteral("Desde Puesto"), Desde, Hasta);
+}
+
+void TDialogoListado::FilaFechas(const QString& etiqueta, TEdit*& Desde, TEdit*& Hasta) {
+    Desde = NuevoEdit(QStringLiteral("DesdeFecha"), QString(), 10);
+    Hasta = NuevoEdit(QStringLiteral("HastaFecha"), QString(), 10);
+    FilaSeleccion(etiqueta, Desde, Hasta);
+}
+
+void TDialogoListado::OpcionesActivos(TCheckBox*& Activos, TCheckBox*& NoActivos) {
+    const QString opciones = QStringLiteral("Opciones");
+    Activos = Opcion(opciones, QStringLiteral("Activos"), QStringLiteral("Activos"));
+    NoActivos = Opcion(opciones, QStringLiteral("NoActivos"), QStringLiteral("No Activos"));
+}
+
+void TDialogoListado::FechasAnoActual(TEdit* Desde, TEdit* Hasta) {
+    const QString ano = QString::number(AnoDosCifras(QDateTime::currentDateTime()));
+    Desde->setText(QStringLiteral("1/1/") + ano);
+    Hasta->setText(QStringLiteral("31/12/") + ano);
+}
+
+bool TDialogoListado::ValidarOperarios() {
+    return ValidarEntero(DesdeOperario->Text(), QStringLiteral("Desde Operario")) &&
+           ValidarEntero(HastaOperario->Text(), QStringLiteral("Hasta Operario"));
+}
+
+bool TDialogoListado::ValidarFechas(TEdit* Desde, TEdit* Hasta) {
+    return ValidarFecha(Desde->Text(), QStringLiteral("Desde Fecha")) &&
+           ValidarFecha(Hasta->Text(), QStringLiteral("Hasta Fecha"));
 }
 
 void TDialogoListado::FormCreate() {

@@ -20,6 +20,7 @@ class TEdit;
 class TInformeListado;
 class TLabel;
 class TPanel;
+class TRadioButton;
 class TSpeedButton;
 class TStatusBar;
 
@@ -72,6 +73,19 @@ protected:
     // An option of Panel3 in its group box (created on first use).
     TCheckBox* Opcion(const QString& grupo, const QString& nombre, const QString& caption);
     QWidget* GrupoOpciones(const QString& grupo);
+    // A radio button of an order group of Panel3.
+    TRadioButton* OpcionOrden(const QString& grupo, const QString& nombre, const QString& caption);
+    // The rows many listings share: the job-position code range (default ""
+    // to "zzzzzzzzzzzzz", longer than the 8 characters that can be typed),
+    // a date range, and the "Activos" / "No Activos" options, both ticked.
+    void FilaPuestos(TEdit*& Desde, TEdit*& Hasta);
+    void FilaFechas(const QString& etiqueta, TEdit*& Desde, TEdit*& Hasta);
+    void OpcionesActivos(TCheckBox*& Activos, TCheckBox*& NoActivos);
+    // "1/1/" and "31/12/" followed by the current year's last two digits.
+    static void FechasAnoActual(TEdit* Desde, TEdit* Hasta);
+    // The employee range as integers, then the dates, with the listings' labels.
+    bool ValidarOperarios();
+    static bool ValidarFechas(TEdit* Desde, TEdit* Hasta);
 
 private:
     QGridLayout* rejilla_;

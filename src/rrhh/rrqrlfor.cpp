@@ -9,40 +9,17 @@
 
 TfRRQRLFOR::TfRRQRLFOR(const QString& Orden, TForm* Dialogo, QWidget* owner)
     : TInformeListado(owner, QStringLiteral("fRRQRLFOR")) {
-    Personal = new TTable(this);
-    Personal->setObjectName(QStringLiteral("Personal"));
-    Personal->setTableName(QStringLiteral("PERSONAL"));
-    HFormacion = new TTable(this);
-    HFormacion->setObjectName(QStringLiteral("HFormacion"));
-    HFormacion->setTableName(QStringLiteral("HFORMACI"));
-
-    Detail = new TQRBand(this, QuickReport, rbDetail);
-    Detail->setObjectName(QStringLiteral("Detail"));
-    Detail->setHeight(17);
-    Detail->setFont(MakeFont(QStringLiteral("Arial"), 8));
+    Personal = TablaFuente(QStringLiteral("Personal"), QStringLiteral("PERSONAL"));
+    HFormacion = TablaFuente(QStringLiteral("HFormacion"), QStringLiteral("HFORMACI"));
     PageHeader->setHeight(80);
-    struct ColumnaFor {
-        const char* titulo;
-        const char* campo;
-        const char* control;
-        int ancho;
-        bool fecha;
-    };
-    static const ColumnaFor columnas[] = {
+    Detail = DetalleColumnas({
         {"Operario", "CodigoOperario", "QRDBText1", 55, false},
         {"Nombre", "Nombre", "QRDBText2", 200, false},
         {"Formación", "CodigoFormacion", "QRDBText4", 75, false},
         {"Descripción", "Descripcion", "QRDBText6", 220, false},
         {"Fecha Final", "FechaFinal", "QRDBText3", 80, true},
         {"Fecha Inicio", "FechaInicio", "QRDBText5", 80, true},
-    };
-    int left = 0, n = 1;
-    for (const auto& c : columnas) {
-        Titulo(QStringLiteral("QRLabel%1").arg(n++), QString::fromUtf8(c.titulo), left, c.ancho);
-        Columna(Detail, QLatin1String(c.control), QLatin1String(c.campo), left, c.ancho - 4,
-                c.fecha);
-        left += c.ancho;
-    }
+    });
     Preparar(Dialogo, DefinicionTemporal(Orden), true);
 }
 

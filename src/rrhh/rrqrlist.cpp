@@ -352,6 +352,28 @@ void TInformeListado::Columna(TQRCustomBand* banda, const QString& nombre, const
     if (fecha) t->OnPrint = [this](QObject* s, QString& v) { ImprimirFecha(s, v); };
 }
 
+TQRBand* TInformeListado::DetalleColumnas(const QList<TColumnaListado>& Columnas) {
+    auto* detalle = new TQRBand(this, QuickReport, rbDetail);
+    detalle->setObjectName(QStringLiteral("Detail"));
+    detalle->setHeight(17);
+    detalle->setFont(MakeFont(QStringLiteral("Arial"), 8));
+    int left = 0, n = 1;
+    for (const TColumnaListado& c : Columnas) {
+        Titulo(QStringLiteral("QRLabel%1").arg(n++), QString::fromUtf8(c.Titulo), left, c.Ancho);
+        Columna(detalle, QLatin1String(c.Control), QLatin1String(c.Campo), left, c.Ancho - 4,
+                c.Fecha);
+        left += c.Ancho;
+    }
+    return detalle;
+}
+
+TTable* TInformeListado::TablaFuente(const QString& Nombre, const QString& Tabla) {
+    auto* t = new TTable(this);
+    t->setObjectName(Nombre);
+    t->setTableName(Tabla);
+    return t;
+}
+
 TRellenoListado::TRellenoListado(TTable* Temporal, const QString& Progreso)
     : temporal_(Temporal), progreso_(!Progreso.isEmpty()) {
     if (progreso_) MostrarVentanaProgreso(QStringLiteral("ON"), Progreso, QString());

@@ -28,6 +28,16 @@ class TQuickRep;
 class TTable;
 class TGuardaTransaccion;
 
+// A column of a listing: its caption on the page header and the field of
+// Temporal printed under it (Control: the name of the printing control).
+struct TColumnaListado {
+    const char* Titulo;
+    const char* Campo;
+    const char* Control;
+    int Ancho;
+    bool Fecha = false;
+};
+
 class TInformeListado : public TForm {
     Q_OBJECT
 public:
@@ -81,6 +91,11 @@ protected:
     TQRLabel* Titulo(const QString& nombre, const QString& caption, int left, int width);
     void Columna(TQRCustomBand* banda, const QString& nombre, const QString& campo, int left,
                  int width, bool fecha = false);
+    // The detail band "Detail" (8 points) with its columns left to right, under
+    // captions QRLabel1, QRLabel2, ...
+    TQRBand* DetalleColumnas(const QList<TColumnaListado>& Columnas);
+    // A table the report reads.
+    TTable* TablaFuente(const QString& Nombre, const QString& Tabla);
 
 private:
     void prepararRestricciones(TForm* dialogo);

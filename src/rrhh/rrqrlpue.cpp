@@ -1,0 +1,103 @@
+#include "rrhh/rrqrlpue.h"
+
+#include "db/field.h"
+#include "db/sysutils.h"
+#include "db/table.h"
+#include "report/bands.h"
+#include "report/controls.h"
+#include "report/quickrep.h"
+
+TfRRQRLPUE::TfRRQRLPUE(const QString& Orden, TForm* Dialogo, QWidget* owner)
+    : TInformeListado(owner, QStringLiteral("fRRQRLPUE")) {
+    Personal = TablaFuente(QStringLiteral("Personal"), QStringLiteral("PERSONAL"));
+    HPuesto = TablaFuente(QStringLiteral("HPuesto"), QStringLiteral("HPUESTO"));
+    PageHeader->setHeight(80);
+    Detail = DetalleColumnas({
+        {"Operario", "CodigoOperario", "QRDBText1", 55, false},
+        {"Nombre", "Nombre", "QRDBText2", 190, false},
+        {"Puesto", "CodigoPuesto", "QRDBText4", 70, false},
+        {"Descripción", "Descripcion", "QRDBText6", 190, false},
+        {"Fecha Inicio", "FechaInicio", "QRDBText5", 80, true},
+        {"Fecha Final", "FechaFinal", "QRDBText3", 80, true},
+        {"", "PuestoActual", "QRDBText7", 15, false},
+    });
+    Preparar(Dialogo, DefinicionTemporal(Orden), true);
+}
+
+QString TfRRQRLPUE::DefinicionTemporal(const QString& Orden) {
+    const QString operario = QStringLiteral("CodigoOperario/ftInteger/0/*\r\n");
+    const QString puesto = QStringLiteral("CodigoPuesto/ftString/10/*\r\n");
+    const bool porPuesto = Orden == QLatin1String("PorPuesto");
+    return QStringLiteral("Tabla Temporal\r\n/C/1/") + (porPuesto ? puesto : operario) +
+           QStringLiteral("/C/2/") + (porPuesto ? operario : puesto) +
+           QStringLiteral(
+               "/C/3/Nombre/ftString/40/\r\n"
+               "/C/4/Descripcion/ftString/40/\r\n"
+               "/C/5/FechaInicio/ftDateTime/0/\r\n"
+               "/C/6/FechaFinal/ftDateTime/0/\r\n"
+               "/C/7/PuestoActual/ftString/1/\r\n"
+               "/I/1/<Primary>/") +
+           (porPuesto ? QStringLiteral("CodigoPuesto;CodigoOperario/")
+                      : QStringLiteral("CodigoOperario;CodigoPuesto/"));
+}
+
+QString TfRRQRLPUE::TituloListado() const {
+    return QStringLiteral("Listado de Operarios por Puesto. Desde: ") + DateTimeToStr(DesdeFecha) +
+           QStringLiteral(" Hasta: ") + DateTimeToStr(HastaFecha);
+}
+
+TDataSet* TfRRQRLPUE::TablaControl() const {
+    return Personal;
+}
+
+void TfRRQRLPUE::RellenarTemporal() {
+    const QString personal = QStringLiteral("PERSONAL");
+    Personal->setIndexName(QString());
+    Personal->CancelRange();
+    Personal->SetRange({DesdeOperario}, {HastaOperario});
+    HPuesto->setIndexName(QString());
+    TField* eCodigo = Personal->FieldByName(QStringLiteral("CodigoOperario"));
+    TField* eNombre = Personal->FieldByName(QStringLiteral("Nombre"));
+    TField* hPuesto = HPuesto->FieldByName(QStringLiteral("CodigoPuesto"));
+    TField* hDescripcion = HPuesto->FieldByName(QStringLiteral("Descripcion"));
+    TField* hInicio = HPuesto->FieldByName(QStringLiteral("FechaInicio"));
+    TField* hFinal = HPuesto->FieldByName(QStringLiteral("FechaFinal"));
+    TField* tCodigo = Temporal->FieldByName(QStringLiteral("CodigoOperario"));
+    TField* tNombre = Temporal->FieldByName(QStringLiteral("Nombre"));
+    TField* tPuesto = Temporal->FieldByName(QStringLiteral("CodigoPuesto"));
+    TField* tDescripcion = Temporal->FieldByName(QStringLiteral("Descripcion"));
+    TField* tInicio = Temporal->FieldByName(QStringLiteral("FechaInicio"));
+    TField* tFinal = Temporal->FieldByName(QStringLiteral("FechaFinal"));
+    TField* tActual = Temporal->FieldByName(QStringLiteral("PuestoActual"));
+
+    TRellenoListado relleno(Temporal, QStringLiteral("Listado de Operarios"));
+    for (Personal->First(); !Personal->Eof(); Personal->Next()) {
+        const int codigo = eCodigo->AsInteger();
+        if (!relleno.Seguir(QStringLiteral("Operario: ") + QString::number(codigo))) break;
+        if (!OperarioSeleccionado(codigo, Activos, NoActivos, RangosGruposAnalisis)) continue;
+        HPuesto->SetRange({personal, codigo}, {personal, codigo});
+        // From the most recent row (the highest line) back: it alone may carry
+        // the "*", and of a position held twice the most recent row is kept.
+        bool masReciente = true;
+        for (HPuesto->Last(); !HPuesto->Bof(); HPuesto->Prior(), masReciente = false) {
+            const QString puesto = hPuesto->AsString();
+            if (QString::compare(puesto, DesdePuesto) < 0 ||
+                QString::compare(puesto, HastaPuesto) > 0)
+                continue;
+            if (hInicio->IsNull()) continue;
+            const QDateTime inicio = hInicio->AsDateTime();
+            if (inicio < DesdeFecha || inicio > HastaFecha) continue;
+            relleno.Anadir();
+            tCodigo->setAsInteger(codigo);
+            tNombre->setAsString(eNombre->AsString());
+            tPuesto->setAsString(puesto);
+            tDescripcion->setAsString(hDescripcion->AsString());
+            tInicio->setAsDateTime(inicio);
+            if (!hFinal->IsNull()) tFinal->setAsDateTime(hFinal->AsDateTime());
+            tActual->setAsString(masReciente ? QStringLiteral("*") : QString());
+            relleno.Grabar();
+        }
+    }
+    HPuesto->CancelRange();
+    Personal->CancelRange();
+}
