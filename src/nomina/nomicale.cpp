@@ -333,8 +333,9 @@ bool CopiarAnoCalendario(int Origen, int Ano, int Desde, int Hasta) {
                     .arg(destino),
                 QVariantList{Origen} << limites);
             if (!transaccion.Confirmar()) bien = false;
-        } catch (const std::exception& e) {
-            MensajeAdvertencia(QString::fromUtf8(e.what()));
+        } catch (const std::exception&) {
+            // The target keeps its year as it was.
+            MensajeAdvertencia(Texto(kNoActualizado));
             bien = false;
         }
     }

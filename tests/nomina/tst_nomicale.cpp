@@ -232,6 +232,16 @@ private Q_SLOTS:
         QCOMPARE(filas(1), QStringLiteral("366"));
         QVERIFY(f->DiaMostrado(QDate(2024, 5, 15)));
 
+        // A target that cannot be written keeps its year as it was.
+        textos();
+        BloquearAlta(CurrentEngine(), QStringLiteral("CALENDAR"));
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        MessageSeam::enqueue(QStringLiteral("3/3"));
+        e.mostrar(1, 2024, 5);
+        f->pbCopiaMasivaClick(f->pbCopiaMasiva);
+        QuitarBloqueoAlta(CurrentEngine(), QStringLiteral("CALENDAR"));
+        QCOMPARE(textos().value(2), QStringLiteral("¡ Calendario no actualizado !"));
+        QCOMPARE(filas(3), QString::number(366 + 365));
         // A range that holds the calendar on display copies to the others.
         e.mostrar(1, 2024, 5);
         MessageSeam::enqueue(QStringLiteral("SI"));
@@ -273,6 +283,14 @@ private Q_SLOTS:
         f->MarcarDia(2, 1);
         QCOMPARE(dia(1, 2024, 5, 1), QStringLiteral("SI|SI|NO|SI|3"));
         QCOMPARE(f->DiaMostrado(QDate(2024, 5, 1))->Festivo, QStringLiteral("SI"));
+        // A refused post: the message, the day as it was.
+        BloquearModificacion(CurrentEngine(), QStringLiteral("CALENDAR"));
+        f->pbTrabajados->Click();
+        f->MarcarDia(3, 1);
+        QuitarBloqueoModificacion(CurrentEngine(), QStringLiteral("CALENDAR"));
+        QCOMPARE(textos(), QStringList{QStringLiteral("¡ Calendario no actualizado !")});
+        QCOMPARE(dia(1, 2024, 5, 2), QStringLiteral("SI|NO|NO|NO|3"));
+        QCOMPARE(f->Calendario->State(), dsBrowse);
         // A day the calendar does not have stays missing.
         e.mostrar(1, 2026, 5);
         f->MarcarDia(2, 1);

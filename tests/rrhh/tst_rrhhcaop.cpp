@@ -201,6 +201,15 @@ private Q_SLOTS:
                                     "CodigoOperario = 7 AND Fecha = %1")
                          .arg(fecha(QDate(2024, 6, 3)))),
                  QStringLiteral("0|NO"));
+        // A day that cannot be written ends that employee's period there.
+        BloquearAlta(CurrentEngine(), QStringLiteral("CALENOPE"));
+        QVERIFY(!GeneraCalendarioOperario(8, QStringLiteral("01/07/2024"),
+                                          QStringLiteral("02/07/2024"), 1, QString(), junio));
+        QuitarBloqueoAlta(CurrentEngine(), QStringLiteral("CALENOPE"));
+        QCOMPARE(
+            textos(),
+            QStringList{QStringLiteral("¡ Está intentando grabar un calendario que ya existe !")});
+        QCOMPARE(dias(8).size(), 30);
         // Dates given as text; August is vacation; the range runs on.
         QVERIFY(GeneraCalendarioOperario(8, QStringLiteral("31/07/2024"),
                                          QStringLiteral("02/08/2024"), 1, QString(), junio));
@@ -307,6 +316,13 @@ private Q_SLOTS:
                                   .arg(fecha(QDate(2024, 6, 10)));
         QCOMPARE(sql(dia10), QStringLiteral("SI|NO|NO|SI|NO|3"));
         QCOMPARE(fondo(0, 3), amarillo);
+        // A refused post: the message, nothing written, the table browsing.
+        BloquearAlta(CurrentEngine(), QStringLiteral("CALENOPE"));
+        f->MarcarDia(1, 3);
+        QuitarBloqueoAlta(CurrentEngine(), QStringLiteral("CALENOPE"));
+        QCOMPARE(textos(), QStringList{QStringLiteral("¡ Calendario no actualizado !")});
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM CALENOPE")), QStringLiteral("2"));
+        QCOMPARE(f->Calendario->State(), dsBrowse);
         // Every palette button up: not worked, the holiday flag empty.
         for (TSpeedButton* b : {f->pbTrabajados, f->pbLaborables, f->pbPermiso}) b->Click();
         f->MarcarDia(0, 3);
