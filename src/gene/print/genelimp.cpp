@@ -8,8 +8,10 @@
 #include <QVBoxLayout>
 
 #include <QApplication>
+#include <QFile>
 #include <QPageLayout>
 #include <QPainter>
+#include <QPdfWriter>
 
 #include "db/datasource.h"
 #include "db/dberror.h"
@@ -213,6 +215,9 @@ void TfGENELIMP::EjecutarImpreso() {
 }
 
 void TfGENELIMP::LiberarPaginas() {
+    TerminarPdfDirecto();
+    if (!archivoDirecto_.isEmpty()) QFile::remove(archivoDirecto_);
+    archivoDirecto_.clear();
     pintor_.reset();
     paginaEnCurso_.reset();
     Lienzo = nullptr;
@@ -287,6 +292,7 @@ void TfGENELIMP::GenerarImpreso() {
         Temporal->First();
     } catch (...) {
     }
+    if (pdf) LiberarPaginas();  // a part file holds one generation's pages
     ContadorPaginas = 0;
     CopiasPendientes = 0;
     NumeroCopia = 1;
@@ -331,6 +337,7 @@ void TfGENELIMP::GenerarImpreso() {
         }
     }
     CerrarPagina();
+    TerminarPdfDirecto();
     Generando = false;
     if (ContadorPaginas == 0 && Paginas.empty())
         MensajeInformacion(QStringLiteral("¡No hay datos para procesar!"));
@@ -379,9 +386,10 @@ void TfGENELIMP::generarDocumento() {
     SeccionCabecera();
     if (!Lineas.isEmpty() && LTemporal->Active()) {
         try {
-            // Continuation lines of an earlier run are made again below.
-            LTemporal->First();
-            while (!LTemporal->Eof()) {
+            // Continuation lines of an earlier run are made again below;
+            // only this engine writes them.
+            if (HayLineasMemo) LTemporal->First();
+            while (HayLineasMemo && !LTemporal->Eof()) {
                 TField* lm = LTemporal->FindField(QStringLiteral("LineaMemo"));
                 if (lm && lm->AsInteger() >= 1)
                     LTemporal->Delete();
@@ -486,9 +494,22 @@ void TfGENELIMP::NuevaPagina() {
     ++ContadorPaginas;
     Etiqueta = 1;
     paginaEnCurso_ = std::make_unique<QPicture>();
-    pintor_ = std::make_unique<QPainter>(paginaEnCurso_.get());
-    pintor_->fillRect(QRect(0, 0, AnchoPixels, AltoPixels), Qt::white);
-    Lienzo = pintor_.get();
+    if (DestinoPDF()) {
+        // A "PDF:" job draws its pages straight into the part file: replaying
+        // recorded text costs several times the drawing itself. The store
+        // keeps an empty picture per page so that its count holds.
+        if (!pdfDirecto_ || !pintorPdf_) {
+            EmpezarPdfDirecto();
+        } else {
+            pdfDirecto_->setPageLayout(LayoutPapel(AnchoPapel, AltoPapel));
+            pdfDirecto_->newPage();
+        }
+        Lienzo = pintorPdf_.get();
+    } else {
+        pintor_ = std::make_unique<QPainter>(paginaEnCurso_.get());
+        pintor_->fillRect(QRect(0, 0, AnchoPixels, AltoPixels), Qt::white);
+        Lienzo = pintor_.get();
+    }
     QString clave;
     ClaveRegistro(ModuloDatos, Temporal, clave);
     ClavesPaginas.append(clave);
@@ -497,7 +518,7 @@ void TfGENELIMP::NuevaPagina() {
 
 void TfGENELIMP::CerrarPagina() {
     if (!paginaEnCurso_) return;
-    pintor_->end();
+    if (pintor_) pintor_->end();
     pintor_.reset();
     Lienzo = nullptr;
     paginaEnCurso_->setBoundingRect(QRect(0, 0, AnchoPixels, AltoPixels));

@@ -25,6 +25,7 @@
 #include <QImage>
 #include <QPointer>
 #include <QRectF>
+#include <QSize>
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
@@ -34,8 +35,10 @@
 
 #include "ui/form.h"
 
+class QFontMetrics;
 class QLabel;
 class QPainter;
+class QPdfWriter;
 class QPicture;
 class QPrinter;
 class QTemporaryDir;
@@ -224,6 +227,10 @@ public:
     // Writes the stored pages to a PDF file at the format's paper size;
     // returns the error text ("" on success).
     QString EscribirPaginasPDF(const QString& Archivo);
+    // The part file a "PDF:" job draws its pages into, opened at its first
+    // page and closed at the end of the generation.
+    void EmpezarPdfDirecto();
+    void TerminarPdfDirecto();
     // Finishes a "PDF:" target: the parts joined (one part copied) into it.
     void UnirPartesPDF();
     // The PDF server's failure, as the user is told it.
@@ -250,6 +257,8 @@ public:
     QString CampoImpreso(const char* Campo) const;
     // The job's FormatoEtiqueta question was cancelled: nothing is printed.
     bool PosicionCancelada = false;
+    // This engine stored memo continuation lines in LTemporal.
+    bool HayLineasMemo = false;
     // The page store is full: generation stops.
     bool PaginasAgotadas = false;
     // Generation runs (the preview's print and export buttons wait for its end).
@@ -269,6 +278,7 @@ public:
     void ComandoVari(const QStringList& a);
     void ComandoRectLine(bool Rectangulo, const QStringList& a);
     void ComandoFont(const QStringList& a);
+    const QFontMetrics& Metricas(const QFont& Fuente);
     void ComandoGraf(const QStringList& a);
     void ComandoCamp(const QStringList& a);
     void ComandoExpr(const QStringList& a);
@@ -324,7 +334,15 @@ private:
     std::unique_ptr<QPrinter> impresora_;
     std::unique_ptr<QPainter> pintor_;
     std::unique_ptr<QPicture> paginaEnCurso_;
+    std::unique_ptr<QPdfWriter> pdfDirecto_;
+    std::unique_ptr<QPainter> pintorPdf_;
+    QString archivoDirecto_;
+    int paginasDirectas_ = 0;
     QHash<QString, TTable*> tablasConexion_;
+    QHash<QString, std::pair<QFont, QColor>> fuentesFormato_;
+    std::unique_ptr<QFontMetrics> metricas_;
+    QFont fuenteMedida_;
+    QSize dpiMedido_;
     QString claveAnterior_;
     QString formatoAnterior_;
     bool preguntaPaginasHecha_ = false;

@@ -236,8 +236,8 @@ void TfGENELIMP::ComandoText(double X, double Y, double Ancho, const QString& Te
         return;
     }
     if (!Lienzo) return;
-    Lienzo->setFont(fuente);
-    const QFontMetrics fm(fuente, Lienzo->device());
+    if (Lienzo->font() != fuente) Lienzo->setFont(fuente);
+    const QFontMetrics& fm = Metricas(fuente);
     if (Ancho != 0 && (Alineacion == QLatin1String("D") || Alineacion == QLatin1String("C"))) {
         const int blanco = qMax(1, fm.horizontalAdvance(QLatin1Char(' ')));
         int n = qRound(double(DistanciaX(Ancho) - fm.horizontalAdvance(texto)) / blanco);
@@ -247,9 +247,10 @@ void TfGENELIMP::ComandoText(double X, double Y, double Ancho, const QString& Te
             n = n - 1;
         if (n > 0) texto = QString(n, QLatin1Char(' ')) + texto;
     }
-    Lienzo->setPen(color);
+    if (Lienzo->pen().color() != color) Lienzo->setPen(color);
     const int x = PosicionX(X), y = PosicionY(Y);
-    if (Ancho == 0) {
+    // A text that fits its width needs no clipping.
+    if (Ancho == 0 || fm.horizontalAdvance(texto) <= DistanciaX(Ancho)) {
         Lienzo->drawText(QPoint(x, y + fm.ascent()), texto);
     } else {
         const QRect r(x, y, DistanciaX(Ancho), fm.height());
@@ -326,8 +327,29 @@ void TfGENELIMP::ComandoRectLine(bool Rectangulo, const QStringList& a) {
     Lienzo->restore();
 }
 
+const QFontMetrics& TfGENELIMP::Metricas(const QFont& Fuente) {
+    // Measuring is asked for every printed text, mostly in one font.
+    const QSize dpi(Lienzo->device()->logicalDpiX(), Lienzo->device()->logicalDpiY());
+    if (!metricas_ || Fuente != fuenteMedida_ || dpi != dpiMedido_) {
+        metricas_ = std::make_unique<QFontMetrics>(Fuente, Lienzo->device());
+        fuenteMedida_ = Fuente;
+        dpiMedido_ = dpi;
+    }
+    return *metricas_;
+}
+
 void TfGENELIMP::ComandoFont(const QStringList& a) {
     if (ModoTexto) return;
+    const QString clave = a.mid(0, 4).join(QLatin1Char(';')) + QLatin1Char('|') +
+                          QString::number(PuntosPorPulgada()) + QLatin1Char('|') +
+                          QString::number(CompresionX) + QLatin1Char('|') +
+                          QString::number(CompresionY);
+    const auto guardada = fuentesFormato_.constFind(clave);
+    if (guardada != fuentesFormato_.constEnd()) {
+        FuenteActual = guardada->first;
+        ColorFuente = guardada->second;
+        return;
+    }
     QFont f = FuenteImpreso(arg(a, 0).trimmed());
     const double tamano = numero(a, 1, 10) * (CompresionY == 1 ? CompresionX : CompresionY);
     f.setPixelSize(TamanoPixels(qMax(1, int(tamano))));
@@ -342,6 +364,7 @@ void TfGENELIMP::ComandoFont(const QStringList& a) {
     }
     FuenteActual = f;
     ColorFuente = colorSegun(arg(a, 2));
+    fuentesFormato_.insert(clave, {f, ColorFuente});
 }
 
 void TfGENELIMP::ComandoGraf(const QStringList& a) {
@@ -645,6 +668,7 @@ void TfGENELIMP::GuardarLineasMemo(const QString& NombreCampo, const QStringList
                 LTemporal->Append();
             for (int i = 0; i < claves - 1; ++i) LTemporal->IndexFields(i)->setValue(actual.at(i));
             LTemporal->FieldByName(QStringLiteral("LineaMemo"))->setAsInteger(k);
+            HayLineasMemo = true;
             LTemporal->FieldByName(NombreCampo)->setAsString(Piezas.at(k));
             LTemporal->Post();
         }

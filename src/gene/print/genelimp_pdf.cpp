@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPicture>
+#include <QSaveFile>
 
 #include "gene/mensajes.h"
 #include "gene/print/genelimp.h"
@@ -19,7 +20,40 @@ QPageLayout LayoutPapel(double Ancho, double Alto) {
         Ancho > Alto ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF());
 }
 
+void TfGENELIMP::EmpezarPdfDirecto() {
+    TerminarPdfDirecto();
+    if (!archivoDirecto_.isEmpty()) QFile::remove(archivoDirecto_);
+    archivoDirecto_ = CarpetaTrabajo() + QStringLiteral("/paginas.pdf");
+    paginasDirectas_ = int(Paginas.size());
+    pdfDirecto_ = std::make_unique<QPdfWriter>(archivoDirecto_);
+    pdfDirecto_->setCreator(QStringLiteral("Recursos Humanos"));
+    pdfDirecto_->setResolution(150);
+    pdfDirecto_->setPageLayout(LayoutPapel(AnchoPapel, AltoPapel));
+    pintorPdf_ = std::make_unique<QPainter>();
+    if (!pintorPdf_->begin(pdfDirecto_.get())) {
+        pintorPdf_.reset();
+        pdfDirecto_.reset();
+        archivoDirecto_.clear();
+    }
+}
+
+void TfGENELIMP::TerminarPdfDirecto() {
+    if (pintorPdf_) pintorPdf_->end();
+    pintorPdf_.reset();
+    pdfDirecto_.reset();
+}
+
 QString TfGENELIMP::EscribirPaginasPDF(const QString& Archivo) {
+    // Pages drawn straight into a part file: that file is the PDF.
+    if (!archivoDirecto_.isEmpty() && paginasDirectas_ == 0 && !pintorPdf_) {
+        const QString origen = archivoDirecto_;
+        archivoDirecto_.clear();
+        QFile::remove(NativePath(Archivo));
+        if (QFile::rename(origen, NativePath(Archivo)) ||
+            (QFile::copy(origen, NativePath(Archivo)) && QFile::remove(origen)))
+            return QString();
+        return QStringLiteral("No se puede escribir el archivo ") + Archivo;
+    }
     QPdfWriter pdf(NativePath(Archivo));
     pdf.setCreator(QStringLiteral("Recursos Humanos"));
     pdf.setResolution(150);
@@ -50,10 +84,22 @@ QString TfGENELIMP::EscribirPaginasPDF(const QString& Archivo) {
 
 void TfGENELIMP::UnirPartesPDF() {
     if (PartesPDF.isEmpty()) return;
-    try {
-        JoinPdfFiles(PartesPDF, DestinoImpreso.mid(4));
-    } catch (const EPdfError& e) {
-        AvisoErrorPDF(e.Message());
+    const QString destino = NativePath(DestinoImpreso.mid(4));
+    if (PartesPDF.size() == 1) {
+        // One part is the document: copied whole, the target replaced only
+        // once the copy is complete.
+        QFile parte(NativePath(PartesPDF.first()));
+        QSaveFile archivo(destino);
+        if (!parte.open(QIODevice::ReadOnly) || !archivo.open(QIODevice::WriteOnly) ||
+            archivo.write(parte.readAll()) != parte.size() || !archivo.commit())
+            AvisoErrorPDF(QStringLiteral("No se puede escribir el archivo ") + destino +
+                          QStringLiteral(" (") + archivo.errorString() + QLatin1Char(')'));
+    } else {
+        try {
+            JoinPdfFiles(PartesPDF, destino);
+        } catch (const EPdfError& e) {
+            AvisoErrorPDF(e.Message());
+        }
     }
     for (const QString& parte : std::as_const(PartesPDF)) QFile::remove(NativePath(parte));
     PartesPDF.clear();
