@@ -753,6 +753,7 @@ private Q_SLOTS:
             for (int x = 0; x < imagen.width() && !gris; ++x)
                 gris = imagen.pixelColor(x, imagen.height() * 3 / 4) == QColor(0xC0, 0xC0, 0xC0);
             QCOMPARE(gris, sinRegla.isEmpty());
+            if (!t.dir.autoRemove()) v->grab().save(t.dir.filePath(QStringLiteral("vista.png")));
             v->SpinEditPagina->setValue(0);
             QCOMPARE(v->SpinEditPagina->value(), 1);
             v->SpinEditPagina->setValue(99);
