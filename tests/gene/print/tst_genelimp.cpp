@@ -12,6 +12,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <QSqlQuery>
+
+#include "db/database.h"
 #include "db/field.h"
 #include "db/table.h"
 #include "gene/dialogo_modal.h"
@@ -20,6 +23,7 @@
 #include "gene/geneinic_tablas.h"
 #include "gene/genemens.h"
 #include "gene/genemodu.h"
+#include "gene/genesali.h"
 #include "gene/genesali_dialogos.h"
 #include "gene/geneusua.h"
 #include "gene/print/genelimp.h"
@@ -851,6 +855,68 @@ private Q_SLOTS:
         const QString texto = textoPdf(impresora);
         QVERIFY2(texto.contains(QLatin1String("Eti1")) && !texto.contains(QLatin1String("Eti2")),
                  qPrintable(texto));
+    }
+
+    // Bad input leaves the rest of the document printed: a missing picture,
+    // a record no Conexion finds, a Formato nobody reads; a picture is read
+    // by its content whatever its name says.
+    void malaEntrada() {
+        Trabajo t{Engine::Sqlite};
+        QImage rojo(40, 40, QImage::Format_RGB32);
+        rojo.fill(Qt::red);
+        QVERIFY(rojo.save(t.inst.carpeta() + QStringLiteral("/logo.bmp"), "PNG"));
+        t.formato(QStringLiteral("F1"),
+                  QStringLiteral("[SISTEMA]\r\n"
+                                 "Conexion=PERSONAL>CodigoOperario\r\n"
+                                 "[CABECERA]\r\n"
+                                 "Graf=10;10;30;30;logo.bmp\r\n"
+                                 "Graf=10;40;30;60;noexiste.jpg\r\n"
+                                 "Camp=10;70;0;PERSONAL.Nombre\r\n"
+                                 "Text=10;80;0;Sigue\r\n"),
+                  QStringLiteral("abc"));
+        t.motor();
+        t.documento(9, QStringLiteral("Ana"));
+        const QString pdf = t.aPdf();
+        QCOMPARE(tamanoPagina(pdf, 1), QStringLiteral("210 x 297"));
+        QVERIFY(textoPdf(pdf).contains(QLatin1String("Sigue")));
+        const QImage imagen = imagenPdf(pdf, t.dir.path());
+        const QColor logo = imagen.pixelColor(200, 200), hueco = imagen.pixelColor(200, 500);
+        QVERIFY2(logo.red() > 240 && logo.green() < 16 && logo.blue() < 16,
+                 qPrintable(logo.name()));
+        QCOMPARE(hueco, QColor(Qt::white));
+        t.liberar();
+
+        // No printer at all: told, nothing printed.
+        AsignarSeamImpresoras([] { return QStringList(); }, nullptr);
+        t.motor();
+        t.documento(1, QStringLiteral("Ana"));
+        MessageSeam::clearLog();
+        t.f->EjecutarImpreso();
+        AsignarSeamImpresoras(nullptr, nullptr);
+        QVERIFY(TextosMostrados().contains(QStringLiteral("¡No hay ninguna impresora instalada!")));
+        QCOMPARE(t.f->ImpresoraEnUso, QStringLiteral("Ninguna"));
+    }
+
+    // The page store holds 10,000 pages: generation stops there, warned, and
+    // the pages made stay.
+    void limitePaginas() {
+        Trabajo t{Engine::Sqlite};
+        t.formato(QStringLiteral("F1"), QStringLiteral("[CABECERA]\r\nCamp=10;10;0;Nombre\r\n"));
+        t.motor();
+        TDatabase* db = t.f->Temporal->Database();
+        db->StartTransaction();
+        QSqlQuery& q = db->Prepared(QStringLiteral("INSERT INTO ") + t.f->Temporal->TableName() +
+                                    QStringLiteral(" (Codigo, Nombre) VALUES (?, ?)"));
+        for (int i = 1; i <= MaximoPaginasImpreso + 5; ++i) {
+            q.bindValue(0, i);
+            q.bindValue(1, QStringLiteral("D%1").arg(i));
+            db->Run(q);
+        }
+        db->Commit();
+        const QString pdf = t.aPdf();
+        QVERIFY(TextosMostrados().contains(QStringLiteral(
+            "¡El impreso supera las 10000 páginas!. Sólo se han generado las 10000 primeras.")));
+        QCOMPARE(paginasPdf(pdf), MaximoPaginasImpreso);
     }
 
     // The destruction of the engine drops its work tables.
