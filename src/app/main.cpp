@@ -15,6 +15,7 @@
 #include "gene/geneinic_servicios.h"
 #include "gene/geneprev.h"
 #include "gene/genevlis.h"
+#include "gene/listings/genecpro.h"
 #include "gene/sesion.h"
 #include "rrhh/rrhhmenu.h"
 #include "ui/component.h"
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
     InstalarDialogosBusqueda();
     InstalarPrevisualizacion();
     InstalarDiagnostico();
+    InstalarListadosProgramables();
 
     QPointer<TfRRHHMENU> menu = NewForm<TfRRHHMENU>();
     TfGENEINIC* sesion = CrearSesion();

@@ -653,3 +653,34 @@ void TextoCampoFechaHora(TModuloDatos*, TField* Campo, QString& Texto) {
     const qsizetype blanco = t.indexOf(QLatin1Char(' '));
     Texto = blanco >= 0 ? t.mid(blanco + 1) : QString();
 }
+
+QString MotivoSegundaSentencia(const QString& SQL) {
+    const QString motivo = QStringLiteral("el texto contiene más de una sentencia SQL");
+    const qsizetype n = SQL.size();
+    bool separador = false;  // a ";" was seen outside quotes and comments
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = SQL[i];
+        const QChar siguiente = i + 1 < n ? SQL[i + 1] : QChar();
+        if (c == QLatin1Char('-') && siguiente == QLatin1Char('-')) {
+            while (i < n && SQL[i] != QLatin1Char('\n')) ++i;
+            continue;
+        }
+        if (c == QLatin1Char('/') && siguiente == QLatin1Char('*')) {
+            const qsizetype fin = SQL.indexOf(QStringLiteral("*/"), i + 2);
+            i = fin < 0 ? n : fin + 1;
+            continue;
+        }
+        if (c.isSpace()) continue;
+        if (c == QLatin1Char(';')) {
+            separador = true;
+            continue;
+        }
+        if (separador) return motivo;
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            // A doubled quote closes and reopens the literal: the scan is the same.
+            for (++i; i < n && SQL[i] != c; ++i) {
+            }
+        }
+    }
+    return QString();
+}

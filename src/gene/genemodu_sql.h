@@ -50,6 +50,12 @@ void EjecutarSQLCache(TModuloDatos* ModuloDatos, const QString& SQL, QStringList
 bool AbrirConsulta(TModuloDatos* ModuloDatos, TQuery* Consulta, const QString& Opciones);
 bool AbrirConsultaADO(TModuloDatos* ModuloDatos, TQuery* Consulta, const QString& Opciones);
 
+// A text the user wrote into a statement must hold one statement: the
+// reason why it does not (a ";" outside quotes and comments followed by more
+// than blanks and comments), "" when it holds one. A second statement would
+// run on some engines with the rights of the program.
+QString MotivoSegundaSentencia(const QString& SQL);
+
 // Creates, from the dictionary, every table that the statement names after
 // FROM, JOIN, UPDATE, INTO or DELETE FROM and that does not exist yet, on the
 // selector's database. True when the last creation succeeded or none was needed.

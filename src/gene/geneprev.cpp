@@ -473,8 +473,9 @@ QString TfGENEPREV::nombreFormularioInforme() const {
     return informe->parent() ? informe->parent()->objectName() : informe->objectName();
 }
 
-TfGENEPREV* PrevisualizarInforme(TQuickRep* Informe) {
+TfGENEPREV* PrevisualizarInforme(TQuickRep* Informe, QWidget* Dueno) {
     auto* w = new TfGENEPREV;
+    if (Dueno) w->setParent(Dueno, Qt::Window);
     fGENEPREV = w;
     w->setInforme(Informe);
     w->setQRPrinter(Informe->QRPrinter());

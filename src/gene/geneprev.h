@@ -141,7 +141,9 @@ extern QPointer<TQuickRep> InformeTablaExportacion;
 // The preview of a report: a new window in fGENEPREV, its InformeFinalizado
 // as the report's AfterPrint, the report and its page printer handed over,
 // shown (not modal). The report then makes its pages into it.
-TfGENEPREV* PrevisualizarInforme(TQuickRep* Informe);
+// Dueno: a modal dialog the preview is opened from; the preview becomes a
+// window of it, since a plain window would get no input while it is up.
+TfGENEPREV* PrevisualizarInforme(TQuickRep* Informe, QWidget* Dueno = nullptr);
 // Makes PrevisualizarInforme the preview of every report without an
 // OnPreview handler of its own. The program entry calls it once.
 void InstalarPrevisualizacion();

@@ -1,6 +1,7 @@
 #include "gene/genesali_dialogos.h"
 
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QPainter>
 #include <QPointer>
 #include <QPrintDialog>
@@ -110,6 +111,16 @@ bool TPrintDialog::Execute() {
     return true;
 }
 
+TFontDialog::TFontDialog(QObject* parent) : QObject(parent) {}
+
+bool TFontDialog::Execute() {
+    if (seam()) return seam()(this);
+    bool aceptado = false;
+    const QFont elegida = QFontDialog::getFont(&aceptado, Font, nullptr);
+    if (aceptado) Font = elegida;
+    return aceptado;
+}
+
 TFileDialog* SaveDialog1(TModuloDatos* ModuloDatos) {
     return Dialogo<TFileDialog>(ModuloDatos, "SaveDialog1", TFileDialog::Guardar);
 }
@@ -120,6 +131,10 @@ TFileDialog* OpenDialog1(TModuloDatos* ModuloDatos) {
 
 TPrintDialog* PrintDialog1(TModuloDatos* ModuloDatos) {
     return Dialogo<TPrintDialog>(ModuloDatos, "PrintDialog1");
+}
+
+TFontDialog* FontDialog1(TModuloDatos* ModuloDatos) {
+    return Dialogo<TFontDialog>(ModuloDatos, "FontDialog1");
 }
 
 bool ImprimirImagenFormulario(TModuloDatos* ModuloDatos, QWidget* Formulario, bool AjustarPagina) {

@@ -1,6 +1,6 @@
 #pragma once
-// The data module's shared dialogs: SaveDialog1, OpenDialog1 and
-// PrintDialog1. Callers set the file name, filter, filter index and title,
+// The data module's shared dialogs: SaveDialog1, OpenDialog1, PrintDialog1
+// and FontDialog1. Callers set the file name, filter, filter index and title,
 // run the dialog and read back the chosen file or printer. They live with the
 // data module (one set per module; a fixed set while there is none).
 //
@@ -11,6 +11,7 @@
 // Test seam: while a seam is set no dialog is shown; the seam gets the
 // dialog, may change its values and answers whether the user confirmed.
 
+#include <QFont>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -60,9 +61,20 @@ private:
     std::unique_ptr<QPrinter> printer_;
 };
 
+// The font dialog: Font is the font it starts with and, after Execute, the
+// one chosen.
+class TFontDialog : public QObject {
+    Q_OBJECT
+public:
+    explicit TFontDialog(QObject* parent);
+    QFont Font;
+    bool Execute();
+};
+
 TFileDialog* SaveDialog1(TModuloDatos* ModuloDatos);
 TFileDialog* OpenDialog1(TModuloDatos* ModuloDatos);
 TPrintDialog* PrintDialog1(TModuloDatos* ModuloDatos);
+TFontDialog* FontDialog1(TModuloDatos* ModuloDatos);
 
 // Restores a file dialog's filter and filter index when the scope ends.
 class FiltroGuardado {

@@ -12,6 +12,7 @@
 #include "gene/geneconv.h"
 #include "gene/geneform.h"
 #include "gene/genegrup.h"
+#include "gene/geneinfo.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_conexion.h"
 #include "gene/geneinic_tablas.h"
@@ -30,38 +31,14 @@
 #include "report/quickrep.h"
 #include "ui/controls.h"
 
-namespace {
-constexpr int kPlata = 0xC0C0C0;
-constexpr int kBlanco = 0xFFFFFF;
-constexpr int kNegro = 0x000000;
-}  // namespace
-
 TInformeListado::TInformeListado(QWidget* owner, const QString& nombre) : TForm(owner) {
     setObjectName(nombre);
-    QuickReport = new TQuickRep(this);
-    QuickReport->setObjectName(QStringLiteral("QuickReport"));
-    QuickReport->setPrintIfEmpty(false);
-    QuickReport->setOptions(FirstPageHeader | LastPageFooter);
-    QuickReport->Page.PaperSize = TQRPaperSize::A4;
-
-    PageHeader = new TQRBand(this, QuickReport, rbPageHeader);
-    PageHeader->setObjectName(QStringLiteral("PageHeader"));
-    PageHeader->setHeight(70);
-    TituloLogotipoEmpresa = new TQRImage(this, PageHeader);
-    TituloLogotipoEmpresa->setObjectName(QStringLiteral("TituloLogotipoEmpresa"));
-    TituloLogotipoEmpresa->SetBounds(0, 0, 90, 30);
-    TituloLogotipoEmpresa->setStretch(true);
-    TituloNombreEmpresa = new TQRLabel(this, PageHeader);
-    TituloNombreEmpresa->setObjectName(QStringLiteral("TituloNombreEmpresa"));
-    TituloNombreEmpresa->SetBounds(100, 0, 400, 17);
-    TituloInforme = new TQRSysData(this, PageHeader);
-    TituloInforme->setObjectName(QStringLiteral("TituloInforme"));
-    TituloInforme->setData(qrsReportTitle);
-    TituloInforme->SetBounds(100, 18, 500, 20);
-    QFont negrita = TituloInforme->Font();
-    negrita.setBold(true);
-    negrita.setPointSize(12);
-    TituloInforme->setFont(negrita);
+    const TMarcoInforme marco = CrearMarcoInforme(this, 70, QStringLiteral("TituloInforme"), 18);
+    QuickReport = marco.Informe;
+    PageHeader = marco.Cabecera;
+    TituloLogotipoEmpresa = marco.Logotipo;
+    TituloNombreEmpresa = marco.Empresa;
+    TituloInforme = marco.Titulo;
 
     PageFooter = new TQRBand(this, QuickReport, rbPageFooter);
     PageFooter->setObjectName(QStringLiteral("PageFooter"));
@@ -179,30 +156,11 @@ QString DescribirGruposResumen(const QString& Resumen) {
 }
 
 void TInformeListado::prepararRestricciones(TForm* dialogo) {
-    QString posiciones;
-    for (QObject* o : Components()) {
-        auto* l = qobject_cast<TQRLabel*>(o);
-        if (l && l->ParentBand() == PageHeader)
-            posiciones += l->objectName() + QLatin1Char('=') + QString::number(l->Top()) +
-                          QStringLiteral("\r\n");
-    }
-    RestriccionesListado.PosicionesEtiquetas = posiciones;
-    RestriccionesListado.AlturaBanda = PageHeader->Height();
-    RestriccionesListado.BandaPreparada = true;
-    PageHeader->BeforePrint = [](QObject* banda, bool& imprimir) {
-        ImprimirRestriccionesListado(fGENEINIC, banda, imprimir);
-    };
-    auto* memo = new TQRMemo(this, PageHeader);
-    memo->setObjectName(QStringLiteral("MemoRestricciones"));
     // Below the logo and below the report's title, whose 12 bold points reach
     // further down than the logo.
     const int arriba =
         std::max(TituloLogotipoEmpresa->Height(), TituloInforme->Top() + TituloInforme->Height());
-    memo->SetBounds(0, arriba + 2, PageHeader->Width(), 15);
-    memo->setFont(MakeFont(QStringLiteral("Arial"), 8));
-    memo->setFontColor(clMaroon);
-    memo->setTransparent(true);
-    RestriccionesListado.Memo = memo;
+    TQRMemo* memo = CrearBloqueRestricciones(this, PageHeader, arriba + 2);
     RestriccionesListado.ControlesDialogo.clear();
     if (dialogo)
         for (QWidget* w : dialogo->findChildren<QWidget*>())
@@ -216,76 +174,29 @@ void TInformeListado::describirGrupos() {
 }
 
 void TInformeListado::aplicarEstilo() {
-    const QString estilo = ParametroGeneral(ModuloDatos, QStringLiteral("TipoCombinacionTramas"));
-    if (estilo.isEmpty() || estilo == QLatin1String("Standard")) return;
-    const bool byn = estilo == QLatin1String("Blanco y Negro");
-    const bool basica = byn || estilo == QLatin1String("Basica");
+    AplicarEstiloInforme(this);
+}
+
+void TInformeListado::aplicarCompresion() {
+    const TCompresionListado compresion = CompresionListados(ModuloDatos);
+    if (!compresion.Aplica) return;
     for (QObject* o : Components()) {
         if (auto* b = qobject_cast<TQRCustomBand*>(o)) {
-            if (b->Color() == kPlata) b->setColor(kBlanco);
+            QFont f = b->Font();
+            f.setPointSize(std::max(1, int(f.pointSize() * compresion.Letra)));
+            b->setFont(f);
             continue;
         }
         auto* p = qobject_cast<TQRPrintable*>(o);
         if (!p) continue;
-        const int fondo = p->ParentBand() ? p->ParentBand()->Color() : kBlanco;
-        if (auto* l = qobject_cast<TQRLabel*>(o)) {
-            if (l->Color() != kNegro) {
-                l->setColor(fondo);
-                if (byn) l->setFontColor(kNegro);
-            } else if (basica) {
-                l->setColor(kBlanco);
-                l->setFontColor(kNegro);
-                l->Frame.DrawTop = l->Frame.DrawBottom = l->Frame.DrawLeft = l->Frame.DrawRight =
-                    true;
-            }
-            continue;
-        }
-        if (qobject_cast<TQRDBText*>(o)) p->setColor(fondo);
-        if (byn && qobject_cast<TQRCustomLabel*>(o)) p->setFontColor(kNegro);
-        if (byn)
-            if (auto* s = qobject_cast<TQRShape*>(o)) s->Pen.Color = kNegro;
-    }
-}
-
-void TInformeListado::aplicarCompresion() {
-    const double fx =
-        TextoAReal(ParametroGeneral(ModuloDatos, QStringLiteral("FCompresionListados")));
-    const double ff =
-        TextoAReal(ParametroGeneral(ModuloDatos, QStringLiteral("FCompresionTLetraListados")));
-    QString letra = ParametroGeneral(ModuloDatos, QStringLiteral("TipoLetraListados"));
-    if (letra.isEmpty()) letra = QStringLiteral("Por Defecto");
-    if (fx == 0 || ff == 0) return;
-    if (fx == 1 && ff == 1 && letra == QLatin1String("Por Defecto")) return;
-    try {
-        for (QObject* o : Components()) {
-            if (auto* b = qobject_cast<TQRCustomBand*>(o)) {
-                QFont f = b->Font();
-                f.setPointSize(std::max(1, int(f.pointSize() * ff)));
-                b->setFont(f);
-                continue;
-            }
-            auto* p = qobject_cast<TQRPrintable*>(o);
-            if (!p) continue;
-            const bool texto = qobject_cast<TQRCustomLabel*>(o) && !qobject_cast<TQRDBCalc*>(o);
-            const bool forma = qobject_cast<TQRShape*>(o) || qobject_cast<TQRImage*>(o);
-            if (!texto && !forma) continue;
-            p->setLeft(int(p->Left() * fx) + 4);
-            p->setWidth(int(p->Width() * fx));
-            if (!texto) continue;
-            QFont f = p->Font();
-            f.setPointSize(std::max(1, int(f.pointSize() * ff)));
-            if (letra != QLatin1String("Por Defecto")) f.setFamily(FontFamily(letra));
-            p->setFont(f);
-        }
-    } catch (...) {
+        const bool texto = qobject_cast<TQRCustomLabel*>(o) && !qobject_cast<TQRDBCalc*>(o);
+        const bool forma = qobject_cast<TQRShape*>(o) || qobject_cast<TQRImage*>(o);
+        if (texto || forma) ComprimirControl(p, compresion, 4, texto);
     }
 }
 
 void TInformeListado::QuickReportBeforePrint(bool& PrintReport) {
-    TituloNombreEmpresa->setCaption(NombreEmpresaActual);
-    QImage logo;
-    if (!LogotipoEmpresaActual.isEmpty()) logo.load(NativePath(LogotipoEmpresaActual));
-    TituloLogotipoEmpresa->setPicture(logo);
+    CargarEmpresaInforme(TituloNombreEmpresa, TituloLogotipoEmpresa);
     QuickReport->setReportTitle(TituloListado());
     RestriccionesListado.PrimeraPagina = true;
     if (TablaControl() && DataSetVacio(ModuloDatos, TablaControl())) {

@@ -1,10 +1,14 @@
 #include "support/pdfprueba.h"
 
 #include <QImage>
+#include <QPageSize>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+
+#include "gene/genesali_dialogos.h"
 
 namespace {
 QByteArray Ejecutar(const char* programa, const QStringList& argumentos) {
@@ -62,4 +66,21 @@ QColor ColorPdf(const QString& Pdf, int Pagina, QPointF Punto) {
     const QImage imagen(base + QStringLiteral(".png"));
     if (imagen.isNull()) return {};
     return imagen.pixelColor(Punto.toPoint());
+}
+
+void ImprimirEnPdf(const QString& Pdf) {
+    AsignarSeamDialogos([Pdf](QObject* d) {
+        auto* dialogo = qobject_cast<TPrintDialog*>(d);
+        if (!dialogo) return false;
+        dialogo->Printer().setOutputFormat(QPrinter::PdfFormat);
+        dialogo->Printer().setOutputFileName(Pdf);
+        dialogo->Printer().setPageSize(QPageSize(QPageSize::A4));
+        return true;
+    });
+}
+
+int PaginasPdf(const QString& Pdf) {
+    const auto m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)"))
+                       .match(QString::fromUtf8(Ejecutar("pdfinfo", {Pdf})));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
 }

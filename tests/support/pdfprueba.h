@@ -21,3 +21,7 @@ QRectF CajaTexto(const QList<Palabra>& Palabras, const QString& Texto);
 QString TextoPdfMaquetado(const QString& Pdf);
 // The colour at a point (in points) of a page, rendered at 72 dots per inch.
 QColor ColorPdf(const QString& Pdf, int Pagina, QPointF Punto);
+// From now on the shared print dialog confirms at once, printing on A4 into Pdf.
+void ImprimirEnPdf(const QString& Pdf);
+// The number of pages pdfinfo reads; -1 when it cannot read the file.
+int PaginasPdf(const QString& Pdf);

@@ -1,4 +1,5 @@
 #include "db/dataset.h"
+#include <algorithm>
 
 #include "db/datasource.h"
 #include "db/dberror.h"
@@ -145,6 +146,20 @@ TField* TDataSet::AddField(const QString& name, TFieldType type, int size, TFiel
     persistent_.append(f);
     fields_.add(f);
     return f;
+}
+
+void TDataSet::moveField(TField* field, int index) {
+    const int from = field->index_;
+    if (from < 0 || from >= fields_.Count()) return;
+    const int to = std::clamp(index, 0, fields_.Count() - 1);
+    if (to == from) return;
+    fields_.move(from, to);
+    // Key buffers hold one value per field position: they follow the field.
+    for (auto& k : keyBuffers_) {
+        if (k.values.size() > std::max(from, to)) k.values.move(from, to);
+        if (k.assigned.size() > std::max(from, to)) k.assigned.move(from, to);
+    }
+    DataEvent(deLayoutChange);
 }
 
 void TDataSet::bindFields() {

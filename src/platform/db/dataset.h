@@ -196,6 +196,8 @@ protected:
     // field reads and writes go to the buffer, one value per field of Fields().
     void BeginKeyBuffer(int which, bool clear);
     void EndKeyBuffer();
+    // TField::setIndex: the field moves to that position of Fields().
+    void moveField(TField* field, int index);
     QVector<QVariant> KeyBufferValues(int which) const;
     QVector<bool> KeyBufferAssigned(int which) const;
 

@@ -591,6 +591,10 @@ QVariant TField::OldValue() const {
     return Normalize(dataSet_->oldFieldValue(this), dataType_);
 }
 
+void TField::setIndex(int index) {
+    if (dataSet_) dataSet_->moveField(this, index);
+}
+
 // ---------------------------------------------------------------------------
 
 TField* TFields::FindField(const QString& name) const {
@@ -614,6 +618,11 @@ void TFields::add(TField* f) {
     list_.append(f);
     exact_.insert(f->FieldName(), f);
     folded_.insert(f->FieldName().toLower(), f);
+}
+
+void TFields::move(int from, int to) {
+    list_.move(from, to);
+    for (int i = 0; i < list_.size(); ++i) list_[i]->index_ = i;
 }
 
 void TFields::rehash() {

@@ -40,8 +40,10 @@ public:
     bool IsBlob() const;
     // 1-based position in the record source; 0 for calculated and lookup fields.
     int FieldNo() const { return column_ + 1; }
-    // Position in the dataset's Fields().
+    // Position in the dataset's Fields(); setting it moves the field there
+    // (the others keep their order), as a user moving a grid column does.
     int Index() const { return index_; }
+    void setIndex(int index);
 
     bool Required() const { return required_; }
     void setRequired(bool v) { required_ = v; }
@@ -136,6 +138,7 @@ public:
 
 private:
     friend class TDataSet;
+    friend class TFields;
     void store(QVariant value);
     QString formatText(bool display) const;
     void updateObjectName();
@@ -183,6 +186,7 @@ private:
     friend class TField;
     void clear();
     void add(TField* f);
+    void move(int from, int to);
     void rehash();
     QList<TField*> list_;
     QHash<QString, TField*> exact_;   // names as spelled

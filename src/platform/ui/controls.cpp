@@ -2,6 +2,7 @@
 
 #include <QBoxLayout>
 #include <QButtonGroup>
+#include <QDropEvent>
 #include <QGridLayout>
 #include <QImageReader>
 #include <QKeyEvent>
@@ -423,6 +424,39 @@ bool TListBox::Selected(int index) const {
 
 void TListBox::setSelected(int index, bool selected) {
     if (QListWidgetItem* i = item(index)) i->setSelected(selected);
+}
+
+void TListBox::setDragMode(bool automatic) {
+    setDragEnabled(automatic);
+    setAcceptDrops(automatic);
+    setDragDropMode(automatic ? QAbstractItemView::DragDrop : QAbstractItemView::NoDragDrop);
+    setDefaultDropAction(Qt::CopyAction);
+}
+
+void TListBox::dragEnterEvent(QDragEnterEvent* event) {
+    if (OnDragDrop && qobject_cast<TListBox*>(event->source()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TListBox::dragMoveEvent(QDragMoveEvent* event) {
+    if (OnDragDrop && qobject_cast<TListBox*>(event->source()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TListBox::dropEvent(QDropEvent* event) {
+    auto* origen = qobject_cast<TListBox*>(event->source());
+    if (!OnDragDrop || !origen) {
+        event->ignore();
+        return;
+    }
+    // Copy, never move: Qt would otherwise take the items out of the source.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    RunHandler(this, [&] { OnDragDrop(this, origen); });
 }
 
 // ---------------------------------------------------------------------------

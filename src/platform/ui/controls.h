@@ -26,6 +26,9 @@
 #include "ui/component.h"
 
 class QButtonGroup;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QGridLayout;
 class QPainter;
 
@@ -331,7 +334,16 @@ public:
     void Clear() { clear(); }
     bool ClicksFromMouse() const override { return false; }
 
+    // Items dragged with the mouse onto a list box whose OnDragDrop is set:
+    // it is told which list box they came from (Source, possibly itself); the
+    // lists themselves change only as the handler says.
+    std::function<void(QObject* Sender, QObject* Source)> OnDragDrop;
+    void setDragMode(bool automatic);
+
 protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     QPalette::ColorRole colorRole() const override { return QPalette::Base; }
     int defaultColor() const override { return clWindow; }
 

@@ -374,10 +374,17 @@ TDBGrid::TDBGrid(QWidget* parent)
     connect(scrollBar_, &QScrollBar::actionTriggered, this, &TDBGrid::scrollAction);
     connect(horizontalHeader(), &QHeaderView::sectionResized, this,
             [this](int section, int, int size) {
-                if (TColumn* c = columns_.Items(section); c && c->Visible() && !syncing_) {
-                    c->width_ = size;
-                    c->designWidth_ = false;
-                }
+                if (!syncing_) ResizeColumn(section, size);
+            });
+    horizontalHeader()->setSectionsMovable(true);
+    connect(horizontalHeader(), &QHeaderView::sectionMoved, this,
+            [this](int, int desde, int hasta) {
+                if (syncing_) return;
+                // The header goes back to its order; the columns themselves move.
+                syncing_ = true;
+                horizontalHeader()->moveSection(hasta, desde);
+                syncing_ = false;
+                MoveColumn(desde, hasta);
             });
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
         if (OnTitleClick)
@@ -478,6 +485,45 @@ void TDBGrid::linkActiveChanged() {
     selectedRows_.items_.clear();
     columnsChanged();
     fillWindow(0);
+}
+
+void TDBGrid::MoveColumn(int from, int to) {
+    const int n = columns_.Count();
+    if (from < 0 || from >= n || to < 0 || to >= n || from == to) return;
+    if (columns_.State() == csDefault) {
+        TField* campo = columns_.Items(from)->Field();
+        TField* destino = columns_.Items(to)->Field();
+        if (campo && destino) {
+            // Widths and hidden columns survive the rebuild of the default columns.
+            QStringList ocultas;
+            for (int i = 0; i < n; ++i) {
+                TColumn* c = columns_.Items(i);
+                if (!c->Visible()) ocultas << c->FieldName();
+                if (c->width_ >= 0) ResizeColumn(i, c->Width());
+            }
+            campo->setIndex(destino->Index());
+            for (int i = 0; i < columns_.Count(); ++i)
+                if (ocultas.contains(columns_.Items(i)->FieldName()))
+                    columns_.Items(i)->visible_ = false;
+            applyColumnGeometry();
+            return;
+        }
+    }
+    columns_.items_.move(from, to);
+    if (selectedIndex_ == from) selectedIndex_ = to;
+    columnsChanged();
+}
+
+void TDBGrid::ResizeColumn(int index, int width) {
+    TColumn* c = columns_.Items(index);
+    if (!c || !c->Visible()) return;
+    c->width_ = std::max(0, width);
+    c->designWidth_ = false;
+    if (columns_.State() != csDefault) return;
+    if (TField* f = c->Field()) {
+        const int digito = std::max(1, fontMetrics().horizontalAdvance(QLatin1Char('0')));
+        f->setDisplayWidth(std::max(1, int(std::lround((c->width_ - 4) / double(digito)))));
+    }
 }
 
 void TDBGrid::buildDefaultColumns() {

@@ -200,6 +200,12 @@ public:
     TField* SelectedField() const;
     void setSelectedField(TField* field);
     TBookmarkList& SelectedRows() { return selectedRows_; }
+    // A column moved as the user drags its title: on the default columns the
+    // field itself moves in the dataset (the columns follow the fields).
+    void MoveColumn(int from, int to);
+    // A column resized as the user drags its title's edge: on the default
+    // columns the field's DisplayWidth follows (characters of the grid's font).
+    void ResizeColumn(int index, int width);
 
     // The window: rows shown, and the one that is the current record.
     int VisibleRowCount() const;

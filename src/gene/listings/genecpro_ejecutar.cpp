@@ -1,0 +1,223 @@
+// "Conforme" of the programmable-listing designer: the listing of the current
+// design as a workbook or as the run-time built report, in dataset mode after
+// sorting the rows through a keyed temporary table when asked.
+
+#include <memory>
+
+#include "db/datasource.h"
+#include "db/dberror.h"
+#include "db/field.h"
+#include "db/query.h"
+#include "db/table.h"
+#include "gene/geneclav.h"
+#include "gene/geneconv.h"
+#include "gene/genecopi_registros.h"
+#include "gene/geneexpt.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_tablas.h"
+#include "gene/genemodu.h"
+#include "gene/genesali.h"
+#include "gene/listings/genecpro.h"
+#include "gene/listings/genelpro.h"
+#include "gene/mensajes.h"
+#include "report/quickrep.h"
+#include "ui/controls.h"
+#include "ui/dbgrid.h"
+#include "ui/grids.h"
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+bool EsMemoOBlob(const TField* f) {
+    return f->DataType() == ftMemo || f->DataType() == ftFmtMemo || f->IsBlob();
+}
+
+QString LineaColumna(int Numero, const TField* f) {
+    return QStringLiteral("/C/") + QString::number(Numero) + QLatin1Char('/') + f->FieldName() +
+           QLatin1Char('/') + NombreTipoCampo(f->DataType()) + QLatin1Char('/') +
+           QString::number(HasSize(f->DataType()) ? f->Size() : 0) + QLatin1Char('/');
+}
+
+// Re-enables the grid and its dataset however the run ends.
+class ControlesDesactivados {
+public:
+    ControlesDesactivados(TDataSet* ds, QWidget* rejilla) : ds_(ds), rejilla_(rejilla) {
+        ds_->DisableControls();
+        rejilla_->setEnabled(false);
+    }
+    ~ControlesDesactivados() {
+        ds_->EnableControls();
+        rejilla_->setEnabled(true);
+    }
+
+private:
+    TDataSet* ds_;
+    QWidget* rejilla_;
+};
+
+}  // namespace
+
+QString DefinicionTablaClasificacion(TDataSet* DataSet) {
+    QString texto = QStringLiteral("Tabla Temporal") + kCrLf;
+    QStringList claves;
+    QList<TField*> memos;
+    int numero = 1;
+    int ordenables = 0;
+    for (TField* f : DataSet->Fields())
+        if (!EsMemoOBlob(f)) ++ordenables;
+    int vistos = 0;
+    for (TField* f : DataSet->Fields()) {
+        if (EsMemoOBlob(f)) {
+            memos << f;
+            continue;
+        }
+        ++vistos;
+        const bool clave = vistos <= 10;
+        texto += LineaColumna(numero++, f) + (clave ? QStringLiteral("*/") : QString()) + kCrLf;
+        if (clave) claves << f->FieldName();
+        if (vistos == std::min(10, ordenables))
+            texto += QStringLiteral("/C/") + QString::number(numero++) +
+                     QStringLiteral("/ContadorAutoLP/ftInteger/0/*/") + kCrLf;
+    }
+    for (TField* f : memos) texto += LineaColumna(numero++, f) + kCrLf;
+    texto += QStringLiteral("/I/1/<Primary>/");
+    for (const QString& c : claves) texto += c + QLatin1Char(';');
+    texto += QStringLiteral("ContadorAutoLP") + kCrLf;
+    return texto;
+}
+
+void TfGENECPRO::ClasificarListado() {
+    if (Temporal->Active()) {
+        try {
+            Temporal->Close();
+            Temporal->DeleteTable();
+        } catch (const EDatabaseError&) {
+        }
+    }
+    TDataSet* origen = DSAjustar->DataSet();
+    if (!origen) return;
+    Temporal->setTableName(QString());
+    if (!CrearTablaEstructura(fGENEINIC, Temporal, DefinicionTablaClasificacion(origen), -1))
+        throw EDatabaseError(DbError::General,
+                             QStringLiteral("No ha sido posible crear la tabla de clasificación"));
+    if (!Temporal->Active()) Temporal->Open();
+    for (TField* f : origen->Fields())
+        if (TField* d = Temporal->FindField(f->FieldName())) d->setDisplayWidth(f->DisplayWidth());
+    MostrarVentanaProgreso(QStringLiteral("ON"), QStringLiteral("Clasificación de Registros"),
+                           QStringLiteral("Clasificando..."));
+    struct Cierre {
+        ~Cierre() { MostrarVentanaProgreso(QStringLiteral("OFF"), QString(), QString()); }
+    } cierre;
+    TField* contador = Temporal->FieldByName(QStringLiteral("ContadorAutoLP"));
+    int n = 0;
+    for (origen->First(); !origen->Eof(); origen->Next()) {
+        Temporal->Append();
+        CopiarCampos(ModuloDatos, origen, Temporal, QString());
+        contador->setAsInteger(++n);
+        Temporal->Post();
+    }
+    Temporal->First();
+}
+
+TfGENELPRO* TfGENECPRO::crearInforme() {
+    auto* informe = new TfGENELPRO(nullptr);
+    informe->NumeroColumnasFicha = NumeroColumnasFicha->Value();
+    informe->NumeroLineasMemoFicha = NumeroLineasMemoFicha->Value();
+    informe->FormatoFicha = FormatoFicha->isChecked();
+    informe->SepararPorPaginas = SepararPorPaginas->isChecked();
+    informe->QuickReport->setDataSet(DSAjustar->DataSet());
+    informe->QuickReport->setReportTitle(Titulo->Text());
+    informe->AjustarTexto = !LimitarPalabras->isChecked();
+    informe->Sumatorios = QStringLiteral("Todas");
+    informe->QuickReport->Page.Orientation = cbApaisado->isChecked() ? poLandscape : poPortrait;
+    informe->TamanioPapel = cbTamanio->Text();
+    informe->FuenteListado = DBGrid1->font();
+    // The ranges and filters were applied to this listing: the restrictions
+    // block states them.
+    QStringList campos, desde, hasta;
+    for (int r = 1; r < StringGrid->RowCount(); ++r) {
+        campos << StringGrid->Cells(0, r);
+        desde << StringGrid->Cells(1, r);
+        hasta << StringGrid->Cells(2, r);
+    }
+    informe->RestriccionesDisenador =
+        TextoRestriccionesDisenador(campos, desde, hasta, MemoFiltros->Text());
+    return informe;
+}
+
+void TfGENECPRO::pbConformeClick() {
+    const bool modoDataSet = ModoDataSet();
+    TDataSet* recordado = nullptr;
+    TDataSet* desactivado = nullptr;
+    const QPointer<TfGENECPRO> yo(this);
+    // Step 5 runs however the run ends, so that the designer stays usable.
+    auto despues = [&] {
+        if (!yo || !modoDataSet) return;
+        if (recordado) {
+            try {
+                DSAjustar->setDataSet(recordado);
+            } catch (...) {
+            }
+        }
+        if (desactivado) desactivado->EnableControls();
+        DBGrid1->setEnabled(true);
+        SincronizarCampos(QStringLiteral("De Lista a Rejilla"));
+    };
+    try {
+        conforme(recordado, desactivado);
+    } catch (...) {
+        despues();
+        throw;
+    }
+    despues();
+}
+
+void TfGENECPRO::conforme(TDataSet*& Recordado, TDataSet*& Desactivado) {
+    if (!ModoDataSet()) {
+        if (PageControl1->ActivePage() != PagAjustar && !EjecutarSentenciaListado()) return;
+    } else {
+        IrAPagina(PagAjustar);
+        // A filter the dataset refused lists nothing.
+        if (PageControl1->ActivePage() != PagAjustar) return;
+        TDataSet* ds = DSAjustar->DataSet();
+        if (!ds) return;
+        if (cbClasificado->isChecked() && ds->RecordCount() > 1000 &&
+            MensajeConfirmacion(QStringLiteral(
+                "El listado actual puede ser largo (más de 1000 líneas) y ha de ser "
+                "clasificado. ¿Desea continuar en cualquier caso?")) != QLatin1String("SI"))
+            return;
+        if (cbClasificado->isChecked()) {
+            SincronizarCampos(QStringLiteral("De Rejilla a Lista"));
+            ds->DisableControls();
+            Desactivado = ds;
+            DBGrid1->setEnabled(false);
+            ClasificarListado();
+            Recordado = ds;
+            DSAjustar->setDataSet(Temporal);
+        }
+        const QStringList sel = LBSeleccionado->Items();
+        for (TField* f : DSAjustar->DataSet()->Fields()) {
+            f->setTag(0);
+            const qsizetype i = sel.indexOf(f->FieldName());
+            f->setTag(i >= 0 ? int(i) + 1 : 999);
+        }
+        // On a sorted run this filters the sorted copy.
+        TDataSet* listado = DSAjustar->DataSet();
+        const QPointer<TDataSet> original = DataSetListado;
+        DataSetListado = listado;
+        const bool bien = AplicarFiltroTabla();
+        DataSetListado = original;
+        if (!bien) return;
+    }
+    TDataSet* datos = DSAjustar->DataSet();
+    if (pbExportarExcel->Down()) {
+        ExportarExcel(ModuloDatos, datos, nullptr, QStringLiteral("LISTPRG.XLS"), QString());
+        return;
+    }
+    std::unique_ptr<TfGENELPRO> informe(crearInforme());
+    if (!VisualizacionPrevia->isChecked())
+        ImprimirInforme(ModuloDatos, informe->QuickReport, QString());
+    else
+        informe->QuickReport->Preview();
+}

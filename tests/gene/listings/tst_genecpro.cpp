@@ -1,0 +1,521 @@
+// The programmable-listing designer on a real installation, driven without
+// showing it: the standard design and stored formats, filter lines and
+// ranges as the statement and the dataset filter take them, values with
+// quotes, refused conditions, the sort table of a dataset listing and the
+// listing itself as a PDF or a workbook.
+
+#include <QPageSize>
+#include <QPrinter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "db/clientdataset.h"
+#include "db/datasource.h"
+#include "db/field.h"
+#include "db/query.h"
+#include "db/table.h"
+#include "gene/geneclav.h"
+#include "gene/geneconv.h"
+#include "gene/genemens.h"
+#include "gene/genemodu_sql.h"
+#include "gene/genesali_dialogos.h"
+#include "gene/geneusua.h"
+#include "gene/listings/genecpro.h"
+#include "gene/listings/genelpro.h"
+#include "support/dbfixture.h"
+#include "support/empresaprueba.h"
+#include "support/pdfprueba.h"
+#include "support/sqlprueba.h"
+#include "ui/controls.h"
+#include "ui/dbgrid.h"
+#include "ui/grids.h"
+#include "ui/registry.h"
+
+namespace {
+
+int Filas() {
+    return SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM LISTPRU")).toInt();
+}
+
+// A company with the table LISTPRU (key, name, amount, date, notes) and the
+// designer prepared on it.
+struct Entorno {
+    explicit Entorno(Engine motor, bool modoDataSet = false) : e(motor) {
+        tabla.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
+        tabla.setTableName(QStringLiteral("LISTPRU"));
+        tabla.FieldDefs().Add(QStringLiteral("Codigo"), ftInteger, 0, true);
+        tabla.FieldDefs().Add(QStringLiteral("Nombre"), ftString, 40);
+        tabla.FieldDefs().Add(QStringLiteral("Importe"), ftFloat, 0);
+        tabla.FieldDefs().Add(QStringLiteral("Fecha"), ftDateTime, 0);
+        tabla.FieldDefs().Add(QStringLiteral("Notas"), ftMemo, 0);
+        tabla.IndexDefs().Add(QString(), QStringLiteral("Codigo"), ixPrimary);
+        tabla.CreateTable();
+        tabla.Open();
+        const struct {
+            int codigo;
+            const char* nombre;
+            double importe;
+            QDate fecha;
+        } filas[] = {{1, "Ana", 12.5, {2020, 1, 10}},
+                     {2, "D'Ors", 3, {2021, 3, 5}},
+                     {3, "Luis", 40, {2021, 6, 1}},
+                     {4, "Ana", 7, {2019, 2, 2}}};
+        for (const auto& r : filas) {
+            tabla.Append();
+            tabla.FieldByName(QStringLiteral("Codigo"))->setAsInteger(r.codigo);
+            tabla.FieldByName(QStringLiteral("Nombre"))->setAsString(QLatin1String(r.nombre));
+            tabla.FieldByName(QStringLiteral("Importe"))->setAsFloat(r.importe);
+            tabla.FieldByName(QStringLiteral("Fecha"))->setAsDateTime(QDateTime(r.fecha, {}));
+            tabla.FieldByName(QStringLiteral("Notas"))->setAsString(QStringLiteral("nota"));
+            tabla.Post();
+        }
+        f = static_cast<TfGENECPRO*>(CreateForm(QStringLiteral("TfGENECPRO")));
+        f->pbActivarTablaLogica->setDown(modoDataSet);
+        QVERIFY(f->ListadoProgramable(&tabla, QString(), QString(), QString(), false));
+    }
+    ~Entorno() {
+        if (f) f->FormClose();
+        delete f;
+        CamposNoVisiblesUsuario.clear();
+        AsignarSeamDialogos(nullptr);
+    }
+    void filtro(const QString& campo, const QString& operador, const QString& valor) {
+        f->ListaCampos->setItemIndex(int(f->ListaCampos->Items().indexOf(campo)));
+        f->Operador->setText(operador);
+        f->Valor->setText(valor);
+        f->pbAgregarClick();
+    }
+    void rango(const QString& campo, const QString& desde, const QString& hasta) {
+        const int fila = int(f->ListaCampos->Items().indexOf(campo)) + 1;
+        f->StringGrid->setCells(1, fila, desde);
+        f->StringGrid->setCells(2, fila, hasta);
+    }
+    // The values of a field over the rows the grid's dataset lists now.
+    QStringList listado(const QString& campo) {
+        QStringList l;
+        TDataSet* ds = f->DSAjustar->DataSet();
+        for (ds->First(); !ds->Eof(); ds->Next()) l << ds->FieldByName(campo)->AsString();
+        return l;
+    }
+    EmpresaPrueba e;
+    TTable tabla;
+    QPointer<TfGENECPRO> f;
+};
+
+}  // namespace
+
+class TestGeneCpro : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { InstalarListadosProgramables(); }
+
+    // No stored format: every visible field, sorted, and the default title;
+    // a stored selection loses the fields that are gone or hidden.
+    void disenoEstandarYSeleccionGuardada_data() { AddEngineRows(); }
+    void disenoEstandarYSeleccionGuardada() {
+        Entorno x(CurrentEngine());
+        QCOMPARE(x.f->Titulo->Text(), QStringLiteral("Listado programable de la tabla LISTPRU"));
+        const QStringList todos = {QStringLiteral("Codigo"), QStringLiteral("Fecha"),
+                                   QStringLiteral("Importe"), QStringLiteral("Nombre"),
+                                   QStringLiteral("Notas")};
+        QCOMPARE(x.f->LBSeleccionado->Items(), todos);
+        QCOMPARE(x.f->StringGrid->RowCount(), 6);
+        QCOMPARE(x.f->StringGrid->Cells(1, 0), QStringLiteral("Desde Valor"));
+        QCOMPARE(x.f->StringGrid->Cells(0, 4), QStringLiteral("Nombre"));
+        QCOMPARE(x.f->TiposCampos.value(2), QStringLiteral("ftFloat"));
+
+        SqlPrueba(
+            QStringLiteral("INSERT INTO FORMLIST (Prefijo, Nombre, Titulo, "
+                           "ListaSeleccionado, ListaFiltrosSQL) VALUES ('LISTPRU', 'F1', "
+                           "'Mi listado', 'Nombre\r\nBorrado\r\nNotas\r\nCodigo\r\n', "
+                           "'(Codigo > ''1'')')"));
+        CamposNoVisiblesUsuario = QStringLiteral("Notas,");
+        QVERIFY(x.f->ListadoProgramable(&x.tabla, QString(), QString(), QString(), false));
+        QCOMPARE(x.f->NombreFormato->Text(), QStringLiteral("F1"));
+        QCOMPARE(x.f->Titulo->Text(), QStringLiteral("Mi listado"));
+        QCOMPARE(x.f->LBSeleccionado->Items(),
+                 (QStringList{QStringLiteral("Nombre"), QStringLiteral("Codigo")}));
+        QVERIFY(!x.f->LBDisponible->Items().contains(QStringLiteral("Notas")));
+        QCOMPARE(x.f->MemoFiltros->Text(), QStringLiteral("(Codigo > '1')"));
+        // "Standard" goes back to every field and the default title.
+        x.f->CargarFormato(x.f->pbStandard);
+        QCOMPARE(x.f->LBSeleccionado->count(), 4);
+        QVERIFY(x.f->MemoFiltros->Text().isEmpty());
+    }
+
+    // Filter lines as typed in the "Valor" box, in both modes.
+    void lineasFiltro_data() {
+        QTest::addColumn<bool>("modoDataSet");
+        QTest::addColumn<QString>("previo");
+        QTest::addColumn<QString>("campo");
+        QTest::addColumn<QString>("operador");
+        QTest::addColumn<QString>("valor");
+        QTest::addColumn<QString>("memo");
+        QTest::addColumn<QString>("caja");
+        QTest::newRow("real con punto") << false << ""
+                                        << "Importe"
+                                        << ">="
+                                        << "12.5"
+                                        << "(Importe >= '12.500000')"
+                                        << "12,5";
+        QTest::newRow("segunda línea") << false << "(Nombre = '1')"
+                                       << "Nombre"
+                                       << "="
+                                       << "2"
+                                       << "(Nombre = '1') AND\r\n(Nombre = '2')"
+                                       << "2";
+        QTest::newRow("comilla") << false << ""
+                                 << "Nombre"
+                                 << "="
+                                 << "D'Ors"
+                                 << "(Nombre = 'D''Ors')"
+                                 << "D'Ors";
+        QTest::newRow("fecha ilegible") << false << "(Nombre = '1')"
+                                        << "Fecha"
+                                        << "="
+                                        << "32/13/20"
+                                        << "(Nombre = '1')"
+                                        << "32/13/20";
+        QTest::newRow("fecha en conjunto") << true << ""
+                                           << "Fecha"
+                                           << "<"
+                                           << "5/3/2021"
+                                           << "(Fecha < '05/03/2021')"
+                                           << "5/3/2021";
+        QTest::newRow("sin valor") << true << "(A = '1')"
+                                   << "Nombre"
+                                   << "="
+                                   << ""
+                                   << "(A = '1')"
+                                   << "";
+        QTest::newRow("sin campo") << false << ""
+                                   << ""
+                                   << "="
+                                   << "1"
+                                   << ""
+                                   << "1";
+    }
+    void lineasFiltro() {
+        QFETCH(bool, modoDataSet);
+        QFETCH(QString, previo);
+        QFETCH(QString, campo);
+        QFETCH(QString, operador);
+        QFETCH(QString, valor);
+        QFETCH(QString, memo);
+        QFETCH(QString, caja);
+        Entorno x(Engine::Sqlite, modoDataSet);
+        x.f->MemoFiltros->setText(previo);
+        x.filtro(campo, operador, valor);
+        QCOMPARE(x.f->MemoFiltros->Text(), memo);
+        QCOMPARE(x.f->Valor->Text(), caja);
+    }
+
+    // The statement and the dataset filter with ranges and filter lines: the
+    // rows listed are those the user asked for, a name with a quote included.
+    void condicionesListadas_data() { AddEngineRows(); }
+    void condicionesListadas() {
+        for (const bool modoDataSet : {false, true}) {
+            Entorno x(CurrentEngine(), modoDataSet);
+            x.rango(QStringLiteral("Fecha"), QStringLiteral("01/01/2020"), QString());
+            x.rango(QStringLiteral("Importe"), QString(), QStringLiteral("20"));
+            const QString fecha =
+                modoDataSet ? QStringLiteral("'01/01/2020'") : ValorSQL(QDate(2020, 1, 1));
+            QCOMPARE(x.f->CondicionRangosListado(),
+                     QStringLiteral("((Fecha >= %1) AND (Importe <= '20'))").arg(fecha));
+            x.f->IrAPagina(x.f->PagAjustar);
+            QCOMPARE(x.listado(QStringLiteral("Codigo")),
+                     (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
+            x.f->IrAPagina(x.f->PagFiltros);
+            x.filtro(QStringLiteral("Nombre"), QStringLiteral("="), QStringLiteral("D'Ors"));
+            x.f->IrAPagina(x.f->PagAjustar);
+            QCOMPARE(x.f->PageControl1->ActivePage(), x.f->PagAjustar);
+            QCOMPARE(x.listado(QStringLiteral("Nombre")), QStringList{QStringLiteral("D'Ors")});
+            if (!modoDataSet)
+                QCOMPARE(x.f->SentenciaListado(),
+                         QStringLiteral("SELECT Codigo,Fecha,Importe,Nombre,Notas\r\nFROM "
+                                        "LISTPRU\r\nWHERE ((Nombre = 'D''Ors')) AND ((Fecha >= "
+                                        "%1) AND (Importe <= '20'))\r\nORDER BY "
+                                        "Codigo,Fecha,Importe,Nombre")
+                             .arg(fecha));
+        }
+    }
+
+    // Conditions the engine or the dataset cannot take: the message, back on
+    // "Selección", nothing listed and nothing changed in the table.
+    void condicionesRechazadas_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<bool>("modoDataSet");
+        QTest::addColumn<QString>("memo");
+        QTest::addColumn<QStringList>("seleccion");
+        QTest::addColumn<QString>("mensaje");
+        for (Engine m : AvailableEngines()) {
+            const QByteArray t = EngineTag(m).toLatin1();
+            QTest::newRow(QByteArray(t + " segunda sentencia").constData())
+                << int(m) << false << "Codigo = 1); DELETE FROM LISTPRU WHERE (Codigo = 2"
+                << QStringList{"Codigo"} << "Imposible ejecutar la sentencia SQL. Motivo: ";
+            QTest::newRow(QByteArray(t + " sin campos").constData())
+                << int(m) << false << "" << QStringList{}
+                << "Imposible ejecutar la sentencia SQL. Motivo: ";
+            QTest::newRow(QByteArray(t + " todo memos").constData())
+                << int(m) << false << "" << QStringList{"Notas"}
+                << "Imposible ejecutar la sentencia SQL. Motivo: ";
+            QTest::newRow(QByteArray(t + " filtro rechazado").constData())
+                << int(m) << true << "Codigo >>> 'x'" << QStringList{"Codigo"}
+                << "¡La lista de filtros es incorrecta! Inténtelo de nuevo.";
+        }
+    }
+    void condicionesRechazadas() {
+        QFETCH(int, engine);
+        QFETCH(bool, modoDataSet);
+        QFETCH(QString, memo);
+        QFETCH(QStringList, seleccion);
+        QFETCH(QString, mensaje);
+        Entorno x(Engine(engine), modoDataSet);
+        x.f->MemoFiltros->setText(memo);
+        x.f->LBSeleccionado->setItems(seleccion);
+        MessageSeam::clearLog();
+        x.f->IrAPagina(x.f->PagAjustar);
+        QCOMPARE(x.f->PageControl1->ActivePage(), x.f->PagSeleccionCampos);
+        QVERIFY2(TextosMostrados().value(0).startsWith(mensaje),
+                 qPrintable(TextosMostrados().join('|')));
+        QCOMPARE(Filas(), 4);
+        if (modoDataSet) {
+            // Conforme lists nothing either.
+            QTemporaryDir dir;
+            const QString pdf = dir.filePath(QStringLiteral("x.pdf"));
+            ImprimirEnPdf(pdf);
+            x.f->VisualizacionPrevia->setChecked(false);
+            x.f->pbConformeClick();
+            QVERIFY(!QFile::exists(pdf));
+            QCOMPARE(x.f->DBGrid1->isEnabled(), true);
+        }
+    }
+
+    void motivoSegundaSentencia_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<bool>("rechazada");
+        QTest::newRow("una") << "SELECT a FROM T WHERE b = 'x;y'" << false;
+        QTest::newRow("punto y coma final") << "SELECT a FROM T ;  \r\n" << false;
+        QTest::newRow("comentario final") << "SELECT a FROM T; -- fin" << false;
+        QTest::newRow("dos") << "SELECT a FROM T; DELETE FROM T WHERE a = 2" << true;
+        QTest::newRow("comilla doblada") << "a = 'D''Ors'; DROP TABLE T" << true;
+        QTest::newRow("en comentario") << "a = 1 /* ; DROP TABLE T */" << false;
+        QTest::newRow("tras comentario") << "a = 1; /* x */ DROP TABLE T" << true;
+    }
+    void motivoSegundaSentencia() {
+        QFETCH(QString, sql);
+        QFETCH(bool, rechazada);
+        QCOMPARE(!MotivoSegundaSentencia(sql).isEmpty(), rechazada);
+    }
+
+    // Formats: saved under a name and found on the next call, a repeated name
+    // refused, the current one saved again and deleted; the toggle keys the
+    // formats by the table's name.
+    void formatos_data() { AddEngineRows(); }
+    void formatos() {
+        Entorno x(CurrentEngine());
+        x.f->LBSeleccionado->setItems({QStringLiteral("Nombre"), QStringLiteral("Importe")});
+        x.f->Titulo->setText(QStringLiteral("Importes"));
+        x.filtro(QStringLiteral("Importe"), QStringLiteral(">"), QStringLiteral("5"));
+        MessageSeam::enqueue(QStringLiteral("Mis importes"));
+        x.f->pbGuardarComoClick();
+        QCOMPARE(SqlPrueba(QStringLiteral("SELECT Prefijo, Nombre, Titulo FROM FORMLIST")),
+                 QStringLiteral("LISTPRU|Mis importes|Importes"));
+        QCOMPARE(x.f->Formato->FieldByName(QStringLiteral("ListaSeleccionado"))->AsString(),
+                 QStringLiteral("Nombre\r\nImporte\r\n"));
+
+        QVERIFY(x.f->ListadoProgramable(&x.tabla, QString(), QString(), QString(), false));
+        QCOMPARE(x.f->NombreFormato->Text(), QStringLiteral("Mis importes"));
+        QCOMPARE(x.f->LBSeleccionado->Items(),
+                 (QStringList{QStringLiteral("Nombre"), QStringLiteral("Importe")}));
+        QCOMPARE(x.f->MemoFiltros->Text(), QStringLiteral("(Importe > '5.000000')"));
+
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("Mis importes"));
+        x.f->pbGuardarComoClick();
+        QCOMPARE(TextosMostrados().last(), QStringLiteral("¡Ya existe el formato!"));
+        QCOMPARE(SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM FORMLIST")), QStringLiteral("1"));
+        // An empty name does nothing.
+        MessageSeam::enqueue(QString());
+        x.f->pbGuardarComoClick();
+        QCOMPARE(SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM FORMLIST")), QStringLiteral("1"));
+
+        x.f->Titulo->setText(QStringLiteral("Otro título"));
+        x.f->pbGuardarClick();
+        QCOMPARE(SqlPrueba(QStringLiteral("SELECT Titulo FROM FORMLIST")),
+                 QStringLiteral("Otro título"));
+
+        // A prefix keys the formats apart; the toggle goes back to the table's name.
+        QVERIFY(x.f->ListadoProgramable(&x.tabla, QStringLiteral("L.Tabla"), QString(), QString(),
+                                        false));
+        QVERIFY(x.f->NombreFormato->Text().isEmpty());
+        x.f->pbActivarTablaLogica->setDown(true);
+        x.f->pbActivarTablaLogicaClick();
+        QCOMPARE(x.f->ClaveFormatos(), QStringLiteral("LISTPRU"));
+        QCOMPARE(x.f->NombreFormato->Text(), QStringLiteral("Mis importes"));
+
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        x.f->pbEliminarClick();
+        QCOMPARE(SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM FORMLIST")), QStringLiteral("0"));
+    }
+
+    // The sort table of the two cases: twelve sortable fields (ten keys, the
+    // counter, two more, the blobs) and three sortable fields with a memo.
+    void definicionClasificacion() {
+        TClientDataSet doce;
+        for (int i = 1; i <= 12; ++i)
+            doce.FieldDefs().append({QStringLiteral("C%1").arg(i), ftInteger, 0, false});
+        doce.FieldDefs().append({QStringLiteral("Foto"), ftBlob, 0, false});
+        doce.CreateDataSet();
+        const QStringList lineas =
+            DefinicionTablaClasificacion(&doce).split(QStringLiteral("\r\n"));
+        QCOMPARE(lineas[0], QStringLiteral("Tabla Temporal"));
+        QCOMPARE(lineas[10], QStringLiteral("/C/10/C10/ftInteger/0/*/"));
+        QCOMPARE(lineas[11], QStringLiteral("/C/11/ContadorAutoLP/ftInteger/0/*/"));
+        QCOMPARE(lineas[12], QStringLiteral("/C/12/C11/ftInteger/0/"));
+        QCOMPARE(lineas[13], QStringLiteral("/C/13/C12/ftInteger/0/"));
+        QCOMPARE(lineas[14], QStringLiteral("/C/14/Foto/ftBlob/0/"));
+        QCOMPARE(lineas[15],
+                 QStringLiteral("/I/1/<Primary>/C1;C2;C3;C4;C5;C6;C7;C8;C9;C10;ContadorAutoLP"));
+
+        TClientDataSet tres;
+        tres.FieldDefs().append({QStringLiteral("A"), ftString, 5, false});
+        tres.FieldDefs().append({QStringLiteral("Notas"), ftMemo, 0, false});
+        tres.FieldDefs().append({QStringLiteral("B"), ftFloat, 0, false});
+        tres.FieldDefs().append({QStringLiteral("C"), ftDateTime, 0, false});
+        tres.CreateDataSet();
+        QCOMPARE(DefinicionTablaClasificacion(&tres),
+                 QStringLiteral("Tabla Temporal\r\n/C/1/A/ftString/5/*/\r\n/C/2/B/ftFloat/0/*/\r\n"
+                                "/C/3/C/ftDateTime/0/*/\r\n/C/4/ContadorAutoLP/ftInteger/0/*/\r\n"
+                                "/C/5/Notas/ftMemo/0/\r\n/I/1/<Primary>/A;B;C;ContadorAutoLP\r\n"));
+    }
+
+    // A sorted dataset listing: the selection order is the sort order, equal
+    // keys keep the source order, dropped fields are tagged 999 and do not
+    // print, and the caller's filter comes back on close.
+    void listadoClasificado_data() { AddEngineRows(); }
+    void listadoClasificado() {
+        Entorno x(CurrentEngine(), true);
+        x.tabla.setFilter(QStringLiteral("Codigo < 10"));
+        x.tabla.setFiltered(true);
+        QVERIFY(x.f->ListadoProgramable(&x.tabla, QString(), QString(), QString(), false));
+        x.f->LBSeleccionado->setItems({QStringLiteral("Nombre"), QStringLiteral("Importe")});
+        x.rango(QStringLiteral("Codigo"), QStringLiteral("1"), QString());
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("l.pdf"));
+        ImprimirEnPdf(pdf);
+        x.f->VisualizacionPrevia->setChecked(false);
+        x.f->Titulo->setText(QStringLiteral("Listado de prueba"));
+        x.f->pbConformeClick();
+        QCOMPARE(x.f->Temporal->FieldByName(QStringLiteral("Codigo"))->Tag(), 999);
+        QStringList orden;
+        for (x.f->Temporal->First(); !x.f->Temporal->Eof(); x.f->Temporal->Next())
+            orden << x.f->Temporal->FieldByName(QStringLiteral("Codigo"))->AsString();
+        QCOMPARE(orden, (QStringList{"4", "1", "2", "3"}));
+        QCOMPARE(x.f->DSAjustar->DataSet(), &x.tabla);
+        QVERIFY(x.f->DBGrid1->isEnabled());
+        const QString texto = TextoPdfMaquetado(pdf);
+        QVERIFY2(texto.contains(QStringLiteral("Listado de prueba")), qPrintable(texto));
+        QVERIFY(texto.indexOf(QStringLiteral("Ana")) < texto.indexOf(QStringLiteral("Luis")));
+        QVERIFY(!texto.contains(QStringLiteral("nota")));
+        QVERIFY2(texto.contains(QStringLiteral("62,5")), qPrintable(texto));
+        x.f->FormClose();
+        QCOMPARE(x.tabla.Filter(), QStringLiteral("Codigo < 10"));
+        QVERIFY(!x.f->Temporal->Active());
+    }
+
+    // More than 1000 rows ask first; "NO" lists nothing. A run that raises
+    // leaves the grid and its source as they were.
+    void preguntaYFallo() {
+        Entorno x(Engine::Sqlite, true);
+        QString r;
+        EjecutarSQL(nullptr,
+                    QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 10 UNION ALL SELECT "
+                                   "i + 1 FROM n WHERE i < 1010) INSERT INTO LISTPRU "
+                                   "(Codigo, Nombre) SELECT i, 'x' FROM n"),
+                    QStringLiteral("Database"), QStringLiteral("Silenciosa"), r);
+        x.tabla.Refresh();
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("n.pdf"));
+        ImprimirEnPdf(pdf);
+        x.f->VisualizacionPrevia->setChecked(false);
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        x.f->pbConformeClick();
+        QVERIFY(TextosMostrados().value(0).startsWith(QStringLiteral("El listado actual")));
+        QVERIFY(!QFile::exists(pdf));
+        QCOMPARE(x.f->DSAjustar->DataSet(), &x.tabla);
+
+        // A sort table the engine cannot create (a column named as its
+        // counter): the run raises, and the grid and its source are as they were.
+        TClientDataSet malo;
+        malo.FieldDefs() = {{QStringLiteral("ContadorAutoLP"), ftString, 5, false}};
+        malo.CreateDataSet();
+        malo.Append();
+        malo.Fields()[0]->setAsString(QStringLiteral("x"));
+        malo.Post();
+        QVERIFY(x.f->ListadoProgramable(&malo, QString(), QString(), QString(), false));
+        bool lanzada = false;
+        try {
+            x.f->pbConformeClick();
+        } catch (const std::exception&) {
+            lanzada = true;
+        }
+        QVERIFY(lanzada);
+        QCOMPARE(x.f->DSAjustar->DataSet(), &malo);
+        QVERIFY(x.f->DBGrid1->isEnabled());
+        QVERIFY(!QFile::exists(pdf));
+        x.f->FormClose();
+    }
+
+    // The Excel toggle writes the workbook and makes no report.
+    void excel() {
+        Entorno x(Engine::Sqlite);
+        QTemporaryDir dir;
+        const QString libro = dir.filePath(QStringLiteral("LISTPRG.xlsx"));
+        QString propuesto;
+        AsignarSeamDialogos([&](QObject* d) {
+            auto* dialogo = qobject_cast<TFileDialog*>(d);
+            if (!dialogo) return false;
+            propuesto = dialogo->FileName;
+            dialogo->FileName = libro;
+            return true;
+        });
+        x.f->pbExportarExcel->setDown(true);
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        x.f->LBSeleccionado->setItems({QStringLiteral("Codigo"), QStringLiteral("Nombre")});
+        x.f->pbConformeClick();
+        QVERIFY2(QFile::exists(libro), qPrintable(propuesto));
+        QVERIFY(propuesto.contains(QStringLiteral("LISTPRG"), Qt::CaseInsensitive));
+    }
+
+    // The grid's column moves and widths become the selection and the fields'
+    // display widths; the font dialog sets the grid's font.
+    void rejillaYLetra() {
+        Entorno x(Engine::Sqlite, true);
+        x.f->LBSeleccionado->setItems(
+            {QStringLiteral("Nombre"), QStringLiteral("Codigo"), QStringLiteral("Importe")});
+        x.f->IrAPagina(x.f->PagAjustar);
+        QCOMPARE(x.tabla.Fields()[0]->FieldName(), QStringLiteral("Nombre"));
+        x.f->DBGrid1->MoveColumn(2, 0);
+        x.f->DBGrid1->ResizeColumn(0, 300);
+        x.f->IrAPagina(x.f->PagSeleccionCampos);
+        QCOMPARE(x.f->LBSeleccionado->Items(),
+                 (QStringList{QStringLiteral("Importe"), QStringLiteral("Nombre"),
+                              QStringLiteral("Codigo")}));
+        QVERIFY(x.tabla.FieldByName(QStringLiteral("Importe"))->DisplayWidth() > 20);
+        AsignarSeamDialogos([](QObject* d) {
+            auto* dialogo = qobject_cast<TFontDialog*>(d);
+            if (!dialogo) return false;
+            dialogo->Font.setPointSize(14);
+            return true;
+        });
+        x.f->pbCambiarFontClick();
+        QCOMPARE(x.f->DBGrid1->font().pointSize(), 14);
+    }
+};
+
+QTEST_MAIN(TestGeneCpro)
+#include "tst_genecpro.moc"

@@ -1,0 +1,248 @@
+// The report built when it runs: column widths from display widths and from
+// FormatoColumnas, totals, per-record instructions, hour and zero-date cells,
+// cards, wide datasets, the restrictions block and a PDF read back.
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "db/clientdataset.h"
+#include "db/field.h"
+#include "db/query.h"
+#include "db/table.h"
+#include "gene/genemodu.h"
+#include "gene/genemodu_sql.h"
+#include "gene/generest.h"
+#include "gene/genesali.h"
+#include "gene/listings/genelpro.h"
+#include "report/bands.h"
+#include "report/controls.h"
+#include "report/quickrep.h"
+#include "support/empresaprueba.h"
+#include "support/pdfprueba.h"
+
+using Posiciones = QList<QPair<int, int>>;
+
+namespace {
+
+struct Campo {
+    QString nombre;
+    TFieldType tipo;
+    int ancho;  // display width; 0 leaves the type's
+};
+
+std::unique_ptr<TClientDataSet> Datos(const QList<Campo>& campos, int filas,
+                                      const std::function<void(TClientDataSet&, int)>& fila = {}) {
+    auto ds = std::make_unique<TClientDataSet>();
+    for (const Campo& c : campos)
+        ds->FieldDefs().append({c.nombre, c.tipo, c.tipo == ftString ? 40 : 0, false});
+    ds->CreateDataSet();
+    for (int i = 0; i < campos.size(); ++i)
+        if (campos[i].ancho) ds->Fields()[i]->setDisplayWidth(campos[i].ancho);
+    for (int i = 1; i <= filas; ++i) {
+        ds->Append();
+        if (fila) fila(*ds, i);
+        ds->Post();
+    }
+    ds->First();
+    return ds;
+}
+
+QList<QPair<int, int>> Columnas(const TfGENELPRO& f) {
+    QList<QPair<int, int>> l;
+    for (TQRLabel* t : f.Titulos) l << qMakePair(t->Left(), t->Width());
+    return l;
+}
+
+void Parametro(const char* campo, const QString& valor) {
+    TTable* p = ModuloDatos->ParamGenerales;
+    p->Edit();
+    p->FieldByName(QLatin1String(campo))->setAsString(valor);
+    p->Post();
+}
+
+}  // namespace
+
+class TestGeneLpro : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { empresa = std::make_unique<EmpresaPrueba>(Engine::Sqlite); }
+    void cleanup() { empresa.reset(); }
+
+    void anchos_data() {
+        QTest::addColumn<QString>("formato");
+        QTest::addColumn<bool>("oculto");
+        QTest::addColumn<Posiciones>("columnas");
+        using L = QList<QPair<int, int>>;
+        QTest::newRow("anchos de los campos") << "" << false << L{{0, 148}, {150, 298}, {450, 298}};
+        QTest::newRow("formato con oculto") << "10|-1|40" << true << L{{0, 148}, {150, 598}};
+        QTest::newRow("formato que suma 0")
+            << "0|0|0" << false << L{{0, 148}, {150, 298}, {450, 298}};
+    }
+    void anchos() {
+        QFETCH(QString, formato);
+        QFETCH(bool, oculto);
+        QFETCH(Posiciones, columnas);
+        auto ds = Datos({{"A", ftString, 10}, {"B", ftString, 20}, {"C", ftString, 20}}, 1);
+        if (oculto) ds->Fields()[1]->setTag(999);
+        TfGENELPRO f;
+        f.QuickReport->setDataSet(ds.get());
+        f.FormatoColumnas = formato;
+        f.ConstruirColumnas();
+        QCOMPARE(Columnas(f), columnas);
+        QCOMPARE(f.Detalles.value(1)->Left(), columnas.value(1).first);
+    }
+
+    // Totals of every float column or of the named ones; the PDF read back
+    // holds the title, the cells and one report total.
+    void totalesYPdf_data() {
+        QTest::addColumn<QString>("sumatorios");
+        QTest::addColumn<QList<bool>>("activos");
+        QTest::newRow("Todas") << "Todas" << QList<bool>{true, true};
+        QTest::newRow("Importe") << "importe" << QList<bool>{true, false};
+    }
+    void totalesYPdf() {
+        QFETCH(QString, sumatorios);
+        QFETCH(QList<bool>, activos);
+        auto ds = Datos({{"Nombre", ftString, 0}, {"Importe", ftFloat, 0}, {"Coste", ftFloat, 0}},
+                        10, [](TClientDataSet& d, int i) {
+                            d.Fields()[0]->setAsString(QStringLiteral("Fila %1").arg(i));
+                            d.Fields()[1]->setAsFloat(i * 1.5);
+                            d.Fields()[2]->setAsFloat(1000);
+                        });
+        TfGENELPRO f;
+        f.QuickReport->setDataSet(ds.get());
+        f.QuickReport->setReportTitle(QStringLiteral("Listado de importes"));
+        f.Sumatorios = sumatorios;
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("t.pdf"));
+        QVERIFY(ImprimirInforme(ModuloDatos, f.QuickReport, QStringLiteral("PDF:") + pdf));
+        QVERIFY(!f.Totales[0]);
+        QCOMPARE(f.Totales[1]->Enabled(), activos[0]);
+        QCOMPARE(f.Totales[2]->Enabled(), activos[1]);
+        const QString texto = TextoPdfMaquetado(pdf);
+        QVERIFY2(texto.contains(QStringLiteral("Listado de importes")), qPrintable(texto));
+        QVERIFY(texto.contains(QStringLiteral("Fila 10")));
+        QCOMPARE(texto.count(QStringLiteral("82,5")), 1);
+    }
+
+    // Per-record instructions, an hour field and a zero date, as printed.
+    void celdas() {
+        const QDateTime cero(QDate(1899, 12, 30), QTime(0, 0));
+        auto ds = Datos(
+            {{"Nombre", ftString, 0},
+             {"HoraEntrada", ftDateTime, 0},
+             {"Alta", ftDateTime, 0},
+             {"Importe", ftFloat, 0},
+             {"InstruccionesListado", ftMemo, 0}},
+            2, [&](TClientDataSet& d, int i) {
+                d.Fields()[0]->setAsString(QStringLiteral("N%1").arg(i));
+                d.Fields()[1]->setAsDateTime(QDateTime(cero.date(), QTime(8, 30, 15)));
+                d.Fields()[2]->setAsDateTime(i == 1 ? cero : QDateTime(QDate(2024, 5, 2), {}));
+                d.Fields()[3]->setAsFloat(2);
+                d.Fields()[4]->setAsString(i == 1 ? QStringLiteral("Negrita\r\n")
+                                                  : QStringLiteral("x\r\nNombre=JR"));
+            });
+        TfGENELPRO f;
+        f.QuickReport->setDataSet(ds.get());
+        QList<QStringList> textos;
+        QList<bool> negritas;
+        QList<int> alineaciones;
+        f.BandaDetalle->AfterPrint = [&](QObject*, bool) {
+            QStringList t;
+            for (TQRLabel* l : f.Detalles) t << l->PrintedText();
+            textos << t;
+            negritas << f.Detalles[0]->Font().bold();
+            alineaciones << int(f.Detalles[0]->Alignment());
+        };
+        f.QuickReport->Prepare();
+        QCOMPARE(f.Titulos.size(), 4);
+        QCOMPARE(textos.size(), 2);
+        QCOMPARE(textos[0][1], QStringLiteral("08:30:15"));
+        QCOMPARE(textos[0][2], QString());
+        QCOMPARE(textos[1][2], QStringLiteral("02/05/2024"));
+        QCOMPARE(negritas, (QList<bool>{true, false}));
+        QCOMPARE(alineaciones, (QList<int>{int(taLeftJustify), int(taRightJustify)}));
+    }
+
+    void fichas_data() {
+        QTest::addColumn<int>("campos");
+        QTest::addColumn<int>("columnas");
+        QTest::addColumn<Posiciones>("posiciones");  // (left, top) of each name
+        using L = QList<QPair<int, int>>;
+        QTest::newRow("7 en 2") << 7 << 2 << L{{4, 17},   {4, 34},   {4, 51},  {4, 68},
+                                               {379, 17}, {379, 34}, {379, 51}};
+        QTest::newRow("uno por columna") << 3 << 3 << L{{4, 17}, {254, 17}, {504, 17}};
+        QTest::newRow("R = 0") << 1 << 3 << L{{4, 17}};
+    }
+    void fichas() {
+        QFETCH(int, campos);
+        QFETCH(int, columnas);
+        QFETCH(Posiciones, posiciones);
+        QList<Campo> lista;
+        for (int i = 0; i < campos; ++i) lista << Campo{QStringLiteral("C%1").arg(i), ftInteger, 0};
+        auto ds = Datos(lista, 1);
+        TfGENELPRO f;
+        f.QuickReport->setDataSet(ds.get());
+        f.FormatoFicha = true;
+        f.NumeroColumnasFicha = columnas;
+        f.ConstruirFichas();
+        QList<QPair<int, int>> l;
+        for (TQRLabel* t : f.Titulos) l << qMakePair(t->Left(), t->Top());
+        QCOMPARE(l, posiciones);
+        f.QuickReport->Prepare();
+        QCOMPARE(f.QuickReport->QRPrinter()->PageCount(), 1);
+    }
+
+    // More fields than the old tables held.
+    void muchosCampos() {
+        QList<Campo> lista;
+        for (int i = 0; i < 250; ++i) lista << Campo{QStringLiteral("C%1").arg(i), ftInteger, 0};
+        auto ds =
+            Datos(lista, 2, [](TClientDataSet& d, int i) { d.Fields()[249]->setAsInteger(i); });
+        TfGENELPRO f;
+        f.QuickReport->setDataSet(ds.get());
+        f.QuickReport->Prepare();
+        QCOMPARE(f.Titulos.size(), 250);
+        QCOMPARE(f.QuickReport->QRPrinter()->PageCount(), 1);
+    }
+
+    // The restrictions block: the SQL tools' statement, the designer's ranges
+    // only when the designer set them.
+    void restricciones() {
+        Parametro("ListarRestricciones", QStringLiteral("SI"));
+        TQuery q;
+        q.setObjectName(QStringLiteral("QryConsultasSQL"));
+        q.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
+        q.SQL().setText(QStringLiteral("SELECT Codigo FROM EMPRESA"));
+        q.Open();
+        {
+            TfGENELPRO f;
+            f.QuickReport->setDataSet(&q);
+            f.QuickReport->Prepare();
+            auto* memo = f.findChild<TQRMemo*>(QStringLiteral("MemoRestricciones"));
+            QVERIFY(memo);
+            QCOMPARE(memo->Text(), QLatin1String(kTituloRestricciones) +
+                                       QStringLiteral("Sentencia SQL: SELECT Codigo FROM EMPRESA"));
+        }
+        auto ds = Datos({{"Codigo", ftInteger, 0}}, 3,
+                        [](TClientDataSet& d, int i) { d.Fields()[0]->setAsInteger(i); });
+        TfGENELPRO f;
+        f.QuickReport->setDataSet(ds.get());
+        f.RestriccionesDisenador = TextoRestriccionesDisenador(
+            {QStringLiteral("Codigo"), QStringLiteral("Nombre")}, {QStringLiteral("1"), QString()},
+            {QStringLiteral("5"), QString()}, QStringLiteral("(Nombre = 'A')"));
+        f.QuickReport->Prepare();
+        f.QuickReport->Prepare();  // a second run keeps one block
+        QCOMPARE(f.findChildren<TQRMemo*>(QStringLiteral("MemoRestricciones")).size(), 1);
+        QCOMPARE(f.findChild<TQRMemo*>(QStringLiteral("MemoRestricciones"))->Text(),
+                 QLatin1String(kTituloRestricciones) +
+                     QStringLiteral("Desde Codigo: 1, Hasta Codigo: 5,  Filtros: (Nombre = 'A')"));
+    }
+
+private:
+    std::unique_ptr<EmpresaPrueba> empresa;
+};
+
+QTEST_MAIN(TestGeneLpro)
+#include "tst_genelpro.moc"
