@@ -3,8 +3,8 @@
 // told on every path, also when nothing could be printed.
 
 #include <QDir>
-#include <QPrinter>
 #include <QFile>
+#include <QPrinter>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -220,6 +220,9 @@ private Q_SLOTS:
         TituloEmpresaListados(nullptr, titulo);
         QCOMPARE(titulo, NombreEmpresaActual);
 
+        // Without a chart window installed nothing shows.
+        const TGanchoMostrarGrafico instalado = GanchoMostrarGrafico;
+        GanchoMostrarGrafico = nullptr;
         MostrarGrafico(nullptr, QStringLiteral("Titulo=x;"), QStringLiteral("1;2"));  // no window
         static QStringList recibido;
         GanchoMostrarGrafico = [](const QString& p, const QString& s) { recibido = {p, s}; };
@@ -227,7 +230,7 @@ private Q_SLOTS:
                        QStringLiteral("Enero;3"));
         QCOMPARE(recibido, (QStringList{QStringLiteral("Titulo=Altas;Medidas=450x300;"),
                                         QStringLiteral("Enero;3")}));
-        GanchoMostrarGrafico = nullptr;
+        GanchoMostrarGrafico = instalado;
         CapturarIncidencia(nullptr, QStringLiteral("Area"), QStringLiteral("Texto"), QVariant());
     }
 };

@@ -1,0 +1,354 @@
+#include "gene/listings/genegraf.h"
+
+#include <QApplication>
+#include <QBarCategoryAxis>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QHBoxLayout>
+#include <QHorizontalStackedBarSeries>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPieSeries>
+#include <QPieSlice>
+#include <QPointer>
+#include <QPrinter>
+#include <QScatterSeries>
+#include <QStackedBarSeries>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+#include "db/sysutils.h"
+#include "gene/genecomp.h"
+#include "gene/geneform.h"
+#include "gene/geneinic.h"
+#include "gene/genemodu.h"
+#include "gene/genesali.h"
+#include "gene/genesali_dialogos.h"
+#include "gene/sesion.h"
+#include "ui/controls.h"
+
+namespace {
+
+const char* const kColoresAutomaticos[] = {
+    "Rojo",        "Azul",        "Amarillo",  "Verde",      "Fucsia",     "Rojo Oscuro",
+    "Azul Marino", "Oliva",       "Esmeralda", "Purpura",    "Aguamarina", "Verde Claro",
+    "Negro",       "Gris Oscuro", "Gris",      "Gris Claro", "Plateado",   "Blanco"};
+
+QColor ColorNombre(const QString& Nombre) {
+    return ColorToQt(ColorSegunNombre(Nombre));
+}
+
+// Name=Value lines of an option text whose items are separated by ";".
+QString Opcion(const QStringList& Lineas, const QString& Nombre) {
+    const QString prefijo = Nombre + QLatin1Char('=');
+    for (const QString& l : Lineas)
+        if (l.startsWith(prefijo)) return l.mid(prefijo.size());
+    return QString();
+}
+
+QStringList Opciones(const QString& Texto) {
+    return Texto.split(QLatin1Char(';'));
+}
+
+// A downward triangle for the point series that ask for it.
+QImage TrianguloInvertido(const QColor& Color) {
+    QImage imagen(12, 12, QImage::Format_ARGB32_Premultiplied);
+    imagen.fill(Qt::transparent);
+    QPainter p(&imagen);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(Color);
+    p.setPen(Qt::black);
+    p.drawPolygon(QPolygonF({QPointF(1, 1), QPointF(11, 1), QPointF(6, 11)}));
+    return imagen;
+}
+
+struct Punto {
+    int x;
+    double y;
+    QString etiqueta;
+    QColor color;
+};
+
+}  // namespace
+
+TfGENEGRAF::TfGENEGRAF(QWidget* owner) : TForm(owner) {
+    setObjectName(QStringLiteral("fGENEGRAF"));
+    setKeyPreview(true);
+    auto* raiz = new QVBoxLayout(this);
+    raiz->setContentsMargins(0, 0, 0, 0);
+    // "Medidas" may ask for a window smaller than its parts would like.
+    raiz->setSizeConstraint(QLayout::SetNoConstraint);
+    PanelControl = new TPanel(this);
+    PanelControl->setObjectName(QStringLiteral("PanelControl"));
+    auto* botones = new QHBoxLayout(PanelControl);
+    pbLeyenda = new TSpeedButton(PanelControl, QStringLiteral("Leyenda"));
+    pbLeyenda->setObjectName(QStringLiteral("pbLeyenda"));
+    pbLeyenda->setToolTip(QStringLiteral("Ver/No Ver Leyenda"));
+    pbLeyenda->setGroupIndex(1);
+    pbLeyenda->setCheckable(true);
+    pbMarcas = new TSpeedButton(PanelControl, QStringLiteral("Marcas"));
+    pbMarcas->setObjectName(QStringLiteral("pbMarcas"));
+    pbMarcas->setToolTip(QStringLiteral("Ver/No Ver Marcas"));
+    pbMarcas->setGroupIndex(2);
+    pbMarcas->setCheckable(true);
+    pbImprimir = new TSpeedButton(PanelControl, QStringLiteral("Imprimir"));
+    pbImprimir->setObjectName(QStringLiteral("pbImprimir"));
+    pbImprimir->setToolTip(QStringLiteral("Imprimir el Gráfico"));
+    botones->addWidget(pbLeyenda);
+    botones->addWidget(pbMarcas);
+    botones->addWidget(pbImprimir);
+    botones->addStretch();
+    raiz->addWidget(PanelControl);
+    Chart1 = new QChartView(this);
+    Chart1->setObjectName(QStringLiteral("Chart1"));
+    Chart1->setRenderHint(QPainter::Antialiasing);
+    raiz->addWidget(Chart1, 1);
+    PanelStatusBar = new TPanel(this);
+    PanelStatusBar->setObjectName(QStringLiteral("PanelStatusBar"));
+    PanelStatusBar->setFixedHeight(20);
+    raiz->addWidget(PanelStatusBar);
+
+    pbLeyenda->OnClick = [this](QObject*) { pbLeyendaClick(); };
+    pbMarcas->OnClick = [this](QObject*) { pbMarcasClick(); };
+    pbImprimir->OnClick = [this](QObject*) { pbImprimirClick(); };
+    OnShow = [this](QObject*) { ConstruirGrafico(); };
+    OnKeyDown = [this](QObject*, int& Key, int Shift) {
+        TeclaPulsadaFormulario(fGENEINIC, this, Key, Shift);
+    };
+    AplicarAspecto(fGENEINIC, this);
+    resize(200, 100);
+}
+
+TfGENEGRAF::~TfGENEGRAF() = default;
+
+QColor TfGENEGRAF::siguienteColor() {
+    const int n = int(std::size(kColoresAutomaticos));
+    const QString nombre = QLatin1String(kColoresAutomaticos[std::min(colorAutomatico_, n - 1)]);
+    ++colorAutomatico_;
+    return ColorNombre(nombre);
+}
+
+void TfGENEGRAF::ConstruirGrafico() {
+    if (construido_) return;
+    construido_ = true;
+    colorAutomatico_ = 0;
+    ColoresPuntos.clear();
+    auto* grafico = new QChart;
+    Chart1->setChart(grafico);
+
+    const QStringList opciones = Opciones(TextoGrafico);
+    const QString titulo = Opcion(opciones, QStringLiteral("Titulo"));
+    setCaption(titulo);
+    grafico->setTitle(titulo);
+    if (Opcion(opciones, QStringLiteral("ColorFondo")) != QLatin1String("Ninguno")) {
+        QLinearGradient degradado(0, 0, 0, 1);
+        degradado.setCoordinateMode(QGradient::ObjectBoundingMode);
+        degradado.setColorAt(0, QColor(0, 128, 255));
+        degradado.setColorAt(1, QColor(255, 255, 128));
+        grafico->setBackgroundBrush(degradado);
+    }
+    grafico->setPlotAreaBackgroundBrush(QColor(255, 255, 217));
+    grafico->setPlotAreaBackgroundVisible(true);
+    pbMarcas->setDown(Opcion(opciones, QStringLiteral("Marcas")) == QLatin1String("SI"));
+    pbLeyenda->setDown(Opcion(opciones, QStringLiteral("Leyenda")) == QLatin1String("SI"));
+    const QStringList medidas = Opcion(opciones, QStringLiteral("Medidas")).split(QLatin1Char('x'));
+    bool bien = false;
+    int ancho = medidas.value(0).trimmed().toInt(&bien);
+    if (!bien || ancho <= 0) ancho = 200;
+    int alto = medidas.value(1).trimmed().toInt(&bien);
+    if (!bien || alto <= 0) alto = 100;
+    resize(ancho, alto);
+    PanelControl->setVisible(Opcion(opciones, QStringLiteral("PanelControl")) !=
+                             QLatin1String("NO"));
+    PanelStatusBar->setVisible(Opcion(opciones, QStringLiteral("StatusBar")) !=
+                               QLatin1String("NO"));
+
+    const QFont marcas(FuenteAplicacion.family(), FuenteAplicacion.pointSize());
+    QStringList lineas = TextoSeries.split(QRegularExpression(QStringLiteral("\r?\n")));
+    for (const QString& linea : lineas) {
+        if (linea.trimmed().isEmpty()) continue;
+        const QStringList serie = Opciones(linea);
+        const QString tipo = Opcion(serie, QStringLiteral("Tipo"));
+        const QString nombreColor = Opcion(serie, QStringLiteral("Color"));
+        const QColor colorSerie = ColorNombre(nombreColor);
+        const bool sinColor = colorSerie == QColor(Qt::black);
+        const bool enLeyenda =
+            Opcion(serie, QStringLiteral("IncluirEnLeyenda")) == QLatin1String("SI");
+        // An unknown type makes no series; the numbering of the others stays.
+        static const QStringList tipos = {QStringLiteral("Lineas"), QStringLiteral("Tarta"),
+                                          QStringLiteral("Barras"), QStringLiteral("Puntos"),
+                                          QStringLiteral("BarrasH")};
+        if (!tipos.contains(tipo)) continue;
+
+        QList<Punto> puntos;
+        for (const QString& texto :
+             Opcion(serie, QStringLiteral("Valores")).split(QLatin1Char('/'))) {
+            if (texto.isEmpty()) break;
+            const QStringList partes = texto.split(QLatin1Char(':'));
+            bool xBien = false;
+            const int x = partes.value(0).trimmed().toInt(&xBien);
+            double y = 0;
+            if (!xBien || !TryStrToFloat(partes.value(1).trimmed(), y)) continue;
+            QColor color;
+            if (!partes.value(3).isEmpty())
+                color = ColorNombre(partes.value(3));
+            else if (!sinColor)
+                color = colorSerie;
+            else
+                color = siguienteColor();
+            puntos << Punto{x, y, partes.value(2), color};
+        }
+        QList<QColor> colores;
+        for (const Punto& p : puntos) colores << p.color;
+        ColoresPuntos << colores;
+
+        const QString tituloSerie = Opcion(serie, QStringLiteral("Titulo"));
+        QAbstractSeries* creada = nullptr;
+        if (tipo == QLatin1String("Tarta")) {
+            auto* s = new QPieSeries;
+            for (const Punto& p : puntos) {
+                QPieSlice* porcion = s->append(p.etiqueta, p.y);
+                porcion->setColor(p.color);
+                porcion->setLabelFont(marcas);
+                porcion->setLabelArmLengthFactor(0.03);
+            }
+            double total = s->sum();
+            for (QPieSlice* porcion : s->slices())
+                porcion->setLabel(
+                    porcion->label() + QLatin1Char(' ') +
+                    QString::number(total > 0 ? porcion->value() * 100 / total : 0, 'f', 0) +
+                    QLatin1Char('%'));
+            creada = s;
+        } else if (tipo == QLatin1String("Barras") || tipo == QLatin1String("BarrasH")) {
+            // One bar set per point so that each bar has its own colour.
+            QAbstractBarSeries* s = tipo == QLatin1String("Barras")
+                                        ? static_cast<QAbstractBarSeries*>(new QStackedBarSeries)
+                                        : new QHorizontalStackedBarSeries;
+            for (qsizetype i = 0; i < puntos.size(); ++i) {
+                auto* set = new QBarSet(puntos[i].etiqueta);
+                for (qsizetype j = 0; j < puntos.size(); ++j) *set << (j == i ? puntos[i].y : 0.0);
+                set->setColor(puntos[i].color);
+                set->setLabelColor(Qt::black);
+                set->setLabelFont(marcas);
+                s->append(set);
+            }
+            s->setLabelsFormat(QStringLiteral("@value"));
+            creada = s;
+        } else {
+            QXYSeries* s = tipo == QLatin1String("Puntos")
+                               ? static_cast<QXYSeries*>(new QScatterSeries)
+                               : new QLineSeries;
+            if (!sinColor) s->setColor(colorSerie);
+            for (qsizetype i = 0; i < puntos.size(); ++i) {
+                s->append(puntos[i].x, puntos[i].y);
+                s->setPointConfiguration(int(i), QXYSeries::PointConfiguration::Color,
+                                         puntos[i].color);
+            }
+            s->setPointLabelsFormat(QStringLiteral("@yPoint"));
+            s->setPointLabelsFont(marcas);
+            s->setPointLabelsColor(Qt::black);
+            if (tipo == QLatin1String("Puntos") &&
+                Opcion(serie, QStringLiteral("Estilo")) == QLatin1String("Triangulo Invertido"))
+                s->setLightMarker(TrianguloInvertido(sinColor ? QColor(Qt::red) : colorSerie));
+            creada = s;
+        }
+        creada->setName(tituloSerie);
+        grafico->addSeries(creada);
+        // Bars show the point labels on their category axis.
+        if (auto* barras = qobject_cast<QAbstractBarSeries*>(creada)) {
+            QStringList categorias;
+            for (const Punto& p : puntos) categorias << p.etiqueta;
+            auto* eje = new QBarCategoryAxis;
+            eje->setCategories(categorias);
+            grafico->addAxis(eje,
+                             tipo == QLatin1String("Barras") ? Qt::AlignBottom : Qt::AlignLeft);
+            barras->attachAxis(eje);
+        }
+        for (QLegendMarker* m : grafico->legend()->markers(creada)) m->setVisible(enLeyenda);
+    }
+    // Value axes for what has none yet.
+    for (QAbstractSeries* s : grafico->series()) {
+        if (qobject_cast<QPieSeries*>(s)) continue;
+        const bool barras = qobject_cast<QAbstractBarSeries*>(s);
+        const bool horizontal = qobject_cast<QHorizontalStackedBarSeries*>(s);
+        for (Qt::Orientation o : {Qt::Horizontal, Qt::Vertical}) {
+            if (!s->attachedAxes().isEmpty() && barras && ((o == Qt::Horizontal) != horizontal))
+                continue;
+            bool tiene = false;
+            for (QAbstractAxis* a : s->attachedAxes())
+                if (a->orientation() == o) tiene = true;
+            if (tiene) continue;
+            QList<QAbstractAxis*> existentes = grafico->axes(o);
+            QAbstractAxis* eje = nullptr;
+            for (QAbstractAxis* a : existentes)
+                if (a->type() == QAbstractAxis::AxisTypeValue) eje = a;
+            if (!eje) {
+                eje = new QValueAxis;
+                grafico->addAxis(eje, o == Qt::Horizontal ? Qt::AlignBottom : Qt::AlignLeft);
+            }
+            s->attachAxis(eje);
+        }
+    }
+    pbLeyendaClick();
+    pbMarcasClick();
+    TraducirFormulario(fGENEINIC, this, QString());
+}
+
+void TfGENEGRAF::pbLeyendaClick() {
+    if (QChart* c = Chart1->chart()) c->legend()->setVisible(pbLeyenda->Down());
+}
+
+void TfGENEGRAF::pbMarcasClick() {
+    QChart* c = Chart1->chart();
+    if (!c) return;
+    const bool ver = pbMarcas->Down();
+    for (QAbstractSeries* s : c->series()) {
+        if (auto* xy = qobject_cast<QXYSeries*>(s)) xy->setPointLabelsVisible(ver);
+        if (auto* b = qobject_cast<QAbstractBarSeries*>(s)) b->setLabelsVisible(ver);
+        if (auto* p = qobject_cast<QPieSeries*>(s)) p->setLabelsVisible(ver);
+    }
+}
+
+bool TfGENEGRAF::pbImprimirClick() {
+    TPrintDialog* dialogo = PrintDialog1(ModuloDatos);
+    const QPointer<TfGENEGRAF> yo(this);
+    if (!dialogo->Execute() || !yo) return false;
+    QPrinter& impresora = dialogo->Printer();
+    QPainter lienzo;
+    if (!lienzo.begin(&impresora)) return false;
+    // The whole page inside 5 mm margins.
+    const QRectF pagina = impresora.pageLayout().fullRectPixels(impresora.resolution());
+    const double margen = 5.0 / 25.4 * impresora.resolution();
+    const QRectF destino =
+        pagina.adjusted(margen, margen, -margen, -margen)
+            .translated(-impresora.pageLayout().paintRectPixels(impresora.resolution()).topLeft());
+    Chart1->render(&lienzo, destino);
+    return lienzo.end();
+}
+
+// ---------------------------------------------------------------- installation
+
+namespace {
+
+void MostrarGraficoGancho(const QString& Parametros, const QString& Series) {
+    TfGENEGRAF f;
+    f.TextoGrafico = Parametros;
+    f.TextoSeries = Series;
+    f.ShowModal();
+}
+
+}  // namespace
+
+void InstalarGraficos() {
+    GanchoMostrarGrafico = MostrarGraficoGancho;
+}
+
+namespace {
+const bool graficosInstalados = [] {
+    InstalarGraficos();
+    return true;
+}();
+}  // namespace

@@ -1,0 +1,155 @@
+// The chart window: sizes, panels, the colours its points get, points that
+// cannot be read, many series, and the chart shown through MostrarGrafico
+// and printed on one page.
+
+#include <QAbstractBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QPageSize>
+#include <QPrinter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "gene/dialogo_modal.h"
+#include "gene/genecomp.h"
+#include "gene/genesali.h"
+#include "gene/genesali_dialogos.h"
+#include "gene/listings/genegraf.h"
+#include "support/empresaprueba.h"
+#include "support/pdfprueba.h"
+#include "ui/component.h"
+#include "ui/controls.h"
+
+namespace {
+
+QColor Color(const char* nombre) {
+    return ColorToQt(ColorSegunNombre(QLatin1String(nombre)));
+}
+
+QString Puntos(int n) {
+    QString v;
+    for (int i = 1; i <= n; ++i) v += QStringLiteral("%1:%1:P%1:/").arg(i);
+    return v;
+}
+
+}  // namespace
+
+using Colores = QList<QColor>;
+
+class TestGeneGraf : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void grafico_data() {
+        QTest::addColumn<QString>("grafico");
+        QTest::addColumn<QString>("series");
+        QTest::addColumn<QSize>("medidas");
+        QTest::addColumn<bool>("paneles");
+        QTest::addColumn<int>("numeroSeries");
+        QTest::addColumn<Colores>("colores");  // of the first series
+        QTest::newRow("sin medidas") << "Titulo=Ventas"
+                                     << "" << QSize(200, 100) << true << 0 << Colores{};
+        QTest::newRow("450x300") << "Medidas=450x300;PanelControl=SI"
+                                 << "" << QSize(450, 300) << true << 0 << Colores{};
+        QTest::newRow("ancho ilegible") << "Medidas=ax300"
+                                        << "" << QSize(200, 300) << true << 0 << Colores{};
+        QTest::newRow("dos barras")
+            << ""
+            << "Tipo=Barras;Valores=1:10,5:Enero:/2:7:Febrero:" << QSize(200, 100) << true << 1
+            << Colores{Color("Rojo"), Color("Azul")};
+        QTest::newRow("serie negra")
+            << ""
+            << "Tipo=Lineas;Color=Negro;Valores=1:1:a:/2:2:b:Verde" << QSize(200, 100) << true << 1
+            << Colores{Color("Rojo"), Color("Verde")};
+        QTest::newRow("serie azul")
+            << ""
+            << "Tipo=Puntos;Color=Azul;Estilo=Triangulo Invertido;"
+               "Valores=1:1:a:/2:2:b:"
+            << QSize(200, 100) << true << 1 << Colores{Color("Azul"), Color("Azul")};
+        Colores veinte;
+        const char* const automaticos[] = {
+            "Rojo",        "Azul",        "Amarillo",  "Verde",      "Fucsia",     "Rojo Oscuro",
+            "Azul Marino", "Oliva",       "Esmeralda", "Purpura",    "Aguamarina", "Verde Claro",
+            "Negro",       "Gris Oscuro", "Gris",      "Gris Claro", "Plateado",   "Blanco"};
+        for (int i = 0; i < 20; ++i) veinte << Color(automaticos[std::min(i, 17)]);
+        QTest::newRow("veinte puntos")
+            << ""
+            << "Tipo=Tarta;Valores=" + Puntos(20) << QSize(200, 100) << true << 1 << veinte;
+        QTest::newRow("sin paneles") << "PanelControl=NO;StatusBar=NO"
+                                     << "" << QSize(200, 100) << false << 0 << Colores{};
+        QTest::newRow("puntos ilegibles")
+            << ""
+            << "Tipo=Lineas;Valores=x:1:a:/2:z:b:/3:4,5:c:" << QSize(200, 100) << true << 1
+            << Colores{Color("Rojo")};
+        QString doce;
+        for (int i = 0; i < 12; ++i)
+            doce += QStringLiteral("Tipo=Barras;Valores=1:%1:a:\r\n").arg(i);
+        QTest::newRow("doce barras")
+            << "" << doce << QSize(200, 100) << true << 12 << Colores{Color("Rojo")};
+        QTest::newRow("tipo desconocido")
+            << ""
+            << "Tipo=Area;Valores=1:1:a:\r\nTipo=BarrasH;"
+               "Valores=1:1:a:Oliva"
+            << QSize(200, 100) << true << 1 << Colores{Color("Oliva")};
+    }
+    void grafico() {
+        QFETCH(QString, grafico);
+        QFETCH(QString, series);
+        QFETCH(QSize, medidas);
+        QFETCH(bool, paneles);
+        QFETCH(int, numeroSeries);
+        QFETCH(Colores, colores);
+        TfGENEGRAF f;
+        f.TextoGrafico = grafico;
+        f.TextoSeries = series;
+        f.ConstruirGrafico();
+        QCOMPARE(f.size(), medidas);
+        QCOMPARE(f.PanelControl->isVisibleTo(&f), paneles);
+        QCOMPARE(f.PanelStatusBar->isVisibleTo(&f), paneles);
+        QCOMPARE(f.Chart1->chart()->series().size(), numeroSeries);
+        QCOMPARE(f.ColoresPuntos.value(0), colores);
+        // Two bars are two bar sets, each of its point's colour.
+        if (QTest::currentDataTag() == QByteArray("dos barras")) {
+            auto* s = qobject_cast<QAbstractBarSeries*>(f.Chart1->chart()->series().first());
+            QCOMPARE(s->barSets().size(), 2);
+            QCOMPARE(s->barSets()[1]->color(), Color("Azul"));
+        }
+    }
+
+    void leyendaYMarcas() {
+        TfGENEGRAF f;
+        f.TextoGrafico = QStringLiteral("Leyenda=SI;Marcas=NO");
+        f.TextoSeries = QStringLiteral("Tipo=Lineas;IncluirEnLeyenda=SI;Valores=1:1:a:");
+        f.ConstruirGrafico();
+        QVERIFY(f.Chart1->chart()->legend()->isVisible());
+        f.pbLeyenda->setDown(false);
+        f.pbLeyendaClick();
+        QVERIFY(!f.Chart1->chart()->legend()->isVisible());
+    }
+
+    // MostrarGrafico shows the window modally; its print makes one page.
+    void mostrarEImprimir() {
+        EmpresaPrueba empresa(Engine::Sqlite);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("grafico.pdf"));
+        ImprimirEnPdf(pdf);
+        bool impreso = false;
+        QString titulo;
+        AlMostrarse<TfGENEGRAF>([&](TfGENEGRAF* f) {
+            titulo = f->Caption();
+            impreso = f->pbImprimirClick();
+            f->Close();
+        });
+        MostrarGrafico(
+            ModuloDatos, QStringLiteral("Titulo=Ventas;Medidas=450x300;Leyenda=SI;"),
+            QStringLiteral("Tipo=Barras;Titulo=2024;Valores=1:10,5:Enero:/2:7:Febrero:"));
+        AsignarSeamDialogos(nullptr);
+        QVERIFY(impreso);
+        QCOMPARE(titulo, QStringLiteral("Ventas"));
+        QCOMPARE(PaginasPdf(pdf), 1);
+    }
+};
+
+QTEST_MAIN(TestGeneGraf)
+#include "tst_genegraf.moc"
