@@ -117,6 +117,7 @@ void TfGENECPRO::construir() {
     NombreFormato->setObjectName(QStringLiteral("NombreFormato"));
     NombreFormato->setToolTip(QStringLiteral("Seleccione el formato a utilizar"));
     NombreFormato->setMinimumWidth(180);
+    NombreFormato->setStyle(csDropDownList);
     barra->addWidget(NombreFormato);
     auto boton = [&](const char* nombre, const QString& texto, const QString& ayuda) {
         auto* b = new TSpeedButton(PanelControl, texto);
@@ -222,8 +223,12 @@ void TfGENECPRO::construir() {
     filtros->addWidget(new TLabel(PagFiltros, QStringLiteral("Valor")), 0, 2);
     ListaCampos = new TComboBox(PagFiltros);
     ListaCampos->setObjectName(QStringLiteral("ListaCampos"));
+    ListaCampos->setStyle(csDropDownList);
+    ListaCampos->setMinimumWidth(150);
     Operador = new TComboBox(PagFiltros);
     Operador->setObjectName(QStringLiteral("Operador"));
+    Operador->setStyle(csDropDownList);
+    Operador->setMinimumWidth(60);
     Operador->setItems({QStringLiteral("="), QStringLiteral("<"), QStringLiteral(">"),
                         QStringLiteral(">="), QStringLiteral("<="), QStringLiteral("<>")});
     Valor = new TEdit(PagFiltros);
@@ -277,6 +282,7 @@ void TfGENECPRO::construir() {
     cbApaisado->setObjectName(QStringLiteral("cbApaisado"));
     cbTamanio = new TComboBox(grupoFormato);
     cbTamanio->setObjectName(QStringLiteral("cbTamanio"));
+    cbTamanio->setStyle(csDropDownList);
     cbTamanio->setItems({QStringLiteral("A3"), QStringLiteral("A4")});
     cbTamanio->setItemIndex(1);
     gf->addWidget(cbApaisado);

@@ -15,6 +15,7 @@
 #include "db/field.h"
 #include "db/query.h"
 #include "db/table.h"
+#include "gene/dialogo_modal.h"
 #include "gene/geneclav.h"
 #include "gene/geneconv.h"
 #include "gene/genemens.h"
@@ -467,6 +468,31 @@ private Q_SLOTS:
         QVERIFY(x.f->DBGrid1->isEnabled());
         QVERIFY(!QFile::exists(pdf));
         x.f->FormClose();
+    }
+
+    // The search dialog's listing: a copy of its rows in their own field
+    // order, the source fixed (the mode button down and hidden while the
+    // designer is up, back afterwards) and the caller's title.
+    void listadoDeUnConjunto() {
+        Entorno x(Engine::Sqlite);
+        bool oculto = false, pulsado = false;
+        QStringList campos;
+        QString titulo;
+        AlMostrarse<TfGENECPRO>([&](TfGENECPRO* f) {
+            oculto = f->pbActivarTablaLogica->isHidden();
+            pulsado = f->pbActivarTablaLogica->Down();
+            campos = f->LBSeleccionado->Items();
+            titulo = f->Titulo->Text();
+            f->Close();
+        });
+        ListarDataSet(ModuloDatos, &x.tabla, QStringLiteral("L.Tabla"),
+                      QStringLiteral("Listado de la tabla LISTPRU"));
+        QVERIFY(oculto);
+        QVERIFY(pulsado);
+        QCOMPARE(campos, (QStringList{"Codigo", "Nombre", "Importe", "Fecha", "Notas"}));
+        QCOMPARE(titulo, QStringLiteral("Listado de la tabla LISTPRU"));
+        QVERIFY(!x.f->pbActivarTablaLogica->isHidden());
+        QVERIFY(!x.f->pbActivarTablaLogica->Down());
     }
 
     // The Excel toggle writes the workbook and makes no report.
