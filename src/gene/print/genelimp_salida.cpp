@@ -19,6 +19,7 @@
 #include "gene/genemodu.h"
 #include "gene/genemodu_nombres.h"
 #include "gene/genemodu_sql.h"
+#include "gene/genesali.h"
 #include "gene/genesali_dialogos.h"
 #include "gene/mensajes.h"
 #include "gene/print/barcd4.h"
@@ -39,6 +40,13 @@ const QString kPrefijoPDF = QStringLiteral("PDF:");
 void AvisoImpresora(const QString& motivo) {
     MensajeAdvertencia(
         QStringLiteral("No se ha podido enviar el impreso a la impresora. Motivo: ") + motivo);
+}
+
+// Without any printer nothing is sent: the warning says so.
+bool HayImpresora() {
+    if (!ImpresorasInstaladas().isEmpty()) return true;
+    MensajeAdvertencia(QStringLiteral("¡No hay ninguna impresora instalada!"));
+    return false;
 }
 
 // A raw stream into the file standing for the printer, else to its queue.
@@ -71,6 +79,8 @@ bool ImprimirPDF(const QString& pdf, const QString& impresora, QStringList& reun
             enviado = false;
             motivo = e.Message();
         }
+    } else if (destino.isEmpty() && !HayImpresora()) {
+        return false;
     } else {
         enviado =
             SendFileToPrintQueue(destino.isEmpty() ? impresora : destino, pdf, false, &motivo);
@@ -187,7 +197,8 @@ void TfGENELIMP::ImprimirASCII() {
     const QString archivo = destino.startsWith(kPrefijoPDF) ? destino.mid(kPrefijoPDF.size())
                             : destino.isEmpty()             ? impresora.outputFileName()
                                                             : QString();
-    if (!flujo.isEmpty()) EnviarCrudo(archivo, Cola(ImpresoraEnUso), flujo);
+    if (flujo.isEmpty() || (archivo.isEmpty() && destino.isEmpty() && !HayImpresora())) return;
+    EnviarCrudo(archivo, Cola(ImpresoraEnUso), flujo);
 }
 
 bool TfGENELIMP::EnviarFlujoTexto() {

@@ -85,7 +85,7 @@ struct Motor : EmpresaPrueba {
             ++dialogos;
             cerrableEnDialogo = f->CloseQuery();
             if (auto* p = qobject_cast<TPrintDialog*>(d)) {
-                if (!archivoDialogo.isEmpty()) p->Printer().setOutputFileName(archivoDialogo);
+                p->Printer().setOutputFileName(archivoDialogo);
                 return aceptarDialogo;
             }
             return false;
@@ -316,6 +316,17 @@ private Q_SLOTS:
         QFile archivo(m.archivoDialogo);
         QVERIFY(archivo.open(QIODevice::ReadOnly));
         QCOMPARE(archivo.readAll(), esperado);
+
+        // No printer at all: the warning, nothing sent.
+        m.impresora.clear();
+        m.archivoDialogo.clear();
+        AsignarSeamImpresoras([] { return QStringList(); },
+                              [](QPrinter&, const QString&) { return false; });
+        m.f->ImprimirASCII();
+        AsignarSeamImpresoras(nullptr, nullptr);
+        QCOMPARE(m.Avisos(), QStringList{QStringLiteral("¡No hay ninguna impresora instalada!")});
+        QCOMPARE(m.trabajos.size(), 1);
+        MessageSeam::clearLog();
 
         // Cancelled: nothing.
         m.aceptarDialogo = false;
