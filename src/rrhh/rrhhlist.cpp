@@ -189,8 +189,7 @@ void TDialogoListado::FormClose(TCloseAction& Action) {
 
 void TDialogoListado::pbRangoGruposAnalisisClick() {
     QString rangos = RangosGruposAnalisis;
-    SeleccionRangosGruposAnalisis(ModuloDatos, QStringLiteral("Personal"), RangosGruposAnalisis,
-                                  rangos);
+    SeleccionRangosGruposAnalisis(ModuloDatos, EntidadGrupos, RangosGruposAnalisis, rangos);
     RangosGruposAnalisis = rangos;
 }
 

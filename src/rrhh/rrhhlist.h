@@ -43,6 +43,8 @@ public:
 
     bool ListadoEnCurso = false;
     QString RangosGruposAnalisis;
+    // The profile whose analysis-group ranges the dialog offers.
+    QString EntidadGrupos = QStringLiteral("Personal");
 
     void FormCreate();
     void FormKeyDown(int& Key, int Shift);

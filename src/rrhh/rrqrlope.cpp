@@ -1,0 +1,172 @@
+#include "rrhh/rrqrlope.h"
+
+#include "db/field.h"
+#include "db/query.h"
+#include "db/table.h"
+#include "gene/genegrup.h"
+#include "gene/genemodu.h"
+#include "gene/genemodu_sql.h"
+#include "gene/sesion.h"
+#include "report/bands.h"
+#include "report/controls.h"
+#include "report/quickrep.h"
+#include "ui/controls.h"
+
+const char* const TfRRQRLOPE::kDefinicionTemporal =
+    "Tabla Temporal\r\n"
+    "/C/1/GrupoAnalisis1/ftString/40/\r\n"
+    "/C/2/CodigoOperario/ftInteger/0/\r\n"
+    "/C/3/Nombre/ftString/40/\r\n"
+    "/C/4/Descripcion1/ftString/40/\r\n"
+    "/C/5/GrupoAnalisis2/ftString/40/\r\n"
+    "/C/6/Descripcion2/ftString/40/\r\n"
+    "/C/7/GrupoAnalisis3/ftString/40/\r\n"
+    "/C/8/Descripcion3/ftString/40/\r\n"
+    "/C/9/GrupoAnalisis4/ftString/40/\r\n"
+    "/C/10/Descripcion4/ftString/40/\r\n"
+    "/C/11/GrupoAnalisis5/ftString/40/\r\n"
+    "/C/12/Descripcion5/ftString/40/\r\n"
+    "/I/1/<Primary>/GrupoAnalisis1;CodigoOperario/";
+
+const QChar TfRRQRLOPE::kSinGrupo = QChar(1);
+
+const TfRRQRLOPE::Entidad TfRRQRLOPE::kOperarios = {"fRRQRLOPE",
+                                                    "Personal",
+                                                    "PERSONAL",
+                                                    "CodigoOperario",
+                                                    "CodigoOperario",
+                                                    "Listado de Operarios. ",
+                                                    "Listado de Operarios",
+                                                    "Operario: ",
+                                                    true};
+
+TfRRQRLOPE::TfRRQRLOPE(TListBox* Lista, TForm* Dialogo, QWidget* owner)
+    : TfRRQRLOPE(kOperarios, Lista, Dialogo, owner) {}
+
+TfRRQRLOPE::TfRRQRLOPE(const Entidad& e, TListBox* Lista, TForm* Dialogo, QWidget* owner)
+    : TInformeListado(owner, QLatin1String(e.formulario)), ListaCategorias(Lista), entidad_(e) {
+    QuickReport->Page.Orientation = poLandscape;
+    // The statements of every employee, prepared once for the whole run.
+    consultaPuesto_ = new TQuery(this);
+    consultaPuesto_->setObjectName(QStringLiteral("ConsultaPuesto"));
+    consultaPuesto_->setRequestLive(false);
+    consultaGrupos_ = new TQuery(this);
+    consultaGrupos_->setObjectName(QStringLiteral("ConsultaGrupos"));
+    consultaGrupos_->setRequestLive(false);
+    Personal = TablaFuente(QLatin1String(e.componente), QLatin1String(e.tabla));
+    PageHeader->setHeight(80);
+    Detail = DetalleColumnas({
+        {"Operario", e.columnaCodigo, "QRDBText1", 60},
+        {"Nombre", "Nombre", "QRDBText2", 220},
+        {"Selección 1", "Descripcion1", "QRDBText3", 150},
+        {"Selección 2", "Descripcion2", "QRDBText4", 150},
+        {"Selección 3", "Descripcion3", "QRDBText5", 150},
+        {"Selección 4", "Descripcion4", "QRDBText6", 150},
+        {"Selección 5", "Descripcion5", "QRDBText7", 150},
+    });
+    for (int i = 0; i < 5; ++i) {
+        TituloCategoria[i] =
+            qobject_cast<TQRLabel*>(FindComponent(QStringLiteral("QRLabel%1").arg(i + 3)));
+    }
+    QString definicion = QLatin1String(kDefinicionTemporal);
+    definicion.replace(QStringLiteral("CodigoOperario"), QLatin1String(e.columnaCodigo));
+    Preparar(Dialogo, definicion, true);
+}
+
+QString TfRRQRLOPE::TituloListado() const {
+    return QLatin1String(entidad_.titulo);
+}
+
+TDataSet* TfRRQRLOPE::TablaControl() const {
+    return Personal;
+}
+
+QString TfRRQRLOPE::PuestoActual(const QString& NombreTabla, int Codigo) {
+    if (consultaPuesto_->SQL().Count() == 0) {
+        // NULL sorts first on one engine and last on the other: a row with no
+        // start date is put last by hand, as the oldest.
+        consultaPuesto_->SQL().setText(DialectoActual().limitSelect(
+            QStringLiteral("SELECT CodigoPuesto FROM HPUESTO WHERE NombreTabla = :NombreTabla "
+                           "AND CodigoOperario = :Codigo ORDER BY CASE WHEN FechaInicio IS NULL "
+                           "THEN 1 ELSE 0 END, FechaInicio DESC, Linea DESC"),
+            1));
+    }
+    consultaPuesto_->Close();
+    consultaPuesto_->ParamByName(QStringLiteral("NombreTabla"))->setAsString(NombreTabla);
+    consultaPuesto_->ParamByName(QStringLiteral("Codigo"))->setAsInteger(Codigo);
+    if (!AbrirConsulta(ModuloDatos, consultaPuesto_, QStringLiteral("Open Silencio")) ||
+        consultaPuesto_->IsEmpty())
+        return QString();
+    return consultaPuesto_->Fields()[0]->AsString();
+}
+
+void TfRRQRLOPE::RellenarTemporal() {
+    const QString tabla = QLatin1String(entidad_.tabla);
+    QStringList categorias = ListaCategorias ? ListaCategorias->Items() : QStringList();
+    // Only the first five chosen categories have a column and a title.
+    categorias = categorias.mid(0, 5);
+    for (int i = 0; i < 5; ++i) TituloCategoria[i]->setCaption(categorias.value(i));
+
+    consultaGrupos_->SQL().setText(QStringLiteral(
+        "SELECT GRANALIS.CategoriaGrupo, GRANALIS.Codigo, GRANALIS.Descripcion FROM GRANTAB, "
+        "GRANALIS WHERE GRANTAB.GrupoAnalisis = GRANALIS.Codigo AND GRANTAB.NombreTabla = "
+        ":NombreTabla AND GRANTAB.ClaveTabla = :ClaveTabla ORDER BY GRANALIS.Codigo"));
+    Personal->setIndexName(QString());
+    Personal->CancelRange();
+    Personal->SetRange({DesdeOperario}, {HastaOperario});
+    TField* eCodigo = Personal->FieldByName(QLatin1String(entidad_.campoCodigo));
+    TField* eNombre = Personal->FieldByName(QStringLiteral("Nombre"));
+    TField* tCodigo = Temporal->FieldByName(QLatin1String(entidad_.columnaCodigo));
+    TField* tNombre = Temporal->FieldByName(QStringLiteral("Nombre"));
+    TField* tGrupo1 = Temporal->FieldByName(QStringLiteral("GrupoAnalisis1"));
+    TField* tDescripcion[5];
+    for (int i = 0; i < 5; ++i)
+        tDescripcion[i] = Temporal->FieldByName(QStringLiteral("Descripcion%1").arg(i + 1));
+
+    TRellenoListado relleno(Temporal, QLatin1String(entidad_.progreso));
+    const QString textoProgreso = QLatin1String(entidad_.textoProgreso);
+    for (Personal->First(); !Personal->Eof(); Personal->Next()) {
+        const int codigo = eCodigo->AsInteger();
+        const QString clave = QString::number(codigo);
+        if (!relleno.Seguir(textoProgreso + clave)) break;
+        if (entidad_.contratos) {
+            if (!OperarioSeleccionado(codigo, Activos, NoActivos, RangosGruposAnalisis)) continue;
+        } else if (!FiltroGruposAnalisis(ModuloDatos, tabla, clave, QString(),
+                                         RangosGruposAnalisis)) {
+            continue;
+        }
+        const QString puesto = PuestoActual(tabla, codigo);
+        if (QString::compare(puesto, DesdePuesto) < 0 || QString::compare(puesto, HastaPuesto) > 0)
+            continue;
+
+        QString grupos[5], descripciones[5];
+        if (!categorias.isEmpty()) {
+            consultaGrupos_->Close();
+            consultaGrupos_->ParamByName(QStringLiteral("NombreTabla"))->setAsString(tabla);
+            consultaGrupos_->ParamByName(QStringLiteral("ClaveTabla"))->setAsString(clave);
+            if (AbrirConsulta(ModuloDatos, consultaGrupos_, QStringLiteral("Open Silencio"))) {
+                for (consultaGrupos_->First(); !consultaGrupos_->Eof(); consultaGrupos_->Next()) {
+                    const QString categoria = consultaGrupos_->Fields()[0]->AsString();
+                    // A category chosen twice fills both its columns.
+                    for (int i = 0; i < categorias.size(); ++i) {
+                        if (categorias[i] != categoria) continue;
+                        grupos[i] = consultaGrupos_->Fields()[1]->AsString();
+                        descripciones[i] = consultaGrupos_->Fields()[2]->AsString();
+                    }
+                }
+            }
+        }
+        relleno.Anadir();
+        // The first group orders the rows and does not print. A key column
+        // cannot be empty on every engine: no group is a character below
+        // every printable one, so that those rows still come first.
+        tGrupo1->setAsString(grupos[0].isEmpty() ? QString(kSinGrupo) : grupos[0]);
+        tCodigo->setAsInteger(codigo);
+        tNombre->setAsString(eNombre->AsString());
+        for (int i = 0; i < 5; ++i) tDescripcion[i]->setAsString(descripciones[i]);
+        relleno.Grabar();
+    }
+    consultaGrupos_->Close();
+    consultaPuesto_->Close();
+    Personal->CancelRange();
+}
