@@ -304,11 +304,12 @@ bool TRellenoListado::Seguir(const QString& Texto) {
     constexpr int kLote = 128;
     if (leidos_++ % kLote == 0) {
         cerrarLote();
+        // The window shows the record at which messages are let through: a
+        // text set on every record costs as much as the rest of the fill.
+        if (progreso_ && !Texto.isEmpty()) MostrarVentanaProgreso(QString(), QString(), Texto);
         QCoreApplication::processEvents();
     }
-    if (ListadoCancelado) return false;
-    if (progreso_ && !Texto.isEmpty()) MostrarVentanaProgreso(QString(), QString(), Texto);
-    return true;
+    return !ListadoCancelado;
 }
 
 void TRellenoListado::Anadir() {

@@ -1,7 +1,10 @@
 #include "rrhh/rrqrlope.h"
 
+#include <QSqlQuery>
 #include "db/field.h"
-#include "db/query.h"
+
+#include "db/database.h"
+#include "db/dberror.h"
 #include "db/table.h"
 #include "gene/genegrup.h"
 #include "gene/genemodu.h"
@@ -46,13 +49,6 @@ TfRRQRLOPE::TfRRQRLOPE(TListBox* Lista, TForm* Dialogo, QWidget* owner)
 TfRRQRLOPE::TfRRQRLOPE(const Entidad& e, TListBox* Lista, TForm* Dialogo, QWidget* owner)
     : TInformeListado(owner, QLatin1String(e.formulario)), ListaCategorias(Lista), entidad_(e) {
     QuickReport->Page.Orientation = poLandscape;
-    // The statements of every employee, prepared once for the whole run.
-    consultaPuesto_ = new TQuery(this);
-    consultaPuesto_->setObjectName(QStringLiteral("ConsultaPuesto"));
-    consultaPuesto_->setRequestLive(false);
-    consultaGrupos_ = new TQuery(this);
-    consultaGrupos_->setObjectName(QStringLiteral("ConsultaGrupos"));
-    consultaGrupos_->setRequestLive(false);
     Personal = TablaFuente(QLatin1String(e.componente), QLatin1String(e.tabla));
     PageHeader->setHeight(80);
     Detail = DetalleColumnas({
@@ -82,22 +78,52 @@ TDataSet* TfRRQRLOPE::TablaControl() const {
 }
 
 QString TfRRQRLOPE::PuestoActual(const QString& NombreTabla, int Codigo) {
-    if (consultaPuesto_->SQL().Count() == 0) {
-        // NULL sorts first on one engine and last on the other: a row with no
-        // start date is put last by hand, as the oldest.
-        consultaPuesto_->SQL().setText(DialectoActual().limitSelect(
-            QStringLiteral("SELECT CodigoPuesto FROM HPUESTO WHERE NombreTabla = :NombreTabla "
-                           "AND CodigoOperario = :Codigo ORDER BY CASE WHEN FechaInicio IS NULL "
-                           "THEN 1 ELSE 0 END, FechaInicio DESC, Linea DESC"),
+    // NULL sorts first on one engine and last on the other: a row with no
+    // start date is put last by hand, as the oldest. Prepared once for the
+    // connection: the listing asks for every person of the range.
+    TDatabase* base = Personal->Database();
+    try {
+        QSqlQuery& q = base->Prepared(DialectoActual().limitSelect(
+            QStringLiteral("SELECT CodigoPuesto FROM HPUESTO WHERE NombreTabla = ? AND "
+                           "CodigoOperario = ? ORDER BY CASE WHEN FechaInicio IS NULL THEN 1 "
+                           "ELSE 0 END, FechaInicio DESC, Linea DESC"),
             1));
-    }
-    consultaPuesto_->Close();
-    consultaPuesto_->ParamByName(QStringLiteral("NombreTabla"))->setAsString(NombreTabla);
-    consultaPuesto_->ParamByName(QStringLiteral("Codigo"))->setAsInteger(Codigo);
-    if (!AbrirConsulta(ModuloDatos, consultaPuesto_, QStringLiteral("Open Silencio")) ||
-        consultaPuesto_->IsEmpty())
+        q.bindValue(0, NombreTabla);
+        q.bindValue(1, Codigo);
+        base->Run(q);
+        const QString puesto = q.next() ? q.value(0).toString() : QString();
+        q.finish();
+        return puesto;
+    } catch (const EDatabaseError&) {
         return QString();
-    return consultaPuesto_->Fields()[0]->AsString();
+    }
+}
+
+void TfRRQRLOPE::GruposCategorias(const QString& NombreTabla, const QString& Clave,
+                                  const QStringList& Categorias, QString* Grupos,
+                                  QString* Descripciones) {
+    TDatabase* base = Personal->Database();
+    try {
+        QSqlQuery& q = base->Prepared(QStringLiteral(
+            "SELECT GRANALIS.CategoriaGrupo, GRANALIS.Codigo, GRANALIS.Descripcion FROM GRANTAB, "
+            "GRANALIS WHERE GRANTAB.GrupoAnalisis = GRANALIS.Codigo AND GRANTAB.NombreTabla = ? "
+            "AND GRANTAB.ClaveTabla = ? ORDER BY GRANALIS.Codigo"));
+        q.bindValue(0, NombreTabla);
+        q.bindValue(1, Clave);
+        base->Run(q);
+        while (q.next()) {
+            const QString categoria = q.value(0).toString();
+            // A category chosen twice fills both its columns; of two groups of
+            // one category the one read last stays.
+            for (int i = 0; i < Categorias.size(); ++i) {
+                if (Categorias[i] != categoria) continue;
+                Grupos[i] = q.value(1).toString();
+                Descripciones[i] = q.value(2).toString();
+            }
+        }
+        q.finish();
+    } catch (const EDatabaseError&) {
+    }
 }
 
 void TfRRQRLOPE::RellenarTemporal() {
@@ -107,10 +133,6 @@ void TfRRQRLOPE::RellenarTemporal() {
     categorias = categorias.mid(0, 5);
     for (int i = 0; i < 5; ++i) TituloCategoria[i]->setCaption(categorias.value(i));
 
-    consultaGrupos_->SQL().setText(QStringLiteral(
-        "SELECT GRANALIS.CategoriaGrupo, GRANALIS.Codigo, GRANALIS.Descripcion FROM GRANTAB, "
-        "GRANALIS WHERE GRANTAB.GrupoAnalisis = GRANALIS.Codigo AND GRANTAB.NombreTabla = "
-        ":NombreTabla AND GRANTAB.ClaveTabla = :ClaveTabla ORDER BY GRANALIS.Codigo"));
     Personal->setIndexName(QString());
     Personal->CancelRange();
     Personal->SetRange({DesdeOperario}, {HastaOperario});
@@ -140,22 +162,8 @@ void TfRRQRLOPE::RellenarTemporal() {
             continue;
 
         QString grupos[5], descripciones[5];
-        if (!categorias.isEmpty()) {
-            consultaGrupos_->Close();
-            consultaGrupos_->ParamByName(QStringLiteral("NombreTabla"))->setAsString(tabla);
-            consultaGrupos_->ParamByName(QStringLiteral("ClaveTabla"))->setAsString(clave);
-            if (AbrirConsulta(ModuloDatos, consultaGrupos_, QStringLiteral("Open Silencio"))) {
-                for (consultaGrupos_->First(); !consultaGrupos_->Eof(); consultaGrupos_->Next()) {
-                    const QString categoria = consultaGrupos_->Fields()[0]->AsString();
-                    // A category chosen twice fills both its columns.
-                    for (int i = 0; i < categorias.size(); ++i) {
-                        if (categorias[i] != categoria) continue;
-                        grupos[i] = consultaGrupos_->Fields()[1]->AsString();
-                        descripciones[i] = consultaGrupos_->Fields()[2]->AsString();
-                    }
-                }
-            }
-        }
+        if (!categorias.isEmpty())
+            GruposCategorias(tabla, clave, categorias, grupos, descripciones);
         relleno.Anadir();
         // The first group orders the rows and does not print. A key column
         // cannot be empty on every engine: no group is a character below
@@ -166,7 +174,5 @@ void TfRRQRLOPE::RellenarTemporal() {
         for (int i = 0; i < 5; ++i) tDescripcion[i]->setAsString(descripciones[i]);
         relleno.Grabar();
     }
-    consultaGrupos_->Close();
-    consultaPuesto_->Close();
     Personal->CancelRange();
 }

@@ -10,7 +10,6 @@
 #include "rrhh/rrqrlist.h"
 
 class TListBox;
-class TQuery;
 class TTable;
 
 class TfRRQRLOPE : public TInformeListado {
@@ -40,6 +39,10 @@ public:
     // with no start date counting as the oldest and equal dates going to the
     // higher line; empty when he has none.
     QString PuestoActual(const QString& NombreTabla, int Codigo);
+    // A person's analysis groups in the chosen categories: Grupos[i] and
+    // Descripciones[i] for Categorias[i].
+    void GruposCategorias(const QString& NombreTabla, const QString& Clave,
+                          const QStringList& Categorias, QString* Grupos, QString* Descripciones);
 
     // The twin's frame: its master table, code column, names and texts.
     struct Entidad {
@@ -64,6 +67,4 @@ protected:
 
 private:
     Entidad entidad_;
-    TQuery* consultaPuesto_ = nullptr;
-    TQuery* consultaGrupos_ = nullptr;
 };
