@@ -40,10 +40,7 @@
 #include "nomina/nomimodu.h"
 #include "report/quickrep.h"
 #include "rrhh/reqrlcal.h"
-#if __has_include("rrhh/rrhhcaop.h")
 #include "rrhh/rrhhcaop.h"
-#define RH_GENERA_CALENDARIO 1
-#endif
 
 namespace {
 
@@ -275,7 +272,6 @@ int main(int argc, char** argv) {
     clock.start();
     const int rawRows = rawGenerate(db, QStringLiteral("BENCHRAW"));
     const double rawGeneration = seconds(clock);
-#ifdef RH_GENERA_CALENDARIO
     AsignarProgramaEnEjecucion(QStringLiteral("PELISTO.EXE"));
     clock.restart();
     for (int e = 1; e <= kEmployees; ++e)
@@ -289,11 +285,6 @@ int main(int argc, char** argv) {
     if (written.toInt() != rawRows)
         fail(QStringLiteral("generated %1 days, raw %2").arg(written).arg(rawRows));
     line("generar_500", oursGeneration, rawGeneration);
-#else
-    // Without the generator the listing reads the raw days.
-    rawGenerate(db, QStringLiteral("CALENOPE"));
-    std::printf("calendario generar_500 not measured: no generator in this build\n");
-#endif
 
     // The listing: the best of three rounds of each side.
     REQRLCAL::DesdeOperario = 0;

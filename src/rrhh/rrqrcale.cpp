@@ -77,8 +77,3 @@ QString CondicionFechas(const QString& Campo, const QDate& Desde, const QDate& H
            QStringLiteral(" AND ") + Campo + QStringLiteral(" < ") + ValorSQL(Hasta.addDays(1)) +
            QStringLiteral(")");
 }
-
-double HorasIntervalo(const QDateTime& Inicio, const QDateTime& Final) {
-    const double horas = HorasDecimales(Final) - HorasDecimales(Inicio);
-    return horas < 0 ? horas + 24 : horas;
-}

@@ -1,8 +1,7 @@
 #pragma once
 // What the vacation and incidence listings share: the dialog with its date
-// range, the date condition of their queries, the walk over the selected
-// employees with the progress window and the cancel, and the time of an
-// incidence.
+// range, the date condition of their queries and the walk over the selected
+// employees with the progress window and the cancel.
 
 #include <QDateTime>
 #include <QString>
@@ -56,7 +55,3 @@ protected:
 // Campo < the day after Hasta)", so that the last day is whole whatever time
 // a stored date carries; nothing when Desde is after Hasta.
 QString CondicionFechas(const QString& Campo, const QDate& Desde, const QDate& Hasta);
-
-// The hours between two times of day; an end earlier than the start crosses
-// midnight (22:00 to 02:00 is 4 hours).
-double HorasIntervalo(const QDateTime& Inicio, const QDateTime& Final);

@@ -13,6 +13,7 @@
 #include "report/bands.h"
 #include "report/controls.h"
 #include "report/quickrep.h"
+#include "rrhh/rrhhcaop.h"
 
 namespace RRQRLINC {
 TSeleccionIncidencias Seleccion;
@@ -104,6 +105,12 @@ TInformeIncidencias::TInformeIncidencias(TForm* Dialogo, QWidget* owner, const Q
     Personal->setObjectName(QStringLiteral("Personal"));
     Personal->setTableName(QStringLiteral("PERSONAL"));
     PageHeader->setHeight(80);
+    // The title names the order and the dates: at the frame's 12 points it
+    // runs off a portrait page.
+    QFont titulo = TituloInforme->Font();
+    titulo.setPointSize(10);
+    TituloInforme->setFont(titulo);
+    TituloInforme->setWidth(620);
 
     struct ColumnaIncidencia {
         const char* titulo;
@@ -245,7 +252,7 @@ void TInformeIncidencias::RellenarTemporal() {
                 // A night incidence stored with a negative time: its hours
                 // cross midnight.
                 if (horas < 0 && !inicio->IsNull() && !final->IsNull())
-                    horas = HorasIntervalo(hi, hf);
+                    horas = TiempoIncidencia(hi.time(), hf.time());
                 Temporal->Append();
                 tCodigo->setAsInteger(codigo);
                 tNombre->setAsString(nombre);

@@ -139,6 +139,8 @@ private Q_SLOTS:
         QVERIFY2(texto.contains(QRegularExpression(QStringLiteral("Total Listado:\\s+7,75"))),
                  qPrintable(texto));
         QVERIFY(!texto.contains(QStringLiteral("FUERA")));
+        // The whole title fits on the page.
+        QVERIFY(texto.contains(orden + " (01/12/2024 - 31/01/2025)"));
     }
 
     // The employee total sums the employee's rows; with "Salto Pagina" each
