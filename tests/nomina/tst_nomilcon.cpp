@@ -1,0 +1,365 @@
+// The contract documents' records on a company with employees, contracts,
+// contract types, categories and payrolls, on SQLite and PostgreSQL: what
+// each option writes into the print engine's two work tables.
+
+#include <QtTest>
+
+#include "db/field.h"
+#include "db/sysutils.h"
+#include "db/table.h"
+#include "gene/geneconv.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_formulario.h"
+#include "gene/geneinic_tablas.h"
+#include "gene/registros_prueba.h"
+#include "nomina/nomilcon_rellenar.h"
+#include "support/dbfixture.h"
+#include "support/empresaprueba.h"
+
+namespace {
+
+QString fecha(const QDate& d) {
+    return ValorSQL(QDateTime(d.isValid() ? d : ZeroDate(), QTime(0, 0)));
+}
+
+void sql(const QString& s) {
+    QCOMPARE(Sql(s), QString());
+}
+
+struct Contratos : EmpresaPrueba {
+    explicit Contratos(Engine e) : EmpresaPrueba(e) {
+        for (const char* t : {"CATEGORI", "CONTRATO", "HCONTRAT", "NOMINA", "PERSONAL"}) {
+            TTable tabla;
+            tabla.setTableName(QLatin1String(t));
+            AbrirTabla(fGENEINIC, &tabla);
+        }
+        sql(QStringLiteral("DELETE FROM PARAGENE"));
+        sql(
+            QStringLiteral("INSERT INTO PARAGENE (IdRegistro, RazonSocial, CIF, Direccion, "
+                           "CodigoPostal, Poblacion, Provincia, NombreRepresentante) VALUES (1, "
+                           "'TALLERES NORTE SL', 'B12345678', 'C/ Mayor 1', '28001', 'Madrid', "
+                           "'Madrid', 'Luis Gil')"));
+        sql(QStringLiteral("DELETE FROM PARANOMI"));
+        sql(QStringLiteral(
+                "INSERT INTO PARANOMI (IdRegistro, MesNomina, AnoNomina, FechaCambioEuro, "
+                "NumeroAfiliacion, EntidadATEP, FechaFiniquitoVacaciones) VALUES (1, 1, 2024, %1, "
+                "'281234567890', 'MUTUA UNO', '1/1')")
+                .arg(fecha(QDate(2001, 12, 31))));
+        MDNominas->Parametros->Refresh();
+        MDNominas->Parametros->First();
+        sql(QStringLiteral("INSERT INTO CATEGORI (Codigo, Descripcion) VALUES (7, 'Oficial')"));
+        sql(
+            QStringLiteral("INSERT INTO CONTRATO (CodigoContrato, Denominacion, Impreso) VALUES "
+                           "(100, 'Indefinido', 'C1;C2'), (401, 'Obra', '')"));
+        temporal.setTableName(QStringLiteral("TMPCONTR"));
+        ltemporal.setTableName(QStringLiteral("TMPLCONT"));
+        CrearTablaEstructura(fGENEINIC, &temporal, DefinicionTemporalContratos(), -1);
+        CrearTablaEstructura(fGENEINIC, &ltemporal, DefinicionLTemporalContratos(), -1);
+        temporal.Open();
+        ltemporal.setIndexFieldNames(QStringLiteral("CodigoOperario;CodigoContrato;Pagina;Linea"));
+        ltemporal.Open();
+        datos.DesdeFecha = QStringLiteral("1/1/2024");
+        datos.HastaFecha = QStringLiteral("31/12/2024");
+        datos.FechaPresentacion = QStringLiteral("5/3/2024");
+        datos.FormatoImpreso = QStringLiteral("Contrato100-1");
+    }
+    ~Contratos() {
+        temporal.Close();
+        ltemporal.Close();
+    }
+
+    void operario(int codigo, const QString& nombre,
+                  const QString& dni = QStringLiteral("1234567Z"),
+                  const QString& instrucciones = QString()) {
+        sql(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre, DNI, CodigoCategoria, "
+                           "PuestoTrabajo, Instrucciones, FechaNacimiento) VALUES (%1, '%2', "
+                           "'%3', 7, 'Tornero', '%4', %5)")
+                .arg(codigo)
+                .arg(nombre, dni, instrucciones, fecha(QDate(1980, 4, 9))));
+    }
+    void contrato(int op, int numero, int tipo, const QDate& inicio, const QDate& fin,
+                  int registro = 0) {
+        sql(QStringLiteral("INSERT INTO HCONTRAT (CodigoOperario, NumeroContrato, CodigoContrato, "
+                           "FechaInicioContrato, FechaFinalContrato, Clausulas, "
+                           "NumeroRegistroContrato, FechaPresentacionContrato) VALUES (%1, %2, "
+                           "%3, %4, %5, 'Periodo de prueba de dos meses', %6, %7)")
+                .arg(op)
+                .arg(numero)
+                .arg(tipo)
+                .arg(fecha(inicio), fecha(fin))
+                .arg(registro)
+                .arg(fecha(inicio)));
+    }
+    void nomina(int op, int ano, int mes, const QString& tipo, int alta, double cc, double at,
+                const QDate& inicio = QDate(2023, 1, 1), int regulacion = 0) {
+        sql(QStringLiteral("INSERT INTO NOMINA (CodigoOperario, Ano, Mes, TipoNomina, DiasDeAlta, "
+                           "DiasILTEnfermedad, DiasILTAccidente, DiasILTMaternidad, "
+                           "DiasRegulacion, BaseTarifa, BaseATEP, BaseRegulacionCC, "
+                           "BaseRegulacionAT, FechaInicioContrato, DiasDeVacaciones) VALUES (%1, "
+                           "%2, %3, '%4', %5, 0, 0, 0, %6, %7, %8, 0, 0, %9, 0)")
+                .arg(op)
+                .arg(ano)
+                .arg(mes)
+                .arg(tipo)
+                .arg(alta)
+                .arg(regulacion)
+                .arg(cc)
+                .arg(at)
+                .arg(fecha(inicio)));
+    }
+
+    void rellenar() { RellenarImpresos(datos, &temporal, &ltemporal); }
+
+    // A column of a page; a null value when the page is not there.
+    QVariant valor(int op, int tipo, int pagina, const char* campo) {
+        temporal.Refresh();
+        if (!temporal.FindKey({op, tipo, pagina})) return {};
+        TField* f = temporal.FieldByName(QLatin1String(campo));
+        return f->IsNull() ? QVariant(QString()) : f->Value();
+    }
+    QString texto(int op, int tipo, int pagina, const char* campo) {
+        return valor(op, tipo, pagina, campo).toString();
+    }
+    int paginas() {
+        temporal.Refresh();
+        return temporal.RecordCount();
+    }
+    // The certificate's lines: "Ano/Mes dias CC AT" each.
+    QStringList lineas() {
+        QStringList r;
+        ltemporal.Refresh();
+        for (ltemporal.First(); !ltemporal.Eof(); ltemporal.Next())
+            r << QStringLiteral("%1/%2 %3 %4 %5")
+                     .arg(ltemporal.FieldByName(QStringLiteral("Ano"))->AsInteger())
+                     .arg(ltemporal.FieldByName(QStringLiteral("Mes"))->AsInteger())
+                     .arg(ltemporal.FieldByName(QStringLiteral("DiasCotizados"))->AsInteger())
+                     .arg(ltemporal.FieldByName(QStringLiteral("BaseCC"))->AsFloat())
+                     .arg(ltemporal.FieldByName(QStringLiteral("BaseAT"))->AsFloat());
+        return r;
+    }
+
+    TTable temporal, ltemporal;
+    TDatosContratos datos;
+};
+
+}  // namespace
+
+class TestNomiLCon : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { InstalarServiciosFormulario(); }
+
+    // The contract's two pages: employee, company, payroll parameters, keys
+    // of the free-form data, clauses, formats from the type or the chosen
+    // one, and the previous contract.
+    void contrato() {
+        for (Engine e : AvailableEngines()) {
+            Contratos t(e);
+            t.operario(1, QStringLiteral("GARCIA LOPEZ, ANA"), QStringLiteral("1234567Z"),
+                       QStringLiteral("HorasDia=8\r\nNombreTS=Pedro Ruiz\r\nGradoMinusvalia=33"));
+            t.contrato(1, 1, 401, QDate(2023, 2, 1), QDate(2023, 12, 31), 55);
+            t.contrato(1, 2, 100, QDate(2024, 1, 15), QDate(2024, 3, 31));
+            t.contrato(1, 3, 999, QDate(2024, 4, 1), QDate());
+            t.operario(2, QStringLiteral("SIN CONTRATO, LUIS"));
+            t.rellenar();
+            QCOMPARE(t.paginas(), 4);
+            QCOMPARE(t.texto(1, 100, 1, "NombreOperario"), QStringLiteral("GARCIA LOPEZ, ANA"));
+            QCOMPARE(t.texto(1, 100, 1, "NombreCategoria"), QStringLiteral("Oficial"));
+            QCOMPARE(t.texto(1, 100, 1, "RazonSocial"), QStringLiteral("TALLERES NORTE SL"));
+            QCOMPARE(t.texto(1, 100, 1, "CodigoCuentaCotizacion"), QStringLiteral("281234567890"));
+            QCOMPARE(t.texto(1, 100, 1, "RegimenSS"), QStringLiteral("0111"));
+            QCOMPARE(t.texto(1, 100, 1, "EntidadAT"), QString());
+            QCOMPARE(t.texto(1, 100, 2, "EntidadAT"), QStringLiteral("MUTUA UNO"));
+            QCOMPARE(t.texto(1, 100, 1, "HorasDia"), QStringLiteral("8"));
+            QCOMPARE(t.texto(1, 100, 1, "NombreTS"), QStringLiteral("Pedro Ruiz"));
+            QCOMPARE(t.texto(1, 100, 1, "GradoMinusvalia"), QStringLiteral("33"));
+            QCOMPARE(t.texto(1, 100, 2, "NombreTS"), QString());
+            QCOMPARE(t.texto(1, 100, 2, "Clausulas"),
+                     QStringLiteral("Periodo de prueba de dos meses"));
+            QCOMPARE(t.texto(1, 100, 2, "Domicilio"),
+                     QStringLiteral("C/ Mayor 1 28001 Madrid Madrid"));
+            QCOMPARE(t.texto(1, 100, 2, "PuestoTrabajo"), QStringLiteral("Tornero"));
+            QCOMPARE(t.valor(1, 100, 2, "DiasPrevistosDD").toDouble(), 77.0);
+            QCOMPARE(t.texto(1, 100, 1, "CodigoImpreso"), QStringLiteral("C1"));
+            QCOMPARE(t.texto(1, 100, 2, "CodigoImpreso"), QStringLiteral("C2"));
+            // A type without its row takes the chosen format and its second page.
+            QCOMPARE(t.texto(1, 999, 1, "CodigoImpreso"), QStringLiteral("Contrato100-1"));
+            QCOMPARE(t.texto(1, 999, 2, "CodigoImpreso"), QStringLiteral("Contrato100-2"));
+            // An open contract plans no days.
+            QCOMPARE(t.valor(1, 999, 2, "DiasPrevistosDD").toDouble(), 0.0);
+            QCOMPARE(t.valor(1, 100, 1, "NumeroRegistroContrato").toInt(), 55);
+            QCOMPARE(t.texto(1, 100, 1, "DescripcionContratoAnt"), QStringLiteral("Obra"));
+            QCOMPARE(t.texto(1, 100, 1, "FechaInicioContratoAnt"), QStringLiteral("01/02/2023"));
+            QCOMPARE(t.texto(1, 100, 1, "FechaFinalContratoAnt"), QStringLiteral("31/12/2023"));
+            QCOMPARE(t.valor(1, 100, 1, "NumeroCopias").toInt(), 2);
+            // The presentation date in March 2024.
+            QCOMPARE(t.texto(1, 100, 1, "DiaPresentacion").trimmed(), QStringLiteral("cinco"));
+            QCOMPARE(t.texto(1, 100, 1, "MesPresentacion"), QStringLiteral("Marzo"));
+            QCOMPARE(t.texto(1, 100, 1, "AnoPresentacion"), QStringLiteral("4"));
+            QCOMPARE(t.texto(1, 100, 1, "AnoPresentacion4"), QStringLiteral("2024"));
+
+            // The extension takes the previous contract's start and its end + 1.
+            t.datos.Opcion = TDatosContratos::ProrrogaContrato;
+            t.datos.FormatoImpreso = QStringLiteral("ProrrogaContrato");
+            t.datos.MesesDuracion = QStringLiteral("6");
+            t.datos.DuracionInicial = QString();
+            t.rellenar();
+            QCOMPARE(t.paginas(), 2);
+            QCOMPARE(t.valor(1, 100, 1, "TiempoAcumulado").toInt(), 6);
+            QCOMPARE(t.texto(1, 100, 1, "FechaInicioProrroga"), QStringLiteral("01/01/2024"));
+            QCOMPARE(t.valor(1, 100, 1, "FechaAlta").toDateTime().date(), QDate(2023, 2, 1));
+            QCOMPARE(t.texto(1, 100, 1, "CodigoImpreso"), QStringLiteral("ProrrogaContrato"));
+        }
+    }
+
+    // TA2: registration when the start lies in the range, deregistration
+    // when the end does (both: deregistration), nothing otherwise.
+    void ta2_data() {
+        QTest::addColumn<QDate>("inicio");
+        QTest::addColumn<QDate>("fin");
+        QTest::addColumn<QString>("esperado");
+        QTest::newRow("alta") << QDate(2024, 5, 2) << QDate(2025, 1, 1)
+                              << QStringLiteral("X| |ALTA CONTRATO|2/5/2024");
+        QTest::newRow("baja") << QDate(2023, 5, 2) << QDate(2024, 6, 30)
+                              << QStringLiteral(" |X|BAJA CONTRATO|30/6/2024");
+        QTest::newRow("ambas") << QDate(2024, 2, 1) << QDate(2024, 6, 30)
+                               << QStringLiteral(" |X|BAJA CONTRATO|30/6/2024");
+        QTest::newRow("abierto fuera") << QDate(2023, 5, 2) << QDate() << QString();
+        QTest::newRow("abierto dentro")
+            << QDate(2024, 7, 1) << QDate() << QStringLiteral("X| |ALTA CONTRATO|1/7/2024");
+    }
+    void ta2() {
+        QFETCH(QDate, inicio);
+        QFETCH(QDate, fin);
+        QFETCH(QString, esperado);
+        for (Engine e : AvailableEngines()) {
+            Contratos t(e);
+            t.operario(1, QStringLiteral("PEREZ  SANZ GIL, MARIA JOSE"),
+                       QStringLiteral("X1234567LA"), QStringLiteral("%RegulacionEmpleo=50"));
+            t.contrato(1, 1, 100, inicio, fin);
+            t.datos.Opcion = TDatosContratos::TA2;
+            t.datos.FormatoImpreso = QStringLiteral("TA2");
+            t.rellenar();
+            if (esperado.isEmpty()) {
+                QCOMPARE(t.paginas(), 0);
+                continue;
+            }
+            QCOMPARE(QStringList({t.texto(1, 100, 1, "Alta"), t.texto(1, 100, 1, "Baja"),
+                                  t.texto(1, 100, 1, "Causa"),
+                                  QStringLiteral("%1/%2/%3")
+                                      .arg(t.texto(1, 100, 1, "DiaAltaBaja"),
+                                           t.texto(1, 100, 1, "MesAltaBaja"),
+                                           t.texto(1, 100, 1, "AnoAltaBaja"))})
+                         .join(QLatin1Char('|')),
+                     esperado);
+            // A 10-character document is the card; the name is split.
+            QCOMPARE(t.texto(1, 100, 1, "TipoDocumentoDNI"), QStringLiteral(" "));
+            QCOMPARE(t.texto(1, 100, 1, "TipoDocumentoTarjeta"), QStringLiteral("X"));
+            QCOMPARE(t.texto(1, 100, 1, "Nombre"), QStringLiteral("MARIA JOSE"));
+            QCOMPARE(t.texto(1, 100, 1, "PrimerApellido"), QStringLiteral("PEREZ"));
+            QCOMPARE(t.texto(1, 100, 1, "SegundoApellido"), QStringLiteral("SANZ"));
+            QCOMPARE(t.texto(1, 100, 1, "PorcRegulacionEmpleo"), QStringLiteral("50"));
+            QCOMPARE(t.valor(1, 100, 1, "AnoNacimiento").toInt(), 1980);
+        }
+    }
+
+    // The company certificate: payrolls from the latest back until the
+    // days asked for, the crossing month prorated, the settlement into the
+    // page, arrears into the next line, extra and empty payrolls left out.
+    void certificado_data() {
+        QTest::addColumn<QString>("dias");
+        QTest::addColumn<bool>("ultimo");
+        QTest::addColumn<QStringList>("lineasEsperadas");
+        QTest::addColumn<QString>("totales");
+        // Settlement 12/2023: 10 days, 400 / 40 on the page.
+        // 11/2023 with arrears 50/5 met before it; 10/2023; 9/2023 from an
+        // earlier contract; 8/2023 extra; 7/2023 without days.
+        QTest::newRow("todo") << QStringLiteral("720") << false
+                              << QStringList{QStringLiteral("2023/11 30 1250 125"),
+                                             QStringLiteral("2023/10 30 1200 120"),
+                                             QStringLiteral("2023/9 30 900 90")}
+                              << QStringLiteral("100 3750 375 10 400 40");
+        QTest::newRow("prorrateado") << QStringLiteral("50") << false
+                                     << QStringList{QStringLiteral("2023/11 30 1250 125"),
+                                                    QStringLiteral("2023/10 10 400 40")}
+                                     << QStringLiteral("50 2050 205 10 400 40");
+        QTest::newRow("ultimo contrato") << QStringLiteral("720") << true
+                                         << QStringList{QStringLiteral("2023/11 30 1250 125"),
+                                                        QStringLiteral("2023/10 30 1200 120")}
+                                         << QStringLiteral("70 2850 285 10 400 40");
+        QTest::newRow("dias vacios")
+            << QString() << false << QStringList() << QStringLiteral("0 0 0 0 0 0");
+    }
+    void certificado() {
+        QFETCH(QString, dias);
+        QFETCH(bool, ultimo);
+        QFETCH(QStringList, lineasEsperadas);
+        QFETCH(QString, totales);
+        for (Engine e : AvailableEngines()) {
+            Contratos t(e);
+            t.operario(1, QStringLiteral("GARCIA LOPEZ, ANA"));
+            t.contrato(1, 1, 100, QDate(2022, 6, 1), QDate(2022, 12, 31));
+            // A second contract of the same type in the range: one certificate.
+            t.contrato(1, 2, 100, QDate(2023, 1, 1), QDate(2023, 12, 10));
+            const QDate actual(2023, 1, 1), anterior(2022, 6, 1);
+            t.nomina(1, 2023, 12, QStringLiteral("Finiquito"), 10, 400, 40, actual);
+            t.nomina(1, 2023, 12, QStringLiteral("Atrasos"), 0, 50, 5, actual);
+            // Arrears carry no days of their own: give them one so the
+            // filter keeps them.
+            sql(QStringLiteral("UPDATE NOMINA SET DiasDeAlta = 1 WHERE TipoNomina = 'Atrasos'"));
+            t.nomina(1, 2023, 11, QStringLiteral("Normal"), 30, 1200, 120, actual);
+            t.nomina(1, 2023, 10, QStringLiteral("Normal"), 30, 1200, 120, actual);
+            t.nomina(1, 2023, 9, QStringLiteral("Normal"), 30, 900, 90, anterior);
+            t.nomina(1, 2023, 8, QStringLiteral("Extra"), 30, 700, 70, anterior);
+            t.nomina(1, 2023, 7, QStringLiteral("Normal"), 0, 700, 70, anterior);
+            t.datos.Opcion = TDatosContratos::CertificadoEmpresa;
+            t.datos.FormatoImpreso = QStringLiteral("CertificadoEmpresa");
+            t.datos.DesdeFecha = QStringLiteral("1/1/2022");
+            t.datos.DiasCertificado = dias;
+            t.datos.UltimoContrato = ultimo;
+            t.datos.CodigoCausa = QStringLiteral("15");
+            t.datos.FechaSuspension = QStringLiteral("10/12/2023");
+            t.rellenar();
+            QCOMPARE(t.paginas(), 1);
+            QCOMPARE(t.lineas(), lineasEsperadas);
+            QCOMPARE(
+                QStringList({t.texto(1, 100, 1, "TotalDiasCotizados"),
+                             t.texto(1, 100, 1, "TotalBaseCC"), t.texto(1, 100, 1, "TotalBaseAT"),
+                             t.texto(1, 100, 1, "DiasCotizados"), t.texto(1, 100, 1, "BaseCC"),
+                             t.texto(1, 100, 1, "BaseAT")})
+                    .join(QLatin1Char(' ')),
+                totales);
+            QCOMPARE(t.texto(1, 100, 1, "CodigoCausaSituacionDesempleo"), QStringLiteral("15"));
+            QCOMPARE(t.valor(1, 100, 1, "FechaBaja").toDateTime().date(), QDate(2023, 12, 10));
+        }
+    }
+
+    // Vacation days not taken: from the vacation year's start (or the
+    // contract's, when later) to the contract's end; an open contract owes none.
+    void vacaciones() {
+        for (Engine e : AvailableEngines()) {
+            Contratos t(e);
+            for (QDate d(2023, 1, 1); d <= QDate(2023, 6, 30); d = d.addDays(1))
+                sql(QStringLiteral("INSERT INTO CALENDAR (Codigo, Fecha) VALUES (1, %1)")
+                        .arg(fecha(d)));
+            // 1/1/2023 to 30/6/2023: 181 days, 14,88 earned, 2 taken in 3/2023.
+            t.operario(1, QStringLiteral("GARCIA LOPEZ, ANA"));
+            t.contrato(1, 1, 100, QDate(2023, 1, 1), QDate(2023, 6, 30));
+            t.nomina(1, 2023, 3, QStringLiteral("Normal"), 30, 0, 0);
+            sql(QStringLiteral("UPDATE NOMINA SET DiasDeVacaciones = 2"));
+            QCOMPARE(DiasVacacionesNoDisfrutadas(1, 1, QDateTime(QDate(2022, 6, 1), QTime()),
+                                                 QDateTime(QDate(2023, 6, 30), QTime())),
+                     12.88);
+            QCOMPARE(DiasVacacionesNoDisfrutadas(1, 1, QDateTime(QDate(2023, 4, 1), QTime()),
+                                                 QDateTime(QDate(2023, 6, 30), QTime())),
+                     7.48);
+            QCOMPARE(DiasVacacionesNoDisfrutadas(1, 1, QDateTime(QDate(2023, 4, 1), QTime()),
+                                                 ZeroDateTime()),
+                     0.0);
+        }
+    }
+};
+
+QTEST_MAIN(TestNomiLCon)
+#include "tst_nomilcon.moc"
