@@ -45,6 +45,11 @@ QString SiNo(bool v) {
 }
 
 QDate FechaLeida(const QVariant& v) {
+    // SQLite hands over ISO text, whose first ten characters are the day.
+    if (v.typeId() == QMetaType::QString) {
+        const QDate d = QDate::fromString(v.toString().left(10), Qt::ISODate);
+        if (d.isValid()) return d;
+    }
     return TTableCursor::fromStorage(v, ftDateTime).toDateTime().date();
 }
 

@@ -47,10 +47,6 @@ QDate FinalLeido(const QVariant& v) {
     return FechaLeida(v);
 }
 
-QString SiNo(bool v) {
-    return v ? QStringLiteral("SI") : QStringLiteral("NO");
-}
-
 }  // namespace
 
 double TiempoIncidencia(const QTime& Inicio, const QTime& Final) {
@@ -71,6 +67,7 @@ struct TGeneradorCalendarioOperario::Datos {
     bool empresaLeida = false;
     TDiasCalendario empresa;
     TDatabase* base = nullptr;
+    QVector<QVariant> fechas;  // one per day of the period
 };
 
 TGeneradorCalendarioOperario::TGeneradorCalendarioOperario(int CodigoCalendarioEmpresa,
@@ -85,12 +82,18 @@ TGeneradorCalendarioOperario::TGeneradorCalendarioOperario(int CodigoCalendarioE
                  Hasta.isValid() && Desde <= Hasta;
     d_->base = BaseDatosSelector(QStringLiteral("Database"));
     // A company that never opened these tables gets them from the dictionary.
-    if (d_->activo && fGENEINIC)
+    if (d_->activo && fGENEINIC && d_->base)
         for (const char* nombre : {"CALENDAR", "CALENOPE", "HCONTRAT", "BAJA", "TSUBSDIO"}) {
+            if (d_->base->TableExists(QLatin1String(nombre))) continue;
             TTable tabla;
             tabla.setTableName(QLatin1String(nombre));
             AbrirTabla(fGENEINIC, &tabla);
         }
+    if (!d_->activo || !d_->base) return;
+    // The days of the period as the database binds them, once for every employee.
+    const bool sqlite = d_->base->engine() == Engine::Sqlite;
+    for (QDate dia = Desde; dia <= Hasta; dia = dia.addDays(1))
+        d_->fechas.append(TTableCursor::toStorage(QDateTime(dia, QTime(0, 0)), ftDateTime, sqlite));
 }
 
 TGeneradorCalendarioOperario::~TGeneradorCalendarioOperario() {
@@ -152,30 +155,27 @@ bool TGeneradorCalendarioOperario::Generar(int CodigoOperario) {
         QStringLiteral("UPDATE CALENOPE SET Situacion = ? WHERE CodigoOperario = ? AND Fecha >= "
                        "? AND Fecha <= ?"));
     bool completo = true;
-    for (QDate dia = d_->desde; dia <= d_->hasta; dia = dia.addDays(1)) {
+    const QString no = QStringLiteral("NO");
+    const QString si = QStringLiteral("SI");
+    const QString regulacionEmpleo = QStringLiteral("Regulacion Empleo");
+    int indice = 0;
+    for (QDate dia = d_->desde; dia <= d_->hasta; dia = dia.addDays(1), ++indice) {
         bool vigente = false;
         for (const Periodo& c : contratos) vigente = vigente || c.cubre(dia);
         if (!vigente) continue;
         try {
             if (propios.contains(dia)) {
-                regulacion.bindValue(0, QStringLiteral("Regulacion Empleo"));
+                regulacion.bindValue(0, regulacionEmpleo);
                 regulacion.bindValue(1, CodigoOperario);
                 regulacion.bindValue(2, fecha(dia, QTime(0, 0)));
                 regulacion.bindValue(3, fecha(dia, QTime(23, 59, 59)));
                 base->Run(regulacion);
                 continue;
             }
-            TDiaCalendario d;
             auto empresa = d_->empresa.constFind(dia);
-            if (empresa != d_->empresa.constEnd()) {
-                d = empresa.value();
-            } else {
-                const int w = dia.dayOfWeek();
-                d.Festivo = SiNo(w == 7);
-                d.Trabajado = SiNo(w <= 5 && dia.month() != 8);
-                d.Vacaciones = SiNo(dia.month() == 8);
-                d.Puente = QStringLiteral("NO");
-            }
+            const bool enCalendario = empresa != d_->empresa.constEnd();
+            const int w = dia.dayOfWeek();
+            const bool agosto = dia.month() == 8;
             QString situacion = d_->situacion;
             for (const Periodo& b : bajas)
                 if (b.cubre(dia)) {
@@ -183,12 +183,12 @@ bool TGeneradorCalendarioOperario::Generar(int CodigoOperario) {
                     break;
                 }
             alta.bindValue(0, CodigoOperario);
-            alta.bindValue(1, fecha(dia, QTime(0, 0)));
-            alta.bindValue(2, d.Trabajado);
-            alta.bindValue(3, d.Festivo);
-            alta.bindValue(4, d.Vacaciones);
-            alta.bindValue(5, QStringLiteral("NO"));
-            alta.bindValue(6, d.Puente);
+            alta.bindValue(1, d_->fechas.at(indice));
+            alta.bindValue(2, enCalendario ? empresa->Trabajado : (w <= 5 && !agosto ? si : no));
+            alta.bindValue(3, enCalendario ? empresa->Festivo : (w == 7 ? si : no));
+            alta.bindValue(4, enCalendario ? empresa->Vacaciones : (agosto ? si : no));
+            alta.bindValue(5, no);
+            alta.bindValue(6, enCalendario ? empresa->Puente : no);
             alta.bindValue(7, 0);
             alta.bindValue(8, situacion.left(40));
             base->Run(alta);
