@@ -16,6 +16,7 @@
 #include "gene/genemens.h"
 #include "gene/generejilla.h"
 #include "rrhh/rrhhcapa.h"
+#include "rrhh/rrhhlcap.h"
 #include "rrhh/rrhhmaqu.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
@@ -333,22 +334,15 @@ private Q_SLOTS:
                  QStringLiteral("7|\r\n9|4"));
     }
 
-    // The print button opens the listing by its class, once it exists, for a
+    // The print button opens the machines listing's dialog by its class, for a
     // user who may use it.
     void listado() {
         Entorno e(int(Engine::Sqlite));
         TMatrizCapacitacion* f = e.abrir(QStringLiteral("TfRRHHMAQU"));
-        f->ImprimirConDialogoClick(f->ImprimirConDialogo);
         QVERIFY(!BuscarFormularioAbierto(QStringLiteral("fRRHHLMAQ")));
-        RegisterFormClass(QStringLiteral("TfRRHHLMAQ"), [](QWidget* owner) {
-            auto* l = new TForm(owner);
-            l->setObjectName(QStringLiteral("fRRHHLMAQ"));
-            l->setFormStyle(fsMDIChild);
-            return l;
-        });
         f->ImprimirConDialogoClick(f->ImprimirConDialogo);
         QPointer<TForm> l = BuscarFormularioAbierto(QStringLiteral("fRRHHLMAQ"));
-        QVERIFY(l);
+        QVERIFY(qobject_cast<TfRRHHLMAQ*>(l.data()));
         l->Release();
         QTRY_VERIFY(!l);
     }
