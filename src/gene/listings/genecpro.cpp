@@ -32,6 +32,7 @@
 #include "ui/dbcontrols.h"
 #include "ui/dbgrid.h"
 #include "ui/grids.h"
+#include "ui/menus.h"
 #include "ui/registry.h"
 
 QPointer<TfGENECPRO> fGENECPRO;
@@ -95,6 +96,11 @@ TfGENECPRO::TfGENECPRO(QWidget* owner) : TForm(owner) {
         TraducirFormulario(fGENEINIC, this, QString());
     };
     OnClose = [this](QObject*, TCloseAction&) { FormClose(); };
+    // F1 opens the window's help, Enter moves on as Tab does.
+    setKeyPreview(true);
+    OnKeyDown = [this](QObject*, int& Key, TShiftState Shift) {
+        if (fGENEINIC) TeclaPulsadaFormulario(fGENEINIC, this, Key, Shift);
+    };
     if (!fGENECPRO) fGENECPRO = this;
 }
 
@@ -194,18 +200,22 @@ void TfGENECPRO::construir() {
     LBDisponible->OnDragDrop = [this](QObject*, QObject* origen) {
         if (origen == LBSeleccionado) QuitarSeleccionados();
     };
-    auto* botones = new QHBoxLayout;
-    auto accion = [&](const QString& texto, std::function<void()> f) {
-        auto* b = new TButton(PagSeleccionCampos, texto);
-        b->OnClick = [f](QObject*) { f(); };
-        botones->addWidget(b);
+    PopupMenu1 = new TPopupMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    auto accion = [this](const char* nombre, const QString& texto, std::function<void()> f) {
+        auto* item = new TMenuItem(PopupMenu1->Items(), QLatin1String(nombre), texto);
+        item->OnClick = [f](QObject*) { f(); };
     };
-    accion(QStringLiteral("&Seleccionar Todos los Campos Disponibles"),
-           [this] { LBSeleccionado->setItems(LBDisponible->Items()); });
-    accion(QStringLiteral("&Deseleccionar Todos los Campos Seleccionados"),
+    accion("Borrarfiltros1", QStringLiteral("&Borrar filtros"),
+           [this] { MemoFiltros->setText(QString()); });
+    accion("DeseleccionarTodoslosCamposSeleccionados1",
+           QStringLiteral("&Deseleccionar Todos los Campos Seleccionados"),
            [this] { LBSeleccionado->Clear(); });
-    accion(QStringLiteral("&Borrar filtros"), [this] { MemoFiltros->setText(QString()); });
-    sel->addLayout(botones, 2, 0, 1, 2);
+    accion("SeleccionarTodoslosCamposDisponibles1",
+           QStringLiteral("&Seleccionar Todos los Campos Disponibles"),
+           [this] { LBSeleccionado->setItems(LBDisponible->Items()); });
+    LBDisponible->setPopupMenu(PopupMenu1);
+    LBSeleccionado->setPopupMenu(PopupMenu1);
 
     // Desde-Hasta
     auto* rangos = new QVBoxLayout(PagDesdeHasta);

@@ -29,6 +29,7 @@ class TListBox;
 class TMemo;
 class TPageControl;
 class TPanel;
+class TPopupMenu;
 class TQuery;
 class TSpeedButton;
 class TSpinEdit;
@@ -79,6 +80,7 @@ public:
     TCheckBox* LimitarPalabras;
     TButton* pbConforme;
     TButton* pbSalir;
+    TPopupMenu* PopupMenu1;
 
     TTable* Formato;
     TDataSource* DataSource1;

@@ -126,6 +126,37 @@ private Q_SLOTS:
         QCOMPARE(texto.count(QStringLiteral("82,5")), 1);
     }
 
+    // Groups: a header per value of the group field (not a column itself),
+    // a total per group and one for the listing.
+    void grupos() {
+        auto ds =
+            Datos({{"Seccion", ftString, 0}, {"Nombre", ftString, 0}, {"Importe", ftFloat, 0}}, 3,
+                  [](TClientDataSet& d, int i) {
+                      d.Fields()[0]->setAsString(i < 3 ? QStringLiteral("Montaje")
+                                                       : QStringLiteral("Pintura"));
+                      d.Fields()[1]->setAsString(QStringLiteral("Fila %1").arg(i));
+                      d.Fields()[2]->setAsFloat(i * 100);
+                  });
+        ds->Fields()[0]->setTag(999);
+        TfGENELPRO f;
+        f.QuickReport->setDataSet(ds.get());
+        f.CamposGrupo = QStringLiteral("Seccion");
+        f.Sumatorios = QStringLiteral("Todas");
+        int cabeceras = 0;
+        QStringList totales;
+        f.BandaCabeceraGrupo->AfterPrint = [&](QObject*, bool) { ++cabeceras; };
+        f.BandaPieGrupo->AfterPrint = [&](QObject*, bool) {
+            totales << f.PiesGrupo[1]->PrintedText();
+        };
+        f.QuickReport->Prepare();
+        QCOMPARE(f.Titulos.size(), 2);
+        QCOMPARE(cabeceras, 2);
+        QCOMPARE(totales.size(), 2);
+        QVERIFY2(totales[0].startsWith(QStringLiteral("300")), qPrintable(totales.join('|')));
+        QVERIFY(f.Totales[1]->PrintedText().startsWith(QStringLiteral("600")));
+        QVERIFY(!f.ImgCabeceraGrupo->Picture().isNull());
+    }
+
     // Per-record instructions, an hour field and a zero date, as printed.
     void celdas() {
         const QDateTime cero(QDate(1899, 12, 30), QTime(0, 0));
