@@ -153,10 +153,8 @@ TfGENELIMP::~TfGENELIMP() {
     // The work tables live exactly as long as the engine.
     for (TTable* t : {Temporal, LTemporal}) {
         try {
-            const bool abierta = t->Active();
             t->Close();
-            if ((t == Temporal || abierta) && !t->TableName().isEmpty() && t->Exists())
-                t->DeleteTable();
+            if (!t->TableName().isEmpty() && t->Exists()) t->DeleteTable();
         } catch (...) {
         }
     }

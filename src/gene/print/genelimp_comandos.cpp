@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QStringEncoder>
 
+#include "db/database.h"
 #include "db/field.h"
 #include "db/sysutils.h"
 #include "db/table.h"
@@ -23,6 +24,7 @@
 #include "gene/genemodu_nombres.h"
 #include "gene/genemone.h"
 #include "gene/genesali.h"
+#include "gene/genesist.h"
 #include "gene/genetext.h"
 #include "gene/genetrad.h"
 #include "gene/geneusua.h"
@@ -413,7 +415,12 @@ TField* TfGENELIMP::CampoOtraTabla(const QString& Referencia) {
         if (!t) {
             t = new TTable(this);
             t->setTableName(fisico);
-            if (!fGENEINIC || !AbrirTabla(fGENEINIC, t)) return nullptr;
+            // A table named by a format is read, never created.
+            if (!fGENEINIC) return nullptr;
+            t->setDatabaseName(EsTablaGeneral(fisico) ? fGENEINIC->DatabaseGeneral->DatabaseName()
+                                                      : fGENEINIC->Database->DatabaseName());
+            if (!t->Exists()) return nullptr;
+            t->Open();
         }
         const QString buscado =
             calificador.isEmpty()
