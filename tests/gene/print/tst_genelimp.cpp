@@ -919,6 +919,56 @@ private Q_SLOTS:
         QCOMPARE(paginasPdf(pdf), MaximoPaginasImpreso);
     }
 
+    // Amounts marked "(Euro)" converted by the document's currency, with the
+    // national currency as the base: to euros from the national currency, back
+    // from euros, and through the document's rate from any other one.
+    void euros_data() {
+        QTest::addColumn<int>("moneda");
+        QTest::addColumn<QString>("cambio");
+        QTest::addColumn<QString>("esperado");
+        QTest::newRow("nacional") << 1 << QStringLiteral("0") << QStringLiteral("6,01");
+        QTest::newRow("euro") << 2 << QStringLiteral("0") << QStringLiteral("166386,00");
+        QTest::newRow("otra") << 3 << QStringLiteral("2") << QStringLiteral("12,02");
+        QTest::newRow("sin moneda") << 0 << QStringLiteral("0") << QStringLiteral("6,01");
+    }
+    void euros() {
+        QFETCH(int, moneda);
+        QFETCH(QString, cambio);
+        QFETCH(QString, esperado);
+        Trabajo t{Engine::Sqlite};
+        SqlPrueba(
+            QStringLiteral("INSERT INTO MONEDA (Codigo, Descripcion, Cambio, Decimales) VALUES "
+                           "(1, 'Pesetas', 1, 0), (2, 'Euros', 166.386, 2), (3, 'Otra', 1, 2)"));
+        TTable* p = ModuloDatos->ParamGenerales;
+        p->Edit();
+        p->FieldByName(QStringLiteral("CodigoMonedaBase"))->setAsInteger(1);
+        p->FieldByName(QStringLiteral("CodigoMonedaNacional"))->setAsInteger(1);
+        p->FieldByName(QStringLiteral("CodigoMonedaEuro"))->setAsInteger(2);
+        p->Post();
+        t.formato(QStringLiteral("F1"),
+                  QStringLiteral("[CABECERA]\r\nCamp=10;10;0;Importe(Euro);;0.00\r\n"
+                                 "Camp=10;20;0;Importe;;0.00\r\n"));
+        t.f = new TfGENELIMP;
+        CrearTablaEstructura(fGENEINIC, t.f->Temporal,
+                             QStringLiteral("Tabla Temporal\r\n/C/1/Codigo/ftInteger/0/*\r\n"
+                                            "/C/2/Importe/ftFloat/0/\r\n"
+                                            "/C/3/CodigoMoneda/ftSmallint/0/\r\n"
+                                            "/C/4/Cambio/ftFloat/0/\r\n"
+                                            "/I/1/<Primary>/Codigo/\r\n"),
+                             -1);
+        t.f->Temporal->Open();
+        t.f->Temporal->Append();
+        t.f->Temporal->FieldByName(QStringLiteral("Codigo"))->setAsInteger(1);
+        t.f->Temporal->FieldByName(QStringLiteral("Importe"))->setAsFloat(1000);
+        t.f->Temporal->FieldByName(QStringLiteral("CodigoMoneda"))->setAsInteger(moneda);
+        t.f->Temporal->FieldByName(QStringLiteral("Cambio"))->setAsString(cambio);
+        t.f->Temporal->Post();
+        const QString texto = textoPdf(t.aPdf());
+        QVERIFY2(texto.contains(esperado), qPrintable(texto));
+        QVERIFY2(texto.contains(QLatin1String("1000,00")),
+                 qPrintable(texto));  // unmarked: as stored
+    }
+
     // The destruction of the engine drops its work tables.
     void tablasBorradas() {
         Trabajo t{Engine::Sqlite};
