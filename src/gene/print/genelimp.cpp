@@ -499,7 +499,9 @@ void TfGENELIMP::NuevaPagina() {
         if (!pdfDirecto_ || !pintorPdf_) {
             EmpezarPdfDirecto();
         } else {
-            pdfDirecto_->setPageLayout(LayoutPapel(AnchoPapel, AltoPapel));
+            // A document that switched format gets its own paper.
+            if (PapelesPaginas.empty() || PapelesPaginas.back() != QSizeF(AnchoPapel, AltoPapel))
+                pdfDirecto_->setPageLayout(LayoutPapel(AnchoPapel, AltoPapel));
             pdfDirecto_->newPage();
         }
         Lienzo = pintorPdf_.get();
