@@ -5,7 +5,6 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <array>
-#include <optional>
 
 #include "db/database.h"
 #include "db/dberror.h"
@@ -15,10 +14,8 @@
 #include "gene/geneconv.h"
 #include "gene/genegrup.h"
 #include "gene/geneinic.h"
-#include "gene/geneinic_conexion.h"
 #include "gene/genemodu.h"
 #include "gene/genemodu_sql.h"
-#include "gene/genesali.h"
 #include "gene/genesist.h"
 #include "gene/sesion.h"
 #include "report/bands.h"
@@ -254,14 +251,8 @@ QString TfREQRLCAL::TituloListado() const {
 void TfREQRLCAL::RellenarTemporal() {
     LBHorarios->setCaption(horarios_ ? QStringLiteral("Horarios:")
                                      : QStringLiteral("Tipos de Dia:"));
-    const QString titulo = QStringLiteral("Clasificación del Listado");
-    VentanaProgreso(ModuloDatos, QStringLiteral("ON"), titulo, QString(),
-                    QStringLiteral("Procesando..."));
-    struct Cierre {
-        ~Cierre() {
-            VentanaProgreso(ModuloDatos, QStringLiteral("OFF"), QString(), QString(), QString());
-        }
-    } cierre;
+    TRellenoListado relleno(Temporal, QStringLiteral("Clasificación del Listado"));
+    relleno.Seguir(QStringLiteral("Procesando..."));
     horariosLeidos_.clear();
     camposCeldas_.clear();
     if (Horario->Active()) {
@@ -273,10 +264,10 @@ void TfREQRLCAL::RellenarTemporal() {
                                    DatosHorario{descripcion->AsString(), color->AsInteger()});
     }
     ListaHorarios.clear();
-    CargarCalendarios();
+    CargarCalendarios(relleno);
 }
 
-void TfREQRLCAL::CargarCalendarios() {
+void TfREQRLCAL::CargarCalendarios(TRellenoListado& Relleno) {
     const int ano = REQRLCAL::AnoCalendario;
     if (ano < 1 || ano > 9999) return;
     const bool asistencia = EsProgramaEnEjecucion(QStringLiteral("MURDANE.EXE"));
@@ -356,13 +347,8 @@ void TfREQRLCAL::CargarCalendarios() {
         }
     }
     const QString si = QStringLiteral("SI");
-    // Lines go in by batches, each in a short transaction of its own.
-    constexpr int kLote = 128;
-    std::optional<TGuardaTransaccion> lote;
-    int escritas = 0;
     auto escribir = [&](int operario, int mes, const FilaMes& fila) {
-        if (!lote) lote.emplace(fGENEINIC, Temporal->Database());
-        Temporal->Append();
+        Relleno.Anadir();
         tCodigo->setAsInteger(operario);
         tCalendario->setAsInteger(fila.calendario);
         tMes->setAsInteger(mes);
@@ -378,15 +364,7 @@ void TfREQRLCAL::CargarCalendarios() {
                 tVpp[n]->setAsString(c.vpp);
             }
         }
-        try {
-            Temporal->Post();
-        } catch (...) {
-            Temporal->Cancel();
-        }
-        if (++escritas % kLote == 0) {
-            lote->Confirmar();
-            lote.reset();
-        }
+        Relleno.Grabar();
     };
 
     auto fecha = [](const QVariant& v) {
@@ -398,8 +376,8 @@ void TfREQRLCAL::CargarCalendarios() {
         int operario = INT_MAX;
         for (const Lectura& p : pasadas)
             if (p.hay) operario = std::min(operario, p.q->value(0).toInt());
-        VentanaProgreso(ModuloDatos, QString(), QString(), QString(),
-                        QStringLiteral("Operario:") + N(operario));
+        // A cancel leaves the report unprinted: the rest need not be read.
+        if (!Relleno.Seguir(QStringLiteral("Operario:") + N(operario))) break;
         QMap<int, FilaMes> meses;
         for (Lectura& p : pasadas) {
             for (; p.hay && p.q->value(0).toInt() == operario; p.hay = p.q->next()) {
@@ -422,7 +400,6 @@ void TfREQRLCAL::CargarCalendarios() {
         }
         for (auto m = meses.cbegin(); m != meses.cend(); ++m) escribir(operario, m.key(), *m);
     }
-    if (lote) lote->Confirmar();
 }
 
 void TfREQRLCAL::MasterBeforePrint() {

@@ -61,7 +61,7 @@ protected:
     void RellenarTemporal() override;
 
 private:
-    void CargarCalendarios();
+    void CargarCalendarios(TRellenoListado& Relleno);
     void MasterBeforePrint();
     void PieGrupoBeforePrint();
     TQRLabel* CrearEtiquetaCelda(int n, const QString& tipo);

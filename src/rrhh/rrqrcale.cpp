@@ -1,12 +1,8 @@
 #include "rrhh/rrqrcale.h"
 
-#include <QCoreApplication>
-
 #include "db/field.h"
 #include "db/table.h"
 #include "gene/geneconv.h"
-#include "gene/genemodu.h"
-#include "gene/genesali.h"
 #include "gene/sesion.h"
 #include "ui/controls.h"
 
@@ -36,40 +32,22 @@ bool TDialogoFechas::Validar() {
            ValidarFecha(HastaFecha->Text(), QStringLiteral("Hasta Fecha"));
 }
 
-bool TInformeCalendario::RecorrerOperarios(TTable* Personal, int Desde, int Hasta, bool Activos,
-                                           bool NoActivos, const QString& Rangos,
-                                           const std::function<void(int Codigo)>& PorOperario) {
-    const QString titulo = QStringLiteral("Listado de Operarios");
-    VentanaProgreso(ModuloDatos, QStringLiteral("ON"), titulo, QString(), QString());
-    // Closed also when a query of the fill raises.
-    struct Cierre {
-        ~Cierre() {
-            VentanaProgreso(ModuloDatos, QStringLiteral("OFF"), QString(), QString(), QString());
-        }
-    } cierre;
+bool TInformeCalendario::RecorrerOperarios(
+    TTable* Personal, int Desde, int Hasta, bool Activos, bool NoActivos, const QString& Rangos,
+    const std::function<void(int Codigo, TRellenoListado& Relleno)>& PorOperario) {
+    TRellenoListado relleno(Temporal, QStringLiteral("Listado de Operarios"));
     Personal->setIndexName(QString());
     Personal->SetRange({Desde}, {Hasta});
     TField* codigo = Personal->FieldByName(QStringLiteral("CodigoOperario"));
     for (Personal->First(); !Personal->Eof(); Personal->Next()) {
-        QCoreApplication::processEvents();
-        if (ListadoCancelado) break;
         const int c = codigo->AsInteger();
-        VentanaProgreso(ModuloDatos, QString(), titulo, QString(),
-                        QStringLiteral("Operario: ") + QString::number(c));
+        if (!relleno.Seguir(QStringLiteral("Operario: ") + QString::number(c))) break;
         if (!OperarioSeleccionado(c, Activos, NoActivos, Rangos)) continue;
-        PorOperario(c);
+        PorOperario(c, relleno);
         if (ListadoCancelado) break;
     }
     Personal->CancelRange();
     return !ListadoCancelado;
-}
-
-bool TInformeCalendario::AvisarProgreso(int Fila, const QString& Texto) {
-    // Every row would cost as much as the rest of the fill.
-    if (Fila % 64 != 0) return ListadoCancelado;
-    VentanaProgreso(ModuloDatos, QString(), QString(), QString(), Texto);
-    QCoreApplication::processEvents();
-    return ListadoCancelado;
 }
 
 QString CondicionFechas(const QString& Campo, const QDate& Desde, const QDate& Hasta) {

@@ -39,16 +39,14 @@ public:
 
 protected:
     // Walks PERSONAL (Personal) from Desde to Hasta with the progress window
-    // "Listado de Operarios": per employee the window messages, the cancel
-    // check, "Operario: " and the code, the active / inactive options and
-    // the analysis-group ranges; PorOperario runs for every employee kept.
-    // False when the listing was cancelled.
-    static bool RecorrerOperarios(TTable* Personal, int Desde, int Hasta, bool Activos,
-                                  bool NoActivos, const QString& Rangos,
-                                  const std::function<void(int Codigo)>& PorOperario);
-    // Progress text and cancel check inside an employee's rows, every few
-    // rows; true when the listing was cancelled.
-    static bool AvisarProgreso(int Fila, const QString& Texto);
+    // "Listado de Operarios": per employee the cancel check and "Operario: "
+    // and the code, the active / inactive options and the analysis-group
+    // ranges; PorOperario writes the rows of every employee kept through
+    // Relleno (whose Seguir it calls before each row it reads). False when
+    // the listing was cancelled.
+    bool RecorrerOperarios(
+        TTable* Personal, int Desde, int Hasta, bool Activos, bool NoActivos, const QString& Rangos,
+        const std::function<void(int Codigo, TRellenoListado& Relleno)>& PorOperario);
 };
 
 // The days from Desde to Hasta as a range of dates: "(Campo >= Desde AND

@@ -6,7 +6,6 @@
 #include "db/table.h"
 #include "gene/geneconv.h"
 #include "gene/geneinic.h"
-#include "gene/geneinic_conexion.h"
 #include "gene/genemodu.h"
 #include "gene/genemodu_sql.h"
 #include "gene/genetext.h"
@@ -228,7 +227,8 @@ void TInformeIncidencias::RellenarTemporal() {
 
     RecorrerOperarios(
         Personal, Seleccion.DesdeOperario, Seleccion.HastaOperario, Seleccion.Activos,
-        Seleccion.NoActivos, Seleccion.RangosGruposAnalisis, [&](int codigo) {
+        Seleccion.NoActivos, Seleccion.RangosGruposAnalisis,
+        [&](int codigo, TRellenoListado& relleno) {
             q.Close();
             q.SQL().Clear();
             q.SQL().Add(QStringLiteral("SELECT * FROM INCCALOP  WHERE CodigoOperario = ") +
@@ -243,17 +243,16 @@ void TInformeIncidencias::RellenarTemporal() {
             const QString nombre = eNombre->AsString();
             const QString texto =
                 QStringLiteral("Operario: ") + QString::number(codigo) + QStringLiteral(" Fecha: ");
-            TGuardaTransaccion lote(fGENEINIC, Temporal->Database());
-            for (int fila = 0; !q.Eof(); q.Next(), ++fila) {
+            for (; !q.Eof(); q.Next()) {
                 const QDateTime dia = fecha->AsDateTime();
-                if (AvisarProgreso(fila, texto + DateToStr(dia.date()))) return;
+                if (!relleno.Seguir(texto + DateToStr(dia.date()))) return;
                 const QDateTime hi = inicio->AsDateTime(), hf = final->AsDateTime();
                 double horas = tiempo->AsFloat();
                 // A night incidence stored with a negative time: its hours
                 // cross midnight.
                 if (horas < 0 && !inicio->IsNull() && !final->IsNull())
                     horas = TiempoIncidencia(hi.time(), hf.time());
-                Temporal->Append();
+                relleno.Anadir();
                 tCodigo->setAsInteger(codigo);
                 tNombre->setAsString(nombre);
                 tGrupo->setAsString(grupo->AsString());
@@ -263,13 +262,8 @@ void TInformeIncidencias::RellenarTemporal() {
                 tDescripcion->setAsString(descripcion->AsString().left(40));
                 tInicio->setAsString(ParteHora(hi).time().toString(hora));
                 tFinal->setAsString(ParteHora(hf).time().toString(hora));
-                try {
-                    Temporal->Post();
-                } catch (...) {
-                    Temporal->Cancel();
-                }
+                relleno.Grabar();
             }
-            lote.Confirmar();
         });
 }
 

@@ -7,7 +7,6 @@
 #include "db/sysutils.h"
 #include "db/table.h"
 #include "gene/geneinic.h"
-#include "gene/geneinic_conexion.h"
 #include "gene/genemodu.h"
 #include "gene/genemodu_sql.h"
 #include "gene/genetext.h"
@@ -158,11 +157,10 @@ void TfRRQRLVAC::RellenarTemporal() {
 
     RecorrerOperarios(
         Personal, DesdeOperario, HastaOperario, Activos, NoActivos, RangosGruposAnalisis,
-        [&](int codigo) {
+        [&](int codigo, TRellenoListado& relleno) {
             const QString texto =
                 QStringLiteral("Operario: ") + QString::number(codigo) + QStringLiteral(" Fecha: ");
             QMap<QDate, Dia> dias;
-            int fila = 0;
             // The company calendar first; the employee's own day decides a
             // date that both select.
             for (const bool propio : {false, true}) {
@@ -182,7 +180,7 @@ void TfRRQRLVAC::RellenarTemporal() {
                 TField* permiso = propio ? q.FieldByName(QStringLiteral("EsDiaPermiso")) : nullptr;
                 for (; !q.Eof(); q.Next()) {
                     const QDate d = fecha->AsDateTime().date();
-                    if (AvisarProgreso(fila++, texto + DateToStr(d))) return;
+                    if (!relleno.Seguir(texto + DateToStr(d))) return;
                     const Dia dia{vacaciones->AsString(), puente->AsString(),
                                   permiso ? permiso->AsString() : no};
                     if ((dia.vacaciones == si && Vacaciones) || (dia.puente == si && Puentes) ||
@@ -193,17 +191,15 @@ void TfRRQRLVAC::RellenarTemporal() {
             q.Close();
             if (dias.isEmpty()) return;
             const QString nombre = eNombre->AsString();
-            TGuardaTransaccion lote(fGENEINIC, Temporal->Database());
             for (auto d = dias.cbegin(); d != dias.cend(); ++d) {
-                Temporal->Append();
+                relleno.Anadir();
                 tCodigo->setAsInteger(codigo);
                 tFecha->setAsDateTime(QDateTime(d.key(), QTime(0, 0)));
                 tNombre->setAsString(nombre);
                 tVacaciones->setAsString(d->vacaciones);
                 tPuente->setAsString(d->puente);
                 tPermiso->setAsString(d->permiso);
-                Temporal->Post();
+                relleno.Grabar();
             }
-            lote.Confirmar();
         });
 }
