@@ -23,6 +23,7 @@
 #include "gene/genevdet.h"
 #include "gene/mensajes.h"
 #include "gene/sesion.h"
+#include "nomina/nomilcon.h"
 #include "rrhh/rrhhfoto.h"
 #include "rrhh/rrhhpers.h"
 #include "rrhh/rrhhpers_p.h"
@@ -68,7 +69,7 @@ void TfRRHHPERS::AbrirContratos(bool Directamente) {
     NivelAccesoPrograma(ModuloDatos, CodigoUsuarioActual, QStringLiteral("Listado de Contratos"),
                         nivel);
     if (nivel != QLatin1String("Total") && nivel != QLatin1String("Solo Lectura")) return;
-    if (!FormClassRegistered(QStringLiteral("TfNOMILCON"))) return;
+    RegistrarTfNOMILCON();
     TForm* f = nullptr;
     AbrirFormulario(ModuloDatos, QStringLiteral("TfNOMILCON"), f, QStringLiteral("Create"),
                     QStringLiteral("fNOMILCON"));

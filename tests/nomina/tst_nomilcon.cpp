@@ -2,19 +2,32 @@
 // contract types, categories and payrolls, on SQLite and PostgreSQL: what
 // each option writes into the print engine's two work tables.
 
+#include <QPointer>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "db/field.h"
 #include "db/sysutils.h"
 #include "db/table.h"
+#include "gene/dialogo_modal.h"
 #include "gene/geneconv.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_formulario.h"
 #include "gene/geneinic_tablas.h"
+#include "gene/genemens.h"
+#include "gene/genesali_dialogos.h"
+#include "gene/genesele.h"
+#include "gene/print/genelimp.h"
 #include "gene/registros_prueba.h"
+#include "nomina/nomilcon.h"
 #include "nomina/nomilcon_rellenar.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
+#include "support/instalacion.h"
+#include "support/pdfprueba.h"
+#include "support/sqlprueba.h"
+#include "ui/controls.h"
+#include "ui/dbcontrols.h"
 
 namespace {
 
@@ -140,6 +153,44 @@ struct Contratos : EmpresaPrueba {
 
     TTable temporal, ltemporal;
     TDatosContratos datos;
+};
+
+// The dialog over a company with one employee and his contract, printing
+// through the printer seam into a PDF file.
+struct Dialogo : Contratos {
+    explicit Dialogo(Engine e) : Contratos(e) {
+        // The shipped formats beside the program fill the new IMPRESO.
+        QDir().mkpath(inst.carpeta() + QStringLiteral("/impresos"));
+        const QDir fuente(CarpetaDatosFuente() + QStringLiteral("/impresos"));
+        for (const QString& a : fuente.entryList(QDir::Files))
+            QFile::copy(fuente.filePath(a), inst.carpeta() + QStringLiteral("/impresos/") + a);
+        MessageSeam::clearLog();
+        AsignarSeamDialogos([](QObject*) { return true; });
+        AsignarSeamImpreso([this](const QString&) -> QString {
+            ++impresiones;
+            return QStringLiteral("PDF:") + pdf;
+        });
+        operario(1, QStringLiteral("GARCIA LOPEZ, ANA"));
+        contrato(1, 1, 401, QDate(2024, 2, 1), QDate(2024, 7, 31));
+        nomina(1, 2024, 7, QStringLiteral("Normal"), 31, 1550, 155, QDate(2024, 2, 1));
+        nomina(1, 2024, 6, QStringLiteral("Normal"), 30, 1500, 150, QDate(2024, 2, 1));
+        f = new TfNOMILCON;
+        f->DoCreate();
+        f->VisualizacionPrevia->setChecked(false);
+    }
+    ~Dialogo() {
+        delete f.data();
+        AsignarSeamImpreso(nullptr);
+        AsignarSeamDialogos(nullptr);
+    }
+    void rango() {
+        f->DesdeFecha->setText(QStringLiteral("1/1/2024"));
+        f->HastaFecha->setText(QStringLiteral("31/12/2024"));
+    }
+    QTemporaryDir dir;
+    QString pdf = dir.filePath(QStringLiteral("contratos.pdf"));
+    int impresiones = 0;
+    QPointer<TfNOMILCON> f;
 };
 
 }  // namespace
@@ -333,6 +384,177 @@ private Q_SLOTS:
             QCOMPARE(t.texto(1, 100, 1, "CodigoCausaSituacionDesempleo"), QStringLiteral("15"));
             QCOMPARE(t.valor(1, 100, 1, "FechaBaja").toDateTime().date(), QDate(2023, 12, 10));
         }
+    }
+
+    // The dialog's defaults, and what each option sets: copies, Top,
+    // panels and the proposed shipped format.
+    void dialogo() {
+        for (Engine e : AvailableEngines()) {
+            Dialogo t(e);
+            TfNOMILCON* f = t.f;
+            const QDate hoy = QDate::currentDate();
+            QCOMPARE(f->DesdeOperario->Text(), QStringLiteral("0"));
+            QCOMPARE(f->HastaOperario->Text(), QStringLiteral("9999"));
+            QCOMPARE(TextoAFechaHora(f->DesdeFecha->Text()).date(),
+                     QDate(hoy.year(), hoy.month(), 1));
+            QCOMPARE(TextoAFechaHora(f->HastaFecha->Text()).date(),
+                     QDate(hoy.year(), hoy.month(), hoy.daysInMonth()));
+            QCOMPARE(f->NumeroCopias->Text(), QStringLiteral("2"));
+            QCOMPARE(f->EditNumeroTrabajadores->Text(), QStringLiteral("0"));
+            QCOMPARE(f->EditFormatoImpreso->KeyValue().toString(), QStringLiteral("Contrato100-1"));
+            QCOMPARE(f->Top(), 0);
+            struct Caso {
+                void (TfNOMILCON::*click)();
+                int top;
+                const char* copias;
+                bool panel3, panel4;
+                const char* formato;
+            };
+            const Caso casos[] = {
+                {&TfNOMILCON::TA2Click, 304, "2", false, false, "TA2"},
+                {&TfNOMILCON::CertificadoEmpresaClick, 104, "2", false, true, "CertificadoEmpresa"},
+                {&TfNOMILCON::CertificadoEmpresaClick, 0, "2", false, true, "CertificadoEmpresa"},
+                {&TfNOMILCON::ProrrogaContratoClick, 304, "3", true, false, "ProrrogaContrato"},
+                {&TfNOMILCON::ContratosClick, 304, "3", false, false, "Contrato100-1"}};
+            for (const Caso& c : casos) {
+                (f->*c.click)();
+                QCOMPARE(f->Top(), c.top);
+                QCOMPARE(f->NumeroCopias->Text(), QLatin1String(c.copias));
+                QCOMPARE(f->Panel3->isVisibleTo(f), c.panel3);
+                QCOMPARE(f->Panel4->isVisibleTo(f), c.panel4);
+                QCOMPARE(f->EditFormatoImpreso->KeyValue().toString(), QLatin1String(c.formato));
+            }
+            // The opener's presets: codes, then dates.
+            f->setProperty("OperarioDesdeContratos", 1);
+            f->setProperty("OperarioHastaContratos", 1);
+            f->setProperty("FechaDesdeContratos", QDateTime(QDate(2024, 2, 1), QTime()));
+            f->setProperty("FechaHastaContratos", QDateTime(QDate(2024, 2, 1), QTime()));
+            QCOMPARE(f->DesdeOperario->Text(), QStringLiteral("1"));
+            QCOMPARE(TextoAFechaHora(f->HastaFecha->Text()).date(), QDate(2024, 2, 1));
+        }
+    }
+
+    // Cause 15 of the list fills the code and the whole text after "15-".
+    void causa() {
+        Dialogo t(Engine::Sqlite);
+        AlMostrarse<TfGENESELE>([](TfGENESELE* d) {
+            d->ListBox1->setCurrentRow(14);
+            d->pbAceptar->Click();
+        });
+        t.f->EditCodigoCausaDblClick();
+        QCOMPARE(t.f->EditCodigoCausa->Text(), QStringLiteral("15"));
+        QCOMPARE(t.f->CausaSituacionDesempleo->Text(),
+                 QStringLiteral("Fin o interrupción de la actividad de los trabajadores "
+                                "fijos-discontinuos"));
+    }
+
+    // Bad entries show their messages and print nothing; the optional boxes
+    // are all checked; emptied number boxes count as 0.
+    void entradasIncorrectas_data() {
+        QTest::addColumn<QString>("caja");
+        QTest::addColumn<QString>("valor");
+        QTest::addColumn<QStringList>("mensajes");
+        const QString fecha = QStringLiteral("¡La fecha de %1 es incorrecta! Repita por favor");
+        const QString valor = QStringLiteral("¡El valor de %1 es incorrecto! Repita por favor");
+        QTest::newRow("desde fecha")
+            << "DesdeFecha"
+            << "31/02/2024" << QStringList{fecha.arg(QStringLiteral("Desde Fecha"))};
+        QTest::newRow("operario") << "HastaOperario"
+                                  << "x"
+                                  << QStringList{valor.arg(QStringLiteral("Hasta Operario"))};
+        QTest::newRow("copias") << "NumeroCopias"
+                                << "" << QStringList{valor.arg(QStringLiteral("Número Copias"))};
+        QTest::newRow("parciales")
+            << "EditDiasDesdeContratosTiempoParcial2"
+            << "40/1/2024"
+            << QStringList{fecha.arg(QStringLiteral("Fecha desde Contratos a Tiempo Parcial")),
+                           valor.arg(QStringLiteral("Porcentaje Cuidado de hijos o familiares"))};
+    }
+    void entradasIncorrectas() {
+        QFETCH(QString, caja);
+        QFETCH(QString, valor);
+        QFETCH(QStringList, mensajes);
+        Dialogo t(Engine::Sqlite);
+        t.rango();
+        t.f->EditReduccionCuidados->setText(
+            caja == QLatin1String("EditDiasDesdeContratosTiempoParcial2") ? QStringLiteral("diez")
+                                                                          : QStringLiteral("0"));
+        t.f->findChild<TEdit*>(caja)->setText(valor);
+        MessageSeam::clearLog();
+        t.f->pbListarClick();
+        QCOMPARE(TextosMostrados(), mensajes);
+        QCOMPARE(t.impresiones, 0);
+        QVERIFY(!t.f->Listando);
+    }
+
+    // Each option printed with the shipped formats: the PDF holds the
+    // employee, the company, a clause and the certificate's totals.
+    void imprimir_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<int>("opcion");
+        QTest::addColumn<int>("paginas");
+        QTest::addColumn<QStringList>("textos");
+        for (Engine e : AvailableEngines()) {
+            const QByteArray n = EngineTag(e).toLatin1();
+            QTest::newRow(QByteArray(n + " contrato").constData())
+                << int(e) << 0 << 2
+                << QStringList{"CONTRATO DE TRABAJO", "GARCIA LOPEZ, ANA", "TALLERES NORTE SL",
+                               "Periodo de prueba de dos meses"};
+            QTest::newRow(QByteArray(n + " ta2").constData())
+                << int(e) << 1 << 1
+                << QStringList{"TA2", "GARCIA LOPEZ, ANA", "BAJA CONTRATO", "TALLERES NORTE SL"};
+            QTest::newRow(QByteArray(n + " certificado").constData())
+                << int(e) << 2 << 1 << QStringList{"CERTIFICADO DE EMPRESA",
+                                                   "GARCIA LOPEZ, ANA",
+                                                   "TALLERES NORTE SL",
+                                                   "1.550",
+                                                   "3.050",
+                                                   "61"};
+            QTest::newRow(QByteArray(n + " prorroga").constData())
+                << int(e) << 3 << 1
+                << QStringList{"PRÓRROGA DE CONTRATO", "GARCIA LOPEZ, ANA", "TALLERES NORTE SL"};
+        }
+    }
+    void imprimir() {
+        QFETCH(int, engine);
+        QFETCH(int, opcion);
+        QFETCH(int, paginas);
+        QFETCH(QStringList, textos);
+        Dialogo t{Engine(engine)};
+        void (TfNOMILCON::*clicks[])() = {&TfNOMILCON::ContratosClick, &TfNOMILCON::TA2Click,
+                                          &TfNOMILCON::CertificadoEmpresaClick,
+                                          &TfNOMILCON::ProrrogaContratoClick};
+        QRadioButton* radios[] = {t.f->Contratos, t.f->TA2, t.f->CertificadoEmpresa,
+                                  t.f->ProrrogaContrato};
+        radios[opcion]->setChecked(true);
+        (t.f->*clicks[opcion])();
+        t.rango();
+        t.f->pbListarClick();
+        QCOMPARE(t.impresiones, 1);
+        QCOMPARE(TextosMostrados(), QStringList());
+        const QString texto = TextoPdfMaquetado(t.pdf);
+        for (const QString& s : textos) QVERIFY2(texto.contains(s), qPrintable(texto));
+        QCOMPARE(texto.count(QLatin1Char('\f')) + (texto.endsWith(QLatin1Char('\f')) ? 0 : 1),
+                 paginas * t.f->NumeroCopias->Text().toInt());
+    }
+
+    // The personnel master's print button: set last, the flag prints the
+    // current contract without preview and the window closes itself.
+    void imprimirDirectamente() {
+        Dialogo t(Engine::Sqlite);
+        t.f->VisualizacionPrevia->setChecked(true);
+        t.f->setProperty("OperarioDesdeContratos", 1);
+        t.f->setProperty("OperarioHastaContratos", 1);
+        t.f->setProperty("FechaDesdeContratos", QDateTime(QDate(2024, 2, 1), QTime()));
+        t.f->setProperty("FechaHastaContratos", QDateTime(QDate(2024, 2, 1), QTime()));
+        t.f->setProperty("ImprimirDirectamenteContratos", true);
+        QCOMPARE(t.impresiones, 0);
+        // The queued print runs once the opener has returned.
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(t.f.isNull());
+        QCOMPARE(t.impresiones, 1);
+        QVERIFY(TextoPdfMaquetado(t.pdf).contains(QLatin1String("GARCIA LOPEZ, ANA")));
     }
 
     // Vacation days not taken: from the vacation year's start (or the
