@@ -403,8 +403,13 @@ TfNOMICALE::TfNOMICALE(QWidget* owner) : TForm(owner) {
     PanelControl = new TPanel(this);
     PanelControl->setObjectName(QStringLiteral("PanelControl"));
     PanelControl->setFocusPolicy(Qt::StrongFocus);
-    auto* control = new QHBoxLayout(PanelControl);
-    control->setContentsMargins(4, 4, 4, 4);
+    // Two rows: the counters and the schedule; the palette and the buttons.
+    auto* filas = new QVBoxLayout(PanelControl);
+    filas->setContentsMargins(4, 4, 4, 4);
+    auto* control = new QHBoxLayout;
+    auto* botones = new QHBoxLayout;
+    filas->addLayout(control);
+    filas->addLayout(botones);
     CrearContador(PanelControl, control, "Calendario:", "EditCalendario", "SpinCalendario", 50,
                   EditCalendario, SpinCalendario);
     CrearContador(PanelControl, control, "Ejercicio:", "EditEjercicio", "SpinEjercicio", 50,
@@ -421,6 +426,7 @@ TfNOMICALE::TfNOMICALE(QWidget* owner) : TForm(owner) {
     EditNumeroHorario->setListField(QStringLiteral("Descripcion"));
     EditNumeroHorario->setFixedWidth(120);
     control->addWidget(EditNumeroHorario);
+    control->addStretch(1);
 
     PanelTiposDia = new TPanel(PanelControl);
     PanelTiposDia->setObjectName(QStringLiteral("PanelTiposDia"));
@@ -437,14 +443,14 @@ TfNOMICALE::TfNOMICALE(QWidget* owner) : TForm(owner) {
                                "Marcar/Desmarcar días de VACACIONES", 4);
     pbPuente = BotonPaleta(PanelTiposDia, "pbPuente", "Pu", kNaranja,
                            "Marcar/Desmarcar días de PUENTE", 5);
-    control->addWidget(PanelTiposDia);
-    control->addStretch(1);
+    botones->addWidget(PanelTiposDia);
+    botones->addStretch(1);
 
     auto boton = [&](const char* nombre, const char* caption, const char* hint) {
         auto* b = new TBitBtn(PanelControl, QString::fromUtf8(caption));
         b->setObjectName(QLatin1String(nombre));
         b->setHint(QString::fromUtf8(hint));
-        control->addWidget(b);
+        botones->addWidget(b);
         return b;
     };
     pbDuplicar = boton("pbDuplicar", "", "Duplicar el calendario del año actual en otro nuevo");
@@ -470,8 +476,7 @@ TfNOMICALE::TfNOMICALE(QWidget* owner) : TForm(owner) {
     rejilla->addStretch(1);
     raiz->addLayout(rejilla, 1);
     raiz->addWidget(PanelControl);
-    resize(7 * 75 + 40, 7 * 32 + 120);
-    setMinimumWidth(PanelControl->sizeHint().width());
+    resize(std::max(7 * 75 + 40, PanelControl->sizeHint().width() + 16), 7 * 32 + 150);
 
     OnCreate = [this](QObject* s) { FormCreate(s); };
     OnActivate = [this](QObject*) { update(); };
@@ -702,11 +707,18 @@ void TfNOMICALE::pbCopiaMasivaClick(QObject*) {
 void TfNOMICALE::Buscar1Click(QObject*) {
     QVariant clave;
     BuscarRegistro(Calendario, 0, clave);
-    const QVariantList valores = clave.toList();
+    MostrarClave(clave);
+}
+
+void TfNOMICALE::MostrarClave(const QVariant& Clave) {
+    const QVariantList valores = Clave.toList();
     if (valores.size() < 2) return;
-    const QDate fecha = valores[1].toDateTime().date().isValid() ? valores[1].toDateTime().date()
-                                                                 : valores[1].toDate();
-    if (!fecha.isValid()) return;
+    // The search hands its key over as typed text ("1", "15/01/2024") or as values.
+    const QVariant& dia = valores[1];
+    const QDate fecha = dia.typeId() == QMetaType::QString ? TextoAFechaHora(dia.toString()).date()
+                        : dia.typeId() == QMetaType::QDate ? dia.toDate()
+                                                           : dia.toDateTime().date();
+    if (!fecha.isValid() || valores[0].toInt() < 1) return;
     CodigoCalendario = valores[0].toInt();
     Ejercicio = fecha.year();
     Mes = fecha.month();

@@ -170,6 +170,9 @@ public:
     void MostrarMes();
     // Marks the day of a cell with the palette (rows 1..6 holding a day).
     void MarcarDia(int ACol, int ARow);
+    // Shows the calendar, year and month of a search result (calendar, day);
+    // a null key changes nothing.
+    void MostrarClave(const QVariant& Clave);
     // The schedule chosen in the lookup box (0 when none).
     int HorarioSeleccionado() const;
     // The day read for a date of the month on display (nullptr when none).

@@ -298,6 +298,15 @@ private Q_SLOTS:
                      fecha(2026, 1, 1)),
                  QStringLiteral("0"));
 
+        // A search result shows its calendar's month; no result changes nothing.
+        f->MostrarClave(QVariantList{3, QDateTime(QDate(2023, 10, 5), QTime(0, 0))});
+        QCOMPARE(QList<int>({f->CodigoCalendario, f->Ejercicio, f->Mes}),
+                 QList<int>({3, 2023, 10}));
+        QCOMPARE(f->EditMes->Text(), QStringLiteral("Octubre"));
+        f->MostrarClave(QVariant());
+        QCOMPARE(f->CodigoCalendario, 3);
+        f->MostrarClave(QStringList{QStringLiteral("2"), QStringLiteral("15/01/2024")});
+        QCOMPARE(QList<int>({f->CodigoCalendario, f->Ejercicio, f->Mes}), QList<int>({2, 2024, 1}));
         // The spins stop at their ends.
         e.mostrar(9999, 9999, 12);
         f->SpinMes->DownClick();
