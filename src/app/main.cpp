@@ -16,6 +16,7 @@
 #include "gene/geneprev.h"
 #include "gene/genevlis.h"
 #include "gene/listings/genecpro.h"
+#include "gene/listings/genecsql.h"
 #include "gene/sesion.h"
 #include "rrhh/rrhhmenu.h"
 #include "ui/component.h"
@@ -55,6 +56,7 @@ int main(int argc, char** argv) {
     InstalarPrevisualizacion();
     InstalarDiagnostico();
     InstalarListadosProgramables();
+    InstalarConsultasSQL();
 
     QPointer<TfRRHHMENU> menu = NewForm<TfRRHHMENU>();
     TfGENEINIC* sesion = CrearSesion();

@@ -581,11 +581,15 @@ void VariablesSQL(TModuloDatos*, const QString& SQL, QString& Lista) {
 }
 
 void AsignarVariablesSQL(TModuloDatos* ModuloDatos, TQuery* Consulta, const QString& Valores) {
+    AsignarValoresVariablesSQL(ModuloDatos, Consulta, Valores.split(QLatin1Char('|')));
+}
+
+void AsignarValoresVariablesSQL(TModuloDatos* ModuloDatos, TQuery* Consulta,
+                                const QStringList& valores) {
     if (!Consulta) return;
     QString lista;
     VariablesSQL(ModuloDatos, Consulta->SQL().Text(), lista);
     const QStringList variables = LineasTexto(lista);
-    const QStringList valores = Valores.split(QLatin1Char('|'));
     for (qsizetype i = 0; i < variables.size(); ++i) {
         const QString& nombre = variables.at(i);
         // The query makes its parameters from its text; a name it did not

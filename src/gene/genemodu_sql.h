@@ -92,6 +92,10 @@ void VariablesSQL(TModuloDatos* ModuloDatos, const QString& SQL, QString& Lista)
 // "$" string, "#" integer or float, "&" date-time, "*" none (substituted by
 // the caller).
 void AsignarVariablesSQL(TModuloDatos* ModuloDatos, TQuery* Consulta, const QString& Valores);
+// The same with one value per variable line: a "|" typed into a value stays
+// in that value instead of shifting every later one.
+void AsignarValoresVariablesSQL(TModuloDatos* ModuloDatos, TQuery* Consulta,
+                                const QStringList& Valores);
 
 // "9" -> "9:00:00", "" -> "00:00:00", "9:30" kept.
 void AsignarHora(TModuloDatos* ModuloDatos, TField* Campo, const QString& Texto);

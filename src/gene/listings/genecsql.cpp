@@ -1,0 +1,813 @@
+#include "gene/listings/genecsql.h"
+
+#include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QVBoxLayout>
+
+#include "db/database.h"
+#include "db/datasource.h"
+#include "db/dberror.h"
+#include "db/field.h"
+#include "db/query.h"
+#include "db/table.h"
+#include "gene/geneclav.h"
+#include "gene/geneconv.h"
+#include "gene/genecopi.h"
+#include "gene/geneform.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_formulario.h"
+#include "gene/geneinic_programas.h"
+#include "gene/geneinic_tablas.h"
+#include "gene/genemodu.h"
+#include "gene/genemodu_sql.h"
+#include "gene/genereloj.h"
+#include "gene/genesist.h"
+#include "gene/genetext.h"
+#include "gene/geneusua.h"
+#include "gene/listings/genecinf_sql.h"
+#include "gene/mensajes.h"
+#include "gene/sesion.h"
+#include "ui/controls.h"
+#include "ui/dbgrid.h"
+#include "ui/menus.h"
+#include "ui/registry.h"
+
+QPointer<TfGENECSQL> fGENECSQL;
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kRecuerde = QStringLiteral(
+    "Recuerde que los cambios realizados no serán efectivos hasta que las aplicaciones de los "
+    "usuarios afectados sean cerradas y abiertas de nuevo");
+
+TModuloDatos* Modulo() {
+    return ModuloDatosPreparado ? ModuloDatos : nullptr;
+}
+
+bool EsAdministrador() {
+    return ExigirAdministrador(Modulo(), CodigoUsuarioActual, QStringLiteral("Silencio"));
+}
+
+// The selection list of the generic dialogs; the chosen lines.
+QStringList Seleccionar(const QString& Opciones, const QStringList& Elementos,
+                        const QStringList& Elegidos) {
+    if (!GanchoSeleccionarDeLista) return {};
+    QString elementos;
+    for (const QString& e : Elementos)
+        elementos += (Elegidos.contains(e) ? QStringLiteral("*") : QString()) + e + kCrLf;
+    QString seleccion;
+    GanchoSeleccionarDeLista(fGENEINIC, Opciones, elementos, seleccion);
+    return LineasTexto(seleccion);
+}
+
+QStringList Items(const QString& Lista) {
+    return Lista.split(QLatin1Char(','), Qt::SkipEmptyParts);
+}
+
+}  // namespace
+
+TfGENECSQL::TfGENECSQL(QWidget* owner) : TForm(owner) {
+    setObjectName(QStringLiteral("fGENECSQL"));
+    setCaption(QStringLiteral("Consultas SQL"));
+    construir();
+    OnCreate = [this](QObject*) { formCreate(); };
+    OnShow = [this](QObject*) { TraducirFormulario(fGENEINIC, this, QString()); };
+    setKeyPreview(true);
+    OnKeyDown = [this](QObject*, int& Key, TShiftState Shift) {
+        if (Key == Qt::Key_F9) {
+            Key = 0;
+            pbEjecutarClick();
+            return;
+        }
+        const bool ctrlMayus = (Shift & ssCtrl) && (Shift & ssShift);
+        if (ctrlMayus && Key == Qt::Key_C && QryConsultasSQL->Active()) {
+            QString texto;
+            ValoresRegistro(Modulo(), QryConsultasSQL, texto);
+            Key = 0;
+            return;
+        }
+        if (ctrlMayus && Key == Qt::Key_V && QryConsultasSQL->Active()) {
+            Key = 0;
+            // The result refuses changes while modification is off.
+            if (!QryConsultasSQL->CanModify()) return;
+            AsignarValoresRegistro(Modulo(), QryConsultasSQL, QString());
+            return;
+        }
+        if (fGENEINIC) TeclaPulsadaFormulario(fGENEINIC, this, Key, Shift);
+    };
+    if (!fGENECSQL) fGENECSQL = this;
+}
+
+TfGENECSQL::~TfGENECSQL() = default;
+
+void TfGENECSQL::construir() {
+    auto* raiz = new QVBoxLayout(this);
+    PanelControl = new TPanel(this);
+    PanelControl->setObjectName(QStringLiteral("PanelControl"));
+    auto* barra = new QHBoxLayout(PanelControl);
+    auto boton = [&](const char* nombre, const QString& texto, const QString& ayuda) {
+        auto* b = new TSpeedButton(PanelControl, texto);
+        b->setObjectName(QLatin1String(nombre));
+        b->setToolTip(ayuda);
+        barra->addWidget(b);
+        return b;
+    };
+    pbModificar = boton("pbModificar", QStringLiteral("Modificar"),
+                        QStringLiteral("Activar/Desactivar Modificación de Datos"));
+    pbModificar->setGroupIndex(1);
+    pbModificar->setCheckable(true);
+    pbImprimir = boton("pbImprimir", QStringLiteral("Imprimir"),
+                       QStringLiteral("Imprimir los datos (en impresora)"));
+    pbEjecutar = boton("pbEjecutar", QStringLiteral("Ejecutar"),
+                       QStringLiteral("Ejecutar la sentencia SQL (F9)"));
+    pbExportar = boton("pbExportar", QStringLiteral("Exportar"),
+                       QStringLiteral("Exportar los datos a un fichero de texto (ASCII)"));
+    pbGuardarFiltro = boton("pbGuardarFiltro", QStringLiteral("Guardar"),
+                            QStringLiteral("Guardar la sentencia SQL"));
+    pbGuardarFiltroComo = boton("pbGuardarFiltroComo", QStringLiteral("Guardar como"),
+                                QStringLiteral("Guardar la sentencia SQL como"));
+    pbEliminarFiltro = boton("pbEliminarFiltro", QStringLiteral("Eliminar"),
+                             QStringLiteral("Eliminar la sentencia SQL"));
+    pbCambioDatabase = boton("pbCambioDatabase", QStringLiteral("Base de Datos"),
+                             QStringLiteral("Cambio de Base de Datos"));
+    pbCambiarFont = boton("pbCambiarFont", QStringLiteral("Letra"),
+                          QStringLiteral("Cambio de Tipo de Letra (Pantalla e Impresora)"));
+    pbImprimirApaisado =
+        boton("pbImprimirApaisado", QStringLiteral("Apaisado"),
+              QStringLiteral("Imprimir los datos (en impresora en formato apaisado)"));
+    pbRefrescar = boton("pbRefrescar", QStringLiteral("Refrescar"),
+                        QStringLiteral("Refrescar el contenido de la rejilla"));
+    pbImportar = boton("pbImportar", QStringLiteral("Importar"),
+                       QStringLiteral("Importar datos desde un fichero de texto (ASCII)"));
+    pbZoom = boton("pbZoom", QStringLiteral("Zoom"),
+                   QStringLiteral("Activar/Desactivar el zoom de rejilla"));
+    pbZoom->setGroupIndex(2);
+    pbZoom->setCheckable(true);
+    pbGrafico = boton("pbGrafico", QStringLiteral("Gráfico"),
+                      QStringLiteral("Ver los datos en representación gráfica"));
+    pbExportarExcel = boton("pbExportarExcel", QStringLiteral("Excel"),
+                            QStringLiteral("Exportar los datos a una Hoja Excel"));
+    pbRestringirAUsuarios =
+        boton("pbRestringirAUsuarios", QStringLiteral("Usuarios"),
+              QStringLiteral("Restringir el Acceso a la Consulta a determinados Usuarios"));
+    pbPersonalizarMenu = boton("pbPersonalizarMenu", QStringLiteral("Menú"),
+                               QStringLiteral("Personalizar la Consulta en un Menú de Aplicación"));
+    pbCopiarConfiguracion =
+        boton("pbCopiarConfiguracion", QStringLiteral("Copiar configuración"),
+              QStringLiteral("Copiar la configuración de esta consulta a otras consultas"));
+    pbCopiarAOtrasEmpresas = boton("pbCopiarAOtrasEmpresas", QStringLiteral("Otras Empresas"),
+                                   QStringLiteral("Copiar todos los Informes a otras Empresas"));
+    pbSalir = boton("pbSalir", QStringLiteral("&Salir"), QString());
+    barra->addStretch();
+    raiz->addWidget(PanelControl);
+    for (TSpeedButton* b :
+         {pbImprimir, pbExportar, pbImprimirApaisado, pbImportar, pbGrafico, pbExportarExcel})
+        b->setEnabled(false);
+
+    PanelDescripcionFiltro = new TPanel(this);
+    PanelDescripcionFiltro->setObjectName(QStringLiteral("PanelDescripcionFiltro"));
+    auto* fila = new QHBoxLayout(PanelDescripcionFiltro);
+    fila->addWidget(
+        new TLabel(PanelDescripcionFiltro, QStringLiteral("Descripción de la Sentencia SQL")));
+    EditDescripcionFiltro = new TComboBox(PanelDescripcionFiltro);
+    EditDescripcionFiltro->setObjectName(QStringLiteral("EditDescripcionFiltro"));
+    EditDescripcionFiltro->setStyle(csDropDownList);
+    EditDescripcionFiltro->setMaxVisibleItems(27);
+    fila->addWidget(EditDescripcionFiltro, 1);
+    raiz->addWidget(PanelDescripcionFiltro);
+
+    PanelSentenciaSQL = new TPanel(this);
+    PanelSentenciaSQL->setObjectName(QStringLiteral("PanelSentenciaSQL"));
+    auto* sentencia = new QVBoxLayout(PanelSentenciaSQL);
+    sentencia->addWidget(new TLabel(PanelSentenciaSQL, QStringLiteral("Sentencia SQL")));
+    SentenciaSQL = new TMemo(PanelSentenciaSQL);
+    SentenciaSQL->setObjectName(QStringLiteral("SentenciaSQL"));
+    sentencia->addWidget(SentenciaSQL);
+    raiz->addWidget(PanelSentenciaSQL, 1);
+
+    PanelGrid = new TPanel(this);
+    PanelGrid->setObjectName(QStringLiteral("PanelGrid"));
+    auto* rejilla = new QVBoxLayout(PanelGrid);
+    DBGrid1 = new TDBGrid(PanelGrid);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setReadOnly(true);
+    rejilla->addWidget(DBGrid1);
+    raiz->addWidget(PanelGrid, 2);
+
+    // The floating insertion panel: four lists side by side.
+    PanelInserciones = new TPanel(this);
+    PanelInserciones->setObjectName(QStringLiteral("PanelInserciones"));
+    auto* listas = new QHBoxLayout(PanelInserciones);
+    auto lista = [&](const char* nombre, const QString& titulo) {
+        auto* columna = new QVBoxLayout;
+        columna->addWidget(new TLabel(PanelInserciones, titulo));
+        auto* l = new TListBox(PanelInserciones);
+        l->setObjectName(QLatin1String(nombre));
+        columna->addWidget(l);
+        listas->addLayout(columna);
+        return l;
+    };
+    LBComandosSQL = lista("LBComandosSQL", QStringLiteral("Comando SQL"));
+    LBOperacion = lista("LBOperacion", QStringLiteral("OP"));
+    LBTablas = lista("LBTablas", QStringLiteral("Tabla"));
+    LBCampos = lista("LBCampos", QStringLiteral("Campo"));
+    LBComandosSQL->setItems({"SELECT",
+                             "DISTINCT",
+                             "FROM",
+                             "WHERE",
+                             "GROUP BY",
+                             "HAVING",
+                             "ORDER BY",
+                             "DESCENDING",
+                             "JOIN",
+                             "ON",
+                             "AND",
+                             "OR",
+                             "NOT",
+                             "LIKE",
+                             "IS NULL",
+                             "IS NOT NULL",
+                             "BETWEEN ... AND",
+                             "ALL",
+                             "ANY",
+                             "SOME",
+                             "EXISTS",
+                             "SINGULAR",
+                             "AVG( )",
+                             "COUNT( )",
+                             "MIN( )",
+                             "MAX( )",
+                             "SUM( )"});
+    LBOperacion->setItems({"=", ">", "<", ">=", "<=", "<>", "+", "-", "*", "/"});
+    LBTablas->setSortingEnabled(true);
+    PanelInserciones->resize(520, 220);
+    PanelInserciones->setVisible(false);
+    // The panel follows the mouse while its border is dragged.
+    PanelInserciones->installEventFilter(this);
+
+    Filtro = new TTable(this);
+    Filtro->setObjectName(QStringLiteral("Filtro"));
+    Filtro->setTableName(QStringLiteral("FILTRO"));
+    DSFiltro = new TDataSource(this);
+    DSFiltro->setDataSet(Filtro);
+    QryConsultasSQL = new TQuery(this);
+    QryConsultasSQL->setObjectName(QStringLiteral("QryConsultasSQL"));
+    DataSource1 = new TDataSource(this);
+    DataSource1->setDataSet(QryConsultasSQL);
+    DBGrid1->setDataSource(DataSource1);
+    Table1 = new TTable(this);
+    Table1->setObjectName(QStringLiteral("Table1"));
+
+    pbEjecutar->OnClick = [this](QObject*) { pbEjecutarClick(); };
+    pbModificar->OnClick = [this](QObject*) { pbModificarClick(); };
+    pbGuardarFiltro->OnClick = [this](QObject*) { pbGuardarFiltroClick(); };
+    pbGuardarFiltroComo->OnClick = [this](QObject*) { pbGuardarFiltroComoClick(); };
+    pbEliminarFiltro->OnClick = [this](QObject*) { pbEliminarFiltroClick(); };
+    pbCambioDatabase->OnClick = [this](QObject*) { pbCambioDatabaseClick(); };
+    pbRestringirAUsuarios->OnClick = [this](QObject*) { pbRestringirAUsuariosClick(); };
+    pbPersonalizarMenu->OnClick = [this](QObject*) { pbPersonalizarMenuClick(); };
+    pbCopiarConfiguracion->OnClick = [this](QObject*) { pbCopiarConfiguracionClick(); };
+    pbCopiarAOtrasEmpresas->OnClick = [this](QObject*) { pbCopiarAOtrasEmpresasClick(); };
+    pbZoom->OnClick = [this](QObject*) { PanelSentenciaSQL->setVisible(!pbZoom->Down()); };
+    pbRefrescar->OnClick = [this](QObject*) {
+        try {
+            if (QryConsultasSQL->Active()) QryConsultasSQL->Refresh();
+        } catch (const std::exception&) {
+        }
+    };
+    pbSalir->OnClick = [this](QObject*) { Close(); };
+    EditDescripcionFiltro->OnChange = [this](QObject*) { EditDescripcionFiltroClick(); };
+    LBTablas->OnClick = [this](QObject*) { CargaLBCampos(); };
+    LBTablas->OnDblClick = [this](QObject*) { InsertarTabla(); };
+    LBCampos->OnDblClick = [this](QObject*) { InsertarCampo(); };
+    LBOperacion->OnDblClick = [this](QObject*) { InsertarOperacion(); };
+    LBComandosSQL->OnDblClick = [this](QObject*) { InsertarComando(); };
+
+    auto* menu = new TPopupMenu(this);
+    auto elemento = [&](const char* nombre, const QString& texto, TListBox* l) {
+        auto* m = new TMenuItem(menu->Items(), QLatin1String(nombre), texto);
+        m->OnClick = [this, l](QObject*) { MostrarInserciones(l); };
+    };
+    elemento("InsertarComandoSQL1", QStringLiteral("Insertar Comando S&QL"), LBComandosSQL);
+    elemento("InsertarTabla1", QStringLiteral("Insertar &Tabla"), LBTablas);
+    elemento("InsertarCampo1", QStringLiteral("Insertar &Campo"), LBCampos);
+    SentenciaSQL->setPopupMenu(menu);
+}
+
+bool TfGENECSQL::eventFilter(QObject* Objeto, QEvent* Evento) {
+    if (Objeto == PanelInserciones) {
+        auto* raton = static_cast<QMouseEvent*>(Evento);
+        switch (Evento->type()) {
+            case QEvent::MouseButtonPress:
+                arrastrando_ = true;
+                inicioArrastre_ = raton->globalPosition().toPoint();
+                inicioPanel_ = PanelInserciones->pos();
+                return true;
+            case QEvent::MouseMove:
+                if (arrastrando_)
+                    PanelInserciones->move(inicioPanel_ + raton->globalPosition().toPoint() -
+                                           inicioArrastre_);
+                return arrastrando_;
+            case QEvent::MouseButtonRelease:
+                arrastrando_ = false;
+                return true;
+            default:
+                break;
+        }
+    }
+    return TForm::eventFilter(Objeto, Evento);
+}
+
+void TfGENECSQL::formCreate() {
+    PrepararFormulario(fGENEINIC, this);
+    AjustarTamanoFormulario(fGENEINIC, this, QString());
+    BaseDatosConsulta = NombreBaseDatosSelector(QStringLiteral("Database"));
+    if (AbrirTabla(fGENEINIC, Filtro)) {
+        // Only the saved queries the user may run are listed.
+        TDerechoConsultas derecho(Modulo(), CodigoUsuarioActual);
+        Filtro->OnFilterRecord = [derecho](TDataSet* d, bool& Aceptar) mutable {
+            Aceptar =
+                d->FieldByName(QStringLiteral("NombreTabla"))->AsString() == QLatin1String("SQL") &&
+                derecho.Autorizada(d->FieldByName(QStringLiteral("Instrucciones"))->AsString());
+        };
+        Filtro->setFiltered(true);
+        Filtro->First();
+        recargarNombres(QString());
+        if (NombresConsultas().isEmpty())
+            SentenciaSQL->setText(QStringLiteral("SELECT * FROM "));
+        else
+            CargarSentencia();
+        CargarTablas(BaseDatosConsulta);
+        arrastrando_ = false;
+        SentenciaSQL->setFocus();
+        const bool administrador = EsAdministrador();
+        pbRestringirAUsuarios->setEnabled(administrador);
+        pbPersonalizarMenu->setEnabled(administrador);
+        // The copy writes other queries' users and menus: a restriction is
+        // the administrator's to lift.
+        pbCopiarConfiguracion->setEnabled(administrador);
+    }
+    // A read-only user of the window never gets to change rows or run
+    // anything but a query.
+    QString nivel;
+    if (ModuloDatosPreparado && NivelAccesoPrograma(Modulo(), CodigoUsuarioActual, Caption(),
+                                                    nivel) == QLatin1String("Solo Lectura")) {
+        pbModificar->setDown(false);
+        pbModificar->setEnabled(false);
+    }
+    QryConsultasSQL->setReadOnly(true);
+}
+
+QStringList TfGENECSQL::NombresConsultas() const {
+    return EditDescripcionFiltro->Items();
+}
+
+void TfGENECSQL::recargarNombres(const QString& Actual) {
+    QStringList nombres;
+    const QString antes = Filtro->Active()
+                              ? Filtro->FieldByName(QStringLiteral("Descripcion"))->AsString()
+                              : QString();
+    if (Filtro->Active()) {
+        Filtro->DisableControls();
+        for (Filtro->First(); !Filtro->Eof(); Filtro->Next())
+            nombres << Filtro->FieldByName(QStringLiteral("Descripcion"))->AsString();
+        Filtro->EnableControls();
+    }
+    const QString elegido =
+        Actual.isEmpty() ? (nombres.contains(antes) ? antes : nombres.value(0)) : Actual;
+    EditDescripcionFiltro->blockSignals(true);
+    EditDescripcionFiltro->setItems(nombres);
+    EditDescripcionFiltro->setItemIndex(int(nombres.indexOf(elegido)));
+    EditDescripcionFiltro->blockSignals(false);
+    irAConsulta(elegido);
+}
+
+bool TfGENECSQL::irAConsulta(const QString& Nombre) {
+    if (!Filtro->Active() || Nombre.isEmpty()) return false;
+    const bool hallada = Filtro->Locate(QStringLiteral("Descripcion"), Nombre, 0);
+    InstruccionesConsulta =
+        hallada ? LineasTexto(Filtro->FieldByName(QStringLiteral("Instrucciones"))->AsString())
+                : QStringList();
+    return hallada;
+}
+
+void TfGENECSQL::CargarSentencia() {
+    if (Filtro->Active() && !Filtro->IsEmpty())
+        SentenciaSQL->setText(Filtro->FieldByName(QStringLiteral("Filtro"))->AsString());
+    QryConsultasSQL->Close();
+}
+
+void TfGENECSQL::EditDescripcionFiltroClick() {
+    if (!irAConsulta(EditDescripcionFiltro->Text())) return;
+    CargarSentencia();
+    if (pbZoom->Down()) pbEjecutarClick();
+}
+
+// ---------------------------------------------------------------- running
+
+void TfGENECSQL::pbEjecutarClick() {
+    const QStringList autorizados =
+        Items(ValorLista(QStringLiteral("UsuariosAutorizados"), InstruccionesConsulta));
+    if (!autorizados.isEmpty() && !autorizados.contains(CodigoUsuarioActual)) {
+        MensajeAdvertencia(QStringLiteral("¡Vd. no tiene acceso a la consulta!"));
+        return;
+    }
+    EjecutarSentenciaSQL();
+    TraducirFormulario(fGENEINIC, this, QString());
+}
+
+void TfGENECSQL::EjecutarSentenciaSQL() {
+    pbImportar->setEnabled(false);
+    QryConsultasSQL->Close();
+    QString texto = SentenciaSQL->Text();
+    // Only one statement runs: a second one would run with the program's rights.
+    const QString motivo = MotivoSegundaSentencia(texto);
+    if (!motivo.isEmpty()) {
+        MensajeAdvertencia(QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ") +
+                           motivo);
+        return;
+    }
+    QString lista;
+    VariablesSQL(Modulo(), texto, lista);
+    const QStringList variables = LineasTexto(lista);
+    QStringList valores;
+    for (const QString& v : variables) {
+        const qsizetype guion = v.indexOf(QLatin1Char('_'));
+        if (guion >= 0) {
+            valores << valores.value(variables.indexOf(v.left(guion)));
+            continue;
+        }
+        QString nombre = v;
+        for (const char* c : {"$", "#", "&", "\r", "\n"}) nombre.remove(QLatin1String(c));
+        valores << MensajePeticion(QStringLiteral("Introduzca el valor para la variable ") +
+                                   nombre);
+    }
+    SustituirVariablesMultiples(texto, variables, valores);
+    QryConsultasSQL->setDatabaseName(BaseDatosConsulta);
+    QryConsultasSQL->SQL().setText(texto);
+    AsignarValoresVariablesSQL(Modulo(), QryConsultasSQL, valores);
+
+    QStringList lineas = SentenciaSQL->Lines();
+    if (!lineas.isEmpty()) {
+        QString& ultima = lineas.last();
+        if (ultima.size() >= 2 && ultima.at(ultima.size() - 2) == QLatin1Char(',')) {
+            ultima.remove(ultima.size() - 2, 1);
+            SentenciaSQL->setLines(lineas);
+        }
+    }
+    const bool consulta =
+        SentenciaSQL->Lines().value(0).left(6).toUpper() == QLatin1String("SELECT");
+    if (!consulta && !pbModificar->Down()) return;
+    PanelInserciones->setVisible(false);
+    bool correcto = false;
+    {
+        TCursorEspera espera;
+        QryConsultasSQL->setReadOnly(!pbModificar->Down());
+        TBusyForm ocupado(this);
+        correcto = AbrirConsulta(Modulo(), QryConsultasSQL,
+                                 consulta ? QStringLiteral("Open") : QStringLiteral("ExecSQL"));
+    }
+    if (correcto) {
+        if (consulta) {
+            prepararColumnas();
+            QryConsultasSQL->First();
+            pbImportar->setEnabled(pbModificar->Down());
+        }
+        pbExportar->setEnabled(consulta);
+    } else {
+        MensajeAdvertencia(QStringLiteral("¡No se ha podido ejecutar la sentencia SQL!"));
+        pbExportar->setEnabled(false);
+    }
+    for (TSpeedButton* b : {pbExportarExcel, pbImprimir, pbImprimirApaisado, pbGrafico})
+        b->setEnabled(pbExportar->isEnabled());
+}
+
+void TfGENECSQL::prepararColumnas() {
+    OcultarCamposNoVisibles(fGENEINIC, this);
+    for (int i = 0; i < DBGrid1->Columns().Count(); ++i) {
+        TColumn* c = DBGrid1->Columns()[i];
+        TField* f = c->Field();
+        c->Title()->setCaption(AbreviarTitulo(c->FieldName(), 1));
+        if (!f) continue;
+        if (f->DataType() == ftMemo) {
+            c->setButtonStyle(cbsEllipsis);
+            c->setWidth(200);
+        }
+        if (f->DataType() == ftFloat) {
+            QString formato;
+            FormatoCampoImporte(fGENEINIC, f->FieldName(), formato);
+            f->setDisplayFormat(formato);
+        }
+        if (f->DataType() == ftDateTime || f->DataType() == ftDate) {
+            f->setEditMask(QString());
+            if (f->FieldName().toUpper().contains(QLatin1String("HORA")))
+                f->setDisplayFormat(QStringLiteral("HH:MM:SS"));
+            f->setDisplayWidth(10);
+        }
+    }
+}
+
+void TfGENECSQL::pbModificarClick() {
+    DBGrid1->setReadOnly(!pbModificar->Down());
+    if (!pbModificar->Down()) pbImportar->setEnabled(false);
+    // The open result follows the button at once.
+    const bool abierta = QryConsultasSQL->Active();
+    QryConsultasSQL->Close();
+    QryConsultasSQL->setReadOnly(!pbModificar->Down());
+    if (abierta) {
+        try {
+            QryConsultasSQL->Open();
+            prepararColumnas();
+            pbImportar->setEnabled(pbModificar->Down());
+        } catch (const std::exception&) {
+        }
+    }
+}
+
+// ---------------------------------------------------------------- storage
+
+void TfGENECSQL::pbGuardarFiltroClick() {
+    const QString nombre = EditDescripcionFiltro->Text();
+    // Positioning on the row reloads the settings: the ones to store are taken first.
+    const QStringList instrucciones = InstruccionesConsulta;
+    if (nombre.isEmpty() || !irAConsulta(nombre)) {
+        InstruccionesConsulta = instrucciones;
+        pbGuardarFiltroComoClick();
+        return;
+    }
+    try {
+        Filtro->Edit();
+        Filtro->FieldByName(QStringLiteral("Filtro"))->setAsString(SentenciaSQL->Text());
+        Filtro->FieldByName(QStringLiteral("Instrucciones"))
+            ->setAsString(instrucciones.join(kCrLf));
+        Filtro->Post();
+    } catch (const std::exception&) {
+        Filtro->Cancel();
+        MensajeAdvertencia(QStringLiteral("¡El registro está siendo utilizado por otro usuario!"));
+    }
+    InstruccionesConsulta = instrucciones;
+}
+
+void TfGENECSQL::pbGuardarFiltroComoClick() {
+    const QString nombre =
+        MensajePeticion(QStringLiteral("Introduzca la Descripción de la Sentencia SQL: "));
+    if (nombre.isEmpty()) return;
+    const QStringList instrucciones = InstruccionesConsulta;
+    try {
+        Filtro->Insert();
+        Filtro->FieldByName(QStringLiteral("NombreTabla"))->setAsString(QStringLiteral("SQL"));
+        Filtro->FieldByName(QStringLiteral("Descripcion"))->setAsString(nombre);
+        Filtro->FieldByName(QStringLiteral("Filtro"))->setAsString(SentenciaSQL->Text());
+        Filtro->FieldByName(QStringLiteral("Instrucciones"))
+            ->setAsString(instrucciones.join(kCrLf));
+        Filtro->Post();
+    } catch (const std::exception&) {
+        Filtro->Cancel();
+        MensajeAdvertencia(QStringLiteral("¡Imposible grabar el registro!"));
+        return;
+    }
+    recargarNombres(nombre);
+    CargarSentencia();
+}
+
+void TfGENECSQL::pbEliminarFiltroClick() {
+    if (MensajeConfirmacion(QStringLiteral("¿Está seguro de querer eliminar la sentencia SQL?")) ==
+        QLatin1String("NO"))
+        return;
+    try {
+        if (irAConsulta(EditDescripcionFiltro->Text())) Filtro->Delete();
+    } catch (const std::exception&) {
+        if (Filtro->State() != dsBrowse) Filtro->Cancel();
+    }
+    recargarNombres(QString());
+    CargarSentencia();
+}
+
+// ---------------------------------------------------------------- settings
+
+void TfGENECSQL::asignarInstrucciones(const QString& Clave, const QString& Valor) {
+    AsignarValorLista(Clave, Valor, InstruccionesConsulta);
+}
+
+void TfGENECSQL::avisarCambios(bool PreguntarGuardar) {
+    Esperar(500);
+    MensajeInformacion(kRecuerde);
+    if (PreguntarGuardar &&
+        MensajeConfirmacion(QStringLiteral(
+            "Para que los cambios realizados queden registrados debe guardar la Sentencia SQL "
+            "actual. ¿Desea hacerlo a continuación?")) == QLatin1String("SI"))
+        pbGuardarFiltroClick();
+}
+
+void TfGENECSQL::pbRestringirAUsuariosClick() {
+    if (!EsAdministrador()) return;
+    QString resultado;
+    EjecutarSQL(Modulo(), QStringLiteral("SELECT Codigo, Nombre FROM USUARIO   ORDER BY Codigo"),
+                QStringLiteral("DatabaseGeneral"), QStringLiteral("Silenciosa"), resultado);
+    if (resultado.startsWith(QLatin1String("Error"))) return;
+    const QStringList actuales =
+        Items(ValorLista(QStringLiteral("UsuariosAutorizados"), InstruccionesConsulta));
+    QStringList usuarios, elegidos;
+    for (const QString& l : LineasTexto(resultado)) {
+        const QString codigo = l.section(QLatin1Char('|'), 0, 0);
+        usuarios << codigo + QStringLiteral(" - ") + l.section(QLatin1Char('|'), 1);
+        if (actuales.contains(codigo)) elegidos << usuarios.last();
+    }
+    QString valor;
+    for (const QString& s : Seleccionar(QStringLiteral("Titulo=Seleccion de Usuarios\r\n"
+                                                       "Formato=0,0,300,0\r\nModo=Multiple"),
+                                        usuarios, elegidos))
+        valor += s.section(QLatin1Char(' '), 0, 0) + QLatin1Char(',');
+    asignarInstrucciones(QStringLiteral("UsuariosAutorizados"), valor);
+    avisarCambios(true);
+}
+
+void TfGENECSQL::pbPersonalizarMenuClick() {
+    if (!EsAdministrador()) return;
+    const QStringList actuales =
+        Items(ValorLista(QStringLiteral("AplicacionesContenedoras"), InstruccionesConsulta));
+    QStringList aplicaciones, elegidas;
+    for (int codigo = 100; codigo <= 9900; codigo += 100) {
+        QString nombre;
+        NombreAplicacion(fGENEINIC, codigo, nombre);
+        if (nombre.isEmpty()) continue;
+        aplicaciones << nombre;
+        if (actuales.contains(nombre)) elegidas << nombre;
+    }
+    QString valor;
+    for (const QString& s :
+         Seleccionar(QStringLiteral("Titulo=Seleccion de Aplicaciones Contenedoras\r\n"
+                                    "Formato=0,0,300,0\r\nModo=Multiple\r\nOpciones=Ordenada"),
+                     aplicaciones, elegidas))
+        valor += s + QLatin1Char(',');
+    asignarInstrucciones(QStringLiteral("AplicacionesContenedoras"), valor);
+    avisarCambios(true);
+}
+
+void TfGENECSQL::pbCopiarConfiguracionClick() {
+    if (!ExigirAdministrador(Modulo(), CodigoUsuarioActual, QString())) return;
+    QString lista;
+    ConsultasGuardadas(Modulo(), QString(), QString(), QStringLiteral("ConsultasSQL"), lista);
+    const QStringList elegidas = Seleccionar(QStringLiteral("Titulo=Seleccion de Consultas SQL\r\n"
+                                                            "Formato=0,0,300,0\r\nModo=Multiple"),
+                                             LineasTexto(lista), {});
+    Esperar(500);
+    if (MensajeConfirmacion(QStringLiteral(
+            "¿Está seguro de querer copiar la configuración a las consultas SQL indicadas?")) !=
+        QLatin1String("SI"))
+        return;
+    const QString actual = EditDescripcionFiltro->Text();
+    const QString instrucciones = InstruccionesConsulta.join(kCrLf);
+    {
+        TCursorEspera espera;
+        for (const QString& nombre : elegidas) {
+            if (!Filtro->Locate(QStringLiteral("Descripcion"), nombre, 0)) continue;
+            try {
+                Filtro->Edit();
+                Filtro->FieldByName(QStringLiteral("Instrucciones"))->setAsString(instrucciones);
+                Filtro->Post();
+            } catch (const std::exception&) {
+                Filtro->Cancel();
+            }
+        }
+    }
+    irAConsulta(actual);
+    MensajeInformacion(kRecuerde);
+}
+
+void TfGENECSQL::pbCopiarAOtrasEmpresasClick() {
+    CopiarRegistrosAEmpresas(Filtro);
+}
+
+void TfGENECSQL::pbCambioDatabaseClick() {
+    const QString nombre = MensajePeticion(
+        QStringLiteral("Introduzca el nombre de la nueva Base de Datos: "), BaseDatosConsulta);
+    if (nombre.isEmpty()) return;
+    CargarTablas(nombre);
+}
+
+// ---------------------------------------------------------------- insertions
+
+void TfGENECSQL::CargarTablas(const QString& BaseDatos) {
+    if (BaseDatos.isEmpty()) return;
+    QStringList tablas;
+    try {
+        tablas = BaseDatosSelector(BaseDatos)->TableNames();
+    } catch (const std::exception& e) {
+        MensajeAdvertencia(QStringLiteral("¡No es posible abrir la Base de Datos! Motivo: ") +
+                           QString::fromUtf8(e.what()));
+        return;
+    }
+    QryConsultasSQL->Close();
+    Table1->Close();
+    BaseDatosConsulta = BaseDatos;
+    Table1->setDatabaseName(BaseDatos);
+    LBTablas->Clear();
+    LBTablas->setItems(tablas);
+    LBTablas->setItemIndex(0);
+    CargaLBCampos();
+}
+
+void TfGENECSQL::CargaLBCampos() {
+    LBCampos->Clear();
+    const QString tabla = LBTablas->currentItem() ? LBTablas->currentItem()->text() : QString();
+    if (tabla.isEmpty()) return;
+    Table1->Close();
+    Table1->setTableName(tabla);
+    QStringList campos;
+    try {
+        Table1->FieldDefs().Clear();
+        Table1->UpdateFieldDefs();
+        for (int i = 0; i < Table1->FieldDefs().Count(); ++i) campos << Table1->FieldDefs()[i].Name;
+    } catch (const std::exception&) {
+    }
+    LBCampos->setItems(campos);
+    LBCampos->setItemIndex(0);
+}
+
+void TfGENECSQL::MostrarInserciones(TListBox* Lista) {
+    PanelInserciones->setVisible(true);
+    PanelInserciones->raise();
+    CentrarControl(PanelInserciones, QStringLiteral("Centro"));
+    Lista->setFocus();
+}
+
+QString TfGENECSQL::ultimaLinea() const {
+    const QStringList l = SentenciaSQL->Lines();
+    return l.isEmpty() ? QString() : l.last();
+}
+
+void TfGENECSQL::cambiarUltimaLinea(const QString& Linea) {
+    QStringList l = SentenciaSQL->Lines();
+    if (l.isEmpty())
+        l << Linea;
+    else
+        l.last() = Linea;
+    SentenciaSQL->setLines(l);
+}
+
+namespace {
+// The comma a field insertion left ("..., ") goes before a word or operator.
+QString SinComaFinal(QString Linea) {
+    if (Linea.size() >= 2 && Linea.at(Linea.size() - 2) == QLatin1Char(','))
+        Linea.remove(Linea.size() - 2, 1);
+    return Linea;
+}
+}  // namespace
+
+void TfGENECSQL::InsertarTabla() {
+    const int i = LBTablas->ItemIndex();
+    if (i < 0) return;
+    cambiarUltimaLinea(ultimaLinea() + LBTablas->item(i)->text() + QStringLiteral(" T") +
+                       QString::number(i) + QLatin1Char(' '));
+}
+
+void TfGENECSQL::InsertarCampo() {
+    const int t = LBTablas->ItemIndex();
+    const int c = LBCampos->ItemIndex();
+    if (t < 0 || c < 0) return;
+    cambiarUltimaLinea(ultimaLinea() + QLatin1Char('T') + QString::number(t) + QLatin1Char('.') +
+                       LBCampos->item(c)->text() + QStringLiteral(", "));
+}
+
+void TfGENECSQL::InsertarOperacion() {
+    const int i = LBOperacion->ItemIndex();
+    if (i < 0) return;
+    cambiarUltimaLinea(SinComaFinal(ultimaLinea()) + LBOperacion->item(i)->text() +
+                       QLatin1Char(' '));
+}
+
+void TfGENECSQL::InsertarComando() {
+    const int i = LBComandosSQL->ItemIndex();
+    if (i < 0) return;
+    const QString palabra = LBComandosSQL->item(i)->text();
+    static const QStringList enLineaNueva = {"FROM", "WHERE", "ON", "ORDER BY", "GROUP BY"};
+    static const QStringList funciones = {"AVG( )", "SUM( )", "COUNT( )", "MAX( )", "MIN( )"};
+    if (enLineaNueva.contains(palabra)) {
+        cambiarUltimaLinea(SinComaFinal(ultimaLinea()));
+        QStringList l = SentenciaSQL->Lines();
+        l << QStringLiteral("    ") + palabra + QLatin1Char(' ');
+        SentenciaSQL->setLines(l);
+    } else if (funciones.contains(palabra)) {
+        QString linea = ultimaLinea() + palabra + QStringLiteral(", ");
+        const int t = LBTablas->ItemIndex();
+        const QString campo = LBCampos->currentItem() ? LBCampos->currentItem()->text() : QString();
+        linea.replace(QStringLiteral("( )"), QStringLiteral("(T") + QString::number(t) +
+                                                 QLatin1Char('.') + campo + QLatin1Char(')'));
+        cambiarUltimaLinea(linea);
+    } else {
+        cambiarUltimaLinea(SinComaFinal(ultimaLinea()) + palabra + QLatin1Char(' '));
+    }
+}
+
+bool EsSentenciaSelect(const QString& Sentencia) {
+    QString texto = Sentencia;
+    texto.replace(kCrLf, QStringLiteral(" "));
+    return texto.trimmed().left(6).toUpper() == QLatin1String("SELECT");
+}
+
+void InstalarConsultasSQL() {
+    if (!FormClassRegistered(QStringLiteral("TfGENECSQL")))
+        RegisterFormClass<TfGENECSQL>(QStringLiteral("TfGENECSQL"));
+}

@@ -1,0 +1,259 @@
+// The SQL workbench on a real installation: variables asked and bound, a
+// multiple variable with a quote, action statements and the modification
+// switch, refused and failing statements, the run check of a restricted
+// query, saving, saving as and deleting queries with their settings, and
+// the insertion lists.
+
+#include <QtTest>
+
+#include "db/field.h"
+#include "db/query.h"
+#include "db/table.h"
+#include "gene/genemens.h"
+#include "gene/genemodu_sql.h"
+#include "gene/genetext.h"
+#include "gene/listings/genecsql.h"
+#include "gene/sesion.h"
+#include "support/dbfixture.h"
+#include "support/empresaprueba.h"
+#include "support/sqlprueba.h"
+#include "ui/controls.h"
+#include "ui/registry.h"
+
+namespace {
+
+// A company with the table LISTPRU and the workbench opened on it.
+struct Entorno {
+    explicit Entorno(Engine motor) : e(motor) {
+        SqlPrueba(
+            QStringLiteral("CREATE TABLE LISTPRU (Codigo INTEGER PRIMARY KEY, "
+                           "Nombre VARCHAR(40), Importe FLOAT)"));
+        SqlPrueba(QStringLiteral("INSERT INTO LISTPRU VALUES (1, 'Ana', 12.5)"));
+        SqlPrueba(QStringLiteral("INSERT INTO LISTPRU VALUES (2, 'D''Ors', 3)"));
+        SqlPrueba(QStringLiteral("INSERT INTO LISTPRU VALUES (3, 'Luis', 40)"));
+        MessageSeam::clearLog();
+        f = static_cast<TfGENECSQL*>(CreateForm(QStringLiteral("TfGENECSQL")));
+    }
+    ~Entorno() { delete f; }
+    // Runs a statement with the answers to its prompts; the texts shown.
+    QStringList ejecutar(const QString& sql, const QStringList& respuestas = {}) {
+        MessageSeam::clearLog();
+        for (const QString& r : respuestas) MessageSeam::enqueue(r);
+        f->SentenciaSQL->setText(sql);
+        f->pbEjecutarClick();
+        return TextosMostrados();
+    }
+    QStringList filas() {
+        QStringList l;
+        if (!f->QryConsultasSQL->Active()) return l;
+        for (f->QryConsultasSQL->First(); !f->QryConsultasSQL->Eof(); f->QryConsultasSQL->Next())
+            l << f->QryConsultasSQL->Fields()[0]->AsString();
+        return l;
+    }
+    EmpresaPrueba e;
+    QPointer<TfGENECSQL> f;
+};
+
+}  // namespace
+
+class TestGeneCsql : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { InstalarConsultasSQL(); }
+
+    void variables_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QStringList>("respuestas");
+        QTest::addColumn<QStringList>("preguntas");
+        QTest::addColumn<QStringList>("filas");
+        for (Engine e : AvailableEngines()) {
+            const int motor = int(e);
+            const QByteArray m = EngineTag(e).toLatin1() + ' ';
+            QTest::newRow(QByteArray(m + "repetida se pide una vez").constData())
+                << motor
+                << "SELECT Codigo FROM LISTPRU WHERE Nombre = :$Nombre OR Nombre = :$Nombre"
+                << QStringList{"Luis"} << QStringList{"Introduzca el valor para la variable Nombre"}
+                << QStringList{"3"};
+            QTest::newRow(QByteArray(m + "entero").constData())
+                << motor << "SELECT Codigo FROM LISTPRU WHERE Importe = :#Valor" << QStringList{"3"}
+                << QStringList{"Introduzca el valor para la variable Valor"} << QStringList{"2"};
+            QTest::newRow(QByteArray(m + "real").constData())
+                << motor << "SELECT Codigo FROM LISTPRU WHERE Importe = :#Valor"
+                << QStringList{"12,5"} << QStringList{"Introduzca el valor para la variable Valor"}
+                << QStringList{"1"};
+            QTest::newRow(QByteArray(m + "lista con comilla").constData())
+                << motor
+                << "SELECT Codigo FROM LISTPRU WHERE Nombre IN ( :*Nombres ) ORDER BY Codigo"
+                << QStringList{"D'Ors, Luis,"}
+                << QStringList{"Introduzca el valor para la variable *Nombres"}
+                << QStringList{"2", "3"};
+            QTest::newRow(QByteArray(m + "lista vacia").constData())
+                << motor << "SELECT Codigo FROM LISTPRU WHERE Nombre IN ( :*Nombres )"
+                << QStringList{""} << QStringList{"Introduzca el valor para la variable *Nombres"}
+                << QStringList{};
+        }
+    }
+    void variables() {
+        QFETCH(int, engine);
+        QFETCH(QString, sql);
+        QFETCH(QStringList, respuestas);
+        QFETCH(QStringList, preguntas);
+        QFETCH(QStringList, filas);
+        Entorno x{Engine(engine)};
+        const QStringList mostrados = x.ejecutar(sql, respuestas);
+        QCOMPARE(mostrados.size() >= preguntas.size(), true);
+        for (int i = 0; i < preguntas.size(); ++i)
+            QVERIFY2(mostrados.value(i).startsWith(preguntas.at(i)),
+                     qPrintable(mostrados.join('\n')));
+        QCOMPARE(x.filas(), filas);
+    }
+
+    // A field insertion leaves ", " at the end of the last line: the run uses
+    // the text as typed and the memo loses that comma for the next run.
+    void comaFinalDeLaInsercion() {
+        Entorno x{Engine::Sqlite};
+        x.ejecutar(QStringLiteral("SELECT Codigo FROM LISTPRU ORDER BY Codigo, "));
+        QCOMPARE(x.f->SentenciaSQL->Text(),
+                 QStringLiteral("SELECT Codigo FROM LISTPRU ORDER BY Codigo "));
+    }
+
+    static double importe() {
+        return SqlPrueba(QStringLiteral("SELECT Importe FROM LISTPRU WHERE Codigo = 1"))
+            .replace(QLatin1Char(','), QLatin1Char('.'))
+            .toDouble();
+    }
+    void accionesYModificacion_data() { AddEngineRows(); }
+    void accionesYModificacion() {
+        QFETCH(int, engine);
+        Entorno x{Engine(engine)};
+        const QString update = QStringLiteral("UPDATE LISTPRU SET Importe = 10 WHERE Codigo = 1");
+        // Up: nothing runs, nothing is said.
+        QCOMPARE(x.ejecutar(update), QStringList());
+        QCOMPARE(importe(), 12.5);
+        // The result itself refuses changes while the switch is up.
+        x.ejecutar(QStringLiteral("SELECT Codigo, Nombre FROM LISTPRU ORDER BY Codigo"));
+        QVERIFY(x.f->pbExportar->isEnabled());
+        QVERIFY(!x.f->QryConsultasSQL->CanModify());
+        // Down: the statement runs and the export buttons end disabled.
+        x.f->pbModificar->setDown(true);
+        x.f->pbModificarClick();
+        QVERIFY(x.f->QryConsultasSQL->CanModify());
+        QCOMPARE(x.ejecutar(update), QStringList());
+        QCOMPARE(importe(), 10.0);
+        QVERIFY(!x.f->pbExportar->isEnabled());
+        QVERIFY(!x.f->pbExportarExcel->isEnabled());
+        // A second statement is refused before anything runs.
+        const QStringList m = x.ejecutar(QStringLiteral(
+            "UPDATE LISTPRU SET Importe = 20 WHERE Codigo = 1; DELETE FROM LISTPRU"));
+        QCOMPARE(m.size(), 1);
+        QVERIFY(m.at(0).startsWith(
+            QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ")));
+        QCOMPARE(SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM LISTPRU WHERE Importe = 10")),
+                 QStringLiteral("1"));
+        QCOMPARE(SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM LISTPRU")), QStringLiteral("3"));
+        // A failing statement: the engine's reason, then the window's warning; no result.
+        const QStringList fallo = x.ejecutar(QStringLiteral("SELECT Nada FROM LISTPRU"));
+        QVERIFY2(fallo.size() >= 2, qPrintable(fallo.join(QLatin1Char('\n'))));
+        QVERIFY2(fallo.first().startsWith(
+                     QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ")),
+                 qPrintable(fallo.join(QLatin1Char('\n'))));
+        QCOMPARE(fallo.last(), QStringLiteral("¡No se ha podido ejecutar la sentencia SQL!"));
+        QVERIFY(!x.f->QryConsultasSQL->Active());
+        QVERIFY(!x.f->pbExportar->isEnabled());
+    }
+
+    void guardarYRestringir_data() { AddEngineRows(); }
+    void guardarYRestringir() {
+        QFETCH(int, engine);
+        Entorno x{Engine(engine)};
+        QCOMPARE(x.f->SentenciaSQL->Text(), QStringLiteral("SELECT * FROM "));
+        // Save as: the new query is selected and loaded.
+        x.f->SentenciaSQL->setText(QStringLiteral("SELECT Codigo FROM LISTPRU"));
+        x.f->InstruccionesConsulta = {QStringLiteral("Font=Arial,,,10")};
+        MessageSeam::enqueue(QStringLiteral("Importes"));
+        x.f->pbGuardarFiltroComoClick();
+        QCOMPARE(x.f->NombresConsultas(), QStringList{QStringLiteral("Importes")});
+        QCOMPARE(SqlPrueba(QStringLiteral("SELECT Filtro FROM FILTRO WHERE NombreTabla = 'SQL'")),
+                 QStringLiteral("SELECT Codigo FROM LISTPRU"));
+        // The settings keep their order; an emptied key goes.
+        x.f->InstruccionesConsulta << QStringLiteral("UsuariosAutorizados=1,5,");
+        x.f->InstruccionesConsulta << QStringLiteral("AplicacionesContenedoras=Recursos Humanos,");
+        AsignarValorLista(QStringLiteral("Font"), QString(), x.f->InstruccionesConsulta);
+        x.f->SentenciaSQL->setText(QStringLiteral("SELECT Nombre FROM LISTPRU"));
+        x.f->pbGuardarFiltroClick();
+        QCOMPARE(SqlPrueba(QStringLiteral(
+                     "SELECT Instrucciones FROM FILTRO WHERE Descripcion = 'Importes'")),
+                 QStringLiteral(
+                     "UsuariosAutorizados=1,5,\r\nAplicacionesContenedoras=Recursos Humanos,"));
+        // A restricted query refuses user 7 at run time.
+        const QString antes = CodigoUsuarioActual;
+        CodigoUsuarioActual = QStringLiteral("7");
+        QCOMPARE(x.ejecutar(QStringLiteral("SELECT Codigo FROM LISTPRU")),
+                 QStringList{QStringLiteral("¡Vd. no tiene acceso a la consulta!")});
+        QVERIFY(!x.f->QryConsultasSQL->Active());
+        CodigoUsuarioActual = QStringLiteral("5");
+        QCOMPARE(x.ejecutar(QStringLiteral("SELECT Codigo FROM LISTPRU")), QStringList());
+        CodigoUsuarioActual = antes;
+        // A second name, then delete: the first row is loaded again.
+        x.f->SentenciaSQL->setText(QStringLiteral("SELECT 1"));
+        MessageSeam::enqueue(QStringLiteral("Uno"));
+        x.f->pbGuardarFiltroComoClick();
+        QCOMPARE(x.f->NombresConsultas(),
+                 (QStringList{QStringLiteral("Importes"), QStringLiteral("Uno")}));
+        QCOMPARE(x.f->EditDescripcionFiltro->Text(), QStringLiteral("Uno"));
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        x.f->pbEliminarFiltroClick();
+        QCOMPARE(x.f->NombresConsultas().size(), 2);
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        x.f->pbEliminarFiltroClick();
+        QCOMPARE(x.f->NombresConsultas(), QStringList{QStringLiteral("Importes")});
+        QCOMPARE(x.f->SentenciaSQL->Text(), QStringLiteral("SELECT Nombre FROM LISTPRU"));
+        // A name already used is refused by the engine: the warning, no row.
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("Importes"));
+        x.f->pbGuardarFiltroComoClick();
+        QCOMPARE(TextosMostrados().last(), QStringLiteral("¡Imposible grabar el registro!"));
+        QCOMPARE(SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM FILTRO WHERE NombreTabla = 'SQL'")),
+                 QStringLiteral("1"));
+    }
+
+    // Table at list position i, its field, an operator and SUM on the last line.
+    void inserciones() {
+        Entorno x{Engine::Sqlite};
+        const int i = int(x.f->LBTablas->Items().indexOf(QStringLiteral("LISTPRU")));
+        QVERIFY(i >= 0);
+        const QString t = QStringLiteral("T") + QString::number(i);
+        x.f->SentenciaSQL->setText(QStringLiteral("SELECT * FROM "));
+        x.f->LBTablas->setItemIndex(i);
+        x.f->CargaLBCampos();
+        x.f->InsertarTabla();
+        QCOMPARE(x.f->SentenciaSQL->Text(),
+                 QStringLiteral("SELECT * FROM LISTPRU ") + t + QLatin1Char(' '));
+        x.f->SentenciaSQL->setText(QStringLiteral("SELECT "));
+        x.f->LBCampos->setItemIndex(int(x.f->LBCampos->Items().indexOf(QStringLiteral("Nombre"))));
+        x.f->InsertarCampo();
+        QCOMPARE(x.f->SentenciaSQL->Text(),
+                 QStringLiteral("SELECT ") + t + QStringLiteral(".Nombre, "));
+        x.f->LBComandosSQL->setItemIndex(
+            int(x.f->LBComandosSQL->Items().indexOf(QStringLiteral("FROM"))));
+        x.f->InsertarComando();
+        QCOMPARE(x.f->SentenciaSQL->Lines(),
+                 (QStringList{QStringLiteral("SELECT ") + t + QStringLiteral(".Nombre "),
+                              QStringLiteral("    FROM ")}));
+        x.f->SentenciaSQL->setText(QStringLiteral("SELECT "));
+        x.f->LBCampos->setItemIndex(int(x.f->LBCampos->Items().indexOf(QStringLiteral("Importe"))));
+        x.f->LBComandosSQL->setItemIndex(
+            int(x.f->LBComandosSQL->Items().indexOf(QStringLiteral("SUM( )"))));
+        x.f->InsertarComando();
+        QCOMPARE(x.f->SentenciaSQL->Text(),
+                 QStringLiteral("SELECT SUM(") + t + QStringLiteral(".Importe), "));
+        x.f->LBOperacion->setItemIndex(0);
+        x.f->InsertarOperacion();
+        QCOMPARE(x.f->SentenciaSQL->Text(),
+                 QStringLiteral("SELECT SUM(") + t + QStringLiteral(".Importe) = "));
+    }
+};
+
+QTEST_MAIN(TestGeneCsql)
+#include "tst_genecsql.moc"
