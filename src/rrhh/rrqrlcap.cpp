@@ -64,8 +64,8 @@ TfRRQRLCAP::TfRRQRLCAP(const QString& nombre, const QString& Definicion, TForm* 
     Personal = TablaFuente(QStringLiteral("Personal"), QStringLiteral("PERSONAL"));
     PageHeader->setHeight(80);
     Detail = DetalleColumnas({
-        {"Operario", "CodigoOperario", "QRDBText1", 45},
-        {"Nombre", "Nombre", "QRDBText2", 170},
+        {"Operario", "CodigoOperario", "QRDBText1", 55},
+        {"Nombre", "Nombre", "QRDBText2", 160},
         {"Puesto", "CodigoPuesto", "QRDBText3", 55},
         {"Descripción", "Descripcion", "QRDBText4", 130},
     });
@@ -73,6 +73,9 @@ TfRRQRLCAP::TfRRQRLCAP(const QString& nombre, const QString& Definicion, TForm* 
     int left = 400;
     for (int i = 0; i < 15; ++i, left += 42) {
         ET[i] = Titulo(QStringLiteral("ET%1").arg(i + 1), QString(), left, 40);
+        QFont letra = ET[i]->Font();
+        letra.setPointSize(8);
+        ET[i]->setFont(letra);
         const QString campo = QStringLiteral("CapacitacionPuesto%1").arg(i);
         Columna(Detail, QStringLiteral("QRDB") + campo, campo, left, 36);
         if (auto* t = qobject_cast<TQRDBText*>(FindComponent(QStringLiteral("QRDB") + campo))) {

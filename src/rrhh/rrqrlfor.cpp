@@ -17,8 +17,8 @@ TfRRQRLFOR::TfRRQRLFOR(const QString& Orden, TForm* Dialogo, QWidget* owner)
         {"Nombre", "Nombre", "QRDBText2", 200, false},
         {"Formación", "CodigoFormacion", "QRDBText4", 75, false},
         {"Descripción", "Descripcion", "QRDBText6", 220, false},
-        {"Fecha Final", "FechaFinal", "QRDBText3", 80, true},
-        {"Fecha Inicio", "FechaInicio", "QRDBText5", 80, true},
+        {"Fecha Final", "FechaFinal", "QRDBText3", 85, true},
+        {"Fecha Inicio", "FechaInicio", "QRDBText5", 85, true},
     });
     Preparar(Dialogo, DefinicionTemporal(Orden), true);
 }

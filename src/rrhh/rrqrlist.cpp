@@ -270,7 +270,12 @@ TQRBand* TInformeListado::DetalleColumnas(const QList<TColumnaListado>& Columnas
     detalle->setFont(MakeFont(QStringLiteral("Arial"), 8));
     int left = 0, n = 1;
     for (const TColumnaListado& c : Columnas) {
-        Titulo(QStringLiteral("QRLabel%1").arg(n++), QString::fromUtf8(c.Titulo), left, c.Ancho);
+        // The captions at the detail's size, so that each stays over its column.
+        TQRLabel* titulo = Titulo(QStringLiteral("QRLabel%1").arg(n++), QString::fromUtf8(c.Titulo),
+                                  left, c.Ancho);
+        QFont letra = titulo->Font();
+        letra.setPointSize(8);
+        titulo->setFont(letra);
         Columna(detalle, QLatin1String(c.Control), QLatin1String(c.Campo), left, c.Ancho - 4,
                 c.Fecha);
         left += c.Ancho;

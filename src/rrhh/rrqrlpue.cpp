@@ -17,8 +17,8 @@ TfRRQRLPUE::TfRRQRLPUE(const QString& Orden, TForm* Dialogo, QWidget* owner)
         {"Nombre", "Nombre", "QRDBText2", 190, false},
         {"Puesto", "CodigoPuesto", "QRDBText4", 70, false},
         {"Descripción", "Descripcion", "QRDBText6", 190, false},
-        {"Fecha Inicio", "FechaInicio", "QRDBText5", 80, true},
-        {"Fecha Final", "FechaFinal", "QRDBText3", 80, true},
+        {"Fecha Inicio", "FechaInicio", "QRDBText5", 85, true},
+        {"Fecha Final", "FechaFinal", "QRDBText3", 85, true},
         {"", "PuestoActual", "QRDBText7", 15, false},
     });
     Preparar(Dialogo, DefinicionTemporal(Orden), true);
