@@ -44,7 +44,14 @@ template <typename Fila>
 void Leer(TDatabase* base, const QString& sql, const QVariantList& valores, Fila fila) {
     try {
         QSqlQuery& q = base->Prepared(sql);
-        for (int i = 0; i < valores.size(); ++i) q.bindValue(i, valores[i]);
+        // An empty text is bound as such: a null one would be NULL and
+        // compare with nothing (the empty lower bound of a code range).
+        for (int i = 0; i < valores.size(); ++i) {
+            QVariant v = valores[i];
+            if (v.typeId() == QMetaType::QString && v.toString().isNull())
+                v = QString(QLatin1String(""));
+            q.bindValue(i, v);
+        }
         base->Run(q);
         while (q.next()) fila(q);
         q.finish();

@@ -135,12 +135,16 @@ private Q_SLOTS:
         TModuloDatos modulo;
         // As text, by byte order: A10 lies between A and B, B1 does not.
         QCOMPARE(TfRRQRLCAP::PuestosRango("A", "B"), (QStringList{"A", "A10"}));
+        QCOMPARE(TfRRQRLCAP::PuestosRango(QString(), "A10"), (QStringList{"A", "A10"}));
         QCOMPARE(TfRRQRLCAP::PuestosRango("", "zz"),
                  (QStringList{"A", "A10", "B1", "P01", "P02", "P03"}));
 
         TfRRQRLCAP r;
         QVERIFY(ListarRestriccionesForzado);
         r.Activos = false;  // no contracts here: every employee is inactive
+        // The default range, from an empty code on, takes every position.
+        r.QuickReport->Prepare();
+        QCOMPARE(Titulos(&r), (QStringList{"A", "A10", "B1", "P01", "P02", "P03"}));
         r.DesdePuesto = "P01";
         r.HastaPuesto = "P03";
         r.QuickReport->Prepare();
