@@ -25,6 +25,7 @@
 #include "gene/genetext.h"
 #include "gene/geneusua.h"
 #include "gene/listings/genecinf_sql.h"
+#include "gene/listings/geneusql.h"
 #include "gene/mensajes.h"
 #include "gene/sesion.h"
 #include "ui/controls.h"
@@ -483,8 +484,8 @@ void TfGENECSQL::EjecutarSentenciaSQL() {
         b->setEnabled(pbExportar->isEnabled());
 }
 
-void TfGENECSQL::prepararColumnas() {
-    OcultarCamposNoVisibles(fGENEINIC, this);
+void PrepararColumnasConsulta(TForm* Formulario, TDBGrid* DBGrid1) {
+    OcultarCamposNoVisibles(fGENEINIC, Formulario);
     for (int i = 0; i < DBGrid1->Columns().Count(); ++i) {
         TColumn* c = DBGrid1->Columns()[i];
         TField* f = c->Field();
@@ -506,6 +507,10 @@ void TfGENECSQL::prepararColumnas() {
             f->setDisplayWidth(10);
         }
     }
+}
+
+void TfGENECSQL::prepararColumnas() {
+    PrepararColumnasConsulta(this, DBGrid1);
 }
 
 void TfGENECSQL::pbModificarClick() {
@@ -808,6 +813,7 @@ bool EsSentenciaSelect(const QString& Sentencia) {
 }
 
 void InstalarConsultasSQL() {
+    InstalarEjecucionConsultasSQL();
     if (!FormClassRegistered(QStringLiteral("TfGENECSQL")))
         RegisterFormClass<TfGENECSQL>(QStringLiteral("TfGENECSQL"));
 }

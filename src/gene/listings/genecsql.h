@@ -122,6 +122,10 @@ private:
 
 extern QPointer<TfGENECSQL> fGENECSQL;
 
+// The columns of a result as the query windows show them: hidden fields,
+// abbreviated titles, memo buttons, amount and date formats.
+void PrepararColumnasConsulta(TForm* Formulario, TDBGrid* Rejilla);
+
 // The statement (line breaks as blanks, trimmed) starts with "SELECT".
 bool EsSentenciaSelect(const QString& Sentencia);
 // Registers the saved-query windows for opening by class name (the menu

@@ -1,0 +1,405 @@
+#include "gene/listings/geneusql.h"
+
+#include <QHBoxLayout>
+#include <QRegularExpression>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "db/clientdataset.h"
+#include "db/database.h"
+#include "db/datasource.h"
+#include "db/dberror.h"
+#include "db/dialect.h"
+#include "db/field.h"
+#include "db/query.h"
+#include "db/table.h"
+#include "gene/geneconv.h"
+#include "gene/geneform.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_formulario.h"
+#include "gene/genemodu.h"
+#include "gene/genemodu_sql.h"
+#include "gene/genereloj.h"
+#include "gene/genetext.h"
+#include "gene/listings/genecinf_sql.h"
+#include "gene/listings/genecsql.h"
+#include "gene/mensajes.h"
+#include "gene/sesion.h"
+#include "ui/controls.h"
+#include "ui/dbgrid.h"
+#include "ui/registry.h"
+
+QPointer<TfGENEUSQL> fGENEUSQL;
+
+namespace {
+
+TModuloDatos* Modulo() {
+    return ModuloDatosPreparado ? ModuloDatos : nullptr;
+}
+
+QString Consultar(const QString& SQL, const QString& Selector) {
+    QString r;
+    EjecutarSQL(Modulo(), SQL, Selector, QStringLiteral("Silenciosa"), r);
+    // An error text is no answer: it must never be taken for a name or a statement.
+    return r.startsWith(QLatin1String("Error")) ? QString() : r;
+}
+
+QString Etiqueta(const QString& Variable) {
+    QString nombre = Variable;
+    for (const char* c : {"$", "#", "&", "*", "\r", "\n"}) nombre.remove(QLatin1String(c));
+    return SepararPalabras(nombre);
+}
+
+}  // namespace
+
+TfGENEUSQL::TfGENEUSQL(QWidget* owner) : TForm(owner) {
+    setObjectName(QStringLiteral("fGENEUSQL"));
+    construir();
+    OnCreate = [this](QObject*) {
+        PrepararFormulario(fGENEINIC, this);
+        AjustarTamanoFormulario(fGENEINIC, this, QString());
+        PanelParametros->setVisible(false);
+        PrimeraEjecucion = true;
+    };
+    OnShow = [this](QObject*) { TraducirFormulario(fGENEINIC, this, QString()); };
+    OnClose = [this](QObject*, TCloseAction&) {
+        EtiquetasParametros.clear();
+        EditoresParametros.clear();
+    };
+    setKeyPreview(true);
+    OnKeyDown = [this](QObject*, int& Key, TShiftState Shift) {
+        if (fGENEINIC) TeclaPulsadaFormulario(fGENEINIC, this, Key, Shift);
+    };
+    if (!fGENEUSQL) fGENEUSQL = this;
+}
+
+TfGENEUSQL::~TfGENEUSQL() = default;
+
+void TfGENEUSQL::construir() {
+    auto* raiz = new QVBoxLayout(this);
+    PanelControl = new TPanel(this);
+    PanelControl->setObjectName(QStringLiteral("PanelControl"));
+    auto* barra = new QHBoxLayout(PanelControl);
+    auto boton = [&](const char* nombre, const QString& texto, const QString& ayuda) {
+        auto* b = new TSpeedButton(PanelControl, texto);
+        b->setObjectName(QLatin1String(nombre));
+        b->setToolTip(ayuda);
+        barra->addWidget(b);
+        return b;
+    };
+    pbModificar = boton("pbModificar", QStringLiteral("Modificar"),
+                        QStringLiteral("Activar/Desactivar Modificación de Datos"));
+    pbModificar->setGroupIndex(1);
+    pbModificar->setCheckable(true);
+    pbImprimir = boton("pbImprimir", QStringLiteral("Imprimir"),
+                       QStringLiteral("Imprimir los datos (en impresora)"));
+    pbEjecutar = boton("pbEjecutar", QStringLiteral("Ejecutar"),
+                       QStringLiteral("Ejecutar la sentencia SQL (F9)"));
+    pbExportar = boton("pbExportar", QStringLiteral("Exportar"),
+                       QStringLiteral("Exportar los datos a un fichero de texto (ASCII)"));
+    pbCambiarFont = boton("pbCambiarFont", QStringLiteral("Letra"),
+                          QStringLiteral("Cambio de Tipo de Letra (Pantalla e Impresora)"));
+    pbImprimirApaisado =
+        boton("pbImprimirApaisado", QStringLiteral("Apaisado"),
+              QStringLiteral("Imprimir los datos (en impresora en formato apaisado)"));
+    pbImportar = boton("pbImportar", QStringLiteral("Importar"),
+                       QStringLiteral("Importar los datos desde un fichero de texto (ASCII)"));
+    pbExportarExcel = boton("pbExportarExcel", QStringLiteral("Excel"),
+                            QStringLiteral("Exportar los datos a una Hoja Excel"));
+    pbGuardarCambios = boton("pbGuardarCambios", QStringLiteral("Guardar"),
+                             QStringLiteral("Guardar los cambios realizados en la consulta"));
+    pbSalir = boton("pbSalir", QStringLiteral("&Salir"), QString());
+    barra->addStretch();
+    for (TSpeedButton* b : {pbImprimir, pbExportar, pbImprimirApaisado, pbImportar, pbExportarExcel,
+                            pbGuardarCambios})
+        b->setEnabled(false);
+    raiz->addWidget(PanelControl);
+
+    PanelParametros = new TPanel(this);
+    PanelParametros->setObjectName(QStringLiteral("PanelParametros"));
+    LBPanelParametros =
+        new TLabel(PanelParametros, QStringLiteral("Introduzca los valores para la consulta"));
+    LBPanelParametros->setObjectName(QStringLiteral("LBPanelParametros"));
+    LBPanelParametros->move(8, 4);
+    PanelParametrosInterno = new TPanel(PanelParametros);
+    PanelParametrosInterno->setObjectName(QStringLiteral("PanelParametrosInterno"));
+    pbAplicar = new TButton(PanelParametrosInterno, QStringLiteral("Aplicar"));
+    pbAplicar->setObjectName(QStringLiteral("pbAplicar"));
+    raiz->addWidget(PanelParametros);
+
+    PanelGrid = new TPanel(this);
+    PanelGrid->setObjectName(QStringLiteral("PanelGrid"));
+    auto* rejilla = new QVBoxLayout(PanelGrid);
+    DBGrid1 = new TDBGrid(PanelGrid);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setReadOnly(true);
+    rejilla->addWidget(DBGrid1);
+    raiz->addWidget(PanelGrid, 1);
+    StatusBar1 = new TStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    raiz->addWidget(StatusBar1);
+
+    QryConsultasSQL = new TQuery(this);
+    QryConsultasSQL->setObjectName(QStringLiteral("QryConsultasSQL"));
+    ClientDataSet1 = new TClientDataSet(this);
+    ClientDataSet1->setObjectName(QStringLiteral("ClientDataSet1"));
+    DataSource1 = new TDataSource(this);
+    DataSource1->setDataSet(ClientDataSet1);
+    DBGrid1->setDataSource(DataSource1);
+
+    auto ejecutar = [this](QObject*) { EjecutarConsultaSQL(); };
+    pbEjecutar->OnClick = ejecutar;
+    pbAplicar->OnClick = ejecutar;
+    pbModificar->OnClick = [this](QObject*) { pbModificarClick(); };
+    pbGuardarCambios->OnClick = [this](QObject*) { pbGuardarCambiosClick(); };
+    pbSalir->OnClick = [this](QObject*) { Close(); };
+}
+
+QString TfGENEUSQL::TraducirNombreConsulta(const QString& Nombre) const {
+    QStringList nombres;
+    for (const QString& n :
+         LineasTexto(Consultar(QStringLiteral("SELECT Descripcion FROM FILTRO   WHERE "
+                                              "NombreTabla = ") +
+                                   Entrecomillar(QStringLiteral("SQL")),
+                               QStringLiteral("Database"))))
+        nombres << Entrecomillar(n);
+    if (nombres.isEmpty()) return QString();
+    const QString sql = DialectoActual().limitSelect(
+        QStringLiteral("SELECT ClaveTexto FROM TXIDIOMA   WHERE Texto = ") + Entrecomillar(Nombre) +
+            QStringLiteral("    AND ClaveTexto IN (") + nombres.join(QLatin1Char(',')) +
+            QStringLiteral(")"),
+        1);
+    return Consultar(sql, QStringLiteral("DatabaseGeneral"));
+}
+
+void TfGENEUSQL::AbrirConsultaSQL(const QString& Nombre) {
+    setCaption(Nombre);
+    QString nombre = Nombre;
+    if (!IdiomaActual.isEmpty()) nombre = TraducirNombreConsulta(Nombre);
+    const QString condicion = QStringLiteral("   WHERE NombreTabla = ") +
+                              Entrecomillar(QStringLiteral("SQL")) +
+                              QStringLiteral("    AND Descripcion = ") + Entrecomillar(nombre);
+    SentenciaConsulta = nombre.isEmpty()
+                            ? QString()
+                            : Consultar(QStringLiteral("SELECT Filtro FROM FILTRO") + condicion,
+                                        QStringLiteral("Database"));
+    if (SentenciaConsulta.isEmpty()) return;
+    TextoInstrucciones = Consultar(QStringLiteral("SELECT Instrucciones FROM FILTRO") + condicion,
+                                   QStringLiteral("Database"));
+    QString lista;
+    VariablesSQL(Modulo(), SentenciaConsulta, lista);
+    variables_ = LineasTexto(lista);
+    ConParametros = !variables_.isEmpty();
+    if (ConParametros) {
+        PrepararPanelParametros();
+        return;
+    }
+    const QString error = EjecutarConsultaSQL();
+    if (!error.isEmpty() || !EsSentenciaSelect(SentenciaConsulta)) Close();
+}
+
+void TfGENEUSQL::PrepararPanelParametros() {
+    qDeleteAll(EtiquetasParametros);
+    qDeleteAll(EditoresParametros);
+    EtiquetasParametros.clear();
+    EditoresParametros.clear();
+    int visibles = 0;
+    for (const QString& v : std::as_const(variables_))
+        if (!v.contains(QLatin1Char('_'))) ++visibles;
+    PanelParametrosInterno->setBevelOuter(bvNone);
+    const int ancho = visibles == 1 ? 325 : (visibles % 2 == 1 ? 494 : 573);
+    PanelParametrosInterno->setWidth(ancho);
+    PanelParametrosInterno->setHeight((visibles + 1) / 2 * 24 + 2);
+    PanelParametros->setHeight(PanelParametrosInterno->Height() + 30);
+    PanelParametros->setMinimumHeight(PanelParametros->Height());
+    CentrarControl(PanelParametrosInterno, QStringLiteral("Centro"));
+    PanelParametrosInterno->setTop(PanelParametrosInterno->Top() + 8);
+    int j = 0;
+    TEdit* ultimo = nullptr;
+    for (int i = 0; i < variables_.size(); ++i) {
+        const QString& v = variables_.at(i);
+        const bool repetida = v.contains(QLatin1Char('_'));
+        auto* etiqueta = new TLabel(PanelParametrosInterno, Etiqueta(v));
+        auto* edit = new TEdit(PanelParametrosInterno);
+        edit->setObjectName(v.mid(1));
+        const int fila = j / 2;
+        etiqueta->SetBounds(j % 2 == 0 ? 1 : 249, fila * 24 + 5, 100, 13);
+        etiqueta->setFontColor(0x800000);
+        edit->SetBounds(etiqueta->Left() + 104, etiqueta->Top() - 4, 140, 21);
+        edit->setTabOrderIndex(i);
+        const QChar tipo = v.at(0);
+        edit->setText(tipo == QLatin1Char('#')   ? QStringLiteral("0")
+                      : tipo == QLatin1Char('&') ? QStringLiteral("1/1/1900")
+                                                 : QString());
+        if (repetida) {
+            etiqueta->setVisible(false);
+            edit->setVisible(false);
+            edit->setFocusPolicy(Qt::NoFocus);
+        } else {
+            ++j;
+            ultimo = edit;
+        }
+        EtiquetasParametros << etiqueta;
+        EditoresParametros << edit;
+    }
+    if (ultimo)
+        pbAplicar->SetBounds(ultimo->Left() + ultimo->Width() + 4, ultimo->Top() - 1, 75, 23);
+    PanelParametros->setVisible(true);
+    if (!EsSentenciaSelect(SentenciaConsulta)) {
+        LBPanelParametros->setText(QStringLiteral("Introduzca los datos para realizar el proceso"));
+        pbCambiarFont->setEnabled(false);
+        pbModificar->setEnabled(false);
+        PanelGrid->setVisible(false);
+    } else {
+        LBPanelParametros->setText(QStringLiteral("Introduzca los valores para la consulta"));
+    }
+    if (!EditoresParametros.isEmpty()) EditoresParametros.first()->setFocus();
+}
+
+bool TfGENEUSQL::ValidarParametros() {
+    for (int i = 0; i < variables_.size(); ++i) {
+        const QString& v = variables_.at(i);
+        const qsizetype guion = v.indexOf(QLatin1Char('_'));
+        if (guion < 0) continue;
+        const int base = int(variables_.indexOf(v.left(guion)));
+        if (base >= 0) EditoresParametros[i]->setText(EditoresParametros[base]->Text());
+    }
+    bool correcto = true;
+    for (int i = 0; i < variables_.size(); ++i) {
+        const QString texto = EditoresParametros[i]->Text();
+        const QString etiqueta = EtiquetasParametros[i]->text();
+        switch (variables_.at(i).at(0).unicode()) {
+            case '#': {
+                const double real = TextoAReal(texto);
+                const bool entero = ValidarReal(texto, QString()) && std::floor(real) == real;
+                if (!(entero ? ValidarEntero(texto, etiqueta) : ValidarReal(texto, etiqueta)))
+                    correcto = false;
+                break;
+            }
+            case '&':
+                if (!ValidarFecha(texto, etiqueta)) correcto = false;
+                break;
+            default:
+                break;
+        }
+    }
+    return correcto;
+}
+
+QString TfGENEUSQL::EjecutarConsultaSQL() {
+    pbExportar->setEnabled(false);
+    pbImportar->setEnabled(false);
+    pbGuardarCambios->setEnabled(false);
+    ClientDataSet1->Close();
+    QryConsultasSQL->Close();
+    const QString motivo = MotivoSegundaSentencia(SentenciaConsulta);
+    if (!motivo.isEmpty()) {
+        MensajeAdvertencia(QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ") +
+                           motivo);
+        return QStringLiteral("Error: No ha sido posible realizar la consulta SQL");
+    }
+    if (!ValidarParametros()) return QStringLiteral("Error: Validación Incorrecta");
+    QStringList valores;
+    for (TEdit* e : std::as_const(EditoresParametros)) valores << e->Text();
+    QString texto = SentenciaConsulta;
+    SustituirVariablesMultiples(texto, variables_, valores);
+    QryConsultasSQL->setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
+    QryConsultasSQL->SQL().setText(texto);
+    AsignarValoresVariablesSQL(Modulo(), QryConsultasSQL, valores);
+    const bool consulta = EsSentenciaSelect(SentenciaConsulta);
+    const QString progreso = consulta ? QStringLiteral("Ejecutando la consulta...")
+                                      : QStringLiteral("Procesando datos...");
+    QString error;
+    {
+        TCursorEspera espera;
+        TBusyForm ocupado(this);
+        if (ConParametros)
+            MensajeBarraEstado(fGENEINIC, StatusBar1, progreso, QString());
+        else
+            MostrarVentanaProgreso(QStringLiteral("ON"), QStringLiteral("Consulta SQL"), progreso);
+        QryConsultasSQL->setRequestLive(pbModificar->Down());
+        try {
+            if (AbrirConsulta(Modulo(), QryConsultasSQL,
+                              consulta ? QStringLiteral("Open") : QStringLiteral("ExecSQL"))) {
+                if (consulta) {
+                    // Only a result the engine can write back by key is editable.
+                    ClientDataSet1->setReadOnly(
+                        !(pbModificar->Down() && QryConsultasSQL->CanModify()));
+                    ClientDataSet1->LoadFromDataSet(QryConsultasSQL);
+                    ClientDataSet1->First();
+                    pbExportar->setEnabled(true);
+                    pbExportarExcel->setEnabled(true);
+                    pbImportar->setEnabled(pbModificar->Down());
+                    pbGuardarCambios->setEnabled(pbModificar->Down());
+                    PrepararColumnasConsulta(this, DBGrid1);
+                    if (PrimeraEjecucion) {
+                        int w = std::max(640, width());
+                        w = std::max(w, PanelParametrosInterno->Width() + 40);
+                        resize(w, height());
+                    }
+                    QWidget::setWindowState(QWidget::windowState() & ~Qt::WindowMinimized);
+                } else {
+                    MensajeInformacion(QStringLiteral("El proceso ha finalizado correctamente"));
+                }
+                PrimeraEjecucion = false;
+            } else {
+                error = QStringLiteral("Error: No ha sido posible realizar la consulta SQL");
+            }
+        } catch (...) {
+            QryConsultasSQL->Close();
+            throw;
+        }
+        QryConsultasSQL->Close();
+        pbImprimir->setEnabled(pbExportar->isEnabled());
+        pbImprimirApaisado->setEnabled(pbExportar->isEnabled());
+        pbExportarExcel->setEnabled(pbExportar->isEnabled());
+        if (ConParametros)
+            MensajeBarraEstado(fGENEINIC, StatusBar1, QString(), QString());
+        else
+            MostrarVentanaProgreso(QStringLiteral("OFF"), QString(), QString());
+    }
+    TraducirFormulario(fGENEINIC, this, QString());
+    return error;
+}
+
+void TfGENEUSQL::pbModificarClick() {
+    DBGrid1->setReadOnly(!pbModificar->Down());
+    if (!pbModificar->Down()) {
+        pbImportar->setEnabled(false);
+        return;
+    }
+    MensajeInformacion(
+        QStringLiteral("Para hacer efectiva la activación de la Modificación de Datos debe "
+                       "volver a ejecutar la consulta."));
+}
+
+bool TfGENEUSQL::pbGuardarCambiosClick() {
+    if (!ClientDataSet1->Active()) return true;
+    if (ClientDataSet1->State() == dsEdit || ClientDataSet1->State() == dsInsert)
+        ClientDataSet1->Post();
+    // The statement's one table (a live result names exactly one) and its key.
+    const QRegularExpression desde(QStringLiteral("\\bFROM\\s+([A-Za-z_][A-Za-z0-9_]*)"),
+                                   QRegularExpression::CaseInsensitiveOption);
+    const QString tabla = desde.match(SentenciaConsulta).captured(1);
+    try {
+        TTable t;
+        t.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
+        t.setTableName(tabla);
+        t.UpdateIndexDefs();
+        const int primario = t.IndexDefs().PrimaryIndex();
+        if (primario < 0) throw EDatabaseError(DbError::General, QStringLiteral("Sin clave"));
+        ClientDataSet1->ApplyUpdates(BaseDatosSelector(QStringLiteral("Database")), tabla,
+                                     t.IndexDefs()[primario].FieldList());
+        ClientDataSet1->MergeChangeLog();
+        return true;
+    } catch (const std::exception& e) {
+        MensajeAdvertencia(QStringLiteral("¡No es posible guardar los cambios! Motivo: ") +
+                           QString::fromUtf8(e.what()));
+        return false;
+    }
+}
+
+void InstalarEjecucionConsultasSQL() {
+    if (!FormClassRegistered(QStringLiteral("TfGENEUSQL")))
+        RegisterFormClass<TfGENEUSQL>(QStringLiteral("TfGENEUSQL"));
+}

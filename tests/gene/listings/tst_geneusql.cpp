@@ -1,0 +1,190 @@
+// The saved-query runner on a real installation: the parameter panel, values
+// bound one per edit, action statements, checks of the values, edits saved
+// only on request (and kept when the engine refuses them), unknown names.
+
+#include <QtTest>
+
+#include "db/clientdataset.h"
+#include "db/field.h"
+#include "gene/genemens.h"
+#include "gene/genetext.h"
+#include "gene/listings/genecsql.h"
+#include "gene/listings/geneusql.h"
+#include "support/dbfixture.h"
+#include "support/empresaprueba.h"
+#include "support/sqlprueba.h"
+#include "ui/controls.h"
+#include "ui/registry.h"
+
+namespace {
+
+struct Entorno {
+    explicit Entorno(Engine motor) : e(motor), motor(motor) {
+        SqlPrueba(
+            QStringLiteral("CREATE TABLE LISTPRU (Codigo INTEGER PRIMARY KEY, "
+                           "Nombre VARCHAR(40), Importe FLOAT)"));
+        SqlPrueba(QStringLiteral("INSERT INTO LISTPRU VALUES (1, 'A|B', 12.5)"));
+        SqlPrueba(QStringLiteral("INSERT INTO LISTPRU VALUES (2, 'D''Ors', 3)"));
+        SqlPrueba(QStringLiteral("INSERT INTO LISTPRU VALUES (3, 'Luis', 40)"));
+        f = static_cast<TfGENEUSQL*>(CreateForm(QStringLiteral("TfGENEUSQL")));
+    }
+    ~Entorno() { delete f; }
+    void abrir(const QString& sql) {
+        SqlPrueba(QStringLiteral("INSERT INTO FILTRO (NombreTabla, Descripcion, Filtro) VALUES "
+                                 "('SQL', 'Prueba', ") +
+                  Entrecomillar(sql) + QStringLiteral(")"));
+        MessageSeam::clearLog();
+        f->AbrirConsultaSQL(QStringLiteral("Prueba"));
+    }
+    QStringList filas() {
+        QStringList l;
+        TClientDataSet* d = f->ClientDataSet1;
+        if (!d->Active()) return l;
+        for (d->First(); !d->Eof(); d->Next()) l << d->Fields()[0]->AsString();
+        return l;
+    }
+    EmpresaPrueba e;
+    Engine motor;
+    QPointer<TfGENEUSQL> f;
+};
+
+}  // namespace
+
+class TestGeneUsql : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { InstalarConsultasSQL(); }
+
+    void panel_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QSize>("interno");
+        QTest::addColumn<QStringList>("visibles");
+        QTest::newRow("una") << "SELECT Codigo FROM LISTPRU WHERE Nombre = :$Nombre"
+                             << QSize(325, 26) << QStringList{"Nombre"};
+        QTest::newRow("repetida oculta")
+            << "SELECT Codigo FROM LISTPRU WHERE Nombre = :$Nombre AND Codigo = :#Codigo OR "
+               "Nombre = :$Nombre"
+            << QSize(573, 26) << QStringList{"Nombre", "Codigo"};
+        QTest::newRow("tres") << "SELECT Codigo FROM LISTPRU WHERE Nombre = :$Nombre AND Codigo "
+                                 "= :#Codigo AND Importe > :#ImporteMinimo"
+                              << QSize(494, 50)
+                              << QStringList{"Nombre", "Codigo", "Importe Minimo"};
+        QTest::newRow("cuatro") << "SELECT Codigo FROM LISTPRU WHERE Nombre = :$A AND Codigo = "
+                                   ":#B AND Importe > :#C AND Codigo < :#D"
+                                << QSize(573, 50) << QStringList{"A", "B", "C", "D"};
+    }
+    void panel() {
+        QFETCH(QString, sql);
+        QFETCH(QSize, interno);
+        QFETCH(QStringList, visibles);
+        Entorno x(Engine::Sqlite);
+        x.abrir(sql);
+        QCOMPARE(QSize(x.f->PanelParametrosInterno->Width(), x.f->PanelParametrosInterno->Height()),
+                 interno);
+        QCOMPARE(x.f->PanelParametros->Height(), interno.height() + 30);
+        QStringList etiquetas;
+        for (TLabel* l : x.f->EtiquetasParametros)
+            if (!l->isHidden()) etiquetas << l->text();
+        QCOMPARE(etiquetas, visibles);
+        QCOMPARE(x.f->LBPanelParametros->text(),
+                 QStringLiteral("Introduzca los valores para la consulta"));
+        QVERIFY(!x.f->ClientDataSet1->Active());
+    }
+
+    void ejecucion_data() { AddEngineRows(); }
+    void ejecucion() {
+        QFETCH(int, engine);
+        {
+            // A "|" typed in a value stays in it; the repeat copies the first edit.
+            Entorno x{Engine(engine)};
+            x.abrir(QStringLiteral(
+                "SELECT Codigo FROM LISTPRU WHERE (Nombre = :$Nombre OR Nombre = :$Nombre) AND "
+                "Codigo < :#Hasta"));
+            x.f->EditoresParametros[0]->setText(QStringLiteral("A|B"));
+            x.f->EditoresParametros[2]->setText(QStringLiteral("3"));
+            QCOMPARE(x.f->EjecutarConsultaSQL(), QString());
+            QCOMPARE(x.f->EditoresParametros[1]->Text(), QStringLiteral("A|B"));
+            QCOMPARE(x.filas(), QStringList{QStringLiteral("1")});
+            // 3,5 is a real; a text that is no number stops the run with its message.
+            x.f->EditoresParametros[2]->setText(QStringLiteral("3,5"));
+            QCOMPARE(x.f->EjecutarConsultaSQL(), QString());
+            MessageSeam::clearLog();
+            x.f->EditoresParametros[2]->setText(QStringLiteral("tres"));
+            QCOMPARE(x.f->EjecutarConsultaSQL(), QStringLiteral("Error: Validación Incorrecta"));
+            QCOMPARE(TextosMostrados().size(), 1);
+            QVERIFY(TextosMostrados().first().contains(QStringLiteral("Hasta")));
+        }
+        {
+            // An action statement with variables: the process heading, no grid.
+            Entorno x{Engine(engine)};
+            x.abrir(
+                QStringLiteral("UPDATE LISTPRU SET Importe = :#Importe WHERE Codigo = :#Codigo"));
+            QCOMPARE(x.f->LBPanelParametros->text(),
+                     QStringLiteral("Introduzca los datos para realizar el proceso"));
+            QVERIFY(x.f->PanelGrid->isHidden());
+            x.f->EditoresParametros[0]->setText(QStringLiteral("7"));
+            x.f->EditoresParametros[1]->setText(QStringLiteral("2"));
+            MessageSeam::clearLog();
+            QCOMPARE(x.f->EjecutarConsultaSQL(), QString());
+            QCOMPARE(TextosMostrados(),
+                     QStringList{QStringLiteral("El proceso ha finalizado correctamente")});
+            QCOMPARE(SqlPrueba(QStringLiteral("SELECT Importe FROM LISTPRU WHERE Codigo = 2")),
+                     QStringLiteral("7"));
+        }
+        {
+            // Without variables an action runs at opening; a second statement never.
+            Entorno x{Engine(engine)};
+            x.abrir(QStringLiteral("DELETE FROM LISTPRU WHERE Codigo = 3"));
+            QCOMPARE(SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM LISTPRU")),
+                     QStringLiteral("2"));
+            SqlPrueba(QStringLiteral("DELETE FROM FILTRO"));
+            x.abrir(QStringLiteral("SELECT Codigo FROM LISTPRU; DELETE FROM LISTPRU"));
+            QVERIFY(TextosMostrados().value(0).startsWith(
+                QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ")));
+            QCOMPARE(SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM LISTPRU")),
+                     QStringLiteral("2"));
+        }
+        {
+            // An unknown name leaves the window empty.
+            Entorno x{Engine(engine)};
+            MessageSeam::clearLog();
+            x.f->AbrirConsultaSQL(QStringLiteral("No existe"));
+            QCOMPARE(x.f->SentenciaConsulta, QString());
+            QCOMPARE(x.f->Caption(), QStringLiteral("No existe"));
+            QCOMPARE(TextosMostrados(), QStringList());
+        }
+    }
+
+    // Edits reach the table only through "Guardar"; a refused save keeps
+    // them and shows the engine's reason.
+    void guardarCambios_data() { AddEngineRows(); }
+    void guardarCambios() {
+        QFETCH(int, engine);
+        Entorno x{Engine(engine)};
+        x.f->pbModificar->setDown(true);
+        x.abrir(QStringLiteral("SELECT Codigo, Nombre FROM LISTPRU ORDER BY Codigo"));
+        QCOMPARE(x.filas().size(), 3);
+        QVERIFY(x.f->pbGuardarCambios->isEnabled());
+        TClientDataSet* d = x.f->ClientDataSet1;
+        d->First();
+        d->Edit();
+        d->FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("Ana"));
+        d->Post();
+        QCOMPARE(SqlPrueba(QStringLiteral("SELECT Nombre FROM LISTPRU WHERE Codigo = 1")),
+                 QStringLiteral("A|B"));
+        BloquearModificacion(Engine(engine), QStringLiteral("LISTPRU"));
+        MessageSeam::clearLog();
+        QVERIFY(!x.f->pbGuardarCambiosClick());
+        QVERIFY(TextosMostrados().value(0).startsWith(
+            QStringLiteral("¡No es posible guardar los cambios! Motivo: ")));
+        QCOMPARE(d->ChangeCount(), 1);
+        QuitarBloqueoModificacion(Engine(engine), QStringLiteral("LISTPRU"));
+        QVERIFY(x.f->pbGuardarCambiosClick());
+        QCOMPARE(SqlPrueba(QStringLiteral("SELECT Nombre FROM LISTPRU WHERE Codigo = 1")),
+                 QStringLiteral("Ana"));
+        QCOMPARE(d->ChangeCount(), 0);
+    }
+};
+
+QTEST_MAIN(TestGeneUsql)
+#include "tst_geneusql.moc"
