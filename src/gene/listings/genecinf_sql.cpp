@@ -1,8 +1,11 @@
 #include "gene/listings/genecinf_sql.h"
 
+#include <QDate>
 #include <QRegularExpression>
 #include <QWidget>
 
+#include "db/dialect.h"
+#include "gene/genedicc.h"
 #include "gene/genetext.h"
 #include "ui/component.h"
 #include "ui/form.h"
@@ -78,4 +81,335 @@ void CentrarControl(TControlBase* Control, const QString& Modo) {
     if (Modo == QLatin1String("Centro") || Modo == QLatin1String("Centro-Vertical"))
         Control->setTop((alto - Control->Height()) / 2);
     if (Modo == QLatin1String("Derecha")) Control->setLeft(ancho - Control->Width() - 4);
+}
+
+// ---------------------------------------------------------------- custom reports
+
+namespace {
+
+const QString kSalto = QStringLiteral("\r\n");
+// A single-quoted text with its inner quotes doubled, as a capture.
+#define RH_TEXTO_SQL "'((?:[^']|'')*)'"
+
+QString SinComillas(const QString& Texto) {
+    return QString(Texto).replace(QStringLiteral("''"), QStringLiteral("'"));
+}
+
+// A blank after every comma outside a quoted text: the column list is written
+// with ", " between its pieces, and a constant keeps what the user typed.
+QString EspaciarComas(const QString& Entrada) {
+    QString r;
+    bool enTexto = false;
+    for (const QChar c : Entrada) {
+        if (c == QLatin1Char('\'')) enTexto = !enTexto;
+        r += c;
+        if (c == QLatin1Char(',') && !enTexto) r += QLatin1Char(' ');
+    }
+    return r;
+}
+
+QString TextoGrupoAnalisis(const QString& Tabla, const QStringList& Claves,
+                           const QString& Categoria, const QString& Titulo, const SqlDialect& d) {
+    QString clave;
+    if (d.engine() == Engine::SqlServer) {
+        clave = Claves.join(QStringLiteral("+'|'+"));
+    } else if (Claves.size() == 1) {
+        clave = d.castToText(Claves.first());
+    } else {
+        QStringList partes;
+        for (const QString& k : Claves) {
+            if (!partes.isEmpty()) partes << SqlDialect::quoteString(QStringLiteral("|"));
+            partes << d.castToText(k);
+        }
+        clave = d.concat(partes);
+    }
+    const QString consulta = QStringLiteral(
+                                 "SELECT GRANALIS.Descripcion FROM GRANALIS JOIN GRANTAB ON "
+                                 "GRANTAB.NombreTabla = ") +
+                             SqlDialect::quoteString(Tabla) +
+                             QStringLiteral(" AND GRANTAB.ClaveTabla = ") + clave +
+                             QStringLiteral(
+                                 " AND GRANALIS.Codigo = GRANTAB.GrupoAnalisis WHERE "
+                                 "GRANALIS.CategoriaGrupo = ") +
+                             SqlDialect::quoteString(Categoria);
+    return QLatin1Char('(') + d.limitSelect(consulta, 1) + QStringLiteral(") AS ") +
+           d.quoteAlias(Titulo);
+}
+
+QString ColumnaMotor(const QString& Entrada, const SqlDialect& d) {
+    static const QRegularExpression grupo(
+        QStringLiteral("^\\(SELECT TOP 1 GRANALIS\\.Descripcion FROM GRANALIS JOIN GRANTAB ON "
+                       "GRANTAB\\.NombreTabla = " RH_TEXTO_SQL
+                       " AND GRANTAB\\.ClaveTabla = (.+) AND "
+                       "GRANALIS\\.Codigo = GRANTAB\\.GrupoAnalisis WHERE "
+                       "GRANALIS\\.CategoriaGrupo = " RH_TEXTO_SQL "\\) AS " RH_TEXTO_SQL "$"));
+    static const QRegularExpression titulo(QStringLiteral("^(.*) AS " RH_TEXTO_SQL "$"),
+                                           QRegularExpression::DotMatchesEverythingOption);
+    if (const auto m = grupo.match(Entrada); m.hasMatch())
+        return TextoGrupoAnalisis(SinComillas(m.captured(1)),
+                                  m.captured(2).split(QStringLiteral("+'|'+")),
+                                  SinComillas(m.captured(3)), SinComillas(m.captured(4)), d);
+    const QString e = EspaciarComas(Entrada);
+    if (const auto m = titulo.match(e); m.hasMatch())
+        return m.captured(1) + QStringLiteral(" AS ") + d.quoteAlias(SinComillas(m.captured(2)));
+    return e;
+}
+
+// A constant compared with a date field is read as dd/mm/yyyy and written as
+// the engine's date literal; SQL Server reads the typed text itself.
+QString ConstanteMotor(const QString& Campo, const QString& Constante, const SqlDialect& d,
+                       const TipoCampoInforme& Tipo) {
+    if (d.engine() == Engine::SqlServer || !Tipo) return Constante;
+    const QString tipo =
+        Tipo(Campo.section(QLatin1Char('.'), 0, 0), Campo.section(QLatin1Char('.'), 1));
+    if (tipo != QLatin1String("ftDateTime") && tipo != QLatin1String("ftDate")) return Constante;
+    const QDate fecha = QDate::fromString(SinComillas(Constante.mid(1, Constante.size() - 2)),
+                                          QStringLiteral("d/M/yyyy"));
+    return fecha.isValid() ? d.dateLiteral(fecha) : Constante;
+}
+
+// A stored list ("a","b") of typed constants: SQL Server keeps the double
+// quotes (an inner one doubled); the other engines read those as column
+// names and get string literals, an empty list as ('').
+QString ListaMotor(const QString& Operando, const SqlDialect& d) {
+    QString dentro = Operando.mid(1, Operando.size() - 2);
+    QStringList elementos;
+    if (!dentro.isEmpty()) {
+        if (dentro.startsWith(QLatin1Char('"'))) dentro.remove(0, 1);
+        if (dentro.endsWith(QLatin1Char('"'))) dentro.chop(1);
+        // No item holds a comma (the typed list is cut at commas).
+        elementos = dentro.split(QStringLiteral("\",\""));
+    }
+    for (QString& e : elementos) {
+        e = d.engine() == Engine::SqlServer
+                ? QLatin1Char('"') + e.replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+                      QLatin1Char('"')
+                : Entrecomillar(e);
+    }
+    if (elementos.isEmpty() && d.engine() != Engine::SqlServer) elementos << QStringLiteral("''");
+    return QLatin1Char('(') + elementos.join(QLatin1Char(',')) + QLatin1Char(')');
+}
+
+QString RestriccionMotor(const QString& Entrada, const SqlDialect& d,
+                         const TipoCampoInforme& Tipo) {
+    static const QRegularExpression partes(
+        QStringLiteral("^(\\S+) (NOT IN|IN|=|<>|>=|<=|>|<) (.*)$"),
+        QRegularExpression::DotMatchesEverythingOption);
+    const auto m = partes.match(Entrada);
+    if (!m.hasMatch()) return Entrada;
+    const QString campo = m.captured(1);
+    const QString operador = m.captured(2);
+    const QString operando = m.captured(3);
+    if (operador.endsWith(QLatin1String("IN")) && operando.startsWith(QLatin1Char('(')) &&
+        operando.endsWith(QLatin1Char(')')) && !operando.startsWith(QLatin1String("( :*")))
+        return campo + QLatin1Char(' ') + operador + QLatin1Char(' ') + ListaMotor(operando, d);
+    if (operando.size() >= 2 && operando.startsWith(QLatin1Char('\'')) &&
+        operando.endsWith(QLatin1Char('\'')))
+        return campo + QLatin1Char(' ') + operador + QLatin1Char(' ') +
+               ConstanteMotor(campo, operando, d, Tipo);
+    return Entrada;
+}
+
+QString VinculoMotor(const QString& Entrada, const SqlDialect& d, const TipoCampoInforme& Tipo) {
+    static const QRegularExpression constante(QStringLiteral("^(\\S+) = ('(?:[^']|'')*')$"));
+    const auto m = constante.match(Entrada);
+    if (!m.hasMatch()) return Entrada;
+    return m.captured(1) + QStringLiteral(" = ") +
+           ConstanteMotor(m.captured(1), m.captured(2), d, Tipo);
+}
+
+QString OrdenacionMotor(const QString& Entrada, const SqlDialect& d) {
+    static const QRegularExpression titulo(QStringLiteral("^" RH_TEXTO_SQL "( DESC)?$"));
+    const bool desc = Entrada.contains(QLatin1String(" DESC"));
+    if (Entrada.contains(QLatin1String("_Expresion"))) {
+        const QString resto = Entrada.section(QStringLiteral(" AS "), 1);
+        const auto m = titulo.match(resto);
+        if (!m.hasMatch()) return resto;
+        return d.quoteAlias(SinComillas(m.captured(1))) + m.captured(2);
+    }
+    return Entrada.section(QLatin1Char(' '), 0, 0) + (desc ? QStringLiteral(" DESC") : QString());
+}
+
+const char* const kClavesInstrucciones[] = {
+    "ListaTablas",   "ListaColumnas",       "ListaRestricciones",      "ListaOrdenacion",
+    "ListaVinculos", "ListaGrupos",         "ListaSumatorios",         "FormatoColumnas",
+    "Opciones",      "UsuariosAutorizados", "AplicacionesContenedoras"};
+
+}  // namespace
+
+QString UnirListaInforme(const QStringList& Entradas) {
+    QString r;
+    for (QString e : Entradas)
+        r += e.replace(QLatin1Char(','), QStringLiteral("[coma]")) + QLatin1Char(',');
+    return r;
+}
+
+QStringList SepararListaInforme(const QString& Valor) {
+    QStringList entradas = Valor.split(QLatin1Char(','));
+    if (!entradas.isEmpty() && entradas.last().isEmpty()) entradas.removeLast();
+    for (QString& e : entradas) e.replace(QStringLiteral("[coma]"), QStringLiteral(","));
+    return entradas;
+}
+
+QString ComponerInstrucciones(const DefinicionInforme& D) {
+    const QString valores[] = {UnirListaInforme(D.Tablas),
+                               UnirListaInforme(D.Columnas),
+                               UnirListaInforme(D.Restricciones),
+                               UnirListaInforme(D.Ordenacion),
+                               UnirListaInforme(D.Vinculos),
+                               UnirListaInforme(D.Grupos),
+                               UnirListaInforme(D.Sumatorios),
+                               D.FormatoColumnas,
+                               D.Opciones,
+                               D.UsuariosAutorizados,
+                               D.AplicacionesContenedoras};
+    QStringList lineas;
+    for (int i = 0; i < 11; ++i)
+        lineas << QLatin1String(kClavesInstrucciones[i]) + QLatin1Char('=') + valores[i];
+    return lineas.join(kSalto);
+}
+
+DefinicionInforme LeerInstrucciones(const QString& I) {
+    auto valor = [&](int i) { return ValorParametro(QLatin1String(kClavesInstrucciones[i]), I); };
+    DefinicionInforme D;
+    D.Tablas = SepararListaInforme(valor(0));
+    D.Columnas = SepararListaInforme(valor(1));
+    D.Restricciones = SepararListaInforme(valor(2));
+    D.Ordenacion = SepararListaInforme(valor(3));
+    D.Vinculos = SepararListaInforme(valor(4));
+    D.Grupos = SepararListaInforme(valor(5));
+    D.Sumatorios = SepararListaInforme(valor(6));
+    D.FormatoColumnas = valor(7);
+    D.Opciones = valor(8);
+    D.UsuariosAutorizados = valor(9);
+    D.AplicacionesContenedoras = valor(10);
+    return D;
+}
+
+QString TipoCampoDiccionario(const QString& Tabla, const QString& Campo) {
+    QString campos;
+    CamposTablaDiccionario(nullptr, Tabla, QStringLiteral("IncluirTipo"), campos);
+    for (const QString& linea : LineasTexto(campos))
+        if (linea.section(QLatin1Char('/'), 0, 0).compare(Campo, Qt::CaseInsensitive) == 0)
+            return linea.section(QLatin1Char('/'), 1, 1);
+    return QString();
+}
+
+QString ColumnaGrupoAnalisis(const QString& Tabla, const QStringList& CamposClave,
+                             const QString& Categoria) {
+    QStringList claves;
+    for (const QString& k : CamposClave) claves << Tabla + QLatin1Char('.') + k;
+    return TextoGrupoAnalisis(Tabla, claves, Categoria, Categoria,
+                              SqlDialect::forEngine(Engine::SqlServer));
+}
+
+QString GenerarSentenciaSQL(const DefinicionInforme& D, Engine Motor,
+                            const TipoCampoInforme& Tipo) {
+    const SqlDialect& d = SqlDialect::forEngine(Motor);
+    QStringList columnas;
+    for (const QString& c : D.Columnas) columnas << ColumnaMotor(c, d);
+    QString r = QStringLiteral("SELECT ") + columnas.join(QStringLiteral(", ")) + kSalto;
+    if (D.Vinculos.isEmpty()) {
+        if (!D.Tablas.isEmpty())
+            r += QStringLiteral("FROM ") + D.Tablas.join(QStringLiteral(", ")) + kSalto;
+    } else {
+        const QString primera = D.Tablas.value(0);
+        r += QStringLiteral("FROM ") + primera + kSalto;
+        // The marker parts each link into its "JOIN table ON" head and its condition.
+        const QString marca = CaracterNoUsado(D.Vinculos.join(QString()));
+        QStringList uniones;
+        for (const QString& v : D.Vinculos) {
+            QString tabla =
+                v.section(QLatin1Char('='), 0, 0).trimmed().section(QLatin1Char('.'), 0, 0);
+            if (tabla == primera)
+                tabla = v.section(QLatin1Char('='), 1).trimmed().section(QLatin1Char('.'), 0, 0);
+            uniones << QStringLiteral("JOIN ") + tabla + QStringLiteral(" ON ") + marca +
+                           VinculoMotor(v, d, Tipo);
+        }
+        auto cabeza = [&](qsizetype i) { return uniones.at(i).section(marca, 0, 0); };
+        for (qsizetype i = 0; i < uniones.size(); ++i)
+            for (qsizetype j = uniones.size() - 1; j > i; --j)
+                if (cabeza(j) == cabeza(i)) {
+                    uniones[i] += QStringLiteral(" AND ") + uniones.at(j).section(marca, 1);
+                    uniones.removeAt(j);
+                }
+        for (QString u : uniones) r += u.replace(marca, QStringLiteral(" ")) + kSalto;
+    }
+    if (!D.Restricciones.isEmpty()) {
+        QStringList restricciones;
+        for (const QString& c : D.Restricciones) restricciones << RestriccionMotor(c, d, Tipo);
+        r += QStringLiteral("WHERE ") + restricciones.join(QStringLiteral(" AND ")) + kSalto;
+    }
+    if (!D.Ordenacion.isEmpty()) {
+        QStringList orden;
+        for (const QString& o : D.Ordenacion) orden << OrdenacionMotor(o, d);
+        r += QStringLiteral("ORDER BY ") + orden.join(QStringLiteral(", ")) + kSalto;
+    }
+    if (r == QStringLiteral("SELECT ") + kSalto) return QString();
+    return r;
+}
+
+namespace {
+bool FinNombreVariable(QChar c) {
+    return c.isSpace() || c == QLatin1Char(',') || c == QLatin1Char('(') || c == QLatin1Char(')');
+}
+}  // namespace
+
+QStringList VariablesInforme(const QString& SQL) {
+    QStringList r;
+    for (const char* prefijo : {":#", ":&", ":$", ":*"}) {
+        const QString p = QLatin1String(prefijo);
+        QStringList vistas;
+        for (qsizetype i = SQL.indexOf(p); i >= 0; i = SQL.indexOf(p, i + 2)) {
+            qsizetype fin = i + 2;
+            while (fin < SQL.size() && !FinNombreVariable(SQL.at(fin))) ++fin;
+            const QString nombre = SQL.mid(i + 2, fin - i - 2);
+            if (nombre.isEmpty() || vistas.contains(nombre)) continue;
+            vistas << nombre;
+            r << p + nombre;
+        }
+    }
+    return r;
+}
+
+QStringList TitulosInforme(const QString& SQL) {
+    // Titles are strings on SQL Server and quoted names on the other engines.
+    static const QRegularExpression titulo(
+        QStringLiteral(" AS ('(?:[^']|'')*'|\"(?:[^\"]|\"\")*\")"));
+    QStringList r;
+    auto it = titulo.globalMatch(SQL);
+    while (it.hasNext()) {
+        const QString t = it.next().captured(1);
+        if (!r.contains(t)) r << t;
+    }
+    return r;
+}
+
+QString SentenciaValidacionInforme(const QString& SQL, Engine Motor) {
+    const SqlDialect& d = SqlDialect::forEngine(Motor);
+    QString t = SQL;
+    t.replace(kSalto, QStringLiteral(" "));
+    for (const QString& v : VariablesInforme(t)) {
+        QString ficticio;
+        switch (v.at(1).toLatin1()) {
+            case '#':
+                ficticio = QStringLiteral("0");
+                break;
+            case '&':
+                ficticio = d.dateLiteral(QDate(1900, 1, 1));
+                break;
+            case '*':
+                ficticio =
+                    Motor == Engine::SqlServer ? QStringLiteral("\"\"") : QStringLiteral("''");
+                break;
+            default:
+                ficticio = QStringLiteral("''");
+        }
+        // A whole token only: ":*Dep" is not a piece of ":*DepFinal".
+        const QRegularExpression token(QRegularExpression::escape(v) + QStringLiteral("(?!\\w)"),
+                                       QRegularExpression::UseUnicodePropertiesOption);
+        t.replace(token, ficticio);
+    }
+    while (t.endsWith(QLatin1Char(' '))) t.chop(1);
+    return d.limitSelect(t, 1);
 }

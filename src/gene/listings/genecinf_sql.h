@@ -6,8 +6,10 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class TControlBase;
+enum class Engine;
 
 // The items of a typed comma list, cut as above.
 QStringList ElementosListaConstantes(const QString& Lista);
@@ -30,3 +32,50 @@ void SustituirVariablesMultiples(QString& SQL, const QStringList& Variables,
 // "Centro-Horizontal" the left only, "Centro-Vertical" the top only,
 // "Derecha" 4 pixels from the right edge. Halves are truncated toward zero.
 void CentrarControl(TControlBase* Control, const QString& Modo);
+
+// ---- Custom reports: the stored design and the SQL it yields.
+
+// The design kept in FILTRO.Instrucciones. The seven lists hold their entries
+// as the designer shows them; the four texts are kept exactly as stored.
+struct DefinicionInforme {
+    QStringList Tablas, Columnas, Restricciones, Ordenacion, Vinculos, Grupos, Sumatorios;
+    QString FormatoColumnas, Opciones, UsuariosAutorizados, AplicacionesContenedoras;
+};
+
+// A list value: each entry followed by ",", a "," inside an entry written as
+// "[coma]" (in every list, so that no entry reads back as several).
+QString UnirListaInforme(const QStringList& Entradas);
+QStringList SepararListaInforme(const QString& Valor);
+// The eleven Name=Value lines in their fixed order, CR LF between them and
+// none after the last; an empty key is written with an empty value.
+QString ComponerInstrucciones(const DefinicionInforme& Definicion);
+// Reads every key by name: any line order, a missing key is empty.
+DefinicionInforme LeerInstrucciones(const QString& Instrucciones);
+
+// The type name ("ftDateTime", "ftString"...) of a field of a dictionary
+// table; "" when the table or the field is not there.
+using TipoCampoInforme = std::function<QString(const QString& Tabla, const QString& Campo)>;
+QString TipoCampoDiccionario(const QString& Tabla, const QString& Campo);
+
+// The stored form of the column that shows, per row, the description of the
+// analysis group of Categoria assigned to the row of Tabla (key fields in
+// key order).
+QString ColumnaGrupoAnalisis(const QString& Tabla, const QStringList& CamposClave,
+                             const QString& Categoria);
+
+// The SELECT of a design for an engine (lines ended by CR LF; "" without
+// columns). The design keeps one grammar for every engine; each engine's
+// text writes titles, constant lists, date constants and the analysis-group
+// column in its own way. Tipo tells which fields are dates.
+QString GenerarSentenciaSQL(const DefinicionInforme& Definicion, Engine Motor,
+                            const TipoCampoInforme& Tipo = TipoCampoDiccionario);
+
+// The variables of a statement (":#", ":&", ":$", ":*" groups in this order),
+// each once in order of first occurrence, with its ":" and type character.
+QStringList VariablesInforme(const QString& SQL);
+// The titles written after " AS '", each once, quoted again ('Title').
+QStringList TitulosInforme(const QString& SQL);
+
+// The statement a validation runs: one line, every variable (a whole token)
+// replaced by a dummy of its kind, and limited to one row.
+QString SentenciaValidacionInforme(const QString& SQL, Engine Motor);

@@ -359,6 +359,7 @@ public:
                              QLatin1Char(']');
         });
     }
+    QString quoteAlias(const QString& title) const override { return quoteString(title); }
     QString dateLiteral(const QDate& d) const override {
         return quoteString(patternDate(sqlServerDateFormat, d));
     }
@@ -618,6 +619,11 @@ const SqlDialect& SqlDialect::forEngine(Engine e) {
 QString SqlDialect::quoteString(const QString& text) {
     return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QStringLiteral("''")) +
            QLatin1Char('\'');
+}
+
+QString SqlDialect::quoteAlias(const QString& title) const {
+    return QLatin1Char('"') + QString(title).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
 }
 
 QString SqlDialect::literal(const QVariant& value, TFieldType type) const {

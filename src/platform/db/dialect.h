@@ -35,6 +35,9 @@ public:
     // '...' with every embedded ' doubled. The one quoting routine.
     static QString quoteString(const QString& text);
     virtual QString quoteIdentifier(const QString& name) const = 0;
+    // A column title after AS or in ORDER BY, its case kept: "Title" with
+    // inner double quotes doubled; 'Title' (a string) on SQL Server.
+    virtual QString quoteAlias(const QString& title) const;
 
     // Literals. Dates: ISO 'yyyy-mm-dd' on SQLite and PostgreSQL, the
     // FormatoFechaSQL pattern on SQL Server (default "dd/mm/yyyy"); the zero
