@@ -2,6 +2,7 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -105,6 +106,7 @@ TfGENECPRO::TfGENECPRO(QWidget* owner) : TForm(owner) {
 }
 
 TfGENECPRO::~TfGENECPRO() {
+    StringGrid->OnDrawCell = nullptr;
     if (Temporal->Active()) {
         try {
             Temporal->Close();
@@ -224,6 +226,23 @@ void TfGENECPRO::construir() {
     StringGrid->setColCount(3);
     StringGrid->setRowCount(2);
     StringGrid->setOptions(StringGrid->Options() | goEditing);
+    // Titles in navy, field names abbreviated, values as typed; the cells
+    // keep the whole names, which the conditions read.
+    StringGrid->setDefaultDrawing(false);
+    StringGrid->OnDrawCell = [this](QObject*, int c, int r, const QRect& rect, int estado) {
+        QPainter* p = StringGrid->Canvas();
+        if (!p) return;
+        const bool fija = c < StringGrid->FixedCols() || r < StringGrid->FixedRows();
+        p->fillRect(rect, fija ? palette().button()
+                               : (estado & gdSelected ? palette().highlight() : palette().base()));
+        QString texto = StringGrid->Cells(c, r);
+        if (r > 0 && c == 0) texto = AbreviarTitulo(texto, 1);
+        p->setPen(r == 0 ? QColor(0, 0, 128)
+                         : (estado & gdSelected && !fija ? palette().highlightedText().color()
+                                                         : QColor(Qt::black)));
+        p->drawText(rect.adjusted(2, 2, -2, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                    texto);
+    };
     rangos->addWidget(StringGrid);
 
     // Filtros
@@ -514,13 +533,17 @@ void TfGENECPRO::prepararRejillaRangos() {
     StringGrid->setCells(0, 0, QStringLiteral("Campo"));
     StringGrid->setCells(1, 0, QStringLiteral("Desde Valor"));
     StringGrid->setCells(2, 0, QStringLiteral("Hasta Valor"));
+    anchosRejillaRangos();
+    for (int i = 0; i < ListaCampos->count(); ++i)
+        StringGrid->setCells(0, i + 1, ListaCampos->itemText(i));
+}
+
+void TfGENECPRO::anchosRejillaRangos() {
     StringGrid->setColWidths(0, 120);
     int ancho = (StringGrid->width() - 127) / 2;
     if (StringGrid->RowCount() > 10) ancho -= 8;
     StringGrid->setColWidths(1, std::max(40, ancho));
     StringGrid->setColWidths(2, std::max(40, ancho));
-    for (int i = 0; i < ListaCampos->count(); ++i)
-        StringGrid->setCells(0, i + 1, ListaCampos->itemText(i));
 }
 
 void TfGENECPRO::NombreFormatoChange() {
@@ -779,6 +802,8 @@ void TfGENECPRO::PageControl1Changing(bool& Permitir) {
 }
 
 void TfGENECPRO::PageControl1Change() {
+    // The grid has its real width only once its page is shown.
+    if (PageControl1->ActivePage() == PagDesdeHasta) anchosRejillaRangos();
     if (PageControl1->ActivePage() == PagAjustar) {
         const bool bien = ModoDataSet() ? AplicarFiltroTabla() : EjecutarSentenciaListado();
         if (!bien) {

@@ -141,6 +141,7 @@ public:
 private:
     void construir();
     void prepararRejillaRangos();
+    void anchosRejillaRangos();
     QString literalRango(int Fila, const QString& Texto) const;
     void conforme(TDataSet*& Recordado, TDataSet*& Desactivado);
     TfGENELPRO* crearInforme();
