@@ -5,8 +5,13 @@
 #include <QWidget>
 
 #include "db/dialect.h"
+#include "gene/genedeta.h"
 #include "gene/genedicc.h"
+#include "gene/genemodu.h"
+#include "gene/genemodu_sql.h"
 #include "gene/genetext.h"
+#include "gene/mensajes.h"
+#include "gene/sesion.h"
 #include "ui/component.h"
 #include "ui/form.h"
 
@@ -412,4 +417,95 @@ QString SentenciaValidacionInforme(const QString& SQL, Engine Motor) {
     }
     while (t.endsWith(QLatin1Char(' '))) t.chop(1);
     return d.limitSelect(t, 1);
+}
+
+bool AnomaliaOrdenGrupos(const DefinicionInforme& D) {
+    if (D.Ordenacion.size() < D.Grupos.size()) return true;
+    for (qsizetype i = 0; i < D.Grupos.size(); ++i)
+        if (D.Ordenacion.at(i).section(QLatin1Char(' '), 0, 0) !=
+            D.Grupos.at(i).section(QLatin1Char(' '), 0, 0))
+            return true;
+    return false;
+}
+
+void CorregirOrdenGrupos(DefinicionInforme& D) {
+    QStringList orden = D.Grupos + D.Ordenacion;
+    const QString as = QStringLiteral(" AS ");
+    // Bounded by the list as it shrinks: no entry past its end is looked at.
+    for (qsizetype i = 0; i < orden.size(); ++i) {
+        const QString columna = orden.at(i).section(as, 0, 0);
+        for (qsizetype j = orden.size() - 1; j > i; --j)
+            if (orden.at(j).section(as, 0, 0) == columna) {
+                orden.removeAt(j);
+                break;
+            }
+    }
+    D.Ordenacion = orden;
+}
+
+namespace {
+QString EscaparHTML(const QString& Texto) {
+    QString r = Texto;
+    r.replace(QLatin1Char('&'), QStringLiteral("&amp;"));
+    r.replace(QLatin1Char('<'), QStringLiteral("&lt;"));
+    r.replace(QLatin1Char('>'), QStringLiteral("&gt;"));
+    return r;
+}
+}  // namespace
+
+QString ValidarSentenciaInforme(DefinicionInforme& D, QString& SQL, const QString& Opciones) {
+    const Engine motor = MotorActual();
+    if (AnomaliaOrdenGrupos(D) &&
+        MensajeConfirmacion(QStringLiteral(
+            "La secuencia de Ordenación deberia ser idéntica a la de los Grupos en sus "
+            "primeros elementos. ¿Desea corregir esta anomalía?")) == QLatin1String("SI")) {
+        CorregirOrdenGrupos(D);
+        SQL = GenerarSentenciaSQL(D, motor);
+    }
+    // An expression column is typed SQL: it must not carry a statement of its own.
+    QString resultado;
+    const QString motivo = MotivoSegundaSentencia(SQL);
+    if (!motivo.isEmpty())
+        resultado = QStringLiteral("Error. ") + motivo;
+    else
+        EjecutarSQL(ModuloDatos, SentenciaValidacionInforme(SQL, motor), QStringLiteral("Database"),
+                    QStringLiteral("Silenciosa"), resultado);
+    if (!Opciones.contains(QLatin1String("Silenciosa"))) {
+        if (!resultado.startsWith(QLatin1String("Error"))) {
+            MensajeInformacion(QStringLiteral("El informe es correcto"));
+        } else {
+            QString error = EscaparHTML(resultado);
+            error.replace(QStringLiteral("\r\n"), QStringLiteral("<br>"));
+            MostrarDetalle(QStringLiteral("<font face=\"Verdana\" size=\"2\"><b>La Sentencia SQL "
+                                          "es incorrecta</b><br><br><font color=\"red\">") +
+                               error + QStringLiteral("</font></font>"),
+                           QStringLiteral("Informe de Validación de la Sentencia SQL"),
+                           QStringLiteral("Interprete=HTML\r\nFormato=550,250"));
+        }
+    }
+    return resultado;
+}
+
+QString SentenciaSQLEnHTML(const QString& SQL) {
+    QString t = EscaparHTML(SQL);
+    t.replace(kSalto, QStringLiteral("<br>"));
+    static const char* const negritas[][2] = {
+        {"SELECT ", "<b>SELECT </b>"}, {" AS ", "<b> AS </b>"},
+        {"FROM ", "<b> FROM </b>"},    {"JOIN ", "<b>JOIN </b>"},
+        {" ON ", "<b> ON </b>"},       {"WHERE ", "<b>WHERE </b>"},
+        {" AND ", "<b> AND </b>"},     {"ORDER BY ", "<b>ORDER BY </b>"},
+        {" DESC", "<b> DESC</b>"}};
+    for (const auto& n : negritas) t.replace(QLatin1String(n[0]), QLatin1String(n[1]));
+    for (const QString& titulo : TitulosInforme(SQL)) {
+        const QString e = EscaparHTML(titulo);
+        t.replace(e, QStringLiteral("<font color=\"blue\">") + e + QStringLiteral("</font>"));
+    }
+    for (const QString& variable : VariablesInforme(SQL)) {
+        const QString e = EscaparHTML(variable);
+        const QRegularExpression token(QRegularExpression::escape(e) + QStringLiteral("(?!\\w)"),
+                                       QRegularExpression::UseUnicodePropertiesOption);
+        t.replace(token, QStringLiteral("<font color=\"red\">") + e + QStringLiteral("</font>"));
+    }
+    return QStringLiteral("<html><body bgcolor=\"#FFFFD2\"><font face=\"Verdana\" size=\"1.5\">") +
+           t + QStringLiteral("</font></body></html>");
 }

@@ -79,3 +79,20 @@ QStringList TitulosInforme(const QString& SQL);
 // The statement a validation runs: one line, every variable (a whole token)
 // replaced by a dummy of its kind, and limited to one row.
 QString SentenciaValidacionInforme(const QString& SQL, Engine Motor);
+
+// True when the ordering does not begin with the groups in their order (the
+// report breaks groups where the rows change, so they must come sorted).
+bool AnomaliaOrdenGrupos(const DefinicionInforme& Definicion);
+// Puts the groups at the head of the ordering and drops, for each entry, the
+// last later one that sorts by the same column.
+void CorregirOrdenGrupos(DefinicionInforme& Definicion);
+// Checks a design's SQL on the company database: on a group-order anomaly
+// the user may have it corrected (Definicion and SQL then change); a second
+// statement is refused; the one-row form is run. Unless Opciones holds
+// "Silenciosa" the outcome is shown. The result starts with "Error" when the
+// SQL cannot run.
+QString ValidarSentenciaInforme(DefinicionInforme& Definicion, QString& SQL,
+                                const QString& Opciones);
+// The SQL as an HTML page for the designer's view: key words in bold, titles
+// in blue, variables in red; the SQL's own "<", ">" and "&" escaped.
+QString SentenciaSQLEnHTML(const QString& SQL);

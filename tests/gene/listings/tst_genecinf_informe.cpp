@@ -3,6 +3,9 @@
 
 #include <QtTest>
 
+#include "gene/dialogo_modal.h"
+#include "gene/genedeta.h"
+#include "gene/genemens.h"
 #include "gene/genemodu_sql.h"
 #include "gene/listings/genecinf_sql.h"
 #include "gene/sesion.h"
@@ -288,6 +291,101 @@ private Q_SLOTS:
             EjecutarSQL(nullptr, v, "Database", "Silenciosa", r);
             QVERIFY2(!r.startsWith(QLatin1String("Error")), qPrintable(v + r));
         }
+    }
+
+    // The validation on the company database: what it answers, shows and
+    // corrects, for correct and failing designs, silent or not.
+    void validacion_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<DefinicionInforme>("diseno");
+        QTest::addColumn<QString>("opciones");
+        QTest::addColumn<QStringList>("respuestas");
+        QTest::addColumn<bool>("correcto");
+        QTest::addColumn<QStringList>("mensajes");
+        QTest::addColumn<QStringList>("ordenacion");
+        const QString pregunta = QStringLiteral(
+            "La secuencia de Ordenación deberia ser idéntica a la de los Grupos en sus primeros "
+            "elementos. ¿Desea corregir esta anomalía?");
+        DefinicionInforme agrupado = Diseno(
+            {"PUESTO"}, {"PUESTO.Codigo", "PUESTO.Descripcion AS 'Puesto'"},
+            {"PUESTO.Codigo <> :$Excluido"}, {"PUESTO.Codigo", "PUESTO.Descripcion AS 'Puesto'"});
+        agrupado.Grupos = QStringList{"PUESTO.Descripcion AS 'Puesto'"};
+        const DefinicionInforme mala = Diseno({"PUESTO"}, {"PUESTO.NoExiste"});
+        const DefinicionInforme dos = Diseno({"PUESTO"}, {"(1);DELETE FROM PUESTO"});
+        for (Engine e : AvailableEngines()) {
+            const QString tag = EngineTag(e) + QLatin1Char(':');
+            QTest::newRow(qPrintable(tag + "correcto"))
+                << int(e) << EjemploPuestos() << QString() << QStringList() << true
+                << QStringList{"El informe es correcto"} << EjemploPuestos().Ordenacion;
+            QTest::newRow(qPrintable(tag + "correcto silencioso"))
+                << int(e) << EjemploPuestos() << "Silenciosa" << QStringList() << true
+                << QStringList() << EjemploPuestos().Ordenacion;
+            QTest::newRow(qPrintable(tag + "falla")) << int(e) << mala << QString() << QStringList()
+                                                     << false << QStringList() << QStringList();
+            QTest::newRow(qPrintable(tag + "falla silencioso"))
+                << int(e) << mala << "Silenciosa" << QStringList() << false << QStringList()
+                << QStringList();
+            QTest::newRow(qPrintable(tag + "segunda sentencia"))
+                << int(e) << dos << "Silenciosa" << QStringList() << false << QStringList()
+                << QStringList();
+            QTest::newRow(qPrintable(tag + "anomalia no"))
+                << int(e) << agrupado << "Silenciosa" << QStringList{"NO"} << true
+                << QStringList{pregunta} << agrupado.Ordenacion;
+            QTest::newRow(qPrintable(tag + "anomalia si"))
+                << int(e) << agrupado << QString() << QStringList{"SI"} << true
+                << QStringList{pregunta, "El informe es correcto"}
+                << QStringList{"PUESTO.Descripcion AS 'Puesto'", "PUESTO.Codigo"};
+        }
+    }
+    void validacion() {
+        QFETCH(int, engine);
+        QFETCH(DefinicionInforme, diseno);
+        QFETCH(QString, opciones);
+        QFETCH(QStringList, respuestas);
+        QFETCH(bool, correcto);
+        QFETCH(QStringList, mensajes);
+        QFETCH(QStringList, ordenacion);
+        EmpresaPrueba e{Engine(engine)};
+        sql("INSERT INTO PUESTO (Codigo, Descripcion) VALUES ('P1', 'Jefe')");
+        for (const QString& r : respuestas) MessageSeam::enqueue(r);
+        MessageSeam::clearLog();
+        QString titulo, pagina;
+        if (!correcto && opciones.isEmpty())
+            AlMostrarse<TfGENEDETA>([&](TfGENEDETA* d) {
+                titulo = d->Caption();
+                pagina = d->Texto;
+                d->Close();
+            });
+        QString sentencia = GenerarSentenciaSQL(diseno, Engine(engine));
+        const QString r = ValidarSentenciaInforme(diseno, sentencia, opciones);
+        QCOMPARE(!r.startsWith(QLatin1String("Error")), correcto);
+        QCOMPARE(TextosMostrados(), mensajes);
+        if (correcto) QCOMPARE(diseno.Ordenacion, ordenacion);
+        QCOMPARE(sentencia, GenerarSentenciaSQL(diseno, Engine(engine)));
+        if (!correcto && opciones.isEmpty()) {
+            QCOMPARE(titulo, QStringLiteral("Informe de Validación de la Sentencia SQL"));
+            QVERIFY2(pagina.startsWith("<font face=\"Verdana\" size=\"2\"><b>La Sentencia SQL es "
+                                       "incorrecta</b><br><br><font color=\"red\">Error"),
+                     qPrintable(pagina));
+        } else {
+            QVERIFY(titulo.isEmpty());
+        }
+        QCOMPARE(SqlPrueba("SELECT COUNT(*) FROM PUESTO"), QStringLiteral("1"));
+    }
+
+    void vistaHTML() {
+        const QString html = SentenciaSQLEnHTML(
+            "SELECT PUESTO.Codigo AS 'Puesto'\r\nFROM PUESTO\r\nWHERE PUESTO.Codigo <> :$Cod AND "
+            "PUESTO.Codigo < 'B' AND PUESTO.Codigo IN ( :*CodLista ) AND PUESTO.Codigo >= "
+            ":&Desde\r\nORDER BY PUESTO.Codigo DESC\r\n");
+        QCOMPARE(html,
+                 "<html><body bgcolor=\"#FFFFD2\"><font face=\"Verdana\" size=\"1.5\"><b>SELECT "
+                 "</b>PUESTO.Codigo<b> AS </b><font color=\"blue\">'Puesto'</font><br><b> FROM "
+                 "</b>PUESTO<br><b>WHERE </b>PUESTO.Codigo &lt;&gt; <font "
+                 "color=\"red\">:$Cod</font><b> AND </b>PUESTO.Codigo &lt; 'B'<b> AND "
+                 "</b>PUESTO.Codigo IN ( <font color=\"red\">:*CodLista</font> )<b> AND "
+                 "</b>PUESTO.Codigo &gt;= <font color=\"red\">:&amp;Desde</font><br><b>ORDER BY "
+                 "</b>PUESTO.Codigo<b> DESC</b><br></font></body></html>");
     }
 };
 
