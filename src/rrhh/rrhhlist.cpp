@@ -215,6 +215,11 @@ void TDialogoListado::pbListarClick() {
             d->ListadoEnCurso = false;
         }
     } fin{dialogo};
+    Listar();
+}
+
+void TDialogoListado::Listar() {
+    QPointer<TDialogoListado> dialogo(this);
     const int ejecuciones = Ejecuciones();
     // Each run has its own report form, freed (with its temporary table)
     // before the next one starts.

@@ -68,6 +68,10 @@ protected:
     virtual int Ejecuciones() { return 1; }
     // The report form of run Ejecucion (from 0).
     virtual TInformeListado* CrearInformeEjecucion(int Ejecucion) { return CrearInforme(); }
+    // The listing itself, run with the dialog busy: by default each run's
+    // report form previewed or printed and freed. A dialog that hands its
+    // rows to the document print engine instead gives its own run.
+    virtual void Listar();
 
     // A row of Panel2: a label and one or two edits.
     TEdit* NuevoEdit(const QString& nombre, const QString& texto, int longitud);

@@ -1,0 +1,306 @@
+#include "rrhh/rrhhfich.h"
+
+#include <QHash>
+#include <QSet>
+#include <QVariant>
+#include <memory>
+
+#include "db/field.h"
+#include "db/query.h"
+#include "db/sysutils.h"
+#include "db/table.h"
+#include "gene/geneclav.h"
+#include "gene/genegrup.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_conexion.h"
+#include "gene/geneinic_tablas.h"
+#include "gene/genemodu.h"
+#include "gene/genemodu_sql.h"
+#include "gene/genetext.h"
+#include "gene/print/genelimp.h"
+#include "nomina/nomimodu.h"
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+// The columns both sheets share, after the code; the personnel sheet adds
+// NumeroMatricula and CategoriaProfesional. NumeroCopias carries the copies
+// typed in the dialog to the engine.
+QString Columnas(TTipoFicha Tipo) {
+    const bool personal = Tipo == TTipoFicha::Personal;
+    QStringList c = {QStringLiteral("CodigoOperario/ftInteger/0/*")};
+    if (personal) c << QStringLiteral("NumeroMatricula/ftInteger/0/");
+    c << QStringLiteral("NombreOperario/ftString/40/") << QStringLiteral("Nombre/ftString/40/")
+      << QStringLiteral("PrimerApellido/ftString/40/")
+      << QStringLiteral("SegundoApellido/ftString/40/")
+      << QStringLiteral("FechaNacimiento/ftString/10/")
+      << QStringLiteral("LugarNacimiento/ftString/40/")
+      << QStringLiteral("EstadoCivil/ftString/40/") << QStringLiteral("NumeroHijos/ftInteger/0/")
+      << QStringLiteral("Telefono/ftString/40/") << QStringLiteral("FechaIngreso/ftString/10/")
+      << QStringLiteral("DNI/ftString/15/") << QStringLiteral("NumeroAfiliacion/ftString/12/")
+      << QStringLiteral("Domicilio/ftString/40/") << QStringLiteral("CodigoPostal/ftString/20/")
+      << QStringLiteral("Localidad/ftString/40/") << QStringLiteral("Provincia/ftString/40/")
+      << QStringLiteral("CodigoContrato/ftInteger/0/") << QStringLiteral("Seccion/ftString/40/")
+      << QStringLiteral("GrupoCotizacion/ftInteger/0/");
+    if (personal) c << QStringLiteral("CategoriaProfesional/ftString/40/");
+    c << QStringLiteral("PuestoTrabajo/ftString/40/")
+      << QStringLiteral("FechaOcupacionPuesto/ftString/10/")
+      << QStringLiteral("OtrosPuestos/ftMemo/10/") << QStringLiteral("Formacion/ftMemo/10/")
+      << QStringLiteral("OtrasEmpresas/ftMemo/10/") << QStringLiteral("NumeroCopias/ftSmallInt/0/");
+    return c.join(QLatin1Char('\n'));
+}
+
+QString Definicion(const QString& Titulo, const QStringList& Columnas, const QString& Clave) {
+    QString d = Titulo + kCrLf;
+    for (int i = 0; i < Columnas.size(); ++i)
+        d += QStringLiteral("/C/%1/").arg(i + 1) + Columnas[i] + kCrLf;
+    return d + QStringLiteral("/I/1/<Primary>/") + Clave + QStringLiteral("/") + kCrLf;
+}
+
+// A stored date as the sheets print it: a missing or zero date (30/12/1899
+// or before) prints empty.
+QString TextoFecha(TField* Campo) {
+    if (!Campo || Campo->IsNull()) return QString();
+    const QDate d = Campo->AsDateTime().date();
+    if (!d.isValid() || d <= QDate(1899, 12, 30)) return QString();
+    return DateToStr(d).left(10);
+}
+
+// The piece Pieza (from 0) of Texto split at Separador; a missing piece is empty.
+QString Pieza(const QString& Texto, QChar Separador, int Pieza) {
+    const QStringList p = Texto.split(Separador);
+    return Pieza < p.size() ? p[Pieza] : QString();
+}
+
+// A statement on the company database read as a whole; false (nothing shown)
+// when it fails, so that only the columns it fills stay empty.
+bool Leer(TQuery& q, const QString& sql) {
+    q.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
+    q.setRequestLive(false);
+    q.SQL().setText(sql);
+    try {
+        return AbrirConsulta(ModuloDatos, &q, QStringLiteral("Open Silencio"));
+    } catch (...) {
+        return false;
+    }
+}
+
+// The description of a key, cached: the sheets of a range share few
+// categories and departments.
+class TDescripciones {
+public:
+    explicit TDescripciones(const QString& Tabla) : tabla_(Tabla) {}
+    QString operator()(const QString& Clave) {
+        auto it = cache_.constFind(Clave);
+        if (it != cache_.constEnd()) return *it;
+        QVariant datos;
+        BuscarDatosClave(ModuloDatos, tabla_, Clave, datos, QStringLiteral("Descripcion"));
+        QString d;
+        if (datos.isValid() && !datos.isNull()) {
+            const QVariantList l = datos.toList();
+            d = l.isEmpty() ? datos.toString() : l.first().toString();
+        }
+        cache_.insert(Clave, d);
+        return d;
+    }
+
+private:
+    QString tabla_;
+    QHash<QString, QString> cache_;
+};
+
+struct TPuestosFicha {
+    QString Actual;
+    QString Fecha;
+    QString Otros;
+};
+
+struct TContratoFicha {
+    QString Fecha;
+    int Codigo = 0;
+};
+
+}  // namespace
+
+QString DefinicionFichas(TTipoFicha Tipo) {
+    return Definicion(QStringLiteral("Tabla Temporal"), Columnas(Tipo).split(QLatin1Char('\n')),
+                      QStringLiteral("CodigoOperario"));
+}
+
+void RellenarFichas(TTipoFicha Tipo, TTable* Temporal, const TSeleccionFichas& Seleccion) {
+    const bool personal = Tipo == TTipoFicha::Personal;
+    const QString tabla = personal ? QStringLiteral("PERSONAL") : QStringLiteral("CANDIDAT");
+    const QString campoCodigo =
+        personal ? QStringLiteral("CodigoOperario") : QStringLiteral("Codigo");
+    const int desde = Seleccion.DesdeOperario, hasta = Seleccion.HastaOperario;
+    const QString rango = QStringLiteral(" BETWEEN %1 AND %2").arg(desde).arg(hasta);
+    const QString historia = QStringLiteral(" WHERE NombreTabla = ") + Entrecomillar(tabla) +
+                             QStringLiteral(" AND CodigoOperario") + rango;
+
+    // The histories of the whole range are read once, each in its order, and
+    // handed out per employee: a statement per employee and table would cost
+    // most of the fill.
+    QHash<int, TContratoFicha> contratos;
+    QSet<int> enVigor;
+    const bool filtrarVigor = personal && Seleccion.Activos != Seleccion.NoActivos;
+    if (personal) {
+        TQuery q;
+        if (Leer(q, QStringLiteral("SELECT CodigoOperario, CodigoContrato, FechaInicioContrato "
+                                   "FROM HCONTRAT WHERE CodigoOperario") +
+                        rango + QStringLiteral(" ORDER BY CodigoOperario, NumeroContrato"))) {
+            TField *o = q.FieldByName(QStringLiteral("CodigoOperario")),
+                   *c = q.FieldByName(QStringLiteral("CodigoContrato")),
+                   *f = q.FieldByName(QStringLiteral("FechaInicioContrato"));
+            for (; !q.Eof(); q.Next())
+                if (!contratos.contains(o->AsInteger()))
+                    contratos.insert(o->AsInteger(), {TextoFecha(f), c->AsInteger()});
+        }
+        if (filtrarVigor && MDNominas) enVigor = MDNominas->OperariosConContratoEnVigor();
+    }
+    QHash<QString, QString> secciones;
+    {
+        TQuery q;
+        if (Leer(q, QStringLiteral("SELECT ClaveTabla, GrupoAnalisis FROM GRANTAB WHERE "
+                                   "NombreTabla = ") +
+                        Entrecomillar(tabla) +
+                        QStringLiteral(" AND GrupoAnalisis >= 'DEP' AND GrupoAnalisis <= 'DEPZ' "
+                                       "ORDER BY ClaveTabla, GrupoAnalisis"))) {
+            TField *c = q.FieldByName(QStringLiteral("ClaveTabla")),
+                   *g = q.FieldByName(QStringLiteral("GrupoAnalisis"));
+            for (; !q.Eof(); q.Next())
+                if (!secciones.contains(c->AsString()))
+                    secciones.insert(c->AsString(), g->AsString());
+        }
+    }
+    QHash<int, TPuestosFicha> puestos;
+    {
+        TQuery q;
+        if (Leer(q, QStringLiteral("SELECT CodigoOperario, CodigoPuesto, Descripcion, FechaInicio "
+                                   "FROM HPUESTO") +
+                        historia +
+                        QStringLiteral(" ORDER BY CodigoOperario, FechaInicio, Linea"))) {
+            TField *o = q.FieldByName(QStringLiteral("CodigoOperario")),
+                   *c = q.FieldByName(QStringLiteral("CodigoPuesto")),
+                   *d = q.FieldByName(QStringLiteral("Descripcion")),
+                   *f = q.FieldByName(QStringLiteral("FechaInicio"));
+            // Oldest first: each new row makes the one before it an earlier position.
+            for (; !q.Eof(); q.Next()) {
+                TPuestosFicha& p = puestos[o->AsInteger()];
+                if (!p.Actual.isNull()) p.Otros += p.Actual + kCrLf;
+                p.Actual = c->AsString() + QStringLiteral(" - ") + d->AsString();
+                p.Fecha = TextoFecha(f);
+            }
+        }
+    }
+    QHash<int, QString> formacion;
+    {
+        TQuery q;
+        if (Leer(q, QStringLiteral("SELECT CodigoOperario, Descripcion FROM HFORMACI") + historia +
+                        QStringLiteral(" ORDER BY CodigoOperario, Linea"))) {
+            TField *o = q.FieldByName(QStringLiteral("CodigoOperario")),
+                   *d = q.FieldByName(QStringLiteral("Descripcion"));
+            for (; !q.Eof(); q.Next()) formacion[o->AsInteger()] += kCrLf + d->AsString();
+        }
+    }
+
+    TDescripciones categorias(QStringLiteral("CATEGORI"));
+    TDescripciones grupos(QStringLiteral("GRANALIS"));
+    TQuery fichas;
+    if (!Leer(fichas, QStringLiteral("SELECT * FROM ") + tabla + QStringLiteral(" WHERE ") +
+                          campoCodigo + rango + QStringLiteral(" ORDER BY ") + campoCodigo))
+        return;
+    auto origen = [&fichas](const char* n) { return fichas.FindField(QLatin1String(n)); };
+    auto destino = [Temporal](const char* n) { return Temporal->FieldByName(QLatin1String(n)); };
+    TField* oCodigo = fichas.FieldByName(campoCodigo);
+    TField* oNombre = origen("Nombre");
+    const QList<const char*> copiados = {
+        "EstadoCivil", "NumeroHijos",  "Telefono",  "DNI",       "NumeroAfiliacion",
+        "Domicilio",   "CodigoPostal", "Localidad", "Provincia", "GrupoCotizacion"};
+    QList<std::pair<TField*, TField*>> copias;
+    for (const char* n : copiados)
+        if (TField* o = origen(n)) copias.append(std::make_pair(o, destino(n)));
+    if (personal)
+        if (TField* o = origen("NumeroMatricula"))
+            copias.append(std::make_pair(o, destino("NumeroMatricula")));
+    const int numeroCopias = qBound(1, Seleccion.NumeroCopias, 9999);
+
+    // The rows go in by batches, each in a short transaction of its own.
+    std::unique_ptr<TGuardaTransaccion> lote;
+    int escritas = 0;
+    for (; !fichas.Eof(); fichas.Next()) {
+        const int codigo = oCodigo->AsInteger();
+        const QString clave = QString::number(codigo);
+        if (filtrarVigor && enVigor.contains(codigo) != Seleccion.Activos) continue;
+        if (personal && !Seleccion.Activos && !Seleccion.NoActivos) continue;
+        if (!FiltroGruposAnalisis(ModuloDatos, tabla, clave, QString(),
+                                  Seleccion.RangosGruposAnalisis))
+            continue;
+        if (!lote) lote = std::make_unique<TGuardaTransaccion>(fGENEINIC, Temporal->Database());
+        Temporal->Append();
+        destino("CodigoOperario")->setAsInteger(codigo);
+        const QString nombre = oNombre ? oNombre->AsString() : QString();
+        destino("NombreOperario")->setAsString(nombre);
+        destino("Nombre")->setAsString(Pieza(nombre, QLatin1Char(','), 1));
+        const QString apellidos = Pieza(nombre, QLatin1Char(','), 0);
+        destino("PrimerApellido")->setAsString(Pieza(apellidos, QLatin1Char(' '), 0));
+        destino("SegundoApellido")->setAsString(Pieza(apellidos, QLatin1Char(' '), 1));
+        destino("FechaNacimiento")->setAsString(TextoFecha(origen("FechaNacimiento")));
+        for (const auto& [o, d] : copias) d->setValue(o->Value());
+        if (personal) {
+            const TContratoFicha contrato = contratos.value(codigo);
+            destino("FechaIngreso")->setAsString(contrato.Fecha);
+            destino("CodigoContrato")->setAsInteger(contrato.Codigo);
+            if (TField* c = origen("CodigoCategoria")) {
+                const QString categoria = c->AsString();
+                const QString descripcion = categorias(categoria);
+                destino("CategoriaProfesional")
+                    ->setAsString(descripcion.isEmpty()
+                                      ? categoria
+                                      : categoria + QStringLiteral(" - ") + descripcion);
+            }
+        }
+        const QString grupo = secciones.value(clave);
+        if (!grupo.isEmpty()) {
+            const QString descripcion = grupos(grupo);
+            if (!descripcion.isEmpty())
+                destino("Seccion")->setAsString(grupo + QStringLiteral(" - ") + descripcion);
+        }
+        const TPuestosFicha p = puestos.value(codigo);
+        destino("PuestoTrabajo")->setAsString(p.Actual);
+        destino("FechaOcupacionPuesto")->setAsString(p.Fecha);
+        destino("OtrosPuestos")->setAsString(p.Otros);
+        destino("Formacion")->setAsString(formacion.value(codigo));
+        destino("NumeroCopias")->setAsInteger(numeroCopias);
+        try {
+            Temporal->Post();
+        } catch (...) {
+            Temporal->Cancel();
+        }
+        if (++escritas % 128 == 0) {
+            lote->Confirmar();
+            lote.reset();
+        }
+    }
+    if (lote) lote->Confirmar();
+}
+
+void ImprimirFichas(const QString& Definicion, const QString& DefinicionLineas,
+                    const QString& Enlace, const QString& Destino,
+                    const std::function<void(TfGENELIMP*)>& Rellenar) {
+    // Freed (with its work tables) also when the fill or the job raises.
+    std::unique_ptr<TfGENELIMP> motor(new TfGENELIMP);
+    fGENELIMP = motor.get();
+    CrearTablaEstructura(fGENEINIC, motor->Temporal, Definicion, -1);
+    motor->Temporal->Open();
+    if (!DefinicionLineas.isEmpty()) {
+        CrearTablaEstructura(fGENEINIC, motor->LTemporal, DefinicionLineas, -1);
+        motor->LTemporal->setIndexFieldNames(Enlace + QStringLiteral(";Linea;LineaMemo"));
+        motor->LTemporal->setMasterFields(Enlace);
+        motor->LTemporal->Open();
+    }
+    Rellenar(motor.get());
+    motor->Temporal->First();
+    if (!Destino.isEmpty()) motor->DestinoImpreso = Destino;
+    motor->EjecutarImpreso();
+}

@@ -1,0 +1,354 @@
+// The personnel sheet on a real installation, on both engines: the columns
+// each employee's sheet gets, which employees are kept, the copies on the
+// printer, the sheets printed with the shipped format and read back from the
+// PDF, and the dialog's checks and presets.
+
+#include <QPointer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "db/dialect.h"
+#include "db/field.h"
+#include "db/table.h"
+#include "gene/dialogo_modal.h"
+#include "gene/geneinic_formulario.h"
+#include "gene/genemens.h"
+#include "gene/genesali_dialogos.h"
+#include "gene/print/genelimp.h"
+#include "rrhh/fichas_prueba.h"
+#include "rrhh/rrhhfich.h"
+#include "rrhh/rrhhlfic.h"
+#include "support/dbfixture.h"
+#include "support/empresaprueba.h"
+#include "support/sqlprueba.h"
+#include "ui/controls.h"
+#include "ui/registry.h"
+
+namespace {
+
+void sql(const QString& sentencia) {
+    const QString r = SqlPrueba(sentencia);
+    QVERIFY2(!r.startsWith(QStringLiteral("Error.")), qPrintable(sentencia + r));
+}
+
+QString dia(int a, int m, int d) {
+    return DialectoActual().dateLiteral(QDate(a, m, d));
+}
+
+// Employee 1 GARCIA LOPEZ, JUAN: category 3 (described), department DEP01,
+// three positions stored out of date order, two training lines, a first
+// contract still in force and a later one. Employee 2 PEREZ: no comma, a
+// category without a CATEGORI row, nothing else. Employee 3 ROS, ANA: a
+// contract ended in 2020. Candidate 1 shares employee 1's number.
+void Datos() {
+    sql(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre, NumeroMatricula, "
+                       "FechaNacimiento, CodigoCategoria, DNI, Localidad) VALUES "
+                       "(1, 'GARCIA LOPEZ, JUAN', 55, %1, 3, '123X', 'Burgos')")
+            .arg(dia(1980, 5, 2)));
+    sql(
+        QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre, CodigoCategoria) VALUES "
+                       "(2, 'PEREZ MARTIN JOSE', 9)"));
+    sql(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (3, 'ROS, ANA')"));
+    sql(QStringLiteral("INSERT INTO CATEGORI (Codigo, Descripcion) VALUES (3, 'OFICIAL')"));
+    sql(
+        QStringLiteral("INSERT INTO GRANALIS (Codigo, Descripcion) VALUES ('DEP01', "
+                       "'Produccion')"));
+    sql(
+        QStringLiteral("INSERT INTO GRANTAB (NombreTabla, ClaveTabla, GrupoAnalisis) VALUES "
+                       "('PERSONAL', '1', 'DEP01')"));
+    const struct {
+        const char* tabla;
+        int linea;
+        const char* puesto;
+        int ano;
+    } puestos[] = {{"PERSONAL", 1, "P2", 2015},
+                   {"PERSONAL", 2, "P3", 2020},
+                   {"PERSONAL", 3, "P1", 2010},
+                   {"CANDIDAT", 1, "C9", 2021}};
+    for (const auto& p : puestos)
+        sql(QStringLiteral("INSERT INTO HPUESTO (NombreTabla, CodigoOperario, Linea, "
+                           "CodigoPuesto, Descripcion, FechaInicio) VALUES ('%1', 1, %2, '%3', "
+                           "'Puesto %3', %4)")
+                .arg(QLatin1String(p.tabla))
+                .arg(p.linea)
+                .arg(QLatin1String(p.puesto), dia(p.ano, 3, 1)));
+    for (const auto& [linea, texto] : {std::pair{1, "Soldadura"}, std::pair{2, "Carretillas"}})
+        sql(QStringLiteral("INSERT INTO HFORMACI (NombreTabla, CodigoOperario, Linea, "
+                           "Descripcion) VALUES ('PERSONAL', 1, %1, '%2')")
+                .arg(linea)
+                .arg(QLatin1String(texto)));
+    sql(QStringLiteral("INSERT INTO HCONTRAT (CodigoOperario, NumeroContrato, CodigoContrato, "
+                       "FechaInicioContrato) VALUES (1, 1, 401, %1)")
+            .arg(dia(2010, 1, 10)));
+    sql(QStringLiteral("INSERT INTO HCONTRAT (CodigoOperario, NumeroContrato, CodigoContrato, "
+                       "FechaInicioContrato) VALUES (1, 2, 402, %1)")
+            .arg(dia(2012, 1, 10)));
+    sql(QStringLiteral("INSERT INTO HCONTRAT (CodigoOperario, NumeroContrato, CodigoContrato, "
+                       "FechaInicioContrato, FechaFinalContrato) VALUES (3, 1, 100, %1, %2)")
+            .arg(dia(2019, 1, 1), dia(2020, 1, 1)));
+}
+
+// The sheet rows of a selection, each column as text by name.
+using Fila = QMap<QString, QString>;
+QList<Fila> Fichas(TTipoFicha tipo, const TSeleccionFichas& s, const QString& destino = {}) {
+    QList<Fila> filas;
+    OmitirDialogoImpresora = true;  // there is no printer here; an engine freed clears it
+    ImprimirFichas(DefinicionFichas(tipo), QString(), QString(), destino, [&](TfGENELIMP* motor) {
+        RellenarFichas(tipo, motor->Temporal, s);
+        TTable* t = motor->Temporal;
+        for (t->First(); !t->Eof(); t->Next()) {
+            Fila f;
+            for (int i = 0; i < t->Fields().Count(); ++i)
+                f.insert(t->Fields()[i]->FieldName(), t->Fields()[i]->AsString());
+            filas << f;
+        }
+    });
+    return filas;
+}
+
+struct Hoja : EmpresaPrueba {
+    explicit Hoja(Engine e) : EmpresaPrueba(e) {
+        MessageSeam::clearLog();
+        PrevisualizarImpreso = false;
+        // No print dialog may wait for a user.
+        AsignarSeamDialogos([](QObject*) { return true; });
+        CodigoImpreso = QStringLiteral("FichaPersonal");
+        CargarFormatosFichas();
+        Datos();
+    }
+    ~Hoja() {
+        AsignarSeamImpreso(nullptr);
+        AsignarSeamDialogos(nullptr);
+        PrevisualizarImpreso = false;
+    }
+    QTemporaryDir dir;
+};
+
+}  // namespace
+
+class TestRrhhLfic : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { InstalarServiciosFormulario(); }
+
+    void columnas_data() { AddEngineRows(); }
+    // What each employee's sheet holds, and the sheets printed with the
+    // shipped format.
+    void columnas() {
+        QFETCH(int, engine);
+        Hoja h{Engine(engine)};
+        if (QTest::currentTestFailed()) return;
+        const QString pdf = h.dir.filePath(QStringLiteral("fichas.pdf"));
+        const QList<Fila> filas = Fichas(TTipoFicha::Personal, {}, QStringLiteral("PDF:") + pdf);
+        QCOMPARE(filas.size(), 3);
+        const struct {
+            int fila;
+            const char* columna;
+            QString valor;
+        } casos[] = {
+            {0, "NombreOperario", "GARCIA LOPEZ, JUAN"},
+            {0, "Nombre", " JUAN"},
+            {0, "PrimerApellido", "GARCIA"},
+            {0, "SegundoApellido", "LOPEZ"},
+            {0, "NumeroMatricula", "55"},
+            {0, "FechaNacimiento", "02/05/1980"},
+            {0, "FechaIngreso", "10/01/2010"},
+            {0, "CodigoContrato", "401"},
+            {0, "CategoriaProfesional", "3 - OFICIAL"},
+            {0, "Seccion", "DEP01 - Produccion"},
+            {0, "PuestoTrabajo", "P3 - Puesto P3"},
+            {0, "FechaOcupacionPuesto", "01/03/2020"},
+            {0, "OtrosPuestos", "P1 - Puesto P1\r\nP2 - Puesto P2\r\n"},
+            {0, "Formacion", "\r\nSoldadura\r\nCarretillas"},
+            {0, "DNI", "123X"},
+            {0, "NumeroCopias", "1"},
+            // No comma: no first name, the surnames are the first two words.
+            {1, "Nombre", ""},
+            {1, "PrimerApellido", "PEREZ"},
+            {1, "SegundoApellido", "MARTIN"},
+            {1, "CategoriaProfesional", "9"},
+            // No contract, position, department or birth date: empty, never 30/12/1899.
+            {1, "FechaIngreso", ""},
+            {1, "FechaNacimiento", ""},
+            {1, "CodigoContrato", "0"},
+            {1, "Seccion", ""},
+            {1, "PuestoTrabajo", ""},
+            {1, "OtrosPuestos", ""},
+            {1, "Formacion", ""},
+            {2, "Nombre", " ANA"},
+            {2, "SegundoApellido", ""},
+        };
+        for (const auto& c : casos)
+            QVERIFY2(filas[c.fila].value(QLatin1String(c.columna)) == c.valor,
+                     qPrintable(QStringLiteral("%1 %2: [%3]")
+                                    .arg(c.fila)
+                                    .arg(QLatin1String(c.columna),
+                                         filas[c.fila].value(QLatin1String(c.columna)))));
+        const QString texto = TextoPdf(pdf);
+        QCOMPARE(PaginasPdf(pdf), 3);
+        for (const char* s : {"FICHA DE PERSONAL", "GARCIA LOPEZ, JUAN", "DEP01 - Produccion",
+                              "P3 - Puesto P3", "P1 - Puesto P1", "P2 - Puesto P2", "Soldadura",
+                              "Carretillas", "3 - OFICIAL", "10/01/2010", "PEREZ MARTIN JOSE"})
+            QVERIFY2(texto.contains(QLatin1String(s)), s);
+        QVERIFY(!texto.contains(QLatin1String("1899")));
+    }
+
+    void seleccion_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<bool>("activos");
+        QTest::addColumn<bool>("noActivos");
+        QTest::addColumn<int>("desde");
+        QTest::addColumn<int>("hasta");
+        QTest::addColumn<QString>("codigos");
+        for (Engine e : AvailableEngines()) {
+            const QByteArray t = EngineTag(e).toLatin1();
+            QTest::addRow("%s  todos", t.constData())
+                << int(e) << true << true << 0 << 9999 << QStringLiteral("1,2,3");
+            QTest::addRow("%s  activos", t.constData())
+                << int(e) << true << false << 0 << 9999 << QStringLiteral("1");
+            QTest::addRow("%s  no activos", t.constData())
+                << int(e) << false << true << 0 << 9999 << QStringLiteral("2,3");
+            QTest::addRow("%s  ninguno", t.constData())
+                << int(e) << false << false << 0 << 9999 << QString();
+            QTest::addRow("%s  rango", t.constData())
+                << int(e) << true << true << 2 << 3 << QStringLiteral("2,3");
+            QTest::addRow("%s  invertido", t.constData())
+                << int(e) << true << true << 3 << 1 << QString();
+        }
+    }
+    // Which employees get a sheet: the range and the contract in force.
+    void seleccion() {
+        QFETCH(int, engine);
+        QFETCH(bool, activos);
+        QFETCH(bool, noActivos);
+        QFETCH(int, desde);
+        QFETCH(int, hasta);
+        QFETCH(QString, codigos);
+        Hoja h{Engine(engine)};
+        if (QTest::currentTestFailed()) return;
+        TSeleccionFichas s;
+        s.Activos = activos;
+        s.NoActivos = noActivos;
+        s.DesdeOperario = desde;
+        s.HastaOperario = hasta;
+        QStringList obtenidos;
+        AsignarSeamImpreso([&h](const QString&) -> QString {
+            return QStringLiteral("PDF:") + h.dir.filePath(QStringLiteral("x.pdf"));
+        });
+        for (const Fila& f : Fichas(TTipoFicha::Personal, s))
+            obtenidos << f.value(QStringLiteral("CodigoOperario"));
+        QCOMPARE(obtenidos.join(QLatin1Char(',')), codigos);
+        // Nothing selected: the engine says so, nothing is printed.
+        if (codigos.isEmpty())
+            QVERIFY2(TextosMostrados().contains(QStringLiteral("¡No hay datos para procesar!")),
+                     qPrintable(TextosMostrados().join(QLatin1Char('|'))));
+    }
+
+    // Copies typed in the dialog reach the printer; the preview shows one.
+    void copias() {
+        Hoja h{Engine::Sqlite};
+        const QString pdf = h.dir.filePath(QStringLiteral("copias.pdf"));
+        AsignarSeamImpreso(
+            [pdf](const QString&) -> QString { return QStringLiteral("PDF:") + pdf; });
+        TSeleccionFichas s;
+        s.DesdeOperario = s.HastaOperario = 1;
+        s.NumeroCopias = 2;
+        Fichas(TTipoFicha::Personal, s);
+        QVERIFY2(PaginasPdf(pdf) == 2, qPrintable(TextosMostrados().join(QLatin1Char('|'))));
+        PrevisualizarImpreso = true;
+        int paginas = -1;
+        AlMostrarse<TfGENELIMP>([&](TfGENELIMP* v) {
+            paginas = int(v->Paginas.size());
+            v->Close();
+        });
+        Fichas(TTipoFicha::Personal, s);
+        QCOMPARE(paginas, 1);
+    }
+
+    // The dialog: its checks with the listing's labels, the format warning
+    // that lets the later checks run, the presets of the personnel master,
+    // and a listing to PDF.
+    void dialogo() {
+        Hoja h{Engine::Sqlite};
+        QPointer<TfRRHHLFIC> f = qobject_cast<TfRRHHLFIC*>(CreateForm("TfRRHHLFIC"));
+        QVERIFY(f);
+        QCOMPARE(f->Caption(), QStringLiteral("Listado de Fichas del Personal"));
+        QCOMPARE(f->FormatoElegido(), QStringLiteral("FichaPersonal"));
+        QCOMPARE(f->DesdeOperario->Text(), QStringLiteral("0"));
+        QCOMPARE(f->HastaOperario->Text(), QStringLiteral("9999"));
+        const QString pdf = h.dir.filePath(QStringLiteral("dialogo.pdf"));
+        f->DestinoImpreso = QStringLiteral("PDF:") + pdf;
+        f->VisualizacionPrevia->setChecked(false);
+
+        const struct {
+            bool formato;
+            const char* desde;
+            const char* copias;
+            QStringList avisos;
+        } casos[] = {
+            {false, "0", "1", {"¡Debe definir el Formato del Impreso"}},
+            {false,
+             "x",
+             "1",
+             {"¡Debe definir el Formato del Impreso",
+              "¡El valor de Desde Operario es incorrecto! Repita por favor"}},
+            {true, "0", "a", {"¡El valor de Número Copias es incorrecto! Repita por favor"}},
+        };
+        for (const auto& c : casos) {
+            f->EditFormatoImpreso->setCurrentIndex(c.formato ? 0 : -1);
+            f->DesdeOperario->setText(QLatin1String(c.desde));
+            f->NumeroCopias->setText(QLatin1String(c.copias));
+            MessageSeam::clearLog();
+            f->pbListarClick();
+            QCOMPARE(TextosMostrados(), c.avisos);
+            QVERIFY(!QFile::exists(pdf));
+            QVERIFY(!f->ListadoEnCurso);
+        }
+        // The next click works.
+        f->EditFormatoImpreso->setCurrentIndex(0);
+        f->DesdeOperario->setText(QStringLiteral("1"));
+        f->HastaOperario->setText(QStringLiteral("1"));
+        f->NumeroCopias->setText(QStringLiteral("1"));
+        f->pbListarClick();
+        QVERIFY(TextoPdf(pdf).contains(QLatin1String("GARCIA LOPEZ, JUAN")));
+        QVERIFY(!f->ListadoEnCurso);
+        f->Close();
+        QTRY_VERIFY(!f);
+
+        // The personnel master's preset, then a plain opening.
+        f = qobject_cast<TfRRHHLFIC*>(CreateForm("TfRRHHLFIC"));
+        f->setProperty("OperarioDesdeFicha", 12);
+        f->setProperty("OperarioHastaFicha", 12);
+        f->setProperty("ImprimirDirectamenteFicha", false);
+        QCOMPARE(f->DesdeOperario->Text(), QStringLiteral("12"));
+        QCOMPARE(f->HastaOperario->Text(), QStringLiteral("12"));
+        QVERIFY(f->VisualizacionPrevia->isChecked());
+        f->Close();
+        QTRY_VERIFY(!f);
+        f = qobject_cast<TfRRHHLFIC*>(CreateForm("TfRRHHLFIC"));
+        QCOMPARE(f->DesdeOperario->Text(), QStringLiteral("0"));
+        QCOMPARE(f->HastaOperario->Text(), QStringLiteral("9999"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // Print at once: no preview, the sheet printed, the dialog closed.
+    void imprimirDirectamente() {
+        Hoja h{Engine::Sqlite};
+        const QString pdf = h.dir.filePath(QStringLiteral("directo.pdf"));
+        AsignarSeamImpreso(
+            [pdf](const QString&) -> QString { return QStringLiteral("PDF:") + pdf; });
+        QPointer<TfRRHHLFIC> f = qobject_cast<TfRRHHLFIC*>(CreateForm("TfRRHHLFIC"));
+        OmitirDialogoImpresora = true;
+        f->setProperty("OperarioDesdeFicha", 3);
+        f->setProperty("OperarioHastaFicha", 3);
+        f->setProperty("ImprimirDirectamenteFicha", true);
+        QTRY_VERIFY(!f);
+        QVERIFY(TextoPdf(pdf).contains(QLatin1String("ROS, ANA")));
+    }
+};
+
+QTEST_MAIN(TestRrhhLfic)
+#include "tst_rrhhlfic.moc"
