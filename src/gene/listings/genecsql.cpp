@@ -25,6 +25,7 @@
 #include "gene/genetext.h"
 #include "gene/geneusua.h"
 #include "gene/listings/genecinf_sql.h"
+#include "gene/listings/genecsql_rejilla.h"
 #include "gene/listings/geneusql.h"
 #include "gene/mensajes.h"
 #include "gene/sesion.h"
@@ -294,6 +295,31 @@ void TfGENECSQL::construir() {
     elemento("InsertarTabla1", QStringLiteral("Insertar &Tabla"), LBTablas);
     elemento("InsertarCampo1", QStringLiteral("Insertar &Campo"), LBCampos);
     SentenciaSQL->setPopupMenu(menu);
+
+    Herramientas = std::make_unique<THerramientasRejilla>(
+        this, DBGrid1, [this] { return EditDescripcionFiltro->Text(); },
+        [this] { return SentenciaSQL->Text(); });
+    Herramientas->CrearMenu(true, [this] { CancelarOrdenadoPor1Click(); });
+    DBGrid1->OnTitleClick = [this](TColumn* Columna) {
+        if (Columna) DBGrid1TitleClick(Columna->FieldName());
+    };
+    pbImprimir->OnClick = [this](QObject*) { Herramientas->Imprimir(false); };
+    pbImprimirApaisado->OnClick = [this](QObject*) { Herramientas->Imprimir(true); };
+    pbExportar->OnClick = [this](QObject*) { Herramientas->Exportar(); };
+    pbExportarExcel->OnClick = [this](QObject*) { Herramientas->ExportarExcel(); };
+    pbImportar->OnClick = [this](QObject*) { Herramientas->Importar(); };
+    pbGrafico->OnClick = [this](QObject*) { Herramientas->Grafico(); };
+}
+
+void TfGENECSQL::DBGrid1TitleClick(const QString& Campo) {
+    if (!QryConsultasSQL->Active()) return;
+    SentenciaSQL->setText(SentenciaOrdenadaPor(SentenciaSQL->Text(), Campo));
+    pbEjecutarClick();
+}
+
+void TfGENECSQL::CancelarOrdenadoPor1Click() {
+    SentenciaSQL->setText(SentenciaSinOrden(SentenciaSQL->Text()));
+    pbEjecutarClick();
 }
 
 bool TfGENECSQL::eventFilter(QObject* Objeto, QEvent* Evento) {

@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 #include "ui/form.h"
 
@@ -23,6 +24,7 @@ class TPanel;
 class TQuery;
 class TSpeedButton;
 class TTable;
+class THerramientasRejilla;
 
 class TfGENECSQL : public TForm {
     Q_OBJECT
@@ -68,6 +70,11 @@ public:
     TQuery* QryConsultasSQL;
     TDataSource* DataSource1;
     TTable* Table1;
+
+    // Filters, search, print, exports and chart of the result.
+    std::unique_ptr<THerramientasRejilla> Herramientas;
+    void DBGrid1TitleClick(const QString& Campo);
+    void CancelarOrdenadoPor1Click();
 
     // The settings of the current saved query until it is saved.
     QStringList InstruccionesConsulta;

@@ -23,6 +23,7 @@
 #include "gene/genetext.h"
 #include "gene/listings/genecinf_sql.h"
 #include "gene/listings/genecsql.h"
+#include "gene/listings/genecsql_rejilla.h"
 #include "gene/mensajes.h"
 #include "gene/sesion.h"
 #include "ui/controls.h"
@@ -153,6 +154,15 @@ void TfGENEUSQL::construir() {
     pbModificar->OnClick = [this](QObject*) { pbModificarClick(); };
     pbGuardarCambios->OnClick = [this](QObject*) { pbGuardarCambiosClick(); };
     pbSalir->OnClick = [this](QObject*) { Close(); };
+
+    Herramientas = std::make_unique<THerramientasRejilla>(
+        this, DBGrid1, [this] { return Caption(); }, [this] { return SentenciaConsulta; });
+    Herramientas->CrearMenu(false, nullptr);
+    pbImprimir->OnClick = [this](QObject*) { Herramientas->Imprimir(false); };
+    pbImprimirApaisado->OnClick = [this](QObject*) { Herramientas->Imprimir(true); };
+    pbExportar->OnClick = [this](QObject*) { Herramientas->Exportar(); };
+    pbExportarExcel->OnClick = [this](QObject*) { Herramientas->ExportarExcel(); };
+    pbImportar->OnClick = [this](QObject*) { Herramientas->Importar(); };
 }
 
 QString TfGENEUSQL::TraducirNombreConsulta(const QString& Nombre) const {

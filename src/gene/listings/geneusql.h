@@ -8,10 +8,12 @@
 #include <QList>
 #include <QPointer>
 #include <QString>
+#include <memory>
 
 #include "ui/form.h"
 
 class TClientDataSet;
+class THerramientasRejilla;
 class TDataSource;
 class TDBGrid;
 class TEdit;
@@ -49,6 +51,8 @@ public:
     TQuery* QryConsultasSQL;
     TClientDataSet* ClientDataSet1;
     TDataSource* DataSource1;
+
+    std::unique_ptr<THerramientasRejilla> Herramientas;
 
     QString SentenciaConsulta;
     QString TextoInstrucciones;

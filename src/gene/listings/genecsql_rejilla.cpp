@@ -1,0 +1,278 @@
+#include "gene/listings/genecsql_rejilla.h"
+
+#include <memory>
+
+#include "db/dataset.h"
+#include "db/datasource.h"
+#include "db/field.h"
+#include "gene/geneconv.h"
+#include "gene/geneexpt.h"
+#include "gene/geneinic.h"
+#include "gene/genemodu.h"
+#include "gene/genesali.h"
+#include "gene/genetext.h"
+#include "gene/listings/genelpro.h"
+#include "gene/mensajes.h"
+#include "gene/sesion.h"
+#include "report/quickrep.h"
+#include "ui/dbgrid.h"
+#include "ui/form.h"
+#include "ui/menus.h"
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+TModuloDatos* Modulo() {
+    return ModuloDatosPreparado ? ModuloDatos : nullptr;
+}
+
+bool EsNumerico(const TField* f) {
+    return f->DataType() == ftFloat || f->DataType() == ftInteger || f->DataType() == ftSmallint;
+}
+
+// A chart text must not hold the chart's own separators.
+QString TextoGrafico(QString Texto) {
+    Texto.replace(QLatin1Char(';'), QLatin1Char(','));
+    Texto.replace(QLatin1Char(':'), QLatin1Char('.'));
+    Texto.replace(QLatin1Char('/'), QLatin1Char('-'));
+    Texto.replace(kCrLf, QStringLiteral(" "));
+    Texto.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    Texto.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    return Texto;
+}
+
+// The plain text of a number (no display format), decimal comma.
+QString TextoValor(const TField* f) {
+    if (f->IsNull()) return QStringLiteral("0");
+    QString t = QString::number(f->AsFloat(), 'g', 15);
+    t.replace(QLatin1Char('.'), QLatin1Char(','));
+    return t;
+}
+
+}  // namespace
+
+QString FiltroConRestriccion(const QString& Filtro, const QString& Campo, const QString& Operador,
+                             const QString& Valor) {
+    QString f = Filtro;
+    if (!f.isEmpty()) f += QStringLiteral(" AND ");
+    return f + QLatin1Char('(') + Campo + QLatin1Char(' ') + Operador + QLatin1Char(' ') +
+           Entrecomillar(Valor) + QLatin1Char(')');
+}
+
+QString SentenciaOrdenadaPor(const QString& Sentencia, const QString& Campo) {
+    QStringList lineas = LineasTexto(Sentencia);
+    bool puesta = false;
+    for (int i = 0; i < lineas.size(); ++i) {
+        const qsizetype p = lineas[i].indexOf(QLatin1String("ORDER BY"));
+        if (p < 0) continue;
+        if (!puesta) {
+            lineas[i] = lineas[i].left(p) + QStringLiteral("ORDER BY ") + Campo;
+            puesta = true;
+        } else {
+            lineas[i] = lineas[i].left(p);
+        }
+    }
+    if (!puesta) lineas << QStringLiteral("ORDER BY ") + Campo;
+    lineas.removeAll(QString());
+    return lineas.join(kCrLf);
+}
+
+QString SentenciaSinOrden(const QString& Sentencia) {
+    QStringList lineas = LineasTexto(Sentencia);
+    for (int i = 0; i < lineas.size(); ++i) {
+        const qsizetype p = lineas[i].indexOf(QLatin1String("ORDER BY"));
+        if (p < 0) continue;
+        lineas[i] = lineas[i].left(p).trimmed().isEmpty() ? QString() : lineas[i].left(p);
+        break;
+    }
+    lineas.removeAll(QString());
+    return lineas.join(kCrLf);
+}
+
+QString SeriesGrafico(TDataSet* DataSet, int N, bool Tarta) {
+    static const char* const colores[] = {"Rojo", "Verde", "Azul", "Amarillo"};
+    QString series;
+    int numero = 0;
+    const TFields& campos = DataSet->Fields();
+    for (TField* f : campos) {
+        if (!EsNumerico(f)) continue;
+        QString linea = QStringLiteral("Titulo=") + TextoGrafico(f->FieldName()) +
+                        QStringLiteral(";Tipo=") +
+                        (Tarta ? QStringLiteral("Tarta") : QStringLiteral("Barras"));
+        if (Tarta)
+            linea += QStringLiteral(";Color=;Marcas=SI;IncluirEnLeyenda=SI;");
+        else
+            linea += QStringLiteral(";Color=") +
+                     QLatin1String(numero < 4 ? colores[numero] : "Magenta") +
+                     QStringLiteral(";IncluirEnLeyenda=SI;");
+        ++numero;
+        linea += QStringLiteral("Valores=");
+        int k = 0;
+        double resto = 0;
+        for (DataSet->First(); !DataSet->Eof(); DataSet->Next()) {
+            if (k < N) {
+                ++k;
+                linea += QString::number(k) + QLatin1Char(':') + TextoValor(f) + QLatin1Char(':') +
+                         TextoGrafico(campos[0]->AsString()) + QStringLiteral(":/");
+            } else {
+                resto += f->AsFloat();
+            }
+        }
+        if (resto != 0) {
+            QString r = QString::number(resto, 'g', 15);
+            r.replace(QLatin1Char('.'), QLatin1Char(','));
+            linea += QString::number(k + 1) + QLatin1Char(':') + r + QStringLiteral(":Otros:/");
+        }
+        series += linea + kCrLf;
+    }
+    DataSet->First();
+    return series;
+}
+
+THerramientasRejilla::THerramientasRejilla(TForm* Formulario, TDBGrid* Rejilla,
+                                           std::function<QString()> Titulo,
+                                           std::function<QString()> Sentencia)
+    : formulario_(Formulario),
+      rejilla_(Rejilla),
+      titulo_(std::move(Titulo)),
+      sentencia_(std::move(Sentencia)) {}
+
+TDataSet* THerramientasRejilla::Datos() const {
+    TDataSet* d = rejilla_->DataSource() ? rejilla_->DataSource()->DataSet() : nullptr;
+    return d && d->Active() ? d : nullptr;
+}
+
+TPopupMenu* THerramientasRejilla::CrearMenu(bool ConBusqueda, std::function<void()> CancelarOrden) {
+    auto* menu = new TPopupMenu(formulario_);
+    menu->setObjectName(QStringLiteral("PopUpGrid"));
+    auto item = [&](const char* nombre, const QString& texto, std::function<void()> f) {
+        auto* i = new TMenuItem(menu->Items(), QLatin1String(nombre), texto);
+        if (f) i->OnClick = [f](QObject*) { f(); };
+    };
+    item("FiltrarRegistrosporValorIguala1",
+         QStringLiteral("Filtrar Registros por Valor &Igual a..."),
+         [this] { Filtrar(QStringLiteral("=")); });
+    item("FiltrarRegistrosporValorDesde1", QStringLiteral("Filtrar Registros por Valor &Desde..."),
+         [this] { Filtrar(QStringLiteral(">=")); });
+    item("FiltrarRegistrosporValorHasta1", QStringLiteral("Filtrar Registros por Valor &Hasta..."),
+         [this] { Filtrar(QStringLiteral("<=")); });
+    item("N1", QStringLiteral("-"), nullptr);
+    item("CancelarFiltros1", QStringLiteral("&Cancelar Filtros"), [this] { CancelarFiltros(); });
+    if (ConBusqueda) {
+        item("CancelarOrdenadoPor1", QStringLiteral("Cancelar &Ordenado Por"), CancelarOrden);
+        item("N2", QStringLiteral("-"), nullptr);
+        item("BuscarRegistroconValorIguala1",
+             QStringLiteral("&Buscar Registro con Valor Igual a..."), [this] { Buscar(); });
+    }
+    rejilla_->setPopupMenu(menu);
+    return menu;
+}
+
+void THerramientasRejilla::Filtrar(const QString& Operador) {
+    TDataSet* d = Datos();
+    TField* f = rejilla_->SelectedField();
+    if (!d || !f || d->State() == dsEdit || d->State() == dsInsert || f->Calculated()) return;
+    const QString titulo = AbreviarTitulo(f->FieldName(), 1);
+    const QString pregunta =
+        Operador == QLatin1String("=")    ? QStringLiteral("Introduzca el valor del campo ")
+        : Operador == QLatin1String(">=") ? QStringLiteral("Introduzca el valor Desde ")
+                                          : QStringLiteral("Introduzca el valor Hasta ");
+    const QString valor = MensajePeticion(pregunta + titulo, f->AsString());
+    if (valor.isEmpty()) return;
+    const QString anterior = d->Filter();
+    const bool filtrado = d->Filtered();
+    try {
+        d->setFiltered(false);
+        d->setFilter(FiltroConRestriccion(anterior, f->FieldName(), Operador, valor));
+        d->setFiltered(true);
+    } catch (const std::exception&) {
+        // The refused piece must not stay to spoil every later filter.
+        try {
+            d->setFilter(anterior);
+            d->setFiltered(filtrado);
+        } catch (const std::exception&) {
+        }
+        MensajeAdvertencia(QStringLiteral("¡No ha sido posible filtrar registros!"));
+    }
+}
+
+void THerramientasRejilla::CancelarFiltros() {
+    if (TDataSet* d = Datos()) {
+        d->setFiltered(false);
+        d->setFilter(QString());
+    }
+}
+
+void THerramientasRejilla::Buscar() {
+    TDataSet* d = Datos();
+    TField* f = rejilla_->SelectedField();
+    if (!d || !f) return;
+    const QString valor =
+        MensajePeticion(QStringLiteral("Introduzca el valor a buscar en el campo ") +
+                            AbreviarTitulo(f->FieldName(), 1),
+                        f->AsString());
+    try {
+        if (!d->Locate(f->FieldName(), valor, 0))
+            MensajeInformacion(QStringLiteral("No se ha encontrado ninguna coincidencia"));
+    } catch (const std::exception&) {
+        MensajeInformacion(QStringLiteral("No se puede realizar una búsqueda por este campo"));
+    }
+}
+
+void THerramientasRejilla::Imprimir(bool Apaisado) {
+    TDataSet* d = Datos();
+    if (!d) return;
+    std::unique_ptr<TfGENELPRO> informe(new TfGENELPRO(nullptr));
+    informe->QuickReport->setDataSet(d);
+    informe->QuickReport->setReportTitle(titulo_());
+    informe->AjustarTexto = true;
+    informe->Sumatorios = QStringLiteral("Todas");
+    informe->QuickReport->Page.Orientation = Apaisado ? poLandscape : poPortrait;
+    informe->FuenteListado = rejilla_->font();
+    QString sentencia = sentencia_();
+    sentencia.replace(kCrLf, QStringLiteral(" "));
+    informe->RestriccionesDisenador = QStringLiteral("Sentencia SQL: ") + sentencia.trimmed();
+    TBusyForm ocupado(formulario_);
+    if (MensajeConfirmacion(QStringLiteral("¿Desea realizar una visualización previa?")) ==
+        QLatin1String("SI"))
+        informe->QuickReport->Preview();
+    else
+        ImprimirInforme(Modulo(), informe->QuickReport, QString());
+}
+
+void THerramientasRejilla::Exportar() {
+    if (TDataSet* d = Datos())
+        ExportarASCII(Modulo(), d, nullptr, QStringLiteral("SQL.TXT"), QString());
+}
+
+void THerramientasRejilla::ExportarExcel() {
+    if (TDataSet* d = Datos())
+        ::ExportarExcel(Modulo(), d, nullptr, QStringLiteral("SQL.XLS"), QString());
+}
+
+void THerramientasRejilla::Importar() {
+    QString archivo;
+    if (TDataSet* d = Datos())
+        ImportarASCII(Modulo(), d, nullptr, QStringLiteral("SQL.TXT"), QString(), archivo);
+}
+
+void THerramientasRejilla::Grafico() {
+    TDataSet* d = Datos();
+    if (!d || d->IsEmpty()) {
+        MensajeInformacion(
+            QStringLiteral("No es posible realizar una representación gráfica de los datos"));
+        return;
+    }
+    const QString n = MensajePeticion(
+        QStringLiteral("Introduzca el número de Valores a Representar"), QStringLiteral("10"));
+    if (!ValidarEntero(n, QStringLiteral("Valores a Representar"))) return;
+    const bool tarta = MensajeConfirmacion(
+                           QStringLiteral("¿Desea que la representación sea en forma de tarta?")) ==
+                       QLatin1String("SI");
+    const QString cabecera =
+        QStringLiteral("Titulo=") + TextoGrafico(titulo_()) + QLatin1Char(';') +
+        (tarta ? QStringLiteral("Medidas=450x300;") : QStringLiteral("Medidas=400x300;")) +
+        QStringLiteral("PanelControl=SI;StatusBar=SI;Leyenda=SI;");
+    MostrarGrafico(Modulo(), cabecera, SeriesGrafico(d, n.trimmed().toInt(), tarta));
+}

@@ -1,0 +1,52 @@
+#pragma once
+// The tools of a query result's grid, shared by the SQL workbench and the
+// saved-query runner: restricting by value, searching, printing, exporting
+// and importing, and the chart of the numeric columns; and the statement
+// edits behind ordering by a column title.
+
+#include <QString>
+#include <functional>
+
+class TDataSet;
+class TDBGrid;
+class TForm;
+class TPopupMenu;
+
+// "(Campo op 'valor')" appended to Filtro with " AND ", the value quoted as
+// an SQL literal.
+QString FiltroConRestriccion(const QString& Filtro, const QString& Campo, const QString& Operador,
+                             const QString& Valor);
+// The statement ordered by a field: the text of the first line holding
+// "ORDER BY" keeps what stands before it and gets "ORDER BY " + field; any
+// later such line goes; with none, a last line is added.
+QString SentenciaOrdenadaPor(const QString& Sentencia, const QString& Campo);
+// The statement without its ordering (the text before "ORDER BY" kept).
+QString SentenciaSinOrden(const QString& Sentencia);
+// The chart's series text: one line per numeric field, the first N records
+// as points labelled by the first field, the rest summed as "Otros".
+QString SeriesGrafico(TDataSet* DataSet, int N, bool Tarta);
+
+class THerramientasRejilla {
+public:
+    // Titulo and Sentencia give the report title and statement at the time
+    // of use (the name box of the workbench, the runner's caption).
+    THerramientasRejilla(TForm* Formulario, TDBGrid* Rejilla, std::function<QString()> Titulo,
+                         std::function<QString()> Sentencia);
+    TDataSet* Datos() const;
+    // The grid's pop-up menu; ConBusqueda adds the ordering and search items.
+    TPopupMenu* CrearMenu(bool ConBusqueda, std::function<void()> CancelarOrden);
+    void Filtrar(const QString& Operador);
+    void CancelarFiltros();
+    void Buscar();
+    void Imprimir(bool Apaisado);
+    void Exportar();
+    void ExportarExcel();
+    void Importar();
+    void Grafico();
+
+private:
+    TForm* formulario_;
+    TDBGrid* rejilla_;
+    std::function<QString()> titulo_;
+    std::function<QString()> sentencia_;
+};
