@@ -18,6 +18,7 @@
 #include "gene/print/genelimp.h"
 #include "rrhh/fichas_prueba.h"
 #include "rrhh/rrhhfich.h"
+#include "rrhh/rrhhlfca.h"
 #include "rrhh/rrhhlfic.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
@@ -330,6 +331,64 @@ private Q_SLOTS:
         f = qobject_cast<TfRRHHLFIC*>(CreateForm("TfRRHHLFIC"));
         QCOMPARE(f->DesdeOperario->Text(), QStringLiteral("0"));
         QCOMPARE(f->HastaOperario->Text(), QStringLiteral("9999"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    void candidatos_data() { AddEngineRows(); }
+    // A candidate sharing an employee's number: only the candidate's own
+    // positions, department and training; the candidates master's preset.
+    void candidatos() {
+        QFETCH(int, engine);
+        Hoja h{Engine(engine)};
+        if (QTest::currentTestFailed()) return;
+        sql(
+            QStringLiteral("INSERT INTO CANDIDAT (Codigo, Nombre, DNI) VALUES (1, 'SANZ, EVA', "
+                           "'777Z')"));
+        sql(QStringLiteral("INSERT INTO CANDIDAT (Codigo, Nombre) VALUES (5, 'ORTIZ, LUIS')"));
+        sql(QStringLiteral(
+            "INSERT INTO GRANALIS (Codigo, Descripcion) VALUES ('DEP02', 'Montaje')"));
+        sql(
+            QStringLiteral("INSERT INTO GRANTAB (NombreTabla, ClaveTabla, GrupoAnalisis) VALUES "
+                           "('CANDIDAT', '1', 'DEP02')"));
+        sql(
+            QStringLiteral("INSERT INTO HFORMACI (NombreTabla, CodigoOperario, Linea, "
+                           "Descripcion) VALUES ('CANDIDAT', 1, 1, 'Idiomas')"));
+        CodigoImpreso = QStringLiteral("FichaCandidato");
+        const QString pdf = h.dir.filePath(QStringLiteral("candidatos.pdf"));
+        const QList<Fila> filas = Fichas(TTipoFicha::Candidato, {}, QStringLiteral("PDF:") + pdf);
+        QCOMPARE(filas.size(), 2);
+        const Fila& c = filas[0];
+        QCOMPARE(c.value("NombreOperario"), QStringLiteral("SANZ, EVA"));
+        QCOMPARE(c.value("Nombre"), QStringLiteral(" EVA"));
+        QCOMPARE(c.value("PuestoTrabajo"), QStringLiteral("C9 - Puesto C9"));
+        QCOMPARE(c.value("OtrosPuestos"), QString());
+        QCOMPARE(c.value("Seccion"), QStringLiteral("DEP02 - Montaje"));
+        QCOMPARE(c.value("Formacion"), QStringLiteral("\r\nIdiomas"));
+        QCOMPARE(c.value("FechaIngreso"), QString());
+        QVERIFY(!c.contains(QStringLiteral("CategoriaProfesional")));
+        const QString texto = TextoPdf(pdf);
+        for (const char* t :
+             {"SANZ, EVA", "C9 - Puesto C9", "DEP02 - Montaje", "Idiomas", "ORTIZ, LUIS"})
+            QVERIFY2(texto.contains(QLatin1String(t)), t);
+        for (const char* t : {"Soldadura", "P3 - Puesto P3", "Produccion"})
+            QVERIFY2(!texto.contains(QLatin1String(t)), t);
+
+        QPointer<TfRRHHLFCA> f = qobject_cast<TfRRHHLFCA*>(CreateForm("TfRRHHLFCA"));
+        QVERIFY(f);
+        QCOMPARE(f->FormatoElegido(), QStringLiteral("FichaCandidato"));
+        f->setProperty("RangoListado",
+                       QVariantMap{{QStringLiteral("Desde"), 5},
+                                   {QStringLiteral("Hasta"), 5},
+                                   {QStringLiteral("ImprimirDirectamente"), false}});
+        QCOMPARE(f->DesdeOperario->Text(), QStringLiteral("5"));
+        QCOMPARE(f->HastaOperario->Text(), QStringLiteral("5"));
+        const QString uno = h.dir.filePath(QStringLiteral("candidato5.pdf"));
+        f->DestinoImpreso = QStringLiteral("PDF:") + uno;
+        f->VisualizacionPrevia->setChecked(false);
+        f->pbListarClick();
+        QCOMPARE(PaginasPdf(uno), 1);
+        QVERIFY(TextoPdf(uno).contains(QLatin1String("ORTIZ, LUIS")));
         f->Close();
         QTRY_VERIFY(!f);
     }

@@ -1,0 +1,79 @@
+#include "rrhh/rrhhlfca.h"
+
+#include "gene/geneconv.h"
+#include "gene/genegrup.h"
+#include "gene/genemodu.h"
+#include "gene/print/genelimp.h"
+#include "rrhh/rrhhfich.h"
+#include "ui/controls.h"
+#include "ui/registry.h"
+
+TfRRHHLFCA* fRRHHLFCA = nullptr;
+
+TfRRHHLFCA::TfRRHHLFCA(QWidget* owner)
+    : TDialogoFicha(owner, QStringLiteral("fRRHHLFCA"),
+                    QStringLiteral("Listado de Fichas de Candidatos"),
+                    QStringLiteral("Ficha Candidato")) {
+    DesdeOperario->setMaxLength(4);
+    HastaOperario->setMaxLength(4);
+    NumeroCopias = NuevoEdit(QStringLiteral("NumeroCopias"), QStringLiteral("1"), 4);
+    FilaSeleccion(QStringLiteral("Número de Copias"), NumeroCopias);
+    // The candidates' analysis groups, not the employees'.
+    pbRangoGruposAnalisis->OnClick = [this](QObject*) { pbRangoGruposAnalisisCandidatosClick(); };
+    fRRHHLFCA = this;
+}
+
+TfRRHHLFCA::~TfRRHHLFCA() {
+    if (fRRHHLFCA == this) fRRHHLFCA = nullptr;
+}
+
+QVariantMap TfRRHHLFCA::RangoListado() const {
+    return {{QStringLiteral("Desde"), DesdeOperario->Text()},
+            {QStringLiteral("Hasta"), HastaOperario->Text()},
+            {QStringLiteral("ImprimirDirectamente"), false}};
+}
+
+void TfRRHHLFCA::setRangoListado(const QVariantMap& Rango) {
+    if (Rango.contains(QStringLiteral("Desde")))
+        DesdeOperario->setText(Rango.value(QStringLiteral("Desde")).toString());
+    if (Rango.contains(QStringLiteral("Hasta")))
+        HastaOperario->setText(Rango.value(QStringLiteral("Hasta")).toString());
+    ImprimirDirectamente(Rango.value(QStringLiteral("ImprimirDirectamente")).toBool());
+}
+
+void TfRRHHLFCA::pbRangoGruposAnalisisCandidatosClick() {
+    QString rangos = RangosGruposAnalisis;
+    SeleccionRangosGruposAnalisis(ModuloDatos, QStringLiteral("Candidato"), RangosGruposAnalisis,
+                                  rangos);
+    RangosGruposAnalisis = rangos;
+}
+
+bool TfRRHHLFCA::Validar() {
+    const bool formato = ValidarFormato(QString());
+    const bool valores =
+        ValidarOperarios() && ValidarEntero(NumeroCopias->Text(), QStringLiteral("Número Copias"));
+    return formato && valores;
+}
+
+void TfRRHHLFCA::Imprimir() {
+    TSeleccionFichas s;
+    s.DesdeOperario = DesdeOperario->Text().trimmed().toInt();
+    s.HastaOperario = HastaOperario->Text().trimmed().toInt();
+    s.RangosGruposAnalisis = RangosGruposAnalisis;
+    s.NumeroCopias = NumeroCopias->Text().trimmed().toInt();
+    ImprimirFichas(
+        DefinicionFichas(TTipoFicha::Candidato), QString(), QString(), DestinoImpreso,
+        [&s](TfGENELIMP* motor) { RellenarFichas(TTipoFicha::Candidato, motor->Temporal, s); });
+}
+
+void RegistrarTfRRHHLFCA() {
+    if (!FormClassRegistered(QStringLiteral("TfRRHHLFCA")))
+        RegisterFormClass<TfRRHHLFCA>(QStringLiteral("TfRRHHLFCA"));
+}
+
+namespace {
+const bool registrado = [] {
+    RegistrarTfRRHHLFCA();
+    return true;
+}();
+}  // namespace
