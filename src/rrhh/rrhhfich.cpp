@@ -18,6 +18,7 @@
 #include "gene/genemodu_sql.h"
 #include "gene/genetext.h"
 #include "gene/print/genelimp.h"
+#include "gene/sesion.h"
 #include "nomina/nomimodu.h"
 
 namespace {
@@ -303,4 +304,161 @@ void ImprimirFichas(const QString& Definicion, const QString& DefinicionLineas,
     motor->Temporal->First();
     if (!Destino.isEmpty()) motor->DestinoImpreso = Destino;
     motor->EjecutarImpreso();
+}
+
+QString DefinicionEvaluaciones() {
+    return Definicion(
+        QStringLiteral("Tabla Temporal 1"),
+        {QStringLiteral("CodigoOperario/ftSmallint/0/*"), QStringLiteral("Tipo/ftString/10/*"),
+         QStringLiteral("Codigo/ftString/10/*"), QStringLiteral("FechaEvaluacion/ftDateTime/0/*"),
+         QStringLiteral("Nombre/ftString/40/"), QStringLiteral("Domicilio/ftString/100/"),
+         QStringLiteral("CodigoPostal/ftString/20/"), QStringLiteral("Localidad/ftString/40/"),
+         QStringLiteral("Provincia/ftString/40/"), QStringLiteral("Pais/ftString/40/"),
+         QStringLiteral("Observaciones/ftMemo/10/"),
+         QStringLiteral("CodigoOperarioEvaluador/ftSmallint/0/"),
+         QStringLiteral("Valoracion/ftInteger/0/"),
+         QStringLiteral("NombreOperarioEvaluador/ftString/40/"),
+         QStringLiteral("MateriaEvaluada/ftString/40/"), QStringLiteral("Nivel/ftString/40/"),
+         QStringLiteral("PuestoTrabajo/ftString/40/")},
+        QStringLiteral("CodigoOperario;Tipo;Codigo;FechaEvaluacion"));
+}
+
+QString DefinicionLineasEvaluacion() {
+    return Definicion(
+        QStringLiteral("Tabla Temporal 2"),
+        {QStringLiteral("CodigoOperario/ftSmallint/0/*"), QStringLiteral("Tipo/ftString/10/*"),
+         QStringLiteral("Codigo/ftString/10/*"), QStringLiteral("FechaEvaluacion/ftDateTime/0/*"),
+         QStringLiteral("Linea/ftSmallint/0/*"), QStringLiteral("LineaMemo/ftSmallint/0/*"),
+         QStringLiteral("Valoracion/ftInteger/0/"), QStringLiteral("Descripcion/ftMemo/10/"),
+         QStringLiteral("LineaEvaluacion/ftSmallint/0/")},
+        QStringLiteral("CodigoOperario;Tipo;Codigo;FechaEvaluacion;Linea;LineaMemo"));
+}
+
+namespace {
+
+// The single value a statement answers; empty when it answers nothing or
+// fails (never the error text, and no message per evaluation).
+QString ValorSQL(const QString& sql) {
+    QString r;
+    EjecutarSQL(ModuloDatos, sql, QStringLiteral("Database"), QStringLiteral("Silenciosa"), r);
+    return r.startsWith(QLatin1String("Error.")) ? QString() : r;
+}
+
+}  // namespace
+
+void RellenarEvaluaciones(TTable* Temporal, TTable* LTemporal,
+                          const TSeleccionEvaluaciones& Seleccion) {
+    const QString rango = QStringLiteral(" BETWEEN %1 AND %2")
+                              .arg(Seleccion.DesdeOperario)
+                              .arg(Seleccion.HastaOperario);
+    // The employees' data, read once for the range.
+    struct TEmpleado {
+        QString Nombre, Domicilio, CodigoPostal, Localidad, Provincia, PuestoTrabajo;
+    };
+    QHash<int, TEmpleado> empleados;
+    {
+        TQuery q;
+        if (Leer(q, QStringLiteral("SELECT CodigoOperario, Nombre, Domicilio, CodigoPostal, "
+                                   "Localidad, Provincia, PuestoTrabajo FROM PERSONAL WHERE "
+                                   "CodigoOperario") +
+                        rango)) {
+            auto c = [&q](const char* n) { return q.FieldByName(QLatin1String(n))->AsString(); };
+            for (; !q.Eof(); q.Next())
+                empleados.insert(q.FieldByName(QStringLiteral("CodigoOperario"))->AsInteger(),
+                                 {c("Nombre"), c("Domicilio"), c("CodigoPostal"), c("Localidad"),
+                                  c("Provincia"), c("PuestoTrabajo")});
+        }
+    }
+    // Only the chosen kind, for every employee of the range: the kind is a
+    // condition of its own, not the second part of a range on the key.
+    TQuery e;
+    if (!Leer(e, QStringLiteral("SELECT * FROM EVLCION WHERE CodigoOperario") + rango +
+                     QStringLiteral(" AND Tipo = ") + Entrecomillar(Seleccion.Tipo) +
+                     QStringLiteral(" ORDER BY CodigoOperario, Tipo, Codigo, FechaEvaluacion")))
+        return;
+    TTable lineas;
+    lineas.setTableName(QStringLiteral("LEVLCION"));
+    if (!AbrirTabla(fGENEINIC, &lineas)) return;
+    lineas.setIndexName(QString());
+    auto campo = [&e](const char* n) { return e.FieldByName(QLatin1String(n)); };
+    TField *eOperario = campo("CodigoOperario"), *eTipo = campo("Tipo"), *eCodigo = campo("Codigo"),
+           *eFecha = campo("FechaEvaluacion"), *eEvaluador = campo("CodigoOperarioEvaluador"),
+           *eObservaciones = campo("Observaciones"), *eNivel = campo("Nivel"),
+           *eValoracion = campo("Valoracion");
+    TField *lLinea = lineas.FieldByName(QStringLiteral("Linea")),
+           *lDescripcion = lineas.FieldByName(QStringLiteral("Descripcion")),
+           *lValoracion = lineas.FieldByName(QStringLiteral("Valoracion"));
+    auto t = [Temporal](const char* n) { return Temporal->FieldByName(QLatin1String(n)); };
+    auto l = [LTemporal](const char* n) { return LTemporal->FieldByName(QLatin1String(n)); };
+    ListadoCancelado = false;
+    TGuardaTransaccion lote(fGENEINIC, Temporal->Database());
+    for (; !e.Eof() && !ListadoCancelado; e.Next()) {
+        const QString codigo = eCodigo->AsString();
+        if (codigo < Seleccion.DesdeCodigo || codigo > Seleccion.HastaCodigo) continue;
+        const QDateTime fecha = eFecha->AsDateTime();
+        if (fecha < Seleccion.DesdeFecha || fecha > Seleccion.HastaFecha) continue;
+        const int operario = eOperario->AsInteger();
+        const QString tipo = eTipo->AsString();
+        Temporal->Append();
+        t("CodigoOperario")->setAsInteger(operario);
+        t("Tipo")->setAsString(tipo);
+        t("Codigo")->setAsString(codigo);
+        t("FechaEvaluacion")->setAsDateTime(fecha);
+        if (empleados.contains(operario)) {
+            const TEmpleado& p = empleados[operario];
+            t("Nombre")->setAsString(p.Nombre);
+            t("Domicilio")->setAsString(p.Domicilio);
+            t("CodigoPostal")->setAsString(p.CodigoPostal);
+            t("Localidad")->setAsString(p.Localidad);
+            t("Provincia")->setAsString(p.Provincia);
+            t("PuestoTrabajo")->setAsString(p.PuestoTrabajo);
+        }
+        t("Observaciones")->setAsString(eObservaciones->AsString());
+        t("Nivel")->setAsString(eNivel->AsString());
+        if (Seleccion.ListarValores && !eValoracion->IsNull())
+            t("Valoracion")->setAsInteger(eValoracion->AsInteger());
+        const int evaluador = eEvaluador->IsNull() ? 0 : eEvaluador->AsInteger();
+        t("CodigoOperarioEvaluador")->setAsInteger(evaluador);
+        // No evaluator: no statement, no name.
+        if (evaluador != 0)
+            t("NombreOperarioEvaluador")
+                ->setAsString(ValorSQL(QStringLiteral("SELECT Nombre FROM PERSONAL WHERE  "
+                                                      "CodigoOperario = ") +
+                                       QString::number(evaluador)));
+        t("MateriaEvaluada")
+            ->setAsString(ValorSQL(
+                (tipo == QLatin1String("Puesto")
+                     ? QStringLiteral("SELECT Descripcion FROM PUESTO WHERE  Codigo = ")
+                     : QStringLiteral("SELECT Descripcion FROM FORMCION WHERE  Codigo = ")) +
+                Entrecomillar(codigo)));
+        try {
+            Temporal->Post();
+        } catch (...) {
+            Temporal->Cancel();
+            continue;
+        }
+        const QVariantList clave = {operario, tipo, codigo, fecha};
+        lineas.SetRange(clave, clave);
+        int numero = 1;
+        for (lineas.First(); !lineas.Eof(); lineas.Next(), ++numero) {
+            LTemporal->Append();
+            l("CodigoOperario")->setAsInteger(operario);
+            l("Tipo")->setAsString(tipo);
+            l("Codigo")->setAsString(codigo);
+            l("FechaEvaluacion")->setAsDateTime(fecha);
+            l("Linea")->setAsInteger(numero);
+            l("LineaMemo")->setAsInteger(0);
+            l("LineaEvaluacion")->setAsInteger(lLinea->AsInteger());
+            l("Descripcion")->setAsString(lDescripcion->AsString());
+            if (Seleccion.ListarValores && !lValoracion->IsNull())
+                l("Valoracion")->setAsInteger(lValoracion->AsInteger());
+            try {
+                LTemporal->Post();
+            } catch (...) {
+                LTemporal->Cancel();
+            }
+        }
+    }
+    lineas.CancelRange();
+    lote.Confirmar();
 }
