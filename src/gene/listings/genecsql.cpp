@@ -309,6 +309,10 @@ void TfGENECSQL::construir() {
     pbExportarExcel->OnClick = [this](QObject*) { Herramientas->ExportarExcel(); };
     pbImportar->OnClick = [this](QObject*) { Herramientas->Importar(); };
     pbGrafico->OnClick = [this](QObject*) { Herramientas->Grafico(); };
+    pbCambiarFont->OnClick = [this](QObject*) {
+        const QString fuente = Herramientas->CambiarFuente();
+        if (!fuente.isEmpty()) asignarInstrucciones(QStringLiteral("Font"), fuente);
+    };
 }
 
 void TfGENECSQL::DBGrid1TitleClick(const QString& Campo) {
@@ -455,6 +459,7 @@ void TfGENECSQL::EjecutarSentenciaSQL() {
                            motivo);
         return;
     }
+    Herramientas->AplicarFuente(ValorLista(QStringLiteral("Font"), InstruccionesConsulta));
     QString lista;
     VariablesSQL(Modulo(), texto, lista);
     const QStringList variables = LineasTexto(lista);

@@ -5,11 +5,13 @@
 #include "db/dataset.h"
 #include "db/datasource.h"
 #include "db/field.h"
+#include "gene/genecomp.h"
 #include "gene/geneconv.h"
 #include "gene/geneexpt.h"
 #include "gene/geneinic.h"
 #include "gene/genemodu.h"
 #include "gene/genesali.h"
+#include "gene/genesali_dialogos.h"
 #include "gene/genetext.h"
 #include "gene/listings/genelpro.h"
 #include "gene/mensajes.h"
@@ -275,4 +277,43 @@ void THerramientasRejilla::Grafico() {
         (tarta ? QStringLiteral("Medidas=450x300;") : QStringLiteral("Medidas=400x300;")) +
         QStringLiteral("PanelControl=SI;StatusBar=SI;Leyenda=SI;");
     MostrarGrafico(Modulo(), cabecera, SeriesGrafico(d, n.trimmed().toInt(), tarta));
+}
+
+QString THerramientasRejilla::CambiarFuente() {
+    TFontDialog* dialogo = FontDialog1(Modulo());
+    dialogo->Font = rejilla_->font();
+    if (!dialogo->Execute()) return QString();
+    const QFont f = dialogo->Font;
+    rejilla_->setTitleFont(f);
+    rejilla_->setFont(f);
+    int estilos = 0;
+    if (f.bold()) estilos |= fsBold;
+    if (f.italic()) estilos |= fsItalic;
+    if (f.underline()) estilos |= fsUnderline;
+    if (f.strikeOut()) estilos |= fsStrikeout;
+    return f.family() + QLatin1Char(',') + NombreEstiloFuente(estilos) + QLatin1Char(',') +
+           NombreColor(rejilla_->FontColor()) + QLatin1Char(',') + QString::number(f.pointSize());
+}
+
+void THerramientasRejilla::AplicarFuente(const QString& Valor) {
+    if (Valor.isEmpty()) return;
+    const QStringList partes = Valor.split(QLatin1Char(','));
+    QFont f = rejilla_->font();
+    QString nombre = partes.value(0);
+    if (nombre == QLatin1String("MS Sans Serif")) nombre = FuenteAplicacion.family();
+    if (!nombre.isEmpty()) f.setFamily(nombre);
+    const int estilos = EstiloFuente(partes.value(1));
+    if (estilos != 255) {
+        f.setBold(estilos & fsBold);
+        f.setItalic(estilos & fsItalic);
+        f.setUnderline(estilos & fsUnderline);
+        f.setStrikeOut(estilos & fsStrikeout);
+    }
+    bool ok = false;
+    int tamano = partes.value(3).trimmed().toInt(&ok);
+    if (ok && tamano == 8) tamano = FuenteAplicacion.pointSize();
+    if (ok && tamano > 0) f.setPointSize(tamano);
+    rejilla_->setFont(f);
+    rejilla_->setTitleFont(f);
+    rejilla_->setFontColor(ColorSegunNombre(partes.value(2)));
 }

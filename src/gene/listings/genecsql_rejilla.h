@@ -43,6 +43,11 @@ public:
     void ExportarExcel();
     void Importar();
     void Grafico();
+    // The font dialog on the grid's font; the chosen font as a settings
+    // value (name, style, colour, size), "" when cancelled.
+    QString CambiarFuente();
+    // A settings value applied to the grid; what cannot be read is left.
+    void AplicarFuente(const QString& Valor);
 
 private:
     TForm* formulario_;

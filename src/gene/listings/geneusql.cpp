@@ -163,6 +163,7 @@ void TfGENEUSQL::construir() {
     pbExportar->OnClick = [this](QObject*) { Herramientas->Exportar(); };
     pbExportarExcel->OnClick = [this](QObject*) { Herramientas->ExportarExcel(); };
     pbImportar->OnClick = [this](QObject*) { Herramientas->Importar(); };
+    pbCambiarFont->OnClick = [this](QObject*) { Herramientas->CambiarFuente(); };
 }
 
 QString TfGENEUSQL::TraducirNombreConsulta(const QString& Nombre) const {
@@ -341,6 +342,8 @@ QString TfGENEUSQL::EjecutarConsultaSQL() {
                     pbExportarExcel->setEnabled(true);
                     pbImportar->setEnabled(pbModificar->Down());
                     pbGuardarCambios->setEnabled(pbModificar->Down());
+                    Herramientas->AplicarFuente(
+                        ValorParametro(QStringLiteral("Font"), TextoInstrucciones));
                     PrepararColumnasConsulta(this, DBGrid1);
                     if (PrimeraEjecucion) {
                         int w = std::max(640, width());

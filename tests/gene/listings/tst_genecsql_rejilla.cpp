@@ -8,9 +8,13 @@
 #include "db/clientdataset.h"
 #include "db/field.h"
 #include "db/query.h"
+#include "gene/genecomp.h"
 #include "gene/genemens.h"
+#include "gene/genesali_dialogos.h"
+#include "gene/genetext.h"
 #include "gene/listings/genecsql.h"
 #include "gene/listings/genecsql_rejilla.h"
+#include "gene/sesion.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
 #include "support/sqlprueba.h"
@@ -108,6 +112,33 @@ private Q_SLOTS:
         QCOMPARE(f->SentenciaSQL->Text(),
                  QStringLiteral("SELECT Codigo, Nombre, Importe FROM LISTPRU "));
         QVERIFY(q->Active());
+    }
+
+    // The chosen font becomes the query's Font setting, and a stored one is
+    // read back onto the grid (size 8 as the application's font).
+    void fuente() {
+        EmpresaPrueba e{Engine::Sqlite};
+        std::unique_ptr<TfGENECSQL> f(
+            static_cast<TfGENECSQL*>(CreateForm(QStringLiteral("TfGENECSQL"))));
+        AsignarSeamDialogos([](QObject* d) {
+            auto* dialogo = qobject_cast<TFontDialog*>(d);
+            if (!dialogo) return false;
+            QFont elegida(QStringLiteral("Courier"), 12);
+            elegida.setBold(true);
+            dialogo->Font = elegida;
+            return true;
+        });
+        f->pbCambiarFont->Click();
+        AsignarSeamDialogos(nullptr);
+        const QString valor = ValorLista(QStringLiteral("Font"), f->InstruccionesConsulta);
+        QCOMPARE(valor.section(QLatin1Char(','), 1), QStringLiteral("fsBold,,12"));
+        f->Herramientas->AplicarFuente(QStringLiteral("Courier,fsItalic,Rojo,8"));
+        QVERIFY(f->DBGrid1->font().italic());
+        QVERIFY(!f->DBGrid1->font().bold());
+        QCOMPARE(f->DBGrid1->font().pointSize(), FuenteAplicacion.pointSize());
+        QCOMPARE(f->DBGrid1->FontColor(), ColorSegunNombre(QStringLiteral("Rojo")));
+        f->Herramientas->AplicarFuente(QStringLiteral("Courier,Nada,,x"));
+        QVERIFY(f->DBGrid1->font().italic());
     }
 
     void grafico() {
