@@ -302,8 +302,10 @@ void THerramientasRejilla::AplicarFuente(const QString& Valor) {
     QString nombre = partes.value(0);
     if (nombre == QLatin1String("MS Sans Serif")) nombre = FuenteAplicacion.family();
     if (!nombre.isEmpty()) f.setFamily(nombre);
-    const int estilos = EstiloFuente(partes.value(1));
-    if (estilos != 255) {
+    // EstiloFuente gives the style's position (0 bold .. 3 strike-out).
+    const int estilo = EstiloFuente(partes.value(1));
+    if (estilo != 255) {
+        const int estilos = 1 << estilo;
         f.setBold(estilos & fsBold);
         f.setItalic(estilos & fsItalic);
         f.setUnderline(estilos & fsUnderline);
