@@ -20,8 +20,10 @@
 #include "gene/genetext.h"
 #include "gene/geneusua.h"
 #include "gene/mensajes.h"
+#include "gene/print/geneimpr.h"
 #include "gene/sesion.h"
 #include "ui/controls.h"
+#include "ui/dbcontrols.h"
 #include "ui/dbgrid.h"
 #include "ui/form.h"
 #include "ui/grids.h"
@@ -191,9 +193,13 @@ void TeclaCtrlP(TfGENEINIC*, QObject* activo) {
                             QStringLiteral("Configuración de Impresos"),
                             nivel) == QLatin1String("Ninguno"))
         return;
-    if (!FormClassRegistered(QStringLiteral("TfGENEIMPR"))) return;
+    RegistrarTfGENEIMPR();
+    // A look-up box shows the description: its key is the format's code.
     QVariant codigo;
-    LeerPropiedad(activo, QStringLiteral("Text"), codigo);
+    if (auto* lista = qobject_cast<TDBLookupComboBox*>(activo))
+        codigo = lista->KeyValue();
+    else
+        LeerPropiedad(activo, QStringLiteral("Text"), codigo);
     QPointer<TForm> impreso = CreateForm(QStringLiteral("TfGENEIMPR"));
     if (!impreso) return;
     impreso->setName(QStringLiteral("fGENEIMPR"));

@@ -1,0 +1,171 @@
+// The print-format editor on a company of its own: new formats, the data
+// check, the test print through the engine's preview, import and export of
+// the program text, the read-only mode and the opening from a format field.
+
+#include <QFile>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "db/field.h"
+#include "db/table.h"
+#include "gene/dialogo_modal.h"
+#include "gene/geneform.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_formulario.h"
+#include "gene/genemens.h"
+#include "gene/genesali_dialogos.h"
+#include "gene/print/geneimpr.h"
+#include "gene/print/genelimp.h"
+#include "support/dbfixture.h"
+#include "support/empresaprueba.h"
+#include "support/sqlprueba.h"
+#include "ui/controls.h"
+#include "ui/dbcontrols.h"
+
+namespace {
+
+struct Editor : EmpresaPrueba {
+    explicit Editor(Engine e = Engine::Sqlite) : EmpresaPrueba(e) {
+        MessageSeam::clearLog();
+        AsignarSeamDialogos([this](QObject* d) {
+            if (auto* f = qobject_cast<TFileDialog*>(d)) f->FileName = archivo;
+            return true;
+        });
+        f = new TfGENEIMPR;
+        f->DoCreate();
+    }
+    ~Editor() {
+        delete f.data();
+        AsignarSeamDialogos(nullptr);
+    }
+    QString campo(const char* c) { return f->Table1->FieldByName(QLatin1String(c))->AsString(); }
+    void poner(const char* c, const QString& v) {
+        f->Table1->FieldByName(QLatin1String(c))->setAsString(v);
+    }
+    QTemporaryDir dir;
+    QString archivo = dir.filePath(QStringLiteral("formato.txt"));
+    QPointer<TfGENEIMPR> f;
+};
+
+}  // namespace
+
+class TestGeneImpr : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { InstalarServiciosFormulario(); }
+
+    // A new format's defaults ("Otro" kept), the empty code refused with the
+    // record still in insertion, "ASCII" giving "Sin Formato" on posting.
+    void alta() {
+        for (Engine e : AvailableEngines()) {
+            Editor t(e);
+            QCOMPARE(t.f->EditImpresoraPorDefecto->Items().value(0),
+                     QStringLiteral("Predeterminada"));
+            t.f->IniciarAlta();
+            QCOMPARE(QStringList({t.campo("TipoDocumento"), t.campo("Modo"), t.campo("Formato"),
+                                  t.campo("ImpresoraPorDefecto")}),
+                     QStringList({"Otro", "Grafico", "A4", "Predeterminada"}));
+            t.f->GrabarDatos();
+            QCOMPARE(TextosMostrados(),
+                     QStringList{"¡No es posible crear registros con el código en blanco!"});
+            QCOMPARE(t.f->Table1->State(), dsInsert);
+            t.poner("Codigo", QStringLiteral("NUEVO"));
+            t.poner("Modo", QStringLiteral("ASCII"));
+            t.f->GrabarDatos();
+            QCOMPARE(SqlPrueba(QStringLiteral(
+                         "SELECT TipoDocumento, Formato FROM IMPRESO WHERE Codigo = 'NUEVO'")),
+                     QStringLiteral("Otro|Sin Formato"));
+        }
+    }
+
+    // F9 on a new format saves it (no other record is started) and
+    // previews the format's fixed texts.
+    void simular() {
+        Editor t;
+        t.f->IniciarAlta();
+        t.poner("Codigo", QStringLiteral("PRUEBA"));
+        t.poner("Instrucciones", QStringLiteral("[CABECERA]\r\nText=0;0;0;Texto de prueba\r\n"));
+        int paginas = -1;
+        QString codigo;
+        AlMostrarse<TfGENELIMP>([&](TfGENELIMP* v) {
+            paginas = int(v->Paginas.size());
+            codigo = CodigoImpreso;
+            v->Close();
+        });
+        int tecla = VK_F9;
+        t.f->FormKeyDown(t.f, tecla, 0);
+        QCOMPARE(paginas, 1);
+        QCOMPARE(codigo, QStringLiteral("PRUEBA"));
+        QCOMPARE(t.f->Table1->State(), dsBrowse);
+        QCOMPARE(t.campo("Codigo"), QStringLiteral("PRUEBA"));
+        QCOMPARE(SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM IMPRESO WHERE Codigo = 'PRUEBA'")),
+                 QStringLiteral("1"));
+    }
+
+    // Export and import keep accents; an unreadable file changes nothing.
+    void importarExportar() {
+        Editor t;
+        t.f->IniciarAlta();
+        t.poner("Codigo", QStringLiteral("EXP"));
+        const QString programa = QStringLiteral("[CABECERA]\r\nText=0;0;0;Año y cláusula\r\n");
+        t.poner("Instrucciones", programa);
+        t.f->Table1->Post();
+        t.f->pbExportarClick(nullptr);
+        QFile f(t.archivo);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(f.readAll()), programa);
+        f.close();
+        t.f->Table1->Edit();
+        t.poner("Instrucciones", QString());
+        t.f->Table1->Post();
+        t.f->pbImportarClick(nullptr);
+        QCOMPARE(t.campo("Instrucciones"), programa);
+        t.f->Table1->Post();
+        t.archivo = t.dir.filePath(QStringLiteral("no-existe.txt"));
+        t.f->pbImportarClick(nullptr);
+        QCOMPARE(t.f->Table1->State(), dsBrowse);
+        QCOMPARE(t.campo("Instrucciones"), programa);
+        QCOMPARE(TextosMostrados().size(), 1);
+    }
+
+    // Ctrl+P in a format look-up box opens the editor on that format (the
+    // box's key, not the description it shows); an unknown code leaves the
+    // table on its first record.
+    void ctrlP() {
+        Editor t;
+        for (const char* c : {"A1", "B2"}) {
+            t.f->IniciarAlta();
+            t.poner("Codigo", QLatin1String(c));
+            t.poner("Descripcion", QStringLiteral("Formato ") + QLatin1String(c));
+            t.f->Table1->Post();
+        }
+        delete t.f.data();
+        TForm duenio;
+        auto* caja = new TDBLookupComboBox(&duenio);
+        caja->setObjectName(QStringLiteral("EditFormatoImpreso"));
+        duenio.setActiveControl(caja);
+        struct Caso {
+            const char* clave;
+            const char* visto;
+        };
+        for (const Caso& c : {Caso{"A1", "A1"}, Caso{"ZZ", "A1"}}) {
+            caja->setKeyValue(QLatin1String(c.clave));
+            QString visto, modo;
+            AlMostrarse<TfGENEIMPR>([&](TfGENEIMPR* d) {
+                visto = d->CodigoActual();
+                modo = ModoImpresos;
+                d->Close();
+            });
+            int tecla = 'P';
+            TeclaPulsadaFormulario(fGENEINIC, &duenio, tecla, ssCtrl);
+            QCOMPARE(visto, QLatin1String(c.visto));
+            QCOMPARE(modo, QStringLiteral("Contexto"));
+            QCOMPARE(ModoImpresos, QString());
+        }
+    }
+};
+
+QTEST_MAIN(TestGeneImpr)
+#include "tst_geneimpr.moc"
