@@ -66,37 +66,27 @@ private:
     std::shared_ptr<bool> avisado_;
 };
 
-// Removes the page files of one PDF when the scope ends, also after a failure.
-struct ArchivosPagina {
-    QString prefijo;
-    int paginas = 0;
-    ~ArchivosPagina() {
-        for (int n = 1; n <= paginas; ++n) QFile::remove(prefijo + QString::number(n) + ".pic");
-    }
-};
+QPageLayout DisposicionPDF(const QString& Papel) {
+    QPageSize::PageSizeId tamano = QPageSize::A4;
+    if (Papel.startsWith(QLatin1String("A5"))) tamano = QPageSize::A5;
+    if (Papel.startsWith(QLatin1String("A3"))) tamano = QPageSize::A3;
+    const bool apaisado = Papel.endsWith(QLatin1String("-Apaisado"));
+    return QPageLayout(QPageSize(tamano), apaisado ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(0, 0, 0, 0));
+}
 
 bool ImprimirPDF(TQuickRep* Informe, const QString& Destino) {
     QString ruta = Destino.mid(4);
     const qsizetype otro = ruta.indexOf(QLatin1String("PDF:"));
     if (otro >= 0) ruta.truncate(otro);
-    TQRPrinter* paginas = Informe->QRPrinter();
-    if (paginas->PageCount() == 0) Informe->Prepare();
-    if (paginas->PageCount() == 0) return false;
-
-    ArchivosPagina archivos;
-    archivos.prefijo = DirectorioTemporal() + QStringLiteral("TEMP_") + GenerarGUID() + u'_';
-    QString error;
-    for (int n = 1; n <= paginas->PageCount() && error.isEmpty(); ++n) {
-        archivos.paginas = n;
-        const QString archivo = archivos.prefijo + QString::number(n) + ".pic";
-        QPicture pagina = paginas->Page(n);
-        if (!pagina.save(archivo))
-            error = QStringLiteral("No se puede escribir el archivo temporal ") + archivo;
-    }
-    if (error.isEmpty()) error = CrearPDF(ruta + u'|' + archivos.prefijo, PapelPDF(Informe));
-    if (error.isEmpty()) return true;
+    // The pages previewed are written as they are; without them the run
+    // draws its pages straight into the file, on the paper its start chose.
+    if (Informe->PrintToPdf(ruta, [Informe] { return DisposicionPDF(PapelPDF(Informe)); }))
+        return true;
+    if (Informe->QRPrinter()->PageCount() == 0) return false;
     MensajeAdvertencia(
-        QStringLiteral("Se ha producido un error al generar el archivo PDF. Motivo: ") + error);
+        QStringLiteral("Se ha producido un error al generar el archivo PDF. Motivo: ") +
+        QStringLiteral("No se puede escribir el archivo ") + ruta);
     return false;
 }
 
@@ -199,17 +189,11 @@ QString CrearPDF(const QString& Archivos, const QString& Papel) {
     }
     if (paginas.isEmpty()) return QStringLiteral("No hay páginas que escribir");
 
-    QPageSize::PageSizeId tamano = QPageSize::A4;
-    if (Papel.startsWith(QLatin1String("A5"))) tamano = QPageSize::A5;
-    if (Papel.startsWith(QLatin1String("A3"))) tamano = QPageSize::A3;
-    const bool apaisado = Papel.endsWith(QLatin1String("-Apaisado"));
     // Written beside the target and renamed over it: a failure leaves no half file.
     const QString temporal = ruta + QStringLiteral(".tmp");
     {
         QPdfWriter pdf(temporal);
-        pdf.setPageLayout(QPageLayout(QPageSize(tamano),
-                                      apaisado ? QPageLayout::Landscape : QPageLayout::Portrait,
-                                      QMarginsF(0, 0, 0, 0)));
+        pdf.setPageLayout(DisposicionPDF(Papel));
         pdf.setCreator(QStringLiteral("Recursos Humanos"));
         QPainter painter;
         if (!painter.begin(&pdf)) return QStringLiteral("No se puede escribir el archivo ") + ruta;

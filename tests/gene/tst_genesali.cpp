@@ -18,6 +18,7 @@
 #include "io/pdf.h"
 #include "registros_prueba.h"
 #include "support/instalacion.h"
+#include "support/pdfprueba.h"
 
 namespace {
 
@@ -88,6 +89,74 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(segunda + QStringLiteral("PDF:otra.pdf")));
         QCOMPARE(inf.ejecuciones, 1);
         QCOMPARE(inf.finales, 2);
+    }
+
+    // A job to a file draws its pages straight into it: the same pages, texts
+    // and paper as the pages a preview made and then wrote; the pages' texts
+    // stay at hand for the text exports, made again only when asked for.
+    void pdfDirectoComoElPrevisualizado_data() {
+        QTest::addColumn<int>("orientacion");
+        QTest::addColumn<int>("papel");
+        QTest::newRow("A4 apaisado") << int(poLandscape) << int(TQRPaperSize::A4);
+        QTest::newRow("A5 vertical") << int(poPortrait) << int(TQRPaperSize::A5);
+    }
+    void pdfDirectoComoElPrevisualizado() {
+        QFETCH(int, orientacion);
+        QFETCH(int, papel);
+        auto ds = Empleados(45);
+        auto elegirPapel = [&](InformePrueba& inf) {
+            // The report's own start chooses the paper, as listings do.
+            inf.rep->BeforePrint = [&inf, orientacion, papel](QObject*, bool&) {
+                ++inf.ejecuciones;
+                inf.rep->Page.Orientation = TPrinterOrientation(orientacion);
+                inf.rep->Page.PaperSize = TQRPaperSize(papel);
+            };
+        };
+        InformePrueba directo(ds.get());
+        elegirPapel(directo);
+        const QString rutaDirecta = dir.filePath(QStringLiteral("directo.pdf"));
+        QVERIFY(ImprimirInforme(nullptr, directo.rep, QStringLiteral("PDF:") + rutaDirecta));
+
+        InformePrueba previo(ds.get());
+        elegirPapel(previo);
+        previo.rep->Prepare();
+        const QString rutaPrevia = dir.filePath(QStringLiteral("previo.pdf"));
+        QVERIFY(ImprimirInforme(nullptr, previo.rep, QStringLiteral("PDF:") + rutaPrevia));
+
+        QCOMPARE(PaginasPdf(rutaDirecta), 5);
+        QCOMPARE(PaginasPdf(rutaPrevia), 5);
+        QCOMPARE(directo.rep->QRPrinter()->PageCount(), 5);
+        const QString texto = TextoPdfMaquetado(rutaDirecta);
+        QVERIFY2(texto.contains(QStringLiteral("LISTADO DE PRUEBA")), qPrintable(texto));
+        QVERIFY(texto.contains(QStringLiteral("Empleado 45")));
+        QCOMPARE(texto, TextoPdfMaquetado(rutaPrevia));
+        for (int pagina : {1, 5}) {
+            const QList<Palabra> a = PalabrasPdf(rutaDirecta, pagina);
+            const QList<Palabra> b = PalabrasPdf(rutaPrevia, pagina);
+            QCOMPARE(a.size(), b.size());
+            for (qsizetype i = 0; i < a.size(); ++i) {
+                QCOMPARE(a[i].texto, b[i].texto);
+                QVERIFY2(qAbs(a[i].caja.left() - b[i].caja.left()) < 0.5 &&
+                             qAbs(a[i].caja.top() - b[i].caja.top()) < 0.5 &&
+                             qAbs(a[i].caja.height() - b[i].caja.height()) < 0.5,
+                         qPrintable(a[i].texto));
+            }
+        }
+        QCOMPARE(directo.ejecuciones, 1);
+
+        // The text export reads the same pages, made again for it.
+        const QString txtDirecto = dir.filePath(QStringLiteral("directo.txt"));
+        const QString txtPrevio = dir.filePath(QStringLiteral("previo.txt"));
+        TQRTextFilter filtroDirecto(txtDirecto);
+        TQRTextFilter filtroPrevio(txtPrevio);
+        QVERIFY(directo.rep->ExportToFilter(filtroDirecto));
+        QVERIFY(previo.rep->ExportToFilter(filtroPrevio));
+        QFile a(txtDirecto), b(txtPrevio);
+        QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+        const QByteArray textoDirecto = a.readAll();
+        QVERIFY(textoDirecto.contains("Empleado 45"));
+        QCOMPARE(textoDirecto, b.readAll());
+        QCOMPARE(directo.rep->QRPrinter()->PageCount(), 5);
     }
 
     void papeles() {

@@ -1,8 +1,10 @@
 #include "report/quickrep.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QEventLoop>
+#include <QFile>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -126,16 +128,24 @@ TQRPrinter::TQRPrinter(QObject* parent) : QObject(parent) {}
 TQRPrinter::~TQRPrinter() = default;
 
 int TQRPrinter::PageCount() const {
-    return int(pages_.size());
+    return pages_.isEmpty() ? straightPages_ : int(pages_.size());
+}
+
+void TQRPrinter::ensurePictures() const {
+    // Pictures are a cache of the run: making them again changes nothing the
+    // caller holds but the pages themselves.
+    if (pages_.isEmpty() && straightPages_ > 0 && report_ && !busy_) report_->Prepare();
 }
 
 const QPicture& TQRPrinter::Page(int number) const {
     static const QPicture kEmpty;
+    ensurePictures();
     if (number < 1 || number > pages_.size()) return kEmpty;
     return pages_[number - 1];
 }
 
 void TQRPrinter::DrawPage(QPainter& painter, int number, double dotsPerInch) const {
+    ensurePictures();
     if (number < 1 || number > pages_.size()) return;
     const QPicture& page = pages_[number - 1];
     painter.save();
@@ -174,6 +184,9 @@ bool TQRPrinter::eventFilter(QObject* watched, QEvent* event) {
 
 void TQRPrinter::clear(const QSizeF& sheet, TPrinterOrientation orientation, const QString& title) {
     pages_.clear();
+    straightPages_ = 0;
+    straightPdf_.clear();
+    straightLayout_.reset();
     sheet_ = sheet;
     orientation_ = orientation;
     title_ = title;
@@ -216,6 +229,7 @@ struct TellEnd {
 
 bool TQRPrinter::Print(QPrinter& printer, int firstPage, int lastPage, int copies) {
     if (busy_) return false;
+    ensurePictures();
     TellEnd end{report_};
     const int count = PageCount();
     const int first = firstPage > 0 ? qMin(firstPage, count) : 1;
@@ -247,9 +261,14 @@ bool TQRPrinter::Print(QPrinter& printer, int firstPage, int lastPage, int copie
 }
 
 bool TQRPrinter::ExportToPdf(const QString& path, const QString& title) {
+    ensurePictures();
     if (PageCount() == 0) return false;
     QPdfWriter writer(path);
-    writer.setPageLayout(layoutOf(sheet_, orientation_));
+    return writePdf(writer, title, layoutOf(sheet_, orientation_));
+}
+
+bool TQRPrinter::writePdf(QPdfWriter& writer, const QString& title, const QPageLayout& layout) {
+    writer.setPageLayout(layout);
     writer.setTitle(title.isEmpty() ? title_ : title);
     FlagGuard busy(busy_);
     QPainter painter;
@@ -262,6 +281,7 @@ bool TQRPrinter::ExportToPdf(const QString& path, const QString& title) {
 }
 
 bool TQRPrinter::ExportToFilter(TQRExportFilter& filter) const {
+    ensurePictures();
     filter.Start(title_);
     for (int n = 1; n <= PageCount(); ++n) filter.Page(n, PageTextLines(pages_[n - 1]));
     return filter.Finish();
@@ -273,6 +293,13 @@ bool TQRPrinter::ExportToFilter(TQRExportFilter& filter) const {
 class TQREngine {
 public:
     TQREngine(TQuickRep& report, TQRPrinter& out) : rep_(report), out_(out) {}
+    // Pages drawn into `pdf` through `painter` (begun on the first page, in
+    // `layout`) as they are laid out, instead of into pictures.
+    void drawStraight(QPdfWriter& pdf, QPainter& painter, std::function<QPageLayout()> layout) {
+        pdf_ = &pdf;
+        pdfPainter_ = &painter;
+        pdfLayout_ = std::move(layout);
+    }
     void run();
 
 private:
@@ -300,6 +327,9 @@ private:
     TQRPrintContext ctx_;
     QPicture picture_;
     std::unique_ptr<QPainter> painter_;
+    QPdfWriter* pdf_ = nullptr;
+    QPainter* pdfPainter_ = nullptr;
+    std::function<QPageLayout()> pdfLayout_;
     bool pageOpen_ = false;
 
     double pageWidth_ = 0, pageHeight_ = 0;
@@ -444,11 +474,29 @@ void TQREngine::newPage() {
     if (out_.aborted_) return;  // what is left of the run draws nowhere
     ++ctx_.pageNumber;
     rep_.pageNumber_ = ctx_.pageNumber;
-    picture_ = QPicture();
-    picture_.setBoundingRect(
-        QRect(0, 0, qRound(pageWidth_ * kQRSub), qRound(pageHeight_ * kQRSub)));
-    painter_ = std::make_unique<QPainter>(&picture_);
-    ctx_.startPage(painter_.get());
+    if (pdf_) {
+        if (!pdfPainter_->isActive()) {
+            pdf_->setPageLayout(pdfLayout_());
+            if (!pdfPainter_->begin(pdf_)) {
+                out_.aborted_ = true;
+                return;
+            }
+        } else {
+            pdf_->newPage();
+        }
+        // Each page starts from the painter's first state, as a picture does,
+        // in the pages' own unit.
+        pdfPainter_->save();
+        const double scale = double(pdf_->resolution()) / kQRPictureUnitsPerInch;
+        pdfPainter_->scale(scale, scale);
+        ctx_.startPage(pdfPainter_);
+    } else {
+        picture_ = QPicture();
+        picture_.setBoundingRect(
+            QRect(0, 0, qRound(pageWidth_ * kQRSub), qRound(pageHeight_ * kQRSub)));
+        painter_ = std::make_unique<QPainter>(&picture_);
+        ctx_.startPage(painter_.get());
+    }
     pageOpen_ = true;
     y_ = top_;
     pageHasBody_ = false;
@@ -470,12 +518,17 @@ void TQREngine::endPage(bool last) {
         printBand(pageFooter_, true);
         settingUp_ = false;
     }
-    painter_->end();
-    painter_.reset();
     ctx_.painter = nullptr;
     pageOpen_ = false;
-    out_.pages_.append(picture_);
-    picture_ = QPicture();
+    if (pdf_) {
+        pdfPainter_->restore();
+        ++out_.straightPages_;
+    } else {
+        painter_->end();
+        painter_.reset();
+        out_.pages_.append(picture_);
+        picture_ = QPicture();
+    }
     if (out_.OnPageAvailable) out_.OnPageAvailable(out_.PageCount());
     progress();
     // With a preview on screen the pages show as they come, and the preview
@@ -727,6 +780,58 @@ bool TQuickRep::Print(QPrinter& printer) {
 bool TQuickRep::ExportToPdf(const QString& path) {
     if (printer_->PageCount() == 0) Prepare();
     return printer_->ExportToPdf(path, title_);
+}
+
+bool TQuickRep::PrintToPdf(const QString& path, const std::function<QPageLayout()>& layout) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter pdf(&buffer);
+    pdf.setCreator(QStringLiteral("Recursos Humanos"));
+    if (!printer_->pages_.isEmpty()) {
+        if (!printer_->writePdf(pdf, title_, layout())) return false;
+    } else if (printer_->straightLayout_ && printer_->straightLayout_->isEquivalentTo(layout())) {
+        bytes = printer_->straightPdf_;
+    } else {
+        // Nothing held for this layout: a run drawn straight into the file's bytes.
+        QPainter painter;
+        // A run that fails or makes nothing leaves no pages that were not written.
+        struct Forget {
+            TQuickRep* rep;
+            bool kept = false;
+            ~Forget() {
+                if (!kept)
+                    rep->printer_->clear(rep->Page.SheetSize(), rep->Page.Orientation, rep->title_);
+            }
+        } forget{this};
+        TQREngine engine(*this, *printer_);
+        // The title is the one the report's start gave.
+        QPageLayout used;
+        engine.drawStraight(pdf, painter, [&] {
+            pdf.setTitle(title_);
+            used = layout();
+            return used;
+        });
+        engine.run();
+        if (!painter.isActive() || !painter.end() || printer_->straightPages_ == 0) return false;
+        forget.kept = true;
+        printer_->straightPdf_ = bytes;
+        printer_->straightLayout_ = std::make_shared<QPageLayout>(used);
+    }
+    // Written beside the target and renamed over it: a failure leaves no half file.
+    const QString temporary = path + QStringLiteral(".tmp");
+    QFile file(temporary);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()) {
+        file.remove();
+        return false;
+    }
+    file.close();
+    QFile::remove(path);
+    if (!QFile::rename(temporary, path)) {
+        QFile::remove(temporary);
+        return false;
+    }
+    return true;
 }
 
 bool TQuickRep::ExportToFilter(TQRExportFilter& filter) {

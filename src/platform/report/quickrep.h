@@ -13,6 +13,7 @@
 // font sizes keep their proportion at any output resolution; the page
 // printer (TQRPrinter) holds them and nothing else of the run.
 
+#include <QByteArray>
 #include <QList>
 #include <QObject>
 #include <QPicture>
@@ -24,7 +25,9 @@
 
 #include "report/expr.h"
 
+class QPageLayout;
 class QPainter;
+class QPdfWriter;
 class QPrinter;
 class TDataSet;
 class TQRCustomBand;
@@ -119,7 +122,17 @@ private:
     friend class TQuickRep;
     void clear(const QSizeF& sheet, TPrinterOrientation orientation, const QString& title);
 
+    // Pictures of the pages are made again when asked for after a run drawn
+    // straight into a PDF file (see TQuickRep::PrintToPdf).
+    void ensurePictures() const;
+    bool writePdf(QPdfWriter& writer, const QString& title, const QPageLayout& layout);
+
     QList<QPicture> pages_;
+    // A run drawn straight into a PDF: its pages (no pictures kept) and the
+    // file's bytes and layout, written again without a new run.
+    int straightPages_ = 0;
+    QByteArray straightPdf_;
+    std::shared_ptr<QPageLayout> straightLayout_;
     QString title_;
     QSizeF sheet_{210, 297};
     TPrinterOrientation orientation_ = poPortrait;
@@ -195,6 +208,15 @@ public:
     bool ExportToPdf(const QString& path);
     // The same through an export filter.
     bool ExportToFilter(TQRExportFilter& filter);
+    // A job straight to a PDF file, its pages of `layout` (asked once the
+    // report's BeforePrint has chosen the paper): when QRPrinter holds no
+    // pictures, the run draws each page into the file as it lays it out (no
+    // picture to record and play back). QRPrinter then counts those pages and
+    // keeps the file, so that writing it again in the same layout needs no
+    // new run; their pictures are made again only when asked for. Pages held
+    // as pictures are written as they are. False when there is no page or
+    // the file cannot be written.
+    bool PrintToPdf(const QString& path, const std::function<QPageLayout()>& layout);
 
     // Runs first in every run: PrintReport false makes no page.
     TQRBeforePrintEvent BeforePrint;
