@@ -127,6 +127,8 @@ void TfGENEUSQL::construir() {
     pbAplicar = new TButton(PanelParametrosInterno, QStringLiteral("Aplicar"));
     pbAplicar->setObjectName(QStringLiteral("pbAplicar"));
     raiz->addWidget(PanelParametros);
+    // The layout sizes the panel after it is built: the inner panel follows.
+    PanelParametros->installEventFilter(this);
 
     PanelGrid = new TPanel(this);
     PanelGrid->setObjectName(QStringLiteral("PanelGrid"));
@@ -209,6 +211,16 @@ void TfGENEUSQL::AbrirConsultaSQL(const QString& Nombre) {
     if (!error.isEmpty() || !EsSentenciaSelect(SentenciaConsulta)) Close();
 }
 
+void TfGENEUSQL::centrarPanelInterno() {
+    CentrarControl(PanelParametrosInterno, QStringLiteral("Centro"));
+    PanelParametrosInterno->setTop(PanelParametrosInterno->Top() + 8);
+}
+
+bool TfGENEUSQL::eventFilter(QObject* Objeto, QEvent* Evento) {
+    if (Objeto == PanelParametros && Evento->type() == QEvent::Resize) centrarPanelInterno();
+    return TForm::eventFilter(Objeto, Evento);
+}
+
 void TfGENEUSQL::PrepararPanelParametros() {
     qDeleteAll(EtiquetasParametros);
     qDeleteAll(EditoresParametros);
@@ -223,8 +235,7 @@ void TfGENEUSQL::PrepararPanelParametros() {
     PanelParametrosInterno->setHeight((visibles + 1) / 2 * 24 + 2);
     PanelParametros->setHeight(PanelParametrosInterno->Height() + 30);
     PanelParametros->setMinimumHeight(PanelParametros->Height());
-    CentrarControl(PanelParametrosInterno, QStringLiteral("Centro"));
-    PanelParametrosInterno->setTop(PanelParametrosInterno->Top() + 8);
+    centrarPanelInterno();
     int j = 0;
     TEdit* ultimo = nullptr;
     for (int i = 0; i < variables_.size(); ++i) {

@@ -75,8 +75,12 @@ public:
     // engine's reason) when it refuses them, the changes kept.
     bool pbGuardarCambiosClick();
 
+protected:
+    bool eventFilter(QObject* Objeto, QEvent* Evento) override;
+
 private:
     void construir();
+    void centrarPanelInterno();
     QStringList variables_;
 };
 
