@@ -26,6 +26,7 @@
 #include "gene/genesali.h"
 #include "gene/genesali_dialogos.h"
 #include "gene/genetext.h"
+#include "gene/genetrad.h"
 #include "gene/geneusua.h"
 #include "gene/mensajes.h"
 #include "gene/sesion.h"
@@ -226,8 +227,8 @@ void TfGENECPRO::construir() {
     StringGrid->setColCount(3);
     StringGrid->setRowCount(2);
     StringGrid->setOptions(StringGrid->Options() | goEditing);
-    // Titles in navy, field names abbreviated, values as typed; the cells
-    // keep the whole names, which the conditions read.
+    // Titles in navy, field names abbreviated, both translated, values as
+    // typed; the cells keep the whole names, which the conditions read.
     StringGrid->setDefaultDrawing(false);
     StringGrid->OnDrawCell = [this](QObject*, int c, int r, const QRect& rect, int estado) {
         QPainter* p = StringGrid->Canvas();
@@ -235,8 +236,7 @@ void TfGENECPRO::construir() {
         const bool fija = c < StringGrid->FixedCols() || r < StringGrid->FixedRows();
         p->fillRect(rect, fija ? palette().button()
                                : (estado & gdSelected ? palette().highlight() : palette().base()));
-        QString texto = StringGrid->Cells(c, r);
-        if (r > 0 && c == 0) texto = AbreviarTitulo(texto, 1);
+        const QString texto = TextoRejillaRangos(c, r);
         p->setPen(r == 0 ? QColor(0, 0, 128)
                          : (estado & gdSelected && !fija ? palette().highlightedText().color()
                                                          : QColor(Qt::black)));
@@ -352,6 +352,9 @@ void TfGENECPRO::construir() {
     DataSource1->setObjectName(QStringLiteral("DataSource1"));
     DataSource1->setDataSet(Formato);
     DBNavigator1->setDataSource(DataSource1);
+    DataSource1->OnDataChange = [this](TDataSource*, TField* campo) {
+        if (!campo) DataSource1DataChange();
+    };
     TablaFisica = new TTable(this);
     TablaFisica->setObjectName(QStringLiteral("TablaFisica"));
     Query1 = new TQuery(this);
@@ -536,6 +539,25 @@ void TfGENECPRO::prepararRejillaRangos() {
     anchosRejillaRangos();
     for (int i = 0; i < ListaCampos->count(); ++i)
         StringGrid->setCells(0, i + 1, ListaCampos->itemText(i));
+}
+
+QString TfGENECPRO::TextoRejillaRangos(int Columna, int Fila) {
+    const QString celda = StringGrid->Cells(Columna, Fila);
+    if (celda.isEmpty() || (Fila > 0 && Columna > 0)) return celda;
+    const QString clave =
+        IdiomaActual + (Fila > 0 ? QStringLiteral("|C|") : QStringLiteral("|T|")) + celda;
+    auto hallado = textosRangos_.constFind(clave);
+    if (hallado != textosRangos_.constEnd()) return *hallado;
+    QString texto;
+    Traducir(ModuloDatos, Fila > 0 ? AbreviarTitulo(celda, 1) : celda, QString(), QString(), texto);
+    textosRangos_.insert(clave, texto);
+    return texto;
+}
+
+void TfGENECPRO::DataSource1DataChange() {
+    // Only a move between stored rows: saving or adding a format keeps the page.
+    if (cargando_ || Formato->State() != dsBrowse) return;
+    IrAPagina(PagSeleccionCampos);
 }
 
 void TfGENECPRO::anchosRejillaRangos() {

@@ -10,6 +10,7 @@
 // One designer lives from start-up to exit (fGENECPRO); ListadoProgramable
 // prepares it for each call and shows it modally.
 
+#include <QHash>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -128,6 +129,11 @@ public:
     void PageControl1Change();
     void IrAPagina(TTabSheet* Pagina);
     void SincronizarCampos(const QString& Modo);
+    // What a cell of the range grid shows: titles translated, field names
+    // abbreviated and translated, values as typed.
+    QString TextoRejillaRangos(int Columna, int Fila);
+    // A move to another stored format starts again on "Selección".
+    void DataSource1DataChange();
     void FormatoFichaClick();
     void pbCambiarFontClick();
     void AgregarDisponibles();
@@ -146,6 +152,9 @@ private:
     void conforme(TDataSet*& Recordado, TDataSet*& Desactivado);
     TfGENELPRO* crearInforme();
     bool cargando_ = false;
+    // Shown texts of the range grid by cell text: painting asks often and a
+    // failed translation is looked up again each time.
+    QHash<QString, QString> textosRangos_;
 };
 
 extern QPointer<TfGENECPRO> fGENECPRO;

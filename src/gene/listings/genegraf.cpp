@@ -118,6 +118,8 @@ TfGENEGRAF::TfGENEGRAF(QWidget* owner) : TForm(owner) {
     OnKeyDown = [this](QObject*, int& Key, int Shift) {
         TeclaPulsadaFormulario(fGENEINIC, this, Key, Shift);
     };
+    // Enter moves on to the next control, inside a data grid it is Tab.
+    OnKeyPress = [this](QObject*, QChar& Key) { TeclaPresionadaFormulario(fGENEINIC, this, Key); };
     AplicarAspecto(fGENEINIC, this);
     resize(200, 100);
 }

@@ -24,6 +24,7 @@
 #include "gene/geneusua.h"
 #include "gene/listings/genecpro.h"
 #include "gene/listings/genelpro.h"
+#include "gene/sesion.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
 #include "support/pdfprueba.h"
@@ -359,6 +360,110 @@ private Q_SLOTS:
         MessageSeam::enqueue(QStringLiteral("SI"));
         x.f->pbEliminarClick();
         QCOMPARE(SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM FORMLIST")), QStringLiteral("0"));
+    }
+
+    // Moving to another stored format starts again on "Selección" (the grid's
+    // changes are taken back into the selection); typing into the current one
+    // keeps the page.
+    void otroFormatoVuelveASeleccion_data() {
+        QTest::addColumn<bool>("modoDataSet");
+        QTest::addColumn<QString>("pagina");
+        QTest::addColumn<QString>("paso");
+        QTest::addColumn<QString>("esperada");
+        for (const bool ds : {false, true}) {
+            const QByteArray m = ds ? "conjunto " : "tabla ";
+            QTest::newRow(QByteArray(m + "siguiente desde Desde-Hasta").constData())
+                << ds << "PagDesdeHasta"
+                << "siguiente"
+                << "PagSeleccionCampos";
+            QTest::newRow(QByteArray(m + "primero desde Ajustar").constData())
+                << ds << "PagAjustar"
+                << "primero"
+                << "PagSeleccionCampos";
+            QTest::newRow(QByteArray(m + "editar en Filtros").constData()) << ds << "PagFiltros"
+                                                                           << "editar"
+                                                                           << "PagFiltros";
+        }
+    }
+    void otroFormatoVuelveASeleccion() {
+        QFETCH(bool, modoDataSet);
+        QFETCH(QString, pagina);
+        QFETCH(QString, paso);
+        QFETCH(QString, esperada);
+        Entorno x(Engine::Sqlite, modoDataSet);
+        for (const char* nombre : {"Uno", "Dos"}) {
+            MessageSeam::enqueue(QLatin1String(nombre));
+            x.f->pbGuardarComoClick();
+        }
+        QCOMPARE(SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM FORMLIST")), QStringLiteral("2"));
+        x.f->Formato->Last();
+        x.f->LBSeleccionado->setItems({QStringLiteral("Nombre"), QStringLiteral("Codigo")});
+        auto* destino = x.f->findChild<TTabSheet*>(pagina);
+        QVERIFY(destino);
+        x.f->IrAPagina(destino);
+        QCOMPARE(x.f->PageControl1->ActivePage(), destino);
+        if (paso == QLatin1String("editar")) {
+            x.f->Formato->Edit();
+            x.f->Formato->FieldByName(QStringLiteral("Titulo"))->setAsString(QStringLiteral("T"));
+        } else if (paso == QLatin1String("siguiente")) {
+            x.f->Formato->Prior();
+        } else {
+            x.f->Formato->First();
+        }
+        QCOMPARE(x.f->PageControl1->ActivePage()->objectName(), esperada);
+        if (x.f->Formato->State() == dsEdit) x.f->Formato->Cancel();
+    }
+
+    // The range grid shows its titles translated and the field names
+    // abbreviated and translated; the cells keep what the conditions read.
+    void rejillaRangosTraducida_data() {
+        QTest::addColumn<QString>("idioma");
+        QTest::addColumn<int>("columna");
+        QTest::addColumn<int>("fila");
+        QTest::addColumn<QString>("celda");
+        QTest::addColumn<QString>("mostrado");
+        QTest::newRow("título") << "EN" << 0 << 0 << "Campo"
+                                << "Field";
+        QTest::newRow("título de valor") << "EN" << 1 << 0 << "Desde Valor"
+                                         << "From Value";
+        QTest::newRow("campo") << "EN" << 0 << 1 << "Nombre"
+                               << "Name";
+        QTest::newRow("campo abreviado") << "EN" << 0 << 1 << "FechaAlta"
+                                         << "Reg.Date";
+        QTest::newRow("campo sin traducción") << "EN" << 0 << 1 << "Importe"
+                                              << "Importe";
+        QTest::newRow("valor tecleado") << "EN" << 1 << 1 << "Nombre"
+                                        << "Nombre";
+        QTest::newRow("sin idioma") << "" << 0 << 1 << "Nombre"
+                                    << "Nombre";
+        QTest::newRow("sin idioma abreviado") << "" << 0 << 1 << "FechaAlta"
+                                              << "F.Alta";
+    }
+    void rejillaRangosTraducida() {
+        QFETCH(QString, idioma);
+        QFETCH(int, columna);
+        QFETCH(int, fila);
+        QFETCH(QString, celda);
+        QFETCH(QString, mostrado);
+        Entorno x(Engine::Sqlite);
+        for (const char* par : {"'Campo', 'Field'", "'Desde Valor', 'From Value'",
+                                "'Nombre', 'Name'", "'F.Alta', 'Reg.Date'"}) {
+            QString r;
+            EjecutarSQL(nullptr,
+                        QStringLiteral("INSERT INTO TXIDIOMA (Idioma, ClaveTexto, Texto) VALUES "
+                                       "('EN', ") +
+                            QLatin1String(par) + QLatin1Char(')'),
+                        QStringLiteral("DatabaseGeneral"), QStringLiteral("Silenciosa"), r);
+            QCOMPARE(r, QString());
+        }
+        IdiomaActual = idioma;
+        TextosNoTraducidos.clear();
+        x.f->StringGrid->setCells(columna, fila, celda);
+        const QString visto = x.f->TextoRejillaRangos(columna, fila);
+        IdiomaActual.clear();
+        TextosNoTraducidos.clear();
+        QCOMPARE(visto, mostrado);
+        QCOMPARE(x.f->StringGrid->Cells(columna, fila), celda);
     }
 
     // The sort table of the two cases: twelve sortable fields (ten keys, the

@@ -128,6 +128,22 @@ private Q_SLOTS:
         QVERIFY(!f.Chart1->chart()->legend()->isVisible());
     }
 
+    // Enter moves on to the next control as Tab does and types nothing.
+    void introPasaAlSiguiente() {
+        TfGENEGRAF f;
+        auto* edicion = new TEdit(f.PanelStatusBar);
+        f.PanelStatusBar->setFixedHeight(40);
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        edicion->activateWindow();
+        edicion->setFocus(Qt::OtherFocusReason);
+        QTRY_VERIFY(edicion->hasFocus());
+        QTest::keyClick(edicion, Qt::Key_Return);
+        QTRY_VERIFY(!edicion->hasFocus());
+        QVERIFY(f.Chart1->hasFocus());
+        QCOMPARE(edicion->Text(), QString());
+    }
+
     // MostrarGrafico shows the window modally; its print makes one page.
     void mostrarEImprimir() {
         EmpresaPrueba empresa(Engine::Sqlite);
