@@ -327,7 +327,8 @@ bool CrearTablasSentencia(TModuloDatos* ModuloDatos, const QString& SQL, const Q
         // -1: the database named after "?", the statement's own. The current
         // company's code would send a general table named in a statement on
         // the general database to the company database instead.
-        resultado = CrearTablaEstructura(sesion(), &tabla, QString(), -1);
+        // As any new table: one that ships rows (the print formats) gets them.
+        resultado = CrearTabla(sesion(), &tabla);
         if (!resultado) break;
     }
     return resultado;

@@ -16,6 +16,7 @@
 
 #include "db/database.h"
 #include "db/field.h"
+#include "db/query.h"
 #include "db/table.h"
 #include "gene/dialogo_modal.h"
 #include "gene/geneinic.h"
@@ -23,6 +24,7 @@
 #include "gene/geneinic_tablas.h"
 #include "gene/genemens.h"
 #include "gene/genemodu.h"
+#include "gene/genemodu_sql.h"
 #include "gene/genesali.h"
 #include "gene/genesali_dialogos.h"
 #include "gene/geneusua.h"
@@ -624,7 +626,8 @@ private Q_SLOTS:
     }
 
     // The shipped formats fill a new company's IMPRESO, never an existing
-    // one, and print the sheet their document type names.
+    // one, and print the sheet their document type names. The table is first
+    // made by the query that lists the formats, as the sheet dialogs read them.
     void formatosEnviados_data() { AddEngineRows(); }
     void formatosEnviados() {
         QFETCH(int, engine);
@@ -639,9 +642,11 @@ private Q_SLOTS:
                                "IMPRESO ORDER BY Codigo"));
         };
         {
-            TTable impreso;
-            impreso.setTableName(QStringLiteral("IMPRESO"));
-            QVERIFY(AbrirTabla(fGENEINIC, &impreso));
+            TQuery q;
+            q.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
+            q.setRequestLive(false);
+            q.SQL().setText(QStringLiteral("SELECT Codigo FROM IMPRESO"));
+            QVERIFY(AbrirConsulta(t.modulo.get(), &q, QStringLiteral("Open Silencio")));
         }
         const QString esperadas = filas();
         QVERIFY2(esperadas.contains(QLatin1String("FichaCandidato")) &&
