@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "../common/filas100k.h"
 #include "../common/instalacion.h"
 #include "db/database.h"
 #include "db/datasource.h"
@@ -48,7 +49,7 @@ namespace {
 using bench::fail;
 using bench::Installation;
 
-constexpr int kRows = 100000;
+constexpr int kRows = bench::kRows100k;
 // The date column of the statement (fields in the designer's order).
 int dateColumn = -1;
 
@@ -60,39 +61,6 @@ void line(const char* figure, double ours, double raw) {
     std::printf("proglisting %s ours=%.4f raw=%.4f ratio=%.2f\n", figure, ours, raw,
                 raw > 0 ? ours / raw : 0.0);
     std::fflush(stdout);
-}
-
-QString isoDate(const QDate& d) {
-    return d.toString(Qt::ISODate) + QStringLiteral("T00:00:00");
-}
-
-void fillData(TDatabase* db) {
-    TTable t;
-    t.setDatabaseName(db->DatabaseName());
-    t.setTableName(QStringLiteral("PLBENCH"));
-    t.FieldDefs().Add(QStringLiteral("Codigo"), ftInteger, 0, true);
-    t.FieldDefs().Add(QStringLiteral("Nombre"), ftString, 40);
-    t.FieldDefs().Add(QStringLiteral("Ciudad"), ftString, 30);
-    t.FieldDefs().Add(QStringLiteral("Fecha"), ftDateTime, 0);
-    t.FieldDefs().Add(QStringLiteral("Importe"), ftFloat, 0);
-    t.FieldDefs().Add(QStringLiteral("Horas"), ftFloat, 0);
-    t.IndexDefs().Add(QString(), QStringLiteral("Codigo"), ixPrimary);
-    t.CreateTable();
-    static const char* const cities[] = {"MADRID", "BILBAO", "SEVILLA", "VALENCIA", "ZARAGOZA"};
-    db->StartTransaction();
-    QSqlQuery& insert = db->Prepared(
-        QStringLiteral("INSERT INTO PLBENCH (Codigo, Nombre, Ciudad, Fecha, Importe, Horas) "
-                       "VALUES (?, ?, ?, ?, ?, ?)"));
-    for (int i = 1; i <= kRows; ++i) {
-        insert.bindValue(0, i);
-        insert.bindValue(1, QStringLiteral("EMPLEADO %1 APELLIDO").arg(i, 6, 10, QChar('0')));
-        insert.bindValue(2, QLatin1String(cities[i % 5]));
-        insert.bindValue(3, isoDate(QDate(2020, 1, 1).addDays(i % 1500)));
-        insert.bindValue(4, (i % 1000) * 12.25);
-        insert.bindValue(5, double(i % 40));
-        db->Run(insert);
-    }
-    db->Commit();
 }
 
 // The report's cells drawn straight onto a PDF: the titles and one line per
@@ -206,7 +174,7 @@ int main(int argc, char** argv) {
     TModuloDatos module;
     CrearModulosNomina();
     TDatabase* db = fGENEINIC->Database;
-    fillData(db);
+    bench::fillRows100k(db, QStringLiteral("PLBENCH"));
     QTemporaryDir out;
 
     TTable table;

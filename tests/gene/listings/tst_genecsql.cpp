@@ -253,6 +253,25 @@ private Q_SLOTS:
         QCOMPARE(x.f->SentenciaSQL->Text(),
                  QStringLiteral("SELECT SUM(") + t + QStringLiteral(".Importe) = "));
     }
+
+    // A user whose access to the window is "Solo Lectura" finds the
+    // modification switch up and disabled: only queries run.
+    void soloLectura() {
+        EmpresaPrueba e(Engine::Sqlite);
+        TQuery q;
+        q.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("DatabaseGeneral")));
+        q.SQL().setText(QStringLiteral(
+            "INSERT INTO USUARIO (Codigo, Nombre, Categoria, Configuracion, ProgramasSoloLectura, "
+            "Empresas) VALUES ('PEPE', 'PEPE', 'Normal', '', 'Consultas SQL', '1')"));
+        q.ExecSQL();
+        const QString antes = CodigoUsuarioActual;
+        CodigoUsuarioActual = QStringLiteral("PEPE");
+        std::unique_ptr<TfGENECSQL> f(
+            static_cast<TfGENECSQL*>(CreateForm(QStringLiteral("TfGENECSQL"))));
+        CodigoUsuarioActual = antes;
+        QVERIFY(!f->pbModificar->isEnabled());
+        QVERIFY(!f->pbModificar->Down());
+    }
 };
 
 QTEST_MAIN(TestGeneCsql)

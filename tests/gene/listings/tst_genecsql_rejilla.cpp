@@ -84,6 +84,14 @@ private Q_SLOTS:
         f->Herramientas->Filtrar(QStringLiteral("<="));
         QCOMPARE(q->Filter(), QStringLiteral("(Importe >= '100') AND (Importe <= '200')"));
         QCOMPARE(filas(), (QStringList{QStringLiteral("2"), QStringLiteral("3")}));
+        // A value the column cannot take: warned, the previous filter kept.
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("mucho"));
+        f->Herramientas->Filtrar(QStringLiteral("="));
+        QCOMPARE(TextosMostrados().last(),
+                 QStringLiteral("¡No ha sido posible filtrar registros!"));
+        QCOMPARE(q->Filter(), QStringLiteral("(Importe >= '100') AND (Importe <= '200')"));
+        QCOMPARE(filas(), (QStringList{QStringLiteral("2"), QStringLiteral("3")}));
         f->Herramientas->CancelarFiltros();
         f->DBGrid1->setSelectedField(q->FieldByName(QStringLiteral("Nombre")));
         MessageSeam::enqueue(QStringLiteral("D'Ors"));
