@@ -8,12 +8,14 @@
 #include <QtTest>
 
 #include "db/field.h"
+#include "db/query.h"
 #include "db/table.h"
 #include "gene/dialogo_modal.h"
 #include "gene/geneform.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_formulario.h"
 #include "gene/genemens.h"
+#include "gene/genemodu_sql.h"
 #include "gene/genesali_dialogos.h"
 #include "gene/print/geneimpr.h"
 #include "gene/print/genelimp.h"
@@ -128,6 +130,24 @@ private Q_SLOTS:
         QCOMPARE(t.f->Table1->State(), dsBrowse);
         QCOMPARE(t.campo("Instrucciones"), programa);
         QCOMPARE(TextosMostrados().size(), 1);
+    }
+
+    // A user denied "Modificar Impresos" gets the formats read-only.
+    void soloLectura() {
+        Editor t;
+        delete t.f.data();
+        TQuery q;
+        q.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("DatabaseGeneral")));
+        q.SQL().setText(QStringLiteral(
+            "INSERT INTO USUARIO (Codigo, Nombre, Categoria, Configuracion, Empresas) VALUES "
+            "('ANA', 'ANA', 'Normal', :cfg, '1')"));
+        q.Params()[0]->setAsString(QStringLiteral("ProcesosNoAutorizados=Modificar Impresos\r\n"));
+        q.ExecSQL();
+        CodigoUsuarioActual = QStringLiteral("ANA");
+        t.f = new TfGENEIMPR;
+        t.f->DoCreate();
+        QVERIFY(t.f->Table1->ReadOnly());
+        QVERIFY(!t.f->Table1->CanModify());
     }
 
     // Ctrl+P in a format look-up box opens the editor on that format (the
