@@ -15,6 +15,7 @@
 #include "gene/geneinic_servicios.h"
 #include "gene/geneprev.h"
 #include "gene/genevlis.h"
+#include "gene/listings/genecinf.h"
 #include "gene/listings/genecpro.h"
 #include "gene/listings/genecsql.h"
 #include "gene/sesion.h"
@@ -57,6 +58,7 @@ int main(int argc, char** argv) {
     InstalarDiagnostico();
     InstalarListadosProgramables();
     InstalarConsultasSQL();
+    RegistrarTfGENECINF();
 
     QPointer<TfRRHHMENU> menu = NewForm<TfRRHHMENU>();
     TfGENEINIC* sesion = CrearSesion();
