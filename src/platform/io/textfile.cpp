@@ -105,6 +105,14 @@ QByteArray EncodeText(const QString& text, TextEncoding encoding) {
     return AWindows1252(text);
 }
 
+QString DecodeWindows1252(const QByteArray& bytes) {
+    return DesdeWindows1252(bytes);
+}
+
+bool FitsWindows1252(const QString& text) {
+    return DesdeWindows1252(AWindows1252(text)) == text;
+}
+
 bool ReadTextFile(const QString& path, QString& text, TextEncoding* detected) {
     QFile file(NativePath(path));
     if (!file.open(QIODevice::ReadOnly)) return false;

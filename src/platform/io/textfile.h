@@ -12,6 +12,10 @@ enum class TextEncoding { Windows1252, Utf8, Utf8Bom };
 QString DecodeText(const QByteArray& bytes, TextEncoding* detected = nullptr);
 // Characters that Windows-1252 cannot hold are written as "?".
 QByteArray EncodeText(const QString& text, TextEncoding encoding);
+// The bytes as Windows-1252 whatever they hold (for files whose format says so).
+QString DecodeWindows1252(const QByteArray& bytes);
+// True when Windows-1252 holds every character of the text.
+bool FitsWindows1252(const QString& text);
 
 // False when the file cannot be read (text and encoding are then left as they were).
 bool ReadTextFile(const QString& path, QString& text, TextEncoding* detected = nullptr);

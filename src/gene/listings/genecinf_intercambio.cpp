@@ -1,0 +1,175 @@
+#include "gene/listings/genecinf_intercambio.h"
+
+#include <QFile>
+#include <exception>
+
+#include "db/dberror.h"
+#include "db/field.h"
+#include "db/query.h"
+#include "db/table.h"
+#include "gene/geneclav.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_tablas.h"
+#include "gene/genemodu.h"
+#include "gene/genemodu_sql.h"
+#include "gene/genetext.h"
+#include "gene/listings/genecinf_sql.h"
+#include "gene/mensajes.h"
+#include "gene/sesion.h"
+#include "io/paths.h"
+#include "io/textfile.h"
+
+const QString kArchivoSinInforme =
+    QStringLiteral("¡El archivo indicado no contiene un informe personalizado!");
+
+namespace {
+
+const QString kGenerador = QStringLiteral("GeneradorInformes");
+const QChar kPunto(0xB7);
+const QString kCrLf = QStringLiteral("\r\n");
+
+// The keys every design written by the designer holds; the two access
+// lists may be missing (a copy of them drops an empty one).
+const QStringList kClavesDiseno = {QStringLiteral("ListaTablas"),
+                                   QStringLiteral("ListaColumnas"),
+                                   QStringLiteral("ListaRestricciones"),
+                                   QStringLiteral("ListaOrdenacion"),
+                                   QStringLiteral("ListaVinculos"),
+                                   QStringLiteral("ListaGrupos"),
+                                   QStringLiteral("ListaSumatorios"),
+                                   QStringLiteral("FormatoColumnas"),
+                                   QStringLiteral("Opciones")};
+
+void NoGrabado(const QString& Motivo) {
+    MensajeAdvertencia(QStringLiteral("¡No ha sido posible grabar el registro!. Motivo: ") +
+                       Motivo);
+}
+
+// A design cut short loses its last keys or the "," that ends Opciones.
+bool DisenoCompleto(const QString& Instrucciones) {
+    const QStringList lineas = LineasTexto(Instrucciones);
+    for (const QString& clave : kClavesDiseno) {
+        bool hallada = false;
+        for (const QString& l : lineas)
+            if (l.startsWith(clave + QLatin1Char('='))) hallada = true;
+        if (!hallada) return false;
+    }
+    const QString opciones = ValorLista(QStringLiteral("Opciones"), lineas);
+    return !opciones.isEmpty() && opciones.endsWith(QLatin1Char(','));
+}
+
+}  // namespace
+
+bool InformeConSeparador(const QString& SQL, const QString& Instrucciones) {
+    return SQL.contains(kPunto) || Instrucciones.contains(kPunto);
+}
+
+bool ExportarInforme(const QString& Nombre, const QString& Archivo) {
+    TQuery q;
+    q.setRequestLive(false);
+    q.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
+    q.SQL().setText(QStringLiteral("SELECT NombreTabla, Descripcion, Filtro, Instrucciones "
+                                   "FROM FILTRO   WHERE NombreTabla = ") +
+                    Entrecomillar(kGenerador) + QStringLiteral("    AND Descripcion = ") +
+                    Entrecomillar(Nombre));
+    try {
+        if (!AbrirConsulta(ModuloDatos, &q, QStringLiteral("Open Silencio")) || q.Eof()) {
+            MensajeAdvertencia(QStringLiteral("¡El informe no está disponible!"));
+            return false;
+        }
+    } catch (const std::exception&) {
+        MensajeAdvertencia(QStringLiteral("¡El informe no está disponible!"));
+        return false;
+    }
+    if (InformeConSeparador(q.FieldByName(QStringLiteral("Filtro"))->AsString(),
+                            q.FieldByName(QStringLiteral("Instrucciones"))->AsString())) {
+        MensajeAdvertencia(
+            QStringLiteral("¡El informe contiene el carácter \"·\" y no puede exportarse!"));
+        return false;
+    }
+    QString texto;
+    TextoRegistro(ModuloDatos, &q, QStringLiteral("FormatoINI"), texto);
+    const TextEncoding codificacion =
+        FitsWindows1252(texto) ? TextEncoding::Windows1252 : TextEncoding::Utf8Bom;
+    if (!WriteTextFile(Archivo, texto, codificacion)) {
+        MensajeAdvertencia(QStringLiteral("¡No es posible escribir el archivo ") + Archivo +
+                           QStringLiteral("!"));
+        return false;
+    }
+    return true;
+}
+
+bool LeerArchivoInforme(const QString& Archivo, InformeIntercambio& Informe) {
+    Informe = {};
+    QFile archivo(NativePath(Archivo));
+    QByteArray bytes;
+    if (archivo.open(QIODevice::ReadOnly)) bytes = archivo.readAll();
+    const QString texto = bytes.startsWith("\xEF\xBB\xBF") ? QString::fromUtf8(bytes.mid(3))
+                                                           : DecodeWindows1252(bytes);
+    // Every line the export writes ends with a line break: a file without
+    // one at its end was cut short.
+    const QStringList lineas = LineasTexto(texto);
+    QString tabla, instrucciones;
+    bool conInstrucciones = false;
+    for (const QString& l : lineas) {
+        const qsizetype igual = l.indexOf(QLatin1Char('='));
+        if (igual < 0) continue;
+        const QString clave = l.left(igual);
+        const QString valor = l.mid(igual + 1);
+        if (clave == QLatin1String("NombreTabla")) tabla = valor;
+        if (clave == QLatin1String("Descripcion")) Informe.Descripcion = valor;
+        if (clave == QLatin1String("Instrucciones")) {
+            instrucciones = valor;
+            conInstrucciones = true;
+        }
+    }
+    instrucciones.replace(kPunto, kCrLf);
+    Informe.Instrucciones = instrucciones;
+    if (!texto.endsWith(QLatin1Char('\n')) || tabla != kGenerador || !conInstrucciones ||
+        !DisenoCompleto(instrucciones)) {
+        Informe = {};
+        MensajeAdvertencia(kArchivoSinInforme);
+        return false;
+    }
+    return true;
+}
+
+bool InsertarInformeImportado(const QString& Nombre, const InformeIntercambio& Informe) {
+    const QString sql =
+        GenerarSentenciaSQL(LeerInstrucciones(Informe.Instrucciones), MotorActual());
+    TTable filtro;
+    filtro.setTableName(QStringLiteral("FILTRO"));
+    try {
+        if (!AbrirTabla(fGENEINIC, &filtro)) {
+            NoGrabado(QStringLiteral("Table does not exist"));
+            return false;
+        }
+        filtro.Append();
+        filtro.FieldByName(QStringLiteral("NombreTabla"))->setAsString(kGenerador);
+        filtro.FieldByName(QStringLiteral("Descripcion"))->setAsString(Nombre);
+        filtro.FieldByName(QStringLiteral("Filtro"))->setAsString(sql);
+        filtro.FieldByName(QStringLiteral("Instrucciones"))->setAsString(Informe.Instrucciones);
+        filtro.Post();
+    } catch (const std::exception& e) {
+        if (filtro.Active() && filtro.State() != dsBrowse) filtro.Cancel();
+        const auto* d = dynamic_cast<const EDatabaseError*>(&e);
+        NoGrabado(d ? d->Message() : QString::fromUtf8(e.what()));
+        return false;
+    }
+    return true;
+}
+
+TTable* AbrirTablaInformes(QObject* Propietario) {
+    auto* tabla = new TTable(Propietario);
+    tabla->setObjectName(QStringLiteral("Filtro"));
+    tabla->setTableName(QStringLiteral("FILTRO"));
+    try {
+        if (AbrirTabla(fGENEINIC, tabla)) {
+            tabla->SetRange({kGenerador}, {kGenerador});
+            return tabla;
+        }
+    } catch (const std::exception&) {
+    }
+    delete tabla;
+    return nullptr;
+}
