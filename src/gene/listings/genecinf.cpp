@@ -108,6 +108,13 @@ double NumeroPositivo(const QString& Texto) {
     return ok && std::isfinite(v) && v > 0 ? v : 0;
 }
 
+// The titles are drawn in bold: their widths are measured so.
+QFontMetrics MetricaTitulos(const TStringGrid* Rejilla) {
+    QFont f = Rejilla->horizontalHeader()->font();
+    f.setBold(true);
+    return QFontMetrics(f);
+}
+
 }  // namespace
 
 QString TituloColumna(const QString& Entrada) {
@@ -352,9 +359,13 @@ void TfGENECINF::construir() {
     cabecera->setDefaultAlignment(Qt::AlignCenter);
     cabecera->setStyleSheet(QStringLiteral(
         "QHeaderView::section { color: navy; font-weight: bold; border: 1px solid gray; "
-        "margin: 2px; padding: 2px; background: palette(window); }"));
-    SGFormatoColumnas->setFixedHeight(cabecera->sizeHint().height() + 24);
+        "margin: 1px; padding: 0px; background: palette(window); }"));
+    // Sized for its titles and scroll bar: it has no rows to show.
+    cabecera->setFixedHeight(SGFormatoColumnas->fontMetrics().height() + 16);
     SGFormatoColumnas->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    SGFormatoColumnas->setFixedHeight(
+        cabecera->height() + SGFormatoColumnas->horizontalScrollBar()->sizeHint().height() +
+        2 * SGFormatoColumnas->frameWidth());
     ajuste->addWidget(SGFormatoColumnas);
     ajuste->addStretch();
     formato->addWidget(PanelAjusteColumnas, 1);
@@ -529,7 +540,7 @@ void TfGENECINF::CargarInforme(const QString& Nombre) {
         // The grid from the stored columns, then their stored widths.
         reconstruyendo_ = true;
         SGFormatoColumnas->setColCount(int(d.Columnas.size()));
-        const QFontMetrics fm(SGFormatoColumnas->horizontalHeader()->font());
+        const QFontMetrics fm = MetricaTitulos(SGFormatoColumnas);
         for (int c = 0; c < d.Columnas.size(); ++c) {
             const QString titulo = TituloColumna(d.Columnas.at(c));
             SGFormatoColumnas->setCells(c, 0, titulo);
@@ -611,7 +622,7 @@ void TfGENECINF::ActualizarSentenciaSQL(const QString& Opciones) {
 void TfGENECINF::reconstruirRejilla() {
     const QStringList columnas = LBColumnas->Items();
     const QStringList grupos = LBGrupos->Items();
-    const QFontMetrics fm(SGFormatoColumnas->horizontalHeader()->font());
+    const QFontMetrics fm = MetricaTitulos(SGFormatoColumnas);
     // Widths of the columns already there, by the entry less its title.
     QHash<QString, int> anteriores;
     bool marcada = false;
@@ -628,13 +639,12 @@ void TfGENECINF::reconstruirRejilla() {
         const int anchoTitulo = fm.horizontalAdvance(titulo) + 8;
         int ancho = anchoTitulo;
         const auto anterior = anteriores.constFind(PartirEntrada(entrada).base);
-        if (anterior != anteriores.constEnd()) {
-            const QString referencia = ReferenciaColumna(entrada);
-            if (grupos.contains(entrada) || (!referencia.isEmpty() && grupos.contains(referencia)))
-                ancho = -1;
-            else if (*anterior >= 0)
-                ancho = *anterior;
-        }
+        const QString referencia = ReferenciaColumna(entrada);
+        // A group prints in its header, never as a column.
+        if (grupos.contains(entrada) || (!referencia.isEmpty() && grupos.contains(referencia)))
+            ancho = -1;
+        else if (anterior != anteriores.constEnd() && *anterior >= 0)
+            ancho = *anterior;
         SGFormatoColumnas->setCells(c, 0, titulo);
         SGFormatoColumnas->setCells(c, 1, entrada);
         if (marcada) SGFormatoColumnas->setCells(c, 2, kFormato);
@@ -723,6 +733,40 @@ QString OpcionesSeleccion(const QString& Titulo, bool Multiple, bool Ordenada) {
     return o;
 }
 
+// The key fields of a dictionary table in key order: its "<Primary>" index,
+// else what the database's catalog says; none when neither knows (the
+// catalog has then said why).
+QStringList CamposClaveTabla(const QString& Tabla) {
+    QString diccionario, definicion;
+    LeerDiccionarioEstandar(fGENEINIC, diccionario);
+    DefinicionTablaDiccionario(fGENEINIC, Tabla, diccionario, definicion,
+                               QStringLiteral("Indices"));
+    for (const QString& linea : LineasTexto(definicion))
+        if (linea.section(QLatin1Char('/'), 3, 3) == QLatin1String("<Primary>"))
+            return linea.section(QLatin1Char('/'), 4, 4)
+                .split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    QString campos;
+    CamposClaveSQL(Modulo(), Tabla, QString(), campos);
+    if (campos.startsWith(QLatin1String("Error"))) return {};
+    return campos.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+}
+
+// The line chosen in a single selection; "" when none.
+QString ElegirUno(const QString& Titulo, const QStringList& Elementos, bool Ordenada,
+                  const QString& Preseleccion = QString()) {
+    return SeleccionarElementos(OpcionesSeleccion(Titulo, false, Ordenada), Elementos,
+                                Preseleccion.isEmpty() ? QStringList() : QStringList{Preseleccion})
+        .value(0);
+}
+
+// A typed constant as a quoted literal; false when the prompt is cancelled.
+bool PedirConstante(QString& Operando) {
+    const QString valor = MensajePeticion(QStringLiteral("Introduzca el valor de la constante: "));
+    if (PeticionCancelada()) return false;
+    Operando = Entrecomillar(valor);
+    return true;
+}
+
 // Adds the chosen entries not already in the list.
 void AgregarNuevos(TListBox* Lista, const QStringList& Elegidos) {
     QStringList items = Lista->Items();
@@ -778,20 +822,15 @@ void TfGENECINF::agregarColumnas() {
             LBColumnas->setItemIndex(LBColumnas->count() - 1);
             LBColumnasDblClick();
         } else if (e == QLatin1String("_Expresion_GrupoAnalisis")) {
-            const QString tabla =
-                SeleccionarElementos(
-                    OpcionesSeleccion(QStringLiteral("Seleccion de Tabla con G.Análisis"), false,
-                                      true),
-                    LBTablas->Items(), {})
-                    .value(0);
+            const QString tabla = ElegirUno(QStringLiteral("Seleccion de Tabla con G.Análisis"),
+                                            LBTablas->Items(), true);
             if (tabla.isEmpty()) continue;
-            QString claves;
-            CamposClaveSQL(Modulo(), tabla, QString(), claves);
+            const QStringList claves = CamposClaveTabla(tabla);
+            if (claves.isEmpty()) continue;
             const QString categoria =
                 MensajePeticion(QStringLiteral("Introduzca la Categoría del Grupo de Análisis: "));
             if (categoria.trimmed().isEmpty()) continue;
-            const QString entrada = ColumnaGrupoAnalisis(
-                tabla, claves.split(QLatin1Char(';'), Qt::SkipEmptyParts), categoria);
+            const QString entrada = ColumnaGrupoAnalisis(tabla, claves, categoria);
             if (EnLista(LBColumnas, entrada)) continue;
             LBColumnas->addItem(entrada);
             LBColumnas->setItemIndex(LBColumnas->count() - 1);
@@ -823,19 +862,11 @@ QString NombreVariable(const QString& Texto) {
 
 void TfGENECINF::agregarRestriccion() {
     QStringList campos = camposCandidatos();
-    const QString parteA =
-        SeleccionarElementos(
-            OpcionesSeleccion(QStringLiteral("Seleccion de Campo (Parte A)"), false, true), campos,
-            {})
-            .value(0);
+    const QString parteA = ElegirUno(QStringLiteral("Seleccion de Campo (Parte A)"), campos, true);
     if (parteA.isEmpty()) return;
     QStringList relaciones;
     for (const auto& r : kRelaciones) relaciones << QString::fromUtf8(r[0]);
-    const QString relacion =
-        SeleccionarElementos(
-            OpcionesSeleccion(QStringLiteral("Seleccion de Relación"), false, false), relaciones,
-            {})
-            .value(0);
+    const QString relacion = ElegirUno(QStringLiteral("Seleccion de Relación"), relaciones, false);
     QString operador;
     for (const auto& r : kRelaciones)
         if (relacion == QString::fromUtf8(r[0])) operador = QString::fromUtf8(r[1]);
@@ -854,17 +885,11 @@ void TfGENECINF::agregarRestriccion() {
         preseleccion = opciones.at(1);
     }
     const QString parteB =
-        SeleccionarElementos(
-            OpcionesSeleccion(QStringLiteral("Seleccion de Campo (Parte B)"), false, false),
-            opciones, {preseleccion})
-            .value(0);
+        ElegirUno(QStringLiteral("Seleccion de Campo (Parte B)"), opciones, false, preseleccion);
     if (parteB.isEmpty()) return;
     QString operando;
     if (parteB == QLatin1String("_Una constante")) {
-        const QString valor =
-            MensajePeticion(QStringLiteral("Introduzca el valor de la constante: "));
-        if (PeticionCancelada()) return;
-        operando = Entrecomillar(valor);
+        if (!PedirConstante(operando)) return;
     } else if (parteB == QLatin1String("_Una constante multiple")) {
         const QString valor = MensajePeticion(
             QStringLiteral("Introduzca el valor de las constantes separadas por una coma: "));
@@ -898,26 +923,14 @@ void TfGENECINF::agregarRestriccion() {
 
 void TfGENECINF::agregarVinculo() {
     QStringList campos = camposCandidatos();
-    const QString parteA =
-        SeleccionarElementos(
-            OpcionesSeleccion(QStringLiteral("Seleccion de Campo (Parte A)"), false, true), campos,
-            {})
-            .value(0);
+    const QString parteA = ElegirUno(QStringLiteral("Seleccion de Campo (Parte A)"), campos, true);
     if (parteA.isEmpty()) return;
     campos.sort();
-    const QString parteB =
-        SeleccionarElementos(
-            OpcionesSeleccion(QStringLiteral("Seleccion de Campo (Parte B)"), false, false),
-            QStringList{QStringLiteral("Una constante")} + campos, {})
-            .value(0);
+    const QString parteB = ElegirUno(QStringLiteral("Seleccion de Campo (Parte B)"),
+                                     QStringList{QStringLiteral("Una constante")} + campos, false);
     if (parteB.isEmpty()) return;
     QString operando = parteB;
-    if (parteB == QLatin1String("Una constante")) {
-        const QString valor =
-            MensajePeticion(QStringLiteral("Introduzca el valor de la constante: "));
-        if (PeticionCancelada()) return;
-        operando = Entrecomillar(valor);
-    }
+    if (parteB == QLatin1String("Una constante") && !PedirConstante(operando)) return;
     LBVinculos->addItem(parteA + QStringLiteral(" = ") + operando);
     LBDrawItem();
 }
@@ -1167,9 +1180,11 @@ void TfGENECINF::pbAutoajusteClick() {
     MensajePeticion(QStringLiteral("Introduzca la anchura máxima para el ajuste: "), respuesta);
     if (PeticionCancelada()) return;
     const double anchura = NumeroPositivo(respuesta);
-    if (anchura <= 0) return;
+    // Beyond any paper (and any pixel count) is no width either.
+    if (anchura <= 0 || anchura > 100000) return;
     const int n = SGFormatoColumnas->ColCount();
-    const double objetivo = kPixelesMm * anchura;
+    // Whole pixels: the grid's widths are.
+    const int objetivo = int(kPixelesMm * anchura);
     long long suma = -1;
     for (int c = 0; c < n; ++c)
         if (AnchoColumna(c) >= 0) suma += AnchoColumna(c) + 1;
@@ -1184,8 +1199,7 @@ void TfGENECINF::pbAutoajusteClick() {
         nueva += ajustado + 1;
     }
     if (n > 0 && AnchoColumna(n - 1) >= 0)
-        setAnchoColumna(n - 1,
-                        std::max(0, AnchoColumna(n - 1) + int(std::lround(objetivo)) - int(nueva)));
+        setAnchoColumna(n - 1, std::max(0, AnchoColumna(n - 1) + objetivo - int(nueva)));
     reconstruyendo_ = false;
     // The adjusted widths are meant to be printed.
     SGFormatoColumnasMouseUp();
