@@ -152,6 +152,10 @@ TfGENECINF::TfGENECINF(QWidget* owner) : TForm(owner) {
     OnKeyDown = [this](QObject*, int& Key, TShiftState Shift) {
         if (fGENEINIC) TeclaPulsadaFormulario(fGENEINIC, this, Key, Shift);
     };
+    OnKeyPress = [this](QObject*, QChar& Key) {
+        if (fGENEINIC) TeclaPresionadaFormulario(fGENEINIC, this, Key);
+    };
+    OnClose = [](QObject*, TCloseAction& Action) { Action = caFree; };
     if (!fGENECINF) fGENECINF = this;
 }
 

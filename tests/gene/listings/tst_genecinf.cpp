@@ -116,6 +116,21 @@ private Q_SLOTS:
                               "pbImportar", "pbExportar", "pbImprimir", "pbSalir", "pbBuscar"})
             QVERIFY2(x.f->findChild<TSpeedButton*>(QLatin1String(b)), b);
         QVERIFY(x.f->pbRestringirAUsuarios->isEnabled());
+        // Closed, the window is freed, not kept minimised.
+        x.f->Close();
+        QTRY_VERIFY(!x.f);
+    }
+
+    // The window opens on the first report by name.
+    void primerInforme() {
+        Entorno x{Engine::Sqlite};
+        x.ejemplo();
+        QVERIFY(x.f->GrabarInforme("Zeta", "Nuevo"));
+        QVERIFY(x.f->GrabarInforme("Alfa", "Nuevo"));
+        delete x.f;
+        x.f = static_cast<TfGENECINF*>(CreateForm(QStringLiteral("TfGENECINF")));
+        QCOMPARE(x.f->edNombreInforme->Text(), QStringLiteral("Alfa"));
+        QCOMPARE(x.f->LBColumnas->count(), 2);
     }
 
     // The example built through the dialogs, on each engine: the entries in
