@@ -13,6 +13,7 @@
 #include "gene/genemodu.h"
 #include "gene/genemodu_sql.h"
 #include "gene/genetext.h"
+#include "gene/listings/genecinf_filtro.h"
 #include "gene/listings/genecinf_sql.h"
 #include "gene/mensajes.h"
 #include "gene/sesion.h"
@@ -27,6 +28,7 @@ namespace {
 const QString kGenerador = QStringLiteral("GeneradorInformes");
 const QChar kPunto(0xB7);
 const QString kCrLf = QStringLiteral("\r\n");
+const QString kNoDisponible = QStringLiteral("¡El informe no está disponible!");
 
 // The keys every design written by the designer holds; the two access
 // lists may be missing (a copy of them drops an empty one).
@@ -60,11 +62,22 @@ bool DisenoCompleto(const QString& Instrucciones) {
 
 }  // namespace
 
-bool InformeConSeparador(const QString& SQL, const QString& Instrucciones) {
-    return SQL.contains(kPunto) || Instrucciones.contains(kPunto);
+bool InformeExportable(const QString& Nombre) {
+    QString sql, instrucciones;
+    if (!LeerInforme(Nombre, sql, instrucciones)) {
+        MensajeAdvertencia(kNoDisponible);
+        return false;
+    }
+    if (sql.contains(kPunto) || instrucciones.contains(kPunto)) {
+        MensajeAdvertencia(
+            QStringLiteral("¡El informe contiene el carácter \"·\" y no puede exportarse!"));
+        return false;
+    }
+    return true;
 }
 
 bool ExportarInforme(const QString& Nombre, const QString& Archivo) {
+    if (!InformeExportable(Nombre)) return false;
     TQuery q;
     q.setRequestLive(false);
     q.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
@@ -74,17 +87,11 @@ bool ExportarInforme(const QString& Nombre, const QString& Archivo) {
                     Entrecomillar(Nombre));
     try {
         if (!AbrirConsulta(ModuloDatos, &q, QStringLiteral("Open Silencio")) || q.Eof()) {
-            MensajeAdvertencia(QStringLiteral("¡El informe no está disponible!"));
+            MensajeAdvertencia(kNoDisponible);
             return false;
         }
     } catch (const std::exception&) {
-        MensajeAdvertencia(QStringLiteral("¡El informe no está disponible!"));
-        return false;
-    }
-    if (InformeConSeparador(q.FieldByName(QStringLiteral("Filtro"))->AsString(),
-                            q.FieldByName(QStringLiteral("Instrucciones"))->AsString())) {
-        MensajeAdvertencia(
-            QStringLiteral("¡El informe contiene el carácter \"·\" y no puede exportarse!"));
+        MensajeAdvertencia(kNoDisponible);
         return false;
     }
     QString texto;
@@ -159,17 +166,14 @@ bool InsertarInformeImportado(const QString& Nombre, const InformeIntercambio& I
     return true;
 }
 
-TTable* AbrirTablaInformes(QObject* Propietario) {
-    auto* tabla = new TTable(Propietario);
-    tabla->setObjectName(QStringLiteral("Filtro"));
-    tabla->setTableName(QStringLiteral("FILTRO"));
+bool AbrirTablaInformes(TTable* Tabla) {
+    Tabla->Close();
+    Tabla->setTableName(QStringLiteral("FILTRO"));
     try {
-        if (AbrirTabla(fGENEINIC, tabla)) {
-            tabla->SetRange({kGenerador}, {kGenerador});
-            return tabla;
-        }
+        if (!AbrirTabla(fGENEINIC, Tabla)) return false;
+        Tabla->SetRange({kGenerador}, {kGenerador});
+        return true;
     } catch (const std::exception&) {
+        return false;
     }
-    delete tabla;
-    return nullptr;
 }

@@ -10,17 +10,17 @@
 
 #include <QString>
 
-class QObject;
 class TTable;
 
 // The refusal shown for a file that holds no complete custom report.
 extern const QString kArchivoSinInforme;
 
-// True when the report's SQL or design holds "·" itself, which the file
-// could not tell from a line break.
-bool InformeConSeparador(const QString& SQL, const QString& Instrucciones);
+// False, with the refusal shown, when the stored report is missing or its
+// SQL or design holds "·" itself, which the file could not tell from a line
+// break.
+bool InformeExportable(const QString& Nombre);
 // Writes the stored row of the report to the file. False, with the message
-// shown, when the row is missing, holds "·" or the file cannot be written.
+// shown, when the report is not exportable or the file cannot be written.
 bool ExportarInforme(const QString& Nombre, const QString& Archivo);
 
 // A report as read from an exchange file, its design with its line breaks
@@ -38,7 +38,8 @@ bool LeerArchivoInforme(const QString& Archivo, InformeIntercambio& Informe);
 // "¡No ha sido posible grabar el registro!. Motivo: " and the reason.
 bool InsertarInformeImportado(const QString& Nombre, const InformeIntercambio& Informe);
 
-// The FILTRO table of the company database limited to the custom reports,
-// open: the rows a copy to other companies takes (saved queries and filters
-// of the same names there stay as they are). Null when it cannot be opened.
-TTable* AbrirTablaInformes(QObject* Propietario);
+// Opens a FILTRO table on the company database limited to the custom
+// reports: the rows a copy to other companies takes (saved queries and
+// filters of the same names there stay as they are). False when it cannot be
+// opened.
+bool AbrirTablaInformes(TTable* Tabla);

@@ -25,6 +25,7 @@
 #include "gene/genetext.h"
 #include "gene/geneusua.h"
 #include "gene/listings/genecinf_sql.h"
+#include "gene/listings/genecsql_accesos.h"
 #include "gene/listings/genecsql_rejilla.h"
 #include "gene/listings/geneusql.h"
 #include "gene/mensajes.h"
@@ -39,9 +40,6 @@ QPointer<TfGENECSQL> fGENECSQL;
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
-const QString kRecuerde = QStringLiteral(
-    "Recuerde que los cambios realizados no serán efectivos hasta que las aplicaciones de los "
-    "usuarios afectados sean cerradas y abiertas de nuevo");
 
 TModuloDatos* Modulo() {
     return ModuloDatosPreparado ? ModuloDatos : nullptr;
@@ -49,18 +47,6 @@ TModuloDatos* Modulo() {
 
 bool EsAdministrador() {
     return ExigirAdministrador(Modulo(), CodigoUsuarioActual, QStringLiteral("Silencio"));
-}
-
-// The selection list of the generic dialogs; the chosen lines.
-QStringList Seleccionar(const QString& Opciones, const QStringList& Elementos,
-                        const QStringList& Elegidos) {
-    if (!GanchoSeleccionarDeLista) return {};
-    QString elementos;
-    for (const QString& e : Elementos)
-        elementos += (Elegidos.contains(e) ? QStringLiteral("*") : QString()) + e + kCrLf;
-    QString seleccion;
-    GanchoSeleccionarDeLista(fGENEINIC, Opciones, elementos, seleccion);
-    return LineasTexto(seleccion);
 }
 
 QStringList Items(const QString& Lista) {
@@ -627,8 +613,7 @@ void TfGENECSQL::asignarInstrucciones(const QString& Clave, const QString& Valor
 }
 
 void TfGENECSQL::avisarCambios(bool PreguntarGuardar) {
-    Esperar(500);
-    MensajeInformacion(kRecuerde);
+    RecordarCambiosAccesos();
     if (PreguntarGuardar &&
         MensajeConfirmacion(QStringLiteral(
             "Para que los cambios realizados queden registrados debe guardar la Sentencia SQL "
@@ -638,45 +623,22 @@ void TfGENECSQL::avisarCambios(bool PreguntarGuardar) {
 
 void TfGENECSQL::pbRestringirAUsuariosClick() {
     if (!EsAdministrador()) return;
-    QString resultado;
-    EjecutarSQL(Modulo(), QStringLiteral("SELECT Codigo, Nombre FROM USUARIO   ORDER BY Codigo"),
-                QStringLiteral("DatabaseGeneral"), QStringLiteral("Silenciosa"), resultado);
-    if (resultado.startsWith(QLatin1String("Error"))) return;
-    const QStringList actuales =
-        Items(ValorLista(QStringLiteral("UsuariosAutorizados"), InstruccionesConsulta));
-    QStringList usuarios, elegidos;
-    for (const QString& l : LineasTexto(resultado)) {
-        const QString codigo = l.section(QLatin1Char('|'), 0, 0);
-        usuarios << codigo + QStringLiteral(" - ") + l.section(QLatin1Char('|'), 1);
-        if (actuales.contains(codigo)) elegidos << usuarios.last();
-    }
-    QString valor;
-    for (const QString& s : Seleccionar(QStringLiteral("Titulo=Seleccion de Usuarios\r\n"
-                                                       "Formato=0,0,300,0\r\nModo=Multiple"),
-                                        usuarios, elegidos))
-        valor += s.section(QLatin1Char(' '), 0, 0) + QLatin1Char(',');
+    QString valor = ValorLista(QStringLiteral("UsuariosAutorizados"), InstruccionesConsulta);
+    if (!ElegirUsuariosAutorizados(
+            QStringLiteral("Titulo=Seleccion de Usuarios\r\nFormato=0,0,300,0\r\nModo=Multiple"),
+            valor))
+        return;
     asignarInstrucciones(QStringLiteral("UsuariosAutorizados"), valor);
     avisarCambios(true);
 }
 
 void TfGENECSQL::pbPersonalizarMenuClick() {
     if (!EsAdministrador()) return;
-    const QStringList actuales =
-        Items(ValorLista(QStringLiteral("AplicacionesContenedoras"), InstruccionesConsulta));
-    QStringList aplicaciones, elegidas;
-    for (int codigo = 100; codigo <= 9900; codigo += 100) {
-        QString nombre;
-        NombreAplicacion(fGENEINIC, codigo, nombre);
-        if (nombre.isEmpty()) continue;
-        aplicaciones << nombre;
-        if (actuales.contains(nombre)) elegidas << nombre;
-    }
-    QString valor;
-    for (const QString& s :
-         Seleccionar(QStringLiteral("Titulo=Seleccion de Aplicaciones Contenedoras\r\n"
-                                    "Formato=0,0,300,0\r\nModo=Multiple\r\nOpciones=Ordenada"),
-                     aplicaciones, elegidas))
-        valor += s + QLatin1Char(',');
+    QString valor = ValorLista(QStringLiteral("AplicacionesContenedoras"), InstruccionesConsulta);
+    ElegirAplicacionesContenedoras(
+        QStringLiteral("Titulo=Seleccion de Aplicaciones Contenedoras\r\n"
+                       "Formato=0,0,300,0\r\nModo=Multiple\r\nOpciones=Ordenada"),
+        valor);
     asignarInstrucciones(QStringLiteral("AplicacionesContenedoras"), valor);
     avisarCambios(true);
 }
@@ -685,9 +647,10 @@ void TfGENECSQL::pbCopiarConfiguracionClick() {
     if (!ExigirAdministrador(Modulo(), CodigoUsuarioActual, QString())) return;
     QString lista;
     ConsultasGuardadas(Modulo(), QString(), QString(), QStringLiteral("ConsultasSQL"), lista);
-    const QStringList elegidas = Seleccionar(QStringLiteral("Titulo=Seleccion de Consultas SQL\r\n"
-                                                            "Formato=0,0,300,0\r\nModo=Multiple"),
-                                             LineasTexto(lista), {});
+    const QStringList elegidas =
+        SeleccionarMarcados(QStringLiteral("Titulo=Seleccion de Consultas SQL\r\n"
+                                           "Formato=0,0,300,0\r\nModo=Multiple"),
+                            LineasTexto(lista), {});
     Esperar(500);
     if (MensajeConfirmacion(QStringLiteral(
             "¿Está seguro de querer copiar la configuración a las consultas SQL indicadas?")) !=
@@ -709,7 +672,7 @@ void TfGENECSQL::pbCopiarConfiguracionClick() {
         }
     }
     irAConsulta(actual);
-    MensajeInformacion(kRecuerde);
+    MensajeInformacion(kRecuerdeCambiosAccesos);
 }
 
 void TfGENECSQL::pbCopiarAOtrasEmpresasClick() {

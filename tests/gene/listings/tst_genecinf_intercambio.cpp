@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <memory>
 
 #include "db/table.h"
 #include "gene/genecopi.h"
@@ -238,9 +237,9 @@ private Q_SLOTS:
         SqlPrueba(
             "INSERT INTO FILTRO (NombreTabla, Descripcion, Filtro, Instrucciones) VALUES "
             "('SQL', 'Local', 'SELECT 2', '')");
-        std::unique_ptr<TTable> informes(AbrirTablaInformes(nullptr));
-        QVERIFY(informes);
-        QVERIFY(CopiarRegistrosEmpresa(informes.get(), 2, mcAgregarYSustituir));
+        TTable informes;
+        QVERIFY(AbrirTablaInformes(&informes));
+        QVERIFY(CopiarRegistrosEmpresa(&informes, 2, mcAgregarYSustituir));
         QString r;
         EjecutarSQL(ModuloDatos,
                     "INSERT INTO FILTRO (NombreTabla, Descripcion, Filtro, Instrucciones) VALUES "
@@ -248,7 +247,7 @@ private Q_SLOTS:
                     otra, "Silenciosa", r);
         QCOMPARE(r, QString());
         // Copied again over what the other company has.
-        QVERIFY(CopiarRegistrosEmpresa(informes.get(), 2, mcAgregarYSustituir));
+        QVERIFY(CopiarRegistrosEmpresa(&informes, 2, mcAgregarYSustituir));
         EjecutarSQL(ModuloDatos,
                     "SELECT NombreTabla, Descripcion, Filtro FROM FILTRO ORDER BY NombreTabla, "
                     "Descripcion",
