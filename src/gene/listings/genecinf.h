@@ -155,7 +155,7 @@ public:
     void pbGuardarClick();
     void pbGuardarComoClick();
     void pbEliminarClick();
-    void BuscarDatosDBEdit();
+    Q_INVOKABLE void BuscarDatosDBEdit();
     void pbSalirClick();
     void pbImprimirClick();
     void pbRestringirAUsuariosClick();

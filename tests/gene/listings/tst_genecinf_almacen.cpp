@@ -8,8 +8,15 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "db/clientdataset.h"
 #include "db/field.h"
+#include "db/table.h"
+#include "gene/dialogo_modal.h"
+#include "gene/genebusc.h"
+#include "gene/genebusq.h"
+#include "gene/genecopi.h"
 #include "gene/geneform.h"
+#include "gene/geneinic.h"
 #include "gene/geneinic_conexion.h"
 #include "gene/genemens.h"
 #include "gene/genemodu_sql.h"
@@ -131,6 +138,7 @@ class TestGeneCinfAlmacen : public QObject {
 private Q_SLOTS:
     void initTestCase() {
         RegistrarTfGENECINF();
+        InstalarDialogosBusqueda();
         RegisterFormClass<RunnerPrueba>(QStringLiteral("TfGENEUINF"));
     }
 
@@ -425,6 +433,90 @@ private Q_SLOTS:
         QCOMPARE(ejecutados.join(","), ejecutado);
         // What failed to be saved is still on screen.
         if (x.f && fallo) QVERIFY(x.f->LBColumnas->Items().contains(kExtra));
+    }
+
+    // The search offers the reports alone (F2 opens it too) and loads the
+    // one chosen, once the changes of the current one are saved or not.
+    void buscar_data() { AddEngineRows(); }
+    void buscar() {
+        QFETCH(int, engine);
+        Disenador x{Engine(engine)};
+        SqlPrueba(
+            "INSERT INTO FILTRO (NombreTabla, Descripcion, Filtro, Instrucciones) VALUES "
+            "('SQL', 'Zeta', 'SELECT 1', '')");
+        QStringList vistos;
+        auto elegirUltimo = [&](TfGENEBUSQ* d) {
+            d->pbBuscarClick();
+            for (d->ClientDataSet1->First(); !d->ClientDataSet1->Eof(); d->ClientDataSet1->Next())
+                vistos << d->ClientDataSet1->FieldByName("Descripcion")->AsString();
+            d->ClientDataSet1->Last();
+            d->pbConformeClick();
+        };
+        AlMostrarse<TfGENEBUSQ>(elegirUltimo);
+        QTest::keyClick(x.f->edNombreInforme, Qt::Key_F2);
+        QCOMPARE(vistos, (QStringList{"Altas", "Bajas", "Cursos"}));
+        QCOMPARE(x.f->edNombreInforme->Text(), QStringLiteral("Cursos"));
+
+        x.f->CargarInforme("Altas");
+        x.Modificar();
+        Responder({"SI"});
+        AlMostrarse<TfGENEBUSQ>(elegirUltimo);
+        x.f->BuscarDatosDBEdit();
+        QCOMPARE(Mostrados(), QStringList{"¿Desea guardar los cambios del informe actual?"});
+        QCOMPARE(x.f->edNombreInforme->Text(), QStringLiteral("Cursos"));
+        QCOMPARE(Nombres(" AND Instrucciones LIKE '%Extra%'"), QStringLiteral("Altas"));
+
+        // Cancelled: the report on screen stays.
+        AlMostrarse<TfGENEBUSQ>([](TfGENEBUSQ* d) { d->setModalResult(mrCancel); });
+        x.f->BuscarDatosDBEdit();
+        QCOMPARE(x.f->edNombreInforme->Text(), QStringLiteral("Cursos"));
+    }
+
+    // The copy to other companies takes the reports alone: a saved query of
+    // the other company that shares a report's name stays as it was.
+    void copiaAEmpresas_data() { AddEngineRows(); }
+    void copiaAEmpresas() {
+        QFETCH(int, engine);
+        Disenador x{Engine(engine)};
+        x.e.inst.CrearEmpresa(2);
+        SqlPrueba("INSERT INTO EMPRESA (Codigo, Nombre) VALUES (2, 'Destino')");
+        SqlPrueba(
+            "INSERT INTO FILTRO (NombreTabla, Descripcion, Filtro, Instrucciones) VALUES "
+            "('SQL', 'Altas', 'SELECT 1', '')");
+        const QString otra = "?" + NombreBaseDatosEmpresa(fGENEINIC, 2);
+        auto copiar = [&] {
+            AlMostrarse<TfGENECOPI>([](TfGENECOPI* d) {
+                const QStringList empresas = d->ListaEmpresas->Items();
+                for (int i = 0; i < empresas.size(); ++i)
+                    d->ListaEmpresas->setSelected(i, empresas.at(i) == "Destino");
+                d->AgregarYSustituir->setChecked(true);
+                d->setModalResult(mrOk);
+            });
+            Responder({"SI", "SI"});
+            x.f->pbCopiarAOtrasEmpresasClick();
+            QCOMPARE(MessageSeam::pending(), 0);
+        };
+        auto filas = [&] {
+            QString r;
+            EjecutarSQL(ModuloDatos,
+                        "SELECT NombreTabla, Descripcion, Filtro FROM FILTRO ORDER BY "
+                        "NombreTabla, Descripcion",
+                        otra, "Silenciosa", r);
+            return r;
+        };
+        copiar();
+        QVERIFY(!filas().contains("SQL|"));
+        QString r;
+        EjecutarSQL(ModuloDatos,
+                    "INSERT INTO FILTRO (NombreTabla, Descripcion, Filtro, Instrucciones) VALUES "
+                    "('SQL', 'Altas', 'SELECT 2', '')",
+                    otra, "Silenciosa", r);
+        copiar();
+        const QStringList l = filas().split("\r\n");
+        QCOMPARE(l.size(), 4);
+        QVERIFY(l.at(0).startsWith("GeneradorInformes|Altas|SELECT "));
+        QCOMPARE(l.at(3), QStringLiteral("SQL|Altas|SELECT 2"));
+        QVERIFY(!x.f->Filtro->Active());
     }
 
     // The users and applications chosen reach the row at the next save and
