@@ -28,6 +28,7 @@
 #include "gene/geneusua.h"
 #include "gene/listings/genecinf_filtro.h"
 #include "gene/listings/genecinf_sql.h"
+#include "gene/listings/genecsql_accesos.h"
 #include "gene/mensajes.h"
 #include "gene/sesion.h"
 #include "ui/controls.h"
@@ -126,17 +127,6 @@ QString TituloColumna(const QString& Entrada) {
     QString traducido;
     Traducir(Modulo(), titulo, QString(), QString(), traducido);
     return traducido.isEmpty() ? titulo : traducido;
-}
-
-QStringList SeleccionarElementos(const QString& Opciones, const QStringList& Elementos,
-                                 const QStringList& Elegidos) {
-    if (!GanchoSeleccionarDeLista) return {};
-    QString elementos;
-    for (const QString& e : Elementos)
-        elementos += (Elegidos.contains(e) ? QStringLiteral("*") : QString()) + e + kCrLf;
-    QString seleccion;
-    GanchoSeleccionarDeLista(fGENEINIC, Opciones, elementos, seleccion);
-    return LineasTexto(seleccion);
 }
 
 // ---------------------------------------------------------------- the form
@@ -758,8 +748,8 @@ QStringList CamposClaveTabla(const QString& Tabla) {
 // The line chosen in a single selection; "" when none.
 QString ElegirUno(const QString& Titulo, const QStringList& Elementos, bool Ordenada,
                   const QString& Preseleccion = QString()) {
-    return SeleccionarElementos(OpcionesSeleccion(Titulo, false, Ordenada), Elementos,
-                                Preseleccion.isEmpty() ? QStringList() : QStringList{Preseleccion})
+    return SeleccionarMarcados(OpcionesSeleccion(Titulo, false, Ordenada), Elementos,
+                               Preseleccion.isEmpty() ? QStringList() : QStringList{Preseleccion})
         .value(0);
 }
 
@@ -805,13 +795,13 @@ void TfGENECINF::agregarTablas() {
     ListaTablasDiccionario(fGENEINIC, QStringLiteral("ExcluirTablasBDGeneral"), tablas);
     AgregarNuevos(
         LBTablas,
-        SeleccionarElementos(OpcionesSeleccion(QStringLiteral("Seleccion de Tablas"), true, true),
-                             LineasTexto(tablas), {}));
+        SeleccionarMarcados(OpcionesSeleccion(QStringLiteral("Seleccion de Tablas"), true, true),
+                            LineasTexto(tablas), {}));
     LBDrawItem();
 }
 
 void TfGENECINF::agregarColumnas() {
-    const QStringList elegidos = SeleccionarElementos(
+    const QStringList elegidos = SeleccionarMarcados(
         OpcionesSeleccion(QStringLiteral("Seleccion de Campos"), true, true),
         QStringList{QStringLiteral("_Expresion"), QStringLiteral("_Expresion_GrupoAnalisis")} +
             camposCandidatos(),
@@ -945,7 +935,7 @@ void TfGENECINF::agregarGruposOSumas(TListBox* Lista) {
         sumas ? candidatosTipo({QStringLiteral("ftFloat")})
               : candidatosTipo({QStringLiteral("ftString"), QStringLiteral("ftInteger"),
                                 QStringLiteral("ftSmallint"), QStringLiteral("ftDateTime")});
-    AgregarNuevos(Lista, SeleccionarElementos(
+    AgregarNuevos(Lista, SeleccionarMarcados(
                              OpcionesSeleccion(sumas ? QStringLiteral("Seleccion de Sumatorios")
                                                      : QStringLiteral("Seleccion de Grupos"),
                                                true, true),
@@ -968,7 +958,7 @@ void TfGENECINF::agregarOrdenaciones() {
     QStringList presentes;
     for (const QString& o : LBOrdenacion->Items()) presentes << SinDesc(o);
     QStringList items = LBOrdenacion->Items();
-    for (const QString& e : SeleccionarElementos(
+    for (const QString& e : SeleccionarMarcados(
              OpcionesSeleccion(QStringLiteral("Seleccion de Ordenación"), true, true), candidatos,
              {}))
         if (!presentes.contains(e)) items << e;

@@ -191,10 +191,6 @@ extern QPointer<TfGENECINF> fGENECINF;
 // The title a column shows: its own without quotes, else the field name
 // abbreviated; translated.
 QString TituloColumna(const QString& Entrada);
-// The selection list of the generic dialogs (Elegidos preselected); the
-// chosen lines.
-QStringList SeleccionarElementos(const QString& Opciones, const QStringList& Elementos,
-                                 const QStringList& Elegidos);
 
 // Registers the designer for opening by class name (the menu opens it so).
 void RegistrarTfGENECINF();
