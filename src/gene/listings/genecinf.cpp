@@ -134,6 +134,7 @@ QString TituloColumna(const QString& Entrada) {
 TfGENECINF::TfGENECINF(QWidget* owner) : TForm(owner) {
     setObjectName(QStringLiteral("fGENECINF"));
     setCaption(QStringLiteral("Configuración de Informes Personalizados"));
+    setFormStyle(fsMDIChild);
     construir();
     OnCreate = [this](QObject*) { formCreate(); };
     OnShow = [this](QObject*) { TraducirFormulario(fGENEINIC, this, QString()); };

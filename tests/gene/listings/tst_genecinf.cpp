@@ -108,6 +108,8 @@ private Q_SLOTS:
         Entorno x{Engine::Sqlite};
         QVERIFY(x.f);
         QCOMPARE(x.f->Caption(), QStringLiteral("Configuración de Informes Personalizados"));
+        // An MDI child: the main window shows it among its windows.
+        QCOMPARE(x.f->FormStyle(), fsMDIChild);
         QCOMPARE(x.f->edNombreInforme->Text(), QString());
         QCOMPARE(x.f->MemoSentenciaSQL->Text(), QString());
         for (const char* b : {"pbNuevo", "pbGuardar", "pbGuardarComo", "pbEliminar",
