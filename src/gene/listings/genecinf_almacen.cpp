@@ -189,12 +189,13 @@ void TfGENECINF::pbCopiarAOtrasEmpresasClick() {
 // ---------------------------------------------------------------- exchange
 
 void TfGENECINF::pbExportarClick() {
+    // Without a name there is no report to save or to export.
+    const QString nombre = edNombreInforme->Text();
+    if (nombre.isEmpty()) return;
     if (MensajeConfirmacion(QStringLiteral("Se guadarán los datos del registro actual previamente. "
                                            "¿Desea continuar en cualquier caso?")) != kSI)
         return;
-    // Without a name there is no report to save or to export.
-    const QString nombre = edNombreInforme->Text();
-    if (nombre.isEmpty() || !GrabarInforme(nombre, QString()) || !InformeExportable(nombre)) return;
+    if (!GrabarInforme(nombre, QString()) || !InformeExportable(nombre)) return;
     TFileDialog* d = SaveDialog1(Modulo());
     FiltroGuardado filtro(d);
     d->Title = QStringLiteral("Exportar a un Archivo de Texto");

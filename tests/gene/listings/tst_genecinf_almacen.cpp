@@ -260,6 +260,18 @@ private Q_SLOTS:
              "",
              "",
              true},
+            {"nuevo con comillas",
+             "Altas",
+             "Nuevo",
+             false,
+             false,
+             {"D'Ors "},
+             {kNombreNuevo},
+             "D'Ors",
+             todos + ",D'Ors",
+             "",
+             "",
+             true},
             {"nuevo guardando el anterior",
              "Altas",
              "Nuevo",
@@ -618,9 +630,10 @@ private Q_SLOTS:
         x.f->CargarInforme(QString());
         QFile::remove(archivo);
         titulos.clear();
-        Responder({"SI"});
+        MessageSeam::clearLog();
         x.f->pbExportarClick();
         QVERIFY(titulos.isEmpty());
+        QCOMPARE(Mostrados(), QStringList());
         QVERIFY(!QFile::exists(archivo));
         QCOMPARE(Nombres(), QStringLiteral("Altas,Bajas,Cursos,Dietas"));
     }
