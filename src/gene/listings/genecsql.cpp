@@ -61,6 +61,7 @@ TfGENECSQL::TfGENECSQL(QWidget* owner) : TForm(owner) {
     construir();
     OnCreate = [this](QObject*) { formCreate(); };
     OnShow = [this](QObject*) { TraducirFormulario(fGENEINIC, this, QString()); };
+    OnClose = [](QObject*, TCloseAction& Action) { Action = caFree; };
     setKeyPreview(true);
     OnKeyDown = [this](QObject*, int& Key, TShiftState Shift) {
         if (Key == Qt::Key_F9) {

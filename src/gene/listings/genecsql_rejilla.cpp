@@ -1,5 +1,6 @@
 #include "gene/listings/genecsql_rejilla.h"
 
+#include <QPainter>
 #include <memory>
 
 #include "db/dataset.h"
@@ -13,6 +14,7 @@
 #include "gene/genesali.h"
 #include "gene/genesali_dialogos.h"
 #include "gene/genetext.h"
+#include "gene/genevmem.h"
 #include "gene/listings/genelpro.h"
 #include "gene/mensajes.h"
 #include "gene/sesion.h"
@@ -22,8 +24,17 @@
 #include "ui/menus.h"
 
 namespace {
-
 const QString kCrLf = QStringLiteral("\r\n");
+}  // namespace
+
+QString TextoCeldaMemo(QString Texto) {
+    Texto.replace(kCrLf, QStringLiteral(" "));
+    Texto.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    Texto.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    return Texto;
+}
+
+namespace {
 
 TModuloDatos* Modulo() {
     return ModuloDatosPreparado ? ModuloDatos : nullptr;
@@ -38,10 +49,7 @@ QString TextoGrafico(QString Texto) {
     Texto.replace(QLatin1Char(';'), QLatin1Char(','));
     Texto.replace(QLatin1Char(':'), QLatin1Char('.'));
     Texto.replace(QLatin1Char('/'), QLatin1Char('-'));
-    Texto.replace(kCrLf, QStringLiteral(" "));
-    Texto.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    Texto.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    return Texto;
+    return TextoCeldaMemo(Texto);
 }
 
 // The plain text of a number (no display format), decimal comma.
@@ -138,7 +146,40 @@ THerramientasRejilla::THerramientasRejilla(TForm* Formulario, TDBGrid* Rejilla,
     : formulario_(Formulario),
       rejilla_(Rejilla),
       titulo_(std::move(Titulo)),
-      sentencia_(std::move(Sentencia)) {}
+      sentencia_(std::move(Sentencia)) {
+    rejilla_->setTitleFontColor(clNavy);
+    rejilla_->OnEditButtonClick = [this](QObject*) { VerCampoMemo(); };
+    // A memo cell shows its text on one line, not the "(MEMO)" of other grids.
+    rejilla_->OnDrawColumnCell = [this](QObject*, const QRect& Rect, int, TColumn* Columna,
+                                        int Estado) {
+        TField* f = Columna ? Columna->Field() : nullptr;
+        QPainter* lienzo = rejilla_->Canvas();
+        if (!f || !lienzo || f->DataType() != ftMemo) return;
+        const QPalette& paleta = rejilla_->palette();
+        const bool elegida = Estado & gdSelected;
+        lienzo->fillRect(Rect, paleta.color(elegida ? QPalette::Highlight : QPalette::Base));
+        lienzo->setPen(paleta.color(elegida ? QPalette::HighlightedText : QPalette::Text));
+        lienzo->setFont(rejilla_->font());
+        lienzo->setClipRect(Rect);
+        lienzo->drawText(Rect.adjusted(2, 0, -2, 0), int(Qt::AlignLeft | Qt::AlignVCenter),
+                         TextoCeldaMemo(f->AsString()));
+    };
+}
+
+void THerramientasRejilla::VerCampoMemo() {
+    TDataSet* d = Datos();
+    TField* f = rejilla_->SelectedField();
+    if (!d || !f || f->DataType() != ftMemo) return;
+    const QString titulo = QStringLiteral("Consultas SQL; Campo ") + f->FieldName();
+    if (rejilla_->ReadOnly() || !d->CanModify()) {
+        VisorCampoTexto(d, titulo, f->FieldName());
+        return;
+    }
+    if (d->State() != dsEdit && d->State() != dsInsert) d->Edit();
+    QString texto;
+    VisualizarAsignarCampoTexto(d, titulo, f->FieldName(), texto);
+    f->setAsString(texto);
+}
 
 TDataSet* THerramientasRejilla::Datos() const {
     TDataSet* d = rejilla_->DataSource() ? rejilla_->DataSource()->DataSet() : nullptr;
@@ -232,9 +273,15 @@ void THerramientasRejilla::Imprimir(bool Apaisado) {
     informe->Sumatorios = QStringLiteral("Todas");
     informe->QuickReport->Page.Orientation = Apaisado ? poLandscape : poPortrait;
     informe->FuenteListado = rejilla_->font();
-    QString sentencia = sentencia_();
-    sentencia.replace(kCrLf, QStringLiteral(" "));
-    informe->RestriccionesDisenador = QStringLiteral("Sentencia SQL: ") + sentencia.trimmed();
+    // The report names the workbench's own query itself; another result
+    // (the runner's rows) gets the same line here.
+    if (d->objectName() != QLatin1String("QryConsultasSQL")) {
+        QString sentencia = sentencia_();
+        sentencia.replace(kCrLf, QStringLiteral(" "));
+        informe->RestriccionesDisenador = QStringLiteral("Sentencia SQL: ") + sentencia.trimmed();
+        if (!d->Filter().isEmpty())
+            informe->RestriccionesDisenador += QStringLiteral(". Filtro: ") + d->Filter();
+    }
     TBusyForm ocupado(formulario_);
     if (MensajeConfirmacion(QStringLiteral("¿Desea realizar una visualización previa?")) ==
         QLatin1String("SI"))

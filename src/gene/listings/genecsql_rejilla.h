@@ -22,6 +22,8 @@ QString FiltroConRestriccion(const QString& Filtro, const QString& Campo, const 
 QString SentenciaOrdenadaPor(const QString& Sentencia, const QString& Campo);
 // The statement without its ordering (the text before "ORDER BY" kept).
 QString SentenciaSinOrden(const QString& Sentencia);
+// A memo's text as its grid cell shows it: line breaks as blanks.
+QString TextoCeldaMemo(QString Texto);
 // The chart's series text: one line per numeric field, the first N records
 // as points labelled by the first field, the rest summed as "Otros".
 QString SeriesGrafico(TDataSet* DataSet, int N, bool Tarta);
@@ -43,6 +45,9 @@ public:
     void ExportarExcel();
     void Importar();
     void Grafico();
+    // The ellipsis of a memo column: the text in the memo viewer, read-only
+    // unless the grid and the result take changes.
+    void VerCampoMemo();
     // The font dialog on the grid's font; the chosen font as a settings
     // value (name, style, colour, size), "" when cancelled.
     QString CambiarFuente();

@@ -475,7 +475,12 @@ void TfGENELPRO::QuickReportBeforePrint(bool& PrintReport) {
         QString texto;
         auto* consulta = qobject_cast<TQuery*>(QuickReport->DataSet());
         if (consulta && consulta->objectName() == QLatin1String("QryConsultasSQL")) {
-            texto = QStringLiteral("Sentencia SQL: ") + consulta->SQL().Text();
+            // The statement's lines stay apart as words on the one line.
+            texto = QStringLiteral("Sentencia SQL: ") +
+                    consulta->SQL()
+                        .Text()
+                        .replace(QStringLiteral("\r\n"), QStringLiteral(" "))
+                        .trimmed();
             if (!consulta->Filter().isEmpty())
                 texto += QStringLiteral(". Filtro: ") + consulta->Filter();
         }

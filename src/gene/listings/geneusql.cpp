@@ -19,6 +19,7 @@
 #include "gene/geneinic_formulario.h"
 #include "gene/genemodu.h"
 #include "gene/genemodu_sql.h"
+#include "gene/generejilla.h"
 #include "gene/genereloj.h"
 #include "gene/genetext.h"
 #include "gene/listings/genecinf_sql.h"
@@ -63,9 +64,10 @@ TfGENEUSQL::TfGENEUSQL(QWidget* owner) : TForm(owner) {
         PrimeraEjecucion = true;
     };
     OnShow = [this](QObject*) { TraducirFormulario(fGENEINIC, this, QString()); };
-    OnClose = [this](QObject*, TCloseAction&) {
+    OnClose = [this](QObject*, TCloseAction& Action) {
         EtiquetasParametros.clear();
         EditoresParametros.clear();
+        Action = caFree;
     };
     setKeyPreview(true);
     OnKeyDown = [this](QObject*, int& Key, TShiftState Shift) {
@@ -271,10 +273,13 @@ void TfGENEUSQL::PrepararPanelParametros() {
         LBPanelParametros->setText(QStringLiteral("Introduzca los datos para realizar el proceso"));
         pbCambiarFont->setEnabled(false);
         pbModificar->setEnabled(false);
+        setHeight(Height() - PanelGrid->Height());
         PanelGrid->setVisible(false);
     } else {
         LBPanelParametros->setText(QStringLiteral("Introduzca los valores para la consulta"));
     }
+    CentrarControl(this, QStringLiteral("Centro"));
+    setWindowState(wsNormal);
     if (!EditoresParametros.isEmpty()) EditoresParametros.first()->setFocus();
 }
 
@@ -356,11 +361,7 @@ QString TfGENEUSQL::EjecutarConsultaSQL() {
                     Herramientas->AplicarFuente(
                         ValorParametro(QStringLiteral("Font"), TextoInstrucciones));
                     PrepararColumnasConsulta(this, DBGrid1);
-                    if (PrimeraEjecucion) {
-                        int w = std::max(640, width());
-                        w = std::max(w, PanelParametrosInterno->Width() + 40);
-                        resize(w, height());
-                    }
+                    dimensionarConResultado();
                     QWidget::setWindowState(QWidget::windowState() & ~Qt::WindowMinimized);
                 } else {
                     MensajeInformacion(QStringLiteral("El proceso ha finalizado correctamente"));
@@ -384,6 +385,22 @@ QString TfGENEUSQL::EjecutarConsultaSQL() {
     }
     TraducirFormulario(fGENEINIC, this, QString());
     return error;
+}
+
+void TfGENEUSQL::dimensionarConResultado() {
+    const int columnas = AnchoRejilla(Modulo(), DBGrid1);
+    if (PrimeraEjecucion) {
+        int w = Width();
+        if (columnas < w) w = columnas + 40;
+        w = std::max({w, 640, PanelParametrosInterno->Width() + 40});
+        setWidth(w);
+        if (!ConParametros) CentrarControl(this, QStringLiteral("Centro"));
+    }
+    // Narrow columns are spread over the whole grid, at the width it has now.
+    if (columnas < Width()) {
+        if (layout()) layout()->activate();
+        AjustarRejilla(Modulo(), DBGrid1);
+    }
 }
 
 void TfGENEUSQL::pbModificarClick() {

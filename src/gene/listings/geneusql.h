@@ -81,6 +81,9 @@ protected:
 private:
     void construir();
     void centrarPanelInterno();
+    // The first run fits the window to the result's columns; narrow columns
+    // are spread over the grid on every run.
+    void dimensionarConResultado();
     QStringList variables_;
 };
 

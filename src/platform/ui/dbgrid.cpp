@@ -98,6 +98,9 @@ public:
     }
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (role == Qt::ForegroundRole && orientation == Qt::Horizontal &&
+            grid_->titleFontColor_ != clWindowText)
+            return QBrush(ColorToQt(grid_->titleFontColor_));
         if (role != Qt::DisplayRole) return {};
         if (orientation == Qt::Horizontal) {
             const TColumn* c = grid_->columns_.Items(section);
@@ -114,7 +117,7 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override {
         if (!index.isValid()) return Qt::NoItemFlags;
         Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-        if (index.row() == grid_->activeRow_ && grid_->canEdit(index.column()))
+        if (index.row() == grid_->activeRow_ && grid_->canOpenEditor(index.column()))
             f |= Qt::ItemIsEditable;
         return f;
     }
@@ -158,6 +161,7 @@ public:
             editor = combo;
         } else {
             auto* line = new QLineEdit(parent);
+            line->setReadOnly(!grid_->canEdit(index.column()));
             TField* f = column ? column->Field() : nullptr;
             if (f && f->DataType() == ftString && f->Size() > 0) line->setMaxLength(f->Size());
             if (column && column->ButtonStyle() == cbsEllipsis) {
@@ -189,6 +193,7 @@ public:
 
     void setModelData(QWidget* editor, QAbstractItemModel* model,
                       const QModelIndex& index) const override {
+        if (auto* line = qobject_cast<QLineEdit*>(editor); line && line->isReadOnly()) return;
         model->setData(index, editorText(editor), Qt::EditRole);
     }
 
@@ -442,6 +447,12 @@ QFont TDBGrid::TitleFont() const {
     return horizontalHeader()->font();
 }
 
+void TDBGrid::setTitleFontColor(int c) {
+    titleFontColor_ = c;
+    if (model_->columnCount() > 0)
+        Q_EMIT model_->headerDataChanged(Qt::Horizontal, 0, model_->columnCount() - 1);
+}
+
 void TDBGrid::setTitleFont(const QFont& font) {
     QFont f = font;
     f.setFamily(FontFamily(font.family()));
@@ -457,6 +468,14 @@ void TDBGrid::setDefaultRowHeight(int h) {
     verticalHeader()->setMinimumSectionSize(std::min(h, 8));
     verticalHeader()->setDefaultSectionSize(h);
     fillWindow(activeRow_);
+}
+
+bool TDBGrid::canOpenEditor(int column) const {
+    if (canEdit(column)) return true;
+    const TColumn* c = columns_.Items(column);
+    const TDataSet* ds = dataSet();
+    return c && c->ButtonStyle() == cbsEllipsis && c->Field() && ds && ds->Active() &&
+           !(options_ & dgRowSelect);
 }
 
 bool TDBGrid::canEdit(int column) const {
@@ -886,8 +905,9 @@ bool TDBGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
     // Only the triggers the options allow (the view also asks on every change of cell).
     if (trigger == NoEditTriggers || trigger == AllEditTriggers || !(editTriggers() & trigger))
         return QTableView::edit(index, trigger, event);
-    if (!index.isValid() || index.row() != activeRow_ || !canEdit(index.column())) return false;
-    if (state() != EditingState) {
+    if (!index.isValid() || index.row() != activeRow_ || !canOpenEditor(index.column()))
+        return false;
+    if (state() != EditingState && canEdit(index.column())) {
         TDataSet* ds = dataSet();
         bool editing = ds && (ds->State() == dsEdit || ds->State() == dsInsert);
         if (!editing) RunHandler(this, [&] { editing = link_->Edit(); });
@@ -906,6 +926,7 @@ void TDBGrid::setEditorMode(bool on) {
 void TDBGrid::UpdateData() {
     // The cell being typed goes into its field; the field's error reaches the poster.
     if (!editor_ || state() != EditingState) return;
+    if (auto* line = qobject_cast<QLineEdit*>(editor_.data()); line && line->isReadOnly()) return;
     TColumn* column = columns_.Items(currentIndex().column());
     TField* f = column ? column->Field() : nullptr;
     if (!f) return;

@@ -168,6 +168,7 @@ class TDBGrid : public QTableView, public TControlBase {
     Q_PROPERTY(int SelectedIndex READ SelectedIndex WRITE setSelectedIndex)
     Q_PROPERTY(int FixedColor READ FixedColor WRITE setFixedColor)
     Q_PROPERTY(QFont TitleFont READ TitleFont WRITE setTitleFont)
+    Q_PROPERTY(int TitleFontColor READ TitleFontColor WRITE setTitleFontColor)
     Q_PROPERTY(int DefaultRowHeight READ DefaultRowHeight WRITE setDefaultRowHeight)
     RH_EVENT(OnEditButtonClick)
     RH_EVENT(OnDrawColumnCell)
@@ -191,6 +192,8 @@ public:
     void setFixedColor(int c);
     QFont TitleFont() const;
     void setTitleFont(const QFont& font);
+    int TitleFontColor() const { return titleFontColor_; }
+    void setTitleFontColor(int c);
     int DefaultRowHeight() const;
     void setDefaultRowHeight(int h);
 
@@ -255,6 +258,9 @@ private:
 
     TDataSet* dataSet() const;
     bool canEdit(int column) const;
+    // An ellipsis column of the current row offers its button even where the
+    // cell cannot be edited (the editor then shows the text read-only).
+    bool canOpenEditor(int column) const;
     void linkActiveChanged();
     void buildDefaultColumns();
     void columnsChanged();
@@ -282,6 +288,7 @@ private:
                               dgRowLines | dgTabs | dgConfirmDelete | dgCancelOnExit;
     bool readOnly_ = false;
     int fixedColor_ = clBtnFace;
+    int titleFontColor_ = clWindowText;
     int selectedIndex_ = 0;
     int activeRow_ = 0;
     bool atFirst_ = true;

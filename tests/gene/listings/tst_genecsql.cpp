@@ -255,9 +255,17 @@ private Q_SLOTS:
     }
 
     // A user whose access to the window is "Solo Lectura" finds the
-    // modification switch up and disabled: only queries run.
+    // modification switch up and disabled: only queries run. Not being an
+    // administrator, he cannot restrict or place queries nor copy one's
+    // settings over the others (a restriction would be lifted).
     void soloLectura() {
         EmpresaPrueba e(Engine::Sqlite);
+        SqlPrueba(
+            QStringLiteral("INSERT INTO FILTRO (NombreTabla, Descripcion, Filtro, "
+                           "Instrucciones) VALUES ('SQL', 'Abierta', 'SELECT 1', '')"));
+        SqlPrueba(QStringLiteral(
+            "INSERT INTO FILTRO (NombreTabla, Descripcion, Filtro, Instrucciones) VALUES "
+            "('SQL', 'Cerrada', 'SELECT 2', 'UsuariosAutorizados=1,')"));
         TQuery q;
         q.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("DatabaseGeneral")));
         q.SQL().setText(QStringLiteral(
@@ -268,9 +276,22 @@ private Q_SLOTS:
         CodigoUsuarioActual = QStringLiteral("PEPE");
         std::unique_ptr<TfGENECSQL> f(
             static_cast<TfGENECSQL*>(CreateForm(QStringLiteral("TfGENECSQL"))));
-        CodigoUsuarioActual = antes;
         QVERIFY(!f->pbModificar->isEnabled());
         QVERIFY(!f->pbModificar->Down());
+        for (TSpeedButton* b :
+             {f->pbRestringirAUsuarios, f->pbPersonalizarMenu, f->pbCopiarConfiguracion})
+            QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        f->pbCopiarConfiguracionClick();
+        CodigoUsuarioActual = antes;
+        QCOMPARE(TextosMostrados(),
+                 QStringList{QStringLiteral("¡Es necesario ser un usuario con categoría de "
+                                            "Administrador para realizar este proceso!")});
+        MessageSeam::clearLog();
+        QCOMPARE(SqlPrueba(QStringLiteral(
+                     "SELECT Instrucciones FROM FILTRO WHERE Descripcion = 'Cerrada'")),
+                 QStringLiteral("UsuariosAutorizados=1,"));
     }
 };
 

@@ -1,31 +1,243 @@
 // The result grid's tools as the user meets them in the SQL workbench:
 // restrictions by value (quoted, refused ones undone), ordering by a title
 // that keeps the rest of the statement, the search messages, and the chart
-// texts (the "Otros" point, bar colours, labels that hold separators).
+// texts (the "Otros" point, bar colours, labels that hold separators), memo
+// cells and their viewer, the print's restriction line, and the text and
+// Excel files the result goes to and comes back from.
 
+#include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "db/clientdataset.h"
 #include "db/field.h"
 #include "db/query.h"
+#include "db/table.h"
+#include "gene/dialogo_modal.h"
 #include "gene/genecomp.h"
 #include "gene/genemens.h"
 #include "gene/genesali_dialogos.h"
 #include "gene/genetext.h"
+#include "gene/genevmem.h"
 #include "gene/listings/genecsql.h"
 #include "gene/listings/genecsql_rejilla.h"
+#include "gene/listings/geneusql.h"
 #include "gene/sesion.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
+#include "support/pdfprueba.h"
 #include "support/sqlprueba.h"
 #include "ui/controls.h"
+#include "ui/dbcontrols.h"
 #include "ui/dbgrid.h"
 #include "ui/registry.h"
+
+namespace {
+
+// A table with a name Windows-1252 has (ñ, €), a memo of two lines and a
+// saved query on it.
+void CrearDatos() {
+    SqlPrueba(
+        QStringLiteral("CREATE TABLE LISTPRU (Codigo INTEGER PRIMARY KEY, "
+                       "Nombre VARCHAR(40), Importe FLOAT, Notas TEXT)"));
+    SqlPrueba(QStringLiteral("INSERT INTO LISTPRU VALUES (1, 'Muñoz €', 12.5, 'uno\r\ndos')"));
+    SqlPrueba(QStringLiteral("INSERT INTO LISTPRU VALUES (2, 'D''Ors', 3, NULL)"));
+}
+
+TfGENEUSQL* Ejecutor(const QString& Sql, bool Modificar) {
+    SqlPrueba(QStringLiteral("INSERT INTO FILTRO (NombreTabla, Descripcion, Filtro) VALUES "
+                             "('SQL', 'Prueba', ") +
+              Entrecomillar(Sql) + QStringLiteral(")"));
+    auto* f = static_cast<TfGENEUSQL*>(CreateForm(QStringLiteral("TfGENEUSQL")));
+    f->pbModificar->setDown(Modificar);
+    f->AbrirConsultaSQL(QStringLiteral("Prueba"));
+    return f;
+}
+
+// The file dialog answers with Ruta; the name it proposed goes to Propuesto.
+void ElegirArchivo(const QString& Ruta, QString* Propuesto) {
+    AsignarSeamDialogos([Ruta, Propuesto](QObject* d) {
+        auto* dialogo = qobject_cast<TFileDialog*>(d);
+        if (!dialogo) return false;
+        if (Propuesto) *Propuesto = dialogo->FileName;
+        dialogo->FileName = Ruta;
+        return true;
+    });
+}
+
+QString ParteXlsx(const QString& Xlsx, const QString& Parte) {
+    QProcess unzip;
+    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), Xlsx, Parte});
+    unzip.waitForFinished();
+    return QString::fromUtf8(unzip.readAllStandardOutput());
+}
+
+// The memo column's ellipsis, as the user clicks it on the current row; the
+// viewer that opens runs Accion.
+void PulsarPuntos(TDBGrid* Rejilla, TField* Campo, std::function<void(TfGENEVMEM*)> Accion) {
+    Rejilla->setSelectedField(Campo);
+    Rejilla->setEditorMode(true);
+    QLineEdit* editor = Rejilla->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    QCOMPARE(editor->actions().size(), 1);
+    AlMostrarse<TfGENEVMEM>(std::move(Accion));
+    editor->actions().first()->trigger();
+}
+
+}  // namespace
 
 class TestGeneCsqlRejilla : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() { InstalarConsultasSQL(); }
+    void cleanup() { AsignarSeamDialogos(nullptr); }
+
+    // Titles in navy; a memo column shows its text on one line and offers
+    // its viewer: read-only in the workbench, editable in a runner whose
+    // result takes changes, the text then saved with the row.
+    void camposMemo_data() { AddEngineRows(); }
+    void camposMemo() {
+        QFETCH(int, engine);
+        EmpresaPrueba e{Engine(engine)};
+        CrearDatos();
+        std::unique_ptr<TfGENECSQL> f(
+            static_cast<TfGENECSQL*>(CreateForm(QStringLiteral("TfGENECSQL"))));
+        f->SentenciaSQL->setText(
+            QStringLiteral("SELECT Codigo, Notas FROM LISTPRU ORDER BY Codigo"));
+        f->pbEjecutarClick();
+        TQuery* q = f->QryConsultasSQL;
+        QVERIFY(q->Active());
+        QCOMPARE(f->DBGrid1->model()
+                     ->headerData(1, Qt::Horizontal, Qt::ForegroundRole)
+                     .value<QBrush>()
+                     .color(),
+                 QColor(0, 0, 0x80));
+        TField* notas = q->FieldByName(QStringLiteral("Notas"));
+        QCOMPARE(notas->DataType(), ftMemo);
+        QCOMPARE(f->DBGrid1->Columns()[1]->ButtonStyle(), cbsEllipsis);
+        QCOMPARE(TextoCeldaMemo(notas->AsString()), QStringLiteral("uno dos"));
+        QString titulo, texto;
+        bool soloLectura = false;
+        PulsarPuntos(f->DBGrid1, notas, [&](TfGENEVMEM* v) {
+            titulo = v->Caption();
+            texto = v->DBMemo->toPlainText();
+            soloLectura = v->DBMemo->isReadOnly();
+            v->Close();
+        });
+        QCOMPARE(titulo, QStringLiteral("Consultas SQL; Campo Notas"));
+        QCOMPARE(texto, QStringLiteral("uno\ndos"));
+        QVERIFY(soloLectura);
+        QCOMPARE(q->State(), dsBrowse);
+
+        std::unique_ptr<TfGENEUSQL> r(
+            Ejecutor(QStringLiteral("SELECT Codigo, Notas FROM LISTPRU ORDER BY Codigo"), true));
+        r->DBGrid1->setReadOnly(false);
+        TField* nota = r->ClientDataSet1->FieldByName(QStringLiteral("Notas"));
+        PulsarPuntos(r->DBGrid1, nota, [&](TfGENEVMEM* v) {
+            soloLectura = v->DBMemo->isReadOnly();
+            v->DBMemo->setPlainText(QStringLiteral("tres"));
+            v->Close();
+        });
+        QVERIFY(!soloLectura);
+        QCOMPARE(nota->AsString(), QStringLiteral("tres"));
+        QVERIFY(r->pbGuardarCambiosClick());
+        QCOMPARE(SqlPrueba(QStringLiteral("SELECT Notas FROM LISTPRU WHERE Codigo = 1")),
+                 QStringLiteral("tres"));
+    }
+
+    // With restrictions listed, a print carries the statement once, its
+    // lines as one, and the runner's filter.
+    void impresion() {
+        EmpresaPrueba e{Engine::Sqlite};
+        CrearDatos();
+        TTable* p = ModuloDatos->ParamGenerales;
+        p->Edit();
+        p->FieldByName(QStringLiteral("ListarRestricciones"))->setAsString(QStringLiteral("SI"));
+        p->Post();
+        QTemporaryDir dir;
+        auto imprimir = [&](TSpeedButton* Boton, const QString& Nombre) {
+            const QString pdf = dir.filePath(Nombre);
+            ImprimirEnPdf(pdf);
+            MessageSeam::enqueue(QStringLiteral("NO"));  // no preview
+            Boton->Click();
+            return TextoPdfMaquetado(pdf).simplified();
+        };
+        std::unique_ptr<TfGENECSQL> f(
+            static_cast<TfGENECSQL*>(CreateForm(QStringLiteral("TfGENECSQL"))));
+        f->SentenciaSQL->setText(QStringLiteral("SELECT Codigo, Nombre\r\nFROM LISTPRU"));
+        f->pbEjecutarClick();
+        QString texto = imprimir(f->pbImprimir, QStringLiteral("editor.pdf"));
+        QVERIFY2(
+            texto.contains(QStringLiteral("Sentencia SQL: SELECT Codigo, Nombre FROM LISTPRU")),
+            qPrintable(texto));
+        QCOMPARE(texto.count(QStringLiteral("Sentencia SQL")), 1);
+        QVERIFY(texto.contains(QStringLiteral("Muñoz €")));
+
+        std::unique_ptr<TfGENEUSQL> r(
+            Ejecutor(QStringLiteral("SELECT Codigo, Nombre\r\nFROM LISTPRU"), false));
+        r->ClientDataSet1->setFilter(QStringLiteral("(Codigo = '2')"));
+        r->ClientDataSet1->setFiltered(true);
+        texto = imprimir(r->pbImprimirApaisado, QStringLiteral("ejecutor.pdf"));
+        QVERIFY2(texto.contains(QStringLiteral(
+                     "Sentencia SQL: SELECT Codigo, Nombre FROM LISTPRU. Filtro: (Codigo = '2')")),
+                 qPrintable(texto));
+        QVERIFY(texto.contains(QStringLiteral("Prueba")));
+        QVERIFY(!texto.contains(QStringLiteral("Muñoz")));
+    }
+
+    // SQL.TXT is written in Windows-1252 and read back into a result that
+    // takes changes, whose save writes the rows again; SQL.XLS becomes an
+    // .xlsx workbook with the names and amounts.
+    void exportaciones_data() { AddEngineRows(); }
+    void exportaciones() {
+        QFETCH(int, engine);
+        EmpresaPrueba e{Engine(engine)};
+        CrearDatos();
+        QTemporaryDir dir;
+        std::unique_ptr<TfGENEUSQL> r(Ejecutor(
+            QStringLiteral("SELECT Codigo, Nombre, Importe FROM LISTPRU ORDER BY Codigo"), true));
+        const QString txt = dir.filePath(QStringLiteral("SQL.TXT"));
+        QString propuesto;
+        ElegirArchivo(txt, &propuesto);
+        MessageSeam::enqueue(QStringLiteral("NO"));  // no header lines
+        r->pbExportar->Click();
+        QCOMPARE(propuesto, QStringLiteral("SQL.TXT"));
+        QFile archivo(txt);
+        QVERIFY(archivo.open(QIODevice::ReadOnly));
+        const QByteArray bytes = archivo.readAll();
+        QVERIFY2(bytes.startsWith("1|Mu\xF1oz \x80|12"), bytes.constData());
+        QCOMPARE(bytes.count("\r\n"), 2);
+
+        SqlPrueba(QStringLiteral("DELETE FROM LISTPRU"));
+        QCOMPARE(r->EjecutarConsultaSQL(), QString());
+        QVERIFY(r->ClientDataSet1->IsEmpty());
+        QVERIFY(r->pbImportar->isEnabled());
+        ElegirArchivo(txt, nullptr);
+        MessageSeam::enqueue(QStringLiteral("SI"));  // import from a text file
+        r->pbImportar->Click();
+        QCOMPARE(r->ClientDataSet1->RecordCount(), 2);
+        QVERIFY(r->pbGuardarCambiosClick());
+        QCOMPARE(SqlPrueba(QStringLiteral("SELECT Nombre FROM LISTPRU WHERE Codigo = 1")),
+                 QStringLiteral("Muñoz €"));
+        QCOMPARE(SqlPrueba(QStringLiteral("SELECT Importe FROM LISTPRU WHERE Codigo = 1")),
+                 QStringLiteral("12,5"));
+
+        QCOMPARE(r->EjecutarConsultaSQL(), QString());
+        ElegirArchivo(dir.filePath(QStringLiteral("SQL.XLS")), &propuesto);
+        MessageSeam::enqueue(QStringLiteral("SI"));  // Excel is closed
+        MessageSeam::enqueue(QStringLiteral("SI"));  // titles
+        r->pbExportarExcel->Click();
+        QCOMPARE(propuesto, QStringLiteral("SQL.XLS"));
+        const QString libro = dir.filePath(QStringLiteral("SQL.xlsx"));
+        QVERIFY(QFile::exists(libro));
+        const QString textos = ParteXlsx(libro, QStringLiteral("xl/sharedStrings.xml"));
+        QVERIFY2(textos.contains(QStringLiteral("Muñoz €")), qPrintable(textos));
+        QVERIFY(textos.contains(QStringLiteral("D'Ors")) ||
+                textos.contains(QStringLiteral("D&apos;Ors")));
+        const QString hoja = ParteXlsx(libro, QStringLiteral("xl/worksheets/sheet1.xml"));
+        QVERIFY2(hoja.contains(QStringLiteral("<v>12.5</v>")), qPrintable(hoja));
+    }
 
     void orden_data() {
         QTest::addColumn<QString>("sentencia");

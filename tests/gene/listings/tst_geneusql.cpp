@@ -7,13 +7,17 @@
 #include "db/clientdataset.h"
 #include "db/field.h"
 #include "gene/genemens.h"
+#include "gene/genemodu.h"
+#include "gene/genemodu_sql.h"
 #include "gene/genetext.h"
 #include "gene/listings/genecsql.h"
 #include "gene/listings/geneusql.h"
+#include "gene/sesion.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
 #include "support/sqlprueba.h"
 #include "ui/controls.h"
+#include "ui/dbgrid.h"
 #include "ui/registry.h"
 
 namespace {
@@ -137,6 +141,9 @@ private Q_SLOTS:
             x.abrir(QStringLiteral("DELETE FROM LISTPRU WHERE Codigo = 3"));
             QCOMPARE(SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM LISTPRU")),
                      QStringLiteral("2"));
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY(!x.f);
+            x.f = static_cast<TfGENEUSQL*>(CreateForm(QStringLiteral("TfGENEUSQL")));
             SqlPrueba(QStringLiteral("DELETE FROM FILTRO"));
             x.abrir(QStringLiteral("SELECT Codigo FROM LISTPRU; DELETE FROM LISTPRU"));
             QVERIFY(TextosMostrados().value(0).startsWith(
@@ -153,6 +160,64 @@ private Q_SLOTS:
             QCOMPARE(x.f->Caption(), QStringLiteral("No existe"));
             QCOMPARE(TextosMostrados(), QStringList());
         }
+    }
+
+    // With an interface language the menu caption is the translation of the
+    // stored name: the name comes back only among saved queries' names.
+    void traduccionDelNombre_data() { AddEngineRows(); }
+    void traduccionDelNombre() {
+        QFETCH(int, engine);
+        Entorno x{Engine(engine)};
+        SqlPrueba(
+            QStringLiteral("INSERT INTO FILTRO (NombreTabla, Descripcion, Filtro) VALUES "
+                           "('SQL', 'Resumen d''Ors', 'SELECT Codigo FROM LISTPRU ORDER BY "
+                           "Codigo')"));
+        for (const char* fila : {"('EN', 'Resumen d''Ors', 'Summary')",
+                                 "('EN', 'Listado', 'Report')", "('EN', 'Nomina', 'Payroll')"}) {
+            QString r;
+            EjecutarSQL(ModuloDatos,
+                        QStringLiteral("INSERT INTO TXIDIOMA (Idioma, ClaveTexto, Texto) VALUES ") +
+                            QLatin1String(fila),
+                        QStringLiteral("DatabaseGeneral"), QStringLiteral("Silenciosa"), r);
+            QCOMPARE(r, QString());
+        }
+        struct Idioma {
+            Idioma() { IdiomaActual = QStringLiteral("EN"); }
+            ~Idioma() { IdiomaActual.clear(); }
+        } idioma;
+        QCOMPARE(x.f->TraducirNombreConsulta(QStringLiteral("Summary")),
+                 QStringLiteral("Resumen d'Ors"));
+        // A translation of something that is no saved query gives no name.
+        QCOMPARE(x.f->TraducirNombreConsulta(QStringLiteral("Payroll")), QString());
+        x.f->AbrirConsultaSQL(QStringLiteral("Summary"));
+        QCOMPARE(x.f->Caption(), QStringLiteral("Summary"));
+        QCOMPARE(x.filas(), (QStringList{"1", "2", "3"}));
+    }
+
+    // The first run fits the window to the result: narrow columns make it
+    // 640 wide (the parameter panel's width + 40 when wider) and spread over
+    // the grid; later runs keep the user's width.
+    void tamanoPrimeraEjecucion() {
+        Entorno x(Engine::Sqlite);
+        x.f->resize(1000, 600);
+        x.abrir(QStringLiteral("SELECT Codigo FROM LISTPRU WHERE Codigo < :#A + :#B + :#C + :#D"));
+        x.f->EditoresParametros[0]->setText(QStringLiteral("9"));
+        QCOMPARE(x.f->EjecutarConsultaSQL(), QString());
+        // No narrower than its buttons allow.
+        QCOMPARE(x.f->Width(), std::max(573 + 40, x.f->minimumSizeHint().width()));
+        QVERIFY(!x.f->PrimeraEjecucion);
+        x.f->resize(900, 600);
+        QCOMPARE(x.f->EjecutarConsultaSQL(), QString());
+        QCOMPARE(x.f->Width(), 900);
+        delete x.f;
+        SqlPrueba(QStringLiteral("DELETE FROM FILTRO"));
+        x.f = static_cast<TfGENEUSQL*>(CreateForm(QStringLiteral("TfGENEUSQL")));
+        x.f->resize(1000, 600);
+        x.f->Show();
+        x.abrir(QStringLiteral("SELECT Codigo FROM LISTPRU"));
+        QCOMPARE(x.f->Width(), std::max(640, x.f->minimumSizeHint().width()));
+        const int columna = x.f->DBGrid1->Columns()[0]->Width();
+        QVERIFY2(columna > 500, qPrintable(QString::number(columna)));
     }
 
     // Edits reach the table only through "Guardar"; a refused save keeps
