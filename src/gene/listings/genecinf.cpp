@@ -91,9 +91,12 @@ QString NombreCampo(const QString& Columna) {
     return PrimeraPalabra(Columna).section(QLatin1Char('.'), 1);
 }
 
+// The title as typed: its quotes off and its doubled quotes single again,
+// so that editing it keeps an apostrophe.
 QString Titulo(const QString& Entrada) {
-    QString t = PartirEntrada(Entrada).titulo;
-    return t.remove(QLatin1Char('\''));
+    const QString t = PartirEntrada(Entrada).titulo;
+    if (t.size() < 2) return QString();
+    return t.mid(1, t.size() - 2).replace(QStringLiteral("''"), QStringLiteral("'"));
 }
 
 bool EnLista(const TListBox* Lista, const QString& Texto) {

@@ -400,6 +400,26 @@ private Q_SLOTS:
         // A cancelled prompt keeps it.
         x.retitular(0, MessageSeam::cancel());
         QCOMPARE(x.f->LBColumnas->Items().at(0), QStringLiteral("HPUESTO.CodigoOperario"));
+        // A title with an apostrophe is stored quoted; an empty answer takes
+        // the title away.
+        x.retitular(0, "D'Ors");
+        QCOMPARE(x.f->LBColumnas->Items().at(0),
+                 QStringLiteral("HPUESTO.CodigoOperario AS 'D''Ors'"));
+        x.retitular(0, "");
+        QCOMPARE(x.f->LBColumnas->Items().at(0), QStringLiteral("HPUESTO.CodigoOperario"));
+
+        // Moving: not past either end, the entry stays selected.
+        x.f->LBColumnas->setItemIndex(0);
+        x.f->pbSubirLBClick(x.f->findChild<TSpeedButton*>("pbSubirColumnas"));
+        QCOMPARE(x.f->LBColumnas->Items().at(0), QStringLiteral("HPUESTO.CodigoOperario"));
+        x.f->pbBajarLBClick(x.f->findChild<TSpeedButton*>("pbBajarColumnas"));
+        QCOMPARE(x.f->LBColumnas->Items().at(1), QStringLiteral("HPUESTO.CodigoOperario"));
+        QCOMPARE(x.f->LBColumnas->ItemIndex(), 1);
+        QVERIFY(x.f->MemoSentenciaSQL->Text().startsWith("SELECT HPUESTO.Descripcion"));
+        x.f->pbBajarLBClick(x.f->findChild<TSpeedButton*>("pbBajarColumnas"));
+        QCOMPARE(x.f->LBColumnas->ItemIndex(), 1);
+        x.f->pbSubirLBClick(x.f->findChild<TSpeedButton*>("pbSubirColumnas"));
+        QCOMPARE(x.f->LBColumnas->Items().at(0), QStringLiteral("HPUESTO.CodigoOperario"));
 
         // Landscape keeps the pixel widths; the stored percentages follow.
         x.f->setAnchoColumna(0, 63);
