@@ -40,6 +40,8 @@ namespace {
 const QString kNombreNuevo = QStringLiteral("Introduzca el Nombre del Nuevo Informe: ");
 const QString kNoGrabado = QStringLiteral("¡No ha sido posible grabar el registro!. Motivo: ");
 const QString kExtra = QStringLiteral("PUESTO.Descripcion AS 'Extra'");
+// A column the engine refuses.
+const QString kError = QStringLiteral("PUESTO.NoExiste AS 'Extra'");
 
 // The selection list: each call's offered lines are kept and the next
 // queued answer given (none queued: the preselected lines, as a cancel).
@@ -122,8 +124,8 @@ struct Disenador {
         GanchoSeleccionarDeLista = nullptr;
         AsignarSeamDialogos(nullptr);
     }
-    void Modificar() {
-        f->LBColumnas->setItems(f->LBColumnas->Items() << kExtra);
+    void Modificar(const QString& Columna = kExtra) {
+        f->LBColumnas->setItems(f->LBColumnas->Items() << Columna);
         f->ActualizarSentenciaSQL(QStringLiteral("Forzado"));
         QVERIFY(f->InformeModificado());
     }
@@ -146,7 +148,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("engine");
         QTest::addColumn<QString>("inicial");
         QTest::addColumn<QString>("accion");
-        QTest::addColumn<bool>("modificar");
+        QTest::addColumn<QString>("modificar");
         QTest::addColumn<bool>("fallo");
         QTest::addColumn<QStringList>("respuestas");
         QTest::addColumn<QStringList>("mostrados");
@@ -162,239 +164,52 @@ private Q_SLOTS:
             QStringLiteral("¿Desea guardar las modificaciones al informe anterior?");
         const QString qImprimir =
             QStringLiteral("El informe debe ser guardado antes de imprimir. ¿Desea continuar?");
+        const QString kExiste = QStringLiteral("¡El nombre del informe indicado ya existe!");
+        const QString qErrores =
+            QStringLiteral("El informe contiene errores. ¿Desea continuar con la grabación?");
         const QString qSalir =
             QStringLiteral("El informe ha sido modificado. ¿Desea guardarlo antes de salir?");
         struct Caso {
             const char* nombre;
             QString inicial, accion;
-            bool modificar, fallo;
+            QString modificar;
+            bool fallo;
             QStringList respuestas, mostrados;
             QString cargado, informes, conCambio, ejecutado;
             bool abierta;
         };
+        // clang-format off
         const QList<Caso> casos = {
+            // name, loaded, action, change, failing insert, answers, messages shown,
+            // loaded after, stored, stored with the change, runner, window open
             // Another report's name replaces it, with no question.
-            {"guardar como sobre otro",
-             "Altas",
-             "GuardarComo",
-             true,
-             false,
-             {"Cursos"},
-             {kNombreNuevo},
-             "Cursos",
-             todos,
-             "Cursos",
-             "",
-             true},
-            {"guardar como en blanco",
-             "Altas",
-             "GuardarComo",
-             true,
-             false,
-             {"  "},
-             {kNombreNuevo},
-             "Altas",
-             todos,
-             "",
-             "",
-             true},
-            {"guardar", "Altas", "Guardar", true, false, {}, {}, "Altas", todos, "Altas", "", true},
-            {"guardar con fallo",
-             "Altas",
-             "Guardar",
-             true,
-             true,
-             {},
-             {kNoGrabado},
-             "Altas",
-             todos,
-             "",
-             "",
-             true},
+            {"guardar como sobre otro", "Altas", "GuardarComo", "Extra", false, {"Cursos"}, {kNombreNuevo}, "Cursos", todos, "Cursos", "", true},
+            {"guardar como en blanco", "Altas", "GuardarComo", "Extra", false, {"  "}, {kNombreNuevo}, "Altas", todos, "", "", true},
+            {"guardar", "Altas", "Guardar", "Extra", false, {}, {}, "Altas", todos, "Altas", "", true},
+            {"guardar con fallo", "Altas", "Guardar", "Extra", true, {}, {kNoGrabado}, "Altas", todos, "", "", true},
+            // Errors are saved only when the user says so.
+            {"guardar con errores", "Altas", "Guardar", "Error", false, {"SI"}, {qErrores}, "Altas", todos, "Altas", "", true},
+            {"guardar con errores sin confirmar", "Altas", "Guardar", "Error", false, {"NO"}, {qErrores}, "Altas", todos, "", "", true},
             // The smallest name leads to the first that remains.
-            {"eliminar el primero",
-             "Altas",
-             "Eliminar",
-             false,
-             false,
-             {"SI"},
-             {qEliminar},
-             "Bajas",
-             "Bajas,Cursos",
-             "",
-             "",
-             true},
-            {"eliminar el ultimo",
-             "Cursos",
-             "Eliminar",
-             false,
-             false,
-             {"SI"},
-             {qEliminar},
-             "Bajas",
-             "Altas,Bajas",
-             "",
-             "",
-             true},
-            {"eliminar sin confirmar",
-             "Altas",
-             "Eliminar",
-             false,
-             false,
-             {"NO"},
-             {qEliminar},
-             "Altas",
-             todos,
-             "",
-             "",
-             true},
-            {"nuevo con nombre existente",
-             "Altas",
-             "Nuevo",
-             false,
-             false,
-             {"Bajas"},
-             {kNombreNuevo, "¡El nombre del informe indicado ya existe!"},
-             "Altas",
-             todos,
-             "",
-             "",
-             true},
-            {"nuevo con comillas",
-             "Altas",
-             "Nuevo",
-             false,
-             false,
-             {"D'Ors "},
-             {kNombreNuevo},
-             "D'Ors",
-             todos + ",D'Ors",
-             "",
-             "",
-             true},
-            {"nuevo guardando el anterior",
-             "Altas",
-             "Nuevo",
-             true,
-             false,
-             {"SI", "Dietas"},
-             {qNuevo, kNombreNuevo},
-             "Dietas",
-             todos + ",Dietas",
-             "Altas",
-             "",
-             true},
-            {"nuevo sin guardar el anterior",
-             "Altas",
-             "Nuevo",
-             true,
-             false,
-             {"NO", "Dietas"},
-             {qNuevo, kNombreNuevo},
-             "Dietas",
-             todos + ",Dietas",
-             "",
-             "",
-             true},
-            {"nuevo tras un guardado fallido",
-             "Altas",
-             "Nuevo",
-             true,
-             true,
-             {"SI"},
-             {qNuevo, kNoGrabado},
-             "Altas",
-             todos,
-             "",
-             "",
-             true},
-            {"imprimir sin cambios",
-             "Bajas",
-             "Imprimir",
-             false,
-             false,
-             {},
-             {},
-             "Bajas",
-             todos,
-             "",
-             "Bajas",
-             true},
+            {"eliminar el primero", "Altas", "Eliminar", "", false, {"SI"}, {qEliminar}, "Bajas", "Bajas,Cursos", "", "", true},
+            {"eliminar el ultimo", "Cursos", "Eliminar", "", false, {"SI"}, {qEliminar}, "Bajas", "Altas,Bajas", "", "", true},
+            {"eliminar sin confirmar", "Altas", "Eliminar", "", false, {"NO"}, {qEliminar}, "Altas", todos, "", "", true},
+            {"nuevo con nombre existente", "Altas", "Nuevo", "", false, {"Bajas"}, {kNombreNuevo, kExiste}, "Altas", todos, "", "", true},
+            {"nuevo con comillas", "Altas", "Nuevo", "", false, {"D'Ors "}, {kNombreNuevo}, "D'Ors", todos + ",D'Ors", "", "", true},
+            {"nuevo guardando el anterior", "Altas", "Nuevo", "Extra", false, {"SI", "Dietas"}, {qNuevo, kNombreNuevo}, "Dietas", todos + ",Dietas", "Altas", "", true},
+            {"nuevo sin guardar el anterior", "Altas", "Nuevo", "Extra", false, {"NO", "Dietas"}, {qNuevo, kNombreNuevo}, "Dietas", todos + ",Dietas", "", "", true},
+            {"nuevo tras un guardado fallido", "Altas", "Nuevo", "Extra", true, {"SI"}, {qNuevo, kNoGrabado}, "Altas", todos, "", "", true},
+            {"imprimir sin cambios", "Bajas", "Imprimir", "", false, {}, {}, "Bajas", todos, "", "Bajas", true},
             // Saved first, so the runner opens on the saved version.
-            {"imprimir modificado",
-             "Bajas",
-             "Imprimir",
-             true,
-             false,
-             {"SI"},
-             {qImprimir},
-             "Bajas",
-             todos,
-             "Bajas",
-             "Bajas (modificado)",
-             true},
-            {"imprimir modificado sin guardar",
-             "Bajas",
-             "Imprimir",
-             true,
-             false,
-             {"NO"},
-             {qImprimir},
-             "Bajas",
-             todos,
-             "",
-             "",
-             true},
-            {"imprimir tras un guardado fallido",
-             "Bajas",
-             "Imprimir",
-             true,
-             true,
-             {"SI"},
-             {qImprimir, kNoGrabado},
-             "Bajas",
-             todos,
-             "",
-             "",
-             true},
-            {"salir guardando",
-             "Altas",
-             "Salir",
-             true,
-             false,
-             {"SI"},
-             {qSalir},
-             "Altas",
-             todos,
-             "Altas",
-             "",
-             false},
-            {"salir sin guardar",
-             "Altas",
-             "Salir",
-             true,
-             false,
-             {"NO"},
-             {qSalir},
-             "Altas",
-             todos,
-             "",
-             "",
-             false},
+            {"imprimir modificado", "Bajas", "Imprimir", "Extra", false, {"SI"}, {qImprimir}, "Bajas", todos, "Bajas", "Bajas (modificado)", true},
+            {"imprimir modificado sin guardar", "Bajas", "Imprimir", "Extra", false, {"NO"}, {qImprimir}, "Bajas", todos, "", "", true},
+            {"imprimir tras un guardado fallido", "Bajas", "Imprimir", "Extra", true, {"SI"}, {qImprimir, kNoGrabado}, "Bajas", todos, "", "", true},
+            {"salir guardando", "Altas", "Salir", "Extra", false, {"SI"}, {qSalir}, "Altas", todos, "Altas", "", false},
+            {"salir sin guardar", "Altas", "Salir", "Extra", false, {"NO"}, {qSalir}, "Altas", todos, "", "", false},
             // A failed save keeps the window and what was designed in it.
-            {"salir tras un guardado fallido",
-             "Altas",
-             "Salir",
-             true,
-             true,
-             {"SI"},
-             {qSalir, kNoGrabado},
-             "Altas",
-             todos,
-             "",
-             "",
-             true},
+            {"salir tras un guardado fallido", "Altas", "Salir", "Extra", true, {"SI"}, {qSalir, kNoGrabado}, "Altas", todos, "", "", true},
         };
+        // clang-format on
         for (Engine motor : AvailableEngines())
             for (const Caso& c : casos)
                 QTest::addRow("%s %s", qPrintable(EngineTag(motor)), c.nombre)
@@ -406,7 +221,7 @@ private Q_SLOTS:
         QFETCH(int, engine);
         QFETCH(QString, inicial);
         QFETCH(QString, accion);
-        QFETCH(bool, modificar);
+        QFETCH(QString, modificar);
         QFETCH(bool, fallo);
         QFETCH(QStringList, respuestas);
         QFETCH(QStringList, mostrados);
@@ -419,7 +234,7 @@ private Q_SLOTS:
         QCOMPARE(x.f->edNombreInforme->Text(), QStringLiteral("Altas"));
         x.f->CargarInforme(inicial);
         QVERIFY(!x.f->InformeModificado());
-        if (modificar) x.Modificar();
+        if (!modificar.isEmpty()) x.Modificar(modificar == "Error" ? kError : kExtra);
         if (fallo) BloquearAlta(Engine(engine), "FILTRO");
         Responder(respuestas);
         const QMap<QString, void (TfGENECINF::*)()> acciones = {
@@ -445,6 +260,7 @@ private Q_SLOTS:
         QCOMPARE(ejecutados.join(","), ejecutado);
         // What failed to be saved is still on screen.
         if (x.f && fallo) QVERIFY(x.f->LBColumnas->Items().contains(kExtra));
+        if (fallo) QVERIFY(Nombres(" AND Instrucciones LIKE '%Extra%'").isEmpty());
     }
 
     // The search offers the reports alone (F2 opens it too) and loads the
