@@ -18,6 +18,7 @@
 #include "gene/listings/genecinf.h"
 #include "gene/listings/genecpro.h"
 #include "gene/listings/genecsql.h"
+#include "gene/listings/geneuinf.h"
 #include "gene/sesion.h"
 #include "rrhh/rrhhmenu.h"
 #include "ui/component.h"
@@ -59,6 +60,7 @@ int main(int argc, char** argv) {
     InstalarListadosProgramables();
     InstalarConsultasSQL();
     RegistrarTfGENECINF();
+    RegistrarTfGENEUINF();
 
     QPointer<TfRRHHMENU> menu = NewForm<TfRRHHMENU>();
     TfGENEINIC* sesion = CrearSesion();

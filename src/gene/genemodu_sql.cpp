@@ -335,6 +335,13 @@ bool CrearTablasSentencia(TModuloDatos* ModuloDatos, const QString& SQL, const Q
 }
 
 bool AbrirConsulta(TModuloDatos* ModuloDatos, TQuery* Consulta, const QString& Opciones) {
+    QString motivo;
+    return AbrirConsulta(ModuloDatos, Consulta, Opciones, motivo);
+}
+
+bool AbrirConsulta(TModuloDatos* ModuloDatos, TQuery* Consulta, const QString& Opciones,
+                   QString& Motivo) {
+    Motivo.clear();
     if (!Consulta) return false;
     Consulta->Close();
     // A direct name ("?" + folder or schema) keeps its "?": the session
@@ -368,6 +375,7 @@ bool AbrirConsulta(TModuloDatos* ModuloDatos, TQuery* Consulta, const QString& O
         // Only a unit of work under way is spoilt by the failure; outside one
         // the flag would refuse the next delete of the personnel master.
         if (enTransaccion(Consulta)) ErrorEnTransaccion = true;
+        Motivo = e.Message();
         if (!contiene(opciones, "Silencio")) {
             MensajeAdvertencia(
                 QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ") + e.Message());
@@ -590,7 +598,12 @@ void AsignarValoresVariablesSQL(TModuloDatos* ModuloDatos, TQuery* Consulta,
     if (!Consulta) return;
     QString lista;
     VariablesSQL(ModuloDatos, Consulta->SQL().Text(), lista);
-    const QStringList variables = LineasTexto(lista);
+    AsignarValoresVariablesSQL(ModuloDatos, Consulta, LineasTexto(lista), valores);
+}
+
+void AsignarValoresVariablesSQL(TModuloDatos*, TQuery* Consulta, const QStringList& variables,
+                                const QStringList& valores) {
+    if (!Consulta) return;
     for (qsizetype i = 0; i < variables.size(); ++i) {
         const QString& nombre = variables.at(i);
         // The query makes its parameters from its text; a name it did not

@@ -48,6 +48,9 @@ void EjecutarSQLCache(TModuloDatos* ModuloDatos, const QString& SQL, QStringList
 // is shown unless the options hold "Silencio", sets ErrorEnTransaccion and
 // answers false.
 bool AbrirConsulta(TModuloDatos* ModuloDatos, TQuery* Consulta, const QString& Opciones);
+// The same, giving the engine's message of a failure in Motivo.
+bool AbrirConsulta(TModuloDatos* ModuloDatos, TQuery* Consulta, const QString& Opciones,
+                   QString& Motivo);
 bool AbrirConsultaADO(TModuloDatos* ModuloDatos, TQuery* Consulta, const QString& Opciones);
 
 // A text the user wrote into a statement must hold one statement: the
@@ -96,6 +99,10 @@ void AsignarVariablesSQL(TModuloDatos* ModuloDatos, TQuery* Consulta, const QStr
 // in that value instead of shifting every later one.
 void AsignarValoresVariablesSQL(TModuloDatos* ModuloDatos, TQuery* Consulta,
                                 const QStringList& Valores);
+// The same for variable lines taken before the text changed (the multiple
+// values written in): value i to line i, a line without parameter skipped.
+void AsignarValoresVariablesSQL(TModuloDatos* ModuloDatos, TQuery* Consulta,
+                                const QStringList& Variables, const QStringList& Valores);
 
 // "9" -> "9:00:00", "" -> "00:00:00", "9:30" kept.
 void AsignarHora(TModuloDatos* ModuloDatos, TField* Campo, const QString& Texto);

@@ -3,13 +3,11 @@
 #include <QHBoxLayout>
 #include <QRegularExpression>
 #include <QVBoxLayout>
-#include <cmath>
 
 #include "db/clientdataset.h"
 #include "db/database.h"
 #include "db/datasource.h"
 #include "db/dberror.h"
-#include "db/dialect.h"
 #include "db/field.h"
 #include "db/query.h"
 #include "db/table.h"
@@ -25,6 +23,7 @@
 #include "gene/listings/genecinf_sql.h"
 #include "gene/listings/genecsql.h"
 #include "gene/listings/genecsql_rejilla.h"
+#include "gene/listings/genepsql.h"
 #include "gene/mensajes.h"
 #include "gene/sesion.h"
 #include "ui/controls.h"
@@ -44,12 +43,6 @@ QString Consultar(const QString& SQL, const QString& Selector) {
     EjecutarSQL(Modulo(), SQL, Selector, QStringLiteral("Silenciosa"), r);
     // An error text is no answer: it must never be taken for a name or a statement.
     return r.startsWith(QLatin1String("Error")) ? QString() : r;
-}
-
-QString Etiqueta(const QString& Variable) {
-    QString nombre = Variable;
-    for (const char* c : {"$", "#", "&", "*", "\r", "\n"}) nombre.remove(QLatin1String(c));
-    return SepararPalabras(nombre);
 }
 
 }  // namespace
@@ -171,20 +164,7 @@ void TfGENEUSQL::construir() {
 }
 
 QString TfGENEUSQL::TraducirNombreConsulta(const QString& Nombre) const {
-    QStringList nombres;
-    for (const QString& n :
-         LineasTexto(Consultar(QStringLiteral("SELECT Descripcion FROM FILTRO   WHERE "
-                                              "NombreTabla = ") +
-                                   Entrecomillar(QStringLiteral("SQL")),
-                               QStringLiteral("Database"))))
-        nombres << Entrecomillar(n);
-    if (nombres.isEmpty()) return QString();
-    const QString sql = DialectoActual().limitSelect(
-        QStringLiteral("SELECT ClaveTexto FROM TXIDIOMA   WHERE Texto = ") + Entrecomillar(Nombre) +
-            QStringLiteral("    AND ClaveTexto IN (") + nombres.join(QLatin1Char(',')) +
-            QStringLiteral(")"),
-        1);
-    return Consultar(sql, QStringLiteral("DatabaseGeneral"));
+    return TraducirNombreFiltro(QStringLiteral("SQL"), Nombre);
 }
 
 void TfGENEUSQL::AbrirConsultaSQL(const QString& Nombre) {
@@ -243,18 +223,11 @@ void TfGENEUSQL::PrepararPanelParametros() {
     for (int i = 0; i < variables_.size(); ++i) {
         const QString& v = variables_.at(i);
         const bool repetida = v.contains(QLatin1Char('_'));
-        auto* etiqueta = new TLabel(PanelParametrosInterno, Etiqueta(v));
-        auto* edit = new TEdit(PanelParametrosInterno);
-        edit->setObjectName(v.mid(1));
-        const int fila = j / 2;
-        etiqueta->SetBounds(j % 2 == 0 ? 1 : 249, fila * 24 + 5, 100, 13);
-        etiqueta->setFontColor(0x800000);
-        edit->SetBounds(etiqueta->Left() + 104, etiqueta->Top() - 4, 140, 21);
+        TLabel* etiqueta = nullptr;
+        TEdit* edit = nullptr;
+        CrearControlesVariable(PanelParametrosInterno, v, j % 2 == 0 ? 1 : 249, j / 2 * 24 + 5, 104,
+                               false, etiqueta, edit);
         edit->setTabOrderIndex(i);
-        const QChar tipo = v.at(0);
-        edit->setText(tipo == QLatin1Char('#')   ? QStringLiteral("0")
-                      : tipo == QLatin1Char('&') ? QStringLiteral("1/1/1900")
-                                                 : QString());
         if (repetida) {
             etiqueta->setVisible(false);
             edit->setVisible(false);
@@ -291,26 +264,12 @@ bool TfGENEUSQL::ValidarParametros() {
         const int base = int(variables_.indexOf(v.left(guion)));
         if (base >= 0) EditoresParametros[i]->setText(EditoresParametros[base]->Text());
     }
-    bool correcto = true;
+    QStringList valores, etiquetas;
     for (int i = 0; i < variables_.size(); ++i) {
-        const QString texto = EditoresParametros[i]->Text();
-        const QString etiqueta = EtiquetasParametros[i]->text();
-        switch (variables_.at(i).at(0).unicode()) {
-            case '#': {
-                const double real = TextoAReal(texto);
-                const bool entero = ValidarReal(texto, QString()) && std::floor(real) == real;
-                if (!(entero ? ValidarEntero(texto, etiqueta) : ValidarReal(texto, etiqueta)))
-                    correcto = false;
-                break;
-            }
-            case '&':
-                if (!ValidarFecha(texto, etiqueta)) correcto = false;
-                break;
-            default:
-                break;
-        }
+        valores << EditoresParametros[i]->Text();
+        etiquetas << EtiquetasParametros[i]->text();
     }
-    return correcto;
+    return ValidarValoresVariables(variables_, valores, etiquetas);
 }
 
 QString TfGENEUSQL::EjecutarConsultaSQL() {
@@ -328,11 +287,8 @@ QString TfGENEUSQL::EjecutarConsultaSQL() {
     if (!ValidarParametros()) return QStringLiteral("Error: Validación Incorrecta");
     QStringList valores;
     for (TEdit* e : std::as_const(EditoresParametros)) valores << e->Text();
-    QString texto = SentenciaConsulta;
-    SustituirVariablesMultiples(texto, variables_, valores);
     QryConsultasSQL->setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
-    QryConsultasSQL->SQL().setText(texto);
-    AsignarValoresVariablesSQL(Modulo(), QryConsultasSQL, valores);
+    AsignarSentenciaVariables(QryConsultasSQL, SentenciaConsulta, valores);
     const bool consulta = EsSentenciaSelect(SentenciaConsulta);
     const QString progreso = consulta ? QStringLiteral("Ejecutando la consulta...")
                                       : QStringLiteral("Procesando datos...");

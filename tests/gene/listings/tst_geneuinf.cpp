@@ -1,0 +1,270 @@
+// The custom-report runner on both engines: the values asked per occurrence
+// and checked, the stored options handed to the listing (read back from the
+// printed PDF), and the reports that cannot run.
+
+#include <QtTest>
+
+#include "db/clientdataset.h"
+#include "db/field.h"
+#include "gene/geneform.h"
+#include "gene/genemens.h"
+#include "gene/genetext.h"
+#include "gene/listings/genecinf_filtro.h"
+#include "gene/listings/genecinf_sql.h"
+#include "gene/listings/genelpro.h"
+#include "gene/listings/geneuinf.h"
+#include "gene/sesion.h"
+#include "report/quickrep.h"
+#include "support/dbfixture.h"
+#include "support/empresaprueba.h"
+#include "support/pdfprueba.h"
+#include "support/sqlprueba.h"
+#include "ui/controls.h"
+#include "ui/registry.h"
+
+namespace {
+
+void sql(const QString& sentencia) {
+    const QString r = SqlPrueba(sentencia);
+    QVERIFY2(!r.startsWith(QLatin1String("Error")), qPrintable(sentencia + r));
+}
+
+DefinicionInforme Diseno(const QStringList& Columnas, const QStringList& Restricciones,
+                         const QStringList& Ordenacion = {"HPUESTO.CodigoOperario",
+                                                          "HPUESTO.Linea"}) {
+    DefinicionInforme d;
+    d.Tablas = QStringList{"HPUESTO", "PUESTO"};
+    d.Columnas = Columnas;
+    d.Restricciones = Restricciones;
+    d.Ordenacion = Ordenacion;
+    d.Vinculos = QStringList{"HPUESTO.CodigoPuesto = PUESTO.Codigo"};
+    d.Opciones = QStringLiteral("FormatoColumnar,");
+    return d;
+}
+
+struct Entorno {
+    explicit Entorno(Engine motor) : e(motor), motor(motor) {
+        const SqlDialect& d = SqlDialect::forEngine(motor);
+        sql("INSERT INTO PUESTO (Codigo, Descripcion) VALUES ('P1', 'Jefe')");
+        sql("INSERT INTO PUESTO (Codigo, Descripcion) VALUES ('P2', 'A|B')");
+        sql("INSERT INTO PUESTO (Codigo, Descripcion) VALUES ('P3', 'Peon')");
+        const struct {
+            int op, linea;
+            const char* puesto;
+            QDate inicio;
+        } historia[] = {{1, 1, "P1", {2023, 5, 1}},
+                        {2, 1, "P2", {2024, 2, 1}},
+                        {3, 1, "P1", {2024, 12, 31}},
+                        {3, 2, "P3", {2023, 1, 1}}};
+        for (const auto& h : historia)
+            sql(QStringLiteral("INSERT INTO HPUESTO (NombreTabla, CodigoOperario, Linea, "
+                               "FechaInicio, CodigoPuesto, Descripcion) VALUES ('PERSONAL', %1, "
+                               "%2, %3, '%4', 'x')")
+                    .arg(h.op)
+                    .arg(h.linea)
+                    .arg(d.dateLiteral(h.inicio), QLatin1String(h.puesto)));
+    }
+    ~Entorno() { delete f; }
+    // Stores the design under Nombre and opens the runner on it.
+    void abrir(const DefinicionInforme& Diseno, const QString& Nombre = "Puestos") {
+        guardar(Nombre, GenerarSentenciaSQL(Diseno, motor), ComponerInstrucciones(Diseno));
+        abrirNombre(Nombre);
+    }
+    void guardar(const QString& Nombre, const QString& Sql, const QString& Instrucciones) {
+        QString motivo;
+        QVERIFY2(EscribirInforme(Nombre, Sql, Instrucciones, motivo), qPrintable(motivo));
+    }
+    void abrirNombre(const QString& Nombre) {
+        delete f;
+        MessageSeam::clearLog();
+        InformeUsuarioAEjecutar = Nombre;
+        f = qobject_cast<TfGENEUINF*>(CreateForm(QStringLiteral("TfGENEUINF")));
+    }
+    void valores(const QStringList& v) {
+        for (int i = 0; i < v.size(); ++i) f->EditoresParametros[i]->setText(v[i]);
+    }
+    // The first column of the fetched rows.
+    QStringList filas() {
+        QStringList l;
+        TClientDataSet* d = f->ClientDataSet1;
+        if (!d->Active()) return l;
+        for (d->First(); !d->Eof(); d->Next()) l << d->Fields()[0]->AsString();
+        return l;
+    }
+    // "Listar" straight to the printer (a PDF): its text, "" when none was made.
+    QString listar() {
+        const QString pdf = dir.filePath(QStringLiteral("listado%1.pdf").arg(++impresos));
+        ImprimirEnPdf(pdf);
+        f->VisualizacionPrevia->setChecked(false);
+        MessageSeam::clearLog();
+        f->pbListarClick();
+        return QFile::exists(pdf) ? TextoPdfMaquetado(pdf) : QString();
+    }
+    EmpresaPrueba e;
+    Engine motor;
+    QPointer<TfGENEUINF> f;
+    QTemporaryDir dir;
+    int impresos = 0;
+};
+
+const QString kFallo =
+    QStringLiteral("Error: No ha sido posible realizar la consulta SQL. Motivo: ");
+
+}  // namespace
+
+class TestGeneUinf : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { RegistrarTfGENEUINF(); }
+
+    // Each occurrence has its own edit and value; numbers, dates, multiple
+    // lists and a "|" in a value reach the engine as typed.
+    void variables_data() { AddEngineRows(); }
+    void variables() {
+        QFETCH(int, engine);
+        Entorno x{Engine(engine)};
+        x.abrir(
+            Diseno({"HPUESTO.CodigoOperario", "PUESTO.Descripcion AS 'Puesto'"},
+                   {"HPUESTO.CodigoOperario >= :#Operario", "HPUESTO.CodigoOperario <= :#Operario",
+                    "HPUESTO.FechaInicio >= :&Desde", "PUESTO.Codigo IN ( :*Puestos )",
+                    "PUESTO.Codigo NOT IN ( :*PuestosFuera )", "PUESTO.Descripcion <> :$Salvo"}));
+        QVERIFY(x.f);
+        QCOMPARE(x.f->Caption(), QStringLiteral("Puestos"));
+        QStringList etiquetas;
+        for (TLabel* l : x.f->EtiquetasParametros) etiquetas << l->text();
+        QCOMPARE(etiquetas, (QStringList{"Operario", "Operario", "Desde", "Puestos",
+                                         "Puestos Fuera", "Salvo"}));
+        QCOMPARE(x.f->PanelParametrosInterno->Height(), 8 * 24);
+        QCOMPARE(x.f->EditoresParametros[2]->Text(), QStringLiteral("1/1/1900"));
+        QCOMPARE(x.f->EtiquetasParametros[1]->Top(), 2 * 24 + 5);
+
+        // 2..3: the second occurrence takes its own value; ":*Puestos" is not
+        // replaced inside ":*PuestosFuera".
+        x.valores({"2", "3", "1/1/2023", "P1, P2,P3,", "P3", "Nadie"});
+        QCOMPARE(x.f->EjecutarConsultaInforme(), QString());
+        QCOMPARE(x.filas(), (QStringList{"2", "3"}));
+        // A "|" typed in a value stays in it.
+        x.valores({"1", "3", "1/1/2023", "P1,P2", "", "A|B"});
+        QCOMPARE(x.f->EjecutarConsultaInforme(), QString());
+        QCOMPARE(x.filas(), (QStringList{"1", "3"}));
+        // An empty multiple list selects nothing (and fails nowhere).
+        x.valores({"1", "3", "1/1/2023", "", "", ""});
+        QCOMPARE(x.f->EjecutarConsultaInforme(), QString());
+        QCOMPARE(x.filas(), QStringList());
+
+        // "3,5" is checked as a real and 3 as an integer; wrong numbers and
+        // dates run nothing, after the validators' messages.
+        x.valores({"1", "3,5", "1/1/2023", "P1", "", ""});
+        QCOMPARE(x.f->EjecutarConsultaInforme(), QString());
+        QCOMPARE(x.filas(), (QStringList{"1", "3"}));
+        x.valores({"1", "3", "31/02/2024", "P1", "", ""});
+        MessageSeam::clearLog();
+        QCOMPARE(x.listar(), QString());
+        QCOMPARE(TextosMostrados().size(), 1);
+        QVERIFY(TextosMostrados().first().contains(QStringLiteral("Desde")));
+        QVERIFY(!x.f->ClientDataSet1->Active());
+        x.valores({"uno", "3", "1/1/2000", "P1", "", ""});
+        QCOMPARE(x.listar(), QString());
+        QCOMPARE(TextosMostrados().size(), 1);
+        QVERIFY(TextosMostrados().first().contains(QStringLiteral("Operario")));
+    }
+
+    // What the stored design tells the listing: sums and groups by their
+    // titles, hidden columns, cards without sums; read from the printed page.
+    void listado_data() { AddEngineRows(); }
+    void listado() {
+        QFETCH(int, engine);
+        Entorno x{Engine(engine)};
+        DefinicionInforme d = Diseno({"PUESTO.Descripcion AS 'Puesto'", "HPUESTO.CodigoOperario",
+                                      "(HPUESTO.Linea * 1.5) AS 'Horas'"},
+                                     {"HPUESTO.FechaInicio >= :&Desde"},
+                                     {"PUESTO.Descripcion AS 'Puesto'", "HPUESTO.CodigoOperario"});
+        d.Grupos = QStringList{"PUESTO.Descripcion AS 'Puesto'"};
+        d.Sumatorios = QStringList{"_Expresion AS 'Horas'"};
+        d.FormatoColumnas = QStringLiteral("-1|50|50|");
+        x.abrir(d);
+        x.valores({"1/1/2023"});
+        const QString texto = x.listar();
+        QVERIFY2(texto.contains(QStringLiteral("Puestos")), qPrintable(texto));
+        TfGENELPRO informe;
+        x.f->PrepararListado(&informe);
+        QCOMPARE(informe.Sumatorios, QStringLiteral("Horas"));
+        QCOMPARE(informe.CamposGrupo, QStringLiteral("Puesto"));
+        QCOMPARE(x.f->ClientDataSet1->Fields()[0]->Tag(), 999);
+        // The hidden group column is no column; the rows come by position
+        // ("A|B", "Jefe", "Peon"), each group with its total, then the total.
+        const QString plano = texto.simplified();
+        QVERIFY2(plano.contains(QStringLiteral("C.Operario Horas 2 1,5 1,5 1 1,5 3 1,5 3 3 3 3 "
+                                               "7,5")),
+                 qPrintable(plano));
+        QVERIFY(!plano.contains(QStringLiteral("Jefe")));
+
+        // Cards: no sums, no hidden column, whatever the widths say.
+        d.Opciones = QStringLiteral("FormatoFicha(2,x),OrientacionApaisada,");
+        x.abrir(d, "Fichas");
+        x.valores({"1/1/2023"});
+        const QString fichas = x.listar();
+        QVERIFY2(fichas.contains(QStringLiteral("Fichas")), qPrintable(fichas));
+        TfGENELPRO tarjetas;
+        x.f->PrepararListado(&tarjetas);
+        QCOMPARE(tarjetas.Sumatorios, QStringLiteral("Ninguna"));
+        QCOMPARE(tarjetas.CamposGrupo, QString());
+        QVERIFY(tarjetas.FormatoFicha);
+        QCOMPARE(tarjetas.NumeroColumnasFicha, 2);
+        QCOMPARE(tarjetas.NumeroLineasMemoFicha, 3);
+        QCOMPARE(tarjetas.QuickReport->Page.Orientation, poLandscape);
+        QCOMPARE(x.f->ClientDataSet1->Fields()[0]->Tag(), 0);
+    }
+
+    // Reports that cannot run: none stored, a query the engine refuses, a
+    // second statement; the warning gives the reason and nothing is listed.
+    void fallos_data() { AddEngineRows(); }
+    void fallos() {
+        QFETCH(int, engine);
+        Entorno x{Engine(engine)};
+        x.abrirNombre("Nadie");
+        QCOMPARE(TextosMostrados(), QStringList{"¡El informe no está disponible!"});
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!x.f);
+
+        x.abrir(Diseno({"HPUESTO.CodigoOperario", "(HPUESTO.NoExiste + 1) AS 'X'"}, {}));
+        QVERIFY(x.f);
+        QCOMPARE(x.f->PanelParametrosInterno->Caption(),
+                 QStringLiteral("No hay restricciones definidas para este informe"));
+        QCOMPARE(x.listar(), QString());
+        QCOMPARE(TextosMostrados().size(), 1);
+        QVERIFY2(TextosMostrados().first().startsWith(kFallo),
+                 qPrintable(TextosMostrados().first()));
+
+        x.guardar("Doble", "SELECT Codigo FROM PUESTO; DELETE FROM PUESTO", QString());
+        x.abrirNombre("Doble");
+        QCOMPARE(x.listar(), QString());
+        QCOMPARE(TextosMostrados().size(), 1);
+        QVERIFY(TextosMostrados().first().startsWith(kFallo));
+        QCOMPARE(SqlPrueba("SELECT COUNT(*) FROM PUESTO"), QStringLiteral("3"));
+    }
+
+    // Titles as the listing names the fetched fields.
+    void titulos_data() {
+        QTest::addColumn<QString>("entrada");
+        QTest::addColumn<QString>("titulo");
+        QTest::newRow("campo") << "HPUESTO.CodigoOperario"
+                               << "CodigoOperario";
+        QTest::newRow("titulo") << "PUESTO.Descripcion AS 'Puesto'"
+                                << "Puesto";
+        QTest::newRow("expresion") << "_Expresion AS 'Total'"
+                                   << "Total";
+        QTest::newRow("AS dentro") << "(CAST(HPUESTO.Linea AS REAL)) AS 'Horas'"
+                                   << "Horas";
+        QTest::newRow("comilla") << "PUESTO.Codigo AS 'Puesto''s'"
+                                 << "Puesto's";
+    }
+    void titulos() {
+        QFETCH(QString, entrada);
+        QFETCH(QString, titulo);
+        QCOMPARE(TituloEntradaInforme(entrada), titulo);
+    }
+};
+
+QTEST_MAIN(TestGeneUinf)
+#include "tst_geneuinf.moc"
