@@ -58,25 +58,26 @@ QStringList Items(const QString& Lista) {
 TfGENECSQL::TfGENECSQL(QWidget* owner) : TForm(owner) {
     setObjectName(QStringLiteral("fGENECSQL"));
     setCaption(QStringLiteral("Consultas SQL"));
+    setFormStyle(fsMDIChild);
     construir();
     OnCreate = [this](QObject*) { formCreate(); };
     OnShow = [this](QObject*) { TraducirFormulario(fGENEINIC, this, QString()); };
     OnClose = [](QObject*, TCloseAction& Action) { Action = caFree; };
     setKeyPreview(true);
     OnKeyDown = [this](QObject*, int& Key, TShiftState Shift) {
-        if (Key == Qt::Key_F9) {
+        if (Key == VK_F9) {
             Key = 0;
             pbEjecutarClick();
             return;
         }
         const bool ctrlMayus = (Shift & ssCtrl) && (Shift & ssShift);
-        if (ctrlMayus && Key == Qt::Key_C && QryConsultasSQL->Active()) {
+        if (ctrlMayus && Key == 'C' && QryConsultasSQL->Active()) {
             QString texto;
             ValoresRegistro(Modulo(), QryConsultasSQL, texto);
             Key = 0;
             return;
         }
-        if (ctrlMayus && Key == Qt::Key_V && QryConsultasSQL->Active()) {
+        if (ctrlMayus && Key == 'V' && QryConsultasSQL->Active()) {
             Key = 0;
             // The result refuses changes while modification is off.
             if (!QryConsultasSQL->CanModify()) return;

@@ -49,6 +49,9 @@ QString Consultar(const QString& SQL, const QString& Selector) {
 
 TfGENEUSQL::TfGENEUSQL(QWidget* owner) : TForm(owner) {
     setObjectName(QStringLiteral("fGENEUSQL"));
+    // Minimised until its query asks for values or shows rows.
+    setFormStyle(fsMDIChild);
+    setWindowState(wsMinimized);
     construir();
     OnCreate = [this](QObject*) {
         PrepararFormulario(fGENEINIC, this);
