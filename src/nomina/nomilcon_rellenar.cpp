@@ -18,6 +18,8 @@
 #include "db/table.h"
 #include "db/tablecursor.h"
 #include "gene/geneconv.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_conexion.h"
 #include "gene/genemodu_sql.h"
 #include "gene/genenlet.h"
 #include "gene/genetext.h"
@@ -342,12 +344,19 @@ struct Fila {
     QDateTime f(const char* c) const { return fechaDe(v(c)); }
 };
 
+// The statements run once per employee or contract: prepared once for the
+// connection and read whole before the next one runs.
 QVector<Fila> leer(TDatabase* base, const QString& sql, const QVariantList& valores = {}) {
     QVector<Fila> filas;
-    QSqlQuery q = base->Execute(sql, valores);
+    QSqlQuery& q = base->Prepared(sql);
+    for (int i = 0; i < valores.size(); ++i) q.bindValue(i, valores[i]);
+    base->Run(q);
     while (q.next()) filas.append({q.record()});
+    q.finish();
     return filas;
 }
+
+struct Nomina;
 
 class Relleno {
 public:
@@ -366,7 +375,7 @@ private:
     void ta2(const Fila& p, const Fila& c);
     void certificado(const Fila& p, const Fila& c);
     void cotizaciones(const Fila& p, const Fila& c, Registro& r);
-    void agregarLinea(const Fila& n, const Fila& c, const QString& instrucciones, bool primera);
+    void agregarLinea(const Nomina& n, const Fila& c, const QString& instrucciones, bool primera);
 
     void grupoOperario(Registro& r, const Fila& p, bool nacimiento = true);
     void grupoEmpresa(Registro& r);
@@ -382,6 +391,7 @@ private:
     template <size_t N>
     void claves(Registro& r, const QString& instrucciones, const Clave (&lista)[N]);
     bool grabar(TTable* tabla, const Registro& r);
+    void grabarLineas();
 
     struct TipoContrato {
         bool existe = false;
@@ -533,7 +543,42 @@ bool Relleno::grabar(TTable* tabla, const Registro& r) {
     }
 }
 
+// The certificate's lines go in by one prepared statement: through the table
+// each line's statement was built anew, and a certificate has hundreds.
+void Relleno::grabarLineas() {
+    TDatabase* base = ltemporal_->Database();
+    QString columnas, marcas;
+    for (const Columna& c : kColumnasLTemporal) {
+        if (!columnas.isEmpty()) {
+            columnas += QStringLiteral(", ");
+            marcas += QStringLiteral(", ");
+        }
+        columnas += QLatin1String(c.nombre);
+        marcas += QLatin1Char('?');
+    }
+    QSqlQuery& alta = base->Prepared(QStringLiteral("INSERT INTO ") + ltemporal_->TableName() +
+                                     QStringLiteral(" (") + columnas +
+                                     QStringLiteral(") VALUES (") + marcas + QLatin1Char(')'));
+    for (const Registro& l : lineas_) {
+        int i = 0;
+        for (const Columna& c : kColumnasLTemporal) {
+            QVariant v = l.value(QLatin1String(c.nombre));
+            // Texts longer than the column are cut, as the column holds them.
+            if (c.tamano > 0 && v.isValid()) v = v.toString().left(c.tamano);
+            alta.bindValue(i++, v);
+        }
+        try {
+            base->Run(alta);
+        } catch (const EDatabaseError&) {
+            // As a page: a line whose key is already there is dropped.
+        }
+    }
+}
+
 void Relleno::ejecutar() {
+    // One transaction for all the pages and lines: a commit per stored row
+    // made the fill many times slower. A caller's own transaction is kept.
+    TGuardaTransaccion transaccion(fGENEINIC, temporal_->Database());
     temporal_->EmptyTable();
     if (ltemporal_) ltemporal_->EmptyTable();
     leerParametros();
@@ -570,6 +615,9 @@ void Relleno::ejecutar() {
             }
         }
     }
+    // The lines were written behind the table's back.
+    if (ltemporal_ && ltemporal_->Active()) ltemporal_->Refresh();
+    transaccion.Confirmar();
 }
 
 Registro claveRegistro(const Fila& p, const Fila& c, int pagina) {
@@ -779,54 +827,92 @@ void Relleno::certificado(const Fila& p, const Fila& c) {
     cotizaciones(p, c, r);
     if (!grabar(temporal_, r)) return;
     paginas_.insert(QStringLiteral("%1;%2").arg(p.i("CodigoOperario")).arg(c.i("CodigoContrato")));
-    if (ltemporal_)
-        for (const Registro& l : lineas_) grabar(ltemporal_, l);
+    if (ltemporal_) grabarLineas();
 }
+
+// The columns of a payroll the certificate reads, by position: a walk over
+// many employees reads them hundreds of thousands of times.
+struct Nomina {
+    int CodigoOperario, Ano, Mes;
+    QString TipoNomina;
+    QVariant FechaInicioContrato;
+    int DiasDeAlta, DiasILTEnfermedad, DiasILTAccidente, DiasILTMaternidad, DiasRegulacion;
+    double BaseTarifa, BaseATEP, BaseRegulacionCC, BaseRegulacionAT;
+};
 
 // A payroll row the certificate leaves out: an extra payment, or a month
 // without any contributed day.
-bool nominaOculta(const Fila& n) {
-    if (n.s("TipoNomina").trimmed() == QLatin1String("Extra")) return true;
-    return n.i("DiasDeAlta") + n.i("DiasILTEnfermedad") + n.i("DiasILTAccidente") +
-               n.i("DiasILTMaternidad") + n.i("DiasRegulacion") ==
+bool nominaOculta(const Nomina& n) {
+    if (n.TipoNomina.trimmed() == QLatin1String("Extra")) return true;
+    return n.DiasDeAlta + n.DiasILTEnfermedad + n.DiasILTAccidente + n.DiasILTMaternidad +
+               n.DiasRegulacion ==
            0;
 }
 
 void Relleno::cotizaciones(const Fila& p, const Fila& c, Registro& r) {
-    QVector<Fila> nominas;
-    for (const Fila& n : leer(base_,
-                              QStringLiteral("SELECT * FROM NOMINA WHERE CodigoOperario = ? "
-                                             "ORDER BY Ano DESC, Mes DESC, TipoNomina DESC"),
-                              {p.i("CodigoOperario")}))
+    QVector<Nomina> nominas;
+    QSqlQuery& q = base_->Prepared(
+        QStringLiteral("SELECT CodigoOperario, Ano, Mes, TipoNomina, FechaInicioContrato, "
+                       "DiasDeAlta, DiasILTEnfermedad, DiasILTAccidente, DiasILTMaternidad, "
+                       "DiasRegulacion, BaseTarifa, BaseATEP, BaseRegulacionCC, BaseRegulacionAT "
+                       "FROM NOMINA WHERE CodigoOperario = ? "
+                       "ORDER BY Ano DESC, Mes DESC, TipoNomina DESC"));
+    q.bindValue(0, p.i("CodigoOperario"));
+    base_->Run(q);
+    while (q.next()) {
+        const Nomina n{q.value(0).toInt(),
+                       q.value(1).toInt(),
+                       q.value(2).toInt(),
+                       q.value(3).toString(),
+                       q.value(4),
+                       q.value(5).toInt(),
+                       q.value(6).toInt(),
+                       q.value(7).toInt(),
+                       q.value(8).toInt(),
+                       q.value(9).toInt(),
+                       q.value(10).toDouble(),
+                       q.value(11).toDouble(),
+                       q.value(12).toDouble(),
+                       q.value(13).toDouble()};
         if (!nominaOculta(n)) nominas.append(n);
+    }
+    q.finish();
     totalCC_ = totalAT_ = pendienteCC_ = pendienteAT_ = 0;
     linea_ = 1;
     const QDateTime inicio = c.f("FechaInicioContrato");
     const QString inicioTexto = TextoVariante(inicio);
     const QString instrucciones = p.s("Instrucciones");
+    // The payrolls of one contract share their start: it is read once.
+    QVariant inicioLeido;
+    bool otroContrato = false, posterior = false;
     for (int i = 0; i < nominas.size(); ++i) {
-        const Fila& n = nominas[i];
+        const Nomina& n = nominas[i];
         if (diasCertificado_ <= totalDias_) break;
-        const QDateTime inicioNomina = n.f("FechaInicioContrato");
-        if (d_.UltimoContrato && TextoVariante(inicioNomina) != inicioTexto) break;
-        if (inicioNomina > inicio) continue;
-        const QString tipoNomina = n.s("TipoNomina");
+        const QVariant inicioNomina = n.FechaInicioContrato;
+        if (i == 0 || inicioNomina != inicioLeido) {
+            inicioLeido = inicioNomina;
+            const QDateTime f = fechaDe(inicioNomina);
+            otroContrato = TextoVariante(f) != inicioTexto;
+            posterior = f > inicio;
+        }
+        if (d_.UltimoContrato && otroContrato) break;
+        if (posterior) continue;
+        const QString tipoNomina = n.TipoNomina;
         if (tipoNomina.left(9) == QLatin1String("Finiquito")) {
             // The settlement goes to the certificate itself, not to a line.
             r[QStringLiteral("DiasCotizados")] =
-                r.value(QStringLiteral("DiasCotizados")).toInt() + n.i("DiasDeAlta");
+                r.value(QStringLiteral("DiasCotizados")).toInt() + n.DiasDeAlta;
             r[QStringLiteral("BaseCC")] =
-                r.value(QStringLiteral("BaseCC")).toDouble() + n.d("BaseTarifa");
-            r[QStringLiteral("BaseAT")] =
-                r.value(QStringLiteral("BaseAT")).toDouble() + n.d("BaseATEP");
-            totalDias_ += n.i("DiasDeAlta");
-            totalCC_ += n.d("BaseTarifa");
-            totalAT_ += n.d("BaseATEP");
+                r.value(QStringLiteral("BaseCC")).toDouble() + n.BaseTarifa;
+            r[QStringLiteral("BaseAT")] = r.value(QStringLiteral("BaseAT")).toDouble() + n.BaseATEP;
+            totalDias_ += n.DiasDeAlta;
+            totalCC_ += n.BaseTarifa;
+            totalAT_ += n.BaseATEP;
         } else if (tipoNomina.trimmed() == QLatin1String("Atrasos") ||
                    tipoNomina.trimmed() == QLatin1String("6")) {
             // Arrears wait for the next monthly line; the totals take them there.
-            pendienteCC_ += n.d("BaseTarifa");
-            pendienteAT_ += n.d("BaseATEP");
+            pendienteCC_ += n.BaseTarifa;
+            pendienteAT_ += n.BaseATEP;
         } else {
             agregarLinea(n, c, instrucciones, i + 1 == nominas.size());
         }
@@ -836,45 +922,44 @@ void Relleno::cotizaciones(const Fila& p, const Fila& c, Registro& r) {
     r[QStringLiteral("TotalBaseAT")] = totalAT_;
 }
 
-void Relleno::agregarLinea(const Fila& n, const Fila& c, const QString& instrucciones,
+void Relleno::agregarLinea(const Nomina& n, const Fila& c, const QString& instrucciones,
                            bool primera) {
     Registro l;
-    l[QStringLiteral("CodigoOperario")] = n.i("CodigoOperario");
+    l[QStringLiteral("CodigoOperario")] = n.CodigoOperario;
     l[QStringLiteral("CodigoContrato")] = c.i("CodigoContrato");
     l[QStringLiteral("Pagina")] = 1;
     l[QStringLiteral("Linea")] = linea_;
-    l[QStringLiteral("Ano")] = n.i("Ano");
-    l[QStringLiteral("Mes")] = n.i("Mes");
-    const int dias = n.i("DiasDeAlta") + n.i("DiasILTEnfermedad") + n.i("DiasILTAccidente") +
-                     n.i("DiasILTMaternidad");
+    l[QStringLiteral("Ano")] = n.Ano;
+    l[QStringLiteral("Mes")] = n.Mes;
+    const int dias = n.DiasDeAlta + n.DiasILTEnfermedad + n.DiasILTAccidente + n.DiasILTMaternidad;
     int cotizados;
     double cc, at;
     if (totalDias_ + dias > diasCertificado_ && !primera && dias > 0) {
         cotizados = diasCertificado_ - totalDias_;
-        cc = MDNominas->RedondeoMoneda(n.d("BaseTarifa") / dias * cotizados) + pendienteCC_;
-        at = MDNominas->RedondeoMoneda(n.d("BaseATEP") / dias * cotizados) + pendienteAT_;
+        cc = MDNominas->RedondeoMoneda(n.BaseTarifa / dias * cotizados) + pendienteCC_;
+        at = MDNominas->RedondeoMoneda(n.BaseATEP / dias * cotizados) + pendienteAT_;
     } else {
         cotizados = dias;
-        cc = n.d("BaseTarifa") + pendienteCC_;
-        at = n.d("BaseATEP") + pendienteAT_;
+        cc = n.BaseTarifa + pendienteCC_;
+        at = n.BaseATEP + pendienteAT_;
     }
     totalDias_ += cotizados;
     totalCC_ += cc;
     totalAT_ += at;
-    const int regulacion = n.i("DiasRegulacion");
+    const int regulacion = n.DiasRegulacion;
     if (regulacion != 0) {
         const bool reducida = !EsCero(c.d("PorcentajeReduccionJornad")) &&
                               ValorParametro(QStringLiteral("%RegulacionEmpleo"), instrucciones) !=
                                   QLatin1String("100");
         if (reducida) {
-            cc += n.d("BaseRegulacionCC");
-            at += n.d("BaseRegulacionAT");
-            totalCC_ += n.d("BaseRegulacionCC");
-            totalAT_ += n.d("BaseRegulacionAT");
+            cc += n.BaseRegulacionCC;
+            at += n.BaseRegulacionAT;
+            totalCC_ += n.BaseRegulacionCC;
+            totalAT_ += n.BaseRegulacionAT;
         } else if (regulacion + totalDias_ > diasCertificado_) {
             const int e = diasCertificado_ - totalDias_;
-            const double rcc = MDNominas->RedondeoMoneda(n.d("BaseRegulacionCC") / regulacion * e);
-            const double rat = MDNominas->RedondeoMoneda(n.d("BaseRegulacionAT") / regulacion * e);
+            const double rcc = MDNominas->RedondeoMoneda(n.BaseRegulacionCC / regulacion * e);
+            const double rat = MDNominas->RedondeoMoneda(n.BaseRegulacionAT / regulacion * e);
             cotizados += e;
             cc += rcc;
             at += rat;
@@ -883,11 +968,11 @@ void Relleno::agregarLinea(const Fila& n, const Fila& c, const QString& instrucc
             totalAT_ += rat;
         } else {
             cotizados += regulacion;
-            cc += n.d("BaseRegulacionCC");
-            at += n.d("BaseRegulacionAT");
+            cc += n.BaseRegulacionCC;
+            at += n.BaseRegulacionAT;
             totalDias_ += regulacion;
-            totalCC_ += n.d("BaseRegulacionCC");
-            totalAT_ += n.d("BaseRegulacionAT");
+            totalCC_ += n.BaseRegulacionCC;
+            totalAT_ += n.BaseRegulacionAT;
         }
     }
     l[QStringLiteral("DiasCotizados")] = cotizados;

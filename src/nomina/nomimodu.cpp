@@ -3,13 +3,18 @@
 #include "nomina/nomimodu.h"
 
 #include <QDate>
+#include <QPair>
+#include <QSet>
+#include <QSqlQuery>
 #include <cmath>
 
+#include "db/database.h"
 #include "db/dberror.h"
 #include "db/field.h"
 #include "db/query.h"
 #include "db/sysutils.h"
 #include "db/table.h"
+#include "db/tablecursor.h"
 #include "gene/geneclav.h"
 #include "gene/geneconv.h"
 #include "gene/geneform.h"
@@ -339,86 +344,99 @@ void TMDNominas::DiasCotizadosMes(int CodigoOperario, int AnoDesde, int MesDesde
                                   int& DiasMaternidad, int& DiasVacaciones, int& DiasRegulacion2) {
     DiasPeriodo = DiasAlta = DiasNoRetribuidos = DiasNoRetribuidosNoCotiza = DiasRegulacion = 0;
     DiasEnfermedad = DiasAccidente = DiasMaternidad = DiasVacaciones = DiasRegulacion2 = 0;
-    if (!PrepararTabla(ModuloDatos, Nomina) || !PrepararTabla(ModuloDatos, Personal)) return;
-    if (!Personal->FindKey({CodigoOperario})) return;
-
     const QDate primero(AnoDesde, MesDesde, 1);
     const QDate ultimoMes(AnoHasta, MesHasta, 1);
-    if (!primero.isValid() || !ultimoMes.isValid()) return;
-    const QString cotizacion = texto(Personal, "TipoCotizacion");
-    if (cotizacion == QLatin1String("Mensual") || cotizacion == QLatin1String("Autonomo")) {
-        const int meses = (AnoHasta * 12 + MesHasta) - (AnoDesde * 12 + MesDesde) + 1;
-        DiasPeriodo = qMax(0, meses) * 30;
-    } else {
-        const QDate ultimo = ultimoMes.addDays(ultimoMes.daysInMonth() - 1);
-        DiasPeriodo = qMax<qint64>(0, primero.daysTo(ultimo) + 1);
-    }
-
-    Nomina->SetRange({CodigoOperario, AnoDesde, MesDesde}, {CodigoOperario, AnoHasta, MesHasta});
-    const QString codigo = QString::number(CodigoOperario);
-    TQuery contratos;
-    contratos.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
-    for (Nomina->First(); !Nomina->Eof(); Nomina->Next()) {
-        const QDate inicio = fecha(Nomina, "FechaInicioContrato");
-        const QString textoInicio = inicio.isValid() ? DateToStr(inicio) : DateToStr(ZeroDate());
-        contratos.Close();
-        contratos.SQL().Clear();
-        contratos.SQL().Add(QStringLiteral("SELECT NumeroContrato FROM HCONTRAT WHERE ") +
-                            CondicionDesdeHasta(QStringLiteral("CodigoOperario"), codigo, codigo,
-                                                QStringLiteral("ftInteger")) +
-                            QStringLiteral(" AND ") +
-                            CondicionDesdeHasta(QStringLiteral("FechaInicioContrato"), textoInicio,
-                                                textoInicio, QStringLiteral("ftDateTime")) +
-                            QStringLiteral(" ORDER BY NumeroContrato DESC"));
-        int numero = 0;
-        if (AbrirConsulta(ModuloDatos, &contratos, QStringLiteral("Open"))) {
-            if (contratos.IsEmpty()) {
-                MensajeAdvertencia(QStringLiteral("¡No se ha podido encontrar el Contrato ") +
-                                   texto(Nomina, "CodigoContrato") + QStringLiteral(" de Fecha ") +
-                                   texto(Nomina, "FechaInicioContrato") +
-                                   QStringLiteral(" para el Operario ") + codigo +
-                                   QStringLiteral(" para el mes ") + texto(Nomina, "Mes"));
-                break;
-            }
-            numero = entero(&contratos, "NumeroContrato");
+    TDatabase* base = BaseDatosSelector(QStringLiteral("Database"));
+    if (!base || !base->Connected()) return;
+    // Four prepared statements a call, each read whole: the company
+    // certificates ask this for every employee they walk, and going through
+    // the module's tables (refreshed at each call) made that walk slow.
+    const auto leer = [base](const QString& sql, const QVariantList& valores, auto&& fila) {
+        QSqlQuery& q = base->Prepared(sql);
+        for (int i = 0; i < valores.size(); ++i) q.bindValue(i, valores[i]);
+        base->Run(q);
+        while (q.next()) fila(q);
+        q.finish();
+    };
+    // The day a start is known by; a payroll or contract without one goes
+    // with the empty date.
+    const auto dia = [](const QVariant& v) {
+        const QDate d = TTableCursor::fromStorage(v, ftDate).toDate();
+        return d.isValid() ? d : ZeroDate();
+    };
+    try {
+        bool existe = false;
+        QString cotizacion;
+        leer(QStringLiteral("SELECT TipoCotizacion FROM PERSONAL WHERE CodigoOperario = ?"),
+             {CodigoOperario}, [&](const QSqlQuery& q) {
+                 existe = true;
+                 cotizacion = q.value(0).toString();
+             });
+        if (!existe || !primero.isValid() || !ultimoMes.isValid()) return;
+        if (cotizacion == QLatin1String("Mensual") || cotizacion == QLatin1String("Autonomo")) {
+            const int meses = (AnoHasta * 12 + MesHasta) - (AnoDesde * 12 + MesDesde) + 1;
+            DiasPeriodo = qMax(0, meses) * 30;
+        } else {
+            const QDate ultimo = ultimoMes.addDays(ultimoMes.daysInMonth() - 1);
+            DiasPeriodo = qMax<qint64>(0, primero.daysTo(ultimo) + 1);
         }
-        const QVariant inicioContrato = HContrato->Lookup(
-            QStringLiteral("CodigoOperario;NumeroContrato"), QVariantList{CodigoOperario, numero},
-            QStringLiteral("FechaInicioContrato"));
-        QDate inicioHistoria;
-        if (inicioContrato.isValid() && !IsZeroDate(inicioContrato.toDateTime()))
-            inicioHistoria = inicioContrato.toDateTime().date();
-        const QString tipo = texto(Nomina, "TipoNomina");
-        const bool cuenta = inicioContrato.isValid() && inicioHistoria == inicio &&
-                            tipo != QLatin1String("Atrasos");
-        if (!cuenta) continue;
 
-        // A settlement with tax base in that contract and year closes it.
-        QString finiquito;
-        EjecutarSQL(ModuloDatos,
-                    QStringLiteral("SELECT CodigoOperario FROM NOMINA WHERE ") +
-                        CondicionDesdeHasta(QStringLiteral("FechaInicioContrato"), textoInicio,
-                                            textoInicio, QStringLiteral("ftDateTime")) +
-                        QStringLiteral("  AND TipoNomina LIKE ") +
-                        Entrecomillar(QStringLiteral("Finiquito%")) +
-                        QStringLiteral("  AND Ano = ") + texto(Nomina, "Ano") +
-                        QStringLiteral("  AND BaseIRPF <> 0 ") +
-                        QStringLiteral("  AND CodigoOperario = ") + codigo,
-                    QStringLiteral("Database"), QString(), finiquito);
-        if (!finiquito.trimmed().isEmpty() && !finiquito.startsWith(QLatin1String("Error.")))
-            continue;
-        if (tipo.left(9) == QLatin1String("Finiquito")) continue;
-        DiasAlta += entero(Nomina, "DiasDeAlta");
-        DiasNoRetribuidos += entero(Nomina, "DiasNoRetribuidos");
-        DiasNoRetribuidosNoCotiza += entero(Nomina, "DiasNoRetribuidosNoCotiza");
-        DiasRegulacion += entero(Nomina, "DiasRegulacion");
-        DiasEnfermedad += entero(Nomina, "DiasILTEnfermedad");
-        DiasAccidente += entero(Nomina, "DiasILTAccidente");
-        DiasMaternidad += entero(Nomina, "DiasILTMaternidad");
-        DiasVacaciones += entero(Nomina, "DiasDeVacaciones");
-        DiasRegulacion2 += entero(Nomina, "DiasRegulacion");
+        // The start days of the employee's contracts, and the contract
+        // starts and years closed by a settlement with tax base.
+        QSet<QDate> contratos;
+        leer(QStringLiteral("SELECT FechaInicioContrato FROM HCONTRAT WHERE CodigoOperario = ? "
+                            "AND FechaInicioContrato IS NOT NULL"),
+             {CodigoOperario}, [&](const QSqlQuery& q) { contratos.insert(dia(q.value(0))); });
+        QSet<QPair<QDate, int>> cerrados;
+        leer(QStringLiteral("SELECT FechaInicioContrato, Ano FROM NOMINA WHERE CodigoOperario = ? "
+                            "AND TipoNomina LIKE 'Finiquito%' AND BaseIRPF <> 0 AND "
+                            "FechaInicioContrato IS NOT NULL"),
+             {CodigoOperario}, [&](const QSqlQuery& q) {
+                 cerrados.insert({dia(q.value(0)), q.value(1).toInt()});
+             });
+
+        bool seguir = true;
+        leer(QStringLiteral("SELECT FechaInicioContrato, TipoNomina, Ano, Mes, CodigoContrato, "
+                            "DiasDeAlta, DiasNoRetribuidos, DiasNoRetribuidosNoCotiza, "
+                            "DiasRegulacion, DiasILTEnfermedad, DiasILTAccidente, "
+                            "DiasILTMaternidad, DiasDeVacaciones FROM NOMINA WHERE "
+                            "CodigoOperario = ? AND (Ano > ? OR (Ano = ? AND Mes >= ?)) AND "
+                            "(Ano < ? OR (Ano = ? AND Mes <= ?)) ORDER BY Ano, Mes, TipoNomina"),
+             {CodigoOperario, AnoDesde, AnoDesde, MesDesde, AnoHasta, AnoHasta, MesHasta},
+             [&](const QSqlQuery& q) {
+                 if (!seguir) return;
+                 const QDate inicio = dia(q.value(0));
+                 if (!contratos.contains(inicio)) {
+                     MensajeAdvertencia(
+                         QStringLiteral("¡No se ha podido encontrar el Contrato ") +
+                         q.value(4).toString() + QStringLiteral(" de Fecha ") +
+                         TField::TextOf(TTableCursor::fromStorage(q.value(0), ftDateTime),
+                                        ftDateTime) +
+                         QStringLiteral(" para el Operario ") + QString::number(CodigoOperario) +
+                         QStringLiteral(" para el mes ") + q.value(3).toString());
+                     // The days gathered so far are the answer.
+                     seguir = false;
+                     return;
+                 }
+                 const QString tipo = q.value(1).toString();
+                 if (tipo == QLatin1String("Atrasos") ||
+                     tipo.left(9) == QLatin1String("Finiquito") ||
+                     cerrados.contains({inicio, q.value(2).toInt()}))
+                     return;
+                 const auto n = [&q](int i) { return q.value(i).toInt(); };
+                 DiasAlta += n(5);
+                 DiasNoRetribuidos += n(6);
+                 DiasNoRetribuidosNoCotiza += n(7);
+                 DiasRegulacion += n(8);
+                 DiasEnfermedad += n(9);
+                 DiasAccidente += n(10);
+                 DiasMaternidad += n(11);
+                 DiasVacaciones += n(12);
+                 DiasRegulacion2 += n(8);
+             });
+    } catch (const EDatabaseError&) {
+        // A statement the engine refused leaves the days gathered so far.
     }
-    Nomina->CancelRange();
 }
 
 double TMDNominas::RedondeoMoneda(double Importe) {

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "db/database.h"
 #include "db/field.h"
 #include "db/sysutils.h"
 #include "db/table.h"
@@ -383,6 +384,26 @@ private Q_SLOTS:
                 totales);
             QCOMPARE(t.texto(1, 100, 1, "CodigoCausaSituacionDesempleo"), QStringLiteral("15"));
             QCOMPARE(t.valor(1, 100, 1, "FechaBaja").toDateTime().date(), QDate(2023, 12, 10));
+        }
+    }
+
+    // A caller already inside a transaction keeps it: the fill neither
+    // commits nor ends it, so the caller's rollback takes the pages too.
+    void transaccionDelLlamador() {
+        for (Engine e : AvailableEngines()) {
+            Contratos t(e);
+            t.operario(1, QStringLiteral("GARCIA LOPEZ, ANA"));
+            t.contrato(1, 1, 401, QDate(2024, 2, 1), QDate(2024, 7, 31));
+            t.nomina(1, 2024, 6, QStringLiteral("Normal"), 30, 1500, 150, QDate(2024, 2, 1));
+            t.datos.Opcion = TDatosContratos::CertificadoEmpresa;
+            TDatabase* base = t.temporal.Database();
+            base->StartTransaction();
+            t.rellenar();
+            QVERIFY(base->InTransaction());
+            QCOMPARE(t.paginas(), 1);
+            QCOMPARE(t.lineas(), QStringList{QStringLiteral("2024/6 30 1500 150")});
+            base->Rollback();
+            QCOMPARE(t.paginas(), 0);
         }
     }
 
