@@ -469,43 +469,79 @@ private Q_SLOTS:
                                 "fijos-discontinuos"));
     }
 
-    // Bad entries show their messages and print nothing; the optional boxes
-    // are all checked; emptied number boxes count as 0.
+    // Bad entries show their messages and print nothing: the required
+    // boxes in order up to the first bad one, then every bad optional box,
+    // the part-time rows all together; emptied number boxes count as 0.
     void entradasIncorrectas_data() {
-        QTest::addColumn<QString>("caja");
-        QTest::addColumn<QString>("valor");
+        QTest::addColumn<QStringList>("cajas");
         QTest::addColumn<QStringList>("mensajes");
         const QString fecha = QStringLiteral("¡La fecha de %1 es incorrecta! Repita por favor");
         const QString valor = QStringLiteral("¡El valor de %1 es incorrecto! Repita por favor");
-        QTest::newRow("desde fecha")
-            << "DesdeFecha"
-            << "31/02/2024" << QStringList{fecha.arg(QStringLiteral("Desde Fecha"))};
-        QTest::newRow("operario") << "HastaOperario"
-                                  << "x"
+        const QString desde = fecha.arg(QStringLiteral("Fecha desde Contratos a Tiempo Parcial"));
+        QTest::newRow("desde fecha") << QStringList{"DesdeFecha=31/02/2024"}
+                                     << QStringList{fecha.arg(QStringLiteral("Desde Fecha"))};
+        QTest::newRow("operario") << QStringList{"HastaOperario=x"}
                                   << QStringList{valor.arg(QStringLiteral("Hasta Operario"))};
-        QTest::newRow("copias") << "NumeroCopias"
-                                << "" << QStringList{valor.arg(QStringLiteral("Número Copias"))};
+        QTest::newRow("copias") << QStringList{"NumeroCopias="}
+                                << QStringList{valor.arg(QStringLiteral("Número Copias"))};
         QTest::newRow("parciales")
-            << "EditDiasDesdeContratosTiempoParcial2"
-            << "40/1/2024"
-            << QStringList{fecha.arg(QStringLiteral("Fecha desde Contratos a Tiempo Parcial")),
+            << QStringList{"EditDiasDesdeContratosTiempoParcial2=40/1/2024",
+                           "EditReduccionCuidados=diez"}
+            << QStringList{desde,
                            valor.arg(QStringLiteral("Porcentaje Cuidado de hijos o familiares"))};
+        QTest::newRow("orden")
+            << QStringList{"HastaFecha=x",
+                           "NumeroCopias=x",
+                           "EditDiasTramitacionAl=x",
+                           "EditDiasContratosTiempoParcial4=x",
+                           "EditDiasHastaContratosTiempoParcial1=x",
+                           "EditDiasDesdeContratosTiempoParcial3=x",
+                           "EditDiasDesdeContratosTiempoParcial1=x",
+                           "EditFechaSuspension=x"}
+            << QStringList{fecha.arg(QStringLiteral("Hasta Fecha")),
+                           desde,
+                           desde,
+                           fecha.arg(QStringLiteral("Fecha hasta Contratos a Tiempo Parcial")),
+                           valor.arg(QStringLiteral("Días Contratos a Tiempo Parcial")),
+                           fecha.arg(QStringLiteral("Fecha suspensión/extinción")),
+                           fecha.arg(QStringLiteral("Fecha hasta tramitación"))};
     }
     void entradasIncorrectas() {
-        QFETCH(QString, caja);
-        QFETCH(QString, valor);
+        QFETCH(QStringList, cajas);
         QFETCH(QStringList, mensajes);
         Dialogo t(Engine::Sqlite);
         t.rango();
-        t.f->EditReduccionCuidados->setText(
-            caja == QLatin1String("EditDiasDesdeContratosTiempoParcial2") ? QStringLiteral("diez")
-                                                                          : QStringLiteral("0"));
-        t.f->findChild<TEdit*>(caja)->setText(valor);
+        t.f->EditReduccionCuidados->setText(QStringLiteral("0"));
+        for (const QString& c : cajas)
+            t.f->findChild<TEdit*>(c.section(QLatin1Char('='), 0, 0))
+                ->setText(c.section(QLatin1Char('='), 1));
         MessageSeam::clearLog();
         t.f->pbListarClick();
         QCOMPARE(TextosMostrados(), mensajes);
         QCOMPARE(t.impresiones, 0);
         QVERIFY(!t.f->Listando);
+    }
+
+    // A close asked for while the preview of a listing is open is refused;
+    // once the listing is over the window closes.
+    void cierreDuranteListado() {
+        Dialogo t(Engine::Sqlite);
+        t.rango();
+        t.f->VisualizacionPrevia->setChecked(true);
+        bool listando = false;
+        AlMostrarse<TfGENELIMP>([&](TfGENELIMP* v) {
+            t.f->Close();
+            listando = t.f && t.f->Listando;
+            v->Close();
+        });
+        t.f->pbListarClick();
+        QVERIFY(listando);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(t.f);
+        QVERIFY(!t.f->Listando);
+        t.f->Close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(t.f.isNull());
     }
 
     // Each option printed with the shipped formats: the PDF holds the

@@ -58,8 +58,9 @@ class TestGeneImpr : public QObject {
 private Q_SLOTS:
     void initTestCase() { InstalarServiciosFormulario(); }
 
-    // A new format's defaults ("Otro" kept), the empty code refused with the
-    // record still in insertion, "ASCII" giving "Sin Formato" on posting.
+    // A new format's defaults ("Otro" kept), "ASCII" giving "Sin Formato" as
+    // the mode is left (the blank code not yet complained of) and on
+    // posting, the empty code refused with the record still in insertion.
     void alta() {
         for (Engine e : AvailableEngines()) {
             Editor t(e);
@@ -69,6 +70,11 @@ private Q_SLOTS:
             QCOMPARE(QStringList({t.campo("TipoDocumento"), t.campo("Modo"), t.campo("Formato"),
                                   t.campo("ImpresoraPorDefecto")}),
                      QStringList({"Otro", "Grafico", "A4", "Predeterminada"}));
+            t.poner("Modo", QStringLiteral("ASCII"));
+            t.f->EditModo->OnExit(t.f->EditModo);
+            QCOMPARE(t.campo("Formato"), QStringLiteral("Sin Formato"));
+            QCOMPARE(TextosMostrados(), QStringList());
+            t.poner("Formato", QStringLiteral("A4"));
             t.f->GrabarDatos();
             QCOMPARE(TextosMostrados(),
                      QStringList{"¡No es posible crear registros con el código en blanco!"});
@@ -79,6 +85,59 @@ private Q_SLOTS:
             QCOMPARE(SqlPrueba(QStringLiteral(
                          "SELECT TipoDocumento, Formato FROM IMPRESO WHERE Codigo = 'NUEVO'")),
                      QStringLiteral("Otro|Sin Formato"));
+        }
+    }
+
+    // A save the engine refuses, by the save button or by F9: the editor's
+    // message, no test print, a changed format back as it was and a new one
+    // still as typed.
+    void grabacionRechazada() {
+        for (Engine e : AvailableEngines()) {
+            Editor t(e);
+            t.f->IniciarAlta();
+            t.poner("Codigo", QStringLiteral("R1"));
+            t.poner("Descripcion", QStringLiteral("Antes"));
+            t.f->Table1->Post();
+            struct Caso {
+                bool alta, simular;
+            };
+            for (const Caso c :
+                 {Caso{false, false}, Caso{false, true}, Caso{true, false}, Caso{true, true}}) {
+                if (c.alta) {
+                    BloquearAlta(e, QStringLiteral("IMPRESO"));
+                    t.f->IniciarAlta();
+                    t.poner("Codigo", QStringLiteral("R2"));
+                } else {
+                    BloquearModificacion(e, QStringLiteral("IMPRESO"));
+                    t.f->Table1->Edit();
+                    t.poner("Descripcion", QStringLiteral("Después"));
+                }
+                MessageSeam::clearLog();
+                CodigoImpreso.clear();
+                if (c.simular) {
+                    int tecla = VK_F9;
+                    t.f->FormKeyDown(t.f, tecla, 0);
+                } else {
+                    t.f->GrabarDatos();
+                }
+                QCOMPARE(TextosMostrados(),
+                         QStringList{"¡Imposible modificar el registro!. Es posible que esté "
+                                     "siendo modificado por otro usuario."});
+                QCOMPARE(CodigoImpreso, QString());
+                if (c.alta) {
+                    QCOMPARE(t.f->Table1->State(), dsInsert);
+                    QCOMPARE(t.campo("Codigo"), QStringLiteral("R2"));
+                    t.f->Table1->Cancel();
+                    QuitarBloqueoAlta(e, QStringLiteral("IMPRESO"));
+                } else {
+                    QCOMPARE(t.f->Table1->State(), dsBrowse);
+                    QCOMPARE(t.campo("Descripcion"), QStringLiteral("Antes"));
+                    QuitarBloqueoModificacion(e, QStringLiteral("IMPRESO"));
+                }
+            }
+            QCOMPARE(SqlPrueba(QStringLiteral("SELECT Codigo, Descripcion FROM IMPRESO WHERE "
+                                              "Codigo LIKE 'R%'")),
+                     QStringLiteral("R1|Antes"));
         }
     }
 
