@@ -19,6 +19,8 @@
 #include <QStackedBarSeries>
 #include <QVBoxLayout>
 #include <QValueAxis>
+#include <algorithm>
+#include <limits>
 
 #include "db/sysutils.h"
 #include "gene/genecomp.h"
@@ -170,6 +172,10 @@ void TfGENEGRAF::ConstruirGrafico() {
 
     const QFont marcas(FuenteAplicacion.family(), FuenteAplicacion.pointSize());
     QStringList lineas = TextoSeries.split(QRegularExpression(QStringLiteral("\r?\n")));
+    // The values of every series but pies, bars from 0: one scale shows them all.
+    double minimo = std::numeric_limits<double>::max();
+    double maximo = std::numeric_limits<double>::lowest();
+    int conEscala = 0;
     for (const QString& linea : lineas) {
         if (linea.trimmed().isEmpty()) continue;
         const QStringList serie = Opciones(linea);
@@ -207,6 +213,14 @@ void TfGENEGRAF::ConstruirGrafico() {
         for (const Punto& p : puntos) colores << p.color;
         ColoresPuntos << colores;
 
+        if (tipo != QLatin1String("Tarta") && !puntos.isEmpty()) {
+            ++conEscala;
+            if (tipo.startsWith(QLatin1String("Barras"))) minimo = std::min(minimo, 0.0);
+            for (const Punto& p : puntos) {
+                minimo = std::min(minimo, p.y);
+                maximo = std::max(maximo, p.y);
+            }
+        }
         const QString tituloSerie = Opcion(serie, QStringLiteral("Titulo"));
         QAbstractSeries* creada = nullptr;
         if (tipo == QLatin1String("Tarta")) {
@@ -292,6 +306,20 @@ void TfGENEGRAF::ConstruirGrafico() {
                 grafico->addAxis(eje, o == Qt::Horizontal ? Qt::AlignBottom : Qt::AlignLeft);
             }
             s->attachAxis(eje);
+        }
+    }
+    // A shared value axis keeps the range of the first series attached to
+    // it: a later series' larger values would fall off the chart.
+    if (conEscala > 1 && maximo > minimo) {
+        for (QAbstractSeries* s : grafico->series()) {
+            if (qobject_cast<QPieSeries*>(s)) continue;
+            const Qt::Orientation valores =
+                qobject_cast<QHorizontalStackedBarSeries*>(s) ? Qt::Horizontal : Qt::Vertical;
+            for (QAbstractAxis* a : s->attachedAxes())
+                if (auto* v = qobject_cast<QValueAxis*>(a); v && a->orientation() == valores) {
+                    v->setRange(minimo, maximo);
+                    v->applyNiceNumbers();
+                }
         }
     }
     pbLeyendaClick();

@@ -10,6 +10,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QValueAxis>
 #include <QtTest>
 
 #include "gene/dialogo_modal.h"
@@ -115,6 +116,20 @@ private Q_SLOTS:
             QCOMPARE(s->barSets().size(), 2);
             QCOMPARE(s->barSets()[1]->color(), Color("Azul"));
         }
+    }
+
+    // Series of different sizes share one value scale that shows them all.
+    void escalaComun() {
+        TfGENEGRAF f;
+        f.TextoSeries = QStringLiteral(
+            "Titulo=Codigo;Tipo=Barras;Color=Rojo;Valores=1:3:A:/2:5:B:/\r\n"
+            "Titulo=Importe;Tipo=Barras;Color=Verde;Valores=1:200:A:/2:310:B:/\r\n");
+        f.ConstruirGrafico();
+        const QList<QAbstractAxis*> ejes = f.Chart1->chart()->axes(Qt::Vertical);
+        QCOMPARE(ejes.size(), 1);
+        auto* eje = qobject_cast<QValueAxis*>(ejes.first());
+        QVERIFY(eje);
+        QVERIFY2(eje->min() <= 0 && eje->max() >= 310, qPrintable(QString::number(eje->max())));
     }
 
     void leyendaYMarcas() {
