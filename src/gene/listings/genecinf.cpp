@@ -1126,7 +1126,6 @@ void TfGENECINF::SGFormatoColumnasColumnMoved(int Desde, int Hasta) {
         return;
     QListWidgetItem* item = LBColumnas->takeItem(Desde);
     LBColumnas->insertItem(Hasta, item);
-    SGFormatoColumnas->setColCount(SGFormatoColumnas->ColCount());
     // Widths follow their columns: move the grid's own data the same way.
     QStringList filas[3];
     QList<int> anchos;
