@@ -113,8 +113,6 @@ bool LeerArchivoInforme(const QString& Archivo, InformeIntercambio& Informe) {
     if (archivo.open(QIODevice::ReadOnly)) bytes = archivo.readAll();
     const QString texto = bytes.startsWith("\xEF\xBB\xBF") ? QString::fromUtf8(bytes.mid(3))
                                                            : DecodeWindows1252(bytes);
-    // Every line the export writes ends with a line break: a file without
-    // one at its end was cut short.
     const QStringList lineas = LineasTexto(texto);
     QString tabla, instrucciones;
     bool conInstrucciones = false;
@@ -131,13 +129,15 @@ bool LeerArchivoInforme(const QString& Archivo, InformeIntercambio& Informe) {
         }
     }
     instrucciones.replace(kPunto, kCrLf);
-    Informe.Instrucciones = instrucciones;
+    // Every line the export writes ends with a line break: a file without
+    // one at its end was cut short.
     if (!texto.endsWith(QLatin1Char('\n')) || tabla != kGenerador || !conInstrucciones ||
         !DisenoCompleto(instrucciones)) {
         Informe = {};
         MensajeAdvertencia(kArchivoSinInforme);
         return false;
     }
+    Informe.Instrucciones = instrucciones;
     return true;
 }
 

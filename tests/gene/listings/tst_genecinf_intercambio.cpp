@@ -150,6 +150,11 @@ private Q_SLOTS:
         QCOMPARE(Mostrados(), QStringList{"¡El informe contiene el carácter \"·\" y no puede "
                                           "exportarse!"});
         QVERIFY(!QFile::exists(archivo));
+
+        // A folder that is not there: said so, nothing written.
+        QVERIFY(!ExportarInforme("Σ Puestos", dir.filePath("no/INFORME.TXT")));
+        QCOMPARE(Mostrados(), QStringList{"¡No es posible escribir el archivo " +
+                                          dir.filePath("no/INFORME.TXT") + "!"});
     }
 
     // A file from another engine gets the SQL of the engine in use; without
