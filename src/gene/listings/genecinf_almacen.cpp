@@ -131,8 +131,7 @@ void TfGENECINF::pbImprimirClick() {
     // One runner at a time: the open one goes first.
     for (QWidget* w : QApplication::allWidgets()) {
         auto* runner = qobject_cast<TForm*>(w);
-        if (runner && runner->objectName() == QLatin1String("fGENEUINF") && runner->isVisible())
-            runner->Close();
+        if (runner && runner->objectName() == QLatin1String("fGENEUINF")) runner->Close();
     }
     InformeUsuarioAEjecutar = nombre;
     TForm* informe = CreateForm(QStringLiteral("TfGENEUINF"));

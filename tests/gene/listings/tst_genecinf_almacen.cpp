@@ -4,6 +4,7 @@
 // menus a report is listed, their copy to other reports, and a report
 // exported and imported through the buttons.
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -27,6 +28,7 @@
 #include "gene/listings/genecinf_intercambio.h"
 #include "gene/listings/genecinf_sql.h"
 #include "gene/listings/genecsql_accesos.h"
+#include "gene/listings/geneuinf.h"
 #include "gene/sesion.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
@@ -261,6 +263,35 @@ private Q_SLOTS:
         // What failed to be saved is still on screen.
         if (x.f && fallo) QVERIFY(x.f->LBColumnas->Items().contains(kExtra));
         if (fallo) QVERIFY(Nombres(" AND Instrucciones LIKE '%Extra%'").isEmpty());
+    }
+
+    // With the real runner: it opens on the report printed, and printing
+    // another closes the one open.
+    void imprimirConElEjecutor_data() { AddEngineRows(); }
+    void imprimirConElEjecutor() {
+        QFETCH(int, engine);
+        Disenador x{Engine(engine)};
+        RegisterFormClass<TfGENEUINF>(QStringLiteral("TfGENEUINF"));
+        auto abiertos = [] {
+            QList<TForm*> l;
+            for (QWidget* w : QApplication::allWidgets())
+                if (auto* f = qobject_cast<TfGENEUINF*>(w)) l << f;
+            return l;
+        };
+        x.f->CargarInforme("Bajas");
+        x.f->pbImprimirClick();
+        QCOMPARE(abiertos().size(), 1);
+        QPointer<TForm> primero = abiertos().first();
+        QCOMPARE(primero->Caption(), QStringLiteral("Bajas"));
+        x.f->CargarInforme("Cursos");
+        x.f->pbImprimirClick();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!primero);
+        QCOMPARE(abiertos().size(), 1);
+        QCOMPARE(abiertos().first()->Caption(), QStringLiteral("Cursos"));
+        QCOMPARE(Mostrados(), QStringList());
+        qDeleteAll(abiertos());
+        RegisterFormClass<RunnerPrueba>(QStringLiteral("TfGENEUINF"));
     }
 
     // The search offers the reports alone (F2 opens it too) and loads the
