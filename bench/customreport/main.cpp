@@ -112,17 +112,21 @@ double rawPdf(TDatabase* db, const QString& sql, const QString& file) {
     QPainter p(&writer);
     QFont font(QStringLiteral("Arial"), 8);
     p.setFont(font);
-    const int unit = 300 * 254 / 1000 / 10 * 4;  // about 0.25 mm per layout unit, in dots
-    const int lineHeight = 15 * unit / 10;
+    // Rows 4 mm high and a page footer, as the report's bands: as many pages.
+    const int lineHeight = 300 * 4 / 25;
     const int bottom = writer.height() - 4 * lineHeight;
+    const QString printed =
+        QStringLiteral("Impreso el ") +
+        QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy hh:mm:ss"));
     const QStringList titles{"Codigo Operario", "Linea", "Fecha Inicio", "Horas"};
     const int column = writer.width() / 4;
     int y = 0, rows = 0, page = 1;
     auto header = [&] {
         y = lineHeight;
         p.drawText(0, y, QStringLiteral("Bench"));
+        p.drawText(0, y + lineHeight, QStringLiteral("Empresa"));
         p.drawText(writer.width() / 2, y, QStringLiteral("Página %1").arg(page));
-        y += 2 * lineHeight;
+        y += 3 * lineHeight;
         p.fillRect(0, y - lineHeight + 4, writer.width(), lineHeight, Qt::black);
         p.setPen(Qt::white);
         for (int c = 0; c < titles.size(); ++c) p.drawText(c * column, y, titles[c]);
@@ -131,6 +135,7 @@ double rawPdf(TDatabase* db, const QString& sql, const QString& file) {
     };
     auto room = [&] {
         if (y < bottom) return;
+        p.drawText(writer.width() / 2, writer.height() - lineHeight, printed);
         writer.newPage();
         ++page;
         header();
@@ -169,6 +174,7 @@ double rawPdf(TDatabase* db, const QString& sql, const QString& file) {
     if (!first) footer();
     room();
     p.drawText(3 * column, y, QString::number(total, 'f', 2));
+    p.drawText(writer.width() / 2, writer.height() - lineHeight, printed);
     p.end();
     if (rows != kRows) fail(QStringLiteral("raw listing of %1 rows").arg(rows));
     return seconds(clock);

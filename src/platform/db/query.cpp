@@ -468,10 +468,28 @@ public:
 
     void load(std::vector<TRow> rows) {
         rows_ = std::move(rows);
+        // Stored texts repeat (dates above all) and a local date-time costs a
+        // time-zone lookup each: each distinct text is converted once.
+        std::vector<QHash<QString, QVariant>> converted(convert.size());
+        constexpr qsizetype kMaxConverted = 20000;
         for (TRow& r : rows_)
-            for (int i = 0; i < convert.size() && i < r.values.size(); ++i)
-                if (convert[i])
-                    r.values[i] = TTableCursor::fromStorage(r.values[i], defs[i].DataType);
+            for (int i = 0; i < convert.size() && i < r.values.size(); ++i) {
+                if (!convert[i]) continue;
+                QVariant& v = r.values[i];
+                if (v.typeId() != QMetaType::QString) {
+                    v = TTableCursor::fromStorage(v, defs[i].DataType);
+                    continue;
+                }
+                QHash<QString, QVariant>& done = converted[i];
+                const QString text = v.toString();
+                auto hit = done.constFind(text);
+                if (hit != done.constEnd()) {
+                    v = *hit;
+                    continue;
+                }
+                v = TTableCursor::fromStorage(v, defs[i].DataType);
+                if (done.size() < kMaxConverted) done.insert(text, v);
+            }
         deleted_.assign(rows_.size(), false);
         pos_ = -1;
     }

@@ -295,7 +295,8 @@ public:
     TQREngine(TQuickRep& report, TQRPrinter& out) : rep_(report), out_(out) {}
     // Pages drawn into `pdf` through `painter` (begun on the first page, in
     // `layout`) as they are laid out, instead of into pictures.
-    void drawStraight(QPdfWriter& pdf, QPainter& painter, std::function<QPageLayout()> layout) {
+    void drawStraight(QPagedPaintDevice& pdf, QPainter& painter,
+                      std::function<QPageLayout()> layout) {
         pdf_ = &pdf;
         pdfPainter_ = &painter;
         pdfLayout_ = std::move(layout);
@@ -327,7 +328,7 @@ private:
     TQRPrintContext ctx_;
     QPicture picture_;
     std::unique_ptr<QPainter> painter_;
-    QPdfWriter* pdf_ = nullptr;
+    QPagedPaintDevice* pdf_ = nullptr;
     QPainter* pdfPainter_ = nullptr;
     std::function<QPageLayout()> pdfLayout_;
     bool pageOpen_ = false;
@@ -487,7 +488,7 @@ void TQREngine::newPage() {
         // Each page starts from the painter's first state, as a picture does,
         // in the pages' own unit.
         pdfPainter_->save();
-        const double scale = double(pdf_->resolution()) / kQRPictureUnitsPerInch;
+        const double scale = double(pdf_->logicalDpiX()) / kQRPictureUnitsPerInch;
         pdfPainter_->scale(scale, scale);
         ctx_.startPage(pdfPainter_);
     } else {
@@ -771,6 +772,25 @@ bool TQuickRep::Print() {
 }
 
 bool TQuickRep::Print(QPrinter& printer) {
+    if (PrinterSettings.FirstPage <= 0 && PrinterSettings.LastPage <= 0 &&
+        PrinterSettings.Copies <= 1) {
+        // Every page once: drawn onto the printer as the run lays it out,
+        // instead of recorded whole and played back.
+        TQRPrinter pages;
+        QPainter painter;
+        TQREngine engine(*this, pages);
+        engine.drawStraight(printer, painter, [&] {
+            printer.setFullPage(true);
+            printer.setCopyCount(1);
+            return layoutOf(pages.sheet_, pages.orientation_);
+        });
+        engine.run();
+        if (pages.aborted_) {
+            if (painter.isActive()) printer.abort();
+            return false;
+        }
+        return !painter.isActive() || painter.end();
+    }
     TQRPrinter pages;
     run(&pages);
     return pages.Print(printer, PrinterSettings.FirstPage, PrinterSettings.LastPage,
