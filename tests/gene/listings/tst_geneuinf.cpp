@@ -8,6 +8,7 @@
 #include "db/field.h"
 #include "gene/geneform.h"
 #include "gene/genemens.h"
+#include "gene/genemodu_sql.h"
 #include "gene/genetext.h"
 #include "gene/listings/genecinf_filtro.h"
 #include "gene/listings/genecinf_sql.h"
@@ -242,6 +243,30 @@ private Q_SLOTS:
         QCOMPARE(TextosMostrados().size(), 1);
         QVERIFY(TextosMostrados().first().startsWith(kFallo));
         QCOMPARE(SqlPrueba("SELECT COUNT(*) FROM PUESTO"), QStringLiteral("3"));
+    }
+
+    // Under another language the menu caption is the translated name: the
+    // stored report is found through the translations.
+    void traducido_data() { AddEngineRows(); }
+    void traducido() {
+        QFETCH(int, engine);
+        Entorno x{Engine(engine)};
+        QString r;
+        EjecutarSQL(ModuloDatos,
+                    "INSERT INTO TXIDIOMA (Idioma, ClaveTexto, Texto) VALUES ('EN', 'Puestos', "
+                    "'Positions')",
+                    "DatabaseGeneral", "Silenciosa", r);
+        QVERIFY2(!r.startsWith(QLatin1String("Error")), qPrintable(r));
+        IdiomaActual = QStringLiteral("EN");
+        x.abrir(Diseno({"HPUESTO.CodigoOperario"}, {"HPUESTO.Linea = :#Linea"}), "Puestos");
+        x.abrirNombre("Positions");
+        IdiomaActual.clear();
+        QVERIFY(x.f);
+        QCOMPARE(InformeUsuarioAEjecutar, QStringLiteral("Puestos"));
+        QCOMPARE(x.f->EditoresParametros.size(), 1);
+        x.valores({"2"});
+        QCOMPARE(x.f->EjecutarConsultaInforme(), QString());
+        QCOMPARE(x.filas(), QStringList{"3"});
     }
 
     // Titles as the listing names the fetched fields.
