@@ -49,9 +49,7 @@ QString Consultar(const QString& SQL, const QString& Selector) {
 
 TfGENEUSQL::TfGENEUSQL(QWidget* owner) : TForm(owner) {
     setObjectName(QStringLiteral("fGENEUSQL"));
-    // Minimised until its query asks for values or shows rows.
     setFormStyle(fsMDIChild);
-    setWindowState(wsMinimized);
     construir();
     OnCreate = [this](QObject*) {
         PrepararFormulario(fGENEINIC, this);
@@ -171,6 +169,8 @@ QString TfGENEUSQL::TraducirNombreConsulta(const QString& Nombre) const {
 }
 
 void TfGENEUSQL::AbrirConsultaSQL(const QString& Nombre) {
+    // Minimised until its query asks for values or shows rows.
+    setWindowState(wsMinimized);
     setCaption(Nombre);
     QString nombre = Nombre;
     if (!IdiomaActual.isEmpty()) nombre = TraducirNombreConsulta(Nombre);
@@ -254,8 +254,9 @@ void TfGENEUSQL::PrepararPanelParametros() {
     } else {
         LBPanelParametros->setText(QStringLiteral("Introduzca los valores para la consulta"));
     }
-    CentrarControl(this, QStringLiteral("Centro"));
+    // Restored first: a minimised window's placement would not last.
     setWindowState(wsNormal);
+    CentrarControl(this, QStringLiteral("Centro"));
     if (!EditoresParametros.isEmpty()) EditoresParametros.first()->setFocus();
 }
 
@@ -320,8 +321,8 @@ QString TfGENEUSQL::EjecutarConsultaSQL() {
                     Herramientas->AplicarFuente(
                         ValorParametro(QStringLiteral("Font"), TextoInstrucciones));
                     PrepararColumnasConsulta(this, DBGrid1);
+                    setWindowState(wsNormal);
                     dimensionarConResultado();
-                    QWidget::setWindowState(QWidget::windowState() & ~Qt::WindowMinimized);
                 } else {
                     MensajeInformacion(QStringLiteral("El proceso ha finalizado correctamente"));
                 }

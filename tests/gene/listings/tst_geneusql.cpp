@@ -93,6 +93,7 @@ private Q_SLOTS:
         QCOMPARE(x.f->LBPanelParametros->text(),
                  QStringLiteral("Introduzca los valores para la consulta"));
         QVERIFY(!x.f->ClientDataSet1->Active());
+        QCOMPARE(x.f->WindowState(), wsNormal);
     }
 
     void ejecucion_data() { AddEngineRows(); }
@@ -158,6 +159,7 @@ private Q_SLOTS:
             x.f->AbrirConsultaSQL(QStringLiteral("No existe"));
             QCOMPARE(x.f->SentenciaConsulta, QString());
             QCOMPARE(x.f->Caption(), QStringLiteral("No existe"));
+            QCOMPARE(x.f->WindowState(), wsMinimized);
             QCOMPARE(TextosMostrados(), QStringList());
         }
     }
