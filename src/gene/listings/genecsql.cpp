@@ -119,7 +119,7 @@ void TfGENECSQL::construir() {
                                 QStringLiteral("Guardar la sentencia SQL como"));
     pbEliminarFiltro = boton("pbEliminarFiltro", QStringLiteral("Eliminar"),
                              QStringLiteral("Eliminar la sentencia SQL"));
-    pbCambioDatabase = boton("pbCambioDatabase", QStringLiteral("Base de Datos"),
+    pbCambioDatabase = boton("pbCambioDatabase", QStringLiteral("Base Datos"),
                              QStringLiteral("Cambio de Base de Datos"));
     pbCambiarFont = boton("pbCambiarFont", QStringLiteral("Letra"),
                           QStringLiteral("Cambio de Tipo de Letra (Pantalla e Impresora)"));
@@ -144,9 +144,9 @@ void TfGENECSQL::construir() {
     pbPersonalizarMenu = boton("pbPersonalizarMenu", QStringLiteral("Menú"),
                                QStringLiteral("Personalizar la Consulta en un Menú de Aplicación"));
     pbCopiarConfiguracion =
-        boton("pbCopiarConfiguracion", QStringLiteral("Copiar configuración"),
+        boton("pbCopiarConfiguracion", QStringLiteral("Copiar Conf."),
               QStringLiteral("Copiar la configuración de esta consulta a otras consultas"));
-    pbCopiarAOtrasEmpresas = boton("pbCopiarAOtrasEmpresas", QStringLiteral("Otras Empresas"),
+    pbCopiarAOtrasEmpresas = boton("pbCopiarAOtrasEmpresas", QStringLiteral("A Empresas"),
                                    QStringLiteral("Copiar todos los Informes a otras Empresas"));
     pbSalir = boton("pbSalir", QStringLiteral("&Salir"), QString());
     barra->addStretch();
