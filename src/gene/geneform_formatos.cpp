@@ -294,7 +294,10 @@ void FinalizarSesion(TfGENEINIC*) {
 }
 
 bool CerrarFormulariosEmpresa(TfGENEINIC* f) {
-    static const char* const kConsultas[] = {"fGENEUSQL", "fGENECINF", "fGENEMTEX", "fGENEUINF"};
+    // The SQL workbench lists and saves the company's own queries: left open it
+    // would show the old company's and save into a closed table.
+    static const char* const kConsultas[] = {"fGENEUSQL", "fGENECSQL", "fGENECINF", "fGENEMTEX",
+                                             "fGENEUINF"};
     if (HayFormulariosOcupados(f)) return false;
     TForm* principal = MainForm();
     const QString nombrePrincipal = principal ? principal->Name() : QString();

@@ -207,11 +207,13 @@ private Q_SLOTS:
         QPointer<TForm> personal = ventana(QStringLiteral("fRRHHPERS"), &principal);
         QPointer<TForm> busqueda = ventana(QStringLiteral("fGENEBUSQ"), &principal);
         QPointer<TForm> consulta = ventana(QStringLiteral("fGENEUSQL_1"), &principal);
+        QPointer<TForm> sentencias = ventana(QStringLiteral("fGENECSQL"), &principal);
         CerrarFormulariosEmpresa(nullptr);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!personal);
         QVERIFY(busqueda);
         QVERIFY(!consulta);
+        QVERIFY(!sentencias);
         QVERIFY(!ModuloDatos);
         delete busqueda;
         SetMainForm(nullptr);
