@@ -20,6 +20,7 @@
 #include "gene/geneconv.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_conexion.h"
+#include "gene/geneinic_tablas.h"
 #include "gene/genemodu_sql.h"
 #include "gene/genenlet.h"
 #include "gene/genetext.h"
@@ -576,6 +577,17 @@ void Relleno::grabarLineas() {
 }
 
 void Relleno::ejecutar() {
+    // A company that never opened one of the tables read here (categories
+    // on a fresh installation) gets it from the dictionary, as opening it
+    // would make it: a statement on a missing table ends the session. Made
+    // before the fill's transaction, which a table's creation cannot join.
+    for (const char* nombre :
+         {"PERSONAL", "HCONTRAT", "CONTRATO", "CATEGORI", "NOMINA", "PARAGENE", "PARANOMI"}) {
+        if (base_->TableExists(QLatin1String(nombre))) continue;
+        TTable tabla;
+        tabla.setTableName(QLatin1String(nombre));
+        AbrirTabla(fGENEINIC, &tabla);
+    }
     // One transaction for all the pages and lines: a commit per stored row
     // made the fill many times slower. A caller's own transaction is kept.
     TGuardaTransaccion transaccion(fGENEINIC, temporal_->Database());

@@ -407,6 +407,21 @@ private Q_SLOTS:
         }
     }
 
+    // A company where the categories were never opened (a fresh
+    // installation) gets the table made and the contract filled.
+    void tablaSinCrear() {
+        for (Engine e : AvailableEngines()) {
+            Contratos t(e);
+            t.operario(1, QStringLiteral("GARCIA LOPEZ, ANA"));
+            t.contrato(1, 1, 401, QDate(2024, 2, 1), QDate(2024, 7, 31));
+            sql(QStringLiteral("DROP TABLE CATEGORI"));
+            t.rellenar();
+            QCOMPARE(t.paginas(), 2);
+            QCOMPARE(t.texto(1, 401, 1, "NombreOperario"), QStringLiteral("GARCIA LOPEZ, ANA"));
+            QCOMPARE(t.texto(1, 401, 1, "NombreCategoria"), QString());
+        }
+    }
+
     // The dialog's defaults, and what each option sets: copies, Top,
     // panels and the proposed shipped format.
     void dialogo() {
