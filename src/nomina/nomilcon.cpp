@@ -127,6 +127,10 @@ TfNOMILCON::TfNOMILCON(QWidget* owner) : TForm(owner) {
         e->setObjectName(QLatin1String(nombre));
         e->setMaxLength(limite);
         e->setText(QString::fromUtf8(valor));
+        // Wide enough for what it takes (a date whole), however many boxes
+        // share the row.
+        e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QLatin1Char('0')) *
+                           (qBound(2, limite == 0 ? 4 : limite, 12) + 2));
         // Every edit but the cause's ignores a double click.
         return e;
     };
@@ -189,16 +193,30 @@ TfNOMILCON::TfNOMILCON(QWidget* owner) : TForm(owner) {
     Panel3->hide();
 
     Panel4 = panel("Panel4");
-    auto* g4 = new QGridLayout(Panel4);
+    // One row of boxes after another, each as wide as its own captions and
+    // boxes: sharing columns across rows made the window too narrow for the
+    // part-time rows, whose dates could not be read.
+    auto* l4 = new QVBoxLayout(Panel4);
+    auto renglon = [this, l4](std::initializer_list<std::pair<const char*, QWidget*>> cajas,
+                              QWidget* extensible = nullptr) {
+        auto* r = new QHBoxLayout;
+        for (const auto& [etiqueta, control] : cajas) {
+            if (etiqueta) r->addWidget(new TLabel(Panel4, QString::fromUtf8(etiqueta)));
+            r->addWidget(control, control == extensible ? 1 : 0);
+        }
+        if (!extensible) r->addStretch(1);
+        l4->addLayout(r);
+    };
+    auto titulo = [this, l4](const char* texto) {
+        l4->addWidget(new TLabel(Panel4, QString::fromUtf8(texto)));
+    };
     DiasCertificado = edit(Panel4, "DiasCertificado", 20, "180");
     CausaSituacionDesempleo = edit(Panel4, "CausaSituacionDesempleo", 150);
     EditCodigoCausa = edit(Panel4, "EditCodigoCausa", 2);
-    fila(g4, 0, 0, "Días de Certificado", DiasCertificado);
-    fila(g4, 0, 2, "Código Causa", EditCodigoCausa);
-    fila(g4, 0, 4, "Causa Sit.Desempleo", CausaSituacionDesempleo);
-    g4->addWidget(new TLabel(Panel4, QStringLiteral("Distribución de las jornadas de trabajo en "
-                                                    "contratos a tiempo parcial:")),
-                  1, 0, 1, 6);
+    DiasCertificado->setMaximumWidth(DiasCertificado->minimumWidth());
+    renglon({{"Días de Certificado", DiasCertificado}, {"Código Causa", EditCodigoCausa}});
+    renglon({{"Causa Sit.Desempleo", CausaSituacionDesempleo}}, CausaSituacionDesempleo);
+    titulo("Distribución de las jornadas de trabajo en contratos a tiempo parcial:");
     for (int i = 0; i < 4; ++i) {
         const QByteArray n = QByteArray::number(i + 1);
         auto* tipo = new TComboBox(Panel4);
@@ -213,33 +231,31 @@ TfNOMILCON::TfNOMILCON(QWidget* owner) : TForm(owner) {
             edit(Panel4, QByteArray("EditDiasDesdeContratosTiempoParcial" + n).constData(), 10);
         EditDiasHastaContratosTiempoParcial[i] =
             edit(Panel4, QByteArray("EditDiasHastaContratosTiempoParcial" + n).constData(), 10);
-        fila(g4, 2 + i, 0, "Tipo:", tipo);
-        fila(g4, 2 + i, 2, "Días:", EditDiasContratosTiempoParcial[i]);
-        fila(g4, 2 + i, 4, "del", EditDiasDesdeContratosTiempoParcial[i]);
-        fila(g4, 2 + i, 6, "al", EditDiasHastaContratosTiempoParcial[i]);
+        renglon({{"Tipo:", tipo},
+                 {"Días:", EditDiasContratosTiempoParcial[i]},
+                 {"del", EditDiasDesdeContratosTiempoParcial[i]},
+                 {"al", EditDiasHastaContratosTiempoParcial[i]}});
     }
     EditFechaSuspension = edit(Panel4, "EditFechaSuspension", 10);
     EditFechaFinSuspension = edit(Panel4, "EditFechaFinSuspension", 10);
     EditNumERE = edit(Panel4, "EditNumERE", 10);
-    fila(g4, 6, 0, "Fecha suspensión/extinción", EditFechaSuspension);
-    fila(g4, 6, 2, "Fecha fin suspensión", EditFechaFinSuspension);
-    fila(g4, 6, 4, "Num. ERE", EditNumERE);
-    g4->addWidget(new TLabel(Panel4, QStringLiteral("Reducción de jornada por:")), 7, 0, 1, 2);
+    renglon({{"Fecha suspensión/extinción", EditFechaSuspension},
+             {"Fecha fin suspensión", EditFechaFinSuspension}});
+    renglon({{"Num. ERE", EditNumERE}});
+    titulo("Reducción de jornada por:");
     EditReduccionRegulacion = edit(Panel4, "EditReduccionRegulacion", 10, "0");
     EditReduccionCuidados = edit(Panel4, "EditReduccionCuidados", 10, "0");
-    fila(g4, 8, 0, "Expediente de Regulación de Empleo (%)", EditReduccionRegulacion);
-    fila(g4, 8, 2, "Cuidado de hijos o familiares (%)", EditReduccionCuidados);
+    renglon({{"Expediente de Regulación de Empleo (%)", EditReduccionRegulacion}});
+    renglon({{"Cuidado de hijos o familiares (%)", EditReduccionCuidados}});
     EditNumDiasTramitacion = edit(Panel4, "EditNumDiasTramitacion", 10, "0");
     EditDiasTramitacionDel = edit(Panel4, "EditDiasTramitacionDel", 10);
     EditDiasTramitacionAl = edit(Panel4, "EditDiasTramitacionAl", 10);
-    fila(g4, 9, 0, "Num. de días de salarios de tramitación:", EditNumDiasTramitacion);
-    fila(g4, 9, 2, "del", EditDiasTramitacionDel);
-    fila(g4, 9, 4, "al", EditDiasTramitacionAl);
+    renglon({{"Num. de días de salarios de tramitación:", EditNumDiasTramitacion}});
+    renglon({{"del", EditDiasTramitacionDel}, {"al", EditDiasTramitacionAl}});
     UltimoContrato = new TCheckBox(Panel4, QStringLiteral("Último contrato"));
     UltimoContrato->setObjectName(QStringLiteral("UltimoContrato"));
-    g4->addWidget(UltimoContrato, 10, 0, 1, 2);
     EditObservaciones = edit(Panel4, "EditObservaciones", 40);
-    fila(g4, 10, 2, "Observaciones", EditObservaciones);
+    renglon({{nullptr, UltimoContrato}, {"Observaciones", EditObservaciones}}, EditObservaciones);
     Panel4->hide();
 
     TPanel* Panel6 = panel("Panel6");

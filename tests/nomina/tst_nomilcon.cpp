@@ -470,6 +470,23 @@ private Q_SLOTS:
         }
     }
 
+    // The certificate's boxes shown whole in the window as it opens: every
+    // caption readable and every date box wide enough for a date.
+    void panelCertificado() {
+        Dialogo t(Engine::Sqlite);
+        t.f->show();
+        t.f->CertificadoEmpresa->setChecked(true);
+        t.f->CertificadoEmpresaClick();
+        QCoreApplication::processEvents();
+        const int fecha = t.f->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000"));
+        for (TEdit* e : t.f->Panel4->findChildren<TEdit*>())
+            QVERIFY2(e->width() >= fecha, qPrintable(e->objectName()));
+        for (TLabel* l : t.f->Panel4->findChildren<TLabel*>())
+            QVERIFY2(l->width() >= l->sizeHint().width() &&
+                         l->geometry().right() <= t.f->Panel4->contentsRect().right(),
+                     qPrintable(l->Caption()));
+    }
+
     // Cause 15 of the list fills the code and the whole text after "15-".
     void causa() {
         Dialogo t(Engine::Sqlite);
