@@ -1,58 +1,84 @@
 // Saved-query runner benchmark: 100,000 rows (integer key, two strings, a
-// date, two floats) shown by an offscreen runner, on a temporary SQLite
-// installation. Line printed:
-//   savedquery grid_100k ours=<s> raw=<s> ratio=<ours/raw> first_rows=<s>
+// date, two floats) shown and exported by an offscreen runner, on a temporary
+// installation on SQLite and, beside scripts/with-postgres, on PostgreSQL.
+// Lines printed per engine:
+//   savedquery grid_100k ours=<s> raw=<s> ratio=<ours/raw> first_rows=<s> (<engine>)
 //     the saved "SELECT" opened by name until its grid painted its first
 //     rows, then `Last` and the grid painted again, against a forward-only
 //     QSqlQuery reading every value; first_rows is the time to the first
-//     painted rows.
+//     painted rows;
+//   savedquery txt_100k ours=<s> raw=<s> ratio=<ours/raw> (<engine>)
+//     the saved query opened and ExportarASCII "SinDialogo" of its rows,
+//     against the same read writing the same Windows-1252 lines to a QFile;
+//   savedquery xlsx_100k ours=<s> raw=<s> ratio=<ours/raw> (<engine>)
+//     the saved query opened and ExportarExcel "SinDialogo" of its rows,
+//     against the same read writing the same cells with libxlsxwriter.
+
+#include <xlsxwriter.h>
 
 #include <QApplication>
 #include <QDate>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QFile>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #include "../common/filas100k.h"
-#include "../common/instalacion.h"
 #include "db/clientdataset.h"
 #include "db/database.h"
 #include "db/table.h"
+#include "gene/geneexpt.h"
+#include "gene/geneinic.h"
 #include "gene/geneinic_tablas.h"
 #include "gene/genemodu.h"
 #include "gene/genetext.h"
+#include "gene/genetrad.h"
 #include "gene/listings/genecsql.h"
 #include "gene/listings/geneusql.h"
-#include "nomina/nomimodu.h"
+#include "io/textfile.h"
+#include "support/dbfixture.h"
+#include "support/empresaprueba.h"
 #include "ui/dbgrid.h"
 #include "ui/registry.h"
 
 namespace {
 
-using bench::fail;
+[[noreturn]] void fail(const QString& what) {
+    std::fprintf(stderr, "bench_savedquery: %s\n", qPrintable(what));
+    std::exit(1);
+}
 
 constexpr int kRows = bench::kRows100k;
+const QString kSql = QStringLiteral(
+    "SELECT Codigo, Nombre, Ciudad, Fecha, Importe, Horas FROM SQBENCH ORDER BY Codigo");
 
 double seconds(const QElapsedTimer& t) {
     return t.nsecsElapsed() / 1e9;
 }
 
-// Counts the paints of the grid's rows.
+// Counts the paints of the grid while it holds rows.
 class Paints : public QObject {
 public:
+    explicit Paints(TDBGrid* grid) : grid_(grid) { grid->viewport()->installEventFilter(this); }
     int count = 0;
 
 protected:
     bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint) ++count;
+        if (e->type() == QEvent::Paint && grid_->model()->rowCount() > 0) ++count;
         return false;
     }
+
+private:
+    TDBGrid* grid_;
 };
 
-void waitPaint(Paints& paints) {
-    const int before = paints.count;
+// Until the grid painted after the `before`th paint (one that came while the
+// runner worked counts).
+void waitPaint(Paints& paints, int before) {
     QElapsedTimer guard;
     guard.start();
     while (paints.count == before) {
@@ -61,12 +87,17 @@ void waitPaint(Paints& paints) {
     }
 }
 
-double rawRead(TDatabase* db, const QString& sql) {
-    QElapsedTimer clock;
-    clock.start();
+QSqlQuery rawQuery(TDatabase* db) {
     QSqlQuery q(db->connection());
     q.setForwardOnly(true);
-    if (!q.exec(sql)) fail("raw read failed");
+    if (!q.exec(kSql)) fail("raw read failed");
+    return q;
+}
+
+double rawRead(TDatabase* db) {
+    QElapsedTimer clock;
+    clock.start();
+    QSqlQuery q = rawQuery(db);
     int rows = 0;
     QVariant sink;
     while (q.next()) {
@@ -77,14 +108,90 @@ double rawRead(TDatabase* db, const QString& sql) {
     return seconds(clock);
 }
 
-}  // namespace
+// The export's texts of a row's values, done plainly: dates as dd/mm/yyyy,
+// floats with the decimal comma and no zeros after it.
+QDate dateOf(const QVariant& v) {
+    if (v.typeId() == QMetaType::QDateTime) return v.toDateTime().date();
+    return QDate::fromString(v.toString().left(10), Qt::ISODate);
+}
+QString floatText(double v) {
+    return QString::number(v, 'g', 15).replace(QLatin1Char('.'), QLatin1Char(','));
+}
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    bench::Installation installation;
-    TModuloDatos module;
-    CrearModulosNomina();
+void rawTxt(TDatabase* db, const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) fail("raw text not written");
+    QSqlQuery q = rawQuery(db);
+    const QString sep = QStringLiteral("|");
+    while (q.next()) {
+        const QString line = q.value(0).toString() + sep + q.value(1).toString() + sep +
+                             q.value(2).toString() + sep +
+                             dateOf(q.value(3)).toString(QStringLiteral("dd/MM/yyyy")) + sep +
+                             floatText(q.value(4).toDouble()) + sep +
+                             floatText(q.value(5).toDouble()) + sep + QStringLiteral("\r\n");
+        f.write(EncodeText(line, TextEncoding::Windows1252));
+    }
+}
+
+void rawXlsx(TDatabase* db, const QStringList& titles, const QString& path) {
+    lxw_workbook* book = workbook_new(path.toLocal8Bit().constData());
+    lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
+    lxw_format* boldFormat = workbook_add_format(book);
+    format_set_bold(boldFormat);
+    format_set_num_format(boldFormat, "@");
+    lxw_format* textFormat = workbook_add_format(book);
+    format_set_num_format(textFormat, "@");
+    format_set_align(textFormat, LXW_ALIGN_LEFT);
+    format_set_align(textFormat, LXW_ALIGN_VERTICAL_TOP);
+    lxw_format* numberFormat = workbook_add_format(book);
+    format_set_align(numberFormat, LXW_ALIGN_RIGHT);
+    format_set_align(numberFormat, LXW_ALIGN_VERTICAL_TOP);
+    for (int c = 0; c < titles.size(); ++c)
+        worksheet_write_string(sheet, 0, lxw_col_t(c), titles[c].toUtf8().constData(), boldFormat);
+    QSqlQuery q = rawQuery(db);
+    lxw_row_t row = 2;
+    while (q.next()) {
+        worksheet_write_number(sheet, row, 0, q.value(0).toDouble(), numberFormat);
+        for (int c : {1, 2})
+            worksheet_write_string(sheet, row, lxw_col_t(c),
+                                   q.value(c).toString().toUtf8().constData(), textFormat);
+        worksheet_write_string(
+            sheet, row, 3,
+            dateOf(q.value(3)).toString(QStringLiteral("dd/MM/yyyy")).toUtf8().constData(),
+            textFormat);
+        for (int c : {4, 5})
+            worksheet_write_number(sheet, row, lxw_col_t(c), q.value(c).toDouble(), numberFormat);
+        ++row;
+    }
+    if (workbook_close(book) != LXW_NO_ERROR) fail("raw xlsx not written");
+}
+
+QByteArray contents(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) fail("cannot read " + path);
+    return f.readAll();
+}
+
+void line(const char* figure, double ours, double raw, const QString& tail) {
+    std::printf("savedquery %s ours=%.4f raw=%.4f ratio=%.2f%s\n", figure, ours, raw,
+                raw > 0 ? ours / raw : 0.0, qPrintable(tail));
+    std::fflush(stdout);
+}
+
+TfGENEUSQL* newRunner() {
+    auto* form = qobject_cast<TfGENEUSQL*>(CreateForm(QStringLiteral("TfGENEUSQL")));
+    if (!form) fail("the runner was not created");
+    form->resize(1000, 700);
+    return form;
+}
+
+void openSaved(TfGENEUSQL* form) {
+    form->AbrirConsultaSQL(QStringLiteral("Bench"));
+    if (!form->ClientDataSet1->Active()) fail("the saved query did not open");
+}
+
+void run(Engine engine) {
+    EmpresaPrueba company(engine);
     TDatabase* db = fGENEINIC->Database;
     bench::fillRows100k(db, QStringLiteral("SQBENCH"));
     {
@@ -92,39 +199,82 @@ int main(int argc, char** argv) {
         filtro.setTableName(QStringLiteral("FILTRO"));
         if (!AbrirTabla(fGENEINIC, &filtro)) fail("cannot open FILTRO");
     }
-    const QString sql = QStringLiteral(
-        "SELECT Codigo, Nombre, Ciudad, Fecha, Importe, Horas FROM SQBENCH ORDER BY Codigo");
     db->Execute(QStringLiteral("INSERT INTO FILTRO (NombreTabla, Descripcion, Filtro) VALUES "
                                "('SQL', 'Bench', ") +
-                Entrecomillar(sql) + QStringLiteral(")"));
-    InstalarConsultasSQL();
+                Entrecomillar(kSql) + QStringLiteral(")"));
+    const QString tag =
+        engine == Engine::Postgres ? QStringLiteral(" (PostgreSQL)") : QStringLiteral(" (SQLite)");
+    QTemporaryDir out;
 
     // The best of three rounds of each side, taken in turns.
     double ours = 1e9, raw = 1e9, first = 1e9;
     QElapsedTimer clock;
     for (int round = 0; round < 3; ++round) {
-        auto* form = qobject_cast<TfGENEUSQL*>(CreateForm(QStringLiteral("TfGENEUSQL")));
-        if (!form) fail("the runner was not created");
-        form->resize(1000, 700);
-        Paints paints;
-        form->DBGrid1->viewport()->installEventFilter(&paints);
+        TfGENEUSQL* form = newRunner();
+        Paints paints(form->DBGrid1);
         clock.restart();
         form->show();
-        form->AbrirConsultaSQL(QStringLiteral("Bench"));
-        if (!form->ClientDataSet1->Active()) fail("the saved query did not open");
-        waitPaint(paints);
+        openSaved(form);
+        waitPaint(paints, 0);
         first = std::min(first, seconds(clock));
+        const int shown = paints.count;
         form->ClientDataSet1->Last();
         form->DBGrid1->viewport()->update();
-        waitPaint(paints);
+        waitPaint(paints, shown);
         ours = std::min(ours, seconds(clock));
         if (form->ClientDataSet1->RecordCount() != kRows)
             fail(QStringLiteral("the runner shows %1 rows")
                      .arg(form->ClientDataSet1->RecordCount()));
         delete form;
-        raw = std::min(raw, rawRead(db, sql));
+        raw = std::min(raw, rawRead(db));
     }
-    std::printf("savedquery grid_100k ours=%.4f raw=%.4f ratio=%.2f first_rows=%.4f\n", ours, raw,
-                raw > 0 ? ours / raw : 0.0, first);
+    line("grid_100k", ours, raw, QStringLiteral(" first_rows=%1").arg(first, 0, 'f', 4) + tag);
+
+    double oursTxt = 1e9, rawTxtTime = 1e9, oursXlsx = 1e9, rawXlsxTime = 1e9;
+    const QString txt = out.filePath(QStringLiteral("SQL.TXT"));
+    const QString rawTxtPath = out.filePath(QStringLiteral("raw.txt"));
+    const QString xlsx = out.filePath(QStringLiteral("SQL.XLS"));
+    QStringList titles;
+    for (int round = 0; round < 3; ++round) {
+        TfGENEUSQL* form = newRunner();
+        clock.restart();
+        openSaved(form);
+        if (!ExportarASCII(ModuloDatos, form->ClientDataSet1, nullptr, txt,
+                           QStringLiteral("SinDialogo")))
+            fail("the text file was not written");
+        oursTxt = std::min(oursTxt, seconds(clock));
+        clock.restart();
+        rawTxt(db, rawTxtPath);
+        rawTxtTime = std::min(rawTxtTime, seconds(clock));
+        if (contents(txt) != contents(rawTxtPath)) fail("the text files differ");
+
+        clock.restart();
+        openSaved(form);
+        if (!ExportarExcel(ModuloDatos, form->ClientDataSet1, nullptr, xlsx,
+                           QStringLiteral("SinDialogo")))
+            fail("the workbook was not written");
+        oursXlsx = std::min(oursXlsx, seconds(clock));
+        if (titles.isEmpty())
+            for (TField* f : form->ClientDataSet1->Fields()) {
+                QString t;
+                Traducir(ModuloDatos, SepararPalabras(f->FieldName()), QString(), QString(), t);
+                titles << t;
+            }
+        delete form;
+        clock.restart();
+        rawXlsx(db, titles, out.filePath(QStringLiteral("raw.xlsx")));
+        rawXlsxTime = std::min(rawXlsxTime, seconds(clock));
+    }
+    line("txt_100k", oursTxt, rawTxtTime, tag);
+    line("xlsx_100k", oursXlsx, rawXlsxTime, tag);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    InstalarConsultasSQL();
+    for (Engine engine : AvailableEngines()) run(engine);
     return 0;
 }

@@ -140,6 +140,8 @@ void TfGENEUSQL::construir() {
 
     QryConsultasSQL = new TQuery(this);
     QryConsultasSQL->setObjectName(QStringLiteral("QryConsultasSQL"));
+    // The grid shows the first rows while the rest are still to be read.
+    QryConsultasSQL->setPacketRecords(200);
     ClientDataSet1 = new TClientDataSet(this);
     ClientDataSet1->setObjectName(QStringLiteral("ClientDataSet1"));
     DataSource1 = new TDataSource(this);
@@ -312,7 +314,7 @@ QString TfGENEUSQL::EjecutarConsultaSQL() {
                     // Only a result the engine can write back by key is editable.
                     ClientDataSet1->setReadOnly(
                         !(pbModificar->Down() && QryConsultasSQL->CanModify()));
-                    ClientDataSet1->LoadFromDataSet(QryConsultasSQL);
+                    ClientDataSet1->LoadFromQuery(QryConsultasSQL);
                     ClientDataSet1->First();
                     pbExportar->setEnabled(true);
                     pbExportarExcel->setEnabled(true);

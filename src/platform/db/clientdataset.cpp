@@ -6,6 +6,7 @@
 #include "db/database.h"
 #include "db/dberror.h"
 #include "db/dialect.h"
+#include "db/query.h"
 #include "db/tablecursor.h"
 
 // The rows in memory. A row's identity is its position in `rows`, which
@@ -16,11 +17,43 @@ struct TClientDataSet::Store {
         QVector<QVariant> original;  // as loaded, while modified or deleted
         TUpdateStatus status = usUnmodified;
         bool gone = false;  // an inserted row deleted again, or merged away
+        bool raw = false;   // values as read, until first used (`convert`)
     };
     TFieldDefs defs;
     std::vector<Row> rows;
     QVector<int> order;
     QVector<int> sortColumns;
+    // The rows still to read (LoadFromQuery), `packet` at a time.
+    std::unique_ptr<TRowSource> rest;
+    int packet = 1;
+    std::function<void(QVector<QVariant>&)> convert;
+
+    // A row's values, in the fields' types.
+    Row& row(int id) {
+        Row& r = rows[id];
+        if (r.raw) {
+            convert(r.values);
+            r.raw = false;
+        }
+        return r;
+    }
+
+    // Reads up to `count` more rows (all with -1) after the others; false
+    // when there were none.
+    bool readMore(int count) {
+        return ReadFromSource(rest, count, [this](QVector<QVariant>& values) {
+            Row r;
+            r.values = std::move(values);
+            r.raw = true;
+            rows.push_back(std::move(r));
+            // Read rows come after every other: rows are only inserted, or
+            // ordered by an index, once all are read.
+            order.append(int(rows.size()) - 1);
+        });
+    }
+    void readAll() {
+        while (rest) readMore(-1);
+    }
 
     bool less(int a, int b) const {
         for (int c : sortColumns) {
@@ -45,6 +78,8 @@ struct TClientDataSet::Store {
         return false;
     }
     void rebuildOrder() {
+        if (!sortColumns.isEmpty())
+            for (int i = 0; i < int(rows.size()); ++i) row(i);
         order.clear();
         for (int i = 0; i < int(rows.size()); ++i)
             if (!rows[i].gone && rows[i].status != usDeleted) order.append(i);
@@ -77,14 +112,18 @@ public:
     TFieldDefs fieldDefs() const override { return store_->defs; }
     bool first(TRow& row) override {
         pos_ = 0;
+        if (store_->order.isEmpty()) store_->readMore(store_->packet);
         return deliver(row);
     }
     bool last(TRow& row) override {
+        store_->readAll();
         pos_ = int(store_->order.size()) - 1;
         return deliver(row);
     }
     bool next(TRow& row) override {
         if (pos_ < int(store_->order.size())) ++pos_;
+        if (pos_ >= int(store_->order.size()) && store_->readMore(store_->packet))
+            pos_ = std::min(pos_, int(store_->order.size()) - 1);
         return deliver(row);
     }
     bool prior(TRow& row) override {
@@ -104,9 +143,13 @@ public:
         }
         return false;
     }
-    int recordCount() override { return int(store_->order.size()); }
+    int recordCount() override {
+        store_->readAll();
+        return int(store_->order.size());
+    }
     bool canModify() const override { return true; }
     void insertRow(TRow& row) override {
+        store_->readAll();  // a new row goes after every row of the result
         TClientDataSet::Store::Row r;
         r.values = row.values;
         r.status = usInserted;
@@ -117,7 +160,7 @@ public:
     }
     void updateRow(const TRow& old, TRow& row) override {
         const int id = old.identity.toInt();
-        auto& r = store_->rows[id];
+        auto& r = store_->row(id);
         if (r.status == usUnmodified) {
             r.original = r.values;
             r.status = usModified;
@@ -128,7 +171,7 @@ public:
     }
     void deleteRow(const TRow& old) override {
         const int id = old.identity.toInt();
-        auto& r = store_->rows[id];
+        auto& r = store_->row(id);
         if (r.status == usInserted) {
             r.gone = true;
         } else {
@@ -149,7 +192,7 @@ private:
             return false;
         }
         const int id = store_->order[pos_];
-        row.values = store_->rows[id].values;
+        row.values = store_->row(id).values;
         row.identity = id;
         return true;
     }
@@ -183,6 +226,7 @@ std::unique_ptr<TCursor> TClientDataSet::CreateCursor() {
         throw EDatabaseError(DbError::General,
                              QStringLiteral("Missing data provider or data packet"));
     store_->sortColumns = sortColumns(indexFieldNames_);
+    if (!store_->sortColumns.isEmpty()) store_->readAll();
     store_->rebuildOrder();
     return std::make_unique<MemoryCursor>(store_);
 }
@@ -232,6 +276,26 @@ void TClientDataSet::LoadFromDataSet(TDataSet* source) {
     Open();
 }
 
+void TClientDataSet::LoadFromQuery(TQuery* query) {
+    if (!query || !query->Active()) throw EDatabaseError::make(DbError::ClosedDataSet);
+    Close();
+    auto store = std::make_shared<Store>();
+    store->packet = std::max(1, query->PacketRecords());
+    std::vector<QVector<QVariant>> values;
+    store->rest = query->TakeResult(store->defs, values);
+    if (store->rest) store->convert = store->rest->Converter();
+    for (TFieldDef& d : store->defs) d.Required = false;
+    store->rows.reserve(values.size());
+    for (auto& v : values) {
+        Store::Row r;
+        r.values = std::move(v);
+        store->rows.push_back(std::move(r));
+    }
+    fieldDefs_ = store->defs;
+    store_ = store;
+    Open();
+}
+
 void TClientDataSet::setIndexFieldNames(const QString& names) {
     if (names == indexFieldNames_) return;
     if (!Active()) {
@@ -240,6 +304,7 @@ void TClientDataSet::setIndexFieldNames(const QString& names) {
     }
     const QVector<int> cols = sortColumns(names);  // raises before anything changes
     CheckBrowseMode();
+    if (!cols.isEmpty()) store_->readAll();
     indexFieldNames_ = names;
     store_->sortColumns = cols;
     store_->rebuildOrder();

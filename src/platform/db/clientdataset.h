@@ -9,6 +9,7 @@
 #include "db/dataset.h"
 
 class TDatabase;
+class TQuery;
 
 enum TUpdateStatus { usUnmodified, usModified, usInserted, usDeleted };
 
@@ -26,6 +27,11 @@ public:
     // calculated ones as values) and opens on the first row; the source keeps
     // its position.
     void LoadFromDataSet(TDataSet* source);
+    // Takes an open query's result over (the query closes): the structure and
+    // the rows it has read now, the rest from the engine in packets of its
+    // PacketRecords as navigation reaches them. Last, RecordCount, an index,
+    // an inserted row and ApplyUpdates read every row first.
+    void LoadFromQuery(TQuery* query);
 
     // The change log: rows inserted, modified or deleted since the data were
     // loaded or the log last merged.

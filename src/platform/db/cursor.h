@@ -7,6 +7,10 @@
 
 #include <QVariant>
 #include <QVector>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <vector>
 
 #include "db/fieldtypes.h"
 
@@ -18,6 +22,40 @@ struct TRow {
     QVector<QVariant> values;
     QVariant identity;
 };
+
+// The rows of a result still to be read from the engine, in order: a result
+// handed from a query to a client dataset that reads it as it is shown.
+class TRowSource {
+public:
+    virtual ~TRowSource() = default;
+    // Appends up to `count` rows (every remaining one when count < 0) to
+    // `rows`, values as the engine gave them; false once none remain. An
+    // engine error met on the way is raised once, after the rows before it.
+    virtual bool Read(int count, std::vector<QVector<QVariant>>& rows) = 0;
+    // What turns a row read into the fields' types (dates read as text...):
+    // done when a row is first shown, not for every row read.
+    virtual std::function<void(QVector<QVariant>&)> Converter() const = 0;
+};
+
+// Reads up to `count` rows of `source` (all with -1), handing each to
+// `take`, and drops the source once it has no more; an error is raised after
+// the rows read before it are taken. False when no row came.
+template <typename Take>
+bool ReadFromSource(std::unique_ptr<TRowSource>& source, int count, Take take) {
+    if (!source) return false;
+    std::vector<QVector<QVariant>> rows;
+    bool more = false;
+    std::exception_ptr error;
+    try {
+        more = source->Read(count, rows);
+    } catch (...) {
+        error = std::current_exception();
+    }
+    if (!more) source.reset();
+    for (auto& r : rows) take(r);
+    if (error) std::rethrow_exception(error);
+    return !rows.empty();
+}
 
 class TCursor {
 public:

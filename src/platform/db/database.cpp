@@ -254,7 +254,20 @@ bool TDatabase::Connected() const {
 
 QSqlDatabase TDatabase::connection() const {
     if (!Connected()) throw EDatabaseError::make(DbError::ClosedDataSet, QString(), databaseName_);
+    settlePendingReads();
     return db_;
+}
+
+void TDatabase::AddPendingRead(TPendingRead* read) {
+    if (!pendingReads_.contains(read)) pendingReads_.append(read);
+}
+
+void TDatabase::RemovePendingRead(TPendingRead* read) {
+    pendingReads_.removeAll(read);
+}
+
+void TDatabase::settlePendingReads() const {
+    while (!pendingReads_.isEmpty()) pendingReads_.takeFirst()->ReadRest();
 }
 
 void TDatabase::Open() {
@@ -350,6 +363,8 @@ QString TDatabase::pgSchema() const {
 void TDatabase::Close() {
     if (!db_.isValid()) return;
     Q_EMIT aboutToClose();
+    // Rows already handed to a client stay its own: the rest is read now.
+    settlePendingReads();
     if (inTransaction_ && db_.isOpen()) {
         QSqlQuery q(db_);
         q.exec(QStringLiteral("ROLLBACK"));
@@ -500,6 +515,7 @@ QSqlQuery& TDatabase::Prepared(const QString& sql) {
 }
 
 void TDatabase::Run(QSqlQuery& query) {
+    settlePendingReads();
     RefuseNul(QString(), query.boundValues());
     if (!inTransaction_ || params_.engine != Engine::Postgres) {
         if (!query.exec()) raiseError(query.lastError(), query.lastQuery());

@@ -39,6 +39,17 @@ struct TConnectionParams {
     int busyTimeoutMs = 10000;
 };
 
+// A result its user reads in pieces (a grid showing the first rows of a large
+// one). Before any other statement runs on the connection the database has
+// every such result read whole into memory (ReadRest): an SQLite statement
+// left open keeps its connection on an old snapshot, and PostgreSQL drops the
+// rows of a streamed result when the next statement starts.
+class TPendingRead {
+public:
+    virtual ~TPendingRead() = default;
+    virtual void ReadRest() = 0;
+};
+
 class TDatabase : public QObject {
     Q_OBJECT
 public:
@@ -63,7 +74,14 @@ public:
 
     Engine engine() const { return params_.engine; }
     const SqlDialect& dialect() const;
-    QSqlDatabase connection() const;  // raises ClosedDataSet-like error when closed
+    // Raises a ClosedDataSet-like error when closed. Pending reads are read
+    // whole first: whoever takes the connection runs statements on it.
+    QSqlDatabase connection() const;
+    // Results read in pieces on this connection (not owned; a reader removes
+    // itself when it ends or is destroyed).
+    void AddPendingRead(TPendingRead* read);
+    void RemovePendingRead(TPendingRead* read);
+    bool ReadsPending() const { return !pendingReads_.isEmpty(); }
 
     // Transactions do not nest: a second StartTransaction raises
     // TransactionActive; Commit/Rollback without one raise NotInTransaction.
@@ -147,6 +165,7 @@ private:
     QString sqliteSchemaOf(const QString& table);  // "" when not found
     QString pgRegclass(const QString& table) const;
     void noteDdl(const QString& sql);
+    void settlePendingReads() const;
 
     QString databaseName_;
     QString connectionName_;
@@ -163,6 +182,7 @@ private:
     QHash<QString, RecordLock> locks_;
     QHash<QString, TFieldDefs> columnCache_;
     QHash<QString, TIndexDefs> indexCache_;
+    mutable QList<TPendingRead*> pendingReads_;
 };
 
 // Field and table names are written unquoted in SQL; PostgreSQL folds them to

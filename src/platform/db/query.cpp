@@ -1,10 +1,13 @@
 #include "db/query.h"
 
 #include <QDateTime>
+#include <QPointer>
 #include <QRegularExpression>
+#include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <deque>
 
 #include "db/database.h"
 #include "db/dberror.h"
@@ -453,6 +456,95 @@ RawResult runStatement(TDatabase* db, const QString& sql, const QVariantList& bi
     return r;
 }
 
+void convertRow(const QVector<bool>& convert, const TFieldDefs& defs, QVector<QVariant>& values) {
+    for (int i = 0; i < convert.size() && i < values.size(); ++i)
+        if (convert[i]) values[i] = TTableCursor::fromStorage(values[i], defs[i].DataType);
+}
+
+// A forward result read in pieces. Rows the database has it read early (a
+// statement coming) wait in `early` as the driver gave them.
+class ResultReader : public TRowSource, public TPendingRead {
+public:
+    ResultReader(TDatabase* db, QSqlQuery query, QString statement, TFieldDefs defs,
+                 QVector<bool> convert)
+        : db_(db),
+          query_(std::move(query)),
+          statement_(std::move(statement)),
+          defs_(std::move(defs)),
+          convert_(std::move(convert)),
+          columns_(query_.record().count()) {
+        db_->AddPendingRead(this);
+    }
+    ~ResultReader() override { stop(); }
+
+    bool Read(int count, std::vector<QVector<QVariant>>& rows) override {
+        while (count != 0 && !early_.empty()) {
+            rows.push_back(std::move(early_.front()));
+            early_.pop_front();
+            --count;
+        }
+        while (count != 0 && readRow(rows)) --count;
+        if (early_.empty() && error_) {
+            const std::exception_ptr error = error_;
+            error_ = nullptr;
+            std::rethrow_exception(error);
+        }
+        return query_.isActive() || !early_.empty();
+    }
+
+    std::function<void(QVector<QVariant>&)> Converter() const override {
+        return [defs = defs_, convert = convert_](QVector<QVariant>& values) {
+            convertRow(convert, defs, values);
+        };
+    }
+
+    void ReadRest() override {
+        listed_ = false;  // the database took it off its list
+        std::vector<QVector<QVariant>> rows;
+        while (readRow(rows)) {
+        }
+        for (auto& r : rows) early_.push_back(std::move(r));
+    }
+
+private:
+    bool readRow(std::vector<QVector<QVariant>>& rows) {
+        if (!query_.isActive()) return false;
+        if (!query_.next()) {
+            const QSqlError error = query_.lastError();
+            if (error.isValid()) {
+                try {
+                    if (db_) db_->raiseError(error, statement_);
+                    throw EDatabaseError::make(DbError::SqlError, error.databaseText(), statement_);
+                } catch (...) {
+                    error_ = std::current_exception();
+                }
+            }
+            stop();
+            return false;
+        }
+        QVector<QVariant> values(columns_);
+        for (int i = 0; i < columns_; ++i) values[i] = query_.value(i);
+        rows.push_back(std::move(values));
+        return true;
+    }
+    void stop() {
+        if (listed_ && db_) db_->RemovePendingRead(this);
+        listed_ = false;
+        // No query may outlive its connection's removal.
+        query_ = QSqlQuery();
+    }
+
+    QPointer<TDatabase> db_;
+    bool listed_ = true;
+    QSqlQuery query_;
+    QString statement_;
+    TFieldDefs defs_;
+    QVector<bool> convert_;
+    int columns_;
+    std::deque<QVector<QVariant>> early_;
+    std::exception_ptr error_;
+};
+
 // The result kept in memory. A live result writes through a table cursor on
 // its base table.
 class QueryCursor : public TCursor {
@@ -467,6 +559,7 @@ public:
     QVector<TTableCursor::IndexColumn> keyIndex;
 
     void load(std::vector<TRow> rows) {
+        rest_.reset();
         rows_ = std::move(rows);
         // Stored texts repeat (dates above all) and a local date-time costs a
         // time-zone lookup each: each distinct text is converted once.
@@ -493,6 +586,20 @@ public:
         deleted_.assign(rows_.size(), false);
         pos_ = -1;
     }
+    // The rows after those loaded, read as navigation reaches them.
+    void loadRest(std::unique_ptr<ResultReader> rest, int packet) {
+        rest_ = std::move(rest);
+        packet_ = std::max(1, packet);
+    }
+    // Hands the rows and the reader over (TQuery::TakeResult).
+    std::unique_ptr<TRowSource> takeResult(std::vector<QVector<QVariant>>& rows) {
+        rows.reserve(rows.size() + rows_.size());
+        for (size_t i = 0; i < rows_.size(); ++i)
+            if (!deleted_[i]) rows.push_back(std::move(rows_[i].values));
+        rows_.clear();
+        deleted_.clear();
+        return std::move(rest_);
+    }
 
     TFieldDefs fieldDefs() const override { return defs; }
     bool first(TRow& row) override {
@@ -500,18 +607,22 @@ public:
         return next(row);
     }
     bool last(TRow& row) override {
+        readMore(-1);
         pos_ = int(rows_.size());
         return prior(row);
     }
     bool next(TRow& row) override {
-        const int n = int(rows_.size());
-        while (++pos_ < n)
-            if (!deleted_[pos_]) {
-                row = rows_[pos_];
-                return true;
-            }
-        pos_ = n;
-        return false;
+        while (true) {
+            const int n = int(rows_.size());
+            while (++pos_ < n)
+                if (!deleted_[pos_]) {
+                    row = rows_[pos_];
+                    return true;
+                }
+            pos_ = n;
+            if (!readMore(packet_)) return false;
+            pos_ = n - 1;
+        }
     }
     bool prior(TRow& row) override {
         if (pos_ > int(rows_.size())) pos_ = int(rows_.size());
@@ -531,11 +642,15 @@ public:
         row = rows_[id];
         return true;
     }
-    int recordCount() override { return int(std::count(deleted_.begin(), deleted_.end(), false)); }
+    int recordCount() override {
+        readMore(-1);
+        return int(std::count(deleted_.begin(), deleted_.end(), false));
+    }
     bool canModify() const override { return writer != nullptr; }
 
     void insertRow(TRow& row) override {
         checkLive();
+        readMore(-1);  // a new row's identity follows every read one
         TRow t{row.values, QVariant()};
         writer->insertRow(t);
         row.values = t.values;
@@ -574,6 +689,15 @@ private:
     void checkLive() const {
         if (!writer) throw EDatabaseError::make(DbError::ReadOnly);
     }
+    // Appends up to `count` rows from the reader (all with -1); false when
+    // it had none.
+    bool readMore(int count) {
+        return ReadFromSource(rest_, count, [this](QVector<QVariant>& values) {
+            convertRow(convert, defs, values);
+            rows_.push_back(TRow{std::move(values), int(rows_.size())});
+            deleted_.push_back(false);
+        });
+    }
     // The row as the table cursor knows it: found again by its key as read,
     // so that a row deleted meanwhile is reported as such.
     TRow tableRow(const TRow& old) {
@@ -588,6 +712,8 @@ private:
     std::function<RawResult()> rerun_;
     std::vector<TRow> rows_;
     std::vector<bool> deleted_;
+    std::unique_ptr<TRowSource> rest_;
+    int packet_ = 1;
     int pos_ = -1;
 };
 
@@ -833,12 +959,51 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
     const SelectShape shape = analyse(statement);
     const Catalog catalog = readCatalog(db, shape, requestLive_);
     auto run = [db, sql, binds, statement] { return runStatement(db, sql, binds, statement); };
-    RawResult result = run();
+    RawResult result;
+    QSqlQuery pending;
+    if (packetRecords_ > 0) {
+        // The first packet now, the rest as it is needed.
+        pending = db->Execute(sql, binds);
+        if (!pending.isSelect())
+            throw EDatabaseError::make(DbError::SqlError,
+                                       QStringLiteral("Error creating cursor handle"), statement);
+        result.record = pending.record();
+        const int n = result.record.count();
+        while (int(result.rows.size()) < packetRecords_) {
+            if (!pending.next()) {
+                if (pending.lastError().isValid()) db->raiseError(pending.lastError(), statement);
+                pending = QSqlQuery();
+                break;
+            }
+            TRow row;
+            row.values.resize(n);
+            for (int i = 0; i < n; ++i) row.values[i] = pending.value(i);
+            row.identity = int(result.rows.size());
+            result.rows.push_back(std::move(row));
+        }
+    } else {
+        result = run();
+    }
     auto cursor = std::make_unique<QueryCursor>(run);
     QStringList source;
     describe(shape, catalog, result.record, result.rows.empty() ? nullptr : &result.rows.front(),
              sqlite, *cursor, source);
     if (requestLive_) makeLive(db, shape, catalog, source, *cursor);
     cursor->load(std::move(result.rows));
+    if (pending.isActive())
+        cursor->loadRest(std::make_unique<ResultReader>(db, std::move(pending), statement,
+                                                        cursor->defs, cursor->convert),
+                         packetRecords_);
     return cursor;
+}
+
+std::unique_ptr<TRowSource> TQuery::TakeResult(TFieldDefs& defs,
+                                               std::vector<QVector<QVariant>>& rows) {
+    CheckActive();
+    CheckBrowseMode();
+    auto* cursor = static_cast<QueryCursor*>(Cursor());
+    defs = cursor->defs;
+    std::unique_ptr<TRowSource> rest = cursor->takeResult(rows);
+    Close();
+    return rest;
 }

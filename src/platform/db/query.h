@@ -117,6 +117,18 @@ public:
     bool RequestLive() const { return requestLive_; }
     void setRequestLive(bool v) { requestLive_ = v; }
 
+    // Rows read from the engine at a time: -1 (the default) reads the whole
+    // result at Open; more than 0 reads that many at Open and the rest as
+    // navigation needs them (any other statement on the connection has the
+    // rest read first). Takes effect at the next Open.
+    int PacketRecords() const { return packetRecords_; }
+    void setPacketRecords(int n) { packetRecords_ = n; }
+    // Hands the open result over and closes: its columns (`defs`), the rows
+    // read so far moved into `rows` (in order, values in the columns' types)
+    // and the source of the rest (null when every row is read). An edit is
+    // posted first.
+    std::unique_ptr<TRowSource> TakeResult(TFieldDefs& defs, std::vector<QVector<QVariant>>& rows);
+
     // The parameter names of a statement in order of first appearance
     // (":name" outside quotes and comments; "::" is not a parameter), and the
     // statement with each parameter that `bind` accepts (all without it)
@@ -139,5 +151,6 @@ private:
     TParams params_;
     bool prepared_ = false;
     bool requestLive_ = true;
+    int packetRecords_ = -1;
     int rowsAffected_ = -1;
 };

@@ -5,7 +5,10 @@
 #include <QtTest>
 
 #include "db/clientdataset.h"
+#include "db/database.h"
 #include "db/field.h"
+#include "gene/geneexpt.h"
+#include "gene/geneinic.h"
 #include "gene/genemens.h"
 #include "gene/genemodu.h"
 #include "gene/genemodu_sql.h"
@@ -250,6 +253,39 @@ private Q_SLOTS:
         QCOMPARE(SqlPrueba(QStringLiteral("SELECT Nombre FROM LISTPRU WHERE Codigo = 1")),
                  QStringLiteral("Ana"));
         QCOMPARE(d->ChangeCount(), 0);
+    }
+
+    // A long result is shown before it is all read; counting, the last row
+    // and the export still see every row.
+    void filasLeidasAlMostrar_data() { AddEngineRows(); }
+    void filasLeidasAlMostrar() {
+        QFETCH(int, engine);
+        Entorno x{Engine(engine)};
+        TDatabase* db = fGENEINIC->Database;
+        db->StartTransaction();
+        for (int i = 4; i <= 1500; ++i)
+            db->Execute(QStringLiteral("INSERT INTO LISTPRU VALUES (?, ?, ?)"),
+                        {i, QStringLiteral("F%1").arg(i), double(i)});
+        db->Commit();
+        x.f->resize(800, 600);
+        x.f->show();
+        x.abrir(QStringLiteral("SELECT Codigo, Nombre FROM LISTPRU ORDER BY Codigo"));
+        QAbstractItemModel* rejilla = x.f->DBGrid1->model();
+        QVERIFY(rejilla->rowCount() > 1);
+        QCOMPARE(rejilla->index(1, 0).data().toString(), QStringLiteral("2"));
+        QVERIFY(db->ReadsPending());
+        TClientDataSet* d = x.f->ClientDataSet1;
+        QCOMPARE(d->RecordCount(), 1500);
+        d->Last();
+        QCOMPARE(d->FieldByName(QStringLiteral("Codigo"))->AsInteger(), 1500);
+        QTemporaryDir dir;
+        const QString archivo = dir.filePath(QStringLiteral("SQL.TXT"));
+        QVERIFY(ExportarASCII(ModuloDatos, d, nullptr, archivo, QStringLiteral("SinDialogo")));
+        QFile f(archivo);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lineas = f.readAll().split('\n');
+        QCOMPARE(lineas.size(), 1501);  // the last line break ends the file
+        QCOMPARE(lineas.value(1499), QByteArray("1500|F1500|\r"));
     }
 };
 

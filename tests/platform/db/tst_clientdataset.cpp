@@ -1,5 +1,6 @@
-// TClientDataSet: copying a dataset, the change log, in-memory order, and
-// applying the log to a table on every engine (all or nothing).
+// TClientDataSet: copying a dataset, taking a query's result read in packets,
+// the change log, in-memory order, and applying the log to a table on every
+// engine (all or nothing).
 
 #include <QtTest>
 
@@ -64,6 +65,8 @@ private Q_SLOTS:
     void applyFailureRollsBack();
     void applyRefusesOtherUsersChanges_data() { AddEngineRows(); }
     void applyRefusesOtherUsersChanges();
+    void readInPackets_data() { AddEngineRows(); }
+    void readInPackets();
 };
 
 void TestClientDataSet::changeLog() {
@@ -297,6 +300,120 @@ void TestClientDataSet::applyRefusesOtherUsersChanges() {
     second.Post();
     second.ApplyUpdates(db, QStringLiteral("PERSONAS"), keys);
     QCOMPARE(tableNames(db), (QStringList{"Primero", "Segundo", "N3"}));
+}
+
+// A query's result taken over while most of it is still to be read: the
+// first rows are there at once; whatever needs them all, or another statement
+// on the connection, reads the rest, and nothing is lost or read twice.
+void TestClientDataSet::readInPackets() {
+    TestDatabase tdb(CurrentEngine());
+    TDatabase* db = tdb.db();
+    createPersonas(db);
+    for (int i = 4; i <= 30; ++i)
+        db->Execute(QStringLiteral("INSERT INTO PERSONAS (Codigo, Nombre, Alta) VALUES (?, ?, ?)"),
+                    {i, QStringLiteral("N%1").arg(i), QStringLiteral("2024-02-%1").arg(i - 2, 2, 10, QChar(u'0'))});
+    // An engine error after the first rows (PostgreSQL streams them; the
+    // table as written is read in its order) is reported when reached; the
+    // rows before it stay.
+    if (CurrentEngine() == Engine::Postgres) {
+        TQuery q;
+        q.setDatabaseName(QStringLiteral("Database"));
+        q.SQL().setText(QStringLiteral("SELECT Codigo, 100 / (Codigo - 20) AS R FROM PERSONAS"));
+        q.setPacketRecords(4);
+        q.Open();
+        TClientDataSet ds;
+        ds.LoadFromQuery(&q);
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, ds.Last());
+        QCOMPARE(ds.RecordCount(), 19);
+    }
+    QStringList all;
+    for (int i = 1; i <= 30; ++i) all << QString::number(i);
+    struct Caso {
+        const char* what;
+        std::function<QStringList(TClientDataSet&)> after;
+        QStringList expected;
+    };
+    const QList<Caso> casos{
+        {"navigation", [](TClientDataSet& ds) { return column(&ds, QStringLiteral("Codigo")); },
+         all},
+        {"last and count",
+         [](TClientDataSet& ds) {
+             ds.Last();
+             return QStringList{ds.FieldByName(QStringLiteral("Codigo"))->AsString(),
+                                ds.FieldByName(QStringLiteral("Alta"))->AsString(),
+                                QString::number(ds.RecordCount())};
+         },
+         {"30", "28/02/2024", "30"}},
+        {"another statement first",
+         [db](TClientDataSet& ds) {
+             db->Execute(QStringLiteral("UPDATE PERSONAS SET Nombre = 'X'"));
+             QStringList out{db->ReadsPending() ? "pending" : "read"};
+             return out + column(&ds, QStringLiteral("Nombre")).mid(26);
+         },
+         {"read", "N27", "N28", "N29", "N30"}},
+        {"filter",
+         [](TClientDataSet& ds) {
+             ds.setFilter(QStringLiteral("Codigo > 27"));
+             ds.setFiltered(true);
+             return QStringList{QString::number(ds.RecordCount())} +
+                    column(&ds, QStringLiteral("Codigo"));
+         },
+         {"3", "28", "29", "30"}},
+        {"index",
+         [](TClientDataSet& ds) {
+             ds.setIndexFieldNames(QStringLiteral("Nombre"));
+             return column(&ds, QStringLiteral("Codigo")).mid(0, 3);
+         },
+         {"1", "10", "11"}},
+        {"insert and apply",
+         [db](TClientDataSet& ds) {
+             ds.Edit();
+             ds.FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("Uno"));
+             ds.Post();
+             ds.Append();
+             ds.FieldByName(QStringLiteral("Codigo"))->setAsInteger(31);
+             ds.Post();
+             ds.ApplyUpdates(db, QStringLiteral("PERSONAS"), {QStringLiteral("Codigo")});
+             return QStringList{column(&ds, QStringLiteral("Codigo")).last(),
+                                QString::number(ds.RecordCount()), tableNames(db).first(),
+                                QString::number(tableNames(db).size())};
+         },
+         {"31", "31", "Uno", "31"}},
+        {"database closed",
+         [db](TClientDataSet& ds) {
+             db->Close();
+             const QStringList out = column(&ds, QStringLiteral("Codigo"));
+             db->Open();
+             return out;
+         },
+         all},
+        {"closed unread",
+         [db](TClientDataSet& ds) {
+             ds.Close();
+             return QStringList{db->ReadsPending() ? "pending" : "none",
+                                QString::number(tableNames(db).size())};
+         },
+         {"none", "30"}},
+    };
+    for (const Caso& c : casos) {
+        db->Execute(QStringLiteral("DELETE FROM PERSONAS WHERE Codigo > 30"));
+        db->Execute(QStringLiteral("UPDATE PERSONAS SET Nombre = 'N' || Codigo"));
+        TQuery q;
+        q.setDatabaseName(QStringLiteral("Database"));
+        q.SQL().setText(
+            QStringLiteral("SELECT Codigo, Nombre, Alta FROM PERSONAS ORDER BY Codigo"));
+        q.setPacketRecords(4);
+        q.Open();
+        TClientDataSet ds;
+        ds.LoadFromQuery(&q);
+        QVERIFY2(!q.Active(), c.what);
+        QVERIFY2(db->ReadsPending(), c.what);
+        const QVector<TRow> shown = ds.ReadRows(TBookmark(), 3);
+        QCOMPARE(shown.size(), 3);
+        QCOMPARE(ds.FieldByName(QStringLiteral("Alta"))->AsString(), QStringLiteral("01/01/2024"));
+        QVERIFY2(db->ReadsPending(), c.what);
+        QCOMPARE(c.after(ds), c.expected);
+    }
 }
 
 QTEST_MAIN(TestClientDataSet)
