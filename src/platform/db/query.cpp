@@ -456,10 +456,40 @@ RawResult runStatement(TDatabase* db, const QString& sql, const QVariantList& bi
     return r;
 }
 
-void convertRow(const QVector<bool>& convert, const TFieldDefs& defs, QVector<QVariant>& values) {
-    for (int i = 0; i < convert.size() && i < values.size(); ++i)
-        if (convert[i]) values[i] = TTableCursor::fromStorage(values[i], defs[i].DataType);
-}
+// Turns stored values into the columns' types. Stored texts repeat (dates
+// above all) and a local date-time costs a time-zone lookup each: each
+// distinct text is converted once.
+class Conversion {
+public:
+    Conversion(TFieldDefs defs, QVector<bool> convert)
+        : defs_(std::move(defs)), convert_(std::move(convert)), done_(convert_.size()) {}
+
+    void row(QVector<QVariant>& values) {
+        for (int i = 0; i < convert_.size() && i < values.size(); ++i) {
+            if (!convert_[i]) continue;
+            QVariant& v = values[i];
+            if (v.typeId() != QMetaType::QString) {
+                v = TTableCursor::fromStorage(v, defs_[i].DataType);
+                continue;
+            }
+            QHash<QString, QVariant>& done = done_[i];
+            const QString text = v.toString();
+            auto hit = done.constFind(text);
+            if (hit != done.constEnd()) {
+                v = *hit;
+                continue;
+            }
+            v = TTableCursor::fromStorage(v, defs_[i].DataType);
+            if (done.size() < kMaxConverted) done.insert(text, v);
+        }
+    }
+
+private:
+    static constexpr qsizetype kMaxConverted = 20000;
+    TFieldDefs defs_;
+    QVector<bool> convert_;
+    std::vector<QHash<QString, QVariant>> done_;
+};
 
 // A forward result read in pieces. Rows the database has it read early (a
 // statement coming) wait in `early` as the driver gave them.
@@ -470,8 +500,7 @@ public:
         : db_(db),
           query_(std::move(query)),
           statement_(std::move(statement)),
-          defs_(std::move(defs)),
-          convert_(std::move(convert)),
+          conversion_(std::make_shared<Conversion>(std::move(defs), std::move(convert))),
           columns_(query_.record().count()) {
         db_->AddPendingRead(this);
     }
@@ -493,9 +522,7 @@ public:
     }
 
     std::function<void(QVector<QVariant>&)> Converter() const override {
-        return [defs = defs_, convert = convert_](QVector<QVariant>& values) {
-            convertRow(convert, defs, values);
-        };
+        return [conversion = conversion_](QVector<QVariant>& values) { conversion->row(values); };
     }
 
     void ReadRest() override {
@@ -538,8 +565,7 @@ private:
     bool listed_ = true;
     QSqlQuery query_;
     QString statement_;
-    TFieldDefs defs_;
-    QVector<bool> convert_;
+    std::shared_ptr<Conversion> conversion_;
     int columns_;
     std::deque<QVector<QVariant>> early_;
     std::exception_ptr error_;
@@ -561,33 +587,14 @@ public:
     void load(std::vector<TRow> rows) {
         rest_.reset();
         rows_ = std::move(rows);
-        // Stored texts repeat (dates above all) and a local date-time costs a
-        // time-zone lookup each: each distinct text is converted once.
-        std::vector<QHash<QString, QVariant>> converted(convert.size());
-        constexpr qsizetype kMaxConverted = 20000;
-        for (TRow& r : rows_)
-            for (int i = 0; i < convert.size() && i < r.values.size(); ++i) {
-                if (!convert[i]) continue;
-                QVariant& v = r.values[i];
-                if (v.typeId() != QMetaType::QString) {
-                    v = TTableCursor::fromStorage(v, defs[i].DataType);
-                    continue;
-                }
-                QHash<QString, QVariant>& done = converted[i];
-                const QString text = v.toString();
-                auto hit = done.constFind(text);
-                if (hit != done.constEnd()) {
-                    v = *hit;
-                    continue;
-                }
-                v = TTableCursor::fromStorage(v, defs[i].DataType);
-                if (done.size() < kMaxConverted) done.insert(text, v);
-            }
+        Conversion conversion(defs, convert);
+        for (TRow& r : rows_) conversion.row(r.values);
         deleted_.assign(rows_.size(), false);
         pos_ = -1;
     }
     // The rows after those loaded, read as navigation reaches them.
     void loadRest(std::unique_ptr<ResultReader> rest, int packet) {
+        convertRest_ = rest->Converter();
         rest_ = std::move(rest);
         packet_ = std::max(1, packet);
     }
@@ -693,7 +700,7 @@ private:
     // it had none.
     bool readMore(int count) {
         return ReadFromSource(rest_, count, [this](QVector<QVariant>& values) {
-            convertRow(convert, defs, values);
+            convertRest_(values);
             rows_.push_back(TRow{std::move(values), int(rows_.size())});
             deleted_.push_back(false);
         });
@@ -713,6 +720,7 @@ private:
     std::vector<TRow> rows_;
     std::vector<bool> deleted_;
     std::unique_ptr<TRowSource> rest_;
+    std::function<void(QVector<QVariant>&)> convertRest_;
     int packet_ = 1;
     int pos_ = -1;
 };
