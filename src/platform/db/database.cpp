@@ -370,12 +370,18 @@ void TDatabase::Close() {
         q.exec(QStringLiteral("ROLLBACK"));
     }
     inTransaction_ = false;
+    // The server ends a closed connection's advisory locks only when its
+    // backend gets round to exiting, after Close has returned; released here,
+    // they are free for the next session the moment Close returns.
+    if (!locks_.isEmpty() && params_.engine == Engine::Postgres && db_.isOpen()) {
+        QSqlQuery q(db_);
+        q.exec(QStringLiteral("SELECT pg_advisory_unlock_all()"));
+    }
+    locks_.clear();
     prepared_.clear();
     savepoint_.reset();
     release_.reset();
     rollbackTo_.reset();
-    // Closing the session ends its advisory locks on the server.
-    locks_.clear();
     InvalidateCatalog();
     attached_.clear();
     db_.close();

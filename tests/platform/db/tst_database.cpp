@@ -311,7 +311,7 @@ void TstDatabase::recordLocks() {
     QVERIFY(second->TryLockRecord(QStringLiteral("PERSONAL"), QStringLiteral("3")));
     second->Rollback();
     QVERIFY(!first->TryLockRecord(QStringLiteral("PERSONAL"), QStringLiteral("3")));
-    // Closing a session ends all its locks.
+    // Closing a session ends all its locks by the time Close returns.
     second->Close();
     QVERIFY(first->TryLockRecord(QStringLiteral("PERSONAL"), QStringLiteral("1")));
     QVERIFY(first->TryLockRecord(QStringLiteral("PERSONAL"), QStringLiteral("3")));
