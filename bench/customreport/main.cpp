@@ -8,6 +8,9 @@
 //   customreport <engine> fetch_100k ours=<s> raw=<s> ratio=<ours/raw>
 //     the runner's query into its client dataset against a QSqlQuery scan
 //     reading every value.
+//   customreport <engine> preview_100k first_page=<s> end=<s>
+//     "Listar" into the preview window: when its first page is painted on
+//     screen, and when the run has laid out the last page.
 
 #include <QApplication>
 #include <QDate>
@@ -18,6 +21,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 
@@ -30,9 +34,11 @@
 #include "gene/geneinic_formulario.h"
 #include "gene/geneinic_tablas.h"
 #include "gene/genemodu.h"
+#include "gene/geneprev.h"
 #include "gene/listings/genecinf_filtro.h"
 #include "gene/listings/genecinf_sql.h"
 #include "gene/listings/geneuinf.h"
+#include "report/quickrep.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
 #include "support/pdfprueba.h"
@@ -196,6 +202,50 @@ double rawScan(TDatabase* db, const QString& sql) {
     return seconds(clock);
 }
 
+// Times a listing into the preview window: the first paint of the page viewer
+// once a page exists, and the report's end, after which the window is closed
+// so that the runner's Preview returns.
+class PreviewClock : public QObject {
+public:
+    explicit PreviewClock(const QElapsedTimer& clock) : clock_(clock) {
+        qApp->installEventFilter(this);
+    }
+    ~PreviewClock() override { qApp->removeEventFilter(this); }
+    double firstPage = 0, end = 0;
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Show) {
+            if (auto* w = qobject_cast<TfGENEPREV*>(o)) watch(w);
+        } else if (e->type() == QEvent::Paint && firstPage == 0) {
+            for (QObject* p = o; p; p = p->parent()) {
+                auto* viewer = qobject_cast<TQRPreview*>(p);
+                if (!viewer) continue;
+                if (viewer->QRPrinter() && viewer->QRPrinter()->PageCount() > 0)
+                    firstPage = seconds(clock_);
+                break;
+            }
+        }
+        return false;
+    }
+
+private:
+    void watch(TfGENEPREV* w) {
+        TQuickRep* report = w->Informe();
+        auto previous = report->AfterPrint;
+        QPointer<TfGENEPREV> window(w);
+        report->AfterPrint = [this, previous, window](QObject* sender) {
+            if (previous) previous(sender);
+            end = seconds(clock_);
+            // Closed once the run has returned: a running report refuses it.
+            QTimer::singleShot(0, window, [window] {
+                if (window) window->Close();
+            });
+        };
+    }
+    const QElapsedTimer& clock_;
+};
+
 void line(const char* engine, const char* figure, double ours, double raw) {
     std::printf("customreport %s %s ours=%.4f raw=%.4f ratio=%.2f\n", engine, figure, ours, raw,
                 raw > 0 ? ours / raw : 0.0);
@@ -242,9 +292,21 @@ void run(Engine engine) {
         if (form->ClientDataSet1->RecordCount() != kRows) fail("the runner fetched too few rows");
         scan = std::min(scan, rawScan(db, rawSql));
     }
+    double firstPage = 1e9, end = 1e9;
+    form->VisualizacionPrevia->setChecked(true);
+    for (int round = 0; round < 2; ++round) {
+        PreviewClock preview(clock);
+        clock.restart();
+        form->pbListarClick();
+        if (preview.firstPage == 0 || preview.end == 0) fail("the preview showed no page");
+        firstPage = std::min(firstPage, preview.firstPage);
+        end = std::min(end, preview.end);
+    }
     delete form;
     line(name, "pdf_100k", ours, raw);
     line(name, "fetch_100k", fetch, scan);
+    std::printf("customreport %s preview_100k first_page=%.4f end=%.4f\n", name, firstPage, end);
+    std::fflush(stdout);
 }
 
 }  // namespace
