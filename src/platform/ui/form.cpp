@@ -489,9 +489,31 @@ TForm* TForm::ActiveMDIChild() const {
 // ---------------------------------------------------------------------------
 // Modal
 
+// A modal form cannot live in the main window's area, which the modal loop
+// blocks: an MDI child shown modally becomes a dialog over the main window
+// for good, at the place its frame had, and its frame leaves the area at once
+// rather than staying behind empty until the form is freed.
+void TForm::leaveMDI() {
+    QPoint sitio;
+    QMdiSubWindow* sub = MDISubWindow();
+    if (sub) sitio = mapToGlobal(QPoint(0, 0));
+    formStyle_ = fsNormal;
+    subWindow_ = nullptr;
+    if (sub) {
+        sub->setWidget(nullptr);
+        if (QMdiArea* area = sub->mdiArea()) area->removeSubWindow(sub);
+        sub->deleteLater();
+    }
+    TForm* main = mainForm();
+    setParent(main != this ? main : nullptr, Qt::Dialog);
+    if (sub) move(sitio);
+    UpdateMenu();
+}
+
 TModalResult TForm::ShowModal() {
     if (loop_) return mrNone;
     modalResult_ = mrNone;
+    if (formStyle_ == fsMDIChild) leaveMDI();
     const Qt::WindowFlags flags = windowFlags();
     if (!(flags & Qt::Window) || subWindow_) setWindowFlags(flags | Qt::Dialog);
     setWindowModality(Qt::ApplicationModal);

@@ -232,6 +232,7 @@ private:
     QWidget* frame() const;  // the subwindow of an MDI child, else the form
     void placeMenuBar();
     void attachToMDI();
+    void leaveMDI();
     void fitInMDIArea();
     void childActivated(QMdiSubWindow* window);
     void applyPosition();

@@ -94,6 +94,7 @@ private Q_SLOTS:
     void mdiCloseAsksChildren();
     void modalResults();
     void modalCloseRefusedAndFreed();
+    void mdiChildShownModallyLeavesNoFrame();
     void busyFormWaitsForItsFrame();
     void freedFormCancelsPendingRecord();
     void registry();
@@ -227,6 +228,47 @@ void TestForm::modalCloseRefusedAndFreed() {
     QCOMPARE(consultas, 2);
     processDeferredDeletes();
     QVERIFY(!guard);
+}
+
+// A child opened inside the main window and then shown modally (an editor
+// opened from a key in another form) is a dialog of its own: no empty frame
+// is left in the area while it runs nor after it is freed, and its menu
+// goes with it.
+void TestForm::mdiChildShownModallyLeavesNoFrame() {
+    Principal main;
+    main.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(main.form));
+    int a = 0, c = 0;
+    TForm* otro = hijo(QStringLiteral("fOTRO"), &a, &c);
+    QPointer<TForm> editor = hijo(QStringLiteral("fEDITOR"), &a, &c);
+    QCOMPARE(main.form->MDIChildCount(), 2);
+    QStringList enArea;
+    QStringList barraPropia;
+    bool ventanaPropia = false;
+    editor->OnShow = [&](QObject*) {
+        QTimer::singleShot(0, editor, [&] {
+            for (QMdiSubWindow* w : main.form->MDIArea()->subWindowList())
+                if (w->isVisible())
+                    enArea << (w->widget() ? w->widget()->objectName() : QStringLiteral("vacío"));
+            ventanaPropia = editor->isWindow() && editor->isVisible();
+            if (editor->MenuBar())
+                for (QAction* accion : editor->MenuBar()->actions()) barraPropia << accion->text();
+            editor->activateWindow();
+            if (QTest::qWaitFor([&] { return QApplication::activeWindow() == editor; }))
+                QTest::keyClick(editor->findChild<QLineEdit*>(), Qt::Key_F5);
+            editor->setModalResult(mrOk);
+        });
+    };
+    QCOMPARE(editor->ShowModal(), mrOk);
+    QCOMPARE(enArea, QStringList({"fOTRO"}));
+    QVERIFY(ventanaPropia);
+    QCOMPARE(barraPropia, QStringList({"&Ficha"}));
+    QCOMPARE(a, 1);
+    QCOMPARE(main.bar(), QStringList({"&Archivo", "&Ficha", "&Ventana"}));
+    editor->Free();
+    processDeferredDeletes();
+    QCOMPARE(main.form->MDIChildCount(), 1);
+    QCOMPARE(main.form->MDIChildren(0), otro);
 }
 
 // A child whose handler waits in a loop of its own (a listing under its
