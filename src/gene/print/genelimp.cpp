@@ -221,6 +221,7 @@ void TfGENELIMP::LiberarPaginas() {
     Lienzo = nullptr;
     Paginas.clear();
     ClavesPaginas.clear();
+    DescripcionesPaginas.clear();
     PapelesPaginas.clear();
 }
 
@@ -513,6 +514,7 @@ void TfGENELIMP::NuevaPagina() {
     QString clave;
     ClaveRegistro(ModuloDatos, Temporal, clave);
     ClavesPaginas.append(clave);
+    DescripcionesPaginas.append(CampoImpreso("Descripcion"));
     PapelesPaginas.emplace_back(AnchoPapel, AltoPapel);
 }
 

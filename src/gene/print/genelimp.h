@@ -149,6 +149,9 @@ public:
     // each page, both numbered from 0 for page 1.
     std::vector<std::unique_ptr<QPicture>> Paginas;
     QStringList ClavesPaginas;
+    // The description of the format each stored page was drawn with: a job
+    // whose documents switch format names each page after its own.
+    QStringList DescripcionesPaginas;
     // The paper of each stored page in millimetres (a document may switch format).
     std::vector<QSizeF> PapelesPaginas;
     double AnchoPapel = 210, AltoPapel = 297;   // mm
@@ -255,6 +258,7 @@ public:
 
     // ---- Pieces of the driver and of the commands.
     QString CampoImpreso(const char* Campo) const;
+    QString DescripcionPagina(int n) const;
     // The job's FormatoEtiqueta question was cancelled: nothing is printed.
     bool PosicionCancelada = false;
     // This engine stored memo continuation lines in LTemporal.

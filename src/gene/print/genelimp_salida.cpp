@@ -311,6 +311,7 @@ void TfGENELIMP::ImprimirConAdjuntos() {
             }
             Paginas.clear();
             ClavesPaginas.clear();
+            DescripcionesPaginas.clear();
         }
         // A print dialog cancelled at the first record prints nothing at all.
         if (ImpresoraEnUso == QLatin1String("Ninguna")) break;

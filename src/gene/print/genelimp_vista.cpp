@@ -48,11 +48,22 @@ void TfGENELIMP::ConectarVista() {
     };
 }
 
+namespace {
+QString tituloVista(const QString& descripcion) {
+    return descripcion.isEmpty() ? QStringLiteral("Previsualización de Impresos")
+                                 : QStringLiteral("Previsualización de ") + descripcion;
+}
+}  // namespace
+
+// The format of page n (from 1): the one it was drawn with, else the job's.
+QString TfGENELIMP::DescripcionPagina(int n) const {
+    if (n >= 1 && n <= DescripcionesPaginas.size()) return DescripcionesPaginas.at(n - 1);
+    return CampoImpreso("Descripcion");
+}
+
 void TfGENELIMP::FormShow() {
     SoloDocumentoActual = false;
-    const QString descripcion = CampoImpreso("Descripcion");
-    setCaption(descripcion.isEmpty() ? QStringLiteral("Previsualización de Impresos")
-                                     : QStringLiteral("Previsualización de ") + descripcion);
+    setCaption(tituloVista(DescripcionPagina(1)));
     {
         const QSignalBlocker b(SpinEditPagina);
         SpinEditPagina->setValue(1);
@@ -95,6 +106,7 @@ void TfGENELIMP::MostrarPagina(int Pagina) {
     const QImage imagen = ImagenPaginaMostrada();
     Image1->setPixmap(QPixmap::fromImage(imagen));
     Image1->resize(imagen.size());
+    setCaption(tituloVista(DescripcionPagina(Pagina)));
 }
 
 void TfGENELIMP::DibujarRegla() {
@@ -235,7 +247,8 @@ void TfGENELIMP::pbExportarAPDFClick() {
     TBusyForm ocupado(this);
     TFileDialog* dialogo = SaveDialog1(ModuloDatos);
     const FiltroGuardado filtro(dialogo);
-    const QString descripcion = CampoImpreso("Descripcion");
+    // The file holds the whole job: named after the format it starts with.
+    const QString descripcion = DescripcionPagina(1);
     dialogo->FileName = descripcion.isEmpty() ? QStringLiteral("Impreso") : descripcion;
     dialogo->Filter = QStringLiteral("Archivos PDF (*.PDF)|*.PDF");
     dialogo->FilterIndex = 1;
@@ -248,10 +261,12 @@ void TfGENELIMP::pbExportarAPDFClick() {
     // again into the file.
     std::vector<std::unique_ptr<QPicture>> paginas = std::move(Paginas);
     const QStringList claves = ClavesPaginas;
+    const QStringList descripciones = DescripcionesPaginas;
     const int contador = ContadorPaginas, ancho = AnchoPixels, alto = AltoPixels;
     const QString destino = DestinoImpreso;
     Paginas.clear();
     ClavesPaginas.clear();
+    DescripcionesPaginas.clear();
     DestinoImpreso = QStringLiteral("PDF:") + archivo;
     bool bien = true;
     try {
@@ -262,6 +277,7 @@ void TfGENELIMP::pbExportarAPDFClick() {
     DestinoImpreso = destino;
     Paginas = std::move(paginas);
     ClavesPaginas = claves;
+    DescripcionesPaginas = descripciones;
     ContadorPaginas = contador;
     AnchoPixels = ancho;
     AltoPixels = alto;

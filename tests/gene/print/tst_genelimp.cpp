@@ -734,9 +734,12 @@ private Q_SLOTS:
         p->FieldByName(QStringLiteral("PrevisualizacionSinRegla"))->setAsString(sinRegla);
         p->Post();
         t.formato(QStringLiteral("F1"), kCuerpo);
+        t.formato(QStringLiteral("F2"), kCuerpo);
         PrevisualizarImpreso = true;
         t.motor();
-        for (int i = 1; i <= 3; ++i) t.documento(i, QStringLiteral("Doc%1").arg(i), 2);
+        // The second document is drawn with a format of its own.
+        for (int i = 1; i <= 3; ++i)
+            t.documento(i, QStringLiteral("Doc%1").arg(i), 2, i == 2 ? QStringLiteral("F2") : "");
         const QString exportado = t.dir.filePath(QStringLiteral("exportado"));
         QString propuesto;
         AsignarSeamDialogos([&](QObject* d) {
@@ -763,10 +766,14 @@ private Q_SLOTS:
                 gris = imagen.pixelColor(x, imagen.height() * 3 / 4) == QColor(0xC0, 0xC0, 0xC0);
             QCOMPARE(gris, sinRegla.isEmpty());
             if (!t.dir.autoRemove()) v->grab().save(t.dir.filePath(QStringLiteral("vista.png")));
-            v->SpinEditPagina->setValue(0);
-            QCOMPARE(v->SpinEditPagina->value(), 1);
+            // The caption names the format of the page shown.
+            v->SpinEditPagina->setValue(2);
+            QCOMPARE(v->Caption(), QStringLiteral("Previsualización de Ficha F2"));
             v->SpinEditPagina->setValue(99);
             QCOMPARE(v->SpinEditPagina->value(), 3);
+            QCOMPARE(v->Caption(), QStringLiteral("Previsualización de Ficha F1"));
+            v->SpinEditPagina->setValue(0);
+            QCOMPARE(v->SpinEditPagina->value(), 1);
 
             v->pbExportarAPDF->click();
             QCOMPARE(propuesto, QStringLiteral("Ficha F1|Archivos PDF (*.PDF)|*.PDF"));
