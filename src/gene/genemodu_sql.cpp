@@ -262,6 +262,12 @@ void EjecutarSQL(TModuloDatos* ModuloDatos, const QString& SQL, const QString& S
     ejecutarSQL(ModuloDatos, SQL, Selector, Opciones, Resultado, false);
 }
 
+QString ConsultaSilenciosa(TModuloDatos* ModuloDatos, const QString& SQL, const QString& Selector) {
+    QString r;
+    EjecutarSQL(ModuloDatos, SQL, Selector, QStringLiteral("Silenciosa"), r);
+    return r.startsWith(QLatin1String("Error")) ? QString() : r;
+}
+
 void EjecutarSQLADO(TModuloDatos* ModuloDatos, const QString& SQL, const QString& Selector,
                     const QString& Opciones, QString& Resultado) {
     ejecutarSQL(ModuloDatos, SQL, Selector, Opciones, Resultado, true);

@@ -31,6 +31,9 @@ class TQuery;
 // the "Error. ..." text (shown unless "Silenciosa").
 void EjecutarSQL(TModuloDatos* ModuloDatos, const QString& SQL, const QString& Selector,
                  const QString& Opciones, QString& Resultado);
+// EjecutarSQL with "Silenciosa" whose "Error. ..." text is taken as no
+// answer, so that it can never be read as a name or a statement.
+QString ConsultaSilenciosa(TModuloDatos* ModuloDatos, const QString& SQL, const QString& Selector);
 // The second access road. Here it is the same connection as EjecutarSQL; the
 // differences of contract stay: no "FormatoINI", no "rowguid" rule, no table
 // created on failure, EXEC executed but not read.

@@ -19,9 +19,7 @@ QString CondicionNombre(const QString& Nombre) {
 }
 
 QString Consultar(const QString& SQL) {
-    QString r;
-    EjecutarSQL(ModuloDatos, SQL, QStringLiteral("Database"), QStringLiteral("Silenciosa"), r);
-    return r.startsWith(QLatin1String("Error")) ? QString() : r;
+    return ConsultaSilenciosa(ModuloDatos, SQL, QStringLiteral("Database"));
 }
 
 QString MotivoDe(const std::exception& e) {

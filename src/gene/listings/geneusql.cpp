@@ -39,10 +39,7 @@ TModuloDatos* Modulo() {
 }
 
 QString Consultar(const QString& SQL, const QString& Selector) {
-    QString r;
-    EjecutarSQL(Modulo(), SQL, Selector, QStringLiteral("Silenciosa"), r);
-    // An error text is no answer: it must never be taken for a name or a statement.
-    return r.startsWith(QLatin1String("Error")) ? QString() : r;
+    return ConsultaSilenciosa(Modulo(), SQL, Selector);
 }
 
 }  // namespace
