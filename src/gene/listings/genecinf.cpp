@@ -604,13 +604,7 @@ bool TfGENECINF::InformeModificado() {
 }
 
 void TfGENECINF::ActualizarSentenciaSQL(const QString& Opciones) {
-    DefinicionInforme d;
-    d.Tablas = LBTablas->Items();
-    d.Columnas = LBColumnas->Items();
-    d.Restricciones = LBRestricciones->Items();
-    d.Ordenacion = LBOrdenacion->Items();
-    d.Vinculos = LBVinculos->Items();
-    const QString sql = GenerarSentenciaSQL(d, MotorActual());
+    const QString sql = GenerarSentenciaSQL(Definicion(), MotorActual());
     if (sql == MemoSentenciaSQL->Text() && !Opciones.contains(QLatin1String("Forzado"))) return;
     MemoSentenciaSQL->setText(sql);
     MostrarHTML(fGENEINIC, SentenciaSQLEnHTML(sql), WebBrowser1);
