@@ -51,6 +51,15 @@ TButton* CrearBotonDialogo(QWidget* Padre, const QString& Nombre, const QString&
     return boton;
 }
 
+TSpeedButton* CrearBotonBarra(QWidget* Padre, QBoxLayout* Barra, const QString& Nombre,
+                              const QString& Titulo, const QString& Hint) {
+    auto* boton = new TSpeedButton(Padre, Titulo);
+    boton->setObjectName(Nombre);
+    boton->setToolTip(Hint);
+    Barra->addWidget(boton);
+    return boton;
+}
+
 TPanel* CrearPanelCentrado(QWidget* Padre, const QString& Nombre,
                            const QList<QWidget*>& Controles) {
     auto* panel = new TPanel(Padre);

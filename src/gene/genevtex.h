@@ -9,9 +9,11 @@
 
 #include "ui/form.h"
 
+class QBoxLayout;
 class TButton;
 class TMemo;
 class TPanel;
+class TSpeedButton;
 class TfGENEINIC;
 
 // A dialog's remembered placement; 0 means "not set".
@@ -39,6 +41,9 @@ void RecordarGeometriaDialogo(const TForm* Dialogo, TGeometriaDialogo& Geometria
 TButton* CrearBotonDialogo(QWidget* Padre, const QString& Nombre, const QString& Titulo,
                            const QString& Hint, int ModalResult, bool Cancelar = false);
 TPanel* CrearPanelCentrado(QWidget* Padre, const QString& Nombre, const QList<QWidget*>& Controles);
+// A tool-bar button of Padre with its caption and hint, added to Barra.
+TSpeedButton* CrearBotonBarra(QWidget* Padre, QBoxLayout* Barra, const QString& Nombre,
+                              const QString& Titulo, const QString& Hint);
 void TeclasComunesDialogo(TForm* Dialogo);
 
 class TfGENETEXT : public TForm {

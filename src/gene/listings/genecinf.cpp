@@ -26,6 +26,7 @@
 #include "gene/genetext.h"
 #include "gene/genetrad.h"
 #include "gene/geneusua.h"
+#include "gene/genevtex.h"
 #include "gene/listings/genecinf_filtro.h"
 #include "gene/listings/genecinf_sql.h"
 #include "gene/listings/genecsql_accesos.h"
@@ -165,11 +166,7 @@ void TfGENECINF::construir() {
     auto* barra = new QHBoxLayout(PanelControl);
     barra->setContentsMargins(2, 2, 2, 2);
     auto boton = [&](const char* nombre, const QString& texto, const QString& ayuda) {
-        auto* b = new TSpeedButton(PanelControl, texto);
-        b->setObjectName(QLatin1String(nombre));
-        b->setToolTip(ayuda);
-        barra->addWidget(b);
-        return b;
+        return CrearBotonBarra(PanelControl, barra, QLatin1String(nombre), texto, ayuda);
     };
     pbNuevo = boton("pbNuevo", QStringLiteral("Nuevo"),
                     QStringLiteral("Crear un Nuevo Informe en Blanco"));

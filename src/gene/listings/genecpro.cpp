@@ -28,6 +28,7 @@
 #include "gene/genetext.h"
 #include "gene/genetrad.h"
 #include "gene/geneusua.h"
+#include "gene/genevtex.h"
 #include "gene/mensajes.h"
 #include "gene/sesion.h"
 #include "ui/controls.h"
@@ -129,11 +130,7 @@ void TfGENECPRO::construir() {
     NombreFormato->setStyle(csDropDownList);
     barra->addWidget(NombreFormato);
     auto boton = [&](const char* nombre, const QString& texto, const QString& ayuda) {
-        auto* b = new TSpeedButton(PanelControl, texto);
-        b->setObjectName(QLatin1String(nombre));
-        b->setToolTip(ayuda);
-        barra->addWidget(b);
-        return b;
+        return CrearBotonBarra(PanelControl, barra, QLatin1String(nombre), texto, ayuda);
     };
     pbGuardar =
         boton("pbGuardar", QStringLiteral("Guardar"), QStringLiteral("Guardar el formato actual"));

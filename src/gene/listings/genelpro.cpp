@@ -222,15 +222,23 @@ TQRLabel* TfGENELPRO::crearTitulo(TField* Campo, TQRBand* Banda) {
     return l;
 }
 
-void TfGENELPRO::ConstruirColumnas() {
+// Frees the previous layout and finds the dataset's printed fields: all but
+// a last "InstruccionesListado" one.
+TDataSet* TfGENELPRO::empezarConstruccion() {
     liberarConstruidos();
     TDataSet* ds = QuickReport->DataSet();
-    if (!ds) return;
+    if (!ds) return nullptr;
     const int n = ds->Fields().Count();
     hayInstrucciones_ =
         n > 0 && ds->Fields()[n - 1]->FieldName().compare(QLatin1String("InstruccionesListado"),
                                                           Qt::CaseInsensitive) == 0;
     ultimoCampo_ = hayInstrucciones_ ? n - 2 : n - 1;
+    return ds;
+}
+
+void TfGENELPRO::ConstruirColumnas() {
+    TDataSet* ds = empezarConstruccion();
+    if (!ds) return;
     const bool grupos = !CamposGrupo.isEmpty();
     BandaCabeceraGrupo->setEnabled(grupos);
     BandaPieGrupo->setEnabled(grupos);
@@ -366,14 +374,8 @@ void TfGENELPRO::ConstruirColumnas() {
 }
 
 void TfGENELPRO::ConstruirFichas() {
-    liberarConstruidos();
-    TDataSet* ds = QuickReport->DataSet();
+    TDataSet* ds = empezarConstruccion();
     if (!ds) return;
-    const int n = ds->Fields().Count();
-    hayInstrucciones_ =
-        n > 0 && ds->Fields()[n - 1]->FieldName().compare(QLatin1String("InstruccionesListado"),
-                                                          Qt::CaseInsensitive) == 0;
-    ultimoCampo_ = hayInstrucciones_ ? n - 2 : n - 1;
     SeparadorCabecera->setEnabled(false);
     SeparadorPieGrupo->setEnabled(false);
     SeparadorTotales->setEnabled(false);

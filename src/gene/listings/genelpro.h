@@ -95,6 +95,7 @@ public:
 
 private:
     void liberarConstruidos();
+    TDataSet* empezarConstruccion();
     void prepararPagina();
     void detalleAntesDeImprimir();
     void textoCelda(int Columna, QString& Texto);

@@ -20,6 +20,7 @@
 #include "gene/generejilla.h"
 #include "gene/genereloj.h"
 #include "gene/genetext.h"
+#include "gene/genevtex.h"
 #include "gene/listings/genecinf_sql.h"
 #include "gene/listings/genecsql.h"
 #include "gene/listings/genecsql_rejilla.h"
@@ -75,11 +76,7 @@ void TfGENEUSQL::construir() {
     PanelControl->setObjectName(QStringLiteral("PanelControl"));
     auto* barra = new QHBoxLayout(PanelControl);
     auto boton = [&](const char* nombre, const QString& texto, const QString& ayuda) {
-        auto* b = new TSpeedButton(PanelControl, texto);
-        b->setObjectName(QLatin1String(nombre));
-        b->setToolTip(ayuda);
-        barra->addWidget(b);
-        return b;
+        return CrearBotonBarra(PanelControl, barra, QLatin1String(nombre), texto, ayuda);
     };
     pbModificar = boton("pbModificar", QStringLiteral("Modificar"),
                         QStringLiteral("Activar/Desactivar Modificación de Datos"));
