@@ -326,30 +326,49 @@ private Q_SLOTS:
     void certificado_data() {
         QTest::addColumn<QString>("dias");
         QTest::addColumn<bool>("ultimo");
+        QTest::addColumn<int>("regulacion");
         QTest::addColumn<QStringList>("lineasEsperadas");
         QTest::addColumn<QString>("totales");
         // Settlement 12/2023: 10 days, 400 / 40 on the page.
         // 11/2023 with arrears 50/5 met before it; 10/2023; 9/2023 from an
         // earlier contract; 8/2023 extra; 7/2023 without days.
-        QTest::newRow("todo") << QStringLiteral("720") << false
+        QTest::newRow("todo") << QStringLiteral("720") << false << 0
                               << QStringList{QStringLiteral("2023/11 30 1250 125"),
                                              QStringLiteral("2023/10 30 1200 120"),
                                              QStringLiteral("2023/9 30 900 90")}
                               << QStringLiteral("100 3750 375 10 400 40");
-        QTest::newRow("prorrateado") << QStringLiteral("50") << false
+        QTest::newRow("prorrateado") << QStringLiteral("50") << false << 0
                                      << QStringList{QStringLiteral("2023/11 30 1250 125"),
                                                     QStringLiteral("2023/10 10 400 40")}
                                      << QStringLiteral("50 2050 205 10 400 40");
-        QTest::newRow("ultimo contrato") << QStringLiteral("720") << true
+        QTest::newRow("ultimo contrato") << QStringLiteral("720") << true << 0
                                          << QStringList{QStringLiteral("2023/11 30 1250 125"),
                                                         QStringLiteral("2023/10 30 1200 120")}
                                          << QStringLiteral("70 2850 285 10 400 40");
         QTest::newRow("dias vacios")
-            << QString() << false << QStringList() << QStringLiteral("0 0 0 0 0 0");
+            << QString() << false << 0 << QStringList() << QStringLiteral("0 0 0 0 0 0");
+
+        // Five months of 20 days worked and 10 of employment regulation at
+        // 1000 / 100 and 300 / 30: a suspension counts the regulation days,
+        // a reduced working day adds only the regulation bases.
+        QTest::newRow("regulacion suspension") << QStringLiteral("75") << false << 1
+                                               << QStringList{QStringLiteral("2023/11 30 1300 130"),
+                                                              QStringLiteral("2023/10 30 1300 130"),
+                                                              QStringLiteral("2023/9 15 750 75")}
+                                               << QStringLiteral("75 3350 335 0 0 0");
+        QTest::newRow("regulacion jornada reducida")
+            << QStringLiteral("75") << false << 2
+            << QStringList{QStringLiteral("2023/11 20 1300 130"),
+                           QStringLiteral("2023/10 20 1300 130"),
+                           QStringLiteral("2023/9 20 1300 130"),
+                           QStringLiteral("2023/8 15 1050 105")}
+            << QStringLiteral("75 4950 495 0 0 0");
     }
+
     void certificado() {
         QFETCH(QString, dias);
         QFETCH(bool, ultimo);
+        QFETCH(int, regulacion);
         QFETCH(QStringList, lineasEsperadas);
         QFETCH(QString, totales);
         for (Engine e : AvailableEngines()) {
@@ -359,16 +378,27 @@ private Q_SLOTS:
             // A second contract of the same type in the range: one certificate.
             t.contrato(1, 2, 100, QDate(2023, 1, 1), QDate(2023, 12, 10));
             const QDate actual(2023, 1, 1), anterior(2022, 6, 1);
-            t.nomina(1, 2023, 12, QStringLiteral("Finiquito"), 10, 400, 40, actual);
-            t.nomina(1, 2023, 12, QStringLiteral("Atrasos"), 0, 50, 5, actual);
-            // Arrears carry no days of their own: give them one so the
-            // filter keeps them.
-            sql(QStringLiteral("UPDATE NOMINA SET DiasDeAlta = 1 WHERE TipoNomina = 'Atrasos'"));
-            t.nomina(1, 2023, 11, QStringLiteral("Normal"), 30, 1200, 120, actual);
-            t.nomina(1, 2023, 10, QStringLiteral("Normal"), 30, 1200, 120, actual);
-            t.nomina(1, 2023, 9, QStringLiteral("Normal"), 30, 900, 90, anterior);
-            t.nomina(1, 2023, 8, QStringLiteral("Extra"), 30, 700, 70, anterior);
-            t.nomina(1, 2023, 7, QStringLiteral("Normal"), 0, 700, 70, anterior);
+            if (regulacion > 0) {
+                for (int mes = 11; mes >= 7; --mes)
+                    t.nomina(1, 2023, mes, QStringLiteral("Normal"), 20, 1000, 100, actual, 10);
+                sql(
+                    QStringLiteral("UPDATE NOMINA SET BaseRegulacionCC = 300, "
+                                   "BaseRegulacionAT = 30"));
+                sql(QStringLiteral("UPDATE HCONTRAT SET PorcentajeReduccionJornad = %1")
+                        .arg(regulacion == 2 ? 50 : 0));
+            } else {
+                t.nomina(1, 2023, 12, QStringLiteral("Finiquito"), 10, 400, 40, actual);
+                t.nomina(1, 2023, 12, QStringLiteral("Atrasos"), 0, 50, 5, actual);
+                // Arrears carry no days of their own: give them one so the
+                // filter keeps them.
+                sql(QStringLiteral(
+                    "UPDATE NOMINA SET DiasDeAlta = 1 WHERE TipoNomina = 'Atrasos'"));
+                t.nomina(1, 2023, 11, QStringLiteral("Normal"), 30, 1200, 120, actual);
+                t.nomina(1, 2023, 10, QStringLiteral("Normal"), 30, 1200, 120, actual);
+                t.nomina(1, 2023, 9, QStringLiteral("Normal"), 30, 900, 90, anterior);
+                t.nomina(1, 2023, 8, QStringLiteral("Extra"), 30, 700, 70, anterior);
+                t.nomina(1, 2023, 7, QStringLiteral("Normal"), 0, 700, 70, anterior);
+            }
             t.datos.Opcion = TDatosContratos::CertificadoEmpresa;
             t.datos.FormatoImpreso = QStringLiteral("CertificadoEmpresa");
             t.datos.DesdeFecha = QStringLiteral("1/1/2022");
