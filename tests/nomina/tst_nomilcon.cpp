@@ -701,6 +701,26 @@ private Q_SLOTS:
         QCOMPARE(TextosMostrados(), avisos);
         const QString texto = TextoPdfMaquetado(t.pdf).simplified();
         for (const QString& s : textos) QVERIFY2(texto.contains(s), qPrintable(s + "\n" + texto));
+        // Every caption of the option's formats is read back whole.
+        const char* const formatos[][2] = {{"Contrato100-1", "Contrato100-2"},
+                                           {"TA2", nullptr},
+                                           {"CertificadoEmpresa", nullptr},
+                                           {"ProrrogaContrato", nullptr}};
+        for (const char* formato : formatos[opcion]) {
+            if (!formato) continue;
+            QString programa;
+            QVERIFY(ReadTextFile(CarpetaDatosFuente() + QStringLiteral("/impresos/") +
+                                     QLatin1String(formato) + QStringLiteral(".TXT"),
+                                 programa));
+            // The carried sums print only at a page break.
+            programa = programa.section(QStringLiteral("[PIESUMAYSIGUE]"), 0, 0) +
+                       programa.section(QStringLiteral("[PIE]"), 1);
+            for (const QString& l : LineasProgramaImpreso(programa)) {
+                if (!l.startsWith(QLatin1String("Text="))) continue;
+                const QString rotulo = LeerMarcado(l.section(QLatin1Char(';'), 3, 3)).Texto;
+                QVERIFY2(texto.contains(rotulo.simplified()), qPrintable(rotulo));
+            }
+        }
         QCOMPARE(PaginasPdf(t.pdf), paginas * t.f->NumeroCopias->Text().toInt());
     }
 
