@@ -139,6 +139,7 @@ QStringList MemosQueNoCaben(TTable* Temporal, TTable* Impreso) {
     QStringList avisos;
     if (!Temporal || !Temporal->Active() || !Impreso) return avisos;
     QHash<QString, QList<TMemoImpreso>> formatos;
+    QHash<QString, int> medidas;
     auto memosDe = [&](const QString& Codigo) -> const QList<TMemoImpreso>& {
         auto it = formatos.find(Codigo);
         if (it != formatos.end()) return *it;
@@ -158,14 +159,21 @@ QStringList MemosQueNoCaben(TTable* Temporal, TTable* Impreso) {
         for (const TMemoImpreso& m : memosDe(codigo->AsString())) {
             const QString texto = Temporal->FieldByName(m.Campo)->AsString();
             if (texto.isEmpty()) continue;
-            const int lineas = LineasMemoImpresas(texto, m.Fuente, m.Puntos, m.Negrita, m.Ancho);
+            // Contracts of one type mostly share their clauses: each text is measured once.
+            const QString clave =
+                codigo->AsString() + QLatin1Char('|') + m.Campo + QLatin1Char('|') + texto;
+            auto medida = medidas.constFind(clave);
+            if (medida == medidas.constEnd())
+                medida = medidas.insert(
+                    clave, LineasMemoImpresas(texto, m.Fuente, m.Puntos, m.Negrita, m.Ancho));
+            const int lineas = *medida;
             if (lineas <= m.Maximo) continue;
             auto valor = [&](const char* n) {
                 TField* f = Temporal->FindField(QLatin1String(n));
                 return f ? f->AsString() : QString();
             };
             avisos << QStringLiteral(
-                          "%1 %2, contrato %3 del %4: %5 necesitan %6 líneas y el "
+                          "Operario %1 %2, contrato %3 del %4: %5 necesitan %6 líneas y el "
                           "impreso %7 imprime %8.")
                           .arg(valor("CodigoOperario"), valor("NombreOperario"),
                                valor("CodigoContrato"), valor("FechaAlta").left(10),

@@ -656,7 +656,7 @@ private Q_SLOTS:
             << int(Engine::Sqlite) << 0 << 40 << 0 << 2 << QStringList{"Cláusula 30."}
             << QStringList{QStringLiteral(
                    "¡Las cláusulas de estos contratos no caben en su impreso y se imprimirán "
-                   "cortadas!\r\n1 GARCIA LOPEZ, ANA, contrato 401 del 01/02/2024: las "
+                   "cortadas!\r\nOperario 1 GARCIA LOPEZ, ANA, contrato 401 del 01/02/2024: las "
                    "cláusulas necesitan 40 líneas y el impreso Contrato100-2 imprime 30.")};
     }
     void imprimir() {
