@@ -931,19 +931,29 @@ private Q_SLOTS:
         QCOMPARE(paginasPdf(pdf), MaximoPaginasImpreso);
     }
 
-    // Amounts marked "(Euro)" converted by the document's currency, with the
+    // Amounts marked "(Euro)" converted by the document's currency. With the
     // national currency as the base: to euros from the national currency, back
-    // from euros, and through the document's rate from any other one.
+    // from euros, and through the document's rate from any other one. With the
+    // euro as the base (a peseta at 0,006): back from the national currency,
+    // to it from euros, and through the document's rate from any other one.
     void euros_data() {
+        QTest::addColumn<int>("base");
         QTest::addColumn<int>("moneda");
         QTest::addColumn<QString>("cambio");
         QTest::addColumn<QString>("esperado");
-        QTest::newRow("nacional") << 1 << QStringLiteral("0") << QStringLiteral("6,01");
-        QTest::newRow("euro") << 2 << QStringLiteral("0") << QStringLiteral("166386,00");
-        QTest::newRow("otra") << 3 << QStringLiteral("2") << QStringLiteral("12,02");
-        QTest::newRow("sin moneda") << 0 << QStringLiteral("0") << QStringLiteral("6,01");
+        QTest::newRow("nacional") << 1 << 1 << QStringLiteral("0") << QStringLiteral("6,01");
+        QTest::newRow("euro") << 1 << 2 << QStringLiteral("0") << QStringLiteral("166386,00");
+        QTest::newRow("otra") << 1 << 3 << QStringLiteral("2") << QStringLiteral("12,02");
+        QTest::newRow("sin moneda") << 1 << 0 << QStringLiteral("0") << QStringLiteral("6,01");
+        QTest::newRow("base euro, nacional")
+            << 2 << 1 << QStringLiteral("0") << QStringLiteral("6,00");
+        QTest::newRow("base euro, euro")
+            << 2 << 2 << QStringLiteral("0") << QStringLiteral("166667,00");
+        QTest::newRow("base euro, otra")
+            << 2 << 3 << QStringLiteral("2") << QStringLiteral("2000,00");
     }
     void euros() {
+        QFETCH(int, base);
         QFETCH(int, moneda);
         QFETCH(QString, cambio);
         QFETCH(QString, esperado);
@@ -951,9 +961,11 @@ private Q_SLOTS:
         SqlPrueba(
             QStringLiteral("INSERT INTO MONEDA (Codigo, Descripcion, Cambio, Decimales) VALUES "
                            "(1, 'Pesetas', 1, 0), (2, 'Euros', 166.386, 2), (3, 'Otra', 1, 2)"));
+        if (base == 2)
+            SqlPrueba(QStringLiteral("UPDATE MONEDA SET Cambio = 0.006 WHERE Codigo = 1"));
         TTable* p = ModuloDatos->ParamGenerales;
         p->Edit();
-        p->FieldByName(QStringLiteral("CodigoMonedaBase"))->setAsInteger(1);
+        p->FieldByName(QStringLiteral("CodigoMonedaBase"))->setAsInteger(base);
         p->FieldByName(QStringLiteral("CodigoMonedaNacional"))->setAsInteger(1);
         p->FieldByName(QStringLiteral("CodigoMonedaEuro"))->setAsInteger(2);
         p->Post();
