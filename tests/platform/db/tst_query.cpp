@@ -336,8 +336,16 @@ void TestQuery::userStatements() {
     }
     QVERIFY(!db->InReadOnly());
 
-    // An action statement runs as always, its values bound, one after another.
+    // An action statement runs as always, its values bound (a hostile one
+    // stays a value), one after another.
+    const QString hostil = QStringLiteral("\\'); DELETE x; --");
     q.SQL().setText(QStringLiteral("UPDATE PRUEBA SET Nombre = :N WHERE Codigo = :C"));
+    q.ParamByName(QStringLiteral("N"))->setAsString(hostil);
+    q.ParamByName(QStringLiteral("C"))->setAsInteger(1);
+    q.ExecSQL();
+    QCOMPARE(db->Scalar(QStringLiteral("SELECT Nombre FROM PRUEBA WHERE Codigo = 1")).toString(),
+             hostil);
+    QCOMPARE(filas(), 3);
     for (int c : {2, 3}) {
         q.ParamByName(QStringLiteral("N"))->setAsString(QStringLiteral("O'Neil"));
         q.ParamByName(QStringLiteral("C"))->setAsInteger(c);
