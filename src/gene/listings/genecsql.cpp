@@ -240,6 +240,7 @@ void TfGENECSQL::construir() {
     DSFiltro->setDataSet(Filtro);
     QryConsultasSQL = new TQuery(this);
     QryConsultasSQL->setObjectName(QStringLiteral("QryConsultasSQL"));
+    QryConsultasSQL->setUserStatement(true);  // typed by a user: one statement, read-only reads
     DataSource1 = new TDataSource(this);
     DataSource1->setDataSet(QryConsultasSQL);
     DBGrid1->setDataSource(DataSource1);
