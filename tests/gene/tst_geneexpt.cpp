@@ -331,9 +331,9 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(xlsx));
         const QString hoja = Parte(xlsx, QStringLiteral("xl/worksheets/sheet1.xml"));
         const QString textos = Parte(xlsx, QStringLiteral("xl/sharedStrings.xml"));
-        QVERIFY(textos.contains(QStringLiteral("Codigo Operario")));
-        QVERIFY(textos.contains(QStringLiteral("Descripcion")));
-        QVERIFY(!textos.contains(QStringLiteral(">Linea<")));
+        QVERIFY(textos.contains(QStringLiteral("Código Operario")));
+        QVERIFY(textos.contains(QStringLiteral("Descripción")));
+        QVERIFY(!textos.contains(QStringLiteral(">Línea<")));
         // Titles in row 1, records from row 3; the float a number in column C.
         QVERIFY(hoja.contains(QStringLiteral("<c r=\"C1\"")));
         QVERIFY(!hoja.contains(QStringLiteral("r=\"A2\"")));
