@@ -215,6 +215,11 @@ TfRRHHMENU::TSeleccionEmpresa TfRRHHMENU::SeleccionarEmpresa() {
     return TSeleccionEmpresa::Abierta;
 }
 
+void TfRRHHMENU::ActualizarMenusConsultas() {
+    if (empresaAbierta_ != 0)
+        ConfigurarMenusConsultas(fGENEINIC, CodigoUsuarioActual, TituloPrograma, MainMenu1);
+}
+
 void TfRRHHMENU::RecuperarEmpresa() {
     CodigoEmpresaActual = empresaAbierta_;
     try {

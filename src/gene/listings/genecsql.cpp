@@ -563,6 +563,7 @@ void TfGENECSQL::pbGuardarFiltroClick() {
         Filtro->FieldByName(QStringLiteral("Instrucciones"))
             ->setAsString(instrucciones.join(kCrLf));
         Filtro->Post();
+        MenusConsultasModificados();
     } catch (const std::exception&) {
         Filtro->Cancel();
         MensajeAdvertencia(QStringLiteral("¡El registro está siendo utilizado por otro usuario!"));
@@ -588,6 +589,7 @@ void TfGENECSQL::pbGuardarFiltroComoClick() {
         MensajeAdvertencia(QStringLiteral("¡Imposible grabar el registro!"));
         return;
     }
+    MenusConsultasModificados();
     recargarNombres(nombre);
     CargarSentencia();
 }
@@ -601,6 +603,7 @@ void TfGENECSQL::pbEliminarFiltroClick() {
     } catch (const std::exception&) {
         if (Filtro->State() != dsBrowse) Filtro->Cancel();
     }
+    MenusConsultasModificados();
     recargarNombres(QString());
     CargarSentencia();
 }
