@@ -125,6 +125,11 @@ void TfRRHHMENU::FormShow(QObject* Sender) {
     IrAPaginaWeb->setCaption(URLAccesoMenuWebDistribuidor);
     IrAPaginaWeb->setEnabled(!IrAPaginaWeb->Caption().isEmpty());
     mostrado_ = true;
+    // The log-in prompts may have left the keyboard elsewhere (a window
+    // manager hands it back to the window the program was started from):
+    // the user's next key is for the menus.
+    raise();
+    activateWindow();
     FormActivate(this);
 }
 

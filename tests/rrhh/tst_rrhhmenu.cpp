@@ -671,6 +671,27 @@ private Q_SLOTS:
                  QStringList{"Está opción estará disponible en próximas versiones."});
     }
 
+    // After the log-in the main window is the active one, whatever window
+    // had the keyboard meanwhile (the one the program was started from, which
+    // a window manager gives it back to when the prompt closes): Alt+V opens
+    // its "Ventana" menu at once.
+    void focoTrasEntrar() {
+        instalar(int(Engine::Sqlite));
+        CodigoUsuarioInicial = QStringLiteral("ADMIN");
+        MessageSeam::enqueue(QStringLiteral("ADMIN"));
+        menu_->show();
+        // The log-in runs once the window is shown; the other window is
+        // active by then.
+        QWidget terminal;
+        terminal.show();
+        terminal.activateWindow();
+        QTRY_COMPARE(CodigoEmpresaActual, 1);
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(menu_));
+        QTest::keyClick(QApplication::activeWindow(), Qt::Key_V, Qt::AltModifier);
+        QTRY_VERIFY(menu_->Ventana1->SubMenu()->isVisible());
+        menu_->Ventana1->SubMenu()->close();
+    }
+
     // Alt+V opens "Ventana" with the open windows listed while a window is
     // open, and the window stays the active one.
     void menuVentana() {
