@@ -802,9 +802,9 @@ private Q_SLOTS:
         QTRY_VERIFY(!f);
     }
 
-    // Birth place, children, registration number and section are typed on
-    // the identity page and stored; the civil-status and sex lists offer
-    // the values stored, read again each time they open.
+    // Postcode, province, birth place, children, registration number and
+    // section are typed on the identity page and stored; the civil-status and
+    // sex lists offer the values stored, read again each time they open.
     void datosDeIdentificacion_data() { AddEngineRows(); }
     void datosDeIdentificacion() {
         QFETCH(int, engine);
@@ -821,9 +821,27 @@ private Q_SLOTS:
         QCOMPARE(f->EditEstadoCivil->Items(), QStringList{"Casada"});
         QCOMPARE(f->EditEstadoCivil->Text(), QStringLiteral("Casada"));
 
+        // The postcode and the province stand with the address, in its order.
+        auto* postal = f->findChild<TDBEdit*>(QStringLiteral("EditCodigoPostal"));
+        auto* provincia = f->findChild<TDBEdit*>(QStringLiteral("EditProvincia"));
+        QVERIFY(postal && provincia);
+        QStringList direccion;
+        for (const char* n : {"EditDomicilio", "EditCodigoPostal", "EditLocalidad", "EditProvincia",
+                              "EditTelefono"}) {
+            auto* e = f->findChild<TDBEdit*>(QLatin1String(n));
+            QVERIFY(e && e->isVisible());
+            direccion << QString::number(e->mapTo(f, QPoint()).y()) + QLatin1Char(' ') +
+                             QLatin1String(n);
+        }
+        QStringList ordenada = direccion;
+        std::sort(ordenada.begin(), ordenada.end(), [](const QString& a, const QString& b) {
+            return a.section(' ', 0, 0).toInt() < b.section(' ', 0, 0).toInt();
+        });
+        QCOMPARE(ordenada, direccion);
         for (const auto& [edit, texto] :
              {std::pair{f->EditLugarNacimiento, "Bilbao"}, std::pair{f->EditNumeroHijos, "2"},
-              std::pair{f->EditNumeroMatricula, "4711"}}) {
+              std::pair{f->EditNumeroMatricula, "4711"}, std::pair{postal, "47001"},
+              std::pair{provincia, "Valladolid"}}) {
             QTest::keyClicks(edit, QLatin1String(texto));
             edit->UpdateRecord();
         }
@@ -831,8 +849,8 @@ private Q_SLOTS:
         Q_EMIT f->EditCodigoSeccion->activated(1);
         f->pbConformeClick(f->pbConforme);
         QCOMPARE(sql(QStringLiteral("SELECT LugarNacimiento, NumeroHijos, NumeroMatricula, "
-                                    "CodigoSeccion FROM PERSONAL")),
-                 QStringLiteral("Bilbao|2|4711|S2"));
+                                    "CodigoSeccion, CodigoPostal, Provincia FROM PERSONAL")),
+                 QStringLiteral("Bilbao|2|4711|S2|47001|Valladolid"));
         QCOMPARE(f->EditCodigoSeccion->currentText(), QStringLiteral("Taller"));
 
         // Entered meanwhile by another user: offered the next time the list opens.

@@ -564,6 +564,7 @@ void TfGENECSQL::pbGuardarFiltroClick() {
         Filtro->FieldByName(QStringLiteral("Instrucciones"))
             ->setAsString(instrucciones.join(kCrLf));
         Filtro->Post();
+        MenusConsultasModificados();
     } catch (const std::exception&) {
         Filtro->Cancel();
         MensajeAdvertencia(QStringLiteral("¡El registro está siendo utilizado por otro usuario!"));
@@ -589,6 +590,7 @@ void TfGENECSQL::pbGuardarFiltroComoClick() {
         MensajeAdvertencia(QStringLiteral("¡Imposible grabar el registro!"));
         return;
     }
+    MenusConsultasModificados();
     recargarNombres(nombre);
     CargarSentencia();
 }
@@ -602,6 +604,7 @@ void TfGENECSQL::pbEliminarFiltroClick() {
     } catch (const std::exception&) {
         if (Filtro->State() != dsBrowse) Filtro->Cancel();
     }
+    MenusConsultasModificados();
     recargarNombres(QString());
     CargarSentencia();
 }
