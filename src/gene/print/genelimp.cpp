@@ -189,7 +189,8 @@ void TfGENELIMP::EjecutarImpreso() {
     GenerarImpreso();
     if (!pdf) {
         if (VistaPrevia) {
-            if (!Paginas.empty() && !ListadoCancelado && !VistaCerrada) EsperarVistaPrevia();
+            // A generation stopped by Esc leaves the pages made to look at.
+            if (!Paginas.empty() && !VistaCerrada) EsperarVistaPrevia();
             VistaPrevia = false;
             LiberarPaginas();
         }
@@ -532,6 +533,7 @@ bool TfGENELIMP::prepararImpresora(const QString& Nombre) {
     impresora_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     UsarImpresoraPredeterminada = Nombre.isEmpty() || Nombre == QLatin1String("Predeterminada");
     QString elegida = UsarImpresoraPredeterminada ? QString() : Nombre;
+    QString archivo;
     const bool sinDialogo =
         TieneSecciones && (OmitirDialogoImpresora || !UsarImpresoraPredeterminada);
     if (!sinDialogo) {
@@ -542,11 +544,16 @@ bool TfGENELIMP::prepararImpresora(const QString& Nombre) {
         }
         if (TieneSecciones) Copias = qMax(1, dialogo->Copies);
         elegida = dialogo->Printer().printerName();
+        // "Print to file" in the dialog: the job goes to the file chosen there,
+        // as a band report's does, whether or not a printer is installed.
+        if (dialogo->Printer().outputFormat() == QPrinter::PdfFormat)
+            archivo = dialogo->Printer().outputFileName();
     }
     const QString seam = DestinoSeamImpreso(elegida);
-    if (seam.startsWith(QLatin1String("PDF:"))) {
+    if (archivo.isEmpty() && seam.startsWith(QLatin1String("PDF:"))) archivo = seam.mid(4);
+    if (!archivo.isEmpty()) {
         impresora_->setOutputFormat(QPrinter::PdfFormat);
-        impresora_->setOutputFileName(seam.mid(4));
+        impresora_->setOutputFileName(archivo);
         ImpresoraEnUso = elegida.isEmpty() ? QStringLiteral("Predeterminada") : elegida;
     } else {
         const QString nombre = seam.isEmpty() ? elegida : seam;

@@ -204,8 +204,9 @@ public:
     QString DriverAlternativo;
     QStringList Conexiones;
     QStringList GruposAnalisis;
+    // Arguments are split at ";" only: a "|" inside one reaches its command
+    // unchanged.
     QStringList Sistema, Cabecera, Lineas, PieSumaYSigue, Pie, PiePagina;
-    QChar Marcador;
     // Paper size and text mode of a format (by code; else CodigoImpreso).
     void FormatoPagina(const QString& Codigo);
     // Splits the loaded format's program into sections and runs SISTEMA.
