@@ -499,6 +499,48 @@ private Q_SLOTS:
                  1);
     }
 
+    // A memo outside the body wrapped into a 20 mm column: a word longer
+    // than the column is cut into pieces that each fit, and together give
+    // the word back; ordinary words break at blanks.
+    void memoEnColumna_data() {
+        QTest::addColumn<QString>("memo");
+        QString palabra;
+        for (int i = 0; i < 30; ++i) palabra += QStringLiteral("abcdefghij");
+        QTest::newRow("palabra larga") << palabra;
+        QTest::newRow("palabras") << QStringLiteral(
+            "uno dos tres cuatro cinco seis siete ocho nueve diez once doce trece catorce");
+        QTest::newRow("palabra larga entre otras")
+            << QStringLiteral("Uno ") + palabra.left(95) + QStringLiteral(" dos");
+    }
+    void memoEnColumna() {
+        QFETCH(QString, memo);
+        Trabajo t{Engine::Sqlite};
+        t.formato(QStringLiteral("F1"), QStringLiteral("[CABECERA]\r\nFont=Arial;10\r\n"
+                                                       "Camp=10;10;20;Texto;1000\r\n"));
+        t.f = new TfGENELIMP;
+        CrearTablaEstructura(fGENEINIC, t.f->Temporal,
+                             QStringLiteral("Tabla Temporal\r\n/C/1/Codigo/ftInteger/0/*\r\n"
+                                            "/C/2/Texto/ftMemo/0/\r\n/I/1/<Primary>/Codigo/\r\n"),
+                             -1);
+        t.f->Temporal->Open();
+        t.f->Temporal->Append();
+        t.f->Temporal->FieldByName(QStringLiteral("Codigo"))->setAsInteger(1);
+        t.f->Temporal->FieldByName(QStringLiteral("Texto"))->setAsString(memo);
+        t.f->Temporal->Post();
+        const QString pdf = t.aPdf();
+        QStringList lineas;
+        for (const QString& l : textoPdf(pdf).split(QLatin1Char('\n')))
+            if (!l.trimmed().isEmpty()) lineas << l.trimmed();
+        QVERIFY2(lineas.size() > 1, qPrintable(lineas.join('|')));
+        QCOMPARE(lineas.join(QLatin1Char(' ')).remove(QLatin1Char(' ')),
+                 QString(memo).remove(QLatin1Char(' ')));
+        static const QRegularExpression re(QStringLiteral(R"re(xMax="([\d.]+)")re"));
+        const QString cajas = ejecutar(QStringLiteral("pdftotext"),
+                                       {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+        for (const auto& m : re.globalMatch(cajas))
+            QVERIFY2(mm(m.captured(1).toDouble()) <= 30.3, qPrintable(m.captured(1)));
+    }
+
     // Margins 10 and 15 with compression 0.5: a rectangle at 20, 20 begins
     // 20 mm across and 25 mm down.
     void margenes() {
