@@ -121,6 +121,9 @@ TfGENELIMP::TfGENELIMP(QWidget* owner) : TForm(owner) {
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setScaledContents(true);
     ScrollBox1->setWidget(Image1);
+    // The page keeps the size the zoom gives it: stretched to the box's
+    // width, its text would not have the proportions it has on paper.
+    ScrollBox1->setWidgetResizable(false);
     raiz->addWidget(ScrollBox1, 1);
 
     Temporal = new TTable(this);

@@ -819,6 +819,12 @@ private Q_SLOTS:
             QCOMPARE(v->SpinEditZoom->value(), z);
             const QImage imagen = v->ImagenPaginaMostrada();
             QCOMPARE(imagen.width(), qRound(800 * z / 100.0));
+            // Shown at its own size whatever the window's: in the proportions
+            // of the paper, as the PDF has them.
+            static_cast<QWidget*>(v)->setWindowState(Qt::WindowNoState);
+            v->resize(1400, 700);
+            QCoreApplication::processEvents();
+            QCOMPARE(v->Image1->size(), imagen.size());
             // The grid's grey shows in the blank lower part of the page.
             bool gris = false;
             for (int x = 0; x < imagen.width() && !gris; ++x)
