@@ -165,6 +165,10 @@ TfGENELIMP::~TfGENELIMP() {
     if (fGENELIMP == this) fGENELIMP = nullptr;
 }
 
+bool TfGENELIMP::FlujoTextoCrudo() const {
+    return ModoTexto && Dispositivo == Impresora && !DestinoPDF() && !TextoAArchivo;
+}
+
 bool TfGENELIMP::DestinoPDF() const {
     return DestinoImpreso.startsWith(QLatin1String("PDF:"));
 }
@@ -478,7 +482,7 @@ void TfGENELIMP::NuevaPagina() {
     if (Dispositivo == Impresora && !DestinoPDF()) {
         FilaTextoActual = 0;
         if (Etiqueta >= EtiquetasPorPagina) {
-            if (ModoTexto)
+            if (FlujoTextoCrudo())
                 FlujoTexto.append('\f');
             else if (impresora_)
                 impresora_->newPage();
@@ -537,6 +541,7 @@ bool TfGENELIMP::prepararImpresora(const QString& Nombre) {
     UsarImpresoraPredeterminada = Nombre.isEmpty() || Nombre == QLatin1String("Predeterminada");
     QString elegida = UsarImpresoraPredeterminada ? QString() : Nombre;
     QString archivo;
+    TextoAArchivo = false;
     const bool sinDialogo =
         TieneSecciones && (OmitirDialogoImpresora || !UsarImpresoraPredeterminada);
     if (!sinDialogo) {
@@ -549,8 +554,10 @@ bool TfGENELIMP::prepararImpresora(const QString& Nombre) {
         elegida = dialogo->Printer().printerName();
         // "Print to file" in the dialog: the job goes to the file chosen there,
         // as a band report's does, whether or not a printer is installed.
-        if (dialogo->Printer().outputFormat() == QPrinter::PdfFormat)
+        if (dialogo->Printer().outputFormat() == QPrinter::PdfFormat) {
             archivo = dialogo->Printer().outputFileName();
+            TextoAArchivo = ModoTexto && !archivo.isEmpty();
+        }
     }
     const QString seam = DestinoSeamImpreso(elegida);
     if (archivo.isEmpty() && seam.startsWith(QLatin1String("PDF:"))) archivo = seam.mid(4);
@@ -585,7 +592,7 @@ bool TfGENELIMP::prepararImpresora(const QString& Nombre) {
     AltoImpresora = hoja.height();
     ImpresoraTrabajo = impresora_.get();
     FlujoTexto.clear();
-    if (!ModoTexto && TieneSecciones) {
+    if ((!ModoTexto || TextoAArchivo) && TieneSecciones) {
         pintor_ = std::make_unique<QPainter>();
         if (!pintor_->begin(impresora_.get())) {
             pintor_.reset();
@@ -604,7 +611,7 @@ void TfGENELIMP::terminarImpresora() {
     if (pintor_) pintor_->end();
     pintor_.reset();
     Lienzo = nullptr;
-    if (ModoTexto && !FlujoTexto.isEmpty()) EnviarFlujoTexto();
+    if (FlujoTextoCrudo() && !FlujoTexto.isEmpty()) EnviarFlujoTexto();
     ImpresoraTrabajo = nullptr;
     impresora_.reset();
     ImprimirDocumentosAdjuntos();

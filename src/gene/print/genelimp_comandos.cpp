@@ -178,7 +178,7 @@ void TfGENELIMP::EjecutarComando(const QString& Nombre, const QStringList& a) {
         DibujarCodigoBarras(r.normalized(), valor, arg(a, 5),
                             numero(a, 6, 0.01, impreso::kAumento, 1), arg(a, 7).trimmed());
     } else if (Nombre == QLatin1String("Asci")) {
-        if (!(Dispositivo == Impresora && ModoTexto)) return;  // no raw channel on pages
+        if (!FlujoTextoCrudo()) return;  // no raw channel on pages
         for (const QString& codigo : a.join(QLatin1Char(';')).split(QLatin1Char(','))) {
             bool ok = false;
             const int c = codigo.trimmed().toInt(&ok);
@@ -233,7 +233,7 @@ void TfGENELIMP::ComandoText(double X, double Y, double Ancho, const QString& Te
     if (m.Tamano > 0) fuente.setPixelSize(TamanoPixels(m.Tamano));
     QString texto = m.Texto;
 
-    if (ModoTexto && Dispositivo == Impresora && !DestinoPDF()) {
+    if (FlujoTextoCrudo()) {
         // The character grid of a raw text printer: rows by line feeds or
         // reverse feeds, columns by blanks.
         // Rows and columns a sheet can have: margins and label offsets

@@ -367,7 +367,7 @@ int TfGENELIMP::DistanciaX(double X) const {
 
 int TfGENELIMP::DistanciaY(double Y) const {
     if (ModoTexto) {
-        if (Dispositivo == Impresora && !DestinoPDF()) return EnteroImpreso(Y);
+        if (FlujoTextoCrudo()) return EnteroImpreso(Y);
         return EnteroImpreso(Y * 4.23333 * AltoDestino() / AltoPapel);
     }
     return EnteroImpreso(Y * CompresionY * AltoDestino() / AltoPapel);

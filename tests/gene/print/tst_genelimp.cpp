@@ -988,6 +988,9 @@ private Q_SLOTS:
             << QStringLiteral("Predeterminada") << dos << true << QStringLiteral("-");
         QTest::newRow("archivo del dialogo sin impresoras")
             << QStringLiteral("Predeterminada") << QStringList() << true << QStringLiteral("-");
+        // A text-mode document is drawn there in its character grid.
+        QTest::newRow("texto a archivo del dialogo")
+            << QStringLiteral("Predeterminada") << dos << true << QStringLiteral("-");
     }
     void impresoras() {
         QFETCH(QString, nombre);
@@ -995,8 +998,9 @@ private Q_SLOTS:
         QFETCH(bool, aArchivo);
         QFETCH(QString, elegida);
         Trabajo t{Engine::Sqlite};
-        t.formato(QStringLiteral("F1"), kCuerpo, QStringLiteral("A4"), QStringLiteral("Grafico"),
-                  nombre);
+        const bool texto = QByteArray(QTest::currentDataTag()).startsWith("texto");
+        t.formato(QStringLiteral("F1"), kCuerpo, QStringLiteral("A4"),
+                  texto ? QStringLiteral("Texto") : QStringLiteral("Grafico"), nombre);
         const QString pdf = t.dir.filePath(QStringLiteral("salida.pdf"));
         QString preparada = QStringLiteral("-");
         AsignarSeamImpresoras([instaladas] { return instaladas; },
@@ -1022,6 +1026,9 @@ private Q_SLOTS:
         QVERIFY2(TextosMostrados().isEmpty(), qPrintable(TextosMostrados().join('|')));
         QCOMPARE(paginasPdf(pdf), 1);
         QVERIFY(textoPdf(pdf).contains(QLatin1String("Ana")));
+        if (texto)  // column 10 of the grid: 10 + 10 columns of 2.54 mm
+            QVERIFY2(qAbs(mm(palabrasPdf(pdf).value(QStringLiteral("Ana")).left()) - 25.4) < 1,
+                     qPrintable(QString::number(mm(palabrasPdf(pdf).value("Ana").left()))));
     }
 
     // Bad input leaves the rest of the document printed: a missing picture,
