@@ -681,13 +681,14 @@ QStringList TfGENELIMP::PartirMemo(const QString& Texto, double Ancho) {
             }
             if (!actual.isEmpty()) cerrar();
             // A word wider than the column is broken at the width.
-            while (!palabra.isEmpty()) {
-                const int n = mayorPrefijo(palabra, cabe);
-                if (n == palabra.size()) break;
-                actual = palabra.left(n);
-                palabra = palabra.mid(n);
-                cerrar();
-            }
+            if (!cabe(palabra))
+                while (!palabra.isEmpty()) {
+                    const int n = mayorPrefijo(palabra, cabe);
+                    if (n == palabra.size()) break;
+                    actual = palabra.left(n);
+                    palabra = palabra.mid(n);
+                    cerrar();
+                }
             actual = palabra;
         }
         // An empty line of the memo is a line too.
