@@ -379,11 +379,11 @@ void TfGENELIMP::ComandoFont(const QStringList& a) {
         return;
     }
     QFont f = FuenteImpreso(arg(a, 0).trimmed());
-    // An unreadable size counts as 0, and a size of 0 prints in the
-    // engine's default size.
+    // An unreadable size counts as 0, and a size of 0 (or one that the
+    // compression takes past any font) prints in the engine's default size.
     const double tamano =
         numero(a, 1, 0, impreso::kTamanoFuente, 0) * (CompresionY == 1 ? CompresionX : CompresionY);
-    const int puntos = int(tamano);
+    const int puntos = tamano <= impreso::kTamanoFuente ? int(tamano) : 0;
     f.setPixelSize(TamanoPixels(puntos > 0 ? puntos : 10));
     for (const QString& e : arg(a, 3).split(QLatin1Char(','))) {
         const QString s = e.trimmed();

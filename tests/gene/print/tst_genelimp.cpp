@@ -1122,6 +1122,12 @@ private Q_SLOTS:
                    "[CABECERA]\r\nFont=Arial;10\r\nText=10;10;0;Diez\r\n"
                    "Font=Arial;99999999999\r\nText=10;30;0;Medida\r\n")
             << false << 1 << 1 << QStringList{QStringLiteral("Diez"), QStringLiteral("Medida")};
+        QTest::newRow("Font comprimida sin medida")
+            << QStringLiteral(
+                   "[SISTEMA]\r\nCompresion=2;2\r\n[CABECERA]\r\n"
+                   "Font=Arial;900\r\nText=5;15;0;Medida\r\n"
+                   "Font=Arial;5\r\nText=5;5;0;Diez\r\n")
+            << false << 1 << 1 << QStringList{QStringLiteral("Diez"), QStringLiteral("Medida")};
         QTest::newRow("Font ilegible")
             << QStringLiteral(
                    "[CABECERA]\r\nFont=Arial;diez\r\nText=10;30;0;Medida\r\n"
