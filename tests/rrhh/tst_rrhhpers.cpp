@@ -24,6 +24,7 @@
 #include "db/field.h"
 #include "db/table.h"
 #include "gene/dialogo_modal.h"
+#include "gene/geneapp.h"
 #include "gene/genebusq.h"
 #include "gene/geneform.h"
 #include "gene/geneinic.h"
@@ -284,6 +285,111 @@ private Q_SLOTS:
         // The latest contract has no end: active.
         t->Refresh();
         QCOMPARE(t->FieldByName(QStringLiteral("Activo"))->AsString(), QStringLiteral("SI"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // The employee typed at the keyboard: Enter goes from field to field
+    // over the buttons; Esc closes an empty drop-down or drops one line
+    // without losing the employee; confirming saves the line being typed
+    // with him and the next employee starts with no line; on an existing
+    // employee a line that cannot be saved stops the confirm with its own
+    // message, its page shown and its grid in focus, the employee unsaved.
+    void fichaConElTeclado_data() { AddEngineRows(); }
+    void fichaConElTeclado() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        // Errors reach the session's handler, as in the program.
+        SetApplicationExceptionHandler(&DespacharExcepcion);
+        const std::unique_ptr<void, void (*)(void*)> manejador(
+            this, [](void*) { SetApplicationExceptionHandler(nullptr); });
+        sql(QStringLiteral("INSERT INTO PUESTO (Codigo, Descripcion) VALUES ('2', 'Soldador')"));
+        sql(QStringLiteral("INSERT INTO PUESTO (Codigo, Descripcion) VALUES ('3', 'Tornero')"));
+        QPointer<TfRRHHPERS> f = abrir();
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        auto foco = [] { return QApplication::focusWidget(); };
+        QTest::keyClick(foco() ? foco() : f.data(), Qt::Key_F5);
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QTRY_COMPARE(foco(), f->EditCodigoOperario);
+        QTest::keyClick(foco(), Qt::Key_Return);
+        QTRY_COMPARE(foco(), f->EditNombre);
+        QTest::keyClicks(foco(), QStringLiteral("Ana"));
+        QTest::keyClick(foco(), Qt::Key_Return);
+        QTRY_COMPARE(foco(), f->FindComponent(QStringLiteral("EditDomicilio")));
+
+        // An empty list opens and closes; the employee stays as typed.
+        f->EditEstadoCivil->setFocus();
+        f->EditEstadoCivil->showPopup();
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QCOMPARE(f->EditNombre->Text(), QStringLiteral("Ana"));
+
+        // A position line dropped with Esc, then one typed and left pending.
+        f->PageControl1->setActivePage(f->PagPuestosTrabajo);
+        TDBGrid* g = f->DBGridHPuestos;
+        g->setFocus();
+        QTRY_VERIFY(g->hasFocus());
+        QTest::keyClick(g, Qt::Key_Down);
+        QCOMPARE(f->HPuesto->State(), dsInsert);
+        QTest::keyClick(g, Qt::Key_Tab);
+        QTest::keyClicks(g, QStringLiteral("9"));
+        QTest::keyClick(foco(), Qt::Key_Escape);
+        QCOMPARE(f->HPuesto->State(), dsBrowse);
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QCOMPARE(f->EditNombre->Text(), QStringLiteral("Ana"));
+        QTest::keyClick(g, Qt::Key_Down);
+        QCOMPARE(g->SelectedIndex(), 0);
+        QTest::keyClick(g, Qt::Key_Tab);
+        QTest::keyClicks(g, QStringLiteral("2"));
+        QTest::keyClick(foco(), Qt::Key_Return);
+        QCOMPARE(f->HPuesto->State(), dsInsert);
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, Linea, CodigoPuesto FROM HPUESTO")),
+                 QStringLiteral("1|1|2"));
+        QCOMPARE(sql(QStringLiteral("SELECT Nombre, PuestoTrabajo FROM PERSONAL")),
+                 QStringLiteral("Ana|Soldador"));
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QCOMPARE(f->HPuesto->State(), dsBrowse);
+        QCOMPARE(g->VisibleRowCount(), 0);
+        QTest::mouseClick(f->pbCancelar, Qt::LeftButton);
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("Nombre"))->AsString(),
+                 QStringLiteral("Ana"));
+
+        // A second line numbered as the first cannot be saved.
+        f->PageControl1->setActivePage(f->PagPuestosTrabajo);
+        g->setFocus();
+        QTRY_VERIFY(g->hasFocus());
+        QTest::keyClick(g, Qt::Key_Down);
+        QCOMPARE(f->HPuesto->State(), dsInsert);
+        QTest::keyClicks(g, QStringLiteral("1"));
+        QTest::keyClick(foco(), Qt::Key_Tab);
+        QTest::keyClicks(foco(), QStringLiteral("3"));
+        QTest::keyClick(foco(), Qt::Key_Return);
+        f->PageControl1->setActivePage(f->PagIdentificacion);
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(textos(), QStringList{QStringLiteral("¡ Ya existe el registro !")});
+        QCOMPARE(f->PageControl1->ActivePage(), f->PagPuestosTrabajo);
+        QTRY_VERIFY(g->hasFocus() || g->isAncestorOf(foco()));
+        QCOMPARE(f->HPuesto->State(), dsInsert);
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HPUESTO")), QStringLiteral("1"));
+        QCOMPARE(sql(QStringLiteral("SELECT PuestoTrabajo FROM PERSONAL")),
+                 QStringLiteral("Soldador"));
+        // Corrected, it goes with the employee.
+        g->setSelectedIndex(0);
+        f->HPuesto->FieldByName(QStringLiteral("Linea"))->setAsInteger(2);
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(sql(QStringLiteral("SELECT Linea, CodigoPuesto FROM HPUESTO ORDER BY Linea")),
+                 QStringLiteral("1|2\r\n2|3"));
+        QCOMPARE(sql(QStringLiteral("SELECT PuestoTrabajo FROM PERSONAL")),
+                 QStringLiteral("Tornero"));
+        QCOMPARE(f->Table1->State(), dsBrowse);
         f->Close();
         QTRY_VERIFY(!f);
     }
