@@ -391,6 +391,12 @@ bool TFormularioMaestro::GrabarLineasPendientes(QList<TDataSet*>* Grabadas) {
     for (TDataSet* linea : LineasPendientes()) {
         QPointer<TDataSet> guardia(linea);
         try {
+            // A new line nobody typed into goes away, as it does when its
+            // grid is left.
+            if (linea->State() == dsInsert && !linea->Modified()) {
+                linea->Cancel();
+                continue;
+            }
             linea->Post();
             if (Grabadas) Grabadas->append(linea);
         } catch (const EAbort&) {

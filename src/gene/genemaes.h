@@ -164,7 +164,8 @@ public:
     // cannot be saved takes back the lines posted with it.
     virtual void GrabarDatos();
     // Posts every detail line being typed (any dataset of the form but
-    // Table1 in edit or insert state, in the order the form made them).
+    // Table1 in edit or insert state, in the order the form made them); a
+    // new line nobody typed into is dropped.
     // The first that fails stops: its own message is shown (a check's
     // warning, else the error as the common handling words it), its grid
     // takes the focus, and false is answered. Grabadas receives the

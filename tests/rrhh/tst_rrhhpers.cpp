@@ -390,6 +390,16 @@ private Q_SLOTS:
         QCOMPARE(sql(QStringLiteral("SELECT PuestoTrabajo FROM PERSONAL")),
                  QStringLiteral("Tornero"));
         QCOMPARE(f->Table1->State(), dsBrowse);
+        // A new line nobody typed into is not saved.
+        g->setFocus();
+        QTest::keyClick(g, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(g, Qt::Key_Down);
+        QCOMPARE(f->HPuesto->State(), dsInsert);
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HPUESTO")), QStringLiteral("2"));
+        QCOMPARE(sql(QStringLiteral("SELECT PuestoTrabajo FROM PERSONAL")),
+                 QStringLiteral("Tornero"));
+        QCOMPARE(f->Table1->State(), dsBrowse);
         f->Close();
         QTRY_VERIFY(!f);
     }
