@@ -427,52 +427,64 @@ void TFormularioMaestro::MostrarRejillaDe(TDataSet* Lineas) {
 
 void TFormularioMaestro::GrabarDatos() {
     const TDataSetState estado = Table1->State();
-    // The lines go with the record, in its transaction.
+    // The lines being typed go with the record, in its transaction. Nothing
+    // typed is lost: a line or a record refused for correction keeps the
+    // lines saved before it; a record that is dropped takes back the lines
+    // saved with it. The transaction ends before any message is shown.
     std::optional<TGuardaTransaccion> transaccion;
     QList<TDataSet*> grabadas;
-    if (!LineasPendientes().isEmpty()) {
-        transaccion.emplace(fGENEINIC);
-        if (!GrabarLineasPendientes(&grabadas)) return;
-    }
-    // A record that cannot be saved takes back the lines posted with it
-    // before anything else is undone.
-    auto deshacerLineas = [&] {
+    auto conservar = [&] {
+        if (transaccion) transaccion->Confirmar();
+        transaccion.reset();
+    };
+    auto deshacer = [&] {
         if (!transaccion) return;
         transaccion.reset();
         for (TDataSet* d : std::as_const(grabadas))
             if (d->Active() && d->State() == dsBrowse) d->Refresh();
     };
+    if (!LineasPendientes().isEmpty()) {
+        transaccion.emplace(fGENEINIC);
+        if (!GrabarLineasPendientes(&grabadas)) {
+            conservar();
+            return;
+        }
+    }
     if (estado == dsEdit) {
         try {
             Table1->Post();
         } catch (const EAbort&) {
-            // Refused by a check that has warned already: the edit stays,
-            // and the lines keep what was typed in them.
+            // Refused by a check that has warned already: the edit stays.
         } catch (const std::exception&) {
-            deshacerLineas();
+            deshacer();
             Table1->Cancel();
             MensajeAdvertencia(TextoErrorModificacion);
+            return;
         }
-        if (transaccion) transaccion->Confirmar();
+        conservar();
         return;
     }
     if (estado != dsInsert) {
-        if (transaccion) transaccion->Confirmar();
+        conservar();
         return;
     }
     try {
         Table1->Post();
     } catch (const EAbort&) {
         // Refused by a check that has warned already: the row stays as typed.
-        if (transaccion) transaccion->Confirmar();
+        conservar();
         return;
     } catch (const std::exception&) {
-        deshacerLineas();
+        if (MantenerAltaFallida) {
+            conservar();
+            MensajeAdvertencia(TextoErrorAlta);
+            return;
+        }
+        deshacer();
         MensajeAdvertencia(TextoErrorAlta);
-        if (MantenerAltaFallida) return;
         Table1->Cancel();
     }
-    if (transaccion) transaccion->Confirmar();
+    conservar();
     // A member whose after-post starts the next row has done so already.
     if (AltaContinua && Table1->State() != dsInsert) IniciarAlta();
 }

@@ -160,8 +160,9 @@ public:
 
     // Posts the record being edited or inserted; failures warn (see the
     // configuration) and leave the form usable. The detail lines being typed
-    // are posted first, in one transaction with the record: a record that
-    // cannot be saved takes back the lines posted with it.
+    // are posted first, in one transaction with the record: a record that is
+    // dropped after a failed post takes back the lines posted with it; one
+    // kept for correction keeps them.
     virtual void GrabarDatos();
     // Posts every detail line being typed (any dataset of the form but
     // Table1 in edit or insert state, in the order the form made them); a

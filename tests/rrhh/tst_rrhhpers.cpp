@@ -72,20 +72,21 @@ QString recuentos() {
     return l.join(QLatin1Char(' '));
 }
 
-// The engine refuses every delete on the table until quitarBloqueo.
-void bloquearBorrado(int engine, const QString& tabla) {
+// The engine refuses every delete (or the given statement) on the table
+// until quitarBloqueo.
+void bloquearBorrado(int engine, const QString& tabla, const char* sentencia = "DELETE") {
     if (Engine(engine) == Engine::Sqlite) {
-        sql(QStringLiteral("CREATE TRIGGER bloqueo BEFORE DELETE ON %1 BEGIN SELECT "
+        sql(QStringLiteral("CREATE TRIGGER bloqueo BEFORE %1 ON %2 BEGIN SELECT "
                            "RAISE(ABORT, 'bloqueado'); END")
-                .arg(tabla));
+                .arg(QLatin1String(sentencia), tabla));
         return;
     }
     sql(
         QStringLiteral("CREATE OR REPLACE FUNCTION bloqueo() RETURNS trigger AS $$ BEGIN RAISE "
                        "EXCEPTION 'bloqueado'; END $$ LANGUAGE plpgsql"));
-    sql(QStringLiteral("CREATE TRIGGER bloqueo BEFORE DELETE ON %1 FOR EACH ROW EXECUTE FUNCTION "
+    sql(QStringLiteral("CREATE TRIGGER bloqueo BEFORE %1 ON %2 FOR EACH ROW EXECUTE FUNCTION "
                        "bloqueo()")
-            .arg(tabla));
+            .arg(QLatin1String(sentencia), tabla));
 }
 
 void quitarBloqueo(int engine, const QString& tabla) {
@@ -294,7 +295,8 @@ private Q_SLOTS:
     // without losing the employee; confirming saves the line being typed
     // with him and the next employee starts with no line; on an existing
     // employee a line that cannot be saved stops the confirm with its own
-    // message, its page shown and its grid in focus, the employee unsaved.
+    // message, its page shown and its grid in focus, the employee unsaved;
+    // an employee that cannot be saved takes back the line saved with him.
     void fichaConElTeclado_data() { AddEngineRows(); }
     void fichaConElTeclado() {
         QFETCH(int, engine);
@@ -400,6 +402,24 @@ private Q_SLOTS:
         QCOMPARE(sql(QStringLiteral("SELECT PuestoTrabajo FROM PERSONAL")),
                  QStringLiteral("Tornero"));
         QCOMPARE(f->Table1->State(), dsBrowse);
+
+        // An employee that cannot be saved takes back the line saved with him.
+        bloquearBorrado(engine, QStringLiteral("PERSONAL"), "UPDATE");
+        g->setFocus();
+        QTest::keyClick(g, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(g, Qt::Key_Down);
+        QTest::keyClick(g, Qt::Key_Tab);
+        QTest::keyClicks(g, QStringLiteral("2"));
+        QTest::keyClick(foco(), Qt::Key_Return);
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(textos(), QStringList{QString::fromUtf8(textosmaestro::kImposibleModificar)});
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HPUESTO")), QStringLiteral("2"));
+        QCOMPARE(f->HPuesto->RecordCount(), 2);
+        QCOMPARE(f->Table1->State(), dsBrowse);
+        QCOMPARE(sql(QStringLiteral("SELECT PuestoTrabajo FROM PERSONAL")),
+                 QStringLiteral("Tornero"));
+        quitarBloqueo(engine, QStringLiteral("PERSONAL"));
         f->Close();
         QTRY_VERIFY(!f);
     }
