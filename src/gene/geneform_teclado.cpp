@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFontDialog>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -218,7 +219,7 @@ void TeclaCtrlP(TfGENEINIC*, QObject* activo) {
 bool EsParadaIntro(QWidget* w) {
     if (qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w)) return true;
     return !qobject_cast<QAbstractButton*>(w) && !qobject_cast<QTabBar*>(w) &&
-           !qobject_cast<QScrollBar*>(w) && !w->inherits("TPanel");
+           !qobject_cast<QScrollBar*>(w) && !qobject_cast<TPanel*>(w);
 }
 
 // Enter outside grids and memos: the focus goes to the next field of the
@@ -239,6 +240,19 @@ bool EsRejillaDeTexto(const QObject* o) {
     return EsRejilla(o) || qobject_cast<const TStringGrid*>(o);
 }
 
+// Enter in a grid is Tab there (the next column, the next line); when the
+// grid lets the focus go, it goes on to the next field as Enter does.
+void IntroEnRejilla(TForm* Formulario, QObject* Rejilla) {
+    QPointer<QWidget> foco = QApplication::focusWidget();
+    if (!foco) return;
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QCoreApplication::sendEvent(foco, &tab);
+    auto* rejilla = qobject_cast<QWidget*>(Rejilla);
+    QWidget* ahora = QApplication::focusWidget();
+    if (!ahora || !rejilla || ahora == rejilla || rejilla->isAncestorOf(ahora)) return;
+    if (!EsParadaIntro(ahora)) SiguienteCampo(Formulario);
+}
+
 void Filas(TfGENEINIC* f, TForm* Formulario, int& Key, int Shift) {
     const int mods = Shift & kModificadores;
     const bool ninguno = mods == 0;
@@ -249,10 +263,10 @@ void Filas(TfGENEINIC* f, TForm* Formulario, int& Key, int Shift) {
 
     if (Key == VK_RETURN && ninguno && !EsMemo(activo)) {
         // In a grid Enter is Tab (the next column); elsewhere the next field.
+        Key = 0;
         if (EsRejillaDeTexto(activo)) {
-            Key = VK_TAB;
+            IntroEnRejilla(Formulario, activo);
         } else {
-            Key = 0;
             SiguienteCampo(Formulario);
         }
     }

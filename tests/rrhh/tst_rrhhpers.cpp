@@ -7,12 +7,15 @@
 // duplicated lines, amounts in the currency view, the buttons' glyphs and the
 // presets of the windows opened for the employee.
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QDynamicPropertyChangeEvent>
 #include <QImage>
 #include <QProcess>
 #include <QSqlQuery>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
@@ -421,6 +424,53 @@ private Q_SLOTS:
                  QStringLiteral("Tornero"));
         quitarBloqueo(engine, QStringLiteral("PERSONAL"));
         f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // Enter walks a new record's fields in the order they stand on screen and
+    // never stops on a button, a tab or a panel.
+    void caminoDeIntro_data() {
+        QTest::addColumn<QString>("clase");
+        QTest::addColumn<QString>("comienzo");
+        QTest::newRow("personal") << "TfRRHHPERS"
+                                  << "EditCodigoOperario EditNombre EditDomicilio";
+        QTest::newRow("candidatos") << "TfRRHHCAND"
+                                    << "EditCodigoOperario EditNombre EditDomicilio";
+        QTest::newRow("criterios") << "TfRRHHCRIT"
+                                   << "EditTipo EditCodigo DBGrid1";
+        QTest::newRow("impresos") << "TfGENEIMPR"
+                                  << "EditCodigo EditDescripcion EditTipoDocumento";
+    }
+    void caminoDeIntro() {
+        QFETCH(QString, clase);
+        QFETCH(QString, comienzo);
+        Entorno e(int(Engine::Sqlite));
+        QPointer<TForm> f = CreateForm(clase);
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        auto* agregar = qobject_cast<TMenuItem*>(f->FindComponent(QStringLiteral("Agregar")));
+        if (agregar->isEnabled()) agregar->trigger();
+        QStringList camino;
+        for (int i = 0; i < 40; ++i) {
+            QWidget* foco = QApplication::focusWidget();
+            QVERIFY(foco && f->isAncestorOf(foco));
+            QWidget* control = ControlOf(foco) ? ControlOf(foco)->Widget() : foco;
+            const bool boton =
+                qobject_cast<QAbstractButton*>(control) && !qobject_cast<QCheckBox*>(control);
+            // Where the window started (its exit button) is not part of the path.
+            QVERIFY2(i == 0 || (!boton && !qobject_cast<TPanel*>(control) &&
+                                !qobject_cast<QTabBar*>(control)),
+                     qPrintable(control->objectName()));
+            camino << control->objectName();
+            QTest::keyClick(foco, Qt::Key_Return);
+        }
+        const QStringList primeros = comienzo.split(QLatin1Char(' '));
+        const qsizetype desde = camino.indexOf(primeros.first());
+        QVERIFY(desde >= 0);
+        QCOMPARE(camino.mid(desde, 3), primeros);
+        for (QObject* o : f->Components())
+            if (auto* d = qobject_cast<TDataSet*>(o); d && d->State() != dsBrowse) d->Cancel();
+        f->Release();
         QTRY_VERIFY(!f);
     }
 

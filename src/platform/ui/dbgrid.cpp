@@ -1011,6 +1011,17 @@ void TDBGrid::nextLine() {
     syncCurrentIndex();
 }
 
+bool TDBGrid::focusNextPrevChild(bool next) {
+    if (tabKeyNavigation() && dataSet()) {
+        QKeyEvent tab(QEvent::KeyPress, next ? Qt::Key_Tab : Qt::Key_Backtab, Qt::NoModifier);
+        keyPressEvent(&tab);
+        // A line being typed keeps the focus: it is completed, saved or
+        // dropped here, never left behind by Tab.
+        if (tab.isAccepted() || editingLine()) return true;
+    }
+    return QAbstractScrollArea::focusNextPrevChild(next);
+}
+
 bool TDBGrid::event(QEvent* event) {
     // Esc while a line is typed is the grid's (see keyPressEvent), never a
     // shortcut of the window's.
