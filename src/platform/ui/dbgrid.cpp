@@ -1012,7 +1012,7 @@ void TDBGrid::nextLine() {
 }
 
 bool TDBGrid::focusNextPrevChild(bool next) {
-    if (tabKeyNavigation() && dataSet()) {
+    if (tabKeyNavigation() && dataSet() && isVisible() && isEnabled()) {
         QKeyEvent tab(QEvent::KeyPress, next ? Qt::Key_Tab : Qt::Key_Backtab, Qt::NoModifier);
         keyPressEvent(&tab);
         // A line being typed keeps the focus: it is completed, saved or
