@@ -674,15 +674,6 @@ void TfRRHHPERS::Table1BeforePost(TDataSet* DataSet) {
     TMaestroFicha::Table1BeforePost(DataSet);
 }
 
-void TfRRHHPERS::pbConformeClick(QObject* Sender) {
-    for (TTable* t : {Baja, HContrato}) {
-        if (t->State() != dsEdit && t->State() != dsInsert) continue;
-        if (!Intentar([t] { t->Post(); }, QString::fromUtf8(textosmaestro::kNoSePuedeGrabar)))
-            return;
-    }
-    TMaestroFicha::pbConformeClick(Sender);
-}
-
 void TfRRHHPERS::pbCancelarClick(QObject*) {
     Baja->Cancel();
     HContrato->Cancel();
