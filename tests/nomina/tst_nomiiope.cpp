@@ -52,17 +52,36 @@ struct Lugar {
     const char* propietario;  // NombreTabla of the row, or nullptr
 };
 constexpr Lugar kLugares[] = {
-    {"ATRASOS", "CodigoOperario", nullptr},          {"BAJA", "CodigoOperario", nullptr},
-    {"CALENOPE", "CodigoOperario", nullptr},         {"CONCOPER", "CodigoOperario", nullptr},
-    {"HBONIFIC", "CodigoOperario", nullptr},         {"HCONTRAT", "CodigoOperario", nullptr},
-    {"HFORMACI", "CodigoOperario", "PERSONAL"},      {"HPUESTO", "CodigoOperario", "PERSONAL"},
-    {"LBONIFIC", "CodigoOperario", nullptr},         {"LCOTIZAC", "CodigoOperario", nullptr},
-    {"LNOMINA", "CodigoOperario", nullptr},          {"EVLCION", "CodigoOperario", nullptr},
-    {"EVLCION", "CodigoOperarioEvaluador", nullptr}, {"LEVLCION", "CodigoOperario", nullptr},
-    {"MATRCAPA", "CodigoOperario", nullptr},         {"MATRMAQU", "CodigoOperario", nullptr},
-    {"NOMINA", "CodigoOperario", nullptr},           {"PLANFORM", "CodigoOperario", nullptr},
-    {"DOCUTRON", "ClaveTabla", "PERSONAL"},          {"GRANTAB", "ClaveTabla", "PERSONAL"},
-    {"CONTACTO", "CodigoTabla", "PERSONAL"},         {"BLOBTAB", "ClaveTabla", "PERSONAL"},
+    {"ATRASOS", "CodigoOperario", nullptr},
+    {"BAJA", "CodigoOperario", nullptr},
+    {"CALENOPE", "CodigoOperario", nullptr},
+    {"CONCOPER", "CodigoOperario", nullptr},
+    {"HBONIFIC", "CodigoOperario", nullptr},
+    {"HCONTRAT", "CodigoOperario", nullptr},
+    {"HFORMACI", "CodigoOperario", "PERSONAL"},
+    {"HPUESTO", "CodigoOperario", "PERSONAL"},
+    {"LBONIFIC", "CodigoOperario", nullptr},
+    {"LCOTIZAC", "CodigoOperario", nullptr},
+    {"LNOMINA", "CodigoOperario", nullptr},
+    {"EVLCION", "CodigoOperario", nullptr},
+    {"EVLCION", "CodigoOperarioEvaluador", nullptr},
+    {"LEVLCION", "CodigoOperario", nullptr},
+    {"MATRCAPA", "CodigoOperario", nullptr},
+    {"MATRMAQU", "CodigoOperario", nullptr},
+    {"NOMINA", "CodigoOperario", nullptr},
+    {"PLANFORM", "CodigoOperario", nullptr},
+    {"DOCUTRON", "ClaveTabla", "PERSONAL"},
+    {"GRANTAB", "ClaveTabla", "PERSONAL"},
+    {"CONTACTO", "CodigoTabla", "PERSONAL"},
+    {"BLOBTAB", "ClaveTabla", "PERSONAL"},
+    // Beyond the list: every other table with the employee's rows, and the
+    // columns that name him.
+    {"INCCALOP", "CodigoOperario", nullptr},
+    {"PLANFORM", "CodigoOpNecesidad", nullptr},
+    {"RESPDOC", "ClaveTabla", "PERSONAL"},
+    {"RESPDOC", "RealizadoPor", nullptr},
+    {"RESPDOC", "AprobadoPor", nullptr},
+    {"RESPDOC", "RegistradoPor", nullptr},
 };
 
 QString condicion(const Lugar& l, int codigo, const char* propietario) {
@@ -298,9 +317,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("incidencia");
         for (Engine e : AvailableEngines()) {
             const QString t = EngineTag(e);
-            QTest::newRow(qPrintable(t + QStringLiteral(" filas que chocan")))
+            QTest::newRow(qPrintable(t + QStringLiteral(" nóminas que chocan")))
                 << int(e) << QStringLiteral("choque") << 20
-                << QStringLiteral("¡Error grabando el dato 12 en la tabla BAJA!");
+                << QStringLiteral("¡Error grabando el dato 12 en la tabla NOMINA!");
             QTest::newRow(qPrintable(t + QStringLiteral(" tabla rechazada")))
                 << int(e) << QStringLiteral("LNOMINA") << 30
                 << QStringLiteral("La tabla LNOMINA no se puede procesar. Motivo: ");
@@ -322,7 +341,7 @@ private Q_SLOTS:
         // Employee 40 goes on well beside the refused pair.
         fila(QStringLiteral("HCONTRAT"), 40, QStringLiteral("PERSONAL"), 3);
         if (caso == QLatin1String("choque"))
-            fila(QStringLiteral("BAJA"), 20, QStringLiteral("PERSONAL"));  // the same leave date
+            fila(QStringLiteral("NOMINA"), 20, QStringLiteral("PERSONAL"));  // the same month
         else if (caso == QLatin1String("PERSONAL"))
             BloquearBorrado(e.motor, caso);
         else
@@ -384,11 +403,15 @@ private Q_SLOTS:
         QTest::newRow("origen no entero")
             << "1a"
             << "30"
-            << "" << false << QStringList{QStringLiteral("¡ El dato introducido no es válido !")};
+            << "" << false
+            << QStringList{QStringLiteral("¡ El dato introducido no es válido !. Repita por "
+                                          "favor. Origen: 1a, Destino: 30")};
         QTest::newRow("destino no entero")
             << "12"
             << "x"
-            << "" << false << QStringList{QStringLiteral("¡ El dato introducido no es válido !")};
+            << "" << false
+            << QStringList{QStringLiteral("¡ El dato introducido no es válido !. Repita por "
+                                          "favor. Origen: 12, Destino: x")};
         QTest::newRow("sin origen")
             << "77"
             << "30"
