@@ -687,6 +687,9 @@ void TfNOMIIOPE::ejecutar() {
         } catch (const EDatabaseError& e) {
             Incidencias << e.Message();
         } catch (const EAbort&) {
+        } catch (const std::exception& e) {
+            // Whatever stops the pair, its transaction is not left open.
+            Incidencias << QString::fromUtf8(e.what());
         }
         if (hecho)
             hecho = ConfirmarTransaccion(fGENEINIC);

@@ -347,7 +347,7 @@ void TMovedorCodigos::descartar(const Sentencias& s) {
     const QString lineas = LineasDe(s.l.Tabla);
     if (!lineas.isEmpty() && tabla(lineas).existe) {
         const Tabla& l = tabla(lineas);
-        auto deCabecera = [&](const QString& a, QVariantList& w) {
+        auto deCabecera = [&](const QString& a, QVariantList& w) -> QString {
             QString c =
                 QStringLiteral("EXISTS (SELECT 1 FROM ") + t.fisico + QStringLiteral(" o WHERE ");
             c += s.colisionan(QStringLiteral("o."), w);
