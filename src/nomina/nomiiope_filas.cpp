@@ -179,32 +179,39 @@ struct TMovedorCodigos::Sentencias {
     // that share the rest of its key, plus its rank among the colliding ones.
     QString numeros(QVariantList& v) const {
         const QString c = l.Columna, n = t.clave.last();
-        QStringList grupo;
+        QStringList grupo, particion, mismoGrupo;
         for (int i = 0; i < t.clave.size() - 1; ++i)
             if (i != pos) grupo << t.clave[i];
         QString s = QStringLiteral("SELECT ");
         for (int i = 0; i < t.clave.size(); ++i)
             s += QStringLiteral("o.") + t.clave[i] + QStringLiteral(" AS c") + QString::number(i) +
                  QStringLiteral(", ");
-        s += QStringLiteral("(SELECT MAX(x.") + n + QStringLiteral(") FROM ") + t.fisico +
-             QStringLiteral(" x WHERE (x.") + c + QStringLiteral(" = ? OR x.") + c +
-             QStringLiteral(" = ?)");
+        // The highest number of each group, read once for the group.
+        QString maximos = QStringLiteral("SELECT ");
+        for (const QString& g : grupo) {
+            maximos += QStringLiteral("x.") + g + QStringLiteral(", ");
+            particion << QStringLiteral("o.") + g;
+            mismoGrupo << QStringLiteral("m.") + g + QStringLiteral(" = o.") + g;
+        }
+        maximos += QStringLiteral("MAX(x.") + n + QStringLiteral(") AS maximo FROM ") + t.fisico +
+                   QStringLiteral(" x WHERE x.") + c + QStringLiteral(" IN (?, ?)");
         v << o << d;
         if (!l.CampoPropietario.isEmpty()) {
-            s += QStringLiteral(" AND x.") + l.CampoPropietario + QStringLiteral(" = ?");
+            maximos += QStringLiteral(" AND x.") + l.CampoPropietario + QStringLiteral(" = ?");
             v << l.Propietario;
         }
-        QStringList particion;
-        for (const QString& g : grupo) {
-            s += QStringLiteral(" AND x.") + g + QStringLiteral(" = o.") + g;
-            particion << QStringLiteral("o.") + g;
+        if (!grupo.isEmpty()) {
+            QStringList x;
+            for (const QString& g : grupo) x << QStringLiteral("x.") + g;
+            maximos += QStringLiteral(" GROUP BY ") + x.join(QStringLiteral(", "));
         }
-        s += QStringLiteral(") + ROW_NUMBER() OVER (");
+        s += QStringLiteral("m.maximo + ROW_NUMBER() OVER (");
         if (!particion.isEmpty())
             s += QStringLiteral("PARTITION BY ") + particion.join(QStringLiteral(", ")) +
                  QLatin1Char(' ');
         s += QStringLiteral("ORDER BY o.") + n + QStringLiteral(") AS nuevo FROM ") + t.fisico +
-             QStringLiteral(" o WHERE ");
+             QStringLiteral(" o, (") + maximos + QStringLiteral(") m WHERE ");
+        for (const QString& g : mismoGrupo) s += g + QStringLiteral(" AND ");
         return s + colisionan(QStringLiteral("o."), v);
     }
     // The rows collide on a line or sequence number.
@@ -292,6 +299,7 @@ bool TMovedorCodigos::mover(const TLugarCodigo& Lugar, const QVariant& Origen,
             }
         }
         QList<Renumerada> renumerados;
+        const bool anexos = ConAnexos && s.pos >= 0 && tieneAnexos(Lugar.Tabla);
         if (s.pos >= 0) {
             QVariantList v;
             const QString cuenta = QStringLiteral("SELECT COUNT(*) FROM ") + t.fisico +
@@ -306,7 +314,10 @@ bool TMovedorCodigos::mover(const TLugarCodigo& Lugar, const QVariant& Origen,
                 return false;
             }
             if (colisiones > 0 && s.numerada()) {
-                renumerados = renumeradas(Lugar, Origen, Destino);
+                // What the rows' attachments and the rows naming them follow.
+                if (anexos ||
+                    Lugar.Tabla.compare(QLatin1String(kContratos), Qt::CaseInsensitive) == 0)
+                    renumerados = renumeradas(Lugar, Origen, Destino);
                 QVariantList u{s.d};
                 QString sql = QStringLiteral("UPDATE ") + t.fisico + QStringLiteral(" AS u SET ") +
                               c + QStringLiteral(" = ?, ") + t.clave.last() +
@@ -327,7 +338,7 @@ bool TMovedorCodigos::mover(const TLugarCodigo& Lugar, const QVariant& Origen,
         base_->Execute(QStringLiteral("UPDATE ") + t.fisico + QStringLiteral(" SET ") + c +
                            QStringLiteral(" = ? WHERE ") + s.delOrigen(QString(), v),
                        v);
-        if (ConAnexos && s.pos >= 0) return moverAnexos(Lugar.Tabla, s.pos, renumerados);
+        if (anexos) return moverAnexos(Lugar.Tabla, s.pos, renumerados);
         return true;
     } catch (const EDatabaseError& e) {
         if (e.code() == DbError::KeyViolation)
@@ -377,6 +388,20 @@ void TMovedorCodigos::descartar(const Sentencias& s) {
     sql += QStringLiteral(" AND ");
     sql += s.choca(t.fisico + QLatin1Char('.'), w);
     base_->Execute(sql, w);
+}
+
+bool TMovedorCodigos::tieneAnexos(const QString& NombreTabla) {
+    for (const Anexo& a : kAnexos) {
+        const Tabla& t = tabla(QLatin1String(a.tabla));
+        if (t.existe && base_
+                            ->Scalar(QStringLiteral("SELECT 1 WHERE EXISTS (SELECT 1 FROM ") +
+                                         t.fisico + QStringLiteral(" WHERE ") +
+                                         QLatin1String(a.campoNombre) + QStringLiteral(" = ?)"),
+                                     {NombreTabla})
+                            .isValid())
+            return true;
+    }
+    return false;
 }
 
 bool TMovedorCodigos::moverAnexos(const QString& NombreTabla, int Posicion,

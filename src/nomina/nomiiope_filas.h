@@ -62,6 +62,7 @@ private:
     const Tabla& tabla(const QString& Nombre);
     bool mover(const TLugarCodigo& Lugar, const QVariant& Origen, const QVariant& Destino,
                bool ConAnexos);
+    bool tieneAnexos(const QString& Tabla);
     bool moverAnexos(const QString& Tabla, int Posicion, const QList<Renumerada>& Renumeradas);
     QList<Renumerada> renumeradas(const TLugarCodigo& Lugar, const QVariant& Origen,
                                   const QVariant& Destino);
