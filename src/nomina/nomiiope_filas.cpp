@@ -284,6 +284,21 @@ bool TMovedorCodigos::mover(const TLugarCodigo& Lugar, const QVariant& Origen,
                        t.posicion(Lugar.Columna)};
     const QString c = Lugar.Columna;
     try {
+        // Most tables hold nothing of the origin: nothing more to ask them.
+        {
+            QVariantList v;
+            const QString hay = QStringLiteral("SELECT 1 WHERE EXISTS (SELECT 1 FROM ") + t.fisico +
+                                QStringLiteral(" o WHERE ") + s.delOrigen(QStringLiteral("o."), v) +
+                                QLatin1Char(')');
+            if (!base_->Scalar(hay, v).isValid()) return true;
+        }
+        // PostgreSQL plans the joins of a merge by the table's statistics:
+        // rows just loaded and never analysed would be joined row by row.
+        if (s.pos >= 0 && base_->engine() == Engine::Postgres &&
+            !analizadas_.contains(t.fisico.toUpper())) {
+            base_->Execute(QStringLiteral("ANALYZE ") + t.fisico);
+            analizadas_.insert(t.fisico.toUpper());
+        }
         // The rows that name a renumbered contract take its new number first.
         if (SigueAContrato(Lugar.Tabla) && t.campo(QLatin1String(kNumeroContrato))) {
             const TLugarCodigo contratos{QLatin1String(kContratos), c, {}, {}};

@@ -11,6 +11,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -79,6 +80,8 @@ private:
     // Tables with a line or sequence number renumbered in this pair, by
     // table: what rows naming them follow.
     QHash<QString, QList<Renumerada>> numeros_;
+    // Tables whose statistics this run brought up to date.
+    QSet<QString> analizadas_;
 
 public:
     ~TMovedorCodigos();
