@@ -317,10 +317,11 @@ bool TMovedorCodigos::mover(const TLugarCodigo& Lugar, const QVariant& Origen,
         const bool anexos = ConAnexos && s.pos >= 0 && tieneAnexos(Lugar.Tabla);
         if (s.pos >= 0) {
             QVariantList v;
-            const QString cuenta = QStringLiteral("SELECT COUNT(*) FROM ") + t.fisico +
-                                   QStringLiteral(" o WHERE ") +
-                                   s.colisionan(QStringLiteral("o."), v);
-            const int colisiones = base_->Scalar(cuenta, v).toInt();
+            // Whether any row collides: the first one found answers.
+            const QString choque = QStringLiteral("SELECT 1 WHERE EXISTS (SELECT 1 FROM ") +
+                                   t.fisico + QStringLiteral(" o WHERE ") +
+                                   s.colisionan(QStringLiteral("o."), v) + QLatin1Char(')');
+            const int colisiones = base_->Scalar(choque, v).isValid() ? 1 : 0;
             if (colisiones > 0 && EsNomina(Lugar.Tabla)) {
                 incidencias_ << QStringLiteral("¡Error grabando el dato ") + Origen.toString() +
                                     QStringLiteral(" en la tabla ") + Lugar.Tabla +
@@ -367,42 +368,29 @@ bool TMovedorCodigos::mover(const TLugarCodigo& Lugar, const QVariant& Origen,
 }
 
 void TMovedorCodigos::descartar(const Sentencias& s) {
-    // The destination's row prevails: the origin's is listed and goes, and
-    // its lines go with it.
+    // The destination's row prevails: the origin's goes, and its lines go
+    // with it; each statement hands back what it deleted to be listed.
     const Tabla& t = s.t;
     const QString lineas = LineasDe(s.l.Tabla);
     if (!lineas.isEmpty() && tabla(lineas).existe) {
         const Tabla& l = tabla(lineas);
-        auto deCabecera = [&](const QString& a, QVariantList& w) -> QString {
-            QString c =
-                QStringLiteral("EXISTS (SELECT 1 FROM ") + t.fisico + QStringLiteral(" o WHERE ");
-            c += s.colisionan(QStringLiteral("o."), w);
-            for (const QString& k : t.clave)
-                c += QStringLiteral(" AND o.") + k + QStringLiteral(" = ") + a + k;
-            return c + QLatin1Char(')');
-        };
         QVariantList w;
-        listar(QStringLiteral("SELECT ") + columnas(l, QStringLiteral("l.")) +
-                   QStringLiteral(" FROM ") + l.fisico + QStringLiteral(" l WHERE ") +
-                   deCabecera(QStringLiteral("l."), w),
-               w, lineas);
-        w.clear();
-        base_->Execute(QStringLiteral("DELETE FROM ") + l.fisico + QStringLiteral(" WHERE ") +
-                           deCabecera(l.fisico + QLatin1Char('.'), w),
-                       w);
+        QString sql = QStringLiteral("DELETE FROM ") + l.fisico +
+                      QStringLiteral(" WHERE EXISTS (SELECT 1 FROM ") + t.fisico +
+                      QStringLiteral(" o WHERE ");
+        sql += s.colisionan(QStringLiteral("o."), w);
+        for (const QString& k : t.clave)
+            sql += QStringLiteral(" AND o.") + k + QStringLiteral(" = ") + l.fisico +
+                   QLatin1Char('.') + k;
+        listar(sql + QStringLiteral(") RETURNING ") + columnas(l, QString()), w, lineas);
     }
-    QVariantList w;
-    listar(QStringLiteral("SELECT ") + columnas(t, QStringLiteral("o.")) +
-               QStringLiteral(" FROM ") + t.fisico + QStringLiteral(" o WHERE ") +
-               s.colisionan(QStringLiteral("o."), w),
-           w, s.l.Tabla);
-    w.clear();
     // The origin's rows, unaliased; the destination's, as d.
+    QVariantList w;
     QString sql = QStringLiteral("DELETE FROM ") + t.fisico + QStringLiteral(" WHERE ");
     sql += s.delOrigen(QString(), w);
     sql += QStringLiteral(" AND ");
     sql += s.choca(t.fisico + QLatin1Char('.'), w);
-    base_->Execute(sql, w);
+    listar(sql + QStringLiteral(" RETURNING ") + columnas(t, QString()), w, s.l.Tabla);
 }
 
 bool TMovedorCodigos::tieneAnexos(const QString& NombreTabla) {
