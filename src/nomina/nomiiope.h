@@ -5,13 +5,15 @@
 // one pair per transaction. When the destination already exists the origin's
 // master record goes and its rows join the destination's.
 //
-// A pair is all or nothing: a table that cannot be processed, a row that
-// cannot be written (both employees hold contract 1, say) or a failed master
-// or attachment step rolls the pair back; it stays "Pendiente" and the
-// incidences name the table and the value. Rows whose destination equals
-// their origin are skipped. Every "Pendiente" row is checked before anything
-// changes. Tables of the list that the company database lacks are skipped,
-// never created.
+// Rows both people hold under the same key are settled as nomiiope_filas.h
+// says (next free number, the destination's row prevailing, payroll rows
+// refusing the pair). A pair is all or nothing: a table that cannot be
+// processed, a payroll collision or a failed master or attachment step rolls
+// the pair back; it stays "Pendiente" and the incidences name the table and
+// the value. Rows whose destination equals their origin are skipped. Every
+// "Pendiente" row is checked before anything changes, against the codes as
+// the earlier rows leave them; no run starts while another window holds a
+// transaction. Tables the company database lacks are skipped, never created.
 //
 // The candidates' twin (TfRRHHICAN) runs on the same form with its own
 // master table, captions and list of columns.
