@@ -6,6 +6,8 @@
 // or removed figure restoring the table, the text files and the window kept
 // open while it runs.
 
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -676,6 +678,34 @@ private Q_SLOTS:
         QCOMPARE(TextosMostrados(),
                  QStringList{QStringLiteral("¡ Hay otra transacción activa en curso !. Debe "
                                             "finalizarla previamente.")});
+        QCOMPARE(filasDe(12), int(std::size(kLugares)));
+        QCOMPARE(e.pares(), QStringList{QStringLiteral("12>30 Pendiente")});
+        if (Engine(engine) != Engine::Sqlite) return;
+
+        // Another program holds the company file for writing: the pair's
+        // transaction cannot start, which is told, and the pair waits.
+        TDatabase* db = fGENEINIC->Database;
+        const QString archivo = db->Params().folder + QStringLiteral("/datos.sqlite");
+        {
+            QSqlDatabase otra =
+                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("otra"));
+            otra.setDatabaseName(archivo);
+            QVERIFY(otra.open());
+            QSqlQuery q(otra);
+            QVERIFY(q.exec(QStringLiteral("BEGIN IMMEDIATE")));
+            db->Execute(QStringLiteral("PRAGMA busy_timeout = 50"));
+            MessageSeam::clearLog();
+            e.conforme({QStringLiteral("SI"), QStringLiteral("NO")});
+            db->Execute(QStringLiteral("PRAGMA busy_timeout = 10000"));
+            QVERIFY(q.exec(QStringLiteral("ROLLBACK")));
+            otra.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("otra"));
+        QCOMPARE(e.f->Incidencias,
+                 (QStringList{QStringLiteral("¡ La transacción no ha sido completada !. Inténtelo "
+                                             "de nuevo."),
+                              QStringLiteral("¡No se ha intercambiado el Origen 12 por el Destino "
+                                             "30!")}));
         QCOMPARE(filasDe(12), int(std::size(kLugares)));
         QCOMPARE(e.pares(), QStringList{QStringLiteral("12>30 Pendiente")});
     }
