@@ -21,6 +21,7 @@
 #include "gene/geneinic_conexion.h"
 #include "gene/geneinic_formulario.h"
 #include "gene/genemens.h"
+#include "gene/geneusua.h"
 #include "gene/sesion.h"
 #include "rrhh/rrhhcand.h"
 #include "support/dbfixture.h"
@@ -594,6 +595,26 @@ private Q_SLOTS:
         e.f->BorrarlaImgen1->Click();
         QVERIFY(e.f->Foto->Empty());
         QCOMPARE(sql(foto), QString());
+    }
+
+    // A user barred from an employee code does not see the pages of the
+    // candidate with that code; the other candidates' pages show.
+    void paginasVedadas() {
+        Entorno e(int(Engine::Sqlite));
+        sql(QStringLiteral("INSERT INTO CANDIDAT (Codigo, Nombre) VALUES (3, 'Ana'), (7, 'Luis')"));
+        e.f->Table1->Refresh();
+        GrabarConfiguracionUsuario(e.modulo.get(), CodigoUsuarioActual,
+                                   QStringLiteral("OperariosNoAccesibles"), QStringLiteral("7"));
+        QVERIFY(e.f->Table1->FindKey({3}));
+        e.f->DataSource1DataChange(nullptr);
+        QVERIFY(!e.f->PageControl1->isHidden());
+        QVERIFY(e.f->Table1->FindKey({7}));
+        e.f->DataSource1DataChange(nullptr);
+        QVERIFY(e.f->PageControl1->isHidden());
+        GrabarConfiguracionUsuario(e.modulo.get(), CodigoUsuarioActual,
+                                   QStringLiteral("OperariosNoAccesibles"), QString());
+        e.f->DataSource1DataChange(nullptr);
+        QVERIFY(!e.f->PageControl1->isHidden());
     }
 
     // The card listing is handed the current candidate.
