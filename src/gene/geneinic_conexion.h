@@ -163,7 +163,8 @@ bool CrearBaseDatosEmpresa(TfGENEINIC* f, int Codigo);
 // ErrorEnTransaccion as the session expects.
 bool IniciarTransaccion(TfGENEINIC* f, TDatabase* Base = nullptr);
 // Commits; a failure warns "¡No se puede finalizar la transacción!. Mensaje
-// Original: ..." and answers false.
+// Original: ..." and answers false. The flags stay set only while the engine
+// still holds the transaction; one the failure ended is forgotten.
 bool ConfirmarTransaccion(TfGENEINIC* f, TDatabase* Base = nullptr);
 // Rolls back; a failure warns "¡No se puede finalizar la transacción!".
 bool CancelarTransaccion(TfGENEINIC* f, TDatabase* Base = nullptr);
