@@ -387,19 +387,12 @@ bool PedirClaveInicioSesion() {
     CifrarClave(respuesta, PasswordInicioSesion);
     const QString seccion =
         TipoBaseDatos == QLatin1String("SQL Generica") ? kSeccionPostgres : kSeccionMSSQL;
+    // A file that holds a password is its owner's alone, from before the
+    // password is in it: a new file replaces the old one, other keys kept.
     const QString archivo = NativePath(ArchivoConfiguracion);
-    if (!QFileInfo::exists(archivo)) {
-        // A file that holds a password and that we create is its owner's alone,
-        // from before the password is in it.
-        QFile nuevo(archivo);
-        if (nuevo.open(QIODevice::WriteOnly | QIODevice::NewOnly,
-                       QFileDevice::ReadOwner | QFileDevice::WriteOwner))
-            nuevo.close();
-    }
-    TIniFile(archivo).WriteString(seccion, QStringLiteral("PasswordInicioSesion"),
-                                  PasswordInicioSesion);
-    // A file that holds a password is its owner's alone.
-    if (!respuesta.isEmpty()) QFile::setPermissions(archivo, QFile::ReadOwner | QFile::WriteOwner);
+    TIniFile ini(archivo);
+    ini.SetOwnerOnly(!respuesta.isEmpty() || !QFileInfo::exists(archivo));
+    ini.WriteString(seccion, QStringLiteral("PasswordInicioSesion"), PasswordInicioSesion);
     return true;
 }
 
