@@ -271,9 +271,15 @@ bool HayMarca(TfGENEINIC* f, const QString& Objeto, int Codigo) {
 }
 
 void CrearTablaMarcas(TDatabase* g) {
-    g->Execute(QStringLiteral("CREATE TABLE IF NOT EXISTS ") + kTablaMarcas +
-               QStringLiteral(" (Objeto VARCHAR(20) NOT NULL, Codigo INTEGER NOT NULL, "
-                              "PRIMARY KEY (Objeto, Codigo))"));
+    try {
+        g->Execute(QStringLiteral("CREATE TABLE IF NOT EXISTS ") + kTablaMarcas +
+                   QStringLiteral(" (Objeto VARCHAR(20) NOT NULL, Codigo INTEGER NOT NULL, "
+                                  "PRIMARY KEY (Objeto, Codigo))"));
+    } catch (const EDatabaseError&) {
+        // PostgreSQL refuses the second of two sessions making it at once.
+        g->InvalidateCatalog();
+        if (!g->TableExists(kTablaMarcas)) throw;
+    }
     g->InvalidateCatalog();
 }
 
