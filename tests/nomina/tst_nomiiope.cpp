@@ -16,12 +16,14 @@
 #include "db/fieldtypes.h"
 #include "db/table.h"
 #include "gene/geneconv.h"
+#include "gene/geneinic.h"
 #include "gene/geneinic_formulario.h"
 #include "gene/genemens.h"
 #include "gene/genemodu.h"
 #include "gene/genemodu_sql.h"
 #include "gene/genesali.h"
 #include "gene/genesali_dialogos.h"
+#include "gene/sesion.h"
 #include "io/textfile.h"
 #include "nomina/nomiiope.h"
 #include "support/dbfixture.h"
@@ -353,6 +355,46 @@ private Q_SLOTS:
         QCOMPARE(e.pares(), (QStringList{QStringLiteral("12>%1 Pendiente").arg(destino),
                                          QStringLiteral("40>41 Terminado")}));
         QCOMPARE(cuenta(QStringLiteral("HCONTRAT"), QStringLiteral("CodigoOperario = 41")), 1);
+    }
+
+    // A pair whose commit the engine refuses at the end (a constraint it
+    // checks then) stays pending, and the session is left with no
+    // transaction believed open.
+    void confirmacionFallida_data() { AddEngineRows(); }
+    void confirmacionFallida() {
+        QFETCH(int, engine);
+        Entorno e{Engine(engine)};
+        historia(12);
+        sql(QStringLiteral("CREATE TABLE PADRE (Codigo INTEGER PRIMARY KEY)"));
+        sql(
+            QStringLiteral("CREATE TABLE HIJO (Padre INTEGER REFERENCES PADRE (Codigo) "
+                           "DEFERRABLE INITIALLY DEFERRED)"));
+        if (e.motor == Engine::Sqlite) {
+            sql(QStringLiteral("PRAGMA foreign_keys = ON"));
+            sql(
+                QStringLiteral("CREATE TRIGGER fallo AFTER UPDATE ON PERSONAL BEGIN INSERT INTO "
+                               "HIJO VALUES (99); END"));
+        } else {
+            sql(
+                QStringLiteral("CREATE FUNCTION fallo() RETURNS trigger AS $$ BEGIN INSERT INTO "
+                               "HIJO VALUES (99); RETURN NULL; END $$ LANGUAGE plpgsql"));
+            sql(QStringLiteral(
+                "CREATE TRIGGER fallo AFTER UPDATE OR DELETE ON PERSONAL FOR EACH ROW "
+                "EXECUTE FUNCTION fallo()"));
+        }
+        const int propias = filasDe(12);
+        QVERIFY(e.teclear(QStringLiteral("12"), QStringLiteral("30")));
+        e.conforme({QStringLiteral("SI"), QStringLiteral("NO")});
+        QVERIFY(!TransaccionIniciada);
+        QVERIFY(!fGENEINIC->Database->InTransaction());
+        bool aviso = false;
+        for (const QString& t : TextosMostrados())
+            aviso = aviso || t.startsWith(QStringLiteral("¡No se puede finalizar la "
+                                                         "transacción!. Mensaje Original: "));
+        QVERIFY2(aviso, qPrintable(TextosMostrados().join(QLatin1Char('\n'))));
+        QCOMPARE(filasDe(12), propias);
+        QCOMPARE(nombre(12), QStringLiteral("Ana"));
+        QCOMPARE(e.pares(), QStringList{QStringLiteral("12>30 Pendiente")});
     }
 
     // Rows onto themselves (as the import makes them) keep the master.
