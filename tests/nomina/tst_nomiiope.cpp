@@ -365,23 +365,7 @@ private Q_SLOTS:
         QFETCH(int, engine);
         Entorno e{Engine(engine)};
         historia(12);
-        sql(QStringLiteral("CREATE TABLE PADRE (Codigo INTEGER PRIMARY KEY)"));
-        sql(
-            QStringLiteral("CREATE TABLE HIJO (Padre INTEGER REFERENCES PADRE (Codigo) "
-                           "DEFERRABLE INITIALLY DEFERRED)"));
-        if (e.motor == Engine::Sqlite) {
-            sql(QStringLiteral("PRAGMA foreign_keys = ON"));
-            sql(
-                QStringLiteral("CREATE TRIGGER fallo AFTER UPDATE ON PERSONAL BEGIN INSERT INTO "
-                               "HIJO VALUES (99); END"));
-        } else {
-            sql(
-                QStringLiteral("CREATE FUNCTION fallo() RETURNS trigger AS $$ BEGIN INSERT INTO "
-                               "HIJO VALUES (99); RETURN NULL; END $$ LANGUAGE plpgsql"));
-            sql(QStringLiteral(
-                "CREATE TRIGGER fallo AFTER UPDATE OR DELETE ON PERSONAL FOR EACH ROW "
-                "EXECUTE FUNCTION fallo()"));
-        }
+        FallarConfirmacion(e.motor, QStringLiteral("PERSONAL"), QStringLiteral("UPDATE"));
         const int propias = filasDe(12);
         QVERIFY(e.teclear(QStringLiteral("12"), QStringLiteral("30")));
         e.conforme({QStringLiteral("SI"), QStringLiteral("NO")});

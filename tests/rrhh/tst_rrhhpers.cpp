@@ -43,6 +43,7 @@
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
 #include "support/instalacion.h"
+#include "support/sqlprueba.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
 #include "ui/dbgrid.h"
@@ -693,23 +694,7 @@ private Q_SLOTS:
         QPointer<TfRRHHPERS> f = abrir();
         grabarOperario(f, 3, QStringLiteral("Eva"));
         sql(QStringLiteral("INSERT INTO HCONTRAT (CodigoOperario, NumeroContrato) VALUES (8, 1)"));
-        sql(QStringLiteral("CREATE TABLE PADRE (Codigo INTEGER PRIMARY KEY)"));
-        sql(
-            QStringLiteral("CREATE TABLE HIJO (Padre INTEGER REFERENCES PADRE (Codigo) "
-                           "DEFERRABLE INITIALLY DEFERRED)"));
-        if (Engine(engine) == Engine::Sqlite) {
-            sql(QStringLiteral("PRAGMA foreign_keys = ON"));
-            sql(
-                QStringLiteral("CREATE TRIGGER fallo AFTER DELETE ON HCONTRAT BEGIN INSERT INTO "
-                               "HIJO VALUES (99); END"));
-        } else {
-            sql(
-                QStringLiteral("CREATE FUNCTION fallo() RETURNS trigger AS $$ BEGIN INSERT INTO "
-                               "HIJO VALUES (99); RETURN NULL; END $$ LANGUAGE plpgsql"));
-            sql(
-                QStringLiteral("CREATE TRIGGER fallo AFTER DELETE ON HCONTRAT FOR EACH ROW "
-                               "EXECUTE FUNCTION fallo()"));
-        }
+        FallarConfirmacion(Engine(engine), QStringLiteral("HCONTRAT"), QStringLiteral("DELETE"));
         MessageSeam::clearLog();
         f->AgregarClick(f->Agregar);
         f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(8);
