@@ -352,6 +352,18 @@ QString MotivoUsuariosPerdidos(TfGENEINIC* f) {
            QStringLiteral(". Restáurela desde una copia de seguridad.");
 }
 
+void RechazarEmpresaPerdida(TfGENEINIC* f, int Codigo, const EDatabaseError& e) {
+    // Made once, the first time the company is chosen: one that was made and
+    // is gone is lost data, never made again empty.
+    if (e.code() != DbError::DatabaseNotFound || Codigo <= 0 || !EmpresaCreada(f, Codigo) ||
+        !BaseDatosInexistente(f, NombreBaseDatosEmpresa(f, Codigo), false))
+        return;
+    throw std::runtime_error(QString(QStringLiteral("¡ Falta la Base de Datos de la empresa ") +
+                                     QString::number(Codigo) + UbicacionPerdida(e) +
+                                     QStringLiteral(" !. Restáurela desde una copia de seguridad."))
+                                 .toStdString());
+}
+
 void ConectarBaseDatosEmpresa(TfGENEINIC* f, int Codigo) {
     const QString nombre = NombreBaseDatosEmpresa(f, Codigo);
     try {
@@ -361,14 +373,7 @@ void ConectarBaseDatosEmpresa(TfGENEINIC* f, int Codigo) {
         // the company's folder exists and holds no file. A missing folder is
         // reported with the file it should hold.
         if (e.code() != DbError::DatabaseNotFound || !BaseDatosInexistente(f, nombre, false)) throw;
-        // Made once, the first time the company is chosen: one that was
-        // made and is gone is lost data, never made again empty.
-        if (Codigo > 0 && EmpresaCreada(f, Codigo))
-            throw std::runtime_error(
-                QString(QStringLiteral("¡ Falta la Base de Datos de la empresa ") +
-                        QString::number(Codigo) + UbicacionPerdida(e) +
-                        QStringLiteral(" !. Restáurela desde una copia de seguridad."))
-                    .toStdString());
+        RechazarEmpresaPerdida(f, Codigo, e);
         if (!CrearBaseDatosSQL(f, nombre)) throw;
         Reconectar(f, f->Database, nombre, false);
     }

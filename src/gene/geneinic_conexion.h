@@ -130,6 +130,9 @@ void NombreBaseDatosTabla(TfGENEINIC* f, const QString& NombreTabla, QString& No
 // its absence raises "¡ Falta la Base de Datos de la empresa N (...) !...";
 // any other failure raises.
 void ConectarBaseDatosEmpresa(TfGENEINIC* f, int Codigo);
+// Raises that message when e tells that the database of a company made
+// before is not there; returns otherwise.
+void RechazarEmpresaPerdida(TfGENEINIC* f, int Codigo, const class EDatabaseError& e);
 // Points DatabaseAlt at a company (Codigo) or at a database by name (Codigo
 // -1); asking again for the same one does nothing. Raises on failure.
 void ConectarBaseDatosAlt(TfGENEINIC* f, int Codigo, const QString& Nombre);
