@@ -170,6 +170,17 @@ class TestRRHHMenu : public QObject {
         menu_ = NewForm<TfRRHHMENU>();
         MessageSeam::clearLog();
     }
+    // PEPE, who may open companies 1 and 12, in on company 1 with the
+    // personnel master open; the company is then chosen with buscarEmpresa.
+    TForm* entrarConPersonal(int engine) {
+        instalar(engine);
+        agregarUsuario(QStringLiteral("PEPE"), QStringLiteral("1\r\n12"));
+        entrar(QStringLiteral("PEPE"));
+        GanchoBuscarConFiltroYValor = buscarEmpresa;
+        qobject_cast<TMenuItem*>(menu_->FindComponent(QStringLiteral("MaestrodePersonal1")))
+            ->Click();
+        return BuscarFormularioAbierto(QStringLiteral("fRRHHPERS"));
+    }
     // The first show of the main window for the user typed at the prompt.
     void entrar(const QString& usuario) {
         CodigoUsuarioInicial = usuario;
@@ -380,13 +391,7 @@ private Q_SLOTS:
     void cambioEmpresa_data() { AddEngineRows(); }
     void cambioEmpresa() {
         QFETCH(int, engine);
-        instalar(engine);
-        agregarUsuario(QStringLiteral("PEPE"), QStringLiteral("1\r\n12"));
-        entrar(QStringLiteral("PEPE"));
-        GanchoBuscarConFiltroYValor = buscarEmpresa;
-        qobject_cast<TMenuItem*>(menu_->FindComponent(QStringLiteral("MaestrodePersonal1")))
-            ->Click();
-        QPointer<TForm> ventana = BuscarFormularioAbierto(QStringLiteral("fRRHHPERS"));
+        QPointer<TForm> ventana = entrarConPersonal(engine);
         QVERIFY(ventana);
         MessageSeam::clearLog();
 
@@ -546,13 +551,7 @@ private Q_SLOTS:
     void empresaPerdida_data() { AddEngineRows(); }
     void empresaPerdida() {
         QFETCH(int, engine);
-        instalar(engine);
-        agregarUsuario(QStringLiteral("PEPE"), QStringLiteral("1\r\n12"));
-        entrar(QStringLiteral("PEPE"));
-        GanchoBuscarConFiltroYValor = buscarEmpresa;
-        qobject_cast<TMenuItem*>(menu_->FindComponent(QStringLiteral("MaestrodePersonal1")))
-            ->Click();
-        QPointer<TForm> ventana = BuscarFormularioAbierto(QStringLiteral("fRRHHPERS"));
+        QPointer<TForm> ventana = entrarConPersonal(engine);
         QVERIFY(ventana);
         const QString archivo = inst_->ubicacionEmpresa(12) + QStringLiteral("/datos.sqlite");
         if (Engine(engine) == Engine::Sqlite)
