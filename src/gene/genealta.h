@@ -62,10 +62,23 @@ public:
     // The lines and attachments under Clave while the master has no row with
     // it, removed in one transaction; true when nothing failed.
     bool EliminarRestos(const QVariant& Clave);
+    // The remains of every interrupted entry (codes that lines or
+    // attachments hold while the master has no row with them), but those of
+    // a code a live entry holds, removed in one transaction; true when
+    // nothing failed.
+    bool EliminarRestosAbandonados();
 
 private:
     bool Bloquear(const QString& texto);
     void Desbloquear();
+    // Holds a key as an entry does (a lock file on SQLite, an advisory lock
+    // on PostgreSQL). False when it cannot be held; ocupada tells that a
+    // live entry holds it.
+    bool TomarBloqueo(const QString& texto, std::unique_ptr<QLockFile>& archivo, QString& palabra,
+                      bool& ocupada) const;
+    void SoltarBloqueo(const QString& texto, std::unique_ptr<QLockFile>& archivo,
+                       QString& palabra) const;
+    QString IdentidadClave(const QString& texto) const;
 
     QString tablaMaestra_;
     QString campoClave_;

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
+#include <stdexcept>
 
 #include "db/database.h"
 #include "db/dataset.h"
@@ -243,6 +244,126 @@ bool BaseDatosInexistente(TfGENEINIC* f, const QString& ubicacion, bool esGenera
     }
 }
 
+// ---------------------------------------------------------------- creation marks
+
+namespace {
+
+// The general database's record of what was created once and must never be
+// made again empty: the companies whose database was made, and the users
+// table once it held users.
+const QString kTablaMarcas = QStringLiteral("CREACION");
+const QString kMarcaEmpresa = QStringLiteral("EMPRESA");
+const QString kMarcaUsuarios = QStringLiteral("USUARIO");
+
+TDatabase* BaseMarcas(TfGENEINIC* f) {
+    TDatabase* g = f ? f->DatabaseGeneral : nullptr;
+    if (!g || !g->Connected() || g->engine() == Engine::SqlServer) return nullptr;
+    return g;
+}
+
+bool HayMarca(TfGENEINIC* f, const QString& Objeto, int Codigo) {
+    TDatabase* g = BaseMarcas(f);
+    if (!g || !g->TableExists(kTablaMarcas)) return false;
+    return g->Scalar(QStringLiteral("SELECT COUNT(*) FROM ") + kTablaMarcas +
+                         QStringLiteral(" WHERE Objeto = ? AND Codigo = ?"),
+                     {Objeto, Codigo})
+               .toInt() > 0;
+}
+
+void CrearTablaMarcas(TDatabase* g) {
+    try {
+        g->Execute(QStringLiteral("CREATE TABLE IF NOT EXISTS ") + kTablaMarcas +
+                   QStringLiteral(" (Objeto VARCHAR(20) NOT NULL, Codigo INTEGER NOT NULL, "
+                                  "PRIMARY KEY (Objeto, Codigo))"));
+    } catch (const EDatabaseError&) {
+        // PostgreSQL refuses the second of two sessions making it at once.
+        g->InvalidateCatalog();
+        if (!g->TableExists(kTablaMarcas)) throw;
+    }
+    g->InvalidateCatalog();
+}
+
+void PonerMarca(TfGENEINIC* f, const QString& Objeto, int Codigo) {
+    TDatabase* g = BaseMarcas(f);
+    if (!g) return;
+    if (!g->TableExists(kTablaMarcas)) CrearTablaMarcas(g);
+    if (HayMarca(f, Objeto, Codigo)) return;
+    try {
+        g->Execute(QStringLiteral("INSERT INTO ") + kTablaMarcas +
+                       QStringLiteral(" (Objeto, Codigo) VALUES (?, ?)"),
+                   {Objeto, Codigo});
+    } catch (const EDatabaseError& e) {
+        // A session starting at the same time put it first.
+        if (e.code() != DbError::KeyViolation) throw;
+    }
+}
+
+// The first line of a missing database's detail: the file or schema.
+QString UbicacionPerdida(const EDatabaseError& e) {
+    const QString ubicacion = e.detail().section(QLatin1Char('\n'), 0, 0);
+    return ubicacion.isEmpty() ? QString() : QStringLiteral(" (") + ubicacion + QLatin1Char(')');
+}
+
+}  // namespace
+
+bool EmpresaCreada(TfGENEINIC* f, int Codigo) {
+    return HayMarca(f, kMarcaEmpresa, Codigo);
+}
+
+void MarcarEmpresaCreada(TfGENEINIC* f, int Codigo) {
+    if (Codigo > 0) PonerMarca(f, kMarcaEmpresa, Codigo);
+}
+
+bool UsuariosDefinidos(TfGENEINIC* f) {
+    return HayMarca(f, kMarcaUsuarios, 0);
+}
+
+void MarcarUsuariosDefinidos(TfGENEINIC* f) {
+    PonerMarca(f, kMarcaUsuarios, 0);
+}
+
+void PrepararMarcasCreacion(TfGENEINIC* f, QList<int> (*EmpresasExistentes)(TfGENEINIC*)) {
+    TDatabase* g = BaseMarcas(f);
+    if (!g || g->TableExists(kTablaMarcas)) return;
+    // An installation older than the marks: what it holds was created.
+    CrearTablaMarcas(g);
+    for (int codigo : EmpresasExistentes(f)) MarcarEmpresaCreada(f, codigo);
+    if (g->TableExists(QStringLiteral("USUARIO")) &&
+        g->Scalar(QStringLiteral("SELECT COUNT(*) FROM USUARIO")).toInt() > 0)
+        MarcarUsuariosDefinidos(f);
+}
+
+QString MotivoUsuariosPerdidos(TfGENEINIC* f) {
+    TDatabase* g = BaseMarcas(f);
+    if (!g) return QString();
+    const bool existe = g->TableExists(QStringLiteral("USUARIO"));
+    const bool conFilas =
+        existe && g->Scalar(QStringLiteral("SELECT COUNT(*) FROM USUARIO")).toInt() > 0;
+    if (conFilas) {
+        // Users kept before the marks existed count as defined.
+        if (!UsuariosDefinidos(f)) MarcarUsuariosDefinidos(f);
+        return QString();
+    }
+    if (!UsuariosDefinidos(f)) return QString();
+    return (existe ? QStringLiteral("¡ La tabla de usuarios USUARIO de la Base de Datos general "
+                                    "está vacía !")
+                   : QStringLiteral("¡ Falta la tabla de usuarios USUARIO de la Base de Datos "
+                                    "general !")) +
+           QStringLiteral(". Restáurela desde una copia de seguridad.");
+}
+
+void RechazarEmpresaPerdida(TfGENEINIC* f, int Codigo, const EDatabaseError& e) {
+    // Made once, the first time the company is chosen: one that was made and
+    // is gone is lost data, never made again empty.
+    if (e.code() != DbError::DatabaseNotFound || Codigo <= 0 || !EmpresaCreada(f, Codigo) ||
+        !BaseDatosInexistente(f, NombreBaseDatosEmpresa(f, Codigo), false))
+        return;
+    throw std::runtime_error(QString(QStringLiteral("¡ Falta la Base de Datos de la empresa ") +
+                                     QString::number(Codigo) + UbicacionPerdida(e) +
+                                     QStringLiteral(" !. Restáurela desde una copia de seguridad."))
+                                 .toStdString());
+}
+
 void ConectarBaseDatosEmpresa(TfGENEINIC* f, int Codigo) {
     const QString nombre = NombreBaseDatosEmpresa(f, Codigo);
     try {
@@ -251,11 +372,12 @@ void ConectarBaseDatosEmpresa(TfGENEINIC* f, int Codigo) {
         // Only a database the engine says is not there is made: on SQLite
         // the company's folder exists and holds no file. A missing folder is
         // reported with the file it should hold.
-        if (e.code() != DbError::DatabaseNotFound || !BaseDatosInexistente(f, nombre, false) ||
-            !CrearBaseDatosSQL(f, nombre))
-            throw;
+        if (e.code() != DbError::DatabaseNotFound || !BaseDatosInexistente(f, nombre, false)) throw;
+        RechazarEmpresaPerdida(f, Codigo, e);
+        if (!CrearBaseDatosSQL(f, nombre)) throw;
         Reconectar(f, f->Database, nombre, false);
     }
+    if (Codigo > 0 && !EmpresaCreada(f, Codigo)) MarcarEmpresaCreada(f, Codigo);
     if (MotorActual() == Engine::SqlServer) f->Database->Execute(SentenciaNivelAislamiento());
     if (MotorActual() == Engine::SqlServer && !f->Database->InTransaction()) {
         IniciarTransaccion(f, f->Database);
@@ -362,11 +484,15 @@ bool CrearBaseDatosSQL(TfGENEINIC* f, const QString& Nombre) {
 
 bool CrearBaseDatosEmpresa(TfGENEINIC* f, int Codigo) {
     const QString nombre = NombreBaseDatosEmpresa(f, Codigo);
+    // A company made before is never made again (see ConectarBaseDatosEmpresa).
+    if (EmpresaCreada(f, Codigo)) return !BaseDatosInexistente(f, nombre, false);
     if (EsSqlite()) {
         // The company's folder is made only inside an existing general folder.
         const QString carpeta = NativePath(nombre);
         if (!QFileInfo(carpeta).isDir() && QFileInfo(NativePath(PathBaseDatosGeneral)).isDir())
             QDir().mkdir(carpeta);
     }
-    return CrearBaseDatosSQL(f, nombre);
+    if (!CrearBaseDatosSQL(f, nombre)) return false;
+    MarcarEmpresaCreada(f, Codigo);
+    return true;
 }

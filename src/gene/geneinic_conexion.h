@@ -126,8 +126,13 @@ QString NombreBaseDatosEmpresa(TfGENEINIC* f, int Codigo);
 // DatabaseGeneral's name for a general table, else Database's.
 void NombreBaseDatosTabla(TfGENEINIC* f, const QString& NombreTabla, QString& NombreBaseDatos);
 // Re-points Database at a company. A company database that the engine says
-// does not exist is created (CrearBaseDatosEmpresa); any other failure raises.
+// does not exist is created the first time the company is chosen; after that
+// its absence raises "¡ Falta la Base de Datos de la empresa N (...) !...";
+// any other failure raises.
 void ConectarBaseDatosEmpresa(TfGENEINIC* f, int Codigo);
+// Raises that message when e tells that the database of a company made
+// before is not there; returns otherwise.
+void RechazarEmpresaPerdida(TfGENEINIC* f, int Codigo, const class EDatabaseError& e);
 // Points DatabaseAlt at a company (Codigo) or at a database by name (Codigo
 // -1); asking again for the same one does nothing. Raises on failure.
 void ConectarBaseDatosAlt(TfGENEINIC* f, int Codigo, const QString& Nombre);
@@ -154,6 +159,24 @@ bool CrearBaseDatosSQL(TfGENEINIC* f, const QString& Nombre);
 // made when missing (the general folder must exist).
 bool CrearBaseDatosEmpresa(TfGENEINIC* f, int Codigo);
 
+// Marks of creation in the general database. A company's database is made
+// only the first time the company is chosen, and the users table gets its
+// first administrator only while it has never held users: what was made once
+// and is gone is lost data, refused with a message rather than made again
+// empty.
+bool EmpresaCreada(TfGENEINIC* f, int Codigo);
+void MarcarEmpresaCreada(TfGENEINIC* f, int Codigo);
+bool UsuariosDefinidos(TfGENEINIC* f);
+void MarcarUsuariosDefinidos(TfGENEINIC* f);
+// At start: an installation made before the marks gets them for the
+// companies whose database exists and for a users table with users.
+// EmpresasExistentes lists the companies whose database exists (asked only
+// then).
+void PrepararMarcasCreacion(TfGENEINIC* f, QList<int> (*EmpresasExistentes)(TfGENEINIC*));
+// The message for a users table that held users and is now missing or empty;
+// empty when it is sound or new (a table with users is marked on the way).
+QString MotivoUsuariosPerdidos(TfGENEINIC* f);
+
 // NombreCampoSQL and TipoDecimalSQL live with table creation (geneinic_tablas.h).
 
 // ---------------------------------------------------------------- transactions
@@ -163,7 +186,8 @@ bool CrearBaseDatosEmpresa(TfGENEINIC* f, int Codigo);
 // ErrorEnTransaccion as the session expects.
 bool IniciarTransaccion(TfGENEINIC* f, TDatabase* Base = nullptr);
 // Commits; a failure warns "¡No se puede finalizar la transacción!. Mensaje
-// Original: ..." and answers false.
+// Original: ..." and answers false. The flags stay set only while the engine
+// still holds the transaction; one the failure ended is forgotten.
 bool ConfirmarTransaccion(TfGENEINIC* f, TDatabase* Base = nullptr);
 // Rolls back; a failure warns "¡No se puede finalizar la transacción!".
 bool CancelarTransaccion(TfGENEINIC* f, TDatabase* Base = nullptr);

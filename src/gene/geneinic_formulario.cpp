@@ -137,8 +137,7 @@ void TerminarBorrado(TfGENEINIC* f, const std::shared_ptr<BorradoPendiente>& p, 
         p->dataSet->OnDeleteError = p->onDeleteError;
     }
     if (!f || !f->Database || !f->Database->InTransaction()) return;
-    // A commit that failed ended the engine's transaction: cancelling clears
-    // the session's flags, so that the next delete is not refused.
+    // A commit that failed with the transaction still held rolls it back.
     if (!confirmar || !ConfirmarTransaccion(f)) CancelarTransaccion(f);
 }
 

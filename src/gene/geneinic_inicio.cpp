@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTimer>
 #include <memory>
 #include <vector>
@@ -387,49 +388,48 @@ bool PedirClaveInicioSesion() {
     CifrarClave(respuesta, PasswordInicioSesion);
     const QString seccion =
         TipoBaseDatos == QLatin1String("SQL Generica") ? kSeccionPostgres : kSeccionMSSQL;
+    // A file that holds a password is its owner's alone, from before the
+    // password is in it: a new file replaces the old one, other keys kept.
     const QString archivo = NativePath(ArchivoConfiguracion);
-    if (!QFileInfo::exists(archivo)) {
-        // A file that holds a password and that we create is its owner's alone,
-        // from before the password is in it.
-        QFile nuevo(archivo);
-        if (nuevo.open(QIODevice::WriteOnly | QIODevice::NewOnly,
-                       QFileDevice::ReadOwner | QFileDevice::WriteOwner))
-            nuevo.close();
-    }
-    TIniFile(archivo).WriteString(seccion, QStringLiteral("PasswordInicioSesion"),
-                                  PasswordInicioSesion);
-    // A file that holds a password is its owner's alone.
-    if (!respuesta.isEmpty()) QFile::setPermissions(archivo, QFile::ReadOwner | QFile::WriteOwner);
+    TIniFile ini(archivo);
+    ini.SetOwnerOnly(!respuesta.isEmpty() || !QFileInfo::exists(archivo));
+    ini.WriteString(seccion, QStringLiteral("PasswordInicioSesion"), PasswordInicioSesion);
     return true;
 }
 
 namespace {
 
-// True when the installation holds a company's database: on SQLite a
+// The companies whose database the installation holds: on SQLite a
 // numbered folder of the general folder with its file, on PostgreSQL a
 // schema named after the company alias and a number.
-bool HayBasesDatosEmpresa(TfGENEINIC* f) {
+QList<int> EmpresasConBaseDatos(TfGENEINIC* f) {
     static const QRegularExpression numero(QStringLiteral("^[0-9]+$"));
+    QList<int> codigos;
     if (MotorActual() == Engine::Sqlite) {
         const QDir general(NativePath(PathBaseDatosGeneral));
         for (const QString& c : general.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
             if (numero.match(c).hasMatch() &&
                 QFileInfo::exists(
                     JoinPath(general.filePath(c), QString::fromLatin1(kDatabaseFileName))))
-                return true;
-        return false;
+                codigos << c.toInt();
+        return codigos;
     }
-    if (MotorActual() != Engine::Postgres) return false;
+    if (MotorActual() != Engine::Postgres) return codigos;
     // The server's catalog schema is always there to ask.
     TDatabase catalogo;
     catalogo.Params() = ParametrosConexion(f, QStringLiteral("pg_catalog"), true);
     catalogo.Open();
-    return catalogo
-               .Scalar(QStringLiteral("SELECT COUNT(*) FROM pg_namespace WHERE nspname ~ ?"),
-                       {QVariant(QLatin1Char('^') +
-                                 QRegularExpression::escape(AliasBaseDatos.trimmed().toLower()) +
-                                 QStringLiteral("[0-9]+$"))})
-               .toInt() > 0;
+    const QString alias = AliasBaseDatos.trimmed().toLower();
+    QSqlQuery q =
+        catalogo.Execute(QStringLiteral("SELECT nspname FROM pg_namespace WHERE nspname ~ ?"),
+                         {QVariant(QLatin1Char('^') + QRegularExpression::escape(alias) +
+                                   QStringLiteral("[0-9]+$"))});
+    while (q.next()) codigos << q.value(0).toString().mid(alias.size()).toInt();
+    return codigos;
+}
+
+bool HayBasesDatosEmpresa(TfGENEINIC* f) {
+    return !EmpresasConBaseDatos(f).isEmpty();
 }
 
 // Opens a session database at start-up. A refused password is asked for
@@ -628,6 +628,14 @@ bool TfGENEINIC::IniciarSesion(const QStringList& argumentos) {
         TSession::instance().setDefaultParams(directos);
         TransaccionIniciada = false;
         ErrorEnTransaccion = false;
+        // Users that were defined and are gone are lost data: never a new
+        // administrator without password in their place.
+        PrepararMarcasCreacion(this, EmpresasConBaseDatos);
+        const QString perdidos = MotivoUsuariosPerdidos(this);
+        if (!perdidos.isEmpty()) {
+            MensajeError(kImposibleIniciar + perdidos);
+            return false;
+        }
     } catch (const EInicioInterrumpido&) {
         return false;
     } catch (const std::exception& e) {

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
+#include <cstring>
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -221,17 +222,37 @@ void SincronizarDocumentacionElectronica(TfGENEINIC*, TDataSet* DataSet) {
 namespace {
 
 // The folder of the messaging program's password files: one of the
-// temporary folder's that only its owner may enter. Empty when the folder by
-// that name belongs to someone else or is not a folder.
-QString CarpetaClavesMensajeria() {
+// temporary folder's that only its owner may enter. Empty, with the reason
+// for the user, when it cannot be made, is not a folder or belongs to
+// someone else.
+QString CarpetaClavesMensajeria(QString& Motivo) {
     const QString carpeta =
         JoinPath(DirectorioTemporal(), QStringLiteral("BRUVELI-%1").arg(::geteuid()));
     const QByteArray nativa = QFile::encodeName(carpeta);
-    if (::mkdir(nativa.constData(), 0700) != 0 && errno != EEXIST) return {};
-    struct stat st;
-    if (::lstat(nativa.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+    if (::mkdir(nativa.constData(), 0700) != 0 && errno != EEXIST) {
+        Motivo = QStringLiteral("no se puede crear la carpeta ") + carpeta + QStringLiteral(" (") +
+                 QString::fromLocal8Bit(std::strerror(errno)) + QLatin1Char(')');
         return {};
-    if ((st.st_mode & 077) != 0 && ::chmod(nativa.constData(), 0700) != 0) return {};
+    }
+    struct stat st;
+    if (::lstat(nativa.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        Motivo = carpeta + QStringLiteral(
+                               " no es una carpeta. Bórrelo para que la mensajería "
+                               "pueda crear la suya");
+        return {};
+    }
+    if (st.st_uid != ::geteuid()) {
+        Motivo = QStringLiteral("la carpeta ") + carpeta +
+                 QStringLiteral(
+                     " pertenece a otro usuario. Pida al administrador del sistema "
+                     "que la borre");
+        return {};
+    }
+    if ((st.st_mode & 077) != 0 && ::chmod(nativa.constData(), 0700) != 0) {
+        Motivo = QStringLiteral("no se puede reservar la carpeta ") + carpeta +
+                 QStringLiteral(" a su usuario");
+        return {};
+    }
     return carpeta;
 }
 
@@ -254,8 +275,9 @@ void BorrarClavesAbandonadas(const QString& carpeta) {
 QStringList ArgumentosMensajeria(const QString& Modo, QString& ArchivoClave) {
     ArchivoClave.clear();
     QString clave = QStringLiteral("Indefinida");
+    QString motivo;
     const QString carpeta =
-        ClaveAccesoUsuarioActual.isEmpty() ? QString() : CarpetaClavesMensajeria();
+        ClaveAccesoUsuarioActual.isEmpty() ? QString() : CarpetaClavesMensajeria(motivo);
     if (!carpeta.isEmpty()) {
         BorrarClavesAbandonadas(carpeta);
         // One file per session, made new for its owner alone before the
@@ -275,7 +297,14 @@ QStringList ArgumentosMensajeria(const QString& Modo, QString& ArchivoClave) {
                 archivo.remove();
             }
         }
+        if (ArchivoClave.isEmpty())
+            motivo = QStringLiteral("no se puede escribir el archivo ") + ruta;
     }
+    // Without it the user would be asked a password he was never told about.
+    if (!motivo.isEmpty())
+        MensajeAdvertencia(
+            QStringLiteral("¡ El programa de mensajería interna no recibirá su clave de acceso: ") +
+            motivo + QStringLiteral(" !"));
     return {ArchivoParametros, CodigoUsuarioActual, clave, Modo};
 }
 

@@ -1,6 +1,8 @@
 // Transactions of the session's databases. The second ("ADO") road uses the
 // same connection as the first, so one engine transaction covers both.
 
+#include <QSqlQuery>
+
 #include "db/database.h"
 #include "db/dberror.h"
 #include "gene/geneinic.h"
@@ -52,6 +54,22 @@ bool ConfirmarTransaccion(TfGENEINIC* f, TDatabase* Base) {
         MensajeAdvertencia(QStringLiteral("¡No se puede finalizar la transacción!. Mensaje "
                                           "Original: ") +
                            TextoDe(e));
+        // The flags stay only while the engine still holds the transaction,
+        // for the caller to cancel. One the engine ended (PostgreSQL after a
+        // failed COMMIT, SQLite after rolling back by itself) is rolled back
+        // to the last statement and forgotten: a flag left set would refuse
+        // every later transaction of the session as "another one running".
+        if (d->InTransaction()) return false;
+        if (d->Connected()) {
+            try {
+                QSqlQuery q(d->connection());
+                q.exec(QStringLiteral("ROLLBACK"));
+            } catch (const std::exception&) {
+                // Nothing is left to roll back on a connection that is gone.
+            }
+        }
+        TransaccionIniciada = false;
+        ErrorEnTransaccion = false;
         return false;
     }
     TransaccionIniciada = false;

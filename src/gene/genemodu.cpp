@@ -3,12 +3,15 @@
 
 #include "gene/genemodu.h"
 
+#include <stdexcept>
+
 #include "db/datasource.h"
 #include "db/dberror.h"
 #include "db/field.h"
 #include "db/query.h"
 #include "db/table.h"
 #include "gene/geneinic.h"
+#include "gene/geneinic_conexion.h"
 #include "gene/geneinic_tablas.h"
 #include "gene/genemodu_nombres.h"
 #include "gene/genemodu_sql.h"
@@ -97,6 +100,10 @@ void TModuloDatos::ModuloDatosCreate() {
     CacheSQL.clear();
     PlantillaNumericaStd = QStringLiteral("#,###.##");
 
+    // A users table that held users and is gone or empty is lost data: it
+    // is never made again with an administrator without password.
+    const QString perdidos = MotivoUsuariosPerdidos(sesion());
+    if (!perdidos.isEmpty()) throw std::runtime_error(perdidos.toStdString());
     // USUARIO must exist before it is opened: a transient table of that name
     // goes through the common opening, which creates it when missing.
     {
@@ -177,6 +184,7 @@ void TModuloDatos::ModuloDatosCreate() {
             if (TField* empresas = Usuario->FindField(QStringLiteral("Empresas")))
                 empresas->setAsString(QStringLiteral("1"));
             Usuario->Post();
+            MarcarUsuariosDefinidos(sesion());
         } catch (const EAbort&) {
             Usuario->Cancel();
         } catch (const std::exception& e) {

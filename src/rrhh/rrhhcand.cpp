@@ -252,6 +252,8 @@ void TfRRHHCAND::DeclararCamposTablas() {
 void TfRRHHCAND::FormCreate(QObject* Sender) {
     DeclararCamposTablas();
     TMaestroFicha::FormCreate(Sender);
+    // What an entry interrupted by a crash left goes before anyone sees it.
+    AltaCandidato->EliminarRestosAbandonados();
     setCaption(QStringLiteral("Maestro de Candidatos"));
     DocumentacionElectronica1->setEnabled(true);
     pbDocumentacionElectronica->setEnabled(true);

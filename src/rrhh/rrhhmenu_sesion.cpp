@@ -150,8 +150,9 @@ void TfRRHHMENU::CrearModulosDatos() {
 
 namespace {
 
-// The company's database opened on a connection of its own: a damaged or
-// unreadable one says so here, while the current company is still whole. One
+// The company's database opened on a connection of its own: a damaged,
+// unreadable or lost one says so here, while the current company is still
+// whole. One
 // that does not exist yet is left to ConectarBaseDatosEmpresa, which creates
 // it where it may.
 void ComprobarBaseDatosEmpresa(int Codigo) {
@@ -162,6 +163,7 @@ void ComprobarBaseDatosEmpresa(int Codigo) {
     try {
         prueba.Open();
     } catch (const EDatabaseError& e) {
+        RechazarEmpresaPerdida(fGENEINIC, Codigo, e);
         if (e.code() == DbError::DatabaseNotFound) return;
         throw;
     }

@@ -573,6 +573,8 @@ void TfRRHHPERS::DeclararCamposTablas() {
 void TfRRHHPERS::FormCreate(QObject* Sender) {
     DeclararCamposTablas();
     TMaestroFicha::FormCreate(Sender);
+    // What an entry interrupted by a crash left goes before anyone sees it.
+    AltaOperario->EliminarRestosAbandonados();
     setCaption(QStringLiteral("Maestro de Personal"));
     PageControl1->setActivePage(PagIdentificacion);
     for (TDBComboBox* c : {EditEstadoCivil, EditSexo}) ValoresCombo(c);

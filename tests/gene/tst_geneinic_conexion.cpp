@@ -104,6 +104,70 @@ private Q_SLOTS:
         QVERIFY(otra.IsEmpty());
     }
 
+    // A company's database is made the first time the company is chosen
+    // (its folder made by hand on SQLite) and never again: once made, its
+    // loss is refused with the company named and nothing is created. An
+    // installation older than the marks gets them at its next start for the
+    // companies whose database is there.
+    void empresaPerdida_data() { AddEngineRows(); }
+    void empresaPerdida() {
+        OpcionesInstalacion o;
+        o.empresaActual = 1;
+        TestInstalacion inst(CurrentEngine(), o);
+        QVERIFY2(inst.iniciada(), qPrintable(Mensajes()));
+        const bool sqlite = inst.motor() == Engine::Sqlite;
+        auto elegir = [&inst](int codigo) {
+            ConectarBaseDatosEmpresa(inst.sesion(), codigo);
+            ConectarBaseDatosEmpresa(inst.sesion(), 1);
+        };
+        auto perder = [&inst, sqlite](int codigo) {
+            if (sqlite) {
+                for (const char* resto : {"", "-wal", "-shm"})
+                    QFile::remove(inst.ubicacionEmpresa(codigo) + QLatin1Char('/') +
+                                  kDatabaseFileName + QLatin1String(resto));
+            } else {
+                inst.sesion()->DatabaseGeneral->Execute(QStringLiteral("DROP SCHEMA ") +
+                                                        inst.ubicacionEmpresa(codigo) +
+                                                        QStringLiteral(" CASCADE"));
+            }
+        };
+        auto rechazada = [&inst, sqlite](int codigo) {
+            try {
+                ConectarBaseDatosEmpresa(inst.sesion(), codigo);
+            } catch (const std::exception& e) {
+                const QString texto = TextoErrorBaseDatos(e);
+                QVERIFY2(texto.startsWith(QStringLiteral("¡ Falta la Base de Datos de la "
+                                                         "empresa %1 (")
+                                              .arg(codigo)) &&
+                             texto.endsWith(
+                                 QStringLiteral(" !. Restáurela desde una copia de seguridad.")),
+                         qPrintable(texto));
+                if (sqlite)
+                    QVERIFY(!QFileInfo::exists(inst.ubicacionEmpresa(codigo) + QLatin1Char('/') +
+                                               kDatabaseFileName));
+                else
+                    QVERIFY(!TDatabase::DatabaseExists(ParametrosConexion(
+                        inst.sesion(), NombreBaseDatosEmpresa(inst.sesion(), codigo), false)));
+                return;
+            }
+            QFAIL("a lost company was made again");
+        };
+        for (int codigo : {12, 13}) {
+            if (sqlite)
+                QVERIFY(QDir().mkpath(NativePath(NombreBaseDatosEmpresa(inst.sesion(), codigo))));
+            elegir(codigo);
+        }
+        perder(13);
+        rechazada(13);
+
+        // Marks lost with an older version: the next start finds company 12.
+        inst.sesion()->DatabaseGeneral->Execute(QStringLiteral("DROP TABLE CREACION"));
+        inst.Terminar();
+        QVERIFY2(inst.Iniciar(), qPrintable(Mensajes()));
+        perder(12);
+        rechazada(12);
+    }
+
     // A company database is created only where its folder is there without
     // its file; anything else is refused with the file named, and nothing is
     // written.

@@ -2,8 +2,10 @@
 // and the start sequence on each engine with its failures.
 
 #include <arpa/inet.h>
+#include <dlfcn.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QApplication>
 #include <QDir>
@@ -20,6 +22,7 @@
 #include <QTimer>
 #include <QtEndian>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <mutex>
 #include <string>
@@ -35,6 +38,27 @@
 #include "io/textfile.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
+
+namespace {
+
+// While a test watches, the mode a file has at the moment a text naming the
+// login password is written into it (the program's writes go through the
+// write below).
+bool vigilarEscrituras = false;
+QList<mode_t> modosAlEscribir;
+
+}  // namespace
+
+extern "C" ssize_t write(int fd, const void* datos, size_t n) {
+    using Escritura = ssize_t (*)(int, const void*, size_t);
+    static const auto real = reinterpret_cast<Escritura>(::dlsym(RTLD_NEXT, "write"));
+    static const char marca[] = "PasswordInicioSesion=";
+    struct stat st;
+    if (vigilarEscrituras && ::memmem(datos, n, marca, sizeof marca - 1) && ::fstat(fd, &st) == 0 &&
+        S_ISREG(st.st_mode))
+        modosAlEscribir.append(st.st_mode & 0777);
+    return real(fd, datos, n);
+}
 
 namespace {
 
@@ -393,6 +417,39 @@ private Q_SLOTS:
         QString d;
         DescifrarClave(QStringLiteral("xyz00"), d);
         QCOMPARE(d, QStringLiteral("a"));
+    }
+
+    // A settings file that others may read gets the password only as a new
+    // file of its owner alone, renamed over it: the password is never in a
+    // file others may read, and its other keys and encoding stay.
+    void claveEnArchivoExistente() {
+        QTemporaryDir tmp;
+        const QString tipo = TipoBaseDatos;
+        TipoBaseDatos = QStringLiteral("Microsoft SQL Server");
+        ArchivoConfiguracion = tmp.filePath(QStringLiteral("QEVWIN.INI"));
+        const QByteArray antes = "[Configuraci\xf3n]\r\nIdioma=Espa\xf1ol\r\n";
+        {
+            QFile f(ArchivoConfiguracion);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(antes);
+        }
+        QVERIFY(QFile::setPermissions(ArchivoConfiguracion, QFile::Permissions(0x6644)));
+        modosAlEscribir.clear();
+        vigilarEscrituras = true;
+        MessageSeam::enqueue(QStringLiteral("cl@ve"));
+        const bool pedida = PedirClaveInicioSesion();
+        vigilarEscrituras = false;
+        QVERIFY(pedida);
+        QVERIFY(!modosAlEscribir.isEmpty());
+        for (mode_t modo : std::as_const(modosAlEscribir)) QCOMPARE(modo, mode_t(0600));
+        QCOMPARE(QFile::permissions(ArchivoConfiguracion) & QFile::Permissions(0x0077),
+                 QFile::Permissions());
+        const QByteArray despues = Contenido(ArchivoConfiguracion);
+        QVERIFY2(despues.startsWith(
+                     QByteArray(antes + "\r\n[Microsoft SQL Server]\r\nPasswordInicioSesion=")),
+                 despues.constData());
+        QCOMPARE(QDir(tmp.path()).entryList(QDir::Files), QStringList{"QEVWIN.INI"});
+        TipoBaseDatos = tipo;
     }
 
     // The login password asked again after the server refused it.

@@ -264,6 +264,47 @@ private Q_SLOTS:
         ResponsabilidadDocumentalActivada = false;
     }
 
+    // A folder by the messaging program's name that this user cannot use:
+    // the program starts without the password, and the user is told why.
+    void mensajeriaSinCarpetaPropia_data() {
+        QTest::addColumn<bool>("deOtro");
+        QTest::addColumn<QString>("motivo");
+        QTest::newRow("de otro usuario") << true << QStringLiteral(" pertenece a otro usuario");
+        QTest::newRow("no es una carpeta") << false << QStringLiteral(" no es una carpeta");
+    }
+    void mensajeriaSinCarpetaPropia() {
+        QFETCH(bool, deOtro);
+        QFETCH(QString, motivo);
+        if (deOtro && ::geteuid() != 0) QSKIP("only root can give a folder to another user");
+        TestInstalacion inst;
+        const QByteArray temporalAnterior = qgetenv("TMPDIR");
+        qputenv("TMPDIR", inst.carpeta().toLocal8Bit());
+        const auto restaurar = qScopeGuard([&] { qputenv("TMPDIR", temporalAnterior); });
+        const QString carpeta = inst.carpeta() + QStringLiteral("/BRUVELI-%1").arg(::geteuid());
+        if (deOtro) {
+            QVERIFY(QDir().mkpath(carpeta));
+            QCOMPARE(::chown(QFile::encodeName(carpeta).constData(), 65534, 65534), 0);
+        } else {
+            QFile f(carpeta);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        CodigoUsuarioActual = QStringLiteral("ANA");
+        ClaveAccesoUsuarioActual = QStringLiteral("s3creto");
+        const auto sinClave = qScopeGuard([] { ClaveAccesoUsuarioActual.clear(); });
+        MessageSeam::clearLog();
+        QString archivo;
+        QCOMPARE(ArgumentosMensajeria(QStringLiteral("Modo=Inicio"), archivo),
+                 (QStringList{ArchivoParametros, "ANA", "Indefinida", "Modo=Inicio"}));
+        QVERIFY(archivo.isEmpty());
+        QCOMPARE(MessageSeam::log().size(), 1);
+        const QString texto = MessageSeam::log().first().text;
+        QVERIFY2(texto.startsWith(QStringLiteral("¡ El programa de mensajería interna no recibirá "
+                                                 "su clave de acceso: ")) &&
+                     texto.contains(carpeta + motivo),
+                 qPrintable(texto));
+        QCOMPARE(MessageSeam::log().first().kind, QStringLiteral("A"));
+    }
+
     // The messaging program gets the password only in a file of its owner.
     void mensajeria() {
         TestInstalacion inst;

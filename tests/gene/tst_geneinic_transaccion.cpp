@@ -24,6 +24,15 @@ int FilasVistasDesdeOtraSesion(TDatabase* db) {
     return otra.Scalar(QStringLiteral("SELECT COUNT(*) FROM PRUEBA")).toInt();
 }
 
+// HIJO's rows must name a row of PADRE, checked only at the commit.
+void ClaveAjenaDiferida(TDatabase* db) {
+    if (db->engine() == Engine::Sqlite) db->Execute(QStringLiteral("PRAGMA foreign_keys = ON"));
+    db->Execute(QStringLiteral("CREATE TABLE PADRE (Codigo INTEGER PRIMARY KEY)"));
+    db->Execute(
+        QStringLiteral("CREATE TABLE HIJO (Padre INTEGER REFERENCES PADRE "
+                       "(Codigo) DEFERRABLE INITIALLY DEFERRED)"));
+}
+
 }  // namespace
 
 class TestGeneinicTransaccion : public QObject {
@@ -114,12 +123,7 @@ private Q_SLOTS:
     // of its own and is not refused as "another transaction".
     void borradoConConfirmacionFallida_data() { AddEngineRows(); }
     void borradoConConfirmacionFallida() {
-        if (CurrentEngine() == Engine::Sqlite)
-            db()->Execute(QStringLiteral("PRAGMA foreign_keys = ON"));
-        db()->Execute(QStringLiteral("CREATE TABLE PADRE (Codigo INTEGER PRIMARY KEY)"));
-        db()->Execute(
-            QStringLiteral("CREATE TABLE HIJO (Padre INTEGER REFERENCES PADRE "
-                           "(Codigo) DEFERRABLE INITIALLY DEFERRED)"));
+        ClaveAjenaDiferida(db());
         db()->Execute(QStringLiteral("INSERT INTO PADRE VALUES (1)"));
         db()->Execute(QStringLiteral("INSERT INTO PADRE VALUES (2)"));
         db()->Execute(QStringLiteral("INSERT INTO HIJO VALUES (1)"));
@@ -149,6 +153,35 @@ private Q_SLOTS:
         QVERIFY(!TransaccionIniciada);
         QCOMPARE(db()->Scalar(QStringLiteral("SELECT Codigo FROM PADRE")).toInt(), 1);
         QCOMPARE(MessageSeam::log().size(), 1);
+    }
+
+    // A commit the engine refuses at the end (a deferred constraint) ends
+    // the transaction: the guard and a plain confirmation leave no flag
+    // set, so that the next transaction starts and commits.
+    void confirmacionFallidaSinTransaccion_data() { AddEngineRows(); }
+    void confirmacionFallidaSinTransaccion() {
+        ClaveAjenaDiferida(db());
+        {
+            TGuardaTransaccion g(f());
+            QVERIFY(g.Propia());
+            db()->Execute(QStringLiteral("INSERT INTO PRUEBA VALUES (1)"));
+            db()->Execute(QStringLiteral("INSERT INTO HIJO VALUES (7)"));
+            QVERIFY(!g.Confirmar());
+        }
+        QVERIFY(!TransaccionIniciada);
+        QVERIFY(!db()->InTransaction());
+        QVERIFY(IniciarTransaccion(f()));
+        db()->Execute(QStringLiteral("INSERT INTO HIJO VALUES (8)"));
+        ErrorEnTransaccion = true;
+        QVERIFY(!ConfirmarTransaccion(f()));
+        QVERIFY(!TransaccionIniciada);
+        QVERIFY(!ErrorEnTransaccion);
+        QCOMPARE(MessageSeam::log().size(), 2);
+        QVERIFY(IniciarTransaccion(f()));
+        db()->Execute(QStringLiteral("INSERT INTO PRUEBA VALUES (2)"));
+        QVERIFY(ConfirmarTransaccion(f()));
+        QCOMPARE(db()->Scalar(QStringLiteral("SELECT SUM(Codigo) FROM PRUEBA")).toInt(), 2);
+        QCOMPARE(db()->Scalar(QStringLiteral("SELECT COUNT(*) FROM HIJO")).toInt(), 0);
     }
 
     // The alternate database keeps its own transaction.

@@ -8,6 +8,7 @@
 #include "db/datasource.h"
 #include "db/field.h"
 #include "db/table.h"
+#include "gene/geneinic.h"
 #include "gene/genemens.h"
 #include "gene/genemodu.h"
 #include "gene/genemodu_sql.h"
@@ -99,6 +100,55 @@ private Q_SLOTS:
         QCOMPARE(
             sql(QStringLiteral("SELECT COUNT(*) FROM USUARIO"), QStringLiteral("DatabaseGeneral")),
             QStringLiteral("1"));
+    }
+
+    // A users table that held users and is later emptied or dropped is
+    // refused, naming it, when the data module is made and at the start: no
+    // administrator without password takes its place. Users kept from before
+    // the marks existed count as defined.
+    void usuariosPerdidos_data() { AddEngineRows(); }
+    void usuariosPerdidos() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), conEmpresa(1));
+        { TModuloDatos primero; }
+        const QString general = QStringLiteral("DatabaseGeneral");
+        sql(QStringLiteral("DROP TABLE CREACION"), general);
+        inst.Terminar();
+        QVERIFY(inst.Iniciar());
+
+        const QString restaurela = QStringLiteral(". Restáurela desde una copia de seguridad.");
+        const QString vacia = QStringLiteral(
+                                  "¡ La tabla de usuarios USUARIO de la Base de Datos general "
+                                  "está vacía !") +
+                              restaurela;
+        const QString falta =
+            QStringLiteral("¡ Falta la tabla de usuarios USUARIO de la Base de Datos general !") +
+            restaurela;
+        auto rechazado = [](const QString& motivo) {
+            try {
+                TModuloDatos modulo;
+            } catch (const std::exception& e) {
+                QCOMPARE(QString::fromUtf8(e.what()), motivo);
+                QCOMPARE(ModuloDatos, nullptr);
+                return;
+            }
+            QFAIL("the data module was made");
+        };
+        sql(QStringLiteral("DELETE FROM USUARIO"), general);
+        rechazado(vacia);
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM USUARIO"), general), QStringLiteral("0"));
+        sql(QStringLiteral("DROP TABLE USUARIO"), general);
+        rechazado(falta);
+        QVERIFY(!inst.sesion()->DatabaseGeneral->TableExists(QStringLiteral("USUARIO")));
+
+        inst.Terminar();
+        MessageSeam::clearLog();
+        QVERIFY(!inst.Iniciar());
+        QCOMPARE(MessageSeam::log().size(), 1);
+        QCOMPARE(MessageSeam::log().first().kind, QStringLiteral("E"));
+        QCOMPARE(MessageSeam::log().first().text,
+                 QStringLiteral("¡Imposible iniciar la aplicación!. Motivo: ") + falta);
+        AnularTerminacion();
     }
 
     void plantillasTasasYMoneda_data() { AddEngineRows(); }

@@ -26,6 +26,7 @@
 #include "gene/genemodu_sql.h"
 #include "gene/genesali.h"
 #include "gene/genesali_dialogos.h"
+#include "gene/sesion.h"
 #include "io/textfile.h"
 #include "nomina/nomiiope.h"
 #include "support/dbfixture.h"
@@ -494,6 +495,30 @@ private Q_SLOTS:
         QCOMPARE(e.pares(), (QStringList{QStringLiteral("12>%1 Pendiente").arg(destino),
                                          QStringLiteral("40>41 Terminado")}));
         QCOMPARE(cuenta(QStringLiteral("HCONTRAT"), QStringLiteral("CodigoOperario = 41")), 1);
+    }
+
+    // A pair whose commit the engine refuses at the end (a constraint it
+    // checks then) stays pending, and the session is left with no
+    // transaction believed open.
+    void confirmacionFallida_data() { AddEngineRows(); }
+    void confirmacionFallida() {
+        QFETCH(int, engine);
+        Entorno e{Engine(engine)};
+        historia(12);
+        FallarConfirmacion(e.motor, QStringLiteral("PERSONAL"), QStringLiteral("UPDATE"));
+        const int propias = filasDe(12);
+        QVERIFY(e.teclear(QStringLiteral("12"), QStringLiteral("30")));
+        e.conforme({QStringLiteral("SI"), QStringLiteral("NO")});
+        QVERIFY(!TransaccionIniciada);
+        QVERIFY(!fGENEINIC->Database->InTransaction());
+        bool aviso = false;
+        for (const QString& t : TextosMostrados())
+            aviso = aviso || t.startsWith(QStringLiteral("¡No se puede finalizar la "
+                                                         "transacción!. Mensaje Original: "));
+        QVERIFY2(aviso, qPrintable(TextosMostrados().join(QLatin1Char('\n'))));
+        QCOMPARE(filasDe(12), propias);
+        QCOMPARE(nombre(12), QStringLiteral("Ana"));
+        QCOMPARE(e.pares(), QStringList{QStringLiteral("12>30 Pendiente")});
     }
 
     // Rows onto themselves (as the import makes them) keep the master.

@@ -391,6 +391,30 @@ private Q_SLOTS:
         QVERIFY(f->EnviarFichaPersonal->isEnabled());
     }
 
+    // What a killed entry left under a candidate code with no candidate goes
+    // when the master opens; the employee with that number keeps his rows.
+    void restosAlAbrir_data() { AddEngineRows(); }
+    void restosAlAbrir() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        e.candidatos();
+        e.f->Close();
+        QTRY_VERIFY(!e.f);
+        for (const char* t : {"CANDIDAT", "PERSONAL"}) {
+            sql(QStringLiteral("INSERT INTO HPUESTO (NombreTabla, CodigoOperario, Linea, "
+                               "CodigoPuesto) VALUES ('%1', 8, 1, 'PT03')")
+                    .arg(QLatin1String(t)));
+            sql(QStringLiteral("INSERT INTO GRANTAB (NombreTabla, ClaveTabla, GrupoAnalisis) "
+                               "VALUES ('%1', '8', 'PT03')")
+                    .arg(QLatin1String(t)));
+        }
+        QCOMPARE(filas("CANDIDAT", 8), QStringLiteral("PT03  PT03 0 0 0"));
+        e.f = abrir();
+        QCOMPARE(filas("CANDIDAT", 8), QStringLiteral("   0 0 0"));
+        QCOMPARE(filas("PERSONAL", 8), QStringLiteral("PT03  PT03 0 0 0"));
+        QCOMPARE(filas("CANDIDAT", 3), QStringLiteral("PT01 F1 F1,PT01 1 1 1"));
+    }
+
     // The delete takes everything of the candidate or nothing at all.
     void borradoTodoONada_data() { AddEngineRows(); }
     void borradoTodoONada() {

@@ -4,6 +4,7 @@
 // broadcast, the logo panel, the help keys and the about box.
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QImage>
 #include <QMdiArea>
 #include <QMenu>
@@ -171,6 +172,17 @@ class TestRRHHMenu : public QObject {
         sql(QStringLiteral("UPDATE EMPRESA SET Abreviatura = 'EMP1' WHERE Codigo = 1"));
         menu_ = NewForm<TfRRHHMENU>();
         MessageSeam::clearLog();
+    }
+    // PEPE, who may open companies 1 and 12, in on company 1 with the
+    // personnel master open; the company is then chosen with buscarEmpresa.
+    TForm* entrarConPersonal(int engine) {
+        instalar(engine);
+        agregarUsuario(QStringLiteral("PEPE"), QStringLiteral("1\r\n12"));
+        entrar(QStringLiteral("PEPE"));
+        GanchoBuscarConFiltroYValor = buscarEmpresa;
+        qobject_cast<TMenuItem*>(menu_->FindComponent(QStringLiteral("MaestrodePersonal1")))
+            ->Click();
+        return BuscarFormularioAbierto(QStringLiteral("fRRHHPERS"));
     }
     // The first show of the main window for the user typed at the prompt.
     void entrar(const QString& usuario) {
@@ -382,13 +394,7 @@ private Q_SLOTS:
     void cambioEmpresa_data() { AddEngineRows(); }
     void cambioEmpresa() {
         QFETCH(int, engine);
-        instalar(engine);
-        agregarUsuario(QStringLiteral("PEPE"), QStringLiteral("1\r\n12"));
-        entrar(QStringLiteral("PEPE"));
-        GanchoBuscarConFiltroYValor = buscarEmpresa;
-        qobject_cast<TMenuItem*>(menu_->FindComponent(QStringLiteral("MaestrodePersonal1")))
-            ->Click();
-        QPointer<TForm> ventana = BuscarFormularioAbierto(QStringLiteral("fRRHHPERS"));
+        QPointer<TForm> ventana = entrarConPersonal(engine);
         QVERIFY(ventana);
         MessageSeam::clearLog();
 
@@ -582,6 +588,39 @@ private Q_SLOTS:
                      QStringLiteral("¡Imposible iniciar la aplicación!. Motivo: ")),
                  qPrintable(errores.first()));
         QVERIFY(!menu_->CambioEmpresa1->isEnabled());
+    }
+
+    // A company whose database was made and is gone is refused before any
+    // window closes, naming it; nothing is made in its place.
+    void empresaPerdida_data() { AddEngineRows(); }
+    void empresaPerdida() {
+        QFETCH(int, engine);
+        QPointer<TForm> ventana = entrarConPersonal(engine);
+        QVERIFY(ventana);
+        const QString archivo = inst_->ubicacionEmpresa(12) + QStringLiteral("/datos.sqlite");
+        if (Engine(engine) == Engine::Sqlite)
+            for (const char* resto : {"", "-wal", "-shm"})
+                QFile::remove(archivo + QLatin1String(resto));
+        else
+            sql(QStringLiteral("DROP SCHEMA ") + inst_->ubicacionEmpresa(12) +
+                QStringLiteral(" CASCADE"));
+        empresaBuscada = 12;
+        MessageSeam::clearLog();
+        menu_->CambioEmpresa1Click(menu_->CambioEmpresa1);
+        const QStringList avisos = textos(QStringLiteral("A"));
+        QCOMPARE(avisos.size(), 1);
+        QVERIFY2(avisos.first().startsWith(QStringLiteral(
+                     "¡No ha sido posible abrir la empresa!. Motivo: ¡ Falta la Base de Datos de "
+                     "la empresa 12 (")),
+                 qPrintable(avisos.first()));
+        QCOMPARE(CodigoEmpresaActual, 1);
+        QVERIFY(ventana);
+        if (Engine(engine) == Engine::Sqlite)
+            QVERIFY(!QFileInfo::exists(archivo));
+        else
+            QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM pg_namespace WHERE nspname = '") +
+                         inst_->ubicacionEmpresa(12) + QLatin1Char('\'')),
+                     QStringLiteral("0"));
     }
 
     // The currency view: the panel's caption by the base currency, and the

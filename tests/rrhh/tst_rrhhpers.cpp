@@ -13,9 +13,11 @@
 #include <QDir>
 #include <QDynamicPropertyChangeEvent>
 #include <QImage>
+#include <QLockFile>
 #include <QProcess>
 #include <QSqlQuery>
 #include <QTabBar>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
@@ -45,6 +47,7 @@
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
 #include "support/instalacion.h"
+#include "support/sqlprueba.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
 #include "ui/dbgrid.h"
@@ -109,6 +112,13 @@ void nuevoOperario(TfRRHHPERS* f, int codigo, const QString& nombre) {
     f->EditCodigoOperario->setText(QString::number(codigo));
     f->CampoClaveExit(f->EditCodigoOperario);
     f->Table1->FieldByName(QStringLiteral("Nombre"))->setAsString(nombre);
+}
+
+// The new employee confirmed, the window back to browsing.
+void grabarOperario(TfRRHHPERS* f, int codigo, const QString& nombre) {
+    nuevoOperario(f, codigo, nombre);
+    f->pbConformeClick(f->pbConforme);
+    f->pbCancelarClick(f->pbCancelar);
 }
 
 void nuevoContrato(TfRRHHPERS* f, const QDate& inicio, const QDate& fin = QDate()) {
@@ -646,14 +656,159 @@ private Q_SLOTS:
         QTRY_VERIFY(!f);
     }
 
+    // A lock file of a new employee's code that no live entry holds does not
+    // refuse the code for ever (SQLite): one made empty or unreadable by a
+    // process killed before it wrote itself in, or naming a process of this
+    // machine that is gone, is stale once a short grace has passed. One a
+    // live entry holds stays, also when its text was lost.
+    void bloqueoSinDueno_data() {
+        QTest::addColumn<QString>("contenido");
+        QTest::addColumn<int>("edad");
+        QTest::addColumn<bool>("admitido");
+        QTest::newRow("vacio y antiguo") << QString() << 60 << true;
+        QTest::newRow("vacio recien hecho") << QString() << 0 << false;
+        QTest::newRow("ilegible") << QStringLiteral("\xff\xfe basura") << 60 << true;
+        QTest::newRow("proceso terminado") << QStringLiteral("muerto") << 0 << true;
+        QTest::newRow("dueno vivo vaciado") << QStringLiteral("vivo") << 60 << false;
+    }
+    void bloqueoSinDueno() {
+        QFETCH(QString, contenido);
+        QFETCH(int, edad);
+        QFETCH(bool, admitido);
+        Entorno e(int(Engine::Sqlite));
+        const QString ruta =
+            fGENEINIC->Database->Params().folder + QStringLiteral("/ALTA_PERSONAL_39.lck");
+        std::unique_ptr<QLockFile> vivo;
+        if (contenido == QLatin1String("vivo")) {
+            vivo = std::make_unique<QLockFile>(ruta);
+            QVERIFY(vivo->tryLock(0));
+            QFile(ruta).resize(0);
+        } else {
+            QByteArray bytes = contenido.toLatin1();
+            if (contenido == QLatin1String("muerto")) {
+                QProcess p;
+                p.start(QStringLiteral("true"), {});
+                QVERIFY(p.waitForStarted());
+                const qint64 pid = p.processId();
+                QVERIFY(p.waitForFinished());
+                bytes = QByteArray::number(pid) + "\nkorvand\n" +
+                        QSysInfo::machineHostName().toUtf8() + "\n";
+            }
+            QFile f(ruta);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+            f.close();
+        }
+        if (edad > 0) {
+            QFile f(ruta);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-edad),
+                                  QFileDevice::FileModificationTime));
+        }
+        QPointer<TfRRHHPERS> f = abrir();
+        MessageSeam::clearLog();
+        bool rechazado = false;
+        try {
+            nuevoOperario(f, 9, QStringLiteral("Ana"));
+        } catch (const EAbort&) {
+            rechazado = true;
+        }
+        QCOMPARE(!rechazado, admitido);
+        QCOMPARE(textos().contains(
+                     QStringLiteral("¡ El registro esta siendo bloqueado por otro usuario !")),
+                 !admitido);
+        if (admitido) {
+            f->pbConformeClick(f->pbConforme);
+            f->pbCancelarClick(f->pbCancelar);
+            QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM PERSONAL WHERE CodigoOperario = 9")),
+                     QStringLiteral("Ana"));
+            QVERIFY(!QFileInfo::exists(ruta));
+        } else {
+            f->Table1->Cancel();
+            QVERIFY(QFileInfo::exists(ruta));
+        }
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // The lines and attachments a killed entry left under a code with no
+    // employee go when the master opens, in one transaction, unless a live
+    // entry holds the code; nobody else's rows go with them.
+    void restosAlAbrir_data() { AddEngineRows(); }
+    void restosAlAbrir() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        QPointer<TfRRHHPERS> f = abrir();
+        grabarOperario(f, 3, QStringLiteral("Eva"));
+        nuevoContrato(f, QDate(2020, 1, 1));
+        f->Close();
+        QTRY_VERIFY(!f);
+        for (int codigo : {9, 11}) {
+            const QString c = QString::number(codigo);
+            sql(QStringLiteral("INSERT INTO HCONTRAT (CodigoOperario, NumeroContrato) VALUES (") +
+                c + QStringLiteral(", 1)"));
+            sql(QStringLiteral("INSERT INTO HFORMACI (NombreTabla, CodigoOperario, Linea, "
+                               "CodigoFormacion) VALUES ('PERSONAL', ") +
+                c + QStringLiteral(", 1, 'F1')"));
+            sql(QStringLiteral("INSERT INTO GRANTAB (NombreTabla, ClaveTabla, GrupoAnalisis) "
+                               "VALUES ('PERSONAL', '") +
+                c + QStringLiteral("', 'G1')"));
+        }
+        // A candidate's line and a key no entry of the master writes stay.
+        sql(
+            QStringLiteral("INSERT INTO HFORMACI (NombreTabla, CodigoOperario, Linea, "
+                           "CodigoFormacion) VALUES ('CANDIDAT', 12, 1, 'F1')"));
+        sql(
+            QStringLiteral("INSERT INTO GRANTAB (NombreTabla, ClaveTabla, GrupoAnalisis) VALUES "
+                           "('PERSONAL', '009', 'G1')"));
+        QCOMPARE(restos(9), QStringLiteral("1 1 1 0 0"));
+
+        // Another user is typing employee 11.
+        std::unique_ptr<QLockFile> archivo;
+        TDatabase otra;
+        if (Engine(engine) == Engine::Sqlite) {
+            archivo = std::make_unique<QLockFile>(fGENEINIC->Database->Params().folder +
+                                                  QStringLiteral("/ALTA_PERSONAL_3131.lck"));
+            QVERIFY(archivo->tryLock(0));
+        } else {
+            otra.setDatabaseName(QStringLiteral("OtraSesion"));
+            otra.Params() = fGENEINIC->Database->Params();
+            otra.Open();
+            QVERIFY(otra.TryLockRecord(
+                QStringLiteral("alta ") + otra.Params().schema + QStringLiteral(".personal"),
+                QStringLiteral("11")));
+        }
+
+        MessageSeam::clearLog();
+        f = abrir();
+        QCOMPARE(textos(), QStringList());
+        QVERIFY(!TransaccionIniciada);
+        QCOMPARE(restos(9), QStringLiteral("0 0 0 0 0"));
+        QCOMPARE(restos(11), QStringLiteral("1 1 1 0 0"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HCONTRAT WHERE CodigoOperario = 3")),
+                 QStringLiteral("1"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HFORMACI WHERE NombreTabla = "
+                                    "'CANDIDAT'")),
+                 QStringLiteral("1"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM GRANTAB WHERE ClaveTabla = '009'")),
+                 QStringLiteral("1"));
+        // The held code is this session's to enter once its user is gone.
+        f->Close();
+        QTRY_VERIFY(!f);
+        archivo.reset();
+        otra.Close();
+        f = abrir();
+        QCOMPARE(restos(11), QStringLiteral("0 0 0 0 0"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
     void borradoTodoONada_data() { AddEngineRows(); }
     void borradoTodoONada() {
         QFETCH(int, engine);
         Entorno e(engine);
         QPointer<TfRRHHPERS> f = abrir();
-        nuevoOperario(f, 3, QStringLiteral("Eva"));
-        f->pbConformeClick(f->pbConforme);
-        f->pbCancelarClick(f->pbCancelar);
+        grabarOperario(f, 3, QStringLiteral("Eva"));
         nuevoContrato(f, QDate(2020, 1, 1));
         nuevaFormacion(f, QStringLiteral("F1"));
         f->pbConformeClick(f->pbConforme);
@@ -715,6 +870,45 @@ private Q_SLOTS:
         QTRY_VERIFY(!f);
     }
 
+    // The clean-up of a new employee's code commits under a constraint the
+    // engine checks at the end, and the commit fails: the session is left
+    // with no transaction believed open, and the next delete runs.
+    void confirmacionFallidaNoBloqueaElBorrado_data() { AddEngineRows(); }
+    void confirmacionFallidaNoBloqueaElBorrado() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        QPointer<TfRRHHPERS> f = abrir();
+        grabarOperario(f, 3, QStringLiteral("Eva"));
+        sql(QStringLiteral("INSERT INTO HCONTRAT (CodigoOperario, NumeroContrato) VALUES (8, 1)"));
+        FallarConfirmacion(Engine(engine), QStringLiteral("HCONTRAT"), QStringLiteral("DELETE"));
+        MessageSeam::clearLog();
+        f->AgregarClick(f->Agregar);
+        f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(8);
+        f->EditCodigoOperario->setText(QStringLiteral("8"));
+        try {
+            f->CampoClaveExit(f->EditCodigoOperario);
+        } catch (const EAbort&) {
+        }
+        QVERIFY(textos().value(0).startsWith(
+            QStringLiteral("¡No se puede finalizar la transacción!. Mensaje Original: ")));
+        QVERIFY(!TransaccionIniciada);
+        QVERIFY(!fGENEINIC->Database->InTransaction());
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HCONTRAT WHERE CodigoOperario = 8")),
+                 QStringLiteral("1"));
+        f->pbCancelarClick(f->pbCancelar);
+        f->Table1->First();
+
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        f->Eliminar1Click(f->Eliminar1);
+        QVERIFY2(!textos().contains(QStringLiteral("¡ Hay otra transacción activa en curso !. "
+                                                   "Debe finalizarla previamente.")),
+                 qPrintable(textos().join(QLatin1Char('\n'))));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM PERSONAL")), QStringLiteral("0"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
     void formacionYGrupo_data() { AddEngineRows(); }
     void formacionYGrupo() {
         QFETCH(int, engine);
@@ -752,9 +946,7 @@ private Q_SLOTS:
             QStringLiteral("INSERT INTO GRANALIS (Codigo, Descripcion, CategoriaGrupo) VALUES "
                            "('G1', 'Turno', '')"));
         QPointer<TfRRHHPERS> f = abrir();
-        nuevoOperario(f, 3, QStringLiteral("Eva"));
-        f->pbConformeClick(f->pbConforme);
-        f->pbCancelarClick(f->pbCancelar);
+        grabarOperario(f, 3, QStringLiteral("Eva"));
 
         auto elegir = [](const QString& dato) {
             AlMostrarse<TfGENEBUSQ>([dato](TfGENEBUSQ* d) {

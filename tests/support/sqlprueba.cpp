@@ -71,3 +71,23 @@ void BloquearAlta(Engine Motor, const QString& Tabla) {
 void QuitarBloqueoAlta(Engine Motor, const QString& Tabla) {
     Desbloquear(Motor, Tabla, QStringLiteral("bloqueo_alta"));
 }
+
+void FallarConfirmacion(Engine Motor, const QString& Tabla, const QString& Operacion) {
+    SqlPrueba(QStringLiteral("CREATE TABLE PADRE (Codigo INTEGER PRIMARY KEY)"));
+    SqlPrueba(
+        QStringLiteral("CREATE TABLE HIJO (Padre INTEGER REFERENCES PADRE (Codigo) DEFERRABLE "
+                       "INITIALLY DEFERRED)"));
+    if (Motor == Engine::Sqlite) {
+        SqlPrueba(QStringLiteral("PRAGMA foreign_keys = ON"));
+        SqlPrueba(QStringLiteral("CREATE TRIGGER fallo AFTER %1 ON %2 BEGIN INSERT INTO HIJO "
+                                 "VALUES (99); END")
+                      .arg(Operacion, Tabla));
+        return;
+    }
+    SqlPrueba(
+        QStringLiteral("CREATE FUNCTION fallo() RETURNS trigger AS $$ BEGIN INSERT INTO HIJO "
+                       "VALUES (99); RETURN NULL; END $$ LANGUAGE plpgsql"));
+    SqlPrueba(QStringLiteral("CREATE TRIGGER fallo AFTER %1 ON %2 FOR EACH ROW EXECUTE FUNCTION "
+                             "fallo()")
+                  .arg(Operacion, Tabla));
+}

@@ -26,3 +26,6 @@ void QuitarBloqueoModificacion(Engine Motor, const QString& Tabla);
 // Until QuitarBloqueoAlta, every insert into Tabla fails in the engine.
 void BloquearAlta(Engine Motor, const QString& Tabla);
 void QuitarBloqueoAlta(Engine Motor, const QString& Tabla);
+// From now on a transaction that runs Operacion ("UPDATE", "DELETE") on Tabla
+// fails at its commit: the engine checks a constraint only then.
+void FallarConfirmacion(Engine Motor, const QString& Tabla, const QString& Operacion);

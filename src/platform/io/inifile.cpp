@@ -36,10 +36,11 @@ Contenido Cargar(const QString& path) {
     return c;
 }
 
-bool Guardar(const QString& path, const Contenido& c) {
+bool Guardar(const QString& path, const Contenido& c, bool ownerOnly) {
     QString text = c.lines.join(c.eol);
     if (c.finalEol && !c.lines.isEmpty()) text += c.eol;
-    return WriteTextFile(path, text, c.encoding);
+    return ownerOnly ? WriteOwnerOnlyTextFile(path, text, c.encoding)
+                     : WriteTextFile(path, text, c.encoding);
 }
 
 // "[name]" gives name; any other line gives a null string.
@@ -149,7 +150,7 @@ bool TIniFile::WriteString(const QString& section, const QString& key, const QSt
         if (!c.lines.isEmpty() && !c.lines.last().trimmed().isEmpty()) c.lines.append(QString());
         c.lines.append(QLatin1Char('[') + section.trimmed() + QLatin1Char(']'));
         c.lines.append(key.trimmed() + QLatin1Char('=') + v);
-        return Guardar(fileName_, c);
+        return Guardar(fileName_, c, ownerOnly_);
     }
     const qsizetype i = BuscarClave(c.lines, begin, end, key);
     if (i >= 0) {
@@ -162,7 +163,7 @@ bool TIniFile::WriteString(const QString& section, const QString& key, const QSt
         while (at > begin + 1 && c.lines.at(at - 1).trimmed().isEmpty()) --at;
         c.lines.insert(at, key.trimmed() + QLatin1Char('=') + v);
     }
-    return Guardar(fileName_, c);
+    return Guardar(fileName_, c, ownerOnly_);
 }
 
 bool TIniFile::WriteInteger(const QString& section, const QString& key, int value) {
@@ -219,7 +220,7 @@ bool TIniFile::EraseSection(const QString& section) {
         c.lines.remove(begin, end - begin);
         changed = true;
     }
-    return !changed || Guardar(fileName_, c);
+    return !changed || Guardar(fileName_, c, ownerOnly_);
 }
 
 bool TIniFile::DeleteKey(const QString& section, const QString& key) {
@@ -230,5 +231,5 @@ bool TIniFile::DeleteKey(const QString& section, const QString& key) {
     const qsizetype i = BuscarClave(c.lines, begin, end, key);
     if (i < 0) return true;
     c.lines.removeAt(i);
-    return Guardar(fileName_, c);
+    return Guardar(fileName_, c, ownerOnly_);
 }

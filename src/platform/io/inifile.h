@@ -34,7 +34,11 @@ public:
     bool DeleteKey(const QString& section, const QString& key);
     // Changes are written as they are made; kept for the callers that flush.
     bool UpdateFile() { return true; }
+    // For a file that holds a secret: every write makes it its owner's alone
+    // (0600) before the text is in it.
+    void SetOwnerOnly(bool ownerOnly) { ownerOnly_ = ownerOnly; }
 
 private:
     QString fileName_;
+    bool ownerOnly_ = false;
 };

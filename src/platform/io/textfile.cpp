@@ -120,22 +120,41 @@ bool ReadTextFile(const QString& path, QString& text, TextEncoding* detected) {
     return true;
 }
 
-bool WriteTextFile(const QString& path, const QString& text, TextEncoding encoding) {
+namespace {
+
+bool WriteWhole(const QString& path, const QString& text, TextEncoding encoding, bool ownerOnly) {
     const QString native = NativePath(path);
     const QFileInfo info(native);
     const bool existed = info.exists();
     const QFile::Permissions permissions = info.permissions();
     QSaveFile file(native);
-    file.setDirectWriteFallback(true);
+    // Written in place, a file could not be made private before its text.
+    file.setDirectWriteFallback(!ownerOnly);
     if (!file.open(QIODevice::WriteOnly)) return false;
+    // The new file takes the old one's permissions when opened: a private
+    // one is narrowed before its first byte.
+    if (ownerOnly && !file.setPermissions(QFile::ReadOwner | QFile::WriteOwner)) {
+        file.cancelWriting();
+        return false;
+    }
     const QByteArray bytes = EncodeText(text, encoding);
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         return false;
     }
     if (!file.commit()) return false;
-    if (existed) QFile::setPermissions(native, permissions);
+    if (existed && !ownerOnly) QFile::setPermissions(native, permissions);
     return true;
+}
+
+}  // namespace
+
+bool WriteTextFile(const QString& path, const QString& text, TextEncoding encoding) {
+    return WriteWhole(path, text, encoding, false);
+}
+
+bool WriteOwnerOnlyTextFile(const QString& path, const QString& text, TextEncoding encoding) {
+    return WriteWhole(path, text, encoding, true);
 }
 
 QByteArray EncodeCp850(const QString& text) {

@@ -21,6 +21,9 @@ bool FitsWindows1252(const QString& text);
 bool ReadTextFile(const QString& path, QString& text, TextEncoding* detected = nullptr);
 // Replaces the file as a whole (an existing file keeps its permissions).
 bool WriteTextFile(const QString& path, const QString& text, TextEncoding encoding);
+// The same for a file that holds a secret: a new file readable by its owner
+// alone (0600) from before its first byte, renamed over the old one.
+bool WriteOwnerOnlyTextFile(const QString& path, const QString& text, TextEncoding encoding);
 
 // Code page 850, the printers' own character set for text sent to them raw.
 // Characters that it cannot hold are written as "?".
