@@ -16,8 +16,8 @@
 #include <QLockFile>
 #include <QProcess>
 #include <QSqlQuery>
-#include <QTabBar>
 #include <QSysInfo>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>

@@ -314,16 +314,17 @@ void TfGENECSQL::CancelarOrdenadoPor1Click() {
 
 bool TfGENECSQL::eventFilter(QObject* Objeto, QEvent* Evento) {
     if (Objeto == PanelInserciones) {
-        auto* raton = static_cast<QMouseEvent*>(Evento);
+        // Only the mouse events are QMouseEvents: the cast waits for the type.
+        const auto raton = [Evento] { return static_cast<QMouseEvent*>(Evento); };
         switch (Evento->type()) {
             case QEvent::MouseButtonPress:
                 arrastrando_ = true;
-                inicioArrastre_ = raton->globalPosition().toPoint();
+                inicioArrastre_ = raton()->globalPosition().toPoint();
                 inicioPanel_ = PanelInserciones->pos();
                 return true;
             case QEvent::MouseMove:
                 if (arrastrando_)
-                    PanelInserciones->move(inicioPanel_ + raton->globalPosition().toPoint() -
+                    PanelInserciones->move(inicioPanel_ + raton()->globalPosition().toPoint() -
                                            inicioArrastre_);
                 return arrastrando_;
             case QEvent::MouseButtonRelease:
