@@ -20,6 +20,7 @@
 #include "gene/print/genelimp.h"
 #include "gene/sesion.h"
 #include "nomina/nomimodu.h"
+#include "rrhh/historiapuestos.h"
 
 namespace {
 
@@ -179,8 +180,8 @@ void RellenarFichas(TTipoFicha Tipo, TTable* Temporal, const TSeleccionFichas& S
         TQuery q;
         if (Leer(q, QStringLiteral("SELECT CodigoOperario, CodigoPuesto, Descripcion, FechaInicio "
                                    "FROM HPUESTO") +
-                        historia +
-                        QStringLiteral(" ORDER BY CodigoOperario, FechaInicio, Linea"))) {
+                        historia + QStringLiteral(" ORDER BY CodigoOperario, ") +
+                        OrdenHistoriaPuestos(false))) {
             TField *o = q.FieldByName(QStringLiteral("CodigoOperario")),
                    *c = q.FieldByName(QStringLiteral("CodigoPuesto")),
                    *d = q.FieldByName(QStringLiteral("Descripcion")),
