@@ -155,6 +155,17 @@ private Q_SLOTS:
         QCOMPARE(Titulos(&r), (QStringList{"P01", "P02", "P03"}));
         QCOMPARE(r.QuickReport->ReportTitle(),
                  QStringLiteral("Listado de Capacitación para Puestos de Trabajo. "));
+
+        // A matrix that cannot be read: each line keeps its employee and
+        // position, and the failure is reported per employee.
+        sql("ALTER TABLE MATRCAPA RENAME TO MATRVIEJ");
+        MessageSeam::clearLog();
+        r.QuickReport->Prepare();
+        QCOMPARE(Filas(r.Temporal), (QStringList{"1|P02", "2"}));
+        QStringList avisos;
+        for (const auto& m : MessageSeam::log()) avisos << m.kind + m.text;
+        QCOMPARE(avisos,
+                 (QStringList{"AError al grabar el operario 1", "AError al grabar el operario 2"}));
     }
 
     void ejecuciones_data() {
