@@ -280,6 +280,7 @@ void TfGENECPRO::construir() {
     DBGrid1->setReadOnly(true);
     QFont titulos = MakeFont(QStringLiteral("Arial"), 8);
     DBGrid1->setTitleFont(titulos);
+    DBGrid1->setTitleFontColor(clNavy);
     ajustar->addWidget(DBGrid1, 0, 0, 1, 6);
     FormatoFicha = new TCheckBox(PagAjustar, QStringLiteral("Formato Ficha"));
     FormatoFicha->setObjectName(QStringLiteral("FormatoFicha"));
@@ -890,6 +891,7 @@ void TfGENECPRO::pbCambiarFontClick() {
     dialogo->Font = DBGrid1->font();
     if (!dialogo->Execute()) return;
     DBGrid1->setTitleFont(dialogo->Font);
+    DBGrid1->setTitleFontColor(clNavy);
     DBGrid1->setFont(dialogo->Font);
 }
 

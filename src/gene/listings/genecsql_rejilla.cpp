@@ -349,10 +349,12 @@ void THerramientasRejilla::AplicarFuente(const QString& Valor) {
     QString nombre = partes.value(0);
     if (nombre == QLatin1String("MS Sans Serif")) nombre = FuenteAplicacion.family();
     if (!nombre.isEmpty()) f.setFamily(nombre);
-    // EstiloFuente gives the style's position (0 bold .. 3 strike-out).
-    const int estilo = EstiloFuente(partes.value(1));
-    if (estilo != 255) {
-        const int estilos = 1 << estilo;
+    // EstiloFuente gives the style's position (0 bold .. 3 strike-out); an
+    // empty style is a font without one, whatever the grid showed before.
+    const QString nombreEstilo = partes.value(1).trimmed();
+    const int estilo = EstiloFuente(nombreEstilo);
+    if (estilo != 255 || nombreEstilo.isEmpty()) {
+        const int estilos = estilo == 255 ? 0 : 1 << estilo;
         f.setBold(estilos & fsBold);
         f.setItalic(estilos & fsItalic);
         f.setUnderline(estilos & fsUnderline);

@@ -5,6 +5,7 @@
 // cells and their viewer, the print's restriction line, and the text and
 // Excel files the result goes to and comes back from.
 
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -359,6 +360,14 @@ private Q_SLOTS:
         QCOMPARE(f->DBGrid1->FontColor(), ColorSegunNombre(QStringLiteral("Rojo")));
         f->Herramientas->AplicarFuente(QStringLiteral("Courier,Nada,,x"));
         QVERIFY(f->DBGrid1->font().italic());
+        // Another query's font with no style: none of the previous one's.
+        f->Herramientas->AplicarFuente(QStringLiteral("Arial,,,10"));
+        for (const QFont& letra : {f->DBGrid1->font(), f->DBGrid1->horizontalHeader()->font()}) {
+            QVERIFY(!letra.italic());
+            QVERIFY(!letra.bold());
+            QCOMPARE(letra.pointSize(), 10);
+        }
+        QCOMPARE(f->DBGrid1->TitleFontColor(), int(clNavy));
     }
 
     void grafico() {
