@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 
 #include "db/clientdataset.h"
@@ -300,6 +301,13 @@ QString TfGENEUSQL::EjecutarConsultaSQL() {
             MensajeBarraEstado(fGENEINIC, StatusBar1, progreso, QString());
         else
             MostrarVentanaProgreso(QStringLiteral("ON"), QStringLiteral("Consulta SQL"), progreso);
+        // Cleared also when an error escapes the run.
+        const auto fin = qScopeGuard([this] {
+            if (ConParametros)
+                MensajeBarraEstado(fGENEINIC, StatusBar1, QString(), QString());
+            else
+                MostrarVentanaProgreso(QStringLiteral("OFF"), QString(), QString());
+        });
         QryConsultasSQL->setRequestLive(pbModificar->Down());
         try {
             if (AbrirConsulta(Modulo(), QryConsultasSQL,
@@ -334,10 +342,6 @@ QString TfGENEUSQL::EjecutarConsultaSQL() {
         pbImprimir->setEnabled(pbExportar->isEnabled());
         pbImprimirApaisado->setEnabled(pbExportar->isEnabled());
         pbExportarExcel->setEnabled(pbExportar->isEnabled());
-        if (ConParametros)
-            MensajeBarraEstado(fGENEINIC, StatusBar1, QString(), QString());
-        else
-            MostrarVentanaProgreso(QStringLiteral("OFF"), QString(), QString());
     }
     TraducirFormulario(fGENEINIC, this, QString());
     return error;
