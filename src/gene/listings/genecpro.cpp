@@ -627,7 +627,10 @@ void TfGENECPRO::pbGuardarClick() {
 
 void TfGENECPRO::pbGuardarComoClick() {
     QString respuesta = NombreFormato->Text();
-    MensajePeticion(QStringLiteral("Introduzca el Nombre del Formato:"), respuesta);
+    // No longer than the stored name can be: a name cut on saving would
+    // clash with another that starts alike.
+    MensajePeticion(QStringLiteral("Introduzca el Nombre del Formato:"), respuesta,
+                    Formato->FieldByName(QStringLiteral("Nombre"))->Size());
     respuesta = respuesta.trimmed();
     if (respuesta.isEmpty()) return;
     const bool grabado = GrabarFormato(

@@ -4,10 +4,14 @@
 // quotes, refused conditions, the sort table of a dataset listing and the
 // listing itself as a PDF or a workbook.
 
+#include <QApplication>
+#include <QLineEdit>
 #include <QPageSize>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include "db/clientdataset.h"
@@ -342,6 +346,30 @@ private Q_SLOTS:
         MessageSeam::enqueue(QString());
         x.f->pbGuardarComoClick();
         QCOMPARE(SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM FORMLIST")), QStringLiteral("1"));
+        // The name's edit takes no more than a stored name holds: what the
+        // user sees is what is saved, never a name cut that clashes later.
+        MessageSeam::activate(true);
+        QString visto;
+        QTimer escribir;
+        escribir.setInterval(5);
+        QObject::connect(&escribir, &QTimer::timeout, [&] {
+            auto* d = qobject_cast<TfGENEMENS*>(QApplication::activeModalWidget());
+            if (!d || !d->isVisible()) return;
+            escribir.stop();
+            d->EditRespuesta->clear();
+            QTest::keyClicks(d->EditRespuesta, QString(70, QLatin1Char('x')));
+            visto = d->EditRespuesta->text();
+            d->pbAceptar->click();
+        });
+        escribir.start();
+        x.f->pbGuardarComoClick();
+        MessageSeam::activate();
+        QCOMPARE(visto, QString(60, QLatin1Char('x')));
+        QCOMPARE(SqlPrueba(QStringLiteral("SELECT Nombre FROM FORMLIST WHERE Nombre <> 'Mis "
+                                          "importes'")),
+                 visto);
+        SqlPrueba(QStringLiteral("DELETE FROM FORMLIST WHERE Nombre <> 'Mis importes'"));
+        x.f->ListadoProgramable(&x.tabla, QString(), QString(), QString(), false);
 
         x.f->Titulo->setText(QStringLiteral("Otro título"));
         x.f->pbGuardarClick();
