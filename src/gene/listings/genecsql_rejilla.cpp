@@ -101,6 +101,7 @@ QString SentenciaSinOrden(const QString& Sentencia) {
 }
 
 QString SeriesGrafico(TDataSet* DataSet, int N, bool Tarta) {
+    // Then "Fucsia" (magenta) for every further series.
     static const char* const colores[] = {"Rojo", "Verde", "Azul", "Amarillo"};
     QString series;
     int numero = 0;
@@ -114,7 +115,7 @@ QString SeriesGrafico(TDataSet* DataSet, int N, bool Tarta) {
             linea += QStringLiteral(";Color=;Marcas=SI;IncluirEnLeyenda=SI;");
         else
             linea += QStringLiteral(";Color=") +
-                     QLatin1String(numero < 4 ? colores[numero] : "Magenta") +
+                     QLatin1String(numero < 4 ? colores[numero] : "Fucsia") +
                      QStringLiteral(";IncluirEnLeyenda=SI;");
         ++numero;
         linea += QStringLiteral("Valores=");

@@ -23,12 +23,14 @@
 #include "gene/genevmem.h"
 #include "gene/listings/genecsql.h"
 #include "gene/listings/genecsql_rejilla.h"
+#include "gene/listings/genegraf.h"
 #include "gene/listings/geneusql.h"
 #include "gene/sesion.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
 #include "support/pdfprueba.h"
 #include "support/sqlprueba.h"
+#include "ui/component.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
 #include "ui/dbgrid.h"
@@ -386,9 +388,17 @@ private Q_SLOTS:
         const QStringList series =
             SeriesGrafico(&d, 10, false).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
         QCOMPARE(series.size(), 5);
-        const QStringList colores = {"Rojo", "Verde", "Azul", "Amarillo", "Magenta"};
+        // Each bar series in its own colour, as the chart draws it: the fifth
+        // magenta, never the first one's red again.
+        TfGENEGRAF grafico;
+        grafico.TextoSeries = series.join(QStringLiteral("\r\n"));
+        grafico.ConstruirGrafico();
+        QCOMPARE(grafico.ColoresPuntos.size(), 5);
+        const char* const colores[] = {"Rojo", "Verde", "Azul", "Amarillo", "Fucsia"};
         for (int i = 0; i < 5; ++i)
-            QVERIFY(series[i].contains(QStringLiteral(";Color=") + colores[i] + QLatin1Char(';')));
+            QCOMPARE(grafico.ColoresPuntos[i].value(0),
+                     ColorToQt(ColorSegunNombre(QLatin1String(colores[i]))));
+        QCOMPARE(grafico.ColoresPuntos[4].value(0), QColor(Qt::magenta));
         // Ten points whose date labels cut nothing, then rows 11 to 25 summed.
         const QString valores = series[0].section(QStringLiteral("Valores="), 1);
         const QStringList puntos = valores.split(QLatin1Char('/'), Qt::SkipEmptyParts);
