@@ -15,6 +15,7 @@
 #include "nomina/nomicale.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
+#include "support/lienzoprueba.h"
 #include "support/sqlprueba.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
@@ -262,6 +263,44 @@ private Q_SLOTS:
         MessageSeam::enqueue(QStringLiteral("a/b"));
         f->pbCopiaMasivaClick(f->pbCopiaMasiva);
         QCOMPARE(f->CodigoCalendario, 5);
+    }
+
+    // The marks each day's cell draws, read back from the grid: texts and
+    // colours (the day number left out).
+    void marcas_data() {
+        QTest::addColumn<int>("dia");
+        QTest::addColumn<QString>("tipos");  // SI/NO: worked, holiday, vacation, bridge
+        QTest::addColumn<QStringList>("marcas");
+        const QString azul = QStringLiteral("#0000ff"), rojo = QStringLiteral("#ff0000"),
+                      verde = QStringLiteral("#008000"), granate = QStringLiteral("#800000"),
+                      naranja = QStringLiteral("#ff8000"), celeste = QStringLiteral("#a6caf0");
+        QTest::newRow("trabajado laborable")
+            << 13 << "SI|NO|NO|NO" << QStringList{"Tr " + azul, "La " + verde, "3 " + celeste};
+        QTest::newRow("festivo") << 14 << "NO|SI|NO|NO"
+                                 << QStringList{"Fe " + rojo, "3 " + celeste};
+        QTest::newRow("vacaciones")
+            << 15 << "NO|NO|SI|NO" << QStringList{"La " + verde, "Va " + granate, "3 " + celeste};
+        QTest::newRow("puente") << 16 << "SI|NO|NO|SI"
+                                << QStringList{"Tr " + azul, "La " + verde, "Pu " + naranja,
+                                               "3 " + celeste};
+    }
+    void marcas() {
+        QFETCH(int, dia);
+        QFETCH(QString, tipos);
+        QFETCH(QStringList, marcas);
+        Entorno e(int(Engine::Sqlite));
+        QVERIFY(GenerarAnoCalendario(1, 2024, 3));
+        const QStringList t = tipos.split(QLatin1Char('|'));
+        sql(QStringLiteral("UPDATE CALENDAR SET EsDiaTrabajado = '%1', EsDiaFestivo = '%2', "
+                           "EsDiaVacaciones = '%3', EsDiaPuente = '%4' WHERE Codigo = 1 AND "
+                           "Fecha = %5")
+                .arg(t[0], t[1], t[2], t[3], fecha(2024, 5, dia)));
+        e.mostrar(1, 2024, 5);  // 1 May 2024 is a Wednesday: cell 2 of row 1
+        e.f->resize(900, 700);
+        const int celda = dia + 1;
+        QStringList dibujadas = TextosCeldas(e.f->SGrid).value({celda % 7, 1 + celda / 7});
+        dibujadas.removeAll(QString::number(dia) + QStringLiteral(" #000000"));
+        QCOMPARE(dibujadas, marcas);
     }
 
     void marcar_data() { AddEngineRows(); }

@@ -179,11 +179,17 @@ private Q_SLOTS:
         QVERIFY(TextosMostrados().isEmpty());
     }
 
-    // The day-type legend counts the whole year of the employee; the
+    // The day-type legend counts the whole year of its own employee; the
     // remarks print in each employee's footer.
     void leyendaTipos() {
         EmpresaPrueba empresa{Engine::Sqlite};
         Empleado(1, QStringLiteral("GARCIA"), 1);
+        // Employee 2 on calendar 2: ten worked days and a holiday.
+        Empleado(2, QStringLiteral("LOPEZ"), 2);
+        QStringList otro;
+        for (int dia = 1; dia <= 10; ++dia) otro << Fila(2, {2024, 1, dia}, "Tr", 0, false);
+        otro << Fila(2, {2024, 1, 11}, "Fe", 0, false);
+        Dias(false, otro);
         QStringList ano;
         for (QDate d(2024, 1, 1); d.year() == 2024; d = d.addDays(1)) {
             const bool agosto = d.month() == 8;
@@ -208,11 +214,21 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString pdf = dir.filePath("tipos.pdf");
         QVERIFY(r.QuickReport->ExportToPdf(pdf));
-        const QString texto = TextoPdfMaquetado(pdf);
-        for (const char* linea : {"Trabajados 240 Dias", "Laborables 314 Dias", "Festivos 52 Dias",
-                                  "Vacaciones 30 Dias", "Puente 1 Dias", "Permiso 1 Dias",
-                                  "REVISAR EN MARZO", "Tipos de Dia:", "Diciembre"})
-            QVERIFY2(texto.contains(QLatin1String(linea)), linea);
+        const QStringList paginas = TextoPdfMaquetado(pdf).split(QLatin1Char('\f'));
+        QVERIFY(paginas.size() >= 2);
+        const struct {
+            int pagina;
+            const char* linea;
+        } casos[] = {{0, "Trabajados 240 Dias"}, {0, "Laborables 314 Dias"},
+                     {0, "Festivos 52 Dias"},    {0, "Vacaciones 30 Dias"},
+                     {0, "Puente 1 Dias"},       {0, "Permiso 1 Dias"},
+                     {0, "REVISAR EN MARZO"},    {0, "Tipos de Dia:"},
+                     {0, "Diciembre"},           {1, "LOPEZ"},
+                     {1, "Trabajados 10 Dias"},  {1, "Laborables 10 Dias"},
+                     {1, "Festivos 1 Dias"},     {1, "Vacaciones 0 Dias"},
+                     {1, "Permiso 0 Dias"},      {1, "REVISAR EN MARZO"}};
+        for (const auto& c : casos)
+            QVERIFY2(paginas[c.pagina].contains(QLatin1String(c.linea)), c.linea);
     }
 
     // Schedule mode: each cell in its schedule's colour, a missing schedule
