@@ -290,17 +290,13 @@ private Q_SLOTS:
         QFETCH(QStringList, marcas);
         Entorno e(int(Engine::Sqlite));
         QVERIFY(GenerarAnoCalendario(1, 2024, 3));
-        const QStringList t = tipos.split(QLatin1Char('|'));
-        sql(QStringLiteral("UPDATE CALENDAR SET EsDiaTrabajado = '%1', EsDiaFestivo = '%2', "
-                           "EsDiaVacaciones = '%3', EsDiaPuente = '%4' WHERE Codigo = 1 AND "
-                           "Fecha = %5")
-                .arg(t[0], t[1], t[2], t[3], fecha(2024, 5, dia)));
+        sql(QStringLiteral("UPDATE CALENDAR SET (EsDiaTrabajado, EsDiaFestivo, EsDiaVacaciones, "
+                           "EsDiaPuente) = ('%1') WHERE Codigo = 1 AND Fecha = %2")
+                .arg(QString(tipos).replace(QLatin1Char('|'), QStringLiteral("', '")),
+                     fecha(2024, 5, dia)));
         e.mostrar(1, 2024, 5);  // 1 May 2024 is a Wednesday: cell 2 of row 1
         e.f->resize(900, 700);
-        const int celda = dia + 1;
-        QStringList dibujadas = TextosCeldas(e.f->SGrid).value({celda % 7, 1 + celda / 7});
-        dibujadas.removeAll(QString::number(dia) + QStringLiteral(" #000000"));
-        QCOMPARE(dibujadas, marcas);
+        QCOMPARE(MarcasDia(e.f->SGrid, (dia + 1) % 7, 1 + (dia + 1) / 7, dia), marcas);
     }
 
     void marcar_data() { AddEngineRows(); }

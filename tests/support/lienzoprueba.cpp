@@ -91,3 +91,9 @@ QMap<std::pair<int, int>, QStringList> TextosCeldas(QTableView* Rejilla) {
     }
     return celdas;
 }
+
+QStringList MarcasDia(QTableView* Rejilla, int Columna, int Fila, int Dia) {
+    QStringList marcas = TextosCeldas(Rejilla).value({Columna, Fila});
+    marcas.removeAll(QString::number(Dia) + QStringLiteral(" #000000"));
+    return marcas;
+}

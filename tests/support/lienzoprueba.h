@@ -40,3 +40,6 @@ QList<LienzoPrueba::Texto> TextosDibujados(QWidget* Widget);
 // The texts drawn in each cell of a table view, keyed by (column, row), each
 // as its text, a blank and its colour's "#rrggbb", in drawing order.
 QMap<std::pair<int, int>, QStringList> TextosCeldas(QTableView* Rejilla);
+// The marks drawn in the cell of day Dia of a calendar grid: its texts and
+// colours as TextosCeldas gives them, the day's own black number left out.
+QStringList MarcasDia(QTableView* Rejilla, int Columna, int Fila, int Dia);
