@@ -166,6 +166,23 @@ private Q_SLOTS:
             QCOMPARE(r.QuickReport->QRPrinter()->PageCount(), 2);
         }
 
+        // An analysis-group range keeps only the employees of its groups.
+        PerfilesGruposPrueba(QStringLiteral("Personal=DEP"));
+        sql("INSERT INTO GRANALIS (Codigo, CategoriaGrupo) VALUES ('DEP02', 'DEP')");
+        sql("INSERT INTO GRANTAB (NombreTabla, ClaveTabla, GrupoAnalisis) VALUES ('PERSONAL', "
+            "'2', 'DEP02')");
+        Seleccion(0, 9999, 2024, false);
+        REQRLCAL::RangosGruposAnalisis = QStringLiteral("DEP|DEP02|DEP02");
+        {
+            TfREQRLCAL r;
+            r.QuickReport->Prepare();
+            QStringList claves;
+            for (r.Temporal->First(); !r.Temporal->Eof(); r.Temporal->Next())
+                claves << Valor(r.Temporal, "CodigoOperario") + QLatin1Char('/') +
+                              Valor(r.Temporal, "Mes");
+            QCOMPARE(claves, (QStringList{"2/1", "2/12"}));
+        }
+
         // An inverted range or a year without days: no page and no message.
         MessageSeam::clearLog();
         Seleccion(2, 1, 2024, false);

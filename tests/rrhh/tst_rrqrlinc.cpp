@@ -194,6 +194,35 @@ private Q_SLOTS:
         QCOMPARE(r.QuickReport->QRPrinter()->PageCount(), 3);
     }
 
+    // The analysis-group ranges keep only the employees of their groups.
+    void gruposAnalisis_data() { AddEngineRows(); }
+    void gruposAnalisis() {
+        QFETCH(int, engine);
+        EmpresaPrueba empresa{Engine(engine)};
+        Incidencias();
+        PerfilesGruposPrueba(QStringLiteral("Personal=DEP"));
+        sql("INSERT INTO GRANALIS (Codigo, CategoriaGrupo) VALUES ('DEP02', 'DEP')");
+        sql("INSERT INTO GRANTAB (NombreTabla, ClaveTabla, GrupoAnalisis) VALUES ('PERSONAL', "
+            "'2', 'DEP02')");
+        if (QTest::currentTestFailed()) return;
+        for (const QString& orden :
+             {QStringLiteral("Por Operario/Fecha"), QStringLiteral("Por Gr.Analisis/Operario")}) {
+            TSeleccionIncidencias s = Seleccion(orden);
+            s.RangosGruposAnalisis = QStringLiteral("DEP|DEP02|DEP02");
+            RRQRLINC::Seleccion = RRQRLIN2::Seleccion = s;
+            std::unique_ptr<TInformeIncidencias> r;
+            if (orden.startsWith(QStringLiteral("Por Gr")))
+                r = std::make_unique<TfRRQRLIN2>();
+            else
+                r = std::make_unique<TfRRQRLINC>();
+            r->QuickReport->Prepare();
+            QStringList filas;
+            for (r->Temporal->First(); !r->Temporal->Eof(); r->Temporal->Next())
+                filas << r->Temporal->FieldByName("Descripcion")->AsString();
+            QCOMPARE(filas, (QStringList{"LUIS G1", "TURNO"}));
+        }
+    }
+
     // No employees at all: the message and no report.
     void vacio() {
         EmpresaPrueba empresa{Engine::Sqlite};

@@ -1,7 +1,10 @@
 #include "support/sqlprueba.h"
 
+#include "db/table.h"
 #include "gene/genemens.h"
+#include "gene/genemodu.h"
 #include "gene/genemodu_sql.h"
+#include "gene/genetext.h"
 
 QString SqlPrueba(const QString& Sentencia) {
     QString r;
@@ -62,4 +65,18 @@ void BloquearAlta(Engine Motor, const QString& Tabla) {
 
 void QuitarBloqueoAlta(Engine Motor, const QString& Tabla) {
     Desbloquear(Motor, Tabla, QStringLiteral("bloqueo_alta"));
+}
+
+void PerfilesGruposPrueba(const QString& Perfiles) {
+    const QString valor = Entrecomillar(Perfiles);
+    if (SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM PARAGENE")) == QLatin1String("0"))
+        SqlPrueba(QStringLiteral("INSERT INTO PARAGENE (IdRegistro, PerfilesCategoriasGA) "
+                                 "VALUES (1, ") +
+                  valor + QLatin1Char(')'));
+    else
+        SqlPrueba(QStringLiteral("UPDATE PARAGENE SET PerfilesCategoriasGA = ") + valor);
+    if (ModuloDatos && ModuloDatos->ParamGenerales) {
+        ModuloDatos->ParamGenerales->Close();
+        ModuloDatos->ParamGenerales->Open();
+    }
 }

@@ -21,3 +21,6 @@ void QuitarBloqueoModificacion(Engine Motor, const QString& Tabla);
 // Until QuitarBloqueoAlta, every insert into Tabla fails in the engine.
 void BloquearAlta(Engine Motor, const QString& Tabla);
 void QuitarBloqueoAlta(Engine Motor, const QString& Tabla);
+// The company's analysis-group profiles (PARAGENE.PerfilesCategoriasGA, as
+// "Personal=DEP"), read again by the data module.
+void PerfilesGruposPrueba(const QString& Perfiles);
