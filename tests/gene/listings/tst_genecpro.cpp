@@ -33,6 +33,7 @@
 #include "support/empresaprueba.h"
 #include "support/pdfprueba.h"
 #include "support/sqlprueba.h"
+#include "support/xlsxprueba.h"
 #include "ui/controls.h"
 #include "ui/dbgrid.h"
 #include "ui/grids.h"
@@ -648,6 +649,14 @@ private Q_SLOTS:
         x.f->pbConformeClick();
         QVERIFY2(QFile::exists(libro), qPrintable(propuesto));
         QVERIFY(propuesto.contains(QStringLiteral("LISTPRG"), Qt::CaseInsensitive));
+        // The sheet as a spreadsheet shows it: the titles, then the selected
+        // columns of every row in order, a quote kept as typed.
+        const QList<QStringList> celdas = CeldasXlsx(libro);
+        QVERIFY2(celdas.size() >= 2, qPrintable(ParteXlsx(libro, "xl/worksheets/sheet1.xml")));
+        QCOMPARE(celdas.first(), (QStringList{"Codigo", "Nombre"}));
+        QStringList filas;
+        for (const QStringList& f : celdas.mid(1)) filas << f.join(QLatin1Char('|'));
+        QCOMPARE(filas, (QStringList{"1|Ana", "2|D'Ors", "3|Luis", "4|Ana"}));
     }
 
     // The grid's column moves and widths become the selection and the fields'

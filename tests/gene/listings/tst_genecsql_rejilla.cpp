@@ -7,7 +7,6 @@
 
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -30,6 +29,7 @@
 #include "support/empresaprueba.h"
 #include "support/pdfprueba.h"
 #include "support/sqlprueba.h"
+#include "support/xlsxprueba.h"
 #include "ui/component.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
@@ -67,13 +67,6 @@ void ElegirArchivo(const QString& Ruta, QString* Propuesto) {
         dialogo->FileName = Ruta;
         return true;
     });
-}
-
-QString ParteXlsx(const QString& Xlsx, const QString& Parte) {
-    QProcess unzip;
-    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), Xlsx, Parte});
-    unzip.waitForFinished();
-    return QString::fromUtf8(unzip.readAllStandardOutput());
 }
 
 // The memo column's ellipsis, as the user clicks it on the current row; the
