@@ -680,8 +680,10 @@ private Q_SLOTS:
             dialogo->Font.setPointSize(14);
             return true;
         });
+        QCOMPARE(x.f->DBGrid1->TitleFontColor(), int(clNavy));
         x.f->pbCambiarFontClick();
         QCOMPARE(x.f->DBGrid1->font().pointSize(), 14);
+        QCOMPARE(x.f->DBGrid1->TitleFontColor(), int(clNavy));
     }
 };
 
