@@ -94,6 +94,10 @@ private Q_SLOTS:
         QCOMPARE(QSize(x.f->PanelParametrosInterno->Width(), x.f->PanelParametrosInterno->Height()),
                  interno);
         QCOMPARE(x.f->PanelParametros->Height(), interno.height() + 30);
+        // The splitter between the parameters and the grid.
+        QCOMPARE(x.f->Separador->count(), 2);
+        QCOMPARE(x.f->Separador->widget(0), x.f->PanelParametros);
+        QCOMPARE(x.f->Separador->widget(1), x.f->PanelGrid);
         QStringList etiquetas;
         for (TLabel* l : x.f->EtiquetasParametros)
             if (!l->isHidden()) etiquetas << l->text();
