@@ -74,6 +74,8 @@ protected:
     virtual void Listar();
 
     // A row of Panel2: a label and one or two edits.
+    // An edit of Panel2 with its default text, into which at most longitud
+    // characters can be typed; a longer default is kept whole.
     TEdit* NuevoEdit(const QString& nombre, const QString& texto, int longitud);
     void FilaSeleccion(const QString& etiqueta, QWidget* desde, QWidget* hasta = nullptr);
     // An option of Panel3 in its group box (created on first use).

@@ -259,6 +259,45 @@ private Q_SLOTS:
         QCOMPARE(Filas(r.Temporal), (QStringList{"2", "3|||6", "1|P02"}));
     }
 
+    // The code-range edits of the listing dialogs take 8 typed characters;
+    // their default upper bound keeps its 13 letters.
+    void limiteCodigos_data() {
+        QTest::addColumn<QString>("clase");
+        QTest::addColumn<QString>("edit");
+        QTest::newRow("plan de formación") << "TfRRHHLPLA"
+                                           << "HastaFormacion";
+        QTest::newRow("nivel de formación") << "TfRRHHLFOR"
+                                            << "HastaFormacion";
+        QTest::newRow("operarios") << "TfRRHHLOPE"
+                                   << "HastaPuesto";
+        QTest::newRow("operarios por puesto") << "TfRRHHLPUE"
+                                              << "HastaPuesto";
+        QTest::newRow("capacitación") << "TfRRHHLCAP"
+                                      << "HastaPuesto";
+    }
+    void limiteCodigos() {
+        QFETCH(QString, clase);
+        QFETCH(QString, edit);
+        TestInstalacion inst(Engine::Sqlite, OpcionesInstalacion{.empresaActual = 1});
+        TModuloDatos modulo;
+        QPointer<TForm> f = qobject_cast<TForm*>(CreateForm(clase));
+        QVERIFY(f);
+        auto* hasta = f->findChild<TEdit*>(edit);
+        QVERIFY(hasta);
+        QCOMPARE(hasta->Text(), QStringLiteral("zzzzzzzzzzzzz"));
+        hasta->setFocus();
+        hasta->end(false);
+        QTest::keyClicks(hasta, QStringLiteral("Q"));
+        QCOMPARE(hasta->Text(), QStringLiteral("zzzzzzzzzzzzz"));
+        hasta->selectAll();
+        QTest::keyClicks(hasta, QStringLiteral("ABCDEFGHIJK"));
+        QCOMPARE(hasta->Text(), QStringLiteral("ABCDEFGH"));
+        QTest::keyClick(hasta, Qt::Key_Backspace);
+        QTest::keyClicks(hasta, QStringLiteral("XY"));
+        QCOMPARE(hasta->Text(), QStringLiteral("ABCDEFGX"));
+        f->Free();
+    }
+
     void dialogos() {
         TestInstalacion inst(Engine::Sqlite, OpcionesInstalacion{.empresaActual = 1});
         TModuloDatos modulo;
