@@ -186,8 +186,9 @@ void TDialogoListado::OpcionesActivos(TCheckBox*& Activos, TCheckBox*& NoActivos
     NoActivos = Opcion(opciones, QStringLiteral("NoActivos"), QStringLiteral("No Activos"));
 }
 
-void TDialogoListado::FechasAnoActual(TEdit* Desde, TEdit* Hasta) {
-    const QString ano = QString::number(AnoDosCifras(QDateTime::currentDateTime()));
+void TDialogoListado::FechasAnoActual(TEdit* Desde, TEdit* Hasta, bool CuatroCifras) {
+    const QDateTime ahora = QDateTime::currentDateTime();
+    const QString ano = QString::number(CuatroCifras ? ahora.date().year() : AnoDosCifras(ahora));
     Desde->setText(QStringLiteral("1/1/") + ano);
     Hasta->setText(QStringLiteral("31/12/") + ano);
 }

@@ -89,8 +89,9 @@ protected:
     void FilaPuestos(TEdit*& Desde, TEdit*& Hasta);
     void FilaFechas(const QString& etiqueta, TEdit*& Desde, TEdit*& Hasta);
     void OpcionesActivos(TCheckBox*& Activos, TCheckBox*& NoActivos);
-    // "1/1/" and "31/12/" followed by the current year's last two digits.
-    static void FechasAnoActual(TEdit* Desde, TEdit* Hasta);
+    // "1/1/" and "31/12/" followed by the current year's last two digits
+    // (all four with CuatroCifras).
+    static void FechasAnoActual(TEdit* Desde, TEdit* Hasta, bool CuatroCifras = false);
     // The employee range as integers, then the dates, with the listings' labels.
     bool ValidarOperarios();
     static bool ValidarFechas(TEdit* Desde, TEdit* Hasta);

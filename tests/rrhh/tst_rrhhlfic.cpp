@@ -41,7 +41,8 @@ QString dia(int a, int m, int d) {
 // three positions stored out of date order, two training lines, a first
 // contract still in force and a later one. Employee 2 PEREZ: no comma, a
 // category without a CATEGORI row, nothing else. Employee 3 ROS, ANA: a
-// contract ended in 2020, an undated position and two of one date. Candidate 1 shares employee 1's
+// contract ended in 2020, a category with an empty description, an undated
+// position and two of one date. Candidate 1 shares employee 1's
 // number.
 void Datos() {
     sql(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre, NumeroMatricula, "
@@ -51,7 +52,10 @@ void Datos() {
     sql(
         QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre, CodigoCategoria) VALUES "
                        "(2, 'PEREZ MARTIN JOSE', 9)"));
-    sql(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (3, 'ROS, ANA')"));
+    sql(
+        QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre, CodigoCategoria) VALUES "
+                       "(3, 'ROS, ANA', 4)"));
+    sql(QStringLiteral("INSERT INTO CATEGORI (Codigo, Descripcion) VALUES (4, '')"));
     sql(QStringLiteral("INSERT INTO CATEGORI (Codigo, Descripcion) VALUES (3, 'OFICIAL')"));
     sql(
         QStringLiteral("INSERT INTO GRANALIS (Codigo, Descripcion) VALUES ('DEP01', "
@@ -192,6 +196,8 @@ private Q_SLOTS:
             {1, "Formacion", ""},
             {2, "Nombre", " ANA"},
             {2, "SegundoApellido", ""},
+            // A category with an empty description: its code and " - ".
+            {2, "CategoriaProfesional", "4 - "},
             {2, "PuestoTrabajo", "PC - Oficial"},
             {2, "FechaOcupacionPuesto", "01/03/2010"},
             {2, "OtrosPuestos", "PA - Sin fecha\r\nPB - Peon\r\n"},
