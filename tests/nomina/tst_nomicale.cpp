@@ -12,6 +12,7 @@
 #include "gene/genemens.h"
 #include "gene/genemodu_sql.h"
 #include "gene/genesist.h"
+#include "gene/sesion.h"
 #include "nomina/nomicale.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
@@ -126,6 +127,9 @@ private Q_SLOTS:
         Entorno e(engine);
         TfNOMICALE* f = e.f;
         QCOMPARE(f->Caption(), QStringLiteral("Maestro de Calendarios"));
+        // As tall as the control panel's bottom and the platform's allowance.
+        QCOMPARE(f->Height(),
+                 f->PanelControl->y() + f->PanelControl->height() + AjusteAlturaFormularios);
         QCOMPARE(f->HorarioSeleccionado(), 3);
         e.mostrar(1, 2024, 8);
         MessageSeam::enqueue(QStringLiteral("SI"));
