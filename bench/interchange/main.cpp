@@ -6,6 +6,12 @@
 //   interchange renumber_200k ours=<s> raw=<s> ratio=<ours/raw> (<engine>)
 //     the window's "&Conforme" on one pair against the same UPDATE
 //     statements sent through QSqlQuery in one transaction.
+//   interchange merge_200k ours=<s> raw=<s> ratio=<ours/raw> (<engine>)
+//     the same 200,000 rows of an employee merged into another who holds
+//     the keys of half of them (position lines that take the destination's
+//     next numbers, calendar days that yield to the destination's), against
+//     plain UPDATE and DELETE statements with the new numbers computed by
+//     hand, in one transaction.
 
 #include <QApplication>
 #include <QDate>
@@ -218,12 +224,123 @@ void run(Engine engine) {
     std::fflush(stdout);
 }
 
+// Employee From holds lines 1..kRows/2 of HPUESTO and kRows/2 calendar
+// days; employee To holds the first half of each.
+void fillMerge(TDatabase* db) {
+    for (const char* t : {"HPUESTO", "CALENOPE", "PERSONAL"}) {
+        TTable table;
+        table.setTableName(QLatin1String(t));
+        AbrirTabla(fGENEINIC, &table);
+        table.Close();
+        db->Execute(QStringLiteral("DELETE FROM ") + QLatin1String(t));
+    }
+    const int half = kRows / 2;
+    db->StartTransaction();
+    db->Execute(QStringLiteral(
+        "INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (1, 'ANA'), (2, 'LUIS')"));
+    QSqlQuery& line = db->Prepared(QStringLiteral(
+        "INSERT INTO HPUESTO (NombreTabla, CodigoOperario, Linea, CodigoPuesto) VALUES "
+        "('PERSONAL', ?, ?, 'PT1')"));
+    QSqlQuery& day = db->Prepared(
+        QStringLiteral("INSERT INTO CALENOPE (CodigoOperario, Fecha, EsDiaTrabajado) VALUES (?, ?, "
+                       "'SI')"));
+    for (int employee : {1, 2})
+        for (int i = 1; i <= (employee == 1 ? half : half / 2); ++i) {
+            line.bindValue(0, employee);
+            line.bindValue(1, i);
+            db->Run(line);
+            day.bindValue(0, employee);
+            day.bindValue(1, QString(QDate(1800, 1, 1).addDays(i).toString(Qt::ISODate) +
+                                     QStringLiteral("T00:00:00")));
+            db->Run(day);
+        }
+    db->Commit();
+}
+
+void rawMerge(TDatabase* db) {
+    const int half = kRows / 2;
+    const QString cut =
+        QDate(1800, 1, 1).addDays(half / 2).toString(Qt::ISODate) + QStringLiteral("T00:00:00");
+    db->connection().transaction();
+    QSqlQuery q(db->connection());
+    const QStringList statements = {
+        QStringLiteral("UPDATE HPUESTO SET CodigoOperario = 2, Linea = Linea + %1 WHERE "
+                       "NombreTabla = 'PERSONAL' AND CodigoOperario = 1 AND Linea <= %2")
+            .arg(half)
+            .arg(half / 2),
+        QStringLiteral("UPDATE HPUESTO SET CodigoOperario = 2 WHERE NombreTabla = 'PERSONAL' AND "
+                       "CodigoOperario = 1"),
+        QStringLiteral("DELETE FROM CALENOPE WHERE CodigoOperario = 1 AND Fecha <= '%1'").arg(cut),
+        QStringLiteral("UPDATE CALENOPE SET CodigoOperario = 2 WHERE CodigoOperario = 1"),
+        QStringLiteral("DELETE FROM PERSONAL WHERE CodigoOperario = 1"),
+    };
+    for (const QString& sql : statements)
+        if (!q.exec(sql)) fail(QStringLiteral("raw merge failed: ") + sql);
+    db->connection().commit();
+}
+
+void checkMerge(TDatabase* db, const char* who) {
+    const int half = kRows / 2;
+    const int lines = db->Scalar(QStringLiteral("SELECT COUNT(*) FROM HPUESTO WHERE CodigoOperario "
+                                                "= 2 AND Linea > %1")
+                                     .arg(half))
+                          .toInt();
+    const int days =
+        db->Scalar(QStringLiteral("SELECT COUNT(*) FROM CALENOPE WHERE CodigoOperario = 2"))
+            .toInt();
+    const int left =
+        db->Scalar(QStringLiteral("SELECT COUNT(*) FROM HPUESTO WHERE CodigoOperario = 1"))
+            .toInt() +
+        db->Scalar(QStringLiteral("SELECT COUNT(*) FROM CALENOPE WHERE CodigoOperario = 1"))
+            .toInt();
+    if (lines != half / 2 || days != half || left != 0)
+        fail(QStringLiteral("%1 merged wrong: %2 renumbered, %3 days, %4 left")
+                 .arg(QLatin1String(who))
+                 .arg(lines)
+                 .arg(days)
+                 .arg(left));
+}
+
+void merge(Engine engine) {
+    EmpresaPrueba company(engine);
+    TDatabase* db = fGENEINIC->Database;
+    RegistrarTfNOMIIOPE();
+    auto* form = qobject_cast<TfNOMIIOPE*>(CreateForm(QStringLiteral("TfNOMIIOPE")));
+    if (!form) fail("the interchange window was not created");
+    double ours = 1e9, raw = 1e9;
+    QElapsedTimer clock;
+    for (int round = 0; round < 2; ++round) {
+        fillMerge(db);
+        form->Inicializartabladeequivalencias1Click(nullptr);
+        form->AgregarPar(QStringLiteral("1"), QStringLiteral("2"));
+        // Yes to the destination, to the start; no to the incidences.
+        for (const char* answer : {"SI", "SI", "NO"}) MessageSeam::enqueue(QLatin1String(answer));
+        clock.restart();
+        form->pbConformeClick(nullptr);
+        ours = std::min(ours, seconds(clock));
+        checkMerge(db, "the window");
+
+        fillMerge(db);
+        clock.restart();
+        rawMerge(db);
+        raw = std::min(raw, seconds(clock));
+        checkMerge(db, "the statements");
+    }
+    delete form;
+    std::printf("interchange merge_200k ours=%.4f raw=%.4f ratio=%.2f (%s)\n", ours, raw,
+                raw > 0 ? ours / raw : 0.0, engine == Engine::Postgres ? "PostgreSQL" : "SQLite");
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     InstalarServiciosFormulario();
-    for (Engine engine : AvailableEngines()) run(engine);
+    for (Engine engine : AvailableEngines()) {
+        run(engine);
+        merge(engine);
+    }
     return 0;
 }

@@ -5,15 +5,20 @@
 // at every start before the databases are connected; "MotorBaseDatos" after
 // the login, when the user asks for it. A mode text naming both runs both.
 //
-// On this platform the Windows checks (the clock command, the registry, the
-// old engine's configuration file, its old system files, the services) do
-// not apply: they find nothing and write nothing. Our connections set what
-// the engine's configuration guarded (WAL, busy timeout, UTF-8, unlimited
-// blobs). What remains is the SQL Server agent's setting, on that engine
-// only. With nothing to report no repair is offered.
+// On this platform the checks are those of its own configuration, kept as a
+// table (genediag.cpp), each filed under the section of the check it
+// replaces: the SQLite database folders and files under the engine's
+// configuration ("Configuracion", where the journal mode can be repaired),
+// the PostgreSQL server's settings in the fourth section ("MotorBaseDatos",
+// report only), the clock against the server and the outside programs under
+// the operating system. The headings name this platform's configuration in
+// place of the Windows registry and the old engine's file; the SQL Server
+// agent's setting is kept for that engine.
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 #include "ui/form.h"
 
@@ -31,8 +36,29 @@ struct THallazgosDiagnostico {
 // sections separated by CR LF CR LF; empty when there is nothing.
 QString TextoDiagnostico(const THallazgosDiagnostico& Hallazgos);
 
-// The checks of a mode on this platform.
+// The checks of a mode on this platform. Reparaciones, when given, gets
+// what would set right each finding the program can correct.
 void ComprobarInstalacion(const QString& Modo, THallazgosDiagnostico& Hallazgos);
+void ComprobarInstalacion(const QString& Modo, THallazgosDiagnostico& Hallazgos,
+                          QList<std::function<void()>>* Reparaciones);
+
+// The checks, for the tests. The findings of one SQLite database folder
+// (its file, if any, included); Reparaciones gets the journal mode's repair.
+QStringList ComprobarCarpetaSqlite(const QString& Carpeta,
+                                   QList<std::function<void()>>* Reparaciones = nullptr);
+// The PostgreSQL server's settings read (max_connections, server_encoding)
+// against the minimum of connections.
+QStringList ComprobarServidorPostgreSQL(int MaximoConexiones, const QString& Codificacion,
+                                        int MinimoConexiones);
+// The local clock against the server's (both UTC).
+QStringList ComprobarReloj(const QDateTime& Local, const QDateTime& Servidor);
+// The outside programs the program calls, looked for on PATH.
+QStringList ComprobarProgramasExternos();
+// The file system type of a folder (statfs's f_type); tests stand in for it.
+using TTipoSistemaArchivos = long (*)(const QString& Carpeta);
+extern TTipoSistemaArchivos GanchoTipoSistemaArchivos;
+// The local clock, UTC; tests stand in for it.
+extern QDateTime (*GanchoRelojLocal)();
 // The checks a run uses: ComprobarInstalacion unless a test put stand-in
 // findings in its place.
 using TComprobacionesDiagnostico = void (*)(const QString& Modo, THallazgosDiagnostico& Hallazgos);

@@ -17,6 +17,7 @@
 #include "gene/geneclav.h"
 #include "gene/geneconv.h"
 #include "gene/genedeta.h"
+#include "gene/genedicc.h"
 #include "gene/genefilt.h"
 #include "gene/geneform.h"
 #include "gene/geneinic.h"
@@ -34,6 +35,7 @@
 #include "gene/mensajes.h"
 #include "gene/sesion.h"
 #include "io/textfile.h"
+#include "nomina/nomiiope_filas.h"
 #include "ui/controls.h"
 #include "ui/dbgrid.h"
 #include "ui/menus.h"
@@ -46,6 +48,10 @@ namespace {
 const char* const kPendiente = "Pendiente";
 const char* const kTerminado = "Terminado";
 const QString kCrLf = QStringLiteral("\r\n");
+const char* const kOtraTransaccion =
+    "¡ Hay otra transacción activa en curso !. Debe finalizarla previamente.";
+const char* const kTransaccionIncompleta =
+    "¡ La transacción no ha sido completada !. Inténtelo de nuevo.";
 
 TDatosIntercambio DatosOperarios() {
     return {QStringLiteral("fNOMIIOPE"),
@@ -60,7 +66,7 @@ TDatosIntercambio DatosOperarios() {
 }
 
 // The tables that hold an employee's code, in the order they are rewritten;
-// Propio: only the rows that belong to the personnel file (the candidates
+// propio: only the rows that belong to the personnel file (the candidates
 // share these tables).
 struct TablaOperario {
     const char* tabla;
@@ -78,13 +84,13 @@ constexpr TablaOperario kTablasOperario[] = {
     {"MATRCAPA", "CodigoOperario", false},         {"MATRMAQU", "CodigoOperario", false},
     {"NOMINA", "CodigoOperario", false},           {"PLANFORM", "CodigoOperario", false},
 };
-
-// The attachments of a master record, keyed by the record's code as text.
-constexpr std::pair<const char*, const char*> kAnexos[] = {
-    {"DOCUTRON", "ClaveTabla"},
-    {"GRANTAB", "ClaveTabla"},
-    {"CONTACTO", "CodigoTabla"},
-    {"BLOBTAB", "ClaveTabla"},
+// Columns that name an employee without being his rows: who fixed a
+// training need, who did, approved and registered a documented record.
+constexpr TablaOperario kReferenciasOperario[] = {
+    {"PLANFORM", "CodigoOpNecesidad", false},
+    {"RESPDOC", "RealizadoPor", false},
+    {"RESPDOC", "AprobadoPor", false},
+    {"RESPDOC", "RegistradoPor", false},
 };
 
 QString FisicoDe(const QString& Tabla) {
@@ -312,6 +318,8 @@ void TfNOMIIOPE::dibujarCelda(const QRect& Rect, int Columna, int Estado) {
 bool TfNOMIIOPE::ExisteCodigo(const QString& Codigo) {
     int valor = 0;
     if (!Entero(Codigo, valor)) return false;
+    // Before the run, as the earlier pairs will have left the codes.
+    if (simulando_ && simulados_.contains(valor)) return simulados_.value(valor);
     TDatabase* db = BaseDatosSelector(QStringLiteral("Database"));
     const QString fisico = FisicoDe(datos_.TablaMaestra);
     return db
@@ -325,10 +333,13 @@ bool TfNOMIIOPE::ValidarIntercambio(bool Preguntar) {
     const QString origen = Temporal->FieldByName(QStringLiteral("DatoOrigen"))->AsString();
     const QString destino = Temporal->FieldByName(QStringLiteral("DatoDestino"))->AsString();
     int codigoOrigen = 0, codigoDestino = 0;
-    try {
-        codigoOrigen = StrToInt(origen.trimmed());
-    } catch (const EConvertError&) {
-        DespacharExcepcion(this, std::current_exception());
+    // A code that is no number: the user is told which row it is.
+    const QString invalido = QStringLiteral(
+                                 "¡ El dato introducido no es válido !. Repita por "
+                                 "favor. Origen: ") +
+                             origen + QStringLiteral(", Destino: ") + destino;
+    if (!Entero(origen, codigoOrigen)) {
+        MensajeAdvertencia(invalido);
         return false;
     }
     bool valido = true;
@@ -336,10 +347,8 @@ bool TfNOMIIOPE::ValidarIntercambio(bool Preguntar) {
         MensajeAdvertencia(QStringLiteral("¡No existe el Origen ") + origen + QStringLiteral("!"));
         valido = false;
     }
-    try {
-        codigoDestino = StrToInt(destino.trimmed());
-    } catch (const EConvertError&) {
-        DespacharExcepcion(this, std::current_exception());
+    if (!Entero(destino, codigoDestino)) {
+        MensajeAdvertencia(invalido);
         return false;
     }
     // A code outside the master's key range could never be typed or opened
@@ -445,23 +454,59 @@ void TfNOMIIOPE::ImportardesdeArchivodeTexto1Click(QObject*) {
     }
     const QString separador = Separador();
     QList<std::pair<QString, QString>> pares;
-    for (const QString& linea : LineasTexto(texto)) {
+    QStringList rechazadas;
+    const QStringList lineas = LineasTexto(texto);
+    for (int i = 0; i < lineas.size(); ++i) {
+        const QString& linea = lineas[i];
         if (linea.trimmed().isEmpty()) continue;
+        // A character no code holds (the engine may refuse it half-way).
+        if (linea.contains(QChar(0))) {
+            rechazadas << QStringLiteral(
+                              "¡La línea %1 del archivo no es válida! No se ha "
+                              "importado.")
+                              .arg(i + 1);
+            continue;
+        }
         const QStringList piezas = linea.split(separador);
         pares.append({piezas.value(0).trimmed(), piezas.value(1).trimmed()});
     }
-    cargar(pares);
+    cargar(pares, rechazadas);
 }
 
-void TfNOMIIOPE::cargar(const QList<std::pair<QString, QString>>& Pares) {
-    TCursorEspera espera;
-    Temporal->CheckBrowseMode();
+void TfNOMIIOPE::cargar(const QList<std::pair<QString, QString>>& Pares, QStringList Rechazos) {
     {
+        TCursorEspera espera;
+        Temporal->CheckBrowseMode();
         QScopedValueRollback<bool> importando(Importando, true);
         TControlesDesactivados controles(Temporal);
-        for (const auto& [origen, destino] : Pares) AgregarPar(origen, destino);
+        for (const auto& [origen, destino] : Pares) {
+            bool agregado = false;
+            try {
+                agregado = AgregarPar(origen, destino);
+            } catch (const EDatabaseError&) {
+                // Nothing of a refused row stays in the table.
+                if (Temporal->State() != dsBrowse) Temporal->Cancel();
+                Rechazos << QStringLiteral("¡El par ") + origen + Separador() + destino +
+                                QStringLiteral(" no es válido! No se ha importado.");
+                continue;
+            }
+            if (!agregado)
+                Rechazos << QStringLiteral("¡El Origen ") + origen +
+                                QStringLiteral(
+                                    " ya está en la tabla de equivalencias! No se ha "
+                                    "importado el par ") +
+                                origen + Separador() + destino;
+        }
     }
     mostrarNombres();
+    // The pairs left out are told, not lost silently.
+    if (Rechazos.isEmpty()) return;
+    Incidencias = Rechazos;
+    if (MensajeConfirmacion(QStringLiteral(
+            "Se han producido incidencias en el proceso. ¿Desea ver los detalles?")) ==
+        QLatin1String("SI"))
+        MostrarDetalle(Incidencias.join(kCrLf),
+                       QStringLiteral("Incidencias producidas en ") + Caption(), QString());
 }
 
 void TfNOMIIOPE::ExportaraArchivodeTexto1Click(QObject*) {
@@ -541,14 +586,30 @@ void TfNOMIIOPE::estado(const QString& Texto) {
 }
 
 bool TfNOMIIOPE::validarPendientes() {
+    // Each row is checked against the codes as the rows before it, in the
+    // run's order, will leave them: a rotation through a free code passes,
+    // and a second origin merged into a new destination is asked about.
+    QScopedValueRollback<bool> simulando(simulando_, true);
+    simulados_.clear();
     for (Temporal->First(); !Temporal->Eof(); Temporal->Next()) {
         if (Temporal->FieldByName(QStringLiteral("Situacion"))->AsString() !=
             QLatin1String(kPendiente))
             continue;
         // The grid stays on the row that stopped the run.
         if (!ValidarIntercambio()) return false;
+        int origen = 0, destino = 0;
+        Entero(Temporal->FieldByName(QStringLiteral("DatoOrigen"))->AsString(), origen);
+        Entero(Temporal->FieldByName(QStringLiteral("DatoDestino"))->AsString(), destino);
+        if (origen == destino) continue;
+        simulados_[origen] = false;
+        simulados_[destino] = true;
     }
     return true;
+}
+
+bool TfNOMIIOPE::otraTransaccion() {
+    TDatabase* db = BaseDatosSelector(QStringLiteral("Database"));
+    return TransaccionIniciada || (db && db->InTransaction());
 }
 
 void TfNOMIIOPE::pbConformeClick(QObject*) {
@@ -560,6 +621,11 @@ void TfNOMIIOPE::pbConformeClick(QObject*) {
         } catch (const EAbort&) {
             return;
         }
+    }
+    // The run would join another window's transaction and then end it.
+    if (otraTransaccion()) {
+        MensajeAdvertencia(QString::fromUtf8(kOtraTransaccion));
+        return;
     }
     if (!validarPendientes()) return;
     if (MensajeConfirmacion(QStringLiteral(
@@ -589,6 +655,9 @@ void TfNOMIIOPE::ejecutar() {
     for (QWidget* w : espera.controles) w->setEnabled(false);
     update();
     TCursorEspera reloj;
+    // The tables and the dictionary are read anew for each run.
+    movedor_.reset();
+    lugares_.clear();
     for (const Fila& f : filas()) {
         int origen = 0, destino = 0;
         // Every row was checked when it was typed or before the run.
@@ -602,13 +671,25 @@ void TfNOMIIOPE::ejecutar() {
                                QStringLiteral("!. No se ha intercambiado.");
             continue;
         }
-        if (!IniciarTransaccion(fGENEINIC)) continue;
+        // A pair joined to another window's transaction would be ended
+        // with it, or ended by it.
+        const bool otra = otraTransaccion();
+        if (otra || !IniciarTransaccion(fGENEINIC)) {
+            Incidencias << (otra ? QString::fromUtf8(kOtraTransaccion)
+                                 : QString::fromUtf8(kTransaccionIncompleta))
+                        << QStringLiteral("¡No se ha intercambiado el Origen ") + f.origen +
+                               QStringLiteral(" por el Destino ") + f.destino + QStringLiteral("!");
+            continue;
+        }
         bool hecho = false;
         try {
             hecho = IntercambiarPar(o, d);
         } catch (const EDatabaseError& e) {
             Incidencias << e.Message();
         } catch (const EAbort&) {
+        } catch (const std::exception& e) {
+            // Whatever stops the pair, its transaction is not left open.
+            Incidencias << QString::fromUtf8(e.what());
         }
         if (hecho)
             hecho = ConfirmarTransaccion(fGENEINIC);
@@ -620,6 +701,8 @@ void TfNOMIIOPE::ejecutar() {
                                QStringLiteral(" por el Destino ") + f.destino + QStringLiteral("!");
             continue;
         }
+        // What the destination's rows prevailed over, now that it is so.
+        Incidencias << Movedor().Descartes;
         // Marked once committed: the equivalence table is not part of the
         // company's transaction.
         if (Temporal->Locate(QStringLiteral("DatoOrigen"), f.origen, 0)) {
@@ -633,53 +716,87 @@ void TfNOMIIOPE::ejecutar() {
     estado(QString());
 }
 
+QList<TLugarCodigo> TfNOMIIOPE::LugaresDiccionario(
+    const std::function<bool(const QString&, const QString&)>& Elegir, const QString& Propietario) {
+    QString texto;
+    QList<TLugarCodigo> l;
+    if (!LeerDiccionarioEstandar(fGENEINIC, texto)) return l;
+    QSet<QString> compartidas, hechas;
+    QList<std::pair<QString, QString>> elegidas;
+    for (const QString& linea : LineasTexto(texto)) {
+        const QStringList piezas = linea.split(QLatin1Char('/'));
+        if (piezas.size() < 4 || piezas[1] != QLatin1String("C")) continue;
+        const QString tabla = piezas[0].trimmed(), columna = piezas[3].trimmed();
+        if (columna.compare(QLatin1String("NombreTabla"), Qt::CaseInsensitive) == 0)
+            compartidas.insert(tabla.toUpper());
+        const QString clave = tabla.toUpper() + QLatin1Char('/') + columna.toUpper();
+        if (hechas.contains(clave) || !Elegir(tabla, columna)) continue;
+        hechas.insert(clave);
+        elegidas.append({tabla, columna});
+    }
+    // Where the table is shared, only the owner's rows.
+    for (const auto& [tabla, columna] : elegidas)
+        l.append({tabla, columna,
+                  compartidas.contains(tabla.toUpper()) ? QStringLiteral("NombreTabla") : QString(),
+                  compartidas.contains(tabla.toUpper()) ? Propietario : QString()});
+    return l;
+}
+
+QList<TLugarCodigo> TfNOMIIOPE::LugaresCodigo() {
+    QList<TLugarCodigo> l;
+    QSet<QString> listadas;
+    auto agregar = [&](const TablaOperario& t) {
+        l.append({QLatin1String(t.tabla), QLatin1String(t.columna),
+                  t.propio ? QStringLiteral("NombreTabla") : QString(),
+                  t.propio ? datos_.TablaMaestra : QString()});
+        listadas.insert(QString::fromLatin1(t.tabla).toUpper());
+    };
+    for (const TablaOperario& t : kTablasOperario) agregar(t);
+    // Every other table of the dictionary with the employee's rows: left
+    // behind, they would belong to whoever takes the old code next.
+    l += LugaresDiccionario(
+        [&](const QString& Tabla, const QString& Columna) {
+            return Columna.compare(datos_.CampoClave, Qt::CaseInsensitive) == 0 &&
+                   !listadas.contains(Tabla.toUpper()) &&
+                   Tabla.compare(datos_.TablaMaestra, Qt::CaseInsensitive) != 0 &&
+                   Tabla.compare(QLatin1String("ORIGEN"), Qt::CaseInsensitive) != 0;
+        },
+        datos_.TablaMaestra);
+    for (const TablaOperario& t : kReferenciasOperario) agregar(t);
+    return l;
+}
+
+TMovedorCodigos& TfNOMIIOPE::Movedor() {
+    if (!movedor_)
+        movedor_ =
+            std::make_unique<TMovedorCodigos>(BaseDatosSelector(QStringLiteral("Database")),
+                                              Incidencias, [this](const QString& t) { estado(t); });
+    return *movedor_;
+}
+
 bool TfNOMIIOPE::IntercambiarPar(const QString& Origen, const QString& Destino) {
-    const QString propio = QStringLiteral("(NombreTabla = 'PERSONAL')");
-    for (const TablaOperario& t : kTablasOperario)
-        if (!CambiarDato(QLatin1String(t.tabla), QLatin1String(t.columna), Origen, Destino,
-                         t.propio ? propio : QString()))
-            return false;
+    if (lugares_.isEmpty()) lugares_ = LugaresCodigo();
+    Movedor().Empezar(Origen, Destino);
+    for (const TLugarCodigo& l : lugares_)
+        if (!Movedor().Mover(l)) return false;
     return IntercambiarMaestroYAnexos(Origen, Destino);
 }
 
 bool TfNOMIIOPE::IntercambiarMaestroYAnexos(const QString& Origen, const QString& Destino) {
-    const bool ok = ExisteCodigo(Destino)
-                        ? EliminarDato(datos_.TablaMaestra, datos_.CampoClave, Origen)
-                        : CambiarDato(datos_.TablaMaestra, datos_.CampoClave, Origen, Destino);
-    if (!ok) return false;
-    const QString condicion =
-        QStringLiteral("(NombreTabla = ") + ValorSQL(datos_.TablaMaestra) + QStringLiteral(")");
-    for (const auto& [tabla, columna] : kAnexos)
-        if (!CambiarDato(QLatin1String(tabla), QLatin1String(columna), Origen, Destino, condicion))
-            return false;
-    return true;
+    // A renumbered master takes its attachments with it; a deleted one
+    // hands them to the destination.
+    if (!ExisteCodigo(Destino))
+        return CambiarDato(datos_.TablaMaestra, datos_.CampoClave, Origen, Destino);
+    return EliminarDato(datos_.TablaMaestra, datos_.CampoClave, Origen) &&
+           Movedor().MoverAnexosMaestro(datos_.TablaMaestra);
 }
 
 bool TfNOMIIOPE::CambiarDato(const QString& Tabla, const QString& Columna, const QString& Origen,
-                             const QString& Destino, const QString& Condicion) {
-    TDatabase* db = BaseDatosSelector(QStringLiteral("Database"));
-    const QString fisico = FisicoDe(Tabla);
-    // Several listed tables have no dictionary lines: one the company never
-    // had holds nothing to change, and is not created for it.
-    if (!db->TableExists(fisico)) return true;
-    estado(QStringLiteral("Procesando ") + Columna + QLatin1Char(' ') + Origen +
-           QStringLiteral(" tabla ") + Tabla);
-    QString sql = QStringLiteral("UPDATE ") + fisico + QStringLiteral(" SET ") + Columna +
-                  QStringLiteral(" = ? WHERE ") + Columna + QStringLiteral(" = ?");
-    if (!Condicion.isEmpty()) sql += QStringLiteral(" AND ") + Condicion;
-    try {
-        db->Execute(sql, {ValorColumna(db, fisico, Columna, Destino),
-                          ValorColumna(db, fisico, Columna, Origen)});
-        return true;
-    } catch (const EDatabaseError& e) {
-        if (e.code() == DbError::KeyViolation)
-            Incidencias << QStringLiteral("¡Error grabando el dato ") + Origen +
-                               QStringLiteral(" en la tabla ") + Tabla + QStringLiteral("!");
-        else
-            Incidencias << QStringLiteral("La tabla ") + Tabla +
-                               QStringLiteral(" no se puede procesar. Motivo: ") + e.Message();
-        return false;
-    }
+                             const QString& Destino, const QString& Propietario) {
+    if (!Movedor().EsPar(Origen, Destino)) Movedor().Empezar(Origen, Destino);
+    return Movedor().Mover({Tabla, Columna,
+                            Propietario.isEmpty() ? QString() : QStringLiteral("NombreTabla"),
+                            Propietario});
 }
 
 bool TfNOMIIOPE::EliminarDato(const QString& Tabla, const QString& Columna, const QString& Valor,

@@ -14,7 +14,8 @@ public:
     explicit TfRRHHICAN(QWidget* owner = nullptr);
     ~TfRRHHICAN() override;
 
-    bool IntercambiarPar(const QString& Origen, const QString& Destino) override;
+protected:
+    QList<TLugarCodigo> LugaresCodigo() override;
 };
 
 extern TfRRHHICAN* fRRHHICAN;

@@ -3,6 +3,10 @@
 // viewer shown for a finding and nothing at all without one; and its place
 // in the start, before any database is connected, unless switched off.
 
+#include <QFile>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -17,14 +21,17 @@
 #include "gene/sesion.h"
 #include "io/textfile.h"
 #include "support/dbfixture.h"
+#include "support/empresaprueba.h"
 #include "support/instalacion.h"
+#include "support/sqlprueba.h"
 
 namespace {
 
-const QString kRegistro =
-    QStringLiteral("Las siguientes anomalías han sido detectadas en el Registro de Windows:");
+const QString kRegistro = QStringLiteral(
+    "Las siguientes anomalías han sido detectadas en la configuración de la instalación:");
 const QString kBDE = QStringLiteral(
-    "Las siguientes anomalías han sido detectadas en el archivo de configuración del BDE:");
+    "Las siguientes anomalías han sido detectadas en la configuración del motor de base de "
+    "datos:");
 const QString kSistema =
     QStringLiteral("Las siguientes anomalías han sido detectadas en el Sistema Operativo: ");
 const QString kSQLServer = QStringLiteral(
@@ -51,10 +58,55 @@ int diagnosticoArranque(TfGENEINIC* f, const QString& Modo) {
     return 1;
 }
 
+// PATH holding stand-ins for the outside programs the program calls (or
+// none), for the life of the object.
+struct Programas {
+    explicit Programas(bool presentes) : antes(qgetenv("PATH")) {
+        if (presentes)
+            for (const char* p : {"lp", "soffice"}) {
+                QFile f(dir.filePath(QLatin1String(p)));
+                f.open(QIODevice::WriteOnly);
+                f.write("#!/bin/sh\n");
+                f.close();
+                f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            }
+        qputenv("PATH", QFile::encodeName(dir.path()));
+    }
+    ~Programas() { qputenv("PATH", antes); }
+    QTemporaryDir dir;
+    QByteArray antes;
+};
+
+// A SQLite database file in a folder, in the journal mode given.
+void baseSqlite(const QString& carpeta, const QString& modo) {
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("prueba"));
+        db.setDatabaseName(carpeta + QStringLiteral("/datos.sqlite"));
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        QVERIFY(q.exec(QStringLiteral("CREATE TABLE T (A INTEGER)")));
+        QVERIFY(q.exec(QStringLiteral("PRAGMA journal_mode=") + modo));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("prueba"));
+}
+
+long cifs(const QString&) {
+    return long(0xFF534D42L);
+}
+
+QDateTime relojAdelantado() {
+    return QDateTime::currentDateTimeUtc().addSecs(300);
+}
+
 }  // namespace
 
 class TestGeneDiag : public QObject {
     Q_OBJECT
+
+    TTipoSistemaArchivos tipoOriginal = GanchoTipoSistemaArchivos;
+    QDateTime (*relojOriginal)() = GanchoRelojLocal;
 
 private Q_SLOTS:
     void init() { MessageSeam::activate(); }
@@ -62,6 +114,9 @@ private Q_SLOTS:
         MessageSeam::deactivate();
         GanchoComprobacionesDiagnostico = &ComprobarInstalacion;
         GanchoDiagnosticoInstalacion = nullptr;
+        GanchoTipoSistemaArchivos = tipoOriginal;
+        GanchoRelojLocal = relojOriginal;
+        PathBaseDatosGeneral.clear();
         TipoBaseDatos = QStringLiteral("Paradox");
         VersionServidorSQL.clear();
         ArchivoConfiguracion.clear();
@@ -143,6 +198,7 @@ private Q_SLOTS:
         TipoBaseDatos = tipo;
         VersionServidorSQL = version;
         THallazgosDiagnostico h;
+        Programas programas(true);
         ComprobarInstalacion(modo, h);
         QCOMPARE(h.SQLServer, hallazgo ? QStringList{kSinAgente} : QStringList());
         QVERIFY(h.Registro.isEmpty() && h.ConfiguracionBDE.isEmpty() &&
@@ -159,6 +215,7 @@ private Q_SLOTS:
     void visor() {
         QFETCH(QString, modo);
         MessageSeam::activate(true);
+        Programas programas(true);
         InstalarDiagnostico();
         QCOMPARE(DiagnosticoArranque(nullptr, modo), 1);
         QVERIFY(MessageSeam::log().isEmpty());
@@ -177,6 +234,127 @@ private Q_SLOTS:
         QCOMPARE(texto, kRegistro + "\r\n\r\n - R\r\n");
         QVERIFY(MessageSeam::log().isEmpty());
         QVERIFY(!fGENEDIAG);
+    }
+
+    // The SQLite folders: on a network file system, not writable, a file
+    // whose journal is not WAL (which the repair sets); a sound one finds
+    // nothing.
+    void carpetaSqlite_data() {
+        QTest::addColumn<QString>("caso");
+        QTest::addColumn<QString>("hallazgo");
+        QTest::newRow("sana") << "sana" << QString();
+        QTest::newRow("sin archivo") << "vacia" << QString();
+        QTest::newRow("en red") << "red"
+                                << "está en una unidad de red (CIFS)";
+        QTest::newRow("diario") << "diario"
+                                << "no está en modo WAL (journal_mode=delete).";
+        QTest::newRow("sin escritura") << "escritura"
+                                       << "El usuario no puede escribir en la carpeta";
+    }
+    void carpetaSqlite() {
+        QFETCH(QString, caso);
+        QFETCH(QString, hallazgo);
+        QTemporaryDir dir;
+        QString carpeta = dir.path();
+        if (caso != QLatin1String("vacia"))
+            baseSqlite(carpeta, caso == QLatin1String("diario") ? QStringLiteral("DELETE")
+                                                                : QStringLiteral("WAL"));
+        if (caso == QLatin1String("red")) GanchoTipoSistemaArchivos = &cifs;
+        // Not even the administrator can write there.
+        if (caso == QLatin1String("escritura")) carpeta = QStringLiteral("/proc/self");
+        QList<std::function<void()>> reparaciones;
+        const QStringList h = ComprobarCarpetaSqlite(carpeta, &reparaciones);
+        QCOMPARE(h.size(), hallazgo.isEmpty() ? 0 : 1);
+        if (hallazgo.isEmpty()) return;
+        QVERIFY2(h.first().contains(hallazgo), qPrintable(h.first()));
+        QCOMPARE(reparaciones.size(), caso == QLatin1String("diario") ? 1 : 0);
+        for (const auto& r : reparaciones) r();
+        if (caso == QLatin1String("diario")) QVERIFY(ComprobarCarpetaSqlite(carpeta).isEmpty());
+    }
+
+    // Through the start's configuration mode: the general folder and each
+    // company's are checked, the report shows the finding, and "SI" to the
+    // repair question sets the file right.
+    void reparacion() {
+        MessageSeam::activate();
+        Programas programas(true);
+        InstalarDiagnostico();
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("1")));
+        baseSqlite(dir.path(), QStringLiteral("WAL"));
+        baseSqlite(dir.filePath(QStringLiteral("1")), QStringLiteral("DELETE"));
+        PathBaseDatosGeneral = dir.path();
+        QString texto;
+        AlMostrarse<TfGENEDETA>([&](TfGENEDETA* d) {
+            texto = d->Texto;
+            d->Close();
+        });
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        QCOMPARE(DiagnosticoArranque(nullptr, QStringLiteral("Configuracion")), 0);
+        QCOMPARE(texto, kBDE + "\r\n\r\n - El archivo " +
+                            dir.filePath(QStringLiteral("1/datos.sqlite")) +
+                            " no está en modo WAL (journal_mode=delete).\r\n");
+        QCOMPARE(TextosMostrados(),
+                 QStringList{QStringLiteral("¿Desea que la aplicación reconfigure la instalación "
+                                            "\r\nintentando subsanar las anomalías detectadas?")});
+        QCOMPARE(DiagnosticoArranque(nullptr, QStringLiteral("Configuracion")), 1);
+    }
+
+    // The PostgreSQL server's settings and clock, and the outside programs.
+    void servidorYReloj() {
+        QCOMPARE(ComprobarServidorPostgreSQL(100, QStringLiteral("UTF8"), 100), QStringList());
+        QCOMPARE(ComprobarServidorPostgreSQL(50, QStringLiteral("UTF8"), 100),
+                 QStringList{QStringLiteral("El valor max_connections=50 del servidor no es "
+                                            "correcto (debería ser >= 100).")});
+        QCOMPARE(ComprobarServidorPostgreSQL(100, QStringLiteral("SQL_ASCII"), 100),
+                 QStringList{QStringLiteral("El valor server_encoding=SQL_ASCII del servidor no "
+                                            "es correcto (debería ser UTF8).")});
+        const QDateTime t = QDateTime::currentDateTimeUtc();
+        QCOMPARE(ComprobarReloj(t, t.addSecs(59)), QStringList());
+        QCOMPARE(ComprobarReloj(t, t.addSecs(-90)),
+                 QStringList{QStringLiteral("El reloj de este equipo difiere en 90 segundos del "
+                                            "reloj del servidor de base de datos.")});
+        {
+            Programas ninguno(false);
+            QCOMPARE(ComprobarProgramasExternos().size(), 2);
+            QVERIFY(ComprobarProgramasExternos().first().startsWith(
+                QStringLiteral("No se encuentra el programa lp")));
+        }
+        Programas ambos(true);
+        QCOMPARE(ComprobarProgramasExternos(), QStringList());
+    }
+
+    // On a real PostgreSQL server after the login: a healthy one finds
+    // nothing; a minimum of connections above the server's and a clock five
+    // minutes away are reported under their sections, asking nothing.
+    void motorPostgreSQL() {
+        if (!AvailableEngines().contains(Engine::Postgres)) QSKIP("no PostgreSQL server");
+        EmpresaPrueba empresa(Engine::Postgres);
+        MessageSeam::activate(true);
+        THallazgosDiagnostico sano;
+        ComprobarInstalacion(QStringLiteral("MotorBaseDatos"), sano);
+        QCOMPARE(TextoDiagnostico(sano), QString());
+
+        QTemporaryDir dir;
+        const QString antes = ArchivoConfiguracion;
+        ArchivoConfiguracion = dir.filePath(QStringLiteral("QEVWIN.INI"));
+        QVERIFY(WriteTextFile(
+            ArchivoConfiguracion,
+            QStringLiteral("[Configuración]\r\nMinimoConexionesPostgreSQL=100000\r\n"),
+            TextEncoding::Windows1252));
+        GanchoRelojLocal = &relojAdelantado;
+        THallazgosDiagnostico h;
+        ComprobarInstalacion(QStringLiteral("MotorBaseDatos"), h);
+        ArchivoConfiguracion = antes;
+        const QString informe = TextoDiagnostico(h);
+        QVERIFY2(informe.contains(QStringLiteral("detectadas en PostgreSQL y deben ser "
+                                                 "reconfiguradas manualmente: \r\n\r\nEl valor "
+                                                 "max_connections=")),
+                 qPrintable(informe));
+        const QRegularExpression reloj(
+            QRegularExpression::escape(kSistema) +
+            QStringLiteral("\r\n\r\nEl reloj de este equipo difiere en (29\\d|30\\d) segundos"));
+        QVERIFY2(reloj.match(informe).hasMatch(), qPrintable(informe));
     }
 
     // The start runs "Configuracion" before it connects anything, unless

@@ -6,6 +6,8 @@
 // or removed figure restoring the table, the text files and the window kept
 // open while it runs.
 
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -16,6 +18,8 @@
 #include "db/fieldtypes.h"
 #include "db/table.h"
 #include "gene/geneconv.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_conexion.h"
 #include "gene/geneinic_formulario.h"
 #include "gene/genemens.h"
 #include "gene/genemodu.h"
@@ -52,17 +56,36 @@ struct Lugar {
     const char* propietario;  // NombreTabla of the row, or nullptr
 };
 constexpr Lugar kLugares[] = {
-    {"ATRASOS", "CodigoOperario", nullptr},          {"BAJA", "CodigoOperario", nullptr},
-    {"CALENOPE", "CodigoOperario", nullptr},         {"CONCOPER", "CodigoOperario", nullptr},
-    {"HBONIFIC", "CodigoOperario", nullptr},         {"HCONTRAT", "CodigoOperario", nullptr},
-    {"HFORMACI", "CodigoOperario", "PERSONAL"},      {"HPUESTO", "CodigoOperario", "PERSONAL"},
-    {"LBONIFIC", "CodigoOperario", nullptr},         {"LCOTIZAC", "CodigoOperario", nullptr},
-    {"LNOMINA", "CodigoOperario", nullptr},          {"EVLCION", "CodigoOperario", nullptr},
-    {"EVLCION", "CodigoOperarioEvaluador", nullptr}, {"LEVLCION", "CodigoOperario", nullptr},
-    {"MATRCAPA", "CodigoOperario", nullptr},         {"MATRMAQU", "CodigoOperario", nullptr},
-    {"NOMINA", "CodigoOperario", nullptr},           {"PLANFORM", "CodigoOperario", nullptr},
-    {"DOCUTRON", "ClaveTabla", "PERSONAL"},          {"GRANTAB", "ClaveTabla", "PERSONAL"},
-    {"CONTACTO", "CodigoTabla", "PERSONAL"},         {"BLOBTAB", "ClaveTabla", "PERSONAL"},
+    {"ATRASOS", "CodigoOperario", nullptr},
+    {"BAJA", "CodigoOperario", nullptr},
+    {"CALENOPE", "CodigoOperario", nullptr},
+    {"CONCOPER", "CodigoOperario", nullptr},
+    {"HBONIFIC", "CodigoOperario", nullptr},
+    {"HCONTRAT", "CodigoOperario", nullptr},
+    {"HFORMACI", "CodigoOperario", "PERSONAL"},
+    {"HPUESTO", "CodigoOperario", "PERSONAL"},
+    {"LBONIFIC", "CodigoOperario", nullptr},
+    {"LCOTIZAC", "CodigoOperario", nullptr},
+    {"LNOMINA", "CodigoOperario", nullptr},
+    {"EVLCION", "CodigoOperario", nullptr},
+    {"EVLCION", "CodigoOperarioEvaluador", nullptr},
+    {"LEVLCION", "CodigoOperario", nullptr},
+    {"MATRCAPA", "CodigoOperario", nullptr},
+    {"MATRMAQU", "CodigoOperario", nullptr},
+    {"NOMINA", "CodigoOperario", nullptr},
+    {"PLANFORM", "CodigoOperario", nullptr},
+    {"DOCUTRON", "ClaveTabla", "PERSONAL"},
+    {"GRANTAB", "ClaveTabla", "PERSONAL"},
+    {"CONTACTO", "CodigoTabla", "PERSONAL"},
+    {"BLOBTAB", "ClaveTabla", "PERSONAL"},
+    // Beyond the list: every other table with the employee's rows, and the
+    // columns that name him.
+    {"INCCALOP", "CodigoOperario", nullptr},
+    {"PLANFORM", "CodigoOpNecesidad", nullptr},
+    {"RESPDOC", "ClaveTabla", "PERSONAL"},
+    {"RESPDOC", "RealizadoPor", nullptr},
+    {"RESPDOC", "AprobadoPor", nullptr},
+    {"RESPDOC", "RegistradoPor", nullptr},
 };
 
 QString condicion(const Lugar& l, int codigo, const char* propietario) {
@@ -289,6 +312,124 @@ private Q_SLOTS:
         QCOMPARE(cuenta(QStringLiteral("HCONTRAT"), QStringLiteral("CodigoOperario = 12")), 1);
     }
 
+    // Rows both employees hold: a numbered row takes the destination's next
+    // number (and the rows naming it follow), the others yield to the
+    // destination's and are listed, heads with their lines; every row whose
+    // key changes takes its attachments. Renumbered to a free code, the same
+    // rows and attachments simply follow.
+    void fusion_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<int>("destino");
+        for (Engine e : AvailableEngines()) {
+            QTest::newRow(qPrintable(EngineTag(e) + QStringLiteral(" existente"))) << int(e) << 20;
+            QTest::newRow(qPrintable(EngineTag(e) + QStringLiteral(" libre"))) << int(e) << 30;
+        }
+    }
+    void fusion() {
+        QFETCH(int, engine);
+        QFETCH(int, destino);
+        Entorno e{Engine(engine)};
+        const bool existe = destino == 20;
+        for (const char* t : {"HCONTRAT", "HBONIFIC", "NOMINA", "HPUESTO", "MATRCAPA", "EVLCION",
+                              "LEVLCION", "DOCUTRON", "RESPDOC", "RELACION", "GRANTAB"})
+            sql(QStringLiteral("SELECT COUNT(*) FROM ") + QLatin1String(t));
+        const QString fecha = ValorSQL(QDateTime(QDate(2020, 3, 1), QTime(0, 0)));
+        const QStringList filas = {
+            "INSERT INTO HCONTRAT (CodigoOperario, NumeroContrato, CodigoContrato) VALUES (12, 1, "
+            "401), (20, 1, 100)",
+            "INSERT INTO HBONIFIC (CodigoOperario, NumeroContrato, FechaInicio) VALUES (12, 1, " +
+                fecha + ")",
+            "INSERT INTO NOMINA (CodigoOperario, Ano, Mes, TipoNomina, NumeroContrato) VALUES (12, "
+            "2020, 3, 'Mensual', 1)",
+            "INSERT INTO HPUESTO (NombreTabla, CodigoOperario, Linea, CodigoPuesto) VALUES "
+            "('PERSONAL', 12, 1, 'PT1'), ('PERSONAL', 20, 1, 'PT2'), ('PERSONAL', 20, 2, 'PT3')",
+            "INSERT INTO MATRCAPA (CodigoOperario, CodigoPuesto, Capacitacion) VALUES (12, 'PT1', "
+            "5), (20, 'PT1', 7)",
+            "INSERT INTO EVLCION (CodigoOperario, Tipo, Codigo, FechaEvaluacion, Valoracion) "
+            "VALUES "
+            "(12, 'Puesto', 'PT1', " +
+                fecha + ", 3), (20, 'Puesto', 'PT1', " + fecha + ", 8)",
+            "INSERT INTO LEVLCION (CodigoOperario, Tipo, Codigo, FechaEvaluacion, Linea, "
+            "Valoracion) VALUES (12, 'Puesto', 'PT1', " +
+                fecha + ", 1, 3), (12, 'Puesto', 'PT1', " + fecha +
+                ", 2, 4), (20, 'Puesto', 'PT1', " + fecha + ", 1, 8)",
+            "INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre) VALUES ('HCONTRAT', '12|1', "
+            "'contrato.pdf'), ('HCONTRAT', '20|1', 'contrato.pdf'), ('HCONTRAT', '40|12', "
+            "'otro.pdf'), ('HCONTRAT', '120|1', 'otro.pdf')",
+            "INSERT INTO RESPDOC (NombreTabla, ClaveTabla, RealizadoPor) VALUES ('HCONTRAT', "
+            "'12|1|', 40)",
+            "INSERT INTO RELACION (NombreTablaA, ClaveTablaA, NombreTablaB, ClaveTablaB) VALUES "
+            "('HCONTRAT', '12|1', 'PERSONAL', '12')",
+            "INSERT INTO GRANTAB (NombreTabla, ClaveTabla, GrupoAnalisis) VALUES ('PERSONAL', "
+            "'12', "
+            "'DEP1'), ('PERSONAL', '12', 'DEP2'), ('PERSONAL', '20', 'DEP1')",
+        };
+        for (const QString& f : filas) {
+            const QString r = sql(f);
+            QVERIFY2(!r.startsWith(QLatin1String("Error")), qPrintable(f + QLatin1Char(' ') + r));
+        }
+        if (existe) MessageSeam::enqueue(QStringLiteral("SI"));
+        QVERIFY(e.teclear(QStringLiteral("12"), QString::number(destino)));
+        e.conforme(
+            existe ? QStringList{QStringLiteral("SI"), QStringLiteral("SI"), QStringLiteral("NO")}
+                   : QStringList{QStringLiteral("SI")});
+        QCOMPARE(e.pares(), QStringList{QStringLiteral("12>%1 Terminado").arg(destino)});
+        const QString d = QString::number(destino);
+        // The contract and what names it.
+        const QString contrato = existe ? QStringLiteral("2") : QStringLiteral("1");
+        QCOMPARE(cuenta(QStringLiteral("HCONTRAT"), "CodigoOperario = " + d +
+                                                        " AND NumeroContrato = " + contrato +
+                                                        " AND CodigoContrato = 401"),
+                 1);
+        QCOMPARE(cuenta(QStringLiteral("HBONIFIC"),
+                        "CodigoOperario = " + d + " AND NumeroContrato = " + contrato),
+                 1);
+        QCOMPARE(cuenta(QStringLiteral("NOMINA"),
+                        "CodigoOperario = " + d + " AND NumeroContrato = " + contrato),
+                 1);
+        QCOMPARE(cuenta(QStringLiteral("HPUESTO"),
+                        "CodigoOperario = " + d +
+                            " AND CodigoPuesto = 'PT1' AND Linea = " + (existe ? "3" : "1")),
+                 1);
+        // The destination's rows prevail; the origin's are listed.
+        QCOMPARE(cuenta(QStringLiteral("MATRCAPA"),
+                        "CodigoOperario = " + d + " AND Capacitacion = " + (existe ? "7" : "5")),
+                 1);
+        QCOMPARE(cuenta(QStringLiteral("EVLCION"), "CodigoOperario = " + d), 1);
+        QCOMPARE(cuenta(QStringLiteral("LEVLCION"), "CodigoOperario = " + d), existe ? 1 : 2);
+        const QStringList descartes =
+            e.f->Incidencias.filter(QStringLiteral("¡Prevalece el Destino"));
+        QCOMPARE(descartes.size(), existe ? 5 : 0);  // matrix, head, two lines, group DEP1
+        if (existe) {
+            QVERIFY2(descartes.filter(QStringLiteral("tabla MATRCAPA"))
+                         .value(0)
+                         .contains(QStringLiteral("Capacitacion=5")),
+                     qPrintable(descartes.join('\n')));
+            QCOMPARE(descartes.filter(QStringLiteral("tabla LEVLCION")).size(), 2);
+        }
+        // The attachments went with their rows, and only those.
+        const QString clave = d + QLatin1Char('|') + contrato;
+        QCOMPARE(cuenta(QStringLiteral("DOCUTRON"), "ClaveTabla = '" + clave + "'"), 1);
+        QCOMPARE(cuenta(QStringLiteral("RESPDOC"), "ClaveTabla = '" + clave + "|'"), 1);
+        QCOMPARE(cuenta(QStringLiteral("RELACION"),
+                        "ClaveTablaA = '" + clave + "' AND ClaveTablaB = '" + d + "'"),
+                 1);
+        QCOMPARE(cuenta(QStringLiteral("GRANTAB"), "ClaveTabla = '" + d + "'"), existe ? 2 : 2);
+        QCOMPARE(cuenta(QStringLiteral("DOCUTRON"), QStringLiteral("ClaveTabla IN ('40|12', "
+                                                                   "'120|1')")),
+                 2);
+        // Nothing anywhere refers to the origin.
+        for (const char* t :
+             {"HCONTRAT", "HBONIFIC", "NOMINA", "HPUESTO", "MATRCAPA", "EVLCION", "LEVLCION"})
+            QCOMPARE(cuenta(QLatin1String(t), QStringLiteral("CodigoOperario = 12")), 0);
+        QCOMPARE(cuenta(QStringLiteral("DOCUTRON"), QStringLiteral("ClaveTabla LIKE '12|%'")), 0);
+        QCOMPARE(cuenta(QStringLiteral("RESPDOC"), QStringLiteral("ClaveTabla LIKE '12|%'")), 0);
+        QCOMPARE(cuenta(QStringLiteral("RELACION"),
+                        QStringLiteral("ClaveTablaA LIKE '12|%' OR ClaveTablaB = '12'")),
+                 0);
+        QCOMPARE(cuenta(QStringLiteral("GRANTAB"), QStringLiteral("ClaveTabla = '12'")), 0);
+    }
+
     // A pair whose step fails leaves every row where it was, the master
     // included, stays "Pendiente" and names the table and the value.
     void parRechazado_data() {
@@ -298,9 +439,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("incidencia");
         for (Engine e : AvailableEngines()) {
             const QString t = EngineTag(e);
-            QTest::newRow(qPrintable(t + QStringLiteral(" filas que chocan")))
+            QTest::newRow(qPrintable(t + QStringLiteral(" nóminas que chocan")))
                 << int(e) << QStringLiteral("choque") << 20
-                << QStringLiteral("¡Error grabando el dato 12 en la tabla BAJA!");
+                << QStringLiteral("¡Error grabando el dato 12 en la tabla NOMINA!");
             QTest::newRow(qPrintable(t + QStringLiteral(" tabla rechazada")))
                 << int(e) << QStringLiteral("LNOMINA") << 30
                 << QStringLiteral("La tabla LNOMINA no se puede procesar. Motivo: ");
@@ -322,7 +463,7 @@ private Q_SLOTS:
         // Employee 40 goes on well beside the refused pair.
         fila(QStringLiteral("HCONTRAT"), 40, QStringLiteral("PERSONAL"), 3);
         if (caso == QLatin1String("choque"))
-            fila(QStringLiteral("BAJA"), 20, QStringLiteral("PERSONAL"));  // the same leave date
+            fila(QStringLiteral("NOMINA"), 20, QStringLiteral("PERSONAL"));  // the same month
         else if (caso == QLatin1String("PERSONAL"))
             BloquearBorrado(e.motor, caso);
         else
@@ -384,11 +525,15 @@ private Q_SLOTS:
         QTest::newRow("origen no entero")
             << "1a"
             << "30"
-            << "" << false << QStringList{QStringLiteral("¡ El dato introducido no es válido !")};
+            << "" << false
+            << QStringList{QStringLiteral("¡ El dato introducido no es válido !. Repita por "
+                                          "favor. Origen: 1a, Destino: 30")};
         QTest::newRow("destino no entero")
             << "12"
             << "x"
-            << "" << false << QStringList{QStringLiteral("¡ El dato introducido no es válido !")};
+            << "" << false
+            << QStringList{QStringLiteral("¡ El dato introducido no es válido !. Repita por "
+                                          "favor. Origen: 12, Destino: x")};
         QTest::newRow("sin origen")
             << "77"
             << "30"
@@ -466,6 +611,103 @@ private Q_SLOTS:
         QCOMPARE(TextosMostrados().last(), ultimo);
         QCOMPARE(nombre(40), QStringLiteral("Eva"));
         QCOMPARE(nombre(44), QString());
+    }
+
+    // The check before the run takes each pair as the earlier ones leave the
+    // codes: a rotation through a free code asks nothing and runs; two
+    // origins into one new code ask about the second. A repeated origin and a
+    // line with a NUL in the file are told, and nothing of them stays.
+    void ordenDeLosPares_data() {
+        QTest::addColumn<int>("engine");
+        for (Engine e : AvailableEngines()) QTest::newRow(qPrintable(EngineTag(e))) << int(e);
+    }
+    void ordenDeLosPares() {
+        QFETCH(int, engine);
+        Entorno e{Engine(engine)};
+        QTemporaryDir dir;
+        const QString ruta = dir.filePath(QStringLiteral("pares.txt"));
+        AsignarSeamDialogos([&](QObject* d) {
+            qobject_cast<TFileDialog*>(d)->FileName = ruta;
+            return true;
+        });
+        auto importar = [&](QString texto) {
+            e.f->Inicializartabladeequivalencias1Click(nullptr);
+            QVERIFY(WriteTextFile(ruta, texto.replace(QLatin1Char('|'), separador()),
+                                  TextEncoding::Utf8));
+            e.f->ImportardesdeArchivodeTexto1Click(nullptr);
+        };
+        importar(QStringLiteral("12|99\r\n20|12\r\n99|20\r\n"));
+        QVERIFY(TextosMostrados().isEmpty());
+        e.conforme({QStringLiteral("SI")});
+        QCOMPARE(TextosMostrados(), QStringList{kEmpieza});
+        QCOMPARE(nombre(12), QStringLiteral("Luis"));
+        QCOMPARE(nombre(20), QStringLiteral("Ana"));
+        QCOMPARE(nombre(99), QString());
+
+        MessageSeam::clearLog();
+        importar(QStringLiteral("12|30\r\n40|30\r\n"));
+        e.conforme({QStringLiteral("NO")});
+        QCOMPARE(TextosMostrados(),
+                 QStringList{QStringLiteral("¡Ya existe el Destino 30!. ¿Desea continuar?")});
+        QCOMPARE(nombre(30), QString());
+
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        importar(QStringLiteral("12|30\r\n12|31\r\n4") + QChar(0) + QStringLiteral("|32\r\n"));
+        QCOMPARE(TextosMostrados(), QStringList{kIncidencias});
+        QCOMPARE(e.f->Incidencias,
+                 (QStringList{QStringLiteral("¡La línea 3 del archivo no es válida! No se ha "
+                                             "importado."),
+                              QStringLiteral("¡El Origen 12 ya está en la tabla de equivalencias! "
+                                             "No se ha importado el par 12") +
+                                  separador() + QStringLiteral("31")}));
+        QCOMPARE(e.pares(), QStringList{QStringLiteral("12>30 Pendiente")});
+    }
+
+    // While another window holds a transaction the run does not start: it
+    // would join it and end it.
+    void otraTransaccion_data() { ordenDeLosPares_data(); }
+    void otraTransaccion() {
+        QFETCH(int, engine);
+        Entorno e{Engine(engine)};
+        historia(12);
+        QVERIFY(e.teclear(QStringLiteral("12"), QStringLiteral("30")));
+        QVERIFY(IniciarTransaccion(fGENEINIC));
+        e.conforme({});
+        QVERIFY(CancelarTransaccion(fGENEINIC));
+        QCOMPARE(TextosMostrados(),
+                 QStringList{QStringLiteral("¡ Hay otra transacción activa en curso !. Debe "
+                                            "finalizarla previamente.")});
+        QCOMPARE(filasDe(12), int(std::size(kLugares)));
+        QCOMPARE(e.pares(), QStringList{QStringLiteral("12>30 Pendiente")});
+        if (Engine(engine) != Engine::Sqlite) return;
+
+        // Another program holds the company file for writing: the pair's
+        // transaction cannot start, which is told, and the pair waits.
+        TDatabase* db = fGENEINIC->Database;
+        const QString archivo = db->Params().folder + QStringLiteral("/datos.sqlite");
+        {
+            QSqlDatabase otra =
+                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("otra"));
+            otra.setDatabaseName(archivo);
+            QVERIFY(otra.open());
+            QSqlQuery q(otra);
+            QVERIFY(q.exec(QStringLiteral("BEGIN IMMEDIATE")));
+            db->Execute(QStringLiteral("PRAGMA busy_timeout = 50"));
+            MessageSeam::clearLog();
+            e.conforme({QStringLiteral("SI"), QStringLiteral("NO")});
+            db->Execute(QStringLiteral("PRAGMA busy_timeout = 10000"));
+            QVERIFY(q.exec(QStringLiteral("ROLLBACK")));
+            otra.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("otra"));
+        QCOMPARE(e.f->Incidencias,
+                 (QStringList{QStringLiteral("¡ La transacción no ha sido completada !. Inténtelo "
+                                             "de nuevo."),
+                              QStringLiteral("¡No se ha intercambiado el Origen 12 por el Destino "
+                                             "30!")}));
+        QCOMPARE(filasDe(12), int(std::size(kLugares)));
+        QCOMPARE(e.pares(), QStringList{QStringLiteral("12>30 Pendiente")});
     }
 
     // The swap twice and a figure added then removed give the table back;

@@ -5,6 +5,7 @@
 // proposed code, everything moving under the employee while a candidate with
 // the employee's number keeps his, and any failure leaving all as it was.
 
+#include <QApplication>
 #include <QImage>
 #include <QLineEdit>
 #include <QMimeData>
@@ -20,11 +21,13 @@
 #include "gene/geneinic_conexion.h"
 #include "gene/geneinic_formulario.h"
 #include "gene/genemens.h"
+#include "gene/geneusua.h"
 #include "gene/sesion.h"
 #include "rrhh/rrhhcand.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
 #include "support/sqlprueba.h"
+#include "support/tecladoprueba.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
 #include "ui/dbgrid.h"
@@ -293,6 +296,48 @@ private Q_SLOTS:
         QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HFORMACI")), QStringLiteral("0"));
     }
 
+    // A training line typed at the keyboard: a new line starts at its start
+    // date, so its other cells can be reached; confirming the candidate
+    // saves the line being typed with him, and the next candidate starts
+    // with no line of his.
+    void formacionConElTeclado_data() { AddEngineRows(); }
+    void formacionConElTeclado() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        TfRRHHCAND* f = e.f;
+        sql(
+            QStringLiteral("INSERT INTO FORMCION (Codigo, Tipo, Descripcion) VALUES ('F1', "
+                           "'Curso', 'Soldadura')"));
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        nuevoCandidato(f, 4, QStringLiteral("Eva"));
+        f->PageControl1->setActivePage(f->PagHistoricos);
+        TDBGrid* g = f->DBGridHFormacion;
+        g->setFocus();
+        QTRY_VERIFY(g->hasFocus());
+        QTest::keyClick(g, Qt::Key_Down);
+        QCOMPARE(f->HFormacion->State(), dsInsert);
+        QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("FechaInicio"));
+        TeclearEnFoco(QStringLiteral("01/02/2024"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("CodigoFormacion"));
+        TeclearEnFoco(QStringLiteral("F1"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("Descripcion"));
+        QVERIFY(TextosMostrados().isEmpty());
+
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(TextosMostrados(), QStringList());
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, Linea, CodigoFormacion, Descripcion "
+                                    "FROM HFORMACI WHERE FechaInicio IS NOT NULL")),
+                 QStringLiteral("4|1|F1|Soldadura"));
+        QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM CANDIDAT")), QStringLiteral("Eva"));
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QCOMPARE(f->HFormacion->State(), dsBrowse);
+        QCOMPARE(g->VisibleRowCount(), 0);
+    }
+
     // Of two lines with one training code, deleting one keeps the group.
     void formacionYGrupo_data() { AddEngineRows(); }
     void formacionYGrupo() {
@@ -550,6 +595,26 @@ private Q_SLOTS:
         e.f->BorrarlaImgen1->Click();
         QVERIFY(e.f->Foto->Empty());
         QCOMPARE(sql(foto), QString());
+    }
+
+    // A user barred from an employee code does not see the pages of the
+    // candidate with that code; the other candidates' pages show.
+    void paginasVedadas() {
+        Entorno e(int(Engine::Sqlite));
+        sql(QStringLiteral("INSERT INTO CANDIDAT (Codigo, Nombre) VALUES (3, 'Ana'), (7, 'Luis')"));
+        e.f->Table1->Refresh();
+        GrabarConfiguracionUsuario(e.modulo.get(), CodigoUsuarioActual,
+                                   QStringLiteral("OperariosNoAccesibles"), QStringLiteral("7"));
+        QVERIFY(e.f->Table1->FindKey({3}));
+        e.f->DataSource1DataChange(nullptr);
+        QVERIFY(!e.f->PageControl1->isHidden());
+        QVERIFY(e.f->Table1->FindKey({7}));
+        e.f->DataSource1DataChange(nullptr);
+        QVERIFY(e.f->PageControl1->isHidden());
+        GrabarConfiguracionUsuario(e.modulo.get(), CodigoUsuarioActual,
+                                   QStringLiteral("OperariosNoAccesibles"), QString());
+        e.f->DataSource1DataChange(nullptr);
+        QVERIFY(!e.f->PageControl1->isHidden());
     }
 
     // The card listing is handed the current candidate.

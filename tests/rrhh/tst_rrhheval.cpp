@@ -19,6 +19,7 @@
 #include "gene/sesion.h"
 #include "nomina/nomimodu.h"
 #include "rrhh/rrhheval.h"
+#include "rrhh/rrhhleva.h"
 #include "rrhh/rrhhpers.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
@@ -320,6 +321,30 @@ private Q_SLOTS:
         QVERIFY(!TransaccionIniciada);
         QCOMPARE(recuentos(), QStringLiteral("0 0 0"));
         QVERIFY(!f->ConDocumentacion());
+        cerrar(f);
+    }
+
+    // The print button opens the sheet dialog on the evaluation shown: its
+    // employee, code, date and type as both bounds.
+    void imprimirFicha() {
+        Entorno e{Engine::Sqlite};
+        RegistrarTfRRHHLEVA();
+        QPointer<TfRRHHEVAL> f = abrir();
+        nuevaEvaluacion(f, 1, QStringLiteral("Puesto"), QStringLiteral("15/03/2024"));
+        nuevaEvaluacion(f, 2, QStringLiteral("Formacion"), QStringLiteral("20/05/2024"));
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger(), 2);
+        f->ImprimirConDialogoClick(f->ImprimirConDialogo);
+        QPointer<TfRRHHLEVA> d = fRRHHLEVA;
+        QVERIFY(d);
+        QCOMPARE(d->DesdeOperario->Text() + QLatin1Char('-') + d->HastaOperario->Text(),
+                 QStringLiteral("2-2"));
+        QCOMPARE(d->DesdeCodigo->Text() + QLatin1Char('-') + d->HastaCodigo->Text(),
+                 QStringLiteral("P1-P1"));
+        QCOMPARE(d->DesdeFecha->Text() + QLatin1Char('-') + d->HastaFecha->Text(),
+                 QStringLiteral("20/05/2024-20/05/2024"));
+        QCOMPARE(d->Tipo->Text(), QStringLiteral("Formacion"));
+        d->Close();
+        QTRY_VERIFY(!d);
         cerrar(f);
     }
 

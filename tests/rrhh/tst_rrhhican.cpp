@@ -185,6 +185,35 @@ private Q_SLOTS:
             QStringLiteral("Pedro"));
     }
 
+    // Two candidates with rows of the same key: numbered lines take the
+    // destination's next number, the rest yield to the destination's and are
+    // listed; nothing stays under the origin.
+    void fusionConFilas_data() {
+        QTest::addColumn<int>("engine");
+        for (Engine e : AvailableEngines()) QTest::newRow(qPrintable(EngineTag(e))) << int(e);
+    }
+    void fusionConFilas() {
+        QFETCH(int, engine);
+        Entorno e{Engine(engine)};
+        filas("CANDIDAT", 20);
+        e.f->AgregarPar(QStringLiteral("12"), QStringLiteral("20"));
+        for (const char* r : {"SI", "SI", "NO"}) MessageSeam::enqueue(QLatin1String(r));
+        e.f->pbConformeClick(e.f->pbConforme);
+        QCOMPARE(filasDe("CANDIDAT", 12), 0);
+        QCOMPARE(filasDe("CANDIDAT", 20), 9);
+        for (const char* t : {"HPUESTO", "HFORMACI"})
+            QCOMPARE(cuenta(QStringLiteral("%1 WHERE NombreTabla = 'CANDIDAT' AND CodigoOperario "
+                                           "= 20 AND Linea = 2")
+                                .arg(QLatin1String(t))),
+                     1);
+        QCOMPARE(cuenta(QStringLiteral("CONTACTO WHERE NombreTabla = 'CANDIDAT' AND CodigoTabla = "
+                                       "'20' AND Linea = 2")),
+                 1);
+        const QStringList descartes = e.f->Incidencias.filter(QStringLiteral("¡Prevalece"));
+        QCOMPARE(descartes.size(), 3);  // document, group, photo
+        QCOMPARE(filasDe("PERSONAL", 12), 6);
+    }
+
     // Candidates take codes up to 99999999; the employees' 9999 does not hold.
     void rango_data() {
         QTest::addColumn<QString>("destino");

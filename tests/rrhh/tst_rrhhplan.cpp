@@ -121,14 +121,16 @@ struct Entorno : EmpresaPrueba {
         }
     }
     // A 2005 line written as the batch operations find it.
-    void linea(int operario, int linea, const char* realizado, double duracion = 0) {
+    void linea(int operario, int linea, const char* realizado, double duracion = 0,
+               int revision = 1) {
         sql(QStringLiteral("INSERT INTO PLANFORM (Ejercicio, CodigoOperario, Linea, Tipo, "
                            "Realizado, Revision, Duracion) VALUES (2005, %1, %2, 'Interno', "
-                           "'%3', 1, %4)")
+                           "'%3', %5, %4)")
                 .arg(operario)
                 .arg(linea)
                 .arg(QLatin1String(realizado))
-                .arg(duracion));
+                .arg(duracion)
+                .arg(revision));
     }
     QPointer<TfRRHHPLAN> f;
 };
@@ -264,9 +266,10 @@ private Q_SLOTS:
         QFETCH(int, engine);
         Entorno e(engine);
         TfRRHHPLAN* f = e.f;
-        e.linea(12, 1, "NO");
-        e.linea(12, 2, "SI");
-        e.linea(20, 1, "NO");
+        // Lines in their fourth revision: the carried ones start again at 1.
+        e.linea(12, 1, "NO", 0, 4);
+        e.linea(12, 2, "SI", 0, 4);
+        e.linea(20, 1, "NO", 0, 4);
         f->Table1->Refresh();
         f->Table1->Last();
 
@@ -277,8 +280,8 @@ private Q_SLOTS:
             sql(QStringLiteral("SELECT Ejercicio, CodigoOperario, Linea, Observaciones, "
                                "Revision FROM PLANFORM ORDER BY Ejercicio, CodigoOperario, "
                                "Linea")),
-            QStringLiteral("2005|12|1|Pasa a 2006|1\r\n2005|12|2||1\r\n2005|20|1|Pasa a "
-                           "2006|1\r\n2006|12|1|Viene de 2005|1\r\n2006|20|1|Viene de 2005|1"));
+            QStringLiteral("2005|12|1|Pasa a 2006|4\r\n2005|12|2||4\r\n2005|20|1|Pasa a "
+                           "2006|4\r\n2006|12|1|Viene de 2005|1\r\n2006|20|1|Viene de 2005|1"));
         QCOMPARE(valor(f, "CodigoOperario"), QStringLiteral("20"));
         // Again: each line warns and the run goes on; nothing changes.
         MessageSeam::clearLog();
@@ -289,14 +292,22 @@ private Q_SLOTS:
         QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM PLANFORM")), QStringLiteral("5"));
         QCOMPARE(f->Table1->State(), dsBrowse);
 
-        // A selected line goes under the next free number of 2006.
+        // A selected line goes under the next free number of 2006, in its
+        // first revision, and is marked where it came from.
+        sql(
+            QStringLiteral("UPDATE PLANFORM SET Observaciones = '' WHERE Ejercicio = 2005 AND "
+                           "CodigoOperario = 12 AND Linea = 1"));
+        f->Table1->Refresh();
         QVERIFY(f->Table1->FindKey({2005, 12, 1}));
         f->DBGrid1->SelectedRows().setCurrentRowSelected(true);
         MessageSeam::enqueue(QStringLiteral("SI"));
         f->PasarCursosSeleccionadosalSiguienteEjercicio1Click(nullptr);
-        QCOMPARE(sql(QStringLiteral("SELECT Observaciones FROM PLANFORM WHERE Ejercicio = 2006 "
-                                    "AND CodigoOperario = 12 AND Linea = 2")),
-                 QStringLiteral("Viene de 2005"));
+        QCOMPARE(sql(QStringLiteral("SELECT Observaciones, Revision FROM PLANFORM WHERE Ejercicio "
+                                    "= 2006 AND CodigoOperario = 12 AND Linea = 2")),
+                 QStringLiteral("Viene de 2005|1"));
+        QCOMPARE(sql(QStringLiteral("SELECT Observaciones FROM PLANFORM WHERE Ejercicio = 2005 "
+                                    "AND CodigoOperario = 12 AND Linea = 1")),
+                 QStringLiteral("Pasa a 2006"));
 
         // The revision of every line shown; not a whole number changes nothing.
         MessageSeam::clearLog();

@@ -4,6 +4,7 @@
 
 #include "db/dberror.h"
 #include "db/query.h"
+#include "gene/geneform.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_conexion.h"
 #include "gene/genemodu.h"
@@ -93,6 +94,7 @@ bool EscribirInforme(const QString& Nombre, const QString& SQL, const QString& I
         Motivo = MotivoDe(e);
         return false;
     }
+    MenusConsultasModificados();
     return true;
 }
 
@@ -100,7 +102,9 @@ bool EliminarInforme(const QString& Nombre) {
     QString r;
     EjecutarSQL(ModuloDatos, QStringLiteral("DELETE FROM FILTRO") + CondicionNombre(Nombre),
                 QStringLiteral("Database"), QStringLiteral("Silenciosa"), r);
-    return !r.startsWith(QLatin1String("Error"));
+    if (r.startsWith(QLatin1String("Error"))) return false;
+    MenusConsultasModificados();
+    return true;
 }
 
 int CopiarAccesosInformes(const QStringList& Nombres, const QString& UsuariosAutorizados,

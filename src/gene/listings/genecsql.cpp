@@ -240,6 +240,7 @@ void TfGENECSQL::construir() {
     DSFiltro->setDataSet(Filtro);
     QryConsultasSQL = new TQuery(this);
     QryConsultasSQL->setObjectName(QStringLiteral("QryConsultasSQL"));
+    QryConsultasSQL->setUserStatement(true);  // typed by a user: one statement, read-only reads
     DataSource1 = new TDataSource(this);
     DataSource1->setDataSet(QryConsultasSQL);
     DBGrid1->setDataSource(DataSource1);
@@ -563,6 +564,7 @@ void TfGENECSQL::pbGuardarFiltroClick() {
         Filtro->FieldByName(QStringLiteral("Instrucciones"))
             ->setAsString(instrucciones.join(kCrLf));
         Filtro->Post();
+        MenusConsultasModificados();
     } catch (const std::exception&) {
         Filtro->Cancel();
         MensajeAdvertencia(QStringLiteral("¡El registro está siendo utilizado por otro usuario!"));
@@ -588,6 +590,7 @@ void TfGENECSQL::pbGuardarFiltroComoClick() {
         MensajeAdvertencia(QStringLiteral("¡Imposible grabar el registro!"));
         return;
     }
+    MenusConsultasModificados();
     recargarNombres(nombre);
     CargarSentencia();
 }
@@ -601,6 +604,7 @@ void TfGENECSQL::pbEliminarFiltroClick() {
     } catch (const std::exception&) {
         if (Filtro->State() != dsBrowse) Filtro->Cancel();
     }
+    MenusConsultasModificados();
     recargarNombres(QString());
     CargarSentencia();
 }

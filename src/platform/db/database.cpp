@@ -4,13 +4,16 @@
 #include <unistd.h>
 #include <QAtomicInt>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
 #include <QRegularExpression>
 #include <QSet>
+#include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlField>
 #include <cerrno>
 #include <cstring>
 
@@ -31,6 +34,25 @@ QString sqliteFile(const QString& folder) {
 
 QString defaultSchema(const TConnectionParams& p) {
     return p.schema.isEmpty() ? QStringLiteral("general") : p.schema.toLower();
+}
+
+// A value the driver binds as NULL: a null text or bytes, an invalid date.
+bool isNullValue(const QVariant& v) {
+    if (v.isNull()) return true;
+    switch (v.typeId()) {
+        case QMetaType::QString:
+            return v.toString().isNull();
+        case QMetaType::QByteArray:
+            return v.toByteArray().isNull();
+        case QMetaType::QDateTime:
+            return !v.toDateTime().isValid();
+        case QMetaType::QDate:
+            return !v.toDate().isValid();
+        case QMetaType::QTime:
+            return !v.toTime().isValid();
+        default:
+            return false;
+    }
 }
 
 QString pgQuote(const QString& name) {
@@ -370,6 +392,8 @@ void TDatabase::Close() {
         q.exec(QStringLiteral("ROLLBACK"));
     }
     inTransaction_ = false;
+    readOnly_ = false;
+    userStatement_ = false;
     // The server ends a closed connection's advisory locks only when its
     // backend gets round to exiting, after Close has returned; released here,
     // they are free for the next session the moment Close returns.
@@ -466,7 +490,15 @@ void TDatabase::guarded(QSqlQuery& q, const QString& sql, Step step) {
     // A forward-only result is streamed row by row by the driver, and the
     // RELEASE below would discard the rows not yet read: fetch it whole.
     q.setForwardOnly(false);
-    if (!step()) {
+    bool done = false;
+    try {
+        done = step();
+    } catch (...) {
+        rollbackTo_->exec(kRollbackTo);
+        release_->exec(kRelease);
+        throw;
+    }
+    if (!done) {
         const QSqlError error = q.lastError();
         rollbackTo_->exec(kRollbackTo);
         release_->exec(kRelease);
@@ -530,6 +562,51 @@ void TDatabase::Run(QSqlQuery& query) {
     guarded(query, query.lastQuery(), [&] { return query.exec(); });
 }
 
+QSqlQuery TDatabase::ExecuteUser(const QString& sql, const QVariantList& binds) {
+    if (params_.engine != Engine::Postgres) return Execute(sql, binds);
+    QSqlQuery q(connection());
+    q.setForwardOnly(true);
+    RefuseNul(sql, binds);
+    noteDdl(sql);
+    // The values as the driver writes them for its own prepared statements.
+    QStringList values;
+    for (const QVariant& v : binds) {
+        QSqlField f(QString(), v.metaType());
+        if (isNullValue(v))
+            f.clear();
+        else
+            f.setValue(v);
+        values << db_.driver()->formatValue(f);
+    }
+    QString execute = QStringLiteral("EXECUTE ") + QString::fromLatin1(kUserStatementName);
+    if (!values.isEmpty())
+        execute += QLatin1Char('(') + values.join(QStringLiteral(", ")) + QLatin1Char(')');
+    guarded(q, sql, [&] {
+        prepareUserStatement(sql);
+        return q.exec(execute);
+    });
+    return q;
+}
+
+bool TDatabase::BeginReadOnly() {
+    if (params_.engine != Engine::Postgres) return false;
+    QSqlQuery q(connection());  // reads pending first, which ends their transaction
+    if (inTransaction_ || readOnly_) return false;
+    static const QString kBegin = QStringLiteral("BEGIN READ ONLY");
+    if (!q.exec(kBegin)) raiseError(q.lastError(), kBegin);
+    readOnly_ = true;
+    return true;
+}
+
+void TDatabase::EndReadOnly() {
+    if (!readOnly_) return;
+    readOnly_ = false;
+    if (!Connected()) return;
+    // Nothing to keep; a connection lost meanwhile has ended it anyway.
+    QSqlQuery q(db_);
+    q.exec(QStringLiteral("ROLLBACK"));
+}
+
 QVariant TDatabase::Scalar(const QString& sql, const QVariantList& binds) {
     QSqlQuery q = Execute(sql, binds);
     return q.next() ? q.value(0) : QVariant();
@@ -545,6 +622,7 @@ void TDatabase::StartTransaction() {
     const QString sql = params_.engine == Engine::Sqlite ? QStringLiteral("BEGIN IMMEDIATE")
                                                          : QStringLiteral("BEGIN");
     QSqlQuery q(connection());
+    EndReadOnly();  // the reads of a user's query are over
     if (!q.exec(sql)) raiseError(q.lastError(), sql);
     inTransaction_ = true;
 }
