@@ -674,7 +674,7 @@ private Q_SLOTS:
         // columns of every row in order, a quote kept as typed.
         const QList<QStringList> celdas = CeldasXlsx(libro);
         QVERIFY2(celdas.size() >= 2, qPrintable(ParteXlsx(libro, "xl/worksheets/sheet1.xml")));
-        QCOMPARE(celdas.first(), (QStringList{"Codigo", "Nombre"}));
+        QCOMPARE(celdas.first(), (QStringList{"Código", "Nombre"}));
         QStringList filas;
         for (const QStringList& f : celdas.mid(1)) filas << f.join(QLatin1Char('|'));
         QCOMPARE(filas, (QStringList{"1|Ana", "2|D'Ors", "3|Luis", "4|Ana"}));
