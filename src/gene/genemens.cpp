@@ -11,7 +11,9 @@
 #include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "gene/genecomp.h"
 
@@ -287,10 +289,13 @@ SeamState& Seam() {
 
 const QString kCancel = QStringLiteral("\x01cancel\x01");
 
+// The limit of the next prompt's edit (0: none).
+int limitePeticion = 0;
+
 // Shows the real dialog; false when no widget application runs (then the
 // message counts as closed, as in the seam with no answer).
 bool Mostrar(const QString& Tipo, const QString& Texto, const QString& Respuesta, int& resultado,
-             QString& tecleado) {
+             QString& tecleado, int limite) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
         // No windows to show it in: the text must not be lost.
         std::fprintf(stderr, "%s: %s\n", qPrintable(Tipo), qPrintable(Texto));
@@ -299,6 +304,7 @@ bool Mostrar(const QString& Tipo, const QString& Texto, const QString& Respuesta
     QWidget* padre = QApplication::activeModalWidget();
     if (!padre) padre = QApplication::activeWindow();
     TfGENEMENS dialogo(Tipo, Texto, Respuesta, padre);
+    if (limite > 0) dialogo.EditRespuesta->setMaxLength(limite);
     resultado = dialogo.exec();
     tecleado = dialogo.RespuestaDialogo;
     return true;
@@ -310,6 +316,7 @@ QString ResponderMensaje(const QString& Tipo, const QString& Texto, const QStrin
                          bool& Cancelado) {
     Cancelado = false;
     const bool pregunta = Tipo == QLatin1String("C") || Tipo == QLatin1String("P");
+    const int limite = Tipo == QLatin1String("P") ? std::exchange(limitePeticion, 0) : 0;
     int resultado = QDialog::Rejected;
     QString tecleado;
     SeamState& seam = Seam();
@@ -321,10 +328,11 @@ QString ResponderMensaje(const QString& Tipo, const QString& Texto, const QStrin
                                                          : TfGENEMENS::ResultadoNo;
             } else {
                 resultado = TfGENEMENS::ResultadoAceptar;
-                tecleado = guion;
+                // As much as the edit would have taken.
+                tecleado = limite > 0 ? guion.left(limite) : guion;
             }
         }
-    } else if (!Mostrar(Tipo, Texto, Respuesta, resultado, tecleado)) {
+    } else if (!Mostrar(Tipo, Texto, Respuesta, resultado, tecleado, limite)) {
         resultado = QDialog::Rejected;
     }
 
@@ -338,6 +346,10 @@ QString ResponderMensaje(const QString& Tipo, const QString& Texto, const QStrin
     }
     if (seam.active) MessageSeam::record(Tipo, Texto, pregunta ? respuesta : QString());
     return respuesta;
+}
+
+void LimitarSiguientePeticion(int Longitud) {
+    limitePeticion = std::max(0, Longitud);
 }
 
 void MessageSeam::activate(bool showDialogs) {

@@ -60,6 +60,9 @@ private:
 // Respuesta unchanged for the other kinds. Under the test seam nothing is shown.
 QString ResponderMensaje(const QString& Tipo, const QString& Texto, const QString& Respuesta,
                          bool& Cancelado);
+// The next prompt's edit takes at most Longitud characters (0: any number);
+// the limit holds for that one prompt.
+void LimitarSiguientePeticion(int Longitud);
 
 // Test seam of the message layer. While active, no dialog is shown: questions
 // ("C") and prompts ("P") take their answers from a queue, in order; "I", "A"

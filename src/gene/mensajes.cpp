@@ -1,6 +1,7 @@
 #include "gene/mensajes.h"
 
 #include "gene/geneinic.h"
+#include "gene/genemens.h"
 
 namespace {
 QString Mostrar(const char* tipo, const QString& texto, const QString& respuesta) {
@@ -30,6 +31,11 @@ QString MensajePeticion(const QString& Texto, const QString& Defecto) {
 QString MensajePeticion(const QString& Texto, QString& Respuesta) {
     Respuesta = Mostrar("P", Texto, Respuesta);
     return Respuesta;
+}
+
+QString MensajePeticion(const QString& Texto, QString& Respuesta, int LongitudMaxima) {
+    LimitarSiguientePeticion(LongitudMaxima);
+    return MensajePeticion(Texto, Respuesta);
 }
 
 bool PeticionCancelada() {

@@ -15,6 +15,8 @@ QString MensajeConfirmacion(const QString& Texto);
 QString MensajePeticion(const QString& Texto, const QString& Defecto = QString());
 // The same with the default answer in and the typed text out.
 QString MensajePeticion(const QString& Texto, QString& Respuesta);
+// The same with an edit that takes at most LongitudMaxima characters.
+QString MensajePeticion(const QString& Texto, QString& Respuesta, int LongitudMaxima);
 // True when the last prompt was cancelled or closed rather than accepted, so
 // that a caller can tell an empty answer from a cancel.
 bool PeticionCancelada();

@@ -20,6 +20,7 @@
 #include "gene/genereloj.h"
 #include "gene/genesist.h"
 #include "gene/mensajes.h"
+#include "gene/sesion.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
 #include "ui/grids.h"
@@ -535,6 +536,9 @@ TfNOMICALE::~TfNOMICALE() {
 
 void TfNOMICALE::FormCreate(QObject*) {
     AbrirTablasFormulario(fGENEINIC, this);
+    // As tall as its control panel's bottom, as the other windows.
+    adjustSize();
+    setHeight(PanelControl->y() + PanelControl->height() + AjusteAlturaFormularios);
     const QDate hoy = QDate::currentDate();
     CodigoCalendario = 1;
     Ejercicio = hoy.year();

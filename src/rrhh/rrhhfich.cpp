@@ -20,6 +20,7 @@
 #include "gene/print/genelimp.h"
 #include "gene/sesion.h"
 #include "nomina/nomimodu.h"
+#include "rrhh/historiapuestos.h"
 
 namespace {
 
@@ -92,15 +93,18 @@ bool Leer(TQuery& q, const QString& sql) {
 class TDescripciones {
 public:
     explicit TDescripciones(const QString& Tabla) : tabla_(Tabla) {}
-    QString operator()(const QString& Clave) {
+    // The description ("" also when the key is not found).
+    QString operator()(const QString& Clave) { return buscar(Clave).second; }
+    // Whether the key was found, and its description (maybe empty).
+    std::pair<bool, QString> buscar(const QString& Clave) {
         auto it = cache_.constFind(Clave);
         if (it != cache_.constEnd()) return *it;
         QVariant datos;
         BuscarDatosClave(ModuloDatos, tabla_, Clave, datos, QStringLiteral("Descripcion"));
-        QString d;
+        std::pair<bool, QString> d{false, QString()};
         if (datos.isValid() && !datos.isNull()) {
             const QVariantList l = datos.toList();
-            d = l.isEmpty() ? datos.toString() : l.first().toString();
+            d = {true, l.isEmpty() ? datos.toString() : l.first().toString()};
         }
         cache_.insert(Clave, d);
         return d;
@@ -108,7 +112,7 @@ public:
 
 private:
     QString tabla_;
-    QHash<QString, QString> cache_;
+    QHash<QString, std::pair<bool, QString>> cache_;
 };
 
 struct TPuestosFicha {
@@ -179,8 +183,8 @@ void RellenarFichas(TTipoFicha Tipo, TTable* Temporal, const TSeleccionFichas& S
         TQuery q;
         if (Leer(q, QStringLiteral("SELECT CodigoOperario, CodigoPuesto, Descripcion, FechaInicio "
                                    "FROM HPUESTO") +
-                        historia +
-                        QStringLiteral(" ORDER BY CodigoOperario, FechaInicio, Linea"))) {
+                        historia + QStringLiteral(" ORDER BY CodigoOperario, ") +
+                        OrdenHistoriaPuestos(false))) {
             TField *o = q.FieldByName(QStringLiteral("CodigoOperario")),
                    *c = q.FieldByName(QStringLiteral("CodigoPuesto")),
                    *d = q.FieldByName(QStringLiteral("Descripcion")),
@@ -253,12 +257,13 @@ void RellenarFichas(TTipoFicha Tipo, TTable* Temporal, const TSeleccionFichas& S
             destino("FechaIngreso")->setAsString(contrato.Fecha);
             destino("CodigoContrato")->setAsInteger(contrato.Codigo);
             if (TField* c = origen("CodigoCategoria")) {
+                // A category found has " - " and its description, even an
+                // empty one.
                 const QString categoria = c->AsString();
-                const QString descripcion = categorias(categoria);
+                const auto [existe, descripcion] = categorias.buscar(categoria);
                 destino("CategoriaProfesional")
-                    ->setAsString(descripcion.isEmpty()
-                                      ? categoria
-                                      : categoria + QStringLiteral(" - ") + descripcion);
+                    ->setAsString(existe ? categoria + QStringLiteral(" - ") + descripcion
+                                         : categoria);
             }
         }
         const QString grupo = secciones.value(clave);

@@ -37,7 +37,7 @@ TfRRHHLEVA::~TfRRHHLEVA() {
 
 void TfRRHHLEVA::ValoresIniciales() {
     TDialogoFicha::ValoresIniciales();
-    FechasAnoActual(DesdeFecha, HastaFecha);
+    FechasAnoActual(DesdeFecha, HastaFecha, true);
 }
 
 void TfRRHHLEVA::setOperarioDesde(int v) {

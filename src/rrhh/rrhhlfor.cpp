@@ -16,7 +16,7 @@ TfRRHHLFOR::TfRRHHLFOR(QWidget* owner)
     DesdeFormacion = NuevoEdit(QStringLiteral("DesdeFormacion"), QString(), 8);
     // The default upper bound is longer than what can be typed.
     HastaFormacion =
-        NuevoEdit(QStringLiteral("HastaFormacion"), QStringLiteral("zzzzzzzzzzzzz"), 13);
+        NuevoEdit(QStringLiteral("HastaFormacion"), QStringLiteral("zzzzzzzzzzzzz"), 8);
     FilaSeleccion(QStringLiteral("Desde Formación"), DesdeFormacion, HastaFormacion);
     OpcionesActivos(Activos, NoActivos);
     const QString orden = QStringLiteral("Tipo Clasificación");

@@ -2,10 +2,14 @@
 
 #include <QApplication>
 #include <QBoxLayout>
+#include <QClipboard>
 #include <QDateTime>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QPointer>
+#include <algorithm>
 
 #include "gene/geneconv.h"
 #include "gene/geneform.h"
@@ -78,10 +82,48 @@ TDialogoListado::TDialogoListado(QWidget* owner, const QString& nombre, const QS
     pbSalir->OnClick = [this](QObject*) { pbSalirClick(); };
 }
 
+namespace {
+
+// Keeps what the user types or pastes into an edit within a length, while a
+// longer text set by the program stays whole (a default upper bound such as
+// "zzzzzzzzzzzzz" beyond the 8 characters that can be typed).
+class TLimiteTecleo : public QObject {
+public:
+    TLimiteTecleo(QLineEdit* Edit, int Longitud) : QObject(Edit), longitud_(Longitud) {
+        Edit->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* Objeto, QEvent* Evento) override {
+        if (Evento->type() != QEvent::KeyPress) return false;
+        auto* edit = static_cast<QLineEdit*>(Objeto);
+        auto* tecla = static_cast<QKeyEvent*>(Evento);
+        QString nuevo = tecla->matches(QKeySequence::Paste) ? QGuiApplication::clipboard()->text()
+                                                            : tecla->text();
+        nuevo.remove(QLatin1Char('\r')).remove(QLatin1Char('\n'));
+        if (nuevo.isEmpty() || !nuevo.at(0).isPrint()) return false;
+        const int queda = int(edit->text().size() - edit->selectedText().size());
+        if (queda + nuevo.size() <= longitud_) return false;
+        edit->insert(nuevo.left(std::max(0, longitud_ - queda)));
+        return true;
+    }
+
+private:
+    int longitud_;
+};
+
+}  // namespace
+
 TEdit* TDialogoListado::NuevoEdit(const QString& nombre, const QString& texto, int longitud) {
     auto* e = new TEdit(Panel2);
     e->setObjectName(nombre);
-    e->setMaxLength(longitud);
+    if (texto.size() > longitud) {
+        // The default is kept whole; only typing is limited.
+        e->setMaxLength(0);
+        new TLimiteTecleo(e, longitud);
+    } else {
+        e->setMaxLength(longitud);
+    }
     e->setText(texto);
     return e;
 }
@@ -128,7 +170,7 @@ TRadioButton* TDialogoListado::OpcionOrden(const QString& grupo, const QString& 
 
 void TDialogoListado::FilaPuestos(TEdit*& Desde, TEdit*& Hasta) {
     Desde = NuevoEdit(QStringLiteral("DesdePuesto"), QString(), 8);
-    Hasta = NuevoEdit(QStringLiteral("HastaPuesto"), QStringLiteral("zzzzzzzzzzzzz"), 13);
+    Hasta = NuevoEdit(QStringLiteral("HastaPuesto"), QStringLiteral("zzzzzzzzzzzzz"), 8);
     FilaSeleccion(QStringLiteral("Desde Puesto"), Desde, Hasta);
 }
 
@@ -144,8 +186,9 @@ void TDialogoListado::OpcionesActivos(TCheckBox*& Activos, TCheckBox*& NoActivos
     NoActivos = Opcion(opciones, QStringLiteral("NoActivos"), QStringLiteral("No Activos"));
 }
 
-void TDialogoListado::FechasAnoActual(TEdit* Desde, TEdit* Hasta) {
-    const QString ano = QString::number(AnoDosCifras(QDateTime::currentDateTime()));
+void TDialogoListado::FechasAnoActual(TEdit* Desde, TEdit* Hasta, bool CuatroCifras) {
+    const QDateTime ahora = QDateTime::currentDateTime();
+    const QString ano = QString::number(CuatroCifras ? ahora.date().year() : AnoDosCifras(ahora));
     Desde->setText(QStringLiteral("1/1/") + ano);
     Hasta->setText(QStringLiteral("31/12/") + ano);
 }

@@ -74,6 +74,8 @@ protected:
     virtual void Listar();
 
     // A row of Panel2: a label and one or two edits.
+    // An edit of Panel2 with its default text, into which at most longitud
+    // characters can be typed; a longer default is kept whole.
     TEdit* NuevoEdit(const QString& nombre, const QString& texto, int longitud);
     void FilaSeleccion(const QString& etiqueta, QWidget* desde, QWidget* hasta = nullptr);
     // An option of Panel3 in its group box (created on first use).
@@ -87,8 +89,9 @@ protected:
     void FilaPuestos(TEdit*& Desde, TEdit*& Hasta);
     void FilaFechas(const QString& etiqueta, TEdit*& Desde, TEdit*& Hasta);
     void OpcionesActivos(TCheckBox*& Activos, TCheckBox*& NoActivos);
-    // "1/1/" and "31/12/" followed by the current year's last two digits.
-    static void FechasAnoActual(TEdit* Desde, TEdit* Hasta);
+    // "1/1/" and "31/12/" followed by the current year's last two digits
+    // (all four with CuatroCifras).
+    static void FechasAnoActual(TEdit* Desde, TEdit* Hasta, bool CuatroCifras = false);
     // The employee range as integers, then the dates, with the listings' labels.
     bool ValidarOperarios();
     static bool ValidarFechas(TEdit* Desde, TEdit* Hasta);

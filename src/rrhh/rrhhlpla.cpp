@@ -23,11 +23,9 @@ TfRRHHLPLA::TfRRHHLPLA(QWidget* owner)
     HastaRevision = NuevoEdit(QStringLiteral("HastaRevision"), QStringLiteral("1"), 30);
     FilaSeleccion(QStringLiteral("Desde Revisión"), DesdeRevision, HastaRevision);
     DesdeFormacion = NuevoEdit(QStringLiteral("DesdeFormacion"), QString(), 8);
+    // The default upper bound is longer than what can be typed.
     HastaFormacion =
         NuevoEdit(QStringLiteral("HastaFormacion"), QStringLiteral("zzzzzzzzzzzzz"), 8);
-    // The default upper bound is longer than what can be typed.
-    HastaFormacion->setMaxLength(13);
-    HastaFormacion->setText(QStringLiteral("zzzzzzzzzzzzz"));
     FilaSeleccion(QStringLiteral("Desde Formación"), DesdeFormacion, HastaFormacion);
 
     QWidget* orden = GrupoOpciones(QStringLiteral("Clasificación"));

@@ -7,6 +7,7 @@
 #include "db/field.h"
 #include "db/table.h"
 #include "gene/geneinic.h"
+#include "gene/mensajes.h"
 #include "gene/sesion.h"
 #include "report/bands.h"
 #include "report/controls.h"
@@ -39,9 +40,10 @@ QString TfRRQRLMAQ::DefinicionTemporal() {
 
 namespace {
 // Rows of a statement prepared once for the connection; an engine error
-// reads as no rows.
+// reads as no rows, or passes to the caller when Propagar.
 template <typename Fila>
-void Leer(TDatabase* base, const QString& sql, const QVariantList& valores, Fila fila) {
+void Leer(TDatabase* base, const QString& sql, const QVariantList& valores, Fila fila,
+          bool Propagar = false) {
     try {
         QSqlQuery& q = base->Prepared(sql);
         // An empty text is bound as such: a null one would be NULL and
@@ -56,6 +58,7 @@ void Leer(TDatabase* base, const QString& sql, const QVariantList& valores, Fila
         while (q.next()) fila(q);
         q.finish();
     } catch (const EDatabaseError&) {
+        if (Propagar) throw;
     }
 }
 }  // namespace
@@ -123,11 +126,14 @@ QStringList TfRRQRLCAP::Columnas() {
 
 QList<QPair<QString, int>> TfRRQRLCAP::Matriz(int CodigoOperario) {
     QList<QPair<QString, int>> filas;
-    Leer(Personal->Database(),
-         QStringLiteral("SELECT CodigoPuesto, Capacitacion FROM MATRCAPA WHERE CodigoOperario = ?"),
-         {CodigoOperario}, [&](QSqlQuery& q) {
-             filas.append({q.value(0).toString(), q.value(1).toInt()});
-         });
+    Leer(
+        Personal->Database(),
+        QStringLiteral("SELECT CodigoPuesto, Capacitacion FROM MATRCAPA WHERE CodigoOperario = ?"),
+        {CodigoOperario},
+        [&](QSqlQuery& q) {
+            filas.append({q.value(0).toString(), q.value(1).toInt()});
+        },
+        true);
     return filas;
 }
 
@@ -179,16 +185,31 @@ void TfRRQRLCAP::RellenarTemporal() {
         tNombre->setAsString(nombre);
         tPuesto->setAsString(puesto);
         tDescripcion->setAsString(descripcion);
-        // Only levels of 1 and above are written: 0, a negative level and a
-        // column with no matrix row print blank.
-        for (const auto& [columna, nivel] : Matriz(codigo)) {
-            for (int i = 0; i < columnas.size(); ++i) {
-                if (!MismoCodigo(columnas[i], columna)) continue;
-                if (nivel >= 1) tCapacitacion[i]->setAsInteger(nivel);
-                break;
+        // The line first: one that cannot be stored is left out silently.
+        if (!relleno.Grabar()) continue;
+        // Then its capability cells, posted again. Only levels of 1 and above
+        // are written: 0, a negative level and a column with no matrix row
+        // print blank. A failure, a matrix that cannot be read included, is
+        // reported and the line keeps what was stored above.
+        try {
+            const QList<QPair<QString, int>> matriz = Matriz(codigo);
+            Temporal->Edit();
+            for (const auto& [columna, nivel] : matriz) {
+                for (int i = 0; i < columnas.size(); ++i) {
+                    if (!MismoCodigo(columnas[i], columna)) continue;
+                    if (nivel >= 1)
+                        tCapacitacion[i]->setAsInteger(nivel);
+                    else
+                        tCapacitacion[i]->Clear();
+                    break;
+                }
             }
+            Temporal->Post();
+        } catch (...) {
+            if (Temporal->State() == dsEdit) Temporal->Cancel();
+            MensajeAdvertencia(QStringLiteral("Error al grabar el operario ") +
+                               QString::number(codigo));
         }
-        relleno.Grabar();
     }
     Personal->CancelRange();
 }
@@ -239,8 +260,10 @@ QList<QPair<QString, int>> TfRRQRLMAQ::Matriz(int CodigoOperario) {
     Leer(
         Personal->Database(),
         QStringLiteral("SELECT CodigoMaquina, Capacitacion FROM MATRMAQU WHERE CodigoOperario = ?"),
-        {CodigoOperario}, [&](QSqlQuery& q) {
+        {CodigoOperario},
+        [&](QSqlQuery& q) {
             filas.append({QString::number(q.value(0).toInt()), q.value(1).toInt()});
-        });
+        },
+        true);
     return filas;
 }

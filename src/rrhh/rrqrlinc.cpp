@@ -12,7 +12,6 @@
 #include "report/bands.h"
 #include "report/controls.h"
 #include "report/quickrep.h"
-#include "rrhh/rrhhcaop.h"
 
 namespace RRQRLINC {
 TSeleccionIncidencias Seleccion;
@@ -21,6 +20,13 @@ TSeleccionIncidencias Seleccion;
 namespace {
 constexpr int kTiempo = 400;
 const char* const kMascaraTiempo = "#,##0.00";
+
+// The time of day of an incidence's hour, "hh:nn:ss"; an empty one is
+// midnight, as a date of 0.
+QString HoraIncidencia(TField* Hora) {
+    const QTime t = Hora->IsNull() ? QTime() : ParteHora(Hora->AsDateTime()).time();
+    return (t.isValid() ? t : QTime(0, 0)).toString(QStringLiteral("HH:mm:ss"));
+}
 }  // namespace
 
 QString TInformeIncidencias::DefinicionTablaIncidencias(const QString& TipoClasificacion) {
@@ -223,7 +229,6 @@ void TInformeIncidencias::RellenarTemporal() {
     q.setObjectName(QStringLiteral("Query1"));
     q.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
     q.setRequestLive(false);
-    const QString hora = QStringLiteral("HH:mm:ss");
 
     RecorrerOperarios(
         Personal, Seleccion.DesdeOperario, Seleccion.HastaOperario, Seleccion.Activos,
@@ -246,22 +251,18 @@ void TInformeIncidencias::RellenarTemporal() {
             for (; !q.Eof(); q.Next()) {
                 const QDateTime dia = fecha->AsDateTime();
                 if (!relleno.Seguir(texto + DateToStr(dia.date()))) return;
-                const QDateTime hi = inicio->AsDateTime(), hf = final->AsDateTime();
-                double horas = tiempo->AsFloat();
-                // A night incidence stored with a negative time: its hours
-                // cross midnight.
-                if (horas < 0 && !inicio->IsNull() && !final->IsNull())
-                    horas = TiempoIncidencia(hi.time(), hf.time());
                 relleno.Anadir();
                 tCodigo->setAsInteger(codigo);
                 tNombre->setAsString(nombre);
                 tGrupo->setAsString(grupo->AsString());
                 tFecha->setAsDateTime(dia);
                 tLinea->setAsInteger(linea->AsInteger());
-                tTiempo->setAsFloat(horas);
+                // As stored: the window shows the same value (a night
+                // incidence gets its hours across midnight when it is saved).
+                tTiempo->setAsFloat(tiempo->AsFloat());
                 tDescripcion->setAsString(descripcion->AsString().left(40));
-                tInicio->setAsString(ParteHora(hi).time().toString(hora));
-                tFinal->setAsString(ParteHora(hf).time().toString(hora));
+                tInicio->setAsString(HoraIncidencia(inicio));
+                tFinal->setAsString(HoraIncidencia(final));
                 relleno.Grabar();
             }
         });

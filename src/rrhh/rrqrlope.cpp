@@ -13,6 +13,7 @@
 #include "report/bands.h"
 #include "report/controls.h"
 #include "report/quickrep.h"
+#include "rrhh/historiapuestos.h"
 #include "ui/controls.h"
 
 const char* const TfRRQRLOPE::kDefinicionTemporal =
@@ -76,15 +77,14 @@ TDataSet* TfRRQRLOPE::TablaControl() const {
 }
 
 QString TfRRQRLOPE::PuestoActual(const QString& NombreTabla, int Codigo) {
-    // NULL sorts first on one engine and last on the other: a row with no
-    // start date is put last by hand, as the oldest. Prepared once for the
-    // connection: the listing asks for every person of the range.
+    // Prepared once for the connection: the listing asks for every person of
+    // the range.
     TDatabase* base = Personal->Database();
     try {
         QSqlQuery& q = base->Prepared(DialectoActual().limitSelect(
             QStringLiteral("SELECT CodigoPuesto FROM HPUESTO WHERE NombreTabla = ? AND "
-                           "CodigoOperario = ? ORDER BY CASE WHEN FechaInicio IS NULL THEN 1 "
-                           "ELSE 0 END, FechaInicio DESC, Linea DESC"),
+                           "CodigoOperario = ? ORDER BY ") +
+                OrdenHistoriaPuestos(true),
             1));
         q.bindValue(0, NombreTabla);
         q.bindValue(1, Codigo);

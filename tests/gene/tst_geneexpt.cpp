@@ -2,7 +2,6 @@
 // a master with its lines there and back, incidents and their limits) and
 // the Excel workbook read back from the file.
 
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -17,6 +16,7 @@
 #include "gene/genesali_dialogos.h"
 #include "registros_prueba.h"
 #include "support/instalacion.h"
+#include "support/xlsxprueba.h"
 
 namespace {
 
@@ -93,14 +93,6 @@ struct Tablas {
         lineas->Refresh();
     }
 };
-
-// The text of a part of an .xlsx file.
-QString Parte(const QString& xlsx, const QString& parte) {
-    QProcess unzip;
-    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), xlsx, parte});
-    unzip.waitForFinished();
-    return QString::fromUtf8(unzip.readAllStandardOutput());
-}
 
 }  // namespace
 
@@ -332,8 +324,8 @@ private Q_SLOTS:
         QVERIFY(MessageSeam::log().isEmpty());
         const QString xlsx = dir.filePath(QStringLiteral("LISTADO.xlsx"));
         QVERIFY(QFile::exists(xlsx));
-        const QString hoja = Parte(xlsx, QStringLiteral("xl/worksheets/sheet1.xml"));
-        const QString textos = Parte(xlsx, QStringLiteral("xl/sharedStrings.xml"));
+        const QString hoja = ParteXlsx(xlsx, QStringLiteral("xl/worksheets/sheet1.xml"));
+        const QString textos = ParteXlsx(xlsx, QStringLiteral("xl/sharedStrings.xml"));
         QVERIFY(textos.contains(QStringLiteral("Código Operario")));
         QVERIFY(textos.contains(QStringLiteral("Descripción")));
         QVERIFY(!textos.contains(QStringLiteral(">Línea<")));
@@ -347,7 +339,7 @@ private Q_SLOTS:
         const QRegularExpressionMatch a1 =
             QRegularExpression(QStringLiteral("<c r=\"A1\" s=\"(\\d+)\"")).match(hoja);
         QVERIFY(a1.hasMatch());
-        const QString estilos = Parte(xlsx, QStringLiteral("xl/styles.xml"));
+        const QString estilos = ParteXlsx(xlsx, QStringLiteral("xl/styles.xml"));
         const QString xfs = estilos.mid(estilos.indexOf(QStringLiteral("<cellXfs")));
         const QStringList xf = xfs.split(QStringLiteral("<xf "));
         const QRegularExpressionMatch fuente =
@@ -377,7 +369,7 @@ private Q_SLOTS:
         QCOMPARE(MessageSeam::log().last().kind, QStringLiteral("I"));
         QCOMPARE(MessageSeam::log().last().text, QStringLiteral("El archivo ha sido guardado en ") +
                                                      QDir::toNativeSeparators(ruta));
-        const QString hoja = Parte(ruta, QStringLiteral("xl/worksheets/sheet1.xml"));
+        const QString hoja = ParteXlsx(ruta, QStringLiteral("xl/worksheets/sheet1.xml"));
         // Per record: blank, titles, blank, the record, blank, the lines' titles, the lines.
         QVERIFY(hoja.contains(QStringLiteral("r=\"A2\"")));   // titles
         QVERIFY(hoja.contains(QStringLiteral("r=\"A4\"")));   // Ana
@@ -386,7 +378,7 @@ private Q_SLOTS:
         QVERIFY(hoja.contains(QStringLiteral("r=\"A9\"")));   // Luis's titles
         QVERIFY(hoja.contains(QStringLiteral("r=\"A11\"")));  // Luis
         // With lines, floats are texts with a decimal point.
-        const QString textos = Parte(ruta, QStringLiteral("xl/sharedStrings.xml"));
+        const QString textos = ParteXlsx(ruta, QStringLiteral("xl/sharedStrings.xml"));
         QVERIFY(textos.contains(QStringLiteral(">10.5<")));
 
         // A folder that does not exist: the reason, and no success message.

@@ -12,9 +12,11 @@
 #include "gene/genemens.h"
 #include "gene/genemodu_sql.h"
 #include "gene/genesist.h"
+#include "gene/sesion.h"
 #include "nomina/nomicale.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
+#include "support/lienzoprueba.h"
 #include "support/sqlprueba.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
@@ -125,6 +127,9 @@ private Q_SLOTS:
         Entorno e(engine);
         TfNOMICALE* f = e.f;
         QCOMPARE(f->Caption(), QStringLiteral("Maestro de Calendarios"));
+        // As tall as the control panel's bottom and the platform's allowance.
+        QCOMPARE(f->Height(),
+                 f->PanelControl->y() + f->PanelControl->height() + AjusteAlturaFormularios);
         QCOMPARE(f->HorarioSeleccionado(), 3);
         e.mostrar(1, 2024, 8);
         MessageSeam::enqueue(QStringLiteral("SI"));
@@ -262,6 +267,40 @@ private Q_SLOTS:
         MessageSeam::enqueue(QStringLiteral("a/b"));
         f->pbCopiaMasivaClick(f->pbCopiaMasiva);
         QCOMPARE(f->CodigoCalendario, 5);
+    }
+
+    // The marks each day's cell draws, read back from the grid: texts and
+    // colours (the day number left out).
+    void marcas_data() {
+        QTest::addColumn<int>("dia");
+        QTest::addColumn<QString>("tipos");  // SI/NO: worked, holiday, vacation, bridge
+        QTest::addColumn<QStringList>("marcas");
+        const QString azul = QStringLiteral("#0000ff"), rojo = QStringLiteral("#ff0000"),
+                      verde = QStringLiteral("#008000"), granate = QStringLiteral("#800000"),
+                      naranja = QStringLiteral("#ff8000"), celeste = QStringLiteral("#a6caf0");
+        QTest::newRow("trabajado laborable")
+            << 13 << "SI|NO|NO|NO" << QStringList{"Tr " + azul, "La " + verde, "3 " + celeste};
+        QTest::newRow("festivo") << 14 << "NO|SI|NO|NO"
+                                 << QStringList{"Fe " + rojo, "3 " + celeste};
+        QTest::newRow("vacaciones")
+            << 15 << "NO|NO|SI|NO" << QStringList{"La " + verde, "Va " + granate, "3 " + celeste};
+        QTest::newRow("puente") << 16 << "SI|NO|NO|SI"
+                                << QStringList{"Tr " + azul, "La " + verde, "Pu " + naranja,
+                                               "3 " + celeste};
+    }
+    void marcas() {
+        QFETCH(int, dia);
+        QFETCH(QString, tipos);
+        QFETCH(QStringList, marcas);
+        Entorno e(int(Engine::Sqlite));
+        QVERIFY(GenerarAnoCalendario(1, 2024, 3));
+        sql(QStringLiteral("UPDATE CALENDAR SET (EsDiaTrabajado, EsDiaFestivo, EsDiaVacaciones, "
+                           "EsDiaPuente) = ('%1') WHERE Codigo = 1 AND Fecha = %2")
+                .arg(QString(tipos).replace(QLatin1Char('|'), QStringLiteral("', '")),
+                     fecha(2024, 5, dia)));
+        e.mostrar(1, 2024, 5);  // 1 May 2024 is a Wednesday: cell 2 of row 1
+        e.f->resize(900, 700);
+        QCOMPARE(MarcasDia(e.f->SGrid, (dia + 1) % 7, 1 + (dia + 1) / 7, dia), marcas);
     }
 
     void marcar_data() { AddEngineRows(); }

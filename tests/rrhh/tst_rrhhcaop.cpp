@@ -21,6 +21,7 @@
 #include "rrhh/rrhhcaop.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
+#include "support/lienzoprueba.h"
 #include "support/sqlprueba.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
@@ -256,6 +257,48 @@ private Q_SLOTS:
                                     "Situacion = 'Regulacion Empleo' ORDER BY Fecha")),
                  QStringLiteral("8|Regulacion Empleo\r\n8|Regulacion Empleo"));
         QCOMPARE(sql(cuenta), QStringLiteral("58"));
+    }
+
+    // The marks each own day's cell draws, read back from the grid: texts
+    // and colours (the day number left out).
+    void marcas_data() {
+        QTest::addColumn<int>("dia");
+        // SI/NO: worked, holiday, vacation, leave, bridge; then the situation.
+        QTest::addColumn<QString>("tipos");
+        QTest::addColumn<QStringList>("marcas");
+        const QString azul = QStringLiteral("#0000ff"), rojo = QStringLiteral("#ff0000"),
+                      verde = QStringLiteral("#008000"), granate = QStringLiteral("#800000"),
+                      naranja = QStringLiteral("#ff8000"), fucsia = QStringLiteral("#ff00ff"),
+                      celeste = QStringLiteral("#a6caf0");
+        QTest::newRow("trabajado laborable")
+            << 10 << "SI|NO|NO|NO|NO|Alta"
+            << QStringList{"Tr " + azul, "La " + verde, "Alta " + celeste, "3 " + celeste};
+        QTest::newRow("festivo") << 11 << "NO|SI|NO|NO|NO|"
+                                 << QStringList{"Fe " + rojo, "3 " + celeste};
+        QTest::newRow("vacaciones")
+            << 12 << "NO|NO|SI|NO|NO|Enfermedad"
+            << QStringList{"La " + verde, "Va " + granate, "Enf. " + celeste, "3 " + celeste};
+        QTest::newRow("permiso") << 13 << "NO|NO|NO|SI|NO|"
+                                 << QStringList{"La " + verde, "Pe " + fucsia, "3 " + celeste};
+        QTest::newRow("puente") << 14 << "SI|NO|NO|NO|SI|"
+                                << QStringList{"Tr " + azul, "La " + verde, "Pu " + naranja,
+                                               "3 " + celeste};
+    }
+    void marcas() {
+        QFETCH(int, dia);
+        QFETCH(QString, tipos);
+        QFETCH(QStringList, marcas);
+        Entorno e(int(Engine::Sqlite));
+        QVERIFY(GenerarAnoCalendario(1, 2024, 3));
+        sql(QStringLiteral("INSERT INTO CALENOPE (CodigoOperario, Fecha, NumeroHorario, "
+                           "EsDiaTrabajado, EsDiaFestivo, EsDiaVacaciones, EsDiaPermiso, "
+                           "EsDiaPuente, Situacion) VALUES (7, %1, 3, '%2')")
+                .arg(fecha(QDate(2024, 6, dia)),
+                     QString(tipos).replace(QLatin1Char('|'), QStringLiteral("', '"))));
+        TfRRHHCAOP* f = e.abrir(7, 2024, 6);
+        f->resize(900, 700);
+        // June 2024 begins on a Saturday: 10 June is column 0 of row 3.
+        QCOMPARE(MarcasDia(f->SGrid, (dia + 4) % 7, 1 + (dia + 4) / 7, dia), marcas);
     }
 
     void rejilla_data() { AddEngineRows(); }

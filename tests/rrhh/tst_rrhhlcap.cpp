@@ -155,6 +155,17 @@ private Q_SLOTS:
         QCOMPARE(Titulos(&r), (QStringList{"P01", "P02", "P03"}));
         QCOMPARE(r.QuickReport->ReportTitle(),
                  QStringLiteral("Listado de Capacitación para Puestos de Trabajo. "));
+
+        // A matrix that cannot be read: each line keeps its employee and
+        // position, and the failure is reported per employee.
+        sql("ALTER TABLE MATRCAPA RENAME TO MATRVIEJ");
+        MessageSeam::clearLog();
+        r.QuickReport->Prepare();
+        QCOMPARE(Filas(r.Temporal), (QStringList{"1|P02", "2"}));
+        QStringList avisos;
+        for (const auto& m : MessageSeam::log()) avisos << m.kind + m.text;
+        QCOMPARE(avisos,
+                 (QStringList{"AError al grabar el operario 1", "AError al grabar el operario 2"}));
     }
 
     void ejecuciones_data() {
@@ -246,6 +257,45 @@ private Q_SLOTS:
         r.QuickReport->Prepare();
         QCOMPARE(Titulos(&r), (QStringList{"MAQ2", "MAQ3", "", "MAQ5"}));
         QCOMPARE(Filas(r.Temporal), (QStringList{"2", "3|||6", "1|P02"}));
+    }
+
+    // The code-range edits of the listing dialogs take 8 typed characters;
+    // their default upper bound keeps its 13 letters.
+    void limiteCodigos_data() {
+        QTest::addColumn<QString>("clase");
+        QTest::addColumn<QString>("edit");
+        QTest::newRow("plan de formación") << "TfRRHHLPLA"
+                                           << "HastaFormacion";
+        QTest::newRow("nivel de formación") << "TfRRHHLFOR"
+                                            << "HastaFormacion";
+        QTest::newRow("operarios") << "TfRRHHLOPE"
+                                   << "HastaPuesto";
+        QTest::newRow("operarios por puesto") << "TfRRHHLPUE"
+                                              << "HastaPuesto";
+        QTest::newRow("capacitación") << "TfRRHHLCAP"
+                                      << "HastaPuesto";
+    }
+    void limiteCodigos() {
+        QFETCH(QString, clase);
+        QFETCH(QString, edit);
+        TestInstalacion inst(Engine::Sqlite, OpcionesInstalacion{.empresaActual = 1});
+        TModuloDatos modulo;
+        QPointer<TForm> f = qobject_cast<TForm*>(CreateForm(clase));
+        QVERIFY(f);
+        auto* hasta = f->findChild<TEdit*>(edit);
+        QVERIFY(hasta);
+        QCOMPARE(hasta->Text(), QStringLiteral("zzzzzzzzzzzzz"));
+        hasta->setFocus();
+        hasta->end(false);
+        QTest::keyClicks(hasta, QStringLiteral("Q"));
+        QCOMPARE(hasta->Text(), QStringLiteral("zzzzzzzzzzzzz"));
+        hasta->selectAll();
+        QTest::keyClicks(hasta, QStringLiteral("ABCDEFGHIJK"));
+        QCOMPARE(hasta->Text(), QStringLiteral("ABCDEFGH"));
+        QTest::keyClick(hasta, Qt::Key_Backspace);
+        QTest::keyClicks(hasta, QStringLiteral("XY"));
+        QCOMPARE(hasta->Text(), QStringLiteral("ABCDEFGX"));
+        f->Free();
     }
 
     void dialogos() {

@@ -195,6 +195,9 @@ private Q_SLOTS:
         QPointer<TfRRHHLEVA> f = qobject_cast<TfRRHHLEVA*>(CreateForm("TfRRHHLEVA"));
         QVERIFY(f);
         QCOMPARE(f->HastaOperario->Text(), QStringLiteral("999999999"));
+        const QString ano = QString::number(QDate::currentDate().year());
+        QCOMPARE(f->DesdeFecha->Text(), QStringLiteral("1/1/") + ano);
+        QCOMPARE(f->HastaFecha->Text(), QStringLiteral("31/12/") + ano);
         const std::pair<const char*, QVariant> presets[] = {
             {"OperarioDesdeEvaluacion", 7},
             {"OperarioHastaEvaluacion", 7},

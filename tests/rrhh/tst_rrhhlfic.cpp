@@ -41,7 +41,9 @@ QString dia(int a, int m, int d) {
 // three positions stored out of date order, two training lines, a first
 // contract still in force and a later one. Employee 2 PEREZ: no comma, a
 // category without a CATEGORI row, nothing else. Employee 3 ROS, ANA: a
-// contract ended in 2020. Candidate 1 shares employee 1's number.
+// contract ended in 2020, a category with an empty description, an undated
+// position and two of one date. Candidate 1 shares employee 1's
+// number.
 void Datos() {
     sql(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre, NumeroMatricula, "
                        "FechaNacimiento, CodigoCategoria, DNI, Localidad) VALUES "
@@ -50,7 +52,10 @@ void Datos() {
     sql(
         QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre, CodigoCategoria) VALUES "
                        "(2, 'PEREZ MARTIN JOSE', 9)"));
-    sql(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (3, 'ROS, ANA')"));
+    sql(
+        QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre, CodigoCategoria) VALUES "
+                       "(3, 'ROS, ANA', 4)"));
+    sql(QStringLiteral("INSERT INTO CATEGORI (Codigo, Descripcion) VALUES (4, '')"));
     sql(QStringLiteral("INSERT INTO CATEGORI (Codigo, Descripcion) VALUES (3, 'OFICIAL')"));
     sql(
         QStringLiteral("INSERT INTO GRANALIS (Codigo, Descripcion) VALUES ('DEP01', "
@@ -74,6 +79,17 @@ void Datos() {
                 .arg(QLatin1String(p.tabla))
                 .arg(p.linea)
                 .arg(QLatin1String(p.puesto), dia(p.ano, 3, 1)));
+    // Employee 3: an undated row (the oldest, whichever engine sorts NULL
+    // first) and two rows of one date (the later line is the later).
+    for (const auto& [linea, puesto, fecha] :
+         {std::tuple{1, "PA - Sin fecha", QStringLiteral("NULL")},
+          std::tuple{2, "PB - Peon", dia(2010, 3, 1)},
+          std::tuple{3, "PC - Oficial", dia(2010, 3, 1)}})
+        sql(QStringLiteral("INSERT INTO HPUESTO (NombreTabla, CodigoOperario, Linea, "
+                           "CodigoPuesto, Descripcion, FechaInicio) VALUES ('PERSONAL', 3, %1, "
+                           "'%2', '%3', %4)")
+                .arg(linea)
+                .arg(QLatin1String(puesto).left(2), QLatin1String(puesto).mid(5), fecha));
     for (const auto& [linea, texto] : {std::pair{1, "Soldadura"}, std::pair{2, "Carretillas"}})
         sql(QStringLiteral("INSERT INTO HFORMACI (NombreTabla, CodigoOperario, Linea, "
                            "Descripcion) VALUES ('PERSONAL', 1, %1, '%2')")
@@ -180,6 +196,11 @@ private Q_SLOTS:
             {1, "Formacion", ""},
             {2, "Nombre", " ANA"},
             {2, "SegundoApellido", ""},
+            // A category with an empty description: its code and " - ".
+            {2, "CategoriaProfesional", "4 - "},
+            {2, "PuestoTrabajo", "PC - Oficial"},
+            {2, "FechaOcupacionPuesto", "01/03/2010"},
+            {2, "OtrosPuestos", "PA - Sin fecha\r\nPB - Peon\r\n"},
         };
         for (const auto& c : casos)
             QVERIFY2(filas[c.fila].value(QLatin1String(c.columna)) == c.valor,

@@ -29,28 +29,34 @@ void sql(const QString& sentencia) {
     QVERIFY2(!r.startsWith(QStringLiteral("Error.")), qPrintable(sentencia + r));
 }
 
+// A time of nullptr is stored empty (NULL).
 void Incidencia(int operario, const char* fecha, int linea, const char* grupo, const char* inicio,
                 const char* final, double tiempo, const char* descripcion) {
+    const auto hora = [](const char* h) {
+        return h ? QStringLiteral("'1899-12-30 %1'").arg(QLatin1String(h)) : QStringLiteral("NULL");
+    };
     sql(QStringLiteral("INSERT INTO INCCALOP (CodigoOperario, Fecha, Linea, GrupoAnalisis, "
                        "HoraInicio, HoraFinal, Tiempo, Descripcion) VALUES (%1, '%2', %3, '%4', "
-                       "'1899-12-30 %5', '1899-12-30 %6', %7, '%8')")
+                       "%5, %6, %7, '%8')")
             .arg(operario)
             .arg(QLatin1String(fecha))
             .arg(linea)
-            .arg(QLatin1String(grupo), QLatin1String(inicio), QLatin1String(final))
+            .arg(QLatin1String(grupo), hora(inicio), hora(final))
             .arg(tiempo)
             .arg(QLatin1String(descripcion)));
 }
 
 // Two employees, incidences on both sides of a year end, one without group
-// and a night one stored with a negative time.
+// or hours, a night one stored with a negative time before the window added
+// the hours across midnight, and one stored since.
 void Incidencias() {
     sql("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (1, 'ANA')");
     sql("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (2, 'LUIS')");
     Incidencia(1, "2024-12-31", 1, "G2", "08:30:00", "10:15:00", 1.75, "REUNION");
-    Incidencia(1, "2024-12-31", 2, "", "09:00:00", "10:00:00", 1, "SIN GRUPO");
+    Incidencia(1, "2024-12-31", 2, "", nullptr, nullptr, 1, "SIN GRUPO");
     Incidencia(1, "2025-01-02", 1, "G1", "22:00:00", "02:00:00", -20, "NOCHE");
     Incidencia(2, "2025-01-02", 1, "G1", "08:00:00", "09:00:00", 1, "LUIS G1");
+    Incidencia(2, "2025-01-02", 2, "G2", "23:00:00", "01:00:00", 2, "TURNO");
     Incidencia(2, "2024-11-30", 1, "G1", "08:00:00", "09:00:00", 1, "FUERA");
     Incidencia(2, "2025-02-01", 1, "G1", "08:00:00", "09:00:00", 1, "FUERA");
 }
@@ -84,20 +90,29 @@ private Q_SLOTS:
         QTest::addColumn<int>("cabecerasGrupo");
         QTest::addColumn<int>("totalesGrupo");
         QTest::addColumn<int>("totalesOperario");
+        // Every total as printed, in order, by hand: "G" a group's, "O" an
+        // employee's, "L" the listing's.
+        QTest::addColumn<QStringList>("totales");
         for (Engine e : AvailableEngines()) {
             const QByteArray m = EngineTag(e).toLatin1() + ' ';
             QTest::newRow(QByteArray(m + "operario/fecha").constData())
                 << int(e) << "Por Operario/Fecha"
-                << QStringList{"REUNION", "SIN GRUPO", "NOCHE", "LUIS G1"} << 0 << 0 << 2;
+                << QStringList{"REUNION", "SIN GRUPO", "NOCHE", "LUIS G1", "TURNO"} << 0 << 0 << 2
+                << QStringList{"O -17,25", "O 3,00", "L -14,25"};
             QTest::newRow(QByteArray(m + "operario/grupo").constData())
                 << int(e) << "Por Operario/Gr.Analisis"
-                << QStringList{"SIN GRUPO", "NOCHE", "REUNION", "LUIS G1"} << 4 << 4 << 2;
+                << QStringList{"SIN GRUPO", "NOCHE", "REUNION", "LUIS G1", "TURNO"} << 5 << 5 << 2
+                << QStringList{"G 1,00", "G -20,00", "G 1,75", "O -17,25",
+                               "G 1,00", "G 2,00",   "O 3,00", "L -14,25"};
             QTest::newRow(QByteArray(m + "grupo/fecha").constData())
                 << int(e) << "Por Gr.Analisis/Fecha"
-                << QStringList{"SIN GRUPO", "NOCHE", "LUIS G1", "REUNION"} << 3 << 3 << 0;
+                << QStringList{"SIN GRUPO", "NOCHE", "LUIS G1", "REUNION", "TURNO"} << 3 << 3 << 0
+                << QStringList{"G 1,00", "G -19,00", "G 3,75", "L -14,25"};
             QTest::newRow(QByteArray(m + "grupo/operario").constData())
                 << int(e) << "Por Gr.Analisis/Operario"
-                << QStringList{"SIN GRUPO", "NOCHE", "LUIS G1", "REUNION"} << 3 << 3 << 4;
+                << QStringList{"SIN GRUPO", "NOCHE", "LUIS G1", "REUNION", "TURNO"} << 3 << 3 << 5
+                << QStringList{"O 1,00", "G 1,00", "O -20,00", "O 1,00",  "G -19,00",
+                               "O 1,75", "O 2,00", "G 3,75",   "L -14,25"};
         }
     }
     void ordenes() {
@@ -107,6 +122,7 @@ private Q_SLOTS:
         QFETCH(int, cabecerasGrupo);
         QFETCH(int, totalesGrupo);
         QFETCH(int, totalesOperario);
+        QFETCH(QStringList, totales);
         EmpresaPrueba empresa{Engine(engine)};
         Incidencias();
         if (QTest::currentTestFailed()) return;
@@ -126,18 +142,28 @@ private Q_SLOTS:
         QCOMPARE(texto.count(QStringLiteral("Total Gr.Análisis:")), totalesGrupo);
         QCOMPARE(texto.count(QStringLiteral("Total Operario:")), totalesOperario);
         QCOMPARE(texto.count(QStringLiteral("Gr.Análisis:")) - totalesGrupo, cabecerasGrupo);
-        // The listing's lines in the printed order; times as typed, the
-        // night incidence across midnight.
+        // The listing's lines in the printed order; times as typed, empty
+        // hours as midnight; each time as stored, the old negative one too.
         int desde = 0;
         for (const QString& d : descripciones) {
             const int en = texto.indexOf(d, desde);
             QVERIFY2(en >= 0, qPrintable(d + " out of order"));
             desde = en + d.size();
         }
-        for (const char* t : {"08:30:00", "10:15:00", "22:00:00", "02:00:00", "4,00", "1,75"})
+        for (const char* t : {"08:30:00", "10:15:00", "22:00:00", "02:00:00", "23:00:00",
+                              "01:00:00", "-20,00", "1,75"})
             QVERIFY2(texto.contains(QLatin1String(t)), t);
-        QVERIFY2(texto.contains(QRegularExpression(QStringLiteral("Total Listado:\\s+7,75"))),
-                 qPrintable(texto));
+        QVERIFY(texto.contains(
+            QRegularExpression(QStringLiteral("00:00:00\\s+00:00:00\\s+1,00\\s+SIN GRUPO"))));
+        // Each total sums its own rows only.
+        QStringList impresos;
+        const QRegularExpression total(
+            QStringLiteral("Total (Gr.Análisis|Operario|Listado):\\s+(-?[0-9.,]+)"));
+        for (auto it = total.globalMatch(texto); it.hasNext();) {
+            const auto t = it.next();
+            impresos << t.captured(1).left(1) + QLatin1Char(' ') + t.captured(2);
+        }
+        QCOMPARE(impresos, totales);
         QVERIFY(!texto.contains(QStringLiteral("FUERA")));
         // The whole title fits on the page.
         QVERIFY(texto.contains(orden + " (01/12/2024 - 31/01/2025)"));
@@ -158,13 +184,43 @@ private Q_SLOTS:
             const QString pdf = dir.filePath(QStringLiteral("p.pdf"));
             QVERIFY(r.QuickReport->ExportToPdf(pdf));
             const QString texto = TextoPdfMaquetado(pdf);
-            QVERIFY(texto.contains(QRegularExpression(QStringLiteral("Total Operario:\\s+6,75"))));
-            QVERIFY(texto.contains(QRegularExpression(QStringLiteral("Total Operario:\\s+1,00"))));
+            QVERIFY(
+                texto.contains(QRegularExpression(QStringLiteral("Total Operario:\\s+-17,25"))));
+            QVERIFY(texto.contains(QRegularExpression(QStringLiteral("Total Operario:\\s+3,00"))));
         }
         RRQRLINC::Seleccion.SaltoPagina = true;
         TfRRQRLINC r;
         r.QuickReport->Prepare();
         QCOMPARE(r.QuickReport->QRPrinter()->PageCount(), 3);
+    }
+
+    // The analysis-group ranges keep only the employees of their groups.
+    void gruposAnalisis_data() { AddEngineRows(); }
+    void gruposAnalisis() {
+        QFETCH(int, engine);
+        EmpresaPrueba empresa{Engine(engine)};
+        Incidencias();
+        PerfilesGruposPrueba(QStringLiteral("Personal=DEP"));
+        sql("INSERT INTO GRANALIS (Codigo, CategoriaGrupo) VALUES ('DEP02', 'DEP')");
+        sql("INSERT INTO GRANTAB (NombreTabla, ClaveTabla, GrupoAnalisis) VALUES ('PERSONAL', "
+            "'2', 'DEP02')");
+        if (QTest::currentTestFailed()) return;
+        for (const QString& orden :
+             {QStringLiteral("Por Operario/Fecha"), QStringLiteral("Por Gr.Analisis/Operario")}) {
+            TSeleccionIncidencias s = Seleccion(orden);
+            s.RangosGruposAnalisis = QStringLiteral("DEP|DEP02|DEP02");
+            RRQRLINC::Seleccion = RRQRLIN2::Seleccion = s;
+            std::unique_ptr<TInformeIncidencias> r;
+            if (orden.startsWith(QStringLiteral("Por Gr")))
+                r = std::make_unique<TfRRQRLIN2>();
+            else
+                r = std::make_unique<TfRRQRLINC>();
+            r->QuickReport->Prepare();
+            QStringList filas;
+            for (r->Temporal->First(); !r->Temporal->Eof(); r->Temporal->Next())
+                filas << r->Temporal->FieldByName("Descripcion")->AsString();
+            QCOMPARE(filas, (QStringList{"LUIS G1", "TURNO"}));
+        }
     }
 
     // No employees at all: the message and no report.

@@ -65,6 +65,15 @@ void Calendarios() {
     DiaPropio(1, "2024-12-01", "Tr");
     DiaPropio(1, "2024-12-02", "Pe");
     DiaPropio(2, "2025-01-15", "Va");
+    PerfilesGruposPrueba(QStringLiteral("Personal=DEP"));
+    // Analysis groups: employee 1 in DEP01, employee 2 in DEP02.
+    for (const char* g : {"DEP01", "DEP02"})
+        sql(QStringLiteral("INSERT INTO GRANALIS (Codigo, CategoriaGrupo) VALUES ('%1', 'DEP')")
+                .arg(QLatin1String(g)));
+    sql("INSERT INTO GRANTAB (NombreTabla, ClaveTabla, GrupoAnalisis) VALUES ('PERSONAL', '1', "
+        "'DEP01')");
+    sql("INSERT INTO GRANTAB (NombreTabla, ClaveTabla, GrupoAnalisis) VALUES ('PERSONAL', '2', "
+        "'DEP02')");
 }
 
 QStringList Filas(TTable* t) {
@@ -98,6 +107,7 @@ private Q_SLOTS:
         QTest::addColumn<QDate>("hasta");
         QTest::addColumn<bool>("vacaciones");
         QTest::addColumn<QStringList>("filas");
+        QTest::addColumn<QString>("rangos");  // analysis-group ranges
         const QDate diciembre(2024, 12, 1), enero(2025, 1, 31);
         for (Engine e : AvailableEngines()) {
             const QByteArray m = EngineTag(e).toLatin1();
@@ -105,16 +115,24 @@ private Q_SLOTS:
                 << int(e) << diciembre << enero << true
                 << QStringList{"1 01/12/2024 SI NO NO", "1 02/12/2024 NO NO SI",
                                "1 03/12/2024 SI SI NO", "1 31/01/2025 NO SI NO",
-                               "2 15/01/2025 SI NO NO"};
+                               "2 15/01/2025 SI NO NO"}
+                << QString();
             QTest::newRow(QByteArray(m + " sin vacaciones").constData())
                 << int(e) << diciembre << enero << false
                 << QStringList{"1 02/12/2024 NO NO SI", "1 03/12/2024 SI SI NO",
-                               "1 31/01/2025 NO SI NO"};
+                               "1 31/01/2025 NO SI NO"}
+                << QString();
             QTest::newRow(QByteArray(m + " un dia").constData())
                 << int(e) << QDate(2024, 12, 2) << QDate(2024, 12, 2) << true
-                << QStringList{"1 02/12/2024 NO NO SI"};
+                << QStringList{"1 02/12/2024 NO NO SI"} << QString();
             QTest::newRow(QByteArray(m + " desde tras hasta").constData())
-                << int(e) << enero << diciembre << true << QStringList{};
+                << int(e) << enero << diciembre << true << QStringList{} << QString();
+            QTest::newRow(QByteArray(m + " grupo DEP02").constData())
+                << int(e) << diciembre << enero << true << QStringList{"2 15/01/2025 SI NO NO"}
+                << "DEP|DEP02|DEP02";
+            QTest::newRow(QByteArray(m + " grupos DEP00-DEP01").constData())
+                << int(e) << QDate(2025, 1, 1) << enero << true
+                << QStringList{"1 31/01/2025 NO SI NO"} << "DEP|DEP00|DEP01";
         }
     }
     void dias() {
@@ -123,11 +141,13 @@ private Q_SLOTS:
         QFETCH(QDate, hasta);
         QFETCH(bool, vacaciones);
         QFETCH(QStringList, filas);
+        QFETCH(QString, rangos);
         EmpresaPrueba empresa{Engine(engine)};
         Calendarios();
         if (QTest::currentTestFailed()) return;
         TfRRQRLVAC r;
         Seleccion(r, desde, hasta);
+        r.RangosGruposAnalisis = rangos;
         r.Vacaciones = vacaciones;
         MessageSeam::clearLog();
         r.QuickReport->Prepare();

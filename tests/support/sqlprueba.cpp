@@ -1,7 +1,10 @@
 #include "support/sqlprueba.h"
 
+#include "db/table.h"
 #include "gene/genemens.h"
+#include "gene/genemodu.h"
 #include "gene/genemodu_sql.h"
+#include "gene/genetext.h"
 
 QString SqlPrueba(const QString& Sentencia) {
     QString r;
@@ -90,4 +93,18 @@ void FallarConfirmacion(Engine Motor, const QString& Tabla, const QString& Opera
     SqlPrueba(QStringLiteral("CREATE TRIGGER fallo AFTER %1 ON %2 FOR EACH ROW EXECUTE FUNCTION "
                              "fallo()")
                   .arg(Operacion, Tabla));
+}
+
+void PerfilesGruposPrueba(const QString& Perfiles) {
+    const QString valor = Entrecomillar(Perfiles);
+    if (SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM PARAGENE")) == QLatin1String("0"))
+        SqlPrueba(QStringLiteral("INSERT INTO PARAGENE (IdRegistro, PerfilesCategoriasGA) "
+                                 "VALUES (1, ") +
+                  valor + QLatin1Char(')'));
+    else
+        SqlPrueba(QStringLiteral("UPDATE PARAGENE SET PerfilesCategoriasGA = ") + valor);
+    if (ModuloDatos && ModuloDatos->ParamGenerales) {
+        ModuloDatos->ParamGenerales->Close();
+        ModuloDatos->ParamGenerales->Open();
+    }
 }

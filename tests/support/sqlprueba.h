@@ -29,3 +29,7 @@ void QuitarBloqueoAlta(Engine Motor, const QString& Tabla);
 // From now on a transaction that runs Operacion ("UPDATE", "DELETE") on Tabla
 // fails at its commit: the engine checks a constraint only then.
 void FallarConfirmacion(Engine Motor, const QString& Tabla, const QString& Operacion);
+
+// The company's analysis-group profiles (PARAGENE.PerfilesCategoriasGA, as
+// "Personal=DEP"), read again by the data module.
+void PerfilesGruposPrueba(const QString& Perfiles);

@@ -280,6 +280,7 @@ void TfGENECPRO::construir() {
     DBGrid1->setReadOnly(true);
     QFont titulos = MakeFont(QStringLiteral("Arial"), 8);
     DBGrid1->setTitleFont(titulos);
+    DBGrid1->setTitleFontColor(clNavy);
     ajustar->addWidget(DBGrid1, 0, 0, 1, 6);
     FormatoFicha = new TCheckBox(PagAjustar, QStringLiteral("Formato Ficha"));
     FormatoFicha->setObjectName(QStringLiteral("FormatoFicha"));
@@ -627,7 +628,10 @@ void TfGENECPRO::pbGuardarClick() {
 
 void TfGENECPRO::pbGuardarComoClick() {
     QString respuesta = NombreFormato->Text();
-    MensajePeticion(QStringLiteral("Introduzca el Nombre del Formato:"), respuesta);
+    // No longer than the stored name can be: a name cut on saving would
+    // clash with another that starts alike.
+    MensajePeticion(QStringLiteral("Introduzca el Nombre del Formato:"), respuesta,
+                    Formato->FieldByName(QStringLiteral("Nombre"))->Size());
     respuesta = respuesta.trimmed();
     if (respuesta.isEmpty()) return;
     const bool grabado = GrabarFormato(
@@ -891,6 +895,7 @@ void TfGENECPRO::pbCambiarFontClick() {
     dialogo->Font = DBGrid1->font();
     if (!dialogo->Execute()) return;
     DBGrid1->setTitleFont(dialogo->Font);
+    DBGrid1->setTitleFontColor(clNavy);
     DBGrid1->setFont(dialogo->Font);
 }
 

@@ -101,6 +101,7 @@ QString SentenciaSinOrden(const QString& Sentencia) {
 }
 
 QString SeriesGrafico(TDataSet* DataSet, int N, bool Tarta) {
+    // Then "Fucsia" (magenta) for every further series.
     static const char* const colores[] = {"Rojo", "Verde", "Azul", "Amarillo"};
     QString series;
     int numero = 0;
@@ -114,7 +115,7 @@ QString SeriesGrafico(TDataSet* DataSet, int N, bool Tarta) {
             linea += QStringLiteral(";Color=;Marcas=SI;IncluirEnLeyenda=SI;");
         else
             linea += QStringLiteral(";Color=") +
-                     QLatin1String(numero < 4 ? colores[numero] : "Magenta") +
+                     QLatin1String(numero < 4 ? colores[numero] : "Fucsia") +
                      QStringLiteral(";IncluirEnLeyenda=SI;");
         ++numero;
         linea += QStringLiteral("Valores=");
@@ -349,10 +350,12 @@ void THerramientasRejilla::AplicarFuente(const QString& Valor) {
     QString nombre = partes.value(0);
     if (nombre == QLatin1String("MS Sans Serif")) nombre = FuenteAplicacion.family();
     if (!nombre.isEmpty()) f.setFamily(nombre);
-    // EstiloFuente gives the style's position (0 bold .. 3 strike-out).
-    const int estilo = EstiloFuente(partes.value(1));
-    if (estilo != 255) {
-        const int estilos = 1 << estilo;
+    // EstiloFuente gives the style's position (0 bold .. 3 strike-out); an
+    // empty style is a font without one, whatever the grid showed before.
+    const QString nombreEstilo = partes.value(1).trimmed();
+    const int estilo = EstiloFuente(nombreEstilo);
+    if (estilo != 255 || nombreEstilo.isEmpty()) {
+        const int estilos = estilo == 255 ? 0 : 1 << estilo;
         f.setBold(estilos & fsBold);
         f.setItalic(estilos & fsItalic);
         f.setUnderline(estilos & fsUnderline);

@@ -5,6 +5,7 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QGraphicsSimpleTextItem>
 #include <QHBoxLayout>
 #include <QHorizontalStackedBarSeries>
 #include <QLegendMarker>
@@ -166,7 +167,17 @@ void TfGENEGRAF::ConstruirGrafico() {
     const QStringList opciones = Opciones(TextoGrafico);
     const QString titulo = Opcion(opciones, QStringLiteral("Titulo"));
     setCaption(titulo);
-    grafico->setTitle(titulo);
+    // Left-aligned above the plot: the chart's own title would be centred.
+    if (!titulo.isEmpty()) {
+        auto* rotulo = new QGraphicsSimpleTextItem(titulo, grafico);
+        rotulo->setFont(grafico->titleFont());
+        rotulo->setBrush(grafico->titleBrush());
+        // Inside the background, which the chart draws a little inset.
+        rotulo->setPos(grafico->margins().left() + 12, 14);
+        QMargins margenes = grafico->margins();
+        margenes.setTop(margenes.top() + int(rotulo->boundingRect().height()) + 8);
+        grafico->setMargins(margenes);
+    }
     if (Opcion(opciones, QStringLiteral("ColorFondo")) != QLatin1String("Ninguno")) {
         QLinearGradient degradado(0, 0, 0, 1);
         degradado.setCoordinateMode(QGradient::ObjectBoundingMode);

@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 
 #include "db/clientdataset.h"
@@ -106,7 +107,11 @@ void TfGENEUSQL::construir() {
         b->setEnabled(false);
     raiz->addWidget(PanelControl);
 
-    PanelParametros = new TPanel(this);
+    // The parameter panel above the grid, the user sizing the two.
+    Separador = new TSplitter(Qt::Vertical, this);
+    Separador->setObjectName(QStringLiteral("Separador"));
+    Separador->setChildrenCollapsible(false);
+    PanelParametros = new TPanel(Separador);
     PanelParametros->setObjectName(QStringLiteral("PanelParametros"));
     LBPanelParametros =
         new TLabel(PanelParametros, QStringLiteral("Introduzca los valores para la consulta"));
@@ -116,18 +121,21 @@ void TfGENEUSQL::construir() {
     PanelParametrosInterno->setObjectName(QStringLiteral("PanelParametrosInterno"));
     pbAplicar = new TButton(PanelParametrosInterno, QStringLiteral("Aplicar"));
     pbAplicar->setObjectName(QStringLiteral("pbAplicar"));
-    raiz->addWidget(PanelParametros);
+    Separador->addWidget(PanelParametros);
     // The layout sizes the panel after it is built: the inner panel follows.
     PanelParametros->installEventFilter(this);
 
-    PanelGrid = new TPanel(this);
+    PanelGrid = new TPanel(Separador);
     PanelGrid->setObjectName(QStringLiteral("PanelGrid"));
     auto* rejilla = new QVBoxLayout(PanelGrid);
     DBGrid1 = new TDBGrid(PanelGrid);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setReadOnly(true);
     rejilla->addWidget(DBGrid1);
-    raiz->addWidget(PanelGrid, 1);
+    Separador->addWidget(PanelGrid);
+    Separador->setStretchFactor(0, 0);
+    Separador->setStretchFactor(1, 1);
+    raiz->addWidget(Separador, 1);
     StatusBar1 = new TStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     raiz->addWidget(StatusBar1);
@@ -246,6 +254,7 @@ void TfGENEUSQL::PrepararPanelParametros() {
         LBPanelParametros->setText(QStringLiteral("Introduzca los datos para realizar el proceso"));
         pbCambiarFont->setEnabled(false);
         pbModificar->setEnabled(false);
+        // The splitter's handle goes with the grid.
         setHeight(Height() - PanelGrid->Height());
         PanelGrid->setVisible(false);
     } else {
@@ -301,6 +310,13 @@ QString TfGENEUSQL::EjecutarConsultaSQL() {
             MensajeBarraEstado(fGENEINIC, StatusBar1, progreso, QString());
         else
             MostrarVentanaProgreso(QStringLiteral("ON"), QStringLiteral("Consulta SQL"), progreso);
+        // Cleared also when an error escapes the run.
+        const auto fin = qScopeGuard([this] {
+            if (ConParametros)
+                MensajeBarraEstado(fGENEINIC, StatusBar1, QString(), QString());
+            else
+                MostrarVentanaProgreso(QStringLiteral("OFF"), QString(), QString());
+        });
         QryConsultasSQL->setRequestLive(pbModificar->Down());
         try {
             if (AbrirConsulta(Modulo(), QryConsultasSQL,
@@ -335,10 +351,6 @@ QString TfGENEUSQL::EjecutarConsultaSQL() {
         pbImprimir->setEnabled(pbExportar->isEnabled());
         pbImprimirApaisado->setEnabled(pbExportar->isEnabled());
         pbExportarExcel->setEnabled(pbExportar->isEnabled());
-        if (ConParametros)
-            MensajeBarraEstado(fGENEINIC, StatusBar1, QString(), QString());
-        else
-            MostrarVentanaProgreso(QStringLiteral("OFF"), QString(), QString());
     }
     TraducirFormulario(fGENEINIC, this, QString());
     return error;

@@ -21,6 +21,7 @@ class TLabel;
 class TPanel;
 class TQuery;
 class TSpeedButton;
+class TSplitter;
 class TButton;
 class TStatusBar;
 
@@ -45,6 +46,7 @@ public:
     TLabel* LBPanelParametros;
     TPanel* PanelParametrosInterno;
     TButton* pbAplicar;
+    TSplitter* Separador;
     TPanel* PanelGrid;
     TDBGrid* DBGrid1;
     TStatusBar* StatusBar1;

@@ -4,10 +4,14 @@
 // quotes, refused conditions, the sort table of a dataset listing and the
 // listing itself as a PDF or a workbook.
 
+#include <QApplication>
+#include <QLineEdit>
 #include <QPageSize>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include "db/clientdataset.h"
@@ -29,6 +33,7 @@
 #include "support/empresaprueba.h"
 #include "support/pdfprueba.h"
 #include "support/sqlprueba.h"
+#include "support/xlsxprueba.h"
 #include "ui/controls.h"
 #include "ui/dbgrid.h"
 #include "ui/grids.h"
@@ -363,6 +368,30 @@ private Q_SLOTS:
         MessageSeam::enqueue(QString());
         x.f->pbGuardarComoClick();
         QCOMPARE(SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM FORMLIST")), QStringLiteral("1"));
+        // The name's edit takes no more than a stored name holds: what the
+        // user sees is what is saved, never a name cut that clashes later.
+        MessageSeam::activate(true);
+        QString visto;
+        QTimer escribir;
+        escribir.setInterval(5);
+        QObject::connect(&escribir, &QTimer::timeout, [&] {
+            auto* d = qobject_cast<TfGENEMENS*>(QApplication::activeModalWidget());
+            if (!d || !d->isVisible()) return;
+            escribir.stop();
+            d->EditRespuesta->clear();
+            QTest::keyClicks(d->EditRespuesta, QString(70, QLatin1Char('x')));
+            visto = d->EditRespuesta->text();
+            d->pbAceptar->click();
+        });
+        escribir.start();
+        x.f->pbGuardarComoClick();
+        MessageSeam::activate();
+        QCOMPARE(visto, QString(60, QLatin1Char('x')));
+        QCOMPARE(SqlPrueba(QStringLiteral("SELECT Nombre FROM FORMLIST WHERE Nombre <> 'Mis "
+                                          "importes'")),
+                 visto);
+        SqlPrueba(QStringLiteral("DELETE FROM FORMLIST WHERE Nombre <> 'Mis importes'"));
+        x.f->ListadoProgramable(&x.tabla, QString(), QString(), QString(), false);
 
         x.f->Titulo->setText(QStringLiteral("Otro título"));
         x.f->pbGuardarClick();
@@ -641,6 +670,14 @@ private Q_SLOTS:
         x.f->pbConformeClick();
         QVERIFY2(QFile::exists(libro), qPrintable(propuesto));
         QVERIFY(propuesto.contains(QStringLiteral("LISTPRG"), Qt::CaseInsensitive));
+        // The sheet as a spreadsheet shows it: the titles, then the selected
+        // columns of every row in order, a quote kept as typed.
+        const QList<QStringList> celdas = CeldasXlsx(libro);
+        QVERIFY2(celdas.size() >= 2, qPrintable(ParteXlsx(libro, "xl/worksheets/sheet1.xml")));
+        QCOMPARE(celdas.first(), (QStringList{"Código", "Nombre"}));
+        QStringList filas;
+        for (const QStringList& f : celdas.mid(1)) filas << f.join(QLatin1Char('|'));
+        QCOMPARE(filas, (QStringList{"1|Ana", "2|D'Ors", "3|Luis", "4|Ana"}));
     }
 
     // The grid's column moves and widths become the selection and the fields'
@@ -664,8 +701,10 @@ private Q_SLOTS:
             dialogo->Font.setPointSize(14);
             return true;
         });
+        QCOMPARE(x.f->DBGrid1->TitleFontColor(), int(clNavy));
         x.f->pbCambiarFontClick();
         QCOMPARE(x.f->DBGrid1->font().pointSize(), 14);
+        QCOMPARE(x.f->DBGrid1->TitleFontColor(), int(clNavy));
     }
 };
 

@@ -5,8 +5,8 @@
 // cells and their viewer, the print's restriction line, and the text and
 // Excel files the result goes to and comes back from.
 
+#include <QHeaderView>
 #include <QLineEdit>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -22,12 +22,15 @@
 #include "gene/genevmem.h"
 #include "gene/listings/genecsql.h"
 #include "gene/listings/genecsql_rejilla.h"
+#include "gene/listings/genegraf.h"
 #include "gene/listings/geneusql.h"
 #include "gene/sesion.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
 #include "support/pdfprueba.h"
 #include "support/sqlprueba.h"
+#include "support/xlsxprueba.h"
+#include "ui/component.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
 #include "ui/dbgrid.h"
@@ -64,13 +67,6 @@ void ElegirArchivo(const QString& Ruta, QString* Propuesto) {
         dialogo->FileName = Ruta;
         return true;
     });
-}
-
-QString ParteXlsx(const QString& Xlsx, const QString& Parte) {
-    QProcess unzip;
-    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), Xlsx, Parte});
-    unzip.waitForFinished();
-    return QString::fromUtf8(unzip.readAllStandardOutput());
 }
 
 // The memo column's ellipsis, as the user clicks it on the current row; the
@@ -359,6 +355,14 @@ private Q_SLOTS:
         QCOMPARE(f->DBGrid1->FontColor(), ColorSegunNombre(QStringLiteral("Rojo")));
         f->Herramientas->AplicarFuente(QStringLiteral("Courier,Nada,,x"));
         QVERIFY(f->DBGrid1->font().italic());
+        // Another query's font with no style: none of the previous one's.
+        f->Herramientas->AplicarFuente(QStringLiteral("Arial,,,10"));
+        for (const QFont& letra : {f->DBGrid1->font(), f->DBGrid1->horizontalHeader()->font()}) {
+            QVERIFY(!letra.italic());
+            QVERIFY(!letra.bold());
+            QCOMPARE(letra.pointSize(), 10);
+        }
+        QCOMPARE(f->DBGrid1->TitleFontColor(), int(clNavy));
     }
 
     void grafico() {
@@ -377,9 +381,17 @@ private Q_SLOTS:
         const QStringList series =
             SeriesGrafico(&d, 10, false).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
         QCOMPARE(series.size(), 5);
-        const QStringList colores = {"Rojo", "Verde", "Azul", "Amarillo", "Magenta"};
+        // Each bar series in its own colour, as the chart draws it: the fifth
+        // magenta, never the first one's red again.
+        TfGENEGRAF grafico;
+        grafico.TextoSeries = series.join(QStringLiteral("\r\n"));
+        grafico.ConstruirGrafico();
+        QCOMPARE(grafico.ColoresPuntos.size(), 5);
+        const char* const colores[] = {"Rojo", "Verde", "Azul", "Amarillo", "Fucsia"};
         for (int i = 0; i < 5; ++i)
-            QVERIFY(series[i].contains(QStringLiteral(";Color=") + colores[i] + QLatin1Char(';')));
+            QCOMPARE(grafico.ColoresPuntos[i].value(0),
+                     ColorToQt(ColorSegunNombre(QLatin1String(colores[i]))));
+        QCOMPARE(grafico.ColoresPuntos[4].value(0), QColor(Qt::magenta));
         // Ten points whose date labels cut nothing, then rows 11 to 25 summed.
         const QString valores = series[0].section(QStringLiteral("Valores="), 1);
         const QStringList puntos = valores.split(QLatin1Char('/'), Qt::SkipEmptyParts);

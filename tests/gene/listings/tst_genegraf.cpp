@@ -20,6 +20,7 @@
 #include "gene/genesali_dialogos.h"
 #include "gene/listings/genegraf.h"
 #include "support/empresaprueba.h"
+#include "support/lienzoprueba.h"
 #include "support/pdfprueba.h"
 #include "ui/component.h"
 #include "ui/controls.h"
@@ -111,6 +112,18 @@ private Q_SLOTS:
         QCOMPARE(f.PanelStatusBar->isVisibleTo(&f), paneles);
         QCOMPARE(f.Chart1->chart()->series().size(), numeroSeries);
         QCOMPARE(f.ColoresPuntos.value(0), colores);
+        // The title is drawn at the chart's left.
+        if (grafico.contains(QStringLiteral("Titulo=Ventas"))) {
+            f.show();
+            bool titulo = false;
+            for (const LienzoPrueba::Texto& t : TextosDibujados(f.Chart1))
+                if (t.texto == QLatin1String("Ventas")) {
+                    titulo = true;
+                    QVERIFY2(t.punto.x() < f.Chart1->width() / 4.0,
+                             qPrintable(QString::number(t.punto.x())));
+                }
+            QVERIFY(titulo);
+        }
         // Two bars are two bar sets, each of its point's colour.
         if (QTest::currentDataTag() == QByteArray("dos barras")) {
             auto* s = qobject_cast<QAbstractBarSeries*>(f.Chart1->chart()->series().first());

@@ -2,16 +2,19 @@
 // bound one per edit, action statements, checks of the values, edits saved
 // only on request (and kept when the engine refuses them), unknown names.
 
+#include <QApplication>
 #include <QtTest>
 
 #include "db/clientdataset.h"
 #include "db/database.h"
+#include "db/dberror.h"
 #include "db/field.h"
 #include "gene/geneexpt.h"
 #include "gene/geneinic.h"
 #include "gene/genemens.h"
 #include "gene/genemodu.h"
 #include "gene/genemodu_sql.h"
+#include "gene/geneprog.h"
 #include "gene/genetext.h"
 #include "gene/listings/genecsql.h"
 #include "gene/listings/geneusql.h"
@@ -33,6 +36,8 @@ struct Entorno {
         SqlPrueba(QStringLiteral("INSERT INTO LISTPRU VALUES (1, 'A|B', 12.5)"));
         SqlPrueba(QStringLiteral("INSERT INTO LISTPRU VALUES (2, 'D''Ors', 3)"));
         SqlPrueba(QStringLiteral("INSERT INTO LISTPRU VALUES (3, 'Luis', 40)"));
+        // FILTRO is made on its first reading.
+        SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM FILTRO"));
         f = static_cast<TfGENEUSQL*>(CreateForm(QStringLiteral("TfGENEUSQL")));
     }
     ~Entorno() { delete f; }
@@ -89,6 +94,10 @@ private Q_SLOTS:
         QCOMPARE(QSize(x.f->PanelParametrosInterno->Width(), x.f->PanelParametrosInterno->Height()),
                  interno);
         QCOMPARE(x.f->PanelParametros->Height(), interno.height() + 30);
+        // The splitter between the parameters and the grid.
+        QCOMPARE(x.f->Separador->count(), 2);
+        QCOMPARE(x.f->Separador->widget(0), x.f->PanelParametros);
+        QCOMPARE(x.f->Separador->widget(1), x.f->PanelGrid);
         QStringList etiquetas;
         for (TLabel* l : x.f->EtiquetasParametros)
             if (!l->isHidden()) etiquetas << l->text();
@@ -165,6 +174,41 @@ private Q_SLOTS:
             QCOMPARE(x.f->WindowState(), wsMinimized);
             QCOMPARE(TextosMostrados(), QStringList());
         }
+    }
+
+    // An error that escapes the run (here from the result's own handler):
+    // neither the progress window "Consulta SQL" nor the status text stays.
+    void errorEscapado_data() { AddEngineRows(); }
+    void errorEscapado() {
+        QFETCH(int, engine);
+        const auto progresoVisible = [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (qobject_cast<TfGENEPROG*>(w) && w->isVisible()) return true;
+            return false;
+        };
+        const auto falla = [](TDataSet*) {
+            throw EDatabaseError(DbError::General, QStringLiteral("Sin memoria"));
+        };
+        const auto escapa = [](const std::function<void()>& ejecucion) {
+            try {
+                ejecucion();
+            } catch (const EDatabaseError&) {
+                return true;
+            }
+            return false;
+        };
+        {
+            Entorno x{Engine(engine)};
+            x.f->ClientDataSet1->AfterOpen = falla;
+            QVERIFY(escapa([&] { x.abrir(QStringLiteral("SELECT Codigo FROM LISTPRU")); }));
+            QVERIFY(!progresoVisible());
+        }
+        Entorno y{Engine(engine)};
+        y.abrir(QStringLiteral("SELECT Codigo FROM LISTPRU WHERE Codigo < :#Hasta"));
+        y.f->EditoresParametros[0]->setText(QStringLiteral("9"));
+        y.f->ClientDataSet1->AfterOpen = falla;
+        QVERIFY(escapa([&] { y.f->EjecutarConsultaSQL(); }));
+        QCOMPARE(y.f->StatusBar1->SimpleText(), QString());
     }
 
     // A second statement hidden after a backslash escape or a dollar quote:
