@@ -101,27 +101,37 @@ bool textToBool(const QString& s) {
 
 }  // namespace
 
-QVariant TTableCursor::fromStorage(const QVariant& v, TFieldType type) {
+// Values already in their canonical type are handed on, not copied: this
+// runs for every column of every row read.
+QVariant TTableCursor::fromStorage(QVariant v, TFieldType type) {
     if (v.isNull()) return QVariant();
     const int id = v.typeId();
     switch (type) {
         case ftString:
         case ftMemo:
         case ftFmtMemo:
-            return id == QMetaType::QString ? v : QVariant(v.toString());
+            if (id == QMetaType::QString) return v;
+            return QVariant(v.toString());
         case ftSmallint:
         case ftInteger:
         case ftWord:
         case ftAutoInc:
-            return id == QMetaType::Int ? v : QVariant(v.toInt());
+            if (id == QMetaType::Int) return v;
+            // SQLite gives every integer as a 64-bit one.
+            if (id == QMetaType::LongLong)
+                return QVariant(int(*static_cast<const qlonglong*>(v.constData())));
+            return QVariant(v.toInt());
         case ftBoolean:
             if (id == QMetaType::Bool) return v;
+            if (id == QMetaType::LongLong)
+                return QVariant(*static_cast<const qlonglong*>(v.constData()) != 0);
             if (id == QMetaType::QString) return QVariant(textToBool(v.toString()));
             return QVariant(v.toLongLong() != 0);
         case ftFloat:
         case ftCurrency:
         case ftBCD:
-            return id == QMetaType::Double ? v : QVariant(v.toDouble());
+            if (id == QMetaType::Double) return v;
+            return QVariant(v.toDouble());
         case ftDate: {
             if (id == QMetaType::QDate) return v;
             if (id == QMetaType::QDateTime) return QVariant(v.toDateTime().date());
@@ -152,7 +162,8 @@ QVariant TTableCursor::fromStorage(const QVariant& v, TFieldType type) {
         case ftParadoxOle:
         case ftDBaseOle:
         case ftTypedBinary:
-            return id == QMetaType::QByteArray ? v : QVariant(v.toByteArray());
+            if (id == QMetaType::QByteArray) return v;
+            return QVariant(v.toByteArray());
         default:
             return v;
     }
@@ -695,14 +706,15 @@ void TTableCursor::runDirect(QSqlQuery& q) {
 }
 
 QVector<TTableCursor::Entry> TTableCursor::runSelect(const QString& sql, const QVariantList& binds,
-                                                     int expected) {
+                                                     int limit) {
     QSqlQuery& q = prepared(sql);
     for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
     runDirect(q);
     QVector<Entry> out;
-    out.reserve(expected);
+    out.reserve(limit);
     const int n = fields_.size();
-    while (q.next()) {
+    // Once the statement's LIMIT is reached there is nothing more to step to.
+    while (out.size() < limit && q.next()) {
         Entry& e = out.emplace_back();
         e.row.values.reserve(n);
         for (int i = 0; i < n; ++i)
@@ -1008,42 +1020,52 @@ bool sameValue(const QVariant& a, const QVariant& b) {
 }
 }  // namespace
 
-void TTableCursor::insertRow(TRow& row) {
-    if (readOnly_) throw EDatabaseError::make(DbError::ReadOnly);
-    const int n = fields_.size();
-    row.values.resize(n);
+QString TTableCursor::insertStatement(const QVector<int>& generated) const {
     QString cols, marks;
-    QVariantList binds;
-    QVector<int> generated;  // autoinc columns the engine fills
-    for (int i = 0; i < n; ++i) {
-        const QVariant& v = row.values[i];
-        if (fields_[i].DataType == ftAutoInc && (!v.isValid() || v.isNull())) {
-            generated << i;
-            continue;
-        }
-        if (!binds.isEmpty()) {
+    for (int i = 0; i < fields_.size(); ++i) {
+        if (generated.contains(i)) continue;
+        if (!cols.isEmpty()) {
             cols += QStringLiteral(", ");
             marks += QStringLiteral(", ");
         }
         cols += columnNames_[i];
         marks += u'?';
-        binds << toStorage(v, fields_[i].DataType, sqlite_);
     }
     QString sql = QStringLiteral("INSERT INTO ") + table_;
-    sql += binds.isEmpty()
+    sql += cols.isEmpty()
                ? QStringLiteral(" DEFAULT VALUES")
                : QStringLiteral(" (") + cols + QStringLiteral(") VALUES (") + marks + u')';
-    QStringList returning;
     if (!sqlite_) {
         // A duplicate key gives no row instead of an error that would end
         // a running transaction (inserts run without a savepoint).
         sql += QStringLiteral(" ON CONFLICT DO NOTHING");
+        QStringList returning;
         for (int g : generated) returning << columnNames_[g];
         if (identity_ == Identity::Ctid) returning << QStringLiteral("ctid");
         if (!returning.isEmpty()) sql += QStringLiteral(" RETURNING ") + returning.join(u", ");
     }
-    QSqlQuery& q = prepared(sql);
-    for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
+    return sql;
+}
+
+void TTableCursor::insertRow(TRow& row) {
+    if (readOnly_) throw EDatabaseError::make(DbError::ReadOnly);
+    const int n = fields_.size();
+    row.values.resize(n);
+    QVector<int> generated;  // autoinc columns the engine fills
+    for (int i = 0; i < n; ++i) {
+        const QVariant& v = row.values[i];
+        if (fields_[i].DataType == ftAutoInc && (!v.isValid() || v.isNull())) generated << i;
+    }
+    // Rows appended one after another fill the same columns: the statement
+    // is written once for them.
+    if (generated != insertGenerated_ || insertSql_.isEmpty()) {
+        insertGenerated_ = generated;
+        insertSql_ = insertStatement(generated);
+    }
+    QSqlQuery& q = prepared(insertSql_);
+    for (int i = 0, b = 0; i < n; ++i)
+        if (!generated.contains(i))
+            q.bindValue(b++, toStorage(row.values[i], fields_[i].DataType, sqlite_));
     runDirect(q);
     if (sqlite_) {
         row.identity = q.lastInsertId().toLongLong();
@@ -1065,8 +1087,9 @@ void TTableCursor::insertRow(TRow& row) {
             r.finish();
         }
     } else {
-        const bool inserted = returning.isEmpty() ? q.numRowsAffected() > 0 : q.next();
-        if (inserted && !returning.isEmpty()) {
+        const bool returning = !generated.isEmpty() || identity_ == Identity::Ctid;
+        const bool inserted = returning ? q.next() : q.numRowsAffected() > 0;
+        if (inserted && returning) {
             for (int i = 0; i < generated.size(); ++i)
                 row.values[generated[i]] = fromStorage(q.value(i), fields_[generated[i]].DataType);
             if (identity_ == Identity::Ctid) row.identity = q.value(generated.size()).toString();
