@@ -554,6 +554,7 @@ TTableCursor::TTableCursor(TDatabase* db, const QString& table, const TFieldDefs
         identity_ = Identity::Ctid;
         selectList_ = cols.join(QStringLiteral(", ")) + QStringLiteral(", ctid");
     }
+    selectFrom_ = QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") + table_;
     setIndex({});
 }
 
@@ -594,6 +595,17 @@ void TTableCursor::setIndex(const QVector<IndexColumn>& columns) {
     } else {
         order_.push_back(
             {-1, false, false, false, sqlite_ ? QStringLiteral("rowid") : QStringLiteral("ctid")});
+    }
+    // The ends of every page's statement, written once per order.
+    for (const bool forward : {true, false}) {
+        QString& tail = orderTail_[forward ? 0 : 1];
+        tail = QStringLiteral(" ORDER BY ");
+        for (int i = 0; i < order_.size(); ++i) {
+            if (i) tail += QStringLiteral(", ");
+            tail += order_[i].expr;
+            if (order_[i].descending == forward) tail += QStringLiteral(" DESC");
+        }
+        tail += QStringLiteral(" LIMIT ?");
     }
     rebuildBase();
 }
@@ -768,15 +780,9 @@ QVector<TTableCursor::Entry> TTableCursor::fetch(bool forward, const Entry* from
         where = andP(where, tuplePred(skip, key, forward ? Op::After : Op::Before));
     }
     if (where.kind == Pred::False) return {};
-    QString sql = QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") + table_;
+    QString sql = selectFrom_;
     if (where.kind == Pred::Sql) sql += QStringLiteral(" WHERE ") + where.sql;
-    sql += QStringLiteral(" ORDER BY ");
-    for (int i = 0; i < order_.size(); ++i) {
-        if (i) sql += QStringLiteral(", ");
-        sql += order_[i].expr;
-        if (order_[i].descending == forward) sql += QStringLiteral(" DESC");
-    }
-    sql += QStringLiteral(" LIMIT ?");
+    sql += orderTail_[forward ? 0 : 1];
     QVariantList binds = where.binds;
     binds << limit;
     return runSelect(sql, binds, limit);
@@ -923,10 +929,7 @@ bool TTableCursor::seek(const QVariant& identity, TRow& row) {
     QVariantList binds = baseBinds_;
     QString where = identityCondition(binds, identity);
     if (!baseWhere_.isEmpty()) where = baseWhere_ + QStringLiteral(" AND ") + where;
-    QVector<Entry> rows =
-        runSelect(QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") + table_ +
-                      QStringLiteral(" WHERE ") + where,
-                  binds);
+    QVector<Entry> rows = runSelect(selectFrom_ + QStringLiteral(" WHERE ") + where, binds);
     for (int i = 0; i < buf_.size(); ++i) {
         if (buf_[i].deleted || buf_[i].row.identity != identity) continue;
         if (rows.isEmpty()) {

@@ -149,7 +149,9 @@ private:
     Identity identity_;
     bool readOnly_;
     QString selectList_;
-    int firstColumn_ = 0;  // select position of field 0
+    QString selectFrom_;    // "SELECT <selectList_> FROM <table_>"
+    QString orderTail_[2];  // " ORDER BY ... LIMIT ?" forward, backward
+    int firstColumn_ = 0;   // select position of field 0
 
     QVector<OrderColumn> order_;
     int indexColumns_ = 0;
