@@ -366,8 +366,46 @@ bool TField::IsNull() const {
     return isNullValue(RawValue());
 }
 
+namespace {
+
+// The type Value gives for a field type (see field.h).
+int canonicalTypeId(TFieldType type) {
+    switch (type) {
+        case ftString:
+        case ftMemo:
+        case ftFmtMemo:
+            return QMetaType::QString;
+        case ftSmallint:
+        case ftInteger:
+        case ftWord:
+        case ftAutoInc:
+            return QMetaType::Int;
+        case ftFloat:
+        case ftCurrency:
+        case ftBCD:
+            return QMetaType::Double;
+        case ftBoolean:
+            return QMetaType::Bool;
+        case ftDate:
+            return QMetaType::QDate;
+        case ftTime:
+            return QMetaType::QTime;
+        case ftDateTime:
+            return QMetaType::QDateTime;
+        default:
+            return QMetaType::UnknownType;
+    }
+}
+
+}  // namespace
+
 QVariant TField::Value() const {
-    return Normalize(RawValue(), dataType_);
+    const QVariant& v = RawValue();
+    // Records hold their values in the canonical type already, but for NULLs.
+    if (v.typeId() == canonicalTypeId(dataType_) && v.typeId() != QMetaType::UnknownType &&
+        !v.isNull())
+        return v;
+    return Normalize(v, dataType_);
 }
 
 void TField::store(QVariant value) {

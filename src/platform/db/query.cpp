@@ -443,7 +443,7 @@ public:
             if (!convert_[i]) continue;
             QVariant& v = values[i];
             if (v.typeId() != QMetaType::QString) {
-                v = TTableCursor::fromStorage(v, defs_[i].DataType);
+                v = TTableCursor::fromStorage(std::move(v), defs_[i].DataType);
                 continue;
             }
             QHash<QString, QVariant>& done = done_[i];
@@ -453,7 +453,7 @@ public:
                 v = *hit;
                 continue;
             }
-            v = TTableCursor::fromStorage(v, defs_[i].DataType);
+            v = TTableCursor::fromStorage(std::move(v), defs_[i].DataType);
             if (done.size() < kMaxConverted) done.insert(text, v);
         }
     }

@@ -101,27 +101,37 @@ bool textToBool(const QString& s) {
 
 }  // namespace
 
-QVariant TTableCursor::fromStorage(const QVariant& v, TFieldType type) {
+// Values already in their canonical type are handed on, not copied: this
+// runs for every column of every row read.
+QVariant TTableCursor::fromStorage(QVariant v, TFieldType type) {
     if (v.isNull()) return QVariant();
     const int id = v.typeId();
     switch (type) {
         case ftString:
         case ftMemo:
         case ftFmtMemo:
-            return id == QMetaType::QString ? v : QVariant(v.toString());
+            if (id == QMetaType::QString) return v;
+            return QVariant(v.toString());
         case ftSmallint:
         case ftInteger:
         case ftWord:
         case ftAutoInc:
-            return id == QMetaType::Int ? v : QVariant(v.toInt());
+            if (id == QMetaType::Int) return v;
+            // SQLite gives every integer as a 64-bit one.
+            if (id == QMetaType::LongLong)
+                return QVariant(int(*static_cast<const qlonglong*>(v.constData())));
+            return QVariant(v.toInt());
         case ftBoolean:
             if (id == QMetaType::Bool) return v;
+            if (id == QMetaType::LongLong)
+                return QVariant(*static_cast<const qlonglong*>(v.constData()) != 0);
             if (id == QMetaType::QString) return QVariant(textToBool(v.toString()));
             return QVariant(v.toLongLong() != 0);
         case ftFloat:
         case ftCurrency:
         case ftBCD:
-            return id == QMetaType::Double ? v : QVariant(v.toDouble());
+            if (id == QMetaType::Double) return v;
+            return QVariant(v.toDouble());
         case ftDate: {
             if (id == QMetaType::QDate) return v;
             if (id == QMetaType::QDateTime) return QVariant(v.toDateTime().date());
@@ -152,7 +162,8 @@ QVariant TTableCursor::fromStorage(const QVariant& v, TFieldType type) {
         case ftParadoxOle:
         case ftDBaseOle:
         case ftTypedBinary:
-            return id == QMetaType::QByteArray ? v : QVariant(v.toByteArray());
+            if (id == QMetaType::QByteArray) return v;
+            return QVariant(v.toByteArray());
         default:
             return v;
     }
@@ -543,6 +554,7 @@ TTableCursor::TTableCursor(TDatabase* db, const QString& table, const TFieldDefs
         identity_ = Identity::Ctid;
         selectList_ = cols.join(QStringLiteral(", ")) + QStringLiteral(", ctid");
     }
+    selectFrom_ = QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") + table_;
     setIndex({});
 }
 
@@ -583,6 +595,17 @@ void TTableCursor::setIndex(const QVector<IndexColumn>& columns) {
     } else {
         order_.push_back(
             {-1, false, false, false, sqlite_ ? QStringLiteral("rowid") : QStringLiteral("ctid")});
+    }
+    // The ends of every page's statement, written once per order.
+    for (const bool forward : {true, false}) {
+        QString& tail = orderTail_[forward ? 0 : 1];
+        tail = QStringLiteral(" ORDER BY ");
+        for (int i = 0; i < order_.size(); ++i) {
+            if (i) tail += QStringLiteral(", ");
+            tail += order_[i].expr;
+            if (order_[i].descending == forward) tail += QStringLiteral(" DESC");
+        }
+        tail += QStringLiteral(" LIMIT ?");
     }
     rebuildBase();
 }
@@ -695,14 +718,15 @@ void TTableCursor::runDirect(QSqlQuery& q) {
 }
 
 QVector<TTableCursor::Entry> TTableCursor::runSelect(const QString& sql, const QVariantList& binds,
-                                                     int expected) {
+                                                     int limit) {
     QSqlQuery& q = prepared(sql);
     for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
     runDirect(q);
     QVector<Entry> out;
-    out.reserve(expected);
+    out.reserve(limit);
     const int n = fields_.size();
-    while (q.next()) {
+    // Once the statement's LIMIT is reached there is nothing more to step to.
+    while (out.size() < limit && q.next()) {
         Entry& e = out.emplace_back();
         e.row.values.reserve(n);
         for (int i = 0; i < n; ++i)
@@ -756,15 +780,9 @@ QVector<TTableCursor::Entry> TTableCursor::fetch(bool forward, const Entry* from
         where = andP(where, tuplePred(skip, key, forward ? Op::After : Op::Before));
     }
     if (where.kind == Pred::False) return {};
-    QString sql = QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") + table_;
+    QString sql = selectFrom_;
     if (where.kind == Pred::Sql) sql += QStringLiteral(" WHERE ") + where.sql;
-    sql += QStringLiteral(" ORDER BY ");
-    for (int i = 0; i < order_.size(); ++i) {
-        if (i) sql += QStringLiteral(", ");
-        sql += order_[i].expr;
-        if (order_[i].descending == forward) sql += QStringLiteral(" DESC");
-    }
-    sql += QStringLiteral(" LIMIT ?");
+    sql += orderTail_[forward ? 0 : 1];
     QVariantList binds = where.binds;
     binds << limit;
     return runSelect(sql, binds, limit);
@@ -911,10 +929,7 @@ bool TTableCursor::seek(const QVariant& identity, TRow& row) {
     QVariantList binds = baseBinds_;
     QString where = identityCondition(binds, identity);
     if (!baseWhere_.isEmpty()) where = baseWhere_ + QStringLiteral(" AND ") + where;
-    QVector<Entry> rows =
-        runSelect(QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") + table_ +
-                      QStringLiteral(" WHERE ") + where,
-                  binds);
+    QVector<Entry> rows = runSelect(selectFrom_ + QStringLiteral(" WHERE ") + where, binds);
     for (int i = 0; i < buf_.size(); ++i) {
         if (buf_[i].deleted || buf_[i].row.identity != identity) continue;
         if (rows.isEmpty()) {
@@ -1008,42 +1023,52 @@ bool sameValue(const QVariant& a, const QVariant& b) {
 }
 }  // namespace
 
-void TTableCursor::insertRow(TRow& row) {
-    if (readOnly_) throw EDatabaseError::make(DbError::ReadOnly);
-    const int n = fields_.size();
-    row.values.resize(n);
+QString TTableCursor::insertStatement(const QVector<int>& generated) const {
     QString cols, marks;
-    QVariantList binds;
-    QVector<int> generated;  // autoinc columns the engine fills
-    for (int i = 0; i < n; ++i) {
-        const QVariant& v = row.values[i];
-        if (fields_[i].DataType == ftAutoInc && (!v.isValid() || v.isNull())) {
-            generated << i;
-            continue;
-        }
-        if (!binds.isEmpty()) {
+    for (int i = 0; i < fields_.size(); ++i) {
+        if (generated.contains(i)) continue;
+        if (!cols.isEmpty()) {
             cols += QStringLiteral(", ");
             marks += QStringLiteral(", ");
         }
         cols += columnNames_[i];
         marks += u'?';
-        binds << toStorage(v, fields_[i].DataType, sqlite_);
     }
     QString sql = QStringLiteral("INSERT INTO ") + table_;
-    sql += binds.isEmpty()
+    sql += cols.isEmpty()
                ? QStringLiteral(" DEFAULT VALUES")
                : QStringLiteral(" (") + cols + QStringLiteral(") VALUES (") + marks + u')';
-    QStringList returning;
     if (!sqlite_) {
         // A duplicate key gives no row instead of an error that would end
         // a running transaction (inserts run without a savepoint).
         sql += QStringLiteral(" ON CONFLICT DO NOTHING");
+        QStringList returning;
         for (int g : generated) returning << columnNames_[g];
         if (identity_ == Identity::Ctid) returning << QStringLiteral("ctid");
         if (!returning.isEmpty()) sql += QStringLiteral(" RETURNING ") + returning.join(u", ");
     }
-    QSqlQuery& q = prepared(sql);
-    for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
+    return sql;
+}
+
+void TTableCursor::insertRow(TRow& row) {
+    if (readOnly_) throw EDatabaseError::make(DbError::ReadOnly);
+    const int n = fields_.size();
+    row.values.resize(n);
+    QVector<int> generated;  // autoinc columns the engine fills
+    for (int i = 0; i < n; ++i) {
+        const QVariant& v = row.values[i];
+        if (fields_[i].DataType == ftAutoInc && (!v.isValid() || v.isNull())) generated << i;
+    }
+    // Rows appended one after another fill the same columns: the statement
+    // is written once for them.
+    if (generated != insertGenerated_ || insertSql_.isEmpty()) {
+        insertGenerated_ = generated;
+        insertSql_ = insertStatement(generated);
+    }
+    QSqlQuery& q = prepared(insertSql_);
+    for (int i = 0, b = 0; i < n; ++i)
+        if (!generated.contains(i))
+            q.bindValue(b++, toStorage(row.values[i], fields_[i].DataType, sqlite_));
     runDirect(q);
     if (sqlite_) {
         row.identity = q.lastInsertId().toLongLong();
@@ -1065,8 +1090,9 @@ void TTableCursor::insertRow(TRow& row) {
             r.finish();
         }
     } else {
-        const bool inserted = returning.isEmpty() ? q.numRowsAffected() > 0 : q.next();
-        if (inserted && !returning.isEmpty()) {
+        const bool returning = !generated.isEmpty() || identity_ == Identity::Ctid;
+        const bool inserted = returning ? q.next() : q.numRowsAffected() > 0;
+        if (inserted && returning) {
             for (int i = 0; i < generated.size(); ++i)
                 row.values[generated[i]] = fromStorage(q.value(i), fields_[generated[i]].DataType);
             if (identity_ == Identity::Ctid) row.identity = q.value(generated.size()).toString();

@@ -85,7 +85,7 @@ public:
     // Storage form of a canonical value for binding (ISO text for dates,
     // 0/1 for booleans on SQLite) and the canonical form of a stored value.
     static QVariant toStorage(const QVariant& value, TFieldType type, bool sqlite);
-    static QVariant fromStorage(const QVariant& value, TFieldType type);
+    static QVariant fromStorage(QVariant value, TFieldType type);
     // A column compared null-safely with its value as read (bound as
     // toStorage gives it), so that a write applies only to a row nobody
     // changed since.
@@ -124,12 +124,15 @@ private:
     QVector<Entry> fetch(bool forward, const Entry* from, int limit, const Pred* extra);
     QSqlQuery& prepared(const QString& sql);
     void runDirect(QSqlQuery& q);
-    QVector<Entry> runSelect(const QString& sql, const QVariantList& binds, int expected = 1);
+    // `limit`: the rows the statement can give at most (its LIMIT, or 1 for
+    // a search by identity).
+    QVector<Entry> runSelect(const QString& sql, const QVariantList& binds, int limit = 1);
     Entry entryOf(const TRow& row) const;
     QVector<QVariant> keyOf(const Entry& e) const;
     QString identityCondition(QVariantList& binds, const QVariant& identity) const;
     QVariantList identityStorage(const QVariant& identity) const;
     bool rowExists(const QVariant& identity);
+    QString insertStatement(const QVector<int>& generated) const;
     void setRowFrom(Entry& e);
     int growPage(bool forward);
     bool deliver(TRow& row);
@@ -146,7 +149,9 @@ private:
     Identity identity_;
     bool readOnly_;
     QString selectList_;
-    int firstColumn_ = 0;  // select position of field 0
+    QString selectFrom_;    // "SELECT <selectList_> FROM <table_>"
+    QString orderTail_[2];  // " ORDER BY ... LIMIT ?" forward, backward
+    int firstColumn_ = 0;   // select position of field 0
 
     QVector<OrderColumn> order_;
     int indexColumns_ = 0;
@@ -173,4 +178,6 @@ private:
     int maxPage_ = 1024;
     int pageForward_ = 0, pageBackward_ = 0;
     QString lockedKey_;
+    QString insertSql_;  // the last insert written, for the autoinc columns left to the engine
+    QVector<int> insertGenerated_;
 };

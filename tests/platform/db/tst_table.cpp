@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QSet>
 #include <QTest>
 #include <memory>
 
@@ -90,6 +91,8 @@ private Q_SLOTS:
     void bookmarksAndOtherTables();
     void keyViolationKeepsInsert_data() { AddEngineRows(); }
     void keyViolationKeepsInsert();
+    void appendsNumberedOrNot_data() { AddEngineRows(); }
+    void appendsNumberedOrNot();
     void valueRoundTrips_data() { AddEngineRows(); }
     void valueRoundTrips();
     void tableWithoutKey_data() { AddEngineRows(); }
@@ -648,6 +651,43 @@ void TestTable::keyViolationKeepsInsert() {
     t.Post();
     tdb.db()->Commit();
     QCOMPARE(all(t, QStringLiteral("Nombre")), QStringList({"primero", "segundo", "tercero"}));
+}
+
+// Rows appended one after another, some leaving their number to the engine
+// and some bringing their own: each keeps what it was given.
+void TestTable::appendsNumberedOrNot() {
+    TestDatabase tdb(CurrentEngine());
+    tdb.db()->CreateTable(QStringLiteral("LINEAS"),
+                          {{QStringLiteral("Linea"), ftAutoInc, 0, false},
+                           {QStringLiteral("Texto"), ftString, 10, false}},
+                          {QStringLiteral("Linea")}, QStringLiteral("LINEAS_Clave1"));
+    TTable t;
+    t.setDatabaseName(QStringLiteral("Database"));
+    t.setTableName(QStringLiteral("LINEAS"));
+    t.Open();
+    TField* linea = t.FieldByName(QStringLiteral("Linea"));
+    TField* texto = t.FieldByName(QStringLiteral("Texto"));
+    const QList<QPair<int, QString>> rows{{0, "a"}, {0, "b"}, {50, "c"}, {0, "d"}, {70, "e"}};
+    QList<int> numbers;
+    for (const auto& r : rows) {
+        t.Append();
+        if (r.first) linea->setValue(r.first);
+        texto->setValue(r.second);
+        t.Post();
+        numbers << linea->AsInteger();
+        QCOMPARE(texto->AsString(), r.second);
+    }
+    QCOMPARE(numbers[2], 50);
+    QCOMPARE(numbers[4], 70);
+    QCOMPARE(QSet<int>(numbers.begin(), numbers.end()).size(), rows.size());
+    for (int i = 0; i < rows.size(); ++i) {
+        QVERIFY(numbers[i] > 0);
+        QCOMPARE(
+            tdb.db()
+                ->Scalar(QStringLiteral("SELECT Texto FROM LINEAS WHERE Linea = ?"), {numbers[i]})
+                .toString(),
+            rows[i].second);
+    }
 }
 
 void TestTable::valueRoundTrips() {
