@@ -18,7 +18,7 @@ TDatabase* BaseEmpresa() {
 
 void AvisoError(const std::exception& e) {
     MensajeAdvertencia(QStringLiteral("Error. No es posible ejecutar la sentencia SQL. Motivo: ") +
-                       QString::fromUtf8(e.what()));
+                       MotivoError(e));
 }
 
 }  // namespace

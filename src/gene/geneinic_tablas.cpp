@@ -576,7 +576,16 @@ bool AbrirTabla(TfGENEINIC* f, TTable* Tabla) {
         } else {
             Tabla->setDatabaseName(f->Database->DatabaseName());
         }
-        Tabla->Open();
+        try {
+            Tabla->Open();
+        } catch (const EDatabaseError& e) {
+            if (e.code() != DbError::ConnectionLost) throw;
+            // The server ended the connection: the user is told what was
+            // lost, and the opening itself connects again.
+            Tabla->Close();
+            MensajeAdvertencia(e.Message());
+            Tabla->Open();
+        }
         resultado = true;
     } catch (const EDatabaseError& e) {
         if (EsTablaInexistente(e)) {
@@ -605,6 +614,9 @@ bool AbrirTabla(TfGENEINIC* f, TTable* Tabla) {
                                            NombreSesion(f) + QStringLiteral(" (AperturaTablaOK)"),
                                        DetalleTabla(e.Message(), Tabla));
             }
+        } else if (e.code() == DbError::ConnectionLost) {
+            // The server is still out of reach: the program waits for it.
+            MensajeAdvertencia(e.Message());
         } else {
             f->RegistrarIncidencia(QStringLiteral("Al entrar en ") + NombreSesion(f) +
                                        QStringLiteral(" (AperturaTablaOK)"),

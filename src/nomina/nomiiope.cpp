@@ -607,7 +607,7 @@ void TfNOMIIOPE::ejecutar() {
         try {
             hecho = IntercambiarPar(o, d);
         } catch (const EDatabaseError& e) {
-            Incidencias << e.Message();
+            Incidencias << MotivoError(e);
         } catch (const EAbort&) {
         }
         if (hecho)
@@ -677,7 +677,7 @@ bool TfNOMIIOPE::CambiarDato(const QString& Tabla, const QString& Columna, const
                                QStringLiteral(" en la tabla ") + Tabla + QStringLiteral("!");
         else
             Incidencias << QStringLiteral("La tabla ") + Tabla +
-                               QStringLiteral(" no se puede procesar. Motivo: ") + e.Message();
+                               QStringLiteral(" no se puede procesar. Motivo: ") + MotivoError(e);
         return false;
     }
 }

@@ -499,16 +499,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("clave");
         QTest::addColumn<QString>("valor");
         QTest::addColumn<QString>("motivo");
+        const QString noDisponible = QStringLiteral(
+            "¡ El tipo de base de datos \"%1\" no está disponible !. Indique en TipoBaseDatos "
+            "\"Paradox\" o \"SQL Generica\".");
         QTest::newRow("Access") << "TipoBaseDatos"
-                                << "Microsoft Access"
-                                << "Engine not available";
+                                << "Microsoft Access" << noDisponible.arg("Microsoft Access");
         // No server here: the driver or the engine is missing, and it says so.
         QTest::newRow("SQL Server") << "TipoBaseDatos"
                                     << "Microsoft SQL Server"
                                     << "";
         QTest::newRow("desconocido") << "TipoBaseDatos"
-                                     << "Oracle"
-                                     << "Engine not available";
+                                     << "Oracle9" << noDisponible.arg("Oracle9");
         QTest::newRow("carpeta inexistente")
             << "PathBaseDatosGeneral"
             << "/no/existe/DATOS"
