@@ -393,6 +393,16 @@ bool BaseDatosInexistente(TfGENEINIC* f, const QString& ubicacion, bool esGenera
     }
 }
 
+bool BaseDatosCreadaEntretanto(TfGENEINIC* f, const QString& ubicacion, bool esGeneral) {
+    // A session starting at the same moment made it after the engine said
+    // it was not there.
+    try {
+        return TDatabase::DatabaseExists(ParametrosConexion(f, ubicacion, esGeneral));
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 void ConectarBaseDatosEmpresa(TfGENEINIC* f, int Codigo) {
     const QString nombre = NombreBaseDatosEmpresa(f, Codigo);
     try {
@@ -401,9 +411,12 @@ void ConectarBaseDatosEmpresa(TfGENEINIC* f, int Codigo) {
         // Only a database the engine says is not there is made: on SQLite
         // the company's folder exists and holds no file. A missing folder is
         // reported with the file it should hold.
-        if (e.code() != DbError::DatabaseNotFound || !BaseDatosInexistente(f, nombre, false) ||
-            !CrearBaseDatosSQL(f, nombre))
+        if (e.code() != DbError::DatabaseNotFound) throw;
+        if (BaseDatosInexistente(f, nombre, false)) {
+            if (!CrearBaseDatosSQL(f, nombre)) throw;
+        } else if (!BaseDatosCreadaEntretanto(f, nombre, false)) {
             throw;
+        }
         Reconectar(f, f->Database, nombre, false);
     }
     if (MotorActual() == Engine::SqlServer) f->Database->Execute(SentenciaNivelAislamiento());

@@ -75,6 +75,9 @@ TConnectionParams ParametrosConexion(TfGENEINIC* f, const QString& ubicacion, bo
 // may be created there: SQLite, the folder is there and its file is not;
 // PostgreSQL, the server answers and the schema is missing.
 bool BaseDatosInexistente(TfGENEINIC* f, const QString& ubicacion, bool esGeneral);
+// True when that database is there now: a session starting at the same
+// moment made it after the engine said it was missing.
+bool BaseDatosCreadaEntretanto(TfGENEINIC* f, const QString& ubicacion, bool esGeneral);
 
 // After the server refused the login password: asks for it ("La clave de
 // inicio de sesión de SQL Server no coincide..."), confirms an empty one, and
