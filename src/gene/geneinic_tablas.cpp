@@ -534,6 +534,11 @@ bool CrearTablaEstructura(TfGENEINIC* f, TTable* Tabla, const QString& Definicio
         for (const QString& l : std::as_const(usuario)) propias.insert(i++, l);
     }
 
+    // Company 1 of a new installation is made before the table that lists
+    // it: a session starting at the same moment that finds EMPRESA finds
+    // the company's database as well.
+    if (!temporal && tabla.compare(QLatin1String("EMPRESA"), Qt::CaseInsensitive) == 0)
+        CrearBaseDatosEmpresa(f, 1);
     const bool creada = db->engine() == Engine::Sqlite
                             ? CrearTablaDefiniciones(Tabla, db, propias, temporal)
                             : CrearTablaSQL(f, Tabla, db, propias, temporal);

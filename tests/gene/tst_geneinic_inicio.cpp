@@ -207,7 +207,7 @@ void RetenerEscrituraGeneral(const TestInstalacion& inst) {
         QThread::msleep(1500);
         general.Commit();
     } catch (const EDatabaseError& e) {
-        qWarning("%s %s", qPrintable(e.Message()), qPrintable(e.detail()));
+        QFAIL(qPrintable(e.Message() + QLatin1Char(' ') + e.detail()));
     }
 }
 
@@ -233,13 +233,9 @@ QList<QByteArray> ArranquesSimultaneos(const TestInstalacion& inst, int n) {
     for (auto& p : hijas) p->write("ya\n");
     // A child reads "ya" only once its pipe is written, which the reads
     // below do one child after another: written to all first, the sessions
-    // start together. On PostgreSQL sessions that start together still fail
-    // now and then (a table another session just created is opened without
-    // columns it has); until that is mended they start one after another.
-    if (inst.motor() == Engine::Sqlite) {
-        for (auto& p : hijas) p->waitForBytesWritten();
-        RetenerEscrituraGeneral(inst);
-    }
+    // start together.
+    for (auto& p : hijas) p->waitForBytesWritten();
+    if (inst.motor() == Engine::Sqlite) RetenerEscrituraGeneral(inst);
     for (int i = 0; i < n; ++i) leerHasta(i, "fin=");
     for (auto& p : hijas) p->closeWriteChannel();
     for (auto& p : hijas) p->waitForFinished(30000);

@@ -958,26 +958,34 @@ TFieldDefs TDatabase::ColumnDefs(const QString& table) {
                 out[at].DataType = ftAutoInc;
         }
     } else {
-        QSqlQuery q = Execute(
-            QStringLiteral("SELECT a.attname, format_type(a.atttypid, a.atttypmod), a.attnotnull, "
-                           "a.attidentity <> '', col_description(a.attrelid, a.attnum) "
-                           "FROM pg_attribute a WHERE a.attrelid = to_regclass(?) "
-                           "AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum"),
-            {pgRegclass(table)});
-        while (q.next()) {
-            TFieldDef f;
-            const QString att = q.value(0).toString();
-            if (!parseColumnComment(q.value(4).toString(), att, f)) {
-                int size = 0;
-                f.Name = IdentifierSpelling(att);
-                f.DataType = pgFieldType(q.value(1).toString(), q.value(3).toBool(), &size);
-                f.Size = size;
-                f.Required = q.value(2).toBool();
+        // A table another session has just created can be found by name
+        // while its columns are not yet seen by the statement that reads
+        // them (its snapshot is older): they are read again, never cached
+        // as none.
+        for (int attempt = 0; out.isEmpty() && attempt < 3; ++attempt) {
+            QSqlQuery q =
+                Execute(QStringLiteral("SELECT a.attname, format_type(a.atttypid, a.atttypmod), "
+                                       "a.attnotnull, a.attidentity <> '', "
+                                       "col_description(a.attrelid, a.attnum) FROM pg_attribute a "
+                                       "WHERE a.attrelid = to_regclass(?) AND a.attnum > 0 AND NOT "
+                                       "a.attisdropped ORDER BY a.attnum"),
+                        {pgRegclass(table)});
+            while (q.next()) {
+                TFieldDef f;
+                const QString att = q.value(0).toString();
+                if (!parseColumnComment(q.value(4).toString(), att, f)) {
+                    int size = 0;
+                    f.Name = IdentifierSpelling(att);
+                    f.DataType = pgFieldType(q.value(1).toString(), q.value(3).toBool(), &size);
+                    f.Size = size;
+                    f.Required = q.value(2).toBool();
+                }
+                out << f;
             }
-            out << f;
+            if (out.isEmpty() && !TableExists(table))
+                throw EDatabaseError::make(DbError::TableNotFound, QString(), table);
         }
-        if (out.isEmpty() && !TableExists(table))
-            throw EDatabaseError::make(DbError::TableNotFound, QString(), table);
+        if (out.isEmpty()) return out;
     }
     for (const TFieldDef& f : std::as_const(out)) RegisterIdentifierSpelling(f.Name);
     columnCache_.insert(key, out);
