@@ -3,6 +3,12 @@
 //     1,000 one-page documents (a header, five lines, a sum) printed by the
 //     engine to one "PDF:" file, against plain QSqlQuery reads of the same
 //     rows drawn on a QPdfWriter.
+//   print memo_3000 ours=<s> raw=<s> ratio=<ours/raw>
+//     one document whose memo is one 3,000-character word, wrapped by the
+//     engine into a 20 mm column, against QTextLayout breaking the same text
+//     at the same width on a QPdfWriter.
+//   print memo_100000 ours=<s> raw=<s> ratio=<ours/raw>
+//     the same for a 100,000-character memo of ordinary words.
 //   print first_page_before_end=<yes|no>
 //     whether the preview is open while the later pages are still made.
 
@@ -11,6 +17,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSqlQuery>
+#include <QTextLayout>
 #include <algorithm>
 #include <cstdio>
 
@@ -50,15 +57,15 @@ const char* const kFormato =
     "[PIE]\r\n"
     "Suma=120;100;40;Importe;D;0.00\r\n";
 
-void formato() {
+void formato(const QString& codigo, const char* programa) {
     TTable t;
     t.setTableName(QStringLiteral("IMPRESO"));
     if (!AbrirTabla(fGENEINIC, &t)) fail("cannot open IMPRESO");
     t.Append();
-    t.FieldByName(QStringLiteral("Codigo"))->setAsString(QStringLiteral("BENCH"));
+    t.FieldByName(QStringLiteral("Codigo"))->setAsString(codigo);
     t.FieldByName(QStringLiteral("Modo"))->setAsString(QStringLiteral("Grafico"));
     t.FieldByName(QStringLiteral("Formato"))->setAsString(QStringLiteral("A4"));
-    t.FieldByName(QStringLiteral("Instrucciones"))->setAsString(QLatin1String(kFormato));
+    t.FieldByName(QStringLiteral("Instrucciones"))->setAsString(QLatin1String(programa));
     t.Post();
 }
 
@@ -146,6 +153,77 @@ void raw(TfGENELIMP* f, const QString& archivo) {
     }
 }
 
+const char* const kFormatoMemo =
+    "[CABECERA]\r\n"
+    "Font=Arial;10\r\n"
+    "Camp=10;10;20;Texto;100000\r\n";
+
+TfGENELIMP* motorMemo(const QString& texto) {
+    OmitirDialogoImpresora = true;
+    auto* f = new TfGENELIMP;
+    CrearTablaEstructura(fGENEINIC, f->Temporal,
+                         QStringLiteral("Tabla Temporal\r\n/C/1/Codigo/ftInteger/0/*\r\n"
+                                        "/C/2/Texto/ftMemo/0/\r\n"
+                                        "/I/1/<Primary>/Codigo/\r\n"),
+                         -1);
+    f->Temporal->Open();
+    f->Temporal->Append();
+    f->Temporal->FieldByName(QStringLiteral("Codigo"))->setAsInteger(1);
+    f->Temporal->FieldByName(QStringLiteral("Texto"))->setAsString(texto);
+    f->Temporal->Post();
+    return f;
+}
+
+// The same text broken into a 20 mm column by QTextLayout and drawn line by
+// line on a PDF page at 150 dots per inch; the number of lines.
+int memoRaw(const QString& texto, const QString& archivo) {
+    QPdfWriter pdf(archivo);
+    pdf.setResolution(150);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setPageMargins(QMarginsF());
+    QPainter p(&pdf);
+    const double mm = 150 / 25.4;
+    QFont fuente(QStringLiteral("Liberation Sans"));
+    fuente.setPixelSize(21);
+    p.setFont(fuente);
+    QTextLayout layout(texto, fuente, &pdf);
+    QTextOption opcion;
+    opcion.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(opcion);
+    layout.beginLayout();
+    int lineas = 0;
+    for (QTextLine l = layout.createLine(); l.isValid(); l = layout.createLine()) {
+        l.setLineWidth(20 * mm);
+        l.setPosition(QPointF(0, lineas * l.height()));
+        ++lineas;
+    }
+    layout.endLayout();
+    layout.draw(&p, QPointF(10 * mm, 10 * mm));
+    return lineas;
+}
+
+// The best of three runs of the engine and of the raw layout for one memo.
+void medirMemo(const char* nombre, const QString& texto, QTemporaryDir& dir) {
+    CodigoImpreso = QStringLiteral("MEMO");
+    TfGENELIMP* f = motorMemo(texto);
+    double ours = 1e9, base = 1e9;
+    for (int vuelta = 0; vuelta < 3; ++vuelta) {
+        const QString nuestro = dir.filePath(QStringLiteral("memo.pdf"));
+        f->DestinoImpreso = QStringLiteral("PDF:") + nuestro;
+        QElapsedTimer t;
+        t.start();
+        f->EjecutarImpreso();
+        ours = std::min(ours, seconds(t));
+        if (PdfPageCount(nuestro) != 1) fail("the engine's memo PDF lacks its page");
+        t.restart();
+        if (memoRaw(texto, dir.filePath(QStringLiteral("memo_raw.pdf"))) < 2)
+            fail("the raw layout did not wrap");
+        base = std::min(base, seconds(t));
+    }
+    delete f;
+    std::printf("print %s ours=%.3f raw=%.3f ratio=%.2f\n", nombre, ours, base, ours / base);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -154,7 +232,7 @@ int main(int argc, char** argv) {
     bench::Installation installation;
     InstalarServiciosFormulario();
     TModuloDatos modulo;
-    formato();
+    formato(QStringLiteral("BENCH"), kFormato);
     CodigoImpreso = QStringLiteral("BENCH");
     PrevisualizarImpreso = false;
     QTemporaryDir dir;
@@ -179,6 +257,21 @@ int main(int argc, char** argv) {
     }
     delete f;
     std::printf("print pdf_1000 ours=%.3f raw=%.3f ratio=%.2f\n", ours, base, ours / base);
+
+    // A word wider than its column, and a long memo of ordinary words.
+    formato(QStringLiteral("MEMO"), kFormatoMemo);
+    medirMemo("memo_3000", QString(3000, QLatin1Char('m')), dir);
+    QString palabras;
+    static const char* const kPalabras[] = {"contrato", "de",     "trabajo",  "indefinido",
+                                            "a",        "tiempo", "completo", "con",
+                                            "periodo",  "prueba"};
+    for (int i = 0; palabras.size() < 100000; ++i) {
+        if (!palabras.isEmpty()) palabras += QLatin1Char(' ');
+        palabras += QLatin1String(kPalabras[i % 10]);
+    }
+    palabras.truncate(100000);
+    medirMemo("memo_100000", palabras, dir);
+    CodigoImpreso = QStringLiteral("BENCH");
 
     // The preview opens on page 1 while the rest is made.
     PrevisualizarImpreso = true;

@@ -4,6 +4,7 @@
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QHash>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -61,6 +62,22 @@ QString LiteralFechaHora(const TCampoBusqueda& campo, const QString& valor,
     return QString();
 }
 
+// A piece typed for a numeric field, as the value it is compared with: the
+// quoted number when the field's type holds it as written, the bare number
+// when it does not ("3.5" or 99999 for a small integer, which the engine
+// would refuse as quoted text), "" when the piece is no number at all.
+QString LiteralNumerico(const TCampoBusqueda& campo, const QString& valor) {
+    static const QRegularExpression numero(
+        QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
+    const QString t = valor.trimmed();
+    if (!numero.match(t).hasMatch()) return QString();
+    if (IsFloatType(campo.Tipo)) return SqlDialect::quoteString(t);
+    bool entero = false;
+    const qlonglong n = t.toLongLong(&entero);
+    const qlonglong limite = campo.Tipo == ftSmallint ? 32767 : 2147483647;
+    return entero && n >= -limite - 1 && n <= limite ? SqlDialect::quoteString(t) : t;
+}
+
 // The maximum number of rows the combo asks for; "Ilimitado" gives -1.
 int MaximoFilas(const QString& texto) {
     if (texto == QLatin1String("Ilimitado")) return -1;
@@ -92,9 +109,18 @@ QString CondicionesBusqueda(const QList<TCampoBusqueda>& Campos, const QString& 
         const TCampoBusqueda& campo = Campos[i];
         const QString& valor = piezas[i];
         if (Modo == mbAproximada) {
+            const QString op = i == pares - 1 ? QStringLiteral(" >= ") : QStringLiteral(" = ");
+            if (IsIntegerType(campo.Tipo) || IsFloatType(campo.Tipo)) {
+                // A text is no value of a number: it matches nothing, on
+                // every engine (PostgreSQL would refuse the comparison).
+                const QString numero = LiteralNumerico(campo, valor);
+                condiciones << (numero.isEmpty() ? QStringLiteral("(1 = 0)")
+                                                 : QLatin1Char('(') + campo.Nombre + op + numero +
+                                                       QLatin1Char(')'));
+                continue;
+            }
             QString literal = LiteralFechaHora(campo, valor, Dialecto);
             if (literal.isEmpty()) literal = SqlDialect::quoteString(valor);
-            const QString op = i == pares - 1 ? QStringLiteral(" >= ") : QStringLiteral(" = ");
             condiciones << QLatin1Char('(') + campo.Nombre + op + literal + QLatin1Char(')');
         } else {
             const QString patron = Modo == mbFonetica

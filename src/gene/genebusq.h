@@ -46,7 +46,8 @@ struct TCampoBusqueda {
 // The WHERE conditions for the typed text: "," counts as ";", the i-th piece
 // pairs with the i-th field and pairing stops at the first empty piece or
 // missing field. Approximate: "(F = v) AND ... (Last >= v)", dates (and times
-// of "Hora" fields) as the engine writes them; partial "(F LIKE 'v%')";
+// of "Hora" fields) as the engine writes them, a piece that is no number
+// for a numeric field "(1 = 0)" (it matches nothing); partial "(F LIKE 'v%')";
 // phonetic "(F LIKE '%v%')". Each value goes through the one quoting routine;
 // LIKE on a column that is not text casts where the engine needs it. "" when
 // nothing pairs.

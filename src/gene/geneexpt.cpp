@@ -73,10 +73,10 @@ QString TextoCampo(const TField* Campo, const Delimitadores& d) {
     return v;
 }
 
-// A line without the stray line ends a value may still hold.
+// A line without the stray line ends a value may still hold, nor any other
+// control character but the tab a separator may be.
 QString Limpia(QString linea) {
-    linea.remove(QLatin1Char('\r'));
-    linea.remove(QLatin1Char('\n'));
+    linea.removeIf([](QChar c) { return c < QChar(0x20) && c != u'\t'; });
     return linea;
 }
 
@@ -209,7 +209,7 @@ public:
         negrita.bold = true;
         for (int c = 0; c < campos.size(); ++c) {
             QString t;
-            Traducir(modulo_, SepararPalabras(campos[c]->FieldName()), QString(), QString(), t);
+            Traducir(modulo_, PalabrasLegibles(campos[c]->FieldName()), QString(), QString(), t);
             libro_.WriteString(0, fila, c, t, negrita);
         }
     }

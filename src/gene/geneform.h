@@ -96,6 +96,9 @@ void AgregarControlNoVisible(TfGENEINIC* f, TForm* Formulario);
 // "Informes" (the configuration item and the saved report definitions).
 void ConfigurarMenusConsultas(TfGENEINIC* f, const QString& Usuario, const QString& Aplicacion,
                               TMainMenu* Menu);
+// A saved query or report was written or deleted: the main window lists them
+// again at once.
+void MenusConsultasModificados();
 // Click of a saved query or report item: the window of that name opens anew.
 void AbrirConsultaMenu(TfGENEINIC* f, QObject* Sender);
 // The report definition the report runner (TfGENEUINF) runs; set before it

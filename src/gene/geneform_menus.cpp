@@ -102,6 +102,12 @@ void ConfigurarMenusConsultas(TfGENEINIC* f, const QString& Usuario, const QStri
         TraducirFormulario(f, ventana, QString());
 }
 
+void MenusConsultasModificados() {
+    // The main window lives in a layer above: it is asked by name.
+    if (TForm* principal = MainForm())
+        QMetaObject::invokeMethod(principal, "ActualizarMenusConsultas");
+}
+
 void AbrirConsultaMenu(TfGENEINIC*, QObject* Sender) {
     auto* item = qobject_cast<TMenuItem*>(Sender);
     if (!item) return;

@@ -1,9 +1,14 @@
 // The common key handling of every form.
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFontDialog>
 #include <QKeyEvent>
 #include <QPointer>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTimer>
 
 #include "db/dataset.h"
 #include "db/dberror.h"
@@ -210,6 +215,45 @@ void TeclaCtrlP(TfGENEINIC*, QObject* activo) {
     if (impreso) impreso->Free();
 }
 
+// Where Enter may stop: a field. Buttons (but for check and radio boxes),
+// the tabs of a page control, panels and scroll bars are reached by Tab only.
+bool EsParadaIntro(QWidget* w) {
+    if (qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w)) return true;
+    return !qobject_cast<QAbstractButton*>(w) && !qobject_cast<QTabBar*>(w) &&
+           !qobject_cast<QScrollBar*>(w) && !qobject_cast<TPanel*>(w);
+}
+
+// Enter outside grids and memos: the focus goes to the next field of the
+// form in tab order (the order its fields stand in on screen).
+void SiguienteCampo(TForm* Formulario) {
+    QWidget* desde = QApplication::focusWidget();
+    if (!desde || !Formulario->isAncestorOf(desde)) return;
+    for (QWidget* w = desde->nextInFocusChain(); w && w != desde; w = w->nextInFocusChain()) {
+        if (!Formulario->isAncestorOf(w) || w->focusProxy() || !w->isVisible() || !w->isEnabled() ||
+            (w->focusPolicy() & Qt::TabFocus) != Qt::TabFocus || !EsParadaIntro(w))
+            continue;
+        w->setFocus(Qt::TabFocusReason);
+        return;
+    }
+}
+
+bool EsRejillaDeTexto(const QObject* o) {
+    return EsRejilla(o) || qobject_cast<const TStringGrid*>(o);
+}
+
+// Enter in a grid is Tab there (the next column, the next line); when the
+// grid lets the focus go, it goes on to the next field as Enter does.
+void IntroEnRejilla(TForm* Formulario, QObject* Rejilla) {
+    QPointer<QWidget> foco = QApplication::focusWidget();
+    if (!foco) return;
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QCoreApplication::sendEvent(foco, &tab);
+    auto* rejilla = qobject_cast<QWidget*>(Rejilla);
+    QWidget* ahora = QApplication::focusWidget();
+    if (!ahora || !rejilla || ahora == rejilla || rejilla->isAncestorOf(ahora)) return;
+    if (!EsParadaIntro(ahora)) SiguienteCampo(Formulario);
+}
+
 void Filas(TfGENEINIC* f, TForm* Formulario, int& Key, int Shift) {
     const int mods = Shift & kModificadores;
     const bool ninguno = mods == 0;
@@ -218,7 +262,15 @@ void Filas(TfGENEINIC* f, TForm* Formulario, int& Key, int Shift) {
     QObject* activo = ControlActivo(Formulario);
     TModuloDatos* m = Modulo();
 
-    if (Key == VK_RETURN && ninguno && !EsMemo(activo)) Key = VK_TAB;
+    if (Key == VK_RETURN && ninguno && !EsMemo(activo)) {
+        // In a grid Enter is Tab (the next column); elsewhere the next field.
+        Key = 0;
+        if (EsRejillaDeTexto(activo)) {
+            IntroEnRejilla(Formulario, activo);
+        } else {
+            SiguienteCampo(Formulario);
+        }
+    }
     if (Key == VK_F5 && ctrl) {
         if (auto* agregar =
                 qobject_cast<TMenuItem*>(Formulario->FindComponent(QStringLiteral("Agregar")))) {
@@ -315,14 +367,13 @@ void TeclaPresionadaFormulario(TfGENEINIC*, TForm* Formulario, QChar& Key) {
     try {
         QObject* activo = ControlActivo(Formulario);
         if (Key == QLatin1Char('\r')) {
-            if (EsRejilla(activo) || qobject_cast<TStringGrid*>(activo)) {
+            if (EsRejillaDeTexto(activo)) {
                 Key = QLatin1Char('\t');
             } else if (!EsMemo(activo)) {
                 Key = QChar();
-                // The next control in tab order, as the dialog manager moves it.
-                if (QWidget* foco = QApplication::focusWidget())
-                    QCoreApplication::postEvent(
-                        foco, new QKeyEvent(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier));
+                // The next field, once the key is done with, as the dialog
+                // manager moves it.
+                QTimer::singleShot(0, Formulario, [Formulario] { SiguienteCampo(Formulario); });
             }
             return;
         }

@@ -138,7 +138,10 @@ QString PaginaAyuda(int Contexto) {
     QString nombre;
     NombreAplicacion(fGENEINIC, Contexto, nombre);
     if (nombre.isEmpty()) return QString();
-    nombre.replace(QLatin1Char(' '), QLatin1Char('_'));
+    // A topic is a window's caption: what a file name cannot hold becomes "_"
+    // too ("Listado de Vacaciones/Puentes/Permisos").
+    for (QChar& c : nombre)
+        if (c == u' ' || QStringView(u"/\\:*?\"<>|").contains(c)) c = u'_';
     return JoinPath(JoinPath(CarpetaPrograma(), QStringLiteral("help")),
                     nombre + QStringLiteral(".html"));
 }

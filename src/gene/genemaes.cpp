@@ -1,8 +1,10 @@
 #include "gene/genemaes.h"
 
 #include <QHBoxLayout>
+#include <QPointer>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "db/datasource.h"
 #include "db/dberror.h"
@@ -14,6 +16,7 @@
 #include "gene/genefilt.h"
 #include "gene/geneform.h"
 #include "gene/geneinic.h"
+#include "gene/geneinic_conexion.h"
 #include "gene/geneinic_formulario.h"
 #include "gene/geneinic_tablas.h"
 #include "gene/genemodu.h"
@@ -21,6 +24,7 @@
 #include "gene/mensajes.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
+#include "ui/dbgrid.h"
 #include "ui/menus.h"
 
 namespace {
@@ -375,35 +379,119 @@ void TFormularioMaestro::pbConformeClick(QObject*) {
     GrabarDatos();
 }
 
+QList<TDataSet*> TFormularioMaestro::LineasPendientes() const {
+    QList<TDataSet*> lineas;
+    for (QObject* o : Components())
+        if (auto* d = qobject_cast<TDataSet*>(o))
+            if (d != Table1 && (d->State() == dsEdit || d->State() == dsInsert)) lineas << d;
+    return lineas;
+}
+
+bool TFormularioMaestro::GrabarLineasPendientes(QList<TDataSet*>* Grabadas) {
+    for (TDataSet* linea : LineasPendientes()) {
+        QPointer<TDataSet> guardia(linea);
+        try {
+            // A new line nobody typed into goes away, as it does when its
+            // grid is left.
+            if (linea->State() == dsInsert && !linea->Modified()) {
+                linea->Cancel();
+                continue;
+            }
+            linea->Post();
+            if (Grabadas) Grabadas->append(linea);
+        } catch (const EAbort&) {
+            // Its check has said why.
+            if (guardia) MostrarRejillaDe(linea);
+            return false;
+        } catch (const std::exception&) {
+            HandleApplicationException(linea, std::current_exception());
+            if (guardia) MostrarRejillaDe(linea);
+            return false;
+        }
+    }
+    return true;
+}
+
+void TFormularioMaestro::MostrarRejillaDe(TDataSet* Lineas) {
+    for (QObject* o : Components()) {
+        auto* rejilla = qobject_cast<TDBGrid*>(o);
+        if (!rejilla || !rejilla->DataSource() || rejilla->DataSource()->DataSet() != Lineas)
+            continue;
+        for (QWidget* p = rejilla->parentWidget(); p && p != this; p = p->parentWidget())
+            if (auto* hoja = qobject_cast<TTabSheet*>(p))
+                if (TPageControl* paginas = hoja->PageControl()) paginas->setActivePage(hoja);
+        setActiveControl(rejilla);
+        return;
+    }
+}
+
 void TFormularioMaestro::GrabarDatos() {
     const TDataSetState estado = Table1->State();
+    // The lines being typed go with the record, in its transaction. Nothing
+    // typed is lost: a line or a record refused for correction keeps the
+    // lines saved before it; a record that is dropped takes back the lines
+    // saved with it. The transaction ends before any message is shown.
+    std::optional<TGuardaTransaccion> transaccion;
+    QList<TDataSet*> grabadas;
+    auto conservar = [&] {
+        if (transaccion) transaccion->Confirmar();
+        transaccion.reset();
+    };
+    auto deshacer = [&] {
+        if (!transaccion) return;
+        transaccion.reset();
+        for (TDataSet* d : std::as_const(grabadas))
+            if (d->Active() && d->State() == dsBrowse) d->Refresh();
+    };
+    if (!LineasPendientes().isEmpty()) {
+        transaccion.emplace(fGENEINIC);
+        if (!GrabarLineasPendientes(&grabadas)) {
+            conservar();
+            return;
+        }
+    }
     if (estado == dsEdit) {
         try {
             Table1->Post();
         } catch (const EAbort&) {
             // Refused by a check that has warned already: the edit stays.
         } catch (const std::exception&) {
+            deshacer();
             Table1->Cancel();
             MensajeAdvertencia(TextoErrorModificacion);
+            return;
         }
+        conservar();
         return;
     }
-    if (estado != dsInsert) return;
+    if (estado != dsInsert) {
+        conservar();
+        return;
+    }
     try {
         Table1->Post();
     } catch (const EAbort&) {
         // Refused by a check that has warned already: the row stays as typed.
+        conservar();
         return;
     } catch (const std::exception&) {
+        if (MantenerAltaFallida) {
+            conservar();
+            MensajeAdvertencia(TextoErrorAlta);
+            return;
+        }
+        deshacer();
         MensajeAdvertencia(TextoErrorAlta);
-        if (MantenerAltaFallida) return;
         Table1->Cancel();
     }
+    conservar();
     // A member whose after-post starts the next row has done so already.
     if (AltaContinua && Table1->State() != dsInsert) IniciarAlta();
 }
 
 void TFormularioMaestro::Table1BeforeInsert(TDataSet*) {
+    // A new record never starts with another record's line pending.
+    if (!GrabarLineasPendientes()) Abort();
     ClaveAnterior.clear();
     if (!Table1->IsEmpty()) ClaveRegistro(ModuloDatos, Table1, ClaveAnterior);
 }
@@ -418,6 +506,9 @@ void TFormularioMaestro::Table1NewRecord(TDataSet*) {
 }
 
 void TFormularioMaestro::Table1BeforePost(TDataSet*) {
+    // However the record is posted (confirm, moving off it, closing), the
+    // lines being typed go first.
+    if (!GrabarLineasPendientes()) Abort();
     EstadoAntesDeGrabar = Table1->State();
 }
 

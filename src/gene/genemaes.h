@@ -17,6 +17,7 @@
 // AbrirTablasFormulario, so nothing is read before the form is created.
 // Handlers are public so that tests drive them without showing the form.
 
+#include <QList>
 #include <QString>
 
 #include "ui/form.h"
@@ -158,8 +159,23 @@ public:
     Q_INVOKABLE virtual void BuscarDatosDBEdit(QObject* Sender);
 
     // Posts the record being edited or inserted; failures warn (see the
-    // configuration) and leave the form usable.
+    // configuration) and leave the form usable. The detail lines being typed
+    // are posted first, in one transaction with the record: a record that is
+    // dropped after a failed post takes back the lines posted with it; one
+    // kept for correction keeps them.
     virtual void GrabarDatos();
+    // Posts every detail line being typed (any dataset of the form but
+    // Table1 in edit or insert state, in the order the form made them); a
+    // new line nobody typed into is dropped.
+    // The first that fails stops: its own message is shown (a check's
+    // warning, else the error as the common handling words it), its grid
+    // takes the focus, and false is answered. Grabadas receives the
+    // datasets posted.
+    bool GrabarLineasPendientes(QList<TDataSet*>* Grabadas = nullptr);
+    // The datasets of the form, but Table1, in edit or insert state.
+    QList<TDataSet*> LineasPendientes() const;
+    // The grid showing the dataset comes forward (its page shown) with the focus.
+    void MostrarRejillaDe(TDataSet* Lineas);
 
     virtual void Table1BeforeInsert(TDataSet* DataSet);
     virtual void Table1NewRecord(TDataSet* DataSet);

@@ -342,7 +342,7 @@ void TfGENEMLIS::CalcularTotalesLista() {
             double suma = 0;
             for (Temporal->First(); !Temporal->Eof(); Temporal->Next())
                 if (!campo->IsNull()) suma += campo->AsFloat();
-            textos << QStringLiteral("Total ") + SepararPalabras(campo->FieldName()) +
+            textos << QStringLiteral("Total ") + PalabrasLegibles(campo->FieldName()) +
                           QStringLiteral(": ");
             totales << FormatFloat(QStringLiteral("#,##0.00"), suma) + Espacios(7);
         }
@@ -429,7 +429,7 @@ void TfGENEMLIS::VerDetalle1Click() {
     TField* campo = campoSeleccionado();
     if (!campo || !campo->IsBlob()) return;
     MostrarDetalle(campo->AsString(),
-                   QStringLiteral("Detalle del campo ") + SepararPalabras(campo->FieldName()),
+                   QStringLiteral("Detalle del campo ") + PalabrasLegibles(campo->FieldName()),
                    QString());
 }
 

@@ -11,6 +11,7 @@
 #include "db/dberror.h"
 #include "db/field.h"
 #include "db/query.h"
+#include "db/sqllexis.h"
 #include "db/sysutils.h"
 #include "db/table.h"
 #include "gene/geneconv.h"
@@ -156,6 +157,7 @@ void ejecutarSQL(TModuloDatos* ModuloDatos, const QString& SQL, const QString& S
 
     auto q = std::make_unique<TQuery>();
     q->setRequestLive(false);
+    q->setUserStatement(contiene(Opciones, "SentenciaUsuario"));
     QString sentencia = IncluirNulosEnCondiciones(SQL);
     if (esSelect) sentencia = parchesNulos(sentencia, Opciones);
     try {
@@ -676,32 +678,10 @@ void TextoCampoFechaHora(TModuloDatos*, TField* Campo, QString& Texto) {
 }
 
 QString MotivoSegundaSentencia(const QString& SQL) {
-    const QString motivo = QStringLiteral("el texto contiene más de una sentencia SQL");
-    const qsizetype n = SQL.size();
-    bool separador = false;  // a ";" was seen outside quotes and comments
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = SQL[i];
-        const QChar siguiente = i + 1 < n ? SQL[i + 1] : QChar();
-        if (c == QLatin1Char('-') && siguiente == QLatin1Char('-')) {
-            while (i < n && SQL[i] != QLatin1Char('\n')) ++i;
-            continue;
-        }
-        if (c == QLatin1Char('/') && siguiente == QLatin1Char('*')) {
-            const qsizetype fin = SQL.indexOf(QStringLiteral("*/"), i + 2);
-            i = fin < 0 ? n : fin + 1;
-            continue;
-        }
-        if (c.isSpace()) continue;
-        if (c == QLatin1Char(';')) {
-            separador = true;
-            continue;
-        }
-        if (separador) return motivo;
-        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
-            // A doubled quote closes and reopens the literal: the scan is the same.
-            for (++i; i < n && SQL[i] != c; ++i) {
-            }
-        }
-    }
-    return QString();
+    // As either engine reads it: a ";" that one of them takes as quoted may
+    // be code for the other.
+    if (!SqlHoldsSeveralStatements(SQL, SqlLexis::Standard) &&
+        !SqlHoldsSeveralStatements(SQL, SqlLexis::Postgres))
+        return QString();
+    return QStringLiteral("el texto contiene más de una sentencia SQL");
 }

@@ -13,7 +13,9 @@
 // inside a memo of a multi-column result; a blank by default), "ForzarNULL",
 // "No Crear Tabla" (a missing table is not created from the dictionary),
 // "ADOConnection" (InsertarRegistroSQL), "Open", "ExecSQL", "Temporal"
-// (AbrirConsulta).
+// (AbrirConsulta), "SentenciaUsuario" (a statement a user typed: refused by
+// the engine when it holds several, a query read in a read-only transaction;
+// see TQuery::setUserStatement).
 //
 // ModuloDatos may be null (start-up, between company changes): the routines
 // then do without the cache and the module's tables.

@@ -229,12 +229,20 @@ QStringList ImpresorasInstaladas() {
 }
 
 bool PrepararImpresora(QPrinter& Impresora, const QString& Nombre) {
-    if (seamPreparar()) return seamPreparar()(Impresora, Nombre);
-    if (!Nombre.isEmpty()) {
-        Impresora.setPrinterName(Nombre);
+    // A printer is named as the system lists it, letter case ignored.
+    QString nombre = Nombre;
+    if (!nombre.isEmpty())
+        for (const QString& instalada : ImpresorasInstaladas())
+            if (instalada.compare(Nombre, Qt::CaseInsensitive) == 0) {
+                nombre = instalada;
+                break;
+            }
+    if (seamPreparar()) return seamPreparar()(Impresora, nombre);
+    if (!nombre.isEmpty()) {
+        Impresora.setPrinterName(nombre);
         // An unknown name leaves the printer on the default one: never print
         // on a printer nobody chose.
-        if (Impresora.printerName() != Nombre) return false;
+        if (Impresora.printerName() != nombre) return false;
     }
     return Impresora.isValid() && Impresora.outputFormat() == QPrinter::NativeFormat;
 }

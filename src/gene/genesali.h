@@ -66,8 +66,9 @@ QString CrearPDF(const QString& Archivos, const QString& Papel);
 
 // The installed printers, in the system's order.
 QStringList ImpresorasInstaladas();
-// Points the printer at the installed printer of that name (empty: the
-// default one); false when there is no such printer or it cannot print.
+// Points the printer at the installed printer of that name, letter case
+// ignored (empty: the default one); false when there is no such printer or it
+// cannot print.
 bool PrepararImpresora(QPrinter& Impresora, const QString& Nombre);
 // Tests replace the printers: the list, and what pointing a printer at a
 // name does. Empty functions restore the system's.

@@ -42,6 +42,11 @@ QString ReemplazarTextoRepetido(const QString& Buscar, const QString& Reemplazo,
 
 // "CodigoPostal" -> "Codigo Postal", "Nivel12" -> "Nivel 12", "NIF" -> "NIF".
 QString SepararPalabras(const QString& Nombre);
+// The words of a name as a reader expects them in a printed or exported
+// text: SepararPalabras, then the words an identifier spells without their
+// accent or "ñ" get it back ("AnoCalendario" -> "Año Calendario",
+// "GrupoAnalisis1" -> "Grupo Análisis 1").
+QString PalabrasLegibles(const QString& Nombre);
 // Short column title: "FechaAlta" -> "F.Alta"; with Letras 2
 // "FechaAltaEmpresa" -> "Fe.Al.Empresa".
 QString AbreviarTitulo(const QString& Titulo, int Letras);

@@ -22,8 +22,10 @@
 #include "gene/genemodu_nombres.h"
 #include "gene/genemodu_sql.h"
 #include "gene/genesele.h"
+#include "gene/mensajes.h"
 #include "gene/print/genelimp.h"
 #include "gene/sesion.h"
+#include "nomina/nomilcon_clausulas.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
 #include "ui/registry.h"
@@ -554,6 +556,13 @@ void TfNOMILCON::ListarImpresos() {
         motor->LTemporal->setMasterFields(QStringLiteral("CodigoOperario;CodigoContrato;Pagina"));
         motor->LTemporal->Open();
         RellenarImpresos(d, motor->Temporal, motor->LTemporal);
+        // Clauses the format would cut are told before anything prints.
+        const QStringList cortadas = MemosQueNoCaben(motor->Temporal, motor->Impreso);
+        if (!cortadas.isEmpty())
+            MensajeAdvertencia(
+                QStringLiteral("¡Las cláusulas de estos contratos no caben en su impreso y se "
+                               "imprimirán cortadas!\r\n") +
+                cortadas.join(QStringLiteral("\r\n")));
         motor->Temporal->First();
         motor->EjecutarImpreso();
     } catch (const std::exception&) {

@@ -213,6 +213,9 @@ void TfRRHHCAND::ConstruirControles() {
     historicos->addWidget(DBGridHPuestos, 1);
     historicos->addWidget(new TLabel(PagHistoricos, QStringLiteral("De Formación")));
     DBGridHFormacion = NuevaRejillaFormacion(PagHistoricos, DSFormacion);
+    // The other cells of a training line need its start date first (its
+    // number is filled in): a new line starts there.
+    DBGridHFormacion->setNewRowColumn(3);
     historicos->addWidget(DBGridHFormacion, 1);
     for (TDBGrid* g : {DBGridHPuestos, DBGridHFormacion})
         g->OnDblClick = [this](QObject* o) { BuscarDatosDBEdit(o); };

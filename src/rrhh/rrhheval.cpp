@@ -319,11 +319,6 @@ void TfRRHHEVAL::IniciarAlta() {
     Table1->Insert();
 }
 
-void TfRRHHEVAL::GrabarDatos() {
-    if (EnEdicion(Table2) && !Intentar([this] { Table2->Post(); }, TextoErrorModificacion)) return;
-    TMaestroFicha::GrabarDatos();
-}
-
 void TfRRHHEVAL::pbCancelarClick(QObject* Sender) {
     if (EnEdicion(Table2)) Table2->Cancel();
     TMaestroFicha::pbCancelarClick(Sender);

@@ -59,7 +59,6 @@ public:
     void FormCreate(QObject* Sender) override;
     void DataSource1StateChange(QObject* Sender) override;
     void IniciarAlta() override;
-    void GrabarDatos() override;
     void pbCancelarClick(QObject* Sender) override;
     // Leaving the employee code: empty cancels, otherwise 1..9999.
     Q_INVOKABLE void CampoClaveP1Exit(QObject* Sender);

@@ -437,7 +437,11 @@ void TfRRHHMENU::AyudadeMenuClick(QObject*) {
 
 void TfRRHHMENU::AyudadeClick(QObject*) {
     TForm* hijo = ActiveMDIChild();
-    MostrarAyuda(fGENEINIC, ContextoAyuda(hijo ? hijo->Caption() : TituloPrograma));
+    int contexto = ContextoAyuda(hijo ? hijo->Caption() : TituloPrograma);
+    // A window named by the user (a saved query, a custom report) has the
+    // help of its kind.
+    if (contexto == 0 && hijo) contexto = ContextoAyuda(hijo->Name());
+    MostrarAyuda(fGENEINIC, contexto);
 }
 
 void TfRRHHMENU::LoNuevoDeMenuClick(QObject*) {

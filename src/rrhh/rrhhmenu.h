@@ -120,6 +120,9 @@ public:
     void RefrescarHijoActivo();
     // The items of the "Ventana" menu that list the open windows.
     void ActualizarListaVentanas();
+    // The saved queries and reports of the company open, listed again in
+    // "Adicional" and "Informes" (after one was saved or deleted).
+    Q_INVOKABLE void ActualizarMenusConsultas();
 
 protected:
     // The window's close button: refused while a window is busy.

@@ -125,6 +125,11 @@ void TfRRHHMENU::FormShow(QObject* Sender) {
     IrAPaginaWeb->setCaption(URLAccesoMenuWebDistribuidor);
     IrAPaginaWeb->setEnabled(!IrAPaginaWeb->Caption().isEmpty());
     mostrado_ = true;
+    // The log-in prompts may have left the keyboard elsewhere (a window
+    // manager hands it back to the window the program was started from):
+    // the user's next key is for the menus.
+    raise();
+    activateWindow();
     FormActivate(this);
 }
 
@@ -213,6 +218,11 @@ TfRRHHMENU::TSeleccionEmpresa TfRRHHMENU::SeleccionarEmpresa() {
     if (VisualizarLogoEmpresaEnMenu) MostrarLogotipo();
     ConfigurarMenusConsultas(fGENEINIC, CodigoUsuarioActual, TituloPrograma, MainMenu1);
     return TSeleccionEmpresa::Abierta;
+}
+
+void TfRRHHMENU::ActualizarMenusConsultas() {
+    if (empresaAbierta_ != 0)
+        ConfigurarMenusConsultas(fGENEINIC, CodigoUsuarioActual, TituloPrograma, MainMenu1);
 }
 
 void TfRRHHMENU::RecuperarEmpresa() {

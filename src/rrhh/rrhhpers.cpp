@@ -273,32 +273,37 @@ void TfRRHHPERS::ConstruirControles() {
     TDataSource* s = DataSource1;
     NuevoEdit(PagIdentificacion, datos, 0, 0, "EditDomicilio", QStringLiteral("Domicilio"),
               QStringLiteral("Domicilio"), s);
-    NuevoEdit(PagIdentificacion, datos, 1, 0, "EditLocalidad", QStringLiteral("Localidad"),
+    // The full address, as the sheets and contracts print it.
+    NuevoEdit(PagIdentificacion, datos, 1, 0, "EditCodigoPostal", QStringLiteral("CodigoPostal"),
+              QStringLiteral("Código Postal"), s);
+    NuevoEdit(PagIdentificacion, datos, 2, 0, "EditLocalidad", QStringLiteral("Localidad"),
               QStringLiteral("Localidad"), s);
-    NuevoEdit(PagIdentificacion, datos, 2, 0, "EditTelefono", QStringLiteral("Telefono"),
+    NuevoEdit(PagIdentificacion, datos, 3, 0, "EditProvincia", QStringLiteral("Provincia"),
+              QStringLiteral("Provincia"), s);
+    NuevoEdit(PagIdentificacion, datos, 4, 0, "EditTelefono", QStringLiteral("Telefono"),
               QStringLiteral("Teléfono"), s);
-    NuevoEdit(PagIdentificacion, datos, 3, 0, "EditDNI", QStringLiteral("DNI"),
+    NuevoEdit(PagIdentificacion, datos, 5, 0, "EditDNI", QStringLiteral("DNI"),
               QStringLiteral("D.N.I."), s);
-    NuevoEdit(PagIdentificacion, datos, 4, 0, "EditFechaNacimiento",
+    NuevoEdit(PagIdentificacion, datos, 6, 0, "EditFechaNacimiento",
               QStringLiteral("FechaNacimiento"), QStringLiteral("Fecha Nacimiento"), s);
-    NuevoEdit(PagIdentificacion, datos, 5, 0, "EditFechaAntiguedad",
+    NuevoEdit(PagIdentificacion, datos, 7, 0, "EditFechaAntiguedad",
               QStringLiteral("FechaAntiguedad"), QStringLiteral("Fecha Antigüedad"), s);
-    EditCodigoPais = NuevoEdit(PagIdentificacion, datos, 6, 0, "EditCodigoPais",
+    EditCodigoPais = NuevoEdit(PagIdentificacion, datos, 8, 0, "EditCodigoPais",
                                QStringLiteral("CodigoPais"), QStringLiteral("País"), s);
-    EditNombrePais = NuevoEdit(PagIdentificacion, datos, 7, 0, "EditNombrePais",
+    EditNombrePais = NuevoEdit(PagIdentificacion, datos, 9, 0, "EditNombrePais",
                                QStringLiteral("NombrePais"), QString(), s);
     EditNombrePais->setEnabled(false);
     EditCodigoPais->OnDblClick = [this](QObject* o) { BuscarDatosDBEdit(o); };
     EditCodigoCalendario =
-        NuevoEdit(PagIdentificacion, datos, 8, 0, "EditCodigoCalendario",
+        NuevoEdit(PagIdentificacion, datos, 10, 0, "EditCodigoCalendario",
                   QStringLiteral("CodigoCalendario"), QStringLiteral("Calendario"), s);
     CalendarioOperario = new TSpeedButton(PagIdentificacion);
     CalendarioOperario->setObjectName(QStringLiteral("CalendarioOperario"));
     CalendarioOperario->setHint(QStringLiteral("Acceso al Calendario del Operario"));
-    datos->addWidget(CalendarioOperario, 8, 2);
-    NuevoEdit(PagIdentificacion, datos, 9, 0, "EditCodigoOperarioPresencia",
+    datos->addWidget(CalendarioOperario, 10, 2);
+    NuevoEdit(PagIdentificacion, datos, 11, 0, "EditCodigoOperarioPresencia",
               QStringLiteral("CodigoOperarioPresencia"), QStringLiteral("C.Operario Presencia"), s);
-    NuevoEdit(PagIdentificacion, datos, 10, 0, "NumeroAfiliacion",
+    NuevoEdit(PagIdentificacion, datos, 12, 0, "NumeroAfiliacion",
               QStringLiteral("NumeroAfiliacion"), QStringLiteral("Seguridad Social"), s);
     EditTipoOperario =
         NuevoCombo(PagIdentificacion, datos, 0, 3, "EditTipoOperario",
@@ -667,15 +672,6 @@ bool TfRRHHPERS::ReservarCodigoAlta() {
 void TfRRHHPERS::Table1BeforePost(TDataSet* DataSet) {
     if (Table1->State() == dsInsert && !ReservarCodigoAlta()) Abort();
     TMaestroFicha::Table1BeforePost(DataSet);
-}
-
-void TfRRHHPERS::pbConformeClick(QObject* Sender) {
-    for (TTable* t : {Baja, HContrato}) {
-        if (t->State() != dsEdit && t->State() != dsInsert) continue;
-        if (!Intentar([t] { t->Post(); }, QString::fromUtf8(textosmaestro::kNoSePuedeGrabar)))
-            return;
-    }
-    TMaestroFicha::pbConformeClick(Sender);
 }
 
 void TfRRHHPERS::pbCancelarClick(QObject*) {

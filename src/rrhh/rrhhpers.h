@@ -117,7 +117,6 @@ public:
     void FormCreate(QObject* Sender) override;
     void HabilitarModoEdicion(bool Editando) override;
     void CampoClaveExit(QObject* Sender) override;
-    void pbConformeClick(QObject* Sender) override;
     void pbCancelarClick(QObject* Sender) override;
     void Eliminar1Click(QObject* Sender) override;
     void BuscarDatosDBEdit(QObject* Sender) override;

@@ -115,7 +115,7 @@ QString ResumenSeleccion(TForm* Dialogo) {
         if (w->objectName() == QLatin1String("VisualizacionPrevia")) continue;
         if (auto* e = qobject_cast<TEdit*>(w)) {
             if (e->isEnabled())
-                texto += SepararPalabras(e->objectName()) + QStringLiteral(": ") + e->Text() +
+                texto += PalabrasLegibles(e->objectName()) + QStringLiteral(": ") + e->Text() +
                          QStringLiteral(", ");
         } else if (auto* c = qobject_cast<TCheckBox*>(w)) {
             if (c->isChecked() && c->isEnabled()) texto += c->Caption() + QStringLiteral(", ");
@@ -123,7 +123,7 @@ QString ResumenSeleccion(TForm* Dialogo) {
             if (r->isChecked() && r->isEnabled()) texto += r->Caption() + QStringLiteral(", ");
         } else if (auto* cb = qobject_cast<TComboBox*>(w)) {
             if (cb->isEnabled())
-                texto += SepararPalabras(cb->objectName()) + QStringLiteral(": ") +
+                texto += PalabrasLegibles(cb->objectName()) + QStringLiteral(": ") +
                          cb->currentText() + QStringLiteral(", ");
         }
     }

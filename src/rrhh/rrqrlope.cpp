@@ -31,8 +31,6 @@ const char* const TfRRQRLOPE::kDefinicionTemporal =
     "/C/12/Descripcion5/ftString/40/\r\n"
     "/I/1/<Primary>/GrupoAnalisis1;CodigoOperario/";
 
-const QChar TfRRQRLOPE::kSinGrupo = QChar(1);
-
 const TfRRQRLOPE::Entidad TfRRQRLOPE::kOperarios = {"fRRQRLOPE",
                                                     "Personal",
                                                     "PERSONAL",
@@ -165,10 +163,10 @@ void TfRRQRLOPE::RellenarTemporal() {
         if (!categorias.isEmpty())
             GruposCategorias(tabla, clave, categorias, grupos, descripciones);
         relleno.Anadir();
-        // The first group orders the rows and does not print. A key column
-        // cannot be empty on every engine: no group is a character below
-        // every printable one, so that those rows still come first.
-        tGrupo1->setAsString(grupos[0].isEmpty() ? QString(kSinGrupo) : grupos[0]);
+        // The first group orders the rows and does not print. No group is an
+        // empty text (never NULL, which a key refuses on one engine), so those
+        // rows come first and export as empty cells.
+        tGrupo1->setAsString(grupos[0].isEmpty() ? QStringLiteral("") : grupos[0]);
         tCodigo->setAsInteger(codigo);
         tNombre->setAsString(eNombre->AsString());
         for (int i = 0; i < 5; ++i) tDescripcion[i]->setAsString(descripciones[i]);

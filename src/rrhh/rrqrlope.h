@@ -31,8 +31,6 @@ public:
     bool Activos = true, NoActivos = true;
 
     static const char* const kDefinicionTemporal;
-    // GrupoAnalisis1 of a person with no group in the first category.
-    static const QChar kSinGrupo;
 
     // The code of the job position a person holds now: his position-history
     // row (NombreTabla: "PERSONAL" or "CANDIDAT") that started last, a row

@@ -7,6 +7,7 @@
 
 #include "db/clientdataset.h"
 #include "db/dialect.h"
+#include "db/query.h"
 #include "gene/genebusq.h"
 #include "gene/genemens.h"
 #include "gene/genemodu.h"
@@ -103,6 +104,16 @@ private Q_SLOTS:
                                  << "(Texto LIKE 'GAR%')";
         QTest::newRow("phonetic") << int(mbFonetica) << false << "GAR"
                                   << "(Texto LIKE '%GAR%')";
+        // A piece that is no number for a numeric field matches nothing; a
+        // number its field's type does not hold compares as a number.
+        QTest::newRow("no numbers") << int(mbAproximada) << true << "a;b;c,d"
+                                    << "(1 = 0) AND (1 = 0)";
+        QTest::newRow("text then number") << int(mbAproximada) << true << "Mayor, 5"
+                                          << "(1 = 0) AND (Linea >= '5')";
+        QTest::newRow("fraction") << int(mbAproximada) << true << "12;3.5"
+                                  << "(CodigoOperario = '12') AND (Linea >= 3.5)";
+        QTest::newRow("beyond small integer") << int(mbAproximada) << true << "99999"
+                                              << "(CodigoOperario >= 99999)";
         QTest::newRow("quote") << int(mbAproximada) << false << "O'NEIL"
                                << "(Texto >= 'O''NEIL')";
         // A typed condition stays a value: nothing rewrites it afterwards.
@@ -266,6 +277,31 @@ private Q_SLOTS:
         QCOMPARE(d->Modo(), mbParcial);
         QVERIFY(d->ResultadosOrdenados->isChecked());
         QVERIFY(MessageSeam::log().isEmpty());
+    }
+
+    // Approximate search with pieces that are no numbers for numeric fields:
+    // the statement runs on every engine and finds nothing; numbers compare
+    // as numbers, also those a small integer does not hold.
+    void aproximadaNumerica_data() { AddEngineRows(); }
+    void aproximadaNumerica() {
+        QFETCH(int, engine);
+        Escenario e{Engine(engine)};
+        auto d = ::dialogo();
+        const struct {
+            const char* dato;
+            int filas;
+        } casos[] = {{"a;b;c,d", 0}, {"Mayor, 5", 0}, {"13,x", 0},
+                     {"12, 5", 1},   {"12;3.5", 2},   {"99999", 0}};
+        for (const auto& c : casos) {
+            d->DatoABuscar->setText(QString::fromLatin1(c.dato));
+            d->pbBuscarClick(true);
+            TQuery q;
+            q.setDatabaseName(QStringLiteral("Database"));
+            q.SQL().setText(d->UltimaSentencia());
+            q.Open();  // raises what the engine says of it
+            QCOMPARE(q.RecordCount(), c.filas);
+            QCOMPARE(d->ClientDataSet1->Active() ? d->ClientDataSet1->RecordCount() : 0, c.filas);
+        }
     }
 
     void resultadosYCancelacion_data() { AddEngineRows(); }

@@ -1,5 +1,5 @@
 // The common keys of every form, pressed on a shown form as a user does:
-// Enter as Tab outside memos, the keypad's point as "," (":" in time
+// Enter from field to field outside memos, the keypad's point as "," (":" in time
 // fields), Ctrl+F5 on "Agregar", Esc for the running listing (never the Esc
 // that closes a drop-down list), F3 to the confirm button, exact modifiers,
 // and failures that never leave the keys.
@@ -56,6 +56,7 @@ public:
         EditSexo->setItemIndex(0);
         pbGrabar = agregar<TButton>(caja, "pbGrabar");
         pbAceptar = agregar<TButton>(caja, "pbAceptar");
+        EditVacio = agregar<TComboBox>(caja, "EditVacio");
         Menu = new TMainMenu(this);
         Menu->setObjectName(QStringLiteral("MainMenu1"));
         auto* ficha =
@@ -86,6 +87,7 @@ public:
     TComboBox* EditSexo;
     TButton* pbGrabar;
     TButton* pbAceptar;
+    TComboBox* EditVacio;
     TMainMenu* Menu;
     TMenuItem* Agregar;
     int escapes = 0;
@@ -126,6 +128,15 @@ private Q_SLOTS:
         QTest::keyClicks(f.Memo1, QStringLiteral("b"));
         QVERIFY(f.Memo1->hasFocus());
         QCOMPARE(f.Memo1->Lines(), (QStringList{"a", "b"}));
+        // Enter goes from field to field: the buttons between are Tab's only.
+        enfocar(f.EditSexo);
+        QTest::keyClick(f.EditSexo, Qt::Key_Return);
+        QTRY_VERIFY(f.EditVacio->hasFocus());
+        QTest::keyClick(f.EditVacio, Qt::Key_Return);
+        QTRY_VERIFY(f.Edit1->hasFocus());
+        enfocar(f.EditSexo);
+        QTest::keyClick(f.EditSexo, Qt::Key_Tab);
+        QTRY_VERIFY(f.pbGrabar->hasFocus());
     }
 
     void puntoDelTecladoNumerico() {
@@ -183,9 +194,10 @@ private Q_SLOTS:
         QTRY_VERIFY(f.pbAceptar->hasFocus());
     }
 
-    // Esc or Enter that closes an open drop-down list only closes it: the
-    // record being typed is not cancelled, the listing goes on, the focus
-    // stays; with the list closed Esc cancels the edit again.
+    // Esc or Enter that closes an open drop-down list (also one that opened
+    // empty) only closes it: the record being typed is not cancelled, the
+    // listing goes on, the focus stays; with the list closed Esc cancels the
+    // edit again.
     void teclasDeListaDesplegable_data() {
         QTest::addColumn<int>("tecla");
         QTest::addColumn<int>("elegido");
@@ -220,6 +232,16 @@ private Q_SLOTS:
         QTRY_VERIFY(f.EditSexo->hasFocus());
         QTest::keyClick(f.EditSexo, Qt::Key_Escape);
         QCOMPARE(cancelaciones, 1);
+
+        // A list with nothing in it opens empty, and the key closes just that.
+        enfocar(f.EditVacio);
+        f.EditVacio->showPopup();
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key(tecla));
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QCOMPARE(cancelaciones, 1);
+        QCOMPARE(f.escapes, 0);
+        QVERIFY(!ListadoCancelado);
     }
 
     // The typed-key buffer: plain keys as characters, the rest as one "|".

@@ -229,8 +229,9 @@ private Q_SLOTS:
                  "<html><head><title>Indice</title></head><body>i</body></html>");
         escribir(inst.carpeta() + QStringLiteral("/help/Recursos_Humanos.html"),
                  "<html><head><title>Principal</title></head><body>p</body></html>");
-        MapaContextos = QStringList{"Indice de Ayuda=0", "Recursos Humanos=10",
-                                    "Maestro de Personal=30", "Malo=x"};
+        MapaContextos =
+            QStringList{"Indice de Ayuda=0", "Recursos Humanos=10", "Maestro de Personal=30",
+                        "Malo=x", "Listado de Vacaciones/Puentes/Permisos=40"};
         QString nombre;
         NombreAplicacion(inst.sesion(), 10, nombre);
         QCOMPARE(nombre, QStringLiteral("Recursos Humanos"));
@@ -239,6 +240,10 @@ private Q_SLOTS:
         QCOMPARE(ContextoAyuda(QStringLiteral("Recursos Humanos")), 10);
         QCOMPARE(ContextoAyuda(QStringLiteral("Malo")), 0);
         QCOMPARE(ContextoAyuda(QStringLiteral("Otra Ventana")), 0);
+        // A caption with a "/" names a page of the help folder, not a subfolder.
+        QCOMPARE(
+            PaginaAyuda(40),
+            inst.carpeta() + QStringLiteral("/help/Listado_de_Vacaciones_Puentes_Permisos.html"));
 
         QVERIFY(MostrarAyuda(inst.sesion(), 10));
         TfGENEAYUD* ventana = MostrarVentanaAyuda(PaginaAyuda(10));

@@ -3,6 +3,7 @@
 // each option writes into the print engine's two work tables.
 
 #include <QPointer>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -19,8 +20,11 @@
 #include "gene/genesali_dialogos.h"
 #include "gene/genesele.h"
 #include "gene/print/genelimp.h"
+#include "gene/print/genelimp_p.h"
 #include "gene/registros_prueba.h"
+#include "io/textfile.h"
 #include "nomina/nomilcon.h"
+#include "nomina/nomilcon_clausulas.h"
 #include "nomina/nomilcon_rellenar.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
@@ -322,30 +326,49 @@ private Q_SLOTS:
     void certificado_data() {
         QTest::addColumn<QString>("dias");
         QTest::addColumn<bool>("ultimo");
+        QTest::addColumn<int>("regulacion");
         QTest::addColumn<QStringList>("lineasEsperadas");
         QTest::addColumn<QString>("totales");
         // Settlement 12/2023: 10 days, 400 / 40 on the page.
         // 11/2023 with arrears 50/5 met before it; 10/2023; 9/2023 from an
         // earlier contract; 8/2023 extra; 7/2023 without days.
-        QTest::newRow("todo") << QStringLiteral("720") << false
+        QTest::newRow("todo") << QStringLiteral("720") << false << 0
                               << QStringList{QStringLiteral("2023/11 30 1250 125"),
                                              QStringLiteral("2023/10 30 1200 120"),
                                              QStringLiteral("2023/9 30 900 90")}
                               << QStringLiteral("100 3750 375 10 400 40");
-        QTest::newRow("prorrateado") << QStringLiteral("50") << false
+        QTest::newRow("prorrateado") << QStringLiteral("50") << false << 0
                                      << QStringList{QStringLiteral("2023/11 30 1250 125"),
                                                     QStringLiteral("2023/10 10 400 40")}
                                      << QStringLiteral("50 2050 205 10 400 40");
-        QTest::newRow("ultimo contrato") << QStringLiteral("720") << true
+        QTest::newRow("ultimo contrato") << QStringLiteral("720") << true << 0
                                          << QStringList{QStringLiteral("2023/11 30 1250 125"),
                                                         QStringLiteral("2023/10 30 1200 120")}
                                          << QStringLiteral("70 2850 285 10 400 40");
         QTest::newRow("dias vacios")
-            << QString() << false << QStringList() << QStringLiteral("0 0 0 0 0 0");
+            << QString() << false << 0 << QStringList() << QStringLiteral("0 0 0 0 0 0");
+
+        // Five months of 20 days worked and 10 of employment regulation at
+        // 1000 / 100 and 300 / 30: a suspension counts the regulation days,
+        // a reduced working day adds only the regulation bases.
+        QTest::newRow("regulacion suspension") << QStringLiteral("75") << false << 1
+                                               << QStringList{QStringLiteral("2023/11 30 1300 130"),
+                                                              QStringLiteral("2023/10 30 1300 130"),
+                                                              QStringLiteral("2023/9 15 750 75")}
+                                               << QStringLiteral("75 3350 335 0 0 0");
+        QTest::newRow("regulacion jornada reducida")
+            << QStringLiteral("75") << false << 2
+            << QStringList{QStringLiteral("2023/11 20 1300 130"),
+                           QStringLiteral("2023/10 20 1300 130"),
+                           QStringLiteral("2023/9 20 1300 130"),
+                           QStringLiteral("2023/8 15 1050 105")}
+            << QStringLiteral("75 4950 495 0 0 0");
     }
+
     void certificado() {
         QFETCH(QString, dias);
         QFETCH(bool, ultimo);
+        QFETCH(int, regulacion);
         QFETCH(QStringList, lineasEsperadas);
         QFETCH(QString, totales);
         for (Engine e : AvailableEngines()) {
@@ -355,16 +378,27 @@ private Q_SLOTS:
             // A second contract of the same type in the range: one certificate.
             t.contrato(1, 2, 100, QDate(2023, 1, 1), QDate(2023, 12, 10));
             const QDate actual(2023, 1, 1), anterior(2022, 6, 1);
-            t.nomina(1, 2023, 12, QStringLiteral("Finiquito"), 10, 400, 40, actual);
-            t.nomina(1, 2023, 12, QStringLiteral("Atrasos"), 0, 50, 5, actual);
-            // Arrears carry no days of their own: give them one so the
-            // filter keeps them.
-            sql(QStringLiteral("UPDATE NOMINA SET DiasDeAlta = 1 WHERE TipoNomina = 'Atrasos'"));
-            t.nomina(1, 2023, 11, QStringLiteral("Normal"), 30, 1200, 120, actual);
-            t.nomina(1, 2023, 10, QStringLiteral("Normal"), 30, 1200, 120, actual);
-            t.nomina(1, 2023, 9, QStringLiteral("Normal"), 30, 900, 90, anterior);
-            t.nomina(1, 2023, 8, QStringLiteral("Extra"), 30, 700, 70, anterior);
-            t.nomina(1, 2023, 7, QStringLiteral("Normal"), 0, 700, 70, anterior);
+            if (regulacion > 0) {
+                for (int mes = 11; mes >= 7; --mes)
+                    t.nomina(1, 2023, mes, QStringLiteral("Normal"), 20, 1000, 100, actual, 10);
+                sql(
+                    QStringLiteral("UPDATE NOMINA SET BaseRegulacionCC = 300, "
+                                   "BaseRegulacionAT = 30"));
+                sql(QStringLiteral("UPDATE HCONTRAT SET PorcentajeReduccionJornad = %1")
+                        .arg(regulacion == 2 ? 50 : 0));
+            } else {
+                t.nomina(1, 2023, 12, QStringLiteral("Finiquito"), 10, 400, 40, actual);
+                t.nomina(1, 2023, 12, QStringLiteral("Atrasos"), 0, 50, 5, actual);
+                // Arrears carry no days of their own: give them one so the
+                // filter keeps them.
+                sql(QStringLiteral(
+                    "UPDATE NOMINA SET DiasDeAlta = 1 WHERE TipoNomina = 'Atrasos'"));
+                t.nomina(1, 2023, 11, QStringLiteral("Normal"), 30, 1200, 120, actual);
+                t.nomina(1, 2023, 10, QStringLiteral("Normal"), 30, 1200, 120, actual);
+                t.nomina(1, 2023, 9, QStringLiteral("Normal"), 30, 900, 90, anterior);
+                t.nomina(1, 2023, 8, QStringLiteral("Extra"), 30, 700, 70, anterior);
+                t.nomina(1, 2023, 7, QStringLiteral("Normal"), 0, 700, 70, anterior);
+            }
             t.datos.Opcion = TDatosContratos::CertificadoEmpresa;
             t.datos.FormatoImpreso = QStringLiteral("CertificadoEmpresa");
             t.datos.DesdeFecha = QStringLiteral("1/1/2022");
@@ -577,39 +611,83 @@ private Q_SLOTS:
     }
 
     // Each option printed with the shipped formats: the PDF holds the
-    // employee, the company, a clause and the certificate's totals.
+    // employee, the company, every clause and the certificate's totals; the
+    // amounts carried to the next page and the final ones with two decimals;
+    // clauses the format would cut are told before printing.
     void imprimir_data() {
         QTest::addColumn<int>("engine");
         QTest::addColumn<int>("opcion");
+        QTest::addColumn<int>("clausulas");
+        QTest::addColumn<int>("nominas");
         QTest::addColumn<int>("paginas");
         QTest::addColumn<QStringList>("textos");
+        QTest::addColumn<QStringList>("avisos");
+        QStringList doce;
+        for (int i = 1; i <= 12; ++i) doce << QStringLiteral("Cláusula %1.").arg(i);
         for (Engine e : AvailableEngines()) {
             const QByteArray n = EngineTag(e).toLatin1();
             QTest::newRow(QByteArray(n + " contrato").constData())
-                << int(e) << 0 << 2
+                << int(e) << 0 << 0 << 0 << 2
                 << QStringList{"CONTRATO DE TRABAJO", "GARCIA LOPEZ, ANA", "TALLERES NORTE SL",
-                               "Periodo de prueba de dos meses"};
+                               "Periodo de prueba de dos meses"}
+                << QStringList();
+            QTest::newRow(QByteArray(n + " contrato de 12 cláusulas").constData())
+                << int(e) << 0 << 12 << 0 << 2 << doce << QStringList();
             QTest::newRow(QByteArray(n + " ta2").constData())
-                << int(e) << 1 << 1
-                << QStringList{"TA2", "GARCIA LOPEZ, ANA", "BAJA CONTRATO", "TALLERES NORTE SL"};
+                << int(e) << 1 << 0 << 0 << 1
+                << QStringList{"TA2", "GARCIA LOPEZ, ANA", "BAJA CONTRATO", "TALLERES NORTE SL"}
+                << QStringList();
             QTest::newRow(QByteArray(n + " certificado").constData())
-                << int(e) << 2 << 1 << QStringList{"CERTIFICADO DE EMPRESA",
-                                                   "GARCIA LOPEZ, ANA",
-                                                   "TALLERES NORTE SL",
-                                                   "1.550",
-                                                   "3.050",
-                                                   "61"};
+                << int(e) << 2 << 0 << 0 << 1
+                << QStringList{"CERTIFICADO DE EMPRESA", "GARCIA LOPEZ, ANA", "TALLERES NORTE SL",
+                               "1.550,00", "Totales 61 3.050,00 305,00"}
+                << QStringList();
+            QTest::newRow(QByteArray(n + " certificado de 36 nóminas").constData())
+                << int(e) << 2 << 0 << 36 << 2
+                << QStringList{"Suma y sigue 600 24.691,20 2.469,00",
+                               "Totales 1.080 44.444,16 4.444,20"}
+                << QStringList();
             QTest::newRow(QByteArray(n + " prorroga").constData())
-                << int(e) << 3 << 1
-                << QStringList{"PRÓRROGA DE CONTRATO", "GARCIA LOPEZ, ANA", "TALLERES NORTE SL"};
+                << int(e) << 3 << 0 << 0 << 1
+                << QStringList{"PRÓRROGA DE CONTRATO", "GARCIA LOPEZ, ANA", "TALLERES NORTE SL"}
+                << QStringList();
         }
+        QTest::newRow("contrato de 40 cláusulas")
+            << int(Engine::Sqlite) << 0 << 40 << 0 << 2 << QStringList{"Cláusula 30."}
+            << QStringList{QStringLiteral(
+                   "¡Las cláusulas de estos contratos no caben en su impreso y se imprimirán "
+                   "cortadas!\r\nOperario 1 GARCIA LOPEZ, ANA, contrato 401 del 01/02/2024: las "
+                   "cláusulas necesitan 40 líneas y el impreso Contrato100-2 imprime 30.")};
     }
     void imprimir() {
         QFETCH(int, engine);
         QFETCH(int, opcion);
+        QFETCH(int, clausulas);
+        QFETCH(int, nominas);
         QFETCH(int, paginas);
         QFETCH(QStringList, textos);
+        QFETCH(QStringList, avisos);
         Dialogo t{Engine(engine)};
+        if (clausulas > 0) {
+            QStringList texto;
+            for (int i = 1; i <= clausulas; ++i)
+                texto << QStringLiteral(
+                             "Cláusula %1. El trabajador prestará sus servicios con la "
+                             "diligencia debida en el centro de trabajo de la empresa.")
+                             .arg(i);
+            sql(QStringLiteral("UPDATE HCONTRAT SET Clausulas = '%1'")
+                    .arg(texto.join(QStringLiteral("\r\n"))));
+        }
+        if (nominas > 0) {
+            // Monthly payrolls back from 7/2024, all of this contract.
+            sql(QStringLiteral("DELETE FROM NOMINA"));
+            for (int i = 0; i < nominas; ++i) {
+                const QDate mes = QDate(2024, 7, 1).addMonths(-i);
+                t.nomina(1, mes.year(), mes.month(), QStringLiteral("Normal"), 30, 1234.56, 123.45,
+                         QDate(2024, 2, 1));
+            }
+            t.f->DiasCertificado->setText(QString::number(nominas * 30));
+        }
         void (TfNOMILCON::*clicks[])() = {&TfNOMILCON::ContratosClick, &TfNOMILCON::TA2Click,
                                           &TfNOMILCON::CertificadoEmpresaClick,
                                           &TfNOMILCON::ProrrogaContratoClick};
@@ -620,11 +698,72 @@ private Q_SLOTS:
         t.rango();
         t.f->pbListarClick();
         QCOMPARE(t.impresiones, 1);
-        QCOMPARE(TextosMostrados(), QStringList());
-        const QString texto = TextoPdfMaquetado(t.pdf);
-        for (const QString& s : textos) QVERIFY2(texto.contains(s), qPrintable(texto));
-        QCOMPARE(texto.count(QLatin1Char('\f')) + (texto.endsWith(QLatin1Char('\f')) ? 0 : 1),
-                 paginas * t.f->NumeroCopias->Text().toInt());
+        QCOMPARE(TextosMostrados(), avisos);
+        const QString texto = TextoPdfMaquetado(t.pdf).simplified();
+        for (const QString& s : textos) QVERIFY2(texto.contains(s), qPrintable(s + "\n" + texto));
+        // Every caption of the option's formats is read back whole.
+        const char* const formatos[][2] = {{"Contrato100-1", "Contrato100-2"},
+                                           {"TA2", nullptr},
+                                           {"CertificadoEmpresa", nullptr},
+                                           {"ProrrogaContrato", nullptr}};
+        for (const char* formato : formatos[opcion]) {
+            if (!formato) continue;
+            QString programa;
+            QVERIFY(ReadTextFile(CarpetaDatosFuente() + QStringLiteral("/impresos/") +
+                                     QLatin1String(formato) + QStringLiteral(".TXT"),
+                                 programa));
+            // The carried sums print only at a page break.
+            programa = programa.section(QStringLiteral("[PIESUMAYSIGUE]"), 0, 0) +
+                       programa.section(QStringLiteral("[PIE]"), 1);
+            for (const QString& l : LineasProgramaImpreso(programa)) {
+                if (!l.startsWith(QLatin1String("Text="))) continue;
+                const QString rotulo = LeerMarcado(l.section(QLatin1Char(';'), 3, 3)).Texto;
+                QVERIFY2(texto.contains(rotulo.simplified()), qPrintable(rotulo));
+            }
+        }
+        QCOMPARE(PaginasPdf(t.pdf), paginas * t.f->NumeroCopias->Text().toInt());
+    }
+
+    // Every caption of every shipped format is words a reader understands,
+    // never a field's run-together identifier, and fits its box at every
+    // resolution a document is laid out at.
+    void formatosInstalados_data() {
+        QTest::addColumn<QString>("archivo");
+        const QDir fuente(CarpetaDatosFuente() + QStringLiteral("/impresos"));
+        for (const QString& a : fuente.entryList(QDir::Files))
+            QTest::newRow(qPrintable(a)) << fuente.filePath(a);
+    }
+    void formatosInstalados() {
+        QFETCH(QString, archivo);
+        QString programa;
+        QVERIFY(ReadTextFile(archivo, programa));
+        const QStringList lineas = LineasProgramaImpreso(programa);
+        auto argumentos = [](const QString& l) {
+            return l.section(QLatin1Char('='), 1, 1).split(QLatin1Char(';'));
+        };
+        const QRegularExpression identificador(QStringLiteral("^[A-Z][a-z]+[A-Z][A-Za-z0-9]*$"));
+        QString fuente = QStringLiteral("Arial");
+        double puntos = 10;
+        bool negrita = false;
+        int rotulos = 0;
+        for (const QString& l : lineas) {
+            const QStringList a = argumentos(l);
+            if (l.startsWith(QLatin1String("Font="))) {
+                fuente = a.value(0);
+                puntos = a.value(1).toDouble();
+                negrita = a.value(3).contains(QLatin1String("Negrita"));
+            }
+            if (!l.startsWith(QLatin1String("Text="))) continue;
+            const QString rotulo = LeerMarcado(a.value(3)).Texto.trimmed();
+            QVERIFY2(!rotulo.isEmpty(), qPrintable(l));
+            QVERIFY2(!identificador.match(rotulo).hasMatch(), qPrintable(l));
+            const double ancho = a.value(2).toDouble();
+            if (ancho > 0)
+                QVERIFY2(LineasMemoImpresas(a.value(3), fuente, puntos, negrita, ancho) == 1,
+                         qPrintable(l));
+            ++rotulos;
+        }
+        QVERIFY(rotulos > 0);
     }
 
     // The personnel master's print button: set last, the flag prints the

@@ -16,6 +16,7 @@
 #include "report/quickrep.h"
 #include "rrhh/preslcal.h"
 #include "rrhh/reqrlcal.h"
+#include "rrhh/rrqrlist.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
 #include "support/pdfprueba.h"
@@ -291,6 +292,13 @@ private Q_SLOTS:
         QCOMPARE(f->rbTiposDia->isEnabled(), tiposActivo);
         QCOMPARE(f->AnoCalendario->Text(), QString::number(QDate::currentDate().year()));
         QCOMPARE(f->DesdeOperario->maxLength(), 4);
+
+        // The restrictions line names the year's edit with its "ñ".
+        const QString resumen = ResumenSeleccion(f);
+        QVERIFY2(resumen.contains(QStringLiteral("Año Calendario: ") + f->AnoCalendario->Text() +
+                                  QStringLiteral(", ")),
+                 qPrintable(resumen));
+        QVERIFY2(!resumen.contains(QStringLiteral("Ano")), qPrintable(resumen));
 
         f->AnoCalendario->setText(QStringLiteral("dos mil"));
         MessageSeam::clearLog();

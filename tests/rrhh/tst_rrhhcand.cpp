@@ -5,6 +5,7 @@
 // proposed code, everything moving under the employee while a candidate with
 // the employee's number keeps his, and any failure leaving all as it was.
 
+#include <QApplication>
 #include <QImage>
 #include <QLineEdit>
 #include <QMimeData>
@@ -25,6 +26,7 @@
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
 #include "support/sqlprueba.h"
+#include "support/tecladoprueba.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
 #include "ui/dbgrid.h"
@@ -291,6 +293,48 @@ private Q_SLOTS:
         QCOMPARE(TextosMostrados(), aviso.isEmpty() ? QStringList() : QStringList{aviso});
         f->pbCancelarClick(f->pbCancelar);
         QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HFORMACI")), QStringLiteral("0"));
+    }
+
+    // A training line typed at the keyboard: a new line starts at its start
+    // date, so its other cells can be reached; confirming the candidate
+    // saves the line being typed with him, and the next candidate starts
+    // with no line of his.
+    void formacionConElTeclado_data() { AddEngineRows(); }
+    void formacionConElTeclado() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        TfRRHHCAND* f = e.f;
+        sql(
+            QStringLiteral("INSERT INTO FORMCION (Codigo, Tipo, Descripcion) VALUES ('F1', "
+                           "'Curso', 'Soldadura')"));
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        nuevoCandidato(f, 4, QStringLiteral("Eva"));
+        f->PageControl1->setActivePage(f->PagHistoricos);
+        TDBGrid* g = f->DBGridHFormacion;
+        g->setFocus();
+        QTRY_VERIFY(g->hasFocus());
+        QTest::keyClick(g, Qt::Key_Down);
+        QCOMPARE(f->HFormacion->State(), dsInsert);
+        QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("FechaInicio"));
+        TeclearEnFoco(QStringLiteral("01/02/2024"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("CodigoFormacion"));
+        TeclearEnFoco(QStringLiteral("F1"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("Descripcion"));
+        QVERIFY(TextosMostrados().isEmpty());
+
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(TextosMostrados(), QStringList());
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, Linea, CodigoFormacion, Descripcion "
+                                    "FROM HFORMACI WHERE FechaInicio IS NOT NULL")),
+                 QStringLiteral("4|1|F1|Soldadura"));
+        QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM CANDIDAT")), QStringLiteral("Eva"));
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QCOMPARE(f->HFormacion->State(), dsBrowse);
+        QCOMPARE(g->VisibleRowCount(), 0);
     }
 
     // Of two lines with one training code, deleting one keeps the group.

@@ -263,8 +263,9 @@ private Q_SLOTS:
         QVERIFY(!f->ListadoEnCurso);
         f->DesdeMaquina->setText("0");
         const QString resumen = ResumenSeleccion(f);
-        QVERIFY2(resumen.startsWith("Desde Operario: 0, Hasta Operario: 9999, Desde Maquina: 0, "
-                                    "Hasta Maquina: 9999, Activos, No Activos, Listar Código "
+        // The restrictions line spells the edits' names as their labels do.
+        QVERIFY2(resumen.startsWith("Desde Operario: 0, Hasta Operario: 9999, Desde Máquina: 0, "
+                                    "Hasta Máquina: 9999, Activos, No Activos, Listar Código "
                                     "Máquina, "),
                  qPrintable(resumen));
         f->Free();

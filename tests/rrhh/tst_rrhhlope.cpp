@@ -11,6 +11,7 @@
 #include "db/dialect.h"
 #include "db/field.h"
 #include "db/table.h"
+#include "gene/geneexpt.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_formulario.h"
 #include "gene/genemens.h"
@@ -26,6 +27,7 @@
 #include "rrhh/rrqrlope.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
+#include "support/libroxlsx.h"
 #include "ui/controls.h"
 #include "ui/registry.h"
 
@@ -79,9 +81,7 @@ QStringList Filas(TTable* t, const char* codigo = "CodigoOperario") {
     QStringList filas;
     for (t->First(); !t->Eof(); t->Next()) {
         QString f = t->FieldByName(QLatin1String(codigo))->AsString() + QLatin1Char('|') +
-                    t->FieldByName(QStringLiteral("GrupoAnalisis1"))
-                        ->AsString()
-                        .remove(TfRRQRLOPE::kSinGrupo);
+                    t->FieldByName(QStringLiteral("GrupoAnalisis1"))->AsString();
         for (int i = 1; i <= 5; ++i)
             f += QLatin1Char('|') +
                  t->FieldByName(QStringLiteral("Descripcion%1").arg(i))->AsString();
@@ -190,13 +190,16 @@ private Q_SLOTS:
         QVERIFY(r.Temporal->IsEmpty());
     }
 
-    // The categories as columns of the printed page.
-    void pdf() {
+    // The categories as columns of the printed page, and the workbook of the
+    // preview's Excel export read back cell by cell: an employee with no group
+    // in the first category has an empty cell there, and the titles are words
+    // with their accents.
+    void salidas() {
         TestInstalacion inst(Engine::Sqlite, OpcionesInstalacion{.empresaActual = 1});
         Datos();
         TModuloDatos modulo;
         TListBox lista;
-        lista.setItems({"CAT", "DEP"});
+        lista.setItems({"DEP", "CAT"});
         TfRRQRLOPE r(&lista);
         r.Activos = false;
         r.QuickReport->Prepare();
@@ -208,8 +211,18 @@ private Q_SLOTS:
         p.waitForFinished();
         QStringList lineas;
         for (const QString& l : QString::fromUtf8(p.readAllStandardOutput()).split('\n'))
-            if (l.contains("Nombre") || l.contains("ANA")) lineas << l.simplified();
-        QCOMPARE(lineas, (QStringList{"Operario Nombre CAT DEP", "1 ANA Cat 1 Dpto 2"}));
+            if (l.contains("Nombre") || l.contains("ANA") || l.contains("BEA"))
+                lineas << l.simplified();
+        QCOMPARE(lineas,
+                 (QStringList{"Operario Nombre DEP CAT", "2 BEA Cat 1", "1 ANA Dpto 2 Cat 1"}));
+
+        QVERIFY(ExportarExcel(nullptr, r.Temporal, nullptr, dir.filePath("OPE.XLS"),
+                              QStringLiteral("SinDialogo")));
+        QStringList filas = FilasXlsx(dir.filePath("OPE.xlsx"));
+        for (QString& f : filas) f = f.section(';', 0, 3);
+        QCOMPARE(filas, (QStringList{"Grupo Análisis 1;Código Operario;Nombre;Descripción 1", "",
+                                     ";2;BEA;", "D1;4;DIEGO;Dpto 1", "D2;1;ANA;Dpto 2",
+                                     "D2;3;CARLOS;Dpto 2"}));
     }
 
     void dialogo() {

@@ -24,6 +24,9 @@
 #include "gene/genemodu_sql.h"
 #include "gene/geneprev.h"
 #include "gene/generejilla.h"
+#include "gene/listings/genecinf_filtro.h"
+#include "gene/listings/genecinf_sql.h"
+#include "gene/listings/genecsql.h"
 #include "gene/mensajes.h"
 #include "gene/sesion.h"
 #include "rrhh/rrhhlpla.h"
@@ -500,6 +503,47 @@ private Q_SLOTS:
         QCOMPARE(hija.exitCode(), 1);
     }
 
+    // A query or a report saved or deleted shows in "Adicional" or
+    // "Informes" at once, not after the next start.
+    void menusConsultas() {
+        instalar(int(Engine::Sqlite));
+        entrar(QStringLiteral("ADMIN"));
+        const auto dinamicos = [](TMenuItem* padre) {
+            QStringList c;
+            for (int i = 0; i < padre->Count(); ++i)
+                if (padre->Items(i)->Tag() == 100) c << padre->Items(i)->Caption();
+            return c;
+        };
+        QCOMPARE(dinamicos(menu_->Adicional1), QStringList());
+        const QStringList configuracion{"-", "Configuración de Informes Personalizados"};
+        QCOMPARE(dinamicos(menu_->Informes1), configuracion);
+
+        InstalarConsultasSQL();
+        QPointer<TfGENECSQL> consulta =
+            static_cast<TfGENECSQL*>(CreateForm(QStringLiteral("TfGENECSQL")));
+        consulta->SentenciaSQL->setText(QStringLiteral("SELECT Codigo FROM EMPRESA"));
+        consulta->InstruccionesConsulta = {
+            QStringLiteral("AplicacionesContenedoras=Recursos Humanos,")};
+        MessageSeam::enqueue(QStringLiteral("Empresas"));
+        consulta->pbGuardarFiltroComoClick();
+        QCOMPARE(dinamicos(menu_->Adicional1), (QStringList{"-", "Empresas"}));
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        consulta->pbEliminarFiltroClick();
+        QCOMPARE(dinamicos(menu_->Adicional1), QStringList());
+        delete consulta;
+
+        DefinicionInforme d;
+        d.Tablas = QStringList{QStringLiteral("EMPRESA")};
+        d.Columnas = QStringList{QStringLiteral("EMPRESA.Codigo")};
+        d.AplicacionesContenedoras = QStringLiteral("Recursos Humanos,");
+        QString motivo;
+        QVERIFY(EscribirInforme(QStringLiteral("Altas"), QStringLiteral("SELECT 1\r\n"),
+                                ComponerInstrucciones(d), motivo));
+        QCOMPARE(dinamicos(menu_->Informes1), (configuracion + QStringList{"-", "Altas"}));
+        QVERIFY(EliminarInforme(QStringLiteral("Altas")));
+        QCOMPARE(dinamicos(menu_->Informes1), configuracion);
+    }
+
     // A listing waiting in its preview: the company change, the exit, the
     // dialog's own close and a master reopening it all leave it alone, with
     // a warning; once the preview is closed the company changes.
@@ -704,6 +748,27 @@ private Q_SLOTS:
         menu_->LoNuevoDeMenuClick(nullptr);
         QCOMPARE(textos(QStringLiteral("I")),
                  QStringList{"Está opción estará disponible en próximas versiones."});
+    }
+
+    // After the log-in the main window is the active one, whatever window
+    // had the keyboard meanwhile (the one the program was started from, which
+    // a window manager gives it back to when the prompt closes): Alt+V opens
+    // its "Ventana" menu at once.
+    void focoTrasEntrar() {
+        instalar(int(Engine::Sqlite));
+        CodigoUsuarioInicial = QStringLiteral("ADMIN");
+        MessageSeam::enqueue(QStringLiteral("ADMIN"));
+        menu_->show();
+        // The log-in runs once the window is shown; the other window is
+        // active by then.
+        QWidget terminal;
+        terminal.show();
+        terminal.activateWindow();
+        QTRY_COMPARE(CodigoEmpresaActual, 1);
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(menu_));
+        QTest::keyClick(QApplication::activeWindow(), Qt::Key_V, Qt::AltModifier);
+        QTRY_VERIFY(menu_->Ventana1->SubMenu()->isVisible());
+        menu_->Ventana1->SubMenu()->close();
     }
 
     // Alt+V opens "Ventana" with the open windows listed while a window is

@@ -3,6 +3,7 @@
 // edited, duplicated and deleted through the form's own handlers, and the
 // key checks of the grid (range, existing codes, the key never edited).
 
+#include <QApplication>
 #include <QtTest>
 
 #include "db/dberror.h"
@@ -16,6 +17,7 @@
 #include "rrhh/rrhhmmaq.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
+#include "support/tecladoprueba.h"
 #include "ui/controls.h"
 #include "ui/dbgrid.h"
 #include "ui/menus.h"
@@ -66,6 +68,38 @@ class TestRrhhMmaq : public QObject {
 
 private Q_SLOTS:
     void initTestCase() { InstalarServiciosFormulario(); }
+
+    // Machines typed at the keyboard: F5, code, Enter, description, Enter
+    // saves the row and starts the next one at its code with the focus in
+    // the grid; Esc drops the row being typed and leaves the window as it was.
+    void filasConElTeclado() {
+        OpcionesInstalacion opciones;
+        opciones.empresaActual = 1;
+        TestInstalacion inst(Engine::Sqlite, opciones);
+        TModuloDatos modulo;
+        QPointer<TfRRHHMMAQ> f = abrir();
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);
+        QCOMPARE(f->Table1->State(), dsInsert);
+        for (const char* fila : {"7", "Torno", "8", "Fresa"}) {
+            TeclearEnFoco(QLatin1String(fila));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        }
+        QCOMPARE(sql(QStringLiteral("SELECT Codigo, Descripcion FROM MAQUINA ORDER BY Codigo")),
+                 QStringLiteral("7|Torno\r\n8|Fresa"));
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QCOMPARE(f->DBGrid1->SelectedIndex(), 0);
+        QWidget* foco = QApplication::focusWidget();
+        QVERIFY(foco == f->DBGrid1 || f->DBGrid1->isAncestorOf(foco));
+        TeclearEnFoco(QStringLiteral("9"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QCOMPARE(f->Table1->State(), dsBrowse);
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM MAQUINA")), QStringLiteral("2"));
+        QVERIFY(f);
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
 
     void altasEdicionYBajas_data() { AddEngineRows(); }
     void altasEdicionYBajas() {

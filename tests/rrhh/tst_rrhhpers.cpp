@@ -7,12 +7,15 @@
 // duplicated lines, amounts in the currency view, the buttons' glyphs and the
 // presets of the windows opened for the employee.
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QDynamicPropertyChangeEvent>
 #include <QImage>
 #include <QProcess>
 #include <QSqlQuery>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
@@ -24,6 +27,7 @@
 #include "db/field.h"
 #include "db/table.h"
 #include "gene/dialogo_modal.h"
+#include "gene/geneapp.h"
 #include "gene/genebusq.h"
 #include "gene/geneform.h"
 #include "gene/geneinic.h"
@@ -71,20 +75,21 @@ QString recuentos() {
     return l.join(QLatin1Char(' '));
 }
 
-// The engine refuses every delete on the table until quitarBloqueo.
-void bloquearBorrado(int engine, const QString& tabla) {
+// The engine refuses every delete (or the given statement) on the table
+// until quitarBloqueo.
+void bloquearBorrado(int engine, const QString& tabla, const char* sentencia = "DELETE") {
     if (Engine(engine) == Engine::Sqlite) {
-        sql(QStringLiteral("CREATE TRIGGER bloqueo BEFORE DELETE ON %1 BEGIN SELECT "
+        sql(QStringLiteral("CREATE TRIGGER bloqueo BEFORE %1 ON %2 BEGIN SELECT "
                            "RAISE(ABORT, 'bloqueado'); END")
-                .arg(tabla));
+                .arg(QLatin1String(sentencia), tabla));
         return;
     }
     sql(
         QStringLiteral("CREATE OR REPLACE FUNCTION bloqueo() RETURNS trigger AS $$ BEGIN RAISE "
                        "EXCEPTION 'bloqueado'; END $$ LANGUAGE plpgsql"));
-    sql(QStringLiteral("CREATE TRIGGER bloqueo BEFORE DELETE ON %1 FOR EACH ROW EXECUTE FUNCTION "
+    sql(QStringLiteral("CREATE TRIGGER bloqueo BEFORE %1 ON %2 FOR EACH ROW EXECUTE FUNCTION "
                        "bloqueo()")
-            .arg(tabla));
+            .arg(QLatin1String(sentencia), tabla));
 }
 
 void quitarBloqueo(int engine, const QString& tabla) {
@@ -285,6 +290,187 @@ private Q_SLOTS:
         t->Refresh();
         QCOMPARE(t->FieldByName(QStringLiteral("Activo"))->AsString(), QStringLiteral("SI"));
         f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // The employee typed at the keyboard: Enter goes from field to field
+    // over the buttons; Esc closes an empty drop-down or drops one line
+    // without losing the employee; confirming saves the line being typed
+    // with him and the next employee starts with no line; on an existing
+    // employee a line that cannot be saved stops the confirm with its own
+    // message, its page shown and its grid in focus, the employee unsaved;
+    // an employee that cannot be saved takes back the line saved with him.
+    void fichaConElTeclado_data() { AddEngineRows(); }
+    void fichaConElTeclado() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        // Errors reach the session's handler, as in the program.
+        SetApplicationExceptionHandler(&DespacharExcepcion);
+        const std::unique_ptr<void, void (*)(void*)> manejador(
+            this, [](void*) { SetApplicationExceptionHandler(nullptr); });
+        sql(QStringLiteral("INSERT INTO PUESTO (Codigo, Descripcion) VALUES ('2', 'Soldador')"));
+        sql(QStringLiteral("INSERT INTO PUESTO (Codigo, Descripcion) VALUES ('3', 'Tornero')"));
+        QPointer<TfRRHHPERS> f = abrir();
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        auto foco = [] { return QApplication::focusWidget(); };
+        QTest::keyClick(foco() ? foco() : f.data(), Qt::Key_F5);
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QTRY_COMPARE(foco(), f->EditCodigoOperario);
+        QTest::keyClick(foco(), Qt::Key_Return);
+        QTRY_COMPARE(foco(), f->EditNombre);
+        QTest::keyClicks(foco(), QStringLiteral("Ana"));
+        QTest::keyClick(foco(), Qt::Key_Return);
+        QTRY_COMPARE(foco(), f->FindComponent(QStringLiteral("EditDomicilio")));
+
+        // An empty list opens and closes; the employee stays as typed.
+        f->EditEstadoCivil->setFocus();
+        f->EditEstadoCivil->showPopup();
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QCOMPARE(f->EditNombre->Text(), QStringLiteral("Ana"));
+
+        // A position line dropped with Esc, then one typed and left pending.
+        f->PageControl1->setActivePage(f->PagPuestosTrabajo);
+        TDBGrid* g = f->DBGridHPuestos;
+        g->setFocus();
+        QTRY_VERIFY(g->hasFocus());
+        QTest::keyClick(g, Qt::Key_Down);
+        QCOMPARE(f->HPuesto->State(), dsInsert);
+        QTest::keyClick(g, Qt::Key_Tab);
+        QTest::keyClicks(g, QStringLiteral("9"));
+        QTest::keyClick(foco(), Qt::Key_Escape);
+        QCOMPARE(f->HPuesto->State(), dsBrowse);
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QCOMPARE(f->EditNombre->Text(), QStringLiteral("Ana"));
+        QTest::keyClick(g, Qt::Key_Down);
+        QCOMPARE(g->SelectedIndex(), 0);
+        QTest::keyClick(g, Qt::Key_Tab);
+        QTest::keyClicks(g, QStringLiteral("2"));
+        QTest::keyClick(foco(), Qt::Key_Return);
+        QCOMPARE(f->HPuesto->State(), dsInsert);
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, Linea, CodigoPuesto FROM HPUESTO")),
+                 QStringLiteral("1|1|2"));
+        QCOMPARE(sql(QStringLiteral("SELECT Nombre, PuestoTrabajo FROM PERSONAL")),
+                 QStringLiteral("Ana|Soldador"));
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QCOMPARE(f->HPuesto->State(), dsBrowse);
+        QCOMPARE(g->VisibleRowCount(), 0);
+        QTest::mouseClick(f->pbCancelar, Qt::LeftButton);
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("Nombre"))->AsString(),
+                 QStringLiteral("Ana"));
+
+        // A second line numbered as the first cannot be saved.
+        f->PageControl1->setActivePage(f->PagPuestosTrabajo);
+        g->setFocus();
+        QTRY_VERIFY(g->hasFocus());
+        QTest::keyClick(g, Qt::Key_Down);
+        QCOMPARE(f->HPuesto->State(), dsInsert);
+        QTest::keyClicks(g, QStringLiteral("1"));
+        QTest::keyClick(foco(), Qt::Key_Tab);
+        QTest::keyClicks(foco(), QStringLiteral("3"));
+        QTest::keyClick(foco(), Qt::Key_Return);
+        f->PageControl1->setActivePage(f->PagIdentificacion);
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(textos(), QStringList{QStringLiteral("¡ Ya existe el registro !")});
+        QCOMPARE(f->PageControl1->ActivePage(), f->PagPuestosTrabajo);
+        QTRY_VERIFY(g->hasFocus() || g->isAncestorOf(foco()));
+        QCOMPARE(f->HPuesto->State(), dsInsert);
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HPUESTO")), QStringLiteral("1"));
+        QCOMPARE(sql(QStringLiteral("SELECT PuestoTrabajo FROM PERSONAL")),
+                 QStringLiteral("Soldador"));
+        // Corrected, it goes with the employee.
+        g->setSelectedIndex(0);
+        f->HPuesto->FieldByName(QStringLiteral("Linea"))->setAsInteger(2);
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(sql(QStringLiteral("SELECT Linea, CodigoPuesto FROM HPUESTO ORDER BY Linea")),
+                 QStringLiteral("1|2\r\n2|3"));
+        QCOMPARE(sql(QStringLiteral("SELECT PuestoTrabajo FROM PERSONAL")),
+                 QStringLiteral("Tornero"));
+        QCOMPARE(f->Table1->State(), dsBrowse);
+        // A new line nobody typed into is not saved.
+        g->setFocus();
+        QTest::keyClick(g, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(g, Qt::Key_Down);
+        QCOMPARE(f->HPuesto->State(), dsInsert);
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HPUESTO")), QStringLiteral("2"));
+        QCOMPARE(sql(QStringLiteral("SELECT PuestoTrabajo FROM PERSONAL")),
+                 QStringLiteral("Tornero"));
+        QCOMPARE(f->Table1->State(), dsBrowse);
+
+        // An employee that cannot be saved takes back the line saved with him.
+        bloquearBorrado(engine, QStringLiteral("PERSONAL"), "UPDATE");
+        g->setFocus();
+        QTest::keyClick(g, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(g, Qt::Key_Down);
+        QTest::keyClick(g, Qt::Key_Tab);
+        QTest::keyClicks(g, QStringLiteral("2"));
+        QTest::keyClick(foco(), Qt::Key_Return);
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(textos(), QStringList{QString::fromUtf8(textosmaestro::kImposibleModificar)});
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HPUESTO")), QStringLiteral("2"));
+        QCOMPARE(f->HPuesto->RecordCount(), 2);
+        QCOMPARE(f->Table1->State(), dsBrowse);
+        QCOMPARE(sql(QStringLiteral("SELECT PuestoTrabajo FROM PERSONAL")),
+                 QStringLiteral("Tornero"));
+        quitarBloqueo(engine, QStringLiteral("PERSONAL"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // Enter walks a new record's fields in the order they stand on screen and
+    // never stops on a button, a tab or a panel.
+    void caminoDeIntro_data() {
+        QTest::addColumn<QString>("clase");
+        QTest::addColumn<QString>("comienzo");
+        QTest::newRow("personal") << "TfRRHHPERS"
+                                  << "EditCodigoOperario EditNombre EditDomicilio";
+        QTest::newRow("candidatos") << "TfRRHHCAND"
+                                    << "EditCodigoOperario EditNombre EditDomicilio";
+        QTest::newRow("criterios") << "TfRRHHCRIT"
+                                   << "EditTipo EditCodigo DBGrid1";
+        QTest::newRow("impresos") << "TfGENEIMPR"
+                                  << "EditCodigo EditDescripcion EditTipoDocumento";
+    }
+    void caminoDeIntro() {
+        QFETCH(QString, clase);
+        QFETCH(QString, comienzo);
+        Entorno e(int(Engine::Sqlite));
+        QPointer<TForm> f = CreateForm(clase);
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        auto* agregar = qobject_cast<TMenuItem*>(f->FindComponent(QStringLiteral("Agregar")));
+        if (agregar->isEnabled()) agregar->trigger();
+        QStringList camino;
+        for (int i = 0; i < 40; ++i) {
+            QWidget* foco = QApplication::focusWidget();
+            QVERIFY(foco && f->isAncestorOf(foco));
+            QWidget* control = ControlOf(foco) ? ControlOf(foco)->Widget() : foco;
+            const bool boton =
+                qobject_cast<QAbstractButton*>(control) && !qobject_cast<QCheckBox*>(control);
+            // Where the window started (its exit button) is not part of the path.
+            QVERIFY2(i == 0 || (!boton && !qobject_cast<TPanel*>(control) &&
+                                !qobject_cast<QTabBar*>(control)),
+                     qPrintable(control->objectName()));
+            camino << control->objectName();
+            QTest::keyClick(foco, Qt::Key_Return);
+        }
+        const QStringList primeros = comienzo.split(QLatin1Char(' '));
+        const qsizetype desde = camino.indexOf(primeros.first());
+        QVERIFY(desde >= 0);
+        QCOMPARE(camino.mid(desde, 3), primeros);
+        for (QObject* o : f->Components())
+            if (auto* d = qobject_cast<TDataSet*>(o); d && d->State() != dsBrowse) d->Cancel();
+        f->Release();
         QTRY_VERIFY(!f);
     }
 
@@ -802,9 +988,9 @@ private Q_SLOTS:
         QTRY_VERIFY(!f);
     }
 
-    // Birth place, children, registration number and section are typed on
-    // the identity page and stored; the civil-status and sex lists offer
-    // the values stored, read again each time they open.
+    // Postcode, province, birth place, children, registration number and
+    // section are typed on the identity page and stored; the civil-status and
+    // sex lists offer the values stored, read again each time they open.
     void datosDeIdentificacion_data() { AddEngineRows(); }
     void datosDeIdentificacion() {
         QFETCH(int, engine);
@@ -821,9 +1007,27 @@ private Q_SLOTS:
         QCOMPARE(f->EditEstadoCivil->Items(), QStringList{"Casada"});
         QCOMPARE(f->EditEstadoCivil->Text(), QStringLiteral("Casada"));
 
+        // The postcode and the province stand with the address, in its order.
+        auto* postal = f->findChild<TDBEdit*>(QStringLiteral("EditCodigoPostal"));
+        auto* provincia = f->findChild<TDBEdit*>(QStringLiteral("EditProvincia"));
+        QVERIFY(postal && provincia);
+        QStringList direccion;
+        for (const char* n : {"EditDomicilio", "EditCodigoPostal", "EditLocalidad", "EditProvincia",
+                              "EditTelefono"}) {
+            auto* e = f->findChild<TDBEdit*>(QLatin1String(n));
+            QVERIFY(e && e->isVisible());
+            direccion << QString::number(e->mapTo(f, QPoint()).y()) + QLatin1Char(' ') +
+                             QLatin1String(n);
+        }
+        QStringList ordenada = direccion;
+        std::sort(ordenada.begin(), ordenada.end(), [](const QString& a, const QString& b) {
+            return a.section(' ', 0, 0).toInt() < b.section(' ', 0, 0).toInt();
+        });
+        QCOMPARE(ordenada, direccion);
         for (const auto& [edit, texto] :
              {std::pair{f->EditLugarNacimiento, "Bilbao"}, std::pair{f->EditNumeroHijos, "2"},
-              std::pair{f->EditNumeroMatricula, "4711"}}) {
+              std::pair{f->EditNumeroMatricula, "4711"}, std::pair{postal, "47001"},
+              std::pair{provincia, "Valladolid"}}) {
             QTest::keyClicks(edit, QLatin1String(texto));
             edit->UpdateRecord();
         }
@@ -831,8 +1035,8 @@ private Q_SLOTS:
         Q_EMIT f->EditCodigoSeccion->activated(1);
         f->pbConformeClick(f->pbConforme);
         QCOMPARE(sql(QStringLiteral("SELECT LugarNacimiento, NumeroHijos, NumeroMatricula, "
-                                    "CodigoSeccion FROM PERSONAL")),
-                 QStringLiteral("Bilbao|2|4711|S2"));
+                                    "CodigoSeccion, CodigoPostal, Provincia FROM PERSONAL")),
+                 QStringLiteral("Bilbao|2|4711|S2|47001|Valladolid"));
         QCOMPARE(f->EditCodigoSeccion->currentText(), QStringLiteral("Taller"));
 
         // Entered meanwhile by another user: offered the next time the list opens.

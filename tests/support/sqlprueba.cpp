@@ -15,6 +15,14 @@ QStringList TextosMostrados() {
     return l;
 }
 
+QStringList SentenciasConSegundaOculta(const QString& Tabla, const QString& Campo) {
+    const QString select = QStringLiteral("SELECT ") + Campo + QStringLiteral(" FROM ") + Tabla +
+                           QStringLiteral(" WHERE ") + Campo;
+    const QString borrado = QStringLiteral(" ; DELETE FROM ") + Tabla + QStringLiteral("; --'");
+    return {select + QStringLiteral(" <> E'\\''") + borrado,
+            select + QStringLiteral(" <> $$'$$") + borrado};
+}
+
 namespace {
 
 // A trigger named Nombre with which the engine refuses every Operacion on Tabla.

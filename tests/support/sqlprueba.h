@@ -12,6 +12,11 @@
 QString SqlPrueba(const QString& Sentencia);
 // The texts of the messages shown since the seam's log was last cleared.
 QStringList TextosMostrados();
+// Statements whose second one, deleting every row of Tabla, hides in a quoted
+// text that a scanner ending a text at its next quote misses: after a
+// backslash escape (E'\'') and after a dollar quote ($$'$$). Campo is a
+// text column of Tabla.
+QStringList SentenciasConSegundaOculta(const QString& Tabla, const QString& Campo);
 // Until QuitarBloqueoBorrado, every delete on Tabla fails in the engine.
 void BloquearBorrado(Engine Motor, const QString& Tabla);
 void QuitarBloqueoBorrado(Engine Motor, const QString& Tabla);

@@ -4,6 +4,7 @@
 
 #include "db/dberror.h"
 #include "db/query.h"
+#include "gene/geneform.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_conexion.h"
 #include "gene/genemodu.h"
@@ -88,6 +89,7 @@ bool EscribirInforme(const QString& Nombre, const QString& SQL, const QString& I
         Motivo = MotivoError(e);
         return false;
     }
+    MenusConsultasModificados();
     return true;
 }
 
@@ -95,7 +97,9 @@ bool EliminarInforme(const QString& Nombre) {
     QString r;
     EjecutarSQL(ModuloDatos, QStringLiteral("DELETE FROM FILTRO") + CondicionNombre(Nombre),
                 QStringLiteral("Database"), QStringLiteral("Silenciosa"), r);
-    return !r.startsWith(QLatin1String("Error"));
+    if (r.startsWith(QLatin1String("Error"))) return false;
+    MenusConsultasModificados();
+    return true;
 }
 
 int CopiarAccesosInformes(const QStringList& Nombres, const QString& UsuariosAutorizados,

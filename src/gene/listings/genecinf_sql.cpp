@@ -469,7 +469,7 @@ QString ValidarSentenciaInforme(DefinicionInforme& D, QString& SQL, const QStrin
         resultado = QStringLiteral("Error. ") + motivo;
     else
         EjecutarSQL(ModuloDatos, SentenciaValidacionInforme(SQL, motor), QStringLiteral("Database"),
-                    QStringLiteral("Silenciosa"), resultado);
+                    QStringLiteral("Silenciosa SentenciaUsuario"), resultado);
     if (!Opciones.contains(QLatin1String("Silenciosa"))) {
         if (!resultado.startsWith(QLatin1String("Error"))) {
             MensajeInformacion(QStringLiteral("El informe es correcto"));

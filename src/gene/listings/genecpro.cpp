@@ -357,6 +357,7 @@ void TfGENECPRO::construir() {
     Query1 = new TQuery(this);
     Query1->setObjectName(QStringLiteral("Query1"));
     Query1->setRequestLive(false);
+    Query1->setUserStatement(true);  // the filters are typed SQL
     DSAjustar = new TDataSource(this);
     DSAjustar->setObjectName(QStringLiteral("DSAjustar"));
     Temporal = new TTable(this);

@@ -241,6 +241,7 @@ void TfGENECSQL::construir() {
     DSFiltro->setDataSet(Filtro);
     QryConsultasSQL = new TQuery(this);
     QryConsultasSQL->setObjectName(QStringLiteral("QryConsultasSQL"));
+    QryConsultasSQL->setUserStatement(true);  // typed by a user: one statement, read-only reads
     DataSource1 = new TDataSource(this);
     DataSource1->setDataSet(QryConsultasSQL);
     DBGrid1->setDataSource(DataSource1);
@@ -564,6 +565,7 @@ void TfGENECSQL::pbGuardarFiltroClick() {
         Filtro->FieldByName(QStringLiteral("Instrucciones"))
             ->setAsString(instrucciones.join(kCrLf));
         Filtro->Post();
+        MenusConsultasModificados();
     } catch (const std::exception&) {
         Filtro->Cancel();
         MensajeAdvertencia(QStringLiteral("¡El registro está siendo utilizado por otro usuario!"));
@@ -589,6 +591,7 @@ void TfGENECSQL::pbGuardarFiltroComoClick() {
         MensajeAdvertencia(QStringLiteral("¡Imposible grabar el registro!"));
         return;
     }
+    MenusConsultasModificados();
     recargarNombres(nombre);
     CargarSentencia();
 }
@@ -602,6 +605,7 @@ void TfGENECSQL::pbEliminarFiltroClick() {
     } catch (const std::exception&) {
         if (Filtro->State() != dsBrowse) Filtro->Cancel();
     }
+    MenusConsultasModificados();
     recargarNombres(QString());
     CargarSentencia();
 }

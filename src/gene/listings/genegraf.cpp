@@ -119,11 +119,31 @@ TfGENEGRAF::TfGENEGRAF(QWidget* owner) : TForm(owner) {
     OnShow = [this](QObject*) { ConstruirGrafico(); };
     OnKeyDown = [this](QObject*, int& Key, int Shift) {
         TeclaPulsadaFormulario(fGENEINIC, this, Key, Shift);
+        // The window only shows: Esc leaves it.
+        if (Key == VK_ESCAPE) Close();
     };
     // Enter moves on to the next control, inside a data grid it is Tab.
     OnKeyPress = [this](QObject*, QChar& Key) { TeclaPresionadaFormulario(fGENEINIC, this, Key); };
     AplicarAspecto(fGENEINIC, this);
+    setPosition(poScreenCenter);
     resize(200, 100);
+}
+
+void TfGENEGRAF::showEvent(QShowEvent* event) {
+    // The size the chart asks for is taken before the window is centred.
+    if (!construido_) AplicarMedidas();
+    TForm::showEvent(event);
+}
+
+void TfGENEGRAF::AplicarMedidas() {
+    const QStringList medidas =
+        Opcion(Opciones(TextoGrafico), QStringLiteral("Medidas")).split(QLatin1Char('x'));
+    bool bien = false;
+    int ancho = medidas.value(0).trimmed().toInt(&bien);
+    if (!bien || ancho <= 0) ancho = 200;
+    int alto = medidas.value(1).trimmed().toInt(&bien);
+    if (!bien || alto <= 0) alto = 100;
+    resize(ancho, alto);
 }
 
 TfGENEGRAF::~TfGENEGRAF() = default;
@@ -158,13 +178,7 @@ void TfGENEGRAF::ConstruirGrafico() {
     grafico->setPlotAreaBackgroundVisible(true);
     pbMarcas->setDown(Opcion(opciones, QStringLiteral("Marcas")) == QLatin1String("SI"));
     pbLeyenda->setDown(Opcion(opciones, QStringLiteral("Leyenda")) == QLatin1String("SI"));
-    const QStringList medidas = Opcion(opciones, QStringLiteral("Medidas")).split(QLatin1Char('x'));
-    bool bien = false;
-    int ancho = medidas.value(0).trimmed().toInt(&bien);
-    if (!bien || ancho <= 0) ancho = 200;
-    int alto = medidas.value(1).trimmed().toInt(&bien);
-    if (!bien || alto <= 0) alto = 100;
-    resize(ancho, alto);
+    AplicarMedidas();
     PanelControl->setVisible(Opcion(opciones, QStringLiteral("PanelControl")) !=
                              QLatin1String("NO"));
     PanelStatusBar->setVisible(Opcion(opciones, QStringLiteral("StatusBar")) !=

@@ -46,7 +46,12 @@ public:
     // The colour of each point, per series created (in series order).
     QList<QList<QColor>> ColoresPuntos;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    // The window's size from "Medidas" (200 x 100 when unreadable).
+    void AplicarMedidas();
     bool construido_ = false;
     int colorAutomatico_ = 0;
     QColor siguienteColor();

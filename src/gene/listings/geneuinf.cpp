@@ -180,6 +180,7 @@ void TfGENEUINF::construir() {
 
     QryConsultasSQL = new TQuery(this);
     QryConsultasSQL->setObjectName(QStringLiteral("QryConsultasSQL"));
+    QryConsultasSQL->setUserStatement(true);  // typed by a user: one statement, read-only reads
     ClientDataSet1 = new TClientDataSet(this);
     ClientDataSet1->setObjectName(QStringLiteral("ClientDataSet1"));
 

@@ -135,6 +135,7 @@ void TfGENEUSQL::construir() {
 
     QryConsultasSQL = new TQuery(this);
     QryConsultasSQL->setObjectName(QStringLiteral("QryConsultasSQL"));
+    QryConsultasSQL->setUserStatement(true);  // typed by a user: one statement, read-only reads
     // The grid shows the first rows while the rest are still to be read.
     QryConsultasSQL->setPacketRecords(200);
     ClientDataSet1 = new TClientDataSet(this);

@@ -1,6 +1,7 @@
 // The symbology painters of TPrintBarcode. Patterns are the standards'.
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QList>
 #include <QWidget>
 #include <cmath>
@@ -226,9 +227,16 @@ void PintarEAN(TDibujoBarras& d, QString texto) {
     if (n == 12) texto += Control(texto, 1, 3);
     if (n == 7) texto += Control(texto, 3, 1);
 
-    QFont letra(FontFamily(QStringLiteral("Arial")));  // the system asks for "Ariel"
-    letra.setPixelSize(std::max(1, 11 * m));
+    // The system asks for "Ariel", bold, 14 modules high: the font's height
+    // (ascent and descent) is 14 modules, whatever the em of the face.
+    QFont letra(FontFamily(QStringLiteral("Arial")));
     letra.setBold(true);
+    letra.setPixelSize(std::max(1, 14 * m));
+    {
+        const QFontMetricsF medida(letra, d.lienzo->device());
+        const double alto = medida.ascent() + medida.descent();
+        if (alto > 0) letra.setPixelSize(std::max(1, int(std::lround(14.0 * m * 14 * m / alto))));
+    }
     d.lienzo->setFont(letra);
     d.lienzo->setPen(d.barra);
     if (!d.autoSizing && d.propio && d.control) d.lienzo->fillRect(d.control->rect(), d.fondo);
@@ -243,7 +251,7 @@ void PintarEAN(TDibujoBarras& d, QString texto) {
         for (const char* b = bits; *b; ++b) modulo(*b, guarda);
     };
     auto cifra = [&](QChar c, const char* bits) {
-        d.lienzo->drawText(QRect(d.x0 + d.x, yTexto, 7 * m, 11 * m), Qt::AlignLeft | Qt::AlignTop,
+        d.lienzo->drawText(QRect(d.x0 + d.x, yTexto, 7 * m, 14 * m), Qt::AlignLeft | Qt::AlignTop,
                            QString(c));
         patron(bits, false);
     };
@@ -258,7 +266,7 @@ void PintarEAN(TDibujoBarras& d, QString texto) {
 
     int primera = 0;
     if (trece) {
-        d.lienzo->drawText(QRect(d.x0 + 5 * m, yTexto, 7 * m, 11 * m), Qt::AlignLeft | Qt::AlignTop,
+        d.lienzo->drawText(QRect(d.x0 + 5 * m, yTexto, 7 * m, 14 * m), Qt::AlignLeft | Qt::AlignTop,
                            QString(texto[0]));
         d.x = 11 * m;
         primera = 1;

@@ -1,8 +1,8 @@
 #include "gene/print/geneimpr.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QGridLayout>
-#include <QStringDecoder>
 #include <memory>
 
 #include "db/datasource.h"
@@ -11,15 +11,18 @@
 #include "db/table.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_formulario.h"
+#include "gene/geneinic_programas.h"
 #include "gene/geneinic_tablas.h"
 #include "gene/genemodu.h"
 #include "gene/genemodu_sql.h"
 #include "gene/genesali.h"
 #include "gene/genesali_dialogos.h"
+#include "gene/genetext.h"
 #include "gene/geneusua.h"
 #include "gene/mensajes.h"
 #include "gene/print/genelimp.h"
 #include "gene/sesion.h"
+#include "io/textfile.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
 #include "ui/menus.h"
@@ -107,11 +110,45 @@ TDBComboBox* nuevoCombo(QWidget* padre, const char* nombre, TDataSource* fuente,
     return c;
 }
 
-// A text file as written here (UTF-8) or by older tools (Latin-1).
-QString textoArchivo(const QByteArray& datos) {
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString texto = utf8(datos);
-    return utf8.hasError() ? QString::fromLatin1(datos) : texto;
+// The most a format's program can sensibly hold: a bound on what "Importar"
+// reads, so that a wrong choice (a video, a device) neither freezes the
+// program nor fills its memory.
+constexpr qint64 kMaximoImportar = 1024 * 1024;
+
+// A format file as written here (UTF-8) or by older tools (Windows-1252);
+// empty with the reason in Error when it is not a text a format can be.
+QString LeerProgramaImpreso(const QString& Archivo, QString& Error) {
+    const QFileInfo info(Archivo);
+    const QString nombre = QStringLiteral("¡El archivo ") + Archivo;
+    if (!info.exists()) {
+        Error = QStringLiteral("¡No es posible leer el archivo ") + Archivo + QStringLiteral("!");
+        return {};
+    }
+    if (!info.isFile()) {
+        Error = nombre + QStringLiteral(" no es un archivo de texto!");
+        return {};
+    }
+    QFile archivo(Archivo);
+    if (!archivo.open(QIODevice::ReadOnly)) {
+        Error = QStringLiteral("¡No es posible leer el archivo ") + Archivo + QStringLiteral("!");
+        return {};
+    }
+    const QByteArray datos = archivo.read(kMaximoImportar + 1);
+    if (datos.size() > kMaximoImportar) {
+        Error = nombre + QStringLiteral(" es demasiado grande para ser un impreso (más de 1 MB)!");
+        return {};
+    }
+    QString texto = DecodeText(datos);
+    for (const QChar c : texto)
+        if (c.category() == QChar::Other_Control && c != QLatin1Char('\t') &&
+            c != QLatin1Char('\r') && c != QLatin1Char('\n')) {
+            Error = nombre + QStringLiteral(
+                                 " no es un archivo de texto: contiene caracteres de "
+                                 "control!");
+            return {};
+        }
+    Error.clear();
+    return texto;
 }
 
 }  // namespace
@@ -223,17 +260,35 @@ void TfGENEIMPR::FormClose(QObject* Sender, TCloseAction& Action) {
     TMaestroFicha::FormClose(Sender, Action);
 }
 
-void TfGENEIMPR::FormKeyDown(QObject* Sender, int& Key, int Shift) {
+// The editor's own keys: the common key handling is not used here, so Esc,
+// Ctrl+letters and the rest do nothing of theirs in a format's program.
+void TfGENEIMPR::FormKeyDown(QObject*, int& Key, int Shift) {
+    const bool sinTeclas = (Shift & (ssShift | ssCtrl | ssAlt)) == 0;
     if (Key == VK_F9) {
         Key = 0;
         pbSimularClick(pbSimular);
-        return;
-    }
-    if (Key == VK_F2 && !(Shift & ssShift)) {
+    } else if (Key == VK_F2 && !(Shift & ssShift)) {
         Key = 0;
-        return;
+        BuscarDatosDBEdit(this);
+    } else if (Key == VK_F1 && sinTeclas) {
+        Key = 0;
+        pbAyudaClick(this);
+    } else if (Key == VK_RETURN && sinTeclas && ActiveControl() != EditInstrucciones) {
+        Key = VK_TAB;
     }
-    TMaestroFicha::FormKeyDown(Sender, Key, Shift);
+}
+
+void TfGENEIMPR::FormKeyPress(QObject* Sender, QChar& Key) {
+    // Enter only: the memo keeps every other character as typed.
+    if (Key == QLatin1Char('\r')) TFormularioMaestro::FormKeyPress(Sender, Key);
+}
+
+void TfGENEIMPR::pbAyudaClick(QObject*) {
+    QString titulo = Caption();
+    if (titulo.contains(QLatin1String(": "))) titulo = titulo.section(QStringLiteral(": "), 1);
+    bool ok = false;
+    const int contexto = ValorLista(titulo, MapaContextos).trimmed().toInt(&ok);
+    if (fGENEINIC) MostrarAyuda(fGENEINIC, ok ? contexto : 0);
 }
 
 QString TfGENEIMPR::CodigoActual() const {
@@ -274,9 +329,10 @@ void TfGENEIMPR::Table1BeforePost(TDataSet* DataSet) {
     if (!ComprobarDatos(nullptr)) Abort();
 }
 
-void TfGENEIMPR::Table1AfterPost(TDataSet* DataSet) {
+void TfGENEIMPR::Table1AfterPost(TDataSet*) {
+    // The whole record written again in place of the common after-post step.
     ActualizarRegistroSQL(ModuloDatos, Table1);
-    TMaestroFicha::Table1AfterPost(DataSet);
+    if (AltaTrasGrabarAlta && EstadoAntesDeGrabar == dsInsert) IniciarAlta();
 }
 
 void TfGENEIMPR::pbSimularClick(QObject*) {
@@ -343,13 +399,13 @@ void TfGENEIMPR::pbImportarClick(QObject*) {
     TFileDialog* d = OpenDialog1(ModuloDatos);
     d->Title = QStringLiteral("Importar desde un Archivo de Texto");
     if (!d->Execute()) return;
-    QFile archivo(d->FileName);
-    if (!archivo.open(QIODevice::ReadOnly)) {
-        MensajeAdvertencia(QStringLiteral("¡No es posible leer el archivo ") + d->FileName +
-                           QStringLiteral("!"));
+    // A file that is no format's text leaves the stored program as it is.
+    QString error;
+    const QString texto = LeerProgramaImpreso(d->FileName, error);
+    if (!error.isEmpty()) {
+        MensajeAdvertencia(error);
         return;
     }
-    const QString texto = textoArchivo(archivo.readAll());
     if (Table1->State() != dsEdit && Table1->State() != dsInsert) Table1->Edit();
     Table1->FieldByName(QStringLiteral("Instrucciones"))->setAsString(texto);
 }

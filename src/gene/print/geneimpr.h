@@ -50,6 +50,7 @@ public:
     void FormCreate(QObject* Sender) override;
     void FormClose(QObject* Sender, TCloseAction& Action) override;
     void FormKeyDown(QObject* Sender, int& Key, int Shift) override;
+    void FormKeyPress(QObject* Sender, QChar& Key) override;
     void Table1NewRecord(TDataSet* DataSet) override;
     void Table1BeforePost(TDataSet* DataSet) override;
     void Table1AfterPost(TDataSet* DataSet) override;
@@ -63,6 +64,7 @@ public:
     Q_INVOKABLE void pbImportarClick(QObject* Sender);
     Q_INVOKABLE void pbExportarClick(QObject* Sender);
     Q_INVOKABLE void pbCambiarFontClick(QObject* Sender);
+    Q_INVOKABLE void pbAyudaClick(QObject* Sender);
 };
 
 extern TfGENEIMPR* fGENEIMPR;

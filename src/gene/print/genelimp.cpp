@@ -121,6 +121,9 @@ TfGENELIMP::TfGENELIMP(QWidget* owner) : TForm(owner) {
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setScaledContents(true);
     ScrollBox1->setWidget(Image1);
+    // The page keeps the size the zoom gives it: stretched to the box's
+    // width, its text would not have the proportions it has on paper.
+    ScrollBox1->setWidgetResizable(false);
     raiz->addWidget(ScrollBox1, 1);
 
     Temporal = new TTable(this);
@@ -162,6 +165,10 @@ TfGENELIMP::~TfGENELIMP() {
     if (fGENELIMP == this) fGENELIMP = nullptr;
 }
 
+bool TfGENELIMP::FlujoTextoCrudo() const {
+    return ModoTexto && Dispositivo == Impresora && !DestinoPDF() && !TextoAArchivo;
+}
+
 bool TfGENELIMP::DestinoPDF() const {
     return DestinoImpreso.startsWith(QLatin1String("PDF:"));
 }
@@ -189,7 +196,8 @@ void TfGENELIMP::EjecutarImpreso() {
     GenerarImpreso();
     if (!pdf) {
         if (VistaPrevia) {
-            if (!Paginas.empty() && !ListadoCancelado && !VistaCerrada) EsperarVistaPrevia();
+            // A generation stopped by Esc leaves the pages made to look at.
+            if (!Paginas.empty() && !VistaCerrada) EsperarVistaPrevia();
             VistaPrevia = false;
             LiberarPaginas();
         }
@@ -474,7 +482,7 @@ void TfGENELIMP::NuevaPagina() {
     if (Dispositivo == Impresora && !DestinoPDF()) {
         FilaTextoActual = 0;
         if (Etiqueta >= EtiquetasPorPagina) {
-            if (ModoTexto)
+            if (FlujoTextoCrudo())
                 FlujoTexto.append('\f');
             else if (impresora_)
                 impresora_->newPage();
@@ -532,6 +540,8 @@ bool TfGENELIMP::prepararImpresora(const QString& Nombre) {
     impresora_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     UsarImpresoraPredeterminada = Nombre.isEmpty() || Nombre == QLatin1String("Predeterminada");
     QString elegida = UsarImpresoraPredeterminada ? QString() : Nombre;
+    QString archivo;
+    TextoAArchivo = false;
     const bool sinDialogo =
         TieneSecciones && (OmitirDialogoImpresora || !UsarImpresoraPredeterminada);
     if (!sinDialogo) {
@@ -542,11 +552,18 @@ bool TfGENELIMP::prepararImpresora(const QString& Nombre) {
         }
         if (TieneSecciones) Copias = qMax(1, dialogo->Copies);
         elegida = dialogo->Printer().printerName();
+        // "Print to file" in the dialog: the job goes to the file chosen there,
+        // as a band report's does, whether or not a printer is installed.
+        if (dialogo->Printer().outputFormat() == QPrinter::PdfFormat) {
+            archivo = dialogo->Printer().outputFileName();
+            TextoAArchivo = ModoTexto && !archivo.isEmpty();
+        }
     }
     const QString seam = DestinoSeamImpreso(elegida);
-    if (seam.startsWith(QLatin1String("PDF:"))) {
+    if (archivo.isEmpty() && seam.startsWith(QLatin1String("PDF:"))) archivo = seam.mid(4);
+    if (!archivo.isEmpty()) {
         impresora_->setOutputFormat(QPrinter::PdfFormat);
-        impresora_->setOutputFileName(seam.mid(4));
+        impresora_->setOutputFileName(archivo);
         ImpresoraEnUso = elegida.isEmpty() ? QStringLiteral("Predeterminada") : elegida;
     } else {
         const QString nombre = seam.isEmpty() ? elegida : seam;
@@ -575,7 +592,7 @@ bool TfGENELIMP::prepararImpresora(const QString& Nombre) {
     AltoImpresora = hoja.height();
     ImpresoraTrabajo = impresora_.get();
     FlujoTexto.clear();
-    if (!ModoTexto && TieneSecciones) {
+    if ((!ModoTexto || TextoAArchivo) && TieneSecciones) {
         pintor_ = std::make_unique<QPainter>();
         if (!pintor_->begin(impresora_.get())) {
             pintor_.reset();
@@ -594,7 +611,7 @@ void TfGENELIMP::terminarImpresora() {
     if (pintor_) pintor_->end();
     pintor_.reset();
     Lienzo = nullptr;
-    if (ModoTexto && !FlujoTexto.isEmpty()) EnviarFlujoTexto();
+    if (FlujoTextoCrudo() && !FlujoTexto.isEmpty()) EnviarFlujoTexto();
     ImpresoraTrabajo = nullptr;
     impresora_.reset();
     ImprimirDocumentosAdjuntos();

@@ -158,6 +158,11 @@ public:
     int AnchoPixels = 800, AltoPixels = 1131;   // a page in page pixels
     int AnchoImpresora = 0, AltoImpresora = 0;  // the printer's sheet in device pixels
     bool ModoTexto = false;
+    // A text-mode job printed to the file chosen in the print dialog draws
+    // its pages there, in the character grid, instead of a raw stream.
+    bool TextoAArchivo = false;
+    // Text mode goes to the printer as a raw stream of rows and columns.
+    bool FlujoTextoCrudo() const;
     bool DestinoPDF() const;
     int ContadorPaginas = 0;
     int NumeroPagina = 0;
@@ -204,8 +209,9 @@ public:
     QString DriverAlternativo;
     QStringList Conexiones;
     QStringList GruposAnalisis;
+    // Arguments are split at ";" only: a "|" inside one reaches its command
+    // unchanged.
     QStringList Sistema, Cabecera, Lineas, PieSumaYSigue, Pie, PiePagina;
-    QChar Marcador;
     // Paper size and text mode of a format (by code; else CodigoImpreso).
     void FormatoPagina(const QString& Codigo);
     // Splits the loaded format's program into sections and runs SISTEMA.

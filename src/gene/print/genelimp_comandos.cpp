@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QRegularExpression>
 #include <QStringEncoder>
+#include <functional>
+#include <memory>
 
 #include "db/database.h"
 #include "db/field.h"
@@ -36,9 +38,16 @@
 
 namespace {
 
-double numero(const QStringList& a, int i, double defecto = 0) {
+// The i-th argument within its range; an argument that cannot be read or
+// lies outside counts as the default.
+double numero(const QStringList& a, int i, double minimo, double maximo, double defecto) {
     double v = 0;
-    return i < a.size() && TryStrToFloat(a[i].trimmed(), v) ? v : defecto;
+    return i < a.size() && LeerNumeroImpreso(a[i], minimo, maximo, v) ? v : defecto;
+}
+
+// A position or a size in the format's unit: 0 when unreadable or out of range.
+double coordenada(const QStringList& a, int i) {
+    return numero(a, i, -impreso::kCoordenada, impreso::kCoordenada, 0);
 }
 
 QString arg(const QStringList& a, int i) {
@@ -118,7 +127,8 @@ TMarcado LeerMarcado(const QString& Texto) {
                  etiqueta == QLatin1String("S")) {
             if (m.Estilos.size() < 3) m.Estilos.append(etiqueta.at(0));
         } else if (digitos)
-            m.Tamano = etiqueta.toInt();
+            // A size no font has leaves the size unchanged.
+            m.Tamano = etiqueta.toInt() <= impreso::kTamanoFuente ? etiqueta.toInt() : 0;
         else
             break;
         pos = cierre + 1;
@@ -147,7 +157,7 @@ bool TfGENELIMP::LineaContinuacion() const {
 
 void TfGENELIMP::EjecutarComando(const QString& Nombre, const QStringList& a) {
     if (Nombre == QLatin1String("Text")) {
-        ComandoText(numero(a, 0), numero(a, 1), numero(a, 2), arg(a, 3), arg(a, 4));
+        ComandoText(coordenada(a, 0), coordenada(a, 1), coordenada(a, 2), arg(a, 3), arg(a, 4));
     } else if (Nombre == QLatin1String("Vari")) {
         ComandoVari(a);
     } else if (Nombre == QLatin1String("Rect") || Nombre == QLatin1String("Line")) {
@@ -163,15 +173,16 @@ void TfGENELIMP::EjecutarComando(const QString& Nombre, const QStringList& a) {
             valor = f ? f->AsString() : QString();
         }
         if (!Lienzo) return;
-        const QRect r(QPoint(PosicionX(numero(a, 0)), PosicionY(numero(a, 1))),
-                      QPoint(PosicionX(numero(a, 2)), PosicionY(numero(a, 3))));
-        DibujarCodigoBarras(r.normalized(), valor, arg(a, 5), numero(a, 6, 1), arg(a, 7).trimmed());
+        const QRect r(QPoint(PosicionX(coordenada(a, 0)), PosicionY(coordenada(a, 1))),
+                      QPoint(PosicionX(coordenada(a, 2)), PosicionY(coordenada(a, 3))));
+        DibujarCodigoBarras(r.normalized(), valor, arg(a, 5),
+                            numero(a, 6, 0.01, impreso::kAumento, 1), arg(a, 7).trimmed());
     } else if (Nombre == QLatin1String("Asci")) {
-        if (!(Dispositivo == Impresora && ModoTexto)) return;  // no raw channel on pages
+        if (!FlujoTextoCrudo()) return;  // no raw channel on pages
         for (const QString& codigo : a.join(QLatin1Char(';')).split(QLatin1Char(','))) {
             bool ok = false;
             const int c = codigo.trimmed().toInt(&ok);
-            if (codigo.trimmed().isEmpty() || !ok) break;
+            if (codigo.trimmed().isEmpty() || !ok || c < 0 || c > 255) break;
             FlujoTexto.append(char(c));
         }
     } else if (Nombre == QLatin1String("Camp")) {
@@ -183,16 +194,16 @@ void TfGENELIMP::EjecutarComando(const QString& Nombre, const QStringList& a) {
     } else if (Nombre == QLatin1String("Suma")) {
         if (EnLineas) return;
         if (modoPrueba()) {
-            ComandoText(numero(a, 0), numero(a, 1), numero(a, 2), AbreviarTitulo(arg(a, 3), 1),
-                        arg(a, 4));
+            ComandoText(coordenada(a, 0), coordenada(a, 1), coordenada(a, 2),
+                        AbreviarTitulo(arg(a, 3), 1), arg(a, 4));
             return;
         }
         for (const TSumaImpreso& s : SumasImpreso)
             if (!s.Campo.isEmpty() && s.Campo == arg(a, 3)) {
                 QString m = mascara(a, 5);
                 if (m.isEmpty()) m = plantillaImporte(s.Campo);
-                ComandoText(numero(a, 0), numero(a, 1), numero(a, 2), FormatFloat(m, s.Valor),
-                            arg(a, 4));
+                ComandoText(coordenada(a, 0), coordenada(a, 1), coordenada(a, 2),
+                            FormatFloat(m, s.Valor), arg(a, 4));
                 return;
             }
     } else if (Nombre == QLatin1String("ISum")) {
@@ -222,16 +233,31 @@ void TfGENELIMP::ComandoText(double X, double Y, double Ancho, const QString& Te
     if (m.Tamano > 0) fuente.setPixelSize(TamanoPixels(m.Tamano));
     QString texto = m.Texto;
 
-    if (ModoTexto && Dispositivo == Impresora && !DestinoPDF()) {
+    if (FlujoTextoCrudo()) {
         // The character grid of a raw text printer: rows by line feeds or
         // reverse feeds, columns by blanks.
-        const int fila = qRound(YLogica(Y));
+        // Rows and columns a sheet can have: margins and label offsets
+        // divided by a small compression must not fill the memory.
+        const int limite = int(10 * impreso::kCoordenada);
+        const int fila = qBound(-limite, EnteroImpreso(YLogica(Y)), limite);
         if (fila <= FilaTextoActual)
             for (int i = 0; i < FilaTextoActual - fila; ++i) FlujoTexto.append("\x1bj$", 3);
         else
             FlujoTexto.append(QByteArray(fila - FilaTextoActual, '\n'));
-        if (Ancho != 0) texto = texto.left(int(Ancho));
-        FlujoTexto.append(QByteArray(qMax(0, qRound(XLogica(X))), ' '));
+        const int columnas = int(Ancho);
+        if (columnas > 0 &&
+            (Alineacion == QLatin1String("D") || Alineacion == QLatin1String("C"))) {
+            // Aligned in character columns: "C" centres, "D" ends one blank
+            // short of the width.
+            int n = columnas - int(texto.size());
+            if (Alineacion == QLatin1String("C"))
+                n = n / 2;
+            else if (n >= 1)
+                n = n - 1;
+            if (n > 0) texto = QString(n, QLatin1Char(' ')) + texto;
+        }
+        if (Ancho != 0) texto = texto.left(columnas);
+        FlujoTexto.append(QByteArray(qBound(0, EnteroImpreso(XLogica(X)), limite), ' '));
         FlujoTexto.append(TextoOEM(texto));
         FlujoTexto.append('\r');
         FilaTextoActual = fila;
@@ -294,12 +320,12 @@ void TfGENELIMP::ComandoVari(const QStringList& a) {
         else
             valor = NumeroCopia == 1 ? original : copia;
     }
-    ComandoText(numero(a, 0), numero(a, 1), numero(a, 2), valor, arg(a, 4));
+    ComandoText(coordenada(a, 0), coordenada(a, 1), coordenada(a, 2), valor, arg(a, 4));
 }
 
 void TfGENELIMP::ComandoRectLine(bool Rectangulo, const QStringList& a) {
     if (!Lienzo || LineaContinuacion()) return;
-    int ancho = int(numero(a, 4, 1));
+    int ancho = int(numero(a, 4, 0, impreso::kGrosorPluma, 1));
     if (ancho == 0) ancho = 1;
     QPen pluma(colorSegun(arg(a, 5)));
     pluma.setWidth(ancho);
@@ -309,13 +335,13 @@ void TfGENELIMP::ComandoRectLine(bool Rectangulo, const QStringList& a) {
                                                         : Qt::SolidLine);
     Lienzo->save();
     Lienzo->setPen(pluma);
-    const QPoint p1(PosicionX(numero(a, 0)), PosicionY(numero(a, 1)));
-    const QPoint p2(PosicionX(numero(a, 2)), PosicionY(numero(a, 3)));
+    const QPoint p1(PosicionX(coordenada(a, 0)), PosicionY(coordenada(a, 1)));
+    const QPoint p2(PosicionX(coordenada(a, 2)), PosicionY(coordenada(a, 3)));
     if (Rectangulo) {
         Lienzo->setBrush(arg(a, 8).trimmed() == QLatin1String("Solido")
                              ? QBrush(colorSegun(arg(a, 7)))
                              : QBrush(Qt::NoBrush));
-        const double cw = numero(a, 9), ch = numero(a, 10);
+        const double cw = coordenada(a, 9), ch = coordenada(a, 10);
         const QRect r = QRect(p1, p2).normalized();
         if (cw == 0 && ch == 0)
             Lienzo->drawRect(r);
@@ -353,8 +379,12 @@ void TfGENELIMP::ComandoFont(const QStringList& a) {
         return;
     }
     QFont f = FuenteImpreso(arg(a, 0).trimmed());
-    const double tamano = numero(a, 1, 10) * (CompresionY == 1 ? CompresionX : CompresionY);
-    f.setPixelSize(TamanoPixels(qMax(1, int(tamano))));
+    // An unreadable size counts as 0, and a size of 0 (or one that the
+    // compression takes past any font) prints in the engine's default size.
+    const double tamano =
+        numero(a, 1, 0, impreso::kTamanoFuente, 0) * (CompresionY == 1 ? CompresionX : CompresionY);
+    const int puntos = tamano <= impreso::kTamanoFuente ? int(tamano) : 0;
+    f.setPixelSize(TamanoPixels(puntos > 0 ? puntos : 10));
     for (const QString& e : arg(a, 3).split(QLatin1Char(','))) {
         const QString s = e.trimmed();
         if (s == QLatin1String("fsBold") || s == QLatin1String("Negrita")) f.setBold(true);
@@ -393,8 +423,8 @@ void TfGENELIMP::ComandoGraf(const QStringList& a) {
         pic.load(NativePath(archivo));  // read by content, whatever the extension says
     }
     if (pic.isNull()) return;
-    const double x2 = numero(a, 2), y2 = numero(a, 3);
-    const QPoint p1(PosicionX(numero(a, 0)), PosicionY(numero(a, 1)));
+    const double x2 = coordenada(a, 2), y2 = coordenada(a, 3);
+    const QPoint p1(PosicionX(coordenada(a, 0)), PosicionY(coordenada(a, 1)));
     if (x2 == 0 && y2 == 0)
         Lienzo->drawImage(p1, pic);
     else
@@ -512,7 +542,7 @@ double TfGENELIMP::ConvertirImporteDocumento(double Valor) const {
 }
 
 void TfGENELIMP::ComandoCamp(const QStringList& a) {
-    const double X = numero(a, 0), Y = numero(a, 1), Ancho = numero(a, 2);
+    const double X = coordenada(a, 0), Y = coordenada(a, 1), Ancho = coordenada(a, 2);
     const QString alineacion = arg(a, 4);
     if (modoPrueba()) {
         ComandoText(X, Y, Ancho, AbreviarTitulo(arg(a, 3), 1), alineacion, true);
@@ -546,7 +576,8 @@ void TfGENELIMP::ComandoCamp(const QStringList& a) {
             if (!f) return;
         }
         if ((f->DataType() == ftMemo || f->DataType() == ftFmtMemo) && !LineaContinuacion()) {
-            ImprimirMemo(f, X, Y, Ancho, numero(a, 4), pieza, otraTabla);
+            ImprimirMemo(f, X, Y, Ancho, numero(a, 4, 0, impreso::kLineasMemo, 0), pieza,
+                         otraTabla);
             return;
         }
         QString valor;
@@ -581,54 +612,87 @@ void TfGENELIMP::ComandoCamp(const QStringList& a) {
     }
 }
 
+namespace {
+
+// The longest start of Palabra that fits (at least one character, so that
+// a column narrower than one letter still moves on), found by doubling and
+// then halving the length: a few measurements of pieces about a line long,
+// never one per character of the word.
+int mayorPrefijo(const QString& Palabra, const std::function<bool(const QString&)>& Cabe) {
+    const int n = int(Palabra.size());
+    // left(bien) fits, left(mal) does not (n + 1: nothing found too long yet).
+    int bien = 0, mal = n + 1;
+    for (int prueba = 1; prueba <= n; prueba = qMin(2 * prueba, n)) {
+        if (!Cabe(Palabra.left(prueba))) {
+            mal = prueba;
+            break;
+        }
+        bien = prueba;
+        if (prueba == n) break;
+    }
+    while (mal - bien > 1) {
+        const int medio = bien + (mal - bien) / 2;
+        if (Cabe(Palabra.left(medio)))
+            bien = medio;
+        else
+            mal = medio;
+    }
+    bien = qMax(1, qMin(bien, n));
+    // Never between the two halves of a surrogate pair.
+    if (bien < n && Palabra.at(bien - 1).isHighSurrogate()) bien = bien > 1 ? bien - 1 : bien + 1;
+    return bien;
+}
+
+}  // namespace
+
 QStringList TfGENELIMP::PartirMemo(const QString& Texto, double Ancho) {
     QStringList piezas;
     QVariant lineas;
     LineasMemo(Texto, lineas);
-    QFont fuente = FuenteActual;
     const int anchoPx = DistanciaX(Ancho);
+    std::unique_ptr<QFontMetrics> fm;
+    if (Ancho != 0 && Lienzo) fm = std::make_unique<QFontMetrics>(FuenteActual, Lienzo->device());
     for (const QVariant& v : lineas.toList()) {
         QString linea = v.toString();
         linea.remove(QLatin1Char('\t'));
-        const TMarcado m = LeerMarcado(linea);
-        const QString prefijo = m.Prefijo.isEmpty() ? QString() : m.Prefijo;
-        if (Ancho == 0 || !Lienzo) {
+        if (!fm) {
             piezas.append(linea);
             continue;
         }
-        const QFontMetrics fm(fuente, Lienzo->device());
-        auto cabe = [&](const QString& t) {
-            return fm.horizontalAdvance(LeerMarcado(t).Texto) <= anchoPx;
+        // The pieces after a line's first carry on the markup it starts with.
+        const QString prefijo = LeerMarcado(linea).Prefijo;
+        const qsizetype inicio = piezas.size();
+        auto conPrefijo = [&](const QString& t) {
+            return piezas.size() == inicio || prefijo.isEmpty() ? t : prefijo + t;
+        };
+        const std::function<bool(const QString&)> cabe = [&](const QString& t) {
+            return fm->horizontalAdvance(LeerMarcado(conPrefijo(t)).Texto) <= anchoPx;
         };
         QString actual;
-        bool primera = true;
         auto cerrar = [&] {
-            piezas.append(primera || prefijo.isEmpty() ? actual : prefijo + actual);
-            primera = false;
+            piezas.append(conPrefijo(actual));
             actual.clear();
         };
-        QString resto = primera ? linea : linea;
-        const QStringList palabras = resto.split(QLatin1Char(' '));
-        for (int i = 0; i < palabras.size(); ++i) {
-            QString palabra = palabras.at(i);
+        for (QString palabra : linea.split(QLatin1Char(' '))) {
             const QString prueba = actual.isEmpty() ? palabra : actual + QLatin1Char(' ') + palabra;
-            if (cabe(primera || prefijo.isEmpty() ? prueba : prefijo + prueba)) {
+            if (cabe(prueba)) {
                 actual = prueba;
                 continue;
             }
             if (!actual.isEmpty()) cerrar();
             // A word wider than the column is broken at the width.
-            while (!palabra.isEmpty() &&
-                   !cabe(primera || prefijo.isEmpty() ? palabra : prefijo + palabra)) {
-                int n = palabra.size() - 1;
-                while (n > 1 && !cabe(palabra.left(n))) --n;
-                actual = palabra.left(n);
-                palabra = palabra.mid(n);
-                cerrar();
-            }
+            if (!cabe(palabra))
+                while (!palabra.isEmpty()) {
+                    const int n = mayorPrefijo(palabra, cabe);
+                    if (n == palabra.size()) break;
+                    actual = palabra.left(n);
+                    palabra = palabra.mid(n);
+                    cerrar();
+                }
             actual = palabra;
         }
-        if (!actual.isEmpty() || piezas.isEmpty() || !primera) cerrar();
+        // An empty line of the memo is a line too.
+        if (!actual.isEmpty() || piezas.size() == inicio) cerrar();
     }
     return piezas;
 }
@@ -736,15 +800,15 @@ double TfGENELIMP::EvaluarExpresion(const QString& Expresion, QString& UltimoTer
 
 void TfGENELIMP::ComandoExpr(const QStringList& a) {
     if (modoPrueba()) {
-        ComandoText(numero(a, 0), numero(a, 1), numero(a, 2), AbreviarTitulo(arg(a, 3), 1),
-                    arg(a, 4));
+        ComandoText(coordenada(a, 0), coordenada(a, 1), coordenada(a, 2),
+                    AbreviarTitulo(arg(a, 3), 1), arg(a, 4));
         return;
     }
     QString ultimo;
     const double v = EvaluarExpresion(arg(a, 3), ultimo);
     QString m = mascara(a, 5);
     if (m.isEmpty()) m = plantillaImporte(ultimo);
-    ComandoText(numero(a, 0), numero(a, 1), numero(a, 2), FormatFloat(m, v), arg(a, 4));
+    ComandoText(coordenada(a, 0), coordenada(a, 1), coordenada(a, 2), FormatFloat(m, v), arg(a, 4));
 }
 
 QString TfGENELIMP::Concatenar(const QString& Expresion) {
@@ -787,5 +851,5 @@ QString TfGENELIMP::Concatenar(const QString& Expresion) {
 
 void TfGENELIMP::ComandoConc(const QStringList& a) {
     const QString valor = modoPrueba() ? AbreviarTitulo(arg(a, 3), 1) : Concatenar(arg(a, 3));
-    ComandoText(numero(a, 0), numero(a, 1), numero(a, 2), valor, arg(a, 4));
+    ComandoText(coordenada(a, 0), coordenada(a, 1), coordenada(a, 2), valor, arg(a, 4));
 }

@@ -1,7 +1,15 @@
 // A format's outer structure: paper, sections, the SISTEMA keys, the line
 // grammar and the conversion of the format's units into device pixels.
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
 #include <QtMath>
+#include <cmath>
+#include <limits>
 
 #include "db/field.h"
 #include "db/sysutils.h"
@@ -15,6 +23,7 @@
 #include "gene/print/genelimp.h"
 #include "gene/print/genelimp_p.h"
 #include "gene/sesion.h"
+#include "io/paths.h"
 
 namespace {
 
@@ -25,18 +34,106 @@ const QStringList& cabeceras() {
     return c;
 }
 
-bool leerNumero(const QStringList& a, int i, double& valor) {
-    return i < a.size() && TryStrToFloat(a[i].trimmed(), valor);
+// The i-th argument within its range; otherwise the setting keeps its value.
+bool leerNumero(const QStringList& a, int i, double minimo, double maximo, double& valor) {
+    return i < a.size() && LeerNumeroImpreso(a[i], minimo, maximo, valor);
 }
 
-bool leerEntero(const QStringList& a, int i, int& valor) {
+bool leerEntero(const QStringList& a, int i, int minimo, int maximo, int& valor) {
     double d = 0;
-    if (!leerNumero(a, i, d)) return false;
+    if (!leerNumero(a, i, minimo, maximo, d)) return false;
     valor = int(d);
     return true;
 }
 
+bool leerCoordenada(const QStringList& a, int i, double& valor) {
+    return leerNumero(a, i, -impreso::kCoordenada, impreso::kCoordenada, valor);
+}
+
+bool leerEnteroCoordenada(const QStringList& a, int i, int& valor) {
+    const int limite = int(impreso::kCoordenada);
+    return leerEntero(a, i, -limite, limite, valor);
+}
+
+// The installation folder (the parameter file's), as the system names it
+// without links; empty when there is no parameter file.
+QString carpetaInstalacion() {
+    if (ArchivoParametros.isEmpty()) return QString();
+    const QFileInfo parametros(NativePath(ArchivoParametros));
+    return QFileInfo(parametros.absolutePath()).canonicalFilePath();
+}
+
+// A file a format names, inside the installation folder and reached without
+// any symbolic link (a relative name is taken from that folder); empty when
+// it lies elsewhere, a link is on its way, or it is not a regular file (the
+// source must exist, the target may not).
+QString rutaEnInstalacion(const QString& Carpeta, const QString& Nombre, bool Existente) {
+    const QString nombre = NativePath(Nombre.trimmed());
+    if (Carpeta.isEmpty() || nombre.isEmpty()) return QString();
+    const QString ruta = QDir::cleanPath(QDir(Carpeta).absoluteFilePath(nombre));
+    if (!ruta.startsWith(Carpeta + QLatin1Char('/'))) return QString();
+    const QStringList partes =
+        ruta.mid(Carpeta.size() + 1).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    QString paso = Carpeta;
+    for (qsizetype i = 0; i < partes.size(); ++i) {
+        paso += QLatin1Char('/') + partes.at(i);
+        const QFileInfo info(paso);
+        if (info.isSymLink()) return QString();
+        const bool ultima = i == partes.size() - 1;
+        if (!ultima && !info.isDir()) return QString();
+        if (ultima && (Existente || info.exists()) && !info.isFile()) return QString();
+    }
+    return partes.isEmpty() ? QString() : ruta;
+}
+
 }  // namespace
+
+bool CopiarDriverAlternativo(const QString& Origen, const QString& Destino) {
+    const QString carpeta = carpetaInstalacion();
+    const QString origen = rutaEnInstalacion(carpeta, Origen, true);
+    const QString destino = rutaEnInstalacion(carpeta, Destino, false);
+    if (origen.isEmpty() || destino.isEmpty()) return false;
+    if (origen == destino) return true;
+    // The source is read without following a link put there meanwhile; the
+    // copy is written beside the target and renamed over it, which replaces
+    // a link rather than writing through it.
+    const int fd = ::open(QFile::encodeName(origen).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    QFile entrada;
+    if (!entrada.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    QTemporaryFile copia(QFileInfo(destino).absolutePath() + QStringLiteral("/.driverXXXXXX"));
+    if (!copia.open()) return false;
+    while (!entrada.atEnd()) {
+        const QByteArray bloque = entrada.read(1 << 16);
+        if (bloque.isEmpty() && entrada.error() != QFileDevice::NoError) return false;
+        if (copia.write(bloque) != bloque.size()) return false;
+    }
+    copia.setPermissions(entrada.permissions());
+    if (!copia.flush()) return false;
+    if (::rename(QFile::encodeName(copia.fileName()).constData(),
+                 QFile::encodeName(destino).constData()) != 0)
+        return false;
+    copia.setAutoRemove(false);
+    return true;
+}
+
+bool LeerNumeroImpreso(const QString& Texto, double Minimo, double Maximo, double& Valor) {
+    double v = 0;
+    if (!TryStrToFloat(Texto.trimmed(), v) || !std::isfinite(v) || v < Minimo || v > Maximo)
+        return false;
+    Valor = v;
+    return true;
+}
+
+int EnteroImpreso(double Valor) {
+    if (!std::isfinite(Valor) || Valor <= double(std::numeric_limits<int>::min()) ||
+        Valor >= double(std::numeric_limits<int>::max()))
+        return 0;
+    return int(std::lround(Valor));
+}
 
 QStringList LineasProgramaImpreso(const QString& Programa) {
     QString texto = Programa;
@@ -55,8 +152,9 @@ TTamanoPapel TamanoPapelImpreso(const QString& Formato) {
     const int x = f.indexOf(QLatin1Char('x'));
     if (x > 0) {
         int ancho = 0, alto = 0;
+        const int maximo = int(impreso::kPapel);
         if (TryStrToInt(f.left(x), ancho) && TryStrToInt(f.mid(x + 1), alto) && ancho > 0 &&
-            alto > 0)
+            alto > 0 && ancho <= maximo && alto <= maximo)
             return {double(ancho), double(alto)};
     }
     return {210, 297};
@@ -108,12 +206,6 @@ void TfGENELIMP::SepararSecciones() {
         if (i >= 0) actual = secciones[i];
         if (actual) actual->append(linea);
     }
-    Marcador = QChar(0);
-    for (int c = 255; c > 0; --c)
-        if (!programa.contains(QChar(c))) {
-            Marcador = QChar(c);
-            break;
-        }
 
     for (TSumaImpreso& s : SumasImpreso) s = TSumaImpreso();
     int slot = 0;
@@ -132,19 +224,19 @@ void TfGENELIMP::SepararSecciones() {
     GruposAnalisis.clear();
     for (const QString& linea : Sistema) EjecutarInstruccion(linea);
 
-    if (!DriverAlternativo.isEmpty()) {
-        try {
-            CopiarArchivo(DriverAlternativo.section(QLatin1Char('>'), 0, 0).trimmed(),
-                          DriverAlternativo.section(QLatin1Char('>'), 1).trimmed());
-        } catch (...) {
-            MensajeAdvertencia(QStringLiteral("¡Imposible copiar el Driver Alternativo!"));
-        }
-    }
+    if (!DriverAlternativo.isEmpty() &&
+        !CopiarDriverAlternativo(DriverAlternativo.section(QLatin1Char('>'), 0, 0),
+                                 DriverAlternativo.section(QLatin1Char('>'), 1)))
+        MensajeAdvertencia(QStringLiteral("¡Imposible copiar el Driver Alternativo!"));
+    // Lines and labels per page are 0 when their division fails or overflows.
     if (FinLineas == 9999)
         LineasPorPagina = 9999;
+    else if (AlturaLinea == 0)
+        LineasPorPagina = 0;
     else
-        LineasPorPagina = AlturaLinea != 0 ? (FinLineas - InicioLineas) / AlturaLinea : 0;
-    EtiquetasPorPagina = qMax(1, ColumnasEtiqueta * FilasEtiqueta);
+        LineasPorPagina =
+            EnteroImpreso(std::trunc((double(FinLineas) - InicioLineas) / AlturaLinea));
+    EtiquetasPorPagina = qMax(1, EnteroImpreso(double(ColumnasEtiqueta) * FilasEtiqueta));
     Etiqueta = EtiquetasPorPagina + 1;
     TieneSecciones = !(Cabecera.isEmpty() && Lineas.isEmpty() && PieSumaYSigue.isEmpty() &&
                        Pie.isEmpty() && PiePagina.isEmpty());
@@ -167,15 +259,16 @@ void TfGENELIMP::EjecutarInstruccion(const QString& Linea) {
 
     if (nombre == QLatin1String("Margenes")) {
         double x = 0, y = 0;
-        if (leerNumero(a, 0, x) && leerNumero(a, 1, y)) {
+        if (leerCoordenada(a, 0, x) && leerCoordenada(a, 1, y)) {
             MargenIzquierdo = x;
             MargenSuperior = y;
         }
     } else if (nombre == QLatin1String("FormatoEtiqueta")) {
         int columnas = 0, filas = 0;
         double ancho = 0, alto = 0;
-        if (leerEntero(a, 0, columnas) && leerEntero(a, 1, filas) && leerNumero(a, 2, ancho) &&
-            leerNumero(a, 3, alto) && columnas > 0 && filas > 0) {
+        if (leerEntero(a, 0, 1, impreso::kEtiquetasLado, columnas) &&
+            leerEntero(a, 1, 1, impreso::kEtiquetasLado, filas) && leerCoordenada(a, 2, ancho) &&
+            leerCoordenada(a, 3, alto)) {
             ColumnasEtiqueta = columnas;
             FilasEtiqueta = filas;
             AnchoEtiqueta = ancho;
@@ -185,16 +278,17 @@ void TfGENELIMP::EjecutarInstruccion(const QString& Linea) {
     } else if (nombre == QLatin1String("Compresion")) {
         double x = 0, y = 0;
         // A factor of 0 would divide every position by zero.
-        if (leerNumero(a, 0, x) && leerNumero(a, 1, y) && x != 0 && y != 0) {
+        if (leerNumero(a, 0, impreso::kCompresionMinima, impreso::kCompresionMaxima, x) &&
+            leerNumero(a, 1, impreso::kCompresionMinima, impreso::kCompresionMaxima, y)) {
             CompresionX = x;
             CompresionY = y;
         }
     } else if (nombre == QLatin1String("AlturaLinea")) {
-        leerEntero(a, 0, AlturaLinea);
+        leerEnteroCoordenada(a, 0, AlturaLinea);
     } else if (nombre == QLatin1String("InicioLineas")) {
-        leerEntero(a, 0, InicioLineas);
+        leerEnteroCoordenada(a, 0, InicioLineas);
     } else if (nombre == QLatin1String("FinLineas")) {
-        leerEntero(a, 0, FinLineas);
+        leerEnteroCoordenada(a, 0, FinLineas);
     } else if (nombre == QLatin1String("DriverAlternativo")) {
         DriverAlternativo = argumentos;
     } else if (nombre == QLatin1String("Conexion")) {
@@ -268,15 +362,15 @@ double TfGENELIMP::AltoDestino() const {
 
 int TfGENELIMP::DistanciaX(double X) const {
     const double unidad = ModoTexto ? 2.54 : CompresionX;
-    return qRound(X * unidad * AnchoDestino() / AnchoPapel);
+    return EnteroImpreso(X * unidad * AnchoDestino() / AnchoPapel);
 }
 
 int TfGENELIMP::DistanciaY(double Y) const {
     if (ModoTexto) {
-        if (Dispositivo == Impresora && !DestinoPDF()) return qRound(Y);
-        return qRound(Y * 4.23333 * AltoDestino() / AltoPapel);
+        if (FlujoTextoCrudo()) return EnteroImpreso(Y);
+        return EnteroImpreso(Y * 4.23333 * AltoDestino() / AltoPapel);
     }
-    return qRound(Y * CompresionY * AltoDestino() / AltoPapel);
+    return EnteroImpreso(Y * CompresionY * AltoDestino() / AltoPapel);
 }
 
 int TfGENELIMP::PosicionX(double X) const {

@@ -8,6 +8,31 @@
 
 class QPageLayout;
 
+// The ranges of the numbers a format's program gives: a number outside its
+// range counts as one that cannot be read, so that no text a user can edit
+// or import makes a position, a size or a division overflow.
+namespace impreso {
+constexpr double kCoordenada = 10000;  // positions, widths, margins, heights (mm, columns, rows)
+constexpr double kCompresionMinima = 0.01, kCompresionMaxima = 100;
+constexpr int kEtiquetasLado = 1000;    // label columns, label rows
+constexpr double kTamanoFuente = 1000;  // points
+constexpr double kGrosorPluma = 100;
+constexpr double kAumento = 100;  // bar-code magnification
+constexpr double kLineasMemo = 100000;
+constexpr double kPapel = 5000;  // mm of a custom Formato
+}  // namespace impreso
+
+// A number of a format's program read with the system's decimal separator;
+// false when it cannot be read, is not finite or lies outside [Minimo, Maximo].
+bool LeerNumeroImpreso(const QString& Texto, double Minimo, double Maximo, double& Valor);
+// A derived value as a whole number: 0 when it is not finite or does not fit.
+int EnteroImpreso(double Valor);
+
+// DriverAlternativo's copy: only between regular files inside the
+// installation folder (the parameter file's) and its subfolders, never
+// through a symbolic link; false when it was refused or failed.
+bool CopiarDriverAlternativo(const QString& Origen, const QString& Destino);
+
 // A program's lines, whatever its line ends.
 QStringList LineasProgramaImpreso(const QString& Programa);
 

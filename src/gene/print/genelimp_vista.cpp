@@ -11,6 +11,7 @@
 #include "db/field.h"
 #include "db/table.h"
 #include "gene/geneexpt.h"
+#include "gene/geneform.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_programas.h"
 #include "gene/genemodu.h"
@@ -40,6 +41,15 @@ void TfGENELIMP::ConectarVista() {
     for (const auto& [boton, accion] : botones)
         connect(boton, &QToolButton::clicked, this, [this, a = accion] { (this->*a)(); });
     connect(pbSalir, &QPushButton::clicked, this, [this] { pbSalirClick(); });
+    // The common keys of every form: Esc sets ListadoCancelado, which stops
+    // a running generation (the pages made stay in the preview); Enter moves
+    // on as Tab.
+    OnKeyDown = [this](QObject*, int& Key, TShiftState Shift) {
+        if (fGENEINIC) TeclaPulsadaFormulario(fGENEINIC, this, Key, Shift);
+    };
+    OnKeyPress = [this](QObject*, QChar& Key) {
+        if (fGENEINIC) TeclaPresionadaFormulario(fGENEINIC, this, Key);
+    };
     OnClose = [this](QObject*, TCloseAction& Accion) {
         // Closing while pages are still made stops the job; the pages stay.
         if (Generando) ListadoCancelado = true;
@@ -208,6 +218,8 @@ void TfGENELIMP::pbZoomTo100Click() {
 void TfGENELIMP::pbImprimirClick() {
     if (Generando) return;
     TBusyForm ocupado(this);
+    // An Esc that stopped the preview's generation does not stop this print.
+    ListadoCancelado = false;
     const int paginas = ContadorPaginas;
     Dispositivo = Impresora;
     VistaPrevia = false;
@@ -253,6 +265,7 @@ void TfGENELIMP::pbExportarAPDFClick() {
     dialogo->Filter = QStringLiteral("Archivos PDF (*.PDF)|*.PDF");
     dialogo->FilterIndex = 1;
     if (!dialogo->Execute()) return;
+    ListadoCancelado = false;
     QString archivo = dialogo->FileName;
     if (!archivo.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
         archivo += QStringLiteral(".pdf");

@@ -4,13 +4,16 @@
 #include <unistd.h>
 #include <QAtomicInt>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
 #include <QRegularExpression>
 #include <QSet>
+#include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlField>
 #include <cerrno>
 #include <cstring>
 
@@ -31,6 +34,25 @@ QString sqliteFile(const QString& folder) {
 
 QString defaultSchema(const TConnectionParams& p) {
     return p.schema.isEmpty() ? QStringLiteral("general") : p.schema.toLower();
+}
+
+// A value the driver binds as NULL: a null text or bytes, an invalid date.
+bool isNullValue(const QVariant& v) {
+    if (v.isNull()) return true;
+    switch (v.typeId()) {
+        case QMetaType::QString:
+            return v.toString().isNull();
+        case QMetaType::QByteArray:
+            return v.toByteArray().isNull();
+        case QMetaType::QDateTime:
+            return !v.toDateTime().isValid();
+        case QMetaType::QDate:
+            return !v.toDate().isValid();
+        case QMetaType::QTime:
+            return !v.toTime().isValid();
+        default:
+            return false;
+    }
 }
 
 QString pgQuote(const QString& name) {
@@ -383,6 +405,7 @@ void TDatabase::markLost(const QString& sql) const {
     lost_ = true;
     const bool transaction = inTransaction_ || firstWord(sql) == QLatin1String("COMMIT");
     inTransaction_ = false;
+    readOnly_ = false;
     // Rows not yet read are gone with the connection.
     pendingReads_.clear();
     QString what;
@@ -407,6 +430,7 @@ void TDatabase::reconnect() {
         stale_ << q;
     }
     prepared_.clear();
+    userStatement_ = false;  // the server's prepared statements end with it
     savepoint_.reset();
     release_.reset();
     rollbackTo_.reset();
@@ -460,6 +484,8 @@ void TDatabase::Close() {
         q.exec(QStringLiteral("ROLLBACK"));
     }
     inTransaction_ = false;
+    readOnly_ = false;
+    userStatement_ = false;
     // The server ends a closed connection's advisory locks only when its
     // backend gets round to exiting, after Close has returned; released here,
     // they are free for the next session the moment Close returns.
@@ -558,7 +584,15 @@ void TDatabase::guarded(QSqlQuery& q, const QString& sql, Step step) {
     // A forward-only result is streamed row by row by the driver, and the
     // RELEASE below would discard the rows not yet read: fetch it whole.
     q.setForwardOnly(false);
-    if (!step()) {
+    bool done = false;
+    try {
+        done = step();
+    } catch (...) {
+        rollbackTo_->exec(kRollbackTo);
+        release_->exec(kRelease);
+        throw;
+    }
+    if (!done) {
         const QSqlError error = q.lastError();
         rollbackTo_->exec(kRollbackTo);
         release_->exec(kRelease);
@@ -608,6 +642,21 @@ QString WellFormedText(const QString& text) {
     return out;
 }
 
+namespace {
+
+// The values with each text's lone surrogates replaced (a copy only when
+// one has any).
+QVariantList WellFormedValues(const QVariantList& values) {
+    QVariantList out = values;
+    for (qsizetype i = 0; i < values.size(); ++i)
+        if (values.at(i).typeId() == QMetaType::QString &&
+            HasLoneSurrogate(values.at(i).toString()))
+            out[i] = WellFormedText(values.at(i).toString());
+    return out;
+}
+
+}  // namespace
+
 void TDatabase::CheckBoundValues(QSqlQuery& query) const {
     const QVariantList values = query.boundValues();
     RefuseNul(QString(), values);
@@ -629,11 +678,7 @@ QSqlQuery TDatabase::Execute(const QString& statement, const QVariantList& value
     // SQLite reads a lone surrogate as half of a pair and swallows the
     // character after it: text reaches either engine well formed.
     const QString sql = WellFormedText(statement);
-    QVariantList binds = values;
-    for (qsizetype i = 0; i < values.size(); ++i)
-        if (values.at(i).typeId() == QMetaType::QString &&
-            HasLoneSurrogate(values.at(i).toString()))
-            binds[i] = WellFormedText(values.at(i).toString());
+    const QVariantList binds = WellFormedValues(values);
     noteDdl(sql);
     if (binds.isEmpty()) {
         // No server-side PREPARE: it takes no DDL and no list of statements.
@@ -670,6 +715,53 @@ void TDatabase::Run(QSqlQuery& query) {
     guarded(query, query.lastQuery(), [&] { return query.exec(); });
 }
 
+QSqlQuery TDatabase::ExecuteUser(const QString& statement, const QVariantList& parameters) {
+    if (params_.engine != Engine::Postgres) return Execute(statement, parameters);
+    QSqlQuery q(connection());
+    q.setForwardOnly(true);
+    RefuseNul(statement, parameters);
+    const QString sql = WellFormedText(statement);
+    const QVariantList binds = WellFormedValues(parameters);
+    noteDdl(sql);
+    // The values as the driver writes them for its own prepared statements.
+    QStringList values;
+    for (const QVariant& v : binds) {
+        QSqlField f(QString(), v.metaType());
+        if (isNullValue(v))
+            f.clear();
+        else
+            f.setValue(v);
+        values << db_.driver()->formatValue(f);
+    }
+    QString execute = QStringLiteral("EXECUTE ") + QString::fromLatin1(kUserStatementName);
+    if (!values.isEmpty())
+        execute += QLatin1Char('(') + values.join(QStringLiteral(", ")) + QLatin1Char(')');
+    guarded(q, sql, [&] {
+        prepareUserStatement(sql);
+        return q.exec(execute);
+    });
+    return q;
+}
+
+bool TDatabase::BeginReadOnly() {
+    if (params_.engine != Engine::Postgres) return false;
+    QSqlQuery q(connection());  // reads pending first, which ends their transaction
+    if (inTransaction_ || readOnly_) return false;
+    static const QString kBegin = QStringLiteral("BEGIN READ ONLY");
+    if (!q.exec(kBegin)) raiseError(q.lastError(), kBegin);
+    readOnly_ = true;
+    return true;
+}
+
+void TDatabase::EndReadOnly() {
+    if (!readOnly_) return;
+    readOnly_ = false;
+    if (!Connected()) return;
+    // Nothing to keep; a connection lost meanwhile has ended it anyway.
+    QSqlQuery q(db_);
+    q.exec(QStringLiteral("ROLLBACK"));
+}
+
 QVariant TDatabase::Scalar(const QString& sql, const QVariantList& binds) {
     QSqlQuery q = Execute(sql, binds);
     return q.next() ? q.value(0) : QVariant();
@@ -685,6 +777,7 @@ void TDatabase::StartTransaction() {
     const QString sql = params_.engine == Engine::Sqlite ? QStringLiteral("BEGIN IMMEDIATE")
                                                          : QStringLiteral("BEGIN");
     QSqlQuery q(connection());
+    EndReadOnly();  // the reads of a user's query are over
     if (!q.exec(sql)) raiseError(q.lastError(), sql);
     inTransaction_ = true;
 }

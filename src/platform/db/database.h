@@ -10,6 +10,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QPointer>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -21,6 +22,8 @@
 #include "db/fieldtypes.h"
 
 inline constexpr const char* kDatabaseFileName = "datos.sqlite";
+// PostgreSQL: the name of a connection's prepared statement for users.
+inline constexpr const char* kUserStatementName = "rh_sentencia_usuario";
 
 struct TConnectionParams {
     Engine engine = Engine::Sqlite;
@@ -102,6 +105,20 @@ public:
     QSqlQuery& Prepared(const QString& sql);
     // Runs a query obtained from Prepared() after its values are bound.
     void Run(QSqlQuery& query);
+    // A statement a user typed: the engine refuses a text that holds several.
+    // On PostgreSQL it is parsed as a prepared statement (the extended
+    // protocol takes one command) and run as that statement, its values (at
+    // $1, $2, ...) written as the driver writes them; on SQLite the prepare
+    // refuses a tail. Otherwise as Execute.
+    QSqlQuery ExecuteUser(const QString& sql, const QVariantList& binds = {});
+    // A read-only transaction in which a user's query is read (PostgreSQL
+    // only), begun only when no transaction runs: false when none was begun.
+    // Whoever takes the connection next has pending reads read whole first,
+    // and the reader of the query ends it (EndReadOnly rolls it back: it
+    // wrote nothing). See TReadOnlyTransaction.
+    bool BeginReadOnly();
+    void EndReadOnly();
+    bool InReadOnly() const { return readOnly_; }
     // The first column of the first row, or an invalid QVariant.
     QVariant Scalar(const QString& sql, const QVariantList& binds = {});
 
@@ -185,12 +202,17 @@ private:
     QString pgRegclass(const QString& table) const;
     void noteDdl(const QString& sql);
     void settlePendingReads() const;
+    // PostgreSQL: parses a user's statement as this connection's prepared
+    // statement for users, replacing the last one. Raises the server's refusal.
+    void prepareUserStatement(const QString& sql);
 
     QString databaseName_;
     QString connectionName_;
     TConnectionParams params_;
     QSqlDatabase db_;
     mutable bool inTransaction_ = false;
+    mutable bool readOnly_ = false;  // a read-only transaction of BeginReadOnly runs
+    bool userStatement_ = false;     // the prepared statement for users exists
     QStringList attached_;
     std::unique_ptr<QSqlQuery> savepoint_, release_, rollbackTo_;
     QHash<QString, std::shared_ptr<QSqlQuery>> prepared_;
@@ -214,6 +236,24 @@ private:
 bool HasLoneSurrogate(const QString& text);
 // The text with every lone surrogate replaced by U+FFFD.
 QString WellFormedText(const QString& text);
+
+// Begins a read-only transaction for a user's query where BeginReadOnly
+// does, and ends it when destroyed or at End.
+class TReadOnlyTransaction {
+public:
+    explicit TReadOnlyTransaction(TDatabase* db) : db_(db), begun_(db && db->BeginReadOnly()) {}
+    ~TReadOnlyTransaction() { End(); }
+    TReadOnlyTransaction(const TReadOnlyTransaction&) = delete;
+    TReadOnlyTransaction& operator=(const TReadOnlyTransaction&) = delete;
+    void End() {
+        if (begun_ && db_) db_->EndReadOnly();
+        begun_ = false;
+    }
+
+private:
+    QPointer<TDatabase> db_;
+    bool begun_;
+};
 
 // Field and table names are written unquoted in SQL; PostgreSQL folds them to
 // lower case. The spelling registry gives them back their dictionary spelling.

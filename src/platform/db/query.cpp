@@ -11,6 +11,7 @@
 
 #include "db/database.h"
 #include "db/dberror.h"
+#include "db/sqllexis.h"
 #include "db/sysutils.h"
 #include "db/tablecursor.h"
 
@@ -177,42 +178,17 @@ bool isNameChar(QChar c) {
     return c.isLetterOrNumber() || c == QLatin1Char('_');
 }
 
-// Calls `text` for each run of plain SQL and `skip` for quoted texts and
-// comments, so that scanners never look inside them.
+// Calls `plain` for each character (or name) of plain SQL and `skip` for
+// quoted texts and comments, so that scanners never look inside them.
 template <typename Plain, typename Skip>
 void scanSql(const QString& sql, Plain plain, Skip skip) {
-    const int n = int(sql.size());
-    int i = 0;
-    while (i < n) {
-        const QChar c = sql.at(i);
-        int end = -1;
-        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
-            end = i + 1;
-            while (end < n) {
-                if (sql.at(end) == c) {
-                    if (end + 1 < n && sql.at(end + 1) == c) {
-                        end += 2;
-                        continue;
-                    }
-                    break;
-                }
-                ++end;
-            }
-            end = std::min(end + 1, n);
-        } else if (c == QLatin1Char('-') && i + 1 < n && sql.at(i + 1) == QLatin1Char('-')) {
-            end = int(sql.indexOf(QLatin1Char('\n'), i));
-            if (end < 0) end = n;
-        } else if (c == QLatin1Char('/') && i + 1 < n && sql.at(i + 1) == QLatin1Char('*')) {
-            end = int(sql.indexOf(QStringLiteral("*/"), i + 2));
-            end = end < 0 ? n : end + 2;
+    ScanSqlText(sql, SqlLexis::Standard, [&](qsizetype begin, qsizetype end, bool code) {
+        if (!code) {
+            skip(int(begin), int(end));
+            return;
         }
-        if (end >= 0) {
-            skip(i, end);
-            i = end;
-        } else {
-            i = plain(i);
-        }
-    }
+        for (int i = int(begin); i < int(end);) i = plain(i);
+    });
 }
 
 struct Token {
@@ -431,9 +407,7 @@ struct RawResult {
     std::vector<TRow> rows;
 };
 
-RawResult runStatement(TDatabase* db, const QString& sql, const QVariantList& binds,
-                       const QString& statement) {
-    QSqlQuery q = db->Execute(sql, binds);
+RawResult runStatement(QSqlQuery q, const QString& statement) {
     if (!q.isSelect())
         throw EDatabaseError::make(DbError::SqlError,
                                    QStringLiteral("Error creating cursor handle"), statement);
@@ -496,8 +470,9 @@ private:
 class ResultReader : public TRowSource, public TPendingRead {
 public:
     ResultReader(TDatabase* db, QSqlQuery query, QString statement, TFieldDefs defs,
-                 QVector<bool> convert)
+                 QVector<bool> convert, std::unique_ptr<TReadOnlyTransaction> readOnly)
         : db_(db),
+          readOnly_(std::move(readOnly)),
           query_(std::move(query)),
           statement_(std::move(statement)),
           conversion_(std::make_shared<Conversion>(std::move(defs), std::move(convert))),
@@ -559,9 +534,11 @@ private:
         listed_ = false;
         // No query may outlive its connection's removal.
         query_ = QSqlQuery();
+        readOnly_.reset();  // the rows are all read
     }
 
     QPointer<TDatabase> db_;
+    std::unique_ptr<TReadOnlyTransaction> readOnly_;
     bool listed_ = true;
     QSqlQuery query_;
     QString statement_;
@@ -728,8 +705,9 @@ private:
 }  // namespace
 
 QStringList TQuery::ParamNames(const QString& sql, QString* positional, QStringList* occurrences,
-                               const std::function<bool(const QString&)>& bind) {
+                               const std::function<bool(const QString&)>& bind, bool numbered) {
     QStringList names;
+    int placed = 0;
     QString out;
     scanSql(
         sql,
@@ -763,7 +741,10 @@ QStringList TQuery::ParamNames(const QString& sql, QString* positional, QStringL
                 return e;
             }
             if (occurrences) occurrences->append(name);
-            out += QLatin1Char('?');
+            if (numbered)
+                out += QLatin1Char('$') + QString::number(++placed);
+            else
+                out += QLatin1Char('?');
             return e;
         },
         [&](int b, int e) { out += QStringView(sql).mid(b, e - b); });
@@ -799,11 +780,15 @@ void TQuery::sqlChanged() {
     }
 }
 
-QString TQuery::bindStatement(QVariantList& binds, bool sqlite) const {
+QString TQuery::bindStatement(QVariantList& binds, const TDatabase* db) const {
+    const bool sqlite = db->engine() == Engine::Sqlite;
     QString positional;
     QStringList occurrences;
-    ParamNames(text(), &positional, &occurrences,
-               [this](const QString& name) { return params_.FindParam(name) != nullptr; });
+    // A user's statement goes to PostgreSQL as it will be prepared there.
+    ParamNames(
+        text(), &positional, &occurrences,
+        [this](const QString& name) { return params_.FindParam(name) != nullptr; },
+        userStatement_ && db->engine() == Engine::Postgres);
     for (const QString& name : occurrences) {
         const TParam* p = params_.FindParam(name);
         if (p->DataType() == ftUnknown && p->IsNull())
@@ -832,9 +817,13 @@ void TQuery::ExecSQL() {
     if (text().trimmed().isEmpty()) throw EDatabaseError::make(DbError::NoSqlStatement);
     TDatabase* db = OpenDatabase();
     QVariantList binds;
-    const QString sql = bindStatement(binds, db->engine() == Engine::Sqlite);
-    QSqlQuery q = db->Execute(sql, binds);
+    const QString sql = bindStatement(binds, db);
+    QSqlQuery q = execute(db, sql, binds);
     rowsAffected_ = q.numRowsAffected();
+}
+
+QSqlQuery TQuery::execute(TDatabase* db, const QString& sql, const QVariantList& binds) const {
+    return userStatement_ ? db->ExecuteUser(sql, binds) : db->Execute(sql, binds);
 }
 
 void TQuery::InternalClose() {}
@@ -963,15 +952,24 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
     TDatabase* db = OpenDatabase();
     const bool sqlite = db->engine() == Engine::Sqlite;
     QVariantList binds;
-    const QString sql = bindStatement(binds, sqlite);
+    const QString sql = bindStatement(binds, db);
     const SelectShape shape = analyse(statement);
     const Catalog catalog = readCatalog(db, shape, requestLive_);
-    auto run = [db, sql, binds, statement] { return runStatement(db, sql, binds, statement); };
+    const bool user = userStatement_;
+    auto run = [db, sql, binds, statement, user] {
+        // A user's query reads and writes nothing else meanwhile.
+        TReadOnlyTransaction readOnly(user ? db : nullptr);
+        return runStatement(user ? db->ExecuteUser(sql, binds) : db->Execute(sql, binds),
+                            statement);
+    };
+    // Open while the rows are read: the reader of the rest ends it.
+    auto readOnly =
+        std::make_unique<TReadOnlyTransaction>(user && packetRecords_ > 0 ? db : nullptr);
     RawResult result;
     QSqlQuery pending;
     if (packetRecords_ > 0) {
         // The first packet now, the rest as it is needed.
-        pending = db->Execute(sql, binds);
+        pending = execute(db, sql, binds);
         if (!pending.isSelect())
             throw EDatabaseError::make(DbError::SqlError,
                                        QStringLiteral("Error creating cursor handle"), statement);
@@ -999,9 +997,10 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
     if (requestLive_) makeLive(db, shape, catalog, source, *cursor);
     cursor->load(std::move(result.rows));
     if (pending.isActive())
-        cursor->loadRest(std::make_unique<ResultReader>(db, std::move(pending), statement,
-                                                        cursor->defs, cursor->convert),
-                         packetRecords_);
+        cursor->loadRest(
+            std::make_unique<ResultReader>(db, std::move(pending), statement, cursor->defs,
+                                           cursor->convert, std::move(readOnly)),
+            packetRecords_);
     return cursor;
 }
 

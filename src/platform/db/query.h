@@ -17,6 +17,8 @@
 
 class QDateTime;
 class QDate;
+class QSqlQuery;
+class TDatabase;
 
 // The SQL text as lines (the runtime's string list).
 class TSQLStrings {
@@ -117,6 +119,13 @@ public:
     bool RequestLive() const { return requestLive_; }
     void setRequestLive(bool v) { requestLive_ = v; }
 
+    // A statement a user typed (default false): the engine refuses it when
+    // it holds more than one statement (TDatabase::ExecuteUser), and on
+    // PostgreSQL a result opened from it is read in a read-only transaction
+    // when no transaction runs. Takes effect at the next Open or ExecSQL.
+    bool UserStatement() const { return userStatement_; }
+    void setUserStatement(bool v) { userStatement_ = v; }
+
     // Rows read from the engine at a time: -1 (the default) reads the whole
     // result at Open; more than 0 reads that many at Open and the rest as
     // navigation needs them (any other statement on the connection has the
@@ -132,10 +141,12 @@ public:
     // The parameter names of a statement in order of first appearance
     // (":name" outside quotes and comments; "::" is not a parameter), and the
     // statement with each parameter that `bind` accepts (all without it)
-    // written as a positional "?", with those names in order.
+    // written as a positional "?" (with `numbered`, "$1", "$2", ...), with
+    // those names in order.
     static QStringList ParamNames(const QString& sql, QString* positional = nullptr,
                                   QStringList* occurrences = nullptr,
-                                  const std::function<bool(const QString&)>& bind = nullptr);
+                                  const std::function<bool(const QString&)>& bind = nullptr,
+                                  bool numbered = false);
 
 protected:
     std::unique_ptr<TCursor> CreateCursor() override;
@@ -145,12 +156,14 @@ private:
     void sqlChanged();
     QString text() const;
     // The positional statement and its bound values.
-    QString bindStatement(QVariantList& binds, bool sqlite) const;
+    QString bindStatement(QVariantList& binds, const TDatabase* db) const;
+    QSqlQuery execute(TDatabase* db, const QString& sql, const QVariantList& binds) const;
 
     TSQLStrings sql_;
     TParams params_;
     bool prepared_ = false;
     bool requestLive_ = true;
+    bool userStatement_ = false;
     int packetRecords_ = -1;
     int rowsAffected_ = -1;
 };

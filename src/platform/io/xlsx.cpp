@@ -347,6 +347,10 @@ void XlsxWorkbook::WriteString(int sheet, int row, int col, const QString& text,
                                const XlsxFormat& format) {
     lxw_worksheet* ws = d->sheet(sheet, this, row, col);
     QString value = text;
+    // A control character is no text a cell can show: the file would spell it
+    // as "_x0001_". Tabs and line breaks stay.
+    value.removeIf(
+        [](QChar c) { return c < QChar(0x20) && c != u'\t' && c != u'\n' && c != u'\r'; });
     if (value.size() > kMaxCellText) {
         qsizetype cut = kMaxCellText;
         if (value.at(cut - 1).isHighSurrogate()) --cut;

@@ -1,5 +1,6 @@
 #include "ui/controls.h"
 
+#include <QApplication>
 #include <QBoxLayout>
 #include <QButtonGroup>
 #include <QDropEvent>
@@ -375,9 +376,50 @@ void TComboBox::setItems(const QStringList& items) {
         setCurrentIndex(findText(text));
 }
 
+namespace {
+
+class EmptyDropDown : public QFrame {
+public:
+    explicit EmptyDropDown(QComboBox* combo) : QFrame(combo, Qt::Popup) {
+        setAttribute(Qt::WA_DeleteOnClose);
+        setFrameStyle(QFrame::Box | QFrame::Plain);
+        setFocusPolicy(Qt::StrongFocus);
+        resize(combo->width(), combo->fontMetrics().height() + 6);
+        move(combo->mapToGlobal(QPoint(0, combo->height())));
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        switch (event->key()) {
+            case Qt::Key_Escape:
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+            case Qt::Key_F4:
+                close();
+                return;
+            case Qt::Key_Up:
+            case Qt::Key_Down:
+                if (event->modifiers() & Qt::AltModifier) close();
+                return;
+            default:
+                return;
+        }
+    }
+};
+
+}  // namespace
+
+void ShowEmptyDropDown(QComboBox* combo) {
+    if (!combo || combo->count() > 0 || QApplication::activePopupWidget()) return;
+    auto* box = new EmptyDropDown(combo);
+    box->show();
+    box->setFocus(Qt::PopupFocusReason);
+}
+
 void TComboBox::showPopup() {
     if (OnDropDown) RunHandler(this, [this] { OnDropDown(this); });
     QComboBox::showPopup();
+    ShowEmptyDropDown(this);
 }
 
 void TComboBox::setStyle(int style) {

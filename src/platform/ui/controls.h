@@ -270,6 +270,11 @@ private:
 
 enum TComboBoxStyle { csDropDown, csSimple, csDropDownList };
 
+// The arrow of a combo whose list is empty opens an empty box all the same,
+// which Esc, Enter or a click elsewhere closes (the list's keys never reach
+// the window behind it). Called after QComboBox::showPopup.
+void ShowEmptyDropDown(QComboBox* combo);
+
 class TComboBox : public QComboBox, public TControlBase {
     Q_OBJECT
     RH_CONTROL(QComboBox)

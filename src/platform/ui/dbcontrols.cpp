@@ -415,6 +415,7 @@ void TDBLookupComboBox::showPopup() {
         showing_ = false;
     }
     QComboBox::showPopup();
+    ShowEmptyDropDown(this);
 }
 
 void TDBLookupComboBox::picked(int index) {

@@ -197,6 +197,19 @@ public:
         model->setData(index, editorText(editor), Qt::EditRole);
     }
 
+    bool eventFilter(QObject* object, QEvent* event) override {
+        // Esc in a cell of a line being typed drops the whole line, not just
+        // the cell's text (the window's "Cancelar Edición" never sees it).
+        if (event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->matches(QKeySequence::Cancel) && grid_->editingLine()) {
+            QPointer<TDBGrid> grid(grid_);
+            QStyledItemDelegate::eventFilter(object, event);
+            if (grid) grid->cancelLine();
+            return true;
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
+
     static QString editorText(const QWidget* editor) {
         if (auto* combo = qobject_cast<const QComboBox*>(editor)) return combo->currentText();
         if (auto* line = qobject_cast<const QLineEdit*>(editor)) return line->text();
@@ -640,6 +653,10 @@ void TDBGrid::fillWindow(int active) {
         return row;
     };
     active = std::clamp(active, 0, cap - 1);
+    // A new row starts at its first column, not at the one the grid was on.
+    const bool inserting = ds && ds->State() == dsInsert;
+    if (inserting && !inserting_) selectedIndex_ = firstVisibleColumn(newRowColumn_);
+    inserting_ = inserting;
     ++filling_;
     try {
         if (ds && ds->State() == dsSetKey) {
@@ -706,6 +723,12 @@ void TDBGrid::fillWindow(int active) {
         return;
     }
     --filling_;
+    // An open editor goes with the rows it stood on; the focus it had stays
+    // in the grid rather than passing to whatever control follows it.
+    if (editor_ && editor_->hasFocus()) {
+        editor_->removeEventFilter(delegate_);
+        setFocus(Qt::OtherFocusReason);
+    }
     syncing_ = true;
     model_->reset(std::move(rows));
     syncing_ = false;
@@ -847,6 +870,11 @@ QModelIndex TDBGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modif
                     ds->Append();
             });
             break;
+        case MoveNext:
+            if (modifiers & Qt::ShiftModifier || selectedIndex_ != lastVisibleColumn())
+                return QTableView::moveCursor(action, modifiers);
+            nextLine();
+            break;
         case MovePageUp:
             move([&] { ds->MoveBy(-page); });
             break;
@@ -934,11 +962,81 @@ void TDBGrid::UpdateData() {
     if (text != f->Text()) f->setText(text);
 }
 
+int TDBGrid::firstVisibleColumn(int from) const {
+    for (int i = std::max(0, from); i < columns_.Count(); ++i)
+        if (columns_.Items(i)->Visible()) return i;
+    for (int i = 0; i < std::min(from, columns_.Count()); ++i)
+        if (columns_.Items(i)->Visible()) return i;
+    return 0;
+}
+
+int TDBGrid::lastVisibleColumn() const {
+    for (int i = columns_.Count() - 1; i >= 0; --i)
+        if (columns_.Items(i)->Visible()) return i;
+    return 0;
+}
+
+bool TDBGrid::editingLine() const {
+    const TDataSet* ds = dataSet();
+    return ds && (ds->State() == dsEdit || ds->State() == dsInsert);
+}
+
+void TDBGrid::cancelLine() {
+    TDataSet* ds = dataSet();
+    if (editor_ && state() == EditingState)
+        closeEditor(editor_, QAbstractItemDelegate::RevertModelCache);
+    if (ds)
+        move([&] {
+            if (ds->State() == dsEdit || ds->State() == dsInsert) ds->Cancel();
+        });
+}
+
+void TDBGrid::nextLine() {
+    TDataSet* ds = dataSet();
+    if (!ds) return;
+    const bool moved = move([&] {
+        UpdateData();
+        // The column is left as by any other move: its checks may refuse.
+        if (OnColExit) OnColExit(this);
+        // A new line nobody typed into stays as it is.
+        if (ds->State() == dsInsert && !ds->Modified()) Abort();
+        if (ds->State() == dsEdit || ds->State() == dsInsert) ds->Post();
+        // The post's own handlers may have started the next line already.
+        if (ds->State() == dsInsert) return;
+        const bool canAppend = !readOnly_ && (options_ & dgEditing) && ds->CanModify();
+        if (ds->MoveBy(1) == 0 && ds->Eof() && canAppend) ds->Append();
+    });
+    // A new line has its own starting column (set as it began).
+    if (moved && ds->State() != dsInsert) setSelectedIndex(firstVisibleColumn(0));
+    syncCurrentIndex();
+}
+
+bool TDBGrid::focusNextPrevChild(bool next) {
+    if (tabKeyNavigation() && dataSet() && isVisible() && isEnabled()) {
+        QKeyEvent tab(QEvent::KeyPress, next ? Qt::Key_Tab : Qt::Key_Backtab, Qt::NoModifier);
+        keyPressEvent(&tab);
+        // A line being typed keeps the focus: it is completed, saved or
+        // dropped here, never left behind by Tab.
+        if (tab.isAccepted() || editingLine()) return true;
+    }
+    return QAbstractScrollArea::focusNextPrevChild(next);
+}
+
+bool TDBGrid::event(QEvent* event) {
+    // Esc while a line is typed is the grid's (see keyPressEvent), never a
+    // shortcut of the window's.
+    if (event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Cancel) && editingLine()) {
+        event->accept();
+        return true;
+    }
+    return QTableView::event(event);
+}
+
 void TDBGrid::keyPressEvent(QKeyEvent* event) {
     TDataSet* ds = dataSet();
-    if (ds && event->key() == Qt::Key_Escape && state() != EditingState &&
-        (ds->State() == dsEdit || ds->State() == dsInsert)) {
-        move([&] { ds->Cancel(); });
+    if (event->key() == Qt::Key_Escape && editingLine()) {
+        cancelLine();
         return;
     }
     if (ds && event->key() == Qt::Key_Insert && event->modifiers() == Qt::NoModifier &&

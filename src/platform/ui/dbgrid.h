@@ -16,6 +16,7 @@
 
 #include <QPointer>
 #include <QTableView>
+#include <algorithm>
 
 #include "db/dataset.h"
 #include "db/datasource.h"
@@ -199,6 +200,10 @@ public:
 
     // The current column (-1 when there is none) and its field.
     int SelectedIndex() const { return selectedIndex_; }
+    // The column a new row starts at (the first visible one from there on);
+    // 0 unless a grid's line must be typed from another column first.
+    int NewRowColumn() const { return newRowColumn_; }
+    void setNewRowColumn(int index) { newRowColumn_ = std::max(0, index); }
     void setSelectedIndex(int index);
     TField* SelectedField() const;
     void setSelectedField(TField* field);
@@ -236,6 +241,9 @@ protected:
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    bool event(QEvent* event) override;
+    // Tab while a line is typed stays in the grid (see nextLine).
+    bool focusNextPrevChild(bool next) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
@@ -275,6 +283,15 @@ private:
     void updateScrollBar();
     void scrollAction(int action);
     bool move(const std::function<void()>& step);
+    // Whether Esc belongs to the grid: a line of it is being edited or inserted.
+    bool editingLine() const;
+    // Esc: the line being typed is dropped (its open cell with it).
+    void cancelLine();
+    // Tab (or Enter) on the last column: the line is posted and the next one
+    // is shown (a new one at the end where lines may be added).
+    void nextLine();
+    int lastVisibleColumn() const;
+    int firstVisibleColumn(int from) const;
     void placeScrollBar();
     int capacity() const;
 
@@ -290,6 +307,8 @@ private:
     int fixedColor_ = clBtnFace;
     int titleFontColor_ = clWindowText;
     int selectedIndex_ = 0;
+    int newRowColumn_ = 0;
+    bool inserting_ = false;
     int activeRow_ = 0;
     bool atFirst_ = true;
     bool atLast_ = true;

@@ -312,8 +312,18 @@ private Q_SLOTS:
         agrupado.Grupos = QStringList{"PUESTO.Descripcion AS 'Puesto'"};
         const DefinicionInforme mala = Diseno({"PUESTO"}, {"PUESTO.NoExiste"});
         const DefinicionInforme dos = Diseno({"PUESTO"}, {"(1);DELETE FROM PUESTO"});
+        // A restriction hiding a second statement after a backslash escape
+        // or a dollar quote.
+        QList<DefinicionInforme> ocultas;
+        for (const QString& oculta : SentenciasConSegundaOculta("PUESTO", "PUESTO.Descripcion"))
+            ocultas << Diseno({"PUESTO"}, {"PUESTO.Codigo"},
+                              {"PUESTO.Descripcion" + oculta.mid(oculta.indexOf(" <> "))});
         for (Engine e : AvailableEngines()) {
             const QString tag = EngineTag(e) + QLatin1Char(':');
+            for (qsizetype i = 0; i < ocultas.size(); ++i)
+                QTest::newRow(qPrintable(tag + "segunda oculta " + QString::number(i)))
+                    << int(e) << ocultas.at(i) << "Silenciosa" << QStringList() << false
+                    << QStringList() << QStringList();
             QTest::newRow(qPrintable(tag + "correcto"))
                 << int(e) << EjemploPuestos() << QString() << QStringList() << true
                 << QStringList{"El informe es correcto"} << EjemploPuestos().Ordenacion;

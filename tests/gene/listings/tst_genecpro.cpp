@@ -256,6 +256,17 @@ private Q_SLOTS:
             QTest::newRow(QByteArray(t + " segunda sentencia").constData())
                 << int(m) << false << "Codigo = 1); DELETE FROM LISTPRU WHERE (Codigo = 2"
                 << QStringList{"Codigo"} << "Imposible ejecutar la sentencia SQL. Motivo: ";
+            // Hidden after a backslash escape and after a dollar quote.
+            QTest::newRow(QByteArray(t + " segunda tras escape").constData())
+                << int(m) << false
+                << "Nombre <> E'\\'') ; DELETE FROM LISTPRU; SELECT Codigo FROM LISTPRU WHERE (1 = "
+                   "1"
+                << QStringList{"Codigo"} << "Imposible ejecutar la sentencia SQL. Motivo: ";
+            QTest::newRow(QByteArray(t + " segunda tras dólar").constData())
+                << int(m) << false
+                << "Nombre <> $$'$$) ; DELETE FROM LISTPRU; SELECT Codigo FROM LISTPRU WHERE "
+                   "($$'$$ = $$'$$"
+                << QStringList{"Codigo"} << "Imposible ejecutar la sentencia SQL. Motivo: ";
             QTest::newRow(QByteArray(t + " sin campos").constData())
                 << int(m) << false << "" << QStringList{}
                 << "Imposible ejecutar la sentencia SQL. Motivo: ";
@@ -304,6 +315,16 @@ private Q_SLOTS:
         QTest::newRow("comilla doblada") << "a = 'D''Ors'; DROP TABLE T" << true;
         QTest::newRow("en comentario") << "a = 1 /* ; DROP TABLE T */" << false;
         QTest::newRow("tras comentario") << "a = 1; /* x */ DROP TABLE T" << true;
+        // As PostgreSQL reads it: a backslash escape, dollar quotes, nested comments.
+        QTest::newRow("escape") << "a <> E'\\'' ; DELETE FROM T; --'" << true;
+        QTest::newRow("escape doblado") << "a <> E'x''; y'" << false;
+        QTest::newRow("dólar") << "a <> $$'$$ ; DELETE FROM T; --'" << true;
+        QTest::newRow("dólar con etiqueta") << "a <> $e$ $$ ' $e$ ; DELETE FROM T" << true;
+        QTest::newRow("dólar en un nombre") << "SELECT a$b$ FROM T WHERE c = 'x;y'" << false;
+        QTest::newRow("comentario anidado") << "a = 1 /* x /* y */ ; DELETE FROM T */" << true;
+        QTest::newRow("nombre entre comillas") << "SELECT \"a;b\" FROM T" << false;
+        // As SQLite reads it: a name in brackets.
+        QTest::newRow("corchetes") << "SELECT [a'b] FROM T; DELETE FROM T; --'" << true;
     }
     void motivoSegundaSentencia() {
         QFETCH(QString, sql);

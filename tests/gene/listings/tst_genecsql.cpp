@@ -153,6 +153,15 @@ private Q_SLOTS:
         QCOMPARE(SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM LISTPRU WHERE Importe = 10")),
                  QStringLiteral("1"));
         QCOMPARE(SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM LISTPRU")), QStringLiteral("3"));
+        // Also when it hides after a backslash escape or a dollar quote.
+        for (const QString& oculta : SentenciasConSegundaOculta("LISTPRU", "Nombre")) {
+            const QStringList t = x.ejecutar(oculta);
+            QVERIFY2(t.value(0).startsWith(
+                         QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ")),
+                     qPrintable(t.join('|')));
+            QCOMPARE(SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM LISTPRU")),
+                     QStringLiteral("3"));
+        }
         // A failing statement: the engine's reason, then the window's warning; no result.
         const QStringList fallo = x.ejecutar(QStringLiteral("SELECT Nada FROM LISTPRU"));
         QVERIFY2(fallo.size() >= 2, qPrintable(fallo.join(QLatin1Char('\n'))));

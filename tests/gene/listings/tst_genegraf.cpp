@@ -9,6 +9,7 @@
 #include <QPageSize>
 #include <QPrinter>
 #include <QProcess>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QValueAxis>
 #include <QtTest>
@@ -159,7 +160,8 @@ private Q_SLOTS:
         QCOMPARE(edicion->Text(), QString());
     }
 
-    // MostrarGrafico shows the window modally; its print makes one page.
+    // MostrarGrafico shows the window modally at the screen's centre, with the
+    // size asked for; its print makes one page; Esc closes it.
     void mostrarEImprimir() {
         EmpresaPrueba empresa(Engine::Sqlite);
         QTemporaryDir dir;
@@ -167,10 +169,19 @@ private Q_SLOTS:
         ImprimirEnPdf(pdf);
         bool impreso = false;
         QString titulo;
+        QRect marco, pantalla;
+        QSize tamano;
+        bool cerradoConEsc = false;
         AlMostrarse<TfGENEGRAF>([&](TfGENEGRAF* f) {
             titulo = f->Caption();
+            marco = f->frameGeometry();
+            tamano = f->size();
+            pantalla = f->screen()->availableGeometry();
             impreso = f->pbImprimirClick();
-            f->Close();
+            QTest::keyClick(DondeSeEscribe(f), Qt::Key_Escape);
+            // A modal window leaves its loop once its result is set.
+            cerradoConEsc = f->ModalResult() != mrNone;
+            if (!cerradoConEsc) f->Close();
         });
         MostrarGrafico(
             ModuloDatos, QStringLiteral("Titulo=Ventas;Medidas=450x300;Leyenda=SI;"),
@@ -178,6 +189,14 @@ private Q_SLOTS:
         AsignarSeamDialogos(nullptr);
         QVERIFY(impreso);
         QCOMPARE(titulo, QStringLiteral("Ventas"));
+        QCOMPARE(tamano, QSize(450, 300));
+        QVERIFY2((marco.center() - pantalla.center()).manhattanLength() <= 2,
+                 qPrintable(QStringLiteral("%1,%2 en %3x%4")
+                                .arg(marco.x())
+                                .arg(marco.y())
+                                .arg(pantalla.width())
+                                .arg(pantalla.height())));
+        QVERIFY(cerradoConEsc);
         QCOMPARE(PaginasPdf(pdf), 1);
     }
 };

@@ -11,6 +11,7 @@
 #include "gene/genemodu_sql.h"
 #include "gene/genetext.h"
 #include "gene/listings/genecinf_filtro.h"
+#include "gene/listings/genecinf_intercambio.h"
 #include "gene/listings/genecinf_sql.h"
 #include "gene/listings/genelpro.h"
 #include "gene/listings/geneuinf.h"
@@ -237,12 +238,44 @@ private Q_SLOTS:
         QVERIFY2(TextosMostrados().first().startsWith(kFallo),
                  qPrintable(TextosMostrados().first()));
 
-        x.guardar("Doble", "SELECT Codigo FROM PUESTO; DELETE FROM PUESTO", QString());
-        x.abrirNombre("Doble");
-        QCOMPARE(x.listar(), QString());
-        QCOMPARE(TextosMostrados().size(), 1);
-        QVERIFY(TextosMostrados().first().startsWith(kFallo));
-        QCOMPARE(SqlPrueba("SELECT COUNT(*) FROM PUESTO"), QStringLiteral("3"));
+        QStringList dobles = SentenciasConSegundaOculta("PUESTO", "Descripcion");
+        dobles.prepend("SELECT Codigo FROM PUESTO; DELETE FROM PUESTO");
+        for (const QString& doble : dobles) {
+            x.guardar("Doble", doble, QString());
+            x.abrirNombre("Doble");
+            QCOMPARE(x.listar(), QString());
+            QCOMPARE(TextosMostrados().size(), 1);
+            QVERIFY2(TextosMostrados().first().startsWith(kFallo), qPrintable(doble));
+            QCOMPARE(SqlPrueba("SELECT COUNT(*) FROM PUESTO"), QStringLiteral("3"));
+        }
+    }
+
+    // A restriction read from an exchange file that hides a second statement:
+    // the imported report does not run, nothing is deleted.
+    void restriccionDeIntercambio_data() { AddEngineRows(); }
+    void restriccionDeIntercambio() {
+        QFETCH(int, engine);
+        Entorno x{Engine(engine)};
+        const QString archivo = x.dir.filePath("INFORME.TXT");
+        for (const QString& oculta : SentenciasConSegundaOculta("PUESTO", "Descripcion")) {
+            DefinicionInforme d;
+            d.Tablas = QStringList{"PUESTO"};
+            d.Columnas = QStringList{"PUESTO.Codigo"};
+            d.Restricciones =
+                QStringList{"PUESTO.Descripcion" + oculta.mid(oculta.indexOf(" <> "))};
+            d.Opciones = QStringLiteral("FormatoColumnar,");
+            x.guardar("Origen", GenerarSentenciaSQL(d, x.motor), ComponerInstrucciones(d));
+            QVERIFY(ExportarInforme("Origen", archivo));
+            InformeIntercambio informe;
+            QVERIFY(LeerArchivoInforme(archivo, informe));
+            QVERIFY(InsertarInformeImportado("Importado", informe));
+            x.abrirNombre("Importado");
+            QCOMPARE(x.listar(), QString());
+            QVERIFY2(TextosMostrados().value(0).startsWith(kFallo),
+                     qPrintable(TextosMostrados().join('|')));
+            QCOMPARE(SqlPrueba("SELECT COUNT(*) FROM PUESTO"), QStringLiteral("3"));
+            SqlPrueba("DELETE FROM FILTRO");
+        }
     }
 
     // Under another language the menu caption is the translated name: the

@@ -167,6 +167,26 @@ private Q_SLOTS:
         }
     }
 
+    // A second statement hidden after a backslash escape or a dollar quote:
+    // refused before anything runs, the table intact.
+    void sentenciaOculta_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("sql");
+        for (Engine m : AvailableEngines())
+            for (const QString& sql : SentenciasConSegundaOculta("LISTPRU", "Nombre"))
+                QTest::newRow(qPrintable(EngineTag(m) + " " + sql.mid(38, 8))) << int(m) << sql;
+    }
+    void sentenciaOculta() {
+        QFETCH(int, engine);
+        QFETCH(QString, sql);
+        Entorno x{Engine(engine)};
+        x.abrir(sql);
+        QVERIFY2(TextosMostrados().value(0).startsWith(
+                     QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ")),
+                 qPrintable(TextosMostrados().join('|')));
+        QCOMPARE(SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM LISTPRU")), QStringLiteral("3"));
+    }
+
     // With an interface language the menu caption is the translation of the
     // stored name: the name comes back only among saved queries' names.
     void traduccionDelNombre_data() { AddEngineRows(); }

@@ -134,6 +134,29 @@ private Q_SLOTS:
                  leido);
     }
 
+    // The EAN digits are set in a font 14 modules high (ascent and
+    // descent): at 300 dpi with automatic sizing a module is 4 pixels, and
+    // the leading digit, alone left of the bars, is about 9 modules tall.
+    void eanCifras() {
+        TPrintBarcode b;
+        Preparar(b, TBarCodeType::EAN13, QStringLiteral("400638133393"), 100, 100, true);
+        const QImage imagen = Imagen(b, QSize(1200, 900), 300);
+        const int m = 4;
+        int x0 = -1;
+        for (int x = 0; x < imagen.width() && x0 < 0; ++x)
+            if (Columna(imagen, x).second > 0) x0 = x;
+        QVERIFY(x0 >= 0);
+        int arriba = imagen.height(), abajo = -1;
+        for (int x = x0; x < x0 + 5 * m; ++x)
+            for (int y = 0; y < imagen.height(); ++y)
+                if (qGray(imagen.pixel(x, y)) < 128) {
+                    arriba = qMin(arriba, y);
+                    abajo = qMax(abajo, y);
+                }
+        const int alto = abajo - arriba + 1;
+        QVERIFY2(alto >= 8.2 * m && alto <= 9.6 * m, qPrintable(QString::number(alto)));
+    }
+
     // Code 39 "ABC" in 300 pixels: narrow 3 and wide 8, 13 narrow spaces
     // before the start character and 12 after the stop character.
     void code39Anchos() {

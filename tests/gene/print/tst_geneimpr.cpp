@@ -15,6 +15,7 @@
 #include "gene/geneinic.h"
 #include "gene/geneinic_formulario.h"
 #include "gene/genemens.h"
+#include "gene/genemodu.h"
 #include "gene/genemodu_sql.h"
 #include "gene/genesali_dialogos.h"
 #include "gene/print/geneimpr.h"
@@ -189,6 +190,111 @@ private Q_SLOTS:
         QCOMPARE(t.f->Table1->State(), dsBrowse);
         QCOMPARE(t.campo("Instrucciones"), programa);
         QCOMPARE(TextosMostrados().size(), 1);
+    }
+
+    // "Importar" takes a text in UTF-8 or Windows-1252 ("€", curly quotes);
+    // binary junk, control characters, a file over 1 MB, a device or a
+    // folder are refused with a message and the stored program stays.
+    void importar_data() {
+        QTest::addColumn<QByteArray>("contenido");
+        QTest::addColumn<QString>("ruta");
+        QTest::addColumn<QString>("programa");
+        QTest::addColumn<QString>("mensaje");
+        const QString control = QStringLiteral(
+            "¡El archivo %1 no es un archivo de texto: contiene caracteres de control!");
+        const QString noTexto = QStringLiteral("¡El archivo %1 no es un archivo de texto!");
+        QTest::newRow("windows-1252")
+            << QByteArray(
+                   "Text=0;0;0;\x80 \x93"
+                   "cita\x94\r\n")
+            << QString() << QStringLiteral("Text=0;0;0;€ “cita”\r\n") << QString();
+        QTest::newRow("utf-8") << QStringLiteral("Text=0;0;0;Año\tcláusula\r\n").toUtf8()
+                               << QString() << QStringLiteral("Text=0;0;0;Año\tcláusula\r\n")
+                               << QString();
+        QTest::newRow("nul") << QByteArray("Text=0;0;0;A\0B\r\n", 16) << QString()
+                             << QStringLiteral("ANTES") << control;
+        QTest::newRow("control") << QByteArray("Text=0;0;0;\x01\x02\r\n") << QString()
+                                 << QStringLiteral("ANTES") << control;
+        QTest::newRow("mayor de 1 MB")
+            << QByteArray(1024 * 1024 + 1, 'a') << QString() << QStringLiteral("ANTES")
+            << QStringLiteral(
+                   "¡El archivo %1 es demasiado grande para ser un impreso (más de 1 MB)!");
+        QTest::newRow("dispositivo")
+            << QByteArray() << QStringLiteral("/dev/zero") << QStringLiteral("ANTES") << noTexto;
+        QTest::newRow("carpeta") << QByteArray() << QStringLiteral(".") << QStringLiteral("ANTES")
+                                 << noTexto;
+    }
+    void importar() {
+        QFETCH(QByteArray, contenido);
+        QFETCH(QString, ruta);
+        QFETCH(QString, programa);
+        QFETCH(QString, mensaje);
+        Editor t;
+        t.f->IniciarAlta();
+        t.poner("Codigo", QStringLiteral("IMP"));
+        t.poner("Instrucciones", QStringLiteral("ANTES"));
+        t.f->Table1->Post();
+        if (ruta == QLatin1String("."))
+            t.archivo = t.dir.path();
+        else if (!ruta.isEmpty())
+            t.archivo = ruta;
+        else {
+            QFile f(t.archivo);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(contenido);
+        }
+        MessageSeam::clearLog();
+        t.f->pbImportarClick(nullptr);
+        QCOMPARE(TextosMostrados(),
+                 mensaje.isEmpty() ? QStringList() : QStringList{mensaje.arg(t.archivo)});
+        QCOMPARE(t.campo("Instrucciones"), programa);
+        if (!mensaje.isEmpty()) QCOMPARE(t.f->Table1->State(), dsBrowse);
+    }
+
+    // The editor's keys are its own: Esc stops no listing, Ctrl+I clears no
+    // field, Enter moves on except in the program; and its saves write the
+    // record again without the common after-post step (no user-fields window).
+    void teclasYGrabacion_data() {
+        QTest::addColumn<int>("tecla");
+        QTest::addColumn<int>("mayusculas");
+        QTest::addColumn<bool>("enPrograma");
+        QTest::addColumn<int>("teclaFinal");
+        QTest::newRow("Esc") << int(VK_ESCAPE) << 0 << false << int(VK_ESCAPE);
+        QTest::newRow("Ctrl+I") << int('I') << int(ssCtrl) << false << int('I');
+        QTest::newRow("Intro") << int(VK_RETURN) << 0 << false << int(VK_TAB);
+        QTest::newRow("Intro en el programa") << int(VK_RETURN) << 0 << true << int(VK_RETURN);
+    }
+    void teclasYGrabacion() {
+        QFETCH(int, tecla);
+        QFETCH(int, mayusculas);
+        QFETCH(bool, enPrograma);
+        QFETCH(int, teclaFinal);
+        Editor t;
+        TTable* p = ModuloDatos->ParamGenerales;
+        p->Edit();
+        p->FieldByName(QStringLiteral("SolicitarCamposUsuario"))->setAsString(QStringLiteral("SI"));
+        p->Post();
+        static int visores;
+        visores = 0;
+        const TGanchoVisorRegistro anterior = GanchoVisorCamposUsuario;
+        GanchoVisorCamposUsuario = [](TfGENEINIC*, TDataSet*) { ++visores; };
+        t.f->IniciarAlta();
+        t.poner("Codigo", QStringLiteral("TECLAS"));
+        t.poner("Descripcion", QStringLiteral("Descrita"));
+        t.f->setActiveControl(enPrograma ? static_cast<QWidget*>(t.f->EditInstrucciones)
+                                         : static_cast<QWidget*>(t.f->EditDescripcion));
+        ListadoCancelado = false;
+        int k = tecla;
+        t.f->FormKeyDown(t.f, k, mayusculas);
+        QCOMPARE(k, teclaFinal);
+        QVERIFY(!ListadoCancelado);
+        QCOMPARE(t.campo("Descripcion"), QStringLiteral("Descrita"));
+        t.f->Table1->Post();
+        GanchoVisorCamposUsuario = anterior;
+        QCOMPARE(visores, 0);
+        QCOMPARE(
+            SqlPrueba(QStringLiteral("SELECT Descripcion FROM IMPRESO WHERE Codigo = 'TECLAS'")),
+            QStringLiteral("Descrita"));
     }
 
     // A user denied "Modificar Impresos" gets the formats read-only.

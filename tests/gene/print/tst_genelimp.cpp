@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QPicture>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -241,6 +242,14 @@ struct Trabajo : EmpresaPrueba {
     QTemporaryDir dir;
     TfGENELIMP* f = nullptr;
 };
+
+// Runs Accion on a preview once all its pages are made (at once when they are).
+void AlTerminarVista(TfGENELIMP* v, const std::function<void()>& Accion) {
+    if (v->Generando)
+        QObject::connect(v, &TfGENELIMP::FinGeneracion, v, Accion, Qt::SingleShotConnection);
+    else
+        Accion();
+}
 
 const QString kCuerpo = QStringLiteral(
     "[SISTEMA]\r\n"
@@ -490,6 +499,48 @@ private Q_SLOTS:
                  1);
     }
 
+    // A memo outside the body wrapped into a 20 mm column: a word longer
+    // than the column is cut into pieces that each fit, and together give
+    // the word back; ordinary words break at blanks.
+    void memoEnColumna_data() {
+        QTest::addColumn<QString>("memo");
+        QString palabra;
+        for (int i = 0; i < 30; ++i) palabra += QStringLiteral("abcdefghij");
+        QTest::newRow("palabra larga") << palabra;
+        QTest::newRow("palabras") << QStringLiteral(
+            "uno dos tres cuatro cinco seis siete ocho nueve diez once doce trece catorce");
+        QTest::newRow("palabra larga entre otras")
+            << QStringLiteral("Uno ") + palabra.left(95) + QStringLiteral(" dos");
+    }
+    void memoEnColumna() {
+        QFETCH(QString, memo);
+        Trabajo t{Engine::Sqlite};
+        t.formato(QStringLiteral("F1"), QStringLiteral("[CABECERA]\r\nFont=Arial;10\r\n"
+                                                       "Camp=10;10;20;Texto;1000\r\n"));
+        t.f = new TfGENELIMP;
+        CrearTablaEstructura(fGENEINIC, t.f->Temporal,
+                             QStringLiteral("Tabla Temporal\r\n/C/1/Codigo/ftInteger/0/*\r\n"
+                                            "/C/2/Texto/ftMemo/0/\r\n/I/1/<Primary>/Codigo/\r\n"),
+                             -1);
+        t.f->Temporal->Open();
+        t.f->Temporal->Append();
+        t.f->Temporal->FieldByName(QStringLiteral("Codigo"))->setAsInteger(1);
+        t.f->Temporal->FieldByName(QStringLiteral("Texto"))->setAsString(memo);
+        t.f->Temporal->Post();
+        const QString pdf = t.aPdf();
+        QStringList lineas;
+        for (const QString& l : textoPdf(pdf).split(QLatin1Char('\n')))
+            if (!l.trimmed().isEmpty()) lineas << l.trimmed();
+        QVERIFY2(lineas.size() > 1, qPrintable(lineas.join('|')));
+        QCOMPARE(lineas.join(QLatin1Char(' ')).remove(QLatin1Char(' ')),
+                 QString(memo).remove(QLatin1Char(' ')));
+        static const QRegularExpression re(QStringLiteral(R"re(xMax="([\d.]+)")re"));
+        const QString cajas = ejecutar(QStringLiteral("pdftotext"),
+                                       {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+        for (const auto& m : re.globalMatch(cajas))
+            QVERIFY2(mm(m.captured(1).toDouble()) <= 30.3, qPrintable(m.captured(1)));
+    }
+
     // Margins 10 and 15 with compression 0.5: a rectangle at 20, 20 begins
     // 20 mm across and 25 mm down.
     void margenes() {
@@ -516,6 +567,9 @@ private Q_SLOTS:
         QTest::newRow("igual en Text")
             << QStringLiteral("Text=10;10;50;izq=der;D") << QStringList{QStringLiteral("izq")}
             << QStringList{QStringLiteral("der")};
+        QTest::newRow("barra en Text")
+            << QStringLiteral("Text=10;10;0;uno|dos;;\r\nConc=10;20;0;\"a|b\"")
+            << QStringList{QStringLiteral("uno|dos"), QStringLiteral("a|b")} << QStringList{};
         QTest::newRow("etiquetas")
             << QStringLiteral("Text=10;10;0;<N><R>Aviso") << QStringList{QStringLiteral("Aviso")}
             << QStringList{QStringLiteral("<N>"), QStringLiteral("<R>")};
@@ -694,14 +748,19 @@ private Q_SLOTS:
                   QStringLiteral("[CABECERA]\r\n"
                                  "Text=2;3;0;Año\r\n"
                                  "Text=5;1;4;abcdefgh\r\n"
+                                 "Text=0;2;10;ab;D\r\n"
+                                 "Text=0;3;9;ab;C\r\n"
                                  "Asci=27,64\r\n"),
                   QStringLiteral("A4"), QStringLiteral("Texto"));
         t.motor();
         t.documento(1, QStringLiteral("Ana"));
         t.documento(2, QStringLiteral("Luis"));
         t.aImpresora();
-        const QByteArray uno =
-            QByteArray("\n\n\n  A\xa4o\r", 9) + QByteArray("\x1bj$\x1bj$     abcd\r\x1b@", 18);
+        // Aligned in character columns: "D" ends one blank short of the
+        // width, "C" centres (7 blanks, then 3).
+        const QByteArray uno = QByteArray("\n\n\n  A\xa4o\r", 9) +
+                               QByteArray("\x1bj$\x1bj$     abcd\r", 16) +
+                               QByteArray("\n       ab\r\n   ab\r\x1b@");
         QCOMPARE(t.f->FlujoTexto, uno + '\f' + uno);
         t.liberar();
 
@@ -760,6 +819,12 @@ private Q_SLOTS:
             QCOMPARE(v->SpinEditZoom->value(), z);
             const QImage imagen = v->ImagenPaginaMostrada();
             QCOMPARE(imagen.width(), qRound(800 * z / 100.0));
+            // Shown at its own size whatever the window's: in the proportions
+            // of the paper, as the PDF has them.
+            static_cast<QWidget*>(v)->setWindowState(Qt::WindowNoState);
+            v->resize(1400, 700);
+            QCoreApplication::processEvents();
+            QCOMPARE(v->Image1->size(), imagen.size());
             // The grid's grey shows in the blank lower part of the page.
             bool gris = false;
             for (int x = 0; x < imagen.width() && !gris; ++x)
@@ -797,18 +862,10 @@ private Q_SLOTS:
             comprobado = true;
         };
         AlMostrarse<TfGENELIMP>([&](TfGENELIMP* v) {
-            if (v->Generando)
-                QObject::connect(
-                    v, &TfGENELIMP::FinGeneracion, v,
-                    [&, v] {
-                        comprobar(v);
-                        v->Close();
-                    },
-                    Qt::SingleShotConnection);
-            else {
+            AlTerminarVista(v, [&, v] {
                 comprobar(v);
                 v->Close();
-            }
+            });
         });
         t.f->EjecutarImpreso();
         QVERIFY(comprobado);
@@ -835,10 +892,7 @@ private Q_SLOTS:
                 QCOMPARE(v->SpinEditPagina->value(), 26);
                 v->Close();
             };
-            if (v->Generando)
-                QObject::connect(v, &TfGENELIMP::FinGeneracion, v, fin, Qt::SingleShotConnection);
-            else
-                fin();
+            AlTerminarVista(v, fin);
         });
         t.f->EjecutarImpreso();
         QCOMPARE(paginas, 26);
@@ -867,6 +921,114 @@ private Q_SLOTS:
         const QString texto = textoPdf(impresora);
         QVERIFY2(texto.contains(QLatin1String("Eti1")) && !texto.contains(QLatin1String("Eti2")),
                  qPrintable(texto));
+    }
+
+    // The preview's keys are the common ones: Esc while pages are made stops
+    // the job and leaves a usable preview of the pages laid out (paging,
+    // printing every document); Enter moves on as Tab.
+    void teclasVistaPrevia() {
+        Trabajo t{Engine::Sqlite};
+        t.formato(QStringLiteral("F1"), kCuerpo);
+        PrevisualizarImpreso = true;
+        t.motor();
+        for (int i = 1; i <= 20; ++i) t.documento(i, QStringLiteral("Doc%1").arg(i));
+        const QString impresora = t.dir.filePath(QStringLiteral("impresora.pdf"));
+        AsignarSeamImpreso(
+            [&](const QString&) -> QString { return QStringLiteral("PDF:") + impresora; });
+        auto tecla = [](TfGENELIMP* v, Qt::Key k) {
+            QWidget* foco = QApplication::focusWidget();
+            QTest::keyClick(foco && v->isAncestorOf(foco) ? foco : static_cast<QWidget*>(v), k);
+        };
+        int paginas = 0;
+        bool parada = false, comprobado = false;
+        AlMostrarse<TfGENELIMP>([&](TfGENELIMP* v) {
+            parada = v->Generando;
+            tecla(v, Qt::Key_Escape);
+            auto fin = [&, v] {
+                paginas = int(v->Paginas.size());
+                QVERIFY(v->isVisible());
+                QVERIFY(!v->ImagenPaginaMostrada().isNull());
+                v->pbUltimaPaginaClick();
+                QCOMPARE(v->SpinEditPagina->value(), paginas);
+                QVERIFY(textoPdf(impresora).isEmpty());
+                v->pbImprimir->click();
+                QCOMPARE(paginasPdf(impresora), 20);
+                // Enter moves the focus on, as Tab does.
+                v->SpinEditZoom->setFocus();
+                QWidget* antes = QApplication::focusWidget();
+                tecla(v, Qt::Key_Return);
+                QCoreApplication::processEvents();
+                QVERIFY(QApplication::focusWidget() != antes);
+                comprobado = true;
+                v->Close();
+            };
+            AlTerminarVista(v, fin);
+        });
+        t.f->EjecutarImpreso();
+        QVERIFY(parada);
+        QVERIFY(comprobado);
+        QVERIFY2(paginas >= 1 && paginas < 20, qPrintable(QString::number(paginas)));
+    }
+
+    // The printer a format names is the installed one of that name, letter
+    // case ignored; an unknown one prints on the default printer. "Print to
+    // file" in the print dialog writes the chosen PDF file, printers or not.
+    void impresoras_data() {
+        QTest::addColumn<QString>("nombre");
+        QTest::addColumn<QStringList>("instaladas");
+        QTest::addColumn<bool>("aArchivo");
+        QTest::addColumn<QString>("elegida");
+        const QStringList dos{QStringLiteral("Matricial"), QStringLiteral("Laser Oficina")};
+        QTest::newRow("mismo nombre")
+            << QStringLiteral("Laser Oficina") << dos << false << QStringLiteral("Laser Oficina");
+        QTest::newRow("otras mayusculas")
+            << QStringLiteral("LASER oficina") << dos << false << QStringLiteral("Laser Oficina");
+        QTest::newRow("desconocida") << QStringLiteral("Otra") << dos << false << QString();
+        QTest::newRow("archivo del dialogo")
+            << QStringLiteral("Predeterminada") << dos << true << QStringLiteral("-");
+        QTest::newRow("archivo del dialogo sin impresoras")
+            << QStringLiteral("Predeterminada") << QStringList() << true << QStringLiteral("-");
+        // A text-mode document is drawn there in its character grid.
+        QTest::newRow("texto a archivo del dialogo")
+            << QStringLiteral("Predeterminada") << dos << true << QStringLiteral("-");
+    }
+    void impresoras() {
+        QFETCH(QString, nombre);
+        QFETCH(QStringList, instaladas);
+        QFETCH(bool, aArchivo);
+        QFETCH(QString, elegida);
+        Trabajo t{Engine::Sqlite};
+        const bool texto = QByteArray(QTest::currentDataTag()).startsWith("texto");
+        t.formato(QStringLiteral("F1"), kCuerpo, QStringLiteral("A4"),
+                  texto ? QStringLiteral("Texto") : QStringLiteral("Grafico"), nombre);
+        const QString pdf = t.dir.filePath(QStringLiteral("salida.pdf"));
+        QString preparada = QStringLiteral("-");
+        AsignarSeamImpresoras([instaladas] { return instaladas; },
+                              [&](QPrinter& p, const QString& n) {
+                                  preparada = n;  // the printer it ends on
+                                  p.setOutputFormat(QPrinter::PdfFormat);
+                                  p.setOutputFileName(pdf);
+                                  return n.isEmpty() || instaladas.contains(n);
+                              });
+        AsignarSeamDialogos([&](QObject* d) {
+            if (auto* dialogo = qobject_cast<TPrintDialog*>(d)) {
+                dialogo->Printer().setOutputFormat(QPrinter::PdfFormat);
+                dialogo->Printer().setOutputFileName(pdf);
+            }
+            return true;
+        });
+        t.motor();
+        OmitirDialogoImpresora = !aArchivo;
+        t.documento(1, QStringLiteral("Ana"));
+        t.f->EjecutarImpreso();
+        AsignarSeamImpresoras(nullptr, nullptr);
+        QCOMPARE(preparada, elegida);
+        QVERIFY2(TextosMostrados().isEmpty(), qPrintable(TextosMostrados().join('|')));
+        QCOMPARE(paginasPdf(pdf), 1);
+        QVERIFY(textoPdf(pdf).contains(QLatin1String("Ana")));
+        if (texto)  // column 10 of the grid: 10 + 10 columns of 2.54 mm
+            QVERIFY2(qAbs(mm(palabrasPdf(pdf).value(QStringLiteral("Ana")).left()) - 25.4) < 1,
+                     qPrintable(QString::number(mm(palabrasPdf(pdf).value("Ana").left()))));
     }
 
     // Bad input leaves the rest of the document printed: a missing picture,
@@ -909,6 +1071,168 @@ private Q_SLOTS:
         QCOMPARE(t.f->ImpresoraEnUso, QStringLiteral("Ninguna"));
     }
 
+    // Numbers a format text may hold, which users can edit and import: each
+    // outside its range counts as unreadable (a SISTEMA key keeps its value,
+    // a command's argument counts as 0, a font size of 0 prints at 10), so
+    // nothing divides by zero, overflows or waits on a question that cannot
+    // be answered.
+    void numerosFuera_data() {
+        QTest::addColumn<QString>("programa");
+        QTest::addColumn<bool>("impresora");
+        QTest::addColumn<int>("documentos");
+        QTest::addColumn<int>("paginas");
+        QTest::addColumn<QStringList>("esta");
+        const QString lineas = QStringLiteral(
+            "[CABECERA]\r\nCamp=10;10;0;Nombre\r\n[LINEAS]\r\nCamp=10;0;0;Concepto\r\n");
+        // 0 lines per page: every body line starts a page of its own.
+        QTest::newRow("FinLineas INT_MIN con AlturaLinea -1")
+            << QStringLiteral("[SISTEMA]\r\nAlturaLinea=-1\r\nFinLineas=-2147483648\r\n") + lineas
+            << false << 1 << 3 << QStringList{QStringLiteral("L2")};
+        QTest::newRow("FinLineas 1e10 con AlturaLinea -1")
+            << QStringLiteral("[SISTEMA]\r\nAlturaLinea=-1\r\nFinLineas=10000000000\r\n") + lineas
+            << false << 1 << 3 << QStringList{QStringLiteral("L2")};
+        QTest::newRow("InicioLineas enorme")
+            << QStringLiteral(
+                   "[SISTEMA]\r\nAlturaLinea=5\r\nInicioLineas=3000000000\r\n"
+                   "FinLineas=9999\r\n") +
+                   lineas
+            << false << 1 << 1 << QStringList{QStringLiteral("L1"), QStringLiteral("L2")};
+        for (const char* lado : {"100000", "65536"})
+            QTest::newRow(QByteArray(QByteArray("FormatoEtiqueta ") + lado).constData())
+                << QStringLiteral(
+                       "[SISTEMA]\r\nFormatoEtiqueta=%1;%1;70;37\r\n"
+                       "[CABECERA]\r\nCamp=5;5;0;Nombre\r\n")
+                       .arg(QLatin1String(lado))
+                << true << 2 << 2 << QStringList{QStringLiteral("Ana")};
+        QTest::newRow("posiciones y margenes enormes")
+            << QStringLiteral(
+                   "[SISTEMA]\r\nMargenes=1e308;99999999999\r\n"
+                   "Compresion=0,0000001;0,0000001\r\n"
+                   "[CABECERA]\r\nText=99999999999999999999;20;0;Lejos\r\n"
+                   "Rect=1e300;1;2;2;99999999999\r\nText=10;30;0;Sigue\r\n")
+            << false << 1 << 1 << QStringList{QStringLiteral("Lejos"), QStringLiteral("Sigue")};
+        // "Diez" and "Medida" print at the same size.
+        QTest::newRow("Font de tamano 0")
+            << QStringLiteral(
+                   "[CABECERA]\r\nFont=Arial;10\r\nText=10;10;0;Diez\r\n"
+                   "Font=Arial;0\r\nText=10;30;0;Medida\r\n")
+            << false << 1 << 1 << QStringList{QStringLiteral("Diez"), QStringLiteral("Medida")};
+        QTest::newRow("Font de tamano enorme")
+            << QStringLiteral(
+                   "[CABECERA]\r\nFont=Arial;10\r\nText=10;10;0;Diez\r\n"
+                   "Font=Arial;99999999999\r\nText=10;30;0;Medida\r\n")
+            << false << 1 << 1 << QStringList{QStringLiteral("Diez"), QStringLiteral("Medida")};
+        QTest::newRow("Font comprimida sin medida")
+            << QStringLiteral(
+                   "[SISTEMA]\r\nCompresion=2;2\r\n[CABECERA]\r\n"
+                   "Font=Arial;900\r\nText=5;15;0;Medida\r\n"
+                   "Font=Arial;5\r\nText=5;5;0;Diez\r\n")
+            << false << 1 << 1 << QStringList{QStringLiteral("Diez"), QStringLiteral("Medida")};
+        QTest::newRow("Font ilegible")
+            << QStringLiteral(
+                   "[CABECERA]\r\nFont=Arial;diez\r\nText=10;30;0;Medida\r\n"
+                   "Font=Arial;10\r\nText=10;10;0;Diez\r\n")
+            << false << 1 << 1 << QStringList{QStringLiteral("Diez"), QStringLiteral("Medida")};
+    }
+    void numerosFuera() {
+        QFETCH(QString, programa);
+        QFETCH(bool, impresora);
+        QFETCH(int, documentos);
+        QFETCH(int, paginas);
+        QFETCH(QStringList, esta);
+        Trabajo t{Engine::Sqlite};
+        t.formato(QStringLiteral("F1"), programa);
+        t.motor(true);
+        for (int d = 1; d <= documentos; ++d) {
+            t.documento(d, QStringLiteral("Ana"));
+            t.linea(d, 1, QStringLiteral("L1"));
+            t.linea(d, 2, QStringLiteral("L2"));
+        }
+        const QString pdf = impresora ? t.aImpresora() : t.aPdf();
+        QCOMPARE(paginasPdf(pdf), paginas);
+        const QString texto = textoPdf(pdf);
+        for (const QString& s : esta) QVERIFY2(texto.contains(s), qPrintable(texto));
+        // No question was asked: its only way out was to cancel the job.
+        QVERIFY2(!TextosMostrados().join('|').contains(QLatin1String("posición")),
+                 qPrintable(TextosMostrados().join('|')));
+        const QMap<QString, QRectF> p = palabrasPdf(pdf);
+        if (p.contains(QStringLiteral("Medida")))
+            QVERIFY2(qAbs(p.value(QStringLiteral("Medida")).height() -
+                          p.value(QStringLiteral("Diez")).height()) < 0.5,
+                     qPrintable(QStringLiteral("%1 %2")
+                                    .arg(p.value(QStringLiteral("Medida")).height())
+                                    .arg(p.value(QStringLiteral("Diez")).height())));
+        if (p.contains(QStringLiteral("Lejos")))  // the argument counted as 0
+            QVERIFY(mm(p.value(QStringLiteral("Lejos")).left()) < 1);
+    }
+
+    // The alternative driver is copied only between files inside the
+    // installation folder, never through a symbolic link; anything else is
+    // refused with the warning, and the document prints all the same.
+    void driverAlternativo_data() {
+        QTest::addColumn<QString>("copia");
+        QTest::addColumn<bool>("copiado");
+        QTest::newRow("dentro") << QStringLiteral("drivers\\nuevo.drv>drivers\\actual.drv") << true;
+        QTest::newRow("ruta completa dentro")
+            << QStringLiteral("{inst}/drivers/nuevo.drv > {inst}/drivers/actual.drv") << true;
+        QTest::newRow("destino fuera")
+            << QStringLiteral("drivers\\nuevo.drv>{fuera}/victima.txt") << false;
+        QTest::newRow("origen fuera")
+            << QStringLiteral("{fuera}/secreto.txt>drivers\\actual.drv") << false;
+        QTest::newRow("subiendo con ..")
+            << QStringLiteral("drivers\\nuevo.drv>drivers\\..\\..\\victima.txt") << false;
+        QTest::newRow("destino enlace") << QStringLiteral("drivers\\nuevo.drv>enlace.drv") << false;
+        QTest::newRow("carpeta enlazada")
+            << QStringLiteral("drivers\\nuevo.drv>enlazada\\victima.txt") << false;
+        QTest::newRow("origen enlace")
+            << QStringLiteral("secreto.lnk>drivers\\actual.drv") << false;
+        QTest::newRow("destino carpeta") << QStringLiteral("drivers\\nuevo.drv>drivers") << false;
+    }
+    void driverAlternativo() {
+        QFETCH(QString, copia);
+        QFETCH(bool, copiado);
+        Trabajo t{Engine::Sqlite};
+        QTemporaryDir fuera;
+        const QString inst = t.inst.carpeta();
+        auto escribir = [](const QString& ruta, const QByteArray& datos) {
+            QFile f(ruta);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(datos);
+        };
+        auto leer = [](const QString& ruta) {
+            QFile f(ruta);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        QVERIFY(QDir().mkpath(inst + QStringLiteral("/drivers")));
+        escribir(inst + QStringLiteral("/drivers/nuevo.drv"), "NUEVO");
+        escribir(inst + QStringLiteral("/drivers/actual.drv"), "VIEJO");
+        escribir(fuera.filePath(QStringLiteral("victima.txt")), "VICTIMA");
+        escribir(fuera.filePath(QStringLiteral("secreto.txt")), "SECRETO");
+        QVERIFY(QFile::link(fuera.filePath(QStringLiteral("victima.txt")),
+                            inst + QStringLiteral("/enlace.drv")));
+        QVERIFY(QFile::link(fuera.filePath(QStringLiteral("secreto.txt")),
+                            inst + QStringLiteral("/secreto.lnk")));
+        QVERIFY(QFile::link(fuera.path(), inst + QStringLiteral("/enlazada")));
+        copia.replace(QLatin1String("{inst}"), inst)
+            .replace(QLatin1String("{fuera}"), fuera.path());
+        t.formato(QStringLiteral("F1"), QStringLiteral("[SISTEMA]\r\nDriverAlternativo=") + copia +
+                                            QStringLiteral("\r\n") + kCuerpo);
+        t.motor();
+        t.documento(1, QStringLiteral("Ana"));
+        const QString pdf = t.aPdf();
+        QVERIFY(textoPdf(pdf).contains(QLatin1String("Ana")));
+        QCOMPARE(
+            TextosMostrados().contains(QStringLiteral("¡Imposible copiar el Driver Alternativo!")),
+            !copiado);
+        QCOMPARE(leer(inst + QStringLiteral("/drivers/actual.drv")),
+                 copiado ? QByteArray("NUEVO") : QByteArray("VIEJO"));
+        QCOMPARE(leer(fuera.filePath(QStringLiteral("victima.txt"))), QByteArray("VICTIMA"));
+        QCOMPARE(leer(fuera.filePath(QStringLiteral("secreto.txt"))), QByteArray("SECRETO"));
+        QVERIFY(QFileInfo(inst + QStringLiteral("/enlace.drv")).isSymLink());
+        QVERIFY(!QFile::exists(inst + QStringLiteral("/victima.txt")));
+        QVERIFY(!QFile::exists(QFileInfo(inst).absolutePath() + QStringLiteral("/victima.txt")));
+    }
+
     // The page store holds 10,000 pages: generation stops there, warned, and
     // the pages made stay.
     void limitePaginas() {
@@ -931,19 +1255,29 @@ private Q_SLOTS:
         QCOMPARE(paginasPdf(pdf), MaximoPaginasImpreso);
     }
 
-    // Amounts marked "(Euro)" converted by the document's currency, with the
+    // Amounts marked "(Euro)" converted by the document's currency. With the
     // national currency as the base: to euros from the national currency, back
-    // from euros, and through the document's rate from any other one.
+    // from euros, and through the document's rate from any other one. With the
+    // euro as the base (a peseta at 0,006): back from the national currency,
+    // to it from euros, and through the document's rate from any other one.
     void euros_data() {
+        QTest::addColumn<int>("base");
         QTest::addColumn<int>("moneda");
         QTest::addColumn<QString>("cambio");
         QTest::addColumn<QString>("esperado");
-        QTest::newRow("nacional") << 1 << QStringLiteral("0") << QStringLiteral("6,01");
-        QTest::newRow("euro") << 2 << QStringLiteral("0") << QStringLiteral("166386,00");
-        QTest::newRow("otra") << 3 << QStringLiteral("2") << QStringLiteral("12,02");
-        QTest::newRow("sin moneda") << 0 << QStringLiteral("0") << QStringLiteral("6,01");
+        QTest::newRow("nacional") << 1 << 1 << QStringLiteral("0") << QStringLiteral("6,01");
+        QTest::newRow("euro") << 1 << 2 << QStringLiteral("0") << QStringLiteral("166386,00");
+        QTest::newRow("otra") << 1 << 3 << QStringLiteral("2") << QStringLiteral("12,02");
+        QTest::newRow("sin moneda") << 1 << 0 << QStringLiteral("0") << QStringLiteral("6,01");
+        QTest::newRow("base euro, nacional")
+            << 2 << 1 << QStringLiteral("0") << QStringLiteral("6,00");
+        QTest::newRow("base euro, euro")
+            << 2 << 2 << QStringLiteral("0") << QStringLiteral("166667,00");
+        QTest::newRow("base euro, otra")
+            << 2 << 3 << QStringLiteral("2") << QStringLiteral("2000,00");
     }
     void euros() {
+        QFETCH(int, base);
         QFETCH(int, moneda);
         QFETCH(QString, cambio);
         QFETCH(QString, esperado);
@@ -951,9 +1285,11 @@ private Q_SLOTS:
         SqlPrueba(
             QStringLiteral("INSERT INTO MONEDA (Codigo, Descripcion, Cambio, Decimales) VALUES "
                            "(1, 'Pesetas', 1, 0), (2, 'Euros', 166.386, 2), (3, 'Otra', 1, 2)"));
+        if (base == 2)
+            SqlPrueba(QStringLiteral("UPDATE MONEDA SET Cambio = 0.006 WHERE Codigo = 1"));
         TTable* p = ModuloDatos->ParamGenerales;
         p->Edit();
-        p->FieldByName(QStringLiteral("CodigoMonedaBase"))->setAsInteger(1);
+        p->FieldByName(QStringLiteral("CodigoMonedaBase"))->setAsInteger(base);
         p->FieldByName(QStringLiteral("CodigoMonedaNacional"))->setAsInteger(1);
         p->FieldByName(QStringLiteral("CodigoMonedaEuro"))->setAsInteger(2);
         p->Post();

@@ -510,6 +510,18 @@ void TstDatabase::lostConnection() {
     QCOMPARE(countRows(db, QStringLiteral("Personas")), 3);
     QCOMPARE(reconnected.size(), 4);
     QVERIFY(reconnected.last().at(0).toStringList().isEmpty());
+    // A user's statement prepared on the server before the loss is prepared
+    // again on the new connection.
+    const QString users = QStringLiteral("SELECT COUNT(*) FROM Personas");
+    QSqlQuery before = db->ExecuteUser(users);
+    QVERIFY(before.next());
+    QCOMPARE(before.value(0).toInt(), 3);
+    before = QSqlQuery();
+    endBackend();
+    QVERIFY_DBERROR(db->ExecuteUser(users), DbError::ConnectionLost, "");
+    QSqlQuery after = db->ExecuteUser(users);
+    QVERIFY(after.next());
+    QCOMPARE(after.value(0).toInt(), 3);
 }
 
 void TstDatabase::preparedStatements() {

@@ -53,6 +53,8 @@ private Q_SLOTS:
     void otherSession();
     void errorsAndExec_data() { AddEngineRows(); }
     void errorsAndExec();
+    void userStatements_data() { AddEngineRows(); }
+    void userStatements();
 };
 
 void TestQuery::params() {
@@ -307,6 +309,92 @@ void TestQuery::errorsAndExec() {
     q.SQL().setText(QStringLiteral("SELECT Nada FROM PRUEBA"));
     QVERIFY_THROWS_EXCEPTION(EDatabaseError, q.Open());
     QVERIFY(!q.Active());
+}
+
+// A statement a user typed: a second one hidden from a scanner that ends a
+// text at its next quote is refused by the engine and deletes nothing; a
+// query is read in a read-only transaction that ends before anything else
+// runs, and inside the session's own transaction it is part of it.
+void TestQuery::userStatements() {
+    TestDatabase tdb(CurrentEngine());
+    TDatabase* db = tdb.db();
+    createPrueba(db);
+    const bool pg = db->engine() == Engine::Postgres;
+    auto filas = [&] { return db->Scalar(QStringLiteral("SELECT COUNT(*) FROM PRUEBA")).toInt(); };
+    TQuery q;
+    q.setDatabaseName(QStringLiteral("Database"));
+    q.setUserStatement(true);
+    for (const char* ataque :
+         {"SELECT Codigo FROM PRUEBA WHERE Nombre <> E'\\'' ; DELETE FROM PRUEBA; --'",
+          "SELECT Codigo FROM PRUEBA WHERE Nombre <> $$'$$ ; DELETE FROM PRUEBA; --'",
+          "SELECT Codigo FROM PRUEBA; DELETE FROM PRUEBA",
+          "UPDATE PRUEBA SET Importe = 0; DELETE FROM PRUEBA"}) {
+        q.SQL().setText(QString::fromLatin1(ataque));
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, q.Open());
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, q.ExecSQL());
+        QCOMPARE(filas(), 3);
+    }
+    QVERIFY(!db->InReadOnly());
+
+    // An action statement runs as always, its values bound (a hostile one
+    // stays a value), one after another.
+    const QString hostil = QStringLiteral("\\'); DELETE x; --");
+    q.SQL().setText(QStringLiteral("UPDATE PRUEBA SET Nombre = :N WHERE Codigo = :C"));
+    q.ParamByName(QStringLiteral("N"))->setAsString(hostil);
+    q.ParamByName(QStringLiteral("C"))->setAsInteger(1);
+    q.ExecSQL();
+    QCOMPARE(db->Scalar(QStringLiteral("SELECT Nombre FROM PRUEBA WHERE Codigo = 1")).toString(),
+             hostil);
+    QCOMPARE(filas(), 3);
+    for (int c : {2, 3}) {
+        q.ParamByName(QStringLiteral("N"))->setAsString(QStringLiteral("O'Neil"));
+        q.ParamByName(QStringLiteral("C"))->setAsInteger(c);
+        q.ExecSQL();
+        QCOMPARE(q.RowsAffected(), 1);
+    }
+    QCOMPARE(
+        db->Scalar(QStringLiteral("SELECT COUNT(*) FROM PRUEBA WHERE Nombre = 'O''Neil'")).toInt(),
+        2);
+
+    // Read in pieces: the read-only transaction lasts while rows are pending
+    // and ends when another statement takes the connection, which then writes.
+    q.SQL().setText(QStringLiteral("SELECT Codigo FROM PRUEBA ORDER BY Codigo"));
+    q.setPacketRecords(1);
+    q.Open();
+    QCOMPARE(db->InReadOnly(), pg);
+    db->Execute(QStringLiteral("INSERT INTO PRUEBA (Codigo, Nombre) VALUES (4, 'Dora')"));
+    QVERIFY(!db->InReadOnly());
+    QStringList codigos;
+    for (q.First(); !q.Eof(); q.Next()) codigos << q.Fields()[0]->AsString();
+    QCOMPARE(codigos, (QStringList{"1", "2", "3"}));
+    q.Close();
+    q.Open();
+    q.Close();  // left unread
+    QVERIFY(!db->InReadOnly());
+    q.setPacketRecords(-1);
+    QCOMPARE(filas(), 4);
+
+    // A refusal inside the session's transaction leaves it usable.
+    db->StartTransaction();
+    q.SQL().setText(QStringLiteral("SELECT Codigo FROM PRUEBA; DELETE FROM PRUEBA"));
+    QVERIFY_THROWS_EXCEPTION(EDatabaseError, q.Open());
+    db->Execute(QStringLiteral("UPDATE PRUEBA SET Nombre = 'Eva' WHERE Codigo = 4"));
+    db->Commit();
+    QCOMPARE(db->Scalar(QStringLiteral("SELECT Nombre FROM PRUEBA WHERE Codigo = 4")).toString(),
+             QStringLiteral("Eva"));
+
+    if (!pg) return;
+    // A query that would write is refused as a query, and runs inside the
+    // session's transaction, which stays the session's to confirm.
+    db->Execute(QStringLiteral("CREATE SEQUENCE prueba_sec"));
+    q.SQL().setText(QStringLiteral("SELECT nextval('prueba_sec') AS N"));
+    QVERIFY(ErrorText([&] { q.Open(); }).contains(QLatin1String("read-only")));
+    db->StartTransaction();
+    q.Open();
+    QCOMPARE(q.Fields()[0]->AsInteger(), 1);
+    q.Close();
+    QVERIFY(db->InTransaction());
+    db->Commit();
 }
 
 QTEST_MAIN(TestQuery)

@@ -234,11 +234,16 @@ private Q_SLOTS:
         longText[32766] = QChar(0xD83D);
         longText[32767] = QChar(0xDE00);
         book.WriteString(0, 0, 0, longText);
+        // A control character is no letter: it does not reach the file as "_x0001_".
+        book.WriteString(0, 1, 0,
+                         QStringLiteral("a\x01"
+                                        "b\tc"));
         book.Save();
         fails([&] { book.WriteString(0, 0, 0, QStringLiteral("x")); }, "after saving");
         fails([&] { book.Save(); }, "saved twice");
         const QByteArray shared = member(file, QStringLiteral("xl/sharedStrings.xml"));
         QVERIFY(shared.contains(QByteArray("<t>" + QByteArray(32766, 'a') + "</t>")));
+        QVERIFY2(shared.contains("<t>ab\tc</t>"), shared.right(200).constData());
     }
 
     // A folder that cannot take the file gives the typed error and no file; an

@@ -3,6 +3,7 @@
 // the arrows, column events, drawing each row's own values, selected rows,
 // an empty dataset with its titles.
 
+#include <QAction>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -17,6 +18,7 @@
 #include "db/table.h"
 #include "gene/genecomp.h"
 #include "support/dbfixture.h"
+#include "support/tecladoprueba.h"
 #include "ui/dbgrid.h"
 #include "ui/form.h"
 
@@ -120,6 +122,37 @@ QString nombreEnBase(TDatabase* db, int codigo) {
     return q.next() ? q.value(0).toString() : QStringLiteral("<ninguna>");
 }
 
+// Codigo and Nombre, three lines, in a grid with an Esc shortcut on its window.
+struct Lineas {
+    TClientDataSet ds;
+    TDataSource source;
+    std::unique_ptr<Rejilla> r;
+    QAction* cancelar = nullptr;
+    int cancelaciones = 0;
+    Lineas() {
+        ds.FieldDefs() << TFieldDef{QStringLiteral("Codigo"), ftInteger, 0, false}
+                       << TFieldDef{QStringLiteral("Nombre"), ftString, 20, false};
+        ds.CreateDataSet();
+        for (int i = 1; i <= 3; ++i) {
+            ds.Append();
+            ds.Fields()[0]->setAsInteger(i);
+            ds.Fields()[1]->setAsString(QStringLiteral("N%1").arg(i));
+            ds.Post();
+        }
+        source.setDataSet(&ds);
+        r = std::make_unique<Rejilla>(&source);
+        // The window's "Cancelar Edición".
+        cancelar = new QAction(&r->form);
+        cancelar->setShortcut(QKeySequence(Qt::Key_Escape));
+        r->form.addAction(cancelar);
+        QObject::connect(cancelar, &QAction::triggered, [this] { ++cancelaciones; });
+    }
+    bool focoEnRejilla() const {
+        QWidget* foco = QApplication::focusWidget();
+        return foco && (foco == r->grid || r->grid->isAncestorOf(foco));
+    }
+};
+
 }  // namespace
 
 // A width given by code is in the units the forms were laid out in (digits
@@ -141,6 +174,9 @@ private Q_SLOTS:
     void drawingSeesEachRow();
     void selectedRowsAndPublished();
     void emptyDatasetShowsTitlesAndStartsARow();
+    void linesTypedFromTheKeyboard();
+    void escDropsTheLineOnly_data();
+    void escDropsTheLineOnly();
     void titlesFitTheirColumns_data();
     void titlesFitTheirColumns();
     void cleanupTestCase() { db_.reset(); }
@@ -295,19 +331,9 @@ void TestDBGrid::editingACellPosts() {
 }
 
 void TestDBGrid::appendAndCancelWithArrows() {
-    TClientDataSet ds;
-    ds.FieldDefs() << TFieldDef{QStringLiteral("Codigo"), ftInteger, 0, false}
-                   << TFieldDef{QStringLiteral("Nombre"), ftString, 20, false};
-    ds.CreateDataSet();
-    for (int i = 1; i <= 3; ++i) {
-        ds.Append();
-        ds.Fields()[0]->setAsInteger(i);
-        ds.Fields()[1]->setAsString(QStringLiteral("N%1").arg(i));
-        ds.Post();
-    }
-    TDataSource source;
-    source.setDataSet(&ds);
-    Rejilla r(&source);
+    Lineas l;
+    TClientDataSet& ds = l.ds;
+    Rejilla& r = *l.r;
     ds.Last();
     QCOMPARE(r.currentRow(), 2);
     QTest::keyClick(r.grid, Qt::Key_Down);
@@ -503,6 +529,99 @@ void TestDBGrid::emptyDatasetShowsTitlesAndStartsARow() {
     QCOMPARE(r.grid->SelectedIndex(), 1);
     QCOMPARE(ds.Fields()[0]->AsInteger(), 7);
     ds.Cancel();
+}
+
+// A new line starts at the first column (or the grid's own starting
+// column), whatever column the grid was on; Tab or Enter on the last column
+// posts the line and starts the next one, the focus staying in the grid.
+void TestDBGrid::linesTypedFromTheKeyboard() {
+    Lineas l;
+    TDBGrid* g = l.r->grid;
+    l.ds.Last();
+    g->setSelectedIndex(1);
+    QTest::keyClick(g, Qt::Key_Down);
+    QCOMPARE(l.ds.State(), dsInsert);
+    QCOMPARE(g->SelectedIndex(), 0);
+    QCOMPARE(g->currentIndex().column(), 0);
+
+    QTest::keyClicks(g, QStringLiteral("4"));
+    QTest::keyClick(editorAbierto(), Qt::Key_Tab);
+    QCOMPARE(g->SelectedIndex(), 1);
+    TeclearEnFoco(QStringLiteral("N4"));
+    QTest::keyClick(editorAbierto(), Qt::Key_Tab);
+    QCOMPARE(l.ds.RecordCount(), 4);
+    QCOMPARE(l.ds.State(), dsInsert);
+    QCOMPARE(g->SelectedIndex(), 0);
+    QVERIFY(l.focoEnRejilla());
+    // The next line goes in the same way; an untouched new line stays.
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("5"));
+    QTest::keyClick(editorAbierto(), Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(l.ds.RecordCount(), 5);
+    QCOMPARE(l.ds.State(), dsInsert);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    QCOMPARE(l.ds.State(), dsBrowse);
+    QCOMPARE(l.ds.Fields()[0]->AsInteger(), 5);
+    QVERIFY(l.focoEnRejilla());
+
+    // A changed line in the middle is posted, the next line shown at its start.
+    l.ds.First();
+    g->setSelectedIndex(1);
+    QVERIFY(l.focoEnRejilla());
+    TeclearEnFoco(QStringLiteral("Uno"));
+    QTest::keyClick(editorAbierto(), Qt::Key_Tab);
+    QCOMPARE(l.ds.State(), dsBrowse);
+    QCOMPARE(l.ds.Fields()[0]->AsInteger(), 2);
+    QCOMPARE(g->SelectedIndex(), 0);
+    l.ds.First();
+    QCOMPARE(l.ds.Fields()[1]->AsString(), QStringLiteral("Uno"));
+
+    // A grid whose lines start elsewhere.
+    g->setNewRowColumn(1);
+    l.ds.Last();
+    g->setSelectedIndex(0);
+    QTest::keyClick(g, Qt::Key_Down);
+    QCOMPARE(l.ds.State(), dsInsert);
+    QCOMPARE(g->SelectedIndex(), 1);
+    QCOMPARE(l.cancelaciones, 0);
+    l.ds.Cancel();
+}
+
+void TestDBGrid::escDropsTheLineOnly_data() {
+    QTest::addColumn<bool>("celdaAbierta");
+    QTest::addColumn<bool>("nueva");
+    QTest::newRow("celda de una línea nueva") << true << true;
+    QTest::newRow("línea nueva") << false << true;
+    QTest::newRow("celda de una línea existente") << true << false;
+}
+
+// Esc in a line being typed drops that line, never the window's edit; in a
+// grid that is only browsed it is the window's again.
+void TestDBGrid::escDropsTheLineOnly() {
+    QFETCH(bool, celdaAbierta);
+    QFETCH(bool, nueva);
+    Lineas l;
+    TDBGrid* g = l.r->grid;
+    g->setSelectedIndex(1);
+    if (nueva) {
+        l.ds.Last();
+        QTest::keyClick(g, Qt::Key_Down);
+        g->setSelectedIndex(1);
+    } else {
+        l.ds.First();
+    }
+    TeclearEnFoco(QStringLiteral("Cambio"));
+    QVERIFY(editorAbierto());
+    if (!celdaAbierta) QTest::keyClick(editorAbierto(), Qt::Key_Return);
+    QVERIFY(l.ds.State() == dsEdit || l.ds.State() == dsInsert);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QCOMPARE(l.ds.State(), dsBrowse);
+    QCOMPARE(l.ds.RecordCount(), 3);
+    QCOMPARE(l.ds.Fields()[1]->AsString(), nueva ? QStringLiteral("N3") : QStringLiteral("N1"));
+    QCOMPARE(l.cancelaciones, 0);
+    QVERIFY(l.focoEnRejilla());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QCOMPARE(l.cancelaciones, 1);
 }
 
 // Columns without a width of their own: the field's display width in

@@ -1,0 +1,127 @@
+#include "db/sqllexis.h"
+
+namespace {
+
+bool isNameStart(QChar c) {
+    return c.isLetter() || c == QLatin1Char('_') || c.unicode() >= 0x80;
+}
+
+bool isNamePart(QChar c, SqlLexis lexis) {
+    return isNameStart(c) || c.isDigit() || (lexis == SqlLexis::Postgres && c == QLatin1Char('$'));
+}
+
+// The end of a text quoted by `q` from `i` (the opening quote), a doubled
+// quote standing for one; with `backslash`, a backslash escapes the next
+// character.
+qsizetype quotedEnd(const QString& s, qsizetype i, QChar q, bool backslash) {
+    const qsizetype n = s.size();
+    for (qsizetype j = i + 1; j < n; ++j) {
+        const QChar c = s.at(j);
+        if (backslash && c == QLatin1Char('\\')) {
+            ++j;
+        } else if (c == q) {
+            if (j + 1 < n && s.at(j + 1) == q) {
+                ++j;
+                continue;
+            }
+            return j + 1;
+        }
+    }
+    return n;
+}
+
+qsizetype commentEnd(const QString& s, qsizetype i, bool nested) {
+    const qsizetype n = s.size();
+    int depth = 1;
+    for (qsizetype j = i + 2; j + 1 < n; ++j) {
+        if (s.at(j) == QLatin1Char('*') && s.at(j + 1) == QLatin1Char('/')) {
+            if (--depth == 0) return j + 2;
+            ++j;
+        } else if (nested && s.at(j) == QLatin1Char('/') && s.at(j + 1) == QLatin1Char('*')) {
+            ++depth;
+            ++j;
+        }
+    }
+    return n;
+}
+
+// "$tag$" at i (tag a name without "$", or empty): its length, else 0.
+qsizetype dollarTag(const QString& s, qsizetype i) {
+    qsizetype j = i + 1;
+    if (j < s.size() && isNameStart(s.at(j)))
+        while (j < s.size() && isNamePart(s.at(j), SqlLexis::Standard)) ++j;
+    return j < s.size() && s.at(j) == QLatin1Char('$') ? j + 1 - i : 0;
+}
+
+}  // namespace
+
+void ScanSqlText(const QString& s, SqlLexis lexis,
+                 const std::function<void(qsizetype, qsizetype, bool)>& piece) {
+    const bool pg = lexis == SqlLexis::Postgres;
+    const qsizetype n = s.size();
+    qsizetype code = 0;  // where the current run of code began
+    qsizetype i = 0;
+    auto quoted = [&](qsizetype begin, qsizetype end) {
+        if (begin > code) piece(code, begin, true);
+        piece(begin, end, false);
+        i = code = end;
+    };
+    while (i < n) {
+        const QChar c = s.at(i);
+        const QChar next = i + 1 < n ? s.at(i + 1) : QChar();
+        if (isNameStart(c)) {
+            qsizetype e = i + 1;
+            while (e < n && isNamePart(s.at(e), lexis)) ++e;
+            // E'...': a string with backslash escapes.
+            if (pg && e == i + 1 && (c == QLatin1Char('E') || c == QLatin1Char('e')) && e < n &&
+                s.at(e) == QLatin1Char('\'')) {
+                quoted(i, quotedEnd(s, e, QLatin1Char('\''), true));
+                continue;
+            }
+            i = e;
+        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"') ||
+                   (!pg && c == QLatin1Char('`'))) {
+            quoted(i, quotedEnd(s, i, c, false));
+        } else if (!pg && c == QLatin1Char('[')) {
+            const qsizetype e = s.indexOf(QLatin1Char(']'), i + 1);
+            quoted(i, e < 0 ? n : e + 1);
+        } else if (c == QLatin1Char('-') && next == QLatin1Char('-')) {
+            const qsizetype e = s.indexOf(QLatin1Char('\n'), i);
+            quoted(i, e < 0 ? n : e);
+        } else if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
+            quoted(i, commentEnd(s, i, pg));
+        } else if (pg && c == QLatin1Char('$') && dollarTag(s, i) > 0) {
+            const qsizetype t = dollarTag(s, i);
+            const qsizetype close = s.indexOf(QStringView(s).mid(i, t), i + t);
+            quoted(i, close < 0 ? n : close + t);
+        } else {
+            ++i;
+        }
+    }
+    if (n > code) piece(code, n, true);
+}
+
+bool SqlHoldsSeveralStatements(const QString& sql, SqlLexis lexis) {
+    bool separated = false;  // a ";" was seen in code
+    bool several = false;
+    ScanSqlText(sql, lexis, [&](qsizetype begin, qsizetype end, bool code) {
+        if (several) return;
+        if (!code) {
+            // A comment after the ";" is nothing; a quoted text is a statement.
+            const QChar c = sql.at(begin);
+            const bool comment =
+                (c == QLatin1Char('-') || c == QLatin1Char('/')) && end - begin >= 2 &&
+                (sql.at(begin + 1) == QLatin1Char('-') || sql.at(begin + 1) == QLatin1Char('*'));
+            if (separated && !comment) several = true;
+            return;
+        }
+        for (qsizetype i = begin; i < end && !several; ++i) {
+            const QChar c = sql.at(i);
+            if (c == QLatin1Char(';'))
+                separated = true;
+            else if (!c.isSpace() && separated)
+                several = true;
+        }
+    });
+    return several;
+}

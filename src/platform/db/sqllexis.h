@@ -1,0 +1,24 @@
+#pragma once
+// How an engine reads the text of a statement: which parts are code and which
+// are quoted texts, quoted names or comments, so that a scanner never takes a
+// ";" or a ":name" inside a value for its own.
+//
+// Standard (SQLite): '...' with '' for a quote, "..." with "", [...] and
+// `...` names, -- to the end of the line, /* */ (not nested).
+// PostgreSQL: '...' and "..." as above, E'...' with backslash escapes (\' is a
+// quote inside the text), $tag$...$tag$ with any text between, -- and nested
+// /* */ comments; "$" is part of a name ("a$b$" is one name).
+
+#include <QString>
+#include <functional>
+
+enum class SqlLexis { Standard, Postgres };
+
+// Calls `piece` for each run of the text in order: [begin, end) and whether
+// it is code. A quote or comment left open runs to the end of the text.
+void ScanSqlText(const QString& sql, SqlLexis lexis,
+                 const std::function<void(qsizetype begin, qsizetype end, bool code)>& piece);
+
+// True when the text holds more than one statement as the engine reads it: a
+// ";" in code followed by anything but blanks, comments and more ";".
+bool SqlHoldsSeveralStatements(const QString& sql, SqlLexis lexis);

@@ -1,0 +1,127 @@
+// F1 as a user meets it: every window the menus open shows its own help page
+// (what it is for, its keys and buttons, its messages), found through the
+// help map by the window's caption, never the index in its place.
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QtTest>
+
+#include "gene/geneayud.h"
+#include "gene/genebusc.h"
+#include "gene/geneinic.h"
+#include "gene/geneinic_conexion.h"
+#include "gene/geneinic_formulario.h"
+#include "gene/geneinic_programas.h"
+#include "gene/genemens.h"
+#include "gene/genemodu.h"
+#include "gene/genemodu_sql.h"
+#include "gene/geneprev.h"
+#include "gene/genevlis.h"
+#include "gene/listings/genecinf.h"
+#include "gene/listings/genecpro.h"
+#include "gene/listings/genecsql.h"
+#include "gene/sesion.h"
+#include "rrhh/rrhhmenu.h"
+#include "support/dbfixture.h"
+#include "support/instalacion.h"
+#include "support/sqlprueba.h"
+#include "ui/menus.h"
+#include "ui/registry.h"
+
+class TestRrhhAyud : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() {
+        InstalarServiciosFormulario();
+        InstalarVisoresGenericos();
+        InstalarDialogosBusqueda();
+        InstalarPrevisualizacion();
+        InstalarListadosProgramables();
+        InstalarConsultasSQL();
+        RegistrarTfGENECINF();
+    }
+
+    void ventanasDeLosMenus() {
+        TestInstalacion inst(Engine::Sqlite, OpcionesInstalacion{.empresas = {1}});
+        QVERIFY(inst.iniciada());
+        // The installation's help, as `make run` copies it.
+        const QString ayuda = CarpetaDatosFuente() + QStringLiteral("/help");
+        QDir().mkpath(inst.carpeta() + QStringLiteral("/help"));
+        for (const QString& p : QDir(ayuda).entryList(QDir::Files))
+            QFile::copy(ayuda + QLatin1Char('/') + p,
+                        inst.carpeta() + QStringLiteral("/help/") + p);
+        MapaContextos = LeerMapaContextos(ayuda + QStringLiteral("/QEVWIN.MAP"));
+
+        QPointer<TfRRHHMENU> menu = NewForm<TfRRHHMENU>();
+        CodigoUsuarioInicial = QStringLiteral("ADMIN");
+        MessageSeam::enqueue(QStringLiteral("ADMIN"));
+        menu->FormShow(menu);
+        QCOMPARE(CodigoEmpresaActual, 1);
+
+        // A saved query in the menu, to be opened like the fixed windows.
+        QString r;
+        EjecutarSQL(nullptr,
+                    QStringLiteral("INSERT INTO FILTRO (NombreTabla, Descripcion, Filtro, "
+                                   "Instrucciones) VALUES ('SQL', 'Plantilla por centro', "
+                                   "'SELECT Codigo FROM EMPRESA', "
+                                   "'AplicacionesContenedoras=Recursos Humanos,')"),
+                    QStringLiteral("Database"), QStringLiteral("Silenciosa"), r);
+        QVERIFY2(r.isEmpty(), qPrintable(r));
+        menu->ActualizarMenusConsultas();
+        menu->show();
+        QVERIFY(QTest::qWaitForWindowActive(menu));
+
+        QList<TMenuItem*> items;
+        for (const TOpcionMenuPrincipal& o : OpcionesMenuPrincipal())
+            items << qobject_cast<TMenuItem*>(menu->FindComponent(QLatin1String(o.Item)));
+        for (TMenuItem* padre : {menu->Adicional1, menu->Informes1})
+            for (int i = 0; i < padre->Count(); ++i)
+                if (padre->Items(i)->Tag() == 100 && padre->Items(i)->Caption() != u"-")
+                    items << padre->Items(i);
+        QCOMPARE(items.size(), OpcionesMenuPrincipal().size() + 2);
+        QStringList fallos;
+        const QString indice = PaginaAyuda(0);
+        for (TMenuItem* item : items) {
+            QVERIFY(item);
+            MessageSeam::clearLog();
+            item->Click();
+            TForm* hijo = menu->ActiveMDIChild();
+            if (!hijo) {
+                fallos << item->Caption() + QStringLiteral(": no window");
+                continue;
+            }
+            // F1 where the user is: the window's own page.
+            menu->activateWindow();
+            QTRY_VERIFY(menu->isActiveWindow());
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : hijo,
+                            Qt::Key_F1);
+            TfGENEAYUD* ventana = nullptr;
+            for (TForm* f : ApplicationForms())
+                if ((ventana = qobject_cast<TfGENEAYUD*>(f))) break;
+            const QString pagina = ventana ? ventana->Pagina() : QString();
+            QFile archivo(pagina);
+            const QString texto = archivo.open(QIODevice::ReadOnly)
+                                      ? QString::fromUtf8(archivo.readAll())
+                                      : QString();
+            if (pagina.isEmpty() || pagina == indice || texto.isEmpty() ||
+                !TextosMostrados().isEmpty())
+                fallos << hijo->Caption() + QStringLiteral(": ") + pagina;
+            else if (!texto.contains(QStringLiteral("<h2>Teclas</h2>")) ||
+                     !texto.contains(QStringLiteral("<h2>Botones</h2>")))
+                fallos << hijo->Caption() + QStringLiteral(": no keys or buttons");
+            else if (ventana->Caption() != hijo->Caption() && hijo->Name() != u"fGENEUSQL")
+                fallos << hijo->Caption() + QStringLiteral(": page titled ") + ventana->Caption();
+            if (ventana) ventana->Close();
+            hijo->Close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+        QVERIFY2(fallos.isEmpty(), qPrintable(fallos.join(QLatin1Char('\n'))));
+        delete menu;
+        delete ModuloDatos;
+    }
+};
+
+QTEST_MAIN(TestRrhhAyud)
+#include "tst_rrhhayud.moc"
