@@ -29,7 +29,7 @@ TDatabase* BaseEmpresa() {
 
 void AvisoError(const std::exception& e) {
     MensajeAdvertencia(QStringLiteral("Error. No es posible ejecutar la sentencia SQL. Motivo: ") +
-                       QString::fromUtf8(e.what()));
+                       MotivoError(e));
 }
 
 // A lock file just made may not name its owner yet: it is judged only once

@@ -21,13 +21,8 @@
 
 namespace {
 
-QString textoError(const std::exception& e) {
-    if (const auto* d = dynamic_cast<const EDatabaseError*>(&e)) return d->Message();
-    return QString::fromUtf8(e.what());
-}
-
 QString errorResultado(const std::exception& e) {
-    return QStringLiteral("Error: ") + textoError(e);
+    return QStringLiteral("Error: ") + MotivoError(e);
 }
 
 // The database a dataset works on, or nullptr when it cannot be resolved.

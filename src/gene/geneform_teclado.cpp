@@ -18,6 +18,7 @@
 #include "gene/geneform.h"
 #include "gene/geneform_p.h"
 #include "gene/geneinic.h"
+#include "gene/geneinic_conexion.h"
 #include "gene/geneinic_servicios.h"
 #include "gene/genelog.h"
 #include "gene/genemodu.h"
@@ -172,7 +173,7 @@ void TeclaCtrlT(TfGENEINIC*, QObject* activo) {
         throw;
     } catch (const std::exception& e) {
         MensajeAdvertencia(QStringLiteral("¡No ha sido posible asignar el texto!. Motivo: ") +
-                           QString::fromUtf8(e.what()));
+                           MotivoError(e));
     }
 }
 

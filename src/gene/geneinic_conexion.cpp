@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <stdexcept>
 
@@ -47,6 +48,20 @@ TDatabase* CrearBaseDatosSesion(QObject* owner, const QString& nombreComponente)
     db->setObjectName(nombreComponente);
     db->setDatabaseName(nombreComponente);
     TSession::instance().AddDatabase(db);
+    // A lost server connection opened again: the records another user took
+    // meanwhile are no longer this session's to change. Told once the
+    // action under way is over.
+    QObject::connect(
+        db, &TDatabase::Reconnected, db,
+        [](const QStringList& bloqueos) {
+            if (bloqueos.isEmpty()) return;
+            MensajeAdvertencia(
+                QStringLiteral("¡ Se ha restablecido la conexión con el servidor de la Base de "
+                               "Datos, pero otro usuario ha bloqueado entretanto: ") +
+                bloqueos.join(QStringLiteral(", ")) +
+                QStringLiteral(" !. Vuelva a leer esos registros antes de modificarlos."));
+        },
+        Qt::QueuedConnection);
     return db;
 }
 
@@ -108,9 +123,11 @@ TConnectionParams ParametrosConexion(TfGENEINIC* f, const QString& ubicacion, bo
 
 // ---------------------------------------------------------------- session services
 
-QString MensajeExcepcionBaseDatos(const EDatabaseError& e) {
-    // A missing database names its file or schema after the code's words; a
-    // refused connection says why.
+namespace {
+
+// The English text the exception translator reads: a missing database names
+// its file or schema after the code's words; a refused connection says why.
+QString MensajeIngles(const EDatabaseError& e) {
     const bool conDetalle =
         e.code() == DbError::DatabaseNotFound ||
         (e.code() == DbError::ConnectionFailed && e.Message() == DbErrorText(e.code()));
@@ -119,14 +136,147 @@ QString MensajeExcepcionBaseDatos(const EDatabaseError& e) {
     return e.Message();
 }
 
+bool TraductorLoConoce(const QString& mensaje) {
+    return ClasificarExcepcion(mensaje).Texto != mensaje;
+}
+
+// The engine's own words: the message of a statement the engine refused,
+// else the first line of the detail.
+QString PalabrasMotor(const EDatabaseError& e) {
+    if (e.code() == DbError::SqlError || e.code() == DbError::General) return e.Message();
+    return e.detail().section(QLatin1Char('\n'), 0, 0).trimmed();
+}
+
+QString ConMotivo(const QString& texto, const QString& motivo) {
+    if (!motivo.isEmpty()) return texto + QStringLiteral(". Motivo: ") + motivo;
+    return texto.endsWith(QLatin1Char('!')) ? texto : texto + QLatin1Char('.');
+}
+
+// Engine errors by code. A PostgreSQL SQLSTATE has five characters, an
+// SQLite result code fewer; the texts of either vary with server language
+// and version, their codes do not.
+struct TraduccionCodigo {
+    const char* sqlite;    // extended result code, or ""
+    const char* postgres;  // SQLSTATE, or ""
+    const char* texto;
+};
+const TraduccionCodigo kPorCodigo[] = {
+    {"13", "53100",
+     "¡ No queda espacio en el disco de la Base de Datos !. Libere espacio e inténtelo de nuevo"},
+    {"", "54011", "¡ La consulta tiene demasiadas columnas !. Seleccione menos campos"},
+    {"", "22008", "¡ La fecha (u hora) está fuera del intervalo admitido !"},
+    {"", "22007", "¡ La fecha (u hora) no es válida !"},
+    {"", "22003", "¡ El número es demasiado grande para el campo !"},
+    {"18", "22001", "¡ El dato es demasiado largo para el campo !"},
+};
+
+// SQLite gives one code to many errors: these are told by their text.
+struct TraduccionTexto {
+    const char* motor;
+    const char* texto;
+};
+const TraduccionTexto kPorTextoSqlite[] = {
+    {"too many columns", "¡ La consulta tiene demasiadas columnas !. Seleccione menos campos"},
+};
+
+// What a conversion expected, by the words after "is not a valid".
+const TraduccionTexto kConversiones[] = {
+    {"integer value", "un número entero válido"},
+    {"floating point value", "un número válido"},
+    {"date and time", "una fecha y hora válidas"},
+    {"date", "una fecha válida"},
+    {"time", "una hora válida"},
+    {"boolean value", "un valor lógico válido (SI o NO)"},
+    {"value", "un valor válido"},
+};
+
+QString TraduccionConversion(const QString& mensaje) {
+    static const QRegularExpression valor(
+        QStringLiteral("^'(.*)' is not a valid (.+?)( for field '?([^']*)'?)?$"),
+        QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch m = valor.match(mensaje);
+    if (!m.hasMatch()) return {};
+    for (const TraduccionTexto& t : kConversiones) {
+        if (m.captured(2) != QLatin1String(t.motor)) continue;
+        QString texto = QStringLiteral("¡ El valor '") + m.captured(1) +
+                        QStringLiteral("' no es ") + QString::fromUtf8(t.texto);
+        if (!m.captured(4).isEmpty()) texto += QStringLiteral(" para el campo ") + m.captured(4);
+        return texto + QStringLiteral(" !");
+    }
+    return {};
+}
+
+}  // namespace
+
+QString MensajeExcepcionBaseDatos(const EDatabaseError& e) {
+    // The table's own texts stay its own; what it does not know is told in
+    // Spanish where the code says what it is.
+    const QString mensaje = MensajeIngles(e);
+    if (TraductorLoConoce(mensaje)) return mensaje;
+    const QString traduccion = TraduccionErrorBaseDatos(e);
+    return traduccion.isEmpty() ? mensaje : traduccion;
+}
+
+QString TraduccionErrorBaseDatos(const EDatabaseError& e) {
+    const QString codigo = e.engineCode();
+    const bool postgres = codigo.size() == 5;
+    const QString motor = PalabrasMotor(e);
+    if (!codigo.isEmpty()) {
+        for (const TraduccionCodigo& t : kPorCodigo) {
+            if (codigo != QLatin1String(postgres ? t.postgres : t.sqlite)) continue;
+            // SQLite names the database file after its words.
+            if (!postgres && TraductorLoConoce(e.Message()))
+                return TraducirMensajeMotor(QStringLiteral("TRADUCIR: ") + e.Message());
+            return ConMotivo(QString::fromUtf8(t.texto), motor);
+        }
+        if (!postgres)
+            for (const TraduccionTexto& t : kPorTextoSqlite)
+                if (motor.contains(QLatin1String(t.motor)))
+                    return ConMotivo(QString::fromUtf8(t.texto), motor);
+    }
+    switch (e.code()) {
+        case DbError::UnsupportedEngine: {
+            if (e.Message() != DbErrorText(e.code())) return {};
+            QString tipo = e.detail().section(QLatin1Char('\n'), 0, 0);
+            tipo.remove(QRegularExpression(QStringLiteral("^TipoBaseDatos:\\s*")));
+            return QStringLiteral("¡ El tipo de base de datos \"") + tipo +
+                   QStringLiteral(
+                       "\" no está disponible !. Indique en TipoBaseDatos \"Paradox\" o "
+                       "\"SQL Generica\".");
+        }
+        case DbError::FieldNotFound: {
+            static const QRegularExpression campo(QStringLiteral("^Field '(.*)' not found$"));
+            const QRegularExpressionMatch m = campo.match(e.Message());
+            if (!m.hasMatch()) return {};
+            return ConMotivo(QStringLiteral("¡ El campo '") + m.captured(1) +
+                                 QStringLiteral("' no existe !. Compruebe la estructura de la "
+                                                "tabla o de la consulta"),
+                             PalabrasMotor(e));
+        }
+        case DbError::InvalidValue:
+            return TraduccionConversion(e.Message());
+        default:
+            return {};
+    }
+}
+
+QString MotivoError(const std::exception& e) {
+    const auto* d = dynamic_cast<const EDatabaseError*>(&e);
+    if (!d) return QString::fromUtf8(e.what());
+    const QString traduccion = TraduccionErrorBaseDatos(*d);
+    return traduccion.isEmpty() ? d->Message() : traduccion;
+}
+
 QString TextoErrorBaseDatos(const std::exception& e) {
     if (auto* d = dynamic_cast<const EDatabaseError*>(&e)) {
         // What the exception translator knows is told in its words.
-        const QString mensaje = MensajeExcepcionBaseDatos(*d);
+        const QString mensaje = MensajeIngles(*d);
         const ClasificacionExcepcion c = ClasificarExcepcion(mensaje);
         if (c.Texto != mensaje && c.Clase != QLatin1String("IGNORAR") &&
             c.Clase != QLatin1String("BLOB"))
             return TraducirMensajeMotor(c.Texto);
+        const QString traduccion = TraduccionErrorBaseDatos(*d);
+        if (!traduccion.isEmpty()) return traduccion;
         // The code's standard text says little ("Path not found"); the detail
         // names what was not found or the engine's own words.
         if (!d->detail().isEmpty() && d->detail() != d->Message())
@@ -364,6 +514,16 @@ void RechazarEmpresaPerdida(TfGENEINIC* f, int Codigo, const EDatabaseError& e) 
                                  .toStdString());
 }
 
+bool BaseDatosCreadaEntretanto(TfGENEINIC* f, const QString& ubicacion, bool esGeneral) {
+    // A session starting at the same moment made it after the engine said
+    // it was not there.
+    try {
+        return TDatabase::DatabaseExists(ParametrosConexion(f, ubicacion, esGeneral));
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 void ConectarBaseDatosEmpresa(TfGENEINIC* f, int Codigo) {
     const QString nombre = NombreBaseDatosEmpresa(f, Codigo);
     try {
@@ -372,9 +532,13 @@ void ConectarBaseDatosEmpresa(TfGENEINIC* f, int Codigo) {
         // Only a database the engine says is not there is made: on SQLite
         // the company's folder exists and holds no file. A missing folder is
         // reported with the file it should hold.
-        if (e.code() != DbError::DatabaseNotFound || !BaseDatosInexistente(f, nombre, false)) throw;
-        RechazarEmpresaPerdida(f, Codigo, e);
-        if (!CrearBaseDatosSQL(f, nombre)) throw;
+        if (e.code() != DbError::DatabaseNotFound) throw;
+        if (BaseDatosInexistente(f, nombre, false)) {
+            RechazarEmpresaPerdida(f, Codigo, e);
+            if (!CrearBaseDatosSQL(f, nombre)) throw;
+        } else if (!BaseDatosCreadaEntretanto(f, nombre, false)) {
+            throw;
+        }
         Reconectar(f, f->Database, nombre, false);
     }
     if (Codigo > 0 && !EmpresaCreada(f, Codigo)) MarcarEmpresaCreada(f, Codigo);

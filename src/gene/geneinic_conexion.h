@@ -75,6 +75,9 @@ TConnectionParams ParametrosConexion(TfGENEINIC* f, const QString& ubicacion, bo
 // may be created there: SQLite, the folder is there and its file is not;
 // PostgreSQL, the server answers and the schema is missing.
 bool BaseDatosInexistente(TfGENEINIC* f, const QString& ubicacion, bool esGeneral);
+// True when that database is there now: a session starting at the same
+// moment made it after the engine said it was missing.
+bool BaseDatosCreadaEntretanto(TfGENEINIC* f, const QString& ubicacion, bool esGeneral);
 
 // After the server refused the login password: asks for it ("La clave de
 // inicio de sesión de SQL Server no coincide..."), confirms an empty one, and
@@ -97,6 +100,15 @@ QString TextoErrorBaseDatos(const std::exception& e);
 // The text of a database error as the exception translator reads it: its
 // message, and for a database that is not there the file or schema it names.
 QString MensajeExcepcionBaseDatos(const class EDatabaseError& e);
+// The Spanish text of a database error whose English or engine text the
+// exception translator's table does not know, chosen by its code (the
+// engine's own code for engine errors: SQLSTATE, SQLite's result code),
+// with the engine's words after ". Motivo: " where they help; "" when the
+// error has no such text.
+QString TraduccionErrorBaseDatos(const class EDatabaseError& e);
+// The text of a failure put after ". Motivo: " or in a list of incidents:
+// a database error in Spanish where its code is known, else its message.
+QString MotivoError(const std::exception& e);
 // True for the "table does not exist" messages of every engine, in any case.
 bool EsErrorTablaInexistente(const QString& Mensaje);
 

@@ -473,6 +473,11 @@ void ConectarAlInicio(TfGENEINIC* f, TDatabase* d, const QString& nombre, const 
                 d->Open();
                 return;
             }
+            if (e.code() == DbError::DatabaseNotFound &&
+                BaseDatosCreadaEntretanto(f, ubicacion, esGeneral)) {
+                d->Open();
+                return;
+            }
             throw;
         }
     }

@@ -534,6 +534,11 @@ bool CrearTablaEstructura(TfGENEINIC* f, TTable* Tabla, const QString& Definicio
         for (const QString& l : std::as_const(usuario)) propias.insert(i++, l);
     }
 
+    // Company 1 of a new installation is made before the table that lists
+    // it: a session starting at the same moment that finds EMPRESA finds
+    // the company's database as well.
+    if (!temporal && tabla.compare(QLatin1String("EMPRESA"), Qt::CaseInsensitive) == 0)
+        CrearBaseDatosEmpresa(f, 1);
     const bool creada = db->engine() == Engine::Sqlite
                             ? CrearTablaDefiniciones(Tabla, db, propias, temporal)
                             : CrearTablaSQL(f, Tabla, db, propias, temporal);
@@ -576,7 +581,16 @@ bool AbrirTabla(TfGENEINIC* f, TTable* Tabla) {
         } else {
             Tabla->setDatabaseName(f->Database->DatabaseName());
         }
-        Tabla->Open();
+        try {
+            Tabla->Open();
+        } catch (const EDatabaseError& e) {
+            if (e.code() != DbError::ConnectionLost) throw;
+            // The server ended the connection: the user is told what was
+            // lost, and the opening itself connects again.
+            Tabla->Close();
+            MensajeAdvertencia(e.Message());
+            Tabla->Open();
+        }
         resultado = true;
     } catch (const EDatabaseError& e) {
         if (EsTablaInexistente(e)) {
@@ -605,6 +619,9 @@ bool AbrirTabla(TfGENEINIC* f, TTable* Tabla) {
                                            NombreSesion(f) + QStringLiteral(" (AperturaTablaOK)"),
                                        DetalleTabla(e.Message(), Tabla));
             }
+        } else if (e.code() == DbError::ConnectionLost) {
+            // The server is still out of reach: the program waits for it.
+            MensajeAdvertencia(e.Message());
         } else {
             f->RegistrarIncidencia(QStringLiteral("Al entrar en ") + NombreSesion(f) +
                                        QStringLiteral(" (AperturaTablaOK)"),

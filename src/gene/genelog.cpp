@@ -88,11 +88,6 @@ void asignarImagen(QObject* imagen, const QImage& picture) {
     if (imagen) imagen->setProperty("Picture", QVariant::fromValue(picture));
 }
 
-QString mensajeExcepcion(const std::exception& e) {
-    if (const auto* de = dynamic_cast<const EDatabaseError*>(&e)) return de->Message();
-    return QString::fromUtf8(e.what());
-}
-
 // A text of TEXTO: 1 found, 0 none, -1 the table could not be read.
 int leerTexto(TModuloDatos* m, const QString& codigo, QString& texto) {
     QString r;
@@ -201,7 +196,7 @@ bool GrabarObjetoBLOB(TModuloDatos* ModuloDatos, const QString& Tabla, const QSt
         return false;
     } catch (const std::exception& e) {
         MensajeAdvertencia(QStringLiteral("¡No ha sido posible grabar la imagen!. Motivo: ") +
-                           mensajeExcepcion(e));
+                           MotivoError(e));
         return false;
     }
     if (!guarda.Confirmar()) return false;

@@ -176,10 +176,7 @@ void ejecutarSQL(TModuloDatos* ModuloDatos, const QString& SQL, const QString& S
         throw;
     } catch (const std::exception& e) {
         Resultado = QStringLiteral("Error. No es posible ejecutar la sentencia SQL. Motivo: ") +
-                    QString::fromUtf8(e.what());
-        if (const auto* de = dynamic_cast<const EDatabaseError*>(&e))
-            Resultado = QStringLiteral("Error. No es posible ejecutar la sentencia SQL. Motivo: ") +
-                        de->Message();
+                    MotivoError(e);
         if (!silenciosa) {
             MensajeAdvertencia(Resultado);
             mostrarSentencia(QStringLiteral("Hay un error en la siguiente Sentencia SQL: "),
@@ -194,8 +191,7 @@ void ejecutarSQL(TModuloDatos* ModuloDatos, const QString& SQL, const QString& S
     } catch (const EAbort&) {
         throw;
     } catch (const std::exception& e) {
-        const auto* de = dynamic_cast<const EDatabaseError*>(&e);
-        const QString motivo = de ? de->Message() : QString::fromUtf8(e.what());
+        const QString motivo = MotivoError(e);
         Resultado = (ado ? QStringLiteral("Error. Se ha producido un error en la Sentencia SQL!. "
                                           "Motivo: ")
                          : QStringLiteral("Error. ¡Se ha producido un error en la Sentencia "
@@ -386,7 +382,8 @@ bool AbrirConsulta(TModuloDatos* ModuloDatos, TQuery* Consulta, const QString& O
         Motivo = e.Message();
         if (!contiene(opciones, "Silencio")) {
             MensajeAdvertencia(
-                QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ") + e.Message());
+                QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ") +
+                MotivoError(e));
             mostrarSentencia(QStringLiteral("Hay un error en la siguiente Sentencia SQL: "),
                              Consulta->SQL().Text());
         }

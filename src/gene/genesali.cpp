@@ -15,6 +15,7 @@
 #include "db/dberror.h"
 #include "db/table.h"
 #include "gene/geneinic.h"
+#include "gene/geneinic_conexion.h"
 #include "gene/genemodu.h"
 #include "gene/geneprog.h"
 #include "gene/genesali_dialogos.h"
@@ -96,7 +97,7 @@ QString TextoExcepcion(std::exception_ptr Error) {
     try {
         std::rethrow_exception(Error);
     } catch (const EDatabaseError& x) {
-        return x.Message();
+        return MotivoError(x);
     } catch (const EOutputError& x) {
         return x.Message();
     } catch (const std::exception& x) {

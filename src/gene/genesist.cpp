@@ -159,11 +159,17 @@ QString RutaDiccionario() {
     const QString ruta = JoinPath(PathBaseDatosGeneral, nombre);
     const QString programa = JoinPath(DirectorioPrograma, nombre);
     if (!QFileInfo::exists(ruta) && QFileInfo::exists(programa)) {
+        // Copied under a name of its own and renamed when whole: a session
+        // starting at the same moment never reads it half written.
+        const QString copia =
+            ruta + QStringLiteral(".%1.nuevo").arg(QCoreApplication::applicationPid());
         try {
-            CopiarArchivo(programa, ruta);
+            CopiarArchivo(programa, copia);
+            QFile::rename(copia, ruta);  // one made meanwhile is kept
         } catch (const EInOutError&) {
             // The caller reports the missing dictionary when it reads it.
         }
+        QFile::remove(copia);
     }
     return ruta;
 }

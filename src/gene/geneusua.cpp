@@ -1,6 +1,7 @@
 // Per-user settings and the rights read from them; search associations.
 
 #include "gene/geneusua.h"
+#include "gene/geneinic_conexion.h"
 
 #include <QFile>
 
@@ -77,11 +78,6 @@ QString textoLineas(const QStringList& lineas) {
     QString texto;
     for (const QString& l : lineas) texto += l + kCrLf;
     return texto;
-}
-
-QString mensajeExcepcion(const std::exception& e) {
-    if (const auto* de = dynamic_cast<const EDatabaseError*>(&e)) return de->Message();
-    return QString::fromUtf8(e.what());
 }
 
 QString archivoBusqueda() {
@@ -180,7 +176,7 @@ void GrabarConfiguracionUsuario(TModuloDatos* ModuloDatos, const QString& Usuari
         if (t->Active()) t->Cancel();
     } catch (const std::exception& e) {
         if (t->Active()) t->Cancel();
-        MensajeAdvertencia(aviso + mensajeExcepcion(e));
+        MensajeAdvertencia(aviso + MotivoError(e));
     }
     try {
         t->Close();

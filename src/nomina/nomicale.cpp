@@ -34,6 +34,8 @@ namespace {
 const char* const kYaExiste = "¡ Está intentando grabar un calendario que ya existe !";
 const char* const kNoActualizado = "¡ Calendario no actualizado !";
 const char* const kCodigoCalendario = "Código de Calendario";
+const int kPrimerAno = 1;
+const int kUltimoAno = 9999;
 const int kNaranja = 33023;
 const int kAzulCielo = 15780518;
 
@@ -267,6 +269,16 @@ TDiaCalendario DiaGenerado(const QDate& Fecha, int NumeroHorario) {
 }
 
 bool GenerarAnoCalendario(int Codigo, int Ano, int NumeroHorario) {
+    // A year without dates (0, negative, past 9999) would write no day that
+    // a calendar can hold, or loop over an invalid date for ever.
+    if (Ano < kPrimerAno || Ano > kUltimoAno) {
+        MensajeAdvertencia(
+            QStringLiteral("¡ El año %1 no es válido !. Indique un año entre %2 y %3.")
+                .arg(Ano)
+                .arg(kPrimerAno)
+                .arg(kUltimoAno));
+        return false;
+    }
     TDatabase* base = BaseCalendarios();
     const QDate desde(Ano, 1, 1);
     const QDate hasta(Ano, 12, 31);
@@ -631,7 +643,7 @@ void TfNOMICALE::pbNuevoClick(QObject*) {
         try {
             GenerarAnoCalendario(CodigoCalendario, Ejercicio, HorarioSeleccionado());
         } catch (const std::exception& e) {
-            MensajeAdvertencia(QString::fromUtf8(e.what()));
+            MensajeAdvertencia(MotivoError(e));
         }
     }
     MostrarMes();
@@ -646,7 +658,7 @@ void TfNOMICALE::pbEliminarClick(QObject*) {
         try {
             EliminarAnoCalendario(CodigoCalendario, Ejercicio);
         } catch (const std::exception& e) {
-            MensajeAdvertencia(QString::fromUtf8(e.what()));
+            MensajeAdvertencia(MotivoError(e));
         }
     }
     MostrarMes();

@@ -97,7 +97,7 @@ TDiaCalendario DiaGenerado(const QDate& Fecha, int NumeroHorario);
 // Generates 1 January to 31 December of Ano for calendar Codigo in date
 // order; at the first day that exists already the warning "¡ Está
 // intentando grabar un calendario que ya existe !" and false, the days
-// before it kept.
+// before it kept. A year outside 1..9999 is refused with a warning (false).
 bool GenerarAnoCalendario(int Codigo, int Ano, int NumeroHorario);
 // Deletes that year of that calendar (bounds from the year number).
 void EliminarAnoCalendario(int Codigo, int Ano);

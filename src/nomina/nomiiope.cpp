@@ -685,7 +685,7 @@ void TfNOMIIOPE::ejecutar() {
         try {
             hecho = IntercambiarPar(o, d);
         } catch (const EDatabaseError& e) {
-            Incidencias << e.Message();
+            Incidencias << MotivoError(e);
         } catch (const EAbort&) {
         } catch (const std::exception& e) {
             // Whatever stops the pair, its transaction is not left open.

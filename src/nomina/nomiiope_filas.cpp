@@ -7,6 +7,7 @@
 #include "db/field.h"
 #include "db/fieldtypes.h"
 #include "db/sysutils.h"
+#include "gene/geneinic_conexion.h"
 #include "gene/genemodu.h"
 #include "gene/genemodu_nombres.h"
 
@@ -134,7 +135,7 @@ bool TMovedorCodigos::MoverAnexosMaestro(const QString& NombreTabla) {
         return moverAnexos(NombreTabla, 0, {});
     } catch (const EDatabaseError& e) {
         incidencias_ << QStringLiteral("La tabla ") + NombreTabla +
-                            QStringLiteral(" no se puede procesar. Motivo: ") + e.Message();
+                            QStringLiteral(" no se puede procesar. Motivo: ") + MotivoError(e);
         return false;
     }
 }
@@ -362,7 +363,7 @@ bool TMovedorCodigos::mover(const TLugarCodigo& Lugar, const QVariant& Origen,
                                 QStringLiteral(" en la tabla ") + Lugar.Tabla + QStringLiteral("!");
         else
             incidencias_ << QStringLiteral("La tabla ") + Lugar.Tabla +
-                                QStringLiteral(" no se puede procesar. Motivo: ") + e.Message();
+                                QStringLiteral(" no se puede procesar. Motivo: ") + MotivoError(e);
         return false;
     }
 }

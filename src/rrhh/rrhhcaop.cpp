@@ -15,6 +15,7 @@
 #include "gene/geneconv.h"
 #include "gene/geneform.h"
 #include "gene/geneinic.h"
+#include "gene/geneinic_conexion.h"
 #include "gene/geneinic_tablas.h"
 #include "gene/genemodu_sql.h"
 #include "gene/genereloj.h"
@@ -575,7 +576,7 @@ void TfRRHHCAOP::EliminarDias(const QDate& Desde, const QDate& Hasta,
                                          "Fecha >= ? AND Fecha <= ?"),
                           QVariantList{codigoOperario_} << LimitesDias(base, Desde, Hasta));
         } catch (const std::exception& e) {
-            MensajeAdvertencia(QString::fromUtf8(e.what()));
+            MensajeAdvertencia(MotivoError(e));
         }
     }
     LeerMes();
@@ -593,7 +594,7 @@ void TfRRHHCAOP::EliminarDias(const QDate& Desde, const QDate& Hasta,
                           QVariantList{codigoOperario_} << LimitesDias(base, Desde, Hasta));
             if (Incidencias->Active()) Incidencias->Refresh();
         } catch (const std::exception& e) {
-            MensajeAdvertencia(QString::fromUtf8(e.what()));
+            MensajeAdvertencia(MotivoError(e));
         }
     }
 }
@@ -650,7 +651,7 @@ void TfRRHHCAOP::GenerarRango(int Desde, int Hasta, const QString& DesdeFecha,
                                                EditSituacion->Text());
         for (int codigo : codigos) generador.Generar(codigo);
     } catch (const std::exception& e) {
-        MensajeAdvertencia(QString::fromUtf8(e.what()));
+        MensajeAdvertencia(MotivoError(e));
     }
     LeerMes();
 }

@@ -17,6 +17,7 @@
 #include "gene/geneconv.h"
 #include "gene/geneform.h"
 #include "gene/geneinic.h"
+#include "gene/geneinic_conexion.h"
 #include "gene/geneinic_tablas.h"
 #include "gene/genemodu.h"
 #include "gene/genemodu_sql.h"
@@ -388,7 +389,7 @@ void TMatrizCapacitacion::GrabarMatriz() {
                 Matriz->Post();
             } catch (const std::exception& e) {
                 if (EnEdicion(Matriz)) Matriz->Cancel();
-                MensajeAdvertencia(definicion_.ErrorGrabacion + QString::fromUtf8(e.what()));
+                MensajeAdvertencia(definicion_.ErrorGrabacion + MotivoError(e));
                 if (!yo) return;
             }
             // The bar follows the save without a repaint for every cell.

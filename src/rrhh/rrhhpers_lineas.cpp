@@ -140,7 +140,7 @@ bool EliminarHistoricos(const QList<TablaLineasAlta>& Tablas, int Codigo) {
 
 void AvisoSentencia(const std::exception& e) {
     MensajeAdvertencia(QStringLiteral("Error. No es posible ejecutar la sentencia SQL. Motivo: ") +
-                       QString::fromUtf8(e.what()));
+                       MotivoError(e));
 }
 
 bool ReservarCodigoNuevo(TAltaMaestro& Alta, TDataSet* Tabla, const QString& CampoClave,

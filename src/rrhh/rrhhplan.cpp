@@ -16,6 +16,7 @@
 #include "gene/genecopi_registros.h"
 #include "gene/geneform.h"
 #include "gene/geneinic.h"
+#include "gene/geneinic_conexion.h"
 #include "gene/geneinic_formulario.h"
 #include "gene/geneinic_servicios.h"
 #include "gene/genemodu.h"
@@ -748,7 +749,7 @@ void TfRRHHPLAN::Carry(bool Seleccionados) {
             } catch (const std::exception& e) {
                 sinEditar(Table2);
                 MensajeAdvertencia(QStringLiteral("¡Curso no actualizado!. Motivo: ") +
-                                   QString::fromUtf8(e.what()));
+                                   MotivoError(e));
             }
         }
         Table1->Refresh();

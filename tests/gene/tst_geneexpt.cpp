@@ -181,6 +181,8 @@ private Q_SLOTS:
         t.cabecera->setFiltered(false);
         QByteArray malas;
         for (int i = 0; i < 1500; ++i) malas += "1|Repetido||08:00:00|\r\n";
+        // A code that is not a number is named in Spanish in its incident.
+        malas.insert(malas.indexOf('\n') + 1, "abc|Otro||08:00:00|\r\n");
         const QString ruta = dir.filePath(QStringLiteral("malas.txt"));
         Escribir(ruta, malas);
         AsignarSeamDialogos([&](QObject* d) {
@@ -205,6 +207,10 @@ private Q_SLOTS:
         QVERIFY2(incidencias[0].startsWith(
                      QStringLiteral("1 - Error grabando el registro 1. Motivo: Key violation")),
                  qPrintable(incidencias[0]));
+        QVERIFY2(incidencias[1].startsWith(QStringLiteral("2 - ")) &&
+                     incidencias[1].endsWith(QStringLiteral(
+                         ". Motivo: ¡ El valor 'abc' no es un número entero válido !")),
+                 qPrintable(incidencias[1]));
         QVERIFY(incidencias[1000].startsWith(QStringLiteral("1001 - ")));
         QCOMPARE(incidencias.last(), QStringLiteral("¡Hay demasiados errores!"));
         // One storage question only.

@@ -113,12 +113,15 @@ private Q_SLOTS:
                  QStringLiteral("¡La lista de filtros es incorrecta! Inténtelo de nuevo."));
     }
 
-    // Esc on an open list closes the list; the next Esc cancels the dialog.
+    // Esc on an open list closes the list and nothing else: the dialog
+    // stays, and no window behind it takes the key as its own (the Esc that
+    // stops a running listing). The next Esc cancels the dialog.
     void escEnListaDesplegable() {
         Escenario e{Engine::Sqlite};
         auto d = dialogo(e.t.get());
         QVERIFY(d);
         bool abiertoTrasLista = false;
+        ListadoCancelado = false;
         AlMostrarse<TfGENEFILT>([&](TfGENEFILT* f) {
             QVERIFY(QTest::qWaitForWindowActive(f));
             f->ListaCampos->setFocus();
@@ -129,7 +132,7 @@ private Q_SLOTS:
             QTest::keyClick(lista, Qt::Key_Escape);
             QVERIFY(!QApplication::activePopupWidget());
             QTRY_VERIFY(f->ListaCampos->hasFocus() && f->isActiveWindow());
-            abiertoTrasLista = f->isVisible() && f->ModalResult() == mrNone;
+            abiertoTrasLista = f->isVisible() && f->ModalResult() == mrNone && !ListadoCancelado;
             QTest::keyClick(f->ListaCampos, Qt::Key_Escape);
         });
         QCOMPARE(d->ShowModal(), int(mrCancel));

@@ -9,6 +9,7 @@
 #include <unistd.h>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -19,6 +20,7 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QtEndian>
 #include <cstdio>
@@ -29,6 +31,7 @@
 #include <thread>
 
 #include "db/database.h"
+#include "db/dberror.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_conexion.h"
 #include "gene/genemens.h"
@@ -211,6 +214,27 @@ int SesionHija(const QString& parametros) {
     return 0;
 }
 
+// On SQLite, once the first session has made the general database, holds
+// its write lock for a moment: every session that meanwhile found a table
+// missing waits to create it, and all of them try it together when the
+// lock is let go, as sessions whose starts overlap do now and then.
+void RetenerEscrituraGeneral(const TestInstalacion& inst) {
+    const QString archivo = inst.carpetaGeneral() + QLatin1Char('/') + kDatabaseFileName;
+    QElapsedTimer reloj;
+    reloj.start();
+    while (!QFileInfo::exists(archivo) && reloj.elapsed() < 60000) QThread::usleep(200);
+    try {
+        TDatabase general;
+        general.Params().folder = inst.carpetaGeneral();
+        general.Open();
+        general.StartTransaction();
+        QThread::msleep(1500);
+        general.Commit();
+    } catch (const EDatabaseError& e) {
+        QFAIL(qPrintable(e.Message() + QLatin1Char(' ') + e.detail()));
+    }
+}
+
 // Starts `n` sessions of the installation at the same moment and keeps them
 // all running until each has reported; their reports, in order.
 QList<QByteArray> ArranquesSimultaneos(const TestInstalacion& inst, int n) {
@@ -231,6 +255,11 @@ QList<QByteArray> ArranquesSimultaneos(const TestInstalacion& inst, int n) {
     };
     for (int i = 0; i < n; ++i) leerHasta(i, "listo");
     for (auto& p : hijas) p->write("ya\n");
+    // A child reads "ya" only once its pipe is written, which the reads
+    // below do one child after another: written to all first, the sessions
+    // start together.
+    for (auto& p : hijas) p->waitForBytesWritten();
+    if (inst.motor() == Engine::Sqlite) RetenerEscrituraGeneral(inst);
     for (int i = 0; i < n; ++i) leerHasta(i, "fin=");
     for (auto& p : hijas) p->closeWriteChannel();
     for (auto& p : hijas) p->waitForFinished(30000);
@@ -556,16 +585,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("clave");
         QTest::addColumn<QString>("valor");
         QTest::addColumn<QString>("motivo");
+        const QString noDisponible = QStringLiteral(
+            "¡ El tipo de base de datos \"%1\" no está disponible !. Indique en TipoBaseDatos "
+            "\"Paradox\" o \"SQL Generica\".");
         QTest::newRow("Access") << "TipoBaseDatos"
-                                << "Microsoft Access"
-                                << "Engine not available";
+                                << "Microsoft Access" << noDisponible.arg("Microsoft Access");
         // No server here: the driver or the engine is missing, and it says so.
         QTest::newRow("SQL Server") << "TipoBaseDatos"
                                     << "Microsoft SQL Server"
                                     << "";
         QTest::newRow("desconocido") << "TipoBaseDatos"
-                                     << "Oracle"
-                                     << "Engine not available";
+                                     << "Oracle9" << noDisponible.arg("Oracle9");
         QTest::newRow("carpeta inexistente")
             << "PathBaseDatosGeneral"
             << "/no/existe/DATOS"

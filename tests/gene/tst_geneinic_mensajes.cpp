@@ -6,11 +6,13 @@
 #include "db/dberror.h"
 #include "gene/geneapp.h"
 #include "gene/geneinic.h"
+#include "gene/geneinic_conexion.h"
 #include "gene/genemens.h"
 #include "gene/geneprog.h"
 #include "gene/sesion.h"
 #include "io/inifile.h"
 #include "io/textfile.h"
+#include "support/dbfixture.h"
 #include "ui/controls.h"
 #include "ui/dbgrid.h"
 #include "ui/form.h"
@@ -296,6 +298,159 @@ private Q_SLOTS:
                                           QStringLiteral(" Tabla: T")),
                      esperado + " Tabla: T");
         }
+    }
+
+    // Errors the translator's table does not know, in Spanish by their code
+    // (the engine's own for engine errors), with the engine's words after
+    // them where they help: after ". Motivo: " and uncaught alike.
+    void traduccionPorCodigo_data() {
+        QTest::addColumn<int>("codigo");
+        QTest::addColumn<QString>("mensaje");
+        QTest::addColumn<QString>("detalle");
+        QTest::addColumn<QString>("codigoMotor");
+        QTest::addColumn<QString>("texto");
+        const QString llena =
+            QStringLiteral("could not extend file \"base/16384/16385\": No space left on device");
+        QTest::newRow("disco lleno del servidor")
+            << int(DbError::SqlError) << llena << "INSERT INTO T VALUES (1)"
+            << "53100"
+            << "¡ No queda espacio en el disco de la Base de Datos !. Libere espacio e inténtelo "
+               "de nuevo. Motivo: " +
+                   llena;
+        QTest::newRow("motor desconocido")
+            << int(DbError::UnsupportedEngine) << "Engine not available"
+            << "TipoBaseDatos: Oracle9"
+            << ""
+            << "¡ El tipo de base de datos \"Oracle9\" no está disponible !. Indique en "
+               "TipoBaseDatos \"Paradox\" o \"SQL Generica\".";
+        QTest::newRow("campo de una tabla de otra forma")
+            << int(DbError::FieldNotFound) << "Field 'Nombre' not found"
+            << ""
+            << ""
+            << "¡ El campo 'Nombre' no existe !. Compruebe la estructura de la tabla o de la "
+               "consulta.";
+        QTest::newRow("columna de una consulta")
+            << int(DbError::FieldNotFound) << "Field 'Nombe' not found"
+            << "no such column: Nombe\nSELECT Nombe FROM T"
+            << "1"
+            << "¡ El campo 'Nombe' no existe !. Compruebe la estructura de la tabla o de la "
+               "consulta. Motivo: no such column: Nombe";
+        QTest::newRow("fecha fuera de intervalo")
+            << int(DbError::SqlError) << "date/time field value out of range: \"2024-13-45\""
+            << ""
+            << "22008"
+            << "¡ La fecha (u hora) está fuera del intervalo admitido !. Motivo: date/time field "
+               "value out of range: \"2024-13-45\"";
+        QTest::newRow("demasiadas columnas en SQLite")
+            << int(DbError::SqlError) << "too many columns in result set"
+            << "SELECT 1"
+            << "1"
+            << "¡ La consulta tiene demasiadas columnas !. Seleccione menos campos. Motivo: too "
+               "many columns in result set";
+        QTest::newRow("otro error de SQLite con el mismo código")
+            << int(DbError::SqlError) << "near \"SELEC\": syntax error"
+            << "SELEC 1"
+            << "1"
+            << "";
+    }
+    void traduccionPorCodigo() {
+        QFETCH(int, codigo);
+        QFETCH(QString, mensaje);
+        QFETCH(QString, detalle);
+        QFETCH(QString, codigoMotor);
+        QFETCH(QString, texto);
+        EDatabaseError e(DbError(codigo), mensaje, detalle);
+        e.setEngineCode(codigoMotor);
+        QCOMPARE(TraduccionErrorBaseDatos(e), texto);
+        QCOMPARE(MotivoError(e), texto.isEmpty() ? mensaje : texto);
+        // Uncaught, the same text as a warning; the program goes on.
+        Lanzador objeto;
+        QEvent evento(QEvent::User);
+        objeto.lanzar = [&e] { throw e; };
+        QCoreApplication::sendEvent(&objeto, &evento);
+        QCOMPARE(MessageSeam::log().size(), 1);
+        QCOMPARE(MessageSeam::log().at(0).kind, QStringLiteral("A"));
+        QCOMPARE(MessageSeam::log().at(0).text, texto.isEmpty() ? mensaje : texto);
+        QVERIFY(!TerminacionSolicitada());
+    }
+
+    // The texts the table lists keep their translation; the incidents of an
+    // import name the value that failed.
+    void tablaYConversiones_data() {
+        QTest::addColumn<QString>("mensaje");
+        QTest::addColumn<QString>("motivo");
+        QTest::addColumn<QString>("sinCapturar");
+        const QString repita =
+            QStringLiteral("¡ El dato introducido no es válido !. Repita por favor.");
+        QTest::newRow("entero") << "'abc' is not a valid integer value"
+                                << "¡ El valor 'abc' no es un número entero válido !" << repita;
+        QTest::newRow("número") << "'1,2,3' is not a valid floating point value"
+                                << "¡ El valor '1,2,3' no es un número válido !" << repita;
+        QTest::newRow("fecha") << "'31/02/2024' is not a valid date"
+                               << "¡ El valor '31/02/2024' no es una fecha válida !"
+                               << "¡ La fecha (u hora) introducida no es válida !. Repita por "
+                                  "favor.";
+        QTest::newRow("con el campo") << "'x' is not a valid boolean value for field 'Activo'"
+                                      << "¡ El valor 'x' no es un valor lógico válido (SI o NO) "
+                                         "para el campo Activo !"
+                                      << "¡ El valor 'x' no es un valor lógico válido (SI o NO) "
+                                         "para el campo Activo !";
+    }
+    void tablaYConversiones() {
+        QFETCH(QString, mensaje);
+        QFETCH(QString, motivo);
+        QFETCH(QString, sinCapturar);
+        const EConvertError e(mensaje);
+        QCOMPARE(MotivoError(e), motivo);
+        Lanzador objeto;
+        QEvent evento(QEvent::User);
+        objeto.lanzar = [&e] { throw e; };
+        QCoreApplication::sendEvent(&objeto, &evento);
+        QCOMPARE(MessageSeam::log().size(), 1);
+        QCOMPARE(MessageSeam::log().at(0).text, sinCapturar);
+    }
+
+    // The same errors raised by the engines themselves.
+    void erroresDelMotor_data() { AddEngineRows(); }
+    void erroresDelMotor() {
+        const bool pg = CurrentEngine() == Engine::Postgres;
+        TestDatabase t(CurrentEngine());
+        TDatabase* db = t.db();
+        auto error = [db](const QString& sql) {
+            try {
+                db->Execute(sql);
+            } catch (const EDatabaseError& e) {
+                return e;
+            }
+            return EDatabaseError(DbError::General, QStringLiteral("sin error"));
+        };
+        QStringList columnas;
+        for (int i = 0; i < 2100; ++i) columnas << QString::number(i);
+        const QString muchas = MotivoError(error(QStringLiteral("SELECT ") + columnas.join(',')));
+        QVERIFY2(muchas.startsWith(QStringLiteral("¡ La consulta tiene demasiadas columnas !. "
+                                                  "Seleccione menos campos. Motivo: ")),
+                 qPrintable(muchas));
+        if (pg) {
+            const QString fecha =
+                MotivoError(error(QStringLiteral("SELECT CAST('2024-13-45' AS timestamp)")));
+            QVERIFY2(fecha.startsWith(QStringLiteral(
+                         "¡ La fecha (u hora) está fuera del intervalo admitido !. Motivo: ")),
+                     qPrintable(fecha));
+            return;
+        }
+        // A file that may not grow is a full disk.
+        db->Execute(QStringLiteral("CREATE TABLE G (A INTEGER PRIMARY KEY, B TEXT)"));
+        const int paginas = db->Scalar(QStringLiteral("PRAGMA page_count")).toInt();
+        db->Execute(QStringLiteral("PRAGMA max_page_count = %1").arg(paginas + 1));
+        const EDatabaseError lleno = error(QStringLiteral("INSERT INTO G VALUES (1, '") +
+                                           QString(20000, QLatin1Char('x')) + QStringLiteral("')"));
+        const QString archivo =
+            QFileInfo(t.db()->Params().folder + QStringLiteral("/") + kDatabaseFileName)
+                .absoluteFilePath();
+        QCOMPARE(MotivoError(lleno),
+                 QStringLiteral("¡ No queda espacio en el disco de la Base de "
+                                "Datos ") +
+                     archivo + QStringLiteral(" !. Libere espacio e inténtelo de nuevo."));
     }
 
     void colaDeReconstruccion() {

@@ -1,7 +1,8 @@
 // The company calendars on a real installation: the month laid out Monday
 // first, a generated year (leap day, August, the schedule), a year that
-// exists already, the deletion of a year by its number, copies that never
-// touch the calendar on display, the spins at their ends and a marked day.
+// exists already, a year outside 1..9999 refused, the deletion of a year by
+// its number, copies that never touch the calendar on display, the spins at
+// their ends and a marked day.
 
 #include <QtTest>
 
@@ -167,6 +168,32 @@ private Q_SLOTS:
         QCOMPARE(filas(4), QString::number(31 + 29 + 4 + 1));
         QCOMPARE(dia(4, 2024, 3, 5), QStringLiteral("NO|SI|NO|NO|0"));
         QCOMPARE(dia(4, 2024, 3, 6), QString());
+    }
+
+    // A year without valid dates is refused before anything is written:
+    // year 0 used to loop for ever, 10000 wrote the days of 9999 and a
+    // negative year invalid dates.
+    void anoFueraDeIntervalo_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<int>("ano");
+        for (Engine motor : AvailableEngines())
+            for (int ano : {0, -1, 10000})
+                QTest::newRow(qPrintable(EngineTag(motor) + QStringLiteral(" %1").arg(ano)))
+                    << int(motor) << ano;
+    }
+    void anoFueraDeIntervalo() {
+        QFETCH(int, engine);
+        QFETCH(int, ano);
+        Entorno e(engine);
+        QVERIFY(!GenerarAnoCalendario(1, ano, 3));
+        QCOMPARE(
+            textos(),
+            QStringList{QStringLiteral("¡ El año %1 no es válido !. Indique un año entre 1 y 9999.")
+                            .arg(ano)});
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM CALENDAR")), QStringLiteral("0"));
+        // The limits themselves are years like any other.
+        QVERIFY(GenerarAnoCalendario(1, ano > 0 ? 9999 : 1, 3));
+        QCOMPARE(filas(1), QStringLiteral("365"));
     }
 
     void eliminar_data() { AddEngineRows(); }

@@ -8,7 +8,9 @@
 #include <QImage>
 #include <QMdiArea>
 #include <QMenu>
+#include <QProcess>
 #include <QtTest>
+#include <cstdio>
 
 #include "db/query.h"
 #include "db/table.h"
@@ -26,6 +28,7 @@
 #include "gene/listings/genecinf_filtro.h"
 #include "gene/listings/genecinf_sql.h"
 #include "gene/listings/genecsql.h"
+#include "gene/mensajes.h"
 #include "gene/sesion.h"
 #include "rrhh/rrhhlpla.h"
 #include "rrhh/rrhhmenu.h"
@@ -189,6 +192,61 @@ class TestRRHHMenu : public QObject {
         CodigoUsuarioInicial = usuario;
         MessageSeam::enqueue(usuario);
         menu_->FormShow(menu_);
+    }
+
+public:
+    // The child's part of terminacionEnPrevisualizacion: the training-plan
+    // listing waits in its preview when the program is asked to end, by a
+    // kind "E" message ("E") or by the inactivity timer ("inactividad"). The
+    // request is carried out as in the program (no test seam), inside the
+    // application's own loop; the child says how far it got.
+    void terminarConListado(const QString& como) {
+        initTestCase();
+        instalar(int(Engine::Sqlite));
+        agregarUsuario(QStringLiteral("PEPE"), QStringLiteral("1"));
+        entrar(QStringLiteral("PEPE"));
+        TTable personal, plan;
+        personal.setTableName(QStringLiteral("PERSONAL"));
+        plan.setTableName(QStringLiteral("PLANFORM"));
+        if (!AbrirTabla(fGENEINIC, &personal) || !AbrirTabla(fGENEINIC, &plan)) return;
+        sql(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (1, 'GARCIA')"),
+            QStringLiteral("Database"));
+        sql(QStringLiteral("INSERT INTO PLANFORM (Ejercicio, CodigoOperario, Linea, "
+                           "AccionFormativa, Tipo, Realizado, Revision, CodigoFormacion) VALUES "
+                           "(%1, 1, 1, 'SOLDADURA', 'Interno', 'SI', 1, 'F1')")
+                .arg(QDate::currentDate().year()),
+            QStringLiteral("Database"));
+        RegistrarTfRRHHLPLA();
+        qobject_cast<TMenuItem*>(menu_->FindComponent(QStringLiteral("ListadodePlandeFormacin1")))
+            ->Click();
+        QPointer<TfRRHHLPLA> listado =
+            qobject_cast<TfRRHHLPLA*>(BuscarFormularioAbierto(QStringLiteral("fRRHHLPLA")));
+        if (!listado) return;
+        EnPrevisualizacion([como](TfGENEPREV*) {
+            std::printf("previsualizacion\n");
+            std::fflush(stdout);
+            MessageSeam::deactivate();
+            if (como == QLatin1String("E")) {
+                // The user reads the error and accepts it.
+                auto* cierre = new QTimer;
+                QObject::connect(cierre, &QTimer::timeout, [cierre] {
+                    auto* d = qobject_cast<TfGENEMENS*>(QApplication::activeModalWidget());
+                    if (!d || !d->isVisible()) return;
+                    cierre->stop();
+                    cierre->deleteLater();
+                    d->close();
+                });
+                cierre->start(5);
+                MensajeError(QStringLiteral("¡ Error de prueba !"));
+            } else {
+                TiempoForzarTerminacionAplicacion = QStringLiteral("1");
+                UltimaActividad = QDateTime::currentDateTime().addSecs(-61);
+                TimerAplicacionTimer(fGENEINIC, nullptr);
+            }
+        });
+        listado->pbListarClick();
+        std::printf("listado=%s\n", listado && !listado->ListadoEnCurso ? "fin" : "en curso");
+        std::fflush(stdout);
     }
 
 private Q_SLOTS:
@@ -428,6 +486,27 @@ private Q_SLOTS:
         QVERIFY(!ventana);
         QVERIFY(ModuloDatos != nullptr);
         QVERIFY(menu_->PrimeraActivacion == false);
+    }
+
+    // A listing waiting in its preview when a kind "E" message or the
+    // inactivity timer ends the program: the listing ends, the program ends
+    // with code 1, and nothing crashes on the way out.
+    void terminacionEnPrevisualizacion_data() {
+        QTest::addColumn<QString>("como");
+        QTest::newRow("mensaje E") << "E";
+        QTest::newRow("inactividad") << "inactividad";
+    }
+    void terminacionEnPrevisualizacion() {
+        QFETCH(QString, como);
+        QProcess hija;
+        hija.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        hija.start(QCoreApplication::applicationFilePath(),
+                   {QStringLiteral("--terminar-con-listado"), como});
+        QVERIFY(hija.waitForFinished(120000));
+        const QByteArray salida = hija.readAllStandardOutput();
+        QCOMPARE(hija.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(salida.contains("previsualizacion\nlistado=fin\nsalida=1\n"), salida.constData());
+        QCOMPARE(hija.exitCode(), 1);
     }
 
     // A query or a report saved or deleted shows in "Adicional" or
@@ -771,5 +850,18 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestRRHHMenu)
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    TestRRHHMenu tc;
+    if (argc > 2 && qstrcmp(argv[1], "--terminar-con-listado") == 0) {
+        const QString como = QString::fromLocal8Bit(argv[2]);
+        QTimer::singleShot(0, &tc, [&tc, como] { tc.terminarConListado(como); });
+        const int salida = QApplication::exec();
+        std::printf("salida=%d\n", salida);
+        std::fflush(stdout);
+        return salida;
+    }
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&tc, argc, argv);
+}
 #include "tst_rrhhmenu.moc"

@@ -23,11 +23,6 @@ QString Consultar(const QString& SQL) {
     return ConsultaSilenciosa(ModuloDatos, SQL, QStringLiteral("Database"));
 }
 
-QString MotivoDe(const std::exception& e) {
-    if (auto* d = dynamic_cast<const EDatabaseError*>(&e)) return d->Message();
-    return QString::fromUtf8(e.what());
-}
-
 }  // namespace
 
 bool LeerInforme(const QString& Nombre, QString& SQL, QString& Instrucciones) {
@@ -91,7 +86,7 @@ bool EscribirInforme(const QString& Nombre, const QString& SQL, const QString& I
             return false;
         }
     } catch (const std::exception& e) {
-        Motivo = MotivoDe(e);
+        Motivo = MotivoError(e);
         return false;
     }
     MenusConsultasModificados();

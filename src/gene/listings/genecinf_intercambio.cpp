@@ -1,4 +1,5 @@
 #include "gene/listings/genecinf_intercambio.h"
+#include "gene/geneinic_conexion.h"
 
 #include <QFile>
 #include <exception>
@@ -159,8 +160,7 @@ bool InsertarInformeImportado(const QString& Nombre, const InformeIntercambio& I
         filtro.Post();
     } catch (const std::exception& e) {
         if (filtro.Active() && filtro.State() != dsBrowse) filtro.Cancel();
-        const auto* d = dynamic_cast<const EDatabaseError*>(&e);
-        NoGrabado(d ? d->Message() : QString::fromUtf8(e.what()));
+        NoGrabado(MotivoError(e));
         return false;
     }
     return true;

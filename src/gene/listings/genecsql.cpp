@@ -1,4 +1,5 @@
 #include "gene/listings/genecsql.h"
+#include "gene/geneinic_conexion.h"
 
 #include <QHBoxLayout>
 #include <QMouseEvent>
@@ -699,7 +700,7 @@ void TfGENECSQL::CargarTablas(const QString& BaseDatos) {
         tablas = BaseDatosSelector(BaseDatos)->TableNames();
     } catch (const std::exception& e) {
         MensajeAdvertencia(QStringLiteral("¡No es posible abrir la Base de Datos! Motivo: ") +
-                           QString::fromUtf8(e.what()));
+                           MotivoError(e));
         return;
     }
     QryConsultasSQL->Close();

@@ -1,4 +1,5 @@
 #include "gene/listings/geneuinf.h"
+#include "gene/geneinic_conexion.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -291,7 +292,7 @@ QString TfGENEUINF::EjecutarConsultaInforme() {
                                          : kErrorConsulta + QStringLiteral(". Motivo: ") + motivo;
             }
         } catch (const std::exception& e) {
-            error = kErrorConsulta + QStringLiteral(". Motivo: ") + QString::fromUtf8(e.what());
+            error = kErrorConsulta + QStringLiteral(". Motivo: ") + MotivoError(e);
         }
         QryConsultasSQL->Close();
         MensajeBarraEstado(fGENEINIC, StatusBar1, QString(), QString());

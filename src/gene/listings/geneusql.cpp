@@ -1,4 +1,5 @@
 #include "gene/listings/geneusql.h"
+#include "gene/geneinic_conexion.h"
 
 #include <QHBoxLayout>
 #include <QRegularExpression>
@@ -404,7 +405,7 @@ bool TfGENEUSQL::pbGuardarCambiosClick() {
         return true;
     } catch (const std::exception& e) {
         MensajeAdvertencia(QStringLiteral("¡No es posible guardar los cambios! Motivo: ") +
-                           QString::fromUtf8(e.what()));
+                           MotivoError(e));
         return false;
     }
 }

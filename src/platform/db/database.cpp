@@ -165,6 +165,21 @@ bool isDdl(const QString& sql) {
            head.startsWith(QLatin1String("ALTER"), Qt::CaseInsensitive);
 }
 
+// The first word of a statement, upper-cased.
+QString firstWord(const QString& sql) {
+    static const QRegularExpression word(QStringLiteral("^[\\s(]*([A-Za-z]+)"));
+    return word.match(sql).captured(1).toUpper();
+}
+
+// Statements that change no stored data.
+bool isReadOnlyStatement(const QString& sql) {
+    static const QStringList reads{
+        QStringLiteral("SELECT"),    QStringLiteral("WITH"),    QStringLiteral("SHOW"),
+        QStringLiteral("VALUES"),    QStringLiteral("SET"),     QStringLiteral("BEGIN"),
+        QStringLiteral("SAVEPOINT"), QStringLiteral("RELEASE"), QStringLiteral("ROLLBACK")};
+    return reads.contains(firstWord(sql));
+}
+
 // Column comments on PostgreSQL: "Spelling;ftType;Size;Required".
 QString columnComment(const TFieldDef& f) {
     return f.Name + QLatin1Char(';') + FieldTypeName(f.DataType) + QLatin1Char(';') +
@@ -271,11 +286,15 @@ const SqlDialect& TDatabase::dialect() const {
 }
 
 bool TDatabase::Connected() const {
-    return db_.isValid() && db_.isOpen();
+    // A lost connection still counts: the next statement opens it again.
+    return db_.isValid() && (db_.isOpen() || lost_);
 }
 
 QSqlDatabase TDatabase::connection() const {
     if (!Connected()) throw EDatabaseError::make(DbError::ClosedDataSet, QString(), databaseName_);
+    // Whoever takes the connection runs a statement on it: a lost one is
+    // opened again first.
+    if (lost_) const_cast<TDatabase*>(this)->reconnect();
     settlePendingReads();
     return db_;
 }
@@ -357,6 +376,10 @@ void TDatabase::openPostgres() {
     if (!db_.open())
         throw EDatabaseError::make(DbError::ConnectionFailed, QString(),
                                    scrubbed(db_.lastError().text(), params_.password));
+    setUpPostgresSession();
+}
+
+void TDatabase::setUpPostgresSession() {
     const QString schema = pgSchema();
     if (!pgSchemaExists(db_, schema))
         throw EDatabaseError::make(DbError::DatabaseNotFound, QString(), schema);
@@ -376,6 +399,75 @@ void TDatabase::openPostgres() {
     savepoint_ = std::make_unique<QSqlQuery>(db_);
     release_ = std::make_unique<QSqlQuery>(db_);
     rollbackTo_ = std::make_unique<QSqlQuery>(db_);
+}
+
+void TDatabase::markLost(const QString& sql) const {
+    lost_ = true;
+    const bool transaction = inTransaction_ || firstWord(sql) == QLatin1String("COMMIT");
+    inTransaction_ = false;
+    readOnly_ = false;
+    // Rows not yet read are gone with the connection.
+    pendingReads_.clear();
+    QString what;
+    if (transaction)
+        what = QStringLiteral(
+            "No se ha guardado ninguno de los cambios de la operación en curso: la transacción "
+            "se ha cancelado.");
+    else if (!isReadOnlyStatement(sql))
+        what = QStringLiteral("No se ha guardado el último cambio.");
+    else
+        what = QStringLiteral("Los cambios ya guardados se conservan.");
+    lostText_ =
+        QStringLiteral("¡ Se ha perdido la conexión con el servidor de la Base de Datos !. ") +
+        what + QStringLiteral(" La conexión se restablecerá en la próxima operación.");
+}
+
+void TDatabase::reconnect() {
+    // The prepared statements of the old connection stay alive, emptied, for
+    // callers that still hold them; new ones are prepared on the new one.
+    for (const auto& q : std::as_const(prepared_)) {
+        q->clear();
+        stale_ << q;
+    }
+    prepared_.clear();
+    userStatement_ = false;  // the server's prepared statements end with it
+    savepoint_.reset();
+    release_.reset();
+    rollbackTo_.reset();
+    InvalidateCatalog();
+    db_.close();
+    // One try per action: a server still down is told again at the next one.
+    if (!db_.open())
+        throw EDatabaseError(
+            DbError::ConnectionLost,
+            QStringLiteral("¡ No es posible restablecer la conexión con el servidor de la Base de "
+                           "Datos !. Compruebe que está en marcha e inténtelo de nuevo."),
+            scrubbed(db_.lastError().text(), params_.password));
+    lost_ = false;
+    try {
+        setUpPostgresSession();
+    } catch (...) {
+        lost_ = true;
+        throw;
+    }
+    // The record locks the session held, taken again; one another session
+    // took meanwhile is no longer this session's.
+    QStringList notRetaken;
+    QSqlQuery q(db_);
+    for (auto it = locks_.begin(); it != locks_.end();) {
+        q.prepare(QStringLiteral("SELECT pg_try_advisory_lock(hashtext(?), hashtext(?))"));
+        q.addBindValue(it->space);
+        q.addBindValue(it->key);
+        const bool got = q.exec() && q.next() && q.value(0).toBool();
+        q.finish();
+        if (got) {
+            ++it;
+            continue;
+        }
+        notRetaken << it->table.toUpper() + QStringLiteral(" (") + it->key + QLatin1Char(')');
+        it = locks_.erase(it);
+    }
+    Q_EMIT Reconnected(notRetaken);
 }
 
 QString TDatabase::pgSchema() const {
@@ -403,6 +495,8 @@ void TDatabase::Close() {
     }
     locks_.clear();
     prepared_.clear();
+    stale_.clear();
+    lost_ = false;
     savepoint_.reset();
     release_.reset();
     rollbackTo_.reset();
@@ -520,14 +614,71 @@ void TDatabase::RefuseNul(const QString& sql, const QVariantList& values) const 
                              sql);
 }
 
+bool HasLoneSurrogate(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (!c.isSurrogate()) continue;
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        else
+            return true;
+    }
+    return false;
+}
+
+QString WellFormedText(const QString& text) {
+    if (!HasLoneSurrogate(text)) return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            out += c;
+            out += text.at(++i);
+        } else {
+            out += c.isSurrogate() ? QChar(QChar::ReplacementCharacter) : c;
+        }
+    }
+    return out;
+}
+
+namespace {
+
+// The values with each text's lone surrogates replaced (a copy only when
+// one has any).
+QVariantList WellFormedValues(const QVariantList& values) {
+    QVariantList out = values;
+    for (qsizetype i = 0; i < values.size(); ++i)
+        if (values.at(i).typeId() == QMetaType::QString &&
+            HasLoneSurrogate(values.at(i).toString()))
+            out[i] = WellFormedText(values.at(i).toString());
+    return out;
+}
+
+}  // namespace
+
+void TDatabase::CheckBoundValues(QSqlQuery& query) const {
+    const QVariantList values = query.boundValues();
+    RefuseNul(QString(), values);
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        const QVariant& v = values.at(i);
+        if (v.typeId() == QMetaType::QString && HasLoneSurrogate(v.toString()))
+            query.bindValue(int(i), WellFormedText(v.toString()));
+    }
+}
+
 void TDatabase::noteDdl(const QString& sql) {
     if (isDdl(sql)) InvalidateCatalog();
 }
 
-QSqlQuery TDatabase::Execute(const QString& sql, const QVariantList& binds) {
+QSqlQuery TDatabase::Execute(const QString& statement, const QVariantList& values) {
     QSqlQuery q(connection());
     q.setForwardOnly(true);
-    RefuseNul(sql, binds);
+    RefuseNul(statement, values);
+    // SQLite reads a lone surrogate as half of a pair and swallows the
+    // character after it: text reaches either engine well formed.
+    const QString sql = WellFormedText(statement);
+    const QVariantList binds = WellFormedValues(values);
     noteDdl(sql);
     if (binds.isEmpty()) {
         // No server-side PREPARE: it takes no DDL and no list of statements.
@@ -543,6 +694,8 @@ QSqlQuery TDatabase::Execute(const QString& sql, const QVariantList& binds) {
 }
 
 QSqlQuery& TDatabase::Prepared(const QString& sql) {
+    // A lost connection's statements are not handed out again.
+    if (lost_) reconnect();
     auto it = prepared_.constFind(sql);
     if (it != prepared_.constEnd()) return **it;
     auto q = std::make_shared<QSqlQuery>(connection());
@@ -554,7 +707,7 @@ QSqlQuery& TDatabase::Prepared(const QString& sql) {
 
 void TDatabase::Run(QSqlQuery& query) {
     settlePendingReads();
-    RefuseNul(QString(), query.boundValues());
+    CheckBoundValues(query);
     if (!inTransaction_ || params_.engine != Engine::Postgres) {
         if (!query.exec()) raiseError(query.lastError(), query.lastQuery());
         return;
@@ -562,11 +715,13 @@ void TDatabase::Run(QSqlQuery& query) {
     guarded(query, query.lastQuery(), [&] { return query.exec(); });
 }
 
-QSqlQuery TDatabase::ExecuteUser(const QString& sql, const QVariantList& binds) {
-    if (params_.engine != Engine::Postgres) return Execute(sql, binds);
+QSqlQuery TDatabase::ExecuteUser(const QString& statement, const QVariantList& parameters) {
+    if (params_.engine != Engine::Postgres) return Execute(statement, parameters);
     QSqlQuery q(connection());
     q.setForwardOnly(true);
-    RefuseNul(sql, binds);
+    RefuseNul(statement, parameters);
+    const QString sql = WellFormedText(statement);
+    const QVariantList binds = WellFormedValues(parameters);
     noteDdl(sql);
     // The values as the driver writes them for its own prepared statements.
     QStringList values;
@@ -653,6 +808,35 @@ void TDatabase::Rollback() {
 // ---------------------------------------------------------- error mapping
 
 void TDatabase::raiseError(const QSqlError& error, const QString& sql) const {
+    try {
+        raiseMapped(error, sql);
+    } catch (EDatabaseError& e) {
+        e.setEngineCode(error.nativeErrorCode());
+        throw;
+    }
+}
+
+bool TDatabase::isLoss(const QSqlError& error) const {
+    // The driver may take a broken connection for a closed one.
+    if (params_.engine != Engine::Postgres || !db_.isValid()) return false;
+    // Connection exceptions, and the server ending the backend (terminated,
+    // crashed, shutting down).
+    auto lossState = [](const QString& state) {
+        return state.startsWith(QLatin1String("08")) || state == QLatin1String("57P01") ||
+               state == QLatin1String("57P02") || state == QLatin1String("57P03");
+    };
+    const QString state = error.nativeErrorCode();
+    if (lossState(state)) return true;
+    if (!state.isEmpty()) return false;
+    // libpq's own failures carry no state ("server closed the connection
+    // unexpectedly", "no connection to the server"): a probe tells.
+    QSqlQuery probe(db_);
+    if (probe.exec(QStringLiteral("SELECT 1"))) return false;
+    const QString probeState = probe.lastError().nativeErrorCode();
+    return probeState.isEmpty() || lossState(probeState);
+}
+
+void TDatabase::raiseMapped(const QSqlError& error, const QString& sql) const {
     const QString text = scrubbed(
         error.databaseText().isEmpty() ? error.text() : error.databaseText(), params_.password);
     const QString detail = text + QStringLiteral("\n") + sql;
@@ -694,6 +878,10 @@ void TDatabase::raiseError(const QSqlError& error, const QString& sql) const {
         throw EDatabaseError::make(DbError::SqlError, text, sql);
     }
     const QString state = error.nativeErrorCode();
+    if (isLoss(error)) {
+        markLost(sql);
+        throw EDatabaseError(DbError::ConnectionLost, lostText_, detail);
+    }
     // "ERROR:  message\n(...)": the first line without the severity.
     QString message = text;
     static const QRegularExpression severity(QStringLiteral("^(ERROR|FATAL|PANIC):\\s*"));
@@ -863,26 +1051,34 @@ TFieldDefs TDatabase::ColumnDefs(const QString& table) {
                 out[at].DataType = ftAutoInc;
         }
     } else {
-        QSqlQuery q = Execute(
-            QStringLiteral("SELECT a.attname, format_type(a.atttypid, a.atttypmod), a.attnotnull, "
-                           "a.attidentity <> '', col_description(a.attrelid, a.attnum) "
-                           "FROM pg_attribute a WHERE a.attrelid = to_regclass(?) "
-                           "AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum"),
-            {pgRegclass(table)});
-        while (q.next()) {
-            TFieldDef f;
-            const QString att = q.value(0).toString();
-            if (!parseColumnComment(q.value(4).toString(), att, f)) {
-                int size = 0;
-                f.Name = IdentifierSpelling(att);
-                f.DataType = pgFieldType(q.value(1).toString(), q.value(3).toBool(), &size);
-                f.Size = size;
-                f.Required = q.value(2).toBool();
+        // A table another session has just created can be found by name
+        // while its columns are not yet seen by the statement that reads
+        // them (its snapshot is older): they are read again, never cached
+        // as none.
+        for (int attempt = 0; out.isEmpty() && attempt < 3; ++attempt) {
+            QSqlQuery q =
+                Execute(QStringLiteral("SELECT a.attname, format_type(a.atttypid, a.atttypmod), "
+                                       "a.attnotnull, a.attidentity <> '', "
+                                       "col_description(a.attrelid, a.attnum) FROM pg_attribute a "
+                                       "WHERE a.attrelid = to_regclass(?) AND a.attnum > 0 AND NOT "
+                                       "a.attisdropped ORDER BY a.attnum"),
+                        {pgRegclass(table)});
+            while (q.next()) {
+                TFieldDef f;
+                const QString att = q.value(0).toString();
+                if (!parseColumnComment(q.value(4).toString(), att, f)) {
+                    int size = 0;
+                    f.Name = IdentifierSpelling(att);
+                    f.DataType = pgFieldType(q.value(1).toString(), q.value(3).toBool(), &size);
+                    f.Size = size;
+                    f.Required = q.value(2).toBool();
+                }
+                out << f;
             }
-            out << f;
+            if (out.isEmpty() && !TableExists(table))
+                throw EDatabaseError::make(DbError::TableNotFound, QString(), table);
         }
-        if (out.isEmpty() && !TableExists(table))
-            throw EDatabaseError::make(DbError::TableNotFound, QString(), table);
+        if (out.isEmpty()) return out;
     }
     for (const TFieldDef& f : std::as_const(out)) RegisterIdentifierSpelling(f.Name);
     columnCache_.insert(key, out);
@@ -1136,7 +1332,7 @@ bool TDatabase::TryLockRecord(const QString& table, const QString& key) {
     Run(q);
     const bool got = q.next() && q.value(0).toBool();
     q.finish();
-    if (got) locks_.insert(id, RecordLock{space, 1});
+    if (got) locks_.insert(id, RecordLock{space, 1, table, key});
     return got;
 }
 

@@ -163,16 +163,35 @@ public:
     // answer "unterminated quoted string"). Execute and Run check by
     // themselves.
     void RefuseNul(const QString& sql, const QVariantList& values) const;
+    // RefuseNul on a query's bound values, and a lone surrogate in a bound
+    // text replaced by U+FFFD (SQLite would take it as half of a pair and
+    // swallow the next character). Execute and Run check by themselves.
+    void CheckBoundValues(QSqlQuery& query) const;
 
     // Maps an engine error of this connection to EDatabaseError and throws it.
+    // A PostgreSQL connection the server ended (restarted, backend ended)
+    // raises ConnectionLost with a Spanish text that says what was not saved:
+    // the open transaction is gone, and the next statement reconnects.
     [[noreturn]] void raiseError(const class QSqlError& error, const QString& sql) const;
+    // True between a lost connection and the next statement's reconnection.
+    bool ConnectionLost() const { return lost_; }
 
 Q_SIGNALS:
     void aboutToClose();
+    // After a reconnection: the record locks of the session that could not
+    // be taken again (another session holds them now), each "TABLE (key)".
+    void Reconnected(const QStringList& locksNotRetaken);
 
 private:
     void openSqlite();
     void openPostgres();
+    void setUpPostgresSession();
+    // A lost connection opened again; its record locks taken again.
+    void reconnect();
+    // Notes a lost connection: the transaction and pending reads are gone.
+    void markLost(const QString& sql) const;
+    bool isLoss(const class QSqlError& error) const;
+    [[noreturn]] void raiseMapped(const class QSqlError& error, const QString& sql) const;
     // Runs one step of a statement; on PostgreSQL inside a transaction under a
     // savepoint. Raises the mapped error.
     template <typename Step>
@@ -191,21 +210,32 @@ private:
     QString connectionName_;
     TConnectionParams params_;
     QSqlDatabase db_;
-    bool inTransaction_ = false;
-    bool readOnly_ = false;       // a read-only transaction of BeginReadOnly runs
-    bool userStatement_ = false;  // the prepared statement for users exists
+    mutable bool inTransaction_ = false;
+    mutable bool readOnly_ = false;  // a read-only transaction of BeginReadOnly runs
+    bool userStatement_ = false;     // the prepared statement for users exists
     QStringList attached_;
     std::unique_ptr<QSqlQuery> savepoint_, release_, rollbackTo_;
     QHash<QString, std::shared_ptr<QSqlQuery>> prepared_;
+    // Prepared statements of a lost connection: callers may still hold them.
+    QList<std::shared_ptr<QSqlQuery>> stale_;
+    mutable bool lost_ = false;
+    mutable QString lostText_;  // what the loss cost, for the next failure
     struct RecordLock {
         QString space;  // schema and table, as the lock was taken
         int count = 0;
+        QString table;  // as the caller named it
+        QString key;
     };
     QHash<QString, RecordLock> locks_;
     QHash<QString, TFieldDefs> columnCache_;
     QHash<QString, TIndexDefs> indexCache_;
     mutable QList<TPendingRead*> pendingReads_;
 };
+
+// True when the text holds a UTF-16 surrogate that is not half of a pair.
+bool HasLoneSurrogate(const QString& text);
+// The text with every lone surrogate replaced by U+FFFD.
+QString WellFormedText(const QString& text);
 
 // Begins a read-only transaction for a user's query where BeginReadOnly
 // does, and ends it when destroyed or at End.

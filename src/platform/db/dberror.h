@@ -33,6 +33,7 @@ enum class DbError {
     DatabaseNotFound,   // the database (file or schema) does not exist
     InvalidBookmark,    // "Invalid bookmark"
     UnsupportedEngine,  // an engine that is not available here
+    ConnectionLost,     // the server ended the connection; the next action reconnects
 };
 
 // A database error with its code, its exact English message and, apart, the
@@ -47,12 +48,20 @@ public:
     DbError code() const { return code_; }
     const QString& Message() const { return message_; }
     const QString& detail() const { return detail_; }
+    // The engine's own code for an error it raised (PostgreSQL's SQLSTATE,
+    // SQLite's extended result code); empty for the errors of this layer.
+    const QString& engineCode() const { return engineCode_; }
+    EDatabaseError& setEngineCode(const QString& code) {
+        engineCode_ = code;
+        return *this;
+    }
     const char* what() const noexcept override { return utf8_.c_str(); }
 
 private:
     DbError code_;
     QString message_;
     QString detail_;
+    QString engineCode_;
     std::string utf8_;
 };
 

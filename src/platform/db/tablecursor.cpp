@@ -713,7 +713,7 @@ void TTableCursor::runDirect(QSqlQuery& q) {
         db_->Run(q);
         return;
     }
-    db_->RefuseNul(QString(), q.boundValues());
+    db_->CheckBoundValues(q);
     if (!q.exec()) db_->raiseError(q.lastError(), q.lastQuery());
 }
 

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -96,6 +97,10 @@ private Q_SLOTS:
     void failedCommitEndsTransaction();
     void nulInText_data() { AddEngineRows(); }
     void nulInText();
+    void loneSurrogates_data() { AddEngineRows(); }
+    void loneSurrogates();
+    void lostConnection_data() { AddEngineRows(); }
+    void lostConnection();
     void preparedStatements_data() { AddEngineRows(); }
     void preparedStatements();
     void catalogRoundTrip_data() { AddEngineRows(); }
@@ -390,6 +395,133 @@ void TstDatabase::nulInText() {
     db->Execute(insert, {4, QStringLiteral("Ana")});
     db->Commit();
     QCOMPARE(countRows(db, QStringLiteral("Personas")), 1);
+}
+
+// A lone surrogate is stored as U+FFFD: SQLite used to take it as half of a
+// pair and swallow the character after it ("ab\uD800\uDC63d").
+void TstDatabase::loneSurrogates() {
+    TestDatabase t(CurrentEngine());
+    TDatabase* db = t.db();
+    makePeople(db);
+    const QString lone = QStringLiteral("ab") + QChar(0xD800) + QStringLiteral("cd");
+    const QString stored =
+        QStringLiteral("ab") + QChar(QChar::ReplacementCharacter) + QStringLiteral("cd");
+    const QString pair = QStringLiteral("a") + QChar(0xD83D) + QChar(0xDE00) + QStringLiteral("b");
+    const QString lowFirst = QChar(0xDC00) + QStringLiteral("x") + QChar(0xD800);
+    const QString insert = QStringLiteral("INSERT INTO Personas (Codigo, Nombre) VALUES (?, ?)");
+    db->Execute(insert, {1, lone});
+    db->Execute(insert, {2, pair});
+    db->Execute(insert, {3, lowFirst});
+    db->StartTransaction();
+    QSqlQuery& q = db->Prepared(insert);
+    q.addBindValue(4);
+    q.addBindValue(lone);
+    db->Run(q);
+    db->Execute(QStringLiteral("INSERT INTO Personas (Codigo, Nombre) VALUES (5, ") +
+                SqlDialect::quoteString(lone) + QLatin1Char(')'));
+    db->Commit();
+    auto nombre = [db](int codigo) {
+        return db->Scalar(QStringLiteral("SELECT Nombre FROM Personas WHERE Codigo = ?"), {codigo})
+            .toString();
+    };
+    for (int codigo : {1, 4, 5}) QCOMPARE(nombre(codigo), stored);
+    QCOMPARE(nombre(2), pair);
+    QCOMPARE(nombre(3), QChar(QChar::ReplacementCharacter) + QStringLiteral("x") +
+                            QChar(QChar::ReplacementCharacter));
+    // A search with the same text finds what was stored.
+    QCOMPARE(db->Scalar(QStringLiteral("SELECT COUNT(*) FROM Personas WHERE Nombre = ?"), {lone})
+                 .toInt(),
+             3);
+}
+
+// A PostgreSQL connection the server ends (a restart, a terminated backend)
+// is told in Spanish with what was not saved, and the next action opens it
+// again, with the record locks it held, or says which it could not take.
+void TstDatabase::lostConnection() {
+    if (CurrentEngine() != Engine::Postgres) QSKIP("only a server connection can be lost");
+    TestDatabase t(Engine::Postgres);
+    TDatabase* db = t.db();
+    makePeople(db);
+    const auto other = t.openSecondSession(QStringLiteral("Otra"));
+    auto endBackend = [&] {
+        const int pid = db->Scalar(QStringLiteral("SELECT pg_backend_pid()")).toInt();
+        other->Execute(QStringLiteral("SELECT pg_terminate_backend(?)"), {pid});
+        QTRY_COMPARE(other
+                         ->Scalar(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE "
+                                                 "pid = ?"),
+                                  {pid})
+                         .toInt(),
+                     0);
+    };
+    const QString lost =
+        QStringLiteral("¡ Se ha perdido la conexión con el servidor de la Base de Datos !. ");
+    const QString again = QStringLiteral(" La conexión se restablecerá en la próxima operación.");
+    const QString insert = QStringLiteral("INSERT INTO Personas (Codigo, Nombre) VALUES (?, ?)");
+    db->Execute(insert, {1, QStringLiteral("Ana")});
+    QVERIFY(db->TryLockRecord(QStringLiteral("Personas"), QStringLiteral("1")));
+    QVERIFY(db->TryLockRecord(QStringLiteral("Personas"), QStringLiteral("2")));
+
+    // Inside a transaction: nothing of it was saved.
+    db->StartTransaction();
+    db->Execute(insert, {2, QStringLiteral("Luis")});
+    endBackend();
+    QVERIFY_DBERROR(db->Execute(insert, {3, QStringLiteral("Eva")}), DbError::ConnectionLost,
+                    lost +
+                        "No se ha guardado ninguno de los cambios de la operación en curso: la "
+                        "transacción se ha cancelado." +
+                        again);
+    QVERIFY(!db->InTransaction());
+    QVERIFY(db->Connected());
+    QVERIFY(db->ConnectionLost());
+    // Meanwhile another session takes record 2; record 1 waits for its owner.
+    QVERIFY(other->TryLockRecord(QStringLiteral("Personas"), QStringLiteral("2")));
+    QSignalSpy reconnected(db, &TDatabase::Reconnected);
+    QCOMPARE(countRows(db, QStringLiteral("Personas")), 1);
+    QVERIFY(!db->ConnectionLost());
+    QCOMPARE(reconnected.size(), 1);
+    QCOMPARE(reconnected.at(0).at(0).toStringList(), QStringList{"PERSONAS (2)"});
+    QVERIFY(!other->TryLockRecord(QStringLiteral("Personas"), QStringLiteral("1")));
+    db->StartTransaction();
+    db->Execute(insert, {2, QStringLiteral("Luis")});
+    db->Commit();
+
+    // A change outside a transaction, a read, and a commit.
+    endBackend();
+    QVERIFY_DBERROR(db->Execute(insert, {3, QStringLiteral("Eva")}), DbError::ConnectionLost,
+                    lost + "No se ha guardado el último cambio." + again);
+    endBackend();
+    QVERIFY_DBERROR(db->Scalar(QStringLiteral("SELECT COUNT(*) FROM Personas")),
+                    DbError::ConnectionLost,
+                    lost + "Los cambios ya guardados se conservan." + again);
+    QCOMPARE(countRows(db, QStringLiteral("Personas")), 2);
+    // A statement prepared before the loss fails; one prepared after works.
+    QSqlQuery& held = db->Prepared(insert);
+    db->StartTransaction();
+    endBackend();
+    QVERIFY_DBERROR(db->Commit(), DbError::ConnectionLost, "");
+    held.addBindValue(5);
+    held.addBindValue(QStringLiteral("Rosa"));
+    QVERIFY_DBERROR(db->Run(held), DbError::ConnectionLost,
+                    lost + "No se ha guardado el último cambio." + again);
+    QSqlQuery& fresh = db->Prepared(insert);
+    fresh.addBindValue(6);
+    fresh.addBindValue(QStringLiteral("Juan"));
+    db->Run(fresh);
+    QCOMPARE(countRows(db, QStringLiteral("Personas")), 3);
+    QCOMPARE(reconnected.size(), 4);
+    QVERIFY(reconnected.last().at(0).toStringList().isEmpty());
+    // A user's statement prepared on the server before the loss is prepared
+    // again on the new connection.
+    const QString users = QStringLiteral("SELECT COUNT(*) FROM Personas");
+    QSqlQuery before = db->ExecuteUser(users);
+    QVERIFY(before.next());
+    QCOMPARE(before.value(0).toInt(), 3);
+    before = QSqlQuery();
+    endBackend();
+    QVERIFY_DBERROR(db->ExecuteUser(users), DbError::ConnectionLost, "");
+    QSqlQuery after = db->ExecuteUser(users);
+    QVERIFY(after.next());
+    QCOMPARE(after.value(0).toInt(), 3);
 }
 
 void TstDatabase::preparedStatements() {
