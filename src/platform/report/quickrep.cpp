@@ -369,7 +369,7 @@ bool TQRPrinter::writePdf(QPdfWriter& writer, const QString& title, const QPageL
 bool TQRPrinter::ExportToFilter(TQRExportFilter& filter) const {
     ensurePictures();
     filter.Start(title_);
-    for (int n = 1; n <= PageCount(); ++n) filter.Page(n, PageTextLines(Page(n)));
+    for (int n = 1; n <= pages_.size(); ++n) filter.Page(n, PageTextLines(*pages_[n - 1]));
     return filter.Finish();
 }
 
