@@ -84,13 +84,18 @@ QString DescripcionCodigo(const QString& Tabla, const QString& Codigo) {
 // line the grid was on comes back (when it still exists).
 class LoteRejilla {
 public:
-    LoteRejilla(TTable* Tabla, bool& EnProceso)
-        : tabla_(Tabla), enProceso_(EnProceso), marca_(Tabla->GetBookmark()) {
+    LoteRejilla(TTable* Tabla, bool& EnProceso, QString& Comprobado)
+        : tabla_(Tabla),
+          enProceso_(EnProceso),
+          comprobado_(Comprobado),
+          marca_(Tabla->GetBookmark()) {
         enProceso_ = true;
+        comprobado_.clear();
         tabla_->DisableControls();
     }
     ~LoteRejilla() {
         enProceso_ = false;
+        comprobado_.clear();
         try {
             tabla_->GotoBookmark(marca_);
         } catch (const std::exception&) {
@@ -103,6 +108,7 @@ public:
 private:
     TTable* tabla_;
     bool& enProceso_;
+    QString& comprobado_;
     TBookmark marca_;
 };
 
@@ -432,9 +438,14 @@ bool TfRRHHPLAN::ValidarLinea(const QString& NombreCampo) {
     if (!EnEdicion(Table1) || ActiveControl() == pbCancelar) return true;
     if (NombreCampo.isEmpty() || NombreCampo == QLatin1String("CodigoOperario")) {
         const QString codigo = Campo(Table1, "CodigoOperario")->AsString();
-        if (codigo.isEmpty() || !ExisteClaveTabla(ModuloDatos, QLatin1String(kPersonal), codigo)) {
-            MensajeAdvertencia(QStringLiteral("¡No existe el operario!"));
-            return false;
+        const bool comprobado = EnProceso && !codigo.isEmpty() && codigo == OperarioComprobado;
+        if (!comprobado) {
+            if (codigo.isEmpty() ||
+                !ExisteClaveTabla(ModuloDatos, QLatin1String(kPersonal), codigo)) {
+                MensajeAdvertencia(QStringLiteral("¡No existe el operario!"));
+                return false;
+            }
+            if (EnProceso) OperarioComprobado = codigo;
         }
     }
     // A line number typed out of range is refused by the post too, not
@@ -707,7 +718,7 @@ void TfRRHHPLAN::Carry(bool Seleccionados) {
     };
 
     TCursorEspera reloj;
-    const LoteRejilla lote(Table1, EnProceso);
+    const LoteRejilla lote(Table1, EnProceso, OperarioComprobado);
     if (!Seleccionados) {
         Table1->First();
         while (!Table1->Eof()) {
@@ -779,7 +790,7 @@ void TfRRHHPLAN::AsignarRevision1Click(QObject*) {
     if (!ValidarEntero(respuesta, QStringLiteral("Revisión"))) return;
     const int revision = respuesta.trimmed().toInt();
     TCursorEspera reloj;
-    const LoteRejilla lote(Table1, EnProceso);
+    const LoteRejilla lote(Table1, EnProceso, OperarioComprobado);
     Table1->First();
     while (!Table1->Eof()) {
         try {
@@ -803,7 +814,7 @@ void TfRRHHPLAN::RepetirparatodoslosOperarios1Click(QObject*) {
     if (hasta.isEmpty() || !ValidarEntero(hasta, QStringLiteral("Hasta Operario"))) return;
 
     TCursorEspera reloj;
-    const LoteRejilla lote(Table1, EnProceso);
+    const LoteRejilla lote(Table1, EnProceso, OperarioComprobado);
     const int propio = Campo(Table1, "CodigoOperario")->AsInteger();
     // The employees are read first: Personal also names the grid's lines.
     QList<int> operarios;

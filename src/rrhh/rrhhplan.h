@@ -104,6 +104,10 @@ private:
 
     // A batch operation edits lines whatever column the grid has selected.
     bool EnProceso = false;
+    // The last employee found during a batch operation: its lines come one
+    // after the other, and asking the database again for each costs as much
+    // as writing the line.
+    QString OperarioComprobado;
     // The print dialog is open.
     bool Imprimiendo = false;
 };

@@ -153,6 +153,7 @@ void TfRRQRLPLA::RellenarTemporal() {
     TField* pFinal = Campo(PlanFormacion, "FechaFinal");
     TField* pValAlumno = Campo(PlanFormacion, "ValoracionAlumno");
     TField* pValJefe = Campo(PlanFormacion, "ValoracionJefeSeccion");
+    TField* eCodigo = Campo(Personal, "CodigoOperario");
     TField* eNombre = Campo(Personal, "Nombre");
     TField* eMatricula = Campo(Personal, "NumeroMatricula");
     TField* tClasificacion = Campo(Temporal, "Clasificacion");
@@ -176,6 +177,22 @@ void TfRRQRLPLA::RellenarTemporal() {
     QHash<int, bool> seleccion;
     int actual = 0;
     bool existe = false;
+    // The plan comes by employee code, and so do the employees: the next
+    // employee is mostly a few records on, where a step costs less than a
+    // search; farther away, or back, he is searched for.
+    constexpr int kPasos = 8;
+    bool enPersonal = false;  // Personal stands on the employee `actual`
+    const auto buscarOperario = [&](int codigo) {
+        if (enPersonal && codigo > actual) {
+            for (int paso = 0; paso < kPasos; ++paso) {
+                Personal->Next();
+                if (Personal->Eof()) return false;
+                const int leido = eCodigo->AsInteger();
+                if (leido >= codigo) return leido == codigo;
+            }
+        }
+        return Personal->FindKey({codigo});
+    };
     // The lines go in by batches, each in a short transaction of its own (a
     // commit per line costs as much as the rest of the fill); the window
     // messages and the cancel are seen between batches, with no batch open.
@@ -194,7 +211,9 @@ void TfRRQRLPLA::RellenarTemporal() {
         }
         const int codigo = pCodigo->AsInteger();
         if (!existe || codigo != actual) {
-            existe = Personal->FindKey({codigo});
+            existe = buscarOperario(codigo);
+            // A code passed by or searched in vain leaves Personal elsewhere.
+            enPersonal = existe;
             actual = codigo;
         }
         if (!existe) continue;

@@ -162,6 +162,35 @@ private Q_SLOTS:
         QVERIFY(!t.Exists());
     }
 
+    // Each line finds its own employee whatever the gaps between the codes:
+    // one gone between two others, one far on, one past the last.
+    void operariosSalteados() {
+        TestInstalacion inst(Engine::Sqlite, OpcionesInstalacion{.empresaActual = 1});
+        TModuloDatos modulo;
+        TTable personal, plan;
+        personal.setTableName(QStringLiteral("PERSONAL"));
+        plan.setTableName(QStringLiteral("PLANFORM"));
+        QVERIFY(AbrirTabla(fGENEINIC, &personal));
+        QVERIFY(AbrirTabla(fGENEINIC, &plan));
+        for (int e : {1, 2, 3, 4, 5, 6, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 40})
+            sql(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre, NumeroMatricula) "
+                               "VALUES (%1, 'N%2', %1)")
+                    .arg(e)
+                    .arg(e, 2, 10, QChar('0')));
+        for (int e : {1, 7, 8, 40, 41})
+            sql(QStringLiteral("INSERT INTO PLANFORM (Ejercicio, CodigoOperario, Linea, "
+                               "AccionFormativa, Tipo, Realizado, Revision, CodigoFormacion) "
+                               "VALUES (2024, %1, 1, 'A%1', 'Interno', 'NO', 1, 'F1')")
+                    .arg(e));
+        TfRRQRLPLA r;
+        SinContratos(&r);
+        r.QuickReport->Prepare();
+        QCOMPARE(Filas(r.Temporal), (QStringList{"1/A1/", "8/A8/", "40/A40/"}));
+        r.Temporal->Last();
+        QCOMPARE(r.Temporal->FieldByName("Nombre")->AsString(), QStringLiteral("N40"));
+        QCOMPARE(r.Temporal->FieldByName("NumeroMatricula")->AsInteger(), 40);
+    }
+
     // The printed page: valuations of two characters print whole, and no
     // caption runs into its neighbour or into the restrictions block.
     void pagina() {

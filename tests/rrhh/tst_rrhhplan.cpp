@@ -344,6 +344,21 @@ private Q_SLOTS:
                  QStringLiteral("12|1|NO|3||\r\n12|2|SI|3||\r\n20|1|NO|3||\r\n20|2|SI|3|DEP01|"
                                 "Administración"));
         QCOMPARE(f->Table1->RecordCount(), 4);
+
+        // An employee found by one batch and removed before the next is
+        // looked for again: his lines are refused.
+        f->Table1->setFilter(QStringLiteral("(CodigoOperario = '20')"));
+        f->Table1->setFiltered(true);
+        MessageSeam::enqueue(QStringLiteral("4"));
+        f->AsignarRevision1Click(nullptr);
+        sql(QStringLiteral("DELETE FROM PERSONAL WHERE CodigoOperario = 20"));
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("5"));
+        f->AsignarRevision1Click(nullptr);
+        QCOMPARE(textos().count(QStringLiteral("¡No existe el operario!")), 2);
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, Revision FROM PLANFORM WHERE "
+                                    "Ejercicio = 2005 ORDER BY CodigoOperario, Linea")),
+                 QStringLiteral("12|3\r\n12|3\r\n20|4\r\n20|4"));
     }
 
     // A line refused by its check stays as typed, without further warnings.

@@ -64,7 +64,7 @@ const QFont& TQRPrintable::pictureFont() const {
 }
 
 void TQRPrintable::drawBox(TQRPrintContext& ctx, const QRectF& rect) const {
-    QPainter* p = ctx.painter;
+    TQRPageRecord* p = ctx.painter;
     if (!p) return;
     // A box of the band's own colour needs no paint: the band has it already.
     if (!transparent_ && (!band_ || color_ != band_->Color())) {
@@ -325,7 +325,7 @@ void TQRMemo::setText(const QString& text) {
 TQRShape::TQRShape(QObject* owner, TQRCustomBand* band) : TQRPrintable(owner, band) {}
 
 void TQRShape::Draw(TQRPrintContext& ctx, const QRectF& rect) {
-    QPainter* p = ctx.painter;
+    TQRPageRecord* p = ctx.painter;
     if (!p) return;
     const QColor pen = ColorToQt(Pen.Color);
     const double w = Pen.Width;

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPicture>
 #include <algorithm>
+#include <functional>
 
 #include "io/textfile.h"
 #include "report/engine_p.h"
@@ -96,11 +97,15 @@ QString csvField(const QString& text) {
 
 }  // namespace
 
-QList<TQRTextLine> PageTextLines(const QPicture& page) {
+namespace {
+
+// The texts of a page drawn by `draw` onto a painter in the page's own unit,
+// by lines.
+QList<TQRTextLine> textLines(const std::function<void(QPainter&)>& draw) {
     TextDevice device;
     {
         QPainter painter(&device);
-        painter.drawPicture(0, 0, page);
+        draw(painter);
     }
     QList<PlacedText> texts = device.engine.texts;
     std::stable_sort(texts.begin(), texts.end(), [](const PlacedText& a, const PlacedText& b) {
@@ -123,6 +128,16 @@ QList<TQRTextLine> PageTextLines(const QPicture& page) {
             return a.Left < b.Left;
         });
     return lines;
+}
+
+}  // namespace
+
+QList<TQRTextLine> PageTextLines(const QPicture& page) {
+    return textLines([&page](QPainter& painter) { painter.drawPicture(0, 0, page); });
+}
+
+QList<TQRTextLine> PageTextLines(const TQRPageRecord& page) {
+    return textLines([&page](QPainter& painter) { page.play(painter); });
 }
 
 TQRExportFilter::~TQRExportFilter() = default;

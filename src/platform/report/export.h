@@ -7,6 +7,7 @@
 #include <QString>
 
 class QPicture;
+class TQRPageRecord;
 
 struct TQRTextItem {
     double Left = 0;   // report units from the sheet's left edge
@@ -18,6 +19,7 @@ using TQRTextLine = QList<TQRTextItem>;
 
 // The lines of a page, top to bottom.
 QList<TQRTextLine> PageTextLines(const QPicture& page);
+QList<TQRTextLine> PageTextLines(const TQRPageRecord& page);
 
 class TQRExportFilter {
 public:

@@ -70,7 +70,7 @@ void QRDrawFrame(TQRPrintContext& ctx, const TQRFrame& frame, const QRectF& rect
     ctx.usePen(c, frame.Width);
     const QRectF r = QRPictureRect(rect);
     const double h = frame.Width * kQRSub / 2;  // lines run inside the box
-    QPainter* p = ctx.painter;
+    TQRPageRecord* p = ctx.painter;
     if (frame.DrawTop) p->drawLine(QPointF(r.left(), r.top() + h), QPointF(r.right(), r.top() + h));
     if (frame.DrawBottom)
         p->drawLine(QPointF(r.left(), r.bottom() - h), QPointF(r.right(), r.bottom() - h));
@@ -80,7 +80,83 @@ void QRDrawFrame(TQRPrintContext& ctx, const TQRFrame& frame, const QRectF& rect
         p->drawLine(QPointF(r.right() - h, r.top()), QPointF(r.right() - h, r.bottom()));
 }
 
-void TQRPrintContext::startPage(QPainter* p) {
+void TQRPageRecord::setFont(const QFont& font) {
+    calls_.push_back({Font, int(fonts_.size()), {}, 0});
+    fonts_.push_back(font);
+}
+
+void TQRPageRecord::setPen(const QPen& pen) {
+    calls_.push_back({Pen, int(pens_.size()), {}, 0});
+    pens_.push_back(pen);
+}
+
+void TQRPageRecord::setBrush(const QBrush& brush) {
+    calls_.push_back({Brush, int(brushes_.size()), {}, 0});
+    brushes_.push_back(brush);
+}
+
+void TQRPageRecord::fillRect(const QRectF& rect, const QColor& color) {
+    calls_.push_back({Fill, int(colors_.size()), rect, 0});
+    colors_.push_back(color);
+}
+
+void TQRPageRecord::drawLine(const QPointF& from, const QPointF& to) {
+    calls_.push_back({Line, 0, QRectF(from, to), 0});
+}
+
+void TQRPageRecord::drawRect(const QRectF& rect) {
+    calls_.push_back({Rect, 0, rect, 0});
+}
+
+void TQRPageRecord::drawEllipse(const QRectF& rect) {
+    calls_.push_back({Ellipse, 0, rect, 0});
+}
+
+void TQRPageRecord::drawImage(const QRectF& target, const QImage& image) {
+    calls_.push_back({Image, int(images_.size()), target, 0});
+    images_.push_back(image);
+}
+
+void TQRPageRecord::drawText(const QRectF& rect, int flags, const QString& text) {
+    calls_.push_back({Text, int(texts_.size()), rect, flags});
+    texts_.push_back(text);
+}
+
+void TQRPageRecord::play(QPainter& painter) const {
+    for (const Call& c : calls_) {
+        switch (c.kind) {
+            case Font:
+                painter.setFont(fonts_[c.index]);
+                break;
+            case Pen:
+                painter.setPen(pens_[c.index]);
+                break;
+            case Brush:
+                painter.setBrush(brushes_[c.index]);
+                break;
+            case Fill:
+                painter.fillRect(c.rect, colors_[c.index]);
+                break;
+            case Line:
+                painter.drawLine(c.rect.topLeft(), c.rect.bottomRight());
+                break;
+            case Rect:
+                painter.drawRect(c.rect);
+                break;
+            case Ellipse:
+                painter.drawEllipse(c.rect);
+                break;
+            case Image:
+                painter.drawImage(c.rect, images_[c.index]);
+                break;
+            case Text:
+                painter.drawText(c.rect, c.flags, texts_[c.index]);
+                break;
+        }
+    }
+}
+
+void TQRPrintContext::startPage(TQRPageRecord* p) {
     painter = p;
     hasFont_ = hasPen_ = hasBrush_ = false;
 }
@@ -131,6 +207,18 @@ int TQRPrinter::PageCount() const {
     return pages_.isEmpty() ? straightPages_ : int(pages_.size());
 }
 
+namespace {
+// A page's drawing in its own unit (1/960 inch) at `dotsPerInch` painter
+// units per inch, from the painter's first state.
+void playPage(const TQRPageRecord& page, QPainter& painter, double dotsPerInch) {
+    painter.save();
+    const double scale = dotsPerInch / kQRPictureUnitsPerInch;
+    painter.scale(scale, scale);
+    page.play(painter);
+    painter.restore();
+}
+}  // namespace
+
 void TQRPrinter::ensurePictures() const {
     // Pictures are a cache of the run: making them again changes nothing the
     // caller holds but the pages themselves.
@@ -141,25 +229,22 @@ const QPicture& TQRPrinter::Page(int number) const {
     static const QPicture kEmpty;
     ensurePictures();
     if (number < 1 || number > pages_.size()) return kEmpty;
-    return pages_[number - 1];
+    if (pictures_.size() != pages_.size()) pictures_ = QList<QPicture>(pages_.size());
+    QPicture& picture = pictures_[number - 1];
+    if (picture.isNull()) {
+        const QSizeF sheet = sheet_ * (kQRPictureUnitsPerInch / 25.4);
+        picture.setBoundingRect(QRect(0, 0, qRound(sheet.width()), qRound(sheet.height())));
+        QPainter painter(&picture);
+        // Played at the picture's own resolution, the page keeps its unit.
+        playPage(*pages_[number - 1], painter, kQRPictureUnitsPerInch);
+    }
+    return picture;
 }
 
 void TQRPrinter::DrawPage(QPainter& painter, int number, double dotsPerInch) const {
     ensurePictures();
     if (number < 1 || number > pages_.size()) return;
-    const QPicture& page = pages_[number - 1];
-    painter.save();
-    // Playing a picture scales it from the resolution it was recorded at to
-    // the device's; the pages' own unit is undone here instead.
-    double sx = dotsPerInch / kQRPictureUnitsPerInch;
-    double sy = sx;
-    if (const QPaintDevice* device = painter.device()) {
-        sx *= double(page.logicalDpiX()) / device->logicalDpiX();
-        sy *= double(page.logicalDpiY()) / device->logicalDpiY();
-    }
-    painter.scale(sx, sy);
-    painter.drawPicture(0, 0, page);
-    painter.restore();
+    playPage(*pages_[number - 1], painter, dotsPerInch);
 }
 
 void TQRPrinter::SetPreviewWindow(QObject* window) {
@@ -184,6 +269,7 @@ bool TQRPrinter::eventFilter(QObject* watched, QEvent* event) {
 
 void TQRPrinter::clear(const QSizeF& sheet, TPrinterOrientation orientation, const QString& title) {
     pages_.clear();
+    pictures_.clear();
     straightPages_ = 0;
     straightPdf_.clear();
     straightLayout_.reset();
@@ -283,7 +369,7 @@ bool TQRPrinter::writePdf(QPdfWriter& writer, const QString& title, const QPageL
 bool TQRPrinter::ExportToFilter(TQRExportFilter& filter) const {
     ensurePictures();
     filter.Start(title_);
-    for (int n = 1; n <= PageCount(); ++n) filter.Page(n, PageTextLines(pages_[n - 1]));
+    for (int n = 1; n <= pages_.size(); ++n) filter.Page(n, PageTextLines(*pages_[n - 1]));
     return filter.Finish();
 }
 
@@ -326,8 +412,7 @@ private:
     TQuickRep& rep_;
     TQRPrinter& out_;
     TQRPrintContext ctx_;
-    QPicture picture_;
-    std::unique_ptr<QPainter> painter_;
+    std::shared_ptr<TQRPageRecord> page_;
     QPagedPaintDevice* pdf_ = nullptr;
     QPainter* pdfPainter_ = nullptr;
     std::function<QPageLayout()> pdfLayout_;
@@ -453,7 +538,7 @@ bool TQREngine::printBand(TQRCustomBand* band, bool atFoot) {
         prepare(true);
     }
     const QRectF bandRect(left_, y_, band->Width(), height);
-    if (QPainter* p = ctx_.painter) {
+    if (TQRPageRecord* p = ctx_.painter) {
         const QColor c = ColorToQt(band->Color());
         if (c.isValid() && c != Qt::white) p->fillRect(QRPictureRect(bandRect), c);
     }
@@ -485,19 +570,9 @@ void TQREngine::newPage() {
         } else {
             pdf_->newPage();
         }
-        // Each page starts from the painter's first state, as a picture does,
-        // in the pages' own unit.
-        pdfPainter_->save();
-        const double scale = double(pdf_->logicalDpiX()) / kQRPictureUnitsPerInch;
-        pdfPainter_->scale(scale, scale);
-        ctx_.startPage(pdfPainter_);
-    } else {
-        picture_ = QPicture();
-        picture_.setBoundingRect(
-            QRect(0, 0, qRound(pageWidth_ * kQRSub), qRound(pageHeight_ * kQRSub)));
-        painter_ = std::make_unique<QPainter>(&picture_);
-        ctx_.startPage(painter_.get());
     }
+    page_ = std::make_shared<TQRPageRecord>();
+    ctx_.startPage(page_.get());
     pageOpen_ = true;
     y_ = top_;
     pageHasBody_ = false;
@@ -522,14 +597,12 @@ void TQREngine::endPage(bool last) {
     ctx_.painter = nullptr;
     pageOpen_ = false;
     if (pdf_) {
-        pdfPainter_->restore();
+        playPage(*page_, *pdfPainter_, pdf_->logicalDpiX());
         ++out_.straightPages_;
     } else {
-        painter_->end();
-        painter_.reset();
-        out_.pages_.append(picture_);
-        picture_ = QPicture();
+        out_.pages_.append(page_);
     }
+    page_.reset();
     if (out_.OnPageAvailable) out_.OnPageAvailable(out_.PageCount());
     progress();
     // With a preview on screen the pages show as they come, and the preview

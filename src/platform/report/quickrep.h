@@ -9,9 +9,10 @@
 // less 5 mm margins is 750 units wide in portrait and 1047 in landscape.
 // Page size and margins are millimetres; font sizes are points.
 //
-// Pages are QPictures drawn in tenths of a report unit (1/960 inch), so that
-// font sizes keep their proportion at any output resolution; the page
-// printer (TQRPrinter) holds them and nothing else of the run.
+// Pages are drawn in tenths of a report unit (1/960 inch), so that font
+// sizes keep their proportion at any output resolution; the page printer
+// (TQRPrinter) holds them, as the drawing calls of each page, and nothing
+// else of the run. A page is handed out as a QPicture when asked for.
 
 #include <QByteArray>
 #include <QList>
@@ -32,6 +33,7 @@ class QPrinter;
 class TDataSet;
 class TQRCustomBand;
 class TQRExportFilter;
+class TQRPageRecord;
 class TQuickRep;
 
 constexpr int kQRUnitsPerInch = 96;
@@ -127,7 +129,9 @@ private:
     void ensurePictures() const;
     bool writePdf(QPdfWriter& writer, const QString& title, const QPageLayout& layout);
 
-    QList<QPicture> pages_;
+    QList<std::shared_ptr<const TQRPageRecord>> pages_;
+    // The pages asked for as pictures, made from pages_ when first asked.
+    mutable QList<QPicture> pictures_;
     // A run drawn straight into a PDF: its pages (no pictures kept) and the
     // file's bytes and layout, written again without a new run.
     int straightPages_ = 0;
