@@ -27,7 +27,7 @@
 #include "rrhh/rrqrlope.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
-#include "support/libroxlsx.h"
+#include "support/xlsxprueba.h"
 #include "ui/controls.h"
 #include "ui/registry.h"
 

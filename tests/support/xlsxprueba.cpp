@@ -1,5 +1,6 @@
 #include "support/xlsxprueba.h"
 
+#include <QMap>
 #include <QProcess>
 #include <QXmlStreamReader>
 
@@ -22,21 +23,25 @@ int Columna(const QString& Referencia) {
     return c - 1;
 }
 
+// The workbook's shared strings, in their order.
+QStringList Compartidos(const QString& Xlsx) {
+    QStringList compartidos;
+    QXmlStreamReader xml(ParteXlsx(Xlsx, QStringLiteral("xl/sharedStrings.xml")));
+    QString actual;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == QLatin1String("si")) actual.clear();
+        if (xml.isStartElement() && xml.name() == QLatin1String("t"))
+            actual += xml.readElementText();
+        if (xml.isEndElement() && xml.name() == QLatin1String("si")) compartidos << actual;
+    }
+    return compartidos;
+}
+
 }  // namespace
 
 QList<QStringList> CeldasXlsx(const QString& Xlsx) {
-    QStringList compartidos;
-    {
-        QXmlStreamReader xml(ParteXlsx(Xlsx, QStringLiteral("xl/sharedStrings.xml")));
-        QString actual;
-        while (!xml.atEnd()) {
-            xml.readNext();
-            if (xml.isStartElement() && xml.name() == QLatin1String("si")) actual.clear();
-            if (xml.isStartElement() && xml.name() == QLatin1String("t"))
-                actual += xml.readElementText();
-            if (xml.isEndElement() && xml.name() == QLatin1String("si")) compartidos << actual;
-        }
-    }
+    const QStringList compartidos = Compartidos(Xlsx);
     QList<QStringList> filas;
     QXmlStreamReader xml(ParteXlsx(Xlsx, QStringLiteral("xl/worksheets/sheet1.xml")));
     QString tipo;
@@ -57,6 +62,42 @@ QList<QStringList> CeldasXlsx(const QString& Xlsx) {
             while (fila.size() <= columna) fila.append(QString());
             fila[columna] = texto;
         }
+    }
+    return filas;
+}
+
+QStringList FilasXlsx(const QString& Xlsx) {
+    const QStringList compartidos = Compartidos(Xlsx);
+    QMap<int, QMap<int, QString>> celdas;
+    QXmlStreamReader xml(ParteXlsx(Xlsx, QStringLiteral("xl/worksheets/sheet1.xml")));
+    int fila = 0, columna = 0;
+    QString tipo;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!xml.isStartElement()) continue;
+        if (xml.name() == QLatin1String("c")) {
+            const QString ref = xml.attributes().value(QLatin1String("r")).toString();
+            columna = Columna(ref);
+            qsizetype i = 0;
+            while (i < ref.size() && ref.at(i).isLetter()) ++i;
+            fila = ref.mid(i).toInt() - 1;
+            tipo = xml.attributes().value(QLatin1String("t")).toString();
+            celdas[fila][columna];
+        } else if (xml.name() == QLatin1String("v")) {
+            const QString v = xml.readElementText();
+            celdas[fila][columna] = tipo == QLatin1String("s") ? compartidos.value(v.toInt()) : v;
+        } else if (xml.name() == QLatin1String("t")) {
+            celdas[fila][columna] += xml.readElementText();  // an inline string
+        }
+    }
+    QStringList filas;
+    const int ultima = celdas.isEmpty() ? -1 : celdas.lastKey();
+    for (int f = 0; f <= ultima; ++f) {
+        const QMap<int, QString> c = celdas.value(f);
+        QStringList textos;
+        const int columnas = c.isEmpty() ? 0 : c.lastKey() + 1;
+        for (int k = 0; k < columnas; ++k) textos << c.value(k);
+        filas << textos.join(QLatin1Char(';'));
     }
     return filas;
 }

@@ -11,3 +11,7 @@ QString ParteXlsx(const QString& Xlsx, const QString& Parte);
 // The first sheet's rows, each cell as its text (shared strings resolved,
 // numbers as written), an empty text where a row skips a column.
 QList<QStringList> CeldasXlsx(const QString& Xlsx);
+// The first sheet as a spreadsheet program shows it: each row's cells joined by
+// ";" in column order, a cell with no value empty, from row 1 to the last
+// written row (an empty row is "").
+QStringList FilasXlsx(const QString& Xlsx);
