@@ -16,37 +16,6 @@ namespace {
 // screen preview (3.8095238 pixels a millimetre), PDF files and printers.
 constexpr double kResoluciones[] = {3.8095238 * 25.4, 150, 300, 600};
 
-// The pieces one memo line is wrapped into, by the engine's rule: words
-// joined while they fit, a word wider than the column cut where it fits.
-int piezasLinea(const QString& Linea, const QFontMetrics& fm, int Ancho) {
-    auto cabe = [&](const QString& t) { return fm.horizontalAdvance(t) <= Ancho; };
-    int piezas = 0;
-    QString actual;
-    for (QString palabra : Linea.split(QLatin1Char(' '))) {
-        const QString prueba = actual.isEmpty() ? palabra : actual + QLatin1Char(' ') + palabra;
-        if (cabe(prueba)) {
-            actual = prueba;
-            continue;
-        }
-        if (!actual.isEmpty()) ++piezas;
-        while (palabra.size() > 1 && !cabe(palabra)) {
-            // The longest head that fits, found by halving.
-            int bajo = 1, alto = int(palabra.size()) - 1;
-            while (bajo < alto) {
-                const int medio = (bajo + alto + 1) / 2;
-                if (cabe(palabra.left(medio)))
-                    bajo = medio;
-                else
-                    alto = medio - 1;
-            }
-            ++piezas;
-            palabra = palabra.mid(bajo);
-        }
-        actual = palabra;
-    }
-    return actual.isEmpty() ? piezas : piezas + 1;
-}
-
 struct TMemoImpreso {
     QString Campo;
     double Ancho = 0;
@@ -126,9 +95,10 @@ int LineasMemoImpresas(const QString& Texto, const QString& Fuente, double Punto
             f.setBold(Negrita || marcado.Estilos.contains(QLatin1Char('N')));
             const double puntos = marcado.Tamano > 0 ? marcado.Tamano : Puntos;
             f.setPixelSize(qMax(1, qRound(qMax(1, int(puntos)) * ppp / 72.0)));
-            // An empty line after others gives no piece, as the engine leaves it.
-            const int piezas = piezasLinea(marcado.Texto, QFontMetrics(f), ancho);
-            total += piezas > 0 ? piezas : (total == 0 ? 1 : 0);
+            const QFontMetrics fm(f);
+            total += int(PartirLineaMemo(marcado.Texto, [&](const QString& t, bool) {
+                             return fm.horizontalAdvance(t) <= ancho;
+                         }).size());
         }
         mayor = qMax(mayor, total);
     }

@@ -645,6 +645,40 @@ int mayorPrefijo(const QString& Palabra, const std::function<bool(const QString&
 
 }  // namespace
 
+QStringList PartirLineaMemo(const QString& Linea,
+                            const std::function<bool(const QString&, bool)>& Cabe) {
+    QStringList piezas;
+    const std::function<bool(const QString&)> cabe = [&](const QString& t) {
+        return Cabe(t, piezas.isEmpty());
+    };
+    QString actual;
+    auto cerrar = [&] {
+        piezas.append(actual);
+        actual.clear();
+    };
+    for (QString palabra : Linea.split(QLatin1Char(' '))) {
+        const QString prueba = actual.isEmpty() ? palabra : actual + QLatin1Char(' ') + palabra;
+        if (cabe(prueba)) {
+            actual = prueba;
+            continue;
+        }
+        if (!actual.isEmpty()) cerrar();
+        // A word wider than the column is broken at the width.
+        if (!cabe(palabra))
+            while (!palabra.isEmpty()) {
+                const int n = mayorPrefijo(palabra, cabe);
+                if (n == palabra.size()) break;
+                actual = palabra.left(n);
+                palabra = palabra.mid(n);
+                cerrar();
+            }
+        actual = palabra;
+    }
+    // An empty line of the memo is a line too.
+    if (!actual.isEmpty() || piezas.isEmpty()) cerrar();
+    return piezas;
+}
+
 QStringList TfGENELIMP::PartirMemo(const QString& Texto, double Ancho) {
     QStringList piezas;
     QVariant lineas;
@@ -661,38 +695,14 @@ QStringList TfGENELIMP::PartirMemo(const QString& Texto, double Ancho) {
         }
         // The pieces after a line's first carry on the markup it starts with.
         const QString prefijo = LeerMarcado(linea).Prefijo;
-        const qsizetype inicio = piezas.size();
-        auto conPrefijo = [&](const QString& t) {
-            return piezas.size() == inicio || prefijo.isEmpty() ? t : prefijo + t;
+        auto conPrefijo = [&](const QString& t, bool Primera) {
+            return Primera || prefijo.isEmpty() ? t : prefijo + t;
         };
-        const std::function<bool(const QString&)> cabe = [&](const QString& t) {
-            return fm->horizontalAdvance(LeerMarcado(conPrefijo(t)).Texto) <= anchoPx;
-        };
-        QString actual;
-        auto cerrar = [&] {
-            piezas.append(conPrefijo(actual));
-            actual.clear();
-        };
-        for (QString palabra : linea.split(QLatin1Char(' '))) {
-            const QString prueba = actual.isEmpty() ? palabra : actual + QLatin1Char(' ') + palabra;
-            if (cabe(prueba)) {
-                actual = prueba;
-                continue;
-            }
-            if (!actual.isEmpty()) cerrar();
-            // A word wider than the column is broken at the width.
-            if (!cabe(palabra))
-                while (!palabra.isEmpty()) {
-                    const int n = mayorPrefijo(palabra, cabe);
-                    if (n == palabra.size()) break;
-                    actual = palabra.left(n);
-                    palabra = palabra.mid(n);
-                    cerrar();
-                }
-            actual = palabra;
-        }
-        // An empty line of the memo is a line too.
-        if (!actual.isEmpty() || piezas.size() == inicio) cerrar();
+        const QStringList partes = PartirLineaMemo(linea, [&](const QString& t, bool Primera) {
+            return fm->horizontalAdvance(LeerMarcado(conPrefijo(t, Primera)).Texto) <= anchoPx;
+        });
+        for (qsizetype i = 0; i < partes.size(); ++i)
+            piezas.append(conPrefijo(partes.at(i), i == 0));
     }
     return piezas;
 }

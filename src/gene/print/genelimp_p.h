@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QPageLayout;
 
@@ -53,6 +54,12 @@ struct TMarcado {
     int Tamano = 0;   // 0: unchanged
 };
 TMarcado LeerMarcado(const QString& Texto);
+// The pieces one line of a memo is wrapped into: words joined while they fit,
+// a word wider than the column broken where it fits; an empty line is one
+// empty piece. Cabe tells whether a piece fits, and whether it is the line's
+// first.
+QStringList PartirLineaMemo(const QString& Linea,
+                            const std::function<bool(const QString&, bool)>& Cabe);
 
 // A format's font name as this platform has it (Courier New, Arial and the
 // misspelt "Ariel" by their Liberation equivalents).
