@@ -12,6 +12,7 @@
 #include "genedicc.h"
 #include "geneinic.h"
 #include "geneinic_conexion.h"
+#include "geneinic_estructura.h"
 #include "genemodu.h"
 #include "genemodu_nombres.h"
 #include "genesist.h"
@@ -29,10 +30,6 @@ const QString kCRLF = QStringLiteral("\r\n");
 // The name and abbreviation given to company 1 when the company table is
 // first created.
 const QString kNombreEmpresaInicial = QStringLiteral("Empresa 1");
-
-QString Token(int i, const QString& linea) {
-    return ExtraerToken(i, linea, QStringLiteral("/"));
-}
 
 QString SinPropietario(const QString& tabla) {
     return tabla.section(QLatin1Char('.'), -1);
@@ -167,29 +164,6 @@ TDatabase* BaseDatosDestino(TfGENEINIC* f, TTable* tabla, int opcion) {
     return TSession::instance().FindDatabase(nombre);
 }
 
-// The column ("C") and index ("I") lines of a table: every line of a
-// temporary definition, or the first run of the table's lines in the
-// dictionary (its name compared without regard to case).
-QStringList LineasTabla(const QStringList& lineas, const QString& tabla, bool temporal) {
-    QStringList out;
-    bool enBloque = false;
-    for (const QString& l : lineas) {
-        const QString tipo = Token(1, l);
-        if (temporal) {
-            if (tipo == QLatin1String("C") || tipo == QLatin1String("I")) out << l;
-            continue;
-        }
-        if (!l.isEmpty() && l.contains(QLatin1Char('/')) &&
-            Token(0, l).compare(tabla, Qt::CaseInsensitive) == 0) {
-            enBloque = true;
-            if (tipo == QLatin1String("C") || tipo == QLatin1String("I")) out << l;
-        } else if (enBloque) {
-            break;
-        }
-    }
-    return out;
-}
-
 // True when a table that this session failed to create is there all the
 // same: another session created it meanwhile.
 bool CreadaPorOtraSesion(TDatabase* db, const QString& nombre) {
@@ -203,44 +177,34 @@ bool CreadaPorOtraSesion(TDatabase* db, const QString& nombre) {
 
 // The dataset layer's creation (the embedded engine): field and index
 // definitions and TTable::CreateTable.
-bool CrearTablaDefiniciones(TTable* tabla, TDatabase* db, const QStringList& lineas,
+bool CrearTablaDefiniciones(TTable* tabla, TDatabase* db, const TEstructuraTabla& estructura,
                             bool temporal) {
     const QString nombre = tabla->TableName();
-    if (lineas.isEmpty()) {
+    if (estructura.Vacia()) {
         MensajeAdvertencia(
             QStringLiteral("No se ha encontrado la definición de la tabla. Tabla: ") + nombre);
         return false;
     }
     tabla->FieldDefs().Clear();
     tabla->IndexDefs().Clear();
-    for (const QString& l : lineas) {
-        if (Token(1, l) == QLatin1String("C")) {
-            // The engine would take a column without a type; the dictionary
-            // line is wrong, and a table made from it would be too.
-            if (Token(3, l).trimmed().isEmpty() || TipoCampoDeNombre(Token(4, l)) == ftUnknown) {
-                MensajeError(QStringLiteral("¡ Error creando la tabla ") + nombre +
-                             QStringLiteral(" !. Motivo: Definición de campo no válida: ") + l);
-                return false;
-            }
-            bool ok = false;
-            const int tamano = Token(5, l).trimmed().toInt(&ok);
-            tabla->FieldDefs().Add(Token(3, l), TipoCampoDeNombre(Token(4, l)), ok ? tamano : 0,
-                                   false);
+    for (const TColumnaEstructura& c : estructura.Columnas) {
+        // The engine would take a column without a type; the dictionary
+        // line is wrong, and a table made from it would be too.
+        if (!c.Valida()) {
+            MensajeError(QStringLiteral("¡ Error creando la tabla ") + nombre +
+                         QStringLiteral(" !. Motivo: Definición de campo no válida: ") + c.Linea);
+            return false;
         }
+        tabla->FieldDefs().Add(c.Nombre, c.Tipo, c.Longitud, false);
     }
-    for (const QString& l : lineas) {
-        if (Token(1, l) != QLatin1String("I")) continue;
-        const QString indice = Token(3, l);
-        const QString campos = Token(4, l);
-        const bool descendente = Token(5, l).contains(QLatin1Char('-'));
-        if (indice == QLatin1String("<Primary>")) {
-            tabla->IndexDefs().Add(QString(), campos,
-                                   ixPrimary | ixUnique | (descendente ? ixDescending : 0));
+    for (const TIndiceEstructura& i : estructura.Indices) {
+        const int descendente = i.Descendente ? ixDescending : 0;
+        if (i.Primario()) {
+            tabla->IndexDefs().Add(QString(), i.Campos, ixPrimary | ixUnique | descendente);
         } else {
             // A unique index compares exactly; the others ignore case.
-            const int opciones =
-                Token(5, l).contains(QLatin1String("Unico")) ? ixUnique : ixCaseInsensitive;
-            tabla->IndexDefs().Add(indice, campos, opciones | (descendente ? ixDescending : 0));
+            tabla->IndexDefs().Add(i.Nombre, i.Campos,
+                                   (i.Unico ? ixUnique : ixCaseInsensitive) | descendente);
         }
     }
     // The table and its indexes appear together, so another session never
@@ -269,11 +233,11 @@ bool CrearTablaDefiniciones(TTable* tabla, TDatabase* db, const QStringList& lin
 
 // The SQL engines' creation: the statements of SentenciasCrearTablaSQL in a
 // transaction of our own when the caller runs none.
-bool CrearTablaSQL(TfGENEINIC* f, TTable* tabla, TDatabase* db, const QStringList& lineas,
+bool CrearTablaSQL(TfGENEINIC* f, TTable* tabla, TDatabase* db, const TEstructuraTabla& estructura,
                    bool temporal) {
     const QString nombre = SinPropietario(tabla->TableName());
     const TSentenciasTabla s =
-        SentenciasCrearTablaSQL(db->engine(), nombre, lineas, temporal, VersionServidorSQL);
+        SentenciasCrearTablaSQL(db->engine(), nombre, estructura, temporal, VersionServidorSQL);
     if (s.CrearTabla.isEmpty()) {
         MensajeAdvertencia(
             QStringLiteral("No se ha encontrado la definición de la tabla. Tabla: ") +
@@ -318,13 +282,12 @@ bool CrearTablaSQL(TfGENEINIC* f, TTable* tabla, TDatabase* db, const QStringLis
     transaccion.Confirmar();
     db->InvalidateCatalog();
     RegisterIdentifierSpelling(nombre);
-    for (const QString& l : lineas) {
-        if (Token(1, l) == QLatin1String("C"))
-            RegisterIdentifierSpelling(CampoSQL(db->engine(), Token(3, l)));
-        if (Token(1, l) == QLatin1String("I") && Token(3, l) != QLatin1String("<Primary>"))
+    for (const TColumnaEstructura& c : estructura.Columnas)
+        RegisterIdentifierSpelling(CampoSQL(db->engine(), c.Nombre));
+    for (const TIndiceEstructura& i : estructura.Indices)
+        if (!i.Primario())
             RegisterIdentifierSpelling(nombre + QLatin1Char('_') +
-                                       CampoSQL(db->engine(), Token(3, l)));
-    }
+                                       CampoSQL(db->engine(), i.Nombre));
     RegisterIdentifierSpelling(nombre + QStringLiteral("_Clave1"));
     if (db->engine() == Engine::SqlServer) {
         QString fisico;
@@ -394,17 +357,20 @@ void TipoDecimalSQL(TfGENEINIC*, const QString& NombreCampo, QString& Resultado)
 TSentenciasTabla SentenciasCrearTablaSQL(Engine Motor, const QString& NombreTabla,
                                          const QStringList& Lineas, bool Temporal,
                                          const QString& VersionServidor) {
+    return SentenciasCrearTablaSQL(Motor, NombreTabla, LeerEstructuraTabla(Lineas), Temporal,
+                                   VersionServidor);
+}
+
+TSentenciasTabla SentenciasCrearTablaSQL(Engine Motor, const QString& NombreTabla,
+                                         const TEstructuraTabla& Estructura, bool Temporal,
+                                         const QString& VersionServidor) {
     TSentenciasTabla s;
     const bool mssql = Motor == Engine::SqlServer;
     const QString tabla = SinPropietario(NombreTabla);
     // A work table's key is its "<Primary>" line, which may name columns
     // that are not required (an empty group code leads some listings'
     // keys); the dictionary's tables keep their required columns as key.
-    QStringList primaria;
-    if (Temporal)
-        for (const QString& l : Lineas)
-            if (Token(1, l) == QLatin1String("I") && Token(3, l) == QLatin1String("<Primary>"))
-                primaria = Token(4, l).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    const QStringList primaria = Temporal ? Estructura.CamposClave() : QStringList();
     auto enPrimaria = [&primaria](const QString& nombre) {
         for (const QString& p : primaria)
             if (p.trimmed().compare(nombre, Qt::CaseInsensitive) == 0) return true;
@@ -412,32 +378,24 @@ TSentenciasTabla SentenciasCrearTablaSQL(Engine Motor, const QString& NombreTabl
     };
     QString columnas, claves;
     QStringList clavesPrimaria(primaria.size());
-    for (const QString& l : Lineas) {
-        if (Token(1, l) != QLatin1String("C")) continue;
-        const QString campo = CampoSQL(Motor, Token(3, l));
-        const TFieldType tipo = TipoCampoDeNombre(Token(4, l));
-        const QString tamano = Token(5, l).trimmed();
-        columnas += campo + TextoTipo(Motor, Token(3, l), tipo, tamano, VersionServidor);
-        const bool requerido = Token(6, l).trimmed() == QLatin1String("*");
-        if (!primaria.isEmpty() && (requerido || enPrimaria(Token(3, l)))) {
+    for (const TColumnaEstructura& c : Estructura.Columnas) {
+        const QString campo = CampoSQL(Motor, c.Nombre);
+        columnas += campo + TextoTipo(Motor, c.Nombre, c.Tipo, c.Tamano, VersionServidor);
+        if (!primaria.isEmpty() && (c.Requerido || enPrimaria(c.Nombre))) {
             columnas += QStringLiteral(", ");
             for (int i = 0; i < primaria.size(); ++i)
-                if (primaria[i].trimmed().compare(Token(3, l), Qt::CaseInsensitive) == 0)
+                if (primaria[i].trimmed().compare(c.Nombre, Qt::CaseInsensitive) == 0)
                     clavesPrimaria[i] = campo + QStringLiteral(", ");
-        } else if (requerido) {
+        } else if (c.Requerido) {
             columnas += QStringLiteral(", ");
             claves += campo + QStringLiteral(", ");
-        } else if (!mssql && tipo == ftAutoInc) {
+        } else if (!mssql && c.Tipo == ftAutoInc) {
             // An identity column is never NULL on PostgreSQL.
             columnas += QStringLiteral(", ");
         } else {
             columnas += QStringLiteral(" NULL, ");
         }
-        if (!mssql) {
-            bool ok = false;
-            const int n = tamano.toInt(&ok);
-            s.Comentarios << ComentarioColumna(tabla, campo, tipo, ok ? n : 0);
-        }
+        if (!mssql) s.Comentarios << ComentarioColumna(tabla, campo, c.Tipo, c.Longitud);
     }
     if (columnas.isEmpty()) {
         s.Comentarios.clear();
@@ -458,15 +416,13 @@ TSentenciasTabla SentenciasCrearTablaSQL(Engine Motor, const QString& NombreTabl
                               SqlDialect::quoteString(tabla));
         if (!claves.isEmpty()) s.Comentarios << ComentarioIndice(tabla + QStringLiteral("_Clave1"));
     }
-    for (const QString& l : Lineas) {
-        if (Token(1, l) != QLatin1String("I") || Token(3, l) == QLatin1String("<Primary>"))
-            continue;
-        const QString indice = tabla + QLatin1Char('_') + CampoSQL(Motor, Token(3, l));
-        const bool unico = Token(5, l).contains(QLatin1String("Unico"));
-        s.Indices << (unico ? QStringLiteral("CREATE UNIQUE INDEX ")
-                            : QStringLiteral("CREATE INDEX ")) +
+    for (const TIndiceEstructura& i : Estructura.Indices) {
+        if (i.Primario()) continue;
+        const QString indice = tabla + QLatin1Char('_') + CampoSQL(Motor, i.Nombre);
+        s.Indices << (i.Unico ? QStringLiteral("CREATE UNIQUE INDEX ")
+                              : QStringLiteral("CREATE INDEX ")) +
                          indice + QStringLiteral(" ON ") + tabla + QStringLiteral(" (") +
-                         CamposIndice(Motor, Token(4, l)) + QStringLiteral(") ");
+                         CamposIndice(Motor, i.Campos) + QStringLiteral(") ");
         if (!mssql) s.Comentarios << ComentarioIndice(indice);
     }
     return s;
@@ -475,9 +431,14 @@ TSentenciasTabla SentenciasCrearTablaSQL(Engine Motor, const QString& NombreTabl
 bool CrearTablaEstructura(TfGENEINIC* f, TTable* Tabla, const QString& Definicion, int Opcion) {
     Tabla->Close();
     const bool temporal = Definicion.contains(QLatin1String("Tabla Temporal"));
-    QStringList lineas;
+    // The definition is read here once; every later step works on its
+    // columns and indexes.
+    QString primera;
+    TEstructuraTabla estructura;
     if (temporal) {
-        lineas = LineasTexto(Definicion);
+        QStringList lineas = LineasTexto(Definicion);
+        if (!lineas.isEmpty()) primera = lineas.takeFirst();
+        estructura = LeerEstructuraTabla(lineas);
     } else {
         QString texto;
         const bool leido =
@@ -491,11 +452,11 @@ bool CrearTablaEstructura(TfGENEINIC* f, TTable* Tabla, const QString& Definicio
                 "¡ Imposible abrir el fichero de estructuras de la Base de Datos !"));
             return false;
         }
-        lineas = LineasTexto(texto);
+        estructura =
+            LeerEstructuraDiccionario(LineasTexto(texto), SinPropietario(Tabla->TableName()));
     }
 
     if (temporal) {
-        const QString primera = lineas.isEmpty() ? QString() : lineas.takeFirst();
         const int pos = primera.indexOf(QLatin1String("Tabla Temporal"));
         bool ok = false;
         int numero = primera.mid(pos + 14).trimmed().toInt(&ok);
@@ -519,7 +480,6 @@ bool CrearTablaEstructura(TfGENEINIC* f, TTable* Tabla, const QString& Definicio
 
     CursorEspera espera;
     const QString tabla = SinPropietario(Tabla->TableName());
-    QStringList propias = LineasTabla(lineas, tabla, temporal);
     if (!temporal) {
         QStringList usuario;
         QString error;
@@ -529,9 +489,7 @@ bool CrearTablaEstructura(TfGENEINIC* f, TTable* Tabla, const QString& Definicio
                                "en la tabla: ") +
                 tabla + QStringLiteral(". ") + QStringLiteral("Motivo: ") + error);
         // User fields follow the columns, ahead of the indexes.
-        int i = 0;
-        while (i < propias.size() && Token(1, propias[i]) == QLatin1String("C")) ++i;
-        for (const QString& l : std::as_const(usuario)) propias.insert(i++, l);
+        estructura.AnadirCampos(LeerEstructuraTabla(usuario));
     }
 
     // Company 1 of a new installation is made before the table that lists
@@ -540,8 +498,8 @@ bool CrearTablaEstructura(TfGENEINIC* f, TTable* Tabla, const QString& Definicio
     if (!temporal && tabla.compare(QLatin1String("EMPRESA"), Qt::CaseInsensitive) == 0)
         CrearBaseDatosEmpresa(f, 1);
     const bool creada = db->engine() == Engine::Sqlite
-                            ? CrearTablaDefiniciones(Tabla, db, propias, temporal)
-                            : CrearTablaSQL(f, Tabla, db, propias, temporal);
+                            ? CrearTablaDefiniciones(Tabla, db, estructura, temporal)
+                            : CrearTablaSQL(f, Tabla, db, estructura, temporal);
     if (!creada) return false;
     if (temporal) {
         try {

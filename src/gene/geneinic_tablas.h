@@ -16,6 +16,7 @@
 #include "db/dialect.h"
 
 class QObject;
+struct TEstructuraTabla;
 class TTable;
 class TfGENEINIC;
 
@@ -53,6 +54,10 @@ struct TSentenciasTabla {
 };
 TSentenciasTabla SentenciasCrearTablaSQL(Engine Motor, const QString& NombreTabla,
                                          const QStringList& Lineas, bool Temporal,
+                                         const QString& VersionServidor = QString());
+// The same from a structure already read.
+TSentenciasTabla SentenciasCrearTablaSQL(Engine Motor, const QString& NombreTabla,
+                                         const TEstructuraTabla& Estructura, bool Temporal,
                                          const QString& VersionServidor = QString());
 
 // Opens one table on its database (general tables on the general database, a

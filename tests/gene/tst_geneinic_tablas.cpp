@@ -140,6 +140,81 @@ private Q_SLOTS:
                     .CrearTabla.isEmpty());
     }
 
+    // Definition lines that are short, mistyped or padded give the
+    // statements they always gave: a missing or unknown part is left empty
+    // for the server to refuse, padding is trimmed, other lines are skipped.
+    void lineasDefinicion_data() {
+        QTest::addColumn<int>("motor");
+        QTest::addColumn<bool>("temporal");
+        QTest::addColumn<QStringList>("lineas");
+        QTest::addColumn<QString>("crear");
+        QTest::addColumn<QStringList>("indices");
+        QTest::addColumn<QStringList>("comentarios");
+        const int mssql = int(Engine::SqlServer), pg = int(Engine::Postgres);
+        QTest::newRow("tamaño ausente")
+            << pg << false << QStringList{"T/C/1/A/ftString//*"}
+            << "CREATE TABLE T (A VARCHAR() COLLATE \"C\" DEFAULT '', CONSTRAINT T_Clave1 "
+               "PRIMARY KEY (A))"
+            << QStringList()
+            << QStringList{"COMMENT ON TABLE T IS 'T'", "COMMENT ON COLUMN T.A IS 'A;ftString;0;0'",
+                           "COMMENT ON INDEX T_Clave1 IS 'T_Clave1'"};
+        QTest::newRow("tipo desconocido")
+            << pg << false << QStringList{"T/C/1/A/ftInteger/0/*", "T/C/2/B/ftTexto/10/"}
+            << "CREATE TABLE T (A INTEGER DEFAULT 0, B NULL, CONSTRAINT T_Clave1 PRIMARY KEY (A))"
+            << QStringList()
+            << QStringList{"COMMENT ON TABLE T IS 'T'",
+                           "COMMENT ON COLUMN T.A IS 'A;ftInteger;0;0'",
+                           "COMMENT ON COLUMN T.B IS 'B;ftUnknown;10;0'",
+                           "COMMENT ON INDEX T_Clave1 IS 'T_Clave1'"};
+        QTest::newRow("tamaño en minúsculas")
+            << pg << false << QStringList{"T/C/1/L/ftString/max/"}
+            << "CREATE TABLE T (L VARCHAR COLLATE \"C\" DEFAULT '' NULL)" << QStringList()
+            << QStringList{"COMMENT ON TABLE T IS 'T'",
+                           "COMMENT ON COLUMN T.L IS 'L;ftString;0;0'"};
+        QTest::newRow("línea corta y líneas ajenas")
+            << mssql << false << QStringList{"T/C/1/Solo",
+                                             "texto suelto",
+                                             "",
+                                             "T/SQL/1/UPDATE T SET A = 1",
+                                             "T/X/1/B/ftInteger/0/",
+                                             "T/C/2/A/ftInteger/0/*"}
+            << "CREATE TABLE dbo.T (Solo NULL, A INTEGER DEFAULT 0, CONSTRAINT T_Clave1 PRIMARY "
+               "KEY (A))"
+            << QStringList() << QStringList();
+        QTest::newRow("espacios alrededor")
+            << mssql << false << QStringList{"T/C/1/A/ftString/ 20 / * ", "T/C/2/B/ftString/5/ x"}
+            << "CREATE TABLE dbo.T (A VARCHAR(20) DEFAULT '', B VARCHAR(5) DEFAULT '' NULL, "
+               "CONSTRAINT T_Clave1 PRIMARY KEY (A))"
+            << QStringList() << QStringList();
+        QTest::newRow("opciones de índice")
+            << mssql << false
+            << QStringList{"T/C/1/A/ftInteger/0/", "T/C/2/B/ftInteger/0/", "T/I/1/Ambos/A;B/-Unico",
+                           "T/I/2/Solo/B/Descendente-"}
+            << "CREATE TABLE dbo.T (A INTEGER DEFAULT 0 NULL, B INTEGER DEFAULT 0 NULL)"
+            << QStringList{"CREATE UNIQUE INDEX T_Ambos ON T (A,B) ",
+                           "CREATE INDEX T_Solo ON T (B) "}
+            << QStringList();
+        // The last key line of a work table holds; its empty pieces name
+        // no column.
+        QTest::newRow("clave repetida")
+            << mssql << true
+            << QStringList{"/I/1/<Primary>/A/", "/C/1/A/ftInteger/0/", "/C/2/B/ftInteger/0/",
+                           "/I/2/<Primary>/;B;/"}
+            << "CREATE TABLE TMP (A INTEGER DEFAULT 0 NULL, B INTEGER DEFAULT 0, CONSTRAINT "
+               "TMP_Clave1 PRIMARY KEY (B))"
+            << QStringList() << QStringList();
+    }
+    void lineasDefinicion() {
+        QFETCH(int, motor);
+        QFETCH(bool, temporal);
+        QFETCH(QStringList, lineas);
+        const TSentenciasTabla s =
+            SentenciasCrearTablaSQL(Engine(motor), temporal ? "TMP" : "T", lineas, temporal);
+        QTEST(s.CrearTabla, "crear");
+        QTEST(s.Indices, "indices");
+        QTEST(s.Comentarios, "comentarios");
+    }
+
     // ------------------------------------------------------------ both engines
 
     void tablaDelDiccionario_data() { AddEngineRows(); }
@@ -197,6 +272,33 @@ private Q_SLOTS:
         QVERIFY(!CrearTabla(f, t));
         QCOMPARE(f->Database->Scalar("SELECT COUNT(*) FROM PUESTO").toInt(), 1);
         QCOMPARE(mostrados(), QStringList());
+    }
+
+    void bloqueDelDiccionario_data() { AddEngineRows(); }
+    // A table is made from the first run of its lines, whatever the case of
+    // its name there; the user fields follow the columns written before the
+    // first index line.
+    void bloqueDelDiccionario() {
+        TestInstalacion inst(CurrentEngine(), {.empresaActual = 1});
+        QVERIFY(inst.iniciada());
+        TfGENEINIC* f = inst.sesion();
+        escribirDiccionario(
+            inst, "ESP",
+            {"OTRA/C/1/Nada/ftInteger/0/*", "lineas/C/1/Codigo/ftString/10/*",
+             "LINEAS/I/1/<Primary>/Codigo/", "Lineas/C/2/Texto/ftString/20/",
+             "LINEAS/I/2/Texto/Texto/", "", "LINEAS/C/3/Tarde/ftInteger/0/", kPuesto.join(CRLF)});
+        f->DatabaseGeneral->Execute(
+            "INSERT INTO CAMPOUSR (NombreTabla, NombreCampo, TipoCampo, LongitudCampo, "
+            "OrdenCampo) VALUES ('LINEAS', 'Zona', 'Alfanumerico', 8, 1)");
+        MessageSeam::clearLog();
+        QObject dueno;
+        TTable t(&dueno);
+        t.setTableName("LINEAS");
+        t.setDatabaseName(f->Database->DatabaseName());
+        QVERIFY(CrearTabla(f, &t));
+        QCOMPARE(mostrados(), QStringList());
+        QCOMPARE(nombresCampos(f->Database, "LINEAS"), QStringList({"Codigo", "Zona", "Texto"}));
+        QCOMPARE(f->Database->IndexDefs("LINEAS").size(), 2);
     }
 
     void tablasTemporales_data() { AddEngineRows(); }
