@@ -85,13 +85,10 @@ void TfRRQRLFOR::RellenarTemporal() {
         HFormacion->SetRange({personal, codigo}, {personal, codigo});
         for (HFormacion->First(); !HFormacion->Eof(); HFormacion->Next()) {
             const QString formacion = hFormacion->AsString();
-            if (QString::compare(formacion, DesdeFormacion) < 0 ||
-                QString::compare(formacion, HastaFormacion) > 0)
+            QDateTime inicio;
+            if (!HistorialEnRangos(formacion, DesdeFormacion, HastaFormacion, hInicio, DesdeFecha,
+                                   HastaFecha, inicio))
                 continue;
-            // A row with no start date is before any range.
-            if (hInicio->IsNull()) continue;
-            const QDateTime inicio = hInicio->AsDateTime();
-            if (inicio < DesdeFecha || inicio > HastaFecha) continue;
             relleno.Anadir();
             tCodigo->setAsInteger(codigo);
             tNombre->setAsString(eNombre->AsString());

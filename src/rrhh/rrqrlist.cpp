@@ -240,6 +240,16 @@ bool TInformeListado::OperarioSeleccionado(int CodigoOperario, bool Activos, boo
                                 QString::number(CodigoOperario), QString(), Rangos);
 }
 
+bool TInformeListado::HistorialEnRangos(const QString& Codigo, const QString& Desde,
+                                        const QString& Hasta, TField* FechaInicio,
+                                        const QDateTime& DesdeFecha, const QDateTime& HastaFecha,
+                                        QDateTime& Inicio) {
+    if (QString::compare(Codigo, Desde) < 0 || QString::compare(Codigo, Hasta) > 0) return false;
+    if (FechaInicio->IsNull()) return false;
+    Inicio = FechaInicio->AsDateTime();
+    return Inicio >= DesdeFecha && Inicio <= HastaFecha;
+}
+
 TQRLabel* TInformeListado::Titulo(const QString& nombre, const QString& caption, int left,
                                   int width) {
     auto* l = new TQRLabel(this, PageHeader);

@@ -16,7 +16,9 @@
 
 #include "ui/form.h"
 
+class QDateTime;
 class TDataSet;
+class TField;
 class TDataSource;
 class TQRBand;
 class TQRCustomBand;
@@ -36,6 +38,14 @@ struct TColumnaListado {
     const char* Control;
     int Ancho;
     bool Fecha = false;
+};
+
+// The selection an employee listing hands its report form: the employee
+// range, the analysis-group ranges and the active / inactive options.
+struct TSeleccionOperarios {
+    int DesdeOperario = 0, HastaOperario = 9999;
+    QString RangosGruposAnalisis;
+    bool Activos = true, NoActivos = true;
 };
 
 class TInformeListado : public TForm {
@@ -86,6 +96,12 @@ protected:
     // analysis-group ranges.
     static bool OperarioSeleccionado(int CodigoOperario, bool Activos, bool NoActivos,
                                      const QString& Rangos);
+    // Whether a row of an employee history falls in a listing's ranges: its
+    // code in [Desde, Hasta] and its start date in [DesdeFecha, HastaFecha]
+    // (a row with no start date is before any range), given back in Inicio.
+    static bool HistorialEnRangos(const QString& Codigo, const QString& Desde, const QString& Hasta,
+                                  TField* FechaInicio, const QDateTime& DesdeFecha,
+                                  const QDateTime& HastaFecha, QDateTime& Inicio);
 
     // A column caption on the page header and a field of Temporal on a band.
     TQRLabel* Titulo(const QString& nombre, const QString& caption, int left, int width);

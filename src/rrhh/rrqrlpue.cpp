@@ -81,12 +81,10 @@ void TfRRQRLPUE::RellenarTemporal() {
         bool masReciente = true;
         for (HPuesto->Last(); !HPuesto->Bof(); HPuesto->Prior(), masReciente = false) {
             const QString puesto = hPuesto->AsString();
-            if (QString::compare(puesto, DesdePuesto) < 0 ||
-                QString::compare(puesto, HastaPuesto) > 0)
+            QDateTime inicio;
+            if (!HistorialEnRangos(puesto, DesdePuesto, HastaPuesto, hInicio, DesdeFecha,
+                                   HastaFecha, inicio))
                 continue;
-            if (hInicio->IsNull()) continue;
-            const QDateTime inicio = hInicio->AsDateTime();
-            if (inicio < DesdeFecha || inicio > HastaFecha) continue;
             relleno.Anadir();
             tCodigo->setAsInteger(codigo);
             tNombre->setAsString(eNombre->AsString());
