@@ -244,14 +244,6 @@ QString TfRRHHCAND::ClaveFoto() {
     return clave;
 }
 
-bool TfRRHHCAND::SoltarArchivoFoto(const QStringList& Archivos) {
-    return FotoFicha->Soltar(Archivos);
-}
-
-void TfRRHHCAND::BorrarlaImgen1Click(QObject*) {
-    FotoFicha->Borrar();
-}
-
 void TfRRHHCAND::pbDocumentacionElectronicaClick(QObject*) {
     if (!ReservarCodigoAlta()) return;
     const QString clave = ClaveFoto();

@@ -92,10 +92,6 @@ void TfRRHHPERS::Table1CalcFields(TDataSet* DataSet) {
     }
 }
 
-void TfRRHHPERS::GATablasCalcFields(TDataSet* DataSet) {
-    CalcularGrupoAnalisis(DataSet);
-}
-
 void TfRRHHPERS::HPuestoCalcFields(TDataSet* DataSet) {
     Poner(DataSet, "Nivel", QString());
     const QString puesto = Texto(DataSet, "CodigoPuesto");
