@@ -54,7 +54,8 @@ using namespace rrhhcand;
 
 TfRRHHCAND::TfRRHHCAND(QWidget* owner)
     : TFichaPersona(owner, QStringLiteral("fRRHHCAND"), QStringLiteral("Maestro de Candidatos"),
-                    kCandidat, QStringLiteral("Codigo"), QStringLiteral("Candidato")) {
+                    kCandidat, QStringLiteral("Codigo"), 99999999, QStringLiteral("candidato"),
+                    QStringLiteral("Candidato")) {
     AltaCandidato =
         std::make_unique<TAltaMaestro>(QLatin1String(kCandidat), QStringLiteral("Codigo"),
                                        QLatin1String(kCandidat), HistoricosCandidato());
@@ -71,8 +72,7 @@ TfRRHHCAND::TfRRHHCAND(QWidget* owner)
 }
 
 TfRRHHCAND::~TfRRHHCAND() {
-    CerrarFichaPersona(this, Table1, *AltaCandidato, TransaccionBorrado,
-                       {HPuesto, HFormacion, GATablas},
+    CerrarFichaPersona(this, Table1, *AltaCandidato, TransaccionBorrado, LineasFicha(),
                        {HPuesto, HFormacion, GATablas, Personal, Table1});
     if (fRRHHCAND == this) fRRHHCAND = nullptr;
 }
@@ -205,6 +205,10 @@ void TfRRHHCAND::FormCreate(QObject* Sender) {
     DataSource1DataChange(nullptr);
 }
 
+QList<TTable*> TfRRHHCAND::LineasFicha() const {
+    return {HPuesto, HFormacion, GATablas};
+}
+
 void TfRRHHCAND::AsignarRangos() {
     const int codigo = Table1->Active() && !Table1->IsEmpty() && Table1->State() != dsInsert
                            ? Table1->FieldByName(QStringLiteral("Codigo"))->AsInteger()
@@ -237,41 +241,6 @@ void TfRRHHCAND::Table1AfterScroll(TDataSet*) {
                            pbDocumentacionElectronica, FotoFicha);
 }
 
-void TfRRHHCAND::CampoClaveExit(QObject* Sender) {
-    // A new candidate's code that exists already, or that another user is
-    // entering, is refused at once, so that no line can be posted under
-    // another candidate's code.
-    if (Table1->State() == dsInsert) {
-        bool ok = false;
-        const int codigo = EditCodigoOperario->Text().trimmed().toInt(&ok);
-        if (ok && codigo >= 1 && codigo <= 99999999 && !ReservarCodigoAlta()) {
-            EditCodigoOperario->SetFocus();
-            Abort();
-        }
-    }
-    TMaestroFicha::CampoClaveExit(Sender);
-    if (Table1->State() == dsInsert) AsignarRangos();
-}
-
-bool TfRRHHCAND::ReservarCodigoAlta() {
-    bool nueva = false;
-    if (!ReservarCodigoNuevo(*AltaCandidato, Table1, QStringLiteral("Codigo"), EditCodigoOperario,
-                             CodigoActual(), 99999999, QStringLiteral("candidato"), nueva))
-        return false;
-    // What an interrupted entry left under the code is gone: the form shows
-    // the code as it now stands.
-    if (nueva) {
-        RefrescarLineas({HPuesto, HFormacion, GATablas});
-        Table1AfterScroll(Table1);
-    }
-    return true;
-}
-
-void TfRRHHCAND::Table1BeforePost(TDataSet* DataSet) {
-    if (Table1->State() == dsInsert && !ReservarCodigoAlta()) Abort();
-    TMaestroFicha::Table1BeforePost(DataSet);
-}
-
 void TfRRHHCAND::Table1AfterPost(TDataSet* DataSet) {
     // The candidate exists now: his code needs no holding.
     AltaCandidato->Liberar();
@@ -284,10 +253,10 @@ void TfRRHHCAND::Eliminar1Click(QObject* Sender) {
 }
 
 void TfRRHHCAND::Table1BeforeCancel(TDataSet*) {
-    CancelarLineas({HPuesto, HFormacion, GATablas});
+    CancelarLineas(LineasFicha());
     if (Table1->State() == dsInsert) {
         AltaCandidato->Cancelar();
-        RefrescarLineas({HPuesto, HFormacion, GATablas});
+        RefrescarLineas(LineasFicha());
     }
 }
 

@@ -61,11 +61,9 @@ public:
     // ---- Form and records.
     void FormCreate(QObject* Sender) override;
     void HabilitarModoEdicion(bool Editando) override;
-    void CampoClaveExit(QObject* Sender) override;
     void BuscarDatosDBEdit(QObject* Sender) override;
     void Eliminar1Click(QObject* Sender) override;
     void Table1NewRecord(TDataSet* DataSet) override;
-    void Table1BeforePost(TDataSet* DataSet) override;
     void Table1AfterPost(TDataSet* DataSet) override;
     void Table1CalcFields(TDataSet* DataSet) override;
     void Table1BeforeCancel(TDataSet* DataSet) override;
@@ -88,10 +86,6 @@ public:
     // The check of the training cell being left: false after its warning.
     bool ValidarLineaFormacion();
 
-    // Before anything is written under a new candidate's code: the code must
-    // be free and is held for this session (false after the warning).
-    bool ReservarCodigoAlta() override;
-
     // ---- Delete, hire, photo and documents (rrhhcand_procesos.cpp).
     // The candidate's own rows in the histories; false at the first failure.
     bool EliminarDependientes(int Codigo);
@@ -107,7 +101,8 @@ public:
 private:
     void ConstruirControles();
     void DeclararCamposTablas();
-    void AsignarRangos();
+    void AsignarRangos() override;
+    QList<TTable*> LineasFicha() const override;
 };
 
 extern TfRRHHCAND* fRRHHCAND;

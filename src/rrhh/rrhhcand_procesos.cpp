@@ -229,7 +229,7 @@ bool TfRRHHCAND::Contratar(int Operario) {
     MensajeAdvertencia(QString::fromUtf8(kTransaccionIncompleta));
     // Everything is back as it was before the hire: the form shows it so.
     Table1->Refresh();
-    RefrescarLineas({HPuesto, HFormacion, GATablas});
+    RefrescarLineas(LineasFicha());
     Table1AfterScroll(Table1);
     return false;
 }

@@ -145,7 +145,7 @@ bool EnEdicion(TDataSet* d) {
     return e == dsEdit || e == dsInsert || e == dsSetKey;
 }
 
-void RefrescarLineas(std::initializer_list<TTable*> tablas) {
+void RefrescarLineas(const QList<TTable*>& tablas) {
     for (TTable* t : tablas)
         if (t->Active() && t->State() == dsBrowse) t->Refresh();
 }
@@ -163,7 +163,8 @@ QString DescripcionMaestro(const QString& Tabla, const QString& Codigo) {
 
 TfRRHHPERS::TfRRHHPERS(QWidget* owner)
     : TFichaPersona(owner, QStringLiteral("fRRHHPERS"), QStringLiteral("Maestro de Personal"),
-                    kPersonal, QStringLiteral("CodigoOperario"), QStringLiteral("Personal")) {
+                    kPersonal, QStringLiteral("CodigoOperario"), 9999, QStringLiteral("operario"),
+                    QStringLiteral("Personal")) {
     PreguntaEliminar = QString::fromUtf8(textosmaestro::kPreguntaEliminarConLineas);
     TextoErrorModificacion = QString::fromUtf8(textosmaestro::kImposibleModificar);
     MantenerAltaFallida = false;
@@ -204,8 +205,7 @@ TfRRHHPERS::TfRRHHPERS(QWidget* owner)
 }
 
 TfRRHHPERS::~TfRRHHPERS() {
-    CerrarFichaPersona(this, Table1, *AltaOperario, TransaccionBorrado,
-                       {HContrato, Baja, HPuesto, HFormacion, GATablas},
+    CerrarFichaPersona(this, Table1, *AltaOperario, TransaccionBorrado, LineasFicha(),
                        {HContrato, Baja, HPuesto, HFormacion, GATablas, Seccion, Table1});
     if (fRRHHPERS == this) fRRHHPERS = nullptr;
 }
@@ -526,6 +526,10 @@ void TfRRHHPERS::FormCreate(QObject* Sender) {
     DataSource1DataChange(nullptr);
 }
 
+QList<TTable*> TfRRHHPERS::LineasFicha() const {
+    return {HContrato, Baja, HPuesto, HFormacion, GATablas};
+}
+
 void TfRRHHPERS::AsignarRangos() {
     const int codigo = Table1->Active() && !Table1->IsEmpty()
                            ? Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger()
@@ -558,42 +562,6 @@ void TfRRHHPERS::Table1AfterScroll(TDataSet*) {
                            pbDocumentacionElectronica, FotoFicha);
 }
 
-void TfRRHHPERS::CampoClaveExit(QObject* Sender) {
-    // A new employee's code that exists already, or that another user is
-    // entering, is refused at once, so that no line can be posted under
-    // another employee's code.
-    if (Table1->State() == dsInsert) {
-        bool ok = false;
-        const int codigo = EditCodigoOperario->Text().trimmed().toInt(&ok);
-        if (ok && codigo >= 1 && codigo <= 9999 && !ReservarCodigoAlta()) {
-            EditCodigoOperario->SetFocus();
-            Abort();
-        }
-    }
-    TMaestroFicha::CampoClaveExit(Sender);
-    if (Table1->State() == dsInsert) AsignarRangos();
-}
-
-bool TfRRHHPERS::ReservarCodigoAlta() {
-    bool nueva = false;
-    if (!ReservarCodigoNuevo(*AltaOperario, Table1, QStringLiteral("CodigoOperario"),
-                             EditCodigoOperario, CodigoActual(), 9999, QStringLiteral("operario"),
-                             nueva))
-        return false;
-    // What an interrupted entry left under the code is gone: the form shows
-    // the code as it now stands.
-    if (nueva) {
-        RefrescarLineas({HContrato, Baja, HPuesto, HFormacion, GATablas});
-        Table1AfterScroll(Table1);
-    }
-    return true;
-}
-
-void TfRRHHPERS::Table1BeforePost(TDataSet* DataSet) {
-    if (Table1->State() == dsInsert && !ReservarCodigoAlta()) Abort();
-    TMaestroFicha::Table1BeforePost(DataSet);
-}
-
 void TfRRHHPERS::pbCancelarClick(QObject*) {
     Baja->Cancel();
     HContrato->Cancel();
@@ -606,7 +574,7 @@ void TfRRHHPERS::Eliminar1Click(QObject* Sender) {
 }
 
 void TfRRHHPERS::Table1BeforeCancel(TDataSet*) {
-    CancelarLineas({HContrato, Baja, HPuesto, HFormacion, GATablas});
+    CancelarLineas(LineasFicha());
     if (Table1->State() == dsInsert) EliminarRegistrosAlta();
 }
 
@@ -645,7 +613,7 @@ void TfRRHHPERS::LineaBeforePost(TDataSet* DataSet) {
 
 void TfRRHHPERS::EliminarRegistrosAlta() {
     AltaOperario->Cancelar();
-    RefrescarLineas({HContrato, Baja, HPuesto, HFormacion, GATablas});
+    RefrescarLineas(LineasFicha());
 }
 
 void TfRRHHPERS::HContratoBeforeInsert(TDataSet* DataSet) {

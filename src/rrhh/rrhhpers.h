@@ -83,7 +83,6 @@ public:
     // ---- Form and records.
     void FormCreate(QObject* Sender) override;
     void HabilitarModoEdicion(bool Editando) override;
-    void CampoClaveExit(QObject* Sender) override;
     void pbCancelarClick(QObject* Sender) override;
     void Eliminar1Click(QObject* Sender) override;
     void BuscarDatosDBEdit(QObject* Sender) override;
@@ -101,11 +100,6 @@ public:
     // Before insert and edit of the position, training and group lines, and
     // before delete of positions and groups: the employee goes into edit.
     void EditarOperario(TDataSet* DataSet) override;
-    // Before anything is written under a new employee's code: the code must
-    // be free and is held for this session (false after the warning). A
-    // code changed after rows were written under the held one is refused.
-    bool ReservarCodigoAlta() override;
-    void Table1BeforePost(TDataSet* DataSet) override;
     // Before any line of a new employee is posted: his code is held.
     void LineaBeforePost(TDataSet* DataSet) override;
 
@@ -172,7 +166,8 @@ private:
     // The tables' fields, with their formats and currency tags, declared
     // before the template prepares the form.
     void DeclararCamposTablas();
-    void AsignarRangos();
+    void AsignarRangos() override;
+    QList<TTable*> LineasFicha() const override;
 };
 
 extern TfRRHHPERS* fRRHHPERS;

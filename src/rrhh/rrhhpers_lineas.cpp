@@ -7,6 +7,7 @@
 #include <QDateTime>
 
 #include "db/datasource.h"
+#include "db/dberror.h"
 #include "db/field.h"
 #include "db/table.h"
 #include "gene/genealta.h"
@@ -315,11 +316,13 @@ void TLineasADuplicar::Duplicar(TTable* Linea, TMenuItem* Agregar) {
 using namespace rrhhpers;
 
 TFichaPersona::TFichaPersona(QWidget* owner, const QString& Nombre, const QString& Titulo,
-                             const char* NombrePropietario, const QString& Codigo,
-                             const QString& PerfilGrupos)
+                             const char* NombrePropietario, const QString& Codigo, int Maximo,
+                             const QString& NombrePersona, const QString& PerfilGrupos)
     : TMaestroFicha(owner, Nombre, Titulo, QLatin1String(NombrePropietario)),
       Propietario(QLatin1String(NombrePropietario)),
       CampoCodigo(Codigo),
+      CodigoMaximo(Maximo),
+      Persona(NombrePersona),
       perfilGrupos_(PerfilGrupos) {}
 
 void TFichaPersona::CrearHistoricos() {
@@ -442,6 +445,38 @@ void TFichaPersona::EditSexoDropDown(QObject*) {
 
 int TFichaPersona::CodigoActual() const {
     return CodigoFicha(EditCodigoOperario, Table1, CampoCodigo);
+}
+
+bool TFichaPersona::ReservarCodigoAlta() {
+    bool nueva = false;
+    if (!ReservarCodigoNuevo(*Alta, Table1, CampoCodigo, EditCodigoOperario, CodigoActual(),
+                             CodigoMaximo, Persona, nueva))
+        return false;
+    // What an interrupted entry left under the code is gone: the form shows
+    // the code as it now stands.
+    if (nueva) {
+        RefrescarLineas(LineasFicha());
+        Table1AfterScroll(Table1);
+    }
+    return true;
+}
+
+void TFichaPersona::CampoClaveExit(QObject* Sender) {
+    if (Table1->State() == dsInsert) {
+        bool ok = false;
+        const int codigo = EditCodigoOperario->Text().trimmed().toInt(&ok);
+        if (ok && codigo >= 1 && codigo <= CodigoMaximo && !ReservarCodigoAlta()) {
+            EditCodigoOperario->SetFocus();
+            Abort();
+        }
+    }
+    TMaestroFicha::CampoClaveExit(Sender);
+    if (Table1->State() == dsInsert) AsignarRangos();
+}
+
+void TFichaPersona::Table1BeforePost(TDataSet* DataSet) {
+    if (Table1->State() == dsInsert && !ReservarCodigoAlta()) Abort();
+    TMaestroFicha::Table1BeforePost(DataSet);
 }
 
 void TFichaPersona::DataSourceStateChange(QObject*) {

@@ -59,7 +59,7 @@ TBitBtn* NuevoBotonHint(QWidget* padre, const char* nombre, const QString& hint)
 // Edit, insert or set-key state.
 bool EnEdicion(TDataSet* d);
 // Rereads the browsing tables.
-void RefrescarLineas(std::initializer_list<TTable*> tablas);
+void RefrescarLineas(const QList<TTable*>& tablas);
 // The first value of a search's key, null when nothing was chosen.
 QVariant PrimerValor(const QVariant& clave);
 // The Descripcion of a code in a code master (empty when not found).
@@ -175,11 +175,12 @@ class TTabSheet;
 class TFichaPersona : public TMaestroFicha {
     Q_OBJECT
 public:
-    // Codigo: the master's code field; PerfilGrupos: the profile whose
-    // analysis groups the groups grid offers.
+    // Codigo: the master's code field, of 1 to CodigoMaximo; Persona: the
+    // word for the person in the warnings of a new code ("operario");
+    // PerfilGrupos: the profile whose analysis groups the groups grid offers.
     TFichaPersona(QWidget* owner, const QString& Nombre, const QString& Titulo,
-                  const char* NombrePropietario, const QString& Codigo,
-                  const QString& PerfilGrupos);
+                  const char* NombrePropietario, const QString& Codigo, int CodigoMaximo,
+                  const QString& Persona, const QString& PerfilGrupos);
 
     // ---- Components.
     TTable* HPuesto = nullptr;
@@ -217,8 +218,14 @@ public:
     // The person's code of the key edit, else the record's (0 without either).
     int CodigoActual() const;
     // Before anything is written under a new person's code: the code must be
-    // free and is held for this session (false after the warning).
-    virtual bool ReservarCodigoAlta() = 0;
+    // free and is held for this session (false after the warning). A code
+    // changed after rows were written under the held one is refused.
+    bool ReservarCodigoAlta();
+    // A new person's code that exists already, or that another user is
+    // entering, is refused at once, so that no line can be posted under
+    // another person's code.
+    void CampoClaveExit(QObject* Sender) override;
+    void Table1BeforePost(TDataSet* DataSet) override;
     // The photo's key in BLOBTAB ("" without a record).
     virtual QString ClaveFoto() = 0;
     virtual void DataSource1DataChange(TField* Field) = 0;
@@ -275,6 +282,10 @@ protected:
     void AsignarRangosHistoricos(int Codigo);
     // Items of a combo: the distinct values of its field, the current one selected.
     void ValoresCombo(TDBComboBox* Combo);
+    // The line tables of the record, in the order they are cancelled and refreshed.
+    virtual QList<TTable*> LineasFicha() const = 0;
+    // The line tables on the current person's rows.
+    virtual void AsignarRangos() = 0;
 
     // The held code of a new person (set by the member's constructor).
     TAltaMaestro* Alta = nullptr;
@@ -283,6 +294,8 @@ protected:
     rrhhpers::TLineasADuplicar Duplicacion;
     const QString Propietario;
     const QString CampoCodigo;
+    const int CodigoMaximo;
+    const QString Persona;
 
 private:
     QString perfilGrupos_;
