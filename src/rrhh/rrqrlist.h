@@ -12,6 +12,7 @@
 // table definition.
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "ui/form.h"
@@ -96,12 +97,20 @@ protected:
     // analysis-group ranges.
     static bool OperarioSeleccionado(int CodigoOperario, bool Activos, bool NoActivos,
                                      const QString& Rangos);
-    // Whether a row of an employee history falls in a listing's ranges: its
-    // code in [Desde, Hasta] and its start date in [DesdeFecha, HastaFecha]
-    // (a row with no start date is before any range), given back in Inicio.
-    static bool HistorialEnRangos(const QString& Codigo, const QString& Desde, const QString& Hasta,
-                                  TField* FechaInicio, const QDateTime& DesdeFecha,
-                                  const QDateTime& HastaFecha, QDateTime& Inicio);
+    // The fill of a listing of an employee history (Historial: the rows of
+    // the employees, owner "PERSONAL"): for each employee of Personal in the
+    // selection's range who passes its options and groups, each of his rows
+    // (the most recent first with Recientes) whose code CampoCodigo is in
+    // [Desde, Hasta] and whose start date is in [DesdeFecha, HastaFecha] (a
+    // row with no start date is before any range) becomes a row of Temporal
+    // with the employee's code and name, the row's code, description and
+    // start date; Completar writes its other columns (MasReciente: the row is
+    // the employee's most recent one).
+    void RellenarHistorial(TTable* Personal, TTable* Historial, const QString& CampoCodigo,
+                           const TSeleccionOperarios& Seleccion, const QString& Desde,
+                           const QString& Hasta, const QDateTime& DesdeFecha,
+                           const QDateTime& HastaFecha, bool Recientes,
+                           const std::function<void(bool MasReciente)>& Completar);
 
     // A column caption on the page header and a field of Temporal on a band.
     TQRLabel* Titulo(const QString& nombre, const QString& caption, int left, int width);
