@@ -88,7 +88,7 @@ public:
 
     // ---- Delete, hire, photo and documents (rrhhcand_procesos.cpp).
     // The candidate's own rows in the histories; false at the first failure.
-    bool EliminarDependientes(int Codigo);
+    bool EliminarDependientes(int Codigo) override;
     QString ClaveFoto() override;
     Q_INVOKABLE void pbDocumentacionElectronicaClick(QObject* Sender);
     Q_INVOKABLE void DocumentacionElectronica1Click(QObject* Sender) override;

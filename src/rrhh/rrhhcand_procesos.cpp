@@ -110,38 +110,9 @@ bool TfRRHHCAND::EliminarDependientes(int Codigo) {
 }
 
 void TfRRHHCAND::Table1BeforeDelete(TDataSet*) {
-    const int codigo = Table1->FieldByName(QStringLiteral("Codigo"))->AsInteger();
-    BorrandoCandidato = true;
-    bool correcto = true;
     // A hire deletes the candidate inside its own transaction.
-    if (!Contratando) {
-        if (ErrorEnTransaccion || TransaccionIniciada) {
-            MensajeAdvertencia(QStringLiteral(
-                "¡ Hay otra transacción activa en curso !. Debe finalizarla previamente."));
-            BorrandoCandidato = false;
-            Abort();
-        }
-        correcto = IniciarTransaccion(fGENEINIC);
-        TransaccionBorrado = correcto;
-    }
-    if (correcto) correcto = EliminarDependientes(codigo);
-    if (correcto) {
-        try {
-            BorradoRegistro(fGENEINIC, Table1);
-        } catch (const std::exception&) {
-            correcto = false;
-        }
-    }
-    BorrandoCandidato = false;
-    if (!correcto) {
-        if (!Contratando) {
-            MensajeAdvertencia(QString::fromUtf8(kTransaccionIncompleta));
-            TransaccionBorrado = false;
-            CancelarTransaccion(fGENEINIC);
-        }
-        Abort();
-    }
-    // The dataset's delete of the candidate follows; AfterDelete confirms.
+    BorrarConDependientes(Table1->FieldByName(QStringLiteral("Codigo"))->AsInteger(),
+                          BorrandoCandidato, Contratando);
 }
 
 void TfRRHHCAND::EnviarFichaPersonalClick(QObject*) {

@@ -130,7 +130,7 @@ public:
     void HPuestoCalcFields(TDataSet* DataSet);
     Q_INVOKABLE void Table1BeforeDelete(TDataSet* DataSet) override;
     // Deletes the employee's histories; false at the first failed statement.
-    bool EliminarHistoricosOperario(int Codigo);
+    bool EliminarDependientes(int Codigo) override;
     // Removes what was written under a new employee's code (his cancel) and
     // refreshes the history tables.
     void EliminarRegistrosAlta();

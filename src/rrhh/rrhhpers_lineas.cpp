@@ -479,6 +479,41 @@ void TFichaPersona::Table1BeforePost(TDataSet* DataSet) {
     TMaestroFicha::Table1BeforePost(DataSet);
 }
 
+void TFichaPersona::BorrarConDependientes(int Codigo, bool& Borrando, bool TransaccionAjena) {
+    Borrando = true;
+    bool correcto = true;
+    if (!TransaccionAjena) {
+        if (ErrorEnTransaccion || TransaccionIniciada) {
+            MensajeAdvertencia(QStringLiteral(
+                "¡ Hay otra transacción activa en curso !. Debe finalizarla previamente."));
+            Borrando = false;
+            Abort();
+        }
+        // Outside a transaction the cascade could leave the person half deleted.
+        correcto = IniciarTransaccion(fGENEINIC);
+        TransaccionBorrado = correcto;
+    }
+    if (correcto) correcto = EliminarDependientes(Codigo);
+    if (correcto) {
+        try {
+            BorradoRegistro(fGENEINIC, Table1);
+        } catch (const std::exception&) {
+            correcto = false;
+        }
+    }
+    Borrando = false;
+    if (!correcto) {
+        if (!TransaccionAjena) {
+            MensajeAdvertencia(
+                QStringLiteral("¡ La transacción no ha sido completada !. Inténtelo de nuevo."));
+            TransaccionBorrado = false;
+            CancelarTransaccion(fGENEINIC);
+        }
+        Abort();
+    }
+    // The dataset's delete of the person follows; AfterDelete confirms.
+}
+
 void TFichaPersona::DataSourceStateChange(QObject*) {
     HabilitarModoEdicion(Editando());
 }

@@ -226,6 +226,8 @@ public:
     // another person's code.
     void CampoClaveExit(QObject* Sender) override;
     void Table1BeforePost(TDataSet* DataSet) override;
+    // The person's own rows in the line tables; false at the first failure.
+    virtual bool EliminarDependientes(int Codigo) = 0;
     // The photo's key in BLOBTAB ("" without a record).
     virtual QString ClaveFoto() = 0;
     virtual void DataSource1DataChange(TField* Field) = 0;
@@ -286,6 +288,11 @@ protected:
     virtual QList<TTable*> LineasFicha() const = 0;
     // The line tables on the current person's rows.
     virtual void AsignarRangos() = 0;
+    // Before the dataset's delete of the person: his rows and the usage log
+    // inside one transaction, or inside the caller's (TransaccionAjena), with
+    // Borrando set meanwhile. A failure undoes the transaction, warns (but
+    // inside the caller's) and aborts the delete.
+    void BorrarConDependientes(int Codigo, bool& Borrando, bool TransaccionAjena);
 
     // The held code of a new person (set by the member's constructor).
     TAltaMaestro* Alta = nullptr;
