@@ -347,18 +347,15 @@ TfGENEBUSQ::TfGENEBUSQ(QWidget* owner) : TForm(owner) {
     TMenuItem* raizMenu = PopupMenu1->Items();
     LetraPequena =
         new TMenuItem(raizMenu, QStringLiteral("LetraPequena"), QStringLiteral("&Letra Pequeña"));
-    FiltrarRegistrosporValorIguala =
-        new TMenuItem(raizMenu, QStringLiteral("FiltrarRegistrosporValorIguala"),
-                      QStringLiteral("Filtrar Registros por Valor &Igual a..."));
-    FiltrarRegistrosporValorDesde =
-        new TMenuItem(raizMenu, QStringLiteral("FiltrarRegistrosporValorDesde"),
-                      QStringLiteral("Filtrar Registros por Valor &Desde..."));
-    FiltrarRegistrosporValorHasta =
-        new TMenuItem(raizMenu, QStringLiteral("FiltrarRegistrosporValorHasta"),
-                      QStringLiteral("Filtrar Registros por Valor &Hasta..."));
-    FiltrarRegistrosporValoresDesdeHasta1 =
-        new TMenuItem(raizMenu, QStringLiteral("FiltrarRegistrosporValoresDesdeHasta1"),
-                      QStringLiteral("&Filtrar Registros por Valores Desde-Hasta..."));
+    const TMenuFiltroValor filtros = CrearMenuFiltroValor(
+        raizMenu, QStringLiteral("FiltrarRegistrosporValorIguala"),
+        QStringLiteral("FiltrarRegistrosporValoresDesdeHasta1"),
+        [this](const QString& Operador) { FiltrarRegistrosporValorClick(Operador); },
+        [this] { FiltrarRegistrosporValoresDesdeHasta1Click(); });
+    FiltrarRegistrosporValorIguala = filtros.Igual;
+    FiltrarRegistrosporValorDesde = filtros.Desde;
+    FiltrarRegistrosporValorHasta = filtros.Hasta;
+    FiltrarRegistrosporValoresDesdeHasta1 = filtros.DesdeHasta;
     CancelarFiltros1 = new TMenuItem(raizMenu, QStringLiteral("CancelarFiltros1"),
                                      QStringLiteral("Cancelar Filtros"));
     ListadoProgramable1 = new TMenuItem(raizMenu, QStringLiteral("ListadoProgramable1"),
@@ -411,18 +408,6 @@ TfGENEBUSQ::TfGENEBUSQ(QWidget* owner) : TForm(owner) {
     DBGrid1->OnDblClick = [this](QObject*) { pbConformeClick(); };
     pbConforme->OnClick = [this](QObject*) { pbConformeClick(); };
     LetraPequena->OnClick = [this](QObject*) { LetraPequenaClick(); };
-    FiltrarRegistrosporValorIguala->OnClick = [this](QObject*) {
-        FiltrarRegistrosporValorClick(QStringLiteral("="));
-    };
-    FiltrarRegistrosporValorDesde->OnClick = [this](QObject*) {
-        FiltrarRegistrosporValorClick(QStringLiteral(">="));
-    };
-    FiltrarRegistrosporValorHasta->OnClick = [this](QObject*) {
-        FiltrarRegistrosporValorClick(QStringLiteral("<="));
-    };
-    FiltrarRegistrosporValoresDesdeHasta1->OnClick = [this](QObject*) {
-        FiltrarRegistrosporValoresDesdeHasta1Click();
-    };
     CancelarFiltros1->OnClick = [this](QObject*) { CancelarFiltros1Click(); };
     ListadoProgramable1->OnClick = [this](QObject*) { ListadoProgramable1Click(); };
 }

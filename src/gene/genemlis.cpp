@@ -109,18 +109,15 @@ TfGENEMLIS::TfGENEMLIS(QWidget* owner) : TForm(owner) {
     PopupMenu1 = new TPopupMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     TMenuItem* raizMenu = PopupMenu1->Items();
-    FiltrarRegistrosporValorIgualA =
-        new TMenuItem(raizMenu, QStringLiteral("FiltrarRegistrosporValorIgualA"),
-                      QStringLiteral("Filtrar Registros por Valor &Igual a..."));
-    FiltrarRegistrosporValorDesde =
-        new TMenuItem(raizMenu, QStringLiteral("FiltrarRegistrosporValorDesde"),
-                      QStringLiteral("Filtrar Registros por Valor &Desde..."));
-    FiltrarRegistrosporValorHasta =
-        new TMenuItem(raizMenu, QStringLiteral("FiltrarRegistrosporValorHasta"),
-                      QStringLiteral("Filtrar Registros por Valor &Hasta..."));
-    FiltrarRegistrosporValoresDesdeHasta =
-        new TMenuItem(raizMenu, QStringLiteral("FiltrarRegistrosporValoresDesdeHasta"),
-                      QStringLiteral("&Filtrar Registros por Valores Desde-Hasta..."));
+    const TMenuFiltroValor filtros = CrearMenuFiltroValor(
+        raizMenu, QStringLiteral("FiltrarRegistrosporValorIgualA"),
+        QStringLiteral("FiltrarRegistrosporValoresDesdeHasta"),
+        [this](const QString& Operador) { FiltrarRegistrosporValorClick(Operador); },
+        [this] { FiltrarRegistrosporValoresDesdeHastaClick(); });
+    FiltrarRegistrosporValorIgualA = filtros.Igual;
+    FiltrarRegistrosporValorDesde = filtros.Desde;
+    FiltrarRegistrosporValorHasta = filtros.Hasta;
+    FiltrarRegistrosporValoresDesdeHasta = filtros.DesdeHasta;
     CancelarFiltros = new TMenuItem(raizMenu, QStringLiteral("CancelarFiltros"),
                                     QStringLiteral("&Cancelar Filtros"));
     VerDetalle1 =
@@ -198,18 +195,6 @@ TfGENEMLIS::TfGENEMLIS(QWidget* owner) : TForm(owner) {
     };
     pbRestablecer->OnClick = [this](QObject*) { pbRestablecerClick(); };
     PopupMenu1->OnPopup = [this](QObject*) { popupMenu1Popup(); };
-    FiltrarRegistrosporValorIgualA->OnClick = [this](QObject*) {
-        FiltrarRegistrosporValorClick(QStringLiteral("="));
-    };
-    FiltrarRegistrosporValorDesde->OnClick = [this](QObject*) {
-        FiltrarRegistrosporValorClick(QStringLiteral(">="));
-    };
-    FiltrarRegistrosporValorHasta->OnClick = [this](QObject*) {
-        FiltrarRegistrosporValorClick(QStringLiteral("<="));
-    };
-    FiltrarRegistrosporValoresDesdeHasta->OnClick = [this](QObject*) {
-        FiltrarRegistrosporValoresDesdeHastaClick();
-    };
     CancelarFiltros->OnClick = [this](QObject*) { CancelarFiltrosClick(); };
     VerDetalle1->OnClick = [this](QObject*) { VerDetalle1Click(); };
     ListadoProgramable1->OnClick = [this](QObject*) {
@@ -394,6 +379,26 @@ QString PreguntaFiltroValor(const QString& Operador, const QString& Campo) {
         : Operador == QLatin1String(">=") ? QStringLiteral("Introduzca el valor Desde ")
                                           : QStringLiteral("Introduzca el valor Hasta ");
     return pregunta + AbreviarTitulo(Campo, 1);
+}
+
+TMenuFiltroValor CrearMenuFiltroValor(TMenuItem* Raiz, const QString& NombreIgual,
+                                      const QString& NombreDesdeHasta,
+                                      std::function<void(const QString& Operador)> Filtrar,
+                                      std::function<void()> DesdeHasta) {
+    TMenuFiltroValor menu;
+    menu.Igual =
+        new TMenuItem(Raiz, NombreIgual, QStringLiteral("Filtrar Registros por Valor &Igual a..."));
+    menu.Desde = new TMenuItem(Raiz, QStringLiteral("FiltrarRegistrosporValorDesde"),
+                               QStringLiteral("Filtrar Registros por Valor &Desde..."));
+    menu.Hasta = new TMenuItem(Raiz, QStringLiteral("FiltrarRegistrosporValorHasta"),
+                               QStringLiteral("Filtrar Registros por Valor &Hasta..."));
+    menu.DesdeHasta = new TMenuItem(
+        Raiz, NombreDesdeHasta, QStringLiteral("&Filtrar Registros por Valores Desde-Hasta..."));
+    menu.Igual->OnClick = [Filtrar](QObject*) { Filtrar(QStringLiteral("=")); };
+    menu.Desde->OnClick = [Filtrar](QObject*) { Filtrar(QStringLiteral(">=")); };
+    menu.Hasta->OnClick = [Filtrar](QObject*) { Filtrar(QStringLiteral("<=")); };
+    menu.DesdeHasta->OnClick = [DesdeHasta = std::move(DesdeHasta)](QObject*) { DesdeHasta(); };
+    return menu;
 }
 
 bool TfGENEMLIS::AgregarFiltro(const QString& Campo, const QString& Operador,

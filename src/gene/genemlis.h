@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 #include "gene/genevtex.h"
 #include "ui/form.h"
@@ -110,6 +111,21 @@ bool AgregarFiltroValor(TDataSet* DataSet, const QString& Campo, const QString& 
 // The prompt of a value filter: "Introduzca el valor del campo " (=),
 // "... Desde " (>=) or "... Hasta " (<=) and the field's short title.
 QString PreguntaFiltroValor(const QString& Operador, const QString& Campo);
+
+// The value-filter items of a grid's pop-up menu, added under Raiz in this
+// order: equal to, from, to and from-to (the first and last named by the
+// window). The first three run Filtrar with "=", ">=" or "<="; the last runs
+// DesdeHasta.
+struct TMenuFiltroValor {
+    TMenuItem* Igual;
+    TMenuItem* Desde;
+    TMenuItem* Hasta;
+    TMenuItem* DesdeHasta;
+};
+TMenuFiltroValor CrearMenuFiltroValor(TMenuItem* Raiz, const QString& NombreIgual,
+                                      const QString& NombreDesdeHasta,
+                                      std::function<void(const QString& Operador)> Filtrar,
+                                      std::function<void()> DesdeHasta);
 
 // Opciones: "Titulo", "Formato" (left, top, width, height), "Modo" (words
 // "Consulta", "Eliminar", "Sin Seleccion"), "Opciones" ("NoRedimensionarGrid"),

@@ -137,20 +137,29 @@ QString LineaMemoVisor(const QString& Etiqueta, const QString& Texto) {
 
 // ---------------------------------------------------------------- window
 
-TfGENEVLIS::TfGENEVLIS(QWidget* owner) : TForm(owner) {
-    setObjectName(QStringLiteral("fGENEVLIS"));
-    setCaption(QStringLiteral("Visor de Campos"));
-    setKeyPreview(true);
-    resize(409, 321);
+QVBoxLayout* CrearMarcoRejilla(TForm* Ventana, const QString& Nombre, const QString& Titulo,
+                               TPanel*& PanelGrid, QVBoxLayout*& CapaRejilla) {
+    Ventana->setObjectName(Nombre);
+    Ventana->setCaption(Titulo);
+    Ventana->setKeyPreview(true);
+    Ventana->resize(409, 321);
 
-    auto* raiz = new QVBoxLayout(this);
+    auto* raiz = new QVBoxLayout(Ventana);
     raiz->setContentsMargins(0, 0, 0, 0);
     raiz->setSpacing(0);
-    PanelGrid = new TPanel(this);
+    PanelGrid = new TPanel(Ventana);
     PanelGrid->setObjectName(QStringLiteral("PanelGrid"));
     PanelGrid->setBevelOuter(bvNone);
-    auto* capaRejilla = new QVBoxLayout(PanelGrid);
-    capaRejilla->setContentsMargins(0, 0, 0, 0);
+    CapaRejilla = new QVBoxLayout(PanelGrid);
+    CapaRejilla->setContentsMargins(0, 0, 0, 0);
+    return raiz;
+}
+
+TfGENEVLIS::TfGENEVLIS(QWidget* owner) : TForm(owner) {
+    QVBoxLayout* capaRejilla = nullptr;
+    QVBoxLayout* raiz =
+        CrearMarcoRejilla(this, QStringLiteral("fGENEVLIS"), QStringLiteral("Visor de Campos"),
+                          PanelGrid, capaRejilla);
     StringGrid = new TStringGrid(PanelGrid);
     StringGrid->setObjectName(QStringLiteral("StringGrid"));
     StringGrid->setColCount(2);
@@ -198,13 +207,9 @@ TfGENEVLIS::TfGENEVLIS(QWidget* owner) : TForm(owner) {
         // The next viewer opens with the width this one was created with.
         GeometriaVisorCampos.Width = ancho == 0 ? 409 : ancho;
     };
-    OnKeyDown = [this](QObject*, int& Key, TShiftState Shift) { FormKeyDown(Key, Shift); };
-    OnKeyPress = [this](QObject*, QChar& Key) {
-        if (fGENEINIC) TeclaPresionadaFormulario(fGENEINIC, this, Key);
-    };
-    StringGrid->OnSelectCell = [this](QObject*, int, int ARow, bool& CanSelect) {
-        if (FilaBloqueada(StringGrid->Cells(0, ARow))) CanSelect = false;
-    };
+    ConectarMarcoRejilla(
+        this, StringGrid, [this] { StringGridDblClick(); },
+        [this](int& Key, int Mods) { return FormKeyDown(Key, Mods); });
     StringGrid->OnDblClick = [this](QObject*) { StringGridDblClick(); };
     pbAutoajustar->OnClick = [this](QObject*) { pbAutoajustarClick(); };
     pbGrabar->OnClick = [this](QObject*) { pbGrabarClick(); };
@@ -392,29 +397,41 @@ void TfGENEVLIS::pbGrabarClick() {
     if (ValidarDatos()) setModalResult(mrOk);
 }
 
-void TfGENEVLIS::FormKeyDown(int& Key, int Shift) {
-    const int mods = Shift & (ssShift | ssCtrl | ssAlt);
-    if (Key == VK_ESCAPE) {
+bool TfGENEVLIS::FormKeyDown(int& Key, int Mods) {
+    // Ctrl+Z closes the read-only view, Ctrl++ an editable one.
+    if ((Key == 'Z' && Mods == ssCtrl && ModoVisorLista == kVisorCampos) ||
+        (Key == VK_ADD && Mods == ssCtrl && ModoVisorLista != kVisorCampos)) {
         Key = 0;
         setModalResult(mrCancel);
-        return;
+        return true;
     }
-    if (Key == VK_F2 && mods == 0) {
-        Key = 0;
-        StringGridDblClick();
-        return;
-    }
-    if (Key == 'Z' && mods == ssCtrl && ModoVisorLista == kVisorCampos) {
-        Key = 0;
-        setModalResult(mrCancel);
-        return;
-    }
-    if (Key == VK_ADD && mods == ssCtrl && ModoVisorLista != kVisorCampos) {
-        Key = 0;
-        setModalResult(mrCancel);
-        return;
-    }
-    if (fGENEINIC) TeclaPulsadaFormulario(fGENEINIC, this, Key, Shift);
+    return false;
+}
+
+void ConectarMarcoRejilla(TForm* Ventana, TStringGrid* Rejilla, std::function<void()> DobleClic,
+                          std::function<bool(int& Key, int Mods)> Teclas) {
+    Ventana->OnKeyDown = [Ventana, DobleClic = std::move(DobleClic), Teclas = std::move(Teclas)](
+                             QObject*, int& Key, TShiftState Shift) {
+        const int mods = Shift & (ssShift | ssCtrl | ssAlt);
+        if (Key == VK_ESCAPE) {
+            Key = 0;
+            Ventana->setModalResult(mrCancel);
+            return;
+        }
+        if (Key == VK_F2 && mods == 0) {
+            Key = 0;
+            if (DobleClic) DobleClic();
+            return;
+        }
+        if (Teclas && Teclas(Key, mods)) return;
+        if (fGENEINIC) TeclaPulsadaFormulario(fGENEINIC, Ventana, Key, Shift);
+    };
+    Ventana->OnKeyPress = [Ventana](QObject*, QChar& Key) {
+        if (fGENEINIC) TeclaPresionadaFormulario(fGENEINIC, Ventana, Key);
+    };
+    Rejilla->OnSelectCell = [Rejilla](QObject*, int, int ARow, bool& CanSelect) {
+        if (FilaBloqueada(Rejilla->Cells(0, ARow))) CanSelect = false;
+    };
 }
 
 // ---------------------------------------------------------------- callers

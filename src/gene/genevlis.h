@@ -81,7 +81,8 @@ public:
 
 private:
     void FormShow();
-    void FormKeyDown(int& Key, int Shift);
+    // The viewer's own closing keys; true when Key was one.
+    bool FormKeyDown(int& Key, int Mods);
     QStringList entradaAtributos(const QString& Etiqueta) const;
     void editarMemo(int Fila);
     int alturaExtra_ = 0;

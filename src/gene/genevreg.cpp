@@ -104,19 +104,10 @@ private:
 }  // namespace
 
 TfGENERINI::TfGENERINI(QWidget* owner) : TForm(owner) {
-    setObjectName(QStringLiteral("fGENERINI"));
-    setCaption(QStringLiteral("Editor de Registro INI"));
-    setKeyPreview(true);
-    resize(409, 321);
-
-    auto* raiz = new QVBoxLayout(this);
-    raiz->setContentsMargins(0, 0, 0, 0);
-    raiz->setSpacing(0);
-    PanelGrid = new TPanel(this);
-    PanelGrid->setObjectName(QStringLiteral("PanelGrid"));
-    PanelGrid->setBevelOuter(bvNone);
-    auto* capaRejilla = new QVBoxLayout(PanelGrid);
-    capaRejilla->setContentsMargins(0, 0, 0, 0);
+    QVBoxLayout* capaRejilla = nullptr;
+    QVBoxLayout* raiz =
+        CrearMarcoRejilla(this, QStringLiteral("fGENERINI"),
+                          QStringLiteral("Editor de Registro INI"), PanelGrid, capaRejilla);
     StringGrid = new TValueListEditor(PanelGrid);
     StringGrid->setObjectName(QStringLiteral("StringGrid"));
     StringGrid->setDefaultColWidth(145);
@@ -147,26 +138,8 @@ TfGENERINI::TfGENERINI(QWidget* owner) : TForm(owner) {
         RecordarGeometriaDialogo(this, GeometriaEditorRegistro);
         GeometriaEditorRegistro.Width = ancho;
     };
-    OnKeyDown = [this](QObject*, int& Key, TShiftState Shift) {
-        const int mods = Shift & (ssShift | ssCtrl | ssAlt);
-        if (Key == VK_ESCAPE) {
-            Key = 0;
-            setModalResult(mrCancel);
-            return;
-        }
-        // F2 acts as a double click, which does nothing here.
-        if (Key == VK_F2 && mods == 0) {
-            Key = 0;
-            return;
-        }
-        if (fGENEINIC) TeclaPulsadaFormulario(fGENEINIC, this, Key, Shift);
-    };
-    OnKeyPress = [this](QObject*, QChar& Key) {
-        if (fGENEINIC) TeclaPresionadaFormulario(fGENEINIC, this, Key);
-    };
-    StringGrid->OnSelectCell = [this](QObject*, int, int ARow, bool& CanSelect) {
-        if (FilaBloqueada(StringGrid->Cells(0, ARow))) CanSelect = false;
-    };
+    // F2 acts as a double click, which does nothing here.
+    ConectarMarcoRejilla(this, StringGrid, nullptr, nullptr);
 }
 
 void TfGENERINI::CargarLineas(const QStringList& LineasINI) {

@@ -132,6 +132,62 @@ TSpeedButton* BotonPaleta(TPanel* Panel, const char* Nombre, const char* Caption
     return b;
 }
 
+TPanel* CrearPanelTiposDia(QWidget* Panel, TSpeedButton*& Trabajados, TSpeedButton*& Laborables,
+                           TSpeedButton*& Festivos, TSpeedButton*& Vacaciones) {
+    auto* paleta = new TPanel(Panel);
+    paleta->setObjectName(QStringLiteral("PanelTiposDia"));
+    auto* tipos = new QHBoxLayout(paleta);
+    tipos->setContentsMargins(2, 2, 2, 2);
+    tipos->setSpacing(1);
+    Trabajados =
+        BotonPaleta(paleta, "pbTrabajados", "Tr", clBlue, "Marcar/Desmarcar días TRABAJADOS", 1);
+    Laborables =
+        BotonPaleta(paleta, "pbLaborables", "La", clGreen, "Marcar/Desmarcar días LABORABLES", 2);
+    Festivos = BotonPaleta(paleta, "pbFestivos", "Fe", clRed, "Marcar/Desmarcar días FESTIVOS", 3);
+    Vacaciones = BotonPaleta(paleta, "pbVacaciones", "Va", clMaroon,
+                             "Marcar/Desmarcar días de VACACIONES", 4);
+    return paleta;
+}
+
+TDBLookupComboBox* CrearSelectorHorario(QWidget* Panel, QBoxLayout* Fila, TDataSource* Horarios) {
+    auto* etiqueta = new TLabel(Panel, QStringLiteral("Horario:"));
+    etiqueta->setObjectName(QStringLiteral("LabelHorario"));
+    Fila->addWidget(etiqueta);
+    auto* selector = new TDBLookupComboBox(Panel);
+    selector->setObjectName(QStringLiteral("EditNumeroHorario"));
+    selector->setListSource(Horarios);
+    selector->setKeyField(QStringLiteral("Numero"));
+    selector->setListField(QStringLiteral("Descripcion"));
+    selector->setFixedWidth(120);
+    Fila->addWidget(selector);
+    return selector;
+}
+
+TStringGrid* CrearRejillaMes(QWidget* Padre, int Ancho, int Alto) {
+    auto* rejilla = new TStringGrid(Padre);
+    rejilla->setObjectName(QStringLiteral("SGrid"));
+    rejilla->setColCount(7);
+    rejilla->setRowCount(7);
+    rejilla->setFixedCols(0);
+    rejilla->setFixedRows(1);
+    rejilla->setDefaultColWidth(Ancho);
+    rejilla->setDefaultRowHeight(Alto);
+    rejilla->setDefaultDrawing(false);
+    rejilla->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    rejilla->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    rejilla->setFixedSize(7 * Ancho + 4, 7 * Alto + 4);
+    return rejilla;
+}
+
+TDiaCalendario DiaLeido(const QSqlQuery& Consulta) {
+    TDiaCalendario d;
+    d.Trabajado = Consulta.value(1).toString();
+    d.Festivo = Consulta.value(2).toString();
+    d.Vacaciones = Consulta.value(3).toString();
+    d.Puente = Consulta.value(4).toString();
+    return d;
+}
+
 void DibujarTituloDia(QPainter* Lienzo, const QRect& Celda, const QFont& Base,
                       const QString& Titulo) {
     Lienzo->fillRect(Celda, ColorToQt(clBtnFace));
@@ -244,11 +300,7 @@ TDiasCalendario LeerDiasCalendario(int Codigo, const QDate& Desde, const QDate& 
             "NumeroHorario FROM CALENDAR WHERE Codigo = ? AND Fecha >= ? AND Fecha <= ?"),
         valores);
     while (q.next()) {
-        TDiaCalendario d;
-        d.Trabajado = q.value(1).toString();
-        d.Festivo = q.value(2).toString();
-        d.Vacaciones = q.value(3).toString();
-        d.Puente = q.value(4).toString();
+        TDiaCalendario d = DiaLeido(q);
         d.NumeroHorario = q.value(5).toInt();
         dias.insert(FechaLeida(q.value(0)), d);
     }
@@ -429,31 +481,11 @@ TfNOMICALE::TfNOMICALE(QWidget* owner) : TForm(owner) {
                   EditEjercicio, SpinEjercicio);
     CrearContador(PanelControl, control, "Mes:", "EditMes", "SpinMes", 90, EditMes, SpinMes);
 
-    auto* etiquetaHorario = new TLabel(PanelControl, QStringLiteral("Horario:"));
-    etiquetaHorario->setObjectName(QStringLiteral("LabelHorario"));
-    control->addWidget(etiquetaHorario);
-    EditNumeroHorario = new TDBLookupComboBox(PanelControl);
-    EditNumeroHorario->setObjectName(QStringLiteral("EditNumeroHorario"));
-    EditNumeroHorario->setListSource(DSHorario);
-    EditNumeroHorario->setKeyField(QStringLiteral("Numero"));
-    EditNumeroHorario->setListField(QStringLiteral("Descripcion"));
-    EditNumeroHorario->setFixedWidth(120);
-    control->addWidget(EditNumeroHorario);
+    EditNumeroHorario = CrearSelectorHorario(PanelControl, control, DSHorario);
     control->addStretch(1);
 
-    PanelTiposDia = new TPanel(PanelControl);
-    PanelTiposDia->setObjectName(QStringLiteral("PanelTiposDia"));
-    auto* tipos = new QHBoxLayout(PanelTiposDia);
-    tipos->setContentsMargins(2, 2, 2, 2);
-    tipos->setSpacing(1);
-    pbTrabajados = BotonPaleta(PanelTiposDia, "pbTrabajados", "Tr", clBlue,
-                               "Marcar/Desmarcar días TRABAJADOS", 1);
-    pbLaborables = BotonPaleta(PanelTiposDia, "pbLaborables", "La", clGreen,
-                               "Marcar/Desmarcar días LABORABLES", 2);
-    pbFestivos =
-        BotonPaleta(PanelTiposDia, "pbFestivos", "Fe", clRed, "Marcar/Desmarcar días FESTIVOS", 3);
-    pbVacaciones = BotonPaleta(PanelTiposDia, "pbVacaciones", "Va", clMaroon,
-                               "Marcar/Desmarcar días de VACACIONES", 4);
+    PanelTiposDia =
+        CrearPanelTiposDia(PanelControl, pbTrabajados, pbLaborables, pbFestivos, pbVacaciones);
     pbPuente = BotonPaleta(PanelTiposDia, "pbPuente", "Pu", kNaranja,
                            "Marcar/Desmarcar días de PUENTE", 5);
     botones->addWidget(PanelTiposDia);
@@ -472,18 +504,7 @@ TfNOMICALE::TfNOMICALE(QWidget* owner) : TForm(owner) {
     pbEliminar = boton("pbEliminar", "&Eliminar", "Eliminar el calendario actual");
     pbSalir = boton("pbSalir", "&Salir", "");
 
-    SGrid = new TStringGrid(this);
-    SGrid->setObjectName(QStringLiteral("SGrid"));
-    SGrid->setColCount(7);
-    SGrid->setRowCount(7);
-    SGrid->setFixedCols(0);
-    SGrid->setFixedRows(1);
-    SGrid->setDefaultColWidth(75);
-    SGrid->setDefaultRowHeight(32);
-    SGrid->setDefaultDrawing(false);
-    SGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    SGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    SGrid->setFixedSize(7 * 75 + 4, 7 * 32 + 4);
+    SGrid = CrearRejillaMes(this, 75, 32);
     auto* rejilla = new QHBoxLayout;
     rejilla->addWidget(SGrid);
     rejilla->addStretch(1);

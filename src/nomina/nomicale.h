@@ -18,6 +18,7 @@
 class QBoxLayout;
 class QPainter;
 class QRect;
+class QSqlQuery;
 class TDatabase;
 class TDataSource;
 class TDBLookupComboBox;
@@ -78,6 +79,19 @@ void CrearContador(QWidget* Panel, QBoxLayout* Fila, const char* Etiqueta, const
 // A palette toggle of PanelTiposDia: bold caption in its colour.
 TSpeedButton* BotonPaleta(TPanel* Panel, const char* Nombre, const char* Caption, int Color,
                           const char* Hint, int Grupo);
+// The palette of day types "PanelTiposDia" on Panel with the toggles both
+// calendars have (groups 1 to 4); a window adds its others by BotonPaleta.
+TPanel* CrearPanelTiposDia(QWidget* Panel, TSpeedButton*& Trabajados, TSpeedButton*& Laborables,
+                           TSpeedButton*& Festivos, TSpeedButton*& Vacaciones);
+// The schedule chooser, labelled "Horario:", on a row of the panel: the
+// schedules of Horarios by number, shown by description.
+TDBLookupComboBox* CrearSelectorHorario(QWidget* Panel, QBoxLayout* Fila, TDataSource* Horarios);
+// The month grid "SGrid" of 7 x 7 cells of Ancho x Alto pixels (row 0 the
+// weekdays), drawn by its window, without scroll bars.
+TStringGrid* CrearRejillaMes(QWidget* Padre, int Ancho, int Alto);
+// The flags of a day as a calendar query reads them, in columns 1 to 4:
+// worked, holiday, vacation and bridge.
+TDiaCalendario DiaLeido(const QSqlQuery& Consulta);
 // The company database; the bounds of whole days Desde..Hasta as it binds them.
 TDatabase* BaseCalendarios();
 QVariantList LimitesDias(TDatabase* Base, const QDate& Desde, const QDate& Hasta);

@@ -53,56 +53,26 @@ const QList<TablaLineasAlta>& HistoricosCandidato() {
 using namespace rrhhcand;
 
 TfRRHHCAND::TfRRHHCAND(QWidget* owner)
-    : TMaestroFicha(owner, QStringLiteral("fRRHHCAND"), QStringLiteral("Maestro de Candidatos"),
-                    QLatin1String(kCandidat)) {
+    : TFichaPersona(owner, QStringLiteral("fRRHHCAND"), QStringLiteral("Maestro de Candidatos"),
+                    kCandidat, QStringLiteral("Codigo"), 99999999, QStringLiteral("candidato"),
+                    QStringLiteral("Candidato")) {
     AltaCandidato =
         std::make_unique<TAltaMaestro>(QLatin1String(kCandidat), QStringLiteral("Codigo"),
                                        QLatin1String(kCandidat), HistoricosCandidato());
+    Alta = AltaCandidato.get();
 
-    HPuesto = NuevaTabla(this, "HPuesto", "HPUESTO");
-    DSHPuesto = NuevaFuente(this, "DSHPuesto", HPuesto);
-    HFormacion = NuevaTabla(this, "HFormacion", "HFORMACI");
-    DSFormacion = NuevaFuente(this, "DSFormacion", HFormacion);
-    GATablas = NuevaTabla(this, "GATablas", "GRANTAB");
-    DSGATablas = NuevaFuente(this, "DSGATablas", GATablas);
+    CrearHistoricos();
     Personal = NuevaTabla(this, "Personal", "PERSONAL");
 
     ConstruirControles();
     CampoClave = EditCodigoOperario;
     resize(700, 470);
-
-    DataSource1->OnDataChange = [this](TDataSource*, TField* f) { DataSource1DataChange(f); };
-    for (TDataSource* s : {DSHPuesto, DSFormacion, DSGATablas})
-        s->OnStateChange = [this, s](TDataSource*) { DataSourceStateChange(s); };
-    Table1->BeforeCancel = [this](TDataSet* d) { Table1BeforeCancel(d); };
-    Table1->AfterScroll = [this](TDataSet* d) { Table1AfterScroll(d); };
-    Table1->OnCalcFields = [this](TDataSet* d) { Table1CalcFields(d); };
-    Table1->BeforeDelete = [this](TDataSet* d) { Table1BeforeDelete(d); };
-    InstalarFinBorrado(Table1, TransaccionBorrado);
-    HPuesto->OnNewRecord = [this](TDataSet* d) { HPuestoNewRecord(d); };
-    HFormacion->OnNewRecord = [this](TDataSet* d) { HFormacionNewRecord(d); };
-    GATablas->OnNewRecord = [this](TDataSet* d) { GATablasNewRecord(d); };
-    GATablas->OnCalcFields = [this](TDataSet* d) { GATablasCalcFields(d); };
-    for (TTable* t : {HPuesto, HFormacion, GATablas}) {
-        t->BeforePost = [this](TDataSet* d) { LineaBeforePost(d); };
-        t->BeforeInsert = [this](TDataSet* d) {
-            if (d != GATablas) Duplicacion.Guardar(d);
-            EditarOperario(d);
-        };
-        t->BeforeEdit = [this](TDataSet* d) { EditarOperario(d); };
-    }
-    GATablas->AfterPost = [this](TDataSet* d) { LineaAfterPost(d); };
-    HPuesto->AfterPost = [this](TDataSet* d) { HPuestoAfterPost(d); };
-    HFormacion->AfterPost = [this](TDataSet* d) { HFormacionAfterPost(d); };
-    for (TTable* t : {HPuesto, GATablas})
-        t->BeforeDelete = [this](TDataSet* d) { EditarOperario(d); };
-    HFormacion->BeforeDelete = [this](TDataSet* d) { HFormacionBeforeDelete(d); };
+    ConectarFicha();
     fRRHHCAND = this;
 }
 
 TfRRHHCAND::~TfRRHHCAND() {
-    CerrarFichaPersona(this, Table1, *AltaCandidato, TransaccionBorrado,
-                       {HPuesto, HFormacion, GATablas},
+    CerrarFichaPersona(this, Table1, *AltaCandidato, TransaccionBorrado, LineasFicha(),
                        {HPuesto, HFormacion, GATablas, Personal, Table1});
     if (fRRHHCAND == this) fRRHHCAND = nullptr;
 }
@@ -125,17 +95,8 @@ void TfRRHHCAND::ConstruirControles() {
         boton("ImprimirConDialogo", QStringLiteral("Imprimir la ficha actual solicitando diálogo"));
     EnviarFichaPersonal = boton("EnviarFichaPersonal", QStringLiteral("Enviar a Ficha Personal"));
 
-    PageControl1 = new TPageControl(this);
-    PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    AreaDatos->addWidget(PageControl1, 1);
-    auto pagina = [this](const char* nombre, const QString& titulo) {
-        auto* p = new TTabSheet(PageControl1, titulo);
-        p->setObjectName(QLatin1String(nombre));
-        return p;
-    };
-    PagIdentificacion = pagina("PagIdentificacion", QStringLiteral("Identificación"));
-    PagHistoricos = pagina("PagHistoricos", QStringLiteral("Históricos"));
-    PagInstrucciones = pagina("PagInstrucciones", QStringLiteral("Instrucciones"));
+    CrearPaginas();
+    PagHistoricos = NuevaPagina("PagHistoricos", QStringLiteral("Históricos"));
 
     // Identification.
     auto* id = new QHBoxLayout(PagIdentificacion);
@@ -192,19 +153,7 @@ void TfRRHHCAND::ConstruirControles() {
     EditPuestoTrabajo = NuevoEdit(p, datos, 6, 3, "EditPuestoTrabajo",
                                   QStringLiteral("PuestoTrabajo"), QStringLiteral("Puesto"), s);
     datos->setRowStretch(fila, 1);
-    auto* derecha = new QVBoxLayout;
-    id->addLayout(derecha);
-    FotoFicha = new TFotoFicha(
-        this, p, QLatin1String(kCandidat), Table1, AltaCandidato.get(),
-        [this] { return ReservarCodigoAlta(); }, [this] { return ClaveFoto(); });
-    PanelFoto = FotoFicha->PanelFoto;
-    Foto = FotoFicha->Foto;
-    PopupMenuFoto = FotoFicha->PopupMenuFoto;
-    BorrarlaImgen1 = FotoFicha->BorrarlaImgen1;
-    derecha->addWidget(PanelFoto);
-    DBGridGA = NuevaRejillaGrupos(p, DSGATablas);
-    DBGridGA->OnDblClick = [this](QObject* o) { BuscarDatosDBEdit(o); };
-    derecha->addWidget(DBGridGA, 1);
+    CrearFotoYGrupos(id);
 
     // Histories.
     auto* historicos = new QVBoxLayout(PagHistoricos);
@@ -226,15 +175,7 @@ void TfRRHHCAND::ConstruirControles() {
         DBGridHFormacionEditButtonClick(o);
     };
 
-    // Instructions.
-    auto* instrucciones = new QVBoxLayout(PagInstrucciones);
-    EditInstrucciones = new TDBMemo(PagInstrucciones);
-    EditInstrucciones->setObjectName(QStringLiteral("EditInstrucciones"));
-    EditInstrucciones->setDataSource(DataSource1);
-    EditInstrucciones->setDataField(QStringLiteral("Instrucciones"));
-    EditInstrucciones->setHint(
-        QStringLiteral("Haga doble click o pulse F2 para cambiar las Instrucciones"));
-    instrucciones->addWidget(EditInstrucciones, 1);
+    CrearPaginaInstrucciones();
 
     pbDocumentacionElectronica->OnClick = [this](QObject* o) {
         pbDocumentacionElectronicaClick(o);
@@ -264,32 +205,15 @@ void TfRRHHCAND::FormCreate(QObject* Sender) {
     DataSource1DataChange(nullptr);
 }
 
-void TfRRHHCAND::ValoresCombo(TDBComboBox* Combo) {
-    ValoresComboDistintos(QLatin1String(kCandidat), Combo);
-}
-
-void TfRRHHCAND::EditEstadoCivilDropDown(QObject*) {
-    ValoresCombo(EditEstadoCivil);
-}
-
-void TfRRHHCAND::EditSexoDropDown(QObject*) {
-    ValoresCombo(EditSexo);
-}
-
-int TfRRHHCAND::CodigoActual() const {
-    return CodigoFicha(EditCodigoOperario, Table1, QStringLiteral("Codigo"));
+QList<TTable*> TfRRHHCAND::LineasFicha() const {
+    return {HPuesto, HFormacion, GATablas};
 }
 
 void TfRRHHCAND::AsignarRangos() {
     const int codigo = Table1->Active() && !Table1->IsEmpty() && Table1->State() != dsInsert
                            ? Table1->FieldByName(QStringLiteral("Codigo"))->AsInteger()
                            : CodigoActual();
-    const QString candidat = QLatin1String(kCandidat);
-    for (TTable* t : {HPuesto, HFormacion})
-        if (t->Active() && !EnEdicion(t)) t->SetRange({candidat, codigo}, {candidat, codigo});
-    if (GATablas->Active() && !EnEdicion(GATablas))
-        GATablas->SetRange({candidat, QString::number(codigo)},
-                           {candidat, QString::number(codigo)});
+    AsignarRangosHistoricos(codigo);
 }
 
 void TfRRHHCAND::HabilitarModoEdicion(bool Editando) {
@@ -297,10 +221,6 @@ void TfRRHHCAND::HabilitarModoEdicion(bool Editando) {
     // Documents are added to a candidate who exists; a hire moves a stored one.
     pbDocumentacionElectronica->setEnabled(Table1->State() != dsInsert);
     EnviarFichaPersonal->setEnabled(!Editando);
-}
-
-void TfRRHHCAND::DataSourceStateChange(QObject*) {
-    HabilitarModoEdicion(Editando());
 }
 
 void TfRRHHCAND::DataSource1DataChange(TField* Field) {
@@ -321,41 +241,6 @@ void TfRRHHCAND::Table1AfterScroll(TDataSet*) {
                            pbDocumentacionElectronica, FotoFicha);
 }
 
-void TfRRHHCAND::CampoClaveExit(QObject* Sender) {
-    // A new candidate's code that exists already, or that another user is
-    // entering, is refused at once, so that no line can be posted under
-    // another candidate's code.
-    if (Table1->State() == dsInsert) {
-        bool ok = false;
-        const int codigo = EditCodigoOperario->Text().trimmed().toInt(&ok);
-        if (ok && codigo >= 1 && codigo <= 99999999 && !ReservarCodigoAlta()) {
-            EditCodigoOperario->SetFocus();
-            Abort();
-        }
-    }
-    TMaestroFicha::CampoClaveExit(Sender);
-    if (Table1->State() == dsInsert) AsignarRangos();
-}
-
-bool TfRRHHCAND::ReservarCodigoAlta() {
-    bool nueva = false;
-    if (!ReservarCodigoNuevo(*AltaCandidato, Table1, QStringLiteral("Codigo"), EditCodigoOperario,
-                             CodigoActual(), 99999999, QStringLiteral("candidato"), nueva))
-        return false;
-    // What an interrupted entry left under the code is gone: the form shows
-    // the code as it now stands.
-    if (nueva) {
-        RefrescarLineas({HPuesto, HFormacion, GATablas});
-        Table1AfterScroll(Table1);
-    }
-    return true;
-}
-
-void TfRRHHCAND::Table1BeforePost(TDataSet* DataSet) {
-    if (Table1->State() == dsInsert && !ReservarCodigoAlta()) Abort();
-    TMaestroFicha::Table1BeforePost(DataSet);
-}
-
 void TfRRHHCAND::Table1AfterPost(TDataSet* DataSet) {
     // The candidate exists now: his code needs no holding.
     AltaCandidato->Liberar();
@@ -368,10 +253,10 @@ void TfRRHHCAND::Eliminar1Click(QObject* Sender) {
 }
 
 void TfRRHHCAND::Table1BeforeCancel(TDataSet*) {
-    CancelarLineas({HPuesto, HFormacion, GATablas});
+    CancelarLineas(LineasFicha());
     if (Table1->State() == dsInsert) {
         AltaCandidato->Cancelar();
-        RefrescarLineas({HPuesto, HFormacion, GATablas});
+        RefrescarLineas(LineasFicha());
     }
 }
 
@@ -400,23 +285,8 @@ void TfRRHHCAND::LineaBeforePost(TDataSet*) {
     if (!ReservarCodigoAlta()) Abort();
 }
 
-void TfRRHHCAND::LineaAfterPost(TDataSet* DataSet) {
-    if (Table1->State() == dsInsert) AltaCandidato->FilaGrabada();
-    GrabacionRegistro(fGENEINIC, DataSet);
-}
-
-void TfRRHHCAND::HPuestoNewRecord(TDataSet*) {
-    IniciarLineaHistorico(HPuesto, QLatin1String(kCandidat), CodigoActual());
-    HPuesto->FieldByName(QStringLiteral("FechaInicio"))
-        ->setAsDateTime(QDateTime(QDate::currentDate(), QTime(0, 0)));
-    Duplicacion.Duplicar(HPuesto, Agregar);
-}
-
 void TfRRHHCAND::HPuestoAfterPost(TDataSet* DataSet) {
-    LineaAfterPost(DataSet);
-    if (EnEdicion(Table1))
-        Table1->FieldByName(QStringLiteral("PuestoTrabajo"))
-            ->setAsString(HPuesto->FieldByName(QStringLiteral("Descripcion"))->AsString());
+    TFichaPersona::HPuestoAfterPost(DataSet);
     // Position codes are analysis groups from "PT" to "PTZ": the candidate
     // keeps the group of his latest position only.
     const QString puesto = HPuesto->FieldByName(QStringLiteral("CodigoPuesto"))->AsString();
@@ -433,33 +303,9 @@ void TfRRHHCAND::HPuestoAfterPost(TDataSet* DataSet) {
     RefrescarLineas({GATablas});
 }
 
-void TfRRHHCAND::HFormacionNewRecord(TDataSet*) {
-    IniciarLineaHistorico(HFormacion, QLatin1String(kCandidat), CodigoActual());
-    HFormacion->FieldByName(QStringLiteral("Tipo"))->setAsString(QStringLiteral("Interno"));
-    HFormacion->FieldByName(QStringLiteral("Apto"))->setAsString(QStringLiteral("Apto"));
-    Duplicacion.Duplicar(HFormacion, Agregar);
-}
-
-void TfRRHHCAND::HFormacionAfterPost(TDataSet* DataSet) {
-    LineaAfterPost(DataSet);
-    // The training type is mirrored as an analysis group of the candidate.
-    AgregarGrupo(GATablas, HFormacion->FieldByName(QStringLiteral("CodigoFormacion"))->AsString());
-}
-
 void TfRRHHCAND::HFormacionBeforeDelete(TDataSet* DataSet) {
     EditarOperario(DataSet);
     QuitarGrupoFormacion(HFormacion, GATablas, QLatin1String(kCandidat));
-}
-
-void TfRRHHCAND::GATablasNewRecord(TDataSet*) {
-    if (DBGridGA) DBGridGA->setSelectedIndex(0);
-    GATablas->FieldByName(QStringLiteral("NombreTabla"))->setAsString(QLatin1String(kCandidat));
-    GATablas->FieldByName(QStringLiteral("ClaveTabla"))
-        ->setAsString(QString::number(CodigoActual()));
-}
-
-void TfRRHHCAND::GATablasCalcFields(TDataSet* DataSet) {
-    CalcularGrupoAnalisis(DataSet);
 }
 
 void TfRRHHCAND::BuscarDatosDBEdit(QObject* Sender) {
@@ -469,28 +315,7 @@ void TfRRHHCAND::BuscarDatosDBEdit(QObject* Sender) {
     if (foco != EditCodigoPais && foco != DBGridGA && foco != DBGridHPuestos &&
         foco != DBGridHFormacion)
         foco = ActiveControl();
-    if (foco == EditCodigoPais) {
-        QVariant clave;
-        BuscarCodigo(QStringLiteral("PAIS"), 0, clave);
-        const QVariant v = PrimerValor(clave);
-        if (!v.isNull())
-            Table1->FieldByName(QStringLiteral("CodigoPais"))->setAsString(v.toString());
-    } else if (foco == DBGridGA) {
-        BuscarGrupoRejilla(DBGridGA, GATablas, QStringLiteral("Candidato"));
-    } else if (foco == DBGridHPuestos) {
-        BuscarCodigoLinea(DBGridHPuestos, HPuesto, QStringLiteral("CodigoPuesto"),
-                          QStringLiteral("PUESTO"));
-    } else if (foco == DBGridHFormacion) {
-        BuscarCodigoLinea(DBGridHFormacion, HFormacion, QStringLiteral("CodigoFormacion"),
-                          QStringLiteral("FORMCION"));
-    }
-}
-
-void TfRRHHCAND::DBGridHPuestosColExit(QObject*) {
-    TField* campo = DBGridHPuestos->SelectedField();
-    if (EnEdicion(HPuesto) && campo && campo->FieldName() == QLatin1String("CodigoPuesto"))
-        HPuesto->FieldByName(QStringLiteral("Descripcion"))
-            ->setAsString(DescripcionMaestro(QStringLiteral("PUESTO"), campo->AsString()));
+    BuscarDatosFicha(foco);
 }
 
 void TfRRHHCAND::DBGridHFormacionColExit(QObject*) {

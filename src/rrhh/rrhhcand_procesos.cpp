@@ -110,38 +110,9 @@ bool TfRRHHCAND::EliminarDependientes(int Codigo) {
 }
 
 void TfRRHHCAND::Table1BeforeDelete(TDataSet*) {
-    const int codigo = Table1->FieldByName(QStringLiteral("Codigo"))->AsInteger();
-    BorrandoCandidato = true;
-    bool correcto = true;
     // A hire deletes the candidate inside its own transaction.
-    if (!Contratando) {
-        if (ErrorEnTransaccion || TransaccionIniciada) {
-            MensajeAdvertencia(QStringLiteral(
-                "¡ Hay otra transacción activa en curso !. Debe finalizarla previamente."));
-            BorrandoCandidato = false;
-            Abort();
-        }
-        correcto = IniciarTransaccion(fGENEINIC);
-        TransaccionBorrado = correcto;
-    }
-    if (correcto) correcto = EliminarDependientes(codigo);
-    if (correcto) {
-        try {
-            BorradoRegistro(fGENEINIC, Table1);
-        } catch (const std::exception&) {
-            correcto = false;
-        }
-    }
-    BorrandoCandidato = false;
-    if (!correcto) {
-        if (!Contratando) {
-            MensajeAdvertencia(QString::fromUtf8(kTransaccionIncompleta));
-            TransaccionBorrado = false;
-            CancelarTransaccion(fGENEINIC);
-        }
-        Abort();
-    }
-    // The dataset's delete of the candidate follows; AfterDelete confirms.
+    BorrarConDependientes(Table1->FieldByName(QStringLiteral("Codigo"))->AsInteger(),
+                          BorrandoCandidato, Contratando);
 }
 
 void TfRRHHCAND::EnviarFichaPersonalClick(QObject*) {
@@ -229,7 +200,7 @@ bool TfRRHHCAND::Contratar(int Operario) {
     MensajeAdvertencia(QString::fromUtf8(kTransaccionIncompleta));
     // Everything is back as it was before the hire: the form shows it so.
     Table1->Refresh();
-    RefrescarLineas({HPuesto, HFormacion, GATablas});
+    RefrescarLineas(LineasFicha());
     Table1AfterScroll(Table1);
     return false;
 }
@@ -242,14 +213,6 @@ QString TfRRHHCAND::ClaveFoto() {
     clave.replace(QLatin1Char(';'), QLatin1Char('|'));
     if (clave.endsWith(QLatin1Char('|'))) clave.chop(1);
     return clave;
-}
-
-bool TfRRHHCAND::SoltarArchivoFoto(const QStringList& Archivos) {
-    return FotoFicha->Soltar(Archivos);
-}
-
-void TfRRHHCAND::BorrarlaImgen1Click(QObject*) {
-    FotoFicha->Borrar();
 }
 
 void TfRRHHCAND::pbDocumentacionElectronicaClick(QObject*) {

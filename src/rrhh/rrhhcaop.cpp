@@ -63,11 +63,7 @@ TDiasCalendario LeerDiasOperario(int Codigo, const QDate& Desde, const QDate& Ha
                        "CodigoOperario = ? AND Fecha >= ? AND Fecha <= ?"),
         QVariantList{Codigo} << LimitesDias(base, Desde, Hasta));
     while (q.next()) {
-        TDiaCalendario d;
-        d.Trabajado = q.value(1).toString();
-        d.Festivo = q.value(2).toString();
-        d.Vacaciones = q.value(3).toString();
-        d.Puente = q.value(4).toString();
+        TDiaCalendario d = DiaLeido(q);
         d.Permiso = q.value(5).toString();
         d.NumeroHorario = q.value(6).toInt();
         d.Situacion = q.value(7).toString();
@@ -146,19 +142,8 @@ TfRRHHCAOP::TfRRHHCAOP(QWidget* owner) : TForm(owner), dias_(new DiasMes) {
                   EditEjercicio, SpinEjercicio);
     CrearContador(PanelControl, fila1, "Mes:", "EditMes", "SpinMes", 90, EditMes, SpinMes);
 
-    PanelTiposDia = new TPanel(PanelControl);
-    PanelTiposDia->setObjectName(QStringLiteral("PanelTiposDia"));
-    auto* tipos = new QHBoxLayout(PanelTiposDia);
-    tipos->setContentsMargins(2, 2, 2, 2);
-    tipos->setSpacing(1);
-    pbTrabajados = BotonPaleta(PanelTiposDia, "pbTrabajados", "Tr", clBlue,
-                               "Marcar/Desmarcar días TRABAJADOS", 1);
-    pbLaborables = BotonPaleta(PanelTiposDia, "pbLaborables", "La", clGreen,
-                               "Marcar/Desmarcar días LABORABLES", 2);
-    pbFestivos =
-        BotonPaleta(PanelTiposDia, "pbFestivos", "Fe", clRed, "Marcar/Desmarcar días FESTIVOS", 3);
-    pbVacaciones = BotonPaleta(PanelTiposDia, "pbVacaciones", "Va", clMaroon,
-                               "Marcar/Desmarcar días de VACACIONES", 4);
+    PanelTiposDia =
+        CrearPanelTiposDia(PanelControl, pbTrabajados, pbLaborables, pbFestivos, pbVacaciones);
     pbPermiso = BotonPaleta(PanelTiposDia, "pbPermiso", "Pe", clFuchsia,
                             "Marcar/Desmarcar días de PERMISO", 5);
     pbPuente = BotonPaleta(PanelTiposDia, "pbPuente", "Pu", kNaranja,
@@ -184,16 +169,7 @@ TfRRHHCAOP::TfRRHHCAOP(QWidget* owner) : TForm(owner), dias_(new DiasMes) {
                              QStringLiteral("Regulacion Empleo"), QString()});
     EditSituacion->setText(QStringLiteral("Alta"));
     fila2->addWidget(EditSituacion);
-    auto* etiquetaHorario = new TLabel(PanelControl, QStringLiteral("Horario:"));
-    etiquetaHorario->setObjectName(QStringLiteral("LabelHorario"));
-    fila2->addWidget(etiquetaHorario);
-    EditNumeroHorario = new TDBLookupComboBox(PanelControl);
-    EditNumeroHorario->setObjectName(QStringLiteral("EditNumeroHorario"));
-    EditNumeroHorario->setListSource(DSHorario);
-    EditNumeroHorario->setKeyField(QStringLiteral("Numero"));
-    EditNumeroHorario->setListField(QStringLiteral("Descripcion"));
-    EditNumeroHorario->setFixedWidth(120);
-    fila2->addWidget(EditNumeroHorario);
+    EditNumeroHorario = CrearSelectorHorario(PanelControl, fila2, DSHorario);
 
     auto boton = [&](const char* nombre, const char* caption, const char* hint) {
         auto* b = new TBitBtn(PanelControl, QString::fromUtf8(caption));
@@ -226,18 +202,7 @@ TfRRHHCAOP::TfRRHHCAOP(QWidget* owner) : TForm(owner), dias_(new DiasMes) {
     pbSalir = boton("pbSalir", "&Salir", "");
     raiz->addWidget(PanelControl);
 
-    SGrid = new TStringGrid(this);
-    SGrid->setObjectName(QStringLiteral("SGrid"));
-    SGrid->setColCount(7);
-    SGrid->setRowCount(7);
-    SGrid->setFixedCols(0);
-    SGrid->setFixedRows(1);
-    SGrid->setDefaultColWidth(87);
-    SGrid->setDefaultRowHeight(35);
-    SGrid->setDefaultDrawing(false);
-    SGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    SGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    SGrid->setFixedSize(7 * 87 + 4, 7 * 35 + 4);
+    SGrid = CrearRejillaMes(this, 87, 35);
     PopupMenu1 = new TPopupMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     Eliminardia = new TMenuItem(PopupMenu1->Items(), QStringLiteral("Eliminardia"),

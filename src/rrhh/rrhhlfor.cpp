@@ -1,8 +1,5 @@
 #include "rrhh/rrhhlfor.h"
 
-#include <QDateTime>
-
-#include "db/sysutils.h"
 #include "rrhh/rrqrlfor.h"
 #include "ui/controls.h"
 #include "ui/registry.h"
@@ -50,15 +47,11 @@ QString TfRRHHLFOR::Orden() const {
 TInformeListado* TfRRHHLFOR::CrearInforme() {
     // The order chooses the temporary table: it goes in with the creation.
     auto* r = new TfRRQRLFOR(Orden(), this);
-    r->DesdeOperario = DesdeOperario->Text().trimmed().toInt();
-    r->HastaOperario = HastaOperario->Text().trimmed().toInt();
+    DarSeleccion(*r, Activos, NoActivos);
     r->DesdeFormacion = DesdeFormacion->Text();
     r->HastaFormacion = HastaFormacion->Text();
-    r->DesdeFecha = QDateTime(StrToDate(DesdeFecha->Text().trimmed()), QTime(0, 0));
-    r->HastaFecha = QDateTime(StrToDate(HastaFecha->Text().trimmed()), QTime(0, 0));
-    r->RangosGruposAnalisis = RangosGruposAnalisis;
-    r->Activos = Activos->isChecked();
-    r->NoActivos = NoActivos->isChecked();
+    r->DesdeFecha = FechaEdit(DesdeFecha);
+    r->HastaFecha = FechaEdit(HastaFecha);
     return r;
 }
 

@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <algorithm>
 
+#include "db/sysutils.h"
 #include "gene/geneconv.h"
 #include "gene/geneform.h"
 #include "gene/genegrup.h"
@@ -191,6 +192,19 @@ void TDialogoListado::FechasAnoActual(TEdit* Desde, TEdit* Hasta, bool CuatroCif
     const QString ano = QString::number(CuatroCifras ? ahora.date().year() : AnoDosCifras(ahora));
     Desde->setText(QStringLiteral("1/1/") + ano);
     Hasta->setText(QStringLiteral("31/12/") + ano);
+}
+
+void TDialogoListado::DarSeleccion(TSeleccionOperarios& Seleccion, const TCheckBox* Activos,
+                                   const TCheckBox* NoActivos) const {
+    Seleccion.DesdeOperario = DesdeOperario->Text().trimmed().toInt();
+    Seleccion.HastaOperario = HastaOperario->Text().trimmed().toInt();
+    Seleccion.RangosGruposAnalisis = RangosGruposAnalisis;
+    Seleccion.Activos = Activos->isChecked();
+    Seleccion.NoActivos = NoActivos->isChecked();
+}
+
+QDateTime TDialogoListado::FechaEdit(const TEdit* Edit) {
+    return QDateTime(StrToDate(Edit->Text().trimmed()), QTime(0, 0));
 }
 
 bool TDialogoListado::ValidarOperarios() {

@@ -12,6 +12,7 @@
 
 #include "ui/form.h"
 
+class QDateTime;
 class QGridLayout;
 class QVBoxLayout;
 class TBitBtn;
@@ -23,6 +24,7 @@ class TPanel;
 class TRadioButton;
 class TSpeedButton;
 class TStatusBar;
+struct TSeleccionOperarios;
 
 class TDialogoListado : public TForm {
     Q_OBJECT
@@ -95,6 +97,12 @@ protected:
     // The employee range as integers, then the dates, with the listings' labels.
     bool ValidarOperarios();
     static bool ValidarFechas(TEdit* Desde, TEdit* Hasta);
+    // The report form's selection: the employee range and the analysis-group
+    // ranges of the dialog, and the options Activos and NoActivos.
+    void DarSeleccion(TSeleccionOperarios& Seleccion, const TCheckBox* Activos,
+                      const TCheckBox* NoActivos) const;
+    // A date edit's day at 0:00, as the report forms take their date ranges.
+    static QDateTime FechaEdit(const TEdit* Edit);
 
 private:
     QGridLayout* rejilla_;

@@ -1,8 +1,5 @@
 #include "rrhh/rrhhlpue.h"
 
-#include <QDateTime>
-
-#include "db/sysutils.h"
 #include "rrhh/rrqrlpue.h"
 #include "ui/controls.h"
 #include "ui/registry.h"
@@ -38,15 +35,11 @@ TInformeListado* TfRRHHLPUE::CrearInforme() {
     // The order chooses the temporary table: it goes in with the creation.
     auto* r = new TfRRQRLPUE(
         PorPuesto->isChecked() ? QStringLiteral("PorPuesto") : QStringLiteral("PorOperario"), this);
-    r->DesdeOperario = DesdeOperario->Text().trimmed().toInt();
-    r->HastaOperario = HastaOperario->Text().trimmed().toInt();
+    DarSeleccion(*r, Activos, NoActivos);
     r->DesdePuesto = DesdePuesto->Text();
     r->HastaPuesto = HastaPuesto->Text();
-    r->DesdeFecha = QDateTime(StrToDate(DesdeFecha->Text().trimmed()), QTime(0, 0));
-    r->HastaFecha = QDateTime(StrToDate(HastaFecha->Text().trimmed()), QTime(0, 0));
-    r->RangosGruposAnalisis = RangosGruposAnalisis;
-    r->Activos = Activos->isChecked();
-    r->NoActivos = NoActivos->isChecked();
+    r->DesdeFecha = FechaEdit(DesdeFecha);
+    r->HastaFecha = FechaEdit(HastaFecha);
     return r;
 }
 

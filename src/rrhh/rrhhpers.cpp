@@ -145,7 +145,7 @@ bool EnEdicion(TDataSet* d) {
     return e == dsEdit || e == dsInsert || e == dsSetKey;
 }
 
-void RefrescarLineas(std::initializer_list<TTable*> tablas) {
+void RefrescarLineas(const QList<TTable*>& tablas) {
     for (TTable* t : tablas)
         if (t->Active() && t->State() == dsBrowse) t->Refresh();
 }
@@ -162,25 +162,22 @@ QString DescripcionMaestro(const QString& Tabla, const QString& Codigo) {
 }  // namespace rrhhpers
 
 TfRRHHPERS::TfRRHHPERS(QWidget* owner)
-    : TMaestroFicha(owner, QStringLiteral("fRRHHPERS"), QStringLiteral("Maestro de Personal"),
-                    QLatin1String(kPersonal)) {
+    : TFichaPersona(owner, QStringLiteral("fRRHHPERS"), QStringLiteral("Maestro de Personal"),
+                    kPersonal, QStringLiteral("CodigoOperario"), 9999, QStringLiteral("operario"),
+                    QStringLiteral("Personal")) {
     PreguntaEliminar = QString::fromUtf8(textosmaestro::kPreguntaEliminarConLineas);
     TextoErrorModificacion = QString::fromUtf8(textosmaestro::kImposibleModificar);
     MantenerAltaFallida = false;
     AltaOperario =
         std::make_unique<TAltaMaestro>(QLatin1String(kPersonal), QStringLiteral("CodigoOperario"),
                                        QLatin1String(kPersonal), HistoricosOperario());
+    Alta = AltaOperario.get();
 
     HContrato = NuevaTabla(this, "HContrato", "HCONTRAT");
     DSHContratos = NuevaFuente(this, "DSHContratos", HContrato);
     Baja = NuevaTabla(this, "Baja", "BAJA");
     DSBaja = NuevaFuente(this, "DSBaja", Baja);
-    HPuesto = NuevaTabla(this, "HPuesto", "HPUESTO");
-    DSHPuesto = NuevaFuente(this, "DSHPuesto", HPuesto);
-    HFormacion = NuevaTabla(this, "HFormacion", "HFORMACI");
-    DSFormacion = NuevaFuente(this, "DSFormacion", HFormacion);
-    GATablas = NuevaTabla(this, "GATablas", "GRANTAB");
-    DSGATablas = NuevaFuente(this, "DSGATablas", GATablas);
+    CrearHistoricos();
     Seccion = NuevaTabla(this, "Seccion", "SECCION");
     DSSeccion = NuevaFuente(this, "DSSeccion", Seccion);
 
@@ -188,43 +185,19 @@ TfRRHHPERS::TfRRHHPERS(QWidget* owner)
     CampoClave = EditCodigoOperario;
     resize(762, 498);
 
-    // Handlers.
-    DataSource1->OnDataChange = [this](TDataSource*, TField* f) { DataSource1DataChange(f); };
+    // Handlers: those of the histories both masters keep, then the contracts' and leaves'.
+    ConectarFicha();
     DSBaja->OnStateChange = [this](TDataSource*) { DataSourceStateChange(DSBaja); };
     DSHContratos->OnStateChange = [this](TDataSource*) { DataSourceStateChange(DSHContratos); };
-    for (TDataSource* s : {DSHPuesto, DSFormacion, DSGATablas})
-        s->OnStateChange = [this, s](TDataSource*) { DataSourceStateChange(s); };
-    Table1->BeforeCancel = [this](TDataSet* d) { Table1BeforeCancel(d); };
-    Table1->AfterScroll = [this](TDataSet* d) { Table1AfterScroll(d); };
-    Table1->OnCalcFields = [this](TDataSet* d) { Table1CalcFields(d); };
-    Table1->BeforeDelete = [this](TDataSet* d) { Table1BeforeDelete(d); };
-    InstalarFinBorrado(Table1, TransaccionBorrado);
     HContrato->BeforeInsert = [this](TDataSet* d) { HContratoBeforeInsert(d); };
     Baja->BeforeInsert = [this](TDataSet* d) { BajaBeforeInsert(d); };
     HContrato->OnNewRecord = [this](TDataSet* d) { HContratoNewRecord(d); };
     Baja->OnNewRecord = [this](TDataSet* d) { BajaNewRecord(d); };
-    HPuesto->OnNewRecord = [this](TDataSet* d) { HPuestoNewRecord(d); };
-    HFormacion->OnNewRecord = [this](TDataSet* d) { HFormacionNewRecord(d); };
-    GATablas->OnNewRecord = [this](TDataSet* d) { GATablasNewRecord(d); };
     HPuesto->OnCalcFields = [this](TDataSet* d) { HPuestoCalcFields(d); };
-    GATablas->OnCalcFields = [this](TDataSet* d) { GATablasCalcFields(d); };
-    for (TTable* t : {HContrato, Baja, HPuesto, HFormacion, GATablas}) {
+    for (TTable* t : {HContrato, Baja}) {
         t->BeforePost = [this](TDataSet* d) { LineaBeforePost(d); };
         t->AfterPost = [this](TDataSet* d) { LineaAfterPost(d); };
     }
-    HPuesto->AfterPost = [this](TDataSet* d) { HPuestoAfterPost(d); };
-    HFormacion->AfterPost = [this](TDataSet* d) { HFormacionAfterPost(d); };
-    for (TTable* t : {HPuesto, HFormacion, GATablas}) {
-        t->BeforeInsert = [this](TDataSet* d) {
-            // Position and training lines are duplicated as contract and leave lines are.
-            if (d != GATablas) Duplicacion.Guardar(d);
-            EditarOperario(d);
-        };
-        t->BeforeEdit = [this](TDataSet* d) { EditarOperario(d); };
-    }
-    for (TTable* t : {HPuesto, GATablas})
-        t->BeforeDelete = [this](TDataSet* d) { EditarOperario(d); };
-    HFormacion->BeforeDelete = [this](TDataSet* d) { HFormacionBeforeDelete(d); };
     // The lines' deletes are theirs alone; the employee's attachments are not touched.
     for (TTable* t : {HContrato, Baja})
         if (!t->BeforeDelete) t->BeforeDelete = [](TDataSet*) {};
@@ -232,8 +205,7 @@ TfRRHHPERS::TfRRHHPERS(QWidget* owner)
 }
 
 TfRRHHPERS::~TfRRHHPERS() {
-    CerrarFichaPersona(this, Table1, *AltaOperario, TransaccionBorrado,
-                       {HContrato, Baja, HPuesto, HFormacion, GATablas},
+    CerrarFichaPersona(this, Table1, *AltaOperario, TransaccionBorrado, LineasFicha(),
                        {HContrato, Baja, HPuesto, HFormacion, GATablas, Seccion, Table1});
     if (fRRHHPERS == this) fRRHHPERS = nullptr;
 }
@@ -251,20 +223,11 @@ void TfRRHHPERS::ConstruirControles() {
     cabecera->addWidget(pbDocumentacionElectronica);
     cabecera->addWidget(ImprimirFicha);
 
-    PageControl1 = new TPageControl(this);
-    PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    AreaDatos->addWidget(PageControl1, 1);
-    auto pagina = [this](const char* nombre, const QString& titulo) {
-        auto* p = new TTabSheet(PageControl1, titulo);
-        p->setObjectName(QLatin1String(nombre));
-        return p;
-    };
-    PagIdentificacion = pagina("PagIdentificacion", QStringLiteral("Identificación"));
-    PagContratos = pagina("PagContratos", QStringLiteral("H.Contratos"));
-    PagBajas = pagina("PagBajas", QStringLiteral("Bajas"));
-    PagPuestosTrabajo = pagina("PagPuestosTrabajo", QStringLiteral("Puestos Trabajo"));
-    PagFormacion = pagina("PagFormacion", QStringLiteral("Formación"));
-    PagInstrucciones = pagina("PagInstrucciones", QStringLiteral("Instrucciones"));
+    CrearPaginas();
+    PagContratos = NuevaPagina("PagContratos", QStringLiteral("H.Contratos"));
+    PagBajas = NuevaPagina("PagBajas", QStringLiteral("Bajas"));
+    PagPuestosTrabajo = NuevaPagina("PagPuestosTrabajo", QStringLiteral("Puestos Trabajo"));
+    PagFormacion = NuevaPagina("PagFormacion", QStringLiteral("Formación"));
 
     // Identification.
     auto* id = new QHBoxLayout(PagIdentificacion);
@@ -348,19 +311,7 @@ void TfRRHHPERS::ConstruirControles() {
     PanelActivoInactivo->setObjectName(QStringLiteral("PanelActivoInactivo"));
     PanelActivoInactivo->setMinimumHeight(22);
     datos->addWidget(PanelActivoInactivo, 9, 3, 1, 2);
-    auto* derecha = new QVBoxLayout;
-    id->addLayout(derecha);
-    FotoFicha = new TFotoFicha(
-        this, PagIdentificacion, QLatin1String(kPersonal), Table1, AltaOperario.get(),
-        [this] { return ReservarCodigoAlta(); }, [this] { return ClaveFoto(); });
-    PanelFoto = FotoFicha->PanelFoto;
-    Foto = FotoFicha->Foto;
-    PopupMenuFoto = FotoFicha->PopupMenuFoto;
-    BorrarlaImgen1 = FotoFicha->BorrarlaImgen1;
-    derecha->addWidget(PanelFoto);
-    DBGridGA = NuevaRejillaGrupos(PagIdentificacion, DSGATablas);
-    DBGridGA->OnDblClick = [this](QObject* o) { BuscarDatosDBEdit(o); };
-    derecha->addWidget(DBGridGA, 1);
+    CrearFotoYGrupos(id);
 
     // Contracts.
     auto* contratos = new QVBoxLayout(PagContratos);
@@ -476,15 +427,7 @@ void TfRRHHPERS::ConstruirControles() {
     DBGridHFormacion->OnColExit = [this](QObject* o) { DBGridHFormacionColExit(o); };
     formacion->addWidget(DBGridHFormacion, 1);
 
-    // Instructions.
-    auto* instrucciones = new QVBoxLayout(PagInstrucciones);
-    EditInstrucciones = new TDBMemo(PagInstrucciones);
-    EditInstrucciones->setObjectName(QStringLiteral("EditInstrucciones"));
-    EditInstrucciones->setDataSource(DataSource1);
-    EditInstrucciones->setDataField(QStringLiteral("Instrucciones"));
-    EditInstrucciones->setHint(
-        QStringLiteral("Haga doble click o pulse F2 para cambiar las Instrucciones"));
-    instrucciones->addWidget(EditInstrucciones, 1);
+    CrearPaginaInstrucciones();
 
     // Bulk assignments.
     PopupMenu1 = new TPopupMenu(this);
@@ -583,44 +526,23 @@ void TfRRHHPERS::FormCreate(QObject* Sender) {
     DataSource1DataChange(nullptr);
 }
 
-void TfRRHHPERS::ValoresCombo(TDBComboBox* Combo) {
-    ValoresComboDistintos(QLatin1String(kPersonal), Combo);
-}
-
-void TfRRHHPERS::EditEstadoCivilDropDown(QObject*) {
-    ValoresCombo(EditEstadoCivil);
-}
-
-void TfRRHHPERS::EditSexoDropDown(QObject*) {
-    ValoresCombo(EditSexo);
-}
-
-int TfRRHHPERS::CodigoActual() const {
-    return CodigoFicha(EditCodigoOperario, Table1, QStringLiteral("CodigoOperario"));
+QList<TTable*> TfRRHHPERS::LineasFicha() const {
+    return {HContrato, Baja, HPuesto, HFormacion, GATablas};
 }
 
 void TfRRHHPERS::AsignarRangos() {
     const int codigo = Table1->Active() && !Table1->IsEmpty()
                            ? Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger()
                            : CodigoActual();
-    const QString personal = QLatin1String(kPersonal);
     for (TTable* t : {HContrato, Baja})
         if (t->Active() && !EnEdicion(t)) t->SetRange({codigo}, {codigo});
-    for (TTable* t : {HPuesto, HFormacion})
-        if (t->Active() && !EnEdicion(t)) t->SetRange({personal, codigo}, {personal, codigo});
-    if (GATablas->Active() && !EnEdicion(GATablas))
-        GATablas->SetRange({personal, QString::number(codigo)},
-                           {personal, QString::number(codigo)});
+    AsignarRangosHistoricos(codigo);
 }
 
 void TfRRHHPERS::HabilitarModoEdicion(bool Editando) {
     TMaestroFicha::HabilitarModoEdicion(Editando);
     // Documents are added to an employee who exists.
     pbDocumentacionElectronica->setEnabled(Table1->State() != dsInsert);
-}
-
-void TfRRHHPERS::DataSourceStateChange(QObject*) {
-    HabilitarModoEdicion(Editando());
 }
 
 void TfRRHHPERS::DataSource1DataChange(TField* Field) {
@@ -640,42 +562,6 @@ void TfRRHHPERS::Table1AfterScroll(TDataSet*) {
                            pbDocumentacionElectronica, FotoFicha);
 }
 
-void TfRRHHPERS::CampoClaveExit(QObject* Sender) {
-    // A new employee's code that exists already, or that another user is
-    // entering, is refused at once, so that no line can be posted under
-    // another employee's code.
-    if (Table1->State() == dsInsert) {
-        bool ok = false;
-        const int codigo = EditCodigoOperario->Text().trimmed().toInt(&ok);
-        if (ok && codigo >= 1 && codigo <= 9999 && !ReservarCodigoAlta()) {
-            EditCodigoOperario->SetFocus();
-            Abort();
-        }
-    }
-    TMaestroFicha::CampoClaveExit(Sender);
-    if (Table1->State() == dsInsert) AsignarRangos();
-}
-
-bool TfRRHHPERS::ReservarCodigoAlta() {
-    bool nueva = false;
-    if (!ReservarCodigoNuevo(*AltaOperario, Table1, QStringLiteral("CodigoOperario"),
-                             EditCodigoOperario, CodigoActual(), 9999, QStringLiteral("operario"),
-                             nueva))
-        return false;
-    // What an interrupted entry left under the code is gone: the form shows
-    // the code as it now stands.
-    if (nueva) {
-        RefrescarLineas({HContrato, Baja, HPuesto, HFormacion, GATablas});
-        Table1AfterScroll(Table1);
-    }
-    return true;
-}
-
-void TfRRHHPERS::Table1BeforePost(TDataSet* DataSet) {
-    if (Table1->State() == dsInsert && !ReservarCodigoAlta()) Abort();
-    TMaestroFicha::Table1BeforePost(DataSet);
-}
-
 void TfRRHHPERS::pbCancelarClick(QObject*) {
     Baja->Cancel();
     HContrato->Cancel();
@@ -688,7 +574,7 @@ void TfRRHHPERS::Eliminar1Click(QObject* Sender) {
 }
 
 void TfRRHHPERS::Table1BeforeCancel(TDataSet*) {
-    CancelarLineas({HContrato, Baja, HPuesto, HFormacion, GATablas});
+    CancelarLineas(LineasFicha());
     if (Table1->State() == dsInsert) EliminarRegistrosAlta();
 }
 
@@ -725,14 +611,9 @@ void TfRRHHPERS::LineaBeforePost(TDataSet* DataSet) {
     if (!ReservarCodigoAlta()) Abort();
 }
 
-void TfRRHHPERS::LineaAfterPost(TDataSet* DataSet) {
-    if (Table1->State() == dsInsert) AltaOperario->FilaGrabada();
-    GrabacionRegistro(fGENEINIC, DataSet);
-}
-
 void TfRRHHPERS::EliminarRegistrosAlta() {
     AltaOperario->Cancelar();
-    RefrescarLineas({HContrato, Baja, HPuesto, HFormacion, GATablas});
+    RefrescarLineas(LineasFicha());
 }
 
 void TfRRHHPERS::HContratoBeforeInsert(TDataSet* DataSet) {
@@ -760,42 +641,8 @@ void TfRRHHPERS::BajaNewRecord(TDataSet*) {
     Duplicacion.Duplicar(Baja, Agregar);
 }
 
-void TfRRHHPERS::HPuestoNewRecord(TDataSet*) {
-    IniciarLineaHistorico(HPuesto, QLatin1String(kPersonal), CodigoActual());
-    HPuesto->FieldByName(QStringLiteral("FechaInicio"))
-        ->setAsDateTime(QDateTime(QDate::currentDate(), QTime(0, 0)));
-    Duplicacion.Duplicar(HPuesto, Agregar);
-}
-
-void TfRRHHPERS::HPuestoAfterPost(TDataSet* DataSet) {
-    LineaAfterPost(DataSet);
-    if (EnEdicion(Table1))
-        Table1->FieldByName(QStringLiteral("PuestoTrabajo"))
-            ->setAsString(HPuesto->FieldByName(QStringLiteral("Descripcion"))->AsString());
-}
-
-void TfRRHHPERS::HFormacionNewRecord(TDataSet*) {
-    IniciarLineaHistorico(HFormacion, QLatin1String(kPersonal), CodigoActual());
-    HFormacion->FieldByName(QStringLiteral("Tipo"))->setAsString(QStringLiteral("Interno"));
-    HFormacion->FieldByName(QStringLiteral("Apto"))->setAsString(QStringLiteral("Apto"));
-    Duplicacion.Duplicar(HFormacion, Agregar);
-}
-
-void TfRRHHPERS::HFormacionAfterPost(TDataSet* DataSet) {
-    LineaAfterPost(DataSet);
-    // The training type is mirrored as an analysis group of the employee.
-    AgregarGrupo(GATablas, HFormacion->FieldByName(QStringLiteral("CodigoFormacion"))->AsString());
-}
-
 void TfRRHHPERS::HFormacionBeforeDelete(TDataSet*) {
     QuitarGrupoFormacion(HFormacion, GATablas, QLatin1String(kPersonal));
-}
-
-void TfRRHHPERS::GATablasNewRecord(TDataSet*) {
-    if (DBGridGA) DBGridGA->setSelectedIndex(0);
-    GATablas->FieldByName(QStringLiteral("NombreTabla"))->setAsString(QLatin1String(kPersonal));
-    GATablas->FieldByName(QStringLiteral("ClaveTabla"))
-        ->setAsString(QString::number(CodigoActual()));
 }
 
 QString TfRRHHPERS::DescripcionCodigo(const QString& Tabla, const QString& Codigo) {
@@ -809,28 +656,7 @@ void TfRRHHPERS::BuscarDatosDBEdit(QObject* Sender) {
     if (foco != EditCodigoPais && foco != DBGridGA && foco != DBGridHPuestos &&
         foco != DBGridHFormacion && foco != EditInstrucciones)
         foco = ActiveControl();
-    QVariant clave;
-    if (foco == EditCodigoPais) {
-        BuscarCodigo(QStringLiteral("PAIS"), 0, clave);
-        const QVariant v = PrimerValor(clave);
-        if (!v.isNull())
-            Table1->FieldByName(QStringLiteral("CodigoPais"))->setAsString(v.toString());
-    } else if (foco == DBGridGA) {
-        BuscarGrupoRejilla(DBGridGA, GATablas, QStringLiteral("Personal"));
-    } else if (foco == DBGridHPuestos) {
-        BuscarCodigoLinea(DBGridHPuestos, HPuesto, QStringLiteral("CodigoPuesto"),
-                          QStringLiteral("PUESTO"));
-    } else if (foco == DBGridHFormacion) {
-        BuscarCodigoLinea(DBGridHFormacion, HFormacion, QStringLiteral("CodigoFormacion"),
-                          QStringLiteral("FORMCION"));
-    }
-}
-
-void TfRRHHPERS::DBGridHPuestosColExit(QObject*) {
-    TField* campo = DBGridHPuestos->SelectedField();
-    if (EnEdicion(HPuesto) && campo && campo->FieldName() == QLatin1String("CodigoPuesto"))
-        HPuesto->FieldByName(QStringLiteral("Descripcion"))
-            ->setAsString(DescripcionCodigo(QStringLiteral("PUESTO"), campo->AsString()));
+    BuscarDatosFicha(foco);
 }
 
 void TfRRHHPERS::DBGridHFormacionColExit(QObject*) {

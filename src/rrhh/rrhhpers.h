@@ -22,7 +22,6 @@
 #include <QVariant>
 #include <memory>
 
-#include "gene/genemaes.h"
 #include "rrhh/rrhhpers_p.h"
 
 class TAltaMaestro;
@@ -30,15 +29,10 @@ class TDBComboBox;
 class TField;
 class TDBGrid;
 class TDBLookupComboBox;
-class TDBMemo;
-class TFotoFicha;
-class TImage;
-class TPageControl;
 class TPopupMenu;
 class TSpeedButton;
-class TTabSheet;
 
-class TfRRHHPERS : public TMaestroFicha {
+class TfRRHHPERS : public TFichaPersona {
     Q_OBJECT
 public:
     explicit TfRRHHPERS(QWidget* owner = nullptr);
@@ -49,47 +43,25 @@ public:
     TDataSource* DSHContratos;
     TTable* Baja;
     TDataSource* DSBaja;
-    TTable* HPuesto;
-    TDataSource* DSHPuesto;
-    TTable* HFormacion;
-    TDataSource* DSFormacion;
-    TTable* GATablas;
-    TDataSource* DSGATablas;
     TTable* Seccion;
     TDataSource* DSSeccion;
 
-    TDBEdit* EditCodigoOperario;
-    TDBEdit* EditNombre;
     TBitBtn* pbDocumentacionElectronica;
     TBitBtn* ImprimirFicha;
-    TPageControl* PageControl1;
-    TTabSheet* PagIdentificacion;
     TTabSheet* PagContratos;
     TTabSheet* PagBajas;
     TTabSheet* PagPuestosTrabajo;
     TTabSheet* PagFormacion;
-    TTabSheet* PagInstrucciones;
     TDBEdit* EditLugarNacimiento;
     TDBEdit* EditNumeroHijos;
     TDBEdit* EditNumeroMatricula;
-    TDBEdit* EditCodigoPais;
-    TDBEdit* EditNombrePais;
     TDBLookupComboBox* EditCodigoSeccion;
     TDBEdit* EditCodigoCalendario;
     TSpeedButton* CalendarioOperario;
-    TDBComboBox* EditEstadoCivil;
-    TDBComboBox* EditSexo;
     TDBComboBox* EditTipoOperario;
     TDBComboBox* TipoCotizacion;
     TDBComboBox* EditGrupoCotizacion;
     TPanel* PanelActivoInactivo;
-    // The photo panel, its picture and pop-up (owned by FotoFicha's form).
-    TFotoFicha* FotoFicha;
-    TPanel* PanelFoto;
-    TImage* Foto;
-    TPopupMenu* PopupMenuFoto;
-    TMenuItem* BorrarlaImgen1;
-    TDBGrid* DBGridGA;
     TBitBtn* ImprimirConDialogo;
     TBitBtn* pbImprimir;
     TDBGrid* DBGrid4;
@@ -97,64 +69,41 @@ public:
     TDBEdit* EditPuestoTrabajo;
     TBitBtn* AccesoEvaluacionPuesto;
     TBitBtn* pbVerHistoricoEvaluacionesPuesto;
-    TDBGrid* DBGridHPuestos;
     TBitBtn* AccesoEvaluacionFormacion;
     TBitBtn* pbVerHistoricoEvaluacionesFormacion;
-    TDBGrid* DBGridHFormacion;
-    TDBMemo* EditInstrucciones;
     TPopupMenu* PopupMenu1;
 
     // ---- State.
     // A delete of the employee is running: the history grids no longer put
     // the employee into edit state.
     bool BorrandoOperario = false;
-    // The employee delete began its transaction; the dataset's delete ends it.
-    bool TransaccionBorrado = false;
     // The code of the new employee being typed, held for this session.
     std::unique_ptr<TAltaMaestro> AltaOperario;
 
     // ---- Form and records.
     void FormCreate(QObject* Sender) override;
     void HabilitarModoEdicion(bool Editando) override;
-    void CampoClaveExit(QObject* Sender) override;
     void pbCancelarClick(QObject* Sender) override;
     void Eliminar1Click(QObject* Sender) override;
     void BuscarDatosDBEdit(QObject* Sender) override;
     void Table1NewRecord(TDataSet* DataSet) override;
     void Table1AfterPost(TDataSet* DataSet) override;
-    void DataSource1DataChange(TField* Field);
-    void DataSourceStateChange(QObject* Sender);
-    void Table1BeforeCancel(TDataSet* DataSet);
-    Q_INVOKABLE void Table1AfterScroll(TDataSet* DataSet);
+    void DataSource1DataChange(TField* Field) override;
+    void Table1BeforeCancel(TDataSet* DataSet) override;
+    Q_INVOKABLE void Table1AfterScroll(TDataSet* DataSet) override;
     void HContratoNewRecord(TDataSet* DataSet);
     void BajaNewRecord(TDataSet* DataSet);
     // The line that was current is the source of "Agregar con Duplicación".
     void HContratoBeforeInsert(TDataSet* DataSet);
     void BajaBeforeInsert(TDataSet* DataSet);
-    // The civil-status and sex lists: the values stored, read as they open.
-    Q_INVOKABLE void EditEstadoCivilDropDown(QObject* Sender);
-    Q_INVOKABLE void EditSexoDropDown(QObject* Sender);
-    void HPuestoNewRecord(TDataSet* DataSet);
-    void HPuestoAfterPost(TDataSet* DataSet);
-    void HFormacionNewRecord(TDataSet* DataSet);
-    void HFormacionAfterPost(TDataSet* DataSet);
-    void HFormacionBeforeDelete(TDataSet* DataSet);
-    void GATablasNewRecord(TDataSet* DataSet);
+    void HFormacionBeforeDelete(TDataSet* DataSet) override;
     // Before insert and edit of the position, training and group lines, and
     // before delete of positions and groups: the employee goes into edit.
-    void EditarOperario(TDataSet* DataSet);
-    // Before anything is written under a new employee's code: the code must
-    // be free and is held for this session (false after the warning). A
-    // code changed after rows were written under the held one is refused.
-    bool ReservarCodigoAlta();
-    void Table1BeforePost(TDataSet* DataSet) override;
+    void EditarOperario(TDataSet* DataSet) override;
     // Before any line of a new employee is posted: his code is held.
-    void LineaBeforePost(TDataSet* DataSet);
-    // After a line's post: the grid's log, and the row counted for the cancel.
-    void LineaAfterPost(TDataSet* DataSet);
+    void LineaBeforePost(TDataSet* DataSet) override;
 
-    // Leaving the code column of a position or training line fills its description.
-    Q_INVOKABLE void DBGridHPuestosColExit(QObject* Sender);
+    // Leaving the code column of a training line fills its description.
     Q_INVOKABLE void DBGridHFormacionColExit(QObject* Sender);
     // Checks of a leave, contract or training line: false after the warning.
     // The leave check in the grid also requires the start date and the bases
@@ -173,18 +122,15 @@ public:
     // The Descripcion of a code in a code master (empty when not found).
     QString DescripcionCodigo(const QString& Tabla, const QString& Codigo);
 
-    // The employee code of the key edit (0 when it holds no number).
-    int CodigoActual() const;
     // The default Instrucciones text of a new employee.
     static QString InstruccionesPorDefecto();
 
     // ---- Processes (rrhhpers_procesos.cpp).
-    void Table1CalcFields(TDataSet* DataSet);
-    void GATablasCalcFields(TDataSet* DataSet);
+    void Table1CalcFields(TDataSet* DataSet) override;
     void HPuestoCalcFields(TDataSet* DataSet);
-    Q_INVOKABLE void Table1BeforeDelete(TDataSet* DataSet);
+    Q_INVOKABLE void Table1BeforeDelete(TDataSet* DataSet) override;
     // Deletes the employee's histories; false at the first failed statement.
-    bool EliminarHistoricosOperario(int Codigo);
+    bool EliminarDependientes(int Codigo) override;
     // Removes what was written under a new employee's code (his cancel) and
     // refreshes the history tables.
     void EliminarRegistrosAlta();
@@ -200,10 +146,7 @@ public:
 
     // ---- Photo, documents and linked windows (rrhhpers_foto.cpp).
     // The photo's key in BLOBTAB.
-    QString ClaveFoto();
-    // A picture file dropped on the photo: the first one replaces the photo.
-    bool SoltarArchivoFoto(const QStringList& Archivos);
-    Q_INVOKABLE void BorrarlaImgen1Click(QObject* Sender);
+    QString ClaveFoto() override;
     Q_INVOKABLE void pbDocumentacionElectronicaClick(QObject* Sender);
     Q_INVOKABLE void ImprimirConDialogoClick(QObject* Sender);
     Q_INVOKABLE void pbImprimirClick(QObject* Sender);
@@ -223,12 +166,8 @@ private:
     // The tables' fields, with their formats and currency tags, declared
     // before the template prepares the form.
     void DeclararCamposTablas();
-    // Items of a combo: the distinct values of its field, the current one selected.
-    void ValoresCombo(TDBComboBox* Combo);
-    // Duplication of history lines: the key of the line current before an
-    // insert, per table; the new line copies it when duplication is on.
-    rrhhpers::TLineasADuplicar Duplicacion;
-    void AsignarRangos();
+    void AsignarRangos() override;
+    QList<TTable*> LineasFicha() const override;
 };
 
 extern TfRRHHPERS* fRRHHPERS;

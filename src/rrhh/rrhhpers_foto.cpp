@@ -50,14 +50,6 @@ QString TfRRHHPERS::ClaveFoto() {
     return Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsString();
 }
 
-bool TfRRHHPERS::SoltarArchivoFoto(const QStringList& Archivos) {
-    return FotoFicha->Soltar(Archivos);
-}
-
-void TfRRHHPERS::BorrarlaImgen1Click(QObject*) {
-    FotoFicha->Borrar();
-}
-
 void TfRRHHPERS::pbDocumentacionElectronicaClick(QObject*) {
     if (!ReservarCodigoAlta()) return;
     DocumentacionElectronica(ModuloDatos, QLatin1String(kPersonal), EditCodigoOperario->Text());

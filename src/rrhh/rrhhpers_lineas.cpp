@@ -1,10 +1,13 @@
 // The history lines, analysis groups and new-record codes that the personnel
-// and candidates masters handle alike, each for its own owner name.
+// and candidates masters handle alike, each for its own owner name, and the
+// record form of a person both build on.
 
 #include <QAbstractButton>
 #include <QBoxLayout>
+#include <QDateTime>
 
 #include "db/datasource.h"
+#include "db/dberror.h"
 #include "db/field.h"
 #include "db/table.h"
 #include "gene/genealta.h"
@@ -14,6 +17,7 @@
 #include "gene/genegrup.h"
 #include "gene/geneinic.h"
 #include "gene/geneinic_conexion.h"
+#include "gene/geneinic_formulario.h"
 #include "gene/geneinic_servicios.h"
 #include "gene/genemaes.h"
 #include "gene/genemodu.h"
@@ -306,3 +310,267 @@ void TLineasADuplicar::Duplicar(TTable* Linea, TMenuItem* Agregar) {
 }
 
 }  // namespace rrhhpers
+
+// ---------------------------------------------------------------- the record form of a person
+
+using namespace rrhhpers;
+
+TFichaPersona::TFichaPersona(QWidget* owner, const QString& Nombre, const QString& Titulo,
+                             const char* NombrePropietario, const QString& Codigo, int Maximo,
+                             const QString& NombrePersona, const QString& PerfilGrupos)
+    : TMaestroFicha(owner, Nombre, Titulo, QLatin1String(NombrePropietario)),
+      Propietario(QLatin1String(NombrePropietario)),
+      CampoCodigo(Codigo),
+      CodigoMaximo(Maximo),
+      Persona(NombrePersona),
+      perfilGrupos_(PerfilGrupos) {}
+
+void TFichaPersona::CrearHistoricos() {
+    HPuesto = NuevaTabla(this, "HPuesto", "HPUESTO");
+    DSHPuesto = NuevaFuente(this, "DSHPuesto", HPuesto);
+    HFormacion = NuevaTabla(this, "HFormacion", "HFORMACI");
+    DSFormacion = NuevaFuente(this, "DSFormacion", HFormacion);
+    GATablas = NuevaTabla(this, "GATablas", "GRANTAB");
+    DSGATablas = NuevaFuente(this, "DSGATablas", GATablas);
+}
+
+void TFichaPersona::ConectarFicha() {
+    DataSource1->OnDataChange = [this](TDataSource*, TField* f) { DataSource1DataChange(f); };
+    for (TDataSource* s : {DSHPuesto, DSFormacion, DSGATablas})
+        s->OnStateChange = [this, s](TDataSource*) { DataSourceStateChange(s); };
+    Table1->BeforeCancel = [this](TDataSet* d) { Table1BeforeCancel(d); };
+    Table1->AfterScroll = [this](TDataSet* d) { Table1AfterScroll(d); };
+    Table1->OnCalcFields = [this](TDataSet* d) { Table1CalcFields(d); };
+    Table1->BeforeDelete = [this](TDataSet* d) { Table1BeforeDelete(d); };
+    InstalarFinBorrado(Table1, TransaccionBorrado);
+    HPuesto->OnNewRecord = [this](TDataSet* d) { HPuestoNewRecord(d); };
+    HFormacion->OnNewRecord = [this](TDataSet* d) { HFormacionNewRecord(d); };
+    GATablas->OnNewRecord = [this](TDataSet* d) { GATablasNewRecord(d); };
+    GATablas->OnCalcFields = [this](TDataSet* d) { GATablasCalcFields(d); };
+    for (TTable* t : {HPuesto, HFormacion, GATablas}) {
+        t->BeforePost = [this](TDataSet* d) { LineaBeforePost(d); };
+        t->BeforeInsert = [this](TDataSet* d) {
+            // Position and training lines are duplicated as contract and leave lines are.
+            if (d != GATablas) Duplicacion.Guardar(d);
+            EditarOperario(d);
+        };
+        t->BeforeEdit = [this](TDataSet* d) { EditarOperario(d); };
+    }
+    GATablas->AfterPost = [this](TDataSet* d) { LineaAfterPost(d); };
+    HPuesto->AfterPost = [this](TDataSet* d) { HPuestoAfterPost(d); };
+    HFormacion->AfterPost = [this](TDataSet* d) { HFormacionAfterPost(d); };
+    for (TTable* t : {HPuesto, GATablas})
+        t->BeforeDelete = [this](TDataSet* d) { EditarOperario(d); };
+    HFormacion->BeforeDelete = [this](TDataSet* d) { HFormacionBeforeDelete(d); };
+}
+
+void TFichaPersona::CrearPaginas() {
+    PageControl1 = new TPageControl(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    AreaDatos->addWidget(PageControl1, 1);
+    PagIdentificacion = NuevaPagina("PagIdentificacion", QStringLiteral("Identificación"));
+}
+
+TTabSheet* TFichaPersona::NuevaPagina(const char* Nombre, const QString& Titulo) {
+    auto* p = new TTabSheet(PageControl1, Titulo);
+    p->setObjectName(QLatin1String(Nombre));
+    return p;
+}
+
+void TFichaPersona::CrearFotoYGrupos(QBoxLayout* Identificacion) {
+    auto* derecha = new QVBoxLayout;
+    Identificacion->addLayout(derecha);
+    FotoFicha = new TFotoFicha(
+        this, PagIdentificacion, Propietario, Table1, Alta, [this] { return ReservarCodigoAlta(); },
+        [this] { return ClaveFoto(); });
+    PanelFoto = FotoFicha->PanelFoto;
+    Foto = FotoFicha->Foto;
+    PopupMenuFoto = FotoFicha->PopupMenuFoto;
+    BorrarlaImgen1 = FotoFicha->BorrarlaImgen1;
+    derecha->addWidget(PanelFoto);
+    DBGridGA = NuevaRejillaGrupos(PagIdentificacion, DSGATablas);
+    DBGridGA->OnDblClick = [this](QObject* o) { BuscarDatosDBEdit(o); };
+    derecha->addWidget(DBGridGA, 1);
+}
+
+void TFichaPersona::CrearPaginaInstrucciones() {
+    PagInstrucciones = NuevaPagina("PagInstrucciones", QStringLiteral("Instrucciones"));
+    auto* instrucciones = new QVBoxLayout(PagInstrucciones);
+    EditInstrucciones = new TDBMemo(PagInstrucciones);
+    EditInstrucciones->setObjectName(QStringLiteral("EditInstrucciones"));
+    EditInstrucciones->setDataSource(DataSource1);
+    EditInstrucciones->setDataField(QStringLiteral("Instrucciones"));
+    EditInstrucciones->setHint(
+        QStringLiteral("Haga doble click o pulse F2 para cambiar las Instrucciones"));
+    instrucciones->addWidget(EditInstrucciones, 1);
+}
+
+void TFichaPersona::BuscarDatosFicha(QObject* Foco) {
+    if (Foco == EditCodigoPais) {
+        QVariant clave;
+        BuscarCodigo(QStringLiteral("PAIS"), 0, clave);
+        const QVariant v = PrimerValor(clave);
+        if (!v.isNull())
+            Table1->FieldByName(QStringLiteral("CodigoPais"))->setAsString(v.toString());
+    } else if (Foco == DBGridGA) {
+        BuscarGrupoRejilla(DBGridGA, GATablas, perfilGrupos_);
+    } else if (Foco == DBGridHPuestos) {
+        BuscarCodigoLinea(DBGridHPuestos, HPuesto, QStringLiteral("CodigoPuesto"),
+                          QStringLiteral("PUESTO"));
+    } else if (Foco == DBGridHFormacion) {
+        BuscarCodigoLinea(DBGridHFormacion, HFormacion, QStringLiteral("CodigoFormacion"),
+                          QStringLiteral("FORMCION"));
+    }
+}
+
+void TFichaPersona::AsignarRangosHistoricos(int Codigo) {
+    for (TTable* t : {HPuesto, HFormacion})
+        if (t->Active() && !EnEdicion(t)) t->SetRange({Propietario, Codigo}, {Propietario, Codigo});
+    if (GATablas->Active() && !EnEdicion(GATablas))
+        GATablas->SetRange({Propietario, QString::number(Codigo)},
+                           {Propietario, QString::number(Codigo)});
+}
+
+void TFichaPersona::ValoresCombo(TDBComboBox* Combo) {
+    ValoresComboDistintos(Propietario, Combo);
+}
+
+void TFichaPersona::EditEstadoCivilDropDown(QObject*) {
+    ValoresCombo(EditEstadoCivil);
+}
+
+void TFichaPersona::EditSexoDropDown(QObject*) {
+    ValoresCombo(EditSexo);
+}
+
+int TFichaPersona::CodigoActual() const {
+    return CodigoFicha(EditCodigoOperario, Table1, CampoCodigo);
+}
+
+bool TFichaPersona::ReservarCodigoAlta() {
+    bool nueva = false;
+    if (!ReservarCodigoNuevo(*Alta, Table1, CampoCodigo, EditCodigoOperario, CodigoActual(),
+                             CodigoMaximo, Persona, nueva))
+        return false;
+    // What an interrupted entry left under the code is gone: the form shows
+    // the code as it now stands.
+    if (nueva) {
+        RefrescarLineas(LineasFicha());
+        Table1AfterScroll(Table1);
+    }
+    return true;
+}
+
+void TFichaPersona::CampoClaveExit(QObject* Sender) {
+    if (Table1->State() == dsInsert) {
+        bool ok = false;
+        const int codigo = EditCodigoOperario->Text().trimmed().toInt(&ok);
+        if (ok && codigo >= 1 && codigo <= CodigoMaximo && !ReservarCodigoAlta()) {
+            EditCodigoOperario->SetFocus();
+            Abort();
+        }
+    }
+    TMaestroFicha::CampoClaveExit(Sender);
+    if (Table1->State() == dsInsert) AsignarRangos();
+}
+
+void TFichaPersona::Table1BeforePost(TDataSet* DataSet) {
+    if (Table1->State() == dsInsert && !ReservarCodigoAlta()) Abort();
+    TMaestroFicha::Table1BeforePost(DataSet);
+}
+
+void TFichaPersona::BorrarConDependientes(int Codigo, bool& Borrando, bool TransaccionAjena) {
+    Borrando = true;
+    bool correcto = true;
+    if (!TransaccionAjena) {
+        if (ErrorEnTransaccion || TransaccionIniciada) {
+            MensajeAdvertencia(QStringLiteral(
+                "¡ Hay otra transacción activa en curso !. Debe finalizarla previamente."));
+            Borrando = false;
+            Abort();
+        }
+        // Outside a transaction the cascade could leave the person half deleted.
+        correcto = IniciarTransaccion(fGENEINIC);
+        TransaccionBorrado = correcto;
+    }
+    if (correcto) correcto = EliminarDependientes(Codigo);
+    if (correcto) {
+        try {
+            BorradoRegistro(fGENEINIC, Table1);
+        } catch (const std::exception&) {
+            correcto = false;
+        }
+    }
+    Borrando = false;
+    if (!correcto) {
+        if (!TransaccionAjena) {
+            MensajeAdvertencia(
+                QStringLiteral("¡ La transacción no ha sido completada !. Inténtelo de nuevo."));
+            TransaccionBorrado = false;
+            CancelarTransaccion(fGENEINIC);
+        }
+        Abort();
+    }
+    // The dataset's delete of the person follows; AfterDelete confirms.
+}
+
+void TFichaPersona::DataSourceStateChange(QObject*) {
+    HabilitarModoEdicion(Editando());
+}
+
+void TFichaPersona::LineaAfterPost(TDataSet* DataSet) {
+    if (Table1->State() == dsInsert) Alta->FilaGrabada();
+    GrabacionRegistro(fGENEINIC, DataSet);
+}
+
+void TFichaPersona::HPuestoNewRecord(TDataSet*) {
+    IniciarLineaHistorico(HPuesto, Propietario, CodigoActual());
+    HPuesto->FieldByName(QStringLiteral("FechaInicio"))
+        ->setAsDateTime(QDateTime(QDate::currentDate(), QTime(0, 0)));
+    Duplicacion.Duplicar(HPuesto, Agregar);
+}
+
+void TFichaPersona::HPuestoAfterPost(TDataSet* DataSet) {
+    LineaAfterPost(DataSet);
+    if (EnEdicion(Table1))
+        Table1->FieldByName(QStringLiteral("PuestoTrabajo"))
+            ->setAsString(HPuesto->FieldByName(QStringLiteral("Descripcion"))->AsString());
+}
+
+void TFichaPersona::HFormacionNewRecord(TDataSet*) {
+    IniciarLineaHistorico(HFormacion, Propietario, CodigoActual());
+    HFormacion->FieldByName(QStringLiteral("Tipo"))->setAsString(QStringLiteral("Interno"));
+    HFormacion->FieldByName(QStringLiteral("Apto"))->setAsString(QStringLiteral("Apto"));
+    Duplicacion.Duplicar(HFormacion, Agregar);
+}
+
+void TFichaPersona::HFormacionAfterPost(TDataSet* DataSet) {
+    LineaAfterPost(DataSet);
+    AgregarGrupo(GATablas, HFormacion->FieldByName(QStringLiteral("CodigoFormacion"))->AsString());
+}
+
+void TFichaPersona::GATablasNewRecord(TDataSet*) {
+    if (DBGridGA) DBGridGA->setSelectedIndex(0);
+    GATablas->FieldByName(QStringLiteral("NombreTabla"))->setAsString(Propietario);
+    GATablas->FieldByName(QStringLiteral("ClaveTabla"))
+        ->setAsString(QString::number(CodigoActual()));
+}
+
+void TFichaPersona::GATablasCalcFields(TDataSet* DataSet) {
+    CalcularGrupoAnalisis(DataSet);
+}
+
+void TFichaPersona::DBGridHPuestosColExit(QObject*) {
+    TField* campo = DBGridHPuestos->SelectedField();
+    if (EnEdicion(HPuesto) && campo && campo->FieldName() == QLatin1String("CodigoPuesto"))
+        HPuesto->FieldByName(QStringLiteral("Descripcion"))
+            ->setAsString(DescripcionMaestro(QStringLiteral("PUESTO"), campo->AsString()));
+}
+
+bool TFichaPersona::SoltarArchivoFoto(const QStringList& Archivos) {
+    return FotoFicha->Soltar(Archivos);
+}
+
+void TFichaPersona::BorrarlaImgen1Click(QObject*) {
+    FotoFicha->Borrar();
+}

@@ -11,6 +11,8 @@
 #include <initializer_list>
 #include <utility>
 
+#include "gene/genemaes.h"
+
 class QGridLayout;
 class QObject;
 class QWidget;
@@ -57,7 +59,7 @@ TBitBtn* NuevoBotonHint(QWidget* padre, const char* nombre, const QString& hint)
 // Edit, insert or set-key state.
 bool EnEdicion(TDataSet* d);
 // Rereads the browsing tables.
-void RefrescarLineas(std::initializer_list<TTable*> tablas);
+void RefrescarLineas(const QList<TTable*>& tablas);
 // The first value of a search's key, null when nothing was chosen.
 QVariant PrimerValor(const QVariant& clave);
 // The Descripcion of a code in a code master (empty when not found).
@@ -154,3 +156,154 @@ private:
 };
 
 }  // namespace rrhhpers
+
+// ---- The record form of a person (rrhhpers_lineas.cpp): the master template
+// with what an employee's and a candidate's forms both keep: the histories of
+// positions held, training received and analysis groups (the rows of the
+// owner name Propietario under the person's code), the key and name edits,
+// the identification and instructions pages, the photo above the groups grid,
+// the history grids, and the handlers of those histories. Each form builds
+// its own controls around these and gives its own checks through the virtual
+// members.
+
+class TDBMemo;
+class TImage;
+class TPageControl;
+class TPopupMenu;
+class TTabSheet;
+
+class TFichaPersona : public TMaestroFicha {
+    Q_OBJECT
+public:
+    // Codigo: the master's code field, of 1 to CodigoMaximo; Persona: the
+    // word for the person in the warnings of a new code ("operario");
+    // PerfilGrupos: the profile whose analysis groups the groups grid offers.
+    TFichaPersona(QWidget* owner, const QString& Nombre, const QString& Titulo,
+                  const char* NombrePropietario, const QString& Codigo, int CodigoMaximo,
+                  const QString& Persona, const QString& PerfilGrupos);
+
+    // ---- Components.
+    TTable* HPuesto = nullptr;
+    TDataSource* DSHPuesto = nullptr;
+    TTable* HFormacion = nullptr;
+    TDataSource* DSFormacion = nullptr;
+    TTable* GATablas = nullptr;
+    TDataSource* DSGATablas = nullptr;
+
+    TDBEdit* EditCodigoOperario = nullptr;
+    TDBEdit* EditNombre = nullptr;
+    TPageControl* PageControl1 = nullptr;
+    TTabSheet* PagIdentificacion = nullptr;
+    TTabSheet* PagInstrucciones = nullptr;
+    TDBEdit* EditCodigoPais = nullptr;
+    TDBEdit* EditNombrePais = nullptr;
+    TDBComboBox* EditEstadoCivil = nullptr;
+    TDBComboBox* EditSexo = nullptr;
+    // The photo panel, its picture and pop-up (owned by FotoFicha's form).
+    TFotoFicha* FotoFicha = nullptr;
+    TPanel* PanelFoto = nullptr;
+    TImage* Foto = nullptr;
+    TPopupMenu* PopupMenuFoto = nullptr;
+    TMenuItem* BorrarlaImgen1 = nullptr;
+    TDBGrid* DBGridGA = nullptr;
+    TDBGrid* DBGridHPuestos = nullptr;
+    TDBGrid* DBGridHFormacion = nullptr;
+    TDBMemo* EditInstrucciones = nullptr;
+
+    // ---- State.
+    // The person's delete began its transaction; the dataset's delete ends it.
+    bool TransaccionBorrado = false;
+
+    // ---- Records.
+    // The person's code of the key edit, else the record's (0 without either).
+    int CodigoActual() const;
+    // Before anything is written under a new person's code: the code must be
+    // free and is held for this session (false after the warning). A code
+    // changed after rows were written under the held one is refused.
+    bool ReservarCodigoAlta();
+    // A new person's code that exists already, or that another user is
+    // entering, is refused at once, so that no line can be posted under
+    // another person's code.
+    void CampoClaveExit(QObject* Sender) override;
+    void Table1BeforePost(TDataSet* DataSet) override;
+    // The person's own rows in the line tables; false at the first failure.
+    virtual bool EliminarDependientes(int Codigo) = 0;
+    // The photo's key in BLOBTAB ("" without a record).
+    virtual QString ClaveFoto() = 0;
+    virtual void DataSource1DataChange(TField* Field) = 0;
+    virtual void Table1BeforeCancel(TDataSet* DataSet) = 0;
+    Q_INVOKABLE virtual void Table1AfterScroll(TDataSet* DataSet) = 0;
+    virtual void Table1CalcFields(TDataSet* DataSet) = 0;
+    Q_INVOKABLE virtual void Table1BeforeDelete(TDataSet* DataSet) = 0;
+    void DataSourceStateChange(QObject* Sender);
+    // The civil-status and sex lists: the values stored, read as they open.
+    Q_INVOKABLE void EditEstadoCivilDropDown(QObject* Sender);
+    Q_INVOKABLE void EditSexoDropDown(QObject* Sender);
+
+    // ---- The histories' lines.
+    // Before insert, edit and delete of the lines: the person goes into edit.
+    virtual void EditarOperario(TDataSet* DataSet) = 0;
+    // Before any line of a new person is posted: his code is held.
+    virtual void LineaBeforePost(TDataSet* DataSet) = 0;
+    // After a line's post: the grid's log, and the row counted for the cancel.
+    void LineaAfterPost(TDataSet* DataSet);
+    void HPuestoNewRecord(TDataSet* DataSet);
+    // The position's description becomes the person's PuestoTrabajo.
+    virtual void HPuestoAfterPost(TDataSet* DataSet);
+    void HFormacionNewRecord(TDataSet* DataSet);
+    // The training type is mirrored as an analysis group of the person.
+    void HFormacionAfterPost(TDataSet* DataSet);
+    virtual void HFormacionBeforeDelete(TDataSet* DataSet) = 0;
+    void GATablasNewRecord(TDataSet* DataSet);
+    void GATablasCalcFields(TDataSet* DataSet);
+    // Leaving the code column of a position line fills its description.
+    Q_INVOKABLE void DBGridHPuestosColExit(QObject* Sender);
+
+    // ---- Photo.
+    // A picture file dropped on the photo: the first one replaces the photo.
+    bool SoltarArchivoFoto(const QStringList& Archivos);
+    Q_INVOKABLE void BorrarlaImgen1Click(QObject* Sender);
+
+protected:
+    // The histories' tables and sources.
+    void CrearHistoricos();
+    // The history tables' handlers and those of the record form's own data.
+    void ConectarFicha();
+    // The page control under the header with its first page, Identificación.
+    void CrearPaginas();
+    TTabSheet* NuevaPagina(const char* Nombre, const QString& Titulo);
+    // The column right of the identification data: the photo above the
+    // groups grid.
+    void CrearFotoYGrupos(QBoxLayout* Identificacion);
+    // The last page, Instrucciones, with the record's instructions memo.
+    void CrearPaginaInstrucciones();
+    // The search of the control Foco: the country edit's country, or the
+    // cell of the groups, positions or training grid.
+    void BuscarDatosFicha(QObject* Foco);
+    // The position, training and group tables on the person's rows.
+    void AsignarRangosHistoricos(int Codigo);
+    // Items of a combo: the distinct values of its field, the current one selected.
+    void ValoresCombo(TDBComboBox* Combo);
+    // The line tables of the record, in the order they are cancelled and refreshed.
+    virtual QList<TTable*> LineasFicha() const = 0;
+    // The line tables on the current person's rows.
+    virtual void AsignarRangos() = 0;
+    // Before the dataset's delete of the person: his rows and the usage log
+    // inside one transaction, or inside the caller's (TransaccionAjena), with
+    // Borrando set meanwhile. A failure undoes the transaction, warns (but
+    // inside the caller's) and aborts the delete.
+    void BorrarConDependientes(int Codigo, bool& Borrando, bool TransaccionAjena);
+
+    // The held code of a new person (set by the member's constructor).
+    TAltaMaestro* Alta = nullptr;
+    // Duplication of history lines: the key of the line current before an
+    // insert, per table; the new line copies it when duplication is on.
+    rrhhpers::TLineasADuplicar Duplicacion;
+    const QString Propietario;
+    const QString CampoCodigo;
+    const int CodigoMaximo;
+    const QString Persona;
+
+private:
+    QString perfilGrupos_;
+};

@@ -92,10 +92,6 @@ void TfRRHHPERS::Table1CalcFields(TDataSet* DataSet) {
     }
 }
 
-void TfRRHHPERS::GATablasCalcFields(TDataSet* DataSet) {
-    CalcularGrupoAnalisis(DataSet);
-}
-
 void TfRRHHPERS::HPuestoCalcFields(TDataSet* DataSet) {
     Poner(DataSet, "Nivel", QString());
     const QString puesto = Texto(DataSet, "CodigoPuesto");
@@ -138,7 +134,7 @@ const QList<TablaLineasAlta>& rrhhpers::HistoricosOperario() {
     return tablas;
 }
 
-bool TfRRHHPERS::EliminarHistoricosOperario(int Codigo) {
+bool TfRRHHPERS::EliminarDependientes(int Codigo) {
     return EliminarHistoricos(HistoricosOperario(), Codigo);
 }
 
@@ -148,33 +144,7 @@ void TfRRHHPERS::Table1BeforeDelete(TDataSet*) {
     if (MDNominas && !MDNominas->OperarioAccesible(CodigoUsuarioActual, codigo,
                                                    QStringLiteral("Mostrar Mensaje")))
         Abort();
-    BorrandoOperario = true;
-    if (ErrorEnTransaccion || TransaccionIniciada) {
-        MensajeAdvertencia(QStringLiteral(
-            "¡ Hay otra transacción activa en curso !. Debe finalizarla previamente."));
-        BorrandoOperario = false;
-        Abort();
-    }
-    // Outside a transaction the cascade could leave the employee half deleted.
-    bool correcto = IniciarTransaccion(fGENEINIC);
-    TransaccionBorrado = correcto;
-    if (correcto) correcto = EliminarHistoricosOperario(codigo);
-    if (correcto) {
-        try {
-            BorradoRegistro(fGENEINIC, Table1);
-        } catch (const std::exception&) {
-            correcto = false;
-        }
-    }
-    BorrandoOperario = false;
-    if (!correcto) {
-        MensajeAdvertencia(
-            QStringLiteral("¡ La transacción no ha sido completada !. Inténtelo de nuevo."));
-        TransaccionBorrado = false;
-        CancelarTransaccion(fGENEINIC);
-        Abort();
-    }
-    // The dataset's delete of the employee follows; AfterDelete confirms.
+    BorrarConDependientes(codigo, BorrandoOperario, false);
 }
 
 namespace {

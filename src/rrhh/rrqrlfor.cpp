@@ -59,49 +59,11 @@ TDataSet* TfRRQRLFOR::TablaControl() const {
 }
 
 void TfRRQRLFOR::RellenarTemporal() {
-    const QString personal = QStringLiteral("PERSONAL");
-    Personal->setIndexName(QString());
-    Personal->CancelRange();
-    Personal->SetRange({DesdeOperario}, {HastaOperario});
-    HFormacion->setIndexName(QString());
-    TField* eCodigo = Personal->FieldByName(QStringLiteral("CodigoOperario"));
-    TField* eNombre = Personal->FieldByName(QStringLiteral("Nombre"));
-    TField* hFormacion = HFormacion->FieldByName(QStringLiteral("CodigoFormacion"));
-    TField* hDescripcion = HFormacion->FieldByName(QStringLiteral("Descripcion"));
-    TField* hInicio = HFormacion->FieldByName(QStringLiteral("FechaInicio"));
     TField* hFinal = HFormacion->FieldByName(QStringLiteral("FechaFinal"));
-    TField* tCodigo = Temporal->FieldByName(QStringLiteral("CodigoOperario"));
-    TField* tNombre = Temporal->FieldByName(QStringLiteral("Nombre"));
-    TField* tFormacion = Temporal->FieldByName(QStringLiteral("CodigoFormacion"));
-    TField* tDescripcion = Temporal->FieldByName(QStringLiteral("Descripcion"));
-    TField* tInicio = Temporal->FieldByName(QStringLiteral("FechaInicio"));
     TField* tFinal = Temporal->FieldByName(QStringLiteral("FechaFinal"));
-
-    TRellenoListado relleno(Temporal, QStringLiteral("Listado de Operarios"));
-    for (Personal->First(); !Personal->Eof(); Personal->Next()) {
-        const int codigo = eCodigo->AsInteger();
-        if (!relleno.Seguir(QStringLiteral("Operario: ") + QString::number(codigo))) break;
-        if (!OperarioSeleccionado(codigo, Activos, NoActivos, RangosGruposAnalisis)) continue;
-        HFormacion->SetRange({personal, codigo}, {personal, codigo});
-        for (HFormacion->First(); !HFormacion->Eof(); HFormacion->Next()) {
-            const QString formacion = hFormacion->AsString();
-            if (QString::compare(formacion, DesdeFormacion) < 0 ||
-                QString::compare(formacion, HastaFormacion) > 0)
-                continue;
-            // A row with no start date is before any range.
-            if (hInicio->IsNull()) continue;
-            const QDateTime inicio = hInicio->AsDateTime();
-            if (inicio < DesdeFecha || inicio > HastaFecha) continue;
-            relleno.Anadir();
-            tCodigo->setAsInteger(codigo);
-            tNombre->setAsString(eNombre->AsString());
-            tFormacion->setAsString(formacion);
-            tDescripcion->setAsString(hDescripcion->AsString());
-            tInicio->setAsDateTime(inicio);
+    RellenarHistorial(
+        Personal, HFormacion, QStringLiteral("CodigoFormacion"), *this, DesdeFormacion,
+        HastaFormacion, DesdeFecha, HastaFecha, false, [&](bool) {
             tFinal->setAsDateTime(hFinal->IsNull() ? ZeroDateTime() : hFinal->AsDateTime());
-            relleno.Grabar();
-        }
-    }
-    HFormacion->CancelRange();
-    Personal->CancelRange();
+        });
 }

@@ -9,7 +9,7 @@
 
 class TTable;
 
-class TfRRQRLFOR : public TInformeListado {
+class TfRRQRLFOR : public TInformeListado, public TSeleccionOperarios {
     Q_OBJECT
 public:
     // Orden ("PorOperario", "PorFormacion", anything else by end date)
@@ -21,11 +21,8 @@ public:
     TTable* HFormacion;
     TQRBand* Detail;
 
-    int DesdeOperario = 0, HastaOperario = 9999;
     QString DesdeFormacion, HastaFormacion = QStringLiteral("zzzzzzzzzzzzz");
     QDateTime DesdeFecha, HastaFecha;
-    QString RangosGruposAnalisis;
-    bool Activos = true, NoActivos = true;
 
     // The temporary table of an order: the three key columns first, in the
     // order of the printing key.

@@ -240,6 +240,62 @@ bool TInformeListado::OperarioSeleccionado(int CodigoOperario, bool Activos, boo
                                 QString::number(CodigoOperario), QString(), Rangos);
 }
 
+void TInformeListado::RellenarHistorial(TTable* Personal, TTable* Historial,
+                                        const QString& CampoCodigo,
+                                        const TSeleccionOperarios& Seleccion, const QString& Desde,
+                                        const QString& Hasta, const QDateTime& DesdeFecha,
+                                        const QDateTime& HastaFecha, bool Recientes,
+                                        const std::function<void(bool MasReciente)>& Completar) {
+    const QString personal = QStringLiteral("PERSONAL");
+    Personal->setIndexName(QString());
+    Personal->CancelRange();
+    Personal->SetRange({Seleccion.DesdeOperario}, {Seleccion.HastaOperario});
+    Historial->setIndexName(QString());
+    TField* eCodigo = Personal->FieldByName(QStringLiteral("CodigoOperario"));
+    TField* eNombre = Personal->FieldByName(QStringLiteral("Nombre"));
+    TField* hCodigo = Historial->FieldByName(CampoCodigo);
+    TField* hDescripcion = Historial->FieldByName(QStringLiteral("Descripcion"));
+    TField* hInicio = Historial->FieldByName(QStringLiteral("FechaInicio"));
+    TField* tCodigo = Temporal->FieldByName(QStringLiteral("CodigoOperario"));
+    TField* tNombre = Temporal->FieldByName(QStringLiteral("Nombre"));
+    TField* tHistorial = Temporal->FieldByName(CampoCodigo);
+    TField* tDescripcion = Temporal->FieldByName(QStringLiteral("Descripcion"));
+    TField* tInicio = Temporal->FieldByName(QStringLiteral("FechaInicio"));
+    const auto primera = [&] { Recientes ? Historial->Last() : Historial->First(); };
+    const auto fin = [&] { return Recientes ? Historial->Bof() : Historial->Eof(); };
+    const auto siguiente = [&] { Recientes ? Historial->Prior() : Historial->Next(); };
+
+    TRellenoListado relleno(Temporal, QStringLiteral("Listado de Operarios"));
+    for (Personal->First(); !Personal->Eof(); Personal->Next()) {
+        const int codigo = eCodigo->AsInteger();
+        if (!relleno.Seguir(QStringLiteral("Operario: ") + QString::number(codigo))) break;
+        if (!OperarioSeleccionado(codigo, Seleccion.Activos, Seleccion.NoActivos,
+                                  Seleccion.RangosGruposAnalisis))
+            continue;
+        Historial->SetRange({personal, codigo}, {personal, codigo});
+        bool masReciente = true;
+        for (primera(); !fin(); siguiente(), masReciente = false) {
+            const QString codigoHistorial = hCodigo->AsString();
+            if (QString::compare(codigoHistorial, Desde) < 0 ||
+                QString::compare(codigoHistorial, Hasta) > 0)
+                continue;
+            if (hInicio->IsNull()) continue;
+            const QDateTime inicio = hInicio->AsDateTime();
+            if (inicio < DesdeFecha || inicio > HastaFecha) continue;
+            relleno.Anadir();
+            tCodigo->setAsInteger(codigo);
+            tNombre->setAsString(eNombre->AsString());
+            tHistorial->setAsString(codigoHistorial);
+            tDescripcion->setAsString(hDescripcion->AsString());
+            tInicio->setAsDateTime(inicio);
+            Completar(masReciente);
+            relleno.Grabar();
+        }
+    }
+    Historial->CancelRange();
+    Personal->CancelRange();
+}
+
 TQRLabel* TInformeListado::Titulo(const QString& nombre, const QString& caption, int left,
                                   int width) {
     auto* l = new TQRLabel(this, PageHeader);

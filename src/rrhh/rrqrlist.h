@@ -12,11 +12,14 @@
 // table definition.
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "ui/form.h"
 
+class QDateTime;
 class TDataSet;
+class TField;
 class TDataSource;
 class TQRBand;
 class TQRCustomBand;
@@ -36,6 +39,14 @@ struct TColumnaListado {
     const char* Control;
     int Ancho;
     bool Fecha = false;
+};
+
+// The selection an employee listing hands its report form: the employee
+// range, the analysis-group ranges and the active / inactive options.
+struct TSeleccionOperarios {
+    int DesdeOperario = 0, HastaOperario = 9999;
+    QString RangosGruposAnalisis;
+    bool Activos = true, NoActivos = true;
 };
 
 class TInformeListado : public TForm {
@@ -86,6 +97,20 @@ protected:
     // analysis-group ranges.
     static bool OperarioSeleccionado(int CodigoOperario, bool Activos, bool NoActivos,
                                      const QString& Rangos);
+    // The fill of a listing of an employee history (Historial: the rows of
+    // the employees, owner "PERSONAL"): for each employee of Personal in the
+    // selection's range who passes its options and groups, each of his rows
+    // (the most recent first with Recientes) whose code CampoCodigo is in
+    // [Desde, Hasta] and whose start date is in [DesdeFecha, HastaFecha] (a
+    // row with no start date is before any range) becomes a row of Temporal
+    // with the employee's code and name, the row's code, description and
+    // start date; Completar writes its other columns (MasReciente: the row is
+    // the employee's most recent one).
+    void RellenarHistorial(TTable* Personal, TTable* Historial, const QString& CampoCodigo,
+                           const TSeleccionOperarios& Seleccion, const QString& Desde,
+                           const QString& Hasta, const QDateTime& DesdeFecha,
+                           const QDateTime& HastaFecha, bool Recientes,
+                           const std::function<void(bool MasReciente)>& Completar);
 
     // A column caption on the page header and a field of Temporal on a band.
     TQRLabel* Titulo(const QString& nombre, const QString& caption, int left, int width);

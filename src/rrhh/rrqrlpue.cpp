@@ -51,53 +51,14 @@ TDataSet* TfRRQRLPUE::TablaControl() const {
 }
 
 void TfRRQRLPUE::RellenarTemporal() {
-    const QString personal = QStringLiteral("PERSONAL");
-    Personal->setIndexName(QString());
-    Personal->CancelRange();
-    Personal->SetRange({DesdeOperario}, {HastaOperario});
-    HPuesto->setIndexName(QString());
-    TField* eCodigo = Personal->FieldByName(QStringLiteral("CodigoOperario"));
-    TField* eNombre = Personal->FieldByName(QStringLiteral("Nombre"));
-    TField* hPuesto = HPuesto->FieldByName(QStringLiteral("CodigoPuesto"));
-    TField* hDescripcion = HPuesto->FieldByName(QStringLiteral("Descripcion"));
-    TField* hInicio = HPuesto->FieldByName(QStringLiteral("FechaInicio"));
     TField* hFinal = HPuesto->FieldByName(QStringLiteral("FechaFinal"));
-    TField* tCodigo = Temporal->FieldByName(QStringLiteral("CodigoOperario"));
-    TField* tNombre = Temporal->FieldByName(QStringLiteral("Nombre"));
-    TField* tPuesto = Temporal->FieldByName(QStringLiteral("CodigoPuesto"));
-    TField* tDescripcion = Temporal->FieldByName(QStringLiteral("Descripcion"));
-    TField* tInicio = Temporal->FieldByName(QStringLiteral("FechaInicio"));
     TField* tFinal = Temporal->FieldByName(QStringLiteral("FechaFinal"));
     TField* tActual = Temporal->FieldByName(QStringLiteral("PuestoActual"));
-
-    TRellenoListado relleno(Temporal, QStringLiteral("Listado de Operarios"));
-    for (Personal->First(); !Personal->Eof(); Personal->Next()) {
-        const int codigo = eCodigo->AsInteger();
-        if (!relleno.Seguir(QStringLiteral("Operario: ") + QString::number(codigo))) break;
-        if (!OperarioSeleccionado(codigo, Activos, NoActivos, RangosGruposAnalisis)) continue;
-        HPuesto->SetRange({personal, codigo}, {personal, codigo});
-        // From the most recent row (the highest line) back: it alone may carry
-        // the "*", and of a position held twice the most recent row is kept.
-        bool masReciente = true;
-        for (HPuesto->Last(); !HPuesto->Bof(); HPuesto->Prior(), masReciente = false) {
-            const QString puesto = hPuesto->AsString();
-            if (QString::compare(puesto, DesdePuesto) < 0 ||
-                QString::compare(puesto, HastaPuesto) > 0)
-                continue;
-            if (hInicio->IsNull()) continue;
-            const QDateTime inicio = hInicio->AsDateTime();
-            if (inicio < DesdeFecha || inicio > HastaFecha) continue;
-            relleno.Anadir();
-            tCodigo->setAsInteger(codigo);
-            tNombre->setAsString(eNombre->AsString());
-            tPuesto->setAsString(puesto);
-            tDescripcion->setAsString(hDescripcion->AsString());
-            tInicio->setAsDateTime(inicio);
-            if (!hFinal->IsNull()) tFinal->setAsDateTime(hFinal->AsDateTime());
-            tActual->setAsString(masReciente ? QStringLiteral("*") : QString());
-            relleno.Grabar();
-        }
-    }
-    HPuesto->CancelRange();
-    Personal->CancelRange();
+    // From the most recent row (the highest line) back: it alone may carry
+    // the "*", and of a position held twice the most recent row is kept.
+    RellenarHistorial(Personal, HPuesto, QStringLiteral("CodigoPuesto"), *this, DesdePuesto,
+                      HastaPuesto, DesdeFecha, HastaFecha, true, [&](bool MasReciente) {
+                          if (!hFinal->IsNull()) tFinal->setAsDateTime(hFinal->AsDateTime());
+                          tActual->setAsString(MasReciente ? QStringLiteral("*") : QString());
+                      });
 }

@@ -10,7 +10,7 @@
 
 class TTable;
 
-class TfRRQRLPUE : public TInformeListado {
+class TfRRQRLPUE : public TInformeListado, public TSeleccionOperarios {
     Q_OBJECT
 public:
     // Orden ("PorPuesto", anything else by employee) chooses the temporary
@@ -22,11 +22,8 @@ public:
     TTable* HPuesto;
     TQRBand* Detail;
 
-    int DesdeOperario = 0, HastaOperario = 9999;
     QString DesdePuesto, HastaPuesto = QStringLiteral("zzzzzzzzzzzzz");
     QDateTime DesdeFecha, HastaFecha;
-    QString RangosGruposAnalisis;
-    bool Activos = true, NoActivos = true;
 
     static QString DefinicionTemporal(const QString& Orden);
 

@@ -391,6 +391,22 @@ private Q_SLOTS:
         QVERIFY(f->EnviarFichaPersonal->isEnabled());
     }
 
+    // Candidate codes run past the employees' 9999: a new candidate typed
+    // with the code of a stored one is refused as soon as the key edit is
+    // left, before any line can be written under it.
+    void codigoLargoExistente_data() { AddEngineRows(); }
+    void codigoLargoExistente() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        sql(QStringLiteral("INSERT INTO CANDIDAT (Codigo, Nombre) VALUES (123456, 'Eva Sanz')"));
+        e.f->Table1->Refresh();
+        e.f->AgregarClick(e.f->Agregar);
+        e.f->EditCodigoOperario->setText(QStringLiteral("123456"));
+        MessageSeam::clearLog();
+        QVERIFY_THROWS_EXCEPTION(EAbort, e.f->CampoClaveExit(e.f->EditCodigoOperario));
+        QCOMPARE(TextosMostrados(), QStringList{QStringLiteral("¡ Ya existe el registro !")});
+    }
+
     // What a killed entry left under a candidate code with no candidate goes
     // when the master opens; the employee with that number keeps his rows.
     void restosAlAbrir_data() { AddEngineRows(); }

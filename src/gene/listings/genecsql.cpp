@@ -95,22 +95,10 @@ TfGENECSQL::~TfGENECSQL() = default;
 
 void TfGENECSQL::construir() {
     auto* raiz = new QVBoxLayout(this);
-    PanelControl = new TPanel(this);
-    PanelControl->setObjectName(QStringLiteral("PanelControl"));
-    auto* barra = new QHBoxLayout(PanelControl);
+    TBarraConsulta barra(this, PanelControl, pbModificar, pbImprimir, pbEjecutar, pbExportar);
     auto boton = [&](const char* nombre, const QString& texto, const QString& ayuda) {
-        return CrearBotonBarra(PanelControl, barra, QLatin1String(nombre), texto, ayuda);
+        return barra.Boton(nombre, texto, ayuda);
     };
-    pbModificar = boton("pbModificar", QStringLiteral("Modificar"),
-                        QStringLiteral("Activar/Desactivar Modificación de Datos"));
-    pbModificar->setGroupIndex(1);
-    pbModificar->setCheckable(true);
-    pbImprimir = boton("pbImprimir", QStringLiteral("Imprimir"),
-                       QStringLiteral("Imprimir los datos (en impresora)"));
-    pbEjecutar = boton("pbEjecutar", QStringLiteral("Ejecutar"),
-                       QStringLiteral("Ejecutar la sentencia SQL (F9)"));
-    pbExportar = boton("pbExportar", QStringLiteral("Exportar"),
-                       QStringLiteral("Exportar los datos a un fichero de texto (ASCII)"));
     pbGuardarFiltro = boton("pbGuardarFiltro", QStringLiteral("Guardar"),
                             QStringLiteral("Guardar la sentencia SQL"));
     pbGuardarFiltroComo = boton("pbGuardarFiltroComo", QStringLiteral("Guardar como"),
@@ -147,7 +135,7 @@ void TfGENECSQL::construir() {
     pbCopiarAOtrasEmpresas = boton("pbCopiarAOtrasEmpresas", QStringLiteral("A Empresas"),
                                    QStringLiteral("Copiar todos los Informes a otras Empresas"));
     pbSalir = boton("pbSalir", QStringLiteral("&Salir"), QString());
-    barra->addStretch();
+    barra.Fila()->addStretch();
     raiz->addWidget(PanelControl);
     for (TSpeedButton* b :
          {pbImprimir, pbExportar, pbImprimirApaisado, pbImportar, pbGrafico, pbExportarExcel})
@@ -174,13 +162,7 @@ void TfGENECSQL::construir() {
     sentencia->addWidget(SentenciaSQL);
     raiz->addWidget(PanelSentenciaSQL, 1);
 
-    PanelGrid = new TPanel(this);
-    PanelGrid->setObjectName(QStringLiteral("PanelGrid"));
-    auto* rejilla = new QVBoxLayout(PanelGrid);
-    DBGrid1 = new TDBGrid(PanelGrid);
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setReadOnly(true);
-    rejilla->addWidget(DBGrid1);
+    DBGrid1 = CrearRejillaResultado(this, PanelGrid);
     raiz->addWidget(PanelGrid, 2);
 
     // The floating insertion panel: four lists side by side.

@@ -1,6 +1,8 @@
 #include "gene/listings/genecsql_rejilla.h"
 
+#include <QHBoxLayout>
 #include <QPainter>
+#include <QVBoxLayout>
 #include <memory>
 
 #include "db/dataset.h"
@@ -15,10 +17,12 @@
 #include "gene/genesali_dialogos.h"
 #include "gene/genetext.h"
 #include "gene/genevmem.h"
+#include "gene/genevtex.h"
 #include "gene/listings/genelpro.h"
 #include "gene/mensajes.h"
 #include "gene/sesion.h"
 #include "report/quickrep.h"
+#include "ui/controls.h"
 #include "ui/dbgrid.h"
 #include "ui/form.h"
 #include "ui/menus.h"
@@ -368,4 +372,38 @@ void THerramientasRejilla::AplicarFuente(const QString& Valor) {
     rejilla_->setFont(f);
     rejilla_->setTitleFont(f);
     rejilla_->setFontColor(ColorSegunNombre(partes.value(2)));
+}
+
+TBarraConsulta::TBarraConsulta(QWidget* Ventana, TPanel*& Panel, TSpeedButton*& Modificar,
+                               TSpeedButton*& Imprimir, TSpeedButton*& Ejecutar,
+                               TSpeedButton*& Exportar) {
+    panel_ = Panel = new TPanel(Ventana);
+    Panel->setObjectName(QStringLiteral("PanelControl"));
+    fila_ = new QHBoxLayout(Panel);
+    Modificar = Boton("pbModificar", QStringLiteral("Modificar"),
+                      QStringLiteral("Activar/Desactivar Modificación de Datos"));
+    Modificar->setGroupIndex(1);
+    Modificar->setCheckable(true);
+    Imprimir = Boton("pbImprimir", QStringLiteral("Imprimir"),
+                     QStringLiteral("Imprimir los datos (en impresora)"));
+    Ejecutar = Boton("pbEjecutar", QStringLiteral("Ejecutar"),
+                     QStringLiteral("Ejecutar la sentencia SQL (F9)"));
+    Exportar = Boton("pbExportar", QStringLiteral("Exportar"),
+                     QStringLiteral("Exportar los datos a un fichero de texto (ASCII)"));
+}
+
+TSpeedButton* TBarraConsulta::Boton(const char* Nombre, const QString& Texto,
+                                    const QString& Ayuda) {
+    return CrearBotonBarra(panel_, fila_, QLatin1String(Nombre), Texto, Ayuda);
+}
+
+TDBGrid* CrearRejillaResultado(QWidget* Padre, TPanel*& PanelGrid) {
+    PanelGrid = new TPanel(Padre);
+    PanelGrid->setObjectName(QStringLiteral("PanelGrid"));
+    auto* capa = new QVBoxLayout(PanelGrid);
+    auto* rejilla = new TDBGrid(PanelGrid);
+    rejilla->setObjectName(QStringLiteral("DBGrid1"));
+    rejilla->setReadOnly(true);
+    capa->addWidget(rejilla);
+    return rejilla;
 }

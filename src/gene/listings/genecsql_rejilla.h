@@ -7,10 +7,14 @@
 #include <QString>
 #include <functional>
 
+class QBoxLayout;
+class QWidget;
 class TDataSet;
 class TDBGrid;
 class TForm;
+class TPanel;
 class TPopupMenu;
+class TSpeedButton;
 
 // "(Campo op 'valor')" appended to Filtro with " AND ", the value quoted as
 // an SQL literal.
@@ -60,3 +64,21 @@ private:
     std::function<QString()> titulo_;
     std::function<QString()> sentencia_;
 };
+
+// The tool bar both query windows open with: the panel "PanelControl" of
+// Ventana with its row, "Modificar" (a toggle of group 1), "Imprimir",
+// "Ejecutar" and "Exportar" first on it; each window adds its others by Boton.
+class TBarraConsulta {
+public:
+    TBarraConsulta(QWidget* Ventana, TPanel*& Panel, TSpeedButton*& Modificar,
+                   TSpeedButton*& Imprimir, TSpeedButton*& Ejecutar, TSpeedButton*& Exportar);
+    TSpeedButton* Boton(const char* Nombre, const QString& Texto, const QString& Ayuda);
+    QBoxLayout* Fila() const { return fila_; }
+
+private:
+    TPanel* panel_;
+    QBoxLayout* fila_;
+};
+
+// The read-only result grid "DBGrid1" filling its panel "PanelGrid" of Padre.
+TDBGrid* CrearRejillaResultado(QWidget* Padre, TPanel*& PanelGrid);

@@ -74,22 +74,10 @@ TfGENEUSQL::~TfGENEUSQL() = default;
 
 void TfGENEUSQL::construir() {
     auto* raiz = new QVBoxLayout(this);
-    PanelControl = new TPanel(this);
-    PanelControl->setObjectName(QStringLiteral("PanelControl"));
-    auto* barra = new QHBoxLayout(PanelControl);
+    TBarraConsulta barra(this, PanelControl, pbModificar, pbImprimir, pbEjecutar, pbExportar);
     auto boton = [&](const char* nombre, const QString& texto, const QString& ayuda) {
-        return CrearBotonBarra(PanelControl, barra, QLatin1String(nombre), texto, ayuda);
+        return barra.Boton(nombre, texto, ayuda);
     };
-    pbModificar = boton("pbModificar", QStringLiteral("Modificar"),
-                        QStringLiteral("Activar/Desactivar Modificación de Datos"));
-    pbModificar->setGroupIndex(1);
-    pbModificar->setCheckable(true);
-    pbImprimir = boton("pbImprimir", QStringLiteral("Imprimir"),
-                       QStringLiteral("Imprimir los datos (en impresora)"));
-    pbEjecutar = boton("pbEjecutar", QStringLiteral("Ejecutar"),
-                       QStringLiteral("Ejecutar la sentencia SQL (F9)"));
-    pbExportar = boton("pbExportar", QStringLiteral("Exportar"),
-                       QStringLiteral("Exportar los datos a un fichero de texto (ASCII)"));
     pbCambiarFont = boton("pbCambiarFont", QStringLiteral("Letra"),
                           QStringLiteral("Cambio de Tipo de Letra (Pantalla e Impresora)"));
     pbImprimirApaisado =
@@ -102,7 +90,7 @@ void TfGENEUSQL::construir() {
     pbGuardarCambios = boton("pbGuardarCambios", QStringLiteral("Guardar"),
                              QStringLiteral("Guardar los cambios realizados en la consulta"));
     pbSalir = boton("pbSalir", QStringLiteral("&Salir"), QString());
-    barra->addStretch();
+    barra.Fila()->addStretch();
     for (TSpeedButton* b : {pbImprimir, pbExportar, pbImprimirApaisado, pbImportar, pbExportarExcel,
                             pbGuardarCambios})
         b->setEnabled(false);
@@ -126,13 +114,7 @@ void TfGENEUSQL::construir() {
     // The layout sizes the panel after it is built: the inner panel follows.
     PanelParametros->installEventFilter(this);
 
-    PanelGrid = new TPanel(Separador);
-    PanelGrid->setObjectName(QStringLiteral("PanelGrid"));
-    auto* rejilla = new QVBoxLayout(PanelGrid);
-    DBGrid1 = new TDBGrid(PanelGrid);
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setReadOnly(true);
-    rejilla->addWidget(DBGrid1);
+    DBGrid1 = CrearRejillaResultado(Separador, PanelGrid);
     Separador->addWidget(PanelGrid);
     Separador->setStretchFactor(0, 0);
     Separador->setStretchFactor(1, 1);
