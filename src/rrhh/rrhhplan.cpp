@@ -3,6 +3,7 @@
 #include <QBoxLayout>
 #include <QDate>
 #include <QScopedValueRollback>
+#include <functional>
 #include <stdexcept>
 
 #include "db/datasource.h"
@@ -84,18 +85,30 @@ QString DescripcionCodigo(const QString& Tabla, const QString& Codigo) {
 // line the grid was on comes back (when it still exists).
 class LoteRejilla {
 public:
-    LoteRejilla(TTable* Tabla, bool& EnProceso, QString& Comprobado)
-        : tabla_(Tabla),
+    LoteRejilla(TForm* Formulario, TTable* Tabla, bool& EnProceso, QString& Comprobado,
+                QList<TDataSet*>& Conjuntos, std::function<void()> AlTerminar = {})
+        : alTerminar_(std::move(AlTerminar)),
+          tabla_(Tabla),
           enProceso_(EnProceso),
           comprobado_(Comprobado),
+          conjuntos_(Conjuntos),
           marca_(Tabla->GetBookmark()) {
+        conjuntos_.clear();
+        for (QObject* o : Formulario->Components())
+            if (auto* d = qobject_cast<TDataSet*>(o))
+                if (d != tabla_) conjuntos_ << d;
         enProceso_ = true;
         comprobado_.clear();
         tabla_->DisableControls();
     }
     ~LoteRejilla() {
+        try {
+            if (alTerminar_) alTerminar_();
+        } catch (const std::exception&) {
+        }
         enProceso_ = false;
         comprobado_.clear();
+        conjuntos_.clear();
         try {
             tabla_->GotoBookmark(marca_);
         } catch (const std::exception&) {
@@ -106,9 +119,11 @@ public:
     LoteRejilla& operator=(const LoteRejilla&) = delete;
 
 private:
+    std::function<void()> alTerminar_;
     TTable* tabla_;
     bool& enProceso_;
     QString& comprobado_;
+    QList<TDataSet*>& conjuntos_;
     TBookmark marca_;
 };
 
@@ -431,6 +446,24 @@ void TfRRHHPLAN::Table1BeforeEdit(TDataSet*) {
             Abort();
         }
     }
+    // In a batch operation the post that follows keeps the same values.
+    if (EnProceso)
+        ValoresPendientes = true;
+    else
+        ListaValoresRegistro(ModuloDatos, Table1, ValoresUltimaLinea);
+}
+
+void TfRRHHPLAN::GuardarValoresPendientes() {
+    if (!ValoresPendientes) return;
+    ValoresPendientes = false;
+    LineaLotePendiente = false;
+    ListaValoresRegistro(ModuloDatos, Table1, ValoresUltimaLinea);
+}
+
+void TfRRHHPLAN::GuardarValoresLote() {
+    if (!LineaLotePendiente) return;
+    LineaLotePendiente = false;
+    Table1->GotoBookmark(UltimaLineaLote);
     ListaValoresRegistro(ModuloDatos, Table1, ValoresUltimaLinea);
 }
 
@@ -512,13 +545,30 @@ void TfRRHHPLAN::DBGrid1ColExit(QObject*) {
 }
 
 void TfRRHHPLAN::Table1BeforePost(TDataSet* DataSet) {
-    TMaestroRejilla::Table1BeforePost(DataSet);
+    // A batch operation's lines leave no other line being typed; when none
+    // is, there is nothing to post first.
+    const auto tecleando = [this] {
+        for (TDataSet* d : std::as_const(ConjuntosLote))
+            if (d->State() == dsEdit || d->State() == dsInsert) return true;
+        return false;
+    };
+    if (EnProceso && !tecleando())
+        EstadoAntesDeGrabar = Table1->State();
+    else
+        TMaestroRejilla::Table1BeforePost(DataSet);
     EstadoAnterior = Table1->State();
     if (!ValidarLinea(QString())) Abort();
 }
 
 void TfRRHHPLAN::Table1AfterPost(TDataSet* DataSet) {
-    ListaValoresRegistro(ModuloDatos, Table1, ValoresUltimaLinea);
+    ValoresPendientes = false;
+    // A batch operation keeps only its last line's values, when it ends.
+    if (EnProceso) {
+        UltimaLineaLote = Table1->GetBookmark();
+        LineaLotePendiente = true;
+    } else {
+        ListaValoresRegistro(ModuloDatos, Table1, ValoresUltimaLinea);
+    }
     TFormularioMaestro::Table1AfterPost(DataSet);
     OfrecerHistorico(Table1);
     if (EnProceso) return;
@@ -718,7 +768,8 @@ void TfRRHHPLAN::Carry(bool Seleccionados) {
     };
 
     TCursorEspera reloj;
-    const LoteRejilla lote(Table1, EnProceso, OperarioComprobado);
+    const LoteRejilla lote(this, Table1, EnProceso, OperarioComprobado, ConjuntosLote,
+                           [this] { GuardarValoresLote(); });
     if (!Seleccionados) {
         Table1->First();
         while (!Table1->Eof()) {
@@ -731,6 +782,7 @@ void TfRRHHPLAN::Carry(bool Seleccionados) {
                 } catch (const std::exception&) {
                     sinEditar(Table2);
                     sinEditar(Table1);
+                    GuardarValoresPendientes();
                     MensajeAdvertencia(Texto(kNoGrabado));
                 }
             }
@@ -790,7 +842,8 @@ void TfRRHHPLAN::AsignarRevision1Click(QObject*) {
     if (!ValidarEntero(respuesta, QStringLiteral("Revisión"))) return;
     const int revision = respuesta.trimmed().toInt();
     TCursorEspera reloj;
-    const LoteRejilla lote(Table1, EnProceso, OperarioComprobado);
+    const LoteRejilla lote(this, Table1, EnProceso, OperarioComprobado, ConjuntosLote,
+                           [this] { GuardarValoresLote(); });
     Table1->First();
     while (!Table1->Eof()) {
         try {
@@ -799,6 +852,7 @@ void TfRRHHPLAN::AsignarRevision1Click(QObject*) {
             Table1->Post();
         } catch (const std::exception&) {
             if (EnEdicion(Table1)) Table1->Cancel();
+            GuardarValoresPendientes();
         }
         Table1->Next();
     }
@@ -814,7 +868,8 @@ void TfRRHHPLAN::RepetirparatodoslosOperarios1Click(QObject*) {
     if (hasta.isEmpty() || !ValidarEntero(hasta, QStringLiteral("Hasta Operario"))) return;
 
     TCursorEspera reloj;
-    const LoteRejilla lote(Table1, EnProceso, OperarioComprobado);
+    const LoteRejilla lote(this, Table1, EnProceso, OperarioComprobado, ConjuntosLote,
+                           [this] { GuardarValoresLote(); });
     const int propio = Campo(Table1, "CodigoOperario")->AsInteger();
     // The employees are read first: Personal also names the grid's lines.
     QList<int> operarios;

@@ -99,6 +99,10 @@ private:
     // Offers to record a line marked done in the history and as a group.
     void OfrecerHistorico(TDataSet* Linea);
     void Carry(bool Seleccionados);
+    // Keeps the values of a batch line whose edit did not end in a post.
+    void GuardarValoresPendientes();
+    // Keeps the values of the last line a batch operation posted.
+    void GuardarValoresLote();
     void AplicarRango();
     void ImprimirFormulario(bool AjustarPagina);
 
@@ -108,6 +112,17 @@ private:
     // after the other, and asking the database again for each costs as much
     // as writing the line.
     QString OperarioComprobado;
+    // The form's datasets but Table1, taken when a batch operation starts:
+    // each line it posts looks only at them for lines being typed, as the
+    // form's set does not change while it runs.
+    QList<TDataSet*> ConjuntosLote;
+    // A batch operation's line being edited whose values are kept when its
+    // post ends (or, when the edit fails, once it is cancelled).
+    bool ValoresPendientes = false;
+    // The last line a batch operation posted: its values are kept when the
+    // operation ends, as each line's would be by the next.
+    TBookmark UltimaLineaLote;
+    bool LineaLotePendiente = false;
     // The print dialog is open.
     bool Imprimiendo = false;
 };

@@ -131,11 +131,23 @@ void TfRRQRLOPE::RellenarTemporal() {
     categorias = categorias.mid(0, 5);
     for (int i = 0; i < 5; ++i) TituloCategoria[i]->setCaption(categorias.value(i));
 
-    Personal->setIndexName(QString());
-    Personal->CancelRange();
-    Personal->SetRange({DesdeOperario}, {HastaOperario});
-    TField* eCodigo = Personal->FieldByName(QLatin1String(entidad_.campoCodigo));
-    TField* eNombre = Personal->FieldByName(QStringLiteral("Nombre"));
+    // Only the code and the name of each person of the range are read, all
+    // of them before the per-person statements run (a result left open would
+    // not survive the next statement on every engine).
+    QList<QPair<int, QString>> personas;
+    {
+        TDatabase* base = Personal->Database();
+        const QString codigo = QLatin1String(entidad_.campoCodigo);
+        QSqlQuery& q =
+            base->Prepared(QStringLiteral("SELECT ") + codigo + QStringLiteral(", Nombre FROM ") +
+                           tabla + QStringLiteral(" WHERE ") + codigo +
+                           QStringLiteral(" BETWEEN ? AND ? ORDER BY ") + codigo);
+        q.bindValue(0, DesdeOperario);
+        q.bindValue(1, HastaOperario);
+        base->Run(q);
+        while (q.next()) personas.append({q.value(0).toInt(), q.value(1).toString()});
+        q.finish();
+    }
     TField* tCodigo = Temporal->FieldByName(QLatin1String(entidad_.columnaCodigo));
     TField* tNombre = Temporal->FieldByName(QStringLiteral("Nombre"));
     TField* tGrupo1 = Temporal->FieldByName(QStringLiteral("GrupoAnalisis1"));
@@ -145,8 +157,7 @@ void TfRRQRLOPE::RellenarTemporal() {
 
     TRellenoListado relleno(Temporal, QLatin1String(entidad_.progreso));
     const QString textoProgreso = QLatin1String(entidad_.textoProgreso);
-    for (Personal->First(); !Personal->Eof(); Personal->Next()) {
-        const int codigo = eCodigo->AsInteger();
+    for (const auto& [codigo, nombre] : personas) {
         const QString clave = QString::number(codigo);
         if (!relleno.Seguir(textoProgreso + clave)) break;
         if (entidad_.contratos) {
@@ -168,9 +179,8 @@ void TfRRQRLOPE::RellenarTemporal() {
         // rows come first and export as empty cells.
         tGrupo1->setAsString(grupos[0].isEmpty() ? QStringLiteral("") : grupos[0]);
         tCodigo->setAsInteger(codigo);
-        tNombre->setAsString(eNombre->AsString());
+        tNombre->setAsString(nombre);
         for (int i = 0; i < 5; ++i) tDescripcion[i]->setAsString(descripciones[i]);
         relleno.Grabar();
     }
-    Personal->CancelRange();
 }

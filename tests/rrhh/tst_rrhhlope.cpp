@@ -111,6 +111,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("desdePuesto");
         QTest::addColumn<QString>("hastaPuesto");
         QTest::addColumn<QStringList>("filas");
+        QTest::addColumn<int>("desde");
+        QTest::addColumn<int>("hasta");
         for (Engine e : {Engine::Sqlite, Engine::Postgres}) {
             const char* n = e == Engine::Sqlite ? "sqlite" : "postgres";
             // No group in the first category sorts first; two groups of one
@@ -118,21 +120,26 @@ private Q_SLOTS:
             QTest::addRow("%s dos categorias", n)
                 << int(e) << QStringList{"DEP", "CAT"} << ""
                 << "zzzzzzzzzzzzz"
-                << QStringList{"2|||Cat 1", "4|D1|Dpto 1", "1|D2|Dpto 2|Cat 1", "3|D2|Dpto 2"};
+                << QStringList{"2|||Cat 1", "4|D1|Dpto 1", "1|D2|Dpto 2|Cat 1", "3|D2|Dpto 2"} << 0
+                << 9999;
             QTest::addRow("%s sin categorias", n)
                 << int(e) << QStringList{} << ""
-                << "zzzzzzzzzzzzz" << QStringList{"1", "2", "3", "4"};
+                << "zzzzzzzzzzzzz" << QStringList{"1", "2", "3", "4"} << 0 << 9999;
             // The current position: P2 (same day, higher line) and P1 (the row
             // with no date is the oldest); the bounds inclusive and by case.
             QTest::addRow("%s puestos", n) << int(e) << QStringList{"ZON"} << "P1"
-                                           << "P2" << QStringList{"1", "2"};
+                                           << "P2" << QStringList{"1", "2"} << 0 << 9999;
             QTest::addRow("%s solo P2", n) << int(e) << QStringList{"ZON"} << "P2"
-                                           << "P2" << QStringList{"1"};
+                                           << "P2" << QStringList{"1"} << 0 << 9999;
             QTest::addRow("%s minusculas", n) << int(e) << QStringList{"ZON"} << "P3"
-                                              << "zz" << QStringList{"4|Z1|Zona 1"};
+                                              << "zz" << QStringList{"4|Z1|Zona 1"} << 0 << 9999;
             QTest::addRow("%s seis categorias", n)
                 << int(e) << QStringList{"ZON", "CAT", "X", "Y", "W", "DEP"} << ""
-                << "zz" << QStringList{"1|||Cat 1", "2|||Cat 1", "3", "4|Z1|Zona 1"};
+                << "zz" << QStringList{"1|||Cat 1", "2|||Cat 1", "3", "4|Z1|Zona 1"} << 0 << 9999;
+            // The code range: both bounds listed.
+            QTest::addRow("%s operarios 2 a 3", n)
+                << int(e) << QStringList{"DEP", "CAT"} << ""
+                << "zzzzzzzzzzzzz" << QStringList{"2|||Cat 1", "3|D2|Dpto 2"} << 2 << 3;
         }
     }
     void listado() {
@@ -141,6 +148,8 @@ private Q_SLOTS:
         QFETCH(QString, desdePuesto);
         QFETCH(QString, hastaPuesto);
         QFETCH(QStringList, filas);
+        QFETCH(int, desde);
+        QFETCH(int, hasta);
         TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
         Datos();
         if (QTest::currentTestFailed()) return;
@@ -148,6 +157,8 @@ private Q_SLOTS:
         TListBox lista;
         lista.setItems(categorias);
         TfRRQRLOPE r(&lista);
+        r.DesdeOperario = desde;
+        r.HastaOperario = hasta;
         QVERIFY(ListarRestriccionesForzado);
         r.Activos = false;  // no contracts here: every employee is inactive
         r.DesdePuesto = desdePuesto;

@@ -315,11 +315,19 @@ private Q_SLOTS:
         f->AsignarRevision1Click(nullptr);
         QCOMPARE(textos().last(),
                  QStringLiteral("¡El valor de Revisión es incorrecto! Repita por favor"));
+        // Run from the first line, a new line afterwards proposes the
+        // employee of the last line the run wrote.
+        f->ValoresUltimaLinea = QVariant();
+        f->Table1->First();
         MessageSeam::enqueue(QStringLiteral("3"));
         f->AsignarRevision1Click(nullptr);
         QCOMPARE(sql(QStringLiteral("SELECT Ejercicio, Revision, COUNT(*) FROM PLANFORM GROUP BY "
                                     "Ejercicio, Revision ORDER BY Ejercicio")),
                  QStringLiteral("2005|3|3\r\n2006|1|3"));
+        QCOMPARE(valor(f, "CodigoOperario"), QStringLiteral("12"));
+        f->Table1->Append();
+        QCOMPARE(valor(f, "CodigoOperario"), QStringLiteral("20"));
+        f->Table1->Cancel();
 
         // Repeating 12's line: only 20 (contract in force), under its own
         // next line and department.
