@@ -36,6 +36,7 @@
 #include "ui/form.h"
 
 class QFontMetrics;
+struct TMedidaFuente;
 class QLabel;
 class QPainter;
 class QPdfWriter;
@@ -289,6 +290,8 @@ public:
     void ComandoRectLine(bool Rectangulo, const QStringList& a);
     void ComandoFont(const QStringList& a);
     const QFontMetrics& Metricas(const QFont& Fuente);
+    // The width of Texto in the font of the last Metricas call.
+    int AnchoTexto(const QString& Texto);
     void ComandoGraf(const QStringList& a);
     void ComandoCamp(const QStringList& a);
     void ComandoExpr(const QStringList& a);
@@ -350,8 +353,10 @@ private:
     int paginasDirectas_ = 0;
     QHash<QString, TTable*> tablasConexion_;
     QHash<QString, std::pair<QFont, QColor>> fuentesFormato_;
-    std::unique_ptr<QFontMetrics> metricas_;
-    QFont fuenteMedida_;
+    // The fonts measured, each with the widths of the texts measured in it:
+    // the same few texts recur on every page.
+    std::vector<std::unique_ptr<TMedidaFuente>> medidas_;
+    TMedidaFuente* medida_ = nullptr;
     QSize dpiMedido_;
     QString claveAnterior_;
     QString formatoAnterior_;

@@ -637,6 +637,20 @@ private Q_SLOTS:
         const QRectF c = p.value(QStringLiteral("Centro"));
         QVERIFY2(qAbs(mm(c.center().x()) - 35) < 2,
                  qPrintable(QString::number(mm(c.center().x()))));
+        t.liberar();
+
+        // The same text in a larger font afterwards is measured in that font.
+        t.formato(QStringLiteral("F1"), QStringLiteral("[CABECERA]\r\n"
+                                                       "Font=Arial;10\r\n"
+                                                       "Text=10;10;50;Derecha;D\r\n"
+                                                       "Font=Arial;16\r\n"
+                                                       "Text=10;20;50;Derecha;D\r\n"));
+        t.motor();
+        t.documento(1, QStringLiteral("Ana"));
+        const QRectF grande = palabrasPdf(t.aPdf()).value(QStringLiteral("Derecha"));
+        QVERIFY2(grande.height() > p.value(QStringLiteral("Derecha")).height(), "not the larger");
+        QVERIFY2(mm(grande.right()) < 60 && mm(grande.right()) > 57,
+                 qPrintable(QString::number(mm(grande.right()))));
     }
 
     // OriginalCopia on three printed copies; the format editor's test print
