@@ -310,7 +310,8 @@ public:
     QString Concatenar(const QString& Expresion);
     // Sections as the driver runs them.
     void SeccionCabecera();
-    void SeccionLineas();
+    // Instrucciones: the lines' own program column, when they have one.
+    void SeccionLineas(TField* Instrucciones);
     void SeccionPie(const QStringList& Seccion);
     // A new page on the current device (a label sheet only when it is full).
     void NuevaPagina();
