@@ -354,6 +354,14 @@ private:
     int paginasDirectas_ = 0;
     QHash<QString, TTable*> tablasConexion_;
     QHash<QString, std::pair<QFont, QColor>> fuentesFormato_;
+    // Each program line as read: its name, its arguments' text and the
+    // arguments; a format runs the same few lines on every page.
+    struct TInstruccionLeida {
+        QString nombre, argumentos;
+        QStringList a;
+    };
+    QHash<QString, TInstruccionLeida> instruccionesLeidas_;
+    const TInstruccionLeida& LeerInstruccion(const QString& Linea);
     // The fonts measured, each with the widths of the texts measured in it:
     // the same few texts recur on every page.
     std::vector<std::unique_ptr<TMedidaFuente>> medidas_;
