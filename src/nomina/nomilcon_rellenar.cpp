@@ -7,9 +7,11 @@
 #include "nomina/nomilcon_rellenar.h"
 
 #include <QHash>
+#include <QPair>
 #include <QSet>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <optional>
 
 #include "db/database.h"
 #include "db/dberror.h"
@@ -357,6 +359,108 @@ QVector<Fila> leer(TDatabase* base, const QString& sql, const QVariantList& valo
     return filas;
 }
 
+// The rows of one work table go in by one prepared statement whose values
+// are bound by name: Qt spells out a placeholder's name for every value bound
+// by position, which cost more than the insert itself. Each column's type and
+// size are read from the table once.
+class Alta {
+public:
+    template <size_t N>
+    Alta(TTable* tabla, const Columna (&columnas)[N]) : base_(tabla->Database()) {
+        const bool sqlite = base_->engine() == Engine::Sqlite;
+        QString nombres, marcas;
+        for (size_t i = 0; i < N; ++i) {
+            TField* campo = tabla->FindField(QLatin1String(columnas[i].nombre));
+            // A column the table lacks is not written, as through the table.
+            if (!campo) {
+                columnas_.append(Columna_{});
+                continue;
+            }
+            Columna_ c;
+            c.nombre = QLatin1String(columnas[i].nombre);
+            c.marca = QStringLiteral(":v%1").arg(i);
+            c.tipo = campo->DataType();
+            c.tamano = campo->Size();
+            c.requerida = campo->Required() && c.tipo != ftAutoInc;
+            c.sqlite = sqlite;
+            columnas_.append(c);
+            if (!nombres.isEmpty()) {
+                nombres += QStringLiteral(", ");
+                marcas += QStringLiteral(", ");
+            }
+            nombres += c.nombre;
+            marcas += c.marca;
+        }
+        sql_ = QStringLiteral("INSERT INTO ") + tabla->TableName() + QStringLiteral(" (") +
+               nombres + QStringLiteral(") VALUES (") + marcas + QLatin1Char(')');
+    }
+
+    // The statement, prepared once for the connection.
+    QSqlQuery& consulta() { return base_->Prepared(sql_); }
+
+    // Column i of the definition with the value as given; a text longer
+    // than the column is cut, as the column holds it.
+    void poner(QSqlQuery& q, int i, QVariant v) const {
+        const Columna_& c = columnas_[i];
+        if (c.marca.isEmpty()) return;
+        if (c.tamano > 0 && c.tipo == ftString && v.isValid()) v = v.toString().left(c.tamano);
+        q.bindValue(c.marca, v);
+    }
+
+    // A page's values stored as the table's fields store them; false when
+    // a required column is empty.
+    bool ponerRegistro(QSqlQuery& q, const QHash<QString, QVariant>& r) const {
+        for (const Columna_& c : columnas_) {
+            if (c.marca.isEmpty()) continue;
+            const QVariant v = comoCampo(c, r.value(c.nombre));
+            if (c.requerida && (v.isNull() || (IsStringType(c.tipo) && v.toString().isEmpty())))
+                return false;
+            q.bindValue(c.marca, TTableCursor::toStorage(v, c.tipo, c.sqlite));
+        }
+        return true;
+    }
+
+    // Runs the statement; false when the row's key is already there.
+    bool grabar(QSqlQuery& q) {
+        try {
+            base_->Run(q);
+            q.finish();
+            return true;
+        } catch (const EDatabaseError&) {
+            return false;
+        }
+    }
+
+private:
+    struct Columna_ {
+        QString nombre, marca;
+        TFieldType tipo = ftUnknown;
+        int tamano = 0;
+        bool requerida = false, sqlite = true;
+    };
+
+    // The value a field of the column keeps when given v: dates as dates,
+    // texts cut to the column, anything else converted to its type.
+    static QVariant comoCampo(const Columna_& c, const QVariant& v) {
+        if (!v.isValid()) return QVariant();
+        if (v.typeId() == QMetaType::QDateTime) {
+            const QDateTime d = v.toDateTime();
+            if (!d.isValid()) return QVariant();
+            if (IsFloatType(c.tipo)) return DateTimeToDouble(d);
+            return TField::Coerce(d, c.tipo, c.tamano);
+        }
+        if (c.tipo == ftString || c.tipo == ftMemo)
+            return TField::Coerce(
+                c.tamano > 0 && c.tipo == ftString ? v.toString().left(c.tamano) : v.toString(),
+                c.tipo, c.tamano);
+        return TField::Coerce(v, c.tipo, c.tamano);
+    }
+
+    TDatabase* base_;
+    QString sql_;
+    QVector<Columna_> columnas_;
+};
+
 struct Nomina;
 
 class Relleno {
@@ -391,8 +495,16 @@ private:
     }
     template <size_t N>
     void claves(Registro& r, const QString& instrucciones, const Clave (&lista)[N]);
-    bool grabar(TTable* tabla, const Registro& r);
+    bool grabar(const Registro& r);
     void grabarLineas();
+    Alta& paginas() {
+        if (!paginas_) paginas_.emplace(temporal_, kColumnasTemporal);
+        return *paginas_;
+    }
+    Alta& lineas() {
+        if (!lineasAlta_) lineasAlta_.emplace(ltemporal_, kColumnasLTemporal);
+        return *lineasAlta_;
+    }
 
     struct TipoContrato {
         bool existe = false;
@@ -410,8 +522,16 @@ private:
     QDateTime desde_, hasta_, presentacion_;
     QHash<int, TipoContrato> tipos_;
     QHash<int, QString> categorias_;
-    QSet<QString> paginas_;
-    QVector<Registro> lineas_;
+    std::optional<Alta> paginas_, lineasAlta_;
+    // The certificates already written, by employee and contract type.
+    QSet<QPair<int, int>> certificados_;
+    // One certificate's lines, gathered before its page is stored.
+    struct Linea {
+        int linea, ano, mes, dias;
+        double cc, at;
+    };
+    QVector<Linea> lineas_;
+    int codigoOperario_ = 0, codigoContrato_ = 0;
 
     // Running values of one certificate.
     int totalDias_ = 0;
@@ -517,62 +637,30 @@ void Relleno::claves(Registro& r, const QString& instrucciones, const Clave (&li
         r[QLatin1String(c.columna)] = ValorParametro(QLatin1String(c.clave), instrucciones);
 }
 
-bool Relleno::grabar(TTable* tabla, const Registro& r) {
-    tabla->Append();
-    try {
-        for (auto it = r.constBegin(); it != r.constEnd(); ++it) {
-            TField* campo = tabla->FindField(it.key());
-            if (!campo) continue;
-            const QVariant& v = it.value();
-            if (v.typeId() == QMetaType::QDateTime)
-                campo->setAsDateTime(v.toDateTime());
-            else if (campo->DataType() == ftString || campo->DataType() == ftMemo)
-                // Texts longer than the column are cut, as the column holds them.
-                campo->setAsString(campo->Size() > 0 && campo->DataType() == ftString
-                                       ? v.toString().left(campo->Size())
-                                       : v.toString());
-            else
-                campo->setValue(v);
-        }
-        tabla->Post();
-        return true;
-    } catch (const EDatabaseError&) {
-        // A page whose key is already there (a second contract of the same
-        // type) is dropped; the walk goes on.
-        tabla->Cancel();
-        return false;
-    }
+bool Relleno::grabar(const Registro& r) {
+    // A page whose key is already there (a second contract of the same
+    // type) is dropped; the walk goes on.
+    QSqlQuery& q = paginas().consulta();
+    return paginas().ponerRegistro(q, r) && paginas().grabar(q);
 }
 
-// The certificate's lines go in by one prepared statement: through the table
-// each line's statement was built anew, and a certificate has hundreds.
 void Relleno::grabarLineas() {
-    TDatabase* base = ltemporal_->Database();
-    QString columnas, marcas;
-    for (const Columna& c : kColumnasLTemporal) {
-        if (!columnas.isEmpty()) {
-            columnas += QStringLiteral(", ");
-            marcas += QStringLiteral(", ");
-        }
-        columnas += QLatin1String(c.nombre);
-        marcas += QLatin1Char('?');
-    }
-    QSqlQuery& alta = base->Prepared(QStringLiteral("INSERT INTO ") + ltemporal_->TableName() +
-                                     QStringLiteral(" (") + columnas +
-                                     QStringLiteral(") VALUES (") + marcas + QLatin1Char(')'));
-    for (const Registro& l : lineas_) {
-        int i = 0;
-        for (const Columna& c : kColumnasLTemporal) {
-            QVariant v = l.value(QLatin1String(c.nombre));
-            // Texts longer than the column are cut, as the column holds them.
-            if (c.tamano > 0 && v.isValid()) v = v.toString().left(c.tamano);
-            alta.bindValue(i++, v);
-        }
-        try {
-            base->Run(alta);
-        } catch (const EDatabaseError&) {
-            // As a page: a line whose key is already there is dropped.
-        }
+    Alta& alta = lineas();
+    QSqlQuery& q = alta.consulta();
+    // The columns every line of the certificate shares.
+    alta.poner(q, 0, codigoOperario_);
+    alta.poner(q, 1, codigoContrato_);
+    alta.poner(q, 2, 1);
+    alta.poner(q, 9, d_.Observaciones.isEmpty() ? QVariant() : QVariant(d_.Observaciones));
+    for (const Linea& l : lineas_) {
+        alta.poner(q, 3, l.linea);
+        alta.poner(q, 4, l.ano);
+        alta.poner(q, 5, l.mes);
+        alta.poner(q, 6, l.dias);
+        alta.poner(q, 7, l.cc);
+        alta.poner(q, 8, l.at);
+        // As a page: a line whose key is already there is dropped.
+        alta.grabar(q);
     }
 }
 
@@ -619,15 +707,15 @@ void Relleno::ejecutar() {
                     if (dentro || enRango(c.f("FechaFinalContrato"))) ta2(p, c);
                     break;
                 case TDatosContratos::CertificadoEmpresa:
-                    if (dentro && !paginas_.contains(QStringLiteral("%1;%2")
-                                                         .arg(p.i("CodigoOperario"))
-                                                         .arg(c.i("CodigoContrato"))))
+                    if (dentro &&
+                        !certificados_.contains({p.i("CodigoOperario"), c.i("CodigoContrato")}))
                         certificado(p, c);
                     break;
             }
         }
     }
-    // The lines were written behind the table's back.
+    // The pages and lines were written behind the tables' backs.
+    if (temporal_->Active()) temporal_->Refresh();
     if (ltemporal_ && ltemporal_->Active()) ltemporal_->Refresh();
     transaccion.Confirmar();
 }
@@ -684,7 +772,7 @@ void Relleno::contrato(const Fila& p, const Fila& c, const Fila& ant) {
             textoFecha(ant.f("FechaPresentacionContrato"));
         r[QStringLiteral("NumeroRegistroContrato")] = ant.i("NumeroRegistroContrato");
     }
-    grabar(temporal_, r);
+    grabar(r);
 
     Registro s = claveRegistro(p, c, 2);
     grupoOperario(s, p, false);
@@ -707,7 +795,7 @@ void Relleno::contrato(const Fila& p, const Fila& c, const Fila& ant) {
     s[QStringLiteral("CodigoImpreso")] =
         segunda.isEmpty() ? d_.FormatoImpreso.section(QLatin1Char('-'), 0, 0) + QStringLiteral("-2")
                           : segunda;
-    grabar(temporal_, s);
+    grabar(s);
 }
 
 void Relleno::prorroga(const Fila& p, const Fila& c, const Fila& ant) {
@@ -726,7 +814,7 @@ void Relleno::prorroga(const Fila& p, const Fila& c, const Fila& ant) {
     r[QStringLiteral("FechaAlta")] = ant.f("FechaInicioContrato");
     r[QStringLiteral("FechaPresentacionContrato")] = textoFecha(ant.f("FechaPresentacionContrato"));
     r[QStringLiteral("NumeroRegistroContrato")] = ant.i("NumeroRegistroContrato");
-    grabar(temporal_, r);
+    grabar(r);
 }
 
 void Relleno::ta2(const Fila& p, const Fila& c) {
@@ -785,7 +873,7 @@ void Relleno::ta2(const Fila& p, const Fila& c) {
     horasCero(r);
     r[QStringLiteral("NumeroCopias")] = copias(d_);
     r[QStringLiteral("CodigoImpreso")] = d_.FormatoImpreso;
-    grabar(temporal_, r);
+    grabar(r);
 }
 
 void Relleno::certificado(const Fila& p, const Fila& c) {
@@ -832,13 +920,15 @@ void Relleno::certificado(const Fila& p, const Fila& c) {
     r[QStringLiteral("BaseCC")] = 0.0;
     r[QStringLiteral("BaseAT")] = 0.0;
 
+    codigoOperario_ = p.i("CodigoOperario");
+    codigoContrato_ = c.i("CodigoContrato");
     totalDias_ = 0;
     // The lines are gathered before the page is stored, so that they belong
     // to a stored page; a page that cannot be stored takes none.
     lineas_.clear();
     cotizaciones(p, c, r);
-    if (!grabar(temporal_, r)) return;
-    paginas_.insert(QStringLiteral("%1;%2").arg(p.i("CodigoOperario")).arg(c.i("CodigoContrato")));
+    if (!grabar(r)) return;
+    certificados_.insert({codigoOperario_, codigoContrato_});
     if (ltemporal_) grabarLineas();
 }
 
@@ -936,13 +1026,6 @@ void Relleno::cotizaciones(const Fila& p, const Fila& c, Registro& r) {
 
 void Relleno::agregarLinea(const Nomina& n, const Fila& c, const QString& instrucciones,
                            bool primera) {
-    Registro l;
-    l[QStringLiteral("CodigoOperario")] = n.CodigoOperario;
-    l[QStringLiteral("CodigoContrato")] = c.i("CodigoContrato");
-    l[QStringLiteral("Pagina")] = 1;
-    l[QStringLiteral("Linea")] = linea_;
-    l[QStringLiteral("Ano")] = n.Ano;
-    l[QStringLiteral("Mes")] = n.Mes;
     const int dias = n.DiasDeAlta + n.DiasILTEnfermedad + n.DiasILTAccidente + n.DiasILTMaternidad;
     int cotizados;
     double cc, at;
@@ -987,11 +1070,7 @@ void Relleno::agregarLinea(const Nomina& n, const Fila& c, const QString& instru
             totalAT_ += n.BaseRegulacionAT;
         }
     }
-    l[QStringLiteral("DiasCotizados")] = cotizados;
-    l[QStringLiteral("BaseCC")] = cc;
-    l[QStringLiteral("BaseAT")] = at;
-    if (!d_.Observaciones.isEmpty()) l[QStringLiteral("Observaciones")] = d_.Observaciones;
-    lineas_.append(l);
+    lineas_.append({linea_, n.Ano, n.Mes, cotizados, cc, at});
     pendienteCC_ = pendienteAT_ = 0;
     ++linea_;
 }

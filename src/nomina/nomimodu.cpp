@@ -32,6 +32,7 @@
 #include "nomina/contmodu.h"
 #include "nomina/efecmodu.h"
 #include "nomina/modulos_p.h"
+#include "nomina/nomicale.h"
 
 TMDNominas* MDNominas = nullptr;
 
@@ -52,9 +53,6 @@ QString texto(TDataSet* d, const char* campo) {
 QDate fecha(TDataSet* d, const char* campo) {
     const QDateTime v = d->FieldByName(QLatin1String(campo))->AsDateTime();
     return IsZeroDate(v) ? QDate() : v.date();
-}
-QDateTime inicioDia(const QDate& d) {
-    return QDateTime(d, QTime(0, 0));
 }
 
 // The month before the one of the date (January gives December before).
@@ -164,27 +162,38 @@ void TMDNominas::BajaCalcFields(TDataSet* DataSet) {
 
 int TMDNominas::DiasCalendario(const QString& TipoDia, int CodigoCalendario,
                                const QDateTime& FechaDesde, const QDateTime& FechaHasta) {
-    Calendario->setIndexName(QString());
-    Calendario->SetRange({CodigoCalendario, inicioDia(FechaDesde.date())},
-                         {CodigoCalendario, inicioDia(FechaHasta.date())});
-    const char* campo = nullptr;
+    // The column that must hold the value for a day to count; none counts
+    // every day of the calendar.
+    int columna = -1;
     QString valor = QStringLiteral("SI");
     if (TipoDia == QLatin1String("Naturales")) {
     } else if (TipoDia == QLatin1String("Trabajados")) {
-        campo = "EsDiaTrabajado";
+        columna = 0;
     } else if (TipoDia == QLatin1String("Laborables")) {
-        campo = "EsDiaFestivo";
+        columna = 1;
         valor = QStringLiteral("NO");
     } else if (TipoDia == QLatin1String("Festivos")) {
-        campo = "EsDiaFestivo";
+        columna = 1;
     } else if (TipoDia == QLatin1String("Vacaciones")) {
-        campo = "EsDiaVacaciones";
+        columna = 2;
     } else {
         return 0;
     }
+    // One prepared statement: the company certificates ask this for every
+    // employee they walk, and a range on the module's table reread it.
+    TDatabase* base = BaseCalendarios();
+    QSqlQuery& q = base->Prepared(
+        QStringLiteral("SELECT EsDiaTrabajado, EsDiaFestivo, EsDiaVacaciones FROM CALENDAR WHERE "
+                       "Codigo = ? AND Fecha >= ? AND Fecha <= ?"));
+    const QVariantList limites = LimitesDias(base, FechaDesde.date(), FechaHasta.date());
+    q.bindValue(0, CodigoCalendario);
+    q.bindValue(1, limites[0]);
+    q.bindValue(2, limites[1]);
+    base->Run(q);
     int dias = 0;
-    for (Calendario->First(); !Calendario->Eof(); Calendario->Next())
-        if (!campo || texto(Calendario, campo) == valor) ++dias;
+    while (q.next())
+        if (columna < 0 || q.value(columna).toString() == valor) ++dias;
+    q.finish();
     return dias;
 }
 

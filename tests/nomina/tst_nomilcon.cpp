@@ -142,17 +142,28 @@ struct Contratos : EmpresaPrueba {
         temporal.Refresh();
         return temporal.RecordCount();
     }
-    // The certificate's lines: "Ano/Mes dias CC AT" each.
-    QStringList lineas() {
+    // The certificate's lines: "Ano/Mes dias CC AT" each, after
+    // "employee-type-page-line" and before the remarks when asked for.
+    QStringList lineas(bool claves = false) {
         QStringList r;
         ltemporal.Refresh();
-        for (ltemporal.First(); !ltemporal.Eof(); ltemporal.Next())
-            r << QStringLiteral("%1/%2 %3 %4 %5")
-                     .arg(ltemporal.FieldByName(QStringLiteral("Ano"))->AsInteger())
-                     .arg(ltemporal.FieldByName(QStringLiteral("Mes"))->AsInteger())
-                     .arg(ltemporal.FieldByName(QStringLiteral("DiasCotizados"))->AsInteger())
-                     .arg(ltemporal.FieldByName(QStringLiteral("BaseCC"))->AsFloat())
-                     .arg(ltemporal.FieldByName(QStringLiteral("BaseAT"))->AsFloat());
+        auto campo = [this](const char* c) { return ltemporal.FieldByName(QLatin1String(c)); };
+        for (ltemporal.First(); !ltemporal.Eof(); ltemporal.Next()) {
+            QString l = QStringLiteral("%1/%2 %3 %4 %5")
+                            .arg(campo("Ano")->AsInteger())
+                            .arg(campo("Mes")->AsInteger())
+                            .arg(campo("DiasCotizados")->AsInteger())
+                            .arg(campo("BaseCC")->AsFloat())
+                            .arg(campo("BaseAT")->AsFloat());
+            if (claves)
+                l = QStringLiteral("%1-%2-%3-%4 ")
+                        .arg(campo("CodigoOperario")->AsInteger())
+                        .arg(campo("CodigoContrato")->AsInteger())
+                        .arg(campo("Pagina")->AsInteger())
+                        .arg(campo("Linea")->AsInteger()) +
+                    l + QLatin1Char(' ') + campo("Observaciones")->AsString();
+            r << l;
+        }
         return r;
     }
 
@@ -327,37 +338,48 @@ private Q_SLOTS:
         QTest::addColumn<QString>("dias");
         QTest::addColumn<bool>("ultimo");
         QTest::addColumn<int>("regulacion");
+        QTest::addColumn<bool>("otroOperario");
         QTest::addColumn<QStringList>("lineasEsperadas");
         QTest::addColumn<QString>("totales");
         // Settlement 12/2023: 10 days, 400 / 40 on the page.
         // 11/2023 with arrears 50/5 met before it; 10/2023; 9/2023 from an
         // earlier contract; 8/2023 extra; 7/2023 without days.
-        QTest::newRow("todo") << QStringLiteral("720") << false << 0
+        QTest::newRow("todo") << QStringLiteral("720") << false << 0 << false
                               << QStringList{QStringLiteral("2023/11 30 1250 125"),
                                              QStringLiteral("2023/10 30 1200 120"),
                                              QStringLiteral("2023/9 30 900 90")}
                               << QStringLiteral("100 3750 375 10 400 40");
-        QTest::newRow("prorrateado") << QStringLiteral("50") << false << 0
+        QTest::newRow("prorrateado") << QStringLiteral("50") << false << 0 << false
                                      << QStringList{QStringLiteral("2023/11 30 1250 125"),
                                                     QStringLiteral("2023/10 10 400 40")}
                                      << QStringLiteral("50 2050 205 10 400 40");
-        QTest::newRow("ultimo contrato") << QStringLiteral("720") << true << 0
+        QTest::newRow("ultimo contrato") << QStringLiteral("720") << true << 0 << false
                                          << QStringList{QStringLiteral("2023/11 30 1250 125"),
                                                         QStringLiteral("2023/10 30 1200 120")}
                                          << QStringLiteral("70 2850 285 10 400 40");
         QTest::newRow("dias vacios")
-            << QString() << false << 0 << QStringList() << QStringLiteral("0 0 0 0 0 0");
+            << QString() << false << 0 << false << QStringList() << QStringLiteral("0 0 0 0 0 0");
+        // A second employee's certificate after the first: each line keeps
+        // its own employee, type and number, and every line the remarks.
+        QTest::newRow("dos certificados")
+            << QStringLiteral("720") << false << 0 << true
+            << QStringList{QStringLiteral("1-100-1-1 2023/11 30 1250 125 Revisado"),
+                           QStringLiteral("1-100-1-2 2023/10 30 1200 120 Revisado"),
+                           QStringLiteral("1-100-1-3 2023/9 30 900 90 Revisado"),
+                           QStringLiteral("2-401-1-1 2023/11 30 1000 100 Revisado"),
+                           QStringLiteral("2-401-1-2 2023/10 15 500 50 Revisado")}
+            << QStringLiteral("100 3750 375 10 400 40");
 
         // Five months of 20 days worked and 10 of employment regulation at
         // 1000 / 100 and 300 / 30: a suspension counts the regulation days,
         // a reduced working day adds only the regulation bases.
-        QTest::newRow("regulacion suspension") << QStringLiteral("75") << false << 1
+        QTest::newRow("regulacion suspension") << QStringLiteral("75") << false << 1 << false
                                                << QStringList{QStringLiteral("2023/11 30 1300 130"),
                                                               QStringLiteral("2023/10 30 1300 130"),
                                                               QStringLiteral("2023/9 15 750 75")}
                                                << QStringLiteral("75 3350 335 0 0 0");
         QTest::newRow("regulacion jornada reducida")
-            << QStringLiteral("75") << false << 2
+            << QStringLiteral("75") << false << 2 << false
             << QStringList{QStringLiteral("2023/11 20 1300 130"),
                            QStringLiteral("2023/10 20 1300 130"),
                            QStringLiteral("2023/9 20 1300 130"),
@@ -369,6 +391,7 @@ private Q_SLOTS:
         QFETCH(QString, dias);
         QFETCH(bool, ultimo);
         QFETCH(int, regulacion);
+        QFETCH(bool, otroOperario);
         QFETCH(QStringList, lineasEsperadas);
         QFETCH(QString, totales);
         for (Engine e : AvailableEngines()) {
@@ -406,9 +429,17 @@ private Q_SLOTS:
             t.datos.UltimoContrato = ultimo;
             t.datos.CodigoCausa = QStringLiteral("15");
             t.datos.FechaSuspension = QStringLiteral("10/12/2023");
+            if (otroOperario) {
+                const QDate inicio(2023, 10, 16);
+                t.operario(2, QStringLiteral("RUIZ PEREZ, LUIS"));
+                t.contrato(2, 1, 401, inicio, QDate(2023, 12, 31));
+                t.nomina(2, 2023, 11, QStringLiteral("Normal"), 30, 1000, 100, inicio);
+                t.nomina(2, 2023, 10, QStringLiteral("Normal"), 15, 500, 50, inicio);
+                t.datos.Observaciones = QStringLiteral("Revisado");
+            }
             t.rellenar();
-            QCOMPARE(t.paginas(), 1);
-            QCOMPARE(t.lineas(), lineasEsperadas);
+            QCOMPARE(t.paginas(), otroOperario ? 2 : 1);
+            QCOMPARE(t.lineas(otroOperario), lineasEsperadas);
             QCOMPARE(
                 QStringList({t.texto(1, 100, 1, "TotalDiasCotizados"),
                              t.texto(1, 100, 1, "TotalBaseCC"), t.texto(1, 100, 1, "TotalBaseAT"),

@@ -404,7 +404,10 @@ void TfGENELIMP::generarDocumento() {
                     LTemporal->Next();
             }
             LineaActual = 1;
-            LTemporal->First();
+            // The lines linked to the document were just read when it became
+            // the current one: they are read again only when a walk moved on.
+            if (!LTemporal->Bof()) LTemporal->First();
+            TField* inst = LTemporal->FindField(QStringLiteral("Instrucciones"));
             while (!LTemporal->Eof() && !PaginasAgotadas) {
                 if (LineaActual > LineasPorPagina) {
                     SeccionPie(PieSumaYSigue);
@@ -414,7 +417,6 @@ void TfGENELIMP::generarDocumento() {
                     LineaActual = 1;
                     SeccionCabecera();
                 }
-                TField* inst = LTemporal->FindField(QStringLiteral("Instrucciones"));
                 if (inst) {
                     try {
                         EnLineas = true;
@@ -422,7 +424,7 @@ void TfGENELIMP::generarDocumento() {
                     } catch (...) {
                     }
                 }
-                SeccionLineas();
+                SeccionLineas(inst);
                 ++LineaActual;
                 LTemporal->Next();
             }
@@ -451,8 +453,7 @@ void TfGENELIMP::SeccionCabecera() {
     EjecutarSeccion(Cabecera);
 }
 
-void TfGENELIMP::SeccionLineas() {
-    TField* inst = LTemporal->FindField(QStringLiteral("Instrucciones"));
+void TfGENELIMP::SeccionLineas(TField* inst) {
     if (!SumasImpreso[0].Campo.isEmpty() &&
         !(inst && inst->AsString() == QLatin1String("Inst=NoSumaYSigue"))) {
         for (TField* f : LTemporal->Fields())

@@ -36,6 +36,7 @@
 #include "ui/form.h"
 
 class QFontMetrics;
+struct TMedidaFuente;
 class QLabel;
 class QPainter;
 class QPdfWriter;
@@ -289,6 +290,8 @@ public:
     void ComandoRectLine(bool Rectangulo, const QStringList& a);
     void ComandoFont(const QStringList& a);
     const QFontMetrics& Metricas(const QFont& Fuente);
+    // The width of Texto in the font of the last Metricas call.
+    int AnchoTexto(const QString& Texto);
     void ComandoGraf(const QStringList& a);
     void ComandoCamp(const QStringList& a);
     void ComandoExpr(const QStringList& a);
@@ -307,7 +310,8 @@ public:
     QString Concatenar(const QString& Expresion);
     // Sections as the driver runs them.
     void SeccionCabecera();
-    void SeccionLineas();
+    // Instrucciones: the lines' own program column, when they have one.
+    void SeccionLineas(TField* Instrucciones);
     void SeccionPie(const QStringList& Seccion);
     // A new page on the current device (a label sheet only when it is full).
     void NuevaPagina();
@@ -350,8 +354,18 @@ private:
     int paginasDirectas_ = 0;
     QHash<QString, TTable*> tablasConexion_;
     QHash<QString, std::pair<QFont, QColor>> fuentesFormato_;
-    std::unique_ptr<QFontMetrics> metricas_;
-    QFont fuenteMedida_;
+    // Each program line as read: its name, its arguments' text and the
+    // arguments; a format runs the same few lines on every page.
+    struct TInstruccionLeida {
+        QString nombre, argumentos;
+        QStringList a;
+    };
+    QHash<QString, TInstruccionLeida> instruccionesLeidas_;
+    const TInstruccionLeida& LeerInstruccion(const QString& Linea);
+    // The fonts measured, each with the widths of the texts measured in it:
+    // the same few texts recur on every page.
+    std::vector<std::unique_ptr<TMedidaFuente>> medidas_;
+    TMedidaFuente* medida_ = nullptr;
     QSize dpiMedido_;
     QString claveAnterior_;
     QString formatoAnterior_;

@@ -268,7 +268,7 @@ void TfGENELIMP::ComandoText(double X, double Y, double Ancho, const QString& Te
     const QFontMetrics& fm = Metricas(fuente);
     if (Ancho != 0 && (Alineacion == QLatin1String("D") || Alineacion == QLatin1String("C"))) {
         const int blanco = qMax(1, fm.horizontalAdvance(QLatin1Char(' ')));
-        int n = qRound(double(DistanciaX(Ancho) - fm.horizontalAdvance(texto)) / blanco);
+        int n = qRound(double(DistanciaX(Ancho) - AnchoTexto(texto)) / blanco);
         if (Alineacion == QLatin1String("C"))
             n = n / 2;
         else if (n >= 1)
@@ -278,7 +278,7 @@ void TfGENELIMP::ComandoText(double X, double Y, double Ancho, const QString& Te
     if (Lienzo->pen().color() != color) Lienzo->setPen(color);
     const int x = PosicionX(X), y = PosicionY(Y);
     // A text that fits its width needs no clipping.
-    if (Ancho == 0 || fm.horizontalAdvance(texto) <= DistanciaX(Ancho)) {
+    if (Ancho == 0 || AnchoTexto(texto) <= DistanciaX(Ancho)) {
         Lienzo->drawText(QPoint(x, y + fm.ascent()), texto);
     } else {
         const QRect r(x, y, DistanciaX(Ancho), fm.height());
@@ -356,14 +356,38 @@ void TfGENELIMP::ComandoRectLine(bool Rectangulo, const QStringList& a) {
 }
 
 const QFontMetrics& TfGENELIMP::Metricas(const QFont& Fuente) {
-    // Measuring is asked for every printed text, mostly in one font.
+    // Measuring is asked for every printed text, in the few fonts of the
+    // format; another resolution measures everything anew.
     const QSize dpi(Lienzo->device()->logicalDpiX(), Lienzo->device()->logicalDpiY());
-    if (!metricas_ || Fuente != fuenteMedida_ || dpi != dpiMedido_) {
-        metricas_ = std::make_unique<QFontMetrics>(Fuente, Lienzo->device());
-        fuenteMedida_ = Fuente;
+    if (dpi != dpiMedido_) {
+        medidas_.clear();
+        medida_ = nullptr;
         dpiMedido_ = dpi;
     }
-    return *metricas_;
+    if (medida_ && medida_->fuente == Fuente) return medida_->metricas;
+    medida_ = nullptr;
+    for (const auto& m : medidas_)
+        if (m->fuente == Fuente) medida_ = m.get();
+    if (!medida_) {
+        // A program that changes size at every line keeps only the last fonts.
+        constexpr size_t kFuentes = 32;
+        if (medidas_.size() >= kFuentes) medidas_.clear();
+        medidas_.push_back(std::make_unique<TMedidaFuente>(
+            TMedidaFuente{Fuente, QFontMetrics(Fuente, Lienzo->device()), {}}));
+        medida_ = medidas_.back().get();
+    }
+    return medida_->metricas;
+}
+
+int TfGENELIMP::AnchoTexto(const QString& Texto) {
+    auto it = medida_->anchos.constFind(Texto);
+    if (it != medida_->anchos.constEnd()) return *it;
+    // Data texts that never repeat must not fill the memory.
+    constexpr qsizetype kAnchos = 4096;
+    if (medida_->anchos.size() >= kAnchos) medida_->anchos.clear();
+    const int ancho = medida_->metricas.horizontalAdvance(Texto);
+    medida_->anchos.insert(Texto, ancho);
+    return ancho;
 }
 
 void TfGENELIMP::ComandoFont(const QStringList& a) {

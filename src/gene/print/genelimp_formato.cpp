@@ -249,13 +249,28 @@ void TfGENELIMP::EjecutarSeccion(const QStringList& Seccion) {
     }
 }
 
-void TfGENELIMP::EjecutarInstruccion(const QString& Linea) {
+const TfGENELIMP::TInstruccionLeida& TfGENELIMP::LeerInstruccion(const QString& Linea) {
+    auto it = instruccionesLeidas_.constFind(Linea);
+    if (it != instruccionesLeidas_.constEnd()) return *it;
+    // Lines that come with the data (a line's own program) must not fill
+    // the memory.
+    constexpr qsizetype kLeidas = 1024;
+    if (instruccionesLeidas_.size() >= kLeidas) instruccionesLeidas_.clear();
+    TInstruccionLeida r;
     const int igual = Linea.indexOf(QLatin1Char('='));
-    const QString nombre = igual < 0 ? Linea : Linea.left(igual);
+    r.nombre = igual < 0 ? Linea : Linea.left(igual);
     // The arguments end at the next "=": an argument cannot hold one.
-    const QString argumentos =
-        igual < 0 ? QString() : Linea.mid(igual + 1).section(QLatin1Char('='), 0, 0);
-    const QStringList a = argumentos.split(QLatin1Char(';'));
+    r.argumentos = igual < 0 ? QString() : Linea.mid(igual + 1).section(QLatin1Char('='), 0, 0);
+    r.a = r.argumentos.split(QLatin1Char(';'));
+    return *instruccionesLeidas_.insert(Linea, r);
+}
+
+void TfGENELIMP::EjecutarInstruccion(const QString& Linea) {
+    // A copy: a command may read further lines, which can empty the store.
+    const TInstruccionLeida leida = LeerInstruccion(Linea);
+    const QString& nombre = leida.nombre;
+    const QString& argumentos = leida.argumentos;
+    const QStringList& a = leida.a;
 
     if (nombre == QLatin1String("Margenes")) {
         double x = 0, y = 0;

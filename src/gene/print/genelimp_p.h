@@ -3,11 +3,21 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
 
 class QPageLayout;
+
+// A font's metrics on the print device, with the widths of the texts
+// measured in it.
+struct TMedidaFuente {
+    QFont fuente;
+    QFontMetrics metricas;
+    QHash<QString, int> anchos;
+};
 
 // The ranges of the numbers a format's program gives: a number outside its
 // range counts as one that cannot be read, so that no text a user can edit

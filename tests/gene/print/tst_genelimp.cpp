@@ -461,6 +461,37 @@ private Q_SLOTS:
         }
     }
 
+    // Each document prints its own lines, in a second run too: a document
+    // without lines takes none of the one before.
+    void lineasDeCadaDocumento_data() { AddEngineRows(); }
+    void lineasDeCadaDocumento() {
+        QFETCH(int, engine);
+        Trabajo t{Engine(engine)};
+        // Header and body, every line on one page.
+        const QStringList programa{
+            QStringLiteral("[SISTEMA]"),     QStringLiteral("InicioLineas=50"),
+            QStringLiteral("AlturaLinea=5"), QStringLiteral("FinLineas=9999"),
+            QStringLiteral("[CABECERA]"),    QStringLiteral("Camp=10;10;0;Nombre"),
+            QStringLiteral("[LINEAS]"),      QStringLiteral("Camp=10;0;0;Concepto")};
+        t.formato(QStringLiteral("F1"), programa.join(QStringLiteral("\r\n")));
+        t.motor(true);
+        t.documento(1, QStringLiteral("Ana"), 2);
+        t.documento(2, QStringLiteral("Luis"));
+        t.documento(3, QStringLiteral("Eva"));
+        t.linea(1, 1, QStringLiteral("LineaAna1"));
+        t.linea(1, 2, QStringLiteral("LineaAna2"));
+        t.linea(3, 1, QStringLiteral("LineaEva1"));
+        auto paginas = [](const QString& pdf) {
+            QStringList r;
+            for (int p = 1; p <= paginasPdf(pdf); ++p) r << textoPdf(pdf, p).simplified();
+            return r;
+        };
+        const QStringList esperadas{QStringLiteral("Ana LineaAna1 LineaAna2"),
+                                    QStringLiteral("Luis"), QStringLiteral("Eva LineaEva1")};
+        QCOMPARE(paginas(t.aPdf()), esperadas);
+        QCOMPARE(paginas(t.aPdf(QStringLiteral("otra.pdf"))), esperadas);
+    }
+
     // A memo wrapped in the body: its continuation lines follow their line,
     // are stored in LTemporal, and a second run replaces them.
     void memos_data() { AddEngineRows(); }
@@ -637,6 +668,20 @@ private Q_SLOTS:
         const QRectF c = p.value(QStringLiteral("Centro"));
         QVERIFY2(qAbs(mm(c.center().x()) - 35) < 2,
                  qPrintable(QString::number(mm(c.center().x()))));
+        t.liberar();
+
+        // The same text in a larger font afterwards is measured in that font.
+        t.formato(QStringLiteral("F1"), QStringLiteral("[CABECERA]\r\n"
+                                                       "Font=Arial;10\r\n"
+                                                       "Text=10;10;50;Derecha;D\r\n"
+                                                       "Font=Arial;16\r\n"
+                                                       "Text=10;20;50;Derecha;D\r\n"));
+        t.motor();
+        t.documento(1, QStringLiteral("Ana"));
+        const QRectF grande = palabrasPdf(t.aPdf()).value(QStringLiteral("Derecha"));
+        QVERIFY2(grande.height() > p.value(QStringLiteral("Derecha")).height(), "not the larger");
+        QVERIFY2(mm(grande.right()) < 60 && mm(grande.right()) > 57,
+                 qPrintable(QString::number(mm(grande.right()))));
     }
 
     // OriginalCopia on three printed copies; the format editor's test print
