@@ -318,8 +318,7 @@ void TfGENELPRO::ConstruirColumnas() {
             texto->setWordWrap(AjustarTexto);
             texto->setFont(fuenteCeldas());
             texto->setColor(BandaDetalle->Color());
-            const int columna = int(k);
-            texto->OnPrint = [this, columna](QObject*, QString& v) { textoCelda(columna, v); };
+            formatearCeldas(texto, int(k));
         }
         Detalles << texto;
         Imagenes << imagen;
@@ -424,8 +423,7 @@ void TfGENELPRO::ConstruirFichas() {
             texto->setWordWrap(AjustarTexto);
             texto->setFont(fuenteCeldas());
             texto->setColor(BandaDetalle->Color());
-            const int columna = int(k);
-            texto->OnPrint = [this, columna](QObject*, QString& v) { textoCelda(columna, v); };
+            formatearCeldas(texto, int(k));
         }
         Detalles << texto;
         Imagenes << imagen;
@@ -525,16 +523,26 @@ void TfGENELPRO::detalleAntesDeImprimir() {
     }
 }
 
-void TfGENELPRO::textoCelda(int Columna, QString& Texto) {
+void TfGENELPRO::formatearCeldas(TQRLabel* Texto, int Columna) {
+    // What the column's field asks of every cell, worked out once per run.
+    TField* f = CamposColumna.value(Columna);
+    const QString mascara = f && EsReal(f) ? MascaraImporte(f->FieldName()) : QString();
+    const bool hora =
+        f && EsFechaHora(f) && f->FieldName().toUpper().contains(QLatin1String("HORA"));
+    Texto->OnPrint = [this, Columna, mascara, hora](QObject*, QString& v) {
+        textoCelda(Columna, mascara, hora, v);
+    };
+}
+
+void TfGENELPRO::textoCelda(int Columna, const QString& Mascara, bool Hora, QString& Texto) {
     TField* f = CamposColumna.value(Columna);
     TQRLabel* l = Detalles.value(Columna);
     if (!f || !l) return;
     try {
         if (EsReal(f)) {
-            Texto =
-                f->IsNull() ? QString() : FormatFloat(MascaraImporte(f->FieldName()), f->AsFloat());
+            Texto = f->IsNull() ? QString() : FormatFloat(Mascara, f->AsFloat());
         } else if (EsFechaHora(f)) {
-            if (f->FieldName().toUpper().contains(QLatin1String("HORA")))
+            if (Hora)
                 Texto = f->IsNull() ? QString()
                                     : FormatDateTime(QStringLiteral("hh:nn:ss"), f->AsDateTime());
             else if (f->IsNull() || DateTimeToDouble(f->AsDateTime()) == 0)

@@ -98,7 +98,9 @@ private:
     TDataSet* empezarConstruccion();
     void prepararPagina();
     void detalleAntesDeImprimir();
-    void textoCelda(int Columna, QString& Texto);
+    // The cells of column `Columna` print through textoCelda.
+    void formatearCeldas(TQRLabel* Texto, int Columna);
+    void textoCelda(int Columna, const QString& Mascara, bool Hora, QString& Texto);
     void totalesAntesDeImprimir();
     void cabeceraGrupoAntesDeImprimir();
     TQRLabel* crearTitulo(TField* Campo, TQRBand* Banda);

@@ -285,7 +285,8 @@ QString TfGENEUINF::EjecutarConsultaInforme() {
         try {
             QString motivo;
             if (AbrirConsulta(Modulo(), QryConsultasSQL, QStringLiteral("Open Silencio"), motivo)) {
-                ClientDataSet1->LoadFromDataSet(QryConsultasSQL);
+                // The rows read move over as they are: no copy of each value.
+                ClientDataSet1->LoadFromQuery(QryConsultasSQL);
                 ClientDataSet1->First();
             } else {
                 error = motivo.isEmpty() ? kErrorConsulta

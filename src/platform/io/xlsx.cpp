@@ -3,10 +3,10 @@
 #include <xlsxwriter.h>
 #include <QDateTime>
 #include <QFile>
-#include <QHash>
 #include <QList>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "io/paths.h"
 
@@ -229,7 +229,16 @@ struct XlsxWorkbook::Impl {
     TemporaryTarget temp;
     lxw_workbook* book = nullptr;
     QList<lxw_worksheet*> sheets;
-    QHash<QString, lxw_format*> formats;
+    // The formats added, each once: a workbook uses a few, so a look through
+    // them costs less per cell than building a key.
+    struct Format {
+        QString numberFormat;
+        bool bold;
+        XlsxHAlign horizontal;
+        XlsxVAlign vertical;
+        lxw_format* format;
+    };
+    std::vector<Format> formats;
 
     explicit Impl(const QString& name) : fileName(name), temp(name) {}
 
@@ -267,9 +276,10 @@ struct XlsxWorkbook::Impl {
         if (numberFormat.isEmpty() && !f.bold && f.horizontal == XlsxHAlign::Default &&
             f.vertical == XlsxVAlign::Default)
             return nullptr;
-        const QString key = numberFormat + QLatin1Char('\x01') + QChar(u'0' + f.bold) +
-                            QChar(u'0' + int(f.horizontal)) + QChar(u'0' + int(f.vertical));
-        if (lxw_format* cached = formats.value(key)) return cached;
+        for (const Format& known : formats)
+            if (known.bold == f.bold && known.horizontal == f.horizontal &&
+                known.vertical == f.vertical && known.numberFormat == numberFormat)
+                return known.format;
         lxw_format* lf = workbook_add_format(workbook());
         if (!numberFormat.isEmpty() && numberFormat != QLatin1String("General"))
             format_set_num_format(lf, numberFormat.toUtf8().constData());
@@ -300,7 +310,7 @@ struct XlsxWorkbook::Impl {
             case XlsxVAlign::Default:
                 break;
         }
-        formats.insert(key, lf);
+        formats.push_back(Format{numberFormat, f.bold, f.horizontal, f.vertical, lf});
         return lf;
     }
 };

@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QRawFont>
 #include <QRegularExpression>
 
 #include "db/dataset.h"
@@ -59,8 +60,27 @@ const QFont& TQRPrintable::pictureFont() const {
     if (!pictureFontValid_) {
         pictureFont_ = QRPictureFont(font_);
         pictureFontValid_ = true;
+        pictureHeight_ = QFontMetricsF(pictureFont_).height();
+        // The font's own glyphs: a character it lacks is drawn by another
+        // font, whose height may differ.
+        const QRawFont raw = QRawFont::fromFont(pictureFont_);
+        for (quint64& bits : pictureLatin1_) bits = 0;
+        for (char16_t c = 0x20; c <= 0xFF; ++c)
+            if ((c < 0x7F || c >= 0xA0) && raw.supportsCharacter(QChar(c)))
+                pictureLatin1_[(c - 0x20) / 64] |= quint64(1) << ((c - 0x20) % 64);
     }
     return pictureFont_;
+}
+
+double TQRPrintable::pictureLineHeight(const QString& text) const {
+    pictureFont();
+    for (QChar ch : text) {
+        // Line breaks, tabs, controls and anything past Latin-1 take the layout.
+        const char16_t c = ch.unicode();
+        if (c < 0x20 || c > 0xFF) return -1;
+        if (!(pictureLatin1_[(c - 0x20) / 64] & (quint64(1) << ((c - 0x20) % 64)))) return -1;
+    }
+    return pictureHeight_;
 }
 
 void TQRPrintable::drawBox(TQRPrintContext& ctx, const QRectF& rect) const {
@@ -115,9 +135,15 @@ int TQRCustomLabel::textFlags() const {
 
 double TQRCustomLabel::StretchedHeight(TQRPrintContext& ctx) {
     if (!autoStretch_ || text_.isEmpty()) return 0;
+    const int flags = textFlags();
+    // Text that cannot wrap, in the font's own glyphs, is one line of the font's height.
+    if (!(flags & Qt::TextWordWrap)) {
+        const double line = pictureLineHeight(text_);
+        if (line >= 0) return line / kQRSub;
+    }
     const QFontMetricsF fm(pictureFont());
     const QRectF box(0, 0, Width() * kQRSub, 1e9);
-    return fm.boundingRect(box, textFlags(), text_).height() / kQRSub;
+    return fm.boundingRect(box, flags, text_).height() / kQRSub;
 }
 
 void TQRCustomLabel::Draw(TQRPrintContext& ctx, const QRectF& rect) {

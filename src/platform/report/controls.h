@@ -102,6 +102,10 @@ protected:
     bool WillPrint() const;
     void drawBox(TQRPrintContext& ctx, const QRectF& rect) const;  // background and frame
     const QFont& pictureFont() const;
+    // The height in picture units of `text` laid out as one line of the
+    // picture font's own glyphs: the font's height, with no layout. -1 when
+    // the text may break into lines or needs glyphs of another font.
+    double pictureLineHeight(const QString& text) const;
 
 private:
     friend class TQREngine;
@@ -121,6 +125,11 @@ private:
     QFont font_;
     mutable QFont pictureFont_;
     mutable bool pictureFontValid_ = false;
+    // With the picture font: its height and which Latin-1 characters it
+    // draws itself (bit c - 0x20 of the printable ones, 0x20-0x7E and
+    // 0xA0-0xFF).
+    mutable double pictureHeight_ = 0;
+    mutable quint64 pictureLatin1_[4] = {};
 };
 
 // What every text control shares.

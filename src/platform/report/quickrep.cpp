@@ -503,8 +503,10 @@ void TQREngine::progress() {
 }
 
 void TQREngine::reach(QObject* master) {
-    for (TQRCustomBand* b : allBands_)
-        for (TQRPrintable* c : b->Controls()) c->RecordReached(master);
+    for (TQRCustomBand* b : allBands_) {
+        const QList<TQRPrintable*> controls = b->Controls();  // shared, not detached
+        for (TQRPrintable* c : controls) c->RecordReached(master);
+    }
 }
 
 bool TQREngine::printBand(TQRCustomBand* band, bool atFoot) {
@@ -515,8 +517,11 @@ bool TQREngine::printBand(TQRCustomBand* band, bool atFoot) {
         if (band->AfterPrint) band->AfterPrint(band, false);
         return false;
     }
-    QList<TQRPrintable*> controls = band->Controls();
-    controls.removeIf([](TQRPrintable* c) { return !c->Enabled(); });
+    const QList<TQRPrintable*> all = band->Controls();
+    QList<TQRPrintable*> controls;
+    controls.reserve(all.size());
+    for (TQRPrintable* c : all)
+        if (c->Enabled()) controls.append(c);
     std::vector<double> heights(controls.size());
     double height = band->Height();
     auto prepare = [&](bool pageOnly) {

@@ -5,6 +5,7 @@
 
 #include "report/bands.h"
 #include "report/controls.h"
+#include "report/engine_p.h"
 #include "reporttest.h"
 
 namespace {
@@ -107,6 +108,8 @@ private Q_SLOTS:
     void fieldTexts();
     void emptyDataSet();
     void stretchingMemoGrowsItsBand();
+    void stretchingLabelTakesItsLinesHeight_data();
+    void stretchingLabelTakesItsLinesHeight();
     void reportFedByOnNeedData();
     void subDetailPerMasterRecord();
     void systemDataAndCalculations();
@@ -469,6 +472,61 @@ void TestQuickRep::stretchingMemoGrowsItsBand() {
     for (const TQRTextLine& line : fixed)
         if (line.first().Text == QLatin1String("2")) second = line.first().Top;
     QVERIFY(qAbs(second - fixed[3][0].Top - 20) < 0.5);
+}
+
+void TestQuickRep::stretchingLabelTakesItsLinesHeight_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("wordWrap");
+    QTest::newRow("latin-1 letters") << QStringLiteral("Núñez Ibáñez ÿ 1.234,50") << false;
+    QTest::newRow("line break") << QStringLiteral("uno\ndos") << false;
+    QTest::newRow("windows line break") << QStringLiteral("uno\r\ndos\r\ntres") << false;
+    QTest::newRow("line separator") << QStringLiteral("uno\u2028dos") << false;
+    QTest::newRow("tab") << QStringLiteral("uno\tdos") << false;
+    QTest::newRow("glyphs of another font") << QStringLiteral("abc 中文") << false;
+    QTest::newRow("emoji") << QStringLiteral("abc 😀") << false;
+    QTest::newRow("wrapped at the width")
+        << QStringLiteral("palabras que no caben en una sola línea de la celda") << true;
+}
+
+void TestQuickRep::stretchingLabelTakesItsLinesHeight() {
+    QFETCH(QString, text);
+    QFETCH(bool, wordWrap);
+    auto ds = MakePeople(3);
+    Layout l(ds.get());
+    l.detail->setHeight(2);
+    auto* cell = l.label(l.detail, QString(), 0);
+    cell->setAutoSize(!wordWrap);
+    cell->setWordWrap(wordWrap);
+    cell->setAutoStretch(true);
+    cell->SetBounds(0, 0, 80, 2);
+    cell->OnPrint = [text](QObject*, QString& v) { v = text; };
+    auto* row = l.label(l.detail, QStringLiteral("FILA"), 300);
+    row->setHeight(2);
+    // A second run in a bigger font measures its texts anew.
+    for (int points : {8, 20}) {
+        QFont font = cell->Font();
+        font.setPointSize(points);
+        cell->setFont(font);
+        l.rep->Prepare();
+        QList<double> tops;
+        for (const TQRTextLine& line : PageTextLines(l.rep->QRPrinter()->Page(1)))
+            for (const TQRTextItem& item : line)
+                if (item.Text == QLatin1String("FILA")) tops << item.Top;
+        QCOMPARE(tops.size(), 3);
+        QString laid = text;
+        laid.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        const int flags = Qt::AlignTop | (wordWrap ? Qt::TextWordWrap : Qt::TextDontClip);
+        const double lines = QFontMetricsF(QRPictureFont(cell->Font()))
+                                 .boundingRect(QRectF(0, 0, 80 * kQRSub, 1e9), flags, laid)
+                                 .height() /
+                             kQRSub;
+        QVERIFY2(qAbs(tops[1] - tops[0] - lines) < 0.01,
+                 qPrintable(QStringLiteral("%1 pt: rows %2 apart, lines %3 high")
+                                .arg(points)
+                                .arg(tops[1] - tops[0])
+                                .arg(lines)));
+        QCOMPARE(tops[2] - tops[1], tops[1] - tops[0]);
+    }
 }
 
 void TestQuickRep::reportFedByOnNeedData() {
