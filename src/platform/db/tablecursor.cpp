@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlResult>
 #include <QTime>
 #include <algorithm>
 #include <cmath>
@@ -13,6 +14,8 @@
 #include "db/dberror.h"
 #include "db/dialect.h"
 #include "db/sysutils.h"
+
+#include <sqlite3.h>
 
 // ------------------------------------------------------------ values
 
@@ -48,7 +51,7 @@ QString isoTime(const QTime& t) {
 }
 
 // Digits at s[i..i+n) or -1.
-int digits(const QString& s, int i, int n) {
+int digits(QStringView s, int i, int n) {
     if (i + n > s.size()) return -1;
     int v = 0;
     for (int k = i; k < i + n; ++k) {
@@ -59,14 +62,14 @@ int digits(const QString& s, int i, int n) {
     return v;
 }
 
-QDate parseIsoDate(const QString& s) {
+QDate parseIsoDate(QStringView s) {
     const int y = digits(s, 0, 4), m = digits(s, 5, 2), d = digits(s, 8, 2);
     if (y < 0 || m < 0 || d < 0 || s.at(4) != u'-' || s.at(7) != u'-') return QDate();
     return QDate(y, m, d);
 }
 
 // "hh:mm[:ss[.zzz]]" at s[i..].
-QTime parseIsoTime(const QString& s, int i) {
+QTime parseIsoTime(QStringView s, int i) {
     const int h = digits(s, i, 2), mi = digits(s, i + 3, 2);
     if (h < 0 || mi < 0 || s.at(i + 2) != u':') return QTime();
     int sec = 0, ms = 0;
@@ -86,7 +89,7 @@ QTime parseIsoTime(const QString& s, int i) {
     return QTime(h, mi, sec, ms);
 }
 
-QDateTime parseIsoDateTime(const QString& s) {
+QDateTime parseIsoDateTime(QStringView s) {
     const QDate d = parseIsoDate(s);
     if (!d.isValid()) return QDateTime();
     if (s.size() <= 10) return QDateTime(d, QTime(0, 0));
@@ -168,6 +171,87 @@ QVariant TTableCursor::fromStorage(QVariant v, TFieldType type) {
             return v;
     }
 }
+
+// ------------------------------------------------------------ SQLite rows
+
+namespace {
+
+// The statement behind a query on SQLite; null on any other engine.
+sqlite3_stmt* sqliteStatement(const QSqlQuery& q) {
+    const QSqlResult* r = q.result();
+    const QVariant h = r ? r->handle() : QVariant();
+    if (!h.isValid() || !h.constData() || qstrcmp(h.typeName(), "sqlite3_stmt*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3_stmt* const*>(h.constData());
+}
+
+QStringView sqliteText(sqlite3_stmt* st, int col) {
+    const void* text = sqlite3_column_text16(st, col);
+    return QStringView(static_cast<const char16_t*>(text),
+                       text ? sqlite3_column_bytes16(st, col) / qsizetype(sizeof(char16_t)) : 0);
+}
+
+// A column of the statement's current row as the SQL driver gives it.
+QVariant sqliteStored(sqlite3_stmt* st, int col) {
+    switch (sqlite3_column_type(st, col)) {
+        case SQLITE_INTEGER:
+            return QVariant(qlonglong(sqlite3_column_int64(st, col)));
+        case SQLITE_FLOAT:
+            return QVariant(sqlite3_column_double(st, col));
+        case SQLITE_NULL:
+            return QVariant(QMetaType::fromType<QString>());
+        case SQLITE_BLOB:
+            return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(st, col)),
+                                       sqlite3_column_bytes(st, col)));
+        default:
+            return QVariant(sqliteText(st, col).toString());
+    }
+}
+
+// A column in its field's canonical type, as fromStorage gives it for the
+// driver's value: the usual storage forms straight from the row, the rest
+// through fromStorage.
+QVariant sqliteCanonical(sqlite3_stmt* st, int col, TFieldType type) {
+    const int stored = sqlite3_column_type(st, col);
+    switch (type) {
+        case ftString:
+        case ftMemo:
+        case ftFmtMemo:
+            if (stored == SQLITE_TEXT) return QVariant(sqliteText(st, col).toString());
+            break;
+        case ftSmallint:
+        case ftInteger:
+        case ftWord:
+        case ftAutoInc:
+            if (stored == SQLITE_INTEGER) return QVariant(int(sqlite3_column_int64(st, col)));
+            break;
+        case ftBoolean:
+            if (stored == SQLITE_INTEGER) return QVariant(sqlite3_column_int64(st, col) != 0);
+            break;
+        case ftFloat:
+        case ftCurrency:
+        case ftBCD:
+            if (stored == SQLITE_FLOAT) return QVariant(sqlite3_column_double(st, col));
+            break;
+        case ftDate:
+            if (stored == SQLITE_TEXT) {
+                const QDate d = parseIsoDate(sqliteText(st, col));
+                return d.isValid() ? QVariant(d) : QVariant();
+            }
+            break;
+        case ftDateTime:
+            if (stored == SQLITE_TEXT) {
+                const QDateTime dt = parseIsoDateTime(sqliteText(st, col));
+                return dt.isValid() ? QVariant(dt) : QVariant();
+            }
+            break;
+        default:
+            break;
+    }
+    return TTableCursor::fromStorage(sqliteStored(st, col), type);
+}
+
+}  // namespace
 
 QVariant TTableCursor::toStorage(const QVariant& v, TFieldType type, bool sqlite) {
     if (!v.isValid() || v.isNull()) return QVariant();
@@ -724,6 +808,10 @@ QVector<TTableCursor::Entry> TTableCursor::runSelect(const QString& sql, const Q
     runDirect(q);
     QVector<Entry> out;
     out.reserve(limit);
+    if (sqlite3_stmt* st = sqliteStatement(q)) {
+        readSqliteRows(q, st, limit, out);
+        return out;
+    }
     const int n = fields_.size();
     // Once the statement's LIMIT is reached there is nothing more to step to.
     while (out.size() < limit && q.next()) {
@@ -757,6 +845,46 @@ QVector<TTableCursor::Entry> TTableCursor::runSelect(const QString& sql, const Q
     }
     q.finish();
     return out;
+}
+
+// The rows of an executed SQLite statement read straight from the engine's
+// row into the fields' types: a page of a walk costs no variant per stored
+// value and no date text. The driver's exec leaves the statement on its first
+// row (or reset when there is none), so the rows are read from there.
+void TTableCursor::readSqliteRows(QSqlQuery& q, sqlite3_stmt* st, int limit, QVector<Entry>& out) {
+    struct Finish {
+        QSqlQuery& q;
+        ~Finish() { q.finish(); }
+    } finish{q};
+    const int n = fields_.size();
+    bool onRow = sqlite3_data_count(st) > 0;
+    // Once the statement's LIMIT is reached there is nothing more to step to.
+    while (onRow && out.size() < limit) {
+        Entry& e = out.emplace_back();
+        e.row.values.reserve(n);
+        for (int i = 0; i < n; ++i)
+            e.row.values.emplace_back(sqliteCanonical(st, firstColumn_ + i, types_[i]));
+        e.row.identity = QVariant(qlonglong(sqlite3_column_int64(st, 0)));  // rowid
+        // Keys whose stored spelling our conversion might not give back
+        // (dates as text) are kept as stored.
+        if (rawKeys_) {
+            e.key.reserve(order_.size());
+            for (const OrderColumn& c : order_)
+                e.key << (c.field < 0 ? e.row.identity : sqliteStored(st, firstColumn_ + c.field));
+        }
+        if (out.size() >= limit) break;
+        const int rc = sqlite3_step(st);
+        onRow = rc == SQLITE_ROW;
+        if (!onRow && rc != SQLITE_DONE) {
+            // As the driver reports a failed step, instead of taking the rows
+            // read so far for the whole result.
+            const QSqlError error(QStringLiteral("Unable to fetch row"),
+                                  QString::fromUtf16(static_cast<const char16_t*>(
+                                      sqlite3_errmsg16(sqlite3_db_handle(st)))),
+                                  QSqlError::ConnectionError, QString::number(rc));
+            db_->raiseError(error, q.lastQuery());
+        }
+    }
 }
 
 QVector<TTableCursor::Entry> TTableCursor::fetch(bool forward, const Entry* from, int limit,

@@ -17,6 +17,7 @@
 
 class QSqlQuery;
 class TDatabase;
+struct sqlite3_stmt;
 class SqlDialect;
 
 class TTableCursor : public TCursor {
@@ -127,6 +128,7 @@ private:
     // `limit`: the rows the statement can give at most (its LIMIT, or 1 for
     // a search by identity).
     QVector<Entry> runSelect(const QString& sql, const QVariantList& binds, int limit = 1);
+    void readSqliteRows(QSqlQuery& q, sqlite3_stmt* st, int limit, QVector<Entry>& out);
     Entry entryOf(const TRow& row) const;
     QVector<QVariant> keyOf(const Entry& e) const;
     QString identityCondition(QVariantList& binds, const QVariant& identity) const;
