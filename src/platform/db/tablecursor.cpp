@@ -8,6 +8,7 @@
 #include <QTime>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 #include "db/database.h"
@@ -15,6 +16,7 @@
 #include "db/dialect.h"
 #include "db/sysutils.h"
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 // ------------------------------------------------------------ values
@@ -249,6 +251,91 @@ QVariant sqliteCanonical(sqlite3_stmt* st, int col, TFieldType type) {
             break;
     }
     return TTableCursor::fromStorage(sqliteStored(st, col), type);
+}
+
+}  // namespace
+
+// ------------------------------------------------------------ PostgreSQL rows
+
+namespace {
+
+// The whole result behind a query on PostgreSQL (read whole, see prepared());
+// null on any other engine.
+const PGresult* pgResult(const QSqlQuery& q) {
+    const QSqlResult* r = q.result();
+    const QVariant h = r ? r->handle() : QVariant();
+    if (!h.isValid() || !h.constData()) return nullptr;
+    if (qstrcmp(h.typeName(), "PGresult*") != 0 && qstrcmp(h.typeName(), "pg_result*") != 0)
+        return nullptr;
+    return *static_cast<PGresult* const*>(h.constData());
+}
+
+// Type numbers of the server's catalog.
+constexpr Oid kBoolOid = 16, kInt2Oid = 21, kInt4Oid = 23, kTextOid = 25, kFloat8Oid = 701,
+              kBpcharOid = 1042, kVarcharOid = 1043, kDateOid = 1082;
+
+bool plainNumber(const char* s, int len) {
+    if (len == 0) return false;
+    for (int i = 0; i < len; ++i) {
+        const char c = s[i];
+        if (!((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == 'e' || c == 'E'))
+            return false;
+    }
+    return true;
+}
+
+// A column of row `row` in its field's canonical type, for the stored forms
+// whose text the SQL driver converts in one plain way (the same conversion
+// here, without its variants); false leaves the value to the driver.
+bool pgCanonical(const PGresult* r, int row, int col, TFieldType type, QVariant& out) {
+    if (row < 0 || row >= PQntuples(r) || col >= PQnfields(r)) return false;
+    if (PQgetisnull(r, row, col)) {
+        out = QVariant();
+        return true;
+    }
+    const Oid oid = PQftype(r, col);
+    const char* val = PQgetvalue(r, row, col);
+    const int len = PQgetlength(r, row, col);
+    switch (type) {
+        case ftString:
+        case ftMemo:
+        case ftFmtMemo:
+            if (oid != kTextOid && oid != kVarcharOid && oid != kBpcharOid) return false;
+            out = QVariant(QString::fromUtf8(val, len));
+            return true;
+        case ftSmallint:
+        case ftInteger:
+        case ftWord:
+        case ftAutoInc:
+            if (oid != kInt4Oid && oid != kInt2Oid) return false;
+            out = QVariant(int(std::atoi(val)));
+            return true;
+        case ftBoolean:
+            if (oid != kBoolOid) return false;
+            out = QVariant(val[0] == 't');
+            return true;
+        case ftFloat:
+            if (oid != kFloat8Oid || !plainNumber(val, len)) return false;
+            {
+                bool ok = false;
+                const double d = QByteArrayView(val, len).toDouble(&ok);
+                if (!ok) return false;
+                out = QVariant(d);
+            }
+            return true;
+        case ftDate:
+            // "yyyy-mm-dd" only; era marks, infinities and long years go
+            // through the driver.
+            if (oid != kDateOid || len != 10) return false;
+            {
+                const QDate d = parseIsoDate(QString::fromLatin1(val, len));
+                if (!d.isValid()) return false;
+                out = QVariant(d);
+            }
+            return true;
+        default:
+            return false;
+    }
 }
 
 }  // namespace
@@ -813,12 +900,18 @@ QVector<TTableCursor::Entry> TTableCursor::runSelect(const QString& sql, const Q
         return out;
     }
     const int n = fields_.size();
+    const PGresult* pg = pgResult(q);
     // Once the statement's LIMIT is reached there is nothing more to step to.
     while (out.size() < limit && q.next()) {
         Entry& e = out.emplace_back();
         e.row.values.reserve(n);
-        for (int i = 0; i < n; ++i)
-            e.row.values.emplace_back(fromStorage(q.value(firstColumn_ + i), types_[i]));
+        const int at = q.at();
+        for (int i = 0; i < n; ++i) {
+            QVariant v;
+            if (!pg || !pgCanonical(pg, at, firstColumn_ + i, types_[i], v))
+                v = fromStorage(q.value(firstColumn_ + i), types_[i]);
+            e.row.values.emplace_back(std::move(v));
+        }
         const QVariant* values = e.row.values.constData();
         switch (identity_) {
             case Identity::RowId:

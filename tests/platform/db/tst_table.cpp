@@ -882,13 +882,37 @@ void TestTable::tableWithoutKey() {
              1);
 }
 
-// SQLite keeps whatever a statement stored, in any column: a table reads
-// every stored form into its field as a plain query's value converts, across
-// pages, in the order of an index on a date column.
+// A table reads every stored form into its field as a plain query's value
+// converts, across pages, in the order of an index on a date column: SQLite
+// keeps whatever a statement stored in any column, PostgreSQL's values reach
+// the ends of their types.
 void TestTable::storedFormsRead_data() {
+    QTest::addColumn<int>("engine");
     QTest::addColumn<QString>("column");
     QTest::addColumn<QString>("literal");
-    const QList<std::pair<const char*, const char*>> rows{
+    const QList<std::pair<const char*, const char*>> postgres{
+        {"S", "'ñandú €'"},
+        {"S", "''"},
+        {"S", "NULL"},
+        {"I", "-2147483648"},
+        {"I", "2147483647"},
+        {"B", "true"},
+        {"B", "false"},
+        {"F", "0.1"},
+        {"F", "1e308"},
+        {"F", "'-0'"},
+        {"F", "'Infinity'"},
+        {"F", "5e-324"},
+        {"C", "12.34"},
+        {"D", "'1899-12-30'"},
+        {"D", "'0001-01-01'"},
+        {"D", "'9999-12-31'"},
+        {"DT", "'2023-05-06 07:08:09.5'"},
+        {"T", "'07:08:09'"},
+        {"M", "'línea'"},
+        {"G", "'\\x00ff27'"},
+    };
+    const QList<std::pair<const char*, const char*>> sqlite{
         {"S", "'texto'"},
         {"S", "''"},
         {"S", "'ñandú €'"},
@@ -935,16 +959,18 @@ void TestTable::storedFormsRead_data() {
         {"G", "X''"},
         {"G", "NULL"},
     };
-    for (const auto& [column, literal] : rows)
-        QTest::newRow(qPrintable(
-            QStringLiteral("%1 %2").arg(QLatin1String(column), QString::fromUtf8(literal))))
-            << QString::fromLatin1(column) << QString::fromUtf8(literal);
+    for (Engine e : AvailableEngines())
+        for (const auto& [column, literal] : e == Engine::Sqlite ? sqlite : postgres)
+            QTest::newRow(qPrintable(
+                QStringLiteral("%1 %2 %3")
+                    .arg(EngineTag(e), QLatin1String(column), QString::fromUtf8(literal))))
+                << int(e) << QString::fromLatin1(column) << QString::fromUtf8(literal);
 }
 
 void TestTable::storedFormsRead() {
     QFETCH(QString, column);
     QFETCH(QString, literal);
-    TestDatabase tdb(Engine::Sqlite);
+    TestDatabase tdb(CurrentEngine());
     TDatabase* db = tdb.db();
     TTable t;
     t.setDatabaseName(QStringLiteral("Database"));
