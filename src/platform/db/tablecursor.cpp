@@ -857,6 +857,7 @@ void TTableCursor::rebuildBase() {
     startBinds_ = start.binds;
     endWhere_ = asText(end);
     endBinds_ = end.binds;
+    findKeys_ = -1;
     invalidate();
 }
 
@@ -981,7 +982,7 @@ void TTableCursor::readSqliteRows(QSqlQuery& q, sqlite3_stmt* st, int limit, QVe
 }
 
 QVector<TTableCursor::Entry> TTableCursor::fetch(bool forward, const Entry* from, int limit,
-                                                 const Pred* extra) {
+                                                 const Pred* extra, QString* written) {
     if (baseEmpty_) return {};
     Pred where = fromText(baseWhere_, baseBinds_);
     if (from && from->inSet) {
@@ -1006,6 +1007,7 @@ QVector<TTableCursor::Entry> TTableCursor::fetch(bool forward, const Entry* from
     sql += orderTail_[forward ? 0 : 1];
     QVariantList binds = where.binds;
     binds << limit;
+    if (written) *written = sql;
     return runSelect(sql, binds, limit);
 }
 
@@ -1177,15 +1179,39 @@ bool TTableCursor::findKey(const QVector<QVariant>& values, bool nearest,
     QVector<KeyValue> kv;
     for (int i = 0; i < values.size() && i < indexColumns_; ++i)
         kv << boundValue(values[i], fields_[order_[i].field].DataType);
-    const Pred extra = tuplePred(0, kv, nearest ? Op::AtOrAfter : Op::Equal);
-    if (extra.kind == Pred::False) return false;
+    // A search for exact values of the same key length writes the same
+    // statement, with the values bound in order: it is written once per
+    // order, range and master.
+    bool exact = !nearest;
+    for (const KeyValue& v : kv) exact = exact && v.kind == KeyValue::Exact;
+    const bool written = exact && findKeys_ == kv.size();
+    Pred extra;
+    if (!written) {
+        extra = tuplePred(0, kv, nearest ? Op::AtOrAfter : Op::Equal);
+        if (extra.kind == Pred::False) return false;
+    }
     // One row is what a search usually needs; rows a filter hides make the
     // following reads larger.
     int limit = 1;
     Entry from;
     bool haveFrom = false;
     for (;;) {
-        const QVector<Entry> rows = fetch(true, haveFrom ? &from : nullptr, limit, &extra);
+        QVector<Entry> rows;
+        if (written && !haveFrom) {
+            if (baseEmpty_) return false;
+            QVariantList binds = baseBinds_;
+            for (const KeyValue& v : kv) binds << v.v;
+            binds << limit;
+            rows = runSelect(findSql_, binds, limit);
+        } else {
+            if (written) extra = tuplePred(0, kv, Op::Equal);
+            QString sql;
+            rows = fetch(true, haveFrom ? &from : nullptr, limit, &extra, &sql);
+            if (exact && !haveFrom && !sql.isEmpty()) {
+                findSql_ = sql;
+                findKeys_ = kv.size();
+            }
+        }
         for (const Entry& e : rows) {
             if (!accept || accept(e.row)) {
                 buf_ = {e};

@@ -122,7 +122,9 @@ private:
 
     // Reads up to `limit` rows in `forward` order after (or before) `from`'s
     // key, within the cursor's set and `extra`; rows come in read order.
-    QVector<Entry> fetch(bool forward, const Entry* from, int limit, const Pred* extra);
+    // `written` gets the statement run (unchanged when none is).
+    QVector<Entry> fetch(bool forward, const Entry* from, int limit, const Pred* extra,
+                         QString* written = nullptr);
     QSqlQuery& prepared(const QString& sql);
     void runDirect(QSqlQuery& q);
     // `limit`: the rows the statement can give at most (its LIMIT, or 1 for
@@ -180,6 +182,8 @@ private:
     int maxPage_ = 1024;
     int pageForward_ = 0, pageBackward_ = 0;
     QString lockedKey_;
+    QString findSql_;    // the last exact key search's statement
+    int findKeys_ = -1;  // its number of key values; -1 when none is written
     QString insertSql_;  // the last insert written, for the autoinc columns left to the engine
     QVector<int> insertGenerated_;
 };

@@ -464,6 +464,18 @@ void TestTable::keySearches() {
     QVERIFY(!t.FindKey({2, QStringLiteral("x"), QDate(2024, 1, 1)}));
     QVERIFY(t.FindKey({2}));
     QCOMPARE(valorNow(), 6);
+
+    // Searches of one key length follow the range set after them.
+    t.setFiltered(false);
+    QVERIFY(t.FindKey({1, QStringLiteral("y")}));
+    QCOMPARE(valorNow(), 3);
+    t.SetRange({2}, {2});
+    QVERIFY(!t.FindKey({1, QStringLiteral("y")}));
+    QVERIFY(t.FindKey({2, QStringLiteral("y")}));
+    QCOMPARE(valorNow(), 7);
+    t.CancelRange();
+    QVERIFY(t.FindKey({1, QStringLiteral("y")}));
+    QCOMPARE(valorNow(), 3);
 }
 
 void TestTable::descendingAndCaseInsensitive() {
@@ -569,6 +581,11 @@ void TestTable::masterDetailWithRange() {
     // FindKey on a detail searches within its master.
     QVERIFY(detail.FindKey({1, 3}));
     QVERIFY(!detail.FindKey({2, 1}));
+    // and follows it when it scrolls.
+    master.Next();
+    QVERIFY(detail.FindKey({2, 1}));
+    QVERIFY(!detail.FindKey({1, 3}));
+    master.First();
 
     // A master without records leaves the detail empty.
     master.OnFilterRecord = [](TDataSet*, bool& accept) { accept = false; };
