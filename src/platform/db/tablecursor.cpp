@@ -52,8 +52,9 @@ QString isoTime(const QTime& t) {
     return s;
 }
 
-// Digits at s[i..i+n) or -1.
-int digits(QStringView s, int i, int n) {
+// Digits at s[i..i+n) or -1 (`s` a QStringView or QLatin1StringView).
+template <typename View>
+int digits(View s, int i, int n) {
     if (i + n > s.size()) return -1;
     int v = 0;
     for (int k = i; k < i + n; ++k) {
@@ -64,9 +65,11 @@ int digits(QStringView s, int i, int n) {
     return v;
 }
 
-QDate parseIsoDate(QStringView s) {
+template <typename View>
+QDate parseIsoDate(View s) {
     const int y = digits(s, 0, 4), m = digits(s, 5, 2), d = digits(s, 8, 2);
-    if (y < 0 || m < 0 || d < 0 || s.at(4) != u'-' || s.at(7) != u'-') return QDate();
+    if (y < 0 || m < 0 || d < 0 || s.at(4).unicode() != u'-' || s.at(7).unicode() != u'-')
+        return QDate();
     return QDate(y, m, d);
 }
 
@@ -328,7 +331,7 @@ bool pgCanonical(const PGresult* r, int row, int col, TFieldType type, QVariant&
             // through the driver.
             if (oid != kDateOid || len != 10) return false;
             {
-                const QDate d = parseIsoDate(QString::fromLatin1(val, len));
+                const QDate d = parseIsoDate(QLatin1StringView(val, len));
                 if (!d.isValid()) return false;
                 out = QVariant(d);
             }
