@@ -729,6 +729,9 @@ TTableCursor::TTableCursor(TDatabase* db, const QString& table, const TFieldDefs
         selectList_ = cols.join(QStringLiteral(", ")) + QStringLiteral(", ctid");
     }
     selectFrom_ = QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") + table_;
+    for (int i = 0; i < fields_.size(); ++i)
+        unchangedWhere_ += QStringLiteral(" AND ") +
+                           unchangedCondition(sqlite_, columnNames_[i], fields_[i].DataType);
     setIndex({});
 }
 
@@ -1402,12 +1405,9 @@ void TTableCursor::updateRow(const TRow& old, TRow& row) {
     }
     row.identity = old.identity;
     if (binds.isEmpty()) return;  // nothing to write
-    QString where = identityCondition(binds, old.identity);
-    for (int i = 0; i < n; ++i) {
-        where += QStringLiteral(" AND ") +
-                 unchangedCondition(sqlite_, columnNames_[i], fields_[i].DataType);
+    const QString where = identityCondition(binds, old.identity) + unchangedWhere_;
+    for (int i = 0; i < n; ++i)
         binds << toStorage(old.values.value(i), fields_[i].DataType, sqlite_);
-    }
     QString sql = QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET ") + set +
                   QStringLiteral(" WHERE ") + where;
     const bool returning = identity_ == Identity::Ctid;
@@ -1476,12 +1476,9 @@ void TTableCursor::deleteRow(const TRow& old) {
     } unlock{db_, tableName_, tempLock};
 
     QVariantList binds;
-    QString where = identityCondition(binds, old.identity);
-    for (int i = 0; i < fields_.size(); ++i) {
-        where += QStringLiteral(" AND ") +
-                 unchangedCondition(sqlite_, columnNames_[i], fields_[i].DataType);
+    const QString where = identityCondition(binds, old.identity) + unchangedWhere_;
+    for (int i = 0; i < fields_.size(); ++i)
         binds << toStorage(old.values.value(i), fields_[i].DataType, sqlite_);
-    }
     QSqlQuery& q =
         prepared(QStringLiteral("DELETE FROM ") + table_ + QStringLiteral(" WHERE ") + where);
     for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);

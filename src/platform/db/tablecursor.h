@@ -153,7 +153,10 @@ private:
     Identity identity_;
     bool readOnly_;
     QString selectList_;
-    QString selectFrom_;    // "SELECT <selectList_> FROM <table_>"
+    QString selectFrom_;  // "SELECT <selectList_> FROM <table_>"
+    // " AND <column> unchanged" for every column: the condition every update
+    // and delete adds to the row's identity.
+    QString unchangedWhere_;
     QString orderTail_[2];  // " ORDER BY ... LIMIT ?" forward, backward
     int firstColumn_ = 0;   // select position of field 0
 
