@@ -4,15 +4,20 @@
 #include <QDateTime>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlResult>
 #include <QTime>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 #include "db/database.h"
 #include "db/dberror.h"
 #include "db/dialect.h"
 #include "db/sysutils.h"
+
+#include <libpq-fe.h>
+#include <sqlite3.h>
 
 // ------------------------------------------------------------ values
 
@@ -47,8 +52,9 @@ QString isoTime(const QTime& t) {
     return s;
 }
 
-// Digits at s[i..i+n) or -1.
-int digits(const QString& s, int i, int n) {
+// Digits at s[i..i+n) or -1 (`s` a QStringView or QLatin1StringView).
+template <typename View>
+int digits(View s, int i, int n) {
     if (i + n > s.size()) return -1;
     int v = 0;
     for (int k = i; k < i + n; ++k) {
@@ -59,14 +65,16 @@ int digits(const QString& s, int i, int n) {
     return v;
 }
 
-QDate parseIsoDate(const QString& s) {
+template <typename View>
+QDate parseIsoDate(View s) {
     const int y = digits(s, 0, 4), m = digits(s, 5, 2), d = digits(s, 8, 2);
-    if (y < 0 || m < 0 || d < 0 || s.at(4) != u'-' || s.at(7) != u'-') return QDate();
+    if (y < 0 || m < 0 || d < 0 || s.at(4).unicode() != u'-' || s.at(7).unicode() != u'-')
+        return QDate();
     return QDate(y, m, d);
 }
 
 // "hh:mm[:ss[.zzz]]" at s[i..].
-QTime parseIsoTime(const QString& s, int i) {
+QTime parseIsoTime(QStringView s, int i) {
     const int h = digits(s, i, 2), mi = digits(s, i + 3, 2);
     if (h < 0 || mi < 0 || s.at(i + 2) != u':') return QTime();
     int sec = 0, ms = 0;
@@ -86,7 +94,7 @@ QTime parseIsoTime(const QString& s, int i) {
     return QTime(h, mi, sec, ms);
 }
 
-QDateTime parseIsoDateTime(const QString& s) {
+QDateTime parseIsoDateTime(QStringView s) {
     const QDate d = parseIsoDate(s);
     if (!d.isValid()) return QDateTime();
     if (s.size() <= 10) return QDateTime(d, QTime(0, 0));
@@ -168,6 +176,172 @@ QVariant TTableCursor::fromStorage(QVariant v, TFieldType type) {
             return v;
     }
 }
+
+// ------------------------------------------------------------ SQLite rows
+
+namespace {
+
+// The statement behind a query on SQLite; null on any other engine.
+sqlite3_stmt* sqliteStatement(const QSqlQuery& q) {
+    const QSqlResult* r = q.result();
+    const QVariant h = r ? r->handle() : QVariant();
+    if (!h.isValid() || !h.constData() || qstrcmp(h.typeName(), "sqlite3_stmt*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3_stmt* const*>(h.constData());
+}
+
+QStringView sqliteText(sqlite3_stmt* st, int col) {
+    const void* text = sqlite3_column_text16(st, col);
+    return QStringView(static_cast<const char16_t*>(text),
+                       text ? sqlite3_column_bytes16(st, col) / qsizetype(sizeof(char16_t)) : 0);
+}
+
+// A column of the statement's current row as the SQL driver gives it.
+QVariant sqliteStored(sqlite3_stmt* st, int col) {
+    switch (sqlite3_column_type(st, col)) {
+        case SQLITE_INTEGER:
+            return QVariant(qlonglong(sqlite3_column_int64(st, col)));
+        case SQLITE_FLOAT:
+            return QVariant(sqlite3_column_double(st, col));
+        case SQLITE_NULL:
+            return QVariant(QMetaType::fromType<QString>());
+        case SQLITE_BLOB:
+            return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(st, col)),
+                                       sqlite3_column_bytes(st, col)));
+        default:
+            return QVariant(sqliteText(st, col).toString());
+    }
+}
+
+// A column in its field's canonical type, as fromStorage gives it for the
+// driver's value: the usual storage forms straight from the row, the rest
+// through fromStorage.
+QVariant sqliteCanonical(sqlite3_stmt* st, int col, TFieldType type) {
+    const int stored = sqlite3_column_type(st, col);
+    switch (type) {
+        case ftString:
+        case ftMemo:
+        case ftFmtMemo:
+            if (stored == SQLITE_TEXT) return QVariant(sqliteText(st, col).toString());
+            break;
+        case ftSmallint:
+        case ftInteger:
+        case ftWord:
+        case ftAutoInc:
+            if (stored == SQLITE_INTEGER) return QVariant(int(sqlite3_column_int64(st, col)));
+            break;
+        case ftBoolean:
+            if (stored == SQLITE_INTEGER) return QVariant(sqlite3_column_int64(st, col) != 0);
+            break;
+        case ftFloat:
+        case ftCurrency:
+        case ftBCD:
+            if (stored == SQLITE_FLOAT) return QVariant(sqlite3_column_double(st, col));
+            break;
+        case ftDate:
+            if (stored == SQLITE_TEXT) {
+                const QDate d = parseIsoDate(sqliteText(st, col));
+                return d.isValid() ? QVariant(d) : QVariant();
+            }
+            break;
+        case ftDateTime:
+            if (stored == SQLITE_TEXT) {
+                const QDateTime dt = parseIsoDateTime(sqliteText(st, col));
+                return dt.isValid() ? QVariant(dt) : QVariant();
+            }
+            break;
+        default:
+            break;
+    }
+    return TTableCursor::fromStorage(sqliteStored(st, col), type);
+}
+
+}  // namespace
+
+// ------------------------------------------------------------ PostgreSQL rows
+
+namespace {
+
+// The whole result behind a query on PostgreSQL (read whole, see prepared());
+// null on any other engine.
+const PGresult* pgResult(const QSqlQuery& q) {
+    const QSqlResult* r = q.result();
+    const QVariant h = r ? r->handle() : QVariant();
+    if (!h.isValid() || !h.constData()) return nullptr;
+    if (qstrcmp(h.typeName(), "PGresult*") != 0 && qstrcmp(h.typeName(), "pg_result*") != 0)
+        return nullptr;
+    return *static_cast<PGresult* const*>(h.constData());
+}
+
+// Type numbers of the server's catalog.
+constexpr Oid kBoolOid = 16, kInt2Oid = 21, kInt4Oid = 23, kTextOid = 25, kFloat8Oid = 701,
+              kBpcharOid = 1042, kVarcharOid = 1043, kDateOid = 1082;
+
+bool plainNumber(const char* s, int len) {
+    if (len == 0) return false;
+    for (int i = 0; i < len; ++i) {
+        const char c = s[i];
+        if (!((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == 'e' || c == 'E'))
+            return false;
+    }
+    return true;
+}
+
+// A column of row `row` in its field's canonical type, for the stored forms
+// whose text the SQL driver converts in one plain way (the same conversion
+// here, without its variants); false leaves the value to the driver.
+bool pgCanonical(const PGresult* r, int row, int col, TFieldType type, QVariant& out) {
+    if (row < 0 || row >= PQntuples(r) || col >= PQnfields(r)) return false;
+    if (PQgetisnull(r, row, col)) {
+        out = QVariant();
+        return true;
+    }
+    const Oid oid = PQftype(r, col);
+    const char* val = PQgetvalue(r, row, col);
+    const int len = PQgetlength(r, row, col);
+    switch (type) {
+        case ftString:
+        case ftMemo:
+        case ftFmtMemo:
+            if (oid != kTextOid && oid != kVarcharOid && oid != kBpcharOid) return false;
+            out = QVariant(QString::fromUtf8(val, len));
+            return true;
+        case ftSmallint:
+        case ftInteger:
+        case ftWord:
+        case ftAutoInc:
+            if (oid != kInt4Oid && oid != kInt2Oid) return false;
+            out = QVariant(int(std::atoi(val)));
+            return true;
+        case ftBoolean:
+            if (oid != kBoolOid) return false;
+            out = QVariant(val[0] == 't');
+            return true;
+        case ftFloat:
+            if (oid != kFloat8Oid || !plainNumber(val, len)) return false;
+            {
+                bool ok = false;
+                const double d = QByteArrayView(val, len).toDouble(&ok);
+                if (!ok) return false;
+                out = QVariant(d);
+            }
+            return true;
+        case ftDate:
+            // "yyyy-mm-dd" only; era marks, infinities and long years go
+            // through the driver.
+            if (oid != kDateOid || len != 10) return false;
+            {
+                const QDate d = parseIsoDate(QLatin1StringView(val, len));
+                if (!d.isValid()) return false;
+                out = QVariant(d);
+            }
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
 
 QVariant TTableCursor::toStorage(const QVariant& v, TFieldType type, bool sqlite) {
     if (!v.isValid() || v.isNull()) return QVariant();
@@ -555,6 +729,9 @@ TTableCursor::TTableCursor(TDatabase* db, const QString& table, const TFieldDefs
         selectList_ = cols.join(QStringLiteral(", ")) + QStringLiteral(", ctid");
     }
     selectFrom_ = QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") + table_;
+    for (int i = 0; i < fields_.size(); ++i)
+        unchangedWhere_ += QStringLiteral(" AND ") +
+                           unchangedCondition(sqlite_, columnNames_[i], fields_[i].DataType);
     setIndex({});
 }
 
@@ -686,6 +863,7 @@ void TTableCursor::rebuildBase() {
     startBinds_ = start.binds;
     endWhere_ = asText(end);
     endBinds_ = end.binds;
+    findKeys_ = -1;
     invalidate();
 }
 
@@ -724,13 +902,23 @@ QVector<TTableCursor::Entry> TTableCursor::runSelect(const QString& sql, const Q
     runDirect(q);
     QVector<Entry> out;
     out.reserve(limit);
+    if (sqlite3_stmt* st = sqliteStatement(q)) {
+        readSqliteRows(q, st, limit, out);
+        return out;
+    }
     const int n = fields_.size();
+    const PGresult* pg = pgResult(q);
     // Once the statement's LIMIT is reached there is nothing more to step to.
     while (out.size() < limit && q.next()) {
         Entry& e = out.emplace_back();
         e.row.values.reserve(n);
-        for (int i = 0; i < n; ++i)
-            e.row.values.emplace_back(fromStorage(q.value(firstColumn_ + i), types_[i]));
+        const int at = q.at();
+        for (int i = 0; i < n; ++i) {
+            QVariant v;
+            if (!pg || !pgCanonical(pg, at, firstColumn_ + i, types_[i], v))
+                v = fromStorage(q.value(firstColumn_ + i), types_[i]);
+            e.row.values.emplace_back(std::move(v));
+        }
         const QVariant* values = e.row.values.constData();
         switch (identity_) {
             case Identity::RowId:
@@ -759,8 +947,48 @@ QVector<TTableCursor::Entry> TTableCursor::runSelect(const QString& sql, const Q
     return out;
 }
 
+// The rows of an executed SQLite statement read straight from the engine's
+// row into the fields' types: a page of a walk costs no variant per stored
+// value and no date text. The driver's exec leaves the statement on its first
+// row (or reset when there is none), so the rows are read from there.
+void TTableCursor::readSqliteRows(QSqlQuery& q, sqlite3_stmt* st, int limit, QVector<Entry>& out) {
+    struct Finish {
+        QSqlQuery& q;
+        ~Finish() { q.finish(); }
+    } finish{q};
+    const int n = fields_.size();
+    bool onRow = sqlite3_data_count(st) > 0;
+    // Once the statement's LIMIT is reached there is nothing more to step to.
+    while (onRow && out.size() < limit) {
+        Entry& e = out.emplace_back();
+        e.row.values.reserve(n);
+        for (int i = 0; i < n; ++i)
+            e.row.values.emplace_back(sqliteCanonical(st, firstColumn_ + i, types_[i]));
+        e.row.identity = QVariant(qlonglong(sqlite3_column_int64(st, 0)));  // rowid
+        // Keys whose stored spelling our conversion might not give back
+        // (dates as text) are kept as stored.
+        if (rawKeys_) {
+            e.key.reserve(order_.size());
+            for (const OrderColumn& c : order_)
+                e.key << (c.field < 0 ? e.row.identity : sqliteStored(st, firstColumn_ + c.field));
+        }
+        if (out.size() >= limit) break;
+        const int rc = sqlite3_step(st);
+        onRow = rc == SQLITE_ROW;
+        if (!onRow && rc != SQLITE_DONE) {
+            // As the driver reports a failed step, instead of taking the rows
+            // read so far for the whole result.
+            const QSqlError error(QStringLiteral("Unable to fetch row"),
+                                  QString::fromUtf16(static_cast<const char16_t*>(
+                                      sqlite3_errmsg16(sqlite3_db_handle(st)))),
+                                  QSqlError::ConnectionError, QString::number(rc));
+            db_->raiseError(error, q.lastQuery());
+        }
+    }
+}
+
 QVector<TTableCursor::Entry> TTableCursor::fetch(bool forward, const Entry* from, int limit,
-                                                 const Pred* extra) {
+                                                 const Pred* extra, QString* written) {
     if (baseEmpty_) return {};
     Pred where = fromText(baseWhere_, baseBinds_);
     if (from && from->inSet) {
@@ -785,6 +1013,7 @@ QVector<TTableCursor::Entry> TTableCursor::fetch(bool forward, const Entry* from
     sql += orderTail_[forward ? 0 : 1];
     QVariantList binds = where.binds;
     binds << limit;
+    if (written) *written = sql;
     return runSelect(sql, binds, limit);
 }
 
@@ -956,15 +1185,39 @@ bool TTableCursor::findKey(const QVector<QVariant>& values, bool nearest,
     QVector<KeyValue> kv;
     for (int i = 0; i < values.size() && i < indexColumns_; ++i)
         kv << boundValue(values[i], fields_[order_[i].field].DataType);
-    const Pred extra = tuplePred(0, kv, nearest ? Op::AtOrAfter : Op::Equal);
-    if (extra.kind == Pred::False) return false;
+    // A search for exact values of the same key length writes the same
+    // statement, with the values bound in order: it is written once per
+    // order, range and master.
+    bool exact = !nearest;
+    for (const KeyValue& v : kv) exact = exact && v.kind == KeyValue::Exact;
+    const bool written = exact && findKeys_ == kv.size();
+    Pred extra;
+    if (!written) {
+        extra = tuplePred(0, kv, nearest ? Op::AtOrAfter : Op::Equal);
+        if (extra.kind == Pred::False) return false;
+    }
     // One row is what a search usually needs; rows a filter hides make the
     // following reads larger.
     int limit = 1;
     Entry from;
     bool haveFrom = false;
     for (;;) {
-        const QVector<Entry> rows = fetch(true, haveFrom ? &from : nullptr, limit, &extra);
+        QVector<Entry> rows;
+        if (written && !haveFrom) {
+            if (baseEmpty_) return false;
+            QVariantList binds = baseBinds_;
+            for (const KeyValue& v : kv) binds << v.v;
+            binds << limit;
+            rows = runSelect(findSql_, binds, limit);
+        } else {
+            if (written) extra = tuplePred(0, kv, Op::Equal);
+            QString sql;
+            rows = fetch(true, haveFrom ? &from : nullptr, limit, &extra, &sql);
+            if (exact && !haveFrom && !sql.isEmpty()) {
+                findSql_ = sql;
+                findKeys_ = kv.size();
+            }
+        }
         for (const Entry& e : rows) {
             if (!accept || accept(e.row)) {
                 buf_ = {e};
@@ -1152,12 +1405,9 @@ void TTableCursor::updateRow(const TRow& old, TRow& row) {
     }
     row.identity = old.identity;
     if (binds.isEmpty()) return;  // nothing to write
-    QString where = identityCondition(binds, old.identity);
-    for (int i = 0; i < n; ++i) {
-        where += QStringLiteral(" AND ") +
-                 unchangedCondition(sqlite_, columnNames_[i], fields_[i].DataType);
+    const QString where = identityCondition(binds, old.identity) + unchangedWhere_;
+    for (int i = 0; i < n; ++i)
         binds << toStorage(old.values.value(i), fields_[i].DataType, sqlite_);
-    }
     QString sql = QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET ") + set +
                   QStringLiteral(" WHERE ") + where;
     const bool returning = identity_ == Identity::Ctid;
@@ -1226,12 +1476,9 @@ void TTableCursor::deleteRow(const TRow& old) {
     } unlock{db_, tableName_, tempLock};
 
     QVariantList binds;
-    QString where = identityCondition(binds, old.identity);
-    for (int i = 0; i < fields_.size(); ++i) {
-        where += QStringLiteral(" AND ") +
-                 unchangedCondition(sqlite_, columnNames_[i], fields_[i].DataType);
+    const QString where = identityCondition(binds, old.identity) + unchangedWhere_;
+    for (int i = 0; i < fields_.size(); ++i)
         binds << toStorage(old.values.value(i), fields_[i].DataType, sqlite_);
-    }
     QSqlQuery& q =
         prepared(QStringLiteral("DELETE FROM ") + table_ + QStringLiteral(" WHERE ") + where);
     for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);

@@ -17,6 +17,7 @@
 
 class QSqlQuery;
 class TDatabase;
+struct sqlite3_stmt;
 class SqlDialect;
 
 class TTableCursor : public TCursor {
@@ -121,12 +122,15 @@ private:
 
     // Reads up to `limit` rows in `forward` order after (or before) `from`'s
     // key, within the cursor's set and `extra`; rows come in read order.
-    QVector<Entry> fetch(bool forward, const Entry* from, int limit, const Pred* extra);
+    // `written` gets the statement run (unchanged when none is).
+    QVector<Entry> fetch(bool forward, const Entry* from, int limit, const Pred* extra,
+                         QString* written = nullptr);
     QSqlQuery& prepared(const QString& sql);
     void runDirect(QSqlQuery& q);
     // `limit`: the rows the statement can give at most (its LIMIT, or 1 for
     // a search by identity).
     QVector<Entry> runSelect(const QString& sql, const QVariantList& binds, int limit = 1);
+    void readSqliteRows(QSqlQuery& q, sqlite3_stmt* st, int limit, QVector<Entry>& out);
     Entry entryOf(const TRow& row) const;
     QVector<QVariant> keyOf(const Entry& e) const;
     QString identityCondition(QVariantList& binds, const QVariant& identity) const;
@@ -149,7 +153,10 @@ private:
     Identity identity_;
     bool readOnly_;
     QString selectList_;
-    QString selectFrom_;    // "SELECT <selectList_> FROM <table_>"
+    QString selectFrom_;  // "SELECT <selectList_> FROM <table_>"
+    // " AND <column> unchanged" for every column: the condition every update
+    // and delete adds to the row's identity.
+    QString unchangedWhere_;
     QString orderTail_[2];  // " ORDER BY ... LIMIT ?" forward, backward
     int firstColumn_ = 0;   // select position of field 0
 
@@ -178,6 +185,8 @@ private:
     int maxPage_ = 1024;
     int pageForward_ = 0, pageBackward_ = 0;
     QString lockedKey_;
+    QString findSql_;    // the last exact key search's statement
+    int findKeys_ = -1;  // its number of key values; -1 when none is written
     QString insertSql_;  // the last insert written, for the autoinc columns left to the engine
     QVector<int> insertGenerated_;
 };

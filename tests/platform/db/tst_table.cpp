@@ -6,10 +6,12 @@
 #include <QDate>
 #include <QDateTime>
 #include <QSet>
+#include <QSqlQuery>
 #include <QTest>
 #include <memory>
 
 #include "db/datasource.h"
+#include "db/tablecursor.h"
 #include "support/dbfixture.h"
 #include "tabletestutil.h"
 
@@ -28,6 +30,24 @@ void defineEmple(TTable& t) {
     t.IndexDefs().Add(QStringLiteral("Nombre"), QStringLiteral("Nombre"), ixCaseInsensitive);
     t.IndexDefs().Add(QStringLiteral("Importe"), QStringLiteral("Importe;Codigo"), ixDescending,
                       QStringLiteral("Importe"));
+}
+
+// A column of every type, keyed by Id.
+void defineValores(TTable& t) {
+    t.setTableName(QStringLiteral("VALORES"));
+    TFieldDefList& f = t.FieldDefs();
+    f.Add(QStringLiteral("Id"), ftInteger, 0, true);
+    f.Add(QStringLiteral("S"), ftString, 10);
+    f.Add(QStringLiteral("D"), ftDate);
+    f.Add(QStringLiteral("DT"), ftDateTime);
+    f.Add(QStringLiteral("T"), ftTime);
+    f.Add(QStringLiteral("B"), ftBoolean);
+    f.Add(QStringLiteral("F"), ftFloat);
+    f.Add(QStringLiteral("C"), ftCurrency);
+    f.Add(QStringLiteral("M"), ftMemo);
+    f.Add(QStringLiteral("G"), ftBlob);
+    f.Add(QStringLiteral("I"), ftInteger);
+    t.IndexDefs().Add(QString(), QStringLiteral("Id"), ixPrimary | ixUnique);
 }
 
 void appendEmple(TTable& t, const QString& codigo, const QVariant& nombre,
@@ -97,6 +117,8 @@ private Q_SLOTS:
     void valueRoundTrips();
     void tableWithoutKey_data() { AddEngineRows(); }
     void tableWithoutKey();
+    void storedFormsRead_data();
+    void storedFormsRead();
 };
 
 void TestTable::definitionsAndDdl() {
@@ -442,6 +464,18 @@ void TestTable::keySearches() {
     QVERIFY(!t.FindKey({2, QStringLiteral("x"), QDate(2024, 1, 1)}));
     QVERIFY(t.FindKey({2}));
     QCOMPARE(valorNow(), 6);
+
+    // Searches of one key length follow the range set after them.
+    t.setFiltered(false);
+    QVERIFY(t.FindKey({1, QStringLiteral("y")}));
+    QCOMPARE(valorNow(), 3);
+    t.SetRange({2}, {2});
+    QVERIFY(!t.FindKey({1, QStringLiteral("y")}));
+    QVERIFY(t.FindKey({2, QStringLiteral("y")}));
+    QCOMPARE(valorNow(), 7);
+    t.CancelRange();
+    QVERIFY(t.FindKey({1, QStringLiteral("y")}));
+    QCOMPARE(valorNow(), 3);
 }
 
 void TestTable::descendingAndCaseInsensitive() {
@@ -547,6 +581,11 @@ void TestTable::masterDetailWithRange() {
     // FindKey on a detail searches within its master.
     QVERIFY(detail.FindKey({1, 3}));
     QVERIFY(!detail.FindKey({2, 1}));
+    // and follows it when it scrolls.
+    master.Next();
+    QVERIFY(detail.FindKey({2, 1}));
+    QVERIFY(!detail.FindKey({1, 3}));
+    master.First();
 
     // A master without records leaves the detail empty.
     master.OnFilterRecord = [](TDataSet*, bool& accept) { accept = false; };
@@ -694,19 +733,7 @@ void TestTable::valueRoundTrips() {
     TestDatabase tdb(CurrentEngine());
     TTable t;
     t.setDatabaseName(QStringLiteral("Database"));
-    t.setTableName(QStringLiteral("VALORES"));
-    TFieldDefList& f = t.FieldDefs();
-    f.Add(QStringLiteral("Id"), ftInteger, 0, true);
-    f.Add(QStringLiteral("S"), ftString, 10);
-    f.Add(QStringLiteral("D"), ftDate);
-    f.Add(QStringLiteral("DT"), ftDateTime);
-    f.Add(QStringLiteral("T"), ftTime);
-    f.Add(QStringLiteral("B"), ftBoolean);
-    f.Add(QStringLiteral("F"), ftFloat);
-    f.Add(QStringLiteral("C"), ftCurrency);
-    f.Add(QStringLiteral("M"), ftMemo);
-    f.Add(QStringLiteral("G"), ftBlob);
-    t.IndexDefs().Add(QString(), QStringLiteral("Id"), ixPrimary | ixUnique);
+    defineValores(t);
     t.CreateTable();
     t.Open();
     const QDateTime stamp(QDate(2023, 5, 6), QTime(7, 8, 9));
@@ -870,6 +897,143 @@ void TestTable::tableWithoutKey() {
     t.Post();
     QCOMPARE(db->Scalar(QStringLiteral("SELECT COUNT(*) FROM SINCLAVE WHERE Numero = 12")).toInt(),
              1);
+}
+
+// A table reads every stored form into its field as a plain query's value
+// converts, across pages, in the order of an index on a date column: SQLite
+// keeps whatever a statement stored in any column, PostgreSQL's values reach
+// the ends of their types.
+void TestTable::storedFormsRead_data() {
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("literal");
+    const QList<std::pair<const char*, const char*>> postgres{
+        {"S", "'ñandú €'"},
+        {"S", "''"},
+        {"S", "NULL"},
+        {"I", "-2147483648"},
+        {"I", "2147483647"},
+        {"B", "true"},
+        {"B", "false"},
+        {"F", "0.1"},
+        {"F", "1e308"},
+        {"F", "'-0'"},
+        {"F", "'Infinity'"},
+        {"F", "5e-324"},
+        {"C", "12.34"},
+        {"D", "'1899-12-30'"},
+        {"D", "'0001-01-01'"},
+        {"D", "'9999-12-31'"},
+        {"DT", "'2023-05-06 07:08:09.5'"},
+        {"T", "'07:08:09'"},
+        {"M", "'línea'"},
+        {"G", "'\\x00ff27'"},
+    };
+    const QList<std::pair<const char*, const char*>> sqlite{
+        {"S", "'texto'"},
+        {"S", "''"},
+        {"S", "'ñandú €'"},
+        {"S", "42"},
+        {"S", "1.5"},
+        {"S", "X'6162'"},
+        {"S", "NULL"},
+        {"I", "7"},
+        {"I", "-2147483648"},
+        {"I", "'12'"},
+        {"I", "'doce'"},
+        {"I", "2.6"},
+        {"I", "NULL"},
+        {"B", "1"},
+        {"B", "0"},
+        {"B", "'S'"},
+        {"B", "'no'"},
+        {"B", "2.0"},
+        {"F", "0.25"},
+        {"F", "3"},
+        {"F", "'1,5'"},
+        {"F", "'x'"},
+        {"D", "'2023-05-06'"},
+        {"D", "'2023-05-06 07:08:09'"},
+        {"D", "'2023-5-6'"},
+        {"D", "'06/05/2023'"},
+        {"D", "'2023-02-30'"},
+        {"D", "45000"},
+        {"D", "'２０２３-05-06'"},
+        {"D", "NULL"},
+        {"DT", "'2023-05-06'"},
+        {"DT", "'2023-05-06 07:08:09'"},
+        {"DT", "'2023-05-06 07:08:09.5'"},
+        {"DT", "'2023-05-06T07:08'"},
+        {"DT", "'2023-05-06 25:00'"},
+        {"DT", "12.5"},
+        {"T", "'07:08:09'"},
+        {"T", "'2023-05-06 07:08:09'"},
+        {"T", "'7:8'"},
+        {"M", "'línea\r\notra'"},
+        {"M", "5"},
+        {"G", "X'00FF27'"},
+        {"G", "'texto ñ'"},
+        {"G", "X''"},
+        {"G", "NULL"},
+    };
+    for (Engine e : AvailableEngines())
+        for (const auto& [column, literal] : e == Engine::Sqlite ? sqlite : postgres)
+            QTest::newRow(qPrintable(
+                QStringLiteral("%1 %2 %3")
+                    .arg(EngineTag(e), QLatin1String(column), QString::fromUtf8(literal))))
+                << int(e) << QString::fromLatin1(column) << QString::fromUtf8(literal);
+}
+
+void TestTable::storedFormsRead() {
+    QFETCH(QString, column);
+    QFETCH(QString, literal);
+    TestDatabase tdb(CurrentEngine());
+    TDatabase* db = tdb.db();
+    TTable t;
+    t.setDatabaseName(QStringLiteral("Database"));
+    defineValores(t);
+    const TFieldDefList& f = t.FieldDefs();
+    t.IndexDefs().Add(QStringLiteral("Fecha"), QStringLiteral("D;Id"), 0);
+    t.CreateTable();
+    // The same value in five rows, with dates around it for the date index.
+    for (int id = 1; id <= 5; ++id)
+        db->Execute(
+            QStringLiteral("INSERT INTO VALORES (Id, D) VALUES (%1, '2023-01-0%1')").arg(id));
+    db->Execute(QStringLiteral("UPDATE VALORES SET %1 = %2").arg(column, literal) +
+                (column == u"D" ? QStringLiteral(" WHERE Id % 2 = 1") : QString()));
+
+    // The oracle: the driver's value of each stored form, converted.
+    QList<QList<QVariant>> expected;
+    QStringList names;
+    for (int i = 0; i < f.Count(); ++i) names << f[i].Name;
+    QSqlQuery q = db->Execute(QStringLiteral("SELECT ") + names.join(u", ") +
+                              QStringLiteral(" FROM VALORES ORDER BY D, Id"));
+    while (q.next()) {
+        QList<QVariant> row;
+        for (int i = 0; i < names.size(); ++i)
+            row << TTableCursor::fromStorage(q.value(i), f[i].DataType);
+        expected << row;
+    }
+    QCOMPARE(expected.size(), 5);
+
+    t.setIndexName(QStringLiteral("Fecha"));
+    t.setPageSize(1, 2);
+    t.Open();
+    for (const bool forward : {true, false}) {
+        int n = 0;
+        for (forward ? t.First() : t.Last(); !(forward ? t.Eof() : t.Bof());
+             forward ? t.Next() : t.Prior()) {
+            const QList<QVariant>& want = expected[forward ? n : 4 - n];
+            for (int i = 0; i < names.size(); ++i) {
+                const QVariant have = t.FieldByName(names[i])->Value();
+                QVERIFY2(have.typeId() == want[i].typeId() && have == want[i],
+                         qPrintable(names[i] + QStringLiteral(": ") + have.toString() +
+                                    QStringLiteral(" / ") + want[i].toString()));
+            }
+            ++n;
+        }
+        QCOMPARE(n, 5);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestTable)
