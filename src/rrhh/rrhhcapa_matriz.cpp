@@ -6,9 +6,11 @@
 #include <QPointer>
 #include <QSet>
 #include <QSignalBlocker>
+#include <QSqlQuery>
 #include <QTableWidgetItem>
 #include <algorithm>
 
+#include "db/database.h"
 #include "db/dataset.h"
 #include "db/dberror.h"
 #include "db/field.h"
@@ -276,21 +278,33 @@ void TMatrizCapacitacion::ConstruirMatriz() {
     for (int c = 0; c < ancho; ++c) columnaDe.insert(columnas[c].Codigo, c);
     QList<QString> textos(filas.size() * ancho);
     QList<bool> guardada(filas.size() * ancho, false);
-    {
-        TQuery q;
-        if (Consultar(q, QStringLiteral("SELECT CodigoOperario, ") + definicion_.CampoCodigo +
-                             QStringLiteral(", Capacitacion FROM ") + Matriz->TableName())) {
-            TField* operario = q.Fields()[0];
-            TField* codigo = q.Fields()[1];
-            TField* capacitacion = q.Fields()[2];
-            for (q.First(); !q.Eof(); q.Next()) {
-                const int r = filaDe.value(operario->AsString(), -1);
-                const int c = columnaDe.value(codigo->AsString(), -1);
-                if (r < 0 || c < 0) continue;
-                textos[r * ancho + c] = capacitacion->AsString();
-                guardada[r * ancho + c] = true;
-            }
+    // The matrix (a row per pair: tens of thousands) is read as the engine
+    // hands it over, with no dataset in between: its three columns are
+    // whole numbers and codes, read as the fields would show them. A table
+    // that cannot be read leaves the sheet without stored values.
+    try {
+        TDatabase* base = fGENEINIC->Database;
+        QSqlQuery& q =
+            base->Prepared(QStringLiteral("SELECT CodigoOperario, ") + definicion_.CampoCodigo +
+                           QStringLiteral(", Capacitacion FROM ") + Matriz->TableName());
+        // PostgreSQL's driver would end a row-by-row read at the next
+        // statement: there the result is taken whole.
+        q.setForwardOnly(base->engine() == Engine::Sqlite);
+        base->Run(q);
+        // A value missing shows nothing, as a null field does.
+        auto texto = [&q](int i) {
+            const QVariant v = q.value(i);
+            return v.isNull() ? QString() : v.toString();
+        };
+        while (q.next()) {
+            const int r = filaDe.value(texto(0), -1);
+            const int c = columnaDe.value(texto(1), -1);
+            if (r < 0 || c < 0) continue;
+            textos[r * ancho + c] = texto(2);
+            guardada[r * ancho + c] = true;
         }
+        q.finish();
+    } catch (const EDatabaseError&) {
     }
     QHash<QString, int> filaAnterior, columnaAnterior;
     for (int r = 1; r < g->RowCount(); ++r) {
