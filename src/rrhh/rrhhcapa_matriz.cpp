@@ -330,7 +330,8 @@ void TMatrizCapacitacion::ConstruirMatriz() {
     g->setColCount(ancho + fijas);
     if (g->FixedRows() != 1) g->setFixedRows(1);
     if (g->FixedCols() != fijas) g->setFixedCols(fijas);
-    // The texts go in without a model signal each; the grid is repainted once.
+    // The texts and colours go in without a model signal each; the grid is
+    // repainted once.
     {
         const QSignalBlocker sinSenales(g->model());
         if (definicion_.ConPuestoActual) g->setCells(1, 0, QStringLiteral("PUESTO ACTUAL"));
@@ -343,13 +344,13 @@ void TMatrizCapacitacion::ConstruirMatriz() {
                 if (!textos[r * ancho + c].isEmpty())
                     g->setCells(c + fijas, r + 1, textos[r * ancho + c]);
         }
+        // Titles in navy, as the grid draws them.
+        for (int c = 0; c < g->ColCount(); ++c)
+            if (QTableWidgetItem* it = g->item(0, c)) it->setForeground(QColor(0, 0, 128));
+        for (int r = 1; r < g->RowCount(); ++r)
+            if (QTableWidgetItem* it = g->item(r, 0)) it->setForeground(QColor(0, 0, 128));
     }
     g->viewport()->update();
-    // Titles in navy, as the grid draws them.
-    for (int c = 0; c < g->ColCount(); ++c)
-        if (QTableWidgetItem* it = g->item(0, c)) it->setForeground(QColor(0, 0, 128));
-    for (int r = 1; r < g->RowCount(); ++r)
-        if (QTableWidgetItem* it = g->item(r, 0)) it->setForeground(QColor(0, 0, 128));
     // Other columns show their title (up to a limit); widths the user set
     // stay while the columns are the same.
     if (g->Rows(0) != titulosAnteriores) {
