@@ -296,8 +296,16 @@ void TMatrizCapacitacion::ConstruirMatriz() {
             const QVariant v = q.value(i);
             return v.isNull() ? QString() : v.toString();
         };
+        // The rows of one employee mostly come together: the row found for
+        // the last code read serves again while the code is the same.
+        QString operario;
+        int r = -1;
         while (q.next()) {
-            const int r = filaDe.value(texto(0), -1);
+            const QString leido = texto(0);
+            if (leido != operario) {
+                operario = leido;
+                r = filaDe.value(operario, -1);
+            }
             const int c = columnaDe.value(texto(1), -1);
             if (r < 0 || c < 0) continue;
             textos[r * ancho + c] = texto(2);
@@ -313,11 +321,14 @@ void TMatrizCapacitacion::ConstruirMatriz() {
     }
     for (int c = fijas; c < g->ColCount(); ++c)
         columnaAnterior.insert(ClaveCabecera(g->Cells(c, 0)), c);
+    QList<int> columnasAnteriores(ancho);
+    for (int c = 0; c < ancho; ++c)
+        columnasAnteriores[c] = columnaAnterior.value(columnas[c].Codigo, -1);
     for (int r = 0; r < filas.size(); ++r) {
         const int anterior = filaAnterior.value(filas[r].Codigo, -1);
         if (anterior < 0 || filas[r].Codigo.isEmpty()) continue;
         for (int c = 0; c < ancho; ++c) {
-            const int columna = columnaAnterior.value(columnas[c].Codigo, -1);
+            const int columna = columnasAnteriores[c];
             if (columna >= 0 && !guardada[r * ancho + c])
                 textos[r * ancho + c] = g->Cells(columna, anterior);
         }
@@ -326,8 +337,11 @@ void TMatrizCapacitacion::ConstruirMatriz() {
     const QStringList titulosAnteriores = g->Rows(0);
     SinRepintar sinRepintar(g);
     g->clearContents();
-    g->setRowCount(int(filas.size()) + 1);
+    // Columns before rows: the rows then come and go at the end, and the
+    // title cells already made keep their place in the grid's model (a
+    // cell that moved is looked for among all the others on each change).
     g->setColCount(ancho + fijas);
+    g->setRowCount(int(filas.size()) + 1);
     if (g->FixedRows() != 1) g->setFixedRows(1);
     if (g->FixedCols() != fijas) g->setFixedCols(fijas);
     // The texts and colours go in without a model signal each; the grid is
