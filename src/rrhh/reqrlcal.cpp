@@ -59,6 +59,7 @@ struct Celda {
     QString tr, lafe, vpp;
 };
 struct FilaMes {
+    bool leida = false;  // the employee's calendar and name taken
     int calendario = 0;
     QString nombre;
     std::array<Celda, kCeldas + 1> celdas;
@@ -421,11 +422,17 @@ void TfREQRLCAL::CargarCalendarios(TRellenoListado& Relleno) {
                 const QDate dia = fecha(p.q->value(3));
                 if (!dia.isValid()) continue;
                 FilaMes& fila = meses[dia.month()];
-                fila.calendario = p.q->value(2).toInt();
-                fila.nombre = p.q->value(1).toString();
+                // The employee's columns are the same on every row of both passes.
+                if (!fila.leida) {
+                    fila.calendario = p.q->value(2).toInt();
+                    fila.nombre = p.q->value(1).toString();
+                    fila.leida = true;
+                }
                 Celda& c = fila.celdas[CeldaDia(dia)];
                 c.dia = dia.day();
-                c.horario = p.q->value(4).toInt();
+                // Each mode reads only the columns it shows.
+                if (horarios_) c.horario = p.q->value(4).toInt();
+                if (!tiposDia_) continue;
                 c.tr = p.q->value(5).toString() == si ? QStringLiteral("Tr") : QString();
                 c.lafe =
                     p.q->value(6).toString() == si ? QStringLiteral("Fe") : QStringLiteral("La");
