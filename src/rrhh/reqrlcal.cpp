@@ -3,7 +3,6 @@
 #include <QMap>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <array>
 
 #include "db/database.h"
@@ -60,6 +59,7 @@ struct Celda {
     QString tr, lafe, vpp;
 };
 struct FilaMes {
+    bool leida = false;  // the employee's calendar and name taken
     int calendario = 0;
     QString nombre;
     std::array<Celda, kCeldas + 1> celdas;
@@ -255,6 +255,7 @@ void TfREQRLCAL::RellenarTemporal() {
     relleno.Seguir(QStringLiteral("Procesando..."));
     horariosLeidos_.clear();
     camposCeldas_.clear();
+    cuentasTipos_.clear();
     if (Horario->Active()) {
         TField* numero = Horario->FieldByName(QStringLiteral("Numero"));
         TField* descripcion = Horario->FieldByName(QStringLiteral("Descripcion"));
@@ -329,42 +330,79 @@ void TfREQRLCAL::CargarCalendarios(TRellenoListado& Relleno) {
         bool hay;
     };
     Lectura pasadas[] = {{&general, false, general.next()}, {&propio, true, propio.next()}};
-    // The fields of Temporal, looked up once.
-    TField* tCodigo = Temporal->FieldByName(QStringLiteral("CodigoOperario"));
-    TField* tCalendario = Temporal->FieldByName(QStringLiteral("CodigoCalendario"));
-    TField* tMes = Temporal->FieldByName(QStringLiteral("Mes"));
-    TField* tNombre = Temporal->FieldByName(QStringLiteral("NombreOperario"));
-    std::array<TField*, kCeldas + 1> tDia{}, tHorario{}, tTr{}, tLaFe{}, tVpp{};
+    // The month lines go in by one prepared statement: through the table
+    // each line's 164 fields cost more than reading the whole year.
+    QString columnas = QStringLiteral("CodigoOperario, CodigoCalendario, Mes, NombreOperario");
+    auto columna = [&columnas](const char* nombre, int n) {
+        columnas += QStringLiteral(", ") + QLatin1String(nombre) + QString::number(n);
+    };
     for (int n = 1; n <= kCeldas; ++n) {
-        tDia[n] = Temporal->FieldByName(QStringLiteral("Dia%1").arg(n));
-        if (horarios_)
-            tHorario[n] = Temporal->FieldByName(QStringLiteral("NumeroHorario%1").arg(n));
+        columna("Dia", n);
+        if (horarios_) columna("NumeroHorario", n);
         if (tiposDia_) {
-            tTr[n] = Temporal->FieldByName(QStringLiteral("EsDiaTrabajado%1").arg(n));
-            tLaFe[n] = Temporal->FieldByName(QStringLiteral("EsDiaFestivoLaborable%1").arg(n));
-            tVpp[n] =
-                Temporal->FieldByName(QStringLiteral("EsDiaVacacionesPuentePermiso%1").arg(n));
+            columna("EsDiaTrabajado", n);
+            columna("EsDiaFestivoLaborable", n);
+            columna("EsDiaVacacionesPuentePermiso", n);
         }
     }
+    const int valores = int(columnas.count(QLatin1Char(','))) + 1;
+    QStringList marcas(valores, QStringLiteral("?"));
+    TDatabase* destino = Temporal->Database();
+    QSqlQuery& alta = destino->Prepared(
+        QStringLiteral("INSERT INTO ") + Temporal->TableName() + QStringLiteral(" (") + columnas +
+        QStringLiteral(") VALUES (") + marcas.join(QStringLiteral(", ")) + QLatin1Char(')'));
+    // The name as the column keeps it.
+    const int largoNombre = Temporal->FieldByName(QStringLiteral("NombreOperario"))->Size();
+    // An empty text is stored as no value, as a field set to it is.
+    auto texto = [](const QString& t) { return t.isEmpty() ? QVariant() : QVariant(t); };
     const QString si = QStringLiteral("SI");
+    const QString codigos[6] = {QStringLiteral("Tr"), QStringLiteral("La"), QStringLiteral("Fe"),
+                                QStringLiteral("Va"), QStringLiteral("Pu"), QStringLiteral("Pe")};
+    // A statement keeps its values from one line to the next, and a cell
+    // shows the same weekday in every month: only the values that changed
+    // are bound again (binding costs more than the insert). The statement
+    // may come from an earlier fill: the first line binds every value.
+    QList<QVariant> ligados(valores);
+    bool primera = true;
+    auto ligar = [&](int i, const QVariant& v) {
+        if (!primera && ligados[i] == v && ligados[i].typeId() == v.typeId()) return;
+        alta.bindValue(i, v);
+        ligados[i] = v;
+    };
     auto escribir = [&](int operario, int mes, const FilaMes& fila) {
-        Relleno.Anadir();
-        tCodigo->setAsInteger(operario);
-        tCalendario->setAsInteger(fila.calendario);
-        tMes->setAsInteger(mes);
-        tNombre->setAsString(fila.nombre);
+        Relleno.AbrirLote();
+        int i = 0;
+        ligar(i++, operario);
+        ligar(i++, fila.calendario);
+        ligar(i++, mes);
+        ligar(i++, TField::Coerce(fila.nombre, ftString, largoNombre));
+        for (int n = 1; n <= kCeldas; ++n) {
+            const Celda& c = fila.celdas[n];
+            const bool hay = c.dia != 0;
+            ligar(i++, hay ? QVariant(c.dia) : QVariant());
+            if (horarios_) ligar(i++, hay ? QVariant(c.horario) : QVariant());
+            if (tiposDia_) {
+                ligar(i++, hay ? texto(c.tr) : QVariant());
+                ligar(i++, hay ? texto(c.lafe) : QVariant());
+                ligar(i++, hay ? texto(c.vpp) : QVariant());
+            }
+        }
+        primera = false;
+        try {
+            destino->Run(alta);
+        } catch (const EDatabaseError&) {
+            return;  // a line that cannot be stored is left out, as the table leaves it
+        }
+        if (!tiposDia_) return;
+        // The legend's counts of the employee, kept as the lines are written.
+        std::array<int, 6>& cuenta = cuentasTipos_[operario];
         for (int n = 1; n <= kCeldas; ++n) {
             const Celda& c = fila.celdas[n];
             if (c.dia == 0) continue;
-            tDia[n]->setAsInteger(c.dia);
-            if (horarios_) tHorario[n]->setAsInteger(c.horario);
-            if (tiposDia_) {
-                tTr[n]->setAsString(c.tr);
-                tLaFe[n]->setAsString(c.lafe);
-                tVpp[n]->setAsString(c.vpp);
-            }
+            for (const QString* v : {&c.tr, &c.lafe, &c.vpp})
+                for (int k = 0; k < 6; ++k)
+                    if (*v == codigos[k]) ++cuenta[k];
         }
-        Relleno.Grabar();
     };
 
     auto fecha = [](const QVariant& v) {
@@ -384,11 +422,17 @@ void TfREQRLCAL::CargarCalendarios(TRellenoListado& Relleno) {
                 const QDate dia = fecha(p.q->value(3));
                 if (!dia.isValid()) continue;
                 FilaMes& fila = meses[dia.month()];
-                fila.calendario = p.q->value(2).toInt();
-                fila.nombre = p.q->value(1).toString();
+                // The employee's columns are the same on every row of both passes.
+                if (!fila.leida) {
+                    fila.calendario = p.q->value(2).toInt();
+                    fila.nombre = p.q->value(1).toString();
+                    fila.leida = true;
+                }
                 Celda& c = fila.celdas[CeldaDia(dia)];
                 c.dia = dia.day();
-                c.horario = p.q->value(4).toInt();
+                // Each mode reads only the columns it shows.
+                if (horarios_) c.horario = p.q->value(4).toInt();
+                if (!tiposDia_) continue;
                 c.tr = p.q->value(5).toString() == si ? QStringLiteral("Tr") : QString();
                 c.lafe =
                     p.q->value(6).toString() == si ? QStringLiteral("Fe") : QStringLiteral("La");
@@ -497,32 +541,11 @@ void TfREQRLCAL::PieGrupoBeforePrint() {
         return;
     }
     if (!tiposDia_) return;
-    // Every month line of the group's employee (the last one printed: the
-    // footer may print with the next group's row current), read from the
-    // temporary table by its own name.
-    int cuentas[6] = {};
+    // The counts of the group's employee (the last one printed: the footer
+    // may print with the next group's row current).
+    const std::array<int, 6> cuentas = cuentasTipos_.value(operarioImpreso_);
     const QString codigos[6] = {QStringLiteral("Tr"), QStringLiteral("La"), QStringLiteral("Fe"),
                                 QStringLiteral("Va"), QStringLiteral("Pu"), QStringLiteral("Pe")};
-    QSqlQuery q(Temporal->Database()->connection());
-    q.setForwardOnly(Temporal->Database()->engine() == Engine::Sqlite);
-    if (q.exec(QStringLiteral("SELECT * FROM ") + Temporal->TableName() +
-               QStringLiteral("  WHERE CodigoOperario = ") + N(operarioImpreso_))) {
-        const QSqlRecord r = q.record();
-        std::array<int, kCeldas * 3> columnas{};
-        for (int n = 1; n <= kCeldas; ++n) {
-            columnas[(n - 1) * 3] = r.indexOf(QStringLiteral("EsDiaTrabajado%1").arg(n));
-            columnas[(n - 1) * 3 + 1] = r.indexOf(QStringLiteral("EsDiaFestivoLaborable%1").arg(n));
-            columnas[(n - 1) * 3 + 2] =
-                r.indexOf(QStringLiteral("EsDiaVacacionesPuentePermiso%1").arg(n));
-        }
-        while (q.next())
-            for (int columna : columnas) {
-                if (columna < 0) continue;
-                const QString v = q.value(columna).toString();
-                for (int k = 0; k < 6; ++k)
-                    if (v == codigos[k]) ++cuentas[k];
-            }
-    }
     struct Ranura {
         int color;
         const char* texto;

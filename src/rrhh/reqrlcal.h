@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QList>
 #include <QStringList>
+#include <array>
 
 #include "rrhh/rrqrlist.h"
 
@@ -78,4 +79,7 @@ private:
         int color = 0;
     };
     QHash<int, DatosHorario> horariosLeidos_;
+    // Per employee the day-type cells written: worked, working day, holiday,
+    // vacation, bridge, leave.
+    QHash<int, std::array<int, 6>> cuentasTipos_;
 };

@@ -6,9 +6,11 @@
 #include <QPointer>
 #include <QSet>
 #include <QSignalBlocker>
+#include <QSqlQuery>
 #include <QTableWidgetItem>
 #include <algorithm>
 
+#include "db/database.h"
 #include "db/dataset.h"
 #include "db/dberror.h"
 #include "db/field.h"
@@ -276,21 +278,41 @@ void TMatrizCapacitacion::ConstruirMatriz() {
     for (int c = 0; c < ancho; ++c) columnaDe.insert(columnas[c].Codigo, c);
     QList<QString> textos(filas.size() * ancho);
     QList<bool> guardada(filas.size() * ancho, false);
-    {
-        TQuery q;
-        if (Consultar(q, QStringLiteral("SELECT CodigoOperario, ") + definicion_.CampoCodigo +
-                             QStringLiteral(", Capacitacion FROM ") + Matriz->TableName())) {
-            TField* operario = q.Fields()[0];
-            TField* codigo = q.Fields()[1];
-            TField* capacitacion = q.Fields()[2];
-            for (q.First(); !q.Eof(); q.Next()) {
-                const int r = filaDe.value(operario->AsString(), -1);
-                const int c = columnaDe.value(codigo->AsString(), -1);
-                if (r < 0 || c < 0) continue;
-                textos[r * ancho + c] = capacitacion->AsString();
-                guardada[r * ancho + c] = true;
+    // The matrix (a row per pair: tens of thousands) is read as the engine
+    // hands it over, with no dataset in between: its three columns are
+    // whole numbers and codes, read as the fields would show them. A table
+    // that cannot be read leaves the sheet without stored values.
+    try {
+        TDatabase* base = fGENEINIC->Database;
+        QSqlQuery& q =
+            base->Prepared(QStringLiteral("SELECT CodigoOperario, ") + definicion_.CampoCodigo +
+                           QStringLiteral(", Capacitacion FROM ") + Matriz->TableName());
+        // PostgreSQL's driver would end a row-by-row read at the next
+        // statement: there the result is taken whole.
+        q.setForwardOnly(base->engine() == Engine::Sqlite);
+        base->Run(q);
+        // A value missing shows nothing, as a null field does.
+        auto texto = [&q](int i) {
+            const QVariant v = q.value(i);
+            return v.isNull() ? QString() : v.toString();
+        };
+        // The rows of one employee mostly come together: the row found for
+        // the last code read serves again while the code is the same.
+        QString operario;
+        int r = -1;
+        while (q.next()) {
+            const QString leido = texto(0);
+            if (leido != operario) {
+                operario = leido;
+                r = filaDe.value(operario, -1);
             }
+            const int c = columnaDe.value(texto(1), -1);
+            if (r < 0 || c < 0) continue;
+            textos[r * ancho + c] = texto(2);
+            guardada[r * ancho + c] = true;
         }
+        q.finish();
+    } catch (const EDatabaseError&) {
     }
     QHash<QString, int> filaAnterior, columnaAnterior;
     for (int r = 1; r < g->RowCount(); ++r) {
@@ -299,11 +321,14 @@ void TMatrizCapacitacion::ConstruirMatriz() {
     }
     for (int c = fijas; c < g->ColCount(); ++c)
         columnaAnterior.insert(ClaveCabecera(g->Cells(c, 0)), c);
+    QList<int> columnasAnteriores(ancho);
+    for (int c = 0; c < ancho; ++c)
+        columnasAnteriores[c] = columnaAnterior.value(columnas[c].Codigo, -1);
     for (int r = 0; r < filas.size(); ++r) {
         const int anterior = filaAnterior.value(filas[r].Codigo, -1);
         if (anterior < 0 || filas[r].Codigo.isEmpty()) continue;
         for (int c = 0; c < ancho; ++c) {
-            const int columna = columnaAnterior.value(columnas[c].Codigo, -1);
+            const int columna = columnasAnteriores[c];
             if (columna >= 0 && !guardada[r * ancho + c])
                 textos[r * ancho + c] = g->Cells(columna, anterior);
         }
@@ -312,11 +337,15 @@ void TMatrizCapacitacion::ConstruirMatriz() {
     const QStringList titulosAnteriores = g->Rows(0);
     SinRepintar sinRepintar(g);
     g->clearContents();
-    g->setRowCount(int(filas.size()) + 1);
+    // Columns before rows: the rows then come and go at the end, and the
+    // title cells already made keep their place in the grid's model (a
+    // cell that moved is looked for among all the others on each change).
     g->setColCount(ancho + fijas);
+    g->setRowCount(int(filas.size()) + 1);
     if (g->FixedRows() != 1) g->setFixedRows(1);
     if (g->FixedCols() != fijas) g->setFixedCols(fijas);
-    // The texts go in without a model signal each; the grid is repainted once.
+    // The texts and colours go in without a model signal each; the grid is
+    // repainted once.
     {
         const QSignalBlocker sinSenales(g->model());
         if (definicion_.ConPuestoActual) g->setCells(1, 0, QStringLiteral("PUESTO ACTUAL"));
@@ -329,13 +358,13 @@ void TMatrizCapacitacion::ConstruirMatriz() {
                 if (!textos[r * ancho + c].isEmpty())
                     g->setCells(c + fijas, r + 1, textos[r * ancho + c]);
         }
+        // Titles in navy, as the grid draws them.
+        for (int c = 0; c < g->ColCount(); ++c)
+            if (QTableWidgetItem* it = g->item(0, c)) it->setForeground(QColor(0, 0, 128));
+        for (int r = 1; r < g->RowCount(); ++r)
+            if (QTableWidgetItem* it = g->item(r, 0)) it->setForeground(QColor(0, 0, 128));
     }
     g->viewport()->update();
-    // Titles in navy, as the grid draws them.
-    for (int c = 0; c < g->ColCount(); ++c)
-        if (QTableWidgetItem* it = g->item(0, c)) it->setForeground(QColor(0, 0, 128));
-    for (int r = 1; r < g->RowCount(); ++r)
-        if (QTableWidgetItem* it = g->item(r, 0)) it->setForeground(QColor(0, 0, 128));
     // Other columns show their title (up to a limit); widths the user set
     // stay while the columns are the same.
     if (g->Rows(0) != titulosAnteriores) {

@@ -373,8 +373,12 @@ bool TRellenoListado::Seguir(const QString& Texto) {
     return !ListadoCancelado;
 }
 
-void TRellenoListado::Anadir() {
+void TRellenoListado::AbrirLote() {
     if (!lote_) lote_ = std::make_unique<TGuardaTransaccion>(fGENEINIC, temporal_->Database());
+}
+
+void TRellenoListado::Anadir() {
+    AbrirLote();
     temporal_->Append();
 }
 

@@ -145,6 +145,8 @@ public:
     bool Seguir(const QString& Texto = QString());
     // A new row of Temporal, inside the batch's transaction.
     void Anadir();
+    // The batch's transaction, for rows a listing writes by its own statement.
+    void AbrirLote();
     // Posts the row; a row that cannot be stored (a repeated key among
     // others) is cancelled and false returned.
     bool Grabar();

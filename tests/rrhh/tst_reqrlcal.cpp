@@ -162,6 +162,15 @@ private Q_SLOTS:
             QCOMPARE(Valor(t, "NombreOperario"), QString());
             if (!horarios) QCOMPARE(Valor(t, "EsDiaVacacionesPuentePermiso2"), QString());
             if (horarios) QCOMPARE(Valor(t, "NumeroHorario2"), QStringLiteral("1"));
+            // The line written before it held cell 37 (31 December): each
+            // line has its own cells.
+            QCOMPARE(t->FieldByName("Dia37")->AsInteger(), 0);
+            if (!horarios) QCOMPARE(Valor(t, "EsDiaTrabajado37"), QString());
+            QVERIFY(t->FindKey({2, 1, 12}));
+            QCOMPARE(Valor(t, "Dia37"), QStringLiteral("31"));
+            QCOMPARE(Valor(t, "Dia2"), QString());
+            if (!horarios)
+                QCOMPARE(Valor(t, "EsDiaVacacionesPuentePermiso37"), QStringLiteral("Va"));
             QVERIFY(!t->FindKey({2, 1, 6}));
             QVERIFY(!t->FindKey({3, 1, 1}));
             QCOMPARE(r.QuickReport->QRPrinter()->PageCount(), 2);
@@ -182,6 +191,10 @@ private Q_SLOTS:
                 claves << Valor(r.Temporal, "CodigoOperario") + QLatin1Char('/') +
                               Valor(r.Temporal, "Mes");
             QCOMPARE(claves, (QStringList{"2/1", "2/12"}));
+            // Its first line after a listing that ended on 31 December.
+            QVERIFY(r.Temporal->FindKey({2, 1, 1}));
+            QCOMPARE(r.Temporal->FieldByName("Dia37")->AsInteger(), 0);
+            QCOMPARE(Valor(r.Temporal, "EsDiaVacacionesPuentePermiso37"), QString());
         }
 
         // An inverted range or a year without days: no page and no message.

@@ -280,14 +280,14 @@ private Q_SLOTS:
 
     // Unsaved texts across rebuilds: a pair shown again keeps its text, an
     // employee moved into another's row never gets it, a saved pair is
-    // reloaded.
+    // reloaded; a saved pair without a value shows nothing.
     void reconstruir_data() { AddEngineRows(); }
     void reconstruir() {
         QFETCH(int, engine);
         Entorno e(engine);
         sql(
             QStringLiteral("INSERT INTO MATRCAPA (CodigoOperario, CodigoPuesto, Capacitacion) "
-                           "VALUES (1, 'P1', 2)"));
+                           "VALUES (1, 'P1', 2), (2, 'P2', NULL)"));
         TMatrizCapacitacion* f = e.abrir(QStringLiteral("TfRRHHCAPA"));
         TStringGrid* g = f->StringGrid1;
         QCOMPARE(hoja(f).at(1), QStringLiteral("1 - Ana|P1|2|"));

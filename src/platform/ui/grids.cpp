@@ -79,18 +79,18 @@ void TStringGrid::setFixedRows(int n) {
     styleFixed();
 }
 
-QTableWidgetItem* TStringGrid::cell(int col, int row, bool create) {
+QTableWidgetItem* TStringGrid::cell(int col, int row, bool create, const QString* text) {
     if (row < 0 || col < 0 || row >= rowCount() || col >= columnCount()) return nullptr;
     QTableWidgetItem* it = item(row, col);
     if (!it && create) {
-        it = new QTableWidgetItem;
-        setItem(row, col, it);
+        it = text ? new QTableWidgetItem(*text) : new QTableWidgetItem;
         if (row < fixedRows_ || col < fixedCols_) {
             it->setFlags(Qt::ItemIsEnabled);
             it->setBackground(ColorToQt(fixedColor_));
         } else if (!(options_ & goEditing)) {
             it->setFlags(it->flags() & ~Qt::ItemIsEditable);
         }
+        setItem(row, col, it);
     }
     return it;
 }
@@ -101,7 +101,10 @@ QString TStringGrid::Cells(int col, int row) const {
 }
 
 void TStringGrid::setCells(int col, int row, const QString& text) {
-    if (QTableWidgetItem* it = cell(col, row, true)) it->setText(text);
+    if (QTableWidgetItem* it = item(row, col))
+        it->setText(text);
+    else
+        cell(col, row, true, &text);
 }
 
 QStringList TStringGrid::Rows(int row) const {
@@ -187,16 +190,16 @@ void TStringGrid::styleFixed() {
             const bool isFixed = r < fixedRows_ || c < fixedCols_;
             QTableWidgetItem* it = item(r, c);
             if (!it && !isFixed) continue;
-            it = cell(c, r, true);
-            if (isFixed) {
-                it->setFlags(Qt::ItemIsEnabled);
-                it->setBackground(fixed);
-            } else {
-                Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+            if (!it) it = cell(c, r, true);
+            // Only what changes is set: each change is told to the views.
+            Qt::ItemFlags f = Qt::ItemIsEnabled;
+            if (!isFixed) {
+                f |= Qt::ItemIsSelectable;
                 if (options_ & goEditing) f |= Qt::ItemIsEditable;
-                it->setFlags(f);
-                it->setBackground(QBrush());
             }
+            if (it->flags() != f) it->setFlags(f);
+            const QBrush fondo = isFixed ? QBrush(fixed) : QBrush();
+            if (it->background() != fondo) it->setBackground(fondo);
         }
 }
 

@@ -111,7 +111,9 @@ protected:
 private:
     class Delegate;
     friend class Delegate;
-    QTableWidgetItem* cell(int col, int row, bool create);
+    // A new item gets `text` (when given) and its flags before it joins the
+    // table: one change told to the views instead of one per property.
+    QTableWidgetItem* cell(int col, int row, bool create, const QString* text = nullptr);
     void styleFixed();
     int fixedCols_ = 1;
     int fixedRows_ = 1;
