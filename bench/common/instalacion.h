@@ -11,10 +11,10 @@
 #include <cstdlib>
 
 #include "db/database.h"
-#include "gene/geneinic.h"
-#include "gene/geneinic_conexion.h"
-#include "gene/genemens.h"
-#include "gene/sesion.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
+#include "gene/data/genemens.h"
+#include "gene/session/sesion.h"
 #include "io/textfile.h"
 
 namespace bench {

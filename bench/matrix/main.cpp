@@ -18,9 +18,9 @@
 
 #include "../common/instalacion.h"
 #include "db/table.h"
-#include "gene/geneinic_formulario.h"
-#include "gene/geneinic_tablas.h"
-#include "gene/genemodu.h"
+#include "gene/session/geneinic_formulario.h"
+#include "gene/session/geneinic_tablas.h"
+#include "gene/data/genemodu.h"
 #include "nomina/nomimodu.h"
 #include "rrhh/rrhhcapa.h"
 #include "ui/controls.h"

@@ -25,9 +25,9 @@
 
 #include "../common/instalacion.h"
 #include "db/table.h"
-#include "gene/geneinic_formulario.h"
-#include "gene/geneinic_tablas.h"
-#include "gene/genemodu.h"
+#include "gene/session/geneinic_formulario.h"
+#include "gene/session/geneinic_tablas.h"
+#include "gene/data/genemodu.h"
 #include "gene/print/genelimp.h"
 #include "io/pdf.h"
 

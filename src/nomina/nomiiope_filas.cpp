@@ -7,9 +7,9 @@
 #include "db/field.h"
 #include "db/fieldtypes.h"
 #include "db/sysutils.h"
-#include "gene/geneinic_conexion.h"
-#include "gene/genemodu.h"
-#include "gene/genemodu_nombres.h"
+#include "gene/session/geneinic_conexion.h"
+#include "gene/data/genemodu.h"
+#include "gene/data/genemodu_nombres.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "db/field.h"
 #include "db/sysutils.h"
 #include "db/table.h"
-#include "gene/genetext.h"
+#include "gene/data/genetext.h"
 #include "gene/print/genelimp_p.h"
 
 namespace {

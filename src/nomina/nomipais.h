@@ -3,7 +3,7 @@
 // CodigoPaisISO) on the grid form of the master template with the small
 // payroll-side masters' differences.
 
-#include "gene/genemaes_rejilla.h"
+#include "gene/session/genemaes_rejilla.h"
 
 class TfNOMIPAIS : public TMaestroRejilla {
     Q_OBJECT

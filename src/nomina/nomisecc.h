@@ -2,7 +2,7 @@
 // The sections master "Maestro de Secciones" (table SECCION: Codigo,
 // Nombre), the payroll-side grid master unchanged.
 
-#include "gene/genemaes_rejilla.h"
+#include "gene/session/genemaes_rejilla.h"
 
 class TfNOMISECC : public TMaestroRejilla {
     Q_OBJECT

@@ -4,7 +4,7 @@
 // subsidies by day of leave. The grid shows the lines of the code chosen
 // in the combo box EditRango above it; a new line takes that code.
 
-#include "gene/genemaes_rejilla.h"
+#include "gene/session/genemaes_rejilla.h"
 
 class TComboBox;
 class TLabel;

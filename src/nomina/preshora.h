@@ -4,7 +4,7 @@
 // and shift, the resulting hours, an analysis group and a display colour.
 // Calendar days point to a schedule by its number and draw in its colour.
 
-#include "gene/genemaes_rejilla.h"
+#include "gene/session/genemaes_rejilla.h"
 
 class QRect;
 class TColumn;

@@ -3,10 +3,10 @@
 #include <QDate>
 #include <QLayout>
 
-#include "gene/geneconv.h"
-#include "gene/geneform.h"
-#include "gene/geneinic.h"
-#include "gene/genesist.h"
+#include "gene/data/geneconv.h"
+#include "gene/session/geneform.h"
+#include "gene/session/geneinic.h"
+#include "gene/data/genesist.h"
 #include "rrhh/reqrlcal.h"
 #include "ui/controls.h"
 #include "ui/registry.h"

@@ -8,7 +8,7 @@
 
 #include <QString>
 
-#include "gene/genemaes.h"
+#include "gene/session/genemaes.h"
 
 class TComboBox;
 class TDBGrid;

@@ -13,7 +13,7 @@
 #include <QString>
 #include <QVariantList>
 
-#include "gene/genemaes.h"
+#include "gene/session/genemaes.h"
 
 class TDBComboBox;
 class TDBGrid;

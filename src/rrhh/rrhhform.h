@@ -9,7 +9,7 @@
 #include <QString>
 
 #include "db/dataset.h"  // Table1BeforeDelete is published with a dataset argument
-#include "gene/genemaes_rejilla.h"
+#include "gene/session/genemaes_rejilla.h"
 
 class TfRRHHFORM : public TMaestroRejilla {
     Q_OBJECT

@@ -7,9 +7,9 @@
 #include <QVBoxLayout>
 
 #include "db/dataset.h"
-#include "gene/genealta.h"
-#include "gene/genelog.h"
-#include "gene/genemodu.h"
+#include "gene/data/genealta.h"
+#include "gene/data/genelog.h"
+#include "gene/data/genemodu.h"
 #include "ui/controls.h"
 #include "ui/form.h"
 #include "ui/menus.h"

@@ -1,6 +1,6 @@
 #include "rrhh/rrhhlcan.h"
 
-#include "gene/geneconv.h"
+#include "gene/data/geneconv.h"
 #include "rrhh/rrqrlcan.h"
 #include "ui/controls.h"
 #include "ui/registry.h"

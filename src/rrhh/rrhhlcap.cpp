@@ -1,7 +1,7 @@
 #include "rrhh/rrhhlcap.h"
 
-#include "gene/geneconv.h"
-#include "gene/mensajes.h"
+#include "gene/data/geneconv.h"
+#include "gene/data/mensajes.h"
 #include "rrhh/rrqrlcap.h"
 #include "ui/controls.h"
 #include "ui/registry.h"

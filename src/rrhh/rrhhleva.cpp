@@ -1,7 +1,7 @@
 #include "rrhh/rrhhleva.h"
 
 #include "db/sysutils.h"
-#include "gene/geneconv.h"
+#include "gene/data/geneconv.h"
 #include "gene/print/genelimp.h"
 #include "rrhh/rrhhfich.h"
 #include "ui/controls.h"

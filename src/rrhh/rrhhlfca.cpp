@@ -1,8 +1,8 @@
 #include "rrhh/rrhhlfca.h"
 
-#include "gene/geneconv.h"
-#include "gene/genegrup.h"
-#include "gene/genemodu.h"
+#include "gene/data/geneconv.h"
+#include "gene/data/genegrup.h"
+#include "gene/data/genemodu.h"
 #include "gene/print/genelimp.h"
 #include "rrhh/rrhhfich.h"
 #include "ui/controls.h"

@@ -2,7 +2,7 @@
 
 #include <QLayout>
 
-#include "gene/geneconv.h"
+#include "gene/data/geneconv.h"
 #include "rrhh/rrqrlin2.h"
 #include "rrhh/rrqrlinc.h"
 #include "ui/controls.h"

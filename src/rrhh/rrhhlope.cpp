@@ -2,11 +2,11 @@
 
 #include <QBoxLayout>
 
-#include "gene/geneconv.h"
-#include "gene/genemodu.h"
-#include "gene/genesali.h"
-#include "gene/genetext.h"
-#include "gene/sesion.h"
+#include "gene/data/geneconv.h"
+#include "gene/data/genemodu.h"
+#include "gene/data/genesali.h"
+#include "gene/data/genetext.h"
+#include "gene/session/sesion.h"
 #include "rrhh/rrqrlope.h"
 #include "ui/controls.h"
 #include "ui/registry.h"

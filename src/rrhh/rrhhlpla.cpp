@@ -4,7 +4,7 @@
 #include <QLayout>
 #include <climits>
 
-#include "gene/geneconv.h"
+#include "gene/data/geneconv.h"
 #include "rrhh/rrqrlpla.h"
 #include "ui/controls.h"
 #include "ui/registry.h"

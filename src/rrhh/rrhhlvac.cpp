@@ -1,6 +1,6 @@
 #include "rrhh/rrhhlvac.h"
 
-#include "gene/geneconv.h"
+#include "gene/data/geneconv.h"
 #include "rrhh/rrqrlvac.h"
 #include "ui/controls.h"
 #include "ui/registry.h"

@@ -3,7 +3,7 @@
 // machine capability matrix and its listing use, kept in table MAQUINA
 // (Codigo 1..9999, Descripcion) on the grid form of the master template.
 
-#include "gene/genemaes_rejilla.h"
+#include "gene/session/genemaes_rejilla.h"
 
 class TfRRHHMMAQ : public TMaestroRejilla {
     Q_OBJECT

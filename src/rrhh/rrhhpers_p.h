@@ -11,7 +11,7 @@
 #include <initializer_list>
 #include <utility>
 
-#include "gene/genemaes.h"
+#include "gene/session/genemaes.h"
 
 class QGridLayout;
 class QObject;

@@ -10,7 +10,7 @@
 #include <QVariant>
 
 #include "db/dataset.h"
-#include "gene/genemaes_rejilla.h"
+#include "gene/session/genemaes_rejilla.h"
 
 class TDBEdit;
 class TLabel;

@@ -6,7 +6,7 @@
 // of the position histories; deleting one deletes its criteria and cycle.
 
 #include "db/dataset.h"  // Table1BeforeDelete is published with a dataset argument
-#include "gene/genemaes_rejilla.h"
+#include "gene/session/genemaes_rejilla.h"
 
 class TDBMemo;
 class TLabel;

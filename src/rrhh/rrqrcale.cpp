@@ -2,8 +2,8 @@
 
 #include "db/field.h"
 #include "db/table.h"
-#include "gene/geneconv.h"
-#include "gene/sesion.h"
+#include "gene/data/geneconv.h"
+#include "gene/session/sesion.h"
 #include "ui/controls.h"
 
 TDialogoFechas::TDialogoFechas(QWidget* owner, const QString& nombre, const QString& titulo)

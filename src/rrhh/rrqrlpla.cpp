@@ -7,9 +7,9 @@
 
 #include "db/field.h"
 #include "db/table.h"
-#include "gene/geneinic.h"
-#include "gene/geneinic_conexion.h"
-#include "gene/sesion.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
+#include "gene/session/sesion.h"
 #include "report/bands.h"
 #include "report/controls.h"
 #include "report/quickrep.h"

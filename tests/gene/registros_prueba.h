@@ -8,7 +8,7 @@
 #include "db/database.h"
 #include "db/fieldtypes.h"
 #include "db/table.h"
-#include "gene/genemodu_sql.h"
+#include "gene/data/genemodu_sql.h"
 
 // A statement on the company database (or the selector's); its result text.
 inline QString Sql(const QString& sentencia, const QString& selector = QStringLiteral("Database")) {

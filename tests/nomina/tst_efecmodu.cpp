@@ -7,9 +7,9 @@
 
 #include "db/database.h"
 #include "db/table.h"
-#include "gene/genemens.h"
-#include "gene/genemodu.h"
-#include "gene/genemodu_sql.h"
+#include "gene/data/genemens.h"
+#include "gene/data/genemodu.h"
+#include "gene/data/genemodu_sql.h"
 #include "nomina/contmodu.h"
 #include "nomina/efecmodu.h"
 #include "nomina/nomimodu.h"

@@ -6,9 +6,9 @@
 
 #include <QtTest>
 
-#include "gene/geneinic.h"
-#include "gene/geneinic_formulario.h"
-#include "gene/genemodu.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_formulario.h"
+#include "gene/data/genemodu.h"
 #include "maestros_prueba.h"
 #include "nomina/nomitsub.h"
 #include "support/dbfixture.h"

@@ -10,10 +10,10 @@
 #include <QtTest>
 
 #include "db/table.h"
-#include "gene/geneinic.h"
-#include "gene/geneinic_tablas.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_tablas.h"
 #include "gene/print/genelimp_impresos.h"
-#include "gene/sesion.h"
+#include "gene/session/sesion.h"
 
 // The formats of data/impresos beside the program, then into IMPRESO.
 inline void CargarFormatosFichas() {

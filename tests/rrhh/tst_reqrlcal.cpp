@@ -10,9 +10,9 @@
 
 #include "db/field.h"
 #include "db/table.h"
-#include "gene/geneinic.h"
-#include "gene/genemens.h"
-#include "gene/genesist.h"
+#include "gene/session/geneinic.h"
+#include "gene/data/genemens.h"
+#include "gene/data/genesist.h"
 #include "report/quickrep.h"
 #include "rrhh/preslcal.h"
 #include "rrhh/reqrlcal.h"

@@ -10,7 +10,7 @@
 
 #include "db/field.h"
 #include "db/table.h"
-#include "gene/genemens.h"
+#include "gene/data/genemens.h"
 #include "report/quickrep.h"
 #include "rrhh/rrhhlinc.h"
 #include "rrhh/rrqrlin2.h"

@@ -11,9 +11,9 @@
 
 #include "db/field.h"
 #include "db/table.h"
-#include "gene/geneconv.h"
-#include "gene/genemens.h"
-#include "gene/sesion.h"
+#include "gene/data/geneconv.h"
+#include "gene/data/genemens.h"
+#include "gene/session/sesion.h"
 #include "report/quickrep.h"
 #include "rrhh/rrhhlvac.h"
 #include "rrhh/rrqrlvac.h"

@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "gene/genemodu.h"
-#include "gene/sesion.h"
+#include "gene/data/genemodu.h"
+#include "gene/session/sesion.h"
 #include "nomina/nomimodu.h"
 #include "support/instalacion.h"
 

@@ -8,7 +8,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-#include "gene/genesali_dialogos.h"
+#include "gene/data/genesali_dialogos.h"
 
 namespace {
 QByteArray Ejecutar(const char* programa, const QStringList& argumentos) {

@@ -1,10 +1,10 @@
 #include "support/sqlprueba.h"
 
 #include "db/table.h"
-#include "gene/genemens.h"
-#include "gene/genemodu.h"
-#include "gene/genemodu_sql.h"
-#include "gene/genetext.h"
+#include "gene/data/genemens.h"
+#include "gene/data/genemodu.h"
+#include "gene/data/genemodu_sql.h"
+#include "gene/data/genetext.h"
 
 QString SqlPrueba(const QString& Sentencia) {
     QString r;

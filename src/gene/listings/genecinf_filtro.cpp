@@ -4,12 +4,12 @@
 
 #include "db/dberror.h"
 #include "db/query.h"
-#include "gene/geneform.h"
-#include "gene/geneinic.h"
-#include "gene/geneinic_conexion.h"
-#include "gene/genemodu.h"
-#include "gene/genemodu_sql.h"
-#include "gene/genetext.h"
+#include "gene/session/geneform.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
+#include "gene/data/genemodu.h"
+#include "gene/data/genemodu_sql.h"
+#include "gene/data/genetext.h"
 
 namespace {
 

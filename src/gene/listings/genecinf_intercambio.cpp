@@ -1,5 +1,5 @@
 #include "gene/listings/genecinf_intercambio.h"
-#include "gene/geneinic_conexion.h"
+#include "gene/session/geneinic_conexion.h"
 
 #include <QFile>
 #include <exception>
@@ -8,16 +8,16 @@
 #include "db/field.h"
 #include "db/query.h"
 #include "db/table.h"
-#include "gene/geneclav.h"
-#include "gene/geneinic.h"
-#include "gene/geneinic_tablas.h"
-#include "gene/genemodu.h"
-#include "gene/genemodu_sql.h"
-#include "gene/genetext.h"
+#include "gene/data/geneclav.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_tablas.h"
+#include "gene/data/genemodu.h"
+#include "gene/data/genemodu_sql.h"
+#include "gene/data/genetext.h"
 #include "gene/listings/genecinf_filtro.h"
 #include "gene/listings/genecinf_sql.h"
-#include "gene/mensajes.h"
-#include "gene/sesion.h"
+#include "gene/data/mensajes.h"
+#include "gene/session/sesion.h"
 #include "io/paths.h"
 #include "io/textfile.h"
 

@@ -5,13 +5,13 @@
 #include <QWidget>
 
 #include "db/dialect.h"
-#include "gene/genedeta.h"
-#include "gene/genedicc.h"
-#include "gene/genemodu.h"
-#include "gene/genemodu_sql.h"
-#include "gene/genetext.h"
-#include "gene/mensajes.h"
-#include "gene/sesion.h"
+#include "gene/dialogs/genedeta.h"
+#include "gene/session/genedicc.h"
+#include "gene/data/genemodu.h"
+#include "gene/data/genemodu_sql.h"
+#include "gene/data/genetext.h"
+#include "gene/data/mensajes.h"
+#include "gene/session/sesion.h"
 #include "ui/component.h"
 #include "ui/form.h"
 

@@ -1,13 +1,13 @@
 #include "gene/listings/genecsql_accesos.h"
 
-#include "gene/geneform.h"
-#include "gene/geneinic.h"
-#include "gene/geneinic_programas.h"
-#include "gene/genemodu.h"
-#include "gene/genemodu_sql.h"
-#include "gene/genesist.h"
-#include "gene/genetext.h"
-#include "gene/mensajes.h"
+#include "gene/session/geneform.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_programas.h"
+#include "gene/data/genemodu.h"
+#include "gene/data/genemodu_sql.h"
+#include "gene/data/genesist.h"
+#include "gene/data/genetext.h"
+#include "gene/data/mensajes.h"
 
 const QString kRecuerdeCambiosAccesos = QStringLiteral(
     "Recuerde que los cambios realizados no serán efectivos hasta que las aplicaciones de los "

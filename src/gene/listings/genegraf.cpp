@@ -24,13 +24,13 @@
 #include <limits>
 
 #include "db/sysutils.h"
-#include "gene/genecomp.h"
-#include "gene/geneform.h"
-#include "gene/geneinic.h"
-#include "gene/genemodu.h"
-#include "gene/genesali.h"
-#include "gene/genesali_dialogos.h"
-#include "gene/sesion.h"
+#include "gene/session/genecomp.h"
+#include "gene/session/geneform.h"
+#include "gene/session/geneinic.h"
+#include "gene/data/genemodu.h"
+#include "gene/data/genesali.h"
+#include "gene/data/genesali_dialogos.h"
+#include "gene/session/sesion.h"
 #include "ui/controls.h"
 
 namespace {

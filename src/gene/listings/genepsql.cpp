@@ -5,12 +5,12 @@
 
 #include "db/dialect.h"
 #include "db/query.h"
-#include "gene/geneconv.h"
-#include "gene/genemodu.h"
-#include "gene/genemodu_sql.h"
-#include "gene/genetext.h"
+#include "gene/data/geneconv.h"
+#include "gene/data/genemodu.h"
+#include "gene/data/genemodu_sql.h"
+#include "gene/data/genetext.h"
 #include "gene/listings/genecinf_sql.h"
-#include "gene/sesion.h"
+#include "gene/session/sesion.h"
 #include "ui/controls.h"
 
 namespace {

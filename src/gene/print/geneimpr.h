@@ -7,7 +7,7 @@
 // from and exported to text files. Without the process "Modificar Impresos"
 // every format is read-only.
 
-#include "gene/genemaes.h"
+#include "gene/session/genemaes.h"
 
 class TDBComboBox;
 class TDBMemo;

@@ -4,9 +4,9 @@
 
 #include "db/field.h"
 #include "db/table.h"
-#include "gene/genesist.h"
+#include "gene/data/genesist.h"
 #include "gene/print/genelimp_p.h"
-#include "gene/sesion.h"
+#include "gene/session/sesion.h"
 #include "io/paths.h"
 #include "io/textfile.h"
 

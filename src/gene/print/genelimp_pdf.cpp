@@ -8,7 +8,7 @@
 #include <QPicture>
 #include <QSaveFile>
 
-#include "gene/mensajes.h"
+#include "gene/data/mensajes.h"
 #include "gene/print/genelimp.h"
 #include "io/paths.h"
 #include "io/pdf.h"

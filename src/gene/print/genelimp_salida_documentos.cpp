@@ -2,7 +2,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include "gene/geneinic_programas.h"
+#include "gene/session/geneinic_programas.h"
 #include "gene/print/genelimp_salida.h"
 #include "io/office.h"
 #include "io/outputfile.h"

@@ -6,13 +6,13 @@
 #include <QtTest>
 
 #include "db/sysutils.h"
-#include "gene/geneform.h"
-#include "gene/genemens.h"
-#include "gene/genetext.h"
+#include "gene/session/geneform.h"
+#include "gene/data/genemens.h"
+#include "gene/data/genetext.h"
 #include "gene/listings/genecinf.h"
 #include "gene/listings/genecinf_filtro.h"
 #include "gene/listings/genecinf_sql.h"
-#include "gene/sesion.h"
+#include "gene/session/sesion.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
 #include "support/sqlprueba.h"

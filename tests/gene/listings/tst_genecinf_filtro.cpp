@@ -4,8 +4,8 @@
 
 #include <QtTest>
 
-#include "gene/genemodu_sql.h"
-#include "gene/genetext.h"
+#include "gene/data/genemodu_sql.h"
+#include "gene/data/genetext.h"
 #include "gene/listings/genecinf_filtro.h"
 #include "gene/listings/genecinf_sql.h"
 #include "support/dbfixture.h"

@@ -4,11 +4,11 @@
 #include <QtTest>
 
 #include "gene/dialogo_modal.h"
-#include "gene/genedeta.h"
-#include "gene/genemens.h"
-#include "gene/genemodu_sql.h"
+#include "gene/dialogs/genedeta.h"
+#include "gene/data/genemens.h"
+#include "gene/data/genemodu_sql.h"
 #include "gene/listings/genecinf_sql.h"
-#include "gene/sesion.h"
+#include "gene/session/sesion.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
 #include "support/sqlprueba.h"

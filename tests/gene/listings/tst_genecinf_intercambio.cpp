@@ -9,12 +9,12 @@
 #include <QtTest>
 
 #include "db/table.h"
-#include "gene/genecopi.h"
-#include "gene/geneinic.h"
-#include "gene/geneinic_conexion.h"
-#include "gene/genemens.h"
-#include "gene/genemodu_sql.h"
-#include "gene/genetext.h"
+#include "gene/dialogs/genecopi.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
+#include "gene/data/genemens.h"
+#include "gene/data/genemodu_sql.h"
+#include "gene/data/genetext.h"
 #include "gene/listings/genecinf_filtro.h"
 #include "gene/listings/genecinf_intercambio.h"
 #include "gene/listings/genecinf_sql.h"

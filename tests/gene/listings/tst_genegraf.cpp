@@ -15,9 +15,9 @@
 #include <QtTest>
 
 #include "gene/dialogo_modal.h"
-#include "gene/genecomp.h"
-#include "gene/genesali.h"
-#include "gene/genesali_dialogos.h"
+#include "gene/session/genecomp.h"
+#include "gene/data/genesali.h"
+#include "gene/data/genesali_dialogos.h"
 #include "gene/listings/genegraf.h"
 #include "support/empresaprueba.h"
 #include "support/lienzoprueba.h"

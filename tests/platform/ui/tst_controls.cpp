@@ -3,7 +3,7 @@
 #include <QtTest>
 
 #include "db/dberror.h"
-#include "gene/genecomp.h"
+#include "gene/session/genecomp.h"
 #include "ui/controls.h"
 #include "ui/form.h"
 #include "ui/grids.h"

@@ -16,7 +16,7 @@
 #include "db/dberror.h"
 #include "db/field.h"
 #include "db/table.h"
-#include "gene/genecomp.h"
+#include "gene/session/genecomp.h"
 #include "support/dbfixture.h"
 #include "support/tecladoprueba.h"
 #include "ui/dbgrid.h"

@@ -8,7 +8,7 @@
 
 #include "db/clientdataset.h"
 #include "db/field.h"
-#include "gene/genecomp.h"
+#include "gene/session/genecomp.h"
 #include "ui/form.h"
 #include "ui/menus.h"
 #include "ui/registry.h"

@@ -1,0 +1,356 @@
+#include "gene/data/geneexpt.h"
+
+#include <QFile>
+#include <QStringList>
+#include <cmath>
+#include <exception>
+
+#include "db/dataset.h"
+#include "db/dberror.h"
+#include "db/sysutils.h"
+#include "db/table.h"
+#include "gene/data/geneclav.h"
+#include "gene/data/geneexpt_p.h"
+#include "gene/data/genereloj.h"
+#include "gene/data/genesali.h"
+#include "gene/data/genesali_dialogos.h"
+#include "gene/data/genesist.h"
+#include "gene/data/genetext.h"
+#include "gene/data/genetrad.h"
+#include "gene/data/mensajes.h"
+#include "io/outputfile.h"
+#include "io/paths.h"
+#include "io/textfile.h"
+#include "io/xlsx.h"
+
+namespace geneexpt {
+
+Delimitadores ElegirDelimitadores(TModuloDatos* ModuloDatos, const QString& Opciones) {
+    Delimitadores d;
+    if (Opciones.contains(QLatin1String("ConDelimitadorStd")) ||
+        Opciones.contains(QLatin1String("SinDialogo")))
+        return d;
+    // An empty parameter would join every field into one: the standard stays.
+    const QString sep = ParametroGeneral(ModuloDatos, QStringLiteral("CaracterSeparadorASCII"));
+    const QString crlf = ParametroGeneral(ModuloDatos, QStringLiteral("CaracterSeparadorCRLF"));
+    if (!sep.isEmpty()) d.separador = sep;
+    if (!crlf.isEmpty()) d.saltoLinea = crlf;
+    return d;
+}
+
+int CamposClave(TDataSet* Tabla) {
+    auto* t = qobject_cast<TTable*>(Tabla);
+    return t ? qMin(t->IndexFieldCount(), Tabla->FieldCount()) : 0;
+}
+
+}  // namespace geneexpt
+
+using namespace geneexpt;
+
+namespace {
+
+// Controls of a dataset disabled for a scope (none for nullptr).
+class TControlesInactivos {
+public:
+    explicit TControlesInactivos(TDataSet* ds) : ds_(ds) {
+        if (ds_) ds_->DisableControls();
+    }
+    ~TControlesInactivos() {
+        if (ds_) ds_->EnableControls();
+    }
+    TControlesInactivos(const TControlesInactivos&) = delete;
+    TControlesInactivos& operator=(const TControlesInactivos&) = delete;
+
+private:
+    TDataSet* ds_;
+};
+
+// ---------------------------------------------------------------- text
+
+QString TextoCampo(const TField* Campo, const Delimitadores& d) {
+    QString v = TextoCampoClave(Campo);
+    v.replace(kCRLF, d.saltoLinea);
+    return v;
+}
+
+// A line without the stray line ends a value may still hold, nor any other
+// control character but the tab a separator may be.
+QString Limpia(QString linea) {
+    linea.removeIf([](QChar c) { return c < QChar(0x20) && c != u'\t'; });
+    return linea;
+}
+
+QString LineaPrincipal(TDataSet* Tabla, int K, bool marca, const Delimitadores& d, bool nombres) {
+    QString linea;
+    const int n = Tabla->FieldCount();
+    for (int i = 0; i <= n; ++i) {
+        if (marca && i == K) linea += QStringLiteral("0") + d.separador;
+        if (i == n) break;
+        const TField* f = Tabla->Fields()[i];
+        linea += (nombres ? f->FieldName() : TextoCampo(f, d)) + d.separador;
+    }
+    return Limpia(linea);
+}
+
+QString LineaDetalle(TDataSet* Detalle, const Delimitadores& d, bool nombres) {
+    QString linea;
+    for (const TField* f : Detalle->Fields())
+        linea += (nombres ? f->FieldName() : TextoCampo(f, d)) + d.separador;
+    return Limpia(linea);
+}
+
+class Escritor {
+public:
+    explicit Escritor(QFile& f) : f_(f) {}
+    void Linea(const QString& texto) {
+        const QByteArray b = EncodeText(texto + kCRLF, TextEncoding::Windows1252);
+        if (f_.write(b) != b.size())
+            throw EInOutError(QStringLiteral("Error de escritura en ") + f_.fileName() +
+                              QStringLiteral(": ") + f_.errorString());
+    }
+
+private:
+    QFile& f_;
+};
+
+}  // namespace
+
+bool ExportarASCII(TModuloDatos* ModuloDatos, TDataSet* Tabla, TDataSet* Detalle,
+                   const QString& ArchivoDefecto, const QString& Opciones) {
+    if (!Tabla || !Tabla->Active()) {
+        MensajeAdvertencia(kInactiva);
+        return false;
+    }
+    const bool sinDialogo = Opciones.contains(QLatin1String("SinDialogo"));
+    QString archivo = ArchivoDefecto;
+    if (!sinDialogo) {
+        TFileDialog* d = SaveDialog1(ModuloDatos);
+        FiltroGuardado filtro(d);
+        d->Title = QStringLiteral("Introducir el Nombre del Fichero de Texto");
+        d->Filter = QStringLiteral("Archivos de Texto (*.TXT)|*.TXT|Todos los Archivos (*.*)|*.*");
+        d->FilterIndex = 1;
+        d->FileName = ArchivoDefecto;
+        if (!d->Execute()) return false;
+        archivo = d->FileName;
+    }
+    QFile f(NativePath(archivo));
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        MensajeAdvertencia(QStringLiteral("¡Imposible crear el fichero ASCII!. Motivo: ") +
+                           f.errorString());
+        return false;
+    }
+    const Delimitadores d = ElegirDelimitadores(ModuloDatos, Opciones);
+    TCursorEspera espera;
+    bool cabecera = Opciones.contains(QLatin1String("ConFormatoCampos"));
+    if (!cabecera && !sinDialogo && !Opciones.contains(QLatin1String("SinFormatoCampos")))
+        cabecera = MensajeConfirmacion(
+                       QStringLiteral("¿Desea incluir la definición del formato de los campos?")) ==
+                   QLatin1String("SI");
+    const bool marca = Detalle != nullptr;
+    const int K = CamposClave(Tabla);
+    Escritor w(f);
+    if (cabecera) {
+        w.Linea(kCabecera + LineaPrincipal(Tabla, K, marca, d, true));
+        if (Detalle) w.Linea(kLinea + LineaDetalle(Detalle, d, true));
+    }
+    // Disabled controls would also keep a detail dataset from following.
+    TControlesInactivos inactivos(Detalle ? nullptr : Tabla);
+    for (Tabla->First(); !Tabla->Eof() && !Tabla->IsEmpty(); Tabla->Next()) {
+        w.Linea(LineaPrincipal(Tabla, K, marca, d, false));
+        if (!Detalle || !Detalle->Active()) continue;
+        for (Detalle->First(); !Detalle->Eof() && !Detalle->IsEmpty(); Detalle->Next())
+            w.Linea(LineaDetalle(Detalle, d, false));
+    }
+    f.close();
+    if (f.error() != QFileDevice::NoError)
+        throw EInOutError(QStringLiteral("Error de escritura en ") + f.fileName());
+    return true;
+}
+
+// ---------------------------------------------------------------- Excel
+
+namespace {
+
+const QString kCerrarExcel = QStringLiteral(
+    "El proceso siguiente cerrará todas las hojas Excel que tenga abiertas en este momento. Debe "
+    "guardar preeviamente estas hojas para no perder sus datos. ¿Desea continuar en cualquier "
+    "caso?");
+
+QList<TField*> CamposExportados(TDataSet* ds) {
+    QList<TField*> out;
+    if (!ds) return out;
+    for (TField* f : ds->Fields())
+        if (f->Tag() != 999) out.append(f);
+    return out;
+}
+
+XlsxFormat FormatoTexto() {
+    XlsxFormat f;
+    f.numberFormat = QStringLiteral("@");
+    f.horizontal = XlsxHAlign::Left;
+    f.vertical = XlsxVAlign::Top;
+    return f;
+}
+
+XlsxFormat FormatoNumero() {
+    XlsxFormat f;
+    f.horizontal = XlsxHAlign::Right;
+    f.vertical = XlsxVAlign::Top;
+    return f;
+}
+
+class Hoja {
+public:
+    Hoja(XlsxWorkbook& libro, TModuloDatos* modulo, bool numeros)
+        : libro_(libro), modulo_(modulo), numeros_(numeros) {}
+
+    void Titulos(int fila, const QList<TField*>& campos) {
+        XlsxFormat negrita = FormatoTexto();
+        negrita.bold = true;
+        for (int c = 0; c < campos.size(); ++c) {
+            QString t;
+            Traducir(modulo_, PalabrasLegibles(campos[c]->FieldName()), QString(), QString(), t);
+            libro_.WriteString(0, fila, c, t, negrita);
+        }
+    }
+
+    void Registro(int fila, const QList<TField*>& campos) {
+        for (int c = 0; c < campos.size(); ++c) Celda(fila, c, campos[c]);
+    }
+
+private:
+    void Celda(int fila, int col, const TField* f) {
+        const TFieldType t = f->DataType();
+        if (EsCampoHora(f)) {
+            if (!f->IsNull()) libro_.WriteString(0, fila, col, TextoCampoClave(f), FormatoTexto());
+        } else if (t == ftDate || t == ftDateTime) {
+            const QDateTime v = f->AsDateTime();
+            if (!f->IsNull() && !IsZeroDate(v))
+                libro_.WriteString(0, fila, col, DateToStr(v.date()), FormatoTexto());
+        } else if (IsFloatType(t)) {
+            if (f->IsNull()) return;
+            if (numeros_ && std::isfinite(f->AsFloat()))
+                libro_.WriteNumber(0, fila, col, f->AsFloat(), FormatoNumero());
+            else
+                libro_.WriteString(0, fila, col, f->AsString().replace(u',', u'.'), FormatoTexto());
+        } else if (t == ftMemo || t == ftFmtMemo) {
+            libro_.WriteString(0, fila, col, f->AsString().replace(kCRLF, QStringLiteral("\n")),
+                               FormatoTexto());
+        } else {
+            libro_.WriteString(0, fila, col, f->AsString(), FormatoTexto());
+        }
+    }
+
+    XlsxWorkbook& libro_;
+    TModuloDatos* modulo_;
+    bool numeros_;
+};
+
+double AnchoColumna(const TField* f) {
+    switch (f->DataType()) {
+        case ftFloat:
+        case ftCurrency:
+        case ftBCD:
+            return 15;
+        case ftDateTime:
+        case ftDate:
+        case ftInteger:
+        case ftSmallint:
+            return 10;
+        case ftString:
+            return qMin(255, f->DisplayWidth());
+        case ftMemo:
+        case ftFmtMemo:
+            return 40;
+        default:
+            return qQNaN();  // the sheet's own width
+    }
+}
+
+}  // namespace
+
+bool ExportarExcel(TModuloDatos* ModuloDatos, TDataSet* Tabla, TDataSet* Detalle,
+                   const QString& ArchivoDefecto, const QString& Opciones) {
+    const bool sinDialogo = Opciones.contains(QLatin1String("SinDialogo"));
+    if (!Tabla || !Tabla->Active()) {
+        if (!sinDialogo) MensajeAdvertencia(kInactiva);
+        return false;
+    }
+    QString destino = ArchivoDefecto;
+    if (!sinDialogo) {
+        if (MensajeConfirmacion(kCerrarExcel) == QLatin1String("NO")) return false;
+        TFileDialog* d = SaveDialog1(ModuloDatos);
+        FiltroGuardado filtro(d);
+        Traducir(ModuloDatos, QStringLiteral("Introducir el Nombre del Fichero de Excel"),
+                 QString(), QString(), d->Title);
+        Traducir(ModuloDatos,
+                 QStringLiteral("Archivos Excel (*.xls)|*.XLS|Todos los Archivos (*.*)"), QString(),
+                 QString(), d->Filter);
+        d->FilterIndex = 1;
+        d->FileName = ArchivoDefecto;
+        if (!d->Execute()) return false;
+        destino = d->FileName;
+    }
+    if (Detalle && !Detalle->Active()) Detalle = nullptr;
+    TCursorEspera espera;
+    bool titulos = true;
+    if (!sinDialogo && !Opciones.contains(QLatin1String("SinFormatoCampos")))
+        titulos = MensajeConfirmacion(
+                      QStringLiteral("¿Desea incluir la definición del formato de los campos?")) !=
+                  QLatin1String("NO");
+
+    const QList<TField*> campos = CamposExportados(Tabla);
+    const QList<TField*> lineas = CamposExportados(Detalle);
+    XlsxWorkbook libro(destino);
+    QString motivo;
+    try {
+        libro.AddSheet();
+        const int columnas = int(qMax(campos.size(), lineas.size()));
+        if (columnas > 0) libro.SetColumns(0, 0, columnas - 1, qQNaN(), FormatoTexto());
+        // Without a detail dataset floats are numbers, and widths follow the types.
+        Hoja hoja(libro, ModuloDatos, Detalle == nullptr);
+        if (!Detalle)
+            for (int c = 0; c < campos.size(); ++c)
+                libro.SetColumns(
+                    0, c, c, AnchoColumna(campos[c]),
+                    IsFloatType(campos[c]->DataType()) ? FormatoNumero() : FormatoTexto());
+        TControlesInactivos inactivos(Detalle ? nullptr : Tabla);
+        int fila = 0;
+        if (!Detalle && titulos) {
+            hoja.Titulos(0, campos);
+            fila = 2;
+        }
+        for (Tabla->First(); !Tabla->Eof() && !Tabla->IsEmpty(); Tabla->Next()) {
+            if (!Detalle) {
+                hoja.Registro(fila++, campos);
+                continue;
+            }
+            ++fila;
+            if (titulos) {
+                hoja.Titulos(fila, campos);
+                fila += 2;
+            }
+            hoja.Registro(fila++, campos);
+            ++fila;
+            if (titulos) hoja.Titulos(fila++, lineas);
+            for (Detalle->First(); !Detalle->Eof() && !Detalle->IsEmpty(); Detalle->Next())
+                hoja.Registro(fila++, lineas);
+        }
+        libro.Save();
+    } catch (const EOutputError& e) {
+        motivo = e.Message();
+    }
+    if (!motivo.isEmpty()) {
+        if (!sinDialogo)
+            MensajeAdvertencia(QStringLiteral("¡No ha sido posible grabar el archivo!. Motivo: ") +
+                               motivo);
+        return false;
+    }
+    if (!sinDialogo) {
+        QString aviso;
+        Traducir(ModuloDatos, QStringLiteral("El archivo ha sido guardado en $Fichero"),
+                 QStringLiteral("Fichero=") + libro.FileName(), QString(), aviso);
+        MensajeInformacion(aviso);
+    }
+    return true;
+}

@@ -1,0 +1,348 @@
+#include "gene/session/genediag.h"
+
+#include <sys/vfs.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+#include <QUuid>
+#include <memory>
+
+#include "db/database.h"
+#include "gene/dialogs/genedeta.h"
+#include "gene/session/geneform.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_servicios.h"
+#include "gene/data/genereloj.h"
+#include "gene/data/mensajes.h"
+#include "gene/session/sesion.h"
+#include "io/paths.h"
+#include "io/textfile.h"
+
+TfGENEDIAG* fGENEDIAG = nullptr;
+TComprobacionesDiagnostico GanchoComprobacionesDiagnostico =
+    static_cast<TComprobacionesDiagnostico>(&ComprobarInstalacion);
+
+namespace {
+long TipoSistemaArchivos(const QString& Carpeta) {
+    struct statfs datos {};
+    if (statfs(QFile::encodeName(Carpeta).constData(), &datos) != 0) return 0;
+    return long(datos.f_type);
+}
+QDateTime RelojLocal() {
+    return QDateTime::currentDateTimeUtc();
+}
+}  // namespace
+
+TTipoSistemaArchivos GanchoTipoSistemaArchivos = &TipoSistemaArchivos;
+QDateTime (*GanchoRelojLocal)() = &RelojLocal;
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kTitulo = QStringLiteral("Diagnóstico de la Instalación");
+
+// The first "Nombre=" line of the settings file, whatever its section.
+QString ValorConfiguracion(const QString& Nombre) {
+    QString texto;
+    if (!ReadTextFile(ArchivoConfiguracion, texto)) return QString();
+    const QString prefijo = Nombre + QLatin1Char('=');
+    for (const QString& linea : texto.split(QLatin1Char('\n')))
+        if (linea.startsWith(prefijo)) return linea.mid(prefijo.size()).trimmed();
+    return QString();
+}
+
+QString Seccion(const QString& Encabezado, const QStringList& Lineas, const QString& Vineta) {
+    QString s = Encabezado + kCrLf + kCrLf;
+    for (const QString& l : Lineas) s += Vineta + l + kCrLf;
+    return s;
+}
+
+}  // namespace
+
+QString TextoDiagnostico(const THallazgosDiagnostico& h) {
+    QStringList secciones;
+    const QString anomalias = QStringLiteral("Las siguientes anomalías han sido detectadas en ");
+    // The Windows registry and the old engine's file are this platform's
+    // configuration; the server section names the server in use.
+    if (!h.Registro.isEmpty())
+        secciones << Seccion(anomalias + QStringLiteral("la configuración de la instalación:"),
+                             h.Registro, QStringLiteral(" - "));
+    if (!h.ConfiguracionBDE.isEmpty())
+        secciones << Seccion(
+            anomalias + QStringLiteral("la configuración del motor de base de datos:"),
+            h.ConfiguracionBDE, QStringLiteral(" - "));
+    if (!h.SistemaOperativo.isEmpty())
+        secciones << Seccion(anomalias + QStringLiteral("el Sistema Operativo: "),
+                             h.SistemaOperativo, QString());
+    if (!h.SQLServer.isEmpty())
+        secciones << anomalias +
+                         (TipoBaseDatos == QLatin1String("SQL Generica")
+                              ? QStringLiteral("PostgreSQL")
+                              : QStringLiteral("Microsoft SQL Server")) +
+                         QStringLiteral(" y deben ser reconfiguradas manualmente: ") + kCrLf +
+                         kCrLf + h.SQLServer.join(QString());
+    return secciones.join(kCrLf + kCrLf);
+}
+
+namespace {
+
+// The journal mode of a SQLite file, set first to Nuevo when given; empty
+// when the file cannot be read.
+QString ModoDiario(const QString& Archivo, const QString& Nuevo = QString()) {
+    const QString nombre = QStringLiteral("diagnostico-") + QUuid::createUuid().toString();
+    QString modo;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nombre);
+        db.setDatabaseName(Archivo);
+        if (Nuevo.isEmpty()) db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (db.open()) {
+            QSqlQuery q(db);
+            if (q.exec(QStringLiteral("PRAGMA journal_mode") +
+                       (Nuevo.isEmpty() ? QString() : QLatin1Char('=') + Nuevo)) &&
+                q.next())
+                modo = q.value(0).toString().toLower();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(nombre);
+    return modo;
+}
+
+// The installation's SQLite folders: the general one and each company's.
+QStringList CarpetasSqlite() {
+    QStringList l;
+    const QString general = NativePath(PathBaseDatosGeneral);
+    if (general.isEmpty() || !QFileInfo(general).isDir()) return l;
+    l << general;
+    static const QRegularExpression numero(QStringLiteral("^[0-9]+$"));
+    const QDir dir(general);
+    for (const QString& c : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
+        if (numero.match(c).hasMatch()) l << dir.filePath(c);
+    return l;
+}
+
+TDatabase* BasePostgreSQL() {
+    TDatabase* db = fGENEINIC ? fGENEINIC->Database : nullptr;
+    return db && db->Connected() && db->engine() == Engine::Postgres ? db : nullptr;
+}
+
+using TReparaciones = QList<std::function<void()>>;
+
+void ComprobarSqlite(THallazgosDiagnostico& h, TReparaciones* r) {
+    for (const QString& c : CarpetasSqlite()) h.ConfiguracionBDE << ComprobarCarpetaSqlite(c, r);
+}
+
+void ComprobarPostgreSQL(THallazgosDiagnostico& h, TReparaciones*) {
+    TDatabase* db = BasePostgreSQL();
+    if (!db) return;
+    bool ok = false;
+    int minimo = ValorConfiguracion(QStringLiteral("MinimoConexionesPostgreSQL")).toInt(&ok);
+    if (!ok || minimo <= 0) minimo = 100;
+    try {
+        const int maximo = db->Scalar(QStringLiteral("SHOW max_connections")).toInt();
+        const QString codificacion = db->Scalar(QStringLiteral("SHOW server_encoding")).toString();
+        // The fourth section joins its findings as they come: each ends its line.
+        for (const QString& l : ComprobarServidorPostgreSQL(maximo, codificacion, minimo))
+            h.SQLServer << l + kCrLf;
+    } catch (const std::exception& e) {
+        h.SQLServer << QStringLiteral(
+                           "No se puede consultar la configuración del servidor. "
+                           "Motivo: ") +
+                           QString::fromUtf8(e.what()) + kCrLf;
+    }
+}
+
+void ComprobarRelojServidor(THallazgosDiagnostico& h, TReparaciones*) {
+    TDatabase* db = BasePostgreSQL();
+    if (!db) return;
+    try {
+        const double segundos =
+            db->Scalar(QStringLiteral("SELECT EXTRACT(EPOCH FROM clock_timestamp())")).toDouble();
+        h.SistemaOperativo << ComprobarReloj(
+            GanchoRelojLocal(), QDateTime::fromMSecsSinceEpoch(qint64(segundos * 1000), Qt::UTC));
+    } catch (const std::exception&) {
+        // A server that cannot be asked was reported by the check before.
+    }
+}
+
+void ComprobarProgramas(THallazgosDiagnostico& h, TReparaciones*) {
+    h.SistemaOperativo << ComprobarProgramasExternos();
+}
+
+void ComprobarAgenteSQLServer(THallazgosDiagnostico& h, TReparaciones*) {
+    // The agent that makes the periodic backups: not in the Express edition.
+    if (VersionServidorSQL.contains(QLatin1String("Express Edition"))) return;
+    if (ValorConfiguracion(QStringLiteral("NombreServicioAgenteMSSQL")).isEmpty())
+        h.SQLServer << QStringLiteral(
+                           "No tiene configurado el sistema de alerta sobre la actividad "
+                           "del Agente de SQL Server (Gestor de Aplicaciones/Configuración/"
+                           "Configuración de Sistema/Microsoft SQL Server)") +
+                           kCrLf;
+    // A named service's state is read from the Windows service manager,
+    // which this platform lacks: it is not reported.
+}
+
+// The checks: the mode that runs each, the engine it applies to (any when
+// empty), and the check.
+struct Comprobacion {
+    const char* modo;
+    const char* motor;
+    void (*comprobar)(THallazgosDiagnostico&, TReparaciones*);
+};
+const Comprobacion kComprobaciones[] = {
+    {"Configuracion", "Paradox", &ComprobarSqlite},
+    {"Configuracion", "", &ComprobarProgramas},
+    {"MotorBaseDatos", "SQL Generica", &ComprobarRelojServidor},
+    {"MotorBaseDatos", "SQL Generica", &ComprobarPostgreSQL},
+    {"MotorBaseDatos", "Microsoft SQL Server", &ComprobarAgenteSQLServer},
+};
+
+}  // namespace
+
+QStringList ComprobarCarpetaSqlite(const QString& Carpeta, TReparaciones* Reparaciones) {
+    QStringList l;
+    const QString carpeta = NativePath(Carpeta);
+    if (carpeta.isEmpty() || !QFileInfo(carpeta).isDir()) return l;
+    // Statfs's magic numbers of the network file systems.
+    const long tipo = GanchoTipoSistemaArchivos(carpeta);
+    const QString red = tipo == 0x6969                        ? QStringLiteral("NFS")
+                        : tipo == 0x517B                      ? QStringLiteral("SMB")
+                        : (tipo & 0xFFFFFFFFL) == 0xFF534D42L ? QStringLiteral("CIFS")
+                        : (tipo & 0xFFFFFFFFL) == 0xFE534D42L ? QStringLiteral("SMB2")
+                                                              : QString();
+    if (!red.isEmpty())
+        l << QStringLiteral("La carpeta ") + carpeta +
+                 QStringLiteral(" está en una unidad de red (") + red +
+                 QStringLiteral("): sus bloqueos de archivos no son fiables para varios usuarios.");
+    {
+        QTemporaryFile prueba(carpeta + QStringLiteral("/diagnostico-XXXXXX"));
+        if (!prueba.open())
+            l << QStringLiteral("El usuario no puede escribir en la carpeta ") + carpeta +
+                     QLatin1Char('.');
+    }
+    const QString archivo = JoinPath(carpeta, QString::fromLatin1(kDatabaseFileName));
+    if (QFileInfo(archivo).isFile()) {
+        const QString modo = ModoDiario(archivo);
+        // The program sets WAL itself, so that several sessions share the file.
+        if (modo != QLatin1String("wal")) {
+            l << QStringLiteral("El archivo ") + archivo +
+                     QStringLiteral(" no está en modo WAL (journal_mode=") + modo +
+                     QStringLiteral(").");
+            if (Reparaciones)
+                Reparaciones->append([archivo] { ModoDiario(archivo, QStringLiteral("WAL")); });
+        }
+    }
+    return l;
+}
+
+QStringList ComprobarServidorPostgreSQL(int MaximoConexiones, const QString& Codificacion,
+                                        int MinimoConexiones) {
+    QStringList l;
+    if (MaximoConexiones < MinimoConexiones)
+        l << QStringLiteral(
+                 "El valor max_connections=%1 del servidor no es correcto (debería ser "
+                 ">= %2).")
+                 .arg(MaximoConexiones)
+                 .arg(MinimoConexiones);
+    if (Codificacion.compare(QLatin1String("UTF8"), Qt::CaseInsensitive) != 0)
+        l << QStringLiteral("El valor server_encoding=") + Codificacion +
+                 QStringLiteral(" del servidor no es correcto (debería ser UTF8).");
+    return l;
+}
+
+QStringList ComprobarReloj(const QDateTime& Local, const QDateTime& Servidor) {
+    const qint64 diferencia = Local.secsTo(Servidor);
+    if (qAbs(diferencia) <= 60) return {};
+    return {QStringLiteral("El reloj de este equipo difiere en %1 segundos del reloj del servidor "
+                           "de base de datos.")
+                .arg(qAbs(diferencia))};
+}
+
+QStringList ComprobarProgramasExternos() {
+    QStringList l;
+    const struct {
+        const char* programa;
+        const char* uso;
+    } programas[] = {{"lp", "la impresión"},
+                     {"soffice", "los documentos de Word y su conversión a PDF"}};
+    for (const auto& p : programas)
+        if (QStandardPaths::findExecutable(QLatin1String(p.programa)).isEmpty())
+            l << QStringLiteral("No se encuentra el programa ") + QLatin1String(p.programa) +
+                     QStringLiteral(", necesario para ") + QString::fromUtf8(p.uso) +
+                     QLatin1Char('.');
+    return l;
+}
+
+void ComprobarInstalacion(const QString& Modo, THallazgosDiagnostico& Hallazgos) {
+    ComprobarInstalacion(Modo, Hallazgos, nullptr);
+}
+
+void ComprobarInstalacion(const QString& Modo, THallazgosDiagnostico& Hallazgos,
+                          TReparaciones* Reparaciones) {
+    for (const Comprobacion& c : kComprobaciones) {
+        if (!Modo.contains(QLatin1String(c.modo))) continue;
+        if (*c.motor && TipoBaseDatos != QLatin1String(c.motor)) continue;
+        // Only the configuration mode offers repairs.
+        c.comprobar(Hallazgos, QLatin1String(c.modo) == QLatin1String("Configuracion")
+                                   ? Reparaciones
+                                   : nullptr);
+    }
+}
+
+TfGENEDIAG::TfGENEDIAG(QWidget* owner) : TForm(owner) {
+    setObjectName(QStringLiteral("fGENEDIAG"));
+    setCaption(kTitulo);
+    setPosition(poScreenCenter);
+    setKeyPreview(true);
+    resize(320, 120);
+    OnClose = [](QObject*, TCloseAction& Action) { Action = caFree; };
+    OnActivate = [this](QObject*) { update(); };
+    OnKeyDown = [this](QObject*, int& Key, TShiftState Shift) {
+        if (fGENEINIC) TeclaPulsadaFormulario(fGENEINIC, this, Key, Shift);
+    };
+    OnKeyPress = [this](QObject*, QChar& Key) {
+        if (fGENEINIC) TeclaPresionadaFormulario(fGENEINIC, this, Key);
+    };
+    fGENEDIAG = this;
+}
+
+TfGENEDIAG::~TfGENEDIAG() {
+    if (fGENEDIAG == this) fGENEDIAG = nullptr;
+}
+
+bool TfGENEDIAG::DiagnosticoInstalacion(const QString& Modo) {
+    THallazgosDiagnostico hallazgos;
+    TReparaciones reparaciones;
+    if (GanchoComprobacionesDiagnostico ==
+        static_cast<TComprobacionesDiagnostico>(&ComprobarInstalacion))
+        ComprobarInstalacion(Modo, hallazgos, &reparaciones);
+    else if (GanchoComprobacionesDiagnostico)
+        GanchoComprobacionesDiagnostico(Modo, hallazgos);
+    const QString informe = TextoDiagnostico(hallazgos);
+    if (informe.isEmpty()) return true;
+    MostrarDetalle(informe, kTitulo, QString());
+    // Only what the program can set is offered, in the configuration mode.
+    if (!reparaciones.isEmpty() && Modo.contains(QLatin1String("Configuracion")) &&
+        MensajeConfirmacion(QStringLiteral("¿Desea que la aplicación reconfigure la instalación ") +
+                            kCrLf +
+                            QStringLiteral("intentando subsanar las anomalías detectadas?")) ==
+            QLatin1String("SI")) {
+        TCursorEspera reloj;
+        for (const auto& r : reparaciones) r();
+    }
+    return false;
+}
+
+int EjecutarDiagnostico(TfGENEINIC*, const QString& Modo) {
+    std::unique_ptr<TfGENEDIAG> forma(NewForm<TfGENEDIAG>());
+    return forma->DiagnosticoInstalacion(Modo) ? 1 : 0;
+}
+
+void InstalarDiagnostico() {
+    GanchoDiagnosticoInstalacion = &EjecutarDiagnostico;
+}

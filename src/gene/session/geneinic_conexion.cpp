@@ -1,0 +1,662 @@
+// The session's databases: connection parameters from the alias file, the
+// per-company database names, company and alternate connections, database
+// creation, and the small services the connections need (login password
+// scrambling, the user's name, the network adapter, error classification).
+
+#include "gene/session/geneinic_conexion.h"
+
+#include <pwd.h>
+#include <unistd.h>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <stdexcept>
+
+#include "db/database.h"
+#include "db/dataset.h"
+#include "db/dberror.h"
+#include "gene/session/geneinic.h"
+#include "gene/data/genesist.h"
+#include "gene/data/mensajes.h"
+#include "gene/session/sesion.h"
+#include "io/inifile.h"
+#include "io/paths.h"
+
+namespace {
+
+// The fixed key of the stored login password. Changing it makes existing
+// settings files unreadable.
+const QString kClave = QStringLiteral("mabrel");
+
+bool EsSqlite() {
+    return MotorActual() == Engine::Sqlite;
+}
+
+}  // namespace
+
+void NombrarBaseDatosSesion(TDatabase* d, const QString& nombre) {
+    d->setDatabaseName(nombre);
+    // The component's name keeps naming it whatever database it points at.
+    if (nombre.compare(d->objectName(), Qt::CaseInsensitive) != 0)
+        TSession::instance().AddAlias(d->objectName(), nombre);
+}
+
+TDatabase* CrearBaseDatosSesion(QObject* owner, const QString& nombreComponente) {
+    auto* db = new TDatabase(owner);
+    db->setObjectName(nombreComponente);
+    db->setDatabaseName(nombreComponente);
+    TSession::instance().AddDatabase(db);
+    // A lost server connection opened again: the records another user took
+    // meanwhile are no longer this session's to change. Told once the
+    // action under way is over.
+    QObject::connect(
+        db, &TDatabase::Reconnected, db,
+        [](const QStringList& bloqueos) {
+            if (bloqueos.isEmpty()) return;
+            MensajeAdvertencia(
+                QStringLiteral("¡ Se ha restablecido la conexión con el servidor de la Base de "
+                               "Datos, pero otro usuario ha bloqueado entretanto: ") +
+                bloqueos.join(QStringLiteral(", ")) +
+                QStringLiteral(" !. Vuelva a leer esos registros antes de modificarlos."));
+        },
+        Qt::QueuedConnection);
+    return db;
+}
+
+// ---------------------------------------------------------------- aliases
+
+QString ArchivoAliasActual() {
+    QString carpeta;
+    if (!ArchivoParametros.isEmpty() && QFileInfo::exists(NativePath(ArchivoParametros)))
+        carpeta = QFileInfo(NativePath(ArchivoParametros)).absolutePath();
+    else
+        carpeta =
+            DirectorioPrograma.isEmpty() ? QDir::currentPath() : NativePath(DirectorioPrograma);
+    return JoinPath(carpeta, QString::fromLatin1(kArchivoAlias));
+}
+
+QStringList ParametrosAlias(const QString& alias) {
+    if (alias.trimmed().isEmpty()) return {};
+    const QString archivo = ArchivoAliasActual();
+    if (!QFileInfo::exists(archivo)) return {};
+    QStringList valores;
+    TIniFile(archivo).ReadSectionValues(alias.trimmed(), valores);
+    return valores;
+}
+
+QString ParametroAlias(const QString& alias, const QString& nombre) {
+    for (const QString& linea : ParametrosAlias(alias)) {
+        const int igual = linea.indexOf(QLatin1Char('='));
+        if (igual > 0 && linea.left(igual).trimmed().compare(nombre, Qt::CaseInsensitive) == 0)
+            return linea.mid(igual + 1).trimmed();
+    }
+    return {};
+}
+
+TConnectionParams ParametrosConexion(TfGENEINIC* f, const QString& ubicacion, bool esGeneral) {
+    TConnectionParams p;
+    p.engine = MotorActual();
+    if (p.engine == Engine::Sqlite) {
+        p.folder = NativePath(ubicacion);
+        if (!esGeneral && f && f->DatabaseGeneral) {
+            const QString general = f->DatabaseGeneral->Params().folder;
+            if (!general.isEmpty()) p.attach.append({QStringLiteral("general"), general});
+            if (f->DatabaseTemporal && f->DatabaseTemporal->Connected())
+                p.attach.append({QStringLiteral("temporal"), f->DatabaseTemporal->Params().folder});
+        }
+        return p;
+    }
+    QString servidor = ServidorBaseDatos;
+    if (servidor.startsWith(QLatin1String("np:"), Qt::CaseInsensitive)) servidor = servidor.mid(3);
+    if (!servidor.isEmpty()) p.host = servidor;
+    p.port = PuertoBaseDatos;
+    p.user = UsuarioInicioSesion;
+    p.password = ClaveInicioSesion;
+    p.database = BaseDatosServidor;
+    p.schema = ubicacion.trimmed().toLower();
+    if (!esGeneral && f && f->DatabaseGeneral && !f->DatabaseGeneral->Params().schema.isEmpty())
+        p.searchPath = {f->DatabaseGeneral->Params().schema};
+    return p;
+}
+
+// ---------------------------------------------------------------- session services
+
+namespace {
+
+// The English text the exception translator reads: a missing database names
+// its file or schema after the code's words; a refused connection says why.
+QString MensajeIngles(const EDatabaseError& e) {
+    const bool conDetalle =
+        e.code() == DbError::DatabaseNotFound ||
+        (e.code() == DbError::ConnectionFailed && e.Message() == DbErrorText(e.code()));
+    if (conDetalle && !e.detail().isEmpty())
+        return e.Message() + QStringLiteral(": ") + e.detail().section(QLatin1Char('\n'), 0, 0);
+    return e.Message();
+}
+
+bool TraductorLoConoce(const QString& mensaje) {
+    return ClasificarExcepcion(mensaje).Texto != mensaje;
+}
+
+// The engine's own words: the message of a statement the engine refused,
+// else the first line of the detail.
+QString PalabrasMotor(const EDatabaseError& e) {
+    if (e.code() == DbError::SqlError || e.code() == DbError::General) return e.Message();
+    return e.detail().section(QLatin1Char('\n'), 0, 0).trimmed();
+}
+
+QString ConMotivo(const QString& texto, const QString& motivo) {
+    if (!motivo.isEmpty()) return texto + QStringLiteral(". Motivo: ") + motivo;
+    return texto.endsWith(QLatin1Char('!')) ? texto : texto + QLatin1Char('.');
+}
+
+// Engine errors by code. A PostgreSQL SQLSTATE has five characters, an
+// SQLite result code fewer; the texts of either vary with server language
+// and version, their codes do not.
+struct TraduccionCodigo {
+    const char* sqlite;    // extended result code, or ""
+    const char* postgres;  // SQLSTATE, or ""
+    const char* texto;
+};
+const TraduccionCodigo kPorCodigo[] = {
+    {"13", "53100",
+     "¡ No queda espacio en el disco de la Base de Datos !. Libere espacio e inténtelo de nuevo"},
+    {"", "54011", "¡ La consulta tiene demasiadas columnas !. Seleccione menos campos"},
+    {"", "22008", "¡ La fecha (u hora) está fuera del intervalo admitido !"},
+    {"", "22007", "¡ La fecha (u hora) no es válida !"},
+    {"", "22003", "¡ El número es demasiado grande para el campo !"},
+    {"18", "22001", "¡ El dato es demasiado largo para el campo !"},
+};
+
+// SQLite gives one code to many errors: these are told by their text.
+struct TraduccionTexto {
+    const char* motor;
+    const char* texto;
+};
+const TraduccionTexto kPorTextoSqlite[] = {
+    {"too many columns", "¡ La consulta tiene demasiadas columnas !. Seleccione menos campos"},
+};
+
+// What a conversion expected, by the words after "is not a valid".
+const TraduccionTexto kConversiones[] = {
+    {"integer value", "un número entero válido"},
+    {"floating point value", "un número válido"},
+    {"date and time", "una fecha y hora válidas"},
+    {"date", "una fecha válida"},
+    {"time", "una hora válida"},
+    {"boolean value", "un valor lógico válido (SI o NO)"},
+    {"value", "un valor válido"},
+};
+
+QString TraduccionConversion(const QString& mensaje) {
+    static const QRegularExpression valor(
+        QStringLiteral("^'(.*)' is not a valid (.+?)( for field '?([^']*)'?)?$"),
+        QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch m = valor.match(mensaje);
+    if (!m.hasMatch()) return {};
+    for (const TraduccionTexto& t : kConversiones) {
+        if (m.captured(2) != QLatin1String(t.motor)) continue;
+        QString texto = QStringLiteral("¡ El valor '") + m.captured(1) +
+                        QStringLiteral("' no es ") + QString::fromUtf8(t.texto);
+        if (!m.captured(4).isEmpty()) texto += QStringLiteral(" para el campo ") + m.captured(4);
+        return texto + QStringLiteral(" !");
+    }
+    return {};
+}
+
+}  // namespace
+
+QString MensajeExcepcionBaseDatos(const EDatabaseError& e) {
+    // The table's own texts stay its own; what it does not know is told in
+    // Spanish where the code says what it is.
+    const QString mensaje = MensajeIngles(e);
+    if (TraductorLoConoce(mensaje)) return mensaje;
+    const QString traduccion = TraduccionErrorBaseDatos(e);
+    return traduccion.isEmpty() ? mensaje : traduccion;
+}
+
+QString TraduccionErrorBaseDatos(const EDatabaseError& e) {
+    const QString codigo = e.engineCode();
+    const bool postgres = codigo.size() == 5;
+    const QString motor = PalabrasMotor(e);
+    if (!codigo.isEmpty()) {
+        for (const TraduccionCodigo& t : kPorCodigo) {
+            if (codigo != QLatin1String(postgres ? t.postgres : t.sqlite)) continue;
+            // SQLite names the database file after its words.
+            if (!postgres && TraductorLoConoce(e.Message()))
+                return TraducirMensajeMotor(QStringLiteral("TRADUCIR: ") + e.Message());
+            return ConMotivo(QString::fromUtf8(t.texto), motor);
+        }
+        if (!postgres)
+            for (const TraduccionTexto& t : kPorTextoSqlite)
+                if (motor.contains(QLatin1String(t.motor)))
+                    return ConMotivo(QString::fromUtf8(t.texto), motor);
+    }
+    switch (e.code()) {
+        case DbError::UnsupportedEngine: {
+            if (e.Message() != DbErrorText(e.code())) return {};
+            QString tipo = e.detail().section(QLatin1Char('\n'), 0, 0);
+            tipo.remove(QRegularExpression(QStringLiteral("^TipoBaseDatos:\\s*")));
+            return QStringLiteral("¡ El tipo de base de datos \"") + tipo +
+                   QStringLiteral(
+                       "\" no está disponible !. Indique en TipoBaseDatos \"Paradox\" o "
+                       "\"SQL Generica\".");
+        }
+        case DbError::FieldNotFound: {
+            static const QRegularExpression campo(QStringLiteral("^Field '(.*)' not found$"));
+            const QRegularExpressionMatch m = campo.match(e.Message());
+            if (!m.hasMatch()) return {};
+            return ConMotivo(QStringLiteral("¡ El campo '") + m.captured(1) +
+                                 QStringLiteral("' no existe !. Compruebe la estructura de la "
+                                                "tabla o de la consulta"),
+                             PalabrasMotor(e));
+        }
+        case DbError::InvalidValue:
+            return TraduccionConversion(e.Message());
+        default:
+            return {};
+    }
+}
+
+QString MotivoError(const std::exception& e) {
+    const auto* d = dynamic_cast<const EDatabaseError*>(&e);
+    if (!d) return QString::fromUtf8(e.what());
+    const QString traduccion = TraduccionErrorBaseDatos(*d);
+    return traduccion.isEmpty() ? d->Message() : traduccion;
+}
+
+QString TextoErrorBaseDatos(const std::exception& e) {
+    if (auto* d = dynamic_cast<const EDatabaseError*>(&e)) {
+        // What the exception translator knows is told in its words.
+        const QString mensaje = MensajeIngles(*d);
+        const ClasificacionExcepcion c = ClasificarExcepcion(mensaje);
+        if (c.Texto != mensaje && c.Clase != QLatin1String("IGNORAR") &&
+            c.Clase != QLatin1String("BLOB"))
+            return TraducirMensajeMotor(c.Texto);
+        const QString traduccion = TraduccionErrorBaseDatos(*d);
+        if (!traduccion.isEmpty()) return traduccion;
+        // The code's standard text says little ("Path not found"); the detail
+        // names what was not found or the engine's own words.
+        if (!d->detail().isEmpty() && d->detail() != d->Message())
+            return d->Message() + QStringLiteral(": ") + d->detail();
+        return d->Message();
+    }
+    return QString::fromUtf8(e.what());
+}
+
+bool EsErrorTablaInexistente(const QString& Mensaje) {
+    const auto tiene = [&Mensaje](const char* t) {
+        return Mensaje.contains(QLatin1String(t), Qt::CaseInsensitive);
+    };
+    return tiene("Table does not exist") || tiene("Table unknown") || tiene("no such table") ||
+           (tiene("relation") && tiene("does not exist")) || tiene("Invalid object name");
+}
+
+void NombreUsuarioWindows(QString& Nombre) {
+    Nombre.clear();
+    if (const passwd* pw = getpwuid(geteuid()); pw && pw->pw_name)
+        Nombre = QString::fromLocal8Bit(pw->pw_name);
+    if (Nombre.isEmpty()) Nombre = qEnvironmentVariable("USER");
+    if (Nombre.isEmpty()) Nombre = QStringLiteral("Unknown");
+    Nombre = Nombre.left(255);
+}
+
+void DireccionAdaptadorRed(const QString& Opciones, QString& Direccion) {
+    Direccion.clear();
+    const bool sinSeparadores = Opciones.contains(QLatin1String("SinSeparadores"));
+    QDir red(QStringLiteral("/sys/class/net"));
+    for (const QString& nombre : red.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        QFile f(red.filePath(nombre + QStringLiteral("/address")));
+        if (!f.open(QIODevice::ReadOnly)) continue;
+        const QString mac = QString::fromLatin1(f.readAll()).trimmed().toUpper();
+        QString hex = mac;
+        hex.remove(QLatin1Char(':'));
+        if (hex.size() != 12 || hex.count(QLatin1Char('0')) == 12) continue;
+        Direccion = sinSeparadores ? hex : mac.split(QLatin1Char(':')).join(QLatin1Char('-'));
+        return;
+    }
+}
+
+void CifrarClave(const QString& Texto, QString& Resultado) {
+    Resultado.clear();
+    const QByteArray bytes = Texto.toLatin1();
+    for (int i = 1; i <= bytes.size(); ++i) {
+        const int c = static_cast<unsigned char>(bytes[i - 1]) ^ kClave[i % 6].unicode();
+        Resultado += QStringLiteral("%1").arg(c & 0xFF, 3, 10, QLatin1Char('0'));
+    }
+}
+
+void DescifrarClave(const QString& Texto, QString& Resultado) {
+    Resultado.clear();
+    QByteArray bytes;
+    for (int i = 1; i * 3 <= Texto.size(); ++i) {
+        bool ok = false;
+        int v = Texto.mid((i - 1) * 3, 3).toInt(&ok);
+        if (!ok) v = 0;
+        bytes.append(static_cast<char>((v ^ kClave[i % 6].unicode()) & 0xFF));
+    }
+    Resultado = QString::fromLatin1(bytes);
+}
+
+// ---------------------------------------------------------------- companies
+
+void NombreBaseDatosEmpresa(TfGENEINIC* f, int Codigo, QString& Nombre) {
+    Q_UNUSED(f);
+    if (EsSqlite()) {
+        Nombre = Codigo != 0 ? PathBaseDatosGeneral + QLatin1Char('\\') + QString::number(Codigo)
+                             : PathBaseDatosGeneral;
+    } else {
+        Nombre = Codigo != 0 ? AliasBaseDatos + QString::number(Codigo) : AliasBaseDatos;
+    }
+}
+
+QString NombreBaseDatosEmpresa(TfGENEINIC* f, int Codigo) {
+    QString n;
+    NombreBaseDatosEmpresa(f, Codigo, n);
+    return n;
+}
+
+void NombreBaseDatosTabla(TfGENEINIC* f, const QString& NombreTabla, QString& NombreBaseDatos) {
+    TDatabase* d = EsTablaGeneral(NombreTabla) ? f->DatabaseGeneral : f->Database;
+    NombreBaseDatos = d->DatabaseName();
+}
+
+namespace {
+
+// Closes a session database and opens it on another location under a new
+// name. Raises what Open raises; the database stays closed then.
+void Reconectar(TfGENEINIC* f, TDatabase* d, const QString& nombre, bool esGeneral) {
+    d->Close();
+    NombrarBaseDatosSesion(d, nombre);
+    d->Params() = ParametrosConexion(f, nombre, esGeneral);
+    d->Open();
+}
+
+}  // namespace
+
+// True when the engine says the database at this location does not exist (and
+// could be created there): SQLite, the folder is there and the file is not;
+// PostgreSQL, the server answers and the schema is missing.
+bool BaseDatosInexistente(TfGENEINIC* f, const QString& ubicacion, bool esGeneral) {
+    const TConnectionParams p = ParametrosConexion(f, ubicacion, esGeneral);
+    if (p.engine == Engine::Sqlite) {
+        const QString carpeta = NativePath(ubicacion);
+        return !carpeta.isEmpty() && QFileInfo(carpeta).isDir() &&
+               !QFileInfo::exists(JoinPath(carpeta, QString::fromLatin1(kDatabaseFileName)));
+    }
+    if (p.engine != Engine::Postgres) return false;
+    try {
+        return !TDatabase::DatabaseExists(p);
+    } catch (const std::exception&) {
+        return false;  // a server that does not answer says nothing about the schema
+    }
+}
+
+// ---------------------------------------------------------------- creation marks
+
+namespace {
+
+// The general database's record of what was created once and must never be
+// made again empty: the companies whose database was made, and the users
+// table once it held users.
+const QString kTablaMarcas = QStringLiteral("CREACION");
+const QString kMarcaEmpresa = QStringLiteral("EMPRESA");
+const QString kMarcaUsuarios = QStringLiteral("USUARIO");
+
+TDatabase* BaseMarcas(TfGENEINIC* f) {
+    TDatabase* g = f ? f->DatabaseGeneral : nullptr;
+    if (!g || !g->Connected() || g->engine() == Engine::SqlServer) return nullptr;
+    return g;
+}
+
+bool HayMarca(TfGENEINIC* f, const QString& Objeto, int Codigo) {
+    TDatabase* g = BaseMarcas(f);
+    if (!g || !g->TableExists(kTablaMarcas)) return false;
+    return g->Scalar(QStringLiteral("SELECT COUNT(*) FROM ") + kTablaMarcas +
+                         QStringLiteral(" WHERE Objeto = ? AND Codigo = ?"),
+                     {Objeto, Codigo})
+               .toInt() > 0;
+}
+
+void CrearTablaMarcas(TDatabase* g) {
+    try {
+        g->Execute(QStringLiteral("CREATE TABLE IF NOT EXISTS ") + kTablaMarcas +
+                   QStringLiteral(" (Objeto VARCHAR(20) NOT NULL, Codigo INTEGER NOT NULL, "
+                                  "PRIMARY KEY (Objeto, Codigo))"));
+    } catch (const EDatabaseError&) {
+        // PostgreSQL refuses the second of two sessions making it at once.
+        g->InvalidateCatalog();
+        if (!g->TableExists(kTablaMarcas)) throw;
+    }
+    g->InvalidateCatalog();
+}
+
+void PonerMarca(TfGENEINIC* f, const QString& Objeto, int Codigo) {
+    TDatabase* g = BaseMarcas(f);
+    if (!g) return;
+    if (!g->TableExists(kTablaMarcas)) CrearTablaMarcas(g);
+    if (HayMarca(f, Objeto, Codigo)) return;
+    try {
+        g->Execute(QStringLiteral("INSERT INTO ") + kTablaMarcas +
+                       QStringLiteral(" (Objeto, Codigo) VALUES (?, ?)"),
+                   {Objeto, Codigo});
+    } catch (const EDatabaseError& e) {
+        // A session starting at the same time put it first.
+        if (e.code() != DbError::KeyViolation) throw;
+    }
+}
+
+// The first line of a missing database's detail: the file or schema.
+QString UbicacionPerdida(const EDatabaseError& e) {
+    const QString ubicacion = e.detail().section(QLatin1Char('\n'), 0, 0);
+    return ubicacion.isEmpty() ? QString() : QStringLiteral(" (") + ubicacion + QLatin1Char(')');
+}
+
+}  // namespace
+
+bool EmpresaCreada(TfGENEINIC* f, int Codigo) {
+    return HayMarca(f, kMarcaEmpresa, Codigo);
+}
+
+void MarcarEmpresaCreada(TfGENEINIC* f, int Codigo) {
+    if (Codigo > 0) PonerMarca(f, kMarcaEmpresa, Codigo);
+}
+
+bool UsuariosDefinidos(TfGENEINIC* f) {
+    return HayMarca(f, kMarcaUsuarios, 0);
+}
+
+void MarcarUsuariosDefinidos(TfGENEINIC* f) {
+    PonerMarca(f, kMarcaUsuarios, 0);
+}
+
+void PrepararMarcasCreacion(TfGENEINIC* f, QList<int> (*EmpresasExistentes)(TfGENEINIC*)) {
+    TDatabase* g = BaseMarcas(f);
+    if (!g || g->TableExists(kTablaMarcas)) return;
+    // An installation older than the marks: what it holds was created.
+    CrearTablaMarcas(g);
+    for (int codigo : EmpresasExistentes(f)) MarcarEmpresaCreada(f, codigo);
+    if (g->TableExists(QStringLiteral("USUARIO")) &&
+        g->Scalar(QStringLiteral("SELECT COUNT(*) FROM USUARIO")).toInt() > 0)
+        MarcarUsuariosDefinidos(f);
+}
+
+QString MotivoUsuariosPerdidos(TfGENEINIC* f) {
+    TDatabase* g = BaseMarcas(f);
+    if (!g) return QString();
+    const bool existe = g->TableExists(QStringLiteral("USUARIO"));
+    const bool conFilas =
+        existe && g->Scalar(QStringLiteral("SELECT COUNT(*) FROM USUARIO")).toInt() > 0;
+    if (conFilas) {
+        // Users kept before the marks existed count as defined.
+        if (!UsuariosDefinidos(f)) MarcarUsuariosDefinidos(f);
+        return QString();
+    }
+    if (!UsuariosDefinidos(f)) return QString();
+    return (existe ? QStringLiteral("¡ La tabla de usuarios USUARIO de la Base de Datos general "
+                                    "está vacía !")
+                   : QStringLiteral("¡ Falta la tabla de usuarios USUARIO de la Base de Datos "
+                                    "general !")) +
+           QStringLiteral(". Restáurela desde una copia de seguridad.");
+}
+
+void RechazarEmpresaPerdida(TfGENEINIC* f, int Codigo, const EDatabaseError& e) {
+    // Made once, the first time the company is chosen: one that was made and
+    // is gone is lost data, never made again empty.
+    if (e.code() != DbError::DatabaseNotFound || Codigo <= 0 || !EmpresaCreada(f, Codigo) ||
+        !BaseDatosInexistente(f, NombreBaseDatosEmpresa(f, Codigo), false))
+        return;
+    throw std::runtime_error(QString(QStringLiteral("¡ Falta la Base de Datos de la empresa ") +
+                                     QString::number(Codigo) + UbicacionPerdida(e) +
+                                     QStringLiteral(" !. Restáurela desde una copia de seguridad."))
+                                 .toStdString());
+}
+
+bool BaseDatosCreadaEntretanto(TfGENEINIC* f, const QString& ubicacion, bool esGeneral) {
+    // A session starting at the same moment made it after the engine said
+    // it was not there.
+    try {
+        return TDatabase::DatabaseExists(ParametrosConexion(f, ubicacion, esGeneral));
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void ConectarBaseDatosEmpresa(TfGENEINIC* f, int Codigo) {
+    const QString nombre = NombreBaseDatosEmpresa(f, Codigo);
+    try {
+        Reconectar(f, f->Database, nombre, false);
+    } catch (const EDatabaseError& e) {
+        // Only a database the engine says is not there is made: on SQLite
+        // the company's folder exists and holds no file. A missing folder is
+        // reported with the file it should hold.
+        if (e.code() != DbError::DatabaseNotFound) throw;
+        if (BaseDatosInexistente(f, nombre, false)) {
+            RechazarEmpresaPerdida(f, Codigo, e);
+            if (!CrearBaseDatosSQL(f, nombre)) throw;
+        } else if (!BaseDatosCreadaEntretanto(f, nombre, false)) {
+            throw;
+        }
+        Reconectar(f, f->Database, nombre, false);
+    }
+    if (Codigo > 0 && !EmpresaCreada(f, Codigo)) MarcarEmpresaCreada(f, Codigo);
+    if (MotorActual() == Engine::SqlServer) f->Database->Execute(SentenciaNivelAislamiento());
+    if (MotorActual() == Engine::SqlServer && !f->Database->InTransaction()) {
+        IniciarTransaccion(f, f->Database);
+        ConfirmarTransaccion(f, f->Database);
+    }
+}
+
+void ConectarBaseDatosAlt(TfGENEINIC* f, int Codigo, const QString& Nombre) {
+    const QString nombre = Nombre.isEmpty() ? NombreBaseDatosEmpresa(f, Codigo) : Nombre;
+    const QString baseDatos = Codigo != -1 ? NombreBaseDatosEmpresa(f, Codigo) : nombre;
+    if (f->DatabaseAlt->Connected() &&
+        f->DatabaseAlt->DatabaseName().compare(baseDatos, Qt::CaseInsensitive) == 0)
+        return;
+    Reconectar(f, f->DatabaseAlt, baseDatos, false);
+    if (MotorActual() == Engine::SqlServer) {
+        f->DatabaseAlt->Execute(SentenciaNivelAislamiento());
+        if (!f->Database->InTransaction()) {
+            IniciarTransaccion(f, f->Database);
+            ConfirmarTransaccion(f, f->Database);
+        }
+    }
+}
+
+QString SentenciaNivelAislamiento() {
+    return QStringLiteral("SET TRANSACTION ISOLATION LEVEL ") + NivelAislamientoTransaccionesMSSQL;
+}
+
+QString SentenciaIntercalacionTextos() {
+    return QStringLiteral(
+        "SELECT TOP 1 collation_name   FROM information_schema.columns   WHERE "
+        "table_name = 'TXIDIOMA'");
+}
+
+void AsignarBaseDatosEmpresa(TfGENEINIC* f, TDataSet* DataSet, int CodigoEmpresa) {
+    auto* ds = qobject_cast<TDBDataSet*>(DataSet);
+    if (!ds) return;
+    const int codigo = CodigoEmpresa == 0 ? CodigoEmpresaActual : CodigoEmpresa;
+    if (MotorActual() == Engine::SqlServer) {
+        ConectarBaseDatosAlt(f, codigo, QString());
+        ds->setDatabaseName(QLatin1Char('?') + f->DatabaseAlt->DatabaseName());
+    } else {
+        ds->setDatabaseName(QLatin1Char('?') + NombreBaseDatosEmpresa(f, codigo));
+    }
+}
+
+void CadenaConexionADO(TfGENEINIC* f, const QString& Destino, const QString& Servidor,
+                       QString& Cadena) {
+    QString servidor = Servidor.isEmpty() ? ServidorBaseDatos : Servidor;
+    servidor.remove(QLatin1String("np:"), Qt::CaseInsensitive);
+    QString catalogo;
+    if (Destino.startsWith(QLatin1Char('?')))
+        catalogo = Destino.mid(1);
+    else if (Destino == QLatin1String("DatabaseGeneral"))
+        catalogo = f->DatabaseGeneral->DatabaseName();
+    else if (Destino == QLatin1String("DatabaseAlt"))
+        catalogo = f->DatabaseAlt->DatabaseName();
+    else if (Destino.isEmpty() || Destino == QLatin1String("Database"))
+        catalogo = NombreBaseDatosEmpresa(f, CodigoEmpresaActual);
+    else
+        catalogo = Destino;
+    const QString aplicacion = QStringLiteral("Application Name=") + ProgramaEnEjecucion() +
+                               QLatin1Char('|') + CodigoUsuarioActual;
+    if (AutenticacionWindows) {
+        Cadena = QStringLiteral(
+                     "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security "
+                     "Info=False;Initial Catalog=") +
+                 catalogo + QStringLiteral(";Data Source=") + servidor + QLatin1Char(';') +
+                 aplicacion;
+    } else {
+        Cadena = QStringLiteral("Provider=SQLOLEDB.1;Persist Security Info=False;User ID=") +
+                 UsuarioInicioSesion + QStringLiteral(";Password=") + ClaveInicioSesion +
+                 QLatin1Char(';') + QStringLiteral("Connect Timeout=0;") +
+                 QStringLiteral("Initial Catalog=") + catalogo + QStringLiteral(";Data Source=") +
+                 servidor + QLatin1Char(';') + aplicacion;
+    }
+}
+
+// ---------------------------------------------------------------- creation
+
+QStringList SentenciasCrearBaseDatosSQL(const QString& Nombre) {
+    const QString intercalacion = NombreIntercalacionMSSQL.isEmpty()
+                                      ? QStringLiteral("SQL_Latin1_General_Cp1_CI_AI")
+                                      : NombreIntercalacionMSSQL;
+    return {QStringLiteral("USE master CREATE DATABASE ") + Nombre + QStringLiteral("  COLLATE ") +
+                intercalacion,
+            QStringLiteral("EXEC sp_dbcmptlevel ") + Nombre + QStringLiteral(", 80"),
+            QStringLiteral("ALTER DATABASE ") + Nombre + QStringLiteral(" SET RECOVERY SIMPLE")};
+}
+
+bool CrearBaseDatosSQL(TfGENEINIC* f, const QString& Nombre) {
+    try {
+        TConnectionParams p = ParametrosConexion(f, Nombre, true);
+        if (p.engine == Engine::SqlServer)
+            throw EDatabaseError::make(DbError::UnsupportedEngine, QString(),
+                                       EngineSettingName(p.engine));
+        TDatabase::CreateDatabase(p);
+        return true;
+    } catch (const std::exception& e) {
+        MensajeError(QStringLiteral("¡Imposible crear la base de datos ") + Nombre +
+                     QStringLiteral("!. Motivo:") + TextoErrorBaseDatos(e));
+        return false;
+    }
+}
+
+bool CrearBaseDatosEmpresa(TfGENEINIC* f, int Codigo) {
+    const QString nombre = NombreBaseDatosEmpresa(f, Codigo);
+    // A company made before is never made again (see ConectarBaseDatosEmpresa).
+    if (EmpresaCreada(f, Codigo)) return !BaseDatosInexistente(f, nombre, false);
+    if (EsSqlite()) {
+        // The company's folder is made only inside an existing general folder.
+        const QString carpeta = NativePath(nombre);
+        if (!QFileInfo(carpeta).isDir() && QFileInfo(NativePath(PathBaseDatosGeneral)).isDir())
+            QDir().mkdir(carpeta);
+    }
+    if (!CrearBaseDatosSQL(f, nombre)) return false;
+    MarcarEmpresaCreada(f, Codigo);
+    return true;
+}

@@ -1,0 +1,117 @@
+// Transactions of the session's databases. The second ("ADO") road uses the
+// same connection as the first, so one engine transaction covers both.
+
+#include <QSqlQuery>
+
+#include "db/database.h"
+#include "db/dberror.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
+#include "gene/data/mensajes.h"
+#include "gene/session/sesion.h"
+
+namespace {
+
+TDatabase* BaseOPorDefecto(TfGENEINIC* f, TDatabase* Base) {
+    if (Base) return Base;
+    return f ? f->Database : nullptr;
+}
+
+QString TextoDe(const std::exception& e) {
+    if (auto* d = dynamic_cast<const EDatabaseError*>(&e)) return d->Message();
+    return QString::fromUtf8(e.what());
+}
+
+}  // namespace
+
+bool IniciarTransaccion(TfGENEINIC* f, TDatabase* Base) {
+    TDatabase* d = BaseOPorDefecto(f, Base);
+    bool resultado = false;
+    if (d && d->InTransaction()) {
+        resultado = true;  // they do not nest: whoever started it ends it
+    } else if (d) {
+        try {
+            d->StartTransaction();
+            resultado = true;
+        } catch (const std::exception&) {
+            resultado = false;  // the caller decides what to say
+        }
+    }
+    TransaccionIniciada = resultado;
+    return resultado;
+}
+
+bool ConfirmarTransaccion(TfGENEINIC* f, TDatabase* Base) {
+    TDatabase* d = BaseOPorDefecto(f, Base);
+    if (!d || !d->InTransaction()) {
+        TransaccionIniciada = false;
+        ErrorEnTransaccion = false;
+        return true;
+    }
+    try {
+        d->Commit();
+    } catch (const std::exception& e) {
+        MensajeAdvertencia(QStringLiteral("¡No se puede finalizar la transacción!. Mensaje "
+                                          "Original: ") +
+                           TextoDe(e));
+        // The flags stay only while the engine still holds the transaction,
+        // for the caller to cancel. One the engine ended (PostgreSQL after a
+        // failed COMMIT, SQLite after rolling back by itself) is rolled back
+        // to the last statement and forgotten: a flag left set would refuse
+        // every later transaction of the session as "another one running".
+        if (d->InTransaction()) return false;
+        if (d->Connected()) {
+            try {
+                QSqlQuery q(d->connection());
+                q.exec(QStringLiteral("ROLLBACK"));
+            } catch (const std::exception&) {
+                // Nothing is left to roll back on a connection that is gone.
+            }
+        }
+        TransaccionIniciada = false;
+        ErrorEnTransaccion = false;
+        return false;
+    }
+    TransaccionIniciada = false;
+    ErrorEnTransaccion = false;
+    return true;
+}
+
+bool CancelarTransaccion(TfGENEINIC* f, TDatabase* Base) {
+    TDatabase* d = BaseOPorDefecto(f, Base);
+    if (!d || !d->InTransaction()) {
+        TransaccionIniciada = false;
+        ErrorEnTransaccion = false;
+        return true;
+    }
+    try {
+        d->Rollback();
+    } catch (const std::exception&) {
+        MensajeAdvertencia(QStringLiteral("¡No se puede finalizar la transacción!"));
+        return false;
+    }
+    TransaccionIniciada = false;
+    ErrorEnTransaccion = false;
+    return true;
+}
+
+TGuardaTransaccion::TGuardaTransaccion(TfGENEINIC* f, TDatabase* Base)
+    : f_(f), base_(BaseOPorDefecto(f, Base)) {
+    if (base_ && base_->InTransaction()) {
+        activa_ = true;
+        return;
+    }
+    propia_ = activa_ = IniciarTransaccion(f_, base_);
+}
+
+TGuardaTransaccion::~TGuardaTransaccion() {
+    if (propia_ && base_ && base_->InTransaction()) CancelarTransaccion(f_, base_);
+}
+
+bool TGuardaTransaccion::Confirmar() {
+    if (!activa_) return false;
+    if (!propia_) return true;
+    const bool ok = ConfirmarTransaccion(f_, base_);
+    if (ok) propia_ = false;
+    return ok;
+}

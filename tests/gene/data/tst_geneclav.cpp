@@ -1,0 +1,419 @@
+// Record keys and dataset services on both engines: key strings with a time
+// field, existence and reading by key with bad keys, the next code of a
+// numeric and a text counter, the record clipboard, distinct values,
+// deleting the shown records, listings and electronic documents.
+
+#include <QtTest>
+
+#include "db/dberror.h"
+#include "db/field.h"
+#include "db/query.h"
+#include "db/table.h"
+#include "gene/data/geneclav.h"
+#include "gene/data/genemens.h"
+#include "gene/data/genemodu.h"
+#include "gene/session/sesion.h"
+#include "gene/registros_prueba.h"
+#include "support/dbfixture.h"
+#include "support/instalacion.h"
+
+namespace {
+
+OpcionesInstalacion conEmpresa() {
+    OpcionesInstalacion o;
+    o.empresaActual = 1;
+    return o;
+}
+
+void llenarLineas() {
+    for (const char* fila :
+         {"7, 1, 'uno', 10.5", "7, 2, 'dos', 20", "7, 5, 'cinco', 0", "8, 1, 'O''Brien', 3"})
+        QCOMPARE(Sql(QStringLiteral("INSERT INTO LINEAS (CodigoOperario, Linea, Texto, Importe) "
+                                    "VALUES (") +
+                     QLatin1String(fila) + QLatin1Char(')')),
+                 QString());
+}
+
+// An installation with company 1, its data module and LINEAS filled and open.
+struct Escenario {
+    explicit Escenario(Engine motor) : inst(motor, conEmpresa()) {
+        CrearLineas();
+        llenarLineas();
+        t = AbrirTablaPrueba(QStringLiteral("LINEAS"));
+    }
+    TestInstalacion inst;
+    TModuloDatos modulo;
+    std::unique_ptr<TTable> t;
+};
+
+// FICHAJE: a key with a time of day whose name has "hora" in lower case.
+void crearFichajes() {
+    CrearTablaPrueba(QStringLiteral("FICHAJE"),
+                     {{QStringLiteral("CodigoOperario"), ftSmallint, 0, true},
+                      {QStringLiteral("horaEntrada"), ftDateTime, 0, true},
+                      {QStringLiteral("Puerta"), ftString, 10, false}},
+                     {QStringLiteral("CodigoOperario"), QStringLiteral("horaEntrada")});
+    auto t = AbrirTablaPrueba(QStringLiteral("FICHAJE"));
+    t->Append();
+    t->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(7);
+    t->FieldByName(QStringLiteral("horaEntrada"))
+        ->setAsDateTime(QDateTime(QDate(1899, 12, 30), QTime(10, 30)));
+    t->FieldByName(QStringLiteral("Puerta"))->setAsString(QStringLiteral("Norte"));
+    t->Post();
+}
+
+// The listing designer as the tests see it: what it was given.
+struct Listado {
+    int llamadas = 0;
+    QStringList filas;
+    QString opciones;
+    bool fuenteFija = false;
+    QString tabla;
+    QString base;
+};
+Listado listado;
+
+void listadoPrueba(TDataSet* d, const QString&, const QString&, const QString& opciones,
+                   bool fija) {
+    ++listado.llamadas;
+    listado.opciones = opciones;
+    listado.fuenteFija = fija;
+    if (auto* t = qobject_cast<TTable*>(d)) {
+        listado.tabla = t->TableName();
+        listado.base = t->DatabaseName();
+    }
+    for (d->First(); !d->Eof(); d->Next()) {
+        QStringList campos;
+        for (TField* f : d->Fields()) campos << f->AsString();
+        listado.filas << campos.join(QLatin1Char('|'));
+    }
+}
+
+}  // namespace
+
+class TestGeneClav : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup() {
+        GanchoListadoProgramable = nullptr;
+        GanchoListaValoresControl = nullptr;
+        listado = Listado();
+    }
+
+    void clavesDelRegistro_data() { AddEngineRows(); }
+    void clavesDelRegistro() {
+        QFETCH(int, engine);
+        Escenario e{Engine(engine)};
+        TModuloDatos& modulo = e.modulo;
+        TTable* t = e.t.get();
+        QVERIFY(t->Locate(QStringLiteral("CodigoOperario;Linea"), QVariantList{7, 2}, 0));
+        QString clave;
+        ClaveRegistro(&modulo, t, clave);
+        QCOMPARE(clave, QStringLiteral("7;2;"));
+        ClaveTablaRegistro(&modulo, t, clave);
+        QCOMPARE(clave, QStringLiteral("7|2"));
+        // The last line of the same employee.
+        ClaveUltimoRegistro(&modulo, t, clave);
+        QCOMPARE(clave, QStringLiteral("7;5;"));
+
+        // A query names its table after FROM.
+        TQuery q;
+        q.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
+        q.SQL().setText(QStringLiteral("SELECT * FROM LINEAS WHERE CodigoOperario = 8"));
+        q.Open();
+        ClaveRegistro(&modulo, &q, clave);
+        QCOMPARE(clave, QStringLiteral("8;1;"));
+
+        crearFichajes();
+        auto f = AbrirTablaPrueba(QStringLiteral("FICHAJE"));
+        ClaveRegistro(&modulo, f.get(), clave);
+        QCOMPARE(clave, QStringLiteral("7;10:30:00;"));
+        ClaveTablaRegistro(&modulo, f.get(), clave);
+        QCOMPARE(clave, QStringLiteral("7|10:30:00"));
+        QVERIFY(ExisteClave(&modulo, f.get(), clave.replace(QLatin1Char('|'), QLatin1Char(';'))));
+    }
+
+    void existenciaYLecturaPorClave_data() { AddEngineRows(); }
+    void existenciaYLecturaPorClave() {
+        QFETCH(int, engine);
+        Escenario e{Engine(engine)};
+        TModuloDatos& modulo = e.modulo;
+        TTable* t = e.t.get();
+        MessageSeam::clearLog();
+        QVERIFY(ExisteClave(&modulo, t, QStringLiteral("7;2;")));
+        QVERIFY(ExisteClave(&modulo, t, QStringLiteral("7;2")));
+        QVERIFY(!ExisteClave(&modulo, t, QStringLiteral("7;3;")));
+        QVERIFY(ExisteClaveTabla(&modulo, QStringLiteral("LINEAS"), QStringLiteral("8;1;")));
+        QVERIFY(!ExisteClaveTabla(&modulo, QString(), QStringLiteral("8;1;")));
+        // Keys that are no values of the key's types, or quotes: no record,
+        // no SQL error shown.
+        QVERIFY(!ExisteClave(&modulo, t, QStringLiteral("x';2;")));
+        QVERIFY(!ExisteClave(&modulo, t, QStringLiteral("7;;")));
+        QCOMPARE(MessageSeam::log().size(), 0);
+
+        QVariant datos;
+        BuscarDatosClave(&modulo, QStringLiteral("LINEAS"), QStringLiteral("8;1;"), datos,
+                         QStringLiteral("Texto;NoExiste;Importe"));
+        QCOMPARE(datos.toList(), (QVariantList{"O'Brien", "", "3"}));
+        BuscarDatosClave(&modulo, QStringLiteral("LINEAS"), QStringLiteral("7;2;"), datos,
+                         QString());
+        QCOMPARE(datos.toList().mid(0, 4), (QVariantList{"7", "2", "dos", "20"}));
+        // "Ant:": the line before 7;5 is 7;2; before 8;1 is another employee's.
+        BuscarDatosClave(&modulo, QStringLiteral("LINEAS"), QStringLiteral("7;Ant:5"), datos,
+                         QStringLiteral("Linea"));
+        QCOMPARE(datos.toList(), QVariantList{"2"});
+        BuscarDatosClave(&modulo, QStringLiteral("LINEAS"), QStringLiteral("8;Ant:1"), datos,
+                         QStringLiteral("Linea"));
+        QVERIFY(datos.isNull());
+        BuscarDatosClave(&modulo, QStringLiteral("LINEAS"), QStringLiteral("7;Ant:1"), datos,
+                         QStringLiteral("Linea"));
+        QVERIFY(datos.isNull());
+        BuscarDatosClave(&modulo, QStringLiteral("LINEAS"), QStringLiteral("9;9;"), datos,
+                         QStringLiteral("Texto"));
+        QVERIFY(datos.isNull());
+        BuscarDatosClave(&modulo, QStringLiteral("NOEXISTE"), QStringLiteral("1;"), datos,
+                         QStringLiteral("Texto"));
+        QVERIFY(datos.isNull());
+    }
+
+    void sentenciaPorClaveEnSQLServer() {
+        const QString formato = FormatoFechaSQL;
+        FormatoFechaSQL = QStringLiteral("mm/dd/yyyy");
+        const QString sql = SentenciaBuscarDatosClaveSQLServer(
+            QStringLiteral("dbo.AUSENCIA"),
+            {QStringLiteral("CodigoOperario"), QStringLiteral("Fecha"), QStringLiteral("Tipo")},
+            QStringLiteral("7;5/3/24;"), QStringLiteral("Motivo;Dias"));
+        FormatoFechaSQL = formato;
+        QCOMPARE(sql, QStringLiteral("SELECT Motivo, Dias FROM dbo.AUSENCIA WHERE "
+                                     "(CodigoOperario = '7') AND (Fecha = '03/05/2024') AND "
+                                     "(Tipo = '' OR Tipo IS NULL)"));
+    }
+
+    void siguienteCodigo_data() { AddEngineRows(); }
+    void siguienteCodigo() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), conEmpresa());
+        TModuloDatos modulo;
+        CrearLineas();
+        auto lineas = AbrirTablaPrueba(QStringLiteral("LINEAS"));
+        TTable* t = lineas.get();
+        QCOMPARE(SiguienteCodigo(&modulo, t, 1, -1, -1), 1);
+        llenarLineas();
+        t->Refresh();
+        QVERIFY(t->Locate(QStringLiteral("CodigoOperario;Linea"), QVariantList{7, 1}, 0));
+        // The lines of employee 7 only.
+        QCOMPARE(SiguienteCodigo(&modulo, t, 1, -1, -1), 6);
+        QCOMPARE(SiguienteCodigo(&modulo, t, 10, -1, -1), 15);
+        QCOMPARE(SiguienteCodigo(&modulo, t, 1, 1000, -1), 1);
+        QCOMPARE(SiguienteCodigo(&modulo, t, 1, -1, 4), 3);
+
+        // A text counter counts only whole numbers.
+        CrearTablaPrueba(QStringLiteral("CODIGOS"),
+                         {{QStringLiteral("Codigo"), ftString, 20, true}},
+                         {QStringLiteral("Codigo")});
+        for (const char* c : {"1", "12", "A7", "9X", "-3", "99999999999999999999", "7.5", " "})
+            QCOMPARE(Sql(QStringLiteral("INSERT INTO CODIGOS (Codigo) VALUES ('") +
+                         QLatin1String(c) + QStringLiteral("')")),
+                     QString());
+        auto c = AbrirTablaPrueba(QStringLiteral("CODIGOS"));
+        const QString sentencia = SentenciaSiguienteCodigo(&modulo, c.get(), -1, -1);
+        QVERIFY2(!sentencia.contains(QLatin1String("NOLOCK")), qPrintable(sentencia));
+        MessageSeam::clearLog();
+        QCOMPARE(SiguienteCodigo(&modulo, c.get(), 1, -1, -1), 13);
+        QCOMPARE(SiguienteCodigo(&modulo, c.get(), 1, 2, 11), 1);
+        QCOMPARE(SiguienteCodigo(&modulo, c.get(), 1, 2, 12), 13);
+        QCOMPARE(MessageSeam::log().size(), 0);
+    }
+
+    void volverAlRegistroYCopiarDeUnModelo_data() { AddEngineRows(); }
+    void volverAlRegistroYCopiarDeUnModelo() {
+        QFETCH(int, engine);
+        Escenario e{Engine(engine)};
+        TModuloDatos& modulo = e.modulo;
+        TTable* t = e.t.get();
+        QVERIFY(t->Locate(QStringLiteral("CodigoOperario;Linea"), QVariantList{7, 5}, 0));
+        QVariant valores;
+        ValoresClaveRegistro(&modulo, t, valores);
+        t->Close();
+        t->Open();
+        QVERIFY(LocalizarClave(&modulo, t, valores));
+        QCOMPARE(t->FieldByName(QStringLiteral("Texto"))->AsString(), QStringLiteral("cinco"));
+        QVERIFY(!LocalizarClave(&modulo, t, QVariant()));
+
+        // A new line takes the non-key fields of 8;1, then one field of 7;2.
+        t->Append();
+        t->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(9);
+        t->FieldByName(QStringLiteral("Linea"))->setAsInteger(1);
+        CopiarDatosRegistro(&modulo, t, QStringLiteral("8;1;"));
+        QCOMPARE(t->FieldByName(QStringLiteral("Texto"))->AsString(), QStringLiteral("O'Brien"));
+        QCOMPARE(t->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger(), 9);
+        CopiarCampoRegistro(&modulo, t, QStringLiteral("Importe"), QStringLiteral("7;1;"));
+        QCOMPARE(t->FieldByName(QStringLiteral("Importe"))->AsFloat(), 10.5);
+        // A model that does not exist changes nothing.
+        CopiarDatosRegistro(&modulo, t, QStringLiteral("3;3;"));
+        CopiarCampoRegistro(&modulo, t, QStringLiteral("Texto"), QStringLiteral("x;1;"));
+        QCOMPARE(t->FieldByName(QStringLiteral("Texto"))->AsString(), QStringLiteral("O'Brien"));
+        t->Post();
+        QCOMPARE(Sql(QStringLiteral("SELECT Texto FROM LINEAS WHERE CodigoOperario = 9")),
+                 QStringLiteral("O'Brien"));
+    }
+
+    void portapapelesDeRegistros() {
+        Escenario e(Engine::Sqlite);
+        TModuloDatos& modulo = e.modulo;
+        TTable* t = e.t.get();
+        QCOMPARE(Sql(QStringLiteral("UPDATE LINEAS SET Notas = 'a' || char(13, 10) || 'b' "
+                                    "WHERE Linea = 2")),
+                 QString());
+        t->Refresh();
+        QVERIFY(t->Locate(QStringLiteral("CodigoOperario;Linea"), QVariantList{7, 2}, 0));
+        QString texto;
+        TextoRegistro(&modulo, t, QStringLiteral("FormatoINI"), texto);
+        QCOMPARE(texto, QStringLiteral("CodigoOperario=7\r\nLinea=2\r\nTexto=dos\r\nImporte=20\r\n"
+                                       "Notas=a\u00B7b\r\n"));
+        TextoRegistro(&modulo, t, QString(), texto);
+        QCOMPARE(texto,
+                 QStringLiteral("CodigoOperario=7|Linea=2|Texto=dos|Importe=20|Notas=a\r\nb|"));
+
+        ValoresRegistro(&modulo, t, texto);
+        QCOMPARE(texto, QStringLiteral("7|2|dos|20|a\r\nb|"));
+        // Pasted into 8;1 without its key: the key stays.
+        QVERIFY(t->Locate(QStringLiteral("CodigoOperario;Linea"), QVariantList{8, 1}, 0));
+        AsignarValoresRegistro(&modulo, t, QStringLiteral("SinIndices"));
+        QCOMPARE(t->State(), dsEdit);
+        t->Post();
+        QCOMPARE(Sql(QStringLiteral("SELECT Texto, Importe FROM LINEAS WHERE CodigoOperario = 8")),
+                 QStringLiteral("dos|20"));
+        QCOMPARE(Sql(QStringLiteral("SELECT COUNT(*) FROM LINEAS")), QStringLiteral("4"));
+    }
+
+    void valoresDistintosConExtras() {
+        TestInstalacion inst(Engine::Sqlite, conEmpresa());
+        TModuloDatos modulo;
+        CrearLineas();
+        llenarLineas();
+        Sql(QStringLiteral("UPDATE LINEAS SET Texto = 'BA' WHERE Linea = 5"));
+        QString texto;
+        ValoresDistintos(&modulo, QStringLiteral("LINEAS"), QStringLiteral("Texto"), texto,
+                         QStringLiteral("A;dos;B;;C"));
+        // "A" is not "BA"; "dos" is there; nothing after the empty item.
+        QCOMPARE(texto, QStringLiteral("BA\r\nO'Brien\r\ndos\r\nuno\r\nA\r\nB\r\n"));
+    }
+
+    void eliminarRegistrosActivos_data() { AddEngineRows(); }
+    void eliminarRegistrosActivos() {
+        QFETCH(int, engine);
+        Escenario e{Engine(engine)};
+        TModuloDatos& modulo = e.modulo;
+        TTable* t = e.t.get();
+        t->SetRange({7}, {7});
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        QVERIFY(EliminarRegistrosActivos(&modulo, t));
+        QCOMPARE(Sql(QStringLiteral("SELECT COUNT(*) FROM LINEAS")), QStringLiteral("4"));
+
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        QVERIFY(EliminarRegistrosActivos(&modulo, t));
+        QCOMPARE(Sql(QStringLiteral("SELECT CodigoOperario FROM LINEAS")), QStringLiteral("8"));
+
+        // A record that refuses its delete stops the run.
+        t->CancelRange();
+        t->BeforeDelete = [](TDataSet*) {
+            throw EDatabaseError(DbError::General, QStringLiteral("no"));
+        };
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        MessageSeam::clearLog();
+        QVERIFY(!EliminarRegistrosActivos(&modulo, t));
+        QCOMPARE(MessageSeam::log().last().text,
+                 QStringLiteral("¡Imposible eliminar el registro!"));
+        QCOMPARE(Sql(QStringLiteral("SELECT COUNT(*) FROM LINEAS")), QStringLiteral("1"));
+    }
+
+    void listados() {
+        TestInstalacion inst(Engine::Sqlite, conEmpresa());
+        TModuloDatos modulo;
+        CrearLineas();
+        llenarLineas();
+        TQuery q;
+        q.setObjectName(QStringLiteral("Consulta"));
+        q.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
+        q.SQL().setText(QStringLiteral("SELECT Linea, Texto FROM LINEAS WHERE CodigoOperario = 7"));
+        MessageSeam::clearLog();
+        ListarDataSet(&modulo, &q, QString(), QString());
+        QCOMPARE(MessageSeam::log().last().text, QStringLiteral("No hay registros para listar"));
+
+        // Without the designer nothing is listed, and nothing is left behind.
+        q.Open();
+        ListarDataSet(&modulo, &q, QString(), QString());
+        GanchoListadoProgramable = listadoPrueba;
+        ListarDataSet(&modulo, &q, QStringLiteral("PRE"), QStringLiteral("Titulo"));
+        QCOMPARE(listado.llamadas, 1);
+        QCOMPARE(listado.filas, (QStringList{"1|uno", "2|dos", "5|cinco"}));
+        QCOMPARE(listado.opciones, QStringLiteral("CamposOrdenadosOFF"));
+        QVERIFY(listado.fuenteFija);
+        TTable copia;
+        copia.setDatabaseName(listado.base);
+        copia.setTableName(listado.tabla);
+        QVERIFY(listado.tabla.startsWith(QLatin1String("TEMP")));
+        QVERIFY(!copia.Exists());
+
+        // A query's table is listed whole.
+        listado = Listado();
+        ListarTabla(&modulo, &q);
+        QCOMPARE(listado.tabla, QStringLiteral("LINEAS"));
+        QCOMPARE(listado.filas.size(), 4);
+        QVERIFY(!listado.fuenteFija);
+    }
+
+    void documentacionElectronica_data() { AddEngineRows(); }
+    void documentacionElectronica() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), conEmpresa());
+        TModuloDatos modulo;
+        QVERIFY(!TieneDocumentacionElectronica(&modulo, QStringLiteral("LINEAS"),
+                                               QStringLiteral("7|2")));
+        QCOMPARE(Sql(QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre) "
+                                    "VALUES ('LINEAS', '7|2', 'Contrato')")),
+                 QString());
+        QVERIFY(TieneDocumentacionElectronica(&modulo, QStringLiteral("LINEAS"),
+                                              QStringLiteral("7|2")));
+        QVERIFY(!TieneDocumentacionElectronica(&modulo, QStringLiteral("LINEAS'"),
+                                               QStringLiteral("7|2")));
+    }
+
+    void valorDeLista() {
+        Escenario e(Engine::Sqlite);
+        TModuloDatos& modulo = e.modulo;
+        TTable* t = e.t.get();
+        TField* campo = t->FieldByName(QStringLiteral("Texto"));
+        QObject control;
+        // Without the data-aware controls every control is "any other".
+        QVERIFY(ValidarValorLista(&modulo, &control, campo));
+        static TListaValoresControl::Clase clase;
+        GanchoListaValoresControl = [](QObject*, TField* f, TListaValoresControl& d) {
+            d.clase = clase;
+            d.texto = f->AsString();
+            d.elementos = QStringList{QStringLiteral("uno"), QStringLiteral("Dos")};
+            d.tituloColumna = QStringLiteral("Descripción");
+            return true;
+        };
+        MessageSeam::clearLog();
+        clase = TListaValoresControl::Rejilla;
+        QVERIFY(ValidarValorLista(&modulo, &control, campo));  // "uno"
+        t->Next();
+        QVERIFY(!ValidarValorLista(&modulo, &control, campo));  // "dos": case counts
+        QCOMPARE(
+            MessageSeam::log().last().text,
+            QStringLiteral("¡ El valor \"dos\" de la columna \"Descripción\" no es correcto !"));
+        clase = TListaValoresControl::Combo;
+        QVERIFY(!ValidarValorLista(&modulo, &control, t->FieldByName(QStringLiteral("Texto"))));
+        QCOMPARE(MessageSeam::log().last().text,
+                 QStringLiteral("¡El valor \"dos\" del campo \"Texto\" no es correcto!"));
+    }
+};
+
+QTEST_MAIN(TestGeneClav)
+#include "tst_geneclav.moc"

@@ -1,0 +1,411 @@
+// Text export and import (bytes in Windows-1252, the line-break mark 0xB7,
+// a master with its lines there and back, incidents and their limits) and
+// the Excel workbook read back from the file.
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "db/datasource.h"
+#include "db/sysutils.h"
+#include "db/table.h"
+#include "gene/dialogo_modal.h"
+#include "gene/dialogs/genedeta.h"
+#include "gene/data/geneexpt.h"
+#include "gene/data/genemens.h"
+#include "gene/data/genesali_dialogos.h"
+#include "gene/registros_prueba.h"
+#include "support/instalacion.h"
+#include "support/xlsxprueba.h"
+
+namespace {
+
+const QString kStd = QStringLiteral("ConDelimitadorStd;SinDialogo");
+
+QByteArray Leer(const QString& ruta) {
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void Escribir(const QString& ruta, const QByteArray& bytes) {
+    QFile f(ruta);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+// EMPLEADO (CodigoOperario key, Nombre, Observaciones memo, HoraEntrada) and
+// its lines LINEAEMP (CodigoOperario, Linea key, Descripcion, Importe).
+struct Tablas {
+    std::unique_ptr<TTable> cabecera;
+    std::unique_ptr<TTable> lineas;
+    TDataSource fuente;
+
+    Tablas() {
+        CrearTablaPrueba(QStringLiteral("EMPLEADO"),
+                         {{QStringLiteral("CodigoOperario"), ftInteger, 0, true},
+                          {QStringLiteral("Nombre"), ftString, 40, false},
+                          {QStringLiteral("Observaciones"), ftMemo, 0, false},
+                          {QStringLiteral("HoraEntrada"), ftDateTime, 0, false}},
+                         {QStringLiteral("CodigoOperario")});
+        CrearTablaPrueba(QStringLiteral("LINEAEMP"),
+                         {{QStringLiteral("CodigoOperario"), ftInteger, 0, true},
+                          {QStringLiteral("Linea"), ftInteger, 0, true},
+                          {QStringLiteral("Descripcion"), ftString, 40, false},
+                          {QStringLiteral("Importe"), ftFloat, 0, false}},
+                         {QStringLiteral("CodigoOperario"), QStringLiteral("Linea")});
+        cabecera = AbrirTablaPrueba(QStringLiteral("EMPLEADO"));
+        fuente.setDataSet(cabecera.get());
+        lineas = AbrirTablaPrueba(QStringLiteral("LINEAEMP"));
+        lineas->Close();
+        lineas->setMasterSource(&fuente);
+        lineas->setMasterFields(QStringLiteral("CodigoOperario"));
+        lineas->Open();
+    }
+
+    void Empleado(int codigo, const QString& nombre, const QString& obs, const QString& hora) {
+        cabecera->Append();
+        cabecera->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(codigo);
+        cabecera->FieldByName(QStringLiteral("Nombre"))->setAsString(nombre);
+        cabecera->FieldByName(QStringLiteral("Observaciones"))->setAsString(obs);
+        cabecera->FieldByName(QStringLiteral("HoraEntrada"))
+            ->setAsDateTime(
+                QDateTime(ZeroDate(), QTime::fromString(hora, QStringLiteral("hh:mm"))));
+        cabecera->Post();
+    }
+    void Linea(int linea, const QString& descripcion, double importe) {
+        lineas->Append();
+        lineas->FieldByName(QStringLiteral("Linea"))->setAsInteger(linea);
+        lineas->FieldByName(QStringLiteral("Descripcion"))->setAsString(descripcion);
+        lineas->FieldByName(QStringLiteral("Importe"))->setAsFloat(importe);
+        lineas->Post();
+    }
+    QString Contenido() {
+        return Sql(QStringLiteral("SELECT CodigoOperario, Nombre, Observaciones FROM EMPLEADO "
+                                  "ORDER BY CodigoOperario")) +
+               QStringLiteral("\n") +
+               Sql(QStringLiteral("SELECT CodigoOperario, Linea, Descripcion, Importe FROM "
+                                  "LINEAEMP ORDER BY CodigoOperario, Linea"));
+    }
+    void Vaciar() {
+        Sql(QStringLiteral("DELETE FROM LINEAEMP"));
+        Sql(QStringLiteral("DELETE FROM EMPLEADO"));
+        cabecera->Refresh();
+        lineas->Refresh();
+    }
+};
+
+}  // namespace
+
+class TestGeneExpt : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+
+private Q_SLOTS:
+    void initTestCase() { MessageSeam::activate(); }
+    void cleanupTestCase() { MessageSeam::deactivate(); }
+    void init() { MessageSeam::clearLog(); }
+    void cleanup() { AsignarSeamDialogos({}); }
+
+    void exportarTextoEnWindows1252() {
+        TestInstalacion inst(Engine::Sqlite, {.empresas = {1}, .empresaActual = 1});
+        Tablas t;
+        // A control character in a value (a sort mark) is no text: it is left out.
+        t.Empleado(7,
+                   QStringLiteral("Ñú\x01"
+                                  "ñez"),
+                   QStringLiteral("Primera\r\nSegunda"), QStringLiteral("08:30"));
+        const QString ruta = dir.filePath(QStringLiteral("uno.txt"));
+        QVERIFY(ExportarASCII(nullptr, t.cabecera.get(), nullptr, ruta, kStd));
+        QByteArray esperado("7|\xD1\xFA\xF1\x65z|Primera\xB7Segunda|08:30:00|\r\n");
+        QCOMPARE(Leer(ruta), esperado);
+        QVERIFY(MessageSeam::log().isEmpty());
+
+        // Header lines: the names, each followed by the separator.
+        QVERIFY(ExportarASCII(nullptr, t.cabecera.get(), nullptr, ruta,
+                              kStd + QStringLiteral(";ConFormatoCampos")));
+        QCOMPARE(Leer(ruta),
+                 QByteArray("CamposCabecera=CodigoOperario|Nombre|Observaciones|HoraEntrada|\r\n") +
+                     esperado);
+
+        // The value with two lines comes back with its line break.
+        t.Vaciar();
+        QString leido;
+        ImportarASCII(nullptr, t.cabecera.get(), nullptr, ruta, kStd, leido);
+        QCOMPARE(leido, ruta);
+        QVERIFY(t.cabecera->Locate(QStringLiteral("CodigoOperario"), 7, {}));
+        QCOMPARE(t.cabecera->FieldByName(QStringLiteral("Observaciones"))->AsString(),
+                 QStringLiteral("Primera\r\nSegunda"));
+        QCOMPARE(t.cabecera->FieldByName(QStringLiteral("Nombre"))->AsString(),
+                 QStringLiteral("Ñúñez"));
+        QCOMPARE(t.cabecera->FieldByName(QStringLiteral("HoraEntrada"))->AsDateTime().time(),
+                 QTime(8, 30));
+    }
+
+    void cabeceraYLineasIdaYVuelta() {
+        TestInstalacion inst(Engine::Sqlite, {.empresas = {1}, .empresaActual = 1});
+        Tablas t;
+        t.Empleado(1, QStringLiteral("Ana"), QString(), QStringLiteral("07:00"));
+        t.Linea(1, QStringLiteral("Curso de seguridad"), 120.5);
+        t.Linea(2, QStringLiteral("Primeros auxilios"), 80);
+        t.Empleado(2, QStringLiteral("Luis"), QStringLiteral("a\r\nb"), QStringLiteral("09:15"));
+        t.Linea(1, QStringLiteral("Inglés"), 300.25);
+        const QString antes = t.Contenido();
+
+        for (const QString& formato :
+             {QStringLiteral(";ConFormatoCampos"), QStringLiteral(";SinFormatoCampos")}) {
+            const QString ruta = dir.filePath(QStringLiteral("md.txt"));
+            QVERIFY(ExportarASCII(nullptr, t.cabecera.get(), t.lineas.get(), ruta, kStd + formato));
+            const QList<QByteArray> lineas = Leer(ruta).split('\n');
+            if (formato.contains(QLatin1String("Con"))) {
+                // The marker column stands after the key, in the header too.
+                QCOMPARE(lineas[0], QByteArray("CamposCabecera=CodigoOperario|0|Nombre|"
+                                               "Observaciones|HoraEntrada|\r"));
+                QCOMPARE(lineas[1],
+                         QByteArray("CamposLinea=CodigoOperario|Linea|Descripcion|Importe|\r"));
+                QCOMPARE(lineas[2], QByteArray("1|0|Ana||07:00:00|\r"));
+                QCOMPARE(lineas[3], QByteArray("1|1|Curso de seguridad|120,5|\r"));
+            }
+            t.Vaciar();
+            QString leido;
+            ImportarASCII(nullptr, t.cabecera.get(), t.lineas.get(), ruta, kStd, leido);
+            QCOMPARE(t.Contenido(), antes);
+            QVERIFY(MessageSeam::log().isEmpty());
+        }
+    }
+
+    void incidenciasYSuLimite() {
+        TestInstalacion inst(Engine::Sqlite, {.empresas = {1}, .empresaActual = 1});
+        Tablas t;
+        t.Empleado(1, QStringLiteral("Ana"), QString(), QStringLiteral("07:00"));
+        t.cabecera->setFilter(QStringLiteral("CodigoOperario > 0"));
+        t.cabecera->setFiltered(false);
+        QByteArray malas;
+        for (int i = 0; i < 1500; ++i) malas += "1|Repetido||08:00:00|\r\n";
+        // A code that is not a number is named in Spanish in its incident.
+        malas.insert(malas.indexOf('\n') + 1, "abc|Otro||08:00:00|\r\n");
+        const QString ruta = dir.filePath(QStringLiteral("malas.txt"));
+        Escribir(ruta, malas);
+        AsignarSeamDialogos([&](QObject* d) {
+            static_cast<TFileDialog*>(d)->FileName = ruta;
+            return true;
+        });
+        MessageSeam::enqueue(QStringLiteral("SI"));  // import from a file?
+        MessageSeam::enqueue(QStringLiteral("SI"));  // go on after the first failure
+        MessageSeam::enqueue(QStringLiteral("SI"));  // see the incidents
+        QString visto;
+        AlMostrarse<TfGENEDETA>([&](TfGENEDETA* d) {
+            visto = d->Texto;
+            d->Close();
+        });
+        QString leido;
+        ImportarASCII(nullptr, t.cabecera.get(), nullptr, QStringLiteral("x.txt"),
+                      QStringLiteral("ConDelimitadorStd"), leido);
+        QCOMPARE(leido, ruta);
+        const QStringList incidencias =
+            visto.split(QRegularExpression(QStringLiteral("\r?\n")), Qt::SkipEmptyParts);
+        QCOMPARE(incidencias.size(), 1002);
+        QVERIFY2(incidencias[0].startsWith(
+                     QStringLiteral("1 - Error grabando el registro 1. Motivo: Key violation")),
+                 qPrintable(incidencias[0]));
+        QVERIFY2(incidencias[1].startsWith(QStringLiteral("2 - ")) &&
+                     incidencias[1].endsWith(QStringLiteral(
+                         ". Motivo: ¡ El valor 'abc' no es un número entero válido !")),
+                 qPrintable(incidencias[1]));
+        QVERIFY(incidencias[1000].startsWith(QStringLiteral("1001 - ")));
+        QCOMPARE(incidencias.last(), QStringLiteral("¡Hay demasiados errores!"));
+        // One storage question only.
+        int preguntas = 0;
+        for (const auto& e : MessageSeam::log())
+            if (e.text.startsWith(QStringLiteral("¡Imposible grabar el registro 1!. ¿Desea "
+                                                 "continuar?.\r\n(Motivo: Key violation")))
+                ++preguntas;
+        QCOMPARE(preguntas, 1);
+        // Filtering is on afterwards, its text as it was.
+        QVERIFY(t.cabecera->Filtered());
+        QCOMPARE(t.cabecera->Filter(), QStringLiteral("CodigoOperario > 0"));
+    }
+
+    void noSigueYLineasQueNoCuadran() {
+        TestInstalacion inst(Engine::Sqlite, {.empresas = {1}, .empresaActual = 1});
+        Tablas t;
+        t.Empleado(1, QStringLiteral("Ana"), QString(), QStringLiteral("07:00"));
+        const QString ruta = dir.filePath(QStringLiteral("cabecera.txt"));
+        // A piece too many is not shifted into the next field.
+        Escribir(ruta,
+                 "CamposCabecera=CodigoOperario|Nombre|\r\n"
+                 "5|Eva|sobra|\r\n"
+                 "6|Luis|\r\n"
+                 "1|Repetido|\r\n"
+                 "8|Marta|\r\n");
+        AsignarSeamDialogos([&](QObject* d) {
+            static_cast<TFileDialog*>(d)->FileName = ruta;
+            return true;
+        });
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        MessageSeam::enqueue(QStringLiteral("SI"));  // go on, and do not ask again
+        MessageSeam::enqueue(QStringLiteral("NO"));  // no details
+        QString leido;
+        ImportarASCII(nullptr, t.cabecera.get(), nullptr, QString(), kStd.left(17), leido);
+        QCOMPARE(Sql(QStringLiteral("SELECT CodigoOperario FROM EMPLEADO ORDER BY 1")),
+                 QStringLiteral("1\r\n6\r\n8"));
+        QCOMPARE(MessageSeam::log().size(), 3);
+        // Stopping at the first failure keeps what was stored before it.
+        Sql(QStringLiteral("DELETE FROM EMPLEADO WHERE CodigoOperario > 1"));
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        ImportarASCII(nullptr, t.cabecera.get(), nullptr, QString(), kStd.left(17), leido);
+        QCOMPARE(Sql(QStringLiteral("SELECT CodigoOperario FROM EMPLEADO ORDER BY 1")),
+                 QStringLiteral("1"));
+        const auto& log = MessageSeam::log();
+        QVERIFY(log[1].text.startsWith(QStringLiteral("¡Imposible grabar el registro 5!")));
+        QVERIFY(log[1].text.contains(QStringLiteral("La línea tiene 3 campos y la cabecera 2")));
+        QCOMPARE(log.last().text,
+                 QStringLiteral("Se han producido incidencias en el proceso. ¿Desea ver los "
+                                "detalles?"));
+
+        // "NO" to the first question imports nothing; a cancelled dialog warns.
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        ImportarASCII(nullptr, t.cabecera.get(), nullptr, QString(), QString(), leido);
+        QCOMPARE(leido, QString());
+        AsignarSeamDialogos([](QObject*) { return false; });
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        ImportarASCII(nullptr, t.cabecera.get(), nullptr, QString(), QString(), leido);
+        QCOMPARE(MessageSeam::log().last().text,
+                 QStringLiteral("¡ El fichero ASCII origen no está preparado !"));
+    }
+
+    void nuevoSinClaves() {
+        TestInstalacion inst(Engine::Sqlite, {.empresas = {1}, .empresaActual = 1});
+        Tablas t;
+        int siguiente = 500;
+        t.cabecera->OnNewRecord = [&](TDataSet* ds) {
+            ds->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(siguiente++);
+        };
+        int linea = 0;
+        t.lineas->OnNewRecord = [&](TDataSet* ds) {
+            ds->FieldByName(QStringLiteral("Linea"))->setAsInteger(++linea);
+        };
+        const QString ruta = dir.filePath(QStringLiteral("nuevo.txt"));
+        Escribir(ruta,
+                 "77|0|Nueva|||\r\n"
+                 "77|9|Curso|12,5|\r\n");
+        QString leido;
+        ImportarASCII(nullptr, t.cabecera.get(), t.lineas.get(), ruta,
+                      kStd + QStringLiteral(";Nuevo"), leido);
+        QCOMPARE(Sql(QStringLiteral("SELECT CodigoOperario, Nombre FROM EMPLEADO")),
+                 QStringLiteral("500|Nueva"));
+        QCOMPARE(Sql(QStringLiteral("SELECT CodigoOperario, Linea, Descripcion, Importe FROM "
+                                    "LINEAEMP")),
+                 QStringLiteral("500|1|Curso|12,5"));
+    }
+
+    void ficheroQueNoSePuedeCrear() {
+        auto ds = std::make_unique<TTable>();
+        QVERIFY(!ExportarASCII(nullptr, ds.get(), nullptr, QStringLiteral("x"), kStd));
+        QCOMPARE(MessageSeam::log().last().text,
+                 QStringLiteral("¡La tabla o consulta debe estar activada previamente!"));
+        TestInstalacion inst(Engine::Sqlite, {.empresas = {1}, .empresaActual = 1});
+        Tablas t;
+        QVERIFY(!ExportarASCII(nullptr, t.cabecera.get(), nullptr,
+                               dir.filePath(QStringLiteral("no/hay/carpeta.txt")), kStd));
+        QVERIFY(MessageSeam::log().last().text.startsWith(
+            QStringLiteral("¡Imposible crear el fichero ASCII!. Motivo: ")));
+    }
+
+    void excelSinDetalle() {
+        TestInstalacion inst(Engine::Sqlite, {.empresas = {1}, .empresaActual = 1});
+        Tablas t;
+        t.Empleado(1, QStringLiteral("Ana"), QStringLiteral("uno\r\ndos"), QStringLiteral("07:00"));
+        t.Linea(1, QStringLiteral("Curso"), 1234.5);
+        t.lineas->Close();
+        t.lineas->setMasterSource(nullptr);
+        t.lineas->Open();
+        t.lineas->FieldByName(QStringLiteral("Linea"))->setTag(999);  // left out, no gap
+        const QString ruta = dir.filePath(QStringLiteral("LISTADO.XLS"));
+        QVERIFY(
+            ExportarExcel(nullptr, t.lineas.get(), nullptr, ruta, QStringLiteral("SinDialogo")));
+        QVERIFY(MessageSeam::log().isEmpty());
+        const QString xlsx = dir.filePath(QStringLiteral("LISTADO.xlsx"));
+        QVERIFY(QFile::exists(xlsx));
+        const QString hoja = ParteXlsx(xlsx, QStringLiteral("xl/worksheets/sheet1.xml"));
+        const QString textos = ParteXlsx(xlsx, QStringLiteral("xl/sharedStrings.xml"));
+        QVERIFY(textos.contains(QStringLiteral("Código Operario")));
+        QVERIFY(textos.contains(QStringLiteral("Descripción")));
+        QVERIFY(!textos.contains(QStringLiteral(">Línea<")));
+        // Titles in row 1, records from row 3; the float a number in column C.
+        QVERIFY(hoja.contains(QStringLiteral("<c r=\"C1\"")));
+        QVERIFY(!hoja.contains(QStringLiteral("r=\"A2\"")));
+        QVERIFY(!hoja.contains(QStringLiteral("r=\"D1\"")));
+        QRegularExpression numero(QStringLiteral("<c r=\"C3\" s=\"\\d+\"><v>1234.5</v></c>"));
+        QVERIFY2(numero.match(hoja).hasMatch(), qPrintable(hoja));
+        // The title cells' style has a bold font.
+        const QRegularExpressionMatch a1 =
+            QRegularExpression(QStringLiteral("<c r=\"A1\" s=\"(\\d+)\"")).match(hoja);
+        QVERIFY(a1.hasMatch());
+        const QString estilos = ParteXlsx(xlsx, QStringLiteral("xl/styles.xml"));
+        const QString xfs = estilos.mid(estilos.indexOf(QStringLiteral("<cellXfs")));
+        const QStringList xf = xfs.split(QStringLiteral("<xf "));
+        const QRegularExpressionMatch fuente =
+            QRegularExpression(QStringLiteral("fontId=\"(\\d+)\""))
+                .match(xf.value(a1.captured(1).toInt() + 1));
+        QVERIFY(fuente.hasMatch());
+        const QStringList fuentes =
+            estilos.mid(estilos.indexOf(QStringLiteral("<fonts"))).split(QStringLiteral("<font>"));
+        QVERIFY(fuentes.value(fuente.captured(1).toInt() + 1).contains(QStringLiteral("<b/>")));
+    }
+
+    void excelConDetalleYFallos() {
+        TestInstalacion inst(Engine::Sqlite, {.empresas = {1}, .empresaActual = 1});
+        Tablas t;
+        t.Empleado(1, QStringLiteral("Ana"), QString(), QStringLiteral("07:00"));
+        t.Linea(1, QStringLiteral("Curso"), 10.5);
+        t.Empleado(2, QStringLiteral("Luis"), QString(), QStringLiteral("07:00"));
+        const QString ruta = dir.filePath(QStringLiteral("detalle.xlsx"));
+        AsignarSeamDialogos([&](QObject* d) {
+            static_cast<TFileDialog*>(d)->FileName = ruta;
+            return true;
+        });
+        MessageSeam::enqueue(QStringLiteral("SI"));  // close the open sheets?
+        MessageSeam::enqueue(QStringLiteral("SI"));  // with the titles
+        QVERIFY(ExportarExcel(nullptr, t.cabecera.get(), t.lineas.get(), QStringLiteral("X"),
+                              QString()));
+        QCOMPARE(MessageSeam::log().last().kind, QStringLiteral("I"));
+        QCOMPARE(MessageSeam::log().last().text, QStringLiteral("El archivo ha sido guardado en ") +
+                                                     QDir::toNativeSeparators(ruta));
+        const QString hoja = ParteXlsx(ruta, QStringLiteral("xl/worksheets/sheet1.xml"));
+        // Per record: blank, titles, blank, the record, blank, the lines' titles, the lines.
+        QVERIFY(hoja.contains(QStringLiteral("r=\"A2\"")));   // titles
+        QVERIFY(hoja.contains(QStringLiteral("r=\"A4\"")));   // Ana
+        QVERIFY(hoja.contains(QStringLiteral("r=\"A6\"")));   // lines' titles
+        QVERIFY(hoja.contains(QStringLiteral("r=\"A7\"")));   // Curso
+        QVERIFY(hoja.contains(QStringLiteral("r=\"A9\"")));   // Luis's titles
+        QVERIFY(hoja.contains(QStringLiteral("r=\"A11\"")));  // Luis
+        // With lines, floats are texts with a decimal point.
+        const QString textos = ParteXlsx(ruta, QStringLiteral("xl/sharedStrings.xml"));
+        QVERIFY(textos.contains(QStringLiteral(">10.5<")));
+
+        // A folder that does not exist: the reason, and no success message.
+        MessageSeam::clearLog();
+        AsignarSeamDialogos([&](QObject* d) {
+            static_cast<TFileDialog*>(d)->FileName = dir.filePath(QStringLiteral("no/x.xlsx"));
+            return true;
+        });
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        QVERIFY(!ExportarExcel(nullptr, t.cabecera.get(), nullptr, QString(), QString()));
+        QCOMPARE(MessageSeam::log().size(), 3);
+        QVERIFY(MessageSeam::log().last().text.startsWith(
+            QStringLiteral("¡No ha sido posible grabar el archivo!. Motivo: ")));
+        // "NO" to the first question stops before anything.
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        QVERIFY(!ExportarExcel(nullptr, t.cabecera.get(), nullptr, QString(), QString()));
+        QCOMPARE(MessageSeam::log().size(), 1);
+    }
+};
+
+QTEST_MAIN(TestGeneExpt)
+#include "tst_geneexpt.moc"

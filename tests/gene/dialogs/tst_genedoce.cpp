@@ -1,0 +1,212 @@
+// Electronic documentation: documents attached to an employee through the
+// window the session opens, listed, previewed without starting a program,
+// opened only by "Ejecutar", removed; titles with quotes kept; a repeated
+// title refused; the walk among the records with documents; the selected
+// list and the texts of its mail.
+
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QtTest>
+
+#include "gene/dialogs/genedoce.h"
+#include "gene/session/geneinic_servicios.h"
+#include "gene/data/genemens.h"
+#include "gene/data/genemodu.h"
+#include "gene/session/sesion.h"
+#include "gene/registros_prueba.h"
+#include "support/dbfixture.h"
+#include "support/instalacion.h"
+#include "ui/controls.h"
+
+namespace {
+
+OpcionesInstalacion conEmpresa() {
+    OpcionesInstalacion o;
+    o.empresaActual = 1;
+    return o;
+}
+
+QStringList abiertos;
+bool abrirPrueba(const QString& ubicacion) {
+    abiertos << ubicacion;
+    return true;
+}
+
+// The messages shown (file choices left out).
+QStringList mensajes() {
+    QStringList l;
+    for (const auto& e : MessageSeam::log())
+        if (e.kind != QLatin1String("Seleccion") && e.kind != QLatin1String("P")) l << e.text;
+    MessageSeam::clearLog();
+    return l;
+}
+
+QString documentos(const QString& clave = QStringLiteral("1")) {
+    return Sql(QStringLiteral("SELECT Nombre FROM DOCUTRON WHERE NombreTabla = 'PERSONAL' AND "
+                              "ClaveTabla = '") +
+               clave + QStringLiteral("' ORDER BY Nombre"));
+}
+
+void escribir(const QString& ruta, const QByteArray& contenido) {
+    QFile f(ruta);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(contenido);
+}
+
+}  // namespace
+
+class TestGeneDoce : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void documentosDeUnEmpleado_data() { AddEngineRows(); }
+    void documentosDeUnEmpleado() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), conEmpresa());
+        TModuloDatos modulo;
+        CodigoUsuarioActual = QLatin1String(kCodigoAdministradorInicial);
+        GanchoAbrirDocumento = &abrirPrueba;
+        abiertos.clear();
+        QTemporaryDir dir;
+        escribir(dir.filePath(QStringLiteral("contrato.txt")), "Contrato de trabajo");
+        QImage foto(8, 8, QImage::Format_RGB32);
+        foto.fill(Qt::red);
+        QVERIFY(foto.save(dir.filePath(QStringLiteral("foto.png"))));
+
+        delete fGENEDOCE;  // left by a failed row
+        AbrirDocumentacionElectronica(inst.sesion(), QStringLiteral("PERSONAL"),
+                                      QStringLiteral("1"));
+        QVERIFY(fGENEDOCE);
+        TfGENEDOCE* d = fGENEDOCE;
+        QCOMPARE(d->pnClave->Caption(), QStringLiteral("PERSONAL - 1"));
+        QCOMPARE(d->NumeroDocumentos(), 0);
+        QVERIFY(d->MemoDescripcion->Text().isEmpty());
+        QVERIFY(d->WebBrowser1->toPlainText().isEmpty());
+
+        // A file, its path written with "\", and a title with a quote.
+        QString ruta = dir.filePath(QStringLiteral("contrato.txt"));
+        MessageSeam::enqueue(QString(ruta).replace(QLatin1Char('/'), QLatin1Char('\\')));
+        MessageSeam::enqueue(QStringLiteral("Contrato d'Ana"));
+        d->pbAgregarClick();
+        QCOMPARE(d->NumeroDocumentos(), 1);
+        QCOMPARE(d->TituloSeleccionado(), QStringLiteral("Contrato d'Ana"));
+        QCOMPARE(d->VistaActual, TfGENEDOCE::vsTexto);
+        QCOMPARE(d->WebBrowser1->toPlainText(), QStringLiteral("Contrato de trabajo"));
+
+        // The title offered is the file name without its extension.
+        MessageSeam::enqueue(dir.filePath(QStringLiteral("foto.png")));
+        MessageSeam::enqueue(QStringLiteral("Foto"));
+        d->pbAgregarClick();
+        QCOMPARE(d->VistaActual, TfGENEDOCE::vsImagen);
+        QVERIFY(!d->Imagen->Empty());
+        QVERIFY(d->pbStretch->isVisibleTo(d));
+
+        MessageSeam::enqueue(QStringLiteral("https://www.empresa.prueba/normas"));
+        MessageSeam::enqueue(QStringLiteral("Normas"));
+        d->pbAgregarWebClick();
+        QCOMPARE(d->VistaActual, TfGENEDOCE::vsDireccion);
+        QVERIFY(d->WebBrowser1->toPlainText().contains(
+            QLatin1String("https://www.empresa.prueba/normas")));
+
+        QVERIFY(d->AgregarDocumento(QStringLiteral("Logo"), QStringLiteral("C:\\logo.wmf"),
+                                    QStringLiteral("El logotipo")));
+        QCOMPARE(d->VistaActual, TfGENEDOCE::vsNoSoportada);
+        QCOMPARE(d->MemoDescripcion->Text(), QStringLiteral("El logotipo"));
+        QVERIFY(mensajes().isEmpty());
+
+        // A title the record already has is refused.
+        QVERIFY(!d->AgregarDocumento(QStringLiteral("Logo"), QString(), QString()));
+        QCOMPARE(mensajes(), QStringList{QStringLiteral("¡No ha sido posible registrar el "
+                                                        "Documento!")});
+        // A cancelled title adds nothing.
+        MessageSeam::enqueue(QStringLiteral("www.otra.prueba"));
+        MessageSeam::enqueue(MessageSeam::cancel());
+        d->pbAgregarWebClick();
+        QCOMPARE(d->NumeroDocumentos(), 4);
+
+        // Listed again in title order; looking at each starts nothing.
+        d->CargarDocumentos();
+        QStringList titulos;
+        for (int i = 0; i < d->NumeroDocumentos(); ++i) {
+            d->SeleccionarDocumento(i);
+            titulos << d->TituloSeleccionado();
+        }
+        QCOMPARE(titulos, (QStringList{"Contrato d'Ana", "Foto", "Logo", "Normas"}));
+        QCOMPARE(documentos(), QStringLiteral("Contrato d'Ana\r\nFoto\r\nLogo\r\nNormas"));
+        QVERIFY(abiertos.isEmpty());
+        d->SeleccionarDocumento(0);
+        d->pbEjecutarClick();
+        QCOMPARE(abiertos, QStringList{ruta});  // stored as the system names it
+
+        // Removed without a question.
+        d->SeleccionarDocumento(3);
+        d->pbEliminarClick();
+        QCOMPARE(d->NumeroDocumentos(), 3);
+        QCOMPARE(documentos(), QStringLiteral("Contrato d'Ana\r\nFoto\r\nLogo"));
+
+        // The walk among the employees with documents: 1, 10 and 2 as texts.
+        for (const char* clave : {"10", "2"})
+            QCOMPARE(Sql(QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre, "
+                                        "Ubicacion) VALUES ('PERSONAL', '%1', 'Nota', '')")
+                             .arg(QLatin1String(clave))),
+                     QString());
+        d->pbSiguienteClick();
+        QCOMPARE(d->ClaveTabla, QStringLiteral("10"));
+        QCOMPARE(d->NumeroDocumentos(), 1);
+        d->pbUltimoClick();
+        QCOMPARE(d->ClaveTabla, QStringLiteral("2"));
+        d->pbSiguienteClick();
+        QCOMPARE(d->ClaveTabla, QStringLiteral("2"));
+        QCOMPARE(mensajes(), QStringList{QStringLiteral("Esta Vd. en el último registro")});
+        d->pbPrimeroClick();
+        QCOMPARE(d->ClaveTabla, QStringLiteral("1"));
+        d->pbAnteriorClick();
+        QCOMPARE(mensajes(), QStringList{QStringLiteral("Esta Vd. en el primer registro")});
+
+        // The selected list keeps a document once.
+        d->SeleccionarDocumento(1);
+        d->Agregaralalistadedocumentosseleccionados1Click();
+        d->Agregaralalistadedocumentosseleccionados1Click();
+        QCOMPARE(d->DocumentosSeleccionados,
+                 QStringList{QStringLiteral("Foto|") + dir.filePath(QStringLiteral("foto.png"))});
+        d->Vaciarlalistadedocumentosseleccionados1Click();
+        QVERIFY(d->DocumentosSeleccionados.isEmpty());
+
+        d->Close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!fGENEDOCE);
+        GanchoAbrirDocumento = nullptr;
+    }
+
+    void textosDelCorreo() {
+        QTemporaryDir dir;
+        const QString ruta = dir.filePath(QStringLiteral("contrato.pdf"));
+        escribir(ruta, "%PDF");
+        QString asunto, cuerpo, adjuntos;
+        CorreoDocumentos({QStringLiteral("Normas|https://www.empresa.prueba")}, asunto, cuerpo,
+                         adjuntos);
+        QCOMPARE(asunto, QStringLiteral("Normas"));
+        QCOMPARE(cuerpo, QStringLiteral("La referencia siguiente puede ser de su interés: Normas "
+                                        "(https://www.empresa.prueba)"));
+        QCOMPARE(adjuntos, QStringLiteral("https://www.empresa.prueba|"));
+
+        CorreoDocumentos({QStringLiteral("Contrato|") + ruta}, asunto, cuerpo, adjuntos);
+        QCOMPARE(cuerpo, QStringLiteral("Ver documentos adjuntos..."));
+
+        CorreoDocumentos(
+            {QStringLiteral("Contrato|") + ruta, QStringLiteral("Normas|www.e.prueba")}, asunto,
+            cuerpo, adjuntos);
+        QCOMPARE(asunto, QStringLiteral("Documentos/referencias de su interés"));
+        QCOMPARE(cuerpo, QStringLiteral("Adjunto le remitimos los siguientes "
+                                        "documentos/referencias: \r\nContrato (contrato.pdf)\r\n"
+                                        "Normas (www.e.prueba)"));
+        QCOMPARE(adjuntos, ruta + QStringLiteral("|www.e.prueba|"));
+        QCOMPARE(TextoClaveDocumentos(QStringLiteral("HPUESTO"), QStringLiteral("PERSONAL|7|2")),
+                 QStringLiteral("HPUESTO - PERSONAL \u00B7 7 \u00B7 2"));
+    }
+};
+
+QTEST_MAIN(TestGeneDoce)
+#include "tst_genedoce.moc"

@@ -1,0 +1,390 @@
+// The installation diagnosis: the report's sections, headings and line ends;
+// the SQL Server agent's setting, the only check that applies here; the
+// viewer shown for a finding and nothing at all without one; and its place
+// in the start, before any database is connected, unless switched off.
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "db/database.h"
+#include "gene/dialogo_modal.h"
+#include "gene/dialogs/genedeta.h"
+#include "gene/session/genediag.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_formulario.h"
+#include "gene/session/geneinic_servicios.h"
+#include "gene/data/genemens.h"
+#include "gene/session/sesion.h"
+#include "io/textfile.h"
+#include "support/dbfixture.h"
+#include "support/empresaprueba.h"
+#include "support/instalacion.h"
+#include "support/sqlprueba.h"
+
+namespace {
+
+const QString kRegistro = QStringLiteral(
+    "Las siguientes anomalías han sido detectadas en la configuración de la instalación:");
+const QString kBDE = QStringLiteral(
+    "Las siguientes anomalías han sido detectadas en la configuración del motor de base de "
+    "datos:");
+const QString kSistema =
+    QStringLiteral("Las siguientes anomalías han sido detectadas en el Sistema Operativo: ");
+const QString kSQLServer = QStringLiteral(
+    "Las siguientes anomalías han sido detectadas en Microsoft SQL Server y deben "
+    "ser reconfiguradas manualmente: ");
+const QString kSinAgente = QStringLiteral(
+    "No tiene configurado el sistema de alerta sobre la actividad del Agente de SQL Server "
+    "(Gestor de Aplicaciones/Configuración/Configuración de Sistema/Microsoft SQL "
+    "Server)\r\n");
+
+THallazgosDiagnostico hallazgosPrueba;
+void comprobacionesPrueba(const QString&, THallazgosDiagnostico& h) {
+    h = hallazgosPrueba;
+}
+
+// The calls the start made to the diagnosis: the mode and whether a database
+// was connected then.
+QStringList llamadas;
+int diagnosticoArranque(TfGENEINIC* f, const QString& Modo) {
+    llamadas << Modo + QLatin1Char('|') +
+                    (f->Database->Connected() || f->DatabaseGeneral->Connected()
+                         ? QLatin1String("conectada")
+                         : QLatin1String("sin conectar"));
+    return 1;
+}
+
+// PATH holding stand-ins for the outside programs the program calls (or
+// none), for the life of the object.
+struct Programas {
+    explicit Programas(bool presentes) : antes(qgetenv("PATH")) {
+        if (presentes)
+            for (const char* p : {"lp", "soffice"}) {
+                QFile f(dir.filePath(QLatin1String(p)));
+                f.open(QIODevice::WriteOnly);
+                f.write("#!/bin/sh\n");
+                f.close();
+                f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            }
+        qputenv("PATH", QFile::encodeName(dir.path()));
+    }
+    ~Programas() { qputenv("PATH", antes); }
+    QTemporaryDir dir;
+    QByteArray antes;
+};
+
+// A SQLite database file in a folder, in the journal mode given.
+void baseSqlite(const QString& carpeta, const QString& modo) {
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("prueba"));
+        db.setDatabaseName(carpeta + QStringLiteral("/datos.sqlite"));
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        QVERIFY(q.exec(QStringLiteral("CREATE TABLE T (A INTEGER)")));
+        QVERIFY(q.exec(QStringLiteral("PRAGMA journal_mode=") + modo));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("prueba"));
+}
+
+long cifs(const QString&) {
+    return long(0xFF534D42L);
+}
+
+QDateTime relojAdelantado() {
+    return QDateTime::currentDateTimeUtc().addSecs(300);
+}
+
+}  // namespace
+
+class TestGeneDiag : public QObject {
+    Q_OBJECT
+
+    TTipoSistemaArchivos tipoOriginal = GanchoTipoSistemaArchivos;
+    QDateTime (*relojOriginal)() = GanchoRelojLocal;
+
+private Q_SLOTS:
+    void init() { MessageSeam::activate(); }
+    void cleanup() {
+        MessageSeam::deactivate();
+        GanchoComprobacionesDiagnostico = &ComprobarInstalacion;
+        GanchoDiagnosticoInstalacion = nullptr;
+        GanchoTipoSistemaArchivos = tipoOriginal;
+        GanchoRelojLocal = relojOriginal;
+        PathBaseDatosGeneral.clear();
+        TipoBaseDatos = QStringLiteral("Paradox");
+        VersionServidorSQL.clear();
+        ArchivoConfiguracion.clear();
+        llamadas.clear();
+    }
+
+    void informe_data() {
+        QTest::addColumn<QStringList>("registro");
+        QTest::addColumn<QStringList>("bde");
+        QTest::addColumn<QStringList>("sistema");
+        QTest::addColumn<QStringList>("sqlServer");
+        QTest::addColumn<QString>("esperado");
+        const QStringList nada;
+        QTest::newRow("nada") << nada << nada << nada << nada << QString();
+        QTest::newRow("registro")
+            << QStringList{"MaxAllowedZone=0 no es un valor correcto en X.", "Y"} << nada << nada
+            << nada
+            << kRegistro + "\r\n\r\n - MaxAllowedZone=0 no es un valor correcto en X.\r\n - Y\r\n";
+        QTest::newRow("sistema sin guion")
+            << nada << nada << QStringList{"El archivo VREDIR.VXD debe ser actualizado."} << nada
+            << kSistema + "\r\n\r\nEl archivo VREDIR.VXD debe ser actualizado.\r\n";
+        QTest::newRow("sql server unido")
+            << nada << nada << nada << QStringList{kSinAgente, "No iniciado."}
+            << kSQLServer + "\r\n\r\n" + kSinAgente + "No iniciado.";
+        QTest::newRow("las cuatro, en su orden")
+            << QStringList{"R"} << QStringList{"B"} << QStringList{"S"} << QStringList{"Q"}
+            << kRegistro + "\r\n\r\n - R\r\n\r\n\r\n" + kBDE + "\r\n\r\n - B\r\n\r\n\r\n" +
+                   kSistema + "\r\n\r\nS\r\n\r\n\r\n" + kSQLServer + "\r\n\r\nQ";
+    }
+    void informe() {
+        QFETCH(QStringList, registro);
+        QFETCH(QStringList, bde);
+        QFETCH(QStringList, sistema);
+        QFETCH(QStringList, sqlServer);
+        QFETCH(QString, esperado);
+        QCOMPARE(TextoDiagnostico({registro, bde, sistema, sqlServer}), esperado);
+    }
+
+    // The agent's setting, read as plain lines of the settings file, on SQL
+    // Server (not its Express edition) in the database-engine mode only.
+    void agente_data() {
+        QTest::addColumn<QString>("tipo");
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QString>("configuracion");
+        QTest::addColumn<QString>("modo");
+        QTest::addColumn<bool>("hallazgo");
+        const QString mssql = QStringLiteral("Microsoft SQL Server");
+        const QString estandar = QStringLiteral("Microsoft SQL Server 2019 - Standard Edition");
+        QTest::newRow("sin nombre de servicio") << mssql << estandar << "[Configuración]\r\nA=1\r\n"
+                                                << "MotorBaseDatos" << true;
+        QTest::newRow("ambos modos") << mssql << estandar << ""
+                                     << "Configuracion,MotorBaseDatos" << true;
+        QTest::newRow("nombre en otra seccion")
+            << mssql << estandar << "[Otra]\r\nNombreServicioAgenteMSSQL=SQLAgent\r\n"
+            << "MotorBaseDatos" << false;
+        QTest::newRow("express") << mssql << "SQL Server 2019 Express Edition"
+                                 << ""
+                                 << "MotorBaseDatos" << false;
+        QTest::newRow("solo configuracion") << mssql << estandar << ""
+                                            << "Configuracion" << false;
+        QTest::newRow("sqlite") << "Paradox"
+                                << ""
+                                << ""
+                                << "MotorBaseDatos" << false;
+        QTest::newRow("postgresql") << "SQL Generica"
+                                    << ""
+                                    << ""
+                                    << "Configuracion,MotorBaseDatos" << false;
+    }
+    void agente() {
+        QFETCH(QString, tipo);
+        QFETCH(QString, version);
+        QFETCH(QString, configuracion);
+        QFETCH(QString, modo);
+        QFETCH(bool, hallazgo);
+        QTemporaryDir dir;
+        ArchivoConfiguracion = dir.filePath(QStringLiteral("QEVWIN.INI"));
+        QVERIFY(WriteTextFile(ArchivoConfiguracion, configuracion, TextEncoding::Windows1252));
+        TipoBaseDatos = tipo;
+        VersionServidorSQL = version;
+        THallazgosDiagnostico h;
+        Programas programas(true);
+        ComprobarInstalacion(modo, h);
+        QCOMPARE(h.SQLServer, hallazgo ? QStringList{kSinAgente} : QStringList());
+        QVERIFY(h.Registro.isEmpty() && h.ConfiguracionBDE.isEmpty() &&
+                h.SistemaOperativo.isEmpty());
+    }
+
+    // Through the session's hook: nothing found answers 1 and shows nothing;
+    // a finding shows the viewer, asks nothing and answers 0.
+    void visor_data() {
+        QTest::addColumn<QString>("modo");
+        QTest::newRow("configuracion") << "Configuracion";
+        QTest::newRow("motor") << "MotorBaseDatos";
+    }
+    void visor() {
+        QFETCH(QString, modo);
+        MessageSeam::activate(true);
+        Programas programas(true);
+        InstalarDiagnostico();
+        QCOMPARE(DiagnosticoArranque(nullptr, modo), 1);
+        QVERIFY(MessageSeam::log().isEmpty());
+        QVERIFY(!fGENEDIAG);
+
+        hallazgosPrueba = {{QStringLiteral("R")}, {}, {}, {}};
+        GanchoComprobacionesDiagnostico = &comprobacionesPrueba;
+        QString titulo, texto;
+        AlMostrarse<TfGENEDETA>([&](TfGENEDETA* d) {
+            titulo = d->Caption();
+            texto = d->Texto;
+            d->Close();
+        });
+        QCOMPARE(DiagnosticoArranque(nullptr, modo), 0);
+        QCOMPARE(titulo, QStringLiteral("Diagnóstico de la Instalación"));
+        QCOMPARE(texto, kRegistro + "\r\n\r\n - R\r\n");
+        QVERIFY(MessageSeam::log().isEmpty());
+        QVERIFY(!fGENEDIAG);
+    }
+
+    // The SQLite folders: on a network file system, not writable, a file
+    // whose journal is not WAL (which the repair sets); a sound one finds
+    // nothing.
+    void carpetaSqlite_data() {
+        QTest::addColumn<QString>("caso");
+        QTest::addColumn<QString>("hallazgo");
+        QTest::newRow("sana") << "sana" << QString();
+        QTest::newRow("sin archivo") << "vacia" << QString();
+        QTest::newRow("en red") << "red"
+                                << "está en una unidad de red (CIFS)";
+        QTest::newRow("diario") << "diario"
+                                << "no está en modo WAL (journal_mode=delete).";
+        QTest::newRow("sin escritura") << "escritura"
+                                       << "El usuario no puede escribir en la carpeta";
+    }
+    void carpetaSqlite() {
+        QFETCH(QString, caso);
+        QFETCH(QString, hallazgo);
+        QTemporaryDir dir;
+        QString carpeta = dir.path();
+        if (caso != QLatin1String("vacia"))
+            baseSqlite(carpeta, caso == QLatin1String("diario") ? QStringLiteral("DELETE")
+                                                                : QStringLiteral("WAL"));
+        if (caso == QLatin1String("red")) GanchoTipoSistemaArchivos = &cifs;
+        // Not even the administrator can write there.
+        if (caso == QLatin1String("escritura")) carpeta = QStringLiteral("/proc/self");
+        QList<std::function<void()>> reparaciones;
+        const QStringList h = ComprobarCarpetaSqlite(carpeta, &reparaciones);
+        QCOMPARE(h.size(), hallazgo.isEmpty() ? 0 : 1);
+        if (hallazgo.isEmpty()) return;
+        QVERIFY2(h.first().contains(hallazgo), qPrintable(h.first()));
+        QCOMPARE(reparaciones.size(), caso == QLatin1String("diario") ? 1 : 0);
+        for (const auto& r : reparaciones) r();
+        if (caso == QLatin1String("diario")) QVERIFY(ComprobarCarpetaSqlite(carpeta).isEmpty());
+    }
+
+    // Through the start's configuration mode: the general folder and each
+    // company's are checked, the report shows the finding, and "SI" to the
+    // repair question sets the file right.
+    void reparacion() {
+        MessageSeam::activate();
+        Programas programas(true);
+        InstalarDiagnostico();
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("1")));
+        baseSqlite(dir.path(), QStringLiteral("WAL"));
+        baseSqlite(dir.filePath(QStringLiteral("1")), QStringLiteral("DELETE"));
+        PathBaseDatosGeneral = dir.path();
+        QString texto;
+        AlMostrarse<TfGENEDETA>([&](TfGENEDETA* d) {
+            texto = d->Texto;
+            d->Close();
+        });
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        QCOMPARE(DiagnosticoArranque(nullptr, QStringLiteral("Configuracion")), 0);
+        QCOMPARE(texto, kBDE + "\r\n\r\n - El archivo " +
+                            dir.filePath(QStringLiteral("1/datos.sqlite")) +
+                            " no está en modo WAL (journal_mode=delete).\r\n");
+        QCOMPARE(TextosMostrados(),
+                 QStringList{QStringLiteral("¿Desea que la aplicación reconfigure la instalación "
+                                            "\r\nintentando subsanar las anomalías detectadas?")});
+        QCOMPARE(DiagnosticoArranque(nullptr, QStringLiteral("Configuracion")), 1);
+    }
+
+    // The PostgreSQL server's settings and clock, and the outside programs.
+    void servidorYReloj() {
+        QCOMPARE(ComprobarServidorPostgreSQL(100, QStringLiteral("UTF8"), 100), QStringList());
+        QCOMPARE(ComprobarServidorPostgreSQL(50, QStringLiteral("UTF8"), 100),
+                 QStringList{QStringLiteral("El valor max_connections=50 del servidor no es "
+                                            "correcto (debería ser >= 100).")});
+        QCOMPARE(ComprobarServidorPostgreSQL(100, QStringLiteral("SQL_ASCII"), 100),
+                 QStringList{QStringLiteral("El valor server_encoding=SQL_ASCII del servidor no "
+                                            "es correcto (debería ser UTF8).")});
+        const QDateTime t = QDateTime::currentDateTimeUtc();
+        QCOMPARE(ComprobarReloj(t, t.addSecs(59)), QStringList());
+        QCOMPARE(ComprobarReloj(t, t.addSecs(-90)),
+                 QStringList{QStringLiteral("El reloj de este equipo difiere en 90 segundos del "
+                                            "reloj del servidor de base de datos.")});
+        {
+            Programas ninguno(false);
+            QCOMPARE(ComprobarProgramasExternos().size(), 2);
+            QVERIFY(ComprobarProgramasExternos().first().startsWith(
+                QStringLiteral("No se encuentra el programa lp")));
+        }
+        Programas ambos(true);
+        QCOMPARE(ComprobarProgramasExternos(), QStringList());
+    }
+
+    // On a real PostgreSQL server after the login: a healthy one finds
+    // nothing; a minimum of connections above the server's and a clock five
+    // minutes away are reported under their sections, asking nothing.
+    void motorPostgreSQL() {
+        if (!AvailableEngines().contains(Engine::Postgres)) QSKIP("no PostgreSQL server");
+        EmpresaPrueba empresa(Engine::Postgres);
+        MessageSeam::activate(true);
+        THallazgosDiagnostico sano;
+        ComprobarInstalacion(QStringLiteral("MotorBaseDatos"), sano);
+        QCOMPARE(TextoDiagnostico(sano), QString());
+
+        QTemporaryDir dir;
+        const QString antes = ArchivoConfiguracion;
+        ArchivoConfiguracion = dir.filePath(QStringLiteral("QEVWIN.INI"));
+        QVERIFY(WriteTextFile(
+            ArchivoConfiguracion,
+            QStringLiteral("[Configuración]\r\nMinimoConexionesPostgreSQL=100000\r\n"),
+            TextEncoding::Windows1252));
+        GanchoRelojLocal = &relojAdelantado;
+        THallazgosDiagnostico h;
+        ComprobarInstalacion(QStringLiteral("MotorBaseDatos"), h);
+        ArchivoConfiguracion = antes;
+        const QString informe = TextoDiagnostico(h);
+        QVERIFY2(informe.contains(QStringLiteral("detectadas en PostgreSQL y deben ser "
+                                                 "reconfiguradas manualmente: \r\n\r\nEl valor "
+                                                 "max_connections=")),
+                 qPrintable(informe));
+        const QRegularExpression reloj(
+            QRegularExpression::escape(kSistema) +
+            QStringLiteral("\r\n\r\nEl reloj de este equipo difiere en (29\\d|30\\d) segundos"));
+        QVERIFY2(reloj.match(informe).hasMatch(), qPrintable(informe));
+    }
+
+    // The start runs "Configuracion" before it connects anything, unless
+    // DesactivarDiagnostico is "SI".
+    void arranque_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("desactivar");
+        QTest::addColumn<QStringList>("esperadas");
+        for (Engine e : AvailableEngines()) {
+            QTest::newRow(qPrintable(EngineTag(e) + QStringLiteral(":activo")))
+                << int(e) << "NO" << QStringList{"Configuracion|sin conectar"};
+            QTest::newRow(qPrintable(EngineTag(e) + QStringLiteral(":desactivado")))
+                << int(e) << "SI" << QStringList();
+        }
+    }
+    void arranque() {
+        QFETCH(int, engine);
+        QFETCH(QString, desactivar);
+        QFETCH(QStringList, esperadas);
+        OpcionesInstalacion o;
+        o.iniciar = false;
+        TestInstalacion inst(Engine(engine), o);
+        inst.EscribirConfiguracion(QStringLiteral("Configuración"),
+                                   QStringLiteral("DesactivarDiagnostico"), desactivar);
+        GanchoDiagnosticoInstalacion = &diagnosticoArranque;
+        QVERIFY(inst.Iniciar());
+        QCOMPARE(llamadas, esperadas);
+        QVERIFY(inst.sesion()->Database->Connected());
+    }
+};
+
+QTEST_MAIN(TestGeneDiag)
+#include "tst_genediag.moc"

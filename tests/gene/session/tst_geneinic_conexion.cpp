@@ -1,0 +1,381 @@
+// Company and alternate connections, database names per engine, the SQL
+// Server texts, and the missing-table test of every engine.
+
+#include <unistd.h>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "db/database.h"
+#include "db/dberror.h"
+#include "db/field.h"
+#include "db/table.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
+#include "gene/session/geneinic_tablas.h"
+#include "gene/data/genemens.h"
+#include "gene/data/genesist.h"
+#include "gene/session/sesion.h"
+#include "io/paths.h"
+#include "support/dbfixture.h"
+#include "support/instalacion.h"
+
+namespace {
+
+QString Mensajes() {
+    QStringList out;
+    for (const auto& e : MessageSeam::log()) out << e.kind + QLatin1Char('|') + e.text;
+    return out.join(QLatin1Char('\n'));
+}
+
+}  // namespace
+
+class TestGeneinicConexion : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup() { AnularTerminacion(); }
+
+    // Company 12: its own database, the general tables seen from it without
+    // a prefix, and the alternate connection asked twice connects once.
+    void empresa12_data() { AddEngineRows(); }
+    void empresa12() {
+        OpcionesInstalacion o;
+        o.empresas = {1, 12};
+        o.empresaActual = 12;
+        TestInstalacion inst(CurrentEngine(), o);
+        QVERIFY2(inst.iniciada(), qPrintable(Mensajes()));
+        TfGENEINIC* f = inst.sesion();
+
+        const QString nombre = NombreBaseDatosEmpresa(f, 12);
+        if (inst.motor() == Engine::Sqlite) {
+            QCOMPARE(nombre, inst.carpetaGeneral() + QStringLiteral("\\12"));
+            QCOMPARE(QFileInfo(f->Database->Params().folder).canonicalFilePath(),
+                     inst.ubicacionEmpresa(12));
+        } else {
+            QCOMPARE(nombre, inst.aliasEmpresa() + QStringLiteral("12"));
+            QCOMPARE(f->Database->Params().schema, inst.ubicacionEmpresa(12));
+        }
+        QCOMPARE(f->Database->DatabaseName(), nombre);
+        // The component names keep naming the session's databases.
+        QCOMPARE(TSession::instance().FindDatabase(QStringLiteral("Database")), f->Database);
+        QCOMPARE(TSession::instance().FindDatabase(QStringLiteral("DatabaseGeneral")),
+                 f->DatabaseGeneral);
+
+        // A table of company 12 and a general table, both reached from the
+        // company connection.
+        f->Database->Execute(QStringLiteral("CREATE TABLE PRUEBA (Codigo INTEGER)"));
+        f->Database->Execute(QStringLiteral("INSERT INTO PRUEBA VALUES (12)"));
+        QCOMPARE(f->Database->Scalar(QStringLiteral("SELECT COUNT(*) FROM CAMPOUSR")).toInt(), 0);
+        QString base;
+        NombreBaseDatosTabla(f, QStringLiteral("EMPRESA"), base);
+        QCOMPARE(base, f->DatabaseGeneral->DatabaseName());
+        NombreBaseDatosTabla(f, QStringLiteral("PERSONAL"), base);
+        QCOMPARE(base, nombre);
+
+        // Company 1 holds no such table.
+        ConectarBaseDatosAlt(f, 1, QString());
+        QVERIFY(f->DatabaseAlt->Connected());
+        QVERIFY(!f->DatabaseAlt->TableExists(QStringLiteral("PRUEBA")));
+        QSignalSpy cierres(f->DatabaseAlt, &TDatabase::aboutToClose);
+        ConectarBaseDatosAlt(f, 1, QString());
+        QCOMPARE(cierres.count(), 0);
+        ConectarBaseDatosAlt(f, 12, QString());
+        QCOMPARE(cierres.count(), 1);
+        QCOMPARE(f->DatabaseAlt->Scalar(QStringLiteral("SELECT Codigo FROM PRUEBA")).toInt(), 12);
+
+        // A table pointed at the current company shares its connection (and
+        // so its transaction); one pointed at company 1 reads that company.
+        TTable t;
+        t.setTableName(QStringLiteral("PRUEBA"));
+        AsignarBaseDatosEmpresa(f, &t, 0);
+        QCOMPARE(t.DatabaseName(), QLatin1Char('?') + nombre);
+        QCOMPARE(t.Database(), f->Database);
+        t.Open();
+        QCOMPARE(t.FieldByName(QStringLiteral("Codigo"))->AsInteger(), 12);
+        t.Close();
+        TTable otra;
+        otra.setTableName(QStringLiteral("CAMPOUSR"));
+        AsignarBaseDatosEmpresa(f, &otra, 1);
+        QCOMPARE(otra.DatabaseName(), QLatin1Char('?') + NombreBaseDatosEmpresa(f, 1));
+        otra.Open();  // the general tables are seen from any company
+        QVERIFY(otra.IsEmpty());
+    }
+
+    // A company's database is made the first time the company is chosen
+    // (its folder made by hand on SQLite) and never again: once made, its
+    // loss is refused with the company named and nothing is created. An
+    // installation older than the marks gets them at its next start for the
+    // companies whose database is there.
+    void empresaPerdida_data() { AddEngineRows(); }
+    void empresaPerdida() {
+        OpcionesInstalacion o;
+        o.empresaActual = 1;
+        TestInstalacion inst(CurrentEngine(), o);
+        QVERIFY2(inst.iniciada(), qPrintable(Mensajes()));
+        const bool sqlite = inst.motor() == Engine::Sqlite;
+        auto elegir = [&inst](int codigo) {
+            ConectarBaseDatosEmpresa(inst.sesion(), codigo);
+            ConectarBaseDatosEmpresa(inst.sesion(), 1);
+        };
+        auto perder = [&inst, sqlite](int codigo) {
+            if (sqlite) {
+                for (const char* resto : {"", "-wal", "-shm"})
+                    QFile::remove(inst.ubicacionEmpresa(codigo) + QLatin1Char('/') +
+                                  kDatabaseFileName + QLatin1String(resto));
+            } else {
+                inst.sesion()->DatabaseGeneral->Execute(QStringLiteral("DROP SCHEMA ") +
+                                                        inst.ubicacionEmpresa(codigo) +
+                                                        QStringLiteral(" CASCADE"));
+            }
+        };
+        auto rechazada = [&inst, sqlite](int codigo) {
+            try {
+                ConectarBaseDatosEmpresa(inst.sesion(), codigo);
+            } catch (const std::exception& e) {
+                const QString texto = TextoErrorBaseDatos(e);
+                QVERIFY2(texto.startsWith(QStringLiteral("¡ Falta la Base de Datos de la "
+                                                         "empresa %1 (")
+                                              .arg(codigo)) &&
+                             texto.endsWith(
+                                 QStringLiteral(" !. Restáurela desde una copia de seguridad.")),
+                         qPrintable(texto));
+                if (sqlite)
+                    QVERIFY(!QFileInfo::exists(inst.ubicacionEmpresa(codigo) + QLatin1Char('/') +
+                                               kDatabaseFileName));
+                else
+                    QVERIFY(!TDatabase::DatabaseExists(ParametrosConexion(
+                        inst.sesion(), NombreBaseDatosEmpresa(inst.sesion(), codigo), false)));
+                return;
+            }
+            QFAIL("a lost company was made again");
+        };
+        for (int codigo : {12, 13}) {
+            if (sqlite)
+                QVERIFY(QDir().mkpath(NativePath(NombreBaseDatosEmpresa(inst.sesion(), codigo))));
+            elegir(codigo);
+        }
+        perder(13);
+        rechazada(13);
+
+        // Marks lost with an older version: the next start finds company 12.
+        inst.sesion()->DatabaseGeneral->Execute(QStringLiteral("DROP TABLE CREACION"));
+        inst.Terminar();
+        QVERIFY2(inst.Iniciar(), qPrintable(Mensajes()));
+        perder(12);
+        rechazada(12);
+    }
+
+    // A company database is created only where its folder is there without
+    // its file; anything else is refused with the file named, and nothing is
+    // written.
+    void empresaSinBaseDatos_data() {
+        QTest::addColumn<QString>("caso");
+        QTest::addColumn<QString>("motivo");  // empty: it connects
+        const QString ruta = QStringLiteral(
+            "¡ La dirección (path) de la Base de Datos %1 es "
+            "incorrecta !");
+        QTest::newRow("carpeta sin archivo") << "carpeta" << QString();
+        QTest::newRow("sin carpeta") << "nada" << ruta;
+        QTest::newRow("general inexistente") << "general" << ruta;
+        QTest::newRow("archivo vacio") << "vacio"
+                                       << "¡ La Base de Datos %1 está dañada !. Restáurela desde "
+                                          "una copia de seguridad.";
+        const QString ilegible = QStringLiteral(
+            "¡ No es posible abrir la Base de Datos %1 !. "
+            "Compruebe que existe y que tiene permiso para "
+            "leerla.");
+        QTest::newRow("carpeta que es un archivo") << "archivo" << ilegible;
+        QTest::newRow("carpeta ilegible") << "ilegible" << ilegible;
+    }
+    void empresaSinBaseDatos() {
+        QFETCH(QString, caso);
+        QFETCH(QString, motivo);
+        if (caso == QLatin1String("ilegible") && ::geteuid() == 0) {
+            // Root reads every folder: the case runs again, in a process of
+            // its own, as a user without privileges.
+            QProcess hija;
+            hija.setProcessChannelMode(QProcess::ForwardedChannels);
+            hija.start(QStringLiteral("setpriv"),
+                       {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+                        QStringLiteral("--clear-groups"), QStringLiteral("--"),
+                        QCoreApplication::applicationFilePath(),
+                        QStringLiteral("empresaSinBaseDatos:carpeta ilegible")});
+            QVERIFY2(hija.waitForFinished(120000), "setpriv did not start or end");
+            QCOMPARE(hija.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(hija.exitCode(), 0);
+            return;
+        }
+        OpcionesInstalacion o;
+        o.empresas = {};
+        TestInstalacion inst(Engine::Sqlite, o);
+        QVERIFY2(inst.iniciada(), qPrintable(Mensajes()));
+        TfGENEINIC* f = inst.sesion();
+        if (caso == QLatin1String("general"))
+            PathBaseDatosGeneral = inst.carpeta() + QStringLiteral("/NOEXISTE");
+        const QString carpeta = NativePath(NombreBaseDatosEmpresa(f, 7));
+        const QString archivo = carpeta + QLatin1Char('/') + kDatabaseFileName;
+        if (caso != QLatin1String("nada") && caso != QLatin1String("general") &&
+            caso != QLatin1String("archivo"))
+            QVERIFY(QDir().mkpath(carpeta));
+        if (caso == QLatin1String("vacio")) QVERIFY(QFile(archivo).open(QIODevice::WriteOnly));
+        if (caso == QLatin1String("archivo")) QVERIFY(QFile(carpeta).open(QIODevice::WriteOnly));
+        if (caso == QLatin1String("ilegible")) QVERIFY(QFile::setPermissions(carpeta, {}));
+        const QStringList antes =
+            QDir(inst.carpetaGeneral()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        try {
+            ConectarBaseDatosEmpresa(f, 7);
+            QVERIFY2(motivo.isEmpty(), "connected");
+            QVERIFY(f->Database->Connected());
+            QVERIFY(QFileInfo(archivo).size() > 0);
+        } catch (const EDatabaseError& e) {
+            QFile::setPermissions(carpeta, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QCOMPARE(TextoErrorBaseDatos(e), motivo.arg(archivo));
+            QVERIFY(!f->Database->Connected());
+            QCOMPARE(QDir(inst.carpetaGeneral()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                     antes);
+            QVERIFY(!QFileInfo::exists(archivo) || QFileInfo(archivo).size() == 0);
+            if (QFileInfo(carpeta).isDir())
+                QCOMPARE(QDir(carpeta).entryList(QDir::Files), QFileInfo::exists(archivo)
+                                                                   ? QStringList{kDatabaseFileName}
+                                                                   : QStringList());
+        }
+        QVERIFY(!QFileInfo::exists(inst.carpeta() + QStringLiteral("/NOEXISTE")));
+        QVERIFY(MessageSeam::log().isEmpty());
+    }
+
+    // The server ends the session's connection: the next table opened tells
+    // the user what was lost and opens all the same; a record lock another
+    // user took meanwhile is named once the action is over.
+    void conexionPerdida() {
+        if (!AvailableEngines().contains(Engine::Postgres)) QSKIP("sin PostgreSQL");
+        TestInstalacion inst(Engine::Postgres, {.empresaActual = 1});
+        QVERIFY2(inst.iniciada(), qPrintable(Mensajes()));
+        TfGENEINIC* f = inst.sesion();
+        TDatabase otra;
+        otra.Params() = f->Database->Params();
+        otra.Open();
+        QVERIFY(f->Database->TryLockRecord(QStringLiteral("PERSONAL"), QStringLiteral("7")));
+        const int pid = f->Database->Scalar(QStringLiteral("SELECT pg_backend_pid()")).toInt();
+        otra.Execute(QStringLiteral("SELECT pg_terminate_backend(?)"), {pid});
+        QTRY_VERIFY(otra.TryLockRecord(QStringLiteral("PERSONAL"), QStringLiteral("7")));
+        MessageSeam::clearLog();
+        f->Database->InvalidateCatalog();
+        QObject dueno;
+        TTable t(&dueno);
+        t.setTableName(QStringLiteral("PERSONAL"));
+        QVERIFY(AbrirTabla(f, &t));
+        QVERIFY(t.Active());
+        QVERIFY(!TerminacionSolicitada());
+        QTRY_COMPARE(MessageSeam::log().size(), 2);
+        QCOMPARE(MessageSeam::log().at(0).kind, QStringLiteral("A"));
+        QCOMPARE(MessageSeam::log().at(0).text,
+                 QStringLiteral("¡ Se ha perdido la conexión con el servidor de la Base de Datos "
+                                "!. Los cambios ya guardados se conservan. La conexión se "
+                                "restablecerá en la próxima operación."));
+        QCOMPARE(MessageSeam::log().at(1).text,
+                 QStringLiteral("¡ Se ha restablecido la conexión con el servidor de la Base de "
+                                "Datos, pero otro usuario ha bloqueado entretanto: PERSONAL (7) "
+                                "!. Vuelva a leer esos registros antes de modificarlos."));
+        // The session works on: a second table, a statement.
+        TTable puesto(&dueno);
+        puesto.setTableName(QStringLiteral("PUESTO"));
+        QVERIFY(AbrirTabla(f, &puesto));
+        QCOMPARE(f->Database->Scalar(QStringLiteral("SELECT COUNT(*) FROM PERSONAL")).toInt(), 0);
+        QCOMPARE(MessageSeam::log().size(), 2);
+    }
+
+    void nombresPorMotor() {
+        const QString tipo = TipoBaseDatos, alias = AliasBaseDatos, path = PathBaseDatosGeneral;
+        TfGENEINIC f;
+        AliasBaseDatos = QStringLiteral("QEVPDX");
+        PathBaseDatosGeneral = QStringLiteral("C:\\DATOS");
+        TipoBaseDatos = QStringLiteral("Microsoft SQL Server");
+        QCOMPARE(NombreBaseDatosEmpresa(&f, 12), QStringLiteral("QEVPDX12"));
+        QCOMPARE(NombreBaseDatosEmpresa(&f, 0), QStringLiteral("QEVPDX"));
+        TipoBaseDatos = QStringLiteral("Paradox");
+        QCOMPARE(NombreBaseDatosEmpresa(&f, 12), QStringLiteral("C:\\DATOS\\12"));
+        QCOMPARE(NombreBaseDatosEmpresa(&f, 0), QStringLiteral("C:\\DATOS"));
+        TipoBaseDatos = tipo;
+        AliasBaseDatos = alias;
+        PathBaseDatosGeneral = path;
+    }
+
+    void cadenaConexionADO() {
+        TfGENEINIC f;
+        const QString tipo = TipoBaseDatos;
+        TipoBaseDatos = QStringLiteral("Microsoft SQL Server");
+        AliasBaseDatos = QStringLiteral("NOMINA");
+        CodigoEmpresaActual = 7;
+        CodigoUsuarioActual = QStringLiteral("ANA");
+        AsignarProgramaEnEjecucion(QStringLiteral("KORVAND.EXE"));
+        ServidorBaseDatos = QStringLiteral("np:SERVIDOR");
+        UsuarioInicioSesion = QStringLiteral("sa");
+        ClaveInicioSesion = QStringLiteral("x;y");
+        AutenticacionWindows = false;
+        QString c;
+        CadenaConexionADO(&f, QString(), QString(), c);
+        QCOMPARE(c, QStringLiteral("Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;"
+                                   "Password=x;y;Connect Timeout=0;Initial Catalog=NOMINA7;"
+                                   "Data Source=SERVIDOR;Application Name=KORVAND.EXE|ANA"));
+        AutenticacionWindows = true;
+        CadenaConexionADO(&f, QStringLiteral("?HISTORICO"), QStringLiteral("OTRO"), c);
+        QCOMPARE(c, QStringLiteral("Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security "
+                                   "Info=False;Initial Catalog=HISTORICO;Data Source=OTRO;"
+                                   "Application Name=KORVAND.EXE|ANA"));
+        CadenaConexionADO(&f, QStringLiteral("master"), QString(), c);
+        QVERIFY(c.contains(QLatin1String("Initial Catalog=master;Data Source=SERVIDOR;")));
+        AutenticacionWindows = false;
+        AsignarProgramaEnEjecucion(QString());
+        CodigoEmpresaActual = 0;
+        TipoBaseDatos = tipo;
+    }
+
+    void sentenciasCrearBaseDatosSQL() {
+        NombreIntercalacionMSSQL = QStringLiteral("Modern_Spanish_CI_AS");
+        QCOMPARE(SentenciasCrearBaseDatosSQL(QStringLiteral("QEVPDX12")),
+                 (QStringList{QStringLiteral("USE master CREATE DATABASE QEVPDX12  COLLATE "
+                                             "Modern_Spanish_CI_AS"),
+                              QStringLiteral("EXEC sp_dbcmptlevel QEVPDX12, 80"),
+                              QStringLiteral("ALTER DATABASE QEVPDX12 SET RECOVERY SIMPLE")}));
+        NombreIntercalacionMSSQL = QStringLiteral("SQL_Latin1_General_Cp1_CI_AI");
+    }
+
+    // The engines' own "no such table" texts, in any case.
+    void errorTablaInexistente_data() { AddEngineRows(); }
+    void errorTablaInexistente() {
+        TestDatabase t(CurrentEngine());
+        try {
+            t.db()->Execute(QStringLiteral("SELECT * FROM NOEXISTE"));
+            QFAIL("no error");
+        } catch (const EDatabaseError& e) {
+            QVERIFY2(EsErrorTablaInexistente(e.Message() + QLatin1Char(' ') + e.detail()),
+                     qPrintable(e.Message() + " / " + e.detail()));
+        }
+        QVERIFY(EsErrorTablaInexistente(QStringLiteral("TABLE DOES NOT EXIST")));
+        QVERIFY(EsErrorTablaInexistente(QStringLiteral("Invalid object name 'dbo.X'.")));
+        QVERIFY(!EsErrorTablaInexistente(QStringLiteral("Key violation")));
+        QVERIFY(!EsErrorTablaInexistente(QStringLiteral("column \"x\" does not exist")));
+    }
+
+    void usuarioYAdaptador() {
+        QString nombre;
+        NombreUsuarioWindows(nombre);
+        QVERIFY(!nombre.isEmpty());
+        QString mac, sin;
+        DireccionAdaptadorRed(QString(), mac);
+        DireccionAdaptadorRed(QStringLiteral("SinSeparadores"), sin);
+        if (mac.isEmpty()) QSKIP("no network adapter with an address");
+        QVERIFY(QRegularExpression(QStringLiteral("^([0-9A-F]{2}-){5}[0-9A-F]{2}$"))
+                    .match(mac)
+                    .hasMatch());
+        QCOMPARE(sin, QString(mac).remove(QLatin1Char('-')));
+    }
+};
+
+QTEST_MAIN(TestGeneinicConexion)
+#include "tst_geneinic_conexion.moc"

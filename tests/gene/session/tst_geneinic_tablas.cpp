@@ -1,0 +1,583 @@
+// Tables created from definitions (the dictionary or a work-table text), on
+// every engine, opened one by one or for a whole owner.
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+#include <QtTest>
+
+#include "db/database.h"
+#include "db/dberror.h"
+#include "db/field.h"
+#include "db/table.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
+#include "gene/session/geneinic_tablas.h"
+#include "gene/data/genemens.h"
+#include "gene/session/sesion.h"
+#include "io/textfile.h"
+#include "support/dbfixture.h"
+#include "support/instalacion.h"
+
+namespace {
+
+const QString CRLF = QStringLiteral("\r\n");
+
+QString lineas(const QStringList& l) {
+    return l.join(CRLF) + CRLF;
+}
+
+QStringList mostrados() {
+    QStringList r;
+    for (const auto& m : MessageSeam::log()) r << m.kind + QLatin1Char(':') + m.text;
+    return r;
+}
+
+// The site's dictionary beside the standard one (the general folder).
+void escribirDiccionario(const TestInstalacion& inst, const QString& extension,
+                         const QStringList& l) {
+    QVERIFY(WriteTextFile(inst.carpetaGeneral() + "/DATABASE." + extension, lineas(l),
+                          TextEncoding::Windows1252));
+}
+
+const QStringList kPuesto{
+    "PUESTO/C/1/Codigo/ftString/10/*",     "PUESTO/C/2/Descripcion/ftString/40/",
+    "PUESTO/C/3/Importe/ftFloat/0/",       "PUESTO/I/1/<Primary>/Codigo/",
+    "PUESTO/I/2/Descripcion/Descripcion/",
+};
+
+QStringList nombresCampos(TDatabase* db, const QString& tabla) {
+    QStringList r;
+    db->InvalidateCatalog();
+    for (const TFieldDef& f : db->ColumnDefs(tabla)) r << f.Name;
+    return r;
+}
+
+}  // namespace
+
+class TestGeneInicTablas : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { MessageSeam::activate(); }
+    void cleanup() {
+        MessageSeam::deactivate();
+        AnularTerminacion();
+        TipoBaseDatos = QStringLiteral("Paradox");
+        GanchoPrepararFormulario = nullptr;
+        GanchoTraducirFormulario = nullptr;
+    }
+
+    // ------------------------------------------------------------ SQL Server text
+
+    void nombresSQLServer() {
+        TipoBaseDatos = QStringLiteral("Microsoft SQL Server");
+        QString r;
+        NombreCampoSQL(nullptr, QStringLiteral("AÑO-MES"), r);
+        QCOMPARE(r, QStringLiteral("AÑOMES"));
+        NombreCampoSQL(nullptr, QStringLiteral("año-mes"), r);
+        QCOMPARE(r, QStringLiteral("a_o-mes"));
+        TipoBaseDatos = QStringLiteral("SQL Generica");
+        NombreCampoSQL(nullptr, QStringLiteral("Cod-Postal"), r);
+        QCOMPARE(r, QStringLiteral("Cod-Postal"));
+        TipoDecimalSQL(nullptr, QStringLiteral("CambioMoneda"), r);
+        QCOMPARE(r, QStringLiteral("DECIMAL(28,8)"));
+        TipoDecimalSQL(nullptr, QStringLiteral("FactorConversion"), r);
+        QCOMPARE(r, QStringLiteral("DECIMAL(28,12)"));
+        TipoDecimalSQL(nullptr, QStringLiteral("Cambio"), r);
+        QCOMPARE(r, QStringLiteral("DECIMAL(28,12)"));
+    }
+
+    void sentenciasSQLServer() {
+        TipoBaseDatos = QStringLiteral("Microsoft SQL Server");
+        const QStringList l{
+            "T/C/1/A/ftInteger/0/*",      "T/C/2/B/ftString/10/*/",
+            "T/C/3/Importe/ftFloat/0/NO", "T/C/4/Cambio/ftFloat/0/",
+            "T/C/5/Año/ftSmallint/0/",    "T/C/6/Cod-Postal/ftString/5/",
+            "T/C/7/Alta/ftDateTime/0/",   "T/C/8/Nota/ftMemo/0/",
+            "T/C/9/Foto/ftGraphic/0/",    "T/C/10/Id/ftAutoInc/0/",
+            "T/C/11/Largo/ftString/MAX/", "T/C/12/Activo/ftBoolean/0/",
+            "T/I/1/<Primary>/A;B/",       "T/I/2/Año/Año;B/-",
+        };
+        const TSentenciasTabla s = SentenciasCrearTablaSQL(Engine::SqlServer, "dbo.T", l, false);
+        QCOMPARE(s.CrearTabla,
+                 QStringLiteral(
+                     "CREATE TABLE dbo.T (A INTEGER DEFAULT 0, B VARCHAR(10) DEFAULT '', "
+                     "Importe DECIMAL(28,8) DEFAULT 0 NULL, Cambio DECIMAL(28,12) DEFAULT 0 NULL, "
+                     "A_o SMALLINT DEFAULT 0 NULL, CodPostal VARCHAR(5) DEFAULT '' NULL, "
+                     "Alta DATETIME DEFAULT '30/12/1899 00:00:00' NULL, Nota TEXT  NULL, "
+                     "Foto IMAGE NULL, Id INTEGER IDENTITY(1,1) NULL, "
+                     "Largo VARCHAR(MAX) DEFAULT '' NULL, Activo BIT DEFAULT 0 NULL, "
+                     "CONSTRAINT T_Clave1 PRIMARY KEY (A, B))"));
+        QCOMPARE(s.Indices, QStringList{"CREATE INDEX T_A_o ON T (A_o,B) "});
+        QVERIFY(s.Comentarios.isEmpty());
+
+        // A work table has no owner; SQL Server 2000 keeps long texts as TEXT.
+        const TSentenciasTabla t =
+            SentenciasCrearTablaSQL(Engine::SqlServer, "TEMP000001_fX",
+                                    {"/C/1/Linea/ftInteger/0/*", "/C/2/Largo/ftString/max/"}, true,
+                                    "Microsoft SQL Server  2000 - 8.00.2039");
+        QCOMPARE(t.CrearTabla,
+                 QStringLiteral("CREATE TABLE TEMP000001_fX (Linea INTEGER DEFAULT 0, "
+                                "Largo TEXT  NULL, CONSTRAINT TEMP000001_fX_Clave1 "
+                                "PRIMARY KEY (Linea))"));
+        // A work table's key is its "<Primary>" line, in that order, also
+        // over a column that is not required.
+        QCOMPARE(SentenciasCrearTablaSQL(Engine::SqlServer, "TEMP000002_fX",
+                                         {"/C/1/Grupo/ftString/10/", "/C/2/Fecha/ftDateTime/0/*",
+                                          "/C/3/Nota/ftString/10/", "/I/1/<Primary>/grupo;Fecha"},
+                                         true)
+                     .CrearTabla,
+                 QStringLiteral("CREATE TABLE TEMP000002_fX (Grupo VARCHAR(10) DEFAULT '', "
+                                "Fecha DATETIME DEFAULT '30/12/1899 00:00:00', Nota VARCHAR(10) "
+                                "DEFAULT '' NULL, CONSTRAINT TEMP000002_fX_Clave1 PRIMARY KEY "
+                                "(Grupo, Fecha))"));
+        // No key: no constraint, and no column at all: no statement.
+        QCOMPARE(SentenciasCrearTablaSQL(Engine::SqlServer, "U", {"U/C/1/X/ftInteger/0/"}, false)
+                     .CrearTabla,
+                 QStringLiteral("CREATE TABLE dbo.U (X INTEGER DEFAULT 0 NULL)"));
+        QVERIFY(SentenciasCrearTablaSQL(Engine::SqlServer, "U", {"U/I/1/<Primary>/X/"}, false)
+                    .CrearTabla.isEmpty());
+    }
+
+    // Definition lines that are short, mistyped or padded give the
+    // statements they always gave: a missing or unknown part is left empty
+    // for the server to refuse, padding is trimmed, other lines are skipped.
+    void lineasDefinicion_data() {
+        QTest::addColumn<int>("motor");
+        QTest::addColumn<bool>("temporal");
+        QTest::addColumn<QStringList>("lineas");
+        QTest::addColumn<QString>("crear");
+        QTest::addColumn<QStringList>("indices");
+        QTest::addColumn<QStringList>("comentarios");
+        const int mssql = int(Engine::SqlServer), pg = int(Engine::Postgres);
+        QTest::newRow("tamaño ausente")
+            << pg << false << QStringList{"T/C/1/A/ftString//*"}
+            << "CREATE TABLE T (A VARCHAR() COLLATE \"C\" DEFAULT '', CONSTRAINT T_Clave1 "
+               "PRIMARY KEY (A))"
+            << QStringList()
+            << QStringList{"COMMENT ON TABLE T IS 'T'", "COMMENT ON COLUMN T.A IS 'A;ftString;0;0'",
+                           "COMMENT ON INDEX T_Clave1 IS 'T_Clave1'"};
+        QTest::newRow("tipo desconocido")
+            << pg << false << QStringList{"T/C/1/A/ftInteger/0/*", "T/C/2/B/ftTexto/10/"}
+            << "CREATE TABLE T (A INTEGER DEFAULT 0, B NULL, CONSTRAINT T_Clave1 PRIMARY KEY (A))"
+            << QStringList()
+            << QStringList{"COMMENT ON TABLE T IS 'T'",
+                           "COMMENT ON COLUMN T.A IS 'A;ftInteger;0;0'",
+                           "COMMENT ON COLUMN T.B IS 'B;ftUnknown;10;0'",
+                           "COMMENT ON INDEX T_Clave1 IS 'T_Clave1'"};
+        QTest::newRow("tamaño en minúsculas")
+            << pg << false << QStringList{"T/C/1/L/ftString/max/"}
+            << "CREATE TABLE T (L VARCHAR COLLATE \"C\" DEFAULT '' NULL)" << QStringList()
+            << QStringList{"COMMENT ON TABLE T IS 'T'",
+                           "COMMENT ON COLUMN T.L IS 'L;ftString;0;0'"};
+        QTest::newRow("línea corta y líneas ajenas")
+            << mssql << false << QStringList{"T/C/1/Solo",
+                                             "texto suelto",
+                                             "",
+                                             "T/SQL/1/UPDATE T SET A = 1",
+                                             "T/X/1/B/ftInteger/0/",
+                                             "T/C/2/A/ftInteger/0/*"}
+            << "CREATE TABLE dbo.T (Solo NULL, A INTEGER DEFAULT 0, CONSTRAINT T_Clave1 PRIMARY "
+               "KEY (A))"
+            << QStringList() << QStringList();
+        QTest::newRow("espacios alrededor")
+            << mssql << false << QStringList{"T/C/1/A/ftString/ 20 / * ", "T/C/2/B/ftString/5/ x"}
+            << "CREATE TABLE dbo.T (A VARCHAR(20) DEFAULT '', B VARCHAR(5) DEFAULT '' NULL, "
+               "CONSTRAINT T_Clave1 PRIMARY KEY (A))"
+            << QStringList() << QStringList();
+        QTest::newRow("opciones de índice")
+            << mssql << false
+            << QStringList{"T/C/1/A/ftInteger/0/", "T/C/2/B/ftInteger/0/", "T/I/1/Ambos/A;B/-Unico",
+                           "T/I/2/Solo/B/Descendente-"}
+            << "CREATE TABLE dbo.T (A INTEGER DEFAULT 0 NULL, B INTEGER DEFAULT 0 NULL)"
+            << QStringList{"CREATE UNIQUE INDEX T_Ambos ON T (A,B) ",
+                           "CREATE INDEX T_Solo ON T (B) "}
+            << QStringList();
+        // The last key line of a work table holds; its empty pieces name
+        // no column.
+        QTest::newRow("clave repetida")
+            << mssql << true
+            << QStringList{"/I/1/<Primary>/A/", "/C/1/A/ftInteger/0/", "/C/2/B/ftInteger/0/",
+                           "/I/2/<Primary>/;B;/"}
+            << "CREATE TABLE TMP (A INTEGER DEFAULT 0 NULL, B INTEGER DEFAULT 0, CONSTRAINT "
+               "TMP_Clave1 PRIMARY KEY (B))"
+            << QStringList() << QStringList();
+    }
+    void lineasDefinicion() {
+        QFETCH(int, motor);
+        QFETCH(bool, temporal);
+        QFETCH(QStringList, lineas);
+        const TSentenciasTabla s =
+            SentenciasCrearTablaSQL(Engine(motor), temporal ? "TMP" : "T", lineas, temporal);
+        QTEST(s.CrearTabla, "crear");
+        QTEST(s.Indices, "indices");
+        QTEST(s.Comentarios, "comentarios");
+    }
+
+    // ------------------------------------------------------------ both engines
+
+    void tablaDelDiccionario_data() { AddEngineRows(); }
+    // A missing table opened by AbrirTabla is created from the site's file,
+    // the variant file and the user fields, on the company's database, and
+    // opened without a message.
+    void tablaDelDiccionario() {
+        TestInstalacion inst(CurrentEngine(), {.empresas = {12}, .empresaActual = 12});
+        QVERIFY(inst.iniciada());
+        TfGENEINIC* f = inst.sesion();
+        escribirDiccionario(inst, "ESP", kPuesto);
+        escribirDiccionario(inst, "VRT",
+                            {"[Definiciones Complementarias]", "PUESTO/C/4/Nivel/ftSmallint/0/",
+                             "PUESTO/I/3/Nivel/Nivel;Codigo/"});
+        f->DatabaseGeneral->Execute(
+            "INSERT INTO CAMPOUSR (NombreTabla, NombreCampo, TipoCampo, LongitudCampo, "
+            "OrdenCampo) VALUES ('PUESTO', 'Notas', 'Texto', 0, 2), "
+            "('PUESTO', 'Zona', 'Alfanumerico', 8, 1), ('PUESTO', 'Raro', 'Hora', 0, 3)");
+        MessageSeam::clearLog();
+
+        QObject dueno;
+        dueno.setObjectName("fRRHHPUES");
+        auto* t = new TTable(&dueno);
+        t->setObjectName("Table1");
+        t->setTableName("PUESTO");
+        QVERIFY(AbrirTabla(f, t));
+        QVERIFY(t->Active());
+        QCOMPARE(mostrados(), QStringList());
+        QVERIFY(f->Database->TableExists("PUESTO"));
+        QCOMPARE(nombresCampos(f->Database, "PUESTO"),
+                 QStringList({"Codigo", "Descripcion", "Importe", "Nivel", "Zona", "Notas"}));
+        const TFieldDefs campos = f->Database->ColumnDefs("PUESTO");
+        QCOMPARE(campos[4].DataType, ftString);
+        QCOMPARE(campos[4].Size, 8);
+        QCOMPARE(campos[5].DataType, ftMemo);
+        QCOMPARE(campos[2].DataType, ftFloat);
+        const TIndexDefs indices = f->Database->IndexDefs("PUESTO");
+        QVERIFY(indices.size() >= 3);
+        QVERIFY(indices[0].Options & ixPrimary);
+        QCOMPARE(indices[0].Fields, QStringLiteral("Codigo"));
+
+        // Rows go in and come back, amounts with their decimals.
+        t->Append();
+        t->FieldByName("Codigo")->setAsString("P1");
+        t->FieldByName("Importe")->setValue(1234.5678);
+        t->FieldByName("Zona")->setAsString("NORTE");
+        t->Post();
+        t->Close();
+        t->Open();
+        QCOMPARE(t->FieldByName("Importe")->AsFloat(), 1234.5678);
+        QCOMPARE(t->FieldByName("Zona")->AsString(), QStringLiteral("NORTE"));
+
+        // An existing table is not touched: false, the row stays.
+        t->Close();
+        QVERIFY(!CrearTabla(f, t));
+        QCOMPARE(f->Database->Scalar("SELECT COUNT(*) FROM PUESTO").toInt(), 1);
+        QCOMPARE(mostrados(), QStringList());
+    }
+
+    void bloqueDelDiccionario_data() { AddEngineRows(); }
+    // A table is made from the first run of its lines, whatever the case of
+    // its name there; the user fields follow the columns written before the
+    // first index line.
+    void bloqueDelDiccionario() {
+        TestInstalacion inst(CurrentEngine(), {.empresaActual = 1});
+        QVERIFY(inst.iniciada());
+        TfGENEINIC* f = inst.sesion();
+        escribirDiccionario(
+            inst, "ESP",
+            {"OTRA/C/1/Nada/ftInteger/0/*", "lineas/C/1/Codigo/ftString/10/*",
+             "LINEAS/I/1/<Primary>/Codigo/", "Lineas/C/2/Texto/ftString/20/",
+             "LINEAS/I/2/Texto/Texto/", "", "LINEAS/C/3/Tarde/ftInteger/0/", kPuesto.join(CRLF)});
+        f->DatabaseGeneral->Execute(
+            "INSERT INTO CAMPOUSR (NombreTabla, NombreCampo, TipoCampo, LongitudCampo, "
+            "OrdenCampo) VALUES ('LINEAS', 'Zona', 'Alfanumerico', 8, 1)");
+        MessageSeam::clearLog();
+        QObject dueno;
+        TTable t(&dueno);
+        t.setTableName("LINEAS");
+        t.setDatabaseName(f->Database->DatabaseName());
+        QVERIFY(CrearTabla(f, &t));
+        QCOMPARE(mostrados(), QStringList());
+        QCOMPARE(nombresCampos(f->Database, "LINEAS"), QStringList({"Codigo", "Zona", "Texto"}));
+        QCOMPARE(f->Database->IndexDefs("LINEAS").size(), 2);
+    }
+
+    void tablasTemporales_data() { AddEngineRows(); }
+    // "Tabla Temporal" and "Tabla Temporal 1" of one owner are two work
+    // tables; a number that is not one counts as 0; made again, a work table
+    // starts empty. They are left open.
+    void tablasTemporales() {
+        TestInstalacion inst(CurrentEngine(), {.empresaActual = 1});
+        QVERIFY(inst.iniciada());
+        TfGENEINIC* f = inst.sesion();
+        QObject dueno;
+        dueno.setObjectName("fRRHHLPLA");
+        const QString cuerpo = CRLF + lineas({"/C/1/Linea/ftInteger/0/*", "/C/2/Texto/ftString/20/",
+                                              "/I/1/<Primary>/Linea/", "/I/2/Texto/Texto/-"});
+        TTable a(&dueno), b(&dueno), c(&dueno);
+        QVERIFY(CrearTablaEstructura(f, &a, "Tabla Temporal" + cuerpo, -1));
+        QVERIFY(CrearTablaEstructura(f, &b, "Tabla Temporal 1" + cuerpo, -1));
+        QVERIFY(a.Active() && b.Active());
+        QVERIFY(a.TableName() != b.TableName());
+        QVERIFY(a.TableName().startsWith("TEMP"));
+        QVERIFY(a.TableName().endsWith("_fRRHHLPLA"));
+        a.Append();
+        a.FieldByName("Linea")->setAsInteger(1);
+        a.FieldByName("Texto")->setAsString("uno");
+        a.Post();
+        QCOMPARE(a.RecordCount(), 1);
+
+        QVERIFY(CrearTablaEstructura(f, &c, "Tabla Temporal X" + cuerpo, -1));
+        QCOMPARE(c.TableName(), a.TableName());
+        QCOMPARE(c.RecordCount(), 0);
+        QCOMPARE(mostrados(), QStringList());
+    }
+
+    void todosLosTipos_data() { AddEngineRows(); }
+    // Every field type is created, keeps its type and holds a value.
+    void todosLosTipos() {
+        TestInstalacion inst(CurrentEngine(), {.empresaActual = 1});
+        QVERIFY(inst.iniciada());
+        TfGENEINIC* f = inst.sesion();
+        QStringList def{"Tabla Temporal", "/C/1/Id/ftAutoInc/0/*"};
+        QList<TFieldType> tipos;
+        for (int t = ftString; t <= ftTypedBinary; ++t) {
+            if (t == ftAutoInc) continue;
+            tipos << TFieldType(t);
+            def << QStringLiteral("/C/%1/C%1/%2/%3/")
+                       .arg(t + 1)
+                       .arg(FieldTypeName(TFieldType(t)))
+                       .arg(HasSize(TFieldType(t)) ? 12 : 0);
+        }
+        QObject dueno;
+        dueno.setObjectName("fTIPOS");
+        TTable t(&dueno);
+        QVERIFY2(CrearTablaEstructura(f, &t, lineas(def), -1), qPrintable(mostrados().join("\n")));
+        TDatabase* db = t.Database();
+        db->InvalidateCatalog();
+        const TFieldDefs campos = db->ColumnDefs(t.TableName());
+        QCOMPARE(campos.size(), tipos.size() + 1);
+        QCOMPARE(campos[0].DataType, ftAutoInc);
+        for (int i = 0; i < tipos.size(); ++i) {
+            QCOMPARE(campos[i + 1].Name, QStringLiteral("C%1").arg(int(tipos[i]) + 1));
+            QCOMPARE(FieldTypeName(campos[i + 1].DataType), FieldTypeName(tipos[i]));
+        }
+        // A row with the defaults: the identity numbers it, dates are the zero date.
+        t.Append();
+        t.FieldByName(QStringLiteral("C%1").arg(int(ftString) + 1))->setAsString("texto");
+        t.Post();
+        t.Close();
+        t.Open();
+        QCOMPARE(t.RecordCount(), 1);
+        QVERIFY(t.FieldByName("Id")->AsInteger() > 0);
+        QCOMPARE(t.FieldByName(QStringLiteral("C%1").arg(int(ftString) + 1))->AsString(),
+                 QStringLiteral("texto"));
+    }
+
+    void fallosDeCreacion_data() { AddEngineRows(); }
+    // A failed creation leaves no table and never ends a transaction that the
+    // caller started.
+    void fallosDeCreacion() {
+        TestInstalacion inst(CurrentEngine(), {.empresaActual = 1});
+        QVERIFY(inst.iniciada());
+        TfGENEINIC* f = inst.sesion();
+        const bool sqlite = CurrentEngine() == Engine::Sqlite;
+        escribirDiccionario(inst, "ESP",
+                            {"MALO/C/1/Codigo/ftInteger/0/*", "MALO/I/1/<Primary>/Codigo/",
+                             "MALO/I/2/Falta/NoExiste/", "", "ROTO/C/1/Codigo//0/*",
+                             "ROTO/I/1/<Primary>/Codigo/", "", kPuesto.join(CRLF)});
+        QObject dueno;
+        TTable malo(&dueno), roto(&dueno), puesto(&dueno);
+        malo.setTableName("MALO");
+        malo.setDatabaseName(f->Database->DatabaseName());
+        roto.setTableName("ROTO");
+        roto.setDatabaseName(f->Database->DatabaseName());
+        puesto.setTableName("PUESTO");
+        puesto.setDatabaseName(f->Database->DatabaseName());
+        QVERIFY2(CrearTabla(f, &puesto), qPrintable(mostrados().join("\n")));
+
+        // An index on a missing field: no table, no transaction left.
+        MessageSeam::clearLog();
+        if (sqlite) {
+            QVERIFY(!CrearTabla(f, &malo));
+            QCOMPARE(MessageSeam::log().size(), 1);
+            QCOMPARE(MessageSeam::log()[0].kind, QStringLiteral("E"));
+            QVERIFY(
+                MessageSeam::log()[0].text.startsWith("¡ Error creando la tabla MALO !. Motivo: "));
+            AnularTerminacion();
+        } else {
+            QVERIFY_THROWS_EXCEPTION(EAbort, CrearTabla(f, &malo));
+            QCOMPARE(MessageSeam::log().size(), 1);
+            QVERIFY(MessageSeam::log()[0].text.startsWith(
+                "No es posible crear el índice en SQL. Mensaje: "));
+        }
+        QVERIFY(!f->Database->TableExists("MALO"));
+        QVERIFY(!f->Database->InTransaction());
+
+        // Inside the caller's transaction: its work stays, it stays open.
+        f->Database->StartTransaction();
+        f->Database->Execute("INSERT INTO PUESTO (Codigo) VALUES ('P1')");
+        MessageSeam::clearLog();
+        if (sqlite) {
+            QVERIFY(!CrearTabla(f, &roto));
+            QVERIFY(MessageSeam::log()[0].text.startsWith(
+                "¡ Error creando la tabla ROTO !. Motivo: Definición de campo no válida: "));
+            AnularTerminacion();
+            QVERIFY(!CrearTabla(f, &malo));
+            AnularTerminacion();
+        } else {
+            QVERIFY_THROWS_EXCEPTION(EAbort, CrearTabla(f, &roto));
+            QCOMPARE(mostrados().size(), 2);
+            QVERIFY(mostrados()[0].startsWith(
+                "A:¡No es posible crear la tabla SQL (Paso 1)!. Motivo: "));
+            QVERIFY(mostrados()[1].startsWith("I:CREATE TABLE ROTO (Codigo, CONSTRAINT"));
+            QVERIFY_THROWS_EXCEPTION(EAbort, CrearTabla(f, &malo));
+        }
+        QVERIFY(f->Database->InTransaction());
+        QVERIFY(!f->Database->TableExists("ROTO"));
+        QVERIFY(!f->Database->TableExists("MALO"));
+        f->Database->Commit();
+        QCOMPARE(f->Database->Scalar("SELECT COUNT(*) FROM PUESTO").toInt(), 1);
+
+        // A table the dictionary does not define.
+        MessageSeam::clearLog();
+        TTable nada(&dueno);
+        nada.setTableName("NINGUNA");
+        nada.setDatabaseName(f->Database->DatabaseName());
+        QVERIFY(!CrearTabla(f, &nada));
+        QCOMPARE(mostrados(),
+                 QStringList{"A:No se ha encontrado la definición de la tabla. Tabla: NINGUNA"});
+    }
+
+    void diccionarioAusente_data() { AddEngineRows(); }
+    void diccionarioAusente() {
+        TestInstalacion inst(CurrentEngine(), {.empresaActual = 1});
+        QVERIFY(inst.iniciada());
+        QFile::remove(inst.carpetaGeneral() + "/DATABASE.TXT");
+        QFile::remove(inst.carpeta() + "/DATABASE.TXT");
+        MessageSeam::clearLog();
+        TfGENEINIC* f = inst.sesion();
+        QObject dueno;
+        TTable t(&dueno);
+        t.setTableName("GRANALIS");
+        t.setDatabaseName(f->Database->DatabaseName());
+        QVERIFY(!CrearTabla(f, &t));
+        const QStringList m = mostrados();
+        QCOMPARE(m.size(), 2);
+        QVERIFY(m[0].startsWith("A:No está disponible el archivo "));
+        QCOMPARE(m[1], QStringLiteral("E:¡ Imposible abrir el fichero de estructuras de la Base de "
+                                      "Datos !"));
+        QVERIFY(!inst.sesion()->Database->TableExists("GRANALIS"));
+    }
+
+    void empresaInicial_data() { AddEngineRows(); }
+    // The company table, created on a fresh installation, holds company 1,
+    // whose database is created too.
+    void empresaInicial() {
+        TestInstalacion inst(CurrentEngine(), {.empresas = {}});
+        QVERIFY(inst.iniciada());
+        TfGENEINIC* f = inst.sesion();
+        f->DatabaseGeneral->DropTableIfExists("EMPRESA");
+        QObject dueno;
+        TTable t(&dueno);
+        t.setTableName("EMPRESA");
+        QVERIFY(AbrirTabla(f, &t));
+        QCOMPARE(t.RecordCount(), 1);
+        QCOMPARE(t.FieldByName("Codigo")->AsInteger(), 1);
+        QVERIFY(!t.FieldByName("Nombre")->AsString().isEmpty());
+        QCOMPARE(t.FieldByName("Abreviatura")->AsString(), t.FieldByName("Nombre")->AsString());
+        QVERIFY(
+            TDatabase::DatabaseExists(ParametrosConexion(f, NombreBaseDatosEmpresa(f, 1), false)));
+    }
+
+    void creadaPorOtraSesion_data() { AddEngineRows(); }
+    // Two sessions open a table not yet created: the one that finds it made
+    // by the other meanwhile opens it, with no message of its own.
+    void creadaPorOtraSesion() {
+        TestInstalacion inst(CurrentEngine(), {.empresaActual = 1});
+        QVERIFY(inst.iniciada());
+        TfGENEINIC* f = inst.sesion();
+        TDatabase otra;
+        otra.Params() = f->Database->Params();
+        otra.Open();
+        // A user-fields table that cannot be read shows its warning after
+        // the table was looked for and before it is created: while the user
+        // reads it, the other session creates the table.
+        f->DatabaseGeneral->DropTableIfExists("CAMPOUSR");
+        f->DatabaseGeneral->Execute("CREATE TABLE CAMPOUSR (Otro INTEGER)");
+        MessageSeam::deactivate();
+        MessageSeam::activate(true);
+        QTimer timer;
+        timer.setInterval(5);
+        bool creada = false;
+        connect(&timer, &QTimer::timeout, [&creada, &otra] {
+            auto* d = qobject_cast<TfGENEMENS*>(QApplication::activeModalWidget());
+            if (!d || !d->isVisible()) return;
+            if (!creada)
+                otra.Execute("CREATE TABLE PUESTO (Codigo VARCHAR(10) NOT NULL PRIMARY KEY)");
+            creada = true;
+            d->close();
+        });
+        timer.start();
+        QObject dueno;
+        TTable t(&dueno);
+        t.setTableName("PUESTO");
+        QVERIFY(AbrirTabla(f, &t));
+        QVERIFY(t.Active());
+        QCOMPARE(MessageSeam::log().size(), 1);
+        QVERIFY2(mostrados().first().startsWith(
+                     "A:Se ha producido un error al incorporar los Campos de Usuario en la tabla: "
+                     "PUESTO."),
+                 qPrintable(mostrados().join('\n')));
+        QVERIFY(!TerminacionSolicitada());
+    }
+
+    void abrirTablasFormulario_data() { AddEngineRows(); }
+    // Each table to its database; PARAGENE waits for a company; a missing
+    // table is created; one that cannot be closes the form, the others open.
+    void abrirTablasFormulario() {
+        TestInstalacion inst(CurrentEngine());
+        QVERIFY(inst.iniciada());
+        TfGENEINIC* f = inst.sesion();
+        QCOMPARE(CodigoEmpresaActual, 0);
+        QWidget form;
+        form.setObjectName("fPRUEBA");
+        auto tabla = [&](const QString& nombre) {
+            auto* t = new TTable(&form);
+            t->setObjectName(nombre);
+            t->setTableName(nombre);
+            return t;
+        };
+        TTable* paragene = tabla("PARAGENE");
+        TTable* ninguna = tabla("NINGUNA");
+        TTable* usuario = tabla("USUARIO");
+        TTable* granalis = tabla("GRANALIS");
+        static QStringList pasos;
+        pasos.clear();
+        GanchoPrepararFormulario = [](TfGENEINIC*, QObject* o) {
+            pasos << "Preparar " + o->objectName();
+        };
+        GanchoTraducirFormulario = [](TfGENEINIC*, QObject* o) {
+            pasos << "Traducir " + o->objectName();
+        };
+        form.show();
+        MessageSeam::clearLog();
+        AbrirTablasFormulario(f, &form);
+        QCOMPARE(pasos, QStringList({"Preparar fPRUEBA", "Traducir fPRUEBA"}));
+        QVERIFY(!paragene->Active());
+        QVERIFY(!ninguna->Active());
+        QVERIFY(usuario->Active());
+        QCOMPARE(usuario->DatabaseName(), f->DatabaseGeneral->DatabaseName());
+        QVERIFY(granalis->Active());
+        QCOMPARE(granalis->DatabaseName(), f->Database->DatabaseName());
+        QVERIFY(!form.isVisible());
+        QCOMPARE(mostrados(),
+                 QStringList{"A:No se ha encontrado la definición de la tabla. Tabla: NINGUNA"});
+        QFile log(ArchivoIncidencias());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(QString::fromUtf8(log.readAll())
+                    .contains("Al crear la tabla entrando en fGENEINIC (AbrirTablasForm)"));
+    }
+};
+
+QTEST_MAIN(TestGeneInicTablas)
+#include "tst_geneinic_tablas.moc"

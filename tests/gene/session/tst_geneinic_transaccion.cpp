@@ -1,0 +1,202 @@
+// Transactions of the session's databases: they do not nest, confirming
+// commits once, and the guard ends only what it started.
+
+#include <QTest>
+
+#include "db/database.h"
+#include "db/table.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
+#include "gene/session/geneinic_formulario.h"
+#include "gene/data/genemens.h"
+#include "gene/session/sesion.h"
+#include "support/dbfixture.h"
+#include "support/instalacion.h"
+
+namespace {
+
+// Rows of PRUEBA as another session sees them (only what was committed).
+int FilasVistasDesdeOtraSesion(TDatabase* db) {
+    TDatabase otra;
+    otra.setDatabaseName(QStringLiteral("OtraSesion"));
+    otra.Params() = db->Params();
+    otra.Open();
+    return otra.Scalar(QStringLiteral("SELECT COUNT(*) FROM PRUEBA")).toInt();
+}
+
+// HIJO's rows must name a row of PADRE, checked only at the commit.
+void ClaveAjenaDiferida(TDatabase* db) {
+    if (db->engine() == Engine::Sqlite) db->Execute(QStringLiteral("PRAGMA foreign_keys = ON"));
+    db->Execute(QStringLiteral("CREATE TABLE PADRE (Codigo INTEGER PRIMARY KEY)"));
+    db->Execute(
+        QStringLiteral("CREATE TABLE HIJO (Padre INTEGER REFERENCES PADRE "
+                       "(Codigo) DEFERRABLE INITIALLY DEFERRED)"));
+}
+
+}  // namespace
+
+class TestGeneinicTransaccion : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestInstalacion> inst_;
+    TfGENEINIC* f() const { return inst_->sesion(); }
+    TDatabase* db() const { return inst_->sesion()->Database; }
+
+private Q_SLOTS:
+    void init() {
+        OpcionesInstalacion o;
+        o.empresaActual = 1;
+        inst_ = std::make_unique<TestInstalacion>(CurrentEngine(), o);
+        QVERIFY(inst_->iniciada());
+        db()->Execute(QStringLiteral("CREATE TABLE PRUEBA (Codigo INTEGER)"));
+        TransaccionIniciada = ErrorEnTransaccion = false;
+    }
+    void cleanup() { inst_.reset(); }
+
+    void noAnidan_data() { AddEngineRows(); }
+    void noAnidan() {
+        QVERIFY(IniciarTransaccion(f()));
+        QVERIFY(TransaccionIniciada);
+        db()->Execute(QStringLiteral("INSERT INTO PRUEBA VALUES (1)"));
+        // A second start while one runs starts nothing and answers true.
+        QVERIFY(IniciarTransaccion(f(), db()));
+        db()->Execute(QStringLiteral("INSERT INTO PRUEBA VALUES (2)"));
+        ErrorEnTransaccion = true;
+        QCOMPARE(FilasVistasDesdeOtraSesion(db()), 0);
+        // One confirmation commits both rows and clears both flags.
+        QVERIFY(ConfirmarTransaccion(f()));
+        QVERIFY(!db()->InTransaction());
+        QVERIFY(!TransaccionIniciada);
+        QVERIFY(!ErrorEnTransaccion);
+        QCOMPARE(FilasVistasDesdeOtraSesion(db()), 2);
+        // Nothing running: true, flags cleared, no message.
+        TransaccionIniciada = ErrorEnTransaccion = true;
+        QVERIFY(ConfirmarTransaccion(f()));
+        QVERIFY(CancelarTransaccion(f()));
+        QVERIFY(!TransaccionIniciada);
+        QVERIFY(!ErrorEnTransaccion);
+        QVERIFY(MessageSeam::log().isEmpty());
+    }
+
+    void cancelar_data() { AddEngineRows(); }
+    void cancelar() {
+        QVERIFY(IniciarTransaccion(f()));
+        db()->Execute(QStringLiteral("INSERT INTO PRUEBA VALUES (1)"));
+        QVERIFY(CancelarTransaccion(f()));
+        QVERIFY(!TransaccionIniciada);
+        QCOMPARE(db()->Scalar(QStringLiteral("SELECT COUNT(*) FROM PRUEBA")).toInt(), 0);
+        // A database that is not connected cannot start one: false, silently.
+        db()->Close();
+        QVERIFY(!IniciarTransaccion(f()));
+        QVERIFY(!TransaccionIniciada);
+        QVERIFY(MessageSeam::log().isEmpty());
+    }
+
+    // The guard starts and ends only its own transaction.
+    void guarda_data() { AddEngineRows(); }
+    void guarda() {
+        {
+            TGuardaTransaccion g(f());
+            QVERIFY(g.Propia());
+            db()->Execute(QStringLiteral("INSERT INTO PRUEBA VALUES (1)"));
+        }  // left without confirming: rolled back
+        QVERIFY(!db()->InTransaction());
+        QCOMPARE(db()->Scalar(QStringLiteral("SELECT COUNT(*) FROM PRUEBA")).toInt(), 0);
+
+        QVERIFY(IniciarTransaccion(f()));
+        {
+            TGuardaTransaccion g(f());
+            QVERIFY(g.Activa());
+            QVERIFY(!g.Propia());
+            db()->Execute(QStringLiteral("INSERT INTO PRUEBA VALUES (2)"));
+            QVERIFY(g.Confirmar());
+            QVERIFY(db()->InTransaction());  // the caller's is still running
+        }
+        QVERIFY(db()->InTransaction());
+        QCOMPARE(FilasVistasDesdeOtraSesion(db()), 0);
+        QVERIFY(ConfirmarTransaccion(f()));
+        QCOMPARE(FilasVistasDesdeOtraSesion(db()), 1);
+    }
+
+    // A record's delete whose commit fails (a full disk, a constraint checked
+    // at the end) leaves no transaction behind: the next delete runs in one
+    // of its own and is not refused as "another transaction".
+    void borradoConConfirmacionFallida_data() { AddEngineRows(); }
+    void borradoConConfirmacionFallida() {
+        ClaveAjenaDiferida(db());
+        db()->Execute(QStringLiteral("INSERT INTO PADRE VALUES (1)"));
+        db()->Execute(QStringLiteral("INSERT INTO PADRE VALUES (2)"));
+        db()->Execute(QStringLiteral("INSERT INTO HIJO VALUES (1)"));
+        TTable padre;
+        padre.setDatabaseName(db()->DatabaseName());
+        padre.setTableName(QStringLiteral("PADRE"));
+        padre.Open();
+        MessageSeam::clearLog();
+        BorradoRegistro(f(), &padre);
+        QVERIFY(db()->InTransaction());
+        padre.Delete();
+        QCOMPARE(MessageSeam::log().size(), 1);
+        QVERIFY(MessageSeam::log().first().text.startsWith(
+            QStringLiteral("¡No se puede finalizar la transacción!. Mensaje Original: ")));
+        QVERIFY(!db()->InTransaction());
+        QVERIFY(!TransaccionIniciada);
+        QVERIFY(!ErrorEnTransaccion);
+        QCOMPARE(db()->Scalar(QStringLiteral("SELECT COUNT(*) FROM PADRE")).toInt(), 2);
+
+        padre.Close();
+        padre.Open();
+        padre.Last();
+        BorradoRegistro(f(), &padre);
+        QVERIFY(db()->InTransaction());
+        padre.Delete();
+        QVERIFY(!db()->InTransaction());
+        QVERIFY(!TransaccionIniciada);
+        QCOMPARE(db()->Scalar(QStringLiteral("SELECT Codigo FROM PADRE")).toInt(), 1);
+        QCOMPARE(MessageSeam::log().size(), 1);
+    }
+
+    // A commit the engine refuses at the end (a deferred constraint) ends
+    // the transaction: the guard and a plain confirmation leave no flag
+    // set, so that the next transaction starts and commits.
+    void confirmacionFallidaSinTransaccion_data() { AddEngineRows(); }
+    void confirmacionFallidaSinTransaccion() {
+        ClaveAjenaDiferida(db());
+        {
+            TGuardaTransaccion g(f());
+            QVERIFY(g.Propia());
+            db()->Execute(QStringLiteral("INSERT INTO PRUEBA VALUES (1)"));
+            db()->Execute(QStringLiteral("INSERT INTO HIJO VALUES (7)"));
+            QVERIFY(!g.Confirmar());
+        }
+        QVERIFY(!TransaccionIniciada);
+        QVERIFY(!db()->InTransaction());
+        QVERIFY(IniciarTransaccion(f()));
+        db()->Execute(QStringLiteral("INSERT INTO HIJO VALUES (8)"));
+        ErrorEnTransaccion = true;
+        QVERIFY(!ConfirmarTransaccion(f()));
+        QVERIFY(!TransaccionIniciada);
+        QVERIFY(!ErrorEnTransaccion);
+        QCOMPARE(MessageSeam::log().size(), 2);
+        QVERIFY(IniciarTransaccion(f()));
+        db()->Execute(QStringLiteral("INSERT INTO PRUEBA VALUES (2)"));
+        QVERIFY(ConfirmarTransaccion(f()));
+        QCOMPARE(db()->Scalar(QStringLiteral("SELECT SUM(Codigo) FROM PRUEBA")).toInt(), 2);
+        QCOMPARE(db()->Scalar(QStringLiteral("SELECT COUNT(*) FROM HIJO")).toInt(), 0);
+    }
+
+    // The alternate database keeps its own transaction.
+    void alternativa_data() { AddEngineRows(); }
+    void alternativa() {
+        ConectarBaseDatosAlt(f(), 1, QString());
+        TDatabase* alt = f()->DatabaseAlt;
+        QCOMPARE(f()->ADOConnectionAlt(), alt);
+        QVERIFY(IniciarTransaccion(f(), alt));
+        QVERIFY(alt->InTransaction());
+        QVERIFY(!db()->InTransaction());
+        QVERIFY(ConfirmarTransaccion(f(), alt));
+        QVERIFY(!alt->InTransaction());
+    }
+};
+
+QTEST_MAIN(TestGeneinicTransaccion)
+#include "tst_geneinic_transaccion.moc"
