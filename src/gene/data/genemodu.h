@@ -1,4 +1,9 @@
 #pragma once
+// Room gene/data: the framework data services (data module, SQL layer, keys and record services,
+// users and rights, translation, usage log, report output and exports, currency, analysis groups,
+// shared routines, message dialog). May include the platform and gene/session, and of the rooms above
+// only the detail viewer (the import's incidences) and the progress window (report output).
+
 // The framework data module: the users table of the general database, the
 // company parameters (PARAGENE) and the session values derived from them, the
 // attachment, analysis-group, access-log and currency tables, and the SQL

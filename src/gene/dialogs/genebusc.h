@@ -1,4 +1,8 @@
 #pragma once
+// Room gene/dialogs: the generic dialogs (search, filter, copy to other companies, viewers, list editor,
+// selection list, folder chooser, documents, responsibility, calculator, user fields, analysis-group
+// and text masters, about box). May include the platform, gene/data and gene/session.
+
 // The search entry routines: the only way into the search dialogs. Each
 // prepares one search request, shows the dialog of the installation (the
 // approximate one when BusquedaAproximadaActivada, else the standard one)

@@ -1,4 +1,7 @@
 #pragma once
+// Room gene/listings: the report preview and progress window, programmable listings, charts, saved
+// SQL queries and custom reports. May include the platform, gene/data, gene/session, gene/dialogs.
+
 // The preview window of every report: the pages of the report's page
 // printer shown as they are made, paged through and zoomed, printed (all of
 // them or the page shown), and exported to text, CSV, HTML, PDF and Excel.

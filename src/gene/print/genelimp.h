@@ -1,4 +1,7 @@
 #pragma once
+// Room gene/print: the document print engine with its preview, barcodes and the print-format editor.
+// May include the platform, gene/data and gene/session.
+
 // The document print engine and its preview window. A caller sets the
 // request variables below, creates the form, creates and fills its two work
 // tables (Temporal: one row per document; LTemporal: the lines, linked to

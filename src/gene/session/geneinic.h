@@ -1,4 +1,8 @@
 #pragma once
+// Room gene/session: the session form (start-up, connections, transactions, tables, messages), the
+// application object, the form framework and master-form template, parameters, dictionary, diagnosis,
+// help and mail. May include the platform, gene/data and the dialogs, print and progress it opens.
+
 // The session form: the non-visual object that lives from start-up to exit and
 // holds the session's services (messages, exception translation, incidents,
 // progress window). Other topics add their members in geneinic_*.cpp files.
