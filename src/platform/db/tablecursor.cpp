@@ -74,14 +74,15 @@ QDate parseIsoDate(View s) {
 }
 
 // "hh:mm[:ss[.zzz]]" at s[i..].
-QTime parseIsoTime(QStringView s, int i) {
+template <typename View>
+QTime parseIsoTime(View s, int i) {
     const int h = digits(s, i, 2), mi = digits(s, i + 3, 2);
-    if (h < 0 || mi < 0 || s.at(i + 2) != u':') return QTime();
+    if (h < 0 || mi < 0 || s.at(i + 2).unicode() != u':') return QTime();
     int sec = 0, ms = 0;
-    if (s.size() >= i + 8 && s.at(i + 5) == u':') {
+    if (s.size() >= i + 8 && s.at(i + 5).unicode() == u':') {
         sec = digits(s, i + 6, 2);
         if (sec < 0) return QTime();
-        if (s.size() > i + 9 && s.at(i + 8) == u'.') {
+        if (s.size() > i + 9 && s.at(i + 8).unicode() == u'.') {
             int n = 0;
             for (int k = i + 9; k < s.size() && n < 3; ++k, ++n) {
                 const char16_t c = s.at(k).unicode();
@@ -156,7 +157,10 @@ QVariant TTableCursor::fromStorage(QVariant v, TFieldType type) {
         case ftDateTime: {
             if (id == QMetaType::QDateTime) {
                 // PostgreSQL's timestamps carry no zone: keep the wall time.
-                const QDateTime dt = v.toDateTime();
+                // One already in local time is that wall time as built from
+                // it, zone lookup done: handed on.
+                const QDateTime& dt = *static_cast<const QDateTime*>(v.constData());
+                if (dt.timeSpec() == Qt::LocalTime) return v;
                 return QVariant(QDateTime(dt.date(), dt.time()));
             }
             if (id == QMetaType::QDate) return QVariant(QDateTime(v.toDate(), QTime(0, 0)));
@@ -275,7 +279,7 @@ const PGresult* pgResult(const QSqlQuery& q) {
 
 // Type numbers of the server's catalog.
 constexpr Oid kBoolOid = 16, kInt2Oid = 21, kInt4Oid = 23, kTextOid = 25, kFloat8Oid = 701,
-              kBpcharOid = 1042, kVarcharOid = 1043, kDateOid = 1082;
+              kBpcharOid = 1042, kVarcharOid = 1043, kDateOid = 1082, kTimestampOid = 1114;
 
 bool plainNumber(const char* s, int len) {
     if (len == 0) return false;
@@ -334,6 +338,22 @@ bool pgCanonical(const PGresult* r, int row, int col, TFieldType type, QVariant&
                 const QDate d = parseIsoDate(QLatin1StringView(val, len));
                 if (!d.isValid()) return false;
                 out = QVariant(d);
+            }
+            return true;
+        case ftDateTime:
+            // "yyyy-mm-dd hh:mm:ss[.f[f[f]]]" only, read as the wall time
+            // it is; finer fractions, era marks and infinities go through
+            // the driver.
+            if (oid != kTimestampOid || len < 19 || len > 23 || len == 20 || val[10] != ' ' ||
+                (len > 19 && (val[19] != '.' ||
+                              digits(QLatin1StringView(val + 20, len - 20), 0, len - 20) < 0)))
+                return false;
+            {
+                const QLatin1StringView text(val, len);
+                const QDate d = parseIsoDate(text);
+                const QTime t = d.isValid() ? parseIsoTime(text, 11) : QTime();
+                if (!t.isValid()) return false;
+                out = QVariant(QDateTime(d, t));
             }
             return true;
         default:
