@@ -495,6 +495,7 @@ void TDatabase::Close() {
     }
     locks_.clear();
     prepared_.clear();
+    givenText_.clear();
     stale_.clear();
     lost_ = false;
     savepoint_.reset();
@@ -693,6 +694,43 @@ QSqlQuery TDatabase::Execute(const QString& statement, const QVariantList& value
     return q;
 }
 
+namespace {
+
+const QStringList& markNames() {
+    static const QStringList names = [] {
+        QStringList n;
+        for (int i = 0; i < 256; ++i) n << QStringLiteral(":%1").arg(i);
+        return n;
+    }();
+    return names;
+}
+
+// `sql` with its "?" marks outside quoted text named as markNames() gives
+// them, in order; `marks` gets how many were named.
+QString namedMarks(const QString& sql, qsizetype& marks) {
+    const QStringList& names = markNames();
+    QString out;
+    out.reserve(sql.size() + 64);
+    marks = 0;
+    QChar quote;
+    for (const QChar c : sql) {
+        if (!quote.isNull()) {
+            if (c == quote) quote = QChar();
+        } else if (c == u'\'' || c == u'"' || c == u'`') {
+            quote = c;
+        } else if (c == u'?') {
+            // More marks than names: the text is left as it is.
+            if (marks == names.size()) return sql;
+            out += names[marks++];
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
+}  // namespace
+
 QSqlQuery& TDatabase::Prepared(const QString& sql) {
     // A lost connection's statements are not handed out again.
     if (lost_) reconnect();
@@ -700,9 +738,30 @@ QSqlQuery& TDatabase::Prepared(const QString& sql) {
     if (it != prepared_.constEnd()) return **it;
     auto q = std::make_shared<QSqlQuery>(connection());
     q->setForwardOnly(true);
-    guarded(*q, sql, [&] { return q->prepare(sql); });
+    qsizetype marks = 0;
+    const QString named = namedMarks(sql, marks);
+    bool asNamed = false;
+    if (marks > 0 && named != sql) {
+        // Taken only when the driver reads the same marks in the text; else
+        // the statement keeps its "?" (bound by position the first time).
+        guarded(*q, sql, [&] { return q->prepare(named); });
+        asNamed = q->boundValues().size() == marks;
+        if (asNamed) givenText_.insert(named, sql);
+    }
+    if (!asNamed) guarded(*q, sql, [&] { return q->prepare(sql); });
     prepared_.insert(sql, q);
     return *q;
+}
+
+// A statement with "?" marks has the driver's own names for them once bound
+// by position; those are the names markNames() gives.
+void TDatabase::BindValues(QSqlQuery& query, const QVariantList& values) {
+    const QStringList& names = markNames();
+    if (query.boundValues().size() != values.size() || values.size() > names.size()) {
+        for (qsizetype i = 0; i < values.size(); ++i) query.bindValue(int(i), values[i]);
+        return;
+    }
+    for (qsizetype i = 0; i < values.size(); ++i) query.bindValue(names[i], values[i]);
 }
 
 void TDatabase::Run(QSqlQuery& query) {
@@ -836,7 +895,8 @@ bool TDatabase::isLoss(const QSqlError& error) const {
     return probeState.isEmpty() || lossState(probeState);
 }
 
-void TDatabase::raiseMapped(const QSqlError& error, const QString& sql) const {
+void TDatabase::raiseMapped(const QSqlError& error, const QString& statement) const {
+    const QString sql = givenText_.value(statement, statement);
     const QString text = scrubbed(
         error.databaseText().isEmpty() ? error.text() : error.databaseText(), params_.password);
     const QString detail = text + QStringLiteral("\n") + sql;

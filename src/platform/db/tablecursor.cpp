@@ -74,14 +74,15 @@ QDate parseIsoDate(View s) {
 }
 
 // "hh:mm[:ss[.zzz]]" at s[i..].
-QTime parseIsoTime(QStringView s, int i) {
+template <typename View>
+QTime parseIsoTime(View s, int i) {
     const int h = digits(s, i, 2), mi = digits(s, i + 3, 2);
-    if (h < 0 || mi < 0 || s.at(i + 2) != u':') return QTime();
+    if (h < 0 || mi < 0 || s.at(i + 2).unicode() != u':') return QTime();
     int sec = 0, ms = 0;
-    if (s.size() >= i + 8 && s.at(i + 5) == u':') {
+    if (s.size() >= i + 8 && s.at(i + 5).unicode() == u':') {
         sec = digits(s, i + 6, 2);
         if (sec < 0) return QTime();
-        if (s.size() > i + 9 && s.at(i + 8) == u'.') {
+        if (s.size() > i + 9 && s.at(i + 8).unicode() == u'.') {
             int n = 0;
             for (int k = i + 9; k < s.size() && n < 3; ++k, ++n) {
                 const char16_t c = s.at(k).unicode();
@@ -156,7 +157,10 @@ QVariant TTableCursor::fromStorage(QVariant v, TFieldType type) {
         case ftDateTime: {
             if (id == QMetaType::QDateTime) {
                 // PostgreSQL's timestamps carry no zone: keep the wall time.
-                const QDateTime dt = v.toDateTime();
+                // One already in local time is that wall time as built from
+                // it, zone lookup done: handed on.
+                const QDateTime& dt = *static_cast<const QDateTime*>(v.constData());
+                if (dt.timeSpec() == Qt::LocalTime) return v;
                 return QVariant(QDateTime(dt.date(), dt.time()));
             }
             if (id == QMetaType::QDate) return QVariant(QDateTime(v.toDate(), QTime(0, 0)));
@@ -275,7 +279,7 @@ const PGresult* pgResult(const QSqlQuery& q) {
 
 // Type numbers of the server's catalog.
 constexpr Oid kBoolOid = 16, kInt2Oid = 21, kInt4Oid = 23, kTextOid = 25, kFloat8Oid = 701,
-              kBpcharOid = 1042, kVarcharOid = 1043, kDateOid = 1082;
+              kBpcharOid = 1042, kVarcharOid = 1043, kDateOid = 1082, kTimestampOid = 1114;
 
 bool plainNumber(const char* s, int len) {
     if (len == 0) return false;
@@ -334,6 +338,22 @@ bool pgCanonical(const PGresult* r, int row, int col, TFieldType type, QVariant&
                 const QDate d = parseIsoDate(QLatin1StringView(val, len));
                 if (!d.isValid()) return false;
                 out = QVariant(d);
+            }
+            return true;
+        case ftDateTime:
+            // "yyyy-mm-dd hh:mm:ss[.f[f[f]]]" only, read as the wall time
+            // it is; finer fractions, era marks and infinities go through
+            // the driver.
+            if (oid != kTimestampOid || len < 19 || len > 23 || len == 20 || val[10] != ' ' ||
+                (len > 19 && (val[19] != '.' ||
+                              digits(QLatin1StringView(val + 20, len - 20), 0, len - 20) < 0)))
+                return false;
+            {
+                const QLatin1StringView text(val, len);
+                const QDate d = parseIsoDate(text);
+                const QTime t = d.isValid() ? parseIsoTime(text, 11) : QTime();
+                if (!t.isValid()) return false;
+                out = QVariant(QDateTime(d, t));
             }
             return true;
         default:
@@ -898,7 +918,7 @@ void TTableCursor::runDirect(QSqlQuery& q) {
 QVector<TTableCursor::Entry> TTableCursor::runSelect(const QString& sql, const QVariantList& binds,
                                                      int limit) {
     QSqlQuery& q = prepared(sql);
-    for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
+    TDatabase::BindValues(q, binds);
     runDirect(q);
     QVector<Entry> out;
     out.reserve(limit);
@@ -1022,6 +1042,17 @@ int TTableCursor::growPage(bool forward) {
     p = p ? std::min(p * 2, maxPage_) : initialPage_;
     (forward ? pageBackward_ : pageForward_) = 0;
     return p;
+}
+
+// A row is in the buffer once; the one written or sought is mostly the
+// current one, looked at first.
+int TTableCursor::liveEntry(const QVariant& identity) const {
+    if (pos_ >= 0 && pos_ < buf_.size() && !buf_[pos_].deleted &&
+        buf_[pos_].row.identity == identity)
+        return pos_;
+    for (int i = 0; i < buf_.size(); ++i)
+        if (!buf_[i].deleted && buf_[i].row.identity == identity) return i;
+    return -1;
 }
 
 bool TTableCursor::deliver(TRow& row) {
@@ -1159,8 +1190,7 @@ bool TTableCursor::seek(const QVariant& identity, TRow& row) {
     QString where = identityCondition(binds, identity);
     if (!baseWhere_.isEmpty()) where = baseWhere_ + QStringLiteral(" AND ") + where;
     QVector<Entry> rows = runSelect(selectFrom_ + QStringLiteral(" WHERE ") + where, binds);
-    for (int i = 0; i < buf_.size(); ++i) {
-        if (buf_[i].deleted || buf_[i].row.identity != identity) continue;
+    if (const int i = liveEntry(identity); i >= 0) {
         if (rows.isEmpty()) {
             buf_[i].deleted = true;
             return false;
@@ -1170,7 +1200,6 @@ bool TTableCursor::seek(const QVariant& identity, TRow& row) {
             pos_ = i;
             return deliver(row);
         }
-        break;
     }
     if (rows.isEmpty()) return false;
     buf_ = {rows.first()};
@@ -1239,7 +1268,7 @@ int TTableCursor::recordCount() {
     QString sql = QStringLiteral("SELECT COUNT(*) FROM ") + table_;
     if (!baseWhere_.isEmpty()) sql += QStringLiteral(" WHERE ") + baseWhere_;
     QSqlQuery& q = prepared(sql);
-    for (int i = 0; i < baseBinds_.size(); ++i) q.bindValue(i, baseBinds_[i]);
+    TDatabase::BindValues(q, baseBinds_);
     runDirect(q);
     const int n = q.next() ? q.value(0).toInt() : 0;
     q.finish();
@@ -1319,9 +1348,11 @@ void TTableCursor::insertRow(TRow& row) {
         insertSql_ = insertStatement(generated);
     }
     QSqlQuery& q = prepared(insertSql_);
-    for (int i = 0, b = 0; i < n; ++i)
-        if (!generated.contains(i))
-            q.bindValue(b++, toStorage(row.values[i], fields_[i].DataType, sqlite_));
+    QVariantList binds;
+    binds.reserve(n - generated.size());
+    for (int i = 0; i < n; ++i)
+        if (!generated.contains(i)) binds << toStorage(row.values[i], fields_[i].DataType, sqlite_);
+    TDatabase::BindValues(q, binds);
     runDirect(q);
     if (sqlite_) {
         row.identity = q.lastInsertId().toLongLong();
@@ -1384,7 +1415,7 @@ bool TTableCursor::rowExists(const QVariant& identity) {
     const QString where = identityCondition(binds, identity);
     QSqlQuery& q =
         prepared(QStringLiteral("SELECT 1 FROM ") + table_ + QStringLiteral(" WHERE ") + where);
-    for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
+    TDatabase::BindValues(q, binds);
     runDirect(q);
     const bool found = q.next();
     q.finish();
@@ -1413,7 +1444,7 @@ void TTableCursor::updateRow(const TRow& old, TRow& row) {
     const bool returning = identity_ == Identity::Ctid;
     if (returning) sql += QStringLiteral(" RETURNING ctid");
     QSqlQuery& q = prepared(sql);
-    for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
+    TDatabase::BindValues(q, binds);
     db_->Run(q);
     bool applied;
     if (returning) {
@@ -1434,16 +1465,11 @@ void TTableCursor::updateRow(const TRow& old, TRow& row) {
         row.identity = id;
     }
     Entry e = entryOf(row);
-    for (int i = 0; i < buf_.size(); ++i) {
-        if (buf_[i].row.identity == old.identity && !buf_[i].deleted) {
-            if (keyOf(buf_[i]) == keyOf(e)) {
-                e.inSet = buf_[i].inSet;  // the set is defined on key columns only
-                buf_[i] = std::move(e);
-                pos_ = i;
-                return;
-            }
-            break;
-        }
+    if (const int i = liveEntry(old.identity); i >= 0 && keyOf(buf_[i]) == keyOf(e)) {
+        e.inSet = buf_[i].inSet;  // the set is defined on key columns only
+        buf_[i] = std::move(e);
+        pos_ = i;
+        return;
     }
     // The row moved in the order: its neighbours are read again from it.
     buf_ = {std::move(e)};
@@ -1481,7 +1507,7 @@ void TTableCursor::deleteRow(const TRow& old) {
         binds << toStorage(old.values.value(i), fields_[i].DataType, sqlite_);
     QSqlQuery& q =
         prepared(QStringLiteral("DELETE FROM ") + table_ + QStringLiteral(" WHERE ") + where);
-    for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
+    TDatabase::BindValues(q, binds);
     db_->Run(q);
     const bool applied = q.numRowsAffected() > 0;
     q.finish();
@@ -1490,12 +1516,10 @@ void TTableCursor::deleteRow(const TRow& old) {
             rowExists(old.identity) ? DbError::RecordChanged : DbError::RecordDeleted, QString(),
             tableName_);
     }
-    for (int i = 0; i < buf_.size(); ++i) {
-        if (buf_[i].row.identity == old.identity && !buf_[i].deleted) {
-            buf_[i].deleted = true;
-            pos_ = i;
-            return;
-        }
+    if (const int i = liveEntry(old.identity); i >= 0) {
+        buf_[i].deleted = true;
+        pos_ = i;
+        return;
     }
     Entry e = entryOf(old);
     e.deleted = true;

@@ -140,6 +140,9 @@ private:
     void setRowFrom(Entry& e);
     int growPage(bool forward);
     bool deliver(TRow& row);
+    // The position of the row with `identity` not marked deleted; -1 when
+    // the buffer holds none.
+    int liveEntry(const QVariant& identity) const;
 
     QPointer<TDatabase> db_;
     const SqlDialect* dialect_;

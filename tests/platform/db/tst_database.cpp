@@ -235,6 +235,10 @@ void TstDatabase::errorMapping() {
     q.addBindValue(1);
     q.addBindValue(QStringLiteral("Dup"));
     QVERIFY_DBERROR(db->Run(q), DbError::KeyViolation, "Key violation");
+    // The statement is reported as the caller wrote it, values bound in turn.
+    TDatabase::BindValues(q, {1, QStringLiteral("Dup")});
+    const QString reported = errorOf([&] { db->Run(q); }).detail();
+    QVERIFY2(reported.endsWith(QLatin1String("\n") + insert), qPrintable(reported));
     QCOMPARE(countRows(db, QStringLiteral("Personas")), 1);
 }
 
@@ -542,6 +546,24 @@ void TstDatabase::preparedStatements() {
     QVERIFY(s.next());
     QCOMPARE(s.value(0).toString(), QStringLiteral("N2"));
     s.finish();
+    // Values bound in turn each reach their own run, also where a mark sits
+    // in text the driver does not take for one.
+    const QStringList bound{
+        QStringLiteral("SELECT Nombre AS \"a?\" FROM Personas WHERE Codigo = ? AND Nombre <> ?"),
+        CurrentEngine() == Engine::Sqlite
+            ? QStringLiteral("SELECT Nombre AS [a?] FROM Personas WHERE Codigo = ? AND Nombre <> ?")
+            : QStringLiteral("SELECT Nombre FROM Personas WHERE Codigo = ?::int AND Nombre <> ?")};
+    for (const QString& sql : bound) {
+        for (int i : {1, 3, 2}) {
+            QSqlQuery& b = db->Prepared(sql);
+            TDatabase::BindValues(b, {i, QStringLiteral("?")});
+            db->Run(b);
+            QVERIFY2(b.next(), qPrintable(sql));
+            QCOMPARE(b.value(0).toString(), QStringLiteral("N%1").arg(i));
+            QVERIFY(!b.next());
+            b.finish();
+        }
+    }
     QCOMPARE(
         db->Scalar(QStringLiteral("SELECT Nombre FROM Personas WHERE Codigo = ?"), {3}).toString(),
         QStringLiteral("N3"));
