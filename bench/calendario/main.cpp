@@ -12,8 +12,9 @@
 //   calendario first_page_before_end=<yes|no> first=<s> end=<s> pages=<n>
 //     whether the report handed its first page over before its run ended;
 //   calendario listado_parts fill=<s> pages=<s> pdf=<s>
-//     where the listing's time goes: the fill of its table, the pages made
-//     as pictures (for a preview), those pictures written to a PDF.
+//     where the listing's time goes: the fill of its table before the first
+//     page, the pages made as pictures (for a preview, with the rest of the
+//     table filled as they are made), those pictures written to a PDF.
 
 #include <QApplication>
 #include <QDate>

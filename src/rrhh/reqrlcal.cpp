@@ -47,6 +47,11 @@ constexpr int kGranate = 0x000080;
 constexpr int kNaranja = 0x0080FF;  // RGB 255, 128, 0
 constexpr int kFucsia = 0xFF00FF;
 const char* const kIniciales[] = {"L", "M", "X", "J", "V", "S", "D"};
+constexpr int kMeses = 12;
+// Employees read before the report starts its pages (the first page ends
+// when the second employee's lines begin), then by each later batch.
+constexpr int kPrimerLote = 2;
+constexpr int kLote = 32;
 
 QString N(int n) {
     return QString::number(n);
@@ -65,6 +70,29 @@ struct FilaMes {
     std::array<Celda, kCeldas + 1> celdas;
 };
 }  // namespace
+
+// The two passes read side by side (the company's days, the employee's own
+// days), by employee and date, and the statement that writes the month lines
+// with the values it holds bound.
+struct TfREQRLCAL::Carga {
+    struct Pasada {
+        QSqlQuery* q;
+        bool propio;
+        bool hay;
+    };
+    QSqlQuery general, propio;
+    Pasada pasadas[2] = {{&general, false, false}, {&propio, true, false}};
+    TDatabase* destino = nullptr;
+    QString alta;                 // the insert's text
+    QSqlQuery* ligada = nullptr;  // the statement the values below were bound on
+    QList<QVariant> ligados;
+    int largoNombre = 0;
+    int seleccionados = 0;  // employees of the selection
+    int leidos = 0;         // employees read
+    int lineas = 0;         // month lines written
+    explicit Carga(const QSqlDatabase& conexion) : general(conexion), propio(conexion) {}
+    bool quedan() const { return pasadas[0].hay || pasadas[1].hay; }
+};
 
 TfREQRLCAL::TfREQRLCAL(TForm* Dialogo, QWidget* owner)
     : TInformeListado(owner, QStringLiteral("fREQRLCAL")),
@@ -152,6 +180,16 @@ TfREQRLCAL::TfREQRLCAL(TForm* Dialogo, QWidget* owner)
             CeldasVaPuPe << CrearEtiquetaCelda(n, QStringLiteral("VaPuPe"));
         }
     Master->BeforePrint = [this](QObject*, bool&) { MasterBeforePrint(); };
+    // The employees after the first ones are read as the report walks past
+    // the lines written.
+    QuickReport->OnNeedData = [this](QObject*, bool& Mas) {
+        if (!carga_) return;
+        TRellenoListado relleno(Temporal);
+        const int antes = carga_->lineas;
+        const bool quedan = CargarOperarios(relleno, kLote);
+        Mas = quedan || carga_->lineas > antes;
+        if (!quedan) carga_.reset();
+    };
 
     PieGrupo = new TQRBand(this, QuickReport, rbGroupFooter);
     PieGrupo->setObjectName(QStringLiteral("PieGrupo"));
@@ -265,20 +303,29 @@ void TfREQRLCAL::RellenarTemporal() {
                                    DatosHorario{descripcion->AsString(), color->AsInteger()});
     }
     ListaHorarios.clear();
-    CargarCalendarios(relleno);
+    carga_.reset();
+    QuickReport->setExpectedRecords(0);
+    AbrirCalendarios();
+    // The first employees before the first page; the others as the report
+    // walks past the lines written.
+    if (carga_ && !CargarOperarios(relleno, kPrimerLote)) carga_.reset();
 }
 
-void TfREQRLCAL::CargarCalendarios(TRellenoListado& Relleno) {
+void TfREQRLCAL::AbrirCalendarios() {
     const int ano = REQRLCAL::AnoCalendario;
     if (ano < 1 || ano > 9999) return;
     const bool asistencia = EsProgramaEnEjecucion(QStringLiteral("MURDANE.EXE"));
     const QString codigo =
         asistencia ? QStringLiteral("OP.Codigo") : QStringLiteral("OP.CodigoOperario");
+    const QString operarios = asistencia ? QStringLiteral("OPERARIO") : QStringLiteral("PERSONAL");
     QString condicion, uniones;
     SQLGruposAnalisis(ModuloDatos, REQRLCAL::RangosGruposAnalisis,
                       asistencia ? QStringLiteral("OPERARIO=OP.Codigo")
                                  : QStringLiteral("PERSONAL=OP.CodigoOperario"),
                       condicion, uniones);
+    const QString rango = QStringLiteral("  WHERE ") + codigo + QStringLiteral(" >= ") +
+                          N(REQRLCAL::DesdeOperario) + QStringLiteral("    AND ") + codigo +
+                          QStringLiteral(" <= ") + N(REQRLCAL::HastaOperario);
     // The year as a range of dates: December's days end before 1 January,
     // whatever time of day a stored date carries.
     const QString hasta =
@@ -294,16 +341,12 @@ void TfREQRLCAL::CargarCalendarios(TRellenoListado& Relleno) {
                         "C.EsDiaTrabajado, C.EsDiaFestivo, C.EsDiaVacaciones, "
                         "C.EsDiaPuente") +
                     (propio ? QStringLiteral(", C.EsDiaPermiso") : QString()) +
-                    QStringLiteral("   FROM ") +
-                    (asistencia ? QStringLiteral("OPERARIO") : QStringLiteral("PERSONAL")) +
-                    QStringLiteral(" OP JOIN ") +
+                    QStringLiteral("   FROM ") + operarios + QStringLiteral(" OP JOIN ") +
                     (propio ? QString(QStringLiteral("CALENOPE C ON ") + codigo +
                                       QStringLiteral(" = C.CodigoOperario "))
                             : QStringLiteral("CALENDAR C ON OP.CodigoCalendario = C.Codigo ")) +
-                    uniones + QStringLiteral("  WHERE ") + codigo + QStringLiteral(" >= ") +
-                    N(REQRLCAL::DesdeOperario) + QStringLiteral("    AND ") + codigo +
-                    QStringLiteral(" <= ") + N(REQRLCAL::HastaOperario) +
-                    QStringLiteral("    AND C.Fecha >= ") + ValorSQL(QDate(ano, 1, 1)) + hasta;
+                    uniones + rango + QStringLiteral("    AND C.Fecha >= ") +
+                    ValorSQL(QDate(ano, 1, 1)) + hasta;
         if (!condicion.isEmpty()) s += QStringLiteral(" AND ") + condicion;
         // By employee and date: both passes are read side by side, one
         // employee at a time, and each month line is written once.
@@ -312,24 +355,30 @@ void TfREQRLCAL::CargarCalendarios(TRellenoListado& Relleno) {
     // Both passes are read as the engine hands the rows over: a whole year
     // of a few hundred employees is too much to hold as datasets.
     TDatabase* base = fGENEINIC->Database;
-    QSqlQuery general(base->connection()), propio(base->connection());
-    for (QSqlQuery* q : {&general, &propio}) {
-        const QString texto = sentencia(q == &propio);
+    auto carga = std::make_unique<Carga>(base->connection());
+    // The employees of the selection, for the report's progress while their
+    // lines are still to be read (a count of employees costs next to
+    // nothing; one of month lines would cost a read of the year).
+    {
+        QSqlQuery cuenta(base->connection());
+        cuenta.setForwardOnly(true);
+        QString texto = QStringLiteral("SELECT COUNT(DISTINCT ") + codigo +
+                        QStringLiteral(") FROM ") + operarios + QStringLiteral(" OP ") + uniones +
+                        rango;
+        if (!condicion.isEmpty()) texto += QStringLiteral(" AND ") + condicion;
+        if (cuenta.exec(texto) && cuenta.next()) carga->seleccionados = cuenta.value(0).toInt();
+    }
+    for (Carga::Pasada& p : carga->pasadas) {
+        const QString texto = sentencia(p.propio);
         CrearTablasSentencia(ModuloDatos, texto, QStringLiteral("Database"));
         // PostgreSQL's driver reads forward only row by row, and the rows
         // written between them would end that read: it takes the result
         // whole.
-        q->setForwardOnly(base->engine() == Engine::Sqlite);
-        if (!q->exec(texto)) throw EDatabaseError(DbError::General, q->lastError().text(), texto);
+        p.q->setForwardOnly(base->engine() == Engine::Sqlite);
+        if (!p.q->exec(texto))
+            throw EDatabaseError(DbError::General, p.q->lastError().text(), texto);
     }
-    // Columns: 0 employee, 1 name, 2 calendar, 3 date, 4 schedule, 5 worked,
-    // 6 holiday, 7 vacation, 8 bridge, 9 leave (own days only).
-    struct Lectura {
-        QSqlQuery* q;
-        bool propio;
-        bool hay;
-    };
-    Lectura pasadas[] = {{&general, false, general.next()}, {&propio, true, propio.next()}};
+    for (Carga::Pasada& p : carga->pasadas) p.hay = p.q->next();
     // The month lines go in by one prepared statement: through the table
     // each line's 164 fields cost more than reading the whole year.
     QString columnas = QStringLiteral("CodigoOperario, CodigoCalendario, Mes, NombreOperario");
@@ -347,35 +396,42 @@ void TfREQRLCAL::CargarCalendarios(TRellenoListado& Relleno) {
     }
     const int valores = int(columnas.count(QLatin1Char(','))) + 1;
     QStringList marcas(valores, QStringLiteral("?"));
-    TDatabase* destino = Temporal->Database();
-    QSqlQuery& alta = destino->Prepared(
-        QStringLiteral("INSERT INTO ") + Temporal->TableName() + QStringLiteral(" (") + columnas +
-        QStringLiteral(") VALUES (") + marcas.join(QStringLiteral(", ")) + QLatin1Char(')'));
+    carga->destino = Temporal->Database();
+    carga->alta = QStringLiteral("INSERT INTO ") + Temporal->TableName() + QStringLiteral(" (") +
+                  columnas + QStringLiteral(") VALUES (") + marcas.join(QStringLiteral(", ")) +
+                  QLatin1Char(')');
+    carga->ligados.resize(valores);
     // The name as the column keeps it.
-    const int largoNombre = Temporal->FieldByName(QStringLiteral("NombreOperario"))->Size();
+    carga->largoNombre = Temporal->FieldByName(QStringLiteral("NombreOperario"))->Size();
+    carga_ = std::move(carga);
+}
+
+bool TfREQRLCAL::CargarOperarios(TRellenoListado& Relleno, int Operarios) {
+    Carga& k = *carga_;
+    QSqlQuery& alta = k.destino->Prepared(k.alta);
+    // A statement keeps its values from one line to the next, and a cell
+    // shows the same weekday in every month: only the values that changed
+    // are bound again (binding costs more than the insert). The statement
+    // may come from an earlier fill: its first line binds every value.
+    bool primera = k.ligada != &alta;
+    k.ligada = &alta;
+    auto ligar = [&](int i, const QVariant& v) {
+        if (!primera && k.ligados[i] == v && k.ligados[i].typeId() == v.typeId()) return;
+        alta.bindValue(i, v);
+        k.ligados[i] = v;
+    };
     // An empty text is stored as no value, as a field set to it is.
     auto texto = [](const QString& t) { return t.isEmpty() ? QVariant() : QVariant(t); };
     const QString si = QStringLiteral("SI");
     const QString codigos[6] = {QStringLiteral("Tr"), QStringLiteral("La"), QStringLiteral("Fe"),
                                 QStringLiteral("Va"), QStringLiteral("Pu"), QStringLiteral("Pe")};
-    // A statement keeps its values from one line to the next, and a cell
-    // shows the same weekday in every month: only the values that changed
-    // are bound again (binding costs more than the insert). The statement
-    // may come from an earlier fill: the first line binds every value.
-    QList<QVariant> ligados(valores);
-    bool primera = true;
-    auto ligar = [&](int i, const QVariant& v) {
-        if (!primera && ligados[i] == v && ligados[i].typeId() == v.typeId()) return;
-        alta.bindValue(i, v);
-        ligados[i] = v;
-    };
     auto escribir = [&](int operario, int mes, const FilaMes& fila) {
         Relleno.AbrirLote();
         int i = 0;
         ligar(i++, operario);
         ligar(i++, fila.calendario);
         ligar(i++, mes);
-        ligar(i++, TField::Coerce(fila.nombre, ftString, largoNombre));
+        ligar(i++, TField::Coerce(fila.nombre, ftString, k.largoNombre));
         for (int n = 1; n <= kCeldas; ++n) {
             const Celda& c = fila.celdas[n];
             const bool hay = c.dia != 0;
@@ -389,10 +445,11 @@ void TfREQRLCAL::CargarCalendarios(TRellenoListado& Relleno) {
         }
         primera = false;
         try {
-            destino->Run(alta);
+            k.destino->Run(alta);
         } catch (const EDatabaseError&) {
             return;  // a line that cannot be stored is left out, as the table leaves it
         }
+        ++k.lineas;
         if (!tiposDia_) return;
         // The legend's counts of the employee, kept as the lines are written.
         std::array<int, 6>& cuenta = cuentasTipos_[operario];
@@ -400,8 +457,8 @@ void TfREQRLCAL::CargarCalendarios(TRellenoListado& Relleno) {
             const Celda& c = fila.celdas[n];
             if (c.dia == 0) continue;
             for (const QString* v : {&c.tr, &c.lafe, &c.vpp})
-                for (int k = 0; k < 6; ++k)
-                    if (*v == codigos[k]) ++cuenta[k];
+                for (int j = 0; j < 6; ++j)
+                    if (*v == codigos[j]) ++cuenta[j];
         }
     };
 
@@ -410,14 +467,17 @@ void TfREQRLCAL::CargarCalendarios(TRellenoListado& Relleno) {
         if (v.typeId() == QMetaType::QDate) return v.toDate();
         return QDate::fromString(v.toString().left(10), Qt::ISODate);
     };
-    while (pasadas[0].hay || pasadas[1].hay) {
+    // Columns: 0 employee, 1 name, 2 calendar, 3 date, 4 schedule, 5 worked,
+    // 6 holiday, 7 vacation, 8 bridge, 9 leave (own days only).
+    for (int leidos = 0; leidos < Operarios && k.quedan(); ++leidos) {
         int operario = INT_MAX;
-        for (const Lectura& p : pasadas)
+        for (const Carga::Pasada& p : k.pasadas)
             if (p.hay) operario = std::min(operario, p.q->value(0).toInt());
         // A cancel leaves the report unprinted: the rest need not be read.
-        if (!Relleno.Seguir(QStringLiteral("Operario:") + N(operario))) break;
+        if (!Relleno.Seguir(QStringLiteral("Operario:") + N(operario))) return false;
+        ++k.leidos;
         QMap<int, FilaMes> meses;
-        for (Lectura& p : pasadas) {
+        for (Carga::Pasada& p : k.pasadas) {
             for (; p.hay && p.q->value(0).toInt() == operario; p.hay = p.q->next()) {
                 const QDate dia = fecha(p.q->value(3));
                 if (!dia.isValid()) continue;
@@ -444,6 +504,13 @@ void TfREQRLCAL::CargarCalendarios(TRellenoListado& Relleno) {
         }
         for (auto m = meses.cbegin(); m != meses.cend(); ++m) escribir(operario, m.key(), *m);
     }
+    // The lines still to come: a year's months for each employee not read
+    // yet, until every row was read.
+    const bool quedan = k.quedan();
+    QuickReport->setExpectedRecords(
+        quedan ? std::max(k.lineas + 1, k.lineas + (k.seleccionados - k.leidos) * kMeses)
+               : k.lineas);
+    return quedan;
 }
 
 void TfREQRLCAL::MasterBeforePrint() {

@@ -12,6 +12,7 @@
 #include <QList>
 #include <QStringList>
 #include <array>
+#include <memory>
 
 #include "rrhh/rrqrlist.h"
 
@@ -62,7 +63,15 @@ protected:
     void RellenarTemporal() override;
 
 private:
-    void CargarCalendarios(TRellenoListado& Relleno);
+    // The year's rows being read, kept from one batch of employees to the
+    // next: the pages of the first employees are made while the others are
+    // still to be read.
+    struct Carga;
+    std::unique_ptr<Carga> carga_;
+    void AbrirCalendarios();
+    // The month lines of the next `Operarios` employees read; false once
+    // every row was read (or the listing cancelled).
+    bool CargarOperarios(TRellenoListado& Relleno, int Operarios);
     void MasterBeforePrint();
     void PieGrupoBeforePrint();
     TQRLabel* CrearEtiquetaCelda(int n, const QString& tipo);

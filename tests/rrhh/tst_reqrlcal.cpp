@@ -80,6 +80,14 @@ QString Valor(TTable* t, const QString& campo) {
     return t->FieldByName(campo)->AsString();
 }
 
+// The keys of the table's lines, employee/month, in order.
+QStringList Claves(TTable* t) {
+    QStringList claves;
+    for (t->First(); !t->Eof(); t->Next())
+        claves << Valor(t, "CodigoOperario") + QLatin1Char('/') + Valor(t, "Mes");
+    return claves;
+}
+
 }  // namespace
 
 class TestReqrlcal : public QObject {
@@ -176,6 +184,20 @@ private Q_SLOTS:
             QCOMPARE(r.QuickReport->QRPrinter()->PageCount(), 2);
         }
 
+        // Past the employees read before the first page the others are read
+        // as the pages are made: each month line once, in order.
+        Seleccion(0, 9999, 2024, false);
+        {
+            TfREQRLCAL r;
+            r.QuickReport->Prepare();
+            QCOMPARE(Claves(r.Temporal),
+                     (QStringList{"1/1", "1/12", "2/1", "2/12", "3/1", "3/12"}));
+            QCOMPARE(r.QuickReport->QRPrinter()->PageCount(), 3);
+            QVERIFY(r.Temporal->FindKey({3, 1, 1}));
+            QCOMPARE(Valor(r.Temporal, "NombreOperario"), QStringLiteral("FUERA"));
+            QCOMPARE(Valor(r.Temporal, "EsDiaVacacionesPuentePermiso3"), QStringLiteral("Pu"));
+        }
+
         // An analysis-group range keeps only the employees of its groups.
         PerfilesGruposPrueba(QStringLiteral("Personal=DEP"));
         sql("INSERT INTO GRANALIS (Codigo, CategoriaGrupo) VALUES ('DEP02', 'DEP')");
@@ -186,11 +208,7 @@ private Q_SLOTS:
         {
             TfREQRLCAL r;
             r.QuickReport->Prepare();
-            QStringList claves;
-            for (r.Temporal->First(); !r.Temporal->Eof(); r.Temporal->Next())
-                claves << Valor(r.Temporal, "CodigoOperario") + QLatin1Char('/') +
-                              Valor(r.Temporal, "Mes");
-            QCOMPARE(claves, (QStringList{"2/1", "2/12"}));
+            QCOMPARE(Claves(r.Temporal), (QStringList{"2/1", "2/12"}));
             // Its first line after a listing that ended on 31 December.
             QVERIFY(r.Temporal->FindKey({2, 1, 1}));
             QCOMPARE(r.Temporal->FieldByName("Dia37")->AsInteger(), 0);

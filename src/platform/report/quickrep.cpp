@@ -405,6 +405,8 @@ private:
     void printGroupFooters(int to);
     void printSubDetails(TQRSubDetail* master);
     bool nextRecord();
+    // At the dataset's end: the records OnNeedData adds, if any.
+    bool moreRecords(TDataSet* ds);
     int recordCount();
     void progress();
     double limit() const { return pageHeight_ - bottom_ - footerReserve_; }
@@ -489,6 +491,7 @@ void TQREngine::startControls() {
 }
 
 int TQREngine::recordCount() {
+    if (rep_.ExpectedRecords() > 0) return rep_.ExpectedRecords();
     if (recordCount_ < 0) {
         TDataSet* ds = rep_.DataSet();
         recordCount_ = ds && ds->Active() ? ds->RecordCount() : 0;
@@ -657,10 +660,28 @@ void TQREngine::printSubDetails(TQRSubDetail* master) {
     }
 }
 
+bool TQREngine::moreRecords(TDataSet* ds) {
+    bool more = rep_.OnNeedData != nullptr;
+    while (more && ds->Eof() && !out_.aborted_) {
+        const bool walked = !ds->IsEmpty();
+        more = false;
+        rep_.OnNeedData(&rep_, more);
+        if (!more) break;
+        // The records added: read again, from the last record walked (or
+        // from the first, when there was none).
+        ds->Refresh();
+        if (walked)
+            ds->Next();
+        else
+            ds->First();
+    }
+    return !ds->Eof();
+}
+
 bool TQREngine::nextRecord() {
     if (TDataSet* ds = rep_.DataSet()) {
         ds->Next();
-        return !ds->Eof();
+        return ds->Eof() ? moreRecords(ds) : true;
     }
     bool more = false;
     if (rep_.OnNeedData) rep_.OnNeedData(&rep_, more);
@@ -706,7 +727,7 @@ void TQREngine::run() {
     if (ds) {
         ds->DisableControls();
         ds->First();
-        more = !ds->IsEmpty();
+        more = !ds->IsEmpty() || moreRecords(ds);
     } else if (rep_.OnNeedData) {
         more = false;
         rep_.OnNeedData(&rep_, more);

@@ -168,7 +168,10 @@ public:
 
     // The records: one detail band per record, from the first. Without a
     // dataset, OnNeedData is asked before each detail (without it too, the
-    // detail prints once).
+    // detail prints once). With one, OnNeedData (when set) is asked each
+    // time the walk finds no record after those walked: MoreData true when
+    // it added records after them, and the walk goes on to those; a dataset
+    // can so be filled while its first pages are already made.
     TDataSet* DataSet() const { return dataSet_; }
     void setDataSet(TDataSet* ds) { dataSet_ = ds; }
     QString ReportTitle() const { return title_; }
@@ -178,6 +181,11 @@ public:
     void setPrintIfEmpty(bool v) { printIfEmpty_ = v; }
     int Options() const { return options_; }
     void setOptions(int o) { options_ = o; }
+    // The records the run is expected to print, for its progress, when the
+    // dataset does not hold them all yet (see OnNeedData); 0: the dataset's
+    // own count. It may be changed during the run.
+    int ExpectedRecords() const { return expectedRecords_; }
+    void setExpectedRecords(int n) { expectedRecords_ = n; }
     TQRPage Page;
     TQRPrinterSettings PrinterSettings;
 
@@ -244,6 +252,7 @@ private:
     QString title_;
     bool printIfEmpty_ = true;
     int options_ = FirstPageHeader | LastPageFooter;
+    int expectedRecords_ = 0;
     QList<TQRCustomBand*> bands_;
     TQRPrinter* printer_;
     int pageNumber_ = 0;

@@ -2,6 +2,7 @@
 // field texts and running totals, read back from the pages made.
 
 #include <QtTest>
+#include <numeric>
 
 #include "report/bands.h"
 #include "report/controls.h"
@@ -111,6 +112,8 @@ private Q_SLOTS:
     void stretchingLabelTakesItsLinesHeight_data();
     void stretchingLabelTakesItsLinesHeight();
     void reportFedByOnNeedData();
+    void dataSetFilledWhileWalked_data();
+    void dataSetFilledWhileWalked();
     void subDetailPerMasterRecord();
     void systemDataAndCalculations();
     void bandTallerThanPage();
@@ -547,6 +550,61 @@ void TestQuickRep::reportFedByOnNeedData() {
     };
     rep.Prepare();
     QCOMPARE(AllLines(rep.QRPrinter()), QStringList({"R1", "R2", "R3"}));
+}
+
+void TestQuickRep::dataSetFilledWhileWalked_data() {
+    QTest::addColumn<int>("first");           // records held when the run starts
+    QTest::addColumn<QList<int>>("batches");  // records OnNeedData adds each time
+    QTest::newRow("batches across groups") << 3 << QList<int>{4, 30, 113};
+    QTest::newRow("empty at the start") << 0 << QList<int>{5, 145};
+    QTest::newRow("a batch adding nothing") << 2 << QList<int>{0, 148};
+    QTest::newRow("one record at a time") << 1 << QList<int>(149, 1);
+}
+
+// A dataset filled as its pages are made prints every record once, in
+// order, its groups closing on their own last record, and the progress
+// follows the records expected instead of those held.
+void TestQuickRep::dataSetFilledWhileWalked() {
+    QFETCH(int, first);
+    QFETCH(QList<int>, batches);
+    auto ds = MakePeople(first, 10);
+    Layout l(ds.get());
+    auto [header, footer] = l.group(QStringLiteral("Grupo"));
+    l.expr(footer, QStringLiteral("COUNT"), 0, true);
+    int added = first, asked = 0;
+    const int total = first + std::accumulate(batches.cbegin(), batches.cend(), 0);
+    l.rep->setExpectedRecords(total);
+    l.rep->OnNeedData = [&](QObject*, bool& more) {
+        if (asked == batches.size()) return;
+        // Added behind the record walked, which stays current.
+        const TBookmark walked = ds->GetBookmark();
+        for (int k = 0; k < batches[asked]; ++k) {
+            ++added;
+            ds->Append();
+            ds->FieldByName(QStringLiteral("Codigo"))->setAsInteger(added);
+            ds->FieldByName(QStringLiteral("Nombre"))
+                ->setAsString(QStringLiteral("Nombre %1").arg(added));
+            ds->FieldByName(QStringLiteral("Grupo"))
+                ->setAsString(QStringLiteral("G%1").arg((added - 1) / 10));
+            ds->Post();
+        }
+        if (!walked.IsNull()) ds->GotoBookmark(walked);
+        ++asked;
+        more = true;
+    };
+    QList<int> progress;
+    l.rep->QRPrinter()->OnProgressUpdate = [&](int percent) { progress.append(percent); };
+    l.rep->Prepare();
+    const QStringList lines = l.lines();
+    QCOMPARE(detailLines(lines), expectedDetails(1, total));
+    QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^\\d+$"))), QStringList(15, "10"));
+    QVERIFY(l.rep->QRPrinter()->PageCount() > 2);
+    QCOMPARE(asked, batches.size());
+    QVERIFY(!progress.isEmpty());
+    QCOMPARE(progress.last(), 100);
+    // Told after each page, then at the end: no page but the last tells 100.
+    QCOMPARE(progress.size(), l.rep->QRPrinter()->PageCount() + 1);
+    for (qsizetype k = 0; k + 2 < progress.size(); ++k) QVERIFY(progress[k] < 100);
 }
 
 void TestQuickRep::subDetailPerMasterRecord() {
