@@ -3,9 +3,11 @@
 #include <QBoxLayout>
 #include <QDate>
 #include <QScopedValueRollback>
+#include <QSqlQuery>
 #include <functional>
 #include <stdexcept>
 
+#include "db/database.h"
 #include "db/datasource.h"
 #include "db/dberror.h"
 #include "db/field.h"
@@ -125,6 +127,103 @@ private:
     QString& comprobado_;
     QList<TDataSet*>& conjuntos_;
     TBookmark marca_;
+};
+
+// Whether the employee exists, read by key with a statement prepared once
+// per connection: a batch checks each of its employees, and a statement
+// written out for every one costs as much as writing a line.
+bool ExisteOperario(TTable* Personal, const QString& Codigo) {
+    bool numero = false;
+    const int codigo = Codigo.toInt(&numero);
+    if (!numero) return false;
+    try {
+        TDatabase* base = Personal->Database();
+        QSqlQuery& q = base->Prepared(QStringLiteral("SELECT 1 FROM ") + QLatin1String(kPersonal) +
+                                      QStringLiteral(" WHERE CodigoOperario = ?"));
+        q.bindValue(0, codigo);
+        base->Run(q);
+        const bool existe = q.next();
+        q.finish();
+        return existe;
+    } catch (const EDatabaseError&) {
+        return false;
+    }
+}
+
+// The copy of a plan line into another, field by field as the record copies
+// make it: through the text, a time of day and binary contents as they are.
+// The fields are paired once per batch, and the whole numbers and the dates
+// whose text gives back the very same value skip the text.
+class CopiaLinea {
+public:
+    CopiaLinea(TDataSet* Origen, TDataSet* Destino) {
+        for (TField* origen : Origen->Fields()) {
+            TField* destino = Destino->FindField(origen->FieldName());
+            if (!destino) continue;
+            Modo modo = Texto;
+            if ((origen->IsBlob() && !IsStringType(origen->DataType())) ||
+                (EsCampoHora(origen) && EsCampoHora(destino)))
+                modo = Valor;
+            else if (IsIntegerType(origen->DataType()) && IsIntegerType(destino->DataType()))
+                modo = Entero;
+            else if (origen->DataType() == ftDateTime && destino->DataType() == ftDateTime)
+                modo = FechaHora;
+            pares_.append({origen, destino, modo});
+        }
+    }
+
+    void Copiar() const {
+        for (const Par& p : pares_) {
+            try {
+                copiar(p);
+            } catch (const EDatabaseError&) {
+                // A value the copy refuses stays as the new line has it.
+            }
+        }
+    }
+
+private:
+    enum Modo { Texto, Valor, Entero, FechaHora };
+    struct Par {
+        TField* origen;
+        TField* destino;
+        Modo modo;
+    };
+
+    static void copiar(const Par& p) {
+        const QVariant& v = p.origen->RawValue();
+        switch (p.modo) {
+            case Valor:
+                p.destino->setValue(p.origen->Value());
+                return;
+            case Entero:
+                // A number's text is read back as the same number; an empty
+                // one clears the field.
+                if (!v.isValid() || v.typeId() == QMetaType::Int) {
+                    p.destino->setValue(v);
+                    return;
+                }
+                break;
+            case FechaHora:
+                // A local time to the second, as dates are read, has a text
+                // that gives it back when its year has four digits.
+                if (v.typeId() == QMetaType::QDateTime) {
+                    const QDateTime d = v.toDateTime();
+                    const int ano = d.date().year();
+                    if (d.isValid() && d.timeSpec() == Qt::LocalTime && d.time().msec() == 0 &&
+                        ano >= 1000 && ano <= 9999) {
+                        p.destino->setValue(v);
+                        return;
+                    }
+                }
+                break;
+            case Texto:
+                break;
+        }
+        p.destino->setAsString(p.origen->AsString());
+    }
+
+    QList<Par> pares_;
 };
 
 QVariant PrimerValor(const QVariant& clave) {
@@ -473,8 +572,7 @@ bool TfRRHHPLAN::ValidarLinea(const QString& NombreCampo) {
         const QString codigo = Campo(Table1, "CodigoOperario")->AsString();
         const bool comprobado = EnProceso && !codigo.isEmpty() && codigo == OperarioComprobado;
         if (!comprobado) {
-            if (codigo.isEmpty() ||
-                !ExisteClaveTabla(ModuloDatos, QLatin1String(kPersonal), codigo)) {
+            if (codigo.isEmpty() || !ExisteOperario(Personal, codigo)) {
                 MensajeAdvertencia(QStringLiteral("¡No existe el operario!"));
                 return false;
             }
@@ -753,9 +851,10 @@ void TfRRHHPLAN::Carry(bool Seleccionados) {
     const int ano = Ejercicio();
     const QString viene = QStringLiteral("Viene de ") + QString::number(ano);
     const QString pasa = QStringLiteral("Pasa a ") + QString::number(ano + 1);
+    const CopiaLinea copia(Table1, Table2);
     const auto nuevaLinea = [&](bool numerar) {
         Table2->Append();
-        CopiarCampos(ModuloDatos, Table1, Table2, QString());
+        copia.Copiar();
         Campo(Table2, "Ejercicio")->setAsInteger(ano + 1);
         if (numerar)
             Campo(Table2, "Linea")->setAsInteger(SiguienteCodigo(ModuloDatos, Table2, 1, -1, -1));
@@ -881,11 +980,12 @@ void TfRRHHPLAN::RepetirparatodoslosOperarios1Click(QObject*) {
     } catch (const std::exception&) {
         Personal->CancelRange();
     }
+    const CopiaLinea copia(Table1, Table2);
     for (int operario : operarios) {
         if (operario == propio || !MDNominas || !MDNominas->ContratoEnVigor(operario)) continue;
         try {
             Table2->Append();
-            CopiarCampos(ModuloDatos, Table1, Table2, QString());
+            copia.Copiar();
             Campo(Table2, "CodigoOperario")->setAsInteger(operario);
             Campo(Table2, "Linea")->setAsInteger(SiguienteCodigo(ModuloDatos, Table2, 1, -1, -1));
             AsignarDepartamento(Table2, true);

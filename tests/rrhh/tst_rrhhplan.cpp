@@ -270,12 +270,24 @@ private Q_SLOTS:
         e.linea(12, 1, "NO", 0, 4);
         e.linea(12, 2, "SI", 0, 4);
         e.linea(20, 1, "NO", 0, 4);
+        // A line with a time of day, a fraction, empty numbers and dates.
+        sql(QStringLiteral("UPDATE PLANFORM SET AccionFormativa = 'Prevención', "
+                           "CodigoOpNecesidad = 20, Duracion = 12.75, FechaInicio = %1, "
+                           "FechaFinal = NULL, ValoracionAlumno = NULL, ValoracionJefeSeccion "
+                           "= 3 WHERE CodigoOperario = 12 AND Linea = 1")
+                .arg(ValorSQL(QDateTime(QDate(2005, 3, 7), QTime(9, 30, 15)))));
         f->Table1->Refresh();
         f->Table1->Last();
 
         // Pending lines go to 2006 and are marked in 2005.
         MessageSeam::enqueue(QStringLiteral("SI"));
         f->PasarCursosPendientesalSiguienteEjercicio1Click(nullptr);
+        // The copy holds every value of the line it comes from.
+        const QString copiados = QStringLiteral(
+            "SELECT AccionFormativa, CodigoOpNecesidad, Duracion, FechaInicio, FechaFinal IS NULL, "
+            "ValoracionAlumno IS NULL, ValoracionJefeSeccion, Tipo FROM PLANFORM WHERE "
+            "CodigoOperario = 12 AND Linea = 1 AND Ejercicio = ");
+        QCOMPARE(sql(copiados + QStringLiteral("2006")), sql(copiados + QStringLiteral("2005")));
         QCOMPARE(
             sql(QStringLiteral("SELECT Ejercicio, CodigoOperario, Linea, Observaciones, "
                                "Revision FROM PLANFORM ORDER BY Ejercicio, CodigoOperario, "
