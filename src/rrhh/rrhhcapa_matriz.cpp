@@ -297,14 +297,17 @@ void TMatrizCapacitacion::ConstruirMatriz() {
             return v.isNull() ? QString() : v.toString();
         };
         // The rows of one employee mostly come together: the row found for
-        // the last code read serves again while the code is the same.
-        QString operario;
+        // the last code read serves again while the code is the same, and
+        // the code is written as text only when it changes.
+        QVariant operario;
+        bool primera = true;
         int r = -1;
         while (q.next()) {
-            const QString leido = texto(0);
-            if (leido != operario) {
+            const QVariant leido = q.value(0);
+            if (primera || leido != operario) {
+                primera = false;
                 operario = leido;
-                r = filaDe.value(operario, -1);
+                r = filaDe.value(texto(0), -1);
             }
             const int c = columnaDe.value(texto(1), -1);
             if (r < 0 || c < 0) continue;
