@@ -3,7 +3,8 @@
 // Lines printed:
 //   matrix build_1000x50 ours=<s> raw=<s> ratio=<ours/raw>
 //     the window's build of its sheet from a full matrix table against the
-//     same reads (employees, contracts, positions, matrix) into an array;
+//     same reads (employees, contracts, positions, matrix) into a table
+//     widget showing the same cells, titles and colours;
 //   matrix save_1000x50 ours=<s> raw=<s> ratio=<ours/raw>
 //     "&Grabar" of a full sheet into an empty matrix table against prepared
 //     UPDATE and INSERT statements per pair, one commit per statement as each
@@ -12,7 +13,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHash>
+#include <QSignalBlocker>
 #include <QSqlQuery>
+#include <QTableWidget>
 #include <algorithm>
 #include <cstdio>
 
@@ -83,8 +86,11 @@ int matrixRows(TDatabase* db) {
         .toInt();
 }
 
-// The same reads as the window's build, into an array of rows of texts.
-QList<QStringList> rawBuild(TDatabase* db) {
+// The same reads as the window's build, into a sheet showing what the
+// window shows: the title row and the employee column in navy on the fixed
+// colour, the employee's current position beside the name and the stored
+// capability in each cell.
+void rawBuild(TDatabase* db, QTableWidget& sheet) {
     QSqlQuery q(db->connection());
     q.setForwardOnly(true);
     QSet<int> inForce;
@@ -102,15 +108,21 @@ QList<QStringList> rawBuild(TDatabase* db) {
         const QDate end = QDateTime::fromString(q.value(2).toString(), Qt::ISODate).date();
         if (start.year() > 1899 && (end.year() <= 1899 || today <= end)) inForce.insert(e);
     }
-    QList<QStringList> rows;
+    struct Row {
+        int code;
+        QString caption;
+        QString position;
+    };
+    QList<Row> rows;
     if (!q.exec(QStringLiteral("SELECT CodigoOperario, Nombre, PuestoTrabajo FROM PERSONAL ORDER "
                                "BY CodigoOperario")))
         fail("raw employees failed");
-    while (q.next())
-        if (inForce.contains(q.value(0).toInt()))
-            rows << QStringList{
-                q.value(0).toString() + QStringLiteral(" - ") + q.value(1).toString(),
-                q.value(2).toString()};
+    while (q.next()) {
+        const int e = q.value(0).toInt();
+        if (inForce.contains(e))
+            rows.append({e, q.value(0).toString() + QStringLiteral(" - ") + q.value(1).toString(),
+                         q.value(2).toString()});
+    }
     QStringList header{QString(), QStringLiteral("PUESTO ACTUAL")};
     QHash<QString, int> column;
     if (!q.exec(QStringLiteral("SELECT Codigo, Descripcion FROM PUESTO ORDER BY Codigo")))
@@ -119,17 +131,43 @@ QList<QStringList> rawBuild(TDatabase* db) {
         column.insert(q.value(0).toString(), int(header.size()));
         header << q.value(0).toString() + QStringLiteral(" - ") + q.value(1).toString();
     }
-    for (QStringList& r : rows)
-        while (r.size() < header.size()) r << QString();
+    QHash<int, int> rowOf;
+    for (int r = 0; r < rows.size(); ++r) rowOf.insert(rows[r].code, r + 1);
+
+    sheet.setUpdatesEnabled(false);
+    const QSignalBlocker quiet(sheet.model());
+    sheet.clearContents();
+    sheet.setColumnCount(int(header.size()));
+    sheet.setRowCount(int(rows.size()) + 1);
+    const QBrush fixed(sheet.palette().button());
+    const QBrush navy(QColor(0, 0, 128));
+    const auto put = [&sheet, &fixed, &navy](int r, int c, const QString& text, bool title) {
+        auto* it = new QTableWidgetItem(text);
+        it->setFlags(Qt::ItemIsEnabled);
+        it->setBackground(fixed);
+        if (title) it->setForeground(navy);
+        sheet.setItem(r, c, it);
+    };
+    for (int c = 1; c < header.size(); ++c) put(0, c, header[c], true);
+    for (int r = 0; r < rows.size(); ++r) {
+        put(r + 1, 0, rows[r].caption, true);
+        put(r + 1, 1, rows[r].position, false);
+    }
     if (!q.exec(QStringLiteral("SELECT CodigoOperario, CodigoPuesto, Capacitacion FROM MATRCAPA")))
         fail("raw matrix failed");
+    // The rows of one employee come together: the row found serves again.
+    int code = -1, r = -1;
     while (q.next()) {
-        const int r = q.value(0).toInt() - 1;
+        const int e = q.value(0).toInt();
+        if (e != code) {
+            code = e;
+            r = rowOf.value(e, -1);
+        }
         const int c = column.value(q.value(1).toString(), -1);
-        if (r >= 0 && r < rows.size() && c >= 0) rows[r][c] = q.value(2).toString();
+        if (r > 0 && c >= 0) sheet.setItem(r, c, new QTableWidgetItem(q.value(2).toString()));
     }
-    rows.prepend(header);
-    return rows;
+    sheet.setUpdatesEnabled(true);
+    sheet.viewport()->update();
 }
 
 // The same writes as "&Grabar": per pair an UPDATE, an INSERT when it found
@@ -180,6 +218,7 @@ int main(int argc, char** argv) {
     RegistrarTfRRHHCAPA();
     auto* form = qobject_cast<TfRRHHCAPA*>(CreateForm(QStringLiteral("TfRRHHCAPA")));
     if (!form) fail("the matrix window was not created");
+    QTableWidget sheet;
 
     // The best of two rounds of each side, taken in turns.
     double saveOurs = 1e9, saveRaw = 1e9, buildOurs = 1e9, buildRaw = 1e9;
@@ -208,12 +247,15 @@ int main(int argc, char** argv) {
             QString::number(value(kEmployees, kPositions)))
             fail("the window built another sheet");
 
+        // The statements' sheet, as the window's, is full when a build replaces it.
+        if (round == 0) rawBuild(db, sheet);
         clock.restart();
-        const QList<QStringList> rows = rawBuild(db);
+        rawBuild(db, sheet);
         buildRaw = std::min(buildRaw, seconds(clock));
-        if (rows.size() != kEmployees + 1 ||
-            rows.last().last() != QString::number(value(kEmployees, kPositions)))
-            fail("the statements read another sheet");
+        const QTableWidgetItem* corner = sheet.item(kEmployees, kPositions + 1);
+        if (sheet.rowCount() != kEmployees + 1 || !corner ||
+            corner->text() != QString::number(value(kEmployees, kPositions)))
+            fail("the statements built another sheet");
     }
     delete form;
     std::printf("matrix build_1000x50 ours=%.4f raw=%.4f ratio=%.2f\n", buildOurs, buildRaw,
