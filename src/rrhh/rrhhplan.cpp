@@ -150,82 +150,6 @@ bool ExisteOperario(TTable* Personal, const QString& Codigo) {
     }
 }
 
-// The copy of a plan line into another, field by field as the record copies
-// make it: through the text, a time of day and binary contents as they are.
-// The fields are paired once per batch, and the whole numbers and the dates
-// whose text gives back the very same value skip the text.
-class CopiaLinea {
-public:
-    CopiaLinea(TDataSet* Origen, TDataSet* Destino) {
-        for (TField* origen : Origen->Fields()) {
-            TField* destino = Destino->FindField(origen->FieldName());
-            if (!destino) continue;
-            Modo modo = Texto;
-            if ((origen->IsBlob() && !IsStringType(origen->DataType())) ||
-                (EsCampoHora(origen) && EsCampoHora(destino)))
-                modo = Valor;
-            else if (IsIntegerType(origen->DataType()) && IsIntegerType(destino->DataType()))
-                modo = Entero;
-            else if (origen->DataType() == ftDateTime && destino->DataType() == ftDateTime)
-                modo = FechaHora;
-            pares_.append({origen, destino, modo});
-        }
-    }
-
-    void Copiar() const {
-        for (const Par& p : pares_) {
-            try {
-                copiar(p);
-            } catch (const EDatabaseError&) {
-                // A value the copy refuses stays as the new line has it.
-            }
-        }
-    }
-
-private:
-    enum Modo { Texto, Valor, Entero, FechaHora };
-    struct Par {
-        TField* origen;
-        TField* destino;
-        Modo modo;
-    };
-
-    static void copiar(const Par& p) {
-        const QVariant& v = p.origen->RawValue();
-        switch (p.modo) {
-            case Valor:
-                p.destino->setValue(p.origen->Value());
-                return;
-            case Entero:
-                // A number's text is read back as the same number; an empty
-                // one clears the field.
-                if (!v.isValid() || v.typeId() == QMetaType::Int) {
-                    p.destino->setValue(v);
-                    return;
-                }
-                break;
-            case FechaHora:
-                // A local time to the second, as dates are read, has a text
-                // that gives it back when its year has four digits.
-                if (v.typeId() == QMetaType::QDateTime) {
-                    const QDateTime d = v.toDateTime();
-                    const int ano = d.date().year();
-                    if (d.isValid() && d.timeSpec() == Qt::LocalTime && d.time().msec() == 0 &&
-                        ano >= 1000 && ano <= 9999) {
-                        p.destino->setValue(v);
-                        return;
-                    }
-                }
-                break;
-            case Texto:
-                break;
-        }
-        p.destino->setAsString(p.origen->AsString());
-    }
-
-    QList<Par> pares_;
-};
-
 QVariant PrimerValor(const QVariant& clave) {
     const QVariantList l = clave.toList();
     if (!l.isEmpty()) return l.first();
@@ -851,7 +775,7 @@ void TfRRHHPLAN::Carry(bool Seleccionados) {
     const int ano = Ejercicio();
     const QString viene = QStringLiteral("Viene de ") + QString::number(ano);
     const QString pasa = QStringLiteral("Pasa a ") + QString::number(ano + 1);
-    const CopiaLinea copia(Table1, Table2);
+    const TCopiaCampos copia(Table1, Table2);
     const auto nuevaLinea = [&](bool numerar) {
         Table2->Append();
         copia.Copiar();
@@ -980,7 +904,7 @@ void TfRRHHPLAN::RepetirparatodoslosOperarios1Click(QObject*) {
     } catch (const std::exception&) {
         Personal->CancelRange();
     }
-    const CopiaLinea copia(Table1, Table2);
+    const TCopiaCampos copia(Table1, Table2);
     for (int operario : operarios) {
         if (operario == propio || !MDNominas || !MDNominas->ContratoEnVigor(operario)) continue;
         try {

@@ -2,6 +2,7 @@
 
 #include "gene/data/genecopi_registros.h"
 
+#include <QDateTime>
 #include <QStringList>
 #include <memory>
 
@@ -37,13 +38,7 @@ TDatabase* baseDe(TTable* t) {
 // Copies one field's value the way the record copies do: binary contents as
 // they are, everything else through its text (a time of day as its time).
 void copiarValor(TField* origen, TField* destino) {
-    if (origen->IsBlob() && !IsStringType(origen->DataType())) {
-        destino->setValue(origen->Value());
-    } else if (EsCampoHora(origen) && EsCampoHora(destino)) {
-        destino->setValue(origen->Value());
-    } else {
-        destino->setAsString(origen->AsString());
-    }
+    TCopiaCampos::Copiar(origen, destino, TCopiaCampos::ModoDe(origen, destino));
 }
 
 // Asks for (or takes from NuevaClave) the new value of each key field.
@@ -264,7 +259,7 @@ bool EliminarRegistrosAsociadosClave(TModuloDatos* ModuloDatos, const QString& t
 
 // ---------------------------------------------------------------- record copies
 
-void CopiarCampos(TModuloDatos*, TDataSet* Origen, TDataSet* Destino, const QString& Campos) {
+TCopiaCampos::TCopiaCampos(TDataSet* Origen, TDataSet* Destino, const QString& Campos) {
     if (!Origen || !Destino) return;
     QList<TField*> origenes;
     if (Campos.isEmpty()) {
@@ -277,12 +272,64 @@ void CopiarCampos(TModuloDatos*, TDataSet* Origen, TDataSet* Destino, const QStr
     }
     for (TField* origen : std::as_const(origenes)) {
         TField* destino = Destino->FindField(origen->FieldName());
-        if (!destino) continue;
+        if (destino) pares_.append({origen, destino, ModoDe(origen, destino)});
+    }
+}
+
+TCopiaCampos::Modo TCopiaCampos::ModoDe(TField* origen, TField* destino) {
+    if ((origen->IsBlob() && !IsStringType(origen->DataType())) ||
+        (EsCampoHora(origen) && EsCampoHora(destino)))
+        return Valor;
+    if (IsIntegerType(origen->DataType()) && IsIntegerType(destino->DataType())) return Entero;
+    if (origen->DataType() == ftDateTime && destino->DataType() == ftDateTime) return FechaHora;
+    return Texto;
+}
+
+void TCopiaCampos::Copiar(TField* origen, TField* destino, Modo modo) {
+    const QVariant& v = origen->RawValue();
+    switch (modo) {
+        case Valor:
+            destino->setValue(origen->Value());
+            return;
+        case Entero:
+            // A number's text is read back as the same number; an empty one
+            // clears the field.
+            if (!v.isValid() || v.typeId() == QMetaType::Int) {
+                destino->setValue(v);
+                return;
+            }
+            break;
+        case FechaHora:
+            // A local time to the second, as dates are read, has a text that
+            // gives it back when its year has four digits.
+            if (v.typeId() == QMetaType::QDateTime) {
+                const QDateTime d = v.toDateTime();
+                const int ano = d.date().year();
+                if (d.isValid() && d.timeSpec() == Qt::LocalTime && d.time().msec() == 0 &&
+                    ano >= 1000 && ano <= 9999) {
+                    destino->setValue(v);
+                    return;
+                }
+            }
+            break;
+        case Texto:
+            break;
+    }
+    destino->setAsString(origen->AsString());
+}
+
+void TCopiaCampos::Copiar() const {
+    for (const Par& p : pares_) {
         try {
-            copiarValor(origen, destino);
+            Copiar(p.origen, p.destino, p.modo);
         } catch (const EDatabaseError&) {
+            // A value the copy refuses stays as the destination has it.
         }
     }
+}
+
+void CopiarCampos(TModuloDatos*, TDataSet* Origen, TDataSet* Destino, const QString& Campos) {
+    TCopiaCampos(Origen, Destino, Campos).Copiar();
 }
 
 bool CopiarRegistros(TModuloDatos* ModuloDatos, TTable* Origen, TTable* Destino,
@@ -308,6 +355,7 @@ bool CopiarRegistros(TModuloDatos* ModuloDatos, TTable* Origen, TTable* Destino,
     TCursorEspera espera;
     MostrarVentanaProgreso(QStringLiteral("ON"), QStringLiteral("Copiando Registros"), QString());
     const QStringList campos = CamposClaveDataSet(ModuloDatos, Origen);
+    const TCopiaCampos copia(Origen, Destino);
     bool correcto = true;
     Origen->DisableControls();
     try {
@@ -326,7 +374,7 @@ bool CopiarRegistros(TModuloDatos* ModuloDatos, TTable* Origen, TTable* Destino,
                 try {
                     if (Destino->Locate(campos.join(QLatin1Char(';')), valores, 0)) {
                         Destino->Edit();
-                        CopiarCampos(ModuloDatos, Origen, Destino, QString());
+                        copia.Copiar();
                         Destino->Post();
                         hecho = true;
                     }
@@ -338,7 +386,7 @@ bool CopiarRegistros(TModuloDatos* ModuloDatos, TTable* Origen, TTable* Destino,
             if (!agregar) continue;
             try {
                 Destino->Append();
-                CopiarCampos(ModuloDatos, Origen, Destino, QString());
+                copia.Copiar();
                 Destino->Post();
             } catch (const std::exception&) {
                 if (Destino->State() == dsInsert) Destino->Cancel();

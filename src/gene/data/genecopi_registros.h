@@ -9,6 +9,7 @@
 #include <QVariant>
 
 class TDataSet;
+class TField;
 class TModuloDatos;
 class TTable;
 
@@ -45,6 +46,29 @@ bool CopiarRegistros(TModuloDatos* ModuloDatos, TTable* Origen, TTable* Destino,
 // lacks or a value it refuses is skipped.
 void CopiarCampos(TModuloDatos* ModuloDatos, TDataSet* Origen, TDataSet* Destino,
                   const QString& Campos);
+
+// The same copy with the fields paired once, for a run that copies record
+// after record between the same two datasets: binary contents and times of
+// day as they are, whole numbers and local date-times to the second straight
+// (their text would give back the same value), everything else through its
+// text.
+class TCopiaCampos {
+public:
+    TCopiaCampos(TDataSet* Origen, TDataSet* Destino, const QString& Campos = QString());
+    void Copiar() const;
+
+    enum Modo { Texto, Valor, Entero, FechaHora };
+    static Modo ModoDe(TField* origen, TField* destino);
+    static void Copiar(TField* origen, TField* destino, Modo modo);
+
+private:
+    struct Par {
+        TField* origen;
+        TField* destino;
+        Modo modo;
+    };
+    QList<Par> pares_;
+};
 
 // The current record as a QVariantList of "Name=text" (null without fields),
 // and the text of one field in it (name in any case; "" when absent).
