@@ -122,14 +122,16 @@ private:
 
     // Reads up to `limit` rows in `forward` order after (or before) `from`'s
     // key, within the cursor's set and `extra`; rows come in read order.
-    // `written` gets the statement run (unchanged when none is).
+    // `written` gets the statement run (unchanged when none is). With
+    // `keepFrom`, `from` leads the rows when a statement runs.
     QVector<Entry> fetch(bool forward, const Entry* from, int limit, const Pred* extra,
-                         QString* written = nullptr);
+                         QString* written = nullptr, bool keepFrom = false);
     QSqlQuery& prepared(const QString& sql);
     void runDirect(QSqlQuery& q);
     // `limit`: the rows the statement can give at most (its LIMIT, or 1 for
-    // a search by identity).
-    QVector<Entry> runSelect(const QString& sql, const QVariantList& binds, int limit = 1);
+    // a search by identity). `lead`, when given, comes first in the rows.
+    QVector<Entry> runSelect(const QString& sql, const QVariantList& binds, int limit = 1,
+                             const Entry* lead = nullptr);
     void readSqliteRows(QSqlQuery& q, sqlite3_stmt* st, int limit, QVector<Entry>& out);
     Entry entryOf(const TRow& row) const;
     QVector<QVariant> keyOf(const Entry& e) const;
