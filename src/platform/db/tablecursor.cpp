@@ -525,6 +525,11 @@ TTableCursor::KeyValue TTableCursor::boundValue(const QVariant& v, TFieldType ty
     }
     qint64 lo, hi;
     if (integerRange(type, lo, hi)) {
+        // A whole number in the column's range is the value itself.
+        if (id == QMetaType::Int || id == QMetaType::LongLong) {
+            const qint64 n = v.toLongLong();
+            if (n >= lo && n <= hi) return K{K::Exact, QVariant(n)};
+        }
         double d;
         if (id == QMetaType::Bool) {
             d = v.toBool() ? 1 : 0;
@@ -1245,6 +1250,7 @@ bool TTableCursor::seek(const QVariant& identity, TRow& row) {
 bool TTableCursor::findKey(const QVector<QVariant>& values, bool nearest,
                            const std::function<bool(const TRow&)>& accept, TRow& row) {
     QVector<KeyValue> kv;
+    kv.reserve(std::min<int>(values.size(), indexColumns_));
     for (int i = 0; i < values.size() && i < indexColumns_; ++i)
         kv << boundValue(values[i], fields_[order_[i].field].DataType);
     // A search for exact values of the same key length writes the same
@@ -1267,7 +1273,9 @@ bool TTableCursor::findKey(const QVector<QVariant>& values, bool nearest,
         QVector<Entry> rows;
         if (written && !haveFrom) {
             if (baseEmpty_) return false;
-            QVariantList binds = baseBinds_;
+            QVariantList binds;
+            binds.reserve(baseBinds_.size() + kv.size() + 1);
+            binds += baseBinds_;
             for (const KeyValue& v : kv) binds << v.v;
             binds << limit;
             rows = runSelect(findSql_, binds, limit);
