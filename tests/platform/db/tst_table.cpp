@@ -914,6 +914,7 @@ void TestTable::storedFormsRead_data() {
         {"I", "-2147483648"},
         {"I", "2147483647"},
         {"I", "0"},
+        {"I", "-7"},
         {"B", "true"},
         {"B", "false"},
         {"F", "0.1"},
