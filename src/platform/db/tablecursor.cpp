@@ -829,7 +829,6 @@ void TTableCursor::setIndex(const QVector<IndexColumn>& columns) {
             tail += order_[i].expr;
             if (order_[i].descending == forward) tail += QStringLiteral(" DESC");
         }
-        tail += QStringLiteral(" LIMIT ?");
     }
     rebuildBase();
 }
@@ -1070,8 +1069,10 @@ QVector<TTableCursor::Entry> TTableCursor::fetch(bool forward, const Entry* from
     QString sql = selectFrom_;
     if (where.kind == Pred::Sql) sql += QStringLiteral(" WHERE ") + where.sql;
     sql += orderTail_[forward ? 0 : 1];
-    QVariantList binds = where.binds;
-    binds << limit;
+    // The row count written out: PostgreSQL plans a statement whose LIMIT
+    // is a parameter again at every run, one with a written LIMIT once.
+    sql += QStringLiteral(" LIMIT ") + QString::number(limit);
+    const QVariantList& binds = where.binds;
     if (written) *written = sql;
     return runSelect(sql, binds, limit, keepFrom ? from : nullptr);
 }
@@ -1274,11 +1275,10 @@ bool TTableCursor::findKey(const QVector<QVariant>& values, bool nearest,
         if (written && !haveFrom) {
             if (baseEmpty_) return false;
             QVariantList binds;
-            binds.reserve(baseBinds_.size() + kv.size() + 1);
+            binds.reserve(baseBinds_.size() + kv.size());
             binds += baseBinds_;
             for (const KeyValue& v : kv) binds << v.v;
-            binds << limit;
-            rows = runSelect(findSql_, binds, limit);
+            rows = runSelect(findSql_, binds, limit);  // written with this limit
         } else {
             if (written) extra = tuplePred(0, kv, Op::Equal);
             QString sql;

@@ -162,7 +162,7 @@ private:
     // " AND <column> unchanged" for every column: the condition every update
     // and delete adds to the row's identity.
     QString unchangedWhere_;
-    QString orderTail_[2];  // " ORDER BY ... LIMIT ?" forward, backward
+    QString orderTail_[2];  // " ORDER BY ..." forward, backward
     int firstColumn_ = 0;   // select position of field 0
 
     QVector<OrderColumn> order_;
@@ -190,7 +190,7 @@ private:
     int maxPage_ = 1024;
     int pageForward_ = 0, pageBackward_ = 0;
     QString lockedKey_;
-    QString findSql_;    // the last exact key search's statement
+    QString findSql_;    // the last exact key search's statement (for one row)
     int findKeys_ = -1;  // its number of key values; -1 when none is written
     QString insertSql_;  // the last insert written, for the autoinc columns left to the engine
     QVector<int> insertGenerated_;
