@@ -389,13 +389,13 @@ bool TTable::search(const QVector<QVariant>& values, bool nearest) {
 bool TTable::FindKey(const QVariantList& values) {
     CheckActive();
     if (values.isEmpty() || values.size() > IndexFieldCount()) fieldIndexError();
-    return search(QVector<QVariant>(values.begin(), values.end()), false);
+    return search(values, false);
 }
 
 void TTable::FindNearest(const QVariantList& values) {
     CheckActive();
     if (values.size() > IndexFieldCount()) fieldIndexError();
-    search(QVector<QVariant>(values.begin(), values.end()), true);
+    search(values, true);
 }
 
 void TTable::beginKey(int which, bool clear) {

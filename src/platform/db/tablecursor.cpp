@@ -6,7 +6,9 @@
 #include <QSqlQuery>
 #include <QSqlResult>
 #include <QTime>
+#include <QVarLengthArray>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -291,18 +293,35 @@ bool plainNumber(const char* s, int len) {
     return true;
 }
 
-// A column of row `row` in its field's canonical type, for the stored forms
-// whose text the SQL driver converts in one plain way (the same conversion
-// here, without its variants); false leaves the value to the driver.
-bool pgCanonical(const PGresult* r, int row, int col, TFieldType type, QVariant& out) {
-    if (row < 0 || row >= PQntuples(r) || col >= PQnfields(r)) return false;
-    if (PQgetisnull(r, row, col)) {
+// An integer column's text ("-?digits"), within int's range; false for any
+// other spelling.
+bool plainInt(const char* s, int len, int& out) {
+    int i = s[0] == '-' ? 1 : 0;
+    if (len <= i || len - i > 10) return false;
+    qint64 v = 0;
+    for (; i < len; ++i) {
+        const char c = s[i];
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + (c - '0');
+    }
+    if (s[0] == '-') v = -v;
+    if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max()) return false;
+    out = int(v);
+    return true;
+}
+
+// A column of row `row` of a whole result whose server type is `oid`, in
+// its field's canonical type, for the stored forms whose text the SQL driver
+// converts in one plain way (the same conversion here, without its
+// variants); false leaves the value to the driver.
+bool pgCanonical(const PGresult* r, int row, int col, Oid oid, TFieldType type, QVariant& out) {
+    const char* val = PQgetvalue(r, row, col);
+    const int len = PQgetlength(r, row, col);
+    // A NULL reads as empty text, which no stored form but text's can be.
+    if (len == 0 && PQgetisnull(r, row, col)) {
         out = QVariant();
         return true;
     }
-    const Oid oid = PQftype(r, col);
-    const char* val = PQgetvalue(r, row, col);
-    const int len = PQgetlength(r, row, col);
     switch (type) {
         case ftString:
         case ftMemo:
@@ -313,10 +332,12 @@ bool pgCanonical(const PGresult* r, int row, int col, TFieldType type, QVariant&
         case ftSmallint:
         case ftInteger:
         case ftWord:
-        case ftAutoInc:
-            if (oid != kInt4Oid && oid != kInt2Oid) return false;
-            out = QVariant(int(std::atoi(val)));
+        case ftAutoInc: {
+            int n;
+            if ((oid != kInt4Oid && oid != kInt2Oid) || !plainInt(val, len, n)) return false;
+            out = QVariant(n);
             return true;
+        }
         case ftBoolean:
             if (oid != kBoolOid) return false;
             out = QVariant(val[0] == 't');
@@ -324,9 +345,10 @@ bool pgCanonical(const PGresult* r, int row, int col, TFieldType type, QVariant&
         case ftFloat:
             if (oid != kFloat8Oid || !plainNumber(val, len)) return false;
             {
-                bool ok = false;
-                const double d = QByteArrayView(val, len).toDouble(&ok);
-                if (!ok) return false;
+                // Correctly rounded, as the driver's conversion is.
+                double d;
+                const auto [end, ec] = std::from_chars(val, val + len, d);
+                if (ec != std::errc() || end != val + len) return false;
                 out = QVariant(d);
             }
             return true;
@@ -503,6 +525,11 @@ TTableCursor::KeyValue TTableCursor::boundValue(const QVariant& v, TFieldType ty
     }
     qint64 lo, hi;
     if (integerRange(type, lo, hi)) {
+        // A whole number in the column's range is the value itself.
+        if (id == QMetaType::Int || id == QMetaType::LongLong) {
+            const qint64 n = v.toLongLong();
+            if (n >= lo && n <= hi) return K{K::Exact, QVariant(n)};
+        }
         double d;
         if (id == QMetaType::Bool) {
             d = v.toBool() ? 1 : 0;
@@ -802,7 +829,6 @@ void TTableCursor::setIndex(const QVector<IndexColumn>& columns) {
             tail += order_[i].expr;
             if (order_[i].descending == forward) tail += QStringLiteral(" DESC");
         }
-        tail += QStringLiteral(" LIMIT ?");
     }
     rebuildBase();
 }
@@ -916,28 +942,39 @@ void TTableCursor::runDirect(QSqlQuery& q) {
 }
 
 QVector<TTableCursor::Entry> TTableCursor::runSelect(const QString& sql, const QVariantList& binds,
-                                                     int limit) {
+                                                     int limit, const Entry* lead) {
     QSqlQuery& q = prepared(sql);
     TDatabase::BindValues(q, binds);
     runDirect(q);
     QVector<Entry> out;
-    out.reserve(limit);
+    out.reserve(limit + 1);
+    if (lead) {
+        out.push_back(*lead);
+        ++limit;  // counted in `out` from here on
+    }
     if (sqlite3_stmt* st = sqliteStatement(q)) {
         readSqliteRows(q, st, limit, out);
         return out;
     }
     const int n = fields_.size();
     const PGresult* pg = pgResult(q);
+    // The server's column types, looked up once per result.
+    int pgRows = 0;
+    QVarLengthArray<Oid, 32> oids;
+    if (pg && PQnfields(pg) >= firstColumn_ + n) {
+        pgRows = PQntuples(pg);
+        for (int i = 0; i < n; ++i) oids.append(PQftype(pg, firstColumn_ + i));
+    }
     // Once the statement's LIMIT is reached there is nothing more to step to.
     while (out.size() < limit && q.next()) {
         Entry& e = out.emplace_back();
-        e.row.values.reserve(n);
+        e.row.values.resize(n);
+        QVariant* v = e.row.values.data();
         const int at = q.at();
+        const bool whole = at >= 0 && at < pgRows;
         for (int i = 0; i < n; ++i) {
-            QVariant v;
-            if (!pg || !pgCanonical(pg, at, firstColumn_ + i, types_[i], v))
-                v = fromStorage(q.value(firstColumn_ + i), types_[i]);
-            e.row.values.emplace_back(std::move(v));
+            if (!whole || !pgCanonical(pg, at, firstColumn_ + i, oids[i], types_[i], v[i]))
+                v[i] = fromStorage(q.value(firstColumn_ + i), types_[i]);
         }
         const QVariant* values = e.row.values.constData();
         switch (identity_) {
@@ -1008,7 +1045,8 @@ void TTableCursor::readSqliteRows(QSqlQuery& q, sqlite3_stmt* st, int limit, QVe
 }
 
 QVector<TTableCursor::Entry> TTableCursor::fetch(bool forward, const Entry* from, int limit,
-                                                 const Pred* extra, QString* written) {
+                                                 const Pred* extra, QString* written,
+                                                 bool keepFrom) {
     if (baseEmpty_) return {};
     Pred where = fromText(baseWhere_, baseBinds_);
     if (from && from->inSet) {
@@ -1031,10 +1069,12 @@ QVector<TTableCursor::Entry> TTableCursor::fetch(bool forward, const Entry* from
     QString sql = selectFrom_;
     if (where.kind == Pred::Sql) sql += QStringLiteral(" WHERE ") + where.sql;
     sql += orderTail_[forward ? 0 : 1];
-    QVariantList binds = where.binds;
-    binds << limit;
+    // The row count written out: PostgreSQL plans a statement whose LIMIT
+    // is a parameter again at every run, one with a written LIMIT once.
+    sql += QStringLiteral(" LIMIT ") + QString::number(limit);
+    const QVariantList& binds = where.binds;
     if (written) *written = sql;
-    return runSelect(sql, binds, limit);
+    return runSelect(sql, binds, limit, keepFrom ? from : nullptr);
 }
 
 int TTableCursor::growPage(bool forward) {
@@ -1104,13 +1144,12 @@ bool TTableCursor::next(TRow& row) {
         }
         if (buf_.isEmpty()) return first(row);
         const int limit = growPage(true);
-        QVector<Entry> rows = fetch(true, &buf_.back(), limit, nullptr);
         // Keep the row we came from, so that stepping back costs no query.
-        Entry anchor = buf_.back();
-        atEnd_ = rows.size() < limit;
+        QVector<Entry> rows = fetch(true, &buf_.back(), limit, nullptr, nullptr, true);
+        if (rows.isEmpty()) rows.push_back(buf_.back());
+        atEnd_ = rows.size() - 1 < limit;
         atStart_ = false;
         buf_ = std::move(rows);
-        buf_.prepend(std::move(anchor));
         pos_ = 0;
         if (buf_.size() == 1) {
             pos_ = 1;
@@ -1212,6 +1251,7 @@ bool TTableCursor::seek(const QVariant& identity, TRow& row) {
 bool TTableCursor::findKey(const QVector<QVariant>& values, bool nearest,
                            const std::function<bool(const TRow&)>& accept, TRow& row) {
     QVector<KeyValue> kv;
+    kv.reserve(std::min<int>(values.size(), indexColumns_));
     for (int i = 0; i < values.size() && i < indexColumns_; ++i)
         kv << boundValue(values[i], fields_[order_[i].field].DataType);
     // A search for exact values of the same key length writes the same
@@ -1234,10 +1274,11 @@ bool TTableCursor::findKey(const QVector<QVariant>& values, bool nearest,
         QVector<Entry> rows;
         if (written && !haveFrom) {
             if (baseEmpty_) return false;
-            QVariantList binds = baseBinds_;
+            QVariantList binds;
+            binds.reserve(baseBinds_.size() + kv.size());
+            binds += baseBinds_;
             for (const KeyValue& v : kv) binds << v.v;
-            binds << limit;
-            rows = runSelect(findSql_, binds, limit);
+            rows = runSelect(findSql_, binds, limit);  // written with this limit
         } else {
             if (written) extra = tuplePred(0, kv, Op::Equal);
             QString sql;

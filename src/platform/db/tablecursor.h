@@ -122,14 +122,16 @@ private:
 
     // Reads up to `limit` rows in `forward` order after (or before) `from`'s
     // key, within the cursor's set and `extra`; rows come in read order.
-    // `written` gets the statement run (unchanged when none is).
+    // `written` gets the statement run (unchanged when none is). With
+    // `keepFrom`, `from` leads the rows when a statement runs.
     QVector<Entry> fetch(bool forward, const Entry* from, int limit, const Pred* extra,
-                         QString* written = nullptr);
+                         QString* written = nullptr, bool keepFrom = false);
     QSqlQuery& prepared(const QString& sql);
     void runDirect(QSqlQuery& q);
     // `limit`: the rows the statement can give at most (its LIMIT, or 1 for
-    // a search by identity).
-    QVector<Entry> runSelect(const QString& sql, const QVariantList& binds, int limit = 1);
+    // a search by identity). `lead`, when given, comes first in the rows.
+    QVector<Entry> runSelect(const QString& sql, const QVariantList& binds, int limit = 1,
+                             const Entry* lead = nullptr);
     void readSqliteRows(QSqlQuery& q, sqlite3_stmt* st, int limit, QVector<Entry>& out);
     Entry entryOf(const TRow& row) const;
     QVector<QVariant> keyOf(const Entry& e) const;
@@ -160,7 +162,7 @@ private:
     // " AND <column> unchanged" for every column: the condition every update
     // and delete adds to the row's identity.
     QString unchangedWhere_;
-    QString orderTail_[2];  // " ORDER BY ... LIMIT ?" forward, backward
+    QString orderTail_[2];  // " ORDER BY ..." forward, backward
     int firstColumn_ = 0;   // select position of field 0
 
     QVector<OrderColumn> order_;
@@ -188,7 +190,7 @@ private:
     int maxPage_ = 1024;
     int pageForward_ = 0, pageBackward_ = 0;
     QString lockedKey_;
-    QString findSql_;    // the last exact key search's statement
+    QString findSql_;    // the last exact key search's statement (for one row)
     int findKeys_ = -1;  // its number of key values; -1 when none is written
     QString insertSql_;  // the last insert written, for the autoinc columns left to the engine
     QVector<int> insertGenerated_;
