@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QScopedValueRollback>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlResult>
@@ -886,6 +887,8 @@ void TTableCursor::rebuildBase() {
                 columnPred(c, boundValue(masterValues_[i], fields_[c.field].DataType), Op::Equal));
         }
     }
+    Pred startKnown = Pred::t(), endKnown = Pred::t();
+    knownColumn_ = -1;
     if (rangeSet_) {
         auto bound = [&](const QVector<QVariant>& vals, Op op) {
             QVector<KeyValue> kv;
@@ -897,6 +900,18 @@ void TTableCursor::rebuildBase() {
             start = bound(rangeStart_, rangeStartExclusive_ ? Op::After : Op::AtOrAfter);
         if (!rangeEnd_.isEmpty())
             end = bound(rangeEnd_, rangeEndExclusive_ ? Op::Before : Op::AtOrBefore);
+        if (fixed < order_.size() && order_[fixed].nullable) {
+            knownColumn_ = fixed;
+            QScopedValueRollback<bool> known(order_[fixed].nullable, false);
+            if (start.kind == Pred::Sql) {
+                const Pred p = bound(rangeStart_, rangeStartExclusive_ ? Op::After : Op::AtOrAfter);
+                if (p.kind == Pred::Sql) startKnown = p;
+            }
+            if (end.kind == Pred::Sql) {
+                const Pred p = bound(rangeEnd_, rangeEndExclusive_ ? Op::Before : Op::AtOrBefore);
+                if (p.kind == Pred::Sql) endKnown = p;
+            }
+        }
     }
     const Pred where = andP(andP(master, start), end);
     baseEmpty_ = where.kind == Pred::False;
@@ -909,6 +924,12 @@ void TTableCursor::rebuildBase() {
     startBinds_ = start.binds;
     endWhere_ = asText(end);
     endBinds_ = end.binds;
+    if (startKnown.kind != Pred::Sql) startKnown = start;
+    if (endKnown.kind != Pred::Sql) endKnown = end;
+    startWhereKnown_ = asText(startKnown);
+    startBindsKnown_ = startKnown.binds;
+    endWhereKnown_ = asText(endKnown);
+    endBindsKnown_ = endKnown.binds;
     findKeys_ = -1;
     invalidate();
 }
@@ -1049,18 +1070,31 @@ QVector<TTableCursor::Entry> TTableCursor::fetch(bool forward, const Entry* from
                                                  bool keepFrom) {
     if (baseEmpty_) return {};
     Pred where = fromText(baseWhere_, baseBinds_);
+    QVector<QVariant> fromKey;
+    if (from) fromKey = keyOf(*from);
     if (from && from->inSet) {
         // From a row of the set, the bound behind it and the master's
         // columns are known to hold; leaving them out lets the engine seek
         // straight to the key instead of walking from the range's start.
-        where = andP(fromText(masterWhere_, masterBinds_),
-                     forward ? fromText(endWhere_, endBinds_) : fromText(startWhere_, startBinds_));
+        // When the NULLs of the range's first column sort behind a row that
+        // has a value there, none of them can come after it.
+        const int first = knownColumn_;
+        const bool known = first >= 0 && first < fromKey.size() &&
+                           exactValue(fromKey[first]).kind == KeyValue::Exact &&
+                           (sqlite_ != order_[first].descending) == forward;
+        if (forward)
+            where = andP(
+                fromText(masterWhere_, masterBinds_),
+                known ? fromText(endWhereKnown_, endBindsKnown_) : fromText(endWhere_, endBinds_));
+        else
+            where = andP(fromText(masterWhere_, masterBinds_),
+                         known ? fromText(startWhereKnown_, startBindsKnown_)
+                               : fromText(startWhere_, startBinds_));
     }
     if (extra) where = andP(where, *extra);
     if (from) {
         const int skip = from->inSet ? masterFixed_ : 0;
         QVector<KeyValue> key;
-        const QVector<QVariant> fromKey = keyOf(*from);
         key.reserve(fromKey.size() - skip);
         for (int i = skip; i < fromKey.size(); ++i) key << exactValue(fromKey[i]);
         where = andP(where, tuplePred(skip, key, forward ? Op::After : Op::Before));

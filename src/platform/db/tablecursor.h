@@ -179,6 +179,13 @@ private:
     QVariantList baseBinds_;
     QString masterWhere_, startWhere_, endWhere_;
     QVariantList masterBinds_, startBinds_, endBinds_;
+    // The range's bounds without the NULLs of its first column, for a page
+    // that goes on from a row whose value there is not NULL towards where
+    // the NULLs do not sort: the key condition already leaves them out, and
+    // an "OR ... IS NULL" there keeps SQLite from seeking in the index.
+    QString startWhereKnown_, endWhereKnown_;
+    QVariantList startBindsKnown_, endBindsKnown_;
+    int knownColumn_ = -1;    // that first column, -1 when the bounds are the same
     int masterFixed_ = 0;     // leading order columns the master fixes
     bool baseEmpty_ = false;  // the set has no rows whatever the table holds
 

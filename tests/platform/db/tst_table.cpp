@@ -302,6 +302,26 @@ void TestTable::pagingBothWays() {
     QCOMPARE(walk(t, QStringLiteral("Id")),
              QStringList({"1", "9", "13", "17", "21", "29", "33", "37"}));
     QCOMPARE(t.RecordCount(), 8);
+    // Ranges reaching the NULLs (first on SQLite, last on PostgreSQL) and one
+    // of values only, walked both ways across pages: a page going on from a
+    // NULL keeps the NULLs after it, one from a value leaves them out.
+    const bool sqlite = CurrentEngine() == Engine::Sqlite;
+    const struct {
+        QVariant low, high;
+        int rows;
+    } ranges[] = {{QVariant(), QStringLiteral("G1"), sqlite ? 24 : 0},
+                  {QStringLiteral("G1"), QVariant(), sqlite ? 0 : 32},
+                  {QStringLiteral("G0"), QStringLiteral("G2"), 24}};
+    for (const auto& r : ranges) {
+        t.SetRange({r.low}, {r.high});
+        const QStringList there = walk(t, QStringLiteral("Id"));
+        t.Last();
+        QStringList back = walk(t, QStringLiteral("Id"), false);
+        std::reverse(back.begin(), back.end());
+        QCOMPARE(back, there);
+        QCOMPARE(there.size(), r.rows);
+        QCOMPARE(QSet<QString>(there.begin(), there.end()).size(), r.rows);
+    }
 }
 
 void TestTable::rangesOnMixedKeys() {
