@@ -5,12 +5,14 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPicture>
 #include <QPrinter>
+#include <cmath>
 #include <exception>
 #include <vector>
 
@@ -117,16 +119,35 @@ void TQRPageRecord::drawImage(const QRectF& target, const QImage& image) {
     images_.push_back(image);
 }
 
-void TQRPageRecord::drawText(const QRectF& rect, int flags, const QString& text) {
-    calls_.push_back({Text, int(texts_.size()), rect, flags});
+void TQRPageRecord::drawText(const QRectF& rect, int flags, const QString& text, bool oneLine) {
+    calls_.push_back({oneLine ? OneLineText : Text, int(texts_.size()), rect, flags});
     texts_.push_back(text);
 }
 
+namespace {
+// How far below its box's top the painter's text layout puts a line's
+// baseline: the font's ascent (the top itself taken in the layout's fixed
+// point, 1/64 cut towards zero). -1 for a font whose lines are decorated or
+// spaced, which the layout draws.
+double baselineOffset(const QFont& font) {
+    if (font.underline() || font.strikeOut() || font.overline() || font.letterSpacing() != 0 ||
+        font.wordSpacing() != 0 || font.capitalization() != QFont::MixedCase)
+        return -1;
+    return QFontMetricsF(font).ascent();
+}
+}  // namespace
+
 void TQRPageRecord::play(QPainter& painter) const {
+    // A one-line text at the top left of a box it may overflow is drawn at
+    // its baseline: the same glyphs at the same place, without the layout
+    // that only finds the single line and its (zero) offsets again.
+    constexpr int kAtBaseline = Qt::AlignTop | Qt::AlignLeft | Qt::TextDontClip;
+    double ascent = -1;
     for (const Call& c : calls_) {
         switch (c.kind) {
             case Font:
                 painter.setFont(fonts_[c.index]);
+                ascent = baselineOffset(painter.font());
                 break;
             case Pen:
                 painter.setPen(pens_[c.index]);
@@ -149,6 +170,13 @@ void TQRPageRecord::play(QPainter& painter) const {
             case Image:
                 painter.drawImage(c.rect, images_[c.index]);
                 break;
+            case OneLineText:
+                if (c.flags == kAtBaseline && ascent >= 0) {
+                    const double top = std::trunc(c.rect.y() * 64) / 64;
+                    painter.drawText(QPointF(c.rect.x(), top + ascent), texts_[c.index]);
+                    break;
+                }
+                [[fallthrough]];
             case Text:
                 painter.drawText(c.rect, c.flags, texts_[c.index]);
                 break;

@@ -12,6 +12,7 @@
 
 #include "report/bands.h"
 #include "report/controls.h"
+#include "report/engine_p.h"
 #include "reporttest.h"
 
 namespace {
@@ -76,6 +77,8 @@ private Q_SLOTS:
     void printerNeverFallsBackToAnother();
     void pagesOnScreenAtAnyResolution_data();
     void pagesOnScreenAtAnyResolution();
+    void oneLineTextsWhereTheLayoutPutsThem_data();
+    void oneLineTextsWhereTheLayoutPutsThem();
     void picturesAndShapes();
     void exportFilters();
     void exportToUnwritableFolder();
@@ -202,6 +205,60 @@ void TestOutput::pagesOnScreenAtAnyResolution() {
     QCOMPARE(pixel(margin + 103 * unit, margin + 10 * unit), QColor(Qt::white));
     QCOMPARE(pixel(margin + 10 * unit, margin + 23 * unit), QColor(Qt::white));
     QCOMPARE(pixel(margin - 3 * unit, margin + 10 * unit), QColor(Qt::white));
+}
+
+// A one-line text in its font's own glyphs is drawn straight at its
+// baseline: the very pixels and text positions the text layout gives, in
+// any font, at any fraction of a unit.
+void TestOutput::oneLineTextsWhereTheLayoutPutsThem_data() {
+    QTest::addColumn<QFont>("font");
+    QTest::addColumn<QRectF>("box");
+    QTest::addColumn<QString>("text");
+    const QFont arial7 = QRPictureFont(QFont(QStringLiteral("Arial"), 7));
+    QFont bold10 = QRPictureFont(QFont(QStringLiteral("Arial"), 10));
+    bold10.setBold(true);
+    QFont italic12 = QRPictureFont(QFont(QStringLiteral("Times New Roman"), 12));
+    italic12.setItalic(true);
+    QTest::newRow("digit in a day cell") << arial7 << QRectF(963.7, 1417.95, 70, 160) << "3";
+    QTest::newRow("bold heading") << bold10 << QRectF(189, 377.9527, 210, 170) << "Mes";
+    QTest::newRow("accents and blanks")
+        << italic12 << QRectF(200.3, 501.013, 3000, 170) << "Año, Ñandú y Peñíscola ";
+    QTest::newRow("wider than its box") << arial7 << QRectF(10.5, 20.25, 40, 30) << "9999,99";
+}
+
+void TestOutput::oneLineTextsWhereTheLayoutPutsThem() {
+    QFETCH(QFont, font);
+    QFETCH(QRectF, box);
+    QFETCH(QString, text);
+    const int flags = Qt::AlignTop | Qt::AlignLeft | Qt::TextDontClip;
+    TQRPageRecord laidOut, atBaseline;
+    for (TQRPageRecord* page : {&laidOut, &atBaseline}) {
+        page->setFont(font);
+        page->setPen(QPen(Qt::black));
+        page->drawText(box, flags, text, page == &atBaseline);
+    }
+    // Drawn at 400 dots per inch on paper.
+    auto draw = [](const TQRPageRecord& page) {
+        QImage image(1600, 1200, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter p(&image);
+        p.scale(400.0 / kQRPictureUnitsPerInch, 400.0 / kQRPictureUnitsPerInch);
+        page.play(p);
+        return image;
+    };
+    const QImage expected = draw(laidOut);
+    QImage blank(expected.size(), expected.format());
+    blank.fill(Qt::white);
+    QVERIFY(expected != blank);
+    QCOMPARE(draw(atBaseline), expected);
+    const QList<TQRTextLine> want = PageTextLines(laidOut), got = PageTextLines(atBaseline);
+    QCOMPARE(got.size(), 1);
+    QCOMPARE(got.first().size(), want.first().size());
+    for (qsizetype i = 0; i < want.first().size(); ++i) {
+        QCOMPARE(got.first()[i].Text, want.first()[i].Text);
+        QCOMPARE(got.first()[i].Left, want.first()[i].Left);
+        QCOMPARE(got.first()[i].Top, want.first()[i].Top);
+    }
 }
 
 void TestOutput::picturesAndShapes() {
