@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -125,29 +126,46 @@ void TQRPageRecord::drawText(const QRectF& rect, int flags, const QString& text,
 }
 
 namespace {
-// How far below its box's top the painter's text layout puts a line's
-// baseline: the font's ascent (the top itself taken in the layout's fixed
-// point, 1/64 cut towards zero). -1 for a font whose lines are decorated or
-// spaced, which the layout draws.
-double baselineOffset(const QFont& font) {
+// What drawing a line of text in a font at its baseline needs: how far below
+// its box's top the painter's text layout puts the baseline (the ascent; the
+// top itself taken in the layout's fixed point, 1/64 cut towards zero), the
+// line's height and the widest advance of a Latin-1 character, which bound
+// the room the line takes. No ascent (-1) for a font whose lines are
+// decorated or spaced, which the layout draws.
+struct LineMetrics {
+    double ascent = -1, height = 0, widest = 0;
+};
+
+LineMetrics lineMetrics(const QFont& font) {
     if (font.underline() || font.strikeOut() || font.overline() || font.letterSpacing() != 0 ||
         font.wordSpacing() != 0 || font.capitalization() != QFont::MixedCase)
-        return -1;
-    return QFontMetricsF(font).ascent();
+        return {};
+    // A run uses a few fonts on every page.
+    thread_local QHash<QFont, LineMetrics> known;
+    const auto it = known.constFind(font);
+    if (it != known.cend()) return *it;
+    const QFontMetricsF fm(font);
+    LineMetrics m{fm.ascent(), fm.height(), 0};
+    for (char16_t c = 0x20; c <= 0xFF; ++c)
+        if (c < 0x7F || c >= 0xA0) m.widest = qMax(m.widest, fm.horizontalAdvance(QChar(c)));
+    if (known.size() >= 64) known.clear();
+    known.insert(font, m);
+    return m;
 }
 }  // namespace
 
 void TQRPageRecord::play(QPainter& painter) const {
-    // A one-line text at the top left of a box it may overflow is drawn at
-    // its baseline: the same glyphs at the same place, without the layout
-    // that only finds the single line and its (zero) offsets again.
-    constexpr int kAtBaseline = Qt::AlignTop | Qt::AlignLeft | Qt::TextDontClip;
-    double ascent = -1;
+    // A one-line text at the top left of its box, that does not overflow it
+    // or may, is drawn at its baseline: the same glyphs at the same place,
+    // without the layout that only finds the single line and its (zero)
+    // offsets again.
+    constexpr int kTopLeft = Qt::AlignTop | Qt::AlignLeft;
+    LineMetrics font;
     for (const Call& c : calls_) {
         switch (c.kind) {
             case Font:
                 painter.setFont(fonts_[c.index]);
-                ascent = baselineOffset(painter.font());
+                font = lineMetrics(painter.font());
                 break;
             case Pen:
                 painter.setPen(pens_[c.index]);
@@ -170,13 +188,22 @@ void TQRPageRecord::play(QPainter& painter) const {
             case Image:
                 painter.drawImage(c.rect, images_[c.index]);
                 break;
-            case OneLineText:
-                if (c.flags == kAtBaseline && ascent >= 0) {
+            case OneLineText: {
+                const QString& text = texts_[c.index];
+                const int other = c.flags & ~(kTopLeft | Qt::TextDontClip | Qt::TextWordWrap);
+                // Unwrapped and unclipped, or surely within its box (one
+                // unit to spare): one line, no clip.
+                const bool free = (c.flags & Qt::TextDontClip) && !(c.flags & Qt::TextWordWrap);
+                const bool within = font.height + 1 <= c.rect.height() &&
+                                    text.size() * font.widest + 1 <= c.rect.width();
+                if ((c.flags & kTopLeft) == kTopLeft && other == 0 && font.ascent >= 0 &&
+                    (free || within)) {
                     const double top = std::trunc(c.rect.y() * 64) / 64;
-                    painter.drawText(QPointF(c.rect.x(), top + ascent), texts_[c.index]);
+                    painter.drawText(QPointF(c.rect.x(), top + font.ascent), text);
                     break;
                 }
                 [[fallthrough]];
+            }
             case Text:
                 painter.drawText(c.rect, c.flags, texts_[c.index]);
                 break;

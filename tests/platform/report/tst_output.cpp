@@ -208,29 +208,47 @@ void TestOutput::pagesOnScreenAtAnyResolution() {
 }
 
 // A one-line text in its font's own glyphs is drawn straight at its
-// baseline: the very pixels and text positions the text layout gives, in
-// any font, at any fraction of a unit.
+// baseline where it can: the very pixels and text positions the text layout
+// gives, in any font, at any fraction of a unit, clipped or not, wrapped or
+// not, however aligned.
 void TestOutput::oneLineTextsWhereTheLayoutPutsThem_data() {
     QTest::addColumn<QFont>("font");
     QTest::addColumn<QRectF>("box");
     QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("flags");
     const QFont arial7 = QRPictureFont(QFont(QStringLiteral("Arial"), 7));
     QFont bold10 = QRPictureFont(QFont(QStringLiteral("Arial"), 10));
     bold10.setBold(true);
     QFont italic12 = QRPictureFont(QFont(QStringLiteral("Times New Roman"), 12));
     italic12.setItalic(true);
-    QTest::newRow("digit in a day cell") << arial7 << QRectF(963.7, 1417.95, 70, 160) << "3";
-    QTest::newRow("bold heading") << bold10 << QRectF(189, 377.9527, 210, 170) << "Mes";
+    const int free = Qt::AlignTop | Qt::AlignLeft | Qt::TextDontClip;
+    const int clipped = Qt::AlignTop | Qt::AlignLeft;
+    QTest::newRow("digit in a day cell")
+        << arial7 << QRectF(963.7, 1417.95, 70, 160) << "3" << free;
+    QTest::newRow("bold heading") << bold10 << QRectF(189, 377.9527, 210, 170) << "Mes" << free;
     QTest::newRow("accents and blanks")
-        << italic12 << QRectF(200.3, 501.013, 3000, 170) << "Año, Ñandú y Peñíscola ";
-    QTest::newRow("wider than its box") << arial7 << QRectF(10.5, 20.25, 40, 30) << "9999,99";
+        << italic12 << QRectF(200.3, 501.013, 3000, 170) << "Año, Ñandú y Peñíscola " << free;
+    QTest::newRow("wider than its box")
+        << arial7 << QRectF(10.5, 20.25, 40, 30) << "9999,99" << free;
+    QTest::newRow("within a clipping box")
+        << arial7 << QRectF(1800.25, 77.7, 1800, 170) << "01/01/2015" << clipped;
+    QTest::newRow("within a wrapping box") << bold10 << QRectF(33.3, 901.55, 1200, 170)
+                                           << "Puesto: TALLER" << (clipped | Qt::TextWordWrap);
+    QTest::newRow("cut by its box")
+        << arial7 << QRectF(10.5, 20.25, 60, 170) << "9999,99" << clipped;
+    QTest::newRow("too low for its box")
+        << bold10 << QRectF(10.5, 20.25, 600, 90) << "Mes" << clipped;
+    QTest::newRow("wrapped in its box") << arial7 << QRectF(10.5, 20.25, 300, 500)
+                                        << "Uno dos tres cuatro" << (clipped | Qt::TextWordWrap);
+    QTest::newRow("right-aligned")
+        << arial7 << QRectF(10.5, 20.25, 600, 170) << "1,5" << int(Qt::AlignTop | Qt::AlignRight);
 }
 
 void TestOutput::oneLineTextsWhereTheLayoutPutsThem() {
     QFETCH(QFont, font);
     QFETCH(QRectF, box);
     QFETCH(QString, text);
-    const int flags = Qt::AlignTop | Qt::AlignLeft | Qt::TextDontClip;
+    QFETCH(int, flags);
     TQRPageRecord laidOut, atBaseline;
     for (TQRPageRecord* page : {&laidOut, &atBaseline}) {
         page->setFont(font);
@@ -252,12 +270,14 @@ void TestOutput::oneLineTextsWhereTheLayoutPutsThem() {
     QVERIFY(expected != blank);
     QCOMPARE(draw(atBaseline), expected);
     const QList<TQRTextLine> want = PageTextLines(laidOut), got = PageTextLines(atBaseline);
-    QCOMPARE(got.size(), 1);
-    QCOMPARE(got.first().size(), want.first().size());
-    for (qsizetype i = 0; i < want.first().size(); ++i) {
-        QCOMPARE(got.first()[i].Text, want.first()[i].Text);
-        QCOMPARE(got.first()[i].Left, want.first()[i].Left);
-        QCOMPARE(got.first()[i].Top, want.first()[i].Top);
+    QCOMPARE(got.size(), want.size());
+    for (qsizetype l = 0; l < want.size(); ++l) {
+        QCOMPARE(got[l].size(), want[l].size());
+        for (qsizetype i = 0; i < want[l].size(); ++i) {
+            QCOMPARE(got[l][i].Text, want[l][i].Text);
+            QCOMPARE(got[l][i].Left, want[l][i].Left);
+            QCOMPARE(got[l][i].Top, want[l][i].Top);
+        }
     }
 }
 
