@@ -232,7 +232,7 @@ void TestOutput::oneLineTextsWhereTheLayoutPutsThem_data() {
         << arial7 << QRectF(10.5, 20.25, 40, 30) << "9999,99" << free;
     QTest::newRow("within a clipping box")
         << arial7 << QRectF(1800.25, 77.7, 1800, 170) << "01/01/2015" << clipped;
-    QTest::newRow("within a wrapping box") << bold10 << QRectF(33.3, 901.55, 1200, 170)
+    QTest::newRow("within a wrapping box") << bold10 << QRectF(33.3, 901.55, 2400, 170)
                                            << "Puesto: TALLER" << (clipped | Qt::TextWordWrap);
     QTest::newRow("cut by its box")
         << arial7 << QRectF(10.5, 20.25, 60, 170) << "9999,99" << clipped;
