@@ -140,14 +140,17 @@ LineMetrics lineMetrics(const QFont& font) {
     if (font.underline() || font.strikeOut() || font.overline() || font.letterSpacing() != 0 ||
         font.wordSpacing() != 0 || font.capitalization() != QFont::MixedCase)
         return {};
-    // A run uses a few fonts on every page.
+    // A run uses a few fonts on every page, sized in pixels (their metrics
+    // the same on any device).
     thread_local QHash<QFont, LineMetrics> known;
-    const auto it = known.constFind(font);
+    const bool pixels = font.pixelSize() > 0;
+    const auto it = pixels ? known.constFind(font) : known.cend();
     if (it != known.cend()) return *it;
     const QFontMetricsF fm(font);
     LineMetrics m{fm.ascent(), fm.height(), 0};
     for (char16_t c = 0x20; c <= 0xFF; ++c)
         if (c < 0x7F || c >= 0xA0) m.widest = qMax(m.widest, fm.horizontalAdvance(QChar(c)));
+    if (!pixels) return m;
     if (known.size() >= 64) known.clear();
     known.insert(font, m);
     return m;
