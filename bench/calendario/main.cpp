@@ -7,8 +7,8 @@
 //   calendario listado_pdf_500 ours=<s> raw=<s> ratio=<ours/raw>
 //     the day-type calendar listing of those employees, fill and PDF, as a
 //     job to a "PDF:" file makes it,
-//     against the same rows read by plain queries and the same cells drawn
-//     straight onto a QPdfWriter;
+//     against the same rows read by plain queries and the same page (title,
+//     headings, cells, legend, footer) drawn straight onto a QPdfWriter;
 //   calendario first_page_before_end=<yes|no> first=<s> end=<s> pages=<n>
 //     whether the report handed its first page over before its run ended;
 //   calendario listado_parts fill=<s> pages=<s> pdf=<s>
@@ -151,30 +151,54 @@ int rawGenerate(TDatabase* db, const QString& table) {
     return rows;
 }
 
-// The listing's rows by plain queries and its cells drawn straight onto a
-// PDF: a page per employee, a line per month, each day a cell of three
-// coloured parts with its digits, and the legend's counts.
+// The listing's rows by plain queries and its page drawn straight onto a
+// PDF, with what the report's page shows: the title, a header per employee
+// with the weekday initials on their dark boxes, a line per month with its
+// name and each day a cell of three coloured parts with its digits, the
+// legend of day types with their coloured codes and counts, the line above
+// it, the remarks' caption and the page footer.
 int rawPdf(TDatabase* db, const QString& file) {
     struct Cell {
         int day = 0;
         QColor tr, lafe, vpp;
+        int codes[3] = {-1, -1, -1};  // the day types of its three parts
     };
     QPdfWriter pdf(file);
     pdf.setPageSize(QPageSize(QPageSize::A4));
     pdf.setPageOrientation(QPageLayout::Landscape);
     pdf.setResolution(96);
     QPainter p(&pdf);
-    QFont font(QStringLiteral("Liberation Sans"), 7);
-    p.setFont(font);
+    const QFont small(QStringLiteral("Liberation Sans"), 7);
+    const QFont normal(QStringLiteral("Liberation Sans"), 10);
+    QFont bold = normal;
+    bold.setBold(true);
+    QFont title(QStringLiteral("Liberation Sans"), 12);
+    title.setBold(true);
     const QColor blue(0, 128, 255), green(0, 128, 0), red(255, 0, 0), maroon(128, 0, 0),
         orange(255, 128, 0), fuchsia(255, 0, 255);
+    static const char* const kMonths[] = {"Enero",      "Febrero", "Marzo",     "Abril",
+                                          "Mayo",       "Junio",   "Julio",     "Agosto",
+                                          "Septiembre", "Octubre", "Noviembre", "Diciembre"};
+    static const char* const kInitials[] = {"L", "M", "X", "J", "V", "S", "D"};
+    // The legend's slots: code, colour, description (worked, working day,
+    // holiday, vacation, bridge, leave).
+    static const char* const kCodes[] = {"Tr", "La", "Fe", "Va", "Pu", "Pe"};
+    static const char* const kTypes[] = {"Trabajados ", "Laborables ", "Festivos ",
+                                         "Vacaciones ", "Puente ",     "Permiso "};
+    const QColor typeColours[] = {blue, green, red, maroon, orange, fuchsia};
+    const QString heading =
+        QStringLiteral("Listado de Calendarios de Operarios del Año %1 - Tipos de Día").arg(kYear);
+    const QString printed =
+        QStringLiteral("Impreso el ") +
+        QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy hh:mm:ss"));
+    const double left = 19, footerTop = pdf.height() - 38 - 22;
     QSqlQuery company(db->connection()), own(db->connection());
     company.setForwardOnly(true);
     own.setForwardOnly(true);
     const QString select = QStringLiteral(
         "SELECT OP.CodigoOperario, OP.Nombre, C.Fecha, C.EsDiaTrabajado, C.EsDiaFestivo, "
-        "C.EsDiaVacaciones, C.EsDiaPuente%1 FROM PERSONAL OP JOIN %2 WHERE C.Fecha >= ? AND "
-        "C.Fecha < ? ORDER BY OP.CodigoOperario, C.Fecha");
+        "C.EsDiaVacaciones, C.EsDiaPuente, OP.CodigoCalendario%1 FROM PERSONAL OP JOIN %2 WHERE "
+        "C.Fecha >= ? AND C.Fecha < ? ORDER BY OP.CodigoOperario, C.Fecha");
     company.prepare(
         select.arg(QString(), QStringLiteral("CALENDAR C ON OP.CodigoCalendario = C.Codigo")));
     own.prepare(select.arg(QStringLiteral(", C.EsDiaPermiso"),
@@ -192,9 +216,11 @@ int rawPdf(TDatabase* db, const QString& file) {
         if (moreOwn) employee = std::min(employee, own.value(0).toInt());
         std::array<std::array<Cell, 41>, 13> months{};
         QString name;
+        int calendar = 0;
         auto take = [&](QSqlQuery& q, bool& more, bool withLeave) {
             for (; more && q.value(0).toInt() == employee; more = q.next()) {
                 name = q.value(1).toString();
+                calendar = q.value(7).toInt();
                 const QDate d = QDate::fromString(q.value(2).toString().left(10), Qt::ISODate);
                 const int cell = QDate(d.year(), d.month(), 1).dayOfWeek() + d.day() - 1;
                 Cell& c = months[d.month()][cell];
@@ -204,35 +230,79 @@ int rawPdf(TDatabase* db, const QString& file) {
                 c.tr = worked ? blue : holiday ? red : green;
                 c.lafe = holiday ? red : green;
                 c.vpp = holiday ? red : green;
-                if (q.value(5).toString() == QLatin1String("SI")) c.vpp = maroon;
-                if (q.value(6).toString() == QLatin1String("SI")) c.vpp = orange;
-                if (withLeave && q.value(7).toString() == QLatin1String("SI")) c.vpp = fuchsia;
+                c.codes[0] = worked ? 0 : -1;
+                c.codes[1] = holiday ? 2 : 1;
+                c.codes[2] = -1;
+                if (q.value(5).toString() == QLatin1String("SI")) c.codes[2] = 3;
+                if (q.value(6).toString() == QLatin1String("SI")) c.codes[2] = 4;
+                if (withLeave && q.value(8).toString() == QLatin1String("SI")) c.codes[2] = 5;
+                if (c.codes[2] >= 0) c.vpp = typeColours[c.codes[2]];
             }
         };
         take(company, moreCompany, false);
         take(own, moreOwn, true);
         if (pages++ > 0) pdf.newPage();
-        p.drawText(QRectF(20, 20, 600, 20),
-                   QStringLiteral("Operario: %1 %2").arg(employee).arg(name));
+        p.setPen(Qt::black);
+        p.setFont(title);
+        p.drawText(QRectF(left + 150, 58, 700, 20), heading);
+        p.setFont(normal);
+        p.drawText(QRectF(left, 130, 60, 17), QStringLiteral("Operario:"));
+        p.drawText(QRectF(left + 62, 130, 40, 17), QString::number(employee));
+        p.drawText(QRectF(left + 105, 130, 300, 17), name);
+        p.drawText(QRectF(left + 420, 130, 70, 17), QStringLiteral("Calendario:"));
+        p.drawText(QRectF(left + 492, 130, 40, 17), QString::number(calendar));
+        // The weekday initials, white on black (red on Sundays).
+        p.setFont(bold);
+        p.fillRect(QRectF(left, 152, 85, 17), Qt::black);
+        p.setPen(Qt::white);
+        p.drawText(QRectF(left, 152, 85, 17), Qt::AlignHCenter | Qt::AlignTop,
+                   QStringLiteral("Mes"));
+        for (int n = 1; n <= 40; ++n) {
+            const QRectF box(left + 90 + 24 * (n - 1), 152, 21, 17);
+            p.fillRect(box, (n - 1) % 7 == 6 ? red : Qt::black);
+            p.drawText(box, Qt::AlignHCenter | Qt::AlignTop, QLatin1String(kInitials[(n - 1) % 7]));
+        }
+        p.setPen(Qt::black);
         int counts[6] = {};
         for (int m = 1; m <= 12; ++m) {
-            const double y = 60 + m * 22;
-            p.drawText(QRectF(20, y, 85, 16), QString::number(m));
+            const double y = 174 + (m - 1) * 22;
+            p.setFont(normal);
+            p.drawText(QRectF(left, y + 3, 85, 17), QLatin1String(kMonths[m - 1]));
+            p.setFont(small);
             for (int n = 1; n <= 40; ++n) {
                 const Cell& c = months[m][n];
                 if (c.day == 0) continue;
-                const double x = 110 + 24 * (n - 1);
-                p.fillRect(QRectF(x, y, 20, 16), c.tr);
-                p.fillRect(QRectF(x + 7, y, 7, 16), c.lafe);
-                p.fillRect(QRectF(x + 13, y, 7, 16), c.vpp);
-                p.drawText(QRectF(x + 7, y, 7, 16),
+                const double x = left + 90 + 24 * (n - 1);
+                p.fillRect(QRectF(x, y + 4, 20, 16), c.tr);
+                p.fillRect(QRectF(x + 7, y + 4, 7, 16), c.lafe);
+                p.fillRect(QRectF(x + 13, y + 4, 7, 16), c.vpp);
+                p.drawText(QRectF(x + 7, y + 4, 7, 16),
                            QString::number(c.day >= 10 ? c.day / 10 : c.day));
-                if (c.day >= 10) p.drawText(QRectF(x + 13, y, 7, 16), QString::number(c.day % 10));
-                ++counts[c.tr == blue ? 0 : 1];
+                if (c.day >= 10)
+                    p.drawText(QRectF(x + 13, y + 4, 7, 16), QString::number(c.day % 10));
+                for (int code : c.codes)
+                    if (code >= 0) ++counts[code];
             }
         }
-        for (int k = 0; k < 6; ++k)
-            p.drawText(QRectF(30, 360 + 16 * k, 300, 14), QStringLiteral("%1 Dias").arg(counts[k]));
+        // The legend, under a line.
+        const double legend = 174 + 12 * 22;
+        p.drawLine(QPointF(left, legend), QPointF(left + 1040, legend));
+        p.setFont(normal);
+        p.drawText(QRectF(left, legend + 4, 120, 17), QStringLiteral("Tipos de Dia:"));
+        for (int k = 0; k < 6; ++k) {
+            const QRectF box(left + 10, legend + 24 + 16 * k, 22, 14);
+            p.fillRect(box, typeColours[k]);
+            p.setPen(Qt::white);
+            p.drawText(box, Qt::AlignHCenter | Qt::AlignTop, QLatin1String(kCodes[k]));
+            p.setPen(Qt::black);
+            p.drawText(
+                QRectF(left + 38, legend + 24 + 16 * k, 300, 14),
+                QLatin1String(kTypes[k]) + QString::number(counts[k]) + QStringLiteral(" Dias"));
+        }
+        p.drawText(QRectF(left, legend + 124, 90, 17), QStringLiteral("Observaciones:"));
+        p.drawText(QRectF(left, footerTop + 4, 250, 17), printed);
+        p.drawText(QRectF(left + 600, footerTop + 4, 120, 17),
+                   QStringLiteral("Página %1").arg(pages));
     }
     p.end();
     return pages;

@@ -4,7 +4,8 @@
 //   customreport <engine> pdf_100k ours=<s> raw=<s> ratio=<ours/raw>
 //     "Listar" of the stored report straight to a PDF (query, fetch, layout,
 //     pages) against the same SELECT through QSqlQuery drawn on QPdfWriter
-//     with the same lines, column titles, group headers and totals.
+//     with the same lines, column titles, group headers and totals, the
+//     amounts right-aligned in their column as the report aligns them.
 //   customreport <engine> fetch_100k ours=<s> raw=<s> ratio=<ours/raw>
 //     the runner's query into its client dataset against a QSqlQuery scan
 //     keeping every row's values in memory.
@@ -16,6 +17,7 @@
 #include <QDate>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSqlQuery>
@@ -119,6 +121,9 @@ double rawPdf(TDatabase* db, const QString& sql, const QString& file) {
     QPainter p(&writer);
     QFont font(QStringLiteral("Arial"), 8);
     p.setFont(font);
+    // Amounts end at their column's right edge, as the report aligns its
+    // real fields and totals: each measured, then drawn.
+    const QFontMetrics metrics(font, &writer);
     // Rows 4 mm high and a page footer, as the report's bands: as many pages.
     const int lineHeight = 300 * 4 / 25;
     const int bottom = writer.height() - 4 * lineHeight;
@@ -128,6 +133,10 @@ double rawPdf(TDatabase* db, const QString& sql, const QString& file) {
     const QStringList titles{"Codigo Operario", "Linea", "Fecha Inicio", "Horas"};
     const int column = writer.width() / 4;
     int y = 0, rows = 0, page = 1;
+    auto amount = [&](double value) {
+        const QString text = QString::number(value, 'f', 2);
+        p.drawText(4 * column - metrics.horizontalAdvance(text), y, text);
+    };
     auto header = [&] {
         y = lineHeight;
         p.drawText(0, y, QStringLiteral("Bench"));
@@ -153,7 +162,7 @@ double rawPdf(TDatabase* db, const QString& sql, const QString& file) {
     bool first = true;
     auto footer = [&] {
         room();
-        p.drawText(3 * column, y, QString::number(groupSum, 'f', 2));
+        amount(groupSum);
         y += lineHeight;
     };
     while (q.next()) {
@@ -172,7 +181,7 @@ double rawPdf(TDatabase* db, const QString& sql, const QString& file) {
         p.drawText(0, y, q.value(1).toString());
         p.drawText(column, y, q.value(2).toString());
         p.drawText(2 * column, y, q.value(3).toDateTime().toString(QStringLiteral("dd/MM/yyyy")));
-        p.drawText(3 * column, y, QString::number(hours, 'f', 2));
+        amount(hours);
         y += lineHeight;
         groupSum += hours;
         total += hours;
@@ -180,7 +189,7 @@ double rawPdf(TDatabase* db, const QString& sql, const QString& file) {
     }
     if (!first) footer();
     room();
-    p.drawText(3 * column, y, QString::number(total, 'f', 2));
+    amount(total);
     p.drawText(writer.width() / 2, writer.height() - lineHeight, printed);
     p.end();
     if (rows != kRows) fail(QStringLiteral("raw listing of %1 rows").arg(rows));

@@ -295,6 +295,8 @@ public:
     const QFontMetrics& Metricas(const QFont& Fuente);
     // The width of Texto in the font of the last Metricas call.
     int AnchoTexto(const QString& Texto);
+    // The advance of `Blancos` blanks in the font last measured.
+    qreal AnchoBlancos(int Blancos);
     void ComandoGraf(const QStringList& a);
     void ComandoCamp(const QStringList& a);
     void ComandoExpr(const QStringList& a);

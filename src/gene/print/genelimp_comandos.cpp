@@ -17,11 +17,8 @@
 #include "db/sysutils.h"
 #include "db/table.h"
 #include "gene/data/geneclav.h"
-#include "gene/session/genecomp.h"
 #include "gene/data/geneconv.h"
 #include "gene/data/genegrup.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_tablas.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_nombres.h"
 #include "gene/data/genemone.h"
@@ -33,6 +30,9 @@
 #include "gene/data/mensajes.h"
 #include "gene/print/genelimp.h"
 #include "gene/print/genelimp_p.h"
+#include "gene/session/genecomp.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_tablas.h"
 #include "gene/session/sesion.h"
 #include "io/paths.h"
 
@@ -266,6 +266,7 @@ void TfGENELIMP::ComandoText(double X, double Y, double Ancho, const QString& Te
     if (!Lienzo) return;
     if (Lienzo->font() != fuente) Lienzo->setFont(fuente);
     const QFontMetrics& fm = Metricas(fuente);
+    int blancos = 0;  // the blanks that align the text
     if (Ancho != 0 && (Alineacion == QLatin1String("D") || Alineacion == QLatin1String("C"))) {
         const int blanco = qMax(1, fm.horizontalAdvance(QLatin1Char(' ')));
         int n = qRound(double(DistanciaX(Ancho) - AnchoTexto(texto)) / blanco);
@@ -273,20 +274,41 @@ void TfGENELIMP::ComandoText(double X, double Y, double Ancho, const QString& Te
             n = n / 2;
         else if (n >= 1)
             n = n - 1;
-        if (n > 0) texto = QString(n, QLatin1Char(' ')) + texto;
+        if (n > 0) {
+            blancos = n;
+            texto = QString(n, QLatin1Char(' ')) + texto;
+        }
     }
     if (Lienzo->pen().color() != color) Lienzo->setPen(color);
     const int x = PosicionX(X), y = PosicionY(Y);
     // A text that fits its width needs no clipping.
-    if (Ancho == 0 || AnchoTexto(texto) <= DistanciaX(Ancho)) {
-        Lienzo->drawText(QPoint(x, y + fm.ascent()), texto);
-    } else {
-        const QRect r(x, y, DistanciaX(Ancho), fm.height());
+    const bool cabe = Ancho == 0 || AnchoTexto(texto) <= DistanciaX(Ancho);
+    if (!cabe) {
         Lienzo->save();
-        Lienzo->setClipRect(r);
-        Lienzo->drawText(QPoint(x, y + fm.ascent()), texto);
-        Lienzo->restore();
+        Lienzo->setClipRect(QRect(x, y, DistanciaX(Ancho), fm.height()));
     }
+    // The blanks before an amount print nothing: the figures go where the
+    // blanks would have carried them, without laying the blanks out. A text
+    // that underlines or strikes its blanks, or whose first letter may sit
+    // closer to a blank (a kerning pair), is drawn whole.
+    const QChar primera = blancos > 0 ? texto.at(blancos) : QChar();
+    if (blancos > 0 && !fuente.underline() && !fuente.strikeOut() &&
+        (primera.isDigit() || primera == QLatin1Char('-') || primera == QLatin1Char('+')))
+        Lienzo->drawText(QPointF(x + AnchoBlancos(blancos), y + fm.ascent()), texto.mid(blancos));
+    else
+        Lienzo->drawText(QPoint(x, y + fm.ascent()), texto);
+    if (!cabe) Lienzo->restore();
+}
+
+qreal TfGENELIMP::AnchoBlancos(int Blancos) {
+    std::vector<qreal>& anchos = medida_->blancos;
+    if (Blancos >= int(anchos.size())) {
+        // Measured as a whole run, as drawing shapes it.
+        const QFontMetricsF fm(medida_->metricas);
+        for (int n = int(anchos.size()); n <= Blancos; ++n)
+            anchos.push_back(fm.horizontalAdvance(QString(n, QLatin1Char(' '))));
+    }
+    return anchos[Blancos];
 }
 
 int TfGENELIMP::TamanoPixels(double Puntos) const {
@@ -373,7 +395,7 @@ const QFontMetrics& TfGENELIMP::Metricas(const QFont& Fuente) {
         constexpr size_t kFuentes = 32;
         if (medidas_.size() >= kFuentes) medidas_.clear();
         medidas_.push_back(std::make_unique<TMedidaFuente>(
-            TMedidaFuente{Fuente, QFontMetrics(Fuente, Lienzo->device()), {}}));
+            TMedidaFuente{Fuente, QFontMetrics(Fuente, Lienzo->device()), {}, {}}));
         medida_ = medidas_.back().get();
     }
     return medida_->metricas;

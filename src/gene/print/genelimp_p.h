@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <vector>
 
 class QPageLayout;
 
@@ -17,6 +18,8 @@ struct TMedidaFuente {
     QFont fuente;
     QFontMetrics metricas;
     QHash<QString, int> anchos;
+    // The exact advance of a run of n blanks (index n), as drawing lays it.
+    std::vector<qreal> blancos;
 };
 
 // The ranges of the numbers a format's program gives: a number outside its

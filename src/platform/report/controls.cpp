@@ -151,7 +151,7 @@ void TQRCustomLabel::Draw(TQRPrintContext& ctx, const QRectF& rect) {
     if (text_.isEmpty() || !ctx.painter) return;
     ctx.useFont(pictureFont());
     ctx.usePen(ColorToQt(FontColor()), 0);
-    ctx.painter->drawText(QRPictureRect(rect), textFlags(), text_);
+    ctx.painter->drawText(QRPictureRect(rect), textFlags(), text_, pictureLineHeight(text_) >= 0);
 }
 
 TQRLabel::TQRLabel(QObject* owner, TQRCustomBand* band) : TQRCustomLabel(owner, band) {

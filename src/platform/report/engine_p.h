@@ -44,12 +44,14 @@ public:
     void drawRect(const QRectF& rect);
     void drawEllipse(const QRectF& rect);
     void drawImage(const QRectF& target, const QImage& image);
-    void drawText(const QRectF& rect, int flags, const QString& text);
+    // `oneLine`: the text is one line in the font's own glyphs (no line
+    // breaks, tabs or characters another font would draw).
+    void drawText(const QRectF& rect, int flags, const QString& text, bool oneLine = false);
     // Plays the calls from the painter's first state.
     void play(QPainter& painter) const;
 
 private:
-    enum Kind { Font, Pen, Brush, Fill, Line, Rect, Ellipse, Image, Text };
+    enum Kind { Font, Pen, Brush, Fill, Line, Rect, Ellipse, Image, Text, OneLineText };
     struct Call {
         Kind kind;
         int index;  // into the list of its kind's values

@@ -5,12 +5,15 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QFile>
+#include <QFontMetricsF>
+#include <QHash>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPicture>
 #include <QPrinter>
+#include <cmath>
 #include <exception>
 #include <vector>
 
@@ -117,16 +120,55 @@ void TQRPageRecord::drawImage(const QRectF& target, const QImage& image) {
     images_.push_back(image);
 }
 
-void TQRPageRecord::drawText(const QRectF& rect, int flags, const QString& text) {
-    calls_.push_back({Text, int(texts_.size()), rect, flags});
+void TQRPageRecord::drawText(const QRectF& rect, int flags, const QString& text, bool oneLine) {
+    calls_.push_back({oneLine ? OneLineText : Text, int(texts_.size()), rect, flags});
     texts_.push_back(text);
 }
 
+namespace {
+// What drawing a line of text in a font at its baseline needs: how far below
+// its box's top the painter's text layout puts the baseline (the ascent; the
+// top itself taken in the layout's fixed point, 1/64 cut towards zero), the
+// line's height and the widest advance of a Latin-1 character, which bound
+// the room the line takes. No ascent (-1) for a font whose lines are
+// decorated or spaced, which the layout draws.
+struct LineMetrics {
+    double ascent = -1, height = 0, widest = 0;
+};
+
+LineMetrics lineMetrics(const QFont& font) {
+    if (font.underline() || font.strikeOut() || font.overline() || font.letterSpacing() != 0 ||
+        font.wordSpacing() != 0 || font.capitalization() != QFont::MixedCase)
+        return {};
+    // A run uses a few fonts on every page, sized in pixels (their metrics
+    // the same on any device).
+    thread_local QHash<QFont, LineMetrics> known;
+    const bool pixels = font.pixelSize() > 0;
+    const auto it = pixels ? known.constFind(font) : known.cend();
+    if (it != known.cend()) return *it;
+    const QFontMetricsF fm(font);
+    LineMetrics m{fm.ascent(), fm.height(), 0};
+    for (char16_t c = 0x20; c <= 0xFF; ++c)
+        if (c < 0x7F || c >= 0xA0) m.widest = qMax(m.widest, fm.horizontalAdvance(QChar(c)));
+    if (!pixels) return m;
+    if (known.size() >= 64) known.clear();
+    known.insert(font, m);
+    return m;
+}
+}  // namespace
+
 void TQRPageRecord::play(QPainter& painter) const {
+    // A one-line text at the top left of its box, that does not overflow it
+    // or may, is drawn at its baseline: the same glyphs at the same place,
+    // without the layout that only finds the single line and its (zero)
+    // offsets again.
+    constexpr int kTopLeft = Qt::AlignTop | Qt::AlignLeft;
+    LineMetrics font;
     for (const Call& c : calls_) {
         switch (c.kind) {
             case Font:
                 painter.setFont(fonts_[c.index]);
+                font = lineMetrics(painter.font());
                 break;
             case Pen:
                 painter.setPen(pens_[c.index]);
@@ -149,6 +191,22 @@ void TQRPageRecord::play(QPainter& painter) const {
             case Image:
                 painter.drawImage(c.rect, images_[c.index]);
                 break;
+            case OneLineText: {
+                const QString& text = texts_[c.index];
+                const int other = c.flags & ~(kTopLeft | Qt::TextDontClip | Qt::TextWordWrap);
+                // Unwrapped and unclipped, or surely within its box (one
+                // unit to spare): one line, no clip.
+                const bool free = (c.flags & Qt::TextDontClip) && !(c.flags & Qt::TextWordWrap);
+                const bool within = font.height + 1 <= c.rect.height() &&
+                                    text.size() * font.widest + 1 <= c.rect.width();
+                if ((c.flags & kTopLeft) == kTopLeft && other == 0 && font.ascent >= 0 &&
+                    (free || within)) {
+                    const double top = std::trunc(c.rect.y() * 64) / 64;
+                    painter.drawText(QPointF(c.rect.x(), top + font.ascent), text);
+                    break;
+                }
+                [[fallthrough]];
+            }
             case Text:
                 painter.drawText(c.rect, c.flags, texts_[c.index]);
                 break;

@@ -682,6 +682,31 @@ private Q_SLOTS:
         QVERIFY2(grande.height() > p.value(QStringLiteral("Derecha")).height(), "not the larger");
         QVERIFY2(mm(grande.right()) < 60 && mm(grande.right()) > 57,
                  qPrintable(QString::number(mm(grande.right()))));
+        t.liberar();
+
+        // An amount sits where its blanks carry it, to the hundredth of a
+        // millimetre: the same amount underlined (its blanks drawn) in the
+        // same column, right-aligned and centred.
+        t.formato(QStringLiteral("F1"), QStringLiteral("[CABECERA]\r\n"
+                                                       "Font=Arial;10\r\n"
+                                                       "Text=10;10;50;1234,50;D\r\n"
+                                                       "Text=10;20;50;<S>1234,50;D\r\n"
+                                                       "Text=10;30;50;-7,25;C\r\n"
+                                                       "Text=10;40;50;<S>-7,25;C\r\n"));
+        t.motor();
+        t.documento(1, QStringLiteral("Ana"));
+        const QString cajas = ejecutar(QStringLiteral("pdftotext"),
+                                       {QStringLiteral("-bbox"), t.aPdf(), QStringLiteral("-")});
+        for (const char* importe : {"1234,50", "-7,25"}) {
+            static const QRegularExpression re(
+                QStringLiteral(R"re(xMin="([\d.]+)"[^>]*>([^<]*)<)re"));
+            QList<double> izquierdas;
+            for (const auto& m : re.globalMatch(cajas))
+                if (m.captured(2) == QLatin1String(importe)) izquierdas << m.captured(1).toDouble();
+            QCOMPARE(izquierdas.size(), 2);
+            QVERIFY2(qAbs(mm(izquierdas[0]) - mm(izquierdas[1])) < 0.01,
+                     qPrintable(QStringLiteral("%1 %2").arg(izquierdas[0]).arg(izquierdas[1])));
+        }
     }
 
     // OriginalCopia on three printed copies; the format editor's test print

@@ -12,6 +12,7 @@
 
 #include "report/bands.h"
 #include "report/controls.h"
+#include "report/engine_p.h"
 #include "reporttest.h"
 
 namespace {
@@ -76,6 +77,8 @@ private Q_SLOTS:
     void printerNeverFallsBackToAnother();
     void pagesOnScreenAtAnyResolution_data();
     void pagesOnScreenAtAnyResolution();
+    void oneLineTextsWhereTheLayoutPutsThem_data();
+    void oneLineTextsWhereTheLayoutPutsThem();
     void picturesAndShapes();
     void exportFilters();
     void exportToUnwritableFolder();
@@ -202,6 +205,80 @@ void TestOutput::pagesOnScreenAtAnyResolution() {
     QCOMPARE(pixel(margin + 103 * unit, margin + 10 * unit), QColor(Qt::white));
     QCOMPARE(pixel(margin + 10 * unit, margin + 23 * unit), QColor(Qt::white));
     QCOMPARE(pixel(margin - 3 * unit, margin + 10 * unit), QColor(Qt::white));
+}
+
+// A one-line text in its font's own glyphs is drawn straight at its
+// baseline where it can: the very pixels and text positions the text layout
+// gives, in any font, at any fraction of a unit, clipped or not, wrapped or
+// not, however aligned.
+void TestOutput::oneLineTextsWhereTheLayoutPutsThem_data() {
+    QTest::addColumn<QFont>("font");
+    QTest::addColumn<QRectF>("box");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("flags");
+    const QFont arial7 = QRPictureFont(QFont(QStringLiteral("Arial"), 7));
+    QFont bold10 = QRPictureFont(QFont(QStringLiteral("Arial"), 10));
+    bold10.setBold(true);
+    QFont italic12 = QRPictureFont(QFont(QStringLiteral("Times New Roman"), 12));
+    italic12.setItalic(true);
+    const int free = Qt::AlignTop | Qt::AlignLeft | Qt::TextDontClip;
+    const int clipped = Qt::AlignTop | Qt::AlignLeft;
+    QTest::newRow("digit in a day cell")
+        << arial7 << QRectF(963.7, 1417.95, 70, 160) << "3" << free;
+    QTest::newRow("bold heading") << bold10 << QRectF(189, 377.9527, 210, 170) << "Mes" << free;
+    QTest::newRow("accents and blanks")
+        << italic12 << QRectF(200.3, 501.013, 3000, 170) << "Año, Ñandú y Peñíscola " << free;
+    QTest::newRow("wider than its box")
+        << arial7 << QRectF(10.5, 20.25, 40, 30) << "9999,99" << free;
+    QTest::newRow("within a clipping box")
+        << arial7 << QRectF(1800.25, 77.7, 1800, 170) << "01/01/2015" << clipped;
+    QTest::newRow("within a wrapping box") << bold10 << QRectF(33.3, 901.55, 2400, 170)
+                                           << "Puesto: TALLER" << (clipped | Qt::TextWordWrap);
+    QTest::newRow("cut by its box")
+        << arial7 << QRectF(10.5, 20.25, 60, 170) << "9999,99" << clipped;
+    QTest::newRow("too low for its box")
+        << bold10 << QRectF(10.5, 20.25, 600, 90) << "Mes" << clipped;
+    QTest::newRow("wrapped in its box") << arial7 << QRectF(10.5, 20.25, 300, 500)
+                                        << "Uno dos tres cuatro" << (clipped | Qt::TextWordWrap);
+    QTest::newRow("right-aligned")
+        << arial7 << QRectF(10.5, 20.25, 600, 170) << "1,5" << int(Qt::AlignTop | Qt::AlignRight);
+}
+
+void TestOutput::oneLineTextsWhereTheLayoutPutsThem() {
+    QFETCH(QFont, font);
+    QFETCH(QRectF, box);
+    QFETCH(QString, text);
+    QFETCH(int, flags);
+    TQRPageRecord laidOut, atBaseline;
+    for (TQRPageRecord* page : {&laidOut, &atBaseline}) {
+        page->setFont(font);
+        page->setPen(QPen(Qt::black));
+        page->drawText(box, flags, text, page == &atBaseline);
+    }
+    // Drawn at 400 dots per inch on paper.
+    auto draw = [](const TQRPageRecord& page) {
+        QImage image(1600, 1200, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter p(&image);
+        p.scale(400.0 / kQRPictureUnitsPerInch, 400.0 / kQRPictureUnitsPerInch);
+        page.play(p);
+        return image;
+    };
+    const QImage expected = draw(laidOut);
+    QImage blank(expected.size(), expected.format());
+    blank.fill(Qt::white);
+    QVERIFY(expected != blank);
+    QCOMPARE(draw(atBaseline), expected);
+    const QList<TQRTextLine> want = PageTextLines(laidOut), got = PageTextLines(atBaseline);
+    QCOMPARE(got.size(), want.size());
+    for (qsizetype l = 0; l < want.size(); ++l) {
+        QCOMPARE(got[l].size(), want[l].size());
+        for (qsizetype i = 0; i < want[l].size(); ++i) {
+            QCOMPARE(got[l][i].Text, want[l][i].Text);
+            QCOMPARE(got[l][i].Left, want[l][i].Left);
+            QCOMPARE(got[l][i].Top, want[l][i].Top);
+        }
+    }
 }
 
 void TestOutput::picturesAndShapes() {
