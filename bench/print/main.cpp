@@ -114,6 +114,13 @@ TfGENELIMP* motor(int documentos) {
     return f;
 }
 
+// An A4 page without margins at 150 dots per inch, as the documents print.
+void paginaA4(QPdfWriter& pdf) {
+    pdf.setResolution(150);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setPageMargins(QMarginsF());
+}
+
 // The same pages drawn straight from two plain queries.
 void raw(TfGENELIMP* f, const QString& archivo) {
     QSqlQuery docs(f->Temporal->Database()->connection());
@@ -123,9 +130,7 @@ void raw(TfGENELIMP* f, const QString& archivo) {
     lineas.prepare(QStringLiteral("SELECT Concepto, Importe FROM ") + f->LTemporal->TableName() +
                    QStringLiteral(" WHERE Codigo = ? ORDER BY Linea, LineaMemo"));
     QPdfWriter pdf(archivo);
-    pdf.setResolution(150);
-    pdf.setPageSize(QPageSize(QPageSize::A4));
-    pdf.setPageMargins(QMarginsF());
+    paginaA4(pdf);
     QPainter p(&pdf);
     const double mm = 150 / 25.4;
     QFont grande(QStringLiteral("Liberation Sans"));
@@ -187,9 +192,7 @@ TfGENELIMP* motorMemo(const QString& texto) {
 // line on a PDF page at 150 dots per inch; the number of lines.
 int memoRaw(const QString& texto, const QString& archivo) {
     QPdfWriter pdf(archivo);
-    pdf.setResolution(150);
-    pdf.setPageSize(QPageSize(QPageSize::A4));
-    pdf.setPageMargins(QMarginsF());
+    paginaA4(pdf);
     QPainter p(&pdf);
     const double mm = 150 / 25.4;
     QFont fuente(QStringLiteral("Liberation Sans"));
