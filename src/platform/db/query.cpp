@@ -11,6 +11,7 @@
 
 #include "db/database.h"
 #include "db/dberror.h"
+#include "db/pgvalue.h"
 #include "db/sqllexis.h"
 #include "db/sysutils.h"
 #include "db/tablecursor.h"
@@ -400,19 +401,70 @@ TFieldType typeOfMeta(int id) {
     }
 }
 
-// A statement's result: its columns and every row, values as the driver
-// gives them.
+// How the values of a result's rows are read. On PostgreSQL, once its
+// columns are typed, straight from libpq's result in the columns' types (the
+// forms the driver alone reads through the driver, converted at once): no
+// variant of the driver's per value, no conversion after. Elsewhere, or
+// untyped, as the driver gives them, to be converted (Conversion).
+class RowReading {
+public:
+    // Values read from now on come in the types of `defs`: those of the
+    // columns marked in `convert` as fromStorage gives them, the others as
+    // the driver gives them (a NULL too).
+    void type(const TFieldDefs& defs, const QVector<bool>& convert, const QSqlRecord& record) {
+        types_.clear();
+        nulls_.clear();
+        convert_ = convert;
+        for (int i = 0; i < defs.size(); ++i) {
+            types_ << defs[i].DataType;
+            nulls_ << QVariant(record.field(i).metaType());
+        }
+    }
+    bool typed() const { return !types_.isEmpty(); }
+
+    // The values of the row `q` stands on.
+    void read(const QSqlQuery& q, int n, QVector<QVariant>& values) const {
+        values.resize(n);
+        const PGresult* pg = typed() && n == types_.size() ? PgResultOf(q) : nullptr;
+        if (!pg) {
+            for (int i = 0; i < n; ++i) values[i] = q.value(i);
+            return;
+        }
+        // A forward-only result is streamed a row at a time.
+        const int row = q.isForwardOnly() ? 0 : q.at();
+        for (int i = 0; i < n; ++i) {
+            QVariant& v = values[i];
+            if (PgCanonicalValue(pg, row, i, types_[i], v)) {
+                if (!convert_[i] && !v.isValid()) v = nulls_[i];
+                continue;
+            }
+            v = q.value(i);
+            if (convert_[i]) v = TTableCursor::fromStorage(std::move(v), types_[i]);
+        }
+    }
+
+private:
+    QVector<TFieldType> types_;
+    QVector<bool> convert_;
+    QVector<QVariant> nulls_;
+};
+
+// A statement's result: its columns and every row, values as `reading` gives
+// them.
 struct RawResult {
     QSqlRecord record;
     std::vector<TRow> rows;
 };
 
-RawResult runStatement(QSqlQuery q, const QString& statement) {
+// `typing` is told the columns before any row is read.
+RawResult runStatement(QSqlQuery q, const QString& statement, const RowReading& reading,
+                       const std::function<void(const QSqlRecord&)>& typing = nullptr) {
     if (!q.isSelect())
         throw EDatabaseError::make(DbError::SqlError,
                                    QStringLiteral("Error creating cursor handle"), statement);
     RawResult r;
     r.record = q.record();
+    if (typing) typing(r.record);
     const int n = r.record.count();
     // Read whole at once, while nothing else runs on the connection: an
     // SQLite statement left open keeps its connection on the snapshot it began
@@ -421,8 +473,7 @@ RawResult runStatement(QSqlQuery q, const QString& statement) {
     // on the connection discards.
     while (q.next()) {
         TRow row;
-        row.values.resize(n);
-        for (int i = 0; i < n; ++i) row.values[i] = q.value(i);
+        reading.read(q, n, row.values);
         row.identity = int(r.rows.size());
         r.rows.push_back(std::move(row));
     }
@@ -470,11 +521,13 @@ private:
 class ResultReader : public TRowSource, public TPendingRead {
 public:
     ResultReader(TDatabase* db, QSqlQuery query, QString statement, TFieldDefs defs,
-                 QVector<bool> convert, std::unique_ptr<TReadOnlyTransaction> readOnly)
+                 QVector<bool> convert, std::shared_ptr<const RowReading> reading,
+                 std::unique_ptr<TReadOnlyTransaction> readOnly)
         : db_(db),
           readOnly_(std::move(readOnly)),
           query_(std::move(query)),
           statement_(std::move(statement)),
+          reading_(std::move(reading)),
           conversion_(std::make_shared<Conversion>(std::move(defs), std::move(convert))),
           columns_(query_.record().count()) {
         db_->AddPendingRead(this);
@@ -524,8 +577,8 @@ private:
             stop();
             return false;
         }
-        QVector<QVariant> values(columns_);
-        for (int i = 0; i < columns_; ++i) values[i] = query_.value(i);
+        QVector<QVariant> values;
+        reading_->read(query_, columns_, values);
         rows.push_back(std::move(values));
         return true;
     }
@@ -542,6 +595,7 @@ private:
     bool listed_ = true;
     QSqlQuery query_;
     QString statement_;
+    std::shared_ptr<const RowReading> reading_;
     std::shared_ptr<Conversion> conversion_;
     int columns_;
     std::deque<QVector<QVariant>> early_;
@@ -956,11 +1010,30 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
     const SelectShape shape = analyse(statement);
     const Catalog catalog = readCatalog(db, shape, requestLive_);
     const bool user = userStatement_;
-    auto run = [db, sql, binds, statement, user] {
+    // Typed once the columns are described (PostgreSQL): every row read after
+    // comes in the columns' types.
+    auto reading = std::make_shared<RowReading>();
+    auto run = [db, sql, binds, statement, user,
+                reading](const std::function<void(const QSqlRecord&)>& typing) {
         // A user's query reads and writes nothing else meanwhile.
         TReadOnlyTransaction readOnly(user ? db : nullptr);
-        return runStatement(user ? db->ExecuteUser(sql, binds) : db->Execute(sql, binds),
-                            statement);
+        return runStatement(user ? db->ExecuteUser(sql, binds) : db->Execute(sql, binds), statement,
+                            *reading, typing);
+    };
+    auto cursor = std::make_unique<QueryCursor>([run] { return run(nullptr); });
+    QStringList source;
+    bool described = false;
+    // SQLite's columns are described once the first row is read (an ISO
+    // text of an expression makes a date); PostgreSQL's before any row.
+    auto describeColumns = [&](const QSqlRecord& record, const TRow* first) {
+        describe(shape, catalog, record, first, sqlite, *cursor, source);
+        described = true;
+        if (sqlite) return;
+        reading->type(cursor->defs, cursor->convert, record);
+        cursor->convert.fill(false);
+    };
+    auto typing = [&](const QSqlRecord& record) {
+        if (!sqlite) describeColumns(record, nullptr);
     };
     // Open while the rows are read: the reader of the rest ends it.
     auto readOnly =
@@ -974,6 +1047,7 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
             throw EDatabaseError::make(DbError::SqlError,
                                        QStringLiteral("Error creating cursor handle"), statement);
         result.record = pending.record();
+        typing(result.record);
         const int n = result.record.count();
         while (int(result.rows.size()) < packetRecords_) {
             if (!pending.next()) {
@@ -982,24 +1056,21 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
                 break;
             }
             TRow row;
-            row.values.resize(n);
-            for (int i = 0; i < n; ++i) row.values[i] = pending.value(i);
+            reading->read(pending, n, row.values);
             row.identity = int(result.rows.size());
             result.rows.push_back(std::move(row));
         }
     } else {
-        result = run();
+        result = run(typing);
     }
-    auto cursor = std::make_unique<QueryCursor>(run);
-    QStringList source;
-    describe(shape, catalog, result.record, result.rows.empty() ? nullptr : &result.rows.front(),
-             sqlite, *cursor, source);
+    if (!described)
+        describeColumns(result.record, result.rows.empty() ? nullptr : &result.rows.front());
     if (requestLive_) makeLive(db, shape, catalog, source, *cursor);
     cursor->load(std::move(result.rows));
     if (pending.isActive())
         cursor->loadRest(
             std::make_unique<ResultReader>(db, std::move(pending), statement, cursor->defs,
-                                           cursor->convert, std::move(readOnly)),
+                                           cursor->convert, reading, std::move(readOnly)),
             packetRecords_);
     return cursor;
 }

@@ -14,6 +14,7 @@
 #include "db/database.h"
 #include "db/dberror.h"
 #include "db/dialect.h"
+#include "db/pgvalue.h"
 #include "db/sysutils.h"
 
 #include <libpq-fe.h>
@@ -362,6 +363,14 @@ bool pgCanonical(const PGresult* r, int row, int col, TFieldType type, QVariant&
 }
 
 }  // namespace
+
+const PGresult* PgResultOf(const QSqlQuery& q) {
+    return pgResult(q);
+}
+
+bool PgCanonicalValue(const PGresult* r, int row, int col, TFieldType type, QVariant& out) {
+    return pgCanonical(r, row, col, type, out);
+}
 
 QVariant TTableCursor::toStorage(const QVariant& v, TFieldType type, bool sqlite) {
     if (!v.isValid() || v.isNull()) return QVariant();

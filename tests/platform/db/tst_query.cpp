@@ -68,13 +68,16 @@ void TestQuery::params() {
                                         "-- :comentario\nAND C = ? /* :otro */"));
     // Saved queries' variables: "$" text, "#" number, "&" date; "*" is pasted
     // into the text by its caller and is no parameter.
-    QCOMPARE(TQuery::ParamNames(QStringLiteral(
-                 "SELECT * FROM T WHERE N = :$Nombre AND C > :#Cod AND F < :&Fecha AND X = :*Otro "
-                 "AND M = :$Nombre"),
-                 &positional),
-             (QStringList{"$Nombre", "#Cod", "&Fecha"}));
-    QCOMPARE(positional,
-             QStringLiteral("SELECT * FROM T WHERE N = ? AND C > ? AND F < ? AND X = :*Otro AND M = ?"));
+    QCOMPARE(
+        TQuery::ParamNames(
+            QStringLiteral(
+                "SELECT * FROM T WHERE N = :$Nombre AND C > :#Cod AND F < :&Fecha AND X = :*Otro "
+                "AND M = :$Nombre"),
+            &positional),
+        (QStringList{"$Nombre", "#Cod", "&Fecha"}));
+    QCOMPARE(
+        positional,
+        QStringLiteral("SELECT * FROM T WHERE N = ? AND C > ? AND F < ? AND X = :*Otro AND M = ?"));
 
     TQuery q;
     q.SQL().Add(QStringLiteral("SELECT * FROM T WHERE A = :Uno"));
@@ -140,6 +143,33 @@ void TestQuery::resultTypes() {
     QCOMPARE(q.FieldByName(QStringLiteral("Total"))->AsInteger(), 3);
     QCOMPARE(q.FieldByName(QStringLiteral("Ultima"))->AsString(), QStringLiteral("05/03/2024"));
     QCOMPARE(q.FieldByName(QStringLiteral("Mayor"))->AsString(), QStringLiteral("Bea"));
+
+    // Every row's values, whether the result is read whole at Open, in
+    // packets, or inside a transaction (where PostgreSQL hands it over whole
+    // instead of a row at a time).
+    for (const char* how : {"whole", "packets", "transaction"}) {
+        const bool inTransaction = qstrcmp(how, "transaction") == 0;
+        if (inTransaction) tdb.db()->StartTransaction();
+        TQuery r;
+        r.setDatabaseName(QStringLiteral("Database"));
+        r.setPacketRecords(qstrcmp(how, "packets") == 0 ? 1 : -1);
+        r.SQL().setText(QStringLiteral(
+            "SELECT Codigo, Nombre, Fecha, Importe, Activo, Codigo * 2 AS Doble FROM PRUEBA "
+            "ORDER BY Codigo"));
+        r.Open();
+        QStringList rows;
+        for (; !r.Eof(); r.Next()) {
+            QStringList values;
+            for (TField* f : r.Fields())
+                values << (f->IsNull() ? QStringLiteral("-") : f->AsString());
+            rows << values.join(QLatin1Char('|'));
+        }
+        r.Close();
+        if (inTransaction) tdb.db()->Rollback();
+        QCOMPARE(
+            rows.join(QLatin1Char(';')),
+            QStringLiteral("1|Ana|05/03/2024|12,5|True|2;2|Bea|30/12/1899|0|True|4;3||-|-|-|6"));
+    }
 }
 
 void TestQuery::liveResult() {
