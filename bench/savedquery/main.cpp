@@ -94,7 +94,7 @@ QSqlQuery rawQuery(TDatabase* db) {
     return q;
 }
 
-double rawRead(TDatabase* db) {
+[[gnu::noinline]] double rawRead(TDatabase* db) {
     QElapsedTimer clock;
     clock.start();
     QSqlQuery q = rawQuery(db);

@@ -9,6 +9,8 @@
 #include <QSqlRecord>
 #include <deque>
 
+#include <libpq-fe.h>
+
 #include "db/database.h"
 #include "db/dberror.h"
 #include "db/pgvalue.h"
@@ -419,6 +421,7 @@ public:
             types_ << defs[i].DataType;
             nulls_ << QVariant(record.field(i).metaType());
         }
+        dateTimes_.assign(defs.size(), {});
     }
     bool typed() const { return !types_.isEmpty(); }
 
@@ -434,8 +437,23 @@ public:
         const int row = q.isForwardOnly() ? 0 : q.at();
         for (int i = 0; i < n; ++i) {
             QVariant& v = values[i];
+            // A local date-time costs a time-zone lookup to build, and stored
+            // ones repeat: each distinct text is built once.
+            QHash<QByteArray, QVariant>* done = nullptr;
+            if (types_[i] == ftDateTime && !PQgetisnull(pg, row, i)) {
+                done = &dateTimes_[i];
+                const QByteArray text =
+                    QByteArray::fromRawData(PQgetvalue(pg, row, i), PQgetlength(pg, row, i));
+                const auto hit = done->constFind(text);
+                if (hit != done->constEnd()) {
+                    v = *hit;
+                    continue;
+                }
+            }
             if (PgCanonicalValue(pg, row, i, types_[i], v)) {
                 if (!convert_[i] && !v.isValid()) v = nulls_[i];
+                if (done && done->size() < kMaxDateTimes)
+                    done->insert(QByteArray(PQgetvalue(pg, row, i), PQgetlength(pg, row, i)), v);
                 continue;
             }
             v = q.value(i);
@@ -444,9 +462,11 @@ public:
     }
 
 private:
+    static constexpr qsizetype kMaxDateTimes = 20000;
     QVector<TFieldType> types_;
     QVector<bool> convert_;
     QVector<QVariant> nulls_;
+    mutable std::vector<QHash<QByteArray, QVariant>> dateTimes_;
 };
 
 // A statement's result: its columns and every row, values as `reading` gives
