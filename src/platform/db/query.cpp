@@ -8,13 +8,15 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <deque>
+#include <optional>
 
 #include <libpq-fe.h>
+#include <sqlite3.h>
 
 #include "db/database.h"
 #include "db/dberror.h"
-#include "db/pgvalue.h"
 #include "db/sqllexis.h"
+#include "db/storedvalue.h"
 #include "db/sysutils.h"
 #include "db/tablecursor.h"
 
@@ -403,6 +405,43 @@ TFieldType typeOfMeta(int id) {
     }
 }
 
+// Steps through the rows of an executed query: on SQLite on the engine's
+// statement itself, which the driver's exec leaves on the first row (the
+// driver would copy every row into variants of its own first), elsewhere
+// through the driver.
+class RowSteps {
+public:
+    explicit RowSteps(const QSqlQuery& q) : st_(SqliteStatementOf(q)) {}
+
+    // Onto the next row; false at the end and at an error (error()).
+    bool next(QSqlQuery& q) {
+        if (!st_) return q.next();
+        if (!started_) {
+            started_ = true;
+            onRow_ = sqlite3_data_count(st_) > 0;
+            return onRow_;
+        }
+        if (!onRow_) return false;
+        const int rc = sqlite3_step(st_);
+        onRow_ = rc == SQLITE_ROW;
+        if (!onRow_ && rc != SQLITE_DONE)
+            // As the driver reports a failed step.
+            error_ = QSqlError(QStringLiteral("Unable to fetch row"),
+                               QString::fromUtf16(static_cast<const char16_t*>(
+                                   sqlite3_errmsg16(sqlite3_db_handle(st_)))),
+                               QSqlError::ConnectionError, QString::number(rc));
+        return onRow_;
+    }
+    QSqlError error(const QSqlQuery& q) const { return st_ ? error_ : q.lastError(); }
+    sqlite3_stmt* statement() const { return st_; }
+
+private:
+    sqlite3_stmt* st_;
+    bool started_ = false;
+    bool onRow_ = false;
+    QSqlError error_;
+};
+
 // How the values of a result's rows are read. On PostgreSQL, once its
 // columns are typed, straight from libpq's result in the columns' types (the
 // forms the driver alone reads through the driver, converted at once): no
@@ -425,9 +464,13 @@ public:
     }
     bool typed() const { return !types_.isEmpty(); }
 
-    // The values of the row `q` stands on.
-    void read(const QSqlQuery& q, int n, QVector<QVariant>& values) const {
+    // The values of the row `q` stands on (`steps` its steps).
+    void read(const QSqlQuery& q, const RowSteps& steps, int n, QVector<QVariant>& values) const {
         values.resize(n);
+        if (sqlite3_stmt* st = steps.statement()) {
+            for (int i = 0; i < n; ++i) values[i] = SqliteStoredValue(st, i);
+            return;
+        }
         const PGresult* pg = typed() && n == types_.size() ? PgResultOf(q) : nullptr;
         if (!pg) {
             for (int i = 0; i < n; ++i) values[i] = q.value(i);
@@ -491,9 +534,10 @@ RawResult runStatement(QSqlQuery q, const QString& statement, const RowReading& 
     // with (blind to other sessions' posts, and its own writes fail as
     // locked), and PostgreSQL streams a forward result that the next statement
     // on the connection discards.
-    while (q.next()) {
+    RowSteps steps(q);
+    while (steps.next(q)) {
         TRow row;
-        reading.read(q, n, row.values);
+        reading.read(q, steps, n, row.values);
         row.identity = int(r.rows.size());
         r.rows.push_back(std::move(row));
     }
@@ -540,12 +584,13 @@ private:
 // statement coming) wait in `early` as the driver gave them.
 class ResultReader : public TRowSource, public TPendingRead {
 public:
-    ResultReader(TDatabase* db, QSqlQuery query, QString statement, TFieldDefs defs,
+    ResultReader(TDatabase* db, QSqlQuery query, RowSteps steps, QString statement, TFieldDefs defs,
                  QVector<bool> convert, std::shared_ptr<const RowReading> reading,
                  std::unique_ptr<TReadOnlyTransaction> readOnly)
         : db_(db),
           readOnly_(std::move(readOnly)),
           query_(std::move(query)),
+          steps_(steps),
           statement_(std::move(statement)),
           reading_(std::move(reading)),
           conversion_(std::make_shared<Conversion>(std::move(defs), std::move(convert))),
@@ -584,8 +629,8 @@ public:
 private:
     bool readRow(std::vector<QVector<QVariant>>& rows) {
         if (!query_.isActive()) return false;
-        if (!query_.next()) {
-            const QSqlError error = query_.lastError();
+        if (!steps_.next(query_)) {
+            const QSqlError error = steps_.error(query_);
             if (error.isValid()) {
                 try {
                     if (db_) db_->raiseError(error, statement_);
@@ -598,7 +643,7 @@ private:
             return false;
         }
         QVector<QVariant> values;
-        reading_->read(query_, columns_, values);
+        reading_->read(query_, steps_, columns_, values);
         rows.push_back(std::move(values));
         return true;
     }
@@ -614,6 +659,7 @@ private:
     std::unique_ptr<TReadOnlyTransaction> readOnly_;
     bool listed_ = true;
     QSqlQuery query_;
+    RowSteps steps_;
     QString statement_;
     std::shared_ptr<const RowReading> reading_;
     std::shared_ptr<Conversion> conversion_;
@@ -1060,9 +1106,11 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
         std::make_unique<TReadOnlyTransaction>(user && packetRecords_ > 0 ? db : nullptr);
     RawResult result;
     QSqlQuery pending;
+    std::optional<RowSteps> pendingSteps;
     if (packetRecords_ > 0) {
         // The first packet now, the rest as it is needed.
         pending = execute(db, sql, binds);
+        RowSteps& steps = pendingSteps.emplace(pending);
         if (!pending.isSelect())
             throw EDatabaseError::make(DbError::SqlError,
                                        QStringLiteral("Error creating cursor handle"), statement);
@@ -1070,13 +1118,13 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
         typing(result.record);
         const int n = result.record.count();
         while (int(result.rows.size()) < packetRecords_) {
-            if (!pending.next()) {
-                if (pending.lastError().isValid()) db->raiseError(pending.lastError(), statement);
+            if (!steps.next(pending)) {
+                if (steps.error(pending).isValid()) db->raiseError(steps.error(pending), statement);
                 pending = QSqlQuery();
                 break;
             }
             TRow row;
-            reading->read(pending, n, row.values);
+            reading->read(pending, steps, n, row.values);
             row.identity = int(result.rows.size());
             result.rows.push_back(std::move(row));
         }
@@ -1088,10 +1136,10 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
     if (requestLive_) makeLive(db, shape, catalog, source, *cursor);
     cursor->load(std::move(result.rows));
     if (pending.isActive())
-        cursor->loadRest(
-            std::make_unique<ResultReader>(db, std::move(pending), statement, cursor->defs,
-                                           cursor->convert, reading, std::move(readOnly)),
-            packetRecords_);
+        cursor->loadRest(std::make_unique<ResultReader>(db, std::move(pending), *pendingSteps,
+                                                        statement, cursor->defs, cursor->convert,
+                                                        reading, std::move(readOnly)),
+                         packetRecords_);
     return cursor;
 }
 

@@ -14,7 +14,7 @@
 #include "db/database.h"
 #include "db/dberror.h"
 #include "db/dialect.h"
-#include "db/pgvalue.h"
+#include "db/storedvalue.h"
 #include "db/sysutils.h"
 
 #include <libpq-fe.h>
@@ -262,6 +262,14 @@ QVariant sqliteCanonical(sqlite3_stmt* st, int col, TFieldType type) {
 }
 
 }  // namespace
+
+sqlite3_stmt* SqliteStatementOf(const QSqlQuery& q) {
+    return sqliteStatement(q);
+}
+
+QVariant SqliteStoredValue(sqlite3_stmt* st, int col) {
+    return sqliteStored(st, col);
+}
 
 // ------------------------------------------------------------ PostgreSQL rows
 
