@@ -133,7 +133,7 @@ void rawTxt(TDatabase* db, const QString& path) {
     }
 }
 
-void rawXlsx(TDatabase* db, const QStringList& titles, const QString& path) {
+[[gnu::noinline]] void rawXlsx(TDatabase* db, const QStringList& titles, const QString& path) {
     lxw_workbook* book = workbook_new(path.toLocal8Bit().constData());
     lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
     lxw_format* boldFormat = workbook_add_format(book);

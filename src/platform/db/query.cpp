@@ -463,6 +463,10 @@ public:
         dateTimes_.assign(defs.size(), {});
     }
     bool typed() const { return !types_.isEmpty(); }
+    // Lets the date-times built go once a result is read.
+    void forgetBuilt() const {
+        for (auto& built : dateTimes_) built.clear();
+    }
 
     // The values of the row `q` stands on (`steps` its steps).
     void read(const QSqlQuery& q, const RowSteps& steps, int n, QVector<QVariant>& values) const {
@@ -542,6 +546,7 @@ RawResult runStatement(QSqlQuery q, const QString& statement, const RowReading& 
         r.rows.push_back(std::move(row));
     }
     q.finish();
+    reading.forgetBuilt();
     return r;
 }
 
@@ -653,6 +658,7 @@ private:
         // No query may outlive its connection's removal.
         query_ = QSqlQuery();
         readOnly_.reset();  // the rows are all read
+        if (reading_) reading_->forgetBuilt();
     }
 
     QPointer<TDatabase> db_;
