@@ -7,6 +7,7 @@
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <algorithm>
 #include <deque>
 #include <optional>
 
@@ -442,6 +443,19 @@ private:
     QSqlError error_;
 };
 
+// A column of the statement's current row as the driver gives it. A text
+// all ASCII, as most are, reads the same in either encoding: it is taken as
+// stored, without the engine translating it to UTF-16 first.
+QVariant sqliteValue(sqlite3_stmt* st, int col) {
+    if (sqlite3_column_type(st, col) == SQLITE_TEXT) {
+        const char* text = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
+        const int size = sqlite3_column_bytes(st, col);
+        if (std::all_of(text, text + size, [](char c) { return uchar(c) < 0x80; }))
+            return QVariant(QString::fromLatin1(text, size));
+    }
+    return SqliteStoredValue(st, col);
+}
+
 // How the values of a result's rows are read. On PostgreSQL, once its
 // columns are typed, straight from libpq's result in the columns' types (the
 // forms the driver alone reads through the driver, converted at once): no
@@ -472,7 +486,7 @@ public:
     void read(const QSqlQuery& q, const RowSteps& steps, int n, QVector<QVariant>& values) const {
         values.resize(n);
         if (sqlite3_stmt* st = steps.statement()) {
-            for (int i = 0; i < n; ++i) values[i] = SqliteStoredValue(st, i);
+            for (int i = 0; i < n; ++i) values[i] = sqliteValue(st, i);
             return;
         }
         const PGresult* pg = typed() && n == types_.size() ? PgResultOf(q) : nullptr;

@@ -147,7 +147,8 @@ void TestQuery::resultTypes() {
 
     // Every row's values, whether the result is read whole at Open, in
     // packets, or inside a transaction (where PostgreSQL hands it over whole
-    // instead of a row at a time); date-times that repeat among others.
+    // instead of a row at a time); date-times that repeat among others, and
+    // texts beyond ASCII.
     const TFieldDefs moments{{QStringLiteral("Codigo"), ftInteger, 0, true},
                              {QStringLiteral("Momento"), ftDateTime, 0, false}};
     tdb.db()->Execute(tdb.db()->dialect().createTable(QStringLiteral("MOMENTOS"), moments,
@@ -168,6 +169,8 @@ void TestQuery::resultTypes() {
         {"SELECT Codigo, Nombre, Fecha, Importe, Activo, Codigo * 2 AS Doble FROM PRUEBA ORDER "
          "BY Codigo",
          "1|Ana|05/03/2024|12,5|True|2;2|Bea|30/12/1899|0|True|4;3||-|-|-|6"},
+        {"SELECT Nombre || 'ñ' AS Texto, Nombre FROM PRUEBA ORDER BY Codigo",
+         "Anañ|Ana;Beañ|Bea;ñ|"},
         {"SELECT Codigo, Momento FROM MOMENTOS ORDER BY Codigo",
          "1|2024-03-05T08:30:00.000;2|2023-12-31T23:59:58.000;3|2024-03-05T08:30:00.000;4|-;"
          "5|2024-03-06T00:00:00.000;6|2024-03-05T08:30:00.000;7|2023-12-31T23:59:58.000"},
@@ -179,7 +182,7 @@ void TestQuery::resultTypes() {
             TQuery r;
             r.setDatabaseName(QStringLiteral("Database"));
             r.setPacketRecords(qstrcmp(how, "packets") == 0 ? 1 : -1);
-            r.SQL().setText(QString::fromLatin1(read.sql));
+            r.SQL().setText(QString::fromUtf8(read.sql));
             r.Open();
             QStringList rows;
             for (; !r.Eof(); r.Next()) {
@@ -193,7 +196,7 @@ void TestQuery::resultTypes() {
             }
             r.Close();
             if (inTransaction) tdb.db()->Rollback();
-            QCOMPARE(rows.join(QLatin1Char(';')), QString::fromLatin1(read.rows));
+            QCOMPARE(rows.join(QLatin1Char(';')), QString::fromUtf8(read.rows));
         }
 }
 
