@@ -190,7 +190,8 @@ double rawPdf(TDatabase* db, const QString& sql, const QString& file) {
 // The same rows into memory as the runner's dataset holds them: each row's
 // values kept as the driver gives them, and the rows of the run before let
 // go first, as the runner lets its own go.
-[[gnu::noinline]] double rawScan(TDatabase* db, const QString& sql, std::vector<QVector<QVariant>>& rows) {
+[[gnu::noinline]] double rawScan(TDatabase* db, const QString& sql,
+                                 std::vector<QVector<QVariant>>& rows) {
     QElapsedTimer clock;
     clock.start();
     rows.clear();
