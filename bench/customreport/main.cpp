@@ -33,14 +33,14 @@
 #include "db/database.h"
 #include "db/table.h"
 #include "db/tablecursor.h"
+#include "gene/data/genemodu.h"
+#include "gene/listings/genecinf_filtro.h"
+#include "gene/listings/genecinf_sql.h"
+#include "gene/listings/geneprev.h"
+#include "gene/listings/geneuinf.h"
 #include "gene/session/geneform.h"
 #include "gene/session/geneinic_formulario.h"
 #include "gene/session/geneinic_tablas.h"
-#include "gene/data/genemodu.h"
-#include "gene/listings/geneprev.h"
-#include "gene/listings/genecinf_filtro.h"
-#include "gene/listings/genecinf_sql.h"
-#include "gene/listings/geneuinf.h"
 #include "report/quickrep.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
@@ -199,7 +199,8 @@ double rawPdf(TDatabase* db, const QString& sql, const QString& file) {
 // The same rows into memory as the runner's dataset holds them: each row's
 // values kept as the driver gives them, and the rows of the run before let
 // go first, as the runner lets its own go.
-double rawScan(TDatabase* db, const QString& sql, std::vector<QVector<QVariant>>& rows) {
+[[gnu::noinline]] double rawScan(TDatabase* db, const QString& sql,
+                                 std::vector<QVector<QVariant>>& rows) {
     QElapsedTimer clock;
     clock.start();
     rows.clear();
@@ -259,6 +260,13 @@ private:
     const QElapsedTimer& clock_;
 };
 
+// Figures and engines ("sqlite", "postgres") named on the command line run
+// alone (for profiling).
+QStringList onlyFigures, onlyEngines;
+bool wanted(const char* figure) {
+    return onlyFigures.isEmpty() || onlyFigures.contains(QLatin1String(figure));
+}
+
 void line(const char* engine, const char* figure, double ours, double raw) {
     std::printf("customreport %s %s ours=%.4f raw=%.4f ratio=%.2f\n", engine, figure, ours, raw,
                 raw > 0 ? ours / raw : 0.0);
@@ -266,10 +274,11 @@ void line(const char* engine, const char* figure, double ours, double raw) {
 }
 
 void run(Engine engine) {
-    EmpresaPrueba company(engine);
-    TDatabase* db = fGENEINIC->Database;
     const bool sqlite = engine == Engine::Sqlite;
     const char* name = sqlite ? "sqlite" : "postgres";
+    if (!onlyEngines.isEmpty() && !onlyEngines.contains(QLatin1String(name))) return;
+    EmpresaPrueba company(engine);
+    TDatabase* db = fGENEINIC->Database;
     fillData(db, sqlite);
     const DefinicionInforme d = design();
     const QString sql = GenerarSentenciaSQL(d, engine);
@@ -289,7 +298,7 @@ void run(Engine engine) {
     double ours = 1e9, raw = 1e9, fetch = 1e9, scan = 1e9;
     std::vector<QVector<QVariant>> rawRows;
     QElapsedTimer clock;
-    for (int round = 0; round < 2; ++round) {
+    for (int round = 0; round < 2 && wanted("pdf_100k"); ++round) {
         const QString pdf = dir.filePath(QStringLiteral("ours%1.pdf").arg(round));
         ImprimirEnPdf(pdf);
         clock.restart();
@@ -299,7 +308,8 @@ void run(Engine engine) {
             fail(QStringLiteral("the runner listed %1 rows")
                      .arg(form->ClientDataSet1->RecordCount()));
         raw = std::min(raw, rawPdf(db, rawSql, dir.filePath(QStringLiteral("raw.pdf"))));
-
+    }
+    for (int round = 0; round < 2 && wanted("fetch_100k"); ++round) {
         clock.restart();
         if (!form->EjecutarConsultaInforme().isEmpty()) fail("the runner's query failed");
         fetch = std::min(fetch, seconds(clock));
@@ -308,7 +318,7 @@ void run(Engine engine) {
     }
     double firstPage = 1e9, end = 1e9;
     form->VisualizacionPrevia->setChecked(true);
-    for (int round = 0; round < 2; ++round) {
+    for (int round = 0; round < 2 && wanted("preview_100k"); ++round) {
         PreviewClock preview(clock);
         clock.restart();
         form->pbListarClick();
@@ -317,10 +327,13 @@ void run(Engine engine) {
         end = std::min(end, preview.end);
     }
     delete form;
-    line(name, "pdf_100k", ours, raw);
-    line(name, "fetch_100k", fetch, scan);
-    std::printf("customreport %s preview_100k first_page=%.4f end=%.4f\n", name, firstPage, end);
-    std::fflush(stdout);
+    if (wanted("pdf_100k")) line(name, "pdf_100k", ours, raw);
+    if (wanted("fetch_100k")) line(name, "fetch_100k", fetch, scan);
+    if (wanted("preview_100k")) {
+        std::printf("customreport %s preview_100k first_page=%.4f end=%.4f\n", name, firstPage,
+                    end);
+        std::fflush(stdout);
+    }
 }
 
 }  // namespace
@@ -328,6 +341,9 @@ void run(Engine engine) {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    for (const QString& a : app.arguments().mid(1))
+        (a == QLatin1String("sqlite") || a == QLatin1String("postgres") ? onlyEngines : onlyFigures)
+            << a;
     InstalarServiciosFormulario();
     RegistrarTfGENEUINF();
     for (Engine engine : AvailableEngines()) run(engine);

@@ -32,13 +32,13 @@
 #include "db/database.h"
 #include "db/table.h"
 #include "gene/data/geneexpt.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_tablas.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genetext.h"
 #include "gene/data/genetrad.h"
 #include "gene/listings/genecsql.h"
 #include "gene/listings/geneusql.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_tablas.h"
 #include "io/textfile.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
@@ -94,7 +94,7 @@ QSqlQuery rawQuery(TDatabase* db) {
     return q;
 }
 
-double rawRead(TDatabase* db) {
+[[gnu::noinline]] double rawRead(TDatabase* db) {
     QElapsedTimer clock;
     clock.start();
     QSqlQuery q = rawQuery(db);
@@ -133,7 +133,7 @@ void rawTxt(TDatabase* db, const QString& path) {
     }
 }
 
-void rawXlsx(TDatabase* db, const QStringList& titles, const QString& path) {
+[[gnu::noinline]] void rawXlsx(TDatabase* db, const QStringList& titles, const QString& path) {
     lxw_workbook* book = workbook_new(path.toLocal8Bit().constData());
     lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
     lxw_format* boldFormat = workbook_add_format(book);
@@ -190,7 +190,17 @@ void openSaved(TfGENEUSQL* form) {
     if (!form->ClientDataSet1->Active()) fail("the saved query did not open");
 }
 
+// Figures and engines ("sqlite", "postgres") named on the command line run
+// alone (for profiling).
+QStringList onlyFigures, onlyEngines;
+bool wanted(const char* figure) {
+    return onlyFigures.isEmpty() || onlyFigures.contains(QLatin1String(figure));
+}
+
 void run(Engine engine) {
+    if (!onlyEngines.isEmpty() &&
+        !onlyEngines.contains(QLatin1String(engine == Engine::Postgres ? "postgres" : "sqlite")))
+        return;
     EmpresaPrueba company(engine);
     TDatabase* db = fGENEINIC->Database;
     bench::fillRows100k(db, QStringLiteral("SQBENCH"));
@@ -209,7 +219,7 @@ void run(Engine engine) {
     // The best of three rounds of each side, taken in turns.
     double ours = 1e9, raw = 1e9, first = 1e9;
     QElapsedTimer clock;
-    for (int round = 0; round < 3; ++round) {
+    for (int round = 0; round < 3 && wanted("grid_100k"); ++round) {
         TfGENEUSQL* form = newRunner();
         Paints paints(form->DBGrid1);
         clock.restart();
@@ -228,7 +238,9 @@ void run(Engine engine) {
         delete form;
         raw = std::min(raw, rawRead(db));
     }
-    line("grid_100k", ours, raw, QStringLiteral(" first_rows=%1").arg(first, 0, 'f', 4) + tag);
+    if (wanted("grid_100k"))
+        line("grid_100k", ours, raw, QStringLiteral(" first_rows=%1").arg(first, 0, 'f', 4) + tag);
+    if (!wanted("txt_100k") && !wanted("xlsx_100k")) return;
 
     double oursTxt = 1e9, rawTxtTime = 1e9, oursXlsx = 1e9, rawXlsxTime = 1e9;
     const QString txt = out.filePath(QStringLiteral("SQL.TXT"));
@@ -274,6 +286,9 @@ void run(Engine engine) {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    for (const QString& a : app.arguments().mid(1))
+        (a == QLatin1String("sqlite") || a == QLatin1String("postgres") ? onlyEngines : onlyFigures)
+            << a;
     InstalarConsultasSQL();
     for (Engine engine : AvailableEngines()) run(engine);
     return 0;

@@ -7,11 +7,17 @@
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <algorithm>
 #include <deque>
+#include <optional>
+
+#include <libpq-fe.h>
+#include <sqlite3.h>
 
 #include "db/database.h"
 #include "db/dberror.h"
 #include "db/sqllexis.h"
+#include "db/storedvalue.h"
 #include "db/sysutils.h"
 #include "db/tablecursor.h"
 
@@ -400,33 +406,161 @@ TFieldType typeOfMeta(int id) {
     }
 }
 
-// A statement's result: its columns and every row, values as the driver
-// gives them.
+// Steps through the rows of an executed query: on SQLite on the engine's
+// statement itself, which the driver's exec leaves on the first row (the
+// driver would copy every row into variants of its own first), elsewhere
+// through the driver.
+class RowSteps {
+public:
+    explicit RowSteps(const QSqlQuery& q) : st_(SqliteStatementOf(q)) {}
+
+    // Onto the next row; false at the end and at an error (error()).
+    bool next(QSqlQuery& q) {
+        if (!st_) return q.next();
+        if (!started_) {
+            started_ = true;
+            onRow_ = sqlite3_data_count(st_) > 0;
+            return onRow_;
+        }
+        if (!onRow_) return false;
+        const int rc = sqlite3_step(st_);
+        onRow_ = rc == SQLITE_ROW;
+        if (!onRow_ && rc != SQLITE_DONE)
+            // As the driver reports a failed step.
+            error_ = QSqlError(QStringLiteral("Unable to fetch row"),
+                               QString::fromUtf16(static_cast<const char16_t*>(
+                                   sqlite3_errmsg16(sqlite3_db_handle(st_)))),
+                               QSqlError::ConnectionError, QString::number(rc));
+        return onRow_;
+    }
+    QSqlError error(const QSqlQuery& q) const { return st_ ? error_ : q.lastError(); }
+    sqlite3_stmt* statement() const { return st_; }
+
+private:
+    sqlite3_stmt* st_;
+    bool started_ = false;
+    bool onRow_ = false;
+    QSqlError error_;
+};
+
+// A column of the statement's current row as the driver gives it. A text
+// all ASCII, as most are, reads the same in either encoding: it is taken as
+// stored, without the engine translating it to UTF-16 first.
+QVariant sqliteValue(sqlite3_stmt* st, int col) {
+    if (sqlite3_column_type(st, col) == SQLITE_TEXT) {
+        const char* text = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
+        const int size = sqlite3_column_bytes(st, col);
+        if (std::all_of(text, text + size, [](char c) { return uchar(c) < 0x80; }))
+            return QVariant(QString::fromLatin1(text, size));
+    }
+    return SqliteStoredValue(st, col);
+}
+
+// How the values of a result's rows are read. On PostgreSQL, once its
+// columns are typed, straight from libpq's result in the columns' types (the
+// forms the driver alone reads through the driver, converted at once): no
+// variant of the driver's per value, no conversion after. Elsewhere, or
+// untyped, as the driver gives them, to be converted (Conversion).
+class RowReading {
+public:
+    // Values read from now on come in the types of `defs`: those of the
+    // columns marked in `convert` as fromStorage gives them, the others as
+    // the driver gives them (a NULL too).
+    void type(const TFieldDefs& defs, const QVector<bool>& convert, const QSqlRecord& record) {
+        types_.clear();
+        nulls_.clear();
+        convert_ = convert;
+        for (int i = 0; i < defs.size(); ++i) {
+            types_ << defs[i].DataType;
+            nulls_ << QVariant(record.field(i).metaType());
+        }
+        dateTimes_.assign(defs.size(), {});
+    }
+    bool typed() const { return !types_.isEmpty(); }
+    // Lets the date-times built go once a result is read.
+    void forgetBuilt() const {
+        for (auto& built : dateTimes_) built.clear();
+    }
+
+    // The values of the row `q` stands on (`steps` its steps).
+    void read(const QSqlQuery& q, const RowSteps& steps, int n, QVector<QVariant>& values) const {
+        values.resize(n);
+        if (sqlite3_stmt* st = steps.statement()) {
+            for (int i = 0; i < n; ++i) values[i] = sqliteValue(st, i);
+            return;
+        }
+        const PGresult* pg = typed() && n == types_.size() ? PgResultOf(q) : nullptr;
+        if (!pg) {
+            for (int i = 0; i < n; ++i) values[i] = q.value(i);
+            return;
+        }
+        // A forward-only result is streamed a row at a time.
+        const int row = q.isForwardOnly() ? 0 : q.at();
+        for (int i = 0; i < n; ++i) {
+            QVariant& v = values[i];
+            // A local date-time costs a time-zone lookup to build, and stored
+            // ones repeat: each distinct text is built once.
+            QHash<QByteArray, QVariant>* done = nullptr;
+            if (types_[i] == ftDateTime && !PQgetisnull(pg, row, i)) {
+                done = &dateTimes_[i];
+                const QByteArray text =
+                    QByteArray::fromRawData(PQgetvalue(pg, row, i), PQgetlength(pg, row, i));
+                const auto hit = done->constFind(text);
+                if (hit != done->constEnd()) {
+                    v = *hit;
+                    continue;
+                }
+            }
+            if (PgCanonicalValue(pg, row, i, types_[i], v)) {
+                if (!convert_[i] && !v.isValid()) v = nulls_[i];
+                if (done && done->size() < kMaxDateTimes)
+                    done->insert(QByteArray(PQgetvalue(pg, row, i), PQgetlength(pg, row, i)), v);
+                continue;
+            }
+            v = q.value(i);
+            if (convert_[i]) v = TTableCursor::fromStorage(std::move(v), types_[i]);
+        }
+    }
+
+private:
+    static constexpr qsizetype kMaxDateTimes = 20000;
+    QVector<TFieldType> types_;
+    QVector<bool> convert_;
+    QVector<QVariant> nulls_;
+    mutable std::vector<QHash<QByteArray, QVariant>> dateTimes_;
+};
+
+// A statement's result: its columns and every row, values as `reading` gives
+// them.
 struct RawResult {
     QSqlRecord record;
     std::vector<TRow> rows;
 };
 
-RawResult runStatement(QSqlQuery q, const QString& statement) {
+// `typing` is told the columns before any row is read.
+RawResult runStatement(QSqlQuery q, const QString& statement, const RowReading& reading,
+                       const std::function<void(const QSqlRecord&)>& typing = nullptr) {
     if (!q.isSelect())
         throw EDatabaseError::make(DbError::SqlError,
                                    QStringLiteral("Error creating cursor handle"), statement);
     RawResult r;
     r.record = q.record();
+    if (typing) typing(r.record);
     const int n = r.record.count();
     // Read whole at once, while nothing else runs on the connection: an
     // SQLite statement left open keeps its connection on the snapshot it began
     // with (blind to other sessions' posts, and its own writes fail as
     // locked), and PostgreSQL streams a forward result that the next statement
     // on the connection discards.
-    while (q.next()) {
+    RowSteps steps(q);
+    while (steps.next(q)) {
         TRow row;
-        row.values.resize(n);
-        for (int i = 0; i < n; ++i) row.values[i] = q.value(i);
+        reading.read(q, steps, n, row.values);
         row.identity = int(r.rows.size());
         r.rows.push_back(std::move(row));
     }
     q.finish();
+    reading.forgetBuilt();
     return r;
 }
 
@@ -469,12 +603,15 @@ private:
 // statement coming) wait in `early` as the driver gave them.
 class ResultReader : public TRowSource, public TPendingRead {
 public:
-    ResultReader(TDatabase* db, QSqlQuery query, QString statement, TFieldDefs defs,
-                 QVector<bool> convert, std::unique_ptr<TReadOnlyTransaction> readOnly)
+    ResultReader(TDatabase* db, QSqlQuery query, RowSteps steps, QString statement, TFieldDefs defs,
+                 QVector<bool> convert, std::shared_ptr<const RowReading> reading,
+                 std::unique_ptr<TReadOnlyTransaction> readOnly)
         : db_(db),
           readOnly_(std::move(readOnly)),
           query_(std::move(query)),
+          steps_(steps),
           statement_(std::move(statement)),
+          reading_(std::move(reading)),
           conversion_(std::make_shared<Conversion>(std::move(defs), std::move(convert))),
           columns_(query_.record().count()) {
         db_->AddPendingRead(this);
@@ -511,8 +648,8 @@ public:
 private:
     bool readRow(std::vector<QVector<QVariant>>& rows) {
         if (!query_.isActive()) return false;
-        if (!query_.next()) {
-            const QSqlError error = query_.lastError();
+        if (!steps_.next(query_)) {
+            const QSqlError error = steps_.error(query_);
             if (error.isValid()) {
                 try {
                     if (db_) db_->raiseError(error, statement_);
@@ -524,8 +661,8 @@ private:
             stop();
             return false;
         }
-        QVector<QVariant> values(columns_);
-        for (int i = 0; i < columns_; ++i) values[i] = query_.value(i);
+        QVector<QVariant> values;
+        reading_->read(query_, steps_, columns_, values);
         rows.push_back(std::move(values));
         return true;
     }
@@ -535,13 +672,16 @@ private:
         // No query may outlive its connection's removal.
         query_ = QSqlQuery();
         readOnly_.reset();  // the rows are all read
+        if (reading_) reading_->forgetBuilt();
     }
 
     QPointer<TDatabase> db_;
     std::unique_ptr<TReadOnlyTransaction> readOnly_;
     bool listed_ = true;
     QSqlQuery query_;
+    RowSteps steps_;
     QString statement_;
+    std::shared_ptr<const RowReading> reading_;
     std::shared_ptr<Conversion> conversion_;
     int columns_;
     std::deque<QVector<QVariant>> early_;
@@ -956,51 +1096,70 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
     const SelectShape shape = analyse(statement);
     const Catalog catalog = readCatalog(db, shape, requestLive_);
     const bool user = userStatement_;
-    auto run = [db, sql, binds, statement, user] {
+    // Typed once the columns are described (PostgreSQL): every row read after
+    // comes in the columns' types.
+    auto reading = std::make_shared<RowReading>();
+    auto run = [db, sql, binds, statement, user,
+                reading](const std::function<void(const QSqlRecord&)>& typing) {
         // A user's query reads and writes nothing else meanwhile.
         TReadOnlyTransaction readOnly(user ? db : nullptr);
-        return runStatement(user ? db->ExecuteUser(sql, binds) : db->Execute(sql, binds),
-                            statement);
+        return runStatement(user ? db->ExecuteUser(sql, binds) : db->Execute(sql, binds), statement,
+                            *reading, typing);
+    };
+    auto cursor = std::make_unique<QueryCursor>([run] { return run(nullptr); });
+    QStringList source;
+    bool described = false;
+    // SQLite's columns are described once the first row is read (an ISO
+    // text of an expression makes a date); PostgreSQL's before any row.
+    auto describeColumns = [&](const QSqlRecord& record, const TRow* first) {
+        describe(shape, catalog, record, first, sqlite, *cursor, source);
+        described = true;
+        if (sqlite) return;
+        reading->type(cursor->defs, cursor->convert, record);
+        cursor->convert.fill(false);
+    };
+    auto typing = [&](const QSqlRecord& record) {
+        if (!sqlite) describeColumns(record, nullptr);
     };
     // Open while the rows are read: the reader of the rest ends it.
     auto readOnly =
         std::make_unique<TReadOnlyTransaction>(user && packetRecords_ > 0 ? db : nullptr);
     RawResult result;
     QSqlQuery pending;
+    std::optional<RowSteps> pendingSteps;
     if (packetRecords_ > 0) {
         // The first packet now, the rest as it is needed.
         pending = execute(db, sql, binds);
+        RowSteps& steps = pendingSteps.emplace(pending);
         if (!pending.isSelect())
             throw EDatabaseError::make(DbError::SqlError,
                                        QStringLiteral("Error creating cursor handle"), statement);
         result.record = pending.record();
+        typing(result.record);
         const int n = result.record.count();
         while (int(result.rows.size()) < packetRecords_) {
-            if (!pending.next()) {
-                if (pending.lastError().isValid()) db->raiseError(pending.lastError(), statement);
+            if (!steps.next(pending)) {
+                if (steps.error(pending).isValid()) db->raiseError(steps.error(pending), statement);
                 pending = QSqlQuery();
                 break;
             }
             TRow row;
-            row.values.resize(n);
-            for (int i = 0; i < n; ++i) row.values[i] = pending.value(i);
+            reading->read(pending, steps, n, row.values);
             row.identity = int(result.rows.size());
             result.rows.push_back(std::move(row));
         }
     } else {
-        result = run();
+        result = run(typing);
     }
-    auto cursor = std::make_unique<QueryCursor>(run);
-    QStringList source;
-    describe(shape, catalog, result.record, result.rows.empty() ? nullptr : &result.rows.front(),
-             sqlite, *cursor, source);
+    if (!described)
+        describeColumns(result.record, result.rows.empty() ? nullptr : &result.rows.front());
     if (requestLive_) makeLive(db, shape, catalog, source, *cursor);
     cursor->load(std::move(result.rows));
     if (pending.isActive())
-        cursor->loadRest(
-            std::make_unique<ResultReader>(db, std::move(pending), statement, cursor->defs,
-                                           cursor->convert, std::move(readOnly)),
-            packetRecords_);
+        cursor->loadRest(std::make_unique<ResultReader>(db, std::move(pending), *pendingSteps,
+                                                        statement, cursor->defs, cursor->convert,
+                                                        reading, std::move(readOnly)),
+                         packetRecords_);
     return cursor;
 }
 

@@ -17,6 +17,7 @@
 #include "db/database.h"
 #include "db/dberror.h"
 #include "db/dialect.h"
+#include "db/storedvalue.h"
 #include "db/sysutils.h"
 
 #include <libpq-fe.h>
@@ -265,6 +266,14 @@ QVariant sqliteCanonical(sqlite3_stmt* st, int col, TFieldType type) {
 
 }  // namespace
 
+sqlite3_stmt* SqliteStatementOf(const QSqlQuery& q) {
+    return sqliteStatement(q);
+}
+
+QVariant SqliteStoredValue(sqlite3_stmt* st, int col) {
+    return sqliteStored(st, col);
+}
+
 // ------------------------------------------------------------ PostgreSQL rows
 
 namespace {
@@ -385,6 +394,14 @@ bool pgCanonical(const PGresult* r, int row, int col, Oid oid, TFieldType type, 
 }
 
 }  // namespace
+
+const PGresult* PgResultOf(const QSqlQuery& q) {
+    return pgResult(q);
+}
+
+bool PgCanonicalValue(const PGresult* r, int row, int col, TFieldType type, QVariant& out) {
+    return pgCanonical(r, row, col, PQftype(r, col), type, out);
+}
 
 QVariant TTableCursor::toStorage(const QVariant& v, TFieldType type, bool sqlite) {
     if (!v.isValid() || v.isNull()) return QVariant();

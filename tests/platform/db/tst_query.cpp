@@ -8,6 +8,7 @@
 #include "db/dialect.h"
 #include "db/query.h"
 #include "db/sysutils.h"
+#include "db/tablecursor.h"
 #include "platform/db/dbtest.h"
 #include "support/dbfixture.h"
 
@@ -68,13 +69,16 @@ void TestQuery::params() {
                                         "-- :comentario\nAND C = ? /* :otro */"));
     // Saved queries' variables: "$" text, "#" number, "&" date; "*" is pasted
     // into the text by its caller and is no parameter.
-    QCOMPARE(TQuery::ParamNames(QStringLiteral(
-                 "SELECT * FROM T WHERE N = :$Nombre AND C > :#Cod AND F < :&Fecha AND X = :*Otro "
-                 "AND M = :$Nombre"),
-                 &positional),
-             (QStringList{"$Nombre", "#Cod", "&Fecha"}));
-    QCOMPARE(positional,
-             QStringLiteral("SELECT * FROM T WHERE N = ? AND C > ? AND F < ? AND X = :*Otro AND M = ?"));
+    QCOMPARE(
+        TQuery::ParamNames(
+            QStringLiteral(
+                "SELECT * FROM T WHERE N = :$Nombre AND C > :#Cod AND F < :&Fecha AND X = :*Otro "
+                "AND M = :$Nombre"),
+            &positional),
+        (QStringList{"$Nombre", "#Cod", "&Fecha"}));
+    QCOMPARE(
+        positional,
+        QStringLiteral("SELECT * FROM T WHERE N = ? AND C > ? AND F < ? AND X = :*Otro AND M = ?"));
 
     TQuery q;
     q.SQL().Add(QStringLiteral("SELECT * FROM T WHERE A = :Uno"));
@@ -140,6 +144,60 @@ void TestQuery::resultTypes() {
     QCOMPARE(q.FieldByName(QStringLiteral("Total"))->AsInteger(), 3);
     QCOMPARE(q.FieldByName(QStringLiteral("Ultima"))->AsString(), QStringLiteral("05/03/2024"));
     QCOMPARE(q.FieldByName(QStringLiteral("Mayor"))->AsString(), QStringLiteral("Bea"));
+
+    // Every row's values, whether the result is read whole at Open, in
+    // packets, or inside a transaction (where PostgreSQL hands it over whole
+    // instead of a row at a time); date-times that repeat among others, and
+    // texts beyond ASCII.
+    const TFieldDefs moments{{QStringLiteral("Codigo"), ftInteger, 0, true},
+                             {QStringLiteral("Momento"), ftDateTime, 0, false}};
+    tdb.db()->Execute(tdb.db()->dialect().createTable(QStringLiteral("MOMENTOS"), moments,
+                                                      {QStringLiteral("Codigo")},
+                                                      QStringLiteral("MOMENTOS_PK")));
+    const QDateTime morning(QDate(2024, 3, 5), QTime(8, 30));
+    const QDateTime late(QDate(2023, 12, 31), QTime(23, 59, 58));
+    const QDateTime midnight(QDate(2024, 3, 6), QTime(0, 0));
+    const bool sqlite = tdb.db()->engine() == Engine::Sqlite;
+    int code = 0;
+    for (const QDateTime& when : {morning, late, morning, QDateTime(), midnight, morning, late})
+        tdb.db()->Execute(QStringLiteral("INSERT INTO MOMENTOS (Codigo, Momento) VALUES (?, ?)"),
+                          {++code, TTableCursor::toStorage(when, ftDateTime, sqlite)});
+    const struct {
+        const char* sql;
+        const char* rows;
+    } reads[] = {
+        {"SELECT Codigo, Nombre, Fecha, Importe, Activo, Codigo * 2 AS Doble FROM PRUEBA ORDER "
+         "BY Codigo",
+         "1|Ana|05/03/2024|12,5|True|2;2|Bea|30/12/1899|0|True|4;3||-|-|-|6"},
+        {"SELECT Nombre || 'ñ' AS Texto, Nombre FROM PRUEBA ORDER BY Codigo",
+         "Anañ|Ana;Beañ|Bea;ñ|"},
+        {"SELECT Codigo, Momento FROM MOMENTOS ORDER BY Codigo",
+         "1|2024-03-05T08:30:00.000;2|2023-12-31T23:59:58.000;3|2024-03-05T08:30:00.000;4|-;"
+         "5|2024-03-06T00:00:00.000;6|2024-03-05T08:30:00.000;7|2023-12-31T23:59:58.000"},
+    };
+    for (const auto& read : reads)
+        for (const char* how : {"whole", "packets", "transaction"}) {
+            const bool inTransaction = qstrcmp(how, "transaction") == 0;
+            if (inTransaction) tdb.db()->StartTransaction();
+            TQuery r;
+            r.setDatabaseName(QStringLiteral("Database"));
+            r.setPacketRecords(qstrcmp(how, "packets") == 0 ? 1 : -1);
+            r.SQL().setText(QString::fromUtf8(read.sql));
+            r.Open();
+            QStringList rows;
+            for (; !r.Eof(); r.Next()) {
+                QStringList values;
+                for (TField* f : r.Fields())
+                    values << (f->IsNull() ? QStringLiteral("-")
+                               : f->DataType() == ftDateTime
+                                   ? f->AsDateTime().toString(Qt::ISODateWithMs)
+                                   : f->AsString());
+                rows << values.join(QLatin1Char('|'));
+            }
+            r.Close();
+            if (inTransaction) tdb.db()->Rollback();
+            QCOMPARE(rows.join(QLatin1Char(';')), QString::fromUtf8(read.rows));
+        }
 }
 
 void TestQuery::liveResult() {

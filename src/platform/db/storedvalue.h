@@ -1,0 +1,28 @@
+#pragma once
+// Values of a result read straight from the engine's own row, without the
+// SQL driver's variant per value and copy of every row: on PostgreSQL from
+// libpq's text in a field's type, for the stored forms that the driver
+// converts in one plain way; on SQLite as the driver gives them.
+
+#include <QVariant>
+
+#include "db/fieldtypes.h"
+
+class QSqlQuery;
+typedef struct pg_result PGresult;
+struct sqlite3_stmt;
+
+// The result behind an executed query on PostgreSQL (the current row's alone
+// while a forward-only query streams it); null on any other engine.
+const PGresult* PgResultOf(const QSqlQuery& q);
+// Column `col` of row `row` of `r` as a NULL (an invalid variant) or in
+// `type`'s canonical form; false when the stored form is one to leave to the
+// driver.
+bool PgCanonicalValue(const PGresult* r, int row, int col, TFieldType type, QVariant& out);
+
+// The statement behind an executed query on SQLite; null on any other
+// engine. The driver's exec leaves it on the first row of its result (reset
+// when there is none).
+sqlite3_stmt* SqliteStatementOf(const QSqlQuery& q);
+// Column `col` of the statement's current row as the SQL driver gives it.
+QVariant SqliteStoredValue(sqlite3_stmt* st, int col);
