@@ -425,12 +425,7 @@ public:
         if (!onRow_) return false;
         const int rc = sqlite3_step(st_);
         onRow_ = rc == SQLITE_ROW;
-        if (!onRow_ && rc != SQLITE_DONE)
-            // As the driver reports a failed step.
-            error_ = QSqlError(QStringLiteral("Unable to fetch row"),
-                               QString::fromUtf16(static_cast<const char16_t*>(
-                                   sqlite3_errmsg16(sqlite3_db_handle(st_)))),
-                               QSqlError::ConnectionError, QString::number(rc));
+        if (!onRow_ && rc != SQLITE_DONE) error_ = SqliteStepError(st_, rc);
         return onRow_;
     }
     QSqlError error(const QSqlQuery& q) const { return st_ ? error_ : q.lastError(); }
@@ -442,19 +437,6 @@ private:
     bool onRow_ = false;
     QSqlError error_;
 };
-
-// A column of the statement's current row as the driver gives it. A text
-// all ASCII, as most are, reads the same in either encoding: it is taken as
-// stored, without the engine translating it to UTF-16 first.
-QVariant sqliteValue(sqlite3_stmt* st, int col) {
-    if (sqlite3_column_type(st, col) == SQLITE_TEXT) {
-        const char* text = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
-        const int size = sqlite3_column_bytes(st, col);
-        if (std::all_of(text, text + size, [](char c) { return uchar(c) < 0x80; }))
-            return QVariant(QString::fromLatin1(text, size));
-    }
-    return SqliteStoredValue(st, col);
-}
 
 // How the values of a result's rows are read. On PostgreSQL, once its
 // columns are typed, straight from libpq's result in the columns' types (the
@@ -486,16 +468,16 @@ public:
     void read(const QSqlQuery& q, const RowSteps& steps, int n, QVector<QVariant>& values) const {
         values.resize(n);
         if (sqlite3_stmt* st = steps.statement()) {
-            for (int i = 0; i < n; ++i) values[i] = sqliteValue(st, i);
+            for (int i = 0; i < n; ++i) values[i] = SqliteStoredValue(st, i);
             return;
         }
         const PGresult* pg = typed() && n == types_.size() ? PgResultOf(q) : nullptr;
-        if (!pg) {
+        // A forward-only result is streamed a row at a time.
+        const int row = q.isForwardOnly() ? 0 : q.at();
+        if (!pg || row < 0 || row >= PQntuples(pg) || n > PQnfields(pg)) {
             for (int i = 0; i < n; ++i) values[i] = q.value(i);
             return;
         }
-        // A forward-only result is streamed a row at a time.
-        const int row = q.isForwardOnly() ? 0 : q.at();
         for (int i = 0; i < n; ++i) {
             QVariant& v = values[i];
             // A local date-time costs a time-zone lookup to build, and stored

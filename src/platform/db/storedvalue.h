@@ -8,6 +8,7 @@
 
 #include "db/fieldtypes.h"
 
+class QSqlError;
 class QSqlQuery;
 typedef struct pg_result PGresult;
 struct sqlite3_stmt;
@@ -15,9 +16,9 @@ struct sqlite3_stmt;
 // The result behind an executed query on PostgreSQL (the current row's alone
 // while a forward-only query streams it); null on any other engine.
 const PGresult* PgResultOf(const QSqlQuery& q);
-// Column `col` of row `row` of `r` as a NULL (an invalid variant) or in
-// `type`'s canonical form; false when the stored form is one to leave to the
-// driver.
+// Column `col` of row `row` of `r` (both within the result) as a NULL (an
+// invalid variant) or in `type`'s canonical form; false when the stored form
+// is one to leave to the driver.
 bool PgCanonicalValue(const PGresult* r, int row, int col, TFieldType type, QVariant& out);
 
 // The statement behind an executed query on SQLite; null on any other
@@ -26,3 +27,5 @@ bool PgCanonicalValue(const PGresult* r, int row, int col, TFieldType type, QVar
 sqlite3_stmt* SqliteStatementOf(const QSqlQuery& q);
 // Column `col` of the statement's current row as the SQL driver gives it.
 QVariant SqliteStoredValue(sqlite3_stmt* st, int col);
+// The error of a failed step (result code `rc`), as the SQL driver reports it.
+QSqlError SqliteStepError(sqlite3_stmt* st, int rc);

@@ -204,6 +204,17 @@ QStringView sqliteText(sqlite3_stmt* st, int col) {
                        text ? sqlite3_column_bytes16(st, col) / qsizetype(sizeof(char16_t)) : 0);
 }
 
+// A text column as a string. A text all ASCII, as most are, reads the same
+// in either encoding: it is taken as stored, without the engine translating
+// it to UTF-16 first.
+QString sqliteString(sqlite3_stmt* st, int col) {
+    const char* text = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
+    const int size = sqlite3_column_bytes(st, col);
+    if (std::all_of(text, text + size, [](char c) { return uchar(c) < 0x80; }))
+        return QString::fromLatin1(text, size);
+    return sqliteText(st, col).toString();
+}
+
 // A column of the statement's current row as the SQL driver gives it.
 QVariant sqliteStored(sqlite3_stmt* st, int col) {
     switch (sqlite3_column_type(st, col)) {
@@ -217,7 +228,7 @@ QVariant sqliteStored(sqlite3_stmt* st, int col) {
             return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(st, col)),
                                        sqlite3_column_bytes(st, col)));
         default:
-            return QVariant(sqliteText(st, col).toString());
+            return QVariant(sqliteString(st, col));
     }
 }
 
@@ -230,7 +241,7 @@ QVariant sqliteCanonical(sqlite3_stmt* st, int col, TFieldType type) {
         case ftString:
         case ftMemo:
         case ftFmtMemo:
-            if (stored == SQLITE_TEXT) return QVariant(sqliteText(st, col).toString());
+            if (stored == SQLITE_TEXT) return QVariant(sqliteString(st, col));
             break;
         case ftSmallint:
         case ftInteger:
@@ -272,6 +283,13 @@ sqlite3_stmt* SqliteStatementOf(const QSqlQuery& q) {
 
 QVariant SqliteStoredValue(sqlite3_stmt* st, int col) {
     return sqliteStored(st, col);
+}
+
+QSqlError SqliteStepError(sqlite3_stmt* st, int rc) {
+    return QSqlError(
+        QStringLiteral("Unable to fetch row"),
+        QString::fromUtf16(static_cast<const char16_t*>(sqlite3_errmsg16(sqlite3_db_handle(st)))),
+        QSqlError::ConnectionError, QString::number(rc));
 }
 
 // ------------------------------------------------------------ PostgreSQL rows
@@ -1073,11 +1091,7 @@ void TTableCursor::readSqliteRows(QSqlQuery& q, sqlite3_stmt* st, int limit, QVe
         if (!onRow && rc != SQLITE_DONE) {
             // As the driver reports a failed step, instead of taking the rows
             // read so far for the whole result.
-            const QSqlError error(QStringLiteral("Unable to fetch row"),
-                                  QString::fromUtf16(static_cast<const char16_t*>(
-                                      sqlite3_errmsg16(sqlite3_db_handle(st)))),
-                                  QSqlError::ConnectionError, QString::number(rc));
-            db_->raiseError(error, q.lastQuery());
+            db_->raiseError(SqliteStepError(st, rc), q.lastQuery());
         }
     }
 }
