@@ -323,7 +323,10 @@ TFichaPersona::TFichaPersona(QWidget* owner, const QString& Nombre, const QStrin
       CampoCodigo(Codigo),
       CodigoMaximo(Maximo),
       Persona(NombrePersona),
-      perfilGrupos_(PerfilGrupos) {}
+      perfilGrupos_(PerfilGrupos) {
+    TextoClaveConLineas = QStringLiteral("¡ No se puede cambiar el código del ") + Persona +
+                          QStringLiteral(": tiene líneas sin grabar con el código %1 !");
+}
 
 void TFichaPersona::CrearHistoricos() {
     HPuesto = NuevaTabla(this, "HPuesto", "HPUESTO");
@@ -448,6 +451,8 @@ int TFichaPersona::CodigoActual() const {
 }
 
 bool TFichaPersona::ReservarCodigoAlta() {
+    // The lines being typed carry the code held so far.
+    if (!ConservarClaveAlta(QString::number(CodigoActual()))) return false;
     bool nueva = false;
     if (!ReservarCodigoNuevo(*Alta, Table1, CampoCodigo, EditCodigoOperario, CodigoActual(),
                              CodigoMaximo, Persona, nueva))

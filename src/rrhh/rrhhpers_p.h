@@ -219,7 +219,8 @@ public:
     int CodigoActual() const;
     // Before anything is written under a new person's code: the code must be
     // free and is held for this session (false after the warning). A code
-    // changed after rows were written under the held one is refused.
+    // changed after rows were written under the held one, or while lines
+    // typed under it are pending, is refused.
     bool ReservarCodigoAlta();
     // A new person's code that exists already, or that another user is
     // entering, is refused at once, so that no line can be posted under

@@ -299,7 +299,8 @@ private Q_SLOTS:
     // A training line typed at the keyboard: a new line starts at its start
     // date, so its other cells can be reached; confirming the candidate
     // saves the line being typed with him, and the next candidate starts
-    // with no line of his.
+    // with no line of his; a new candidate's code stays the one his pending
+    // line carries.
     void formacionConElTeclado_data() { AddEngineRows(); }
     void formacionConElTeclado() {
         QFETCH(int, engine);
@@ -336,6 +337,41 @@ private Q_SLOTS:
         QCOMPARE(f->Table1->State(), dsInsert);
         QCOMPARE(f->HFormacion->State(), dsBrowse);
         QCOMPARE(g->VisibleRowCount(), 0);
+
+        // The next candidate's code changed while a position line typed
+        // under it is pending: refused; the line and its group stay his.
+        f->EditCodigoOperario->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), f->EditCodigoOperario);
+        f->EditCodigoOperario->selectAll();
+        TeclearEnFoco(QStringLiteral("8"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTRY_COMPARE(QApplication::focusWidget(), f->EditNombre);
+        TeclearEnFoco(QStringLiteral("Ona"));
+        TDBGrid* puestos = f->DBGridHPuestos;
+        puestos->setFocus();
+        QTRY_VERIFY(puestos->hasFocus());
+        QTest::keyClick(puestos, Qt::Key_Down);
+        QTest::keyClick(puestos, Qt::Key_Tab);
+        TeclearEnFoco(QStringLiteral("PT05"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(f->HPuesto->State(), dsInsert);
+        f->EditCodigoOperario->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), f->EditCodigoOperario);
+        f->EditCodigoOperario->selectAll();
+        TeclearEnFoco(QStringLiteral("9"));
+        MessageSeam::clearLog();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(TextosMostrados(),
+                 QStringList{"¡ No se puede cambiar el código del candidato: tiene líneas sin "
+                             "grabar con el código 8 !"});
+        QCOMPARE(f->EditCodigoOperario->Text(), QStringLiteral("8"));
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(TextosMostrados(), QStringList());
+        QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM CANDIDAT WHERE Codigo = 8")),
+                 QStringLiteral("Ona"));
+        QCOMPARE(filas("CANDIDAT", 8), QStringLiteral("PT05  PT05 0 0 0"));
+        QCOMPARE(filas("CANDIDAT", 9), QStringLiteral("   0 0 0"));
     }
 
     // Of two lines with one training code, deleting one keeps the group.

@@ -309,7 +309,8 @@ private Q_SLOTS:
     // with him and the next employee starts with no line; on an existing
     // employee a line that cannot be saved stops the confirm with its own
     // message, its page shown and its grid in focus, the employee unsaved;
-    // an employee that cannot be saved takes back the line saved with him.
+    // an employee that cannot be saved takes back the line saved with him;
+    // a new employee's code stays the one his pending line carries.
     void fichaConElTeclado_data() { AddEngineRows(); }
     void fichaConElTeclado() {
         QFETCH(int, engine);
@@ -433,6 +434,46 @@ private Q_SLOTS:
         QCOMPARE(sql(QStringLiteral("SELECT PuestoTrabajo FROM PERSONAL")),
                  QStringLiteral("Tornero"));
         quitarBloqueo(engine, QStringLiteral("PERSONAL"));
+
+        // A new employee's code changed while a line typed under it is
+        // pending: refused, and the line is saved with him under his code.
+        QTest::keyClick(foco() ? foco() : f.data(), Qt::Key_F5);
+        QTRY_COMPARE(foco(), f->EditCodigoOperario);
+        f->EditCodigoOperario->selectAll();
+        QTest::keyClicks(foco(), QStringLiteral("5"));
+        QTest::keyClick(foco(), Qt::Key_Return);
+        QTRY_COMPARE(foco(), f->EditNombre);
+        QTest::keyClicks(foco(), QStringLiteral("Luis"));
+        f->PageControl1->setActivePage(f->PagPuestosTrabajo);
+        g->setFocus();
+        QTRY_VERIFY(g->hasFocus());
+        QTest::keyClick(g, Qt::Key_Down);
+        QTest::keyClick(g, Qt::Key_Tab);
+        QTest::keyClicks(g, QStringLiteral("3"));
+        QTest::keyClick(foco(), Qt::Key_Return);
+        QCOMPARE(f->HPuesto->State(), dsInsert);
+        f->EditCodigoOperario->setFocus();
+        QTRY_COMPARE(foco(), f->EditCodigoOperario);
+        f->EditCodigoOperario->selectAll();
+        QTest::keyClicks(foco(), QStringLiteral("7"));
+        MessageSeam::clearLog();
+        QTest::keyClick(foco(), Qt::Key_Return);
+        QCOMPARE(textos(), QStringList{QStringLiteral("¡ No se puede cambiar el código del "
+                                                      "operario: tiene líneas sin grabar con el "
+                                                      "código 5 !")});
+        QTRY_COMPARE(foco(), f->EditCodigoOperario);
+        QCOMPARE(f->EditCodigoOperario->Text(), QStringLiteral("5"));
+        QCOMPARE(f->HPuesto->State(), dsInsert);
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, Nombre, PuestoTrabajo FROM PERSONAL "
+                                    "WHERE CodigoOperario <> 1")),
+                 QStringLiteral("5|Luis|Tornero"));
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, Linea, CodigoPuesto FROM HPUESTO "
+                                    "WHERE CodigoOperario <> 1")),
+                 QStringLiteral("5|1|3"));
+        f->pbCancelarClick(f->pbCancelar);
         f->Close();
         QTRY_VERIFY(!f);
     }
@@ -733,7 +774,8 @@ private Q_SLOTS:
 
     // The lines and attachments a killed entry left under a code with no
     // employee go when the master opens, in one transaction, unless a live
-    // entry holds the code; nobody else's rows go with them.
+    // entry holds the code; nobody else's rows go with them, a live
+    // employee's under a key that reads as his code ("003") neither.
     void restosAlAbrir_data() { AddEngineRows(); }
     void restosAlAbrir() {
         QFETCH(int, engine);
@@ -761,6 +803,11 @@ private Q_SLOTS:
         sql(
             QStringLiteral("INSERT INTO GRANTAB (NombreTabla, ClaveTabla, GrupoAnalisis) VALUES "
                            "('PERSONAL', '009', 'G1')"));
+        // Employee 3's groups, one under a key that reads as his code.
+        for (const char* clave : {"3", "003"})
+            sql(QStringLiteral("INSERT INTO GRANTAB (NombreTabla, ClaveTabla, GrupoAnalisis) "
+                               "VALUES ('PERSONAL', '") +
+                QLatin1String(clave) + QStringLiteral("', 'G2')"));
         QCOMPARE(restos(9), QStringLiteral("1 1 1 0 0"));
 
         // Another user is typing employee 11.
@@ -787,6 +834,9 @@ private Q_SLOTS:
         QCOMPARE(restos(11), QStringLiteral("1 1 1 0 0"));
         QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HCONTRAT WHERE CodigoOperario = 3")),
                  QStringLiteral("1"));
+        QCOMPARE(sql(QStringLiteral("SELECT ClaveTabla FROM GRANTAB WHERE GrupoAnalisis = 'G2' "
+                                    "ORDER BY ClaveTabla")),
+                 QStringLiteral("003\r\n3"));
         QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HFORMACI WHERE NombreTabla = "
                                     "'CANDIDAT'")),
                  QStringLiteral("1"));

@@ -387,8 +387,14 @@ QList<TDataSet*> TFormularioMaestro::LineasPendientes() const {
     return lineas;
 }
 
+bool TFormularioMaestro::LineasConClaveDelRegistro() {
+    return true;
+}
+
 bool TFormularioMaestro::GrabarLineasPendientes(QList<TDataSet*>* Grabadas) {
-    for (TDataSet* linea : LineasPendientes()) {
+    const QList<TDataSet*> pendientes = LineasPendientes();
+    if (!pendientes.isEmpty() && !LineasConClaveDelRegistro()) return false;
+    for (TDataSet* linea : pendientes) {
         QPointer<TDataSet> guardia(linea);
         try {
             // A new line nobody typed into goes away, as it does when its
@@ -427,10 +433,11 @@ void TFormularioMaestro::MostrarRejillaDe(TDataSet* Lineas) {
 
 void TFormularioMaestro::GrabarDatos() {
     const TDataSetState estado = Table1->State();
-    // The lines being typed go with the record, in its transaction. Nothing
-    // typed is lost: a line or a record refused for correction keeps the
-    // lines saved before it; a record that is dropped takes back the lines
-    // saved with it. The transaction ends before any message is shown.
+    // The lines being typed go with the record, in its transaction. A line,
+    // or a record refused by a check, keeps the lines saved before it for
+    // correction; a record the database refuses takes back the lines saved
+    // with it (a new one also when it stays typed: they carry a key it could
+    // not take). The transaction ends before any message is shown.
     std::optional<TGuardaTransaccion> transaccion;
     QList<TDataSet*> grabadas;
     auto conservar = [&] {
@@ -475,13 +482,9 @@ void TFormularioMaestro::GrabarDatos() {
         conservar();
         return;
     } catch (const std::exception&) {
-        if (MantenerAltaFallida) {
-            conservar();
-            MensajeAdvertencia(TextoErrorAlta);
-            return;
-        }
         deshacer();
         MensajeAdvertencia(TextoErrorAlta);
+        if (MantenerAltaFallida) return;
         Table1->Cancel();
     }
     conservar();
@@ -523,6 +526,10 @@ TMaestroFicha::TMaestroFicha(QWidget* owner, const QString& Nombre, const QStrin
                              const QString& NombreTabla)
     : TFormularioMaestro(owner, Nombre, Titulo, NombreTabla) {
     RefrescoSoloNavegando = false;
+    // The key a new record starts with, its proposed code included.
+    Table1->AfterInsert = [this](TDataSet*) {
+        ClaveAlta = CampoClave && CampoClave->Field() ? CampoClave->Field()->AsString() : QString();
+    };
 }
 
 TMaestroFicha::~TMaestroFicha() {
@@ -587,6 +594,10 @@ void TMaestroFicha::CampoClaveExit(QObject*) {
         }
     }
     const TDataSetState estado = Table1->State();
+    if (estado == dsInsert && !ConservarClaveAlta(texto)) {
+        CampoClave->SetFocus();
+        Abort();
+    }
     if ((estado == dsEdit && CampoClaveModificado) || estado == dsInsert) {
         // A duplicate is only warned about here; the post refuses it.
         if (ExisteClave(ModuloDatos, Table1, texto)) {
@@ -595,4 +606,27 @@ void TMaestroFicha::CampoClaveExit(QObject*) {
         }
         CampoClave->setText(texto);
     }
+    if (estado == dsInsert) ClaveAlta = texto;
+}
+
+bool TMaestroFicha::ConservarClaveAlta(const QString& Texto) {
+    if (Table1->State() != dsInsert || !CampoClave || LineasPendientes().isEmpty()) return true;
+    TField* campo = CampoClave->Field();
+    // Numbers compare by value: "05" is the key 5.
+    auto normal = [campo](const QString& t) {
+        bool ok = false;
+        const qlonglong n = t.trimmed().toLongLong(&ok);
+        return campo && IsIntegerType(campo->DataType()) && ok ? QString::number(n) : t.trimmed();
+    };
+    if (normal(Texto) == normal(ClaveAlta)) return true;
+    MensajeAdvertencia(TextoClaveConLineas.arg(ClaveAlta));
+    CampoClave->setText(ClaveAlta);
+    if (campo) campo->setAsString(ClaveAlta);
+    return false;
+}
+
+bool TMaestroFicha::LineasConClaveDelRegistro() {
+    if (!CampoClave || ConservarClaveAlta(CampoClave->Text())) return true;
+    CampoClave->SetFocus();
+    return false;
 }

@@ -53,6 +53,8 @@ inline const char* const kNoSePuedeGrabar =
     "¡ No se puede grabar el registro porque está bloqueado por otro usuario o porque el dato "
     "introducido no es válido !";
 inline const char* const kRegistroNoGrabado = "¡ El registro no ha sido grabado !";
+inline const char* const kClaveConLineas =
+    "¡ No se puede cambiar la clave del registro: tiene líneas sin grabar con la clave %1 !";
 inline const char* const kAgregar = "&Agregar";
 inline const char* const kAgregarConDuplicacion = "&Agregar con Duplicación";
 }  // namespace textosmaestro
@@ -160,9 +162,10 @@ public:
 
     // Posts the record being edited or inserted; failures warn (see the
     // configuration) and leave the form usable. The detail lines being typed
-    // are posted first, in one transaction with the record: a record that is
-    // dropped after a failed post takes back the lines posted with it; one
-    // kept for correction keeps them.
+    // are posted first, in one transaction with the record: a record that
+    // the database refuses takes back the lines posted with it (a new one
+    // also when it is kept for correction: they carry its refused key); one
+    // refused by a check keeps them.
     virtual void GrabarDatos();
     // Posts every detail line being typed (any dataset of the form but
     // Table1 in edit or insert state, in the order the form made them); a
@@ -176,6 +179,9 @@ public:
     QList<TDataSet*> LineasPendientes() const;
     // The grid showing the dataset comes forward (its page shown) with the focus.
     void MostrarRejillaDe(TDataSet* Lineas);
+    // Before the lines being typed are posted: they still carry the record's
+    // key (false after the warning).
+    virtual bool LineasConClaveDelRegistro();
 
     virtual void Table1BeforeInsert(TDataSet* DataSet);
     virtual void Table1NewRecord(TDataSet* DataSet);
@@ -220,6 +226,19 @@ public:
     TDBEdit* CampoClave = nullptr;
     // The key text was changed while the record was being edited.
     bool CampoClaveModificado = false;
+    // The key of the new record as it stood when the insertion began or the
+    // key edit was last left: the lines typed meanwhile carry it.
+    QString ClaveAlta;
+    // Warning of a key change refused while lines are pending ("%1": the key
+    // they carry).
+    QString TextoClaveConLineas = QString::fromUtf8(textosmaestro::kClaveConLineas);
+
+    // A new record keeps the key its pending lines carry, so that they are
+    // never saved under a key the record does not have: another key in
+    // Texto is refused with the warning, the key edit and field get the
+    // lines' key back, and false is answered.
+    bool ConservarClaveAlta(const QString& Texto);
+    bool LineasConClaveDelRegistro() override;
 
     void FormCreate(QObject* Sender) override;
     void DataSource1StateChange(QObject* Sender) override;

@@ -48,6 +48,11 @@ void crearTablas() {
                      {{QStringLiteral("Codigo"), ftInteger, 0, true},
                       {QStringLiteral("Nombre"), ftString, 30, false}},
                      {QStringLiteral("Codigo")});
+    CrearTablaPrueba(QStringLiteral("LINPRU"),
+                     {{QStringLiteral("Codigo"), ftInteger, 0, true},
+                      {QStringLiteral("Linea"), ftSmallint, 0, true},
+                      {QStringLiteral("Texto"), ftString, 20, false}},
+                     {QStringLiteral("Codigo"), QStringLiteral("Linea")});
 }
 
 class TfREJPRU : public TMaestroRejilla {
@@ -84,6 +89,20 @@ public:
         CampoClave->setDataSource(DataSource1);
         CampoClave->setDataField(QStringLiteral("Codigo"));
         AreaDatos->addWidget(CampoClave);
+        // Lines under the record's code, as a master with detail lines keeps them.
+        Lineas = new TTable(this);
+        Lineas->setObjectName(QStringLiteral("Lineas"));
+        Lineas->setTableName(QStringLiteral("LINPRU"));
+        Lineas->OnNewRecord = [this](TDataSet* d) {
+            d->FieldByName(QStringLiteral("Codigo"))->setAsString(CampoClave->Text());
+            d->FieldByName(QStringLiteral("Linea"))->setAsInteger(d->RecordCount() + 1);
+        };
+    }
+    TTable* Lineas;
+    // A line typed and left pending.
+    void teclearLinea(const QString& texto) {
+        Lineas->Append();
+        Lineas->FieldByName(QStringLiteral("Texto"))->setAsString(texto);
     }
     bool salirClave(const QString& texto) {
         CampoClave->setText(texto);
@@ -360,7 +379,9 @@ private Q_SLOTS:
 
     // Record form: an integer key of 1..99999999; an existing key is warned
     // about on leaving the edit and refused by the post, which keeps the
-    // record for correction; the key edit is open only for a new record.
+    // record for correction (without the lines saved under the refused
+    // key); the key edit is open only for a new record; a new record keeps
+    // the key its pending lines carry.
     void clavesDeFicha_data() { AddEngineRows(); }
     void clavesDeFicha() {
         QFETCH(int, engine);
@@ -391,6 +412,44 @@ private Q_SLOTS:
         QVERIFY(!f->CampoClave->isEnabled());
         QVERIFY(!f->salirClave(QString()));
         QCOMPARE(f->Table1->State(), dsBrowse);
+
+        // An existing key with a line typed: the post refuses the record,
+        // dropped or kept for correction, and takes back the line saved
+        // under its key.
+        for (bool mantener : {false, true}) {
+            f->MantenerAltaFallida = mantener;
+            f->AgregarClick(f->Agregar);
+            f->Table1->FieldByName(QStringLiteral("Codigo"))->setAsInteger(10);
+            QVERIFY(f->salirClave(QStringLiteral("10")));
+            textos();
+            f->teclearLinea(QStringLiteral("Uno"));
+            f->pbConformeClick(f->pbConforme);
+            QCOMPARE(textos(), QStringList{QStringLiteral("¡ Este registro ya existe !")});
+            QCOMPARE(Sql(QStringLiteral("SELECT COUNT(*) FROM LINPRU")), QStringLiteral("0"));
+            if (!mantener) f->pbCancelarClick(f->pbCancelar);
+        }
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("Codigo"))->AsInteger(), 10);
+        // Without a pending line the key is corrected; with one it stays the
+        // line's key, which the record is saved with.
+        f->Table1->FieldByName(QStringLiteral("Codigo"))->setAsInteger(11);
+        QVERIFY(f->salirClave(QStringLiteral("11")));
+        f->teclearLinea(QStringLiteral("Dos"));
+        f->Table1->FieldByName(QStringLiteral("Codigo"))->setAsInteger(12);
+        QVERIFY(!f->salirClave(QStringLiteral("12")));
+        QCOMPARE(textos(), QStringList{QStringLiteral("¡ No se puede cambiar la clave del "
+                                                      "registro: tiene líneas sin grabar con la "
+                                                      "clave 11 !")});
+        QCOMPARE(f->CampoClave->Text(), QStringLiteral("11"));
+        f->Table1->FieldByName(QStringLiteral("Codigo"))->setAsInteger(12);
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(textos(), QStringList{QStringLiteral("¡ No se puede cambiar la clave del "
+                                                      "registro: tiene líneas sin grabar con la "
+                                                      "clave 11 !")});
+        QCOMPARE(Sql(QStringLiteral("SELECT COUNT(*) FROM LINPRU")), QStringLiteral("0"));
+        f->pbConformeClick(f->pbConforme);
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(Sql(QStringLiteral("SELECT Codigo, Texto FROM LINPRU")), QStringLiteral("11|Dos"));
+        QCOMPARE(filas(QStringLiteral("FICPRU")), QStringLiteral("10,11,99999999"));
     }
 
     // A user whose access to the form is "Solo Lectura" cannot change it.
