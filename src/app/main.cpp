@@ -8,6 +8,7 @@
 
 #include "gene/session/geneapp.h"
 #include "gene/dialogs/genebusc.h"
+#include "gene/dialogs/genedoce.h"
 #include "gene/session/genecomp.h"
 #include "gene/session/genediag.h"
 #include "gene/session/geneinic.h"
@@ -55,6 +56,7 @@ int main(int argc, char** argv) {
     InstalarServiciosFormulario();
     InstalarVisoresGenericos();
     InstalarDialogosBusqueda();
+    InstalarDocumentacionElectronica();
     InstalarPrevisualizacion();
     InstalarDiagnostico();
     InstalarListadosProgramables();

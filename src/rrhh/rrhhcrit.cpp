@@ -13,6 +13,7 @@
 #include "gene/dialogs/genefilt.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_formulario.h"
+#include "gene/session/geneinic_servicios.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/session/generejilla.h"
@@ -142,6 +143,9 @@ TfRRHHCRIT::TfRRHHCRIT(QWidget* owner)
     // The cycle lines have no attachments: the common handlers stay out.
     Table3->AfterPost = [this](TDataSet* d) { Table3AfterPost(d); };
     Table3->BeforeDelete = [](TDataSet*) {};
+    // The documents window follows the positions too, not only the training
+    // types of Table1, which the common preparation takes care of.
+    Table0->AfterScroll = [](TDataSet* d) { SincronizarDocumentacionElectronica(fGENEINIC, d); };
     DBGrid1->OnKeyDown = [this](QObject*, int& k, TShiftState s) { DBGridKeyDown(DBGrid1, k, s); };
     DBGrid2->OnKeyDown = [this](QObject*, int& k, TShiftState s) { DBGridKeyDown(DBGrid2, k, s); };
     fRRHHCRIT = this;

@@ -21,6 +21,7 @@
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_formulario.h"
+#include "gene/session/geneinic_servicios.h"
 #include "gene/session/geneinic_tablas.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
@@ -443,6 +444,7 @@ void TfRRHHEVAL::Table1BeforeDelete(TDataSet*) {
 }
 
 void TfRRHHEVAL::Table1AfterScroll(TDataSet*) {
+    SincronizarDocumentacionElectronica(fGENEINIC, Table1);
     ActualizarGlifoDocumentacion();
 }
 

@@ -4,8 +4,9 @@
 // behind by a cancel, a code change, a freed window or a killed process, the
 // employee delete all or nothing, the training line's analysis group, the
 // per-user restriction and the photo; the identity fields and lists,
-// duplicated lines, amounts in the currency view, the buttons' glyphs and the
-// presets of the windows opened for the employee.
+// duplicated lines, amounts in the currency view, the buttons' glyphs, the
+// presets of the windows opened for the employee, and the electronic
+// documents of every master that offers them.
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -25,12 +26,16 @@
 
 #include "db/clientdataset.h"
 #include "db/database.h"
+#include "db/datasource.h"
 #include "db/dberror.h"
 #include "db/field.h"
 #include "db/table.h"
+#include "gene/data/geneconv.h"
 #include "gene/dialogo_modal.h"
+#include "gene/registros_prueba.h"
 #include "gene/session/geneapp.h"
 #include "gene/dialogs/genebusq.h"
+#include "gene/dialogs/genedoce.h"
 #include "gene/session/geneform.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_conexion.h"
@@ -43,7 +48,11 @@
 #include "gene/dialogs/genevmem.h"
 #include "gene/session/sesion.h"
 #include "nomina/nomimodu.h"
+#include "rrhh/rrhhcand.h"
+#include "rrhh/rrhhcrit.h"
+#include "rrhh/rrhheval.h"
 #include "rrhh/rrhhpers.h"
+#include "rrhh/rrhhplan.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
 #include "support/instalacion.h"
@@ -229,6 +238,11 @@ int altaHija(const QStringList& args) {
 struct Entorno : EmpresaPrueba {
     explicit Entorno(int engine) : EmpresaPrueba(Engine(engine)) {}
 };
+
+// How a documents button looks.
+QImage marca(const QAbstractButton* boton) {
+    return boton->icon().pixmap(16, 16).toImage();
+}
 
 }  // namespace
 
@@ -1442,6 +1456,141 @@ private Q_SLOTS:
                  GlifoConDocumentacion().cacheKey());
         f->Close();
         QTRY_VERIFY(!f);
+    }
+
+    // Electronic documents from every master that offers them, with the
+    // service installed as the program installs it: the documents button and
+    // the "Ficha" item open the window on the record shown; a document added
+    // there lights the button's mark and a removed one puts it out; the window
+    // follows the record. A user without the right gets the refusal and no
+    // window.
+    void documentacionDesdeLasFichas_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("clase");
+        QTest::addColumn<QString>("entrada");
+        QTest::addColumn<QString>("tabla");
+        QTest::addColumn<QStringList>("claves");
+        QTest::addColumn<bool>("acceso");
+        const QString ano = QString::number(QDate::currentDate().year());
+        const QString boton = QStringLiteral("pbDocumentacionElectronica");
+        const QString item = QStringLiteral("DocumentacionElectronica1");
+        const QStringList operarios{"1", "2"};
+        const QStringList evaluaciones{"1|Puesto|P1|10/01/2024", "2|Puesto|P1|10/01/2024"};
+        const QStringList plan{ano + "|1|1", ano + "|2|1"};
+        const struct {
+            const char* nombre;
+            const char* clase;
+            QString entrada;
+            const char* tabla;
+            QStringList claves;
+            bool acceso;
+        } casos[] = {
+            {"personal/boton", "TfRRHHPERS", boton, "PERSONAL", operarios, true},
+            {"personal/ficha", "TfRRHHPERS", item, "PERSONAL", operarios, true},
+            {"personal/sin acceso", "TfRRHHPERS", boton, "PERSONAL", operarios, false},
+            {"candidatos/boton", "TfRRHHCAND", boton, "CANDIDAT", operarios, true},
+            {"candidatos/ficha", "TfRRHHCAND", item, "CANDIDAT", operarios, true},
+            {"evaluacion/boton", "TfRRHHEVAL", boton, "EVLCION", evaluaciones, true},
+            {"evaluacion/ficha", "TfRRHHEVAL", item, "EVLCION", evaluaciones, true},
+            {"plan/boton", "TfRRHHPLAN", boton, "PLANFORM", plan, true},
+            {"plan/ficha", "TfRRHHPLAN", item, "PLANFORM", plan, true},
+            {"criterios/ficha", "TfRRHHCRIT", item, "PUESTO", {"P1", "P2"}, true},
+        };
+        for (Engine motor : AvailableEngines())
+            for (const auto& c : casos)
+                QTest::newRow(
+                    qPrintable(EngineTag(motor) + QLatin1Char('/') + QLatin1String(c.nombre)))
+                    << int(motor) << QString::fromLatin1(c.clase) << c.entrada
+                    << QString::fromLatin1(c.tabla) << c.claves << c.acceso;
+    }
+    void documentacionDesdeLasFichas() {
+        QFETCH(int, engine);
+        QFETCH(QString, clase);
+        QFETCH(QString, entrada);
+        QFETCH(QString, tabla);
+        QFETCH(QStringList, claves);
+        QFETCH(bool, acceso);
+        Entorno e(engine);
+        InstalarDocumentacionElectronica();
+        TForm principal;
+        principal.setFormStyle(fsMDIForm);
+        SetMainForm(&principal);
+        sql(
+            QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (1, 'Ana'), "
+                           "(2, 'Luis')"));
+        sql(QStringLiteral("INSERT INTO CANDIDAT (Codigo, Nombre) VALUES (1, 'Eva'), (2, 'Pío')"));
+        sql(
+            QStringLiteral("INSERT INTO PUESTO (Codigo, Descripcion) VALUES ('P1', 'Tornero'), "
+                           "('P2', 'Soldador')"));
+        for (int codigo : {1, 2}) {
+            sql(QStringLiteral("INSERT INTO EVLCION (CodigoOperario, Tipo, Codigo, "
+                               "FechaEvaluacion) VALUES (%1, 'Puesto', 'P1', %2)")
+                    .arg(codigo)
+                    .arg(ValorSQL(dia(2024, 1, 10))));
+            sql(QStringLiteral("INSERT INTO PLANFORM (Ejercicio, CodigoOperario, Linea, Tipo, "
+                               "Realizado, Revision) VALUES (%1, %2, 1, 'Interno', 'NO', 1)")
+                    .arg(QDate::currentDate().year())
+                    .arg(codigo));
+        }
+        if (!acceso)
+            Sql(QStringLiteral("UPDATE USUARIO SET ProgramasNoAccesibles = 'Documentación "
+                               "Electrónica' WHERE Codigo = '") +
+                    QLatin1String(kCodigoAdministradorInicial) + QLatin1Char('\''),
+                QStringLiteral("DatabaseGeneral"));
+        TipoCriterios.clear();
+        RegistrarTfRRHHPERS();
+        RegistrarTfRRHHCAND();
+        RegistrarTfRRHHEVAL();
+        RegistrarTfRRHHPLAN();
+        RegistrarTfRRHHCRIT();
+        QPointer<TForm> f = CreateForm(clase);
+        QVERIFY(f);
+        TDataSet* datos =
+            qobject_cast<TDataSource*>(f->FindComponent(QStringLiteral("DataSource1")))->DataSet();
+        datos->First();
+        auto* boton = qobject_cast<QAbstractButton*>(
+            f->FindComponent(QStringLiteral("pbDocumentacionElectronica")));
+        const QImage sinDocumentos = boton ? marca(boton) : QImage();
+        MessageSeam::clearLog();
+        if (auto* b = qobject_cast<QAbstractButton*>(f->FindComponent(entrada)))
+            b->click();
+        else
+            qobject_cast<TMenuItem*>(f->FindComponent(entrada))->Click();
+        QPointer<TfGENEDOCE> d = fGENEDOCE;
+        if (!acceso) {
+            QVERIFY(!d);
+            QCOMPARE(textos(), QStringList{"Vd. no tiene acceso al programa Documentación "
+                                           "Electrónica"});
+        } else {
+            QVERIFY(d);
+            QCOMPARE(d->NombreTabla, tabla);
+            QCOMPARE(d->ClaveTabla, claves.at(0));
+            QCOMPARE(d->NumeroDocumentos(), 0);
+            MessageSeam::enqueue(QStringLiteral("www.empresa.prueba/normas"));
+            MessageSeam::enqueue(QStringLiteral("Normas"));
+            d->pbAgregarWeb->click();
+            QCOMPARE(sql(QStringLiteral("SELECT ClaveTabla FROM DOCUTRON WHERE NombreTabla = '") +
+                         tabla + QLatin1Char('\'')),
+                     claves.at(0));
+            const QImage conDocumentos = boton ? marca(boton) : QImage();
+            if (boton) QVERIFY(conDocumentos != sinDocumentos);
+
+            datos->Next();
+            QCOMPARE(d->ClaveTabla, claves.at(1));
+            QCOMPARE(d->NumeroDocumentos(), 0);
+            if (boton) QCOMPARE(marca(boton), sinDocumentos);
+            datos->First();
+            QCOMPARE(d->ClaveTabla, claves.at(0));
+            QCOMPARE(d->NumeroDocumentos(), 1);
+            if (boton) QCOMPARE(marca(boton), conDocumentos);
+            d->pbEliminar->click();
+            QCOMPARE(d->NumeroDocumentos(), 0);
+            if (boton) QCOMPARE(marca(boton), sinDocumentos);
+            d->Close();
+        }
+        f->Close();
+        QTRY_VERIFY(!f && !d);
+        SetMainForm(nullptr);
     }
 
     // The contract documents, the calendar and the personnel sheet are

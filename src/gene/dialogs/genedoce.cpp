@@ -15,10 +15,12 @@
 #include "db/field.h"
 #include "db/query.h"
 #include "db/table.h"
+#include "gene/data/geneclav.h"
 #include "gene/session/geneform.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_correo.h"
 #include "gene/session/geneinic_programas.h"
+#include "gene/session/geneinic_servicios.h"
 #include "gene/data/genelog.h"
 #include "gene/dialogs/genemlis.h"
 #include "gene/data/genemodu.h"
@@ -416,6 +418,7 @@ bool TfGENEDOCE::AgregarDocumento(const QString& Titulo, const QString& Ubicacio
     }
     auto* item = new QTreeWidgetItem(ListView1, {Titulo, Ubicacion});
     ListView1->setCurrentItem(item);
+    DocumentacionElectronicaModificada(fGENEINIC, NombreTabla);
     return true;
 }
 
@@ -495,6 +498,7 @@ void TfGENEDOCE::pbEliminarClick(QObject*) {
         return;
     }
     delete item;
+    DocumentacionElectronicaModificada(fGENEINIC, NombreTabla);
     if (!ListView1->currentItem()) {
         MemoDescripcion->Clear();
         limpiarVista();
@@ -624,6 +628,13 @@ void TfGENEDOCE::enviarSeleccionados() {
 void RegistrarTfGENEDOCE() {
     if (!FormClassRegistered(QStringLiteral("TfGENEDOCE")))
         RegisterFormClass<TfGENEDOCE>(QStringLiteral("TfGENEDOCE"));
+}
+
+void InstalarDocumentacionElectronica() {
+    RegistrarTfGENEDOCE();
+    GanchoDocumentacionElectronica = [](const QString& NombreTabla, const QString& Clave) {
+        AbrirDocumentacionElectronica(fGENEINIC, NombreTabla, Clave);
+    };
 }
 
 namespace {

@@ -135,3 +135,7 @@ extern TAbrirDocumento GanchoAbrirDocumento;
 
 // Puts the window in the form registry (idempotent).
 void RegistrarTfGENEDOCE();
+// Puts the window behind DocumentacionElectronica, so that every form's
+// "Documentación Electrónica" opens it on the form's record. The program
+// entry runs it at start.
+void InstalarDocumentacionElectronica();

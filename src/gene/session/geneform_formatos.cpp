@@ -202,13 +202,20 @@ void OcultarControlesNoVisibles(TfGENEINIC*, QObject* Formulario) {
                 else if (TienePropiedad(c, QStringLiteral("Visible")))
                     AsignarPropiedad(c, QStringLiteral("Visible"), false);
             }
-            if (!geneform::EsClase(c, "TDBGrid")) continue;
-            TDataSet* ds = geneform::DataSetDeRejilla(c);
+            auto* rejilla = qobject_cast<TDBGrid*>(c);
+            TDataSet* ds = rejilla ? geneform::DataSetDeRejilla(c) : nullptr;
             if (!ds) continue;
-            for (TField* campo : ds->Fields())
-                if (listado(forma + QLatin1Char('.') + c->objectName() + QLatin1Char('.') +
-                            campo->objectName()))
-                    OcultarColumnaRejilla(campo->FieldName(), qobject_cast<TDBGrid*>(c));
+            // By the grid's columns: they stand before the data set opens and
+            // makes its fields, whose component name is the data set's name
+            // followed by the field name.
+            const QString prefijo = forma + QLatin1Char('.') + c->objectName() + QLatin1Char('.');
+            for (int i = 0; i < rejilla->Columns().Count(); ++i) {
+                TColumn* columna = rejilla->Columns()[i];
+                const TField* campo = columna->Field();
+                if (listado(prefijo + (campo ? campo->objectName()
+                                             : ds->objectName() + columna->FieldName())))
+                    columna->setVisible(false);
+            }
         } catch (const std::exception&) {
             // A failure on one control is ignored; the walk goes on.
         }

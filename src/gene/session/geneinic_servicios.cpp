@@ -19,6 +19,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopedValueRollback>
 #include <QTimer>
 
 #include "db/dataset.h"
@@ -208,13 +209,36 @@ void AbrirDocumentacionElectronica(TfGENEINIC*, const QString& NombreTabla, cons
     LlamarMetodoPublicado(ventana, QStringLiteral("CargarDocumentos"), nullptr);
 }
 
+namespace {
+// Set while the forms redraw their documents mark: the documents window is
+// already on its record and must not be moved by their after-scroll.
+bool marcandoDocumentacion = false;
+}  // namespace
+
 void SincronizarDocumentacionElectronica(TfGENEINIC*, TDataSet* DataSet) {
+    if (marcandoDocumentacion) return;
     if (!DataSet || !FormularioAbierto(ModuloDatos, QStringLiteral("fGENEDOCE"))) return;
     QObject* duenio = DataSet->parent();
     while (duenio && !qobject_cast<TForm*>(duenio)) duenio = duenio->parent();
     if (!duenio) return;
     LlamarMetodoPublicado(duenio, QStringLiteral("DocumentacionElectronica1Click"),
                           BuscarComponente(duenio, QStringLiteral("DocumentacionElectronica1")));
+}
+
+void DocumentacionElectronicaModificada(TfGENEINIC*, const QString& NombreTabla) {
+    QScopedValueRollback<bool> marcando(marcandoDocumentacion, true);
+    for (TForm* forma : ApplicationForms()) {
+        if (!BuscarComponente(forma, QStringLiteral("DocumentacionElectronica1"))) continue;
+        auto* tabla = qobject_cast<TTable*>(BuscarComponente(forma, QStringLiteral("Table1")));
+        if (!tabla || !tabla->Active() || !tabla->AfterScroll) continue;
+        QString nombre;
+        NombreTablaSinPropietario(ModuloDatos, tabla->TableName(), nombre);
+        if (nombre.compare(NombreTabla, Qt::CaseInsensitive) != 0) continue;
+        QPointer<TTable> viva = tabla;
+        RunHandler(forma, [viva] {
+            if (viva) viva->AfterScroll(viva);
+        });
+    }
 }
 
 // ---------------------------------------------------------------- internal messaging

@@ -75,6 +75,11 @@ void AbrirDocumentacionElectronica(TfGENEINIC* f, const QString& NombreTabla, co
 // "fGENEDOCE" is open, the owner form's "DocumentacionElectronica1Click" runs
 // with its component "DocumentacionElectronica1".
 void SincronizarDocumentacionElectronica(TfGENEINIC* f, TDataSet* DataSet);
+// After documents of a record of that table were added or removed: every
+// open form offering electronic documentation whose "Table1" is on that
+// table runs its after-scroll again, so that the mark of its documents
+// button tells the truth, while the documents window stays where it is.
+void DocumentacionElectronicaModificada(TfGENEINIC* f, const QString& NombreTabla);
 
 // Starts the internal-messaging program BRUVELI.EXE when
 // MensajeriaInternaActivada: arguments parameter file, user, the path of a

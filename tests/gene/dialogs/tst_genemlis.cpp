@@ -1,19 +1,25 @@
 // The list editor: the rows handed in come back as they were (memo line
 // breaks and separators included), the modes' results and the question on
 // cancel, column formulas, totals, value filters, restore, the access
-// history's statement and the detail grid viewer's totals and filters.
+// history that Ctrl+A opens on a grid's record, and the detail grid viewer's
+// totals and filters.
 
 #include <QtTest>
 
 #include "db/datasource.h"
 #include "db/table.h"
+#include "gene/data/geneconv.h"
 #include "gene/dialogo_modal.h"
 #include "gene/session/geneinic.h"
+#include "gene/session/geneinic_tablas.h"
 #include "gene/data/genemens.h"
+#include "gene/data/genemodu.h"
 #include "gene/dialogs/genemlis.h"
 #include "gene/dialogs/genevdet.h"
+#include "gene/dialogs/genevlis.h"
 #include "gene/session/sesion.h"
 #include "gene/registros_prueba.h"
+#include "gene/session/geneform.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
 #include "ui/controls.h"
@@ -271,12 +277,93 @@ private Q_SLOTS:
         QCOMPARE(resultado, esperado);
     }
 
+    // Ctrl+A pressed in a form's grid shows the accesses of the current
+    // record (its key with and without the last "|"), newest first, line
+    // breaks of the data as blanks; with the history off nothing opens.
+    void historialDeAccesos_data() { AddEngineRows(); }
     void historialDeAccesos() {
         QCOMPARE(SentenciaHistorialAccesos(QStringLiteral("PERSONAL"), QStringLiteral("7|O'B|")),
                  QStringLiteral("SELECT CodigoUsuario, Fecha, Accion, Datos FROM REGACCES   "
                                 "WHERE NombreTabla = 'PERSONAL'    AND ((ClaveTabla = "
                                 "'7|O''B|')      OR (ClaveTabla = '7|O''B'))   ORDER BY Fecha "
                                 "DESC"));
+        TestInstalacion inst(CurrentEngine(), conEmpresa());
+        TModuloDatos modulo;
+        InstalarVisoresGenericos();
+        CrearLineas();
+        Sql(
+            QStringLiteral("INSERT INTO LINEAS (CodigoOperario, Linea, Texto) VALUES (1, 1, 'a'), "
+                           "(1, 12, 'b')"));
+        const auto acceso = [](const char* clave, const QDateTime& fecha, const char* usuario,
+                               const QString& datos) {
+            Sql(QStringLiteral("INSERT INTO REGACCES (NombreTabla, ClaveTabla, Fecha, "
+                               "CodigoUsuario, Accion, Datos) VALUES ('LINEAS', '%1', %2, '%3', "
+                               "'Modificar', '%4')")
+                    .arg(QLatin1String(clave), ValorSQL(fecha), QLatin1String(usuario), datos));
+        };
+        acceso("1|1|", QDateTime(QDate(2024, 3, 1), QTime(10, 0)), "ANA",
+               QStringLiteral("Texto=a\r\nImporte=1|5"));
+        acceso("1|1", QDateTime(QDate(2024, 3, 2), QTime(9, 30)), "LUIS", QString());
+        acceso("1|12|", QDateTime(QDate(2024, 3, 3), QTime(8, 0)), "PEPE", QString());
+
+        TForm forma;
+        forma.setName(QStringLiteral("fACCESOS"));
+        forma.setKeyPreview(true);
+        auto* tabla = new TTable(&forma);
+        tabla->setObjectName(QStringLiteral("Table1"));
+        tabla->setTableName(QStringLiteral("LINEAS"));
+        auto* fuente = new TDataSource(&forma);
+        fuente->setObjectName(QStringLiteral("DataSource1"));
+        fuente->setDataSet(tabla);
+        auto* rejilla = new TDBGrid(&forma);
+        rejilla->setObjectName(QStringLiteral("DBGrid1"));
+        rejilla->setDataSource(fuente);
+        forma.OnKeyDown = [&forma](QObject*, int& Key, TShiftState Shift) {
+            TeclaPulsadaFormulario(fGENEINIC, &forma, Key, Shift);
+        };
+        AbrirTablasFormulario(fGENEINIC, &forma);
+        tabla->First();
+        forma.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&forma));
+        // The user back in the grid presses Ctrl+A.
+        const auto ctrlA = [rejilla] {
+            rejilla->activateWindow();
+            rejilla->setFocus(Qt::OtherFocusReason);
+            QTRY_VERIFY(rejilla->hasFocus());
+            QTest::keyClick(rejilla, Qt::Key_A, Qt::ControlModifier);
+        };
+
+        RegistroAccesosActivado = true;
+        QString titulo;
+        QStringList filas;
+        AlMostrarse<TfGENEMLIS>([&](TfGENEMLIS* d) {
+            titulo = d->Caption();
+            for (d->Temporal->First(); !d->Temporal->Eof(); d->Temporal->Next()) {
+                QStringList fila;
+                for (const char* campo : {"CodigoUsuario", "Fecha", "Accion", "Datos"})
+                    fila << d->Temporal->FieldByName(QLatin1String(campo))->AsString();
+                filas << fila.join(QLatin1Char(';'));
+            }
+            Aceptar(d);
+        });
+        ctrlA();
+        QCOMPARE(titulo, QStringLiteral("Historial de Accesos al Registro: LINEAS - 1|1|"));
+        QCOMPARE(filas, (QStringList{"LUIS;02/03/2024 09:30:00;Modificar;",
+                                     "ANA;01/03/2024 10:00:00;Modificar;Texto=a Importe=1\r\n5"}));
+
+        // Off, the key opens nothing: no dialog waits for an answer.
+        RegistroAccesosActivado = false;
+        int mostrados = 0;
+        AlMostrarse<TfGENEMLIS>([&](TfGENEMLIS* d) {
+            ++mostrados;
+            Aceptar(d);
+        });
+        ctrlA();
+        RegistroAccesosActivado = true;
+        tabla->Next();
+        ctrlA();
+        QCOMPARE(mostrados, 1);
+        RegistroAccesosActivado = false;
     }
 
     // The detail grid viewer: totals of two fields in one caption, and two

@@ -233,6 +233,34 @@ private Q_SLOTS:
                 textos.contains(QStringLiteral("D&apos;Ors")));
         const QString hoja = ParteXlsx(libro, QStringLiteral("xl/worksheets/sheet1.xml"));
         QVERIFY2(hoja.contains(QStringLiteral("<v>12.5</v>")), qPrintable(hoja));
+
+        // Thirty columns: after Z come AA to AD, each value in its own column.
+        QStringList columnas, valores;
+        for (int c = 1; c <= 30; ++c) {
+            columnas << QStringLiteral("Codigo + %1 AS Columna%2").arg(c - 1).arg(c);
+            valores << QString::number(c);
+        }
+        SqlPrueba(QStringLiteral("DELETE FROM FILTRO WHERE Descripcion = 'Prueba'"));
+        std::unique_ptr<TfGENEUSQL> ancha(
+            Ejecutor(QStringLiteral("SELECT ") + columnas.join(QStringLiteral(", ")) +
+                         QStringLiteral(" FROM LISTPRU WHERE Codigo = 1"),
+                     false));
+        const QString anchoXls = dir.filePath(QStringLiteral("ANCHA.XLS"));
+        ElegirArchivo(anchoXls, nullptr);
+        MessageSeam::enqueue(QStringLiteral("SI"));  // Excel is closed
+        MessageSeam::enqueue(QStringLiteral("SI"));  // titles
+        ancha->pbExportarExcel->Click();
+        const QString anchoXlsx = dir.filePath(QStringLiteral("ANCHA.xlsx"));
+        const QStringList filas = FilasXlsx(anchoXlsx);
+        QCOMPARE(filas.size(), 3);
+        QCOMPARE(filas.at(0).split(QLatin1Char(';')).size(), 30);
+        QVERIFY(!filas.at(0).split(QLatin1Char(';')).contains(QString()));
+        QCOMPARE(filas.at(2), valores.join(QLatin1Char(';')));
+        const QString anchaHoja = ParteXlsx(anchoXlsx, QStringLiteral("xl/worksheets/sheet1.xml"));
+        for (const char* celda : {"Z3", "AA3", "AB3", "AC3", "AD3"})
+            QVERIFY2(anchaHoja.contains(QStringLiteral("r=\"%1\"").arg(QLatin1String(celda))),
+                     celda);
+        QVERIFY(!anchaHoja.contains(QStringLiteral("r=\"AE")));
     }
 
     void orden_data() {

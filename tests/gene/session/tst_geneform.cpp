@@ -1,8 +1,9 @@
 // The common preparation of forms on a real installation: tables routed,
 // created when missing and opened, the form's own handlers kept, read-only
 // tables at "Solo Lectura", attachments deleted with their record in one
-// transaction, controls hidden per user, the pending-edits check on closing,
-// and the menus of saved queries rebuilt without duplicates.
+// transaction, controls and grid columns hidden per user, the pending-edits
+// check on closing, and the menus of saved queries rebuilt without
+// duplicates.
 
 #include <QStyledItemDelegate>
 #include <QTemporaryDir>
@@ -92,6 +93,11 @@ public:
         Edit2 = new TEdit(Hoja1);
         Edit2->setObjectName(QStringLiteral("Edit2"));
         Edit2->setGeometry(0, 30, 100, 20);
+        DBGrid1 = new TDBGrid(Hoja1);
+        DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+        DBGrid1->setDataSource(DataSource1);
+        for (const char* campo : {"Codigo", "Descripcion", "Tipo"})
+            DBGrid1->Columns().Add()->setFieldName(QLatin1String(campo));
     }
     TTable* Table1;
     TDataSource* DataSource1;
@@ -99,6 +105,7 @@ public:
     TTabSheet* Hoja2;
     TEdit* Edit1;
     TEdit* Edit2;
+    TDBGrid* DBGrid1;
     int grabaciones = 0;
 };
 
@@ -493,32 +500,47 @@ private Q_SLOTS:
         SetMainForm(nullptr);
     }
 
-    // Controls hidden for one user are shown to another and to administrators.
+    // Controls and grid columns hidden for one user are shown to another and
+    // to administrators.
     void controlesOcultosPorUsuario_data() { AddEngineRows(); }
     void controlesOcultosPorUsuario() {
         QFETCH(int, engine);
         TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
         TModuloDatos modulo;
         agregarUsuario(QStringLiteral("PEPE"),
-                       QStringLiteral("ControlesNoVisibles=fprueba.EDIT2,fPRUEBA.TabSheet2,\r\n"));
+                       QStringLiteral("ControlesNoVisibles=fprueba.EDIT2,fPRUEBA.TabSheet2,"
+                                      "fPRUEBA.DBGrid1.Table1Descripcion,\r\n"));
         agregarUsuario(QStringLiteral("ANA"), QString());
+        sql(
+            QStringLiteral("INSERT INTO TEXTO (Codigo, Descripcion, Tipo) VALUES ('A1', "
+                           "'Saludo', 'Carta')"));
         ModoControlesNoVisiblesActivado = true;
+        // The fields of the columns the user sees in the grid.
+        const auto columnas = [](TDBGrid* rejilla) {
+            QStringList campos;
+            for (int i = 0; i < rejilla->Columns().Count(); ++i)
+                if (!rejilla->isColumnHidden(i)) campos << rejilla->Columns()[i]->FieldName();
+            return campos;
+        };
 
         CodigoUsuarioActual = QStringLiteral("PEPE");
         {
             TfPRUEBA forma;
-            PrepararFormulario(fGENEINIC, &forma);
+            AbrirTablasFormulario(fGENEINIC, &forma);
             QVERIFY(!forma.Edit2->Visible());
             QVERIFY(forma.Edit1->Visible());
             QVERIFY(!forma.Hoja2->TabVisible());
-            QCOMPARE(ListaControlesNoVisibles, (QStringList{"fprueba.EDIT2", "fPRUEBA.TabSheet2"}));
+            QCOMPARE(columnas(forma.DBGrid1), (QStringList{"Codigo", "Tipo"}));
+            QCOMPARE(ListaControlesNoVisibles, (QStringList{"fPRUEBA.DBGrid1.Table1Descripcion",
+                                                            "fprueba.EDIT2", "fPRUEBA.TabSheet2"}));
         }
         CodigoUsuarioActual = QStringLiteral("ANA");
         {
             TfPRUEBA forma;
-            PrepararFormulario(fGENEINIC, &forma);
+            AbrirTablasFormulario(fGENEINIC, &forma);
             QVERIFY(forma.Edit2->Visible());
             QVERIFY(forma.Hoja2->TabVisible());
+            QCOMPARE(columnas(forma.DBGrid1), (QStringList{"Codigo", "Descripcion", "Tipo"}));
         }
         // An administrator sees everything and names the controls in their hints.
         CodigoUsuarioActual = QStringLiteral("PEPE");
