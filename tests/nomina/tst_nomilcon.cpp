@@ -2,26 +2,28 @@
 // contract types, categories and payrolls, on SQLite and PostgreSQL: what
 // each option writes into the print engine's two work tables.
 
+#include <QHash>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 
 #include "db/database.h"
 #include "db/field.h"
 #include "db/sysutils.h"
 #include "db/table.h"
-#include "gene/dialogo_modal.h"
 #include "gene/data/geneconv.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_formulario.h"
-#include "gene/session/geneinic_tablas.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genesali_dialogos.h"
+#include "gene/dialogo_modal.h"
 #include "gene/dialogs/genesele.h"
 #include "gene/print/genelimp.h"
 #include "gene/print/genelimp_p.h"
 #include "gene/registros_prueba.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_formulario.h"
+#include "gene/session/geneinic_tablas.h"
 #include "io/textfile.h"
 #include "nomina/nomilcon.h"
 #include "nomina/nomilcon_clausulas.h"
@@ -208,6 +210,76 @@ struct Dialogo : Contratos {
     int impresiones = 0;
     QPointer<TfNOMILCON> f;
 };
+
+// Prints into Pdf one page of a shipped contract-document format with every
+// column of the work tables at its longest: texts as wide capitals ("W"),
+// large numbers, dates, and clauses filling their lines. The company's name,
+// address and representative are as long as the company parameters hold
+// them (60). Answers the sizes of the text columns; empty when the format
+// prints other documents.
+QHash<QString, int> ImprimirAlMaximo(const QString& Programa, const QString& Pdf) {
+    QString definicion = DefinicionTemporalContratos();
+    for (const char* c :
+         {"RazonSocial", "DireccionEmpresa", "NombreRepresentante", "TituloRepresentante"})
+        definicion.replace(QRegularExpression(QStringLiteral("/%1/ftString/\\d+/").arg(c)),
+                           QStringLiteral("/%1/ftString/60/").arg(c));
+    Dialogo t{Engine::Sqlite};
+    TfGENELIMP motor;
+    CrearTablaEstructura(fGENEINIC, motor.Temporal, definicion, -1);
+    motor.Temporal->Open();
+    CrearTablaEstructura(fGENEINIC, motor.LTemporal, DefinicionLTemporalContratos(), -1);
+    motor.LTemporal->setIndexFieldNames(
+        QStringLiteral("CodigoOperario;CodigoContrato;Pagina;Linea"));
+    motor.LTemporal->setMasterFields(QStringLiteral("CodigoOperario;CodigoContrato;Pagina"));
+    motor.LTemporal->Open();
+    for (const QString& l : LineasProgramaImpreso(Programa)) {
+        const QString campo = l.section(QLatin1Char(';'), 3, 3);
+        if (l.startsWith(QLatin1String("Camp=")) && !motor.Temporal->FindField(campo) &&
+            !motor.LTemporal->FindField(campo))
+            return {};
+    }
+    QHash<QString, int> tamanos;
+    auto llenar = [&tamanos](TTable* t) {
+        for (int i = 0; i < t->FieldCount(); ++i) {
+            TField* f = t->Fields().Fields(i);
+            if (f->DataType() == ftString) {
+                f->setAsString(QString(f->Size(), QLatin1Char('W')));
+                tamanos.insert(f->FieldName(), f->Size());
+            } else if (f->DataType() == ftMemo)
+                f->setAsString(
+                    QStringList(30, QString(70, QLatin1Char('W'))).join(QStringLiteral("\r\n")));
+            else if (IsDateTimeType(f->DataType()))
+                f->setAsDateTime(QDateTime(QDate(2099, 12, 31), QTime()));
+            else if (IsFloatType(f->DataType()))
+                f->setAsFloat(9999999.99);
+            else
+                f->setAsInteger(f->DataType() == ftSmallint ? 9999 : 99999999);
+        }
+    };
+    motor.Temporal->Append();
+    llenar(motor.Temporal);
+    for (const char* c : {"CodigoOperario", "CodigoContrato", "Pagina", "NumeroCopias"})
+        motor.Temporal->FieldByName(QLatin1String(c))->setAsInteger(1);
+    motor.Temporal->FieldByName(QStringLiteral("CodigoImpreso"))
+        ->setAsString(Programa.section(QStringLiteral("Codigo="), 1)
+                          .section(QLatin1Char('\n'), 0, 0)
+                          .trimmed());
+    motor.Temporal->Post();
+    for (int linea = 1; linea <= 2; ++linea) {
+        motor.LTemporal->Append();
+        llenar(motor.LTemporal);
+        for (const char* c : {"CodigoOperario", "CodigoContrato", "Pagina"})
+            motor.LTemporal->FieldByName(QLatin1String(c))->setAsInteger(1);
+        motor.LTemporal->FieldByName(QStringLiteral("Linea"))->setAsInteger(linea);
+        motor.LTemporal->Post();
+    }
+    PrevisualizarImpreso = false;
+    motor.Temporal->First();
+    AsignarSeamImpreso([&](const QString&) -> QString { return QStringLiteral("PDF:") + Pdf; });
+    motor.EjecutarImpreso();
+    AsignarSeamImpreso(nullptr);
+    return tamanos;
+}
 
 }  // namespace
 
@@ -795,6 +867,78 @@ private Q_SLOTS:
             ++rotulos;
         }
         QVERIFY(rotulos > 0);
+
+        // Printed with every value at its longest, each prints whole in its
+        // box, on one line or wrapped to the lines the box gives it; no word
+        // covers another or a rule, and none leaves the page.
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("maximo.pdf"));
+        const QHash<QString, int> tamanos = ImprimirAlMaximo(programa, pdf);
+        if (tamanos.isEmpty()) return;
+        QCOMPARE(PaginasPdf(pdf), 1);
+        const QList<Palabra> palabras = PalabrasPdf(pdf);
+        const double mm = 72 / 25.4;
+        const QStringList margenes = programa.section(QStringLiteral("Margenes="), 1)
+                                         .section(QLatin1Char('\n'), 0, 0)
+                                         .trimmed()
+                                         .split(QLatin1Char(';'));
+        const QPointF origen(margenes.value(0).toDouble() * mm, margenes.value(1).toDouble() * mm);
+        for (qsizetype i = 0; i < palabras.size(); ++i) {
+            const QRectF& c = palabras[i].caja;
+            QVERIFY2(c.left() >= 0 && c.right() <= 595.3 && c.bottom() <= 841.9,
+                     qPrintable(palabras[i].texto));
+            for (qsizetype k = i + 1; k < palabras.size(); ++k)
+                QVERIFY2(!c.adjusted(0.3, 0.3, -0.3, -0.3).intersects(palabras[k].caja),
+                         qPrintable(palabras[i].texto + QLatin1Char('|') + palabras[k].texto));
+        }
+        auto numero = [&](const char* clave) {
+            return programa.section(QLatin1String(clave), 1)
+                .section(QLatin1Char('\n'), 0, 0)
+                .trimmed()
+                .toDouble();
+        };
+        int valores = 0;
+        QString seccion;
+        for (const QString& l : lineas) {
+            if (l.startsWith(QLatin1Char('['))) seccion = l;
+            if (seccion == QLatin1String("[PIESUMAYSIGUE]")) continue;  // one page: no carry
+            const QStringList a = argumentos(l);
+            if (l.startsWith(QLatin1String("Line=")) && a.value(1) == a.value(3)) {
+                const double y = origen.y() + a.value(1).toDouble() * mm;
+                for (const Palabra& p : palabras)
+                    QVERIFY2(p.caja.top() + 0.3 >= y || p.caja.bottom() - 0.3 <= y,
+                             qPrintable(l + QLatin1Char(' ') + p.texto));
+            }
+            if (!l.startsWith(QLatin1String("Camp=")) || !tamanos.contains(a.value(3))) continue;
+            const bool cuerpo = seccion == QLatin1String("[LINEAS]");
+            for (int linea = 1; linea <= (cuerpo ? 2 : 1); ++linea) {
+                double y = a.value(1).toDouble();
+                if (cuerpo) y += numero("InicioLineas=") + (linea - 1) * numero("AlturaLinea=");
+                const int renglones = qMax(1, a.value(4).toInt());
+                const QRectF caja(origen.x() + a.value(0).toDouble() * mm - 0.5,
+                                  origen.y() + y * mm - 0.5, a.value(2).toDouble() * mm + 1,
+                                  renglones * 2.9 * mm + 1);
+                QList<Palabra> dentro;
+                for (const Palabra& p : palabras)
+                    if (caja.contains(p.caja.center())) dentro.append(p);
+                std::sort(dentro.begin(), dentro.end(), [](const Palabra& x, const Palabra& y) {
+                    return qRound(x.caja.top()) != qRound(y.caja.top())
+                               ? x.caja.top() < y.caja.top()
+                               : x.caja.left() < y.caja.left();
+                });
+                QString leido;
+                for (const Palabra& p : dentro) {
+                    // A text cut at its box still reads whole: it must end inside.
+                    QVERIFY2(caja.contains(p.caja), qPrintable(l));
+                    leido += p.texto;
+                }
+                QCOMPARE(
+                    leido + QLatin1Char(' ') + l,
+                    QString(tamanos.value(a.value(3)), QLatin1Char('W')) + QLatin1Char(' ') + l);
+                ++valores;
+            }
+        }
+        QVERIFY(valores > 0);
     }
 
     // The personnel master's print button: set last, the flag prints the

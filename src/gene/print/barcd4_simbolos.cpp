@@ -391,6 +391,9 @@ void PintarCode128(TDibujoBarras& d, const QString& texto, bool fnc1) {
     const QList<int> simbolos = Codificar128(texto, fnc1);
     const int q = d.clearZone ? 10 : 0;
     const int ancho = m * (11 * (int(simbolos.size()) + 1) + 13 + 2 * q);
+    // Cut at the edge of its box a symbol cannot be scanned: elsewhere than
+    // on the control, which takes the symbol's width, it is not drawn.
+    if (!d.propio && ancho > d.ancho) return d.Estrecho();
     d.TamanoControl(ancho, alto);
     d.lienzo->fillRect(d.x0, d.y0, ancho, alto, d.fondo);
     d.Elemento(q * m, false);

@@ -1,6 +1,6 @@
 #pragma once
-// Room gene/print: the document print engine with its preview, barcodes and the print-format editor.
-// May include the platform, gene/data and gene/session.
+// Room gene/print: the document print engine with its preview, barcodes and the print-format
+// editor. May include the platform, gene/data and gene/session.
 
 // The document print engine and its preview window. A caller sets the
 // request variables below, creates the form, creates and fills its two work
@@ -307,8 +307,10 @@ public:
     QString ListaGrupoAnalisis(const QString& Clave);
     double ConvertirImporteDocumento(double Valor) const;
     QStringList PartirMemo(const QString& Texto, double Ancho);
-    void ImprimirMemo(TField* Campo, double X, double Y, double Ancho, double Maximo, int Linea,
-                      bool OtraTabla);
+    // Texto (of Campo) wrapped to Ancho: up to Maximo lines outside the
+    // body; in it the first line, the others kept as continuation lines.
+    void ImprimirMemo(TField* Campo, const QString& Texto, double X, double Y, double Ancho,
+                      double Maximo, bool OtraTabla);
     void GuardarLineasMemo(const QString& NombreCampo, const QStringList& Piezas);
     double ValorTermino(QString Termino);
     double EvaluarExpresion(const QString& Expresion, QString& UltimoTermino);

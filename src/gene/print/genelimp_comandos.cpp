@@ -622,10 +622,20 @@ void TfGENELIMP::ComandoCamp(const QStringList& a) {
             if (!f) return;
         }
         if ((f->DataType() == ftMemo || f->DataType() == ftFmtMemo) && !LineaContinuacion()) {
-            ImprimirMemo(f, X, Y, Ancho, numero(a, 4, 0, impreso::kLineasMemo, 0), pieza,
+            QString texto = f->AsString();
+            if (pieza > 0) {
+                QVariant lineas;
+                LineasMemo(texto, lineas);
+                const QVariantList l = lineas.toList();
+                texto = pieza <= l.size() ? l.at(pieza - 1).toString() : QString();
+            }
+            ImprimirMemo(f, texto, X, Y, Ancho, numero(a, 4, 0, impreso::kLineasMemo, 0),
                          otraTabla);
             return;
         }
+        // A text whose alignment is a number of lines wraps to its width
+        // over up to that many lines, as a memo does.
+        int partido = 0;
         QString valor;
         if (CampoNoVisible(ModuloDatos, f->FieldName())) {
             valor.clear();
@@ -646,13 +656,20 @@ void TfGENELIMP::ComandoCamp(const QStringList& a) {
         } else {
             valor = f->AsString();
             if (pieza > 0) valor = valor.section(QLatin1Char(';'), pieza - 1, pieza - 1);
+            bool ok = false;
+            partido = alineacion.trimmed().toInt(&ok);
+            if (!ok || Ancho == 0 || LineaContinuacion()) partido = 0;
         }
         if (!arg(a, 8).isEmpty()) {
             QString traducido;
             Traducir(ModuloDatos, valor, arg(a, 8), QString(), traducido);
             valor = traducido;
         }
-        ComandoText(X, Y, Ancho, valor, alineacion, true);
+        if (partido > 0)
+            ImprimirMemo(f, valor, X, Y, Ancho, qMin(double(partido), impreso::kLineasMemo),
+                         otraTabla);
+        else
+            ComandoText(X, Y, Ancho, valor, alineacion, true);
     } catch (...) {
         // A field the record lacks or cannot format prints nothing.
     }
@@ -753,16 +770,9 @@ QStringList TfGENELIMP::PartirMemo(const QString& Texto, double Ancho) {
     return piezas;
 }
 
-void TfGENELIMP::ImprimirMemo(TField* Campo, double X, double Y, double Ancho, double Maximo,
-                              int Linea, bool OtraTabla) {
-    QString texto = Campo->AsString();
-    if (Linea > 0) {
-        QVariant lineas;
-        LineasMemo(texto, lineas);
-        const QVariantList l = lineas.toList();
-        texto = Linea <= l.size() ? l.at(Linea - 1).toString() : QString();
-    }
-    const QStringList piezas = PartirMemo(texto, Ancho);
+void TfGENELIMP::ImprimirMemo(TField* Campo, const QString& Texto, double X, double Y, double Ancho,
+                              double Maximo, bool OtraTabla) {
+    const QStringList piezas = PartirMemo(Texto, Ancho);
     if (!EnLineas) {
         double alto = 1;
         if (!ModoTexto && Lienzo) {

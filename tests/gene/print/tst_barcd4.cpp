@@ -110,14 +110,21 @@ private Q_SLOTS:
              QString(), QStringLiteral("EAN-13:4006381333931"));
         fila("EAN-8", T::EAN8, QStringLiteral("1234567"), 100, 300, true,
              QStringLiteral("-Sean8.enable"), QStringLiteral("EAN-8:12345670"));
-        fila("Code 128 de B a C", T::Code128, QStringLiteral("ABC123456"), 100, 300, true,
+        fila("Code 128 de B a C", T::Code128, QStringLiteral("ABC123456"), 2000, 300, true,
              QString(), QStringLiteral("CODE-128:ABC123456"));
-        fila("Code 128 SHIFT", T::Code128, QStringLiteral("A\tb"), 100, 300, true, QString(),
+        fila("Code 128 SHIFT", T::Code128, QStringLiteral("A\tb"), 2000, 300, true, QString(),
              QStringLiteral("CODE-128:A\tb"));
-        fila("Code 128 cifras", T::Code128, QStringLiteral("12345x"), 100, 300, true, QString(),
+        fila("Code 128 cifras", T::Code128, QStringLiteral("12345x"), 2000, 300, true, QString(),
              QStringLiteral("CODE-128:12345x"));
-        fila("GS1-128", T::EAN128, QStringLiteral("0101234567890128"), 100, 300, true, QString(),
+        fila("GS1-128", T::EAN128, QStringLiteral("0101234567890128"), 2000, 300, true, QString(),
              QStringLiteral("CODE-128:0101234567890128"));
+        // ABC123456 is 143 modules of 12 pixels: one pixel short it is not drawn.
+        fila("Code 128 ancho", T::Code128, QStringLiteral("ABC123456"), 1715, 300, true, QString(),
+             QString());
+        fila("Code 128 justo", T::Code128, QStringLiteral("ABC123456"), 1716, 300, true, QString(),
+             QStringLiteral("CODE-128:ABC123456"));
+        fila("GS1-128 ancho", T::EAN128, QStringLiteral("0101234567890128"), 1900, 300, true,
+             QString(), QString());
     }
     void leidos() {
         QFETCH(int, tipo);
@@ -132,6 +139,8 @@ private Q_SLOTS:
         const QImage imagen = Imagen(b, QSize(2400, 900), resolucion);
         QCOMPARE(LeerCodigos(imagen, opciones.isEmpty() ? QStringList() : QStringList{opciones}),
                  leido);
+        // What cannot be read is not drawn at all.
+        if (leido.isEmpty()) QCOMPARE(Tramos(imagen, 70).size(), 1);
     }
 
     // The EAN digits are set in a font 14 modules high (ascent and
@@ -276,7 +285,7 @@ private Q_SLOTS:
     void gs1A600() {
         TPrintBarcode b;
         Preparar(b, TBarCodeType::EAN128, QStringLiteral("0112"), 100, 100, true);
-        b.SetBounds(0, 0, 100, 100);
+        b.SetBounds(0, 0, 2400, 100);
         const QImage imagen = Imagen(b, QSize(3000, 600), 600);
         const auto tramos = Tramos(imagen, 100);
         QCOMPARE(tramos[0], qMakePair(false, 10 * 24));
@@ -293,10 +302,10 @@ private Q_SLOTS:
         impresora.setOutputFormat(QPrinter::PdfFormat);
         impresora.setOutputFileName(pdf);
         impresora.setResolution(600);
-        impresora.setPageSize(QPageSize(QSizeF(80, 40), QPageSize::Millimeter));
+        impresora.setPageSize(QPageSize(QSizeF(110, 40), QPageSize::Millimeter));
         impresora.setPageMargins(QMarginsF(0, 0, 0, 0));
         TPrintBarcode b;
-        Preparar(b, TBarCodeType::EAN128, QStringLiteral("0112"), 100, 100, true);
+        Preparar(b, TBarCodeType::EAN128, QStringLiteral("0112"), 2400, 100, true);
         QPainter p(&impresora);
         QVERIFY(p.isActive());
         b.DibujarCodigoBarras(&p, 0);

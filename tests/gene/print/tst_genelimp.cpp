@@ -19,17 +19,17 @@
 #include "db/field.h"
 #include "db/query.h"
 #include "db/table.h"
-#include "gene/dialogo_modal.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_formulario.h"
-#include "gene/session/geneinic_tablas.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genesali.h"
 #include "gene/data/genesali_dialogos.h"
 #include "gene/data/geneusua.h"
+#include "gene/dialogo_modal.h"
 #include "gene/print/genelimp.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_formulario.h"
+#include "gene/session/geneinic_tablas.h"
 #include "gene/session/sesion.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
@@ -532,26 +532,33 @@ private Q_SLOTS:
 
     // A memo outside the body wrapped into a 20 mm column: a word longer
     // than the column is cut into pieces that each fit, and together give
-    // the word back; ordinary words break at blanks.
+    // the word back; ordinary words break at blanks. A text field whose
+    // alignment is a number of lines wraps the same way.
     void memoEnColumna_data() {
         QTest::addColumn<QString>("memo");
+        QTest::addColumn<QString>("tipo");
         QString palabra;
         for (int i = 0; i < 30; ++i) palabra += QStringLiteral("abcdefghij");
-        QTest::newRow("palabra larga") << palabra;
-        QTest::newRow("palabras") << QStringLiteral(
+        const QString palabras = QStringLiteral(
             "uno dos tres cuatro cinco seis siete ocho nueve diez once doce trece catorce");
+        QTest::newRow("palabra larga") << palabra << "ftMemo/0";
+        QTest::newRow("palabras") << palabras << "ftMemo/0";
         QTest::newRow("palabra larga entre otras")
-            << QStringLiteral("Uno ") + palabra.left(95) + QStringLiteral(" dos");
+            << QStringLiteral("Uno ") + palabra.left(95) + QStringLiteral(" dos") << "ftMemo/0";
+        QTest::newRow("texto de una palabra") << palabra.left(200) << "ftString/200";
+        QTest::newRow("texto de palabras") << palabras << "ftString/200";
     }
     void memoEnColumna() {
         QFETCH(QString, memo);
+        QFETCH(QString, tipo);
         Trabajo t{Engine::Sqlite};
         t.formato(QStringLiteral("F1"), QStringLiteral("[CABECERA]\r\nFont=Arial;10\r\n"
                                                        "Camp=10;10;20;Texto;1000\r\n"));
         t.f = new TfGENELIMP;
         CrearTablaEstructura(fGENEINIC, t.f->Temporal,
                              QStringLiteral("Tabla Temporal\r\n/C/1/Codigo/ftInteger/0/*\r\n"
-                                            "/C/2/Texto/ftMemo/0/\r\n/I/1/<Primary>/Codigo/\r\n"),
+                                            "/C/2/Texto/%1/\r\n/I/1/<Primary>/Codigo/\r\n")
+                                 .arg(tipo),
                              -1);
         t.f->Temporal->Open();
         t.f->Temporal->Append();
