@@ -105,21 +105,21 @@ void PintarCinta(QPainter* Lienzo, QChart* Grafico, QXYSeries* Serie) {
 // in the darker shade, behind the marker the chart draws in front.
 void PintarSolidos(QPainter* Lienzo, QChart* Grafico, QScatterSeries* Serie) {
     const qreal lado = Serie->markerSize();
+    // A drawn marker (the inverted triangle) has one colour, taken from its
+    // middle; its silhouette in the darker shade makes the solid.
     const QImage marca = Serie->lightMarker();
+    QImage silueta;
+    if (!marca.isNull()) {
+        silueta = marca.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        QPainter p(&silueta);
+        p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        p.fillRect(silueta.rect(), CaraLateral(marca.pixelColor(marca.rect().center())));
+    }
     for (qsizetype i = 0; i < Serie->count(); ++i) {
-        // A drawn marker has one colour, taken from its middle.
-        const QColor color = CaraLateral(
-            !marca.isNull() ? marca.pixelColor(marca.rect().center())
-                            : Serie->pointConfiguration(int(i))
-                                  .value(QXYSeries::PointConfiguration::Color, Serie->color())
-                                  .value<QColor>());
-        QImage silueta;
-        if (!marca.isNull()) {
-            silueta = marca.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-            QPainter p(&silueta);
-            p.setCompositionMode(QPainter::CompositionMode_SourceIn);
-            p.fillRect(silueta.rect(), color);
-        }
+        const QColor color =
+            CaraLateral(Serie->pointConfiguration(int(i))
+                            .value(QXYSeries::PointConfiguration::Color, Serie->color())
+                            .value<QColor>());
         const QPointF centro = Grafico->mapToPosition(Serie->at(int(i)), Serie);
         Lienzo->setPen(Qt::NoPen);
         Lienzo->setBrush(color);
@@ -136,7 +136,7 @@ void PintarSolidos(QPainter* Lienzo, QChart* Grafico, QScatterSeries* Serie) {
     }
 }
 
-// The chart hides its own (round) pie; this draws it tilted: the rim along
+// The chart's own (round) pie is transparent; this draws it tilted: the rim along
 // the front half, then the slices on top, then their labels when shown.
 void PintarDisco(QPainter* Lienzo, QChart* Grafico, QPieSeries* Serie) {
     const QRectF area = Grafico->plotArea();
