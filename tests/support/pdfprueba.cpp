@@ -56,14 +56,18 @@ QString TextoPdfMaquetado(const QString& Pdf) {
         Ejecutar("pdftotext", {QStringLiteral("-layout"), Pdf, QStringLiteral("-")}));
 }
 
-QColor ColorPdf(const QString& Pdf, int Pagina, QPointF Punto) {
+QImage ImagenPdf(const QString& Pdf, int Pagina) {
     QTemporaryDir dir;
     const QString pagina = QString::number(Pagina);
     const QString base = dir.filePath(QStringLiteral("pagina"));
     Ejecutar("pdftoppm", {QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-f"), pagina,
                           QStringLiteral("-l"), pagina, QStringLiteral("-singlefile"),
                           QStringLiteral("-png"), Pdf, base});
-    const QImage imagen(base + QStringLiteral(".png"));
+    return QImage(base + QStringLiteral(".png"));
+}
+
+QColor ColorPdf(const QString& Pdf, int Pagina, QPointF Punto) {
+    const QImage imagen = ImagenPdf(Pdf, Pagina);
     if (imagen.isNull()) return {};
     return imagen.pixelColor(Punto.toPoint());
 }

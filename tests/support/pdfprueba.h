@@ -8,6 +8,8 @@
 #include <QRectF>
 #include <QString>
 
+class QImage;
+
 struct Palabra {
     QString texto;
     QRectF caja;  // points, from the page's top left
@@ -19,6 +21,8 @@ QList<Palabra> PalabrasPdf(const QString& Pdf, int Pagina = 1);
 QRectF CajaTexto(const QList<Palabra>& Palabras, const QString& Texto);
 // The text of every page, laid out as printed.
 QString TextoPdfMaquetado(const QString& Pdf);
+// A page rendered at 72 dots per inch (a pixel a point); null when unreadable.
+QImage ImagenPdf(const QString& Pdf, int Pagina = 1);
 // The colour at a point (in points) of a page, rendered at 72 dots per inch.
 QColor ColorPdf(const QString& Pdf, int Pagina, QPointF Punto);
 // From now on the shared print dialog confirms at once, printing on A4 into Pdf.

@@ -24,12 +24,13 @@
 #include <limits>
 
 #include "db/sysutils.h"
-#include "gene/session/genecomp.h"
-#include "gene/session/geneform.h"
-#include "gene/session/geneinic.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genesali.h"
 #include "gene/data/genesali_dialogos.h"
+#include "gene/listings/genegraf_vista3d.h"
+#include "gene/session/genecomp.h"
+#include "gene/session/geneform.h"
+#include "gene/session/geneinic.h"
 #include "gene/session/sesion.h"
 #include "ui/controls.h"
 
@@ -283,16 +284,21 @@ void TfGENEGRAF::ConstruirGrafico() {
                                ? static_cast<QXYSeries*>(new QScatterSeries)
                                : new QLineSeries;
             if (!sinColor) s->setColor(colorSerie);
+            const bool triangulos =
+                tipo == QLatin1String("Puntos") &&
+                Opcion(serie, QStringLiteral("Estilo")) == QLatin1String("Triangulo Invertido");
             for (qsizetype i = 0; i < puntos.size(); ++i) {
                 s->append(puntos[i].x, puntos[i].y);
-                s->setPointConfiguration(int(i), QXYSeries::PointConfiguration::Color,
-                                         puntos[i].color);
+                // A point's own colour makes the chart draw it as a round
+                // marker, whatever the series' triangle.
+                if (!triangulos)
+                    s->setPointConfiguration(int(i), QXYSeries::PointConfiguration::Color,
+                                             puntos[i].color);
             }
             s->setPointLabelsFormat(QStringLiteral("@yPoint"));
             s->setPointLabelsFont(marcas);
             s->setPointLabelsColor(Qt::black);
-            if (tipo == QLatin1String("Puntos") &&
-                Opcion(serie, QStringLiteral("Estilo")) == QLatin1String("Triangulo Invertido"))
+            if (triangulos)
                 s->setLightMarker(TrianguloInvertido(sinColor ? QColor(Qt::red) : colorSerie));
             creada = s;
         }
@@ -347,6 +353,7 @@ void TfGENEGRAF::ConstruirGrafico() {
                 }
         }
     }
+    if (Opcion(opciones, QStringLiteral("Vista3D")) != QLatin1String("NO")) AplicarVista3D(grafico);
     pbLeyendaClick();
     pbMarcasClick();
     TraducirFormulario(fGENEINIC, this, QString());

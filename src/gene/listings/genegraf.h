@@ -5,8 +5,8 @@
 // Titulo=...;Color=Rojo;IncluirEnLeyenda=SI;Valores=1:10,5:Enero:/2:7:Febrero:"),
 // with a legend switch, a marks switch and printing. MostrarGrafico opens it.
 //
-// Drawn with Qt Charts, flat (the 3-D choice is read and not drawn); marks are
-// point labels (the value; label and percent on pies).
+// Drawn with Qt Charts, in 3-D unless "Vista3D=NO" (genegraf_vista3d.h); marks
+// are point labels (the value; label and percent on pies).
 
 #include <QColor>
 #include <QList>

@@ -1,12 +1,13 @@
 // The chart window: sizes, panels, the colours its points get, points that
-// cannot be read, many series, and the chart shown through MostrarGrafico
-// and printed on one page.
+// cannot be read, many series, the 3-D view on screen and in print, and the
+// chart shown through MostrarGrafico and printed on one page.
 
 #include <QAbstractBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
 #include <QPageSize>
+#include <QPieSeries>
 #include <QPrinter>
 #include <QProcess>
 #include <QScreen>
@@ -14,11 +15,11 @@
 #include <QValueAxis>
 #include <QtTest>
 
-#include "gene/dialogo_modal.h"
-#include "gene/session/genecomp.h"
 #include "gene/data/genesali.h"
 #include "gene/data/genesali_dialogos.h"
+#include "gene/dialogo_modal.h"
 #include "gene/listings/genegraf.h"
+#include "gene/session/genecomp.h"
 #include "support/empresaprueba.h"
 #include "support/lienzoprueba.h"
 #include "support/pdfprueba.h"
@@ -35,6 +36,60 @@ QString Puntos(int n) {
     QString v;
     for (int i = 1; i <= n; ++i) v += QStringLiteral("%1:%1:P%1:/").arg(i);
     return v;
+}
+
+// A darker shade of Color: its hue with less light.
+bool Sombra(const QColor& Pixel, const QColor& Color) {
+    const int giro = std::abs(Pixel.hsvHue() - Color.hsvHue());
+    return Pixel.hsvSaturation() > Color.hsvSaturation() / 2 && std::min(giro, 360 - giro) <= 12 &&
+           Pixel.value() < Color.value() * 0.85;
+}
+
+bool Parecido(const QColor& A, const QColor& B, int Margen = 40) {
+    return std::abs(A.red() - B.red()) <= Margen && std::abs(A.green() - B.green()) <= Margen &&
+           std::abs(A.blue() - B.blue()) <= Margen;
+}
+
+// Whether a pixel next to Punto has about the series' colour (a line is
+// thin and smoothed).
+bool EnLaSerie(const std::function<QColor(QPointF)>& Pixel, QPointF Punto, const QColor& Color) {
+    for (int x = -2; x <= 2; ++x)
+        for (int y = -2; y <= 2; ++y)
+            if (Parecido(Pixel(Punto + QPointF(x, y)), Color, 60)) return true;
+    return false;
+}
+
+// Going from Desde, on a series drawn in Color, in steps of Paso: whether a
+// face in a darker shade of Color follows once Color is left (5 pixels on
+// end within the next 12, more than an outline), as the depth of a 3-D chart
+// does.
+bool CaraDetras(const std::function<QColor(QPointF)>& Pixel, QPointF Desde, QPointF Paso,
+                const QColor& Color) {
+    QPointF p = Desde;
+    // Onto the series (a line may lie a pixel off), then past it.
+    for (int i = 0; i < 3 && !Parecido(Pixel(p), Color, 60); ++i) p += Paso;
+    for (int i = 0; i < 400 && Parecido(Pixel(p), Color); ++i) p += Paso;
+    int seguidos = 0;
+    for (int i = 0; i < 12; ++i, p += Paso) {
+        seguidos = Sombra(Pixel(p), Color) ? seguidos + 1 : 0;
+        if (seguidos == 5) return true;
+    }
+    return false;
+}
+
+// Where a value of the chart's first series lies in the view's viewport (the
+// centre of the plot for a pie).
+QPointF EnVista(const TfGENEGRAF& Grafico, QPointF Valor) {
+    QChart* c = Grafico.Chart1->chart();
+    QAbstractSeries* s = c->series().first();
+    const QPointF punto =
+        qobject_cast<QPieSeries*>(s) ? c->plotArea().center() : c->mapToPosition(Valor, s);
+    return Grafico.Chart1->mapFromScene(c->mapToScene(punto));
+}
+
+int Veces(const QList<LienzoPrueba::Texto>& Textos, const QString& Texto) {
+    return int(std::count_if(Textos.begin(), Textos.end(),
+                             [&](const LienzoPrueba::Texto& t) { return t.texto == Texto; }));
 }
 
 }  // namespace
@@ -79,6 +134,10 @@ private Q_SLOTS:
         QTest::newRow("veinte puntos")
             << ""
             << "Tipo=Tarta;Valores=" + Puntos(20) << QSize(200, 100) << true << 1 << veinte;
+        QTest::newRow("triangulos")
+            << "Vista3D=NO;Medidas=450x300"
+            << "Tipo=Puntos;Color=Azul;Estilo=Triangulo Invertido;Valores=1:1:a:/2:2:b:/3:3:c:"
+            << QSize(450, 300) << true << 1 << Colores(3, Color("Azul"));
         QTest::newRow("sin paneles") << "PanelControl=NO;StatusBar=NO"
                                      << "" << QSize(200, 100) << false << 0 << Colores{};
         QTest::newRow("puntos ilegibles")
@@ -124,11 +183,117 @@ private Q_SLOTS:
                 }
             QVERIFY(titulo);
         }
+        // The middle point is a downward triangle: wide above, nothing
+        // beside its tip.
+        if (QTest::currentDataTag() == QByteArray("triangulos")) {
+            f.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&f));
+            const QImage imagen = f.Chart1->viewport()->grab().toImage();
+            const QPointF centro = EnVista(f, QPointF(2, 2));
+            const auto pixel = [&](QPointF d) { return imagen.pixelColor((centro + d).toPoint()); };
+            QVERIFY(Parecido(pixel(QPointF(0, -3)), Color("Azul")));
+            QVERIFY2(!Parecido(pixel(QPointF(3, 3)), Color("Azul")),
+                     qPrintable(pixel(QPointF(3, 3)).name()));
+        }
         // Two bars are two bar sets, each of its point's colour.
         if (QTest::currentDataTag() == QByteArray("dos barras")) {
             auto* s = qobject_cast<QAbstractBarSeries*>(f.Chart1->chart()->series().first());
             QCOMPARE(s->barSets().size(), 2);
             QCOMPARE(s->barSets()[1]->color(), Color("Azul"));
+        }
+    }
+
+    // The same series flat ("Vista3D=NO") and in 3-D: leaving the series in
+    // the direction of the depth, only the 3-D chart shows a face in a darker
+    // shade of its colour, on screen and on the printed page; marks and the
+    // legend stay.
+    void vista3D_data() {
+        QTest::addColumn<QString>("grafico");  // the 3-D chart
+        QTest::addColumn<QString>("series");
+        QTest::addColumn<QColor>("color");
+        QTest::addColumn<QPointF>("valor");
+        QTest::addColumn<QPointF>("paso");
+        QTest::addColumn<QString>("marca");  // drawn as mark and in the legend
+        const QString barras =
+            QStringLiteral("Tipo=Barras;Color=Rojo;Valores=1:10:Enero:/2:6:Febrero:");
+        QTest::newRow("lado de la barra") << "Vista3D=SI" << barras << Color("Rojo")
+                                          << QPointF(0, 5) << QPointF(1, 0) << QString();
+        QTest::newRow("techo de la barra") << "Vista3D=SI" << barras << Color("Rojo")
+                                           << QPointF(1, 3) << QPointF(0, -1) << QString();
+        QTest::newRow("barra horizontal")
+            << "Vista3D=si"
+            << "Tipo=BarrasH;Color=Verde;Valores=1:10:Enero:/2:6:Febrero:" << Color("Verde")
+            << QPointF(5, 0) << QPointF(0, -1) << QString();
+        QTest::newRow("cinta de la linea")
+            << "Vista3D=SI"
+            << "Tipo=Lineas;Color=Azul;Valores=1:2:a:/2:6:b:/3:4:c:" << Color("Azul")
+            << QPointF(1.25, 3) << QPointF(1, -1) << QString();
+        QTest::newRow("puntos") << "Vista3D=SI"
+                                << "Tipo=Puntos;Color=Fucsia;Valores=1:2:a:/2:4:b:/3:6:c:"
+                                << Color("Fucsia") << QPointF(2, 4) << QPointF(1, -1) << QString();
+        QTest::newRow("triangulos")
+            << "Vista3D=SI"
+            << "Tipo=Puntos;Color=Azul;Estilo=Triangulo Invertido;"
+               "Valores=1:2:a:/2:4:b:/3:6:c:"
+            << Color("Azul") << QPointF(2, 4) << QPointF(0, -1) << QString();
+        // 3-D unless asked for flat.
+        QTest::newRow("canto de la tarta")
+            << "Leyenda=SI;Marcas=SI"
+            << "Tipo=Tarta;Titulo=Ventas;IncluirEnLeyenda=SI;Color=Rojo;Valores=1:10:Enero:"
+            << Color("Rojo") << QPointF() << QPointF(0, 1) << QStringLiteral("Enero 100%");
+    }
+    void vista3D() {
+        QFETCH(QString, grafico);
+        QFETCH(QString, series);
+        QFETCH(QColor, color);
+        QFETCH(QPointF, valor);
+        QFETCH(QPointF, paso);
+        QFETCH(QString, marca);
+        EmpresaPrueba empresa(Engine::Sqlite);
+        QTemporaryDir dir;
+        for (const bool tresD : {false, true}) {
+            TfGENEGRAF f;
+            f.TextoGrafico = (tresD ? QString() : QStringLiteral("Vista3D=NO;")) + grafico +
+                             QStringLiteral(";Medidas=450x300");
+            f.TextoSeries = series;
+            f.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&f));
+            const QImage pantalla = f.Chart1->viewport()->grab().toImage();
+            const QPointF desde = EnVista(f, valor);
+            const auto enPantalla = [&](QPointF p) { return pantalla.pixelColor(p.toPoint()); };
+            QVERIFY(EnLaSerie(enPantalla, desde, color));
+            QCOMPARE(CaraDetras(enPantalla, desde, paso, color), tresD);
+            // The page holds the chart from its top left inside 5 mm margins.
+            const QString pdf = dir.filePath(QStringLiteral("%1.pdf").arg(tresD));
+            ImprimirEnPdf(pdf);
+            QVERIFY(f.pbImprimirClick());
+            AsignarSeamDialogos(nullptr);
+            const QImage pagina = ImagenPdf(pdf);
+            const double margen = 5 / 25.4 * 72;
+            const QSizeF dentro = QSizeF(pagina.size()) - QSizeF(2 * margen, 2 * margen);
+            const QSize vista = f.Chart1->viewport()->size();
+            const double escala =
+                std::min(dentro.width() / vista.width(), dentro.height() / vista.height());
+            const auto impreso = [&](QPointF p) {
+                return pagina.pixelColor((QPointF(margen, margen) + p * escala).toPoint());
+            };
+            QCOMPARE(CaraDetras(impreso, desde, paso, color), tresD);
+            if (!marca.isEmpty()) {
+                const QList<LienzoPrueba::Texto> textos = TextosDibujados(f.Chart1);
+                QCOMPARE(Veces(textos, marca), 2);
+                // Printed at the size they have on screen, scaled as the chart.
+                int impresas = 0;
+                for (const Palabra& p : PalabrasPdf(pdf))
+                    if (marca.startsWith(p.texto + QLatin1Char(' '))) {
+                        ++impresas;
+                        QVERIFY2(p.caja.height() < 20,
+                                 qPrintable(QString::number(p.caja.height())));
+                    }
+                QCOMPARE(impresas, 2);
+                f.pbMarcas->setDown(false);
+                f.pbMarcasClick();
+                QCOMPARE(Veces(TextosDibujados(f.Chart1), marca), 1);
+            }
         }
     }
 
