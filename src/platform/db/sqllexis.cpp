@@ -252,9 +252,13 @@ QString SqlReachingName(const QString& sql) {
     const QString first = firstWords.value(0);
     for (const char* c : kReachingCommands)
         if (first == QLatin1String(c)) return first;
-    // ALTER SYSTEM writes the server's configuration.
-    if (first == QLatin1String("alter") && firstWords.value(1) == QLatin1String("system"))
-        return QStringLiteral("alter system");
+    // ALTER SYSTEM writes the server's configuration; ALTER ROLE, USER or
+    // DATABASE ... SET the settings every later session starts with.
+    const QString second = firstWords.value(1);
+    if (first == QLatin1String("alter") &&
+        (second == QLatin1String("system") || second == QLatin1String("role") ||
+         second == QLatin1String("user") || second == QLatin1String("database")))
+        return first + QLatin1Char(' ') + second;
     return QString();
 }
 

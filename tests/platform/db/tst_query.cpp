@@ -527,6 +527,9 @@ void TestQuery::reachingNames_data() {
                               << "function";
     QTest::newRow("server settings") << "ALTER SYSTEM SET work_mem = '8MB'"
                                      << "alter system";
+    QTest::newRow("every session's settings")
+        << "ALTER ROLE CURRENT_USER SET application_name = 'x'"
+        << "alter role";
     QTest::newRow("in a text") << "SELECT 'pg_terminate_backend(0)' AS T"
                                << "";
     QTest::newRow("in a dollar text") << "SELECT $$pg_read_file$$ AS T"
