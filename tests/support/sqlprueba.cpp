@@ -1,10 +1,17 @@
 #include "support/sqlprueba.h"
 
+#include <QtTest>
+
+#include "db/database.h"
+#include "db/dberror.h"
+#include "db/sqllexis.h"
 #include "db/table.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genetext.h"
+#include "gene/session/geneinic.h"
+#include "support/dbfixture.h"
 
 QString SqlPrueba(const QString& Sentencia) {
     QString r;
@@ -107,4 +114,85 @@ void PerfilesGruposPrueba(const QString& Perfiles) {
         ModuloDatos->ParamGenerales->Close();
         ModuloDatos->ParamGenerales->Open();
     }
+}
+
+namespace {
+constexpr int kClaveAsesor = 424242;
+}  // namespace
+
+AlcancePrueba::AlcancePrueba(Caso caso, const QString& Tabla) : caso_(caso), tabla_(Tabla) {
+    filas_ = SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM ") + Tabla);
+    otra_ = std::make_unique<TDatabase>();
+    otra_->Params() = fGENEINIC->Database->Params();
+    otra_->setDatabaseName(QStringLiteral("OtraSesion"));
+    otra_->Open();
+    const QString pid = otra_->Scalar(QStringLiteral("SELECT pg_backend_pid()")).toString();
+    switch (caso) {
+        case TerminarSesion:
+            Expresion = QStringLiteral("pg_catalog.PG_TERMINATE_BACKEND(%1)").arg(pid);
+            Rechazo = ReachingNameReason(QStringLiteral("pg_terminate_backend"));
+            break;
+        case CancelarSesion:
+            Expresion = QStringLiteral("\"pg_cancel_backend\"(%1)").arg(pid);
+            Rechazo = ReachingNameReason(QStringLiteral("pg_cancel_backend"));
+            break;
+        case BloqueoAsesor:
+            Expresion = QStringLiteral("pg_try_advisory_lock(%1)").arg(kClaveAsesor);
+            break;
+        case LiberarBloqueos:
+            fGENEINIC->Database->TryLockRecord(Tabla, QStringLiteral("1"));
+            Expresion =
+                QStringLiteral("(SELECT COUNT(*) FROM (SELECT pg_advisory_unlock_all()) u) = 1");
+            break;
+        case RutaBusqueda:
+            Expresion = QStringLiteral("set_config('search_path', 'pg_catalog', false) <> ''");
+            Accion = QStringLiteral("SET search_path = pg_catalog");
+            break;
+        case BorradoEnWith:
+            Expresion = QStringLiteral("TRUE");
+            Accion = QStringLiteral("WITH d AS (DELETE FROM ") + Tabla +
+                     QStringLiteral(" RETURNING 1) SELECT COUNT(*) AS N FROM d");
+            break;
+    }
+}
+
+AlcancePrueba::~AlcancePrueba() {
+    if (caso_ == LiberarBloqueos && fGENEINIC && fGENEINIC->Database)
+        fGENEINIC->Database->UnlockRecord(tabla_, QStringLiteral("1"));
+}
+
+QString AlcancePrueba::Fuga() {
+    QString fuga;
+    try {
+        otra_->Scalar(QStringLiteral("SELECT 1"));
+    } catch (const EDatabaseError&) {
+        return QStringLiteral("otra sesión terminada");
+    }
+    if (otra_->Scalar(QStringLiteral("SELECT pg_try_advisory_lock(%1)").arg(kClaveAsesor)).toBool())
+        otra_->Scalar(QStringLiteral("SELECT pg_advisory_unlock(%1)").arg(kClaveAsesor));
+    else
+        fuga += QStringLiteral("bloqueo asesor retenido; ");
+    if (caso_ == LiberarBloqueos) {
+        if (otra_->TryLockRecord(tabla_, QStringLiteral("1"))) {
+            otra_->UnlockRecord(tabla_, QStringLiteral("1"));
+            fuga += QStringLiteral("bloqueo del registro liberado; ");
+        }
+    }
+    const QString filas = SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM ") + tabla_);
+    if (filas != filas_) fuga += QStringLiteral("lectura: ") + filas;
+    return fuga;
+}
+
+QList<AlcancePrueba::Caso> CasosAlcanceConsulta() {
+    return {AlcancePrueba::TerminarSesion, AlcancePrueba::CancelarSesion,
+            AlcancePrueba::BloqueoAsesor, AlcancePrueba::LiberarBloqueos};
+}
+
+void FilasAlcance(const QList<AlcancePrueba::Caso>& Casos) {
+    static const char* const nombres[] = {"terminar sesión",  "cancelar sesión",
+                                          "bloqueo asesor",   "liberar bloqueos",
+                                          "ruta de búsqueda", "borrado en WITH"};
+    QTest::addColumn<int>("caso");
+    if (!AvailableEngines().contains(Engine::Postgres)) return;
+    for (AlcancePrueba::Caso c : Casos) QTest::newRow(nombres[c]) << int(c);
 }

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 #include "db/dialect.h"
 
@@ -17,6 +18,44 @@ QStringList TextosMostrados();
 // backslash escape (E'\'') and after a dollar quote ($$'$$). Campo is a
 // text column of Tabla.
 QStringList SentenciasConSegundaOculta(const QString& Tabla, const QString& Campo);
+// What a user's statement on PostgreSQL could do beyond its own result, and
+// how a suite tells that it did not. Expresion is a boolean expression to
+// put in a query (a column, a restriction); Accion, when not empty, the
+// action statement to run instead; Rechazo the reason the engine gives for
+// refusing it ("" when it runs, its effect ending with it). After the run
+// through the caller, Fuga() tells what reached beyond it ("" when nothing):
+// another session ended, an advisory lock still held, the program's own
+// record lock on Tabla (key "1") released, the program's reads failing,
+// rows of Tabla deleted.
+class AlcancePrueba {
+public:
+    enum Caso {
+        TerminarSesion,
+        CancelarSesion,
+        BloqueoAsesor,
+        LiberarBloqueos,
+        RutaBusqueda,
+        BorradoEnWith
+    };
+    AlcancePrueba(Caso caso, const QString& Tabla);
+    ~AlcancePrueba();
+    QString Expresion;
+    QString Accion;
+    QString Rechazo;
+    QString Fuga();
+
+private:
+    Caso caso_;
+    QString tabla_;
+    QString filas_;
+    std::unique_ptr<class TDatabase> otra_;  // another user's session
+};
+// Data rows "<caso>" of column "caso" (int) for the cases given, PostgreSQL
+// only (on SQLite none of them exists); none without PostgreSQL.
+void FilasAlcance(const QList<AlcancePrueba::Caso>& Casos);
+// The cases any query a user typed meets: other sessions ended or
+// cancelled, an advisory lock taken, every advisory lock released.
+QList<AlcancePrueba::Caso> CasosAlcanceConsulta();
 // Until QuitarBloqueoBorrado, every delete on Tabla fails in the engine.
 void BloquearBorrado(Engine Motor, const QString& Tabla);
 void QuitarBloqueoBorrado(Engine Motor, const QString& Tabla);

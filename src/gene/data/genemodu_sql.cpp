@@ -15,15 +15,15 @@
 #include "db/sysutils.h"
 #include "db/table.h"
 #include "gene/data/geneconv.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_conexion.h"
-#include "gene/session/geneinic_tablas.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_nombres.h"
 #include "gene/data/genesist.h"
 #include "gene/data/genetext.h"
 #include "gene/data/geneusua.h"
 #include "gene/data/mensajes.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
+#include "gene/session/geneinic_tablas.h"
 #include "gene/session/sesion.h"
 
 namespace {
@@ -152,12 +152,16 @@ void ejecutarSQL(TModuloDatos* ModuloDatos, const QString& SQL, const QString& S
     const QString palabra = primeraPalabra(SQL);
     const bool esSelect = palabra == QLatin1String("SELECT");
     const bool esExec = palabra == QLatin1String("EXEC");
-    // The procedure runs once: the first road reads its rows by opening it.
-    const bool abrir = esSelect || (esExec && !ado);
+    const bool usuario = contiene(Opciones, "SentenciaUsuario");
+    // The procedure runs once: the first road reads its rows by opening it. A
+    // user's statement is read whatever its first word (a WITH, a lower-case
+    // select, a parenthesis or a comment first), which on PostgreSQL is in
+    // a read-only transaction.
+    const bool abrir = esSelect || (esExec && !ado) || usuario;
 
     auto q = std::make_unique<TQuery>();
     q->setRequestLive(false);
-    q->setUserStatement(contiene(Opciones, "SentenciaUsuario"));
+    q->setUserStatement(usuario);
     QString sentencia = IncluirNulosEnCondiciones(SQL);
     if (esSelect) sentencia = parchesNulos(sentencia, Opciones);
     try {
@@ -683,5 +687,5 @@ QString MotivoSegundaSentencia(const QString& SQL) {
     if (!SqlHoldsSeveralStatements(SQL, SqlLexis::Standard) &&
         !SqlHoldsSeveralStatements(SQL, SqlLexis::Postgres))
         return QString();
-    return QStringLiteral("el texto contiene más de una sentencia SQL");
+    return SeveralStatementsReason();
 }

@@ -13,9 +13,10 @@
 // inside a memo of a multi-column result; a blank by default), "ForzarNULL",
 // "No Crear Tabla" (a missing table is not created from the dictionary),
 // "ADOConnection" (InsertarRegistroSQL), "Open", "ExecSQL", "Temporal"
-// (AbrirConsulta), "SentenciaUsuario" (a statement a user typed: refused by
-// the engine when it holds several, a query read in a read-only transaction;
-// see TQuery::setUserStatement).
+// (AbrirConsulta), "SentenciaUsuario" (a query a user typed: refused by
+// the engine when it holds several, read whatever its first word, on
+// PostgreSQL in a read-only transaction on the connection for users'
+// statements; see TQuery::setUserStatement).
 //
 // ModuloDatos may be null (start-up, between company changes): the routines
 // then do without the cache and the module's tables.

@@ -18,6 +18,7 @@
 #include <cstring>
 
 #include "db/dberror.h"
+#include "db/sqllexis.h"
 #include "io/paths.h"
 
 namespace {
@@ -379,22 +380,26 @@ void TDatabase::openPostgres() {
     setUpPostgresSession();
 }
 
-void TDatabase::setUpPostgresSession() {
+QStringList TDatabase::pgSessionSettings() const {
     const QString schema = pgSchema();
-    if (!pgSchemaExists(db_, schema))
-        throw EDatabaseError::make(DbError::DatabaseNotFound, QString(), schema);
     QStringList path{pgQuote(schema)};
     for (const QString& s : std::as_const(params_.searchPath))
         if (s.toLower() != schema) path << pgQuote(s.toLower());
-    QSqlQuery q(db_);
-    const QStringList setup{
+    return {
         QStringLiteral("SET search_path TO ") + path.join(QStringLiteral(", ")),
         // A row lock waits as long as SQLite's busy handler would, then fails.
         QStringLiteral("SET lock_timeout = %1").arg(params_.busyTimeoutMs),
         // Notices ("drop cascades to...") are not for the user's console.
         QStringLiteral("SET client_min_messages = warning"),
     };
-    for (const QString& sql : setup)
+}
+
+void TDatabase::setUpPostgresSession() {
+    const QString schema = pgSchema();
+    if (!pgSchemaExists(db_, schema))
+        throw EDatabaseError::make(DbError::DatabaseNotFound, QString(), schema);
+    QSqlQuery q(db_);
+    for (const QString& sql : pgSessionSettings())
         if (!q.exec(sql)) raiseError(q.lastError(), sql);
     savepoint_ = std::make_unique<QSqlQuery>(db_);
     release_ = std::make_unique<QSqlQuery>(db_);
@@ -475,6 +480,7 @@ QString TDatabase::pgSchema() const {
 }
 
 void TDatabase::Close() {
+    users_.reset();
     if (!db_.isValid()) return;
     Q_EMIT aboutToClose();
     // Rows already handed to a client stay its own: the rest is read now.
@@ -776,6 +782,9 @@ void TDatabase::Run(QSqlQuery& query) {
 
 QSqlQuery TDatabase::ExecuteUser(const QString& statement, const QVariantList& parameters) {
     if (params_.engine != Engine::Postgres) return Execute(statement, parameters);
+    const QString reaching = SqlReachingName(statement);
+    if (!reaching.isEmpty())
+        throw EDatabaseError(DbError::SqlError, ReachingNameReason(reaching), statement);
     QSqlQuery q(connection());
     q.setForwardOnly(true);
     RefuseNul(statement, parameters);
@@ -816,9 +825,35 @@ void TDatabase::EndReadOnly() {
     if (!readOnly_) return;
     readOnly_ = false;
     if (!Connected()) return;
+    if (forUsers_) {
+        EndUserStatement();  // rolls the transaction back too
+        return;
+    }
     // Nothing to keep; a connection lost meanwhile has ended it anyway.
     QSqlQuery q(db_);
     q.exec(QStringLiteral("ROLLBACK"));
+}
+
+TDatabase* TDatabase::UserStatements() {
+    if (params_.engine != Engine::Postgres || forUsers_) return this;
+    connection();  // raises when closed
+    if (!users_) {
+        users_ = std::make_unique<TDatabase>();
+        users_->forUsers_ = true;
+        users_->databaseName_ = databaseName_;
+        users_->params_ = params_;
+    }
+    // Closed after a reset that failed: a fresh session.
+    if (!users_->Connected()) users_->Open();
+    return users_.get();
+}
+
+void TDatabase::EndUserStatement() {
+    if (!forUsers_) return;
+    readOnly_ = false;
+    if (!db_.isValid() || !db_.isOpen() || lost_) return;
+    // A session that cannot be reset is not used again.
+    if (!resetUserSession()) Close();
 }
 
 QVariant TDatabase::Scalar(const QString& sql, const QVariantList& binds) {
@@ -905,6 +940,11 @@ void TDatabase::raiseMapped(const QSqlError& error, const QString& statement) co
         name.remove(QLatin1Char('"'));
         return IdentifierSpelling(name.section(QLatin1Char('.'), -1));
     };
+    // A text holding a second statement: the driver (SQLite, whose own
+    // text then reads "not an error") or the server refuses the tail.
+    if (error.driverText().contains(QLatin1String("multiple statements")) ||
+        text.contains(QLatin1String("cannot insert multiple commands")))
+        throw EDatabaseError(DbError::SqlError, SeveralStatementsReason(), sql);
     if (params_.engine == Engine::Sqlite) {
         // QSQLITE gives SQLite's extended result code (1555 for a duplicate
         // key, 517 for a busy snapshot); the primary code is its low byte.

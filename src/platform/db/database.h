@@ -113,7 +113,10 @@ public:
     // On PostgreSQL it is parsed as a prepared statement (the extended
     // protocol takes one command) and run as that statement, its values (at
     // $1, $2, ...) written as the driver writes them; on SQLite the prepare
-    // refuses a tail. Otherwise as Execute.
+    // refuses a tail; either refusal reads SeveralStatementsReason(). On
+    // PostgreSQL a statement naming a function or command that reaches
+    // beyond its own result (SqlReachingName) is refused before it runs.
+    // Otherwise as Execute. Run it on UserStatements().
     QSqlQuery ExecuteUser(const QString& sql, const QVariantList& binds = {});
     // A read-only transaction in which a user's query is read (PostgreSQL
     // only), begun only when no transaction runs: false when none was begun.
@@ -123,6 +126,18 @@ public:
     bool BeginReadOnly();
     void EndReadOnly();
     bool InReadOnly() const { return readOnly_; }
+    // PostgreSQL: the connection users' statements run on, opened on first
+    // use with this database's parameters (its schema and search path, so
+    // the company's and the general tables, temporary ones included, read
+    // the same). What a statement does to its session (advisory locks,
+    // settings, a transaction or prepared statements left open) ends with it
+    // (EndUserStatement) and never reaches this connection's record locks,
+    // settings or transaction. SQLite: this database itself.
+    TDatabase* UserStatements();
+    // On the connection for users' statements: ends what the last one left
+    // in the session (ending its read-only transaction does the same).
+    // Elsewhere nothing.
+    void EndUserStatement();
     // The first column of the first row, or an invalid QVariant.
     QVariant Scalar(const QString& sql, const QVariantList& binds = {});
 
@@ -190,6 +205,13 @@ private:
     void openSqlite();
     void openPostgres();
     void setUpPostgresSession();
+    // The SET statements every PostgreSQL session of this database starts with.
+    QStringList pgSessionSettings() const;
+    // The connection for users' statements back to a new session's state:
+    // a transaction left open rolled back, then DISCARD ALL (advisory locks,
+    // settings, prepared statements, temporary tables) and the settings.
+    // False when the server refused.
+    bool resetUserSession();
     // A lost connection opened again; its record locks taken again.
     void reconnect();
     // Notes a lost connection: the transaction and pending reads are gone.
@@ -209,6 +231,11 @@ private:
     // PostgreSQL: parses a user's statement as this connection's prepared
     // statement for users, replacing the last one. Raises the server's refusal.
     void prepareUserStatement(const QString& sql);
+
+    // The connection for users' statements (UserStatements), and whether
+    // this is one.
+    std::unique_ptr<TDatabase> users_;
+    bool forUsers_ = false;
 
     QString databaseName_;
     QString connectionName_;

@@ -49,3 +49,17 @@ void TDatabase::prepareUserStatement(const QString& sql) {
     if (PQresultStatus(r.r) != PGRES_COMMAND_OK) raiseError(resultError(r.r), sql);
     userStatement_ = true;
 }
+
+bool TDatabase::resetUserSession() {
+    PGconn* pg = pgConnection(db_);
+    if (!pg) return false;
+    userStatement_ = false;  // DISCARD ALL deallocates it
+    QSqlQuery q(db_);
+    // A transaction left open (ours, read-only, or one the user began) first:
+    // DISCARD cannot run inside one.
+    if (PQtransactionStatus(pg) != PQTRANS_IDLE && !q.exec(QStringLiteral("ROLLBACK")))
+        return false;
+    // Advisory locks, SET values, prepared statements, temporary tables.
+    if (!q.exec(QStringLiteral("DISCARD ALL"))) return false;
+    return q.exec(pgSessionSettings().join(QStringLiteral("; ")));
+}

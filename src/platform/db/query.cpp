@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
@@ -940,7 +941,11 @@ void TQuery::ExecSQL() {
     TDatabase* db = OpenDatabase();
     QVariantList binds;
     const QString sql = bindStatement(binds, db);
-    QSqlQuery q = execute(db, sql, binds);
+    TDatabase* run = userStatement_ ? db->UserStatements() : db;
+    // Whatever the statement left in its session ends with it (after the
+    // query below is gone).
+    const auto end = qScopeGuard([run] { run->EndUserStatement(); });
+    QSqlQuery q = execute(run, sql, binds);
     rowsAffected_ = q.numRowsAffected();
 }
 
@@ -1083,10 +1088,12 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
     auto reading = std::make_shared<RowReading>();
     auto run = [db, sql, binds, statement, user,
                 reading](const std::function<void(const QSqlRecord&)>& typing) {
-        // A user's query reads and writes nothing else meanwhile.
-        TReadOnlyTransaction readOnly(user ? db : nullptr);
-        return runStatement(user ? db->ExecuteUser(sql, binds) : db->Execute(sql, binds), statement,
-                            *reading, typing);
+        // A user's query reads and writes nothing else meanwhile, on the
+        // connection for users' statements.
+        TDatabase* users = user ? db->UserStatements() : nullptr;
+        TReadOnlyTransaction readOnly(users);
+        return runStatement(user ? users->ExecuteUser(sql, binds) : db->Execute(sql, binds),
+                            statement, *reading, typing);
     };
     auto cursor = std::make_unique<QueryCursor>([run] { return run(nullptr); });
     QStringList source;
@@ -1104,14 +1111,14 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
         if (!sqlite) describeColumns(record, nullptr);
     };
     // Open while the rows are read: the reader of the rest ends it.
-    auto readOnly =
-        std::make_unique<TReadOnlyTransaction>(user && packetRecords_ > 0 ? db : nullptr);
+    TDatabase* reader = user && packetRecords_ > 0 ? db->UserStatements() : db;
+    auto readOnly = std::make_unique<TReadOnlyTransaction>(user ? reader : nullptr);
     RawResult result;
     QSqlQuery pending;
     std::optional<RowSteps> pendingSteps;
     if (packetRecords_ > 0) {
         // The first packet now, the rest as it is needed.
-        pending = execute(db, sql, binds);
+        pending = execute(reader, sql, binds);
         RowSteps& steps = pendingSteps.emplace(pending);
         if (!pending.isSelect())
             throw EDatabaseError::make(DbError::SqlError,
@@ -1121,7 +1128,8 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
         const int n = result.record.count();
         while (int(result.rows.size()) < packetRecords_) {
             if (!steps.next(pending)) {
-                if (steps.error(pending).isValid()) db->raiseError(steps.error(pending), statement);
+                if (steps.error(pending).isValid())
+                    reader->raiseError(steps.error(pending), statement);
                 pending = QSqlQuery();
                 break;
             }
@@ -1138,7 +1146,7 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
     if (requestLive_) makeLive(db, shape, catalog, source, *cursor);
     cursor->load(std::move(result.rows));
     if (pending.isActive())
-        cursor->loadRest(std::make_unique<ResultReader>(db, std::move(pending), *pendingSteps,
+        cursor->loadRest(std::make_unique<ResultReader>(reader, std::move(pending), *pendingSteps,
                                                         statement, cursor->defs, cursor->convert,
                                                         reading, std::move(readOnly)),
                          packetRecords_);

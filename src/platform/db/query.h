@@ -120,9 +120,12 @@ public:
     void setRequestLive(bool v) { requestLive_ = v; }
 
     // A statement a user typed (default false): the engine refuses it when
-    // it holds more than one statement (TDatabase::ExecuteUser), and on
-    // PostgreSQL a result opened from it is read in a read-only transaction
-    // when no transaction runs. Takes effect at the next Open or ExecSQL.
+    // it holds more than one statement (TDatabase::ExecuteUser). On
+    // PostgreSQL it runs on the database's connection for users' statements
+    // (TDatabase::UserStatements), a result opened from it in a read-only
+    // transaction, and what it left in that session ends with it; a live
+    // result still writes through the database itself. Takes effect at the
+    // next Open or ExecSQL.
     bool UserStatement() const { return userStatement_; }
     void setUserStatement(bool v) { userStatement_ = v; }
 

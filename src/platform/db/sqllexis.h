@@ -7,7 +7,8 @@
 // `...` names, -- to the end of the line, /* */ (not nested).
 // PostgreSQL: '...' and "..." as above, E'...' with backslash escapes (\' is a
 // quote inside the text), $tag$...$tag$ with any text between, -- and nested
-// /* */ comments; "$" is part of a name ("a$b$" is one name).
+// /* */ comments; "$" is part of a name ("a$b$" is one name); -- ends at a
+// line feed or a carriage return.
 
 #include <QString>
 #include <functional>
@@ -22,3 +23,18 @@ void ScanSqlText(const QString& sql, SqlLexis lexis,
 // True when the text holds more than one statement as the engine reads it: a
 // ";" in code followed by anything but blanks, comments and more ";".
 bool SqlHoldsSeveralStatements(const QString& sql, SqlLexis lexis);
+
+// The reason, in Spanish, why a user's text that holds several statements
+// is refused (the same whichever engine or scanner found them).
+QString SeveralStatementsReason();
+
+// PostgreSQL: the name, in lower case, of a function or command in a user's
+// statement whose effect reaches beyond the statement's own result: it
+// signals other sessions, acts on the server (settings, logs, files, large
+// objects, other databases), or runs SQL text it builds itself, where no
+// name could be seen. "" when there is none. Names are read in code and in
+// quoted names (also U&"..."), in any case and schema-qualified or not;
+// texts and comments are not code.
+QString SqlReachingName(const QString& sql);
+// The reason, in Spanish, why a statement holding that name is refused.
+QString ReachingNameReason(const QString& name);

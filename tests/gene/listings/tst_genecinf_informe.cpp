@@ -3,10 +3,10 @@
 
 #include <QtTest>
 
-#include "gene/dialogo_modal.h"
-#include "gene/dialogs/genedeta.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu_sql.h"
+#include "gene/dialogo_modal.h"
+#include "gene/dialogs/genedeta.h"
 #include "gene/listings/genecinf_sql.h"
 #include "gene/session/sesion.h"
 #include "support/dbfixture.h"
@@ -381,6 +381,32 @@ private Q_SLOTS:
             QVERIFY(titulo.isEmpty());
         }
         QCOMPARE(SqlPrueba("SELECT COUNT(*) FROM PUESTO"), QStringLiteral("1"));
+    }
+
+    // On PostgreSQL the validation only reads, whatever the text begins
+    // with, and reaches nothing beyond its rows: calls on other sessions are
+    // refused with the reason, advisory locks end with it, the program's
+    // record locks stay the program's.
+    void validacionAlcance_data() {
+        FilasAlcance(CasosAlcanceConsulta() << AlcancePrueba::BorradoEnWith);
+    }
+    void validacionAlcance() {
+        QFETCH(int, caso);
+        EmpresaPrueba e{Engine::Postgres};
+        sql("INSERT INTO PUESTO (Codigo, Descripcion) VALUES ('P1', 'Jefe')");
+        AlcancePrueba a(AlcancePrueba::Caso(caso), QStringLiteral("PUESTO"));
+        DefinicionInforme d;
+        QString sentencia = a.Accion.isEmpty() ? "SELECT PUESTO.Codigo, (" + a.Expresion +
+                                                     ") AS X\r\nFROM PUESTO\r\n"
+                                               : a.Accion;
+        const QString r = ValidarSentenciaInforme(d, sentencia, QStringLiteral("Silenciosa"));
+        if (!a.Rechazo.isEmpty())
+            QCOMPARE(r, "Error. No es posible ejecutar la sentencia SQL. Motivo: " + a.Rechazo);
+        else if (a.Accion.isEmpty())
+            QVERIFY2(!r.startsWith(QLatin1String("Error")), qPrintable(r));
+        else
+            QVERIFY2(r.contains(QLatin1String("read-only transaction")), qPrintable(r));
+        QCOMPARE(a.Fuga(), QString());
     }
 
     void vistaHTML() {

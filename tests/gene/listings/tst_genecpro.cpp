@@ -19,13 +19,13 @@
 #include "db/field.h"
 #include "db/query.h"
 #include "db/table.h"
-#include "gene/dialogo_modal.h"
 #include "gene/data/geneclav.h"
 #include "gene/data/geneconv.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genesali_dialogos.h"
 #include "gene/data/geneusua.h"
+#include "gene/dialogo_modal.h"
 #include "gene/listings/genecpro.h"
 #include "gene/listings/genelpro.h"
 #include "gene/session/sesion.h"
@@ -310,12 +310,38 @@ private Q_SLOTS:
         }
     }
 
+    // On PostgreSQL a typed filter reaches nothing beyond the listed rows:
+    // calls on other sessions are refused with the reason, advisory locks
+    // end with the query, the program's record locks stay the program's.
+    void filtroAlcance_data() { FilasAlcance(CasosAlcanceConsulta()); }
+    void filtroAlcance() {
+        QFETCH(int, caso);
+        Entorno x(Engine::Postgres);
+        AlcancePrueba a(AlcancePrueba::Caso(caso), QStringLiteral("LISTPRU"));
+        x.f->MemoFiltros->setText(a.Expresion);
+        x.f->LBSeleccionado->setItems({QStringLiteral("Codigo")});
+        MessageSeam::clearLog();
+        x.f->IrAPagina(x.f->PagAjustar);
+        if (a.Rechazo.isEmpty()) {
+            QCOMPARE(TextosMostrados(), QStringList());
+            QCOMPARE(x.listado(QStringLiteral("Codigo")).size(), 4);
+        } else {
+            QCOMPARE(TextosMostrados(),
+                     QStringList{"Imposible ejecutar la sentencia SQL. Motivo: " + a.Rechazo});
+            QCOMPARE(x.f->PageControl1->ActivePage(), x.f->PagSeleccionCampos);
+        }
+        QCOMPARE(a.Fuga(), QString());
+    }
+
     void motivoSegundaSentencia_data() {
         QTest::addColumn<QString>("sql");
         QTest::addColumn<bool>("rechazada");
         QTest::newRow("una") << "SELECT a FROM T WHERE b = 'x;y'" << false;
         QTest::newRow("punto y coma final") << "SELECT a FROM T ;  \r\n" << false;
         QTest::newRow("comentario final") << "SELECT a FROM T; -- fin" << false;
+        // PostgreSQL ends a "--" comment at a carriage return too.
+        QTest::newRow("comentario hasta CR") << "a = 1 -- x\r; DELETE FROM T" << true;
+        QTest::newRow("comentario hasta LF") << "a = 1 -- x\n; DELETE FROM T" << true;
         QTest::newRow("dos") << "SELECT a FROM T; DELETE FROM T WHERE a = 2" << true;
         QTest::newRow("comilla doblada") << "a = 'D''Ors'; DROP TABLE T" << true;
         QTest::newRow("en comentario") << "a = 1 /* ; DROP TABLE T */" << false;

@@ -124,6 +124,26 @@ private Q_SLOTS:
             .replace(QLatin1Char(','), QLatin1Char('.'))
             .toDouble();
     }
+    // On PostgreSQL a query reaches nothing beyond its rows: calls on other
+    // sessions are refused with the reason, advisory locks end with the
+    // query, the program's record locks stay the program's.
+    void alcance_data() { FilasAlcance(CasosAlcanceConsulta()); }
+    void alcance() {
+        QFETCH(int, caso);
+        Entorno x{Engine::Postgres};
+        AlcancePrueba a(AlcancePrueba::Caso(caso), QStringLiteral("LISTPRU"));
+        const QStringList t =
+            x.ejecutar("SELECT Codigo, " + a.Expresion + " AS X FROM LISTPRU WHERE Codigo = 1");
+        if (a.Rechazo.isEmpty()) {
+            QCOMPARE(t, QStringList());
+            QCOMPARE(x.filas(), QStringList{"1"});
+        } else {
+            QCOMPARE(t.value(0), "¡No es posible ejecutar la sentencia SQL. Motivo: " + a.Rechazo);
+            QCOMPARE(x.filas(), QStringList());
+        }
+        QCOMPARE(a.Fuga(), QString());
+    }
+
     void accionesYModificacion_data() { AddEngineRows(); }
     void accionesYModificacion() {
         QFETCH(int, engine);

@@ -6,7 +6,6 @@
 
 #include "db/clientdataset.h"
 #include "db/field.h"
-#include "gene/session/geneform.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genetext.h"
@@ -15,6 +14,7 @@
 #include "gene/listings/genecinf_sql.h"
 #include "gene/listings/genelpro.h"
 #include "gene/listings/geneuinf.h"
+#include "gene/session/geneform.h"
 #include "gene/session/sesion.h"
 #include "report/quickrep.h"
 #include "support/dbfixture.h"
@@ -276,6 +276,30 @@ private Q_SLOTS:
             QCOMPARE(SqlPrueba("SELECT COUNT(*) FROM PUESTO"), QStringLiteral("3"));
             SqlPrueba("DELETE FROM FILTRO");
         }
+    }
+
+    // On PostgreSQL a report's SQL reaches nothing beyond its rows: calls on
+    // other sessions are refused with the reason, advisory locks end with
+    // the run and the program's record locks stay the program's.
+    void alcance_data() { FilasAlcance(CasosAlcanceConsulta()); }
+    void alcance() {
+        QFETCH(int, caso);
+        Entorno x(Engine::Postgres);
+        AlcancePrueba a(AlcancePrueba::Caso(caso), QStringLiteral("PUESTO"));
+        x.guardar("Alcance",
+                  "SELECT Codigo, " + a.Expresion + " AS X FROM PUESTO WHERE Codigo = :$Codigo",
+                  QString());
+        x.abrirNombre("Alcance");
+        x.valores({"P1"});
+        const QString listado = x.listar();
+        if (a.Rechazo.isEmpty()) {
+            QVERIFY2(listado.contains(QStringLiteral("P1")), qPrintable(listado));
+            QCOMPARE(TextosMostrados(), QStringList());
+        } else {
+            QCOMPARE(listado, QString());
+            QCOMPARE(TextosMostrados(), QStringList{kFallo + a.Rechazo});
+        }
+        QCOMPARE(a.Fuga(), QString());
     }
 
     // Under another language the menu caption is the translated name: the

@@ -10,14 +10,14 @@
 #include "db/dberror.h"
 #include "db/field.h"
 #include "gene/data/geneexpt.h"
-#include "gene/session/geneinic.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
-#include "gene/listings/geneprog.h"
 #include "gene/data/genetext.h"
 #include "gene/listings/genecsql.h"
+#include "gene/listings/geneprog.h"
 #include "gene/listings/geneusql.h"
+#include "gene/session/geneinic.h"
 #include "gene/session/sesion.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
@@ -231,6 +231,34 @@ private Q_SLOTS:
         QCOMPARE(SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM LISTPRU")), QStringLiteral("3"));
     }
 
+    // On PostgreSQL a saved query's effect ends with it: calls that reach
+    // other sessions are refused with the reason, an advisory lock or a
+    // setting it makes is gone once it ran (the window closed), and the
+    // program's own record locks are never its to release.
+    void alcance_data() { FilasAlcance(CasosAlcanceConsulta() << AlcancePrueba::RutaBusqueda); }
+    void alcance() {
+        QFETCH(int, caso);
+        Entorno x(Engine::Postgres);
+        AlcancePrueba a(AlcancePrueba::Caso(caso), QStringLiteral("LISTPRU"));
+        x.abrir(a.Accion.isEmpty() ? QStringLiteral("SELECT ") + a.Expresion +
+                                         QStringLiteral(" AS X FROM LISTPRU WHERE Codigo = 1")
+                                   : a.Accion);
+        if (a.Rechazo.isEmpty()) {
+            QVERIFY2(TextosMostrados().join('|') == (a.Accion.isEmpty()
+                                                         ? QString()
+                                                         : QStringLiteral("El proceso ha "
+                                                                          "finalizado "
+                                                                          "correctamente")),
+                     qPrintable(TextosMostrados().join('|')));
+        } else {
+            QCOMPARE(
+                TextosMostrados().value(0),
+                QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ") + a.Rechazo);
+        }
+        delete x.f;
+        QCOMPARE(a.Fuga(), QString());
+    }
+
     // With an interface language the menu caption is the translation of the
     // stored name: the name comes back only among saved queries' names.
     void traduccionDelNombre_data() { AddEngineRows(); }
@@ -317,6 +345,19 @@ private Q_SLOTS:
         QCOMPARE(SqlPrueba(QStringLiteral("SELECT Nombre FROM LISTPRU WHERE Codigo = 1")),
                  QStringLiteral("Ana"));
         QCOMPARE(d->ChangeCount(), 0);
+        // A grouped or joined result has no row of its own in a table to
+        // write back to: it stays read-only.
+        for (const char* sql :
+             {"SELECT Codigo, COUNT(*) AS N FROM LISTPRU GROUP BY Codigo",
+              "SELECT a.Codigo, a.Nombre FROM LISTPRU a JOIN LISTPRU b ON b.Codigo = a.Codigo"}) {
+            delete x.f;
+            SqlPrueba(QStringLiteral("DELETE FROM FILTRO"));
+            x.f = static_cast<TfGENEUSQL*>(CreateForm(QStringLiteral("TfGENEUSQL")));
+            x.f->pbModificar->setDown(true);
+            x.abrir(QString::fromLatin1(sql));
+            QCOMPARE(x.filas().size(), 3);
+            QVERIFY_THROWS_EXCEPTION(EDatabaseError, x.f->ClientDataSet1->Edit());
+        }
     }
 
     // A long result is shown before it is all read; counting, the last row
@@ -337,7 +378,7 @@ private Q_SLOTS:
         QAbstractItemModel* rejilla = x.f->DBGrid1->model();
         QVERIFY(rejilla->rowCount() > 1);
         QCOMPARE(rejilla->index(1, 0).data().toString(), QStringLiteral("2"));
-        QVERIFY(db->ReadsPending());
+        QVERIFY(db->UserStatements()->ReadsPending());
         TClientDataSet* d = x.f->ClientDataSet1;
         QCOMPARE(d->RecordCount(), 1500);
         d->Last();

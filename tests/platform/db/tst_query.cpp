@@ -7,6 +7,7 @@
 #include "db/dberror.h"
 #include "db/dialect.h"
 #include "db/query.h"
+#include "db/sqllexis.h"
 #include "db/sysutils.h"
 #include "db/tablecursor.h"
 #include "platform/db/dbtest.h"
@@ -56,6 +57,8 @@ private Q_SLOTS:
     void errorsAndExec();
     void userStatements_data() { AddEngineRows(); }
     void userStatements();
+    void reachingNames_data();
+    void reachingNames();
 };
 
 void TestQuery::params() {
@@ -392,6 +395,14 @@ void TestQuery::userStatements() {
         QVERIFY_THROWS_EXCEPTION(EDatabaseError, q.ExecSQL());
         QCOMPARE(filas(), 3);
     }
+    // Either engine's refusal of a plain second statement reads the same.
+    for (const char* doble : {"SELECT Codigo FROM PRUEBA; DELETE FROM PRUEBA",
+                              "UPDATE PRUEBA SET Importe = 0; "
+                              "DELETE FROM PRUEBA"}) {
+        q.SQL().setText(QString::fromLatin1(doble));
+        QCOMPARE(ErrorText([&] { q.Open(); }), SeveralStatementsReason());
+        QCOMPARE(ErrorText([&] { q.ExecSQL(); }), SeveralStatementsReason());
+    }
     QVERIFY(!db->InReadOnly());
 
     // An action statement runs as always, its values bound (a hostile one
@@ -415,20 +426,24 @@ void TestQuery::userStatements() {
         2);
 
     // Read in pieces: the read-only transaction lasts while rows are pending
-    // and ends when another statement takes the connection, which then writes.
+    // (on PostgreSQL on the connection for users' statements, which the
+    // program's own statements never wait for) and ends when they are read.
+    TDatabase* usuarios = db->UserStatements();
+    QCOMPARE(usuarios != db, pg);
     q.SQL().setText(QStringLiteral("SELECT Codigo FROM PRUEBA ORDER BY Codigo"));
     q.setPacketRecords(1);
     q.Open();
-    QCOMPARE(db->InReadOnly(), pg);
-    db->Execute(QStringLiteral("INSERT INTO PRUEBA (Codigo, Nombre) VALUES (4, 'Dora')"));
+    QCOMPARE(usuarios->InReadOnly(), pg);
     QVERIFY(!db->InReadOnly());
+    db->Execute(QStringLiteral("INSERT INTO PRUEBA (Codigo, Nombre) VALUES (4, 'Dora')"));
     QStringList codigos;
     for (q.First(); !q.Eof(); q.Next()) codigos << q.Fields()[0]->AsString();
     QCOMPARE(codigos, (QStringList{"1", "2", "3"}));
+    QVERIFY(!usuarios->InReadOnly());
     q.Close();
     q.Open();
     q.Close();  // left unread
-    QVERIFY(!db->InReadOnly());
+    QVERIFY(!usuarios->InReadOnly());
     q.setPacketRecords(-1);
     QCOMPARE(filas(), 4);
 
@@ -442,17 +457,104 @@ void TestQuery::userStatements() {
              QStringLiteral("Eva"));
 
     if (!pg) return;
-    // A query that would write is refused as a query, and runs inside the
-    // session's transaction, which stays the session's to confirm.
+    // A query that would write is refused as a query, also while the
+    // session's transaction runs, which stays the session's to confirm.
     db->Execute(QStringLiteral("CREATE SEQUENCE prueba_sec"));
     q.SQL().setText(QStringLiteral("SELECT nextval('prueba_sec') AS N"));
     QVERIFY(ErrorText([&] { q.Open(); }).contains(QLatin1String("read-only")));
     db->StartTransaction();
-    q.Open();
-    QCOMPARE(q.Fields()[0]->AsInteger(), 1);
-    q.Close();
+    QVERIFY(ErrorText([&] { q.Open(); }).contains(QLatin1String("read-only")));
     QVERIFY(db->InTransaction());
     db->Commit();
+    QCOMPARE(db->Scalar(QStringLiteral("SELECT nextval('prueba_sec')")).toInt(), 1);
+
+    // What a user's statement does to its session ends with it: its advisory
+    // locks, its settings, a transaction it began; the program's own record
+    // locks and settings are never its own.
+    QVERIFY(db->TryLockRecord(QStringLiteral("PRUEBA"), QStringLiteral("1")));
+    TDatabase otra;
+    otra.Params() = db->Params();
+    otra.setDatabaseName(QStringLiteral("Otra"));
+    otra.Open();
+    for (const char* sql : {"SELECT pg_try_advisory_lock(77) AS B",
+                            "SELECT COUNT(*) AS N FROM (SELECT pg_advisory_unlock_all()) u"}) {
+        q.SQL().setText(QString::fromLatin1(sql));
+        q.Open();
+        q.Close();
+    }
+    for (const char* sql : {"SET search_path = pg_catalog", "BEGIN"}) {
+        q.SQL().setText(QString::fromLatin1(sql));
+        q.ExecSQL();
+    }
+    QVERIFY(otra.Scalar(QStringLiteral("SELECT pg_try_advisory_lock(77)")).toBool());
+    QVERIFY(!otra.TryLockRecord(QStringLiteral("PRUEBA"), QStringLiteral("1")));
+    QCOMPARE(filas(), 4);
+    q.SQL().setText(QStringLiteral("UPDATE PRUEBA SET Nombre = 'Flor' WHERE Codigo = 4"));
+    q.ExecSQL();
+    QCOMPARE(otra.Scalar(QStringLiteral("SELECT Nombre FROM PRUEBA WHERE Codigo = 4")).toString(),
+             QStringLiteral("Flor"));
+    db->UnlockRecord(QStringLiteral("PRUEBA"), QStringLiteral("1"));
+}
+
+// On PostgreSQL a user's statement naming a function or command whose
+// effect reaches beyond its own result is refused before it runs, however
+// the name is written; the same words in texts and comments, and commands
+// that only share a word with them, run.
+void TestQuery::reachingNames_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("qualified") << "SELECT pg_catalog.Pg_Cancel_Backend(0)"
+                               << "pg_cancel_backend";
+    QTest::newRow("quoted") << "SELECT \"pg_terminate_backend\"(0)"
+                            << "pg_terminate_backend";
+    QTest::newRow("unicode") << "SELECT U&\"\\0070g_reload_conf\"()"
+                             << "pg_reload_conf";
+    QTest::newRow("uescape") << "SELECT U&\"!0070g_read_file\" UESCAPE '!' ('x')"
+                             << "pg_read_file";
+    QTest::newRow("large object") << "SELECT lo_import('/etc/passwd')"
+                                  << "lo_import";
+    QTest::newRow("dblink") << "SELECT * FROM dblink_exec('x', 'y')"
+                            << "dblink_exec";
+    QTest::newRow("query text") << "SELECT query_to_xml('SELECT 1', true, false, '')"
+                                << "query_to_xml";
+    QTest::newRow("directory") << "SELECT pg_ls_dir('.')"
+                               << "pg_ls_dir";
+    QTest::newRow("anonymous code") << "DO $$ BEGIN NULL; END $$"
+                                    << "do";
+    QTest::newRow("server file") << "COPY PRUEBA TO '/tmp/prueba.txt'"
+                                 << "copy";
+    QTest::newRow("function") << "CREATE FUNCTION f() RETURNS int AS 'SELECT 1' LANGUAGE sql"
+                              << "function";
+    QTest::newRow("server settings") << "ALTER SYSTEM SET work_mem = '8MB'"
+                                     << "alter system";
+    QTest::newRow("every session's settings")
+        << "ALTER ROLE CURRENT_USER SET application_name = 'x'"
+        << "alter role";
+    QTest::newRow("in a text") << "SELECT 'pg_terminate_backend(0)' AS T"
+                               << "";
+    QTest::newRow("in a dollar text") << "SELECT $$pg_read_file$$ AS T"
+                                      << "";
+    QTest::newRow("in a comment") << "SELECT 1 AS T -- pg_cancel_backend(0)"
+                                  << "";
+    QTest::newRow("on conflict do") << "INSERT INTO PRUEBA (Codigo) VALUES (1) ON CONFLICT DO "
+                                       "NOTHING"
+                                    << "";
+}
+
+void TestQuery::reachingNames() {
+    QFETCH(QString, sql);
+    QFETCH(QString, name);
+    QCOMPARE(SqlReachingName(sql), name);
+    if (!AvailableEngines().contains(Engine::Postgres)) return;
+    TestDatabase tdb(Engine::Postgres);
+    createPrueba(tdb.db());
+    TQuery q;
+    q.setDatabaseName(QStringLiteral("Database"));
+    q.setUserStatement(true);
+    q.SQL().setText(sql);
+    const QString error = ErrorText([&] { q.ExecSQL(); });
+    QCOMPARE(error.isEmpty() ? QString() : error,
+             name.isEmpty() ? QString() : ReachingNameReason(name));
 }
 
 QTEST_MAIN(TestQuery)
