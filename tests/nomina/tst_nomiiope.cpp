@@ -18,14 +18,14 @@
 #include "db/fieldtypes.h"
 #include "db/table.h"
 #include "gene/data/geneconv.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_conexion.h"
-#include "gene/session/geneinic_formulario.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genesali.h"
 #include "gene/data/genesali_dialogos.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
+#include "gene/session/geneinic_formulario.h"
 #include "gene/session/sesion.h"
 #include "io/textfile.h"
 #include "nomina/nomiiope.h"
@@ -343,7 +343,8 @@ private Q_SLOTS:
             "INSERT INTO NOMINA (CodigoOperario, Ano, Mes, TipoNomina, NumeroContrato) VALUES (12, "
             "2020, 3, 'Mensual', 1)",
             "INSERT INTO HPUESTO (NombreTabla, CodigoOperario, Linea, CodigoPuesto) VALUES "
-            "('PERSONAL', 12, 1, 'PT1'), ('PERSONAL', 20, 1, 'PT2'), ('PERSONAL', 20, 2, 'PT3')",
+            "('PERSONAL', 12, 1, 'PT1'), ('PERSONAL', 12, 2, 'PT4'), ('PERSONAL', 20, 1, 'PT2'), "
+            "('PERSONAL', 20, 2, 'PT3')",
             "INSERT INTO MATRCAPA (CodigoOperario, CodigoPuesto, Capacitacion) VALUES (12, 'PT1', "
             "5), (20, 'PT1', 7)",
             "INSERT INTO EVLCION (CodigoOperario, Tipo, Codigo, FechaEvaluacion, Valoracion) "
@@ -388,10 +389,14 @@ private Q_SLOTS:
         QCOMPARE(cuenta(QStringLiteral("NOMINA"),
                         "CodigoOperario = " + d + " AND NumeroContrato = " + contrato),
                  1);
-        QCOMPARE(cuenta(QStringLiteral("HPUESTO"),
-                        "CodigoOperario = " + d +
-                            " AND CodigoPuesto = 'PT1' AND Linea = " + (existe ? "3" : "1")),
-                 1);
+        // Each of the origin's colliding lines takes its own next number.
+        for (const auto& [puesto, linea] :
+             {std::pair{"PT1", existe ? "3" : "1"}, std::pair{"PT4", existe ? "4" : "2"}})
+            QCOMPARE(cuenta(QStringLiteral("HPUESTO"), "CodigoOperario = " + d +
+                                                           " AND CodigoPuesto = '" + puesto +
+                                                           "' AND Linea = " + linea),
+                     1);
+        QCOMPARE(cuenta(QStringLiteral("HPUESTO"), "CodigoOperario = " + d), existe ? 4 : 2);
         // The destination's rows prevail; the origin's are listed.
         QCOMPARE(cuenta(QStringLiteral("MATRCAPA"),
                         "CodigoOperario = " + d + " AND Capacitacion = " + (existe ? "7" : "5")),

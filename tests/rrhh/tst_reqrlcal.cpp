@@ -10,9 +10,9 @@
 
 #include "db/field.h"
 #include "db/table.h"
-#include "gene/session/geneinic.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genesist.h"
+#include "gene/session/geneinic.h"
 #include "report/quickrep.h"
 #include "rrhh/preslcal.h"
 #include "rrhh/reqrlcal.h"
@@ -230,8 +230,10 @@ private Q_SLOTS:
 
     // The day-type legend counts the whole year of its own employee; the
     // remarks print in each employee's footer.
+    void leyendaTipos_data() { AddEngineRows(); }
     void leyendaTipos() {
-        EmpresaPrueba empresa{Engine::Sqlite};
+        QFETCH(int, engine);
+        EmpresaPrueba empresa{Engine(engine)};
         Empleado(1, QStringLiteral("GARCIA"), 1);
         // Employee 2 on calendar 2: ten worked days and a holiday.
         Empleado(2, QStringLiteral("LOPEZ"), 2);
@@ -282,8 +284,10 @@ private Q_SLOTS:
 
     // Schedule mode: each cell in its schedule's colour, a missing schedule
     // white; the legend lists at most 12 schedules in order.
+    void leyendaHorarios_data() { AddEngineRows(); }
     void leyendaHorarios() {
-        EmpresaPrueba empresa{Engine::Sqlite};
+        QFETCH(int, engine);
+        EmpresaPrueba empresa{Engine(engine)};
         Empleado(1, QStringLiteral("GARCIA"), 1);
         QStringList dias;
         for (int n = 1; n <= 13; ++n) {

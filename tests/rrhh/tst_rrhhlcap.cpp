@@ -12,13 +12,13 @@
 
 #include "db/field.h"
 #include "db/table.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_formulario.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
-#include "gene/listings/geneprev.h"
 #include "gene/data/generest.h"
+#include "gene/listings/geneprev.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_formulario.h"
 #include "gene/session/sesion.h"
 #include "report/controls.h"
 #include "report/quickrep.h"
@@ -178,7 +178,7 @@ private Q_SLOTS:
                 l << QStringLiteral("P%1").arg(i, 2, 10, QChar('0'));
             return l;
         };
-        for (Engine e : {Engine::Sqlite, Engine::Postgres}) {
+        for (Engine e : AvailableEngines()) {
             const char* n = e == Engine::Sqlite ? "sqlite" : "postgres";
             QTest::addRow("%s 15", n) << int(e) << 15 << QList<QStringList>{codigos(1, 15)};
             QTest::addRow("%s 16", n)

@@ -10,12 +10,12 @@
 #include "db/dialect.h"
 #include "db/sysutils.h"
 #include "db/table.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_formulario.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/generest.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_formulario.h"
 #include "gene/session/sesion.h"
 #include "report/quickrep.h"
 #include "rrhh/rrhhlfor.h"
@@ -122,7 +122,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("engine");
         QTest::addColumn<QString>("orden");
         QTest::addColumn<QStringList>("filas");
-        for (Engine e : {Engine::Sqlite, Engine::Postgres}) {
+        for (Engine e : AvailableEngines()) {
             const char* n = e == Engine::Sqlite ? "sqlite" : "postgres";
             // The same training with the same end once; no end date first by
             // end date; the start before Desde, the candidate and the employee

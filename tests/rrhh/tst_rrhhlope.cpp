@@ -12,12 +12,12 @@
 #include "db/field.h"
 #include "db/table.h"
 #include "gene/data/geneexpt.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_formulario.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/generest.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_formulario.h"
 #include "gene/session/sesion.h"
 #include "report/controls.h"
 #include "report/quickrep.h"
@@ -113,7 +113,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("filas");
         QTest::addColumn<int>("desde");
         QTest::addColumn<int>("hasta");
-        for (Engine e : {Engine::Sqlite, Engine::Postgres}) {
+        for (Engine e : AvailableEngines()) {
             const char* n = e == Engine::Sqlite ? "sqlite" : "postgres";
             // No group in the first category sorts first; two groups of one
             // category: the one read last; no history passes the defaults.

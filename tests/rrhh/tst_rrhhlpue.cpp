@@ -10,11 +10,11 @@
 #include "db/dialect.h"
 #include "db/sysutils.h"
 #include "db/table.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_formulario.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_formulario.h"
 #include "gene/session/sesion.h"
 #include "report/quickrep.h"
 #include "rrhh/rrhhlpue.h"
@@ -87,7 +87,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("hasta");
         QTest::addColumn<QString>("hastaPuesto");
         QTest::addColumn<QStringList>("filas");
-        for (Engine e : {Engine::Sqlite, Engine::Postgres}) {
+        for (Engine e : AvailableEngines()) {
             const char* n = e == Engine::Sqlite ? "sqlite" : "postgres";
             // A, B, A: one A with the mark and one B; employee 2's latest row
             // is after the range, so his B carries no mark and no end date.

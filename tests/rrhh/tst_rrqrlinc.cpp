@@ -171,8 +171,10 @@ private Q_SLOTS:
 
     // The employee total sums the employee's rows; with "Salto Pagina" each
     // employee and the listing total print on pages of their own.
+    void paginas_data() { AddEngineRows(); }
     void paginas() {
-        EmpresaPrueba empresa{Engine::Sqlite};
+        QFETCH(int, engine);
+        EmpresaPrueba empresa{Engine(engine)};
         Incidencias();
         if (QTest::currentTestFailed()) return;
         RRQRLINC::Seleccion = Seleccion(QStringLiteral("Por Operario/Fecha"));

@@ -159,8 +159,10 @@ private Q_SLOTS:
     // The totals per employee and of the listing, also when the report runs
     // a second time (a print from the preview); a page per employee and one
     // for the totals with "Salto Pagina".
+    void totales_data() { AddEngineRows(); }
     void totales() {
-        EmpresaPrueba empresa{Engine::Sqlite};
+        QFETCH(int, engine);
+        EmpresaPrueba empresa{Engine(engine)};
         Calendarios();
         if (QTest::currentTestFailed()) return;
         TfRRQRLVAC r;

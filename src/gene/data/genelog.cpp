@@ -8,14 +8,13 @@
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
+#include <QTemporaryFile>
 #include <QVariant>
 
 #include "db/dberror.h"
 #include "db/query.h"
 #include "db/sysutils.h"
 #include "db/table.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_conexion.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_nombres.h"
 #include "gene/data/genemodu_sql.h"
@@ -23,6 +22,8 @@
 #include "gene/data/genetext.h"
 #include "gene/data/geneusua.h"
 #include "gene/data/mensajes.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
 #include "gene/session/sesion.h"
 #include "io/paths.h"
 #include "io/textfile.h"
@@ -229,19 +230,20 @@ QString ExtraerObjetoBLOB(TModuloDatos* ModuloDatos, const QString& Tabla, const
         QString nombre;
         NombreTablaTemporalUnica(ModuloDatos, ModuloDatos, 0, nombre);
         const QString tipo = q.FieldByName(QStringLiteral("TipoObjeto"))->AsString().toLower();
-        const QString archivo =
-            DirectorioTemporal() + nombre + (tipo.isEmpty() ? QString() : QLatin1Char('.') + tipo);
-        // A new file of our own: nothing left at that name is followed.
-        QFile::remove(archivo);
-        QFile f(archivo);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return Archivo;
+        // The session's name is the same for every object and, in the temporary
+        // folder every session and user of the machine shares, for other
+        // installations too: a part of its own keeps each file apart from one
+        // still in use. The file is new and only ours (mode 0600).
+        QTemporaryFile f(DirectorioTemporal() + nombre + QStringLiteral("_XXXXXX") +
+                         (tipo.isEmpty() ? QString() : QLatin1Char('.') + tipo));
+        f.setAutoRemove(false);
+        if (!f.open()) return Archivo;
         const QByteArray bytes = q.FieldByName(QStringLiteral("Objeto"))->AsBytes();
-        if (f.write(bytes) != bytes.size()) {
-            f.close();
-            QFile::remove(archivo);
+        if (f.write(bytes) != bytes.size() || !f.flush()) {
+            f.remove();
             return Archivo;
         }
-        Archivo = archivo;
+        Archivo = f.fileName();
     } catch (const EAbort&) {
         Archivo.clear();
     } catch (const std::exception&) {

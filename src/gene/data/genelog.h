@@ -27,8 +27,9 @@ bool GrabarObjetoBLOB(TModuloDatos* ModuloDatos, const QString& Tabla, const QSt
 // The object's TipoObjeto; "" when there is none.
 QString TipoObjetoBLOB(TModuloDatos* ModuloDatos, const QString& Tabla, const QString& Clave,
                        const QString& IdObjeto, QString& Tipo);
-// Writes the object into a temporary file named for the data module,
-// ending in "." + its lower-case type; "" when there is no object.
+// Writes the object into a new temporary file named for the data module and
+// apart from every other, ending in "." + its lower-case type; "" when there
+// is no object. The caller removes it.
 QString ExtraerObjetoBLOB(TModuloDatos* ModuloDatos, const QString& Tabla, const QString& Clave,
                           const QString& IdObjeto, QString& Archivo);
 // Shows the object in the image control (empty when it is none or no picture).

@@ -10,12 +10,12 @@
 #include "db/query.h"
 #include "db/table.h"
 #include "gene/data/geneconv.h"
-#include "gene/session/geneinic_conexion.h"
 #include "gene/data/genelog.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/geneusua.h"
+#include "gene/session/geneinic_conexion.h"
 #include "gene/session/sesion.h"
 #include "io/paths.h"
 #include "support/dbfixture.h"
@@ -133,6 +133,14 @@ private Q_SLOTS:
                  QStringLiteral("Imagen"));
         QVERIFY(ExtraerObjetoBLOB(&modulo, tabla, clave, QStringLiteral("Foto"), extraido)
                     .endsWith(QLatin1String(".imagen")));
+        // Extracted again (by another session, or another installation on this
+        // machine) while the first file is in use: a file of its own, whose
+        // removal leaves the first one where it was.
+        QString otra;
+        QVERIFY(ExtraerObjetoBLOB(&modulo, tabla, clave, QStringLiteral("Foto"), otra)
+                    .endsWith(QLatin1String(".imagen")));
+        QVERIFY2(otra != extraido, qPrintable(otra));
+        QVERIFY(QFile::remove(otra));
         QFile f(extraido);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), jpeg);
@@ -161,9 +169,11 @@ private Q_SLOTS:
             QVERIFY(
                 ExtraerObjetoBLOB(&modulo, tabla, clave, QStringLiteral("Foto"), extraido).size() >
                 0);
-            QVERIFY(f.open(QIODevice::ReadOnly));
-            QCOMPARE(f.readAll(), jpeg);
-            f.close();
+            QFile guardada(extraido);
+            QVERIFY(guardada.open(QIODevice::ReadOnly));
+            QCOMPARE(guardada.readAll(), jpeg);
+            guardada.close();
+            QFile::remove(extraido);
         }
 
         // A bitmap replaces it; an empty file name removes it.

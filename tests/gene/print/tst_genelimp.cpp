@@ -323,17 +323,21 @@ private Q_SLOTS:
                   QStringLiteral("A5-Apaisado"));
         t.formato(QStringLiteral("MEDIDA"), QStringLiteral("[CABECERA]\r\nText=10;10;0;Medida\r\n"),
                   QStringLiteral("150x100"));
+        t.formato(QStringLiteral("MAXIMA"), QStringLiteral("[CABECERA]\r\nText=10;10;0;Maxima\r\n"),
+                  QStringLiteral("5000x100"));
         t.motor();
         t.documento(1, QStringLiteral("Ana"), 1, QStringLiteral("Por Defecto"));
         t.documento(2, QStringLiteral("Luis"), 1, QStringLiteral("APAIS"));
         t.documento(3, QStringLiteral("Eva"), 1, QStringLiteral("MEDIDA"));
         t.documento(4, QStringLiteral("Paz"), 1, QStringLiteral("NOEXISTE"));
+        t.documento(5, QStringLiteral("Rui"), 1, QStringLiteral("MAXIMA"));
         const QString pdf = t.aPdf();
-        QCOMPARE(paginasPdf(pdf), 4);
+        QCOMPARE(paginasPdf(pdf), 5);
         QCOMPARE(tamanoPagina(pdf, 1), QStringLiteral("210 x 297"));
         QCOMPARE(tamanoPagina(pdf, 2), QStringLiteral("210 x 149"));
         QCOMPARE(tamanoPagina(pdf, 3), QStringLiteral("150 x 100"));
         QCOMPARE(tamanoPagina(pdf, 4), QStringLiteral("210 x 297"));
+        QCOMPARE(tamanoPagina(pdf, 5), QStringLiteral("5000 x 100"));  // the largest paper
         QVERIFY(textoPdf(pdf, 2).contains(QLatin1String("Apaisado")));
         QVERIFY(textoPdf(pdf, 2).contains(QLatin1String("Luis")));
         QVERIFY(textoPdf(pdf, 4).contains(QLatin1String("Paz")));  // unknown: the job's format
@@ -533,27 +537,35 @@ private Q_SLOTS:
     // A memo outside the body wrapped into a 20 mm column: a word longer
     // than the column is cut into pieces that each fit, and together give
     // the word back; ordinary words break at blanks. A text field whose
-    // alignment is a number of lines wraps the same way.
+    // alignment is a number of lines wraps the same way. The line limit
+    // prints that many lines, the first ones, and 0 prints none.
     void memoEnColumna_data() {
         QTest::addColumn<QString>("memo");
         QTest::addColumn<QString>("tipo");
+        QTest::addColumn<int>("maximo");
         QString palabra;
         for (int i = 0; i < 30; ++i) palabra += QStringLiteral("abcdefghij");
         const QString palabras = QStringLiteral(
             "uno dos tres cuatro cinco seis siete ocho nueve diez once doce trece catorce");
-        QTest::newRow("palabra larga") << palabra << "ftMemo/0";
-        QTest::newRow("palabras") << palabras << "ftMemo/0";
+        QTest::newRow("palabra larga") << palabra << "ftMemo/0" << 1000;
+        QTest::newRow("palabras") << palabras << "ftMemo/0" << 1000;
         QTest::newRow("palabra larga entre otras")
-            << QStringLiteral("Uno ") + palabra.left(95) + QStringLiteral(" dos") << "ftMemo/0";
-        QTest::newRow("texto de una palabra") << palabra.left(200) << "ftString/200";
-        QTest::newRow("texto de palabras") << palabras << "ftString/200";
+            << QStringLiteral("Uno ") + palabra.left(95) + QStringLiteral(" dos") << "ftMemo/0"
+            << 1000;
+        QTest::newRow("texto de una palabra") << palabra.left(200) << "ftString/200" << 1000;
+        QTest::newRow("texto de palabras") << palabras << "ftString/200" << 1000;
+        const QString cinco = QStringLiteral("uno\r\ndos\r\ntres\r\ncuatro\r\ncinco");
+        QTest::newRow("cinco lineas, limite 2") << cinco << "ftMemo/0" << 2;
+        QTest::newRow("cinco lineas, limite 0") << cinco << "ftMemo/0" << 0;
     }
     void memoEnColumna() {
         QFETCH(QString, memo);
         QFETCH(QString, tipo);
+        QFETCH(int, maximo);
         Trabajo t{Engine::Sqlite};
         t.formato(QStringLiteral("F1"), QStringLiteral("[CABECERA]\r\nFont=Arial;10\r\n"
-                                                       "Camp=10;10;20;Texto;1000\r\n"));
+                                                       "Camp=10;10;20;Texto;%1\r\n")
+                                            .arg(maximo));
         t.f = new TfGENELIMP;
         CrearTablaEstructura(fGENEINIC, t.f->Temporal,
                              QStringLiteral("Tabla Temporal\r\n/C/1/Codigo/ftInteger/0/*\r\n"
@@ -569,6 +581,10 @@ private Q_SLOTS:
         QStringList lineas;
         for (const QString& l : textoPdf(pdf).split(QLatin1Char('\n')))
             if (!l.trimmed().isEmpty()) lineas << l.trimmed();
+        if (maximo < 1000) {
+            QCOMPARE(lineas, memo.split(QStringLiteral("\r\n")).mid(0, maximo));
+            return;
+        }
         QVERIFY2(lineas.size() > 1, qPrintable(lineas.join('|')));
         QCOMPARE(lineas.join(QLatin1Char(' ')).remove(QLatin1Char(' ')),
                  QString(memo).remove(QLatin1Char(' ')));
@@ -1168,6 +1184,12 @@ private Q_SLOTS:
         QTest::newRow("FinLineas 1e10 con AlturaLinea -1")
             << QStringLiteral("[SISTEMA]\r\nAlturaLinea=-1\r\nFinLineas=10000000000\r\n") + lineas
             << false << 1 << 3 << QStringList{QStringLiteral("L2")};
+        // A number at the top of its range is read: one page for both lines.
+        QTest::newRow("FinLineas en su maximo")
+            << QStringLiteral(
+                   "[SISTEMA]\r\nInicioLineas=50\r\nAlturaLinea=5\r\nFinLineas=10000\r\n") +
+                   lineas
+            << false << 1 << 1 << QStringList{QStringLiteral("L1"), QStringLiteral("L2")};
         QTest::newRow("InicioLineas enorme")
             << QStringLiteral(
                    "[SISTEMA]\r\nAlturaLinea=5\r\nInicioLineas=3000000000\r\n"

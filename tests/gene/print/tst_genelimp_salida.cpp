@@ -522,7 +522,7 @@ private Q_SLOTS:
         const QString pdf = dir.filePath(QStringLiteral("expedientes.pdf"));
         m.f->DestinoImpreso = QStringLiteral("PDF:") + pdf;
         m.f->EjecutarImpreso();
-        QCOMPARE(m.Avisos(), QStringList());
+        QVERIFY2(m.Avisos().isEmpty(), qPrintable(m.Avisos().join(QLatin1Char('\n'))));
         QCOMPARE(PdfPageCount(pdf), 5);
         const QString texto = TextoPdf(pdf);
         qsizetype desde = 0;
