@@ -9,17 +9,17 @@
 #include "db/field.h"
 #include "db/table.h"
 #include "db/tablecursor.h"
-#include "gene/dialogs/genebusc.h"
-#include "gene/session/genecomp.h"
 #include "gene/data/geneconv.h"
-#include "gene/session/geneform.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_conexion.h"
-#include "gene/session/geneinic_tablas.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genereloj.h"
 #include "gene/data/genesist.h"
 #include "gene/data/mensajes.h"
+#include "gene/dialogs/genebusc.h"
+#include "gene/session/genecomp.h"
+#include "gene/session/geneform.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
+#include "gene/session/geneinic_tablas.h"
 #include "gene/session/sesion.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
@@ -320,17 +320,24 @@ TDiaCalendario DiaGenerado(const QDate& Fecha, int NumeroHorario) {
     return d;
 }
 
+namespace {
+
+// A year without dates (0, negative, past 9999) has no day a calendar can
+// hold: generating it would loop over an invalid date for ever, and its
+// bounds are no dates the engine takes. Warns and answers false for one.
+bool AnoCalendarioValido(int Ano) {
+    if (Ano >= kPrimerAno && Ano <= kUltimoAno) return true;
+    MensajeAdvertencia(QStringLiteral("¡ El año %1 no es válido !. Indique un año entre %2 y %3.")
+                           .arg(Ano)
+                           .arg(kPrimerAno)
+                           .arg(kUltimoAno));
+    return false;
+}
+
+}  // namespace
+
 bool GenerarAnoCalendario(int Codigo, int Ano, int NumeroHorario) {
-    // A year without dates (0, negative, past 9999) would write no day that
-    // a calendar can hold, or loop over an invalid date for ever.
-    if (Ano < kPrimerAno || Ano > kUltimoAno) {
-        MensajeAdvertencia(
-            QStringLiteral("¡ El año %1 no es válido !. Indique un año entre %2 y %3.")
-                .arg(Ano)
-                .arg(kPrimerAno)
-                .arg(kUltimoAno));
-        return false;
-    }
+    if (!AnoCalendarioValido(Ano)) return false;
     TDatabase* base = BaseCalendarios();
     const QDate desde(Ano, 1, 1);
     const QDate hasta(Ano, 12, 31);
@@ -369,16 +376,19 @@ bool GenerarAnoCalendario(int Codigo, int Ano, int NumeroHorario) {
     return true;
 }
 
-void EliminarAnoCalendario(int Codigo, int Ano) {
+bool EliminarAnoCalendario(int Codigo, int Ano) {
+    if (!AnoCalendarioValido(Ano)) return false;
     TDatabase* base = BaseCalendarios();
     QVariantList valores{Codigo};
     valores << LimitesDias(base, QDate(Ano, 1, 1), QDate(Ano, 12, 31));
     base->Execute(
         QStringLiteral("DELETE FROM CALENDAR WHERE Codigo = ? AND Fecha >= ? AND Fecha <= ?"),
         valores);
+    return true;
 }
 
 bool CopiarAnoCalendario(int Origen, int Ano, int Desde, int Hasta) {
+    if (!AnoCalendarioValido(Ano)) return false;
     TDatabase* base = BaseCalendarios();
     const QVariantList limites = LimitesDias(base, QDate(Ano, 1, 1), QDate(Ano, 12, 31));
     bool bien = true;

@@ -113,11 +113,13 @@ TDiaCalendario DiaGenerado(const QDate& Fecha, int NumeroHorario);
 // intentando grabar un calendario que ya existe !" and false, the days
 // before it kept. A year outside 1..9999 is refused with a warning (false).
 bool GenerarAnoCalendario(int Codigo, int Ano, int NumeroHorario);
-// Deletes that year of that calendar (bounds from the year number).
-void EliminarAnoCalendario(int Codigo, int Ano);
+// Deletes that year of that calendar (bounds from the year number); a year
+// outside 1..9999 is refused with the same warning (false).
+bool EliminarAnoCalendario(int Codigo, int Ano);
 // Copies year Ano of calendar Origen over calendars Desde..Hasta, each
 // target's year replaced in one transaction; Origen itself is never a
-// target. False when a target could not be written.
+// target. False when a target could not be written or the year is outside
+// 1..9999 (refused with the warning before anything is touched).
 bool CopiarAnoCalendario(int Origen, int Ano, int Desde, int Hasta);
 
 class TfNOMICALE : public TForm {

@@ -13,17 +13,17 @@
 #include "db/field.h"
 #include "db/sysutils.h"
 #include "db/table.h"
-#include "gene/session/geneapp.h"
 #include "gene/data/geneconv.h"
-#include "gene/session/geneform.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_tablas.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_nombres.h"
 #include "gene/data/genemodu_sql.h"
-#include "gene/dialogs/genesele.h"
 #include "gene/data/mensajes.h"
+#include "gene/dialogs/genesele.h"
 #include "gene/print/genelimp.h"
+#include "gene/session/geneapp.h"
+#include "gene/session/geneform.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_tablas.h"
 #include "gene/session/sesion.h"
 #include "nomina/nomilcon_clausulas.h"
 #include "ui/controls.h"
@@ -452,23 +452,33 @@ bool TfNOMILCON::ComprobarDatos() {
     if (bien && ProrrogaContrato->isChecked())
         bien = ValidarEntero(MesesDuracion->Text(), QStringLiteral("Meses Duración")) &&
                ValidarEntero(DuracionInicial->Text(), QStringLiteral("Duración Inicial"));
-    // The optional boxes are all checked, each showing its own message.
+    // The optional boxes are all checked, each showing its own message. A
+    // number must also fit the column of the page that keeps it, or the
+    // server would refuse the whole page.
     auto opcional = [&bien](TEdit* e, bool (*validar)(const QString&, const QString&),
-                            const char* nombre) {
-        if (!e->Text().trimmed().isEmpty() && !validar(e->Text(), QString::fromUtf8(nombre)))
+                            const char* nombre, const QString& columna = QString()) {
+        const QString dato = QString::fromUtf8(nombre);
+        if (!e->Text().trimmed().isEmpty() &&
+            (!validar(e->Text(), dato) ||
+             (!columna.isEmpty() && !ValorCabeEnColumnaContratos(columna, e->Text(), dato))))
             bien = false;
     };
     for (TEdit* e : EditDiasDesdeContratosTiempoParcial)
         opcional(e, ValidarFecha, "Fecha desde Contratos a Tiempo Parcial");
     for (TEdit* e : EditDiasHastaContratosTiempoParcial)
         opcional(e, ValidarFecha, "Fecha hasta Contratos a Tiempo Parcial");
-    for (TEdit* e : EditDiasContratosTiempoParcial)
-        opcional(e, ValidarEntero, "Días Contratos a Tiempo Parcial");
+    for (int i = 0; i < 4; ++i)
+        opcional(EditDiasContratosTiempoParcial[i], ValidarEntero,
+                 "Días Contratos a Tiempo Parcial",
+                 QStringLiteral("DiasTraParcial") + QString::number(i + 1));
     opcional(EditFechaSuspension, ValidarFecha, "Fecha suspensión/extinción");
     opcional(EditFechaFinSuspension, ValidarFecha, "Fecha fin suspensión");
-    opcional(EditReduccionRegulacion, ValidarReal, "Porcentaje Expediente de Regulación de Empleo");
-    opcional(EditReduccionCuidados, ValidarReal, "Porcentaje Cuidado de hijos o familiares");
-    opcional(EditNumDiasTramitacion, ValidarEntero, "Número de días de salarios de tramitación");
+    opcional(EditReduccionRegulacion, ValidarReal, "Porcentaje Expediente de Regulación de Empleo",
+             QStringLiteral("PorcReducPorRegulacion"));
+    opcional(EditReduccionCuidados, ValidarReal, "Porcentaje Cuidado de hijos o familiares",
+             QStringLiteral("PorcReducPorCuidados"));
+    opcional(EditNumDiasTramitacion, ValidarEntero, "Número de días de salarios de tramitación",
+             QStringLiteral("DiasTramitacion"));
     opcional(EditDiasTramitacionDel, ValidarFecha, "Fecha desde tramitación");
     opcional(EditDiasTramitacionAl, ValidarFecha, "Fecha hasta tramitación");
     return bien;

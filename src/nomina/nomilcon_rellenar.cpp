@@ -8,9 +8,12 @@
 
 #include <QHash>
 #include <QPair>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <cmath>
+#include <limits>
 #include <optional>
 
 #include "db/database.h"
@@ -20,12 +23,13 @@
 #include "db/table.h"
 #include "db/tablecursor.h"
 #include "gene/data/geneconv.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_conexion.h"
-#include "gene/session/geneinic_tablas.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genenlet.h"
 #include "gene/data/genetext.h"
+#include "gene/data/mensajes.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
+#include "gene/session/geneinic_tablas.h"
 #include "nomina/nomimodu.h"
 
 namespace {
@@ -92,9 +96,9 @@ const Columna kColumnasTemporal[] = {{"CodigoOperario", "ftInteger", 0},
                                      {"RegimenSS", "ftString", 20},
                                      {"SistemaEspecial", "ftString", 20},
                                      {"EmpresarioETT", "ftString", 20},
-                                     {"RazonSocial", "ftString", 40},
+                                     {"RazonSocial", "ftString", 60},
                                      {"CIF", "ftString", 20},
-                                     {"DireccionEmpresa", "ftString", 40},
+                                     {"DireccionEmpresa", "ftString", 60},
                                      {"CodigoPostalEmpresa", "ftString", 20},
                                      {"PoblacionEmpresa", "ftString", 40},
                                      {"ProvinciaEmpresa", "ftString", 40},
@@ -114,9 +118,9 @@ const Columna kColumnasTemporal[] = {{"CodigoOperario", "ftInteger", 0},
                                      {"DiaPresentacion", "ftString", 40},
                                      {"MesPresentacion", "ftString", 40},
                                      {"AnoPresentacion", "ftString", 4},
-                                     {"NombreRepresentante", "ftString", 40},
-                                     {"CIFRepresentante", "ftString", 15},
-                                     {"TituloRepresentante", "ftString", 40},
+                                     {"NombreRepresentante", "ftString", 60},
+                                     {"CIFRepresentante", "ftString", 20},
+                                     {"TituloRepresentante", "ftString", 60},
                                      {"Clausulas", "ftMemo", 10},
                                      {"ClausulasAdicionales", "ftMemo", 10},
                                      {"DiasVacacionesNoDisfrutad", "ftFloat", 0},
@@ -420,14 +424,19 @@ public:
         return true;
     }
 
-    // Runs the statement; false when the row's key is already there.
+    // Runs the statement; false when the row's key is already there. Any
+    // other refusal (a value the column cannot hold, a lost connection) is
+    // raised for the listing to report with its text: a page silently
+    // dropped would print as "no data".
     bool grabar(QSqlQuery& q) {
         try {
             base_->Run(q);
             q.finish();
             return true;
-        } catch (const EDatabaseError&) {
-            return false;
+        } catch (const EDatabaseError& e) {
+            q.finish();
+            if (e.code() == DbError::KeyViolation) return false;
+            throw;
         }
     }
 
@@ -1076,6 +1085,47 @@ void Relleno::agregarLinea(const Nomina& n, const Fila& c, const QString& instru
 }
 
 }  // namespace
+
+bool ValorCabeEnColumnaContratos(const QString& NombreColumna, const QString& Texto,
+                                 const QString& NombreDato) {
+    TFieldType tipo = ftUnknown;
+    for (const Columna& c : kColumnasTemporal)
+        if (NombreColumna.compare(QLatin1String(c.nombre), Qt::CaseInsensitive) == 0)
+            tipo = FieldTypeFromName(QLatin1String(c.tipo));
+    QString aviso;
+    if (tipo == ftSmallint || tipo == ftInteger) {
+        // The column's own range; SQLite would keep any number, the server
+        // refuses the page.
+        const qint64 minimo = tipo == ftSmallint ? std::numeric_limits<qint16>::min()
+                                                 : std::numeric_limits<qint32>::min();
+        const qint64 maximo = tipo == ftSmallint ? std::numeric_limits<qint16>::max()
+                                                 : std::numeric_limits<qint32>::max();
+        bool ok = false;
+        const qint64 v = Texto.trimmed().toLongLong(&ok);
+        if (ok && v >= minimo && v <= maximo) return true;
+        aviso = QStringLiteral(" es incorrecto! Debe estar entre %1 y %2. Repita por favor")
+                    .arg(minimo)
+                    .arg(maximo);
+    } else if (IsFloatType(tipo)) {
+        // A real column is a DECIMAL(p,s) on the servers: fewer than p - s
+        // whole digits.
+        QString decimal;
+        TipoDecimalSQL(fGENEINIC, NombreColumna, decimal);
+        static const QRegularExpression cifras(QStringLiteral("\\((\\d+),\\s*(\\d+)\\)"));
+        const QRegularExpressionMatch m = cifras.match(decimal);
+        const int enteras = m.hasMatch() ? m.captured(1).toInt() - m.captured(2).toInt() : 15;
+        const double v = TextoAReal(Texto);
+        if (std::isfinite(v) && std::fabs(v) < std::pow(10.0, enteras)) return true;
+        aviso = QStringLiteral(
+                    " es incorrecto! Debe tener como máximo %1 cifras enteras. Repita por favor")
+                    .arg(enteras);
+    } else {
+        return true;
+    }
+    if (!NombreDato.isEmpty())
+        MensajeAdvertencia(QStringLiteral("¡El valor de ") + NombreDato + aviso);
+    return false;
+}
 
 QString DefinicionTemporalContratos() {
     return definicion("Tabla Temporal", kColumnasTemporal, 3,

@@ -33,6 +33,14 @@ struct TDatosContratos {
     QString Observaciones;
 };
 
+// True when the number typed for a column of the document page is one the
+// column holds on every engine (a small integer's or an integer's range; a
+// real's whole digits as the servers' decimal type keeps them); otherwise
+// the warning "¡El valor de " + NombreDato + " es incorrecto! ..." with the
+// limit, and false. A column that is no number takes any text.
+bool ValorCabeEnColumnaContratos(const QString& Columna, const QString& Texto,
+                                 const QString& NombreDato);
+
 // Definition texts of the two work tables handed to the print engine.
 QString DefinicionTemporalContratos();
 QString DefinicionLTemporalContratos();

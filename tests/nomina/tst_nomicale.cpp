@@ -9,10 +9,10 @@
 #include "db/field.h"
 #include "db/table.h"
 #include "gene/data/geneconv.h"
-#include "gene/session/geneinic_formulario.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genesist.h"
+#include "gene/session/geneinic_formulario.h"
 #include "gene/session/sesion.h"
 #include "nomina/nomicale.h"
 #include "support/dbfixture.h"
@@ -170,9 +170,10 @@ private Q_SLOTS:
         QCOMPARE(dia(4, 2024, 3, 6), QString());
     }
 
-    // A year without valid dates is refused before anything is written:
-    // year 0 used to loop for ever, 10000 wrote the days of 9999 and a
-    // negative year invalid dates.
+    // A year without valid dates is refused before anything is written,
+    // by every operation on a year: year 0 used to loop for ever, 10000
+    // wrote the days of 9999, a negative year invalid dates, and deleting or
+    // copying one showed the engine's own English words.
     void anoFueraDeIntervalo_data() {
         QTest::addColumn<int>("engine");
         QTest::addColumn<int>("ano");
@@ -194,6 +195,29 @@ private Q_SLOTS:
         // The limits themselves are years like any other.
         QVERIFY(GenerarAnoCalendario(1, ano > 0 ? 9999 : 1, 3));
         QCOMPARE(filas(1), QStringLiteral("365"));
+
+        // Deleting and copying it from the window: the question, then the
+        // same warning, and nothing touched.
+        const QString aviso =
+            QStringLiteral("¡ El año %1 no es válido !. Indique un año entre 1 y 9999.").arg(ano);
+        e.mostrar(1, ano, 1);
+        textos();
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        e.f->pbEliminarClick(e.f->pbEliminar);
+        QCOMPARE(
+            textos(),
+            (QStringList{QStringLiteral("¿ Realmente desea eliminar el calendario ?"), aviso}));
+        MessageSeam::enqueue(QStringLiteral("2"));
+        e.f->pbDuplicarClick(e.f->pbDuplicar);
+        QCOMPARE(textos().mid(1), QStringList{aviso});
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        MessageSeam::enqueue(QStringLiteral("2/3"));
+        e.f->pbCopiaMasivaClick(e.f->pbCopiaMasiva);
+        QCOMPARE(textos().mid(2), QStringList{aviso});
+        QVERIFY(!EliminarAnoCalendario(1, ano));
+        QVERIFY(!CopiarAnoCalendario(1, ano, 2, 2));
+        QCOMPARE(textos(), (QStringList{aviso, aviso}));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM CALENDAR")), QStringLiteral("365"));
     }
 
     void eliminar_data() { AddEngineRows(); }

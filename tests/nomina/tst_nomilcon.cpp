@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "db/database.h"
+#include "db/dberror.h"
 #include "db/field.h"
 #include "db/sysutils.h"
 #include "db/table.h"
@@ -22,6 +23,7 @@
 #include "gene/print/genelimp_p.h"
 #include "gene/registros_prueba.h"
 #include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_formulario.h"
 #include "gene/session/geneinic_tablas.h"
 #include "io/textfile.h"
@@ -213,16 +215,10 @@ struct Dialogo : Contratos {
 
 // Prints into Pdf one page of a shipped contract-document format with every
 // column of the work tables at its longest: texts as wide capitals ("W"),
-// large numbers, dates, and clauses filling their lines. The company's name,
-// address and representative are as long as the company parameters hold
-// them (60). Answers the sizes of the text columns; empty when the format
-// prints other documents.
+// large numbers, dates, and clauses filling their lines. Answers the sizes of the text columns;
+// empty when the format prints other documents.
 QHash<QString, int> ImprimirAlMaximo(const QString& Programa, const QString& Pdf) {
-    QString definicion = DefinicionTemporalContratos();
-    for (const char* c :
-         {"RazonSocial", "DireccionEmpresa", "NombreRepresentante", "TituloRepresentante"})
-        definicion.replace(QRegularExpression(QStringLiteral("/%1/ftString/\\d+/").arg(c)),
-                           QStringLiteral("/%1/ftString/60/").arg(c));
+    const QString definicion = DefinicionTemporalContratos();
     Dialogo t{Engine::Sqlite};
     TfGENELIMP motor;
     CrearTablaEstructura(fGENEINIC, motor.Temporal, definicion, -1);
@@ -288,6 +284,33 @@ class TestNomiLCon : public QObject {
 
 private Q_SLOTS:
     void initTestCase() { InstalarServiciosFormulario(); }
+
+    // The company's data as long as the company parameters hold it reach
+    // every page of the contract, the TA2 and the certificate whole.
+    void empresaAlMaximo() {
+        for (Engine e : AvailableEngines()) {
+            Contratos t(e);
+            const QString razon = QString(60, QLatin1Char('R'));
+            const QString direccion = QString(60, QLatin1Char('D'));
+            const QString nombre = QString(60, QLatin1Char('N'));
+            const QString titulo = QString(60, QLatin1Char('T'));
+            const QString cif = QString(20, QLatin1Char('9'));
+            sql(QStringLiteral("UPDATE PARAGENE SET RazonSocial = '%1', Direccion = '%2', "
+                               "NombreRepresentante = '%3', TituloRepresentante = '%4', "
+                               "CIFRepresentante = '%5'")
+                    .arg(razon, direccion, nombre, titulo, cif));
+            t.operario(1, QStringLiteral("GARCIA LOPEZ, ANA"));
+            t.contrato(1, 1, 100, QDate(2024, 1, 15), QDate(2024, 3, 31));
+            t.rellenar();
+            for (int pagina : {1, 2}) {
+                QCOMPARE(t.texto(1, 100, pagina, "RazonSocial"), razon);
+                QCOMPARE(t.texto(1, 100, pagina, "DireccionEmpresa"), direccion);
+                QCOMPARE(t.texto(1, 100, pagina, "NombreRepresentante"), nombre);
+                QCOMPARE(t.texto(1, 100, pagina, "TituloRepresentante"), titulo);
+                QCOMPARE(t.texto(1, 100, pagina, "CIFRepresentante"), cif);
+            }
+        }
+    }
 
     // The contract's two pages: employee, company, payroll parameters, keys
     // of the free-form data, clauses, formats from the type or the chosen
@@ -524,6 +547,35 @@ private Q_SLOTS:
         }
     }
 
+    // A page the engine refuses for a value its column cannot hold (the
+    // dialog's checks keep such values out) is told with the engine's
+    // reason, never dropped as if there were no data; the fill leaves
+    // nothing half written. SQLite holds any number in any column.
+    void certificadoRechazado() {
+        for (Engine e : AvailableEngines()) {
+            Contratos t(e);
+            t.operario(1, QStringLiteral("GARCIA LOPEZ, ANA"));
+            t.contrato(1, 1, 100, QDate(2023, 1, 1), QDate(2023, 12, 10));
+            t.datos.Opcion = TDatosContratos::CertificadoEmpresa;
+            t.datos.DesdeFecha = QStringLiteral("1/1/2023");
+            t.datos.ReduccionRegulacion = QStringLiteral("1e300");
+            if (e == Engine::Sqlite) {
+                t.rellenar();
+                QCOMPARE(t.paginas(), 1);
+                continue;
+            }
+            try {
+                t.rellenar();
+                QFAIL("the page was dropped without a word");
+            } catch (const EDatabaseError& error) {
+                QCOMPARE(MotivoError(error),
+                         QStringLiteral("¡ El número es demasiado grande para el campo !. Motivo: "
+                                        "numeric field overflow"));
+            }
+            QCOMPARE(t.paginas(), 0);
+        }
+    }
+
     // A caller already inside a transaction keeps it: the fill neither
     // commits nor ends it, so the caller's rollback takes the pages too.
     void transaccionDelLlamador() {
@@ -642,23 +694,27 @@ private Q_SLOTS:
     // boxes in order up to the first bad one, then every bad optional box,
     // the part-time rows all together; emptied number boxes count as 0.
     void entradasIncorrectas_data() {
+        QTest::addColumn<int>("engine");
         QTest::addColumn<QStringList>("cajas");
         QTest::addColumn<QStringList>("mensajes");
         const QString fecha = QStringLiteral("¡La fecha de %1 es incorrecta! Repita por favor");
         const QString valor = QStringLiteral("¡El valor de %1 es incorrecto! Repita por favor");
+        const int sqlite = int(Engine::Sqlite);
         const QString desde = fecha.arg(QStringLiteral("Fecha desde Contratos a Tiempo Parcial"));
-        QTest::newRow("desde fecha") << QStringList{"DesdeFecha=31/02/2024"}
+        QTest::newRow("desde fecha") << sqlite << QStringList{"DesdeFecha=31/02/2024"}
                                      << QStringList{fecha.arg(QStringLiteral("Desde Fecha"))};
-        QTest::newRow("operario") << QStringList{"HastaOperario=x"}
+        QTest::newRow("operario") << sqlite << QStringList{"HastaOperario=x"}
                                   << QStringList{valor.arg(QStringLiteral("Hasta Operario"))};
-        QTest::newRow("copias") << QStringList{"NumeroCopias="}
+        QTest::newRow("copias") << sqlite << QStringList{"NumeroCopias="}
                                 << QStringList{valor.arg(QStringLiteral("Número Copias"))};
         QTest::newRow("parciales")
+            << sqlite
             << QStringList{"EditDiasDesdeContratosTiempoParcial2=40/1/2024",
                            "EditReduccionCuidados=diez"}
             << QStringList{desde,
                            valor.arg(QStringLiteral("Porcentaje Cuidado de hijos o familiares"))};
         QTest::newRow("orden")
+            << sqlite
             << QStringList{"HastaFecha=x",
                            "NumeroCopias=x",
                            "EditDiasTramitacionAl=x",
@@ -674,12 +730,49 @@ private Q_SLOTS:
                            valor.arg(QStringLiteral("Días Contratos a Tiempo Parcial")),
                            fecha.arg(QStringLiteral("Fecha suspensión/extinción")),
                            fecha.arg(QStringLiteral("Fecha hasta tramitación"))};
+        // Numbers their column cannot hold, on every engine alike: the message
+        // before anything is printed.
+        const QString fuera = QStringLiteral(
+            "¡El valor de %1 es incorrecto! Debe estar entre %2 y %3. Repita por favor");
+        const QString cifras = QStringLiteral(
+            "¡El valor de %1 es incorrecto! Debe tener como máximo 20 cifras enteras. Repita por "
+            "favor");
+        for (Engine e : AvailableEngines()) {
+            const QByteArray n = EngineTag(e).toLatin1();
+            QTest::newRow(QByteArray(n + " dias parciales").constData())
+                << int(e) << QStringList{"EditDiasContratosTiempoParcial1=32768"}
+                << QStringList{fuera.arg(QStringLiteral("Días Contratos a Tiempo Parcial"),
+                                         QStringLiteral("-32768"), QStringLiteral("32767"))};
+            QTest::newRow(QByteArray(n + " dias tramitacion").constData())
+                << int(e) << QStringList{"EditNumDiasTramitacion=40000"}
+                << QStringList{
+                       fuera.arg(QStringLiteral("Número de días de salarios de tramitación"),
+                                 QStringLiteral("-32768"), QStringLiteral("32767"))};
+            QTest::newRow(QByteArray(n + " porcentaje").constData())
+                << int(e) << QStringList{"EditReduccionRegulacion=1e300"}
+                << QStringList{
+                       cifras.arg(QStringLiteral("Porcentaje Expediente de Regulación de Empleo"))};
+            QTest::newRow(QByteArray(n + " todos a la vez").constData())
+                << int(e)
+                << QStringList{"EditDiasContratosTiempoParcial1=-32769",
+                               "EditReduccionCuidados=-1e20", "EditNumDiasTramitacion=32767",
+                               "EditReduccionRegulacion=9,99e19"}
+                << QStringList{fuera.arg(QStringLiteral("Días Contratos a Tiempo Parcial"),
+                                         QStringLiteral("-32768"), QStringLiteral("32767")),
+                               cifras.arg(QStringLiteral("Porcentaje Cuidado de hijos o "
+                                                         "familiares"))};
+        }
     }
+
     void entradasIncorrectas() {
+        QFETCH(int, engine);
         QFETCH(QStringList, cajas);
         QFETCH(QStringList, mensajes);
-        Dialogo t(Engine::Sqlite);
+        Dialogo t{Engine(engine)};
         t.rango();
+        // The certificate is the document that stores its boxes.
+        t.f->CertificadoEmpresa->setChecked(true);
+        t.f->CertificadoEmpresaClick();
         t.f->EditReduccionCuidados->setText(QStringLiteral("0"));
         for (const QString& c : cajas)
             t.f->findChild<TEdit*>(c.section(QLatin1Char('='), 0, 0))

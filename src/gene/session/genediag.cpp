@@ -5,20 +5,24 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryFile>
+#include <QUrl>
 #include <QUuid>
 #include <memory>
 
 #include "db/database.h"
+#include "gene/data/genereloj.h"
+#include "gene/data/genetext.h"
+#include "gene/data/mensajes.h"
 #include "gene/dialogs/genedeta.h"
+#include "gene/session/genedicc.h"
 #include "gene/session/geneform.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_servicios.h"
-#include "gene/data/genereloj.h"
-#include "gene/data/mensajes.h"
 #include "gene/session/sesion.h"
 #include "io/paths.h"
 #include "io/textfile.h"
@@ -91,26 +95,113 @@ QString TextoDiagnostico(const THallazgosDiagnostico& h) {
 
 namespace {
 
-// The journal mode of a SQLite file, set first to Nuevo when given; empty
-// when the file cannot be read.
-QString ModoDiario(const QString& Archivo, const QString& Nuevo = QString()) {
+// What a database file is, read without writing to it: a database of the
+// program, or a file that must not be touched (empty, damaged, another
+// program's).
+enum class EstadoArchivo { Legible, Vacio, Danado, Ajeno };
+
+struct LecturaArchivo {
+    EstadoArchivo estado = EstadoArchivo::Danado;
+    bool wal = false;
+};
+
+// The tables the dictionary declares (the standard file and the site's own),
+// upper-cased; empty when it cannot be read. Read here without the warning
+// or the copy into the general folder that the session's readers make.
+QSet<QString> TablasDelPrograma() {
+    QSet<QString> tablas;
+    for (const QString& carpeta :
+         {NativePath(PathBaseDatosGeneral), NativePath(DirectorioPrograma)}) {
+        for (const char* nombre : {"DATABASE.TXT", "DATABASE.ESP"}) {
+            QString texto, lista;
+            if (carpeta.isEmpty() || !ReadTextFile(JoinPath(carpeta, QLatin1String(nombre)), texto))
+                continue;
+            TablasTextoDiccionario(nullptr, texto, QString(), lista);
+            for (const QString& t : LineasTexto(lista))
+                if (!t.isEmpty()) tablas.insert(t.toUpper());
+        }
+        if (!tablas.isEmpty()) break;
+    }
+    // The general database's record of what was created once.
+    if (!tablas.isEmpty()) tablas.insert(QStringLiteral("CREACION"));
+    return tablas;
+}
+
+// A connection that reads the file as it stands: read-only, and immutable
+// (no locks, no -wal or -shm made) unless a session's side files are
+// there already, whose pages belong to what is read.
+QString UriLectura(const QString& Archivo) {
+    const bool enUso = QFileInfo::exists(Archivo + QStringLiteral("-wal")) &&
+                       QFileInfo::exists(Archivo + QStringLiteral("-shm"));
+    return QUrl::fromLocalFile(Archivo).toString(QUrl::FullyEncoded) +
+           (enUso ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=ro&immutable=1"));
+}
+
+// Runs f on a connection to the file opened by Uri (never creating it);
+// false when it cannot be opened.
+template <typename F>
+bool ConArchivo(const QString& Uri, bool Lectura, F f) {
     const QString nombre = QStringLiteral("diagnostico-") + QUuid::createUuid().toString();
-    QString modo;
+    bool abierta = false;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nombre);
-        db.setDatabaseName(Archivo);
-        if (Nuevo.isEmpty()) db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        if (db.open()) {
-            QSqlQuery q(db);
-            if (q.exec(QStringLiteral("PRAGMA journal_mode") +
-                       (Nuevo.isEmpty() ? QString() : QLatin1Char('=') + Nuevo)) &&
-                q.next())
-                modo = q.value(0).toString().toLower();
-        }
+        db.setDatabaseName(Uri);
+        db.setConnectOptions(Lectura ? QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY")
+                                     : QStringLiteral("QSQLITE_OPEN_URI"));
+        abierta = db.open();
+        if (abierta) f(db);
         db.close();
     }
     QSqlDatabase::removeDatabase(nombre);
-    return modo;
+    return abierta;
+}
+
+LecturaArchivo LeerArchivo(const QString& Archivo) {
+    LecturaArchivo r;
+    QFile f(Archivo);
+    if (!f.open(QIODevice::ReadOnly)) return r;
+    if (f.size() == 0) {
+        r.estado = EstadoArchivo::Vacio;
+        return r;
+    }
+    // The header: its text, and the format bytes that say whether the file
+    // keeps a write-ahead log (2) or a rollback journal (1).
+    const QByteArray cabecera = f.read(100);
+    if (cabecera.size() < 100 || !cabecera.startsWith(QByteArrayLiteral("SQLite format 3\0")))
+        return r;
+    const char escritura = cabecera.at(18), lectura = cabecera.at(19);
+    if (escritura != lectura || (escritura != 1 && escritura != 2)) return r;
+    r.wal = escritura == 2;
+    bool leida = false;
+    QStringList tablas;
+    ConArchivo(UriLectura(Archivo), true, [&](QSqlDatabase& db) {
+        QSqlQuery q(db);
+        leida = q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
+        while (leida && q.next()) tablas << q.value(0).toString().toUpper();
+    });
+    if (!leida) return r;
+    if (tablas.isEmpty()) {
+        // The program makes its files in WAL mode and fills them at once.
+        r.estado = r.wal ? EstadoArchivo::Legible : EstadoArchivo::Vacio;
+        return r;
+    }
+    const QSet<QString> propias = TablasDelPrograma();
+    r.estado = EstadoArchivo::Ajeno;
+    for (const QString& t : std::as_const(tablas))
+        if (propias.isEmpty() || propias.contains(t)) r.estado = EstadoArchivo::Legible;
+    return r;
+}
+
+// The journal mode set to WAL on a file that is still a database of the
+// program; never creates one.
+void PonerModoWal(const QString& Archivo) {
+    if (LeerArchivo(Archivo).estado != EstadoArchivo::Legible) return;
+    ConArchivo(
+        QUrl::fromLocalFile(Archivo).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=rw"),
+        false, [](QSqlDatabase& db) {
+            QSqlQuery q(db);
+            q.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        });
 }
 
 // The installation's SQLite folders: the general one and each company's.
@@ -226,16 +317,33 @@ QStringList ComprobarCarpetaSqlite(const QString& Carpeta, TReparaciones* Repara
                      QLatin1Char('.');
     }
     const QString archivo = JoinPath(carpeta, QString::fromLatin1(kDatabaseFileName));
-    if (QFileInfo(archivo).isFile()) {
-        const QString modo = ModoDiario(archivo);
-        // The program sets WAL itself, so that several sessions share the file.
-        if (modo != QLatin1String("wal")) {
+    if (!QFileInfo(archivo).isFile()) return l;
+    const LecturaArchivo lectura = LeerArchivo(archivo);
+    // A file that is no database of the program is named and never
+    // repaired: a repair would turn it into a new, empty database.
+    switch (lectura.estado) {
+        case EstadoArchivo::Vacio:
             l << QStringLiteral("El archivo ") + archivo +
-                     QStringLiteral(" no está en modo WAL (journal_mode=") + modo +
-                     QStringLiteral(").");
-            if (Reparaciones)
-                Reparaciones->append([archivo] { ModoDiario(archivo, QStringLiteral("WAL")); });
-        }
+                     QStringLiteral(" está vacío: no es una base de datos de la aplicación.");
+            return l;
+        case EstadoArchivo::Danado:
+            l << QStringLiteral("El archivo ") + archivo +
+                     QStringLiteral(" está dañado: no se puede leer como base de datos.");
+            return l;
+        case EstadoArchivo::Ajeno:
+            l << QStringLiteral("El archivo ") + archivo +
+                     QStringLiteral(
+                         " no es una base de datos de la aplicación (no contiene ninguna de sus "
+                         "tablas).");
+            return l;
+        case EstadoArchivo::Legible:
+            break;
+    }
+    // The program sets WAL itself, so that several sessions share the file.
+    if (!lectura.wal) {
+        l << QStringLiteral("El archivo ") + archivo +
+                 QStringLiteral(" no está en modo WAL (journal_mode=delete).");
+        if (Reparaciones) Reparaciones->append([archivo] { PonerModoWal(archivo); });
     }
     return l;
 }

@@ -44,6 +44,8 @@ void ComprobarInstalacion(const QString& Modo, THallazgosDiagnostico& Hallazgos,
 
 // The checks, for the tests. The findings of one SQLite database folder
 // (its file, if any, included); Reparaciones gets the journal mode's repair.
+// The file is only read: one that is no database of the program (empty,
+// damaged, another program's) is named and gets no repair.
 QStringList ComprobarCarpetaSqlite(const QString& Carpeta,
                                    QList<std::function<void()>>* Reparaciones = nullptr);
 // The PostgreSQL server's settings read (max_connections, server_encoding)

@@ -17,9 +17,9 @@
 #include "db/database.h"
 #include "db/dataset.h"
 #include "db/dberror.h"
-#include "gene/session/geneinic.h"
 #include "gene/data/genesist.h"
 #include "gene/data/mensajes.h"
+#include "gene/session/geneinic.h"
 #include "gene/session/sesion.h"
 #include "io/inifile.h"
 #include "io/paths.h"
@@ -177,7 +177,15 @@ struct TraduccionTexto {
 };
 const TraduccionTexto kPorTextoSqlite[] = {
     {"too many columns", "¡ La consulta tiene demasiadas columnas !. Seleccione menos campos"},
+    {"unrecognized token",
+     "¡ La sentencia SQL contiene un símbolo que la base de datos no "
+     "reconoce !"},
 };
+
+// SQLite reads a statement only up to a character 0 in it, and then stumbles
+// on what is left (an open quote): told as PostgreSQL's refusal of it is.
+const char* const kCaracterNulo =
+    "¡ El texto contiene el carácter nulo (código 0), que la base de datos no puede guardar !";
 
 // What a conversion expected, by the words after "is not a valid".
 const TraduccionTexto kConversiones[] = {
@@ -229,6 +237,8 @@ QString TraduccionErrorBaseDatos(const EDatabaseError& e) {
                 return TraducirMensajeMotor(QStringLiteral("TRADUCIR: ") + e.Message());
             return ConMotivo(QString::fromUtf8(t.texto), motor);
         }
+        if (!postgres && e.code() == DbError::SqlError && e.detail().contains(QChar(0)))
+            return QString::fromUtf8(kCaracterNulo);
         if (!postgres)
             for (const TraduccionTexto& t : kPorTextoSqlite)
                 if (motor.contains(QLatin1String(t.motor)))

@@ -1,13 +1,14 @@
 // Transactions of the session's databases. The second ("ADO") road uses the
 // same connection as the first, so one engine transaction covers both.
 
+#include <QHash>
 #include <QSqlQuery>
 
 #include "db/database.h"
 #include "db/dberror.h"
+#include "gene/data/mensajes.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_conexion.h"
-#include "gene/data/mensajes.h"
 #include "gene/session/sesion.h"
 
 namespace {
@@ -22,6 +23,48 @@ QString TextoDe(const std::exception& e) {
     return QString::fromUtf8(e.what());
 }
 
+const QString kNoFinaliza =
+    QStringLiteral("¡No se puede finalizar la transacción!. Mensaje Original: ");
+
+// The transactions started here that no confirmation or cancellation has
+// ended yet, each with whether the connection was lost meanwhile: the
+// server then ended it, and confirming it must not answer that the work
+// was saved.
+struct Vigilada {
+    bool abierta = false;
+    bool perdida = false;
+};
+QHash<const TDatabase*, Vigilada>& Vigiladas() {
+    static QHash<const TDatabase*, Vigilada> v;
+    return v;
+}
+
+void Vigilar(TDatabase* d) {
+    auto& v = Vigiladas();
+    if (!v.contains(d)) {
+        // A reconnection (the next statement after the loss) clears the
+        // connection's own mark; this one stays until the confirmation.
+        QObject::connect(d, &TDatabase::Reconnected, d, [d] {
+            auto it = Vigiladas().find(d);
+            if (it != Vigiladas().end() && it->abierta) it->perdida = true;
+        });
+        QObject::connect(d, &QObject::destroyed, [d] { Vigiladas().remove(d); });
+    }
+    v[d] = {true, false};
+}
+
+void Terminada(const TDatabase* d) {
+    auto it = Vigiladas().find(d);
+    if (it != Vigiladas().end()) *it = {};
+}
+
+// True when the transaction started here on d was ended by a lost
+// connection before it could be confirmed.
+bool PerdidaConLaConexion(const TDatabase* d) {
+    const Vigilada v = Vigiladas().value(d);
+    return v.abierta && (v.perdida || d->ConnectionLost());
+}
+
 }  // namespace
 
 bool IniciarTransaccion(TfGENEINIC* f, TDatabase* Base) {
@@ -32,6 +75,7 @@ bool IniciarTransaccion(TfGENEINIC* f, TDatabase* Base) {
     } else if (d) {
         try {
             d->StartTransaction();
+            Vigilar(d);
             resultado = true;
         } catch (const std::exception&) {
             resultado = false;  // the caller decides what to say
@@ -46,14 +90,20 @@ bool ConfirmarTransaccion(TfGENEINIC* f, TDatabase* Base) {
     if (!d || !d->InTransaction()) {
         TransaccionIniciada = false;
         ErrorEnTransaccion = false;
-        return true;
+        if (!d || !PerdidaConLaConexion(d)) return true;
+        Terminada(d);
+        MensajeAdvertencia(kNoFinaliza +
+                           QStringLiteral("¡ Se ha perdido la conexión con el servidor de la "
+                                          "Base de Datos !. No se ha guardado ninguno de los "
+                                          "cambios de la operación en curso: la transacción se "
+                                          "ha cancelado."));
+        return false;
     }
+    Terminada(d);
     try {
         d->Commit();
     } catch (const std::exception& e) {
-        MensajeAdvertencia(QStringLiteral("¡No se puede finalizar la transacción!. Mensaje "
-                                          "Original: ") +
-                           TextoDe(e));
+        MensajeAdvertencia(kNoFinaliza + TextoDe(e));
         // The flags stay only while the engine still holds the transaction,
         // for the caller to cancel. One the engine ended (PostgreSQL after a
         // failed COMMIT, SQLite after rolling back by itself) is rolled back
@@ -79,6 +129,7 @@ bool ConfirmarTransaccion(TfGENEINIC* f, TDatabase* Base) {
 
 bool CancelarTransaccion(TfGENEINIC* f, TDatabase* Base) {
     TDatabase* d = BaseOPorDefecto(f, Base);
+    if (d) Terminada(d);
     if (!d || !d->InTransaction()) {
         TransaccionIniciada = false;
         ErrorEnTransaccion = false;

@@ -6,11 +6,11 @@
 #include <QtTest>
 
 #include "db/query.h"
-#include "gene/dialogs/genebusa.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
-#include "gene/session/sesion.h"
+#include "gene/dialogs/genebusa.h"
 #include "gene/registros_prueba.h"
+#include "gene/session/sesion.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
 
@@ -143,6 +143,16 @@ private Q_SLOTS:
         d->setCriterio(QStringLiteral("Apellidos"), QStringLiteral("O'N"));
         d->pbBuscarClick();
         QCOMPARE(codigos(d->Query1), QStringList{"3/C"});
+
+        // A character 0 in a value: the same Spanish reason on every engine.
+        MessageSeam::clearLog();
+        d->setCriterio(QStringLiteral("Apellidos"),
+                       QStringLiteral("Vaz") + QChar(0) + QStringLiteral("quez"));
+        d->pbBuscarClick();
+        QCOMPARE(MessageSeam::log().value(0).text,
+                 QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ¡ El texto "
+                                "contiene el carácter nulo (código 0), que la base de datos no "
+                                "puede guardar !"));
     }
 
     // The caller's filter holds whatever the user types.

@@ -11,13 +11,13 @@
 #include <QtTest>
 
 #include "db/database.h"
+#include "gene/data/genemens.h"
 #include "gene/dialogo_modal.h"
 #include "gene/dialogs/genedeta.h"
 #include "gene/session/genediag.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_formulario.h"
 #include "gene/session/geneinic_servicios.h"
-#include "gene/data/genemens.h"
 #include "gene/session/sesion.h"
 #include "io/textfile.h"
 #include "support/dbfixture.h"
@@ -77,19 +77,44 @@ struct Programas {
     QByteArray antes;
 };
 
-// A SQLite database file in a folder, in the journal mode given.
-void baseSqlite(const QString& carpeta, const QString& modo) {
+// Statements run on a SQLite file of its own connection (which makes it).
+void ejecutarSqlite(const QString& archivo, const QStringList& sentencias) {
     {
         QSqlDatabase db =
             QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("prueba"));
-        db.setDatabaseName(carpeta + QStringLiteral("/datos.sqlite"));
+        db.setDatabaseName(archivo);
         QVERIFY(db.open());
         QSqlQuery q(db);
-        QVERIFY(q.exec(QStringLiteral("CREATE TABLE T (A INTEGER)")));
-        QVERIFY(q.exec(QStringLiteral("PRAGMA journal_mode=") + modo));
+        for (const QString& s : sentencias) QVERIFY2(q.exec(s), qPrintable(s));
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("prueba"));
+}
+
+// A SQLite database file in a folder, in the journal mode given, holding
+// one table.
+void baseSqlite(const QString& carpeta, const QString& modo,
+                const QString& tabla = QStringLiteral("T")) {
+    ejecutarSqlite(carpeta + QStringLiteral("/datos.sqlite"),
+                   {QStringLiteral("CREATE TABLE ") + tabla + QStringLiteral(" (A INTEGER)"),
+                    QStringLiteral("PRAGMA journal_mode=") + modo});
+}
+
+// A database file that is none of the program's: "cero" bytes, "basura",
+// or a database "sin tablas" in rollback-journal mode.
+void archivoNoBase(const QString& archivo, const QString& caso) {
+    if (caso == QLatin1String("sin tablas")) {
+        ejecutarSqlite(archivo, {QStringLiteral("PRAGMA user_version=7")});
+        return;
+    }
+    QFile f(archivo);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    if (caso == QLatin1String("basura")) f.write(QByteArray(5000, 'x'));
+}
+
+QByteArray contenido(const QString& archivo) {
+    QFile f(archivo);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 long cifs(const QString&) {
@@ -238,7 +263,9 @@ private Q_SLOTS:
 
     // The SQLite folders: on a network file system, not writable, a file
     // whose journal is not WAL (which the repair sets); a sound one finds
-    // nothing.
+    // nothing. A file that is no database of the program (empty, junk,
+    // another program's) is named and never repaired; no check writes to
+    // the file or leaves -wal or -shm beside it.
     void carpetaSqlite_data() {
         QTest::addColumn<QString>("caso");
         QTest::addColumn<QString>("hallazgo");
@@ -250,20 +277,49 @@ private Q_SLOTS:
                                 << "no está en modo WAL (journal_mode=delete).";
         QTest::newRow("sin escritura") << "escritura"
                                        << "El usuario no puede escribir en la carpeta";
+        QTest::newRow("archivo vacio") << "cero"
+                                       << "está vacío: no es una base de datos de la aplicación.";
+        QTest::newRow("archivo basura") << "basura"
+                                        << "está dañado: no se puede leer como base de datos.";
+        QTest::newRow("sin tablas") << "sin tablas"
+                                    << "está vacío: no es una base de datos de la aplicación.";
+        QTest::newRow("de otro programa")
+            << "ajena"
+            << "no es una base de datos de la aplicación (no contiene ninguna de sus tablas).";
+        QTest::newRow("con tablas del programa") << "propia" << QString();
     }
     void carpetaSqlite() {
         QFETCH(QString, caso);
         QFETCH(QString, hallazgo);
         QTemporaryDir dir;
         QString carpeta = dir.path();
-        if (caso != QLatin1String("vacia"))
-            baseSqlite(carpeta, caso == QLatin1String("diario") ? QStringLiteral("DELETE")
-                                                                : QStringLiteral("WAL"));
+        const QString archivo = dir.filePath(QStringLiteral("datos.sqlite"));
+        if (caso == QLatin1String("cero") || caso == QLatin1String("basura") ||
+            caso == QLatin1String("sin tablas"))
+            archivoNoBase(archivo, caso);
+        else if (caso != QLatin1String("vacia"))
+            baseSqlite(
+                carpeta,
+                caso == QLatin1String("diario") || caso == QLatin1String("ajena")
+                    ? QStringLiteral("DELETE")
+                    : QStringLiteral("WAL"),
+                caso == QLatin1String("propia") ? QStringLiteral("EMPRESA") : QStringLiteral("T"));
+        if (caso == QLatin1String("ajena") || caso == QLatin1String("propia")) {
+            // The dictionary declares the program's tables.
+            PathBaseDatosGeneral = carpeta;
+            QVERIFY(WriteTextFile(dir.filePath(QStringLiteral("DATABASE.TXT")),
+                                  QStringLiteral("EMPRESA/C/1/Codigo/ftInteger/0/*\r\n"),
+                                  TextEncoding::Windows1252));
+        }
         if (caso == QLatin1String("red")) GanchoTipoSistemaArchivos = &cifs;
         // Not even the administrator can write there.
         if (caso == QLatin1String("escritura")) carpeta = QStringLiteral("/proc/self");
+        const QByteArray antes = contenido(archivo);
         QList<std::function<void()>> reparaciones;
         const QStringList h = ComprobarCarpetaSqlite(carpeta, &reparaciones);
+        QCOMPARE(contenido(archivo), antes);
+        QVERIFY(!QFile::exists(archivo + QStringLiteral("-wal")));
+        QVERIFY(!QFile::exists(archivo + QStringLiteral("-shm")));
         QCOMPARE(h.size(), hallazgo.isEmpty() ? 0 : 1);
         if (hallazgo.isEmpty()) return;
         QVERIFY2(h.first().contains(hallazgo), qPrintable(h.first()));
@@ -273,30 +329,64 @@ private Q_SLOTS:
     }
 
     // Through the start's configuration mode: the general folder and each
-    // company's are checked, the report shows the finding, and "SI" to the
-    // repair question sets the file right.
+    // company's are checked, the report shows the findings, and "SI" to the
+    // repair question sets the company's file right. A general file that is
+    // empty or junk is named and left as it was, repair or not.
+    void reparacion_data() {
+        QTest::addColumn<QString>("general");
+        QTest::addColumn<QString>("hallazgo");
+        QTest::newRow("general sana") << "sana" << QString();
+        QTest::newRow("general vacia") << "cero"
+                                       << " está vacío: no es una base de datos de la aplicación.";
+        QTest::newRow("general basura") << "basura"
+                                        << " está dañado: no se puede leer como base de datos.";
+    }
     void reparacion() {
+        QFETCH(QString, general);
+        QFETCH(QString, hallazgo);
         MessageSeam::activate();
         Programas programas(true);
         InstalarDiagnostico();
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("1")));
-        baseSqlite(dir.path(), QStringLiteral("WAL"));
+        const QString archivo = dir.filePath(QStringLiteral("datos.sqlite"));
+        if (general == QLatin1String("sana"))
+            baseSqlite(dir.path(), QStringLiteral("WAL"));
+        else
+            archivoNoBase(archivo, general);
         baseSqlite(dir.filePath(QStringLiteral("1")), QStringLiteral("DELETE"));
         PathBaseDatosGeneral = dir.path();
+        const QByteArray antes = contenido(archivo);
         QString texto;
-        AlMostrarse<TfGENEDETA>([&](TfGENEDETA* d) {
-            texto = d->Texto;
-            d->Close();
-        });
+        auto leerInforme = [&texto] {
+            AlMostrarse<TfGENEDETA>([&texto](TfGENEDETA* d) {
+                texto = d->Texto;
+                d->Close();
+            });
+        };
+        leerInforme();
         MessageSeam::enqueue(QStringLiteral("SI"));
         QCOMPARE(DiagnosticoArranque(nullptr, QStringLiteral("Configuracion")), 0);
-        QCOMPARE(texto, kBDE + "\r\n\r\n - El archivo " +
-                            dir.filePath(QStringLiteral("1/datos.sqlite")) +
-                            " no está en modo WAL (journal_mode=delete).\r\n");
+        QString esperado = kBDE + "\r\n\r\n";
+        if (!hallazgo.isEmpty()) esperado += " - El archivo " + archivo + hallazgo + "\r\n";
+        esperado += " - El archivo " + dir.filePath(QStringLiteral("1/datos.sqlite")) +
+                    " no está en modo WAL (journal_mode=delete).\r\n";
+        QCOMPARE(texto, esperado);
         QCOMPARE(TextosMostrados(),
                  QStringList{QStringLiteral("¿Desea que la aplicación reconfigure la instalación "
                                             "\r\nintentando subsanar las anomalías detectadas?")});
+        if (!hallazgo.isEmpty()) {
+            QCOMPARE(contenido(archivo), antes);
+            QVERIFY(!QFile::exists(archivo + QStringLiteral("-wal")));
+            // The file alone is reported again, and no repair is asked for.
+            MessageSeam::clearLog();
+            leerInforme();
+            QCOMPARE(DiagnosticoArranque(nullptr, QStringLiteral("Configuracion")), 0);
+            QCOMPARE(texto, kBDE + "\r\n\r\n - El archivo " + archivo + hallazgo + "\r\n");
+            QVERIFY(TextosMostrados().isEmpty());
+            QCOMPARE(contenido(archivo), antes);
+            return;
+        }
         QCOMPARE(DiagnosticoArranque(nullptr, QStringLiteral("Configuracion")), 1);
     }
 

@@ -4,11 +4,11 @@
 
 #include "db/database.h"
 #include "db/dberror.h"
+#include "gene/data/genemens.h"
+#include "gene/listings/geneprog.h"
 #include "gene/session/geneapp.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_conexion.h"
-#include "gene/data/genemens.h"
-#include "gene/listings/geneprog.h"
 #include "gene/session/sesion.h"
 #include "io/inifile.h"
 #include "io/textfile.h"
@@ -347,6 +347,19 @@ private Q_SLOTS:
             << "1"
             << "¡ La consulta tiene demasiadas columnas !. Seleccione menos campos. Motivo: too "
                "many columns in result set";
+        QTest::newRow("símbolo no reconocido en SQLite")
+            << int(DbError::SqlError) << "unrecognized token: \"#\""
+            << "SELECT # FROM T"
+            << "1"
+            << "¡ La sentencia SQL contiene un símbolo que la base de datos no reconoce !. "
+               "Motivo: unrecognized token: \"#\"";
+        QTest::newRow("carácter nulo en SQLite")
+            << int(DbError::SqlError) << "unrecognized token: \"'GAR\""
+            << QStringLiteral("SELECT * FROM T WHERE (Texto >= 'GAR") + QChar(0) +
+                   QStringLiteral("x')")
+            << "1"
+            << "¡ El texto contiene el carácter nulo (código 0), que la base de datos no puede "
+               "guardar !";
         QTest::newRow("otro error de SQLite con el mismo código")
             << int(DbError::SqlError) << "near \"SELEC\": syntax error"
             << "SELEC 1"

@@ -4,14 +4,16 @@
 #include <QTest>
 
 #include "db/database.h"
+#include "db/dberror.h"
 #include "db/table.h"
+#include "gene/data/genemens.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_formulario.h"
-#include "gene/data/genemens.h"
 #include "gene/session/sesion.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
+#include "support/sqlprueba.h"
 
 namespace {
 
@@ -182,6 +184,66 @@ private Q_SLOTS:
         QVERIFY(ConfirmarTransaccion(f()));
         QCOMPARE(db()->Scalar(QStringLiteral("SELECT SUM(Codigo) FROM PRUEBA")).toInt(), 2);
         QCOMPARE(db()->Scalar(QStringLiteral("SELECT COUNT(*) FROM HIJO")).toInt(), 0);
+    }
+
+    // A connection the server ended in the middle of a transaction took the
+    // transaction with it: confirming answers false with the warning, never
+    // that the work was saved, also when a statement in between opened the
+    // connection again; the next transaction commits.
+    void conexionPerdida_data() { AddEngineRows(); }
+    void conexionPerdida() {
+        if (CurrentEngine() != Engine::Postgres) QSKIP("a file's connection is never lost");
+        auto cortar = [this] {
+            const int pid = db()->Scalar(QStringLiteral("SELECT pg_backend_pid()")).toInt();
+            TDatabase otra;
+            otra.setDatabaseName(QStringLiteral("OtraSesion"));
+            otra.Params() = db()->Params();
+            otra.Open();
+            otra.Execute(QStringLiteral("SELECT pg_terminate_backend(?)"), {pid});
+            QTRY_COMPARE(otra.Scalar(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity "
+                                                    "WHERE pid = ?"),
+                                     {pid})
+                             .toInt(),
+                         0);
+        };
+        const QString aviso = QStringLiteral(
+            "¡No se puede finalizar la transacción!. Mensaje Original: ¡ Se ha perdido la "
+            "conexión con el servidor de la Base de Datos !. No se ha guardado ninguno de los "
+            "cambios de la operación en curso: la transacción se ha cancelado.");
+
+        QVERIFY(IniciarTransaccion(f()));
+        db()->Execute(QStringLiteral("INSERT INTO PRUEBA VALUES (1)"));
+        cortar();
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError,
+                                 db()->Execute(QStringLiteral("INSERT INTO PRUEBA VALUES (2)")));
+        MessageSeam::clearLog();
+        QVERIFY(!ConfirmarTransaccion(f()));
+        QCOMPARE(TextosMostrados(), QStringList{aviso});
+        QVERIFY(!TransaccionIniciada);
+
+        {
+            TGuardaTransaccion g(f());
+            QVERIFY(g.Propia());
+            db()->Execute(QStringLiteral("INSERT INTO PRUEBA VALUES (3)"));
+            cortar();
+            try {
+                db()->Execute(QStringLiteral("INSERT INTO PRUEBA VALUES (4)"));
+            } catch (const EDatabaseError&) {
+            }
+            // Opens the connection again, outside any transaction.
+            QCOMPARE(db()->Scalar(QStringLiteral("SELECT COUNT(*) FROM PRUEBA")).toInt(), 0);
+            MessageSeam::clearLog();
+            QVERIFY(!g.Confirmar());
+            QCOMPARE(TextosMostrados(), QStringList{aviso});
+        }
+
+        MessageSeam::clearLog();
+        QVERIFY(IniciarTransaccion(f()));
+        db()->Execute(QStringLiteral("INSERT INTO PRUEBA VALUES (5)"));
+        QVERIFY(ConfirmarTransaccion(f()));
+        QVERIFY(ConfirmarTransaccion(f()));
+        QVERIFY(MessageSeam::log().isEmpty());
+        QCOMPARE(FilasVistasDesdeOtraSesion(db()), 1);
     }
 
     // The alternate database keeps its own transaction.
