@@ -196,6 +196,22 @@ QFont MakeFont(const QString& windowsName, int points) {
     return font;
 }
 
+namespace {
+const QEvent* keyHandedOn = nullptr;
+}  // namespace
+
+TKeyHandedOn::TKeyHandedOn(const QEvent* event) : previous_(keyHandedOn) {
+    if (event) keyHandedOn = event;
+}
+
+TKeyHandedOn::~TKeyHandedOn() {
+    keyHandedOn = previous_;
+}
+
+bool TKeyHandedOn::Contains(const QEvent* event) {
+    return event && event == keyHandedOn;
+}
+
 // ---------------------------------------------------------------------------
 // Exceptions
 
@@ -282,7 +298,8 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override {
         switch (event->type()) {
             case QEvent::KeyPress: {
-                if (sending_ || !watched->isWidgetType()) return false;
+                if (sending_ || !watched->isWidgetType() || TKeyHandedOn::Contains(event))
+                    return false;
                 auto* w = static_cast<QWidget*>(watched);
                 // Only where the key was typed: a key a control ignores travels on
                 // to its parents (an editor's to its grid), dispatched once already.

@@ -941,6 +941,8 @@ bool TDBGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
         if (!editing) RunHandler(this, [&] { editing = link_->Edit(); });
         if (!editing) return false;
     }
+    // The key that opens the editor goes on into it, already handled.
+    const TKeyHandedOn handedOn(trigger == AnyKeyPressed ? event : nullptr);
     return QTableView::edit(model_->index(activeRow_, index.column()), trigger, event);
 }
 

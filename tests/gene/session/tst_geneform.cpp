@@ -15,20 +15,21 @@
 #include "db/dberror.h"
 #include "db/query.h"
 #include "db/table.h"
-#include "gene/session/genecomp.h"
 #include "gene/data/geneconv.h"
-#include "gene/session/geneform.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_tablas.h"
 #include "gene/data/genelog.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
-#include "gene/session/generejilla.h"
 #include "gene/data/geneusua.h"
+#include "gene/session/genecomp.h"
+#include "gene/session/geneform.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_tablas.h"
+#include "gene/session/generejilla.h"
 #include "gene/session/sesion.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
+#include "support/tecladoprueba.h"
 #include "ui/controls.h"
 #include "ui/dbgrid.h"
 #include "ui/form.h"
@@ -122,6 +123,10 @@ void buscarPrimero(const QString& NombreTabla, int, const QString&, QVariant& Cl
                    const QString&) {
     tablaBuscada = NombreTabla;
     Clave = QVariantList{QStringLiteral("A1")};
+}
+QString textoBuscado;
+void buscarTexto(const QString&, int, const QString&, QVariant&, const QString& Valor) {
+    textoBuscado = Valor;
 }
 
 }  // namespace
@@ -383,7 +388,8 @@ private Q_SLOTS:
                                     "VALUES ('ABC', 'Saludo', 'Buenos días', '')")),
                  QString());
         TClientDataSet datos;
-        datos.FieldDefs() << TFieldDef{QStringLiteral("Nota"), ftString, 60, false};
+        datos.FieldDefs() << TFieldDef{QStringLiteral("Nota"), ftString, 60, false}
+                          << TFieldDef{QStringLiteral("Firma"), ftString, 20, false};
         datos.CreateDataSet();
         datos.Append();
         datos.Post();
@@ -418,6 +424,28 @@ private Q_SLOTS:
         QCOMPARE(datos.FieldByName(QStringLiteral("Nota"))->AsString(),
                  QStringLiteral("Buenos días"));
         datos.Cancel();
+
+        // The same typed at the keyboard into the grid's cell: the code is
+        // the keys typed, once each, and the text stays when the cell is left.
+        GanchoBuscarConFiltroYValor = buscarTexto;
+        textoBuscado.clear();
+        forma.setKeyPreview(true);
+        forma.OnKeyDown = [&forma](QObject*, int& Key, TShiftState Shift) {
+            TeclaPulsadaFormulario(fGENEINIC, &forma, Key, Shift);
+        };
+        forma.activateWindow();
+        rejilla->setFocus();
+        QTRY_VERIFY(rejilla->hasFocus());
+        TeclearEnFoco(QStringLiteral("abc"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_T, Qt::ControlModifier);
+        GanchoBuscarConFiltroYValor = nullptr;
+        QCOMPARE(textoBuscado, QString());
+        QCOMPARE(datos.FieldByName(QStringLiteral("Nota"))->AsString(),
+                 QStringLiteral("Buenos días"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(rejilla->SelectedIndex(), 1);
+        QCOMPARE(datos.FieldByName(QStringLiteral("Nota"))->AsString(),
+                 QStringLiteral("Buenos días"));
     }
 
     // The record's photo shows in the image control it is given.
