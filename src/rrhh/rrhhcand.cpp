@@ -10,16 +10,16 @@
 #include "db/field.h"
 #include "db/table.h"
 #include "gene/data/genealta.h"
-#include "gene/dialogs/genebusc.h"
 #include "gene/data/geneclav.h"
-#include "gene/session/geneform.h"
 #include "gene/data/genegrup.h"
+#include "gene/data/genemodu.h"
+#include "gene/data/mensajes.h"
+#include "gene/dialogs/genebusc.h"
+#include "gene/session/geneform.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_formulario.h"
 #include "gene/session/geneinic_servicios.h"
-#include "gene/data/genemodu.h"
-#include "gene/data/mensajes.h"
 #include "gene/session/sesion.h"
 #include "nomina/nomimodu.h"
 #include "rrhh/rrhhcand_p.h"
@@ -341,6 +341,9 @@ bool TfRRHHCAND::ValidarLineaFormacion() {
         HFormacion->FieldByName(QStringLiteral("FechaInicio"))->IsNull()) {
         MensajeAdvertencia(
             QStringLiteral("La Fecha de Inicio de la Formación es un dato obligatorio"));
+        // The line goes on at the date it lacks: what is typed next fills it
+        // instead of the cell left.
+        DBGridHFormacion->setSelectedField(HFormacion->FieldByName(QStringLiteral("FechaInicio")));
         return false;
     }
     if (campo->FieldName() == QLatin1String("Tipo") || campo->FieldName() == QLatin1String("Apto"))
