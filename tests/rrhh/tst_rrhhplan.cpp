@@ -5,6 +5,7 @@
 // repetition for employees with a contract in force, refused lines kept as
 // typed, the form printed as an image and the listing opened on the year.
 
+#include <QApplication>
 #include <QPageSize>
 #include <QPrinter>
 #include <QProcess>
@@ -15,15 +16,15 @@
 #include "db/field.h"
 #include "db/sysutils.h"
 #include "db/table.h"
-#include "gene/dialogo_modal.h"
-#include "gene/dialogs/genebusc.h"
-#include "gene/dialogs/genebusq.h"
 #include "gene/data/geneconv.h"
-#include "gene/session/geneinic_formulario.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genesali_dialogos.h"
+#include "gene/dialogo_modal.h"
+#include "gene/dialogs/genebusc.h"
+#include "gene/dialogs/genebusq.h"
+#include "gene/session/geneinic_formulario.h"
 #include "gene/session/sesion.h"
 #include "nomina/nomimodu.h"
 #include "rrhh/rrhhlpla.h"
@@ -31,6 +32,7 @@
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
 #include "support/instalacion.h"
+#include "support/tecladoprueba.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
 #include "ui/dbgrid.h"
@@ -157,9 +159,18 @@ private Q_SLOTS:
         TfRRHHPLAN* f = e.f;
         QCOMPARE(f->Caption(), QStringLiteral("Plan de Formación"));
 
-        // The first line: its employee's department comes on leaving the column.
+        // The first line, typed at the keyboard: its employee's name and
+        // department come on leaving the column.
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
         f->AgregarClick(f->Agregar);
-        teclear(f, cOperario, QStringLiteral("12"));
+        f->DBGrid1->setFocus();
+        QTRY_VERIFY(f->DBGrid1->hasFocus());
+        QCOMPARE(f->DBGrid1->SelectedIndex(), int(cOperario));
+        TeclearEnFoco(QStringLiteral("12"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(f->DBGrid1->SelectedIndex(), int(cLinea));
+        QCOMPARE(f->EditNombre->Text(), QStringLiteral("Ana Ruiz"));
         QCOMPARE(valor(f, "Linea"), QStringLiteral("1"));
         QCOMPARE(valor(f, "Departamento"), QStringLiteral("DEP02"));
         QCOMPARE(valor(f, "Imputacion"), QStringLiteral("Taller"));
