@@ -14,21 +14,21 @@
 
 #include "db/query.h"
 #include "db/table.h"
-#include "gene/dialogs/geneacer.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_formulario.h"
-#include "gene/session/geneinic_servicios.h"
-#include "gene/session/geneinic_tablas.h"
 #include "gene/data/genelog.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
-#include "gene/listings/geneprev.h"
-#include "gene/session/generejilla.h"
+#include "gene/data/mensajes.h"
+#include "gene/dialogs/geneacer.h"
 #include "gene/listings/genecinf_filtro.h"
 #include "gene/listings/genecinf_sql.h"
 #include "gene/listings/genecsql.h"
-#include "gene/data/mensajes.h"
+#include "gene/listings/geneprev.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_formulario.h"
+#include "gene/session/geneinic_servicios.h"
+#include "gene/session/geneinic_tablas.h"
+#include "gene/session/generejilla.h"
 #include "gene/session/sesion.h"
 #include "rrhh/rrhhlpla.h"
 #include "rrhh/rrhhmenu.h"
@@ -52,6 +52,19 @@ public:
     static QStringList& llamadas() {
         static QStringList l;
         return l;
+    }
+};
+
+// Takes Ctrl+E as the end of the line, as a line edit does under X11's key bindings.
+class FinDeLinea : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() != QEvent::ShortcutOverride ||
+            static_cast<QKeyEvent*>(e)->keyCombination() !=
+                QKeyCombination(Qt::ControlModifier, Qt::Key_E))
+            return false;
+        e->accept();
+        return true;
     }
 };
 
@@ -735,6 +748,30 @@ private Q_SLOTS:
         ModuloDatos->MonedaBaseDistintaNacional = true;
         menu_->VerDatosenMonedaNacionalOEuroClick(nullptr);
         QCOMPARE(menu_->PanelMoneda->Caption(), QStringLiteral("Pts"));
+
+        // Ctrl+E pressed on the window switches the view, also while a field
+        // of an open window has the keyboard.
+        menu_->show();
+        QVERIFY(QTest::qWaitForWindowActive(menu_));
+        TForm* hijo = menu_->ActiveMDIChild();
+        QVERIFY(hijo);
+        auto* campo = new TEdit(hijo);
+        FinDeLinea finDeLinea;
+        campo->installEventFilter(&finDeLinea);
+        campo->show();
+        campo->setFocus();
+        QTRY_VERIFY(campo->hasFocus());
+        for (QWidget* destino : {static_cast<QWidget*>(menu_), static_cast<QWidget*>(campo)}) {
+            const bool antes = menu_->VerDatosenMonedaNacionalOEuro->Checked();
+            TfVentanaPrueba::llamadas().clear();
+            QTest::keyClick(destino, Qt::Key_E, Qt::ControlModifier);
+            QCOMPARE(menu_->VerDatosenMonedaNacionalOEuro->Checked(), !antes);
+            QCOMPARE(menu_->PanelMoneda->Caption(),
+                     antes ? QStringLiteral("€") : QStringLiteral("Pts"));
+            QCOMPARE(TfVentanaPrueba::llamadas(),
+                     (QStringList{"fRRHHPERS:fRRHHPERS", "fGENEMTEX:fGENEMTEX"}));
+        }
+        QVERIFY(campo->Text().isEmpty());
 
         // Without a company the item keeps its state.
         CodigoEmpresaActual = 0;
