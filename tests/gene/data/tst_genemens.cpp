@@ -4,9 +4,9 @@
 #include <QWindow>
 #include <QtTest>
 
+#include "gene/session/geneinic.h"
 #include "gene/data/genemens.h"
 #include "gene/data/mensajes.h"
-#include "gene/session/geneinic.h"
 
 namespace {
 
