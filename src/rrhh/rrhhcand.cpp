@@ -341,6 +341,9 @@ bool TfRRHHCAND::ValidarLineaFormacion() {
         HFormacion->FieldByName(QStringLiteral("FechaInicio"))->IsNull()) {
         MensajeAdvertencia(
             QStringLiteral("La Fecha de Inicio de la Formación es un dato obligatorio"));
+        // The line goes on at the date it lacks: what is typed next fills it
+        // instead of the cell left.
+        DBGridHFormacion->setSelectedField(HFormacion->FieldByName(QStringLiteral("FechaInicio")));
         return false;
     }
     if (campo->FieldName() == QLatin1String("Tipo") || campo->FieldName() == QLatin1String("Apto"))

@@ -297,13 +297,22 @@ private Q_SLOTS:
     }
 
     // A training line typed at the keyboard: a new line starts at its start
-    // date, so its other cells can be reached; confirming the candidate
-    // saves the line being typed with him, and the next candidate starts
-    // with no line of his; a new candidate's code stays the one his pending
-    // line carries.
-    void formacionConElTeclado_data() { AddEngineRows(); }
+    // date, so its other cells can be reached; a code typed first is kept,
+    // told once that the start date is needed and the line goes on there;
+    // confirming the candidate saves the line being typed with him, and the
+    // next candidate starts with no line of his; a new candidate's code
+    // stays the one his pending line carries.
+    void formacionConElTeclado_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<bool>("codigoPrimero");
+        for (Engine e : AvailableEngines()) {
+            QTest::addRow("%s fecha primero", qPrintable(EngineTag(e))) << int(e) << false;
+            QTest::addRow("%s código primero", qPrintable(EngineTag(e))) << int(e) << true;
+        }
+    }
     void formacionConElTeclado() {
         QFETCH(int, engine);
+        QFETCH(bool, codigoPrimero);
         Entorno e(engine);
         TfRRHHCAND* f = e.f;
         sql(
@@ -319,20 +328,40 @@ private Q_SLOTS:
         QTest::keyClick(g, Qt::Key_Down);
         QCOMPARE(f->HFormacion->State(), dsInsert);
         QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("FechaInicio"));
-        TeclearEnFoco(QStringLiteral("01/02/2024"));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-        QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("CodigoFormacion"));
-        TeclearEnFoco(QStringLiteral("F1"));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("Descripcion"));
+        auto pulsar = [](Qt::Key tecla) { QTest::keyClick(QApplication::focusWidget(), tecla); };
+        if (codigoPrimero) {
+            pulsar(Qt::Key_Backtab);
+            pulsar(Qt::Key_Backtab);
+            TeclearEnFoco(QStringLiteral("F1"));
+            pulsar(Qt::Key_Tab);
+            QCOMPARE(TextosMostrados(),
+                     QStringList{"La Fecha de Inicio de la Formación es un dato obligatorio"});
+            MessageSeam::clearLog();
+            QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("FechaInicio"));
+            TeclearEnFoco(QStringLiteral("01/02/2024"));
+            pulsar(Qt::Key_Tab);
+            TeclearEnFoco(QStringLiteral("05/02/2024"));
+            pulsar(Qt::Key_Return);
+            QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("TituloObtenido"));
+        } else {
+            TeclearEnFoco(QStringLiteral("01/02/2024"));
+            pulsar(Qt::Key_Tab);
+            TeclearEnFoco(QStringLiteral("05/02/2024"));
+            pulsar(Qt::Key_Backtab);
+            pulsar(Qt::Key_Backtab);
+            pulsar(Qt::Key_Backtab);
+            QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("CodigoFormacion"));
+            TeclearEnFoco(QStringLiteral("F1"));
+            pulsar(Qt::Key_Return);
+            QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("Descripcion"));
+        }
         QVERIFY(TextosMostrados().isEmpty());
 
         QTest::mouseClick(f->pbConforme, Qt::LeftButton);
         QCOMPARE(TextosMostrados(), QStringList());
-        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, Linea, CodigoFormacion, Descripcion "
-                                    "FROM HFORMACI WHERE FechaInicio IS NOT NULL")),
-                 QStringLiteral("4|1|F1|Soldadura"));
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, Linea, CodigoFormacion, Descripcion, "
+                                    "FechaInicio, FechaFinal FROM HFORMACI")),
+                 QStringLiteral("4|1|F1|Soldadura|01/02/2024|05/02/2024"));
         QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM CANDIDAT")), QStringLiteral("Eva"));
         QCOMPARE(f->Table1->State(), dsInsert);
         QCOMPARE(f->HFormacion->State(), dsBrowse);

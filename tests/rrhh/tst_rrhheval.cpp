@@ -30,6 +30,7 @@
 #include "ui/dbgrid.h"
 #include "ui/menus.h"
 #include "ui/registry.h"
+#include "support/tecladoprueba.h"
 
 namespace {
 
@@ -350,6 +351,42 @@ private Q_SLOTS:
 
     // Codes out of range, a key that exists and a type outside the list:
     // the messages, nothing written, the form usable.
+    // A new evaluation typed at the keyboard: the employee's name, the
+    // training type's description and the evaluator's name show as soon as
+    // their codes are left.
+    void nombresAlTeclear_data() { AddEngineRows(); }
+    void nombresAlTeclear() {
+        QFETCH(int, engine);
+        Entorno e{Engine(engine)};
+        e.principal.show();
+        QVERIFY(QTest::qWaitForWindowActive(&e.principal));
+        QPointer<TfRRHHEVAL> f = abrir();
+        f->Show();
+        f->AgregarClick(f->Agregar);
+        QTRY_VERIFY(f->EditCodigoOperario->hasFocus());
+        auto pulsar = [](Qt::Key tecla) { QTest::keyClick(QApplication::focusWidget(), tecla); };
+        TeclearEnFoco(QStringLiteral("1"));
+        pulsar(Qt::Key_Tab);
+        QCOMPARE(f->EditNombreOperario->Text(), QStringLiteral("Ana"));
+        QVERIFY(f->EditTipo->hasFocus());
+        pulsar(Qt::Key_Down);
+        pulsar(Qt::Key_Down);
+        QCOMPARE(f->EditTipo->Text(), QStringLiteral("Formacion"));
+        pulsar(Qt::Key_Tab);
+        TeclearEnFoco(QStringLiteral("P1"));
+        pulsar(Qt::Key_Tab);
+        QCOMPARE(f->EditDescripcionPuesto->Text(), QStringLiteral("Soldadura"));
+        TeclearEnFoco(QStringLiteral("10/01/2024"));
+        f->EditCodigoOPerarioEvaluador->setFocus();
+        QTRY_VERIFY(f->EditCodigoOPerarioEvaluador->hasFocus());
+        TeclearEnFoco(QStringLiteral("2"));
+        pulsar(Qt::Key_Tab);
+        QCOMPARE(f->EditNombreOperarioEvaluador->Text(), QStringLiteral("Luis"));
+        QCOMPARE(TextosMostrados(), QStringList());
+        f->pbCancelarClick(f->pbCancelar);
+        cerrar(f);
+    }
+
     void entradaIncorrecta() {
         Entorno e{Engine::Sqlite};
         QPointer<TfRRHHEVAL> f = abrir();

@@ -55,6 +55,19 @@ public:
     }
 };
 
+// Takes Ctrl+E as the end of the line, as a line edit does under X11's key bindings.
+class FinDeLinea : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() != QEvent::ShortcutOverride ||
+            static_cast<QKeyEvent*>(e)->keyCombination() !=
+                QKeyCombination(Qt::ControlModifier, Qt::Key_E))
+            return false;
+        e->accept();
+        return true;
+    }
+};
+
 // One that follows the currency view.
 class TfVentanaMoneda : public TfVentanaPrueba {
     Q_OBJECT
@@ -735,6 +748,30 @@ private Q_SLOTS:
         ModuloDatos->MonedaBaseDistintaNacional = true;
         menu_->VerDatosenMonedaNacionalOEuroClick(nullptr);
         QCOMPARE(menu_->PanelMoneda->Caption(), QStringLiteral("Pts"));
+
+        // Ctrl+E pressed on the window switches the view, also while a field
+        // of an open window has the keyboard.
+        menu_->show();
+        QVERIFY(QTest::qWaitForWindowActive(menu_));
+        TForm* hijo = menu_->ActiveMDIChild();
+        QVERIFY(hijo);
+        auto* campo = new TEdit(hijo);
+        FinDeLinea finDeLinea;
+        campo->installEventFilter(&finDeLinea);
+        campo->show();
+        campo->setFocus();
+        QTRY_VERIFY(campo->hasFocus());
+        for (QWidget* destino : {static_cast<QWidget*>(menu_), static_cast<QWidget*>(campo)}) {
+            const bool antes = menu_->VerDatosenMonedaNacionalOEuro->Checked();
+            TfVentanaPrueba::llamadas().clear();
+            QTest::keyClick(destino, Qt::Key_E, Qt::ControlModifier);
+            QCOMPARE(menu_->VerDatosenMonedaNacionalOEuro->Checked(), !antes);
+            QCOMPARE(menu_->PanelMoneda->Caption(),
+                     antes ? QStringLiteral("€") : QStringLiteral("Pts"));
+            QCOMPARE(TfVentanaPrueba::llamadas(),
+                     (QStringList{"fRRHHPERS:fRRHHPERS", "fGENEMTEX:fGENEMTEX"}));
+        }
+        QVERIFY(campo->Text().isEmpty());
 
         // Without a company the item keeps its state.
         CodigoEmpresaActual = 0;

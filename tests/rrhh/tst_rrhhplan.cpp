@@ -5,6 +5,7 @@
 // repetition for employees with a contract in force, refused lines kept as
 // typed, the form printed as an image and the listing opened on the year.
 
+#include <QApplication>
 #include <QPageSize>
 #include <QPrinter>
 #include <QProcess>
@@ -37,6 +38,7 @@
 #include "ui/form.h"
 #include "ui/menus.h"
 #include "ui/registry.h"
+#include "support/tecladoprueba.h"
 
 namespace {
 
@@ -157,9 +159,18 @@ private Q_SLOTS:
         TfRRHHPLAN* f = e.f;
         QCOMPARE(f->Caption(), QStringLiteral("Plan de Formación"));
 
-        // The first line: its employee's department comes on leaving the column.
+        // The first line, typed at the keyboard: its employee's name and
+        // department come on leaving the column.
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
         f->AgregarClick(f->Agregar);
-        teclear(f, cOperario, QStringLiteral("12"));
+        f->DBGrid1->setFocus();
+        QTRY_VERIFY(f->DBGrid1->hasFocus());
+        QCOMPARE(f->DBGrid1->SelectedIndex(), int(cOperario));
+        TeclearEnFoco(QStringLiteral("12"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(f->DBGrid1->SelectedIndex(), int(cLinea));
+        QCOMPARE(f->EditNombre->Text(), QStringLiteral("Ana Ruiz"));
         QCOMPARE(valor(f, "Linea"), QStringLiteral("1"));
         QCOMPARE(valor(f, "Departamento"), QStringLiteral("DEP02"));
         QCOMPARE(valor(f, "Imputacion"), QStringLiteral("Taller"));

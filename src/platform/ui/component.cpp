@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QShortcut>
 #include <QTimer>
 #include <algorithm>
 
@@ -196,6 +197,22 @@ QFont MakeFont(const QString& windowsName, int points) {
     return font;
 }
 
+namespace {
+const QEvent* keyHandedOn = nullptr;
+}  // namespace
+
+TKeyHandedOn::TKeyHandedOn(const QEvent* event) : previous_(keyHandedOn) {
+    if (event) keyHandedOn = event;
+}
+
+TKeyHandedOn::~TKeyHandedOn() {
+    keyHandedOn = previous_;
+}
+
+bool TKeyHandedOn::Contains(const QEvent* event) {
+    return event && event == keyHandedOn;
+}
+
 // ---------------------------------------------------------------------------
 // Exceptions
 
@@ -282,7 +299,8 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override {
         switch (event->type()) {
             case QEvent::KeyPress: {
-                if (sending_ || !watched->isWidgetType()) return false;
+                if (sending_ || !watched->isWidgetType() || TKeyHandedOn::Contains(event))
+                    return false;
                 auto* w = static_cast<QWidget*>(watched);
                 // Only where the key was typed: a key a control ignores travels on
                 // to its parents (an editor's to its grid), dispatched once already.
@@ -296,8 +314,15 @@ public:
                 // may take it before the list closes.
                 QWidget* popup = QApplication::activePopupWidget();
                 auto* w = watched->isWidgetType() ? static_cast<QWidget*>(watched) : nullptr;
-                if (!popup || !w || (w != popup && !popup->isAncestorOf(w))) return false;
-                if (!static_cast<QKeyEvent*>(event)->matches(QKeySequence::Cancel)) return false;
+                auto* key = static_cast<QKeyEvent*>(event);
+                if (!w) return false;
+                if (!popup && windowKey(w, key)) {
+                    // Not offered to the field: the window's shortcut runs.
+                    event->ignore();
+                    return true;
+                }
+                if (!popup || (w != popup && !popup->isAncestorOf(w))) return false;
+                if (!key->matches(QKeySequence::Cancel)) return false;
                 event->accept();
                 return true;
             }
@@ -312,6 +337,20 @@ public:
     }
 
 private:
+    // A key a window answers wherever the keyboard is in it (a shortcut of
+    // its own, such as Ctrl+F4 on a child window or the main window's
+    // Ctrl+E) is never a field's typing, though a line edit under X11's key
+    // bindings would take Ctrl+E as the end of the line.
+    static bool windowKey(QWidget* w, const QKeyEvent* key) {
+        const QKeySequence typed(key->keyCombination());
+        for (QWidget* p = w; p; p = p->parentWidget()) {
+            for (QShortcut* s : p->findChildren<QShortcut*>(Qt::FindDirectChildrenOnly))
+                if (s->isEnabled() && s->key() == typed) return true;
+            if (p->isWindow()) break;
+        }
+        return false;
+    }
+
     // Sends a replacement key event without dispatching it again.
     void resend(QWidget* target, QKeyEvent* original, int qtKey, const QString& text) {
         QKeyEvent replacement(QEvent::KeyPress, qtKey, original->modifiers(), text);

@@ -25,6 +25,7 @@
 
 class TForm;
 class TPopupMenu;
+class QEvent;
 class QKeyEvent;
 
 // ---------------------------------------------------------------------------
@@ -110,6 +111,22 @@ enum TVirtualKey : int {
 int VirtualKeyOf(const QKeyEvent* event);
 TShiftState ShiftStateOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons = {});
 int QtKeyOf(int virtualKey);
+
+// A key a control hands on to a widget of its own (a grid to the cell editor
+// that key opens) was seen already by the form's and the control's key
+// handlers: while the guard lives, that event reaches the widget without
+// running them a second time.
+class TKeyHandedOn {
+public:
+    explicit TKeyHandedOn(const QEvent* event);
+    ~TKeyHandedOn();
+    TKeyHandedOn(const TKeyHandedOn&) = delete;
+    TKeyHandedOn& operator=(const TKeyHandedOn&) = delete;
+    static bool Contains(const QEvent* event);
+
+private:
+    const QEvent* previous_;
+};
 
 // ---------------------------------------------------------------------------
 // Colours as the system stores them: red + 256 * green + 65536 * blue, or a

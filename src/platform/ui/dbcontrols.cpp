@@ -85,7 +85,10 @@ void TFieldDataLink::LayoutChanged() {
 }
 
 void TFieldDataLink::RecordChanged(TField* field) {
-    if (field && field != field_) return;
+    // A calculated or looked-up field is worked out again from any field
+    // changed: its control shows the new value at once.
+    const bool derived = field_ && field_->FieldKind() != fkData;
+    if (field && field != field_ && !derived) return;
     if (OnDataChange) OnDataChange();
 }
 

@@ -930,6 +930,12 @@ void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& prev
 }
 
 bool TDBGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    // After a move the column's checks refused, the view asks for the editor
+    // of the cell it meant to reach: it opens in the cell kept, so that what
+    // is typed next goes where the cursor shows.
+    if (trigger == AllEditTriggers && index.isValid() && index.row() == activeRow_ &&
+        currentIndex().isValid() && index != currentIndex())
+        return QTableView::edit(currentIndex(), trigger, event);
     // Only the triggers the options allow (the view also asks on every change of cell).
     if (trigger == NoEditTriggers || trigger == AllEditTriggers || !(editTriggers() & trigger))
         return QTableView::edit(index, trigger, event);
@@ -941,6 +947,8 @@ bool TDBGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
         if (!editing) RunHandler(this, [&] { editing = link_->Edit(); });
         if (!editing) return false;
     }
+    // The key that opens the editor goes on into it, already handled.
+    const TKeyHandedOn handedOn(trigger == AnyKeyPressed ? event : nullptr);
     return QTableView::edit(model_->index(activeRow_, index.column()), trigger, event);
 }
 

@@ -1,6 +1,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QWindow>
 #include <QtTest>
 
 #include "gene/session/geneinic.h"
@@ -184,7 +185,15 @@ private Q_SLOTS:
     }
 
     void dialogoReal() {
-        AlMostrarse([](TfGENEMENS* d) { d->pbSI->click(); });
+        // A fixed dialog: the window system is asked for a title and a close
+        // button only, never to minimise or maximise it.
+        AlMostrarse([](TfGENEMENS* d) {
+            const Qt::WindowFlags marco = d->windowHandle()->flags();
+            d->pbSI->click();
+            QCOMPARE(marco & Qt::WindowType_Mask, Qt::Dialog);
+            QVERIFY(marco.testFlags(Qt::WindowTitleHint | Qt::WindowCloseButtonHint));
+            QVERIFY(!(marco & (Qt::WindowMinMaxButtonsHint | Qt::WindowFullscreenButtonHint)));
+        });
         QCOMPARE(MensajeConfirmacion(QStringLiteral("¿Seguro?")), QStringLiteral("SI"));
         AlMostrarse([](TfGENEMENS* d) { d->close(); });
         QCOMPARE(MensajeConfirmacion(QStringLiteral("¿Seguro?")), QStringLiteral("NO"));

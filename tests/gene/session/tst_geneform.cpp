@@ -36,6 +36,7 @@
 #include "ui/grids.h"
 #include "ui/menus.h"
 #include "ui/registry.h"
+#include "support/tecladoprueba.h"
 
 namespace {
 
@@ -129,6 +130,10 @@ void buscarPrimero(const QString& NombreTabla, int, const QString&, QVariant& Cl
                    const QString&) {
     tablaBuscada = NombreTabla;
     Clave = QVariantList{QStringLiteral("A1")};
+}
+QString textoBuscado;
+void buscarTexto(const QString&, int, const QString&, QVariant&, const QString& Valor) {
+    textoBuscado = Valor;
 }
 
 }  // namespace
@@ -390,7 +395,8 @@ private Q_SLOTS:
                                     "VALUES ('ABC', 'Saludo', 'Buenos días', '')")),
                  QString());
         TClientDataSet datos;
-        datos.FieldDefs() << TFieldDef{QStringLiteral("Nota"), ftString, 60, false};
+        datos.FieldDefs() << TFieldDef{QStringLiteral("Nota"), ftString, 60, false}
+                          << TFieldDef{QStringLiteral("Firma"), ftString, 20, false};
         datos.CreateDataSet();
         datos.Append();
         datos.Post();
@@ -425,6 +431,28 @@ private Q_SLOTS:
         QCOMPARE(datos.FieldByName(QStringLiteral("Nota"))->AsString(),
                  QStringLiteral("Buenos días"));
         datos.Cancel();
+
+        // The same typed at the keyboard into the grid's cell: the code is
+        // the keys typed, once each, and the text stays when the cell is left.
+        GanchoBuscarConFiltroYValor = buscarTexto;
+        textoBuscado.clear();
+        forma.setKeyPreview(true);
+        forma.OnKeyDown = [&forma](QObject*, int& Key, TShiftState Shift) {
+            TeclaPulsadaFormulario(fGENEINIC, &forma, Key, Shift);
+        };
+        forma.activateWindow();
+        rejilla->setFocus();
+        QTRY_VERIFY(rejilla->hasFocus());
+        TeclearEnFoco(QStringLiteral("abc"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_T, Qt::ControlModifier);
+        GanchoBuscarConFiltroYValor = nullptr;
+        QCOMPARE(textoBuscado, QString());
+        QCOMPARE(datos.FieldByName(QStringLiteral("Nota"))->AsString(),
+                 QStringLiteral("Buenos días"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(rejilla->SelectedIndex(), 1);
+        QCOMPARE(datos.FieldByName(QStringLiteral("Nota"))->AsString(),
+                 QStringLiteral("Buenos días"));
     }
 
     // The record's photo shows in the image control it is given.

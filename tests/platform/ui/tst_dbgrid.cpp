@@ -585,6 +585,25 @@ void TestDBGrid::linesTypedFromTheKeyboard() {
     QCOMPARE(g->SelectedIndex(), 1);
     QCOMPARE(l.cancelaciones, 0);
     l.ds.Cancel();
+
+    // A cell whose checks refuse to let it go keeps the keys typed next.
+    bool salir = false;
+    g->OnColExit = [&salir](QObject*) {
+        if (!salir) Abort();
+    };
+    l.ds.First();
+    g->setSelectedIndex(0);
+    QVERIFY(l.focoEnRejilla());
+    TeclearEnFoco(QStringLiteral("7"));
+    QTest::keyClick(editorAbierto(), Qt::Key_Tab);
+    QCOMPARE(g->SelectedIndex(), 0);
+    TeclearEnFoco(QStringLiteral("8"));
+    salir = true;
+    QTest::keyClick(editorAbierto(), Qt::Key_Tab);
+    QCOMPARE(g->SelectedIndex(), 1);
+    QCOMPARE(l.ds.Fields()[0]->AsInteger(), 8);
+    QCOMPARE(l.ds.Fields()[1]->AsString(), QStringLiteral("Uno"));
+    l.ds.Cancel();
 }
 
 void TestDBGrid::escDropsTheLineOnly_data() {
