@@ -10,16 +10,16 @@
 #include "db/field.h"
 #include "db/table.h"
 #include "gene/data/genealta.h"
-#include "gene/dialogs/genebusc.h"
 #include "gene/data/geneclav.h"
-#include "gene/session/geneform.h"
 #include "gene/data/genegrup.h"
+#include "gene/data/genemodu.h"
+#include "gene/data/mensajes.h"
+#include "gene/dialogs/genebusc.h"
+#include "gene/session/geneform.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_formulario.h"
 #include "gene/session/geneinic_servicios.h"
-#include "gene/data/genemodu.h"
-#include "gene/data/mensajes.h"
 #include "gene/session/sesion.h"
 #include "nomina/nomimodu.h"
 #include "rrhh/rrhhcand_p.h"
@@ -38,6 +38,8 @@ TfRRHHCAND* fRRHHCAND = nullptr;
 namespace rrhhcand {
 
 const char* const kCandidat = "CANDIDAT";
+const char* const kFechaInicioObligatoria =
+    "La Fecha de Inicio de la Formación es un dato obligatorio";
 
 const QList<TablaLineasAlta>& HistoricosCandidato() {
     static const QString candidat = QStringLiteral("NombreTabla='CANDIDAT'");
@@ -281,7 +283,14 @@ void TfRRHHCAND::EditarOperario(TDataSet*) {
     }
 }
 
-void TfRRHHCAND::LineaBeforePost(TDataSet*) {
+void TfRRHHCAND::LineaBeforePost(TDataSet* DataSet) {
+    // A training line is never stored without the start date it requires,
+    // however it is posted (a row left, the candidate confirmed).
+    if (DataSet == HFormacion && HFormacion->FieldByName(QStringLiteral("FechaInicio"))->IsNull()) {
+        MensajeAdvertencia(QString::fromUtf8(kFechaInicioObligatoria));
+        DBGridHFormacion->setSelectedField(HFormacion->FieldByName(QStringLiteral("FechaInicio")));
+        Abort();
+    }
     if (!ReservarCodigoAlta()) Abort();
 }
 
@@ -339,8 +348,7 @@ bool TfRRHHCAND::ValidarLineaFormacion() {
     if (!campo || campo->AsString().isEmpty()) return true;
     if (campo->FieldName() != QLatin1String("FechaInicio") &&
         HFormacion->FieldByName(QStringLiteral("FechaInicio"))->IsNull()) {
-        MensajeAdvertencia(
-            QStringLiteral("La Fecha de Inicio de la Formación es un dato obligatorio"));
+        MensajeAdvertencia(QString::fromUtf8(kFechaInicioObligatoria));
         // The line goes on at the date it lacks: what is typed next fills it
         // instead of the cell left.
         DBGridHFormacion->setSelectedField(HFormacion->FieldByName(QStringLiteral("FechaInicio")));

@@ -16,12 +16,12 @@
 #include "db/dberror.h"
 #include "db/field.h"
 #include "db/table.h"
-#include "gene/dialogo_modal.h"
 #include "gene/data/geneconv.h"
-#include "gene/session/geneinic_conexion.h"
-#include "gene/session/geneinic_formulario.h"
 #include "gene/data/genemens.h"
 #include "gene/data/geneusua.h"
+#include "gene/dialogo_modal.h"
+#include "gene/session/geneinic_conexion.h"
+#include "gene/session/geneinic_formulario.h"
 #include "gene/session/sesion.h"
 #include "rrhh/rrhhcand.h"
 #include "support/dbfixture.h"
@@ -53,6 +53,22 @@ void nuevoCandidato(TfRRHHCAND* f, int codigo, const QString& nombre) {
     f->EditCodigoOperario->setText(QString::number(codigo));
     f->CampoClaveExit(f->EditCodigoOperario);
     f->Table1->FieldByName(QStringLiteral("Nombre"))->setAsString(nombre);
+}
+
+// New candidate 4 shown, training F1 on file, and a new training line
+// started from the keyboard in its grid.
+bool nuevaLineaFormacion(TfRRHHCAND* f) {
+    sql(QStringLiteral(
+        "INSERT INTO FORMCION (Codigo, Tipo, Descripcion) VALUES ('F1', 'Curso', 'Soldadura')"));
+    f->Show();
+    if (!QTest::qWaitForWindowActive(f)) return false;
+    nuevoCandidato(f, 4, QStringLiteral("Eva"));
+    f->PageControl1->setActivePage(f->PagHistoricos);
+    TDBGrid* g = f->DBGridHFormacion;
+    g->setFocus();
+    if (!QTest::qWaitFor([g] { return g->hasFocus(); })) return false;
+    QTest::keyClick(g, Qt::Key_Down);
+    return true;
 }
 
 void confirmar(TfRRHHCAND* f) {
@@ -315,17 +331,8 @@ private Q_SLOTS:
         QFETCH(bool, codigoPrimero);
         Entorno e(engine);
         TfRRHHCAND* f = e.f;
-        sql(
-            QStringLiteral("INSERT INTO FORMCION (Codigo, Tipo, Descripcion) VALUES ('F1', "
-                           "'Curso', 'Soldadura')"));
-        f->Show();
-        QVERIFY(QTest::qWaitForWindowActive(f));
-        nuevoCandidato(f, 4, QStringLiteral("Eva"));
-        f->PageControl1->setActivePage(f->PagHistoricos);
+        QVERIFY(nuevaLineaFormacion(f));
         TDBGrid* g = f->DBGridHFormacion;
-        g->setFocus();
-        QTRY_VERIFY(g->hasFocus());
-        QTest::keyClick(g, Qt::Key_Down);
         QCOMPARE(f->HFormacion->State(), dsInsert);
         QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("FechaInicio"));
         auto pulsar = [](Qt::Key tecla) { QTest::keyClick(QApplication::focusWidget(), tecla); };
@@ -401,6 +408,38 @@ private Q_SLOTS:
                  QStringLiteral("Ona"));
         QCOMPARE(filas("CANDIDAT", 8), QStringLiteral("PT05  PT05 0 0 0"));
         QCOMPARE(filas("CANDIDAT", 9), QStringLiteral("   0 0 0"));
+    }
+
+    // A training line typed without its start date is not stored when the
+    // candidate is confirmed: the date is asked for and the candidate stays
+    // to be completed; with the date typed, both are saved.
+    void formacionSinFechaAlConfirmar_data() { AddEngineRows(); }
+    void formacionSinFechaAlConfirmar() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        TfRRHHCAND* f = e.f;
+        QVERIFY(nuevaLineaFormacion(f));
+        TDBGrid* g = f->DBGridHFormacion;
+        g->setSelectedField(f->HFormacion->FieldByName(QStringLiteral("CodigoFormacion")));
+        TeclearEnFoco(QStringLiteral("F1"));
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(TextosMostrados(),
+                 QStringList{"La Fecha de Inicio de la Formación es un dato obligatorio"});
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HFORMACI")), QStringLiteral("0"));
+        QCOMPARE(f->HFormacion->State(), dsInsert);
+        QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("FechaInicio"));
+        MessageSeam::clearLog();
+        g->setFocus();
+        QTRY_VERIFY(g->hasFocus());
+        TeclearEnFoco(QStringLiteral("01/02/2024"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(TextosMostrados(), QStringList());
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, CodigoFormacion, FechaInicio FROM "
+                                    "HFORMACI")),
+                 QStringLiteral("4|F1|01/02/2024"));
+        QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM CANDIDAT")), QStringLiteral("Eva"));
     }
 
     // Of two lines with one training code, deleting one keeps the group.
