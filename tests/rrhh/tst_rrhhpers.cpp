@@ -43,6 +43,7 @@
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
+#include "gene/data/genesist.h"
 #include "gene/dialogs/genesele.h"
 #include "gene/data/geneusua.h"
 #include "gene/dialogs/genevmem.h"
@@ -536,6 +537,40 @@ private Q_SLOTS:
         for (QObject* o : f->Components())
             if (auto* d = qobject_cast<TDataSet*>(o); d && d->State() != dsBrowse) d->Cancel();
         f->Release();
+        QTRY_VERIFY(!f);
+    }
+
+    // A dictionary whose PERSONAL has no "Nombre" column but keeps its index:
+    // making the missing table on opening the master fails, told in Spanish.
+    void tablaQueNoSeCreaEnEspanol_data() { AddEngineRows(); }
+    void tablaQueNoSeCreaEnEspanol() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        sql(QStringLiteral("DROP TABLE PERSONAL"));
+        fGENEINIC->Database->InvalidateCatalog();
+        QFile dicc(RutaDiccionario());
+        QVERIFY(dicc.open(QIODevice::ReadOnly));
+        QString texto = QString::fromLatin1(dicc.readAll());
+        dicc.close();
+        texto.remove(QRegularExpression(QStringLiteral("PERSONAL/C/2/Nombre/[^\\n]*\\n")));
+        QVERIFY(dicc.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        dicc.write(texto.toLatin1());
+        dicc.close();
+        MessageSeam::clearLog();
+        QPointer<TfRRHHPERS> f;
+        try {
+            f = abrir();
+        } catch (...) {
+            // What the window cannot do without its table reaches the user
+            // as the program's handler tells it.
+            DespacharExcepcion(nullptr, std::current_exception());
+        }
+        const QString vistos = textos().join(QLatin1Char('\n'));
+        for (const char* ingles : {"not found", "Table does not exist"})
+            QVERIFY2(!vistos.contains(QLatin1String(ingles)), qPrintable(vistos));
+        QVERIFY2(vistos.contains(QStringLiteral("¡ El campo 'Nombre' no existe !")),
+                 qPrintable(vistos));
+        if (f) f->Release();
         QTRY_VERIFY(!f);
     }
 

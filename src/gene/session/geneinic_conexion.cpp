@@ -263,6 +263,9 @@ QString TraduccionErrorBaseDatos(const EDatabaseError& e) {
                                                 "tabla o de la consulta"),
                              PalabrasMotor(e));
         }
+        case DbError::TableNotFound:
+            if (e.Message() != DbErrorText(e.code())) return {};
+            return TraducirMensajeMotor(ClasificarExcepcion(e.Message()).Texto);
         case DbError::InvalidValue:
             return TraduccionConversion(e.Message());
         default:

@@ -225,7 +225,7 @@ bool CrearTablaDefiniciones(TTable* tabla, TDatabase* db, const TEstructuraTabla
         }
         if (!temporal && CreadaPorOtraSesion(db, nombre)) return false;
         MensajeError(QStringLiteral("¡ Error creando la tabla ") + nombre +
-                     QStringLiteral(" !. Motivo: ") + e.Message());
+                     QStringLiteral(" !. Motivo: ") + MotivoError(e));
         return false;
     }
     return true;
@@ -258,7 +258,7 @@ bool CrearTablaSQL(TfGENEINIC* f, TTable* tabla, TDatabase* db, const TEstructur
     } catch (const EDatabaseError& e) {
         if (!temporal && CreadaPorOtraSesion(db, nombre)) return false;
         MensajeAdvertencia(QStringLiteral("¡No es posible crear la tabla SQL (Paso 1)!. Motivo: ") +
-                           e.Message());
+                           MotivoError(e));
         MensajeInformacion(s.CrearTabla);
         db->InvalidateCatalog();
         Abort();  // the guard rolls back what it started
@@ -268,7 +268,7 @@ bool CrearTablaSQL(TfGENEINIC* f, TTable* tabla, TDatabase* db, const TEstructur
         for (const QString& sql : s.Comentarios) db->Execute(sql);
     } catch (const EDatabaseError& e) {
         MensajeAdvertencia(QStringLiteral("No es posible crear el índice en SQL. Mensaje: ") +
-                           e.Message());
+                           MotivoError(e));
         // Inside the caller's transaction the table stays unless removed.
         if (!propia) {
             try {
@@ -474,7 +474,7 @@ bool CrearTablaEstructura(TfGENEINIC* f, TTable* Tabla, const QString& Definicio
         if (!temporal && db->TableExists(SinPropietario(Tabla->TableName()))) return false;
     } catch (const EDatabaseError& e) {
         MensajeError(QStringLiteral("¡ Error creando la tabla ") + Tabla->TableName() +
-                     QStringLiteral(" !. Motivo: ") + e.Message());
+                     QStringLiteral(" !. Motivo: ") + MotivoError(e));
         return false;
     }
 
