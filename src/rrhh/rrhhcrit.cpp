@@ -262,15 +262,7 @@ void TfRRHHCRIT::pbCancelarClick(QObject*) {
 }
 
 void TfRRHHCRIT::DBGridKeyDown(TDBGrid* Grid, int& Key, int Shift) {
-    if (Key != VK_DELETE || (Shift & (ssShift | ssAlt | ssCtrl)) != ssCtrl) return;
-    Key = 0;
-    TDataSet* lineas = Grid->DataSource()->DataSet();
-    if (EnEdicion(lineas) || lineas->IsEmpty()) return;
-    if (MensajeConfirmacion(QStringLiteral("¿ Está seguro de querer eliminar la linea ?")) !=
-        QLatin1String("SI"))
-        return;
-    Intentar([lineas] { lineas->Delete(); },
-             QStringLiteral("¡No ha sido posible eliminar la línea!"));
+    TeclaEliminarLinea(Grid->DataSource()->DataSet(), Key, Shift);
 }
 
 // ---- The header's services: the dataset shown, not Table1.

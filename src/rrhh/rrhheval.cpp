@@ -537,14 +537,7 @@ void TfRRHHEVAL::Table2AfterDelete(TDataSet*) {
 }
 
 void TfRRHHEVAL::DBGrid1KeyDown(QObject*, int& Key, int Shift) {
-    if (Key != VK_DELETE || (Shift & (ssShift | ssAlt | ssCtrl)) != ssCtrl) return;
-    Key = 0;
-    if (EnEdicion(Table2) || !Table2->Active() || Table2->IsEmpty()) return;
-    if (MensajeConfirmacion(QStringLiteral("¿ Está seguro de querer eliminar la linea ?")) !=
-        QLatin1String("SI"))
-        return;
-    Intentar([this] { Table2->Delete(); },
-             QStringLiteral("¡No ha sido posible eliminar la línea!"));
+    TeclaEliminarLinea(Table2, Key, Shift);
 }
 
 void TfRRHHEVAL::DBGrid1DblClick(QObject*) {}

@@ -60,6 +60,12 @@ void IniciarLineaHistorico(TTable* Linea, const QString& NombreTabla, int Codigo
 
 bool AgregarGrupo(TTable* GATablas, const QString& Grupo) {
     if (Grupo.isEmpty() || !GATablas->Active()) return false;
+    // A group row the user is typing is his: stored (or refused, with its
+    // reason) as typed before ours, never dropped with ours.
+    if (GATablas->State() == dsInsert && !GATablas->Modified())
+        GATablas->Cancel();
+    else if (EnEdicion(GATablas))
+        GATablas->Post();
     try {
         GATablas->Append();
         GATablas->FieldByName(QStringLiteral("GrupoAnalisis"))->setAsString(Grupo);
@@ -521,6 +527,16 @@ void TFichaPersona::BorrarConDependientes(int Codigo, bool& Borrando, bool Trans
 
 void TFichaPersona::DataSourceStateChange(QObject*) {
     HabilitarModoEdicion(Editando());
+}
+
+void TFichaPersona::ComprobarPersonaVigente() {
+    if (!Table1->Active() || Table1->State() == dsInsert || Table1->IsEmpty()) return;
+    const QVariant hay =
+        ValorConParametros(QStringLiteral("SELECT COUNT(*) FROM ") + Propietario +
+                               QStringLiteral(" WHERE ") + CampoCodigo + QStringLiteral(" = :c"),
+                           {Table1->FieldByName(CampoCodigo)->AsInteger()});
+    if (hay.toInt() == 0)
+        throw EDatabaseError::make(DbError::RecordDeleted, QString(), Propietario);
 }
 
 void TFichaPersona::LineaAfterPost(TDataSet* DataSet) {

@@ -246,6 +246,10 @@ public:
     virtual void EditarOperario(TDataSet* DataSet) = 0;
     // Before any line of a new person is posted: his code is held.
     virtual void LineaBeforePost(TDataSet* DataSet) = 0;
+    // Before a line of a stored person is posted: he is still there (read in
+    // the transaction that stores the line, when there is one); one another
+    // user deleted raises the database's "deleted" error, nothing written.
+    void ComprobarPersonaVigente();
     // After a line's post: the grid's log, and the row counted for the cancel.
     void LineaAfterPost(TDataSet* DataSet);
     void HPuestoNewRecord(TDataSet* DataSet);

@@ -13,6 +13,7 @@
 #include <QUrl>
 #include <QtTest>
 
+#include "db/database.h"
 #include "db/dberror.h"
 #include "db/field.h"
 #include "db/table.h"
@@ -20,6 +21,7 @@
 #include "gene/data/genemens.h"
 #include "gene/data/geneusua.h"
 #include "gene/dialogo_modal.h"
+#include "gene/session/geneinic.h"
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_formulario.h"
 #include "gene/session/sesion.h"
@@ -465,6 +467,38 @@ private Q_SLOTS:
         confirmar(f);
         QCOMPARE(filas("CANDIDAT", 4), QStringLiteral("   0 0 0"));
         QCOMPARE(filas("PERSONAL", 4), QStringLiteral("  F1 0 0 0"));
+
+        // Ctrl+Delete in the shown window's training grid: after the
+        // question, the line goes with its group row.
+        lineaFormacion(f, QStringLiteral("F2"));
+        confirmar(f);
+        QCOMPARE(filas("CANDIDAT", 4), QStringLiteral(" F2 F2 0 0 0"));
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        f->PageControl1->setActivePage(f->PagHistoricos);
+        TDBGrid* g = f->DBGridHFormacion;
+        g->setFocus();
+        QTRY_VERIFY(g->hasFocus());
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        QTest::keyClick(g, Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(TextosMostrados(),
+                 QStringList{QStringLiteral("¿ Está seguro de querer eliminar la linea ?")});
+        QCOMPARE(filas("CANDIDAT", 4), QStringLiteral("   0 0 0"));
+        confirmar(f);
+
+        // Another user deletes the candidate: a line typed for him is
+        // refused and nothing is written under his code.
+        TDatabase otra;
+        otra.setDatabaseName(QStringLiteral("OtraSesion"));
+        otra.Params() = fGENEINIC->Database->Params();
+        otra.Open();
+        otra.Execute(QStringLiteral("DELETE FROM CANDIDAT WHERE Codigo = 4"));
+        otra.Close();
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError,
+                                 lineaPuesto(f, QStringLiteral("PT05"), QStringLiteral("Pintor")));
+        QCOMPARE(filas("CANDIDAT", 4), QStringLiteral("   0 0 0"));
+        f->pbCancelarClick(f->pbCancelar);
     }
 
     // Cancelling a new candidate removes his lines, groups and photo;

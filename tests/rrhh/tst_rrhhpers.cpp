@@ -58,6 +58,7 @@
 #include "support/empresaprueba.h"
 #include "support/instalacion.h"
 #include "support/sqlprueba.h"
+#include "support/tecladoprueba.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
 #include "ui/dbgrid.h"
@@ -234,6 +235,24 @@ int altaHija(const QStringList& args) {
     std::fflush(stdout);
     QThread::sleep(300);
     return 0;
+}
+
+// Whether another session could take the employee code now for a new
+// employee of its own.
+bool codigoLibreParaOtro(int engine, int codigo) {
+    const QString texto = QString::number(codigo);
+    if (Engine(engine) == Engine::Sqlite) {
+        QLockFile archivo(fGENEINIC->Database->Params().folder + QStringLiteral("/ALTA_PERSONAL_") +
+                          QString::fromLatin1(texto.toUtf8().toHex()) + QStringLiteral(".lck"));
+        archivo.setStaleLockTime(0);
+        return archivo.tryLock(0);
+    }
+    TDatabase otra;
+    otra.setDatabaseName(QStringLiteral("OtraSesion"));
+    otra.Params() = fGENEINIC->Database->Params();
+    otra.Open();
+    return otra.TryLockRecord(
+        QStringLiteral("alta ") + otra.Params().schema + QStringLiteral(".personal"), texto);
 }
 
 struct Entorno : EmpresaPrueba {
@@ -479,6 +498,16 @@ private Q_SLOTS:
         QTRY_COMPARE(foco(), f->EditCodigoOperario);
         QCOMPARE(f->EditCodigoOperario->Text(), QStringLiteral("5"));
         QCOMPARE(f->HPuesto->State(), dsInsert);
+        // The refused code was never taken; the lines' code is still held.
+        QVERIFY(!codigoLibreParaOtro(engine, 5));
+        QVERIFY(codigoLibreParaOtro(engine, 7));
+        // The same code written otherwise is the same key.
+        f->EditCodigoOperario->selectAll();
+        QTest::keyClicks(foco(), QStringLiteral("05"));
+        MessageSeam::clearLog();
+        QTest::keyClick(foco(), Qt::Key_Return);
+        QCOMPARE(textos(), QStringList());
+        QTRY_COMPARE(foco(), f->EditNombre);
         MessageSeam::clearLog();
         QTest::mouseClick(f->pbConforme, Qt::LeftButton);
         QCOMPARE(textos(), QStringList());
@@ -488,6 +517,48 @@ private Q_SLOTS:
         QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, Linea, CodigoPuesto FROM HPUESTO "
                                     "WHERE CodigoOperario <> 1")),
                  QStringLiteral("5|1|3"));
+        f->pbCancelarClick(f->pbCancelar);
+
+        // A new employee with a group typed into the groups grid and a
+        // training line pending: the first confirm stores him with both
+        // lines and both groups.
+        QTest::keyClick(foco() ? foco() : f.data(), Qt::Key_F5);
+        QTRY_COMPARE(foco(), f->EditCodigoOperario);
+        f->EditCodigoOperario->selectAll();
+        QTest::keyClicks(foco(), QStringLiteral("8"));
+        QTest::keyClick(foco(), Qt::Key_Return);
+        QTRY_COMPARE(foco(), f->EditNombre);
+        QTest::keyClicks(foco(), QStringLiteral("Eva"));
+        f->PageControl1->setActivePage(f->PagIdentificacion);
+        f->DBGridGA->setFocus();
+        QTRY_VERIFY(f->DBGridGA->hasFocus());
+        QTest::keyClick(f->DBGridGA, Qt::Key_Down);
+        QCOMPARE(f->GATablas->State(), dsInsert);
+        TeclearEnFoco(QStringLiteral("G7"));
+        QTest::keyClick(foco(), Qt::Key_Return);
+        f->PageControl1->setActivePage(f->PagFormacion);
+        TDBGrid* gf = f->DBGridHFormacion;
+        gf->setFocus();
+        QTRY_VERIFY(gf->hasFocus());
+        QTest::keyClick(gf, Qt::Key_Down);
+        QCOMPARE(f->HFormacion->State(), dsInsert);
+        QTest::keyClick(gf, Qt::Key_Tab);
+        TeclearEnFoco(QStringLiteral("F1"));
+        QTest::keyClick(foco(), Qt::Key_Return);
+        QCOMPARE(f->GATablas->State(), dsInsert);
+        QCOMPARE(f->HFormacion->State(), dsInsert);
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(textos(), QStringList());
+        QVERIFY(!fGENEINIC->Database->InTransaction());
+        QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM PERSONAL WHERE CodigoOperario = 8")),
+                 QStringLiteral("Eva"));
+        QCOMPARE(
+            sql(QStringLiteral("SELECT CodigoFormacion FROM HFORMACI WHERE CodigoOperario = 8")),
+            QStringLiteral("F1"));
+        QCOMPARE(sql(QStringLiteral("SELECT GrupoAnalisis FROM GRANTAB WHERE ClaveTabla = '8' "
+                                    "ORDER BY GrupoAnalisis")),
+                 QStringLiteral("F1\r\nG7"));
         f->pbCancelarClick(f->pbCancelar);
         f->Close();
         QTRY_VERIFY(!f);
@@ -1027,6 +1098,104 @@ private Q_SLOTS:
         f->HFormacion->Delete();
         QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM GRANTAB")), QStringLiteral("0"));
         f->pbConformeClick(f->pbConforme);
+
+        // Ctrl+Delete in the shown window's grids: after the question, the
+        // line goes, a training line with its group row; a refused delete
+        // leaves both.
+        nuevaFormacion(f, QStringLiteral("F2"));
+        nuevoContrato(f, QDate(2024, 9, 1));
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM GRANTAB")), QStringLiteral("1"));
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        f->PageControl1->setActivePage(f->PagFormacion);
+        TDBGrid* g = f->DBGridHFormacion;
+        g->setFocus();
+        QTRY_VERIFY(g->hasFocus());
+        const QString pregunta = QStringLiteral("¿ Está seguro de querer eliminar la linea ?");
+        auto lineas = []() -> QString {
+            return sql(QStringLiteral("SELECT COUNT(*) FROM HFORMACI")) + QLatin1Char(' ') +
+                   sql(QStringLiteral("SELECT COUNT(*) FROM GRANTAB")) + QLatin1Char(' ') +
+                   sql(QStringLiteral("SELECT COUNT(*) FROM HCONTRAT"));
+        };
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        QTest::keyClick(g, Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(textos(), QStringList{pregunta});
+        QCOMPARE(lineas(), QStringLiteral("1 1 1"));
+        bloquearBorrado(engine, QStringLiteral("HFORMACI"));
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        QTest::keyClick(g, Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(textos(), (QStringList{pregunta, QStringLiteral("¡No ha sido posible eliminar la "
+                                                                 "línea!")}));
+        QCOMPARE(lineas(), QStringLiteral("1 1 1"));
+        QVERIFY(!fGENEINIC->Database->InTransaction());
+        quitarBloqueo(engine, QStringLiteral("HFORMACI"));
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        QTest::keyClick(g, Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(lineas(), QStringLiteral("0 0 1"));
+        f->PageControl1->setActivePage(f->PagContratos);
+        f->DBGrid4->setFocus();
+        QTRY_VERIFY(f->DBGrid4->hasFocus());
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        QTest::keyClick(f->DBGrid4, Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(lineas(), QStringLiteral("0 0 0"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM PERSONAL")), QStringLiteral("1"));
+        if (f->Table1->State() != dsBrowse) f->pbConformeClick(f->pbConforme);
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // A line typed for an employee another user deleted meanwhile is
+    // refused, whether posted alone or with a confirm, and nothing is
+    // written under his code.
+    void lineaDeOperarioBorrado_data() { AddEngineRows(); }
+    void lineaDeOperarioBorrado() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        SetApplicationExceptionHandler(&DespacharExcepcion);
+        const std::unique_ptr<void, void (*)(void*)> manejador(
+            this, [](void*) { SetApplicationExceptionHandler(nullptr); });
+        sql(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (6, 'Noa')"));
+        QPointer<TfRRHHPERS> f = abrir();
+        f->Table1->First();
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger(), 6);
+        TDatabase otra;
+        otra.setDatabaseName(QStringLiteral("OtraSesion"));
+        otra.Params() = fGENEINIC->Database->Params();
+        otra.Open();
+        otra.Execute(QStringLiteral("DELETE FROM PERSONAL WHERE CodigoOperario = 6"));
+        otra.Close();
+        const QString aviso = QStringLiteral("¡Este registro ya no está disponible");
+        auto bajoSuCodigo = [] {
+            QStringList l;
+            for (const char* t : {"HCONTRAT", "BAJA", "HPUESTO", "HFORMACI"})
+                l << sql(QStringLiteral("SELECT COUNT(*) FROM ") + QLatin1String(t) +
+                         QStringLiteral(" WHERE CodigoOperario = 6"));
+            l << sql(QStringLiteral("SELECT COUNT(*) FROM GRANTAB WHERE ClaveTabla = '6'"));
+            return l.join(QLatin1Char(' '));
+        };
+        // A contract line confirmed.
+        MessageSeam::clearLog();
+        f->HContrato->Append();
+        f->HContrato->FieldByName(QStringLiteral("FechaInicioContrato"))
+            ->setAsDateTime(dia(2024, 9, 1));
+        f->pbConformeClick(f->pbConforme);
+        QVERIFY2(textos().size() == 1 && textos().first().startsWith(aviso),
+                 qPrintable(textos().join(QLatin1Char('\n'))));
+        QCOMPARE(f->HContrato->State(), dsInsert);
+        QCOMPARE(bajoSuCodigo(), QStringLiteral("0 0 0 0 0"));
+        f->HContrato->Cancel();
+        // A training line posted alone, as leaving its row does.
+        f->HFormacion->Append();
+        f->HFormacion->FieldByName(QStringLiteral("CodigoFormacion"))
+            ->setAsString(QStringLiteral("F1"));
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, f->HFormacion->Post());
+        QCOMPARE(bajoSuCodigo(), QStringLiteral("0 0 0 0 0"));
+        f->pbCancelarClick(f->pbCancelar);
+        f->Table1->Cancel();
+        QVERIFY(!fGENEINIC->Database->InTransaction());
         f->Close();
         QTRY_VERIFY(!f);
     }
@@ -1609,6 +1778,24 @@ private Q_SLOTS:
                      claves.at(0));
             const QImage conDocumentos = boton ? marca(boton) : QImage();
             if (boton) QVERIFY(conDocumentos != sinDocumentos);
+            if (auto* ficha = qobject_cast<TFichaPersona*>(f.data())) {
+                // A new record cancelled: the window, the mark and a document
+                // added go back to the record shown again.
+                ficha->AgregarClick(ficha->Agregar);
+                ficha->pbCancelarClick(ficha->pbCancelar);
+                QCOMPARE(ficha->Table1->State(), dsBrowse);
+                QCOMPARE(d->ClaveTabla, claves.at(0));
+                QCOMPARE(d->NumeroDocumentos(), 1);
+                QCOMPARE(marca(boton), conDocumentos);
+                MessageSeam::enqueue(QStringLiteral("www.empresa.prueba/otra"));
+                MessageSeam::enqueue(QStringLiteral("Otra"));
+                d->pbAgregarWeb->click();
+                QCOMPARE(sql(QStringLiteral("SELECT ClaveTabla FROM DOCUTRON WHERE NombreTabla "
+                                            "= '") +
+                             tabla + QStringLiteral("' AND Nombre = 'Otra'")),
+                         claves.at(0));
+                sql(QStringLiteral("DELETE FROM DOCUTRON WHERE Nombre = 'Otra'"));
+            }
 
             datos->Next();
             QCOMPARE(d->ClaveTabla, claves.at(1));

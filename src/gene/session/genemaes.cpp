@@ -293,6 +293,27 @@ QString TFormularioMaestro::ClaveDocumentacion() {
     return clave;
 }
 
+void TFormularioMaestro::TeclaEliminarLinea(TDataSet* Lineas, int& Key, int Shift) {
+    constexpr int kModificadores = ssShift | ssAlt | ssCtrl;
+    if (Key != VK_DELETE || (Shift & kModificadores) != ssCtrl) return;
+    // The grid's own deletion never runs.
+    Key = 0;
+    if (!Lineas || !Lineas->Active() || EstadoEdicion(Lineas->State()) || Lineas->IsEmpty()) return;
+    if (MensajeConfirmacion(QStringLiteral("¿ Está seguro de querer eliminar la linea ?")) !=
+        QLatin1String("SI"))
+        return;
+    Intentar(
+        [Lineas] {
+            // What the line's delete removes with it (a training line's
+            // group row) goes or stays with the line.
+            TGuardaTransaccion transaccion(fGENEINIC);
+            Lineas->Delete();
+            // A commit that fails has said why.
+            if (!transaccion.Confirmar()) Abort();
+        },
+        QStringLiteral("¡No ha sido posible eliminar la línea!"));
+}
+
 // ---- Menu and buttons.
 
 void TFormularioMaestro::IralPaneldeControl1Click(QObject*) {
@@ -396,6 +417,9 @@ bool TFormularioMaestro::GrabarLineasPendientes(QList<TDataSet*>* Grabadas) {
     if (!pendientes.isEmpty() && !LineasConClaveDelRegistro()) return false;
     for (TDataSet* linea : pendientes) {
         QPointer<TDataSet> guardia(linea);
+        // Another line's post may have stored it already (a training line
+        // posts the group row being typed when it adds its own group).
+        if (!guardia || (linea->State() != dsEdit && linea->State() != dsInsert)) continue;
         try {
             // A new line nobody typed into goes away, as it does when its
             // grid is left.
@@ -530,6 +554,11 @@ TMaestroFicha::TMaestroFicha(QWidget* owner, const QString& Nombre, const QStrin
     Table1->AfterInsert = [this](TDataSet*) {
         ClaveAlta = CampoClave && CampoClave->Field() ? CampoClave->Field()->AsString() : QString();
     };
+    Table1->AfterCancel = [this](TDataSet* d) { Table1AfterCancel(d); };
+}
+
+void TMaestroFicha::Table1AfterCancel(TDataSet*) {
+    if (Table1->Active() && Table1->AfterScroll) Table1->AfterScroll(Table1);
 }
 
 TMaestroFicha::~TMaestroFicha() {
@@ -548,6 +577,17 @@ void TMaestroFicha::FormCreate(QObject* Sender) {
     }
     TFormularioMaestro::FormCreate(Sender);
     CampoClaveModificado = false;
+    for (QObject* o : Components()) {
+        auto* rejilla = qobject_cast<TDBGrid*>(o);
+        if (!rejilla) continue;
+        auto propio = rejilla->OnKeyDown;
+        rejilla->OnKeyDown = [this, rejilla, propio](QObject* s, int& Key, TShiftState Shift) {
+            if (propio) propio(s, Key, Shift);
+            TDataSource* fuente = rejilla->DataSource();
+            if (Key != 0 && fuente && fuente->DataSet() != Table1)
+                TeclaEliminarLinea(fuente->DataSet(), Key, Shift);
+        };
+    }
 }
 
 bool TMaestroFicha::Editando() const {

@@ -198,6 +198,11 @@ public:
     virtual void IniciarAlta() = 0;
     // The key of the record's electronic documents (the key values joined by "|").
     virtual QString ClaveDocumentacion();
+    // Ctrl+Delete in a grid of Lineas: with Lineas not being edited, asks and
+    // deletes the current line, with what its delete handlers remove, in one
+    // transaction (a failure warns and leaves all); the key is consumed.
+    // Other keys pass untouched.
+    void TeclaEliminarLinea(TDataSet* Lineas, int& Key, int Shift);
 
 protected:
     // Where the member puts its controls, above the control panel.
@@ -240,8 +245,14 @@ public:
     bool ConservarClaveAlta(const QString& Texto);
     bool LineasConClaveDelRegistro() override;
 
+    // Also: every grid of the form's lines deletes its line on Ctrl+Delete
+    // (after the grid's own key handler, which may have consumed the key).
     void FormCreate(QObject* Sender) override;
     void DataSource1StateChange(QObject* Sender) override;
+    // A cancel brings back the record shown before without a scroll: what
+    // follows the current record (the documents window and button, the
+    // photo) is shown again for it through Table1's after-scroll handler.
+    virtual void Table1AfterCancel(TDataSet* DataSet);
     Q_INVOKABLE virtual void CampoClaveExit(QObject* Sender);
     virtual void CampoClaveChange(QObject* Sender);
 

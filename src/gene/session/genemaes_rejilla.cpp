@@ -160,17 +160,7 @@ void TMaestroRejilla::DBGrid1KeyPress(QObject*, QChar& Key) {
 }
 
 void TMaestroRejilla::DBGrid1KeyDown(QObject*, int& Key, int Shift) {
-    constexpr int kModificadores = ssShift | ssAlt | ssCtrl;
-    if (Key != VK_DELETE || (Shift & kModificadores) != ssCtrl) return;
-    // The grid's own deletion never runs.
-    Key = 0;
-    TDataSet* datos = DataSource1->DataSet();
-    if (!datos || EstadoEdicion(datos->State()) || datos->IsEmpty()) return;
-    if (MensajeConfirmacion(QStringLiteral("¿ Está seguro de querer eliminar la linea ?")) !=
-        QLatin1String("SI"))
-        return;
-    Intentar([datos] { datos->Delete(); },
-             QStringLiteral("¡No ha sido posible eliminar la línea!"));
+    TeclaEliminarLinea(DataSource1->DataSet(), Key, Shift);
 }
 
 void TMaestroRejilla::DBGrid1DblClick(QObject*) {}
