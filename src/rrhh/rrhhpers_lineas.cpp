@@ -6,6 +6,7 @@
 #include <QBoxLayout>
 #include <QDateTime>
 
+#include "db/database.h"
 #include "db/datasource.h"
 #include "db/dberror.h"
 #include "db/field.h"
@@ -531,12 +532,17 @@ void TFichaPersona::DataSourceStateChange(QObject*) {
 
 void TFichaPersona::ComprobarPersonaVigente() {
     if (!Table1->Active() || Table1->State() == dsInsert || Table1->IsEmpty()) return;
-    const QVariant hay =
-        ValorConParametros(QStringLiteral("SELECT COUNT(*) FROM ") + Propietario +
-                               QStringLiteral(" WHERE ") + CampoCodigo + QStringLiteral(" = :c"),
-                           {Table1->FieldByName(CampoCodigo)->AsInteger()});
-    if (hay.toInt() == 0)
-        throw EDatabaseError::make(DbError::RecordDeleted, QString(), Propietario);
+    // On PostgreSQL the row read stays until the transaction storing the
+    // line ends: a delete by another user waits for it, and one already
+    // under way leaves nothing to read.
+    TDatabase* base = fGENEINIC ? fGENEINIC->Database : nullptr;
+    const bool retener = base && base->engine() == Engine::Postgres && base->InTransaction();
+    const QVariant hay = ValorConParametros(
+        QStringLiteral("SELECT ") + CampoCodigo + QStringLiteral(" FROM ") + Propietario +
+            QStringLiteral(" WHERE ") + CampoCodigo + QStringLiteral(" = :c") +
+            (retener ? QStringLiteral(" FOR SHARE") : QString()),
+        {Table1->FieldByName(CampoCodigo)->AsInteger()});
+    if (hay.isNull()) throw EDatabaseError::make(DbError::RecordDeleted, QString(), Propietario);
 }
 
 void TFichaPersona::LineaAfterPost(TDataSet* DataSet) {
