@@ -367,7 +367,8 @@ bool GenerarAnoCalendario(int Codigo, int Ano, int NumeroHorario) {
             alta.bindValue(6, dia.NumeroHorario);
             base->Run(alta);
         }
-        transaccion.Confirmar();
+        // A year not committed was not generated.
+        if (!transaccion.Confirmar()) return false;
     }
     if (existente.isValid()) {
         MensajeAdvertencia(Texto(kYaExiste));

@@ -1,6 +1,8 @@
 #include "nomina/nomitsub.h"
 
 #include <QHBoxLayout>
+#include <QLineEdit>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "db/dberror.h"
@@ -79,6 +81,9 @@ void TfNOMITSUB::FormCreate(QObject* Sender) {
     ValoresDistintos(ModuloDatos, QStringLiteral("TSUBSDIO"), QStringLiteral("Codigo"), codigos,
                      QString());
     EditRango->setItems(codigos.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts));
+    // A code longer than its field would be stored cut, under another code.
+    if (TField* codigo = Table1->FindField(QStringLiteral("Codigo")); codigo && codigo->Size() > 0)
+        if (QLineEdit* texto = EditRango->lineEdit()) texto->setMaxLength(codigo->Size());
     const QSignalBlocker sinAvisos(EditRango);
     EditRango->setText(QStringLiteral("Enfermedad"));
     EditRangoChange(EditRango);
@@ -87,12 +92,23 @@ void TfNOMITSUB::FormCreate(QObject* Sender) {
 void TfNOMITSUB::EditRangoChange(QObject*) {
     if (!Table1->Active()) return;
     const QString codigo = EditRango->Text();
+    // A line being typed belongs to the code shown so far: it is posted
+    // first, and when it cannot be the box goes back to that code, so that
+    // the box, the grid and the line stay in step.
+    try {
+        Table1->CheckBrowseMode();
+    } catch (...) {
+        const QSignalBlocker sinAvisos(EditRango);
+        EditRango->setText(codigoRango_);
+        throw;
+    }
     Table1->SetRange({codigo}, {codigo});
+    codigoRango_ = codigo;
 }
 
 void TfNOMITSUB::Table1NewRecord(TDataSet*) {
-    // No duplication here: a line takes only the chosen code.
-    Table1->FieldByName(QStringLiteral("Codigo"))->setAsString(EditRango->Text());
+    // No duplication here: a line takes only the code it is shown under.
+    Table1->FieldByName(QStringLiteral("Codigo"))->setAsString(codigoRango_);
     Table1->FieldByName(QStringLiteral("Discriminar1Baja"))->setAsString(QStringLiteral("NO"));
 }
 
@@ -106,7 +122,7 @@ bool TfNOMITSUB::ValidarColumna() {
 }
 
 QString TfNOMITSUB::ClaveNueva(const QString& TextoClave) {
-    return EditRango->Text() + QLatin1Char(';') + TextoClave;
+    return codigoRango_ + QLatin1Char(';') + TextoClave;
 }
 
 void TfNOMITSUB::Buscar1Click(QObject*) {

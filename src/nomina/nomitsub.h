@@ -29,6 +29,11 @@ public:
 
     bool ValidarColumna() override;
     QString ClaveNueva(const QString& TextoClave) override;
+
+private:
+    // The code whose lines the grid shows: a new line is stored under it,
+    // whatever the box holds while it is being typed.
+    QString codigoRango_;
 };
 
 extern TfNOMITSUB* fNOMITSUB;

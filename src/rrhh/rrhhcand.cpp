@@ -264,8 +264,7 @@ void TfRRHHCAND::Table1BeforeCancel(TDataSet*) {
 
 void TfRRHHCAND::Table1NewRecord(TDataSet* DataSet) {
     TMaestroFicha::Table1NewRecord(DataSet);
-    Table1->FieldByName(QStringLiteral("Codigo"))
-        ->setAsInteger(SiguienteCodigo(ModuloDatos, Table1, 1, -1, -1));
+    AsignarSiguienteCodigo(ModuloDatos, Table1, Table1->FieldByName(QStringLiteral("Codigo")));
     Table1->FieldByName(QStringLiteral("TipoOperario"))->setAsString(QStringLiteral("Mayor 18"));
     Table1->FieldByName(QStringLiteral("CodigoPais"))->setAsString(QStringLiteral("724"));
 }

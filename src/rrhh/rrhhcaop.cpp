@@ -7,6 +7,7 @@
 
 #include "db/database.h"
 #include "db/datasource.h"
+#include "db/dberror.h"
 #include "db/field.h"
 #include "db/table.h"
 #include "db/tablecursor.h"
@@ -14,6 +15,7 @@
 #include "gene/session/genecomp.h"
 #include "gene/data/geneconv.h"
 #include "gene/session/geneform.h"
+#include "gene/session/geneapp.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_tablas.h"
@@ -327,22 +329,39 @@ void TfRRHHCAOP::FormCreate(QObject*) {
     MostrarMes();
 }
 
+bool TfRRHHCAOP::GrabarIncidenciaPendiente() {
+    if (!Incidencias->Active() ||
+        (Incidencias->State() != dsEdit && Incidencias->State() != dsInsert))
+        return true;
+    try {
+        Incidencias->Post();
+    } catch (...) {
+        DespacharExcepcion(this, std::current_exception());
+        return false;
+    }
+    return true;
+}
+
 void TfRRHHCAOP::setCodigoOperarioCalendario(int v) {
+    if (!GrabarIncidenciaPendiente()) return;
     codigoOperario_ = v;
     MostrarMes();
 }
 
 void TfRRHHCAOP::setEjercicioCalendario(int v) {
+    if (!GrabarIncidenciaPendiente()) return;
     if (v >= 1 && v <= 9999) ejercicio_ = v;
     MostrarMes();
 }
 
 void TfRRHHCAOP::setMesCalendario(int v) {
+    if (!GrabarIncidenciaPendiente()) return;
     if (v >= 1 && v <= 12) mes_ = v;
     MostrarMes();
 }
 
 void TfRRHHCAOP::setCodigoCalendarioOperario(int v) {
+    if (!GrabarIncidenciaPendiente()) return;
     codigoCalendarioEmpresa_ = v;
     MostrarMes();
 }
@@ -380,14 +399,8 @@ void TfRRHHCAOP::MostrarMes() {
         EditNombreOperario->clear();
     }
     LeerMes();
-    if (Incidencias->Active()) {
-        if (Incidencias->State() == dsEdit || Incidencias->State() == dsInsert) {
-            try {
-                Incidencias->Post();
-            } catch (const std::exception&) {
-                Incidencias->Cancel();
-            }
-        }
+    // A line that cannot be posted keeps the incidences where they are.
+    if (Incidencias->Active() && GrabarIncidenciaPendiente()) {
         const QDate primero(ejercicio_, mes_, 1);
         Incidencias->SetRange(
             {codigoOperario_, QDateTime(primero, QTime(0, 0))},
@@ -411,31 +424,37 @@ bool TfRRHHCAOP::DiaMostrado(const QDate& Fecha, TDiaCalendario& Dia, bool& Prop
 }
 
 void TfRRHHCAOP::SpinOperarioUpClick(QObject*) {
+    if (!GrabarIncidenciaPendiente()) return;
     MoverContador(codigoOperario_, -1);
     MostrarMes();
 }
 
 void TfRRHHCAOP::SpinOperarioDownClick(QObject*) {
+    if (!GrabarIncidenciaPendiente()) return;
     MoverContador(codigoOperario_, 1);
     MostrarMes();
 }
 
 void TfRRHHCAOP::SpinEjercicioUpClick(QObject*) {
+    if (!GrabarIncidenciaPendiente()) return;
     MoverContador(ejercicio_, -1);
     MostrarMes();
 }
 
 void TfRRHHCAOP::SpinEjercicioDownClick(QObject*) {
+    if (!GrabarIncidenciaPendiente()) return;
     MoverContador(ejercicio_, 1);
     MostrarMes();
 }
 
 void TfRRHHCAOP::SpinMesUpClick(QObject*) {
+    if (!GrabarIncidenciaPendiente()) return;
     MoverMes(ejercicio_, mes_, -1);
     MostrarMes();
 }
 
 void TfRRHHCAOP::SpinMesDownClick(QObject*) {
+    if (!GrabarIncidenciaPendiente()) return;
     MoverMes(ejercicio_, mes_, 1);
     MostrarMes();
 }
@@ -666,9 +685,10 @@ void TfRRHHCAOP::IncidenciasBeforePost(TDataSet*) {
     // The line is numbered once its day is known: the next of that day.
     TField* linea = Incidencias->FieldByName(QStringLiteral("Linea"));
     TField* fecha = Incidencias->FieldByName(QStringLiteral("Fecha"));
-    if (Incidencias->State() != dsInsert || (!linea->IsNull() && linea->AsInteger() != 0) ||
-        fecha->IsNull())
-        return;
+    // An incidence belongs to a day: without one it would be stored under
+    // an empty key, never to be shown again.
+    if (fecha->IsNull()) throw EDatabaseError::make(DbError::FieldRequired, fecha->FieldName());
+    if (Incidencias->State() != dsInsert || (!linea->IsNull() && linea->AsInteger() != 0)) return;
     TDatabase* base = BaseCalendarios();
     const QDate dia = fecha->AsDateTime().date();
     const QVariant ultima = base->Scalar(

@@ -174,6 +174,10 @@ public:
 
 private:
     void LeerMes();
+    // Posts an incidence line being typed before the month or the employee
+    // changes; false, with the reason shown by the session's handler, when
+    // it cannot be posted (the line stays to be corrected or cancelled).
+    bool GrabarIncidenciaPendiente();
     // The employees of a "Desde/Hasta" range, each run through the routine.
     void GenerarRango(int Desde, int Hasta, const QString& DesdeFecha, const QString& HastaFecha);
     void EliminarDias(const QDate& Desde, const QDate& Hasta, const char* PreguntaIncidencias);

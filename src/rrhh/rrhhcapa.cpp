@@ -97,11 +97,9 @@ void TfRRHHCAPA::pbImportarEvaluacionClick(QObject*) {
     }
     TStringGrid* g = StringGrid1;
     for (int r = 1; r < g->RowCount(); ++r) {
-        const QString operario = ClaveCabecera(g->Cells(0, r));
+        const QString operario = CodigoFila(r);
         for (int c = ColumnasFijas(); c < g->ColCount(); ++c) {
-            const int v = operario.isEmpty()
-                              ? 0
-                              : ultimas.value(Par(operario, ClaveCabecera(g->Cells(c, 0))));
+            const int v = operario.isEmpty() ? 0 : ultimas.value(Par(operario, CodigoColumna(c)));
             g->setCells(c, r, v == 0 ? QString() : QString::number(v));
         }
     }

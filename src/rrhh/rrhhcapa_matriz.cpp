@@ -197,11 +197,6 @@ void TMatrizCapacitacion::FormCreate(QObject*) {
     ConstruirMatriz();
 }
 
-QString TMatrizCapacitacion::ClaveCabecera(const QString& Cabecera) {
-    const qsizetype i = Cabecera.indexOf(kSeparador);
-    return i < 0 ? Cabecera : Cabecera.left(i);
-}
-
 QString TMatrizCapacitacion::Par(const QString& Operario, const QString& Codigo) {
     return Operario + QChar(0x1f) + Codigo;
 }
@@ -319,11 +314,10 @@ void TMatrizCapacitacion::ConstruirMatriz() {
     }
     QHash<QString, int> filaAnterior, columnaAnterior;
     for (int r = 1; r < g->RowCount(); ++r) {
-        const QString operario = ClaveCabecera(g->Cells(0, r));
+        const QString operario = CodigoFila(r);
         if (!operario.isEmpty()) filaAnterior.insert(operario, r);
     }
-    for (int c = fijas; c < g->ColCount(); ++c)
-        columnaAnterior.insert(ClaveCabecera(g->Cells(c, 0)), c);
+    for (int c = fijas; c < g->ColCount(); ++c) columnaAnterior.insert(CodigoColumna(c), c);
     QList<int> columnasAnteriores(ancho);
     for (int c = 0; c < ancho; ++c)
         columnasAnteriores[c] = columnaAnterior.value(columnas[c].Codigo, -1);
@@ -338,6 +332,10 @@ void TMatrizCapacitacion::ConstruirMatriz() {
     }
 
     const QStringList titulosAnteriores = g->Rows(0);
+    codigosFila_ = QStringList{QString()};
+    for (const Fila& f : filas) codigosFila_ << f.Codigo;
+    codigosColumna_ = QStringList(fijas);
+    for (const TColumnaMatriz& c : columnas) codigosColumna_ << c.Codigo;
     SinRepintar sinRepintar(g);
     g->clearContents();
     // Columns before rows: the rows then come and go at the end, and the
@@ -401,11 +399,11 @@ void TMatrizCapacitacion::GrabarMatriz() {
     reloj.start();
     TField* capacitacion = nullptr;
     for (int r = 1; r < g->RowCount(); ++r) {
-        const QString operario = ClaveCabecera(g->Cells(0, r));
+        const QString operario = CodigoFila(r);
         // A row without an employee has nothing to be stored under.
         if (operario.isEmpty()) continue;
         for (int c = fijas; c < g->ColCount(); ++c) {
-            const QString codigo = ClaveCabecera(g->Cells(c, 0));
+            const QString codigo = CodigoColumna(c);
             const QString texto = g->Cells(c, r);
             try {
                 if (Matriz->FindKey({operario.toInt(), ValorCodigo(codigo)})) {

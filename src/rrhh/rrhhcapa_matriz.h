@@ -84,8 +84,11 @@ public:
     // and the others are still written.
     void GrabarMatriz();
 
-    // The key of a header: its text before the first " - ".
-    static QString ClaveCabecera(const QString& Cabecera);
+    // The employee code of a sheet row and the position or machine code of a
+    // data column, as the build read them; a code may itself hold " - ", so
+    // these and never the header texts say which pair a cell is.
+    QString CodigoFila(int Fila) const { return codigosFila_.value(Fila); }
+    QString CodigoColumna(int Columna) const { return codigosColumna_.value(Columna); }
 
 protected:
     struct TColumnaMatriz {
@@ -106,4 +109,6 @@ protected:
 
 private:
     TDefinicionMatriz definicion_;
+    QStringList codigosFila_;     // by grid row; row 0 has none
+    QStringList codigosColumna_;  // by grid column; fixed columns have none
 };

@@ -243,8 +243,7 @@ void TfRRHHCRIT::LineaNewRecord(TDataSet* DataSet) {
         CopiarDatosRegistro(ModuloDatos, tabla, claveLinea_);
     DataSet->FieldByName(QStringLiteral("Tipo"))->setAsString(EditTipo->Text());
     DataSet->FieldByName(QStringLiteral("Codigo"))->setAsString(CodigoCabecera());
-    DataSet->FieldByName(QStringLiteral("Linea"))
-        ->setAsInteger(SiguienteCodigo(ModuloDatos, tabla, 1, -1, -1));
+    AsignarSiguienteCodigo(ModuloDatos, tabla, DataSet->FieldByName(QStringLiteral("Linea")));
 }
 
 void TfRRHHCRIT::Table3AfterPost(TDataSet*) {

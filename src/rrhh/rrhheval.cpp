@@ -522,8 +522,7 @@ void TfRRHHEVAL::Table2NewRecord(TDataSet* DataSet) {
     for (const char* campo : {"CodigoOperario", "Tipo", "Codigo", "FechaEvaluacion"})
         DataSet->FieldByName(QLatin1String(campo))
             ->setAsString(Table1->FieldByName(QLatin1String(campo))->AsString());
-    DataSet->FieldByName(QStringLiteral("Linea"))
-        ->setAsInteger(SiguienteCodigo(ModuloDatos, Table2, 1, -1, -1));
+    AsignarSiguienteCodigo(ModuloDatos, Table2, DataSet->FieldByName(QStringLiteral("Linea")));
 }
 
 void TfRRHHEVAL::Table2BeforePost(TDataSet*) {}

@@ -583,7 +583,8 @@ void TfRRHHPERS::Table1NewRecord(TDataSet* DataSet) {
     auto poner = [this](const char* campo, const QVariant& v) {
         if (TField* f = Table1->FindField(QLatin1String(campo))) f->setValue(v);
     };
-    poner("CodigoOperario", SiguienteCodigo(ModuloDatos, Table1, 1, -1, -1));
+    if (const int codigo = SiguienteCodigo(ModuloDatos, Table1, 1, -1, -1))
+        poner("CodigoOperario", codigo);
     poner("CodigoCalendario", 1);
     poner("CentroTrabajo", 1);
     poner("CodigoTablaAntiguedad", QStringLiteral("Quinquenio"));
@@ -627,8 +628,8 @@ void TfRRHHPERS::BajaBeforeInsert(TDataSet* DataSet) {
 
 void TfRRHHPERS::HContratoNewRecord(TDataSet*) {
     HContrato->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(CodigoActual());
-    HContrato->FieldByName(QStringLiteral("NumeroContrato"))
-        ->setAsInteger(SiguienteCodigo(ModuloDatos, HContrato, 1, -1, -1));
+    AsignarSiguienteCodigo(ModuloDatos, HContrato,
+                           HContrato->FieldByName(QStringLiteral("NumeroContrato")));
     HContrato->FieldByName(QStringLiteral("CodigoContrato"))->setAsInteger(100);
     HContrato->FieldByName(QStringLiteral("DiasContrato"))->setAsFloat(30);
     HContrato->FieldByName(QStringLiteral("HorasContrato"))->setAsFloat(8);

@@ -55,8 +55,7 @@ QString DatoMaestro(const QString& Tabla, const QString& Codigo, const QString& 
 void IniciarLineaHistorico(TTable* Linea, const QString& NombreTabla, int Codigo) {
     Linea->FieldByName(QStringLiteral("NombreTabla"))->setAsString(NombreTabla);
     Linea->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(Codigo);
-    Linea->FieldByName(QStringLiteral("Linea"))
-        ->setAsInteger(SiguienteCodigo(ModuloDatos, Linea, 1, -1, -1));
+    AsignarSiguienteCodigo(ModuloDatos, Linea, Linea->FieldByName(QStringLiteral("Linea")));
 }
 
 bool AgregarGrupo(TTable* GATablas, const QString& Grupo) {

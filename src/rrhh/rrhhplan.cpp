@@ -420,7 +420,7 @@ void TfRRHHPLAN::Table1NewRecord(TDataSet* DataSet) {
     // Without an employee yet, the line is numbered when one is typed.
     if (!operario.isEmpty()) {
         Campo(Table1, "CodigoOperario")->setAsString(operario);
-        Campo(Table1, "Linea")->setAsInteger(SiguienteCodigo(ModuloDatos, Table1, 1, -1, -1));
+        AsignarSiguienteCodigo(ModuloDatos, Table1, Campo(Table1, "Linea"));
     }
     Campo(Table1, "Tipo")->setAsString(QStringLiteral("Interno"));
     Campo(Table1, "Realizado")->setAsString(QStringLiteral("NO"));
@@ -548,7 +548,7 @@ void TfRRHHPLAN::DBGrid1ColExit(QObject*) {
     // 3. The line number follows the employee typed; a line typed by the
     // user is kept.
     if (insertando && nombre == QLatin1String("CodigoOperario"))
-        Campo(Table1, "Linea")->setAsInteger(SiguienteCodigo(ModuloDatos, Table1, 1, -1, -1));
+        AsignarSiguienteCodigo(ModuloDatos, Table1, Campo(Table1, "Linea"));
     // 4. A line that exists is refused.
     if (insertando && nombre == QLatin1String("Linea") &&
         ExisteClave(ModuloDatos, Table1,
@@ -627,8 +627,7 @@ void TfRRHHPLAN::OfrecerHistorico(TDataSet* Linea) {
             HFormacion->Append();
             Campo(HFormacion, "NombreTabla")->setAsString(QLatin1String(kPersonal));
             Campo(HFormacion, "CodigoOperario")->setAsInteger(operario);
-            Campo(HFormacion, "Linea")
-                ->setAsInteger(SiguienteCodigo(ModuloDatos, HFormacion, 1, -1, -1));
+            AsignarSiguienteCodigo(ModuloDatos, HFormacion, Campo(HFormacion, "Linea"));
             Campo(HFormacion, "CodigoFormacion")->setAsString(formacion);
             Campo(HFormacion, "Descripcion")
                 ->setAsString(Campo(Linea, "AccionFormativa")->AsString());
@@ -780,8 +779,7 @@ void TfRRHHPLAN::Carry(bool Seleccionados) {
         Table2->Append();
         copia.Copiar();
         Campo(Table2, "Ejercicio")->setAsInteger(ano + 1);
-        if (numerar)
-            Campo(Table2, "Linea")->setAsInteger(SiguienteCodigo(ModuloDatos, Table2, 1, -1, -1));
+        if (numerar) AsignarSiguienteCodigo(ModuloDatos, Table2, Campo(Table2, "Linea"));
         Campo(Table2, "Observaciones")->setAsString(viene);
         Campo(Table2, "Revision")->setAsInteger(1);
         Table2->Post();
@@ -911,7 +909,7 @@ void TfRRHHPLAN::RepetirparatodoslosOperarios1Click(QObject*) {
             Table2->Append();
             copia.Copiar();
             Campo(Table2, "CodigoOperario")->setAsInteger(operario);
-            Campo(Table2, "Linea")->setAsInteger(SiguienteCodigo(ModuloDatos, Table2, 1, -1, -1));
+            AsignarSiguienteCodigo(ModuloDatos, Table2, Campo(Table2, "Linea"));
             AsignarDepartamento(Table2, true);
             Table2->Post();
         } catch (const std::exception&) {

@@ -246,6 +246,18 @@ private Q_SLOTS:
         QVERIFY(!dia(1, 2005, 6, 1).isEmpty());
     }
 
+    // A year whose commit fails was not generated: no rows, and false.
+    void generarSinConfirmar_data() { AddEngineRows(); }
+    void generarSinConfirmar() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        FallarConfirmacion(CurrentEngine(), QStringLiteral("CALENDAR"), QStringLiteral("INSERT"));
+        textos();
+        QVERIFY(!GenerarAnoCalendario(1, 2024, 3));
+        QVERIFY(!textos().isEmpty());
+        QCOMPARE(filas(1), QStringLiteral("0"));
+    }
+
     void copiar_data() { AddEngineRows(); }
     void copiar() {
         QFETCH(int, engine);

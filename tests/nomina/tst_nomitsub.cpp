@@ -15,6 +15,16 @@
 #include "ui/controls.h"
 #include "ui/registry.h"
 
+namespace {
+
+std::unique_ptr<TfNOMITSUB> abrir() {
+    RegistrarTfNOMITSUB();
+    return std::unique_ptr<TfNOMITSUB>(
+        qobject_cast<TfNOMITSUB*>(CreateForm(QStringLiteral("TfNOMITSUB"))));
+}
+
+}  // namespace
+
 class TestNomiTsub : public QObject {
     Q_OBJECT
 
@@ -26,9 +36,8 @@ private Q_SLOTS:
         QFETCH(int, engine);
         TestInstalacion inst(Engine(engine), empresa1());
         TModuloDatos modulo;
-        RegistrarTfNOMITSUB();
-        std::unique_ptr<TForm> forma(CreateForm(QStringLiteral("TfNOMITSUB")));
-        auto* f = qobject_cast<TfNOMITSUB*>(forma.get());
+        std::unique_ptr<TfNOMITSUB> forma = abrir();
+        TfNOMITSUB* f = forma.get();
         QVERIFY(f);
         QCOMPARE(f->Caption(), QStringLiteral("Maestro de Tipos de Subsidio"));
         QCOMPARE(f->EditRango->Text(), QStringLiteral("Enfermedad"));
@@ -81,6 +90,53 @@ private Q_SLOTS:
         f->EditRango->setText(QStringLiteral("Enfermedad"));
         QCOMPARE(f->Table1->RecordCount(), 2);
         QVERIFY(textos().isEmpty());
+    }
+
+    // The code box changed while a typed line cannot be posted: the box
+    // goes back to the line's code, the line is stored under it, and every
+    // later line under the code the grid shows. A code longer than its field
+    // is never typed, so it is stored and shown as it stands in the box.
+    void lineaPendienteAlCambiarCodigo_data() { AddEngineRows(); }
+    void lineaPendienteAlCambiarCodigo() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), empresa1());
+        TModuloDatos modulo;
+        std::unique_ptr<TfNOMITSUB> forma = abrir();
+        TfNOMITSUB* f = forma.get();
+        MessageSeam::clearLog();
+        f->AgregarClick(f->Agregar);
+        QVERIFY(teclear(f, {"30", "Gripe"}));
+        f->EditRango->setText(QStringLiteral("Accidente"));
+        QCOMPARE(textos(),
+                 QStringList{QStringLiteral(
+                     "¡ El valor \"Gripe\" de la columna \"Tipo Baja\" no es correcto !")});
+        QCOMPARE(f->EditRango->Text(), QStringLiteral("Enfermedad"));
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("HastaDias"))->AsInteger(), 30);
+        QVERIFY(teclear(f, {"30", "Enfermedad"}));
+        f->pbConformeClick(f->pbConforme);
+        // The new row the post started is empty: it gives way to the code.
+        f->EditRango->setText(QStringLiteral("Accidente"));
+        QCOMPARE(f->Table1->RecordCount(), 0);
+        f->AgregarClick(f->Agregar);
+        QVERIFY(teclear(f, {"5", "Accidente Trabajo"}));
+        f->pbConformeClick(f->pbConforme);
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(f->Table1->RecordCount(), 1);
+
+        const QString largo = QStringLiteral("Enfermedad común de larga duración, segunda fase");
+        f->EditRango->setText(largo);
+        QCOMPARE(f->EditRango->Text(), largo.left(40));
+        f->AgregarClick(f->Agregar);
+        QVERIFY(teclear(f, {"7", "Recaida"}));
+        f->pbConformeClick(f->pbConforme);
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(f->Table1->RecordCount(), 1);
+        QVERIFY(textos().isEmpty());
+        QCOMPARE(sql(QStringLiteral("SELECT Codigo, HastaDias, TipoBaja FROM TSUBSDIO ORDER BY "
+                                    "HastaDias")),
+                 QStringLiteral("Accidente|5|Accidente Trabajo\r\n") + largo.left(40) +
+                     QStringLiteral("|7|Recaida\r\nEnfermedad|30|Enfermedad"));
     }
 };
 

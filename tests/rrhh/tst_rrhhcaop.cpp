@@ -449,6 +449,77 @@ private Q_SLOTS:
         QCOMPARE(t->RecordCount(), 0);
         QCOMPARE(textos(), QStringList());
     }
+
+    // A line being typed when the month or the employee changes: posted
+    // first; one that cannot be keeps the window where it was, with the line
+    // to correct, and the reason shown. Nothing is stored without its day.
+    void incidenciaPendiente_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<bool>("conFecha");
+        QTest::addColumn<bool>("cambiaOperario");
+        QTest::addColumn<QString>("aviso");
+        for (Engine e : AvailableEngines()) {
+            const auto fila = [e](const char* nombre) {
+                return &(QTest::newRow(
+                             qPrintable(EngineTag(e) + QLatin1Char(':') + QLatin1String(nombre)))
+                         << int(e));
+            };
+            *fila("sin fecha, otro mes")
+                << false << false << "¡ Debe introducir un valor en el campo 'Fecha'  !";
+            *fila("sin fecha, otro operario")
+                << false << true << "¡ Debe introducir un valor en el campo 'Fecha'  !";
+            *fila("linea repetida, otro mes") << true << false << "¡ Ya existe el registro !";
+            *fila("linea repetida, otro operario") << true << true << "¡ Ya existe el registro !";
+        }
+    }
+    void incidenciaPendiente() {
+        QFETCH(int, engine);
+        QFETCH(bool, conFecha);
+        QFETCH(bool, cambiaOperario);
+        QFETCH(QString, aviso);
+        Entorno e(engine);
+        TfRRHHCAOP* f = e.abrir(7, 2024, 6);
+        TTable* t = f->Incidencias;
+        const QDateTime dia(QDate(2024, 6, 10), QTime(0, 0));
+        t->Insert();
+        t->FieldByName(QStringLiteral("Fecha"))->setAsDateTime(dia);
+        t->FieldByName(QStringLiteral("Descripcion"))->setAsString(QStringLiteral("primera"));
+        t->Post();
+        t->Insert();
+        if (conFecha) {
+            t->FieldByName(QStringLiteral("Fecha"))->setAsDateTime(dia);
+            t->FieldByName(QStringLiteral("Linea"))->setAsInteger(1);
+        }
+        t->FieldByName(QStringLiteral("Descripcion"))->setAsString(QStringLiteral("segunda"));
+        const auto mover = [&] {
+            if (cambiaOperario)
+                f->SpinOperario->DownClick();
+            else
+                f->SpinMes->DownClick();
+        };
+        mover();
+        QCOMPARE(textos(), QStringList{aviso});
+        QCOMPARE(f->EditOperario->Text(), QStringLiteral("7"));
+        QCOMPARE(f->EditMes->Text(), NombreMes(6));
+        QCOMPARE(t->State(), dsInsert);
+        QCOMPARE(t->FieldByName(QStringLiteral("Descripcion"))->AsString(),
+                 QStringLiteral("segunda"));
+        const QString guardadas = QStringLiteral(
+            "SELECT CodigoOperario, Linea, Descripcion FROM INCCALOP ORDER BY Linea");
+        QCOMPARE(sql(guardadas), QStringLiteral("7|1|primera"));
+
+        // Corrected, the line is stored under its day and the window moves.
+        t->FieldByName(QStringLiteral("Fecha"))->setAsDateTime(dia);
+        t->FieldByName(QStringLiteral("Linea"))->setAsInteger(2);
+        mover();
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(t->State(), dsBrowse);
+        QCOMPARE(t->RecordCount(), 0);
+        QCOMPARE(sql(guardadas), QStringLiteral("7|1|primera\r\n7|2|segunda"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM INCCALOP WHERE Fecha IS NULL OR Linea "
+                                    "IS NULL")),
+                 QStringLiteral("0"));
+    }
 };
 
 QTEST_MAIN(TestRrhhCaop)

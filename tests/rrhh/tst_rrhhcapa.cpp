@@ -306,6 +306,38 @@ private Q_SLOTS:
         QCOMPARE(hoja(f).at(1), QStringLiteral("2 - Luis|P2||"));
     }
 
+    // A position code that holds the header's own separator: each column
+    // keeps its code when saved, reloaded and filled from evaluations.
+    void codigoConSeparador_data() { AddEngineRows(); }
+    void codigoConSeparador() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        sql(QStringLiteral("DELETE FROM PUESTO"));
+        sql(QStringLiteral(
+            "INSERT INTO PUESTO (Codigo, Descripcion) VALUES ('A - B', 'Doble'), ('A', 'Simple')"));
+        sql(QStringLiteral("INSERT INTO EVLCION (CodigoOperario, Tipo, Codigo, FechaEvaluacion, "
+                           "Valoracion) VALUES (1, 'Puesto', 'A - B', %1, 9)")
+                .arg(fecha(2020, 3, 1)));
+        auto* f = static_cast<TfRRHHCAPA*>(e.abrir(QStringLiteral("TfRRHHCAPA")));
+        TStringGrid* g = f->StringGrid1;
+        QCOMPARE(hoja(f).first(), QStringLiteral("|PUESTO ACTUAL|A - Simple|A - B - Doble"));
+        g->setCells(2, 1, QStringLiteral("3"));
+        g->setCells(3, 1, QStringLiteral("7"));
+        f->pbGrabarClick(f->pbGrabar);
+        const QString matriz =
+            QStringLiteral("SELECT CodigoPuesto, Capacitacion FROM MATRCAPA ORDER BY CodigoPuesto");
+        QCOMPARE(sql(matriz), QStringLiteral("A|3\r\nA - B|7"));
+        g->setCells(2, 1, QString());
+        g->setCells(3, 1, QString());
+        f->StringGrid1Enter(g);
+        QCOMPARE(hoja(f).at(1), QStringLiteral("1 - Ana|P1|3|7"));
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        f->pbImportarEvaluacionClick(f->pbImportarEvaluacion);
+        QCOMPARE(hoja(f).at(1), QStringLiteral("1 - Ana|P1||9"));
+        f->pbGrabarClick(f->pbGrabar);
+        QCOMPARE(sql(matriz), QStringLiteral("A|\r\nA - B|9"));
+    }
+
     // The assignment with its question and prompt on screen: when they close
     // and the focus comes back to the grid, the column keeps its value.
     void asignacionConDialogos() {

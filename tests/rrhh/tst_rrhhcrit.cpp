@@ -8,7 +8,9 @@
 #include "db/datasource.h"
 #include "db/field.h"
 #include "db/table.h"
+#include "gene/dialogs/genedoce.h"
 #include "gene/session/geneinic_formulario.h"
+#include "gene/session/sesion.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
@@ -149,8 +151,10 @@ private Q_SLOTS:
         SetMainForm(nullptr);
     }
 
+    void sinCabecera_data() { AddEngineRows(); }
     void sinCabecera() {
-        TestInstalacion inst(Engine::Sqlite, OpcionesInstalacion{.empresaActual = 1});
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
         TModuloDatos modulo;
         TipoCriterios.clear();
         QPointer<TfRRHHCRIT> f = abrir();
@@ -159,6 +163,21 @@ private Q_SLOTS:
         f->AgregarClick(f->Agregar);
         QCOMPARE(f->Table2->State(), dsBrowse);
         QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM CRITEVAL")), QStringLiteral("0"));
+        // Nor a document: its window refuses to add one.
+        CodigoUsuarioActual = QLatin1String(kCodigoAdministradorInicial);
+        InstalarDocumentacionElectronica();
+        f->DocumentacionElectronica1Click(f);
+        QPointer<TfGENEDOCE> documentos = fGENEDOCE;
+        QVERIFY(documentos);
+        MessageSeam::clearLog();
+        QVERIFY(!documentos->AgregarDocumento(QStringLiteral("Normas"),
+                                              QStringLiteral("www.empresa.prueba"), QString()));
+        QCOMPARE(MessageSeam::log().size(), 1);
+        QCOMPARE(MessageSeam::log().first().text,
+                 QStringLiteral("¡ No hay ningún registro actual al que asociar el documento !"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM DOCUTRON")), QStringLiteral("0"));
+        documentos->Close();
+        QTRY_VERIFY(!documentos);
         f->Close();
         QTRY_VERIFY(!f);
     }

@@ -4,6 +4,7 @@
 #include "gene/data/geneclav.h"
 
 #include <QDateTime>
+#include <limits>
 #include <memory>
 
 #include "db/database.h"
@@ -19,6 +20,7 @@
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genesist.h"
 #include "gene/data/genetext.h"
+#include "gene/data/mensajes.h"
 #include "gene/session/sesion.h"
 
 namespace {
@@ -439,6 +441,24 @@ QString numeroDeTexto(const QString& campo) {
     return QStringLiteral("CAST(") + campo + QStringLiteral(" AS INTEGER)");
 }
 
+// Whether a counter field can hold a code: its integer range, or for a text
+// counter as many digits as its size.
+bool cabeEnCampo(const TField* campo, qint64 codigo) {
+    switch (campo->DataType()) {
+        case ftSmallint:
+            return codigo >= -32768 && codigo <= 32767;
+        case ftWord:
+            return codigo >= 0 && codigo <= 65535;
+        default:
+            break;
+    }
+    if (codigo < std::numeric_limits<int>::min() || codigo > std::numeric_limits<int>::max())
+        return false;
+    if (IsStringType(campo->DataType()) && campo->Size() > 0)
+        return QString::number(codigo).size() <= campo->Size();
+    return true;
+}
+
 }  // namespace
 
 QString SentenciaSiguienteCodigo(TModuloDatos* ModuloDatos, TTable* Tabla, int LimiteInferior,
@@ -493,7 +513,20 @@ int SiguienteCodigo(TModuloDatos* ModuloDatos, TTable* Tabla, int Incremento, in
                 IsStringType(c.campo->DataType()) ? QStringLiteral("Silenciosa") : QString(), r);
     qint64 maximo = 0;
     if (!TryStrToInt64(r.trimmed(), maximo)) maximo = 0;
-    return int(maximo) + Incremento;
+    const qint64 siguiente = maximo + Incremento;
+    // A code the counter field cannot hold would wrap round or be refused
+    // when posted: the user is told and types one.
+    if (!cabeEnCampo(c.campo, siguiente)) {
+        MensajeAdvertencia(QStringLiteral("¡No queda ningún código siguiente libre en la tabla ") +
+                           Tabla->TableName() + QStringLiteral("!"));
+        return 0;
+    }
+    return int(siguiente);
+}
+
+void AsignarSiguienteCodigo(TModuloDatos* ModuloDatos, TTable* Tabla, TField* Campo) {
+    if (const int codigo = SiguienteCodigo(ModuloDatos, Tabla, 1, -1, -1))
+        Campo->setAsInteger(codigo);
 }
 
 // ---------------------------------------------------------------- keeping a record

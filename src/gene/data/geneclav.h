@@ -60,9 +60,13 @@ QString SentenciaBuscarDatosClaveSQLServer(const QString& NombreTabla,
 // The next code of the table's last key field among the records that share
 // the current record's other key values: the maximum plus Incremento, within
 // the bounds (-1: none); a text counter counts only its values that are whole
-// numbers. 0 + Incremento when there is none or the maximum cannot be read.
+// numbers. 0 + Incremento when there is none or the maximum cannot be read;
+// 0, after a warning, when the next code does not fit the counter field.
 int SiguienteCodigo(TModuloDatos* ModuloDatos, TTable* Tabla, int Incremento, int LimiteInferior,
                     int LimiteSuperior);
+// A new record's counter field takes the next code (increment 1, no
+// bounds); with none free it is left as it is for the user to type.
+void AsignarSiguienteCodigo(TModuloDatos* ModuloDatos, TTable* Tabla, TField* Campo);
 // The statement SiguienteCodigo runs (for tests and diagnosis).
 QString SentenciaSiguienteCodigo(TModuloDatos* ModuloDatos, TTable* Tabla, int LimiteInferior,
                                  int LimiteSuperior);

@@ -68,6 +68,15 @@ bool pedirNuevaClave(TModuloDatos* ModuloDatos, TTable* Tabla, int n, const QStr
                 "¡El valor introducido es demasiado grande (el máximo es de 8 dígitos)!"));
             return false;
         }
+        // A text the field would cut would be stored under another key, or
+        // collide with an existing one.
+        if (f->DataType() == ftString && f->Size() > 0 && valor.size() > f->Size()) {
+            MensajeAdvertencia(
+                QStringLiteral("¡El valor introducido es demasiado largo (el máximo es de %1 "
+                               "caracteres)!")
+                    .arg(f->Size()));
+            return false;
+        }
         valores << valor;
     }
     return true;

@@ -406,8 +406,18 @@ void TfGENEDOCE::ListView1SelectItem() {
     VistaActual = vsDireccion;
 }
 
+bool TfGENEDOCE::HayRegistro() const {
+    // Without a record's key a document would belong to no record, and later
+    // to whichever record is saved under the empty key.
+    if (!ClaveTabla.trimmed().isEmpty()) return true;
+    MensajeAdvertencia(
+        QStringLiteral("¡ No hay ningún registro actual al que asociar el documento !"));
+    return false;
+}
+
 bool TfGENEDOCE::AgregarDocumento(const QString& Titulo, const QString& Ubicacion,
                                   const QString& Descripcion) {
+    if (!HayRegistro()) return false;
     auto q = sentencia(QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre, "
                                       "Ubicacion, Descripcion) VALUES (:NombreTabla, :ClaveTabla, "
                                       ":Nombre, :Ubicacion, :Descripcion)"),
@@ -428,6 +438,7 @@ QString TfGENEDOCE::PedirTitulo(const QString& Defecto) {
 }
 
 void TfGENEDOCE::pbAgregarClick(QObject*) {
+    if (!HayRegistro()) return;
     QString archivo;
     if (!SeleccionarArchivo(fGENEINIC, QStringLiteral("Documentación Electrónica"), archivo,
                             QStringLiteral("Archivos")) ||
@@ -445,6 +456,7 @@ void TfGENEDOCE::pbAgregarClick(QObject*) {
 }
 
 void TfGENEDOCE::pbAgregarCarpetaClick(QObject*) {
+    if (!HayRegistro()) return;
     QString carpeta;
     if (!ElegirCarpeta(fGENEINIC, QStringLiteral("Seleccione la carpeta que desea incorporar"),
                        carpeta, QStringLiteral("Carpetas")) ||
@@ -458,6 +470,7 @@ void TfGENEDOCE::pbAgregarCarpetaClick(QObject*) {
 }
 
 void TfGENEDOCE::pbAgregarWebClick(QObject*) {
+    if (!HayRegistro()) return;
     const QString direccion =
         MensajePeticion(QStringLiteral("Introduzca la dirección de la página Web:")).trimmed();
     if (direccion.isEmpty()) return;
@@ -470,6 +483,7 @@ void TfGENEDOCE::pbEditarDescripcionClick(QObject*) {
     QString descripcion;
     if (!ListView1->currentItem()) {
         // A text note: a title and its text, no location.
+        if (!HayRegistro()) return;
         const QString titulo = MensajePeticion(QStringLiteral("Introduzca el Título:")).trimmed();
         if (titulo.isEmpty()) return;
         EditarTexto(fGENEINIC, QStringLiteral("Titulo=Descripción"), MemoDescripcion->Text(),

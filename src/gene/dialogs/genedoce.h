@@ -82,8 +82,10 @@ public:
     // Previews the selected document.
     void ListView1SelectItem();
 
+    // Whether the window is on a record (its key not empty); warns when not.
+    bool HayRegistro() const;
     // Inserts a document of the owner and selects it; false after the
-    // warning "¡No ha sido posible registrar el Documento!".
+    // warning "¡No ha sido posible registrar el Documento!", or without a record.
     bool AgregarDocumento(const QString& Titulo, const QString& Ubicacion,
                           const QString& Descripcion);
     // Asks the title (default given); "" when cancelled or left empty.

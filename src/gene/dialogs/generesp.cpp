@@ -240,6 +240,26 @@ void TfGENERESP::nuevaFila() {
     insertada_ = true;
 }
 
+void TfGENERESP::estamparRegistro() {
+    if (localizarFila())
+        Table1->Edit();
+    else
+        nuevaFila();
+    Table1->FieldByName(QStringLiteral("NombreTabla"))->setAsString(NombreTabla);
+    Table1->FieldByName(QStringLiteral("ClaveTabla"))->setAsString(ClaveTabla);
+    if (Solicitado(kRegistrado)) {
+        const int operario = OperarioUsuario();
+        if (operario != 0)
+            Table1->FieldByName(kRegistrado)->setAsInteger(operario);
+        else
+            Table1->FieldByName(kRegistrado)->Clear();
+    }
+    if (Solicitado(QStringLiteral("FechaRegistro")))
+        Table1->FieldByName(QStringLiteral("FechaRegistro"))
+            ->setAsDateTime(QDateTime::currentDateTime());
+    Table1->Post();
+}
+
 void TfGENERESP::FormCreate() {
     if (izquierdaAnterior == 0 && arribaAnterior == 0) {
         setPosition(poScreenCenter);
@@ -284,23 +304,15 @@ void TfGENERESP::FormCreate() {
     PanelAprobadoPor->setEnabled(false);
 
     if (Solicitado(kRegistrado) || Solicitado(QStringLiteral("FechaRegistro"))) {
-        if (localizarFila())
-            Table1->Edit();
-        else
-            nuevaFila();
-        Table1->FieldByName(QStringLiteral("NombreTabla"))->setAsString(NombreTabla);
-        Table1->FieldByName(QStringLiteral("ClaveTabla"))->setAsString(ClaveTabla);
-        if (Solicitado(kRegistrado)) {
-            const int operario = OperarioUsuario();
-            if (operario != 0)
-                Table1->FieldByName(kRegistrado)->setAsInteger(operario);
-            else
-                Table1->FieldByName(kRegistrado)->Clear();
+        // The stamp is silent: a row another user holds (or one that cannot
+        // be written) keeps what it has, and the record saved before it
+        // stays saved.
+        try {
+            estamparRegistro();
+        } catch (const std::exception&) {
+            if (editando(Table1)) Table1->Cancel();
+            insertada_ = false;
         }
-        if (Solicitado(QStringLiteral("FechaRegistro")))
-            Table1->FieldByName(QStringLiteral("FechaRegistro"))
-                ->setAsDateTime(QDateTime::currentDateTime());
-        Table1->Post();
     }
 
     PanelRealizadoPor->setEnabled(Solicitado(kRealizado) ||

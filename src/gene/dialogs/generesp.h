@@ -91,6 +91,8 @@ public:
 private:
     bool localizarFila();
     void nuevaFila();
+    // The silent registration stamp: user and time of the last change.
+    void estamparRegistro();
     QString autorizados(const QString& Campo) const;
     bool insertada_ = false;
 };

@@ -529,7 +529,7 @@ void TFormularioMaestro::Table1NewRecord(TDataSet*) {
         CopiarDatosRegistro(ModuloDatos, Table1, ClaveAnterior);
     if (ProponerCodigo)
         if (TField* codigo = Table1->FindField(QStringLiteral("Codigo")))
-            codigo->setAsInteger(SiguienteCodigo(ModuloDatos, Table1, 1, -1, -1));
+            AsignarSiguienteCodigo(ModuloDatos, Table1, codigo);
 }
 
 void TFormularioMaestro::Table1BeforePost(TDataSet*) {

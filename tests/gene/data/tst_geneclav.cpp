@@ -16,6 +16,7 @@
 #include "gene/registros_prueba.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
+#include "support/sqlprueba.h"
 
 namespace {
 
@@ -224,6 +225,64 @@ private Q_SLOTS:
         QCOMPARE(SiguienteCodigo(&modulo, c.get(), 1, 2, 11), 1);
         QCOMPARE(SiguienteCodigo(&modulo, c.get(), 1, 2, 12), 13);
         QCOMPARE(MessageSeam::log().size(), 0);
+    }
+
+    // The highest code at the end of its field's range: no next code (never
+    // one wrapped round or refused when posted), and a new record keeps its
+    // code empty for the user to type.
+    void siguienteCodigoAlLimite_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<int>("tipo");
+        QTest::addColumn<int>("tamano");
+        QTest::addColumn<QString>("maximo");
+        QTest::addColumn<int>("siguiente");
+        for (Engine e : AvailableEngines()) {
+            const auto fila = [e](const char* nombre) {
+                return &(QTest::newRow(
+                             qPrintable(EngineTag(e) + QLatin1Char(':') + QLatin1String(nombre)))
+                         << int(e));
+            };
+            *fila("entero corto lleno") << int(ftSmallint) << 0 << "32767" << 0;
+            *fila("entero corto, el ultimo") << int(ftSmallint) << 0 << "32766" << 32767;
+            *fila("entero lleno") << int(ftInteger) << 0 << "2147483647" << 0;
+            *fila("entero, el ultimo") << int(ftInteger) << 0 << "2147483646" << 2147483647;
+            *fila("texto de 3 lleno") << int(ftString) << 3 << "'999'" << 0;
+            *fila("texto de 3, el ultimo") << int(ftString) << 3 << "'998'" << 999;
+        }
+    }
+    void siguienteCodigoAlLimite() {
+        QFETCH(int, engine);
+        QFETCH(int, tipo);
+        QFETCH(int, tamano);
+        QFETCH(QString, maximo);
+        QFETCH(int, siguiente);
+        TestInstalacion inst(Engine(engine), conEmpresa());
+        TModuloDatos modulo;
+        CrearTablaPrueba(QStringLiteral("CONTADOR"),
+                         {{QStringLiteral("Codigo"), TFieldType(tipo), tamano, true},
+                          {QStringLiteral("Nombre"), ftString, 20, false}},
+                         {QStringLiteral("Codigo")});
+        QCOMPARE(Sql(QStringLiteral("INSERT INTO CONTADOR (Codigo, Nombre) VALUES (") + maximo +
+                     QStringLiteral(", 'alto')")),
+                 QString());
+        auto t = AbrirTablaPrueba(QStringLiteral("CONTADOR"));
+        MessageSeam::clearLog();
+        QCOMPARE(SiguienteCodigo(&modulo, t.get(), 1, -1, -1), siguiente);
+        const QStringList aviso{
+            QStringLiteral("¡No queda ningún código siguiente libre en la tabla CONTADOR!")};
+        QCOMPARE(TextosMostrados(), siguiente ? QStringList() : aviso);
+        t->Append();
+        TField* codigo = t->FieldByName(QStringLiteral("Codigo"));
+        AsignarSiguienteCodigo(&modulo, t.get(), codigo);
+        QCOMPARE(codigo->IsNull(), siguiente == 0);
+        if (siguiente) {
+            QCOMPARE(codigo->AsInteger(), siguiente);
+            t->Post();
+            QCOMPARE(Sql(QStringLiteral("SELECT COUNT(*) FROM CONTADOR")), QStringLiteral("2"));
+        } else {
+            t->Cancel();
+            QCOMPARE(Sql(QStringLiteral("SELECT COUNT(*) FROM CONTADOR")), QStringLiteral("1"));
+        }
     }
 
     void volverAlRegistroYCopiarDeUnModelo_data() { AddEngineRows(); }

@@ -16,6 +16,7 @@
 #include "gene/registros_prueba.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
+#include "support/sqlprueba.h"
 
 namespace {
 
@@ -171,6 +172,71 @@ private Q_SLOTS:
         QCOMPARE(MessageSeam::log().at(0).text, QStringLiteral("Introduzca el nuevo C.Operario:"));
         QCOMPARE(MessageSeam::log().at(1).text, QStringLiteral("Introduzca el nuevo Linea:"));
         QCOMPARE(Sql(QStringLiteral("SELECT COUNT(*) FROM LINEAS")), QStringLiteral("5"));
+    }
+
+    // A text key longer than its field is refused whole: never stored cut,
+    // never cut onto a code that exists.
+    void cambiarCodigoTexto_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("nueva");
+        QTest::addColumn<QString>("resultado");
+        QTest::addColumn<QString>("codigos");
+        for (Engine e : AvailableEngines()) {
+            const auto fila = [e](const char* nombre) {
+                return &(QTest::newRow(
+                             qPrintable(EngineTag(e) + QLatin1Char(':') + QLatin1String(nombre)))
+                         << int(e));
+            };
+            *fila("once caracteres") << "ABCDEFGHIJK"
+                                     << "Cancelada"
+                                     << "ABCDEFGHIJ|VIEJO";
+            *fila("cortado sobre otro") << "ABCDEFGHIJKLMNO"
+                                        << "Cancelada"
+                                        << "ABCDEFGHIJ|VIEJO";
+            *fila("diez caracteres") << "NUEVO12345"
+                                     << ""
+                                     << "ABCDEFGHIJ|NUEVO12345|VIEJO";
+            *fila("fuera de latin-1") << "ŁÓDŹ-ŻÓŁĆ1"
+                                      << ""
+                                      << "ABCDEFGHIJ|VIEJO|ŁÓDŹ-ŻÓŁĆ1";
+            *fila("fuera de latin-1, largo") << "ŁÓDŹ-ŻÓŁĆ12"
+                                             << "Cancelada"
+                                             << "ABCDEFGHIJ|VIEJO";
+        }
+    }
+    void cambiarCodigoTexto() {
+        QFETCH(int, engine);
+        QFETCH(QString, nueva);
+        QFETCH(QString, resultado);
+        QFETCH(QString, codigos);
+        TestInstalacion inst(Engine(engine), empresas());
+        TModuloDatos modulo;
+        CrearTablaPrueba(QStringLiteral("CODIGOS"),
+                         {{QStringLiteral("Codigo"), ftString, 10, true},
+                          {QStringLiteral("Nombre"), ftString, 30, false}},
+                         {QStringLiteral("Codigo")});
+        insertar(QStringLiteral("CODIGOS"), QStringLiteral("Codigo, Nombre"),
+                 {"'VIEJO', 'Ana'", "'ABCDEFGHIJ', 'Luis'"});
+        auto t = AbrirTablaPrueba(QStringLiteral("CODIGOS"));
+        QVERIFY(t->Locate(QStringLiteral("Codigo"), QStringLiteral("VIEJO"), 0));
+        MessageSeam::clearLog();
+        QString r;
+        CambiarCodigo(&modulo, t.get(), {}, nueva, r);
+        QCOMPARE(r, resultado);
+        QStringList vistos;
+        for (const QString& l :
+             Sql(QStringLiteral("SELECT Codigo FROM CODIGOS ORDER BY Codigo")).split("\r\n"))
+            vistos << l;
+        std::sort(vistos.begin(), vistos.end());
+        QCOMPARE(vistos.join(QLatin1Char('|')), codigos);
+        QCOMPARE(Sql(QStringLiteral("SELECT Nombre FROM CODIGOS WHERE Codigo = 'ABCDEFGHIJ'")),
+                 QStringLiteral("Luis"));
+        QCOMPARE(TextosMostrados(),
+                 resultado.isEmpty()
+                     ? QStringList()
+                     : QStringList{QStringLiteral("¡El valor introducido es demasiado largo (el "
+                                                  "máximo es de 10 caracteres)!")});
+        QVERIFY(!fGENEINIC->Database->InTransaction());
     }
 
     void eliminarRegistrosAsociados_data() { AddEngineRows(); }

@@ -180,6 +180,34 @@ private Q_SLOTS:
         GanchoAbrirDocumento = nullptr;
     }
 
+    // The window on no record (an empty owner key, as a master with no
+    // records gives it): every way of adding is refused before anything
+    // is asked, and no document is stored under the empty key.
+    void sinRegistroActual_data() { AddEngineRows(); }
+    void sinRegistroActual() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), conEmpresa());
+        TModuloDatos modulo;
+        CodigoUsuarioActual = QLatin1String(kCodigoAdministradorInicial);
+        delete fGENEDOCE;
+        AbrirDocumentacionElectronica(inst.sesion(), QStringLiteral("PUESTO"), QString());
+        QVERIFY(fGENEDOCE);
+        TfGENEDOCE* d = fGENEDOCE;
+        MessageSeam::clearLog();
+        const QString aviso =
+            QStringLiteral("¡ No hay ningún registro actual al que asociar el documento !");
+        d->pbAgregarClick();
+        d->pbAgregarCarpetaClick();
+        d->pbAgregarWebClick();
+        d->pbEditarDescripcionClick();
+        QVERIFY(!d->AgregarDocumento(QStringLiteral("Nota"), QString(), QStringLiteral("texto")));
+        QCOMPARE(mensajes(), QStringList(5, aviso));
+        QCOMPARE(Sql(QStringLiteral("SELECT COUNT(*) FROM DOCUTRON")), QStringLiteral("0"));
+        QCOMPARE(d->NumeroDocumentos(), 0);
+        d->Close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
     void textosDelCorreo() {
         QTemporaryDir dir;
         const QString ruta = dir.filePath(QStringLiteral("contrato.pdf"));

@@ -10,19 +10,24 @@
 #include <functional>
 
 #include "db/clientdataset.h"
+#include "db/database.h"
 #include "db/field.h"
 #include "db/sysutils.h"
 #include "db/table.h"
 #include "gene/dialogs/genebusc.h"
 #include "gene/dialogs/genebusq.h"
 #include "gene/data/geneconv.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_formulario.h"
 #include "gene/session/geneinic_servicios.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/dialogs/generesp.h"
 #include "gene/session/sesion.h"
 #include "gene/registros_prueba.h"
+#include "support/dbfixture.h"
 #include "support/instalacion.h"
+#include "support/sqlprueba.h"
 #include "ui/controls.h"
 
 namespace {
@@ -146,6 +151,64 @@ private Q_SLOTS:
         auto d = dialogo();
         QVERIFY(!d->HayDatos());
         QCOMPARE(Sql(QStringLiteral("SELECT COUNT(*) FROM RESPDOC")), QStringLiteral("0"));
+        ResponsabilidadDocumentalActivada = false;
+    }
+
+    // A colleague holding the row: the stamp is skipped without a word and
+    // the window still opens, on the row as it is. A stamp that cannot be
+    // written after a save leaves the saved record saved, with no warning.
+    void registroConFilaRetenida_data() { AddEngineRows(); }
+    void registroConFilaRetenida() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), conEmpresa());
+        TModuloDatos modulo;
+        init();
+        operarios();
+        auto tabla = propietario();
+        ResponsabilidadDocumentalActivada = true;
+        // Only PostgreSQL holds a row against a second user while it is edited.
+        if (Engine(engine) == Engine::Postgres) {
+            sql(
+                QStringLiteral("INSERT INTO RESPDOC (NombreTabla, ClaveTabla, RealizadoPor, "
+                               "AprobadoPor, RegistradoPor) VALUES ('PRUEBA', '1', 5, 9, 3)"));
+            TDatabase otra;
+            otra.setDatabaseName(QStringLiteral("OtraSesion"));
+            otra.Params() = inst.sesion()->Database->Params();
+            otra.Open();
+            TSession::instance().AddDatabase(&otra);
+            TTable suya;
+            suya.setDatabaseName(QStringLiteral("OtraSesion"));
+            suya.setTableName(QStringLiteral("RESPDOC"));
+            suya.Open();
+            QVERIFY(suya.FindKey({QStringLiteral("PRUEBA"), QStringLiteral("1")}));
+            suya.Edit();
+            configurar(QStringLiteral("RegistradoPor\r\nFechaRegistro"));
+            ResponsabilidadDocumentalRegistro(inst.sesion(), tabla.get());
+            QCOMPARE(fila(), QStringLiteral("5|9|3"));
+            configurar(QStringLiteral("RealizadoPor\r\nRegistradoPor\r\nFechaRegistro"));
+            auto d = dialogo();
+            QVERIFY(d->HayDatos());
+            QCOMPARE(d->Table1->State(), dsBrowse);
+            QCOMPARE(d->Table1->FieldByName(QStringLiteral("RegistradoPor"))->AsInteger(), 3);
+            d.reset();
+            QCOMPARE(fila(), QStringLiteral("5|9|3"));
+            QVERIFY(mensajes().isEmpty());
+            suya.Cancel();
+            suya.Close();
+            sql(QStringLiteral("DELETE FROM RESPDOC"));
+        }
+
+        configurar(QStringLiteral("RegistradoPor\r\nFechaRegistro"));
+        BloquearAlta(Engine(engine), QStringLiteral("RESPDOC"));
+        tabla->AfterPost = [&inst](TDataSet* ds) { GrabacionRegistro(inst.sesion(), ds); };
+        tabla->Append();
+        tabla->FieldByName(QStringLiteral("Codigo"))->setAsInteger(2);
+        tabla->Post();
+        QuitarBloqueoAlta(Engine(engine), QStringLiteral("RESPDOC"));
+        QCOMPARE(Sql(QStringLiteral("SELECT COUNT(*) FROM PRUEBA WHERE Codigo = 2")),
+                 QStringLiteral("1"));
+        QCOMPARE(Sql(QStringLiteral("SELECT COUNT(*) FROM RESPDOC")), QStringLiteral("0"));
+        QVERIFY(mensajes().isEmpty());
         ResponsabilidadDocumentalActivada = false;
     }
 
