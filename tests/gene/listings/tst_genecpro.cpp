@@ -623,11 +623,12 @@ private Q_SLOTS:
     void clasificadoConVacios_data() { AddEngineRows(); }
     void clasificadoConVacios() {
         Entorno x(CurrentEngine(), true);
-        for (const char* fila : {"(5, 'Eva', NULL, NULL)", "(6, '', 7, '2019-02-02')",
-                                 "(7, 'Bea', NULL, NULL)", "(8, 'Eva', NULL, NULL)"})
+        for (const char* fila :
+             {"(5, 'Eva', NULL, NULL)", "(6, '', 7, '2019-02-02')", "(7, 'Bea', NULL, NULL)",
+              "(8, 'Eva', NULL, NULL)", "(9, 'Żaneta', 40, NULL)"})
             QCOMPARE(SqlPrueba(QStringLiteral("INSERT INTO LISTPRU (Codigo, Nombre, Importe, "
                                               "Fecha) VALUES ") +
-                               QLatin1String(fila)),
+                               QString::fromUtf8(fila)),
                      QString());
         x.tabla.Refresh();
         QVERIFY(x.f->ListadoProgramable(&x.tabla, QString(), QString(), QString(), false));
@@ -649,12 +650,14 @@ private Q_SLOTS:
                 x.f->Temporal->FieldByName(QStringLiteral("Fecha"))->IsNull())
                 vacios << codigo;
         }
-        QCOMPARE(orden, (QStringList{"7", "5", "8", "2", "6", "4", "1", "3"}));
+        // A letter outside Latin-1 after the ones inside it.
+        QCOMPARE(orden, (QStringList{"7", "5", "8", "2", "6", "4", "1", "3", "9"}));
         QCOMPARE(vacios, (QStringList{"7", "5", "8"}));
         const QString texto = TextoPdfMaquetado(pdf);
         QVERIFY2(texto.indexOf(QStringLiteral("Bea")) < texto.indexOf(QStringLiteral("Luis")),
                  qPrintable(texto));
         QVERIFY2(!texto.contains(QStringLiteral("1899")), qPrintable(texto));
+        QVERIFY2(texto.contains(QStringLiteral("Żaneta")), qPrintable(texto));
         // Nothing printed beside the name where the number and date are empty.
         const QStringList lineas = texto.split(QLatin1Char('\n'));
         for (const QString& l : lineas)
