@@ -170,45 +170,6 @@ private Q_SLOTS:
         QCOMPARE(ingles, QStringLiteral("1 ANA INGL D-INGL 01/05/2024"));
     }
 
-    // Five employees' training lines of one batch, one line without a code:
-    // a line that cannot be stored costs that line only, in every order.
-    void lineaSinCodigo_data() {
-        QTest::addColumn<int>("engine");
-        QTest::addColumn<QString>("orden");
-        for (Engine e : AvailableEngines())
-            for (const char* o : {"PorOperario", "PorFormacion", "PorFechaFinal"})
-                QTest::addRow("%s %s", e == Engine::Sqlite ? "sqlite" : "postgres", o)
-                    << int(e) << QString::fromLatin1(o);
-    }
-    void lineaSinCodigo() {
-        QFETCH(int, engine);
-        QFETCH(QString, orden);
-        TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
-        for (int op = 1; op <= 5; ++op) {
-            sql(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (%1, 'OP%1')")
-                    .arg(op));
-            sql(QStringLiteral("INSERT INTO HFORMACI (NombreTabla, CodigoOperario, Linea, "
-                               "CodigoFormacion, Descripcion, FechaInicio, FechaFinal) VALUES "
-                               "('PERSONAL', %1, 1, %2, 'CURSO', %3, %3)")
-                    .arg(op)
-                    .arg(op == 3 ? QStringLiteral("NULL") : QStringLiteral("'F%1'").arg(op))
-                    .arg(fecha(2024, 3, op)));
-        }
-        if (QTest::currentTestFailed()) return;
-        TModuloDatos modulo;
-        TfRRQRLFOR r(orden);
-        r.Activos = false;
-        r.DesdeFecha = QDateTime(QDate(2024, 1, 1), QTime(0, 0));
-        r.HastaFecha = QDateTime(QDate(2024, 12, 31), QTime(0, 0));
-        r.QuickReport->Prepare();
-        QStringList filas = Filas(r.Temporal);
-        // Where the engine keeps a key with no code, the line is listed with
-        // an empty code; elsewhere it is the one left out.
-        filas.removeAll(QStringLiteral("3//03-03"));
-        filas.sort();
-        QCOMPARE(filas, (QStringList{"1/F1/03-01", "2/F2/03-02", "4/F4/03-04", "5/F5/03-05"}));
-    }
-
     void dialogo_data() { AddEngineRows(); }
     void dialogo() {
         QFETCH(int, engine);
