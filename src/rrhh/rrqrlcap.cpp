@@ -64,14 +64,21 @@ void Leer(TDatabase* base, const QString& sql, const QVariantList& valores, Fila
 }  // namespace
 
 TfRRQRLCAP::TfRRQRLCAP(TForm* Dialogo, QWidget* owner)
-    : TfRRQRLCAP(QStringLiteral("fRRQRLCAP"), DefinicionTemporal(), Dialogo, owner) {}
+    : TfRRQRLCAP(QStringLiteral("fRRQRLCAP"), DefinicionTemporal(),
+                 QStringLiteral("MatrizCapacitacion"), QStringLiteral("MATRCAPA"), Dialogo, owner) {
+}
 
-TfRRQRLCAP::TfRRQRLCAP(const QString& nombre, const QString& Definicion, TForm* Dialogo,
+TfRRQRLCAP::TfRRQRLCAP(const QString& nombre, const QString& Definicion,
+                       const QString& ComponenteMatriz, const QString& NombreMatriz, TForm* Dialogo,
                        QWidget* owner)
     : TInformeListado(owner, nombre) {
     QuickReport->Page.Orientation = poLandscape;
     QuickReport->Page.LeftMargin = QuickReport->Page.RightMargin = 5;
     Personal = TablaFuente(QStringLiteral("Personal"), QStringLiteral("PERSONAL"));
+    // One of the form's own tables: a company that never kept a matrix gets
+    // it made empty when the form opens, as every form's tables, and its
+    // employees then print with no levels.
+    TablaMatriz = TablaFuente(ComponenteMatriz, NombreMatriz);
     PageHeader->setHeight(80);
     Detail = DetalleColumnas({
         {"Operario", "CodigoOperario", "QRDBText1", 55},
@@ -215,7 +222,8 @@ void TfRRQRLCAP::RellenarTemporal() {
 }
 
 TfRRQRLMAQ::TfRRQRLMAQ(TForm* Dialogo, QWidget* owner)
-    : TfRRQRLCAP(QStringLiteral("fRRQRLMAQ"), DefinicionTemporal(), Dialogo, owner) {
+    : TfRRQRLCAP(QStringLiteral("fRRQRLMAQ"), DefinicionTemporal(), QStringLiteral("MatrizMaquina"),
+                 QStringLiteral("MATRMAQU"), Dialogo, owner) {
     // The machines' levels print as stored.
     for (int i = 0; i < 15; ++i)
         if (auto* t = qobject_cast<TQRDBText*>(

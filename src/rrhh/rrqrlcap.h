@@ -17,6 +17,8 @@ public:
     explicit TfRRQRLCAP(TForm* Dialogo = nullptr, QWidget* owner = nullptr);
 
     TTable* Personal;
+    // MatrizCapacitacion (MATRCAPA), or MatrizMaquina (MATRMAQU) for machines.
+    TTable* TablaMatriz;
     TQRBand* Detail;
     TQRLabel* ET[15];
 
@@ -32,8 +34,10 @@ public:
     static QStringList PuestosRango(const QString& Desde, const QString& Hasta);
 
 protected:
-    // The machines listing's frame: its name, title and temporary table.
-    TfRRQRLCAP(const QString& nombre, const QString& Definicion, TForm* Dialogo, QWidget* owner);
+    // The machines listing's frame: its name, title and temporary table, and
+    // its matrix table (component and table name).
+    TfRRQRLCAP(const QString& nombre, const QString& Definicion, const QString& ComponenteMatriz,
+               const QString& NombreMatriz, TForm* Dialogo, QWidget* owner);
 
     QString TituloListado() const override;
     TDataSet* TablaControl() const override;

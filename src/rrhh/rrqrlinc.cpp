@@ -254,7 +254,11 @@ void TInformeIncidencias::RellenarTemporal() {
                 relleno.Anadir();
                 tCodigo->setAsInteger(codigo);
                 tNombre->setAsString(nombre);
-                tGrupo->setAsString(grupo->AsString());
+                // No group is an empty code (never NULL, which the key of
+                // the group-led orders refuses on one engine): those rows
+                // make one block with the ones typed empty.
+                const QString codigoGrupo = grupo->AsString();
+                tGrupo->setAsString(codigoGrupo.isEmpty() ? QStringLiteral("") : codigoGrupo);
                 tFecha->setAsDateTime(dia);
                 tLinea->setAsInteger(linea->AsInteger());
                 // As stored: the window shows the same value (a night

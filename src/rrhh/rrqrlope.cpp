@@ -1,6 +1,9 @@
 #include "rrhh/rrqrlope.h"
 
 #include <QSqlQuery>
+#include <algorithm>
+#include <limits>
+
 #include "db/field.h"
 
 #include "db/database.h"
@@ -135,15 +138,21 @@ void TfRRQRLOPE::RellenarTemporal() {
     // of them before the per-person statements run (a result left open would
     // not survive the next statement on every engine).
     QList<QPair<int, QString>> personas;
-    {
+    // The range within what the code column holds: a small-integer column
+    // compared with 99999 is refused by one engine, and every code it holds
+    // lies inside the range anyway.
+    const QString codigo = QLatin1String(entidad_.campoCodigo);
+    const bool corto = Personal->FieldByName(codigo)->DataType() == ftSmallint;
+    const int minimo = corto ? -32768 : std::numeric_limits<int>::min();
+    const int maximo = corto ? 32767 : std::numeric_limits<int>::max();
+    if (DesdeOperario <= maximo && HastaOperario >= minimo) {
         TDatabase* base = Personal->Database();
-        const QString codigo = QLatin1String(entidad_.campoCodigo);
         QSqlQuery& q =
             base->Prepared(QStringLiteral("SELECT ") + codigo + QStringLiteral(", Nombre FROM ") +
                            tabla + QStringLiteral(" WHERE ") + codigo +
                            QStringLiteral(" BETWEEN ? AND ? ORDER BY ") + codigo);
-        q.bindValue(0, DesdeOperario);
-        q.bindValue(1, HastaOperario);
+        q.bindValue(0, std::max(DesdeOperario, minimo));
+        q.bindValue(1, std::min(HastaOperario, maximo));
         base->Run(q);
         while (q.next()) personas.append({q.value(0).toInt(), q.value(1).toString()});
         q.finish();

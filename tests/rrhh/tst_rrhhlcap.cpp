@@ -259,6 +259,40 @@ private Q_SLOTS:
         QCOMPARE(Filas(r.Temporal), (QStringList{"2", "3|||6", "1|P02"}));
     }
 
+    // A company that never kept a matrix: the report makes its table, each
+    // employee prints with no levels and nothing is said.
+    void sinMatriz_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<bool>("maquinas");
+        for (Engine e : AvailableEngines()) {
+            const char* n = e == Engine::Sqlite ? "sqlite" : "postgres";
+            QTest::addRow("%s puestos", n) << int(e) << false;
+            QTest::addRow("%s maquinas", n) << int(e) << true;
+        }
+    }
+    void sinMatriz() {
+        QFETCH(int, engine);
+        QFETCH(bool, maquinas);
+        TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
+        Datos(3);
+        sql("INSERT INTO MAQUINA (Codigo, Descripcion) VALUES (1, 'MAQ1')");
+        const QString tabla = QLatin1String(maquinas ? "MATRMAQU" : "MATRCAPA");
+        sql(QStringLiteral("DROP TABLE IF EXISTS ") + tabla);
+        if (QTest::currentTestFailed()) return;
+        TModuloDatos modulo;
+        MessageSeam::clearLog();
+        std::unique_ptr<TfRRQRLCAP> r(maquinas ? new TfRRQRLMAQ : new TfRRQRLCAP);
+        r->Activos = false;
+        r->QuickReport->Prepare();
+        const QStringList filas = maquinas ? QStringList{"2", "1|P02"} : QStringList{"1|P02", "2"};
+        QCOMPARE(Filas(r->Temporal), filas);
+        QCOMPARE(MessageSeam::log().size(), 0);
+        QString n;
+        EjecutarSQL(nullptr, QStringLiteral("SELECT COUNT(*) FROM ") + tabla,
+                    QStringLiteral("Database"), QStringLiteral("Silenciosa"), n);
+        QCOMPARE(n.trimmed(), QStringLiteral("0"));
+    }
+
     // The code-range edits of the listing dialogs take 8 typed characters;
     // their default upper bound keeps its 13 letters.
     void limiteCodigos_data() {

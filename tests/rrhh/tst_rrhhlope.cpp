@@ -140,6 +140,18 @@ private Q_SLOTS:
             QTest::addRow("%s operarios 2 a 3", n)
                 << int(e) << QStringList{"DEP", "CAT"} << ""
                 << "zzzzzzzzzzzzz" << QStringList{"2|||Cat 1", "3|D2|Dpto 2"} << 2 << 3;
+            // Bounds beyond the small-integer code column: the codes within.
+            QTest::addRow("%s hasta 99999", n)
+                << int(e) << QStringList{"DEP", "CAT"} << ""
+                << "zzzzzzzzzzzzz"
+                << QStringList{"2|||Cat 1", "4|D1|Dpto 1", "1|D2|Dpto 2|Cat 1", "3|D2|Dpto 2"} << 0
+                << 99999;
+            QTest::addRow("%s desde -99999 hasta 2", n)
+                << int(e) << QStringList{"DEP", "CAT"} << ""
+                << "zzzzzzzzzzzzz" << QStringList{"2|||Cat 1", "1|D2|Dpto 2|Cat 1"} << -99999 << 2;
+            QTest::addRow("%s desde 40000", n)
+                << int(e) << QStringList{"DEP", "CAT"} << ""
+                << "zzzzzzzzzzzzz" << QStringList{} << 40000 << 99999;
         }
     }
     void listado() {

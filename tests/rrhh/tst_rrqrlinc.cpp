@@ -70,11 +70,15 @@ TSeleccionIncidencias Seleccion(const QString& orden) {
     return s;
 }
 
-std::unique_ptr<TInformeIncidencias> Informe(const QString& orden) {
-    const bool porGrupo = orden.startsWith(QStringLiteral("Por Gr"));
-    (porGrupo ? RRQRLIN2::Seleccion : RRQRLINC::Seleccion) = Seleccion(orden);
+std::unique_ptr<TInformeIncidencias> Informe(const TSeleccionIncidencias& s) {
+    const bool porGrupo = s.TipoClasificacion.startsWith(QStringLiteral("Por Gr"));
+    (porGrupo ? RRQRLIN2::Seleccion : RRQRLINC::Seleccion) = s;
     if (porGrupo) return std::make_unique<TfRRQRLIN2>();
     return std::make_unique<TfRRQRLINC>();
+}
+
+std::unique_ptr<TInformeIncidencias> Informe(const QString& orden) {
+    return Informe(Seleccion(orden));
 }
 
 }  // namespace
@@ -211,18 +215,62 @@ private Q_SLOTS:
              {QStringLiteral("Por Operario/Fecha"), QStringLiteral("Por Gr.Analisis/Operario")}) {
             TSeleccionIncidencias s = Seleccion(orden);
             s.RangosGruposAnalisis = QStringLiteral("DEP|DEP02|DEP02");
-            RRQRLINC::Seleccion = RRQRLIN2::Seleccion = s;
-            std::unique_ptr<TInformeIncidencias> r;
-            if (orden.startsWith(QStringLiteral("Por Gr")))
-                r = std::make_unique<TfRRQRLIN2>();
-            else
-                r = std::make_unique<TfRRQRLINC>();
+            auto r = Informe(s);
             r->QuickReport->Prepare();
             QStringList filas;
             for (r->Temporal->First(); !r->Temporal->Eof(); r->Temporal->Next())
                 filas << r->Temporal->FieldByName("Descripcion")->AsString();
             QCOMPARE(filas, (QStringList{"LUIS G1", "TURNO"}));
         }
+    }
+
+    // 300 incidences, one stored with no group (NULL): all of them listed and
+    // summed in every order, that one under an empty group code.
+    void grupoNulo_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("orden");
+        for (Engine e : AvailableEngines())
+            for (const char* o : {"Por Operario/Fecha", "Por Operario/Gr.Analisis",
+                                  "Por Gr.Analisis/Fecha", "Por Gr.Analisis/Operario"})
+                QTest::addRow("%s %s", qPrintable(EngineTag(e)), o)
+                    << int(e) << QString::fromLatin1(o);
+    }
+    void grupoNulo() {
+        QFETCH(int, engine);
+        QFETCH(QString, orden);
+        EmpresaPrueba empresa{Engine(engine)};
+        for (int op = 1; op <= 3; ++op) {
+            sql(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (%1, 'OP%1')")
+                    .arg(op));
+            for (int d = 0; d < 100; ++d)
+                sql(QStringLiteral("INSERT INTO INCCALOP (CodigoOperario, Fecha, Linea, "
+                                   "GrupoAnalisis, Tiempo, Descripcion) VALUES (%1, '%2', 1, %3, "
+                                   "1, 'I%1-%4')")
+                        .arg(op)
+                        .arg(QDate(2025, 1, 1).addDays(d).toString(Qt::ISODate))
+                        .arg(op == 2 && d == 50 ? QStringLiteral("NULL") : QStringLiteral("'G1'"))
+                        .arg(d));
+        }
+        if (QTest::currentTestFailed()) return;
+        TSeleccionIncidencias s = Seleccion(orden);
+        s.DesdeFecha = QDateTime(QDate(2025, 1, 1), QTime(0, 0));
+        s.HastaFecha = QDateTime(QDate(2025, 12, 31), QTime(0, 0));
+        auto r = Informe(s);
+        r->QuickReport->Prepare();
+        int filas = 0;
+        QStringList sinGrupo;
+        for (r->Temporal->First(); !r->Temporal->Eof(); r->Temporal->Next(), ++filas)
+            if (r->Temporal->FieldByName("GrupoAnalisis")->AsString().isEmpty())
+                sinGrupo << r->Temporal->FieldByName("Descripcion")->AsString();
+        QCOMPARE(filas, 300);
+        QCOMPARE(sinGrupo, QStringList{"I2-50"});
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("nulo.pdf"));
+        QVERIFY(r->QuickReport->ExportToPdf(pdf));
+        const QString texto = TextoPdfMaquetado(pdf);
+        QVERIFY2(texto.contains(QRegularExpression(QStringLiteral("Total Listado:\\s+300,00"))),
+                 qPrintable(texto.right(400)));
+        QVERIFY(texto.contains(QStringLiteral("I2-50")));
     }
 
     // No employees at all: the message and no report.

@@ -2,7 +2,10 @@
 // design as a workbook or as the run-time built report, in dataset mode after
 // sorting the rows through a keyed temporary table when asked.
 
+#include <QVariant>
+#include <algorithm>
 #include <memory>
+#include <numeric>
 
 #include "db/datasource.h"
 #include "db/dberror.h"
@@ -56,11 +59,42 @@ private:
     QWidget* rejilla_;
 };
 
+// The fields the sort compares: the first ten that are not memo or blob.
+QList<TField*> CamposClave(TDataSet* DataSet) {
+    QList<TField*> campos;
+    for (TField* f : DataSet->Fields())
+        if (!EsMemoOBlob(f) && campos.size() < 10) campos << f;
+    return campos;
+}
+
+// A key value as the sort compares it: invalid when empty, which comes before
+// every other value.
+QVariant ValorClave(const TField* f) {
+    if (f->IsNull()) return QVariant();
+    const TFieldType t = f->DataType();
+    if (IsStringType(t)) return f->AsString();
+    if (IsIntegerType(t) || IsFloatType(t)) return f->AsFloat();
+    if (IsDateTimeType(t)) return f->AsDateTime();
+    if (t == ftBoolean) return int(f->AsBoolean());
+    return f->AsString();
+}
+
+bool ClaveMenor(const QVector<QVariant>& a, const QVector<QVariant>& b) {
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        const bool va = a[i].isValid(), vb = b[i].isValid();
+        if (va != vb) return vb;
+        if (!va) continue;
+        const QPartialOrdering c = QVariant::compare(a[i], b[i]);
+        if (c == QPartialOrdering::Less) return true;
+        if (c == QPartialOrdering::Greater) return false;
+    }
+    return false;
+}
+
 }  // namespace
 
 QString DefinicionTablaClasificacion(TDataSet* DataSet) {
     QString texto = QStringLiteral("Tabla Temporal") + kCrLf;
-    QStringList claves;
     QList<TField*> memos;
     int numero = 1;
     int ordenables = 0;
@@ -75,15 +109,15 @@ QString DefinicionTablaClasificacion(TDataSet* DataSet) {
         ++vistos;
         const bool clave = vistos <= 10;
         texto += LineaColumna(numero++, f) + (clave ? QStringLiteral("*/") : QString()) + kCrLf;
-        if (clave) claves << f->FieldName();
         if (vistos == std::min(10, ordenables))
             texto += QStringLiteral("/C/") + QString::number(numero++) +
                      QStringLiteral("/ContadorAutoLP/ftInteger/0/*/") + kCrLf;
     }
     for (TField* f : memos) texto += LineaColumna(numero++, f) + kCrLf;
-    texto += QStringLiteral("/I/1/<Primary>/");
-    for (const QString& c : claves) texto += c + QLatin1Char(';');
-    texto += QStringLiteral("ContadorAutoLP") + kCrLf;
+    // The counter alone is the key and holds each record's place in the
+    // sorted order: a key of the sorted fields would refuse an empty value on
+    // one engine, and an empty value is listed, empty, before every other.
+    texto += QStringLiteral("/I/1/<Primary>/ContadorAutoLP") + kCrLf;
     return texto;
 }
 
@@ -109,13 +143,35 @@ void TfGENECPRO::ClasificarListado() {
     struct Cierre {
         ~Cierre() { MostrarVentanaProgreso(QStringLiteral("OFF"), QString(), QString()); }
     } cierre;
+    // Each record's place in the order of its key fields, equal keys in
+    // their source order.
+    const QList<TField*> campos = CamposClave(origen);
+    QVector<QVector<QVariant>> claves;
+    for (origen->First(); !origen->Eof(); origen->Next()) {
+        QVector<QVariant>& clave = claves.emplace_back();
+        clave.reserve(campos.size());
+        for (const TField* f : campos) clave << ValorClave(f);
+    }
+    QVector<int> orden(claves.size());
+    std::iota(orden.begin(), orden.end(), 0);
+    std::stable_sort(orden.begin(), orden.end(),
+                     [&claves](int a, int b) { return ClaveMenor(claves[a], claves[b]); });
+    QVector<int> puesto(orden.size());
+    for (int i = 0; i < orden.size(); ++i) puesto[orden[i]] = i + 1;
+
     TField* contador = Temporal->FieldByName(QStringLiteral("ContadorAutoLP"));
     int n = 0;
-    for (origen->First(); !origen->Eof(); origen->Next()) {
+    for (origen->First(); !origen->Eof() && n < puesto.size(); origen->Next()) {
         Temporal->Append();
-        CopiarCampos(ModuloDatos, origen, Temporal, QString());
-        contador->setAsInteger(++n);
-        Temporal->Post();
+        try {
+            CopiarCampos(ModuloDatos, origen, Temporal, QString());
+            contador->setAsInteger(puesto[n++]);
+            Temporal->Post();
+        } catch (...) {
+            // Nothing left half appended for the designer's close to ask about.
+            Temporal->Cancel();
+            throw;
+        }
     }
     Temporal->First();
 }

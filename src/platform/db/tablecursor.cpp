@@ -986,8 +986,9 @@ QSqlQuery& TTableCursor::prepared(const QString& sql) {
 
 // Inside a transaction TDatabase runs each statement under a savepoint: two
 // more round trips on PostgreSQL. Reads fail in no way a caller expects to
-// survive, and inserts turn a duplicate key into a count, so they run
-// straight; updates and deletes keep the savepoint.
+// survive, so they run straight; inserts, updates and deletes keep the
+// savepoint (a row a caller cancels and goes past must not end the
+// transaction of the rows around it).
 void TTableCursor::runDirect(QSqlQuery& q) {
     if (sqlite_ || !db_->InTransaction()) {
         db_->Run(q);
@@ -1427,8 +1428,8 @@ QString TTableCursor::insertStatement(const QVector<int>& generated) const {
                ? QStringLiteral(" DEFAULT VALUES")
                : QStringLiteral(" (") + cols + QStringLiteral(") VALUES (") + marks + u')';
     if (!sqlite_) {
-        // A duplicate key gives no row instead of an error that would end
-        // a running transaction (inserts run without a savepoint).
+        // A duplicate key gives no row instead of an error, the key
+        // violation the callers expect.
         sql += QStringLiteral(" ON CONFLICT DO NOTHING");
         QStringList returning;
         for (int g : generated) returning << columnNames_[g];
@@ -1459,7 +1460,7 @@ void TTableCursor::insertRow(TRow& row) {
     for (int i = 0; i < n; ++i)
         if (!generated.contains(i)) binds << toStorage(row.values[i], fields_[i].DataType, sqlite_);
     TDatabase::BindValues(q, binds);
-    runDirect(q);
+    db_->Run(q);
     if (sqlite_) {
         row.identity = q.lastInsertId().toLongLong();
         q.finish();

@@ -47,6 +47,16 @@ int Filas() {
 
 // A company with the table LISTPRU (key, name, amount, date, notes) and the
 // designer prepared on it.
+// Whether the designer's "Conforme" raised.
+bool ConformeLanza(TfGENECPRO* f) {
+    try {
+        f->pbConformeClick();
+    } catch (const std::exception&) {
+        return true;
+    }
+    return false;
+}
+
 struct Entorno {
     explicit Entorno(Engine motor, bool modoDataSet = false) : e(motor) {
         tabla.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
@@ -542,8 +552,9 @@ private Q_SLOTS:
         QCOMPARE(x.f->StringGrid->Cells(columna, fila), celda);
     }
 
-    // The sort table of the two cases: twelve sortable fields (ten keys, the
-    // counter, two more, the blobs) and three sortable fields with a memo.
+    // The sort table of the two cases: twelve sortable fields (ten sorted, the
+    // counter, two more, the blobs) and three sortable fields with a memo; the
+    // counter, holding the sorted place, is the key.
     void definicionClasificacion() {
         TClientDataSet doce;
         for (int i = 1; i <= 12; ++i)
@@ -558,8 +569,7 @@ private Q_SLOTS:
         QCOMPARE(lineas[12], QStringLiteral("/C/12/C11/ftInteger/0/"));
         QCOMPARE(lineas[13], QStringLiteral("/C/13/C12/ftInteger/0/"));
         QCOMPARE(lineas[14], QStringLiteral("/C/14/Foto/ftBlob/0/"));
-        QCOMPARE(lineas[15],
-                 QStringLiteral("/I/1/<Primary>/C1;C2;C3;C4;C5;C6;C7;C8;C9;C10;ContadorAutoLP"));
+        QCOMPARE(lineas[15], QStringLiteral("/I/1/<Primary>/ContadorAutoLP"));
 
         TClientDataSet tres;
         tres.FieldDefs().append({QStringLiteral("A"), ftString, 5, false});
@@ -570,7 +580,7 @@ private Q_SLOTS:
         QCOMPARE(DefinicionTablaClasificacion(&tres),
                  QStringLiteral("Tabla Temporal\r\n/C/1/A/ftString/5/*/\r\n/C/2/B/ftFloat/0/*/\r\n"
                                 "/C/3/C/ftDateTime/0/*/\r\n/C/4/ContadorAutoLP/ftInteger/0/*/\r\n"
-                                "/C/5/Notas/ftMemo/0/\r\n/I/1/<Primary>/A;B;C;ContadorAutoLP\r\n"));
+                                "/C/5/Notas/ftMemo/0/\r\n/I/1/<Primary>/ContadorAutoLP\r\n"));
     }
 
     // A sorted dataset listing: the selection order is the sort order, equal
@@ -607,6 +617,74 @@ private Q_SLOTS:
         QVERIFY(!x.f->Temporal->Active());
     }
 
+    // Empty values in the sorted fields: every record is copied, the empty
+    // ones first and printed empty, equal keys in their source order; a
+    // record whose copy fails is not left appended for the close to ask about.
+    void clasificadoConVacios_data() { AddEngineRows(); }
+    void clasificadoConVacios() {
+        Entorno x(CurrentEngine(), true);
+        for (const char* fila :
+             {"(5, 'Eva', NULL, NULL)", "(6, '', 7, '2019-02-02')", "(7, 'Bea', NULL, NULL)",
+              "(8, 'Eva', NULL, NULL)", "(9, 'Żaneta', 40, NULL)"})
+            QCOMPARE(SqlPrueba(QStringLiteral("INSERT INTO LISTPRU (Codigo, Nombre, Importe, "
+                                              "Fecha) VALUES ") +
+                               QString::fromUtf8(fila)),
+                     QString());
+        x.tabla.Refresh();
+        QVERIFY(x.f->ListadoProgramable(&x.tabla, QString(), QString(), QString(), false));
+        x.f->LBSeleccionado->setItems(
+            {QStringLiteral("Importe"), QStringLiteral("Nombre"), QStringLiteral("Fecha")});
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("v.pdf"));
+        ImprimirEnPdf(pdf);
+        x.f->VisualizacionPrevia->setChecked(false);
+        MessageSeam::clearLog();
+        x.f->pbConformeClick();
+        QCOMPARE(TextosMostrados(), QStringList());
+        QCOMPARE(x.f->Temporal->State(), dsBrowse);
+        QStringList orden, vacios;
+        for (x.f->Temporal->First(); !x.f->Temporal->Eof(); x.f->Temporal->Next()) {
+            const QString codigo = x.f->Temporal->FieldByName(QStringLiteral("Codigo"))->AsString();
+            orden << codigo;
+            if (x.f->Temporal->FieldByName(QStringLiteral("Importe"))->IsNull() &&
+                x.f->Temporal->FieldByName(QStringLiteral("Fecha"))->IsNull())
+                vacios << codigo;
+        }
+        // A letter outside Latin-1 after the ones inside it.
+        QCOMPARE(orden, (QStringList{"7", "5", "8", "2", "6", "4", "1", "3", "9"}));
+        QCOMPARE(vacios, (QStringList{"7", "5", "8"}));
+        const QString texto = TextoPdfMaquetado(pdf);
+        QVERIFY2(texto.indexOf(QStringLiteral("Bea")) < texto.indexOf(QStringLiteral("Luis")),
+                 qPrintable(texto));
+        QVERIFY2(!texto.contains(QStringLiteral("1899")), qPrintable(texto));
+        QVERIFY2(texto.contains(QStringLiteral("Żaneta")), qPrintable(texto));
+        // Nothing printed beside the name where the number and date are empty.
+        const QStringList lineas = texto.split(QLatin1Char('\n'));
+        for (const QString& l : lineas)
+            if (l.contains(QStringLiteral("Bea")) || l.contains(QStringLiteral("Eva")))
+                QVERIFY2(l.simplified() == QStringLiteral("Bea") ||
+                             l.simplified() == QStringLiteral("Eva"),
+                         qPrintable(l));
+
+        // A text no engine of this kind stores: the run raises, the copy is
+        // not left appended and closing asks nothing.
+        TClientDataSet malo;
+        malo.FieldDefs() = {{QStringLiteral("Texto"), ftString, 10, false}};
+        malo.CreateDataSet();
+        for (const QString& t :
+             QStringList{QStringLiteral("a"), QStringLiteral("b") + QChar(0) + 'c'}) {
+            malo.Append();
+            malo.Fields()[0]->setAsString(t);
+            malo.Post();
+        }
+        QVERIFY(x.f->ListadoProgramable(&malo, QString(), QString(), QString(), false));
+        QCOMPARE(ConformeLanza(x.f), CurrentEngine() == Engine::Postgres);
+        QVERIFY(x.f->Temporal->State() != dsInsert);
+        MessageSeam::clearLog();
+        x.f->FormClose();
+        QCOMPARE(TextosMostrados(), QStringList());
+    }
+
     // More than 1000 rows ask first; "NO" lists nothing. A run that raises
     // leaves the grid and its source as they were.
     void preguntaYFallo() {
@@ -638,13 +716,7 @@ private Q_SLOTS:
         malo.Fields()[0]->setAsString(QStringLiteral("x"));
         malo.Post();
         QVERIFY(x.f->ListadoProgramable(&malo, QString(), QString(), QString(), false));
-        bool lanzada = false;
-        try {
-            x.f->pbConformeClick();
-        } catch (const std::exception&) {
-            lanzada = true;
-        }
-        QVERIFY(lanzada);
+        QVERIFY(ConformeLanza(x.f));
         QCOMPARE(x.f->DSAjustar->DataSet(), &malo);
         QVERIFY(x.f->DBGrid1->isEnabled());
         QVERIFY(!QFile::exists(pdf));

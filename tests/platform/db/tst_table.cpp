@@ -710,6 +710,39 @@ void TestTable::keyViolationKeepsInsert() {
     t.Post();
     tdb.db()->Commit();
     QCOMPARE(all(t, QStringLiteral("Nombre")), QStringList({"primero", "segundo", "tercero"}));
+
+    // An insert the engine refuses for another reason (a trigger here) costs
+    // that row only: the rows before and after it in the transaction stay.
+    if (CurrentEngine() == Engine::Sqlite) {
+        tdb.db()->Execute(
+            QStringLiteral("CREATE TRIGGER rechazo BEFORE INSERT ON EMPLE WHEN NEW.Nombre = "
+                           "'rechazado' BEGIN SELECT RAISE(ABORT, 'rechazado'); END"));
+    } else {
+        tdb.db()->Execute(QStringLiteral(
+            "CREATE OR REPLACE FUNCTION rechazo_emple() RETURNS trigger AS $$ BEGIN IF "
+            "NEW.Nombre = 'rechazado' THEN RAISE EXCEPTION 'rechazado'; END IF; RETURN NEW; END "
+            "$$ LANGUAGE plpgsql"));
+        tdb.db()->Execute(
+            QStringLiteral("CREATE TRIGGER rechazo BEFORE INSERT ON EMPLE FOR EACH ROW EXECUTE "
+                           "FUNCTION rechazo_emple()"));
+    }
+    tdb.db()->StartTransaction();
+    appendEmple(t, QStringLiteral("D"), QStringLiteral("cuarto"), 4);
+    t.Append();
+    t.FieldByName(QStringLiteral("Codigo"))->setValue(QStringLiteral("E"));
+    t.FieldByName(QStringLiteral("Nombre"))->setValue(QStringLiteral("rechazado"));
+    bool rechazado = false;
+    try {
+        t.Post();
+    } catch (const EDatabaseError&) {
+        rechazado = true;
+    }
+    QVERIFY(rechazado);
+    t.Cancel();
+    appendEmple(t, QStringLiteral("F"), QStringLiteral("sexto"), 6);
+    tdb.db()->Commit();
+    QCOMPARE(all(t, QStringLiteral("Nombre")),
+             QStringList({"primero", "segundo", "tercero", "cuarto", "sexto"}));
 }
 
 // Rows appended one after another, some leaving their number to the engine
