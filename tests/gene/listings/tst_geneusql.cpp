@@ -384,6 +384,11 @@ private Q_SLOTS:
             };
             fila("FROM in a comment", "SELECT /* FROM OTRAPRU */ Codigo, Nombre FROM LISTPRU",
                  QString(), "Ana");
+            fila("FROM in a line comment", "SELECT Codigo, Nombre -- FROM OTRAPRU\nFROM LISTPRU",
+                 QString(), "Ana");
+            fila("FROM in a string",
+                 "SELECT Codigo, Nombre FROM LISTPRU WHERE Nombre <> 'x FROM OTRAPRU'", QString(),
+                 "Ana");
             fila("aliased column", "SELECT Codigo, Nombre AS Descripcion FROM LISTPRU", QString(),
                  "Ana");
             fila("join",
