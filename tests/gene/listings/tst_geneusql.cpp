@@ -389,6 +389,14 @@ private Q_SLOTS:
             fila("FROM in a string",
                  "SELECT Codigo, Nombre FROM LISTPRU WHERE Nombre <> 'x FROM OTRAPRU'", QString(),
                  "Ana");
+            fila("quoted alias", "SELECT Codigo, Nombre AS \"OTRAPRU\" FROM LISTPRU", QString(),
+                 "Ana");
+            fila("another table's name as alias",
+                 "SELECT OTRAPRU.Codigo, OTRAPRU.Nombre FROM LISTPRU OTRAPRU", QString(), "Ana");
+            fila("FROM in a sub-select",
+                 "SELECT Codigo, Nombre FROM LISTPRU WHERE Codigo IN (SELECT Codigo FROM OTRAPRU) "
+                 "OR Codigo > 0",
+                 QString(), "Ana");
             fila("aliased column", "SELECT Codigo, Nombre AS Descripcion FROM LISTPRU", QString(),
                  "Ana");
             fila("join",
