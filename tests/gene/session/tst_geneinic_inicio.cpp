@@ -529,21 +529,21 @@ private Q_SLOTS:
         QCOMPARE(vistos[1], QStringLiteral("A|¡ La contraseña contiene el carácter 'Ł', que no "
                                            "es posible guardar. Introduzca otra contraseña !"));
         QCOMPARE(ClaveInicioSesion, QStringLiteral("Clave€2024"));
-        guardada = TIniFile(ArchivoConfiguracion)
-                       .ReadString(QStringLiteral("Microsoft SQL Server"),
-                                   QStringLiteral("PasswordInicioSesion"), QString());
-        DescifrarClave(guardada, leida);
-        QCOMPARE(leida, QStringLiteral("Clave€2024"));
+        const auto almacenada = [] {
+            QString clave;
+            DescifrarClave(TIniFile(ArchivoConfiguracion)
+                               .ReadString(QStringLiteral("Microsoft SQL Server"),
+                                           QStringLiteral("PasswordInicioSesion"), QString()),
+                           clave);
+            return clave;
+        };
+        QCOMPARE(almacenada(), QStringLiteral("Clave€2024"));
         MessageSeam::clearLog();
         MessageSeam::enqueue(QStringLiteral("ok\U0001F600"));
         MessageSeam::enqueue(MessageSeam::cancel());
         QVERIFY(!PedirClaveInicioSesion());
         QVERIFY(Mensajes().value(1).contains(QStringLiteral("'\U0001F600'")));
-        DescifrarClave(TIniFile(ArchivoConfiguracion)
-                           .ReadString(QStringLiteral("Microsoft SQL Server"),
-                                       QStringLiteral("PasswordInicioSesion"), QString()),
-                       leida);
-        QCOMPARE(leida, QStringLiteral("Clave€2024"));
+        QCOMPARE(almacenada(), QStringLiteral("Clave€2024"));
 
         // An existing file keeps its mode; an empty password confirmed is kept.
         QFile::setPermissions(ArchivoConfiguracion, QFile::ReadOwner | QFile::WriteOwner |
