@@ -67,9 +67,11 @@ private:
 
 // ---------------------------------------------------------------- text
 
-QString TextoCampo(const TField* Campo, const Delimitadores& d) {
+// Counts in `perdidos` a value the file's character set cannot hold as it is.
+QString TextoCampo(const TField* Campo, const Delimitadores& d, int& perdidos) {
     QString v = TextoCampoClave(Campo);
     v.replace(kCRLF, d.saltoLinea);
+    if (!FitsWindows1252(v)) ++perdidos;
     return v;
 }
 
@@ -80,22 +82,23 @@ QString Limpia(QString linea) {
     return linea;
 }
 
-QString LineaPrincipal(TDataSet* Tabla, int K, bool marca, const Delimitadores& d, bool nombres) {
+QString LineaPrincipal(TDataSet* Tabla, int K, bool marca, const Delimitadores& d, bool nombres,
+                       int& perdidos) {
     QString linea;
     const int n = Tabla->FieldCount();
     for (int i = 0; i <= n; ++i) {
         if (marca && i == K) linea += QStringLiteral("0") + d.separador;
         if (i == n) break;
         const TField* f = Tabla->Fields()[i];
-        linea += (nombres ? f->FieldName() : TextoCampo(f, d)) + d.separador;
+        linea += (nombres ? f->FieldName() : TextoCampo(f, d, perdidos)) + d.separador;
     }
     return Limpia(linea);
 }
 
-QString LineaDetalle(TDataSet* Detalle, const Delimitadores& d, bool nombres) {
+QString LineaDetalle(TDataSet* Detalle, const Delimitadores& d, bool nombres, int& perdidos) {
     QString linea;
     for (const TField* f : Detalle->Fields())
-        linea += (nombres ? f->FieldName() : TextoCampo(f, d)) + d.separador;
+        linea += (nombres ? f->FieldName() : TextoCampo(f, d, perdidos)) + d.separador;
     return Limpia(linea);
 }
 
@@ -149,21 +152,30 @@ bool ExportarASCII(TModuloDatos* ModuloDatos, TDataSet* Tabla, TDataSet* Detalle
     const bool marca = Detalle != nullptr;
     const int K = CamposClave(Tabla);
     Escritor w(f);
+    int perdidos = 0;
     if (cabecera) {
-        w.Linea(kCabecera + LineaPrincipal(Tabla, K, marca, d, true));
-        if (Detalle) w.Linea(kLinea + LineaDetalle(Detalle, d, true));
+        w.Linea(kCabecera + LineaPrincipal(Tabla, K, marca, d, true, perdidos));
+        if (Detalle) w.Linea(kLinea + LineaDetalle(Detalle, d, true, perdidos));
     }
-    // Disabled controls would also keep a detail dataset from following.
-    TControlesInactivos inactivos(Detalle ? nullptr : Tabla);
-    for (Tabla->First(); !Tabla->Eof() && !Tabla->IsEmpty(); Tabla->Next()) {
-        w.Linea(LineaPrincipal(Tabla, K, marca, d, false));
-        if (!Detalle || !Detalle->Active()) continue;
-        for (Detalle->First(); !Detalle->Eof() && !Detalle->IsEmpty(); Detalle->Next())
-            w.Linea(LineaDetalle(Detalle, d, false));
+    {
+        // Disabled controls would also keep a detail dataset from following.
+        TControlesInactivos inactivos(Detalle ? nullptr : Tabla);
+        for (Tabla->First(); !Tabla->Eof() && !Tabla->IsEmpty(); Tabla->Next()) {
+            w.Linea(LineaPrincipal(Tabla, K, marca, d, false, perdidos));
+            if (!Detalle || !Detalle->Active()) continue;
+            for (Detalle->First(); !Detalle->Eof() && !Detalle->IsEmpty(); Detalle->Next())
+                w.Linea(LineaDetalle(Detalle, d, false, perdidos));
+        }
     }
     f.close();
     if (f.error() != QFileDevice::NoError)
         throw EInOutError(QStringLiteral("Error de escritura en ") + f.fileName());
+    // The file keeps its character set; what it could not hold is told once.
+    if (perdidos > 0)
+        MensajeAdvertencia(
+            QStringLiteral("¡ %1 valor(es) contienen caracteres que no existen en el juego de "
+                           "caracteres del fichero (Windows) y se han escrito con '?' !")
+                .arg(perdidos));
     return true;
 }
 

@@ -58,12 +58,24 @@ private:
         TDataSet* ds = principal ? tabla_ : detalle_;
         const QStringList& nombres = principal ? cabecera_ : cabeceraLinea_;
         QString error;
+        // By position, the pieces a record fills (the marker column included)
+        // and the empty one after the last separator: a piece beyond them, or
+        // text after the last separator, is a value lost or shifted (a
+        // separator inside a value). Fewer pieces leave fields empty.
+        const int llenas =
+            principal ? tabla_->FieldCount() + (detalle_ ? 1 : 0) : detalle_->FieldCount();
         if (!nombres.isEmpty() && piezas.size() != nombres.size()) {
             // A piece too many or too few would shift every later value into
             // the wrong field.
             error = QStringLiteral("La línea tiene %1 campos y la cabecera %2")
                         .arg(piezas.size() - 1)
                         .arg(nombres.size() - 1);
+        } else if (nombres.isEmpty() &&
+                   (piezas.size() > llenas + 1 ||
+                    (piezas.size() == llenas + 1 && !piezas.constLast().isEmpty()))) {
+            error = QStringLiteral("La línea tiene %1 campos y el registro %2")
+                        .arg(piezas.size() - 1)
+                        .arg(llenas);
         } else {
             try {
                 ds->Insert();

@@ -3,6 +3,8 @@
 
 #include "gene/data/genelog.h"
 
+#include <algorithm>
+
 #include <QBuffer>
 #include <QDateTime>
 #include <QFile>
@@ -229,7 +231,11 @@ QString ExtraerObjetoBLOB(TModuloDatos* ModuloDatos, const QString& Tabla, const
         if (!AbrirConsulta(ModuloDatos, &q, QStringLiteral("Open")) || q.IsEmpty()) return Archivo;
         QString nombre;
         NombreTablaTemporalUnica(ModuloDatos, ModuloDatos, 0, nombre);
-        const QString tipo = q.FieldByName(QStringLiteral("TipoObjeto"))->AsString().toLower();
+        QString tipo = q.FieldByName(QStringLiteral("TipoObjeto"))->AsString().toLower();
+        // The stored type is anyone's text: only a plain extension may become
+        // part of the name, so the file can never leave the temporary folder.
+        if (!std::all_of(tipo.cbegin(), tipo.cend(), [](QChar c) { return c.isLetterOrNumber(); }))
+            tipo.clear();
         // The session's name is the same for every object and, in the temporary
         // folder every session and user of the machine shares, for other
         // installations too: a part of its own keeps each file apart from one

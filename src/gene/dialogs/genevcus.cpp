@@ -117,9 +117,21 @@ void VisorCamposUsuario(TfGENEINIC* f, TDataSet* DataSet) {
         visor->AsignarFila(i + 1, filas[i].campo, filas[i].valor);
     if (visor->ShowModal() != mrOk) return;
 
+    // Only what the user changed is written: a value shown through a template
+    // or as a time alone would come back rounded or without its date.
+    QList<int> cambiadas;
+    for (int r = 1; r < visor->StringGrid->RowCount(); ++r) {
+        const Fila* mostrada = r <= filas.size() ? &filas[r - 1] : nullptr;
+        if (mostrada && mostrada->campo == visor->StringGrid->Cells(0, r) &&
+            mostrada->valor == visor->StringGrid->Cells(1, r))
+            continue;
+        cambiadas << r;
+    }
+    if (cambiadas.isEmpty()) return;
+
     try {
         tabla->Edit();
-        for (int r = 1; r < visor->StringGrid->RowCount(); ++r) {
+        for (int r : std::as_const(cambiadas)) {
             const QString nombre = visor->StringGrid->Cells(0, r);
             QString valor = visor->StringGrid->Cells(1, r);
             TField* campo = tabla->FindField(nombre);

@@ -2,7 +2,6 @@
 #include "gene/session/geneinic_conexion.h"
 
 #include <QHBoxLayout>
-#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QVBoxLayout>
 
@@ -14,6 +13,7 @@
 #include "db/query.h"
 #include "db/table.h"
 #include "gene/data/geneconv.h"
+#include "gene/session/geneapp.h"
 #include "gene/session/geneform.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_formulario.h"
@@ -270,6 +270,9 @@ QString TfGENEUSQL::EjecutarConsultaSQL() {
     pbImportar->setEnabled(false);
     pbGuardarCambios->setEnabled(false);
     ClientDataSet1->Close();
+    tablaDestino_.clear();
+    columnasDestino_.clear();
+    claveDestino_.clear();
     QryConsultasSQL->Close();
     const QString motivo = MotivoSegundaSentencia(SentenciaConsulta);
     if (!motivo.isEmpty()) {
@@ -308,6 +311,11 @@ QString TfGENEUSQL::EjecutarConsultaSQL() {
                     // Only a result the engine can write back by key is editable.
                     ClientDataSet1->setReadOnly(
                         !(pbModificar->Down() && QryConsultasSQL->CanModify()));
+                    // Where the result came from, as the query resolved it.
+                    const TQuery::LiveTarget destino = QryConsultasSQL->Target();
+                    tablaDestino_ = destino.table;
+                    columnasDestino_ = destino.columns;
+                    claveDestino_ = destino.keyFields;
                     ClientDataSet1->LoadFromQuery(QryConsultasSQL);
                     ClientDataSet1->First();
                     pbExportar->setEnabled(true);
@@ -370,22 +378,28 @@ bool TfGENEUSQL::pbGuardarCambiosClick() {
     if (!ClientDataSet1->Active()) return true;
     if (ClientDataSet1->State() == dsEdit || ClientDataSet1->State() == dsInsert)
         ClientDataSet1->Post();
-    // The statement's one table (a live result names exactly one) and its key.
-    const QRegularExpression desde(QStringLiteral("\\bFROM\\s+([A-Za-z_][A-Za-z0-9_]*)"),
-                                   QRegularExpression::CaseInsensitiveOption);
-    const QString tabla = desde.match(SentenciaConsulta).captured(1);
+    // Only a result of plain columns of one table with its key has rows of
+    // its own to write back to.
+    if (tablaDestino_.isEmpty()) {
+        MensajeAdvertencia(QStringLiteral(
+            "¡No es posible guardar los cambios! Motivo: el resultado de la consulta no está "
+            "formado por columnas de una sola tabla con su clave."));
+        return false;
+    }
     try {
-        TTable t;
-        t.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
-        t.setTableName(tabla);
-        t.UpdateIndexDefs();
-        const int primario = t.IndexDefs().PrimaryIndex();
-        if (primario < 0) throw EDatabaseError(DbError::General, QStringLiteral("Sin clave"));
-        ClientDataSet1->ApplyUpdates(BaseDatosSelector(QStringLiteral("Database")), tabla,
-                                     t.IndexDefs()[primario].FieldList());
+        ClientDataSet1->ApplyUpdates(BaseDatosSelector(QStringLiteral("Database")), tablaDestino_,
+                                     claveDestino_, columnasDestino_);
         ClientDataSet1->MergeChangeLog();
         return true;
     } catch (const std::exception& e) {
+        // A row another user changed or deleted meanwhile: the session's
+        // handler has the words for it.
+        const auto* base = dynamic_cast<const EDatabaseError*>(&e);
+        if (base &&
+            (base->code() == DbError::RecordChanged || base->code() == DbError::RecordDeleted)) {
+            DespacharExcepcion(this, std::current_exception());
+            return false;
+        }
         MensajeAdvertencia(QStringLiteral("¡No es posible guardar los cambios! Motivo: ") +
                            MotivoError(e));
         return false;

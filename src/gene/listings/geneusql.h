@@ -8,6 +8,7 @@
 #include <QList>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 #include "ui/form.h"
@@ -87,6 +88,12 @@ private:
     // are spread over the grid on every run.
     void dimensionarConResultado();
     QStringList variables_;
+    // Where the shown result writes back ("Guardar cambios"): its one table,
+    // the table column of each result column and the key; no table when the
+    // result is read-only.
+    QString tablaDestino_;
+    QStringList columnasDestino_;
+    QStringList claveDestino_;
 };
 
 extern QPointer<TfGENEUSQL> fGENEUSQL;

@@ -23,6 +23,7 @@
 #include "gene/session/sesion.h"
 #include "io/inifile.h"
 #include "io/paths.h"
+#include "io/textfile.h"
 
 namespace {
 
@@ -332,9 +333,11 @@ void DireccionAdaptadorRed(const QString& Opciones, QString& Direccion) {
     }
 }
 
+// Passwords are kept as Windows-1252 bytes, the character set of the
+// settings files; the passwords stored as Latin-1 before read the same.
 void CifrarClave(const QString& Texto, QString& Resultado) {
     Resultado.clear();
-    const QByteArray bytes = Texto.toLatin1();
+    const QByteArray bytes = EncodeText(Texto, TextEncoding::Windows1252);
     for (int i = 1; i <= bytes.size(); ++i) {
         const int c = static_cast<unsigned char>(bytes[i - 1]) ^ kClave[i % 6].unicode();
         Resultado += QStringLiteral("%1").arg(c & 0xFF, 3, 10, QLatin1Char('0'));
@@ -350,7 +353,17 @@ void DescifrarClave(const QString& Texto, QString& Resultado) {
         if (!ok) v = 0;
         bytes.append(static_cast<char>((v ^ kClave[i % 6].unicode()) & 0xFF));
     }
-    Resultado = QString::fromLatin1(bytes);
+    Resultado = DecodeWindows1252(bytes);
+}
+
+QString CaracterNoCifrable(const QString& Texto) {
+    for (qsizetype i = 0; i < Texto.size(); ++i) {
+        const qsizetype n = Texto[i].isHighSurrogate() && i + 1 < Texto.size() ? 2 : 1;
+        const QString c = Texto.mid(i, n);
+        if (!FitsWindows1252(c)) return c;
+        i += n - 1;
+    }
+    return QString();
 }
 
 // ---------------------------------------------------------------- companies

@@ -122,6 +122,8 @@ void DireccionAdaptadorRed(const QString& Opciones, QString& Direccion);
 // character, each character combined with a fixed six-letter key.
 void CifrarClave(const QString& Texto, QString& Resultado);
 void DescifrarClave(const QString& Texto, QString& Resultado);
+// The first character of a password that cannot be stored as it is (empty when none).
+QString CaracterNoCifrable(const QString& Texto);
 inline void CifrarClaveSQL(const QString& Password, QString& Stored) {
     CifrarClave(Password, Stored);
 }

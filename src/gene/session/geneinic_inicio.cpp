@@ -373,13 +373,22 @@ void LeerVersionServidorSQL(TfGENEINIC* f, QString& Version) {
 
 bool PedirClaveInicioSesion() {
     ClaveInicioSesion.clear();
-    // The answer is typed hidden.
-    const QString respuesta = MensajePeticion(
-        QStringLiteral("La clave de inicio de sesión de SQL Server no coincide con la registrada. "
-                       "Puede introducirla ahora si lo desea: "),
-        QStringLiteral("Password"));
-    // Closing the prompt gives up; only a typed empty answer may be kept.
-    if (PeticionCancelada()) return false;
+    QString respuesta;
+    for (;;) {
+        // The answer is typed hidden.
+        respuesta = MensajePeticion(
+            QStringLiteral("La clave de inicio de sesión de SQL Server no coincide con la "
+                           "registrada. Puede introducirla ahora si lo desea: "),
+            QStringLiteral("Password"));
+        // Closing the prompt gives up; only a typed empty answer may be kept.
+        if (PeticionCancelada()) return false;
+        // A password is never stored other than as typed.
+        const QString caracter = CaracterNoCifrable(respuesta);
+        if (caracter.isEmpty()) break;
+        MensajeAdvertencia(QStringLiteral("¡ La contraseña contiene el carácter '") + caracter +
+                           QStringLiteral("', que no es posible guardar. Introduzca otra "
+                                          "contraseña !"));
+    }
     if (respuesta.isEmpty() &&
         MensajeConfirmacion(
             QStringLiteral("¿Está seguro de que desea dejar la contraseña en blanco?")) != "SI")

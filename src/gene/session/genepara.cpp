@@ -188,18 +188,35 @@ QString SinBlancos(QString texto) {
 }  // namespace
 
 void AsignarValorTexto(const QString& Nombre, const QString& Valor, QString& Texto) {
-    QStringList lineas = Texto.split(kCrLf);
+    // The text may have been written by SQL or another program: lines end in
+    // CR LF, LF or CR and names come in any letter case. Only the named line
+    // changes; every other byte stays as it was.
     const QString linea = Nombre + QLatin1Char('=') + Valor;
-    for (QString& l : lineas)
-        if (l.section(QLatin1Char('='), 0, 0) == Nombre && l.contains(QLatin1Char('='))) {
-            l = linea;
-            Texto = lineas.join(kCrLf);
+    QString finLinea;
+    qsizetype inicio = 0;
+    while (inicio < Texto.size()) {
+        qsizetype fin = inicio;
+        while (fin < Texto.size() && Texto[fin] != QLatin1Char('\r') &&
+               Texto[fin] != QLatin1Char('\n'))
+            ++fin;
+        const QStringView l = QStringView(Texto).mid(inicio, fin - inicio);
+        const qsizetype igual = l.indexOf(QLatin1Char('='));
+        if (igual >= 0 && l.left(igual).compare(Nombre, Qt::CaseInsensitive) == 0) {
+            Texto.replace(inicio, fin - inicio, linea);
             return;
         }
+        qsizetype siguiente = fin;
+        if (siguiente < Texto.size() && Texto[siguiente] == QLatin1Char('\r')) ++siguiente;
+        if (siguiente < Texto.size() && Texto[siguiente] == QLatin1Char('\n')) ++siguiente;
+        if (finLinea.isEmpty()) finLinea = Texto.mid(fin, siguiente - fin);
+        inicio = siguiente;
+    }
     // After the last line, whether or not the text ends with a line break.
-    if (!lineas.isEmpty() && lineas.last().isEmpty()) lineas.removeLast();
-    lineas << linea;
-    Texto = lineas.join(kCrLf);
+    if (finLinea.isEmpty()) finLinea = kCrLf;
+    if (!Texto.isEmpty() && !Texto.endsWith(QLatin1Char('\n')) &&
+        !Texto.endsWith(QLatin1Char('\r')))
+        Texto += finLinea;
+    Texto += linea;
 }
 
 TfGENEPARA::TfGENEPARA(QWidget* owner) : TForm(owner) {

@@ -353,7 +353,7 @@ void TClientDataSet::MergeChangeLog() {
 }
 
 int TClientDataSet::ApplyUpdates(TDatabase* db, const QString& tableName,
-                                 const QStringList& keyFields) {
+                                 const QStringList& keyFields, const QStringList& columnNames) {
     if (!store_) return 0;
     if (Active()) CheckBrowseMode();
     if (ChangeCount() == 0) return 0;
@@ -363,8 +363,12 @@ int TClientDataSet::ApplyUpdates(TDatabase* db, const QString& tableName,
     QVector<int> columns;
     QVector<int> keys;
     const TFieldDefs tableDefs = db->ColumnDefs(tableName);
+    QStringList names;
+    for (int i = 0; i < store_->defs.size(); ++i)
+        names << (columnNames.isEmpty() ? store_->defs[i].Name : columnNames.value(i));
     for (int i = 0; i < store_->defs.size(); ++i) {
-        const QString& name = store_->defs[i].Name;
+        const QString& name = names[i];
+        if (name.isEmpty()) continue;
         const bool inTable = std::any_of(
             tableDefs.begin(), tableDefs.end(),
             [&](const TFieldDef& d) { return d.Name.compare(name, Qt::CaseInsensitive) == 0; });
@@ -373,7 +377,7 @@ int TClientDataSet::ApplyUpdates(TDatabase* db, const QString& tableName,
     for (const QString& k : keyFields) {
         int col = -1;
         for (int i : columns)
-            if (store_->defs[i].Name.compare(k.trimmed(), Qt::CaseInsensitive) == 0) col = i;
+            if (names[i].compare(k.trimmed(), Qt::CaseInsensitive) == 0) col = i;
         if (col < 0) throw EDatabaseError::make(DbError::FieldNotFound, k.trimmed());
         keys.append(col);
     }
@@ -384,7 +388,7 @@ int TClientDataSet::ApplyUpdates(TDatabase* db, const QString& tableName,
     auto keyWhere = [&](const QVector<QVariant>& values, QVariantList& binds) {
         QStringList parts;
         for (int k : keys) {
-            parts << dialect.quoteIdentifier(store_->defs[k].Name) + QStringLiteral(" = ?");
+            parts << dialect.quoteIdentifier(names[k]) + QStringLiteral(" = ?");
             binds << bind(values.value(k), k);
         }
         return parts.join(QStringLiteral(" AND "));
@@ -396,8 +400,7 @@ int TClientDataSet::ApplyUpdates(TDatabase* db, const QString& tableName,
         QString where = keyWhere(values, keyBinds);
         for (int c : columns) {
             where += QStringLiteral(" AND ") +
-                     TTableCursor::unchangedCondition(sqlite,
-                                                      dialect.quoteIdentifier(store_->defs[c].Name),
+                     TTableCursor::unchangedCondition(sqlite, dialect.quoteIdentifier(names[c]),
                                                       store_->defs[c].DataType);
             keyBinds << bind(values.value(c), c);
         }
@@ -426,7 +429,7 @@ int TClientDataSet::ApplyUpdates(TDatabase* db, const QString& tableName,
                 QStringList set;
                 for (int c : columns) {
                     if (r.values.value(c) == r.original.value(c)) continue;
-                    set << dialect.quoteIdentifier(store_->defs[c].Name) + QStringLiteral(" = ?");
+                    set << dialect.quoteIdentifier(names[c]) + QStringLiteral(" = ?");
                     binds << bind(r.values.value(c), c);
                 }
                 if (set.isEmpty()) continue;
@@ -434,16 +437,16 @@ int TClientDataSet::ApplyUpdates(TDatabase* db, const QString& tableName,
                       set.join(QStringLiteral(", ")) + QStringLiteral(" WHERE ") +
                       asRead(r.original, binds);
             } else {
-                QStringList names, marks;
+                QStringList inserted, marks;
                 for (int c : columns) {
                     const QVariant& v = r.values.value(c);
                     if (!v.isValid() || v.isNull()) continue;  // the column's default
-                    names << dialect.quoteIdentifier(store_->defs[c].Name);
+                    inserted << dialect.quoteIdentifier(names[c]);
                     marks << QStringLiteral("?");
                     binds << bind(v, c);
                 }
                 sql = QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (") +
-                      names.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
+                      inserted.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
                       marks.join(QStringLiteral(", ")) + QLatin1Char(')');
             }
             QSqlQuery q = db->Execute(sql, binds);

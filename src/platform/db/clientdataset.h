@@ -43,7 +43,11 @@ public:
     // by key, deletes by key), in a transaction of its own when none is
     // running. Returns the number of errors (0); a failure rolls back what it
     // started, keeps the log and raises.
-    int ApplyUpdates(TDatabase* db, const QString& tableName, const QStringList& keyFields);
+    // `columns`, when given, names the table column of each field ("" for
+    // one that is not the table's); otherwise a field writes the column of
+    // its own name.
+    int ApplyUpdates(TDatabase* db, const QString& tableName, const QStringList& keyFields,
+                     const QStringList& columns = {});
 
     // Fields ";"-separated that order the rows (texts by code point).
     QString IndexFieldNames() const { return indexFieldNames_; }

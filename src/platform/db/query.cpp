@@ -683,6 +683,7 @@ public:
     // A live result: the writer on the base table and the key's columns.
     std::unique_ptr<TTableCursor> writer;
     QVector<TTableCursor::IndexColumn> keyIndex;
+    TQuery::LiveTarget target;
 
     void load(std::vector<TRow> rows) {
         rest_.reset();
@@ -955,6 +956,11 @@ QSqlQuery TQuery::execute(TDatabase* db, const QString& sql, const QVariantList&
 
 void TQuery::InternalClose() {}
 
+TQuery::LiveTarget TQuery::Target() const {
+    const auto* cursor = Active() ? static_cast<const QueryCursor*>(Cursor()) : nullptr;
+    return cursor && cursor->writer ? cursor->target : LiveTarget{};
+}
+
 namespace {
 
 // What the catalog says of the tables a SELECT names; read before the
@@ -1067,6 +1073,7 @@ void makeLive(TDatabase* db, const SelectShape& shape, const Catalog& catalog,
     TFieldDefs defs = cursor.defs;
     for (int i = 0; i < defs.size(); ++i) defs[i].Name = source[i];
     cursor.writer = std::make_unique<TTableCursor>(db, shape.tables.first(), defs, key, false);
+    cursor.target = {shape.tables.first(), source, indexes.first().FieldList()};
     for (int k : key) cursor.keyIndex.append(TTableCursor::IndexColumn{k, false, false});
     cursor.writer->setIndex(cursor.keyIndex);
 }

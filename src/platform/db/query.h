@@ -140,6 +140,15 @@ public:
     // and the source of the rest (null when every row is read). An edit is
     // posted first.
     std::unique_ptr<TRowSource> TakeResult(TFieldDefs& defs, std::vector<QVector<QVariant>>& rows);
+    // Where an open live result writes: its one table, the table column of
+    // each result column (an alias resolved) and the key's columns. Empty
+    // when the result is read-only.
+    struct LiveTarget {
+        QString table;
+        QStringList columns;
+        QStringList keyFields;
+    };
+    LiveTarget Target() const;
 
     // The parameter names of a statement in order of first appearance
     // (":name" outside quotes and comments; "::" is not a parameter), and the

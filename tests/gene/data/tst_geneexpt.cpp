@@ -9,12 +9,13 @@
 #include "db/datasource.h"
 #include "db/sysutils.h"
 #include "db/table.h"
-#include "gene/dialogo_modal.h"
-#include "gene/dialogs/genedeta.h"
 #include "gene/data/geneexpt.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genesali_dialogos.h"
+#include "gene/dialogo_modal.h"
+#include "gene/dialogs/genedeta.h"
 #include "gene/registros_prueba.h"
+#include "support/dbfixture.h"
 #include "support/instalacion.h"
 #include "support/xlsxprueba.h"
 
@@ -275,6 +276,89 @@ private Q_SLOTS:
         ImportarASCII(nullptr, t.cabecera.get(), nullptr, QString(), QString(), leido);
         QCOMPARE(MessageSeam::log().last().text,
                  QStringLiteral("¡ El fichero ASCII origen no está preparado !"));
+    }
+
+    // Without a header a line is refused only when a value would be dropped
+    // or shifted (a separator inside a value, text after the last one);
+    // shorter lines import as before. Both engines.
+    void lineasSinCabecera_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QByteArray>("fichero");
+        QTest::addColumn<QString>("guardado");
+        QTest::addColumn<int>("incidencias");
+        for (Engine m : AvailableEngines()) {
+            const QString t = EngineTag(m) + QLatin1Char(' ');
+            auto fila = [&](const char* nombre, const QByteArray& fichero, const char* guardado,
+                            int incidencias) {
+                QTest::newRow(qPrintable(t + QLatin1String(nombre)))
+                    << int(m) << fichero << QString::fromUtf8(guardado) << incidencias;
+            };
+            fila("separator inside a value", "1|Ana|Mar\xEDa|Madrid|\r\n2|Eva|Sevilla|\r\n",
+                 "2|Eva|Sevilla", 1);
+            fila("text after the last separator", "1|Ana|Madrid|x\r\n2|Eva|Sevilla|\r\n",
+                 "2|Eva|Sevilla", 1);
+            fila("two fields into three", "1|Ana|\r\n2|Eva\r\n", "1|Ana|\r\n2|Eva|", 0);
+            fila("no final separator, LF ends", "1|Ana|Madrid\n2|Eva|Sevilla|\n",
+                 "1|Ana|Madrid\r\n2|Eva|Sevilla", 0);
+            fila("letters outside Latin-1", "3|\xC5\x81ukasz|Krak\xC3\xB3w|\r\n",
+                 "3|\xC5\x81ukasz|Krak\xC3\xB3w", 0);
+            fila("empty code", "|Nadie|Madrid|\r\n", "", 1);
+        }
+    }
+    void lineasSinCabecera() {
+        QFETCH(int, engine);
+        QFETCH(QByteArray, fichero);
+        QFETCH(QString, guardado);
+        QFETCH(int, incidencias);
+        TestInstalacion inst(Engine(engine), {.empresas = {1}, .empresaActual = 1});
+        CrearTablaPrueba(QStringLiteral("CIUDADES"),
+                         {{QStringLiteral("Codigo"), ftInteger, 0, true},
+                          {QStringLiteral("Nombre"), ftString, 40, false},
+                          {QStringLiteral("Ciudad"), ftString, 40, false}},
+                         {QStringLiteral("Codigo")});
+        auto tabla = AbrirTablaPrueba(QStringLiteral("CIUDADES"));
+        const QString ruta = dir.filePath(QStringLiteral("sincabecera.txt"));
+        Escribir(ruta, fichero);
+        QString visto;
+        if (incidencias > 0) {
+            MessageSeam::enqueue(QStringLiteral("SI"));  // see the incidents
+            AlMostrarse<TfGENEDETA>([&](TfGENEDETA* d) {
+                visto = d->Texto;
+                d->Close();
+            });
+        }
+        QString leido;
+        ImportarASCII(nullptr, tabla.get(), nullptr, ruta, kStd, leido);
+        QCOMPARE(MessageSeam::pending(), 0);
+        QCOMPARE(Sql(QStringLiteral("SELECT Codigo, Nombre, Ciudad FROM CIUDADES ORDER BY 1")),
+                 guardado);
+        const QStringList lineas =
+            visto.split(QRegularExpression(QStringLiteral("\r?\n")), Qt::SkipEmptyParts);
+        QCOMPARE(lineas.size(), incidencias);
+        if (incidencias && fichero.startsWith("1|"))
+            QVERIFY2(lineas[0].startsWith(QStringLiteral("1 - Error grabando el registro 1. "
+                                                         "Motivo: La línea tiene ")),
+                     qPrintable(lineas[0]));
+    }
+
+    // Letters the file's character set cannot hold are written as "?" and
+    // counted in one warning, also without dialogs.
+    void exportarLetrasFueraDeWindows1252_data() { AddEngineRows(); }
+    void exportarLetrasFueraDeWindows1252() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), {.empresas = {1}, .empresaActual = 1});
+        Tablas t;
+        t.Empleado(1, QStringLiteral("Łukasz Żółć"), QStringLiteral("Muñoz"),
+                   QStringLiteral("08:00"));
+        t.Empleado(2, QStringLiteral("Ana"), QString(), QStringLiteral("08:00"));
+        const QString ruta = dir.filePath(QStringLiteral("letras.txt"));
+        QVERIFY(ExportarASCII(nullptr, t.cabecera.get(), nullptr, ruta, kStd));
+        QCOMPARE(Leer(ruta), QByteArray("1|?ukasz ?\xF3??|Mu\xF1oz|08:00:00|\r\n"
+                                        "2|Ana||08:00:00|\r\n"));
+        QCOMPARE(MessageSeam::log().size(), 1);
+        QCOMPARE(MessageSeam::log().first().kind, QStringLiteral("A"));
+        QVERIFY2(MessageSeam::log().first().text.startsWith(QStringLiteral("¡ 1 valor(es) ")),
+                 qPrintable(MessageSeam::log().first().text));
     }
 
     void nuevoSinClaves() {

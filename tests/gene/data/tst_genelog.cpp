@@ -14,6 +14,8 @@
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
+#include "gene/data/genesist.h"
+#include "gene/data/genetext.h"
 #include "gene/data/geneusua.h"
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/sesion.h"
@@ -146,6 +148,29 @@ private Q_SLOTS:
         QCOMPARE(f.readAll(), jpeg);
         f.close();
         QFile::remove(extraido);
+
+        // The stored type is anyone's text: only a plain extension becomes the
+        // suffix, and the file never leaves the temporary folder.
+        const QString temporal = QDir(DirectorioTemporal()).canonicalPath();
+        for (const auto& [guardado, sufijo] :
+             {std::pair{QStringLiteral("/../../x"), QString()},
+              std::pair{QStringLiteral("../x"), QString()},
+              std::pair{QStringLiteral("a.b"), QString()},
+              std::pair{QStringLiteral("PDF2"), QStringLiteral("pdf2")}}) {
+            sql(QStringLiteral("UPDATE BLOBTAB SET TipoObjeto = ") + Entrecomillar(guardado));
+            QString fuera;
+            ExtraerObjetoBLOB(&modulo, tabla, clave, QStringLiteral("Foto"), fuera);
+            const QFileInfo info(fuera);
+            QVERIFY2(!fuera.isEmpty() && info.exists(), qPrintable(guardado));
+            QCOMPARE(QDir(info.absolutePath()).canonicalPath(), temporal);
+            QCOMPARE(info.suffix(), sufijo);
+            QFile copia(fuera);
+            QVERIFY(copia.open(QIODevice::ReadOnly));
+            QCOMPARE(copia.readAll(), jpeg);
+            copia.close();
+            QFile::remove(fuera);
+        }
+        sql(QStringLiteral("UPDATE BLOBTAB SET TipoObjeto = 'Imagen'"));
 
         QObject visor;
         visor.setProperty("Picture", QImage(2, 2, QImage::Format_RGB32));

@@ -257,6 +257,50 @@ private Q_SLOTS:
                                     "WHERE Codigo = 1")),
                  QStringLiteral("0|0"));
     }
+
+    // "&Grabar" writes only the rows the user changed: values shown through
+    // a template or as a time alone stay exactly as stored.
+    void camposSinTocar_data() { AddEngineRows(); }
+    void camposSinTocar() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), conEmpresa());
+        CrearTablaPrueba(QStringLiteral("FICHAS"),
+                         {{QStringLiteral("Codigo"), ftInteger, 0, true},
+                          {QStringLiteral("Saldo"), ftFloat, 0, false},
+                          {QStringLiteral("Tasa"), ftFloat, 0, false},
+                          {QStringLiteral("HoraEntrada"), ftDateTime, 0, false},
+                          {QStringLiteral("Edad"), ftInteger, 0, false}},
+                         {QStringLiteral("Codigo")});
+        Sql(
+            QStringLiteral("INSERT INTO FICHAS (Codigo, Saldo, Tasa, HoraEntrada, Edad) VALUES "
+                           "(1, 12.3456, 0.05, '2024-05-01 08:30:00', 40)"));
+        for (const char* campo : {"'Saldo', 'Numerico', 1", "'Tasa', 'Numerico', 2",
+                                  "'HoraEntrada', 'Fecha', 3", "'Edad', 'Entero', 4"})
+            Sql(QStringLiteral("INSERT INTO CAMPOUSR (NombreTabla, NombreCampo, TipoCampo, "
+                               "OrdenCampo) VALUES ('FICHAS', ") +
+                    QLatin1String(campo) + QLatin1Char(')'),
+                QStringLiteral("DatabaseGeneral"));
+        auto tabla = AbrirTablaPrueba(QStringLiteral("FICHAS"));
+        QVERIFY(tabla->Locate(QStringLiteral("Codigo"), 1, 0));
+        const QString antes = Sql(QStringLiteral("SELECT Saldo, Tasa, HoraEntrada FROM FICHAS"));
+        // Untouched, and then with another row changed.
+        for (const QString& edad : {QStringLiteral("40"), QStringLiteral("41")}) {
+            AlMostrarse<TfGENEVLIS>([edad](TfGENEVLIS* v) {
+                for (int r = 1; r < v->StringGrid->RowCount(); ++r)
+                    if (v->StringGrid->Cells(0, r) == QLatin1String("Edad"))
+                        v->StringGrid->setCells(1, r, edad);
+                v->pbGrabarClick();
+            });
+            VisorCamposUsuario(inst.sesion(), tabla.get());
+            QCOMPARE(MessageSeam::log().size(), 0);
+            QCOMPARE(Sql(QStringLiteral("SELECT Saldo, Tasa, HoraEntrada FROM FICHAS")), antes);
+            QCOMPARE(Sql(QStringLiteral("SELECT Edad FROM FICHAS")), edad);
+        }
+        QCOMPARE(Sql(QStringLiteral("SELECT COUNT(*) FROM FICHAS WHERE Saldo = 12.3456 AND "
+                                    "Tasa = 0.05")),
+                 QStringLiteral("1"));
+        QVERIFY2(antes.endsWith(QLatin1String("01/05/2024 08:30:00")), qPrintable(antes));
+    }
 };
 
 QTEST_MAIN(TestGeneVlis)

@@ -6,6 +6,7 @@
 
 #include <QtTest>
 
+#include "db/dberror.h"
 #include "db/field.h"
 #include "db/query.h"
 #include "db/table.h"
@@ -160,6 +161,11 @@ private Q_SLOTS:
         x.f->pbModificar->setDown(true);
         x.f->pbModificarClick();
         QVERIFY(x.f->QryConsultasSQL->CanModify());
+        // Grouped rows are no table's own rows, even without an aggregate.
+        x.ejecutar(QStringLiteral("SELECT Codigo, Nombre FROM LISTPRU GROUP BY Codigo, Nombre"));
+        QCOMPARE(x.filas().size(), 3);
+        QVERIFY(!x.f->QryConsultasSQL->CanModify());
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, x.f->QryConsultasSQL->Edit());
         QCOMPARE(x.ejecutar(update), QStringList());
         QCOMPARE(importe(), 10.0);
         QVERIFY(!x.f->pbExportar->isEnabled());

@@ -360,6 +360,92 @@ private Q_SLOTS:
         }
     }
 
+    // "Guardar cambios" writes each result column into the table column it
+    // comes from, as the query itself resolved it; a result that is no
+    // table's own rows is refused before anything is written, and a row
+    // another user changed meanwhile goes to the session's handler.
+    void guardarEnSuOrigen_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("mensaje");   // first text shown ("" none)
+        QTest::addColumn<QString>("guardado");  // LISTPRU.Nombre of row 1 after
+        const QString refusal = QStringLiteral(
+            "¡No es posible guardar los cambios! Motivo: el resultado de la consulta no está "
+            "formado por columnas de una sola tabla con su clave.");
+        const QString otroUsuario = QStringLiteral(
+            "¡ El registro ha sido modificado por otro usuario !. Debe cancelar la edición, "
+            "salir e intentarlo de nuevo.");
+        for (Engine m : AvailableEngines()) {
+            const QString t = EngineTag(m) + QLatin1Char(' ');
+            auto fila = [&](const char* nombre, const char* sql, const QString& mensaje,
+                            const char* guardado) {
+                QTest::newRow(qPrintable(t + QLatin1String(nombre)))
+                    << int(m) << QString::fromUtf8(sql) << mensaje << QString::fromUtf8(guardado);
+            };
+            fila("FROM in a comment", "SELECT /* FROM OTRAPRU */ Codigo, Nombre FROM LISTPRU",
+                 QString(), "Ana");
+            fila("FROM in a line comment", "SELECT Codigo, Nombre -- FROM OTRAPRU\nFROM LISTPRU",
+                 QString(), "Ana");
+            fila("FROM in a string",
+                 "SELECT Codigo, Nombre FROM LISTPRU WHERE Nombre <> 'x FROM OTRAPRU'", QString(),
+                 "Ana");
+            fila("quoted alias", "SELECT Codigo, Nombre AS \"OTRAPRU\" FROM LISTPRU", QString(),
+                 "Ana");
+            fila("another table's name as alias",
+                 "SELECT OTRAPRU.Codigo, OTRAPRU.Nombre FROM LISTPRU OTRAPRU", QString(), "Ana");
+            fila("FROM in a sub-select",
+                 "SELECT Codigo, Nombre FROM LISTPRU WHERE Codigo IN (SELECT Codigo FROM OTRAPRU) "
+                 "OR Codigo > 0",
+                 QString(), "Ana");
+            fila("aliased column", "SELECT Codigo, Nombre AS Descripcion FROM LISTPRU", QString(),
+                 "Ana");
+            fila("join",
+                 "SELECT a.Codigo, a.Nombre FROM LISTPRU a JOIN OTRAPRU b ON b.Codigo = a.Codigo",
+                 refusal, "A|B");
+            fila("no key", "SELECT Nombre, Importe FROM LISTPRU", refusal, "A|B");
+            fila("group by without aggregate",
+                 "SELECT Codigo, Nombre FROM LISTPRU GROUP BY Codigo, Nombre", refusal, "A|B");
+            fila("changed by another user", "SELECT Codigo, Nombre FROM LISTPRU", otroUsuario,
+                 "Otro");
+        }
+    }
+    void guardarEnSuOrigen() {
+        QFETCH(int, engine);
+        QFETCH(QString, sql);
+        QFETCH(QString, mensaje);
+        QFETCH(QString, guardado);
+        Entorno x{Engine(engine)};
+        SqlPrueba(
+            QStringLiteral("CREATE TABLE OTRAPRU (Codigo INTEGER PRIMARY KEY, Nombre VARCHAR(40), "
+                           "Descripcion VARCHAR(40))"));
+        SqlPrueba(QStringLiteral("INSERT INTO OTRAPRU VALUES (1, 'Otra', 'Otra')"));
+        x.f->pbModificar->setDown(true);
+        x.abrir(sql + QStringLiteral(" ORDER BY 1"));
+        TClientDataSet* d = x.f->ClientDataSet1;
+        QCOMPARE(x.filas().size(), sql.contains(QLatin1String("JOIN")) ? 1 : 3);
+        const bool rechazo = mensaje.startsWith(u"¡No es posible");
+        // A result that is not editable refuses the edit itself, and the
+        // save says why.
+        if (rechazo) {
+            QVERIFY_THROWS_EXCEPTION(EDatabaseError, d->Edit());
+        } else {
+            d->First();
+            d->Edit();
+            d->Fields()[1]->setAsString(QStringLiteral("Ana"));
+            d->Post();
+        }
+        if (mensaje.contains(QLatin1String("otro usuario")))
+            SqlPrueba(QStringLiteral("UPDATE LISTPRU SET Nombre = 'Otro' WHERE Codigo = 1"));
+        MessageSeam::clearLog();
+        QCOMPARE(x.f->pbGuardarCambiosClick(), mensaje.isEmpty());
+        QCOMPARE(TextosMostrados().value(0), mensaje);
+        QCOMPARE(SqlPrueba(QStringLiteral("SELECT Nombre FROM LISTPRU WHERE Codigo = 1")),
+                 guardado);
+        QCOMPARE(SqlPrueba(QStringLiteral("SELECT Nombre, Descripcion FROM OTRAPRU")),
+                 QStringLiteral("Otra|Otra"));
+        QCOMPARE(d->ChangeCount(), mensaje.isEmpty() || rechazo ? 0 : 1);
+    }
+
     // A long result is shown before it is all read; counting, the last row
     // and the export still see every row.
     void filasLeidasAlMostrar_data() { AddEngineRows(); }

@@ -432,7 +432,8 @@ private Q_SLOTS:
     void claveCifrada() {
         for (const QString& clave :
              {QString(), QStringLiteral("a"), QStringLiteral("Secreto-123 ñ"),
-              QStringLiteral("abcdefghijklm")}) {
+              QStringLiteral("abcdefghijklm"), QStringLiteral("Clave€2024"),
+              QStringLiteral("‰Œž“”")}) {
             QString cifrada, descifrada;
             CifrarClave(clave, cifrada);
             QCOMPARE(cifrada.size(), clave.size() * 3);
@@ -516,6 +517,33 @@ private Q_SLOTS:
                                    QStringLiteral("PasswordInicioSesion"), QString());
         DescifrarClave(guardada, leida);
         QCOMPARE(leida, QStringLiteral("cl@ve"));
+
+        // A character the stored form cannot hold is named and asked again;
+        // the password is never stored changed. "€" is stored as typed.
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("Łukasz\U0001F600"));
+        MessageSeam::enqueue(QStringLiteral("Clave€2024"));
+        QVERIFY(PedirClaveInicioSesion());
+        const QStringList vistos = Mensajes();
+        QCOMPARE(vistos.size(), 3);
+        QCOMPARE(vistos[1], QStringLiteral("A|¡ La contraseña contiene el carácter 'Ł', que no "
+                                           "es posible guardar. Introduzca otra contraseña !"));
+        QCOMPARE(ClaveInicioSesion, QStringLiteral("Clave€2024"));
+        const auto almacenada = [] {
+            QString clave;
+            DescifrarClave(TIniFile(ArchivoConfiguracion)
+                               .ReadString(QStringLiteral("Microsoft SQL Server"),
+                                           QStringLiteral("PasswordInicioSesion"), QString()),
+                           clave);
+            return clave;
+        };
+        QCOMPARE(almacenada(), QStringLiteral("Clave€2024"));
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("ok\U0001F600"));
+        MessageSeam::enqueue(MessageSeam::cancel());
+        QVERIFY(!PedirClaveInicioSesion());
+        QVERIFY(Mensajes().value(1).contains(QStringLiteral("'\U0001F600'")));
+        QCOMPARE(almacenada(), QStringLiteral("Clave€2024"));
 
         // An existing file keeps its mode; an empty password confirmed is kept.
         QFile::setPermissions(ArchivoConfiguracion, QFile::ReadOwner | QFile::WriteOwner |

@@ -7,11 +7,13 @@
 #include <QtTest>
 
 #include "db/field.h"
+#include "db/query.h"
 #include "db/table.h"
 #include "gene/session/geneinic_formulario.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
+#include "gene/data/genetext.h"
 #include "gene/session/genepara.h"
 #include "gene/dialogs/genevreg.h"
 #include "support/dbfixture.h"
@@ -73,6 +75,20 @@ private Q_SLOTS:
                                     << "B=x y";
         QTest::newRow("name is whole") << "BB=2"
                                        << "BB=2\r\nB=x y";
+        // Written by SQL or another program: every other line and its end stay
+        // byte for byte, and a name in other letter case is the same line.
+        QTest::newRow("LF line ends") << "A=1\nB=2\nC=3\n"
+                                      << "A=1\nB=x y\nC=3\n";
+        QTest::newRow("mixed line ends") << "A=1\rB=2\r\nC=3\n"
+                                         << "A=1\rB=x y\r\nC=3\n";
+        QTest::newRow("appended after LF") << "A=1\nC=3"
+                                           << "A=1\nC=3\nB=x y";
+        QTest::newRow("other letter case") << "A=1\r\nb=2\r\nC=3"
+                                           << "A=1\r\nB=x y\r\nC=3";
+        QTest::newRow("first of two") << "b=1\nB=2"
+                                      << "B=x y\nB=2";
+        QTest::newRow("empty lines kept") << "A=1\r\n\r\nB=2\r\n"
+                                          << "A=1\r\n\r\nB=x y\r\n";
     }
     void asignarValorTexto() {
         QFETCH(QString, texto);
@@ -167,6 +183,33 @@ private Q_SLOTS:
         QCOMPARE(modulo.ParamGenerales->State(), dsBrowse);
         QCOMPARE(modulo.ParamGenerales->FieldByName(QStringLiteral("RazonSocial"))->AsString(),
                  QStringLiteral("Talleres O'Brien"));
+
+        // Templates written by SQL with LF ends and a name in other letter
+        // case: only that line changes, the others stay byte for byte.
+        const QString otrosFines = QStringLiteral(
+            "PlantillaNumerica1=#,##0 Cantidad\nplantillanumerica2=0.00 Precio\n"
+            "PlantillaNumerica3=0 Importe\n");
+        sql(QStringLiteral("UPDATE PARAGENE SET PlantillaNumericaExt = ") +
+            Entrecomillar(otrosFines));
+        f = abrir();
+        QVERIFY(f);
+        f->Parametros()->Refresh();
+        QCOMPARE(campo(f, "PlantillaNumericaExt")->AsString(), otrosFines);
+        MessageSeam::enqueue(QStringLiteral("#,##0.0000"));
+        MessageSeam::enqueue(QStringLiteral("Precio,Tarifa"));
+        f->ConfigurarPlantilla(2);
+        const QString nuevas = QStringLiteral(
+            "PlantillaNumerica1=#,##0 Cantidad\nPlantillaNumerica2=#,##0.0000 Precio,Tarifa\n"
+            "PlantillaNumerica3=0 Importe\n");
+        QCOMPARE(campo(f, "PlantillaNumericaExt")->AsString(), nuevas);
+        f->pbGrabarClick(f->pbGrabar);
+        QTRY_VERIFY(!f);
+        // Saved (the memo box writes its own line ends): every template kept.
+        TQuery guardado;
+        guardado.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
+        guardado.SQL().setText(QStringLiteral("SELECT PlantillaNumericaExt FROM PARAGENE"));
+        guardado.Open();
+        QCOMPARE(LineasTexto(guardado.Fields()[0]->AsString()), LineasTexto(nuevas));
     }
 
     void correo() {
