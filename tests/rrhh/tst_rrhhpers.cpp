@@ -1079,6 +1079,98 @@ private Q_SLOTS:
         QTRY_VERIFY(!f);
     }
 
+    // The server ends every connection of the session (a restart) while the
+    // clerk is idle: the next record is shown, a new employee and his
+    // contract are stored, the general database and the users' statements
+    // answer, and no message is shown at all.
+    void servidorReiniciado_data() { AddEngineRows(); }
+    void servidorReiniciado() {
+        QFETCH(int, engine);
+        if (Engine(engine) != Engine::Postgres) QSKIP("a file's connection is never lost");
+        Entorno e(engine);
+        QPointer<TfRRHHPERS> f = abrir();
+        grabarOperario(f, 1, QStringLiteral("Ana"));
+        grabarOperario(f, 2, QStringLiteral("Luis"));
+        f->Table1->First();
+        auto sesion = [] {
+            return QList<TDatabase*>{fGENEINIC->Database, fGENEINIC->DatabaseGeneral,
+                                     fGENEINIC->Database->UserStatements()};
+        };
+        MessageSeam::clearLog();
+        EndBackends(sesion());
+        f->Table1->Next();
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("Nombre"))->AsString(),
+                 QStringLiteral("Luis"));
+        EndBackends(sesion());
+        nuevoOperario(f, 3, QStringLiteral("Eva"));
+        nuevoContrato(f, QDate(2024, 9, 1));
+        f->HPuesto->Append();
+        f->HPuesto->FieldByName(QStringLiteral("CodigoPuesto"))->setAsString(QStringLiteral("P1"));
+        EndBackends(sesion());
+        f->pbConformeClick(f->pbConforme);
+        f->pbCancelarClick(f->pbCancelar);
+        EndBackends(sesion());
+        QString r;
+        EjecutarSQL(nullptr, QStringLiteral("SELECT Categoria FROM USUARIO WHERE Codigo = 'ADMIN'"),
+                    QStringLiteral("DatabaseGeneral"), QString(), r);
+        QCOMPARE(r, QStringLiteral("Administrador"));
+        EjecutarSQL(nullptr, QStringLiteral("SELECT COUNT(*) FROM PERSONAL"),
+                    QStringLiteral("Database"), QStringLiteral("SentenciaUsuario"), r);
+        QCOMPARE(r, QStringLiteral("3"));
+        QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM PERSONAL WHERE CodigoOperario = 3")),
+                 QStringLiteral("Eva"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HCONTRAT WHERE CodigoOperario = 3")),
+                 QStringLiteral("1"));
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoPuesto FROM HPUESTO WHERE CodigoOperario = 3")),
+                 QStringLiteral("P1"));
+        QCoreApplication::processEvents();
+        QCOMPARE(textos(), QStringList());
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // The clerk edits an employee when the server ends his connection;
+    // another clerk then takes the employee's lock. The first one's confirm
+    // writes nothing and he is told who holds the record; the lock holder's
+    // change goes on.
+    void bloqueoPerdidoAlReconectar_data() { AddEngineRows(); }
+    void bloqueoPerdidoAlReconectar() {
+        QFETCH(int, engine);
+        if (Engine(engine) != Engine::Postgres) QSKIP("a file's connection is never lost");
+        Entorno e(engine);
+        QPointer<TfRRHHPERS> f = abrir();
+        grabarOperario(f, 1, QStringLiteral("Ana"));
+        f->Table1->First();
+        f->Table1->Edit();
+        f->Table1->FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("Ana A"));
+        TDatabase otra;
+        otra.setDatabaseName(QStringLiteral("OtroEmpleado"));
+        otra.Params() = fGENEINIC->Database->Params();
+        otra.Open();
+        EndBackends({fGENEINIC->Database});
+        QTRY_VERIFY(otra.TryLockRecord(QStringLiteral("PERSONAL"), QStringLiteral("1")));
+        MessageSeam::clearLog();
+        f->pbConformeClick(f->pbConforme);
+        QTRY_VERIFY(textos().contains(
+            QStringLiteral("¡ Se ha restablecido la conexión con el servidor de la Base de Datos, "
+                           "pero otro usuario ha bloqueado entretanto: PERSONAL (1) !. Vuelva a "
+                           "leer esos registros antes de modificarlos.")));
+        QCOMPARE(otra.Scalar(QStringLiteral("SELECT Nombre FROM PERSONAL WHERE CodigoOperario = 1"))
+                     .toString(),
+                 QStringLiteral("Ana"));
+        // The other clerk still holds it, and writes.
+        QVERIFY(
+            !fGENEINIC->Database->TryLockRecord(QStringLiteral("PERSONAL"), QStringLiteral("1")));
+        otra.Execute(
+            QStringLiteral("UPDATE PERSONAL SET Nombre = 'Ana B' WHERE CodigoOperario = 1"));
+        otra.UnlockRecord(QStringLiteral("PERSONAL"), QStringLiteral("1"));
+        QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM PERSONAL WHERE CodigoOperario = 1")),
+                 QStringLiteral("Ana B"));
+        if (f->Table1->State() != dsBrowse) f->Table1->Cancel();
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
     void formacionYGrupo_data() { AddEngineRows(); }
     void formacionYGrupo() {
         QFETCH(int, engine);

@@ -2,9 +2,11 @@
 
 #include <QAtomicInt>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QUuid>
 
 #include "db/dberror.h"
@@ -118,4 +120,22 @@ std::unique_ptr<TDatabase> TestDatabase::openSecondSession(const QString& name) 
     db->Open();
     TSession::instance().AddDatabase(db.get());
     return db;
+}
+
+void EndBackends(const QList<TDatabase*>& databases) {
+    if (databases.isEmpty()) return;
+    QVariantList pids;
+    for (TDatabase* db : databases) pids << db->Scalar(QStringLiteral("SELECT pg_backend_pid()"));
+    TDatabase server;
+    server.setDatabaseName(QStringLiteral("FinDeSesiones"));
+    server.Params() = databases.first()->Params();
+    server.Open();
+    const QString alive = QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE pid = ?");
+    for (const QVariant& pid : std::as_const(pids)) {
+        server.Execute(QStringLiteral("SELECT pg_terminate_backend(?)"), {pid});
+        QElapsedTimer waited;
+        waited.start();
+        while (server.Scalar(alive, {pid}).toInt() > 0 && waited.elapsed() < 10000)
+            QThread::msleep(20);
+    }
 }

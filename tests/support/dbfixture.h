@@ -18,6 +18,10 @@ void AddEngineRows();
 TConnectionParams PostgresServerParams();
 // The engine of the current data row.
 Engine CurrentEngine();
+// PostgreSQL: the server ends the backends of these connections, as a
+// restart does, from a connection of its own; returns once they are gone.
+// The connections do not know it until they are next used.
+void EndBackends(const QList<TDatabase*>& databases);
 
 // A fresh, empty database for one test, registered in TSession under `name`
 // and open. SQLite: a temporary folder; PostgreSQL: a new schema of its own.

@@ -87,10 +87,14 @@ bool IniciarTransaccion(TfGENEINIC* f, TDatabase* Base) {
 
 bool ConfirmarTransaccion(TfGENEINIC* f, TDatabase* Base) {
     TDatabase* d = BaseOPorDefecto(f, Base);
+    // The server ended the transaction with its connection: it is ended here
+    // too (nothing of it to commit) and told as not saved.
+    const bool perdida = d && d->InTransaction() && d->ConnectionLost();
+    if (perdida) d->Rollback();
     if (!d || !d->InTransaction()) {
         TransaccionIniciada = false;
         ErrorEnTransaccion = false;
-        if (!d || !PerdidaConLaConexion(d)) return true;
+        if (!d || !(perdida || PerdidaConLaConexion(d))) return true;
         Terminada(d);
         MensajeAdvertencia(kNoFinaliza +
                            QStringLiteral("¡ Se ha perdido la conexión con el servidor de la "

@@ -293,11 +293,19 @@ bool TDatabase::Connected() const {
 
 QSqlDatabase TDatabase::connection() const {
     if (!Connected()) throw EDatabaseError::make(DbError::ClosedDataSet, QString(), databaseName_);
-    // Whoever takes the connection runs a statement on it: a lost one is
-    // opened again first.
-    if (lost_) const_cast<TDatabase*>(this)->reconnect();
+    // Whoever takes the connection runs a statement on it.
+    reviveIfLost();
     settlePendingReads();
     return db_;
+}
+
+void TDatabase::reviveIfLost() const {
+    if (!lost_ && closedWhileIdle()) lost_ = true;
+    if (!lost_) return;
+    // The transaction the loss ended is its owner's to end: a statement run
+    // on a new connection would be stored outside it.
+    if (inTransaction_) throw EDatabaseError(DbError::ConnectionLost, lostText_, databaseName_);
+    const_cast<TDatabase*>(this)->reconnect();
 }
 
 void TDatabase::AddPendingRead(TPendingRead* read) {
@@ -409,7 +417,7 @@ void TDatabase::setUpPostgresSession() {
 void TDatabase::markLost(const QString& sql) const {
     lost_ = true;
     const bool transaction = inTransaction_ || firstWord(sql) == QLatin1String("COMMIT");
-    inTransaction_ = false;
+    // A transaction stays open, lost, until its owner ends it.
     readOnly_ = false;
     // Rows not yet read are gone with the connection.
     pendingReads_.clear();
@@ -739,7 +747,7 @@ QString namedMarks(const QString& sql, qsizetype& marks) {
 
 QSqlQuery& TDatabase::Prepared(const QString& sql) {
     // A lost connection's statements are not handed out again.
-    if (lost_) reconnect();
+    reviveIfLost();
     auto it = prepared_.constFind(sql);
     if (it != prepared_.constEnd()) return **it;
     auto q = std::make_shared<QSqlQuery>(connection());
@@ -771,6 +779,7 @@ void TDatabase::BindValues(QSqlQuery& query, const QVariantList& values) {
 }
 
 void TDatabase::Run(QSqlQuery& query) {
+    if (lost_ && inTransaction_) reviveIfLost();  // raises
     settlePendingReads();
     CheckBoundValues(query);
     if (!inTransaction_ || params_.engine != Engine::Postgres) {
@@ -879,6 +888,11 @@ void TDatabase::StartTransaction() {
 void TDatabase::Commit() {
     if (!inTransaction_)
         throw EDatabaseError::make(DbError::NotInTransaction, QString(), databaseName_);
+    if (lost_) {
+        // The server ended it with the connection: nothing of it was saved.
+        inTransaction_ = false;
+        throw EDatabaseError(DbError::ConnectionLost, lostText_, QStringLiteral("COMMIT"));
+    }
     QSqlQuery q(connection());
     inTransaction_ = false;
     if (!q.exec(QStringLiteral("COMMIT"))) {
@@ -895,6 +909,9 @@ void TDatabase::Rollback() {
     if (!inTransaction_)
         throw EDatabaseError::make(DbError::NotInTransaction, QString(), databaseName_);
     inTransaction_ = false;
+    // A lost connection took its transaction with it: nothing to undo, and
+    // the next statement reconnects.
+    if (lost_) return;
     QSqlQuery q(connection());
     if (!q.exec(QStringLiteral("ROLLBACK"))) raiseError(q.lastError(), QStringLiteral("ROLLBACK"));
 }
@@ -1434,6 +1451,13 @@ bool TDatabase::TryLockRecord(const QString& table, const QString& key) {
     q.finish();
     if (got) locks_.insert(id, RecordLock{space, 1, table, key});
     return got;
+}
+
+bool TDatabase::KeepRecordLock(const QString& table, const QString& key) {
+    if (params_.engine != Engine::Postgres) return true;
+    reviveIfLost();  // a reconnection due now drops the locks it cannot take
+    if (locks_.contains(table.toLower() + QChar(0) + key)) return true;
+    return TryLockRecord(table, key);
 }
 
 void TDatabase::UnlockRecord(const QString& table, const QString& key) {

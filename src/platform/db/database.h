@@ -176,6 +176,10 @@ public:
     // another session gives false. All of the session's locks end with it.
     bool TryLockRecord(const QString& table, const QString& key);
     void UnlockRecord(const QString& table, const QString& key);
+    // Before a write under a record lock: true while the session holds it.
+    // One a reconnection could not take again is taken now; false (nothing
+    // taken) while another session holds it.
+    bool KeepRecordLock(const QString& table, const QString& key);
 
     // PostgreSQL's text cannot hold the character 0: a statement or value
     // with one raises InvalidValue with a clear message (the server would
@@ -189,8 +193,12 @@ public:
 
     // Maps an engine error of this connection to EDatabaseError and throws it.
     // A PostgreSQL connection the server ended (restarted, backend ended)
-    // raises ConnectionLost with a Spanish text that says what was not saved:
-    // the open transaction is gone, and the next statement reconnects.
+    // raises ConnectionLost with a Spanish text that says what was not saved.
+    // The next statement reconnects; inside a transaction every statement
+    // raises the same until the transaction is ended (Commit raises it,
+    // Rollback ends it quietly), so nothing of it is stored outside it. A
+    // connection the server closed while idle is opened again before the
+    // next statement is sent: nothing was lost, nothing is raised.
     [[noreturn]] void raiseError(const class QSqlError& error, const QString& sql) const;
     // True between a lost connection and the next statement's reconnection.
     bool ConnectionLost() const { return lost_; }
@@ -214,6 +222,12 @@ private:
     bool resetUserSession();
     // A lost connection opened again; its record locks taken again.
     void reconnect();
+    // Before a statement: a lost connection opened again, or, inside the
+    // transaction it ended, ConnectionLost raised.
+    void reviveIfLost() const;
+    // PostgreSQL: the server closed the connection while it was idle (no
+    // transaction, nothing pending), as its socket tells without a round trip.
+    bool closedWhileIdle() const;
     // Notes a lost connection: the transaction and pending reads are gone.
     void markLost(const QString& sql) const;
     bool isLoss(const class QSqlError& error) const;

@@ -3,6 +3,7 @@
 // holding more than one command instead of running them all.
 
 #include <libpq-fe.h>
+#include <poll.h>
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -62,4 +63,40 @@ bool TDatabase::resetUserSession() {
     // Advisory locks, SET values, prepared statements, temporary tables.
     if (!q.exec(QStringLiteral("DISCARD ALL"))) return false;
     return q.exec(pgSessionSettings().join(QStringLiteral("; ")));
+}
+
+namespace {
+
+// Notices read while idle: the server's farewell (a FATAL one, as when it
+// ends the backend or shuts down) comes as one before the socket closes.
+void noteFarewell(void* seen, const PGresult* r) {
+    const char* severity = PQresultErrorField(r, PG_DIAG_SEVERITY_NONLOCALIZED);
+    if (severity && (qstrcmp(severity, "FATAL") == 0 || qstrcmp(severity, "PANIC") == 0))
+        *static_cast<bool*>(seen) = true;
+}
+
+}  // namespace
+
+bool TDatabase::closedWhileIdle() const {
+    if (params_.engine != Engine::Postgres || inTransaction_ || readOnly_ ||
+        !pendingReads_.isEmpty() || !db_.isValid() || !db_.isOpen())
+        return false;
+    PGconn* pg = pgConnection(db_);
+    if (!pg) return false;
+    if (PQstatus(pg) == CONNECTION_BAD) return true;
+    if (PQtransactionStatus(pg) != PQTRANS_IDLE) return false;
+    // An idle connection has nothing to read: a live one costs one poll.
+    pollfd p{PQsocket(pg), POLLIN, 0};
+    if (p.fd < 0) return true;
+    if (::poll(&p, 1, 0) <= 0) return false;
+    bool farewell = false;
+    // The driver's own receiver takes no argument of its own.
+    const PQnoticeReceiver driver = PQsetNoticeReceiver(pg, noteFarewell, &farewell);
+    for (int i = 0; i < 4 && PQstatus(pg) == CONNECTION_OK && !farewell; ++i) {
+        if (!PQconsumeInput(pg)) break;
+        PQisBusy(pg);  // parses what came
+        if (::poll(&p, 1, 0) <= 0) break;
+    }
+    PQsetNoticeReceiver(pg, driver, nullptr);
+    return farewell || PQstatus(pg) == CONNECTION_BAD;
 }

@@ -1551,6 +1551,7 @@ void TTableCursor::updateRow(const TRow& old, TRow& row) {
     const bool returning = identity_ == Identity::Ctid;
     if (returning) sql += QStringLiteral(" RETURNING ctid");
     QSqlQuery& q = prepared(sql);
+    keepLock(lockKey(old));
     TDatabase::BindValues(q, binds);
     db_->Run(q);
     bool applied;
@@ -1594,6 +1595,8 @@ void TTableCursor::deleteRow(const TRow& old) {
             if (!db_->TryLockRecord(tableName_, key))
                 throw EDatabaseError::make(DbError::RecordLocked, QString(), tableName_);
             tempLock = key;
+        } else {
+            keepLock(key);
         }
     }
     struct Unlock {
@@ -1653,6 +1656,14 @@ void TTableCursor::lockRow(const TRow& row) {
         throw EDatabaseError::make(DbError::RecordLocked, QString(), tableName_);
     if (!lockedKey_.isEmpty()) db_->UnlockRecord(tableName_, lockedKey_);
     lockedKey_ = key;
+}
+
+void TTableCursor::keepLock(const QString& key) {
+    // A lock a reconnection lost may have been taken by another session,
+    // whose edit then goes first: nothing is written over it.
+    if (sqlite_ || key.isEmpty() || key != lockedKey_) return;
+    if (!db_->KeepRecordLock(tableName_, key))
+        throw EDatabaseError::make(DbError::RecordLocked, QString(), tableName_);
 }
 
 void TTableCursor::unlockRow(const TRow&) {

@@ -93,6 +93,9 @@ public:
     static QString unchangedCondition(bool sqlite, const QString& column, TFieldType type);
 
 private:
+    // Before writing the record under its lock: the lock still held, or
+    // taken again; RecordLocked while another session holds it.
+    void keepLock(const QString& key);
     struct Entry {
         TRow row;
         // Storage values of the order columns as read, where converting the

@@ -142,6 +142,62 @@ private Q_SLOTS:
         QVERIFY(!fGENEINIC->Database->InTransaction());
     }
 
+    // The server ends the connection half-way through the change (between
+    // the first detail and the next): nothing of the change is stored, not
+    // even the details copied after the loss, and the user is told that it
+    // was not saved; the next change is whole.
+    void cambiarCodigoConexionPerdida_data() { AddEngineRows(); }
+    void cambiarCodigoConexionPerdida() {
+        QFETCH(int, engine);
+        if (Engine(engine) != Engine::Postgres) QSKIP("a file's connection is never lost");
+        TestInstalacion inst(Engine(engine), empresas());
+        TModuloDatos modulo;
+        Cabecera c;
+        const TFieldDefs campos{{QStringLiteral("CodigoOperario"), ftSmallint, 0, true},
+                                {QStringLiteral("Linea"), ftSmallint, 0, true},
+                                {QStringLiteral("Texto"), ftString, 40, false}};
+        const QStringList clave{QStringLiteral("CodigoOperario"), QStringLiteral("Linea")};
+        CrearTablaPrueba(QStringLiteral("VACIA"), campos, clave);
+        CrearTablaPrueba(QStringLiteral("NOTAS"), campos, clave);
+        insertar(QStringLiteral("NOTAS"), QStringLiteral("CodigoOperario, Linea, Texto"),
+                 {"7, 1, 'nota'"});
+        auto vacia = AbrirTablaPrueba(QStringLiteral("VACIA"));
+        auto notas = AbrirTablaPrueba(QStringLiteral("NOTAS"));
+        bool cortada = false;
+        vacia->AfterScroll = [&](TDataSet*) {
+            if (!std::exchange(cortada, true)) EndBackends({fGENEINIC->Database});
+        };
+        MessageSeam::clearLog();
+        QString r;
+        CambiarCodigo(&modulo, c.cabecera.get(), {vacia.get(), c.lineas.get(), notas.get()},
+                      QStringLiteral("15"), r);
+        QVERIFY(cortada);
+        QVERIFY2(r.startsWith(QLatin1String("Error: ")), qPrintable(r));
+        QVERIFY(!fGENEINIC->Database->InTransaction());
+        QStringList avisos;
+        for (const auto& m : MessageSeam::log()) avisos << m.text;
+        QVERIFY2(avisos.contains(QStringLiteral(
+                     "¡No se puede finalizar la transacción!. Mensaje Original: ¡ Se ha perdido "
+                     "la conexión con el servidor de la Base de Datos !. No se ha guardado "
+                     "ninguno de los cambios de la operación en curso: la transacción se ha "
+                     "cancelado.")),
+                 qPrintable(avisos.join(QLatin1Char('\n'))));
+        for (const char* t : {"CABECERA", "LINEAS", "NOTAS"})
+            QCOMPARE(Sql(QStringLiteral("SELECT COUNT(*) FROM ") + QLatin1String(t) +
+                         QStringLiteral(" WHERE CodigoOperario = 15")),
+                     QStringLiteral("0"));
+
+        vacia->AfterScroll = nullptr;
+        QVERIFY(c.cabecera->Locate(QStringLiteral("CodigoOperario"), 7, 0));
+        CambiarCodigo(&modulo, c.cabecera.get(), {vacia.get(), c.lineas.get(), notas.get()},
+                      QStringLiteral("15"), r);
+        QCOMPARE(r, QString());
+        QCOMPARE(Sql(QStringLiteral("SELECT COUNT(*) FROM LINEAS WHERE CodigoOperario = 15")),
+                 QStringLiteral("3"));
+        QCOMPARE(Sql(QStringLiteral("SELECT Texto FROM NOTAS WHERE CodigoOperario = 15")),
+                 QStringLiteral("nota"));
+    }
+
     void cambiarCodigoPreguntado() {
         TestInstalacion inst(Engine::Sqlite, empresas());
         TModuloDatos modulo;

@@ -441,22 +441,15 @@ void TstDatabase::loneSurrogates() {
 // A PostgreSQL connection the server ends (a restart, a terminated backend)
 // is told in Spanish with what was not saved, and the next action opens it
 // again, with the record locks it held, or says which it could not take.
+// A transaction it ended stays lost until ended: nothing runs outside it.
+// One ended while idle is opened again by the next statement, silently.
 void TstDatabase::lostConnection() {
     if (CurrentEngine() != Engine::Postgres) QSKIP("only a server connection can be lost");
     TestDatabase t(Engine::Postgres);
     TDatabase* db = t.db();
     makePeople(db);
     const auto other = t.openSecondSession(QStringLiteral("Otra"));
-    auto endBackend = [&] {
-        const int pid = db->Scalar(QStringLiteral("SELECT pg_backend_pid()")).toInt();
-        other->Execute(QStringLiteral("SELECT pg_terminate_backend(?)"), {pid});
-        QTRY_COMPARE(other
-                         ->Scalar(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE "
-                                                 "pid = ?"),
-                                  {pid})
-                         .toInt(),
-                     0);
-    };
+    auto endBackend = [db] { EndBackends({db}); };
     const QString lost =
         QStringLiteral("¡ Se ha perdido la conexión con el servidor de la Base de Datos !. ");
     const QString again = QStringLiteral(" La conexión se restablecerá en la próxima operación.");
@@ -465,21 +458,33 @@ void TstDatabase::lostConnection() {
     QVERIFY(db->TryLockRecord(QStringLiteral("Personas"), QStringLiteral("1")));
     QVERIFY(db->TryLockRecord(QStringLiteral("Personas"), QStringLiteral("2")));
 
-    // Inside a transaction: nothing of it was saved.
+    // Inside a transaction: nothing of it was saved, and every statement
+    // until it is ended says so instead of running outside it.
+    const QString lostInTransaction =
+        lost +
+        "No se ha guardado ninguno de los cambios de la operación en curso: la transacción se "
+        "ha cancelado." +
+        again;
     db->StartTransaction();
     db->Execute(insert, {2, QStringLiteral("Luis")});
     endBackend();
     QVERIFY_DBERROR(db->Execute(insert, {3, QStringLiteral("Eva")}), DbError::ConnectionLost,
-                    lost +
-                        "No se ha guardado ninguno de los cambios de la operación en curso: la "
-                        "transacción se ha cancelado." +
-                        again);
-    QVERIFY(!db->InTransaction());
+                    lostInTransaction);
+    QVERIFY(db->InTransaction());
     QVERIFY(db->Connected());
     QVERIFY(db->ConnectionLost());
     // Meanwhile another session takes record 2; record 1 waits for its owner.
     QVERIFY(other->TryLockRecord(QStringLiteral("Personas"), QStringLiteral("2")));
     QSignalSpy reconnected(db, &TDatabase::Reconnected);
+    QVERIFY_DBERROR(db->Execute(insert, {4, QStringLiteral("Rosa")}), DbError::ConnectionLost,
+                    lostInTransaction);
+    QVERIFY_DBERROR(db->Prepared(insert), DbError::ConnectionLost, lostInTransaction);
+    QVERIFY_DBERROR(db->TryLockRecord(QStringLiteral("Personas"), QStringLiteral("4")),
+                    DbError::ConnectionLost, lostInTransaction);
+    QVERIFY_DBERROR(db->Commit(), DbError::ConnectionLost, lostInTransaction);
+    QVERIFY(!db->InTransaction());
+    QCOMPARE(reconnected.size(), 0);
+    QCOMPARE(countRows(other.get(), QStringLiteral("Personas")), 1);
     QCOMPARE(countRows(db, QStringLiteral("Personas")), 1);
     QVERIFY(!db->ConnectionLost());
     QCOMPARE(reconnected.size(), 1);
@@ -487,14 +492,35 @@ void TstDatabase::lostConnection() {
     QVERIFY(!other->TryLockRecord(QStringLiteral("Personas"), QStringLiteral("1")));
     db->StartTransaction();
     db->Execute(insert, {2, QStringLiteral("Luis")});
-    db->Commit();
-
-    // A change outside a transaction, a read, and a commit.
+    // Cancelled instead: ended quietly, and the next statement reconnects.
     endBackend();
     QVERIFY_DBERROR(db->Execute(insert, {3, QStringLiteral("Eva")}), DbError::ConnectionLost,
-                    lost + "No se ha guardado el último cambio." + again);
-    endBackend();
+                    lostInTransaction);
     QVERIFY_DBERROR(db->Scalar(QStringLiteral("SELECT COUNT(*) FROM Personas")),
+                    DbError::ConnectionLost, lostInTransaction);
+    db->Rollback();
+    QVERIFY(!db->InTransaction());
+    QCOMPARE(countRows(db, QStringLiteral("Personas")), 1);
+    QCOMPARE(reconnected.size(), 2);
+    db->StartTransaction();
+    db->Execute(insert, {2, QStringLiteral("Luis")});
+    db->Commit();
+
+    // Ended while idle: the next change and the next read run as if
+    // nothing had happened.
+    endBackend();
+    db->Execute(insert, {3, QStringLiteral("Eva")});
+    endBackend();
+    QCOMPARE(countRows(db, QStringLiteral("Personas")), 3);
+    QCOMPARE(reconnected.size(), 4);
+    db->Execute(QStringLiteral("DELETE FROM Personas WHERE Codigo = 3"));
+    // Ended during a change, during a read, and at a commit.
+    QVERIFY_DBERROR(db->Execute(QStringLiteral("INSERT INTO Personas (Codigo, Nombre) SELECT 3, "
+                                               "'Eva' WHERE pg_terminate_backend("
+                                               "pg_backend_pid())")),
+                    DbError::ConnectionLost, lost + "No se ha guardado el último cambio." + again);
+    QVERIFY_DBERROR(db->Scalar(QStringLiteral("SELECT COUNT(*) FROM Personas WHERE "
+                                              "pg_terminate_backend(pg_backend_pid())")),
                     DbError::ConnectionLost,
                     lost + "Los cambios ya guardados se conservan." + again);
     QCOMPARE(countRows(db, QStringLiteral("Personas")), 2);
@@ -512,7 +538,7 @@ void TstDatabase::lostConnection() {
     fresh.addBindValue(QStringLiteral("Juan"));
     db->Run(fresh);
     QCOMPARE(countRows(db, QStringLiteral("Personas")), 3);
-    QCOMPARE(reconnected.size(), 4);
+    QCOMPARE(reconnected.size(), 7);
     QVERIFY(reconnected.last().at(0).toStringList().isEmpty());
     // A user's statement prepared on the server before the loss is prepared
     // again on the new connection.
@@ -522,7 +548,6 @@ void TstDatabase::lostConnection() {
     QCOMPARE(before.value(0).toInt(), 3);
     before = QSqlQuery();
     endBackend();
-    QVERIFY_DBERROR(db->ExecuteUser(users), DbError::ConnectionLost, "");
     QSqlQuery after = db->ExecuteUser(users);
     QVERIFY(after.next());
     QCOMPARE(after.value(0).toInt(), 3);

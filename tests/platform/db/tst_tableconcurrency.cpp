@@ -165,6 +165,24 @@ void TestTableConcurrency::recordLocks() {
     other->Close();
     mine.Edit();
     mine.Cancel();
+
+    // A lock lost with the connection and taken by another session: the
+    // post writes nothing while that one holds it, and takes it back first
+    // once it is free.
+    QVERIFY(mine.FindKey({2}));
+    mine.Edit();
+    mine.FieldByName(QStringLiteral("Nombre"))->setValue(QStringLiteral("mio"));
+    EndBackends({tdb.db()});
+    auto third = tdb.openSecondSession(QStringLiteral("Tercero"));
+    QVERIFY(third->TryLockRecord(QStringLiteral("FICHA"), QStringLiteral("2")));
+    QVERIFY_DBERROR(mine.Post(), DbError::RecordLocked, kLocked);
+    QCOMPARE(nameOf(third.get(), 2), QStringLiteral("dos"));
+    third->UnlockRecord(QStringLiteral("FICHA"), QStringLiteral("2"));
+    mine.Post();
+    QCOMPARE(nameOf(third.get(), 2), QStringLiteral("mio"));
+    mine.Edit();
+    QVERIFY(!third->TryLockRecord(QStringLiteral("FICHA"), QStringLiteral("2")));
+    mine.Cancel();
 }
 
 void TestTableConcurrency::lockNeedsNoTransaction() {
