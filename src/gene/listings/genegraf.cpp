@@ -5,6 +5,7 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QGraphicsLayout>
 #include <QGraphicsSimpleTextItem>
 #include <QHBoxLayout>
 #include <QHorizontalStackedBarSeries>
@@ -304,17 +305,36 @@ void TfGENEGRAF::ConstruirGrafico() {
         }
         creada->setName(tituloSerie);
         grafico->addSeries(creada);
-        // Bars show the point labels on their category axis.
+        // Bars show the point labels on their category axis, one for all the
+        // bar series of a direction: each would draw its labels again.
         if (auto* barras = qobject_cast<QAbstractBarSeries*>(creada)) {
-            QStringList categorias;
-            for (const Punto& p : puntos) categorias << p.etiqueta;
-            auto* eje = new QBarCategoryAxis;
-            eje->setCategories(categorias);
-            grafico->addAxis(eje,
-                             tipo == QLatin1String("Barras") ? Qt::AlignBottom : Qt::AlignLeft);
+            const Qt::Alignment lado =
+                tipo == QLatin1String("Barras") ? Qt::AlignBottom : Qt::AlignLeft;
+            QBarCategoryAxis* eje = nullptr;
+            for (QAbstractAxis* a :
+                 grafico->axes(lado == Qt::AlignBottom ? Qt::Horizontal : Qt::Vertical))
+                if (auto* c = qobject_cast<QBarCategoryAxis*>(a)) eje = c;
+            if (!eje) {
+                eje = new QBarCategoryAxis;
+                grafico->addAxis(eje, lado);
+            }
+            for (qsizetype i = eje->count(); i < puntos.size(); ++i)
+                eje->append(puntos[i].etiqueta.isEmpty() ? QString::number(i + 1)
+                                                         : puntos[i].etiqueta);
             barras->attachAxis(eje);
         }
-        for (QLegendMarker* m : grafico->legend()->markers(creada)) m->setVisible(enLeyenda);
+        // The legend lists series, not points: bars and pies keep one marker,
+        // named and coloured after the series.
+        const QList<QLegendMarker*> marcadores = grafico->legend()->markers(creada);
+        for (qsizetype i = 0; i < marcadores.size(); ++i)
+            marcadores[i]->setVisible(enLeyenda && i == 0);
+        const bool porPuntos =
+            qobject_cast<QPieSeries*>(creada) || qobject_cast<QAbstractBarSeries*>(creada);
+        if (porPuntos && !marcadores.isEmpty()) {
+            // An empty label would give the marker back its point's name.
+            marcadores.first()->setLabel(tituloSerie.isEmpty() ? QStringLiteral(" ") : tituloSerie);
+            marcadores.first()->setBrush(sinColor ? puntos.first().color : colorSerie);
+        }
     }
     // Value axes for what has none yet.
     for (QAbstractSeries* s : grafico->series()) {
@@ -387,7 +407,16 @@ bool TfGENEGRAF::pbImprimirClick() {
     const QRectF destino =
         pagina.adjusted(margen, margen, -margen, -margen)
             .translated(-impresora.pageLayout().paintRectPixels(impresora.resolution()).topLeft());
-    Chart1->render(&lienzo, destino);
+    // Laid out anew for the page, at the screen's size of its texts, and
+    // drawn over the whole rectangle; then back to the window's size.
+    QChart* grafico = Chart1->chart();
+    const QSizeF enPantalla = grafico->size();
+    const double escala = impresora.resolution() / double(std::max(1, Chart1->logicalDpiX()));
+    grafico->resize(destino.size() / escala);
+    if (grafico->layout()) grafico->layout()->activate();
+    Chart1->scene()->render(&lienzo, destino, grafico->sceneBoundingRect(), Qt::IgnoreAspectRatio);
+    grafico->resize(enPantalla);
+    if (grafico->layout()) grafico->layout()->activate();
     return lienzo.end();
 }
 
