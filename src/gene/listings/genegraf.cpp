@@ -5,6 +5,7 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QFontMetricsF>
 #include <QGraphicsLayout>
 #include <QGraphicsSimpleTextItem>
 #include <QHBoxLayout>
@@ -374,6 +375,7 @@ void TfGENEGRAF::ConstruirGrafico() {
         }
     }
     if (Opcion(opciones, QStringLiteral("Vista3D")) != QLatin1String("NO")) AplicarVista3D(grafico);
+    connect(grafico, &QChart::plotAreaChanged, this, [this] { ajustarTartas(); });
     pbLeyendaClick();
     pbMarcasClick();
     TraducirFormulario(fGENEINIC, this, QString());
@@ -391,6 +393,28 @@ void TfGENEGRAF::pbMarcasClick() {
         if (auto* xy = qobject_cast<QXYSeries*>(s)) xy->setPointLabelsVisible(ver);
         if (auto* b = qobject_cast<QAbstractBarSeries*>(s)) b->setLabelsVisible(ver);
         if (auto* p = qobject_cast<QPieSeries*>(s)) p->setLabelsVisible(ver);
+    }
+    ajustarTartas();
+}
+
+void TfGENEGRAF::ajustarTartas() {
+    QChart* c = Chart1->chart();
+    if (!c) return;
+    const QRectF area = c->plotArea();
+    const double lado = std::min(area.width(), area.height());
+    for (QAbstractSeries* s : c->series()) {
+        auto* tarta = qobject_cast<QPieSeries*>(s);
+        if (!tarta || tarta->slices().isEmpty() || lado <= 0) continue;
+        // The chart cuts a label that leaves the plot area above or below (one
+        // too wide it shortens): with marks on, the pie leaves a label's
+        // height and its arm free around it.
+        double tamano = 0.7;
+        QPieSlice* primera = tarta->slices().first();
+        if (primera->isLabelVisible()) {
+            const double rotulo = QFontMetricsF(primera->labelFont()).height() + 14;
+            tamano = std::clamp((lado - 2 * rotulo) / lado, 0.2, 0.7);
+        }
+        tarta->setPieSize(tamano);
     }
 }
 

@@ -388,6 +388,52 @@ private Q_SLOTS:
         QCOMPARE(Veces(TextosDibujados(f.Chart1), QStringLiteral("Enero")), categorias);
     }
 
+    // With marks on, every slice's label is drawn inside the window (a text
+    // too wide for it shortened), in a small or a low window too.
+    void marcasDeTartaDentro_data() {
+        QTest::addColumn<QString>("grafico");
+        QTest::addColumn<QString>("etiqueta");
+        QTest::newRow("pequeña") << "Medidas=300x220"
+                                 << "Departamento de Producción";
+        QTest::newRow("grande") << "Medidas=600x400"
+                                << "Administración";
+        QTest::newRow("ancha y baja") << "Medidas=700x200"
+                                      << "Ventas";
+        QTest::newRow("3D") << "Medidas=500x260;Vista3D=SI"
+                            << "Łódź";
+    }
+    void marcasDeTartaDentro() {
+        QFETCH(QString, grafico);
+        QFETCH(QString, etiqueta);
+        TfGENEGRAF f;
+        f.TextoGrafico = QStringLiteral("Marcas=SI;Leyenda=NO;Vista3D=NO;") + grafico;
+        f.TextoSeries = QStringLiteral(
+                            "Tipo=Tarta;Valores=1:5:%1 1:/2:40:%1 2:/3:10:%1 3:/"
+                            "4:30:%1 4:/5:15:%1 5:")
+                            .arg(etiqueta);
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        const QFontMetricsF medida(QFont(FuenteAplicacion.family(), FuenteAplicacion.pointSize()));
+        QStringList marcas;
+        for (const LienzoPrueba::Texto& t : TextosDibujados(f.Chart1)) {
+            if (!t.texto.startsWith(etiqueta.left(4))) continue;
+            marcas << t.texto;
+            const QRectF caja(t.punto.x(), t.punto.y() - medida.ascent(),
+                              medida.horizontalAdvance(t.texto), medida.height());
+            QVERIFY2(QRectF(f.Chart1->rect()).contains(caja),
+                     qPrintable(t.texto + QStringLiteral(" %1,%2 %3,%4")
+                                              .arg(caja.left())
+                                              .arg(caja.top())
+                                              .arg(caja.right())
+                                              .arg(caja.bottom())));
+        }
+        QCOMPARE(marcas.size(), 5);
+        // Marks off, the pie takes its room back.
+        f.pbMarcas->setDown(false);
+        f.pbMarcasClick();
+        QCOMPARE(qobject_cast<QPieSeries*>(f.Chart1->chart()->series().first())->pieSize(), 0.7);
+    }
+
     void leyendaYMarcas() {
         TfGENEGRAF f;
         f.TextoGrafico = QStringLiteral("Leyenda=SI;Marcas=NO");
