@@ -91,6 +91,9 @@ TfGENELPRO::TfGENELPRO(QWidget* owner) : TForm(owner) {
     TituloLogotipoEmpresa = marco.Logotipo;
     TituloNombreEmpresa = marco.Empresa;
     QRTitulo = marco.Titulo;
+    // The listing's own title first, the company under it.
+    QRTitulo->setTop(0);
+    TituloNombreEmpresa->setTop(24);
     QRNumeroPagina = new TQRSysData(this, PageHeader);
     QRNumeroPagina->setObjectName(QStringLiteral("QRNumeroPagina"));
     QRNumeroPagina->setData(qrsPageNumber);

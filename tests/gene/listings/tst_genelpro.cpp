@@ -272,8 +272,8 @@ private Q_SLOTS:
                      QStringLiteral("Desde Codigo: 1, Hasta Codigo: 5,  Filtros: (Nombre = 'A')"));
     }
 
-    // The page header as printed, read back from the PDF: the title and the
-    // company on top, the restrictions block (when there is one) under
+    // The page header as printed, read back from the PDF: the title, the
+    // company under it, the restrictions block (when there is one) under
     // them, the column titles under it and above the first row, and no text
     // printed over another; on a narrow page and on a wide one.
     void cabecera_data() {
@@ -333,7 +333,8 @@ private Q_SLOTS:
             QCOMPARE(f.Titulos.size(), campos);
             QVERIFY2(!columnas.isEmpty(), "column titles missing");
             QCOMPARE(!restricciones.isEmpty(), !filtro.isEmpty());
-            const double arriba = std::max(titulo.bottom(), compania.bottom());
+            QVERIFY(titulo.bottom() <= compania.top());
+            const double arriba = compania.bottom();
             if (!filtro.isEmpty()) {
                 QVERIFY(restricciones.top() >= arriba);
                 // The whole block, up to its last word.
