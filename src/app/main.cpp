@@ -7,19 +7,8 @@
 #include <QStringList>
 
 #include "gene/session/geneapp.h"
-#include "gene/dialogs/genebusc.h"
-#include "gene/dialogs/genedoce.h"
-#include "gene/session/genecomp.h"
-#include "gene/session/genediag.h"
 #include "gene/session/geneinic.h"
-#include "gene/session/geneinic_formulario.h"
 #include "gene/session/geneinic_servicios.h"
-#include "gene/listings/geneprev.h"
-#include "gene/dialogs/genevlis.h"
-#include "gene/listings/genecinf.h"
-#include "gene/listings/genecpro.h"
-#include "gene/listings/genecsql.h"
-#include "gene/listings/geneuinf.h"
 #include "gene/session/sesion.h"
 #include "rrhh/rrhhmenu.h"
 #include "ui/component.h"
@@ -47,22 +36,7 @@ void CrearDialogosComunes() {
 
 int main(int argc, char** argv) {
     TAplicacion aplicacion(argc, argv);
-    TAplicacion::setApplicationName(QStringLiteral("Recursos Humanos"));
-    // The windows' sizes and column widths are pixels of the font they were
-    // laid out in: its installed substitute makes them fit as given.
-    TAplicacion::setFont(FuenteSistema(QStringLiteral("MS Sans Serif"), 8));
-    InstalarTraduccionesQt();
-    SetApplicationExceptionHandler(&DespacharExcepcion);
-    InstalarServiciosFormulario();
-    InstalarVisoresGenericos();
-    InstalarDialogosBusqueda();
-    InstalarDocumentacionElectronica();
-    InstalarPrevisualizacion();
-    InstalarDiagnostico();
-    InstalarListadosProgramables();
-    InstalarConsultasSQL();
-    RegistrarTfGENECINF();
-    RegistrarTfGENEUINF();
+    InstalarServiciosPrograma();
 
     QPointer<TfRRHHMENU> menu = NewForm<TfRRHHMENU>();
     TfGENEINIC* sesion = CrearSesion();

@@ -4,6 +4,7 @@
 
 #include "rrhh/rrhhmenu.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
@@ -17,17 +18,28 @@
 #include <QVBoxLayout>
 
 #include "db/table.h"
+#include "gene/data/genemodu.h"
+#include "gene/data/genesist.h"
+#include "gene/data/genetrad.h"
+#include "gene/data/geneusua.h"
 #include "gene/dialogs/geneacer.h"
+#include "gene/dialogs/genebusc.h"
+#include "gene/dialogs/genedoce.h"
+#include "gene/dialogs/genevlis.h"
+#include "gene/listings/genecinf.h"
+#include "gene/listings/genecpro.h"
+#include "gene/listings/genecsql.h"
+#include "gene/listings/geneprev.h"
+#include "gene/listings/geneuinf.h"
+#include "gene/session/geneapp.h"
+#include "gene/session/genecomp.h"
+#include "gene/session/genediag.h"
 #include "gene/session/geneform.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_formulario.h"
 #include "gene/session/geneinic_programas.h"
-#include "gene/data/genemodu.h"
 #include "gene/session/generejilla.h"
-#include "gene/data/genesist.h"
-#include "gene/data/genetrad.h"
-#include "gene/data/geneusua.h"
 #include "gene/session/sesion.h"
 #include "io/paths.h"
 #include "nomina/nomimodu.h"
@@ -36,6 +48,25 @@
 
 TfRRHHMENU* fRRHHMENU = nullptr;
 TCrearModulosNomina GanchoCrearModulosNomina = &CrearModulosNomina;
+
+void InstalarServiciosPrograma() {
+    QApplication::setApplicationName(QStringLiteral("Recursos Humanos"));
+    // The windows' sizes and column widths are pixels of the font they were
+    // laid out in: its installed substitute makes them fit as given.
+    QApplication::setFont(FuenteSistema(QStringLiteral("MS Sans Serif"), 8));
+    InstalarTraduccionesQt();
+    SetApplicationExceptionHandler(&DespacharExcepcion);
+    InstalarServiciosFormulario();
+    InstalarVisoresGenericos();
+    InstalarDialogosBusqueda();
+    InstalarDocumentacionElectronica();
+    InstalarPrevisualizacion();
+    InstalarDiagnostico();
+    InstalarListadosProgramables();
+    InstalarConsultasSQL();
+    RegistrarTfGENECINF();
+    RegistrarTfGENEUINF();
+}
 
 namespace {
 

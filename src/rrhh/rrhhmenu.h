@@ -37,6 +37,11 @@ const QList<TOpcionMenuPrincipal>& OpcionesMenuPrincipal();
 using TCrearModulosNomina = void (*)();
 extern TCrearModulosNomina GanchoCrearModulosNomina;
 
+// What the program installs before its main window: the application's name
+// and font, Qt's own Spanish texts, the exception handler, the framework's
+// hooks and the generic windows opened by class name. main() calls it.
+void InstalarServiciosPrograma();
+
 class TfRRHHMENU : public TForm {
     Q_OBJECT
 public:

@@ -55,12 +55,14 @@ TfRRQRLOPE::TfRRQRLOPE(const Entidad& e, TListBox* Lista, TForm* Dialogo, QWidge
     PageHeader->setHeight(80);
     Detail = DetalleColumnas({
         {"Operario", e.columnaCodigo, "QRDBText1", 60},
-        {"Nombre", "Nombre", "QRDBText2", 220},
-        {"Selección 1", "Descripcion1", "QRDBText3", 150},
-        {"Selección 2", "Descripcion2", "QRDBText4", 150},
-        {"Selección 3", "Descripcion3", "QRDBText5", 150},
-        {"Selección 4", "Descripcion4", "QRDBText6", 150},
-        {"Selección 5", "Descripcion5", "QRDBText7", 150},
+        // A name of its 40 capitals whole; the groups' columns give up what
+        // it takes, within the landscape page.
+        {"Nombre", "Nombre", "QRDBText2", 280},
+        {"Selección 1", "Descripcion1", "QRDBText3", 138},
+        {"Selección 2", "Descripcion2", "QRDBText4", 138},
+        {"Selección 3", "Descripcion3", "QRDBText5", 138},
+        {"Selección 4", "Descripcion4", "QRDBText6", 138},
+        {"Selección 5", "Descripcion5", "QRDBText7", 138},
     });
     for (int i = 0; i < 5; ++i) {
         TituloCategoria[i] =

@@ -342,11 +342,22 @@ private Q_SLOTS:
             pulsar(Qt::Key_Backtab);
             pulsar(Qt::Key_Backtab);
             TeclearEnFoco(QStringLiteral("F1"));
+            // The warning on screen, answered as a user does.
+            MessageSeam::activate(true);
+            AlMostrarse<TfGENEMENS>([](TfGENEMENS* d) { d->pbAceptar->click(); });
             pulsar(Qt::Key_Tab);
             QCOMPARE(TextosMostrados(),
                      QStringList{"La Fecha de Inicio de la Formación es un dato obligatorio"});
-            MessageSeam::clearLog();
+            MessageSeam::activate();
+            // The window comes back to the front with the focus where it was.
+            f->activateWindow();
+            QTRY_VERIFY(g->hasFocus() || g->isAncestorOf(QApplication::focusWidget()));
             QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("FechaInicio"));
+            // The cell shown as the current one is the one typed into next.
+            QCOMPARE(g->currentIndex().column(), g->SelectedIndex());
+            QCOMPARE(g->selectionModel()->selectedIndexes(), QModelIndexList{g->currentIndex()});
+            if (QWidget* editor = QApplication::focusWidget(); editor != g)
+                QCOMPARE(editor->geometry().topLeft(), g->visualRect(g->currentIndex()).topLeft());
             TeclearEnFoco(QStringLiteral("01/02/2024"));
             pulsar(Qt::Key_Tab);
             TeclearEnFoco(QStringLiteral("05/02/2024"));

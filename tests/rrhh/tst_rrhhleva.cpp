@@ -9,15 +9,16 @@
 #include "db/dialect.h"
 #include "db/field.h"
 #include "db/table.h"
-#include "gene/session/geneinic_formulario.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genesali_dialogos.h"
 #include "gene/print/genelimp.h"
+#include "gene/session/geneinic_formulario.h"
 #include "rrhh/fichas_prueba.h"
 #include "rrhh/rrhhfich.h"
 #include "rrhh/rrhhleva.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
+#include "support/pdfprueba.h"
 #include "support/sqlprueba.h"
 #include "ui/controls.h"
 #include "ui/registry.h"
@@ -182,6 +183,32 @@ private Q_SLOTS:
         s.HastaFecha = momento(2025, 1, 1);
         h.rellenar(s);
         QCOMPARE(h.evaluaciones.size(), 2);
+    }
+
+    // The evaluated employee's postal code, town and province printed whole
+    // on the sheet, at the longest they are typed, inside the page.
+    void direccionEntera_data() { AddEngineRows(); }
+    void direccionEntera() {
+        QFETCH(int, engine);
+        Hoja h{Engine(engine)};
+        if (QTest::currentTestFailed()) return;
+        const QString localidad = QStringLiteral("SAN BARTOLOME DE TIRAJANA DEL MONTE ALTO");
+        const QString provincia = QStringLiteral("SANTA CRUZ DE TENERIFE Y LAS PALMAS NORT");
+        sql(QStringLiteral("UPDATE PERSONAL SET CodigoPostal = '35100', Localidad = '%1', "
+                           "Provincia = '%2' WHERE CodigoOperario = 7")
+                .arg(localidad, provincia));
+        TSeleccionEvaluaciones s = ano2024("Puesto");
+        s.DesdeOperario = s.HastaOperario = 7;
+        h.rellenar(s);
+        const QList<Palabra> palabras = PalabrasPdf(h.dir.filePath(QStringLiteral("r.pdf")));
+        const QRectF lugar = CajaTexto(palabras, QStringLiteral("35100 ") + localidad);
+        const QRectF prov = CajaTexto(palabras, QLatin1Char('(') + provincia + QLatin1Char(')'));
+        QVERIFY(!lugar.isEmpty() && !prov.isEmpty());
+        const double borde = 595.3 - 15 * 72 / 25.4;
+        QVERIFY(lugar.right() <= borde && prov.right() <= borde && !lugar.intersects(prov));
+        // Clear of the next line, the job position.
+        const QRectF puesto = CajaTexto(palabras, QStringLiteral("Puesto de trabajo"));
+        QVERIFY(!puesto.isEmpty() && prov.bottom() <= puesto.top());
     }
 
     void dialogo_data() { AddEngineRows(); }

@@ -11,17 +11,18 @@
 #include "db/dialect.h"
 #include "db/field.h"
 #include "db/table.h"
-#include "gene/dialogo_modal.h"
-#include "gene/session/geneinic_formulario.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genesali_dialogos.h"
+#include "gene/dialogo_modal.h"
 #include "gene/print/genelimp.h"
+#include "gene/session/geneinic_formulario.h"
 #include "rrhh/fichas_prueba.h"
 #include "rrhh/rrhhfich.h"
 #include "rrhh/rrhhlfca.h"
 #include "rrhh/rrhhlfic.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
+#include "support/pdfprueba.h"
 #include "support/sqlprueba.h"
 #include "ui/controls.h"
 #include "ui/registry.h"
@@ -412,6 +413,57 @@ private Q_SLOTS:
         QVERIFY(TextoPdf(uno).contains(QLatin1String("ORTIZ, LUIS")));
         f->Close();
         QTRY_VERIFY(!f);
+    }
+
+    // The address line of the personnel and candidate sheets printed whole,
+    // province and closing bracket included, inside the page, at the
+    // longest a town and a province are typed.
+    void direccionEntera_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<bool>("candidato");
+        QTest::addColumn<QString>("localidad");
+        QTest::addColumn<QString>("provincia");
+        for (Engine e : AvailableEngines()) {
+            const QString m = EngineTag(e);
+            QTest::addRow("%s personal", qPrintable(m))
+                << int(e) << false << "SAN BARTOLOME DE TIRAJANA DEL MONTE ALTO"
+                << "SANTA CRUZ DE TENERIFE Y LAS PALMAS NORT";
+            QTest::addRow("%s candidato", qPrintable(m))
+                << int(e) << true << "VILLANUEVA DE LA SERENA Y SUS ALDEAS MAS"
+                << "ILLES BALEARS MALLORCA MENORCA EIVISSA X";
+            QTest::addRow("%s fuera de Latin-1", qPrintable(m))
+                << int(e) << false << "ŁÓDŹ ŚRÓDMIEŚCIE WSCHODNIE I ZACHODNIE B"
+                << "WOJEWÓDZTWO ŁÓDZKIE Z POWIATEM ŁÓDZKIM W";
+        }
+    }
+    void direccionEntera() {
+        QFETCH(int, engine);
+        QFETCH(bool, candidato);
+        QFETCH(QString, localidad);
+        QFETCH(QString, provincia);
+        Hoja h{Engine(engine)};
+        if (QTest::currentTestFailed()) return;
+        sql(QStringLiteral("INSERT INTO %1 (%2, Nombre, CodigoPostal, Localidad, Provincia) "
+                           "VALUES (7, 'SOLER, PAU', '28001', '%3', '%4')")
+                .arg(candidato ? QStringLiteral("CANDIDAT") : QStringLiteral("PERSONAL"),
+                     candidato ? QStringLiteral("Codigo") : QStringLiteral("CodigoOperario"),
+                     localidad, provincia));
+        if (candidato) CodigoImpreso = QStringLiteral("FichaCandidato");
+        TSeleccionFichas s;
+        s.DesdeOperario = s.HastaOperario = 7;
+        const QString pdf = h.dir.filePath(QStringLiteral("direccion.pdf"));
+        Fichas(candidato ? TTipoFicha::Candidato : TTipoFicha::Personal, s,
+               QStringLiteral("PDF:") + pdf);
+        QCOMPARE(PaginasPdf(pdf), 1);
+        const QList<Palabra> palabras = PalabrasPdf(pdf);
+        const QRectF lugar = CajaTexto(palabras, QStringLiteral("28001 ") + localidad);
+        const QRectF prov = CajaTexto(palabras, QLatin1Char('(') + provincia + QLatin1Char(')'));
+        QVERIFY2(!lugar.isEmpty(), qPrintable(TextoPdf(pdf)));
+        QVERIFY2(!prov.isEmpty(), qPrintable(TextoPdf(pdf)));
+        // Inside the 15 mm right margin of an A4 page, clear of each other.
+        const double borde = 595.3 - 15 * 72 / 25.4;
+        QVERIFY(lugar.right() <= borde && prov.right() <= borde);
+        QVERIFY(!lugar.intersects(prov));
     }
 
     // Print at once: no preview, the sheet printed, the dialog closed.

@@ -3,6 +3,7 @@
 // columns, the position bounds, the order of the rows, the category lists of
 // the dialog, its checks and its restrictions summary, and the PDF.
 
+#include <QImage>
 #include <QPointer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -27,6 +28,7 @@
 #include "rrhh/rrqrlope.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
+#include "support/pdfprueba.h"
 #include "support/xlsxprueba.h"
 #include "ui/controls.h"
 #include "ui/registry.h"
@@ -246,6 +248,48 @@ private Q_SLOTS:
         QCOMPARE(filas, (QStringList{"Grupo Análisis 1;Código Operario;Nombre;Descripción 1", "",
                                      ";2;BEA;", "D1;4;DIEGO;Dpto 1", "D2;1;ANA;Dpto 2",
                                      "D2;3;CARLOS;Dpto 2"}));
+    }
+
+    // A name as long as its column holds (40 capitals) prints whole in the
+    // page, clear of the group description that follows it on its row.
+    void nombreLargo_data() {
+        QTest::addColumn<QString>("nombre");
+        QTest::newRow("mayúsculas") << "FERNANDEZ DE MONTEMAYOR Y CASTELLANOS, M";
+        QTest::newRow("compuesto") << "MONTENEGRO BUSTAMANTE, MARIA DEL ROSARIO";
+        QTest::newRow("fuera de Latin-1") << "ŁUKASZEWICZ ŚWIĘTOCHOWSKA, ŻANETA ĆWIKŁA";
+    }
+    void nombreLargo() {
+        QFETCH(QString, nombre);
+        TestInstalacion inst(Engine::Sqlite, OpcionesInstalacion{.empresaActual = 1});
+        Datos();
+        sql(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (5, '") + nombre +
+            QStringLiteral("')"));
+        sql("INSERT INTO GRANTAB (NombreTabla, ClaveTabla, GrupoAnalisis) VALUES ('PERSONAL', "
+            "'5', 'Z1')");
+        TModuloDatos modulo;
+        TListBox lista;
+        lista.setItems({"ZON"});
+        TfRRQRLOPE r(&lista);
+        r.Activos = false;
+        r.DesdeOperario = r.HastaOperario = 5;
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("ope.pdf");
+        r.QuickReport->Prepare();
+        QVERIFY(r.QuickReport->ExportToPdf(pdf));
+        const QList<Palabra> palabras = PalabrasPdf(pdf);
+        const QRectF caja = CajaTexto(palabras, nombre);
+        const QRectF zona = CajaTexto(palabras, QStringLiteral("Zona 1"));
+        QVERIFY2(!caja.isEmpty() && !zona.isEmpty(), qPrintable(TextoPdfMaquetado(pdf)));
+        QVERIFY2(caja.right() < zona.left(),
+                 qPrintable(QStringLiteral("%1 >= %2").arg(caja.right()).arg(zona.left())));
+        QVERIFY(zona.right() <= 842 - 10 * 72 / 25.4);
+        // The printed image too: nothing of the name is cut by its cell.
+        const QImage pagina = ImagenPdf(pdf);
+        bool tinta = false;
+        for (int y = int(caja.top()); y <= int(caja.bottom()); ++y)
+            for (int x = int(caja.right()) - 3; x < int(caja.right()); ++x)
+                if (pagina.pixelColor(x, y).value() < 160) tinta = true;
+        QVERIFY2(tinta, "the name's last letter is not drawn");
     }
 
     void dialogo() {

@@ -9,32 +9,38 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QProcess>
+#include <QTranslator>
 #include <QtTest>
 #include <cstdio>
 
 #include "db/query.h"
 #include "db/table.h"
-#include "gene/dialogs/geneacer.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_formulario.h"
-#include "gene/session/geneinic_servicios.h"
-#include "gene/session/geneinic_tablas.h"
+#include "gene/data/geneclav.h"
 #include "gene/data/genelog.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
-#include "gene/listings/geneprev.h"
-#include "gene/session/generejilla.h"
+#include "gene/data/genemone.h"
+#include "gene/data/mensajes.h"
+#include "gene/dialogs/geneacer.h"
 #include "gene/listings/genecinf_filtro.h"
 #include "gene/listings/genecinf_sql.h"
 #include "gene/listings/genecsql.h"
-#include "gene/data/mensajes.h"
+#include "gene/listings/geneprev.h"
+#include "gene/session/geneform.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_formulario.h"
+#include "gene/session/geneinic_servicios.h"
+#include "gene/session/geneinic_tablas.h"
+#include "gene/session/generejilla.h"
 #include "gene/session/sesion.h"
+#include "report/quickrep.h"
 #include "rrhh/rrhhlpla.h"
 #include "rrhh/rrhhmenu.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
 #include "ui/controls.h"
+#include "ui/form.h"
 #include "ui/menus.h"
 #include "ui/registry.h"
 
@@ -884,6 +890,75 @@ private Q_SLOTS:
         QTimer::singleShot(0, [&acerca] { QTest::keyClick(acerca.pbCerrar, Qt::Key_Return); });
         QTimer::singleShot(2000, [&acerca] { acerca.setModalResult(mrCancel); });
         QCOMPARE(acerca.ShowModal(), int(mrOk));
+    }
+
+    // What main() installs before the main window: each service is put out
+    // first, so that a start-up that forgets one shows here. Last, since the
+    // program's own services stay installed.
+    void serviciosPrograma_data() {
+        QTest::addColumn<QString>("servicio");
+        for (const char* s : {"preparacion", "traduccion", "importes", "visores", "busqueda",
+                              "documentacion", "previsualizacion", "diagnostico", "listados",
+                              "consultas", "informes", "excepciones", "glifos", "textosQt"})
+            QTest::newRow(s) << QString::fromLatin1(s);
+    }
+    void serviciosPrograma() {
+        QFETCH(QString, servicio);
+        MessageSeam::activate();
+        const auto es = [&](const char* s) { return servicio == QLatin1String(s); };
+        if (es("preparacion")) GanchoPrepararFormulario = nullptr;
+        if (es("traduccion")) GanchoTraducirFormulario = nullptr;
+        if (es("importes")) GanchoFormatoCampoImporte = nullptr;
+        if (es("visores")) GanchoVisorCampos = nullptr;
+        if (es("busqueda")) GanchoBuscarConFiltroYValor = nullptr;
+        if (es("documentacion")) GanchoDocumentacionElectronica = nullptr;
+        if (es("previsualizacion")) TQuickRep::SetPreviewHook(nullptr);
+        if (es("diagnostico")) GanchoDiagnosticoInstalacion = nullptr;
+        if (es("listados")) GanchoListadoProgramable = nullptr;
+        if (es("excepciones")) SetApplicationExceptionHandler(nullptr);
+        if (es("glifos")) SetFirstShowHook(nullptr);
+        if (es("textosQt"))
+            for (QTranslator* t : QCoreApplication::instance()->findChildren<QTranslator*>()) {
+                QCoreApplication::removeTranslator(t);
+                delete t;
+            }
+
+        InstalarServiciosPrograma();
+
+        if (es("preparacion")) QVERIFY(GanchoPrepararFormulario);
+        if (es("traduccion")) QVERIFY(GanchoTraducirFormulario);
+        if (es("importes")) QVERIFY(GanchoFormatoCampoImporte);
+        if (es("visores")) QVERIFY(GanchoVisorCampos && GanchoCalculadora);
+        if (es("busqueda")) QVERIFY(GanchoBuscarConFiltroYValor);
+        if (es("documentacion")) QVERIFY(GanchoDocumentacionElectronica);
+        if (es("previsualizacion")) QVERIFY(TQuickRep::HasPreviewHook());
+        if (es("diagnostico")) QVERIFY(GanchoDiagnosticoInstalacion);
+        if (es("listados")) QVERIFY(GanchoListadoProgramable);
+        if (es("consultas"))
+            QVERIFY(FormClassRegistered(QStringLiteral("TfGENECSQL")) &&
+                    FormClassRegistered(QStringLiteral("TfGENEUSQL")));
+        if (es("informes"))
+            QVERIFY(FormClassRegistered(QStringLiteral("TfGENECINF")) &&
+                    FormClassRegistered(QStringLiteral("TfGENEUINF")) &&
+                    FormClassRegistered(QStringLiteral("TfGENECPRO")));
+        if (es("excepciones")) {
+            // An error no handler catches reaches the user in a message.
+            HandleApplicationException(
+                nullptr, std::make_exception_ptr(std::runtime_error("Fallo de prueba")));
+            QCOMPARE(textos().size(), 1);
+        }
+        if (es("glifos")) {
+            // A print button built without glyph or caption gets its glyph.
+            TForm f;
+            auto* boton = new TBitBtn(&f);
+            boton->setObjectName(QStringLiteral("pbImprimir"));
+            f.Show();
+            QVERIFY(!boton->icon().isNull());
+        }
+        if (es("textosQt"))
+            QCOMPARE(QCoreApplication::translate("QFileDialog", "&Open"), QStringLiteral("&Abrir"));
+        QCOMPARE(QApplication::applicationName(), QStringLiteral("Recursos Humanos"));
+        GanchoDiagnosticoInstalacion = nullptr;
     }
 };
 

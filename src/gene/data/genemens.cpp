@@ -15,7 +15,12 @@
 #include <cstdio>
 #include <utility>
 
+#include "gene/data/genemodu.h"
+#include "gene/data/genetrad.h"
 #include "gene/session/genecomp.h"
+#include "gene/session/geneform.h"
+#include "gene/session/geneinic.h"
+#include "ui/component.h"
 
 namespace {
 
@@ -123,6 +128,10 @@ TfGENEMENS::TfGENEMENS(const QString& Tipo, const QString& Mensaje, const QStrin
     botones->addWidget(pbNO);
     botones->addStretch();
 
+    for (QWidget* hijo : {static_cast<QWidget*>(EditRespuesta), static_cast<QWidget*>(pbSI),
+                          static_cast<QWidget*>(pbAceptar), static_cast<QWidget*>(pbNO)})
+        hijo->installEventFilter(this);
+
     auto* columna = new QVBoxLayout(this);
     columna->setContentsMargins(4, 4, 1, 1);
     columna->setSpacing(3);
@@ -134,6 +143,7 @@ TfGENEMENS::TfGENEMENS(const QString& Tipo, const QString& Mensaje, const QStrin
 }
 
 void TfGENEMENS::FormShow() {
+    AplicarAspecto(fGENEINIC, this);
     PanelMensaje->setVisible(false);
     TextoMensaje->setText(MensajeDialogo);
     tamanoFuente_ = TextoMensaje->font().pointSize();
@@ -204,6 +214,15 @@ void TfGENEMENS::FormShow() {
 }
 
 void TfGENEMENS::FormActivate() {
+    // Into the session's language; the lookups themselves show no messages.
+    QString traducido;
+    Traducir(ModuloDatos, windowTitle(), QString(), QString(), traducido);
+    setWindowTitle(traducido);
+    Traducir(ModuloDatos, TextoMensaje->text(), QString(), QString(), traducido);
+    TextoMensaje->setText(traducido);
+    TraducirFormulario(fGENEINIC, this, QString());
+    update();
+
     QString texto = EditRespuesta->text();
     if (!texto.contains(kSelStart)) return;
     // Positions in the text without markers; an end marker that is missing
@@ -249,6 +268,19 @@ void TfGENEMENS::hideEvent(QHideEvent* event) {
     QDialog::hideEvent(event);
 }
 
+void TfGENEMENS::pasarTeclaComun(QKeyEvent* event) {
+    // Every key reaches the common handling of the program's windows, as
+    // with any form's key preview; once, also when it goes on to the dialog.
+    teclaComun_ = event;
+    int tecla = VirtualKeyOf(event);
+    TeclaPulsadaFormulario(fGENEINIC, nullptr, tecla, ShiftStateOf(event->modifiers()));
+}
+
+bool TfGENEMENS::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) pasarTeclaComun(static_cast<QKeyEvent*>(event));
+    return QDialog::eventFilter(watched, event);
+}
+
 void TfGENEMENS::keyPressEvent(QKeyEvent* event) {
     // A button's underlined letter answers with Alt, and without it as well
     // ("S", "N", "A") except while the answer of a prompt is being typed.
@@ -258,6 +290,7 @@ void TfGENEMENS::keyPressEvent(QKeyEvent* event) {
     const bool sola = !(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) &&
                       !EditRespuesta->hasFocus();
     const int tecla = event->key();
+    if (event != teclaComun_) pasarTeclaComun(event);
     if ((conAlt || sola) && tecla >= Qt::Key_A && tecla <= Qt::Key_Z) {
         const QChar letra = QLatin1Char(char('A' + (tecla - Qt::Key_A)));
         for (QPushButton* boton : {pbSI, pbAceptar, pbNO}) {

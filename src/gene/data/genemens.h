@@ -49,8 +49,11 @@ protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void pasarTeclaComun(QKeyEvent* event);
+    const QKeyEvent* teclaComun_ = nullptr;  // the key already passed on
     int tamanoFuente_ = 0;  // the label's point size, restored on hide
     bool preparado_ = false;
 };

@@ -1,7 +1,10 @@
 #include "gene/data/genesali_dialogos.h"
 
 #include <QFileDialog>
+#include <QFileIconProvider>
+#include <QFileSystemModel>
 #include <QFontDialog>
+#include <QIdentityProxyModel>
 #include <QPainter>
 #include <QPointer>
 #include <QPrintDialog>
@@ -13,6 +16,42 @@
 #include "io/paths.h"
 
 namespace {
+
+const QLocale& Espanol() {
+    static const QLocale espanol(QLocale::Spanish, QLocale::Spain);
+    return espanol;
+}
+
+// The kind of each entry as the Spanish desktop names it. Asked from the
+// dialog's own reading thread: it reads nothing shared.
+class TiposEnEspanol : public QFileIconProvider {
+public:
+    QString type(const QFileInfo& Info) const override {
+        if (Info.isRoot()) return QStringLiteral("Unidad");
+        if (Info.isDir()) return QStringLiteral("Carpeta");
+        const QString extension = Info.suffix().toUpper();
+        return extension.isEmpty() ? QStringLiteral("Archivo")
+                                   : QStringLiteral("Archivo ") + extension;
+    }
+};
+
+// Sizes and dates written with Spanish conventions; the rest as the file
+// system model gives it.
+class ListaEnEspanol : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& Indice, int Rol) const override {
+        auto* modelo = qobject_cast<QFileSystemModel*>(sourceModel());
+        if (Rol != Qt::DisplayRole || !modelo || (Indice.column() != 1 && Indice.column() != 3))
+            return QIdentityProxyModel::data(Indice, Rol);
+        const QModelIndex origen = mapToSource(Indice);
+        if (Indice.column() == 3)
+            return Espanol().toString(modelo->lastModified(origen), QLocale::ShortFormat);
+        if (modelo->isDir(origen)) return QString();
+        return Espanol().formattedDataSize(modelo->size(origen), 1,
+                                           QLocale::DataSizeTraditionalFormat);
+    }
+};
 
 TSeamDialogo& seam() {
     static TSeamDialogo s;
@@ -69,12 +108,22 @@ QStringList FiltrosQt(const QString& Filtro) {
 
 }  // namespace
 
+void DialogoArchivosEnEspanol(QFileDialog& Dialogo) {
+    Dialogo.setOption(QFileDialog::DontUseNativeDialog, true);
+    Dialogo.setLocale(Espanol());
+    // One for every dialog: the model's reading thread may still ask it
+    // while a dialog goes.
+    static TiposEnEspanol tipos;
+    Dialogo.setIconProvider(&tipos);
+    Dialogo.setProxyModel(new ListaEnEspanol(&Dialogo));
+}
+
 TFileDialog::TFileDialog(Tipo tipo, QObject* parent) : QObject(parent), tipo_(tipo) {}
 
 bool TFileDialog::Execute() {
     if (seam()) return seam()(this);
     QFileDialog d(nullptr, Title);
-    d.setOption(QFileDialog::DontUseNativeDialog, true);
+    DialogoArchivosEnEspanol(d);
     d.setAcceptMode(tipo_ == Guardar ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     d.setFileMode(tipo_ == Guardar ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     const QStringList filtros = FiltrosQt(Filter);

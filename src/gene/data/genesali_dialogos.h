@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 
+class QFileDialog;
 class QPrinter;
 class QWidget;
 class TModuloDatos;
@@ -70,6 +71,11 @@ public:
     QFont Font;
     bool Execute();
 };
+
+// A file dialog of the program's own (not the desktop's) in Spanish, as the
+// rest of the program: besides Qt's translated texts, the kinds of file, the
+// sizes and the dates of its list, without touching the program's locale.
+void DialogoArchivosEnEspanol(QFileDialog& Dialogo);
 
 TFileDialog* SaveDialog1(TModuloDatos* ModuloDatos);
 TFileDialog* OpenDialog1(TModuloDatos* ModuloDatos);

@@ -5,6 +5,8 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QFontMetricsF>
+#include <QGraphicsLayout>
 #include <QGraphicsSimpleTextItem>
 #include <QHBoxLayout>
 #include <QHorizontalStackedBarSeries>
@@ -304,17 +306,36 @@ void TfGENEGRAF::ConstruirGrafico() {
         }
         creada->setName(tituloSerie);
         grafico->addSeries(creada);
-        // Bars show the point labels on their category axis.
+        // Bars show the point labels on their category axis, one for all the
+        // bar series of a direction: each would draw its labels again.
         if (auto* barras = qobject_cast<QAbstractBarSeries*>(creada)) {
-            QStringList categorias;
-            for (const Punto& p : puntos) categorias << p.etiqueta;
-            auto* eje = new QBarCategoryAxis;
-            eje->setCategories(categorias);
-            grafico->addAxis(eje,
-                             tipo == QLatin1String("Barras") ? Qt::AlignBottom : Qt::AlignLeft);
+            const Qt::Alignment lado =
+                tipo == QLatin1String("Barras") ? Qt::AlignBottom : Qt::AlignLeft;
+            QBarCategoryAxis* eje = nullptr;
+            for (QAbstractAxis* a :
+                 grafico->axes(lado == Qt::AlignBottom ? Qt::Horizontal : Qt::Vertical))
+                if (auto* c = qobject_cast<QBarCategoryAxis*>(a)) eje = c;
+            if (!eje) {
+                eje = new QBarCategoryAxis;
+                grafico->addAxis(eje, lado);
+            }
+            for (qsizetype i = eje->count(); i < puntos.size(); ++i)
+                eje->append(puntos[i].etiqueta.isEmpty() ? QString::number(i + 1)
+                                                         : puntos[i].etiqueta);
             barras->attachAxis(eje);
         }
-        for (QLegendMarker* m : grafico->legend()->markers(creada)) m->setVisible(enLeyenda);
+        // The legend lists series, not points: bars and pies keep one marker,
+        // named and coloured after the series.
+        const QList<QLegendMarker*> marcadores = grafico->legend()->markers(creada);
+        for (qsizetype i = 0; i < marcadores.size(); ++i)
+            marcadores[i]->setVisible(enLeyenda && i == 0);
+        const bool porPuntos =
+            qobject_cast<QPieSeries*>(creada) || qobject_cast<QAbstractBarSeries*>(creada);
+        if (porPuntos && !marcadores.isEmpty()) {
+            // An empty label would give the marker back its point's name.
+            marcadores.first()->setLabel(tituloSerie.isEmpty() ? QStringLiteral(" ") : tituloSerie);
+            marcadores.first()->setBrush(sinColor ? puntos.first().color : colorSerie);
+        }
     }
     // Value axes for what has none yet.
     for (QAbstractSeries* s : grafico->series()) {
@@ -354,6 +375,7 @@ void TfGENEGRAF::ConstruirGrafico() {
         }
     }
     if (Opcion(opciones, QStringLiteral("Vista3D")) != QLatin1String("NO")) AplicarVista3D(grafico);
+    connect(grafico, &QChart::plotAreaChanged, this, [this] { ajustarTartas(); });
     pbLeyendaClick();
     pbMarcasClick();
     TraducirFormulario(fGENEINIC, this, QString());
@@ -372,6 +394,28 @@ void TfGENEGRAF::pbMarcasClick() {
         if (auto* b = qobject_cast<QAbstractBarSeries*>(s)) b->setLabelsVisible(ver);
         if (auto* p = qobject_cast<QPieSeries*>(s)) p->setLabelsVisible(ver);
     }
+    ajustarTartas();
+}
+
+void TfGENEGRAF::ajustarTartas() {
+    QChart* c = Chart1->chart();
+    if (!c) return;
+    const QRectF area = c->plotArea();
+    const double lado = std::min(area.width(), area.height());
+    for (QAbstractSeries* s : c->series()) {
+        auto* tarta = qobject_cast<QPieSeries*>(s);
+        if (!tarta || tarta->slices().isEmpty() || lado <= 0) continue;
+        // The chart cuts a label that leaves the plot area above or below (one
+        // too wide it shortens): with marks on, the pie leaves a label's
+        // height and its arm free around it.
+        double tamano = 0.7;
+        QPieSlice* primera = tarta->slices().first();
+        if (primera->isLabelVisible()) {
+            const double rotulo = QFontMetricsF(primera->labelFont()).height() + 14;
+            tamano = std::clamp((lado - 2 * rotulo) / lado, 0.2, 0.7);
+        }
+        tarta->setPieSize(tamano);
+    }
 }
 
 bool TfGENEGRAF::pbImprimirClick() {
@@ -387,7 +431,16 @@ bool TfGENEGRAF::pbImprimirClick() {
     const QRectF destino =
         pagina.adjusted(margen, margen, -margen, -margen)
             .translated(-impresora.pageLayout().paintRectPixels(impresora.resolution()).topLeft());
-    Chart1->render(&lienzo, destino);
+    // Laid out anew for the page, at the screen's size of its texts, and
+    // drawn over the whole rectangle; then back to the window's size.
+    QChart* grafico = Chart1->chart();
+    const QSizeF enPantalla = grafico->size();
+    const double escala = impresora.resolution() / double(std::max(1, Chart1->logicalDpiX()));
+    grafico->resize(destino.size() / escala);
+    if (grafico->layout()) grafico->layout()->activate();
+    Chart1->scene()->render(&lienzo, destino, grafico->sceneBoundingRect(), Qt::IgnoreAspectRatio);
+    grafico->resize(enPantalla);
+    if (grafico->layout()) grafico->layout()->activate();
     return lienzo.end();
 }
 

@@ -39,6 +39,8 @@ public:
     void ConstruirGrafico();
     void pbLeyendaClick();
     void pbMarcasClick();
+    // With their marks on, the pies leave room for them in the plot area.
+    void ajustarTartas();
     // Prints the chart on the printer chosen in PrintDialog1, inside 5 mm
     // margins; false when the dialog was cancelled or nothing was drawn.
     bool pbImprimirClick();

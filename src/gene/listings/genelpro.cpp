@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 
 #include "db/dataset.h"
@@ -31,6 +32,10 @@ namespace {
 constexpr int kNegro = 0x000000;
 constexpr int kBlanco = 0xFFFFFF;
 constexpr int kAzulMarino = 0x800000;  // navy: blue 128
+// The page header as designed: title, company, page number, then the
+// column titles at kArribaTitulos.
+constexpr int kAlturaCabecera = 96;
+constexpr int kArribaTitulos = 79;
 
 bool EsReal(const TField* f) {
     return f->DataType() == ftFloat || f->DataType() == ftCurrency || f->DataType() == ftBCD;
@@ -79,12 +84,16 @@ QString TextoRestriccionesDisenador(const QStringList& Campos, const QStringList
 
 TfGENELPRO::TfGENELPRO(QWidget* owner) : TForm(owner) {
     setObjectName(QStringLiteral("fGENELPRO"));
-    const TMarcoInforme marco = CrearMarcoInforme(this, 96, QStringLiteral("QRTitulo"), 22);
+    const TMarcoInforme marco =
+        CrearMarcoInforme(this, kAlturaCabecera, QStringLiteral("QRTitulo"), 22);
     QuickReport = marco.Informe;
     PageHeader = marco.Cabecera;
     TituloLogotipoEmpresa = marco.Logotipo;
     TituloNombreEmpresa = marco.Empresa;
     QRTitulo = marco.Titulo;
+    // The listing's own title first, the company under it.
+    QRTitulo->setTop(0);
+    TituloNombreEmpresa->setTop(24);
     QRNumeroPagina = new TQRSysData(this, PageHeader);
     QRNumeroPagina->setObjectName(QStringLiteral("QRNumeroPagina"));
     QRNumeroPagina->setData(qrsPageNumber);
@@ -193,6 +202,8 @@ void TfGENELPRO::prepararPagina() {
         int(TextoAReal(ParametroGeneral(ModuloDatos, QStringLiteral("MargenIzquierdoImpresora"))));
     QuickReport->Page.LeftMargin = margen != 0 ? margen : (vertical ? 5 : 10);
     QuickReport->Page.RightMargin = vertical ? 5 : 10;
+    // A previous run may have left the header grown by its restrictions.
+    PageHeader->setHeight(kAlturaCabecera);
     const int w = AnchoImprimible();
     for (TQRPrintable* p :
          {static_cast<TQRPrintable*>(QRTitulo), static_cast<TQRPrintable*>(TituloNombreEmpresa),
@@ -300,7 +311,9 @@ void TfGENELPRO::ConstruirColumnas() {
         CamposColumna << f;
 
         TQRLabel* titulo = crearTitulo(f, PageHeader);
-        titulo->SetBounds(izquierda, 79, celda, 15);
+        // Named, so that the restrictions block finds its designed place.
+        titulo->setObjectName(QStringLiteral("LBTitulo%1").arg(k));
+        titulo->SetBounds(izquierda, kArribaTitulos, celda, 15);
         Titulos << titulo;
 
         TQRLabel* texto = nullptr;
@@ -308,10 +321,12 @@ void TfGENELPRO::ConstruirColumnas() {
         if (EsImagen(f)) {
             imagen = new TQRImage(this, BandaDetalle);
             construidos_ << imagen;
+            imagen->setObjectName(QStringLiteral("LBImagen%1").arg(k));
             imagen->SetBounds(izquierda, 0, celda, BandaDetalle->Height());
         } else {
             texto = new TQRLabel(this, BandaDetalle);
             construidos_ << texto;
+            texto->setObjectName(QStringLiteral("LBDetalle%1").arg(k));
             texto->SetBounds(izquierda, 0, celda, 15);
             texto->setAlignment(EsReal(f) ? taRightJustify : taLeftJustify);
             texto->setAutoStretch(true);
@@ -327,9 +342,10 @@ void TfGENELPRO::ConstruirColumnas() {
         TQRExpr* total = nullptr;
         if (EsReal(f)) {
             const QString mascara = MascaraImporte(f->FieldName());
-            auto crear = [&](TQRBand* banda, int arriba) {
+            auto crear = [&](TQRBand* banda, const char* nombre, int arriba) {
                 auto* e = new TQRExpr(this, banda);
                 construidos_ << e;
+                e->setObjectName(QLatin1String(nombre) + QString::number(k));
                 e->setExpression(QStringLiteral("Sum(") + f->FieldName() + QLatin1Char(')'));
                 e->setMask(mascara);
                 e->setMaster(QuickReport);
@@ -344,8 +360,8 @@ void TfGENELPRO::ConstruirColumnas() {
                 e->setColor(banda->Color());
                 return e;
             };
-            pie = crear(BandaPieGrupo, 2);
-            total = crear(BandaTotales, 8);
+            pie = crear(BandaPieGrupo, "LBPieGrupo", 2);
+            total = crear(BandaTotales, "LBTotales", 8);
         }
         PiesGrupo << pie;
         Totales << total;
@@ -468,8 +484,12 @@ void TfGENELPRO::QuickReportBeforePrint(bool& PrintReport) {
         // One block, on the first page; a rerun from the preview makes it again
         // over the header as rebuilt.
         delete memoRestricciones_.data();
-        memoRestricciones_ =
-            CrearBloqueRestricciones(this, PageHeader, TituloLogotipoEmpresa->Height() + 2);
+        // Below the logo, the title and the page number, which do not move;
+        // the column titles move down under it.
+        const int arriba =
+            std::max({TituloLogotipoEmpresa->Height(), QRTitulo->Top() + QRTitulo->Height(),
+                      QRNumeroPagina->Top() + QRNumeroPagina->Height()});
+        memoRestricciones_ = CrearBloqueRestricciones(this, PageHeader, arriba + 2);
         RestriccionesListado.Memo = memoRestricciones_.data();
         memoRestricciones_->setWidth(PageHeader->Width());
         QString texto;

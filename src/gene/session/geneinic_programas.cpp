@@ -11,13 +11,14 @@
 #include <QTextBrowser>
 #include <QUrl>
 
-#include "gene/session/geneayud.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_conexion.h"
 #include "gene/data/genemens.h"
+#include "gene/data/genesali_dialogos.h"
 #include "gene/data/genesist.h"
 #include "gene/data/mensajes.h"
 #include "gene/print/genelimp_salida.h"
+#include "gene/session/geneayud.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
 #include "gene/session/sesion.h"
 #include "io/inifile.h"
 #include "io/paths.h"
@@ -194,7 +195,7 @@ bool SeleccionarArchivo(TfGENEINIC*, const QString& Titulo, QString& Ruta,
         elegido = respuesta;
     } else {
         QFileDialog dialogo(nullptr, Titulo, NativePath(Ruta));
-        dialogo.setOption(QFileDialog::DontUseNativeDialog, true);
+        DialogoArchivosEnEspanol(dialogo);
         dialogo.setFileMode(carpetas && !Opciones.contains(QLatin1String("Archivos"))
                                 ? QFileDialog::Directory
                                 : QFileDialog::ExistingFile);

@@ -901,6 +901,10 @@ void TQuickRep::SetPreviewHook(TQRPreviewHook hook) {
     previewHook() = std::move(hook);
 }
 
+bool TQuickRep::HasPreviewHook() {
+    return bool(previewHook());
+}
+
 void TQuickRep::Preview() {
     printer_->SetPreviewWindow(nullptr);
     if (OnPreview)

@@ -209,6 +209,7 @@ public:
     // is shown and the pages are only made.
     void Preview();
     static void SetPreviewHook(TQRPreviewHook hook);
+    static bool HasPreviewHook();
     // A fresh run printed on the printer PrinterSettings names (the default
     // one when empty) or on `printer` (with its own choice of printer and
     // output file), with the copies and page range of PrinterSettings;

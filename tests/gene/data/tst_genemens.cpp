@@ -4,9 +4,16 @@
 #include <QWindow>
 #include <QtTest>
 
-#include "gene/session/geneinic.h"
+#include "gene/data/geneconv.h"
 #include "gene/data/genemens.h"
+#include "gene/data/genemodu_sql.h"
 #include "gene/data/mensajes.h"
+#include "gene/session/geneform.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/sesion.h"
+#include "support/dbfixture.h"
+#include "support/instalacion.h"
+#include "ui/component.h"
 
 namespace {
 
@@ -184,6 +191,44 @@ private Q_SLOTS:
         QCOMPARE(MessageSeam::log().at(2).text, QStringLiteral("Field 'X' not found"));
     }
 
+    // In a session in another language the dialog shows its caption and its
+    // text translated; a text without a translation as it came.
+    void traduccion_data() { AddEngineRows(); }
+    void traduccion() {
+        QFETCH(int, engine);
+        TestInstalacion inst{Engine(engine)};
+        for (const auto& [clave, texto] : {std::pair{"Advertencia", "Warning"},
+                                           std::pair{"¡ Registro bloqueado por otro usuario !",
+                                                     "Record locked by another user!"}}) {
+            QString r;
+            EjecutarSQL(nullptr,
+                        QStringLiteral("INSERT INTO TXIDIOMA (Idioma, ClaveTexto, Texto) VALUES "
+                                       "('en', ") +
+                            ValorSQL(QString::fromUtf8(clave)) + QStringLiteral(", ") +
+                            ValorSQL(QString::fromUtf8(texto)) + QLatin1Char(')'),
+                        QStringLiteral("DatabaseGeneral"), QStringLiteral("Silenciosa"), r);
+            QCOMPARE(r, QString());
+        }
+        IdiomaActual = QStringLiteral("en");
+        TextosNoTraducidos.clear();
+        MessageSeam::activate(true);
+        QStringList vistos;
+        const auto leer = [&vistos](TfGENEMENS* d) {
+            vistos << d->windowTitle() + QLatin1Char('|') + d->TextoMensaje->text();
+            d->pbAceptar->click();
+        };
+        AlMostrarse(leer);
+        MensajeAdvertencia(QStringLiteral("¡ Registro bloqueado por otro usuario !"));
+        AlMostrarse(leer);
+        MensajeAdvertencia(QStringLiteral("¡ Ñandú sin traducir !"));
+        IdiomaActual.clear();
+        AlMostrarse(leer);
+        MensajeAdvertencia(QStringLiteral("¡ Registro bloqueado por otro usuario !"));
+        QCOMPARE(vistos, (QStringList{"Warning|Record locked by another user!",
+                                      "Warning|¡ Ñandú sin traducir !",
+                                      "Advertencia|¡ Registro bloqueado por otro usuario !"}));
+    }
+
     void dialogoReal() {
         // A fixed dialog: the window system is asked for a title and a close
         // button only, never to minimise or maximise it.
@@ -252,6 +297,8 @@ private Q_SLOTS:
         QFETCH(int, tecla);
         QFETCH(int, modificadores);
         QFETCH(QString, respuesta);
+        TeclasPulsadas.clear();
+        UltimaTeclaPulsada = 0;
         AlMostrarse([&](TfGENEMENS* d) {
             QTRY_VERIFY(QApplication::focusWidget() &&
                         d->isAncestorOf(QApplication::focusWidget()));
@@ -265,6 +312,14 @@ private Q_SLOTS:
         bool cancelado = false;
         QCOMPARE(ResponderMensaje(tipo, QStringLiteral("¿Seguro?"), QString(), cancelado),
                  respuesta);
+        // Every key also reached the program's common key handling, once.
+        if (modificadores == Qt::NoModifier) {
+            const QKeyEvent pulsada(QEvent::KeyPress, tecla, Qt::NoModifier);
+            QCOMPARE(UltimaTeclaPulsada, VirtualKeyOf(&pulsada));
+            QString escritas = letras.toUpper();
+            if (tecla >= Qt::Key_A && tecla <= Qt::Key_Z) escritas += QChar(tecla);
+            QCOMPARE(TeclasPulsadas.remove(QLatin1Char('|')), escritas);
+        }
     }
 
     // A message raised while another is on screen gets a dialog and an answer of its own.

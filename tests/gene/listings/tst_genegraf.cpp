@@ -6,6 +6,9 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QGraphicsLayout>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QPageSize>
 #include <QPieSeries>
 #include <QPrinter>
@@ -20,6 +23,7 @@
 #include "gene/dialogo_modal.h"
 #include "gene/listings/genegraf.h"
 #include "gene/session/genecomp.h"
+#include "gene/session/sesion.h"
 #include "support/empresaprueba.h"
 #include "support/lienzoprueba.h"
 #include "support/pdfprueba.h"
@@ -263,24 +267,42 @@ private Q_SLOTS:
             const auto enPantalla = [&](QPointF p) { return pantalla.pixelColor(p.toPoint()); };
             QVERIFY(EnLaSerie(enPantalla, desde, color));
             QCOMPARE(CaraDetras(enPantalla, desde, paso, color), tresD);
-            // The page holds the chart from its top left inside 5 mm margins.
+            // The page holds the chart laid out anew over the whole page inside
+            // 5 mm margins, its texts at their size on screen.
             const QString pdf = dir.filePath(QStringLiteral("%1.pdf").arg(tresD));
             ImprimirEnPdf(pdf);
             QVERIFY(f.pbImprimirClick());
             AsignarSeamDialogos(nullptr);
+            QCOMPARE(f.Chart1->chart()->size(), QSizeF(f.Chart1->viewport()->size()));
             const QImage pagina = ImagenPdf(pdf);
             const double margen = 5 / 25.4 * 72;
             const QSizeF dentro = QSizeF(pagina.size()) - QSizeF(2 * margen, 2 * margen);
-            const QSize vista = f.Chart1->viewport()->size();
-            const double escala =
-                std::min(dentro.width() / vista.width(), dentro.height() / vista.height());
+            const double punto = 72.0 / f.Chart1->logicalDpiX();
+            QChart* c = f.Chart1->chart();
+            c->resize(dentro / punto);
+            c->layout()->activate();
+            const QPointF enPagina = qobject_cast<QPieSeries*>(c->series().first())
+                                         ? c->plotArea().center()
+                                         : c->mapToPosition(valor, c->series().first());
+            c->resize(f.Chart1->viewport()->size());
+            c->layout()->activate();
             const auto impreso = [&](QPointF p) {
-                return pagina.pixelColor((QPointF(margen, margen) + p * escala).toPoint());
+                return pagina.pixelColor((QPointF(margen, margen) + p * punto).toPoint());
             };
-            QCOMPARE(CaraDetras(impreso, desde, paso, color), tresD);
+            QCOMPARE(CaraDetras(impreso, enPagina, paso, color), tresD);
+            // The chart's background reaches the page's four inner corners.
+            for (const QPointF esquina :
+                 {QPointF(margen + 12, margen + 12),
+                  QPointF(pagina.width() - margen - 12, margen + 12),
+                  QPointF(margen + 12, pagina.height() - margen - 12),
+                  QPointF(pagina.width() - margen - 12, pagina.height() - margen - 12)})
+                QVERIFY2(pagina.pixelColor(esquina.toPoint()) != QColor(Qt::white),
+                         qPrintable(QStringLiteral("%1,%2").arg(esquina.x()).arg(esquina.y())));
             if (!marca.isEmpty()) {
+                // The mark on the slice; the legend names the series.
                 const QList<LienzoPrueba::Texto> textos = TextosDibujados(f.Chart1);
-                QCOMPARE(Veces(textos, marca), 2);
+                QCOMPARE(Veces(textos, marca), 1);
+                QCOMPARE(Veces(textos, QStringLiteral("Ventas")), 1);
                 // Printed at the size they have on screen, scaled as the chart.
                 int impresas = 0;
                 for (const Palabra& p : PalabrasPdf(pdf))
@@ -289,10 +311,10 @@ private Q_SLOTS:
                         QVERIFY2(p.caja.height() < 20,
                                  qPrintable(QString::number(p.caja.height())));
                     }
-                QCOMPARE(impresas, 2);
+                QCOMPARE(impresas, 1);
                 f.pbMarcas->setDown(false);
                 f.pbMarcasClick();
-                QCOMPARE(Veces(TextosDibujados(f.Chart1), marca), 1);
+                QCOMPARE(Veces(TextosDibujados(f.Chart1), marca), 0);
             }
         }
     }
@@ -309,6 +331,107 @@ private Q_SLOTS:
         auto* eje = qobject_cast<QValueAxis*>(ejes.first());
         QVERIFY(eje);
         QVERIFY2(eje->min() <= 0 && eje->max() >= 310, qPrintable(QString::number(eje->max())));
+    }
+
+    // The legend lists the series by their titles, those that ask for it,
+    // whatever their type; the points keep their own colours; bars of two
+    // series label their categories once.
+    void leyendaPorSeries_data() {
+        QTest::addColumn<QString>("series");
+        QTest::addColumn<QStringList>("leyenda");
+        QTest::addColumn<int>("categorias");  // "Enero" drawn on the axis
+        QTest::newRow("dos series de barras")
+            << "Titulo=2023;Tipo=Barras;IncluirEnLeyenda=SI;Valores=1:10:Enero:/2:7:Febrero:\r\n"
+               "Titulo=2024;Tipo=Barras;IncluirEnLeyenda=SI;Color=Verde;"
+               "Valores=1:8:Enero:/2:9:Febrero:"
+            << QStringList{"2023", "2024"} << 1;
+        QTest::newRow("barras horizontales, una fuera")
+            << "Titulo=Norte;Tipo=BarrasH;IncluirEnLeyenda=NO;Valores=1:3:Enero:/2:4:Febrero:\r\n"
+               "Titulo=Sur;Tipo=BarrasH;IncluirEnLeyenda=SI;Valores=1:5:Enero:/2:6:Febrero:"
+            << QStringList{"Sur"} << 1;
+        QTest::newRow("tarta") << "Titulo=Ventas Łódź;Tipo=Tarta;IncluirEnLeyenda=SI;"
+                                  "Valores=1:10:Enero:/2:20:Febrero:/3:30:Marzo:"
+                               << QStringList{"Ventas Łódź"} << 0;
+        QTest::newRow("líneas y puntos")
+            << "Titulo=A;Tipo=Lineas;IncluirEnLeyenda=SI;Valores=1:1:Enero:/2:2:b:\r\n"
+               "Titulo=B;Tipo=Puntos;Valores=1:3:c:"
+            << QStringList{"A"} << 0;
+        QTest::newRow("sin título")
+            << "Tipo=Barras;IncluirEnLeyenda=SI;Valores=1:1:Enero:" << QStringList{" "} << 1;
+    }
+    void leyendaPorSeries() {
+        QFETCH(QString, series);
+        QFETCH(QStringList, leyenda);
+        QFETCH(int, categorias);
+        TfGENEGRAF f;
+        f.TextoGrafico = QStringLiteral("Leyenda=SI;Marcas=NO;Vista3D=NO;Medidas=500x350");
+        f.TextoSeries = series;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QChart* c = f.Chart1->chart();
+        QStringList vistos;
+        for (QLegendMarker* m : c->legend()->markers())
+            if (m->isVisible()) vistos << m->label();
+        QCOMPARE(vistos, leyenda);
+        // Each point its colour, the legend's the series' (its first point's
+        // when it has none of its own).
+        QList<QColor> automaticos = {Color("Rojo"),  Color("Azul"),   Color("Amarillo"),
+                                     Color("Verde"), Color("Fucsia"), Color("Rojo Oscuro")};
+        if (QTest::currentDataTag() == QByteArray("dos series de barras")) {
+            QCOMPARE(f.ColoresPuntos, (QList<QList<QColor>>{{Color("Rojo"), Color("Azul")},
+                                                            {Color("Verde"), Color("Verde")}}));
+            QCOMPARE(c->legend()->markers().first()->brush().color(), Color("Rojo"));
+            QCOMPARE(c->legend()->markers(c->series()[1]).first()->brush().color(), Color("Verde"));
+        }
+        if (QTest::currentDataTag() == QByteArray("tarta"))
+            QCOMPARE(f.ColoresPuntos.first(), automaticos.mid(0, 3));
+        QCOMPARE(Veces(TextosDibujados(f.Chart1), QStringLiteral("Enero")), categorias);
+    }
+
+    // With marks on, every slice's label is drawn inside the window (a text
+    // too wide for it shortened), in a small or a low window too.
+    void marcasDeTartaDentro_data() {
+        QTest::addColumn<QString>("grafico");
+        QTest::addColumn<QString>("etiqueta");
+        QTest::newRow("pequeña") << "Medidas=300x220"
+                                 << "Departamento de Producción";
+        QTest::newRow("grande") << "Medidas=600x400"
+                                << "Administración";
+        QTest::newRow("ancha y baja") << "Medidas=700x200"
+                                      << "Ventas";
+        QTest::newRow("3D") << "Medidas=500x260;Vista3D=SI"
+                            << "Łódź";
+    }
+    void marcasDeTartaDentro() {
+        QFETCH(QString, grafico);
+        QFETCH(QString, etiqueta);
+        TfGENEGRAF f;
+        f.TextoGrafico = QStringLiteral("Marcas=SI;Leyenda=NO;Vista3D=NO;") + grafico;
+        f.TextoSeries = QStringLiteral(
+                            "Tipo=Tarta;Valores=1:5:%1 1:/2:40:%1 2:/3:10:%1 3:/"
+                            "4:30:%1 4:/5:15:%1 5:")
+                            .arg(etiqueta);
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        const QFontMetricsF medida(QFont(FuenteAplicacion.family(), FuenteAplicacion.pointSize()));
+        QStringList marcas;
+        for (const LienzoPrueba::Texto& t : TextosDibujados(f.Chart1)) {
+            if (!t.texto.startsWith(etiqueta.left(4))) continue;
+            marcas << t.texto;
+            const QRectF caja(t.punto.x(), t.punto.y() - medida.ascent(),
+                              medida.horizontalAdvance(t.texto), medida.height());
+            QVERIFY2(QRectF(f.Chart1->rect()).contains(caja),
+                     qPrintable(t.texto + QStringLiteral(" %1,%2 %3,%4")
+                                              .arg(caja.left())
+                                              .arg(caja.top())
+                                              .arg(caja.right())
+                                              .arg(caja.bottom())));
+        }
+        QCOMPARE(marcas.size(), 5);
+        // Marks off, the pie takes its room back.
+        f.pbMarcas->setDown(false);
+        f.pbMarcasClick();
+        QCOMPARE(qobject_cast<QPieSeries*>(f.Chart1->chart()->series().first())->pieSize(), 0.7);
     }
 
     void leyendaYMarcas() {

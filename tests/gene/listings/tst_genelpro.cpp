@@ -15,6 +15,7 @@
 #include "gene/data/generest.h"
 #include "gene/data/genesali.h"
 #include "gene/listings/genelpro.h"
+#include "gene/session/sesion.h"
 #include "report/bands.h"
 #include "report/controls.h"
 #include "report/quickrep.h"
@@ -269,6 +270,81 @@ private Q_SLOTS:
         QCOMPARE(f.findChild<TQRMemo*>(QStringLiteral("MemoRestricciones"))->Text(),
                  QLatin1String(kTituloRestricciones) +
                      QStringLiteral("Desde Codigo: 1, Hasta Codigo: 5,  Filtros: (Nombre = 'A')"));
+    }
+
+    // The page header as printed, read back from the PDF: the title, the
+    // company under it, the restrictions block (when there is one) under
+    // them, the column titles under it and above the first row, and no text
+    // printed over another; on a narrow page and on a wide one.
+    void cabecera_data() {
+        QTest::addColumn<QString>("filtro");
+        QTest::addColumn<bool>("apaisado");
+        QTest::addColumn<int>("campos");
+        const QString largo = QStringLiteral("(Nombre = 'Ñandú') AND (Ciudad = 'Łódź') AND ") +
+                              QString(QStringLiteral("(Seccion <> 'Montaje') AND ")).repeated(6) +
+                              QStringLiteral("(Codigo > 0)");
+        QTest::newRow("sin filtro, estrecho") << QString() << false << 3;
+        QTest::newRow("sin filtro, ancho") << QString() << true << 12;
+        QTest::newRow("con filtro, estrecho") << "(Codigo > 5)" << false << 3;
+        QTest::newRow("filtro largo, ancho") << largo << true << 12;
+        QTest::newRow("filtro largo, estrecho") << largo << false << 5;
+    }
+    void cabecera() {
+        QFETCH(QString, filtro);
+        QFETCH(bool, apaisado);
+        QFETCH(int, campos);
+        Parametro("ListarRestricciones", QStringLiteral("SI"));
+        NombreEmpresaActual = QStringLiteral("Talleres Reunidos");
+        QList<Campo> lista;
+        for (int i = 0; i < campos; ++i)
+            lista << Campo{QStringLiteral("Campo%1").arg(i), ftString, 10};
+        auto ds = Datos(lista, 3, [campos](TClientDataSet& d, int i) {
+            for (int c = 0; c < campos; ++c)
+                d.Fields()[c]->setAsString(QStringLiteral("v%1x%2").arg(i).arg(c));
+        });
+        TfGENELPRO f;
+        f.QuickReport->setDataSet(ds.get());
+        f.QuickReport->setReportTitle(QStringLiteral("Listado de prueba"));
+        f.QuickReport->Page.Orientation = apaisado ? poLandscape : poPortrait;
+        if (!filtro.isEmpty())
+            f.RestriccionesDisenador = TextoRestriccionesDisenador(
+                {QStringLiteral("Campo0")}, {QStringLiteral("1")}, {QStringLiteral("5")}, filtro);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("t.pdf"));
+        // Twice, as the preview's print runs it again.
+        for (int vez = 0; vez < 2; ++vez) {
+            QVERIFY(ImprimirInforme(ModuloDatos, f.QuickReport, QStringLiteral("PDF:") + pdf));
+            const QList<Palabra> palabras = PalabrasPdf(pdf);
+            for (qsizetype i = 0; i < palabras.size(); ++i)
+                for (qsizetype j = i + 1; j < palabras.size(); ++j) {
+                    const QRectF comun = palabras[i].caja.intersected(palabras[j].caja);
+                    QVERIFY2(
+                        comun.width() < 0.5 || comun.height() < 0.5,
+                        qPrintable(palabras[i].texto + QStringLiteral(" / ") + palabras[j].texto));
+                }
+            const QRectF titulo = CajaTexto(palabras, QStringLiteral("Listado de prueba"));
+            const QRectF compania = CajaTexto(palabras, QStringLiteral("Talleres Reunidos"));
+            const QRectF restricciones =
+                CajaTexto(palabras, QStringLiteral("RESTRICCIONES Y OPCIONES DEL LISTADO:"));
+            QRectF columnas;
+            for (TQRLabel* t : f.Titulos) columnas |= CajaTexto(palabras, t->Caption());
+            const QRectF fila = CajaTexto(palabras, QStringLiteral("v1x0"));
+            QVERIFY(!titulo.isEmpty() && !compania.isEmpty() && !fila.isEmpty());
+            QCOMPARE(f.Titulos.size(), campos);
+            QVERIFY2(!columnas.isEmpty(), "column titles missing");
+            QCOMPARE(!restricciones.isEmpty(), !filtro.isEmpty());
+            QVERIFY(titulo.bottom() <= compania.top());
+            const double arriba = compania.bottom();
+            if (!filtro.isEmpty()) {
+                QVERIFY(restricciones.top() >= arriba);
+                // The whole block, up to its last word.
+                const QRectF fin = CajaTexto(palabras, filtro.section(QLatin1Char(' '), -1));
+                QVERIFY(!fin.isEmpty() && fin.bottom() <= columnas.top());
+                QVERIFY(restricciones.bottom() <= columnas.top());
+            }
+            QVERIFY(columnas.top() >= arriba);
+            QVERIFY(columnas.bottom() <= fila.top());
+        }
     }
 
 private:

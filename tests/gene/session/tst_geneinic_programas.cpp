@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTextBrowser>
+#include <QTreeView>
 #include <QtTest>
 
 #include "gene/dialogo_modal.h"
@@ -301,6 +302,41 @@ private Q_SLOTS:
         QVERIFY(!SeleccionarArchivo(inst.sesion(), QStringLiteral("Archivo"), ruta,
                                     QStringLiteral("Archivos")));
         QCOMPARE(vistos, (QStringList{"Ver en:", "&Nombre de fichero:", "&Abrir", "Cancelar"}));
+
+        // Its list too: kinds, sizes and dates, whatever the process locale.
+        QDir(ruta).mkdir(QStringLiteral("Documentos"));
+        QFile nota(ruta + QStringLiteral("/nota.txt"));
+        QVERIFY(nota.open(QIODevice::WriteOnly));
+        nota.write(QByteArray(100, 'x'));
+        nota.close();
+        const QDateTime hora(QDate(2026, 12, 8), QTime(9, 5));
+        QVERIFY(nota.open(QIODevice::Append) &&
+                nota.setFileTime(hora, QFileDevice::FileModificationTime));
+        nota.close();
+        QMap<QString, QStringList> filas;
+        AlMostrarse<QFileDialog>([&filas](QFileDialog* d) {
+            d->setViewMode(QFileDialog::Detail);
+            auto* lista = d->findChild<QTreeView*>(QStringLiteral("treeView"));
+            QAbstractItemModel* m = lista ? lista->model() : nullptr;
+            const auto leer = [&] {
+                filas.clear();
+                for (int i = 0; m && i < m->rowCount(lista->rootIndex()); ++i) {
+                    QStringList columnas;
+                    for (int c = 1; c < 4; ++c)
+                        columnas << m->index(i, c, lista->rootIndex()).data().toString();
+                    filas.insert(m->index(i, 0, lista->rootIndex()).data().toString(), columnas);
+                }
+                return filas.contains(QStringLiteral("nota.txt")) &&
+                       !filas.value(QStringLiteral("nota.txt")).value(2).isEmpty();
+            };
+            QTRY_VERIFY_WITH_TIMEOUT(leer(), 10000);
+            d->reject();
+        });
+        QVERIFY(!SeleccionarArchivo(inst.sesion(), QStringLiteral("Archivo"), ruta,
+                                    QStringLiteral("Archivos")));
+        QCOMPARE(filas.value(QStringLiteral("nota.txt")),
+                 (QStringList{"100 bytes", "Archivo TXT", "8/12/26 9:05"}));
+        QCOMPARE(filas.value(QStringLiteral("Documentos")).value(1), QStringLiteral("Carpeta"));
     }
 
     void utilidades() {
