@@ -181,6 +181,11 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("vistos");
         QTest::addColumn<QString>("incorrectos");
         for (Engine e : AvailableEngines()) {
+            NewEngineRow(e, "vacia")
+                << QString() << QStringList{"4", "5", "6", "7", "10", "12"} << QString();
+            NewEngineRow(e, "letra griega")
+                << QStringLiteral("Ω;7") << QStringList{"4", "5", "6", "10", "12"}
+                << QStringLiteral("Ω");
             NewEngineRow(e, "punto y coma")
                 << QStringLiteral("5;6") << QStringList{"4", "7", "10", "12"} << QString();
             NewEngineRow(e, "blanco")

@@ -292,7 +292,9 @@ private Q_SLOTS:
             NewEngineRow(e, "parcial carpeta")
                 << int(mbParcial) << QStringLiteral("C:\\DOCS") << QStringList{"C:\\DOCS"};
             NewEngineRow(e, "fonetica barra") << int(mbFonetica) << QStringLiteral("\\")
-                                              << QStringList{"C:\\", "C:\\DOCS", "X\\Y"};
+                                              << QStringList{"C:\\", "C:\\DOCS", "DΩ\\X", "X\\Y"};
+            NewEngineRow(e, "fuera de latin-1")
+                << int(mbFonetica) << QStringLiteral("Ω\\") << QStringList{"DΩ\\X"};
             NewEngineRow(e, "comodines")
                 << int(mbFonetica) << QStringLiteral("0_A") << QStringList{"50XA", "50_A"};
         }
@@ -303,11 +305,12 @@ private Q_SLOTS:
         QFETCH(QStringList, filas);
         Escenario e{CurrentEngine()};
         int linea = 1;
-        for (const char* texto : {"C:\\", "C:\\DOCS", "C:DOCS", "X\\Y", "50_A", "50XA", "50XXA"})
+        for (const QString& texto :
+             {"C:\\", "C:\\DOCS", "C:DOCS", "X\\Y", "50_A", "50XA", "50XXA", "DΩ\\X"})
             Sql(QStringLiteral(
                     "INSERT INTO LINEAS (CodigoOperario, Linea, Texto) VALUES (30, %1, %2)")
                     .arg(linea++)
-                    .arg(SqlDialect::quoteString(QString::fromLatin1(texto))));
+                    .arg(SqlDialect::quoteString(texto)));
         auto d = ::dialogo();
         d->ListaCamposBusqueda->setText(QStringLiteral("Texto"));
         d->setModo(TModoBusqueda(modo));

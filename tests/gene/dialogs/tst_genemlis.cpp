@@ -396,6 +396,8 @@ private Q_SLOTS:
                 << QStringList{QStringLiteral("Ana")};
             NewEngineRow(e, "no es un numero")
                 << QStringLiteral("5 horas") << QString() << QStringList{};
+            NewEngineRow(e, "cifras no latinas")
+                << QStringLiteral("٥٠") << QString() << QStringList{};
         }
     }
     void filtroImporte() {
