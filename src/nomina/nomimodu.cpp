@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QPair>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSqlQuery>
 #include <cmath>
@@ -471,20 +472,42 @@ bool TMDNominas::OperarioAccesible(const QString& CodigoUsuario, int CodigoOpera
         const int v = t.trimmed().toInt(&ok);
         return ok ? v : 0;
     };
-    for (const QString& bruto : lista.split(QLatin1Char(','))) {
-        const QString item = bruto.trimmed();
-        const int desde = entero(item.section(QLatin1Char('-'), 0, 0));
-        const int hasta = entero(item.section(QLatin1Char('-'), 1, 1));
-        bool coincide;
+    // Whoever typed "5;6", "5 6" or "10-5" believes those employees hidden: a
+    // restriction that silently bars nobody is unsafe, so every usual
+    // separator counts and a reversed range is read upwards.
+    static const QRegularExpression guion(QStringLiteral("\\s*-\\s*"));
+    static const QRegularExpression separadores(QStringLiteral("[,;\\s]+"));
+    QList<QPair<int, int>> rangos;
+    QStringList incorrectos;
+    for (const QString& item : QString(lista)
+                                   .replace(guion, QStringLiteral("-"))
+                                   .split(separadores, Qt::SkipEmptyParts)) {
+        int desde = entero(item.section(QLatin1Char('-'), 0, 0));
+        int hasta = entero(item.section(QLatin1Char('-'), 1, 1));
         if (desde != 0 && hasta != 0) {
-            coincide = desde <= CodigoOperario && CodigoOperario <= hasta;
-        } else {
-            // Anything that is not one code (an empty item, "0-5") bars nobody.
-            bool ok = false;
-            const int codigo = item.toInt(&ok);
-            coincide = ok && codigo == CodigoOperario;
+            if (desde > hasta) std::swap(desde, hasta);
+            rangos.append({desde, hasta});
+            continue;
         }
-        if (coincide) {
+        bool ok = false;
+        const int codigo = item.toInt(&ok);
+        if (ok)
+            rangos.append({codigo, codigo});
+        else
+            incorrectos << item;
+    }
+    const QString avisada = CodigoUsuario + QLatin1Char('|') + lista;
+    if (!incorrectos.isEmpty() && !listasAvisadas_.contains(avisada)) {
+        listasAvisadas_.insert(avisada);
+        MensajeAdvertencia(
+            QStringLiteral("La lista de operarios no accesibles del usuario %1 contiene "
+                           "elementos que no son códigos ni rangos de códigos (%2), que no "
+                           "restringen el acceso a ningún operario. Solicite al administrador "
+                           "que corrija la configuración.")
+                .arg(CodigoUsuario, incorrectos.join(QStringLiteral(", "))));
+    }
+    for (const auto& [desde, hasta] : rangos) {
+        if (desde <= CodigoOperario && CodigoOperario <= hasta) {
             if (Opcion == QLatin1String("Mostrar Mensaje"))
                 MensajeAdvertencia(QStringLiteral("Autorización denegada"));
             return false;

@@ -69,8 +69,11 @@ public:
     double RedondeoMoneda(double Importe);
     // The integer part, plus 1 when the fraction is above 0.5.
     double RedondeoMitadAbajo(double Valor);
-    // False when the user's setting OperariosNoAccesibles ("5, 10-20") names
-    // the employee; with the option "Mostrar Mensaje" the refusal is shown.
+    // False when the user's setting OperariosNoAccesibles ("5, 10-20";
+    // items apart by ",", ";", blanks or line breaks; "20-10" is 10..20)
+    // names the employee; with the option "Mostrar Mensaje" the refusal is
+    // shown. Items that are neither code nor range bar nobody and are warned
+    // of once per list while this module lives.
     bool OperarioAccesible(const QString& CodigoUsuario, int CodigoOperario, const QString& Opcion);
     // Whether the employee's latest contract (by start date, then number) is
     // in force today: started and not ended before today.
@@ -91,6 +94,9 @@ public:
     TTable* HContrato = nullptr;      // HCONTRAT
     TTable* HBonificacion = nullptr;  // HBONIFIC
     TTable* Concoper = nullptr;       // CONCOPER
+
+private:
+    QSet<QString> listasAvisadas_;  // OperariosNoAccesibles lists already warned of
 };
 
 extern TMDNominas* MDNominas;

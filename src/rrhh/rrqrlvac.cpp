@@ -164,6 +164,9 @@ void TfRRQRLVAC::RellenarTemporal() {
             // The company calendar first; the employee's own day decides a
             // date that both select.
             for (const bool propio : {false, true}) {
+                // Calendar 0 (or none) means the employee has no company
+                // calendar: never the days of a calendar numbered 0.
+                if (!propio && eCalendario->AsInteger() == 0) continue;
                 q.Close();
                 q.SQL().Clear();
                 q.SQL().Add(

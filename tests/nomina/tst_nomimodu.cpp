@@ -172,6 +172,67 @@ private Q_SLOTS:
         QVERIFY(!nominas.OperarioAccesible(usuario, 7, QString()));
     }
 
+    // Lists typed with other separators or a reversed range still bar whom
+    // they name; an item that is neither code nor range bars nobody and is
+    // warned of once, naming it.
+    void listaNoAccesibles_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("lista");
+        QTest::addColumn<QStringList>("vistos");
+        QTest::addColumn<QString>("incorrectos");
+        for (Engine e : AvailableEngines()) {
+            NewEngineRow(e, "vacia")
+                << QString() << QStringList{"4", "5", "6", "7", "10", "12"} << QString();
+            NewEngineRow(e, "letra griega")
+                << QStringLiteral("Ω;7") << QStringList{"4", "5", "6", "10", "12"}
+                << QStringLiteral("Ω");
+            NewEngineRow(e, "punto y coma")
+                << QStringLiteral("5;6") << QStringList{"4", "7", "10", "12"} << QString();
+            NewEngineRow(e, "blanco")
+                << QStringLiteral("5 6") << QStringList{"4", "7", "10", "12"} << QString();
+            NewEngineRow(e, "tabulador")
+                << QStringLiteral("5\t6,\t12") << QStringList{"4", "7", "10"} << QString();
+            NewEngineRow(e, "rango al reves")
+                << QStringLiteral("10-5") << QStringList{"4", "12"} << QString();
+            NewEngineRow(e, "rango con blancos")
+                << QStringLiteral("12 - 10") << QStringList{"4", "5", "6", "7"} << QString();
+            NewEngineRow(e, "no es codigo")
+                << QStringLiteral("abc,7") << QStringList{"4", "5", "6", "10", "12"}
+                << QStringLiteral("abc");
+            NewEngineRow(e, "decimal y cero")
+                << QStringLiteral("5.0, 0-6; 12") << QStringList{"4", "5", "6", "7", "10"}
+                << QStringLiteral("5.0, 0-6");
+        }
+    }
+    void listaNoAccesibles() {
+        QFETCH(QString, lista);
+        QFETCH(QStringList, vistos);
+        QFETCH(QString, incorrectos);
+        TestInstalacion inst(CurrentEngine(), conEmpresa());
+        TModuloDatos modulo;
+        CrearTablasPersonalPrueba();
+        TMDNominas nominas;
+        const QString usuario = QLatin1String(kCodigoAdministradorInicial);
+        GrabarConfiguracionUsuario(&modulo, usuario, QStringLiteral("OperariosNoAccesibles"),
+                                   lista);
+        MessageSeam::clearLog();
+        QStringList accesibles;
+        for (int op : {4, 5, 6, 7, 10, 12})
+            if (nominas.OperarioAccesible(usuario, op, QString()))
+                accesibles << QString::number(op);
+        QCOMPARE(accesibles, vistos);
+        const QStringList avisos = mensajes();
+        if (incorrectos.isEmpty()) {
+            QVERIFY(avisos.isEmpty());
+        } else {
+            // One warning for the whole session, however many employees it reads.
+            QCOMPARE(avisos.size(), 1);
+            QVERIFY2(avisos[0].contains(QLatin1Char('(') + incorrectos + QLatin1Char(')')) &&
+                         avisos[0].contains(QStringLiteral("administrador")),
+                     qPrintable(avisos[0]));
+        }
+    }
+
     void redondeos() {
         TestInstalacion inst(Engine::Sqlite, conEmpresa());
         TModuloDatos modulo;

@@ -79,10 +79,14 @@ private Q_SLOTS:
         f->EditRango->setText(QStringLiteral("Accidente Laboral"));
         QCOMPARE(f->Table1->RecordCount(), 0);
         f->AgregarClick(f->Agregar);
-        QVERIFY(teclear(f, {"3", "Accidente Trabajo", "75"}));
+        QVERIFY(teclear(f, {"3", "Accidente Trabajo", "0,05"}));
         f->pbConformeClick(f->pbConforme);
         f->pbCancelarClick(f->pbCancelar);
         QCOMPARE(f->Table1->RecordCount(), 1);
+        // A percentage below one tenth keeps the zero after the comma.
+        f->Table1->First();
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("TipoSubsidioSS"))->DisplayText(),
+                 QStringLiteral(",05"));
         QCOMPARE(sql(QStringLiteral("SELECT Codigo, HastaDias, TipoBaja FROM TSUBSDIO ORDER BY "
                                     "Codigo, HastaDias")),
                  QStringLiteral("Accidente Laboral|3|Accidente Trabajo\r\nEnfermedad|3|Enfermedad"

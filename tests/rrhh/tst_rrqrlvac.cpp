@@ -50,11 +50,15 @@ void DiaPropio(int operario, const char* fecha, const QString& tipos) {
 }
 
 // Employee 1 follows calendar 1 and has own days; employee 2 has no company
-// calendar but an own vacation day; employee 3 has nothing.
+// calendar but an own vacation day; employee 3 has nothing. A calendar
+// numbered 0 lends its vacation day to nobody without a calendar.
 void Calendarios() {
     sql("INSERT INTO PERSONAL (CodigoOperario, Nombre, CodigoCalendario) VALUES (1, 'ANA', 1)");
     sql("INSERT INTO PERSONAL (CodigoOperario, Nombre, CodigoCalendario) VALUES (2, 'LUIS', 0)");
-    sql("INSERT INTO PERSONAL (CodigoOperario, Nombre, CodigoCalendario) VALUES (3, 'NADIE', 0)");
+    sql("INSERT INTO PERSONAL (CodigoOperario, Nombre, CodigoCalendario) VALUES (3, 'NADIE', "
+        "NULL)");
+    sql("INSERT INTO CALENDAR (Codigo, Fecha, EsDiaTrabajado, EsDiaFestivo, EsDiaVacaciones, "
+        "EsDiaPuente, NumeroHorario) VALUES (0, '2024-12-10', 'NO', 'NO', 'SI', 'NO', 0)");
     DiaEmpresa("2024-11-30", "Va");
     DiaEmpresa("2024-12-01", "Va");     // own: a plain working day, not selected
     DiaEmpresa("2024-12-02", "Va");     // own: leave instead

@@ -52,6 +52,11 @@ void AddEngineRows() {
     for (Engine e : AvailableEngines()) QTest::newRow(qPrintable(EngineTag(e))) << int(e);
 }
 
+QTestData& NewEngineRow(Engine e, const char* caso) {
+    return QTest::newRow(qPrintable(EngineTag(e) + QLatin1Char(' ') + QLatin1String(caso)))
+           << int(e);
+}
+
 Engine CurrentEngine() {
     void* data = QTest::qData("engine", QMetaType::Int);
     return data ? Engine(*static_cast<int*>(data)) : Engine::Sqlite;

@@ -14,6 +14,9 @@ QString EngineTag(Engine e);  // "sqlite", "postgres"
 // In a QtTest _data function: a column "engine" (int) and a row per engine
 // ("sqlite" always, "postgres" beside a server).
 void AddEngineRows();
+// In a QtTest _data function whose first column is "engine": a row named
+// "<engine> <case>" with its engine given, for the other columns to follow.
+class QTestData& NewEngineRow(Engine e, const char* caso);
 // The server of the PostgreSQL rows (RH_PG_*), with no schema set.
 TConnectionParams PostgresServerParams();
 // The engine of the current data row.

@@ -64,8 +64,9 @@ QString CondicionBusquedaAproximada(const QList<TCriterioAproximado>& Criterios,
         const QString valor = sqlServer ? PatronAproximadoSQLServer(c.Valor) : c.Valor;
         condicion += condicion.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ");
         condicion +=
-            QLatin1Char('(') + Dialecto.likeOperand(c.Campo, c.Tipo) + QStringLiteral(" LIKE ") +
-            SqlDialect::quoteString(QLatin1Char('%') + valor + QLatin1Char('%')) + QLatin1Char(')');
+            QLatin1Char('(') +
+            Dialecto.likeCondition(c.Campo, c.Tipo, QLatin1Char('%') + valor + QLatin1Char('%')) +
+            QLatin1Char(')');
     }
     if (!condicion.isEmpty() && !Filtro.trimmed().isEmpty())
         condicion += QStringLiteral(" AND (") + Filtro + QLatin1Char(')');

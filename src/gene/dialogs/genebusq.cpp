@@ -127,8 +127,7 @@ QString CondicionesBusqueda(const QList<TCampoBusqueda>& Campos, const QString& 
                                        ? QString(QLatin1Char('%') + valor + QLatin1Char('%'))
                                        : QString(valor + QLatin1Char('%'));
             const TFieldType tipo = campo.Tipo == ftUnknown ? ftString : campo.Tipo;
-            condiciones << QLatin1Char('(') + Dialecto.likeOperand(campo.Nombre, tipo) +
-                               QStringLiteral(" LIKE ") + SqlDialect::quoteString(patron) +
+            condiciones << QLatin1Char('(') + Dialecto.likeCondition(campo.Nombre, tipo, patron) +
                                QLatin1Char(')');
         }
     }

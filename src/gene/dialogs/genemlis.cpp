@@ -350,15 +350,38 @@ QString CondicionFiltroValor(const QString& Campo, const QString& Operador, cons
            Entrecomillar(Valor) + QLatin1Char(')');
 }
 
+namespace {
+
+// An amount is typed as the program shows it ("." thousands, "," decimal, as
+// TextoAReal reads it); the filter would take "50.000" for fifty, so it gets
+// the number written without thousands marks. False when it is no number.
+bool valorFiltroNumerico(TDataSet* DataSet, const QString& Campo, QString& Valor) {
+    const TField* campo = DataSet->FindField(Campo);
+    if (!campo || !(IsFloatType(campo->DataType()) || IsIntegerType(campo->DataType())))
+        return true;
+    double numero = 0;
+    if (!TryStrToFloat(QString(Valor).remove(QLatin1Char('.')), numero)) return false;
+    Valor = FloatToStr(numero);
+    return true;
+}
+
+}  // namespace
+
 bool AgregarFiltroValor(TDataSet* DataSet, const QString& Campo, const QString& Operador,
                         const QString& Valor) {
     const QString anterior = DataSet->Filter();
     const bool filtrado = DataSet->Filtered();
+    const QString mensaje = QStringLiteral("¡No ha sido posible filtrar registros!");
+    QString valor = Valor;
+    if (!valorFiltroNumerico(DataSet, Campo, valor)) {
+        MensajeAdvertencia(mensaje);
+        return false;
+    }
     try {
         DataSet->setFiltered(false);
         QString filtro = anterior;
         if (!filtro.isEmpty()) filtro += QStringLiteral(" AND ");
-        filtro += CondicionFiltroValor(Campo, Operador, Valor);
+        filtro += CondicionFiltroValor(Campo, Operador, valor);
         DataSet->setFilter(filtro);
         DataSet->setFiltered(true);
     } catch (const EDatabaseError&) {
@@ -367,7 +390,7 @@ bool AgregarFiltroValor(TDataSet* DataSet, const QString& Campo, const QString& 
             DataSet->setFiltered(filtrado);
         } catch (const EDatabaseError&) {
         }
-        MensajeAdvertencia(QStringLiteral("¡No ha sido posible filtrar registros!"));
+        MensajeAdvertencia(mensaje);
         return false;
     }
     return true;

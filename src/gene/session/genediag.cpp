@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSet>
 #include <QSqlDatabase>
@@ -19,7 +20,6 @@
 #include "gene/data/genetext.h"
 #include "gene/data/mensajes.h"
 #include "gene/dialogs/genedeta.h"
-#include "gene/session/genedicc.h"
 #include "gene/session/geneform.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_servicios.h"
@@ -105,36 +105,44 @@ struct LecturaArchivo {
     bool wal = false;
 };
 
-// The tables the dictionary declares (the standard file and the site's own),
-// upper-cased; empty when it cannot be read. Read here without the warning
-// or the copy into the general folder that the session's readers make.
-QSet<QString> TablasDelPrograma() {
-    QSet<QString> tablas;
+// The tables the dictionary declares (the standard file and the site's own)
+// with their columns, upper-cased; empty when it cannot be read. Read here
+// without the warning or the copy into the general folder that the
+// session's readers make.
+QHash<QString, QSet<QString>> TablasDelPrograma() {
+    QHash<QString, QSet<QString>> tablas;
     for (const QString& carpeta :
          {NativePath(PathBaseDatosGeneral), NativePath(DirectorioPrograma)}) {
         for (const char* nombre : {"DATABASE.TXT", "DATABASE.ESP"}) {
-            QString texto, lista;
+            QString texto;
             if (carpeta.isEmpty() || !ReadTextFile(JoinPath(carpeta, QLatin1String(nombre)), texto))
                 continue;
-            TablasTextoDiccionario(nullptr, texto, QString(), lista);
-            for (const QString& t : LineasTexto(lista))
-                if (!t.isEmpty()) tablas.insert(t.toUpper());
+            // "TABLA/C/n/Campo/tipo/longitud/..." declares a column.
+            for (const QString& l : LineasTexto(texto)) {
+                const QStringList partes = l.split(QLatin1Char('/'));
+                if (partes.size() > 3 && partes[1].trimmed() == QLatin1String("C"))
+                    tablas[partes[0].trimmed().toUpper()].insert(partes[3].trimmed().toUpper());
+            }
         }
         if (!tablas.isEmpty()) break;
     }
     // The general database's record of what was created once.
-    if (!tablas.isEmpty()) tablas.insert(QStringLiteral("CREACION"));
+    if (!tablas.isEmpty())
+        tablas.insert(QStringLiteral("CREACION"),
+                      {QStringLiteral("OBJETO"), QStringLiteral("CODIGO")});
     return tablas;
 }
 
-// A connection that reads the file as it stands: read-only, and immutable
-// (no locks, no -wal or -shm made) unless a session's side files are
-// there already, whose pages belong to what is read.
+// A connection that reads the file as it stands, changing no byte of it or
+// of its side files: immutable (no locks, no -wal or -shm made) unless a
+// session's -wal and -shm are there already, whose pages belong to what is
+// read; those are then read with the -shm opened read-only.
 QString UriLectura(const QString& Archivo) {
     const bool enUso = QFileInfo::exists(Archivo + QStringLiteral("-wal")) &&
                        QFileInfo::exists(Archivo + QStringLiteral("-shm"));
     return QUrl::fromLocalFile(Archivo).toString(QUrl::FullyEncoded) +
-           (enUso ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=ro&immutable=1"));
+           (enUso ? QStringLiteral("?mode=ro&readonly_shm=1")
+                  : QStringLiteral("?mode=ro&immutable=1"));
 }
 
 // Runs f on a connection to the file opened by Uri (never creating it);
@@ -173,11 +181,18 @@ LecturaArchivo LeerArchivo(const QString& Archivo) {
     if (escritura != lectura || (escritura != 1 && escritura != 2)) return r;
     r.wal = escritura == 2;
     bool leida = false;
-    QStringList tablas;
+    QHash<QString, QSet<QString>> tablas;
     ConArchivo(UriLectura(Archivo), true, [&](QSqlDatabase& db) {
         QSqlQuery q(db);
-        leida = q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
-        while (leida && q.next()) tablas << q.value(0).toString().toUpper();
+        // SQLite's own check reads every page: sound first pages say nothing
+        // of the rest.
+        leida = q.exec(QStringLiteral("PRAGMA quick_check")) && q.next() &&
+                q.value(0).toString() == QLatin1String("ok") && !q.next();
+        leida = leida &&
+                q.exec(QStringLiteral("SELECT m.name, c.name FROM sqlite_master AS m, "
+                                      "pragma_table_info(m.name) AS c WHERE m.type = 'table'"));
+        while (leida && q.next())
+            tablas[q.value(0).toString().toUpper()].insert(q.value(1).toString().toUpper());
     });
     if (!leida) return r;
     if (tablas.isEmpty()) {
@@ -185,10 +200,16 @@ LecturaArchivo LeerArchivo(const QString& Archivo) {
         r.estado = r.wal ? EstadoArchivo::Legible : EstadoArchivo::Vacio;
         return r;
     }
-    const QSet<QString> propias = TablasDelPrograma();
-    r.estado = EstadoArchivo::Ajeno;
-    for (const QString& t : std::as_const(tablas))
-        if (propias.isEmpty() || propias.contains(t)) r.estado = EstadoArchivo::Legible;
+    // A table of the program has the program's name and columns: a name alone
+    // ("FILTRO") is found in other programs' files too. Columns a site added
+    // do not make it foreign.
+    const QHash<QString, QSet<QString>> propias = TablasDelPrograma();
+    r.estado = propias.isEmpty() ? EstadoArchivo::Legible : EstadoArchivo::Ajeno;
+    for (auto t = tablas.cbegin(); t != tablas.cend(); ++t) {
+        const auto p = propias.constFind(t.key());
+        if (p != propias.cend() && 2 * QSet<QString>(t.value()).intersect(*p).size() > t->size())
+            r.estado = EstadoArchivo::Legible;
+    }
     return r;
 }
 

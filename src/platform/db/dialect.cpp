@@ -274,6 +274,7 @@ public:
     QString likeOperand(const QString& column, TFieldType type) const override {
         return IsStringType(type) ? column : castToText(column);
     }
+    QString likeEscape() const override { return QStringLiteral(" ESCAPE ''"); }
     QString datePart(const QString& part, const QString& e) const override {
         return castToInteger(QStringLiteral("EXTRACT(") + knownDatePart(part) +
                              QStringLiteral(" FROM ") + e + QLatin1Char(')'));
@@ -498,6 +499,14 @@ QString SqlDialect::castToInteger(const QString& e) const {
 // SQL Server converts numbers and dates for LIKE by itself.
 QString SqlDialect::likeOperand(const QString& column, TFieldType) const {
     return column;
+}
+QString SqlDialect::likeEscape() const {
+    return {};
+}
+QString SqlDialect::likeCondition(const QString& column, TFieldType type,
+                                  const QString& pattern) const {
+    return likeOperand(column, type) + QStringLiteral(" LIKE ") + quoteString(pattern) +
+           likeEscape();
 }
 QString SqlDialect::upper(const QString& e) const {
     return QStringLiteral("UPPER(") + e + QLatin1Char(')');

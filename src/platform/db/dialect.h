@@ -60,6 +60,11 @@ public:
     virtual QString castToFloat(const QString& expr) const = 0;
     // LIKE on a column of any type: casts a non-text column where the engine needs it.
     virtual QString likeOperand(const QString& column, TFieldType type) const;
+    // "column LIKE 'pattern'" with "%" and "_" as wildcards and "\" an
+    // ordinary character on every engine.
+    QString likeCondition(const QString& column, TFieldType type, const QString& pattern) const;
+    // What makes "\" ordinary in LIKE: " ESCAPE ''" where it is the default escape.
+    virtual QString likeEscape() const;
     QString upper(const QString& expr) const;
     // Date parts: "YEAR", "MONTH", "DAY", "HOUR", "MINUTE", "SECOND"; another
     // name raises SqlError. The result is an integer.

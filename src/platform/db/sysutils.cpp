@@ -200,8 +200,9 @@ QString applySection(const QString& f, Section s, const SectionScan& scan, Decim
         digitPlace = digitDelta > 0 ? fr.exponent : scan.decimalIndex;
     }
     // Places are counted from the decimal point: 1 is the units, 0 the first
-    // decimal, -1 the second...
-    const int firstDigit = scan.decimalIndex - scan.firstDigit;
+    // decimal, -1 the second... A "#" drops only the integer part's leading
+    // zeros: zeros between the decimal point and the first digit are written.
+    const int firstDigit = std::max(scan.decimalIndex - scan.firstDigit, 0);
     // Digits of the integer part are always written; decimals only down to the
     // last "0" of the mask.
     const int lastDigit = std::min(scan.decimalIndex - scan.lastDigit, 0);

@@ -155,6 +155,21 @@ private Q_SLOTS:
                                 "puede guardar !"));
     }
 
+    // A backslash typed in a fragment finds its rows on every engine.
+    void barraInvertida_data() { AddEngineRows(); }
+    void barraInvertida() {
+        Escenario e{CurrentEngine()};
+        Sql(
+            QStringLiteral("INSERT INTO CONTACTOS (Grupo, Codigo, Apellidos, Ciudad) VALUES (4, "
+                           "'D', 'Ruta', 'C:\\DOCS')"));
+        auto d = dialogo();
+        for (const char* fragmento : {"C:\\", "C:\\DOCS", "\\"}) {
+            d->setCriterio(QStringLiteral("Ciudad"), QString::fromLatin1(fragmento));
+            d->pbBuscarClick();
+            QCOMPARE(codigos(d->Query1), QStringList{"4/D"});
+        }
+    }
+
     // The caller's filter holds whatever the user types.
     void filtroDelLlamador_data() { AddEngineRows(); }
     void filtroDelLlamador() {

@@ -279,6 +279,46 @@ private Q_SLOTS:
         QVERIFY(MessageSeam::log().isEmpty());
     }
 
+    // A backslash is a character like any other on every engine (PostgreSQL
+    // took it for its escape); "%" and "_" stay wildcards.
+    void barraInvertida_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<int>("modo");
+        QTest::addColumn<QString>("dato");
+        QTest::addColumn<QStringList>("filas");
+        for (Engine e : AvailableEngines()) {
+            NewEngineRow(e, "parcial unidad")
+                << int(mbParcial) << QStringLiteral("C:\\") << QStringList{"C:\\", "C:\\DOCS"};
+            NewEngineRow(e, "parcial carpeta")
+                << int(mbParcial) << QStringLiteral("C:\\DOCS") << QStringList{"C:\\DOCS"};
+            NewEngineRow(e, "fonetica barra") << int(mbFonetica) << QStringLiteral("\\")
+                                              << QStringList{"C:\\", "C:\\DOCS", "DΩ\\X", "X\\Y"};
+            NewEngineRow(e, "fuera de latin-1")
+                << int(mbFonetica) << QStringLiteral("Ω\\") << QStringList{"DΩ\\X"};
+            NewEngineRow(e, "comodines")
+                << int(mbFonetica) << QStringLiteral("0_A") << QStringList{"50XA", "50_A"};
+        }
+    }
+    void barraInvertida() {
+        QFETCH(int, modo);
+        QFETCH(QString, dato);
+        QFETCH(QStringList, filas);
+        Escenario e{CurrentEngine()};
+        int linea = 1;
+        for (const QString& texto :
+             {"C:\\", "C:\\DOCS", "C:DOCS", "X\\Y", "50_A", "50XA", "50XXA", "DΩ\\X"})
+            Sql(QStringLiteral(
+                    "INSERT INTO LINEAS (CodigoOperario, Linea, Texto) VALUES (30, %1, %2)")
+                    .arg(linea++)
+                    .arg(SqlDialect::quoteString(texto)));
+        auto d = ::dialogo();
+        d->ListaCamposBusqueda->setText(QStringLiteral("Texto"));
+        d->setModo(TModoBusqueda(modo));
+        d->DatoABuscar->setText(dato);
+        d->pbBuscarClick();
+        QCOMPARE(textos(d->ClientDataSet1, QStringLiteral("Texto")), filas);
+    }
+
     // Approximate search with pieces that are no numbers for numeric fields:
     // the statement runs on every engine and finds nothing; numbers compare
     // as numbers, also those a small integer does not hold.

@@ -60,6 +60,16 @@ void Cancelar(TfGENEMLIS* d) {
     d->pbCancelar->Click();
 }
 
+// The detail grid viewer on the table LINEAS.
+TfGENEVDET* VisorLineas() {
+    auto* visor = NewForm<TfGENEVDET>();
+    visor->TablaDetalle->setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
+    visor->TablaDetalle->setTableName(QStringLiteral("LINEAS"));
+    visor->TablaDetalle->Open();
+    visor->DataSource1->setDataSet(visor->TablaDetalle);
+    return visor;
+}
+
 const QString kDatos =
     QStringLiteral("Ana|8|12,5|100") + QStringLiteral("\r\n") + QStringLiteral("Luis|2|3|6");
 
@@ -366,6 +376,75 @@ private Q_SLOTS:
         RegistroAccesosActivado = false;
     }
 
+    // An amount typed as the program shows it: "." thousands, "," decimals,
+    // in the list dialog and in the detail grid viewer, on every engine. Not
+    // a number: warned, nothing filtered.
+    void filtroImporte_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("respuesta");
+        QTest::addColumn<QString>("condicion");
+        QTest::addColumn<QStringList>("nombres");
+        for (Engine e : AvailableEngines()) {
+            NewEngineRow(e, "miles")
+                << QStringLiteral("50.000") << QStringLiteral("(Horas = '50000')")
+                << QStringList{QStringLiteral("Eva")};
+            NewEngineRow(e, "miles y decimales")
+                << QStringLiteral("1.234,5") << QStringLiteral("(Horas = '1234,5')")
+                << QStringList{QStringLiteral("Pío")};
+            NewEngineRow(e, "decimales")
+                << QStringLiteral("12,5") << QStringLiteral("(Horas = '12,5')")
+                << QStringList{QStringLiteral("Ana")};
+            NewEngineRow(e, "no es un numero")
+                << QStringLiteral("5 horas") << QString() << QStringList{};
+            NewEngineRow(e, "cifras no latinas")
+                << QStringLiteral("٥٠") << QString() << QStringList{};
+        }
+    }
+    void filtroImporte() {
+        QFETCH(QString, respuesta);
+        QFETCH(QString, condicion);
+        QFETCH(QStringList, nombres);
+        TestInstalacion inst(CurrentEngine(), conEmpresa());
+        const auto comprobar = [&](TDataSet* ds, const QString& campo, const QString& nombre,
+                                   std::function<void()> filtrar) {
+            MessageSeam::clearLog();
+            MessageSeam::enqueue(respuesta);
+            filtrar();
+            QString esperado = condicion;
+            esperado.replace(QLatin1String("Horas"), campo);
+            QCOMPARE(ds->Filter(), esperado);
+            QStringList vistos;
+            if (ds->Filtered())
+                for (ds->First(); !ds->Eof(); ds->Next())
+                    vistos << ds->FieldByName(nombre)->AsString();
+            QCOMPARE(vistos, nombres);
+            if (condicion.isEmpty())
+                QCOMPARE(MessageSeam::log().last().text,
+                         QStringLiteral("¡No ha sido posible filtrar registros!"));
+        };
+        const QString datos = QStringLiteral(
+            "Ana|12,5|1|12,5\r\nEva|50000|1|50000\r\n"
+            "Pío|1234,5|1|1234,5\r\nLuis|50|1|50");
+        Lista(Opciones(QString()), datos, [&](TfGENEMLIS* d) {
+            d->DBGrid1->setSelectedIndex(1);
+            comprobar(d->Temporal, QStringLiteral("Horas"), QStringLiteral("Nombre"),
+                      [d] { d->FiltrarRegistrosporValorClick(QStringLiteral("=")); });
+            Cancelar(d);
+        });
+
+        CrearLineas();
+        Sql(
+            QStringLiteral("INSERT INTO LINEAS (CodigoOperario, Linea, Texto, Importe) VALUES "
+                           "(1, 1, 'Ana', 12.5), (1, 2, 'Eva', 50000), (1, 3, 'Pío', 1234.5), "
+                           "(1, 4, 'Luis', 50)"));
+        auto* visor = VisorLineas();
+        visor->DBGrid1->setSelectedField(
+            visor->TablaDetalle->FieldByName(QStringLiteral("Importe")));
+        comprobar(visor->TablaDetalle, QStringLiteral("Importe"), QStringLiteral("Texto"),
+                  [visor] { visor->FiltrarRegistrosporValorClick(QStringLiteral("=")); });
+        delete visor;
+    }
+
     // The detail grid viewer: totals of two fields in one caption, and two
     // "Desde" filters on different fields joined by " AND ".
     void visorDetalle() {
@@ -374,11 +453,7 @@ private Q_SLOTS:
         Sql(
             QStringLiteral("INSERT INTO LINEAS (CodigoOperario, Linea, Texto, Importe) VALUES "
                            "(1, 1, 'a', 10), (1, 2, 'b', 20.5), (2, 1, 'c', 5)"));
-        auto* visor = NewForm<TfGENEVDET>();
-        visor->TablaDetalle->setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
-        visor->TablaDetalle->setTableName(QStringLiteral("LINEAS"));
-        visor->TablaDetalle->Open();
-        visor->DataSource1->setDataSet(visor->TablaDetalle);
+        auto* visor = VisorLineas();
         visor->CamposTotalizadores = QStringLiteral("Importe;Linea");
         visor->CalcularTotales();
         QCOMPARE(visor->PanelTotales->Caption(),

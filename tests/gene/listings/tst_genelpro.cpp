@@ -197,6 +197,25 @@ private Q_SLOTS:
         QCOMPARE(alineaciones, (QList<int>{int(taLeftJustify), int(taRightJustify)}));
     }
 
+    // Amounts below one tenth keep the zero after the comma, in the cells
+    // and in the total.
+    void centesimas() {
+        const QList<double> importes{0.05, 0.09, 0.5};
+        auto ds = Datos({{"Importe", ftFloat, 0}}, 3, [&](TClientDataSet& d, int i) {
+            d.Fields()[0]->setAsFloat(importes[i - 1]);
+        });
+        TfGENELPRO f;
+        f.QuickReport->setDataSet(ds.get());
+        f.Sumatorios = QStringLiteral("Todas");
+        QStringList celdas;
+        f.BandaDetalle->AfterPrint = [&](QObject*, bool) {
+            celdas << f.Detalles[0]->PrintedText().trimmed();
+        };
+        f.QuickReport->Prepare();
+        QCOMPARE(celdas, (QStringList{",05", ",09", ",5"}));
+        QCOMPARE(f.Totales[0]->PrintedText().trimmed(), QStringLiteral(",64"));
+    }
+
     void fichas_data() {
         QTest::addColumn<int>("campos");
         QTest::addColumn<int>("columnas");

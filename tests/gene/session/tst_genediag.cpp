@@ -3,7 +3,9 @@
 // viewer shown for a finding and nothing at all without one; and its place
 // in the start, before any database is connected, unless switched off.
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -94,10 +96,54 @@ void ejecutarSqlite(const QString& archivo, const QStringList& sentencias) {
 // A SQLite database file in a folder, in the journal mode given, holding
 // one table.
 void baseSqlite(const QString& carpeta, const QString& modo,
-                const QString& tabla = QStringLiteral("T")) {
-    ejecutarSqlite(carpeta + QStringLiteral("/datos.sqlite"),
-                   {QStringLiteral("CREATE TABLE ") + tabla + QStringLiteral(" (A INTEGER)"),
-                    QStringLiteral("PRAGMA journal_mode=") + modo});
+                const QString& tabla = QStringLiteral("T (A INTEGER)")) {
+    ejecutarSqlite(
+        carpeta + QStringLiteral("/datos.sqlite"),
+        {QStringLiteral("CREATE TABLE ") + tabla, QStringLiteral("PRAGMA journal_mode=") + modo});
+}
+
+// The program's table of saved filters, as another program could name one.
+const QString kFiltroAjeno = QStringLiteral("filtro (id INTEGER, nombre TEXT)");
+
+// A program's file whose first pages are sound and whose data pages are not.
+void paginasDanadas(const QString& archivo) {
+    QStringList sentencias{QStringLiteral("PRAGMA page_size=1024"),
+                           QStringLiteral("CREATE TABLE EMPRESA (Codigo INTEGER, Nombre TEXT)")};
+    for (int i = 0; i < 100; ++i)
+        sentencias << QStringLiteral("INSERT INTO EMPRESA VALUES (%1, '%2')")
+                          .arg(i)
+                          .arg(QString(200, QLatin1Char('a' + i % 26)));
+    ejecutarSqlite(archivo, sentencias);
+    QFile f(archivo);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QVERIFY(f.size() > 10 * 1024);
+    f.seek(5 * 1024);
+    f.write(QByteArray(2048, '\xA5'));
+}
+
+// Another program's file in WAL mode with its -wal and -shm beside it: open
+// in that program (the process returned, still running), or left by it
+// after a crash (the files copied while it ran).
+std::unique_ptr<QProcess> walAjena(const QString& archivo, bool abierta) {
+    const QString origen = abierta ? archivo : archivo + QStringLiteral(".origen");
+    auto otro = std::make_unique<QProcess>();
+    otro->start(QStringLiteral("sqlite3"), {origen});
+    if (!otro->waitForStarted()) return nullptr;
+    otro->write("PRAGMA journal_mode=WAL;\nPRAGMA wal_autocheckpoint=0;\nCREATE TABLE " +
+                kFiltroAjeno.toUtf8() + ";\nINSERT INTO filtro VALUES (1, 'x');\n.print listo\n");
+    otro->waitForBytesWritten();
+    QElapsedTimer reloj;
+    reloj.start();
+    while (!otro->readAllStandardOutput().contains("listo") && reloj.elapsed() < 10000)
+        otro->waitForReadyRead(200);
+    if (!abierta) {
+        for (const char* lado : {"", "-wal", "-shm"})
+            QFile::copy(origen + QLatin1String(lado), archivo + QLatin1String(lado));
+        otro->closeWriteChannel();
+        otro->waitForFinished();
+        otro.reset();
+    }
+    return otro;
 }
 
 // A database file that is none of the program's: "cero" bytes, "basura",
@@ -287,6 +333,20 @@ private Q_SLOTS:
             << "ajena"
             << "no es una base de datos de la aplicación (no contiene ninguna de sus tablas).";
         QTest::newRow("con tablas del programa") << "propia" << QString();
+        // A name alone is no table of the program; a damaged page anywhere
+        // is a damaged file; another program's open or abandoned WAL files
+        // are read without a byte changed.
+        QTest::newRow("ajena con tabla filtro")
+            << "ajena filtro"
+            << "no es una base de datos de la aplicación (no contiene ninguna de sus tablas).";
+        QTest::newRow("paginas danadas") << "danada"
+                                         << "está dañado: no se puede leer como base de datos.";
+        QTest::newRow("wal ajena abierta")
+            << "wal abierta"
+            << "no es una base de datos de la aplicación (no contiene ninguna de sus tablas).";
+        QTest::newRow("wal ajena abandonada")
+            << "wal abandonada"
+            << "no es una base de datos de la aplicación (no contiene ninguna de sus tablas).";
     }
     void carpetaSqlite() {
         QFETCH(QString, caso);
@@ -294,32 +354,52 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QString carpeta = dir.path();
         const QString archivo = dir.filePath(QStringLiteral("datos.sqlite"));
+        const bool wal = caso.startsWith(QLatin1String("wal "));
+        std::unique_ptr<QProcess> abierta;
         if (caso == QLatin1String("cero") || caso == QLatin1String("basura") ||
             caso == QLatin1String("sin tablas"))
             archivoNoBase(archivo, caso);
+        else if (caso == QLatin1String("danada"))
+            paginasDanadas(archivo);
+        else if (wal)
+            abierta = walAjena(archivo, caso == QLatin1String("wal abierta"));
         else if (caso != QLatin1String("vacia"))
-            baseSqlite(
-                carpeta,
-                caso == QLatin1String("diario") || caso == QLatin1String("ajena")
-                    ? QStringLiteral("DELETE")
-                    : QStringLiteral("WAL"),
-                caso == QLatin1String("propia") ? QStringLiteral("EMPRESA") : QStringLiteral("T"));
-        if (caso == QLatin1String("ajena") || caso == QLatin1String("propia")) {
+            baseSqlite(carpeta,
+                       caso == QLatin1String("diario") || caso.startsWith(QLatin1String("ajena"))
+                           ? QStringLiteral("DELETE")
+                           : QStringLiteral("WAL"),
+                       caso == QLatin1String("propia") ? QStringLiteral("EMPRESA (Codigo INTEGER)")
+                       : caso == QLatin1String("ajena filtro") ? kFiltroAjeno
+                                                               : QStringLiteral("T (A INTEGER)"));
+        if (caso.startsWith(QLatin1String("ajena")) || caso == QLatin1String("propia") ||
+            caso == QLatin1String("danada") || wal) {
             // The dictionary declares the program's tables.
             PathBaseDatosGeneral = carpeta;
             QVERIFY(WriteTextFile(dir.filePath(QStringLiteral("DATABASE.TXT")),
-                                  QStringLiteral("EMPRESA/C/1/Codigo/ftInteger/0/*\r\n"),
+                                  QStringLiteral("EMPRESA/C/1/Codigo/ftInteger/0/*\r\n"
+                                                 "EMPRESA/C/2/Nombre/ftString/40/\r\n"
+                                                 "FILTRO/C/1/NombreTabla/ftString/30/*\r\n"
+                                                 "FILTRO/C/2/Descripcion/ftString/100/*\r\n"),
                                   TextEncoding::Windows1252));
         }
         if (caso == QLatin1String("red")) GanchoTipoSistemaArchivos = &cifs;
         // Not even the administrator can write there.
         if (caso == QLatin1String("escritura")) carpeta = QStringLiteral("/proc/self");
         const QByteArray antes = contenido(archivo);
+        const QByteArray walAntes = contenido(archivo + QStringLiteral("-wal"));
+        const QByteArray shmAntes = contenido(archivo + QStringLiteral("-shm"));
+        if (wal) QVERIFY(!walAntes.isEmpty() && !shmAntes.isEmpty());
         QList<std::function<void()>> reparaciones;
         const QStringList h = ComprobarCarpetaSqlite(carpeta, &reparaciones);
         QCOMPARE(contenido(archivo), antes);
-        QVERIFY(!QFile::exists(archivo + QStringLiteral("-wal")));
-        QVERIFY(!QFile::exists(archivo + QStringLiteral("-shm")));
+        QCOMPARE(QFile::exists(archivo + QStringLiteral("-wal")), wal);
+        QCOMPARE(QFile::exists(archivo + QStringLiteral("-shm")), wal);
+        QVERIFY(contenido(archivo + QStringLiteral("-wal")) == walAntes);
+        QVERIFY(contenido(archivo + QStringLiteral("-shm")) == shmAntes);
+        if (abierta) {
+            abierta->closeWriteChannel();
+            abierta->waitForFinished();
+        }
         QCOMPARE(h.size(), hallazgo.isEmpty() ? 0 : 1);
         if (hallazgo.isEmpty()) return;
         QVERIFY2(h.first().contains(hallazgo), qPrintable(h.first()));

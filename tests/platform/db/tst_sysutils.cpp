@@ -251,6 +251,17 @@ void TestSysUtils::formatFloat_data() {
     QTest::newRow("#,###.## negative") << "#,###.##" << -1234.567 << "-1.234,57";
     QTest::newRow("#,###.## integer") << "#,###.##" << 100.0 << "100";
     QTest::newRow("#,###.## tiny rounds to blank") << "#,###.##" << 0.001 << "";
+    QTest::newRow("#,###.## hundredths") << "#,###.##" << 0.05 << ",05";
+    QTest::newRow("#,###.## 0.09") << "#,###.##" << 0.09 << ",09";
+    QTest::newRow("#,###.## 0.01") << "#,###.##" << 0.01 << ",01";
+    QTest::newRow("#,###.## 0.005 rounds up") << "#,###.##" << 0.005 << ",01";
+    QTest::newRow("#,###.## negative hundredths") << "#,###.##" << -0.05 << "-,05";
+    QTest::newRow("#,###.## 0.25") << "#,###.##" << 0.25 << ",25";
+    QTest::newRow("#,###.## 0.999 rounds to one") << "#,###.##" << 0.999 << "1";
+    QTest::newRow("#,###.## thousands and hundredths") << "#,###.##" << 1234.05 << "1.234,05";
+    QTest::newRow("#.#0 hundredths") << "#.#0" << 0.05 << ",05";
+    QTest::newRow("0.## hundredths") << "0.##" << 0.05 << "0,05";
+    QTest::newRow("#,##0.00 hundredths") << "#,##0.00" << 0.05 << "0,05";
     QTest::newRow("#,###.#### ") << "#,###.####" << 1.23456 << "1,2346";
     QTest::newRow("#.## below one") << "#.##" << 0.129 << ",13";
     QTest::newRow("0.## integer") << "0.##" << 3.0 << "3";
