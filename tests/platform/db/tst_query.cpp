@@ -3,6 +3,7 @@
 
 #include <QSqlRecord>
 #include <QtTest>
+#include <thread>
 
 #include "db/database.h"
 #include "db/dberror.h"
@@ -460,6 +461,41 @@ void TestQuery::userStatements() {
              QStringLiteral("Eva"));
 
     if (!pg) return;
+    {
+        // While a user's query runs (here waiting for a table another session
+        // locked) the program's own connection is not inside a transaction.
+        const QString pid = db->Scalar(QStringLiteral("SELECT pg_backend_pid()")).toString();
+        const TConnectionParams p = db->Params();
+        QSemaphore bloqueada;
+        QString estado;
+        std::thread otra([&] {
+            {
+                QSqlDatabase c =
+                    QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("bloqueo"));
+                c.setHostName(p.host);
+                c.setPort(p.port);
+                c.setUserName(p.user);
+                c.setPassword(p.password);
+                c.setDatabaseName(p.database);
+                QSqlQuery l(c.open() ? c : QSqlDatabase());
+                l.exec(QStringLiteral("BEGIN"));
+                l.exec(QStringLiteral("LOCK TABLE %1.prueba").arg(tdb.location()));
+                bloqueada.release();
+                QThread::msleep(700);
+                l.exec(QStringLiteral("SELECT state FROM pg_stat_activity WHERE pid = ") + pid);
+                if (l.next()) estado = l.value(0).toString();
+                l.exec(QStringLiteral("COMMIT"));
+            }
+            QSqlDatabase::removeDatabase(QStringLiteral("bloqueo"));
+        });
+        bloqueada.acquire();
+        q.SQL().setText(QStringLiteral("SELECT Codigo FROM PRUEBA"));
+        q.Open();
+        otra.join();
+        QCOMPARE(q.RecordCount(), 4);
+        q.Close();
+        QCOMPARE(estado, QStringLiteral("idle"));
+    }
     // A query that would write is refused as a query, also while the
     // session's transaction runs, which stays the session's to confirm.
     db->Execute(QStringLiteral("CREATE SEQUENCE prueba_sec"));
