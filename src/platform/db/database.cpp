@@ -789,15 +789,15 @@ QSqlQuery TDatabase::ExecuteUser(const QString& statement, const QVariantList& p
                                  bool readOnly) {
     if (params_.engine != Engine::Postgres)
         return executeSqliteUser(statement, parameters, readOnly);
+    RefuseNul(statement, parameters);
+    const QString sql = WellFormedText(statement);
     // Decided on the text exactly as the server will parse it.
     QStringList schemas{pgSchema()};
     for (const QString& s : std::as_const(params_.searchPath)) schemas << s.toLower();
-    const QString refused = PgUserStatementRefusal(statement, readOnly, schemas);
+    const QString refused = PgUserStatementRefusal(sql, readOnly, schemas);
     if (!refused.isEmpty()) throw EDatabaseError(DbError::SqlError, refused, statement);
     QSqlQuery q(connection());
     q.setForwardOnly(true);
-    RefuseNul(statement, parameters);
-    const QString sql = WellFormedText(statement);
     const QVariantList binds = WellFormedValues(parameters);
     noteDdl(sql);
     // The values as the driver writes them for its own prepared statements.
@@ -990,6 +990,14 @@ void TDatabase::raiseMapped(const QSqlError& error, const QString& statement) co
     if (isLoss(error)) {
         markLost(sql);
         throw EDatabaseError(DbError::ConnectionLost, lostText_, detail);
+    }
+    // A user's query that would write, refused by its read-only transaction.
+    if (state == QLatin1String("25006")) {
+        static const QRegularExpression what(QStringLiteral("cannot execute (.+) in a read-only"));
+        const QRegularExpressionMatch m = what.match(text);
+        throw EDatabaseError(DbError::SqlError,
+                             ReadOnlyPathReason(m.hasMatch() ? m.captured(1) : QStringLiteral("?")),
+                             sql);
     }
     // "ERROR:  message\n(...)": the first line without the severity.
     QString message = text;
