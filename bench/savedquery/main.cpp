@@ -13,7 +13,14 @@
 //   savedquery xlsx_100k ours=<s> raw=<s> ratio=<ours/raw> (<engine>)
 //     the saved query opened and ExportarExcel "SinDialogo" of its rows,
 //     against the same read writing the same cells with libxlsxwriter.
+// Once, whatever the engine:
+//   savedquery check_320k ours=<s> raw=<s> ratio=<ours/raw> goal=0.3
+//     the check of what a user's statement may reach on PostgreSQL
+//     (PgUserStatementRefusal) of a 320 KB SELECT naming 40,000 quoted
+//     columns, against PostgreSQL's parser alone on the same text; ours is
+//     to stay under the goal, in seconds.
 
+#include <pg_query.h>
 #include <xlsxwriter.h>
 
 #include <QApplication>
@@ -30,6 +37,7 @@
 #include "../common/filas100k.h"
 #include "db/clientdataset.h"
 #include "db/database.h"
+#include "db/pgstatement.h"
 #include "db/table.h"
 #include "gene/data/geneexpt.h"
 #include "gene/data/genemodu.h"
@@ -190,6 +198,29 @@ void openSaved(TfGENEUSQL* form) {
     if (!form->ClientDataSet1->Active()) fail("the saved query did not open");
 }
 
+void checkStatement() {
+    QString sql = QStringLiteral("SELECT ");
+    for (int i = 0; i < 40000; ++i)
+        sql += QStringLiteral("\"c%1\",").arg(i, 4, 16, QLatin1Char('0'));
+    sql.chop(1);
+    sql += QStringLiteral(" FROM SQBENCH");
+    const QByteArray text = sql.toUtf8();
+    double ours = 1e9, raw = 1e9;
+    QElapsedTimer clock;
+    for (int round = 0; round < 3; ++round) {
+        clock.restart();
+        const QString refused = PgUserStatementRefusal(sql, true, {QStringLiteral("general")});
+        ours = std::min(ours, seconds(clock));
+        if (!refused.isEmpty()) fail("the statement was refused: " + refused);
+        clock.restart();
+        PgQueryParseResult r = pg_query_parse(text.constData());
+        raw = std::min(raw, seconds(clock));
+        if (r.error) fail("the parser refused the statement");
+        pg_query_free_parse_result(r);
+    }
+    line("check_320k", ours, raw, QStringLiteral(" goal=0.3 (%1 KB)").arg(text.size() / 1024));
+}
+
 // Figures and engines ("sqlite", "postgres") named on the command line run
 // alone (for profiling).
 QStringList onlyFigures, onlyEngines;
@@ -290,6 +321,7 @@ int main(int argc, char** argv) {
         (a == QLatin1String("sqlite") || a == QLatin1String("postgres") ? onlyEngines : onlyFigures)
             << a;
     InstalarConsultasSQL();
+    if (wanted("check_320k")) checkStatement();
     for (Engine engine : AvailableEngines()) run(engine);
     return 0;
 }

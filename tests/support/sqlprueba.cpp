@@ -138,20 +138,44 @@ AlcancePrueba::AlcancePrueba(Caso caso, const QString& Tabla) : caso_(caso), tab
             break;
         case BloqueoAsesor:
             Expresion = QStringLiteral("pg_try_advisory_lock(%1)").arg(kClaveAsesor);
+            Rechazo = ReachingNameReason(QStringLiteral("pg_try_advisory_lock"));
             break;
         case LiberarBloqueos:
             fGENEINIC->Database->TryLockRecord(Tabla, QStringLiteral("1"));
             Expresion =
                 QStringLiteral("(SELECT COUNT(*) FROM (SELECT pg_advisory_unlock_all()) u) = 1");
+            Rechazo = ReachingNameReason(QStringLiteral("pg_advisory_unlock_all"));
             break;
         case RutaBusqueda:
             Expresion = QStringLiteral("set_config('search_path', 'pg_catalog', false) <> ''");
             Accion = QStringLiteral("SET search_path = pg_catalog");
+            Rechazo = ReachingNameReason(QStringLiteral("SET"));
             break;
         case BorradoEnWith:
             Expresion = QStringLiteral("TRUE");
             Accion = QStringLiteral("WITH d AS (DELETE FROM ") + Tabla +
                      QStringLiteral(" RETURNING 1) SELECT COUNT(*) AS N FROM d");
+            Rechazo = ReadOnlyPathReason(QStringLiteral("DELETE"));
+            break;
+        case TextoContinuado:
+            // The server reads the second line's text on in escape mode: the
+            // call is code for it, and "--'" a comment.
+            Expresion =
+                QStringLiteral("(E'x'\n'\\'' <> '' OR pg_terminate_backend(%1)) --'\n").arg(pid);
+            Rechazo = ReachingNameReason(QStringLiteral("pg_terminate_backend"));
+            break;
+        case CatalogoSistema:
+            Expresion = QStringLiteral("(SELECT COUNT(*) FROM pg_catalog.pg_stat_activity) > 0");
+            Rechazo = ReachingNameReason(QStringLiteral("pg_stat_activity"));
+            break;
+        case OtraEmpresa:
+            otraEmpresa_ = fGENEINIC->Database->Params().schema.toLower() +
+                           QStringLiteral("_otra");  // a company schema
+            otra_->Execute(QStringLiteral("CREATE SCHEMA IF NOT EXISTS ") + otraEmpresa_);
+            otra_->Execute(
+                QStringLiteral("CREATE TABLE %1.otra AS SELECT 1 AS a").arg(otraEmpresa_));
+            Expresion = QStringLiteral("(SELECT COUNT(*) FROM %1.otra) = 1").arg(otraEmpresa_);
+            Rechazo = ReachingNameReason(otraEmpresa_);
             break;
     }
 }
@@ -159,6 +183,8 @@ AlcancePrueba::AlcancePrueba(Caso caso, const QString& Tabla) : caso_(caso), tab
 AlcancePrueba::~AlcancePrueba() {
     if (caso_ == LiberarBloqueos && fGENEINIC && fGENEINIC->Database)
         fGENEINIC->Database->UnlockRecord(tabla_, QStringLiteral("1"));
+    if (!otraEmpresa_.isEmpty() && otra_ && otra_->Connected())
+        otra_->Execute(QStringLiteral("DROP SCHEMA ") + otraEmpresa_ + QStringLiteral(" CASCADE"));
 }
 
 QString AlcancePrueba::Fuga() {
@@ -184,15 +210,22 @@ QString AlcancePrueba::Fuga() {
 }
 
 QList<AlcancePrueba::Caso> CasosAlcanceConsulta() {
-    return {AlcancePrueba::TerminarSesion, AlcancePrueba::CancelarSesion,
-            AlcancePrueba::BloqueoAsesor, AlcancePrueba::LiberarBloqueos};
+    return {AlcancePrueba::TerminarSesion,  AlcancePrueba::CancelarSesion,
+            AlcancePrueba::BloqueoAsesor,   AlcancePrueba::LiberarBloqueos,
+            AlcancePrueba::TextoContinuado, AlcancePrueba::CatalogoSistema,
+            AlcancePrueba::OtraEmpresa};
 }
 
 void FilasAlcance(const QList<AlcancePrueba::Caso>& Casos) {
-    static const char* const nombres[] = {"terminar sesión",  "cancelar sesión",
-                                          "bloqueo asesor",   "liberar bloqueos",
-                                          "ruta de búsqueda", "borrado en WITH"};
+    static const char* const nombres[] = {
+        "terminar sesión",  "cancelar sesión",      "bloqueo asesor",
+        "liberar bloqueos", "ruta de búsqueda",     "borrado en WITH",
+        "texto continuado", "catálogo del sistema", "otra empresa"};
     QTest::addColumn<int>("caso");
-    if (!AvailableEngines().contains(Engine::Postgres)) return;
+    // A table without rows stops the whole suite: one row that skips.
+    if (!AvailableEngines().contains(Engine::Postgres)) {
+        QTest::newRow("sin PostgreSQL") << -1;
+        return;
+    }
     for (AlcancePrueba::Caso c : Casos) QTest::newRow(nombres[c]) << int(c);
 }

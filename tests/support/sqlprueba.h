@@ -35,7 +35,10 @@ public:
         BloqueoAsesor,
         LiberarBloqueos,
         RutaBusqueda,
-        BorradoEnWith
+        BorradoEnWith,
+        TextoContinuado,  // a call hidden after an E'...' text continued on the next line
+        CatalogoSistema,
+        OtraEmpresa  // another company's schema named
     };
     AlcancePrueba(Caso caso, const QString& Tabla);
     ~AlcancePrueba();
@@ -48,10 +51,14 @@ private:
     Caso caso_;
     QString tabla_;
     QString filas_;
+    QString otraEmpresa_;
     std::unique_ptr<class TDatabase> otra_;  // another user's session
 };
 // Data rows "<caso>" of column "caso" (int) for the cases given, PostgreSQL
-// only (on SQLite none of them exists); none without PostgreSQL.
+// only (on SQLite none of them exists); without PostgreSQL one row, caso
+// -1, which the case skips (AlcanceSinServidor).
+#define AlcanceSinServidor(caso) \
+    if ((caso) < 0) QSKIP("Sin servidor PostgreSQL")
 void FilasAlcance(const QList<AlcancePrueba::Caso>& Casos);
 // The cases any query a user typed meets: other sessions ended or
 // cancelled, an advisory lock taken, every advisory lock released.

@@ -18,6 +18,7 @@
 #include <cstring>
 
 #include "db/dberror.h"
+#include "db/pgstatement.h"
 #include "db/sqllexis.h"
 #include "io/paths.h"
 
@@ -694,6 +695,10 @@ QSqlQuery TDatabase::Execute(const QString& statement, const QVariantList& value
     // character after it: text reaches either engine well formed.
     const QString sql = WellFormedText(statement);
     const QVariantList binds = WellFormedValues(values);
+    // The server would run every statement of a text sent without values,
+    // where SQLite's prepare refuses a tail: one at a time on both.
+    if (params_.engine == Engine::Postgres && binds.isEmpty() && PgHoldsSeveralStatements(sql))
+        throw EDatabaseError(DbError::SqlError, SeveralStatementsReason(), sql);
     noteDdl(sql);
     if (binds.isEmpty()) {
         // No server-side PREPARE: it takes no DDL and no list of statements.
@@ -789,15 +794,19 @@ void TDatabase::Run(QSqlQuery& query) {
     guarded(query, query.lastQuery(), [&] { return query.exec(); });
 }
 
-QSqlQuery TDatabase::ExecuteUser(const QString& statement, const QVariantList& parameters) {
-    if (params_.engine != Engine::Postgres) return Execute(statement, parameters);
-    const QString reaching = SqlReachingName(statement);
-    if (!reaching.isEmpty())
-        throw EDatabaseError(DbError::SqlError, ReachingNameReason(reaching), statement);
-    QSqlQuery q(connection());
-    q.setForwardOnly(true);
+QSqlQuery TDatabase::ExecuteUser(const QString& statement, const QVariantList& parameters,
+                                 bool readOnly) {
+    if (params_.engine != Engine::Postgres)
+        return executeSqliteUser(statement, parameters, readOnly);
     RefuseNul(statement, parameters);
     const QString sql = WellFormedText(statement);
+    // Decided on the text exactly as the server will parse it.
+    QStringList schemas{pgSchema()};
+    for (const QString& s : std::as_const(params_.searchPath)) schemas << s.toLower();
+    const QString refused = PgUserStatementRefusal(sql, readOnly, schemas);
+    if (!refused.isEmpty()) throw EDatabaseError(DbError::SqlError, refused, statement);
+    QSqlQuery q(connection());
+    q.setForwardOnly(true);
     const QVariantList binds = WellFormedValues(parameters);
     noteDdl(sql);
     // The values as the driver writes them for its own prepared statements.
@@ -998,6 +1007,14 @@ void TDatabase::raiseMapped(const QSqlError& error, const QString& statement) co
     if (isLoss(error)) {
         markLost(sql);
         throw EDatabaseError(DbError::ConnectionLost, lostText_, detail);
+    }
+    // A user's query that would write, refused by its read-only transaction.
+    if (state == QLatin1String("25006")) {
+        static const QRegularExpression what(QStringLiteral("cannot execute (.+) in a read-only"));
+        const QRegularExpressionMatch m = what.match(text);
+        throw EDatabaseError(DbError::SqlError,
+                             ReadOnlyPathReason(m.hasMatch() ? m.captured(1) : QStringLiteral("?")),
+                             sql);
     }
     // "ERROR:  message\n(...)": the first line without the severity.
     QString message = text;
@@ -1345,14 +1362,15 @@ void TDatabase::CreateTable(const QString& table, const TFieldDefs& fields,
                             const QStringList& primaryKey, const QString& primaryKeyName) {
     QStringList statements =
         dialect().createTableStatements(table, fields, primaryKey, primaryKeyName);
+    QString comments;
     if (params_.engine == Engine::Postgres) {
         const SqlDialect& d = dialect();
-        QStringList comments;
-        comments << QStringLiteral("COMMENT ON TABLE ") + d.quoteIdentifier(table) +
+        QStringList each;
+        each << QStringLiteral("COMMENT ON TABLE ") + d.quoteIdentifier(table) +
                         QStringLiteral(" IS ") +
                         SqlDialect::quoteString(table.section(QLatin1Char('.'), -1));
         for (const TFieldDef& f : fields)
-            comments << QStringLiteral("COMMENT ON COLUMN ") + d.quoteIdentifier(table) +
+            each << QStringLiteral("COMMENT ON COLUMN ") + d.quoteIdentifier(table) +
                             QLatin1Char('.') + d.quoteIdentifier(f.Name) + QStringLiteral(" IS ") +
                             SqlDialect::quoteString(columnComment(f));
         if (!primaryKey.isEmpty() && !primaryKeyName.isEmpty()) {
@@ -1360,16 +1378,21 @@ void TDatabase::CreateTable(const QString& table, const TFieldDefs& fields,
             if (table.contains(QLatin1Char('.')))
                 idx = d.quoteIdentifier(table.section(QLatin1Char('.'), 0, -2)) + QLatin1Char('.') +
                       idx;
-            comments << QStringLiteral("COMMENT ON INDEX ") + idx + QStringLiteral(" IS ") +
+            each << QStringLiteral("COMMENT ON INDEX ") + idx + QStringLiteral(" IS ") +
                             SqlDialect::quoteString(primaryKeyName);
         }
-        // One round trip for all the comments.
-        statements << comments.join(QStringLiteral("; "));
+        // One round trip for all the comments: text built here, every value
+        // quoted, so not held to Execute's one statement at a time.
+        comments = each.join(QStringLiteral("; "));
     }
     const bool own = !inTransaction_;
     if (own) StartTransaction();
     try {
         for (const QString& sql : std::as_const(statements)) Execute(sql);
+        if (!comments.isEmpty()) {
+            QSqlQuery q(connection());
+            guarded(q, comments, [&] { return q.exec(comments); });
+        }
         if (own) Commit();
     } catch (...) {
         if (own && inTransaction_) {

@@ -109,15 +109,17 @@ public:
     static void BindValues(QSqlQuery& query, const QVariantList& values);
     // Runs a query obtained from Prepared() after its values are bound.
     void Run(QSqlQuery& query);
-    // A statement a user typed: the engine refuses a text that holds several.
-    // On PostgreSQL it is parsed as a prepared statement (the extended
-    // protocol takes one command) and run as that statement, its values (at
-    // $1, $2, ...) written as the driver writes them; on SQLite the prepare
-    // refuses a tail; either refusal reads SeveralStatementsReason(). On
-    // PostgreSQL a statement naming a function or command that reaches
-    // beyond its own result (SqlReachingName) is refused before it runs.
-    // Otherwise as Execute. Run it on UserStatements().
-    QSqlQuery ExecuteUser(const QString& sql, const QVariantList& binds = {});
+    // A statement a user typed, refused before it runs when it reaches beyond
+    // its own database's rows and tables, or, with `readOnly`, when it would
+    // write (the reason in Spanish). On PostgreSQL the text is read by the
+    // server's own parser (PgUserStatementRefusal), then parsed as a prepared
+    // statement and run as that statement, its values (at $1, $2, ...)
+    // written as the driver writes them. On SQLite the engine's authorizer
+    // judges it while it is prepared, and the prepare refuses a tail. A text
+    // holding several statements reads SeveralStatementsReason(). Otherwise
+    // as Execute. Run it on UserStatements().
+    QSqlQuery ExecuteUser(const QString& sql, const QVariantList& binds = {},
+                          bool readOnly = false);
     // A read-only transaction in which a user's query is read (PostgreSQL
     // only), begun only when no transaction runs: false when none was begun.
     // Whoever takes the connection next has pending reads read whole first,
@@ -245,6 +247,8 @@ private:
     // PostgreSQL: parses a user's statement as this connection's prepared
     // statement for users, replacing the last one. Raises the server's refusal.
     void prepareUserStatement(const QString& sql);
+    // SQLite: ExecuteUser, prepared under the authorizer that confines it.
+    QSqlQuery executeSqliteUser(const QString& sql, const QVariantList& binds, bool readOnly);
 
     // The connection for users' statements (UserStatements), and whether
     // this is one.

@@ -946,12 +946,13 @@ void TQuery::ExecSQL() {
     // Whatever the statement left in its session ends with it (after the
     // query below is gone).
     const auto end = qScopeGuard([run] { run->EndUserStatement(); });
-    QSqlQuery q = execute(run, sql, binds);
+    QSqlQuery q = execute(run, sql, binds, false);
     rowsAffected_ = q.numRowsAffected();
 }
 
-QSqlQuery TQuery::execute(TDatabase* db, const QString& sql, const QVariantList& binds) const {
-    return userStatement_ ? db->ExecuteUser(sql, binds) : db->Execute(sql, binds);
+QSqlQuery TQuery::execute(TDatabase* db, const QString& sql, const QVariantList& binds,
+                          bool readOnly) const {
+    return userStatement_ ? db->ExecuteUser(sql, binds, readOnly) : db->Execute(sql, binds);
 }
 
 void TQuery::InternalClose() {}
@@ -1099,7 +1100,7 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
         // connection for users' statements.
         TDatabase* users = user ? db->UserStatements() : nullptr;
         TReadOnlyTransaction readOnly(users);
-        return runStatement(user ? users->ExecuteUser(sql, binds) : db->Execute(sql, binds),
+        return runStatement(user ? users->ExecuteUser(sql, binds, true) : db->Execute(sql, binds),
                             statement, *reading, typing);
     };
     auto cursor = std::make_unique<QueryCursor>([run] { return run(nullptr); });
@@ -1117,15 +1118,20 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
     auto typing = [&](const QSqlRecord& record) {
         if (!sqlite) describeColumns(record, nullptr);
     };
-    // Open while the rows are read: the reader of the rest ends it.
-    TDatabase* reader = user && packetRecords_ > 0 ? db->UserStatements() : db;
-    auto readOnly = std::make_unique<TReadOnlyTransaction>(user ? reader : nullptr);
+    // A user's query on PostgreSQL is read whole while it runs: nothing of
+    // its session (a transaction, a lock) outlives the run waiting for the
+    // rest to be read.
+    const int packets = user && !sqlite ? -1 : packetRecords_;
+    // Open while the rows are read: the reader of the rest ends it. The
+    // main connection never holds a user's read-only transaction.
+    TDatabase* reader = user && packets > 0 ? db->UserStatements() : db;
+    auto readOnly = std::make_unique<TReadOnlyTransaction>(user && packets > 0 ? reader : nullptr);
     RawResult result;
     QSqlQuery pending;
     std::optional<RowSteps> pendingSteps;
-    if (packetRecords_ > 0) {
+    if (packets > 0) {
         // The first packet now, the rest as it is needed.
-        pending = execute(reader, sql, binds);
+        pending = execute(reader, sql, binds, true);
         RowSteps& steps = pendingSteps.emplace(pending);
         if (!pending.isSelect())
             throw EDatabaseError::make(DbError::SqlError,
@@ -1133,7 +1139,7 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
         result.record = pending.record();
         typing(result.record);
         const int n = result.record.count();
-        while (int(result.rows.size()) < packetRecords_) {
+        while (int(result.rows.size()) < packets) {
             if (!steps.next(pending)) {
                 if (steps.error(pending).isValid())
                     reader->raiseError(steps.error(pending), statement);
@@ -1156,7 +1162,7 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
         cursor->loadRest(std::make_unique<ResultReader>(reader, std::move(pending), *pendingSteps,
                                                         statement, cursor->defs, cursor->convert,
                                                         reading, std::move(readOnly)),
-                         packetRecords_);
+                         packets);
     return cursor;
 }
 

@@ -119,13 +119,14 @@ public:
     bool RequestLive() const { return requestLive_; }
     void setRequestLive(bool v) { requestLive_ = v; }
 
-    // A statement a user typed (default false): the engine refuses it when
-    // it holds more than one statement (TDatabase::ExecuteUser). On
-    // PostgreSQL it runs on the database's connection for users' statements
-    // (TDatabase::UserStatements), a result opened from it in a read-only
-    // transaction, and what it left in that session ends with it; a live
-    // result still writes through the database itself. Takes effect at the
-    // next Open or ExecSQL.
+    // A statement a user typed (default false), confined by the engine
+    // (TDatabase::ExecuteUser): Open only reads, ExecSQL may also change
+    // rows and tables of its database. On PostgreSQL it runs on the
+    // database's connection for users' statements
+    // (TDatabase::UserStatements), a result opened from it read whole in a
+    // read-only transaction (PacketRecords aside), and what it left in that
+    // session ends with it; a live result still writes through the database
+    // itself. Takes effect at the next Open or ExecSQL.
     bool UserStatement() const { return userStatement_; }
     void setUserStatement(bool v) { userStatement_ = v; }
 
@@ -169,7 +170,9 @@ private:
     QString text() const;
     // The positional statement and its bound values.
     QString bindStatement(QVariantList& binds, const TDatabase* db) const;
-    QSqlQuery execute(TDatabase* db, const QString& sql, const QVariantList& binds) const;
+    // `readOnly`: a user's statement may only read (see TDatabase::ExecuteUser).
+    QSqlQuery execute(TDatabase* db, const QString& sql, const QVariantList& binds,
+                      bool readOnly) const;
 
     TSQLStrings sql_;
     TParams params_;

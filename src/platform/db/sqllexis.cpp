@@ -1,8 +1,5 @@
 #include "db/sqllexis.h"
 
-#include <QRegularExpression>
-#include <QStringList>
-
 namespace {
 
 bool isNameStart(QChar c) {
@@ -137,134 +134,14 @@ QString SeveralStatementsReason() {
     return QStringLiteral("el texto contiene más de una sentencia SQL");
 }
 
-namespace {
-
-// Functions that end or cancel other sessions' work, act on the server or
-// its files, or run a query given as text.
-const char* const kReachingNames[] = {
-    "pg_terminate_backend", "pg_cancel_backend", "pg_reload_conf", "pg_rotate_logfile",
-    "pg_promote", "pg_switch_wal", "pg_log_backend_memory_contexts", "pg_stat_file", "pg_logdir_ls",
-    "pg_import_system_collations", "loread", "lowrite", "query_to_xml", "query_to_xmlschema",
-    "query_to_xml_and_xmlschema", "ts_stat", "ts_rewrite",
-    // Creating code: its body is a quoted text that no scan reads.
-    "function", "procedure"};
-// Families of them: server directories and files, large objects, other
-// databases, backups, replication.
-const char* const kReachingPrefixes[] = {"pg_ls_",
-                                         "pg_read_",
-                                         "pg_file_",
-                                         "lo_",
-                                         "dblink",
-                                         "pg_create_",
-                                         "pg_drop_replication",
-                                         "pg_replication_",
-                                         "pg_wal_replay",
-                                         "pg_backup_",
-                                         "pg_start_backup",
-                                         "pg_stop_backup"};
-// Commands by their first word: anonymous code, server files and programs,
-// server libraries.
-const char* const kReachingCommands[] = {"do", "copy", "load"};
-
-bool reaching(const QString& word) {
-    for (const char* n : kReachingNames)
-        if (word == QLatin1String(n)) return true;
-    for (const char* p : kReachingPrefixes)
-        if (word.startsWith(QLatin1String(p))) return true;
-    return false;
-}
-
-// The name a quoted name stands for: doubled quotes made one, and for
-// U&"..." the escapes (\\XXXX, \\+XXXXXX, or with the UESCAPE character)
-// read.
-QString quotedName(const QString& quoted, bool unicode, QChar escape) {
-    QString body = quoted.mid(1, quoted.size() - 2);
-    body.replace(QStringLiteral("\"\""), QStringLiteral("\""));
-    if (!unicode) return body;
-    QString out;
-    for (qsizetype i = 0; i < body.size(); ++i) {
-        const QChar c = body.at(i);
-        if (c != escape || i + 1 >= body.size()) {
-            out += c;
-            continue;
-        }
-        if (body.at(i + 1) == escape) {
-            out += escape;
-            ++i;
-            continue;
-        }
-        const bool wide = body.at(i + 1) == QLatin1Char('+');
-        const qsizetype digits = wide ? 6 : 4;
-        const qsizetype from = i + (wide ? 2 : 1);
-        bool ok = false;
-        const uint code = body.mid(from, digits).toUInt(&ok, 16);
-        if (!ok || body.mid(from, digits).size() != digits) {
-            out += c;
-            continue;
-        }
-        out += QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1);
-        i = from + digits - 1;
-    }
-    return out;
-}
-
-}  // namespace
-
-QString SqlReachingName(const QString& sql) {
-    QString found;
-    QStringList firstWords;  // the statement's first two words
-    qsizetype lastCodeEnd = 0;
-    ScanSqlText(sql, SqlLexis::Postgres, [&](qsizetype begin, qsizetype end, bool code) {
-        if (!found.isEmpty()) return;
-        if (!code) {
-            if (sql.at(begin) != QLatin1Char('"')) return;  // a text or a comment
-            // U&"...": the code just before ends with U&.
-            const bool unicode =
-                begin >= 2 && lastCodeEnd == begin && sql.at(begin - 1) == QLatin1Char('&') &&
-                (sql.at(begin - 2) == QLatin1Char('U') || sql.at(begin - 2) == QLatin1Char('u'));
-            QChar escape = QLatin1Char('\\');
-            if (unicode) {
-                static const QRegularExpression uescape(QStringLiteral("^\\s*UESCAPE\\s*'(.)'"),
-                                                        QRegularExpression::CaseInsensitiveOption);
-                const auto m = uescape.match(sql.mid(end));
-                if (m.hasMatch()) escape = m.captured(1).at(0);
-            }
-            const QString name = quotedName(sql.mid(begin, end - begin), unicode, escape).toLower();
-            if (firstWords.size() < 2) firstWords << name;
-            if (reaching(name)) found = name;
-            return;
-        }
-        lastCodeEnd = end;
-        for (qsizetype i = begin; i < end && found.isEmpty();) {
-            if (!isNameStart(sql.at(i))) {
-                ++i;
-                continue;
-            }
-            qsizetype e = i + 1;
-            while (e < end && isNamePart(sql.at(e), SqlLexis::Postgres)) ++e;
-            const QString word = sql.mid(i, e - i).toLower();
-            if (firstWords.size() < 2) firstWords << word;
-            if (reaching(word)) found = word;
-            i = e;
-        }
-    });
-    if (!found.isEmpty()) return found;
-    const QString first = firstWords.value(0);
-    for (const char* c : kReachingCommands)
-        if (first == QLatin1String(c)) return first;
-    // ALTER SYSTEM writes the server's configuration; ALTER ROLE, USER or
-    // DATABASE ... SET the settings every later session starts with.
-    const QString second = firstWords.value(1);
-    if (first == QLatin1String("alter") &&
-        (second == QLatin1String("system") || second == QLatin1String("role") ||
-         second == QLatin1String("user") || second == QLatin1String("database")))
-        return first + QLatin1Char(' ') + second;
-    return QString();
-}
-
 QString ReachingNameReason(const QString& name) {
     return QStringLiteral("la sentencia usa ") + name +
            QStringLiteral(
                ", que actúa fuera de su propia consulta (sobre otras sesiones o sobre "
                "el servidor) y no está permitido");
+}
+
+QString ReadOnlyPathReason(const QString& what) {
+    return QStringLiteral("la sentencia usa ") + what +
+           QStringLiteral(", que modifica datos, y aquí solo se permiten consultas");
 }

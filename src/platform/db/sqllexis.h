@@ -28,13 +28,8 @@ bool SqlHoldsSeveralStatements(const QString& sql, SqlLexis lexis);
 // is refused (the same whichever engine or scanner found them).
 QString SeveralStatementsReason();
 
-// PostgreSQL: the name, in lower case, of a function or command in a user's
-// statement whose effect reaches beyond the statement's own result: it
-// signals other sessions, acts on the server (settings, logs, files, large
-// objects, other databases), or runs SQL text it builds itself, where no
-// name could be seen. "" when there is none. Names are read in code and in
-// quoted names (also U&"..."), in any case and schema-qualified or not;
-// texts and comments are not code.
-QString SqlReachingName(const QString& sql);
 // The reason, in Spanish, why a statement holding that name is refused.
 QString ReachingNameReason(const QString& name);
+// The reason, in Spanish, why a statement that writes (`what` names how) is
+// refused where a user's statement may only read.
+QString ReadOnlyPathReason(const QString& what);

@@ -6,13 +6,14 @@
 #include "db/database.h"
 #include "db/field.h"
 #include "db/query.h"
+#include "db/sqllexis.h"
 #include "db/table.h"
-#include "gene/session/geneinic_conexion.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genetext.h"
 #include "gene/data/geneusua.h"
+#include "gene/session/geneinic_conexion.h"
 #include "gene/session/sesion.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
@@ -342,6 +343,66 @@ private Q_SLOTS:
             QVERIFY(CancelarTransaccion(inst.sesion()));
             QVERIFY(!ErrorEnTransaccion);
         }
+    }
+
+    // One statement at a time on both engines, the program's own too; a
+    // user's statement ("SentenciaUsuario") only reads, and reaches nothing
+    // beyond its database: refused before anything runs, the rows intact
+    // and no file written.
+    void unaSentenciaYSoloLectura_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("ruta");
+        QTest::addColumn<QString>("sentencia");
+        QTest::addColumn<QString>("motivo");
+        const QString varias = SeveralStatementsReason();
+        const QList<std::tuple<const char*, const char*, QString, QString>> casos = {
+            {"select y update", "EjecutarSQL",
+             "SELECT Codigo FROM PRUEBA; UPDATE PRUEBA SET Nombre = 'cambiado'", varias},
+            {"select y delete", "AbrirConsulta", "SELECT Codigo FROM PRUEBA; DELETE FROM PRUEBA",
+             varias},
+            {"update y delete", "AbrirConsulta",
+             "UPDATE PRUEBA SET Nombre = 'cambiado';\nDELETE FROM PRUEBA", varias},
+            {"delete de un usuario", "SentenciaUsuario", "DELETE FROM PRUEBA WHERE Codigo = 1",
+             ReadOnlyPathReason(QStringLiteral("DELETE"))},
+            {"delete en WITH de un usuario", "SentenciaUsuario",
+             "WITH x AS (SELECT 1) DELETE FROM PRUEBA WHERE Codigo = 2",
+             ReadOnlyPathReason(QStringLiteral("DELETE"))},
+            {"attach de un usuario", "SentenciaUsuario", "ATTACH DATABASE '%DIR%/x.db' AS u",
+             QString()},
+        };
+        for (const auto& [nombre, ruta, sentencia, motivo] : casos)
+            for (Engine m : AvailableEngines())
+                QTest::addRow("%s %s", qPrintable(EngineTag(m)), nombre)
+                    << int(m) << QString::fromLatin1(ruta) << sentencia << motivo;
+    }
+    void unaSentenciaYSoloLectura() {
+        QFETCH(int, engine);
+        QFETCH(QString, ruta);
+        QFETCH(QString, sentencia);
+        QFETCH(QString, motivo);
+        TestInstalacion inst(Engine(engine), conEmpresa(1));
+        crearPrueba();
+        QTemporaryDir dir;
+        sentencia.replace(QLatin1String("%DIR%"), dir.path());
+        const QString filas = sql(QStringLiteral("SELECT Codigo, Nombre FROM PRUEBA ORDER BY 1"));
+        QString r;
+        if (ruta == QLatin1String("AbrirConsulta")) {
+            TQuery q;
+            q.SQL().setText(sentencia);
+            QVERIFY(!AbrirConsulta(nullptr, &q, QStringLiteral("Silencio"), r));
+        } else {
+            r = sql(sentencia, ruta == QLatin1String("SentenciaUsuario")
+                                   ? QStringLiteral("Silenciosa SentenciaUsuario")
+                                   : QStringLiteral("Silenciosa"));
+            QVERIFY2(r.startsWith(kError), qPrintable(r));
+            r = r.mid(kError.size());
+        }
+        if (!motivo.isEmpty())
+            QCOMPARE(r, motivo);
+        else  // the engine's own refusal, in Spanish
+            QVERIFY2(r.startsWith(QLatin1String("la sentencia ")), qPrintable(r));
+        QCOMPARE(sql(QStringLiteral("SELECT Codigo, Nombre FROM PRUEBA ORDER BY 1")), filas);
+        QVERIFY(QDir(dir.path()).isEmpty());
     }
 
     void dentroDeUnaTransaccion_data() { AddEngineRows(); }

@@ -392,6 +392,7 @@ private Q_SLOTS:
     }
     void validacionAlcance() {
         QFETCH(int, caso);
+        AlcanceSinServidor(caso);
         EmpresaPrueba e{Engine::Postgres};
         sql("INSERT INTO PUESTO (Codigo, Descripcion) VALUES ('P1', 'Jefe')");
         AlcancePrueba a(AlcancePrueba::Caso(caso), QStringLiteral("PUESTO"));

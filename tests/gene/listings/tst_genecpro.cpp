@@ -326,6 +326,7 @@ private Q_SLOTS:
     void filtroAlcance_data() { FilasAlcance(CasosAlcanceConsulta()); }
     void filtroAlcance() {
         QFETCH(int, caso);
+        AlcanceSinServidor(caso);
         Entorno x(Engine::Postgres);
         AlcancePrueba a(AlcancePrueba::Caso(caso), QStringLiteral("LISTPRU"));
         x.f->MemoFiltros->setText(a.Expresion);

@@ -131,6 +131,7 @@ private Q_SLOTS:
     void alcance_data() { FilasAlcance(CasosAlcanceConsulta()); }
     void alcance() {
         QFETCH(int, caso);
+        AlcanceSinServidor(caso);
         Entorno x{Engine::Postgres};
         AlcancePrueba a(AlcancePrueba::Caso(caso), QStringLiteral("LISTPRU"));
         const QStringList t =
@@ -188,6 +189,24 @@ private Q_SLOTS:
             QCOMPARE(SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM LISTPRU")),
                      QStringLiteral("3"));
         }
+        // What reaches beyond the database's own rows and tables is refused
+        // with its reason and leaves nothing behind: a later update lands.
+        const QStringList fuera =
+            Engine(engine) == Engine::Sqlite
+                ? QStringList{"CREATE TEMP TABLE LISTPRU AS SELECT * FROM main.LISTPRU",
+                              "PRAGMA foreign_keys = 0", "BEGIN"}
+                : QStringList{"GRANT ALL ON LISTPRU TO PUBLIC",
+                              "CREATE RULE r AS ON UPDATE TO LISTPRU DO INSTEAD NOTHING",
+                              "NOTIFY canal"};
+        for (const QString& sql : fuera) {
+            const QStringList t = x.ejecutar(sql);
+            QVERIFY2(t.value(0).startsWith(QStringLiteral(
+                         "¡No es posible ejecutar la sentencia SQL. Motivo: la sentencia usa ")),
+                     qPrintable(t.join('|')));
+        }
+        QCOMPARE(x.ejecutar(QStringLiteral("UPDATE LISTPRU SET Importe = 11 WHERE Codigo = 1")),
+                 QStringList());
+        QCOMPARE(importe(), 11.0);
         // A failing statement: the engine's reason, then the window's warning; no result.
         const QStringList fallo = x.ejecutar(QStringLiteral("SELECT Nada FROM LISTPRU"));
         QVERIFY2(fallo.size() >= 2, qPrintable(fallo.join(QLatin1Char('\n'))));

@@ -284,6 +284,7 @@ private Q_SLOTS:
     void alcance_data() { FilasAlcance(CasosAlcanceConsulta()); }
     void alcance() {
         QFETCH(int, caso);
+        AlcanceSinServidor(caso);
         Entorno x(Engine::Postgres);
         AlcancePrueba a(AlcancePrueba::Caso(caso), QStringLiteral("PUESTO"));
         x.guardar("Alcance",

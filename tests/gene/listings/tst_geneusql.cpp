@@ -9,6 +9,7 @@
 #include "db/database.h"
 #include "db/dberror.h"
 #include "db/field.h"
+#include "db/sqllexis.h"
 #include "gene/data/geneexpt.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
@@ -238,6 +239,7 @@ private Q_SLOTS:
     void alcance_data() { FilasAlcance(CasosAlcanceConsulta() << AlcancePrueba::RutaBusqueda); }
     void alcance() {
         QFETCH(int, caso);
+        AlcanceSinServidor(caso);
         Entorno x(Engine::Postgres);
         AlcancePrueba a(AlcancePrueba::Caso(caso), QStringLiteral("LISTPRU"));
         x.abrir(a.Accion.isEmpty() ? QStringLiteral("SELECT ") + a.Expresion +
@@ -257,6 +259,83 @@ private Q_SLOTS:
         }
         delete x.f;
         QCOMPARE(a.Fuga(), QString());
+    }
+
+    // An action statement of the runner changes rows and tables of its own
+    // database only: what reaches beyond them is refused with the reason,
+    // on either engine, and leaves nothing behind (no file, no temporary
+    // table hiding FILTRO, no setting, no role or rule); an ordinary update
+    // runs.
+    void accionesConfinadas_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("motivo");  // "" when it runs
+        QTest::addColumn<QString>("testigo");  // read before and after
+        const QString temporales = QStringLiteral("SELECT COUNT(*) FROM sqlite_temp_master");
+        QTest::newRow("sqlite attach")
+            << int(Engine::Sqlite) << "ATTACH DATABASE '%DIR%/x.db' AS u"
+            << ReachingNameReason(QStringLiteral("ATTACH")) << "PRAGMA database_list";
+        QTest::newRow("sqlite temporary table")
+            << int(Engine::Sqlite) << "CREATE TEMP TABLE FILTRO AS SELECT * FROM main.FILTRO"
+            << ReachingNameReason(QStringLiteral("TEMP")) << temporales;
+        QTest::newRow("sqlite query only")
+            << int(Engine::Sqlite) << "PRAGMA query_only = 1"
+            << ReachingNameReason(QStringLiteral("PRAGMA query_only")) << "PRAGMA query_only";
+        QTest::newRow("sqlite update") << int(Engine::Sqlite)
+                                       << "UPDATE LISTPRU SET Importe = 10 WHERE Codigo = 1"
+                                       << QString() << "SELECT Importe FROM LISTPRU";
+        if (!AvailableEngines().contains(Engine::Postgres)) return;
+        QTest::newRow("postgres role")
+            << int(Engine::Postgres) << "CREATE ROLE rh_intruso SUPERUSER LOGIN"
+            << ReachingNameReason(QStringLiteral("CREATE ROLE"))
+            << "SELECT COUNT(*) FROM pg_roles WHERE rolname = 'rh_intruso'";
+        QTest::newRow("postgres rule")
+            << int(Engine::Postgres)
+            << "CREATE RULE r AS ON INSERT TO LISTPRU DO ALSO DELETE FROM FILTRO"
+            << ReachingNameReason(QStringLiteral("CREATE RULE"))
+            << "SELECT COUNT(*) FROM pg_rules WHERE rulename = 'r'";
+        QTest::newRow("postgres extension")
+            << int(Engine::Postgres) << "CREATE EXTENSION file_fdw"
+            << ReachingNameReason(QStringLiteral("CREATE EXTENSION"))
+            << "SELECT COUNT(*) FROM pg_extension WHERE extname = 'file_fdw'";
+        QTest::newRow("postgres copy") << int(Engine::Postgres) << "COPY LISTPRU TO '%DIR%/x.txt'"
+                                       << ReachingNameReason(QStringLiteral("COPY"))
+                                       << "SELECT COUNT(*) FROM LISTPRU";
+        QTest::newRow("postgres update") << int(Engine::Postgres)
+                                         << "UPDATE LISTPRU SET Importe = 10 WHERE Codigo = 1"
+                                         << QString() << "SELECT Importe FROM LISTPRU";
+    }
+    void accionesConfinadas() {
+        QFETCH(int, engine);
+        QFETCH(QString, sql);
+        QFETCH(QString, motivo);
+        QFETCH(QString, testigo);
+        Entorno x{Engine(engine)};
+        QTemporaryDir dir;
+        sql.replace(QLatin1String("%DIR%"), dir.path());
+        const QString antes = SqlPrueba(testigo);
+        x.abrir(sql);
+        if (motivo.isEmpty()) {
+            QCOMPARE(TextosMostrados(), QStringList{"El proceso ha finalizado correctamente"});
+            QVERIFY(SqlPrueba(testigo) != antes);
+        } else {
+            QCOMPARE(TextosMostrados().value(0),
+                     "¡No es posible ejecutar la sentencia SQL. Motivo: " + motivo);
+            QCOMPARE(SqlPrueba(testigo), antes);
+        }
+        QVERIFY(QDir(dir.path()).isEmpty());
+        // The program's own next write lands where every session reads it.
+        QCOMPARE(SqlPrueba(QStringLiteral("INSERT INTO FILTRO (NombreTabla, Descripcion, Filtro) "
+                                          "VALUES ('SQL', 'Otra', 'x')")),
+                 QString());
+        std::unique_ptr<TDatabase> otra = std::make_unique<TDatabase>();
+        otra->Params() = fGENEINIC->Database->Params();
+        otra->setDatabaseName(QStringLiteral("OtraSesion"));
+        otra->Open();
+        QCOMPARE(otra->Scalar(QStringLiteral("SELECT COUNT(*) FROM FILTRO WHERE Descripcion = "
+                                             "'Otra'"))
+                     .toInt(),
+                 1);
     }
 
     // With an interface language the menu caption is the translation of the
@@ -464,7 +543,9 @@ private Q_SLOTS:
         QAbstractItemModel* rejilla = x.f->DBGrid1->model();
         QVERIFY(rejilla->rowCount() > 1);
         QCOMPARE(rejilla->index(1, 0).data().toString(), QStringLiteral("2"));
-        QVERIFY(db->UserStatements()->ReadsPending());
+        // On PostgreSQL a user's query is read whole while it runs: nothing of
+        // its session waits for the rest.
+        QCOMPARE(db->UserStatements()->ReadsPending(), Engine(engine) == Engine::Sqlite);
         TClientDataSet* d = x.f->ClientDataSet1;
         QCOMPARE(d->RecordCount(), 1500);
         d->Last();

@@ -1,0 +1,355 @@
+#include "db/pgstatement.h"
+
+#include <pg_query.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+#include "db/sqllexis.h"
+
+bool PgHoldsSeveralStatements(const QString& sql) {
+    const QByteArray text = sql.toUtf8();
+    PgQuerySplitResult r = pg_query_split_with_scanner(text.constData());
+    const bool several = !r.error && r.n_stmts > 1;
+    pg_query_free_split_result(r);
+    return several;
+}
+
+namespace {
+
+// A user needs these to look at values; they touch nothing else.
+const char* const kHarmlessPgFunctions[] = {"pg_typeof", "pg_column_size", "pg_size_pretty",
+                                            "pg_size_bytes"};
+// Functions that act outside the statement by other names: large objects,
+// the text-search functions and the XML exports that run a query or read a
+// table given as text, settings.
+const char* const kReachingFunctions[] = {"loread", "lowrite", "set_config", "ts_stat",
+                                          "ts_rewrite"};
+const char* const kReachingFunctionPrefixes[] = {"lo_",          "dblink",        "query_to_xml",
+                                                 "table_to_xml", "schema_to_xml", "database_to_xml",
+                                                 "cursor_to_xml"};
+
+bool reachingFunction(const QString& name) {
+    if (name.startsWith(QLatin1String("pg_"))) {
+        for (const char* f : kHarmlessPgFunctions)
+            if (name == QLatin1String(f)) return false;
+        return true;
+    }
+    for (const char* f : kReachingFunctions)
+        if (name == QLatin1String(f)) return true;
+    for (const char* p : kReachingFunctionPrefixes)
+        if (name.startsWith(QLatin1String(p))) return true;
+    return false;
+}
+
+// The parser's complaint in Spanish words, with where it is in the text.
+QString syntaxReason(const QString& sql, const PgQueryError& e) {
+    const QString message = QString::fromUtf8(e.message);
+    static const QRegularExpression nearRe(QStringLiteral(" at or near \"(.*)\"$"));
+    const QRegularExpressionMatch near = nearRe.match(message);
+    QString what;
+    if (message.startsWith(QLatin1String("syntax error at end of input")))
+        what = QStringLiteral("la sentencia termina antes de estar completa");
+    else if (message.startsWith(QLatin1String("unterminated quoted string")))
+        what = QStringLiteral("un texto entre comillas no se cierra");
+    else if (message.startsWith(QLatin1String("unterminated quoted identifier")))
+        what = QStringLiteral("un nombre entre comillas no se cierra");
+    else if (message.startsWith(QLatin1String("unterminated /* comment")))
+        what = QStringLiteral("un comentario no se cierra");
+    else if (message.startsWith(QLatin1String("unterminated dollar-quoted string")))
+        what = QStringLiteral("un texto entre $ no se cierra");
+    else if (message.startsWith(QLatin1String("stack depth limit exceeded")))
+        return QStringLiteral("la sentencia está anidada demasiado profundamente para comprobarla");
+    else
+        what = QStringLiteral("error de sintaxis");
+    if (near.hasMatch() && !message.startsWith(QLatin1String("unterminated")))
+        what += QStringLiteral(" cerca de «") + near.captured(1) + QStringLiteral("»");
+    // The parser counts characters from 1.
+    if (e.cursorpos > 0) {
+        int line = 1, column = 1, position = 1;
+        for (qsizetype i = 0; i < sql.size() && position < e.cursorpos; ++i) {
+            const QChar c = sql.at(i);
+            if (c.isHighSurrogate()) continue;
+            ++position;
+            if (c == QLatin1Char('\n')) {
+                ++line;
+                column = 1;
+            } else {
+                ++column;
+            }
+        }
+        what += QStringLiteral(" (línea %1, columna %2)").arg(line).arg(column);
+    }
+    return QStringLiteral("la sentencia SQL no es válida: ") + what;
+}
+
+QString words(const QString& camel) {
+    QString out;
+    for (const QChar c : camel) {
+        if (c.isUpper() && !out.isEmpty()) out += QLatin1Char(' ');
+        out += c.toUpper();
+    }
+    return out;
+}
+
+// The command a statement node stands for, as a user writes it.
+QString commandName(const QString& node, const QJsonObject& body) {
+    if (node == QLatin1String("TransactionStmt"))
+        return body.value(QLatin1String("kind"))
+            .toString()
+            .mid(11)
+            .replace(QLatin1Char('_'), QLatin1Char(' '));
+    if (node == QLatin1String("GrantStmt"))
+        return body.value(QLatin1String("is_grant")).toBool() ? QStringLiteral("GRANT")
+                                                              : QStringLiteral("REVOKE");
+    if (node == QLatin1String("VariableSetStmt"))
+        return body.value(QLatin1String("kind")).toString().startsWith(QLatin1String("VAR_RESET"))
+                   ? QStringLiteral("RESET")
+                   : QStringLiteral("SET");
+    static const QHash<QString, QString> names{
+        {QStringLiteral("RuleStmt"), QStringLiteral("CREATE RULE")},
+        {QStringLiteral("CreateTrigStmt"), QStringLiteral("CREATE TRIGGER")},
+        {QStringLiteral("CreateEventTrigStmt"), QStringLiteral("CREATE EVENT TRIGGER")},
+        {QStringLiteral("CreateFunctionStmt"), QStringLiteral("CREATE FUNCTION")},
+        {QStringLiteral("CreateFdwStmt"), QStringLiteral("CREATE FOREIGN DATA WRAPPER")},
+        {QStringLiteral("CreateForeignServerStmt"), QStringLiteral("CREATE SERVER")},
+        {QStringLiteral("CreateSchemaStmt"), QStringLiteral("CREATE SCHEMA")},
+        {QStringLiteral("AlterObjectSchemaStmt"), QStringLiteral("SET SCHEMA")},
+        {QStringLiteral("AlterSystemStmt"), QStringLiteral("ALTER SYSTEM")},
+        {QStringLiteral("VariableShowStmt"), QStringLiteral("SHOW")},
+        {QStringLiteral("DeclareCursorStmt"), QStringLiteral("DECLARE CURSOR")},
+        {QStringLiteral("ExecuteStmt"), QStringLiteral("EXECUTE")},
+        {QStringLiteral("VacuumStmt"), QStringLiteral("VACUUM")},
+        {QStringLiteral("ClusterStmt"), QStringLiteral("CLUSTER")},
+        {QStringLiteral("ReindexStmt"), QStringLiteral("REINDEX")},
+        {QStringLiteral("CheckPointStmt"), QStringLiteral("CHECKPOINT")},
+        {QStringLiteral("NotifyStmt"), QStringLiteral("NOTIFY")},
+        {QStringLiteral("ListenStmt"), QStringLiteral("LISTEN")},
+        {QStringLiteral("UnlistenStmt"), QStringLiteral("UNLISTEN")},
+        {QStringLiteral("DoStmt"), QStringLiteral("DO")},
+        {QStringLiteral("CallStmt"), QStringLiteral("CALL")},
+        {QStringLiteral("LoadStmt"), QStringLiteral("LOAD")},
+        {QStringLiteral("CopyStmt"), QStringLiteral("COPY")},
+        {QStringLiteral("LockStmt"), QStringLiteral("LOCK")},
+        {QStringLiteral("PrepareStmt"), QStringLiteral("PREPARE")},
+        {QStringLiteral("DeallocateStmt"), QStringLiteral("DEALLOCATE")},
+        {QStringLiteral("FetchStmt"), QStringLiteral("FETCH")},
+        {QStringLiteral("ClosePortalStmt"), QStringLiteral("CLOSE")},
+        {QStringLiteral("DiscardStmt"), QStringLiteral("DISCARD")},
+        {QStringLiteral("CommentStmt"), QStringLiteral("COMMENT")},
+        {QStringLiteral("SecLabelStmt"), QStringLiteral("SECURITY LABEL")},
+        {QStringLiteral("ExplainStmt"), QStringLiteral("EXPLAIN")},
+        {QStringLiteral("ConstraintsSetStmt"), QStringLiteral("SET CONSTRAINTS")},
+        {QStringLiteral("AlterDefaultPrivilegesStmt"), QStringLiteral("ALTER DEFAULT PRIVILEGES")},
+    };
+    const auto it = names.constFind(node);
+    if (it != names.constEnd()) return *it;
+    QString name = node;
+    if (name.endsWith(QLatin1String("Stmt"))) name.chop(4);
+    return words(name);
+}
+
+QString objectType(const QJsonObject& body, const char* key) {
+    return body.value(QLatin1String(key)).toString().mid(7);  // after "OBJECT_"
+}
+
+bool ordinaryObject(const QString& type) {
+    return type == QLatin1String("TABLE") || type == QLatin1String("VIEW") ||
+           type == QLatin1String("INDEX") || type == QLatin1String("MATVIEW");
+}
+
+// The last names of a list of {"String": {"sval": ...}} nodes.
+QStringList nameList(const QJsonValue& list) {
+    QStringList out;
+    for (const QJsonValue& v : list.toArray())
+        out << v.toObject()
+                   .value(QLatin1String("String"))
+                   .toObject()
+                   .value(QLatin1String("sval"))
+                   .toString();
+    return out;
+}
+
+class TreeCheck {
+public:
+    TreeCheck(bool readOnly, const QStringList& schemas) : readOnly_(readOnly), schemas_(schemas) {}
+
+    QString statement(const QJsonObject& stmt) {
+        if (stmt.isEmpty()) return QString();
+        const QString node = stmt.constBegin().key();
+        const QJsonObject body = stmt.constBegin().value().toObject();
+        if (readOnly_) {
+            if (node != QLatin1String("SelectStmt"))
+                return ReadOnlyPathReason(commandName(node, body));
+        } else {
+            const QString refused = refusedAction(node, body);
+            if (!refused.isEmpty()) return ReachingNameReason(refused);
+        }
+        walk(stmt);
+        return reason_;
+    }
+
+private:
+    // The command an action statement uses that it may not, "" when none.
+    QString refusedAction(const QString& node, const QJsonObject& body) {
+        static const QStringList rowsAndObjects{
+            QStringLiteral("SelectStmt"), QStringLiteral("InsertStmt"),
+            QStringLiteral("UpdateStmt"), QStringLiteral("DeleteStmt"),
+            QStringLiteral("MergeStmt"),  QStringLiteral("TruncateStmt"),
+            QStringLiteral("CreateStmt"), QStringLiteral("CreateTableAsStmt"),
+            QStringLiteral("ViewStmt"),   QStringLiteral("IndexStmt")};
+        if (rowsAndObjects.contains(node)) {
+            if (body.contains(QLatin1String("tablespacename")) ||
+                body.contains(QLatin1String("tableSpace")))
+                return QStringLiteral("TABLESPACE");
+            return QString();
+        }
+        if (node == QLatin1String("DropStmt")) {
+            QString type = objectType(body, "removeType");
+            if (!ordinaryObject(type))
+                return QStringLiteral("DROP ") + type.replace(QLatin1Char('_'), QLatin1Char(' '));
+            for (const QJsonValue& o : body.value(QLatin1String("objects")).toArray()) {
+                const QStringList names = nameList(o.toObject()
+                                                       .value(QLatin1String("List"))
+                                                       .toObject()
+                                                       .value(QLatin1String("items")));
+                if (names.size() >= 2) schema(names.at(names.size() - 2), false);
+            }
+            return QString();
+        }
+        if (node == QLatin1String("RenameStmt")) {
+            QString type = objectType(body, "renameType");
+            if (ordinaryObject(type) || type == QLatin1String("COLUMN") ||
+                type == QLatin1String("TABCONSTRAINT"))
+                return QString();
+            return QStringLiteral("ALTER ") + type.replace(QLatin1Char('_'), QLatin1Char(' ')) +
+                   QStringLiteral(" RENAME");
+        }
+        if (node == QLatin1String("AlterTableStmt")) {
+            QString type = objectType(body, "objtype");
+            if (!ordinaryObject(type))
+                return QStringLiteral("ALTER ") + type.replace(QLatin1Char('_'), QLatin1Char(' '));
+            for (const QJsonValue& c : body.value(QLatin1String("cmds")).toArray()) {
+                const QString sub = c.toObject()
+                                        .value(QLatin1String("AlterTableCmd"))
+                                        .toObject()
+                                        .value(QLatin1String("subtype"))
+                                        .toString();
+                // Owners are roles; tablespaces, rules, triggers, row security
+                // and foreign options reach beyond the table's rows.
+                for (const char* w : {"Owner", "TableSpace", "Trig", "Rule", "RowSecurity",
+                                      "GenericOptions", "ReplicaIdentity"})
+                    if (sub.contains(QLatin1String(w)))
+                        return QStringLiteral("ALTER TABLE ") + words(sub.mid(3));
+            }
+            return QString();
+        }
+        return commandName(node, body);
+    }
+
+    void refuse(const QString& reason) {
+        if (reason_.isEmpty()) reason_ = reason;
+    }
+
+    // A schema named in the statement; pg_catalog only for functions and types.
+    void schema(const QString& name, bool catalog) {
+        if (schemas_.contains(name) || (catalog && name == QLatin1String("pg_catalog"))) return;
+        refuse(ReachingNameReason(name));
+    }
+
+    void function(const QJsonValue& funcname) {
+        const QStringList names = nameList(funcname);
+        if (names.isEmpty()) return;
+        const QString name = names.last().toLower();
+        if (reachingFunction(name)) refuse(ReachingNameReason(name));
+        if (names.size() >= 2) schema(names.at(names.size() - 2), true);
+    }
+
+    void relation(const QJsonObject& r) {
+        const QString name = r.value(QLatin1String("relname")).toString();
+        if (name.toLower().startsWith(QLatin1String("pg_"))) refuse(ReachingNameReason(name));
+        const QString s = r.value(QLatin1String("schemaname")).toString();
+        if (!s.isEmpty()) schema(s, false);
+        const QString c = r.value(QLatin1String("catalogname")).toString();
+        if (!c.isEmpty()) refuse(ReachingNameReason(c));
+    }
+
+    void node(const QString& key, const QJsonValue& value) {
+        const QJsonObject o = value.toObject();
+        if (key == QLatin1String("FuncCall")) {
+            function(o.value(QLatin1String("funcname")));
+        } else if (key == QLatin1String("ColumnRef")) {
+            const QJsonArray fields = o.value(QLatin1String("fields")).toArray();
+            if (fields.size() >= 3) {
+                const QStringList names = nameList(QJsonArray{fields.at(fields.size() - 3)});
+                if (!names.value(0).isEmpty()) schema(names.value(0), false);
+            }
+        } else if (readOnly_) {
+            if (key == QLatin1String("InsertStmt") || key == QLatin1String("UpdateStmt") ||
+                key == QLatin1String("DeleteStmt") || key == QLatin1String("MergeStmt"))
+                refuse(ReadOnlyPathReason(commandName(key, o)));
+            else if (key == QLatin1String("intoClause"))
+                refuse(ReadOnlyPathReason(QStringLiteral("SELECT … INTO")));
+            else if (key == QLatin1String("lockingClause"))
+                refuse(ReadOnlyPathReason(QStringLiteral("FOR UPDATE")));
+        }
+        walk(value);
+    }
+
+    void walk(const QJsonValue& value) {
+        if (!reason_.isEmpty()) return;
+        if (value.isArray()) {
+            for (const QJsonValue& v : value.toArray()) walk(v);
+        } else if (value.isObject()) {
+            const QJsonObject o = value.toObject();
+            // A field that can only hold a relation or a type is written
+            // without its node's name ({"relation": {"relname": ...}}): known
+            // by its own fields.
+            if (o.contains(QLatin1String("relname"))) {
+                relation(o);
+            } else if (o.contains(QLatin1String("names")) && o.contains(QLatin1String("typemod"))) {
+                const QStringList names = nameList(o.value(QLatin1String("names")));
+                if (names.size() >= 2) schema(names.at(names.size() - 2), true);
+            }
+            for (auto it = o.constBegin(); it != o.constEnd() && reason_.isEmpty(); ++it)
+                node(it.key(), it.value());
+        }
+    }
+
+    bool readOnly_;
+    QStringList schemas_;
+    QString reason_;
+};
+
+}  // namespace
+
+QString PgUserStatementRefusal(const QString& sql, bool readOnly, const QStringList& schemas) {
+    const QByteArray text = sql.toUtf8();
+    PgQueryParseResult r = pg_query_parse(text.constData());
+    QString reason;
+    if (r.error) {
+        reason = syntaxReason(sql, *r.error);
+    } else {
+        QJsonParseError error;
+        const QJsonDocument tree = QJsonDocument::fromJson(QByteArray(r.parse_tree), &error);
+        if (error.error != QJsonParseError::NoError) {
+            // Qt gives up on deep nesting: what cannot be read whole is not let through.
+            reason = QStringLiteral(
+                "la sentencia está anidada demasiado profundamente para comprobarla");
+        } else {
+            const QJsonArray stmts = tree.object().value(QLatin1String("stmts")).toArray();
+            if (stmts.size() > 1)
+                reason = SeveralStatementsReason();
+            else if (stmts.isEmpty())  // only blanks and comments
+                reason = QStringLiteral("el texto no contiene ninguna sentencia SQL");
+            else
+                reason =
+                    TreeCheck(readOnly, schemas)
+                        .statement(stmts.at(0).toObject().value(QLatin1String("stmt")).toObject());
+        }
+    }
+    pg_query_free_parse_result(r);
+    return reason;
+}
