@@ -31,6 +31,42 @@ const char* const kReachingFunctionPrefixes[] = {"lo_",          "dblink",      
                                                  "table_to_xml", "schema_to_xml", "database_to_xml",
                                                  "cursor_to_xml"};
 
+// Functions that take the name of a sequence as text and act on it.
+const char* const kSequenceFunctions[] = {"nextval", "currval", "setval"};
+
+// A name written in a text ('emp2.tabla', '"Emp2".s'), split as the server
+// splits it: unquoted parts in lower case, quoted ones as they stand.
+QStringList namesInText(const QString& text) {
+    QStringList parts{QString()};
+    bool quoted = false;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('"')) {
+            if (quoted && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('"')) {
+                parts.last() += c;
+                ++i;
+            } else {
+                quoted = !quoted;
+            }
+        } else if (c == QLatin1Char('.') && !quoted) {
+            parts << QString();
+        } else {
+            parts.last() += quoted ? c : c.toLower();
+        }
+    }
+    return parts;
+}
+
+// The text of a string constant, possibly under a cast; null when the
+// value is not a constant.
+QString constantText(QJsonObject v) {
+    if (v.contains(QLatin1String("TypeCast")))
+        v = v.value(QLatin1String("TypeCast")).toObject().value(QLatin1String("arg")).toObject();
+    const QJsonValue s = v.value(QLatin1String("A_Const")).toObject().value(QLatin1String("sval"));
+    if (!s.isObject()) return QString();
+    return s.toObject().value(QLatin1String("sval")).toString(QLatin1String(""));
+}
+
 bool reachingFunction(const QString& name) {
     if (name.startsWith(QLatin1String("pg_"))) {
         for (const char* f : kHarmlessPgFunctions)
@@ -116,6 +152,8 @@ QString commandName(const QString& node, const QJsonObject& body) {
         {QStringLiteral("CreateFdwStmt"), QStringLiteral("CREATE FOREIGN DATA WRAPPER")},
         {QStringLiteral("CreateForeignServerStmt"), QStringLiteral("CREATE SERVER")},
         {QStringLiteral("CreateSchemaStmt"), QStringLiteral("CREATE SCHEMA")},
+        {QStringLiteral("CreateSeqStmt"), QStringLiteral("CREATE SEQUENCE")},
+        {QStringLiteral("AlterSeqStmt"), QStringLiteral("ALTER SEQUENCE")},
         {QStringLiteral("AlterObjectSchemaStmt"), QStringLiteral("SET SCHEMA")},
         {QStringLiteral("AlterSystemStmt"), QStringLiteral("ALTER SYSTEM")},
         {QStringLiteral("VariableShowStmt"), QStringLiteral("SHOW")},
@@ -259,12 +297,30 @@ private:
         refuse(ReachingNameReason(name));
     }
 
-    void function(const QJsonValue& funcname) {
-        const QStringList names = nameList(funcname);
+    void function(const QJsonObject& call) {
+        const QStringList names = nameList(call.value(QLatin1String("funcname")));
         if (names.isEmpty()) return;
         const QString name = names.last().toLower();
         if (reachingFunction(name)) refuse(ReachingNameReason(name));
         if (names.size() >= 2) schema(names.at(names.size() - 2), true);
+        // A sequence named in a text is reached as a table named in the
+        // statement would be; one whose name is worked out is not let through.
+        for (const char* f : kSequenceFunctions) {
+            if (name != QLatin1String(f)) continue;
+            const QString text =
+                constantText(call.value(QLatin1String("args")).toArray().at(0).toObject());
+            if (text.isNull())
+                refuse(ReachingNameReason(name));
+            else
+                namedInText(text);
+        }
+    }
+
+    // An object named in a text: its schema is checked as any other.
+    void namedInText(const QString& text) {
+        const QStringList parts = namesInText(text);
+        if (parts.size() > 2) refuse(ReachingNameReason(parts.at(0)));
+        if (parts.size() >= 2) schema(parts.at(parts.size() - 2), false);
     }
 
     void relation(const QJsonObject& r) {
@@ -279,7 +335,19 @@ private:
     void node(const QString& key, const QJsonValue& value) {
         const QJsonObject o = value.toObject();
         if (key == QLatin1String("FuncCall")) {
-            function(o.value(QLatin1String("funcname")));
+            function(o);
+        } else if (key == QLatin1String("TypeCast")) {
+            // 'emp2.tabla'::regclass and the other object-name types.
+            const QStringList type = nameList(
+                o.value(QLatin1String("typeName")).toObject().value(QLatin1String("names")));
+            const QString text = constantText(o.value(QLatin1String("arg")).toObject());
+            if (!type.isEmpty() && type.last().toLower().startsWith(QLatin1String("reg")) &&
+                !text.isNull())
+                namedInText(text);
+        } else if (key == QLatin1String("A_Expr")) {
+            // OPERATOR(emp2.+)
+            const QStringList names = nameList(o.value(QLatin1String("name")));
+            if (names.size() >= 2) schema(names.at(names.size() - 2), true);
         } else if (key == QLatin1String("ColumnRef")) {
             const QJsonArray fields = o.value(QLatin1String("fields")).toArray();
             if (fields.size() >= 3) {
