@@ -184,7 +184,15 @@ void TDBEdit::DoExit() {
 TDBMemo::TDBMemo(QWidget* parent) : TMemo(parent) {
     link_.OnDataChange = [this] { showField(); };
     link_.OnActiveChange = [this] { QPlainTextEdit::setReadOnly(!link_.CanModify()); };
-    link_.OnUpdateData = [this] { link_.Field()->setAsString(Text()); };
+    link_.OnUpdateData = [this] {
+        // The box shows every line end as its own; a text whose lines were
+        // not changed keeps the line ends it was stored with (LF, CR).
+        TField* f = link_.Field();
+        QString stored = f->AsString();
+        stored.replace(QLatin1String("\r\n"), QLatin1String("\n"))
+            .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        if (stored != toPlainText()) f->setAsString(Text());
+    };
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (!showing_) link_.Modified();
     });

@@ -204,12 +204,12 @@ private Q_SLOTS:
         QCOMPARE(campo(f, "PlantillaNumericaExt")->AsString(), nuevas);
         f->pbGrabarClick(f->pbGrabar);
         QTRY_VERIFY(!f);
-        // Saved (the memo box writes its own line ends): every template kept.
+        // Saved as it was shown: every template kept, with its line ends.
         TQuery guardado;
         guardado.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
         guardado.SQL().setText(QStringLiteral("SELECT PlantillaNumericaExt FROM PARAGENE"));
         guardado.Open();
-        QCOMPARE(LineasTexto(guardado.Fields()[0]->AsString()), LineasTexto(nuevas));
+        QCOMPARE(guardado.Fields()[0]->AsString(), nuevas);
     }
 
     void correo() {
