@@ -1219,24 +1219,27 @@ private Q_SLOTS:
     // one transaction: another clerk deleting the employee and his lines in
     // between (on PostgreSQL his delete waits for the line's read) never
     // leaves the line without its employee, and no transaction stays open.
-    // A line the engine refuses leaves no transaction behind either: the
-    // same line posted again is stored at once.
+    // A line the engine refuses, or whose connection the server ends between
+    // the read and the store, leaves no transaction behind either: the same
+    // line posted again is stored at once.
     void lineaSolaConBorradoAjeno_data() {
         QTest::addColumn<int>("engine");
         QTest::addColumn<QString>("tabla");
-        QTest::addColumn<bool>("rechazada");
+        QTest::addColumn<QString>("modo");
         for (Engine motor : AvailableEngines())
             for (const char* tabla : {"HCONTRAT", "HFORMACI"})
-                for (bool rechazada : {false, true})
-                    QTest::newRow(qPrintable(
-                        EngineTag(motor) + QLatin1Char('/') + QLatin1String(tabla) +
-                        (rechazada ? QStringLiteral("/rechazada") : QStringLiteral("/borrado"))))
-                        << int(motor) << QString::fromLatin1(tabla) << rechazada;
+                for (const char* modo : {"borrado", "rechazada", "conexion"})
+                    if (motor == Engine::Postgres || qstrcmp(modo, "conexion") != 0)
+                        QTest::newRow(qPrintable(EngineTag(motor) + QLatin1Char('/') +
+                                                 QLatin1String(tabla) + QLatin1Char('/') +
+                                                 QLatin1String(modo)))
+                            << int(motor) << QString::fromLatin1(tabla)
+                            << QString::fromLatin1(modo);
     }
     void lineaSolaConBorradoAjeno() {
         QFETCH(int, engine);
         QFETCH(QString, tabla);
-        QFETCH(bool, rechazada);
+        QFETCH(QString, modo);
         Entorno e(engine);
         sql(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (6, 'Noa')"));
         QPointer<TfRRHHPERS> f = abrir();
@@ -1255,12 +1258,23 @@ private Q_SLOTS:
                 linea->FieldByName(QStringLiteral("CodigoFormacion"))
                     ->setAsString(QStringLiteral("F1"));
         };
-        if (rechazada) {
-            bloquearBorrado(engine, tabla, "INSERT");
+        if (modo != QLatin1String("borrado")) {
+            TDatabase* base = fGENEINIC->Database;
+            const TDataSetNotifyEvent antes = linea->BeforePost;
+            if (modo == QLatin1String("rechazada")) {
+                bloquearBorrado(engine, tabla, "INSERT");
+            } else {
+                linea->BeforePost = [&](TDataSet* d) {
+                    antes(d);
+                    QVERIFY(EndServerConnection(base));
+                };
+            }
             rellenar();
             QVERIFY_THROWS_EXCEPTION(EDatabaseError, linea->Post());
-            QVERIFY(!fGENEINIC->Database->InTransaction());
-            quitarBloqueo(engine, tabla);
+            QVERIFY(!base->InTransaction());
+            QCOMPARE(contar(), QStringLiteral("0"));
+            if (modo == QLatin1String("rechazada")) quitarBloqueo(engine, tabla);
+            linea->BeforePost = antes;
             linea->Post();
             QVERIFY(!fGENEINIC->Database->InTransaction());
             QCOMPARE(contar(), QStringLiteral("1"));

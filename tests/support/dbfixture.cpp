@@ -119,3 +119,17 @@ std::unique_ptr<TDatabase> TestDatabase::openSecondSession(const QString& name) 
     TSession::instance().AddDatabase(db.get());
     return db;
 }
+
+bool EndServerConnection(TDatabase* db) {
+    const int pid = db->Scalar(QStringLiteral("SELECT pg_backend_pid()")).toInt();
+    TDatabase otra;
+    otra.setDatabaseName(QStringLiteral("OtraSesion"));
+    otra.Params() = db->Params();
+    otra.Open();
+    otra.Execute(QStringLiteral("SELECT pg_terminate_backend(?)"), {pid});
+    return QTest::qWaitFor([&] {
+        return otra.Scalar(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE pid = ?"),
+                           {pid})
+                   .toInt() == 0;
+    });
+}

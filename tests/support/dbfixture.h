@@ -18,6 +18,9 @@ void AddEngineRows();
 TConnectionParams PostgresServerParams();
 // The engine of the current data row.
 Engine CurrentEngine();
+// PostgreSQL: the server ends db's connection (its backend terminated from
+// another connection); true once the server has let it go.
+bool EndServerConnection(TDatabase* db);
 
 // A fresh, empty database for one test, registered in TSession under `name`
 // and open. SQLite: a temporary folder; PostgreSQL: a new schema of its own.

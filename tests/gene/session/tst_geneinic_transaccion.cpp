@@ -193,19 +193,7 @@ private Q_SLOTS:
     void conexionPerdida_data() { AddEngineRows(); }
     void conexionPerdida() {
         if (CurrentEngine() != Engine::Postgres) QSKIP("a file's connection is never lost");
-        auto cortar = [this] {
-            const int pid = db()->Scalar(QStringLiteral("SELECT pg_backend_pid()")).toInt();
-            TDatabase otra;
-            otra.setDatabaseName(QStringLiteral("OtraSesion"));
-            otra.Params() = db()->Params();
-            otra.Open();
-            otra.Execute(QStringLiteral("SELECT pg_terminate_backend(?)"), {pid});
-            QTRY_COMPARE(otra.Scalar(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity "
-                                                    "WHERE pid = ?"),
-                                     {pid})
-                             .toInt(),
-                         0);
-        };
+        auto cortar = [this] { QVERIFY(EndServerConnection(db())); };
         const QString aviso = QStringLiteral(
             "¡No se puede finalizar la transacción!. Mensaje Original: ¡ Se ha perdido la "
             "conexión con el servidor de la Base de Datos !. No se ha guardado ninguno de los "
