@@ -283,7 +283,6 @@ void TfRRHHCAND::EditarOperario(TDataSet*) {
 }
 
 void TfRRHHCAND::LineaBeforePost(TDataSet* DataSet) {
-    ComprobarPersonaVigente();
     // A training line is never stored without the start date it requires,
     // however it is posted (a row left, the candidate confirmed).
     if (DataSet == HFormacion && HFormacion->FieldByName(QStringLiteral("FechaInicio"))->IsNull()) {
@@ -292,6 +291,7 @@ void TfRRHHCAND::LineaBeforePost(TDataSet* DataSet) {
         Abort();
     }
     if (!ReservarCodigoAlta()) Abort();
+    ComprobarPersonaVigente(DataSet);
 }
 
 void TfRRHHCAND::HPuestoAfterPost(TDataSet* DataSet) {

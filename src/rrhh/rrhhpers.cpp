@@ -607,10 +607,10 @@ void TfRRHHPERS::EditarOperario(TDataSet*) {
 }
 
 void TfRRHHPERS::LineaBeforePost(TDataSet* DataSet) {
-    ComprobarPersonaVigente();
     if (DataSet == Baja && !ValidarLineaBaja(false)) Abort();
     if (DataSet == HContrato && !ValidarLineaContrato()) Abort();
     if (!ReservarCodigoAlta()) Abort();
+    ComprobarPersonaVigente(DataSet);
 }
 
 void TfRRHHPERS::EliminarRegistrosAlta() {

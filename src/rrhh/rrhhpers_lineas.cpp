@@ -365,6 +365,8 @@ void TFichaPersona::ConectarFicha() {
         };
         t->BeforeEdit = [this](TDataSet* d) { EditarOperario(d); };
     }
+    for (TTable* t : LineasFicha())
+        t->OnPostError = [this](TDataSet* d) { TerminarTransaccionLinea(d, false); };
     GATablas->AfterPost = [this](TDataSet* d) { LineaAfterPost(d); };
     HPuesto->AfterPost = [this](TDataSet* d) { HPuestoAfterPost(d); };
     HFormacion->AfterPost = [this](TDataSet* d) { HFormacionAfterPost(d); };
@@ -472,6 +474,11 @@ bool TFichaPersona::ReservarCodigoAlta() {
     return true;
 }
 
+bool TFichaPersona::ReservarClaveDocumentacion(const QString& Clave) {
+    if (Table1->State() != dsInsert || Clave != ClaveFoto()) return true;
+    return ReservarCodigoAlta();
+}
+
 void TFichaPersona::CampoClaveExit(QObject* Sender) {
     if (Table1->State() == dsInsert) {
         bool ok = false;
@@ -529,12 +536,21 @@ void TFichaPersona::DataSourceStateChange(QObject*) {
     HabilitarModoEdicion(Editando());
 }
 
-void TFichaPersona::ComprobarPersonaVigente() {
+void TFichaPersona::ComprobarPersonaVigente(TDataSet* Linea) {
     if (!Table1->Active() || Table1->State() == dsInsert || Table1->IsEmpty()) return;
+    TDatabase* base = fGENEINIC ? fGENEINIC->Database : nullptr;
+    // A line posted alone (its row left) is read and stored in a transaction
+    // of its own, so that no delete slips between the two.
+    if (base && !base->InTransaction() && !TransaccionLinea) {
+        TransaccionLinea.emplace(fGENEINIC, base);
+        if (TransaccionLinea->Propia())
+            LineaEnTransaccion = Linea;
+        else
+            TransaccionLinea.reset();
+    }
     // On PostgreSQL the row read stays until the transaction storing the
     // line ends: a delete by another user waits for it, and one already
     // under way leaves nothing to read.
-    TDatabase* base = fGENEINIC ? fGENEINIC->Database : nullptr;
     const bool retener = base && base->engine() == Engine::Postgres && base->InTransaction();
     const QVariant hay = ValorConParametros(
         QStringLiteral("SELECT ") + CampoCodigo + QStringLiteral(" FROM ") + Propietario +
@@ -544,7 +560,19 @@ void TFichaPersona::ComprobarPersonaVigente() {
     if (hay.isNull()) throw EDatabaseError::make(DbError::RecordDeleted, QString(), Propietario);
 }
 
+void TFichaPersona::TerminarTransaccionLinea(TDataSet* Linea, bool Confirmar) {
+    if (!TransaccionLinea || Linea != LineaEnTransaccion) return;
+    LineaEnTransaccion = nullptr;
+    const bool confirmada = !Confirmar || TransaccionLinea->Confirmar();
+    TransaccionLinea.reset();
+    if (confirmada) return;
+    // The commit failed (and said so): the grid shows what is stored.
+    if (Linea->Active() && Linea->State() == dsBrowse) Linea->Refresh();
+    Abort();
+}
+
 void TFichaPersona::LineaAfterPost(TDataSet* DataSet) {
+    TerminarTransaccionLinea(DataSet, true);
     if (Table1->State() == dsInsert) Alta->FilaGrabada();
     GrabacionRegistro(fGENEINIC, DataSet);
 }

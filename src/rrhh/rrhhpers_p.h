@@ -9,8 +9,10 @@
 #include <QVariant>
 #include <exception>
 #include <initializer_list>
+#include <optional>
 #include <utility>
 
+#include "gene/session/geneinic_conexion.h"
 #include "gene/session/genemaes.h"
 
 class QGridLayout;
@@ -222,6 +224,9 @@ public:
     // changed after rows were written under the held one, or while lines
     // typed under it are pending, is refused.
     bool ReservarCodigoAlta();
+    // Before a document is added under Clave: the new person typed under it
+    // holds his code as for a line (false after the warning).
+    Q_INVOKABLE bool ReservarClaveDocumentacion(const QString& Clave);
     // A new person's code that exists already, or that another user is
     // entering, is refused at once, so that no line can be posted under
     // another person's code.
@@ -246,10 +251,12 @@ public:
     virtual void EditarOperario(TDataSet* DataSet) = 0;
     // Before any line of a new person is posted: his code is held.
     virtual void LineaBeforePost(TDataSet* DataSet) = 0;
-    // Before a line of a stored person is posted: he is still there (read in
-    // the transaction that stores the line, when there is one); one another
-    // user deleted raises the database's "deleted" error, nothing written.
-    void ComprobarPersonaVigente();
+    // Before a line of a stored person is posted, after its own checks: he
+    // is still there, read in the transaction that stores the line (one of
+    // its own when the line is posted alone, ended by its after-post or by
+    // the post's failure); one another user deleted raises the database's
+    // "deleted" error, nothing written.
+    void ComprobarPersonaVigente(TDataSet* Linea);
     // After a line's post: the grid's log, and the row counted for the cancel.
     void LineaAfterPost(TDataSet* DataSet);
     void HPuestoNewRecord(TDataSet* DataSet);
@@ -270,6 +277,11 @@ public:
     Q_INVOKABLE void BorrarlaImgen1Click(QObject* Sender);
 
 protected:
+    // The transaction of a line posted alone, and that line.
+    std::optional<TGuardaTransaccion> TransaccionLinea;
+    TDataSet* LineaEnTransaccion = nullptr;
+    // Confirms or rolls back the transaction Linea's post started.
+    void TerminarTransaccionLinea(TDataSet* Linea, bool Confirmar);
     // The histories' tables and sources.
     void CrearHistoricos();
     // The history tables' handlers and those of the record form's own data.

@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
+#include <atomic>
 #include <cstdio>
 
 #include "db/clientdataset.h"
@@ -237,22 +238,36 @@ int altaHija(const QStringList& args) {
     return 0;
 }
 
+// Another session starting a new record of Tabla under Codigo: while it
+// lives it holds the code, when it could take it (Tomada).
+struct AltaAjena {
+    AltaAjena(int engine, const QString& Tabla, const QString& Codigo) {
+        if (Engine(engine) == Engine::Sqlite) {
+            archivo = std::make_unique<QLockFile>(
+                fGENEINIC->Database->Params().folder + QStringLiteral("/ALTA_") + Tabla +
+                QLatin1Char('_') + QString::fromLatin1(Codigo.toUtf8().toHex()) +
+                QStringLiteral(".lck"));
+            archivo->setStaleLockTime(0);
+            Tomada = archivo->tryLock(0);
+            return;
+        }
+        otra = std::make_unique<TDatabase>();
+        otra->setDatabaseName(QStringLiteral("OtraSesion"));
+        otra->Params() = fGENEINIC->Database->Params();
+        otra->Open();
+        Tomada = otra->TryLockRecord(
+            QStringLiteral("alta ") + otra->Params().schema + QLatin1Char('.') + Tabla.toLower(),
+            Codigo);
+    }
+    bool Tomada = false;
+    std::unique_ptr<QLockFile> archivo;
+    std::unique_ptr<TDatabase> otra;
+};
+
 // Whether another session could take the employee code now for a new
 // employee of its own.
 bool codigoLibreParaOtro(int engine, int codigo) {
-    const QString texto = QString::number(codigo);
-    if (Engine(engine) == Engine::Sqlite) {
-        QLockFile archivo(fGENEINIC->Database->Params().folder + QStringLiteral("/ALTA_PERSONAL_") +
-                          QString::fromLatin1(texto.toUtf8().toHex()) + QStringLiteral(".lck"));
-        archivo.setStaleLockTime(0);
-        return archivo.tryLock(0);
-    }
-    TDatabase otra;
-    otra.setDatabaseName(QStringLiteral("OtraSesion"));
-    otra.Params() = fGENEINIC->Database->Params();
-    otra.Open();
-    return otra.TryLockRecord(
-        QStringLiteral("alta ") + otra.Params().schema + QStringLiteral(".personal"), texto);
+    return AltaAjena(engine, QStringLiteral("PERSONAL"), QString::number(codigo)).Tomada;
 }
 
 struct Entorno : EmpresaPrueba {
@@ -1292,6 +1307,126 @@ private Q_SLOTS:
         QTRY_VERIFY(!f);
     }
 
+    // A line posted alone (its row left) reads its employee and is stored in
+    // one transaction: another clerk deleting the employee and his lines in
+    // between (on PostgreSQL his delete waits for the line's read) never
+    // leaves the line without its employee, and no transaction stays open.
+    // A line the engine refuses, or whose connection the server ends between
+    // the read and the store, leaves no transaction behind either: the same
+    // line posted again is stored at once.
+    void lineaSolaConBorradoAjeno_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("tabla");
+        QTest::addColumn<QString>("modo");
+        for (Engine motor : AvailableEngines())
+            for (const char* tabla : {"HCONTRAT", "HFORMACI"})
+                for (const char* modo : {"borrado", "rechazada", "conexion"})
+                    if (motor == Engine::Postgres || qstrcmp(modo, "conexion") != 0)
+                        QTest::newRow(qPrintable(EngineTag(motor) + QLatin1Char('/') +
+                                                 QLatin1String(tabla) + QLatin1Char('/') +
+                                                 QLatin1String(modo)))
+                            << int(motor) << QString::fromLatin1(tabla)
+                            << QString::fromLatin1(modo);
+    }
+    void lineaSolaConBorradoAjeno() {
+        QFETCH(int, engine);
+        QFETCH(QString, tabla);
+        QFETCH(QString, modo);
+        Entorno e(engine);
+        sql(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (6, 'Noa')"));
+        QPointer<TfRRHHPERS> f = abrir();
+        f->Table1->First();
+        TTable* linea = tabla == QLatin1String("HCONTRAT") ? f->HContrato : f->HFormacion;
+        auto contar = [&tabla] {
+            return sql(QStringLiteral("SELECT COUNT(*) FROM ") + tabla +
+                       QStringLiteral(" WHERE CodigoOperario = 6"));
+        };
+        auto rellenar = [&] {
+            linea->Append();
+            if (linea == f->HContrato)
+                linea->FieldByName(QStringLiteral("FechaInicioContrato"))
+                    ->setAsDateTime(dia(2024, 9, 1));
+            else
+                linea->FieldByName(QStringLiteral("CodigoFormacion"))
+                    ->setAsString(QStringLiteral("F1"));
+        };
+        if (modo != QLatin1String("borrado")) {
+            TDatabase* base = fGENEINIC->Database;
+            const TDataSetNotifyEvent antes = linea->BeforePost;
+            if (modo == QLatin1String("rechazada")) {
+                bloquearBorrado(engine, tabla, "INSERT");
+            } else {
+                linea->BeforePost = [&](TDataSet* d) {
+                    antes(d);
+                    EndBackends({base});
+                };
+            }
+            rellenar();
+            QVERIFY_THROWS_EXCEPTION(EDatabaseError, linea->Post());
+            QVERIFY(!base->InTransaction());
+            QCOMPARE(contar(), QStringLiteral("0"));
+            if (modo == QLatin1String("rechazada")) quitarBloqueo(engine, tabla);
+            linea->BeforePost = antes;
+            linea->Post();
+            QVERIFY(!fGENEINIC->Database->InTransaction());
+            QCOMPARE(contar(), QStringLiteral("1"));
+            f->pbCancelarClick(f->pbCancelar);
+            f->Close();
+            QTRY_VERIFY(!f);
+            return;
+        }
+        const TConnectionParams params = fGENEINIC->Database->Params();
+        std::atomic<bool> borrado{false};
+        std::unique_ptr<QThread> otro;
+        bool terminadoAntes = false;
+        const TDataSetNotifyEvent antes = linea->BeforePost;
+        linea->BeforePost = [&](TDataSet* d) {
+            antes(d);
+            otro.reset(QThread::create([params, &borrado] {
+                TDatabase otra;
+                otra.setDatabaseName(QStringLiteral("OtraSesion"));
+                otra.Params() = params;
+                try {
+                    otra.Open();
+                    otra.StartTransaction();
+                    otra.Execute(QStringLiteral("DELETE FROM PERSONAL WHERE CodigoOperario = 6"));
+                    for (const char* t : {"HCONTRAT", "HFORMACI"})
+                        otra.Execute(QStringLiteral("DELETE FROM ") + QLatin1String(t) +
+                                     QStringLiteral(" WHERE CodigoOperario = 6"));
+                    otra.Commit();
+                    borrado = true;
+                } catch (const std::exception&) {
+                    // Refused while the line was stored: the employee stays.
+                }
+            }));
+            otro->start();
+            terminadoAntes = otro->wait(QDeadlineTimer(1500));
+        };
+        rellenar();
+        try {
+            linea->Post();
+        } catch (const std::exception&) {
+            // Refused: the delete came first.
+        }
+        QVERIFY(otro);
+        QVERIFY(otro->wait(QDeadlineTimer(60000)));
+        QVERIFY(!fGENEINIC->Database->InTransaction());
+        const QString lineas = contar();
+        const QString personas =
+            sql(QStringLiteral("SELECT COUNT(*) FROM PERSONAL WHERE CodigoOperario = 6"));
+        QCOMPARE(personas, borrado ? QStringLiteral("0") : QStringLiteral("1"));
+        if (borrado) QCOMPARE(lineas, QStringLiteral("0"));
+        // The delete waited for the line's transaction.
+        if (Engine(engine) == Engine::Postgres) QVERIFY(!terminadoAntes);
+        linea->BeforePost = antes;
+        if (linea->State() != dsBrowse) linea->Cancel();
+        f->pbCancelarClick(f->pbCancelar);
+        f->Table1->Cancel();
+        QVERIFY(!fGENEINIC->Database->InTransaction());
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
     // The code columns of the position, training and group grids search
     // their masters; the chosen code brings its description along, and
     // leaving the code column fills the description of a typed code.
@@ -1887,6 +2022,67 @@ private Q_SLOTS:
                              tabla + QStringLiteral("' AND Nombre = 'Otra'")),
                          claves.at(0));
                 sql(QStringLiteral("DELETE FROM DOCUTRON WHERE Nombre = 'Otra'"));
+
+                // A document added to a new record holds its code as a line
+                // does: refused while another session holds the code, gone
+                // with the cancelled record, kept under the confirmed one.
+                auto agregar = [&d] {
+                    MessageSeam::enqueue(QStringLiteral("www.empresa.prueba/alta"));
+                    MessageSeam::enqueue(QStringLiteral("Alta"));
+                    d->pbAgregarWeb->click();
+                };
+                auto bajoLaClave = [&tabla](const QString& clave) {
+                    return sql(
+                        QStringLiteral("SELECT COUNT(*) FROM DOCUTRON WHERE NombreTabla = '") +
+                        tabla + QStringLiteral("' AND ClaveTabla = '") + clave + QLatin1Char('\''));
+                };
+                const QString nueva = QStringLiteral("3");
+                {
+                    AltaAjena ajena(engine, tabla, nueva);
+                    QVERIFY(ajena.Tomada);
+                    MessageSeam::clearLog();
+                    ficha->AgregarClick(ficha->Agregar);
+                    QCOMPARE(QString::number(ficha->CodigoActual()), nueva);
+                    if (d->ClaveTabla == nueva) {
+                        agregar();
+                        QCOMPARE(bajoLaClave(nueva), QStringLiteral("0"));
+                        QCOMPARE(textos().size(), 3);
+                    } else {
+                        // The window holds the code as it follows the new
+                        // record: refused, it stays where it was.
+                        QCOMPARE(d->ClaveTabla, claves.at(0));
+                    }
+                    QCOMPARE(
+                        textos().last(),
+                        QStringLiteral("¡ El registro esta siendo bloqueado por otro usuario !"));
+                    QCOMPARE(bajoLaClave(nueva), QStringLiteral("0"));
+                    ficha->pbCancelarClick(ficha->pbCancelar);
+                }
+                ficha->AgregarClick(ficha->Agregar);
+                QCOMPARE(d->ClaveTabla, nueva);
+                agregar();
+                QCOMPARE(bajoLaClave(nueva), QStringLiteral("1"));
+                ficha->pbCancelarClick(ficha->pbCancelar);
+                QCOMPARE(ficha->Table1->State(), dsBrowse);
+                QCOMPARE(bajoLaClave(nueva), QStringLiteral("0"));
+
+                ficha->AgregarClick(ficha->Agregar);
+                QCOMPARE(d->ClaveTabla, nueva);
+                ficha->Table1->FieldByName(QStringLiteral("Nombre"))
+                    ->setAsString(QStringLiteral("Íñigo"));
+                agregar();
+                ficha->pbConformeClick(ficha->pbConforme);
+                ficha->pbCancelarClick(ficha->pbCancelar);  // the next new record, if one began
+                QCOMPARE(ficha->Table1->State(), dsBrowse);
+                QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM ") + tabla +
+                             (tabla == QLatin1String("PERSONAL")
+                                  ? QStringLiteral(" WHERE CodigoOperario = 3")
+                                  : QStringLiteral(" WHERE Codigo = 3"))),
+                         QStringLiteral("Íñigo"));
+                QCOMPARE(bajoLaClave(nueva), QStringLiteral("1"));
+                QVERIFY(!fGENEINIC->Database->InTransaction());
+                sql(QStringLiteral("DELETE FROM DOCUTRON WHERE ClaveTabla = '3'"));
+                datos->First();
             }
 
             datos->Next();

@@ -417,7 +417,8 @@ bool TfGENEDOCE::HayRegistro() const {
 
 bool TfGENEDOCE::AgregarDocumento(const QString& Titulo, const QString& Ubicacion,
                                   const QString& Descripcion) {
-    if (!HayRegistro()) return false;
+    if (!HayRegistro() || !ReservarClaveDocumentacion(fGENEINIC, NombreTabla, ClaveTabla))
+        return false;
     auto q = sentencia(QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre, "
                                       "Ubicacion, Descripcion) VALUES (:NombreTabla, :ClaveTabla, "
                                       ":Nombre, :Ubicacion, :Descripcion)"),

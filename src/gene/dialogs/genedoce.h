@@ -85,7 +85,8 @@ public:
     // Whether the window is on a record (its key not empty); warns when not.
     bool HayRegistro() const;
     // Inserts a document of the owner and selects it; false after the
-    // warning "¡No ha sido posible registrar el Documento!", or without a record.
+    // warning "¡No ha sido posible registrar el Documento!", without a record,
+    // or when a new record's key cannot be held for it.
     bool AgregarDocumento(const QString& Titulo, const QString& Ubicacion,
                           const QString& Descripcion);
     // Asks the title (default given); "" when cancelled or left empty.

@@ -241,6 +241,25 @@ void DocumentacionElectronicaModificada(TfGENEINIC*, const QString& NombreTabla)
     }
 }
 
+bool ReservarClaveDocumentacion(TfGENEINIC*, const QString& NombreTabla, const QString& Clave) {
+    for (TForm* forma : ApplicationForms()) {
+        if (forma->metaObject()->indexOfMethod("ReservarClaveDocumentacion(QString)") < 0 ||
+            !BuscarComponente(forma, QStringLiteral("DocumentacionElectronica1")))
+            continue;
+        auto* tabla = qobject_cast<TTable*>(BuscarComponente(forma, QStringLiteral("Table1")));
+        if (!tabla || !tabla->Active() || tabla->State() != dsInsert) continue;
+        QString nombre;
+        NombreTablaSinPropietario(ModuloDatos, tabla->TableName(), nombre);
+        if (nombre.compare(NombreTabla, Qt::CaseInsensitive) != 0) continue;
+        bool reservada = true;
+        if (QMetaObject::invokeMethod(forma, "ReservarClaveDocumentacion", Qt::DirectConnection,
+                                      Q_RETURN_ARG(bool, reservada), Q_ARG(QString, Clave)) &&
+            !reservada)
+            return false;
+    }
+    return true;
+}
+
 // ---------------------------------------------------------------- internal messaging
 
 namespace {

@@ -80,6 +80,11 @@ void SincronizarDocumentacionElectronica(TfGENEINIC* f, TDataSet* DataSet);
 // table runs its after-scroll again, so that the mark of its documents
 // button tells the truth, while the documents window stays where it is.
 void DocumentacionElectronicaModificada(TfGENEINIC* f, const QString& NombreTabla);
+// Before a document is added under a record of that table: an open form
+// typing a new record of it runs its published "ReservarClaveDocumentacion"
+// with the key, so that a new record's key is held as for its lines. False
+// when one refused it (it has said why).
+bool ReservarClaveDocumentacion(TfGENEINIC* f, const QString& NombreTabla, const QString& Clave);
 
 // Starts the internal-messaging program BRUVELI.EXE when
 // MensajeriaInternaActivada: arguments parameter file, user, the path of a

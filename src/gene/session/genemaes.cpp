@@ -195,6 +195,7 @@ TFormularioMaestro::~TFormularioMaestro() {
                   &d->BeforeDelete,  &d->AfterDelete,  &d->BeforeScroll, &d->AfterScroll,
                   &d->BeforeRefresh, &d->AfterRefresh, &d->OnNewRecord,  &d->OnCalcFields})
                 *e = nullptr;
+            d->OnPostError = nullptr;
             d->OnFilterRecord = nullptr;
         }
     }

@@ -157,6 +157,9 @@ public:
     // the error goes on to the caller, so that what BeforeDelete began can be
     // undone at once.
     TDataSetNotifyEvent OnDeleteError;
+    // The same for a post: BeforePost, a required field or the engine
+    // refused the row.
+    TDataSetNotifyEvent OnPostError;
     TFilterRecordEvent OnFilterRecord;
 
 protected:

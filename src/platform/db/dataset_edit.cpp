@@ -127,24 +127,29 @@ void TDataSet::Post() {
     CheckActive();
     UpdateRecord();
     DataEvent(deCheckBrowseMode);
-    if (BeforePost) BeforePost(this);
-    if (state_ != dsEdit && state_ != dsInsert) return;  // a handler ended the edit
-    for (TField* f : fields_) {
-        if (f->column_ < 0 || !f->required_ || f->dataType_ == ftAutoInc) continue;
-        const QVariant& v = editBuffer_[f->column_];
-        const bool missing =
-            isNullValue(v) || (IsStringType(f->dataType_) && v.toString().isEmpty());
-        if (missing) throw EDatabaseError::make(DbError::FieldRequired, f->DisplayName());
-    }
-    // The cursor works on a copy: a failure leaves the edit buffer intact.
     TRow row;
-    row.values = editBuffer_;
-    if (state_ == dsInsert) {
-        cursor_->insertRow(row);
-    } else {
-        row.identity = current_.identity;
-        cursor_->updateRow(current_, row);
-        unlockQuietly(cursor_.get(), current_);
+    try {
+        if (BeforePost) BeforePost(this);
+        if (state_ != dsEdit && state_ != dsInsert) return;  // a handler ended the edit
+        for (TField* f : fields_) {
+            if (f->column_ < 0 || !f->required_ || f->dataType_ == ftAutoInc) continue;
+            const QVariant& v = editBuffer_[f->column_];
+            const bool missing =
+                isNullValue(v) || (IsStringType(f->dataType_) && v.toString().isEmpty());
+            if (missing) throw EDatabaseError::make(DbError::FieldRequired, f->DisplayName());
+        }
+        // The cursor works on a copy: a failure leaves the edit buffer intact.
+        row.values = editBuffer_;
+        if (state_ == dsInsert) {
+            cursor_->insertRow(row);
+        } else {
+            row.identity = current_.identity;
+            cursor_->updateRow(current_, row);
+            unlockQuietly(cursor_.get(), current_);
+        }
+    } catch (...) {
+        if (OnPostError) OnPostError(this);
+        throw;
     }
     editBuffer_.clear();
     savedRow_ = TRow();
