@@ -103,6 +103,23 @@ int authorize(void* data, int action, const char* a, const char* b, const char*,
     }
 }
 
+// The first word of code of a text, upper-cased.
+QString firstWord(const QString& sql) {
+    QString word;
+    bool done = false;
+    ScanSqlText(sql, SqlLexis::Standard, [&](qsizetype begin, qsizetype end, bool code) {
+        for (qsizetype i = begin; code && !done && i < end; ++i) {
+            const QChar c = sql.at(i);
+            if (c.isLetter())
+                word += c.toUpper();
+            else if (!word.isEmpty() || !(c.isSpace() || c == QLatin1Char(';')))
+                done = true;
+        }
+        if (!code && !word.isEmpty()) done = true;
+    });
+    return word;
+}
+
 sqlite3* sqliteHandle(const QSqlDatabase& db) {
     const QVariant h = db.driver() ? db.driver()->handle() : QVariant();
     if (!h.isValid() || !h.constData() || qstrcmp(h.typeName(), "sqlite3*") != 0) return nullptr;
@@ -117,9 +134,9 @@ QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantL
     q.setForwardOnly(true);
     RefuseNul(statement, parameters);
     const QString sql = WellFormedText(statement);
-    // No authorizer call reaches VACUUM (whose INTO writes a file anywhere).
-    if (sql.trimmed().section(QLatin1Char(' '), 0, 0).section(QLatin1Char('\n'), 0, 0).toUpper() ==
-        QLatin1String("VACUUM"))
+    // No authorizer call reaches VACUUM (whose INTO writes a file anywhere):
+    // known by its first word, as SQLite reads it past blanks and comments.
+    if (firstWord(sql) == QLatin1String("VACUUM"))
         throw EDatabaseError(DbError::SqlError, ReachingNameReason(QStringLiteral("VACUUM")),
                              statement);
     sqlite3* handle = sqliteHandle(db_);

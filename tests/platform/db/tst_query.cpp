@@ -791,6 +791,8 @@ void TestQuery::hostileStatements_data() {
         {"savepoint", "SAVEPOINT s", false, "SAVEPOINT"},
         {"vacuum into", "VACUUM INTO '%DIR%/copia.db'", false, "VACUUM"},
         {"vacuum into, query path", " vacuum\ninto '%DIR%/copia.db'", true, "VACUUM"},
+        {"vacuum after a comment", "/* x */VACUUM INTO '%DIR%/copia.db'", false, "VACUUM"},
+        {"vacuum after a line comment", ";-- x\n\tvacuum\tinto '%DIR%/copia.db'", true, "VACUUM"},
         {"extension", "SELECT load_extension('%DIR%/x')", true, "load_extension"},
     };
     auto add = [](Engine e, const Caso* casos, size_t n) {
