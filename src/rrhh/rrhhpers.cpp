@@ -583,8 +583,8 @@ void TfRRHHPERS::Table1NewRecord(TDataSet* DataSet) {
     auto poner = [this](const char* campo, const QVariant& v) {
         if (TField* f = Table1->FindField(QLatin1String(campo))) f->setValue(v);
     };
-    if (const int codigo = SiguienteCodigo(ModuloDatos, Table1, 1, -1, -1))
-        poner("CodigoOperario", codigo);
+    if (TField* codigo = Table1->FindField(QStringLiteral("CodigoOperario")))
+        AsignarSiguienteCodigo(ModuloDatos, Table1, codigo);
     poner("CodigoCalendario", 1);
     poner("CentroTrabajo", 1);
     poner("CodigoTablaAntiguedad", QStringLiteral("Quinquenio"));

@@ -11,12 +11,12 @@
 #include "db/sysutils.h"
 #include "db/table.h"
 #include "gene/data/geneconv.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_formulario.h"
-#include "gene/session/geneinic_tablas.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genesist.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_formulario.h"
+#include "gene/session/geneinic_tablas.h"
 #include "nomina/nomicale.h"
 #include "rrhh/rrhhcaop.h"
 #include "support/dbfixture.h"
@@ -459,17 +459,14 @@ private Q_SLOTS:
         QTest::addColumn<bool>("cambiaOperario");
         QTest::addColumn<QString>("aviso");
         for (Engine e : AvailableEngines()) {
-            const auto fila = [e](const char* nombre) {
-                return &(QTest::newRow(
-                             qPrintable(EngineTag(e) + QLatin1Char(':') + QLatin1String(nombre)))
-                         << int(e));
-            };
-            *fila("sin fecha, otro mes")
+            NewEngineRow(e, "sin fecha, otro mes")
                 << false << false << "¡ Debe introducir un valor en el campo 'Fecha'  !";
-            *fila("sin fecha, otro operario")
+            NewEngineRow(e, "sin fecha, otro operario")
                 << false << true << "¡ Debe introducir un valor en el campo 'Fecha'  !";
-            *fila("linea repetida, otro mes") << true << false << "¡ Ya existe el registro !";
-            *fila("linea repetida, otro operario") << true << true << "¡ Ya existe el registro !";
+            NewEngineRow(e, "linea repetida, otro mes")
+                << true << false << "¡ Ya existe el registro !";
+            NewEngineRow(e, "linea repetida, otro operario")
+                << true << true << "¡ Ya existe el registro !";
         }
     }
     void incidenciaPendiente() {

@@ -20,6 +20,7 @@
 #include "gene/data/genetext.h"
 #include "gene/data/mensajes.h"
 #include "gene/dialogs/genedeta.h"
+#include "gene/session/genedicc.h"
 #include "gene/session/geneform.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_servicios.h"
@@ -117,11 +118,15 @@ QHash<QString, QSet<QString>> TablasDelPrograma() {
             QString texto;
             if (carpeta.isEmpty() || !ReadTextFile(JoinPath(carpeta, QLatin1String(nombre)), texto))
                 continue;
-            // "TABLA/C/n/Campo/tipo/longitud/..." declares a column.
-            for (const QString& l : LineasTexto(texto)) {
-                const QStringList partes = l.split(QLatin1Char('/'));
-                if (partes.size() > 3 && partes[1].trimmed() == QLatin1String("C"))
-                    tablas[partes[0].trimmed().toUpper()].insert(partes[3].trimmed().toUpper());
+            QString lista;
+            TablasTextoDiccionario(nullptr, texto, QString(), lista);
+            for (const QString& t : LineasTexto(lista)) {
+                if (t.isEmpty()) continue;
+                QString campos;
+                CamposDefinicionTabla(nullptr, t, texto, campos, QString());
+                QSet<QString>& columnas = tablas[t.toUpper()];
+                for (const QString& c : LineasTexto(campos))
+                    if (!c.isEmpty()) columnas.insert(c.toUpper());
             }
         }
         if (!tablas.isEmpty()) break;

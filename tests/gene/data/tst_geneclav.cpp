@@ -12,8 +12,8 @@
 #include "gene/data/geneclav.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
-#include "gene/session/sesion.h"
 #include "gene/registros_prueba.h"
+#include "gene/session/sesion.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
 #include "support/sqlprueba.h"
@@ -237,17 +237,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("maximo");
         QTest::addColumn<int>("siguiente");
         for (Engine e : AvailableEngines()) {
-            const auto fila = [e](const char* nombre) {
-                return &(QTest::newRow(
-                             qPrintable(EngineTag(e) + QLatin1Char(':') + QLatin1String(nombre)))
-                         << int(e));
-            };
-            *fila("entero corto lleno") << int(ftSmallint) << 0 << "32767" << 0;
-            *fila("entero corto, el ultimo") << int(ftSmallint) << 0 << "32766" << 32767;
-            *fila("entero lleno") << int(ftInteger) << 0 << "2147483647" << 0;
-            *fila("entero, el ultimo") << int(ftInteger) << 0 << "2147483646" << 2147483647;
-            *fila("texto de 3 lleno") << int(ftString) << 3 << "'999'" << 0;
-            *fila("texto de 3, el ultimo") << int(ftString) << 3 << "'998'" << 999;
+            NewEngineRow(e, "entero corto lleno") << int(ftSmallint) << 0 << "32767" << 0;
+            NewEngineRow(e, "entero corto, el ultimo") << int(ftSmallint) << 0 << "32766" << 32767;
+            NewEngineRow(e, "entero lleno") << int(ftInteger) << 0 << "2147483647" << 0;
+            NewEngineRow(e, "entero, el ultimo")
+                << int(ftInteger) << 0 << "2147483646" << 2147483647;
+            NewEngineRow(e, "texto de 3 lleno") << int(ftString) << 3 << "'999'" << 0;
+            NewEngineRow(e, "texto de 3, el ultimo") << int(ftString) << 3 << "'998'" << 999;
         }
     }
     void siguienteCodigoAlLimite() {

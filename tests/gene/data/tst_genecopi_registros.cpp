@@ -9,11 +9,11 @@
 #include "db/field.h"
 #include "db/table.h"
 #include "gene/data/genecopi_registros.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_conexion.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/registros_prueba.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
 #include "support/sqlprueba.h"
@@ -238,26 +238,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("resultado");
         QTest::addColumn<QString>("codigos");
         for (Engine e : AvailableEngines()) {
-            const auto fila = [e](const char* nombre) {
-                return &(QTest::newRow(
-                             qPrintable(EngineTag(e) + QLatin1Char(':') + QLatin1String(nombre)))
-                         << int(e));
-            };
-            *fila("once caracteres") << "ABCDEFGHIJK"
-                                     << "Cancelada"
-                                     << "ABCDEFGHIJ|VIEJO";
-            *fila("cortado sobre otro") << "ABCDEFGHIJKLMNO"
-                                        << "Cancelada"
-                                        << "ABCDEFGHIJ|VIEJO";
-            *fila("diez caracteres") << "NUEVO12345"
-                                     << ""
-                                     << "ABCDEFGHIJ|NUEVO12345|VIEJO";
-            *fila("fuera de latin-1") << "ŁÓDŹ-ŻÓŁĆ1"
-                                      << ""
-                                      << "ABCDEFGHIJ|VIEJO|ŁÓDŹ-ŻÓŁĆ1";
-            *fila("fuera de latin-1, largo") << "ŁÓDŹ-ŻÓŁĆ12"
-                                             << "Cancelada"
-                                             << "ABCDEFGHIJ|VIEJO";
+            NewEngineRow(e, "once caracteres") << "ABCDEFGHIJK"
+                                               << "Cancelada"
+                                               << "ABCDEFGHIJ|VIEJO";
+            NewEngineRow(e, "cortado sobre otro") << "ABCDEFGHIJKLMNO"
+                                                  << "Cancelada"
+                                                  << "ABCDEFGHIJ|VIEJO";
+            NewEngineRow(e, "diez caracteres") << "NUEVO12345"
+                                               << ""
+                                               << "ABCDEFGHIJ|NUEVO12345|VIEJO";
+            NewEngineRow(e, "fuera de latin-1") << "ŁÓDŹ-ŻÓŁĆ1"
+                                                << ""
+                                                << "ABCDEFGHIJ|VIEJO|ŁÓDŹ-ŻÓŁĆ1";
+            NewEngineRow(e, "fuera de latin-1, largo") << "ŁÓDŹ-ŻÓŁĆ12"
+                                                       << "Cancelada"
+                                                       << "ABCDEFGHIJ|VIEJO";
         }
     }
     void cambiarCodigoTexto() {
