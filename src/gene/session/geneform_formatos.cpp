@@ -305,6 +305,12 @@ bool CerrarFormulariosEmpresa(TfGENEINIC* f) {
     // would show the old company's and save into a closed table.
     static const char* const kConsultas[] = {"fGENEUSQL", "fGENECSQL", "fGENECINF", "fGENEMTEX",
                                              "fGENEUINF"};
+    // The framework windows that read or write the company database go too:
+    // left open they would show one company's records and store what is typed
+    // under the same keys of the next one (another person, another group).
+    static const char* const kDatosEmpresa[] = {"fGENEDOCE", "fGENEGANA", "fGENEPARA", "fGENECPRO",
+                                                "fGENELPRO", "fGENEPREV", "fGENEIMPR", "fGENELIMP",
+                                                "fGENEVDET", "fGENEVLIS", "fGENERESP"};
     if (HayFormulariosOcupados(f)) return false;
     TForm* principal = MainForm();
     const QString nombrePrincipal = principal ? principal->Name() : QString();
@@ -318,6 +324,8 @@ bool CerrarFormulariosEmpresa(TfGENEINIC* f) {
         bool liberar = !nombre.startsWith(QLatin1String("fGE"));
         for (const char* c : kConsultas)
             if (nombre.contains(QLatin1String(c))) liberar = true;
+        for (const char* c : kDatosEmpresa)
+            if (nombre.startsWith(QLatin1String(c))) liberar = true;
         if (liberar) cerrar << forma;
     }
     // Every window is asked first (its unconfirmed records, as at exit): one

@@ -23,6 +23,7 @@
 #include <QTimer>
 
 #include "db/dataset.h"
+#include "db/datasource.h"
 #include "db/field.h"
 #include "db/sysutils.h"
 #include "db/table.h"
@@ -49,6 +50,12 @@ QString ClaveResponsabilidad;
 
 namespace {
 
+bool DeUnFormulario(const QObject* o) {
+    for (; o; o = o->parent())
+        if (qobject_cast<const TForm*>(o)) return true;
+    return false;
+}
+
 // The datasets a form holds, in component order (any owner: a form or a
 // data module).
 QList<TDataSet*> DataSetsDe(QObject* Propietario) {
@@ -56,6 +63,12 @@ QList<TDataSet*> DataSetsDe(QObject* Propietario) {
     if (auto* forma = qobject_cast<TForm*>(Propietario)) {
         for (QObject* c : forma->Components())
             if (auto* d = qobject_cast<TDataSet*>(c)) lista << d;
+        // A data module's dataset that the form edits through its own data
+        // source (the company parameters) is the form's unconfirmed record too.
+        for (QObject* c : forma->Components())
+            if (auto* fuente = qobject_cast<TDataSource*>(c))
+                if (TDataSet* d = fuente->DataSet())
+                    if (!lista.contains(d) && !DeUnFormulario(d)) lista << d;
     } else if (Propietario) {
         lista = Propietario->findChildren<TDataSet*>();
     }

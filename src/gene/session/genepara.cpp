@@ -420,6 +420,9 @@ void TfGENEPARA::pbCancelarClick(QObject*) {
 }
 
 void TfGENEPARA::pbSalirClick(QObject*) {
+    // "Salir" leaves without saving, as it always has: only a close from
+    // elsewhere (exit, a company change) asks about the unsaved change.
+    if (EnEdicion(Parametros())) Parametros()->Cancel();
     Close();
 }
 

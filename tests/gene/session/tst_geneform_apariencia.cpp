@@ -7,11 +7,13 @@
 #include <QtTest>
 
 #include "db/clientdataset.h"
+#include "db/datasource.h"
 #include "db/field.h"
-#include "gene/session/geneform.h"
-#include "gene/session/geneinic_formulario.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
+#include "gene/session/geneform.h"
+#include "gene/session/geneinic_formulario.h"
+#include "gene/session/geneinic_servicios.h"
 #include "gene/session/sesion.h"
 #include "ui/controls.h"
 #include "ui/dbgrid.h"
@@ -216,6 +218,72 @@ private Q_SLOTS:
         QVERIFY(!sentencias);
         QVERIFY(!ModuloDatos);
         delete busqueda;
+        SetMainForm(nullptr);
+    }
+
+    // The framework windows that read or write the company's tables close at a
+    // company change, after their unconfirmed record is asked about as at exit
+    // (answered "NO": it is stored); a record that cannot be stored keeps the
+    // window and the company. Windows with no company data stay.
+    void ventanasDeDatosDeEmpresa_data() {
+        QTest::addColumn<QString>("nombre");
+        QTest::addColumn<bool>("cerrada");
+        QTest::addColumn<bool>("moduloDatos");  // edits a data module's dataset
+        QTest::addColumn<bool>("rechaza");      // the record's post fails
+        QTest::newRow("documentación electrónica") << "fGENEDOCE" << true << false << false;
+        QTest::newRow("grupos de análisis") << "fGENEGANA" << true << false << false;
+        QTest::newRow("grupos: grabación rechazada") << "fGENEGANA" << false << false << true;
+        QTest::newRow("parámetros de la empresa") << "fGENEPARA" << true << true << false;
+        QTest::newRow("parámetros: grabación rechazada") << "fGENEPARA" << false << true << true;
+        QTest::newRow("diseñador de listados") << "fGENECPRO" << true << false << false;
+        QTest::newRow("presentación preliminar") << "fGENEPREV" << true << false << false;
+        QTest::newRow("vista de impresión") << "fGENELIMP" << true << false << false;
+        QTest::newRow("calculadora") << "fGENECALC" << false << false << false;
+        QTest::newRow("ayuda") << "fGENEAYUD" << false << false << false;
+    }
+    void ventanasDeDatosDeEmpresa() {
+        QFETCH(QString, nombre);
+        QFETCH(bool, cerrada);
+        QFETCH(bool, moduloDatos);
+        QFETCH(bool, rechaza);
+        TForm principal;
+        principal.setName(QStringLiteral("fRRHHMENU"));
+        principal.setFormStyle(fsMDIForm);
+        SetMainForm(&principal);
+        principal.show();
+        QPointer<TForm> forma = ventana(nombre, &principal);
+        forma->OnCloseQuery = [](QObject* Sender, bool& CanClose) {
+            ComprobarEdicionPendiente(nullptr, Sender, CanClose);
+        };
+        QObject modulo;  // stands for a data module: no form owns its datasets
+        auto* datos = new TClientDataSet(moduloDatos ? static_cast<QObject*>(&modulo)
+                                                     : static_cast<QObject*>(forma.data()));
+        datos->setObjectName(QStringLiteral("Tabla"));
+        datos->FieldDefs() << TFieldDef{QStringLiteral("Codigo"), ftString, 10, false};
+        datos->CreateDataSet();
+        bool grabado = false;
+        if (rechaza) datos->BeforePost = [](TDataSet*) { throw std::runtime_error("rechazada"); };
+        datos->AfterPost = [&grabado](TDataSet*) { grabado = true; };
+        auto* fuente = new TDataSource(forma);
+        fuente->setObjectName(QStringLiteral("DataSource1"));
+        fuente->setDataSet(datos);
+        datos->Append();
+        datos->FieldByName(QStringLiteral("Codigo"))->setAsString(QStringLiteral("G1"));
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        const bool cambiada = CerrarFormulariosEmpresa(nullptr);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const int preguntas = int(MessageSeam::log().size());
+        while (MessageSeam::pending() > 0) {
+            QString resto;
+            MessageSeam::take(resto);
+        }
+        QCOMPARE(cambiada, !rechaza);
+        QCOMPARE(!forma, cerrada);
+        // Asked once where the window closes or refuses; stored, not dropped.
+        QCOMPARE(preguntas, cerrada || rechaza ? 1 : 0);
+        QCOMPARE(grabado, cerrada);
+        if (forma) delete forma;
         SetMainForm(nullptr);
     }
 
