@@ -31,8 +31,10 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-// The session's record clipboard.
+// The session's record clipboard: its text as callers receive it, and the
+// values one by one, so that a value holding "|" goes back to its own field.
 QString portapapeles;
+QStringList valoresPortapapeles;
 
 }  // namespace
 
@@ -40,8 +42,12 @@ QString portapapeles;
 
 void ValoresRegistro(TModuloDatos*, TDataSet* DataSet, QString& Texto) {
     portapapeles.clear();
+    valoresPortapapeles.clear();
     if (DataSet && !DataSet->IsEmpty())
-        for (TField* f : DataSet->Fields()) portapapeles += TextoCampoClave(f) + QLatin1Char('|');
+        for (TField* f : DataSet->Fields()) {
+            valoresPortapapeles << TextoCampoClave(f);
+            portapapeles += valoresPortapapeles.last() + QLatin1Char('|');
+        }
     Texto = portapapeles;
 }
 
@@ -63,14 +69,17 @@ void TextoRegistro(TModuloDatos*, TDataSet* DataSet, const QString& Opciones, QS
             portapapeles += f->FieldName() + QLatin1Char('=') + valor + separador;
         }
     }
+    valoresPortapapeles = portapapeles.split(QLatin1Char('|'));
     Texto = portapapeles;
 }
 
 void AsignarValoresRegistro(TModuloDatos*, TDataSet* DataSet, const QString& Opciones) {
     if (!DataSet) return;
+    bool editado = false;
     try {
         const TDataSetState estado = DataSet->State();
-        if (estado != dsEdit && estado != dsInsert && estado != dsSetKey) DataSet->Edit();
+        editado = estado != dsEdit && estado != dsInsert && estado != dsSetKey;
+        if (editado) DataSet->Edit();
     } catch (const EAbort&) {
         return;
     } catch (const EDatabaseError&) {
@@ -80,13 +89,29 @@ void AsignarValoresRegistro(TModuloDatos*, TDataSet* DataSet, const QString& Opc
     if (Opciones.contains(QLatin1String("SinIndices")))
         if (auto* t = qobject_cast<TTable*>(DataSet))
             for (int i = 0; i < t->IndexFieldCount(); ++i) indices.insert(t->IndexFields(i));
-    const QStringList partes = portapapeles.split(QLatin1Char('|'));
-    for (int i = 0; i < DataSet->FieldCount() && i < partes.size(); ++i) {
+    // All or nothing: a value the field does not take puts back the values
+    // already pasted and is named to the user.
+    QList<QPair<TField*, QVariant>> anteriores;
+    for (int i = 0; i < DataSet->FieldCount() && i < valoresPortapapeles.size(); ++i) {
         TField* f = DataSet->Fields()[i];
-        if (indices.contains(f)) continue;
+        if (indices.contains(f) || f->FieldKind() != fkData || f->ReadOnly()) continue;
+        const QVariant anterior = f->Value();
         try {
-            AsignarTextoCampo(f, partes[i]);
-        } catch (const EDatabaseError&) {
+            AsignarTextoCampo(f, valoresPortapapeles[i]);
+            anteriores << qMakePair(f, anterior);
+        } catch (const std::exception&) {
+            if (editado) {
+                DataSet->Cancel();
+            } else {
+                for (auto it = anteriores.crbegin(); it != anteriores.crend(); ++it) try {
+                        it->first->setValue(it->second);
+                    } catch (const std::exception&) {
+                    }
+            }
+            MensajeAdvertencia(QStringLiteral("¡ El valor '") + valoresPortapapeles[i] +
+                               QStringLiteral("' no es válido para el campo ") + f->FieldName() +
+                               QStringLiteral(" !. No se ha pegado ningún campo."));
+            return;
         }
     }
 }

@@ -5,6 +5,7 @@
 
 #include <QtTest>
 
+#include "db/clientdataset.h"
 #include "db/dberror.h"
 #include "db/field.h"
 #include "db/query.h"
@@ -341,6 +342,88 @@ private Q_SLOTS:
         QCOMPARE(Sql(QStringLiteral("SELECT Texto, Importe FROM LINEAS WHERE CodigoOperario = 8")),
                  QStringLiteral("dos|20"));
         QCOMPARE(Sql(QStringLiteral("SELECT COUNT(*) FROM LINEAS")), QStringLiteral("4"));
+    }
+
+    // Copied row 7;1 pasted on row 8;1 without its key: every field gets its
+    // own value whatever it holds; a value the target field does not take
+    // (a copy from another dataset) is named and no field changes.
+    void pegarRegistroCampoACampo_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("texto");
+        QTest::addColumn<QString>("notas");
+        QTest::addColumn<QString>("importe");  // "" = the row's own, a number
+        for (Engine motor : AvailableEngines()) {
+            NewEngineRow(motor, "barra en el texto") << "Turno A|B"
+                                                     << "x"
+                                                     << "";
+            NewEngineRow(motor, "punto y coma, LF") << "a;b"
+                                                    << "l1\nl2"
+                                                    << "";
+            NewEngineRow(motor, "fuera de Latin-1, CR LF y barra") << "Łódź ·€"
+                                                                   << "c\r\nd|e"
+                                                                   << "";
+            NewEngineRow(motor, "NULL en el texto") << ""
+                                                    << ""
+                                                    << "";
+            NewEngineRow(motor, "importe que no convierte") << "dos|x"
+                                                            << "n"
+                                                            << "doce";
+        }
+    }
+    void pegarRegistroCampoACampo() {
+        QFETCH(int, engine);
+        QFETCH(QString, texto);
+        QFETCH(QString, notas);
+        QFETCH(QString, importe);
+        Escenario e{Engine(engine)};
+        TTable* t = e.t.get();
+        QVERIFY(t->Locate(QStringLiteral("CodigoOperario;Linea"), QVariantList{7, 1}, 0));
+        t->Edit();
+        if (texto.isEmpty())
+            t->FieldByName(QStringLiteral("Texto"))->Clear();
+        else
+            t->FieldByName(QStringLiteral("Texto"))->setAsString(texto);
+        t->FieldByName(QStringLiteral("Notas"))->setAsString(notas);
+        t->Post();
+        QString copia;
+        if (importe.isEmpty()) {
+            ValoresRegistro(&e.modulo, t, copia);
+        } else {
+            TClientDataSet otra;
+            otra.FieldDefs() << TFieldDef{QStringLiteral("CodigoOperario"), ftInteger, 0, false}
+                             << TFieldDef{QStringLiteral("Linea"), ftInteger, 0, false}
+                             << TFieldDef{QStringLiteral("Texto"), ftString, 40, false}
+                             << TFieldDef{QStringLiteral("Importe"), ftString, 10, false}
+                             << TFieldDef{QStringLiteral("Notas"), ftMemo, 0, false};
+            otra.CreateDataSet();
+            otra.Append();
+            otra.Fields()[2]->setAsString(texto);
+            otra.Fields()[3]->setAsString(importe);
+            otra.Fields()[4]->setAsString(notas);
+            otra.Post();
+            ValoresRegistro(&e.modulo, &otra, copia);
+        }
+        QVERIFY(t->Locate(QStringLiteral("CodigoOperario;Linea"), QVariantList{8, 1}, 0));
+        MessageSeam::clearLog();
+        AsignarValoresRegistro(&e.modulo, t, QStringLiteral("SinIndices"));
+        if (t->State() == dsEdit) t->Post();
+        auto leido = [](const char* campo) {
+            return Sql(QStringLiteral("SELECT ") + QLatin1String(campo) +
+                       QStringLiteral(" FROM LINEAS WHERE CodigoOperario = 8 AND Linea = 1"));
+        };
+        if (importe.isEmpty()) {
+            QCOMPARE(leido("Texto"), texto);
+            QCOMPARE(leido("Importe"), QStringLiteral("10,5"));
+            QCOMPARE(leido("Notas"), notas);
+            QCOMPARE(MessageSeam::log().size(), 0);
+        } else {
+            QCOMPARE(leido("Texto"), QStringLiteral("O'Brien"));
+            QCOMPARE(leido("Importe"), QStringLiteral("3"));
+            QCOMPARE(leido("Notas"), QString());
+            QCOMPARE(MessageSeam::log().size(), 1);
+            QCOMPARE(MessageSeam::log().first().kind, QStringLiteral("A"));
+            QVERIFY(MessageSeam::log().first().text.contains(QLatin1String("Importe")));
+        }
     }
 
     void valoresDistintosConExtras() {
