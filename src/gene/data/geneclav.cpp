@@ -81,6 +81,16 @@ QStringList partesClave(const QString& clave) {
     return partes;
 }
 
+// The parts of a key string for a key of `campos` fields. A one-field key is
+// the text whole (without the separator that closes a ClaveRegistro), so that
+// a code holding ";" never reads as another record.
+QStringList partesClave(const QString& clave, int campos) {
+    if (campos != 1) return partesClave(clave);
+    QString parte = clave;
+    if (parte.endsWith(kSeparadorClave)) parte.chop(1);
+    return parte.isEmpty() ? QStringList() : QStringList{parte};
+}
+
 // Finds the record of a key string on an open table by its primary index;
 // at most `maximo` key fields. False when not found or the key cannot be typed.
 bool buscarPorClave(TTable* t, const QStringList& partes, int maximo) {
@@ -236,11 +246,12 @@ bool existeClave(TModuloDatos* ModuloDatos, const QString& tabla, const QStringL
         enSqlServer() ? TFieldDefs() : columnasTabla(selector, sinPropietario(ModuloDatos, tabla));
     QString sql = QStringLiteral("SELECT ") + campos.first() + QStringLiteral(" FROM ") + tabla +
                   QStringLiteral("  WHERE 1=1 ");
+    const QStringList partes = partesClave(Clave, int(campos.size()));
     for (int i = 0; i < campos.size(); ++i) {
         QString condicion;
-        if (!condicionClave(campos[i], definicion(defs, campos[i]),
-                            ExtraerToken(i, Clave, kSeparadorClave), condicion))
-            return false;
+        const QString parte =
+            campos.size() == 1 ? partes.value(0) : ExtraerToken(i, Clave, kSeparadorClave);
+        if (!condicionClave(campos[i], definicion(defs, campos[i]), parte, condicion)) return false;
         sql += QStringLiteral("  AND ") + condicion;
     }
     QString r;
@@ -270,6 +281,16 @@ bool ExisteClaveTabla(TModuloDatos* ModuloDatos, const QString& NombreTabla, con
                        selectorDeTabla(NombreTabla), Clave);
 }
 
+bool SeparadorEnClaveCompuesta(TModuloDatos* ModuloDatos, TDataSet* DataSet, const TField* Campo,
+                               const QString& Texto) {
+    if (!Campo || !IsStringType(Campo->DataType()) || !Texto.contains(kSeparadorClave))
+        return false;
+    if (CamposClaveDataSet(ModuloDatos, DataSet).size() < 2) return false;
+    MensajeAdvertencia(QStringLiteral("¡ El carácter ';' no está permitido en el campo ") +
+                       Campo->FieldName() + QStringLiteral(" !. Repita por favor"));
+    return true;
+}
+
 // ---------------------------------------------------------------- reading by key
 
 QString SentenciaBuscarDatosClaveSQLServer(const QString& NombreTabla,
@@ -278,7 +299,8 @@ QString SentenciaBuscarDatosClaveSQLServer(const QString& NombreTabla,
     QStringList condiciones;
     for (int i = 0; i < CamposClave.size(); ++i) {
         const QString campo = CamposClave[i];
-        QString parte = ExtraerToken(i, Clave, kSeparadorClave);
+        QString parte = CamposClave.size() == 1 ? partesClave(Clave, 1).value(0)
+                                                : ExtraerToken(i, Clave, kSeparadorClave);
         if (parte.count(QLatin1Char('/')) == 2) {
             // A date written day/month/year goes in the server's date pattern.
             const int d = ExtraerToken(0, parte, QStringLiteral("/")).toInt();
@@ -355,7 +377,7 @@ void BuscarDatosClave(TModuloDatos* ModuloDatos, const QString& NombreTabla, con
     auto t = AbrirSegundoCursor(nullptr, NombreBaseDatosSelector(selector), fisico);
     if (!t) return;
     try {
-        QStringList partes = partesClave(Clave);
+        QStringList partes = partesClave(Clave, t->IndexFieldCount());
         bool anterior = false;
         if (!partes.isEmpty() && partes.last().startsWith(QLatin1String("Ant:"))) {
             partes.last().remove(0, 4);

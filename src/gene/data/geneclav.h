@@ -50,6 +50,10 @@ bool ExisteClaveTabla(TModuloDatos* ModuloDatos, const QString& NombreTabla, con
 // or on any failure. A last key part "Ant:" + key asks for the record just
 // before that one among those sharing its other key values. Keys of 0 to 4
 // fields (0: the first record); 5 or more find nothing.
+// A text typed into a text key field of a table whose key has several
+// fields may not hold ";", the separator of its key string: warned, and true.
+bool SeparadorEnClaveCompuesta(TModuloDatos* ModuloDatos, TDataSet* DataSet, const TField* Campo,
+                               const QString& Texto);
 void BuscarDatosClave(TModuloDatos* ModuloDatos, const QString& NombreTabla, const QString& Clave,
                       QVariant& Datos, const QString& Campos);
 // The statement BuscarDatosClave sends to SQL Server for these key fields.

@@ -634,6 +634,10 @@ void TMaestroFicha::CampoClaveExit(QObject*) {
             Abort();
         }
     }
+    if (SeparadorEnClaveCompuesta(ModuloDatos, Table1, campo, texto)) {
+        CampoClave->SetFocus();
+        Abort();
+    }
     const TDataSetState estado = Table1->State();
     if (estado == dsInsert && !ConservarClaveAlta(texto)) {
         CampoClave->SetFocus();

@@ -130,6 +130,7 @@ void TMaestroRejilla::DBGrid1ColExit(QObject*) {
             Abort();
         }
     }
+    if (SeparadorEnClaveCompuesta(ModuloDatos, Table1, CampoClave, texto)) Abort();
     // 3. The member's own checks.
     if (!ValidarColumna()) Abort();
     // 4. A key typed into a new row must not exist.

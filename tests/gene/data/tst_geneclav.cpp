@@ -179,6 +179,66 @@ private Q_SLOTS:
         QVERIFY(datos.isNull());
     }
 
+    // A one-field key is the key text whole: a code holding ";" is its own
+    // record, never the record of the code before the ";".
+    void claveDeUnCampoEntera_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("clave");
+        QTest::addColumn<QString>("descripcion");  // "" = no record
+        for (Engine motor : AvailableEngines()) {
+            NewEngineRow(motor, "con punto y coma") << "A;B"
+                                                    << "la de A;B";
+            NewEngineRow(motor, "como la da ClaveRegistro") << "A;B;"
+                                                            << "la de A;B";
+            NewEngineRow(motor, "sin punto y coma") << "A"
+                                                    << "la de A";
+            NewEngineRow(motor, "cerrada por su separador") << "A;"
+                                                            << "la de A";
+            NewEngineRow(motor, "fuera de Latin-1") << "Ł;€"
+                                                    << "";
+            NewEngineRow(motor, "vacía") << ""
+                                         << "";
+        }
+    }
+    void claveDeUnCampoEntera() {
+        QFETCH(int, engine);
+        QFETCH(QString, clave);
+        QFETCH(QString, descripcion);
+        TestInstalacion inst(Engine(engine), conEmpresa());
+        TModuloDatos modulo;
+        CrearTablaPrueba(QStringLiteral("PUESTOX"),
+                         {{QStringLiteral("Codigo"), ftString, 10, true},
+                          {QStringLiteral("Descripcion"), ftString, 40, false}},
+                         {QStringLiteral("Codigo")});
+        QCOMPARE(Sql(QStringLiteral("INSERT INTO PUESTOX (Codigo, Descripcion) VALUES "
+                                    "('A', 'la de A'), ('A;B', 'la de A;B')")),
+                 QString());
+        QVariant datos;
+        BuscarDatosClave(&modulo, QStringLiteral("PUESTOX"), clave, datos,
+                         QStringLiteral("Descripcion"));
+        QCOMPARE(datos.toList().value(0).toString(), descripcion);
+        QCOMPARE(ExisteClaveTabla(&modulo, QStringLiteral("PUESTOX"), clave),
+                 !descripcion.isEmpty());
+        // Typed into a key: whole in a one-field key, refused in a key of
+        // several fields, where it would read as the next field's value.
+        auto puestos = AbrirTablaPrueba(QStringLiteral("PUESTOX"));
+        CrearTablaPrueba(QStringLiteral("CRITX"),
+                         {{QStringLiteral("Puesto"), ftString, 10, true},
+                          {QStringLiteral("Linea"), ftSmallint, 0, true}},
+                         {QStringLiteral("Puesto"), QStringLiteral("Linea")});
+        auto criterios = AbrirTablaPrueba(QStringLiteral("CRITX"));
+        MessageSeam::clearLog();
+        QVERIFY(!SeparadorEnClaveCompuesta(&modulo, puestos.get(), puestos->Fields()[0], clave));
+        QCOMPARE(MessageSeam::log().size(), 0);
+        QCOMPARE(SeparadorEnClaveCompuesta(&modulo, criterios.get(), criterios->Fields()[0], clave),
+                 clave.contains(QLatin1Char(';')));
+        QCOMPARE(MessageSeam::log().size(), clave.contains(QLatin1Char(';')) ? 1 : 0);
+        QCOMPARE(SentenciaBuscarDatosClaveSQLServer(
+                     QStringLiteral("dbo.PUESTOX"), {QStringLiteral("Codigo")},
+                     QStringLiteral("A;B;"), QStringLiteral("Descripcion")),
+                 QStringLiteral("SELECT Descripcion FROM dbo.PUESTOX WHERE (Codigo = 'A;B')"));
+    }
+
     void sentenciaPorClaveEnSQLServer() {
         const QString formato = FormatoFechaSQL;
         FormatoFechaSQL = QStringLiteral("mm/dd/yyyy");
