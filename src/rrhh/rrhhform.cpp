@@ -1,5 +1,7 @@
 #include "rrhh/rrhhform.h"
 
+#include <functional>
+
 #include "db/datasource.h"
 #include "db/dberror.h"
 #include "db/field.h"
@@ -10,6 +12,7 @@
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genetext.h"
 #include "gene/data/mensajes.h"
+#include "gene/session/genepara.h"
 #include "rrhh/rrhhcrit.h"
 #include "rrhh/rrhhptra.h"
 #include "ui/controls.h"
@@ -50,13 +53,30 @@ QString LeerPerfiles() {
 }
 
 // A bound value: a line break inside a quoted SQL text would not survive.
-void GrabarPerfiles(const QString& perfiles) {
+// False when the company has no parameter record to hold them.
+bool ActualizarPerfiles(const QString& perfiles) {
     TQuery consulta;
     consulta.setRequestLive(false);
     consulta.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
     consulta.SQL().setText(QStringLiteral("UPDATE PARAGENE SET PerfilesCategoriasGA = :Perfiles"));
     consulta.ParamByName(QStringLiteral("Perfiles"))->setAsString(perfiles);
     consulta.ExecSQL();
+    return consulta.RowsAffected() > 0;
+}
+
+// A new company has no parameter record until one is created: it is created
+// with its defaults (as the parameters window does) and the change applied to
+// what it holds; a change that reaches no record is refused, never dropped.
+void GrabarPerfiles(const std::function<QString(const QString&)>& Cambio) {
+    if (!ActualizarPerfiles(Cambio(LeerPerfiles()))) {
+        const bool creado = ModuloDatos && ParametrosEmpresaPresentes(ModuloDatos->ParamGenerales);
+        if (!creado || !ActualizarPerfiles(Cambio(LeerPerfiles()))) {
+            MensajeAdvertencia(QStringLiteral(
+                "¡ No existen los Parámetros Globales de la empresa !. No se ha grabado el "
+                "registro."));
+            Abort();
+        }
+    }
     // The parameters the session holds show the change at once.
     if (ModuloDatos && ModuloDatos->ParamGenerales && ModuloDatos->ParamGenerales->Active() &&
         ModuloDatos->ParamGenerales->State() == dsBrowse)
@@ -134,7 +154,8 @@ void TfRRHHFORM::Table1BeforePost(TDataSet* DataSet) {
     // The pick list offers the types in use; a new one is typed freely.
     if (!codigo.isEmpty() && ActiveControl() != pbCancelar) RefrescarTipos();
     if (!tipo.isEmpty() && SinGruposDeCategoria(tipo))
-        GrabarPerfiles(AgregarCategoriaPerfilPersonal(LeerPerfiles(), tipo));
+        GrabarPerfiles(
+            [&tipo](const QString& p) { return AgregarCategoriaPerfilPersonal(p, tipo); });
     // The analysis group; one that exists already (after an edit) stays as it is.
     InsertarRegistroSQL(ModuloDatos,
                         QStringLiteral("GRANALIS") + kCrLf + QStringLiteral("Codigo=") + codigo +
@@ -160,7 +181,7 @@ void TfRRHHFORM::Table1BeforeDelete(TDataSet*) {
              (tipo.isEmpty() ? QStringLiteral("(CategoriaGrupo IS NULL OR CategoriaGrupo = '')")
                              : QStringLiteral("CategoriaGrupo = ") + Entrecomillar(tipo)));
     if (!tipo.isEmpty() && SinGruposDeCategoria(tipo))
-        GrabarPerfiles(QuitarCategoriaPerfiles(LeerPerfiles(), tipo));
+        GrabarPerfiles([&tipo](const QString& p) { return QuitarCategoriaPerfiles(p, tipo); });
 }
 
 // Code and type are the key columns here: the type is the category of the

@@ -182,6 +182,31 @@ private Q_SLOTS:
         QTRY_VERIFY(!f);
     }
 
+    // A new company has no parameter record yet: the first type creates it
+    // with its defaults, so that its category reaches the "Personal" profile.
+    void empresaSinParametros_data() { AddEngineRows(); }
+    void empresaSinParametros() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
+        TModuloDatos modulo;
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM PARAGENE")), QStringLiteral("0"));
+        RegistrarTfRRHHFORM();
+        QPointer<TfRRHHFORM> f =
+            qobject_cast<TfRRHHFORM*>(CreateForm(QStringLiteral("TfRRHHFORM")));
+        QVERIFY(f);
+        nuevoTipo(f, QStringLiteral("C1"), QStringLiteral("CURSO"), QStringLiteral("Torno"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM PARAGENE")), QStringLiteral("1"));
+        QCOMPARE(sql(QStringLiteral("SELECT CaracterSeparadorASCII FROM PARAGENE")),
+                 QStringLiteral("@"));
+        QVERIFY(perfiles().endsWith(QLatin1String("\r\nPersonal=CURSO")));
+        QCOMPARE(
+            modulo.ParamGenerales->FieldByName(QStringLiteral("PerfilesCategoriasGA"))->AsString(),
+            perfiles());
+        QCOMPARE(sql(QStringLiteral("SELECT Codigo FROM GRANALIS")), QStringLiteral("C1"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
     // A group of another category that already held the code keeps it: the
     // type's mirror was never written, and deleting the type leaves that
     // group alone; a type without category removes only its own mirror.

@@ -362,13 +362,7 @@ void TfGENEPARA::FormCreate(QObject*) {
             moneda->setListSource(ModuloDatos->DSMoneda);
     }
     AbrirTablasFormulario(fGENEINIC, this);
-    TDataSet* p = Parametros();
-    // A new company's parameters start from the defaults, saved at once.
-    if (p && p->Active() && p->IsEmpty()) {
-        p->Append();
-        AsignarValoresPorDefecto(QString());
-        p->Post();
-    }
+    ParametrosEmpresaPresentes(Parametros());
     setActiveControl(pbGrabar);
     PageControl1->setActivePage(Pagina(QStringLiteral("General")));
 }
@@ -486,8 +480,11 @@ void TfGENEPARA::AsignarlasPlantillasporDefecto1Click(QObject*) {
 }
 
 void TfGENEPARA::AsignarValoresPorDefecto(const QString& Opciones) {
-    TDataSet* p = Parametros();
-    if (!EnEdicion(p)) return;
+    ValoresPorDefectoParametros(Parametros(), Opciones);
+}
+
+void ValoresPorDefectoParametros(TDataSet* p, const QString& Opciones) {
+    if (!p || !EnEdicion(p)) return;
     auto poner = [p](const char* campo, const QString& valor) {
         p->FieldByName(QLatin1String(campo))->setAsString(valor);
     };
@@ -558,3 +555,24 @@ const bool registrado = [] {
     return true;
 }();
 }  // namespace
+
+bool ParametrosEmpresaPresentes(TDataSet* Parametros) {
+    TDataSet* p = Parametros;
+    if (!p || !p->Active()) return false;
+    // Another session may have created the record since it was read.
+    RefrescarDataSet(ModuloDatos, p, QString());
+    if (!p->IsEmpty()) return true;
+    if (EnEdicion(p)) return false;  // being typed here: not stored yet
+    try {
+        p->Append();
+        ValoresPorDefectoParametros(p, QString());
+        p->Post();
+    } catch (const std::exception&) {
+        // Created meanwhile by another session: its stored values are the
+        // ones every reader of this session must see, not these defaults.
+        if (EnEdicion(p)) p->Cancel();
+        RefrescarDataSet(ModuloDatos, p, QString());
+        if (p->IsEmpty()) throw;
+    }
+    return true;
+}

@@ -74,5 +74,14 @@ extern TfGENEPARA* fGENEPARA;
 // name takes the value, or a line is appended.
 void AsignarValorTexto(const QString& Nombre, const QString& Valor, QString& Texto);
 
+// Every default of a new company's parameter record into the record being
+// edited; Opciones as for AsignarValoresPorDefecto.
+void ValoresPorDefectoParametros(TDataSet* Parametros, const QString& Opciones);
+// Makes sure the company's parameter record exists: read again, created with
+// the defaults when missing, or the one another session created meanwhile
+// read back. False when the dataset is not open or the record is being typed;
+// a creation that fails with no record stored throws.
+bool ParametrosEmpresaPresentes(TDataSet* Parametros);
+
 // Puts the form class in the form registry (idempotent).
 void RegistrarTfGENEPARA();

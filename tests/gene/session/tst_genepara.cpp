@@ -6,16 +6,18 @@
 #include <QApplication>
 #include <QtTest>
 
+#include "db/database.h"
 #include "db/field.h"
 #include "db/query.h"
 #include "db/table.h"
-#include "gene/session/geneinic_formulario.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genetext.h"
-#include "gene/session/genepara.h"
 #include "gene/dialogs/genevreg.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_formulario.h"
+#include "gene/session/genepara.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
 #include "ui/controls.h"
@@ -95,6 +97,38 @@ private Q_SLOTS:
         QFETCH(QString, esperado);
         AsignarValorTexto(QStringLiteral("B"), QStringLiteral("x y"), texto);
         QCOMPARE(texto, esperado);
+    }
+
+    // The record created by another session after this one read the table
+    // empty: the window shows the stored values, and so does every reader of
+    // the session's parameters; nothing is refused.
+    void creadosPorOtraSesion_data() { AddEngineRows(); }
+    void creadosPorOtraSesion() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
+        TModuloDatos modulo;
+        QVERIFY(modulo.ParamGenerales->Active());
+        QVERIFY(modulo.ParamGenerales->IsEmpty());
+        {
+            TDatabase otra;  // another clerk's program on the same company
+            otra.Params() = fGENEINIC->Database->Params();
+            otra.setDatabaseName(QStringLiteral("OtraSesion"));
+            otra.Open();
+            otra.Execute(
+                QStringLiteral("INSERT INTO PARAGENE (IdRegistro, CaracterSeparadorASCII, "
+                               "CodigoMonedaEuro) VALUES (0, ';', 7)"));
+        }
+        MessageSeam::clearLog();
+        QPointer<TfGENEPARA> f = abrir();
+        QVERIFY(f);
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM PARAGENE")), QStringLiteral("1"));
+        QCOMPARE(campo(f, "CaracterSeparadorASCII")->AsString(), QStringLiteral(";"));
+        QCOMPARE(modulo.ParamGenerales->State(), dsBrowse);
+        QCOMPARE(
+            modulo.ParamGenerales->FieldByName(QStringLiteral("CodigoMonedaEuro"))->AsInteger(), 7);
+        f->Close();
+        QTRY_VERIFY(!f);
     }
 
     void parametros_data() { AddEngineRows(); }
