@@ -520,6 +520,15 @@ bool CrearTabla(TfGENEINIC* f, TTable* Tabla) {
     return creada;
 }
 
+namespace {
+
+QString TextoTablaBloqueada(const TTable* Tabla) {
+    return QStringLiteral("¡ El registro esta siendo bloqueado por otro usuario ! Tabla: ") +
+           Tabla->TableName();
+}
+
+}  // namespace
+
 bool AbrirTabla(TfGENEINIC* f, TTable* Tabla) {
     if (Tabla->Active()) return true;
     const QString nombre = Tabla->DatabaseName().trimmed();
@@ -580,6 +589,14 @@ bool AbrirTabla(TfGENEINIC* f, TTable* Tabla) {
         } else if (e.code() == DbError::ConnectionLost) {
             // The server is still out of reach: the program waits for it.
             MensajeAdvertencia(e.Message());
+        } else if (e.code() == DbError::RecordLocked) {
+            // Held by another session (maintenance, a long lock): the table
+            // stays closed and the program goes on.
+            Tabla->Close();
+            f->RegistrarIncidencia(QStringLiteral("Al entrar en ") + NombreSesion(f) +
+                                       QStringLiteral(" (AperturaTablaOK)"),
+                                   DetalleTabla(e.Message(), Tabla));
+            MensajeAdvertencia(TextoTablaBloqueada(Tabla));
         } else {
             f->RegistrarIncidencia(QStringLiteral("Al entrar en ") + NombreSesion(f) +
                                        QStringLiteral(" (AperturaTablaOK)"),
@@ -634,6 +651,21 @@ void AbrirTablasFormulario(TfGENEINIC* f, QObject* Formulario) {
                                            DetalleTabla(motivo, t), Formulario->objectName());
                     // A data module stays without the table.
                     if (ventana) ventana->close();
+                } else if (e.code() == DbError::RecordLocked) {
+                    // Held by another session past the lock wait: the window
+                    // closes before it is shown, and nothing after this
+                    // opening runs on its closed tables; a data module stays
+                    // without the table. The program goes on.
+                    t->Close();
+                    f->RegistrarIncidencia(QStringLiteral("Al entrar en ") + NombreSesion(f) +
+                                               QStringLiteral(" (AbrirTablasForm)"),
+                                           DetalleTabla(e.Message(), t), Formulario->objectName());
+                    MensajeAdvertencia(TextoTablaBloqueada(t));
+                    if (ventana) {
+                        ventana->close();
+                        TransaccionVaciaSQLServer(f);
+                        Abort();
+                    }
                 } else {
                     const QString detalle = DetalleTabla(e.Message(), t);
                     MensajeError(QStringLiteral("TRADUCIR: ") + e.Message() +

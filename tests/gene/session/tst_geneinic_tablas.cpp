@@ -577,6 +577,70 @@ private Q_SLOTS:
         QVERIFY(QString::fromUtf8(log.readAll())
                     .contains("Al crear la tabla entrando en fGENEINIC (AbrirTablasForm)"));
     }
+
+    // Another session holds the table exclusively (maintenance, a long LOCK)
+    // past the lock wait: the clerk is warned, the window that was opening
+    // closes before it is shown and nothing of it runs on, the incident is
+    // recorded, and the program goes on.
+    void tablaRetenidaPorOtraSesion_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<bool>("ventana");
+        for (Engine motor : AvailableEngines())
+            if (motor == Engine::Postgres) {
+                NewEngineRow(motor, "tabla suelta") << false;
+                NewEngineRow(motor, "tablas de una ventana") << true;
+            }
+        if (!AvailableEngines().contains(Engine::Postgres))
+            QTest::newRow("sin servidor") << -1 << false;
+    }
+    void tablaRetenidaPorOtraSesion() {
+        QFETCH(int, engine);
+        QFETCH(bool, ventana);
+        if (engine < 0) QSKIP("needs a PostgreSQL server");
+        TestInstalacion inst{Engine(engine)};
+        QVERIFY(inst.iniciada());
+        TfGENEINIC* f = inst.sesion();
+        {
+            TTable t;
+            t.setTableName("GRANALIS");
+            QVERIFY(AbrirTabla(f, &t));  // created when missing
+        }
+        TDatabase otra;
+        otra.Params() = f->Database->Params();
+        otra.setDatabaseName(QStringLiteral("OtraSesion"));
+        otra.Open();
+        otra.Execute(QStringLiteral("BEGIN"));
+        otra.Execute(QStringLiteral("LOCK TABLE GRANALIS IN ACCESS EXCLUSIVE MODE"));
+        f->Database->Execute(QStringLiteral("SET lock_timeout = 300"));
+        MessageSeam::clearLog();
+        QWidget form;
+        form.setObjectName("fPRUEBA");
+        auto* tabla = new TTable(&form);
+        tabla->setObjectName("Table1");
+        tabla->setTableName("GRANALIS");
+        auto* usuario = new TTable(&form);
+        usuario->setObjectName("Table2");
+        usuario->setTableName("USUARIO");
+        if (ventana) {
+            form.show();
+            QVERIFY_THROWS_EXCEPTION(EAbort, AbrirTablasFormulario(f, &form));
+            QVERIFY(!form.isVisible());
+            QVERIFY(!usuario->Active());  // the opening stopped there
+        } else {
+            QVERIFY(!AbrirTabla(f, tabla));
+        }
+        QVERIFY(!tabla->Active());
+        QCOMPARE(mostrados(),
+                 QStringList{"A:¡ El registro esta siendo bloqueado por otro usuario ! "
+                             "Tabla: GRANALIS"});
+        QVERIFY(!TerminacionSolicitada());
+        QFile log(ArchivoIncidencias());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(QString::fromUtf8(log.readAll()).contains("GRANALIS"));
+        // Once the other session lets go, the table opens.
+        otra.Execute(QStringLiteral("COMMIT"));
+        QVERIFY(AbrirTabla(f, tabla));
+    }
 };
 
 QTEST_MAIN(TestGeneInicTablas)
