@@ -392,6 +392,16 @@ bool CopiarAnoCalendario(int Origen, int Ano, int Desde, int Hasta) {
     if (!AnoCalendarioValido(Ano)) return false;
     TDatabase* base = BaseCalendarios();
     const QVariantList limites = LimitesDias(base, QDate(Ano, 1, 1), QDate(Ano, 12, 31));
+    // A year the source does not hold would only empty the targets.
+    if (base->Scalar(QStringLiteral("SELECT COUNT(*) FROM CALENDAR WHERE Codigo = ? AND Fecha >= ? "
+                                    "AND Fecha <= ?"),
+                     QVariantList{Origen} << limites)
+            .toInt() == 0) {
+        MensajeAdvertencia(QStringLiteral("¡ El calendario ") + QString::number(Origen) +
+                           QStringLiteral(" no tiene días del año ") + QString::number(Ano) +
+                           QStringLiteral(" !. No se ha copiado nada."));
+        return false;
+    }
     bool bien = true;
     for (int destino = Desde; destino <= Hasta; ++destino) {
         if (destino == Origen) continue;

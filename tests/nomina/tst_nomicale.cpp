@@ -220,6 +220,39 @@ private Q_SLOTS:
         QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM CALENDAR")), QStringLiteral("365"));
     }
 
+    // Copying a year the source calendar does not hold: warned, and no target
+    // loses its days, whether to one calendar or to a range.
+    void copiaDeUnAnoQueElOrigenNoTiene_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<bool>("masiva");
+        for (Engine motor : AvailableEngines()) {
+            NewEngineRow(motor, "duplicar") << false;
+            NewEngineRow(motor, "copia a un rango") << true;
+        }
+    }
+    void copiaDeUnAnoQueElOrigenNoTiene() {
+        QFETCH(int, engine);
+        QFETCH(bool, masiva);
+        Entorno e(engine);
+        QVERIFY(GenerarAnoCalendario(1, 2024, 3));
+        for (int codigo : {2, 3}) QVERIFY(GenerarAnoCalendario(codigo, 2025, 3));
+        e.mostrar(1, 2025, 1);
+        textos();
+        if (masiva) {
+            MessageSeam::enqueue(QStringLiteral("SI"));
+            MessageSeam::enqueue(QStringLiteral("2/3"));
+            e.f->pbCopiaMasivaClick(e.f->pbCopiaMasiva);
+        } else {
+            MessageSeam::enqueue(QStringLiteral("2"));
+            e.f->pbDuplicarClick(e.f->pbDuplicar);
+        }
+        QCOMPARE(textos().last(), QStringLiteral("¡ El calendario 1 no tiene días del año 2025 !. "
+                                                 "No se ha copiado nada."));
+        QCOMPARE(filas(2), QStringLiteral("365"));
+        QCOMPARE(filas(3), QStringLiteral("365"));
+        QCOMPARE(filas(1), QStringLiteral("366"));
+    }
+
     void eliminar_data() { AddEngineRows(); }
     void eliminar() {
         QFETCH(int, engine);
