@@ -58,6 +58,14 @@ private:
         TDataSet* ds = principal ? tabla_ : detalle_;
         const QStringList& nombres = principal ? cabecera_ : cabeceraLinea_;
         QString error;
+        if (!principal && principalRechazado_) {
+            // The lines of a refused record would belong to no record (or to
+            // another one): listed, not stored, and no question for each.
+            Incidencia(principal, claveTexto, piezas,
+                       QStringLiteral("no se ha grabado el registro ") + claveTexto);
+            return true;
+        }
+        if (principal) principalRechazado_ = true;  // until it is stored
         // By position, the pieces a record fills (the marker column included)
         // and the empty one after the last separator: a piece beyond them, or
         // text after the last separator, is a value lost or shifted (a
@@ -91,20 +99,13 @@ private:
                     ds->Cancel();
                     throw;
                 }
+                if (principal) principalRechazado_ = false;
                 return true;
             } catch (...) {
                 error = TextoExcepcion(std::current_exception());
             }
         }
-        if (incidencias.size() <= kMaximoIncidencias) {
-            QString texto = QString::number(incidencias.size() + 1) + QStringLiteral(" - ");
-            if (principal)
-                texto += QStringLiteral("Error grabando el registro ") + claveTexto;
-            else
-                texto += QStringLiteral("Error grabando el registro/línea ") + claveTexto + u'/' +
-                         piezas.value(K_);
-            incidencias.append(texto + QStringLiteral(". Motivo: ") + error);
-        }
+        Incidencia(principal, claveTexto, piezas, error);
         if (!preguntar_ || seguir_) return true;
         QString pregunta;
         if (principal)
@@ -118,6 +119,18 @@ private:
         if (MensajeConfirmacion(pregunta) == QLatin1String("NO")) return false;
         seguir_ = true;
         return true;
+    }
+
+    void Incidencia(bool principal, const QString& claveTexto, const QStringList& piezas,
+                    const QString& error) {
+        if (incidencias.size() > kMaximoIncidencias) return;
+        QString texto = QString::number(incidencias.size() + 1) + QStringLiteral(" - ");
+        if (principal)
+            texto += QStringLiteral("Error grabando el registro ") + claveTexto;
+        else
+            texto += QStringLiteral("Error grabando el registro/línea ") + claveTexto + u'/' +
+                     piezas.value(K_);
+        incidencias.append(texto + QStringLiteral(". Motivo: ") + error);
     }
 
     QString Valor(const QStringList& piezas, int i) const {
@@ -155,6 +168,7 @@ private:
     bool preguntar_;
     int K_;
     bool seguir_ = false;
+    bool principalRechazado_ = false;  // the last main line was not stored
     QStringList cabecera_;
     QStringList cabeceraLinea_;
 };

@@ -95,6 +95,14 @@ struct Tablas {
     }
 };
 
+// The incident list, when it is shown, into `visto`.
+void CapturarIncidencias(QString& visto) {
+    AlMostrarse<TfGENEDETA>([&visto](TfGENEDETA* d) {
+        visto = d->Texto;
+        d->Close();
+    });
+}
+
 }  // namespace
 
 class TestGeneExpt : public QObject {
@@ -194,10 +202,7 @@ private Q_SLOTS:
         MessageSeam::enqueue(QStringLiteral("SI"));  // go on after the first failure
         MessageSeam::enqueue(QStringLiteral("SI"));  // see the incidents
         QString visto;
-        AlMostrarse<TfGENEDETA>([&](TfGENEDETA* d) {
-            visto = d->Texto;
-            d->Close();
-        });
+        CapturarIncidencias(visto);
         QString leido;
         ImportarASCII(nullptr, t.cabecera.get(), nullptr, QStringLiteral("x.txt"),
                       QStringLiteral("ConDelimitadorStd"), leido);
@@ -224,6 +229,55 @@ private Q_SLOTS:
         // Filtering is on afterwards, its text as it was.
         QVERIFY(t.cabecera->Filtered());
         QCOMPARE(t.cabecera->Filter(), QStringLiteral("CodigoOperario > 0"));
+    }
+
+    // A main line refused (its key is another employee's): its lines are not
+    // stored under that employee, each is listed as a line of the refused
+    // record, and no question is asked for them; the next record goes in.
+    void lineasDeUnRegistroRechazado_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<bool>("cabecera");
+        for (Engine motor : AvailableEngines()) {
+            NewEngineRow(motor, "sin cabecera") << false;
+            NewEngineRow(motor, "con cabecera") << true;
+        }
+    }
+    void lineasDeUnRegistroRechazado() {
+        QFETCH(int, engine);
+        QFETCH(bool, cabecera);
+        TestInstalacion inst(Engine(engine), {.empresas = {1}, .empresaActual = 1});
+        Tablas t;
+        t.Empleado(98, QStringLiteral("Previa"), QString(), QStringLiteral("07:00"));
+        QByteArray texto;
+        if (cabecera)
+            texto =
+                "CamposCabecera=CodigoOperario|0|Nombre|Observaciones|HoraEntrada|\r\n"
+                "CamposLinea=CodigoOperario|Linea|Descripcion|Importe|\r\n";
+        texto +=
+            "98|0|Ana||08:00:00|\r\n98|1|Curso|10|\r\n98|2|Otro|5|\r\n"
+            "99|0|Luis||09:00:00|\r\n99|1|Inglés|3|\r\n";
+        const QString ruta = dir.filePath(QStringLiteral("rechazo.txt"));
+        Escribir(ruta, texto);
+        MessageSeam::enqueue(QStringLiteral("SI"));  // see the incidents
+        QString visto;
+        CapturarIncidencias(visto);
+        QString leido;
+        ImportarASCII(nullptr, t.cabecera.get(), t.lineas.get(), ruta, kStd, leido);
+        QCOMPARE(Sql(QStringLiteral("SELECT CodigoOperario, Linea FROM LINEAEMP ORDER BY "
+                                    "CodigoOperario, Linea")),
+                 QStringLiteral("99|1"));
+        QCOMPARE(Sql(QStringLiteral("SELECT Nombre FROM EMPLEADO ORDER BY CodigoOperario")),
+                 QStringLiteral("Previa\r\nLuis"));
+        const QStringList incidencias =
+            visto.split(QRegularExpression(QStringLiteral("\r?\n")), Qt::SkipEmptyParts);
+        QCOMPARE(incidencias.size(), 3);
+        QVERIFY2(incidencias[0].startsWith(QStringLiteral("1 - Error grabando el registro 98.")),
+                 qPrintable(incidencias[0]));
+        QCOMPARE(incidencias[1], QStringLiteral("2 - Error grabando el registro/línea 98/1. "
+                                                "Motivo: no se ha grabado el registro 98"));
+        QCOMPARE(incidencias[2], QStringLiteral("3 - Error grabando el registro/línea 98/2. "
+                                                "Motivo: no se ha grabado el registro 98"));
+        QCOMPARE(MessageSeam::log().size(), 1);  // only the offer of the incidents
     }
 
     void noSigueYLineasQueNoCuadran() {
