@@ -16,6 +16,7 @@
 #include <QImage>
 #include <QLockFile>
 #include <QProcess>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSysInfo>
 #include <QTabBar>
@@ -269,6 +270,60 @@ struct AltaAjena {
 bool codigoLibreParaOtro(int engine, int codigo) {
     return AltaAjena(engine, QStringLiteral("PERSONAL"), QString::number(codigo)).Tomada;
 }
+
+// Another program's connection to the company database that holds it, as a
+// colleague's long save or a maintenance job would: SQLite, its write lock;
+// PostgreSQL, the employee and contract tables against writes. The
+// program's own waits are shortened meanwhile.
+struct BaseRetenida {
+    explicit BaseRetenida(int engine) : sqlite(Engine(engine) == Engine::Sqlite) {
+        otra.setDatabaseName(QStringLiteral("Retenedora"));
+        otra.Params() = fGENEINIC->Database->Params();
+        otra.Open();
+        Retener();
+        fGENEINIC->Database->Execute(sqlite ? QStringLiteral("PRAGMA busy_timeout = 50")
+                                            : QStringLiteral("SET lock_timeout = 300"));
+    }
+    void Retener() {
+        otra.StartTransaction();
+        if (!sqlite)
+            otra.Execute(QStringLiteral("LOCK TABLE PERSONAL, HCONTRAT IN EXCLUSIVE MODE"));
+        else
+            otra.Execute(QStringLiteral("DELETE FROM PERSONAL WHERE CodigoOperario = -1"));
+    }
+    void Soltar() {
+        if (otra.InTransaction()) otra.Rollback();
+    }
+    ~BaseRetenida() {
+        Soltar();
+        fGENEINIC->Database->Execute(sqlite ? QStringLiteral("PRAGMA busy_timeout = 10000")
+                                            : QStringLiteral("SET lock_timeout = 10000"));
+    }
+    // Whether this connection can change the employee's row at once (the
+    // program holds no lock on it).
+    bool PuedeEscribir(int codigo) {
+        Soltar();
+        otra.Execute(sqlite ? QStringLiteral("PRAGMA busy_timeout = 50")
+                            : QStringLiteral("SET lock_timeout = 300"));
+        try {
+            otra.Execute(QStringLiteral("UPDATE PERSONAL SET Telefono = '600' WHERE "
+                                        "CodigoOperario = ") +
+                         QString::number(codigo));
+            return true;
+        } catch (const EDatabaseError&) {
+            return false;
+        }
+    }
+    bool sqlite;
+    TDatabase otra;
+};
+
+// Errors that reach the event loop go to the session's handler, as in the
+// program, while it lives.
+struct ExcepcionesALaSesion {
+    ExcepcionesALaSesion() { SetApplicationExceptionHandler(&DespacharExcepcion); }
+    ~ExcepcionesALaSesion() { SetApplicationExceptionHandler(nullptr); }
+};
 
 struct Entorno : EmpresaPrueba {
     explicit Entorno(int engine) : EmpresaPrueba(Engine(engine)) {}
@@ -814,10 +869,14 @@ private Q_SLOTS:
 
         hija.kill();  // SIGKILL: nothing of his cancel runs
         QVERIFY(hija.waitForFinished(10000));
-        if (Engine(engine) == Engine::Postgres)
+        if (Engine(engine) == Engine::Postgres) {
             QTRY_COMPARE_WITH_TIMEOUT(
                 sql(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE pid = ") + pid),
                 QStringLiteral("0"), 30000);
+            // A connection that ended may be a program that comes back: its
+            // hold is judged ended once it has not been refreshed for minutes.
+            sql(QStringLiteral("UPDATE RESERCOD SET Instante = Instante - 1000"));
+        }
         nuevoOperario(f, 7, QStringLiteral("Ana"));
         QCOMPARE(restos(7), QStringLiteral("0 0 0 0 0"));
         QVERIFY(f->Foto->Empty());
@@ -1182,6 +1241,253 @@ private Q_SLOTS:
         QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM PERSONAL WHERE CodigoOperario = 1")),
                  QStringLiteral("Ana B"));
         if (f->Table1->State() != dsBrowse) f->Table1->Cancel();
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // A confirm while another program holds the database (SQLite) or the
+    // tables (PostgreSQL): nothing of the record or its line is stored, the
+    // clerk is told why, and both stay on screen as typed to confirm again.
+    // A new employee's save that waits is told as the wait it was, not as a
+    // code that exists, and is not thrown away.
+    void confirmacionConLaBaseRetenida_data() { AddEngineRows(); }
+    void confirmacionConLaBaseRetenida() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        const ExcepcionesALaSesion excepciones;
+        QPointer<TfRRHHPERS> f = abrir();
+        grabarOperario(f, 1, QStringLiteral("Ana"));
+        f->Table1->First();
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        f->EditNombre->setFocus();
+        QTest::keyClick(f->EditNombre, Qt::Key_End);
+        QTest::keyClicks(f->EditNombre, QStringLiteral(" Ruiz"));
+        QCOMPARE(f->Table1->State(), dsEdit);
+        f->HContrato->Append();
+        f->HContrato->FieldByName(QStringLiteral("FechaInicioContrato"))
+            ->setAsDateTime(dia(2025, 7, 1));
+        {
+            BaseRetenida retenida(engine);
+            MessageSeam::clearLog();
+            QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+            QCOMPARE(
+                textos(),
+                QStringList{Engine(engine) == Engine::Sqlite
+                                ? QStringLiteral("¡ La transacción no ha sido completada "
+                                                 "!. Inténtelo de nuevo.")
+                                : QStringLiteral(
+                                      "¡ El registro esta siendo bloqueado por otro usuario !")});
+            QVERIFY(!fGENEINIC->Database->InTransaction());
+            QCOMPARE(f->Table1->State(), dsEdit);
+            QCOMPARE(f->HContrato->State(), dsInsert);
+            QCOMPARE(f->EditNombre->Text(), QStringLiteral("Ana Ruiz"));
+            retenida.Soltar();
+            QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HCONTRAT")), QStringLiteral("0"));
+            QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM PERSONAL")), QStringLiteral("Ana"));
+        }
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM PERSONAL")), QStringLiteral("Ana Ruiz"));
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, NumeroContrato FROM HCONTRAT")),
+                 QStringLiteral("1|1"));
+
+        // A new employee whose save waits: warned as held, kept as typed.
+        nuevoOperario(f, 2, QStringLiteral("Eva"));
+        {
+            BaseRetenida retenida(engine);
+            MessageSeam::clearLog();
+            QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+            QCOMPARE(textos(), QStringList{QStringLiteral(
+                                   "¡ El registro esta siendo bloqueado por otro usuario !")});
+            QCOMPARE(f->Table1->State(), dsInsert);
+            QCOMPARE(f->EditCodigoOperario->Text(), QStringLiteral("2"));
+            QCOMPARE(f->EditNombre->Text(), QStringLiteral("Eva"));
+        }
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM PERSONAL WHERE CodigoOperario = 2")),
+                 QStringLiteral("Eva"));
+        f->pbCancelarClick(f->pbCancelar);
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // Two clerks add a contract to the same employee, both proposed as
+    // number 1: the one confirmed second is stored as number 2. A line the
+    // engine refuses is told once the confirm's transaction has ended: while
+    // the box is open the other clerk changes the employee at once.
+    void avisosTrasLaTransaccion_data() { AddEngineRows(); }
+    void avisosTrasLaTransaccion() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        const ExcepcionesALaSesion excepciones;
+        QPointer<TfRRHHPERS> f = abrir();
+        grabarOperario(f, 1, QStringLiteral("Ana"));
+        f->Table1->First();
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        f->HContrato->Append();
+        QCOMPARE(f->HContrato->FieldByName(QStringLiteral("NumeroContrato"))->AsInteger(), 1);
+        f->HContrato->FieldByName(QStringLiteral("FechaInicioContrato"))
+            ->setAsDateTime(dia(2025, 7, 1));
+        sql(
+            QStringLiteral("INSERT INTO HCONTRAT (CodigoOperario, NumeroContrato, "
+                           "FechaInicioContrato) VALUES (1, 1, '2025-01-01')"));
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(sql(QStringLiteral("SELECT NumeroContrato FROM HCONTRAT ORDER BY "
+                                    "FechaInicioContrato")),
+                 QStringLiteral("1\r\n2"));
+        QCOMPARE(f->Table1->State(), dsBrowse);
+        // A stored line keeps its number when it is changed.
+        f->HContrato->Last();
+        f->HContrato->Edit();
+        f->HContrato->FieldByName(QStringLiteral("FechaFinalContrato"))
+            ->setAsDateTime(dia(2025, 12, 31));
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(sql(QStringLiteral("SELECT NumeroContrato FROM HCONTRAT WHERE "
+                                    "FechaFinalContrato > '2025-01-01'")),
+                 QStringLiteral("2"));
+
+        // A position line numbered as a stored one.
+        sql(
+            QStringLiteral("INSERT INTO HPUESTO (NombreTabla, CodigoOperario, Linea, "
+                           "CodigoPuesto) VALUES ('PERSONAL', 1, 1, 'P1')"));
+        f->HPuesto->Refresh();
+        f->HPuesto->Append();
+        f->HPuesto->FieldByName(QStringLiteral("Linea"))->setAsInteger(1);
+        f->HPuesto->FieldByName(QStringLiteral("CodigoPuesto"))->setAsString(QStringLiteral("P2"));
+        BaseRetenida otro(engine);
+        otro.Soltar();
+        MessageSeam::activate(true);
+        bool abierta = true, escribio = false;
+        QString mostrado;
+        AlMostrarse<TfGENEMENS>([&](TfGENEMENS* d) {
+            mostrado = d->TextoMensaje->text();
+            abierta = fGENEINIC->Database->InTransaction();
+            escribio = otro.PuedeEscribir(1);
+            d->pbAceptar->click();
+        });
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        MessageSeam::activate(false);
+        QCOMPARE(mostrado, QStringLiteral("¡ Ya existe el registro !"));
+        QVERIFY(!abierta);
+        QVERIFY(escribio);
+        QCOMPARE(sql(QStringLiteral("SELECT Telefono FROM PERSONAL")), QStringLiteral("600"));
+        QCOMPARE(f->HPuesto->State(), dsInsert);
+        f->pbCancelarClick(f->pbCancelar);
+        f->HPuesto->Cancel();
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // A new employee's code hold lost with the connection and taken by
+    // another program meanwhile (PostgreSQL: the backend ended after the
+    // contract line was stored, another session holds the code; SQLite:
+    // another program stored an employee with the code): the confirm writes
+    // nothing, the clerk is told, and the employee stays on screen to take
+    // another code.
+    void reservaPerdidaYTomada_data() { AddEngineRows(); }
+    void reservaPerdidaYTomada() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        QPointer<TfRRHHPERS> f = abrir();
+        grabarOperario(f, 3, QStringLiteral("Eva"));
+        nuevoOperario(f, 4, QStringLiteral("Ana"));
+        nuevoContrato(f, QDate(2025, 1, 1));
+        QCOMPARE(restos(4), QStringLiteral("1 0 0 0 0"));
+        std::unique_ptr<AltaAjena> otra;
+        if (Engine(engine) == Engine::Postgres) {
+            EndBackends({fGENEINIC->Database});
+            QTRY_VERIFY((otra = std::make_unique<AltaAjena>(engine, QStringLiteral("PERSONAL"),
+                                                            QStringLiteral("4")))
+                            ->Tomada);
+        } else {
+            QSqlDatabase b = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
+                                                       QStringLiteral("OtroPrograma"));
+            b.setDatabaseName(fGENEINIC->Database->connection().databaseName());
+            QVERIFY(b.open());
+            QVERIFY(b.exec(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) "
+                                          "VALUES (4, 'Otro')"))
+                        .lastError()
+                        .type() == QSqlError::NoError);
+            b.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("OtroPrograma"));
+        MessageSeam::clearLog();
+        f->pbConformeClick(f->pbConforme);
+        QVERIFY2(textos().contains(QStringLiteral(
+                     "¡ Otro usuario ha tomado entretanto el código 4 !. Indique otro código.")),
+                 qPrintable(textos().join(QLatin1Char('\n'))));
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM PERSONAL WHERE Nombre = 'Ana'")),
+                 QStringLiteral("0"));
+        // The line written under the code is not this entry's to remove now.
+        QCOMPARE(restos(4), QStringLiteral("1 0 0 0 0"));
+        f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(5);
+        f->EditCodigoOperario->setText(QStringLiteral("5"));
+        f->CampoClaveExit(f->EditCodigoOperario);
+        MessageSeam::clearLog();
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario FROM PERSONAL WHERE Nombre = 'Ana'")),
+                 QStringLiteral("5"));
+        f->pbCancelarClick(f->pbCancelar);
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // Another program typing employee 4 lost its lock with its connection
+    // (a server restart) and has not come back yet: its hold is recent, so
+    // its contract stays, and this clerk is offered the next code. Once the
+    // hold has not been refreshed for minutes its program has ended, and
+    // what it left under the code goes when the code is entered.
+    void restosDeOtraAltaViva_data() { AddEngineRows(); }
+    void restosDeOtraAltaViva() {
+        QFETCH(int, engine);
+        if (Engine(engine) != Engine::Postgres)
+            QSKIP("a lock file tells a live entry from an ended one at once");
+        Entorno e(engine);
+        QPointer<TfRRHHPERS> f = abrir();
+        grabarOperario(f, 3, QStringLiteral("Eva"));
+        sql(QStringLiteral("INSERT INTO HCONTRAT (CodigoOperario, NumeroContrato) VALUES (4, 1)"));
+        sql(
+            QStringLiteral("INSERT INTO RESERCOD (Tabla, Clave, Sesion, Instante) VALUES "
+                           "('PERSONAL', '4', 'otro programa', CAST(EXTRACT(EPOCH FROM "
+                           "clock_timestamp()) AS BIGINT))"));
+        f->Close();
+        QTRY_VERIFY(!f);
+        f = abrir();
+        QCOMPARE(restos(4), QStringLiteral("1 0 0 0 0"));
+
+        MessageSeam::clearLog();
+        f->AgregarClick(f->Agregar);
+        QCOMPARE(f->EditCodigoOperario->Text(), QStringLiteral("4"));
+        QVERIFY_THROWS_EXCEPTION(EAbort, f->CampoClaveExit(f->EditCodigoOperario));
+        QCOMPARE(textos(), QStringList{QStringLiteral("¡ El código 4 está en uso por otra alta en "
+                                                      "curso !. Se propone el código 5.")});
+        QCOMPARE(f->EditCodigoOperario->Text(), QStringLiteral("5"));
+        QCOMPARE(restos(4), QStringLiteral("1 0 0 0 0"));
+        f->CampoClaveExit(f->EditCodigoOperario);
+        f->Table1->FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("Ana"));
+        f->pbConformeClick(f->pbConforme);
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario FROM PERSONAL WHERE Nombre = 'Ana'")),
+                 QStringLiteral("5"));
+        QCOMPARE(restos(4), QStringLiteral("1 0 0 0 0"));
+
+        sql(QStringLiteral("UPDATE RESERCOD SET Instante = Instante - 1000"));
+        nuevoOperario(f, 4, QStringLiteral("Luis"));
+        QCOMPARE(restos(4), QStringLiteral("0 0 0 0 0"));
+        f->pbConformeClick(f->pbConforme);
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM PERSONAL WHERE CodigoOperario = 4")),
+                 QStringLiteral("Luis"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM RESERCOD")), QStringLiteral("0"));
         f->Close();
         QTRY_VERIFY(!f);
     }

@@ -153,5 +153,14 @@ void VisorCamposUsuario(TfGENEINIC* f, TDataSet* DataSet) {
         MensajeAdvertencia(QStringLiteral(
             "¡Imposible modificar el registro. Es posible que esté siendo modificado por otro "
             "usuario.!"));
+        return;
+    }
+    // The form's copy of the row is read again, or its next save would take
+    // the editor's write for another user's change and be refused.
+    if (DataSet->State() != dsBrowse) return;
+    try {
+        DataSet->Refresh();
+    } catch (const std::exception&) {
+        // The stored row is right; the form shows it at its next refresh.
     }
 }

@@ -301,6 +301,43 @@ private Q_SLOTS:
                  QStringLiteral("1"));
         QVERIFY2(antes.endsWith(QLatin1String("01/05/2024 08:30:00")), qPrintable(antes));
     }
+
+    // The form's own row after "&Grabar": it shows the stored values, and
+    // the clerk's next correction of the record is saved, not refused as
+    // another user's change.
+    void registroReleidoTrasGrabar_data() { AddEngineRows(); }
+    void registroReleidoTrasGrabar() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), conEmpresa());
+        CrearTablaPrueba(QStringLiteral("FICHAS"),
+                         {{QStringLiteral("Codigo"), ftInteger, 0, true},
+                          {QStringLiteral("Nombre"), ftString, 20, false},
+                          {QStringLiteral("Edad"), ftInteger, 0, false}},
+                         {QStringLiteral("Codigo")});
+        Sql(
+            QStringLiteral("INSERT INTO FICHAS (Codigo, Nombre, Edad) VALUES (1, 'Ana', 40), "
+                           "(2, 'Luis', 50)"));
+        Sql(QStringLiteral("INSERT INTO CAMPOUSR (NombreTabla, NombreCampo, TipoCampo, "
+                           "OrdenCampo) VALUES ('FICHAS', 'Edad', 'Entero', 1)"),
+            QStringLiteral("DatabaseGeneral"));
+        auto tabla = AbrirTablaPrueba(QStringLiteral("FICHAS"));
+        QVERIFY(tabla->Locate(QStringLiteral("Codigo"), 2, 0));
+        AlMostrarse<TfGENEVLIS>([](TfGENEVLIS* v) {
+            v->StringGrid->setCells(1, 1, QStringLiteral("51"));
+            v->pbGrabarClick();
+        });
+        VisorCamposUsuario(inst.sesion(), tabla.get());
+        QCOMPARE(tabla->FieldByName(QStringLiteral("Codigo"))->AsInteger(), 2);
+        QCOMPARE(tabla->FieldByName(QStringLiteral("Edad"))->AsInteger(), 51);
+        tabla->Edit();
+        tabla->FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("Luis Ñúñez"));
+        tabla->Post();
+        QCOMPARE(MessageSeam::log().size(), 0);
+        QCOMPARE(Sql(QStringLiteral("SELECT Nombre, Edad FROM FICHAS WHERE Codigo = 2")),
+                 QStringLiteral("Luis Ñúñez|51"));
+        QCOMPARE(Sql(QStringLiteral("SELECT Nombre, Edad FROM FICHAS WHERE Codigo = 1")),
+                 QStringLiteral("Ana|40"));
+    }
 };
 
 QTEST_MAIN(TestGeneVlis)
