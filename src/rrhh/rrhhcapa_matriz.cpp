@@ -332,6 +332,13 @@ void TMatrizCapacitacion::ConstruirMatriz() {
     }
 
     const QStringList titulosAnteriores = g->Rows(0);
+    cargados_.clear();
+    for (int r = 0; r < filas.size(); ++r) {
+        if (filas[r].Codigo.isEmpty()) continue;
+        for (int c = 0; c < ancho; ++c)
+            cargados_.insert(Par(filas[r].Codigo, columnas[c].Codigo),
+                             guardada[r * ancho + c] ? textos[r * ancho + c] : QString());
+    }
     codigosFila_ = QStringList{QString()};
     for (const Fila& f : filas) codigosFila_ << f.Codigo;
     codigosColumna_ = QStringList(fijas);
@@ -397,7 +404,12 @@ void TMatrizCapacitacion::GrabarMatriz() {
     const int fijas = ColumnasFijas();
     QElapsedTimer reloj;
     reloj.start();
-    TField* capacitacion = nullptr;
+    TField* capacitacion = Matriz->FieldByName(QStringLiteral("Capacitacion"));
+    // What others saved since the sheet was read is read as it stands now.
+    Matriz->Refresh();
+    // Cells another user saved meanwhile that were also changed here: kept
+    // as he saved them, and named once the save is over.
+    QStringList ajenas;
     for (int r = 1; r < g->RowCount(); ++r) {
         const QString operario = CodigoFila(r);
         // A row without an employee has nothing to be stored under.
@@ -405,18 +417,31 @@ void TMatrizCapacitacion::GrabarMatriz() {
         for (int c = fijas; c < g->ColCount(); ++c) {
             const QString codigo = CodigoColumna(c);
             const QString texto = g->Cells(c, r);
+            const QString par = Par(operario, codigo);
             try {
-                if (Matriz->FindKey({operario.toInt(), ValorCodigo(codigo)})) {
+                const bool existe = Matriz->FindKey({operario.toInt(), ValorCodigo(codigo)});
+                const QString guardado = existe ? capacitacion->AsString() : QString();
+                if (guardado != cargados_.value(par)) {
+                    // Not overwritten: unchanged here, the sheet takes the
+                    // stored value; changed here too, the clerk is told.
+                    if (texto == cargados_.value(par)) {
+                        g->setCells(c, r, guardado);
+                        cargados_.insert(par, guardado);
+                    } else {
+                        ajenas << g->Cells(0, r) + QStringLiteral(" / ") + g->Cells(c, 0);
+                    }
+                    continue;
+                }
+                if (existe) {
                     Matriz->Edit();
                 } else {
                     Matriz->Insert();
                     Matriz->FieldByName(QStringLiteral("CodigoOperario"))->setAsString(operario);
                     Matriz->FieldByName(definicion_.CampoCodigo)->setAsString(codigo);
                 }
-                if (!capacitacion)
-                    capacitacion = Matriz->FieldByName(QStringLiteral("Capacitacion"));
                 capacitacion->setAsString(texto);
                 Matriz->Post();
+                cargados_.insert(par, capacitacion->AsString());
             } catch (const std::exception& e) {
                 if (EnEdicion(Matriz)) Matriz->Cancel();
                 MensajeAdvertencia(definicion_.ErrorGrabacion + MotivoError(e));
@@ -435,6 +460,12 @@ void TMatrizCapacitacion::GrabarMatriz() {
     }
     MensajeBarraEstado(fGENEINIC, StatusBar1, QString(), QString());
     StatusBar1->repaint();
+    if (!ajenas.isEmpty())
+        MensajeAdvertencia(
+            QStringLiteral("¡ Otro usuario ha grabado entretanto estas capacitaciones y no se han "
+                           "modificado: ") +
+            ajenas.join(QStringLiteral("; ")) +
+            QStringLiteral(" !. Vuelva a cargar la matriz e introdúzcalas de nuevo."));
 }
 
 // ---------------------------------------------------------------- column tools

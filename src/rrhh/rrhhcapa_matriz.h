@@ -111,4 +111,8 @@ private:
     TDefinicionMatriz definicion_;
     QStringList codigosFila_;     // by grid row; row 0 has none
     QStringList codigosColumna_;  // by grid column; fixed columns have none
+    // The stored capability of each pair shown, as the last build read it
+    // (empty for a pair without a row): a cell whose stored value differs
+    // from it at saving time was saved meanwhile by another user.
+    QHash<QString, QString> cargados_;
 };

@@ -146,6 +146,9 @@ TfRRHHCRIT::TfRRHHCRIT(QWidget* owner)
     // The documents window follows the positions too, not only the training
     // types of Table1, which the common preparation takes care of.
     Table0->AfterScroll = [](TDataSet* d) { SincronizarDocumentacionElectronica(fGENEINIC, d); };
+    // A position deleted here ("Eliminación Múltiple") takes its lines along,
+    // as in the positions master: a later position of its code starts empty.
+    Table0->BeforeDelete = [](TDataSet* d) { EliminarPuestoConLineas(d); };
     DBGrid1->OnKeyDown = [this](QObject*, int& k, TShiftState s) { DBGridKeyDown(DBGrid1, k, s); };
     DBGrid2->OnKeyDown = [this](QObject*, int& k, TShiftState s) { DBGridKeyDown(DBGrid2, k, s); };
     fRRHHCRIT = this;
@@ -274,6 +277,20 @@ void TfRRHHCRIT::Buscar1Click(QObject*) {
 }
 
 void TfRRHHCRIT::Eliminar1Click(QObject*) {}
+
+void EliminarPuestoConLineas(TDataSet* Puesto) {
+    // The common handler first: it opens the transaction that the record's
+    // own delete ends, so the criteria and the cycle go with the position or
+    // stay with it. A refusal there stops the deletion before anything goes.
+    BorradoRegistro(fGENEINIC, Puesto);
+    const QString codigo = Entrecomillar(Puesto->FieldByName(QStringLiteral("Codigo"))->AsString());
+    QString resultado;
+    for (const char* tabla : {"CICLOCAP", "CRITEVAL"})
+        EjecutarSQL(ModuloDatos,
+                    QStringLiteral("DELETE FROM ") + QLatin1String(tabla) +
+                        QStringLiteral(" WHERE Tipo = 'Puesto' AND Codigo = ") + codigo,
+                    QStringLiteral("Database"), QString(), resultado);
+}
 
 void TfRRHHCRIT::EliminacionMultiple1Click(QObject*) {
     EliminarRegistrosActivos(ModuloDatos, Cabecera());

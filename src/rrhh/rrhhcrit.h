@@ -94,3 +94,6 @@ void RegistrarTfRRHHCRIT();
 // Opens the criteria form (or brings it forward) with TipoCriterios := Tipo
 // for a new one, and moves its header to Codigo.
 void AbrirCriterios(const QString& Tipo, const QString& Codigo);
+// Before a position is deleted (in the positions master or here): its
+// attachments, criteria and capability cycle go with it.
+void EliminarPuestoConLineas(TDataSet* Puesto);

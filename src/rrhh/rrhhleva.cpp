@@ -77,7 +77,9 @@ void TfRRHHLEVA::Imprimir() {
     s.DesdeCodigo = DesdeCodigo->Text();
     s.HastaCodigo = HastaCodigo->Text();
     s.DesdeFecha = QDateTime(StrToDate(DesdeFecha->Text().trimmed()), QTime(0, 0));
-    s.HastaFecha = QDateTime(StrToDate(HastaFecha->Text().trimmed()), QTime(0, 0));
+    // The typed "Hasta" day is taken whole: an evaluation stamped with a time
+    // of that day (a duplicated one) is inside it.
+    s.HastaFecha = QDateTime(StrToDate(HastaFecha->Text().trimmed()), QTime(23, 59, 59, 999));
     s.Tipo = Tipo->Text();
     s.ListarValores = ListarValores->isChecked();
     ImprimirFichas(

@@ -14,8 +14,11 @@ TfRRHHLFCA::TfRRHHLFCA(QWidget* owner)
     : TDialogoFicha(owner, QStringLiteral("fRRHHLFCA"),
                     QStringLiteral("Listado de Fichas de Candidatos"),
                     QStringLiteral("Ficha Candidato")) {
-    DesdeOperario->setMaxLength(4);
-    HastaOperario->setMaxLength(4);
+    // Candidate codes run up to 99999999: a shorter box would cut a preset
+    // code into another candidate's.
+    DesdeOperario->setMaxLength(8);
+    HastaOperario->setMaxLength(8);
+    HastaOperario->setText(QStringLiteral("99999999"));
     NumeroCopias = NuevoEdit(QStringLiteral("NumeroCopias"), QStringLiteral("1"), 4);
     FilaSeleccion(QStringLiteral("Número de Copias"), NumeroCopias);
     // The candidates' analysis groups, not the employees'.

@@ -134,8 +134,46 @@ const QList<TablaLineasAlta>& rrhhpers::HistoricosOperario() {
     return tablas;
 }
 
+namespace {
+
+// What only an employee has, besides his history: his training plan,
+// calendar days and incidences and capability ratings. None of these tables
+// holds candidates. Left behind they would read as the next holder's of
+// his code.
+const QList<TablaLineasAlta>& DatosPropiosOperario() {
+    static const QList<TablaLineasAlta> tablas = {
+        {QStringLiteral("PLANFORM"), QStringLiteral("CodigoOperario"), QString()},
+        {QStringLiteral("CALENOPE"), QStringLiteral("CodigoOperario"), QString()},
+        {QStringLiteral("INCCALOP"), QStringLiteral("CodigoOperario"), QString()},
+        {QStringLiteral("MATRCAPA"), QStringLiteral("CodigoOperario"), QString()},
+        {QStringLiteral("MATRMAQU"), QStringLiteral("CodigoOperario"), QString()},
+    };
+    return tablas;
+}
+
+// Whether payslips of the employee are stored (a company without the
+// payroll tables has none).
+bool TieneNominas(int Codigo) {
+    for (const char* tabla : {"NOMINA", "LNOMINA"}) {
+        try {
+            if (ValorConParametros(QStringLiteral("SELECT CodigoOperario FROM ") +
+                                       QLatin1String(tabla) +
+                                       QStringLiteral(" WHERE CodigoOperario = :c"),
+                                   {Codigo})
+                    .isValid())
+                return true;
+        } catch (const EDatabaseError& e) {
+            if (e.code() != DbError::TableNotFound) throw;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 bool TfRRHHPERS::EliminarDependientes(int Codigo) {
-    return EliminarHistoricos(HistoricosOperario(), Codigo);
+    return EliminarHistoricos(HistoricosOperario(), Codigo) &&
+           EliminarHistoricos(DatosPropiosOperario(), Codigo);
 }
 
 void TfRRHHPERS::Table1BeforeDelete(TDataSet*) {
@@ -144,6 +182,13 @@ void TfRRHHPERS::Table1BeforeDelete(TDataSet*) {
     if (MDNominas && !MDNominas->OperarioAccesible(CodigoUsuarioActual, codigo,
                                                    QStringLiteral("Mostrar Mensaje")))
         Abort();
+    // His payslips would attach to the next holder of the code; they are
+    // never removed from here.
+    if (TieneNominas(codigo)) {
+        MensajeAdvertencia(
+            QStringLiteral("¡ No se puede eliminar el operario: tiene nóminas grabadas !"));
+        Abort();
+    }
     BorrarConDependientes(codigo, BorrandoOperario, false);
 }
 

@@ -73,17 +73,7 @@ void TfRRHHPTRA::Table1BeforeEdit(TDataSet* DataSet) {
 }
 
 void TfRRHHPTRA::Table1BeforeDelete(TDataSet* DataSet) {
-    // The common handler first: it opens the transaction that the record's
-    // own delete ends, so the criteria and the cycle go with the position or
-    // stay with it. A refusal there stops the deletion before anything goes.
-    BorradoRegistro(fGENEINIC, DataSet);
-    const QString codigo = Entrecomillar(Table1->FieldByName(QStringLiteral("Codigo"))->AsString());
-    QString resultado;
-    for (const char* tabla : {"CICLOCAP", "CRITEVAL"})
-        EjecutarSQL(ModuloDatos,
-                    QStringLiteral("DELETE FROM ") + QLatin1String(tabla) +
-                        QStringLiteral(" WHERE Tipo = 'Puesto' AND Codigo = ") + codigo,
-                    QStringLiteral("Database"), QString(), resultado);
+    EliminarPuestoConLineas(DataSet);
 }
 
 void TfRRHHPTRA::pbAccesoCriteriosClick(QObject*) {

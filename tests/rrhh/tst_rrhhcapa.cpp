@@ -8,12 +8,14 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "db/database.h"
 #include "db/sysutils.h"
 #include "db/table.h"
-#include "gene/dialogo_modal.h"
 #include "gene/data/geneconv.h"
-#include "gene/session/geneinic_formulario.h"
 #include "gene/data/genemens.h"
+#include "gene/dialogo_modal.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_formulario.h"
 #include "gene/session/generejilla.h"
 #include "rrhh/rrhhcapa.h"
 #include "rrhh/rrhhlcap.h"
@@ -276,6 +278,72 @@ private Q_SLOTS:
         QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, CodigoPuesto, Capacitacion FROM "
                                     "MATRCAPA WHERE Capacitacion > 0 ORDER BY CodigoOperario")),
                  QStringLiteral("1|P1|70\r\n3|P2|55"));
+    }
+
+    // Another clerk saves Ana/P1 (3 -> 5), Luis/P1 (3 -> 6) and Eva/P2 (no
+    // row -> 4) while this sheet is open. "&Grabar" keeps what he saved:
+    // Ana/P1, untouched here, shows his 5; Luis/P1 and Eva/P2, typed here
+    // too, stay as he saved them and are named in one warning. Ana/P2,
+    // which nobody else touched, is saved.
+    void grabacionAjena_data() { AddEngineRows(); }
+    void grabacionAjena() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        sql(
+            QStringLiteral("INSERT INTO MATRCAPA (CodigoOperario, CodigoPuesto, Capacitacion) "
+                           "VALUES (1, 'P1', 3), (2, 'P1', 3)"));
+        TMatrizCapacitacion* f = e.abrir(QStringLiteral("TfRRHHCAPA"));
+        f->InactivosClick(f->Inactivos);
+        TStringGrid* g = f->StringGrid1;
+        QCOMPARE(hoja(f).mid(1), QStringList({"1 - Ana|P1|3|", "2 - Luis|P2|3|", "3 - Eva|||"}));
+        {
+            TDatabase otra;
+            otra.setDatabaseName(QStringLiteral("OtraSesion"));
+            otra.Params() = fGENEINIC->Database->Params();
+            otra.Open();
+            otra.Execute(
+                QStringLiteral("UPDATE MATRCAPA SET Capacitacion = 5 WHERE "
+                               "CodigoOperario = 1 AND CodigoPuesto = 'P1'"));
+            otra.Execute(
+                QStringLiteral("UPDATE MATRCAPA SET Capacitacion = 6 WHERE "
+                               "CodigoOperario = 2 AND CodigoPuesto = 'P1'"));
+            otra.Execute(
+                QStringLiteral("INSERT INTO MATRCAPA (CodigoOperario, CodigoPuesto, "
+                               "Capacitacion) VALUES (3, 'P2', 4)"));
+            otra.Close();
+        }
+        g->setCells(2, 2, QStringLiteral("8"));
+        g->setCells(3, 3, QStringLiteral("9"));
+        g->setCells(3, 1, QStringLiteral("7"));
+        MessageSeam::clearLog();
+        f->pbGrabarClick(f->pbGrabar);
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, CodigoPuesto, Capacitacion FROM "
+                                    "MATRCAPA WHERE Capacitacion IS NOT NULL ORDER BY "
+                                    "CodigoOperario, CodigoPuesto")),
+                 QStringLiteral("1|P1|5\r\n1|P2|7\r\n2|P1|6\r\n3|P2|4"));
+        QCOMPARE(hoja(f).mid(1), QStringList({"1 - Ana|P1|5|7", "2 - Luis|P2|8|", "3 - Eva|||9"}));
+        const QStringList avisos = TextosMostrados();
+        QCOMPARE(avisos.size(), 1);
+        for (const char* celda : {"2 - Luis / P1 - Tornero", "3 - Eva / P2 - Soldador"})
+            QVERIFY2(avisos.first().contains(QLatin1String(celda)), qPrintable(avisos.first()));
+        QVERIFY(!avisos.first().contains(QLatin1String("Ana")));
+        // Saved again without reloading: still nothing of his overwritten.
+        MessageSeam::clearLog();
+        f->pbGrabarClick(f->pbGrabar);
+        QCOMPARE(sql(QStringLiteral("SELECT Capacitacion FROM MATRCAPA WHERE CodigoOperario = 2 "
+                                    "AND CodigoPuesto = 'P1'")),
+                 QStringLiteral("6"));
+        QCOMPARE(TextosMostrados().size(), 1);
+        // Reloaded, the sheet shows what is stored and takes a new value.
+        f->StringGrid1Enter(g);
+        QCOMPARE(hoja(f).mid(1), QStringList({"1 - Ana|P1|5|7", "2 - Luis|P2|6|", "3 - Eva|||4"}));
+        g->setCells(2, 2, QStringLiteral("8"));
+        MessageSeam::clearLog();
+        f->pbGrabarClick(f->pbGrabar);
+        QCOMPARE(TextosMostrados(), QStringList());
+        QCOMPARE(sql(QStringLiteral("SELECT Capacitacion FROM MATRCAPA WHERE CodigoOperario = 2 "
+                                    "AND CodigoPuesto = 'P1'")),
+                 QStringLiteral("8"));
     }
 
     // Unsaved texts across rebuilds: a pair shown again keeps its text, an

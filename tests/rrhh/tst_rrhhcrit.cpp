@@ -63,6 +63,37 @@ class TestRrhhCrit : public QObject {
 private Q_SLOTS:
     void initTestCase() { InstalarServiciosFormulario(); }
 
+    // "Eliminación Múltiple" on the positions takes their criteria and
+    // cycles along, as deleting a position does: a later position of the
+    // same code starts with no lines. A training type's lines of that code
+    // stay.
+    void eliminacionMultipleConLineas_data() { AddEngineRows(); }
+    void eliminacionMultipleConLineas() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
+        TModuloDatos modulo;
+        for (const char* p : {"P1", "P2"})
+            sql(QStringLiteral("INSERT INTO PUESTO (Codigo, Descripcion) VALUES ('%1', 'x')")
+                    .arg(QLatin1String(p)));
+        for (const char* fila : {"'Puesto', 'P1', 1", "'Puesto', 'P2', 1", "'Formacion', 'P1', 1"})
+            for (const char* t : {"CRITEVAL", "CICLOCAP"})
+                sql(QStringLiteral("INSERT INTO %1 (Tipo, Codigo, Linea) VALUES (%2)")
+                        .arg(QLatin1String(t), QLatin1String(fila)));
+        TipoCriterios.clear();
+        QPointer<TfRRHHCRIT> f = abrir();
+        QVERIFY(f);
+        QCOMPARE(f->Cabecera(), f->Table0);
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        f->EliminacionMultiple1Click(f->EliminacionMultiple1);
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM PUESTO")), QStringLiteral("0"));
+        QCOMPARE(lineas(QStringLiteral("CRITEVAL")), QStringLiteral("Formacion|P1|1|"));
+        QCOMPARE(lineas(QStringLiteral("CICLOCAP")), QStringLiteral("Formacion|P1|1|"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
     void lineasYNiveles_data() { AddEngineRows(); }
     void lineasYNiveles() {
         QFETCH(int, engine);

@@ -264,6 +264,42 @@ private Q_SLOTS:
         f->Close();
         QTRY_VERIFY(!f);
     }
+
+    void hastaDiaEntero_data() { AddEngineRows(); }
+    // A duplicated evaluation keeps the time it was made at (employee 2's
+    // "Formacion" of 31/12/2024 10:00); printed from the master, the dialog
+    // gets that date as both bounds and prints it.
+    void hastaDiaEntero() {
+        QFETCH(int, engine);
+        Hoja h{Engine(engine)};
+        if (QTest::currentTestFailed()) return;
+        QPointer<TfRRHHLEVA> f = qobject_cast<TfRRHHLEVA*>(CreateForm("TfRRHHLEVA"));
+        QVERIFY(f);
+        const std::pair<const char*, QVariant> presets[] = {
+            {"OperarioDesdeEvaluacion", 2},
+            {"OperarioHastaEvaluacion", 2},
+            {"CodigoDesdeEvaluacion", QStringLiteral("F1")},
+            {"CodigoHastaEvaluacion", QStringLiteral("F1")},
+            {"FechaDesdeEvaluacion", momento(2024, 12, 31, 10)},
+            {"FechaHastaEvaluacion", momento(2024, 12, 31, 10)},
+            {"TipoEvaluacion", QStringLiteral("Formacion")},
+            {"ImprimirDirectamenteEvaluacion", false}};
+        for (const auto& [p, v] : presets) f->setProperty(p, v);
+        const QString pdf = h.dir.filePath(QStringLiteral("hora.pdf"));
+        f->DestinoImpreso = QStringLiteral("PDF:") + pdf;
+        f->VisualizacionPrevia->setChecked(false);
+        MessageSeam::clearLog();
+        f->pbListarClick();
+        QVERIFY2(TextosMostrados().isEmpty(), qPrintable(TextosMostrados().join('|')));
+        QCOMPARE(PaginasPdf(pdf), 1);
+        const QString texto = TextoPdf(pdf);
+        QVERIFY(texto.contains(QLatin1String("LEON, PABLO")));
+        QVERIFY(texto.contains(QLatin1String("Prevencion")));
+        // The 01/05 evaluation of the same subject stays out.
+        QVERIFY(!texto.contains(QLatin1String("Examen")));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
 };
 
 QTEST_MAIN(TestRrhhLeva)

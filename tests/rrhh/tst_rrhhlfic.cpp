@@ -415,6 +415,63 @@ private Q_SLOTS:
         QTRY_VERIFY(!f);
     }
 
+    // Candidates 1234 and 12345, and one past 9999 alone: the dialog's
+    // default range takes every candidate code, and a preset from the
+    // candidates master prints that candidate, never one whose code it
+    // begins with.
+    void codigoLargo_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<int>("preset");
+        QTest::addColumn<QStringList>("impresos");
+        QTest::addColumn<QStringList>("ausentes");
+        for (Engine e : AvailableEngines()) {
+            const QString m = EngineTag(e);
+            QTest::addRow("%s sin preset", qPrintable(m))
+                << int(e) << 0 << QStringList{"CORTO, UNO", "LARGO, DOS", "MAXIMO, TRES"}
+                << QStringList{};
+            QTest::addRow("%s preset 12345", qPrintable(m))
+                << int(e) << 12345 << QStringList{"LARGO, DOS"}
+                << QStringList{"CORTO, UNO", "MAXIMO, TRES"};
+            QTest::addRow("%s preset 99999999", qPrintable(m))
+                << int(e) << 99999999 << QStringList{"MAXIMO, TRES"}
+                << QStringList{"CORTO, UNO", "LARGO, DOS"};
+        }
+    }
+    void codigoLargo() {
+        QFETCH(int, engine);
+        QFETCH(int, preset);
+        QFETCH(QStringList, impresos);
+        QFETCH(QStringList, ausentes);
+        Hoja h{Engine(engine)};
+        if (QTest::currentTestFailed()) return;
+        for (const auto& [codigo, nombre] :
+             {std::pair{1234, "CORTO, UNO"}, std::pair{12345, "LARGO, DOS"},
+              std::pair{99999999, "MAXIMO, TRES"}})
+            sql(QStringLiteral("INSERT INTO CANDIDAT (Codigo, Nombre) VALUES (%1, '%2')")
+                    .arg(codigo)
+                    .arg(QLatin1String(nombre)));
+        CodigoImpreso = QStringLiteral("FichaCandidato");
+        QPointer<TfRRHHLFCA> f = qobject_cast<TfRRHHLFCA*>(CreateForm("TfRRHHLFCA"));
+        QVERIFY(f);
+        QCOMPARE(f->DesdeOperario->Text() + QLatin1Char('-') + f->HastaOperario->Text(),
+                 QStringLiteral("0-99999999"));
+        if (preset)
+            f->setProperty("RangoListado",
+                           QVariantMap{{QStringLiteral("Desde"), preset},
+                                       {QStringLiteral("Hasta"), preset},
+                                       {QStringLiteral("ImprimirDirectamente"), false}});
+        const QString pdf = h.dir.filePath(QStringLiteral("largo.pdf"));
+        f->DestinoImpreso = QStringLiteral("PDF:") + pdf;
+        f->VisualizacionPrevia->setChecked(false);
+        f->pbListarClick();
+        QCOMPARE(PaginasPdf(pdf), impresos.size());
+        const QString texto = TextoPdf(pdf);
+        for (const QString& t : impresos) QVERIFY2(texto.contains(t), qPrintable(t));
+        for (const QString& t : ausentes) QVERIFY2(!texto.contains(t), qPrintable(t));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
     // The address line of the personnel and candidate sheets printed whole,
     // province and closing bracket included, inside the page, at the
     // longest a town and a province are typed.

@@ -1733,6 +1733,92 @@ private Q_SLOTS:
         QTRY_VERIFY(!f);
     }
 
+    // Deleting an employee takes along his training plan, calendar days and
+    // incidences and capability ratings, so that none reads as the next
+    // holder's of his code; another employee's rows, an evaluation he only
+    // made and a candidate of his number stay. While payslips of his are
+    // stored the delete is refused and nothing goes.
+    void borradoConDatosPropios_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("nomina");
+        for (Engine motor : AvailableEngines()) {
+            QTest::newRow(qPrintable(EngineTag(motor) + QStringLiteral("/sin nominas")))
+                << int(motor) << QString();
+            QTest::newRow(qPrintable(EngineTag(motor) + QStringLiteral("/nomina")))
+                << int(motor) << QStringLiteral("NOMINA");
+            QTest::newRow(qPrintable(EngineTag(motor) + QStringLiteral("/linea de nomina")))
+                << int(motor) << QStringLiteral("LNOMINA");
+        }
+    }
+    void borradoConDatosPropios() {
+        QFETCH(int, engine);
+        QFETCH(QString, nomina);
+        Entorno e(engine);
+        auto escrito = [](const QString& sentencia) {
+            return !sql(sentencia).startsWith(QStringLiteral("Error."));
+        };
+        const QString fecha = ValorSQL(dia(2025, 3, 4));
+        for (int codigo : {5, 6}) {
+            const QString c = QString::number(codigo);
+            for (const QString& fila :
+                 {QStringLiteral("PERSONAL (CodigoOperario, Nombre) VALUES (%1, 'P%1')"),
+                  QStringLiteral(
+                      "PLANFORM (Ejercicio, CodigoOperario, Linea) VALUES (2025, %1, 1)"),
+                  QStringLiteral("CALENOPE (CodigoOperario, Fecha) VALUES (%1, %2)"),
+                  QStringLiteral("INCCALOP (CodigoOperario, Fecha, Linea) VALUES (%1, %2, 1)"),
+                  QStringLiteral("MATRCAPA (CodigoOperario, CodigoPuesto, Capacitacion) VALUES "
+                                 "(%1, 'P1', 3)"),
+                  QStringLiteral("MATRMAQU (CodigoOperario, CodigoMaquina, Capacitacion) VALUES "
+                                 "(%1, 1, 3)")})
+                QVERIFY(escrito(QStringLiteral("INSERT INTO ") + fila.arg(c, fecha)));
+        }
+        // Employee 6 evaluated by 5; candidate 5's position.
+        QVERIFY(escrito(QStringLiteral("INSERT INTO EVLCION (CodigoOperario, Tipo, Codigo, "
+                                       "FechaEvaluacion, CodigoOperarioEvaluador) VALUES (6, "
+                                       "'Puesto', 'P1', %1, 5)")
+                            .arg(fecha)));
+        QVERIFY(
+            escrito(QStringLiteral("INSERT INTO HPUESTO (NombreTabla, CodigoOperario, Linea, "
+                                   "CodigoPuesto) VALUES ('CANDIDAT', 5, 1, 'P1')")));
+        if (nomina == QLatin1String("NOMINA"))
+            QVERIFY(
+                escrito(QStringLiteral("INSERT INTO NOMINA (CodigoOperario, Ano, Mes, "
+                                       "TipoNomina) VALUES (5, 2025, 1, 'Mensual')")));
+        else if (!nomina.isEmpty())
+            QVERIFY(
+                escrito(QStringLiteral("INSERT INTO LNOMINA (CodigoOperario, Ano, Mes, "
+                                       "TipoNomina, Linea) VALUES (5, 2025, 1, 'Mensual', 1)")));
+        auto filas = [](int codigo) {
+            QStringList l;
+            for (const char* t :
+                 {"PERSONAL", "PLANFORM", "CALENOPE", "INCCALOP", "MATRCAPA", "MATRMAQU"})
+                l << sql(QStringLiteral("SELECT COUNT(*) FROM ") + QLatin1String(t) +
+                         QStringLiteral(" WHERE CodigoOperario = ") + QString::number(codigo));
+            return l.join(QLatin1Char(' '));
+        };
+        QPointer<TfRRHHPERS> f = abrir();
+        QVERIFY(f->Table1->FindKey({5}));
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        f->Eliminar1Click(f->Eliminar1);
+        if (nomina.isEmpty()) {
+            QCOMPARE(filas(5), QStringLiteral("0 0 0 0 0 0"));
+        } else {
+            QCOMPARE(
+                textos().last(),
+                QStringLiteral("¡ No se puede eliminar el operario: tiene nóminas grabadas !"));
+            QCOMPARE(filas(5), QStringLiteral("1 1 1 1 1 1"));
+        }
+        QCOMPARE(filas(6), QStringLiteral("1 1 1 1 1 1"));
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, CodigoOperarioEvaluador FROM EVLCION")),
+                 QStringLiteral("6|5"));
+        QCOMPARE(sql(QStringLiteral("SELECT NombreTabla, CodigoOperario FROM HPUESTO")),
+                 QStringLiteral("CANDIDAT|5"));
+        QVERIFY(!fGENEINIC->Database->InTransaction());
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
     // The code columns of the position, training and group grids search
     // their masters; the chosen code brings its description along, and
     // leaving the code column fills the description of a typed code.

@@ -16,15 +16,16 @@
 #include "db/field.h"
 #include "db/sysutils.h"
 #include "db/table.h"
-#include "gene/dialogo_modal.h"
-#include "gene/dialogs/genebusc.h"
-#include "gene/dialogs/genebusq.h"
 #include "gene/data/geneconv.h"
-#include "gene/session/geneinic_formulario.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genesali_dialogos.h"
+#include "gene/dialogo_modal.h"
+#include "gene/dialogs/genebusc.h"
+#include "gene/dialogs/genebusq.h"
+#include "gene/dialogs/genedoce.h"
+#include "gene/session/geneinic_formulario.h"
 #include "gene/session/sesion.h"
 #include "nomina/nomimodu.h"
 #include "rrhh/rrhhlpla.h"
@@ -32,13 +33,13 @@
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
 #include "support/instalacion.h"
+#include "support/tecladoprueba.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
 #include "ui/dbgrid.h"
 #include "ui/form.h"
 #include "ui/menus.h"
 #include "ui/registry.h"
-#include "support/tecladoprueba.h"
 
 namespace {
 
@@ -439,6 +440,38 @@ private Q_SLOTS:
         f->pbCancelarClick(f->pbCancelar);
         QCOMPARE(f->Table1->State(), dsBrowse);
         QCOMPARE(f->Table1->RecordCount(), 1);
+    }
+
+    // F5, an employee typed into the new line, then Esc: the grid is back on
+    // the line shown before and so is the documents window, so that a
+    // document added then belongs to that line and to no later one.
+    void documentosTrasCancelar_data() { AddEngineRows(); }
+    void documentosTrasCancelar() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        TfRRHHPLAN* f = e.f;
+        e.linea(12, 1, "NO");
+        f->Table1->Refresh();
+        CodigoUsuarioActual = QLatin1String(kCodigoAdministradorInicial);
+        InstalarDocumentacionElectronica();
+        f->DocumentacionElectronica1Click(f);
+        QPointer<TfGENEDOCE> documentos = fGENEDOCE;
+        QVERIFY(documentos);
+        QCOMPARE(documentos->ClaveTabla, QStringLiteral("2005|12|1"));
+        f->AgregarClick(f->Agregar);
+        teclear(f, cOperario, QStringLiteral("20"));
+        QCOMPARE(f->Table1->State(), dsInsert);
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(f->Table1->State(), dsBrowse);
+        QCOMPARE(valor(f, "CodigoOperario"), QStringLiteral("12"));
+        QCOMPARE(documentos->ClaveTabla, QStringLiteral("2005|12|1"));
+        MessageSeam::clearLog();
+        QVERIFY(documentos->AgregarDocumento(QStringLiteral("Temario"),
+                                             QStringLiteral("www.empresa.prueba"), QString()));
+        QCOMPARE(sql(QStringLiteral("SELECT NombreTabla, ClaveTabla, Nombre FROM DOCUTRON")),
+                 QStringLiteral("PLANFORM|2005|12|1|Temario"));
+        documentos->Close();
+        QTRY_VERIFY(!documentos);
     }
 
     // A double click searches the cell's code and fills its description.

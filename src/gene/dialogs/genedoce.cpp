@@ -10,6 +10,7 @@
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <memory>
 
 #include "db/field.h"
@@ -408,8 +409,12 @@ void TfGENEDOCE::ListView1SelectItem() {
 
 bool TfGENEDOCE::HayRegistro() const {
     // Without a record's key a document would belong to no record, and later
-    // to whichever record is saved under the empty key.
-    if (!ClaveTabla.trimmed().isEmpty()) return true;
+    // to whichever record is saved under the empty key. A key made of
+    // "|"-joined values is empty when every value is (a new record's "|||").
+    const QStringList partes = ClaveTabla.split(QLatin1Char('|'));
+    if (std::any_of(partes.cbegin(), partes.cend(),
+                    [](const QString& p) { return !p.trimmed().isEmpty(); }))
+        return true;
     MensajeAdvertencia(
         QStringLiteral("¡ No hay ningún registro actual al que asociar el documento !"));
     return false;

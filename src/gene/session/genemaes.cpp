@@ -59,6 +59,7 @@ TFormularioMaestro::TFormularioMaestro(QWidget* owner, const QString& Nombre, co
     DataSource1 = new TDataSource(this);
     DataSource1->setObjectName(QStringLiteral("DataSource1"));
     DataSource1->setDataSet(Table1);
+    Table1->AfterCancel = [this](TDataSet* d) { Table1AfterCancel(d); };
 
     MainMenu1 = new TMainMenu(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
@@ -563,6 +564,10 @@ void TFormularioMaestro::Table1BeforePost(TDataSet*) {
     EstadoAntesDeGrabar = Table1->State();
 }
 
+void TFormularioMaestro::Table1AfterCancel(TDataSet*) {
+    if (Table1->Active() && Table1->AfterScroll) Table1->AfterScroll(Table1);
+}
+
 void TFormularioMaestro::Table1AfterPost(TDataSet* DataSet) {
     GrabacionRegistro(fGENEINIC, DataSet);
     if (AltaTrasGrabarAlta && EstadoAntesDeGrabar == dsInsert) IniciarAlta();
@@ -578,11 +583,6 @@ TMaestroFicha::TMaestroFicha(QWidget* owner, const QString& Nombre, const QStrin
     Table1->AfterInsert = [this](TDataSet*) {
         ClaveAlta = CampoClave && CampoClave->Field() ? CampoClave->Field()->AsString() : QString();
     };
-    Table1->AfterCancel = [this](TDataSet* d) { Table1AfterCancel(d); };
-}
-
-void TMaestroFicha::Table1AfterCancel(TDataSet*) {
-    if (Table1->Active() && Table1->AfterScroll) Table1->AfterScroll(Table1);
 }
 
 TMaestroFicha::~TMaestroFicha() {

@@ -187,6 +187,10 @@ public:
     virtual void Table1NewRecord(TDataSet* DataSet);
     virtual void Table1BeforePost(TDataSet* DataSet);
     virtual void Table1AfterPost(TDataSet* DataSet);
+    // A cancel brings back the record shown before without a scroll: what
+    // follows the current record (the documents window and button, the
+    // photo) is shown again for it through Table1's after-scroll handler.
+    virtual void Table1AfterCancel(TDataSet* DataSet);
 
     // Enables the buttons and items of the mode: editing enables only
     // confirm and cancel.
@@ -249,10 +253,6 @@ public:
     // (after the grid's own key handler, which may have consumed the key).
     void FormCreate(QObject* Sender) override;
     void DataSource1StateChange(QObject* Sender) override;
-    // A cancel brings back the record shown before without a scroll: what
-    // follows the current record (the documents window and button, the
-    // photo) is shown again for it through Table1's after-scroll handler.
-    virtual void Table1AfterCancel(TDataSet* DataSet);
     Q_INVOKABLE virtual void CampoClaveExit(QObject* Sender);
     virtual void CampoClaveChange(QObject* Sender);
 

@@ -181,16 +181,28 @@ private Q_SLOTS:
     }
 
     // The window on no record (an empty owner key, as a master with no
-    // records gives it): every way of adding is refused before anything
-    // is asked, and no document is stored under the empty key.
-    void sinRegistroActual_data() { AddEngineRows(); }
+    // records gives it, or a new record's key of empty "|"-joined values
+    // while it is typed): every way of adding is refused before anything
+    // is asked, and no document is stored under that key.
+    void sinRegistroActual_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("clave");
+        for (Engine e : AvailableEngines()) {
+            const QString m = EngineTag(e);
+            QTest::addRow("%s vacia", qPrintable(m)) << int(e) << QString();
+            QTest::addRow("%s partes vacias", qPrintable(m)) << int(e) << QStringLiteral("|||");
+            QTest::addRow("%s partes en blanco", qPrintable(m))
+                << int(e) << QStringLiteral(" | |\t|");
+        }
+    }
     void sinRegistroActual() {
         QFETCH(int, engine);
+        QFETCH(QString, clave);
         TestInstalacion inst(Engine(engine), conEmpresa());
         TModuloDatos modulo;
         CodigoUsuarioActual = QLatin1String(kCodigoAdministradorInicial);
         delete fGENEDOCE;
-        AbrirDocumentacionElectronica(inst.sesion(), QStringLiteral("PUESTO"), QString());
+        AbrirDocumentacionElectronica(inst.sesion(), QStringLiteral("PUESTO"), clave);
         QVERIFY(fGENEDOCE);
         TfGENEDOCE* d = fGENEDOCE;
         MessageSeam::clearLog();
