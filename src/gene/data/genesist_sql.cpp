@@ -1,5 +1,6 @@
 // Table names and the SQL conditions the framework builds.
 
+#include "db/database.h"
 #include "db/sysutils.h"
 #include "gene/data/geneconv.h"
 #include "gene/data/genesist.h"
@@ -74,6 +75,12 @@ bool EsTablaGeneral(const QString& NombreTabla) {
         QStringLiteral("UDADCALC"), QStringLiteral("VPART")};
     return generales.contains(sinPropietario(NombreTabla));
 }
+
+namespace {
+// The connections ask the general database about these tables only.
+[[maybe_unused]] const bool kGeneralesConocidas =
+    (TDatabase::SetGeneralTableTest(EsTablaGeneral), true);
+}  // namespace
 
 bool EsTablaTemporal(const QString& NombreTabla) {
     const QString n = sinPropietario(NombreTabla);

@@ -458,8 +458,7 @@ void TfGENECSQL::EjecutarSentenciaSQL() {
             SentenciaSQL->setLines(lineas);
         }
     }
-    const bool consulta =
-        SentenciaSQL->Lines().value(0).left(6).toUpper() == QLatin1String("SELECT");
+    const bool consulta = EsSentenciaSelect(texto, BaseDatosConsulta);
     if (!consulta && !pbModificar->Down()) return;
     PanelInserciones->setVisible(false);
     bool correcto = false;
@@ -787,7 +786,18 @@ void TfGENECSQL::InsertarComando() {
     }
 }
 
-bool EsSentenciaSelect(const QString& Sentencia) {
+bool EsSentenciaSelect(const QString& Sentencia, const QString& BaseDatos) {
+    // The engine tells a query from an action: WITH, VALUES and TABLE read
+    // too, and RETURNING or SELECT ... INTO write.
+    try {
+        TDatabase* db = BaseDatosSelector(BaseDatos);
+        if (db && db->Connected()) {
+            if (const std::optional<bool> consulta = db->IsUserQuery(Sentencia)) return *consulta;
+        }
+    } catch (const EDatabaseError&) {
+    }
+    // A text the engine cannot read (variables not yet written in) goes by
+    // its first word.
     QString texto = Sentencia;
     texto.replace(kCrLf, QStringLiteral(" "));
     return texto.trimmed().left(6).toUpper() == QLatin1String("SELECT");

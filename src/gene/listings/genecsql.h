@@ -133,8 +133,11 @@ extern QPointer<TfGENECSQL> fGENECSQL;
 // abbreviated titles, memo buttons, amount and date formats.
 void PrepararColumnasConsulta(TForm* Formulario, TDBGrid* Rejilla);
 
-// The statement (line breaks as blanks, trimmed) starts with "SELECT".
-bool EsSentenciaSelect(const QString& Sentencia);
+// The statement is a query, as the engine of BaseDatos reads it (it returns
+// rows and writes nothing: TDatabase::IsUserQuery); a text the engine cannot
+// read (its variables not written in) when it starts with "SELECT".
+bool EsSentenciaSelect(const QString& Sentencia,
+                       const QString& BaseDatos = QStringLiteral("Database"));
 // Registers the saved-query windows for opening by class name (the menu
 // rows name them); the program calls it at start.
 void InstalarConsultasSQL();

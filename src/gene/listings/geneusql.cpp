@@ -285,7 +285,9 @@ QString TfGENEUSQL::EjecutarConsultaSQL() {
     for (TEdit* e : std::as_const(EditoresParametros)) valores << e->Text();
     QryConsultasSQL->setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
     AsignarSentenciaVariables(QryConsultasSQL, SentenciaConsulta, valores);
-    const bool consulta = EsSentenciaSelect(SentenciaConsulta);
+    // Judged as it will run, its variables written in.
+    const bool consulta =
+        EsSentenciaSelect(QryConsultasSQL->SQL().Text(), QryConsultasSQL->DatabaseName());
     const QString progreso = consulta ? QStringLiteral("Ejecutando la consulta...")
                                       : QStringLiteral("Procesando datos...");
     QString error;

@@ -99,6 +99,7 @@ QString ParametroAlias(const QString& alias, const QString& nombre) {
 TConnectionParams ParametrosConexion(TfGENEINIC* f, const QString& ubicacion, bool esGeneral) {
     TConnectionParams p;
     p.engine = MotorActual();
+    p.general = esGeneral;
     if (p.engine == Engine::Sqlite) {
         p.folder = NativePath(ubicacion);
         if (!esGeneral && f && f->DatabaseGeneral) {

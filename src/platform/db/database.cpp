@@ -132,15 +132,24 @@ public:
         if (!db_.open())
             throw EDatabaseError::make(DbError::ConnectionFailed, QString(),
                                        scrubbed(db_.lastError().text(), p.password));
+        if (p.engine == Engine::Postgres) {
+            try {
+                RequireStandardStrings(db_);
+            } catch (...) {
+                close();
+                throw;
+            }
+        }
     }
-    ~ScratchConnection() {
+    ~ScratchConnection() { close(); }
+    QSqlDatabase& db() { return db_; }
+
+private:
+    void close() {
         db_.close();
         db_ = QSqlDatabase();
         QSqlDatabase::removeDatabase(name_);
     }
-    QSqlDatabase& db() { return db_; }
-
-private:
     QString name_;
     QSqlDatabase db_;
 };
@@ -365,11 +374,15 @@ void TDatabase::openSqlite() {
     run(QStringLiteral("PRAGMA synchronous=NORMAL"));
     run(QStringLiteral("PRAGMA foreign_keys=OFF"));
     attached_.clear();
+    mainIsGeneral_ = false;
     const QString own = QFileInfo(file).absoluteFilePath();
     for (const auto& a : std::as_const(params_.attach)) {
         const QString f = sqliteFile(NativePath(a.second));
         // A company folder that is the general folder itself needs no attachment.
-        if (QFileInfo(f).absoluteFilePath() == own) continue;
+        if (QFileInfo(f).absoluteFilePath() == own) {
+            mainIsGeneral_ = a.first == QLatin1String("general");
+            continue;
+        }
         const QString schema = dialect().quoteIdentifier(a.first);
         q.prepare(QStringLiteral("ATTACH DATABASE ? AS ") + schema);
         q.addBindValue(f);
@@ -400,6 +413,8 @@ QStringList TDatabase::pgSessionSettings() const {
         QStringLiteral("SET lock_timeout = %1").arg(params_.busyTimeoutMs),
         // Notices ("drop cascades to...") are not for the user's console.
         QStringLiteral("SET client_min_messages = warning"),
+        // Texts read as the program quotes them (RequireStandardStrings).
+        QStringLiteral("SET standard_conforming_strings = on"),
     };
 }
 
@@ -410,6 +425,7 @@ void TDatabase::setUpPostgresSession() {
     QSqlQuery q(db_);
     for (const QString& sql : pgSessionSettings())
         if (!q.exec(sql)) raiseError(q.lastError(), sql);
+    RequireStandardStrings(db_);
     savepoint_ = std::make_unique<QSqlQuery>(db_);
     release_ = std::make_unique<QSqlQuery>(db_);
     rollbackTo_ = std::make_unique<QSqlQuery>(db_);
@@ -801,9 +817,7 @@ QSqlQuery TDatabase::ExecuteUser(const QString& statement, const QVariantList& p
     RefuseNul(statement, parameters);
     const QString sql = WellFormedText(statement);
     // Decided on the text exactly as the server will parse it.
-    QStringList schemas{pgSchema()};
-    for (const QString& s : std::as_const(params_.searchPath)) schemas << s.toLower();
-    const QString refused = PgUserStatementRefusal(sql, readOnly, schemas);
+    const QString refused = pgUserStatementRefusal(sql, readOnly);
     if (!refused.isEmpty()) throw EDatabaseError(DbError::SqlError, refused, statement);
     QSqlQuery q(connection());
     q.setForwardOnly(true);
@@ -1096,11 +1110,36 @@ QString TDatabase::pgRegclass(const QString& table) const {
     return parts.join(QLatin1Char('.'));
 }
 
+namespace {
+bool (*generalTableTest)(const QString&) = nullptr;
+}  // namespace
+
+void TDatabase::SetGeneralTableTest(bool (*test)(const QString& table)) {
+    generalTableTest = test;
+}
+
 bool TDatabase::TableExists(const QString& table) {
     if (table.trimmed().isEmpty()) return false;
-    if (params_.engine == Engine::Sqlite) return !sqliteSchemaOf(table).isEmpty();
-    QSqlQuery& q = Prepared(QStringLiteral("SELECT to_regclass(?) IS NOT NULL"));
-    q.addBindValue(pgRegclass(table));
+    const bool anywhere =
+        table.contains(QLatin1Char('.')) || (generalTableTest && generalTableTest(table.toUpper()));
+    if (params_.engine == Engine::Sqlite) {
+        if (anywhere) return !sqliteSchemaOf(table).isEmpty();
+        for (const QString& s : sqliteSchemas())
+            if (s != QLatin1String("general") &&
+                !sqliteSchemaOf(s + QLatin1Char('.') + table).isEmpty())
+                return true;
+        return false;
+    }
+    // Else the own schema, or the session's temporary tables.
+    QSqlQuery& q = Prepared(
+        anywhere ? QStringLiteral("SELECT to_regclass(?) IS NOT NULL")
+                 : QStringLiteral("SELECT COALESCE(to_regclass(?), to_regclass(?)) IS NOT NULL"));
+    if (anywhere) {
+        q.addBindValue(pgRegclass(table));
+    } else {
+        q.addBindValue(QString(pgQuote(pgSchema()) + QLatin1Char('.') + pgRegclass(table)));
+        q.addBindValue(QString(QStringLiteral("pg_temp.") + pgRegclass(table)));
+    }
     Run(q);
     const bool found = q.next() && q.value(0).toBool();
     q.finish();

@@ -17,6 +17,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <memory>
+#include <optional>
 
 #include "db/dialect.h"
 #include "db/fieldtypes.h"
@@ -40,6 +41,8 @@ struct TConnectionParams {
     QString schema;          // this connection's schema
     QStringList searchPath;  // schemas after `schema` ("general")
     int busyTimeoutMs = 10000;
+    // The general database itself: users' statements only read it.
+    bool general = false;
 };
 
 // A result its user reads in pieces (a grid showing the first rows of a large
@@ -120,6 +123,13 @@ public:
     // as Execute. Run it on UserStatements().
     QSqlQuery ExecuteUser(const QString& sql, const QVariantList& binds = {},
                           bool readOnly = false);
+    // Whether a statement a user typed is a query, as the engine reads it:
+    // it returns rows and writes nothing (PostgreSQL: a SELECT, VALUES or
+    // TABLE without INTO and without a writing WITH; SQLite: columns, and
+    // read-only by the engine's own account). A statement that writes is an
+    // action even when it returns rows (RETURNING). Its ":name" marks stand
+    // for values. Nothing when the engine cannot read the text.
+    std::optional<bool> IsUserQuery(const QString& sql);
     // A read-only transaction in which a user's query is read (PostgreSQL
     // only), begun only when no transaction runs: false when none was begun.
     // Whoever takes the connection next has pending reads read whole first,
@@ -144,7 +154,14 @@ public:
     QVariant Scalar(const QString& sql, const QVariantList& binds = {});
 
     // Catalog; names come back with the dictionary spelling.
+    // TableExists asks of a table named without a database only the
+    // connection's own database and the session's temporary stores, so that
+    // a company's table is never taken for the general database's one of
+    // that name; a general table (SetGeneralTableTest) is looked for in
+    // the general database too.
     bool TableExists(const QString& table);
+    // Tells the general tables by name (the program's list; none until set).
+    static void SetGeneralTableTest(bool (*test)(const QString& table));
     QStringList TableNames();
     TFieldDefs ColumnDefs(const QString& table);  // raises TableNotFound
     // Primary index first; names as the engine gives them, the table prefix
@@ -247,8 +264,13 @@ private:
     // PostgreSQL: parses a user's statement as this connection's prepared
     // statement for users, replacing the last one. Raises the server's refusal.
     void prepareUserStatement(const QString& sql);
+    // PostgreSQL: why a user's statement may not run on this connection
+    // (PgUserStatementRefusal), "" when it may; the tables it would write
+    // by unqualified names are looked up in the server's search path.
+    QString pgUserStatementRefusal(const QString& sql, bool readOnly);
     // SQLite: ExecuteUser, prepared under the authorizer that confines it.
     QSqlQuery executeSqliteUser(const QString& sql, const QVariantList& binds, bool readOnly);
+    std::optional<bool> isSqliteUserQuery(const QString& sql);
 
     // The connection for users' statements (UserStatements), and whether
     // this is one.
@@ -263,6 +285,9 @@ private:
     mutable bool readOnly_ = false;  // a read-only transaction of BeginReadOnly runs
     bool userStatement_ = false;     // the prepared statement for users exists
     QStringList attached_;
+    bool mainIsGeneral_ = false;  // SQLite: the company folder is the general one
+    // The database itself is the general one: users' statements only read it.
+    bool ownIsGeneral() const;
     std::unique_ptr<QSqlQuery> savepoint_, release_, rollbackTo_;
     QHash<QString, std::shared_ptr<QSqlQuery>> prepared_;
     // The text a caller gave for each statement prepared with named marks,
@@ -283,6 +308,13 @@ private:
     QHash<QString, TIndexDefs> indexCache_;
     mutable QList<TPendingRead*> pendingReads_;
 };
+
+// PostgreSQL: true when the server reports `standard_conforming_strings`
+// on for the connection (a backslash in a quoted text is a letter).
+bool StandardStrings(const QSqlDatabase& db);
+// PostgreSQL: sets it on for the connection and confirms it from what the
+// server reports; raises ConnectionFailed, in Spanish, when it is not on.
+void RequireStandardStrings(QSqlDatabase& db);
 
 // True when the text holds a UTF-16 surrogate that is not half of a pair.
 bool HasLoneSurrogate(const QString& text);

@@ -16,44 +16,88 @@
 namespace {
 
 // Pragmas that only read, whatever their argument (the authorizer cannot
-// tell "table_info(t)" from "foreign_keys = 0", so it goes by name).
+// tell "table_info(t)" from "foreign_keys = 0", so it goes by name); their
+// table-valued forms ("pragma_table_info") read as they do.
 const char* const kReadingPragmas[] = {"table_info",     "table_xinfo",   "index_list",
                                        "index_info",     "index_xinfo",   "foreign_key_list",
                                        "collation_list", "database_list", "function_list"};
 
+// Functions and tables that act beyond the statement's rows: the tokenizer
+// function hands out and replaces a pointer of the program's own
+// connection; dbstat reads the file's pages, whatever table they hold.
+const char* const kRefusedFunctions[] = {"load_extension", "fts3_tokenizer"};
+const char* const kRefusedTables[] = {"dbstat"};
+
+bool readingPragma(const char* name) {
+    for (const char* p : kReadingPragmas)
+        if (qstricmp(name, p) == 0) return true;
+    return false;
+}
+
 struct Confinement {
     bool readOnly = false;
-    QString refused;  // what was refused, as a user writes it
+    // The only database a statement may create, change or drop in ("main",
+    // the company file), empty when main is the general file.
+    QString writable;
+    QString general;  // the schema name of the general file
+    QString refused;  // what was refused, as the user is told
     // A write where only reads may run: refused once prepared (preparing
     // it does nothing), so that a second statement is told first.
     QString write;
 };
 
+// Users' statements write only in the company file, none when main is the
+// general file itself.
+Confinement confinementOf(bool readOnly, bool mainIsGeneral) {
+    Confinement c;
+    c.readOnly = readOnly;
+    c.general = mainIsGeneral ? QStringLiteral("main") : QStringLiteral("general");
+    if (!mainIsGeneral) c.writable = QStringLiteral("main");
+    return c;
+}
+
 QString upper(const char* text) {
     return QString::fromUtf8(text ? text : "").toUpper();
 }
 
-int authorize(void* data, int action, const char* a, const char* b, const char*, const char*) {
+bool schemaTable(const char* table) {
+    return qstrnicmp(table, "sqlite_", 7) == 0;
+}
+
+int authorize(void* data, int action, const char* a, const char* b, const char* database,
+              const char*) {
     auto* c = static_cast<Confinement*>(data);
-    auto deny = [c](const QString& what) {
-        if (c->refused.isEmpty()) c->refused = what;
+    auto deny = [c](const QString& why) {
+        if (c->refused.isEmpty()) c->refused = why;
         return SQLITE_DENY;
+    };
+    auto reaching = [&](const QString& what) { return deny(ReachingNameReason(what)); };
+    // A write is judged by the database it lands in, never by its code
+    // alone: "CREATE TABLE temp.x" comes as CREATE_TABLE in "temp".
+    auto write = [&](const char* db, const char* what) {
+        const QString name = QString::fromUtf8(db ? db : "main");
+        if (name.compare(c->writable, Qt::CaseInsensitive) != 0)
+            return deny(OtherDatabaseWriteReason(
+                name.compare(c->general, Qt::CaseInsensitive) == 0
+                    ? QStringLiteral("la base de datos general (") + name + QLatin1Char(')')
+                    : name));
+        if (c->readOnly && c->write.isEmpty()) c->write = QString::fromLatin1(what);
+        return SQLITE_OK;
     };
     switch (action) {
         case SQLITE_ATTACH:
-            return deny(QStringLiteral("ATTACH"));
+            return reaching(QStringLiteral("ATTACH"));
         case SQLITE_DETACH:
-            return deny(QStringLiteral("DETACH"));
+            return reaching(QStringLiteral("DETACH"));
         case SQLITE_PRAGMA:
-            for (const char* p : kReadingPragmas)
-                if (qstricmp(a, p) == 0) return SQLITE_OK;
-            return deny(QStringLiteral("PRAGMA ") + QString::fromUtf8(a).toLower());
+            if (readingPragma(a)) return SQLITE_OK;
+            return reaching(QStringLiteral("PRAGMA ") + QString::fromUtf8(a).toLower());
         case SQLITE_TRANSACTION:
             // The program keeps its own transaction on this same connection.
-            return deny(upper(a));
+            return reaching(upper(a));
         case SQLITE_SAVEPOINT:
-            return deny(upper(a) == QLatin1String("BEGIN") ? QStringLiteral("SAVEPOINT")
-                                                           : upper(a));
+            return reaching(upper(a) == QLatin1String("BEGIN") ? QStringLiteral("SAVEPOINT")
+                                                               : upper(a));
         case SQLITE_CREATE_TEMP_TABLE:
         case SQLITE_CREATE_TEMP_VIEW:
         case SQLITE_CREATE_TEMP_INDEX:
@@ -61,43 +105,54 @@ int authorize(void* data, int action, const char* a, const char* b, const char*,
         case SQLITE_DROP_TEMP_VIEW:
         case SQLITE_DROP_TEMP_INDEX:
             // A temporary table hides the program's own one of that name.
-            return deny(QStringLiteral("TEMP"));
+            return reaching(QStringLiteral("TEMP"));
         case SQLITE_CREATE_TRIGGER:
         case SQLITE_CREATE_TEMP_TRIGGER:
         case SQLITE_DROP_TRIGGER:
         case SQLITE_DROP_TEMP_TRIGGER:
-            return deny(QStringLiteral("TRIGGER"));
+            // Whatever database it names: a temporary one comes as "main".
+            return reaching(QStringLiteral("TRIGGER"));
         case SQLITE_CREATE_VTABLE:
         case SQLITE_DROP_VTABLE:
-            return deny(QStringLiteral("VIRTUAL TABLE"));
+            return reaching(QStringLiteral("VIRTUAL TABLE"));
         case SQLITE_FUNCTION:
-            if (qstricmp(b, "load_extension") == 0) return deny(QStringLiteral("load_extension"));
+            for (const char* f : kRefusedFunctions)
+                if (qstricmp(b, f) == 0) return reaching(QString::fromLatin1(f));
+            return SQLITE_OK;
+        case SQLITE_READ:
+            if (qstricmp(a, "USUARIO") == 0) return deny(UsersTableReason());
+            for (const char* t : kRefusedTables)
+                if (qstricmp(a, t) == 0) return reaching(QString::fromLatin1(t));
+            if (qstrnicmp(a, "pragma_", 7) == 0 && !readingPragma(a + 7))
+                return reaching(QString::fromUtf8(a).toLower());
             return SQLITE_OK;
         case SQLITE_INSERT:
         case SQLITE_UPDATE:
         case SQLITE_DELETE:
+            if (qstricmp(a, "USUARIO") == 0) return deny(UsersTableReason());
+            // The schema table is written by CREATE, ALTER and DROP, judged
+            // by their own codes, and when a table-valued function is first
+            // used (json_each, pragma_table_info), which only reads.
+            if (schemaTable(a)) return SQLITE_OK;
+            return write(database, action == SQLITE_INSERT   ? "INSERT"
+                                   : action == SQLITE_UPDATE ? "UPDATE"
+                                                             : "DELETE");
+        case SQLITE_ALTER_TABLE:
+            if (qstricmp(b, "USUARIO") == 0) return deny(UsersTableReason());
+            return write(a, "CREATE, ALTER o DROP");  // the database comes first here
         case SQLITE_CREATE_TABLE:
         case SQLITE_CREATE_VIEW:
-        case SQLITE_CREATE_INDEX:
         case SQLITE_DROP_TABLE:
         case SQLITE_DROP_VIEW:
-        case SQLITE_DROP_INDEX:
-        case SQLITE_ALTER_TABLE:
-        case SQLITE_REINDEX:
         case SQLITE_ANALYZE:
-            if (!c->readOnly || !c->write.isEmpty()) return SQLITE_OK;
-            // The schema table is written by CREATE, ALTER and DROP.
-            if (qstrnicmp(a, "sqlite_", 7) == 0)
-                c->write = QStringLiteral("CREATE, ALTER o DROP");
-            else if (action == SQLITE_INSERT)
-                c->write = QStringLiteral("INSERT");
-            else if (action == SQLITE_UPDATE)
-                c->write = QStringLiteral("UPDATE");
-            else if (action == SQLITE_DELETE)
-                c->write = QStringLiteral("DELETE");
-            else
-                c->write = QStringLiteral("CREATE, ALTER o DROP");
-            return SQLITE_OK;
+            if (qstricmp(a, "USUARIO") == 0) return deny(UsersTableReason());
+            return write(database, "CREATE, ALTER o DROP");
+        case SQLITE_CREATE_INDEX:
+        case SQLITE_DROP_INDEX:
+            if (qstricmp(b, "USUARIO") == 0) return deny(UsersTableReason());
+            return write(database, "CREATE, ALTER o DROP");
+        case SQLITE_REINDEX:
+            return write(database, "REINDEX");
         default:
             return SQLITE_OK;
     }
@@ -128,6 +183,13 @@ sqlite3* sqliteHandle(const QSqlDatabase& db) {
 
 }  // namespace
 
+bool TDatabase::ownIsGeneral() const {
+    if (params_.general) return true;
+    if (params_.engine == Engine::Sqlite) return mainIsGeneral_;
+    // A company schema that is the general one.
+    return params_.searchPath.contains(pgSchema(), Qt::CaseInsensitive);
+}
+
 QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantList& parameters,
                                        bool readOnly) {
     QSqlQuery q(connection());
@@ -141,13 +203,12 @@ QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantL
                              statement);
     sqlite3* handle = sqliteHandle(db_);
     if (!handle) throw EDatabaseError::make(DbError::ConnectionFailed, QString(), databaseName_);
-    Confinement confinement;
-    confinement.readOnly = readOnly;
+    Confinement confinement = confinementOf(readOnly, ownIsGeneral());
     sqlite3_set_authorizer(handle, authorize, &confinement);
     const bool prepared = q.prepare(sql);
     sqlite3_set_authorizer(handle, nullptr, nullptr);
     if (!confinement.refused.isEmpty())
-        throw EDatabaseError(DbError::SqlError, ReachingNameReason(confinement.refused), statement);
+        throw EDatabaseError(DbError::SqlError, confinement.refused, statement);
     if (!prepared) raiseError(q.lastError(), sql);
     if (!confinement.write.isEmpty())
         throw EDatabaseError(DbError::SqlError, ReadOnlyPathReason(confinement.write), statement);
@@ -164,4 +225,26 @@ QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantL
     CheckBoundValues(q);
     if (!q.exec()) raiseError(q.lastError(), sql);
     return q;
+}
+
+std::optional<bool> TDatabase::isSqliteUserQuery(const QString& sql) {
+    // Results still being read stay as they are: preparing reads nothing.
+    if (!db_.isValid() || !db_.isOpen()) return std::nullopt;
+    sqlite3* handle = sqliteHandle(db_);
+    if (!handle) return std::nullopt;
+    // Prepared only, never run, under the confinement of users' statements:
+    // some pragmas act while they are prepared.
+    const QByteArray text = WellFormedText(sql).toUtf8();
+    Confinement confinement = confinementOf(false, ownIsGeneral());
+    sqlite3_stmt* st = nullptr;
+    sqlite3_set_authorizer(handle, authorize, &confinement);
+    const int rc = sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &st, nullptr);
+    sqlite3_set_authorizer(handle, nullptr, nullptr);
+    if (rc != SQLITE_OK || !st) {
+        sqlite3_finalize(st);
+        return std::nullopt;
+    }
+    const bool query = sqlite3_column_count(st) > 0 && sqlite3_stmt_readonly(st);
+    sqlite3_finalize(st);
+    return query;
 }

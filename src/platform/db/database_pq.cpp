@@ -10,6 +10,9 @@
 
 #include "db/database.h"
 #include "db/dberror.h"
+#include "db/pgstatement.h"
+#include "db/query.h"
+#include "db/sqllexis.h"
 
 namespace {
 
@@ -51,6 +54,44 @@ void TDatabase::prepareUserStatement(const QString& sql) {
     userStatement_ = true;
 }
 
+QString TDatabase::pgUserStatementRefusal(const QString& sql, bool readOnly) {
+    const QString own = pgSchema();
+    QStringList schemas{own};
+    for (const QString& s : std::as_const(params_.searchPath))
+        if (s.toLower() != own) schemas << s.toLower();
+    QStringList targets;
+    const QString refused =
+        PgUserStatementRefusal(sql, readOnly, schemas, !ownIsGeneral(), &targets);
+    if (!refused.isEmpty() || targets.isEmpty()) return refused;
+    // An unqualified name leads where the search path finds it: a general
+    // table the company lacks is the general database's.
+    QSqlQuery q(connection());
+    for (const QString& name : std::as_const(targets)) {
+        q.prepare(QStringLiteral(
+            "SELECT n.nspname FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+            "WHERE c.oid = to_regclass(?)"));
+        q.addBindValue(QString(QLatin1Char('"') +
+                               QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+                               QLatin1Char('"')));
+        if (!q.exec()) raiseError(q.lastError(), q.lastQuery());
+        const QString found = q.next() ? q.value(0).toString() : QString();
+        q.finish();
+        // Not there (the server will say so), the own schema, or the
+        // session's own temporary tables.
+        if (found.isEmpty() || found == own || found.startsWith(QLatin1String("pg_temp"))) continue;
+        return schemas.contains(found) ? GeneralDatabaseWriteReason(found)
+                                       : OtherDatabaseWriteReason(found);
+    }
+    return QString();
+}
+
+std::optional<bool> TDatabase::IsUserQuery(const QString& sql) {
+    if (params_.engine != Engine::Postgres) return isSqliteUserQuery(sql);
+    QString numbered;  // ":name" as the server reads a value: $1, $2, ...
+    TQuery::ParamNames(sql, &numbered, nullptr, nullptr, true);
+    return PgStatementIsQuery(WellFormedText(numbered));
+}
+
 bool TDatabase::resetUserSession() {
     PGconn* pg = pgConnection(db_);
     if (!pg) return false;
@@ -62,7 +103,30 @@ bool TDatabase::resetUserSession() {
         return false;
     // Advisory locks, SET values, prepared statements, temporary tables.
     if (!q.exec(QStringLiteral("DISCARD ALL"))) return false;
-    return q.exec(pgSessionSettings().join(QStringLiteral("; ")));
+    if (!q.exec(pgSessionSettings().join(QStringLiteral("; ")))) return false;
+    // DISCARD brought back the database's defaults.
+    return StandardStrings(db_);
+}
+
+bool StandardStrings(const QSqlDatabase& db) {
+    PGconn* pg = pgConnection(db);
+    const char* value = pg ? PQparameterStatus(pg, "standard_conforming_strings") : nullptr;
+    return value && qstrcmp(value, "on") == 0;
+}
+
+void RequireStandardStrings(QSqlDatabase& db) {
+    // Quotes are doubled in the program's texts and users' statements are
+    // checked by a parser that reads a backslash as a letter: a server
+    // reading it as an escape would end those texts elsewhere.
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("SET standard_conforming_strings = on"));
+    if (StandardStrings(db)) return;
+    throw EDatabaseError(
+        DbError::ConnectionFailed,
+        QStringLiteral("¡ El servidor de la Base de Datos no admite leer los textos de forma "
+                       "estándar (standard_conforming_strings = on), y sin ello los textos "
+                       "con barras invertidas no estarían a salvo !. No se utiliza la conexión."),
+        q.lastError().databaseText().trimmed());
 }
 
 namespace {

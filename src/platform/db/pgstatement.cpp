@@ -6,11 +6,14 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QThread>
+#include <memory>
 
 #include "db/sqllexis.h"
 
 bool PgHoldsSeveralStatements(const QString& sql) {
     const QByteArray text = sql.toUtf8();
+    // The scanner does not recurse; a text too long to parse is refused later.
     PgQuerySplitResult r = pg_query_split_with_scanner(text.constData());
     const bool several = !r.error && r.n_stmts > 1;
     pg_query_free_split_result(r);
@@ -96,8 +99,9 @@ QString syntaxReason(const QString& sql, const PgQueryError& e) {
         what = QStringLiteral("un comentario no se cierra");
     else if (message.startsWith(QLatin1String("unterminated dollar-quoted string")))
         what = QStringLiteral("un texto entre $ no se cierra");
-    else if (message.startsWith(QLatin1String("stack depth limit exceeded")))
-        return QStringLiteral("la sentencia está anidada demasiado profundamente para comprobarla");
+    else if (message.startsWith(QLatin1String("stack depth limit exceeded")) ||
+             message.startsWith(QLatin1String("memory exhausted")))  // the grammar's own stack
+        return TooDeepReason();
     else
         what = QStringLiteral("error de sintaxis");
     if (near.hasMatch() && !message.startsWith(QLatin1String("unterminated")))
@@ -212,7 +216,8 @@ QStringList nameList(const QJsonValue& list) {
 
 class TreeCheck {
 public:
-    TreeCheck(bool readOnly, const QStringList& schemas) : readOnly_(readOnly), schemas_(schemas) {}
+    TreeCheck(bool readOnly, const QStringList& schemas, bool ownWritable, QStringList* targets)
+        : readOnly_(readOnly), ownWritable_(ownWritable), schemas_(schemas), targets_(targets) {}
 
     QString statement(const QJsonObject& stmt) {
         if (stmt.isEmpty()) return QString();
@@ -253,7 +258,9 @@ private:
                                                        .value(QLatin1String("List"))
                                                        .toObject()
                                                        .value(QLatin1String("items")));
-                if (names.size() >= 2) schema(names.at(names.size() - 2), false);
+                if (!names.isEmpty())
+                    written(names.size() >= 2 ? names.at(names.size() - 2) : QString(),
+                            names.last());
             }
             return QString();
         }
@@ -297,6 +304,80 @@ private:
         refuse(ReachingNameReason(name));
     }
 
+    // Something the statement writes, alters or drops that is there already
+    // (a table it changes, a table it inherits from or references): only
+    // in the database's own schema. Where an unqualified name leads is the
+    // server's to tell (targets_); none when the own schema is read-only.
+    void written(const QString& schemaName, const QString& name) {
+        if (name.compare(QLatin1String("usuario"), Qt::CaseInsensitive) == 0)
+            refuse(UsersTableReason());
+        if (!schemaName.isEmpty())
+            writeSchema(schemaName);
+        else if (!ownWritable_)
+            refuse(GeneralDatabaseWriteReason(schemas_.value(0)));
+        else if (targets_ && !targets_->contains(name))
+            *targets_ << name;
+    }
+    void written(const QJsonObject& rangeVar) {
+        if (rangeVar.isEmpty()) return;
+        written(rangeVar.value(QLatin1String("schemaname")).toString(),
+                rangeVar.value(QLatin1String("relname")).toString());
+    }
+    // Something the statement creates: an unqualified name is created in
+    // the first schema of the path, the database's own.
+    void created(const QJsonObject& rangeVar) {
+        const QString s = rangeVar.value(QLatin1String("schemaname")).toString();
+        if (!s.isEmpty())
+            writeSchema(s);
+        else if (!ownWritable_)
+            refuse(GeneralDatabaseWriteReason(schemas_.value(0)));
+    }
+    void writeSchema(const QString& name) {
+        if (ownWritable_ && name == schemas_.value(0)) return;
+        if (schemas_.contains(name))
+            refuse(GeneralDatabaseWriteReason(name));
+        else
+            refuse(ReachingNameReason(name));
+    }
+
+    // Where a statement node writes.
+    void writes(const QString& key, const QJsonObject& o) {
+        static const QStringList changing{
+            QStringLiteral("InsertStmt"),     QStringLiteral("UpdateStmt"),
+            QStringLiteral("DeleteStmt"),     QStringLiteral("MergeStmt"),
+            QStringLiteral("AlterTableStmt"), QStringLiteral("RenameStmt"),
+            QStringLiteral("IndexStmt")};
+        if (changing.contains(key)) {
+            written(o.value(QLatin1String("relation")).toObject());
+        } else if (key == QLatin1String("TruncateStmt")) {
+            for (const QJsonValue& r : o.value(QLatin1String("relations")).toArray())
+                written(r.toObject().value(QLatin1String("RangeVar")).toObject());
+        } else if (key == QLatin1String("CreateStmt")) {
+            created(o.value(QLatin1String("relation")).toObject());
+            // A child table's rows are read with its parent's.
+            for (const QJsonValue& r : o.value(QLatin1String("inhRelations")).toArray())
+                written(r.toObject().value(QLatin1String("RangeVar")).toObject());
+        } else if (key == QLatin1String("CreateTableAsStmt")) {
+            created(
+                o.value(QLatin1String("into")).toObject().value(QLatin1String("rel")).toObject());
+        } else if (key == QLatin1String("ViewStmt")) {
+            created(o.value(QLatin1String("view")).toObject());
+        } else if (key == QLatin1String("intoClause")) {  // SELECT ... INTO
+            created(o.value(QLatin1String("rel")).toObject());
+        } else if (key == QLatin1String("Constraint")) {
+            // A foreign key puts the engine's triggers on the table it references.
+            written(o.value(QLatin1String("pktable")).toObject());
+        } else if (key == QLatin1String("AlterTableCmd") &&
+                   o.value(QLatin1String("subtype"))
+                       .toString()
+                       .contains(QLatin1String("Inherit"))) {
+            written(o.value(QLatin1String("def"))
+                        .toObject()
+                        .value(QLatin1String("RangeVar"))
+                        .toObject());
+        }
+    }
+
     void function(const QJsonObject& call) {
         const QStringList names = nameList(call.value(QLatin1String("funcname")));
         if (names.isEmpty()) return;
@@ -309,16 +390,23 @@ private:
             if (name != QLatin1String(f)) continue;
             const QString text =
                 constantText(call.value(QLatin1String("args")).toArray().at(0).toObject());
-            if (text.isNull())
+            if (text.isNull()) {
                 refuse(ReachingNameReason(name));
-            else
+            } else {
                 namedInText(text);
+                const QStringList parts = namesInText(text);
+                if (!readOnly_ && name != QLatin1String("currval"))
+                    written(parts.size() >= 2 ? parts.at(parts.size() - 2) : QString(),
+                            parts.last());
+            }
         }
     }
 
     // An object named in a text: its schema is checked as any other.
     void namedInText(const QString& text) {
         const QStringList parts = namesInText(text);
+        if (parts.last().compare(QLatin1String("usuario"), Qt::CaseInsensitive) == 0)
+            refuse(UsersTableReason());
         if (parts.size() > 2) refuse(ReachingNameReason(parts.at(0)));
         if (parts.size() >= 2) schema(parts.at(parts.size() - 2), false);
     }
@@ -326,6 +414,9 @@ private:
     void relation(const QJsonObject& r) {
         const QString name = r.value(QLatin1String("relname")).toString();
         if (name.toLower().startsWith(QLatin1String("pg_"))) refuse(ReachingNameReason(name));
+        // Every user's password, level and rights: never a user's to read.
+        if (name.compare(QLatin1String("usuario"), Qt::CaseInsensitive) == 0)
+            refuse(UsersTableReason());
         const QString s = r.value(QLatin1String("schemaname")).toString();
         if (!s.isEmpty()) schema(s, false);
         const QString c = r.value(QLatin1String("catalogname")).toString();
@@ -334,6 +425,7 @@ private:
 
     void node(const QString& key, const QJsonValue& value) {
         const QJsonObject o = value.toObject();
+        writes(key, o);
         if (key == QLatin1String("FuncCall")) {
             function(o);
         } else if (key == QLatin1String("TypeCast")) {
@@ -387,37 +479,105 @@ private:
     }
 
     bool readOnly_;
+    bool ownWritable_;
     QStringList schemas_;
+    QStringList* targets_;
     QString reason_;
 };
 
-}  // namespace
+// The longest text that is parsed: a left-deep chain ("1+1+...") is as deep
+// as it is long, and the parser library writes its tree out recursing once
+// per level, some 64 bytes of stack per byte of text.
+constexpr qsizetype kLongestText = 256 * 1024;
+// The stack of the thread that parses: six times the 16 MB the longest text
+// needs, for the sanitizer build's larger frames. Only what is used is
+// ever mapped.
+constexpr uint kParserStack = 96u * 1024 * 1024;
 
-QString PgUserStatementRefusal(const QString& sql, bool readOnly, const QStringList& schemas) {
+// Runs `work` on a thread with the parser's stack, and waits for it.
+// False when no such thread could be started.
+template <typename Work>
+bool onParserStack(Work work) {
+    bool ran = false;
+    std::unique_ptr<QThread> thread(QThread::create([&] {
+        work();
+        ran = true;
+    }));
+    thread->setStackSize(kParserStack);
+    thread->start();
+    thread->wait();
+    return ran;
+}
+
+// The statement nodes of a text read by the server's parser, or why it
+// cannot be read. Runs on the parser's stack.
+QString parsedStatements(const QString& sql, QJsonArray& stmts) {
     const QByteArray text = sql.toUtf8();
-    PgQueryParseResult r = pg_query_parse(text.constData());
+    if (text.size() > kLongestText) return TooLongReason(kLongestText);
     QString reason;
-    if (r.error) {
-        reason = syntaxReason(sql, *r.error);
-    } else {
-        QJsonParseError error;
-        const QJsonDocument tree = QJsonDocument::fromJson(QByteArray(r.parse_tree), &error);
-        if (error.error != QJsonParseError::NoError) {
-            // Qt gives up on deep nesting: what cannot be read whole is not let through.
-            reason = QStringLiteral(
-                "la sentencia está anidada demasiado profundamente para comprobarla");
+    const bool ran = onParserStack([&] {
+        PgQueryParseResult r = pg_query_parse(text.constData());
+        if (r.error) {
+            reason = syntaxReason(sql, *r.error);
         } else {
-            const QJsonArray stmts = tree.object().value(QLatin1String("stmts")).toArray();
-            if (stmts.size() > 1)
-                reason = SeveralStatementsReason();
-            else if (stmts.isEmpty())  // only blanks and comments
-                reason = QStringLiteral("el texto no contiene ninguna sentencia SQL");
+            QJsonParseError error;
+            const QJsonDocument tree = QJsonDocument::fromJson(QByteArray(r.parse_tree), &error);
+            // Qt gives up on deep nesting: what cannot be read whole is not let through.
+            if (error.error != QJsonParseError::NoError)
+                reason = TooDeepReason();
             else
-                reason =
-                    TreeCheck(readOnly, schemas)
-                        .statement(stmts.at(0).toObject().value(QLatin1String("stmt")).toObject());
+                stmts = tree.object().value(QLatin1String("stmts")).toArray();
+        }
+        pg_query_free_parse_result(r);
+    });
+    if (!ran) return TooDeepReason();
+    return reason;
+}
+
+// True when the tree holds a node that writes rows.
+bool holdsWrite(const QJsonValue& value) {
+    if (value.isArray()) {
+        for (const QJsonValue& v : value.toArray())
+            if (holdsWrite(v)) return true;
+    } else if (value.isObject()) {
+        const QJsonObject o = value.toObject();
+        for (auto it = o.constBegin(); it != o.constEnd(); ++it) {
+            if (it.key() == QLatin1String("InsertStmt") ||
+                it.key() == QLatin1String("UpdateStmt") ||
+                it.key() == QLatin1String("DeleteStmt") || it.key() == QLatin1String("MergeStmt") ||
+                it.key() == QLatin1String("intoClause"))
+                return true;
+            if (holdsWrite(it.value())) return true;
         }
     }
-    pg_query_free_parse_result(r);
+    return false;
+}
+
+}  // namespace
+
+QString PgUserStatementRefusal(const QString& sql, bool readOnly, const QStringList& schemas,
+                               bool ownWritable, QStringList* targets) {
+    QJsonArray stmts;
+    QString reason = parsedStatements(sql, stmts);
+    if (!reason.isEmpty()) return reason;
+    if (stmts.size() > 1) return SeveralStatementsReason();
+    if (stmts.isEmpty())  // only blanks and comments
+        return QStringLiteral("el texto no contiene ninguna sentencia SQL");
+    // The tree is walked on the parser's stack too: Qt reads it back only
+    // up to a depth that this stack holds many times over.
+    const QJsonObject stmt = stmts.at(0).toObject().value(QLatin1String("stmt")).toObject();
+    if (!onParserStack(
+            [&] { reason = TreeCheck(readOnly, schemas, ownWritable, targets).statement(stmt); }))
+        return TooDeepReason();
     return reason;
+}
+
+std::optional<bool> PgStatementIsQuery(const QString& sql) {
+    QJsonArray stmts;
+    if (!parsedStatements(sql, stmts).isEmpty() || stmts.size() != 1) return std::nullopt;
+    const QJsonObject stmt = stmts.at(0).toObject().value(QLatin1String("stmt")).toObject();
+    if (stmt.constBegin().key() != QLatin1String("SelectStmt")) return false;
+    bool writes = false;
+    if (!onParserStack([&] { writes = holdsWrite(stmt); })) return std::nullopt;
+    return !writes;
 }

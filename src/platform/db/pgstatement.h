@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 // True when the server would read more than one statement in the text (empty
 // ones, between ";" marks or after the last, do not count). A text the
@@ -12,8 +13,11 @@
 bool PgHoldsSeveralStatements(const QString& sql);
 
 // Why a statement a user typed may not run, in Spanish ("" when it may):
-// - not exactly one statement, or a text the parser refuses (the reason
-//   tells where, in Spanish words) or whose tree is too deep to be read;
+// - a text longer than the parser is given (TooLongReason), not exactly one
+//   statement, or a text the parser refuses (the reason tells where, in
+//   Spanish words) or whose tree is too deep to be read (TooDeepReason);
+//   the text is parsed on a thread whose stack holds the deepest tree the
+//   longest text can make;
 // - `readOnly`: anything but a SELECT that only reads (no INTO, no locking
 //   clause, no INSERT/UPDATE/DELETE/MERGE inside it);
 // - otherwise anything but reading and changing rows and the ordinary
@@ -22,7 +26,19 @@ bool PgHoldsSeveralStatements(const QString& sql);
 //   server files, ... are refused);
 // - a function that acts outside the statement's own result (other
 //   sessions, the server, its files, large objects, other databases, text
-//   run as SQL), a system catalog or information_schema relation, or a
-//   schema other than `schemas` (and pg_catalog for functions and types),
-//   anywhere in the statement.
-QString PgUserStatementRefusal(const QString& sql, bool readOnly, const QStringList& schemas);
+//   run as SQL), a system catalog or information_schema relation, the
+//   users table USUARIO, or a schema other than `schemas` (and pg_catalog
+//   for functions and types), anywhere in the statement;
+// - a write, creation, change or drop in any schema but the first of
+//   `schemas` (the database's own; none when `ownWritable` is false: the
+//   others are only read). The unqualified names of existing tables it
+//   writes, alters, drops, inherits from or references go to `targets`,
+//   for the caller to ask the server where they lead; without `targets`
+//   they are taken as the own schema's.
+QString PgUserStatementRefusal(const QString& sql, bool readOnly, const QStringList& schemas,
+                               bool ownWritable = true, QStringList* targets = nullptr);
+
+// True when the statement is a query: one SELECT, VALUES or TABLE that
+// writes nothing (no INTO, no INSERT/UPDATE/DELETE/MERGE in a WITH).
+// Nothing when the text is not one statement the parser reads.
+std::optional<bool> PgStatementIsQuery(const QString& sql);

@@ -145,3 +145,30 @@ QString ReadOnlyPathReason(const QString& what) {
     return QStringLiteral("la sentencia usa ") + what +
            QStringLiteral(", que modifica datos, y aquí solo se permiten consultas");
 }
+
+QString OtherDatabaseWriteReason(const QString& where) {
+    return QStringLiteral("la sentencia crea, modifica o borra en ") + where +
+           QStringLiteral(
+               ", fuera de la base de datos de la empresa, y no está permitido (allí solo se "
+               "puede consultar)");
+}
+
+QString GeneralDatabaseWriteReason(const QString& name) {
+    return OtherDatabaseWriteReason(QStringLiteral("la base de datos general (") + name +
+                                    QLatin1Char(')'));
+}
+
+QString UsersTableReason() {
+    return QStringLiteral(
+        "la sentencia usa USUARIO, la tabla de usuarios, que no se puede consultar ni modificar "
+        "desde una sentencia SQL");
+}
+
+QString TooLongReason(qsizetype limit) {
+    return QStringLiteral("la sentencia es demasiado larga para comprobarla (más de %1 KB)")
+        .arg(limit / 1024);
+}
+
+QString TooDeepReason() {
+    return QStringLiteral("la sentencia está anidada demasiado profundamente para comprobarla");
+}

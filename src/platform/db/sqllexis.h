@@ -33,3 +33,18 @@ QString ReachingNameReason(const QString& name);
 // The reason, in Spanish, why a statement that writes (`what` names how) is
 // refused where a user's statement may only read.
 QString ReadOnlyPathReason(const QString& what);
+// The reason, in Spanish, why a statement that would create, change or drop
+// something in `where` (the general database, a temporary store) is refused:
+// a user's statement writes only in its company's own database.
+QString OtherDatabaseWriteReason(const QString& where);
+// OtherDatabaseWriteReason for the general database, by the name the
+// statement reaches it with.
+QString GeneralDatabaseWriteReason(const QString& name);
+// The reason, in Spanish, why a statement naming the users table is refused:
+// it holds every user's password, level and rights.
+QString UsersTableReason();
+// The reason, in Spanish, why a text longer than `limit` bytes is refused
+// before it is read.
+QString TooLongReason(qsizetype limit);
+// The reason, in Spanish, why a text nested too deeply is refused.
+QString TooDeepReason();

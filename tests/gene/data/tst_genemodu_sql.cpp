@@ -369,6 +369,10 @@ private Q_SLOTS:
              ReadOnlyPathReason(QStringLiteral("DELETE"))},
             {"attach de un usuario", "SentenciaUsuario", "ATTACH DATABASE '%DIR%/x.db' AS u",
              QString()},
+            {"usuarios leídos por un usuario", "SentenciaUsuario",
+             "SELECT * FROM USUARIO", UsersTableReason()},
+            {"usuarios contados por un usuario", "SentenciaUsuario",
+             "SELECT COUNT(*) FROM Usuario", UsersTableReason()},
         };
         for (const auto& [nombre, ruta, sentencia, motivo] : casos)
             for (Engine m : AvailableEngines())

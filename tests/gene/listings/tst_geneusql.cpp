@@ -278,6 +278,20 @@ private Q_SLOTS:
         QTest::newRow("sqlite temporary table")
             << int(Engine::Sqlite) << "CREATE TEMP TABLE FILTRO AS SELECT * FROM main.FILTRO"
             << ReachingNameReason(QStringLiteral("TEMP")) << temporales;
+        QTest::newRow("sqlite temporary copy by name")
+            << int(Engine::Sqlite) << "CREATE TABLE temp.FILTRO AS SELECT * FROM main.FILTRO"
+            << OtherDatabaseWriteReason(QStringLiteral("temp")) << temporales;
+        QTest::newRow("sqlite temporary view by name")
+            << int(Engine::Sqlite) << "CREATE VIEW \"TEMP\".LISTPRU AS SELECT 9 AS Codigo"
+            << OtherDatabaseWriteReason(QStringLiteral("temp")) << temporales;
+        QTest::newRow("sqlite general table")
+            << int(Engine::Sqlite) << "CREATE TABLE general.CALENOPE (a int)"
+            << GeneralDatabaseWriteReason(QStringLiteral("general"))
+            << "SELECT COUNT(*) FROM general.sqlite_master";
+        QTest::newRow("sqlite general rows")
+            << int(Engine::Sqlite) << "DELETE FROM EMPRESA"
+            << GeneralDatabaseWriteReason(QStringLiteral("general"))
+            << "SELECT COUNT(*) FROM EMPRESA";
         QTest::newRow("sqlite query only")
             << int(Engine::Sqlite) << "PRAGMA query_only = 1"
             << ReachingNameReason(QStringLiteral("PRAGMA query_only")) << "PRAGMA query_only";
@@ -336,6 +350,29 @@ private Q_SLOTS:
                                              "'Otra'"))
                      .toInt(),
                  1);
+    }
+
+    // A statement is a query when the engine says it returns rows and writes
+    // nothing, whatever its first word: its rows are shown, and no "done".
+    void consultaSinSelectDelante_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("sql");
+        for (Engine m : AvailableEngines()) {
+            NewEngineRow(m, "with") << QStringLiteral(
+                "WITH t AS (SELECT Codigo FROM LISTPRU) SELECT Codigo FROM t ORDER BY 1");
+            NewEngineRow(m, "values") << QStringLiteral("VALUES (1), (2), (3)");
+            NewEngineRow(m, "comment first")
+                << QStringLiteral("/* informe */\r\nSELECT Codigo FROM LISTPRU ORDER BY 1");
+        }
+    }
+    void consultaSinSelectDelante() {
+        QFETCH(int, engine);
+        QFETCH(QString, sql);
+        Entorno x{Engine(engine)};
+        x.abrir(sql);
+        QCOMPARE(x.filas(), (QStringList{"1", "2", "3"}));
+        QVERIFY(
+            !TextosMostrados().contains(QStringLiteral("El proceso ha finalizado correctamente")));
     }
 
     // With an interface language the menu caption is the translation of the

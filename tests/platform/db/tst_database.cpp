@@ -776,7 +776,12 @@ void TstDatabase::generalVisibleWithoutPrefix() {
         db.Params().searchPath = {general.location()};
     db.Open();
     QCOMPARE(db.Scalar(QStringLiteral("SELECT Clave FROM PARAGENE")).toInt(), 7);
+    // Asked whether it exists, a table of the general database is found
+    // only as one of the general tables; else it is not the company's.
+    QVERIFY(!db.TableExists(QStringLiteral("paragene")));
+    TDatabase::SetGeneralTableTest([](const QString& t) { return t == QLatin1String("PARAGENE"); });
     QVERIFY(db.TableExists(QStringLiteral("paragene")));
+    TDatabase::SetGeneralTableTest(nullptr);
     QVERIFY(db.TableExists(QStringLiteral("Personas")));
     const QStringList names = db.TableNames();
     QVERIFY(names.indexOf(QStringLiteral("Personas")) >= 0);

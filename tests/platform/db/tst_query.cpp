@@ -1,7 +1,9 @@
 // TQuery on every engine: parameters, result types, live and read-only
 // results, other sessions' changes, and the errors callers see.
 
+#include <QSqlError>
 #include <QSqlRecord>
+#include <QUuid>
 #include <QtTest>
 #include <thread>
 
@@ -45,6 +47,7 @@ void createPrueba(TDatabase* db) {
 
 class TestQuery : public QObject {
     Q_OBJECT
+    void standardStringsOn();
 private Q_SLOTS:
     void params();
     void resultTypes_data() { AddEngineRows(); }
@@ -63,6 +66,13 @@ private Q_SLOTS:
     void hostileStatements();
     void ordinaryStatements_data();
     void ordinaryStatements();
+    void otherStores_data();
+    void otherStores();
+    void companyTablesStayApart_data() { AddEngineRows(); }
+    void companyTablesStayApart();
+    void standardStrings();
+    void queryOrAction_data();
+    void queryOrAction();
 };
 
 void TestQuery::params() {
@@ -538,6 +548,18 @@ void TestQuery::userStatements() {
 
 namespace {
 
+// The rows a statement reads, "a|b;c|d".
+QString filasDe(TDatabase* db, const QString& sql) {
+    QStringList out;
+    QSqlQuery q = db->Execute(sql);
+    while (q.next()) {
+        QStringList fila;
+        for (int i = 0; i < q.record().count(); ++i) fila << q.value(i).toString();
+        out << fila.join(QLatin1Char('|'));
+    }
+    return out.join(QLatin1Char(';'));
+}
+
 // What a user's statement could leave behind it, read before and after it
 // ran: the database's rows, another session, the program's record lock and
 // settings, a file, a role, an extension, a rule, a trigger, another
@@ -611,16 +633,7 @@ public:
     }
 
 private:
-    QString uno(const QString& sql) {
-        QStringList out;
-        QSqlQuery q = otra_->Execute(sql);
-        while (q.next()) {
-            QStringList fila;
-            for (int i = 0; i < q.record().count(); ++i) fila << q.value(i).toString();
-            out << fila.join(QLatin1Char('|'));
-        }
-        return out.join(QLatin1Char(';'));
-    }
+    QString uno(const QString& sql) { return filasDe(otra_.get(), sql); }
     QString estado() {
         QStringList e{uno(QStringLiteral("SELECT * FROM PRUEBA ORDER BY Codigo"))};
         if (pg_) {
@@ -675,6 +688,7 @@ void TestQuery::hostileStatements_data() {
     QTest::addColumn<QString>("sql");
     QTest::addColumn<bool>("lectura");    // Open (read-only path) or ExecSQL
     QTest::addColumn<QString>("nombre");  // what the refusal names
+    QTest::addColumn<bool>("rolComun");   // PostgreSQL: as a role that is not a superuser
     struct Caso {
         const char* tag;
         const char* sql;
@@ -795,20 +809,61 @@ void TestQuery::hostileStatements_data() {
         {"vacuum after a line comment", ";-- x\n\tvacuum\tinto '%DIR%/copia.db'", true, "VACUUM"},
         {"extension", "SELECT load_extension('%DIR%/x')", true, "load_extension"},
     };
-    auto add = [](Engine e, const Caso* casos, size_t n) {
+    auto add = [](Engine e, const Caso* casos, size_t n, bool rolComun) {
         for (size_t i = 0; i < n; ++i)
-            QTest::newRow(qPrintable(EngineTag(e) + QLatin1Char(' ') + QLatin1String(casos[i].tag)))
+            QTest::newRow(
+                qPrintable(EngineTag(e) +
+                           (rolComun ? QStringLiteral(" as a plain role ") : QStringLiteral(" ")) +
+                           QLatin1String(casos[i].tag)))
                 << int(e) << QString::fromUtf8(casos[i].sql) << casos[i].lectura
-                << QString::fromUtf8(casos[i].nombre);
+                << QString::fromUtf8(casos[i].nombre) << rolComun;
     };
-    add(Engine::Sqlite, sqlite, std::size(sqlite));
+    add(Engine::Sqlite, sqlite, std::size(sqlite), false);
     if (!AvailableEngines().contains(Engine::Postgres)) return;
-    add(Engine::Postgres, postgres, std::size(postgres));
+    add(Engine::Postgres, postgres, std::size(postgres), false);
+    if (!qEnvironmentVariableIsEmpty("RH_PG_PLAIN_ROLE"))
+        add(Engine::Postgres, postgres, std::size(postgres), true);
     // Deeper than the tree can be read back: refused, never let through.
     QString profundo = QStringLiteral("SELECT pg_terminate_backend(%PID%)");
     for (int i = 0; i < 600; ++i) profundo += QStringLiteral(" + 0");
     QTest::newRow("postgres deep expression")
-        << int(Engine::Postgres) << profundo << true << "demasiado profundamente";
+        << int(Engine::Postgres) << profundo << true << "demasiado profundamente" << false;
+    // Long and deep texts: refused before the parser, or parsed on a stack
+    // that holds them, never the end of the program.
+    auto cadena = [](int terminos, const char* termino) -> QString {
+        QString t = QStringLiteral("SELECT 1");
+        t.reserve(8 + terminos * int(qstrlen(termino)));
+        for (int i = 0; i < terminos; ++i) t += QLatin1String(termino);
+        return t;
+    };
+    auto parentesis = [](int n) -> QString {
+        return QStringLiteral("SELECT ") + QString(n, QLatin1Char('(')) + QLatin1Char('1') +
+               QString(n, QLatin1Char(')'));
+    };
+    for (bool lectura : {true, false}) {
+        const char* camino = lectura ? ", query path" : ", action";
+        QTest::newRow(qPrintable(QStringLiteral("postgres chain of 70,000 terms") + camino))
+            << int(Engine::Postgres) << cadena(70000, "+1") << lectura << "demasiado profundamente"
+            << false;
+        QTest::newRow(qPrintable(QStringLiteral("postgres chain of 200,000 terms") + camino))
+            << int(Engine::Postgres) << cadena(200000, "+1") << lectura << "demasiado larga"
+            << false;
+        QTest::newRow(qPrintable(QStringLiteral("postgres 100,000 parentheses") + camino))
+            << int(Engine::Postgres) << parentesis(100000) << lectura << "demasiado profundamente"
+            << false;
+        QTest::newRow(qPrintable(QStringLiteral("postgres 200,000 parentheses") + camino))
+            << int(Engine::Postgres) << parentesis(200000) << lectura << "demasiado larga" << false;
+        QTest::newRow(qPrintable(QStringLiteral("postgres NOT chain") + camino))
+            << int(Engine::Postgres)
+            << QString(QStringLiteral("SELECT ") + QStringLiteral("NOT ").repeated(20000) +
+                       QStringLiteral("TRUE"))
+            << lectura << "demasiado profundamente" << false;
+        QTest::newRow(qPrintable(QStringLiteral("postgres 4 MB statement") + camino))
+            << int(Engine::Postgres)
+            << QString(QStringLiteral("SELECT '") + QString(4 * 1024 * 1024, QLatin1Char('x')) +
+                       QStringLiteral("'"))
+            << lectura << "demasiado larga" << false;
+    }
 }
 
 void TestQuery::hostileStatements() {
@@ -816,7 +871,17 @@ void TestQuery::hostileStatements() {
     QFETCH(QString, sql);
     QFETCH(bool, lectura);
     QFETCH(QString, nombre);
+    QFETCH(bool, rolComun);
+    const QByteArray usuario = qgetenv("RH_PG_USER");
+    if (rolComun) qputenv("RH_PG_USER", qgetenv("RH_PG_PLAIN_ROLE"));
+    const auto restaurar = qScopeGuard([&] { qputenv("RH_PG_USER", usuario); });
     TestDatabase tdb{Engine(engine)};
+    if (rolComun)
+        QCOMPARE(tdb.db()
+                     ->Scalar(QStringLiteral("SELECT rolsuper FROM pg_roles WHERE rolname = "
+                                             "current_user"))
+                     .toBool(),
+                 false);
     createPrueba(tdb.db());
     Testigos testigos(tdb);
     TQuery q;
@@ -895,6 +960,12 @@ void TestQuery::ordinaryStatements_data() {
          "prueba|3",
          int(Engine::Postgres)},
         {"pragma that reads", {"PRAGMA table_info(PRUEBA)"}, "", int(Engine::Sqlite)},
+        {"table-valued functions",
+         {"SELECT (SELECT COUNT(*) FROM json_each('[1,2]')), (SELECT COUNT(*) FROM "
+          "json_tree('[1,[2]]')), (SELECT COUNT(*) FROM pragma_table_info('PRUEBA')), (SELECT "
+          "COUNT(*) FROM pragma_index_list('PRUEBA'))"},
+         "2|4|6|1",
+         int(Engine::Sqlite)},
         {"update, insert, delete",
          {"UPDATE PRUEBA SET Nombre = 'Eva' WHERE Codigo = 3",
           "INSERT INTO PRUEBA (Codigo, Nombre) VALUES (4, 'Flor') ON CONFLICT DO NOTHING",
@@ -959,6 +1030,390 @@ void TestQuery::ordinaryStatements() {
         while (r.next()) leidas << r.value(0).toString() + QLatin1Char('|') + r.value(1).toString();
     }
     QCOMPARE(leidas.join(QLatin1Char(';')), filas);
+}
+
+namespace {
+
+QString schemaUnico(const char* prefijo) {
+    return QLatin1String(prefijo) + QUuid::createUuid().toString(QUuid::Id128).left(12);
+}
+
+// A company database beside the general one, as the program opens them:
+// on SQLite the company file attaches the general file ("general") and the
+// session's temporary-tables file ("temporal"); on PostgreSQL the company
+// schema's search path reads the general schema after its own. The general
+// database holds EMPRESA and the users table USUARIO.
+class ConGeneral {
+public:
+    explicit ConGeneral(Engine e) : engine_(e) {
+        TConnectionParams general, empresa;
+        if (e == Engine::Sqlite) {
+            for (QTemporaryDir* d : {&gen_, &emp_, &tmp_}) {
+                TConnectionParams p;
+                p.folder = d->path();
+                TDatabase::CreateDatabase(p);
+            }
+            general.folder = gen_.path();
+            empresa.folder = emp_.path();
+            empresa.attach = {{QStringLiteral("general"), gen_.path()},
+                              {QStringLiteral("temporal"), tmp_.path()}};
+            nombreGeneral_ = QStringLiteral("general");
+        } else {
+            general = empresa = PostgresServerParams();
+            nombreGeneral_ = general.schema = schemaUnico("gen");
+            empresa.schema = schemaUnico("emp");
+            empresa.searchPath = {general.schema};
+        }
+        general.general = true;
+        for (const TConnectionParams& p : {general, empresa}) TDatabase::CreateDatabase(p);
+        general_ = abrir(QStringLiteral("DatabaseGeneral"), general);
+        for (const char* sql :
+             {"CREATE TABLE EMPRESA (Codigo int PRIMARY KEY, Nombre varchar(20))",
+              "INSERT INTO EMPRESA VALUES (1, 'Uno')",
+              "CREATE TABLE USUARIO (Codigo varchar(10) PRIMARY KEY, Clave varchar(20), Nivel "
+              "int)",
+              "INSERT INTO USUARIO VALUES ('ANA', 'secreta', 1)"})
+            general_->Execute(QString::fromLatin1(sql));
+        empresa_ = abrir(QStringLiteral("Database"), empresa);
+        // What the users' statements are judged against is read from
+        // another session of the general database.
+        testigo_ = abrir(QStringLiteral("TestigoGeneral"), general);
+        if (e == Engine::Sqlite) {
+            TConnectionParams t;
+            t.folder = tmp_.path();
+            temporal_ = abrir(QStringLiteral("TestigoTemporal"), t);
+        }
+    }
+    ~ConGeneral() {
+        if (engine_ != Engine::Postgres) return;
+        for (const QString& s : {empresa_->Params().schema, general_->Params().schema})
+            testigo_->Execute(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(s));
+    }
+    TDatabase* general() const { return general_.get(); }
+    TDatabase* empresa() const { return empresa_.get(); }
+    QString nombreGeneral() const { return nombreGeneral_; }
+    // The general database's tables and rows, and what the company's
+    // connection keeps outside its own file.
+    QString estado() {
+        QStringList e;
+        const auto filas = filasDe;
+        e << filas(testigo_.get(), QStringLiteral("SELECT * FROM USUARIO"))
+          << filas(testigo_.get(), QStringLiteral("SELECT * FROM EMPRESA"));
+        if (engine_ == Engine::Sqlite) {
+            const QString objetos =
+                QStringLiteral("SELECT type, name FROM sqlite_master ORDER BY 2");
+            e << filas(testigo_.get(), objetos) << filas(temporal_.get(), objetos)
+              << filas(empresa_.get(), QStringLiteral("SELECT type, name FROM sqlite_temp_master"));
+        } else {
+            e << filas(testigo_.get(),
+                       QStringLiteral("SELECT c.relname, c.relkind FROM pg_class c JOIN "
+                                      "pg_namespace n ON n.oid = c.relnamespace WHERE n.nspname "
+                                      "= '%1' ORDER BY 1")
+                           .arg(nombreGeneral_))
+              << filas(testigo_.get(), QStringLiteral("SELECT COUNT(*) FROM pg_inherits"))
+              << filas(testigo_.get(), QStringLiteral("SELECT COUNT(*) FROM pg_trigger t JOIN "
+                                                      "pg_class c ON c.oid = t.tgrelid WHERE "
+                                                      "c.relname = 'empresa'"));
+        }
+        return e.join(QStringLiteral(" / "));
+    }
+
+private:
+    std::unique_ptr<TDatabase> abrir(const QString& nombre, const TConnectionParams& p) {
+        auto db = std::make_unique<TDatabase>();
+        db->setDatabaseName(nombre);
+        db->Params() = p;
+        db->Open();
+        TSession::instance().AddDatabase(db.get());
+        return db;
+    }
+    Engine engine_;
+    QTemporaryDir gen_, emp_, tmp_;
+    QString nombreGeneral_;
+    std::unique_ptr<TDatabase> general_, empresa_, testigo_, temporal_;
+};
+
+}  // namespace
+
+// A user's statement writes, creates, alters and drops only in its
+// company's own database: never in the general database (not even when it
+// runs on the general database itself), nor in SQLite's temporary stores,
+// whatever the spelling; it never reaches the users table, not even to read
+// it. Each refusal names what it refused, and nothing changed.
+void TestQuery::otherStores_data() {
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<bool>("lectura");
+    QTest::addColumn<bool>("enGeneral");  // run on the general database itself
+    QTest::addColumn<QString>("nombre");
+    struct Caso {
+        const char* tag;
+        const char* sql;
+        bool lectura;
+        bool enGeneral;
+        const char* nombre;
+        int motor;  // -1 both engines
+    };
+    const char* general = "base de datos general";
+    const Caso casos[] = {
+        {"table created in general", "CREATE TABLE %GEN%.CALENOPE (a int)", false, false, general,
+         -1},
+        {"table copied into general", "CREATE TABLE %GEN%.COPIA AS SELECT * FROM PRUEBA", false,
+         false, general, -1},
+        {"view in general", "CREATE VIEW %GEN%.PUBLICA AS SELECT * FROM PRUEBA", false, false,
+         general, -1},
+        {"index on a general table", "CREATE INDEX EMPRESA_x ON EMPRESA (Nombre)", false, false,
+         general, int(Engine::Postgres)},
+        {"index on a general table", "CREATE INDEX general.EMPRESA_x ON EMPRESA (Nombre)", false,
+         false, general, int(Engine::Sqlite)},
+        {"general table written by its bare name", "INSERT INTO EMPRESA VALUES (2, 'Dos')", false,
+         false, general, -1},
+        {"general table emptied", "DELETE FROM EMPRESA", false, false, general, -1},
+        {"general table changed", "UPDATE %GEN%.EMPRESA SET Nombre = 'x'", false, false, general,
+         -1},
+        {"general table altered", "ALTER TABLE EMPRESA ADD COLUMN Nota int", false, false, general,
+         -1},
+        {"general table dropped", "DROP TABLE EMPRESA", false, false, general, -1},
+        {"general table written in a WITH",
+         "WITH d AS (DELETE FROM EMPRESA RETURNING 1) SELECT COUNT(*) FROM d", false, false,
+         general, int(Engine::Postgres)},
+        {"child of a general table", "CREATE TABLE HIJA () INHERITS (EMPRESA)", false, false,
+         general, int(Engine::Postgres)},
+        {"key referencing a general table", "CREATE TABLE HIJA (e int REFERENCES EMPRESA (Codigo))",
+         false, false, general, int(Engine::Postgres)},
+        {"general database named as the company", "INSERT INTO EMPRESA VALUES (3, 'Tres')", false,
+         true, general, -1},
+        {"table created in the general database named as the company", "CREATE TABLE NUEVA (a int)",
+         false, true, general, -1},
+        {"users read", "SELECT * FROM USUARIO", true, false, "USUARIO", -1},
+        {"users counted", "SELECT COUNT(*) FROM %GEN%.usuario", true, false, "USUARIO", -1},
+        {"users in a sub-select", "SELECT (SELECT MAX(Clave) FROM Usuario) AS c", true, false,
+         "USUARIO", -1},
+        {"users read on the general database", "SELECT Clave FROM USUARIO", true, true, "USUARIO",
+         -1},
+        {"users raised", "UPDATE USUARIO SET Nivel = 9", false, false, "USUARIO", -1},
+        {"users renamed", "ALTER TABLE %GEN%.USUARIO RENAME TO U2", false, false, "USUARIO", -1},
+        {"users inherited", "CREATE TABLE HIJA () INHERITS (USUARIO)", false, false, "USUARIO",
+         int(Engine::Postgres)},
+        {"users as text", "SELECT 'usuario'::regclass", true, false, "USUARIO",
+         int(Engine::Postgres)},
+        {"temporary copy over a company table",
+         "CREATE TABLE temp.PRUEBA AS SELECT * FROM main.PRUEBA", false, false, "en temp",
+         int(Engine::Sqlite)},
+        {"temporary table, quoted", "CREATE TABLE \"TEMP\".x (a)", false, false, "en temp",
+         int(Engine::Sqlite)},
+        {"temporary view", "CREATE VIEW temp.PRUEBA AS SELECT 99 AS Codigo", false, false,
+         "en temp", int(Engine::Sqlite)},
+        {"temporary table altered", "ALTER TABLE temp.TX ADD COLUMN b", false, false, "en temp",
+         int(Engine::Sqlite)},
+        {"temporary table dropped", "DROP TABLE temp.TX", false, false, "TEMP",
+         int(Engine::Sqlite)},
+        {"session's temporary-tables file", "CREATE TABLE temporal.T (a)", false, false,
+         "en temporal", int(Engine::Sqlite)},
+        {"temporary trigger", "CREATE TEMP TRIGGER t AFTER INSERT ON PRUEBA BEGIN SELECT 1; END",
+         false, false, "TRIGGER", int(Engine::Sqlite)},
+        {"trigger named in temp",
+         "CREATE TRIGGER temp.t AFTER INSERT ON PRUEBA BEGIN SELECT 1; END", false, false,
+         "TRIGGER", int(Engine::Sqlite)},
+        {"tokenizer pointer", "SELECT hex(fts3_tokenizer('simple')) AS p", true, false,
+         "fts3_tokenizer", int(Engine::Sqlite)},
+        {"file pages", "SELECT name, pageno FROM dbstat", true, false, "dbstat",
+         int(Engine::Sqlite)},
+        {"pragma function that is not a reading one", "SELECT * FROM pragma_foreign_keys", true,
+         false, "pragma_foreign_keys", int(Engine::Sqlite)},
+    };
+    for (Engine e : AvailableEngines())
+        for (const Caso& c : casos)
+            if (c.motor < 0 || c.motor == int(e))
+                QTest::newRow(qPrintable(EngineTag(e) + QLatin1Char(' ') + QLatin1String(c.tag)))
+                    << int(e) << QString::fromUtf8(c.sql) << c.lectura << c.enGeneral
+                    << QString::fromUtf8(c.nombre);
+}
+
+void TestQuery::otherStores() {
+    QFETCH(int, engine);
+    QFETCH(QString, sql);
+    QFETCH(bool, lectura);
+    QFETCH(bool, enGeneral);
+    QFETCH(QString, nombre);
+    ConGeneral c{Engine(engine)};
+    createPrueba(c.empresa());
+    if (engine == int(Engine::Sqlite))
+        c.empresa()->Execute(QStringLiteral("CREATE TEMP TABLE TX (a)"));
+    const QString antes = c.estado();
+    TQuery q;
+    q.setDatabaseName(enGeneral ? QStringLiteral("DatabaseGeneral") : QStringLiteral("Database"));
+    q.setUserStatement(true);
+    q.SQL().setText(sql.replace(QLatin1String("%GEN%"), c.nombreGeneral()));
+    const QString error = ErrorText([&] {
+        if (lectura)
+            q.Open();
+        else
+            q.ExecSQL();
+    });
+    QVERIFY2(error.startsWith(QLatin1String("la sentencia ")), qPrintable(error));
+    QVERIFY2(error.contains(nombre), qPrintable(error));
+    QCOMPARE(c.estado(), antes);
+    // The general tables stay readable, and the company's own writable.
+    q.Close();
+    q.SQL().setText(QStringLiteral("SELECT Nombre FROM EMPRESA"));
+    q.Open();
+    QCOMPARE(q.Fields()[0]->AsString(), QStringLiteral("Uno"));
+    if (enGeneral) return;
+    q.Close();
+    q.SQL().setText(QStringLiteral("CREATE TABLE PROPIA AS SELECT * FROM PRUEBA"));
+    q.ExecSQL();
+    QCOMPARE(c.empresa()->Scalar(QStringLiteral("SELECT COUNT(*) FROM PROPIA")).toInt(), 3);
+}
+
+// A company table is looked for in the company's own database only: a
+// table of that name in the general database is not its own, so the company
+// creates and fills its own. General tables are still found.
+void TestQuery::companyTablesStayApart() {
+    ConGeneral c(CurrentEngine());
+    TDatabase::SetGeneralTableTest([](const QString& t) { return t == QLatin1String("EMPRESA"); });
+    const auto sinGenerales = qScopeGuard([] { TDatabase::SetGeneralTableTest(nullptr); });
+    const TFieldDefs campos{{QStringLiteral("Codigo"), ftInteger, 0, true}};
+    c.general()->CreateTable(QStringLiteral("CALENOPE"), campos, {QStringLiteral("Codigo")},
+                             QStringLiteral("CALENOPE_PK"));
+    TDatabase* empresa = c.empresa();
+    QVERIFY(!empresa->TableExists(QStringLiteral("CALENOPE")));
+    QVERIFY(!empresa->TableExists(QStringLiteral("calenope")));
+    QVERIFY(empresa->TableExists(QStringLiteral("EMPRESA")));
+    QVERIFY(!empresa->TableExists(QStringLiteral("USUARIO")));  // not on the general list
+    empresa->CreateTable(QStringLiteral("CALENOPE"), campos, {QStringLiteral("Codigo")},
+                         QStringLiteral("CALENOPE_PK"));
+    QVERIFY(empresa->TableExists(QStringLiteral("CALENOPE")));
+    empresa->Execute(QStringLiteral("INSERT INTO CALENOPE (Codigo) VALUES (7)"));
+    QCOMPARE(empresa->Scalar(QStringLiteral("SELECT COUNT(*) FROM CALENOPE")).toInt(), 1);
+    QCOMPARE(c.general()->Scalar(QStringLiteral("SELECT COUNT(*) FROM CALENOPE")).toInt(), 0);
+    // The session's temporary tables are its own too.
+    empresa->Execute(QStringLiteral("CREATE TEMP TABLE TEMPORAL1 (a int)"));
+    QVERIFY(empresa->TableExists(QStringLiteral("TEMPORAL1")));
+}
+
+// A server whose database reads a backslash in a text as an escape (an
+// older installation's default) is told to read it as a letter on every
+// connection: the program's quoted values and a user's statement checked
+// by the parser stay the texts they were.
+void TestQuery::standardStrings() {
+    if (!AvailableEngines().contains(Engine::Postgres)) QSKIP("Sin servidor PostgreSQL");
+    try {
+        standardStringsOn();
+    } catch (const EDatabaseError& e) {
+        QFAIL(qPrintable(e.Message() + QLatin1Char(' ') + e.detail()));
+    }
+}
+
+void TestQuery::standardStringsOn() {
+    TConnectionParams p = PostgresServerParams();
+    const QString base = schemaUnico("antigua");
+    auto servidor = [&p](const QString& sql) {
+        {
+            QSqlDatabase c =
+                QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("servidor"));
+            c.setHostName(p.host);
+            c.setPort(p.port);
+            c.setUserName(p.user);
+            c.setDatabaseName(qEnvironmentVariable("RH_PG_DATABASE"));
+            QVERIFY(c.open());
+            QSqlQuery q(c);
+            QVERIFY2(q.exec(sql), qPrintable(q.lastError().text()));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("servidor"));
+    };
+    servidor(QStringLiteral("CREATE DATABASE ") + base);
+    servidor(QStringLiteral("ALTER DATABASE %1 SET standard_conforming_strings = off").arg(base));
+    const auto borrar = qScopeGuard(
+        [&] { servidor(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(base)); });
+    p.database = base;
+    p.schema = QStringLiteral("emp");
+    TDatabase::CreateDatabase(p);
+    TDatabase db;
+    db.setDatabaseName(QStringLiteral("Database"));
+    db.Params() = p;
+    db.Open();
+    TSession::instance().AddDatabase(&db);
+    createPrueba(&db);
+    QCOMPARE(db.Scalar(QStringLiteral("SHOW standard_conforming_strings")).toString(),
+             QStringLiteral("on"));
+    TDatabase otra;
+    otra.setDatabaseName(QStringLiteral("Otra"));
+    otra.Params() = p;
+    otra.Open();
+    const QString pid = otra.Scalar(QStringLiteral("SELECT pg_backend_pid()")).toString();
+    // A value typed into a field, quoted by the program.
+    const QString valor = QStringLiteral("a\\'); DELETE FROM PRUEBA; --");
+    db.Execute(QStringLiteral("UPDATE PRUEBA SET Nombre = ") +
+               db.dialect().quoteString(valor.left(20)) + QStringLiteral(" WHERE Codigo = 1"));
+    QCOMPARE(otra.Scalar(QStringLiteral("SELECT Nombre FROM PRUEBA WHERE Codigo = 1")).toString(),
+             valor.left(20));
+    QCOMPARE(otra.Scalar(QStringLiteral("SELECT COUNT(*) FROM PRUEBA")).toInt(), 3);
+    // A user's statement: one text for the parser, and for the server too.
+    TQuery q;
+    q.setDatabaseName(QStringLiteral("Database"));
+    q.setUserStatement(true);
+    q.SQL().setText(
+        QStringLiteral("SELECT 'a\\' AS x, ' , pg_terminate_backend(%1) AS k --'").arg(pid));
+    q.Open();
+    QCOMPARE(q.Fields()[0]->AsString(), QStringLiteral("a\\"));
+    q.Close();
+    QCOMPARE(otra.Scalar(QStringLiteral("SELECT 1")).toInt(), 1);
+    // Reset after a statement, the users' connection reads texts the same way.
+    q.SQL().setText(QStringLiteral("SELECT 'b\\' AS x"));
+    q.Open();
+    QCOMPARE(q.Fields()[0]->AsString(), QStringLiteral("b\\"));
+    q.Close();
+    TSession::instance().RemoveDatabase(&db);
+}
+
+// A statement counts as a query when the engine says it returns rows and
+// writes nothing, whatever its first word.
+void TestQuery::queryOrAction_data() {
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<int>("consulta");  // 1 query, 0 action, -1 the engine cannot read it
+    struct Caso {
+        const char* tag;
+        const char* sql;
+        int consulta;
+        int motor;
+    };
+    const Caso casos[] = {
+        {"select", "SELECT * FROM PRUEBA", 1, -1},
+        {"with before a select", "WITH t AS (SELECT Codigo FROM PRUEBA) SELECT * FROM t", 1, -1},
+        {"values", "VALUES (1), (2)", 1, -1},
+        {"parenthesised select", "(SELECT Codigo FROM PRUEBA)", 1, int(Engine::Postgres)},
+        {"comment first", "/* informe */ SELECT 1", 1, -1},
+        {"parameter", "SELECT * FROM PRUEBA WHERE Codigo = :Codigo", 1, -1},
+        {"table", "TABLE PRUEBA", 1, int(Engine::Postgres)},
+        {"pragma that reads", "PRAGMA table_info(PRUEBA)", 1, int(Engine::Sqlite)},
+        {"update", "UPDATE PRUEBA SET Nombre = 'x'", 0, -1},
+        {"update with a parameter", "UPDATE PRUEBA SET Nombre = :Nombre", 0, -1},
+        {"insert returning", "INSERT INTO PRUEBA (Codigo) VALUES (9) RETURNING Codigo", 0, -1},
+        {"delete in a with", "WITH d AS (DELETE FROM PRUEBA RETURNING 1) SELECT COUNT(*) FROM d", 0,
+         int(Engine::Postgres)},
+        {"with before a delete", "WITH x AS (SELECT 1) DELETE FROM PRUEBA", 0, -1},
+        {"select into", "SELECT * INTO COPIA FROM PRUEBA", 0, int(Engine::Postgres)},
+        {"create", "CREATE TABLE T2 (a int)", 0, -1},
+        {"syntax", "SELEC 1", -1, -1},
+    };
+    for (Engine e : AvailableEngines())
+        for (const Caso& c : casos)
+            if (c.motor < 0 || c.motor == int(e))
+                QTest::newRow(qPrintable(EngineTag(e) + QLatin1Char(' ') + QLatin1String(c.tag)))
+                    << int(e) << QString::fromUtf8(c.sql) << c.consulta;
+}
+
+void TestQuery::queryOrAction() {
+    QFETCH(int, engine);
+    QFETCH(QString, sql);
+    QFETCH(int, consulta);
+    TestDatabase tdb{Engine(engine)};
+    createPrueba(tdb.db());
+    const std::optional<bool> es = tdb.db()->IsUserQuery(sql);
+    QCOMPARE(es ? int(*es) : -1, consulta);
+    QCOMPARE(tdb.db()->Scalar(QStringLiteral("SELECT COUNT(*) FROM PRUEBA")).toInt(), 3);
 }
 
 QTEST_MAIN(TestQuery)
