@@ -366,8 +366,7 @@ SelectShape analyse(const QString& sql) {
     return s;
 }
 
-// SQLite keeps dates as ISO text; an expression column has no declared type,
-// so its first value tells.
+// SQLite keeps dates as ISO text.
 TFieldType isoTextType(const QVariant& v) {
     static const QRegularExpression date(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
     static const QRegularExpression dateTime(
@@ -377,6 +376,39 @@ TFieldType isoTextType(const QVariant& v) {
     if (date.match(s).hasMatch()) return ftDate;
     if (dateTime.match(s).hasMatch()) return ftDateTime;
     return ftString;
+}
+
+// An SQLite expression column has no declared type and each of its values
+// a type of its own: the column is typed by every value read so far, never
+// by the first alone. Numbers make a real (an integer may sit beside a
+// fraction further down); ISO dates alone a date; anything mixed a text,
+// which shows every value as it is.
+TFieldType sqliteValuesType(const std::vector<TRow>& rows, int column) {
+    TFieldType type = ftUnknown;
+    for (const TRow& r : rows) {
+        const QVariant& v = r.values.value(column);
+        if (v.isNull()) continue;
+        TFieldType t;
+        switch (v.typeId()) {
+            case QMetaType::LongLong:
+            case QMetaType::Int:
+            case QMetaType::Double:
+                t = ftFloat;
+                break;
+            case QMetaType::QByteArray:
+                t = ftBlob;
+                break;
+            default:
+                t = isoTextType(v);
+        }
+        if (type == ftUnknown || type == t)
+            type = t;
+        else if (IsDateTimeType(type) && IsDateTimeType(t))
+            type = ftDateTime;
+        else
+            return ftString;
+    }
+    return type == ftUnknown ? ftString : type;
 }
 
 TFieldType typeOfMeta(int id) {
@@ -518,7 +550,16 @@ private:
 struct RawResult {
     QSqlRecord record;
     std::vector<TRow> rows;
+    QStringList declared;  // SQLite: each column's declared type ("" for an expression)
 };
+
+QStringList sqliteDeclaredTypes(const RowSteps& steps, int columns) {
+    QStringList declared;
+    if (sqlite3_stmt* st = steps.statement())
+        for (int i = 0; i < columns; ++i)
+            declared << QString::fromUtf8(sqlite3_column_decltype(st, i));
+    return declared;
+}
 
 // `typing` is told the columns before any row is read.
 RawResult runStatement(QSqlQuery q, const QString& statement, const RowReading& reading,
@@ -536,6 +577,7 @@ RawResult runStatement(QSqlQuery q, const QString& statement, const RowReading& 
     // locked), and PostgreSQL streams a forward result that the next statement
     // on the connection discards.
     RowSteps steps(q);
+    r.declared = sqliteDeclaredTypes(steps, n);
     while (steps.next(q)) {
         TRow row;
         reading.read(q, steps, n, row.values);
@@ -559,8 +601,14 @@ public:
         for (int i = 0; i < convert_.size() && i < values.size(); ++i) {
             if (!convert_[i]) continue;
             QVariant& v = values[i];
+            if (v.typeId() == QMetaType::QString && IsStringType(defs_[i].DataType)) continue;
             if (v.typeId() != QMetaType::QString) {
-                v = TTableCursor::fromStorage(std::move(v), defs_[i].DataType);
+                // A number among texts shows as the program writes numbers.
+                if (IsStringType(defs_[i].DataType) &&
+                    (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::LongLong))
+                    v = FloatToStr(v.toDouble());
+                else
+                    v = TTableCursor::fromStorage(std::move(v), defs_[i].DataType);
                 continue;
             }
             QHash<QString, QVariant>& done = done_[i];
@@ -990,11 +1038,13 @@ Catalog readCatalog(TDatabase* db, const SelectShape& shape, bool wantIndexes) {
 }
 
 // Types the result's columns: a column of a table named in FROM takes the
-// table's type, size and spelling; any other column its driver type (and on
-// SQLite an ISO text first value makes a date). Fills `source` with the
-// table column of each result column ("" when none).
+// table's type, size and spelling; any other column its driver type, on
+// SQLite its declared type or, for an expression, the type of the values in
+// `rows` (sqliteValuesType). Fills `source` with the table column of each
+// result column ("" when none).
 void describe(const SelectShape& shape, const Catalog& catalog, const QSqlRecord& rec,
-              const TRow* first, bool sqlite, QueryCursor& cursor, QStringList& source) {
+              const std::vector<TRow>& rows, const QStringList& declared, bool sqlite,
+              QueryCursor& cursor, QStringList& source) {
     auto findColumn = [&](const QString& table, const QString& column, TFieldDef& out) {
         for (const TFieldDef& d : catalog.columns.value(table))
             if (d.Name.compare(column, Qt::CaseInsensitive) == 0) {
@@ -1043,12 +1093,18 @@ void describe(const SelectShape& shape, const Catalog& catalog, const QSqlRecord
             def.Name = spelling.contains(key) ? spelling.value(key)
                                               : (sqlite ? f.name() : IdentifierSpelling(f.name()));
             def.DataType = typeOfMeta(id);
-            if (def.DataType == ftString && sqlite && first)
-                def.DataType = isoTextType(first->values.value(i));
             def.Size = def.DataType == ftString && f.length() > 0 ? int(f.length()) : 0;
+            if (sqlite) {
+                int size = 0;
+                const QString type = declared.value(i);
+                def.DataType = type.isEmpty() ? sqliteValuesType(rows, i)
+                                              : SqliteDeclaredFieldType(type, &size);
+                def.Size = def.DataType == ftString ? size : 0;
+            }
         }
         const TFieldType t = def.DataType;
         cursor.convert << (IsDateTimeType(t) || t == ftBoolean ||
+                           (sqlite && IsStringType(t) && source.last().isEmpty()) ||
                            (IsFloatType(t) && id != QMetaType::Double) ||
                            (IsIntegerType(t) && id == QMetaType::QString) ||
                            (IsBlobType(t) && !IsStringType(t) && id != QMetaType::QByteArray));
@@ -1106,17 +1162,17 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
     auto cursor = std::make_unique<QueryCursor>([run] { return run(nullptr); });
     QStringList source;
     bool described = false;
-    // SQLite's columns are described once the first row is read (an ISO
-    // text of an expression makes a date); PostgreSQL's before any row.
-    auto describeColumns = [&](const QSqlRecord& record, const TRow* first) {
-        describe(shape, catalog, record, first, sqlite, *cursor, source);
+    // SQLite's columns are described once the first rows are read (the
+    // values of an expression column type it); PostgreSQL's before any row.
+    auto describeColumns = [&](const RawResult& read) {
+        describe(shape, catalog, read.record, read.rows, read.declared, sqlite, *cursor, source);
         described = true;
         if (sqlite) return;
-        reading->type(cursor->defs, cursor->convert, record);
+        reading->type(cursor->defs, cursor->convert, read.record);
         cursor->convert.fill(false);
     };
     auto typing = [&](const QSqlRecord& record) {
-        if (!sqlite) describeColumns(record, nullptr);
+        if (!sqlite) describeColumns(RawResult{record, {}, {}});
     };
     // A user's query on PostgreSQL is read whole while it runs: nothing of
     // its session (a transaction, a lock) outlives the run waiting for the
@@ -1139,6 +1195,7 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
         result.record = pending.record();
         typing(result.record);
         const int n = result.record.count();
+        result.declared = sqliteDeclaredTypes(steps, n);
         while (int(result.rows.size()) < packets) {
             if (!steps.next(pending)) {
                 if (steps.error(pending).isValid())
@@ -1154,8 +1211,7 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
     } else {
         result = run(typing);
     }
-    if (!described)
-        describeColumns(result.record, result.rows.empty() ? nullptr : &result.rows.front());
+    if (!described) describeColumns(result);
     if (requestLive_) makeLive(db, shape, catalog, source, *cursor);
     cursor->load(std::move(result.rows));
     if (pending.isActive())
