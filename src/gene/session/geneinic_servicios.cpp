@@ -64,11 +64,14 @@ QList<TDataSet*> DataSetsDe(QObject* Propietario) {
         for (QObject* c : forma->Components())
             if (auto* d = qobject_cast<TDataSet*>(c)) lista << d;
         // A data module's dataset that the form edits through its own data
-        // source (the company parameters) is the form's unconfirmed record too.
-        for (QObject* c : forma->Components())
-            if (auto* fuente = qobject_cast<TDataSource*>(c))
-                if (TDataSet* d = fuente->DataSet())
-                    if (!lista.contains(d) && !DeUnFormulario(d)) lista << d;
+        // source (the company parameters) is the form's unconfirmed record
+        // too, where the form says so: a viewer bound to its caller's dataset
+        // leaves that record to its caller.
+        if (forma->property("EditaModuloDatos").toBool())
+            for (QObject* c : forma->Components())
+                if (auto* fuente = qobject_cast<TDataSource*>(c))
+                    if (TDataSet* d = fuente->DataSet())
+                        if (!lista.contains(d) && !DeUnFormulario(d)) lista << d;
     } else if (Propietario) {
         lista = Propietario->findChildren<TDataSet*>();
     }

@@ -337,6 +337,8 @@ TfGENEPARA::TfGENEPARA(QWidget* owner) : TForm(owner) {
     pbSalir->OnClick = [this](QObject* s) { pbSalirClick(s); };
     if (auto* fuente = findChild<TDBComboBox*>(QStringLiteral("EditTipoLetraListados")))
         fuente->OnDblClick = [this](QObject* s) { EditTipoLetraListadosDblClick(s); };
+    // Its record is the data module's: asked about when the window closes.
+    setProperty("EditaModuloDatos", true);
     fGENEPARA = this;
 }
 

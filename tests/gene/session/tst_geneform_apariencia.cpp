@@ -264,6 +264,7 @@ private Q_SLOTS:
         bool grabado = false;
         if (rechaza) datos->BeforePost = [](TDataSet*) { throw std::runtime_error("rechazada"); };
         datos->AfterPost = [&grabado](TDataSet*) { grabado = true; };
+        forma->setProperty("EditaModuloDatos", moduloDatos);
         auto* fuente = new TDataSource(forma);
         fuente->setObjectName(QStringLiteral("DataSource1"));
         fuente->setDataSet(datos);

@@ -127,6 +127,13 @@ private Q_SLOTS:
         QCOMPARE(modulo.ParamGenerales->State(), dsBrowse);
         QCOMPARE(
             modulo.ParamGenerales->FieldByName(QStringLiteral("CodigoMonedaEuro"))->AsInteger(), 7);
+        // A change left unsaved is asked about when the window is closed from
+        // elsewhere (exit, a company change): "NO" stores it.
+        f->Parametros()->Edit();
+        campo(f, "RazonSocial")->setAsString(QStringLiteral("Nueva"));
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        QVERIFY(f->CloseQuery());
+        QCOMPARE(sql(QStringLiteral("SELECT RazonSocial FROM PARAGENE")), QStringLiteral("Nueva"));
         f->Close();
         QTRY_VERIFY(!f);
     }
