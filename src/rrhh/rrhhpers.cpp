@@ -611,6 +611,19 @@ void TfRRHHPERS::LineaBeforePost(TDataSet* DataSet) {
     if (DataSet == HContrato && !ValidarLineaContrato()) Abort();
     if (!ReservarCodigoAlta()) Abort();
     ComprobarPersonaVigente(DataSet);
+    if (DataSet == HContrato && HContrato->State() == dsInsert) NumerarContratoNuevo();
+}
+
+void TfRRHHPERS::NumerarContratoNuevo() {
+    TField* numero = HContrato->FieldByName(QStringLiteral("NumeroContrato"));
+    const QVariantList clave{HContrato->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger(),
+                             numero->AsInteger()};
+    const QVariant siguiente = ValorConParametros(
+        QStringLiteral("SELECT MAX(NumeroContrato) + 1 FROM HCONTRAT WHERE CodigoOperario = :c "
+                       "AND EXISTS (SELECT 1 FROM HCONTRAT WHERE CodigoOperario = :c2 AND "
+                       "NumeroContrato = :n)"),
+        {clave.at(0), clave.at(0), clave.at(1)});
+    if (!siguiente.isNull()) numero->setAsInteger(siguiente.toInt());
 }
 
 void TfRRHHPERS::EliminarRegistrosAlta() {

@@ -110,6 +110,9 @@ public:
     // of the column being left.
     bool ValidarLineaBaja(bool EnRejilla);
     bool ValidarLineaContrato();
+    // A new contract's number is only proposed when its line starts: one
+    // another clerk stored meanwhile gives way to the employee's next free one.
+    void NumerarContratoNuevo();
     bool ValidarLineaFormacion();
     // The leave codes offered in the "Código Baja" column, refreshed on entry.
     Q_INVOKABLE void DBGrid3ColEnter(QObject* Sender);

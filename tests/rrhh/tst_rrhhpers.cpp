@@ -270,6 +270,60 @@ bool codigoLibreParaOtro(int engine, int codigo) {
     return AltaAjena(engine, QStringLiteral("PERSONAL"), QString::number(codigo)).Tomada;
 }
 
+// Another program's connection to the company database that holds it, as a
+// colleague's long save or a maintenance job would: SQLite, its write lock;
+// PostgreSQL, the employee and contract tables against writes. The
+// program's own waits are shortened meanwhile.
+struct BaseRetenida {
+    explicit BaseRetenida(int engine) : sqlite(Engine(engine) == Engine::Sqlite) {
+        otra.setDatabaseName(QStringLiteral("Retenedora"));
+        otra.Params() = fGENEINIC->Database->Params();
+        otra.Open();
+        Retener();
+        fGENEINIC->Database->Execute(sqlite ? QStringLiteral("PRAGMA busy_timeout = 50")
+                                            : QStringLiteral("SET lock_timeout = 300"));
+    }
+    void Retener() {
+        otra.StartTransaction();
+        if (!sqlite)
+            otra.Execute(QStringLiteral("LOCK TABLE PERSONAL, HCONTRAT IN EXCLUSIVE MODE"));
+        else
+            otra.Execute(QStringLiteral("DELETE FROM PERSONAL WHERE CodigoOperario = -1"));
+    }
+    void Soltar() {
+        if (otra.InTransaction()) otra.Rollback();
+    }
+    ~BaseRetenida() {
+        Soltar();
+        fGENEINIC->Database->Execute(sqlite ? QStringLiteral("PRAGMA busy_timeout = 10000")
+                                            : QStringLiteral("SET lock_timeout = 10000"));
+    }
+    // Whether this connection can change the employee's row at once (the
+    // program holds no lock on it).
+    bool PuedeEscribir(int codigo) {
+        Soltar();
+        otra.Execute(sqlite ? QStringLiteral("PRAGMA busy_timeout = 50")
+                            : QStringLiteral("SET lock_timeout = 300"));
+        try {
+            otra.Execute(QStringLiteral("UPDATE PERSONAL SET Telefono = '600' WHERE "
+                                        "CodigoOperario = ") +
+                         QString::number(codigo));
+            return true;
+        } catch (const EDatabaseError&) {
+            return false;
+        }
+    }
+    bool sqlite;
+    TDatabase otra;
+};
+
+// Errors that reach the event loop go to the session's handler, as in the
+// program, while it lives.
+struct ExcepcionesALaSesion {
+    ExcepcionesALaSesion() { SetApplicationExceptionHandler(&DespacharExcepcion); }
+    ~ExcepcionesALaSesion() { SetApplicationExceptionHandler(nullptr); }
+};
+
 struct Entorno : EmpresaPrueba {
     explicit Entorno(int engine) : EmpresaPrueba(Engine(engine)) {}
 };
@@ -1182,6 +1236,146 @@ private Q_SLOTS:
         QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM PERSONAL WHERE CodigoOperario = 1")),
                  QStringLiteral("Ana B"));
         if (f->Table1->State() != dsBrowse) f->Table1->Cancel();
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // A confirm while another program holds the database (SQLite) or the
+    // tables (PostgreSQL): nothing of the record or its line is stored, the
+    // clerk is told why, and both stay on screen as typed to confirm again.
+    // A new employee's save that waits is told as the wait it was, not as a
+    // code that exists, and is not thrown away.
+    void confirmacionConLaBaseRetenida_data() { AddEngineRows(); }
+    void confirmacionConLaBaseRetenida() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        const ExcepcionesALaSesion excepciones;
+        QPointer<TfRRHHPERS> f = abrir();
+        grabarOperario(f, 1, QStringLiteral("Ana"));
+        f->Table1->First();
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        f->EditNombre->setFocus();
+        QTest::keyClick(f->EditNombre, Qt::Key_End);
+        QTest::keyClicks(f->EditNombre, QStringLiteral(" Ruiz"));
+        QCOMPARE(f->Table1->State(), dsEdit);
+        f->HContrato->Append();
+        f->HContrato->FieldByName(QStringLiteral("FechaInicioContrato"))
+            ->setAsDateTime(dia(2025, 7, 1));
+        {
+            BaseRetenida retenida(engine);
+            MessageSeam::clearLog();
+            QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+            QCOMPARE(
+                textos(),
+                QStringList{Engine(engine) == Engine::Sqlite
+                                ? QStringLiteral("¡ La transacción no ha sido completada "
+                                                 "!. Inténtelo de nuevo.")
+                                : QStringLiteral(
+                                      "¡ El registro esta siendo bloqueado por otro usuario !")});
+            QVERIFY(!fGENEINIC->Database->InTransaction());
+            QCOMPARE(f->Table1->State(), dsEdit);
+            QCOMPARE(f->HContrato->State(), dsInsert);
+            QCOMPARE(f->EditNombre->Text(), QStringLiteral("Ana Ruiz"));
+            retenida.Soltar();
+            QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HCONTRAT")), QStringLiteral("0"));
+            QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM PERSONAL")), QStringLiteral("Ana"));
+        }
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM PERSONAL")), QStringLiteral("Ana Ruiz"));
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, NumeroContrato FROM HCONTRAT")),
+                 QStringLiteral("1|1"));
+
+        // A new employee whose save waits: warned as held, kept as typed.
+        nuevoOperario(f, 2, QStringLiteral("Eva"));
+        {
+            BaseRetenida retenida(engine);
+            MessageSeam::clearLog();
+            QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+            QCOMPARE(textos(), QStringList{QStringLiteral(
+                                   "¡ El registro esta siendo bloqueado por otro usuario !")});
+            QCOMPARE(f->Table1->State(), dsInsert);
+            QCOMPARE(f->EditCodigoOperario->Text(), QStringLiteral("2"));
+            QCOMPARE(f->EditNombre->Text(), QStringLiteral("Eva"));
+        }
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM PERSONAL WHERE CodigoOperario = 2")),
+                 QStringLiteral("Eva"));
+        f->pbCancelarClick(f->pbCancelar);
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // Two clerks add a contract to the same employee, both proposed as
+    // number 1: the one confirmed second is stored as number 2. A line the
+    // engine refuses is told once the confirm's transaction has ended: while
+    // the box is open the other clerk changes the employee at once.
+    void avisosTrasLaTransaccion_data() { AddEngineRows(); }
+    void avisosTrasLaTransaccion() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        const ExcepcionesALaSesion excepciones;
+        QPointer<TfRRHHPERS> f = abrir();
+        grabarOperario(f, 1, QStringLiteral("Ana"));
+        f->Table1->First();
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        f->HContrato->Append();
+        QCOMPARE(f->HContrato->FieldByName(QStringLiteral("NumeroContrato"))->AsInteger(), 1);
+        f->HContrato->FieldByName(QStringLiteral("FechaInicioContrato"))
+            ->setAsDateTime(dia(2025, 7, 1));
+        sql(
+            QStringLiteral("INSERT INTO HCONTRAT (CodigoOperario, NumeroContrato, "
+                           "FechaInicioContrato) VALUES (1, 1, '2025-01-01')"));
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(sql(QStringLiteral("SELECT NumeroContrato FROM HCONTRAT ORDER BY "
+                                    "FechaInicioContrato")),
+                 QStringLiteral("1\r\n2"));
+        QCOMPARE(f->Table1->State(), dsBrowse);
+        // A stored line keeps its number when it is changed.
+        f->HContrato->Last();
+        f->HContrato->Edit();
+        f->HContrato->FieldByName(QStringLiteral("FechaFinalContrato"))
+            ->setAsDateTime(dia(2025, 12, 31));
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(sql(QStringLiteral("SELECT NumeroContrato FROM HCONTRAT WHERE "
+                                    "FechaFinalContrato > '2025-01-01'")),
+                 QStringLiteral("2"));
+
+        // A position line numbered as a stored one.
+        sql(
+            QStringLiteral("INSERT INTO HPUESTO (NombreTabla, CodigoOperario, Linea, "
+                           "CodigoPuesto) VALUES ('PERSONAL', 1, 1, 'P1')"));
+        f->HPuesto->Refresh();
+        f->HPuesto->Append();
+        f->HPuesto->FieldByName(QStringLiteral("Linea"))->setAsInteger(1);
+        f->HPuesto->FieldByName(QStringLiteral("CodigoPuesto"))->setAsString(QStringLiteral("P2"));
+        BaseRetenida otro(engine);
+        otro.Soltar();
+        MessageSeam::activate(true);
+        bool abierta = true, escribio = false;
+        QString mostrado;
+        AlMostrarse<TfGENEMENS>([&](TfGENEMENS* d) {
+            mostrado = d->TextoMensaje->text();
+            abierta = fGENEINIC->Database->InTransaction();
+            escribio = otro.PuedeEscribir(1);
+            d->pbAceptar->click();
+        });
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        MessageSeam::activate(false);
+        QCOMPARE(mostrado, QStringLiteral("¡ Ya existe el registro !"));
+        QVERIFY(!abierta);
+        QVERIFY(escribio);
+        QCOMPARE(sql(QStringLiteral("SELECT Telefono FROM PERSONAL")), QStringLiteral("600"));
+        QCOMPARE(f->HPuesto->State(), dsInsert);
+        f->pbCancelarClick(f->pbCancelar);
+        f->HPuesto->Cancel();
         f->Close();
         QTRY_VERIFY(!f);
     }

@@ -10,9 +10,11 @@
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QWidget>
+#include <utility>
 
 #include "db/database.h"
 #include "gene/session/geneinic.h"
+#include "gene/session/geneinic_diferidos.h"
 #include "gene/data/genemens.h"
 #include "gene/listings/geneprog.h"
 #include "gene/data/mensajes.h"
@@ -21,6 +23,16 @@
 #include "io/paths.h"
 
 namespace {
+
+struct MensajeDiferido {
+    QString tipo;
+    QString texto;
+};
+int gProfundidadDiferidos = 0;
+QList<MensajeDiferido>& MensajesDiferidos() {
+    static QList<MensajeDiferido> cola;
+    return cola;
+}
 
 bool terminacionSolicitada = false;
 
@@ -256,7 +268,35 @@ ClasificacionExcepcion ClasificarExcepcion(const QString& M) {
     return {clase, texto};
 }
 
+TMensajesDiferidos::TMensajesDiferidos() {
+    ++gProfundidadDiferidos;
+}
+
+TMensajesDiferidos::~TMensajesDiferidos() {
+    try {
+        Mostrar();
+    } catch (...) {
+        // A message shown while unwinding must not end the program.
+    }
+}
+
+void TMensajesDiferidos::Mostrar() {
+    if (!activo_) return;
+    activo_ = false;
+    if (--gProfundidadDiferidos > 0) return;
+    // A message shown may start another confirm: the queue is taken first.
+    const QList<MensajeDiferido> cola = std::exchange(MensajesDiferidos(), {});
+    for (const MensajeDiferido& m : cola) {
+        QString respuesta;
+        CrearSesion()->MostrarMensaje(m.tipo, m.texto, respuesta);
+    }
+}
+
 void TfGENEINIC::MostrarMensaje(const QString& Tipo, const QString& Texto, QString& Respuesta) {
+    if (gProfundidadDiferidos > 0 && (Tipo == QLatin1String("A") || Tipo == QLatin1String("I"))) {
+        MensajesDiferidos().append({Tipo, Texto});
+        return;
+    }
     const QString texto = TraducirMensajeMotor(Texto);
     bool cancelado = false;
     const QString respuesta = ResponderMensaje(Tipo, texto, Respuesta, cancelado);

@@ -16,6 +16,7 @@
 #include "gene/dialogs/genefilt.h"
 #include "gene/session/geneform.h"
 #include "gene/session/geneinic.h"
+#include "gene/session/geneinic_diferidos.h"
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_formulario.h"
 #include "gene/session/geneinic_tablas.h"
@@ -32,6 +33,9 @@ namespace {
 QString Texto(const char* texto) {
     return QString::fromUtf8(texto);
 }
+
+const char* const kTransaccionNoCompletada =
+    "¡ La transacción no ha sido completada !. Inténtelo de nuevo.";
 
 bool EstadoEdicion(TDataSetState estado) {
     return estado == dsEdit || estado == dsInsert || estado == dsSetKey;
@@ -462,12 +466,15 @@ void TFormularioMaestro::GrabarDatos() {
     // or a record refused by a check, keeps the lines saved before it for
     // correction; a record the database refuses takes back the lines saved
     // with it (a new one also when it stays typed: they carry a key it could
-    // not take). The transaction ends before any message is shown.
+    // not take). Every message of the confirm, the checks' own included, is
+    // shown once the transaction has ended (declared first, shown last).
+    TMensajesDiferidos mensajes;
     std::optional<TGuardaTransaccion> transaccion;
     QList<TDataSet*> grabadas;
     auto conservar = [&] {
         if (transaccion) transaccion->Confirmar();
         transaccion.reset();
+        mensajes.Mostrar();
     };
     auto deshacer = [&] {
         if (!transaccion) return;
@@ -477,6 +484,13 @@ void TFormularioMaestro::GrabarDatos() {
     };
     if (!LineasPendientes().isEmpty()) {
         transaccion.emplace(fGENEINIC);
+        if (!transaccion->Activa()) {
+            // Without it each line would be stored alone and the record
+            // refused: nothing is posted, everything stays as typed.
+            transaccion.reset();
+            MensajeAdvertencia(Texto(kTransaccionNoCompletada));
+            return;
+        }
         if (!GrabarLineasPendientes(&grabadas)) {
             conservar();
             return;
@@ -506,10 +520,19 @@ void TFormularioMaestro::GrabarDatos() {
         // Refused by a check that has warned already: the row stays as typed.
         conservar();
         return;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         deshacer();
+        const auto* base = dynamic_cast<const EDatabaseError*>(&e);
+        const bool duplicado = base && base->code() == DbError::KeyViolation;
+        // Only a key that exists is told as one, and only then is the typed
+        // record given up; a busy database, a lost connection or a check of
+        // the engine leave it on screen to confirm again.
+        if (!duplicado && TextoErrorAlta == Texto(textosmaestro::kRegistroYaExiste)) {
+            MensajeAdvertencia(TextoErrorBaseDatos(e));
+            return;
+        }
         MensajeAdvertencia(TextoErrorAlta);
-        if (MantenerAltaFallida) return;
+        if (MantenerAltaFallida || !duplicado) return;
         Table1->Cancel();
     }
     conservar();
