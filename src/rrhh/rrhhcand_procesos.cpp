@@ -153,7 +153,12 @@ bool TfRRHHCAND::Contratar(int Operario) {
     // left under it goes first.
     TAltaMaestro alta(QLatin1String(kPersonal), QStringLiteral("CodigoOperario"),
                       QLatin1String(kPersonal), HistoricosOperario());
-    if (!alta.Reservar(Operario)) return false;
+    if (!alta.Reservar(Operario)) {
+        if (alta.EnUso())
+            MensajeAdvertencia(QStringLiteral("¡ El código ") + QString::number(Operario) +
+                               QStringLiteral(" está en uso por otra alta en curso !."));
+        return false;
+    }
     if (ErrorEnTransaccion || TransaccionIniciada) {
         MensajeAdvertencia(QStringLiteral(
             "¡ Hay otra transacción activa en curso !. Debe finalizarla previamente."));

@@ -174,7 +174,20 @@ bool ReservarCodigoNuevo(TAltaMaestro& Alta, TDataSet* Tabla, const QString& Cam
         return false;
     }
     Nueva = !Alta.Reservada() || Alta.Clave().toInt() != Codigo;
-    return Alta.Reservar(Codigo);
+    if (Alta.Reservar(Codigo)) return true;
+    if (!Alta.EnUso()) return false;
+    // Another entry's rows stand under the code and its program may still
+    // be typing it: they stay, and the record is offered the next code.
+    const QVariant siguiente = Alta.SiguienteClaveLibre(Codigo, Maximo);
+    QString aviso = QStringLiteral("¡ El código ") + QString::number(Codigo) +
+                    QStringLiteral(" está en uso por otra alta en curso !.");
+    if (!siguiente.isNull()) {
+        aviso += QStringLiteral(" Se propone el código ") + siguiente.toString() + QLatin1Char('.');
+        Edit->setText(siguiente.toString());
+        Tabla->FieldByName(CampoClave)->setAsInteger(siguiente.toInt());
+    }
+    MensajeAdvertencia(aviso);
+    return false;
 }
 
 void NuevaCabecera(QWidget* Formulario, QBoxLayout* Linea, TDataSource* Fuente,

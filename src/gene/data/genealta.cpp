@@ -1,10 +1,13 @@
 #include "gene/data/genealta.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSet>
 #include <QSqlQuery>
+#include <QTimer>
+#include <QUuid>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -74,6 +77,85 @@ QSet<QString>& ClavesReservadas() {
     return claves;
 }
 
+// PostgreSQL: the advisory lock of a held code ends with the connection, so
+// a server restart (or a backend ended alone) frees it while the program
+// that holds the code goes on. The hold is therefore also a row of RESERCOD
+// naming this program's run, whose time stamp it refreshes while it lives:
+// another program judges rows under a code by it. A row refreshed lately is
+// a live entry's (its rows stay); one not refreshed for kVigenciaS seconds
+// is the hold of a program that has ended (its rows are leftovers).
+constexpr int kRefrescoMs = 30000;
+constexpr qint64 kVigenciaS = 120;
+const QString kReservas = QStringLiteral("RESERCOD");
+const QString kAhora = QStringLiteral("CAST(EXTRACT(EPOCH FROM clock_timestamp()) AS BIGINT)");
+
+const QString& SesionPrograma() {
+    static const QString sesion = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    return sesion;
+}
+
+bool ConReservas(TDatabase* base) {
+    return base && base->engine() == Engine::Postgres;
+}
+
+void CrearTablaReservas(TDatabase* base) {
+    if (base->TableExists(kReservas)) return;
+    base->Execute(QStringLiteral("CREATE TABLE IF NOT EXISTS ") + kReservas +
+                  QStringLiteral(" (Tabla VARCHAR(30) NOT NULL, Clave VARCHAR(60) NOT NULL, "
+                                 "Sesion VARCHAR(40) NOT NULL, Instante BIGINT NOT NULL, "
+                                 "PRIMARY KEY (Tabla, Clave))"));
+}
+
+// The run that holds the code by its row, and for how many seconds the row
+// has not been refreshed; an empty run when there is no row.
+std::pair<QString, qint64> ReservaDe(TDatabase* base, const QString& tabla, const QString& texto) {
+    CrearTablaReservas(base);
+    QSqlQuery q = base->Execute(QStringLiteral("SELECT Sesion, ") + kAhora +
+                                    QStringLiteral(" - Instante FROM ") + kReservas +
+                                    QStringLiteral(" WHERE Tabla = ? AND Clave = ?"),
+                                {tabla, texto});
+    if (!q.next()) return {QString(), 0};
+    return {q.value(0).toString(), q.value(1).toLongLong()};
+}
+
+bool ReservaAjenaViva(TDatabase* base, const QString& tabla, const QString& texto) {
+    const auto [sesion, edad] = ReservaDe(base, tabla, texto);
+    return !sesion.isEmpty() && sesion != SesionPrograma() && edad < kVigenciaS;
+}
+
+void AnotarReserva(TDatabase* base, const QString& tabla, const QString& texto) {
+    CrearTablaReservas(base);
+    base->Execute(QStringLiteral("INSERT INTO ") + kReservas +
+                      QStringLiteral(" (Tabla, Clave, Sesion, Instante) VALUES (?, ?, ?, ") +
+                      kAhora +
+                      QStringLiteral(") ON CONFLICT (Tabla, Clave) DO UPDATE SET Sesion = "
+                                     "EXCLUDED.Sesion, Instante = EXCLUDED.Instante"),
+                  {tabla, texto, SesionPrograma()});
+}
+
+// Keeps this run's hold rows fresh while it holds a code. A confirm's
+// transaction is left alone: the next beat refreshes them.
+void LatidoReservas() {
+    static QTimer* latido = nullptr;
+    if (latido || !QCoreApplication::instance()) return;
+    latido = new QTimer(QCoreApplication::instance());
+    latido->setInterval(kRefrescoMs);
+    QObject::connect(latido, &QTimer::timeout, [] {
+        TDatabase* base = BaseEmpresa();
+        if (!ConReservas(base) || base->InTransaction() || ClavesReservadas().isEmpty()) return;
+        try {
+            CrearTablaReservas(base);
+            base->Execute(QStringLiteral("UPDATE ") + kReservas +
+                              QStringLiteral(" SET Instante = ") + kAhora +
+                              QStringLiteral(" WHERE Sesion = ?"),
+                          {SesionPrograma()});
+        } catch (const std::exception&) {
+            // The server is away: the beat after it is back refreshes them.
+        }
+    });
+    latido->start();
+}
+
 }  // namespace
 
 TAltaMaestro::TAltaMaestro(const QString& TablaMaestra, const QString& CampoClave,
@@ -108,7 +190,13 @@ bool TAltaMaestro::TomarBloqueo(const QString& texto, std::unique_ptr<QLockFile>
         // The company's schema keeps the same key of two companies apart.
         palabra = QStringLiteral("alta ") + base->Params().schema + QLatin1Char('.') +
                   tablaMaestra_.toLower();
-        if (base->TryLockRecord(palabra, texto)) return true;
+        if (base->TryLockRecord(palabra, texto)) {
+            // Free only because its holder's connection ended: its program
+            // may live and come back for it.
+            if (!ReservaAjenaViva(base, tablaMaestra_, texto)) return true;
+            base->UnlockRecord(palabra, texto);
+            enUso_ = true;
+        }
         palabra.clear();
         ocupada = true;
         return false;
@@ -145,6 +233,16 @@ void TAltaMaestro::SoltarBloqueo(const QString& texto, std::unique_ptr<QLockFile
 bool TAltaMaestro::Bloquear(const QString& texto) {
     bool ocupada = false;
     if (TomarBloqueo(texto, archivo_, bloqueo_, ocupada)) {
+        TDatabase* base = BaseEmpresa();
+        if (ConReservas(base)) {
+            try {
+                AnotarReserva(base, tablaMaestra_, texto);
+            } catch (...) {
+                SoltarBloqueo(texto, archivo_, bloqueo_);
+                throw;
+            }
+            LatidoReservas();
+        }
         ClavesReservadas().insert(IdentidadClave(texto));
         return true;
     }
@@ -153,12 +251,67 @@ bool TAltaMaestro::Bloquear(const QString& texto) {
 }
 
 void TAltaMaestro::Desbloquear() {
-    ClavesReservadas().remove(IdentidadClave(clave_.toString()));
-    SoltarBloqueo(clave_.toString(), archivo_, bloqueo_);
+    const QString texto = clave_.toString();
+    ClavesReservadas().remove(IdentidadClave(texto));
+    TDatabase* base = BaseEmpresa();
+    if (ConReservas(base)) {
+        try {
+            CrearTablaReservas(base);
+            base->Execute(QStringLiteral("DELETE FROM ") + kReservas +
+                              QStringLiteral(" WHERE Tabla = ? AND Clave = ? AND Sesion = ?"),
+                          {tablaMaestra_, texto, SesionPrograma()});
+        } catch (const std::exception&) {
+            // Left behind, it goes stale: nobody is kept from the code for long.
+        }
+    }
+    SoltarBloqueo(texto, archivo_, bloqueo_);
+}
+
+bool TAltaMaestro::ReservaVigente() {
+    TDatabase* base = BaseEmpresa();
+    if (!base) return true;
+    const QString texto = clave_.toString();
+    // Stored by someone else meanwhile.
+    if (base->Scalar(QStringLiteral("SELECT COUNT(*) FROM ") + tablaMaestra_ +
+                         QStringLiteral(" WHERE ") + campoClave_ + QStringLiteral(" = ?"),
+                     {clave_})
+            .toInt() > 0)
+        return false;
+    if (base->engine() == Engine::Postgres) {
+        if (bloqueo_.isEmpty()) return true;
+        // A reconnection takes the lock again unless another session took it.
+        if (!base->KeepRecordLock(bloqueo_, texto)) return false;
+        const auto [sesion, edad] = ReservaDe(base, tablaMaestra_, texto);
+        Q_UNUSED(edad);
+        if (!sesion.isEmpty() && sesion != SesionPrograma()) return false;
+        if (sesion.isEmpty()) AnotarReserva(base, tablaMaestra_, texto);
+        return true;
+    }
+    if (!archivo_) return true;
+    // The file is still the one this run made.
+    qint64 pid = 0;
+    QString maquina, programa;
+    return archivo_->isLocked() && archivo_->getLockInfo(&pid, &maquina, &programa) &&
+           pid == QCoreApplication::applicationPid();
 }
 
 bool TAltaMaestro::Reservar(const QVariant& Clave) {
-    if (reservada_ && clave_ == Clave) return true;
+    enUso_ = false;
+    if (reservada_ && clave_ == Clave) {
+        // Before anything more is written under it: the hold may have been
+        // lost with the connection and the code taken meanwhile.
+        try {
+            if (ReservaVigente()) return true;
+        } catch (const std::exception& e) {
+            AvisoError(e);
+            return false;
+        }
+        const QString texto = clave_.toString();
+        Liberar();
+        MensajeAdvertencia(QStringLiteral("¡ Otro usuario ha tomado entretanto el código ") +
+                           texto + QStringLiteral(" !. Indique otro código."));
+        return false;
+    }
     Liberar();
     TDatabase* base = BaseEmpresa();
     const QString texto = Clave.toString();
@@ -172,8 +325,11 @@ bool TAltaMaestro::Reservar(const QVariant& Clave) {
             return false;
         }
         if (!Bloquear(texto)) {
-            MensajeAdvertencia(
-                QStringLiteral("¡ El registro esta siendo bloqueado por otro usuario !"));
+            // A code in use by an entry whose hold cannot be judged: its
+            // caller proposes another one.
+            if (!enUso_)
+                MensajeAdvertencia(
+                    QStringLiteral("¡ El registro esta siendo bloqueado por otro usuario !"));
             return false;
         }
     } catch (const std::exception& e) {
@@ -297,7 +453,12 @@ bool TAltaMaestro::EliminarRestosAbandonados() {
     for (const QVariant& c : std::as_const(codigos)) {
         Tomado t{c.toString(), nullptr, QString()};
         bool ocupada = false;
-        if (!TomarBloqueo(t.texto, t.archivo, t.palabra, ocupada)) continue;
+        try {
+            if (!TomarBloqueo(t.texto, t.archivo, t.palabra, ocupada)) continue;
+        } catch (const std::exception& e) {
+            AvisoError(e);
+            break;
+        }
         tomados.push_back(std::move(t));
         libres << c;
     }
@@ -305,10 +466,40 @@ bool TAltaMaestro::EliminarRestosAbandonados() {
     if (!libres.isEmpty()) {
         TGuardaTransaccion transaccion(fGENEINIC, base);
         correcto = transaccion.Activa();
-        for (qsizetype i = 0; correcto && i < libres.size(); ++i)
+        for (qsizetype i = 0; correcto && i < libres.size(); ++i) {
             correcto = EliminarRestos(libres.at(i));
+            if (!correcto || !ConReservas(base)) continue;
+            // The hold of the program that ended goes with its leftovers.
+            try {
+                base->Execute(QStringLiteral("DELETE FROM ") + kReservas +
+                                  QStringLiteral(" WHERE Tabla = ? AND Clave = ?"),
+                              {tablaMaestra_, libres.at(i).toString()});
+            } catch (const std::exception& e) {
+                AvisoError(e);
+                correcto = false;
+            }
+        }
         if (correcto) correcto = transaccion.Confirmar();
     }
     for (Tomado& t : tomados) SoltarBloqueo(t.texto, t.archivo, t.palabra);
     return correcto;
+}
+
+QVariant TAltaMaestro::SiguienteClaveLibre(const QVariant& Clave, qlonglong Maximo) {
+    TDatabase* base = BaseEmpresa();
+    if (!base) return QVariant();
+    try {
+        qlonglong codigo =
+            qMax(Clave.toLongLong(), base->Scalar(QStringLiteral("SELECT MAX(") + campoClave_ +
+                                                  QStringLiteral(") FROM ") + tablaMaestra_)
+                                         .toLongLong()) +
+            1;
+        for (; codigo <= Maximo; ++codigo)
+            if (!ConReservas(base) ||
+                !ReservaAjenaViva(base, tablaMaestra_, QString::number(codigo)))
+                return codigo;
+    } catch (const std::exception& e) {
+        AvisoError(e);
+    }
+    return QVariant();
 }

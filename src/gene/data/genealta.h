@@ -6,7 +6,10 @@
 //   session that enters the same key is refused as a locked record. Holding
 //   it needs no open transaction and ends with the session, also when the
 //   process dies (PostgreSQL: an advisory lock of the connection; SQLite: a
-//   lock file beside the database, stale once its process is gone);
+//   lock file beside the database, stale once its process is gone). On
+//   PostgreSQL a row of RESERCOD, refreshed while the program runs, tells a
+//   lock lost with the connection (the program lives) from a program that
+//   ended; a held code is checked again before anything is written under it;
 // - when the key is taken, whatever the line and attachment tables hold under
 //   it while the master has no row with it is what an interrupted entry
 //   (a crash, a power loss) left: it is removed, in one transaction;
@@ -53,6 +56,15 @@ public:
     // The record was posted: the key is released and its rows stay.
     void Liberar();
 
+    // The last Reservar was refused, without a message, because an entry
+    // of a program that may still live holds the code (its hold was lost
+    // with its connection, not given up): its rows stay, the caller
+    // proposes another code.
+    bool EnUso() const { return enUso_; }
+    // The first code after Clave and after the master's highest that no
+    // live entry holds, up to Maximo; null when there is none.
+    QVariant SiguienteClaveLibre(const QVariant& Clave, qlonglong Maximo);
+
     bool Reservada() const { return reservada_; }
     QVariant Clave() const { return clave_; }
     // The caller wrote a row under the held key.
@@ -70,6 +82,9 @@ public:
 
 private:
     bool Bloquear(const QString& texto);
+    // The held code is still this entry's: the master has no row with it,
+    // and its lock (taken again after a reconnection) and hold are its own.
+    bool ReservaVigente();
     void Desbloquear();
     // Holds a key as an entry does (a lock file on SQLite, an advisory lock
     // on PostgreSQL). False when it cannot be held; ocupada tells that a
@@ -87,6 +102,7 @@ private:
     QVariant clave_;
     bool reservada_ = false;
     bool conFilas_ = false;
+    mutable bool enUso_ = false;
     QString bloqueo_;  // the PostgreSQL lock's table word
     std::unique_ptr<QLockFile> archivo_;
 };
