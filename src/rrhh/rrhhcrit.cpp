@@ -149,6 +149,11 @@ TfRRHHCRIT::TfRRHHCRIT(QWidget* owner)
     // A position deleted here ("Eliminación Múltiple") takes its lines along,
     // as in the positions master: a later position of its code starts empty.
     Table0->BeforeDelete = [](TDataSet* d) { EliminarPuestoConLineas(d); };
+    // Either header may be shown: a line being typed is posted before the
+    // position changes too, or the position stays.
+    Table0->BeforeScroll = [this](TDataSet*) {
+        if (!LineasAntesDeCambiarRegistro()) Abort();
+    };
     DBGrid1->OnKeyDown = [this](QObject*, int& k, TShiftState s) { DBGridKeyDown(DBGrid1, k, s); };
     DBGrid2->OnKeyDown = [this](QObject*, int& k, TShiftState s) { DBGridKeyDown(DBGrid2, k, s); };
     fRRHHCRIT = this;
@@ -178,7 +183,15 @@ void TfRRHHCRIT::FormCreate(QObject* Sender) {
 }
 
 void TfRRHHCRIT::EditTipoChange(QObject*) {
-    MostrarCabecera(EditTipo->Text() == QLatin1String(kPuesto) ? Table0 : Table1);
+    TTable* nueva = EditTipo->Text() == QLatin1String(kPuesto) ? Table0 : Table1;
+    // The lines shown belong to the other type's header: one being typed is
+    // posted under it first, or the type shown stays.
+    if (nueva != Cabecera() && !LineasAntesDeCambiarRegistro()) {
+        const QSignalBlocker bloqueo(EditTipo);
+        EditTipo->setText(QLatin1String(nueva == Table0 ? kFormacion : kPuesto));
+        return;
+    }
+    MostrarCabecera(nueva);
 }
 
 void TfRRHHCRIT::MostrarCabecera(TTable* Tabla) {

@@ -549,6 +549,16 @@ void TFichaPersona::DataSourceStateChange(QObject*) {
     HabilitarModoEdicion(Editando());
 }
 
+int TFichaPersona::CodigoDeLinea(TDataSet* Linea) const {
+    // The person the line is stored under, whoever is on screen: history
+    // lines carry the code, analysis groups the key text.
+    if (TField* codigo = Linea->FindField(QStringLiteral("CodigoOperario")))
+        return codigo->AsInteger();
+    if (TField* clave = Linea->FindField(QStringLiteral("ClaveTabla")))
+        return clave->AsString().trimmed().toInt();
+    return Table1->FieldByName(CampoCodigo)->AsInteger();
+}
+
 void TFichaPersona::ComprobarPersonaVigente(TDataSet* Linea) {
     if (!Table1->Active() || Table1->State() == dsInsert || Table1->IsEmpty()) return;
     TDatabase* base = fGENEINIC ? fGENEINIC->Database : nullptr;
@@ -569,7 +579,7 @@ void TFichaPersona::ComprobarPersonaVigente(TDataSet* Linea) {
         QStringLiteral("SELECT ") + CampoCodigo + QStringLiteral(" FROM ") + Propietario +
             QStringLiteral(" WHERE ") + CampoCodigo + QStringLiteral(" = :c") +
             (retener ? QStringLiteral(" FOR SHARE") : QString()),
-        {Table1->FieldByName(CampoCodigo)->AsInteger()});
+        {CodigoDeLinea(Linea)});
     if (hay.isNull()) throw EDatabaseError::make(DbError::RecordDeleted, QString(), Propietario);
 }
 

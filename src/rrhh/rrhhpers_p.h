@@ -257,6 +257,8 @@ public:
     // the post's failure); one another user deleted raises the database's
     // "deleted" error, nothing written.
     void ComprobarPersonaVigente(TDataSet* Linea);
+    // The code of the person a line is stored under.
+    int CodigoDeLinea(TDataSet* Linea) const;
     // After a line's post: the grid's log, and the row counted for the cancel.
     void LineaAfterPost(TDataSet* DataSet);
     void HPuestoNewRecord(TDataSet* DataSet);

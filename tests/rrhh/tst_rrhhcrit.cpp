@@ -94,6 +94,59 @@ private Q_SLOTS:
         QTRY_VERIFY(!f);
     }
 
+    // A criteria or cycle line typed on position P1 and not confirmed, then
+    // the next-record button or the type changed to "Formacion": the line is
+    // stored under P1 and the grid shows the new header's lines only, so an
+    // edit or Ctrl+Delete there never reaches P1's lines.
+    void lineaPendienteAlCambiarDeCabecera_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<bool>("ciclo");
+        QTest::addColumn<bool>("cambioDeTipo");
+        for (Engine e : AvailableEngines())
+            for (bool ciclo : {false, true})
+                for (bool tipo : {false, true})
+                    QTest::addRow("%s %s %s", qPrintable(EngineTag(e)),
+                                  ciclo ? "ciclo" : "criterios", tipo ? "tipo" : "siguiente")
+                        << int(e) << ciclo << tipo;
+    }
+    void lineaPendienteAlCambiarDeCabecera() {
+        QFETCH(int, engine);
+        QFETCH(bool, ciclo);
+        QFETCH(bool, cambioDeTipo);
+        TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
+        TModuloDatos modulo;
+        for (const char* p : {"P1", "P2"})
+            sql(QStringLiteral("INSERT INTO PUESTO (Codigo, Descripcion) VALUES ('%1', 'x')")
+                    .arg(QLatin1String(p)));
+        sql(QStringLiteral("INSERT INTO FORMCION (Codigo, Descripcion) VALUES ('P1', 'y')"));
+        TipoCriterios.clear();
+        QPointer<TfRRHHCRIT> f = abrir();
+        QVERIFY(f);
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        QCOMPARE(f->CodigoCabecera(), QStringLiteral("P1"));
+        TTable* t = ciclo ? f->Table3 : f->Table2;
+        f->PageControl1->setActivePage(ciclo ? f->TabCiclo : f->TabCriterios);
+        f->AgregarClick(f->Agregar);
+        QCOMPARE(t->State(), dsInsert);
+        t->FieldByName(QStringLiteral("Descripcion"))->setAsString(QStringLiteral("Pendiente"));
+        MessageSeam::clearLog();
+        if (cambioDeTipo)
+            f->EditTipo->setText(QStringLiteral("Formacion"));
+        else
+            QTest::mouseClick(f->pbSiguiente, Qt::LeftButton);
+        QCOMPARE(t->State(), dsBrowse);
+        const QString tabla = ciclo ? QStringLiteral("CICLOCAP") : QStringLiteral("CRITEVAL");
+        QCOMPARE(sql(QStringLiteral("SELECT Tipo, Codigo, Descripcion FROM ") + tabla),
+                 QStringLiteral("Puesto|P1|Pendiente"));
+        QCOMPARE(f->CodigoCabecera(), cambioDeTipo ? QStringLiteral("P1") : QStringLiteral("P2"));
+        QCOMPARE(f->Cabecera(), cambioDeTipo ? f->Table1 : f->Table0);
+        // The grid is on the new header: empty, so nothing of P1 to touch.
+        QVERIFY(t->IsEmpty());
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
     void lineasYNiveles_data() { AddEngineRows(); }
     void lineasYNiveles() {
         QFETCH(int, engine);

@@ -1733,6 +1733,104 @@ private Q_SLOTS:
         QTRY_VERIFY(!f);
     }
 
+    // A contract or leave line typed for employee 3 and not confirmed, then
+    // the first-record button: the line is stored under 3 and the grid shows
+    // employee 1's lines only. When another clerk has deleted employee 3
+    // meanwhile, the clerk reads why, stays on 3 with the line as typed and
+    // nothing is stored under 3.
+    void lineaPendienteAlCambiarDeOperario_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("tabla");
+        QTest::addColumn<bool>("borrado");
+        for (Engine motor : AvailableEngines())
+            for (const char* tabla : {"HCONTRAT", "BAJA"})
+                for (bool borrado : {false, true})
+                    QTest::newRow(qPrintable(
+                        EngineTag(motor) + QLatin1Char('/') + QLatin1String(tabla) +
+                        (borrado ? QStringLiteral("/borrado") : QStringLiteral("/un usuario"))))
+                        << int(motor) << QString::fromLatin1(tabla) << borrado;
+    }
+    void lineaPendienteAlCambiarDeOperario() {
+        QFETCH(int, engine);
+        QFETCH(QString, tabla);
+        QFETCH(bool, borrado);
+        Entorno e(engine);
+        SetApplicationExceptionHandler(&DespacharExcepcion);
+        const std::unique_ptr<void, void (*)(void*)> manejador(
+            this, [](void*) { SetApplicationExceptionHandler(nullptr); });
+        const bool contrato = tabla == QLatin1String("HCONTRAT");
+        const QString fecha =
+            contrato ? QStringLiteral("FechaInicioContrato") : QStringLiteral("FechaInicio");
+        for (int codigo : {1, 3})
+            sql(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (%1, 'P%1')")
+                    .arg(codigo));
+        // Employee 1's own line, the one his grid must show.
+        sql(QStringLiteral("INSERT INTO %1 (CodigoOperario, %2%3) VALUES (1, %4%5)")
+                .arg(tabla, contrato ? QStringLiteral("NumeroContrato, ") : QString(), fecha,
+                     contrato ? QStringLiteral("1, ") : QString(), ValorSQL(dia(2020, 1, 1))));
+        QPointer<TfRRHHPERS> f = abrir();
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        f->Table1->Last();
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger(), 3);
+        TTable* linea = contrato ? f->HContrato : f->Baja;
+        TDBGrid* g = contrato ? f->DBGrid4 : f->DBGrid3;
+        f->PageControl1->setActivePage(contrato ? f->PagContratos : f->PagBajas);
+        g->setFocus();
+        QTRY_VERIFY(g->hasFocus());
+        QTest::keyClick(g, Qt::Key_Down);
+        QCOMPARE(linea->State(), dsInsert);
+        // The date column: second in the contracts, first in the leaves.
+        if (contrato) QTest::keyClick(g, Qt::Key_Tab);
+        TeclearEnFoco(QStringLiteral("10/11/2025"));
+        if (borrado) {
+            TDatabase otra;
+            otra.setDatabaseName(QStringLiteral("OtraSesion"));
+            otra.Params() = fGENEINIC->Database->Params();
+            otra.Open();
+            otra.Execute(QStringLiteral("DELETE FROM PERSONAL WHERE CodigoOperario = 3"));
+            otra.Close();
+        }
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbPrimero, Qt::LeftButton);
+        auto bajoCodigo = [&tabla](int codigo) {
+            return sql(QStringLiteral("SELECT COUNT(*) FROM ") + tabla +
+                       QStringLiteral(" WHERE CodigoOperario = ") + QString::number(codigo));
+        };
+        const int mostrado = f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger();
+        if (borrado) {
+            // What the clerk sees: why, and the line still there to correct.
+            QVERIFY2(textos().size() == 1 && textos().first().startsWith(QStringLiteral(
+                                                 "¡Este registro ya no está disponible")),
+                     qPrintable(textos().join(QLatin1Char('\n'))));
+            QCOMPARE(mostrado, 3);
+            QCOMPARE(linea->State(), dsInsert);
+            QCOMPARE(linea->FieldByName(fecha)->AsDateTime(), dia(2025, 11, 10));
+            QCOMPARE(linea->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger(), 3);
+            QCOMPARE(bajoCodigo(3), QStringLiteral("0"));
+            QTest::mouseClick(f->pbCancelar, Qt::LeftButton);
+            QCOMPARE(linea->State(), dsBrowse);
+        } else {
+            QCOMPARE(textos(), QStringList());
+            QCOMPARE(mostrado, 1);
+            QCOMPARE(bajoCodigo(3), QStringLiteral("1"));
+            QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM ") + tabla +
+                         QStringLiteral(" WHERE CodigoOperario = 3 AND ") + fecha +
+                         QStringLiteral(" = ") + ValorSQL(dia(2025, 11, 10))),
+                     QStringLiteral("1"));
+            // The grid shows employee 1's line alone.
+            QCOMPARE(linea->State(), dsBrowse);
+            QStringList codigos;
+            for (linea->First(); !linea->Eof(); linea->Next())
+                codigos << linea->FieldByName(QStringLiteral("CodigoOperario"))->AsString();
+            QCOMPARE(codigos, QStringList{QStringLiteral("1")});
+        }
+        QCOMPARE(bajoCodigo(1), QStringLiteral("1"));
+        QVERIFY(!fGENEINIC->Database->InTransaction());
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
     // Deleting an employee takes along his training plan, calendar days and
     // incidences and capability ratings, so that none reads as the next
     // holder's of his code; another employee's rows, an evaluation he only

@@ -60,6 +60,9 @@ TFormularioMaestro::TFormularioMaestro(QWidget* owner, const QString& Nombre, co
     DataSource1->setObjectName(QStringLiteral("DataSource1"));
     DataSource1->setDataSet(Table1);
     Table1->AfterCancel = [this](TDataSet* d) { Table1AfterCancel(d); };
+    Table1->BeforeScroll = [this](TDataSet*) {
+        if (!LineasAntesDeCambiarRegistro()) Abort();
+    };
 
     MainMenu1 = new TMainMenu(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
@@ -343,6 +346,7 @@ void TFormularioMaestro::EliminacionMultiple1Click(QObject*) {
 }
 
 void TFormularioMaestro::Buscar1Click(QObject*) {
+    if (!LineasAntesDeCambiarRegistro()) return;
     // The dialog positions Table1 itself; the key it returns is not needed.
     QVariant clave;
     BuscarRegistro(Table1, IndiceBusqueda, clave);
@@ -377,20 +381,27 @@ void TFormularioMaestro::Salir1Click(QObject*) {
 }
 
 void TFormularioMaestro::pbPrimeroClick(QObject*) {
+    // The buttons post the lines before Table1 leaves its own edit: the
+    // record's implicit cancel would drop them. The before-scroll covers
+    // every other way of moving.
+    if (!LineasAntesDeCambiarRegistro()) return;
     Table1->First();
 }
 
 void TFormularioMaestro::pbAnteriorClick(QObject*) {
+    if (!LineasAntesDeCambiarRegistro()) return;
     Table1->Prior();
     if (Table1->Bof()) MensajeInformacion(Texto(textosmaestro::kPrimerRegistro));
 }
 
 void TFormularioMaestro::pbSiguienteClick(QObject*) {
+    if (!LineasAntesDeCambiarRegistro()) return;
     Table1->Next();
     if (Table1->Eof()) MensajeInformacion(Texto(textosmaestro::kUltimoRegistro));
 }
 
 void TFormularioMaestro::pbUltimoClick(QObject*) {
+    if (!LineasAntesDeCambiarRegistro()) return;
     Table1->Last();
 }
 
@@ -412,6 +423,17 @@ QList<TDataSet*> TFormularioMaestro::LineasPendientes() const {
         if (auto* d = qobject_cast<TDataSet*>(o))
             if (d != Table1 && (d->State() == dsEdit || d->State() == dsInsert)) lineas << d;
     return lineas;
+}
+
+bool TFormularioMaestro::LineasAntesDeCambiarRegistro() {
+    for (QObject* o : Components()) {
+        auto* rejilla = qobject_cast<TDBGrid*>(o);
+        TDataSet* lineas =
+            rejilla && rejilla->DataSource() ? rejilla->DataSource()->DataSet() : nullptr;
+        if (lineas && lineas != Table1 && EstadoEdicion(lineas->State()))
+            return GrabarLineasPendientes();
+    }
+    return true;
 }
 
 bool TFormularioMaestro::LineasConClaveDelRegistro() {

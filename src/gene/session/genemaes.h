@@ -177,6 +177,12 @@ public:
     bool GrabarLineasPendientes(QList<TDataSet*>* Grabadas = nullptr);
     // The datasets of the form, but Table1, in edit or insert state.
     QList<TDataSet*> LineasPendientes() const;
+    // Before another record is shown (navigation, search, any scroll of the
+    // record's dataset): a line being typed in a grid of the form belongs to
+    // the record on screen, so it is posted now. When its post fails, the
+    // reason has been shown and false is answered: the record must stay,
+    // with the line as typed.
+    bool LineasAntesDeCambiarRegistro();
     // The grid showing the dataset comes forward (its page shown) with the focus.
     void MostrarRejillaDe(TDataSet* Lineas);
     // Before the lines being typed are posted: they still carry the record's
