@@ -1,4 +1,5 @@
 #include "db/sysutils.h"
+#include "db/typednumber.h"
 
 #include <charconv>
 #include <cmath>
@@ -514,6 +515,29 @@ bool TryStrToFloat(const QString& text, double& value) {
         return false;
     value = v;
     return true;
+}
+
+bool TryTypedStrToFloat(const QString& text, double& value) {
+    // Every "." is a thousands mark followed by exactly three digits before the
+    // next mark, the decimal comma or the end; none may follow the comma.
+    QString plain;
+    plain.reserve(text.size());
+    bool afterComma = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == kDecimal) afterComma = true;
+        if (c != kThousands) {
+            plain.append(c);
+            continue;
+        }
+        if (afterComma || i == 0 || !isDigit(text.at(i - 1))) return false;
+        qsizetype j = i + 1;
+        while (j < text.size() && isDigit(text.at(j))) ++j;
+        const bool atMark = j == text.size() || text.at(j) == kThousands ||
+                            text.at(j) == kDecimal || isBlank(text.at(j));
+        if (j - i - 1 != 3 || !atMark) return false;
+    }
+    return TryStrToFloat(plain, value);
 }
 
 double StrToFloat(const QString& text) {
