@@ -638,6 +638,9 @@ QString FormatFloat(const QString& format, double value) {
         return 0;
     };
     int index = pick(value > 0 ? 0 : value < 0 ? 1 : 2);
+    // An empty positive section is the general format, never an empty text.
+    auto empty = [&](int i) { return sections[i].end <= sections[i].begin; };
+    if (empty(index)) return FloatToStr(value);
     SectionScan scan = scanSection(format, sections[index]);
     DecimalDigits fr;
     if (scan.scientific) {
@@ -650,6 +653,7 @@ QString FormatFloat(const QString& format, double value) {
         // The value rounds to zero under the mask: it is written as zero, with
         // the zero section when there is one and never with a minus sign.
         index = pick(2);
+        if (empty(index)) return FloatToStr(0.0);
         scan = scanSection(format, sections[index]);
         fr = DecimalDigits();
     }
