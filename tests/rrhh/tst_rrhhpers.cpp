@@ -1556,8 +1556,25 @@ private Q_SLOTS:
         QVERIFY(rechaza([&] { f->DBGrid3->OnColExit(f->DBGrid3); }));
         QCOMPARE(textos(),
                  QStringList{"La Base Reguladora de la seguridad social es un dato obligatorio"});
+        // A base of 0 is as missing as an empty one, for either base.
+        f->Baja->FieldByName(QStringLiteral("BaseReguladoraSS"))->setAsFloat(0);
+        MessageSeam::clearLog();
+        QVERIFY(rechaza([&] { f->DBGrid3->OnColExit(f->DBGrid3); }));
+        QCOMPARE(textos(),
+                 QStringList{"La Base Reguladora de la seguridad social es un dato obligatorio"});
         f->Baja->FieldByName(QStringLiteral("BaseReguladoraSS"))->setAsFloat(40.5);
         QVERIFY(!rechaza([&] { f->DBGrid3->OnColExit(f->DBGrid3); }));
+        f->DBGrid3->setSelectedIndex(7);
+        for (const QVariant& at : {QVariant(), QVariant(0.0), QVariant(-0.0)}) {
+            f->Baja->FieldByName(QStringLiteral("BaseReguladoraAT"))->setValue(at);
+            MessageSeam::clearLog();
+            QVERIFY(rechaza([&] { f->DBGrid3->OnColExit(f->DBGrid3); }));
+            QCOMPARE(textos(),
+                     QStringList{"La Base Reguladora de Accidentes es un dato obligatorio"});
+        }
+        f->Baja->FieldByName(QStringLiteral("BaseReguladoraAT"))->setAsFloat(12.25);
+        QVERIFY(!rechaza([&] { f->DBGrid3->OnColExit(f->DBGrid3); }));
+        f->DBGrid3->setSelectedIndex(6);
         f->Baja->Post();
         // A stored line only browsed through is not checked again.
         f->DBGrid3->setSelectedIndex(7);
