@@ -82,9 +82,11 @@ void TfRRHHPERS::Table1CalcFields(TDataSet* DataSet) {
         if (q.IsEmpty()) return;
         TField* inicio = q.Fields().Fields(0);
         TField* fin = q.Fields().Fields(1);
-        Poner(DataSet, "FechaInicioUltimoContrato", inicio->AsString());
-        Poner(DataSet, "FechaFinalUltimoContrato", fin->AsString());
+        // An open contract's zero end date shows empty, as every empty date.
         const QDateTime final = fin->AsDateTime();
+        Poner(DataSet, "FechaInicioUltimoContrato",
+              FechaCero(inicio->AsDateTime()) ? QString() : inicio->AsString());
+        Poner(DataSet, "FechaFinalUltimoContrato", FechaCero(final) ? QString() : fin->AsString());
         if (!FechaCero(final) && QDate::currentDate() > final.date())
             Poner(DataSet, "Activo", QStringLiteral("NO"));
     } catch (const std::exception&) {

@@ -491,6 +491,10 @@ private Q_SLOTS:
             QTest::addRow("%s fuera de Latin-1", qPrintable(m))
                 << int(e) << false << "ŁÓDŹ ŚRÓDMIEŚCIE WSCHODNIE I ZACHODNIE B"
                 << "WOJEWÓDZTWO ŁÓDZKIE Z POWIATEM ŁÓDZKIM W";
+            QTest::addRow("%s personal sin provincia", qPrintable(m)) << int(e) << false << "MADRID"
+                                                                      << "";
+            QTest::addRow("%s candidato sin provincia", qPrintable(m)) << int(e) << true << "MADRID"
+                                                                       << "";
         }
     }
     void direccionEntera() {
@@ -514,8 +518,17 @@ private Q_SLOTS:
         QCOMPARE(PaginasPdf(pdf), 1);
         const QList<Palabra> palabras = PalabrasPdf(pdf);
         const QRectF lugar = CajaTexto(palabras, QStringLiteral("28001 ") + localidad);
-        const QRectF prov = CajaTexto(palabras, QLatin1Char('(') + provincia + QLatin1Char(')'));
         QVERIFY2(!lugar.isEmpty(), qPrintable(TextoPdf(pdf)));
+        if (provincia.isEmpty()) {
+            // Nothing between the town and the next heading: no "()" line.
+            const QRectF seccion = CajaTexto(palabras, QStringLiteral("Sección"));
+            QVERIFY(!seccion.isEmpty());
+            for (const Palabra& p : palabras)
+                QVERIFY2(p.caja.top() < lugar.bottom() || p.caja.bottom() > seccion.top(),
+                         qPrintable(p.texto));
+            return;
+        }
+        const QRectF prov = CajaTexto(palabras, provincia);
         QVERIFY2(!prov.isEmpty(), qPrintable(TextoPdf(pdf)));
         // Inside the 15 mm right margin of an A4 page, clear of each other.
         const double borde = 595.3 - 15 * 72 / 25.4;

@@ -31,24 +31,25 @@
 #include "db/datasource.h"
 #include "db/dberror.h"
 #include "db/field.h"
+#include "db/sysutils.h"
 #include "db/table.h"
 #include "gene/data/geneconv.h"
-#include "gene/dialogo_modal.h"
-#include "gene/registros_prueba.h"
-#include "gene/session/geneapp.h"
-#include "gene/dialogs/genebusq.h"
-#include "gene/dialogs/genedoce.h"
-#include "gene/session/geneform.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_conexion.h"
-#include "gene/session/geneinic_formulario.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genesist.h"
-#include "gene/dialogs/genesele.h"
 #include "gene/data/geneusua.h"
+#include "gene/dialogo_modal.h"
+#include "gene/dialogs/genebusq.h"
+#include "gene/dialogs/genedoce.h"
+#include "gene/dialogs/genesele.h"
 #include "gene/dialogs/genevmem.h"
+#include "gene/registros_prueba.h"
+#include "gene/session/geneapp.h"
+#include "gene/session/geneform.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
+#include "gene/session/geneinic_formulario.h"
 #include "gene/session/sesion.h"
 #include "nomina/nomimodu.h"
 #include "rrhh/rrhhcand.h"
@@ -752,6 +753,32 @@ private Q_SLOTS:
         QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HFORMACI")), QStringLiteral("0"));
         QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM GRANTAB")), QStringLiteral("0"));
         QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM PERSONAL")), QStringLiteral("1"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // The last contract still open (its end the zero date) shows no end
+    // date, not 30/12/1899, and leaves the employee active.
+    void contratoAbiertoSinFinal_data() { AddEngineRows(); }
+    void contratoAbiertoSinFinal() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        QPointer<TfRRHHPERS> f = abrir();
+        nuevoOperario(f, 1, QStringLiteral("Ana"));
+        nuevoContrato(f, QDate(2020, 1, 1), QDate(2020, 6, 30));
+        nuevoContrato(f, QDate(2021, 3, 1), ZeroDate());
+        f->pbConformeClick(f->pbConforme);
+        f->pbCancelarClick(f->pbCancelar);
+        f->Table1->Refresh();
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HCONTRAT WHERE FechaFinalContrato IS "
+                                    "NULL")),
+                 QStringLiteral("0"));
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("FechaFinalUltimoContrato"))->DisplayText(),
+                 QString());
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("FechaInicioUltimoContrato"))->DisplayText(),
+                 QStringLiteral("01/03/2021"));
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("Activo"))->AsString(),
+                 QStringLiteral("SI"));
         f->Close();
         QTRY_VERIFY(!f);
     }
@@ -2019,8 +2046,25 @@ private Q_SLOTS:
         QVERIFY(rechaza([&] { f->DBGrid3->OnColExit(f->DBGrid3); }));
         QCOMPARE(textos(),
                  QStringList{"La Base Reguladora de la seguridad social es un dato obligatorio"});
+        // A base of 0 is as missing as an empty one, for either base.
+        f->Baja->FieldByName(QStringLiteral("BaseReguladoraSS"))->setAsFloat(0);
+        MessageSeam::clearLog();
+        QVERIFY(rechaza([&] { f->DBGrid3->OnColExit(f->DBGrid3); }));
+        QCOMPARE(textos(),
+                 QStringList{"La Base Reguladora de la seguridad social es un dato obligatorio"});
         f->Baja->FieldByName(QStringLiteral("BaseReguladoraSS"))->setAsFloat(40.5);
         QVERIFY(!rechaza([&] { f->DBGrid3->OnColExit(f->DBGrid3); }));
+        f->DBGrid3->setSelectedIndex(7);
+        for (const QVariant& at : {QVariant(), QVariant(0.0), QVariant(-0.0)}) {
+            f->Baja->FieldByName(QStringLiteral("BaseReguladoraAT"))->setValue(at);
+            MessageSeam::clearLog();
+            QVERIFY(rechaza([&] { f->DBGrid3->OnColExit(f->DBGrid3); }));
+            QCOMPARE(textos(),
+                     QStringList{"La Base Reguladora de Accidentes es un dato obligatorio"});
+        }
+        f->Baja->FieldByName(QStringLiteral("BaseReguladoraAT"))->setAsFloat(12.25);
+        QVERIFY(!rechaza([&] { f->DBGrid3->OnColExit(f->DBGrid3); }));
+        f->DBGrid3->setSelectedIndex(6);
         f->Baja->Post();
         // A stored line only browsed through is not checked again.
         f->DBGrid3->setSelectedIndex(7);

@@ -5,6 +5,7 @@
 
 #include "db/field.h"
 #include "db/sysutils.h"
+#include "db/typednumber.h"
 #include "gene/data/genetext.h"
 #include "gene/data/mensajes.h"
 #include "gene/session/sesion.h"
@@ -173,11 +174,9 @@ bool ValidarEntero(const QString& Texto, const QString& NombreDato) {
 }
 
 bool ValidarReal(const QString& Texto, const QString& NombreDato) {
-    // "." is a thousands mark here: a text with dots and no decimal comma
-    // ("12.5", "1.234") is ambiguous and TextoAReal would read it otherwise.
+    // "." is only a thousands mark here ("1.234" is valid, "12.5" is not).
     double v;
-    const bool puntoSinComa = Texto.contains(QLatin1Char('.')) && !Texto.contains(QLatin1Char(','));
-    return (!puntoSinComa && TryStrToFloat(Texto, v)) || valorIncorrecto(NombreDato);
+    return TryTypedStrToFloat(Texto, v) || valorIncorrecto(NombreDato);
 }
 
 bool ValidarHora(const QString& Texto, const QString& NombreDato) {

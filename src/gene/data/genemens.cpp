@@ -221,6 +221,13 @@ void TfGENEMENS::FormActivate() {
     Traducir(ModuloDatos, TextoMensaje->text(), QString(), QString(), traducido);
     TextoMensaje->setText(traducido);
     TraducirFormulario(fGENEINIC, this, QString());
+    // The buttons through the same routine as the text, from their own
+    // captions each time.
+    for (const auto& [boton, texto] :
+         {std::pair{pbSI, "&SI"}, std::pair{pbAceptar, "&Aceptar"}, std::pair{pbNO, "&No"}}) {
+        Traducir(ModuloDatos, QString::fromUtf8(texto), QString(), QString(), traducido);
+        boton->setText(traducido);
+    }
     update();
 
     QString texto = EditRespuesta->text();

@@ -756,6 +756,16 @@ bool PedirConstante(QString& Operando) {
     return true;
 }
 
+// A date constant that is no date is refused when it is added.
+bool FechaConstanteValida(const QString& Entrada, bool Vinculo) {
+    DefinicionInforme d;
+    (Vinculo ? d.Vinculos : d.Restricciones) << Entrada;
+    const QString mala = RestriccionFechaNoValida(d);
+    if (mala.isEmpty()) return true;
+    MensajeAdvertencia(AvisoFechaNoValida(mala));
+    return false;
+}
+
 // Adds the chosen entries not already in the list.
 void AgregarNuevos(TListBox* Lista, const QStringList& Elegidos) {
     QStringList items = Lista->Items();
@@ -906,7 +916,9 @@ void TfGENECINF::agregarRestriccion() {
     } else {
         operando = parteB;
     }
-    LBRestricciones->addItem(parteA + QLatin1Char(' ') + operador + QLatin1Char(' ') + operando);
+    const QString entrada = parteA + QLatin1Char(' ') + operador + QLatin1Char(' ') + operando;
+    if (!FechaConstanteValida(entrada, false)) return;
+    LBRestricciones->addItem(entrada);
     LBDrawItem();
 }
 
@@ -920,6 +932,7 @@ void TfGENECINF::agregarVinculo() {
     if (parteB.isEmpty()) return;
     QString operando = parteB;
     if (parteB == QLatin1String("Una constante") && !PedirConstante(operando)) return;
+    if (!FechaConstanteValida(parteA + QStringLiteral(" = ") + operando, true)) return;
     LBVinculos->addItem(parteA + QStringLiteral(" = ") + operando);
     LBDrawItem();
 }

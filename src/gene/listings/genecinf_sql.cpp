@@ -5,12 +5,13 @@
 #include <QWidget>
 
 #include "db/dialect.h"
-#include "gene/dialogs/genedeta.h"
-#include "gene/session/genedicc.h"
+#include "db/sysutils.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genetext.h"
 #include "gene/data/mensajes.h"
+#include "gene/dialogs/genedeta.h"
+#include "gene/session/genedicc.h"
 #include "gene/session/sesion.h"
 #include "ui/component.h"
 #include "ui/form.h"
@@ -160,67 +161,109 @@ QString ColumnaMotor(const QString& Entrada, const SqlDialect& d) {
     return e;
 }
 
-// A constant compared with a date field is read as dd/mm/yyyy and written as
-// the engine's date literal; SQL Server reads the typed text itself.
-QString ConstanteMotor(const QString& Campo, const QString& Constante, const SqlDialect& d,
-                       const TipoCampoInforme& Tipo) {
-    if (d.engine() == Engine::SqlServer || !Tipo) return Constante;
+bool EsCampoFecha(const QString& Campo, const TipoCampoInforme& Tipo) {
+    if (!Tipo) return false;
     const QString tipo =
         Tipo(Campo.section(QLatin1Char('.'), 0, 0), Campo.section(QLatin1Char('.'), 1));
-    if (tipo != QLatin1String("ftDateTime") && tipo != QLatin1String("ftDate")) return Constante;
-    const QDate fecha = QDate::fromString(SinComillas(Constante.mid(1, Constante.size() - 2)),
-                                          QStringLiteral("d/M/yyyy"));
-    return fecha.isValid() ? d.dateLiteral(fecha) : Constante;
+    return tipo == QLatin1String("ftDateTime") || tipo == QLatin1String("ftDate");
 }
 
-// A stored list ("a","b") of typed constants: SQL Server keeps the double
-// quotes (an inner one doubled); the other engines read those as column
-// names and get string literals, an empty list as ('').
-QString ListaMotor(const QString& Operando, const SqlDialect& d) {
+// A typed date read day-first, as the runner reads a variable's answer
+// ("5/3/24" and "05-03-2024" are 5 March 2024).
+bool FechaConstante(const QString& Texto, QDateTime& Fecha) {
+    return TryStrToDateTime(Texto.trimmed(), Fecha) && Fecha.isValid();
+}
+
+QString LiteralFecha(const QDateTime& Fecha, const SqlDialect& d) {
+    return Fecha.time() == QTime(0, 0) ? d.dateLiteral(Fecha.date()) : d.dateTimeLiteral(Fecha);
+}
+
+QString TextoConstante(const QString& Constante) {
+    return SinComillas(Constante.mid(1, Constante.size() - 2));
+}
+
+// The items of a stored list ("a","b"); no item holds a comma (the typed
+// list is cut at commas).
+QStringList ElementosLista(const QString& Operando) {
     QString dentro = Operando.mid(1, Operando.size() - 2);
-    QStringList elementos;
-    if (!dentro.isEmpty()) {
-        if (dentro.startsWith(QLatin1Char('"'))) dentro.remove(0, 1);
-        if (dentro.endsWith(QLatin1Char('"'))) dentro.chop(1);
-        // No item holds a comma (the typed list is cut at commas).
-        elementos = dentro.split(QStringLiteral("\",\""));
-    }
+    if (dentro.isEmpty()) return {};
+    if (dentro.startsWith(QLatin1Char('"'))) dentro.remove(0, 1);
+    if (dentro.endsWith(QLatin1Char('"'))) dentro.chop(1);
+    return dentro.split(QStringLiteral("\",\""));
+}
+
+// A constant compared with a date field is written as the engine's date
+// literal (RestriccionFechaNoValida has refused what is no date).
+QString ConstanteMotor(const QString& Campo, const QString& Constante, const SqlDialect& d,
+                       const TipoCampoInforme& Tipo) {
+    QDateTime fecha;
+    if (!EsCampoFecha(Campo, Tipo) || !FechaConstante(TextoConstante(Constante), fecha))
+        return Constante;
+    return LiteralFecha(fecha, d);
+}
+
+// A stored list of typed constants: SQL Server keeps the double quotes (an
+// inner one doubled); the other engines read those as column names and get
+// string literals, an empty list as (''). Dates are the engine's literals.
+QString ListaMotor(const QString& Campo, const QString& Operando, const SqlDialect& d,
+                   const TipoCampoInforme& Tipo) {
+    QStringList elementos = ElementosLista(Operando);
+    const bool fechas = EsCampoFecha(Campo, Tipo);
     for (QString& e : elementos) {
-        e = d.engine() == Engine::SqlServer
-                ? QLatin1Char('"') + e.replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-                      QLatin1Char('"')
-                : Entrecomillar(e);
+        QDateTime fecha;
+        if (fechas && FechaConstante(e, fecha))
+            e = LiteralFecha(fecha, d);
+        else
+            e = d.engine() == Engine::SqlServer
+                    ? QLatin1Char('"') + e.replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+                          QLatin1Char('"')
+                    : Entrecomillar(e);
     }
     if (elementos.isEmpty() && d.engine() != Engine::SqlServer) elementos << QStringLiteral("''");
     return QLatin1Char('(') + elementos.join(QLatin1Char(',')) + QLatin1Char(')');
 }
 
-QString RestriccionMotor(const QString& Entrada, const SqlDialect& d,
-                         const TipoCampoInforme& Tipo) {
+// The parts of a restriction: field, operator and operand.
+struct PartesRestriccion {
+    QString campo, operador, operando;
+    bool lista = false;      // a constant list for IN / NOT IN
+    bool constante = false;  // a quoted constant
+};
+
+PartesRestriccion PartirRestriccion(const QString& Entrada) {
     static const QRegularExpression partes(
         QStringLiteral("^(\\S+) (NOT IN|IN|=|<>|>=|<=|>|<) (.*)$"),
         QRegularExpression::DotMatchesEverythingOption);
+    PartesRestriccion r;
     const auto m = partes.match(Entrada);
-    if (!m.hasMatch()) return Entrada;
-    const QString campo = m.captured(1);
-    const QString operador = m.captured(2);
-    const QString operando = m.captured(3);
-    if (operador.endsWith(QLatin1String("IN")) && operando.startsWith(QLatin1Char('(')) &&
-        operando.endsWith(QLatin1Char(')')) && !operando.startsWith(QLatin1String("( :*")))
-        return campo + QLatin1Char(' ') + operador + QLatin1Char(' ') + ListaMotor(operando, d);
-    if (operando.size() >= 2 && operando.startsWith(QLatin1Char('\'')) &&
-        operando.endsWith(QLatin1Char('\'')))
-        return campo + QLatin1Char(' ') + operador + QLatin1Char(' ') +
-               ConstanteMotor(campo, operando, d, Tipo);
+    if (!m.hasMatch()) return r;
+    r.campo = m.captured(1);
+    r.operador = m.captured(2);
+    r.operando = m.captured(3);
+    r.lista = r.operador.endsWith(QLatin1String("IN")) && r.operando.startsWith(QLatin1Char('(')) &&
+              r.operando.endsWith(QLatin1Char(')')) &&
+              !r.operando.startsWith(QLatin1String("( :*"));
+    r.constante = !r.lista && r.operando.size() >= 2 && r.operando.startsWith(QLatin1Char('\'')) &&
+                  r.operando.endsWith(QLatin1Char('\''));
+    return r;
+}
+
+QString RestriccionMotor(const QString& Entrada, const SqlDialect& d,
+                         const TipoCampoInforme& Tipo) {
+    const PartesRestriccion p = PartirRestriccion(Entrada);
+    if (p.lista)
+        return p.campo + QLatin1Char(' ') + p.operador + QLatin1Char(' ') +
+               ListaMotor(p.campo, p.operando, d, Tipo);
+    if (p.constante)
+        return p.campo + QLatin1Char(' ') + p.operador + QLatin1Char(' ') +
+               ConstanteMotor(p.campo, p.operando, d, Tipo);
     return Entrada;
 }
 
 QString VinculoMotor(const QString& Entrada, const SqlDialect& d, const TipoCampoInforme& Tipo) {
-    static const QRegularExpression constante(QStringLiteral("^(\\S+) = ('(?:[^']|'')*')$"));
-    const auto m = constante.match(Entrada);
-    if (!m.hasMatch()) return Entrada;
-    return m.captured(1) + QStringLiteral(" = ") +
-           ConstanteMotor(m.captured(1), m.captured(2), d, Tipo);
+    const PartesRestriccion p = PartirRestriccion(Entrada);
+    if (p.operador != QLatin1String("=") || !p.constante) return Entrada;
+    return p.campo + QStringLiteral(" = ") + ConstanteMotor(p.campo, p.operando, d, Tipo);
 }
 
 QString OrdenacionMotor(const QString& Entrada, const SqlDialect& d) {
@@ -241,6 +284,25 @@ const char* const kClavesInstrucciones[] = {
     "Opciones",      "UsuariosAutorizados", "AplicacionesContenedoras"};
 
 }  // namespace
+
+QString RestriccionFechaNoValida(const DefinicionInforme& D, const TipoCampoInforme& Tipo) {
+    for (const QString& entrada : D.Restricciones + D.Vinculos) {
+        const PartesRestriccion p = PartirRestriccion(entrada);
+        if (!EsCampoFecha(p.campo, Tipo)) continue;
+        QStringList textos;
+        if (p.lista) textos = ElementosLista(p.operando);
+        if (p.constante) textos << TextoConstante(p.operando);
+        QDateTime fecha;
+        for (const QString& t : std::as_const(textos))
+            if (!FechaConstante(t, fecha)) return entrada;
+    }
+    return QString();
+}
+
+QString AvisoFechaNoValida(const QString& Restriccion) {
+    return QStringLiteral("¡ La fecha (u hora) introducida no es válida !. Repita por favor.") +
+           kSalto + Restriccion;
+}
 
 QString UnirListaInforme(const QStringList& Entradas) {
     QString r;

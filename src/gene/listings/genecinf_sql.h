@@ -57,6 +57,13 @@ DefinicionInforme LeerInstrucciones(const QString& Instrucciones);
 using TipoCampoInforme = std::function<QString(const QString& Tabla, const QString& Campo)>;
 QString TipoCampoDiccionario(const QString& Tabla, const QString& Campo);
 
+// The first restriction or link of D that compares a date field with a
+// constant, or a list item, that does not read as a day-first date ("" when
+// none), and the warning that names it.
+QString RestriccionFechaNoValida(const DefinicionInforme& D,
+                                 const TipoCampoInforme& Tipo = TipoCampoDiccionario);
+QString AvisoFechaNoValida(const QString& Restriccion);
+
 // The stored form of the column that shows, per row, the description of the
 // analysis group of Categoria assigned to the row of Tabla (key fields in
 // key order).

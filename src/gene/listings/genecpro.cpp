@@ -58,6 +58,23 @@ QDate FechaTecleada(const QString& Texto) {
     return QDate();
 }
 
+bool EsTipoReal(const QString& Tipo) {
+    return Tipo == QLatin1String("ftFloat") || Tipo == QLatin1String("ftCurrency") ||
+           Tipo == QLatin1String("ftBCD");
+}
+
+bool EsTipoEntero(const QString& Tipo) {
+    return Tipo == QLatin1String("ftInteger") || Tipo == QLatin1String("ftSmallint") ||
+           Tipo == QLatin1String("ftWord") || Tipo == QLatin1String("ftAutoInc");
+}
+
+// A typed real as the filter lines read it: a "." with no "," is the decimal point.
+QString TextoRealTecleado(QString Texto) {
+    if (Texto.contains(QLatin1Char('.')) && !Texto.contains(QLatin1Char(',')))
+        Texto.replace(QLatin1Char('.'), QLatin1Char(','));
+    return Texto;
+}
+
 QString LiteralFecha(const QDate& Fecha, bool ModoDataSet) {
     if (ModoDataSet) return Entrecomillar(Fecha.toString(QStringLiteral("dd/MM/yyyy")));
     return ValorSQL(Fecha);
@@ -76,8 +93,7 @@ QString LiteralFiltroListado(const QString& Tipo, QString& Valor, bool ModoDataS
         return LiteralFecha(d, ModoDataSet);
     }
     if (Tipo == QLatin1String("ftFloat")) {
-        if (Valor.contains(QLatin1Char('.')) && !Valor.contains(QLatin1Char(',')))
-            Valor.replace(QLatin1Char('.'), QLatin1Char(','));
+        Valor = TextoRealTecleado(Valor);
         return Entrecomillar(ValorSQL(TextoAReal(Valor)));
     }
     return Entrecomillar(Valor);
@@ -687,7 +703,26 @@ QString TfGENECPRO::literalRango(int Fila, const QString& Texto) const {
         const QDate d = FechaTecleada(Texto);
         if (d.isValid()) return LiteralFecha(d, ModoDataSet());
     }
+    // Numbers go as numbers: a quoted text compares as text on SQLite and is
+    // refused on PostgreSQL. RangosValidos has refused what is no number.
+    if (EsTipoReal(tipo)) return ValorSQL(TextoAReal(TextoRealTecleado(Texto.trimmed())));
+    if (EsTipoEntero(tipo)) return ValorSQL(StrToInt(Texto.trimmed()));
     return Entrecomillar(Texto);
+}
+
+bool TfGENECPRO::RangosValidos() const {
+    for (int i = 0; i < ListaCampos->count(); ++i) {
+        const QString tipo = TiposCampos.value(i);
+        const QString campo = ListaCampos->itemText(i);
+        for (int columna : {1, 2}) {
+            const QString texto = StringGrid->Cells(columna, i + 1);
+            if (texto.isEmpty()) continue;
+            if (EsTipoReal(tipo) && !ValidarReal(TextoRealTecleado(texto.trimmed()), campo))
+                return false;
+            if (EsTipoEntero(tipo) && !ValidarEntero(texto.trimmed(), campo)) return false;
+        }
+    }
+    return true;
 }
 
 QString TfGENECPRO::CondicionRangosListado() const {
@@ -719,7 +754,7 @@ QString TfGENECPRO::CondicionListado() const {
 
 bool TfGENECPRO::AplicarFiltroTabla() {
     TDataSet* ds = DataSetListado;
-    if (!ds) return false;
+    if (!ds || !RangosValidos()) return false;
     QString condicion = CondicionListado();
     condicion.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
     try {
@@ -764,6 +799,7 @@ QString TfGENECPRO::SentenciaListado() const {
 }
 
 bool TfGENECPRO::EjecutarSentenciaListado() {
+    if (!RangosValidos()) return false;
     TCursorEspera espera;
     const bool enAjustar = PageControl1->ActivePage() == PagAjustar;
     DBGrid1->setDataSource(enAjustar ? DSAjustar : nullptr);

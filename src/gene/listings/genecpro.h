@@ -117,6 +117,9 @@ public:
 
     // Filter lines and the restriction condition.
     void pbAgregarClick();
+    // Warns, naming the field, of the first range bound of a number field
+    // that is no number.
+    bool RangosValidos() const;
     QString CondicionRangosListado() const;
     QString CondicionListado() const;
     bool AplicarFiltroTabla();

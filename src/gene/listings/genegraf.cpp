@@ -13,6 +13,7 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QLinearGradient>
+#include <QLocale>
 #include <QPainter>
 #include <QPieSeries>
 #include <QPieSlice>
@@ -166,6 +167,12 @@ void TfGENEGRAF::ConstruirGrafico() {
     ColoresPuntos.clear();
     auto* grafico = new QChart;
     Chart1->setChart(grafico);
+    // Labels and axes write numbers as the program does: "," decimal mark and
+    // no thousands marks, as FloatToStr.
+    QLocale numeros(QLocale::Spanish, QLocale::Spain);
+    numeros.setNumberOptions(QLocale::OmitGroupSeparator);
+    grafico->setLocale(numeros);
+    grafico->setLocalizeNumbers(true);
 
     const QStringList opciones = Opciones(TextoGrafico);
     const QString titulo = Opcion(opciones, QStringLiteral("Titulo"));
@@ -353,6 +360,17 @@ void TfGENEGRAF::ConstruirGrafico() {
             QAbstractAxis* eje = nullptr;
             for (QAbstractAxis* a : existentes)
                 if (a->type() == QAbstractAxis::AxisTypeValue) eje = a;
+            // Beside upright bars a line's points sit over their bars: on the
+            // bars' categories, point n at category n - 1.
+            auto* xy = qobject_cast<QXYSeries*>(s);
+            if (xy && o == Qt::Horizontal)
+                for (QAbstractAxis* a : existentes)
+                    if (a->type() == QAbstractAxis::AxisTypeBarCategory) {
+                        // One by one: each point keeps its own colour.
+                        for (int i = 0; i < xy->count(); ++i)
+                            xy->replace(i, xy->at(i) - QPointF(1, 0));
+                        eje = a;
+                    }
             if (!eje) {
                 eje = new QValueAxis;
                 grafico->addAxis(eje, o == Qt::Horizontal ? Qt::AlignBottom : Qt::AlignLeft);

@@ -12,15 +12,16 @@
 #include "db/query.h"
 #include "db/sysutils.h"
 #include "gene/data/geneconv.h"
-#include "gene/session/geneform.h"
 #include "gene/data/geneinfo.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_tablas.h"
 #include "gene/data/genemodu.h"
-#include "gene/listings/geneprev.h"
 #include "gene/data/generest.h"
 #include "gene/data/genesali.h"
 #include "gene/data/genetext.h"
+#include "gene/data/mensajes.h"
+#include "gene/listings/geneprev.h"
+#include "gene/session/geneform.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_tablas.h"
 #include "gene/session/sesion.h"
 #include "io/paths.h"
 #include "report/bands.h"
@@ -217,6 +218,8 @@ TQRLabel* TfGENELPRO::crearTitulo(TField* Campo, TQRBand* Banda) {
     auto* l = new TQRLabel(this, Banda);
     construidos_ << l;
     l->setCaption(TextoTitulo(Campo->FieldName()));
+    // Within its column: a long title is cut at the column's edge.
+    l->setAutoSize(false);
     l->setWordWrap(false);
     QFont f = fuenteCeldas();
     f.setBold(true);
@@ -329,8 +332,11 @@ void TfGENELPRO::ConstruirColumnas() {
             texto->setObjectName(QStringLiteral("LBDetalle%1").arg(k));
             texto->SetBounds(izquierda, 0, celda, 15);
             texto->setAlignment(EsReal(f) ? taRightJustify : taLeftJustify);
+            // Every cell inside its column: text clips or wraps in its box.
+            texto->setAutoSize(false);
             texto->setAutoStretch(true);
             texto->setWordWrap(AjustarTexto);
+            if (EsReal(f)) ajustarCifra(texto, int(k));
             texto->setFont(fuenteCeldas());
             texto->setColor(BandaDetalle->Color());
             formatearCeldas(texto, int(k));
@@ -357,6 +363,7 @@ void TfGENELPRO::ConstruirColumnas() {
                 e->setAutoStretch(true);
                 e->setWordWrap(AjustarTexto);
                 e->SetBounds(izquierda, arriba, celda, 15);
+                ajustarCifra(e, int(k));
                 e->setColor(banda->Color());
                 return e;
             };
@@ -466,6 +473,7 @@ void TfGENELPRO::ConstruirFichas() {
 }
 
 void TfGENELPRO::QuickReportBeforePrint(bool& PrintReport) {
+    columnasDesbordadas_.clear();
     if (TamanioPapel.isEmpty()) TamanioPapel = QStringLiteral("A4");
     if (TamanioPapel == QLatin1String("A4"))
         QuickReport->Page.PaperSize = TQRPaperSize::A4;
@@ -541,6 +549,20 @@ void TfGENELPRO::detalleAntesDeImprimir() {
             l->setFont(fuente);
         }
     }
+}
+
+void TfGENELPRO::ajustarCifra(TQRCustomLabel* Celda, int Columna) {
+    Celda->setAutoSize(false);
+    Celda->setFitFigure(true);
+    Celda->OnOverflow = [this, Columna] {
+        if (columnasDesbordadas_.contains(Columna)) return;
+        columnasDesbordadas_.insert(Columna);
+        const TQRLabel* titulo = Titulos.value(Columna);
+        MensajeAdvertencia(QStringLiteral("¡ La columna ") +
+                           (titulo ? titulo->Caption() : QString::number(Columna + 1)) +
+                           QStringLiteral(" es demasiado estrecha para sus cifras, que se "
+                                          "imprimen como \"#\" !"));
+    };
 }
 
 void TfGENELPRO::formatearCeldas(TQRLabel* Texto, int Columna) {

@@ -18,6 +18,7 @@
 #include <QFont>
 #include <QList>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -27,6 +28,7 @@
 class TDataSet;
 class TField;
 class TQRBand;
+class TQRCustomLabel;
 class TQRExpr;
 class TQRGroup;
 class TQRImage;
@@ -111,6 +113,9 @@ private:
     bool hayInstrucciones_ = false;
     QStringList lineasInstrucciones_;
     QStringList nombresSumatorio_;
+    // Columns already warned of this run for a figure that did not fit.
+    QSet<int> columnasDesbordadas_;
+    void ajustarCifra(TQRCustomLabel* Celda, int Columna);
     QList<QObject*> construidos_;
     QPointer<TQRMemo> memoRestricciones_;
 };

@@ -272,6 +272,11 @@ QString TfGENEUINF::EjecutarConsultaInforme() {
     // The SQL holds typed expressions: never more than one statement.
     const QString segunda = MotivoSegundaSentencia(SentenciaInforme);
     if (!segunda.isEmpty()) return kErrorConsulta + QStringLiteral(". Motivo: ") + segunda;
+    if (const QString mala = RestriccionFechaNoValida(LeerInstrucciones(TextoInstrucciones));
+        !mala.isEmpty()) {
+        MensajeAdvertencia(AvisoFechaNoValida(mala));
+        return kErrorValidacion;
+    }
     if (!ValidarParametros()) return kErrorValidacion;
     QStringList valores;
     for (TEdit* e : std::as_const(EditoresParametros)) valores << e->Text();

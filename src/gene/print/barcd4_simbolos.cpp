@@ -69,6 +69,13 @@ int Digito(QChar c) {
     return c.unicode() >= '0' && c.unicode() <= '9' ? c.unicode() - '0' : 0;
 }
 
+// A code of digits only: anything else would be drawn as another value.
+bool SoloCifras(const QString& texto) {
+    for (QChar c : texto)
+        if (c.unicode() < '0' || c.unicode() > '9') return false;
+    return true;
+}
+
 // 10 minus the remainder of the weighted sum, 10 giving 0.
 QChar Control(const QString& digitos, int pesoPrimero, int pesoSegundo) {
     int suma = 0;
@@ -105,6 +112,7 @@ void PintarCode39(TDibujoBarras& d, const QString& texto) {
 
 void PintarInterleaved2de5(TDibujoBarras& d, QString texto) {
     if (texto.isEmpty()) return;
+    if (!SoloCifras(texto)) return d.Estrecho();
     if (texto.size() % 2 == 1) texto.prepend(QLatin1Char('0'));
     const int n = int(texto.size());
     if (7 * n + 16 > d.ancho) return d.Estrecho();
@@ -136,7 +144,7 @@ void PintarInterleaved2de5(TDibujoBarras& d, QString texto) {
 
 void PintarITF14(TDibujoBarras& d, QString texto) {
     if (texto.isEmpty()) return;
-    if (texto.size() < 12) return d.Estrecho();
+    if (texto.size() < 12 || !SoloCifras(texto)) return d.Estrecho();
     if (texto.size() == 12) texto += Control(texto, 1, 3);
     if (texto.size() == 13) texto.prepend(QLatin1Char('0'));
     PintarInterleaved2de5(d, texto);
@@ -208,7 +216,7 @@ void PintarEAN(TDibujoBarras& d, QString texto) {
     const qsizetype n = texto.size();
     if (n == 0) return;
     const bool trece = n == 12 || n == 13;
-    if (!trece && n != 7 && n != 8) return d.Estrecho();
+    if ((!trece && n != 7 && n != 8) || !SoloCifras(texto)) return d.Estrecho();
     const int modulos = trece ? 113 : 81;
     int m;
     int altoBarras;
@@ -315,9 +323,10 @@ enum : int { kShift = 98, kCodeC = 99, kCodeB = 100, kCodeA = 101, kFnc1 = 102, 
 // text goes: runs of four digits or more in set C, control characters in set
 // A, lower case in set B, one character of the other set by SHIFT.
 QList<int> Codificar128(const QString& texto, bool fnc1) {
-    QString t;
+    // Code 128 holds ASCII only: a text with any other character has no symbol.
     for (QChar c : texto)
-        if (c.unicode() < 128) t += c;
+        if (c.unicode() >= 128) return {};
+    const QString& t = texto;
     const qsizetype n = t.size();
     auto digitos = [&](qsizetype i) {
         qsizetype j = i;
@@ -389,6 +398,7 @@ void PintarCode128(TDibujoBarras& d, const QString& texto, bool fnc1) {
     if (fnc1 && alto > d.resY * 0.7874) alto = int(std::lround(d.resY * 0.7874));
     d.alto = alto;
     const QList<int> simbolos = Codificar128(texto, fnc1);
+    if (simbolos.isEmpty()) return d.Estrecho();
     const int q = d.clearZone ? 10 : 0;
     const int ancho = m * (11 * (int(simbolos.size()) + 1) + 13 + 2 * q);
     // Cut at the edge of its box a symbol cannot be scanned: elsewhere than

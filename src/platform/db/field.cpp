@@ -10,6 +10,7 @@
 #include "db/dataset.h"
 #include "db/dberror.h"
 #include "db/sysutils.h"
+#include "db/typednumber.h"
 
 namespace {
 
@@ -582,7 +583,9 @@ QString TField::formatText(bool display) const {
     }
     if (isNullValue(v)) return QString();
     if (IsIntegerType(dataType_) || IsFloatType(dataType_)) {
-        const QString& fmt = display || editFormat_.isEmpty() ? displayFormat_ : editFormat_;
+        // Without an edit format the edit text is the plain number: a display
+        // mask's thousands marks would be read back as something else.
+        const QString& fmt = display ? displayFormat_ : editFormat_;
         if (fmt.isEmpty()) {
             if (dataType_ == ftCurrency && display)
                 return FormatFloat(QStringLiteral("#,##0.00 €"), AsFloat());
@@ -610,6 +613,16 @@ QString TField::Text() const {
 void TField::setText(const QString& text) {
     if (OnSetText) {
         OnSetText(this, text);
+        return;
+    }
+    // What a clerk types reads "." as thousands only ("1.600" is 1600, "1.6"
+    // is refused); code that stores a text goes through setAsString.
+    if (IsFloatType(dataType_) && !text.isEmpty()) {
+        double d;
+        if (!TryTypedStrToFloat(text, d))
+            throw EConvertError(
+                QStringLiteral("'%1' is not a valid floating point value").arg(text));
+        store(Coerce(d, dataType_, size_));
         return;
     }
     setAsString(text);

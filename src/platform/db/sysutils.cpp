@@ -1,4 +1,5 @@
 #include "db/sysutils.h"
+#include "db/typednumber.h"
 
 #include <charconv>
 #include <cmath>
@@ -516,6 +517,29 @@ bool TryStrToFloat(const QString& text, double& value) {
     return true;
 }
 
+bool TryTypedStrToFloat(const QString& text, double& value) {
+    // Every "." is a thousands mark followed by exactly three digits before the
+    // next mark, the decimal comma or the end; none may follow the comma.
+    QString plain;
+    plain.reserve(text.size());
+    bool afterComma = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == kDecimal) afterComma = true;
+        if (c != kThousands) {
+            plain.append(c);
+            continue;
+        }
+        if (afterComma || i == 0 || !isDigit(text.at(i - 1))) return false;
+        qsizetype j = i + 1;
+        while (j < text.size() && isDigit(text.at(j))) ++j;
+        const bool atMark = j == text.size() || text.at(j) == kThousands ||
+                            text.at(j) == kDecimal || isBlank(text.at(j));
+        if (j - i - 1 != 3 || !atMark) return false;
+    }
+    return TryStrToFloat(plain, value);
+}
+
 double StrToFloat(const QString& text) {
     double v;
     if (!TryStrToFloat(text, v)) raise("'%1' is not a valid floating point value", text);
@@ -614,6 +638,9 @@ QString FormatFloat(const QString& format, double value) {
         return 0;
     };
     int index = pick(value > 0 ? 0 : value < 0 ? 1 : 2);
+    // An empty positive section is the general format, never an empty text.
+    auto empty = [&](int i) { return sections[i].end <= sections[i].begin; };
+    if (empty(index)) return FloatToStr(value);
     SectionScan scan = scanSection(format, sections[index]);
     DecimalDigits fr;
     if (scan.scientific) {
@@ -626,6 +653,7 @@ QString FormatFloat(const QString& format, double value) {
         // The value rounds to zero under the mask: it is written as zero, with
         // the zero section when there is one and never with a minus sign.
         index = pick(2);
+        if (empty(index)) return FloatToStr(0.0);
         scan = scanSection(format, sections[index]);
         fr = DecimalDigits();
     }

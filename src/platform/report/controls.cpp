@@ -111,6 +111,51 @@ void TQRCustomLabel::Prepare(TQRPrintContext& ctx) {
     text_ = Value(ctx);
     if (OnPrint) OnPrint(this, text_);
     if (text_.contains(u'\r')) text_.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    fitted_ = false;
+    if (fitFigure_)
+        fitFigure();
+    else if (!autoSize_ && !wordWrap_)
+        cutToBox();
+}
+
+void TQRCustomLabel::cutToBox() {
+    // What does not fit is left out, not drawn past the box and clipped:
+    // a reader of the page sees no text running under the next box.
+    if (text_.isEmpty() || text_.contains(u'\n')) return;
+    const QFontMetricsF fm(pictureFont());
+    const double room = Width() * kQRSub;
+    if (fm.horizontalAdvance(text_) <= room) return;
+    const bool right = Alignment() == taRightJustify;
+    QString cut = text_;
+    while (!cut.isEmpty() && fm.horizontalAdvance(cut) > room) {
+        if (right)
+            cut.remove(0, 1);
+        else
+            cut.chop(1);
+    }
+    text_ = cut;
+}
+
+void TQRCustomLabel::fitFigure() {
+    const double room = Width() * kQRSub;
+    if (text_.isEmpty() || QFontMetricsF(pictureFont()).horizontalAdvance(text_) <= room) return;
+    // Down to six tenths of the size, a tenth at a time.
+    for (int tenths = 9; tenths >= 6; --tenths) {
+        QFont smaller = Font();
+        if (smaller.pointSizeF() > 0)
+            smaller.setPointSizeF(smaller.pointSizeF() * tenths / 10);
+        else
+            smaller.setPixelSize(std::max(1, smaller.pixelSize() * tenths / 10));
+        const QFont picture = QRPictureFont(smaller);
+        if (QFontMetricsF(picture).horizontalAdvance(text_) <= room) {
+            fittedFont_ = picture;
+            fitted_ = true;
+            return;
+        }
+    }
+    const double hash = QFontMetricsF(pictureFont()).horizontalAdvance(QLatin1Char('#'));
+    text_ = QString(std::max(1, hash > 0 ? int(room / hash) : 1), QLatin1Char('#'));
+    if (OnOverflow) OnOverflow();
 }
 
 int TQRCustomLabel::textFlags() const {
@@ -125,10 +170,11 @@ int TQRCustomLabel::textFlags() const {
         default:
             flags |= Qt::AlignLeft;
     }
-    // A box that takes its text's size has nothing to wrap at.
-    if (autoSize_)
+    // A box that takes its text's size has nothing to wrap at; a figure
+    // is never wrapped.
+    if (autoSize_ && !fitFigure_)
         flags |= Qt::TextDontClip;
-    else if (wordWrap_)
+    else if (wordWrap_ && !fitFigure_)
         flags |= Qt::TextWordWrap;
     return flags;
 }
@@ -149,9 +195,10 @@ double TQRCustomLabel::StretchedHeight(TQRPrintContext& ctx) {
 void TQRCustomLabel::Draw(TQRPrintContext& ctx, const QRectF& rect) {
     drawBox(ctx, rect);
     if (text_.isEmpty() || !ctx.painter) return;
-    ctx.useFont(pictureFont());
+    ctx.useFont(fitted_ ? fittedFont_ : pictureFont());
     ctx.usePen(ColorToQt(FontColor()), 0);
-    ctx.painter->drawText(QRPictureRect(rect), textFlags(), text_, pictureLineHeight(text_) >= 0);
+    ctx.painter->drawText(QRPictureRect(rect), textFlags(), text_,
+                          !fitted_ && pictureLineHeight(text_) >= 0);
 }
 
 TQRLabel::TQRLabel(QObject* owner, TQRCustomBand* band) : TQRCustomLabel(owner, band) {

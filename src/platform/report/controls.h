@@ -154,6 +154,13 @@ public:
     // The text as printed the last time (after OnPrint).
     QString PrintedText() const { return text_; }
 
+    // A figure is never wrapped or cut: one wider than the box prints in a
+    // smaller font, and where even the smallest cannot hold it the box is
+    // filled with "#" and OnOverflow is called, rather than a wrong figure.
+    bool FitFigure() const { return fitFigure_; }
+    void setFitFigure(bool v) { fitFigure_ = v; }
+    std::function<void()> OnOverflow;
+
 protected:
     TQRCustomLabel(QObject* owner, TQRCustomBand* band);
     // The value before OnPrint.
@@ -165,7 +172,12 @@ protected:
 
 private:
     int textFlags() const;
+    void fitFigure();
+    void cutToBox();
     QString text_;
+    QFont fittedFont_;  // the smaller font of a figure, when fitted_
+    bool fitted_ = false;
+    bool fitFigure_ = false;
     bool autoSize_ = false;
     bool autoStretch_ = false;
     bool wordWrap_ = true;

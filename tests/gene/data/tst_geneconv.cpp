@@ -160,6 +160,12 @@ private Q_SLOTS:
                                         << "1.234,5" << true << "";
         QTest::newRow("real con punto") << "R"
                                         << "12.5" << false << valor;
+        QTest::newRow("real con miles sin decimales") << "R"
+                                                      << "1.600" << true << "";
+        QTest::newRow("real con punto sin tres cifras") << "R"
+                                                        << "1.6" << false << valor;
+        QTest::newRow("real con punto tras la coma") << "R"
+                                                     << "1,5.000" << false << valor;
         QTest::newRow("real con barra") << "R"
                                         << "1|2" << false << valor;
         QTest::newRow("hora") << "H"

@@ -197,9 +197,11 @@ private Q_SLOTS:
     void traduccion() {
         QFETCH(int, engine);
         TestInstalacion inst{Engine(engine)};
-        for (const auto& [clave, texto] : {std::pair{"Advertencia", "Warning"},
-                                           std::pair{"¡ Registro bloqueado por otro usuario !",
-                                                     "Record locked by another user!"}}) {
+        for (const auto& [clave, texto] :
+             {std::pair{"Advertencia", "Warning"},
+              std::pair{"¡ Registro bloqueado por otro usuario !",
+                        "Record locked by another user!"},
+              std::pair{"Aceptar", "OK"}, std::pair{"SI", "Yes"}, std::pair{"No", "No"}}) {
             QString r;
             EjecutarSQL(nullptr,
                         QStringLiteral("INSERT INTO TXIDIOMA (Idioma, ClaveTexto, Texto) VALUES "
@@ -214,19 +216,29 @@ private Q_SLOTS:
         MessageSeam::activate(true);
         QStringList vistos;
         const auto leer = [&vistos](TfGENEMENS* d) {
-            vistos << d->windowTitle() + QLatin1Char('|') + d->TextoMensaje->text();
+            vistos << d->windowTitle() + QLatin1Char('|') + d->TextoMensaje->text() +
+                          QLatin1Char('|') + d->pbAceptar->text();
             d->pbAceptar->click();
         };
         AlMostrarse(leer);
         MensajeAdvertencia(QStringLiteral("¡ Registro bloqueado por otro usuario !"));
         AlMostrarse(leer);
         MensajeAdvertencia(QStringLiteral("¡ Ñandú sin traducir !"));
+        // A question: both its buttons in the language too.
+        QString botones;
+        AlMostrarse([&botones](TfGENEMENS* d) {
+            botones = d->pbSI->text() + QLatin1Char('|') + d->pbNO->text();
+            d->pbNO->click();
+        });
+        MensajeConfirmacion(QStringLiteral("¿ Seguro ?"));
+        QCOMPARE(botones, QStringLiteral("Yes|No"));
         IdiomaActual.clear();
         AlMostrarse(leer);
         MensajeAdvertencia(QStringLiteral("¡ Registro bloqueado por otro usuario !"));
-        QCOMPARE(vistos, (QStringList{"Warning|Record locked by another user!",
-                                      "Warning|¡ Ñandú sin traducir !",
-                                      "Advertencia|¡ Registro bloqueado por otro usuario !"}));
+        QCOMPARE(vistos,
+                 (QStringList{"Warning|Record locked by another user!|OK",
+                              "Warning|¡ Ñandú sin traducir !|OK",
+                              "Advertencia|¡ Registro bloqueado por otro usuario !|&Aceptar"}));
     }
 
     void dialogoReal() {

@@ -176,12 +176,27 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("respuestas");
         QTest::addColumn<QStringList>("entradas");
         QTest::addColumn<QStringList>("ofrecidos");  // empty: not checked
+        QTest::addColumn<QStringList>("avisos");
         const auto fila = [](const char* nombre, const char* lista, QList<QStringList> elegidos,
                              QStringList respuestas, QStringList entradas,
-                             QStringList ofrecidos = {}) {
+                             QStringList ofrecidos = {}, QStringList avisos = {}) {
             QTest::newRow(nombre) << QString::fromLatin1(lista) << elegidos << respuestas
-                                  << entradas << ofrecidos;
+                                  << entradas << ofrecidos << avisos;
         };
+        const QString fechaMal =
+            QStringLiteral("¡ La fecha (u hora) introducida no es válida !. Repita por favor.\r\n");
+        fila("constante de fecha", "Restricciones",
+             {{"HPUESTO.FechaInicio"}, {"Igual a"}, {"_Una constante"}}, {"5/3/24"},
+             {"HPUESTO.FechaInicio = '5/3/24'"});
+        fila("constante que no es fecha", "Restricciones",
+             {{"HPUESTO.FechaInicio"}, {"Igual a"}, {"_Una constante"}}, {"31/02/2024"}, {}, {},
+             {fechaMal + "HPUESTO.FechaInicio = '31/02/2024'"});
+        fila("lista con algo que no es fecha", "Restricciones",
+             {{"HPUESTO.FechaInicio"}, {"Incluido en"}, {"_Una constante multiple"}},
+             {"5/3/24, 3|4"}, {}, {}, {fechaMal + "HPUESTO.FechaInicio IN (\"5/3/24\",\"3|4\")"});
+        fila("vinculo de fecha que no es fecha", "Vinculos",
+             {{"HPUESTO.FechaInicio"}, {"Una constante"}}, {"mañana"}, {}, {},
+             {fechaMal + "HPUESTO.FechaInicio = 'mañana'"});
         fila("constante", "Restricciones",
              {{"HPUESTO.Descripcion"}, {"Igual a"}, {"_Una constante"}}, {"D'Ors"},
              {"HPUESTO.Descripcion = 'D''Ors'"});
@@ -235,6 +250,7 @@ private Q_SLOTS:
         QFETCH(QStringList, respuestas);
         QFETCH(QStringList, entradas);
         QFETCH(QStringList, ofrecidos);
+        QFETCH(QStringList, avisos);
         Entorno x{Engine::Sqlite};
         x.f->LBTablas->setItems({"HPUESTO", "PUESTO", "HFORMACI"});
         const QStringList columnas = {"HPUESTO.CodigoOperario", "(PUESTO.Codigo || 'x') AS 'Cod'",
@@ -243,8 +259,11 @@ private Q_SLOTS:
         x.f->ActualizarSentenciaSQL("Forzado");
         auto* l = x.f->findChild<TListBox*>("LB" + lista);
         const QStringList antes = l->Items();
+        MessageSeam::clearLog();
         x.agregar(l, elegidos, respuestas);
         QCOMPARE(l->Items().mid(antes.size()), entradas);
+        if (!avisos.isEmpty())
+            QCOMPARE(TextosMostrados().mid(TextosMostrados().size() - 1), avisos);
         if (!ofrecidos.isEmpty()) {
             if (ofrecidos.size() == 3 && lista == "Restricciones")
                 QCOMPARE(elementosOfrecidos.mid(0, 3), ofrecidos);

@@ -293,6 +293,63 @@ private Q_SLOTS:
         }
     }
 
+    // Date constants and lists are read day-first as a variable's answer is
+    // and written by the engine's dialect; one that is no date is named.
+    void constantesDeFecha_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("restriccion");
+        QTest::addColumn<QString>("operarios");  // "": refused
+        for (Engine e : AvailableEngines()) {
+            const auto fila = [e](const char* caso, const char* r, const char* ops) {
+                NewEngineRow(e, caso) << QString::fromUtf8(r) << QString::fromUtf8(ops);
+            };
+            fila("dia primero", "HPUESTO.FechaInicio = '1/2/24'", "2");
+            fila("con guiones", "HPUESTO.FechaInicio = '01-02-2024'", "2");
+            fila("anterior a", "HPUESTO.FechaInicio < '1/5/2023'", "3");
+            fila("lista", "HPUESTO.FechaInicio IN (\"1/5/23\",\"31/12/2024\")", "1,3");
+            fila("fuera de la lista", "HPUESTO.FechaInicio NOT IN (\"1/5/2023\")", "2,3,3");
+            fila("dia imposible", "HPUESTO.FechaInicio = '31/02/2024'", "");
+            fila("lista con texto", "HPUESTO.FechaInicio IN (\"1/2/24\",\"Ñandú\")", "");
+            fila("separador de lista", "HPUESTO.FechaInicio = '1|2|24'", "");
+        }
+    }
+    void constantesDeFecha() {
+        QFETCH(int, engine);
+        QFETCH(QString, restriccion);
+        QFETCH(QString, operarios);
+        const Engine motor = Engine(engine);
+        EmpresaPrueba e{motor};
+        const SqlDialect& d = SqlDialect::forEngine(motor);
+        const struct {
+            int op, linea;
+            QDate inicio;
+        } historia[] = {{1, 1, {2023, 5, 1}},
+                        {2, 1, {2024, 2, 1}},
+                        {3, 1, {2024, 12, 31}},
+                        {3, 2, {2023, 1, 1}}};
+        for (const auto& h : historia)
+            sql(QStringLiteral("INSERT INTO HPUESTO (NombreTabla, CodigoOperario, Linea, "
+                               "FechaInicio, CodigoPuesto, Descripcion) VALUES ('PERSONAL', %1, "
+                               "%2, %3, 'P', 'x')")
+                    .arg(h.op)
+                    .arg(h.linea)
+                    .arg(d.dateLiteral(h.inicio)));
+        const DefinicionInforme diseno =
+            Diseno({"HPUESTO"}, {"HPUESTO.CodigoOperario"}, {restriccion},
+                   {"HPUESTO.CodigoOperario", "HPUESTO.Linea"});
+        if (operarios.isEmpty()) {
+            QCOMPARE(RestriccionFechaNoValida(diseno), restriccion);
+            return;
+        }
+        QCOMPARE(RestriccionFechaNoValida(diseno), QString());
+        QString r;
+        EjecutarSQL(nullptr, GenerarSentenciaSQL(diseno, motor), "Database",
+                    "Silenciosa FormatoINI", r);
+        QStringList leidos;
+        for (const QString& linea : r.split(C, Qt::SkipEmptyParts)) leidos << linea.section('=', 1);
+        QCOMPARE(leidos.join(','), operarios);
+    }
+
     // The validation on the company database: what it answers, shows and
     // corrects, for correct and failing designs, silent or not.
     void validacion_data() {

@@ -108,6 +108,15 @@ struct Entorno {
         f->StringGrid->setCells(1, fila, desde);
         f->StringGrid->setCells(2, fila, hasta);
     }
+    // Whether "Conforme" straight to the printer makes a PDF.
+    bool conformeImprime() {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("x.pdf"));
+        ImprimirEnPdf(pdf);
+        f->VisualizacionPrevia->setChecked(false);
+        f->pbConformeClick();
+        return QFile::exists(pdf);
+    }
     // The values of a field over the rows the grid's dataset lists now.
     QStringList listado(const QString& campo) {
         QStringList l;
@@ -239,7 +248,7 @@ private Q_SLOTS:
             const QString fecha =
                 modoDataSet ? QStringLiteral("'01/01/2020'") : ValorSQL(QDate(2020, 1, 1));
             QCOMPARE(x.f->CondicionRangosListado(),
-                     QStringLiteral("((Fecha >= %1) AND (Importe <= '20'))").arg(fecha));
+                     QStringLiteral("((Fecha >= %1) AND (Importe <= 20.000000))").arg(fecha));
             x.f->IrAPagina(x.f->PagAjustar);
             QCOMPARE(x.listado(QStringLiteral("Codigo")),
                      (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
@@ -252,10 +261,86 @@ private Q_SLOTS:
                 QCOMPARE(x.f->SentenciaListado(),
                          QStringLiteral("SELECT Codigo,Fecha,Importe,Nombre,Notas\r\nFROM "
                                         "LISTPRU\r\nWHERE ((Nombre = 'D''Ors')) AND ((Fecha >= "
-                                        "%1) AND (Importe <= '20'))\r\nORDER BY "
+                                        "%1) AND (Importe <= 20.000000))\r\nORDER BY "
                                         "Codigo,Fecha,Importe,Nombre")
                              .arg(fecha));
         }
+    }
+
+    // Ranges of number fields are read as the filter lines read a real ("," or
+    // a lone "." as the decimal mark) and compared as numbers on both engines,
+    // in both modes; a bound that is no number is refused naming the field
+    // and lists nothing.
+    void rangosNumericos_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<bool>("modoDataSet");
+        QTest::addColumn<QString>("campo");
+        QTest::addColumn<QString>("desde");
+        QTest::addColumn<QString>("hasta");
+        QTest::addColumn<QStringList>("codigos");  // empty: refused
+        QTest::addColumn<QString>("aviso");
+        const QString importeMal =
+            QStringLiteral("¡El valor de Importe es incorrecto! Repita por favor");
+        for (Engine m : AvailableEngines())
+            for (const bool modo : {false, true}) {
+                const QByteArray t = EngineTag(m).toLatin1() + (modo ? " conjunto" : " consulta");
+                auto fila = [&](const char* caso) {
+                    return &(QTest::newRow(QByteArray(t + ' ' + caso).constData())
+                             << int(m) << modo);
+                };
+                *fila("hasta con coma") << "Importe"
+                                        << ""
+                                        << "7,5" << QStringList{"2", "4"} << "";
+                *fila("desde con coma") << "Importe"
+                                        << "12,5"
+                                        << "" << QStringList{"1", "3"} << "";
+                *fila("entre dos") << "Importe"
+                                   << "3,5"
+                                   << "12,5" << QStringList{"1", "4"} << "";
+                *fila("punto decimal") << "Importe"
+                                       << ""
+                                       << "7.5" << QStringList{"2", "4"} << "";
+                *fila("miles") << "Importe"
+                               << ""
+                               << "1.234,5" << QStringList{"1", "2", "3", "4"} << "";
+                *fila("entero") << "Codigo"
+                                << "2"
+                                << "3" << QStringList{"2", "3"} << "";
+                *fila("letras") << "Importe"
+                                << ""
+                                << "abc" << QStringList{} << importeMal;
+                *fila("separador de la lista") << "Importe"
+                                               << "1|2"
+                                               << "" << QStringList{} << importeMal;
+                *fila("entero con decimales")
+                    << "Codigo"
+                    << "2,5"
+                    << "" << QStringList{} << "¡El valor de Codigo es incorrecto! Repita por favor";
+            }
+    }
+    void rangosNumericos() {
+        QFETCH(bool, modoDataSet);
+        QFETCH(QString, campo);
+        QFETCH(QString, desde);
+        QFETCH(QString, hasta);
+        QFETCH(QStringList, codigos);
+        QFETCH(QString, aviso);
+        Entorno x(CurrentEngine(), modoDataSet);
+        x.rango(campo, desde, hasta);
+        MessageSeam::clearLog();
+        x.f->IrAPagina(x.f->PagAjustar);
+        if (!codigos.isEmpty()) {
+            QCOMPARE(TextosMostrados(), QStringList());
+            QCOMPARE(x.f->PageControl1->ActivePage(), x.f->PagAjustar);
+            QCOMPARE(x.listado(QStringLiteral("Codigo")), codigos);
+            return;
+        }
+        QCOMPARE(TextosMostrados(), QStringList{aviso});
+        QCOMPARE(x.f->PageControl1->ActivePage(), x.f->PagSeleccionCampos);
+        // "Conforme" warns again and prints nothing.
+        MessageSeam::clearLog();
+        QVERIFY(!x.conformeImprime());
+        QCOMPARE(TextosMostrados(), QStringList{aviso});
     }
 
     // Conditions the engine or the dataset cannot take: the message, back on
@@ -310,12 +395,7 @@ private Q_SLOTS:
         QCOMPARE(Filas(), 4);
         if (modoDataSet) {
             // Conforme lists nothing either.
-            QTemporaryDir dir;
-            const QString pdf = dir.filePath(QStringLiteral("x.pdf"));
-            ImprimirEnPdf(pdf);
-            x.f->VisualizacionPrevia->setChecked(false);
-            x.f->pbConformeClick();
-            QVERIFY(!QFile::exists(pdf));
+            QVERIFY(!x.conformeImprime());
             QCOMPARE(x.f->DBGrid1->isEnabled(), true);
         }
     }

@@ -13,9 +13,11 @@
 #include <QPieSeries>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QValueAxis>
+#include <QXYSeries>
 #include <QtTest>
 
 #include "gene/data/genesali.h"
@@ -432,6 +434,37 @@ private Q_SLOTS:
         f.pbMarcas->setDown(false);
         f.pbMarcasClick();
         QCOMPARE(qobject_cast<QPieSeries*>(f.Chart1->chart()->series().first())->pieSize(), 0.7);
+    }
+
+    // Value labels and axis numbers as the program writes numbers ("," as
+    // the decimal mark), read from what the chart draws; a line beside bars
+    // shares their axes, each point over its bar.
+    void numerosYLineaSobreBarras() {
+        TfGENEGRAF f;
+        f.TextoGrafico = QStringLiteral("Marcas=SI;Leyenda=NO;Vista3D=NO;Medidas=600x400");
+        f.TextoSeries = QStringLiteral(
+            "Tipo=Barras;Color=Rojo;Valores=1:-10,5:Enero:/2:0,05:Febrero:/3:7,25:Marzo:\r\n"
+            "Tipo=Lineas;Color=Azul;Valores=1:-2,5:a:/2:3,75:b:/3:1,5:c:");
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QStringList textos;
+        for (const LienzoPrueba::Texto& t : TextosDibujados(f.Chart1)) textos << t.texto;
+        for (const char* marca : {"-10,5", "0,05", "7,25", "-2,5", "3,75", "1,5"})
+            QVERIFY2(textos.contains(QLatin1String(marca)), qPrintable(textos.join('|')));
+        for (const QString& t : std::as_const(textos))
+            QVERIFY2(!QRegularExpression(QStringLiteral("\\d\\.\\d")).match(t).hasMatch(),
+                     qPrintable(t));
+        QChart* c = f.Chart1->chart();
+        QCOMPARE(c->axes(Qt::Horizontal).size(), 1);
+        QCOMPARE(c->axes(Qt::Vertical).size(), 1);
+        // Each line point stands over the middle of its bar.
+        QAbstractSeries* barras = c->series().at(0);
+        QAbstractSeries* linea = c->series().at(1);
+        for (int i = 0; i < 3; ++i) {
+            const double x = c->mapToPosition(QPointF(i, 0), barras).x();
+            const auto* xy = qobject_cast<QXYSeries*>(linea);
+            QVERIFY(std::abs(c->mapToPosition(xy->at(i), linea).x() - x) < 1);
+        }
     }
 
     void leyendaYMarcas() {

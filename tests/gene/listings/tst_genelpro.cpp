@@ -9,7 +9,9 @@
 #include "db/clientdataset.h"
 #include "db/field.h"
 #include "db/query.h"
+#include "db/sysutils.h"
 #include "db/table.h"
+#include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/generest.h"
@@ -21,6 +23,7 @@
 #include "report/quickrep.h"
 #include "support/empresaprueba.h"
 #include "support/pdfprueba.h"
+#include "support/sqlprueba.h"
 
 using Posiciones = QList<QPair<int, int>>;
 
@@ -154,6 +157,8 @@ private Q_SLOTS:
         QCOMPARE(cabeceras, 2);
         QCOMPARE(totales.size(), 2);
         QVERIFY2(totales[0].startsWith(QStringLiteral("300")), qPrintable(totales.join('|')));
+        // The second group's own total, not carried on from the first.
+        QVERIFY2(totales[1].startsWith(QStringLiteral("300")), qPrintable(totales.join('|')));
         QVERIFY(f.Totales[1]->PrintedText().startsWith(QStringLiteral("600")));
         QVERIFY(!f.ImgCabeceraGrupo->Picture().isNull());
     }
@@ -243,6 +248,91 @@ private Q_SLOTS:
         QCOMPARE(l, posiciones);
         f.QuickReport->Prepare();
         QCOMPARE(f.QuickReport->QRPrinter()->PageCount(), 1);
+    }
+
+    // Figures read back from the PDF with their positions: each is the
+    // value (or, where the column cannot hold it even in a smaller font, all
+    // "#" with one warning naming the column), and no two words overlap; on
+    // a portrait and a landscape page, with the totals of two groups.
+    void cifrasEnSuColumna_data() {
+        QTest::addColumn<bool>("apaisado");
+        QTest::addColumn<QString>("formato");  // column weights
+        QTest::addColumn<bool>("almohadillas");
+        QTest::newRow("vertical") << false << "" << false;
+        QTest::newRow("apaisado") << true << "" << false;
+        // Weights by field: the group's (not printed), Nombre, Importe, Porcentaje.
+        QTest::newRow("importe estrecho") << false << "0|55|6|25" << false;
+        QTest::newRow("importe que no cabe") << false << "0|60|2|30" << true;
+        QTest::newRow("apaisado que no cabe") << true << "0|60|2|30" << true;
+    }
+    void cifrasEnSuColumna() {
+        QFETCH(bool, apaisado);
+        QFETCH(QString, formato);
+        QFETCH(bool, almohadillas);
+        const QList<double> importes{1234567.89, -0.05, 24.95, 235.56};
+        auto ds = Datos(
+            {{"Seccion", ftString, 0},
+             {"Nombre", ftString, 0},
+             {"Importe", ftFloat, 0},
+             {"Porcentaje", ftFloat, 0}},
+            4, [&](TClientDataSet& d, int i) {
+                d.Fields()[0]->setAsString(i <= 2 ? QStringLiteral("Uno|A")
+                                                  : QStringLiteral("Dos;B"));
+                d.Fields()[1]->setAsString(
+                    QStringLiteral("Enfermedad común de muy larga duración ") + QChar(u'A' + i));
+                d.Fields()[2]->setAsFloat(importes[i - 1]);
+                d.Fields()[3]->setAsFloat(i * 12.5);
+            });
+        ds->Fields()[0]->setTag(999);  // the group, not a column
+        TfGENELPRO f;
+        f.QuickReport->setDataSet(ds.get());
+        f.QuickReport->Page.Orientation = apaisado ? poLandscape : poPortrait;
+        f.FormatoColumnas = formato;
+        f.Sumatorios = QStringLiteral("Todas");
+        f.CamposGrupo = QStringLiteral("Seccion");
+        f.AjustarTexto = true;  // the designer's default: text wraps in its box
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("c.pdf"));
+        MessageSeam::activate();
+        QVERIFY(ImprimirInforme(ModuloDatos, f.QuickReport, QStringLiteral("PDF:") + pdf));
+        const QStringList avisos = TextosMostrados();
+        MessageSeam::deactivate();
+        const QList<Palabra> palabras = PalabrasPdf(pdf);
+        const QRectF titulos = CajaTexto(palabras, f.Titulos.value(0)->Caption());
+        QVERIFY(!titulos.isEmpty());
+        // Every figure printed is a value of the listing: the amounts, their
+        // group totals and the listing's total, the percentages and theirs.
+        const QList<double> valores{1234567.89, -0.05,      1234567.84, 24.95, 235.56,
+                                    260.51,     1234828.35, 12.5,       25,    37.5,
+                                    50,         37.5,       87.5,       125};
+        int cifras = 0, rellenas = 0;
+        static const QRegularExpression cifra(QStringLiteral("^-?[0-9.]*,?[0-9]+$"));
+        for (const Palabra& p : palabras) {
+            if (p.texto.count(QLatin1Char('#')) == p.texto.size()) {
+                ++rellenas;
+                continue;
+            }
+            if (!cifra.match(p.texto).hasMatch() || p.caja.top() <= titulos.bottom()) continue;
+            double v = 0;
+            QVERIFY2(TryStrToFloat(QString(p.texto).remove(QLatin1Char('.')), v),
+                     qPrintable(p.texto));
+            QVERIFY2(std::any_of(valores.begin(), valores.end(),
+                                 [v](double x) { return std::abs(x - v) < 0.005; }),
+                     qPrintable(p.texto));
+            ++cifras;
+        }
+        QVERIFY(cifras >= 4);
+        for (qsizetype i = 0; i < palabras.size(); ++i)
+            for (qsizetype j = i + 1; j < palabras.size(); ++j)
+                QVERIFY2(!palabras[i]
+                              .caja.adjusted(0.5, 0.5, -0.5, -0.5)
+                              .intersects(palabras[j].caja.adjusted(0.5, 0.5, -0.5, -0.5)),
+                         qPrintable(palabras[i].texto + " / " + palabras[j].texto));
+        QCOMPARE(rellenas > 0, almohadillas);
+        QCOMPARE(avisos.size(), almohadillas ? 1 : 0);
+        if (almohadillas)
+            QVERIFY2(avisos.first().contains(QStringLiteral("Importe")),
+                     qPrintable(avisos.first()));
     }
 
     // More fields than the old tables held.

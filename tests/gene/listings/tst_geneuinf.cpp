@@ -238,6 +238,14 @@ private Q_SLOTS:
         QVERIFY2(TextosMostrados().first().startsWith(kFallo),
                  qPrintable(TextosMostrados().first()));
 
+        // A stored date constant that is no date stops the run, named.
+        x.abrir(Diseno({"HPUESTO.CodigoOperario"}, {"HPUESTO.FechaInicio > '30/02/2024'"}),
+                "Fecha");
+        QCOMPARE(x.listar(), QString());
+        QCOMPARE(TextosMostrados(),
+                 QStringList{"¡ La fecha (u hora) introducida no es válida !. Repita por "
+                             "favor.\r\nHPUESTO.FechaInicio > '30/02/2024'"});
+
         QStringList dobles = SentenciasConSegundaOculta("PUESTO", "Descripcion");
         dobles.prepend("SELECT Codigo FROM PUESTO; DELETE FROM PUESTO");
         for (const QString& doble : dobles) {

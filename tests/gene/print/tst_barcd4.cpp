@@ -123,6 +123,25 @@ private Q_SLOTS:
              QString());
         fila("Code 128 justo", T::Code128, QStringLiteral("ABC123456"), 1716, 300, true, QString(),
              QStringLiteral("CODE-128:ABC123456"));
+        // A text the symbology cannot hold is not drawn: never another value.
+        fila("Code 128 con eñe", T::Code128, QStringLiteral("PEÑA"), 2000, 300, true, QString(),
+             QString());
+        fila("Code 128 fuera de Latin-1", T::Code128, QStringLiteral("Łódź"), 2000, 300, true,
+             QString(), QString());
+        fila("Code 128 con euro", T::Code128, QStringLiteral("A€B"), 2000, 300, true, QString(),
+             QString());
+        fila("GS1-128 con letra ajena", T::EAN128, QStringLiteral("0101234567890128·"), 2000, 300,
+             true, QString(), QString());
+        fila("EAN-13 con letra", T::EAN13, QStringLiteral("12345678901A"), 100, 300, true,
+             QString(), QString());
+        fila("EAN-8 con separador", T::EAN8, QStringLiteral("123|567"), 100, 300, true,
+             QStringLiteral("-Sean8.enable"), QString());
+        fila("EAN-13 con espacio", T::EAN, QStringLiteral("400638 333931"), 600, 300, false,
+             QString(), QString());
+        fila("2 de 5 con letra", T::Interleaved2Of5, QStringLiteral("1234A678"), 400, 300, false,
+             QString(), QString());
+        fila("ITF-14 con letra", T::ITF14, QStringLiteral("12345678901B"), 300, 300, true,
+             QString(), QString());
         fila("GS1-128 ancho", T::EAN128, QStringLiteral("0101234567890128"), 1900, 300, true,
              QString(), QString());
     }
@@ -369,6 +388,17 @@ private Q_SLOTS:
         b.setText(QStringLiteral("12345"));
         QCOMPARE(Tramos(Imagen(b, QSize(400, 100), 96), 20).size(), 1);
         QVERIFY(qGray(b.grab().toImage().pixel(0, 20)) < 128);
+        // A letter the symbology cannot hold: the same outline, no bars.
+        for (const auto& [tipo, texto] :
+             {std::pair{TBarCodeType::EAN13, QStringLiteral("12345678901A")},
+              std::pair{TBarCodeType::Code128, QStringLiteral("PEÑA")}}) {
+            b.setBarCodeType(tipo);
+            b.setText(texto);
+            b.SetBounds(0, 0, 100, 40);
+            const QImage marco = b.grab().toImage();
+            QVERIFY(qGray(marco.pixel(0, 20)) < 128 && qGray(marco.pixel(99, 20)) < 128);
+            QCOMPARE(Tramos(marco, 20).size(), 3);
+        }
         // Empty: nothing at all, not even the outline.
         for (const TBarCodeType t :
              {TBarCodeType::EAN13, TBarCodeType::ITF14, TBarCodeType::Code128}) {

@@ -245,6 +245,11 @@ void TestSysUtils::formatFloat_data() {
 
     // The standard amount template: zero and empty show as blank, no leading zero.
     QTest::newRow("#,###.## thousands") << "#,###.##" << 1234.5 << "1.234,5";
+    // An empty positive section: the general format, never an empty text.
+    QTest::newRow(";(0) positive") << ";(0)" << 5.0 << "5";
+    QTest::newRow(";(0) negative") << ";(0)" << -5.0 << "(5)";
+    QTest::newRow(";(0) zero") << ";(0)" << 0.0 << "0";
+    QTest::newRow(";(0) positive fraction") << ";(0)" << 2.75 << "2,75";
     QTest::newRow("#,###.## millions") << "#,###.##" << 1234567.891 << "1.234.567,89";
     QTest::newRow("#,###.## zero is blank") << "#,###.##" << 0.0 << "";
     QTest::newRow("#,###.## below one") << "#,###.##" << 0.5 << ",5";

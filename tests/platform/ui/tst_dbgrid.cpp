@@ -19,6 +19,7 @@
 #include "gene/session/genecomp.h"
 #include "support/dbfixture.h"
 #include "support/tecladoprueba.h"
+#include "ui/dbcontrols.h"
 #include "ui/dbgrid.h"
 #include "ui/form.h"
 
@@ -111,6 +112,22 @@ std::pair<int, int> ink(QHeaderView* header, int section) {
     return found;
 }
 
+// The messages of the database errors that reach the program's handler
+// while it lives.
+struct ErroresCapturados {
+    QStringList textos;
+    ErroresCapturados() {
+        SetApplicationExceptionHandler([this](QObject*, std::exception_ptr e) {
+            try {
+                std::rethrow_exception(e);
+            } catch (const EDatabaseError& x) {
+                textos << x.Message();
+            }
+        });
+    }
+    ~ErroresCapturados() { SetApplicationExceptionHandler(nullptr); }
+};
+
 // The cell editor open (the one with the focus; closed ones wait for deletion).
 QLineEdit* editorAbierto() {
     return qobject_cast<QLineEdit*>(QApplication::focusWidget());
@@ -179,6 +196,8 @@ private Q_SLOTS:
     void escDropsTheLineOnly();
     void titlesFitTheirColumns_data();
     void titlesFitTheirColumns();
+    void typedAmountsReadDotAsThousands_data();
+    void typedAmountsReadDotAsThousands();
     void cleanupTestCase() { db_.reset(); }
 
 private:
@@ -301,21 +320,15 @@ void TestDBGrid::editingACellPosts() {
     QCOMPARE(p.table.FieldByName(QStringLiteral("Importe"))->AsFloat(), 1234.5);
 
     // A text the field refuses leaves the value and says why.
-    QStringList errores;
-    SetApplicationExceptionHandler([&](QObject*, std::exception_ptr e) {
-        try {
-            std::rethrow_exception(e);
-        } catch (const EDatabaseError& x) {
-            errores << x.Message();
-        }
-    });
-    QTest::keyClick(r.grid, Qt::Key_F2);
-    editor = editorAbierto();
-    editor->setText(QStringLiteral("mucho"));
-    QTest::keyClick(editor, Qt::Key_Return);
-    QCoreApplication::processEvents();
-    SetApplicationExceptionHandler(nullptr);
-    QCOMPARE(errores.size(), 1);
+    {
+        ErroresCapturados errores;
+        QTest::keyClick(r.grid, Qt::Key_F2);
+        editor = editorAbierto();
+        editor->setText(QStringLiteral("mucho"));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        QCOMPARE(errores.textos.size(), 1);
+    }
     QCOMPARE(p.table.FieldByName(QStringLiteral("Importe"))->AsFloat(), 1234.5);
     p.table.Cancel();
 
@@ -703,4 +716,119 @@ void TestDBGrid::titlesFitTheirColumns() {
 }
 
 QTEST_MAIN(TestDBGrid)
+// An amount shown with the standard template "#,###.##" and no edit format,
+// typed over in an edit or a grid cell: "." is only a thousands mark, what
+// the engine stores is read back with its own SQL.
+void TestDBGrid::typedAmountsReadDotAsThousands_data() {
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("campo");
+    QTest::addColumn<QString>("texto");
+    QTest::addColumn<double>("guardado");  // NaN: refused, 1500 stays
+    const double refused = std::numeric_limits<double>::quiet_NaN();
+    struct Caso {
+        const char* nombre;
+        const char* texto;
+        double valor;
+    };
+    const Caso casos[] = {{"miles", "1.600", 1600},
+                          {"miles y decimales", "1.600,25", 1600.25},
+                          {"coma decimal", "1,6", 1.6},
+                          {"punto sin tres cifras", "1.6", refused},
+                          {"punto tras la coma", "1,5.000", refused},
+                          {"dos grupos", "-1.234.567,89", -1234567.89},
+                          {"negativo pequeño", "-0,05", -0.05}};
+    for (Engine e : AvailableEngines())
+        for (const char* control : {"edit", "rejilla"})
+            for (const char* campo : {"Importe", "Moneda"})
+                for (const Caso& c : casos) {
+                    const QByteArray caso = QByteArray(control) + ' ' + campo + ' ' + c.nombre;
+                    NewEngineRow(e, caso.constData()) << control << campo << c.texto << c.valor;
+                }
+}
+
+void TestDBGrid::typedAmountsReadDotAsThousands() {
+    QFETCH(QString, control);
+    QFETCH(QString, campo);
+    QFETCH(QString, texto);
+    QFETCH(double, guardado);
+    TestDatabase base(CurrentEngine(), QStringLiteral("Importes"));
+    {
+        TTable t;
+        t.setDatabaseName(QStringLiteral("Importes"));
+        t.setTableName(QStringLiteral("IMPORTES"));
+        t.FieldDefs().Add(QStringLiteral("Codigo"), ftInteger, 0, true);
+        t.FieldDefs().Add(QStringLiteral("Importe"), ftFloat);
+        t.FieldDefs().Add(QStringLiteral("Moneda"), ftCurrency);
+        t.IndexDefs().Add(QStringLiteral("<Primary>"), QStringLiteral("Codigo"),
+                          ixPrimary | ixUnique);
+        t.CreateTable();
+    }
+    base.db()->Execute(
+        QStringLiteral("INSERT INTO IMPORTES (Codigo, Importe, Moneda) VALUES (1, 1500, 1500)"));
+    TTable tabla;
+    tabla.setDatabaseName(QStringLiteral("Importes"));
+    tabla.setTableName(QStringLiteral("IMPORTES"));
+    tabla.Open();
+    TField* f = tabla.FieldByName(campo);
+    for (TField* importe : {tabla.FieldByName(QStringLiteral("Importe")),
+                            tabla.FieldByName(QStringLiteral("Moneda"))})
+        importe->setDisplayFormat(QStringLiteral("#,###.##"));
+    TDataSource source;
+    source.setDataSet(&tabla);
+    auto capturados = std::make_unique<ErroresCapturados>();
+    const QStringList& errores = capturados->textos;
+    const bool rechazado = std::isnan(guardado);
+    if (control == QLatin1String("edit")) {
+        TForm form;
+        auto* box = new QVBoxLayout(&form);
+        // The code first: it takes the focus as the window opens.
+        auto* codigo = new TDBEdit(&form);
+        codigo->setDataSource(&source);
+        codigo->setDataField(QStringLiteral("Codigo"));
+        auto* edit = new TDBEdit(&form);
+        edit->setDataSource(&source);
+        edit->setDataField(campo);
+        box->addWidget(codigo);
+        box->addWidget(edit);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        codigo->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), codigo);
+        QCOMPARE(edit->text(), QStringLiteral("1.500"));
+        edit->setFocus();
+        QCOMPARE(edit->text(), QStringLiteral("1500"));  // the plain number to edit
+        edit->selectAll();
+        QTest::keyClicks(edit, texto);
+        codigo->setFocus();
+        if (rechazado) QTRY_COMPARE(QApplication::focusWidget(), edit);
+    } else {
+        f->setVisible(true);
+        Rejilla r(&source);
+        r.grid->Columns().RestoreDefaults();
+        r.grid->setSelectedIndex(f->Index());
+        QTest::keyClick(r.grid, Qt::Key_F2);
+        QLineEdit* editor = editorAbierto();
+        QVERIFY(editor);
+        QCOMPARE(editor->text(), QStringLiteral("1500"));
+        editor->setText(texto);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents();
+    }
+    const QStringList vistos = errores;
+    capturados.reset();
+    QCOMPARE(vistos.size(), rechazado ? 1 : 0);
+    if (rechazado) {
+        QCOMPARE(vistos.first(),
+                 QStringLiteral("'%1' is not a valid floating point value").arg(texto));
+        tabla.Cancel();
+    } else {
+        tabla.Post();
+    }
+    QSqlQuery q =
+        base.db()->Execute(QStringLiteral("SELECT %1 FROM IMPORTES WHERE Codigo = 1").arg(campo));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toDouble(), rechazado ? 1500.0 : guardado);
+}
+
 #include "tst_dbgrid.moc"
