@@ -20,6 +20,7 @@
 
 #include "db/dialect.h"
 #include "db/fieldtypes.h"
+#include "db/savepoints.h"
 
 inline constexpr const char* kDatabaseFileName = "datos.sqlite";
 // PostgreSQL: the name of a connection's prepared statement for users.
@@ -109,6 +110,16 @@ public:
     static void BindValues(QSqlQuery& query, const QVariantList& values);
     // Runs a query obtained from Prepared() after its values are bound.
     void Run(QSqlQuery& query);
+    // As Run, for a table cursor's insert, update or delete whose values are
+    // bound and whose result is not read back (no generated value, no row
+    // identity): inside a transaction on PostgreSQL it joins a batch of such
+    // rows under one savepoint (TSavepoints). A failed row costs that row
+    // alone; when the rows before it cannot be written again the transaction
+    // is broken: every statement and Commit raise until it is rolled back.
+    // The query must be one of Prepared's.
+    void RunWrite(QSqlQuery& query);
+    // SAVEPOINT statements sent on this connection since it was opened.
+    qint64 SavepointsSent() const { return savepoints_.Sent(); }
     // A statement a user typed, refused before it runs when it reaches beyond
     // its own database's rows and tables, or, with `readOnly`, when it would
     // write (the reason in Spanish). On PostgreSQL the text is read by the
@@ -238,6 +249,8 @@ private:
     // savepoint. Raises the mapped error.
     template <typename Step>
     void guarded(QSqlQuery& q, const QString& sql, Step step);
+    // Inside a transaction a failed batch could not write again: raises.
+    void refuseIfBroken() const;
     QString pgSchema() const;
     QStringList sqliteSchemas() const;             // "main", attached ones, "temp"
     QString sqliteSchemaOf(const QString& table);  // "" when not found
@@ -263,7 +276,7 @@ private:
     mutable bool readOnly_ = false;  // a read-only transaction of BeginReadOnly runs
     bool userStatement_ = false;     // the prepared statement for users exists
     QStringList attached_;
-    std::unique_ptr<QSqlQuery> savepoint_, release_, rollbackTo_;
+    mutable TSavepoints savepoints_;
     QHash<QString, std::shared_ptr<QSqlQuery>> prepared_;
     // The text a caller gave for each statement prepared with named marks,
     // for the statement an error reports.
