@@ -317,7 +317,22 @@ void TDatabase::reviveIfLost() const {
 }
 
 void TDatabase::AddPendingRead(TPendingRead* read) {
-    if (!pendingReads_.contains(read)) pendingReads_.append(read);
+    if (pendingReads_.contains(read)) return;
+    pendingReads_.append(read);
+    // SQLite: an open statement keeps a read transaction, which holds back
+    // every checkpoint (other programs' too) while the clerk looks at the
+    // rows. Read whole once control is back in the event loop, so that none
+    // stays open between the clerk's actions.
+    if (params_.engine == Engine::Sqlite && !settleQueued_) {
+        settleQueued_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                settleQueued_ = false;
+                settlePendingReads();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void TDatabase::RemovePendingRead(TPendingRead* read) {
@@ -712,6 +727,7 @@ QSqlQuery TDatabase::Execute(const QString& statement, const QVariantList& value
             return q.exec();
         });
     }
+    if (!inTransaction_) checkpointAfter(sql);
     return q;
 }
 
@@ -791,6 +807,7 @@ void TDatabase::Run(QSqlQuery& query) {
     CheckBoundValues(query);
     if (!inTransaction_ || params_.engine != Engine::Postgres) {
         if (!query.exec()) raiseError(query.lastError(), query.lastQuery());
+        if (!inTransaction_) checkpointAfter(query.lastQuery());
         return;
     }
     guarded(query, query.lastQuery(), [&] { return query.exec(); });
@@ -946,6 +963,8 @@ void TDatabase::Commit() {
         if (params_.engine == Engine::Sqlite) q.exec(QStringLiteral("ROLLBACK"));
         raiseError(error, QStringLiteral("COMMIT"));
     }
+    q.finish();
+    checkpointAfter(QStringLiteral("COMMIT"));
 }
 
 void TDatabase::Rollback() {

@@ -47,7 +47,9 @@ struct TConnectionParams {
 // one). Before any other statement runs on the connection the database has
 // every such result read whole into memory (ReadRest): an SQLite statement
 // left open keeps its connection on an old snapshot, and PostgreSQL drops the
-// rows of a streamed result when the next statement starts.
+// rows of a streamed result when the next statement starts. On SQLite it is
+// also read whole once control returns to the event loop: an open read holds
+// back every checkpoint of the file.
 class TPendingRead {
 public:
     virtual ~TPendingRead() = default;
@@ -260,6 +262,13 @@ private:
     // PostgreSQL: parses a user's statement as this connection's prepared
     // statement for users, replacing the last one. Raises the server's refusal.
     void prepareUserStatement(const QString& sql);
+    // SQLite, after a committed write (`sql`, a COMMIT or a statement run
+    // outside a transaction): a PASSIVE checkpoint of every file of the
+    // connection, so that confirmed work reaches the database files and a
+    // copy of them holds it; after a COMMIT at once, after single statements
+    // once control is back in the event loop (a run of them pays for one).
+    // It never waits for other programs and never fails the write.
+    void checkpointAfter(const QString& sql);
     // SQLite: ExecuteUser, prepared under the authorizer that confines it.
     QSqlQuery executeSqliteUser(const QString& sql, const QVariantList& binds, bool readOnly);
 
@@ -295,6 +304,7 @@ private:
     QHash<QString, TFieldDefs> columnCache_;
     QHash<QString, TIndexDefs> indexCache_;
     mutable QList<TPendingRead*> pendingReads_;
+    bool settleQueued_ = false;  // SQLite: pending reads are read whole at the next idle
 };
 
 // True when the text holds a UTF-16 surrogate that is not half of a pair.
