@@ -431,6 +431,8 @@ namespace {
 const QString kTablaMarcas = QStringLiteral("CREACION");
 const QString kMarcaEmpresa = QStringLiteral("EMPRESA");
 const QString kMarcaUsuarios = QStringLiteral("USUARIO");
+// A company whose database has held tables.
+const QString kMarcaTablas = QStringLiteral("TABLAS");
 
 TDatabase* BaseMarcas(TfGENEINIC* f) {
     TDatabase* g = f ? f->DatabaseGeneral : nullptr;
@@ -482,6 +484,28 @@ QString UbicacionPerdida(const EDatabaseError& e) {
 }
 
 }  // namespace
+
+void RechazarEmpresaSinTablas(TfGENEINIC* f, int Codigo, const QString& nombre) {
+    if (Codigo <= 0 || f->Database->engine() != Engine::Sqlite) return;
+    // A company's file that held tables once and holds none is a copy of the
+    // file alone (its work was in the -wal file) or an emptied one: filling
+    // it with empty tables would hide the loss. A company made but never
+    // used has none, and is not refused.
+    const bool sinTablas = BaseDatosSinTablas(f->Database);
+    const bool conTablasAntes = HayMarca(f, kMarcaTablas, Codigo);
+    if (!sinTablas) {
+        if (!conTablasAntes) PonerMarca(f, kMarcaTablas, Codigo);
+        return;
+    }
+    if (!conTablasAntes) return;
+    f->Database->Close();
+    throw std::runtime_error(
+        QString(QStringLiteral("¡ Falta la Base de Datos de la empresa ") +
+                QString::number(Codigo) + QStringLiteral(" (") +
+                JoinPath(NativePath(nombre), QString::fromLatin1(kDatabaseFileName)) +
+                QStringLiteral(") !. Restáurela desde una copia de seguridad."))
+            .toStdString());
+}
 
 bool EmpresaCreada(TfGENEINIC* f, int Codigo) {
     return HayMarca(f, kMarcaEmpresa, Codigo);
@@ -541,6 +565,14 @@ void RechazarEmpresaPerdida(TfGENEINIC* f, int Codigo, const EDatabaseError& e) 
                                  .toStdString());
 }
 
+bool BaseDatosSinTablas(TDatabase* d) {
+    // Only the file's own tables: a company's connection attaches others.
+    return d && d->Connected() && d->engine() == Engine::Sqlite &&
+           d->Scalar(QStringLiteral("SELECT COUNT(*) FROM main.sqlite_master WHERE type = "
+                                    "'table'"))
+                   .toInt() == 0;
+}
+
 bool BaseDatosCreadaEntretanto(TfGENEINIC* f, const QString& ubicacion, bool esGeneral) {
     // A session starting at the same moment made it after the engine said
     // it was not there.
@@ -569,6 +601,7 @@ void ConectarBaseDatosEmpresa(TfGENEINIC* f, int Codigo) {
         Reconectar(f, f->Database, nombre, false);
     }
     if (Codigo > 0 && !EmpresaCreada(f, Codigo)) MarcarEmpresaCreada(f, Codigo);
+    RechazarEmpresaSinTablas(f, Codigo, nombre);
     if (MotorActual() == Engine::SqlServer) f->Database->Execute(SentenciaNivelAislamiento());
     if (MotorActual() == Engine::SqlServer && !f->Database->InTransaction()) {
         IniciarTransaccion(f, f->Database);

@@ -75,6 +75,12 @@ TConnectionParams ParametrosConexion(TfGENEINIC* f, const QString& ubicacion, bo
 // may be created there: SQLite, the folder is there and its file is not;
 // PostgreSQL, the server answers and the schema is missing.
 bool BaseDatosInexistente(TfGENEINIC* f, const QString& ubicacion, bool esGeneral);
+// SQLite: the connected database's own file holds no table at all.
+bool BaseDatosSinTablas(TDatabase* d);
+// SQLite, once company `Codigo` is connected: its file holding tables is
+// marked; one marked before that now holds none is closed and refused like a
+// missing one ("¡ Falta la Base de Datos de la empresa N (...) !...").
+void RechazarEmpresaSinTablas(TfGENEINIC* f, int Codigo, const QString& nombre);
 // True when that database is there now: a session starting at the same
 // moment made it after the engine said it was missing.
 bool BaseDatosCreadaEntretanto(TfGENEINIC* f, const QString& ubicacion, bool esGeneral);

@@ -441,6 +441,25 @@ bool HayBasesDatosEmpresa(TfGENEINIC* f) {
     return !EmpresasConBaseDatos(f).isEmpty();
 }
 
+// SQLite: a company's database holds tables: the installation was in use
+// (at a first start, or one an installer prepared, they are all empty).
+bool HayEmpresasConTablas(TfGENEINIC* f) {
+    if (MotorActual() != Engine::Sqlite) return false;
+    for (int codigo : EmpresasConBaseDatos(f)) {
+        TDatabase empresa;
+        empresa.Params().engine = Engine::Sqlite;
+        empresa.Params().folder =
+            JoinPath(NativePath(PathBaseDatosGeneral), QString::number(codigo));
+        try {
+            empresa.Open();
+            if (!BaseDatosSinTablas(&empresa)) return true;
+        } catch (const EDatabaseError&) {
+            // One that cannot be read says nothing here; its start tells.
+        }
+    }
+    return false;
+}
+
 // Opens a session database at start-up. A refused password is asked for
 // again; a database the engine says does not exist is created there; any
 // other failure goes to the caller.
@@ -452,7 +471,6 @@ void ConectarAlInicio(TfGENEINIC* f, TDatabase* d, const QString& nombre, const 
         d->Params() = ParametrosConexion(f, ubicacion, esGeneral);
         try {
             d->Open();
-            return;
         } catch (const EDatabaseError& e) {
             const QString texto = e.Message() + QLatin1Char(' ') + e.detail();
             // Also a server that asks for a password none was given for.
@@ -489,6 +507,20 @@ void ConectarAlInicio(TfGENEINIC* f, TDatabase* d, const QString& nombre, const 
             }
             throw;
         }
+        // A general file with no table beside companies' databases that hold
+        // tables is a copy of the file alone or an emptied one, never a first
+        // start: a new administrator without password would see their data.
+        if (d == f->DatabaseGeneral && BaseDatosSinTablas(d) && HayEmpresasConTablas(f)) {
+            const QString archivo =
+                JoinPath(NativePath(ubicacion), QString::fromLatin1(kDatabaseFileName));
+            d->Close();
+            MensajeError(kImposibleIniciar + QStringLiteral("¡ La Base de Datos general ") +
+                         archivo +
+                         QStringLiteral(" no contiene ninguna tabla, pero existen las de las "
+                                        "empresas !. Restáurela desde una copia de seguridad."));
+            throw EInicioInterrumpido{};
+        }
+        return;
     }
 }
 

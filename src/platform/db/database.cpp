@@ -26,6 +26,9 @@ namespace {
 
 QAtomicInt connectionSeq;
 
+const QString kTransactionNotDone =
+    QStringLiteral("¡ La transacción no ha sido completada !. Inténtelo de nuevo.");
+
 QString newConnectionName() {
     return QStringLiteral("rh-db-%1").arg(connectionSeq.fetchAndAddRelaxed(1) + 1);
 }
@@ -306,6 +309,10 @@ QSqlDatabase TDatabase::connection() const {
     // Whoever takes the connection runs a statement on it.
     reviveIfLost();
     settlePendingReads();
+    // What a caller runs on the connection is not written again if a batch
+    // row fails later: the batch ends before it.
+    QSqlError error;
+    if (!savepoints_.EndBatch(error)) raiseError(error, QStringLiteral("RELEASE SAVEPOINT"));
     return db_;
 }
 
@@ -319,7 +326,22 @@ void TDatabase::reviveIfLost() const {
 }
 
 void TDatabase::AddPendingRead(TPendingRead* read) {
-    if (!pendingReads_.contains(read)) pendingReads_.append(read);
+    if (pendingReads_.contains(read)) return;
+    pendingReads_.append(read);
+    // SQLite: an open statement keeps a read transaction, which holds back
+    // every checkpoint (other programs' too) while the clerk looks at the
+    // rows. Read whole once control is back in the event loop, so that none
+    // stays open between the clerk's actions.
+    if (params_.engine == Engine::Sqlite && !settleQueued_) {
+        settleQueued_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                settleQueued_ = false;
+                settlePendingReads();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void TDatabase::RemovePendingRead(TPendingRead* read) {
@@ -342,9 +364,7 @@ void TDatabase::Open() {
             openPostgres();
     } catch (...) {
         prepared_.clear();
-        savepoint_.reset();
-        release_.reset();
-        rollbackTo_.reset();
+        savepoints_.Attach(QSqlDatabase());
         if (db_.isValid()) db_.close();
         db_ = QSqlDatabase();
         QSqlDatabase::removeDatabase(connectionName_);
@@ -426,13 +446,12 @@ void TDatabase::setUpPostgresSession() {
     for (const QString& sql : pgSessionSettings())
         if (!q.exec(sql)) raiseError(q.lastError(), sql);
     RequireStandardStrings(db_);
-    savepoint_ = std::make_unique<QSqlQuery>(db_);
-    release_ = std::make_unique<QSqlQuery>(db_);
-    rollbackTo_ = std::make_unique<QSqlQuery>(db_);
+    savepoints_.Attach(db_);
 }
 
 void TDatabase::markLost(const QString& sql) const {
     lost_ = true;
+    savepoints_.Forget();
     const bool transaction = inTransaction_ || firstWord(sql) == QLatin1String("COMMIT");
     // A transaction stays open, lost, until its owner ends it.
     readOnly_ = false;
@@ -461,9 +480,7 @@ void TDatabase::reconnect() {
     }
     prepared_.clear();
     userStatement_ = false;  // the server's prepared statements end with it
-    savepoint_.reset();
-    release_.reset();
-    rollbackTo_.reset();
+    savepoints_.Attach(QSqlDatabase());
     InvalidateCatalog();
     db_.close();
     // One try per action: a server still down is told again at the next one.
@@ -529,9 +546,7 @@ void TDatabase::Close() {
     givenText_.clear();
     stale_.clear();
     lost_ = false;
-    savepoint_.reset();
-    release_.reset();
-    rollbackTo_.reset();
+    savepoints_.Attach(QSqlDatabase());
     InvalidateCatalog();
     attached_.clear();
     db_.close();
@@ -607,12 +622,11 @@ void TDatabase::guarded(QSqlQuery& q, const QString& sql, Step step) {
         if (!step()) raiseError(q.lastError(), sql);
         return;
     }
+    refuseIfBroken();
     // PostgreSQL aborts the whole transaction at a failed statement; a
-    // savepoint keeps what came before usable.
-    static const QString kSavepoint = QStringLiteral("SAVEPOINT rh_sp");
-    static const QString kRelease = QStringLiteral("RELEASE SAVEPOINT rh_sp");
-    static const QString kRollbackTo = QStringLiteral("ROLLBACK TO SAVEPOINT rh_sp");
-    if (!savepoint_->exec(kSavepoint)) raiseError(savepoint_->lastError(), kSavepoint);
+    // savepoint keeps what came before usable (TSavepoints).
+    QSqlError error;
+    if (!savepoints_.Enter(error)) raiseError(error, QStringLiteral("SAVEPOINT"));
     // A forward-only result is streamed row by row by the driver, and the
     // RELEASE below would discard the rows not yet read: fetch it whole.
     q.setForwardOnly(false);
@@ -620,17 +634,20 @@ void TDatabase::guarded(QSqlQuery& q, const QString& sql, Step step) {
     try {
         done = step();
     } catch (...) {
-        rollbackTo_->exec(kRollbackTo);
-        release_->exec(kRelease);
+        savepoints_.Undo();
         throw;
     }
     if (!done) {
-        const QSqlError error = q.lastError();
-        rollbackTo_->exec(kRollbackTo);
-        release_->exec(kRelease);
+        error = q.lastError();
+        savepoints_.Undo();
         raiseError(error, sql);
     }
-    if (!release_->exec(kRelease)) raiseError(release_->lastError(), kRelease);
+    if (!savepoints_.Leave(error)) raiseError(error, QStringLiteral("RELEASE SAVEPOINT"));
+}
+
+void TDatabase::refuseIfBroken() const {
+    if (savepoints_.Broken())
+        throw EDatabaseError(DbError::General, kTransactionNotDone, databaseName_);
 }
 
 void TDatabase::RefuseNul(const QString& sql, const QVariantList& values) const {
@@ -726,6 +743,7 @@ QSqlQuery TDatabase::Execute(const QString& statement, const QVariantList& value
             return q.exec();
         });
     }
+    if (!inTransaction_) checkpointAfter(sql);
     return q;
 }
 
@@ -805,9 +823,33 @@ void TDatabase::Run(QSqlQuery& query) {
     CheckBoundValues(query);
     if (!inTransaction_ || params_.engine != Engine::Postgres) {
         if (!query.exec()) raiseError(query.lastError(), query.lastQuery());
+        if (!inTransaction_) checkpointAfter(query.lastQuery());
         return;
     }
     guarded(query, query.lastQuery(), [&] { return query.exec(); });
+}
+
+void TDatabase::RunWrite(QSqlQuery& query) {
+    if (!inTransaction_ || params_.engine != Engine::Postgres) {
+        Run(query);
+        return;
+    }
+    if (lost_) reviveIfLost();  // raises
+    refuseIfBroken();
+    settlePendingReads();
+    CheckBoundValues(query);
+    QSqlError error;
+    switch (savepoints_.Write(query, error, [this](const QSqlError& e) { return isLoss(e); })) {
+        case TSavepoints::Outcome::Written:
+            return;
+        case TSavepoints::Outcome::NotBegun:
+            raiseError(error, QStringLiteral("SAVEPOINT"));
+        case TSavepoints::Outcome::Failed:
+            raiseError(error, query.lastQuery());
+        case TSavepoints::Outcome::Broken:
+            throw EDatabaseError(DbError::General, kTransactionNotDone,
+                                 error.databaseText().trimmed());
+    }
 }
 
 QSqlQuery TDatabase::ExecuteUser(const QString& statement, const QVariantList& parameters,
@@ -905,6 +947,7 @@ void TDatabase::StartTransaction() {
     QSqlQuery q(connection());
     EndReadOnly();  // the reads of a user's query are over
     if (!q.exec(sql)) raiseError(q.lastError(), sql);
+    savepoints_.Forget();
     inTransaction_ = true;
 }
 
@@ -918,6 +961,14 @@ void TDatabase::Commit() {
     }
     QSqlQuery q(connection());
     inTransaction_ = false;
+    if (savepoints_.Broken()) {
+        // Rows a failed batch took with it are missing: nothing is stored.
+        savepoints_.Forget();
+        q.exec(QStringLiteral("ROLLBACK"));
+        throw EDatabaseError(DbError::General, kTransactionNotDone, QStringLiteral("COMMIT"));
+    }
+    // Committed with the transaction: an open batch needs no release.
+    savepoints_.Forget();
     if (!q.exec(QStringLiteral("COMMIT"))) {
         const QSqlError error = q.lastError();
         // A failed commit leaves no transaction: PostgreSQL ends it whatever
@@ -926,12 +977,15 @@ void TDatabase::Commit() {
         if (params_.engine == Engine::Sqlite) q.exec(QStringLiteral("ROLLBACK"));
         raiseError(error, QStringLiteral("COMMIT"));
     }
+    q.finish();
+    checkpointAfter(QStringLiteral("COMMIT"));
 }
 
 void TDatabase::Rollback() {
     if (!inTransaction_)
         throw EDatabaseError::make(DbError::NotInTransaction, QString(), databaseName_);
     inTransaction_ = false;
+    savepoints_.Forget();
     // A lost connection took its transaction with it: nothing to undo, and
     // the next statement reconnects.
     if (lost_) return;
@@ -1472,137 +1526,4 @@ void TDatabase::CreateIndex(const QString& table, const TIndexDef& index) {
 void TDatabase::DropIndex(const QString& table, const QString& indexName) {
     Execute(dialect().dropIndex(table, PhysicalIndexName(table, indexName)));
     InvalidateCatalog();
-}
-
-// ------------------------------------------------------------ record locks
-
-namespace {
-
-// The lock space of a table: the schema it lives in (the connection's own
-// when it does not exist yet) and its name, so that the same key in two
-// companies are two locks, and a general table is one lock for all.
-const QString kLockSpace = QStringLiteral(
-    "SELECT coalesce((SELECT n.nspname FROM pg_class c JOIN pg_namespace n ON n.oid = "
-    "c.relnamespace WHERE c.oid = to_regclass(?)), current_schema()) || '.' || ?");
-
-}  // namespace
-
-bool TDatabase::TryLockRecord(const QString& table, const QString& key) {
-    if (params_.engine != Engine::Postgres) return true;
-    const QString id = table.toLower() + QChar(0) + key;
-    auto it = locks_.find(id);
-    if (it != locks_.end()) {
-        ++it->count;
-        return true;
-    }
-    QSqlQuery& s = Prepared(kLockSpace);
-    s.addBindValue(pgRegclass(table));
-    s.addBindValue(table.toLower());
-    Run(s);
-    const QString space = s.next() ? s.value(0).toString() : table.toLower();
-    s.finish();
-    // Session-level: held without a transaction, released by unlock or by
-    // the end of the connection. Two (table, key) pairs whose hashes collide
-    // share a lock; the cost is a rare needless refusal.
-    QSqlQuery& q =
-        Prepared(QStringLiteral("SELECT pg_try_advisory_lock(hashtext(?), hashtext(?))"));
-    q.addBindValue(space);
-    q.addBindValue(key);
-    Run(q);
-    const bool got = q.next() && q.value(0).toBool();
-    q.finish();
-    if (got) locks_.insert(id, RecordLock{space, 1, table, key});
-    return got;
-}
-
-bool TDatabase::KeepRecordLock(const QString& table, const QString& key) {
-    if (params_.engine != Engine::Postgres) return true;
-    reviveIfLost();  // a reconnection due now drops the locks it cannot take
-    if (locks_.contains(table.toLower() + QChar(0) + key)) return true;
-    return TryLockRecord(table, key);
-}
-
-void TDatabase::UnlockRecord(const QString& table, const QString& key) {
-    if (params_.engine != Engine::Postgres) return;
-    const QString id = table.toLower() + QChar(0) + key;
-    auto it = locks_.find(id);
-    if (it == locks_.end()) return;
-    if (--it->count > 0) return;
-    const QString space = it->space;
-    locks_.erase(it);
-    if (!Connected()) return;
-    QSqlQuery& q = Prepared(QStringLiteral("SELECT pg_advisory_unlock(hashtext(?), hashtext(?))"));
-    q.addBindValue(space);
-    q.addBindValue(key);
-    Run(q);
-    q.finish();
-}
-
-// ---------------------------------------------------------------- TSession
-
-TSession& TSession::instance() {
-    static TSession session;
-    return session;
-}
-
-void TSession::AddDatabase(TDatabase* db) {
-    if (db && !databases_.contains(db)) databases_ << db;
-}
-
-void TSession::RemoveDatabase(TDatabase* db) {
-    databases_.removeAll(db);
-    for (auto it = direct_.begin(); it != direct_.end();) {
-        if (it.value() == db)
-            it = direct_.erase(it);
-        else
-            ++it;
-    }
-}
-
-void TSession::AddAlias(const QString& alias, const QString& databaseName) {
-    aliases_.insert(alias.trimmed().toLower(), databaseName);
-}
-
-void TSession::ClearAliases() {
-    aliases_.clear();
-}
-
-TDatabase* TSession::FindDatabase(const QString& databaseName) {
-    QString name = databaseName.trimmed();
-    const bool direct = name.startsWith(QLatin1Char('?'));
-    if (direct) name = name.mid(1).trimmed();
-    auto registered = [&](const QString& n) -> TDatabase* {
-        for (TDatabase* db : std::as_const(databases_))
-            if (db->DatabaseName().compare(n, Qt::CaseInsensitive) == 0) return db;
-        return nullptr;
-    };
-    if (TDatabase* db = registered(name)) return db;
-    const auto alias = aliases_.constFind(name.toLower());
-    if (alias != aliases_.constEnd())
-        if (TDatabase* db = registered(*alias)) return db;
-    if (direct && !name.isEmpty()) {
-        TConnectionParams p = defaults_;
-        QString key;
-        if (p.engine == Engine::Sqlite) {
-            p.folder = QDir::cleanPath(NativePath(name));
-            key = p.folder;
-        } else {
-            p.schema = name.toLower();
-            key = p.schema;
-        }
-        if (TDatabase* db = direct_.value(key)) return db;
-        auto db = std::make_unique<TDatabase>();
-        db->setDatabaseName(QLatin1Char('?') + name);
-        db->Params() = p;
-        db->Open();  // raises DatabaseNotFound for a missing folder, file or schema
-        direct_.insert(key, db.get());
-        return db.release();
-    }
-    throw EDatabaseError::make(DbError::DatabaseNotFound, QString(), databaseName);
-}
-
-void TSession::CloseDirectDatabases() {
-    const QList<TDatabase*> dbs = direct_.values();
-    direct_.clear();
-    qDeleteAll(dbs);
 }

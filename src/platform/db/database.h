@@ -21,6 +21,7 @@
 
 #include "db/dialect.h"
 #include "db/fieldtypes.h"
+#include "db/savepoints.h"
 
 inline constexpr const char* kDatabaseFileName = "datos.sqlite";
 // PostgreSQL: the name of a connection's prepared statement for users.
@@ -49,7 +50,9 @@ struct TConnectionParams {
 // one). Before any other statement runs on the connection the database has
 // every such result read whole into memory (ReadRest): an SQLite statement
 // left open keeps its connection on an old snapshot, and PostgreSQL drops the
-// rows of a streamed result when the next statement starts.
+// rows of a streamed result when the next statement starts. On SQLite it is
+// also read whole once control returns to the event loop: an open read holds
+// back every checkpoint of the file.
 class TPendingRead {
 public:
     virtual ~TPendingRead() = default;
@@ -112,6 +115,16 @@ public:
     static void BindValues(QSqlQuery& query, const QVariantList& values);
     // Runs a query obtained from Prepared() after its values are bound.
     void Run(QSqlQuery& query);
+    // As Run, for a table cursor's insert, update or delete whose values are
+    // bound and whose result is not read back (no generated value, no row
+    // identity): inside a transaction on PostgreSQL it joins a batch of such
+    // rows under one savepoint (TSavepoints). A failed row costs that row
+    // alone; when the rows before it cannot be written again the transaction
+    // is broken: every statement and Commit raise until it is rolled back.
+    // The query must be one of Prepared's.
+    void RunWrite(QSqlQuery& query);
+    // SAVEPOINT statements sent on this connection since it was opened.
+    qint64 SavepointsSent() const { return savepoints_.Sent(); }
     // A statement a user typed, refused before it runs when it reaches beyond
     // its own database's rows and tables, or, with `readOnly`, when it would
     // write (the reason in Spanish). On PostgreSQL the text is read by the
@@ -255,6 +268,8 @@ private:
     // savepoint. Raises the mapped error.
     template <typename Step>
     void guarded(QSqlQuery& q, const QString& sql, Step step);
+    // Inside a transaction a failed batch could not write again: raises.
+    void refuseIfBroken() const;
     QString pgSchema() const;
     QStringList sqliteSchemas() const;             // "main", attached ones, "temp"
     QString sqliteSchemaOf(const QString& table);  // "" when not found
@@ -268,6 +283,13 @@ private:
     // (PgUserStatementRefusal), "" when it may; the tables it would write
     // by unqualified names are looked up in the server's search path.
     QString pgUserStatementRefusal(const QString& sql, bool readOnly);
+    // SQLite, after a committed write (`sql`, a COMMIT or a statement run
+    // outside a transaction): a PASSIVE checkpoint of every file of the
+    // connection, so that confirmed work reaches the database files and a
+    // copy of them holds it; after a COMMIT at once, after single statements
+    // once control is back in the event loop (a run of them pays for one).
+    // It never waits for other programs and never fails the write.
+    void checkpointAfter(const QString& sql);
     // SQLite: ExecuteUser, prepared under the authorizer that confines it.
     QSqlQuery executeSqliteUser(const QString& sql, const QVariantList& binds, bool readOnly);
     std::optional<bool> isSqliteUserQuery(const QString& sql);
@@ -288,7 +310,7 @@ private:
     bool mainIsGeneral_ = false;  // SQLite: the company folder is the general one
     // The database itself is the general one: users' statements only read it.
     bool ownIsGeneral() const;
-    std::unique_ptr<QSqlQuery> savepoint_, release_, rollbackTo_;
+    mutable TSavepoints savepoints_;
     QHash<QString, std::shared_ptr<QSqlQuery>> prepared_;
     // The text a caller gave for each statement prepared with named marks,
     // for the statement an error reports.
@@ -307,6 +329,7 @@ private:
     QHash<QString, TFieldDefs> columnCache_;
     QHash<QString, TIndexDefs> indexCache_;
     mutable QList<TPendingRead*> pendingReads_;
+    bool settleQueued_ = false;  // SQLite: pending reads are read whole at the next idle
 };
 
 // PostgreSQL: true when the server reports `standard_conforming_strings`

@@ -7,6 +7,8 @@
 
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSet>
+#include <QSqlQuery>
 
 #include "db/database.h"
 #include "db/dberror.h"
@@ -247,4 +249,37 @@ std::optional<bool> TDatabase::isSqliteUserQuery(const QString& sql) {
     const bool query = sqlite3_column_count(st) > 0 && sqlite3_stmt_readonly(st);
     sqlite3_finalize(st);
     return query;
+}
+
+void TDatabase::checkpointAfter(const QString& sql) {
+    if (params_.engine != Engine::Sqlite || !db_.isOpen()) return;
+    const QString word = sql.trimmed().section(QLatin1Char(' '), 0, 0).toUpper();
+    // Reads commit nothing; a COMMIT, a write or DDL did.
+    static const QStringList reads{QStringLiteral("SELECT"), QStringLiteral("WITH"),
+                                   QStringLiteral("VALUES"), QStringLiteral("PRAGMA"),
+                                   QStringLiteral("EXPLAIN")};
+    if (reads.contains(word)) return;
+    // Without a schema: every attached file too. PASSIVE: copies what no
+    // reader needs and returns; the engine's automatic checkpoint stays.
+    auto checkpoint = [](const QSqlDatabase& db) {
+        if (!db.isOpen()) return;
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
+        q.finish();
+    };
+    if (word == QLatin1String("COMMIT")) {
+        checkpoint(db_);
+        return;
+    }
+    // Statements run one by one (a fill outside a transaction) share one.
+    static QSet<const TDatabase*> due;
+    if (due.contains(this)) return;
+    due.insert(this);
+    QMetaObject::invokeMethod(
+        this,
+        [this, checkpoint] {
+            due.remove(this);
+            if (!inTransaction_) checkpoint(db_);
+        },
+        Qt::QueuedConnection);
 }

@@ -8,17 +8,18 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "db/database.h"
 #include "db/dberror.h"
 #include "db/field.h"
 #include "db/table.h"
+#include "gene/data/genemens.h"
+#include "gene/data/genesist.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_tablas.h"
-#include "gene/data/genemens.h"
-#include "gene/data/genesist.h"
 #include "gene/session/sesion.h"
 #include "io/paths.h"
 #include "support/dbfixture.h"
@@ -168,6 +169,49 @@ private Q_SLOTS:
         QVERIFY2(inst.Iniciar(), qPrintable(Mensajes()));
         perder(12);
         rechazada(12);
+    }
+
+    // SQLite: a company made before whose file holds no table (a copy of the
+    // file alone, taken while its work was in the -wal file) is refused like
+    // a missing one, and nothing is created in it.
+    void empresaCopiadaSinTablas() {
+        OpcionesInstalacion o;
+        o.empresaActual = 1;
+        TestInstalacion inst(Engine::Sqlite, o);
+        QVERIFY2(inst.iniciada(), qPrintable(Mensajes()));
+        const QString carpeta = NativePath(NombreBaseDatosEmpresa(inst.sesion(), 12));
+        QVERIFY(QDir().mkpath(carpeta));
+        ConectarBaseDatosEmpresa(inst.sesion(), 12);
+        // Chosen again once it holds tables; one never used connects empty.
+        inst.sesion()->Database->Execute(QStringLiteral("CREATE TABLE TRABAJO (Codigo INTEGER)"));
+        for (int codigo : {1, 12, 1}) ConectarBaseDatosEmpresa(inst.sesion(), codigo);
+        // The restored copy: a database file without any table.
+        QTemporaryDir vacia;
+        TConnectionParams p;
+        p.folder = vacia.path();
+        TDatabase::CreateDatabase(p);
+        const QString archivo = carpeta + QLatin1Char('/') + kDatabaseFileName;
+        for (const char* resto : {"", "-wal", "-shm"})
+            QFile::remove(archivo + QLatin1String(resto));
+        QVERIFY(QFile::copy(vacia.path() + QLatin1Char('/') + kDatabaseFileName, archivo));
+        QString texto;
+        try {
+            ConectarBaseDatosEmpresa(inst.sesion(), 12);
+        } catch (const std::exception& e) {
+            texto = TextoErrorBaseDatos(e);
+        }
+        QCOMPARE(texto, QStringLiteral("¡ Falta la Base de Datos de la empresa 12 (") + archivo +
+                            QStringLiteral(") !. Restáurela desde una copia de seguridad."));
+        QVERIFY(!inst.sesion()->Database->Connected());
+        QProcess sqlite3;
+        sqlite3.start(QStringLiteral("sqlite3"),
+                      {archivo, QStringLiteral("SELECT COUNT(*) FROM sqlite_master;")});
+        QVERIFY(sqlite3.waitForFinished());
+        QCOMPARE(sqlite3.readAllStandardOutput().trimmed(), QByteArray("0"));
+        // A company made and never used connects empty, again and again.
+        QVERIFY(QDir().mkpath(NativePath(NombreBaseDatosEmpresa(inst.sesion(), 14))));
+        for (int codigo : {14, 1, 14}) ConectarBaseDatosEmpresa(inst.sesion(), codigo);
+        QVERIFY(inst.sesion()->Database->Connected());
     }
 
     // A company database is created only where its folder is there without

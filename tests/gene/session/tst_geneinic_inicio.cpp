@@ -32,12 +32,13 @@
 
 #include "db/database.h"
 #include "db/dberror.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_conexion.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
 #include "gene/session/sesion.h"
 #include "io/inifile.h"
+#include "io/paths.h"
 #include "io/textfile.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
@@ -701,6 +702,42 @@ private Q_SLOTS:
                  qPrintable(Mensajes().join('\n')));
         QCOMPARE(Mensajes().size(), 1);
         QVERIFY(!TDatabase::DatabaseExists(general));
+    }
+
+    // SQLite: a general file that holds no table (a copy of the file alone)
+    // beside companies' databases is refused, never taken for a first start:
+    // no administrator is made and the file stays without tables.
+    void generalCopiadaSinTablas() {
+        OpcionesInstalacion o;
+        o.iniciar = false;
+        o.empresas = {1, 2};
+        TestInstalacion inst(Engine::Sqlite, o);
+        {
+            // The companies were in use.
+            TDatabase empresa;
+            empresa.Params().folder = inst.ubicacionEmpresa(2);
+            empresa.Open();
+            empresa.Execute(QStringLiteral("CREATE TABLE TRABAJO (Codigo INTEGER)"));
+        }
+        const QString archivo = inst.carpetaGeneral() + "/" + kDatabaseFileName;
+        for (const char* resto : {"", "-wal", "-shm"})
+            QFile::remove(archivo + QLatin1String(resto));
+        QTemporaryDir vacia;
+        TConnectionParams p;
+        p.folder = vacia.path();
+        TDatabase::CreateDatabase(p);
+        QVERIFY(QFile::copy(vacia.path() + "/" + kDatabaseFileName, archivo));
+        QVERIFY(!inst.Iniciar());
+        QCOMPARE(Mensajes(),
+                 QStringList{"E|" + kImposible + "¡ La Base de Datos general " +
+                             NativePath(inst.carpetaGeneral()) + "/" + kDatabaseFileName +
+                             " no contiene ninguna tabla, pero existen las de las "
+                             "empresas !. Restáurela desde una copia de seguridad."});
+        QProcess sqlite3;
+        sqlite3.start(QStringLiteral("sqlite3"),
+                      {archivo, QStringLiteral("SELECT COUNT(*) FROM sqlite_master;")});
+        QVERIFY(sqlite3.waitForFinished());
+        QCOMPARE(sqlite3.readAllStandardOutput().trimmed(), QByteArray("0"));
     }
 
     // A server that wants a password none is stored for: the user is asked

@@ -11,8 +11,11 @@
 #include <QTest>
 #include <QThread>
 #include <cstdio>
+#include <memory>
 
 #include "db/dberror.h"
+#include "db/query.h"
+#include "db/table.h"
 #include "support/dbfixture.h"
 
 namespace {
@@ -81,6 +84,8 @@ class TstDatabase : public QObject {
 private Q_SLOTS:
     void openMissingCreatesNothing_data() { AddEngineRows(); }
     void openMissingCreatesNothing();
+    void copyOfTheFileHoldsConfirmedWork_data();
+    void copyOfTheFileHoldsConfirmedWork();
     void createDatabase_data() { AddEngineRows(); }
     void createDatabase();
     void transactionsDoNotNest_data() { AddEngineRows(); }
@@ -857,6 +862,95 @@ void TstDatabase::unsupportedEngine() {
     TDatabase db;
     db.Params().engine = Engine::SqlServer;
     QVERIFY_DBERROR(db.Open(), DbError::UnsupportedEngine, "Engine not available");
+}
+
+// SQLite: work confirmed through the connection reaches the database files
+// themselves, so that a copy of the file alone (the simplest backup, taken
+// while the program runs and holds nothing open) holds it, as sqlite3 reads it.
+void TstDatabase::copyOfTheFileHoldsConfirmedWork_data() {
+    QTest::addColumn<bool>("transaction");
+    QTest::addColumn<bool>("general");    // written to the attached general file
+    QTest::addColumn<bool>("openTable");  // a table left open, browsing
+    // A query read in part is left open, and another program does the work.
+    QTest::addColumn<bool>("otherProgram");
+    QTest::newRow("transaction") << true << false << false << false;
+    QTest::newRow("outside a transaction") << false << false << false << false;
+    QTest::newRow("attached general file") << true << true << false << false;
+    QTest::newRow("table open, browsing") << true << false << true << false;
+    QTest::newRow("query left open, another program") << true << false << false << true;
+}
+
+void TstDatabase::copyOfTheFileHoldsConfirmedWork() {
+    QFETCH(bool, transaction);
+    QFETCH(bool, general);
+    QFETCH(bool, openTable);
+    QFETCH(bool, otherProgram);
+    QTemporaryDir tmp;
+    const QString generalFolder = tmp.path() + QStringLiteral("/general");
+    const QString companyFolder = tmp.path() + QStringLiteral("/1");
+    QVERIFY(QDir().mkpath(generalFolder) && QDir().mkpath(companyFolder));
+    TConnectionParams p;
+    p.folder = generalFolder;
+    TDatabase::CreateDatabase(p);
+    p.folder = companyFolder;
+    TDatabase::CreateDatabase(p);
+    p.attach = {{QStringLiteral("general"), generalFolder}};
+    TDatabase db;
+    db.setDatabaseName(QStringLiteral("Copia"));
+    db.Params() = p;
+    db.Open();
+    TSession::instance().AddDatabase(&db);
+    const QString table = general ? QStringLiteral("general.NOTAS") : QStringLiteral("NOTAS");
+    db.Execute(QStringLiteral("CREATE TABLE ") + table +
+               QStringLiteral(" (Codigo INTEGER PRIMARY KEY, Texto VARCHAR(40))"));
+    for (int i = 0; i < 50; ++i)
+        db.Execute(QStringLiteral("INSERT INTO ") + table + QStringLiteral(" VALUES (?, ?)"),
+                   {i, QStringLiteral("antes|;· %1").arg(i)});
+    TTable t;
+    if (openTable) {
+        t.setDatabaseName(QStringLiteral("Copia"));
+        t.setTableName(QStringLiteral("NOTAS"));
+        t.setPageSize(5, 5);
+        t.Open();
+        t.First();
+        t.Next();
+    }
+    TQuery consulta;
+    std::unique_ptr<TDatabase> otro;
+    TDatabase* escritor = &db;
+    if (otherProgram) {
+        consulta.setDatabaseName(QStringLiteral("Copia"));
+        consulta.SQL().Add(QStringLiteral("SELECT Codigo, Texto FROM NOTAS ORDER BY Codigo"));
+        consulta.setPacketRecords(5);
+        consulta.Open();
+        consulta.Next();
+        // The clerk's action is over: the program goes back to its event loop.
+        QCoreApplication::processEvents();
+        otro = std::make_unique<TDatabase>();
+        otro->setDatabaseName(QStringLiteral("Otro"));
+        otro->Params() = p;
+        otro->Open();
+        escritor = otro.get();
+    }
+    if (transaction) escritor->StartTransaction();
+    for (int i = 50; i < 80; ++i)
+        escritor->Execute(QStringLiteral("INSERT INTO ") + table + QStringLiteral(" VALUES (?, ?)"),
+                          {i, QStringLiteral("Łódź\n%1").arg(i)});
+    if (transaction) escritor->Commit();
+    // The clerk's action is over.
+    QCoreApplication::processEvents();
+    // The file alone, without its -wal, as a copy would take it.
+    const QString file =
+        (general ? generalFolder : companyFolder) + QStringLiteral("/datos.sqlite");
+    const QString copy = tmp.path() + QStringLiteral("/copia.sqlite");
+    QVERIFY(QFile::copy(file, copy));
+    QProcess sqlite3;
+    sqlite3.start(QStringLiteral("sqlite3"),
+                  {copy, QStringLiteral("SELECT COUNT(*), MAX(Codigo) FROM NOTAS;")});
+    QVERIFY(sqlite3.waitForFinished());
+    QCOMPARE(QString::fromUtf8(sqlite3.readAllStandardOutput()).trimmed(), QStringLiteral("80|79"));
+    // The engine's automatic checkpoint is left as it is.
+    QCOMPARE(db.Scalar(QStringLiteral("PRAGMA wal_autocheckpoint")).toInt(), 1000);
 }
 
 int main(int argc, char** argv) {
