@@ -126,7 +126,26 @@ sqlite3* sqliteHandle(const QSqlDatabase& db) {
     return *static_cast<sqlite3* const*>(h.constData());
 }
 
+// Called by SQLite every kProgressOps instructions of a user's statement.
+int lookDuringStep(void* db) {
+    auto* d = static_cast<TDatabase*>(db);
+    d->PollUserRun();
+    return d->UserRunCancelled() ? 1 : 0;  // non-zero interrupts the statement
+}
+
+constexpr int kProgressOps = 20000;
+
 }  // namespace
+
+void TDatabase::watchSqlite(bool on) {
+    if (sqlite3* handle = sqliteHandle(db_))
+        sqlite3_progress_handler(handle, on ? kProgressOps : 0, on ? lookDuringStep : nullptr,
+                                 on ? this : nullptr);
+}
+
+void TDatabase::interruptSqlite() {
+    if (sqlite3* handle = sqliteHandle(db_)) sqlite3_interrupt(handle);
+}
 
 QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantList& parameters,
                                        bool readOnly) {
@@ -162,6 +181,9 @@ QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantL
     noteDdl(sql);
     for (const QVariant& v : parameters) q.addBindValue(v);
     CheckBoundValues(q);
-    if (!q.exec()) raiseError(q.lastError(), sql);
+    if (!q.exec()) {
+        if (UserRunCancelled()) throw EUserStatementCancelled();
+        raiseError(q.lastError(), sql);
+    }
     return q;
 }

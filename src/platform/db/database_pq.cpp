@@ -51,6 +51,18 @@ void TDatabase::prepareUserStatement(const QString& sql) {
     userStatement_ = true;
 }
 
+void TDatabase::cancelPg() {
+    // PQcancel is made to be called while another thread waits on the
+    // connection: it sends the request on a connection of its own.
+    PGconn* pg = pgConnection(db_);
+    if (!pg) return;
+    PGcancel* cancel = PQgetCancel(pg);
+    if (!cancel) return;
+    char error[256];
+    PQcancel(cancel, error, int(sizeof error));
+    PQfreeCancel(cancel);
+}
+
 bool TDatabase::resetUserSession() {
     PGconn* pg = pgConnection(db_);
     if (!pg) return false;
