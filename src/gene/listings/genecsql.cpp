@@ -13,24 +13,25 @@
 #include "db/table.h"
 #include "gene/data/geneclav.h"
 #include "gene/data/geneconv.h"
-#include "gene/dialogs/genecopi.h"
-#include "gene/session/geneform.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_formulario.h"
-#include "gene/session/geneinic_programas.h"
-#include "gene/session/geneinic_tablas.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genereloj.h"
 #include "gene/data/genesist.h"
 #include "gene/data/genetext.h"
 #include "gene/data/geneusua.h"
+#include "gene/data/mensajes.h"
+#include "gene/dialogs/genecopi.h"
 #include "gene/dialogs/genevtex.h"
 #include "gene/listings/genecinf_sql.h"
 #include "gene/listings/genecsql_accesos.h"
 #include "gene/listings/genecsql_rejilla.h"
+#include "gene/listings/geneprog.h"
 #include "gene/listings/geneusql.h"
-#include "gene/data/mensajes.h"
+#include "gene/session/geneform.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_formulario.h"
+#include "gene/session/geneinic_programas.h"
+#include "gene/session/geneinic_tablas.h"
 #include "gene/session/sesion.h"
 #include "ui/controls.h"
 #include "ui/dbgrid.h"
@@ -224,6 +225,7 @@ void TfGENECSQL::construir() {
     QryConsultasSQL = new TQuery(this);
     QryConsultasSQL->setObjectName(QStringLiteral("QryConsultasSQL"));
     QryConsultasSQL->setUserStatement(true);  // typed by a user: one statement, read-only reads
+    VigilarSentenciasUsuario();
     DataSource1 = new TDataSource(this);
     DataSource1->setDataSet(QryConsultasSQL);
     DBGrid1->setDataSource(DataSource1);
@@ -462,14 +464,22 @@ void TfGENECSQL::EjecutarSentenciaSQL() {
     if (!consulta && !pbModificar->Down()) return;
     PanelInserciones->setVisible(false);
     bool correcto = false;
+    bool cancelada = false;
     {
         TCursorEspera espera;
         QryConsultasSQL->setReadOnly(!pbModificar->Down());
         TBusyForm ocupado(this);
-        correcto = AbrirConsulta(Modulo(), QryConsultasSQL,
-                                 consulta ? QStringLiteral("Open") : QStringLiteral("ExecSQL"));
+        try {
+            correcto = AbrirConsulta(Modulo(), QryConsultasSQL,
+                                     consulta ? QStringLiteral("Open") : QStringLiteral("ExecSQL"));
+        } catch (const EUserStatementCancelled&) {
+            cancelada = true;
+        }
     }
-    if (correcto) {
+    if (cancelada) {
+        MensajeAdvertencia(TextoSentenciaCancelada());
+        pbExportar->setEnabled(false);
+    } else if (correcto) {
         if (consulta) {
             prepararColumnas();
             QryConsultasSQL->First();

@@ -2,14 +2,17 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
+#include <QTimer>
 
-#include "gene/session/genecomp.h"
-#include "gene/session/geneform.h"
-#include "gene/session/geneinic.h"
+#include "db/database.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genetrad.h"
 #include "gene/data/mensajes.h"
+#include "gene/session/genecomp.h"
+#include "gene/session/geneform.h"
+#include "gene/session/geneinic.h"
 #include "gene/session/sesion.h"
 #include "ui/controls.h"
 
@@ -138,4 +141,75 @@ void ActualizarVentanaProgreso(TfGENEPROG*& Ventana, const QString& Modo, const 
         }
     }
     if (QCoreApplication::instance()) QCoreApplication::processEvents();
+}
+
+namespace {
+
+TfGENEPROG* VentanaProgresoSesion() {
+    return fGENEINIC ? fGENEINIC->fGENEPROG() : nullptr;
+}
+
+class TEsperaSentencia : public TUserStatementWait {
+public:
+    void Began() override { ListadoCancelado = false; }
+
+    bool Waiting() override {
+        if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
+            TfGENEPROG* v = VentanaProgresoSesion();
+            if (!v) {
+                MostrarVentanaProgreso(QStringLiteral("ON"), QStringLiteral("Consulta SQL"),
+                                       QStringLiteral("Ejecutando la consulta..."));
+                propia_ = true;
+                v = VentanaProgresoSesion();
+            }
+            // Only the window (and the question it asks) takes input while
+            // the engine runs: nothing else may reach the connection.
+            if (v && !v->isModal()) {
+                v->hide();
+                v->setWindowModality(Qt::ApplicationModal);
+                v->show();
+                v->activateWindow();
+                modal_ = v;
+            }
+        }
+        QCoreApplication::processEvents();
+        return ListadoCancelado;
+    }
+
+    void Ended(bool) override {
+        if (modal_) {
+            modal_->hide();
+            modal_->setWindowModality(Qt::NonModal);
+            modal_->show();
+            modal_ = nullptr;
+        }
+        if (propia_) {
+            propia_ = false;
+            MostrarVentanaProgreso(QStringLiteral("OFF"), QString(), QString());
+        }
+    }
+
+    // Said once whoever needed the connection is done with it.
+    void Incomplete() override {
+        QTimer::singleShot(0, QCoreApplication::instance(), [] {
+            MensajeAdvertencia(QStringLiteral(
+                "¡ Se ha cancelado la lectura de la consulta SQL. La rejilla sólo contiene las "
+                "filas leídas hasta ahora !"));
+        });
+    }
+
+private:
+    bool propia_ = false;
+    QPointer<TfGENEPROG> modal_;
+};
+
+}  // namespace
+
+void VigilarSentenciasUsuario() {
+    static TEsperaSentencia espera;
+    SetUserStatementWait(&espera);
+}
+
+QString TextoSentenciaCancelada() {
+    return QStringLiteral("¡ La sentencia SQL ha sido cancelada por el usuario !");
 }

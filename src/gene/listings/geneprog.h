@@ -50,3 +50,13 @@ void ActualizarVentanaProgreso(TfGENEPROG*& Ventana, const QString& Modo, const 
 // The text as the window shows it: translated with the "..." rule above
 // (the text after a second "..." is dropped).
 QString TextoProgresoTraducido(const QString& Texto);
+
+// Installs (once) what keeps the program answering while a user's statement
+// runs (the SQL editor, the saved-query runner, the custom reports): the
+// progress window, opened when none is ("Consulta SQL"), takes the keyboard
+// for the run, and Esc there asks the usual question; any answer other than
+// "SI" stops the statement in the engine. A result stopped before its end
+// while its rest was read is warned of once the running code is done.
+void VigilarSentenciasUsuario();
+// What the windows say when the user stopped his statement.
+QString TextoSentenciaCancelada();

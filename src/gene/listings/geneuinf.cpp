@@ -7,22 +7,24 @@
 #include <QVBoxLayout>
 
 #include "db/clientdataset.h"
+#include "db/dberror.h"
 #include "db/field.h"
 #include "db/query.h"
 #include "gene/data/geneconv.h"
-#include "gene/session/geneform.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_formulario.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genereloj.h"
 #include "gene/data/genesali.h"
 #include "gene/data/genetext.h"
+#include "gene/data/mensajes.h"
 #include "gene/listings/genecinf_filtro.h"
 #include "gene/listings/genecinf_sql.h"
 #include "gene/listings/genelpro.h"
+#include "gene/listings/geneprog.h"
 #include "gene/listings/genepsql.h"
-#include "gene/data/mensajes.h"
+#include "gene/session/geneform.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_formulario.h"
 #include "gene/session/sesion.h"
 #include "report/quickrep.h"
 #include "ui/controls.h"
@@ -181,6 +183,7 @@ void TfGENEUINF::construir() {
     QryConsultasSQL = new TQuery(this);
     QryConsultasSQL->setObjectName(QStringLiteral("QryConsultasSQL"));
     QryConsultasSQL->setUserStatement(true);  // typed by a user: one statement, read-only reads
+    VigilarSentenciasUsuario();
     ClientDataSet1 = new TClientDataSet(this);
     ClientDataSet1->setObjectName(QStringLiteral("ClientDataSet1"));
 
@@ -297,6 +300,8 @@ QString TfGENEUINF::EjecutarConsultaInforme() {
                 error = motivo.isEmpty() ? kErrorConsulta
                                          : kErrorConsulta + QStringLiteral(". Motivo: ") + motivo;
             }
+        } catch (const EUserStatementCancelled&) {
+            error = kErrorConsulta + QStringLiteral(". Motivo: ") + TextoSentenciaCancelada();
         } catch (const std::exception& e) {
             error = kErrorConsulta + QStringLiteral(". Motivo: ") + MotivoError(e);
         }

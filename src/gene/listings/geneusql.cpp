@@ -13,21 +13,22 @@
 #include "db/query.h"
 #include "db/table.h"
 #include "gene/data/geneconv.h"
-#include "gene/session/geneapp.h"
-#include "gene/session/geneform.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_formulario.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
-#include "gene/session/generejilla.h"
 #include "gene/data/genereloj.h"
 #include "gene/data/genetext.h"
+#include "gene/data/mensajes.h"
 #include "gene/dialogs/genevtex.h"
 #include "gene/listings/genecinf_sql.h"
 #include "gene/listings/genecsql.h"
 #include "gene/listings/genecsql_rejilla.h"
+#include "gene/listings/geneprog.h"
 #include "gene/listings/genepsql.h"
-#include "gene/data/mensajes.h"
+#include "gene/session/geneapp.h"
+#include "gene/session/geneform.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_formulario.h"
+#include "gene/session/generejilla.h"
 #include "gene/session/sesion.h"
 #include "ui/controls.h"
 #include "ui/dbgrid.h"
@@ -126,6 +127,7 @@ void TfGENEUSQL::construir() {
     QryConsultasSQL = new TQuery(this);
     QryConsultasSQL->setObjectName(QStringLiteral("QryConsultasSQL"));
     QryConsultasSQL->setUserStatement(true);  // typed by a user: one statement, read-only reads
+    VigilarSentenciasUsuario();
     // The grid shows the first rows while the rest are still to be read.
     QryConsultasSQL->setPacketRecords(200);
     ClientDataSet1 = new TClientDataSet(this);
@@ -291,6 +293,7 @@ QString TfGENEUSQL::EjecutarConsultaSQL() {
     const QString progreso = consulta ? QStringLiteral("Ejecutando la consulta...")
                                       : QStringLiteral("Procesando datos...");
     QString error;
+    bool cancelada = false;
     {
         TCursorEspera espera;
         TBusyForm ocupado(this);
@@ -336,6 +339,9 @@ QString TfGENEUSQL::EjecutarConsultaSQL() {
             } else {
                 error = QStringLiteral("Error: No ha sido posible realizar la consulta SQL");
             }
+        } catch (const EUserStatementCancelled&) {
+            cancelada = true;
+            error = QStringLiteral("Error: No ha sido posible realizar la consulta SQL");
         } catch (...) {
             QryConsultasSQL->Close();
             throw;
@@ -345,6 +351,8 @@ QString TfGENEUSQL::EjecutarConsultaSQL() {
         pbImprimirApaisado->setEnabled(pbExportar->isEnabled());
         pbExportarExcel->setEnabled(pbExportar->isEnabled());
     }
+    // Said once the progress window is gone.
+    if (cancelada) MensajeAdvertencia(TextoSentenciaCancelada());
     TraducirFormulario(fGENEINIC, this, QString());
     return error;
 }

@@ -6,16 +6,21 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSet>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "db/dberror.h"
 #include "db/pgstatement.h"
@@ -306,6 +311,10 @@ bool TDatabase::Connected() const {
 
 QSqlDatabase TDatabase::connection() const {
     if (!Connected()) throw EDatabaseError::make(DbError::ClosedDataSet, QString(), databaseName_);
+    // A user's statement is running on it, and what reached here came from
+    // the events let through meanwhile: the engine forbids a second use.
+    if (polling_ || onWorker_)
+        throw EDatabaseError::make(DbError::RecordLocked, QString(), databaseName_);
     // Whoever takes the connection runs a statement on it.
     reviveIfLost();
     settlePendingReads();
@@ -427,7 +436,7 @@ QStringList TDatabase::pgSessionSettings() const {
     QStringList path{pgQuote(schema)};
     for (const QString& s : std::as_const(params_.searchPath))
         if (s.toLower() != schema) path << pgQuote(s.toLower());
-    return {
+    QStringList settings{
         QStringLiteral("SET search_path TO ") + path.join(QStringLiteral(", ")),
         // A row lock waits as long as SQLite's busy handler would, then fails.
         QStringLiteral("SET lock_timeout = %1").arg(params_.busyTimeoutMs),
@@ -436,6 +445,9 @@ QStringList TDatabase::pgSessionSettings() const {
         // Texts read as the program quotes them (RequireStandardStrings).
         QStringLiteral("SET standard_conforming_strings = on"),
     };
+    // The server ends a user's statement whose program died meanwhile.
+    if (forUsers_) settings << QStringLiteral("SET client_connection_check_interval = 3000");
+    return settings;
 }
 
 void TDatabase::setUpPostgresSession() {
@@ -878,10 +890,15 @@ QSqlQuery TDatabase::ExecuteUser(const QString& statement, const QVariantList& p
     QString execute = QStringLiteral("EXECUTE ") + QString::fromLatin1(kUserStatementName);
     if (!values.isEmpty())
         execute += QLatin1Char('(') + values.join(QStringLiteral(", ")) + QLatin1Char(')');
-    guarded(q, sql, [&] {
-        prepareUserStatement(sql);
-        return q.exec(execute);
-    });
+    try {
+        guarded(q, sql, [&] {
+            prepareUserStatement(sql);
+            return RunUserStep([&] { return q.exec(execute); });
+        });
+    } catch (const EDatabaseError&) {
+        if (UserRunCancelled()) throw EUserStatementCancelled();
+        throw;
+    }
     return q;
 }
 
@@ -920,6 +937,98 @@ TDatabase* TDatabase::UserStatements() {
     // Closed after a reset that failed: a fresh session.
     if (!users_->Connected()) users_->Open();
     return users_.get();
+}
+
+namespace {
+
+TUserStatementWait* userWait = nullptr;
+
+// The program's clock for throttling the wait's looks.
+qint64 nowMs() {
+    static QElapsedTimer clock;
+    if (!clock.isValid()) clock.start();
+    return clock.elapsed();
+}
+
+constexpr qint64 kLookEveryMs = 40;
+
+}  // namespace
+
+void SetUserStatementWait(TUserStatementWait* wait) {
+    userWait = wait;
+}
+
+TUserStatementWait* UserStatementWait() {
+    return userWait;
+}
+
+void TDatabase::BeginUserRun() {
+    if (userRuns_++ > 0) return;
+    cancelled_ = false;
+    waited_ = false;
+    polledAt_ = nowMs();
+    if (!userWait) return;
+    userWait->Began();
+    if (params_.engine == Engine::Sqlite) watchSqlite(true);
+}
+
+void TDatabase::EndUserRun() {
+    if (userRuns_ == 0 || --userRuns_ > 0) return;
+    if (!userWait) return;
+    if (params_.engine == Engine::Sqlite) watchSqlite(false);
+    userWait->Ended(waited_);
+}
+
+void TDatabase::PollUserRun() {
+    if (!userWait || userRuns_ == 0 || cancelled_ || polling_) return;
+    const qint64 now = nowMs();
+    if (now - polledAt_ < kLookEveryMs) return;
+    // The wait lets events through: a look from inside one is refused.
+    polling_ = true;
+    waited_ = true;
+    bool stop = false;
+    try {
+        stop = userWait->Waiting();
+    } catch (...) {
+        stop = true;  // nothing may escape into the engine's callback
+    }
+    polling_ = false;
+    polledAt_ = nowMs();
+    if (stop) cancelUserRun();
+}
+
+void TDatabase::cancelUserRun() {
+    cancelled_ = true;
+    if (params_.engine == Engine::Sqlite)
+        interruptSqlite();
+    else if (params_.engine == Engine::Postgres)
+        cancelPg();
+}
+
+bool TDatabase::RunUserStep(const std::function<bool()>& step) {
+    if (params_.engine != Engine::Postgres || !userWait || userRuns_ == 0) return step();
+    // The connection is this thread's again only once the worker is done:
+    // nothing else runs on it meanwhile (users' statements have their own).
+    std::atomic<bool> done{false};
+    bool result = false;
+    std::exception_ptr error;
+    onWorker_ = true;
+    const auto back = qScopeGuard([this] { onWorker_ = false; });
+    std::thread worker([&] {
+        try {
+            result = step();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        done = true;
+    });
+    while (!done) {
+        PollUserRun();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    worker.join();
+    if (error) std::rethrow_exception(error);
+    return result;
 }
 
 void TDatabase::EndUserStatement() {

@@ -16,6 +16,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -58,6 +59,26 @@ public:
     virtual ~TPendingRead() = default;
     virtual void ReadRest() = 0;
 };
+
+// Keeps the program answering while a user's statement runs in the engine
+// or its rows are read (installed by the windows that run them; without one
+// the statement simply runs to its end).
+class TUserStatementWait {
+public:
+    virtual ~TUserStatementWait() = default;
+    // A run begins: nothing asks to stop it yet.
+    virtual void Began() = 0;
+    // Called on the program's thread every few tens of milliseconds while
+    // the run lasts; true asks the engine to stop the statement.
+    virtual bool Waiting() = 0;
+    // The run is over (Waiting was called at least once when `waited`).
+    virtual void Ended(bool waited) = 0;
+    // A user's result was stopped before its end while the rest was read
+    // for another statement: its holder keeps only the rows read so far.
+    virtual void Incomplete() = 0;
+};
+void SetUserStatementWait(TUserStatementWait* wait);
+TUserStatementWait* UserStatementWait();
 
 class TDatabase : public QObject {
     Q_OBJECT
@@ -159,6 +180,19 @@ public:
     // (EndUserStatement) and never reaches this connection's record locks,
     // settings or transaction. SQLite: this database itself.
     TDatabase* UserStatements();
+    // A user's statement runs (or its rows are read) on this connection
+    // between BeginUserRun and EndUserRun (see TUserRun): the engine keeps
+    // the program answering through UserStatementWait(), and a stop asked
+    // there is sent to the engine (PQcancel, sqlite3_interrupt). Runs nest.
+    void BeginUserRun();
+    void EndUserRun();
+    // From a loop reading a user's rows: lets the wait look (throttled).
+    void PollUserRun();
+    // The user stopped the run under way.
+    bool UserRunCancelled() const { return userRuns_ > 0 && cancelled_; }
+    // PostgreSQL: runs the blocking `step` of a user's statement on a worker
+    // thread while the program answers; other engines: in place.
+    bool RunUserStep(const std::function<bool()>& step);
     // On the connection for users' statements: ends what the last one left
     // in the session (ending its read-only transaction does the same).
     // Elsewhere nothing.
@@ -294,6 +328,16 @@ private:
     QSqlQuery executeSqliteUser(const QString& sql, const QVariantList& binds, bool readOnly);
     std::optional<bool> isSqliteUserQuery(const QString& sql);
 
+    void cancelUserRun();
+    void interruptSqlite();
+    void cancelPg();
+    void watchSqlite(bool on);
+    int userRuns_ = 0;
+    bool cancelled_ = false;
+    bool polling_ = false;  // the wait is looking: no second look from inside it
+    bool waited_ = false;
+    bool onWorker_ = false;  // RunUserStep's worker has the connection
+    qint64 polledAt_ = 0;    // ms, of the last look
     // The connection for users' statements (UserStatements), and whether
     // this is one.
     std::unique_ptr<TDatabase> users_;
@@ -343,6 +387,22 @@ void RequireStandardStrings(QSqlDatabase& db);
 bool HasLoneSurrogate(const QString& text);
 // The text with every lone surrogate replaced by U+FFFD.
 QString WellFormedText(const QString& text);
+
+// A user's statement under way on `db` (none: nothing).
+class TUserRun {
+public:
+    explicit TUserRun(TDatabase* db) : db_(db) {
+        if (db_) db_->BeginUserRun();
+    }
+    ~TUserRun() {
+        if (db_) db_->EndUserRun();
+    }
+    TUserRun(const TUserRun&) = delete;
+    TUserRun& operator=(const TUserRun&) = delete;
+
+private:
+    QPointer<TDatabase> db_;
+};
 
 // Begins a read-only transaction for a user's query where BeginReadOnly
 // does, and ends it when destroyed or at End.

@@ -183,6 +183,15 @@ sqlite3* sqliteHandle(const QSqlDatabase& db) {
     return *static_cast<sqlite3* const*>(h.constData());
 }
 
+// Called by SQLite every kProgressOps instructions of a user's statement.
+int lookDuringStep(void* db) {
+    auto* d = static_cast<TDatabase*>(db);
+    d->PollUserRun();
+    return d->UserRunCancelled() ? 1 : 0;  // non-zero interrupts the statement
+}
+
+constexpr int kProgressOps = 20000;
+
 }  // namespace
 
 bool TDatabase::ownIsGeneral() const {
@@ -190,6 +199,16 @@ bool TDatabase::ownIsGeneral() const {
     if (params_.engine == Engine::Sqlite) return mainIsGeneral_;
     // A company schema that is the general one.
     return params_.searchPath.contains(pgSchema(), Qt::CaseInsensitive);
+}
+
+void TDatabase::watchSqlite(bool on) {
+    if (sqlite3* handle = sqliteHandle(db_))
+        sqlite3_progress_handler(handle, on ? kProgressOps : 0, on ? lookDuringStep : nullptr,
+                                 on ? this : nullptr);
+}
+
+void TDatabase::interruptSqlite() {
+    if (sqlite3* handle = sqliteHandle(db_)) sqlite3_interrupt(handle);
 }
 
 QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantList& parameters,
@@ -225,7 +244,10 @@ QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantL
     noteDdl(sql);
     for (const QVariant& v : parameters) q.addBindValue(v);
     CheckBoundValues(q);
-    if (!q.exec()) raiseError(q.lastError(), sql);
+    if (!q.exec()) {
+        if (UserRunCancelled()) throw EUserStatementCancelled();
+        raiseError(q.lastError(), sql);
+    }
     return q;
 }
 

@@ -92,6 +92,18 @@ std::optional<bool> TDatabase::IsUserQuery(const QString& sql) {
     return PgStatementIsQuery(WellFormedText(numbered));
 }
 
+void TDatabase::cancelPg() {
+    // PQcancel is made to be called while another thread waits on the
+    // connection: it sends the request on a connection of its own.
+    PGconn* pg = pgConnection(db_);
+    if (!pg) return;
+    PGcancel* cancel = PQgetCancel(pg);
+    if (!cancel) return;
+    char error[256];
+    PQcancel(cancel, error, int(sizeof error));
+    PQfreeCancel(cancel);
+}
+
 bool TDatabase::resetUserSession() {
     PGconn* pg = pgConnection(db_);
     if (!pg) return false;

@@ -79,5 +79,13 @@ public:
 };
 [[noreturn]] void Abort();
 
+// A user's statement that the user stopped while it ran: a silent abort to
+// callers that do not look for it; the windows that run users' statements
+// say that it was cancelled.
+class EUserStatementCancelled : public EAbort {
+public:
+    const char* what() const noexcept override { return "Statement cancelled"; }
+};
+
 // Standard messages.
 QString DbErrorText(DbError code, const QString& arg = QString());

@@ -562,8 +562,10 @@ QStringList sqliteDeclaredTypes(const RowSteps& steps, int columns) {
 }
 
 // `typing` is told the columns before any row is read.
+// `users`: the connection of a user's statement, which lets the user stop it.
 RawResult runStatement(QSqlQuery q, const QString& statement, const RowReading& reading,
-                       const std::function<void(const QSqlRecord&)>& typing = nullptr) {
+                       const std::function<void(const QSqlRecord&)>& typing = nullptr,
+                       TDatabase* users = nullptr) {
     if (!q.isSelect())
         throw EDatabaseError::make(DbError::SqlError,
                                    QStringLiteral("Error creating cursor handle"), statement);
@@ -583,8 +585,10 @@ RawResult runStatement(QSqlQuery q, const QString& statement, const RowReading& 
         reading.read(q, steps, n, row.values);
         row.identity = int(r.rows.size());
         r.rows.push_back(std::move(row));
+        if (users) users->PollUserRun();
     }
     q.finish();
+    if (users && users->UserRunCancelled()) throw EUserStatementCancelled();
     reading.forgetBuilt();
     return r;
 }
@@ -636,8 +640,9 @@ class ResultReader : public TRowSource, public TPendingRead {
 public:
     ResultReader(TDatabase* db, QSqlQuery query, RowSteps steps, QString statement, TFieldDefs defs,
                  QVector<bool> convert, std::shared_ptr<const RowReading> reading,
-                 std::unique_ptr<TReadOnlyTransaction> readOnly)
+                 std::unique_ptr<TReadOnlyTransaction> readOnly, bool user)
         : db_(db),
+          user_(user),
           readOnly_(std::move(readOnly)),
           query_(std::move(query)),
           steps_(steps),
@@ -655,7 +660,11 @@ public:
             early_.pop_front();
             --count;
         }
-        while (count != 0 && readRow(rows)) --count;
+        {
+            TUserRun run(user_ ? db_.data() : nullptr);
+            while (count != 0 && readRow(rows)) --count;
+        }
+        noteIncomplete();
         if (early_.empty() && error_) {
             const std::exception_ptr error = error_;
             error_ = nullptr;
@@ -668,17 +677,29 @@ public:
         return [conversion = conversion_](QVector<QVariant>& values) { conversion->row(values); };
     }
 
+    // A user's result is read on under the wait, which lets the user stop
+    // an endless one; its holder then keeps the rows read so far.
     void ReadRest() override {
         listed_ = false;  // the database took it off its list
         std::vector<QVector<QVariant>> rows;
-        while (readRow(rows)) {
+        {
+            TUserRun run(user_ ? db_.data() : nullptr);
+            while (readRow(rows)) {
+            }
         }
         for (auto& r : rows) early_.push_back(std::move(r));
+        noteIncomplete();
     }
 
 private:
     bool readRow(std::vector<QVector<QVariant>>& rows) {
         if (!query_.isActive()) return false;
+        if (user_ && db_) db_->PollUserRun();
+        if (user_ && db_ && db_->UserRunCancelled()) {
+            incomplete_ = true;
+            stop();
+            return false;
+        }
         if (!steps_.next(query_)) {
             const QSqlError error = steps_.error(query_);
             if (error.isValid()) {
@@ -697,6 +718,11 @@ private:
         rows.push_back(std::move(values));
         return true;
     }
+    void noteIncomplete() {
+        if (!incomplete_ || noted_) return;
+        noted_ = true;
+        if (TUserStatementWait* wait = UserStatementWait()) wait->Incomplete();
+    }
     void stop() {
         if (listed_ && db_) db_->RemovePendingRead(this);
         listed_ = false;
@@ -707,6 +733,9 @@ private:
     }
 
     QPointer<TDatabase> db_;
+    bool user_;
+    bool incomplete_ = false;  // stopped by the user before its end
+    bool noted_ = false;
     std::unique_ptr<TReadOnlyTransaction> readOnly_;
     bool listed_ = true;
     QSqlQuery query_;
@@ -994,6 +1023,7 @@ void TQuery::ExecSQL() {
     // Whatever the statement left in its session ends with it (after the
     // query below is gone).
     const auto end = qScopeGuard([run] { run->EndUserStatement(); });
+    TUserRun userRun(userStatement_ ? run : nullptr);
     QSqlQuery q = execute(run, sql, binds, false);
     rowsAffected_ = q.numRowsAffected();
 }
@@ -1156,8 +1186,9 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
         // connection for users' statements.
         TDatabase* users = user ? db->UserStatements() : nullptr;
         TReadOnlyTransaction readOnly(users);
+        TUserRun userRun(users);
         return runStatement(user ? users->ExecuteUser(sql, binds, true) : db->Execute(sql, binds),
-                            statement, *reading, typing);
+                            statement, *reading, typing, users);
     };
     auto cursor = std::make_unique<QueryCursor>([run] { return run(nullptr); });
     QStringList source;
@@ -1187,6 +1218,7 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
     std::optional<RowSteps> pendingSteps;
     if (packets > 0) {
         // The first packet now, the rest as it is needed.
+        TUserRun userRun(user ? reader : nullptr);
         pending = execute(reader, sql, binds, true);
         RowSteps& steps = pendingSteps.emplace(pending);
         if (!pending.isSelect())
@@ -1197,7 +1229,10 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
         const int n = result.record.count();
         result.declared = sqliteDeclaredTypes(steps, n);
         while (int(result.rows.size()) < packets) {
+            if (user) reader->PollUserRun();
+            if (user && reader->UserRunCancelled()) throw EUserStatementCancelled();
             if (!steps.next(pending)) {
+                if (user && reader->UserRunCancelled()) throw EUserStatementCancelled();
                 if (steps.error(pending).isValid())
                     reader->raiseError(steps.error(pending), statement);
                 pending = QSqlQuery();
@@ -1217,7 +1252,7 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
     if (pending.isActive())
         cursor->loadRest(std::make_unique<ResultReader>(reader, std::move(pending), *pendingSteps,
                                                         statement, cursor->defs, cursor->convert,
-                                                        reading, std::move(readOnly)),
+                                                        reading, std::move(readOnly), user),
                          packets);
     return cursor;
 }

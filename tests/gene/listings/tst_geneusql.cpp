@@ -3,6 +3,7 @@
 // only on request (and kept when the engine refuses them), unknown names.
 
 #include <QApplication>
+#include <QTimer>
 #include <QtTest>
 
 #include "db/clientdataset.h"
@@ -210,6 +211,82 @@ private Q_SLOTS:
         y.f->ClientDataSet1->AfterOpen = falla;
         QVERIFY(escapa([&] { y.f->EjecutarConsultaSQL(); }));
         QCOMPARE(y.f->StatusBar1->SimpleText(), QString());
+    }
+
+    // An endless statement runs under the progress window, which answers:
+    // Esc asks the usual question, "SI" goes on, "NO" stops it in the engine
+    // and the window says so; the program and its connection go on.
+    void detenerSentencia_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<bool>("resto");
+        const QString sinFin = QStringLiteral(
+            "FROM (WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r) SELECT n FROM "
+            "r) s");
+        for (Engine e : AvailableEngines()) {
+            NewEngineRow(e, "count") << QStringLiteral("SELECT count(*) ") + sinFin << false;
+            // SQLite shows the first rows at once; the rest is read, under
+            // the window, when the program needs the connection.
+            NewEngineRow(e, "rows")
+                << QStringLiteral("SELECT n, 'Łódź|·' AS t ") + sinFin << (e == Engine::Sqlite);
+        }
+    }
+    void detenerSentencia() {
+        QFETCH(QString, sql);
+        QFETCH(bool, resto);
+        Entorno x{CurrentEngine()};
+        const QString pregunta = QStringLiteral(
+            "El listado será cancelado a continuación. ¿Desea continuar con el listado?");
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        int pulsaciones = 0;
+        QTimer esc;
+        QObject::connect(&esc, &QTimer::timeout, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (qobject_cast<TfGENEPROG*>(w) && w->isVisible() && pulsaciones < 2) {
+                    ++pulsaciones;
+                    QTest::keyClick(w, Qt::Key_Escape);
+                }
+        });
+        esc.start(150);
+        x.abrir(sql);
+        if (resto) {
+            QVERIFY2(x.f->ClientDataSet1->Active(), qPrintable(TextosMostrados().join("/")));
+            QCOMPARE(x.f->ClientDataSet1->FieldCount(), 2);
+            QCOMPARE(x.f->ClientDataSet1->Fields()[1]->AsString(), QStringLiteral("Łódź|·"));
+            QCOMPARE(pulsaciones, 0);
+            MessageSeam::clearLog();
+            TDatabase* base = BaseDatosSelector(QStringLiteral("Database"));
+            QCOMPARE(base->Scalar(QStringLiteral("SELECT COUNT(*) FROM LISTPRU")).toInt(), 3);
+            QCoreApplication::processEvents();  // the warning waits for the statement
+        }
+        esc.stop();
+        QCOMPARE(pulsaciones, 2);
+        QCOMPARE(TextosMostrados().mid(0, 2), (QStringList{pregunta, pregunta}));
+        QCOMPARE(TextosMostrados().size(), 3);
+        QVERIFY(TextosMostrados().last().contains(
+            resto ? QStringLiteral("sólo contiene las filas leídas")
+                  : QStringLiteral("cancelada")));
+        for (QWidget* w : QApplication::topLevelWidgets())
+            QVERIFY(!(qobject_cast<TfGENEPROG*>(w) && w->isVisible()));
+        if (resto) {
+            // The grid keeps the rows read, in order, and ends there.
+            TClientDataSet* d = x.f->ClientDataSet1;
+            const int n = d->RecordCount();
+            QVERIFY(n >= 200);
+            d->First();
+            QCOMPARE(d->Fields()[0]->AsInteger(), 1);
+            d->Last();
+            QCOMPARE(d->Fields()[0]->AsInteger(), n);
+            QCOMPARE(d->Fields()[1]->AsString(), QStringLiteral("Łódź|·"));
+        } else {
+            QVERIFY(!x.f->ClientDataSet1->Active());
+        }
+        // The next statement runs on the same connection.
+        MessageSeam::clearLog();
+        x.f->SentenciaConsulta = QStringLiteral("SELECT Codigo FROM LISTPRU ORDER BY Codigo");
+        QCOMPARE(x.f->EjecutarConsultaSQL(), QString());
+        QCOMPARE(x.filas(), (QStringList{"1", "2", "3"}));
     }
 
     // A second statement hidden after a backslash escape or a dollar quote:

@@ -43,6 +43,19 @@ void createPrueba(TDatabase* db) {
     db->Execute(insert, {3, QString(""), QVariant(), QVariant(), QVariant(), QVariant()});
 }
 
+// Stands for the windows' wait: counts its looks and asks to stop from the
+// `stopAt`-th on (0: never).
+struct StopAfter : TUserStatementWait {
+    int stopAt = 1;
+    int looks = 0, began = 0, ended = 0, incomplete = 0;
+    void Began() override { ++began; }
+    bool Waiting() override { return stopAt > 0 && ++looks >= stopAt; }
+    void Ended(bool) override { ++ended; }
+    void Incomplete() override { ++incomplete; }
+    StopAfter() { SetUserStatementWait(this); }
+    ~StopAfter() override { SetUserStatementWait(nullptr); }
+};
+
 }  // namespace
 
 class TestQuery : public QObject {
@@ -62,6 +75,8 @@ private Q_SLOTS:
     void errorsAndExec();
     void userStatements_data() { AddEngineRows(); }
     void userStatements();
+    void userStatementStopped_data();
+    void userStatementStopped();
     void hostileStatements_data();
     void hostileStatements();
     void ordinaryStatements_data();
@@ -725,6 +740,82 @@ private:
 // another company, the program's transaction and settings) is refused
 // before it runs, in Spanish and naming what was refused, however it is
 // written; on a read-only path so is any write. Nothing is left behind.
+// An endless user's statement, stopped from the wait while the engine runs
+// it, on each way it is run: nothing of it stays (no rows written, no
+// statement left running on the server), the connection goes on, and a
+// result whose rest was being read keeps the rows read so far.
+void TestQuery::userStatementStopped_data() {
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<QString>("sql");
+    const QString endless =
+        QStringLiteral("WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r) ");
+    for (Engine e : AvailableEngines()) {
+        NewEngineRow(e, "count") << "whole" << endless + "SELECT count(*) FROM r";
+        NewEngineRow(e, "rows") << "whole" << endless + "SELECT n FROM r";
+        NewEngineRow(e, "first packet") << "packets" << endless + "SELECT count(*) AS Ñandú FROM r";
+        NewEngineRow(e, "action") << "exec"
+                                  << endless + "INSERT INTO PRUEBA (Codigo) SELECT n + 10 FROM r";
+        NewEngineRow(e, "rest read for another statement")
+            << "rest" << endless + "SELECT n, 'a|b;c·' AS Texto FROM r";
+    }
+}
+
+void TestQuery::userStatementStopped() {
+    QFETCH(QString, way);
+    QFETCH(QString, sql);
+    TestDatabase tdb{CurrentEngine()};
+    createPrueba(tdb.db());
+    const bool rest = way == QLatin1String("rest");
+    StopAfter wait;
+    // The rest of a result is stopped, not its first packet.
+    wait.stopAt = rest ? 0 : 3;
+    TQuery q;
+    q.setDatabaseName(QStringLiteral("Database"));
+    q.setUserStatement(true);
+    q.setPacketRecords(way == QLatin1String("whole") || way == QLatin1String("exec") ? -1 : 200);
+    q.SQL().setText(sql);
+    if (rest) {
+        if (tdb.db()->engine() != Engine::Sqlite) QSKIP("PostgreSQL reads a user's result whole");
+        q.Open();
+    } else {
+        QVERIFY_THROWS_EXCEPTION(EUserStatementCancelled,
+                                 way == QLatin1String("exec") ? q.ExecSQL() : q.Open());
+        QVERIFY(!q.Active());
+        QVERIFY(wait.looks >= 3);
+        QCOMPARE(wait.ended, wait.began);
+    }
+    if (rest) {
+        // Another statement needs the connection: the rest is read under
+        // the wait, which stops it, and the holder is told.
+        wait.stopAt = wait.looks + 2;
+        QCOMPARE(tdb.db()->Scalar(QStringLiteral("SELECT COUNT(*) FROM PRUEBA")).toInt(), 3);
+        QCOMPARE(wait.incomplete, 1);
+        int n = 0;
+        for (q.First(); !q.Eof(); q.Next()) ++n;
+        QVERIFY(n >= 200);
+        q.Last();
+        QCOMPARE(q.FieldByName(QStringLiteral("n"))->AsInteger(), n);
+        QCOMPARE(q.FieldByName(QStringLiteral("Texto"))->AsString(), QStringLiteral("a|b;c·"));
+        q.Close();
+    }
+    // Nothing written; the connection answers at once, and on the server
+    // nothing of the statement runs on.
+    auto other = tdb.openSecondSession(QStringLiteral("Otra"));
+    QCOMPARE(other->Scalar(QStringLiteral("SELECT COUNT(*) FROM PRUEBA")).toInt(), 3);
+    if (tdb.db()->engine() == Engine::Postgres)
+        QTRY_COMPARE(other
+                         ->Scalar(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE "
+                                                 "state = 'active' AND query LIKE '%RECURSIVE%' "
+                                                 "AND pid <> pg_backend_pid()"))
+                         .toInt(),
+                     0);
+    wait.stopAt = 0;
+    q.SQL().setText(QStringLiteral("SELECT COUNT(*) AS N FROM PRUEBA"));
+    q.Open();
+    QCOMPARE(q.FieldByName(QStringLiteral("N"))->AsInteger(), 3);
+}
+
 void TestQuery::hostileStatements_data() {
     QTest::addColumn<int>("engine");
     QTest::addColumn<QString>("sql");
