@@ -17,6 +17,7 @@
 #include "gene/data/genesist.h"
 #include "gene/data/genetext.h"
 #include "gene/data/genetrad.h"
+#include "gene/data/geneusua.h"
 #include "gene/data/mensajes.h"
 #include "io/outputfile.h"
 #include "io/paths.h"
@@ -102,6 +103,18 @@ QString Limpia(QString linea) {
     return linea;
 }
 
+// A field hidden from the user leaves no trace in what is exported.
+bool Oculto(const TField* f) {
+    return CampoNoVisible(nullptr, f->FieldName());
+}
+
+bool HayOcultos(TDataSet* ds) {
+    if (!ds) return false;
+    for (const TField* f : ds->Fields())
+        if (Oculto(f)) return true;
+    return false;
+}
+
 QString LineaPrincipal(TDataSet* Tabla, int K, bool marca, const Delimitadores& d, bool nombres,
                        Cambios& cambios) {
     QString linea;
@@ -110,6 +123,7 @@ QString LineaPrincipal(TDataSet* Tabla, int K, bool marca, const Delimitadores& 
         if (marca && i == K) linea += QStringLiteral("0") + d.separador;
         if (i == n) break;
         const TField* f = Tabla->Fields()[i];
+        if (Oculto(f)) continue;
         linea += (nombres ? f->FieldName() : TextoCampo(f, d, cambios)) + d.separador;
     }
     return Limpia(linea);
@@ -118,7 +132,8 @@ QString LineaPrincipal(TDataSet* Tabla, int K, bool marca, const Delimitadores& 
 QString LineaDetalle(TDataSet* Detalle, const Delimitadores& d, bool nombres, Cambios& cambios) {
     QString linea;
     for (const TField* f : Detalle->Fields())
-        linea += (nombres ? f->FieldName() : TextoCampo(f, d, cambios)) + d.separador;
+        if (!Oculto(f))
+            linea += (nombres ? f->FieldName() : TextoCampo(f, d, cambios)) + d.separador;
     return Limpia(linea);
 }
 
@@ -196,7 +211,9 @@ bool ExportarASCII(TModuloDatos* ModuloDatos, TDataSet* Tabla, TDataSet* Detalle
     }
     const Delimitadores d = ElegirDelimitadores(ModuloDatos, Opciones);
     TCursorEspera espera;
-    bool cabecera = Opciones.contains(QLatin1String("ConFormatoCampos"));
+    // Without the fields left out, the file reads back by name only.
+    bool cabecera = Opciones.contains(QLatin1String("ConFormatoCampos")) || HayOcultos(Tabla) ||
+                    HayOcultos(Detalle);
     if (!cabecera && !sinDialogo && !Opciones.contains(QLatin1String("SinFormatoCampos")))
         cabecera = MensajeConfirmacion(
                        QStringLiteral("¿Desea incluir la definición del formato de los campos?")) ==
@@ -239,7 +256,7 @@ QList<TField*> CamposExportados(TDataSet* ds) {
     QList<TField*> out;
     if (!ds) return out;
     for (TField* f : ds->Fields())
-        if (f->Tag() != 999) out.append(f);
+        if (f->Tag() != 999 && !Oculto(f)) out.append(f);
     return out;
 }
 

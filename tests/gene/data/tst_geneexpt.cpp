@@ -14,6 +14,7 @@
 #include "gene/data/genemodu.h"
 #include "gene/data/genesali_dialogos.h"
 #include "gene/data/genesist.h"
+#include "gene/data/geneusua.h"
 #include "gene/dialogo_modal.h"
 #include "gene/dialogs/genedeta.h"
 #include "gene/registros_prueba.h"
@@ -493,6 +494,40 @@ private Q_SLOTS:
                  qPrintable(error));
         QCOMPARE(Leer(ruta), QByteArray("anterior\r\n"));
         QCOMPARE(EntradasCarpeta(carpeta.path()), QStringList{QStringLiteral("SQL.TXT")});
+    }
+
+    // A field hidden from the user is in neither export: the text file then
+    // carries the names, so that it reads back by name; the workbook has no
+    // column for it.
+    void camposOcultos_data() { AddEngineRows(); }
+    void camposOcultos() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), {.empresas = {1}, .empresaActual = 1});
+        Tablas t;
+        t.Empleado(1, QStringLiteral("Ana"), QStringLiteral("Sueldo 3000"),
+                   QStringLiteral("08:00"));
+        CamposNoVisiblesUsuario = QStringLiteral("observaciones");
+        const QString ruta = dir.filePath(QStringLiteral("ocultos.txt"));
+        const bool escrito = ExportarASCII(nullptr, t.cabecera.get(), nullptr, ruta, kStd);
+        const QString libro = dir.filePath(QStringLiteral("ocultos.xlsx"));
+        ExportarExcel(nullptr, t.cabecera.get(), nullptr, libro, QStringLiteral("SinDialogo"));
+        CamposNoVisiblesUsuario.clear();
+        QVERIFY(escrito);
+        QCOMPARE(Leer(ruta), QByteArray("CamposCabecera=CodigoOperario|Nombre|HoraEntrada|\r\n"
+                                        "1|Ana|08:00:00|\r\n"));
+        QString todo;
+        for (const QStringList& fila : CeldasXlsx(libro))
+            todo += fila.join(QLatin1Char('|')) + u';';
+        QVERIFY2(todo.contains(QStringLiteral("Ana")), qPrintable(todo));
+        QVERIFY2(
+            !todo.contains(QStringLiteral("Sueldo")) && !todo.contains(QStringLiteral("Observ")),
+            qPrintable(todo));
+        // Read back by name: no value lands in another field.
+        t.Vaciar();
+        QString leido;
+        ImportarASCII(nullptr, t.cabecera.get(), nullptr, ruta, kStd, leido);
+        QCOMPARE(Sql(QStringLiteral("SELECT CodigoOperario, Nombre, Observaciones FROM EMPLEADO")),
+                 QStringLiteral("1|Ana|"));
     }
 
     void nuevoSinClaves() {
