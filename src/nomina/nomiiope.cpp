@@ -516,9 +516,10 @@ void TfNOMIIOPE::ExportaraArchivodeTexto1Click(QObject*) {
     const QString separador = Separador();
     QString texto;
     for (const Fila& f : filas()) texto += f.origen + separador + f.destino + kCrLf;
-    if (!WriteTextFile(dialogo->FileName, texto, TextEncoding::Windows1252))
+    QString motivo;
+    if (!WriteTextFile(dialogo->FileName, texto, TextEncoding::Windows1252, &motivo))
         MensajeAdvertencia(QStringLiteral("¡No ha sido posible grabar el archivo!. Motivo: ") +
-                           dialogo->FileName);
+                           dialogo->FileName + QStringLiteral(" (") + motivo + QLatin1Char(')'));
 }
 
 // ---------------------------------------------------------------- bulk edits

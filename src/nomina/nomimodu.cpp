@@ -461,6 +461,15 @@ double TMDNominas::RedondeoMitadAbajo(double Valor) {
     return Valor - entera > 0.5 ? entera + 1 : entera;
 }
 
+bool OperarioAccesibleActual(int CodigoOperario) {
+    return !MDNominas ||
+           MDNominas->OperarioAccesible(CodigoUsuarioActual, CodigoOperario, QString());
+}
+
+QString AvisoOperariosNoAccesibles(int Excluidos) {
+    return kOperariosNoAccesibles.arg(Excluidos);
+}
+
 bool TMDNominas::OperarioAccesible(const QString& CodigoUsuario, int CodigoOperario,
                                    const QString& Opcion) {
     QString lista;
@@ -487,14 +496,15 @@ bool TMDNominas::OperarioAccesible(const QString& CodigoUsuario, int CodigoOpera
         if (desde != 0 && hasta != 0) {
             if (desde > hasta) std::swap(desde, hasta);
             rangos.append({desde, hasta});
+            // "5-7-9" bars 5 to 7 only, not what it seems to name.
+            if (item.count(QLatin1Char('-')) > 1) incorrectos << item;
             continue;
         }
         bool ok = false;
         const int codigo = item.toInt(&ok);
-        if (ok)
-            rangos.append({codigo, codigo});
-        else
-            incorrectos << item;
+        if (ok) rangos.append({codigo, codigo});
+        // "-5" is a code no employee has: it bars nobody.
+        if (!ok || codigo < 0) incorrectos << item;
     }
     const QString avisada = CodigoUsuario + QLatin1Char('|') + lista;
     if (!incorrectos.isEmpty() && !listasAvisadas_.contains(avisada)) {
@@ -502,8 +512,8 @@ bool TMDNominas::OperarioAccesible(const QString& CodigoUsuario, int CodigoOpera
         MensajeAdvertencia(
             QStringLiteral("La lista de operarios no accesibles del usuario %1 contiene "
                            "elementos que no son códigos ni rangos de códigos (%2), que no "
-                           "restringen el acceso a ningún operario. Solicite al administrador "
-                           "que corrija la configuración.")
+                           "restringen el acceso a los operarios que parecen indicar. Solicite "
+                           "al administrador que corrija la configuración.")
                 .arg(CodigoUsuario, incorrectos.join(QStringLiteral(", "))));
     }
     for (const auto& [desde, hasta] : rangos) {

@@ -73,7 +73,8 @@ public:
     // items apart by ",", ";", blanks or line breaks; "20-10" is 10..20)
     // names the employee; with the option "Mostrar Mensaje" the refusal is
     // shown. Items that are neither code nor range bar nobody and are warned
-    // of once per list while this module lives.
+    // of once per list while this module lives, as are a negative code and an
+    // item with more than one "-" ("5-7-9" bars 5..7 only).
     bool OperarioAccesible(const QString& CodigoUsuario, int CodigoOperario, const QString& Opcion);
     // Whether the employee's latest contract (by start date, then number) is
     // in force today: started and not ended before today.
@@ -100,6 +101,15 @@ private:
 };
 
 extern TMDNominas* MDNominas;
+
+// Whether the current user may see the employee (everyone without the
+// payroll module); no message.
+bool OperarioAccesibleActual(int CodigoOperario);
+// Told at the end of an output or a bulk change that left out the employees
+// the user may not see ("%1": how many).
+inline const QString kOperariosNoAccesibles =
+    QStringLiteral("%1 operarios no accesibles no se han incluido");
+QString AvisoOperariosNoAccesibles(int Excluidos);
 
 // Creates the payroll, bills and accounting data modules of the current
 // company into their globals, freeing those of the previous one. The main

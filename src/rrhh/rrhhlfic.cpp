@@ -5,17 +5,40 @@
 
 #include "db/field.h"
 #include "db/query.h"
+#include "db/table.h"
 #include "gene/data/geneconv.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genetext.h"
 #include "gene/data/mensajes.h"
 #include "gene/print/genelimp.h"
+#include "nomina/nomimodu.h"
 #include "rrhh/rrhhfich.h"
 #include "ui/controls.h"
 #include "ui/registry.h"
 
 TfRRHHLFIC* fRRHHLFIC = nullptr;
+
+namespace {
+
+// A sheet prints what the personnel master's hidden pages hold: the sheets of
+// the employees the user may not see are left out. Their number.
+int QuitarNoAccesibles(TDataSet* Fichas) {
+    int excluidos = 0;
+    Fichas->First();
+    while (!Fichas->Eof()) {
+        if (OperarioAccesibleActual(
+                Fichas->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger())) {
+            Fichas->Next();
+        } else {
+            Fichas->Delete();
+            ++excluidos;
+        }
+    }
+    return excluidos;
+}
+
+}  // namespace
 
 TDialogoFicha::TDialogoFicha(QWidget* owner, const QString& nombre, const QString& titulo,
                              const QString& TipoDocumento)
@@ -120,9 +143,13 @@ void TfRRHHLFIC::Imprimir() {
     s.NoActivos = NoActivos->isChecked();
     s.RangosGruposAnalisis = RangosGruposAnalisis;
     s.NumeroCopias = NumeroCopias->Text().trimmed().toInt();
-    ImprimirFichas(
-        DefinicionFichas(TTipoFicha::Personal), QString(), QString(), DestinoImpreso,
-        [&s](TfGENELIMP* motor) { RellenarFichas(TTipoFicha::Personal, motor->Temporal, s); });
+    int excluidos = 0;
+    ImprimirFichas(DefinicionFichas(TTipoFicha::Personal), QString(), QString(), DestinoImpreso,
+                   [&s, &excluidos](TfGENELIMP* motor) {
+                       RellenarFichas(TTipoFicha::Personal, motor->Temporal, s);
+                       excluidos = QuitarNoAccesibles(motor->Temporal);
+                   });
+    if (excluidos > 0) MensajeInformacion(AvisoOperariosNoAccesibles(excluidos));
 }
 
 void RegistrarTfRRHHLFIC() {

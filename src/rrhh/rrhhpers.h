@@ -139,6 +139,7 @@ public:
     void EliminarRegistrosAlta();
     // One bulk assignment of the pop-up menu (question, prompt, check, field).
     void AsignacionMasiva(int Proceso);
+    void ListadoProgramable1Click(QObject* Sender) override;
     Q_INVOKABLE void AsignarHorasMesActual1Click(QObject* Sender);
     Q_INVOKABLE void AsignarDasNoRetribuidosCotizables1Click(QObject* Sender);
     Q_INVOKABLE void AsignarDasNoRetribuidosNoCotizables1Click(QObject* Sender);

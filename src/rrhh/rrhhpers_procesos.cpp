@@ -18,6 +18,7 @@
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genereloj.h"
 #include "gene/data/mensajes.h"
+#include "gene/listings/genecpro.h"
 #include "gene/session/sesion.h"
 #include "nomina/nomimodu.h"
 #include "rrhh/rrhhpers.h"
@@ -248,8 +249,16 @@ void TfRRHHPERS::AsignacionMasiva(int Proceso) {
     }
     TCursorEspera espera;
     const TBookmark marca = Table1->GetBookmark();
+    int excluidos = 0;
     Table1->First();
     while (!Table1->Eof()) {
+        // An employee the user may not see is not changed either.
+        if (!OperarioAccesibleActual(
+                Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger())) {
+            ++excluidos;
+            Table1->Next();
+            continue;
+        }
         try {
             Table1->Edit();
             Table1->FieldByName(QLatin1String(a.campo))->setValue(valor);
@@ -264,6 +273,37 @@ void TfRRHHPERS::AsignacionMasiva(int Proceso) {
         Table1->GotoBookmark(marca);
     } catch (const std::exception&) {
     }
+    if (excluidos > 0) MensajeInformacion(AvisoOperariosNoAccesibles(excluidos));
+}
+
+void TfRRHHPERS::ListadoProgramable1Click(QObject* Sender) {
+    // The listing prints what the hidden pages hold: it keeps to the
+    // employees the user may see.
+    QStringList barrados;
+    if (MDNominas) {
+        try {
+            TQuery q;
+            q.setRequestLive(false);
+            q.setDatabaseName(Table1->DatabaseName());
+            q.SQL().setText(QStringLiteral("SELECT CodigoOperario FROM ") + Table1->TableName());
+            q.Open();
+            for (TField* codigo = q.Fields()[0]; !q.Eof(); q.Next())
+                if (!OperarioAccesibleActual(codigo->AsInteger())) barrados << codigo->AsString();
+        } catch (const EDatabaseError& e) {
+            MensajeAdvertencia(QStringLiteral("¡ No se ha podido realizar el listado !. Motivo: ") +
+                               e.Message());
+            return;
+        }
+    }
+    if (barrados.isEmpty()) {
+        TFichaPersona::ListadoProgramable1Click(Sender);
+        return;
+    }
+    const TRestriccionListado restriccion(
+        QStringLiteral("CodigoOperario IS NULL OR CodigoOperario NOT IN (") +
+            barrados.join(QLatin1Char(',')) + QLatin1Char(')'),
+        kOperariosNoAccesibles);
+    TFichaPersona::ListadoProgramable1Click(Sender);
 }
 
 void TfRRHHPERS::AsignarHorasMesActual1Click(QObject*) {

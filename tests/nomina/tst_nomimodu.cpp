@@ -202,6 +202,17 @@ private Q_SLOTS:
             NewEngineRow(e, "decimal y cero")
                 << QStringLiteral("5.0, 0-6; 12") << QStringList{"4", "5", "6", "7", "10"}
                 << QStringLiteral("5.0, 0-6");
+            // Two dashes read as the range of the first two codes; a negative
+            // code names nobody: both are warned of.
+            NewEngineRow(e, "dos guiones")
+                << QStringLiteral("5-7-9") << QStringList{"4", "10", "12"}
+                << QStringLiteral("5-7-9");
+            NewEngineRow(e, "dos guiones con blancos")
+                << QStringLiteral("12, 5 - 6 - 10") << QStringList{"4", "7", "10"}
+                << QStringLiteral("5-6-10");
+            NewEngineRow(e, "codigo negativo")
+                << QStringLiteral("-5, 7") << QStringList{"4", "5", "6", "10", "12"}
+                << QStringLiteral("-5");
         }
     }
     void listaNoAccesibles() {

@@ -13,6 +13,7 @@
 #include "db/table.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genesali_dialogos.h"
+#include "gene/data/geneusua.h"
 #include "gene/dialogo_modal.h"
 #include "gene/print/genelimp.h"
 #include "gene/session/geneinic_formulario.h"
@@ -353,6 +354,54 @@ private Q_SLOTS:
         f = qobject_cast<TfRRHHLFIC*>(CreateForm("TfRRHHLFIC"));
         QCOMPARE(f->DesdeOperario->Text(), QStringLiteral("0"));
         QCOMPARE(f->HastaOperario->Text(), QStringLiteral("9999"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // A sheet prints what the personnel master hides from a user barred from
+    // an employee: the dialog leaves those employees out and says how many.
+    void noAccesibles_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("lista");
+        QTest::addColumn<QStringList>("impresos");
+        QTest::addColumn<QStringList>("avisos");
+        const QStringList todos{"GARCIA LOPEZ, JUAN", "PEREZ MARTIN JOSE", "ROS, ANA"};
+        for (Engine e : AvailableEngines()) {
+            NewEngineRow(e, "sin restriccion") << QString() << todos << QStringList();
+            NewEngineRow(e, "uno") << QStringLiteral("1") << todos.mid(1)
+                                   << QStringList{"1 operarios no accesibles no se han incluido"};
+            NewEngineRow(e, "rango y codigo")
+                << QStringLiteral("2-3;7") << todos.mid(0, 1)
+                << QStringList{"2 operarios no accesibles no se han incluido"};
+            NewEngineRow(e, "todos") << QStringLiteral("1-3") << QStringList()
+                                     << QStringList{"¡No hay datos para procesar!",
+                                                    "3 operarios no accesibles no se han incluido"};
+        }
+    }
+    void noAccesibles() {
+        QFETCH(int, engine);
+        QFETCH(QString, lista);
+        QFETCH(QStringList, impresos);
+        QFETCH(QStringList, avisos);
+        Hoja h{Engine(engine)};
+        if (QTest::currentTestFailed()) return;
+        GrabarConfiguracionUsuario(h.modulo.get(), CodigoUsuarioActual,
+                                   QStringLiteral("OperariosNoAccesibles"), lista);
+        QPointer<TfRRHHLFIC> f = qobject_cast<TfRRHHLFIC*>(CreateForm("TfRRHHLFIC"));
+        QVERIFY(f);
+        const QString pdf = h.dir.filePath(QStringLiteral("fichas.pdf"));
+        f->DestinoImpreso = QStringLiteral("PDF:") + pdf;
+        f->VisualizacionPrevia->setChecked(false);
+        MessageSeam::clearLog();
+        f->pbListarClick();
+        QCOMPARE(TextosMostrados(), avisos);
+        const QString texto = TextoPdf(pdf);
+        for (const char* nombre : {"GARCIA LOPEZ, JUAN", "PEREZ MARTIN JOSE", "ROS, ANA"})
+            QCOMPARE(texto.contains(QLatin1String(nombre)),
+                     impresos.contains(QLatin1String(nombre)));
+        // The barred employee's DNI is printed nowhere.
+        QCOMPARE(texto.contains(QLatin1String("123X")),
+                 impresos.contains(QStringLiteral("GARCIA LOPEZ, JUAN")));
         f->Close();
         QTRY_VERIFY(!f);
     }

@@ -37,6 +37,7 @@
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
+#include "gene/data/genesali_dialogos.h"
 #include "gene/data/genesist.h"
 #include "gene/data/geneusua.h"
 #include "gene/dialogo_modal.h"
@@ -50,6 +51,7 @@
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_formulario.h"
+#include "gene/listings/genecpro.h"
 #include "gene/session/sesion.h"
 #include "nomina/nomimodu.h"
 #include "rrhh/rrhhcand.h"
@@ -62,6 +64,7 @@
 #include "support/instalacion.h"
 #include "support/sqlprueba.h"
 #include "support/tecladoprueba.h"
+#include "support/xlsxprueba.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
 #include "ui/dbgrid.h"
@@ -2212,6 +2215,97 @@ private Q_SLOTS:
     // Postcode, province, birth place, children, registration number and
     // section are typed on the identity page and stored; the civil-status and
     // sex lists offer the values stored, read again each time they open.
+    // A user barred from an employee neither changes him by a bulk
+    // assignment nor lists his pages' data; both say how many were left out.
+    void operariosNoAccesibles_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("lista");
+        QTest::addColumn<QString>("asignados");
+        QTest::addColumn<QString>("listados");
+        QTest::addColumn<QStringList>("avisos");
+        for (Engine e : AvailableEngines()) {
+            NewEngineRow(e, "sin restriccion") << QString() << "1|12,5 2|12,5 3|12,5"
+                                               << "1|Ana|11A 2|Luis|22B 3|Eva|33C" << QStringList();
+            NewEngineRow(e, "uno") << QStringLiteral("2") << "1|12,5 2|0 3|12,5"
+                                   << "1|Ana|11A 3|Eva|33C"
+                                   << QStringList{"1 operarios no accesibles no se han incluido"};
+            NewEngineRow(e, "dos guiones")
+                << QStringLiteral("1-2-3") << "1|0 2|0 3|12,5"
+                << "3|Eva|33C" << QStringList{"2 operarios no accesibles no se han incluido"};
+        }
+    }
+    void operariosNoAccesibles() {
+        QFETCH(int, engine);
+        QFETCH(QString, lista);
+        QFETCH(QString, asignados);
+        QFETCH(QString, listados);
+        QFETCH(QStringList, avisos);
+        Entorno e(engine);
+        for (const char* fila : {"1, 'Ana', '11A'", "2, 'Luis', '22B'", "3, 'Eva', '33C'"})
+            QCOMPARE(sql(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre, DNI, "
+                                        "HorasMesActual) VALUES (") +
+                         QLatin1String(fila) + QStringLiteral(", 0)")),
+                     QString());
+        GrabarConfiguracionUsuario(e.modulo.get(), CodigoUsuarioActual,
+                                   QStringLiteral("OperariosNoAccesibles"), lista);
+        QPointer<TfRRHHPERS> f = abrir();
+        f->pbRefrescarClick(f->pbRefrescar);
+
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        MessageSeam::enqueue(QStringLiteral("12,5"));
+        f->AsignarHorasMesActual1Click(nullptr);
+        QStringList filas;
+        for (const QString& l :
+             sql(QStringLiteral("SELECT CodigoOperario, HorasMesActual FROM PERSONAL ORDER BY "
+                                "CodigoOperario"))
+                 .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+            filas << l;
+        QCOMPARE(filas.join(QLatin1Char(' ')), asignados);
+        // The form's own refusals of the barred record shown aside.
+        const auto avisosDeExclusion = [] {
+            QStringList l;
+            for (const QString& t : textos())
+                if (t.endsWith(QStringLiteral("no se han incluido"))) l << t;
+            return l;
+        };
+        QCOMPARE(avisosDeExclusion(), avisos);
+
+        // The listing to a workbook, read back: the barred rows are not there.
+        QTemporaryDir dir;
+        const QString libro = dir.filePath(QStringLiteral("LISTPRG.xlsx"));
+        AsignarSeamDialogos([&](QObject* d) {
+            auto* dialogo = qobject_cast<TFileDialog*>(d);
+            if (!dialogo) return false;
+            dialogo->FileName = libro;
+            return true;
+        });
+        bool conmutable = true;
+        AlMostrarse<TfGENECPRO>([&](TfGENECPRO* c) {
+            conmutable = c->pbActivarTablaLogica->isVisible();
+            c->LBSeleccionado->setItems({QStringLiteral("CodigoOperario"), QStringLiteral("Nombre"),
+                                         QStringLiteral("DNI")});
+            c->cbClasificado->setChecked(true);
+            c->pbExportarExcel->setDown(true);
+            MessageSeam::enqueue(QStringLiteral("SI"));
+            MessageSeam::enqueue(QStringLiteral("SI"));
+            c->pbConformeClick();
+            c->pbExportarExcel->setDown(false);
+            c->Close();
+        });
+        MessageSeam::clearLog();
+        f->ListadoProgramable1Click(nullptr);
+        AsignarSeamDialogos(nullptr);
+        QStringList celdas;
+        for (const QStringList& fila : CeldasXlsx(libro).mid(1))
+            celdas << fila.join(QLatin1Char('|'));
+        QCOMPARE(celdas.join(QLatin1Char(' ')), listados);
+        QCOMPARE(conmutable, lista.isEmpty());
+        QCOMPARE(avisosDeExclusion(), avisos);
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
     void datosDeIdentificacion_data() { AddEngineRows(); }
     void datosDeIdentificacion() {
         QFETCH(int, engine);

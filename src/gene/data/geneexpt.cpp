@@ -17,6 +17,7 @@
 #include "gene/data/genesist.h"
 #include "gene/data/genetext.h"
 #include "gene/data/genetrad.h"
+#include "gene/data/geneusua.h"
 #include "gene/data/mensajes.h"
 #include "io/outputfile.h"
 #include "io/paths.h"
@@ -67,11 +68,31 @@ private:
 
 // ---------------------------------------------------------------- text
 
-// Counts in `perdidos` a value the file's character set cannot hold as it is.
-QString TextoCampo(const TField* Campo, const Delimitadores& d, int& perdidos) {
+// What the file cannot carry as it is, counted per value: letters outside its
+// character set (written as "?"), values holding the line-break mark or
+// leading or trailing blanks (read back changed), values holding the field
+// separator (read back as more fields).
+struct Cambios {
+    int perdidos = 0;
+    int marcas = 0;
+    int separadores = 0;
+};
+
+QString TextoCampo(const TField* Campo, const Delimitadores& d, Cambios& c) {
     QString v = TextoCampoClave(Campo);
+    // The import trims each value before it turns the mark into a line
+    // break: a line break at either end survives, a blank does not.
+    const auto blanco = [](QChar ch) { return ch.isSpace() && ch != u'\r' && ch != u'\n'; };
+    if ((!d.saltoLinea.isEmpty() && v.contains(d.saltoLinea)) ||
+        (!v.isEmpty() && (blanco(v.front()) || blanco(v.back()))))
+        ++c.marcas;
+    if (!d.separador.isEmpty() && v.contains(d.separador)) ++c.separadores;
     v.replace(kCRLF, d.saltoLinea);
-    if (!FitsWindows1252(v)) ++perdidos;
+    // A lone LF or CR is a line break too: removed with the control
+    // characters, it would join the lines' words.
+    v.replace(QLatin1Char('\n'), d.saltoLinea);
+    v.replace(QLatin1Char('\r'), d.saltoLinea);
+    if (!FitsWindows1252(v)) ++c.perdidos;
     return v;
 }
 
@@ -82,41 +103,86 @@ QString Limpia(QString linea) {
     return linea;
 }
 
+// A field hidden from the user leaves no trace in what is exported.
+bool Oculto(const TField* f) {
+    return CampoNoVisible(nullptr, f->FieldName());
+}
+
+bool HayOcultos(TDataSet* ds) {
+    if (!ds) return false;
+    for (const TField* f : ds->Fields())
+        if (Oculto(f)) return true;
+    return false;
+}
+
 QString LineaPrincipal(TDataSet* Tabla, int K, bool marca, const Delimitadores& d, bool nombres,
-                       int& perdidos) {
+                       Cambios& cambios) {
     QString linea;
     const int n = Tabla->FieldCount();
     for (int i = 0; i <= n; ++i) {
         if (marca && i == K) linea += QStringLiteral("0") + d.separador;
         if (i == n) break;
         const TField* f = Tabla->Fields()[i];
-        linea += (nombres ? f->FieldName() : TextoCampo(f, d, perdidos)) + d.separador;
+        if (Oculto(f)) continue;
+        linea += (nombres ? f->FieldName() : TextoCampo(f, d, cambios)) + d.separador;
     }
     return Limpia(linea);
 }
 
-QString LineaDetalle(TDataSet* Detalle, const Delimitadores& d, bool nombres, int& perdidos) {
+QString LineaDetalle(TDataSet* Detalle, const Delimitadores& d, bool nombres, Cambios& cambios) {
     QString linea;
     for (const TField* f : Detalle->Fields())
-        linea += (nombres ? f->FieldName() : TextoCampo(f, d, perdidos)) + d.separador;
+        if (!Oculto(f))
+            linea += (nombres ? f->FieldName() : TextoCampo(f, d, cambios)) + d.separador;
     return Limpia(linea);
 }
 
 class Escritor {
 public:
-    explicit Escritor(QFile& f) : f_(f) {}
+    explicit Escritor(TOutputFile& f) : f_(f) {}
     void Linea(const QString& texto) {
         const QByteArray b = EncodeText(texto + kCRLF, TextEncoding::Windows1252);
-        if (f_.write(b) != b.size())
-            throw EInOutError(QStringLiteral("Error de escritura en ") + f_.fileName() +
-                              QStringLiteral(": ") + f_.errorString());
+        if (f_.write(b) != b.size()) Falla();
+    }
+    // Flushed and closed with every check before it replaces the old file.
+    void Terminar() {
+        if (!f_.Commit()) Falla();
     }
 
 private:
-    QFile& f_;
+    [[noreturn]] void Falla() {
+        throw EInOutError(QStringLiteral("Error de escritura en ") + f_.Target() +
+                          QStringLiteral(": ") + f_.errorString());
+    }
+    TOutputFile& f_;
 };
 
+void AvisarCambios(const Cambios& c, const Delimitadores& d) {
+    QStringList avisos;
+    if (c.perdidos > 0) avisos << AvisoValoresConInterrogacion(c.perdidos);
+    if (c.marcas > 0)
+        avisos << QStringLiteral(
+                      "¡ %1 valor(es) contienen el carácter '%2' o espacios al principio o al "
+                      "final, y no se leerán del fichero tal como están !")
+                      .arg(c.marcas)
+                      .arg(d.saltoLinea);
+    if (c.separadores > 0)
+        avisos << QStringLiteral(
+                      "¡ %1 valor(es) contienen el separador de campos '%2', y al leer el "
+                      "fichero sus campos se desplazarán !")
+                      .arg(c.separadores)
+                      .arg(d.separador);
+    if (!avisos.isEmpty()) MensajeAdvertencia(avisos.join(kCRLF));
+}
+
 }  // namespace
+
+QString AvisoValoresConInterrogacion(int Valores) {
+    return QStringLiteral(
+               "¡ %1 valor(es) contienen caracteres que no existen en el juego de caracteres del "
+               "fichero (Windows) y se han escrito con '?' !")
+        .arg(Valores);
+}
 
 bool ExportarASCII(TModuloDatos* ModuloDatos, TDataSet* Tabla, TDataSet* Detalle,
                    const QString& ArchivoDefecto, const QString& Opciones) {
@@ -136,15 +202,18 @@ bool ExportarASCII(TModuloDatos* ModuloDatos, TDataSet* Tabla, TDataSet* Detalle
         if (!d->Execute()) return false;
         archivo = d->FileName;
     }
-    QFile f(NativePath(archivo));
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // The old file stays whole until the new one is: a failed write leaves it.
+    TOutputFile f(NativePath(archivo));
+    if (!f.open(QIODevice::WriteOnly)) {
         MensajeAdvertencia(QStringLiteral("¡Imposible crear el fichero ASCII!. Motivo: ") +
                            f.errorString());
         return false;
     }
     const Delimitadores d = ElegirDelimitadores(ModuloDatos, Opciones);
     TCursorEspera espera;
-    bool cabecera = Opciones.contains(QLatin1String("ConFormatoCampos"));
+    // Without the fields left out, the file reads back by name only.
+    bool cabecera = Opciones.contains(QLatin1String("ConFormatoCampos")) || HayOcultos(Tabla) ||
+                    HayOcultos(Detalle);
     if (!cabecera && !sinDialogo && !Opciones.contains(QLatin1String("SinFormatoCampos")))
         cabecera = MensajeConfirmacion(
                        QStringLiteral("¿Desea incluir la definición del formato de los campos?")) ==
@@ -152,30 +221,25 @@ bool ExportarASCII(TModuloDatos* ModuloDatos, TDataSet* Tabla, TDataSet* Detalle
     const bool marca = Detalle != nullptr;
     const int K = CamposClave(Tabla);
     Escritor w(f);
-    int perdidos = 0;
+    Cambios cambios;
     if (cabecera) {
-        w.Linea(kCabecera + LineaPrincipal(Tabla, K, marca, d, true, perdidos));
-        if (Detalle) w.Linea(kLinea + LineaDetalle(Detalle, d, true, perdidos));
+        w.Linea(kCabecera + LineaPrincipal(Tabla, K, marca, d, true, cambios));
+        if (Detalle) w.Linea(kLinea + LineaDetalle(Detalle, d, true, cambios));
     }
     {
         // Disabled controls would also keep a detail dataset from following.
         TControlesInactivos inactivos(Detalle ? nullptr : Tabla);
         for (Tabla->First(); !Tabla->Eof() && !Tabla->IsEmpty(); Tabla->Next()) {
-            w.Linea(LineaPrincipal(Tabla, K, marca, d, false, perdidos));
+            w.Linea(LineaPrincipal(Tabla, K, marca, d, false, cambios));
             if (!Detalle || !Detalle->Active()) continue;
             for (Detalle->First(); !Detalle->Eof() && !Detalle->IsEmpty(); Detalle->Next())
-                w.Linea(LineaDetalle(Detalle, d, false, perdidos));
+                w.Linea(LineaDetalle(Detalle, d, false, cambios));
         }
     }
-    f.close();
-    if (f.error() != QFileDevice::NoError)
-        throw EInOutError(QStringLiteral("Error de escritura en ") + f.fileName());
-    // The file keeps its character set; what it could not hold is told once.
-    if (perdidos > 0)
-        MensajeAdvertencia(
-            QStringLiteral("¡ %1 valor(es) contienen caracteres que no existen en el juego de "
-                           "caracteres del fichero (Windows) y se han escrito con '?' !")
-                .arg(perdidos));
+    w.Terminar();
+    // The file keeps the Part's convention; what will not read back as it
+    // was is told once.
+    AvisarCambios(cambios, d);
     return true;
 }
 
@@ -192,7 +256,7 @@ QList<TField*> CamposExportados(TDataSet* ds) {
     QList<TField*> out;
     if (!ds) return out;
     for (TField* f : ds->Fields())
-        if (f->Tag() != 999) out.append(f);
+        if (f->Tag() != 999 && !Oculto(f)) out.append(f);
     return out;
 }
 

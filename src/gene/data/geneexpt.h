@@ -26,6 +26,10 @@
 class TDataSet;
 class TModuloDatos;
 
+// The warning for `Valores` values a text file in Windows-1252 could not hold
+// whole and holds with "?" instead.
+QString AvisoValoresConInterrogacion(int Valores);
+
 // True when the file was written.
 bool ExportarASCII(TModuloDatos* ModuloDatos, TDataSet* Tabla, TDataSet* Detalle,
                    const QString& ArchivoDefecto, const QString& Opciones);

@@ -82,12 +82,15 @@ bool ImprimirPDF(TQuickRep* Informe, const QString& Destino) {
     if (otro >= 0) ruta.truncate(otro);
     // The pages previewed are written as they are; without them the run
     // draws its pages straight into the file, on the paper its start chose.
-    if (Informe->PrintToPdf(ruta, [Informe] { return DisposicionPDF(PapelPDF(Informe)); }))
+    QString razon;
+    if (Informe->PrintToPdf(
+            ruta, [Informe] { return DisposicionPDF(PapelPDF(Informe)); }, &razon))
         return true;
     if (Informe->QRPrinter()->PageCount() == 0) return false;
     MensajeAdvertencia(
         QStringLiteral("Se ha producido un error al generar el archivo PDF. Motivo: ") +
-        QStringLiteral("No se puede escribir el archivo ") + ruta);
+        QStringLiteral("No se puede escribir el archivo ") + ruta +
+        (razon.isEmpty() ? QString() : QStringLiteral(" (") + razon + QLatin1Char(')')));
     return false;
 }
 
@@ -191,9 +194,12 @@ QString CrearPDF(const QString& Archivos, const QString& Papel) {
     if (paginas.isEmpty()) return QStringLiteral("No hay páginas que escribir");
 
     // Written beside the target and renamed over it: a failure leaves no half file.
-    const QString temporal = ruta + QStringLiteral(".tmp");
+    TOutputFile archivo(ruta);
+    if (!archivo.open(QIODevice::WriteOnly))
+        return QStringLiteral("No se puede escribir el archivo ") + ruta + QStringLiteral(" (") +
+               archivo.errorString() + QLatin1Char(')');
     {
-        QPdfWriter pdf(temporal);
+        QPdfWriter pdf(&archivo);
         pdf.setPageLayout(DisposicionPDF(Papel));
         pdf.setCreator(QStringLiteral("Recursos Humanos"));
         QPainter painter;
@@ -210,16 +216,11 @@ QString CrearPDF(const QString& Archivos, const QString& Papel) {
             painter.drawPicture(0, 0, p);
             painter.restore();
         }
-        if (!painter.end()) {
-            QFile::remove(temporal);
-            return QStringLiteral("No se puede escribir el archivo ") + ruta;
-        }
+        if (!painter.end()) return QStringLiteral("No se puede escribir el archivo ") + ruta;
     }
-    QFile::remove(ruta);
-    if (!QFile::rename(temporal, ruta)) {
-        QFile::remove(temporal);
-        return QStringLiteral("No se puede escribir el archivo ") + ruta;
-    }
+    if (!archivo.Commit())
+        return QStringLiteral("No se puede escribir el archivo ") + ruta + QStringLiteral(" (") +
+               archivo.errorString() + QLatin1Char(')');
     return QString();
 }
 

@@ -24,6 +24,7 @@
 #include "gene/data/genetext.h"
 #include "gene/data/mensajes.h"
 #include "gene/session/sesion.h"
+#include "io/outputfile.h"
 #include "io/paths.h"
 #include "io/textfile.h"
 
@@ -90,8 +91,9 @@ void CopiarArchivo(const QString& Origen, const QString& Destino) {
     // Copying a file onto itself would truncate it before it is read.
     const QString canonOrigen = QFileInfo(origen).canonicalFilePath();
     if (canonOrigen == QFileInfo(NativePath(Destino)).canonicalFilePath()) return;
-    QFile destino(NativePath(Destino));
-    if (!destino.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // The old file is replaced only by a whole copy.
+    TOutputFile destino(NativePath(Destino));
+    if (!destino.open(QIODevice::WriteOnly))
         throw EInOutError(
             QStringLiteral("Cannot create file \"%1\". %2").arg(Destino, destino.errorString()));
     while (!origen.atEnd()) {
@@ -103,7 +105,7 @@ void CopiarArchivo(const QString& Origen, const QString& Destino) {
             throw EInOutError(
                 QStringLiteral("Write error \"%1\". %2").arg(Destino, destino.errorString()));
     }
-    if (!destino.flush())
+    if (!destino.Commit())
         throw EInOutError(
             QStringLiteral("Write error \"%1\". %2").arg(Destino, destino.errorString()));
 }
@@ -130,14 +132,12 @@ bool BorrarArchivos(const QString& Mascara) {
 bool CrearArchivoTexto(const QString& Archivo, const QString& Texto) {
     QString contenido;
     for (const QString& linea : LineasTexto(Texto)) contenido += linea + QStringLiteral("\r\n");
-    QFile f(NativePath(Archivo));
     // Written for other programs, in their encoding.
-    const QByteArray datos = EncodeText(contenido, TextEncoding::Windows1252);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(datos) == datos.size() &&
-        f.flush())
+    QString motivo;
+    if (WriteWholeFile(NativePath(Archivo), EncodeText(contenido, TextEncoding::Windows1252),
+                       &motivo))
         return true;
-    MensajeAdvertencia(QStringLiteral("Error de Creación del Archivo (.bat). Motivo: ") +
-                       f.errorString());
+    MensajeAdvertencia(QStringLiteral("Error de Creación del Archivo (.bat). Motivo: ") + motivo);
     return false;
 }
 

@@ -16,6 +16,7 @@
 #include "gene/data/geneusua_p.h"
 #include "gene/data/mensajes.h"
 #include "gene/session/sesion.h"
+#include "io/outputfile.h"
 #include "io/paths.h"
 #include "io/textfile.h"
 
@@ -326,11 +327,10 @@ void GrabarBusqueda(TModuloDatos*, const QString& Control, const QString& Tabla)
     if (!ReadTextFile(archivo, texto, &codificacion)) texto.clear();
     QStringList lineas = LineasTexto(texto);
     AsignarValorLista(Control, Tabla, lineas);
-    QFile f(archivo);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        f.write(EncodeText(textoLineas(lineas), codificacion)) < 0)
+    QString motivo;
+    if (!WriteWholeFile(archivo, EncodeText(textoLineas(lineas), codificacion), &motivo))
         MensajeAdvertencia(
             QStringLiteral(
                 "No ha sido posible grabar los datos en la tabla de búsquedas. Motivo: ") +
-            f.errorString());
+            motivo);
 }

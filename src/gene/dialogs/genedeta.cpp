@@ -19,6 +19,7 @@
 #include "gene/dialogs/genevtex.h"
 #include "gene/data/mensajes.h"
 #include "gene/session/sesion.h"
+#include "io/outputfile.h"
 #include "ui/controls.h"
 
 TfGENEDETA::TfGENEDETA(QWidget* owner) : TForm(owner) {
@@ -151,8 +152,10 @@ void GuardarTextoNoMostrado(const QString& Texto, const QString& Titulo) {
     const QString archivo =
         QFileDialog::getSaveFileName(nullptr, QString(), Titulo + QStringLiteral(".TXT"));
     if (archivo.isEmpty()) return;
-    QFile f(archivo);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) f.write(Texto.toUtf8());
+    QString motivo;
+    if (!WriteWholeFile(archivo, Texto.toUtf8(), &motivo))
+        MensajeAdvertencia(QStringLiteral("¡No es posible grabar el archivo ") + archivo +
+                           QStringLiteral("!. Motivo: ") + motivo);
 }
 
 }  // namespace

@@ -409,10 +409,47 @@ bool TfGENECPRO::ModoDataSet() const {
 
 // ---------------------------------------------------------------- a call
 
+namespace {
+QString condicionAcceso;
+QString avisoAcceso;
+}  // namespace
+
+TRestriccionListado::TRestriccionListado(const QString& Condicion, const QString& Aviso) {
+    condicionAcceso = Condicion;
+    avisoAcceso = Aviso;
+}
+
+TRestriccionListado::~TRestriccionListado() {
+    condicionAcceso.clear();
+    avisoAcceso.clear();
+}
+
+QString TRestriccionListado::Condicion() {
+    return condicionAcceso;
+}
+
+QString TRestriccionListado::Aviso() {
+    return avisoAcceso;
+}
+
 bool TfGENECPRO::ListadoProgramable(TDataSet* DataSet, const QString& Prefijo,
                                     const QString& Opciones, const QString& Caption, bool Mostrar) {
     TituloListado = Caption;
     CamposOrdenados = !Opciones.contains(QLatin1String("CamposOrdenadosOFF"));
+    // The caller's dataset would show every row: a restricted listing keeps
+    // to the table's rows it allows.
+    const bool restringido = !TRestriccionListado::Condicion().isEmpty();
+    if (restringido) {
+        pbActivarTablaLogica->setDown(false);
+        pbActivarTablaLogica->setVisible(false);
+    }
+    struct Boton {
+        TSpeedButton* b;
+        bool restringido;
+        ~Boton() {
+            if (restringido) b->setVisible(true);
+        }
+    } boton{pbActivarTablaLogica, restringido};
     DataSetListado = DataSet;
     PrefijoListado = Prefijo;
     Formato->Close();
@@ -776,14 +813,23 @@ bool TfGENECPRO::AplicarFiltroTabla() {
     }
 }
 
-QString TfGENECPRO::SentenciaListado() const {
-    QStringList lineas;
-    lineas << QStringLiteral("SELECT ") + LBSeleccionado->Items().join(QLatin1Char(','));
+QString TfGENECPRO::TablaSentencia() const {
     QString tabla = TablaFisica->TableName();
     if (MotorActual() == Engine::SqlServer && !tabla.startsWith(QLatin1String("dbo.")))
         tabla = QStringLiteral("dbo.") + tabla;
-    lineas << QStringLiteral("FROM ") + tabla;
-    const QString condicion = CondicionListado();
+    return tabla;
+}
+
+QString TfGENECPRO::SentenciaListado() const {
+    QStringList lineas;
+    lineas << QStringLiteral("SELECT ") + LBSeleccionado->Items().join(QLatin1Char(','));
+    lineas << QStringLiteral("FROM ") + TablaSentencia();
+    QString condicion = CondicionListado();
+    const QString acceso = TRestriccionListado::Condicion();
+    if (!acceso.isEmpty())
+        condicion = condicion.isEmpty() ? acceso
+                                        : QLatin1Char('(') + condicion + QStringLiteral(") AND (") +
+                                              acceso + QLatin1Char(')');
     if (!condicion.isEmpty()) lineas << QStringLiteral("WHERE ") + condicion;
     if (cbClasificado->isChecked()) {
         QStringList orden;

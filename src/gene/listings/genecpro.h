@@ -39,6 +39,22 @@ class TTabSheet;
 class TTable;
 class TfGENELPRO;
 
+// While one lives, the programmable listings of a table keep every output
+// (the adjusting grid, the listing, the workbook) to the rows that meet
+// `Condicion` (SQL on the listed table: the rows the user may see), the
+// source cannot be switched to the caller's dataset, and after a listing that
+// left rows out the user is told `Aviso` with "%1" for their number.
+class TRestriccionListado {
+public:
+    TRestriccionListado(const QString& Condicion, const QString& Aviso);
+    ~TRestriccionListado();
+    TRestriccionListado(const TRestriccionListado&) = delete;
+    TRestriccionListado& operator=(const TRestriccionListado&) = delete;
+
+    static QString Condicion();
+    static QString Aviso();
+};
+
 class TfGENECPRO : public TForm {
     Q_OBJECT
 public:
@@ -126,6 +142,10 @@ public:
     bool EjecutarSentenciaListado();
     // The statement EjecutarSentenciaListado opens.
     QString SentenciaListado() const;
+    QString TablaSentencia() const;
+    // After a restricted listing: the user is told how many rows of the
+    // table met the listing's own conditions but were left out.
+    void AvisarFilasRestringidas();
 
     // Pages and the grid.
     void PageControl1Changing(bool& Permitir);

@@ -19,6 +19,7 @@
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_tablas.h"
 #include "gene/data/genemodu.h"
+#include "gene/data/genemodu_sql.h"
 #include "gene/data/genesali.h"
 #include "gene/listings/genecpro.h"
 #include "gene/listings/genelpro.h"
@@ -269,11 +270,29 @@ void TfGENECPRO::conforme(TDataSet*& Recordado, TDataSet*& Desactivado) {
     TDataSet* datos = DSAjustar->DataSet();
     if (pbExportarExcel->Down()) {
         ExportarExcel(ModuloDatos, datos, nullptr, QStringLiteral("LISTPRG.XLS"), QString());
-        return;
+    } else {
+        std::unique_ptr<TfGENELPRO> informe(crearInforme());
+        if (!VisualizacionPrevia->isChecked())
+            ImprimirInforme(ModuloDatos, informe->QuickReport, QString());
+        else
+            informe->QuickReport->Preview();
     }
-    std::unique_ptr<TfGENELPRO> informe(crearInforme());
-    if (!VisualizacionPrevia->isChecked())
-        ImprimirInforme(ModuloDatos, informe->QuickReport, QString());
-    else
-        informe->QuickReport->Preview();
+    AvisarFilasRestringidas();
+}
+
+void TfGENECPRO::AvisarFilasRestringidas() {
+    const QString acceso = TRestriccionListado::Condicion();
+    if (acceso.isEmpty() || ModoDataSet()) return;
+    const QString condicion = CondicionListado();
+    TQuery q;
+    q.setRequestLive(false);
+    q.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
+    q.SQL().setText(QStringLiteral("SELECT COUNT(*) FROM ") + TablaSentencia() +
+                    QStringLiteral(" WHERE NOT (") + acceso + QLatin1Char(')') +
+                    (condicion.isEmpty()
+                         ? QString()
+                         : QStringLiteral(" AND (") + condicion + QLatin1Char(')')));
+    if (!AbrirConsulta(ModuloDatos, &q, QStringLiteral("Open Silencio")) || q.Eof()) return;
+    const int fuera = q.Fields()[0]->AsInteger();
+    if (fuera > 0) MensajeInformacion(TRestriccionListado::Aviso().arg(fuera));
 }

@@ -4,6 +4,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 #include <exception>
+#include <memory>
 
 #include "db/dberror.h"
 #include "db/table.h"
@@ -371,30 +372,33 @@ void TfGENEPREV::pbExportarClick() {
     d->FilterIndex = 1;
     if (!d->Execute()) return;
     bool escrito = false;
+    int perdidos = 0;
     try {
         TQRPrinter* paginas = QRPreview1->QRPrinter();
         if (!paginas) paginas = Informe()->QRPrinter();
+        std::unique_ptr<TQRExportFilter> f;
         switch (d->FilterIndex) {
-            case 2: {
-                TQRCSVFilter f(d->FileName + QStringLiteral(".CSV"));
-                escrito = paginas->ExportToFilter(f);
+            case 2:
+                f = std::make_unique<TQRCSVFilter>(d->FileName + QStringLiteral(".CSV"));
                 break;
-            }
-            case 3: {
-                TQRHTMLFilter f(d->FileName + QStringLiteral(".HTM"));
-                escrito = paginas->ExportToFilter(f);
+            case 3:
+                f = std::make_unique<TQRHTMLFilter>(d->FileName + QStringLiteral(".HTM"));
                 break;
-            }
-            default: {
-                TQRTextFilter f(d->FileName + QStringLiteral(".TXT"));
-                escrito = paginas->ExportToFilter(f);
+            default:
+                f = std::make_unique<TQRTextFilter>(d->FileName + QStringLiteral(".TXT"));
                 break;
-            }
         }
+        escrito = paginas->ExportToFilter(*f);
+        perdidos = f->LossyValues();
     } catch (...) {
         escrito = false;
     }
-    if (!escrito) MensajeAdvertencia(kNoGrabado);
+    if (!escrito) {
+        MensajeAdvertencia(kNoGrabado);
+        return;
+    }
+    // The text file keeps its character set; what it could not hold is told once.
+    if (perdidos > 0) MensajeAdvertencia(AvisoValoresConInterrogacion(perdidos));
 }
 
 void TfGENEPREV::pbExportarAPDFClick() {

@@ -22,6 +22,7 @@
 #include "gene/data/mensajes.h"
 #include "gene/print/genelimp.h"
 #include "gene/session/sesion.h"
+#include "io/outputfile.h"
 #include "io/textfile.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
@@ -414,12 +415,12 @@ void TfGENEIMPR::pbExportarClick(QObject*) {
     TFileDialog* d = SaveDialog1(ModuloDatos);
     d->Title = QStringLiteral("Exportar a un Archivo de Texto");
     if (!d->Execute()) return;
-    QFile archivo(d->FileName);
-    if (!archivo.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        archivo.write(Table1->FieldByName(QStringLiteral("Instrucciones"))->AsString().toUtf8()) <
-            0)
+    QString motivo;
+    if (!WriteWholeFile(d->FileName,
+                        Table1->FieldByName(QStringLiteral("Instrucciones"))->AsString().toUtf8(),
+                        &motivo))
         MensajeAdvertencia(QStringLiteral("¡No es posible grabar el archivo ") + d->FileName +
-                           QStringLiteral("!"));
+                           QStringLiteral("!. Motivo: ") + motivo);
 }
 
 void TfGENEIMPR::pbCambiarFontClick(QObject*) {

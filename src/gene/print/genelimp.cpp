@@ -28,6 +28,7 @@
 #include "gene/data/mensajes.h"
 #include "gene/print/genelimp_p.h"
 #include "gene/session/sesion.h"
+#include "io/outputfile.h"
 #include "ui/controls.h"
 #include "ui/registry.h"
 
@@ -224,6 +225,7 @@ void TfGENELIMP::LiberarPaginas() {
     TerminarPdfDirecto();
     if (!archivoDirecto_.isEmpty()) QFile::remove(archivoDirecto_);
     archivoDirecto_.clear();
+    errorDirecto_.clear();
     pintor_.reset();
     paginaEnCurso_.reset();
     Lienzo = nullptr;

@@ -43,6 +43,7 @@ struct TMedidaFuente;
 class QLabel;
 class QPainter;
 class QPdfWriter;
+class TOutputFile;
 class QPicture;
 class QPrinter;
 class QTemporaryDir;
@@ -355,7 +356,10 @@ private:
     std::unique_ptr<QPrinter> impresora_;
     std::unique_ptr<QPainter> pintor_;
     std::unique_ptr<QPicture> paginaEnCurso_;
+    std::unique_ptr<TOutputFile> salidaDirecta_;
     std::unique_ptr<QPdfWriter> pdfDirecto_;
+    // Why the pages drawn straight into the part file could not be written.
+    QString errorDirecto_;
     std::unique_ptr<QPainter> pintorPdf_;
     QString archivoDirecto_;
     int paginasDirectas_ = 0;

@@ -6,10 +6,10 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPicture>
-#include <QSaveFile>
 
 #include "gene/data/mensajes.h"
 #include "gene/print/genelimp.h"
+#include "io/outputfile.h"
 #include "io/paths.h"
 #include "io/pdf.h"
 
@@ -25,7 +25,15 @@ void TfGENELIMP::EmpezarPdfDirecto() {
     if (!archivoDirecto_.isEmpty()) QFile::remove(archivoDirecto_);
     archivoDirecto_ = CarpetaTrabajo() + QStringLiteral("/paginas.pdf");
     paginasDirectas_ = int(Paginas.size());
-    pdfDirecto_ = std::make_unique<QPdfWriter>(archivoDirecto_);
+    errorDirecto_.clear();
+    salidaDirecta_ = std::make_unique<TOutputFile>(archivoDirecto_);
+    if (!salidaDirecta_->open(QIODevice::WriteOnly)) {
+        errorDirecto_ = salidaDirecta_->errorString();
+        salidaDirecta_.reset();
+        archivoDirecto_.clear();
+        return;
+    }
+    pdfDirecto_ = std::make_unique<QPdfWriter>(salidaDirecta_.get());
     pdfDirecto_->setCreator(QStringLiteral("Recursos Humanos"));
     pdfDirecto_->setResolution(150);
     pdfDirecto_->setPageLayout(LayoutPapel(AnchoPapel, AltoPapel));
@@ -33,6 +41,7 @@ void TfGENELIMP::EmpezarPdfDirecto() {
     if (!pintorPdf_->begin(pdfDirecto_.get())) {
         pintorPdf_.reset();
         pdfDirecto_.reset();
+        salidaDirecta_.reset();
         archivoDirecto_.clear();
     }
 }
@@ -41,10 +50,30 @@ void TfGENELIMP::TerminarPdfDirecto() {
     if (pintorPdf_) pintorPdf_->end();
     pintorPdf_.reset();
     pdfDirecto_.reset();
+    // The part file is there only when every byte of it was written.
+    if (salidaDirecta_ && !salidaDirecta_->Commit()) {
+        errorDirecto_ = salidaDirecta_->errorString();
+        archivoDirecto_.clear();
+    }
+    salidaDirecta_.reset();
 }
+
+namespace {
+
+QString NoSeEscribe(const QString& archivo, const QString& motivo) {
+    return QStringLiteral("No se puede escribir el archivo ") + archivo +
+           (motivo.isEmpty() ? QString() : QStringLiteral(" (") + motivo + QLatin1Char(')'));
+}
+
+}  // namespace
 
 QString TfGENELIMP::EscribirPaginasPDF(const QString& Archivo) {
     // Pages drawn straight into a part file: that file is the PDF.
+    if (!errorDirecto_.isEmpty() && paginasDirectas_ == 0 && !pintorPdf_) {
+        const QString motivo = errorDirecto_;
+        errorDirecto_.clear();
+        return NoSeEscribe(Archivo, motivo);
+    }
     if (!archivoDirecto_.isEmpty() && paginasDirectas_ == 0 && !pintorPdf_) {
         const QString origen = archivoDirecto_;
         archivoDirecto_.clear();
@@ -54,7 +83,9 @@ QString TfGENELIMP::EscribirPaginasPDF(const QString& Archivo) {
             return QString();
         return QStringLiteral("No se puede escribir el archivo ") + Archivo;
     }
-    QPdfWriter pdf(NativePath(Archivo));
+    TOutputFile salida(NativePath(Archivo));
+    if (!salida.open(QIODevice::WriteOnly)) return NoSeEscribe(Archivo, salida.errorString());
+    QPdfWriter pdf(&salida);
     pdf.setCreator(QStringLiteral("Recursos Humanos"));
     pdf.setResolution(150);
     pdf.setPageLayout(LayoutPapel(AnchoPapel, AltoPapel));
@@ -79,6 +110,7 @@ QString TfGENELIMP::EscribirPaginasPDF(const QString& Archivo) {
         p.restore();
     }
     if (!p.end()) return QStringLiteral("No se puede escribir el archivo ") + Archivo;
+    if (!salida.Commit()) return NoSeEscribe(Archivo, salida.errorString());
     return QString();
 }
 
@@ -89,11 +121,11 @@ void TfGENELIMP::UnirPartesPDF() {
         // One part is the document: copied whole, the target replaced only
         // once the copy is complete.
         QFile parte(NativePath(PartesPDF.first()));
-        QSaveFile archivo(destino);
-        if (!parte.open(QIODevice::ReadOnly) || !archivo.open(QIODevice::WriteOnly) ||
-            archivo.write(parte.readAll()) != parte.size() || !archivo.commit())
-            AvisoErrorPDF(QStringLiteral("No se puede escribir el archivo ") + destino +
-                          QStringLiteral(" (") + archivo.errorString() + QLatin1Char(')'));
+        QString motivo;
+        if (!parte.open(QIODevice::ReadOnly))
+            AvisoErrorPDF(NoSeEscribe(destino, parte.errorString()));
+        else if (!WriteWholeFile(destino, parte.readAll(), &motivo))
+            AvisoErrorPDF(NoSeEscribe(destino, motivo));
     } else {
         try {
             JoinPdfFiles(PartesPDF, destino);

@@ -84,7 +84,13 @@ TField* CampoColumnaRejilla(QObject* Rejilla, int Columna) {
 }
 
 void ColumnasPorDefectoRejilla(QObject* Rejilla) {
-    if (TDBGrid* r = ::Rejilla(Rejilla)) r->Columns().RestoreDefaults();
+    TDBGrid* r = ::Rejilla(Rejilla);
+    if (!r) return;
+    r->Columns().RestoreDefaults();
+    // The defaults are the dataset's fields: those hidden from the user stay hidden.
+    for (int i = 0; i < r->Columns().Count(); ++i)
+        if (CampoNoVisible(nullptr, r->Columns()[i]->FieldName()))
+            r->Columns()[i]->setVisible(false);
 }
 
 void AlternarSeleccionMultiple(QObject* Rejilla) {

@@ -11,6 +11,7 @@
 #include "db/dberror.h"
 #include "db/sysutils.h"
 #include "db/typednumber.h"
+#include "io/outputfile.h"
 
 namespace {
 
@@ -563,11 +564,10 @@ void TField::LoadFromFile(const QString& fileName) {
 }
 
 void TField::SaveToFile(const QString& fileName) const {
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(AsBytes()) < 0)
+    QString reason;
+    if (!WriteWholeFile(fileName, AsBytes(), &reason))
         throw EDatabaseError(DbError::General,
-                             QStringLiteral("Cannot create file \"%1\"").arg(fileName),
-                             file.errorString());
+                             QStringLiteral("Cannot create file \"%1\"").arg(fileName), reason);
 }
 
 QString TField::formatText(bool display) const {

@@ -201,8 +201,10 @@ bool FillModelDocument(const QString& Model, const QString& Target, const TCampo
                      motivo);
     {
         QFile copia(destino.Path());
-        if (!copia.open(QIODevice::WriteOnly) || copia.write(bytes) != bytes.size())
-            return falla(QStringLiteral("no se puede escribir ") + Target);
+        if (!copia.open(QIODevice::WriteOnly) || copia.write(bytes) != bytes.size() ||
+            !copia.flush())
+            return falla(QStringLiteral("no se puede escribir ") + Target + QStringLiteral(": ") +
+                         copia.errorString());
     }
 
     Archivo archivo;

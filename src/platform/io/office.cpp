@@ -68,12 +68,11 @@ bool ConvertToPdf(const QString& Document, const QString& Pdf, const QString& Co
     }
 
     // Into place as a whole: the old target stays until the new one is complete.
-    TemporaryTarget destino(NativePath(Pdf));
+    QFile convertido(hecho);
+    if (!convertido.open(QIODevice::ReadOnly))
+        return falla(QStringLiteral("no se puede leer ") + hecho);
     QString motivo;
-    if (!destino.Create(&motivo))
-        return falla(QStringLiteral("no se puede escribir ") + Pdf + QStringLiteral(": ") + motivo);
-    QFile::remove(destino.Path());
-    if (!QFile::copy(hecho, destino.Path()) || !destino.Commit(&motivo))
+    if (!WriteWholeFile(NativePath(Pdf), convertido.readAll(), &motivo))
         return falla(QStringLiteral("no se puede escribir ") + Pdf + QStringLiteral(": ") + motivo);
     return true;
 }

@@ -5,6 +5,8 @@
 // and renames it over the target at the end, so that a failure, a crash or a
 // reader looking in the meantime never sees half a file.
 
+#include <QByteArray>
+#include <QIODevice>
 #include <QString>
 #include <exception>
 #include <string>
@@ -47,3 +49,45 @@ private:
     QString path_;
     bool created_ = false;
 };
+
+// Every file the program writes goes through here: the bytes go into a
+// TemporaryTarget, each write is checked, and Commit() writes out what is
+// buffered, flushes it to the disk and checks the close before it renames the
+// file over the target. A write past a full disk or a size limit thus fails
+// where it happens and leaves the target as it was (no empty or partial file).
+// A device, so that streaming writers (a PDF writer, a text export) can write
+// into it straight.
+class TOutputFile : public QIODevice {
+public:
+    // ownerOnly: the new file is readable by its owner alone (0600) from
+    // before its first byte, whatever the target's mode was.
+    explicit TOutputFile(const QString& target, bool ownerOnly = false);
+    ~TOutputFile() override;
+
+    const QString& Target() const { return temp_.Target(); }
+    // Opens for writing only; errorString() says why it could not.
+    bool open(OpenMode mode) override;
+    void close() override;
+    // False with errorString() when any write failed or the file could not be
+    // completed; the target is then untouched.
+    bool Commit();
+    bool Failed() const { return failed_; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 len) override;
+
+private:
+    bool fail(const QString& reason);
+    bool drain();
+
+    TemporaryTarget temp_;
+    bool ownerOnly_;
+    int fd_ = -1;
+    bool failed_ = false;
+    QByteArray buffer_;
+};
+
+// The bytes as the whole new content of the target; false with the reason.
+bool WriteWholeFile(const QString& target, const QByteArray& bytes, QString* reason = nullptr,
+                    bool ownerOnly = false);

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <exception>
 #include <memory>
+#include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFExc.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
@@ -65,26 +66,18 @@ int JoinPdfFiles(const QStringList& sources, const QString& target) {
     std::vector<std::unique_ptr<QPDF>> inputs;
     for (const QString& source : sources) inputs.push_back(openPdf(NativePath(source)));
 
-    TemporaryTarget temp(out);
-    QString reason;
-    if (!temp.Create(&reason)) failWrite(out, reason);
+    // The document is made whole in memory and written through the checked
+    // writer: the target is replaced only by every byte of it.
     int pages = 0;
-    const QByteArray tempName = QFile::encodeName(temp.Path());
+    QByteArray bytes;
     if (inputs.size() == 1) {
         // Copied byte for byte: forms, outlines and the rest stay as they were.
         pages = int(inputs.front()->getAllPages().size());
         const QString source = NativePath(sources.front());
-        QFile in(source), copy(temp.Path());
+        QFile in(source);
         if (!in.open(QIODevice::ReadOnly)) failRead(source, in.errorString());
-        if (!copy.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            failWrite(out, copy.errorString());
-        while (!in.atEnd()) {
-            const QByteArray block = in.read(1 << 20);
-            if (block.isEmpty() && in.error() != QFile::NoError) failRead(source, in.errorString());
-            if (copy.write(block) != block.size()) failWrite(out, copy.errorString());
-        }
-        if (!copy.flush()) failWrite(out, copy.errorString());
-        copy.close();
+        bytes = in.readAll();
+        if (in.error() != QFile::NoError) failRead(source, in.errorString());
     } else {
         try {
             QPDF joined;
@@ -96,13 +89,18 @@ int JoinPdfFiles(const QStringList& sources, const QString& target) {
                     ++pages;
                 }
             }
-            QPDFWriter writer(joined, tempName.constData());
+            QPDFWriter writer(joined);
+            writer.setOutputMemory();
             writer.write();
+            const std::shared_ptr<Buffer> buffer = writer.getBufferSharedPointer();
+            bytes = QByteArray(reinterpret_cast<const char*>(buffer->getBuffer()),
+                               qsizetype(buffer->getSize()));
         } catch (const std::exception& e) {
             // A source damaged past its page tree shows up only while writing.
             failWrite(out, reasonOf(e));
         }
     }
-    if (!temp.Commit(&reason)) failWrite(out, reason);
+    QString reason;
+    if (!WriteWholeFile(out, bytes, &reason)) failWrite(out, reason);
     return pages;
 }

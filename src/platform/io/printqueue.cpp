@@ -3,9 +3,9 @@
 #include <QFile>
 #include <QPrinter>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 
+#include "io/outputfile.h"
 #include "io/paths.h"
 
 namespace {
@@ -49,13 +49,10 @@ bool Lp(const QString& cola, const QString& archivo, const QByteArray& datos, bo
 }
 
 bool AArchivo(const QString& destino, const QByteArray& datos, QString* motivo) {
-    QSaveFile archivo(NativePath(destino));
-    if (archivo.open(QIODevice::WriteOnly) && archivo.write(datos) == datos.size() &&
-        archivo.commit())
-        return true;
+    QString razon;
+    if (WriteWholeFile(NativePath(destino), datos, &razon)) return true;
     if (motivo)
-        *motivo = QStringLiteral("no se puede escribir ") + destino + QStringLiteral(": ") +
-                  archivo.errorString();
+        *motivo = QStringLiteral("no se puede escribir ") + destino + QStringLiteral(": ") + razon;
     return false;
 }
 

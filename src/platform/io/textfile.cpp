@@ -2,9 +2,9 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
+#include "io/outputfile.h"
 #include "io/paths.h"
 
 namespace {
@@ -122,39 +122,20 @@ bool ReadTextFile(const QString& path, QString& text, TextEncoding* detected) {
 
 namespace {
 
-bool WriteWhole(const QString& path, const QString& text, TextEncoding encoding, bool ownerOnly) {
-    const QString native = NativePath(path);
-    const QFileInfo info(native);
-    const bool existed = info.exists();
-    const QFile::Permissions permissions = info.permissions();
-    QSaveFile file(native);
-    // Written in place, a file could not be made private before its text.
-    file.setDirectWriteFallback(!ownerOnly);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    // The new file takes the old one's permissions when opened: a private
-    // one is narrowed before its first byte.
-    if (ownerOnly && !file.setPermissions(QFile::ReadOwner | QFile::WriteOwner)) {
-        file.cancelWriting();
-        return false;
-    }
-    const QByteArray bytes = EncodeText(text, encoding);
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) return false;
-    if (existed && !ownerOnly) QFile::setPermissions(native, permissions);
-    return true;
+bool WriteWhole(const QString& path, const QString& text, TextEncoding encoding, bool ownerOnly,
+                QString* reason) {
+    return WriteWholeFile(NativePath(path), EncodeText(text, encoding), reason, ownerOnly);
 }
 
 }  // namespace
 
-bool WriteTextFile(const QString& path, const QString& text, TextEncoding encoding) {
-    return WriteWhole(path, text, encoding, false);
+bool WriteTextFile(const QString& path, const QString& text, TextEncoding encoding,
+                   QString* reason) {
+    return WriteWhole(path, text, encoding, false, reason);
 }
 
 bool WriteOwnerOnlyTextFile(const QString& path, const QString& text, TextEncoding encoding) {
-    return WriteWhole(path, text, encoding, true);
+    return WriteWhole(path, text, encoding, true, nullptr);
 }
 
 QByteArray EncodeCp850(const QString& text) {

@@ -19,8 +19,10 @@ bool FitsWindows1252(const QString& text);
 
 // False when the file cannot be read (text and encoding are then left as they were).
 bool ReadTextFile(const QString& path, QString& text, TextEncoding* detected = nullptr);
-// Replaces the file as a whole (an existing file keeps its permissions).
-bool WriteTextFile(const QString& path, const QString& text, TextEncoding encoding);
+// Replaces the file as a whole (an existing file keeps its permissions); false
+// with the reason when it could not be written, the old file then unchanged.
+bool WriteTextFile(const QString& path, const QString& text, TextEncoding encoding,
+                   QString* reason = nullptr);
 // The same for a file that holds a secret: a new file readable by its owner
 // alone (0600) from before its first byte, renamed over the old one.
 bool WriteOwnerOnlyTextFile(const QString& path, const QString& text, TextEncoding encoding);

@@ -142,6 +142,11 @@ QList<TQRTextLine> PageTextLines(const TQRPageRecord& page) {
 
 TQRExportFilter::~TQRExportFilter() = default;
 
+QString TQRExportFilter::Counted(const QString& text) {
+    if (!FitsWindows1252(text)) ++lossy_;
+    return text;
+}
+
 void TQRTextFilter::Page(int, const QList<TQRTextLine>& lines) {
     const double charWidth = CharWidth > 0 ? CharWidth : 6;
     for (const TQRTextLine& line : lines) {
@@ -150,7 +155,7 @@ void TQRTextFilter::Page(int, const QList<TQRTextLine>& lines) {
             qsizetype column = qMax(0, qRound(item.Left / charWidth));
             // Never over the text before: one blank apart at least.
             if (!out.isEmpty() && column <= out.size()) column = out.size() + 1;
-            out += QString(column - out.size(), u' ') + item.Text;
+            out += QString(column - out.size(), u' ') + Counted(item.Text);
         }
         text_ += out + QStringLiteral("\r\n");
     }
@@ -163,7 +168,7 @@ bool TQRTextFilter::Finish() {
 void TQRCSVFilter::Page(int, const QList<TQRTextLine>& lines) {
     for (const TQRTextLine& line : lines) {
         QStringList fields;
-        for (const TQRTextItem& item : line) fields.append(csvField(item.Text));
+        for (const TQRTextItem& item : line) fields.append(csvField(Counted(item.Text)));
         text_ += fields.join(u',') + QStringLiteral("\r\n");
     }
 }

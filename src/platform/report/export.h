@@ -31,9 +31,16 @@ public:
     virtual void Page(int number, const QList<TQRTextLine>& lines) = 0;
     // Writes the file; false when it cannot be written.
     virtual bool Finish() = 0;
+    // The texts written with "?" for letters the file's character set lacks.
+    int LossyValues() const { return lossy_; }
+
+protected:
+    // The text as the file will hold it, counted when it cannot hold it whole.
+    QString Counted(const QString& text);
 
 private:
     QString fileName_;
+    int lossy_ = 0;
 };
 
 // Plain text in Windows-1252, a line per band row, each text at the column

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "db/dataset.h"
+#include "io/outputfile.h"
 #include "report/bands.h"
 #include "report/controls.h"
 #include "report/engine_p.h"
@@ -407,8 +408,10 @@ bool TQRPrinter::Print(QPrinter& printer, int firstPage, int lastPage, int copie
 bool TQRPrinter::ExportToPdf(const QString& path, const QString& title) {
     ensurePictures();
     if (PageCount() == 0) return false;
-    QPdfWriter writer(path);
-    return writePdf(writer, title, layoutOf(sheet_, orientation_));
+    TOutputFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    QPdfWriter writer(&file);
+    return writePdf(writer, title, layoutOf(sheet_, orientation_)) && file.Commit();
 }
 
 bool TQRPrinter::writePdf(QPdfWriter& writer, const QString& title, const QPageLayout& layout) {
@@ -963,7 +966,8 @@ bool TQuickRep::ExportToPdf(const QString& path) {
     return printer_->ExportToPdf(path, title_);
 }
 
-bool TQuickRep::PrintToPdf(const QString& path, const std::function<QPageLayout()>& layout) {
+bool TQuickRep::PrintToPdf(const QString& path, const std::function<QPageLayout()>& layout,
+                           QString* reason) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -999,20 +1003,8 @@ bool TQuickRep::PrintToPdf(const QString& path, const std::function<QPageLayout(
         printer_->straightPdf_ = bytes;
         printer_->straightLayout_ = std::make_shared<QPageLayout>(used);
     }
-    // Written beside the target and renamed over it: a failure leaves no half file.
-    const QString temporary = path + QStringLiteral(".tmp");
-    QFile file(temporary);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()) {
-        file.remove();
-        return false;
-    }
-    file.close();
-    QFile::remove(path);
-    if (!QFile::rename(temporary, path)) {
-        QFile::remove(temporary);
-        return false;
-    }
-    return true;
+    // A failure leaves no half file.
+    return WriteWholeFile(path, bytes, reason);
 }
 
 bool TQuickRep::ExportToFilter(TQRExportFilter& filter) {

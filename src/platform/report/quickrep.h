@@ -228,8 +228,10 @@ public:
     // keeps the file, so that writing it again in the same layout needs no
     // new run; their pictures are made again only when asked for. Pages held
     // as pictures are written as they are. False when there is no page or
-    // the file cannot be written.
-    bool PrintToPdf(const QString& path, const std::function<QPageLayout()>& layout);
+    // the file cannot be written (`reason` then says why, when the file was
+    // what failed).
+    bool PrintToPdf(const QString& path, const std::function<QPageLayout()>& layout,
+                    QString* reason = nullptr);
 
     // Runs first in every run: PrintReport false makes no page.
     TQRBeforePrintEvent BeforePrint;

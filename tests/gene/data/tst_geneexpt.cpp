@@ -11,11 +11,15 @@
 #include "db/table.h"
 #include "gene/data/geneexpt.h"
 #include "gene/data/genemens.h"
+#include "gene/data/genemodu.h"
 #include "gene/data/genesali_dialogos.h"
+#include "gene/data/genesist.h"
+#include "gene/data/geneusua.h"
 #include "gene/dialogo_modal.h"
 #include "gene/dialogs/genedeta.h"
 #include "gene/registros_prueba.h"
 #include "support/dbfixture.h"
+#include "support/discolleno.h"
 #include "support/instalacion.h"
 #include "support/xlsxprueba.h"
 
@@ -413,6 +417,171 @@ private Q_SLOTS:
         QCOMPARE(MessageSeam::log().first().kind, QStringLiteral("A"));
         QVERIFY2(MessageSeam::log().first().text.startsWith(QStringLiteral("¡ 1 valor(es) ")),
                  qPrintable(MessageSeam::log().first().text));
+    }
+
+    // Values the file will not give back as they are (the line-break mark,
+    // blanks at either end, the separator) are written as the file's
+    // convention says and counted in one warning; a line break, CR LF or a
+    // lone LF, travels as the mark and comes back as CR LF.
+    void exportarValoresQueNoVuelven_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("separador");
+        QTest::addColumn<QString>("nombre");
+        QTest::addColumn<QString>("notas");
+        QTest::addColumn<QByteArray>("linea");
+        QTest::addColumn<QStringList>("avisos");
+        QTest::addColumn<QString>("notasLeidas");
+        for (Engine e : AvailableEngines()) {
+            NewEngineRow(e, "sin cambios")
+                << "|"
+                << "Ana"
+                << "uno\r\ndos" << QByteArray("1|Ana|uno\xB7\x64os|08:00:00|") << QStringList()
+                << "uno\r\ndos";
+            NewEngineRow(e, "saltos LF")
+                << "|"
+                << "Ana"
+                << "uno\ndos\ntres" << QByteArray("1|Ana|uno\xB7\x64os\xB7tres|08:00:00|")
+                << QStringList() << "uno\r\ndos\r\ntres";
+            NewEngineRow(e, "nombres catalanes")
+                << "|"
+                << "Paral·lel"
+                << "col·legi" << QByteArray("1|Paral\xB7lel|col\xB7legi|08:00:00|")
+                << QStringList{"¡ 2 valor(es) contienen el carácter '·'"} << "col\r\nlegi";
+            NewEngineRow(e, "blancos a los lados")
+                << "|"
+                << " Ana "
+                << "" << QByteArray("1| Ana ||08:00:00|")
+                << QStringList{"¡ 1 valor(es) contienen el carácter '·' o espacios"} << "";
+            NewEngineRow(e, "separador en el valor")
+                << "|"
+                << "Turno A|B"
+                << "x;y" << QByteArray("1|Turno A|B|x;y|08:00:00|")
+                << QStringList{"¡ 1 valor(es) contienen el separador de campos '|'"} << "-";
+            // A new company's separator is "@": every e-mail address holds it.
+            NewEngineRow(e, "arroba de la empresa")
+                << "@"
+                << "Ana Ruiz"
+                << "ana.ruiz@empresa.es" << QByteArray("1@Ana Ruiz@ana.ruiz@empresa.es@08:00:00@")
+                << QStringList{"¡ 1 valor(es) contienen el separador de campos '@'"} << "-";
+            NewEngineRow(e, "letras y separador")
+                << "|"
+                << "Łódź|Kraków"
+                << "Paral·lel" << QByteArray("1|?\xF3\x64?|Krak\xF3w|Paral\xB7lel|08:00:00|")
+                << QStringList{"¡ 1 valor(es) contienen caracteres que no existen",
+                               "¡ 1 valor(es) contienen el carácter '·'",
+                               "¡ 1 valor(es) contienen el separador de campos '|'"}
+                << "-";
+        }
+    }
+    void exportarValoresQueNoVuelven() {
+        QFETCH(QString, separador);
+        QFETCH(QString, nombre);
+        QFETCH(QString, notas);
+        QFETCH(QByteArray, linea);
+        QFETCH(QStringList, avisos);
+        QFETCH(QString, notasLeidas);
+        TestInstalacion inst(CurrentEngine(), {.empresas = {1}, .empresaActual = 1});
+        { TModuloDatos crear; }
+        TModuloDatos modulo;
+        Sql(QStringLiteral("DELETE FROM PARAGENE"));
+        QCOMPARE(Sql(QStringLiteral("INSERT INTO PARAGENE (IdRegistro, CaracterSeparadorASCII, "
+                                    "CaracterSeparadorCRLF) VALUES (1, '%1', '')")
+                         .arg(separador)),
+                 QString());
+        modulo.ParamGenerales->Refresh();
+        Tablas t;
+        t.Empleado(1, nombre, notas, QStringLiteral("08:00"));
+        const QString ruta = dir.filePath(QStringLiteral("valores.txt"));
+        AsignarSeamDialogos([&](QObject* d) {
+            static_cast<TFileDialog*>(d)->FileName = ruta;
+            return true;
+        });
+        QVERIFY(ExportarASCII(&modulo, t.cabecera.get(), nullptr, ruta,
+                              QStringLiteral("SinFormatoCampos")));
+        QCOMPARE(Leer(ruta), linea + "\r\n");
+        // One warning at most, naming every kind of change with its count.
+        if (avisos.isEmpty()) {
+            QVERIFY(MessageSeam::log().isEmpty());
+        } else {
+            QCOMPARE(MessageSeam::log().size(), 1);
+            for (const QString& a : avisos)
+                QVERIFY2(MessageSeam::log().first().text.contains(a),
+                         qPrintable(MessageSeam::log().first().text));
+        }
+        // Read back by the import ("-": the fields shift, as the warning said).
+        if (notasLeidas == QLatin1String("-")) return;
+        t.Vaciar();
+        QString leido;
+        ImportarASCII(&modulo, t.cabecera.get(), nullptr, ruta, QStringLiteral("SinDialogo"),
+                      leido);
+        QVERIFY(t.cabecera->Locate(QStringLiteral("CodigoOperario"), 1, {}));
+        QCOMPARE(t.cabecera->FieldByName(QStringLiteral("Observaciones"))->AsString(), notasLeidas);
+    }
+
+    // A disk that fills up half way: the error reaches the caller naming the
+    // file, whose earlier contents stay; nothing is left beside it.
+    void exportarSinEspacio_data() { AddEngineRows(); }
+    void exportarSinEspacio() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), {.empresas = {1}, .empresaActual = 1});
+        Tablas t;
+        for (int i = 1; i <= 40; ++i)
+            t.Empleado(i, QStringLiteral("Empleado número %1").arg(i), QString(),
+                       QStringLiteral("08:00"));
+        QTemporaryDir carpeta;
+        const QString ruta = carpeta.filePath(QStringLiteral("SQL.TXT"));
+        Escribir(ruta, "anterior\r\n");
+        QString error;
+        bool escrito = true;
+        {
+            TDiscoLleno lleno(600);
+            try {
+                escrito = ExportarASCII(nullptr, t.cabecera.get(), nullptr, ruta, kStd);
+            } catch (const EInOutError& e) {
+                escrito = false;
+                error = e.Message();
+            }
+        }
+        QVERIFY(!escrito);
+        QVERIFY2(error.startsWith(QStringLiteral("Error de escritura en ")) &&
+                     error.contains(QStringLiteral("SQL.TXT")),
+                 qPrintable(error));
+        QCOMPARE(Leer(ruta), QByteArray("anterior\r\n"));
+        QCOMPARE(EntradasCarpeta(carpeta.path()), QStringList{QStringLiteral("SQL.TXT")});
+    }
+
+    // A field hidden from the user is in neither export: the text file then
+    // carries the names, so that it reads back by name; the workbook has no
+    // column for it.
+    void camposOcultos_data() { AddEngineRows(); }
+    void camposOcultos() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), {.empresas = {1}, .empresaActual = 1});
+        Tablas t;
+        t.Empleado(1, QStringLiteral("Ana"), QStringLiteral("Sueldo 3000"),
+                   QStringLiteral("08:00"));
+        CamposNoVisiblesUsuario = QStringLiteral("observaciones");
+        const QString ruta = dir.filePath(QStringLiteral("ocultos.txt"));
+        const bool escrito = ExportarASCII(nullptr, t.cabecera.get(), nullptr, ruta, kStd);
+        const QString libro = dir.filePath(QStringLiteral("ocultos.xlsx"));
+        ExportarExcel(nullptr, t.cabecera.get(), nullptr, libro, QStringLiteral("SinDialogo"));
+        CamposNoVisiblesUsuario.clear();
+        QVERIFY(escrito);
+        QCOMPARE(Leer(ruta), QByteArray("CamposCabecera=CodigoOperario|Nombre|HoraEntrada|\r\n"
+                                        "1|Ana|08:00:00|\r\n"));
+        QString todo;
+        for (const QStringList& fila : CeldasXlsx(libro))
+            todo += fila.join(QLatin1Char('|')) + u';';
+        QVERIFY2(todo.contains(QStringLiteral("Ana")), qPrintable(todo));
+        QVERIFY2(
+            !todo.contains(QStringLiteral("Sueldo")) && !todo.contains(QStringLiteral("Observ")),
+            qPrintable(todo));
+        // Read back by name: no value lands in another field.
+        t.Vaciar();
+        QString leido;
+        ImportarASCII(nullptr, t.cabecera.get(), nullptr, ruta, kStd, leido);
+        QCOMPARE(Sql(QStringLiteral("SELECT CodigoOperario, Nombre, Observaciones FROM EMPLEADO")),
+                 QStringLiteral("1|Ana|"));
     }
 
     void nuevoSinClaves() {

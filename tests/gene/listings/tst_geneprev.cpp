@@ -16,6 +16,7 @@
 #include "gene/session/sesion.h"
 #include "gene/informe_prueba.h"
 #include "io/pdf.h"
+#include "support/discolleno.h"
 #include "gene/registros_prueba.h"
 #include "support/instalacion.h"
 #include "ui/controls.h"
@@ -47,6 +48,16 @@ void Escape(QWidget* w) {
 QString Texto(const QString& ruta) {
     QFile f(ruta);
     return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
+}
+
+// The save dialog answers with this name and file type.
+void GuardarComo(const QString& nombre, int indice) {
+    AsignarSeamDialogos([nombre, indice](QObject* d) {
+        auto* f = static_cast<TFileDialog*>(d);
+        f->FileName = nombre;
+        f->FilterIndex = indice;
+        return true;
+    });
 }
 
 }  // namespace
@@ -187,6 +198,97 @@ private Q_SLOTS:
         QVERIFY(MessageSeam::log().last().text.startsWith(
             QStringLiteral("Se ha producido un error al generar el archivo PDF. Motivo: ")));
         QVERIFY(w->isVisible());
+    }
+
+    // A disk that fills up while an export is written: the user is told, the
+    // file of an earlier export stays as it was and nothing is left beside it.
+    void exportarSinEspacio_data() {
+        QTest::addColumn<int>("indice");
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<QString>("aviso");
+        const QString noGrabado = QStringLiteral("¡No ha sido posible grabar el informe!");
+        QTest::newRow("texto") << 1 << ".TXT" << noGrabado;
+        QTest::newRow("csv") << 2 << ".CSV" << noGrabado;
+        QTest::newRow("html") << 3 << ".HTM" << noGrabado;
+        QTest::newRow("pdf") << 0 << ".pdf"
+                             << "Se ha producido un error al generar el archivo PDF. Motivo: ";
+    }
+    void exportarSinEspacio() {
+        QFETCH(int, indice);
+        QFETCH(QString, extension);
+        QFETCH(QString, aviso);
+        QTemporaryDir carpeta;
+        auto datos = Empleados(30);
+        InformePrueba inf(datos.get());
+        TfGENEPREV* w = Previsualizar(inf);
+        const QString nombre = carpeta.filePath(QStringLiteral("INFORME"));
+        GuardarComo(nombre, qMax(1, indice));
+        const QString archivo = nombre + extension;
+        {
+            QFile anterior(archivo);
+            QVERIFY(anterior.open(QIODevice::WriteOnly));
+            anterior.write("anterior");
+        }
+        {
+            TDiscoLleno lleno(400);
+            if (indice > 0)
+                w->pbExportarClick();
+            else
+                w->pbExportarAPDFClick();
+        }
+        QCOMPARE(MessageSeam::log().size(), 1);
+        QVERIFY2(MessageSeam::log().last().text.startsWith(aviso),
+                 qPrintable(MessageSeam::log().last().text));
+        QCOMPARE(Texto(archivo), QStringLiteral("anterior"));
+        QCOMPARE(EntradasCarpeta(carpeta.path()), QStringList{QFileInfo(archivo).fileName()});
+    }
+
+    // Letters the text and CSV files cannot hold are written as "?", and the
+    // user is told once how many values were; HTML keeps them.
+    void exportarLetrasFueraDeWindows1252_data() {
+        QTest::addColumn<int>("indice");
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<int>("cambiados");
+        QTest::newRow("texto") << 1 << ".TXT" << 2;
+        QTest::newRow("csv") << 2 << ".CSV" << 2;
+        QTest::newRow("html") << 3 << ".HTM" << 0;
+    }
+    void exportarLetrasFueraDeWindows1252() {
+        QFETCH(int, indice);
+        QFETCH(QString, extension);
+        QFETCH(int, cambiados);
+        QTemporaryDir carpeta;
+        auto datos = Empleados(4);
+        const QStringList nombres{QStringLiteral("ŁÓDŹ"), QStringLiteral("Ñúñez"),
+                                  QStringLiteral("A€B; x|y"), QStringLiteral("Αθήνα")};
+        datos->First();
+        for (const QString& n : nombres) {
+            datos->Edit();
+            datos->FieldByName(QStringLiteral("Nombre"))->setAsString(n);
+            datos->Post();
+            datos->Next();
+        }
+        datos->First();
+        InformePrueba inf(datos.get());
+        TfGENEPREV* w = Previsualizar(inf);
+        const QString nombre = carpeta.filePath(QStringLiteral("INFORME"));
+        GuardarComo(nombre, indice);
+        w->pbExportarClick();
+        QFile f(nombre + extension);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        if (cambiados == 0) {
+            QVERIFY(MessageSeam::log().isEmpty());
+            QVERIFY(QString::fromUtf8(bytes).contains(QStringLiteral("ŁÓDŹ")));
+            return;
+        }
+        QVERIFY(bytes.contains("?\xD3\x44?"));
+        QVERIFY(bytes.contains("\xD1\xFA\xF1\x65z"));
+        QVERIFY(bytes.contains("A\x80\x42"));
+        QCOMPARE(MessageSeam::log().size(), 1);
+        QVERIFY2(MessageSeam::log().last().text.contains(
+                     QStringLiteral("¡ %1 valor(es)").arg(cambiados)),
+                 qPrintable(MessageSeam::log().last().text));
     }
 
     void excelDeLaTablaDelInforme() {

@@ -32,6 +32,7 @@
 #include "gene/session/geneinic_tablas.h"
 #include "gene/session/sesion.h"
 #include "support/dbfixture.h"
+#include "support/discolleno.h"
 #include "support/empresaprueba.h"
 #include "support/instalacion.h"
 #include "support/sqlprueba.h"
@@ -770,6 +771,35 @@ private Q_SLOTS:
         t.f->EjecutarImpreso();
         QVERIFY(TextosMostrados().join('|').contains(
             QLatin1String("Se ha producido un error al generar el archivo PDF. Motivo: ")));
+    }
+
+    // A disk that fills up while the document is written: the PDF warning,
+    // the earlier document stays whole and nothing is left beside it.
+    void pdfSinEspacio_data() { AddEngineRows(); }
+    void pdfSinEspacio() {
+        QFETCH(int, engine);
+        Trabajo t{Engine(engine)};
+        t.formato(QStringLiteral("F1"), kCuerpo);
+        t.motor();
+        for (int i = 1; i <= 3; ++i) t.documento(i, QStringLiteral("Łukasz %1").arg(i));
+        const QString pdf = t.dir.filePath(QStringLiteral("x.pdf"));
+        {
+            QFile anterior(pdf);
+            QVERIFY(anterior.open(QIODevice::WriteOnly));
+            anterior.write("anterior");
+        }
+        const QStringList antes = EntradasCarpeta(t.dir.path());
+        {
+            TDiscoLleno lleno(1500);
+            t.aPdf();
+        }
+        QVERIFY2(TextosMostrados().join('|').contains(
+                     QLatin1String("Se ha producido un error al generar el archivo PDF. Motivo: ")),
+                 qPrintable(TextosMostrados().join('|')));
+        QFile leido(pdf);
+        QVERIFY(leido.open(QIODevice::ReadOnly));
+        QCOMPARE(leido.readAll(), QByteArray("anterior"));
+        QCOMPARE(EntradasCarpeta(t.dir.path()), antes);
     }
 
     // The shipped formats fill a new company's IMPRESO, never an existing

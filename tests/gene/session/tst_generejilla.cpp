@@ -11,6 +11,7 @@
 #include "db/field.h"
 #include "gene/data/geneclav.h"
 #include "gene/session/geneform.h"
+#include "gene/session/geneform_p.h"
 #include "gene/data/genemens.h"
 #include "gene/session/generejilla.h"
 #include "gene/data/geneusua.h"
@@ -188,6 +189,35 @@ private Q_SLOTS:
         const int antes = rejilla.Columns()[1]->Width();
         AjustarRejilla(nullptr, &rejilla);
         QCOMPARE(rejilla.Columns()[1]->Width(), antes);
+    }
+
+    // Ctrl+H brings back the dataset's columns, never one hidden from the
+    // user (by any part of its name, as the setting reads), whatever the
+    // grid showed before.
+    void columnasPorDefectoSinOcultos_data() {
+        QTest::addColumn<QString>("ocultos");
+        QTest::addColumn<QString>("visibles");
+        QTest::newRow("ninguno") << QString() << "Codigo,Nombre,Apellidos,Fecha,horaEntrada,Puesto";
+        QTest::newRow("uno") << "Puesto"
+                             << "Codigo,Nombre,Apellidos,Fecha,horaEntrada";
+        QTest::newRow("parte del nombre, otra caja") << "nombre, ENTRADA"
+                                                     << "Codigo,Apellidos,Fecha,Puesto";
+        QTest::newRow("excepcion") << "-Apellidos, Nombre, Apellidos"
+                                   << "Codigo,Apellidos,Fecha,horaEntrada,Puesto";
+    }
+    void columnasPorDefectoSinOcultos() {
+        QFETCH(QString, ocultos);
+        QFETCH(QString, visibles);
+        auto ds = datos();
+        Rejilla r(ds.get());
+        r.rejilla.Columns().Add()->setFieldName(QStringLiteral("Codigo"));
+        CamposNoVisiblesUsuario = ocultos;
+        geneform::ColumnasPorDefectoRejilla(&r.rejilla);
+        CamposNoVisiblesUsuario.clear();
+        QStringList vistos;
+        for (int i = 0; i < r.rejilla.Columns().Count(); ++i)
+            if (r.rejilla.Columns()[i]->Visible()) vistos << r.rejilla.Columns()[i]->FieldName();
+        QCOMPARE(vistos.join(QLatin1Char(',')), visibles);
     }
 
     void columnasDefinidasYOcultas() {
