@@ -562,8 +562,9 @@ void TfNOMILCON::ListarImpresos() {
         motor->Temporal->Open();
         CrearTablaEstructura(fGENEINIC, motor->LTemporal, DefinicionLTemporalContratos(), -1);
         motor->LTemporal->setIndexFieldNames(
-            QStringLiteral("CodigoOperario;CodigoContrato;Pagina;Linea"));
-        motor->LTemporal->setMasterFields(QStringLiteral("CodigoOperario;CodigoContrato;Pagina"));
+            QStringLiteral("CodigoOperario;CodigoContrato;NumeroContrato;Pagina;Linea"));
+        motor->LTemporal->setMasterFields(
+            QStringLiteral("CodigoOperario;CodigoContrato;NumeroContrato;Pagina"));
         motor->LTemporal->Open();
         RellenarImpresos(d, motor->Temporal, motor->LTemporal);
         // Clauses the format would cut are told before anything prints.

@@ -43,6 +43,7 @@ struct Columna {
 // The document page: keys first, then every column the formats may show.
 const Columna kColumnasTemporal[] = {{"CodigoOperario", "ftInteger", 0},
                                      {"CodigoContrato", "ftInteger", 0},
+                                     {"NumeroContrato", "ftInteger", 0},
                                      {"Pagina", "ftInteger", 0},
                                      {"Alta", "ftString", 2},
                                      {"Baja", "ftString", 2},
@@ -231,10 +232,11 @@ const Columna kColumnasTemporal[] = {{"CodigoOperario", "ftInteger", 0},
 
 const Columna kColumnasLTemporal[] = {
     {"CodigoOperario", "ftInteger", 0}, {"CodigoContrato", "ftInteger", 0},
-    {"Pagina", "ftInteger", 0},         {"Linea", "ftInteger", 0},
-    {"Ano", "ftSmallInt", 0},           {"Mes", "ftSmallInt", 0},
-    {"DiasCotizados", "ftSmallInt", 0}, {"BaseCC", "ftFloat", 0},
-    {"BaseAT", "ftFloat", 0},           {"Observaciones", "ftString", 40}};
+    {"NumeroContrato", "ftInteger", 0}, {"Pagina", "ftInteger", 0},
+    {"Linea", "ftInteger", 0},          {"Ano", "ftSmallInt", 0},
+    {"Mes", "ftSmallInt", 0},           {"DiasCotizados", "ftSmallInt", 0},
+    {"BaseCC", "ftFloat", 0},           {"BaseAT", "ftFloat", 0},
+    {"Observaciones", "ftString", 40}};
 
 template <size_t N>
 QString definicion(const char* cabecera, const Columna (&columnas)[N], int claves,
@@ -540,7 +542,7 @@ private:
         double cc, at;
     };
     QVector<Linea> lineas_;
-    int codigoOperario_ = 0, codigoContrato_ = 0;
+    int codigoOperario_ = 0, codigoContrato_ = 0, numeroContrato_ = 0;
 
     // Running values of one certificate.
     int totalDias_ = 0;
@@ -647,8 +649,8 @@ void Relleno::claves(Registro& r, const QString& instrucciones, const Clave (&li
 }
 
 bool Relleno::grabar(const Registro& r) {
-    // A page whose key is already there (a second contract of the same
-    // type) is dropped; the walk goes on.
+    // A page whose key is already there is dropped; the walk goes on. The
+    // key holds the contract's number, so each contract keeps its pages.
     QSqlQuery& q = paginas().consulta();
     return paginas().ponerRegistro(q, r) && paginas().grabar(q);
 }
@@ -659,15 +661,16 @@ void Relleno::grabarLineas() {
     // The columns every line of the certificate shares.
     alta.poner(q, 0, codigoOperario_);
     alta.poner(q, 1, codigoContrato_);
-    alta.poner(q, 2, 1);
-    alta.poner(q, 9, d_.Observaciones.isEmpty() ? QVariant() : QVariant(d_.Observaciones));
+    alta.poner(q, 2, numeroContrato_);
+    alta.poner(q, 3, 1);
+    alta.poner(q, 10, d_.Observaciones.isEmpty() ? QVariant() : QVariant(d_.Observaciones));
     for (const Linea& l : lineas_) {
-        alta.poner(q, 3, l.linea);
-        alta.poner(q, 4, l.ano);
-        alta.poner(q, 5, l.mes);
-        alta.poner(q, 6, l.dias);
-        alta.poner(q, 7, l.cc);
-        alta.poner(q, 8, l.at);
+        alta.poner(q, 4, l.linea);
+        alta.poner(q, 5, l.ano);
+        alta.poner(q, 6, l.mes);
+        alta.poner(q, 7, l.dias);
+        alta.poner(q, 8, l.cc);
+        alta.poner(q, 9, l.at);
         // As a page: a line whose key is already there is dropped.
         alta.grabar(q);
     }
@@ -733,6 +736,7 @@ Registro claveRegistro(const Fila& p, const Fila& c, int pagina) {
     Registro r;
     r[QStringLiteral("CodigoOperario")] = p.i("CodigoOperario");
     r[QStringLiteral("CodigoContrato")] = c.i("CodigoContrato");
+    r[QStringLiteral("NumeroContrato")] = c.i("NumeroContrato");
     r[QStringLiteral("Pagina")] = pagina;
     r[QStringLiteral("FechaAlta")] = c.f("FechaInicioContrato");
     if (!sinFecha(c.f("FechaFinalContrato")))
@@ -831,6 +835,7 @@ void Relleno::ta2(const Fila& p, const Fila& c) {
     Registro r;
     r[QStringLiteral("CodigoOperario")] = p.i("CodigoOperario");
     r[QStringLiteral("CodigoContrato")] = c.i("CodigoContrato");
+    r[QStringLiteral("NumeroContrato")] = c.i("NumeroContrato");
     r[QStringLiteral("Pagina")] = 1;
     const QString nombre = p.s("Nombre");
     r[QStringLiteral("NombreOperario")] = nombre;
@@ -931,6 +936,7 @@ void Relleno::certificado(const Fila& p, const Fila& c) {
 
     codigoOperario_ = p.i("CodigoOperario");
     codigoContrato_ = c.i("CodigoContrato");
+    numeroContrato_ = c.i("NumeroContrato");
     totalDias_ = 0;
     // The lines are gathered before the page is stored, so that they belong
     // to a stored page; a page that cannot be stored takes none.
@@ -1128,13 +1134,13 @@ bool ValorCabeEnColumnaContratos(const QString& NombreColumna, const QString& Te
 }
 
 QString DefinicionTemporalContratos() {
-    return definicion("Tabla Temporal", kColumnasTemporal, 3,
-                      "CodigoOperario;CodigoContrato;Pagina");
+    return definicion("Tabla Temporal", kColumnasTemporal, 4,
+                      "CodigoOperario;CodigoContrato;NumeroContrato;Pagina");
 }
 
 QString DefinicionLTemporalContratos() {
-    return definicion("Tabla Temporal 1", kColumnasLTemporal, 4,
-                      "CodigoOperario;CodigoContrato;Pagina;Linea");
+    return definicion("Tabla Temporal 1", kColumnasLTemporal, 5,
+                      "CodigoOperario;CodigoContrato;NumeroContrato;Pagina;Linea");
 }
 
 void RellenarImpresos(const TDatosContratos& Datos, TTable* Temporal, TTable* LTemporal) {

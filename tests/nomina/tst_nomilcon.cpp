@@ -78,7 +78,8 @@ struct Contratos : EmpresaPrueba {
         CrearTablaEstructura(fGENEINIC, &temporal, DefinicionTemporalContratos(), -1);
         CrearTablaEstructura(fGENEINIC, &ltemporal, DefinicionLTemporalContratos(), -1);
         temporal.Open();
-        ltemporal.setIndexFieldNames(QStringLiteral("CodigoOperario;CodigoContrato;Pagina;Linea"));
+        ltemporal.setIndexFieldNames(
+            QStringLiteral("CodigoOperario;CodigoContrato;NumeroContrato;Pagina;Linea"));
         ltemporal.Open();
         datos.DesdeFecha = QStringLiteral("1/1/2024");
         datos.HastaFecha = QStringLiteral("31/12/2024");
@@ -135,9 +136,18 @@ struct Contratos : EmpresaPrueba {
     // A column of a page; a null value when the page is not there.
     QVariant valor(int op, int tipo, int pagina, const char* campo) {
         temporal.Refresh();
-        if (!temporal.FindKey({op, tipo, pagina})) return {};
-        TField* f = temporal.FieldByName(QLatin1String(campo));
-        return f->IsNull() ? QVariant(QString()) : f->Value();
+        auto clave = [this](const char* c) {
+            return temporal.FieldByName(QLatin1String(c))->AsInteger();
+        };
+        // The first contract's page of that type: the key also holds its number.
+        for (temporal.First(); !temporal.Eof(); temporal.Next()) {
+            if (clave("CodigoOperario") != op || clave("CodigoContrato") != tipo ||
+                clave("Pagina") != pagina)
+                continue;
+            TField* f = temporal.FieldByName(QLatin1String(campo));
+            return f->IsNull() ? QVariant(QString()) : f->Value();
+        }
+        return {};
     }
     QString texto(int op, int tipo, int pagina, const char* campo) {
         return valor(op, tipo, pagina, campo).toString();
@@ -225,8 +235,9 @@ QHash<QString, int> ImprimirAlMaximo(const QString& Programa, const QString& Pdf
     motor.Temporal->Open();
     CrearTablaEstructura(fGENEINIC, motor.LTemporal, DefinicionLTemporalContratos(), -1);
     motor.LTemporal->setIndexFieldNames(
-        QStringLiteral("CodigoOperario;CodigoContrato;Pagina;Linea"));
-    motor.LTemporal->setMasterFields(QStringLiteral("CodigoOperario;CodigoContrato;Pagina"));
+        QStringLiteral("CodigoOperario;CodigoContrato;NumeroContrato;Pagina;Linea"));
+    motor.LTemporal->setMasterFields(
+        QStringLiteral("CodigoOperario;CodigoContrato;NumeroContrato;Pagina"));
     motor.LTemporal->Open();
     for (const QString& l : LineasProgramaImpreso(Programa)) {
         const QString campo = l.section(QLatin1Char(';'), 3, 3);
@@ -254,7 +265,8 @@ QHash<QString, int> ImprimirAlMaximo(const QString& Programa, const QString& Pdf
     };
     motor.Temporal->Append();
     llenar(motor.Temporal);
-    for (const char* c : {"CodigoOperario", "CodigoContrato", "Pagina", "NumeroCopias"})
+    for (const char* c :
+         {"CodigoOperario", "CodigoContrato", "NumeroContrato", "Pagina", "NumeroCopias"})
         motor.Temporal->FieldByName(QLatin1String(c))->setAsInteger(1);
     motor.Temporal->FieldByName(QStringLiteral("CodigoImpreso"))
         ->setAsString(Programa.section(QStringLiteral("Codigo="), 1)
@@ -264,7 +276,7 @@ QHash<QString, int> ImprimirAlMaximo(const QString& Programa, const QString& Pdf
     for (int linea = 1; linea <= 2; ++linea) {
         motor.LTemporal->Append();
         llenar(motor.LTemporal);
-        for (const char* c : {"CodigoOperario", "CodigoContrato", "Pagina"})
+        for (const char* c : {"CodigoOperario", "CodigoContrato", "NumeroContrato", "Pagina"})
             motor.LTemporal->FieldByName(QLatin1String(c))->setAsInteger(1);
         motor.LTemporal->FieldByName(QStringLiteral("Linea"))->setAsInteger(linea);
         motor.LTemporal->Post();
@@ -813,6 +825,7 @@ private Q_SLOTS:
     void imprimir_data() {
         QTest::addColumn<int>("engine");
         QTest::addColumn<int>("opcion");
+        QTest::addColumn<int>("contratos");
         QTest::addColumn<int>("clausulas");
         QTest::addColumn<int>("nominas");
         QTest::addColumn<int>("paginas");
@@ -823,33 +836,45 @@ private Q_SLOTS:
         for (Engine e : AvailableEngines()) {
             const QByteArray n = EngineTag(e).toLatin1();
             QTest::newRow(QByteArray(n + " contrato").constData())
-                << int(e) << 0 << 0 << 0 << 2
+                << int(e) << 0 << 1 << 0 << 0 << 2
                 << QStringList{"CONTRATO DE TRABAJO", "GARCIA LOPEZ, ANA", "TALLERES NORTE SL",
                                "Periodo de prueba de dos meses"}
                 << QStringList();
             QTest::newRow(QByteArray(n + " contrato de 12 cláusulas").constData())
-                << int(e) << 0 << 12 << 0 << 2 << doce << QStringList();
+                << int(e) << 0 << 1 << 12 << 0 << 2 << doce << QStringList();
             QTest::newRow(QByteArray(n + " ta2").constData())
-                << int(e) << 1 << 0 << 0 << 1
+                << int(e) << 1 << 1 << 0 << 0 << 1
                 << QStringList{"TA2", "GARCIA LOPEZ, ANA", "BAJA CONTRATO", "TALLERES NORTE SL"}
                 << QStringList();
             QTest::newRow(QByteArray(n + " certificado").constData())
-                << int(e) << 2 << 0 << 0 << 1
+                << int(e) << 2 << 1 << 0 << 0 << 1
                 << QStringList{"CERTIFICADO DE EMPRESA", "GARCIA LOPEZ, ANA", "TALLERES NORTE SL",
                                "1.550,00", "Totales 61 3.050,00 305,00"}
                 << QStringList();
             QTest::newRow(QByteArray(n + " certificado de 36 nóminas").constData())
-                << int(e) << 2 << 0 << 36 << 2
+                << int(e) << 2 << 1 << 0 << 36 << 2
                 << QStringList{"Suma y sigue 600 24.691,20 2.469,00",
                                "Totales 1.080 44.444,16 4.444,20"}
                 << QStringList();
             QTest::newRow(QByteArray(n + " prorroga").constData())
-                << int(e) << 3 << 0 << 0 << 1
+                << int(e) << 3 << 1 << 0 << 0 << 1
                 << QStringList{"PRÓRROGA DE CONTRATO", "GARCIA LOPEZ, ANA", "TALLERES NORTE SL"}
+                << QStringList();
+            // Two contracts of one type in the range: a document for each.
+            QTest::newRow(QByteArray(n + " dos contratos del mismo tipo").constData())
+                << int(e) << 0 << 2 << 0 << 0 << 4 << QStringList{"01/02/2024", "01/08/2024"}
+                << QStringList();
+            QTest::newRow(QByteArray(n + " ta2 de dos contratos del mismo tipo").constData())
+                << int(e) << 1 << 2 << 0 << 0 << 2 << QStringList{"Mes 7 Año 2024", "Mes 12 Año 2024"}
+                << QStringList();
+            // The certificate is one per employee and type: the last contract's.
+            QTest::newRow(
+                QByteArray(n + " certificado de dos contratos del mismo tipo").constData())
+                << int(e) << 2 << 2 << 0 << 0 << 1 << QStringList{"CERTIFICADO DE EMPRESA"}
                 << QStringList();
         }
         QTest::newRow("contrato de 40 cláusulas")
-            << int(Engine::Sqlite) << 0 << 40 << 0 << 2 << QStringList{"Cláusula 30."}
+            << int(Engine::Sqlite) << 0 << 1 << 40 << 0 << 2 << QStringList{"Cláusula 30."}
             << QStringList{QStringLiteral(
                    "¡Las cláusulas de estos contratos no caben en su impreso y se imprimirán "
                    "cortadas!\r\nOperario 1 GARCIA LOPEZ, ANA, contrato 401 del 01/02/2024: las "
@@ -858,12 +883,15 @@ private Q_SLOTS:
     void imprimir() {
         QFETCH(int, engine);
         QFETCH(int, opcion);
+        QFETCH(int, contratos);
         QFETCH(int, clausulas);
         QFETCH(int, nominas);
         QFETCH(int, paginas);
         QFETCH(QStringList, textos);
         QFETCH(QStringList, avisos);
         Dialogo t{Engine(engine)};
+        for (int i = 2; i <= contratos; ++i)
+            t.contrato(1, i, 401, QDate(2024, 8, 1), QDate(2024, 12, 31));
         if (clausulas > 0) {
             QStringList texto;
             for (int i = 1; i <= clausulas; ++i)
