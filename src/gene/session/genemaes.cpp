@@ -311,16 +311,20 @@ void TFormularioMaestro::TeclaEliminarLinea(TDataSet* Lineas, int& Key, int Shif
     if (MensajeConfirmacion(QStringLiteral("¿ Está seguro de querer eliminar la linea ?")) !=
         QLatin1String("SI"))
         return;
-    Intentar(
-        [Lineas] {
-            // What the line's delete removes with it (a training line's
-            // group row) goes or stays with the line.
-            TGuardaTransaccion transaccion(fGENEINIC);
-            Lineas->Delete();
-            // A commit that fails has said why.
-            if (!transaccion.Confirmar()) Abort();
-        },
-        QStringLiteral("¡No ha sido posible eliminar la línea!"));
+    try {
+        // What the line's delete removes with it (a training line's group
+        // row) goes or stays with the line.
+        TGuardaTransaccion transaccion(fGENEINIC);
+        Lineas->Delete();
+        // A commit that fails has said why.
+        if (!transaccion.Confirmar()) Abort();
+    } catch (const EAbort&) {
+    } catch (const std::exception& e) {
+        // A server down and a line held by another clerk call for different
+        // actions: the box says which.
+        MensajeAdvertencia(QStringLiteral("¡No ha sido posible eliminar la línea!. Motivo: ") +
+                           TextoErrorBaseDatos(e));
+    }
 }
 
 // ---- Menu and buttons.
