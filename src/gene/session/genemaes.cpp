@@ -528,10 +528,16 @@ void TFormularioMaestro::GrabarDatos() {
             Table1->Post();
         } catch (const EAbort&) {
             // Refused by a check that has warned already: the edit stays.
-        } catch (const std::exception&) {
+        } catch (const std::exception& e) {
             deshacer();
             Table1->Cancel();
-            MensajeAdvertencia(TextoErrorModificacion);
+            // A record another clerk deleted is not being "modified by
+            // another user": the box adds that it is gone.
+            const auto* d = dynamic_cast<const EDatabaseError*>(&e);
+            MensajeAdvertencia(d && d->code() == DbError::RecordDeleted
+                                   ? TextoErrorModificacion + QLatin1Char('\n') +
+                                         TextoErrorBaseDatos(e)
+                                   : TextoErrorModificacion);
             return;
         }
         conservar();

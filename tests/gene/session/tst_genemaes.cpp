@@ -323,8 +323,9 @@ private Q_SLOTS:
             Sql(QStringLiteral("DELETE FROM MAQPRU"));
             f->pbConformeClick(f->pbConforme);
             QCOMPARE(textos(),
-                     QStringList{nomina ? QString::fromUtf8(textosmaestro::kImposibleModificar)
-                                        : QStringLiteral("¡El registro no ha sido modificado!")});
+                     QStringList{(nomina ? QString::fromUtf8(textosmaestro::kImposibleModificar)
+                                         : QStringLiteral("¡El registro no ha sido modificado!")) +
+                                 QLatin1Char('\n') + kYaNoDisponible});
             QCOMPARE(f->Table1->State(), dsBrowse);
             Sql(QStringLiteral("INSERT INTO MAQPRU (Codigo, Descripcion) VALUES (4, 'Sierra')"));
         }
