@@ -588,7 +588,12 @@ void TfRRHHEVAL::CalcularValoracionEvaluacion() {
 
 void TfRRHHEVAL::pbImportarCriteriosClick(QObject*) {
     // Criteria go to an evaluation that is written.
-    if (!Table1->Active() || Table1->IsEmpty() || Table1->State() == dsInsert) return;
+    if (!Table1->Active()) return;
+    if (Table1->IsEmpty() || Table1->State() == dsInsert) {
+        MensajeAdvertencia(
+            QStringLiteral("¡Debe grabar la evaluación antes de importar los criterios!"));
+        return;
+    }
     const QString lineas =
         Consulta(QStringLiteral("SELECT COUNT(*) FROM LEVLCION WHERE ") + CondicionEvaluacion());
     if (EsError(lineas)) return;
@@ -598,17 +603,27 @@ void TfRRHHEVAL::pbImportarCriteriosClick(QObject*) {
     }
     const QString tipo = Table1->FieldByName(QStringLiteral("Tipo"))->AsString();
     if (tipo != QLatin1String(kPuesto) && tipo != QLatin1String(kFormacion)) return;
-    QString sql = QStringLiteral(
-                      "INSERT INTO LEVLCION (CodigoOperario, Tipo, Codigo, FechaEvaluacion, "
-                      "Linea, Descripcion) SELECT ") +
-                  Literal("CodigoOperario") + QStringLiteral(", ") + Literal("Tipo") +
-                  QStringLiteral(", ") + Literal("Codigo") + QStringLiteral(", ") +
-                  Literal("FechaEvaluacion") +
-                  QStringLiteral(", Linea, Descripcion FROM CRITEVAL WHERE Tipo = ") +
-                  Literal("Tipo") + QStringLiteral(" AND Codigo = ") + Literal("Codigo");
+    QString criterios = QStringLiteral(" FROM CRITEVAL WHERE Tipo = ") + Literal("Tipo") +
+                        QStringLiteral(" AND Codigo = ") + Literal("Codigo");
     const QString nivel = EditNivel->Text();
-    if (!nivel.isEmpty()) sql += QStringLiteral(" AND Nivel = ") + Entrecomillar(nivel);
-    Consulta(sql);
+    if (!nivel.isEmpty()) criterios += QStringLiteral(" AND Nivel = ") + Entrecomillar(nivel);
+    // An import that finds nothing would look like one that did not run.
+    const QString cuantos = Consulta(QStringLiteral("SELECT COUNT(*)") + criterios);
+    if (EsError(cuantos)) return;
+    if (cuantos.trimmed() == QLatin1String("0")) {
+        MensajeAdvertencia(
+            nivel.isEmpty()
+                ? QStringLiteral("¡No existen criterios de evaluación para este puesto/formación!")
+                : QStringLiteral("¡No existen criterios de evaluación para este puesto/formación "
+                                 "en el nivel ") +
+                      nivel + QStringLiteral("!"));
+        return;
+    }
+    Consulta(QStringLiteral("INSERT INTO LEVLCION (CodigoOperario, Tipo, Codigo, FechaEvaluacion, "
+                            "Linea, Descripcion) SELECT ") +
+             Literal("CodigoOperario") + QStringLiteral(", ") + Literal("Tipo") +
+             QStringLiteral(", ") + Literal("Codigo") + QStringLiteral(", ") +
+             Literal("FechaEvaluacion") + QStringLiteral(", Linea, Descripcion") + criterios);
     Table2->Refresh();
 }
 

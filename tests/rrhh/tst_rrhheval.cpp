@@ -189,7 +189,20 @@ private Q_SLOTS:
                            "('Puesto', 'P1', 4, 'Planos', 'B'), ('Formacion', 'P1', 1, 'TIG', "
                            "'A')"));
         QPointer<TfRRHHEVAL> f = abrir();
+        // Nothing saved yet, or a new evaluation still being typed: the
+        // button says why it does nothing.
+        const QStringList sinGrabar{
+            QStringLiteral("¡Debe grabar la evaluación antes de importar los criterios!")};
+        MessageSeam::clearLog();
+        f->pbImportarCriteriosClick(f->pbImportarCriterios);
+        QCOMPARE(TextosMostrados(), sinGrabar);
         nuevaEvaluacion(f, 1, QStringLiteral("Puesto"), QStringLiteral("10/01/2024"));
+        f->AgregarClick(f->Agregar);
+        MessageSeam::clearLog();
+        f->pbImportarCriteriosClick(f->pbImportarCriterios);
+        QCOMPARE(TextosMostrados(), sinGrabar);
+        f->pbCancelarClick(f->pbCancelar);
+        f->Table1->First();
         QCOMPARE(f->EditNombreOperario->Text(), QStringLiteral("Ana"));
         QCOMPARE(f->EditDescripcionPuesto->Text(), QStringLiteral("Tornero"));
         MessageSeam::clearLog();
@@ -216,6 +229,17 @@ private Q_SLOTS:
         QCOMPARE(sql(QStringLiteral("SELECT Linea, Descripcion FROM LEVLCION WHERE "
                                     "CodigoOperario = 2 ORDER BY Linea")),
                  QStringLiteral("4|Planos\r\n5|Criterio"));
+
+        // A level no criterion has: said, nothing written.
+        nuevaEvaluacion(f, 2, QStringLiteral("Puesto"), QStringLiteral("11/01/2024"),
+                        QStringLiteral("C|Ñ"));
+        MessageSeam::clearLog();
+        f->pbImportarCriteriosClick(f->pbImportarCriterios);
+        QCOMPARE(TextosMostrados(),
+                 QStringList{QStringLiteral("¡No existen criterios de evaluación para este "
+                                            "puesto/formación en el nivel C|Ñ!")});
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM LEVLCION WHERE CodigoOperario = 2")),
+                 QStringLiteral("2"));
 
         // The training evaluation of the same code and date has lines of its own.
         nuevaEvaluacion(f, 1, QStringLiteral("Formacion"), QStringLiteral("10/01/2024"));

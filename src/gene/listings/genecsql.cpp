@@ -568,7 +568,13 @@ void TfGENECSQL::pbGuardarFiltroClick() {
 void TfGENECSQL::pbGuardarFiltroComoClick() {
     const QString nombre =
         MensajePeticion(QStringLiteral("Introduzca la Descripción de la Sentencia SQL: "));
-    if (nombre.isEmpty()) return;
+    if (nombre.isEmpty()) {
+        // A cancel is the user's own choice; an accepted empty name is not.
+        if (!PeticionCancelada())
+            MensajeAdvertencia(
+                QStringLiteral("¡No es posible grabar la sentencia SQL sin una descripción!"));
+        return;
+    }
     const QStringList instrucciones = InstruccionesConsulta;
     try {
         Filtro->Insert();

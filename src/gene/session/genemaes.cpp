@@ -311,16 +311,20 @@ void TFormularioMaestro::TeclaEliminarLinea(TDataSet* Lineas, int& Key, int Shif
     if (MensajeConfirmacion(QStringLiteral("¿ Está seguro de querer eliminar la linea ?")) !=
         QLatin1String("SI"))
         return;
-    Intentar(
-        [Lineas] {
-            // What the line's delete removes with it (a training line's
-            // group row) goes or stays with the line.
-            TGuardaTransaccion transaccion(fGENEINIC);
-            Lineas->Delete();
-            // A commit that fails has said why.
-            if (!transaccion.Confirmar()) Abort();
-        },
-        QStringLiteral("¡No ha sido posible eliminar la línea!"));
+    try {
+        // What the line's delete removes with it (a training line's group
+        // row) goes or stays with the line.
+        TGuardaTransaccion transaccion(fGENEINIC);
+        Lineas->Delete();
+        // A commit that fails has said why.
+        if (!transaccion.Confirmar()) Abort();
+    } catch (const EAbort&) {
+    } catch (const std::exception& e) {
+        // A server down and a line held by another clerk call for different
+        // actions: the box says which.
+        MensajeAdvertencia(QStringLiteral("¡No ha sido posible eliminar la línea!. Motivo: ") +
+                           TextoErrorBaseDatos(e));
+    }
 }
 
 // ---- Menu and buttons.
@@ -524,10 +528,16 @@ void TFormularioMaestro::GrabarDatos() {
             Table1->Post();
         } catch (const EAbort&) {
             // Refused by a check that has warned already: the edit stays.
-        } catch (const std::exception&) {
+        } catch (const std::exception& e) {
             deshacer();
             Table1->Cancel();
-            MensajeAdvertencia(TextoErrorModificacion);
+            // A record another clerk deleted is not being "modified by
+            // another user": the box adds that it is gone.
+            const auto* d = dynamic_cast<const EDatabaseError*>(&e);
+            MensajeAdvertencia(d && d->code() == DbError::RecordDeleted
+                                   ? TextoErrorModificacion + QLatin1Char('\n') +
+                                         TextoErrorBaseDatos(e)
+                                   : TextoErrorModificacion);
             return;
         }
         conservar();

@@ -185,9 +185,13 @@ public:
 
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
         const QString text = index.data(Qt::EditRole).toString();
-        if (auto* combo = qobject_cast<QComboBox*>(editor))
+        if (auto* combo = qobject_cast<QComboBox*>(editor)) {
             combo->setEditText(text);
-        else if (auto* line = qobject_cast<QLineEdit*>(editor))
+            // The view selects a plain editor's text so that a key typed
+            // into the cell replaces it; the list's own line edit is not
+            // reached that way.
+            if (QLineEdit* line = combo->lineEdit()) line->selectAll();
+        } else if (auto* line = qobject_cast<QLineEdit*>(editor))
             line->setText(text);
     }
 

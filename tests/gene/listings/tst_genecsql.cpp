@@ -223,6 +223,18 @@ private Q_SLOTS:
         QFETCH(int, engine);
         Entorno x{Engine(engine)};
         QCOMPARE(x.f->SentenciaSQL->Text(), QStringLiteral("SELECT * FROM "));
+        // "Guardar" without a description asks for one: an empty answer is
+        // refused with the reason, a cancel says nothing; no row either way.
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QString());
+        x.f->pbGuardarFiltroClick();
+        MessageSeam::enqueue(MessageSeam::cancel());
+        x.f->pbGuardarFiltroClick();
+        QCOMPARE(TextosMostrados().filter(QStringLiteral("¡")),
+                 QStringList{QStringLiteral(
+                     "¡No es posible grabar la sentencia SQL sin una descripción!")});
+        QCOMPARE(SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM FILTRO WHERE NombreTabla = 'SQL'")),
+                 QStringLiteral("0"));
         // Save as: the new query is selected and loaded.
         x.f->SentenciaSQL->setText(QStringLiteral("SELECT Codigo FROM LISTPRU"));
         x.f->InstruccionesConsulta = {QStringLiteral("Font=Arial,,,10")};

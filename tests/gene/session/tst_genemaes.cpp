@@ -37,6 +37,11 @@ QStringList textos() {
     return l;
 }
 
+// The translation of a record another user deleted.
+const QString kYaNoDisponible = QStringLiteral(
+    "¡Este registro ya no está disponible en la vista actual!. Para ver la nueva situación vuelva "
+    "a seleccionar o filtrar los datos que desee.");
+
 // MAQPRU (small-integer key) for the grid form, FICPRU (integer key) for
 // the record form.
 void crearTablas() {
@@ -318,8 +323,9 @@ private Q_SLOTS:
             Sql(QStringLiteral("DELETE FROM MAQPRU"));
             f->pbConformeClick(f->pbConforme);
             QCOMPARE(textos(),
-                     QStringList{nomina ? QString::fromUtf8(textosmaestro::kImposibleModificar)
-                                        : QStringLiteral("¡El registro no ha sido modificado!")});
+                     QStringList{(nomina ? QString::fromUtf8(textosmaestro::kImposibleModificar)
+                                         : QStringLiteral("¡El registro no ha sido modificado!")) +
+                                 QLatin1Char('\n') + kYaNoDisponible});
             QCOMPARE(f->Table1->State(), dsBrowse);
             Sql(QStringLiteral("INSERT INTO MAQPRU (Codigo, Descripcion) VALUES (4, 'Sierra')"));
         }
@@ -375,6 +381,19 @@ private Q_SLOTS:
         QCOMPARE(textos(),
                  QStringList{QStringLiteral("¿ Está seguro de querer eliminar la linea ?")});
         QCOMPARE(filas(QStringLiteral("MAQPRU")).split(QLatin1Char(',')).size(), 2);
+
+        // The line another clerk deleted meanwhile: the refusal says why.
+        f->DBGrid1->setSelectedIndex(1);
+        const QString codigo = f->campo("Codigo")->AsString();
+        Sql(QStringLiteral("DELETE FROM MAQPRU WHERE Codigo = ") + codigo);
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        tecla = VK_DELETE;
+        f->DBGrid1KeyDown(f->DBGrid1, tecla, ssCtrl);
+        QCOMPARE(textos(),
+                 (QStringList{QStringLiteral("¿ Está seguro de querer eliminar la linea ?"),
+                              QStringLiteral("¡No ha sido posible eliminar la línea!. Motivo: ") +
+                                  kYaNoDisponible}));
+        QCOMPARE(filas(QStringLiteral("MAQPRU")).split(QLatin1Char(',')).size(), 1);
     }
 
     // Record form: an integer key of 1..99999999; an existing key is warned

@@ -4,6 +4,7 @@
 // an empty dataset with its titles.
 
 #include <QAction>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -341,6 +342,26 @@ void TestDBGrid::editingACellPosts() {
     r.grid->setReadOnly(true);
     QTest::keyClicks(r.grid, QStringLiteral("z"));
     QCOMPARE(p.table.State(), dsBrowse);
+
+    // A key typed into a pick-list cell replaces its text, as in any cell.
+    r.grid->setReadOnly(false);
+    r.grid->Columns()[1]->setPickList({QStringLiteral("Apto"), QStringLiteral("No Apto")});
+    r.grid->setSelectedIndex(1);
+    TField* nombre = p.table.FieldByName(QStringLiteral("Nombre"));
+    const QString antes = nombre->AsString();
+    QTest::keyClicks(r.grid, QStringLiteral("A"));
+    auto* lista = r.grid->findChild<QComboBox*>();
+    QVERIFY(lista);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("pto"));
+    QCOMPARE(lista->currentText(), QStringLiteral("Apto"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    p.table.Post();
+    QCOMPARE(nombreEnBase(db_->db(), p.codigo()), QStringLiteral("APTO"));
+    // The later cases read the table as it was.
+    p.table.Edit();
+    nombre->setAsString(antes);
+    p.table.Post();
 }
 
 void TestDBGrid::appendAndCancelWithArrows() {
