@@ -152,6 +152,8 @@ QString commandName(const QString& node, const QJsonObject& body) {
         return body.value(QLatin1String("kind")).toString().startsWith(QLatin1String("VAR_RESET"))
                    ? QStringLiteral("RESET")
                    : QStringLiteral("SET");
+    if (node == QLatin1String("VacuumStmt") && !body.value(QLatin1String("is_vacuumcmd")).toBool())
+        return QStringLiteral("ANALYZE");
     if (node == QLatin1String("DefineStmt"))  // aggregates, operators, collations...
         return QStringLiteral("CREATE ") +
                objectType(body, "kind").replace(QLatin1Char('_'), QLatin1Char(' '));
