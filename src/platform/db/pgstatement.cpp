@@ -134,6 +134,10 @@ QString words(const QString& camel) {
     return out;
 }
 
+QString objectType(const QJsonObject& body, const char* key) {
+    return body.value(QLatin1String(key)).toString().mid(7);  // after "OBJECT_"
+}
+
 // The command a statement node stands for, as a user writes it.
 QString commandName(const QString& node, const QJsonObject& body) {
     if (node == QLatin1String("TransactionStmt"))
@@ -148,7 +152,21 @@ QString commandName(const QString& node, const QJsonObject& body) {
         return body.value(QLatin1String("kind")).toString().startsWith(QLatin1String("VAR_RESET"))
                    ? QStringLiteral("RESET")
                    : QStringLiteral("SET");
+    if (node == QLatin1String("VacuumStmt") && !body.value(QLatin1String("is_vacuumcmd")).toBool())
+        return QStringLiteral("ANALYZE");
+    if (node == QLatin1String("DefineStmt"))  // aggregates, operators, collations...
+        return QStringLiteral("CREATE ") +
+               objectType(body, "kind").replace(QLatin1Char('_'), QLatin1Char(' '));
     static const QHash<QString, QString> names{
+        {QStringLiteral("CompositeTypeStmt"), QStringLiteral("CREATE TYPE")},
+        {QStringLiteral("CreateEnumStmt"), QStringLiteral("CREATE TYPE")},
+        {QStringLiteral("CreateRangeStmt"), QStringLiteral("CREATE TYPE")},
+        {QStringLiteral("CreatePLangStmt"), QStringLiteral("CREATE LANGUAGE")},
+        {QStringLiteral("CreateStatsStmt"), QStringLiteral("CREATE STATISTICS")},
+        {QStringLiteral("CreateAmStmt"), QStringLiteral("CREATE ACCESS METHOD")},
+        {QStringLiteral("CreatedbStmt"), QStringLiteral("CREATE DATABASE")},
+        {QStringLiteral("CreateTableSpaceStmt"), QStringLiteral("CREATE TABLESPACE")},
+        {QStringLiteral("RefreshMatViewStmt"), QStringLiteral("REFRESH MATERIALIZED VIEW")},
         {QStringLiteral("RuleStmt"), QStringLiteral("CREATE RULE")},
         {QStringLiteral("CreateTrigStmt"), QStringLiteral("CREATE TRIGGER")},
         {QStringLiteral("CreateEventTrigStmt"), QStringLiteral("CREATE EVENT TRIGGER")},
@@ -191,10 +209,6 @@ QString commandName(const QString& node, const QJsonObject& body) {
     QString name = node;
     if (name.endsWith(QLatin1String("Stmt"))) name.chop(4);
     return words(name);
-}
-
-QString objectType(const QJsonObject& body, const char* key) {
-    return body.value(QLatin1String(key)).toString().mid(7);  // after "OBJECT_"
 }
 
 bool ordinaryObject(const QString& type) {

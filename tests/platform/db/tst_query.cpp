@@ -617,6 +617,9 @@ QString filasDe(TDatabase* db, const QString& sql) {
     return out.join(QLatin1Char(';'));
 }
 
+// What another company's table holds, never a user's to read.
+const QString kSecreto = QStringLiteral("secreto de otra empresa");
+
 // What a user's statement could leave behind it, read before and after it
 // ran: the database's rows, another session, the program's record lock and
 // settings, a file, a role, an extension, a rule, a trigger, another
@@ -628,8 +631,9 @@ public:
         if (pg_) {
             otraEmpresa_ = tdb.location() + QStringLiteral("_otra");
             db_->Execute(QStringLiteral("CREATE SCHEMA %1").arg(otraEmpresa_));
-            db_->Execute(QStringLiteral("CREATE TABLE %1.otra (a int)").arg(otraEmpresa_));
-            db_->Execute(QStringLiteral("INSERT INTO %1.otra VALUES (1)").arg(otraEmpresa_));
+            db_->Execute(QStringLiteral("CREATE TABLE %1.otra (a int, b text)").arg(otraEmpresa_));
+            db_->Execute(
+                QStringLiteral("INSERT INTO %1.otra VALUES (1, '%2')").arg(otraEmpresa_, kSecreto));
             pid_ = otra_->Scalar(QStringLiteral("SELECT pg_backend_pid()")).toString();
             mainPid_ = db_->Scalar(QStringLiteral("SELECT pg_backend_pid()")).toString();
             QVERIFY(db_->TryLockRecord(QStringLiteral("PRUEBA"), QStringLiteral("1")));
@@ -704,16 +708,28 @@ private:
                                     "c.oid = t.tgrelid JOIN pg_namespace n ON n.oid = "
                                     "c.relnamespace WHERE n.nspname = '%1'")
                          .arg(schema))
-              << uno(QStringLiteral("SELECT c.relname, c.relacl::text FROM pg_class c JOIN "
+              // Row security hides the rows from an ordinary role; a
+              // replica identity or a tablespace reaches the server's files.
+              << uno(QStringLiteral("SELECT c.relname, c.relacl::text, c.relrowsecurity, "
+                                    "c.relforcerowsecurity, c.relreplident, c.reltablespace, "
+                                    "obj_description(c.oid) FROM pg_class c JOIN "
                                     "pg_namespace n ON n.oid = c.relnamespace WHERE n.nspname "
                                     "IN ('%1', '%2') ORDER BY 1")
                          .arg(schema, otraEmpresa_))
               << uno(QStringLiteral("SELECT COUNT(*) FROM pg_proc p JOIN pg_namespace n ON "
                                     "n.oid = p.pronamespace WHERE n.nspname = '%1'")
                          .arg(schema))
+              << uno(QStringLiteral("SELECT (SELECT COUNT(*) FROM pg_policy), (SELECT COUNT(*) "
+                                    "FROM pg_namespace), (SELECT COUNT(*) FROM pg_type), (SELECT "
+                                    "COUNT(*) FROM pg_event_trigger), (SELECT COUNT(*) FROM "
+                                    "pg_foreign_server), (SELECT COUNT(*) FROM pg_database), "
+                                    "(SELECT COUNT(*) FROM pg_publication), (SELECT "
+                                    "string_agg(tgname || tgenabled::text, ',') FROM pg_trigger)"))
               << db_->Scalar(QStringLiteral("SHOW search_path")).toString();
         } else {
-            for (const char* sql : {"PRAGMA query_only", "PRAGMA foreign_keys"})
+            for (const char* sql : {"PRAGMA query_only", "PRAGMA foreign_keys",
+                                    "PRAGMA writable_schema", "PRAGMA main.journal_mode",
+                                    "PRAGMA main.synchronous", "PRAGMA temp_store_directory"})
                 e << db_->Scalar(QString::fromLatin1(sql)).toString();
             QSqlQuery q = db_->Execute(QStringLiteral("PRAGMA database_list"));
             int n = 0;  // "temp" comes when it is first used, by the program too
@@ -906,6 +922,120 @@ void TestQuery::hostileStatements_data() {
         {"prepare", "PREPARE p AS DELETE FROM PRUEBA", false, "PREPARE"},
         {"cursor", "DECLARE c CURSOR WITH HOLD FOR SELECT 1", false, "DECLARE CURSOR"},
         {"owner", "ALTER TABLE PRUEBA OWNER TO postgres", false, "OWNER"},
+        // Every family of functions that reaches beyond the statement.
+        {"server file's bytes", "SELECT pg_read_binary_file('/etc/hostname')", true,
+         "pg_read_binary_file"},
+        {"server file's facts", "SELECT (pg_stat_file('/etc/hostname')).size", true,
+         "pg_stat_file"},
+        {"notice by function", "SELECT pg_notify('canal', 'x')", true, "pg_notify"},
+        {"large object written to a server file",
+         "SELECT lo_export(lo_from_bytea(0, 'x'), '%DIR%/x.txt')", true, "lo_export"},
+        {"large object read", "SELECT loread(0, 10)", true, "loread"},
+        {"large object written", "SELECT lowrite(0, 'x')", true, "lowrite"},
+        {"query as text, rewritten",
+         "SELECT ts_rewrite('a'::tsquery, 'SELECT ''a''::tsquery, ''b''::tsquery FROM "
+         "%OTRA%.otra')",
+         true, "ts_rewrite"},
+        {"another company's schema as text", "SELECT schema_to_xml('%OTRA%', true, false, '')",
+         true, "schema_to_xml"},
+        {"another company's schema as text, with its xml schema",
+         "SELECT schema_to_xml_and_xmlschema('%OTRA%', true, false, '')", true, "schema_to_xml"},
+        {"every company as text", "SELECT database_to_xml(true, false, '')", true,
+         "database_to_xml"},
+        {"cursor as text", "SELECT cursor_to_xml('c', 10, true, false, '')", true, "cursor_to_xml"},
+        {"another company's sequence read", "SELECT currval('%OTRA%.s')", true, "%OTRA%"},
+        // Every command that reaches beyond the company's rows and tables.
+        {"row security", "ALTER TABLE PRUEBA ENABLE ROW LEVEL SECURITY", false,
+         "ENABLE ROW SECURITY"},
+        {"row security forced", "ALTER TABLE PRUEBA FORCE ROW LEVEL SECURITY", false,
+         "FORCE ROW SECURITY"},
+        {"policy", "CREATE POLICY p ON PRUEBA USING (false)", false, "CREATE POLICY"},
+        {"triggers disabled", "ALTER TABLE PRUEBA DISABLE TRIGGER ALL", false, "DISABLE TRIG"},
+        {"rule enabled", "ALTER TABLE PRUEBA ENABLE RULE r", false, "ENABLE RULE"},
+        {"tablespace of a table", "ALTER TABLE PRUEBA SET TABLESPACE pg_default", false,
+         "SET TABLE SPACE"},
+        {"table created in a tablespace", "CREATE TABLE t2 (a int) TABLESPACE pg_default", false,
+         "TABLESPACE"},
+        {"replica identity", "ALTER TABLE PRUEBA REPLICA IDENTITY FULL", false, "REPLICA IDENTITY"},
+        {"foreign options", "ALTER TABLE PRUEBA OPTIONS (ADD x 'y')", false, "OPTIONS"},
+        {"foreign table", "CREATE FOREIGN TABLE f (a int) SERVER s", false, "CREATE FOREIGN TABLE"},
+        {"foreign table altered", "ALTER FOREIGN TABLE f ADD COLUMN b int", false,
+         "ALTER FOREIGN TABLE"},
+        {"foreign schema imported", "IMPORT FOREIGN SCHEMA public FROM SERVER s INTO %OTRA%", false,
+         "IMPORT FOREIGN SCHEMA"},
+        {"foreign data wrapper", "CREATE FOREIGN DATA WRAPPER w", false,
+         "CREATE FOREIGN DATA WRAPPER"},
+        {"foreign server", "CREATE SERVER s FOREIGN DATA WRAPPER w", false, "CREATE SERVER"},
+        {"user mapping", "CREATE USER MAPPING FOR CURRENT_USER SERVER s", false,
+         "CREATE USER MAPPING"},
+        {"event trigger",
+         "CREATE EVENT TRIGGER e ON ddl_command_start EXECUTE FUNCTION "
+         "suppress_redundant_updates_trigger()",
+         false, "CREATE EVENT TRIGGER"},
+        {"schema", "CREATE SCHEMA intrusa", false, "CREATE SCHEMA"},
+        {"schema renamed", "ALTER SCHEMA %OTRA% RENAME TO intrusa", false, "ALTER SCHEMA RENAME"},
+        {"sequence altered", "ALTER SEQUENCE s RESTART", false, "ALTER SEQUENCE"},
+        {"sequence dropped", "DROP SEQUENCE s", false, "DROP SEQUENCE"},
+        {"function dropped", "DROP FUNCTION f()", false, "DROP FUNCTION"},
+        {"function altered", "ALTER FUNCTION f() SECURITY DEFINER", false, "ALTER FUNCTION"},
+        {"procedure called", "CALL p()", false, "CALL"},
+        {"type", "CREATE TYPE tipo AS (a int)", false, "CREATE TYPE"},
+        {"domain", "CREATE DOMAIN dominio AS int", false, "CREATE DOMAIN"},
+        {"aggregate", "CREATE AGGREGATE ag (int) (SFUNC = int4pl, STYPE = int)", false,
+         "CREATE AGGREGATE"},
+        {"operator", "CREATE OPERATOR === (FUNCTION = int4eq, LEFTARG = int, RIGHTARG = int)",
+         false, "CREATE OPERATOR"},
+        {"cast", "CREATE CAST (int AS text) WITH INOUT", false, "CREATE CAST"},
+        {"language", "CREATE LANGUAGE plx HANDLER plpgsql_call_handler", false, "CREATE LANGUAGE"},
+        {"statistics", "CREATE STATISTICS st ON Codigo, Nombre FROM PRUEBA", false,
+         "CREATE STATISTICS"},
+        {"access method", "CREATE ACCESS METHOD am TYPE INDEX HANDLER bthandler", false,
+         "CREATE ACCESS METHOD"},
+        {"materialized view refreshed", "REFRESH MATERIALIZED VIEW m", false,
+         "REFRESH MATERIALIZED VIEW"},
+        {"database", "CREATE DATABASE intrusa", false, "CREATE DATABASE"},
+        {"database altered", "ALTER DATABASE postgres SET work_mem = '8MB'", false,
+         "ALTER DATABASE"},
+        {"tablespace", "CREATE TABLESPACE ts LOCATION '%DIR%'", false, "CREATE TABLESPACE"},
+        {"publication", "CREATE PUBLICATION pub FOR TABLE PRUEBA", false, "CREATE PUBLICATION"},
+        {"subscription", "CREATE SUBSCRIPTION sub CONNECTION 'dbname=postgres' PUBLICATION pub",
+         false, "CREATE SUBSCRIPTION"},
+        {"extension altered", "ALTER EXTENSION plpgsql UPDATE", false, "ALTER EXTENSION"},
+        {"role granted", "GRANT pg_read_server_files TO CURRENT_USER", false, "GRANT ROLE"},
+        {"revoke", "REVOKE ALL ON PRUEBA FROM PUBLIC", false, "REVOKE"},
+        {"default privileges", "ALTER DEFAULT PRIVILEGES GRANT ALL ON TABLES TO PUBLIC", false,
+         "ALTER DEFAULT PRIVILEGES"},
+        {"role dropped", "DROP ROLE rh_intruso", false, "DROP ROLE"},
+        {"everything owned dropped", "DROP OWNED BY CURRENT_USER", false, "DROP OWNED"},
+        {"everything owned given away", "REASSIGN OWNED BY CURRENT_USER TO postgres", false,
+         "REASSIGN OWNED"},
+        {"comment", "COMMENT ON TABLE PRUEBA IS 'x'", false, "COMMENT"},
+        {"security label", "SECURITY LABEL ON TABLE PRUEBA IS 'x'", false, "SECURITY LABEL"},
+        {"setting reset", "RESET search_path", false, "RESET"},
+        {"setting shown", "SHOW search_path", false, "SHOW"},
+        {"constraints deferred", "SET CONSTRAINTS ALL DEFERRED", false, "SET CONSTRAINTS"},
+        {"commit", "COMMIT", false, "COMMIT"},
+        {"rollback", "ROLLBACK", false, "ROLLBACK"},
+        {"start", "START TRANSACTION", false, "START"},
+        {"savepoint", "SAVEPOINT s", false, "SAVEPOINT"},
+        {"savepoint released", "RELEASE SAVEPOINT s", false, "RELEASE"},
+        {"back to a savepoint", "ROLLBACK TO SAVEPOINT s", false, "ROLLBACK TO"},
+        {"two-phase transaction", "PREPARE TRANSACTION 'x'", false, "PREPARE"},
+        {"two-phase commit", "COMMIT PREPARED 'x'", false, "COMMIT PREPARED"},
+        {"execute", "EXECUTE p", false, "EXECUTE"},
+        {"deallocate", "DEALLOCATE ALL", false, "DEALLOCATE"},
+        {"fetch", "FETCH ALL FROM c", false, "FETCH"},
+        {"close", "CLOSE c", false, "CLOSE"},
+        {"discard", "DISCARD ALL", false, "DISCARD"},
+        {"listen", "LISTEN canal", false, "LISTEN"},
+        {"unlisten", "UNLISTEN *", false, "UNLISTEN"},
+        {"load", "LOAD '%DIR%/x.so'", false, "LOAD"},
+        {"cluster", "CLUSTER PRUEBA USING prueba_pk", false, "CLUSTER"},
+        {"reindex", "REINDEX TABLE PRUEBA", false, "REINDEX"},
+        {"statistics", "ANALYZE PRUEBA", false, "ANALYZE"},
+        {"checkpoint", "CHECKPOINT", false, "CHECKPOINT"},
+        {"explain", "EXPLAIN ANALYZE DELETE FROM PRUEBA", false, "EXPLAIN"},
+        {"explain on a query path", "EXPLAIN ANALYZE DELETE FROM PRUEBA", true, "EXPLAIN"},
         {"delete on a query path", "DELETE FROM PRUEBA", true, "DELETE"},
         {"delete in WITH", "WITH d AS (DELETE FROM PRUEBA RETURNING 1) SELECT COUNT(*) FROM d",
          true, "DELETE"},
@@ -941,6 +1071,27 @@ void TestQuery::hostileStatements_data() {
         {"vacuum after a comment", "/* x */VACUUM INTO '%DIR%/copia.db'", false, "VACUUM"},
         {"vacuum after a line comment", ";-- x\n\tvacuum\tinto '%DIR%/copia.db'", true, "VACUUM"},
         {"extension", "SELECT load_extension('%DIR%/x')", true, "load_extension"},
+        {"rollback", "ROLLBACK", false, "ROLLBACK"},
+        {"savepoint released", "RELEASE s", false, "RELEASE"},
+        {"back to a savepoint", "ROLLBACK TO s", false, "ROLLBACK"},
+        {"temporary trigger",
+         "CREATE TEMP TRIGGER t AFTER UPDATE ON main.PRUEBA BEGIN DELETE FROM PRUEBA; END", false,
+         "TRIGGER"},
+        {"temporary trigger, query path",
+         "CREATE TEMP TRIGGER t AFTER UPDATE ON main.PRUEBA BEGIN DELETE FROM PRUEBA; END", true,
+         "TRIGGER"},
+        {"virtual table", "CREATE VIRTUAL TABLE v USING fts4(a)", false, "VIRTUAL TABLE"},
+        {"schema made writable", "PRAGMA writable_schema = 1", false, "PRAGMA writable_schema"},
+        {"journal off", "PRAGMA journal_mode = OFF", false, "PRAGMA journal_mode"},
+        {"synchronous off", "PRAGMA main.synchronous = 0", false, "PRAGMA synchronous"},
+        {"temporary store in a file", "PRAGMA temp_store_directory = '%DIR%'", false,
+         "PRAGMA temp_store_directory"},
+        {"key checks off by a function", "SELECT * FROM pragma_foreign_keys(0)", true,
+         "pragma_foreign_keys"},
+        {"tokenizer pointer", "SELECT fts3_tokenizer('simple')", true, "fts3_tokenizer"},
+        {"tokenizer replaced", "SELECT fts3_tokenizer('simple', x'0000000000000000')", false,
+         "fts3_tokenizer"},
+        {"file pages", "SELECT * FROM dbstat", true, "dbstat"},
     };
     auto add = [](Engine e, const Caso* casos, size_t n, bool rolComun) {
         for (size_t i = 0; i < n; ++i)
@@ -1027,6 +1178,11 @@ void TestQuery::hostileStatements() {
         else
             q.ExecSQL();
     });
+    // No row of another company reached the user.
+    if (q.Active())
+        for (q.First(); !q.Eof(); q.Next())
+            for (int i = 0; i < q.FieldCount(); ++i)
+                QVERIFY2(!q.Fields()[i]->AsString().contains(kSecreto), qPrintable(error));
     // Told in Spanish, naming what was refused.
     QVERIFY2(error.startsWith(QLatin1String("la sentencia ")) ||
                  error.startsWith(QLatin1String("el texto ")),
@@ -1343,6 +1499,10 @@ void TestQuery::otherStores_data() {
          int(Engine::Sqlite)},
         {"session's temporary-tables file", "CREATE TABLE temporal.T (a)", false, false,
          "en temporal", int(Engine::Sqlite)},
+        {"statistics written in general", "ANALYZE general", false, false, general,
+         int(Engine::Sqlite)},
+        {"general indexes rebuilt", "REINDEX general.EMPRESA", false, false, general,
+         int(Engine::Sqlite)},
         {"temporary trigger", "CREATE TEMP TRIGGER t AFTER INSERT ON PRUEBA BEGIN SELECT 1; END",
          false, false, "TRIGGER", int(Engine::Sqlite)},
         {"trigger named in temp",
