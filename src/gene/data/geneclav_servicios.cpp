@@ -13,15 +13,16 @@
 #include "gene/data/geneclav_p.h"
 #include "gene/data/geneconv.h"
 #include "gene/data/genecopi_registros.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_tablas.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_nombres.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genereloj.h"
 #include "gene/data/genesist.h"
 #include "gene/data/genetext.h"
+#include "gene/data/geneusua.h"
 #include "gene/data/mensajes.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_tablas.h"
 
 TGanchoListaValoresControl GanchoListaValoresControl = nullptr;
 TGanchoListadoProgramable GanchoListadoProgramable = nullptr;
@@ -35,6 +36,9 @@ const QString kCrLf = QStringLiteral("\r\n");
 // values one by one, so that a value holding "|" goes back to its own field.
 QString portapapeles;
 QStringList valoresPortapapeles;
+// Positions whose value was not copied because the user may not see the
+// field: a paste leaves the target's field there as it is.
+QSet<int> noCopiadosPortapapeles;
 
 }  // namespace
 
@@ -43,9 +47,12 @@ QStringList valoresPortapapeles;
 void ValoresRegistro(TModuloDatos*, TDataSet* DataSet, QString& Texto) {
     portapapeles.clear();
     valoresPortapapeles.clear();
+    noCopiadosPortapapeles.clear();
     if (DataSet && !DataSet->IsEmpty())
         for (TField* f : DataSet->Fields()) {
-            valoresPortapapeles << TextoCampoClave(f);
+            const bool oculto = CampoNoVisible(nullptr, f->FieldName());
+            if (oculto) noCopiadosPortapapeles.insert(valoresPortapapeles.size());
+            valoresPortapapeles << (oculto ? QString() : TextoCampoClave(f));
             portapapeles += valoresPortapapeles.last() + QLatin1Char('|');
         }
     Texto = portapapeles;
@@ -70,6 +77,7 @@ void TextoRegistro(TModuloDatos*, TDataSet* DataSet, const QString& Opciones, QS
         }
     }
     valoresPortapapeles = portapapeles.split(QLatin1Char('|'));
+    noCopiadosPortapapeles.clear();
     Texto = portapapeles;
 }
 
@@ -95,6 +103,7 @@ void AsignarValoresRegistro(TModuloDatos*, TDataSet* DataSet, const QString& Opc
     for (int i = 0; i < DataSet->FieldCount() && i < valoresPortapapeles.size(); ++i) {
         TField* f = DataSet->Fields()[i];
         if (indices.contains(f) || f->FieldKind() != fkData || f->ReadOnly()) continue;
+        if (noCopiadosPortapapeles.contains(i) || CampoNoVisible(nullptr, f->FieldName())) continue;
         const QVariant anterior = f->Value();
         try {
             AsignarTextoCampo(f, valoresPortapapeles[i]);

@@ -17,6 +17,7 @@
 #include "gene/data/generest.h"
 #include "gene/data/genesali.h"
 #include "gene/data/genetext.h"
+#include "gene/data/geneusua.h"
 #include "gene/data/mensajes.h"
 #include "gene/listings/geneprev.h"
 #include "gene/session/geneform.h"
@@ -64,6 +65,12 @@ QString MascaraImporte(const QString& Campo) {
     QString mascara;
     FormatoCampoImporte(fGENEINIC, Campo, mascara);
     return mascara;
+}
+
+// A field the user may not see is never printed, whoever built the dataset
+// (a saved query's result or a stored listing naming it).
+bool Oculto(const TField* f) {
+    return CampoNoVisible(nullptr, f->FieldName());
 }
 
 }  // namespace
@@ -287,7 +294,7 @@ void TfGENELPRO::ConstruirColumnas() {
     QList<double> pesos;
     for (int j = 0; j <= ultimoCampo_; ++j) {
         TField* f = ds->Fields()[j];
-        if (f->Tag() == 999) continue;
+        if (f->Tag() == 999 || Oculto(f)) continue;
         impresos << f;
         pesos << (FormatoColumnas.isEmpty() ? double(f->DisplayWidth())
                                             : TextoAReal(entradas.value(j)));
@@ -411,7 +418,7 @@ void TfGENELPRO::ConstruirFichas() {
 
     QList<TField*> impresos;
     for (int j = 0; j <= ultimoCampo_; ++j)
-        if (ds->Fields()[j]->Tag() != 999) impresos << ds->Fields()[j];
+        if (ds->Fields()[j]->Tag() != 999 && !Oculto(ds->Fields()[j])) impresos << ds->Fields()[j];
     const int c = std::max(1, NumeroColumnasFicha);
     // At least one row per card column: R = 0 would put every field at once.
     const int r = std::max(1, int(RedondearValor(double(impresos.size()) / c)));
@@ -630,7 +637,7 @@ void TfGENELPRO::cabeceraGrupoAntesDeImprimir() {
     int x = 0;
     const int base = 4 + p.fontMetrics().ascent();
     for (TField* f : ds->Fields()) {
-        if (f->Tag() != 999) continue;
+        if (f->Tag() != 999 || Oculto(f)) continue;
         const bool esGrupo =
             nombres.contains(f->FieldName(), Qt::CaseInsensitive) ||
             nombres.contains(QLatin1Char('\'') + f->FieldName() + QLatin1Char('\''),

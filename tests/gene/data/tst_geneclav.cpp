@@ -13,6 +13,7 @@
 #include "gene/data/geneclav.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
+#include "gene/data/geneusua.h"
 #include "gene/registros_prueba.h"
 #include "gene/session/sesion.h"
 #include "support/dbfixture.h"
@@ -412,22 +413,38 @@ private Q_SLOTS:
         QTest::addColumn<QString>("texto");
         QTest::addColumn<QString>("notas");
         QTest::addColumn<QString>("importe");  // "" = the row's own, a number
+        QTest::addColumn<QString>("ocultos");  // the fields hidden from the user
         for (Engine motor : AvailableEngines()) {
             NewEngineRow(motor, "barra en el texto") << "Turno A|B"
                                                      << "x"
+                                                     << ""
                                                      << "";
             NewEngineRow(motor, "punto y coma, LF") << "a;b"
                                                     << "l1\nl2"
+                                                    << ""
                                                     << "";
             NewEngineRow(motor, "fuera de Latin-1, CR LF y barra") << "Łódź ·€"
                                                                    << "c\r\nd|e"
+                                                                   << ""
                                                                    << "";
             NewEngineRow(motor, "NULL en el texto") << ""
+                                                    << ""
                                                     << ""
                                                     << "";
             NewEngineRow(motor, "importe que no convierte") << "dos|x"
                                                             << "n"
-                                                            << "doce";
+                                                            << "doce"
+                                                            << "";
+            // A hidden field's value is not in the copy; the target keeps its own.
+            NewEngineRow(motor, "importe oculto") << "Łódź|x"
+                                                  << "n;1"
+                                                  << ""
+                                                  << "Importe";
+            NewEngineRow(motor, "notas ocultas, texto visible por excepción")
+                << "a·b"
+                << "secreto|\nx"
+                << ""
+                << "Notas,Text,-Texto";
         }
     }
     void pegarRegistroCampoACampo() {
@@ -435,6 +452,7 @@ private Q_SLOTS:
         QFETCH(QString, texto);
         QFETCH(QString, notas);
         QFETCH(QString, importe);
+        QFETCH(QString, ocultos);
         Escenario e{Engine(engine)};
         TTable* t = e.t.get();
         QVERIFY(t->Locate(QStringLiteral("CodigoOperario;Linea"), QVariantList{7, 1}, 0));
@@ -446,8 +464,13 @@ private Q_SLOTS:
         t->FieldByName(QStringLiteral("Notas"))->setAsString(notas);
         t->Post();
         QString copia;
+        CamposNoVisiblesUsuario = ocultos;
+        const bool importeVisible = !CampoNoVisible(nullptr, QStringLiteral("Importe"));
+        const bool notasVisible = !CampoNoVisible(nullptr, QStringLiteral("Notas"));
         if (importe.isEmpty()) {
             ValoresRegistro(&e.modulo, t, copia);
+            QCOMPARE(copia.contains(QLatin1String("10")), importeVisible);
+            if (!notas.isEmpty()) QCOMPARE(copia.contains(notas), notasVisible);
         } else {
             TClientDataSet otra;
             otra.FieldDefs() << TFieldDef{QStringLiteral("CodigoOperario"), ftInteger, 0, false}
@@ -471,10 +494,11 @@ private Q_SLOTS:
             return Sql(QStringLiteral("SELECT ") + QLatin1String(campo) +
                        QStringLiteral(" FROM LINEAS WHERE CodigoOperario = 8 AND Linea = 1"));
         };
+        CamposNoVisiblesUsuario.clear();
         if (importe.isEmpty()) {
             QCOMPARE(leido("Texto"), texto);
-            QCOMPARE(leido("Importe"), QStringLiteral("10,5"));
-            QCOMPARE(leido("Notas"), notas);
+            QCOMPARE(leido("Importe"), importeVisible ? QStringLiteral("10,5") : "3");
+            QCOMPARE(leido("Notas"), notasVisible ? notas : QString());
             QCOMPARE(MessageSeam::log().size(), 0);
         } else {
             QCOMPARE(leido("Texto"), QStringLiteral("O'Brien"));

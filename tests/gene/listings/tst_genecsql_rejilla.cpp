@@ -14,16 +14,18 @@
 #include "db/field.h"
 #include "db/query.h"
 #include "db/table.h"
-#include "gene/dialogo_modal.h"
-#include "gene/session/genecomp.h"
+#include "gene/data/geneclav.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genesali_dialogos.h"
 #include "gene/data/genetext.h"
+#include "gene/data/geneusua.h"
+#include "gene/dialogo_modal.h"
 #include "gene/dialogs/genevmem.h"
 #include "gene/listings/genecsql.h"
 #include "gene/listings/genecsql_rejilla.h"
 #include "gene/listings/genegraf.h"
 #include "gene/listings/geneusql.h"
+#include "gene/session/genecomp.h"
 #include "gene/session/sesion.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
@@ -81,13 +83,25 @@ void PulsarPuntos(TDBGrid* Rejilla, TField* Campo, std::function<void(TfGENEVMEM
     editor->actions().first()->trigger();
 }
 
+// The text of what Boton prints straight to the printer (no preview) as the
+// PDF Pdf.
+QString TextoImpreso(TSpeedButton* Boton, const QString& Pdf) {
+    ImprimirEnPdf(Pdf);
+    MessageSeam::enqueue(QStringLiteral("NO"));  // no preview
+    Boton->Click();
+    return TextoPdfMaquetado(Pdf).simplified();
+}
+
 }  // namespace
 
 class TestGeneCsqlRejilla : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() { InstalarConsultasSQL(); }
-    void cleanup() { AsignarSeamDialogos(nullptr); }
+    void cleanup() {
+        AsignarSeamDialogos(nullptr);
+        CamposNoVisiblesUsuario.clear();
+    }
 
     // Titles in navy; a memo column shows its text on one line and offers
     // its viewer: read-only in the workbench, editable in a runner whose
@@ -153,11 +167,7 @@ private Q_SLOTS:
         p->Post();
         QTemporaryDir dir;
         auto imprimir = [&](TSpeedButton* Boton, const QString& Nombre) {
-            const QString pdf = dir.filePath(Nombre);
-            ImprimirEnPdf(pdf);
-            MessageSeam::enqueue(QStringLiteral("NO"));  // no preview
-            Boton->Click();
-            return TextoPdfMaquetado(pdf).simplified();
+            return TextoImpreso(Boton, dir.filePath(Nombre));
         };
         std::unique_ptr<TfGENECSQL> f(
             static_cast<TfGENECSQL*>(CreateForm(QStringLiteral("TfGENECSQL"))));
@@ -180,6 +190,52 @@ private Q_SLOTS:
                  qPrintable(texto));
         QVERIFY(texto.contains(QStringLiteral("Prueba")));
         QVERIFY(!texto.contains(QStringLiteral("Muñoz")));
+    }
+
+    // A field hidden from the user ("Importe") is neither printed from the
+    // runner nor from the editor, nor copied by the editor's Ctrl+Shift+C: a
+    // paste of that copy leaves the target's own amount.
+    void camposOcultos_data() { AddEngineRows(); }
+    void camposOcultos() {
+        QFETCH(int, engine);
+        EmpresaPrueba e{Engine(engine)};
+        CrearDatos();
+        CamposNoVisiblesUsuario = QStringLiteral("Importe");
+        QTemporaryDir dir;
+        auto imprimir = [&](TSpeedButton* Boton, const QString& Nombre) {
+            return TextoImpreso(Boton, dir.filePath(Nombre));
+        };
+        const QString sql = QStringLiteral("SELECT * FROM LISTPRU ORDER BY Codigo");
+        std::unique_ptr<TfGENEUSQL> r(Ejecutor(sql, false));
+        std::unique_ptr<TfGENECSQL> f(
+            static_cast<TfGENECSQL*>(CreateForm(QStringLiteral("TfGENECSQL"))));
+        f->SentenciaSQL->setText(sql);
+        f->pbEjecutarClick();
+        for (const QString& texto : {imprimir(r->pbImprimir, QStringLiteral("ejecutor.pdf")),
+                                     imprimir(f->pbImprimir, QStringLiteral("editor.pdf"))}) {
+            QVERIFY2(texto.contains(QStringLiteral("Muñoz €")), qPrintable(texto));
+            for (const char* oculto : {"Importe", "12,5", "15,5"})
+                QVERIFY2(!texto.contains(QLatin1String(oculto)), qPrintable(texto));
+        }
+
+        f->QryConsultasSQL->First();
+        int tecla = 'C';
+        f->OnKeyDown(f.get(), tecla, TShiftState(ssCtrl | ssShift));
+        QCOMPARE(tecla, 0);
+        CamposNoVisiblesUsuario.clear();
+        TClientDataSet destino;
+        destino.FieldDefs() << TFieldDef{QStringLiteral("Codigo"), ftInteger, 0, false}
+                            << TFieldDef{QStringLiteral("Nombre"), ftString, 40, false}
+                            << TFieldDef{QStringLiteral("Importe"), ftFloat, 0, false}
+                            << TFieldDef{QStringLiteral("Notas"), ftMemo, 0, false};
+        destino.CreateDataSet();
+        destino.Append();
+        destino.Fields()[2]->setAsFloat(7);
+        AsignarValoresRegistro(nullptr, &destino, QString());
+        destino.Post();
+        QCOMPARE(destino.Fields()[1]->AsString(), QStringLiteral("Muñoz €"));
+        QCOMPARE(destino.Fields()[2]->AsFloat(), 7.0);
+        QCOMPARE(destino.Fields()[3]->AsString(), QStringLiteral("uno\r\ndos"));
     }
 
     // SQL.TXT is written in Windows-1252 and read back into a result that
