@@ -719,12 +719,17 @@ private:
               << uno(QStringLiteral("SELECT COUNT(*) FROM pg_proc p JOIN pg_namespace n ON "
                                     "n.oid = p.pronamespace WHERE n.nspname = '%1'")
                          .arg(schema))
-              << uno(QStringLiteral("SELECT (SELECT COUNT(*) FROM pg_policy), (SELECT COUNT(*) "
-                                    "FROM pg_namespace), (SELECT COUNT(*) FROM pg_type), (SELECT "
-                                    "COUNT(*) FROM pg_event_trigger), (SELECT COUNT(*) FROM "
-                                    "pg_foreign_server), (SELECT COUNT(*) FROM pg_database), "
-                                    "(SELECT COUNT(*) FROM pg_publication), (SELECT "
-                                    "string_agg(tgname || tgenabled::text, ',') FROM pg_trigger)"))
+              << uno(QStringLiteral(
+                         "SELECT (SELECT COUNT(*) FROM pg_policy p JOIN pg_class c ON c.oid "
+                         "= p.polrelid JOIN pg_namespace n ON n.oid = c.relnamespace "
+                         "WHERE n.nspname = '%1'), (SELECT COUNT(*) FROM pg_namespace "
+                         "WHERE nspname IN ('intrusa', '%2')), (SELECT COUNT(*) FROM "
+                         "pg_type t JOIN pg_namespace n ON n.oid = t.typnamespace "
+                         "WHERE n.nspname = '%1'), (SELECT COUNT(*) FROM "
+                         "pg_event_trigger), (SELECT COUNT(*) FROM pg_foreign_server), "
+                         "(SELECT COUNT(*) FROM pg_database WHERE datname = "
+                         "'intrusa'), (SELECT COUNT(*) FROM pg_publication)")
+                         .arg(schema, otraEmpresa_))
               << db_->Scalar(QStringLiteral("SHOW search_path")).toString();
         } else {
             for (const char* sql : {"PRAGMA query_only", "PRAGMA foreign_keys",
