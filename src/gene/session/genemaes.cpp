@@ -322,8 +322,13 @@ void TFormularioMaestro::TeclaEliminarLinea(TDataSet* Lineas, int& Key, int Shif
     } catch (const std::exception& e) {
         // A server down and a line held by another clerk call for different
         // actions: the box says which.
+        // The translator's words where it knows the error; else the short
+        // reason, never the statement the engine refused.
+        const auto* d = dynamic_cast<const EDatabaseError*>(&e);
+        const bool conocido = d && ClasificarExcepcion(MensajeExcepcionBaseDatos(*d)).Texto !=
+                                       MensajeExcepcionBaseDatos(*d);
         MensajeAdvertencia(QStringLiteral("¡No ha sido posible eliminar la línea!. Motivo: ") +
-                           TextoErrorBaseDatos(e));
+                           (conocido ? TextoErrorBaseDatos(e) : MotivoError(e)));
     }
 }
 
