@@ -334,14 +334,14 @@ void TDatabase::reviveIfLost() const {
     const_cast<TDatabase*>(this)->reconnect();
 }
 
-void TDatabase::AddPendingRead(TPendingRead* read) {
+void TDatabase::AddPendingRead(TPendingRead* read, bool settleWhenIdle) {
     if (pendingReads_.contains(read)) return;
     pendingReads_.append(read);
     // SQLite: an open statement keeps a read transaction, which holds back
     // every checkpoint (other programs' too) while the clerk looks at the
     // rows. Read whole once control is back in the event loop, so that none
     // stays open between the clerk's actions.
-    if (params_.engine == Engine::Sqlite && !settleQueued_) {
+    if (params_.engine == Engine::Sqlite && settleWhenIdle && !settleQueued_) {
         settleQueued_ = true;
         QMetaObject::invokeMethod(
             this,

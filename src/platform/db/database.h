@@ -109,7 +109,9 @@ public:
     QSqlDatabase connection() const;
     // Results read in pieces on this connection (not owned; a reader removes
     // itself when it ends or is destroyed).
-    void AddPendingRead(TPendingRead* read);
+    // A user's partly read result (settleWhenIdle false) stays open until the
+    // program needs the connection: its rest is read under the user's wait.
+    void AddPendingRead(TPendingRead* read, bool settleWhenIdle = true);
     void RemovePendingRead(TPendingRead* read);
     bool ReadsPending() const { return !pendingReads_.isEmpty(); }
 

@@ -650,7 +650,7 @@ public:
           reading_(std::move(reading)),
           conversion_(std::make_shared<Conversion>(std::move(defs), std::move(convert))),
           columns_(query_.record().count()) {
-        db_->AddPendingRead(this);
+        db_->AddPendingRead(this, !user_);
     }
     ~ResultReader() override { stop(); }
 
