@@ -376,6 +376,7 @@ private:
     QHash<QString, TIndexDefs> indexCache_;
     mutable QList<TPendingRead*> pendingReads_;
     bool settleQueued_ = false;  // SQLite: pending reads are read whole at the next idle
+    bool checkpointQueued_ = false;  // SQLite: a checkpoint waits for the next idle
 };
 
 // PostgreSQL: true when the server reports `standard_conforming_strings`

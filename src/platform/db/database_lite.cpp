@@ -294,13 +294,12 @@ void TDatabase::checkpointAfter(const QString& sql) {
         return;
     }
     // Statements run one by one (a fill outside a transaction) share one.
-    static QSet<const TDatabase*> due;
-    if (due.contains(this)) return;
-    due.insert(this);
+    if (checkpointQueued_) return;
+    checkpointQueued_ = true;
     QMetaObject::invokeMethod(
         this,
         [this, checkpoint] {
-            due.remove(this);
+            checkpointQueued_ = false;
             if (!inTransaction_) checkpoint(db_);
         },
         Qt::QueuedConnection);
