@@ -93,8 +93,8 @@ void CopiarCampoRegistro(TModuloDatos* ModuloDatos, TTable* Tabla, const QString
 
 // The record clipboard: one text for the session, positional ("|" after
 // every field's text). ValoresRegistro copies the current record into it;
-// TextoRegistro copies Name=Value pairs of the non-empty fields (options
-// "FormatoINI": one per line, line breaks inside a value as "·";
+// TextoRegistro copies Name=Value pairs of the non-empty fields the user may
+// see (options "FormatoINI": one per line, line breaks inside a value as "·";
 // "SoloCamposTabla": no calculated fields); AsignarValoresRegistro pastes it
 // field by field ("SinIndices": key fields untouched), skipping what a field
 // refuses.

@@ -31,3 +31,8 @@ QStringList CamposClaveDataSet(TModuloDatos* ModuloDatos, TDataSet* DataSet);
 // cannot be opened.
 std::unique_ptr<TTable> AbrirSegundoCursor(QObject* Propietario, const QString& BaseDatos,
                                            const QString& Tabla);
+// The Name=Value text of the current record as TextoRegistro writes it, the
+// record clipboard untouched; with Ocultos the fields hidden from the user
+// are written too (a program row written whole to a file, such as a report
+// design the user sees in its own window).
+QString TextoNombreValorRegistro(TDataSet* DataSet, const QString& Opciones, bool Ocultos);

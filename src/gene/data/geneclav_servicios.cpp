@@ -58,14 +58,15 @@ void ValoresRegistro(TModuloDatos*, TDataSet* DataSet, QString& Texto) {
     Texto = portapapeles;
 }
 
-void TextoRegistro(TModuloDatos*, TDataSet* DataSet, const QString& Opciones, QString& Texto) {
+QString TextoNombreValorRegistro(TDataSet* DataSet, const QString& Opciones, bool Ocultos) {
     const bool formatoIni = Opciones.contains(QLatin1String("FormatoINI"));
     const bool soloTabla = Opciones.contains(QLatin1String("SoloCamposTabla"));
     const QString separador = formatoIni ? kCrLf : QStringLiteral("|");
-    portapapeles.clear();
+    QString texto;
     if (DataSet && !DataSet->IsEmpty()) {
         for (TField* f : DataSet->Fields()) {
             if (soloTabla && f->FieldKind() == fkCalculated) continue;
+            if (!Ocultos && CampoNoVisible(nullptr, f->FieldName())) continue;
             QString valor = TextoCampoClave(f);
             if (valor.isEmpty()) continue;
             if (formatoIni) {
@@ -73,9 +74,16 @@ void TextoRegistro(TModuloDatos*, TDataSet* DataSet, const QString& Opciones, QS
                 valor.replace(QLatin1Char('\n'), QChar(0xB7));
                 valor.replace(QLatin1Char('\r'), QChar(0xB7));
             }
-            portapapeles += f->FieldName() + QLatin1Char('=') + valor + separador;
+            texto += f->FieldName() + QLatin1Char('=') + valor + separador;
         }
     }
+    return texto;
+}
+
+void TextoRegistro(TModuloDatos*, TDataSet* DataSet, const QString& Opciones, QString& Texto) {
+    // A field hidden from the user is left out, name and value: the text
+    // goes wherever the user pastes it.
+    portapapeles = TextoNombreValorRegistro(DataSet, Opciones, false);
     valoresPortapapeles = portapapeles.split(QLatin1Char('|'));
     noCopiadosPortapapeles.clear();
     Texto = portapapeles;

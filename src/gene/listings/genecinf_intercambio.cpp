@@ -9,6 +9,7 @@
 #include "db/query.h"
 #include "db/table.h"
 #include "gene/data/geneclav.h"
+#include "gene/data/geneclav_p.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_tablas.h"
 #include "gene/data/genemodu.h"
@@ -95,8 +96,10 @@ bool ExportarInforme(const QString& Nombre, const QString& Archivo) {
         MensajeAdvertencia(kNoDisponible);
         return false;
     }
-    QString texto;
-    TextoRegistro(ModuloDatos, &q, QStringLiteral("FormatoINI"), texto);
+    // The design is written whole, whatever fields the user's hidden list
+    // names: the window shows it, and a file without one of its lines is
+    // refused when imported.
+    const QString texto = TextoNombreValorRegistro(&q, QStringLiteral("FormatoINI"), true);
     const TextEncoding codificacion =
         FitsWindows1252(texto) ? TextEncoding::Windows1252 : TextEncoding::Utf8Bom;
     if (!WriteTextFile(Archivo, texto, codificacion)) {

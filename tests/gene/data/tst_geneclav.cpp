@@ -468,6 +468,12 @@ private Q_SLOTS:
         const bool importeVisible = !CampoNoVisible(nullptr, QStringLiteral("Importe"));
         const bool notasVisible = !CampoNoVisible(nullptr, QStringLiteral("Notas"));
         if (importe.isEmpty()) {
+            // The Name=Value copy leaves a hidden field out, name and value.
+            TextoRegistro(&e.modulo, t, QString(), copia);
+            QCOMPARE(copia.contains(QLatin1String("Importe=")), importeVisible);
+            QCOMPARE(copia.contains(QLatin1String("10,5")), importeVisible);
+            QCOMPARE(copia.contains(QLatin1String("Notas=")), notasVisible && !notas.isEmpty());
+            if (!texto.isEmpty()) QVERIFY(copia.contains(QLatin1String("Texto=") + texto));
             ValoresRegistro(&e.modulo, t, copia);
             QCOMPARE(copia.contains(QLatin1String("10")), importeVisible);
             if (!notas.isEmpty()) QCOMPARE(copia.contains(notas), notasVisible);
