@@ -30,6 +30,7 @@
 #include "gene/listings/genecinf_filtro.h"
 #include "gene/listings/genecinf_sql.h"
 #include "gene/listings/genecsql_accesos.h"
+#include "gene/listings/geneprog.h"
 #include "gene/data/mensajes.h"
 #include "gene/session/sesion.h"
 #include "ui/controls.h"
@@ -417,6 +418,9 @@ bool TfGENECINF::eventFilter(QObject* Objeto, QEvent* Evento) {
 }
 
 void TfGENECINF::formCreate() {
+    // The check runs the design's typed SQL: Esc in the progress window
+    // must be able to stop it.
+    VigilarSentenciasUsuario();
     PrepararFormulario(fGENEINIC, this);
     AjustarTamanoFormulario(fGENEINIC, this, QString());
     PageControl1->setCurrentWidget(PagConfiguracion);

@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <QWidget>
 
+#include "db/dberror.h"
 #include "db/dialect.h"
 #include "db/sysutils.h"
 #include "gene/data/genemodu.h"
@@ -11,6 +12,7 @@
 #include "gene/data/genetext.h"
 #include "gene/data/mensajes.h"
 #include "gene/dialogs/genedeta.h"
+#include "gene/listings/geneprog.h"
 #include "gene/session/genedicc.h"
 #include "gene/session/sesion.h"
 #include "ui/component.h"
@@ -526,13 +528,24 @@ QString ValidarSentenciaInforme(DefinicionInforme& D, QString& SQL, const QStrin
     }
     // An expression column is typed SQL: it must not carry a statement of its own.
     QString resultado;
+    bool cancelada = false;
     const QString motivo = MotivoSegundaSentencia(SQL);
-    if (!motivo.isEmpty())
+    if (!motivo.isEmpty()) {
         resultado = QStringLiteral("Error. ") + motivo;
-    else
-        EjecutarSQL(ModuloDatos, SentenciaValidacionInforme(SQL, motor), QStringLiteral("Database"),
-                    QStringLiteral("Silenciosa SentenciaUsuario"), resultado);
-    if (!Opciones.contains(QLatin1String("Silenciosa"))) {
+    } else {
+        try {
+            EjecutarSQL(ModuloDatos, SentenciaValidacionInforme(SQL, motor),
+                        QStringLiteral("Database"), QStringLiteral("Silenciosa SentenciaUsuario"),
+                        resultado);
+        } catch (const EUserStatementCancelled&) {
+            // Stopped by the user in the progress window: not checked, and
+            // said even on the silent check of a save, which then asks.
+            cancelada = true;
+            resultado = QStringLiteral("Error. ") + TextoSentenciaCancelada();
+            MensajeAdvertencia(TextoSentenciaCancelada());
+        }
+    }
+    if (!cancelada && !Opciones.contains(QLatin1String("Silenciosa"))) {
         if (!resultado.startsWith(QLatin1String("Error"))) {
             MensajeInformacion(QStringLiteral("El informe es correcto"));
         } else {

@@ -97,7 +97,7 @@ void CorregirOrdenGrupos(DefinicionInforme& Definicion);
 // the user may have it corrected (Definicion and SQL then change); a second
 // statement is refused; the one-row form is run. Unless Opciones holds
 // "Silenciosa" the outcome is shown. The result starts with "Error" when the
-// SQL cannot run.
+// SQL cannot run or the user stopped it (which is always said).
 QString ValidarSentenciaInforme(DefinicionInforme& Definicion, QString& SQL,
                                 const QString& Opciones);
 // The SQL as an HTML page for the designer's view: key words in bold, titles

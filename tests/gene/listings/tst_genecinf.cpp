@@ -6,15 +6,16 @@
 #include <QtTest>
 
 #include "db/sysutils.h"
-#include "gene/session/geneform.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genetext.h"
 #include "gene/listings/genecinf.h"
 #include "gene/listings/genecinf_filtro.h"
 #include "gene/listings/genecinf_sql.h"
+#include "gene/session/geneform.h"
 #include "gene/session/sesion.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
+#include "support/esperaprueba.h"
 #include "support/sqlprueba.h"
 #include "ui/controls.h"
 #include "ui/grids.h"
@@ -121,6 +122,43 @@ private Q_SLOTS:
         // Closed, the window is freed, not kept minimised.
         x.f->Close();
         QTRY_VERIFY(!x.f);
+    }
+
+    // The check of a design with an endless column: the progress window
+    // answers while the engine runs it, Esc and "NO" stop it there (nothing
+    // left running on the server) and the window says so, without calling
+    // the design correct or wrong.
+    void detenerValidacion_data() { AddEngineRows(); }
+    void detenerValidacion() {
+        QFETCH(int, engine);
+        Entorno x{Engine(engine)};
+        SqlPrueba(QStringLiteral("INSERT INTO PUESTO (Codigo, Descripcion) VALUES ('P1', 'Jefe')"));
+        x.f->LBTablas->setItems({"PUESTO"});
+        x.f->LBColumnas->setItems({"PUESTO.Codigo", "(" + kSentenciaSinFin + ") AS 'N'"});
+        x.f->ActualizarSentenciaSQL(QStringLiteral("Forzado"));
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        EscEnProgreso esc;
+        x.f->pbValidarInforme->Click();
+        esc.Parar();
+        QCOMPARE(esc.Pulsaciones(), 2);
+        QCOMPARE(TextosMostrados(),
+                 (QStringList{kPreguntaCancelarListado, kPreguntaCancelarListado,
+                              "¡ La sentencia SQL ha sido cancelada por el usuario !"}));
+        QVERIFY(!ProgresoVisible());
+        QTRY_COMPARE(SentenciasRecursivasEnServidor(), 0);
+
+        // Stopped in the save's own check: said, then the save asks.
+        MessageSeam::clearLog();
+        for (const char* r : {"NO", "NO"}) MessageSeam::enqueue(QLatin1String(r));
+        EscEnProgreso otra(1);
+        QVERIFY(!x.f->GrabarInforme(QStringLiteral("Sin fin"), QString()));
+        QCOMPARE(TextosMostrados(),
+                 (QStringList{kPreguntaCancelarListado,
+                              "¡ La sentencia SQL ha sido cancelada por el usuario !",
+                              "El informe contiene errores. ¿Desea continuar con la grabación?"}));
+        QCOMPARE(SqlPrueba("SELECT COUNT(*) FROM FILTRO"), QStringLiteral("0"));
     }
 
     // The window opens on the first report by name.

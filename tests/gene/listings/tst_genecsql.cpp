@@ -17,6 +17,7 @@
 #include "gene/session/sesion.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
+#include "support/esperaprueba.h"
 #include "support/sqlprueba.h"
 #include "ui/controls.h"
 #include "ui/registry.h"
@@ -283,6 +284,29 @@ private Q_SLOTS:
         QCOMPARE(TextosMostrados().last(), QStringLiteral("¡Imposible grabar el registro!"));
         QCOMPARE(SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM FILTRO WHERE NombreTabla = 'SQL'")),
                  QStringLiteral("1"));
+    }
+
+    // An endless statement run with F9: the progress window answers while
+    // the engine runs it; Esc asks, "SI" goes on, "NO" stops it in the engine
+    // (nothing of it left running on the server) and the window says so; the
+    // next statement runs.
+    void detenerSentencia_data() { AddEngineRows(); }
+    void detenerSentencia() {
+        QFETCH(int, engine);
+        Entorno x{Engine(engine)};
+        EscEnProgreso esc;
+        const QStringList t = x.ejecutar(kSentenciaSinFin, {"SI", "NO"});
+        esc.Parar();
+        QCOMPARE(esc.Pulsaciones(), 2);
+        QCOMPARE(t, (QStringList{kPreguntaCancelarListado, kPreguntaCancelarListado,
+                                 "¡ La sentencia SQL ha sido cancelada por el usuario !"}));
+        QVERIFY(!ProgresoVisible());
+        QVERIFY(!x.f->QryConsultasSQL->Active());
+        QVERIFY(!x.f->pbImprimir->isEnabled());
+        QTRY_COMPARE(SentenciasRecursivasEnServidor(), 0);
+        QCOMPARE(x.ejecutar(QStringLiteral("SELECT Codigo FROM LISTPRU ORDER BY Codigo")),
+                 QStringList());
+        QCOMPARE(x.filas(), (QStringList{"1", "2", "3"}));
     }
 
     // Table at list position i, its field, an operator and SUM on the last line.

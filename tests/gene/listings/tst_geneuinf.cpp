@@ -19,6 +19,7 @@
 #include "report/quickrep.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
+#include "support/esperaprueba.h"
 #include "support/pdfprueba.h"
 #include "support/sqlprueba.h"
 #include "ui/controls.h"
@@ -256,6 +257,33 @@ private Q_SLOTS:
             QVERIFY2(TextosMostrados().first().startsWith(kFallo), qPrintable(doble));
             QCOMPARE(SqlPrueba("SELECT COUNT(*) FROM PUESTO"), QStringLiteral("3"));
         }
+    }
+
+    // An endless report listed: the progress window answers while the engine
+    // runs it, Esc and "NO" stop it there (nothing left running on the
+    // server), the warning says so and nothing is listed.
+    void detenerSentencia_data() { AddEngineRows(); }
+    void detenerSentencia() {
+        QFETCH(int, engine);
+        Entorno x{Engine(engine)};
+        x.abrir(Diseno({"HPUESTO.CodigoOperario", "(" + kSentenciaSinFin + ") AS 'N'"}, {}));
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        EscEnProgreso esc;
+        QCOMPARE(x.listar(), QString());
+        esc.Parar();
+        QCOMPARE(esc.Pulsaciones(), 2);
+        const QStringList t = TextosMostrados();
+        QCOMPARE(t.mid(0, 2), (QStringList{kPreguntaCancelarListado, kPreguntaCancelarListado}));
+        QCOMPARE(t.size(), 3);
+        QVERIFY2(t.last().contains("¡ La sentencia SQL ha sido cancelada por el usuario !"),
+                 qPrintable(t.last()));
+        QVERIFY(!ProgresoVisible());
+        QVERIFY(!x.f->ClientDataSet1->Active());
+        QTRY_COMPARE(SentenciasRecursivasEnServidor(), 0);
+        x.abrir(Diseno({"HPUESTO.CodigoOperario"}, {}), "Otro");
+        QCOMPARE(x.f->EjecutarConsultaInforme(), QString());
+        QCOMPARE(x.filas().size(), 4);
     }
 
     // A restriction read from an exchange file that hides a second statement:

@@ -2,8 +2,6 @@
 // bound one per edit, action statements, checks of the values, edits saved
 // only on request (and kept when the engine refuses them), unknown names.
 
-#include <QApplication>
-#include <QTimer>
 #include <QtTest>
 
 #include "db/clientdataset.h"
@@ -17,12 +15,12 @@
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genetext.h"
 #include "gene/listings/genecsql.h"
-#include "gene/listings/geneprog.h"
 #include "gene/listings/geneusql.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/sesion.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
+#include "support/esperaprueba.h"
 #include "support/sqlprueba.h"
 #include "ui/controls.h"
 #include "ui/dbgrid.h"
@@ -183,11 +181,6 @@ private Q_SLOTS:
     void errorEscapado_data() { AddEngineRows(); }
     void errorEscapado() {
         QFETCH(int, engine);
-        const auto progresoVisible = [] {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (qobject_cast<TfGENEPROG*>(w) && w->isVisible()) return true;
-            return false;
-        };
         const auto falla = [](TDataSet*) {
             throw EDatabaseError(DbError::General, QStringLiteral("Sin memoria"));
         };
@@ -203,7 +196,7 @@ private Q_SLOTS:
             Entorno x{Engine(engine)};
             x.f->ClientDataSet1->AfterOpen = falla;
             QVERIFY(escapa([&] { x.abrir(QStringLiteral("SELECT Codigo FROM LISTPRU")); }));
-            QVERIFY(!progresoVisible());
+            QVERIFY(!ProgresoVisible());
         }
         Entorno y{Engine(engine)};
         y.abrir(QStringLiteral("SELECT Codigo FROM LISTPRU WHERE Codigo < :#Hasta"));
@@ -235,40 +228,30 @@ private Q_SLOTS:
         QFETCH(QString, sql);
         QFETCH(bool, resto);
         Entorno x{CurrentEngine()};
-        const QString pregunta = QStringLiteral(
-            "El listado será cancelado a continuación. ¿Desea continuar con el listado?");
+        const QString pregunta = kPreguntaCancelarListado;
         MessageSeam::enqueue(QStringLiteral("SI"));
         MessageSeam::enqueue(QStringLiteral("NO"));
-        int pulsaciones = 0;
-        QTimer esc;
-        QObject::connect(&esc, &QTimer::timeout, [&] {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (qobject_cast<TfGENEPROG*>(w) && w->isVisible() && pulsaciones < 2) {
-                    ++pulsaciones;
-                    QTest::keyClick(w, Qt::Key_Escape);
-                }
-        });
-        esc.start(150);
+        EscEnProgreso esc;
         x.abrir(sql);
         if (resto) {
             QVERIFY2(x.f->ClientDataSet1->Active(), qPrintable(TextosMostrados().join("/")));
             QCOMPARE(x.f->ClientDataSet1->FieldCount(), 2);
             QCOMPARE(x.f->ClientDataSet1->Fields()[1]->AsString(), QStringLiteral("Łódź|·"));
-            QCOMPARE(pulsaciones, 0);
+            QCOMPARE(esc.Pulsaciones(), 0);
             MessageSeam::clearLog();
             TDatabase* base = BaseDatosSelector(QStringLiteral("Database"));
             QCOMPARE(base->Scalar(QStringLiteral("SELECT COUNT(*) FROM LISTPRU")).toInt(), 3);
             QCoreApplication::processEvents();  // the warning waits for the statement
         }
-        esc.stop();
-        QCOMPARE(pulsaciones, 2);
+        esc.Parar();
+        QCOMPARE(esc.Pulsaciones(), 2);
         QCOMPARE(TextosMostrados().mid(0, 2), (QStringList{pregunta, pregunta}));
         QCOMPARE(TextosMostrados().size(), 3);
         QVERIFY(TextosMostrados().last().contains(
             resto ? QStringLiteral("sólo contiene las filas leídas")
                   : QStringLiteral("cancelada")));
-        for (QWidget* w : QApplication::topLevelWidgets())
-            QVERIFY(!(qobject_cast<TfGENEPROG*>(w) && w->isVisible()));
+        QVERIFY(!ProgresoVisible());
+        QTRY_COMPARE(SentenciasRecursivasEnServidor(), 0);
         if (resto) {
             // The grid keeps the rows read, in order, and ends there.
             TClientDataSet* d = x.f->ClientDataSet1;
