@@ -238,6 +238,56 @@ private Q_SLOTS:
         QCOMPARE(destino.Fields()[3]->AsString(), QStringLiteral("uno\r\ndos"));
     }
 
+    // Expression columns of the editor's and the runner's results, typed by
+    // every row: a NULL first neither rounds the fractions below it nor
+    // loses the column's total, a date first does not empty the texts below.
+    void tiposDeColumna_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QStringList>("mostrados");
+        QTest::addColumn<QString>("impreso");  // a line of the printed page
+        for (Engine e : AvailableEngines()) {
+            NewEngineRow(e, "nulo primero")
+                << "SELECT Codigo, COALESCE(Tiempo, 0) AS Horas FROM TIEMPOS ORDER BY Codigo"
+                << QStringList{"", "2,75", "1,5"} << "1 2 2,75 3 1,5 4,25";
+            NewEngineRow(e, "fecha primero")
+                << "SELECT Codigo, CASE WHEN Codigo = 1 THEN CAST(Fecha AS VARCHAR(10)) ELSE "
+                   "Nombre END AS Texto FROM TIEMPOS ORDER BY Codigo"
+                << QStringList{"2024-03-05", "Łódź|·", "D'Ors"} << "1 2024-03-05 2 Łódź|· 3 D'Ors";
+        }
+    }
+    void tiposDeColumna() {
+        QFETCH(int, engine);
+        QFETCH(QString, sql);
+        QFETCH(QStringList, mostrados);
+        QFETCH(QString, impreso);
+        EmpresaPrueba e{Engine(engine)};
+        SqlPrueba(
+            QStringLiteral("CREATE TABLE TIEMPOS (Codigo INTEGER PRIMARY KEY, Tiempo FLOAT, "
+                           "Fecha DATE, Nombre VARCHAR(20))"));
+        SqlPrueba(QStringLiteral("INSERT INTO TIEMPOS VALUES (1, NULL, '2024-03-05', 'Ana')"));
+        SqlPrueba(QStringLiteral("INSERT INTO TIEMPOS VALUES (2, 2.75, NULL, 'Łódź|·')"));
+        SqlPrueba(QStringLiteral("INSERT INTO TIEMPOS VALUES (3, 1.5, NULL, 'D''Ors')"));
+        QTemporaryDir dir;
+        std::unique_ptr<TfGENEUSQL> r(Ejecutor(sql, false));
+        std::unique_ptr<TfGENECSQL> f(
+            static_cast<TfGENECSQL*>(CreateForm(QStringLiteral("TfGENECSQL"))));
+        f->SentenciaSQL->setText(sql);
+        f->pbEjecutarClick();
+        const QList<std::pair<TDataSet*, TSpeedButton*>> ventanas{
+            {f->QryConsultasSQL, f->pbImprimir}, {r->ClientDataSet1, r->pbImprimir}};
+        for (const auto& [datos, imprimir] : ventanas) {
+            QVERIFY2(datos->Active(), qPrintable(TextosMostrados().join('|')));
+            QStringList vistos;
+            for (datos->First(); !datos->Eof(); datos->Next())
+                vistos << datos->Fields()[1]->DisplayText();
+            QCOMPARE(vistos, mostrados);
+            const QString texto =
+                TextoImpreso(imprimir, dir.filePath(datos->objectName() + ".pdf"));
+            QVERIFY2(texto.contains(impreso), qPrintable(texto));
+        }
+    }
+
     // SQL.TXT is written in Windows-1252 and read back into a result that
     // takes changes, whose save writes the rows again; SQL.XLS becomes an
     // .xlsx workbook with the names and amounts.

@@ -219,6 +219,36 @@ private Q_SLOTS:
         QCOMPARE(x.f->ClientDataSet1->Fields()[0]->Tag(), 0);
     }
 
+    // Expression columns typed by every row: a NULL first neither rounds the
+    // fractions below it nor loses their total, a date first does not empty
+    // the texts below; on the rows shown and on the printed page.
+    void tiposDeColumna_data() { AddEngineRows(); }
+    void tiposDeColumna() {
+        QFETCH(int, engine);
+        Entorno x{Engine(engine)};
+        sql("CREATE TABLE TIEMPOS (Codigo INTEGER PRIMARY KEY, Tiempo FLOAT, Fecha DATE, "
+            "Nombre VARCHAR(20))");
+        sql("INSERT INTO TIEMPOS VALUES (1, NULL, '2024-03-05', 'Ana')");
+        sql("INSERT INTO TIEMPOS VALUES (2, 2.75, NULL, 'Łódź|·')");
+        sql("INSERT INTO TIEMPOS VALUES (3, 1.5, NULL, 'D''Ors')");
+        DefinicionInforme d;
+        d.Tablas = QStringList{"TIEMPOS"};
+        d.Columnas = QStringList{"TIEMPOS.Codigo", "(COALESCE(TIEMPOS.Tiempo, 0)) AS 'Horas'",
+                                 "(CASE WHEN TIEMPOS.Codigo = 1 THEN CAST(TIEMPOS.Fecha AS "
+                                 "VARCHAR(10)) ELSE TIEMPOS.Nombre END) AS 'Texto'"};
+        d.Ordenacion = QStringList{"TIEMPOS.Codigo"};
+        d.Sumatorios = QStringList{"_Expresion AS 'Horas'"};
+        d.Opciones = QStringLiteral("FormatoColumnar,");
+        x.abrir(d, "Tiempos");
+        const QString texto = x.listar().simplified();
+        QVERIFY2(texto.contains("1 2024-03-05 2 2,75 Łódź|· 3 1,5 D'Ors 4,25"), qPrintable(texto));
+        QStringList vistos;
+        TClientDataSet* r = x.f->ClientDataSet1;
+        for (r->First(); !r->Eof(); r->Next())
+            vistos << r->Fields()[1]->DisplayText() + ";" + r->Fields()[2]->DisplayText();
+        QCOMPARE(vistos, (QStringList{"0;2024-03-05", "2,75;Łódź|·", "1,5;D'Ors"}));
+    }
+
     // Reports that cannot run: none stored, a query the engine refuses, a
     // second statement; the warning gives the reason and nothing is listed.
     void fallos_data() { AddEngineRows(); }
