@@ -29,6 +29,7 @@
 #include "gene/data/genetrad.h"
 #include "gene/data/geneusua.h"
 #include "gene/dialogs/genevtex.h"
+#include "gene/listings/geneprog.h"
 #include "gene/data/mensajes.h"
 #include "gene/session/sesion.h"
 #include "ui/controls.h"
@@ -375,6 +376,7 @@ void TfGENECPRO::construir() {
     Query1->setObjectName(QStringLiteral("Query1"));
     Query1->setRequestLive(false);
     Query1->setUserStatement(true);  // the filters are typed SQL
+    VigilarSentenciasUsuario();       // and an endless one is stopped with Esc
     DSAjustar = new TDataSource(this);
     DSAjustar->setObjectName(QStringLiteral("DSAjustar"));
     Temporal = new TTable(this);
@@ -856,7 +858,13 @@ bool TfGENECPRO::EjecutarSentenciaListado() {
         const QString motivo = MotivoSegundaSentencia(condicion);
         if (!motivo.isEmpty()) throw EDatabaseError(DbError::General, motivo);
         Query1->SQL().setText(SentenciaListado());
-        Query1->Open();
+        try {
+            Query1->Open();
+        } catch (const EUserStatementCancelled&) {
+            MensajeAdvertencia(TextoSentenciaCancelada());
+            TraducirFormulario(fGENEINIC, this, QString());
+            return false;
+        }
         if (enAjustar) {
             for (int i = 0; i < DBGrid1->Columns().Count(); ++i) {
                 TColumn* c = DBGrid1->Columns()[i];

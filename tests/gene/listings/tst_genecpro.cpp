@@ -31,6 +31,7 @@
 #include "gene/session/sesion.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
+#include "support/esperaprueba.h"
 #include "support/pdfprueba.h"
 #include "support/sqlprueba.h"
 #include "support/xlsxprueba.h"
@@ -422,6 +423,33 @@ private Q_SLOTS:
             QCOMPARE(x.f->PageControl1->ActivePage(), x.f->PagSeleccionCampos);
         }
         QCOMPARE(a.Fuga(), QString());
+    }
+
+    // A typed filter that never ends is stopped from the progress window,
+    // in the engine, and the designer stays on the selection.
+    void detenerSentencia_data() { AddEngineRows(); }
+    void detenerSentencia() {
+        QFETCH(int, engine);
+        Entorno x{Engine(engine)};
+        x.f->MemoFiltros->setText(QStringLiteral("Codigo < (") + kSentenciaSinFin +
+                                  QLatin1Char(')'));
+        x.f->LBSeleccionado->setItems({QStringLiteral("Codigo")});
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        EscEnProgreso esc;
+        x.f->IrAPagina(x.f->PagAjustar);
+        esc.Parar();
+        QCOMPARE(esc.Pulsaciones(), 2);
+        QCOMPARE(TextosMostrados(),
+                 (QStringList{kPreguntaCancelarListado, kPreguntaCancelarListado,
+                              "¡ La sentencia SQL ha sido cancelada por el usuario !"}));
+        QVERIFY(!ProgresoVisible());
+        QCOMPARE(x.f->PageControl1->ActivePage(), x.f->PagSeleccionCampos);
+        QTRY_COMPARE(SentenciasRecursivasEnServidor(), 0);
+        x.f->MemoFiltros->setText(QString());
+        x.f->IrAPagina(x.f->PagAjustar);
+        QCOMPARE(x.listado(QStringLiteral("Codigo")).size(), 4);
     }
 
     void motivoSegundaSentencia_data() {
