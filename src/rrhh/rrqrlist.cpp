@@ -209,7 +209,10 @@ void TInformeListado::QuickReportBeforePrint(bool& PrintReport) {
     ListadoCancelado = false;
     // A print from the preview runs the fill again: it starts from empty.
     if (Temporal->Active() && !DataSetVacio(ModuloDatos, Temporal)) Temporal->EmptyTable();
-    if (!RellenoCompleto([this] { RellenarTemporal(); }) || ListadoCancelado) {
+    const bool completo = RellenoCompleto([this] { RellenarTemporal(); });
+    if (!completo && (Temporal->State() == dsInsert || Temporal->State() == dsEdit))
+        Temporal->Cancel();
+    if (!completo || ListadoCancelado) {
         PrintReport = false;
         return;
     }
@@ -217,7 +220,7 @@ void TInformeListado::QuickReportBeforePrint(bool& PrintReport) {
     Temporal->First();
 }
 
-bool TInformeListado::RellenoCompleto(const std::function<void()>& Paso) {
+bool RellenoCompleto(const std::function<void()>& Paso) {
     QString motivo;
     try {
         Paso();
@@ -230,7 +233,6 @@ bool TInformeListado::RellenoCompleto(const std::function<void()>& Paso) {
         if (e.code() != DbError::ConnectionLost) throw;
         motivo = MotivoError(e);
     }
-    if (Temporal->State() == dsInsert || Temporal->State() == dsEdit) Temporal->Cancel();
     MensajeAdvertencia(QStringLiteral("¡ No se ha podido realizar el listado !. Motivo: ") +
                        motivo);
     return false;

@@ -120,11 +120,6 @@ protected:
     // The detail band "Detail" (8 points) with its columns left to right, under
     // captions QRLabel1, QRLabel2, ...
     TQRBand* DetalleColumnas(const QList<TColumnaListado>& Columnas);
-    // Runs a step of the fill; when it stops because rows could not be
-    // stored or the connection was lost, the user is told once ("¡ No se ha
-    // podido realizar el listado !. Motivo: " and the reason) and false is
-    // answered: nothing of the listing may print.
-    bool RellenoCompleto(const std::function<void()>& Paso);
     // A table the report reads.
     TTable* TablaFuente(const QString& Nombre, const QString& Tabla);
 
@@ -189,6 +184,12 @@ private:
     int excepciones_;
     std::unique_ptr<TGuardaTransaccion> lote_;
 };
+
+// Runs a step of a listing's fill; when it stops because rows could not be
+// stored or the connection was lost, the user is told once ("¡ No se ha
+// podido realizar el listado !. Motivo: " and the reason) and false is
+// answered: nothing of the listing may print.
+bool RellenoCompleto(const std::function<void()>& Paso);
 
 // The selection summary of a dialog, as the restrictions block prints it:
 // its enabled edits and combo boxes as the words of their name, ": " and the
