@@ -288,11 +288,8 @@ private Q_SLOTS:
             QVERIFY(!escrito);
             QVERIFY(!QFile::exists(pdf));
             QCOMPARE(r->QuickReport->QRPrinter()->PageCount(), 0);
-            const QStringList textos = TextosMostrados();
-            QCOMPARE(textos.size(), 1);
-            QVERIFY2(textos[0].startsWith(
-                         QStringLiteral("¡ No se ha podido realizar el listado !. Motivo: ")),
-                     qPrintable(textos[0]));
+            QVERIFY2(UnSoloAvisoListadoNoRealizado(),
+                     qPrintable(TextosMostrados().join(QLatin1Char('|'))));
             return;
         }
         r->QuickReport->Prepare();

@@ -9,6 +9,7 @@
 
 #include "db/database.h"
 #include "support/dbfixture.h"
+#include "support/sqlprueba.h"
 
 namespace {
 
@@ -113,4 +114,10 @@ TCorteConexion::~TCorteConexion() {
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("corte_ddl"));
+}
+
+bool UnSoloAvisoListadoNoRealizado() {
+    const QStringList textos = TextosMostrados();
+    return textos.size() == 1 && textos[0].startsWith(QStringLiteral(
+                                     "¡ No se ha podido realizar el listado !. Motivo: "));
 }

@@ -31,3 +31,8 @@ private:
     bool unido_ = false;
     bool resultado_ = false;
 };
+
+// The messages shown since the log was cleared are exactly one, the warning
+// of a listing not made ("¡ No se ha podido realizar el listado !. Motivo: "
+// and the reason).
+bool UnSoloAvisoListadoNoRealizado();
