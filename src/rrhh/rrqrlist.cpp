@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QVariant>
 #include <algorithm>
+#include <optional>
 
 #include "db/database.h"
 #include "db/datasource.h"
@@ -396,7 +397,7 @@ void TRellenoListado::cerrarLote() {
     if (!lote->Propia() || !base->InTransaction()) return;
     // Committed here, not through the session's confirmation, whose own
     // warning would be a second box for one failure.
-    QString motivo;
+    std::optional<QString> motivo;
     try {
         base->Commit();
     } catch (const EDatabaseError& e) {
@@ -404,7 +405,7 @@ void TRellenoListado::cerrarLote() {
     }
     // No transaction is left either way: the session's flags are cleared.
     CancelarTransaccion(fGENEINIC, base);
-    if (!motivo.isEmpty()) throw EListadoInterrumpido(motivo);
+    if (motivo) throw EListadoInterrumpido(*motivo);
 }
 
 void TRellenoListado::detener(const QString& Motivo) {
@@ -433,7 +434,7 @@ void TRellenoListado::Anadir() {
     temporal_->Append();
 }
 
-void TRellenoListado::Comprobar(const EDatabaseError& Error) {
+void TRellenoListado::comprobar(const EDatabaseError& Error) {
     // Refused for what the row holds: the others go on.
     if (Error.code() == DbError::KeyViolation || Error.code() == DbError::FieldRequired) return;
     detener(MotivoError(Error));
@@ -444,7 +445,7 @@ bool TRellenoListado::Grabar(const std::function<void()>& Escritura) {
         Escritura();
         return true;
     } catch (const EDatabaseError& e) {
-        Comprobar(e);
+        comprobar(e);
         return false;
     }
 }
@@ -455,7 +456,7 @@ bool TRellenoListado::Grabar() {
         return true;
     } catch (const EDatabaseError& e) {
         temporal_->Cancel();
-        Comprobar(e);
+        comprobar(e);
         return false;
     } catch (...) {
         temporal_->Cancel();

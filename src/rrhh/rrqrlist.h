@@ -171,11 +171,11 @@ public:
     bool Grabar();
     // The same for a row written by the listing's own statement (Escritura).
     bool Grabar(const std::function<void()>& Escritura);
-    // A failure of a write of the listing's own: returns when it concerns
-    // the row only; otherwise the batch is rolled back and the fill stopped.
-    void Comprobar(const class EDatabaseError& Error);
 
 private:
+    // A failed write: returns when it concerns the row only; otherwise the
+    // batch is rolled back and the fill stopped.
+    void comprobar(const class EDatabaseError& Error);
     void cerrarLote();
     [[noreturn]] void detener(const QString& Motivo);
     TTable* temporal_;
