@@ -107,12 +107,14 @@ void rawFill(TDatabase* db, TDatabase* work, const QString& pages, const QString
         QStringLiteral("SELECT * FROM NOMINA WHERE CodigoOperario = ? ORDER BY Ano "
                        "DESC, Mes DESC, TipoNomina DESC"));
     page.prepare(
-        QStringLiteral("INSERT INTO %1 (CodigoOperario, CodigoContrato, Pagina, NombreOperario, "
-                       "TotalDiasCotizados, TotalBaseCC, TotalBaseAT) VALUES (?, ?, 1, ?, ?, ?, ?)")
+        QStringLiteral("INSERT INTO %1 (CodigoOperario, CodigoContrato, NumeroContrato, Pagina, "
+                       "NombreOperario, TotalDiasCotizados, TotalBaseCC, TotalBaseAT) VALUES (?, "
+                       "?, ?, 1, ?, ?, ?, ?)")
             .arg(pages));
     line.prepare(
-        QStringLiteral("INSERT INTO %1 (CodigoOperario, CodigoContrato, Pagina, Linea, Ano, Mes, "
-                       "DiasCotizados, BaseCC, BaseAT) VALUES (?, ?, 1, ?, ?, ?, ?, ?, ?)")
+        QStringLiteral("INSERT INTO %1 (CodigoOperario, CodigoContrato, NumeroContrato, Pagina, "
+                       "Linea, Ano, Mes, DiasCotizados, BaseCC, BaseAT) VALUES (?, ?, ?, 1, ?, ?, "
+                       "?, ?, ?, ?)")
             .arg(lines));
     w.transaction();
     if (!people.exec(QStringLiteral("SELECT * FROM PERSONAL WHERE CodigoOperario >= 0 AND "
@@ -125,6 +127,7 @@ void rawFill(TDatabase* db, TDatabase* work, const QString& pages, const QString
         if (!contracts.exec()) fail("raw contract read failed");
         while (contracts.next()) {
             const QVariant type = contracts.value(QStringLiteral("CodigoContrato"));
+            const QVariant contractNumber = contracts.value(QStringLiteral("NumeroContrato"));
             payrolls.bindValue(0, op);
             if (!payrolls.exec()) fail("raw payroll read failed");
             int days = 0, number = 0;
@@ -135,12 +138,13 @@ void rawFill(TDatabase* db, TDatabase* work, const QString& pages, const QString
                 const double bat = payrolls.value(QStringLiteral("BaseATEP")).toDouble();
                 line.bindValue(0, op);
                 line.bindValue(1, type);
-                line.bindValue(2, ++number);
-                line.bindValue(3, payrolls.value(QStringLiteral("Ano")));
-                line.bindValue(4, payrolls.value(QStringLiteral("Mes")));
-                line.bindValue(5, d);
-                line.bindValue(6, bcc);
-                line.bindValue(7, bat);
+                line.bindValue(2, contractNumber);
+                line.bindValue(3, ++number);
+                line.bindValue(4, payrolls.value(QStringLiteral("Ano")));
+                line.bindValue(5, payrolls.value(QStringLiteral("Mes")));
+                line.bindValue(6, d);
+                line.bindValue(7, bcc);
+                line.bindValue(8, bat);
                 if (!line.exec()) fail("raw line insert failed");
                 days += d;
                 cc += bcc;
@@ -148,10 +152,11 @@ void rawFill(TDatabase* db, TDatabase* work, const QString& pages, const QString
             }
             page.bindValue(0, op);
             page.bindValue(1, type);
-            page.bindValue(2, name);
-            page.bindValue(3, days);
-            page.bindValue(4, cc);
-            page.bindValue(5, at);
+            page.bindValue(2, contractNumber);
+            page.bindValue(3, name);
+            page.bindValue(4, days);
+            page.bindValue(5, cc);
+            page.bindValue(6, at);
             if (!page.exec()) fail("raw page insert failed");
         }
     }
@@ -176,7 +181,8 @@ int main(int argc, char** argv) {
     CrearTablaEstructura(fGENEINIC, &temporal, DefinicionTemporalContratos(), -1);
     CrearTablaEstructura(fGENEINIC, &ltemporal, DefinicionLTemporalContratos(), -1);
     temporal.Open();
-    ltemporal.setIndexFieldNames(QStringLiteral("CodigoOperario;CodigoContrato;Pagina;Linea"));
+    ltemporal.setIndexFieldNames(
+        QStringLiteral("CodigoOperario;CodigoContrato;NumeroContrato;Pagina;Linea"));
     ltemporal.Open();
     TDatabase* work = temporal.Database();
 

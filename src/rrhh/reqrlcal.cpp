@@ -1,6 +1,7 @@
 #include "rrhh/reqrlcal.h"
 
 #include <QMap>
+#include <QPointer>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <array>
@@ -184,9 +185,16 @@ TfREQRLCAL::TfREQRLCAL(TForm* Dialogo, QWidget* owner)
     // the lines written.
     QuickReport->OnNeedData = [this](QObject*, bool& Mas) {
         if (!carga_) return;
-        TRellenoListado relleno(Temporal);
         const int antes = carga_->lineas;
-        const bool quedan = CargarOperarios(relleno, kLote);
+        bool quedan = false;
+        if (!RellenoCompleto([&] {
+                TRellenoListado relleno(Temporal);
+                quedan = CargarOperarios(relleno, kLote);
+            })) {
+            carga_.reset();
+            DescartarPaginas();
+            return;
+        }
         Mas = quedan || carga_->lineas > antes;
         if (!quedan) carga_.reset();
     };
@@ -307,8 +315,37 @@ void TfREQRLCAL::RellenarTemporal() {
     QuickReport->setExpectedRecords(0);
     AbrirCalendarios();
     // The first employees before the first page; the others as the report
-    // walks past the lines written.
-    if (carga_ && !CargarOperarios(relleno, kPrimerLote)) carga_.reset();
+    // walks past the lines written. A job drawn straight onto a printer
+    // cannot take back a page it drew: it reads every employee first, so
+    // that a failure stops it before anything is printed.
+    const int primeros = QuickReport->QRPrinter()->Busy() ? kPrimerLote : INT_MAX;
+    if (carga_ && !CargarOperarios(relleno, primeros)) carga_.reset();
+}
+
+void TfREQRLCAL::DescartarPaginas() {
+    TQRPrinter* paginas = QuickReport->QRPrinter();
+    paginas->Abort();
+    if (!paginas->PreviewOpen()) {
+        // The caller (a PDF job, a run for the pages) gets a silent abort
+        // instead of pages that are not the listing.
+        throw EAbort();
+    }
+    // A preview goes as for a report that made no page: hidden once the run
+    // has ended, so that the report's Preview returns, and released.
+    const QPointer<TForm> ventana = qobject_cast<TForm*>(paginas->PreviewWindow());
+    TQuickRep* informe = QuickReport;
+    const TQRNotifyEvent previo = informe->AfterPrint;
+    informe->AfterPrint = [informe, previo, ventana](QObject* Sender) {
+        // Restored first: this handler ends with the assignment.
+        const TQRNotifyEvent anterior = previo;
+        const QPointer<TForm> v = ventana;
+        informe->AfterPrint = anterior;
+        if (anterior) anterior(Sender);
+        if (v) {
+            v->Hide();
+            v->Release();
+        }
+    };
 }
 
 void TfREQRLCAL::AbrirCalendarios() {
@@ -444,11 +481,8 @@ bool TfREQRLCAL::CargarOperarios(TRellenoListado& Relleno, int Operarios) {
             }
         }
         primera = false;
-        try {
-            k.destino->Run(alta);
-        } catch (const EDatabaseError&) {
-            return;  // a line that cannot be stored is left out, as the table leaves it
-        }
+        // A line that cannot be stored is left out, as the table leaves it.
+        if (!Relleno.Grabar([&] { k.destino->Run(alta); })) return;
         ++k.lineas;
         if (!tiposDia_) return;
         // The legend's counts of the employee, kept as the lines are written.

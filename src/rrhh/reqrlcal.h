@@ -72,6 +72,9 @@ private:
     // The month lines of the next `Operarios` employees read; false once
     // every row was read (or the listing cancelled).
     bool CargarOperarios(TRellenoListado& Relleno, int Operarios);
+    // A fill stopped while the pages are made: the run ends and none of its
+    // pages is printed, shown or written.
+    void DescartarPaginas();
     void MasterBeforePrint();
     void PieGrupoBeforePrint();
     TQRLabel* CrearEtiquetaCelda(int n, const QString& tipo);

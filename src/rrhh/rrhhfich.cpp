@@ -21,6 +21,7 @@
 #include "gene/session/sesion.h"
 #include "nomina/nomimodu.h"
 #include "rrhh/historiapuestos.h"
+#include "rrhh/rrqrlist.h"
 
 namespace {
 
@@ -230,9 +231,9 @@ void RellenarFichas(TTipoFicha Tipo, TTable* Temporal, const TSeleccionFichas& S
             copias.append(std::make_pair(o, destino("NumeroMatricula")));
     const int numeroCopias = qBound(1, Seleccion.NumeroCopias, 9999);
 
-    // The rows go in by batches, each in a short transaction of its own.
-    std::unique_ptr<TGuardaTransaccion> lote;
-    int escritas = 0;
+    // The rows go in by batches, each in a short transaction of its own; a
+    // batch lost stops the fill, and nothing is printed.
+    TRellenoListado relleno(Temporal);
     for (; !fichas.Eof(); fichas.Next()) {
         const int codigo = oCodigo->AsInteger();
         const QString clave = QString::number(codigo);
@@ -241,8 +242,8 @@ void RellenarFichas(TTipoFicha Tipo, TTable* Temporal, const TSeleccionFichas& S
         if (!FiltroGruposAnalisis(ModuloDatos, tabla, clave, QString(),
                                   Seleccion.RangosGruposAnalisis))
             continue;
-        if (!lote) lote = std::make_unique<TGuardaTransaccion>(fGENEINIC, Temporal->Database());
-        Temporal->Append();
+        relleno.Seguir();
+        relleno.Anadir();
         destino("CodigoOperario")->setAsInteger(codigo);
         const QString nombre = oNombre ? oNombre->AsString() : QString();
         destino("NombreOperario")->setAsString(nombre);
@@ -278,17 +279,8 @@ void RellenarFichas(TTipoFicha Tipo, TTable* Temporal, const TSeleccionFichas& S
         destino("OtrosPuestos")->setAsString(p.Otros);
         destino("Formacion")->setAsString(formacion.value(codigo));
         destino("NumeroCopias")->setAsInteger(numeroCopias);
-        try {
-            Temporal->Post();
-        } catch (...) {
-            Temporal->Cancel();
-        }
-        if (++escritas % 128 == 0) {
-            lote->Confirmar();
-            lote.reset();
-        }
+        relleno.Grabar();
     }
-    if (lote) lote->Confirmar();
 }
 
 void ImprimirFichas(const QString& Definicion, const QString& DefinicionLineas,
@@ -305,7 +297,7 @@ void ImprimirFichas(const QString& Definicion, const QString& DefinicionLineas,
         motor->LTemporal->setMasterFields(Enlace);
         motor->LTemporal->Open();
     }
-    Rellenar(motor.get());
+    if (!RellenoCompleto([&] { Rellenar(motor.get()); })) return;
     motor->Temporal->First();
     if (!Destino.isEmpty()) motor->DestinoImpreso = Destino;
     motor->EjecutarImpreso();
@@ -396,7 +388,8 @@ void RellenarEvaluaciones(TTable* Temporal, TTable* LTemporal,
     auto t = [Temporal](const char* n) { return Temporal->FieldByName(QLatin1String(n)); };
     auto l = [LTemporal](const char* n) { return LTemporal->FieldByName(QLatin1String(n)); };
     ListadoCancelado = false;
-    TGuardaTransaccion lote(fGENEINIC, Temporal->Database());
+    // One batch for the whole fill, lines included (same database).
+    TRellenoListado relleno(Temporal);
     for (; !e.Eof() && !ListadoCancelado; e.Next()) {
         const QString codigo = eCodigo->AsString();
         if (codigo < Seleccion.DesdeCodigo || codigo > Seleccion.HastaCodigo) continue;
@@ -404,7 +397,7 @@ void RellenarEvaluaciones(TTable* Temporal, TTable* LTemporal,
         if (fecha < Seleccion.DesdeFecha || fecha > Seleccion.HastaFecha) continue;
         const int operario = eOperario->AsInteger();
         const QString tipo = eTipo->AsString();
-        Temporal->Append();
+        relleno.Anadir();
         t("CodigoOperario")->setAsInteger(operario);
         t("Tipo")->setAsString(tipo);
         t("Codigo")->setAsString(codigo);
@@ -436,12 +429,7 @@ void RellenarEvaluaciones(TTable* Temporal, TTable* LTemporal,
                      ? QStringLiteral("SELECT Descripcion FROM PUESTO WHERE  Codigo = ")
                      : QStringLiteral("SELECT Descripcion FROM FORMCION WHERE  Codigo = ")) +
                 Entrecomillar(codigo)));
-        try {
-            Temporal->Post();
-        } catch (...) {
-            Temporal->Cancel();
-            continue;
-        }
+        if (!relleno.Grabar()) continue;
         const QVariantList clave = {operario, tipo, codigo, fecha};
         lineas.SetRange(clave, clave);
         int numero = 1;
@@ -457,13 +445,8 @@ void RellenarEvaluaciones(TTable* Temporal, TTable* LTemporal,
             l("Descripcion")->setAsString(lDescripcion->AsString());
             if (Seleccion.ListarValores && !lValoracion->IsNull())
                 l("Valoracion")->setAsInteger(lValoracion->AsInteger());
-            try {
-                LTemporal->Post();
-            } catch (...) {
-                LTemporal->Cancel();
-            }
+            if (!relleno.Grabar([LTemporal] { LTemporal->Post(); })) LTemporal->Cancel();
         }
     }
     lineas.CancelRange();
-    lote.Confirmar();
 }

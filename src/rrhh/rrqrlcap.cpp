@@ -197,7 +197,10 @@ void TfRRQRLCAP::RellenarTemporal() {
         // Then its capability cells, posted again. Only levels of 1 and above
         // are written: 0, a negative level and a column with no matrix row
         // print blank. A failure, a matrix that cannot be read included, is
-        // reported and the line keeps what was stored above.
+        // reported and the line keeps what was stored above; a lost
+        // connection or a lost batch stops the listing.
+        const QString aviso =
+            QStringLiteral("Error al grabar el operario ") + QString::number(codigo);
         try {
             const QList<QPair<QString, int>> matriz = Matriz(codigo);
             Temporal->Edit();
@@ -211,12 +214,17 @@ void TfRRQRLCAP::RellenarTemporal() {
                     break;
                 }
             }
-            Temporal->Post();
+        } catch (const EDatabaseError& e) {
+            if (Temporal->State() == dsEdit) Temporal->Cancel();
+            if (e.code() == DbError::ConnectionLost) throw;
+            MensajeAdvertencia(aviso);
+            continue;
         } catch (...) {
             if (Temporal->State() == dsEdit) Temporal->Cancel();
-            MensajeAdvertencia(QStringLiteral("Error al grabar el operario ") +
-                               QString::number(codigo));
+            MensajeAdvertencia(aviso);
+            continue;
         }
+        if (!relleno.Grabar()) MensajeAdvertencia(aviso);
     }
     Personal->CancelRange();
 }

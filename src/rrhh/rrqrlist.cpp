@@ -4,8 +4,11 @@
 #include <QImage>
 #include <QVariant>
 #include <algorithm>
+#include <optional>
 
+#include "db/database.h"
 #include "db/datasource.h"
+#include "db/dberror.h"
 #include "db/field.h"
 #include "db/table.h"
 #include "gene/data/geneclav.h"
@@ -207,13 +210,33 @@ void TInformeListado::QuickReportBeforePrint(bool& PrintReport) {
     ListadoCancelado = false;
     // A print from the preview runs the fill again: it starts from empty.
     if (Temporal->Active() && !DataSetVacio(ModuloDatos, Temporal)) Temporal->EmptyTable();
-    RellenarTemporal();
-    if (ListadoCancelado) {
+    const bool completo = RellenoCompleto([this] { RellenarTemporal(); });
+    if (!completo && (Temporal->State() == dsInsert || Temporal->State() == dsEdit))
+        Temporal->Cancel();
+    if (!completo || ListadoCancelado) {
         PrintReport = false;
         return;
     }
     TraducirFormulario(fGENEINIC, this, QString());
     Temporal->First();
+}
+
+bool RellenoCompleto(const std::function<void()>& Paso) {
+    QString motivo;
+    try {
+        Paso();
+        return true;
+    } catch (const EListadoInterrumpido& e) {
+        motivo = e.Motivo;
+    } catch (const EDatabaseError& e) {
+        // A read that lost the connection leaves the listing as partial as a
+        // lost write; other engine errors go on to the program's handler.
+        if (e.code() != DbError::ConnectionLost) throw;
+        motivo = MotivoError(e);
+    }
+    MensajeAdvertencia(QStringLiteral("¡ No se ha podido realizar el listado !. Motivo: ") +
+                       motivo);
+    return false;
 }
 
 void TInformeListado::QuickReportPreview() {
@@ -346,19 +369,48 @@ TTable* TInformeListado::TablaFuente(const QString& Nombre, const QString& Tabla
     return t;
 }
 
+EListadoInterrumpido::EListadoInterrumpido(const QString& Motivo)
+    : Motivo(Motivo), utf8_(Motivo.toStdString()) {}
+
+const char* EListadoInterrumpido::what() const noexcept {
+    return utf8_.c_str();
+}
+
 TRellenoListado::TRellenoListado(TTable* Temporal, const QString& Progreso)
-    : temporal_(Temporal), progreso_(!Progreso.isEmpty()) {
+    : temporal_(Temporal),
+      progreso_(!Progreso.isEmpty()),
+      excepciones_(std::uncaught_exceptions()) {
     if (progreso_) MostrarVentanaProgreso(QStringLiteral("ON"), Progreso, QString());
 }
 
-TRellenoListado::~TRellenoListado() {
-    cerrarLote();
+TRellenoListado::~TRellenoListado() noexcept(false) {
     if (progreso_) MostrarVentanaProgreso(QStringLiteral("OFF"), QString(), QString());
+    // Unwinding: the open batch is rolled back (the guard does it quietly).
+    if (std::uncaught_exceptions() > excepciones_) return;
+    cerrarLote();
 }
 
 void TRellenoListado::cerrarLote() {
-    if (lote_) lote_->Confirmar();
-    lote_.reset();
+    if (!lote_) return;
+    const std::unique_ptr<TGuardaTransaccion> lote = std::move(lote_);
+    TDatabase* base = temporal_->Database();
+    if (!lote->Propia() || !base->InTransaction()) return;
+    // Committed here, not through the session's confirmation, whose own
+    // warning would be a second box for one failure.
+    std::optional<QString> motivo;
+    try {
+        base->Commit();
+    } catch (const EDatabaseError& e) {
+        motivo = MotivoError(e);
+    }
+    // No transaction is left either way: the session's flags are cleared.
+    CancelarTransaccion(fGENEINIC, base);
+    if (motivo) throw EListadoInterrumpido(*motivo);
+}
+
+void TRellenoListado::detener(const QString& Motivo) {
+    lote_.reset();  // the batch rolled back, quietly
+    throw EListadoInterrumpido(Motivo);
 }
 
 bool TRellenoListado::Seguir(const QString& Texto) {
@@ -382,10 +434,30 @@ void TRellenoListado::Anadir() {
     temporal_->Append();
 }
 
+void TRellenoListado::comprobar(const EDatabaseError& Error) {
+    // Refused for what the row holds: the others go on.
+    if (Error.code() == DbError::KeyViolation || Error.code() == DbError::FieldRequired) return;
+    detener(MotivoError(Error));
+}
+
+bool TRellenoListado::Grabar(const std::function<void()>& Escritura) {
+    try {
+        Escritura();
+        return true;
+    } catch (const EDatabaseError& e) {
+        comprobar(e);
+        return false;
+    }
+}
+
 bool TRellenoListado::Grabar() {
     try {
         temporal_->Post();
         return true;
+    } catch (const EDatabaseError& e) {
+        temporal_->Cancel();
+        comprobar(e);
+        return false;
     } catch (...) {
         temporal_->Cancel();
         return false;

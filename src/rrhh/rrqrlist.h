@@ -14,6 +14,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "ui/form.h"
 
@@ -75,7 +76,7 @@ public:
 
     // The report's BeforePrint: titles, "No existen datos para listar" when
     // the driving table is empty, else the fill; nothing printed when the
-    // listing was cancelled.
+    // listing was cancelled or its fill lost rows.
     void QuickReportBeforePrint(bool& PrintReport);
     // OnPreview: the preview window on this report.
     void QuickReportPreview();
@@ -130,14 +131,32 @@ private:
     QString nombreTemporal_;
 };
 
+// A fill stopped because rows of its table could not be stored (the
+// connection lost, a full disk): what the table holds is not the listing, so
+// nothing of it prints. Motivo: the reason to tell the user.
+class EListadoInterrumpido : public std::exception {
+public:
+    explicit EListadoInterrumpido(const QString& Motivo);
+    QString Motivo;
+    const char* what() const noexcept override;
+
+private:
+    std::string utf8_;
+};
+
 // The walk of a listing's fill: the progress window (with a caption), the
 // rows of Temporal written by batches, each in a short transaction of its own
 // (a commit per row costs as much as the rest of the fill), and the window
 // messages and the cancel seen between batches, with no batch open.
+//
+// A batch that cannot be stored stops the fill with EListadoInterrumpido,
+// its rows rolled back without a word: the report tells the user once. The
+// last batch is confirmed when the fill ends, so that end may raise too
+// (never while another error is on its way).
 class TRellenoListado {
 public:
     explicit TRellenoListado(TTable* Temporal, const QString& Progreso = QString());
-    ~TRellenoListado();
+    ~TRellenoListado() noexcept(false);
     TRellenoListado(const TRellenoListado&) = delete;
     TRellenoListado& operator=(const TRellenoListado&) = delete;
     // Before each record read: the progress text; false once the listing
@@ -147,17 +166,30 @@ public:
     void Anadir();
     // The batch's transaction, for rows a listing writes by its own statement.
     void AbrirLote();
-    // Posts the row; a row that cannot be stored (a repeated key among
-    // others) is cancelled and false returned.
+    // Posts the row; a row refused for what it holds (a repeated key among
+    // others, a required value missing) is cancelled and false returned.
     bool Grabar();
+    // The same for a row written by the listing's own statement (Escritura).
+    bool Grabar(const std::function<void()>& Escritura);
 
 private:
+    // A failed write: returns when it concerns the row only; otherwise the
+    // batch is rolled back and the fill stopped.
+    void comprobar(const class EDatabaseError& Error);
     void cerrarLote();
+    [[noreturn]] void detener(const QString& Motivo);
     TTable* temporal_;
     bool progreso_;
     int leidos_ = 0;
+    int excepciones_;
     std::unique_ptr<TGuardaTransaccion> lote_;
 };
+
+// Runs a step of a listing's fill; when it stops because rows could not be
+// stored or the connection was lost, the user is told once ("¡ No se ha
+// podido realizar el listado !. Motivo: " and the reason) and false is
+// answered: nothing of the listing may print.
+bool RellenoCompleto(const std::function<void()>& Paso);
 
 // The selection summary of a dialog, as the restrictions block prints it:
 // its enabled edits and combo boxes as the words of their name, ": " and the

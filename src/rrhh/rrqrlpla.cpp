@@ -1,9 +1,7 @@
 #include "rrhh/rrqrlpla.h"
 
-#include <QCoreApplication>
 #include <QHash>
 #include <cstdlib>
-#include <optional>
 
 #include "db/field.h"
 #include "db/table.h"
@@ -193,22 +191,9 @@ void TfRRQRLPLA::RellenarTemporal() {
         }
         return Personal->FindKey({codigo});
     };
-    // The lines go in by batches, each in a short transaction of its own (a
-    // commit per line costs as much as the rest of the fill); the window
-    // messages and the cancel are seen between batches, with no batch open.
-    constexpr int kLote = 128;
-    TDatabase* base = Temporal->Database();
-    std::optional<TGuardaTransaccion> lote;
-    auto cerrarLote = [&lote] {
-        if (lote) lote->Confirmar();
-        lote.reset();
-    };
-    for (int leidas = 0; !PlanFormacion->Eof(); PlanFormacion->Next(), ++leidas) {
-        if (leidas % kLote == 0) {
-            cerrarLote();
-            QCoreApplication::processEvents();
-            if (ListadoCancelado) break;
-        }
+    TRellenoListado relleno(Temporal);
+    for (; !PlanFormacion->Eof(); PlanFormacion->Next()) {
+        if (!relleno.Seguir()) break;
         const int codigo = pCodigo->AsInteger();
         if (!existe || codigo != actual) {
             existe = buscarOperario(codigo);
@@ -238,8 +223,7 @@ void TfRRQRLPLA::RellenarTemporal() {
             continue;
 
         const QString nombre = eNombre->AsString();
-        if (!lote) lote.emplace(fGENEINIC, base);
-        Temporal->Append();
+        relleno.Anadir();
         tClasificacion->setAsString(Clasificacion(PorAccionFormativa, pAccion->AsString(), nombre,
                                                   pLinea->AsInteger(), codigo));
         tCodigo->setAsInteger(codigo);
@@ -254,12 +238,7 @@ void TfRRQRLPLA::RellenarTemporal() {
             tValAlumno->setAsString(pValAlumno->AsString());
             tValJefe->setAsString(pValJefe->AsString());
         }
-        try {
-            Temporal->Post();
-        } catch (...) {
-            Temporal->Cancel();
-        }
+        relleno.Grabar();
     }
-    cerrarLote();
     PlanFormacion->CancelRange();
 }

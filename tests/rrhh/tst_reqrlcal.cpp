@@ -11,12 +11,15 @@
 #include "db/field.h"
 #include "db/table.h"
 #include "gene/data/genemens.h"
+#include "gene/data/genemodu.h"
+#include "gene/data/genesali.h"
 #include "gene/data/genesist.h"
 #include "gene/session/geneinic.h"
 #include "report/quickrep.h"
 #include "rrhh/preslcal.h"
 #include "rrhh/reqrlcal.h"
 #include "rrhh/rrqrlist.h"
+#include "support/cortepg.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
 #include "support/pdfprueba.h"
@@ -196,6 +199,38 @@ private Q_SLOTS:
             QVERIFY(r.Temporal->FindKey({3, 1, 1}));
             QCOMPARE(Valor(r.Temporal, "NombreOperario"), QStringLiteral("FUERA"));
             QCOMPARE(Valor(r.Temporal, "EsDiaVacacionesPuentePermiso3"), QStringLiteral("Pu"));
+        }
+
+        // The server ends the connection while the pages are made (the third
+        // employee's lines are written then), as a PDF job and in a preview:
+        // no page is printed, shown or written, and the user is told once.
+        if (Engine(engine) == Engine::Postgres) {
+            for (const bool vista : {false, true}) {
+                TfREQRLCAL r;
+                QTemporaryDir dir;
+                const QString pdf = dir.filePath(QStringLiteral("corte.pdf"));
+                MessageSeam::clearLog();
+                bool escrito = false;
+                {
+                    TCorteConexion cortada(r.Temporal->Database(), r.NombreTablaTemporal(),
+                                           QStringLiteral("NEW.CodigoOperario = 3"));
+                    try {
+                        if (vista)
+                            r.QuickReport->Preview();
+                        else
+                            escrito = ImprimirInforme(ModuloDatos, r.QuickReport, "PDF:" + pdf);
+                    } catch (const EAbort&) {
+                    }
+                    QVERIFY(cortada.Cortada());
+                }
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+                QVERIFY(!escrito);
+                QVERIFY(!QFile::exists(pdf));
+                QVERIFY(!r.QuickReport->QRPrinter()->PreviewWindow());
+                if (!vista) QCOMPARE(r.QuickReport->QRPrinter()->PageCount(), 0);
+                QVERIFY2(UnSoloAvisoListadoNoRealizado(),
+                         qPrintable(TextosMostrados().join(QLatin1Char('|'))));
+            }
         }
 
         // An analysis-group range keeps only the employees of its groups.

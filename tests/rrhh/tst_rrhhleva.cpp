@@ -16,7 +16,9 @@
 #include "rrhh/fichas_prueba.h"
 #include "rrhh/rrhhfich.h"
 #include "rrhh/rrhhleva.h"
+#include "support/cortepg.h"
 #include "support/dbfixture.h"
+#include "support/discolleno.h"
 #include "support/empresaprueba.h"
 #include "support/pdfprueba.h"
 #include "support/sqlprueba.h"
@@ -109,6 +111,7 @@ struct Hoja : EmpresaPrueba {
         ImprimirFichas(DefinicionEvaluaciones(), DefinicionLineasEvaluacion(),
                        QStringLiteral("CodigoOperario;Tipo;Codigo;FechaEvaluacion"), destino,
                        [&](TfGENELIMP* m) {
+                           if (antes) antes(m);
                            RellenarEvaluaciones(m->Temporal, m->LTemporal, s);
                            evaluaciones = filas(m->Temporal);
                            m->LTemporal->setMasterFields(QString());
@@ -119,6 +122,7 @@ struct Hoja : EmpresaPrueba {
     }
     QList<Fila> evaluaciones, lineas;
     QTemporaryDir dir;
+    std::function<void(TfGENELIMP*)> antes;  // before the fill, with its tables
 };
 
 TSeleccionEvaluaciones ano2024(const char* tipo) {
@@ -183,6 +187,29 @@ private Q_SLOTS:
         s.HastaFecha = momento(2025, 1, 1);
         h.rellenar(s);
         QCOMPARE(h.evaluaciones.size(), 2);
+
+        // A fill that loses rows (the disk full; the server ending the
+        // connection at a line of the second sheet): nothing is printed and
+        // the user is told once.
+        const QString pdf = h.dir.filePath(QStringLiteral("r.pdf"));
+        QFile::remove(pdf);
+        MessageSeam::clearLog();
+        std::unique_ptr<TCorteConexion> cortada;
+        std::unique_ptr<TDiscoLleno> lleno;
+        h.antes = [&](TfGENELIMP* m) {
+            if (Engine(engine) == Engine::Postgres)
+                cortada = std::make_unique<TCorteConexion>(
+                    m->LTemporal->Database(), m->LTemporal->TableName(), "NEW.LineaEvaluacion = 3");
+            else
+                lleno = std::make_unique<TDiscoLleno>(4096);
+        };
+        h.rellenar(ano2024("Puesto"));
+        lleno.reset();
+        h.antes = nullptr;
+        if (cortada) QVERIFY(cortada->Cortada());
+        QVERIFY(!QFile::exists(pdf));
+        QVERIFY2(UnSoloAvisoListadoNoRealizado(),
+                 qPrintable(TextosMostrados().join(QLatin1Char('|'))));
     }
 
     // The evaluated employee's postal code, town and province printed whole

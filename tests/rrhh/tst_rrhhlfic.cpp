@@ -21,7 +21,9 @@
 #include "rrhh/rrhhfich.h"
 #include "rrhh/rrhhlfca.h"
 #include "rrhh/rrhhlfic.h"
+#include "support/cortepg.h"
 #include "support/dbfixture.h"
+#include "support/discolleno.h"
 #include "support/empresaprueba.h"
 #include "support/pdfprueba.h"
 #include "support/sqlprueba.h"
@@ -110,10 +112,13 @@ void Datos() {
 
 // The sheet rows of a selection, each column as text by name.
 using Fila = QMap<QString, QString>;
-QList<Fila> Fichas(TTipoFicha tipo, const TSeleccionFichas& s, const QString& destino = {}) {
+// Antes: called with the work table before the fill.
+QList<Fila> Fichas(TTipoFicha tipo, const TSeleccionFichas& s, const QString& destino = {},
+                   const std::function<void(TTable*)>& antes = {}) {
     QList<Fila> filas;
     OmitirDialogoImpresora = true;  // there is no printer here; an engine freed clears it
     ImprimirFichas(DefinicionFichas(tipo), QString(), QString(), destino, [&](TfGENELIMP* motor) {
+        if (antes) antes(motor->Temporal);
         RellenarFichas(tipo, motor->Temporal, s);
         TTable* t = motor->Temporal;
         for (t->First(); !t->Eof(); t->Next()) {
@@ -226,21 +231,29 @@ private Q_SLOTS:
         QTest::addColumn<int>("desde");
         QTest::addColumn<int>("hasta");
         QTest::addColumn<QString>("codigos");
+        // A fill that loses rows (the disk full, the server ending the
+        // connection at the second sheet): nothing printed, one message.
+        QTest::addColumn<QString>("corte");
         for (Engine e : AvailableEngines()) {
             const QByteArray t = EngineTag(e).toLatin1();
             QTest::addRow("%s  todos", t.constData())
-                << int(e) << true << true << 0 << 9999 << QStringLiteral("1,2,3");
+                << int(e) << true << true << 0 << 9999 << QStringLiteral("1,2,3") << QString();
             QTest::addRow("%s  activos", t.constData())
-                << int(e) << true << false << 0 << 9999 << QStringLiteral("1");
+                << int(e) << true << false << 0 << 9999 << QStringLiteral("1") << QString();
             QTest::addRow("%s  no activos", t.constData())
-                << int(e) << false << true << 0 << 9999 << QStringLiteral("2,3");
+                << int(e) << false << true << 0 << 9999 << QStringLiteral("2,3") << QString();
             QTest::addRow("%s  ninguno", t.constData())
-                << int(e) << false << false << 0 << 9999 << QString();
+                << int(e) << false << false << 0 << 9999 << QString() << QString();
             QTest::addRow("%s  rango", t.constData())
-                << int(e) << true << true << 2 << 3 << QStringLiteral("2,3");
+                << int(e) << true << true << 2 << 3 << QStringLiteral("2,3") << QString();
             QTest::addRow("%s  invertido", t.constData())
-                << int(e) << true << true << 3 << 1 << QString();
+                << int(e) << true << true << 3 << 1 << QString() << QString();
         }
+        QTest::addRow("sqlite  disco lleno")
+            << int(Engine::Sqlite) << true << true << 0 << 9999 << QString() << "disco";
+        if (AvailableEngines().contains(Engine::Postgres))
+            QTest::addRow("postgres  conexion cortada")
+                << int(Engine::Postgres) << true << true << 0 << 9999 << QString() << "conexion";
     }
     // Which employees get a sheet: the range and the contract in force.
     void seleccion() {
@@ -250,6 +263,7 @@ private Q_SLOTS:
         QFETCH(int, desde);
         QFETCH(int, hasta);
         QFETCH(QString, codigos);
+        QFETCH(QString, corte);
         Hoja h{Engine(engine)};
         if (QTest::currentTestFailed()) return;
         TSeleccionFichas s;
@@ -258,14 +272,29 @@ private Q_SLOTS:
         s.DesdeOperario = desde;
         s.HastaOperario = hasta;
         QStringList obtenidos;
-        AsignarSeamImpreso([&h](const QString&) -> QString {
-            return QStringLiteral("PDF:") + h.dir.filePath(QStringLiteral("x.pdf"));
-        });
-        for (const Fila& f : Fichas(TTipoFicha::Personal, s))
+        const QString pdf = h.dir.filePath(QStringLiteral("x.pdf"));
+        AsignarSeamImpreso(
+            [pdf](const QString&) -> QString { return QStringLiteral("PDF:") + pdf; });
+        std::unique_ptr<TCorteConexion> cortada;
+        std::unique_ptr<TDiscoLleno> lleno;
+        const auto antes = [&](TTable* t) {
+            if (corte == QLatin1String("conexion"))
+                cortada = std::make_unique<TCorteConexion>(t->Database(), t->TableName(),
+                                                           "NEW.CodigoOperario = 2");
+            if (corte == QLatin1String("disco")) lleno = std::make_unique<TDiscoLleno>(4096);
+        };
+        for (const Fila& f : Fichas(TTipoFicha::Personal, s, QString(), antes))
             obtenidos << f.value(QStringLiteral("CodigoOperario"));
+        lleno.reset();
         QCOMPARE(obtenidos.join(QLatin1Char(',')), codigos);
+        if (!corte.isEmpty()) {
+            if (cortada) QVERIFY(cortada->Cortada());
+            QVERIFY(!QFile::exists(pdf));
+            QVERIFY2(UnSoloAvisoListadoNoRealizado(),
+                     qPrintable(TextosMostrados().join(QLatin1Char('|'))));
+        }
         // Nothing selected: the engine says so, nothing is printed.
-        if (codigos.isEmpty())
+        if (codigos.isEmpty() && corte.isEmpty())
             QVERIFY2(TextosMostrados().contains(QStringLiteral("¡No hay datos para procesar!")),
                      qPrintable(TextosMostrados().join(QLatin1Char('|'))));
     }

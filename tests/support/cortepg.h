@@ -1,0 +1,38 @@
+#pragma once
+// PostgreSQL: a connection ended by the server in the middle of its writes, as
+// a restart does. A trigger on a table makes the first insert whose row meets
+// a condition wait for a lock that a thread of the test holds on a connection
+// of its own; the thread then ends the waiting backend and lets go. The rows
+// written before that insert stay as they were (committed or not).
+
+#include <QString>
+#include <atomic>
+#include <future>
+#include <thread>
+
+class TDatabase;
+
+class TCorteConexion {
+public:
+    // Base: the connection to end; Tabla: a table of its schema; Condicion:
+    // a test on NEW (unquoted names, e.g. "NEW.CodigoOperario >= 3").
+    TCorteConexion(TDatabase* Base, const QString& Tabla, const QString& Condicion);
+    ~TCorteConexion();
+    TCorteConexion(const TCorteConexion&) = delete;
+    TCorteConexion& operator=(const TCorteConexion&) = delete;
+    // Once the run under test is over: whether the backend was ended.
+    bool Cortada();
+
+private:
+    QString funcion_;
+    std::atomic<bool> fin_{false};
+    std::future<bool> cortada_;
+    std::thread hilo_;
+    bool unido_ = false;
+    bool resultado_ = false;
+};
+
+// The messages shown since the log was cleared are exactly one, the warning
+// of a listing not made ("¡ No se ha podido realizar el listado !. Motivo: "
+// and the reason).
+bool UnSoloAvisoListadoNoRealizado();
