@@ -16,8 +16,8 @@ inline QString isoDate(const QDate& d) {
     return d.toString(Qt::ISODate) + QStringLiteral("T00:00:00");
 }
 
-// Creates the table (Codigo, Nombre, Ciudad, Fecha, Importe, Horas) and fills it.
-inline void fillRows100k(TDatabase* db, const QString& name) {
+// Creates the table (Codigo, Nombre, Ciudad, Fecha, Importe, Horas), empty.
+inline void createRowsTable(TDatabase* db, const QString& name) {
     TTable t;
     t.setDatabaseName(db->DatabaseName());
     t.setTableName(name);
@@ -29,6 +29,11 @@ inline void fillRows100k(TDatabase* db, const QString& name) {
     t.FieldDefs().Add(QStringLiteral("Horas"), ftFloat, 0);
     t.IndexDefs().Add(QString(), QStringLiteral("Codigo"), ixPrimary);
     t.CreateTable();
+}
+
+// Creates the table and fills it.
+inline void fillRows100k(TDatabase* db, const QString& name) {
+    createRowsTable(db, name);
     static const char* const cities[] = {"MADRID", "BILBAO", "SEVILLA", "VALENCIA", "ZARAGOZA"};
     db->StartTransaction();
     QSqlQuery& insert = db->Prepared(QStringLiteral("INSERT INTO ") + name +

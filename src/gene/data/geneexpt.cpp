@@ -5,6 +5,7 @@
 #include <cmath>
 #include <exception>
 
+#include "db/clientdataset.h"
 #include "db/dataset.h"
 #include "db/dberror.h"
 #include "db/sysutils.h"
@@ -227,6 +228,8 @@ bool ExportarASCII(TModuloDatos* ModuloDatos, TDataSet* Tabla, TDataSet* Detalle
         if (Detalle) w.Linea(kLinea + LineaDetalle(Detalle, d, true, cambios));
     }
     {
+        // A large result is written as it is read, not kept.
+        TOnePass pasada(Tabla);
         // Disabled controls would also keep a detail dataset from following.
         TControlesInactivos inactivos(Detalle ? nullptr : Tabla);
         for (Tabla->First(); !Tabla->Eof() && !Tabla->IsEmpty(); Tabla->Next()) {
@@ -377,7 +380,10 @@ bool ExportarExcel(TModuloDatos* ModuloDatos, TDataSet* Tabla, TDataSet* Detalle
 
     const QList<TField*> campos = CamposExportados(Tabla);
     const QList<TField*> lineas = CamposExportados(Detalle);
-    XlsxWorkbook libro(destino);
+    // A result still being read from the engine may be of any size: its
+    // rows go to the file as they are written, none kept.
+    const auto* resultado = qobject_cast<TClientDataSet*>(Tabla);
+    XlsxWorkbook libro(destino, resultado && resultado->RowsPending());
     QString motivo;
     try {
         libro.AddSheet();
@@ -390,6 +396,7 @@ bool ExportarExcel(TModuloDatos* ModuloDatos, TDataSet* Tabla, TDataSet* Detalle
                 libro.SetColumns(
                     0, c, c, AnchoColumna(campos[c]),
                     IsFloatType(campos[c]->DataType()) ? FormatoNumero() : FormatoTexto());
+        TOnePass pasada(Tabla);
         TControlesInactivos inactivos(Detalle ? nullptr : Tabla);
         int fila = 0;
         if (!Detalle && titulos) {

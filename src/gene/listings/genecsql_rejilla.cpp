@@ -7,19 +7,21 @@
 
 #include "db/dataset.h"
 #include "db/datasource.h"
+#include "db/dberror.h"
 #include "db/field.h"
-#include "gene/session/genecomp.h"
 #include "gene/data/geneconv.h"
 #include "gene/data/geneexpt.h"
-#include "gene/session/geneinic.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genesali.h"
 #include "gene/data/genesali_dialogos.h"
 #include "gene/data/genetext.h"
+#include "gene/data/mensajes.h"
 #include "gene/dialogs/genevmem.h"
 #include "gene/dialogs/genevtex.h"
 #include "gene/listings/genelpro.h"
-#include "gene/data/mensajes.h"
+#include "gene/listings/geneprog.h"
+#include "gene/session/genecomp.h"
+#include "gene/session/geneinic.h"
 #include "gene/session/sesion.h"
 #include "report/quickrep.h"
 #include "ui/controls.h"
@@ -296,13 +298,22 @@ void THerramientasRejilla::Imprimir(bool Apaisado) {
 }
 
 void THerramientasRejilla::Exportar() {
-    if (TDataSet* d = Datos())
-        ExportarASCII(Modulo(), d, nullptr, QStringLiteral("SQL.TXT"), QString());
+    try {
+        if (TDataSet* d = Datos())
+            ExportarASCII(Modulo(), d, nullptr, QStringLiteral("SQL.TXT"), QString());
+    } catch (const EUserStatementCancelled&) {
+        // The rest of the result was being read: nothing was written.
+        MensajeAdvertencia(TextoSentenciaCancelada());
+    }
 }
 
 void THerramientasRejilla::ExportarExcel() {
-    if (TDataSet* d = Datos())
-        ::ExportarExcel(Modulo(), d, nullptr, QStringLiteral("SQL.XLS"), QString());
+    try {
+        if (TDataSet* d = Datos())
+            ::ExportarExcel(Modulo(), d, nullptr, QStringLiteral("SQL.XLS"), QString());
+    } catch (const EUserStatementCancelled&) {
+        MensajeAdvertencia(TextoSentenciaCancelada());
+    }
 }
 
 void THerramientasRejilla::Importar() {

@@ -27,6 +27,14 @@ struct TClientDataSet::Store {
     std::unique_ptr<TRowSource> rest;
     int packet = 1;
     std::function<void(QVector<QVariant>&)> convert;
+    // A pass (BeginPass): the rows and order entries held when it began,
+    // and whether rows read since were let go.
+    bool passing = false;
+    size_t keptRows = 0;
+    int keptOrder = 0;
+    bool letGo = false;  // or the source was stopped
+    TRowSource::Reopen reopen;
+    static constexpr size_t kPassHeld = 2000;
 
     // A row's values, in the fields' types.
     Row& row(int id) {
@@ -41,15 +49,41 @@ struct TClientDataSet::Store {
     // Reads up to `count` more rows (all with -1) after the others; false
     // when there were none.
     bool readMore(int count) {
-        return ReadFromSource(rest, count, [this](QVector<QVariant>& values) {
-            Row r;
-            r.values = std::move(values);
-            r.raw = true;
-            rows.push_back(std::move(r));
-            // Read rows come after every other: rows are only inserted, or
-            // ordered by an index, once all are read.
-            order.append(int(rows.size()) - 1);
-        });
+        const size_t before = rows.size();
+        try {
+            ReadFromSource(rest, count, [this](QVector<QVariant>& values) {
+                Row r;
+                r.values = std::move(values);
+                r.raw = true;
+                rows.push_back(std::move(r));
+                // Read rows come after every other: rows are only inserted,
+                // or ordered by an index, once all are read.
+                order.append(int(rows.size()) - 1);
+            });
+        } catch (const EUserStatementCancelled&) {
+            // A pass fails whole (its rows are read again after it); a grid
+            // keeps what it read, and says so.
+            if (passing) {
+                letGo = true;
+                throw;
+            }
+            if (TUserStatementWait* wait = UserStatementWait()) wait->Incomplete();
+        } catch (...) {
+            if (passing) letGo = true;
+            throw;
+        }
+        return rows.size() > before;
+    }
+    // In a pass, before reading more once every row is passed: the rows
+    // read for it go when they are many. The position the next row read
+    // takes in `order`.
+    int letPassedGo() {
+        if (passing && rows.size() > keptRows + kPassHeld) {
+            rows.resize(keptRows);
+            order.resize(keptOrder);
+            letGo = true;
+        }
+        return int(order.size());
     }
     void readAll() {
         while (rest) readMore(-1);
@@ -104,6 +138,52 @@ struct TClientDataSet::Store {
 
 namespace {
 
+// The rows of a statement run anew, after the first `skip` (read and let
+// go): the rest of a result some of whose rows a pass let go.
+class SkippingSource : public TRowSource {
+public:
+    SkippingSource(Reopen reopen, size_t skip, std::function<void(QVector<QVariant>&)> convert)
+        : reopen_(std::move(reopen)), skip_(skip), convert_(std::move(convert)) {}
+
+    bool Read(int count, std::vector<QVector<QVariant>>& rows) override {
+        if (!source_ && !ended_) {
+            source_ = reopen_();
+            if (waiting_) source_->KeepWaiting(true);
+            std::vector<QVector<QVariant>> passed;
+            while (skip_ > 0 && source_) {
+                passed.clear();
+                const int n = int(std::min<size_t>(skip_, 2000));
+                if (!source_->Read(n, passed)) source_.reset();
+                skip_ -= std::min(skip_, passed.size());
+            }
+        }
+        if (!source_) {
+            ended_ = true;
+            return false;
+        }
+        const bool more = source_->Read(count, rows);
+        if (!more) {
+            source_.reset();
+            ended_ = true;
+        }
+        return more;
+    }
+    std::function<void(QVector<QVariant>&)> Converter() const override { return convert_; }
+    Reopen Reopener() const override { return reopen_; }
+    void KeepWaiting(bool on) override {
+        waiting_ = on;
+        if (source_) source_->KeepWaiting(on);
+    }
+
+private:
+    Reopen reopen_;
+    size_t skip_;
+    std::function<void(QVector<QVariant>&)> convert_;
+    std::unique_ptr<TRowSource> source_;
+    bool ended_ = false;
+    bool waiting_ = false;
+};
+
 class MemoryCursor : public TCursor {
 public:
     explicit MemoryCursor(std::shared_ptr<TClientDataSet::Store> store)
@@ -122,8 +202,10 @@ public:
     }
     bool next(TRow& row) override {
         if (pos_ < int(store_->order.size())) ++pos_;
-        if (pos_ >= int(store_->order.size()) && store_->readMore(store_->packet))
-            pos_ = std::min(pos_, int(store_->order.size()) - 1);
+        if (pos_ >= int(store_->order.size()) && store_->rest) {
+            const int at = store_->letPassedGo();
+            if (store_->readMore(store_->passing ? 2000 : store_->packet)) pos_ = at;
+        }
         return deliver(row);
     }
     bool prior(TRow& row) override {
@@ -294,6 +376,60 @@ void TClientDataSet::LoadFromQuery(TQuery* query) {
     fieldDefs_ = store->defs;
     store_ = store;
     Open();
+}
+
+void TClientDataSet::BeginPass() {
+    CheckActive();
+    CheckBrowseMode();
+    if (store_->passing) return;
+    store_->passing = true;
+    store_->letGo = false;
+    store_->keptRows = store_->rows.size();
+    store_->keptOrder = int(store_->order.size());
+    store_->reopen = store_->rest ? store_->rest->Reopener() : TRowSource::Reopen();
+    if (store_->rest) store_->rest->KeepWaiting(true);
+    passMark_ = GetBookmark();
+}
+
+void TClientDataSet::EndPass() {
+    if (!store_ || !store_->passing) return;
+    Store& s = *store_;
+    s.passing = false;
+    if (s.rest) s.rest->KeepWaiting(false);
+    if (!s.letGo) return;
+    s.letGo = false;
+    s.rows.resize(s.keptRows);
+    s.order.resize(s.keptOrder);
+    // The rows let go are read again, from the statement run anew, when
+    // navigation reaches them.
+    s.rest = s.reopen ? std::make_unique<SkippingSource>(s.reopen, s.keptRows, s.convert) : nullptr;
+    s.reopen = nullptr;
+    const TBookmark mark = passMark_;
+    passMark_ = TBookmark();
+    Requery();
+    if (!mark.IsNull() && mark.identity.toInt() < int(s.keptRows) && BookmarkValid(mark))
+        GotoBookmark(mark);
+}
+
+int TClientDataSet::RowsHeld() const {
+    return store_ ? int(store_->rows.size()) : 0;
+}
+
+bool TClientDataSet::RowsPending() const {
+    return store_ && store_->rest;
+}
+
+TOnePass::TOnePass(TDataSet* dataSet) : ds_(qobject_cast<TClientDataSet*>(dataSet)) {
+    if (ds_) ds_->BeginPass();
+}
+
+TOnePass::~TOnePass() {
+    if (!ds_) return;
+    try {
+        ds_->EndPass();
+    } catch (...) {
+        // Perhaps unwinding: the dataset reads again when it is next moved.
+    }
 }
 
 void TClientDataSet::setIndexFieldNames(const QString& names) {

@@ -35,6 +35,14 @@ public:
     // What turns a row read into the fields' types (dates read as text...):
     // done when a row is first shown, not for every row read.
     virtual std::function<void(QVector<QVariant>&)> Converter() const = 0;
+    // What reads the same rows again from the first (the statement run
+    // anew), for a holder that let some go; empty when nothing can.
+    using Reopen = std::function<std::unique_ptr<TRowSource>()>;
+    virtual Reopen Reopener() const { return {}; }
+    // A run of reads follows (a pass over every row): a user's statement
+    // keeps its wait open across them, so that Esc is seen however short
+    // each read is.
+    virtual void KeepWaiting(bool on) {}
 };
 
 // Reads up to `count` rows of `source` (all with -1), handing each to

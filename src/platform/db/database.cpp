@@ -536,6 +536,8 @@ QString TDatabase::pgSchema() const {
 void TDatabase::Close() {
     users_.reset();
     if (!db_.isValid()) return;
+    closing_ = true;
+    const auto closed = qScopeGuard([this] { closing_ = false; });
     Q_EMIT aboutToClose();
     // Rows already handed to a client stay its own: the rest is read now.
     settlePendingReads();
@@ -745,6 +747,7 @@ QSqlQuery TDatabase::Execute(const QString& statement, const QVariantList& value
     if (params_.engine == Engine::Postgres && binds.isEmpty() && PgHoldsSeveralStatements(sql))
         throw EDatabaseError(DbError::SqlError, SeveralStatementsReason(), sql);
     noteDdl(sql);
+    if (params_.engine == Engine::Postgres && MayWaitForReaders(sql)) LetTablesGo();
     if (binds.isEmpty()) {
         // No server-side PREPARE: it takes no DDL and no list of statements.
         guarded(q, sql, [&] { return q.exec(sql); });
@@ -865,7 +868,7 @@ void TDatabase::RunWrite(QSqlQuery& query) {
 }
 
 QSqlQuery TDatabase::ExecuteUser(const QString& statement, const QVariantList& parameters,
-                                 bool readOnly) {
+                                 bool readOnly, const QString& cursor) {
     if (params_.engine != Engine::Postgres)
         return executeSqliteUser(statement, parameters, readOnly);
     RefuseNul(statement, parameters);
@@ -873,6 +876,12 @@ QSqlQuery TDatabase::ExecuteUser(const QString& statement, const QVariantList& p
     // Decided on the text exactly as the server will parse it.
     const QString refused = pgUserStatementRefusal(sql, readOnly);
     if (!refused.isEmpty()) throw EDatabaseError(DbError::SqlError, refused, statement);
+    if (!readOnly && MayWaitForReaders(sql)) LetTablesGo();
+    // The checked query follows the declaration as it was checked.
+    const QString prepared = cursor.isEmpty()
+                                 ? sql
+                                 : QStringLiteral("DECLARE ") + cursor +
+                                       QStringLiteral(" NO SCROLL CURSOR WITH HOLD FOR ") + sql;
     QSqlQuery q(connection());
     q.setForwardOnly(true);
     const QVariantList binds = WellFormedValues(parameters);
@@ -892,7 +901,7 @@ QSqlQuery TDatabase::ExecuteUser(const QString& statement, const QVariantList& p
         execute += QLatin1Char('(') + values.join(QStringLiteral(", ")) + QLatin1Char(')');
     try {
         guarded(q, sql, [&] {
-            prepareUserStatement(sql);
+            prepareUserStatement(prepared);
             return RunUserStep([&] { return q.exec(execute); });
         });
     } catch (const EDatabaseError&) {
@@ -937,6 +946,59 @@ TDatabase* TDatabase::UserStatements() {
     // Closed after a reset that failed: a fresh session.
     if (!users_->Connected()) users_->Open();
     return users_.get();
+}
+
+std::unique_ptr<TDatabase> TDatabase::LendUserStatements() {
+    if (params_.engine != Engine::Postgres || forUsers_) return nullptr;
+    UserStatements();
+    return std::move(users_);
+}
+
+void TDatabase::ReturnUserStatements(std::unique_ptr<TDatabase> users) {
+    if (!users) return;
+    // Never into a database closing: the next company's would read through it.
+    if (!users_ && !closing_ && users->Connected() && Connected()) {
+        users->EndUserStatement();
+        if (users->Connected()) users_ = std::move(users);
+    }
+}
+
+namespace {
+
+QList<TTableHolder*>& tableHolders() {
+    static QList<TTableHolder*> holders;
+    return holders;
+}
+
+}  // namespace
+
+void AddTableHolder(TTableHolder* holder) {
+    if (!tableHolders().contains(holder)) tableHolders().append(holder);
+}
+
+void RemoveTableHolder(TTableHolder* holder) {
+    tableHolders().removeAll(holder);
+}
+
+bool MayWaitForReaders(const QString& sql) {
+    if (tableHolders().isEmpty()) return false;
+    static const QStringList rowWork{
+        QStringLiteral("SELECT"),  QStringLiteral("WITH"),     QStringLiteral("VALUES"),
+        QStringLiteral("INSERT"),  QStringLiteral("UPDATE"),   QStringLiteral("DELETE"),
+        QStringLiteral("SHOW"),    QStringLiteral("SET"),      QStringLiteral("RESET"),
+        QStringLiteral("BEGIN"),   QStringLiteral("START"),    QStringLiteral("COMMIT"),
+        QStringLiteral("END"),     QStringLiteral("ROLLBACK"), QStringLiteral("SAVEPOINT"),
+        QStringLiteral("RELEASE"), QStringLiteral("FETCH"),    QStringLiteral("CLOSE"),
+        QStringLiteral("DECLARE"), QStringLiteral("MOVE"),     QStringLiteral("DEALLOCATE"),
+        QStringLiteral("EXECUTE"), QStringLiteral("PREPARE"),  QStringLiteral("DISCARD")};
+    return !rowWork.contains(firstWord(sql));
+}
+
+void LetTablesGo() {
+    // A holder leaves the list as it lets go.
+    const QList<TTableHolder*> holders = tableHolders();
+    for (TTableHolder* h : holders)
+        if (tableHolders().contains(h)) h->LetGo();
 }
 
 namespace {

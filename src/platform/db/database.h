@@ -80,6 +80,25 @@ public:
 void SetUserStatementWait(TUserStatementWait* wait);
 TUserStatementWait* UserStatementWait();
 
+// PostgreSQL: a user's result read through a cursor inside its read-only
+// transaction holds the tables it reads against statements that take a
+// table whole (DDL, LOCK, TRUNCATE, VACUUM FULL...). Before any statement
+// of the program that may wait for such a lock (MayWaitForReaders), every
+// holder lets its transaction go, the server keeping the rest of its rows,
+// so that the program never waits on itself.
+class TTableHolder {
+public:
+    virtual ~TTableHolder() = default;
+    virtual void LetGo() = 0;
+};
+void AddTableHolder(TTableHolder* holder);
+void RemoveTableHolder(TTableHolder* holder);
+// Whether a statement may wait for a table a reader holds: anything but
+// reads, row writes and transaction control.
+bool MayWaitForReaders(const QString& sql);
+// Every holder lets go (see TTableHolder).
+void LetTablesGo();
+
 class TDatabase : public QObject {
     Q_OBJECT
 public:
@@ -157,8 +176,11 @@ public:
     // judges it while it is prepared, and the prepare refuses a tail. A text
     // holding several statements reads SeveralStatementsReason(). Otherwise
     // as Execute. Run it on UserStatements().
-    QSqlQuery ExecuteUser(const QString& sql, const QVariantList& binds = {},
-                          bool readOnly = false);
+    // With a `cursor` name (PostgreSQL, a query inside BeginReadOnly) the
+    // statement is declared as that cursor (NO SCROLL, WITH HOLD) instead,
+    // its rows read by FETCH.
+    QSqlQuery ExecuteUser(const QString& sql, const QVariantList& binds = {}, bool readOnly = false,
+                          const QString& cursor = QString());
     // Whether a statement a user typed is a query, as the engine reads it:
     // it returns rows and writes nothing (PostgreSQL: a SELECT, VALUES or
     // TABLE without INTO and without a writing WITH; SQLite: columns, and
@@ -182,6 +204,12 @@ public:
     // (EndUserStatement) and never reaches this connection's record locks,
     // settings or transaction. SQLite: this database itself.
     TDatabase* UserStatements();
+    // PostgreSQL: the connection for users' statements handed over to a
+    // result read through a cursor, which keeps it until the result is read
+    // or dropped (UserStatements opens another meanwhile), and gives it back
+    // (ReturnUserStatements; one kept, any other closed). Null elsewhere.
+    std::unique_ptr<TDatabase> LendUserStatements();
+    void ReturnUserStatements(std::unique_ptr<TDatabase> users);
     // A user's statement runs (or its rows are read) on this connection
     // between BeginUserRun and EndUserRun (see TUserRun): the engine keeps
     // the program answering through UserStatementWait(), and a stop asked
@@ -344,6 +372,7 @@ private:
     // this is one.
     std::unique_ptr<TDatabase> users_;
     bool forUsers_ = false;
+    bool closing_ = false;  // Close runs: no connection for users comes back
 
     QString databaseName_;
     QString connectionName_;

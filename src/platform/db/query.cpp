@@ -664,7 +664,12 @@ public:
             TUserRun run(user_ ? db_.data() : nullptr);
             while (count != 0 && readRow(rows)) --count;
         }
-        noteIncomplete();
+        // Stopped by the user while its reader waited: the reader decides
+        // what the rows read so far are worth.
+        if (incomplete_ && !noted_) {
+            noted_ = true;
+            throw EUserStatementCancelled();
+        }
         if (early_.empty() && error_) {
             const std::exception_ptr error = error_;
             error_ = nullptr;
@@ -675,6 +680,12 @@ public:
 
     std::function<void(QVector<QVariant>&)> Converter() const override {
         return [conversion = conversion_](QVector<QVariant>& values) { conversion->row(values); };
+    }
+    Reopen Reopener() const override { return reopen_; }
+    void setReopener(Reopen reopen) { reopen_ = std::move(reopen); }
+    void KeepWaiting(bool on) override {
+        keep_.reset();
+        if (on && user_ && query_.isActive()) keep_ = std::make_unique<TUserRun>(db_.data());
     }
 
     // A user's result is read on under the wait, which lets the user stop
@@ -724,6 +735,7 @@ private:
         if (TUserStatementWait* wait = UserStatementWait()) wait->Incomplete();
     }
     void stop() {
+        keep_.reset();
         if (listed_ && db_) db_->RemovePendingRead(this);
         listed_ = false;
         // No query may outlive its connection's removal.
@@ -746,6 +758,179 @@ private:
     int columns_;
     std::deque<QVector<QVariant>> early_;
     std::exception_ptr error_;
+    Reopen reopen_;
+    std::unique_ptr<TUserRun> keep_;
+};
+
+// A user's result on PostgreSQL, read through a cursor on a connection of
+// its own (lent by the database for users' statements), a packet per FETCH:
+// the program keeps only what was read. The cursor's read-only transaction
+// lasts until the rest is read or the result dropped, or until the program
+// needs a table whole (LetGo: COMMIT, after which the server keeps the rest
+// for the cursor and the transaction holds nothing).
+class CursorReader : public TRowSource, public TTableHolder {
+public:
+    CursorReader(TDatabase* owner, QString statement, std::shared_ptr<const RowReading> reading)
+        : owner_(owner),
+          conn_(owner->LendUserStatements()),
+          statement_(std::move(statement)),
+          reading_(std::move(reading)) {
+        // A company change closes the result: the rows read stay.
+        closing_ = QObject::connect(owner, &TDatabase::aboutToClose, conn_.get(), [this] {
+            owner_ = nullptr;
+            incomplete_ = true;
+            finish();
+        });
+    }
+    ~CursorReader() override { finish(); }
+
+    // Declares the cursor for the statement in a read-only transaction;
+    // `typing` is told the columns at the first FETCH.
+    void Declare(const QString& sql, const QVariantList& binds,
+                 std::function<void(const QSqlRecord&)> typing) {
+        typing_ = std::move(typing);
+        try {
+            QSqlQuery begin(conn_->connection());
+            if (!begin.exec(QStringLiteral("BEGIN READ ONLY")))
+                conn_->raiseError(begin.lastError(), begin.lastQuery());
+            inTransaction_ = true;
+            TUserRun run(conn_.get());
+            conn_->ExecuteUser(sql, binds, true, QString::fromLatin1(kCursor));
+        } catch (...) {
+            finish();
+            throw;
+        }
+        AddTableHolder(this);
+    }
+
+    void setConversion(TFieldDefs defs, QVector<bool> convert) {
+        conversion_ = std::make_shared<Conversion>(std::move(defs), std::move(convert));
+    }
+    Reopen Reopener() const override { return reopen_; }
+    void setReopener(Reopen reopen) { reopen_ = std::move(reopen); }
+    void KeepWaiting(bool on) override {
+        keep_.reset();
+        if (on && conn_) keep_ = std::make_unique<TUserRun>(conn_.get());
+    }
+
+    bool Read(int count, std::vector<QVector<QVariant>>& rows) override {
+        // One wait for the whole read, however many FETCHes it takes.
+        TUserRun run(conn_.get());
+        while (count != 0 && conn_) {
+            const int n = count < 0 ? kChunk : std::min(count, kChunk);
+            const int got = fetch(n, rows);
+            if (count > 0) count -= got;
+            if (got < n) finish();  // the end of the result
+        }
+        return conn_ != nullptr;
+    }
+
+    std::function<void(QVector<QVariant>&)> Converter() const override {
+        return [conversion = conversion_](QVector<QVariant>& values) { conversion->row(values); };
+    }
+
+    void LetGo() override {
+        RemoveTableHolder(this);
+        if (!conn_ || !inTransaction_) return;
+        inTransaction_ = false;
+        // The server reads the rest of the result now, under the wait.
+        bool ok = false, cancelled = false;
+        try {
+            TUserRun run(conn_.get());
+            QSqlQuery q(conn_->connection());
+            ok = conn_->RunUserStep([&] { return q.exec(QStringLiteral("COMMIT")); });
+            cancelled = conn_->UserRunCancelled();
+        } catch (const std::exception&) {
+            // A lost connection: the cursor is gone with it.
+        }
+        if (ok && !cancelled) return;
+        // Stopped or failed: the cursor went with its transaction.
+        incomplete_ = true;
+        finish();
+    }
+
+private:
+    static constexpr const char* kCursor = "rh_cursor_usuario";
+    static constexpr int kChunk = 2000;
+
+    // Appends up to `n` rows; how many came. Raises after finishing.
+    int fetch(int n, std::vector<QVector<QVariant>>& rows) {
+        TDatabase* c = conn_.get();
+        const QString sql =
+            QStringLiteral("FETCH FORWARD %1 FROM %2").arg(n).arg(QLatin1String(kCursor));
+        int got = 0;
+        bool cancelled = false;
+        QSqlError error;
+        {
+            TUserRun run(c);
+            QSqlQuery q(c->connection());
+            q.setForwardOnly(true);
+            if (c->RunUserStep([&] { return q.exec(sql); })) {
+                if (typing_) {
+                    typing_(q.record());
+                    typing_ = nullptr;
+                }
+                const int columns = q.record().count();
+                RowSteps steps(q);
+                while (!c->UserRunCancelled() && steps.next(q)) {
+                    QVector<QVariant> values;
+                    reading_->read(q, steps, columns, values);
+                    rows.push_back(std::move(values));
+                    ++got;
+                    c->PollUserRun();
+                }
+                if (!c->UserRunCancelled()) error = steps.error(q);
+            } else {
+                error = q.lastError();
+            }
+            cancelled = c->UserRunCancelled();
+        }
+        if (cancelled) {
+            finish();
+            throw EUserStatementCancelled();
+        }
+        if (error.isValid()) {
+            try {
+                c->raiseError(error, statement_);
+            } catch (...) {
+                finish();
+                throw;
+            }
+        }
+        return got;
+    }
+
+    void finish() {
+        RemoveTableHolder(this);
+        keep_.reset();
+        if (!conn_) return;
+        QObject::disconnect(closing_);
+        std::unique_ptr<TDatabase> c = std::move(conn_);
+        inTransaction_ = false;
+        if (reading_) reading_->forgetBuilt();
+        if (incomplete_)
+            if (TUserStatementWait* wait = UserStatementWait()) wait->Incomplete();
+        if (owner_) {
+            // Its session reset (the cursor closed) before it serves again.
+            owner_->ReturnUserStatements(std::move(c));
+            return;
+        }
+        // Perhaps inside a signal it receives.
+        c->Close();
+        c.release()->deleteLater();
+    }
+
+    QPointer<TDatabase> owner_;
+    std::unique_ptr<TDatabase> conn_;
+    QString statement_;
+    std::shared_ptr<const RowReading> reading_;
+    std::shared_ptr<Conversion> conversion_;
+    std::function<void(const QSqlRecord&)> typing_;
+    QMetaObject::Connection closing_;
+    Reopen reopen_;
+    std::unique_ptr<TUserRun> keep_;
+    bool inTransaction_ = false;
+    bool incomplete_ = false;  // ended before its end while the program needed a table
 };
 
 // The result kept in memory. A live result writes through a table cursor on
@@ -771,7 +956,7 @@ public:
         pos_ = -1;
     }
     // The rows after those loaded, read as navigation reaches them.
-    void loadRest(std::unique_ptr<ResultReader> rest, int packet) {
+    void loadRest(std::unique_ptr<TRowSource> rest, int packet) {
         convertRest_ = rest->Converter();
         rest_ = std::move(rest);
         packet_ = std::max(1, packet);
@@ -877,11 +1062,18 @@ private:
     // Appends up to `count` rows from the reader (all with -1); false when
     // it had none.
     bool readMore(int count) {
-        return ReadFromSource(rest_, count, [this](QVector<QVariant>& values) {
-            convertRest_(values);
-            rows_.push_back(TRow{std::move(values), int(rows_.size())});
-            deleted_.push_back(false);
-        });
+        const size_t before = rows_.size();
+        try {
+            ReadFromSource(rest_, count, [this](QVector<QVariant>& values) {
+                convertRest_(values);
+                rows_.push_back(TRow{std::move(values), int(rows_.size())});
+                deleted_.push_back(false);
+            });
+        } catch (const EUserStatementCancelled&) {
+            // The result keeps what it read, and the user is told.
+            if (TUserStatementWait* wait = UserStatementWait()) wait->Incomplete();
+        }
+        return rows_.size() > before;
     }
     // The row as the table cursor knows it: found again by its key as read,
     // so that a row deleted meanwhile is reported as such.
@@ -1205,18 +1397,33 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
     auto typing = [&](const QSqlRecord& record) {
         if (!sqlite) describeColumns(RawResult{record, {}, {}});
     };
-    // A user's query on PostgreSQL is read whole while it runs: nothing of
-    // its session (a transaction, a lock) outlives the run waiting for the
-    // rest to be read.
-    const int packets = user && !sqlite ? -1 : packetRecords_;
-    // Open while the rows are read: the reader of the rest ends it. The
-    // main connection never holds a user's read-only transaction.
-    TDatabase* reader = user && packets > 0 ? db->UserStatements() : db;
-    auto readOnly = std::make_unique<TReadOnlyTransaction>(user && packets > 0 ? reader : nullptr);
+    const int packets = packetRecords_;
     RawResult result;
     QSqlQuery pending;
     std::optional<RowSteps> pendingSteps;
-    if (packets > 0) {
+    std::unique_ptr<TRowSource> cursorRest;
+    CursorReader* cursorReader = nullptr;
+    // A user's query on PostgreSQL read in packets: through a cursor on a
+    // connection of its own, whose transaction holds nothing the program
+    // needs (see CursorReader).
+    const bool throughCursor = user && !sqlite && packets > 0;
+    // Open while the rows are read: the reader of the rest ends it. The
+    // main connection never holds a user's read-only transaction.
+    TDatabase* reader = user && packets > 0 && !throughCursor ? db->UserStatements() : db;
+    auto readOnly = std::make_unique<TReadOnlyTransaction>(
+        user && packets > 0 && !throughCursor ? reader : nullptr);
+    if (throughCursor) {
+        auto declared = std::make_unique<CursorReader>(db, statement, reading);
+        declared->Declare(sql, binds, [&](const QSqlRecord& record) {
+            result.record = record;
+            typing(record);
+        });
+        cursorReader = declared.get();
+        cursorRest = std::move(declared);
+        ReadFromSource(cursorRest, packets, [&](QVector<QVariant>& values) {
+            result.rows.push_back(TRow{std::move(values), int(result.rows.size())});
+        });
+    } else if (packets > 0) {
         // The first packet now, the rest as it is needed.
         TUserRun userRun(user ? reader : nullptr);
         pending = execute(reader, sql, binds, true);
@@ -1249,11 +1456,41 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
     if (!described) describeColumns(result);
     if (requestLive_) makeLive(db, shape, catalog, source, *cursor);
     cursor->load(std::move(result.rows));
-    if (pending.isActive())
-        cursor->loadRest(std::make_unique<ResultReader>(reader, std::move(pending), *pendingSteps,
-                                                        statement, cursor->defs, cursor->convert,
-                                                        reading, std::move(readOnly), user),
-                         packets);
+    // The same rows read again from the first, for a holder that let some
+    // go (TClientDataSet::BeginPass).
+    TRowSource::Reopen reopen = [dbp = QPointer<TDatabase>(db), sql, binds, statement, reading,
+                                 defs = cursor->defs, convert = cursor->convert, user,
+                                 throughCursor]() -> std::unique_ptr<TRowSource> {
+        if (!dbp) throw EDatabaseError::make(DbError::ClosedDataSet);
+        if (throughCursor) {
+            auto again = std::make_unique<CursorReader>(dbp, statement, reading);
+            again->Declare(sql, binds, nullptr);
+            again->setConversion(defs, convert);
+            return again;
+        }
+        TDatabase* on = user ? dbp->UserStatements() : dbp.data();
+        auto readOnly = std::make_unique<TReadOnlyTransaction>(user ? on : nullptr);
+        QSqlQuery q;
+        {
+            TUserRun run(user ? on : nullptr);
+            q = user ? on->ExecuteUser(sql, binds, true) : on->Execute(sql, binds);
+        }
+        const RowSteps steps(q);
+        return std::make_unique<ResultReader>(on, std::move(q), steps, statement, defs, convert,
+                                              reading, std::move(readOnly), user);
+    };
+    if (cursorRest) {
+        cursorReader->setConversion(cursor->defs, cursor->convert);
+        cursorReader->setReopener(reopen);
+        cursor->loadRest(std::move(cursorRest), packets);
+    }
+    if (pending.isActive()) {
+        auto rest = std::make_unique<ResultReader>(reader, std::move(pending), *pendingSteps,
+                                                   statement, cursor->defs, cursor->convert,
+                                                   reading, std::move(readOnly), user);
+        rest->setReopener(reopen);
+        cursor->loadRest(std::move(rest), packets);
+    }
     return cursor;
 }
 

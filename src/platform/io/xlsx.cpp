@@ -315,9 +315,11 @@ struct XlsxWorkbook::Impl {
     }
 };
 
-XlsxWorkbook::XlsxWorkbook(const QString& fileName)
+XlsxWorkbook::XlsxWorkbook(const QString& fileName, bool rowsInOrder)
     : d(std::make_unique<Impl>(XlsxFileName(NativePath(fileName)))) {
-    d->book = workbook_new(QFile::encodeName(d->temp.Path()).constData());
+    lxw_workbook_options options{};
+    options.constant_memory = rowsInOrder ? LXW_TRUE : LXW_FALSE;
+    d->book = workbook_new_opt(QFile::encodeName(d->temp.Path()).constData(), &options);
     if (!d->book) d->fail(QStringLiteral("out of memory"));
 }
 

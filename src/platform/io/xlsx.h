@@ -48,8 +48,11 @@ QString XlsxFileName(const QString& fileName);
 
 class XlsxWorkbook {
 public:
-    // The name may use either path separator; see XlsxFileName.
-    explicit XlsxWorkbook(const QString& fileName);
+    // The name may use either path separator; see XlsxFileName. With
+    // `rowsInOrder` each row goes to a temporary file as the next one begins
+    // (memory stays flat whatever the rows): cells must then be written row
+    // after row, and a cell of a row already left is refused.
+    explicit XlsxWorkbook(const QString& fileName, bool rowsInOrder = false);
     ~XlsxWorkbook();
     XlsxWorkbook(const XlsxWorkbook&) = delete;
     XlsxWorkbook& operator=(const XlsxWorkbook&) = delete;

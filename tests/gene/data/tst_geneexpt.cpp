@@ -6,7 +6,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "db/clientdataset.h"
+#include "db/database.h"
 #include "db/datasource.h"
+#include "db/dberror.h"
+#include "db/query.h"
 #include "db/sysutils.h"
 #include "db/table.h"
 #include "gene/data/geneexpt.h"
@@ -582,6 +586,81 @@ private Q_SLOTS:
         ImportarASCII(nullptr, t.cabecera.get(), nullptr, ruta, kStd, leido);
         QCOMPARE(Sql(QStringLiteral("SELECT CodigoOperario, Nombre, Observaciones FROM EMPLEADO")),
                  QStringLiteral("1|Ana|"));
+    }
+
+    // A user's result larger than a packet is exported whole as it is read,
+    // the dataset keeping what it held; stopped from the wait (Esc), the
+    // export says so by its error, the old file stays and the dataset reads
+    // on.
+    void exportarResultadoGrande_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("formato");
+        QTest::addColumn<bool>("detener");
+        for (Engine e : AvailableEngines())
+            for (const char* formato : {"txt", "xlsx"})
+                for (bool detener : {false, true})
+                    NewEngineRow(e, qPrintable(QString::fromLatin1(formato) +
+                                               (detener ? QStringLiteral(", stopped") : QString())))
+                        << QString::fromLatin1(formato) << detener;
+    }
+    void exportarResultadoGrande() {
+        QFETCH(int, engine);
+        QFETCH(QString, formato);
+        QFETCH(bool, detener);
+        TestInstalacion inst(Engine(engine), {.empresas = {1}, .empresaActual = 1});
+        struct Espera : TUserStatementWait {
+            bool parar = false;
+            int incompletas = 0;
+            void Began() override {}
+            bool Waiting() override { return parar; }
+            void Ended(bool) override {}
+            void Incomplete() override { ++incompletas; }
+            Espera() { SetUserStatementWait(this); }
+            ~Espera() override { SetUserStatementWait(nullptr); }
+        } espera;
+        espera.parar = detener;
+        const int total = 9000;
+        TQuery q;
+        q.setDatabaseName(QStringLiteral("Database"));
+        q.setUserStatement(true);
+        q.setPacketRecords(200);
+        q.SQL().setText(
+            QStringLiteral("WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r%1) "
+                           "SELECT n AS Numero, 'Łódź ñ' AS Texto FROM r")
+                .arg(detener ? QString() : QStringLiteral(" WHERE n < %1").arg(total)));
+        q.Open();
+        TClientDataSet d;
+        d.LoadFromQuery(&q);
+        const QString ruta = dir.filePath(QStringLiteral("grande.") + formato);
+        Escribir(ruta, "anterior\r\n");
+        auto exportar = [&] {
+            return formato == QLatin1String("txt")
+                       ? ExportarASCII(nullptr, &d, nullptr, ruta, kStd)
+                       : ExportarExcel(nullptr, &d, nullptr, ruta, QStringLiteral("SinDialogo"));
+        };
+        if (detener) {
+            QVERIFY_THROWS_EXCEPTION(EUserStatementCancelled, exportar());
+            QCOMPARE(Leer(ruta), QByteArray("anterior\r\n"));
+            QCOMPARE(espera.incompletas, 0);
+            espera.parar = false;
+        } else {
+            QVERIFY(exportar());
+            if (formato == QLatin1String("txt")) {
+                const QList<QByteArray> lineas = Leer(ruta).split('\n');
+                QCOMPARE(lineas.size(), total + 1);
+                QCOMPARE(lineas.value(total - 1), QByteArray("9000|?\xF3"
+                                                             "d? \xF1|\r"));
+            } else {
+                const QList<QStringList> filas = CeldasXlsx(ruta);
+                QCOMPARE(filas.size(), total + 1);
+                QCOMPARE(filas.last(), (QStringList{"9000", QStringLiteral("Łódź ñ")}));
+            }
+        }
+        // Only what the grid read stays; the rest is read again as reached.
+        QCOMPARE(d.RowsHeld(), 200);
+        QCOMPARE(d.FieldByName(QStringLiteral("Numero"))->AsInteger(), 1);
+        for (int i = 0; i < 300; ++i) d.Next();
+        QCOMPARE(d.FieldByName(QStringLiteral("Numero"))->AsInteger(), 301);
     }
 
     void nuevoSinClaves() {
