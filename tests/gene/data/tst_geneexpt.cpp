@@ -216,8 +216,9 @@ private Q_SLOTS:
         const QStringList incidencias =
             visto.split(QRegularExpression(QStringLiteral("\r?\n")), Qt::SkipEmptyParts);
         QCOMPARE(incidencias.size(), 1002);
-        // A key that exists: the translator's words.
-        const QString repetida = QStringLiteral("¡ Ya existe el registro !");
+        // A key that exists: the translator's words and the key it repeats.
+        const QString repetida =
+            QStringLiteral("¡ Ya existe el registro !. Clave: CodigoOperario = «1»");
         QCOMPARE(incidencias[0],
                  QStringLiteral("1 - Error grabando el registro 1. Motivo: ") + repetida);
         QVERIFY2(incidencias[1].startsWith(QStringLiteral("2 - ")) &&
