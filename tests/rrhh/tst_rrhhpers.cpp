@@ -1570,9 +1570,11 @@ private Q_SLOTS:
         MessageSeam::clearLog();
         MessageSeam::enqueue(QStringLiteral("SI"));
         QTest::keyClick(g, Qt::Key_Delete, Qt::ControlModifier);
-        // The reason is the engine's own words, never the statement it refused.
+        // The reason is the engine's own words after their lead-in, never the
+        // statement it refused.
         QCOMPARE(textos(), (QStringList{pregunta, QStringLiteral("¡No ha sido posible eliminar la "
-                                                                 "línea!. Motivo: bloqueado")}));
+                                                                 "línea!. Motivo: Error de la base "
+                                                                 "de datos: bloqueado")}));
         QCOMPARE(lineas(), QStringLiteral("1 1 1"));
         QVERIFY(!fGENEINIC->Database->InTransaction());
         quitarBloqueo(engine, QStringLiteral("HFORMACI"));

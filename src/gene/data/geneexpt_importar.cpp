@@ -4,13 +4,17 @@
 #include <exception>
 
 #include "db/dataset.h"
-#include "gene/dialogs/genedeta.h"
+#include "db/dberror.h"
+#include "db/field.h"
+#include "db/query.h"
+#include "db/table.h"
 #include "gene/data/geneexpt.h"
 #include "gene/data/geneexpt_p.h"
 #include "gene/data/genereloj.h"
 #include "gene/data/genesali.h"
 #include "gene/data/genesali_dialogos.h"
 #include "gene/data/mensajes.h"
+#include "gene/dialogs/genedeta.h"
 #include "io/paths.h"
 #include "io/textfile.h"
 
@@ -19,6 +23,45 @@ using namespace geneexpt;
 namespace {
 
 constexpr int kMaximoIncidencias = 1000;
+
+// The fields of a dataset's key: a table's primary index (else its order),
+// the key a live result writes by; none for other datasets.
+QStringList NombresClave(TDataSet* ds) {
+    if (auto* t = qobject_cast<TTable*>(ds)) {
+        const int primario = t->IndexDefs().PrimaryIndex();
+        if (primario >= 0) return t->IndexDefs().at(primario).FieldList();
+        QStringList nombres;
+        for (int i = 0; i < t->IndexFieldCount(); ++i) nombres << t->IndexFields(i)->FieldName();
+        return nombres;
+    }
+    auto* q = qobject_cast<TQuery*>(ds);
+    if (!q) return {};
+    // The result's own names of the table's key columns.
+    const TQuery::LiveTarget destino = q->Target();
+    QStringList nombres;
+    for (int i = 0; i < destino.columns.size() && i < ds->FieldCount(); ++i)
+        if (destino.keyFields.contains(destino.columns.at(i), Qt::CaseInsensitive))
+            nombres << ds->Fields()[i]->FieldName();
+    return nombres;
+}
+
+// For a record refused because its key exists: the key's fields with the
+// values the line gave them (read before the record is cancelled).
+QString ClaveRepetida(TDataSet* ds, std::exception_ptr error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const EDatabaseError& e) {
+        if (e.code() != DbError::KeyViolation) return {};
+    } catch (...) {
+        return {};
+    }
+    QStringList partes;
+    for (const QString& nombre : NombresClave(ds))
+        if (TField* f = ds->FindField(nombre))
+            partes << f->FieldName() + QStringLiteral(" = «") + f->AsString() + QStringLiteral("»");
+    if (partes.isEmpty()) return {};
+    return QStringLiteral(". Clave: ") + partes.join(QStringLiteral(", "));
+}
 
 class Importacion {
 public:
@@ -58,6 +101,7 @@ private:
         TDataSet* ds = principal ? tabla_ : detalle_;
         const QStringList& nombres = principal ? cabecera_ : cabeceraLinea_;
         QString error;
+        QString repetida;  // the key of a record refused for it
         if (!principal && principalRechazado_) {
             // The lines of a refused record would belong to no record (or to
             // another one): listed, not stored, and no question for each.
@@ -96,13 +140,14 @@ private:
                         DetallePorPosicion(piezas);
                     ds->Post();
                 } catch (...) {
+                    repetida = ClaveRepetida(ds, std::current_exception());
                     ds->Cancel();
                     throw;
                 }
                 if (principal) principalRechazado_ = false;
                 return true;
             } catch (...) {
-                error = TextoExcepcion(std::current_exception());
+                error = TextoExcepcion(std::current_exception()) + repetida;
             }
         }
         Incidencia(principal, claveTexto, piezas, error);

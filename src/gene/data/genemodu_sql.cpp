@@ -383,11 +383,12 @@ bool AbrirConsulta(TModuloDatos* ModuloDatos, TQuery* Consulta, const QString& O
         // Only a unit of work under way is spoilt by the failure; outside one
         // the flag would refuse the next delete of the personnel master.
         if (enTransaccion(Consulta)) ErrorEnTransaccion = true;
-        Motivo = e.Message();
+        // The translator's words, or the engine's after their lead-in: a
+        // warning, and the program goes on.
+        Motivo = MotivoError(e);
         if (!contiene(opciones, "Silencio")) {
             MensajeAdvertencia(
-                QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ") +
-                MotivoError(e));
+                QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ") + Motivo);
             mostrarSentencia(QStringLiteral("Hay un error en la siguiente Sentencia SQL: "),
                              Consulta->SQL().Text());
         }

@@ -54,7 +54,7 @@ void EjecutarSQLCache(TModuloDatos* ModuloDatos, const QString& SQL, QStringList
 // is shown unless the options hold "Silencio", sets ErrorEnTransaccion and
 // answers false.
 bool AbrirConsulta(TModuloDatos* ModuloDatos, TQuery* Consulta, const QString& Opciones);
-// The same, giving the engine's message of a failure in Motivo.
+// The same, giving the reason of a failure in Motivo (as `MotivoError` words it).
 bool AbrirConsulta(TModuloDatos* ModuloDatos, TQuery* Consulta, const QString& Opciones,
                    QString& Motivo);
 bool AbrirConsultaADO(TModuloDatos* ModuloDatos, TQuery* Consulta, const QString& Opciones);

@@ -216,6 +216,49 @@ QString TraduccionConversion(const QString& mensaje) {
     return {};
 }
 
+// A statement the engine cannot read, in the exception translator's words:
+// the word it stumbled on when the engine names it (SQLite's `near "X"`).
+const char* const kErrorSintaxis = "¡ La sentencia tiene un error de sintaxis !";
+
+QString TraduccionSintaxis(const QString& motor) {
+    // SQLite's words, and PostgreSQL's where its parser left them to the server.
+    static const QRegularExpression cerca(
+        QStringLiteral("^(?:near \"(.*)\": syntax error|syntax error at or near \"(.*)\")$"));
+    const QRegularExpressionMatch m = cerca.match(motor);
+    if (!m.hasMatch()) return QString::fromUtf8(kErrorSintaxis);
+    return ClasificarExcepcion(QStringLiteral("Token not found. Token: ") + m.captured(1) +
+                               m.captured(2))
+        .Texto;
+}
+
+// A text the engine could not read as a column's type (SQLSTATE 22P02): the
+// value and what it should have been where the engine's words name them,
+// else the translator's words for a value that is not valid.
+QString TraduccionValorNoValido(const QString& motor) {
+    struct Tipo {
+        const char* motor;
+        const char* texto;
+    };
+    static const Tipo kTipos[] = {
+        {"integer", "integer value"},     {"smallint", "integer value"},
+        {"bigint", "integer value"},      {"numeric", "floating point value"},
+        {"real", "floating point value"}, {"double precision", "floating point value"},
+        {"boolean", "boolean value"},
+    };
+    static const QRegularExpression valor(
+        QStringLiteral("^invalid input syntax for (?:type )?([a-z ]+): \"(.*)\"$"));
+    const QRegularExpressionMatch m = valor.match(motor);
+    QString tipo = QStringLiteral("value");
+    for (const Tipo& t : kTipos)
+        if (m.hasMatch() && m.captured(1) == QLatin1String(t.motor)) tipo = QLatin1String(t.texto);
+    const QString texto = m.hasMatch()
+                              ? TraduccionConversion(QLatin1Char('\'') + m.captured(2) +
+                                                     QStringLiteral("' is not a valid ") + tipo)
+                              : QString();
+    return texto.isEmpty() ? ClasificarExcepcion(QStringLiteral("'' is not a valid value")).Texto
+                           : texto;
+}
+
 }  // namespace
 
 QString MensajeExcepcionBaseDatos(const EDatabaseError& e) {
@@ -245,7 +288,18 @@ QString TraduccionErrorBaseDatos(const EDatabaseError& e) {
             for (const TraduccionTexto& t : kPorTextoSqlite)
                 if (motor.contains(QLatin1String(t.motor)))
                     return ConMotivo(QString::fromUtf8(t.texto), motor);
+        if (postgres
+                ? codigo == QLatin1String("42601")
+                : e.code() == DbError::SqlError && (motor.endsWith(QLatin1String("syntax error")) ||
+                                                    motor == QLatin1String("incomplete input")))
+            return TraduccionSintaxis(motor);
+        if (postgres && codigo == QLatin1String("22P02")) return TraduccionValorNoValido(motor);
     }
+    // The SQL driver's own text (it carries no code): values bound that do
+    // not match the statement's marks ("?", "$1").
+    if (e.code() == DbError::SqlError && e.Message() == QLatin1String("Parameter count mismatch"))
+        return QStringLiteral(
+            "¡ El número de parámetros de la sentencia no coincide con el de valores dados !");
     switch (e.code()) {
         case DbError::UnsupportedEngine: {
             if (e.Message() != DbErrorText(e.code())) return {};
@@ -275,21 +329,36 @@ QString TraduccionErrorBaseDatos(const EDatabaseError& e) {
     }
 }
 
+namespace {
+
+// What the exception translator's table says of an error, in its words; ""
+// when the table does not know it or would drop it unseen.
+QString TextoTraductor(const EDatabaseError& e) {
+    const QString mensaje = MensajeIngles(e);
+    const ClasificacionExcepcion c = ClasificarExcepcion(mensaje);
+    if (c.Texto == mensaje || c.Clase == QLatin1String("IGNORAR") ||
+        c.Clase == QLatin1String("BLOB"))
+        return {};
+    return TraducirMensajeMotor(c.Texto);
+}
+
+}  // namespace
+
 QString MotivoError(const std::exception& e) {
     const auto* d = dynamic_cast<const EDatabaseError*>(&e);
     if (!d) return QString::fromUtf8(e.what());
-    const QString traduccion = TraduccionErrorBaseDatos(*d);
-    return traduccion.isEmpty() ? d->Message() : traduccion;
+    QString texto = TraduccionErrorBaseDatos(*d);
+    if (texto.isEmpty()) texto = TextoTraductor(*d);
+    if (!texto.isEmpty()) return texto;
+    // Words of the engine nobody translates are told as the engine's.
+    if (d->engineWords()) return QStringLiteral("Error de la base de datos: ") + d->Message();
+    return d->Message();
 }
 
 QString TextoErrorBaseDatos(const std::exception& e) {
     if (auto* d = dynamic_cast<const EDatabaseError*>(&e)) {
         // What the exception translator knows is told in its words.
-        const QString mensaje = MensajeIngles(*d);
-        const ClasificacionExcepcion c = ClasificarExcepcion(mensaje);
-        if (c.Texto != mensaje && c.Clase != QLatin1String("IGNORAR") &&
-            c.Clase != QLatin1String("BLOB"))
-            return TraducirMensajeMotor(c.Texto);
+        if (const QString texto = TextoTraductor(*d); !texto.isEmpty()) return texto;
         const QString traduccion = TraduccionErrorBaseDatos(*d);
         if (!traduccion.isEmpty()) return traduccion;
         // The code's standard text says little ("Path not found"); the detail

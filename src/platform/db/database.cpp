@@ -1170,7 +1170,7 @@ void TDatabase::raiseError(const QSqlError& error, const QString& sql) const {
     try {
         raiseMapped(error, sql);
     } catch (EDatabaseError& e) {
-        e.setEngineCode(error.nativeErrorCode());
+        e.setEngineCode(error.nativeErrorCode()).setEngineText(error.text());
         throw;
     }
 }

@@ -55,6 +55,14 @@ public:
         engineCode_ = code;
         return *this;
     }
+    // Whether the message is the engine's (or its driver's) own words, as
+    // opposed to a code's standard text or this layer's reasons: set from
+    // the engine's whole text of the error, which then holds the message.
+    bool engineWords() const { return engineWords_; }
+    EDatabaseError& setEngineText(const QString& text) {
+        engineWords_ = !message_.isEmpty() && text.contains(message_);
+        return *this;
+    }
     const char* what() const noexcept override { return utf8_.c_str(); }
 
 private:
@@ -62,6 +70,7 @@ private:
     QString message_;
     QString detail_;
     QString engineCode_;
+    bool engineWords_ = false;
     std::string utf8_;
 };
 

@@ -1185,8 +1185,9 @@ QString TQuery::bindStatement(QVariantList& binds, const TDatabase* db) const {
     for (const QString& name : occurrences) {
         const TParam* p = params_.FindParam(name);
         if (p->DataType() == ftUnknown && p->IsNull())
-            throw EDatabaseError(DbError::General,
-                                 QStringLiteral("No value for parameter '%1'").arg(name));
+            throw EDatabaseError(
+                DbError::General,
+                QStringLiteral("¡ El parámetro '%1' de la sentencia no tiene valor !").arg(name));
         // Values go as the table cursor stores them (ISO dates, 0/1 booleans
         // on SQLite), so that they compare with stored ones.
         binds << TTableCursor::toStorage(p->Value(), p->DataType(), sqlite);

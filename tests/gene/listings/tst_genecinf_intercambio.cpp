@@ -122,9 +122,9 @@ private Q_SLOTS:
         QVERIFY(!InsertarInformeImportado("Otro", informe));
         const QStringList t = Mostrados();
         QCOMPARE(t.size(), 1);
-        QVERIFY2(
-            t.first().startsWith("¡No ha sido posible grabar el registro!. Motivo: Key violation"),
-            qPrintable(t.first()));
+        QCOMPARE(t.first(),
+                 "¡No ha sido posible grabar el registro!. Motivo: ¡ Ya existe el "
+                 "registro !");
         QCOMPARE(Fila("Otro"), antes);
         QCOMPARE(SqlPrueba("SELECT COUNT(*) FROM FILTRO"), QStringLiteral("3"));
     }

@@ -14,6 +14,7 @@
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genetext.h"
 #include "gene/listings/genecsql.h"
+#include "gene/session/geneinic.h"
 #include "gene/session/sesion.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
@@ -145,6 +146,71 @@ private Q_SLOTS:
             QCOMPARE(x.filas(), QStringList());
         }
         QCOMPARE(a.Fuga(), QString());
+    }
+
+    // A statement the engine refuses: one warning with the translator's
+    // words, or the engine's after "Error de la base de datos: ", never its
+    // bare English; the program goes on and the next statement runs.
+    void erroresDelMotor_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("motivo");
+        const auto fila = [](Engine e, const char* caso, const QString& sql, const QString& sqlite,
+                             const QString& postgres) {
+            NewEngineRow(e, caso) << sql << (e == Engine::Sqlite ? sqlite : postgres);
+        };
+        const QString parametros = QStringLiteral(
+            "¡ El número de parámetros de la sentencia no coincide con el de valores dados !");
+        for (Engine e : AvailableEngines()) {
+            fila(e, "sintaxis", QStringLiteral("SELEĆ 'Łódź|·'"),
+                 QStringLiteral("¡ La sentencia utilizada es incorrecta ! Palabra: SELEĆ"),
+                 QStringLiteral("la sentencia SQL no es válida: error de sintaxis cerca de "
+                                "«SELEĆ» (línea 1, columna 1)"));
+            fila(e, "tabla inexistente", QStringLiteral("SELECT * FROM NOEXISTE"),
+                 QStringLiteral("¡ La tabla no existe !. Compruebe la Base de Datos por favor."),
+                 QStringLiteral("¡ La tabla no existe !. Compruebe la Base de Datos por favor."));
+            fila(e, "clave repetida", QStringLiteral("INSERT INTO LISTPRU VALUES (1, 'x|·', 1)"),
+                 QStringLiteral("¡ Ya existe el registro !"),
+                 QStringLiteral("¡ Ya existe el registro !"));
+            fila(e, "marca de parametro",
+                 QStringLiteral("SELECT Codigo FROM LISTPRU WHERE Codigo = ?"), parametros,
+                 QStringLiteral("la sentencia SQL no es válida: la sentencia termina antes de "
+                                "estar completa (línea 1, columna 44)"));
+            fila(e, "parametro numerado",
+                 QStringLiteral("SELECT Codigo FROM LISTPRU WHERE Codigo = $1"), parametros,
+                 QStringLiteral("¡ La sentencia tiene un error de sintaxis !"));
+            fila(e, "parametro sin valor",
+                 QStringLiteral("SELECT Codigo FROM LISTPRU WHERE Codigo = :x"),
+                 QStringLiteral("¡ El parámetro 'x' de la sentencia no tiene valor !"),
+                 QStringLiteral("¡ El parámetro 'x' de la sentencia no tiene valor !"));
+            fila(e, "otro texto del motor", QStringLiteral("SELECT nofunc(Codigo) FROM LISTPRU"),
+                 QStringLiteral("Error de la base de datos: no such function: nofunc"),
+                 QStringLiteral(
+                     "Error de la base de datos: function nofunc(integer) does not exist"));
+        }
+        if (AvailableEngines().contains(Engine::Postgres))
+            fila(Engine::Postgres, "valor no valido",
+                 QStringLiteral("SELECT Codigo FROM LISTPRU WHERE Codigo = 'a|b'"), QString(),
+                 QStringLiteral("¡ El valor 'a|b' no es un número entero válido !"));
+    }
+    void erroresDelMotor() {
+        QFETCH(int, engine);
+        QFETCH(QString, sql);
+        QFETCH(QString, motivo);
+        Entorno x{Engine(engine)};
+        x.f->pbModificar->setDown(true);
+        x.f->pbModificarClick();
+        const QString cabecera =
+            QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ");
+        const QStringList t = x.ejecutar(sql);
+        QCOMPARE(t.filter(cabecera), QStringList{cabecera + motivo});
+        for (const auto& m : MessageSeam::log())
+            QVERIFY2(m.kind != QLatin1String("E"), qPrintable(m.text));
+        QVERIFY(!TerminacionSolicitada());
+        QCOMPARE(x.f->SentenciaSQL->Text(), sql);
+        QCOMPARE(x.ejecutar(QStringLiteral("SELECT Codigo FROM LISTPRU ORDER BY Codigo")),
+                 QStringList());
+        QCOMPARE(x.filas(), (QStringList{"1", "2", "3"}));
     }
 
     void accionesYModificacion_data() { AddEngineRows(); }

@@ -367,6 +367,26 @@ private Q_SLOTS:
             QVERIFY2(anchaHoja.contains(QStringLiteral("r=\"%1\"").arg(QLatin1String(celda))),
                      celda);
         QVERIFY(!anchaHoja.contains(QStringLiteral("r=\"AE")));
+
+        // Read back into the workbench's live result, a row whose key is
+        // there already is refused naming it, in Spanish.
+        std::unique_ptr<TfGENECSQL> banco(
+            static_cast<TfGENECSQL*>(CreateForm(QStringLiteral("TfGENECSQL"))));
+        banco->pbModificar->setDown(true);
+        banco->pbModificarClick();
+        banco->SentenciaSQL->setText(
+            QStringLiteral("SELECT Codigo, Nombre, Importe FROM LISTPRU ORDER BY Codigo"));
+        banco->EjecutarSentenciaSQL();
+        QVERIFY(banco->pbImportar->isEnabled());
+        ElegirArchivo(txt, nullptr);
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("SI"));  // import from a text file
+        MessageSeam::enqueue(QStringLiteral("NO"));  // stop at the first refusal
+        MessageSeam::enqueue(QStringLiteral("NO"));  // no details
+        banco->pbImportar->Click();
+        QCOMPARE(TextosMostrados().value(1),
+                 QStringLiteral("¡Imposible grabar el registro 1!. ¿Desea continuar?.\r\n(Motivo: "
+                                "¡ Ya existe el registro !. Clave: Codigo = «1»)"));
     }
 
     void orden_data() {

@@ -360,6 +360,20 @@ private Q_SLOTS:
         QTest::newRow("sqlite update") << int(Engine::Sqlite)
                                        << "UPDATE LISTPRU SET Importe = 10 WHERE Codigo = 1"
                                        << QString() << "SELECT Importe FROM LISTPRU";
+        // What the engine refuses: the translator's words, or the engine's
+        // after their lead-in.
+        for (Engine m : AvailableEngines()) {
+            NewEngineRow(m, "existing key")
+                << "INSERT INTO LISTPRU VALUES (1, 'Łódź|·', 1)"
+                << QStringLiteral("¡ Ya existe el registro !") << "SELECT COUNT(*) FROM LISTPRU";
+            NewEngineRow(m, "unknown function")
+                << "UPDATE LISTPRU SET Importe = nofunc(1)"
+                << (m == Engine::Sqlite
+                        ? QStringLiteral("Error de la base de datos: no such function: nofunc")
+                        : QStringLiteral("Error de la base de datos: function "
+                                         "nofunc(integer) does not exist"))
+                << "SELECT Importe FROM LISTPRU";
+        }
         if (!AvailableEngines().contains(Engine::Postgres)) return;
         QTest::newRow("postgres role")
             << int(Engine::Postgres) << "CREATE ROLE rh_intruso SUPERUSER LOGIN"
@@ -377,6 +391,10 @@ private Q_SLOTS:
         QTest::newRow("postgres copy") << int(Engine::Postgres) << "COPY LISTPRU TO '%DIR%/x.txt'"
                                        << ReachingNameReason(QStringLiteral("COPY"))
                                        << "SELECT COUNT(*) FROM LISTPRU";
+        QTest::newRow("postgres invalid value")
+            << int(Engine::Postgres) << "UPDATE LISTPRU SET Codigo = 'a|b' WHERE Codigo = 1"
+            << QStringLiteral("¡ El valor 'a|b' no es un número entero válido !")
+            << "SELECT Codigo FROM LISTPRU";
         QTest::newRow("postgres update") << int(Engine::Postgres)
                                          << "UPDATE LISTPRU SET Importe = 10 WHERE Codigo = 1"
                                          << QString() << "SELECT Importe FROM LISTPRU";

@@ -360,9 +360,40 @@ private Q_SLOTS:
             << "1"
             << "¡ El texto contiene el carácter nulo (código 0), que la base de datos no puede "
                "guardar !";
+        QTest::newRow("sintaxis en SQLite")
+            << int(DbError::SqlError) << "near \"SELEĆ\": syntax error"
+            << "SELEĆ 1"
+            << "1"
+            << "¡ La sentencia utilizada es incorrecta ! Palabra: SELEĆ";
+        QTest::newRow("sentencia incompleta en SQLite")
+            << int(DbError::SqlError) << "incomplete input"
+            << "SELECT (1"
+            << "1"
+            << "¡ La sentencia tiene un error de sintaxis !";
+        QTest::newRow("sintaxis en PostgreSQL, por su código")
+            << int(DbError::SqlError)
+            << "wrong number of parameters for prepared statement \"rh_sentencia_usuario\""
+            << "SELECT $1"
+            << "42601"
+            << "¡ La sentencia tiene un error de sintaxis !";
+        QTest::newRow("valor no válido en PostgreSQL")
+            << int(DbError::SqlError) << "invalid input syntax for type integer: \"a|b·'c\""
+            << "SELECT 1 WHERE 1 = 'a|b·''c'"
+            << "22P02"
+            << "¡ El valor 'a|b·'c' no es un número entero válido !";
+        QTest::newRow("valor no válido en otras palabras")
+            << int(DbError::SqlError) << "la sintaxis de entrada no es válida para tipo integer"
+            << "SELECT 1 WHERE 1 = 'x'"
+            << "22P02"
+            << "¡ El dato introducido no es válido !. Repita por favor.";
+        QTest::newRow("parámetros del controlador")
+            << int(DbError::SqlError) << "Parameter count mismatch"
+            << "SELECT ?"
+            << ""
+            << "¡ El número de parámetros de la sentencia no coincide con el de valores dados !";
         QTest::newRow("otro error de SQLite con el mismo código")
-            << int(DbError::SqlError) << "near \"SELEC\": syntax error"
-            << "SELEC 1"
+            << int(DbError::SqlError) << "no such function: nofunc"
+            << "SELECT nofunc(1)"
             << "1"
             << "";
     }
@@ -373,9 +404,14 @@ private Q_SLOTS:
         QFETCH(QString, codigoMotor);
         QFETCH(QString, texto);
         EDatabaseError e(DbError(codigo), mensaje, detalle);
-        e.setEngineCode(codigoMotor);
+        e.setEngineCode(codigoMotor).setEngineText(mensaje + QStringLiteral("\n") + detalle);
         QCOMPARE(TraduccionErrorBaseDatos(e), texto);
-        QCOMPARE(MotivoError(e), texto.isEmpty() ? mensaje : texto);
+        // Words nobody translates are told as the engine's after a reason's
+        // lead-in; uncaught, as the translator's table has it.
+        QCOMPARE(MotivoError(e), !texto.isEmpty() ? texto
+                                 : e.engineWords()
+                                     ? QStringLiteral("Error de la base de datos: ") + mensaje
+                                     : mensaje);
         // Uncaught, the same text as a warning; the program goes on.
         Lanzador objeto;
         QEvent evento(QEvent::User);

@@ -405,7 +405,8 @@ void TestQuery::errorsAndExec() {
     q.setDatabaseName(QStringLiteral("Database"));
     QCOMPARE(ErrorText([&] { q.Open(); }), QStringLiteral("No SQL statement available"));
     q.SQL().setText(QStringLiteral("UPDATE PRUEBA SET Importe = :Importe WHERE Codigo < :Hasta"));
-    QCOMPARE(ErrorText([&] { q.ExecSQL(); }), QStringLiteral("No value for parameter 'Importe'"));
+    QCOMPARE(ErrorText([&] { q.ExecSQL(); }),
+             QStringLiteral("¡ El parámetro 'Importe' de la sentencia no tiene valor !"));
     q.ParamByName(QStringLiteral("Importe"))->setAsFloat(1.25);
     q.ParamByName(QStringLiteral("Hasta"))->setAsInteger(3);
     q.Prepare();
@@ -418,10 +419,12 @@ void TestQuery::errorsAndExec() {
     // Parameters cleared: nothing is bound, the text goes as typed.
     q.SQL().setText(
         QStringLiteral("SELECT COUNT(*) AS N FROM PRUEBA WHERE Nombre <> ':x' AND :x = 1"));
-    QCOMPARE(ErrorText([&] { q.Open(); }), QStringLiteral("No value for parameter 'x'"));
+    QCOMPARE(ErrorText([&] { q.Open(); }),
+             QStringLiteral("¡ El parámetro 'x' de la sentencia no tiene valor !"));
     q.Params().Clear();
     QCOMPARE(q.ParamCount(), 0);
-    QVERIFY(ErrorText([&] { q.Open(); }) != QStringLiteral("No value for parameter 'x'"));
+    QVERIFY(ErrorText([&] { q.Open(); }) !=
+            QStringLiteral("¡ El parámetro 'x' de la sentencia no tiene valor !"));
     q.SQL().setText(QStringLiteral("SELECT COUNT(*) AS N FROM PRUEBA WHERE Nombre <> ':x'"));
     q.Open();
     QCOMPARE(q.FieldByName(QStringLiteral("N"))->AsInteger(), 3);
