@@ -1,9 +1,11 @@
 #include "report/controls.h"
 
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPainter>
 #include <QRawFont>
 #include <QRegularExpression>
+#include <QTextLayout>
 
 #include "db/dataset.h"
 #include "db/sysutils.h"
@@ -61,6 +63,7 @@ const QFont& TQRPrintable::pictureFont() const {
         pictureFont_ = QRPictureFont(font_);
         pictureFontValid_ = true;
         pictureHeight_ = QFontMetricsF(pictureFont_).height();
+        pictureWidest_ = -1;
         // The font's own glyphs: a character it lacks is drawn by another
         // font, whose height may differ.
         const QRawFont raw = QRawFont::fromFont(pictureFont_);
@@ -72,7 +75,7 @@ const QFont& TQRPrintable::pictureFont() const {
     return pictureFont_;
 }
 
-double TQRPrintable::pictureLineHeight(const QString& text) const {
+double TQRPrintable::pictureLineHeight(QStringView text) const {
     pictureFont();
     for (QChar ch : text) {
         // Line breaks, tabs, controls and anything past Latin-1 take the layout.
@@ -81,6 +84,27 @@ double TQRPrintable::pictureLineHeight(const QString& text) const {
         if (!(pictureLatin1_[(c - 0x20) / 64] & (quint64(1) << ((c - 0x20) % 64)))) return -1;
     }
     return pictureHeight_;
+}
+
+bool TQRPrintable::surelyNarrower(QStringView text, double width) const {
+    if (pictureLineHeight(text) < 0) return false;
+    if (pictureWidest_ < 0) {
+        // A run uses a few fonts, sized in pixels: each is measured once,
+        // not again for every control or record that sets it.
+        thread_local QHash<QFont, double> known;
+        auto it = known.constFind(pictureFont_);
+        if (it == known.cend()) {
+            const QFontMetricsF fm(pictureFont_);
+            double widest = 0;
+            for (char16_t c = 0x20; c <= 0xFF; ++c)
+                if (c < 0x7F || c >= 0xA0) widest = qMax(widest, fm.horizontalAdvance(QChar(c)));
+            if (known.size() >= 64) known.clear();
+            it = known.insert(pictureFont_, widest);
+        }
+        pictureWidest_ = *it;
+    }
+    // No character of the font's own is wider than the widest of them.
+    return text.size() * pictureWidest_ <= width;
 }
 
 void TQRPrintable::drawBox(TQRPrintContext& ctx, const QRectF& rect) const {
@@ -112,28 +136,115 @@ void TQRCustomLabel::Prepare(TQRPrintContext& ctx) {
     if (OnPrint) OnPrint(this, text_);
     if (text_.contains(u'\r')) text_.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     fitted_ = false;
+    rest_.clear();
     if (fitFigure_)
         fitFigure();
     else if (!autoSize_ && !wordWrap_)
         cutToBox();
+    else if (!autoSize_)
+        breakLongWords();
+    printed_ = text_;
 }
+
+namespace {
+
+// The longest part of `line` (its start when left-aligned, its end when
+// right-aligned) no wider than `room`, never half a surrogate pair.
+QString LongestThatFits(const QFontMetricsF& fm, const QString& line, double room, bool right) {
+    if (fm.horizontalAdvance(line) <= room) return line;
+    qsizetype lo = 0, hi = line.size();  // lo fits, hi does not
+    auto part = [&](qsizetype n) { return right ? line.right(n) : line.left(n); };
+    while (hi - lo > 1) {
+        const qsizetype mid = (lo + hi) / 2;
+        if (fm.horizontalAdvance(part(mid)) <= room)
+            lo = mid;
+        else
+            hi = mid;
+    }
+    QString cut = part(lo);
+    if (!cut.isEmpty()) {
+        if (!right && cut.back().isHighSurrogate()) cut.chop(1);
+        if (right && cut.front().isLowSurrogate()) cut.remove(0, 1);
+    }
+    return cut;
+}
+
+// The lines `text` is laid out in at `width` (picture units) in `font`,
+// as the painter lays out a text drawn in a box: where each ends.
+QList<qsizetype> LineEnds(const QString& text, const QFont& font, double width,
+                          QTextOption::WrapMode wrap) {
+    QString t = text;
+    t.replace(u'\n', QChar::LineSeparator);
+    QTextLayout layout(t, font);
+    QTextOption option;
+    option.setWrapMode(wrap);
+    layout.setTextOption(option);
+    QList<qsizetype> ends;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        ends.append(line.textStart() + line.textLength());
+    }
+    layout.endLayout();
+    return ends;
+}
+
+}  // namespace
 
 void TQRCustomLabel::cutToBox() {
     // What does not fit is left out, not drawn past the box and clipped:
-    // a reader of the page sees no text running under the next box.
-    if (text_.isEmpty() || text_.contains(u'\n')) return;
+    // a reader of the page sees no text running under the next box. Each
+    // line of a text of several is cut on its own.
+    if (text_.isEmpty()) return;
     const QFontMetricsF fm(pictureFont());
     const double room = Width() * kQRSub;
-    if (fm.horizontalAdvance(text_) <= room) return;
     const bool right = Alignment() == taRightJustify;
-    QString cut = text_;
-    while (!cut.isEmpty() && fm.horizontalAdvance(cut) > room) {
-        if (right)
-            cut.remove(0, 1);
-        else
-            cut.chop(1);
+    if (!text_.contains(u'\n')) {
+        text_ = LongestThatFits(fm, text_, room, right);
+        return;
     }
-    text_ = cut;
+    QStringList lines = text_.split(u'\n');
+    for (QString& line : lines) line = LongestThatFits(fm, line, room, right);
+    text_ = lines.join(u'\n');
+}
+
+void TQRCustomLabel::breakLongWords() {
+    // Word wrap breaks lines between words: a word wider than the box would
+    // still run past it, over the next box. Such a word is broken where the
+    // box ends, with a line break of its own.
+    const double room = Width() * kQRSub;
+    if (text_.isEmpty() || room <= 0) return;
+    const QFont& font = pictureFont();
+    // Most texts have no word near the box's width: that is seen from their
+    // lengths, without measuring them.
+    const QFontMetricsF fm(font);
+    bool wide = false;
+    for (qsizetype i = 0, start = -1; i <= text_.size() && !wide; ++i) {
+        if (i < text_.size() && !text_[i].isSpace()) {
+            if (start < 0) start = i;
+            continue;
+        }
+        if (start < 0) continue;
+        const QStringView word = QStringView(text_).mid(start, i - start);
+        start = -1;
+        wide = !surelyNarrower(word, room) && fm.horizontalAdvance(word.toString()) > room;
+    }
+    if (!wide) return;
+    const QList<qsizetype> ends =
+        LineEnds(text_, font, room, QTextOption::WrapAtWordBoundaryOrAnywhere);
+    QString broken;
+    qsizetype from = 0;
+    for (qsizetype end : ends) {
+        if (end <= from || end >= text_.size()) continue;
+        const QChar before = text_[end - 1], after = text_[end];
+        if (before.isSpace() || after.isSpace()) continue;
+        broken += QStringView(text_).mid(from, end - from);
+        broken += u'\n';
+        from = end;
+    }
+    if (from == 0) return;
+    broken += QStringView(text_).mid(from);
+    text_ = broken;
 }
 
 void TQRCustomLabel::fitFigure() {
@@ -190,6 +301,59 @@ double TQRCustomLabel::StretchedHeight(TQRPrintContext& ctx) {
     const QFontMetricsF fm(pictureFont());
     const QRectF box(0, 0, Width() * kQRSub, 1e9);
     return fm.boundingRect(box, flags, text_).height() / kQRSub;
+}
+
+qsizetype TQRCustomLabel::partEnd(double room, double* height) const {
+    *height = 0;
+    const int flags = textFlags();
+    const QList<qsizetype> ends =
+        LineEnds(text_, pictureFont(), Width() * kQRSub,
+                 flags & Qt::TextWordWrap ? QTextOption::WordWrap : QTextOption::ManualWrap);
+    const QFontMetricsF fm(pictureFont());
+    const QRectF box(0, 0, Width() * kQRSub, 1e9);
+    auto linesOf = [&](qsizetype n) {
+        QStringView part = QStringView(text_).left(ends[n - 1]);
+        while (!part.isEmpty() && part.back().isSpace()) part.chop(1);
+        return part.toString();
+    };
+    // The most lines whose height, as the painter lays them out, fits.
+    qsizetype lo = 0, hi = ends.size() + 1;  // lo lines fit, hi do not
+    double loHeight = 0;
+    while (hi - lo > 1) {
+        const qsizetype mid = (lo + hi) / 2;
+        const double h = fm.boundingRect(box, flags, linesOf(mid)).height();
+        if (h <= room * kQRSub + 0.01) {
+            lo = mid;
+            loHeight = h;
+        } else {
+            hi = mid;
+        }
+    }
+    if (lo == 0) return 0;
+    *height = loHeight / kQRSub;
+    return ends[lo - 1];
+}
+
+double TQRCustomLabel::PartHeight(double room) const {
+    // A figure is never cut; a box that keeps its height clips what it holds.
+    if (!autoStretch_ || fitFigure_ || text_.trimmed().isEmpty()) return -1;
+    double height = 0;
+    partEnd(room, &height);
+    return height;
+}
+
+void TQRCustomLabel::KeepPart(double room) {
+    double height = 0;
+    const qsizetype end = partEnd(room, &height);
+    rest_ = text_.mid(end);
+    text_.truncate(end);
+    while (!text_.isEmpty() && text_.back().isSpace()) text_.chop(1);
+}
+
+bool TQRCustomLabel::NextPart() {
+    text_ = rest_;
+    rest_.clear();
+    return !text_.trimmed().isEmpty();
 }
 
 void TQRCustomLabel::Draw(TQRPrintContext& ctx, const QRectF& rect) {

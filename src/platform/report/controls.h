@@ -97,6 +97,15 @@ protected:
     // The value changes with the page (it is worked out again when the band
     // moves to a new page).
     virtual bool DependsOnPage() const { return false; }
+    // A control taller than what is left of the page goes on over the next
+    // pages, a part on each. PartHeight: the height of the whole lines of
+    // what is left that fit in `room` (report units from the box's top), 0
+    // when not even the first does, -1 when the control does not split.
+    // KeepPart makes those lines what Draw draws next; NextPart makes the
+    // rest after them what it draws (false when nothing is left).
+    virtual double PartHeight(double room) const { return -1; }
+    virtual void KeepPart(double room) {}
+    virtual bool NextPart() { return false; }
 
     // Enabled on an enabled band: a name it lacks stops the report at its start.
     bool WillPrint() const;
@@ -105,7 +114,10 @@ protected:
     // The height in picture units of `text` laid out as one line of the
     // picture font's own glyphs: the font's height, with no layout. -1 when
     // the text may break into lines or needs glyphs of another font.
-    double pictureLineHeight(const QString& text) const;
+    double pictureLineHeight(QStringView text) const;
+    // Whether `text` is one line of the picture font's own glyphs that is
+    // surely no wider than `width` (picture units), without measuring it.
+    bool surelyNarrower(QStringView text, double width) const;
 
 private:
     friend class TQREngine;
@@ -125,10 +137,11 @@ private:
     QFont font_;
     mutable QFont pictureFont_;
     mutable bool pictureFontValid_ = false;
-    // With the picture font: its height and which Latin-1 characters it
-    // draws itself (bit c - 0x20 of the printable ones, 0x20-0x7E and
-    // 0xA0-0xFF).
+    // With the picture font: its height, which Latin-1 characters it draws
+    // itself (bit c - 0x20 of the printable ones, 0x20-0x7E and 0xA0-0xFF)
+    // and the widest advance among them (-1 until asked for).
     mutable double pictureHeight_ = 0;
+    mutable double pictureWidest_ = -1;
     mutable quint64 pictureLatin1_[4] = {};
 };
 
@@ -151,8 +164,9 @@ public:
     QVariant eventOnPrint() const { return bool(OnPrint); }
     void setEventOnPrint(const QVariant& v);
 
-    // The text as printed the last time (after OnPrint).
-    QString PrintedText() const { return text_; }
+    // The text as printed the last time (after OnPrint), whole when it went
+    // on over several pages.
+    QString PrintedText() const { return printed_; }
 
     // A figure is never wrapped or cut: one wider than the box prints in a
     // smaller font, and where even the smallest cannot hold it the box is
@@ -169,12 +183,21 @@ protected:
     void Prepare(TQRPrintContext& ctx) override;
     double StretchedHeight(TQRPrintContext& ctx) override;
     void Draw(TQRPrintContext& ctx, const QRectF& rect) override;
+    double PartHeight(double room) const override;
+    void KeepPart(double room) override;
+    bool NextPart() override;
 
 private:
     int textFlags() const;
     void fitFigure();
     void cutToBox();
-    QString text_;
+    void breakLongWords();
+    // Where the whole lines of text_ that fit in `room` (report units) end
+    // in it, and their height; 0 when none fits.
+    qsizetype partEnd(double room, double* height) const;
+    QString text_;      // what Draw draws: the whole text or the part of this page
+    QString printed_;   // the whole text
+    QString rest_;      // what goes on to the next page
     QFont fittedFont_;  // the smaller font of a figure, when fitted_
     bool fitted_ = false;
     bool fitFigure_ = false;

@@ -13,6 +13,7 @@
 #include <QPdfWriter>
 #include <QPicture>
 #include <QPrinter>
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <vector>
@@ -459,6 +460,15 @@ private:
     void collectBands();
     void startControls();
     bool printBand(TQRCustomBand* band, bool atFoot = false);
+    // A band (or a part of one) drawn in `rect`: its controls at their
+    // places, or at `tops` (from the part's top; -1 skips a control).
+    void drawPart(TQRCustomBand* band, const QRectF& rect, const QList<TQRPrintable*>& controls,
+                  const std::vector<double>& heights, const std::vector<double>& tops);
+    // Whether a band that goes on over the next pages can start on this one.
+    bool startsHere(TQRCustomBand* band, const QList<TQRPrintable*>& controls,
+                    const std::vector<double>& heights) const;
+    void printParts(TQRCustomBand* band, const QList<TQRPrintable*>& controls,
+                    std::vector<double> heights);
     void newPage();
     void endPage(bool last);
     void reach(QObject* master);
@@ -485,6 +495,7 @@ private:
     double top_ = 0, bottom_ = 0, left_ = 0;
     double footerReserve_ = 0;
     double y_ = 0;
+    double bodyTop_ = 0;  // where the page's body starts, below its headers
     bool pageHasBody_ = false;
     bool settingUp_ = false;
 
@@ -599,29 +610,112 @@ bool TQREngine::printBand(TQRCustomBand* band, bool atFoot) {
         }
     };
     prepare(false);
+    // A band taller than a page's body whose text can go on over the next
+    // pages is printed in parts, from where the page has room for it.
+    const bool splits = !atFoot && !settingUp_ && height > limit() - bodyTop_ + 0.001 &&
+                        std::any_of(controls.begin(), controls.end(), [&](TQRPrintable* c) {
+                            return c->PartHeight(limit() - bodyTop_) >= 0;
+                        });
     if (atFoot) {
         y_ = pageHeight_ - bottom_ - height;
     } else if (!settingUp_ && pageHasBody_ &&
-               (band->ForceNewPage() || y_ + height > limit() + 0.001)) {
+               (band->ForceNewPage() || (y_ + height > limit() + 0.001 &&
+                                         !(splits && startsHere(band, controls, heights))))) {
         newPage();
         prepare(true);
     }
-    const QRectF bandRect(left_, y_, band->Width(), height);
-    if (TQRPageRecord* p = ctx_.painter) {
-        const QColor c = ColorToQt(band->Color());
-        if (c.isValid() && c != Qt::white) p->fillRect(QRPictureRect(bandRect), c);
+    if (splits && y_ + height > limit() + 0.001) {
+        printParts(band, controls, heights);
+    } else {
+        const QRectF bandRect(left_, y_, band->Width(), height);
+        drawPart(band, bandRect, controls, heights, {});
+        y_ += height;
     }
-    for (qsizetype i = 0; i < controls.size(); ++i) {
-        TQRPrintable* c = controls[i];
-        c->Draw(ctx_, QRectF(left_ + c->Left(), y_ + c->Top(), c->Width(), heights[i]));
-    }
-    QRDrawFrame(ctx_, band->Frame, bandRect);
-    y_ += height;
     if (isBody(band)) pageHasBody_ = true;
     for (TQRPrintable* c : controls) c->Printed();
     if (band->AfterPrint) band->AfterPrint(band, true);
     if (TQRChildBand* child = band->ChildBand()) printBand(child);
     return true;
+}
+
+void TQREngine::drawPart(TQRCustomBand* band, const QRectF& rect,
+                         const QList<TQRPrintable*>& controls, const std::vector<double>& heights,
+                         const std::vector<double>& tops) {
+    if (TQRPageRecord* p = ctx_.painter) {
+        const QColor c = ColorToQt(band->Color());
+        if (c.isValid() && c != Qt::white) p->fillRect(QRPictureRect(rect), c);
+    }
+    for (qsizetype i = 0; i < controls.size(); ++i) {
+        TQRPrintable* c = controls[i];
+        const double top = tops.empty() ? c->Top() : tops[i];
+        if (top < 0) continue;  // nothing of it in this part
+        c->Draw(ctx_, QRectF(left_ + c->Left(), rect.top() + top, c->Width(), heights[i]));
+    }
+    QRDrawFrame(ctx_, band->Frame, rect);
+}
+
+bool TQREngine::startsHere(TQRCustomBand* band, const QList<TQRPrintable*>& controls,
+                           const std::vector<double>& heights) const {
+    // Here when what does not split, and the first line of what does, fit
+    // in what is left of the page.
+    const double room = limit() - y_ + 0.001;
+    if (band->Height() > room) return false;
+    for (qsizetype i = 0; i < controls.size(); ++i) {
+        const TQRPrintable* c = controls[i];
+        if (c->Top() + heights[i] <= room) continue;
+        if (c->PartHeight(room - c->Top()) <= 0) return false;
+    }
+    return true;
+}
+
+void TQREngine::printParts(TQRCustomBand* band, const QList<TQRPrintable*>& controls,
+                           std::vector<double> heights) {
+    // The first part holds every control at its place; each next part, at
+    // the top of the next page's body, the rest of those that went on.
+    std::vector<char> going(controls.size(), 1);
+    std::vector<double> tops(controls.size());
+    for (bool first = true;; first = false) {
+        const double room = limit() - y_;
+        double height = first ? qMin<double>(band->Height(), room) : 0;
+        bool more = false;
+        for (qsizetype i = 0; i < controls.size(); ++i) {
+            TQRPrintable* c = controls[i];
+            tops[i] = -1;
+            if (!going[i]) continue;
+            const double top = first ? c->Top() : 0;
+            tops[i] = top;
+            // What fits, does not split, or cannot put even one line on a
+            // page of its own prints whole.
+            const double part = top + heights[i] <= room + 0.001 ? -1 : c->PartHeight(room - top);
+            if (part < 0 || (part == 0 && !pageHasBody_)) {
+                going[i] = 0;
+                height = qMax(height, top + heights[i]);
+                continue;
+            }
+            // The lines that fit stay here (with none, all of it goes on).
+            c->KeepPart(room - top);
+            heights[i] = part;
+            if (part == 0) tops[i] = -1;
+            more = true;
+        }
+        if (more) height = qMax(height, room);
+        drawPart(band, QRectF(left_, y_, band->Width(), height), controls, heights, tops);
+        y_ += height;
+        pageHasBody_ = true;
+        if (!more) return;
+        newPage();
+        if (out_.aborted_) return;
+        for (qsizetype i = 0; i < controls.size(); ++i) {
+            if (!going[i]) continue;
+            TQRPrintable* c = controls[i];
+            if (!c->NextPart()) {
+                going[i] = 0;
+                continue;
+            }
+            heights[i] = qMax<double>(c->Height(), c->StretchedHeight(ctx_));
+        }
+        if (std::none_of(going.begin(), going.end(), [](char g) { return g != 0; })) return;
+    }
 }
 
 void TQREngine::newPage() {
@@ -654,6 +748,7 @@ void TQREngine::newPage() {
     for (int k = 0; k < openGroups_; ++k)
         if (groups_[k].band->ReprintOnNewPage()) printBand(groups_[k].band);
     settingUp_ = false;
+    bodyTop_ = y_;
 }
 
 void TQREngine::endPage(bool last) {

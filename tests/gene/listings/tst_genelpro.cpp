@@ -252,37 +252,54 @@ private Q_SLOTS:
 
     // Figures read back from the PDF with their positions: each is the
     // value (or, where the column cannot hold it even in a smaller font, all
-    // "#" with one warning naming the column), and no two words overlap; on
-    // a portrait and a landscape page, with the totals of two groups.
+    // "#" with one warning naming the column), no two words overlap and each
+    // stays within its column; on a portrait and a landscape page, with the
+    // totals of two groups. A memo of three pages goes on over the pages
+    // above their footer, every word once and in order, a word wider than
+    // its column broken inside it.
     void cifrasEnSuColumna_data() {
         QTest::addColumn<bool>("apaisado");
         QTest::addColumn<QString>("formato");  // column weights
         QTest::addColumn<bool>("almohadillas");
-        QTest::newRow("vertical") << false << "" << false;
-        QTest::newRow("apaisado") << true << "" << false;
-        // Weights by field: the group's (not printed), Nombre, Importe, Porcentaje.
-        QTest::newRow("importe estrecho") << false << "0|55|6|25" << false;
-        QTest::newRow("importe que no cabe") << false << "0|60|2|30" << true;
-        QTest::newRow("apaisado que no cabe") << true << "0|60|2|30" << true;
+        QTest::addColumn<bool>("memo");
+        QTest::newRow("vertical") << false << "" << false << false;
+        QTest::newRow("apaisado") << true << "" << false << false;
+        // Weights by field: the group's (not printed), Nombre, [Instrucciones,]
+        // Importe, Porcentaje.
+        QTest::newRow("importe estrecho") << false << "0|55|6|25" << false << false;
+        QTest::newRow("importe que no cabe") << false << "0|60|2|30" << true << false;
+        QTest::newRow("apaisado que no cabe") << true << "0|60|2|30" << true << false;
+        QTest::newRow("memo de tres páginas") << false << "0|40|12|10|10" << false << true;
+        QTest::newRow("memo de tres páginas, apaisado") << true << "0|40|12|10|10" << false << true;
     }
     void cifrasEnSuColumna() {
         QFETCH(bool, apaisado);
         QFETCH(QString, formato);
         QFETCH(bool, almohadillas);
+        QFETCH(bool, memo);
         const QList<double> importes{1234567.89, -0.05, 24.95, 235.56};
-        auto ds = Datos(
-            {{"Seccion", ftString, 0},
-             {"Nombre", ftString, 0},
-             {"Importe", ftFloat, 0},
-             {"Porcentaje", ftFloat, 0}},
-            4, [&](TClientDataSet& d, int i) {
-                d.Fields()[0]->setAsString(i <= 2 ? QStringLiteral("Uno|A")
-                                                  : QStringLiteral("Dos;B"));
-                d.Fields()[1]->setAsString(
-                    QStringLiteral("Enfermedad común de muy larga duración ") + QChar(u'A' + i));
-                d.Fields()[2]->setAsFloat(importes[i - 1]);
-                d.Fields()[3]->setAsFloat(i * 12.5);
-            });
+        // Words with the separators of other texts, letters outside Latin-1,
+        // LF and CR LF line ends and one word of 60 letters.
+        QString instrucciones;
+        for (int i = 1; i <= 700; ++i)
+            instrucciones +=
+                QStringLiteral("p%1").arg(i) +
+                (i == 350 ? QStringLiteral(" %1 ").arg(QStringLiteral("abcdefghij").repeated(6))
+                 : i % 97 == 0 ? QStringLiteral(" Łódź|a;b·c\n")
+                 : i % 89 == 0 ? QStringLiteral("\r\n")
+                               : QStringLiteral(" "));
+        QList<Campo> campos{{"Seccion", ftString, 0}, {"Nombre", ftString, 0}};
+        if (memo) campos << Campo{"Instrucciones", ftMemo, 0};
+        campos << Campo{"Importe", ftFloat, 0} << Campo{"Porcentaje", ftFloat, 0};
+        auto ds = Datos(campos, 4, [&](TClientDataSet& d, int i) {
+            d.FieldByName("Seccion")->setAsString(i <= 2 ? QStringLiteral("Uno|A")
+                                                         : QStringLiteral("Dos;B"));
+            d.FieldByName("Nombre")->setAsString(
+                QStringLiteral("Enfermedad común de muy larga duración ") + QChar(u'A' + i));
+            d.FieldByName("Importe")->setAsFloat(importes[i - 1]);
+            d.FieldByName("Porcentaje")->setAsFloat(i * 12.5);
+            if (memo && i == 2) d.FieldByName("Instrucciones")->setAsString(instrucciones);
+        });
         ds->Fields()[0]->setTag(999);  // the group, not a column
         TfGENELPRO f;
         f.QuickReport->setDataSet(ds.get());
@@ -297,37 +314,75 @@ private Q_SLOTS:
         QVERIFY(ImprimirInforme(ModuloDatos, f.QuickReport, QStringLiteral("PDF:") + pdf));
         const QStringList avisos = TextosMostrados();
         MessageSeam::deactivate();
-        const QList<Palabra> palabras = PalabrasPdf(pdf);
-        const QRectF titulos = CajaTexto(palabras, f.Titulos.value(0)->Caption());
-        QVERIFY(!titulos.isEmpty());
+        const int paginas = PaginasPdf(pdf);
+        QVERIFY(memo ? paginas >= 3 : paginas == 1);
+        // Columns in points, as the layout placed them on the page.
+        const double margen = f.QuickReport->Page.LeftMargin * 72 / 25.4;
+        QList<QPair<double, double>> columnas;
+        for (const TQRLabel* t : f.Titulos)
+            columnas << qMakePair(margen + t->Left() * 0.75,
+                                  margen + (t->Left() + t->Width()) * 0.75);
         // Every figure printed is a value of the listing: the amounts, their
         // group totals and the listing's total, the percentages and theirs.
         const QList<double> valores{1234567.89, -0.05,      1234567.84, 24.95, 235.56,
                                     260.51,     1234828.35, 12.5,       25,    37.5,
                                     50,         37.5,       87.5,       125};
-        int cifras = 0, rellenas = 0;
+        int cifras = 0, rellenas = 0, nombres = 0;
+        QStringList memoLeido;
         static const QRegularExpression cifra(QStringLiteral("^-?[0-9.]*,?[0-9]+$"));
-        for (const Palabra& p : palabras) {
-            if (p.texto.count(QLatin1Char('#')) == p.texto.size()) {
-                ++rellenas;
-                continue;
+        for (int pagina = 1; pagina <= paginas; ++pagina) {
+            const QList<Palabra> palabras = PalabrasPdf(pdf, pagina);
+            const QRectF titulos = CajaTexto(palabras, f.Titulos.value(0)->Caption());
+            const QRectF pie = CajaTexto(palabras, QStringLiteral("Impreso el"));
+            QVERIFY2(!titulos.isEmpty() && !pie.isEmpty(), qPrintable(QString::number(pagina)));
+            QList<Palabra> enMemo;
+            for (const Palabra& p : palabras) {
+                // Past the titles, but for the footer's own line: above the
+                // footer, within its column.
+                if (p.caja.top() <= titulos.bottom() || std::abs(p.caja.top() - pie.top()) < 1)
+                    continue;
+                QVERIFY2(p.caja.bottom() <= pie.top(), qPrintable(p.texto));
+                const auto columna = std::find_if(columnas.begin(), columnas.end(), [&](auto c) {
+                    return p.caja.center().x() >= c.first && p.caja.center().x() <= c.second;
+                });
+                QVERIFY2(columna != columnas.end() && p.caja.left() >= columna->first - 0.5 &&
+                             p.caja.right() <= columna->second + 0.5,
+                         qPrintable(p.texto));
+                if (memo && columna - columnas.begin() == 1) enMemo << p;
+                if (p.texto == QLatin1String("Enfermedad")) ++nombres;
+                if (p.texto.count(QLatin1Char('#')) == p.texto.size()) {
+                    ++rellenas;
+                    continue;
+                }
+                if (!cifra.match(p.texto).hasMatch()) continue;
+                double v = 0;
+                QVERIFY2(TryStrToFloat(QString(p.texto).remove(QLatin1Char('.')), v),
+                         qPrintable(p.texto));
+                QVERIFY2(std::any_of(valores.begin(), valores.end(),
+                                     [v](double x) { return std::abs(x - v) < 0.005; }),
+                         qPrintable(p.texto));
+                ++cifras;
             }
-            if (!cifra.match(p.texto).hasMatch() || p.caja.top() <= titulos.bottom()) continue;
-            double v = 0;
-            QVERIFY2(TryStrToFloat(QString(p.texto).remove(QLatin1Char('.')), v),
-                     qPrintable(p.texto));
-            QVERIFY2(std::any_of(valores.begin(), valores.end(),
-                                 [v](double x) { return std::abs(x - v) < 0.005; }),
-                     qPrintable(p.texto));
-            ++cifras;
+            // In reading order: by line, then along it.
+            std::sort(enMemo.begin(), enMemo.end(), [](const Palabra& a, const Palabra& b) {
+                return std::abs(a.caja.top() - b.caja.top()) > 1 ? a.caja.top() < b.caja.top()
+                                                                 : a.caja.left() < b.caja.left();
+            });
+            for (const Palabra& p : enMemo) memoLeido << p.texto;
+            for (qsizetype i = 0; i < palabras.size(); ++i)
+                for (qsizetype j = i + 1; j < palabras.size(); ++j)
+                    QVERIFY2(!palabras[i]
+                                  .caja.adjusted(0.5, 0.5, -0.5, -0.5)
+                                  .intersects(palabras[j].caja.adjusted(0.5, 0.5, -0.5, -0.5)),
+                             qPrintable(palabras[i].texto + " / " + palabras[j].texto));
         }
         QVERIFY(cifras >= 4);
-        for (qsizetype i = 0; i < palabras.size(); ++i)
-            for (qsizetype j = i + 1; j < palabras.size(); ++j)
-                QVERIFY2(!palabras[i]
-                              .caja.adjusted(0.5, 0.5, -0.5, -0.5)
-                              .intersects(palabras[j].caja.adjusted(0.5, 0.5, -0.5, -0.5)),
-                         qPrintable(palabras[i].texto + " / " + palabras[j].texto));
+        // Each row's other cells once, on the memo's first page.
+        QCOMPARE(nombres, 4);
+        if (memo) {
+            static const QRegularExpression blancos(QStringLiteral("\\s"));
+            QCOMPARE(memoLeido.join(QString()), QString(instrucciones).remove(blancos));
+        }
         QCOMPARE(rellenas > 0, almohadillas);
         QCOMPARE(avisos.size(), almohadillas ? 1 : 0);
         if (almohadillas)
