@@ -9,6 +9,9 @@
 
 const QString kPreguntaCancelarListado =
     QStringLiteral("El listado será cancelado a continuación. ¿Desea continuar con el listado?");
+const QStringList kMensajesSentenciaDetenida{
+    kPreguntaCancelarListado, kPreguntaCancelarListado,
+    QStringLiteral("¡ La sentencia SQL ha sido cancelada por el usuario !")};
 const QString kSentenciaSinFin = QStringLiteral(
     "WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r) SELECT count(*) FROM r");
 

@@ -3,10 +3,14 @@
 // the engine runs it, and what the server still runs afterwards.
 
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 // The question the progress window asks on Esc ("NO" stops the run).
 extern const QString kPreguntaCancelarListado;
+// What the user is shown when he stops it: the question twice ("SI", then
+// "NO"), then that it was cancelled.
+extern const QStringList kMensajesSentenciaDetenida;
 // The user's statement that never ends on either engine.
 extern const QString kSentenciaSinFin;
 

@@ -143,9 +143,7 @@ private Q_SLOTS:
         x.f->pbValidarInforme->Click();
         esc.Parar();
         QCOMPARE(esc.Pulsaciones(), 2);
-        QCOMPARE(TextosMostrados(),
-                 (QStringList{kPreguntaCancelarListado, kPreguntaCancelarListado,
-                              "¡ La sentencia SQL ha sido cancelada por el usuario !"}));
+        QCOMPARE(TextosMostrados(), kMensajesSentenciaDetenida);
         QVERIFY(!ProgresoVisible());
         QTRY_COMPARE(SentenciasRecursivasEnServidor(), 0);
 

@@ -441,9 +441,7 @@ private Q_SLOTS:
         x.f->IrAPagina(x.f->PagAjustar);
         esc.Parar();
         QCOMPARE(esc.Pulsaciones(), 2);
-        QCOMPARE(TextosMostrados(),
-                 (QStringList{kPreguntaCancelarListado, kPreguntaCancelarListado,
-                              "¡ La sentencia SQL ha sido cancelada por el usuario !"}));
+        QCOMPARE(TextosMostrados(), kMensajesSentenciaDetenida);
         QVERIFY(!ProgresoVisible());
         QCOMPARE(x.f->PageControl1->ActivePage(), x.f->PagSeleccionCampos);
         QTRY_COMPARE(SentenciasRecursivasEnServidor(), 0);

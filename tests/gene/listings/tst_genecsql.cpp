@@ -364,8 +364,7 @@ private Q_SLOTS:
         const QStringList t = x.ejecutar(kSentenciaSinFin, {"SI", "NO"});
         esc.Parar();
         QCOMPARE(esc.Pulsaciones(), 2);
-        QCOMPARE(t, (QStringList{kPreguntaCancelarListado, kPreguntaCancelarListado,
-                                 "¡ La sentencia SQL ha sido cancelada por el usuario !"}));
+        QCOMPARE(t, kMensajesSentenciaDetenida);
         QVERIFY(!ProgresoVisible());
         QVERIFY(!x.f->QryConsultasSQL->Active());
         QVERIFY(!x.f->pbImprimir->isEnabled());
