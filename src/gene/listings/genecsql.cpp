@@ -226,6 +226,9 @@ void TfGENECSQL::construir() {
     QryConsultasSQL->setObjectName(QStringLiteral("QryConsultasSQL"));
     QryConsultasSQL->setUserStatement(true);  // typed by a user: one statement, read-only reads
     VigilarSentenciasUsuario();
+    // The grid holds the rows it has reached, the rest read as it needs
+    // them; Last, the record count, exports and printing read every row.
+    QryConsultasSQL->setPacketRecords(200);
     DataSource1 = new TDataSource(this);
     DataSource1->setDataSet(QryConsultasSQL);
     DBGrid1->setDataSource(DataSource1);

@@ -971,6 +971,7 @@ public:
         return std::move(rest_);
     }
 
+    int rowsHeld() const { return int(rows_.size()); }
     TFieldDefs fieldDefs() const override { return defs; }
     bool first(TRow& row) override {
         pos_ = -1;
@@ -1493,6 +1494,11 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
         cursor->loadRest(std::move(rest), packets);
     }
     return cursor;
+}
+
+int TQuery::RowsHeld() const {
+    auto* cursor = static_cast<QueryCursor*>(Cursor());
+    return Active() && cursor ? cursor->rowsHeld() : 0;
 }
 
 std::unique_ptr<TRowSource> TQuery::TakeResult(TFieldDefs& defs,

@@ -136,6 +136,8 @@ public:
     // rest read first). Takes effect at the next Open.
     int PacketRecords() const { return packetRecords_; }
     void setPacketRecords(int n) { packetRecords_ = n; }
+    // Rows of the open result read from the engine and kept so far.
+    int RowsHeld() const;
     // Hands the open result over and closes: its columns (`defs`), the rows
     // read so far moved into `rows` (in order, values in the columns' types)
     // and the source of the rest (null when every row is read). An edit is

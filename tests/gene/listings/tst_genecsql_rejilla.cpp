@@ -387,6 +387,37 @@ private Q_SLOTS:
         QCOMPARE(TextosMostrados().value(1),
                  QStringLiteral("¡Imposible grabar el registro 1!. ¿Desea continuar?.\r\n(Motivo: "
                                 "¡ Ya existe el registro !. Clave: Codigo = «1»)"));
+
+        // A live result larger than a packet: F9 holds the first packet, an
+        // edit there is saved, and the export and Last reach every row.
+        SqlPrueba(
+            QStringLiteral("WITH RECURSIVE r(n) AS (SELECT 3 UNION ALL SELECT n + 1 FROM r "
+                           "WHERE n < 600) INSERT INTO LISTPRU (Codigo, Nombre) "
+                           "SELECT n, 'Fila|;' FROM r"));
+        banco->SentenciaSQL->setText(
+            QStringLiteral("SELECT Codigo, Nombre FROM LISTPRU ORDER BY Codigo"));
+        banco->EjecutarSentenciaSQL();
+        TQuery* q = banco->QryConsultasSQL;
+        QCOMPARE(q->RowsHeld(), 200);
+        q->Next();
+        q->Edit();
+        q->FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("Eva"));
+        q->Post();
+        QCOMPARE(SqlPrueba(QStringLiteral("SELECT Nombre FROM LISTPRU WHERE Codigo = 2")),
+                 QStringLiteral("Eva"));
+        const QString largo = dir.filePath(QStringLiteral("LARGO.TXT"));
+        ElegirArchivo(largo, nullptr);
+        MessageSeam::enqueue(QStringLiteral("NO"));  // no header lines
+        banco->pbExportar->Click();
+        QFile todo(largo);
+        QVERIFY(todo.open(QIODevice::ReadOnly));
+        const QByteArray filasLargo = todo.readAll();
+        QCOMPARE(filasLargo.count("\r\n"), 600);
+        QVERIFY(filasLargo.contains("\r\n2|Eva|"));
+        QVERIFY2(filasLargo.contains("\r\n600|Fila|;|"), filasLargo.right(40).toHex().constData());
+        q->Last();
+        QCOMPARE(q->FieldByName(QStringLiteral("Codigo"))->AsInteger(), 600);
+        QCOMPARE(q->RecordCount(), 600);
     }
 
     void orden_data() {
