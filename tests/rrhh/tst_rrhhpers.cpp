@@ -1435,11 +1435,10 @@ private Q_SLOTS:
             EndBackends({fGENEINIC->Database});
             // The ended backend lets its locks go when the server gets to it:
             // slow under a loaded sanitizer run.
-            QTRY_VERIFY_WITH_TIMEOUT(
-                (otra = std::make_unique<AltaAjena>(engine, QStringLiteral("PERSONAL"),
-                                                    QStringLiteral("4")))
-                    ->Tomada,
-                30000);
+            QTRY_VERIFY_WITH_TIMEOUT((otra = std::make_unique<AltaAjena>(
+                                          engine, QStringLiteral("PERSONAL"), QStringLiteral("4")))
+                                         ->Tomada,
+                                     30000);
         } else {
             QSqlDatabase b = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
                                                        QStringLiteral("OtroPrograma"));
