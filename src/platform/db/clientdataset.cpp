@@ -34,7 +34,6 @@ struct TClientDataSet::Store {
     int keptOrder = 0;
     bool letGo = false;  // or the source was stopped
     TRowSource::Reopen reopen;
-    static constexpr size_t kPassHeld = 2000;
 
     // A row's values, in the fields' types.
     Row& row(int id) {
@@ -78,7 +77,7 @@ struct TClientDataSet::Store {
     // read for it go when they are many. The position the next row read
     // takes in `order`.
     int letPassedGo() {
-        if (passing && rows.size() > keptRows + kPassHeld) {
+        if (passing && rest && rows.size() >= keptRows + kPassHeldRows) {
             rows.resize(keptRows);
             order.resize(keptOrder);
             letGo = true;
@@ -138,8 +137,6 @@ struct TClientDataSet::Store {
 
 namespace {
 
-// The rows of a statement run anew, after the first `skip` (read and let
-// go): the rest of a result some of whose rows a pass let go.
 class SkippingSource : public TRowSource {
 public:
     SkippingSource(Reopen reopen, size_t skip, std::function<void(QVector<QVariant>&)> convert)
@@ -204,7 +201,7 @@ public:
         if (pos_ < int(store_->order.size())) ++pos_;
         if (pos_ >= int(store_->order.size()) && store_->rest) {
             const int at = store_->letPassedGo();
-            if (store_->readMore(store_->passing ? 2000 : store_->packet)) pos_ = at;
+            if (store_->readMore(store_->passing ? int(kPassHeldRows) : store_->packet)) pos_ = at;
         }
         return deliver(row);
     }
@@ -266,6 +263,32 @@ public:
     }
     void refresh() override {}
 
+    bool beginPass() override {
+        TClientDataSet::Store& s = *store_;
+        if (s.passing) return false;
+        s.passing = true;
+        s.letGo = false;
+        s.keptRows = s.rows.size();
+        s.keptOrder = int(s.order.size());
+        s.reopen = s.rest ? s.rest->Reopener() : TRowSource::Reopen();
+        if (s.rest) s.rest->KeepWaiting(true);
+        return true;
+    }
+    bool endPass() override {
+        TClientDataSet::Store& s = *store_;
+        if (!s.passing) return false;
+        s.passing = false;
+        if (s.rest) s.rest->KeepWaiting(false);
+        if (!s.letGo) return false;
+        s.letGo = false;
+        s.rows.resize(s.keptRows);
+        s.order.resize(s.keptOrder);
+        s.rest = s.reopen ? SkippingRowSource(s.reopen, s.keptRows, s.convert) : nullptr;
+        s.reopen = nullptr;
+        pos_ = -1;
+        return true;
+    }
+
 private:
     bool deliver(TRow& row) {
         const int n = int(store_->order.size());
@@ -284,6 +307,11 @@ private:
 };
 
 }  // namespace
+
+std::unique_ptr<TRowSource> SkippingRowSource(TRowSource::Reopen reopen, size_t skip,
+                                              std::function<void(QVector<QVariant>&)> convert) {
+    return std::make_unique<SkippingSource>(std::move(reopen), skip, std::move(convert));
+}
 
 TClientDataSet::TClientDataSet(QObject* parent) : TDataSet(parent) {}
 
@@ -378,58 +406,12 @@ void TClientDataSet::LoadFromQuery(TQuery* query) {
     Open();
 }
 
-void TClientDataSet::BeginPass() {
-    CheckActive();
-    CheckBrowseMode();
-    if (store_->passing) return;
-    store_->passing = true;
-    store_->letGo = false;
-    store_->keptRows = store_->rows.size();
-    store_->keptOrder = int(store_->order.size());
-    store_->reopen = store_->rest ? store_->rest->Reopener() : TRowSource::Reopen();
-    if (store_->rest) store_->rest->KeepWaiting(true);
-    passMark_ = GetBookmark();
-}
-
-void TClientDataSet::EndPass() {
-    if (!store_ || !store_->passing) return;
-    Store& s = *store_;
-    s.passing = false;
-    if (s.rest) s.rest->KeepWaiting(false);
-    if (!s.letGo) return;
-    s.letGo = false;
-    s.rows.resize(s.keptRows);
-    s.order.resize(s.keptOrder);
-    // The rows let go are read again, from the statement run anew, when
-    // navigation reaches them.
-    s.rest = s.reopen ? std::make_unique<SkippingSource>(s.reopen, s.keptRows, s.convert) : nullptr;
-    s.reopen = nullptr;
-    const TBookmark mark = passMark_;
-    passMark_ = TBookmark();
-    Requery();
-    if (!mark.IsNull() && mark.identity.toInt() < int(s.keptRows) && BookmarkValid(mark))
-        GotoBookmark(mark);
-}
-
 int TClientDataSet::RowsHeld() const {
     return store_ ? int(store_->rows.size()) : 0;
 }
 
 bool TClientDataSet::RowsPending() const {
     return store_ && store_->rest;
-}
-
-TOnePass::TOnePass(TDataSet* dataSet) : ds_(qobject_cast<TClientDataSet*>(dataSet)) {
-    if (ds_) ds_->BeginPass();
-}
-
-TOnePass::~TOnePass() {
-    if (!ds_) return;
-    try {
-        ds_->EndPass();
-    } catch (...) {
-        // Perhaps unwinding: the dataset reads again when it is next moved.
-    }
 }
 
 void TClientDataSet::setIndexFieldNames(const QString& names) {

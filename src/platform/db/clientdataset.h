@@ -13,19 +13,6 @@ class TQuery;
 
 enum TUpdateStatus { usUnmodified, usModified, usInserted, usDeleted };
 
-// A pass of a TClientDataSet (BeginPass to EndPass) for a scope; nothing
-// for another dataset.
-class TOnePass {
-public:
-    explicit TOnePass(class TDataSet* dataSet);
-    ~TOnePass();
-    TOnePass(const TOnePass&) = delete;
-    TOnePass& operator=(const TOnePass&) = delete;
-
-private:
-    class TClientDataSet* ds_;
-};
-
 class TClientDataSet : public TDataSet {
     Q_OBJECT
 public:
@@ -62,14 +49,8 @@ public:
     int ApplyUpdates(TDatabase* db, const QString& tableName, const QStringList& keyFields,
                      const QStringList& columns = {});
 
-    // A pass over every row that keeps none of those read for it: between
-    // BeginPass and EndPass, rows the engine gives beyond those held when
-    // the pass began are let go once passed (a few thousand stay). At its
-    // end, when any went, the dataset holds what it held before, stands on
-    // the same record (else the first) and reads the rest anew from the
-    // engine as navigation reaches it. Rows held: how many it keeps now.
-    void BeginPass();
-    void EndPass();
+    // Rows held: how many it keeps now (a pass lets those it read go,
+    // TDataSet::BeginPass).
     int RowsHeld() const;
     // Rows of the result are still to be read from the engine.
     bool RowsPending() const;
@@ -89,6 +70,5 @@ private:
 
     TFieldDefs fieldDefs_;
     QString indexFieldNames_;
-    TBookmark passMark_;
     std::shared_ptr<Store> store_;
 };

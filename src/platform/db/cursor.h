@@ -103,4 +103,21 @@ public:
     // Forgets what was read so that the next navigation reads the engine again
     // (other users' posts become visible); the position is kept by identity.
     virtual void refresh() = 0;
+
+    // A pass over every row (TDataSet::BeginPass): rows read for it beyond
+    // those held when it began may be let go once passed. beginPass is false
+    // when a pass is already running (or the cursor keeps every row anyway);
+    // endPass is true when rows were let go: the cursor then holds what it
+    // held before and reads the rest anew as navigation reaches it.
+    virtual bool beginPass() { return false; }
+    virtual bool endPass() { return false; }
 };
+
+// The rows of `reopen`'s statement run anew, after the first `skip` (read and
+// let go): the rest of a result some of whose rows a pass let go.
+std::unique_ptr<TRowSource> SkippingRowSource(TRowSource::Reopen reopen, size_t skip,
+                                              std::function<void(QVector<QVariant>&)> convert);
+
+// How many rows a pass keeps beyond those held when it began, and reads at
+// a time.
+constexpr size_t kPassHeldRows = 2000;

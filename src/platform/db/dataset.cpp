@@ -472,6 +472,34 @@ void TDataSet::Requery() {
     First();
 }
 
+void TDataSet::BeginPass() {
+    if (!Active()) return;
+    CheckBrowseMode();
+    if (cursor_->beginPass()) passMark_ = GetBookmark();
+}
+
+void TDataSet::EndPass() {
+    if (!cursor_ || !cursor_->endPass()) return;
+    const TBookmark mark = passMark_;
+    passMark_ = TBookmark();
+    cursorOnCurrent_ = false;
+    First();
+    if (!mark.IsNull() && BookmarkValid(mark)) GotoBookmark(mark);
+}
+
+TOnePass::TOnePass(TDataSet* dataSet) : ds_(dataSet) {
+    if (ds_) ds_->BeginPass();
+}
+
+TOnePass::~TOnePass() {
+    if (!ds_) return;
+    try {
+        ds_->EndPass();
+    } catch (...) {
+        // Perhaps unwinding: the dataset reads again when it is next moved.
+    }
+}
+
 void TDataSet::Refresh() {
     CheckBrowseMode();
     if (BeforeRefresh) BeforeRefresh(this);

@@ -116,6 +116,16 @@ public:
     QVariant Lookup(const QString& keyFields, const QVariant& keyValues,
                     const QString& resultFields);
 
+    // A pass over every row that keeps none of those read for it: between
+    // BeginPass and EndPass, rows the engine gives beyond those held when
+    // the pass began are let go once passed (a few thousand stay). At its
+    // end, when any went, the dataset holds what it held before, stands on
+    // the same record (else the first) and reads the rest anew from the
+    // engine as navigation reaches it. Nothing for a dataset that keeps
+    // every row anyway.
+    void BeginPass();
+    void EndPass();
+
     TBookmark GetBookmark() const;
     void GotoBookmark(const TBookmark& bookmark);  // raises InvalidBookmark when gone
     void FreeBookmark(TBookmark& bookmark) { bookmark = TBookmark(); }
@@ -208,6 +218,8 @@ private:
     friend class TField;
     friend class TDataSource;
 
+    TBookmark passMark_;  // where a pass began (BeginPass)
+
     struct KeyBuffer {
         QVector<QVariant> values;
         QVector<bool> assigned;
@@ -294,6 +306,18 @@ private:
     QString filterText_;
     bool filtered_ = false;
     std::unique_ptr<FilterExpression> filter_;
+};
+
+// A pass (TDataSet::BeginPass to EndPass) for a scope.
+class TOnePass {
+public:
+    explicit TOnePass(TDataSet* dataSet);
+    ~TOnePass();
+    TOnePass(const TOnePass&) = delete;
+    TOnePass& operator=(const TOnePass&) = delete;
+
+private:
+    TDataSet* ds_;
 };
 
 // A dataset on a named database of the session.

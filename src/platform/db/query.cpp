@@ -984,14 +984,21 @@ public:
     }
     bool next(TRow& row) override {
         while (true) {
-            const int n = int(rows_.size());
+            int n = int(rows_.size());
             while (++pos_ < n)
                 if (!deleted_[pos_]) {
                     row = rows_[pos_];
                     return true;
                 }
+            if (passing_ && rest_ && rows_.size() >= kept_ + kPassHeldRows) {
+                // Every row read for the pass is passed: they go.
+                rows_.resize(kept_);
+                deleted_.resize(kept_);
+                letGo_ = true;
+                n = int(kept_);
+            }
             pos_ = n;
-            if (!readMore(packet_)) return false;
+            if (!readMore(passing_ ? int(kPassHeldRows) : packet_)) return false;
             pos_ = n - 1;
         }
     }
@@ -1053,8 +1060,45 @@ public:
         if (writer) writer->unlockRow(row);
     }
     // Runs the statement again; identities are row numbers, so the dataset
-    // comes back to the same place in the new result.
-    void refresh() override { load(rerun_().rows); }
+    // comes back to the same place in the new result. A result read in
+    // packets reads again as far as the position, and the rest as
+    // navigation reaches it.
+    void refresh() override {
+        if (!reopen_) {
+            load(rerun_().rows);
+            return;
+        }
+        const int upTo = pos_;
+        // The old reader goes first: on SQLite the statement run anew would
+        // otherwise read its whole rest.
+        rest_.reset();
+        std::unique_ptr<TRowSource> again = reopen_();
+        load({});
+        loadRest(std::move(again), packet_);
+        readMore(std::max(packet_, upTo + 2));
+    }
+    void setReopen(TRowSource::Reopen reopen) { reopen_ = std::move(reopen); }
+
+    bool beginPass() override {
+        if (passing_) return false;
+        passing_ = true;
+        letGo_ = false;
+        kept_ = rows_.size();
+        if (rest_) rest_->KeepWaiting(true);
+        return true;
+    }
+    bool endPass() override {
+        if (!passing_) return false;
+        passing_ = false;
+        if (rest_) rest_->KeepWaiting(false);
+        if (!letGo_) return false;
+        letGo_ = false;
+        rows_.resize(kept_);
+        deleted_.resize(kept_);
+        rest_ = reopen_ ? SkippingRowSource(reopen_, kept_, convertRest_) : nullptr;
+        pos_ = -1;
+        return true;
+    }
 
 private:
     void checkLive() const {
@@ -1071,8 +1115,16 @@ private:
                 deleted_.push_back(false);
             });
         } catch (const EUserStatementCancelled&) {
-            // The result keeps what it read, and the user is told.
+            // A pass fails whole (its rows are read again after it); the
+            // result keeps what it read, and the user is told.
+            if (passing_) {
+                letGo_ = true;
+                throw;
+            }
             if (TUserStatementWait* wait = UserStatementWait()) wait->Incomplete();
+        } catch (...) {
+            if (passing_) letGo_ = true;
+            throw;
         }
         return rows_.size() > before;
     }
@@ -1094,6 +1146,12 @@ private:
     std::function<void(QVector<QVariant>&)> convertRest_;
     int packet_ = 1;
     int pos_ = -1;
+    // What reads the result anew (a result read in packets), and a pass:
+    // rows held when it began, and whether any read since went.
+    TRowSource::Reopen reopen_;
+    bool passing_ = false;
+    bool letGo_ = false;
+    size_t kept_ = 0;
 };
 
 }  // namespace
@@ -1459,7 +1517,7 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
     if (requestLive_) makeLive(db, shape, catalog, source, *cursor);
     cursor->load(std::move(result.rows));
     // The same rows read again from the first, for a holder that let some
-    // go (TClientDataSet::BeginPass).
+    // go (TDataSet::BeginPass) and for a refresh.
     TRowSource::Reopen reopen = [dbp = QPointer<TDatabase>(db), sql, binds, statement, reading,
                                  defs = cursor->defs, convert = cursor->convert, user,
                                  throughCursor]() -> std::unique_ptr<TRowSource> {
@@ -1481,6 +1539,7 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
         return std::make_unique<ResultReader>(on, std::move(q), steps, statement, defs, convert,
                                               reading, std::move(readOnly), user);
     };
+    if (packets > 0) cursor->setReopen(reopen);
     if (cursorRest) {
         cursorReader->setConversion(cursor->defs, cursor->convert);
         cursorReader->setReopener(reopen);

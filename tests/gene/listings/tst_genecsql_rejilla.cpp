@@ -389,10 +389,12 @@ private Q_SLOTS:
                                 "¡ Ya existe el registro !. Clave: Codigo = «1»)"));
 
         // A live result larger than a packet: F9 holds the first packet, an
-        // edit there is saved, and the export and Last reach every row.
+        // edit there is saved, the export reaches every row and keeps none
+        // of them, "Refrescar" reads the first packet again, and Last
+        // reaches every row.
         SqlPrueba(
             QStringLiteral("WITH RECURSIVE r(n) AS (SELECT 3 UNION ALL SELECT n + 1 FROM r "
-                           "WHERE n < 600) INSERT INTO LISTPRU (Codigo, Nombre) "
+                           "WHERE n < 2600) INSERT INTO LISTPRU (Codigo, Nombre) "
                            "SELECT n, 'Fila|;' FROM r"));
         banco->SentenciaSQL->setText(
             QStringLiteral("SELECT Codigo, Nombre FROM LISTPRU ORDER BY Codigo"));
@@ -412,12 +414,18 @@ private Q_SLOTS:
         QFile todo(largo);
         QVERIFY(todo.open(QIODevice::ReadOnly));
         const QByteArray filasLargo = todo.readAll();
-        QCOMPARE(filasLargo.count("\r\n"), 600);
+        QCOMPARE(filasLargo.count("\r\n"), 2600);
         QVERIFY(filasLargo.contains("\r\n2|Eva|"));
-        QVERIFY2(filasLargo.contains("\r\n600|Fila|;|"), filasLargo.right(40).toHex().constData());
+        QVERIFY2(filasLargo.contains("\r\n2600|Fila|;|"), filasLargo.right(40).toHex().constData());
+        QCOMPARE(q->RowsHeld(), 200);
+        QCOMPARE(q->FieldByName(QStringLiteral("Codigo"))->AsInteger(), 2);
+        SqlPrueba(QStringLiteral("UPDATE LISTPRU SET Nombre = 'Otra' WHERE Codigo = 2"));
+        banco->pbRefrescar->Click();
+        QCOMPARE(q->RowsHeld(), 200);
+        QCOMPARE(q->FieldByName(QStringLiteral("Nombre"))->AsString(), QStringLiteral("Otra"));
         q->Last();
-        QCOMPARE(q->FieldByName(QStringLiteral("Codigo"))->AsInteger(), 600);
-        QCOMPARE(q->RecordCount(), 600);
+        QCOMPARE(q->FieldByName(QStringLiteral("Codigo"))->AsInteger(), 2600);
+        QCOMPARE(q->RecordCount(), 2600);
     }
 
     void orden_data() {
