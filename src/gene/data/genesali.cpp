@@ -14,15 +14,16 @@
 
 #include "db/dberror.h"
 #include "db/table.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_conexion.h"
 #include "gene/data/genemodu.h"
-#include "gene/listings/geneprog.h"
 #include "gene/data/genesali_dialogos.h"
 #include "gene/data/genesist.h"
 #include "gene/data/mensajes.h"
+#include "gene/listings/geneprog.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
 #include "gene/session/sesion.h"
 #include "io/outputfile.h"
+#include "io/printqueue.h"
 #include "report/quickrep.h"
 
 TGanchoMostrarGrafico GanchoMostrarGrafico = nullptr;
@@ -254,9 +255,22 @@ void AsignarSeamImpresoras(std::function<QStringList()> Nombres,
     seamPreparar() = std::move(Preparar);
 }
 
+void AvisarArchivoNoGrabado(const QString& Archivo, const QString& Motivo) {
+    MensajeAdvertencia(QStringLiteral("¡No es posible grabar el archivo ") + Archivo +
+                       QStringLiteral("!. Motivo: ") + Motivo);
+}
+
+bool ArchivoImpresoGrabado(TPrinterFile& Archivo) {
+    QString motivo;
+    if (Archivo.Commit(&motivo)) return true;
+    AvisarArchivoNoGrabado(Archivo.Target(), motivo);
+    return false;
+}
+
 bool ImprimirInformeEn(TQuickRep* Informe, QPrinter& Impresora) {
     if (Informe->PrinterSettings.OutputBin == 0) Impresora.setPaperSource(QPrinter::Auto);
-    return Informe->Print(Impresora);
+    TPrinterFile archivo(Impresora);
+    return Informe->Print(Impresora) && ArchivoImpresoGrabado(archivo);
 }
 
 bool ImprimirPaginasInforme(TQuickRep* Informe, int Desde, int Hasta) {
@@ -264,5 +278,7 @@ bool ImprimirPaginasInforme(TQuickRep* Informe, int Desde, int Hasta) {
     AvisoFinInforme fin(Informe);
     QPrinter impresora(QPrinter::HighResolution);
     if (!PrepararImpresora(impresora, Informe->PrinterSettings.PrinterName)) return false;
-    return Informe->QRPrinter()->Print(impresora, Desde, Hasta, Informe->PrinterSettings.Copies);
+    TPrinterFile archivo(impresora);
+    return Informe->QRPrinter()->Print(impresora, Desde, Hasta, Informe->PrinterSettings.Copies) &&
+           ArchivoImpresoGrabado(archivo);
 }

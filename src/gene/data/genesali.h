@@ -76,8 +76,14 @@ void AsignarSeamImpresoras(std::function<QStringList()> Nombres,
                            std::function<bool(QPrinter&, const QString&)> Preparar);
 
 // A fresh run of the report printed on that printer, with the copies and
-// page range of its printer settings.
+// page range of its printer settings. A printer that prints into a file
+// (TPrinterFile) leaves it whole or warns.
 bool ImprimirInformeEn(TQuickRep* Informe, QPrinter& Impresora);
+// The warning of a file the user chose that could not be written.
+void AvisarArchivoNoGrabado(const QString& Archivo, const QString& Motivo);
+// The file a printer printed into put in place (TPrinterFile::Commit);
+// false after the warning.
+bool ArchivoImpresoGrabado(class TPrinterFile& Archivo);
 // Prints the pages a report holds (its last run, as previewed) from page
 // Desde to Hasta (0: the first / the last) on the report's printer (the
 // default one unless its settings name another). False

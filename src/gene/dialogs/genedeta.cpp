@@ -12,14 +12,16 @@
 #include <QVBoxLayout>
 #include <memory>
 
+#include "gene/data/genesali.h"
+#include "gene/data/genetext.h"
+#include "gene/data/mensajes.h"
+#include "gene/dialogs/genevtex.h"
 #include "gene/session/genecomp.h"
 #include "gene/session/geneform.h"
 #include "gene/session/geneinic.h"
-#include "gene/data/genetext.h"
-#include "gene/dialogs/genevtex.h"
-#include "gene/data/mensajes.h"
 #include "gene/session/sesion.h"
 #include "io/outputfile.h"
+#include "io/printqueue.h"
 #include "ui/controls.h"
 
 TfGENEDETA::TfGENEDETA(QWidget* owner) : TForm(owner) {
@@ -138,7 +140,9 @@ void TfGENEDETA::pbImprimirClick() {
     QPrinter impresora;
     QPrintDialog dialogo(&impresora, this);
     if (dialogo.exec() != QDialog::Accepted) return;
+    TPrinterFile archivo(impresora);
     Imprimir(impresora);
+    ArchivoImpresoGrabado(archivo);
 }
 
 namespace {
@@ -153,9 +157,7 @@ void GuardarTextoNoMostrado(const QString& Texto, const QString& Titulo) {
         QFileDialog::getSaveFileName(nullptr, QString(), Titulo + QStringLiteral(".TXT"));
     if (archivo.isEmpty()) return;
     QString motivo;
-    if (!WriteWholeFile(archivo, Texto.toUtf8(), &motivo))
-        MensajeAdvertencia(QStringLiteral("¡No es posible grabar el archivo ") + archivo +
-                           QStringLiteral("!. Motivo: ") + motivo);
+    if (!WriteWholeFile(archivo, Texto.toUtf8(), &motivo)) AvisarArchivoNoGrabado(archivo, motivo);
 }
 
 }  // namespace

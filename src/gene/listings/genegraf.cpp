@@ -35,6 +35,7 @@
 #include "gene/session/geneform.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/sesion.h"
+#include "io/printqueue.h"
 #include "ui/controls.h"
 
 namespace {
@@ -441,6 +442,7 @@ bool TfGENEGRAF::pbImprimirClick() {
     const QPointer<TfGENEGRAF> yo(this);
     if (!dialogo->Execute() || !yo) return false;
     QPrinter& impresora = dialogo->Printer();
+    TPrinterFile archivo(impresora);
     QPainter lienzo;
     if (!lienzo.begin(&impresora)) return false;
     // The whole page inside 5 mm margins.
@@ -459,7 +461,7 @@ bool TfGENEGRAF::pbImprimirClick() {
     Chart1->scene()->render(&lienzo, destino, grafico->sceneBoundingRect(), Qt::IgnoreAspectRatio);
     grafico->resize(enPantalla);
     if (grafico->layout()) grafico->layout()->activate();
-    return lienzo.end();
+    return lienzo.end() && ArchivoImpresoGrabado(archivo);
 }
 
 // ---------------------------------------------------------------- installation

@@ -9,10 +9,6 @@
 #include "db/dberror.h"
 #include "db/field.h"
 #include "db/table.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_formulario.h"
-#include "gene/session/geneinic_programas.h"
-#include "gene/session/geneinic_tablas.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genesali.h"
@@ -21,6 +17,10 @@
 #include "gene/data/geneusua.h"
 #include "gene/data/mensajes.h"
 #include "gene/print/genelimp.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_formulario.h"
+#include "gene/session/geneinic_programas.h"
+#include "gene/session/geneinic_tablas.h"
 #include "gene/session/sesion.h"
 #include "io/outputfile.h"
 #include "io/textfile.h"
@@ -419,8 +419,7 @@ void TfGENEIMPR::pbExportarClick(QObject*) {
     if (!WriteWholeFile(d->FileName,
                         Table1->FieldByName(QStringLiteral("Instrucciones"))->AsString().toUtf8(),
                         &motivo))
-        MensajeAdvertencia(QStringLiteral("¡No es posible grabar el archivo ") + d->FileName +
-                           QStringLiteral("!. Motivo: ") + motivo);
+        AvisarArchivoNoGrabado(d->FileName, motivo);
 }
 
 void TfGENEIMPR::pbCambiarFontClick(QObject*) {

@@ -19,16 +19,17 @@
 #include "db/sysutils.h"
 #include "db/table.h"
 #include "gene/data/geneclav.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_tablas.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genereloj.h"
 #include "gene/data/genesali.h"
 #include "gene/data/genesali_dialogos.h"
 #include "gene/data/mensajes.h"
 #include "gene/print/genelimp_p.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_tablas.h"
 #include "gene/session/sesion.h"
 #include "io/outputfile.h"
+#include "io/printqueue.h"
 #include "ui/controls.h"
 #include "ui/registry.h"
 
@@ -596,9 +597,11 @@ bool TfGENELIMP::prepararImpresora(const QString& Nombre) {
     ImpresoraTrabajo = impresora_.get();
     FlujoTexto.clear();
     if ((!ModoTexto || TextoAArchivo) && TieneSecciones) {
+        archivoImpresora_ = std::make_unique<TPrinterFile>(*impresora_);
         pintor_ = std::make_unique<QPainter>();
         if (!pintor_->begin(impresora_.get())) {
             pintor_.reset();
+            archivoImpresora_.reset();
             MensajeAdvertencia(QStringLiteral("¡No ha sido posible imprimir en ") + ImpresoraEnUso +
                                QStringLiteral("!"));
             ImpresoraTrabajo = nullptr;
@@ -614,6 +617,8 @@ void TfGENELIMP::terminarImpresora() {
     if (pintor_) pintor_->end();
     pintor_.reset();
     Lienzo = nullptr;
+    if (archivoImpresora_) ArchivoImpresoGrabado(*archivoImpresora_);
+    archivoImpresora_.reset();
     if (FlujoTextoCrudo() && !FlujoTexto.isEmpty()) EnviarFlujoTexto();
     ImpresoraTrabajo = nullptr;
     impresora_.reset();

@@ -354,6 +354,8 @@ private:
     bool primeraHoja_ = true;
     std::unique_ptr<QTemporaryDir> carpeta_;
     std::unique_ptr<QPrinter> impresora_;
+    // The file the print dialog chose, while the job prints into it.
+    std::unique_ptr<class TPrinterFile> archivoImpresora_;
     std::unique_ptr<QPainter> pintor_;
     std::unique_ptr<QPicture> paginaEnCurso_;
     std::unique_ptr<TOutputFile> salidaDirecta_;

@@ -1,9 +1,12 @@
 #include "io/printqueue.h"
 
+#include <unistd.h>
 #include <QFile>
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
+#include <cerrno>
+#include <cstring>
 
 #include "io/outputfile.h"
 #include "io/paths.h"
@@ -101,6 +104,59 @@ bool PrintFile(const QPrinter& Printer, const QString& File, QString* Reason) {
         return Leer(File, datos, Reason) && AArchivo(Printer.outputFileName(), datos, Reason);
     }
     return SendFileToPrintQueue(Printer.printerName(), File, false, Reason);
+}
+
+namespace {
+
+// A PDF written to its end: it closes with "%%EOF", and the cross-reference
+// table its trailer points to stands where it says (a file missing a piece
+// in the middle points beside it).
+bool PdfEntero(const QByteArray& Pdf) {
+    if (!Pdf.startsWith("%PDF-") || !Pdf.trimmed().endsWith("%%EOF")) return false;
+    const qsizetype marca = Pdf.lastIndexOf("startxref");
+    if (marca < 0) return false;
+    bool ok = false;
+    const qint64 tabla =
+        Pdf.mid(marca + 9, Pdf.size() - marca - 9).replace("%%EOF", "").trimmed().toLongLong(&ok);
+    return ok && tabla > 0 && tabla < marca && Pdf.mid(tabla, 4) == "xref";
+}
+
+}  // namespace
+
+TPrinterFile::TPrinterFile(QPrinter& Printer) : printer_(Printer) {
+    if (Printer.outputFormat() != QPrinter::PdfFormat || Printer.outputFileName().isEmpty()) return;
+    temp_ = std::make_unique<TemporaryTarget>(Printer.outputFileName());
+    if (!temp_->Create(&failure_) && failure_.isEmpty())
+        failure_ = QStringLiteral("no se puede crear el archivo");
+    printer_.setOutputFileName(temp_->Path());
+}
+
+TPrinterFile::~TPrinterFile() {
+    if (temp_) printer_.setOutputFileName(temp_->Target());
+}
+
+QString TPrinterFile::Target() const {
+    return temp_ ? temp_->Target() : QString();
+}
+
+bool TPrinterFile::Commit(QString* Reason) {
+    if (!temp_) return true;
+    auto falla = [&](const QString& motivo) {
+        if (Reason) *Reason = motivo;
+        return false;
+    };
+    if (!failure_.isEmpty()) return falla(failure_);
+    QFile escrito(temp_->Path());
+    if (!escrito.open(QIODevice::ReadOnly)) return falla(escrito.errorString());
+    if (!PdfEntero(escrito.readAll()))
+        return falla(
+            QStringLiteral("el archivo PDF no se ha escrito entero (el disco puede estar lleno)"));
+    // What the printer wrote reached the disk before it takes the target's place.
+    if (::fsync(escrito.handle()) != 0) return falla(QString::fromLocal8Bit(std::strerror(errno)));
+    escrito.close();
+    QString motivo;
+    if (!temp_->Commit(&motivo)) return falla(motivo);
+    return true;
 }
 
 void SetPrintQueueSeam(TPrintQueueSeam Seam_) {

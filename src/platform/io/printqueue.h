@@ -7,8 +7,10 @@
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class QPrinter;
+class TemporaryTarget;
 
 // Sends Data to Queue ("" for the CUPS default queue). False with a Spanish
 // reason when `lp` is missing or refuses the job.
@@ -22,6 +24,31 @@ bool PrintRawTo(const QString& File, const QString& Queue, const QByteArray& Dat
 // file (written whole), else its queue.
 bool PrintRaw(const QPrinter& Printer, const QByteArray& Data, QString* Reason);
 bool PrintFile(const QPrinter& Printer, const QString& File, QString* Reason);
+
+// A printer set to print into a PDF file ("print to file" in the print
+// dialog) writes it beside the target instead: Qt's own writer tells no failed
+// write, so Commit, once the painter has ended, puts the file in place only
+// when it is a whole PDF that reached the disk, and the target is otherwise
+// left as it was. Nothing for a printer that prints. The printer names its
+// target again when this ends.
+class TPrinterFile {
+public:
+    explicit TPrinterFile(QPrinter& Printer);
+    ~TPrinterFile();
+    TPrinterFile(const TPrinterFile&) = delete;
+    TPrinterFile& operator=(const TPrinterFile&) = delete;
+
+    // The file the printer prints into ("" for a printer that prints).
+    QString Target() const;
+    // True at once for a printer that prints; false with a Spanish reason
+    // when the file is not whole or could not be put in place.
+    bool Commit(QString* Reason);
+
+private:
+    QPrinter& printer_;
+    std::unique_ptr<TemporaryTarget> temp_;
+    QString failure_;
+};
 
 // Tests take the jobs meant for a queue: the queue, the bytes, whether raw.
 // An empty function restores `lp`.

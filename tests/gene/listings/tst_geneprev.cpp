@@ -212,6 +212,8 @@ private Q_SLOTS:
         QTest::newRow("html") << 3 << ".HTM" << noGrabado;
         QTest::newRow("pdf") << 0 << ".pdf"
                              << "Se ha producido un error al generar el archivo PDF. Motivo: ";
+        // "Imprimir" into the file the print dialog chose.
+        QTest::newRow("imprimir a archivo") << -1 << ".pdf" << "¡No es posible grabar el archivo ";
     }
     void exportarSinEspacio() {
         QFETCH(int, indice);
@@ -229,12 +231,22 @@ private Q_SLOTS:
             QVERIFY(anterior.open(QIODevice::WriteOnly));
             anterior.write("anterior");
         }
+        if (indice < 0)
+            AsignarSeamDialogos([archivo](QObject* d) {
+                if (auto* impresion = qobject_cast<TPrintDialog*>(d)) {
+                    impresion->Printer().setOutputFormat(QPrinter::PdfFormat);
+                    impresion->Printer().setOutputFileName(archivo);
+                }
+                return true;
+            });
         {
             TDiscoLleno lleno(400);
             if (indice > 0)
                 w->pbExportarClick();
-            else
+            else if (indice == 0)
                 w->pbExportarAPDFClick();
+            else
+                w->pbImprimirClick(nullptr);
         }
         QCOMPARE(MessageSeam::log().size(), 1);
         QVERIFY2(MessageSeam::log().last().text.startsWith(aviso),

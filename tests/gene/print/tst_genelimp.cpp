@@ -800,6 +800,28 @@ private Q_SLOTS:
         QVERIFY(leido.open(QIODevice::ReadOnly));
         QCOMPARE(leido.readAll(), QByteArray("anterior"));
         QCOMPARE(EntradasCarpeta(t.dir.path()), antes);
+
+        // The same job printed into the file the print dialog chose.
+        MessageSeam::clearLog();
+        AsignarSeamDialogos([&](QObject* d) {
+            if (auto* dialogo = qobject_cast<TPrintDialog*>(d)) {
+                dialogo->Printer().setOutputFormat(QPrinter::PdfFormat);
+                dialogo->Printer().setOutputFileName(pdf);
+            }
+            return true;
+        });
+        OmitirDialogoImpresora = false;
+        t.f->DestinoImpreso.clear();
+        {
+            TDiscoLleno lleno(1500);
+            t.f->EjecutarImpreso();
+        }
+        QVERIFY2(TextosMostrados().join('|').contains(
+                     QStringLiteral("¡No es posible grabar el archivo ") + pdf),
+                 qPrintable(TextosMostrados().join('|')));
+        leido.seek(0);
+        QCOMPARE(leido.readAll(), QByteArray("anterior"));
+        QCOMPARE(EntradasCarpeta(t.dir.path()), antes);
     }
 
     // The shipped formats fill a new company's IMPRESO, never an existing
