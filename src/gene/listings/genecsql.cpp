@@ -249,7 +249,13 @@ void TfGENECSQL::construir() {
     pbRefrescar->OnClick = [this](QObject*) {
         try {
             if (QryConsultasSQL->Active()) QryConsultasSQL->Refresh();
-        } catch (const std::exception&) {
+        } catch (const EUserStatementCancelled&) {
+            MensajeAdvertencia(TextoSentenciaCancelada());
+        } catch (const std::exception& e) {
+            // The grid keeps the rows it held; the user learns why no others came.
+            MensajeAdvertencia(
+                QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ") +
+                MotivoError(e));
         }
     };
     pbSalir->OnClick = [this](QObject*) { Close(); };

@@ -426,6 +426,15 @@ private Q_SLOTS:
         q->Last();
         QCOMPARE(q->FieldByName(QStringLiteral("Codigo"))->AsInteger(), 2600);
         QCOMPARE(q->RecordCount(), 2600);
+        // A refresh the engine refuses says why; the grid keeps its rows.
+        SqlPrueba(QStringLiteral("ALTER TABLE LISTPRU RENAME TO LISTPRU2"));
+        MessageSeam::clearLog();
+        banco->pbRefrescar->Click();
+        SqlPrueba(QStringLiteral("ALTER TABLE LISTPRU2 RENAME TO LISTPRU"));
+        QVERIFY2(TextosMostrados().value(0).startsWith(
+                     QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ")),
+                 qPrintable(TextosMostrados().join('|')));
+        QCOMPARE(q->RecordCount(), 2600);
     }
 
     void orden_data() {
