@@ -22,6 +22,7 @@
 // the key).
 
 #include <QString>
+#include <QStringList>
 
 class TDataSet;
 class TModuloDatos;
@@ -29,6 +30,10 @@ class TModuloDatos;
 // The warning for `Valores` values a text file in Windows-1252 could not hold
 // whole and holds with "?" instead.
 QString AvisoValoresConInterrogacion(int Valores);
+// ". Clave: A = «1», B = «2»": the current record's values of the fields
+// named (empty when none is a field of the dataset), after the reason of a
+// record refused for its key.
+QString TextoClave(TDataSet* Datos, const QStringList& Campos);
 
 // True when the file was written.
 bool ExportarASCII(TModuloDatos* ModuloDatos, TDataSet* Tabla, TDataSet* Detalle,

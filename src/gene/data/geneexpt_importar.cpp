@@ -55,12 +55,7 @@ QString ClaveRepetida(TDataSet* ds, std::exception_ptr error) {
     } catch (...) {
         return {};
     }
-    QStringList partes;
-    for (const QString& nombre : NombresClave(ds))
-        if (TField* f = ds->FindField(nombre))
-            partes << f->FieldName() + QStringLiteral(" = «") + f->AsString() + QStringLiteral("»");
-    if (partes.isEmpty()) return {};
-    return QStringLiteral(". Clave: ") + partes.join(QStringLiteral(", "));
+    return TextoClave(ds, NombresClave(ds));
 }
 
 class Importacion {
@@ -272,4 +267,13 @@ void ImportarASCII(TModuloDatos* ModuloDatos, TDataSet* Tabla, TDataSet* Detalle
         QLatin1String("SI"))
         MostrarDetalle(imp.incidencias.join(kCRLF),
                        QStringLiteral("Incidencias producidas en la importación"), QString());
+}
+
+QString TextoClave(TDataSet* Datos, const QStringList& Campos) {
+    QStringList partes;
+    for (const QString& nombre : Campos)
+        if (TField* f = Datos->FindField(nombre))
+            partes << f->FieldName() + QStringLiteral(" = «") + f->AsString() + QStringLiteral("»");
+    if (partes.isEmpty()) return {};
+    return QStringLiteral(". Clave: ") + partes.join(QStringLiteral(", "));
 }

@@ -13,6 +13,7 @@
 #include "db/query.h"
 #include "db/table.h"
 #include "gene/data/geneconv.h"
+#include "gene/data/geneexpt.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genereloj.h"
@@ -410,8 +411,14 @@ bool TfGENEUSQL::pbGuardarCambiosClick() {
             DespacharExcepcion(this, std::current_exception());
             return false;
         }
+        // A repeated key names the row's key (the dataset stands on it).
+        QStringList clave;
+        if (base && base->code() == DbError::KeyViolation)
+            for (int i = 0; i < columnasDestino_.size() && i < ClientDataSet1->FieldCount(); ++i)
+                if (claveDestino_.contains(columnasDestino_.at(i), Qt::CaseInsensitive))
+                    clave << ClientDataSet1->Fields()[i]->FieldName();
         MensajeAdvertencia(QStringLiteral("¡No es posible guardar los cambios! Motivo: ") +
-                           MotivoError(e));
+                           MotivoError(e) + TextoClave(ClientDataSet1, clave));
         return false;
     }
 }

@@ -535,9 +535,11 @@ int TClientDataSet::ApplyUpdates(TDatabase* db, const QString& tableName,
     };
     const bool started = !db->InTransaction();
     if (started) db->StartTransaction();
+    int failed = -1;  // the row being written
     try {
         for (const Store::Row& r : store_->rows) {
             if (r.gone || r.status == usUnmodified) continue;
+            failed = int(&r - store_->rows.data());
             QVariantList binds;
             QString sql;
             if (r.status == usDeleted) {
@@ -581,6 +583,14 @@ int TClientDataSet::ApplyUpdates(TDatabase* db, const QString& tableName,
             } catch (const EDatabaseError&) {
                 // The first failure is the one to report.
             }
+        }
+        // The dataset stands on the row refused, when it shows it, so that
+        // its caller can name it.
+        TBookmark mark;
+        mark.identity = failed;
+        try {
+            if (failed >= 0 && BookmarkValid(mark)) GotoBookmark(mark);
+        } catch (const std::exception&) {
         }
         throw;
     }

@@ -42,7 +42,8 @@ public:
     // Writes the log to `tableName` (inserts, updates of the changed columns
     // by key, deletes by key), in a transaction of its own when none is
     // running. Returns the number of errors (0); a failure rolls back what it
-    // started, keeps the log and raises.
+    // started, keeps the log, stands on the row refused (when it is shown)
+    // and raises.
     // `columns`, when given, names the table column of each field ("" for
     // one that is not the table's); otherwise a field writes the column of
     // its own name.
