@@ -27,13 +27,10 @@ struct TClientDataSet::Store {
     std::unique_ptr<TRowSource> rest;
     int packet = 1;
     std::function<void(QVector<QVariant>&)> convert;
-    // A pass (BeginPass): the rows and order entries held when it began,
-    // and whether rows read since were let go.
-    bool passing = false;
-    size_t keptRows = 0;
+    // A pass (TDataSet::BeginPass), and the order entries held when it
+    // began.
+    TRowPass pass;
     int keptOrder = 0;
-    bool letGo = false;  // or the source was stopped
-    TRowSource::Reopen reopen;
 
     // A row's values, in the fields' types.
     Row& row(int id) {
@@ -49,7 +46,7 @@ struct TClientDataSet::Store {
     // when there were none.
     bool readMore(int count) {
         const size_t before = rows.size();
-        try {
+        pass.Read([&] {
             ReadFromSource(rest, count, [this](QVector<QVariant>& values) {
                 Row r;
                 r.values = std::move(values);
@@ -59,28 +56,16 @@ struct TClientDataSet::Store {
                 // or ordered by an index, once all are read.
                 order.append(int(rows.size()) - 1);
             });
-        } catch (const EUserStatementCancelled&) {
-            // A pass fails whole (its rows are read again after it); a grid
-            // keeps what it read, and says so.
-            if (passing) {
-                letGo = true;
-                throw;
-            }
-            if (TUserStatementWait* wait = UserStatementWait()) wait->Incomplete();
-        } catch (...) {
-            if (passing) letGo = true;
-            throw;
-        }
+        });
         return rows.size() > before;
     }
     // In a pass, before reading more once every row is passed: the rows
     // read for it go when they are many. The position the next row read
     // takes in `order`.
     int letPassedGo() {
-        if (passing && rest && rows.size() >= keptRows + kPassHeldRows) {
-            rows.resize(keptRows);
+        if (pass.LetGo(rows.size(), rest)) {
+            rows.resize(pass.Kept());
             order.resize(keptOrder);
-            letGo = true;
         }
         return int(order.size());
     }
@@ -201,7 +186,7 @@ public:
         if (pos_ < int(store_->order.size())) ++pos_;
         if (pos_ >= int(store_->order.size()) && store_->rest) {
             const int at = store_->letPassedGo();
-            if (store_->readMore(store_->passing ? int(kPassHeldRows) : store_->packet)) pos_ = at;
+            if (store_->readMore(store_->pass.ReadCount(store_->packet))) pos_ = at;
         }
         return deliver(row);
     }
@@ -265,26 +250,15 @@ public:
 
     bool beginPass() override {
         TClientDataSet::Store& s = *store_;
-        if (s.passing) return false;
-        s.passing = true;
-        s.letGo = false;
-        s.keptRows = s.rows.size();
+        if (!s.pass.Begin(s.rows.size(), s.rest.get())) return false;
         s.keptOrder = int(s.order.size());
-        s.reopen = s.rest ? s.rest->Reopener() : TRowSource::Reopen();
-        if (s.rest) s.rest->KeepWaiting(true);
         return true;
     }
     bool endPass() override {
         TClientDataSet::Store& s = *store_;
-        if (!s.passing) return false;
-        s.passing = false;
-        if (s.rest) s.rest->KeepWaiting(false);
-        if (!s.letGo) return false;
-        s.letGo = false;
-        s.rows.resize(s.keptRows);
+        if (!s.pass.End(s.rest, s.convert)) return false;
+        s.rows.resize(s.pass.Kept());
         s.order.resize(s.keptOrder);
-        s.rest = s.reopen ? SkippingRowSource(s.reopen, s.keptRows, s.convert) : nullptr;
-        s.reopen = nullptr;
         pos_ = -1;
         return true;
     }
@@ -308,9 +282,62 @@ private:
 
 }  // namespace
 
-std::unique_ptr<TRowSource> SkippingRowSource(TRowSource::Reopen reopen, size_t skip,
-                                              std::function<void(QVector<QVariant>&)> convert) {
-    return std::make_unique<SkippingSource>(std::move(reopen), skip, std::move(convert));
+// ------------------------------------------------------------ TRowPass
+
+namespace {
+
+// Rows read for a pass beyond those held when it began: they go when this
+// many are passed, and are read this many at a time.
+constexpr size_t kPassHeldRows = 2000;
+
+}  // namespace
+
+bool TRowPass::Begin(size_t held, TRowSource* rest, TRowSource::Reopen reopen) {
+    if (passing_) return false;
+    passing_ = true;
+    letGo_ = false;
+    kept_ = held;
+    reopen_ = reopen ? std::move(reopen) : rest ? rest->Reopener() : TRowSource::Reopen();
+    if (rest) rest->KeepWaiting(true);
+    return true;
+}
+
+int TRowPass::ReadCount(int packet) const {
+    return passing_ ? int(kPassHeldRows) : packet;
+}
+
+bool TRowPass::LetGo(size_t held, const std::unique_ptr<TRowSource>& rest) {
+    if (!passing_ || !rest || held < kept_ + kPassHeldRows) return false;
+    letGo_ = true;
+    return true;
+}
+
+void TRowPass::Read(const std::function<void()>& read) {
+    try {
+        read();
+    } catch (const EUserStatementCancelled&) {
+        if (passing_) {
+            letGo_ = true;
+            throw;
+        }
+        if (TUserStatementWait* wait = UserStatementWait()) wait->Incomplete();
+    } catch (...) {
+        if (passing_) letGo_ = true;
+        throw;
+    }
+}
+
+bool TRowPass::End(std::unique_ptr<TRowSource>& rest,
+                   const std::function<void(QVector<QVariant>&)>& convert) {
+    if (!passing_) return false;
+    passing_ = false;
+    if (rest) rest->KeepWaiting(false);
+    TRowSource::Reopen reopen = std::move(reopen_);
+    reopen_ = nullptr;
+    if (!letGo_) return false;
+    letGo_ = false;
+    rest = reopen ? std::make_unique<SkippingSource>(std::move(reopen), kept_, convert) : nullptr;
+    return true;
 }
 
 TClientDataSet::TClientDataSet(QObject* parent) : TDataSet(parent) {}

@@ -113,11 +113,36 @@ public:
     virtual bool endPass() { return false; }
 };
 
-// The rows of `reopen`'s statement run anew, after the first `skip` (read and
-// let go): the rest of a result some of whose rows a pass let go.
-std::unique_ptr<TRowSource> SkippingRowSource(TRowSource::Reopen reopen, size_t skip,
-                                              std::function<void(QVector<QVariant>&)> convert);
+// The state of a pass (TCursor::beginPass) of a cursor that holds the rows
+// it read from a TRowSource: the rows it held when the pass began, whether
+// rows read since were let go, and what reads the result anew.
+class TRowPass {
+public:
+    bool Active() const { return passing_; }
+    // Rows held when the pass began: the holder cuts back to them.
+    size_t Kept() const { return kept_; }
+    // False when a pass is running already. `reopen` reads the result anew
+    // (when empty: the rest's own Reopener).
+    bool Begin(size_t held, TRowSource* rest, TRowSource::Reopen reopen = {});
+    // How many rows to read at a time.
+    int ReadCount(int packet) const;
+    // Before reading on, every row held being passed: true when the rows
+    // read for the pass are to go now (the holder cuts back to Kept()).
+    bool LetGo(size_t held, const std::unique_ptr<TRowSource>& rest);
+    // Runs the holder's read of more rows. A stop by the user fails a pass
+    // whole (its rows are read anew after it) and goes on to the caller;
+    // outside a pass the holder keeps what it read and the user is told.
+    // Any other error goes on.
+    void Read(const std::function<void()>& read);
+    // False when nothing went. Else `rest` becomes the rows after Kept(),
+    // read anew from the statement as navigation reaches them, and the
+    // holder cuts back to Kept().
+    bool End(std::unique_ptr<TRowSource>& rest,
+             const std::function<void(QVector<QVariant>&)>& convert);
 
-// How many rows a pass keeps beyond those held when it began, and reads at
-// a time.
-constexpr size_t kPassHeldRows = 2000;
+private:
+    bool passing_ = false;
+    bool letGo_ = false;  // or the source failed
+    size_t kept_ = 0;
+    TRowSource::Reopen reopen_;
+};

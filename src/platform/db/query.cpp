@@ -990,15 +990,14 @@ public:
                     row = rows_[pos_];
                     return true;
                 }
-            if (passing_ && rest_ && rows_.size() >= kept_ + kPassHeldRows) {
+            if (pass_.LetGo(rows_.size(), rest_)) {
                 // Every row read for the pass is passed: they go.
-                rows_.resize(kept_);
-                deleted_.resize(kept_);
-                letGo_ = true;
-                n = int(kept_);
+                rows_.resize(pass_.Kept());
+                deleted_.resize(pass_.Kept());
+                n = int(pass_.Kept());
             }
             pos_ = n;
-            if (!readMore(passing_ ? int(kPassHeldRows) : packet_)) return false;
+            if (!readMore(pass_.ReadCount(packet_))) return false;
             pos_ = n - 1;
         }
     }
@@ -1079,23 +1078,11 @@ public:
     }
     void setReopen(TRowSource::Reopen reopen) { reopen_ = std::move(reopen); }
 
-    bool beginPass() override {
-        if (passing_) return false;
-        passing_ = true;
-        letGo_ = false;
-        kept_ = rows_.size();
-        if (rest_) rest_->KeepWaiting(true);
-        return true;
-    }
+    bool beginPass() override { return pass_.Begin(rows_.size(), rest_.get(), reopen_); }
     bool endPass() override {
-        if (!passing_) return false;
-        passing_ = false;
-        if (rest_) rest_->KeepWaiting(false);
-        if (!letGo_) return false;
-        letGo_ = false;
-        rows_.resize(kept_);
-        deleted_.resize(kept_);
-        rest_ = reopen_ ? SkippingRowSource(reopen_, kept_, convertRest_) : nullptr;
+        if (!pass_.End(rest_, convertRest_)) return false;
+        rows_.resize(pass_.Kept());
+        deleted_.resize(pass_.Kept());
         pos_ = -1;
         return true;
     }
@@ -1108,24 +1095,13 @@ private:
     // it had none.
     bool readMore(int count) {
         const size_t before = rows_.size();
-        try {
+        pass_.Read([&] {
             ReadFromSource(rest_, count, [this](QVector<QVariant>& values) {
                 convertRest_(values);
                 rows_.push_back(TRow{std::move(values), int(rows_.size())});
                 deleted_.push_back(false);
             });
-        } catch (const EUserStatementCancelled&) {
-            // A pass fails whole (its rows are read again after it); the
-            // result keeps what it read, and the user is told.
-            if (passing_) {
-                letGo_ = true;
-                throw;
-            }
-            if (TUserStatementWait* wait = UserStatementWait()) wait->Incomplete();
-        } catch (...) {
-            if (passing_) letGo_ = true;
-            throw;
-        }
+        });
         return rows_.size() > before;
     }
     // The row as the table cursor knows it: found again by its key as read,
@@ -1146,12 +1122,9 @@ private:
     std::function<void(QVector<QVariant>&)> convertRest_;
     int packet_ = 1;
     int pos_ = -1;
-    // What reads the result anew (a result read in packets), and a pass:
-    // rows held when it began, and whether any read since went.
+    // What reads the result anew (a result read in packets), and a pass.
     TRowSource::Reopen reopen_;
-    bool passing_ = false;
-    bool letGo_ = false;
-    size_t kept_ = 0;
+    TRowPass pass_;
 };
 
 }  // namespace
