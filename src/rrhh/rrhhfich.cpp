@@ -101,7 +101,8 @@ public:
         auto it = cache_.constFind(Clave);
         if (it != cache_.constEnd()) return *it;
         QVariant datos;
-        BuscarDatosClave(ModuloDatos, tabla_, Clave, datos, QStringLiteral("Descripcion"));
+        BuscarDatosClave(ModuloDatos, tabla_, CadenaClave(Clave), datos,
+                         QStringLiteral("Descripcion"));
         std::pair<bool, QString> d{false, QString()};
         if (datos.isValid() && !datos.isNull()) {
             const QVariantList l = datos.toList();

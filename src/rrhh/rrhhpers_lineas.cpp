@@ -49,7 +49,7 @@ void ValoresComboDistintos(const QString& Tabla, TDBComboBox* Combo) {
 QString DatoMaestro(const QString& Tabla, const QString& Codigo, const QString& Campo) {
     if (Codigo.isEmpty()) return QString();
     QVariant datos;
-    BuscarDatosClave(ModuloDatos, Tabla, Codigo, datos, Campo);
+    BuscarDatosClave(ModuloDatos, Tabla, CadenaClave(Codigo), datos, Campo);
     const QVariantList l = datos.toList();
     return l.isEmpty() ? QString() : l.first().toString();
 }

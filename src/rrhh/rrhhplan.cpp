@@ -78,7 +78,7 @@ QString NombreOperario(int Codigo) {
 // The description of a code of a master table; empty when there is none.
 QString DescripcionCodigo(const QString& Tabla, const QString& Codigo) {
     QVariant datos;
-    BuscarDatosClave(ModuloDatos, Tabla, Codigo, datos, QStringLiteral("Descripcion"));
+    BuscarDatosClave(ModuloDatos, Tabla, CadenaClave(Codigo), datos, QStringLiteral("Descripcion"));
     const QVariantList l = datos.toList();
     return l.isEmpty() ? QString() : l.first().toString();
 }

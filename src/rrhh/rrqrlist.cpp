@@ -149,7 +149,7 @@ QString DescribirGruposResumen(const QString& Resumen) {
         if (codigo.isEmpty() || codigo == anterior) continue;
         anterior = codigo;
         QVariant datos;
-        BuscarDatosClave(ModuloDatos, QStringLiteral("GRANALIS"), codigo, datos,
+        BuscarDatosClave(ModuloDatos, QStringLiteral("GRANALIS"), CadenaClave(codigo), datos,
                          QStringLiteral("Descripcion"));
         const QString descripcion = TextoVariante(datos);
         if (datos.isNull() || !datos.isValid()) continue;

@@ -10,12 +10,12 @@
 #include "db/dberror.h"
 #include "db/field.h"
 #include "db/table.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_formulario.h"
-#include "gene/session/geneinic_tablas.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_formulario.h"
+#include "gene/session/geneinic_tablas.h"
 #include "rrhh/rrhhcrit.h"
 #include "rrhh/rrhhptra.h"
 #include "support/dbfixture.h"
@@ -148,6 +148,8 @@ private Q_SLOTS:
     void borradoConDialogos() {
         QFETCH(int, engine);
         MessageSeam::activate(true);
+        // The next tests answer their messages through the seam again.
+        const auto sinDialogos = qScopeGuard([] { MessageSeam::deactivate(); });
         TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
         TModuloDatos modulo;
         RegistrarTfRRHHPTRA();
@@ -213,6 +215,35 @@ private Q_SLOTS:
                  QStringLiteral("SOL|Soldador"));
         QCOMPARE(f->Table1->State(), dsInsert);
         QCOMPARE(f->DBGrid1->SelectedIndex(), 0);
+        f->Table1->Cancel();
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // A code that ends in the key separator is a code of its own, beside the
+    // code without it.
+    void codigoConSeparador_data() { AddEngineRows(); }
+    void codigoConSeparador() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
+        TModuloDatos modulo;
+        RegistrarTfRRHHPTRA();
+        QPointer<TfRRHHPTRA> f =
+            qobject_cast<TfRRHHPTRA*>(CreateForm(QStringLiteral("TfRRHHPTRA")));
+        sql(QStringLiteral("INSERT INTO PUESTO (Codigo, Descripcion) VALUES ('A', 'Ajustador')"));
+        f->Table1->Refresh();
+        MessageSeam::clearLog();
+        f->AgregarClick(f->Agregar);
+        teclearFila(f, QStringLiteral("A;"), QStringLiteral("Ayudante"));
+        QCOMPARE(MessageSeam::log().size(), 0);
+        f->pbConforme->click();
+        QCOMPARE(sql(QStringLiteral("SELECT Codigo, Descripcion FROM PUESTO ORDER BY Codigo")),
+                 QStringLiteral("A|Ajustador\r\nA;|Ayudante"));
+        // Typed again, it is the one that exists.
+        if (f->Table1->State() != dsInsert) f->AgregarClick(f->Agregar);
+        f->Table1->FieldByName(QStringLiteral("Codigo"))->setText(QStringLiteral("A;"));
+        QVERIFY_THROWS_EXCEPTION(EAbort, f->DBGrid1ColExit(f->DBGrid1));
+        QCOMPARE(MessageSeam::log().size(), 1);
         f->Table1->Cancel();
         f->Close();
         QTRY_VERIFY(!f);

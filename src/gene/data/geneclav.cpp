@@ -205,6 +205,10 @@ void ClaveRegistro(TModuloDatos* ModuloDatos, TDataSet* DataSet, QString& Clave)
         Clave += TextoCampoClave(DataSet->FindField(nombre)) + kSeparadorClave;
 }
 
+QString CadenaClave(const QString& Codigo) {
+    return Codigo + kSeparadorClave;
+}
+
 void ClaveTablaRegistro(TModuloDatos* ModuloDatos, TDataSet* DataSet, QString& Clave) {
     Clave.clear();
     if (!DataSet) return;
@@ -612,7 +616,9 @@ std::unique_ptr<TTable> registroModelo(TTable* Tabla, const QString& Clave, int 
     auto modelo = AbrirSegundoCursor(nullptr, Tabla->DatabaseName(), Tabla->TableName());
     if (!modelo) return nullptr;
     try {
-        if (!buscarPorClave(modelo.get(), partesClave(Clave), maximo)) return nullptr;
+        // A one-field key is its text whole, ";" included.
+        if (!buscarPorClave(modelo.get(), partesClave(Clave, modelo->IndexFieldCount()), maximo))
+            return nullptr;
     } catch (const EDatabaseError&) {
         return nullptr;
     }

@@ -28,6 +28,10 @@ bool EsCampoHora(const TField* Campo);
 // time-of-day field, else its text.
 QString TextoCampoClave(const TField* Campo);
 
+// A code as typed (or as stored) made a key string: followed by the key
+// separator, so that a code that itself ends in ";" is read whole and never as
+// another record's.
+QString CadenaClave(const QString& Codigo);
 // The key string of the current record of a TTable or a TQuery (the table
 // after its FROM); "" for other datasets or when the key cannot be read.
 void ClaveRegistro(TModuloDatos* ModuloDatos, TDataSet* DataSet, QString& Clave);

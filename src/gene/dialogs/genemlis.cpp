@@ -307,7 +307,8 @@ bool TfGENEMLIS::ValidarColumnaLista(const QString& Campo) {
         if (ExtraerToken(1, entrada, QStringLiteral(">")) != Campo) continue;
         TField* f = Temporal->FindField(Campo);
         if (!f) continue;
-        if (!ExisteClaveTabla(Modulo(), ExtraerToken(0, entrada, QStringLiteral(">")), f->Text())) {
+        if (!ExisteClaveTabla(Modulo(), ExtraerToken(0, entrada, QStringLiteral(">")),
+                              CadenaClave(f->Text()))) {
             MensajeAdvertencia(QStringLiteral("¡No existe el registro!"));
             return false;
         }

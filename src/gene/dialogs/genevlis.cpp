@@ -384,7 +384,7 @@ bool TfGENEVLIS::ValidarDatos() {
                 correcto = false;
             }
         } else if (!entrada[3].contains(QLatin1String("NoValidar")) &&
-                   !ExisteClaveTabla(Modulo(), entrada[0], valor)) {
+                   !ExisteClaveTabla(Modulo(), entrada[0], CadenaClave(valor))) {
             MensajeAdvertencia(QStringLiteral("¡No existe el valor para el campo ") +
                                SepararPalabras(etiqueta + QLatin1Char('!')));
             correcto = false;

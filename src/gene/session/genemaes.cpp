@@ -705,7 +705,7 @@ void TMaestroFicha::CampoClaveExit(QObject*) {
     }
     if ((estado == dsEdit && CampoClaveModificado) || estado == dsInsert) {
         // A duplicate is only warned about here; the post refuses it.
-        if (ExisteClave(ModuloDatos, Table1, texto)) {
+        if (ExisteClave(ModuloDatos, Table1, CadenaClave(texto))) {
             MensajeAdvertencia(Texto(textosmaestro::kYaExisteRegistro));
             if (estado == dsInsert) CampoClave->SetFocus();
         }

@@ -135,7 +135,7 @@ void TMaestroRejilla::DBGrid1ColExit(QObject*) {
     if (!ValidarColumna()) Abort();
     // 4. A key typed into a new row must not exist.
     if (DBGrid1->SelectedIndex() != 0 || Table1->State() != dsInsert) return;
-    if (!ExisteClave(ModuloDatos, Table1, ClaveNueva(texto))) return;
+    if (!ExisteClave(ModuloDatos, Table1, CadenaClave(ClaveNueva(texto)))) return;
     MensajeAdvertencia(Texto(textosmaestro::kYaExisteRegistro));
     if (ClaveExistente == ceIrAlRegistro) {
         // The new row gives way to the record that has the key.

@@ -186,18 +186,26 @@ private Q_SLOTS:
         QTest::addColumn<int>("engine");
         QTest::addColumn<QString>("clave");
         QTest::addColumn<QString>("descripcion");  // "" = no record
+        // The record of the same text typed as a code (made a key string).
+        QTest::addColumn<QString>("tecleada");
         for (Engine motor : AvailableEngines()) {
             NewEngineRow(motor, "con punto y coma") << "A;B"
+                                                    << "la de A;B"
                                                     << "la de A;B";
             NewEngineRow(motor, "como la da ClaveRegistro") << "A;B;"
-                                                            << "la de A;B";
+                                                            << "la de A;B"
+                                                            << "";
             NewEngineRow(motor, "sin punto y coma") << "A"
+                                                    << "la de A"
                                                     << "la de A";
             NewEngineRow(motor, "cerrada por su separador") << "A;"
-                                                            << "la de A";
+                                                            << "la de A"
+                                                            << "";
             NewEngineRow(motor, "fuera de Latin-1") << "Ł;€"
+                                                    << ""
                                                     << "";
             NewEngineRow(motor, "vacía") << ""
+                                         << ""
                                          << "";
         }
     }
@@ -205,6 +213,7 @@ private Q_SLOTS:
         QFETCH(int, engine);
         QFETCH(QString, clave);
         QFETCH(QString, descripcion);
+        QFETCH(QString, tecleada);
         TestInstalacion inst(Engine(engine), conEmpresa());
         TModuloDatos modulo;
         CrearTablaPrueba(QStringLiteral("PUESTOX"),
@@ -220,9 +229,19 @@ private Q_SLOTS:
         QCOMPARE(datos.toList().value(0).toString(), descripcion);
         QCOMPARE(ExisteClaveTabla(&modulo, QStringLiteral("PUESTOX"), clave),
                  !descripcion.isEmpty());
+        BuscarDatosClave(&modulo, QStringLiteral("PUESTOX"), CadenaClave(clave), datos,
+                         QStringLiteral("Descripcion"));
+        QCOMPARE(datos.toList().value(0).toString(), tecleada);
+        QCOMPARE(ExisteClaveTabla(&modulo, QStringLiteral("PUESTOX"), CadenaClave(clave)),
+                 !tecleada.isEmpty());
         // Typed into a key: whole in a one-field key, refused in a key of
         // several fields, where it would read as the next field's value.
         auto puestos = AbrirTablaPrueba(QStringLiteral("PUESTOX"));
+        // A new record duplicated from the key string as a model.
+        puestos->Append();
+        CopiarDatosRegistro(&modulo, puestos.get(), clave);
+        QCOMPARE(puestos->FieldByName(QStringLiteral("Descripcion"))->AsString(), descripcion);
+        puestos->Cancel();
         CrearTablaPrueba(QStringLiteral("CRITX"),
                          {{QStringLiteral("Puesto"), ftString, 10, true},
                           {QStringLiteral("Linea"), ftSmallint, 0, true}},
