@@ -194,12 +194,17 @@ void TfGENEUINF::construir() {
 
 void TfGENEUINF::FormCreate() {
     PrepararFormulario(fGENEINIC, this);
-    if (!IdiomaActual.isEmpty())
+    // The stored name, as the menu hands it; else a caption translated
+    // from one.
+    bool leido = !InformeUsuarioAEjecutar.isEmpty() &&
+                 LeerInforme(InformeUsuarioAEjecutar, SentenciaInforme, TextoInstrucciones);
+    if (!leido && !IdiomaActual.isEmpty()) {
         InformeUsuarioAEjecutar =
             TraducirNombreFiltro(QStringLiteral("GeneradorInformes"), InformeUsuarioAEjecutar);
-    if (InformeUsuarioAEjecutar.isEmpty() ||
-        !LeerInforme(InformeUsuarioAEjecutar, SentenciaInforme, TextoInstrucciones))
-        SentenciaInforme.clear();
+        leido = !InformeUsuarioAEjecutar.isEmpty() &&
+                LeerInforme(InformeUsuarioAEjecutar, SentenciaInforme, TextoInstrucciones);
+    }
+    if (!leido) SentenciaInforme.clear();
     if (SentenciaInforme.trimmed().isEmpty()) {
         MensajeAdvertencia(QStringLiteral("¡El informe no está disponible!"));
         Close();
