@@ -26,6 +26,7 @@
 #include "gene/listings/genecsql_accesos.h"
 #include "gene/listings/genecsql_rejilla.h"
 #include "gene/listings/geneprog.h"
+#include "gene/listings/genepsql.h"
 #include "gene/listings/geneusql.h"
 #include "gene/session/geneform.h"
 #include "gene/session/geneinic.h"
@@ -456,10 +457,15 @@ void TfGENECSQL::EjecutarSentenciaSQL() {
         valores << MensajePeticion(QStringLiteral("Introduzca el valor para la variable ") +
                                    nombre);
     }
-    SustituirVariablesMultiples(texto, variables, valores);
     QryConsultasSQL->setDatabaseName(BaseDatosConsulta);
-    QryConsultasSQL->SQL().setText(texto);
-    AsignarValoresVariablesSQL(Modulo(), QryConsultasSQL, valores);
+    AsignarSentenciaVariables(QryConsultasSQL, texto, valores);
+    texto = QryConsultasSQL->SQL().Text();
+    // Judged as it will run, the answers written in.
+    if (const QString segunda = MotivoSegundaSentencia(texto); !segunda.isEmpty()) {
+        MensajeAdvertencia(QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ") +
+                           segunda);
+        return;
+    }
 
     QStringList lineas = SentenciaSQL->Lines();
     if (!lineas.isEmpty()) {

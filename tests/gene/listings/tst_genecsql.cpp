@@ -96,6 +96,24 @@ private Q_SLOTS:
                 << motor << "SELECT Codigo FROM LISTPRU WHERE Nombre IN ( :*Nombres )"
                 << QStringList{""} << QStringList{"Introduzca el valor para la variable *Nombres"}
                 << QStringList{};
+            // Answers are values, each read once: one that would close its
+            // list, or that holds other variables, shifts no later value.
+            QTest::newRow(QByteArray(m + "respuesta que cierra la lista").constData())
+                << motor
+                << "SELECT Codigo FROM LISTPRU WHERE Nombre IN ( :*A ) AND Nombre IN ( :*B )"
+                << QStringList{"N1:*B", ") OR 1=1 OR LISTPRU.Nombre IN ("}
+                << QStringList{"Introduzca el valor para la variable *A",
+                               "Introduzca el valor para la variable *B"}
+                << QStringList{};
+            QTest::newRow(QByteArray(m + "respuesta con variables").constData())
+                << motor
+                << "SELECT Codigo FROM LISTPRU WHERE Nombre IN ( :*A ) AND Nombre <> :$Salvo AND "
+                   "Codigo >= :#Desde ORDER BY Codigo"
+                << QStringList{"Ana,Luis,x:#y:#z", "Luis", "1"}
+                << QStringList{"Introduzca el valor para la variable *A",
+                               "Introduzca el valor para la variable Salvo",
+                               "Introduzca el valor para la variable Desde"}
+                << QStringList{"1"};
         }
     }
     void variables() {
