@@ -13,6 +13,7 @@
 #include <QtTest>
 #include <cstdio>
 
+#include "db/clientdataset.h"
 #include "db/query.h"
 #include "db/table.h"
 #include "gene/data/geneclav.h"
@@ -21,12 +22,15 @@
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genemone.h"
+#include "gene/data/genetext.h"
 #include "gene/data/mensajes.h"
 #include "gene/dialogs/geneacer.h"
 #include "gene/listings/genecinf_filtro.h"
 #include "gene/listings/genecinf_sql.h"
 #include "gene/listings/genecsql.h"
 #include "gene/listings/geneprev.h"
+#include "gene/listings/geneuinf.h"
+#include "gene/listings/geneusql.h"
 #include "gene/session/geneform.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_formulario.h"
@@ -567,6 +571,76 @@ private Q_SLOTS:
         QCOMPARE(dinamicos(menu_->Informes1), (configuracion + QStringList{"-", "Altas"}));
         QVERIFY(EliminarInforme(QStringLiteral("Altas")));
         QCOMPARE(dinamicos(menu_->Informes1), configuracion);
+    }
+
+    // Saved queries and reports whose names hold "&": each entry shows the
+    // name as stored and runs its own, also beside one named the same
+    // without it; opening one closes only its own earlier window.
+    void entradasConAmpersand_data() { AddEngineRows(); }
+    void entradasConAmpersand() {
+        QFETCH(int, engine);
+        instalar(engine);
+        entrar(QStringLiteral("ADMIN"));
+        InstalarConsultasSQL();
+        RegistrarTfGENEUINF();
+        const QStringList nombres{"A&B", "AB", "I+D & Ventas"};
+        DefinicionInforme d;
+        d.AplicacionesContenedoras = QStringLiteral("Recursos Humanos,");
+        for (int i = 0; i < nombres.size(); ++i) {
+            QString motivo;
+            QVERIFY(EscribirInforme(nombres[i], QStringLiteral("SELECT %1 AS N\r\n").arg(i + 1),
+                                    ComponerInstrucciones(d), motivo));
+            sql(QStringLiteral("INSERT INTO FILTRO (NombreTabla, Descripcion, Filtro, "
+                               "Instrucciones) VALUES ('SQL', %1, 'SELECT %2 AS N', "
+                               "'AplicacionesContenedoras=Recursos Humanos,')")
+                    .arg(Entrecomillar(nombres[i]))
+                    .arg(i + 11),
+                QStringLiteral("Database"));
+        }
+        MenusConsultasModificados();
+        const auto entrada = [](TMenuItem* padre, const QString& nombre) -> TMenuItem* {
+            for (int i = 0; i < padre->Count(); ++i)
+                if (padre->Items(i)->Tag() == 100 &&
+                    padre->Items(i)->Caption() == QString(nombre).replace("&", "&&"))
+                    return padre->Items(i);
+            return nullptr;
+        };
+        const auto ventanas = [this](const char* clase) {
+            QStringList l;
+            for (int i = 0; i < menu_->MDIChildCount(); ++i)
+                if (TForm* hijo = menu_->MDIChildren(i); hijo && hijo->inherits(clase))
+                    l << hijo->Caption();
+            l.sort();
+            return l;
+        };
+        for (int i = 0; i < nombres.size(); ++i) {
+            MessageSeam::clearLog();
+            TMenuItem* informe = entrada(menu_->Informes1, nombres[i]);
+            QVERIFY2(informe, qPrintable(nombres[i]));
+            QCOMPARE(informe->text(), QString(nombres[i]).replace("&", "&&"));
+            informe->Click();
+            QCOMPARE(textos(), QStringList());
+            QVERIFY(fGENEUINF);
+            QCOMPARE(fGENEUINF->Caption(), nombres[i]);
+            QCOMPARE(fGENEUINF->EjecutarConsultaInforme(), QString());
+            QCOMPARE(fGENEUINF->ClientDataSet1->Fields()[0]->AsInteger(), i + 1);
+
+            TMenuItem* consulta = entrada(menu_->Adicional1, nombres[i]);
+            QVERIFY2(consulta, qPrintable(nombres[i]));
+            consulta->Click();
+            QCOMPARE(textos(), QStringList());
+            auto* abierta = qobject_cast<TfGENEUSQL*>(menu_->ActiveMDIChild());
+            QVERIFY(abierta);
+            QCOMPARE(abierta->Caption(), nombres[i]);
+            QCOMPARE(abierta->ClientDataSet1->Fields()[0]->AsInteger(), i + 11);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+        QCOMPARE(ventanas("TfGENEUINF"), nombres);
+        QCOMPARE(ventanas("TfGENEUSQL"), nombres);
+        // Opened again, the earlier window of that name goes, no other.
+        entrada(menu_->Adicional1, "AB")->Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(ventanas("TfGENEUSQL"), nombres);
     }
 
     // A listing waiting in its preview: the company change, the exit, the

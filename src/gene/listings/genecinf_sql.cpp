@@ -3,9 +3,12 @@
 #include <QDate>
 #include <QRegularExpression>
 #include <QWidget>
+#include <algorithm>
+#include <vector>
 
 #include "db/dberror.h"
 #include "db/dialect.h"
+#include "db/sqllexis.h"
 #include "db/sysutils.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
@@ -44,23 +47,51 @@ QString ListaConstantesEntrecomilladas(const QString& Lista) {
 
 void SustituirVariablesMultiples(QString& SQL, const QStringList& Variables,
                                  const QStringList& Valores) {
-    for (qsizetype i = 0; i < Variables.size(); ++i) {
-        const QString& variable = Variables.at(i);
-        if (!variable.startsWith(QLatin1Char('*'))) continue;
-        const QRegularExpression token(QLatin1Char(':') + QRegularExpression::escape(variable) +
-                                       QStringLiteral("(?![\\w])"));
-        const QString lista = ListaConstantesEntrecomilladas(Valores.value(i));
-        // A replacement text is taken literally: no "\1" or "$" reading.
-        QString resultado;
-        qsizetype desde = 0;
-        auto it = token.globalMatch(SQL);
-        while (it.hasNext()) {
-            const auto m = it.next();
-            resultado += SQL.mid(desde, m.capturedStart() - desde) + lista;
-            desde = m.capturedEnd();
-        }
-        SQL = resultado + SQL.mid(desde);
+    // The ":*" tokens either engine reads as code, in the text as stored: a
+    // token inside a quoted text or a comment stays as it is.
+    std::vector<bool> codigo[2];
+    const SqlLexis lecturas[2] = {SqlLexis::Standard, SqlLexis::Postgres};
+    for (int l = 0; l < 2; ++l) {
+        codigo[l].assign(size_t(SQL.size()), false);
+        ScanSqlText(SQL, lecturas[l], [&](qsizetype b, qsizetype e, bool esCodigo) {
+            if (esCodigo) std::fill(codigo[l].begin() + b, codigo[l].begin() + e, true);
+        });
     }
+    // One pass: an answer written in is never read again, so that a list
+    // holding ":*name" or a quote stays a value.
+    QString resultado;
+    resultado.reserve(SQL.size());
+    qsizetype desde = 0;
+    for (qsizetype i = 0; i + 1 < SQL.size(); ++i) {
+        if (SQL.at(i) != QLatin1Char(':') || SQL.at(i + 1) != QLatin1Char('*') ||
+            !codigo[0][size_t(i)] || !codigo[1][size_t(i)])
+            continue;
+        // The longest variable whose whole token starts here.
+        qsizetype cual = -1;
+        for (qsizetype v = 0; v < Variables.size(); ++v) {
+            const QString& variable = Variables.at(v);
+            const qsizetype fin = i + 1 + variable.size();
+            if (!variable.startsWith(QLatin1Char('*')) || fin > SQL.size() ||
+                QStringView(SQL).mid(i + 1, variable.size()) != variable)
+                continue;
+            if (fin < SQL.size() &&
+                (SQL.at(fin).isLetterOrNumber() || SQL.at(fin) == QLatin1Char('_')))
+                continue;
+            if (cual < 0 || variable.size() > Variables.at(cual).size()) cual = v;
+        }
+        if (cual < 0) continue;
+        resultado += QStringView(SQL).mid(desde, i - desde);
+        // Apart from a name before it: E'...' or U&'...' would read the
+        // list with other quoting rules.
+        const QChar antes = i > 0 ? SQL.at(i - 1) : QChar();
+        if (antes.isLetterOrNumber() || antes == QLatin1Char('_') || antes == QLatin1Char('$') ||
+            antes == QLatin1Char('&'))
+            resultado += QLatin1Char(' ');
+        resultado += ListaConstantesEntrecomilladas(Valores.value(cual));
+        desde = i + 1 + Variables.at(cual).size();
+        i = desde - 1;
+    }
+    SQL = resultado + QStringView(SQL).mid(desde);
 }
 
 void CentrarControl(TControlBase* Control, const QString& Modo) {

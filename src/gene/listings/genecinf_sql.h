@@ -21,9 +21,11 @@ QString ListaConstantesSQL(const QString& Lista);
 // engines read double-quoted items as column names.
 QString ListaConstantesEntrecomilladas(const QString& Lista);
 
-// Puts each answer of a "*" variable in place of its ":*name" token (a whole
-// token: ":*Lista" does not touch ":*ListaB"). Variables are the lines of
-// VariablesSQL, Valores the answers in the same order.
+// Puts each answer of a "*" variable, as a list of quoted values, in place
+// of its ":*name" token (a whole token: ":*Lista" does not touch ":*ListaB"),
+// in one pass over the text as given: tokens inside quoted texts and
+// comments stay, and no answer written in is read again. Variables are the
+// lines of VariablesSQL, Valores the answers in the same order.
 void SustituirVariablesMultiples(QString& SQL, const QStringList& Variables,
                                  const QStringList& Valores);
 

@@ -26,6 +26,7 @@
 #include "gene/listings/genecsql_accesos.h"
 #include "gene/listings/genecsql_rejilla.h"
 #include "gene/listings/geneprog.h"
+#include "gene/listings/genepsql.h"
 #include "gene/listings/geneusql.h"
 #include "gene/session/geneform.h"
 #include "gene/session/geneinic.h"
@@ -456,10 +457,15 @@ void TfGENECSQL::EjecutarSentenciaSQL() {
         valores << MensajePeticion(QStringLiteral("Introduzca el valor para la variable ") +
                                    nombre);
     }
-    SustituirVariablesMultiples(texto, variables, valores);
     QryConsultasSQL->setDatabaseName(BaseDatosConsulta);
-    QryConsultasSQL->SQL().setText(texto);
-    AsignarValoresVariablesSQL(Modulo(), QryConsultasSQL, valores);
+    AsignarSentenciaVariables(QryConsultasSQL, texto, valores);
+    texto = QryConsultasSQL->SQL().Text();
+    // Judged as it will run, the answers written in.
+    if (const QString segunda = MotivoSegundaSentencia(texto); !segunda.isEmpty()) {
+        MensajeAdvertencia(QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ") +
+                           segunda);
+        return;
+    }
 
     QStringList lineas = SentenciaSQL->Lines();
     if (!lineas.isEmpty()) {
@@ -469,7 +475,11 @@ void TfGENECSQL::EjecutarSentenciaSQL() {
             SentenciaSQL->setLines(lineas);
         }
     }
-    const bool consulta = EsSentenciaSelect(texto, BaseDatosConsulta);
+    // With modification off, a text the engine cannot read is opened as a
+    // query, which writes nothing: the engine then tells why.
+    const std::optional<bool> lectura = LecturaSentenciaUsuario(texto, BaseDatosConsulta);
+    const bool consulta =
+        lectura.value_or(!pbModificar->Down() || EsSentenciaSelect(texto, BaseDatosConsulta));
     if (!consulta && !pbModificar->Down()) return;
     PanelInserciones->setVisible(false);
     bool correcto = false;
@@ -811,16 +821,20 @@ void TfGENECSQL::InsertarComando() {
     }
 }
 
-bool EsSentenciaSelect(const QString& Sentencia, const QString& BaseDatos) {
+std::optional<bool> LecturaSentenciaUsuario(const QString& Sentencia, const QString& BaseDatos) {
     // The engine tells a query from an action: WITH, VALUES and TABLE read
     // too, and RETURNING or SELECT ... INTO write.
     try {
         TDatabase* db = BaseDatosSelector(BaseDatos);
-        if (db && db->Connected()) {
-            if (const std::optional<bool> consulta = db->IsUserQuery(Sentencia)) return *consulta;
-        }
+        if (db && db->Connected()) return db->IsUserQuery(Sentencia);
     } catch (const EDatabaseError&) {
     }
+    return std::nullopt;
+}
+
+bool EsSentenciaSelect(const QString& Sentencia, const QString& BaseDatos) {
+    if (const std::optional<bool> consulta = LecturaSentenciaUsuario(Sentencia, BaseDatos))
+        return *consulta;
     // A text the engine cannot read (variables not yet written in) goes by
     // its first word.
     QString texto = Sentencia;

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 #include "ui/form.h"
 
@@ -133,6 +134,11 @@ extern QPointer<TfGENECSQL> fGENECSQL;
 // abbreviated titles, memo buttons, amount and date formats.
 void PrepararColumnasConsulta(TForm* Formulario, TDBGrid* Rejilla);
 
+// How the engine of BaseDatos reads a user's statement, its variables
+// written in: a query (true), an action (false), or nothing when it cannot
+// read the text.
+std::optional<bool> LecturaSentenciaUsuario(const QString& Sentencia,
+                                            const QString& BaseDatos = QStringLiteral("Database"));
 // The statement is a query, as the engine of BaseDatos reads it (it returns
 // rows and writes nothing: TDatabase::IsUserQuery); a text the engine cannot
 // read (its variables not written in) when it starts with "SELECT".

@@ -194,12 +194,17 @@ void TfGENEUINF::construir() {
 
 void TfGENEUINF::FormCreate() {
     PrepararFormulario(fGENEINIC, this);
-    if (!IdiomaActual.isEmpty())
+    // The stored name, as the menu hands it; else a caption translated
+    // from one.
+    bool leido = !InformeUsuarioAEjecutar.isEmpty() &&
+                 LeerInforme(InformeUsuarioAEjecutar, SentenciaInforme, TextoInstrucciones);
+    if (!leido && !IdiomaActual.isEmpty()) {
         InformeUsuarioAEjecutar =
             TraducirNombreFiltro(QStringLiteral("GeneradorInformes"), InformeUsuarioAEjecutar);
-    if (InformeUsuarioAEjecutar.isEmpty() ||
-        !LeerInforme(InformeUsuarioAEjecutar, SentenciaInforme, TextoInstrucciones))
-        SentenciaInforme.clear();
+        leido = !InformeUsuarioAEjecutar.isEmpty() &&
+                LeerInforme(InformeUsuarioAEjecutar, SentenciaInforme, TextoInstrucciones);
+    }
+    if (!leido) SentenciaInforme.clear();
     if (SentenciaInforme.trimmed().isEmpty()) {
         MensajeAdvertencia(QStringLiteral("¡El informe no está disponible!"));
         Close();
@@ -272,9 +277,6 @@ QString TfGENEUINF::EjecutarConsultaInforme() {
     QryConsultasSQL->Close();
     QryConsultasSQL->setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
     QryConsultasSQL->Params().Clear();
-    // The SQL holds typed expressions: never more than one statement.
-    const QString segunda = MotivoSegundaSentencia(SentenciaInforme);
-    if (!segunda.isEmpty()) return kErrorConsulta + QStringLiteral(". Motivo: ") + segunda;
     if (const QString mala = RestriccionFechaNoValida(LeerInstrucciones(TextoInstrucciones));
         !mala.isEmpty()) {
         MensajeAdvertencia(AvisoFechaNoValida(mala));
@@ -284,6 +286,10 @@ QString TfGENEUINF::EjecutarConsultaInforme() {
     QStringList valores;
     for (TEdit* e : std::as_const(EditoresParametros)) valores << e->Text();
     AsignarSentenciaVariables(QryConsultasSQL, SentenciaInforme, valores);
+    // The SQL holds typed expressions and answers: never more than one
+    // statement, judged as it will run.
+    const QString segunda = MotivoSegundaSentencia(QryConsultasSQL->SQL().Text());
+    if (!segunda.isEmpty()) return kErrorConsulta + QStringLiteral(". Motivo: ") + segunda;
     QString error;
     {
         TCursorEspera espera;

@@ -163,15 +163,23 @@ void TfGENEUSQL::AbrirConsultaSQL(const QString& Nombre) {
     // Minimised until its query asks for values or shows rows.
     setWindowState(wsMinimized);
     setCaption(Nombre);
-    QString nombre = Nombre;
-    if (!IdiomaActual.isEmpty()) nombre = TraducirNombreConsulta(Nombre);
-    const QString condicion = QStringLiteral("   WHERE NombreTabla = ") +
-                              Entrecomillar(QStringLiteral("SQL")) +
-                              QStringLiteral("    AND Descripcion = ") + Entrecomillar(nombre);
-    SentenciaConsulta = nombre.isEmpty()
+    auto condicionNombre = [](const QString& nombre) -> QString {
+        return QStringLiteral("   WHERE NombreTabla = ") + Entrecomillar(QStringLiteral("SQL")) +
+               QStringLiteral("    AND Descripcion = ") + Entrecomillar(nombre);
+    };
+    // The stored name, as the menu hands it; else a caption translated from one.
+    QString condicion = condicionNombre(Nombre);
+    SentenciaConsulta = Nombre.isEmpty()
                             ? QString()
                             : Consultar(QStringLiteral("SELECT Filtro FROM FILTRO") + condicion,
                                         QStringLiteral("Database"));
+    if (SentenciaConsulta.isEmpty() && !IdiomaActual.isEmpty()) {
+        const QString nombre = TraducirNombreConsulta(Nombre);
+        condicion = condicionNombre(nombre);
+        if (!nombre.isEmpty())
+            SentenciaConsulta = Consultar(QStringLiteral("SELECT Filtro FROM FILTRO") + condicion,
+                                          QStringLiteral("Database"));
+    }
     if (SentenciaConsulta.isEmpty()) return;
     TextoInstrucciones = Consultar(QStringLiteral("SELECT Instrucciones FROM FILTRO") + condicion,
                                    QStringLiteral("Database"));

@@ -7,18 +7,18 @@
 #include <QVariant>
 
 #include "db/field.h"
+#include "gene/data/genelog.h"
+#include "gene/data/genemodu.h"
+#include "gene/data/genemodu_sql.h"
+#include "gene/data/genetext.h"
+#include "gene/data/geneusua.h"
+#include "gene/data/mensajes.h"
 #include "gene/session/genecomp.h"
 #include "gene/session/genedicc.h"
 #include "gene/session/geneform.h"
 #include "gene/session/geneform_p.h"
 #include "gene/session/geneinic.h"
-#include "gene/data/genelog.h"
-#include "gene/data/genemodu.h"
-#include "gene/data/genemodu_sql.h"
 #include "gene/session/generejilla.h"
-#include "gene/data/genetext.h"
-#include "gene/data/geneusua.h"
-#include "gene/data/mensajes.h"
 #include "gene/session/sesion.h"
 #include "ui/controls.h"
 #include "ui/dbgrid.h"
@@ -59,6 +59,35 @@ TMenuItem* NuevoElemento(TMenuItem* padre, const QString& caption,
     return item;
 }
 
+// An entry of a saved query or report keeps the stored name it was built
+// from: its caption may not give it back ("&" marks a shortcut).
+const char* const kNombreGuardado = "NombreGuardado";
+// The window a menu entry opened: its kind and stored name.
+const char* const kAbiertaDesdeMenu = "AbiertaDesdeMenu";
+
+TMenuItem* NuevaEntradaGuardada(TMenuItem* padre, const QString& nombre,
+                                std::function<void(QObject*)> click) {
+    // "&&" shows as "&" and marks no shortcut.
+    TMenuItem* item =
+        NuevoElemento(padre, QString(nombre).replace(QStringLiteral("&"), QStringLiteral("&&")),
+                      std::move(click));
+    item->setProperty(kNombreGuardado, nombre);
+    return item;
+}
+
+// The text a caption shows: "&&" an "&", a lone "&" marking a shortcut nothing.
+QString TextoMostrado(const QString& caption) {
+    QString texto;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption.at(i) == QLatin1Char('&')) {
+            if (i + 1 >= caption.size() || caption.at(i + 1) != QLatin1Char('&')) continue;
+            ++i;
+        }
+        texto += caption.at(i);
+    }
+    return texto;
+}
+
 QPointer<TForm> formularioTeclado;
 QString opcionesTeclado;
 
@@ -83,7 +112,7 @@ void ConfigurarMenusConsultas(TfGENEINIC* f, const QString& Usuario, const QStri
                                lista);
         const QStringList consultas = Lineas(lista);
         if (!consultas.isEmpty()) NuevoElemento(adicional, QStringLiteral("-"), nullptr);
-        for (const QString& c : consultas) NuevoElemento(adicional, c, abrir);
+        for (const QString& c : consultas) NuevaEntradaGuardada(adicional, c, abrir);
     }
     if (TMenuItem* informes = Menu->FindItem(QStringLiteral("Informes1"))) {
         NuevoElemento(informes, QStringLiteral("-"), nullptr);
@@ -95,7 +124,7 @@ void ConfigurarMenusConsultas(TfGENEINIC* f, const QString& Usuario, const QStri
                                QStringLiteral("GeneradorInformes"), lista);
         const QStringList definiciones = Lineas(lista);
         if (!definiciones.isEmpty()) NuevoElemento(informes, QStringLiteral("-"), nullptr);
-        for (const QString& d : definiciones) NuevoElemento(informes, d, abrir);
+        for (const QString& d : definiciones) NuevaEntradaGuardada(informes, d, abrir);
     }
     Menu->Changed();
     if (QObject* ventana = Menu->Form() ? static_cast<QObject*>(Menu->Form()) : Menu->parent())
@@ -111,32 +140,38 @@ void MenusConsultasModificados() {
 void AbrirConsultaMenu(TfGENEINIC*, QObject* Sender) {
     auto* item = qobject_cast<TMenuItem*>(Sender);
     if (!item) return;
-    QString nombre = item->Caption();
-    const int amp = nombre.indexOf(QLatin1Char('&'));
-    if (amp >= 0) nombre.remove(amp, 1);
+    const QVariant guardado = item->property(kNombreGuardado);
+    const QString nombre =
+        guardado.isValid() ? guardado.toString() : TextoMostrado(item->Caption());
+    TMenuItem* padre = item->Parent();
+    const QString seccion = padre ? padre->objectName() : QString();
+    const bool informe = seccion.compare(QLatin1String("Informes1"), Qt::CaseInsensitive) == 0;
+    if (!informe && seccion.compare(QLatin1String("Adicional1"), Qt::CaseInsensitive) != 0) return;
+    const QString clase = informe ? QStringLiteral("TfGENEUINF") : QStringLiteral("TfGENEUSQL");
+    if (!FormClassRegistered(clase)) return;
+    const QString abierta = clase + QLatin1Char('|') + nombre;
     if (TForm* principal = MainForm()) {
         for (int i = principal->MDIChildCount() - 1; i >= 0; --i) {
             TForm* hijo = principal->MDIChildren(i);
-            if (hijo && hijo->Caption() == nombre) {
+            if (hijo && hijo->property(kAbiertaDesdeMenu).toString() == abierta) {
                 // A query or report is never open twice: the old one goes first.
                 hijo->Close();
                 break;
             }
         }
     }
-    TMenuItem* padre = item->Parent();
-    const QString seccion = padre ? padre->objectName() : QString();
-    if (seccion.compare(QLatin1String("Informes1"), Qt::CaseInsensitive) == 0) {
-        if (!FormClassRegistered(QStringLiteral("TfGENEUINF"))) return;
+    if (informe) {
         InformeUsuarioAEjecutar = nombre;
-        TForm* informe = CreateForm(QStringLiteral("TfGENEUINF"));
-        RegistrarUso(Modulo(), informe, QStringLiteral("Create"));
-    } else if (seccion.compare(QLatin1String("Adicional1"), Qt::CaseInsensitive) == 0) {
-        if (!FormClassRegistered(QStringLiteral("TfGENEUSQL"))) return;
-        TForm* consulta = CreateForm(QStringLiteral("TfGENEUSQL"));
+        TForm* ventana = CreateForm(clase);
+        if (ventana) ventana->setProperty(kAbiertaDesdeMenu, abierta);
+        RegistrarUso(Modulo(), ventana, QStringLiteral("Create"));
+    } else {
+        TForm* consulta = CreateForm(clase);
         RegistrarUso(Modulo(), consulta, QStringLiteral("Create"));
-        if (consulta)
+        if (consulta) {
+            consulta->setProperty(kAbiertaDesdeMenu, abierta);
             QMetaObject::invokeMethod(consulta, "AbrirConsultaSQL", Q_ARG(QString, nombre));
+        }
     }
 }
 

@@ -712,6 +712,13 @@ private:
             return false;
         }
         if (!steps_.next(query_)) {
+            // Stopped inside the step (SQLite interrupts it): a stop, not
+            // the engine's "interrupted".
+            if (user_ && db_ && db_->UserRunCancelled()) {
+                incomplete_ = true;
+                stop();
+                return false;
+            }
             const QSqlError error = steps_.error(query_);
             if (error.isValid()) {
                 try {

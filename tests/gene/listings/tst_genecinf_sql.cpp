@@ -59,6 +59,17 @@ private Q_SLOTS:
                                           << QStringList{"", ""} << "a IN ('') OR c IN ('')";
         QTest::newRow("texto con barra y dolar")
             << "a IN (:*L)" << QStringList{"*L"} << QStringList{"$1\\0"} << "a IN ('$1\\0')";
+        // An answer is written in once: a token inside it is a value.
+        QTest::newRow("respuesta con otra variable")
+            << "a IN ( :*A ) AND a IN ( :*B )" << QStringList{"*A", "*B"}
+            << QStringList{"N1:*B", ") OR 1=1 OR a IN ("}
+            << "a IN ( 'N1:*B' ) AND a IN ( ') OR 1=1 OR a IN (' )";
+        QTest::newRow("en texto y comentario")
+            << "a = ':*A' AND \"x:*A\" = 1 -- :*A\nAND b IN (:*A) /* :*A */" << QStringList{"*A"}
+            << QStringList{"1"} << "a = ':*A' AND \"x:*A\" = 1 -- :*A\nAND b IN ('1') /* :*A */";
+        // E'...' would read a backslash as an escape.
+        QTest::newRow("tras un nombre") << "a = E:*A OR b = U&:*A" << QStringList{"*A"}
+                                        << QStringList{"\\'"} << "a = E '\\''' OR b = U& '\\'''";
     }
     void sustitucion() {
         QFETCH(QString, sql);
@@ -87,6 +98,20 @@ private Q_SLOTS:
         sql = QStringLiteral("SELECT COUNT(*) FROM LISTAPRU WHERE Nombre IN ( :*Nombres )");
         SustituirVariablesMultiples(sql, {QStringLiteral("*Nombres")}, {QString()});
         QCOMPARE(SqlPrueba(sql), QStringLiteral("0"));
+        // Answers that would close the list and open another select the
+        // rows they name, as values.
+        sql = QStringLiteral(
+            "SELECT Nombre FROM LISTAPRU WHERE Nombre IN ( :*A ) AND Nombre IN ( :*B ) "
+            "ORDER BY Nombre");
+        const QStringList variables{QStringLiteral("*A"), QStringLiteral("*B")};
+        QString vacia = sql;
+        SustituirVariablesMultiples(
+            vacia, variables,
+            {QStringLiteral("N1:*B"), QStringLiteral(") OR 1=1 OR LISTAPRU.Nombre IN (")});
+        QCOMPARE(SqlPrueba(vacia), QString());
+        SustituirVariablesMultiples(sql, variables,
+                                    {QStringLiteral("Gil,N1:*B,Ruiz"), QStringLiteral("Ruiz")});
+        QCOMPARE(SqlPrueba(sql), QStringLiteral("Ruiz"));
     }
 
     void centrar_data() {

@@ -96,6 +96,24 @@ private Q_SLOTS:
                 << motor << "SELECT Codigo FROM LISTPRU WHERE Nombre IN ( :*Nombres )"
                 << QStringList{""} << QStringList{"Introduzca el valor para la variable *Nombres"}
                 << QStringList{};
+            // Answers are values, each read once: one that would close its
+            // list, or that holds other variables, shifts no later value.
+            QTest::newRow(QByteArray(m + "respuesta que cierra la lista").constData())
+                << motor
+                << "SELECT Codigo FROM LISTPRU WHERE Nombre IN ( :*A ) AND Nombre IN ( :*B )"
+                << QStringList{"N1:*B", ") OR 1=1 OR LISTPRU.Nombre IN ("}
+                << QStringList{"Introduzca el valor para la variable *A",
+                               "Introduzca el valor para la variable *B"}
+                << QStringList{};
+            QTest::newRow(QByteArray(m + "respuesta con variables").constData())
+                << motor
+                << "SELECT Codigo FROM LISTPRU WHERE Nombre IN ( :*A ) AND Nombre <> :$Salvo AND "
+                   "Codigo >= :#Desde ORDER BY Codigo"
+                << QStringList{"Ana,Luis,x:#y:#z", "Luis", "1"}
+                << QStringList{"Introduzca el valor para la variable *A",
+                               "Introduzca el valor para la variable Salvo",
+                               "Introduzca el valor para la variable Desde"}
+                << QStringList{"1"};
         }
     }
     void variables() {
@@ -151,13 +169,16 @@ private Q_SLOTS:
     // A statement the engine refuses: one warning with the translator's
     // words, or the engine's after "Error de la base de datos: ", never its
     // bare English; the program goes on and the next statement runs.
+    // A text the engine cannot read says so with the switch up too, and runs
+    // nothing.
     void erroresDelMotor_data() {
         QTest::addColumn<int>("engine");
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QString>("motivo");
+        QTest::addColumn<bool>("modificar");
         const auto fila = [](Engine e, const char* caso, const QString& sql, const QString& sqlite,
-                             const QString& postgres) {
-            NewEngineRow(e, caso) << sql << (e == Engine::Sqlite ? sqlite : postgres);
+                             const QString& postgres, bool modificar = true) {
+            NewEngineRow(e, caso) << sql << (e == Engine::Sqlite ? sqlite : postgres) << modificar;
         };
         const QString parametros = QStringLiteral(
             "¡ El número de parámetros de la sentencia no coincide con el de valores dados !");
@@ -166,6 +187,17 @@ private Q_SLOTS:
                  QStringLiteral("¡ La sentencia utilizada es incorrecta ! Palabra: SELEĆ"),
                  QStringLiteral("la sentencia SQL no es válida: error de sintaxis cerca de "
                                 "«SELEĆ» (línea 1, columna 1)"));
+            fila(e, "sintaxis sin modificar", QStringLiteral("SELEC 1"),
+                 QStringLiteral("¡ La sentencia utilizada es incorrecta ! Palabra: SELEC"),
+                 QStringLiteral("la sentencia SQL no es válida: error de sintaxis cerca de "
+                                "«SELEC» (línea 1, columna 1)"),
+                 false);
+            fila(e, "sintaxis de una accion sin modificar",
+                 QStringLiteral("DELET FROM LISTPRU WHERE Codigo = 1"),
+                 QStringLiteral("¡ La sentencia utilizada es incorrecta ! Palabra: DELET"),
+                 QStringLiteral("la sentencia SQL no es válida: error de sintaxis cerca de "
+                                "«DELET» (línea 1, columna 1)"),
+                 false);
             fila(e, "tabla inexistente", QStringLiteral("SELECT * FROM NOEXISTE"),
                  QStringLiteral("¡ La tabla no existe !. Compruebe la Base de Datos por favor."),
                  QStringLiteral("¡ La tabla no existe !. Compruebe la Base de Datos por favor."));
@@ -197,8 +229,9 @@ private Q_SLOTS:
         QFETCH(int, engine);
         QFETCH(QString, sql);
         QFETCH(QString, motivo);
+        QFETCH(bool, modificar);
         Entorno x{Engine(engine)};
-        x.f->pbModificar->setDown(true);
+        x.f->pbModificar->setDown(modificar);
         x.f->pbModificarClick();
         const QString cabecera =
             QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ");
@@ -208,6 +241,8 @@ private Q_SLOTS:
             QVERIFY2(m.kind != QLatin1String("E"), qPrintable(m.text));
         QVERIFY(!TerminacionSolicitada());
         QCOMPARE(x.f->SentenciaSQL->Text(), sql);
+        QVERIFY(!x.f->QryConsultasSQL->Active());
+        QCOMPARE(SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM LISTPRU")), QStringLiteral("3"));
         QCOMPARE(x.ejecutar(QStringLiteral("SELECT Codigo FROM LISTPRU ORDER BY Codigo")),
                  QStringList());
         QCOMPARE(x.filas(), (QStringList{"1", "2", "3"}));

@@ -172,6 +172,27 @@ private Q_SLOTS:
         QVERIFY(TextosMostrados().first().contains(QStringLiteral("Operario")));
     }
 
+    // Answers are values: one that would close its list and open another,
+    // or that holds another variable, selects the rows it names, beside
+    // numbers, dates and texts.
+    void respuestasComoValores_data() { AddEngineRows(); }
+    void respuestasComoValores() {
+        QFETCH(int, engine);
+        Entorno x{Engine(engine)};
+        x.abrir(Diseno({"HPUESTO.CodigoOperario"},
+                       {"PUESTO.Descripcion IN ( :*A )", "PUESTO.Descripcion IN ( :*B )",
+                        "HPUESTO.CodigoOperario >= :#Desde", "HPUESTO.FechaInicio >= :&Dia",
+                        "PUESTO.Codigo <> :$Salvo"}));
+        QVERIFY(x.f);
+        QCOMPARE(x.f->Variables, (QStringList{"*A", "*B", "#Desde", "&Dia", "$Salvo"}));
+        x.valores({"N1:*B", ") OR 1=1 OR PUESTO.Descripcion IN (", "0", "1/1/1900", "Nadie"});
+        QCOMPARE(x.f->EjecutarConsultaInforme(), QString());
+        QCOMPARE(x.filas(), QStringList());
+        x.valores({"Jefe,N1:*B:#Desde", "Jefe", "2", "1/1/2023", "P3"});
+        QCOMPARE(x.f->EjecutarConsultaInforme(), QString());
+        QCOMPARE(x.filas(), QStringList{"3"});
+    }
+
     // What the stored design tells the listing: sums and groups by their
     // titles, hidden columns, cards without sums; read from the printed page.
     void listado_data() { AddEngineRows(); }

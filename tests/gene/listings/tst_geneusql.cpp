@@ -176,6 +176,26 @@ private Q_SLOTS:
         }
     }
 
+    // Answers are values: one that would close its list, or that holds
+    // another variable, selects the rows it names beside numbers and texts.
+    void respuestasComoValores_data() { AddEngineRows(); }
+    void respuestasComoValores() {
+        QFETCH(int, engine);
+        Entorno x{Engine(engine)};
+        x.abrir(QStringLiteral(
+            "SELECT Codigo FROM LISTPRU WHERE Nombre IN ( :*A ) AND Nombre IN ( :*B ) AND "
+            "Codigo >= :#Desde AND Nombre <> :$Salvo ORDER BY Codigo"));
+        const auto ejecutar = [&x](const QStringList& valores) {
+            for (int i = 0; i < valores.size(); ++i)
+                x.f->EditoresParametros[i]->setText(valores.at(i));
+            return x.f->EjecutarConsultaSQL();
+        };
+        QCOMPARE(ejecutar({"N1:*B", ") OR 1=1 OR LISTPRU.Nombre IN (", "0", "Nadie"}), QString());
+        QCOMPARE(x.filas(), QStringList());
+        QCOMPARE(ejecutar({"Luis,A|B,N1:*B:$Salvo", "Luis,A|B", "1", "A|B"}), QString());
+        QCOMPARE(x.filas(), QStringList{"3"});
+    }
+
     // An error that escapes the run (here from the result's own handler):
     // neither the progress window "Consulta SQL" nor the status text stays.
     void errorEscapado_data() { AddEngineRows(); }

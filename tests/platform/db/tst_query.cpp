@@ -823,6 +823,13 @@ void TestQuery::userStatementStopped_data() {
                                   << endless + "INSERT INTO PRUEBA (Codigo) SELECT n + 10 FROM r";
         NewEngineRow(e, "rest read for another statement")
             << "rest" << endless + "SELECT n, 'a|b;c·' AS Texto FROM r";
+        // One row past the first packet costs without end.
+        NewEngineRow(e, "costly row in the rest")
+            << "costly row"
+            << QStringLiteral(
+                   "WITH RECURSIVE f(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM f WHERE n < 300) "
+                   "SELECT n, CASE WHEN n = 250 THEN (") +
+                   endless + QStringLiteral("SELECT count(*) FROM r) ELSE 0 END AS x FROM f");
     }
 }
 
@@ -832,16 +839,17 @@ void TestQuery::userStatementStopped() {
     TestDatabase tdb{CurrentEngine()};
     createPrueba(tdb.db());
     const bool rest = way == QLatin1String("rest");
+    const bool costly = way == QLatin1String("costly row");
     StopAfter wait;
     // The rest of a result is stopped, not its first packet.
-    wait.stopAt = rest ? 0 : 3;
+    wait.stopAt = rest || costly ? 0 : 3;
     TQuery q;
     q.setDatabaseName(QStringLiteral("Database"));
     q.setUserStatement(true);
     q.setPacketRecords(way == QLatin1String("whole") || way == QLatin1String("exec") ? -1 : 200);
     q.SQL().setText(sql);
     const bool pg = tdb.db()->engine() == Engine::Postgres;
-    if (rest) {
+    if (rest || costly) {
         q.Open();
     } else {
         QVERIFY_THROWS_EXCEPTION(EUserStatementCancelled,
@@ -849,6 +857,27 @@ void TestQuery::userStatementStopped() {
         QVERIFY(!q.Active());
         QVERIFY(wait.looks >= 3);
         QCOMPARE(wait.ended, wait.began);
+    }
+    if (costly) {
+        // Stopped while the engine works on that row: a stop, never the
+        // engine's error. A pass over every row ends with it; reaching the
+        // row by navigation keeps the rows read before it, and says so.
+        wait.stopAt = wait.looks + 2;
+        {
+            TOnePass pass(&q);
+            QVERIFY_THROWS_EXCEPTION(EUserStatementCancelled, {
+                for (q.First(); !q.Eof(); q.Next()) {
+                }
+            });
+        }
+        q.Close();
+        q.Open();
+        wait.stopAt = wait.looks + 2;
+        q.Last();
+        QCOMPARE(wait.incomplete, 1);
+        const int n = q.FieldByName(QStringLiteral("n"))->AsInteger();
+        QVERIFY2(n >= 200 && n < 250, qPrintable(QString::number(n)));
+        q.Close();
     }
     if (rest) {
         // Another statement needs the connection (PostgreSQL: the table
