@@ -652,6 +652,25 @@ bool BaseDatosCreadaEntretanto(TfGENEINIC* f, const QString& ubicacion, bool esG
     }
 }
 
+namespace {
+
+// Why the database could not be created; empty when it was.
+QString MotivoNoCreada(TfGENEINIC* f, const QString& Nombre) {
+    try {
+        TConnectionParams p = ParametrosConexion(f, Nombre, true);
+        if (p.engine == Engine::SqlServer)
+            throw EDatabaseError::make(DbError::UnsupportedEngine, QString(),
+                                       EngineSettingName(p.engine));
+        TDatabase::CreateDatabase(p);
+        return QString();
+    } catch (const std::exception& e) {
+        return QStringLiteral("¡Imposible crear la base de datos ") + Nombre +
+               QStringLiteral("!. Motivo:") + TextoErrorBaseDatos(e);
+    }
+}
+
+}  // namespace
+
 void ConectarBaseDatosEmpresa(TfGENEINIC* f, int Codigo) {
     const QString nombre = NombreBaseDatosEmpresa(f, Codigo);
     try {
@@ -663,7 +682,10 @@ void ConectarBaseDatosEmpresa(TfGENEINIC* f, int Codigo) {
         if (e.code() != DbError::DatabaseNotFound) throw;
         if (BaseDatosInexistente(f, nombre, false)) {
             RechazarEmpresaPerdida(f, Codigo, e);
-            if (!CrearBaseDatosSQL(f, nombre)) throw;
+            // The caller tells why and stays on the company it had: a
+            // company that cannot be made never ends the program.
+            const QString motivo = MotivoNoCreada(f, nombre);
+            if (!motivo.isEmpty()) throw std::runtime_error(motivo.toStdString());
         } else if (!BaseDatosCreadaEntretanto(f, nombre, false)) {
             throw;
         }
@@ -761,18 +783,10 @@ QStringList SentenciasCrearBaseDatosSQL(const QString& Nombre) {
 }
 
 bool CrearBaseDatosSQL(TfGENEINIC* f, const QString& Nombre) {
-    try {
-        TConnectionParams p = ParametrosConexion(f, Nombre, true);
-        if (p.engine == Engine::SqlServer)
-            throw EDatabaseError::make(DbError::UnsupportedEngine, QString(),
-                                       EngineSettingName(p.engine));
-        TDatabase::CreateDatabase(p);
-        return true;
-    } catch (const std::exception& e) {
-        MensajeError(QStringLiteral("¡Imposible crear la base de datos ") + Nombre +
-                     QStringLiteral("!. Motivo:") + TextoErrorBaseDatos(e));
-        return false;
-    }
+    const QString motivo = MotivoNoCreada(f, Nombre);
+    if (motivo.isEmpty()) return true;
+    MensajeError(motivo);
+    return false;
 }
 
 bool CrearBaseDatosEmpresa(TfGENEINIC* f, int Codigo) {
