@@ -576,6 +576,33 @@ void RechazarEmpresaSinTablas(TfGENEINIC* f, int Codigo, const QString& nombre) 
             .toStdString());
 }
 
+void MarcarEmpresaConTablas(TfGENEINIC* f, int Codigo) {
+    if (Codigo > 0 && EsSqlite() && !HayMarca(f, kMarcaTablas, Codigo))
+        PonerMarca(f, kMarcaTablas, Codigo);
+}
+
+void MarcarEmpresasConTablas(TfGENEINIC* f) {
+    TDatabase* g = BaseMarcas(f);
+    if (!g || g->engine() != Engine::Sqlite || !g->TableExists(QStringLiteral("EMPRESA"))) return;
+    QList<int> codigos;
+    QSqlQuery q = g->Execute(QStringLiteral("SELECT Codigo FROM EMPRESA"));
+    while (q.next()) codigos << q.value(0).toInt();
+    for (int codigo : std::as_const(codigos)) {
+        if (codigo <= 0 || HayMarca(f, kMarcaTablas, codigo)) continue;
+        const QString carpeta = NativePath(NombreBaseDatosEmpresa(f, codigo));
+        if (!QFileInfo::exists(JoinPath(carpeta, QString::fromLatin1(kDatabaseFileName)))) continue;
+        TDatabase empresa;
+        empresa.Params().engine = Engine::Sqlite;
+        empresa.Params().folder = carpeta;
+        try {
+            empresa.Open();
+            if (!BaseDatosSinTablas(&empresa)) PonerMarca(f, kMarcaTablas, codigo);
+        } catch (const EDatabaseError&) {
+            // One that cannot be read says nothing here; its opening tells.
+        }
+    }
+}
+
 bool EmpresaCreada(TfGENEINIC* f, int Codigo) {
     return HayMarca(f, kMarcaEmpresa, Codigo);
 }

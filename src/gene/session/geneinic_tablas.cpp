@@ -501,6 +501,16 @@ bool CrearTablaEstructura(TfGENEINIC* f, TTable* Tabla, const QString& Definicio
                             ? CrearTablaDefiniciones(Tabla, db, estructura, temporal)
                             : CrearTablaSQL(f, Tabla, db, estructura, temporal);
     if (!creada) return false;
+    // A company's file that held tables and is found empty is refused. Not
+    // inside a transaction: the general file is then the company
+    // connection's to write; the next start marks it.
+    if (!temporal && db == f->Database && !db->InTransaction()) {
+        try {
+            MarcarEmpresaConTablas(f, CodigoEmpresaActual);
+        } catch (const EDatabaseError&) {
+            // The next start marks it.
+        }
+    }
     if (temporal) {
         try {
             Tabla->Open();
