@@ -393,13 +393,14 @@ bool CopiarAnoCalendario(int Origen, int Ano, int Desde, int Hasta) {
     TDatabase* base = BaseCalendarios();
     const QVariantList limites = LimitesDias(base, QDate(Ano, 1, 1), QDate(Ano, 12, 31));
     // A year the source does not hold would only empty the targets.
+    const QString sinDias = QStringLiteral("¡ El calendario ") + QString::number(Origen) +
+                            QStringLiteral(" no tiene días del año ") + QString::number(Ano) +
+                            QStringLiteral(" !. No se ha copiado nada.");
     if (base->Scalar(QStringLiteral("SELECT COUNT(*) FROM CALENDAR WHERE Codigo = ? AND Fecha >= ? "
                                     "AND Fecha <= ?"),
                      QVariantList{Origen} << limites)
             .toInt() == 0) {
-        MensajeAdvertencia(QStringLiteral("¡ El calendario ") + QString::number(Origen) +
-                           QStringLiteral(" no tiene días del año ") + QString::number(Ano) +
-                           QStringLiteral(" !. No se ha copiado nada."));
+        MensajeAdvertencia(sinDias);
         return false;
     }
     bool bien = true;
@@ -408,6 +409,7 @@ bool CopiarAnoCalendario(int Origen, int Ano, int Desde, int Hasta) {
         MostrarVentanaProgreso(
             QString(), QString(),
             QStringLiteral("Creando calendario destino...") + QString::number(destino));
+        bool copiado = false;
         try {
             TGuardaTransaccion transaccion(fGENEINIC, base);
             base->Execute(QStringLiteral("DELETE FROM CALENDAR WHERE Codigo = ? AND Fecha >= ? "
@@ -415,19 +417,30 @@ bool CopiarAnoCalendario(int Origen, int Ano, int Desde, int Hasta) {
                           QVariantList{destino} << limites);
             // The target is a number in the select list: written, not bound,
             // since PostgreSQL cannot type a parameter there.
-            base->Execute(
-                QStringLiteral(
-                    "INSERT INTO CALENDAR (Codigo, Fecha, EsDiaTrabajado, EsDiaFestivo, "
-                    "EsDiaVacaciones, EsDiaPuente, NumeroHorario) SELECT %1, Fecha, "
-                    "EsDiaTrabajado, EsDiaFestivo, EsDiaVacaciones, EsDiaPuente, NumeroHorario "
-                    "FROM CALENDAR WHERE Codigo = ? AND Fecha >= ? AND Fecha <= ?")
-                    .arg(destino),
-                QVariantList{Origen} << limites);
-            if (!transaccion.Confirmar()) bien = false;
+            copiado = base->Execute(QStringLiteral("INSERT INTO CALENDAR (Codigo, Fecha, "
+                                                   "EsDiaTrabajado, EsDiaFestivo, "
+                                                   "EsDiaVacaciones, EsDiaPuente, NumeroHorario) "
+                                                   "SELECT %1, Fecha, EsDiaTrabajado, "
+                                                   "EsDiaFestivo, EsDiaVacaciones, EsDiaPuente, "
+                                                   "NumeroHorario FROM CALENDAR WHERE Codigo = ? "
+                                                   "AND Fecha >= ? AND Fecha <= ?")
+                                        .arg(destino),
+                                    QVariantList{Origen} << limites)
+                          .numRowsAffected() > 0;
+            // Another program deleted the source's year since it was
+            // checked: the guard rolls the target's delete back.
+            if (copiado && !transaccion.Confirmar()) bien = false;
         } catch (const std::exception&) {
             // The target keeps its year as it was.
             MensajeAdvertencia(Texto(kNoActualizado));
             bien = false;
+            continue;
+        }
+        if (!copiado) {
+            // Told once the target's transaction is over; the next targets
+            // would copy nothing either.
+            MensajeAdvertencia(sinDias);
+            return false;
         }
     }
     return bien;

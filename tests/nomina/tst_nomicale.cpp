@@ -6,12 +6,15 @@
 
 #include <QtTest>
 
+#include "db/database.h"
 #include "db/field.h"
 #include "db/table.h"
 #include "gene/data/geneconv.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genesist.h"
+#include "gene/listings/geneprog.h"
+#include "gene/session/geneinic.h"
 #include "gene/session/geneinic_formulario.h"
 #include "gene/session/sesion.h"
 #include "nomina/nomicale.h"
@@ -221,21 +224,46 @@ private Q_SLOTS:
     }
 
     // Copying a year the source calendar does not hold: warned, and no target
-    // loses its days, whether to one calendar or to a range.
+    // loses its days, whether to one calendar or to a range; also when
+    // another program deletes the source's year once the copy has checked
+    // it and before it reaches the first target.
     void copiaDeUnAnoQueElOrigenNoTiene_data() {
         QTest::addColumn<int>("engine");
         QTest::addColumn<bool>("masiva");
+        QTest::addColumn<bool>("entretanto");
         for (Engine motor : AvailableEngines()) {
-            NewEngineRow(motor, "duplicar") << false;
-            NewEngineRow(motor, "copia a un rango") << true;
+            NewEngineRow(motor, "duplicar") << false << false;
+            NewEngineRow(motor, "copia a un rango") << true << false;
+            NewEngineRow(motor, "duplicar, borrado entretanto") << false << true;
+            NewEngineRow(motor, "copia a un rango, borrado entretanto") << true << true;
         }
     }
     void copiaDeUnAnoQueElOrigenNoTiene() {
         QFETCH(int, engine);
         QFETCH(bool, masiva);
+        QFETCH(bool, entretanto);
         Entorno e(engine);
         QVERIFY(GenerarAnoCalendario(1, 2024, 3));
         for (int codigo : {2, 3}) QVERIFY(GenerarAnoCalendario(codigo, 2025, 3));
+        TDatabase otra;
+        QTimer borrado;
+        if (entretanto) {
+            QVERIFY(GenerarAnoCalendario(1, 2025, 0));
+            otra.setDatabaseName(QStringLiteral("OtroPrograma"));
+            otra.Params() = fGENEINIC->Database->Params();
+            otra.Open();
+            // The other program deletes the year when the progress window
+            // names the first target: after the check, before the copy.
+            QObject::connect(&borrado, &QTimer::timeout, [&] {
+                TfGENEPROG* v = fGENEINIC->fGENEPROG();
+                if (!v || !v->Texto().startsWith(QStringLiteral("Creando calendario destino")))
+                    return;
+                borrado.stop();
+                otra.Execute(QStringLiteral("DELETE FROM CALENDAR WHERE Codigo = 1 AND Fecha >= ") +
+                             fecha(2025, 1, 1));
+            });
+            borrado.start(0);
+        }
         e.mostrar(1, 2025, 1);
         textos();
         if (masiva) {
@@ -248,9 +276,12 @@ private Q_SLOTS:
         }
         QCOMPARE(textos().last(), QStringLiteral("¡ El calendario 1 no tiene días del año 2025 !. "
                                                  "No se ha copiado nada."));
+        QVERIFY(!borrado.isActive());
         QCOMPARE(filas(2), QStringLiteral("365"));
         QCOMPARE(filas(3), QStringLiteral("365"));
+        QCOMPARE(dia(2, 2025, 1, 2), QStringLiteral("SI|NO|NO|NO|3"));
         QCOMPARE(filas(1), QStringLiteral("366"));
+        QCOMPARE(e.f->CodigoCalendario, masiva ? 2 : 1);
     }
 
     void eliminar_data() { AddEngineRows(); }

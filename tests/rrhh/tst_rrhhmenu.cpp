@@ -3,6 +3,7 @@
 // the menu dispatch by access level, the company change, the currency view
 // broadcast, the logo panel, the help keys and the about box.
 
+#include <unistd.h>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QImage>
@@ -12,6 +13,7 @@
 #include <QTranslator>
 #include <QtTest>
 #include <cstdio>
+#include <optional>
 
 #include "db/clientdataset.h"
 #include "db/query.h"
@@ -43,6 +45,7 @@
 #include "rrhh/rrhhmenu.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
+#include "support/loginprueba.h"
 #include "ui/controls.h"
 #include "ui/form.h"
 #include "ui/menus.h"
@@ -793,6 +796,64 @@ private Q_SLOTS:
             QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM pg_namespace WHERE nspname = '") +
                          inst_->ubicacionEmpresa(12) + QLatin1Char('\'')),
                      QStringLiteral("0"));
+    }
+
+    // A company whose database cannot be made (PostgreSQL: the program's
+    // login may not create schemas; SQLite: its folder may not be written):
+    // the clerk is told why and stays on the company he had, the program
+    // goes on, and nothing of the new company is left behind.
+    void empresaQueNoSePuedeCrear_data() { AddEngineRows(); }
+    void empresaQueNoSePuedeCrear() {
+        QFETCH(int, engine);
+        const bool sqlite = Engine(engine) == Engine::Sqlite;
+        if (sqlite && ::geteuid() == 0) QSKIP("root writes in any folder");
+        std::optional<TLoginPrueba> login;
+        if (!sqlite) login.emplace();
+        instalar(engine);
+        agregarEmpresa(13, QStringLiteral("TRECE"));
+        agregarUsuario(QStringLiteral("PEPE"), QStringLiteral("1\r\n13"));
+        entrar(QStringLiteral("PEPE"));
+        GanchoBuscarConFiltroYValor = buscarEmpresa;
+        QCOMPARE(CodigoEmpresaActual, 1);
+        const QString carpeta = inst_->ubicacionEmpresa(13);
+        if (sqlite) {
+            QVERIFY(QDir().mkpath(carpeta));
+            QVERIFY(QFile::setPermissions(carpeta, QFile::ReadOwner | QFile::ExeOwner));
+        } else {
+            login->QuitarCrearEsquemas();
+        }
+        empresaBuscada = 13;
+        MessageSeam::clearLog();
+        menu_->CambioEmpresa1Click(menu_->CambioEmpresa1);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (sqlite)
+            QFile::setPermissions(carpeta, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(!TerminacionSolicitada());
+        QCOMPARE(textos(QStringLiteral("E")), QStringList());
+        const QStringList avisos = textos(QStringLiteral("A"));
+        QCOMPARE(avisos.size(), 1);
+        QVERIFY2(avisos.first().startsWith(
+                     QStringLiteral("¡No ha sido posible abrir la empresa!. Motivo: ¡Imposible "
+                                    "crear la base de datos ")),
+                 qPrintable(avisos.first()));
+        QCOMPARE(CodigoEmpresaActual, 1);
+        QCOMPARE(menu_->Caption(), QStringLiteral("EMP1: Recursos Humanos"));
+        QVERIFY(ModuloDatos != nullptr);
+        QCOMPARE(sql(QStringLiteral("SELECT Abreviatura FROM EMPRESA WHERE Codigo = 1")),
+                 QStringLiteral("EMP1"));
+        QVERIFY(!sql(QStringLiteral("SELECT COUNT(*) FROM PARAGENE"), QStringLiteral("Database"))
+                     .startsWith(QStringLiteral("Error.")));
+        if (sqlite)
+            QCOMPARE(QDir(carpeta).entryList(QDir::Files), QStringList());
+        else
+            QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM pg_namespace WHERE nspname = '") +
+                         carpeta + QLatin1Char('\'')),
+                     QStringLiteral("0"));
+        // The session works on: the personnel master opens on company 1.
+        qobject_cast<TMenuItem*>(menu_->FindComponent(QStringLiteral("MaestrodePersonal1")))
+            ->Click();
+        QVERIFY(BuscarFormularioAbierto(QStringLiteral("fRRHHPERS")));
+        cleanup();
     }
 
     // The currency view: the panel's caption by the base currency, and the

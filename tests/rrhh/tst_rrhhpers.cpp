@@ -52,6 +52,7 @@
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_formulario.h"
+#include "gene/session/geneinic_tablas.h"
 #include "gene/session/sesion.h"
 #include "nomina/nomimodu.h"
 #include "rrhh/rrhhcand.h"
@@ -209,7 +210,10 @@ QString imagen(const QTemporaryDir& dir) {
 // The other user of the interrupted-entry test, in a process of its own on
 // the same installation (folder, employee code, photo file): types the new
 // employee with a contract, a training line and a photo, says "ready" with
-// its PostgreSQL backend, and waits to be killed.
+// its PostgreSQL backend, and waits to be killed. With "transaccion" after
+// them, a transaction is left open meanwhile on its work connection (as a
+// message box of a delete in another window keeps it) and the program's
+// events run, its holds refreshed every tenth of a second.
 int altaHija(const QStringList& args) {
     const QString carpeta = args.value(0);
     QDir::setCurrent(carpeta);
@@ -237,10 +241,36 @@ int altaHija(const QStringList& args) {
     const int pid = base->engine() == Engine::Postgres
                         ? base->Scalar(QStringLiteral("SELECT pg_backend_pid()")).toInt()
                         : 0;
+    if (args.value(3) == QLatin1String("transaccion")) {
+        base->StartTransaction();
+        if (auto* latido = qApp->findChild<QTimer*>(QStringLiteral("LatidoReservas")))
+            latido->setInterval(100);
+        std::printf("ready %d\n", pid);
+        std::fflush(stdout);
+        QTimer::singleShot(300000, qApp, &QCoreApplication::quit);
+        return QCoreApplication::exec();
+    }
     std::printf("ready %d\n", pid);
     std::fflush(stdout);
     QThread::sleep(300);
     return 0;
+}
+
+// Starts altaHija in a process of its own and waits for its "ready": its
+// PostgreSQL backend ("0" on SQLite), or empty when it did not get there.
+QString arrancarHija(QProcess& hija, const QStringList& args) {
+    hija.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    hija.start(QCoreApplication::applicationFilePath(),
+               QStringList{QStringLiteral("--alta-hija")} + args);
+    if (!hija.waitForStarted()) return QString();
+    QByteArray salida;
+    while (!salida.contains('\n') && hija.waitForReadyRead(60000))
+        salida += hija.readAllStandardOutput();
+    if (!salida.startsWith("ready")) {
+        qWarning("altaHija: %s", salida.constData());
+        return QString();
+    }
+    return QString::fromLatin1(salida.trimmed().split(' ').value(1));
 }
 
 // Another session starting a new record of Tabla under Codigo: while it
@@ -871,16 +901,9 @@ private Q_SLOTS:
         Entorno e(engine);
         QTemporaryDir dir;
         QProcess hija;
-        hija.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        hija.start(
-            QCoreApplication::applicationFilePath(),
-            {QStringLiteral("--alta-hija"), e.inst.carpeta(), QStringLiteral("7"), imagen(dir)});
-        QVERIFY(hija.waitForStarted());
-        QByteArray salida;
-        while (!salida.contains('\n') && hija.waitForReadyRead(60000))
-            salida += hija.readAllStandardOutput();
-        QVERIFY2(salida.startsWith("ready"), salida.constData());
-        const QString pid = QString::fromLatin1(salida.trimmed().split(' ').value(1));
+        const QString pid =
+            arrancarHija(hija, {e.inst.carpeta(), QStringLiteral("7"), imagen(dir)});
+        QVERIFY(!pid.isEmpty());
         QCOMPARE(restos(7), QStringLiteral("1 1 1 1 0"));
 
         QPointer<TfRRHHPERS> f = abrir();
@@ -1528,6 +1551,110 @@ private Q_SLOTS:
         QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM PERSONAL WHERE CodigoOperario = 4")),
                  QStringLiteral("Luis"));
         QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM RESERCOD")), QStringLiteral("0"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // Clerk A, another program, types employee 7 with his lines while a
+    // transaction of his stays open (a message box of a delete in another
+    // window), and the server ends his work connection: his program lives.
+    // Minutes later (the hold rows' clock aged past the limit) clerk B who
+    // enters code 7 is refused and offered the next one, and A's lines stay:
+    // A's holds are kept fresh on a connection of their own.
+    void altaVivaConTransaccionPerdida_data() { AddEngineRows(); }
+    void altaVivaConTransaccionPerdida() {
+        QFETCH(int, engine);
+        if (Engine(engine) != Engine::Postgres)
+            QSKIP("a lock file tells a live entry from an ended one at once");
+        Entorno e(engine);
+        QTemporaryDir dir;
+        QProcess hija;
+        const auto fin = qScopeGuard([&] {
+            hija.kill();
+            hija.waitForFinished(10000);
+        });
+        const QString pid = arrancarHija(hija, {e.inst.carpeta(), QStringLiteral("7"), imagen(dir),
+                                                QStringLiteral("transaccion")});
+        QVERIFY(!pid.isEmpty());
+        QCOMPARE(restos(7), QStringLiteral("1 1 1 1 0"));
+
+        sql(QStringLiteral("SELECT pg_terminate_backend(") + pid + QLatin1Char(')'));
+        QTRY_COMPARE_WITH_TIMEOUT(
+            sql(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE pid = ") + pid),
+            QStringLiteral("0"), 30000);
+        sql(QStringLiteral("UPDATE RESERCOD SET Instante = Instante - 1000"));
+        const QString vigentes = QStringLiteral(
+            "SELECT COUNT(*) FROM RESERCOD WHERE Clave = '7' AND Instante > CAST(EXTRACT(EPOCH "
+            "FROM clock_timestamp()) AS BIGINT) - 60");
+        QTRY_COMPARE_WITH_TIMEOUT(sql(vigentes), QStringLiteral("1"), 20000);
+
+        QPointer<TfRRHHPERS> f = abrir();
+        MessageSeam::clearLog();
+        f->AgregarClick(f->Agregar);
+        f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(7);
+        f->EditCodigoOperario->setText(QStringLiteral("7"));
+        QVERIFY_THROWS_EXCEPTION(EAbort, f->CampoClaveExit(f->EditCodigoOperario));
+        QCOMPARE(textos(), QStringList{QStringLiteral("¡ El código 7 está en uso por otra alta en "
+                                                      "curso !. Se propone el código 8.")});
+        QCOMPARE(f->EditCodigoOperario->Text(), QStringLiteral("8"));
+        QCOMPARE(restos(7), QStringLiteral("1 1 1 1 0"));
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(restos(7), QStringLiteral("1 1 1 1 0"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // A login that may read and write the company's tables but not create
+    // in its schema adds an employee with a contract: the table of the
+    // code holds was made with the company's other tables, when the company
+    // was first opened.
+    void altaSinDerechoDeCrear_data() { AddEngineRows(); }
+    void altaSinDerechoDeCrear() {
+        QFETCH(int, engine);
+        if (Engine(engine) != Engine::Postgres) QSKIP("a file's rights are the folder's");
+        Entorno e(engine);
+        // The company's tables, made as the program's login: the window's
+        // and those its records' attachments go to.
+        QPointer<TfRRHHPERS> f = abrir();
+        f->Close();
+        QTRY_VERIFY(!f);
+        for (const char* nombre :
+             {"RESPDOC", "DOCUTRON", "BLOBTAB", "GRANTAB", "CONTACTO", "RELACION"}) {
+            TTable t;
+            t.setTableName(QLatin1String(nombre));
+            QVERIFY(AbrirTabla(fGENEINIC, &t));
+        }
+        TDatabase* base = fGENEINIC->Database;
+        const QString rol = QStringLiteral("rh_datos_%1").arg(QCoreApplication::applicationPid());
+        const QString esquemas = base->Params().schema + QStringLiteral(", ") +
+                                 base->Params().searchPath.join(QStringLiteral(", "));
+        sql(QStringLiteral("CREATE ROLE ") + rol);
+        const auto fin = qScopeGuard([&] {
+            base->Execute(QStringLiteral("RESET ROLE"));
+            sql(QStringLiteral("DROP OWNED BY ") + rol);
+            sql(QStringLiteral("DROP ROLE ") + rol);
+        });
+        sql(QStringLiteral("GRANT USAGE ON SCHEMA ") + esquemas + QStringLiteral(" TO ") + rol);
+        sql(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA ") +
+            esquemas + QStringLiteral(" TO ") + rol);
+        sql(QStringLiteral("GRANT USAGE ON ALL SEQUENCES IN SCHEMA ") + esquemas +
+            QStringLiteral(" TO ") + rol);
+        base->Execute(QStringLiteral("SET ROLE ") + rol);
+
+        f = abrir();
+        MessageSeam::clearLog();
+        try {
+            nuevoOperario(f, 4, QStringLiteral("Ana"));
+            nuevoContrato(f, QDate(2025, 1, 1));
+        } catch (const EAbort&) {
+            QFAIL(qPrintable(textos().join(QLatin1Char('\n'))));
+        }
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(textos(), QStringList());
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM PERSONAL WHERE CodigoOperario = 4")),
+                 QStringLiteral("Ana"));
+        QCOMPARE(restos(4), QStringLiteral("1 0 0 0 0"));
         f->Close();
         QTRY_VERIFY(!f);
     }

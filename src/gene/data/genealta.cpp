@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QPointer>
 #include <QSet>
 #include <QSqlQuery>
 #include <QTimer>
@@ -17,12 +18,13 @@
 #include <vector>
 
 #include "db/database.h"
+#include "db/dberror.h"
 #include "gene/data/genecopi_registros.h"
+#include "gene/data/genemodu.h"
+#include "gene/data/mensajes.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/genemaes.h"
-#include "gene/data/genemodu.h"
-#include "gene/data/mensajes.h"
 
 namespace {
 
@@ -98,18 +100,9 @@ bool ConReservas(TDatabase* base) {
     return base && base->engine() == Engine::Postgres;
 }
 
-void CrearTablaReservas(TDatabase* base) {
-    if (base->TableExists(kReservas)) return;
-    base->Execute(QStringLiteral("CREATE TABLE IF NOT EXISTS ") + kReservas +
-                  QStringLiteral(" (Tabla VARCHAR(30) NOT NULL, Clave VARCHAR(60) NOT NULL, "
-                                 "Sesion VARCHAR(40) NOT NULL, Instante BIGINT NOT NULL, "
-                                 "PRIMARY KEY (Tabla, Clave))"));
-}
-
 // The run that holds the code by its row, and for how many seconds the row
 // has not been refreshed; an empty run when there is no row.
 std::pair<QString, qint64> ReservaDe(TDatabase* base, const QString& tabla, const QString& texto) {
-    CrearTablaReservas(base);
     QSqlQuery q = base->Execute(QStringLiteral("SELECT Sesion, ") + kAhora +
                                     QStringLiteral(" - Instante FROM ") + kReservas +
                                     QStringLiteral(" WHERE Tabla = ? AND Clave = ?"),
@@ -124,7 +117,6 @@ bool ReservaAjenaViva(TDatabase* base, const QString& tabla, const QString& text
 }
 
 void AnotarReserva(TDatabase* base, const QString& tabla, const QString& texto) {
-    CrearTablaReservas(base);
     base->Execute(QStringLiteral("INSERT INTO ") + kReservas +
                       QStringLiteral(" (Tabla, Clave, Sesion, Instante) VALUES (?, ?, ?, ") +
                       kAhora +
@@ -133,30 +125,82 @@ void AnotarReserva(TDatabase* base, const QString& tabla, const QString& texto) 
                   {tabla, texto, SesionPrograma()});
 }
 
-// Keeps this run's hold rows fresh while it holds a code. A confirm's
-// transaction is left alone: the next beat refreshes them.
+// The connection the hold rows are refreshed on, to the company's database
+// the work connection is on. Of its own: it never holds a transaction, so
+// neither a confirm nor a message box left open inside the work
+// connection's transaction (nor that transaction lost with its connection)
+// holds the refresh back; a lost one is opened again by its next statement.
+TDatabase* ConexionReservas(TDatabase* base) {
+    static QPointer<TDatabase> conexion;
+    if (!conexion) {
+        conexion = new TDatabase(QCoreApplication::instance());
+        conexion->setDatabaseName(QStringLiteral("ReservasCodigos"));
+    }
+    const TConnectionParams& p = base->Params();
+    const TConnectionParams& c = conexion->Params();
+    const bool misma = c.host == p.host && c.port == p.port && c.user == p.user &&
+                       c.password == p.password && c.database == p.database &&
+                       c.schema == p.schema && c.searchPath == p.searchPath;
+    if (!misma) {
+        conexion->Close();
+        conexion->Params() = p;
+    }
+    conexion->Open();
+    return conexion;
+}
+
+// Keeps this run's hold rows fresh while it holds a code, whatever its work
+// connection is doing. A row another session has locked (its confirm
+// writing it) is left to the next beat rather than waited for.
+void RefrescarReservas() {
+    TDatabase* base = BaseEmpresa();
+    if (!ConReservas(base) || ClavesReservadas().isEmpty()) return;
+    const QString sql = QStringLiteral("UPDATE ") + kReservas + QStringLiteral(" SET Instante = ") +
+                        kAhora +
+                        QStringLiteral(" WHERE (Tabla, Clave) IN (SELECT Tabla, Clave FROM ") +
+                        kReservas + QStringLiteral(" WHERE Sesion = ? FOR UPDATE SKIP LOCKED)");
+    // A connection the server ended is told by its first statement and made
+    // again by the second.
+    for (int intento = 0; intento < 2; ++intento) {
+        try {
+            ConexionReservas(base)->Execute(sql, {SesionPrograma()});
+            return;
+        } catch (const EDatabaseError& e) {
+            if (e.code() != DbError::ConnectionLost) return;
+        } catch (const std::exception&) {
+            return;  // the server is away: a later beat refreshes them
+        }
+    }
+}
+
 void LatidoReservas() {
     static QTimer* latido = nullptr;
     if (latido || !QCoreApplication::instance()) return;
     latido = new QTimer(QCoreApplication::instance());
+    latido->setObjectName(QStringLiteral("LatidoReservas"));
     latido->setInterval(kRefrescoMs);
-    QObject::connect(latido, &QTimer::timeout, [] {
-        TDatabase* base = BaseEmpresa();
-        if (!ConReservas(base) || base->InTransaction() || ClavesReservadas().isEmpty()) return;
-        try {
-            CrearTablaReservas(base);
-            base->Execute(QStringLiteral("UPDATE ") + kReservas +
-                              QStringLiteral(" SET Instante = ") + kAhora +
-                              QStringLiteral(" WHERE Sesion = ?"),
-                          {SesionPrograma()});
-        } catch (const std::exception&) {
-            // The server is away: the beat after it is back refreshes them.
-        }
-    });
+    QObject::connect(latido, &QTimer::timeout, &RefrescarReservas);
     latido->start();
 }
 
 }  // namespace
+
+void CrearTablaReservas(TDatabase* Base) {
+    if (!ConReservas(Base) || Base->TableExists(kReservas)) return;
+    try {
+        Base->Execute(QStringLiteral("CREATE TABLE IF NOT EXISTS ") + kReservas +
+                      QStringLiteral(" (Tabla VARCHAR(30) NOT NULL, Clave VARCHAR(60) NOT NULL, "
+                                     "Sesion VARCHAR(40) NOT NULL, Instante BIGINT NOT NULL, "
+                                     "PRIMARY KEY (Tabla, Clave))"));
+    } catch (const EDatabaseError& e) {
+        // The second of two sessions making it at once is refused.
+        Base->InvalidateCatalog();
+        if (Base->TableExists(kReservas)) return;
+        MensajeAdvertencia(QStringLiteral("¡No es posible crear la tabla SQL (Paso 1)!. Motivo: ") +
+                           MotivoError(e));
+    }
+    Base->InvalidateCatalog();
+}
 
 TAltaMaestro::TAltaMaestro(const QString& TablaMaestra, const QString& CampoClave,
                            const QString& NombreAdjuntos, const QList<TablaLineasAlta>& Lineas)
@@ -256,7 +300,6 @@ void TAltaMaestro::Desbloquear() {
     TDatabase* base = BaseEmpresa();
     if (ConReservas(base)) {
         try {
-            CrearTablaReservas(base);
             base->Execute(QStringLiteral("DELETE FROM ") + kReservas +
                               QStringLiteral(" WHERE Tabla = ? AND Clave = ? AND Sesion = ?"),
                           {tablaMaestra_, texto, SesionPrograma()});

@@ -22,6 +22,12 @@
 #include <memory>
 
 class QLockFile;
+class TDatabase;
+
+// PostgreSQL: the table of the hold rows (RESERCOD), made with the company's
+// other tables when the company is opened; a login that may not create
+// tables finds it there. Warns when it can be neither found nor made.
+void CrearTablaReservas(TDatabase* Base);
 
 // A table whose rows hang on the master's key: the field holding the key and,
 // for a table shared with other masters, the condition that picks this

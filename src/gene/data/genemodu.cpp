@@ -10,14 +10,15 @@
 #include "db/field.h"
 #include "db/query.h"
 #include "db/table.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_conexion.h"
-#include "gene/session/geneinic_tablas.h"
+#include "gene/data/genealta.h"
 #include "gene/data/genemodu_nombres.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genesist.h"
 #include "gene/data/genetext.h"
 #include "gene/data/mensajes.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
+#include "gene/session/geneinic_tablas.h"
 #include "gene/session/sesion.h"
 
 TModuloDatos* ModuloDatos = nullptr;
@@ -168,6 +169,7 @@ void TModuloDatos::ModuloDatosCreate() {
         }
         DSMoneda->setDataSet(Moneda);
         leerMonedaBase();
+        CrearTablaReservas(sesion()->Database);
     }
 
     if (Usuario->IsEmpty()) {

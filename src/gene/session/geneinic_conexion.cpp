@@ -576,6 +576,33 @@ void RechazarEmpresaSinTablas(TfGENEINIC* f, int Codigo, const QString& nombre) 
             .toStdString());
 }
 
+void MarcarEmpresaConTablas(TfGENEINIC* f, int Codigo) {
+    if (Codigo > 0 && EsSqlite() && !HayMarca(f, kMarcaTablas, Codigo))
+        PonerMarca(f, kMarcaTablas, Codigo);
+}
+
+void MarcarEmpresasConTablas(TfGENEINIC* f) {
+    TDatabase* g = BaseMarcas(f);
+    if (!g || g->engine() != Engine::Sqlite || !g->TableExists(QStringLiteral("EMPRESA"))) return;
+    QList<int> codigos;
+    QSqlQuery q = g->Execute(QStringLiteral("SELECT Codigo FROM EMPRESA"));
+    while (q.next()) codigos << q.value(0).toInt();
+    for (int codigo : std::as_const(codigos)) {
+        if (codigo <= 0 || HayMarca(f, kMarcaTablas, codigo)) continue;
+        const QString carpeta = NativePath(NombreBaseDatosEmpresa(f, codigo));
+        if (!QFileInfo::exists(JoinPath(carpeta, QString::fromLatin1(kDatabaseFileName)))) continue;
+        TDatabase empresa;
+        empresa.Params().engine = Engine::Sqlite;
+        empresa.Params().folder = carpeta;
+        try {
+            empresa.Open();
+            if (!BaseDatosSinTablas(&empresa)) PonerMarca(f, kMarcaTablas, codigo);
+        } catch (const EDatabaseError&) {
+            // One that cannot be read says nothing here; its opening tells.
+        }
+    }
+}
+
 bool EmpresaCreada(TfGENEINIC* f, int Codigo) {
     return HayMarca(f, kMarcaEmpresa, Codigo);
 }
@@ -652,6 +679,25 @@ bool BaseDatosCreadaEntretanto(TfGENEINIC* f, const QString& ubicacion, bool esG
     }
 }
 
+namespace {
+
+// Why the database could not be created; empty when it was.
+QString MotivoNoCreada(TfGENEINIC* f, const QString& Nombre) {
+    try {
+        TConnectionParams p = ParametrosConexion(f, Nombre, true);
+        if (p.engine == Engine::SqlServer)
+            throw EDatabaseError::make(DbError::UnsupportedEngine, QString(),
+                                       EngineSettingName(p.engine));
+        TDatabase::CreateDatabase(p);
+        return QString();
+    } catch (const std::exception& e) {
+        return QStringLiteral("¡Imposible crear la base de datos ") + Nombre +
+               QStringLiteral("!. Motivo:") + TextoErrorBaseDatos(e);
+    }
+}
+
+}  // namespace
+
 void ConectarBaseDatosEmpresa(TfGENEINIC* f, int Codigo) {
     const QString nombre = NombreBaseDatosEmpresa(f, Codigo);
     try {
@@ -663,7 +709,10 @@ void ConectarBaseDatosEmpresa(TfGENEINIC* f, int Codigo) {
         if (e.code() != DbError::DatabaseNotFound) throw;
         if (BaseDatosInexistente(f, nombre, false)) {
             RechazarEmpresaPerdida(f, Codigo, e);
-            if (!CrearBaseDatosSQL(f, nombre)) throw;
+            // The caller tells why and stays on the company it had: a
+            // company that cannot be made never ends the program.
+            const QString motivo = MotivoNoCreada(f, nombre);
+            if (!motivo.isEmpty()) throw std::runtime_error(motivo.toStdString());
         } else if (!BaseDatosCreadaEntretanto(f, nombre, false)) {
             throw;
         }
@@ -761,18 +810,10 @@ QStringList SentenciasCrearBaseDatosSQL(const QString& Nombre) {
 }
 
 bool CrearBaseDatosSQL(TfGENEINIC* f, const QString& Nombre) {
-    try {
-        TConnectionParams p = ParametrosConexion(f, Nombre, true);
-        if (p.engine == Engine::SqlServer)
-            throw EDatabaseError::make(DbError::UnsupportedEngine, QString(),
-                                       EngineSettingName(p.engine));
-        TDatabase::CreateDatabase(p);
-        return true;
-    } catch (const std::exception& e) {
-        MensajeError(QStringLiteral("¡Imposible crear la base de datos ") + Nombre +
-                     QStringLiteral("!. Motivo:") + TextoErrorBaseDatos(e));
-        return false;
-    }
+    const QString motivo = MotivoNoCreada(f, Nombre);
+    if (motivo.isEmpty()) return true;
+    MensajeError(motivo);
+    return false;
 }
 
 bool CrearBaseDatosEmpresa(TfGENEINIC* f, int Codigo) {

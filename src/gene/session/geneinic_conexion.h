@@ -81,6 +81,12 @@ bool BaseDatosSinTablas(TDatabase* d);
 // marked; one marked before that now holds none is closed and refused like a
 // missing one ("¡ Falta la Base de Datos de la empresa N (...) !...").
 void RechazarEmpresaSinTablas(TfGENEINIC* f, int Codigo, const QString& nombre);
+// SQLite: company `Codigo`'s file holds tables (the program made one there).
+void MarcarEmpresaConTablas(TfGENEINIC* f, int Codigo);
+// SQLite, at start: every company of EMPRESA whose file holds tables is
+// marked, also one this version never opened, so that its file found empty
+// later is refused rather than filled with empty tables.
+void MarcarEmpresasConTablas(TfGENEINIC* f);
 // True when that database is there now: a session starting at the same
 // moment made it after the engine said it was missing.
 bool BaseDatosCreadaEntretanto(TfGENEINIC* f, const QString& ubicacion, bool esGeneral);

@@ -24,12 +24,12 @@
 #include "db/dberror.h"
 #include "db/field.h"
 #include "db/table.h"
+#include "gene/data/genesist.h"
+#include "gene/data/mensajes.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_servicios.h"
 #include "gene/session/geneinic_tablas.h"
-#include "gene/data/genesist.h"
-#include "gene/data/mensajes.h"
 #include "gene/session/sesion.h"
 #include "io/inifile.h"
 #include "io/paths.h"
@@ -677,6 +677,7 @@ bool TfGENEINIC::IniciarSesion(const QStringList& argumentos) {
         // Users that were defined and are gone are lost data: never a new
         // administrator without password in their place.
         PrepararMarcasCreacion(this, EmpresasConBaseDatos);
+        MarcarEmpresasConTablas(this);
         const QString perdidos = MotivoUsuariosPerdidos(this);
         if (!perdidos.isEmpty()) {
             MensajeError(kImposibleIniciar + perdidos);

@@ -9,16 +9,16 @@
 #include "db/sysutils.h"
 #include "db/table.h"
 #include "gene/data/geneconv.h"
-#include "gene/session/genedicc.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_conexion.h"
-#include "gene/session/geneinic_estructura.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_nombres.h"
 #include "gene/data/genesist.h"
 #include "gene/data/genetext.h"
 #include "gene/data/mensajes.h"
 #include "gene/print/genelimp_impresos.h"
+#include "gene/session/genedicc.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
+#include "gene/session/geneinic_estructura.h"
 #include "gene/session/sesion.h"
 
 TGanchoFormulario GanchoPrepararFormulario = nullptr;
@@ -501,6 +501,16 @@ bool CrearTablaEstructura(TfGENEINIC* f, TTable* Tabla, const QString& Definicio
                             ? CrearTablaDefiniciones(Tabla, db, estructura, temporal)
                             : CrearTablaSQL(f, Tabla, db, estructura, temporal);
     if (!creada) return false;
+    // A company's file that held tables and is found empty is refused. Not
+    // inside a transaction: the general file is then the company
+    // connection's to write; the next start marks it.
+    if (!temporal && db == f->Database && !db->InTransaction()) {
+        try {
+            MarcarEmpresaConTablas(f, CodigoEmpresaActual);
+        } catch (const EDatabaseError&) {
+            // The next start marks it.
+        }
+    }
     if (temporal) {
         try {
             Tabla->Open();
@@ -527,6 +537,25 @@ QString TextoTablaBloqueada(const TTable* Tabla) {
            Tabla->TableName();
 }
 
+// Opens the table. When the server ended the connection the user is told
+// what was lost and the opening itself connects again; false, once told,
+// when the server is still out of reach (the program waits for it).
+bool AbrirReconectando(TTable* Tabla) {
+    QString avisado;
+    for (int intento = 0; intento < 2; ++intento) {
+        try {
+            Tabla->Open();
+            return true;
+        } catch (const EDatabaseError& e) {
+            if (e.code() != DbError::ConnectionLost) throw;
+            Tabla->Close();
+            if (e.Message() != avisado) MensajeAdvertencia(e.Message());
+            avisado = e.Message();
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 bool AbrirTabla(TfGENEINIC* f, TTable* Tabla) {
@@ -548,17 +577,7 @@ bool AbrirTabla(TfGENEINIC* f, TTable* Tabla) {
         } else {
             Tabla->setDatabaseName(f->Database->DatabaseName());
         }
-        try {
-            Tabla->Open();
-        } catch (const EDatabaseError& e) {
-            if (e.code() != DbError::ConnectionLost) throw;
-            // The server ended the connection: the user is told what was
-            // lost, and the opening itself connects again.
-            Tabla->Close();
-            MensajeAdvertencia(e.Message());
-            Tabla->Open();
-        }
-        resultado = true;
+        resultado = AbrirReconectando(Tabla);
     } catch (const EDatabaseError& e) {
         if (EsTablaInexistente(e)) {
             Tabla->Close();
@@ -615,17 +634,34 @@ void AbrirTablasFormulario(TfGENEINIC* f, QObject* Formulario) {
     {
         CursorEspera espera;
         QWidget* ventana = qobject_cast<QWidget*>(Formulario);
+        // A table that cannot be opened now (held by another session, the
+        // server out of reach): the window closes before it is shown, and
+        // nothing after this opening runs on its closed tables; a data
+        // module stays without the table. The program goes on.
+        auto cerrarVentana = [&] {
+            if (!ventana) return;
+            ventana->close();
+            TransaccionVaciaSQLServer(f);
+            Abort();
+        };
+        bool sinServidor = false;
         const QList<TTable*> tablas = Formulario->findChildren<TTable*>();
         for (TTable* t : tablas) {
             if (t->TableName().trimmed().isEmpty()) continue;
             if (t->TableName().contains(QLatin1String("PARAGENE")) && CodigoEmpresaActual == 0)
                 continue;
+            // The server was told away once: the rest of a data module's
+            // tables stay closed without a word more.
+            if (sinServidor) continue;
             try {
                 t->Close();
                 t->setDatabaseName(EsTablaGeneral(t->TableName())
                                        ? f->DatabaseGeneral->DatabaseName()
                                        : f->Database->DatabaseName());
-                t->Open();
+                if (!AbrirReconectando(t)) {
+                    sinServidor = true;
+                    cerrarVentana();
+                }
             } catch (const EDatabaseError& e) {
                 if (EsTablaInexistente(e)) {
                     // A silent abort of the creation leaves at once.
@@ -652,20 +688,13 @@ void AbrirTablasFormulario(TfGENEINIC* f, QObject* Formulario) {
                     // A data module stays without the table.
                     if (ventana) ventana->close();
                 } else if (e.code() == DbError::RecordLocked) {
-                    // Held by another session past the lock wait: the window
-                    // closes before it is shown, and nothing after this
-                    // opening runs on its closed tables; a data module stays
-                    // without the table. The program goes on.
+                    // Held by another session past the lock wait.
                     t->Close();
                     f->RegistrarIncidencia(QStringLiteral("Al entrar en ") + NombreSesion(f) +
                                                QStringLiteral(" (AbrirTablasForm)"),
                                            DetalleTabla(e.Message(), t), Formulario->objectName());
                     MensajeAdvertencia(TextoTablaBloqueada(t));
-                    if (ventana) {
-                        ventana->close();
-                        TransaccionVaciaSQLServer(f);
-                        Abort();
-                    }
+                    cerrarVentana();
                 } else {
                     const QString detalle = DetalleTabla(e.Message(), t);
                     MensajeError(QStringLiteral("TRADUCIR: ") + e.Message() +

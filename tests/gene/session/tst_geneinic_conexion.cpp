@@ -171,20 +171,60 @@ private Q_SLOTS:
         rechazada(12);
     }
 
-    // SQLite: a company made before whose file holds no table (a copy of the
+    // SQLite: a company whose file held tables and holds none (a copy of the
     // file alone, taken while its work was in the -wal file) is refused like
-    // a missing one, and nothing is created in it.
+    // a missing one, and nothing is created in it: whether it was chosen
+    // again once it held tables, the program made its tables (a brand-new
+    // company), or it is a company of EMPRESA this version never opened,
+    // whose tables an older one made (found at the next start).
+    void empresaCopiadaSinTablas_data() {
+        QTest::addColumn<QString>("como");
+        QTest::newRow("elegida de nuevo") << "elegida";
+        QTest::newRow("tablas hechas por el programa") << "programa";
+        QTest::newRow("nunca abierta en esta version") << "version anterior";
+    }
     void empresaCopiadaSinTablas() {
+        QFETCH(QString, como);
         OpcionesInstalacion o;
         o.empresaActual = 1;
         TestInstalacion inst(Engine::Sqlite, o);
         QVERIFY2(inst.iniciada(), qPrintable(Mensajes()));
         const QString carpeta = NativePath(NombreBaseDatosEmpresa(inst.sesion(), 12));
         QVERIFY(QDir().mkpath(carpeta));
-        ConectarBaseDatosEmpresa(inst.sesion(), 12);
-        // Chosen again once it holds tables; one never used connects empty.
-        inst.sesion()->Database->Execute(QStringLiteral("CREATE TABLE TRABAJO (Codigo INTEGER)"));
-        for (int codigo : {1, 12, 1}) ConectarBaseDatosEmpresa(inst.sesion(), codigo);
+        if (como == QLatin1String("version anterior")) {
+            TTable empresas;
+            empresas.setTableName(QStringLiteral("EMPRESA"));
+            QVERIFY(AbrirTabla(inst.sesion(), &empresas));
+            empresas.Close();
+            inst.sesion()->DatabaseGeneral->Execute(
+                QStringLiteral("INSERT INTO EMPRESA (Codigo, Nombre) VALUES (12, 'Doce')"));
+            TConnectionParams p;
+            p.folder = carpeta;
+            TDatabase::CreateDatabase(p);
+            TDatabase anterior;
+            anterior.Params() = p;
+            anterior.Open();
+            anterior.Execute(QStringLiteral("CREATE TABLE TRABAJO (Codigo INTEGER)"));
+            anterior.Close();
+            inst.Terminar();
+            QVERIFY2(inst.Iniciar(), qPrintable(Mensajes()));
+        } else {
+            CodigoEmpresaActual = 12;
+            ConectarBaseDatosEmpresa(inst.sesion(), 12);
+            if (como == QLatin1String("programa")) {
+                TTable t;
+                t.setTableName(QStringLiteral("GRANALIS"));
+                QVERIFY(AbrirTabla(inst.sesion(), &t));
+            } else {
+                // Chosen again once it holds tables; one never used connects
+                // empty.
+                inst.sesion()->Database->Execute(
+                    QStringLiteral("CREATE TABLE TRABAJO (Codigo INTEGER)"));
+                for (int codigo : {1, 12}) ConectarBaseDatosEmpresa(inst.sesion(), codigo);
+            }
+            CodigoEmpresaActual = 1;
+            ConectarBaseDatosEmpresa(inst.sesion(), 1);
+        }
         // The restored copy: a database file without any table.
         QTemporaryDir vacia;
         TConnectionParams p;

@@ -5,19 +5,21 @@
 #include <QTimer>
 #include <QWidget>
 #include <QtTest>
+#include <optional>
 
 #include "db/database.h"
 #include "db/dberror.h"
 #include "db/field.h"
 #include "db/table.h"
+#include "gene/data/genemens.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_tablas.h"
-#include "gene/data/genemens.h"
 #include "gene/session/sesion.h"
 #include "io/textfile.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
+#include "support/loginprueba.h"
 
 namespace {
 
@@ -578,25 +580,34 @@ private Q_SLOTS:
                     .contains("Al crear la tabla entrando en fGENEINIC (AbrirTablasForm)"));
     }
 
-    // Another session holds the table exclusively (maintenance, a long LOCK)
-    // past the lock wait: the clerk is warned, the window that was opening
-    // closes before it is shown and nothing of it runs on, the incident is
-    // recorded, and the program goes on.
+    // A table that cannot be opened now: another session holds it
+    // exclusively (maintenance, a long LOCK) past the lock wait, or the
+    // server ended the connection and is still away (stopped for the
+    // session's login). The clerk is warned once, the window that was
+    // opening closes before it is shown and nothing of it runs on, and the
+    // program goes on; once the table is free or the server back, the next
+    // opening opens it (connecting again).
     void tablaRetenidaPorOtraSesion_data() {
         QTest::addColumn<int>("engine");
         QTest::addColumn<bool>("ventana");
+        QTest::addColumn<bool>("servidorDetenido");
         for (Engine motor : AvailableEngines())
             if (motor == Engine::Postgres) {
-                NewEngineRow(motor, "tabla suelta") << false;
-                NewEngineRow(motor, "tablas de una ventana") << true;
+                NewEngineRow(motor, "tabla suelta") << false << false;
+                NewEngineRow(motor, "tablas de una ventana") << true << false;
+                NewEngineRow(motor, "tabla suelta, servidor detenido") << false << true;
+                NewEngineRow(motor, "tablas de una ventana, servidor detenido") << true << true;
             }
         if (!AvailableEngines().contains(Engine::Postgres))
-            QTest::newRow("sin servidor") << -1 << false;
+            QTest::newRow("sin servidor") << -1 << false << false;
     }
     void tablaRetenidaPorOtraSesion() {
         QFETCH(int, engine);
         QFETCH(bool, ventana);
+        QFETCH(bool, servidorDetenido);
         if (engine < 0) QSKIP("needs a PostgreSQL server");
+        std::optional<TLoginPrueba> login;
+        if (servidorDetenido) login.emplace();
         TestInstalacion inst{Engine(engine)};
         QVERIFY(inst.iniciada());
         TfGENEINIC* f = inst.sesion();
@@ -606,12 +617,16 @@ private Q_SLOTS:
             QVERIFY(AbrirTabla(f, &t));  // created when missing
         }
         TDatabase otra;
-        otra.Params() = f->Database->Params();
-        otra.setDatabaseName(QStringLiteral("OtraSesion"));
-        otra.Open();
-        otra.Execute(QStringLiteral("BEGIN"));
-        otra.Execute(QStringLiteral("LOCK TABLE GRANALIS IN ACCESS EXCLUSIVE MODE"));
-        f->Database->Execute(QStringLiteral("SET lock_timeout = 300"));
+        if (servidorDetenido) {
+            login->Detener();
+        } else {
+            otra.Params() = f->Database->Params();
+            otra.setDatabaseName(QStringLiteral("OtraSesion"));
+            otra.Open();
+            otra.Execute(QStringLiteral("BEGIN"));
+            otra.Execute(QStringLiteral("LOCK TABLE GRANALIS IN ACCESS EXCLUSIVE MODE"));
+            f->Database->Execute(QStringLiteral("SET lock_timeout = 300"));
+        }
         MessageSeam::clearLog();
         QWidget form;
         form.setObjectName("fPRUEBA");
@@ -630,16 +645,28 @@ private Q_SLOTS:
             QVERIFY(!AbrirTabla(f, tabla));
         }
         QVERIFY(!tabla->Active());
-        QCOMPARE(mostrados(),
-                 QStringList{"A:¡ El registro esta siendo bloqueado por otro usuario ! "
-                             "Tabla: GRANALIS"});
+        QCOMPARE(
+            mostrados(),
+            QStringList{servidorDetenido
+                            ? "A:¡ No es posible restablecer la conexión con el servidor de la "
+                              "Base de Datos !. Compruebe que está en marcha e inténtelo de "
+                              "nuevo."
+                            : "A:¡ El registro esta siendo bloqueado por otro usuario ! "
+                              "Tabla: GRANALIS"});
         QVERIFY(!TerminacionSolicitada());
-        QFile log(ArchivoIncidencias());
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        QVERIFY(QString::fromUtf8(log.readAll()).contains("GRANALIS"));
-        // Once the other session lets go, the table opens.
-        otra.Execute(QStringLiteral("COMMIT"));
+        if (!servidorDetenido) {
+            QFile log(ArchivoIncidencias());
+            QVERIFY(log.open(QIODevice::ReadOnly));
+            QVERIFY(QString::fromUtf8(log.readAll()).contains("GRANALIS"));
+            otra.Execute(QStringLiteral("COMMIT"));
+        } else {
+            login->Reanudar();
+        }
+        // Once the other session lets go, or the server is back, the table opens.
+        MessageSeam::clearLog();
         QVERIFY(AbrirTabla(f, tabla));
+        QVERIFY(AbrirTabla(f, usuario));
+        QCOMPARE(mostrados(), QStringList());
     }
 };
 
