@@ -12,18 +12,18 @@
 #include "db/field.h"
 #include "db/table.h"
 #include "gene/data/genealta.h"
-#include "gene/dialogs/genebusc.h"
 #include "gene/data/geneclav.h"
-#include "gene/session/geneform.h"
 #include "gene/data/genegrup.h"
+#include "gene/data/genemodu.h"
+#include "gene/data/genemodu_sql.h"
+#include "gene/data/mensajes.h"
+#include "gene/dialogs/genebusc.h"
+#include "gene/session/geneform.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_formulario.h"
 #include "gene/session/geneinic_servicios.h"
 #include "gene/session/genemaes.h"
-#include "gene/data/genemodu.h"
-#include "gene/data/genemodu_sql.h"
-#include "gene/data/mensajes.h"
 #include "gene/session/sesion.h"
 #include "nomina/nomimodu.h"
 #include "rrhh/rrhhfoto.h"
@@ -485,6 +485,15 @@ bool TFichaPersona::ReservarCodigoAlta() {
         Table1AfterScroll(Table1);
     }
     return true;
+}
+
+void TFichaPersona::ProponerCodigoAlta() {
+    TField* codigo = Table1->FieldByName(CampoCodigo);
+    const QVariant libre = Alta ? Alta->SiguienteClaveLibre(0, CodigoMaximo) : QVariant();
+    if (libre.isNull())
+        AsignarSiguienteCodigo(ModuloDatos, Table1, codigo);
+    else
+        codigo->setAsInteger(libre.toInt());
 }
 
 bool TFichaPersona::ReservarClaveDocumentacion(const QString& Clave) {

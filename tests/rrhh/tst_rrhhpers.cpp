@@ -1635,7 +1635,11 @@ private Q_SLOTS:
 
         MessageSeam::clearLog();
         f->AgregarClick(f->Agregar);
-        QCOMPARE(f->EditCodigoOperario->Text(), QStringLiteral("4"));
+        // The live entry's code is not proposed; typed, it is refused.
+        QCOMPARE(f->EditCodigoOperario->Text(), QStringLiteral("5"));
+        QCOMPARE(textos(), QStringList());
+        f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(4);
+        f->EditCodigoOperario->setText(QStringLiteral("4"));
         QVERIFY_THROWS_EXCEPTION(EAbort, f->CampoClaveExit(f->EditCodigoOperario));
         QCOMPARE(textos(), QStringList{QStringLiteral("¡ El código 4 está en uso por otra alta en "
                                                       "curso !. Se propone el código 5.")});
@@ -1657,6 +1661,40 @@ private Q_SLOTS:
         QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM PERSONAL WHERE CodigoOperario = 4")),
                  QStringLiteral("Luis"));
         QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM RESERCOD")), QStringLiteral("0"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // Another clerk is typing employee 5 (his code held, a contract line
+    // stored under it) when this clerk confirms employee 4: the next new
+    // record is proposed 6, and its contract grid shows none of the other
+    // clerk's lines. Before, it was proposed 5 with his line in the grid,
+    // and the confirm was refused.
+    void codigoPropuestoTrasOtraAlta_data() { AddEngineRows(); }
+    void codigoPropuestoTrasOtraAlta() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        QPointer<TfRRHHPERS> f = abrir();
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowExposed(f));
+        AltaAjena otra(engine, QStringLiteral("PERSONAL"), QStringLiteral("5"));
+        QVERIFY(otra.Tomada);
+        sql(QStringLiteral("INSERT INTO HCONTRAT (CodigoOperario, NumeroContrato) VALUES (5, 1)"));
+        nuevoOperario(f, 4, QStringLiteral("Ana"));
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QCOMPARE(f->EditCodigoOperario->Text(), QStringLiteral("6"));
+        QVERIFY(f->HContrato->IsEmpty());
+        f->CampoClaveExit(f->EditCodigoOperario);
+        f->Table1->FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("Eva"));
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario FROM PERSONAL ORDER BY CodigoOperario")),
+                 QStringLiteral("4\r\n6"));
+        QCOMPARE(restos(5), QStringLiteral("1 0 0 0 0"));
+        f->pbCancelarClick(f->pbCancelar);
         f->Close();
         QTRY_VERIFY(!f);
     }
@@ -2812,7 +2850,20 @@ private Q_SLOTS:
                     QVERIFY(ajena.Tomada);
                     MessageSeam::clearLog();
                     ficha->AgregarClick(ficha->Agregar);
+                    // The held code is not proposed: the clerk types it and,
+                    // before leaving the field, asks for the documents.
+                    QVERIFY(QString::number(ficha->CodigoActual()) != nueva);
+                    ficha->Table1
+                        ->FieldByName(tabla == QLatin1String("PERSONAL")
+                                          ? QStringLiteral("CodigoOperario")
+                                          : QStringLiteral("Codigo"))
+                        ->setAsInteger(nueva.toInt());
+                    ficha->EditCodigoOperario->setText(nueva);
                     QCOMPARE(QString::number(ficha->CodigoActual()), nueva);
+                    const QString antes = d->ClaveTabla;
+                    qobject_cast<TMenuItem*>(
+                        f->FindComponent(QStringLiteral("DocumentacionElectronica1")))
+                        ->Click();
                     if (d->ClaveTabla == nueva) {
                         agregar();
                         QCOMPARE(bajoLaClave(nueva), QStringLiteral("0"));
@@ -2820,7 +2871,7 @@ private Q_SLOTS:
                     } else {
                         // The window holds the code as it follows the new
                         // record: refused, it stays where it was.
-                        QCOMPARE(d->ClaveTabla, claves.at(0));
+                        QCOMPARE(d->ClaveTabla, antes);
                     }
                     QCOMPARE(
                         textos().last(),
