@@ -264,7 +264,7 @@ void TfRRHHCAND::Table1BeforeCancel(TDataSet*) {
 
 void TfRRHHCAND::Table1NewRecord(TDataSet* DataSet) {
     TMaestroFicha::Table1NewRecord(DataSet);
-    AsignarSiguienteCodigo(ModuloDatos, Table1, Table1->FieldByName(QStringLiteral("Codigo")));
+    ProponerCodigoAlta();
     Table1->FieldByName(QStringLiteral("TipoOperario"))->setAsString(QStringLiteral("Mayor 18"));
     Table1->FieldByName(QStringLiteral("CodigoPais"))->setAsString(QStringLiteral("724"));
 }

@@ -2,23 +2,26 @@
 
 #include <QGridLayout>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "db/datasource.h"
 #include "db/dberror.h"
 #include "db/field.h"
 #include "db/table.h"
-#include "gene/dialogs/genebusc.h"
 #include "gene/data/geneclav.h"
+#include "gene/data/genemodu.h"
+#include "gene/data/genemodu_sql.h"
+#include "gene/data/genetext.h"
+#include "gene/data/mensajes.h"
+#include "gene/dialogs/genebusc.h"
 #include "gene/dialogs/genecopi.h"
 #include "gene/dialogs/genefilt.h"
 #include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
+#include "gene/session/geneinic_diferidos.h"
 #include "gene/session/geneinic_formulario.h"
 #include "gene/session/geneinic_servicios.h"
-#include "gene/data/genemodu.h"
-#include "gene/data/genemodu_sql.h"
 #include "gene/session/generejilla.h"
-#include "gene/data/genetext.h"
-#include "gene/data/mensajes.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
 #include "ui/dbgrid.h"
@@ -267,8 +270,45 @@ void TfRRHHCRIT::Table3AfterPost(TDataSet*) {
 }
 
 void TfRRHHCRIT::GrabarDatos() {
+    QList<TDataSet*> lineas;
     for (TTable* t : {Table2, Table3})
-        if (EnEdicion(t) && !Intentar([t] { t->Post(); }, TextoErrorModificacion)) return;
+        if (EnEdicion(t)) lineas << t;
+    if (lineas.isEmpty()) return;
+    // Both lines or neither: a failure of the database leaves both as typed
+    // and says why once the transaction has ended.
+    TMensajesDiferidos mensajes;
+    TEdicionesPendientes antes(this, lineas);
+    std::optional<TGuardaTransaccion> transaccion;
+    if (lineas.size() > 1) {
+        transaccion.emplace(fGENEINIC);
+        if (!transaccion->Activa()) {
+            MensajeAdvertencia(QString::fromUtf8(textosmaestro::kTransaccionNoCompletada));
+            return;
+        }
+    }
+    QList<TDataSet*> grabadas;
+    for (TDataSet* t : std::as_const(lineas)) {
+        try {
+            t->Post();
+            grabadas << t;
+        } catch (const EAbort&) {
+            // A check that has warned already: the line stays for correction.
+            break;
+        } catch (const std::exception& e) {
+            if (FalloDeLaBase(e)) {
+                transaccion.reset();
+                antes.Restaurar(grabadas);
+                MensajeAdvertencia(TextoErrorModificacion + QLatin1Char('\n') + MotivoFalloBase(e));
+                return;
+            }
+            MensajeAdvertencia(TextoErrorModificacion);
+            break;
+        }
+    }
+    if (transaccion && !transaccion->Confirmar()) {
+        transaccion.reset();
+        antes.Restaurar(grabadas);
+    }
 }
 
 void TfRRHHCRIT::pbCancelarClick(QObject*) {

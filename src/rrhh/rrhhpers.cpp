@@ -12,21 +12,21 @@
 #include "db/query.h"
 #include "db/table.h"
 #include "gene/data/genealta.h"
-#include "gene/dialogs/genebusc.h"
 #include "gene/data/geneclav.h"
-#include "gene/session/geneform.h"
 #include "gene/data/genegrup.h"
+#include "gene/data/genelog.h"
+#include "gene/data/genemodu.h"
+#include "gene/data/genemodu_sql.h"
+#include "gene/data/mensajes.h"
+#include "gene/dialogs/genebusc.h"
+#include "gene/dialogs/genesele.h"
+#include "gene/dialogs/genevmem.h"
+#include "gene/session/geneform.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_formulario.h"
 #include "gene/session/geneinic_servicios.h"
 #include "gene/session/geneinic_tablas.h"
-#include "gene/data/genelog.h"
-#include "gene/data/genemodu.h"
-#include "gene/data/genemodu_sql.h"
-#include "gene/dialogs/genesele.h"
-#include "gene/dialogs/genevmem.h"
-#include "gene/data/mensajes.h"
 #include "gene/session/sesion.h"
 #include "nomina/nomimodu.h"
 #include "rrhh/rrhhfoto.h"
@@ -583,8 +583,7 @@ void TfRRHHPERS::Table1NewRecord(TDataSet* DataSet) {
     auto poner = [this](const char* campo, const QVariant& v) {
         if (TField* f = Table1->FindField(QLatin1String(campo))) f->setValue(v);
     };
-    if (TField* codigo = Table1->FindField(QStringLiteral("CodigoOperario")))
-        AsignarSiguienteCodigo(ModuloDatos, Table1, codigo);
+    ProponerCodigoAlta();
     poner("CodigoCalendario", 1);
     poner("CentroTrabajo", 1);
     poner("CodigoTablaAntiguedad", QStringLiteral("Quinquenio"));

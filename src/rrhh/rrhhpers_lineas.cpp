@@ -526,6 +526,15 @@ bool TFichaPersona::ReservarCodigoAlta() {
     return true;
 }
 
+void TFichaPersona::ProponerCodigoAlta() {
+    TField* codigo = Table1->FieldByName(CampoCodigo);
+    const QVariant libre = Alta ? Alta->SiguienteClaveLibre(0, CodigoMaximo) : QVariant();
+    if (libre.isNull())
+        AsignarSiguienteCodigo(ModuloDatos, Table1, codigo);
+    else
+        codigo->setAsInteger(libre.toInt());
+}
+
 bool TFichaPersona::ReservarClaveDocumentacion(const QString& Clave) {
     if (Table1->State() != dsInsert || Clave != ClaveFoto()) return true;
     return ReservarCodigoAlta();

@@ -224,6 +224,9 @@ public:
     // changed after rows were written under the held one, or while lines
     // typed under it are pending, is refused.
     bool ReservarCodigoAlta();
+    // The new record's code: the next that no live entry of another clerk
+    // holds, so that his stored lines never show as this record's.
+    void ProponerCodigoAlta();
     // Before a document is added under Clave: the new person typed under it
     // holds his code as for a line (false after the warning).
     Q_INVOKABLE bool ReservarClaveDocumentacion(const QString& Clave);

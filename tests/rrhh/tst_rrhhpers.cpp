@@ -60,6 +60,7 @@
 #include "rrhh/rrhheval.h"
 #include "rrhh/rrhhpers.h"
 #include "rrhh/rrhhplan.h"
+#include "support/cortepg.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
 #include "support/instalacion.h"
@@ -1368,6 +1369,134 @@ private Q_SLOTS:
         QTRY_VERIFY(!f);
     }
 
+    // A confirm the database makes fail leaves the window as it was before
+    // it, and the next confirm stores all of it. The clerk types a
+    // telephone (and, but for "retenida", a contract line) and confirms:
+    // "retenida", another program holds the database or the tables;
+    // "cambiada", another clerk stored a change of the employee since it was
+    // read ("Refrescar" then shows his values, and the next edit is stored);
+    // "cortada", the server ends the backend while the employee's row is
+    // written (the line already written in the transaction); "confirmacion",
+    // the commit fails. Before, the clerk saw the old telephone come back
+    // (his typing gone), or the line shown as stored although nothing was.
+    void confirmacionFallidaComoAntes_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("causa");
+        for (Engine motor : AvailableEngines())
+            for (const char* causa : {"retenida", "cambiada", "cortada", "confirmacion"})
+                if (motor == Engine::Postgres || qstrcmp(causa, "cortada") != 0)
+                    QTest::newRow(
+                        qPrintable(EngineTag(motor) + QLatin1Char('/') + QLatin1String(causa)))
+                        << int(motor) << QString::fromLatin1(causa);
+    }
+    void confirmacionFallidaComoAntes() {
+        QFETCH(int, engine);
+        QFETCH(QString, causa);
+        Entorno e(engine);
+        const ExcepcionesALaSesion excepciones;
+        const bool conLinea = causa != QLatin1String("retenida");
+        sql(
+            QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre, Telefono) VALUES "
+                           "(113, 'Ana', '100')"));
+        QPointer<TfRRHHPERS> f = abrir();
+        f->Table1->First();
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        auto* telefono = f->findChild<TDBEdit*>(QStringLiteral("EditTelefono"));
+        auto teclear = [&] {
+            telefono->setFocus();
+            QTest::keyClick(telefono, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(telefono, QStringLiteral("555"));
+            QCOMPARE(f->Table1->State(), dsEdit);
+        };
+        teclear();
+        if (conLinea) {
+            f->HContrato->Append();
+            f->HContrato->FieldByName(QStringLiteral("FechaInicioContrato"))
+                ->setAsDateTime(dia(2025, 7, 1));
+        }
+        const QString imposible = QString::fromUtf8(textosmaestro::kImposibleModificar);
+        QString esperado;
+        std::unique_ptr<BaseRetenida> retenida;
+        std::unique_ptr<TCorteConexion> corte;
+        if (causa == QLatin1String("retenida")) {
+            retenida = std::make_unique<BaseRetenida>(engine);
+            esperado = imposible +
+                       QStringLiteral("\n¡ El registro esta siendo bloqueado por otro usuario !");
+        } else if (causa == QLatin1String("cambiada")) {
+            sql(
+                QStringLiteral("UPDATE PERSONAL SET Nombre = 'Ana Otra' WHERE CodigoOperario = "
+                               "113"));
+            esperado = imposible + QStringLiteral(
+                                       "\n¡ El registro ha sido modificado por otro usuario !. "
+                                       "Debe cancelar la edición, salir e intentarlo de nuevo.");
+        } else if (causa == QLatin1String("cortada")) {
+            corte = std::make_unique<TCorteConexion>(
+                fGENEINIC->Database, QStringLiteral("personal"),
+                QStringLiteral("NEW.Telefono = '555'"), QStringLiteral("UPDATE"));
+            esperado = imposible + QStringLiteral(
+                                       "\n¡ Se ha perdido la conexión con el servidor de la Base "
+                                       "de Datos !. No se ha guardado ninguno de los cambios de "
+                                       "la operación en curso: la transacción se ha cancelado. "
+                                       "La conexión se restablecerá en la próxima operación.");
+        } else {
+            FallarConfirmacion(Engine(engine), QStringLiteral("PERSONAL"),
+                               QStringLiteral("UPDATE"));
+        }
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        if (corte) QVERIFY(corte->Cortada());
+        if (esperado.isEmpty())
+            QVERIFY2(textos().size() == 1 &&
+                         textos().first().startsWith(QStringLiteral(
+                             "¡No se puede finalizar la transacción!. Mensaje Original: ")),
+                     qPrintable(textos().join(QLatin1Char('\n'))));
+        else
+            QCOMPARE(textos(), QStringList{esperado});
+        // On screen as before the confirm.
+        QVERIFY(!fGENEINIC->Database->InTransaction());
+        QCOMPARE(f->Table1->State(), dsEdit);
+        QCOMPARE(telefono->Text(), QStringLiteral("555"));
+        if (conLinea) {
+            QCOMPARE(f->HContrato->State(), dsInsert);
+            QCOMPARE(f->HContrato->FieldByName(QStringLiteral("FechaInicioContrato"))->AsDateTime(),
+                     dia(2025, 7, 1));
+        }
+        retenida.reset();
+        corte.reset();
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HCONTRAT")), QStringLiteral("0"));
+        QCOMPARE(sql(QStringLiteral("SELECT Telefono FROM PERSONAL")), QStringLiteral("100"));
+        if (causa == QLatin1String("confirmacion")) {
+            sql(QStringLiteral("DROP TRIGGER fallo") +
+                (Engine(engine) == Engine::Sqlite ? QString() : QStringLiteral(" ON PERSONAL")));
+        }
+        if (causa == QLatin1String("cambiada")) {
+            // The other clerk's values replace the refused typing; typed
+            // again, the telephone is stored.
+            QTest::mouseClick(f->pbRefrescar, Qt::LeftButton);
+            QCOMPARE(f->Table1->State(), dsBrowse);
+            QCOMPARE(f->HContrato->State(), dsBrowse);
+            QCOMPARE(f->EditNombre->Text(), QStringLiteral("Ana Otra"));
+            QCOMPARE(telefono->Text(), QStringLiteral("100"));
+            teclear();
+            f->HContrato->Append();
+            f->HContrato->FieldByName(QStringLiteral("FechaInicioContrato"))
+                ->setAsDateTime(dia(2025, 7, 1));
+        }
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(f->Table1->State(), dsBrowse);
+        QCOMPARE(sql(QStringLiteral("SELECT Telefono FROM PERSONAL")), QStringLiteral("555"));
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario FROM HCONTRAT WHERE "
+                                    "FechaInicioContrato > '2025-06-30'")),
+                 conLinea ? QStringLiteral("113") : QString());
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HCONTRAT")),
+                 conLinea ? QStringLiteral("1") : QStringLiteral("0"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
     // Two clerks add a contract to the same employee, both proposed as
     // number 1: the one confirmed second is stored as number 2. A line the
     // engine refuses is told once the confirm's transaction has ended: while
@@ -1529,7 +1658,11 @@ private Q_SLOTS:
 
         MessageSeam::clearLog();
         f->AgregarClick(f->Agregar);
-        QCOMPARE(f->EditCodigoOperario->Text(), QStringLiteral("4"));
+        // The live entry's code is not proposed; typed, it is refused.
+        QCOMPARE(f->EditCodigoOperario->Text(), QStringLiteral("5"));
+        QCOMPARE(textos(), QStringList());
+        f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(4);
+        f->EditCodigoOperario->setText(QStringLiteral("4"));
         QVERIFY_THROWS_EXCEPTION(EAbort, f->CampoClaveExit(f->EditCodigoOperario));
         QCOMPARE(textos(), QStringList{QStringLiteral("¡ El código 4 está en uso por otra alta en "
                                                       "curso !. Se propone el código 5.")});
@@ -1655,6 +1788,40 @@ private Q_SLOTS:
         QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM PERSONAL WHERE CodigoOperario = 4")),
                  QStringLiteral("Ana"));
         QCOMPARE(restos(4), QStringLiteral("1 0 0 0 0"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // Another clerk is typing employee 5 (his code held, a contract line
+    // stored under it) when this clerk confirms employee 4: the next new
+    // record is proposed 6, and its contract grid shows none of the other
+    // clerk's lines. Before, it was proposed 5 with his line in the grid,
+    // and the confirm was refused.
+    void codigoPropuestoTrasOtraAlta_data() { AddEngineRows(); }
+    void codigoPropuestoTrasOtraAlta() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        QPointer<TfRRHHPERS> f = abrir();
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowExposed(f));
+        AltaAjena otra(engine, QStringLiteral("PERSONAL"), QStringLiteral("5"));
+        QVERIFY(otra.Tomada);
+        sql(QStringLiteral("INSERT INTO HCONTRAT (CodigoOperario, NumeroContrato) VALUES (5, 1)"));
+        nuevoOperario(f, 4, QStringLiteral("Ana"));
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QCOMPARE(f->EditCodigoOperario->Text(), QStringLiteral("6"));
+        QVERIFY(f->HContrato->IsEmpty());
+        f->CampoClaveExit(f->EditCodigoOperario);
+        f->Table1->FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("Eva"));
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario FROM PERSONAL ORDER BY CodigoOperario")),
+                 QStringLiteral("4\r\n6"));
+        QCOMPARE(restos(5), QStringLiteral("1 0 0 0 0"));
+        f->pbCancelarClick(f->pbCancelar);
         f->Close();
         QTRY_VERIFY(!f);
     }
@@ -2848,7 +3015,20 @@ private Q_SLOTS:
                     QVERIFY(ajena.Tomada);
                     MessageSeam::clearLog();
                     ficha->AgregarClick(ficha->Agregar);
+                    // The held code is not proposed: the clerk types it and,
+                    // before leaving the field, asks for the documents.
+                    QVERIFY(QString::number(ficha->CodigoActual()) != nueva);
+                    ficha->Table1
+                        ->FieldByName(tabla == QLatin1String("PERSONAL")
+                                          ? QStringLiteral("CodigoOperario")
+                                          : QStringLiteral("Codigo"))
+                        ->setAsInteger(nueva.toInt());
+                    ficha->EditCodigoOperario->setText(nueva);
                     QCOMPARE(QString::number(ficha->CodigoActual()), nueva);
+                    const QString antes = d->ClaveTabla;
+                    qobject_cast<TMenuItem*>(
+                        f->FindComponent(QStringLiteral("DocumentacionElectronica1")))
+                        ->Click();
                     if (d->ClaveTabla == nueva) {
                         agregar();
                         QCOMPARE(bajoLaClave(nueva), QStringLiteral("0"));
@@ -2856,7 +3036,7 @@ private Q_SLOTS:
                     } else {
                         // The window holds the code as it follows the new
                         // record: refused, it stays where it was.
-                        QCOMPARE(d->ClaveTabla, claves.at(0));
+                        QCOMPARE(d->ClaveTabla, antes);
                     }
                     QCOMPARE(
                         textos().last(),

@@ -34,6 +34,11 @@ QString sql(const QString& sentencia) {
     return r;
 }
 
+TfRRHHPTRA* abrirPuestos() {
+    RegistrarTfRRHHPTRA();
+    return qobject_cast<TfRRHHPTRA*>(CreateForm(QStringLiteral("TfRRHHPTRA")));
+}
+
 void teclearFila(TfRRHHPTRA* f, const QString& codigo, const QString& descripcion) {
     f->DBGrid1->setSelectedIndex(0);
     f->Table1->FieldByName(QStringLiteral("Codigo"))->setText(codigo);
@@ -79,9 +84,7 @@ private Q_SLOTS:
         QFETCH(int, engine);
         TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
         TModuloDatos modulo;
-        RegistrarTfRRHHPTRA();
-        QPointer<TfRRHHPTRA> f =
-            qobject_cast<TfRRHHPTRA*>(CreateForm(QStringLiteral("TfRRHHPTRA")));
+        QPointer<TfRRHHPTRA> f = abrirPuestos();
         QVERIFY(f);
         QCOMPARE(f->Caption(), QStringLiteral("Maestro de Puestos de Trabajo"));
 
@@ -140,6 +143,75 @@ private Q_SLOTS:
         QTRY_VERIFY(!f);
     }
 
+    // A confirm while another program holds the database (SQLite) or the
+    // positions table (PostgreSQL): the box gives the master's text and why,
+    // and the new position, or the profile typed into an existing one, stays
+    // on screen as typed; once free, the next confirm stores it. Before, an
+    // edit went back to the stored profile, the typing lost.
+    void confirmacionConLaBaseRetenida_data() { AddEngineRows(); }
+    void confirmacionConLaBaseRetenida() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
+        TModuloDatos modulo;
+        QPointer<TfRRHHPTRA> f = abrirPuestos();
+        sql(QStringLiteral("INSERT INTO PUESTO (Codigo, Descripcion) VALUES ('SOL', 'Soldador')"));
+        f->Table1->Refresh();
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowExposed(f));
+        const bool sqlite = Engine(engine) == Engine::Sqlite;
+        TDatabase otra;
+        otra.setDatabaseName(QStringLiteral("Retenedora"));
+        otra.Params() = fGENEINIC->Database->Params();
+        otra.Open();
+        auto retener = [&] {
+            otra.StartTransaction();
+            otra.Execute(sqlite ? QStringLiteral("DELETE FROM PUESTO WHERE Codigo = 'x'")
+                                : QStringLiteral("LOCK TABLE PUESTO IN EXCLUSIVE MODE"));
+        };
+        fGENEINIC->Database->Execute(sqlite ? QStringLiteral("PRAGMA busy_timeout = 50")
+                                            : QStringLiteral("SET lock_timeout = 300"));
+        const QString bloqueado =
+            QStringLiteral("\n¡ El registro esta siendo bloqueado por otro usuario !");
+
+        // An existing position's profile.
+        f->setActiveControl(f->DBPerfil);
+        f->Table1->Edit();
+        f->Table1->FieldByName(QStringLiteral("Perfil"))->setAsString(QStringLiteral("Planos"));
+        retener();
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(MessageSeam::log().size(), 1);
+        QCOMPARE(MessageSeam::log().at(0).text,
+                 QString::fromUtf8(textosmaestro::kNoSePuedeGrabar) + bloqueado);
+        QCOMPARE(f->Table1->State(), dsEdit);
+        QCOMPARE(f->DBPerfil->Text(), QStringLiteral("Planos"));
+        otra.Rollback();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(sql(QStringLiteral("SELECT Perfil FROM PUESTO")), QStringLiteral("Planos"));
+
+        // A new position.
+        f->AgregarClick(f->Agregar);
+        teclearFila(f, QStringLiteral("TOR"), QStringLiteral("Tornero"));
+        retener();
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(MessageSeam::log().size(), 1);
+        QCOMPARE(MessageSeam::log().at(0).text,
+                 QString::fromUtf8(textosmaestro::kRegistroNoGrabado) + bloqueado);
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("Descripcion"))->AsString(),
+                 QStringLiteral("Tornero"));
+        otra.Rollback();
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(MessageSeam::log().size(), 0);
+        QCOMPARE(sql(QStringLiteral("SELECT Descripcion FROM PUESTO WHERE Codigo = 'TOR'")),
+                 QStringLiteral("Tornero"));
+        f->pbCancelarClick(f->pbCancelar);
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
     // The delete with the dialogs on screen: the cycle goes, the criteria's
     // statement fails (their table has another shape) and shows its warning, and the
     // position, its cycle and its attachment still go together, in one
@@ -157,8 +229,7 @@ private Q_SLOTS:
         blob.setTableName(QStringLiteral("BLOBTAB"));
         QVERIFY(AbrirTabla(fGENEINIC, &blob));
         blob.Close();
-        QPointer<TfRRHHPTRA> f =
-            qobject_cast<TfRRHHPTRA*>(CreateForm(QStringLiteral("TfRRHHPTRA")));
+        QPointer<TfRRHHPTRA> f = abrirPuestos();
         QVERIFY(f);
         sql(QStringLiteral("INSERT INTO PUESTO (Codigo, Descripcion) VALUES ('SOL', 'Soldador')"));
         sql(QStringLiteral(
@@ -196,9 +267,7 @@ private Q_SLOTS:
     void filaTecleada() {
         TestInstalacion inst(Engine::Sqlite, OpcionesInstalacion{.empresaActual = 1});
         TModuloDatos modulo;
-        RegistrarTfRRHHPTRA();
-        QPointer<TfRRHHPTRA> f =
-            qobject_cast<TfRRHHPTRA*>(CreateForm(QStringLiteral("TfRRHHPTRA")));
+        QPointer<TfRRHHPTRA> f = abrirPuestos();
         f->show();
         QVERIFY(QTest::qWaitForWindowExposed(f));
         auto teclear = [](const QString& texto) {
@@ -258,9 +327,7 @@ private Q_SLOTS:
         sql(QStringLiteral(
             "INSERT INTO PUESTO (Codigo, Descripcion) VALUES ('A', 'a'), ('B', 'b')"));
         TipoCriterios = QStringLiteral("Formacion");
-        RegistrarTfRRHHPTRA();
-        QPointer<TfRRHHPTRA> f =
-            qobject_cast<TfRRHHPTRA*>(CreateForm(QStringLiteral("TfRRHHPTRA")));
+        QPointer<TfRRHHPTRA> f = abrirPuestos();
         f->Table1->Last();
         f->pbAccesoCriteriosClick(f->pbAccesoCriterios);
         QPointer<TfRRHHCRIT> criterios = fRRHHCRIT;

@@ -35,7 +35,8 @@ bool Ejecutar(QSqlDatabase& db, const QString& sql) {
 
 }  // namespace
 
-TCorteConexion::TCorteConexion(TDatabase* Base, const QString& Tabla, const QString& Condicion) {
+TCorteConexion::TCorteConexion(TDatabase* Base, const QString& Tabla, const QString& Condicion,
+                               const QString& Operacion) {
     const QString esquema = Base->Params().schema;
     const int pid = Base->Scalar(QStringLiteral("SELECT pg_backend_pid()")).toInt();
     const int clave = 7310000 + pid;
@@ -84,9 +85,9 @@ TCorteConexion::TCorteConexion(TDatabase* Base, const QString& Tabla, const QStr
                                 "PERFORM pg_advisory_xact_lock(%2); RETURN NEW; END $$")
                      .arg(funcion_)
                      .arg(clave));
-    Ejecutar(db, QStringLiteral("CREATE TRIGGER corte BEFORE INSERT ON %1.%2 FOR EACH ROW WHEN "
+    Ejecutar(db, QStringLiteral("CREATE TRIGGER corte BEFORE %5 ON %1.%2 FOR EACH ROW WHEN "
                                 "(%3) EXECUTE FUNCTION %4()")
-                     .arg(esquema, Tabla, Condicion, funcion_));
+                     .arg(esquema, Tabla, Condicion, funcion_, Operacion));
     db.close();
     db = QSqlDatabase();
     QSqlDatabase::removeDatabase(QStringLiteral("corte_ddl"));

@@ -15,8 +15,10 @@ class TDatabase;
 class TCorteConexion {
 public:
     // Base: the connection to end; Tabla: a table of its schema; Condicion:
-    // a test on NEW (unquoted names, e.g. "NEW.CodigoOperario >= 3").
-    TCorteConexion(TDatabase* Base, const QString& Tabla, const QString& Condicion);
+    // a test on NEW (unquoted names, e.g. "NEW.CodigoOperario >= 3");
+    // Operacion: the write that waits ("INSERT", "UPDATE").
+    TCorteConexion(TDatabase* Base, const QString& Tabla, const QString& Condicion,
+                   const QString& Operacion = QStringLiteral("INSERT"));
     ~TCorteConexion();
     TCorteConexion(const TCorteConexion&) = delete;
     TCorteConexion& operator=(const TCorteConexion&) = delete;

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSet>
 #include <QSqlQuery>
 #include <QTimer>
@@ -531,16 +532,26 @@ bool TAltaMaestro::EliminarRestosAbandonados() {
 QVariant TAltaMaestro::SiguienteClaveLibre(const QVariant& Clave, qlonglong Maximo) {
     TDatabase* base = BaseEmpresa();
     if (!base) return QVariant();
+    // Probing a code says nothing of this entry's own last Reservar.
+    const bool enUso = enUso_;
+    const auto restaurar = qScopeGuard([this, enUso] { enUso_ = enUso; });
     try {
         qlonglong codigo =
             qMax(Clave.toLongLong(), base->Scalar(QStringLiteral("SELECT MAX(") + campoClave_ +
                                                   QStringLiteral(") FROM ") + tablaMaestra_)
                                          .toLongLong()) +
             1;
-        for (; codigo <= Maximo; ++codigo)
-            if (!ConReservas(base) ||
-                !ReservaAjenaViva(base, tablaMaestra_, QString::number(codigo)))
-                return codigo;
+        // A code a live entry holds is that entry's, with the lines it
+        // stored under it; held as an entry holds it, and let go at once.
+        for (; codigo <= Maximo; ++codigo) {
+            const QString texto = QString::number(codigo);
+            std::unique_ptr<QLockFile> archivo;
+            QString palabra;
+            bool ocupada = false;
+            const bool libre = TomarBloqueo(texto, archivo, palabra, ocupada);
+            if (libre) SoltarBloqueo(texto, archivo, palabra);
+            if (libre || !ocupada) return codigo;
+        }
     } catch (const std::exception& e) {
         AvisoError(e);
     }

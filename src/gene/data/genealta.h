@@ -68,7 +68,8 @@ public:
     // proposes another code.
     bool EnUso() const { return enUso_; }
     // The first code after Clave and after the master's highest that no
-    // live entry holds, up to Maximo; null when there is none.
+    // live entry holds (its hold probed as Reservar takes it, on either
+    // engine, and let go), up to Maximo; null when there is none.
     QVariant SiguienteClaveLibre(const QVariant& Clave, qlonglong Maximo);
 
     bool Reservada() const { return reservada_; }

@@ -19,8 +19,8 @@
 #include "gene/dialogs/genefilt.h"
 #include "gene/session/geneform.h"
 #include "gene/session/geneinic.h"
-#include "gene/session/geneinic_diferidos.h"
 #include "gene/session/geneinic_conexion.h"
+#include "gene/session/geneinic_diferidos.h"
 #include "gene/session/geneinic_formulario.h"
 #include "gene/session/geneinic_tablas.h"
 #include "ui/controls.h"
@@ -34,14 +34,78 @@ QString Texto(const char* texto) {
     return QString::fromUtf8(texto);
 }
 
-const char* const kTransaccionNoCompletada =
-    "¡ La transacción no ha sido completada !. Inténtelo de nuevo.";
-
 bool EstadoEdicion(TDataSetState estado) {
     return estado == dsEdit || estado == dsInsert || estado == dsSetKey;
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- a confirm's failures
+
+bool FalloDeLaBase(const std::exception& e) {
+    const auto* d = dynamic_cast<const EDatabaseError*>(&e);
+    if (!d) return false;
+    switch (d->code()) {
+        case DbError::RecordLocked:
+        case DbError::RecordChanged:
+        case DbError::RecordDeleted:
+        case DbError::ConnectionLost:
+        case DbError::ConnectionFailed:
+            return true;
+        default:
+            return false;
+    }
+}
+
+QString MotivoFalloBase(const std::exception& e) {
+    const auto* d = dynamic_cast<const EDatabaseError*>(&e);
+    // It says what the loss cost and that the next action reconnects.
+    if (d && d->code() == DbError::ConnectionLost) return d->Message();
+    const bool conocido = d && ClasificarExcepcion(MensajeExcepcionBaseDatos(*d)).Texto !=
+                                   MensajeExcepcionBaseDatos(*d);
+    return conocido ? TextoErrorBaseDatos(e) : MotivoError(e);
+}
+
+struct TEdicionesPendientes::Datos {
+    QPointer<QObject> formulario;
+    QList<std::pair<QPointer<TDataSet>, TDataSet::TEditSnapshot>> ediciones;
+};
+
+TEdicionesPendientes::TEdicionesPendientes(QObject* Formulario, const QList<TDataSet*>& Registros)
+    : d_(std::make_unique<Datos>()) {
+    d_->formulario = Formulario;
+    for (TDataSet* d : Registros)
+        if (d && EstadoEdicion(d->State()) && d->State() != dsSetKey)
+            d_->ediciones.append({d, d->SnapshotEdit()});
+}
+
+TEdicionesPendientes::~TEdicionesPendientes() = default;
+
+void TEdicionesPendientes::Restaurar(const QList<TDataSet*>& Grabados) {
+    QList<TDataSet*> restaurados;
+    for (const auto& [d, edicion] : std::as_const(d_->ediciones)) {
+        if (!d || !Grabados.contains(d.data())) continue;
+        d->RestoreEdit(edicion);
+        restaurados << d.data();
+    }
+    if (!d_->formulario) return;
+    // What the posts' own handlers wrote with them (a training line's group)
+    // went with the rollback too.
+    for (QObject* o : d_->formulario->findChildren<QObject*>()) {
+        auto* rejilla = qobject_cast<TDBGrid*>(o);
+        TDataSet* lineas =
+            rejilla && rejilla->DataSource() ? rejilla->DataSource()->DataSet() : nullptr;
+        if (!lineas || restaurados.contains(lineas) || !lineas->Active() ||
+            lineas->State() != dsBrowse)
+            continue;
+        restaurados << lineas;
+        try {
+            lineas->Refresh();
+        } catch (const std::exception&) {
+            // A server still down: read again at the next action.
+        }
+    }
+}
 
 // ---------------------------------------------------------------- template
 
@@ -322,13 +386,8 @@ void TFormularioMaestro::TeclaEliminarLinea(TDataSet* Lineas, int& Key, int Shif
     } catch (const std::exception& e) {
         // A server down and a line held by another clerk call for different
         // actions: the box says which.
-        // The translator's words where it knows the error; else the short
-        // reason, never the statement the engine refused.
-        const auto* d = dynamic_cast<const EDatabaseError*>(&e);
-        const bool conocido = d && ClasificarExcepcion(MensajeExcepcionBaseDatos(*d)).Texto !=
-                                       MensajeExcepcionBaseDatos(*d);
         MensajeAdvertencia(QStringLiteral("¡No ha sido posible eliminar la línea!. Motivo: ") +
-                           (conocido ? TextoErrorBaseDatos(e) : MotivoError(e)));
+                           MotivoFalloBase(e));
     }
 }
 
@@ -415,6 +474,8 @@ void TFormularioMaestro::pbUltimoClick(QObject*) {
 }
 
 void TFormularioMaestro::pbRefrescarClick(QObject*) {
+    // The typed values were refused against another user's: his are shown.
+    if (RegistroCambiadoPorOtro && Table1->State() == dsEdit) Table1->Cancel();
     RefrescarDatos(fGENEINIC, this, ModoRefresco);
 }
 
@@ -449,7 +510,7 @@ bool TFormularioMaestro::LineasConClaveDelRegistro() {
     return true;
 }
 
-bool TFormularioMaestro::GrabarLineasPendientes(QList<TDataSet*>* Grabadas) {
+bool TFormularioMaestro::GrabarLineasPendientes(QList<TDataSet*>* Grabadas, bool* PorLaBase) {
     const QList<TDataSet*> pendientes = LineasPendientes();
     if (!pendientes.isEmpty() && !LineasConClaveDelRegistro()) return false;
     for (TDataSet* linea : pendientes) {
@@ -470,7 +531,8 @@ bool TFormularioMaestro::GrabarLineasPendientes(QList<TDataSet*>* Grabadas) {
             // Its check has said why.
             if (guardia) MostrarRejillaDe(linea);
             return false;
-        } catch (const std::exception&) {
+        } catch (const std::exception& e) {
+            if (PorLaBase) *PorLaBase = FalloDeLaBase(e);
             HandleApplicationException(linea, std::current_exception());
             if (guardia) MostrarRejillaDe(linea);
             return false;
@@ -496,18 +558,29 @@ void TFormularioMaestro::GrabarDatos() {
     const TDataSetState estado = Table1->State();
     // The lines being typed go with the record, in its transaction. A line,
     // or a record refused by a check, keeps the lines saved before it for
-    // correction; a record the database refuses takes back the lines saved
-    // with it (a new one also when it stays typed: they carry a key it could
-    // not take). Every message of the confirm, the checks' own included, is
-    // shown once the transaction has ended (declared first, shown last).
+    // correction. A failure of the database takes back the whole confirm and
+    // leaves everything as typed. Every message of the confirm, the checks'
+    // own included, is shown once the transaction has ended (declared
+    // first, shown last).
     TMensajesDiferidos mensajes;
+    TEdicionesPendientes antes(this, LineasPendientes() << Table1);
     std::optional<TGuardaTransaccion> transaccion;
     QList<TDataSet*> grabadas;
+    // Rolls back whole and puts back what was posted in it as typed.
+    auto restaurar = [&] {
+        transaccion.reset();
+        antes.Restaurar(grabadas);
+    };
+    // Ends the transaction; a commit that fails (it has said why) leaves the
+    // window as it was before the confirm.
     auto conservar = [&] {
-        if (transaccion) transaccion->Confirmar();
+        const bool confirmada = !transaccion || transaccion->Confirmar();
+        if (!confirmada) restaurar();
         transaccion.reset();
         mensajes.Mostrar();
+        return confirmada;
     };
+    // A duplicate key: the lines posted with the record go.
     auto deshacer = [&] {
         if (!transaccion) return;
         transaccion.reset();
@@ -520,29 +593,36 @@ void TFormularioMaestro::GrabarDatos() {
             // Without it each line would be stored alone and the record
             // refused: nothing is posted, everything stays as typed.
             transaccion.reset();
-            MensajeAdvertencia(Texto(kTransaccionNoCompletada));
+            MensajeAdvertencia(Texto(textosmaestro::kTransaccionNoCompletada));
             return;
         }
-        if (!GrabarLineasPendientes(&grabadas)) {
-            conservar();
+        bool porLaBase = false;
+        if (!GrabarLineasPendientes(&grabadas, &porLaBase)) {
+            if (porLaBase)
+                restaurar();
+            else
+                conservar();
             return;
         }
     }
     if (estado == dsEdit) {
         try {
             Table1->Post();
+            grabadas << Table1;
         } catch (const EAbort&) {
             // Refused by a check that has warned already: the edit stays.
         } catch (const std::exception& e) {
+            if (FalloDeLaBase(e)) {
+                restaurar();
+                const auto* d = dynamic_cast<const EDatabaseError*>(&e);
+                RegistroCambiadoPorOtro =
+                    d->code() == DbError::RecordChanged || d->code() == DbError::RecordDeleted;
+                MensajeAdvertencia(TextoErrorModificacion + QLatin1Char('\n') + MotivoFalloBase(e));
+                return;
+            }
             deshacer();
             Table1->Cancel();
-            // A record another clerk deleted is not being "modified by
-            // another user": the box adds that it is gone.
-            const auto* d = dynamic_cast<const EDatabaseError*>(&e);
-            MensajeAdvertencia(d && d->code() == DbError::RecordDeleted
-                                   ? TextoErrorModificacion + QLatin1Char('\n') +
-                                         TextoErrorBaseDatos(e)
-                                   : TextoErrorModificacion);
+            MensajeAdvertencia(TextoErrorModificacion);
             return;
         }
         conservar();
@@ -554,18 +634,27 @@ void TFormularioMaestro::GrabarDatos() {
     }
     try {
         Table1->Post();
+        grabadas << Table1;
     } catch (const EAbort&) {
         // Refused by a check that has warned already: the row stays as typed.
         conservar();
         return;
     } catch (const std::exception& e) {
-        deshacer();
         const auto* base = dynamic_cast<const EDatabaseError*>(&e);
         const bool duplicado = base && base->code() == DbError::KeyViolation;
+        const bool yaExiste = TextoErrorAlta == Texto(textosmaestro::kRegistroYaExiste);
+        if (!duplicado && FalloDeLaBase(e)) {
+            restaurar();
+            // "It exists" would be untrue: the reason alone says it.
+            MensajeAdvertencia(yaExiste ? MotivoFalloBase(e)
+                                        : TextoErrorAlta + QLatin1Char('\n') + MotivoFalloBase(e));
+            return;
+        }
+        deshacer();
         // Only a key that exists is told as one, and only then is the typed
-        // record given up; a busy database, a lost connection or a check of
-        // the engine leave it on screen to confirm again.
-        if (!duplicado && TextoErrorAlta == Texto(textosmaestro::kRegistroYaExiste)) {
+        // record given up; a check of the engine leaves it on screen to
+        // confirm again.
+        if (!duplicado && yaExiste) {
             MensajeAdvertencia(TextoErrorBaseDatos(e));
             return;
         }
@@ -573,7 +662,7 @@ void TFormularioMaestro::GrabarDatos() {
         if (MantenerAltaFallida || !duplicado) return;
         Table1->Cancel();
     }
-    conservar();
+    if (!conservar()) return;
     // A member whose after-post starts the next row has done so already.
     if (AltaContinua && Table1->State() != dsInsert) IniciarAlta();
 }
@@ -602,10 +691,19 @@ void TFormularioMaestro::Table1BeforePost(TDataSet*) {
 }
 
 void TFormularioMaestro::Table1AfterCancel(TDataSet*) {
+    if (RegistroCambiadoPorOtro) {
+        RegistroCambiadoPorOtro = false;
+        try {
+            Table1->Refresh();
+        } catch (const std::exception&) {
+            // A server down: "Refrescar" reads it later.
+        }
+    }
     if (Table1->Active() && Table1->AfterScroll) Table1->AfterScroll(Table1);
 }
 
 void TFormularioMaestro::Table1AfterPost(TDataSet* DataSet) {
+    RegistroCambiadoPorOtro = false;
     GrabacionRegistro(fGENEINIC, DataSet);
     if (AltaTrasGrabarAlta && EstadoAntesDeGrabar == dsInsert) IniciarAlta();
 }

@@ -19,6 +19,8 @@
 
 #include <QList>
 #include <QString>
+#include <exception>
+#include <memory>
 
 #include "ui/form.h"
 
@@ -55,9 +57,38 @@ inline const char* const kNoSePuedeGrabar =
 inline const char* const kRegistroNoGrabado = "¡ El registro no ha sido grabado !";
 inline const char* const kClaveConLineas =
     "¡ No se puede cambiar la clave del registro: tiene líneas sin grabar con la clave %1 !";
+inline const char* const kTransaccionNoCompletada =
+    "¡ La transacción no ha sido completada !. Inténtelo de nuevo.";
 inline const char* const kAgregar = "&Agregar";
 inline const char* const kAgregarConDuplicacion = "&Agregar con Duplicación";
 }  // namespace textosmaestro
+
+// A confirm's failure caused by the database rather than by a check of the
+// form: a busy or held database, a lock wait that ran out, a record another
+// user changed or deleted since it was read, a lost connection.
+bool FalloDeLaBase(const std::exception& e);
+// Why a confirm failed, for the line under the master's own text: the
+// exception translator's words where it knows the error, the program's own
+// text for a lost connection, else the short reason (never the statement).
+QString MotivoFalloBase(const std::exception& e);
+
+// The records being typed when a confirm begins, as they stand. Once the
+// confirm's transaction was rolled back whole (a failure of the database),
+// Restaurar puts each one posted since back as typed, never shown as stored,
+// and the grids of the form's other lines show what is stored again.
+class TEdicionesPendientes {
+public:
+    TEdicionesPendientes(QObject* Formulario, const QList<TDataSet*>& Registros);
+    ~TEdicionesPendientes();
+    TEdicionesPendientes(const TEdicionesPendientes&) = delete;
+    TEdicionesPendientes& operator=(const TEdicionesPendientes&) = delete;
+    // Grabados: the records whose post went through in the transaction.
+    void Restaurar(const QList<TDataSet*>& Grabados);
+
+private:
+    struct Datos;
+    std::unique_ptr<Datos> d_;
+};
 
 class TFormularioMaestro : public TForm {
     Q_OBJECT
@@ -130,6 +161,10 @@ public:
     QString ClaveAnterior;
     // The state Table1 had when its last post began (dsInsert for a new record).
     int EstadoAntesDeGrabar = 0;
+    // The last confirm was refused for a record another user changed or
+    // deleted since it was read: cancelling the edit, or "Refrescar", shows
+    // what is stored (and the next edit starts from it).
+    bool RegistroCambiadoPorOtro = false;
 
     // ---- Handlers.
     Q_INVOKABLE virtual void FormCreate(QObject* Sender);
@@ -162,10 +197,13 @@ public:
 
     // Posts the record being edited or inserted; failures warn (see the
     // configuration) and leave the form usable. The detail lines being typed
-    // are posted first, in one transaction with the record: a record that
-    // the database refuses takes back the lines posted with it (a new one
-    // also when it is kept for correction: they carry its refused key); one
-    // refused by a check keeps them.
+    // are posted first, in one transaction with the record. A failure of the
+    // database (FalloDeLaBase, or a commit that fails) rolls it back whole
+    // and leaves the window as it was before the confirm: the record and
+    // each line still being typed, with every value, the box giving the
+    // master's text and the reason. A duplicate key takes back the lines
+    // posted with it (and cancels the record unless it is kept for
+    // correction); a refusal by a check keeps the lines posted before it.
     virtual void GrabarDatos();
     // Posts every detail line being typed (any dataset of the form but
     // Table1 in edit or insert state, in the order the form made them); a
@@ -174,7 +212,8 @@ public:
     // warning, else the error as the common handling words it), its grid
     // takes the focus, and false is answered. Grabadas receives the
     // datasets posted.
-    bool GrabarLineasPendientes(QList<TDataSet*>* Grabadas = nullptr);
+    // PorLaBase tells whether the failure was the database's (FalloDeLaBase).
+    bool GrabarLineasPendientes(QList<TDataSet*>* Grabadas = nullptr, bool* PorLaBase = nullptr);
     // The datasets of the form, but Table1, in edit or insert state.
     QList<TDataSet*> LineasPendientes() const;
     // Before another record is shown (navigation, search, any scroll of the

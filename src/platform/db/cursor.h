@@ -99,6 +99,10 @@ public:
     // tables take and drop a record lock here; lockRow raises RecordLocked).
     virtual void lockRow(const TRow& row) {}
     virtual void unlockRow(const TRow& row) {}
+    // An edit put back on a row after its post was undone: the lock is taken
+    // again where it can be, else at the next post (which then refuses a
+    // row another session holds). Never raises.
+    virtual void resumeLock(const TRow& row) {}
 
     // Forgets what was read so that the next navigation reads the engine again
     // (other users' posts become visible); the position is kept by identity.

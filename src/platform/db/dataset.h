@@ -105,6 +105,23 @@ public:
     // Sets every field of the record being edited to NULL.
     void ClearFields();
     bool Modified() const { return modified_; }
+    // A record being edited or inserted as it stands: its state, the values
+    // typed and the row it was read as.
+    struct TEditSnapshot {
+        TDataSetState state = dsInactive;
+        QVector<QVariant> buffer;
+        TRow current, saved;
+        bool hasRecord = false, bof = false, eof = false;
+        bool savedHasRecord = false, savedBof = false, savedEof = false;
+        bool modified = false;
+    };
+    // Taken before a post inside a transaction; RestoreEdit, once that
+    // transaction was rolled back, puts the record back as typed (a record
+    // begun since gives way) so that it is shown and posted again, never as
+    // stored. The rows read since are read again. Without events; never
+    // raises. A snapshot of a record not being edited restores nothing.
+    TEditSnapshot SnapshotEdit() const;
+    void RestoreEdit(const TEditSnapshot& snapshot);
     virtual bool CanModify() const;
     bool ReadOnly() const { return readOnly_; }
     void setReadOnly(bool readOnly);

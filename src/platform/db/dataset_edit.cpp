@@ -163,6 +163,52 @@ void TDataSet::Post() {
     if (AfterPost) AfterPost(this);
 }
 
+TDataSet::TEditSnapshot TDataSet::SnapshotEdit() const {
+    TEditSnapshot s;
+    if (state_ != dsEdit && state_ != dsInsert) return s;
+    s.state = state_;
+    s.buffer = editBuffer_;
+    s.current = current_;
+    s.saved = savedRow_;
+    s.hasRecord = hasRecord_;
+    s.bof = bof_;
+    s.eof = eof_;
+    s.savedHasRecord = savedHasRecord_;
+    s.savedBof = savedBof_;
+    s.savedEof = savedEof_;
+    s.modified = modified_;
+    return s;
+}
+
+void TDataSet::RestoreEdit(const TEditSnapshot& s) {
+    if ((s.state != dsEdit && s.state != dsInsert) || !Active() || !cursor_) return;
+    if (state_ == dsEdit) unlockQuietly(cursor_.get(), current_);
+    // The cursor may hold the row the undone post wrote.
+    cursorOnCurrent_ = false;
+    cursor_->refresh();
+    current_ = s.current;
+    hasRecord_ = s.hasRecord;
+    bof_ = s.bof;
+    eof_ = s.eof;
+    savedRow_ = s.saved;
+    savedHasRecord_ = s.savedHasRecord;
+    savedBof_ = s.savedBof;
+    savedEof_ = s.savedEof;
+    editBuffer_ = s.buffer;
+    modified_ = s.modified;
+    if (s.state == dsEdit) cursor_->resumeLock(current_);
+    try {
+        SetState(s.state);
+        pointBuffers();
+        calculateFields(true);
+        DataEvent(deDataSetChange);
+    } catch (const std::exception&) {
+        // A lookup on a connection still down: shown when next read.
+        state_ = s.state;
+        pointBuffers();
+    }
+}
+
 void TDataSet::Cancel() {
     if (state_ == dsSetKey) {
         EndKeyBuffer();

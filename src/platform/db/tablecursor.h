@@ -77,6 +77,7 @@ public:
     void deleteRow(const TRow& old) override;
     void lockRow(const TRow& row) override;
     void unlockRow(const TRow& row) override;
+    void resumeLock(const TRow& row) override;
     void refresh() override;
 
     // A condition with its bound values; a key value as SQL compares it.

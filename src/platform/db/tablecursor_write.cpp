@@ -302,6 +302,20 @@ void TTableCursor::keepLock(const QString& key) {
         throw EDatabaseError::make(DbError::RecordLocked, QString(), tableName_);
 }
 
+void TTableCursor::resumeLock(const TRow& row) {
+    if (sqlite_) return;
+    const QString key = lockKey(row);
+    if (key == lockedKey_) return;
+    try {
+        if (!lockedKey_.isEmpty()) unlockRow(row);
+        db_->TryLockRecord(tableName_, key);
+    } catch (const EDatabaseError&) {
+        // A server still down: the post takes it, or refuses.
+    }
+    // Held or not, the post goes through keepLock, which takes it first.
+    lockedKey_ = key;
+}
+
 void TTableCursor::unlockRow(const TRow&) {
     if (lockedKey_.isEmpty()) return;
     const QString key = lockedKey_;

@@ -13,14 +13,14 @@
 #include "db/field.h"
 #include "db/query.h"
 #include "db/table.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_formulario.h"
-#include "gene/session/genemaes_rejilla.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
-#include "gene/session/sesion.h"
 #include "gene/registros_prueba.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_formulario.h"
+#include "gene/session/genemaes_rejilla.h"
+#include "gene/session/sesion.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
 #include "ui/controls.h"
@@ -296,7 +296,8 @@ private Q_SLOTS:
 
     // A new record whose post fails: the template keeps it for correction
     // and starts nothing over it; the payroll-side frame drops it and starts
-    // the next. An edit whose post fails is cancelled with the master's text.
+    // the next. An edit whose record another user deleted stays as typed,
+    // the box giving the master's text and why.
     void grabacionFallida_data() { AddEngineRows(); }
     void grabacionFallida() {
         QFETCH(int, engine);
@@ -326,7 +327,12 @@ private Q_SLOTS:
                      QStringList{(nomina ? QString::fromUtf8(textosmaestro::kImposibleModificar)
                                          : QStringLiteral("¡El registro no ha sido modificado!")) +
                                  QLatin1Char('\n') + kYaNoDisponible});
+            // The typing stays; cancelled, the form shows what is stored.
+            QCOMPARE(f->Table1->State(), dsEdit);
+            QCOMPARE(f->campo("Descripcion")->AsString(), QStringLiteral("Cambio"));
+            f->pbCancelarClick(f->pbCancelar);
             QCOMPARE(f->Table1->State(), dsBrowse);
+            QVERIFY(f->Table1->IsEmpty());
             Sql(QStringLiteral("INSERT INTO MAQPRU (Codigo, Descripcion) VALUES (4, 'Sierra')"));
         }
     }
