@@ -347,6 +347,11 @@ private:
     // (PgUserStatementRefusal), "" when it may; the tables it would write
     // by unqualified names are looked up in the server's search path.
     QString pgUserStatementRefusal(const QString& sql, bool readOnly);
+    // PostgreSQL: a user's query (prepared here to describe its columns) as
+    // the server runs it so that no value longer than kUserValueLimit is
+    // ever sent: the server refuses it naming the column (raiseMapped tells
+    // the user). `sql` itself when no column can hold such a value.
+    QString pgBoundedQuery(const QString& sql);
     // SQLite, after a committed write (`sql`, a COMMIT or a statement run
     // outside a transaction): a PASSIVE checkpoint of every file of the
     // connection, so that confirmed work reaches the database files and a
