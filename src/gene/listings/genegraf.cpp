@@ -261,32 +261,59 @@ void TfGENEGRAF::ConstruirGrafico() {
         QAbstractSeries* creada = nullptr;
         if (tipo == QLatin1String("Tarta")) {
             auto* s = new QPieSeries;
+            double total = 0;
+            for (const Punto& p : puntos) total += p.y;
+            // Added at once (the series lays every slice out again on each
+            // addition), with the border and label colours the chart's theme
+            // would give them: the theme giving each its own goes over every
+            // slice for each.
+            QList<QPieSlice*> porciones;
+            porciones.reserve(puntos.size());
             for (const Punto& p : puntos) {
-                QPieSlice* porcion = s->append(p.etiqueta, p.y);
+                auto* porcion =
+                    new QPieSlice(p.etiqueta + QLatin1Char(' ') +
+                                      QString::number(total > 0 ? p.y * 100 / total : 0, 'f', 0) +
+                                      QLatin1Char('%'),
+                                  p.y);
                 porcion->setColor(p.color);
+                porcion->setPen(QPen(QColor(Qt::white)));
+                porcion->setLabelBrush(QColor(0x40, 0x40, 0x44));
                 porcion->setLabelFont(marcas);
                 porcion->setLabelArmLengthFactor(0.03);
+                porciones << porcion;
             }
-            double total = s->sum();
-            for (QPieSlice* porcion : s->slices())
-                porcion->setLabel(
-                    porcion->label() + QLatin1Char(' ') +
-                    QString::number(total > 0 ? porcion->value() * 100 / total : 0, 'f', 0) +
-                    QLatin1Char('%'));
+            s->append(porciones);
             creada = s;
         } else if (tipo == QLatin1String("Barras") || tipo == QLatin1String("BarrasH")) {
-            // One bar set per point so that each bar has its own colour.
+            // One bar set per colour, stacked: each bar shows its point's
+            // colour (a value of 0 in every other set), and the sets stay as
+            // few as the colours whatever the number of points.
             QAbstractBarSeries* s = tipo == QLatin1String("Barras")
                                         ? static_cast<QAbstractBarSeries*>(new QStackedBarSeries)
                                         : new QHorizontalStackedBarSeries;
+            QList<QColor> coloresSets;
+            QList<QList<qreal>> valores;
+            QStringList nombres;
             for (qsizetype i = 0; i < puntos.size(); ++i) {
-                auto* set = new QBarSet(puntos[i].etiqueta);
-                for (qsizetype j = 0; j < puntos.size(); ++j) *set << (j == i ? puntos[i].y : 0.0);
-                set->setColor(puntos[i].color);
+                qsizetype k = coloresSets.indexOf(puntos[i].color);
+                if (k < 0) {
+                    k = coloresSets.size();
+                    coloresSets << puntos[i].color;
+                    valores << QList<qreal>(puntos.size(), 0.0);
+                    nombres << puntos[i].etiqueta;
+                }
+                valores[k][i] = puntos[i].y;
+            }
+            QList<QBarSet*> sets;
+            for (qsizetype k = 0; k < coloresSets.size(); ++k) {
+                auto* set = new QBarSet(nombres[k]);
+                set->append(valores[k]);
+                set->setColor(coloresSets[k]);
                 set->setLabelColor(Qt::black);
                 set->setLabelFont(marcas);
-                s->append(set);
+                sets << set;
             }
+            s->append(sets);
             s->setLabelsFormat(QStringLiteral("@value"));
             creada = s;
         } else {
@@ -297,14 +324,20 @@ void TfGENEGRAF::ConstruirGrafico() {
             const bool triangulos =
                 tipo == QLatin1String("Puntos") &&
                 Opcion(serie, QStringLiteral("Estilo")) == QLatin1String("Triangulo Invertido");
+            QList<QPointF> xy;
+            xy.reserve(puntos.size());
+            // A point's own colour makes the chart draw it as a round
+            // marker, whatever the series' triangle. Given at once: each
+            // point's alone would have the series go over all of them.
+            QHash<int, QHash<QXYSeries::PointConfiguration, QVariant>> configuracion;
             for (qsizetype i = 0; i < puntos.size(); ++i) {
-                s->append(puntos[i].x, puntos[i].y);
-                // A point's own colour makes the chart draw it as a round
-                // marker, whatever the series' triangle.
+                xy << QPointF(puntos[i].x, puntos[i].y);
                 if (!triangulos)
-                    s->setPointConfiguration(int(i), QXYSeries::PointConfiguration::Color,
-                                             puntos[i].color);
+                    configuracion[int(i)].insert(QXYSeries::PointConfiguration::Color,
+                                                 puntos[i].color);
             }
+            s->append(xy);
+            if (!configuracion.isEmpty()) s->setPointsConfiguration(configuracion);
             s->setPointLabelsFormat(QStringLiteral("@yPoint"));
             s->setPointLabelsFont(marcas);
             s->setPointLabelsColor(Qt::black);
@@ -367,9 +400,12 @@ void TfGENEGRAF::ConstruirGrafico() {
             if (xy && o == Qt::Horizontal)
                 for (QAbstractAxis* a : existentes)
                     if (a->type() == QAbstractAxis::AxisTypeBarCategory) {
-                        // One by one: each point keeps its own colour.
-                        for (int i = 0; i < xy->count(); ++i)
-                            xy->replace(i, xy->at(i) - QPointF(1, 0));
+                        // Each point keeps its own colour.
+                        const auto configuracion = xy->pointsConfiguration();
+                        QList<QPointF> puntosXY = xy->points();
+                        for (QPointF& p : puntosXY) p -= QPointF(1, 0);
+                        xy->replace(puntosXY);
+                        xy->setPointsConfiguration(configuracion);
                         eje = a;
                     }
             if (!eje) {

@@ -25,6 +25,7 @@
 #include "db/dberror.h"
 #include "db/pgstatement.h"
 #include "db/sqllexis.h"
+#include "db/storedvalue.h"
 #include "io/paths.h"
 
 namespace {
@@ -887,11 +888,6 @@ QSqlQuery TDatabase::ExecuteUser(const QString& statement, const QVariantList& p
     const QString refused = pgUserStatementRefusal(sql, readOnly);
     if (!refused.isEmpty()) throw EDatabaseError(DbError::SqlError, refused, statement);
     if (!readOnly && MayWaitForReaders(sql)) LetTablesGo();
-    // The checked query follows the declaration as it was checked.
-    const QString prepared = cursor.isEmpty()
-                                 ? sql
-                                 : QStringLiteral("DECLARE ") + cursor +
-                                       QStringLiteral(" NO SCROLL CURSOR WITH HOLD FOR ") + sql;
     QSqlQuery q(connection());
     q.setForwardOnly(true);
     const QVariantList binds = WellFormedValues(parameters);
@@ -911,7 +907,14 @@ QSqlQuery TDatabase::ExecuteUser(const QString& statement, const QVariantList& p
         execute += QLatin1Char('(') + values.join(QStringLiteral(", ")) + QLatin1Char(')');
     try {
         guarded(q, sql, [&] {
-            prepareUserStatement(prepared);
+            // A query's values are bounded by the server before they are sent.
+            const QString bounded = readOnly ? pgBoundedQuery(sql) : sql;
+            // The checked query follows the declaration as it was checked.
+            if (!cursor.isEmpty())
+                prepareUserStatement(QStringLiteral("DECLARE ") + cursor +
+                                     QStringLiteral(" NO SCROLL CURSOR WITH HOLD FOR ") + bounded);
+            else if (!readOnly || bounded != sql)
+                prepareUserStatement(bounded);
             return RunUserStep([&] { return q.exec(execute); });
         });
     } catch (const EDatabaseError&) {
@@ -1177,7 +1180,29 @@ void TDatabase::Rollback() {
 
 // ---------------------------------------------------------- error mapping
 
+namespace {
+
+// A value of a user's statement over the limit, refused by the engine
+// (SQLite: SqliteStepError; PostgreSQL: PgBoundedQuery): told in the
+// program's words, without the engine's.
+void refuseTooLarge(const QSqlError& error, Engine engine, const QString& sql) {
+    if (engine == Engine::Sqlite && (error.nativeErrorCode().toInt() & 0xff) == 18) {
+        const QString text = error.driverText();
+        const QLatin1String mark(kSqliteTooLarge);
+        throw EDatabaseError(
+            DbError::SqlError,
+            ValueTooLargeReason(text.startsWith(mark) ? text.mid(mark.size()) : QString()), sql);
+    }
+    if (engine == Engine::Postgres && error.nativeErrorCode() == QLatin1String("22P02"))
+        if (const std::optional<QString> column = PgTooLargeColumn(error.databaseText()))
+            throw EDatabaseError(DbError::SqlError,
+                                 ValueTooLargeReason(IdentifierSpelling(*column)), sql);
+}
+
+}  // namespace
+
 void TDatabase::raiseError(const QSqlError& error, const QString& sql) const {
+    refuseTooLarge(error, params_.engine, sql);
     try {
         raiseMapped(error, sql);
     } catch (EDatabaseError& e) {

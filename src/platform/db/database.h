@@ -381,6 +381,11 @@ private:
     // The schema outside the own one (temporary tables aside) that a change
     // of `target` would reach, "" when none.
     QString pgReachOutsideOwn(const struct PgWriteTarget& target);
+    // PostgreSQL: a user's query (prepared here to describe its columns) as
+    // the server runs it so that no value longer than kUserValueLimit is
+    // ever sent: the server refuses it naming the column (raiseMapped tells
+    // the user). `sql` itself when no column can hold such a value.
+    QString pgBoundedQuery(const QString& sql);
     // SQLite, after a committed write (`sql`, a COMMIT or a statement run
     // outside a transaction): a PASSIVE checkpoint of every file of the
     // connection, so that confirmed work reaches the database files and a

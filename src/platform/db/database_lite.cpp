@@ -5,9 +5,9 @@
 
 #include <sqlite3.h>
 
+#include <QSet>
 #include <QSqlDriver>
 #include <QSqlError>
-#include <QSet>
 #include <QSqlQuery>
 
 #include "db/database.h"
@@ -244,8 +244,16 @@ QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantL
     noteDdl(sql);
     for (const QVariant& v : parameters) q.addBindValue(v);
     CheckBoundValues(q);
-    if (!q.exec()) {
+    // The engine builds no value over the limit while it runs (the rest of
+    // the rows are read under it too: see RowSteps in query.cpp).
+    const int length = sqlite3_limit(handle, SQLITE_LIMIT_LENGTH, int(kUserValueLimit));
+    const bool ran = q.exec();
+    sqlite3_limit(handle, SQLITE_LIMIT_LENGTH, length);
+    if (!ran) {
         if (UserRunCancelled()) throw EUserStatementCancelled();
+        sqlite3_stmt* st = SqliteStatementOf(q);
+        if (st && sqlite3_errcode(handle) == SQLITE_TOOBIG)
+            raiseError(SqliteStepError(st, SQLITE_TOOBIG), sql);
         raiseError(q.lastError(), sql);
     }
     return q;

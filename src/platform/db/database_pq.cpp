@@ -55,6 +55,18 @@ void TDatabase::prepareUserStatement(const QString& sql) {
     userStatement_ = true;
 }
 
+QString TDatabase::pgBoundedQuery(const QString& sql) {
+    PGconn* pg = pgConnection(connection());
+    if (!pg) throw EDatabaseError::make(DbError::ConnectionFailed, QString(), databaseName_);
+    prepareUserStatement(sql);
+    Result d(PQdescribePrepared(pg, kUserStatementName));
+    if (PQresultStatus(d.r) != PGRES_COMMAND_OK) raiseError(resultError(d.r), sql);
+    QList<PgColumn> columns;
+    for (int i = 0; i < PQnfields(d.r); ++i)
+        columns << PgColumn{QString::fromUtf8(PQfname(d.r, i)), PQftype(d.r, i), PQfsize(d.r, i)};
+    return PgBoundedQuery(sql, columns);
+}
+
 QString TDatabase::pgUserStatementRefusal(const QString& sql, bool readOnly) {
     const QString own = pgSchema();
     QStringList schemas{own};

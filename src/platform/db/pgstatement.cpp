@@ -20,6 +20,85 @@ bool PgHoldsSeveralStatements(const QString& sql) {
     return several;
 }
 
+QString PgStatementBody(const QString& sql) {
+    const QByteArray text = sql.toUtf8();
+    PgQuerySplitResult r = pg_query_split_with_scanner(text.constData());
+    QString body = sql;
+    if (!r.error && r.n_stmts == 1) {
+        const int from = r.stmts[0]->stmt_location;
+        const int length = r.stmts[0]->stmt_len;
+        body = QString::fromUtf8(text.mid(from, length > 0 ? length : -1)).trimmed();
+    }
+    pg_query_free_split_result(r);
+    return body;
+}
+
+namespace {
+
+// Marks the server's refusal of a value too long: followed by the column's
+// name in hexadecimal UTF-8 and ":".
+constexpr const char* kTooLargeMark = "rh_valor_excesivo:";
+
+QString quotedName(QString name) {
+    return QLatin1Char('"') + name.replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
+}
+
+}  // namespace
+
+QString PgBoundedQuery(const QString& sql, const QList<PgColumn>& columns) {
+    // The value's length as sent in text form, checked before it is sent.
+    // Texts know theirs without being read; bytea goes as "\x" and two
+    // digits a byte; any other type of variable length is written out only
+    // where its stored (perhaps compressed) size could hide such a text.
+    const qsizetype limit = kUserValueLimit;
+    QStringList outer, inner, checks;
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        const QString c = QStringLiteral("rh_v.c%1").arg(i + 1);
+        inner << QStringLiteral("c%1").arg(i + 1);
+        outer << c + QStringLiteral(" AS ") + quotedName(columns[i].name);
+        if (columns[i].size > 0) continue;
+        QString big;
+        switch (columns[i].type) {
+            case 25:    // text
+            case 1042:  // char(n)
+            case 1043:  // varchar
+                big = QStringLiteral("octet_length(%1) > %2").arg(c).arg(limit);
+                break;
+            case 17:  // bytea
+                big = QStringLiteral("octet_length(%1) > %2").arg(c).arg((limit - 2) / 2);
+                break;
+            default:
+                big = QStringLiteral(
+                          "CASE WHEN pg_column_size(%1) > %2 THEN "
+                          "octet_length(%1::text) > %3 ELSE false END")
+                          .arg(c)
+                          .arg(limit / 4096)
+                          .arg(limit);
+        }
+        // Not a constant: the planner would raise it while planning.
+        checks << QStringLiteral("WHEN %1 THEN CAST('%2%3:' || pg_column_size(%4) AS boolean)")
+                      .arg(big, QLatin1String(kTooLargeMark),
+                           QString::fromLatin1(columns[i].name.toUtf8().toHex()), c);
+    }
+    if (checks.isEmpty()) return sql;
+    // OFFSET 0 keeps the statement whole below the check: its expressions
+    // are computed once, its order stays.
+    return QStringLiteral("SELECT ") + outer.join(QStringLiteral(", ")) +
+           QStringLiteral(" FROM (SELECT * FROM (\n") + PgStatementBody(sql) +
+           QStringLiteral("\n) AS rh_u OFFSET 0) AS rh_v(") + inner.join(QStringLiteral(", ")) +
+           QStringLiteral(") WHERE CASE ") + checks.join(QLatin1Char(' ')) +
+           QStringLiteral(" ELSE true END");
+}
+
+std::optional<QString> PgTooLargeColumn(const QString& serverText) {
+    static const QRegularExpression mark(QLatin1String(kTooLargeMark) +
+                                         QStringLiteral("([0-9a-f]*):"));
+    const QRegularExpressionMatch m = mark.match(serverText);
+    if (!m.hasMatch()) return std::nullopt;
+    return QString::fromUtf8(QByteArray::fromHex(m.captured(1).toLatin1()));
+}
+
 namespace {
 
 // A user needs these to look at values; they touch nothing else.

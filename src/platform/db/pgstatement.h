@@ -23,6 +23,26 @@ struct PgWriteTarget {
 // scanner refuses is left for the server to refuse.
 bool PgHoldsSeveralStatements(const QString& sql);
 
+// The text of the one statement the server reads in `sql`, without the ";"
+// marks and blanks around it (a comment at its end stays); `sql` itself
+// when the scanner cannot read it.
+QString PgStatementBody(const QString& sql);
+
+// A column of a statement's result as the server describes it.
+struct PgColumn {
+    QString name;
+    unsigned type;  // the type's oid
+    int size;       // bytes of a fixed-size type, < 0 when its values vary
+};
+// A user's query whose result has `columns`, written so that the server
+// refuses any value longer than kUserValueLimit in text form before it sends
+// it, with an error PgTooLargeColumn reads; `sql` itself when no column can
+// hold such a value.
+QString PgBoundedQuery(const QString& sql, const QList<PgColumn>& columns);
+// The column the server named in such a refusal (the text of its error);
+// nothing when the error is another.
+std::optional<QString> PgTooLargeColumn(const QString& serverText);
+
 // Why a statement a user typed may not run, in Spanish ("" when it may):
 // - a text longer than the parser is given (TooLongReason), not exactly one
 //   statement, or a text the parser refuses (the reason tells where, in

@@ -445,7 +445,10 @@ TFieldType typeOfMeta(int id) {
 // through the driver.
 class RowSteps {
 public:
-    explicit RowSteps(const QSqlQuery& q) : st_(SqliteStatementOf(q)) {}
+    // `user`: a user's statement, whose values the engine keeps under
+    // kUserValueLimit as it did when it ran (TDatabase::ExecuteUser).
+    explicit RowSteps(const QSqlQuery& q, bool user = false)
+        : st_(SqliteStatementOf(q)), user_(user) {}
 
     // Onto the next row; false at the end and at an error (error()).
     bool next(QSqlQuery& q) {
@@ -456,7 +459,11 @@ public:
             return onRow_;
         }
         if (!onRow_) return false;
+        sqlite3* handle = sqlite3_db_handle(st_);
+        const int length =
+            user_ ? sqlite3_limit(handle, SQLITE_LIMIT_LENGTH, int(kUserValueLimit)) : -1;
         const int rc = sqlite3_step(st_);
+        if (user_) sqlite3_limit(handle, SQLITE_LIMIT_LENGTH, length);
         onRow_ = rc == SQLITE_ROW;
         if (!onRow_ && rc != SQLITE_DONE) error_ = SqliteStepError(st_, rc);
         return onRow_;
@@ -466,6 +473,7 @@ public:
 
 private:
     sqlite3_stmt* st_;
+    bool user_;
     bool started_ = false;
     bool onRow_ = false;
     QSqlError error_;
@@ -578,7 +586,7 @@ RawResult runStatement(QSqlQuery q, const QString& statement, const RowReading& 
     // with (blind to other sessions' posts, and its own writes fail as
     // locked), and PostgreSQL streams a forward result that the next statement
     // on the connection discards.
-    RowSteps steps(q);
+    RowSteps steps(q, users != nullptr);
     r.declared = sqliteDeclaredTypes(steps, n);
     while (steps.next(q)) {
         TRow row;
@@ -587,8 +595,13 @@ RawResult runStatement(QSqlQuery q, const QString& statement, const RowReading& 
         r.rows.push_back(std::move(row));
         if (users) users->PollUserRun();
     }
-    q.finish();
     if (users && users->UserRunCancelled()) throw EUserStatementCancelled();
+    // A row that failed ends the result: never taken for its end.
+    if (const QSqlError error = steps.error(q); error.isValid()) {
+        if (users) users->raiseError(error, statement);
+        throw EDatabaseError::make(DbError::SqlError, error.databaseText(), statement);
+    }
+    q.finish();
     reading.forgetBuilt();
     return r;
 }
@@ -1472,7 +1485,7 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
         // The first packet now, the rest as it is needed.
         TUserRun userRun(user ? reader : nullptr);
         pending = execute(reader, sql, binds, true);
-        RowSteps& steps = pendingSteps.emplace(pending);
+        RowSteps& steps = pendingSteps.emplace(pending, user);
         if (!pending.isSelect())
             throw EDatabaseError::make(DbError::SqlError,
                                        QStringLiteral("Error creating cursor handle"), statement);
@@ -1520,7 +1533,7 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
             TUserRun run(user ? on : nullptr);
             q = user ? on->ExecuteUser(sql, binds, true) : on->Execute(sql, binds);
         }
-        const RowSteps steps(q);
+        const RowSteps steps(q, user);
         return std::make_unique<ResultReader>(on, std::move(q), steps, statement, defs, convert,
                                               reading, std::move(readOnly), user);
     };

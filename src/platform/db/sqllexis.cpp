@@ -169,6 +169,14 @@ QString TooLongReason(qsizetype limit) {
         .arg(limit / 1024);
 }
 
+QString ValueTooLargeReason(const QString& column) {
+    const QString where = column.isEmpty() ? QStringLiteral("en una de sus columnas")
+                                           : QStringLiteral("en la columna ") + column;
+    return QStringLiteral("la sentencia da ") + where +
+           QStringLiteral(" un valor de más de %1 MB, que el programa no puede mostrar")
+               .arg(kUserValueLimit / (1024 * 1024));
+}
+
 QString TooDeepReason() {
     return QStringLiteral("la sentencia está anidada demasiado profundamente para comprobarla");
 }

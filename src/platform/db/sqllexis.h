@@ -48,3 +48,10 @@ QString UsersTableReason();
 QString TooLongReason(qsizetype limit);
 // The reason, in Spanish, why a text nested too deeply is refused.
 QString TooDeepReason();
+// The largest value a user's statement may give, in bytes as the engine
+// sends it (UTF-8 text): a larger one is refused before the program holds
+// it, so that one value never takes more than a small multiple of this.
+constexpr qsizetype kUserValueLimit = 16 * 1024 * 1024;
+// The reason, in Spanish, why a statement giving a larger value is refused;
+// `column` names where ("" when the engine does not tell).
+QString ValueTooLargeReason(const QString& column);

@@ -28,4 +28,8 @@ sqlite3_stmt* SqliteStatementOf(const QSqlQuery& q);
 // Column `col` of the statement's current row as the SQL driver gives it.
 QVariant SqliteStoredValue(sqlite3_stmt* st, int col);
 // The error of a failed step (result code `rc`), as the SQL driver reports it.
+// A value over the connection's length limit (SQLITE_TOOBIG) is told by a
+// driver text of kSqliteTooLarge and the name of the result's column when it
+// has one alone (SQLite does not say which).
 QSqlError SqliteStepError(sqlite3_stmt* st, int rc);
+inline constexpr const char* kSqliteTooLarge = "Value too large: ";

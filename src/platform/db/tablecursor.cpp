@@ -286,8 +286,13 @@ QVariant SqliteStoredValue(sqlite3_stmt* st, int col) {
 }
 
 QSqlError SqliteStepError(sqlite3_stmt* st, int rc) {
+    QString driverText = QStringLiteral("Unable to fetch row");
+    if ((rc & 0xff) == SQLITE_TOOBIG)
+        driverText = QLatin1String(kSqliteTooLarge) +
+                     (sqlite3_column_count(st) == 1 ? QString::fromUtf8(sqlite3_column_name(st, 0))
+                                                    : QString());
     return QSqlError(
-        QStringLiteral("Unable to fetch row"),
+        driverText,
         QString::fromUtf16(static_cast<const char16_t*>(sqlite3_errmsg16(sqlite3_db_handle(st)))),
         QSqlError::ConnectionError, QString::number(rc));
 }

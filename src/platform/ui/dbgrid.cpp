@@ -146,6 +146,22 @@ private:
     TDBGrid* grid_;
 };
 
+namespace {
+
+// Qt lays out a cell's whole text before it elides it: a value of millions of
+// characters takes seconds and memory enough to end the program. No cell
+// shows more than this many characters.
+constexpr qsizetype kMaxCellText = 4000;
+
+QString cellText(const QString& text) {
+    if (text.size() <= kMaxCellText) return text;
+    qsizetype n = kMaxCellText;
+    if (text.at(n - 1).isHighSurrogate()) --n;
+    return text.left(n) + QChar(0x2026);
+}
+
+}  // namespace
+
 class TDBGrid::Delegate : public QStyledItemDelegate {
 public:
     explicit Delegate(TDBGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
@@ -218,6 +234,11 @@ public:
         if (auto* combo = qobject_cast<const QComboBox*>(editor)) return combo->currentText();
         if (auto* line = qobject_cast<const QLineEdit*>(editor)) return line->text();
         return QString();
+    }
+
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->text = cellText(option->text);
     }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -1100,7 +1121,7 @@ void TDBGrid::DoExit() {
 void TDBGrid::DefaultDrawColumnCell(const QRect& rect, int dataCol, TColumn* column, int state) {
     if (!canvas_ || !column) return;
     TField* f = column->Field();
-    const QString text = f ? f->DisplayText() : QString();
+    const QString text = f ? cellText(f->DisplayText()) : QString();
     const bool right = f && f->Alignment() == taRightJustify;
     canvas_->drawText(rect.adjusted(2, 0, -2, 0),
                       int((right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter), text);

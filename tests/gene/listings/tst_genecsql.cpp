@@ -19,6 +19,7 @@
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
 #include "support/esperaprueba.h"
+#include "support/memoriaprueba.h"
 #include "support/sqlprueba.h"
 #include "ui/controls.h"
 #include "ui/registry.h"
@@ -220,6 +221,20 @@ private Q_SLOTS:
                  QStringLiteral(
                      "Error de la base de datos: function nofunc(integer) does not exist"));
         }
+        // A value of 300 MB: refused before the program holds it.
+        NewEngineRow(Engine::Sqlite, "valor de 300 MB")
+            << QStringLiteral(
+                   "SELECT replace(printf('%.*c', 20000, 'x'), 'x', "
+                   "printf('%.*c', 15000, 'y')) AS Texto")
+            << QStringLiteral(
+                   "la sentencia da en la columna Texto un valor de más de 16 MB, que el "
+                   "programa no puede mostrar");
+        if (AvailableEngines().contains(Engine::Postgres))
+            NewEngineRow(Engine::Postgres, "valor de 300 MB")
+                << QStringLiteral("SELECT repeat('x', 300000000)")
+                << QStringLiteral(
+                       "la sentencia da en la columna repeat un valor de más de 16 MB, "
+                       "que el programa no puede mostrar");
         if (AvailableEngines().contains(Engine::Postgres))
             fila(Engine::Postgres, "valor no valido",
                  QStringLiteral("SELECT Codigo FROM LISTPRU WHERE Codigo = 'a|b'"), QString(),
@@ -235,7 +250,11 @@ private Q_SLOTS:
         x.f->pbModificarClick();
         const QString cabecera =
             QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ");
+        const qint64 antes = MemoriaMB();
+        ReiniciarPicoMemoria();
         const QStringList t = x.ejecutar(sql);
+        QVERIFY2(PicoMemoriaMB() - antes < 150,
+                 qPrintable(QString::number(PicoMemoriaMB() - antes)));
         QCOMPARE(t.filter(cabecera), QStringList{cabecera + motivo});
         for (const auto& m : MessageSeam::log())
             QVERIFY2(m.kind != QLatin1String("E"), qPrintable(m.text));

@@ -28,6 +28,7 @@
 #include "gene/session/sesion.h"
 #include "support/empresaprueba.h"
 #include "support/lienzoprueba.h"
+#include "support/memoriaprueba.h"
 #include "support/pdfprueba.h"
 #include "ui/component.h"
 #include "ui/controls.h"
@@ -465,6 +466,67 @@ private Q_SLOTS:
             const auto* xy = qobject_cast<QXYSeries*>(linea);
             QVERIFY(std::abs(c->mapToPosition(xy->at(i), linea).x() - x) < 1);
         }
+    }
+
+    // A chart of thousands of points opens and paints in a time and memory
+    // that grow with the points (a set of bars or a slice per point
+    // grows with their square); each point keeps its colour.
+    void muchosPuntos_data() {
+        QTest::addColumn<QString>("series");
+        QTest::addColumn<int>("segundos");
+        QTest::addColumn<int>("megas");
+        const int n = 5000;
+        QString valores;
+        for (int i = 1; i <= n; ++i)
+            valores += QStringLiteral("%1:%2:P%1:%3/")
+                           .arg(i)
+                           .arg(i % 97)
+                           .arg(i == 2 ? QStringLiteral("Verde") : QString());
+        QTest::newRow("barras") << "Tipo=Barras;Color=Azul;Valores=" + valores << 20 << 300;
+        QTest::newRow("barras de colores automáticos")
+            << "Tipo=BarrasH;Valores=" + valores << 20 << 600;
+        // Closing takes the most: the chart drops its legend marks one by
+        // one (the chart's own code); the memory tells a slice set per point.
+        QTest::newRow("tarta") << "Tipo=Tarta;Valores=" + valores << 120 << 150;
+        QTest::newRow("línea sobre barras")
+            << "Tipo=Barras;Color=Azul;Valores=" + valores + "\r\nTipo=Lineas;Valores=" + valores
+            << 20 << 300;
+    }
+    void muchosPuntos() {
+        QFETCH(QString, series);
+        QFETCH(int, segundos);
+        QFETCH(int, megas);
+        ReiniciarPicoMemoria();
+        const qint64 antes = MemoriaMB();
+        QElapsedTimer reloj;
+        reloj.start();
+        {
+            TfGENEGRAF f;
+            f.TextoGrafico = QStringLiteral("Medidas=600x400;Vista3D=NO");
+            f.TextoSeries = series;
+            f.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&f));
+            f.Chart1->viewport()->grab();
+            QCOMPARE(f.ColoresPuntos.first().size(), 5000);
+            QCOMPARE(f.ColoresPuntos.first()[1], Color("Verde"));
+            QAbstractSeries* primera = f.Chart1->chart()->series().first();
+            if (auto* b = qobject_cast<QAbstractBarSeries*>(primera)) {
+                // The second bar in its own colour, the others in the set of theirs.
+                for (QBarSet* set : b->barSets()) {
+                    QCOMPARE(set->count(), 5000);
+                    QCOMPARE(set->at(1) != 0, set->color() == Color("Verde"));
+                }
+            }
+            if (auto* p = qobject_cast<QPieSeries*>(primera)) {
+                QCOMPARE(p->count(), 5000);
+                QCOMPARE(p->slices()[1]->color(), Color("Verde"));
+            }
+        }
+        const qint64 tardado = reloj.elapsed();
+        const qint64 tomado = PicoMemoriaMB() - antes;
+        qInfo("%lld ms, %lld MB", tardado, tomado);
+        QVERIFY2(tardado < segundos * 1000, qPrintable(QString::number(tardado)));
+        QVERIFY2(tomado < megas, qPrintable(QString::number(tomado)));
     }
 
     void leyendaYMarcas() {

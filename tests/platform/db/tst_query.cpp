@@ -17,6 +17,7 @@
 #include "db/tablecursor.h"
 #include "platform/db/dbtest.h"
 #include "support/dbfixture.h"
+#include "support/memoriaprueba.h"
 
 namespace {
 
@@ -1266,6 +1267,17 @@ void TestQuery::hostileStatements_data() {
          "cerca de «PRUEBA» (línea 1, columna 17)"},
         {"syntax, second line", "SELECT Codigo\nFROM PRUEBA WHERE", true,
          "la sentencia termina antes de estar completa (línea 2"},
+        // Values the server refuses to send, naming their column.
+        {"text of 20 MB", "SELECT Codigo, repeat('x', 20000000) AS \"Grande|;·Ł\" FROM PRUEBA;",
+         true, "columna Grande|;·Ł un valor de más de 16 MB"},
+        {"text of 20 MB after rows", "SELECT repeat('x', Codigo * 9000000) AS t FROM PRUEBA -- x",
+         true, "columna t un valor de más de 16 MB"},
+        {"binary of 9 MB", "SELECT decode(repeat('ab', 9000000), 'hex') AS datos", true,
+         "columna datos un valor"},
+        {"list of 9,000,000", "SELECT array_fill('x'::text, ARRAY[9000000]) AS lista", true,
+         "columna lista un valor"},
+        {"row of 20 MB", "SELECT p FROM (SELECT 1, repeat('x', 20000000)) AS p", true,
+         "columna p un valor"},
     };
     static const Caso sqlite[] = {
         {"delete on a query path", "DELETE FROM PRUEBA WHERE Codigo = 1", true, "DELETE"},
@@ -1311,6 +1323,17 @@ void TestQuery::hostileStatements_data() {
         {"tokenizer replaced", "SELECT fts3_tokenizer('simple', x'0000000000000000')", false,
          "fts3_tokenizer"},
         {"file pages", "SELECT * FROM dbstat", true, "dbstat"},
+        // Values over the limit: the engine builds none.
+        {"text of 300 MB",
+         "SELECT replace(printf('%.*c', 20000, 'x'), 'x', printf('%.*c', 15000, 'y')) AS Grande",
+         true, "columna Grande un valor de más de 16 MB"},
+        {"text of 20 MB after rows",
+         "SELECT Codigo, printf('%.*c', Codigo * 5000000, 'x') || printf('%.*c', Codigo * 5000000, "
+         "'x') FROM PRUEBA ORDER BY Codigo",
+         true, "en una de sus columnas un valor de más de 16 MB"},
+        {"text of 20 MB written",
+         "UPDATE PRUEBA SET Nombre = printf('%.*c', 9000000, 'x') || printf('%.*c', 9000000, 'x')",
+         false, "un valor de más de 16 MB"},
     };
     auto add = [](Engine e, const Caso* casos, size_t n, const QString& login) {
         for (size_t i = 0; i < n; ++i)
@@ -1381,12 +1404,16 @@ void TestQuery::hostileStatements() {
     q.setDatabaseName(QStringLiteral("Database"));
     q.setUserStatement(true);
     q.SQL().setText(testigos.sentencia(sql));
+    const qint64 antes = MemoriaMB();
+    ReiniciarPicoMemoria();
     const QString error = ErrorText([&] {
         if (lectura)
             q.Open();
         else
             q.ExecSQL();
     });
+    // No value the statement makes is held whole.
+    QVERIFY2(PicoMemoriaMB() - antes < 150, qPrintable(QString::number(PicoMemoriaMB() - antes)));
     // No row of another company reached the user.
     if (q.Active())
         for (q.First(); !q.Eof(); q.Next())

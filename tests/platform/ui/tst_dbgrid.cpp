@@ -19,6 +19,7 @@
 #include "db/table.h"
 #include "gene/session/genecomp.h"
 #include "support/dbfixture.h"
+#include "support/lienzoprueba.h"
 #include "support/tecladoprueba.h"
 #include "ui/dbcontrols.h"
 #include "ui/dbgrid.h"
@@ -199,6 +200,8 @@ private Q_SLOTS:
     void titlesFitTheirColumns();
     void typedAmountsReadDotAsThousands_data();
     void typedAmountsReadDotAsThousands();
+    void hugeValuesArePaintedCut_data();
+    void hugeValuesArePaintedCut();
     void cleanupTestCase() { db_.reset(); }
 
 private:
@@ -853,3 +856,64 @@ void TestDBGrid::typedAmountsReadDotAsThousands() {
 }
 
 #include "tst_dbgrid.moc"
+
+// A memo of 20 MB stored in a table is painted in a moment and cut: Qt lays
+// out a cell's whole text before eliding it, which takes seconds and
+// hundreds of megabytes (a larger value ends the program).
+void TestDBGrid::hugeValuesArePaintedCut_data() {
+    QTest::addColumn<QString>("memo");
+    QTest::addColumn<bool>("porElManejador");  // drawn by DefaultDrawColumnCell
+    const QString letras(20'000'000, QLatin1Char('x'));
+    QString lineas = letras;
+    for (qsizetype i = 80; i < lineas.size(); i += 81) lineas[i] = QLatin1Char('\n');
+    QString fuera = letras;
+    // A letter outside Latin-1 (two UTF-16 units) where the cut falls.
+    fuera.replace(3999, 2, QStringLiteral("\U0001D11E"));
+    QTest::newRow("una línea") << letras << false;
+    QTest::newRow("líneas LF") << lineas << false;
+    QTest::newRow("fuera de Latin-1 en el corte") << fuera << false;
+    QTest::newRow("dibujada por el manejador") << letras << true;
+}
+
+void TestDBGrid::hugeValuesArePaintedCut() {
+    QFETCH(QString, memo);
+    QFETCH(bool, porElManejador);
+    TDatabase* db = db_->db();
+    db->Execute(QStringLiteral("DROP TABLE IF EXISTS MEMOS"));
+    // A text longer than its field, as another program may leave it.
+    db->Execute(
+        QStringLiteral("CREATE TABLE MEMOS (Codigo INTEGER PRIMARY KEY, Texto VARCHAR(40))"));
+    db->Execute(QStringLiteral("INSERT INTO MEMOS VALUES (1, 'corto'), (2, ?)"), {memo});
+    TTable t;
+    t.setDatabaseName(QStringLiteral("Database"));
+    t.setTableName(QStringLiteral("MEMOS"));
+    t.Open();
+    QCOMPARE(t.FieldByName(QStringLiteral("Texto"))->DataType(), ftString);
+    TDataSource source;
+    source.setDataSet(&t);
+    QElapsedTimer reloj;
+    reloj.start();
+    Rejilla r(&source);
+    if (porElManejador)
+        r.grid->OnDrawColumnCell = [&](QObject*, const QRect& rect, int col, TColumn* column, int) {
+            r.grid->DefaultDrawColumnCell(rect, col, column, 0);
+        };
+    r.grid->Columns()[1]->setWidth(3000);
+    const auto celdas = TextosCeldas(r.grid);
+    r.grid->viewport()->repaint();
+    QVERIFY2(reloj.elapsed() < 5000, qPrintable(QString::number(reloj.elapsed())));
+    QCOMPARE(celdas.value({1, 0}).value(0), QStringLiteral("corto #000000"));
+    const QStringList largo = celdas.value({1, 1});
+    QVERIFY(!largo.isEmpty());
+    for (const QString& texto : largo) {
+        QVERIFY2(texto.size() < 5000, qPrintable(QString::number(texto.size())));
+        QVERIFY(texto.startsWith(memo.left(40)));
+        // Never half a letter.
+        for (qsizetype i = 0; i < texto.size(); ++i)
+            QVERIFY(!texto.at(i).isHighSurrogate() ||
+                    (i + 1 < texto.size() && texto.at(i + 1).isLowSurrogate()));
+    }
+    // The record itself keeps the whole value.
+    QVERIFY(t.Locate(QStringLiteral("Codigo"), 2, {}));
+    QCOMPARE(t.FieldByName(QStringLiteral("Texto"))->AsString().size(), memo.size());
+}
