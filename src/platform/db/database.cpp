@@ -21,6 +21,7 @@
 #include <chrono>
 #include <cstring>
 #include <thread>
+#include <utility>
 
 #include "db/dberror.h"
 #include "db/pgstatement.h"
@@ -467,8 +468,8 @@ void TDatabase::markLost(const QString& sql) const {
     const bool transaction = inTransaction_ || firstWord(sql) == QLatin1String("COMMIT");
     // A transaction stays open, lost, until its owner ends it.
     readOnly_ = false;
-    // Rows not yet read are gone with the connection.
-    pendingReads_.clear();
+    // Rows not yet read are gone with the connection (told below).
+    const QList<TPendingRead*> reads = std::exchange(pendingReads_, {});
     QString what;
     if (transaction)
         what = QStringLiteral(
@@ -481,6 +482,7 @@ void TDatabase::markLost(const QString& sql) const {
     lostText_ =
         QStringLiteral("¡ Se ha perdido la conexión con el servidor de la Base de Datos !. ") +
         what + QStringLiteral(" La conexión se restablecerá en la próxima operación.");
+    for (TPendingRead* read : reads) read->Lost(lostText_);
 }
 
 void TDatabase::reconnect() {
@@ -1631,19 +1633,19 @@ void TDatabase::CreateTable(const QString& table, const TFieldDefs& fields,
         const SqlDialect& d = dialect();
         QStringList each;
         each << QStringLiteral("COMMENT ON TABLE ") + d.quoteIdentifier(table) +
-                        QStringLiteral(" IS ") +
-                        SqlDialect::quoteString(table.section(QLatin1Char('.'), -1));
+                    QStringLiteral(" IS ") +
+                    SqlDialect::quoteString(table.section(QLatin1Char('.'), -1));
         for (const TFieldDef& f : fields)
             each << QStringLiteral("COMMENT ON COLUMN ") + d.quoteIdentifier(table) +
-                            QLatin1Char('.') + d.quoteIdentifier(f.Name) + QStringLiteral(" IS ") +
-                            SqlDialect::quoteString(columnComment(f));
+                        QLatin1Char('.') + d.quoteIdentifier(f.Name) + QStringLiteral(" IS ") +
+                        SqlDialect::quoteString(columnComment(f));
         if (!primaryKey.isEmpty() && !primaryKeyName.isEmpty()) {
             QString idx = d.quoteIdentifier(primaryKeyName);
             if (table.contains(QLatin1Char('.')))
                 idx = d.quoteIdentifier(table.section(QLatin1Char('.'), 0, -2)) + QLatin1Char('.') +
                       idx;
             each << QStringLiteral("COMMENT ON INDEX ") + idx + QStringLiteral(" IS ") +
-                            SqlDialect::quoteString(primaryKeyName);
+                        SqlDialect::quoteString(primaryKeyName);
         }
         // One round trip for all the comments: text built here, every value
         // quoted, so not held to Execute's one statement at a time.

@@ -58,6 +58,9 @@ class TPendingRead {
 public:
     virtual ~TPendingRead() = default;
     virtual void ReadRest() = 0;
+    // The connection was lost first (`why`: the text the user is told):
+    // the rest is gone, and its reader must hear so.
+    virtual void Lost(const QString& why) = 0;
 };
 
 // Keeps the program answering while a user's statement runs in the engine
@@ -404,7 +407,7 @@ private:
     QHash<QString, TFieldDefs> columnCache_;
     QHash<QString, TIndexDefs> indexCache_;
     mutable QList<TPendingRead*> pendingReads_;
-    bool settleQueued_ = false;  // SQLite: pending reads are read whole at the next idle
+    bool settleQueued_ = false;      // SQLite: pending reads are read whole at the next idle
     bool checkpointQueued_ = false;  // SQLite: a checkpoint waits for the next idle
 };
 
