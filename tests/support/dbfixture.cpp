@@ -131,12 +131,16 @@ void EndBackends(const QList<TDatabase*>& databases) {
     if (databases.isEmpty()) return;
     QVariantList pids;
     for (TDatabase* db : databases) pids << db->Scalar(QStringLiteral("SELECT pg_backend_pid()"));
+    EndBackendPids(databases.first()->Params(), pids);
+}
+
+void EndBackendPids(const TConnectionParams& params, const QVariantList& pids) {
     TDatabase server;
     server.setDatabaseName(QStringLiteral("FinDeSesiones"));
-    server.Params() = databases.first()->Params();
+    server.Params() = params;
     server.Open();
     const QString alive = QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE pid = ?");
-    for (const QVariant& pid : std::as_const(pids)) {
+    for (const QVariant& pid : pids) {
         server.Execute(QStringLiteral("SELECT pg_terminate_backend(?)"), {pid});
         QElapsedTimer waited;
         waited.start();

@@ -25,6 +25,9 @@ Engine CurrentEngine();
 // restart does, from a connection of its own; returns once they are gone.
 // The connections do not know it until they are next used.
 void EndBackends(const QList<TDatabase*>& databases);
+// The same for backends known by their pids (a connection busy meanwhile:
+// a cursor's), on the server of `params`.
+void EndBackendPids(const TConnectionParams& params, const QVariantList& pids);
 
 // A fresh, empty database for one test, registered in TSession under `name`
 // and open. SQLite: a temporary folder; PostgreSQL: a new schema of its own.

@@ -193,6 +193,13 @@ TDataSet* THerramientasRejilla::Datos() const {
     return d && d->Active() ? d : nullptr;
 }
 
+TDataSet* THerramientasRejilla::DatosCompletos() const {
+    TDataSet* d = Datos();
+    if (!d || !d->ResultIncomplete()) return d;
+    MensajeAdvertencia(TextoConsultaIncompleta());
+    return nullptr;
+}
+
 TPopupMenu* THerramientasRejilla::CrearMenu(bool ConBusqueda, std::function<void()> CancelarOrden) {
     auto* menu = new TPopupMenu(formulario_);
     menu->setObjectName(QStringLiteral("PopUpGrid"));
@@ -220,7 +227,7 @@ TPopupMenu* THerramientasRejilla::CrearMenu(bool ConBusqueda, std::function<void
 }
 
 void THerramientasRejilla::Filtrar(const QString& Operador) {
-    TDataSet* d = Datos();
+    TDataSet* d = DatosCompletos();
     TField* f = rejilla_->SelectedField();
     if (!d || !f || d->State() == dsEdit || d->State() == dsInsert || f->Calculated()) return;
     const QString titulo = AbreviarTitulo(f->FieldName(), 1);
@@ -271,7 +278,7 @@ void THerramientasRejilla::Buscar() {
 }
 
 void THerramientasRejilla::Imprimir(bool Apaisado) {
-    TDataSet* d = Datos();
+    TDataSet* d = DatosCompletos();
     if (!d) return;
     std::unique_ptr<TfGENELPRO> informe(new TfGENELPRO(nullptr));
     informe->QuickReport->setDataSet(d);
@@ -299,7 +306,7 @@ void THerramientasRejilla::Imprimir(bool Apaisado) {
 
 void THerramientasRejilla::Exportar() {
     try {
-        if (TDataSet* d = Datos())
+        if (TDataSet* d = DatosCompletos())
             ExportarASCII(Modulo(), d, nullptr, QStringLiteral("SQL.TXT"), QString());
     } catch (const EUserStatementCancelled&) {
         // The rest of the result was being read: nothing was written.
@@ -309,7 +316,7 @@ void THerramientasRejilla::Exportar() {
 
 void THerramientasRejilla::ExportarExcel() {
     try {
-        if (TDataSet* d = Datos())
+        if (TDataSet* d = DatosCompletos())
             ::ExportarExcel(Modulo(), d, nullptr, QStringLiteral("SQL.XLS"), QString());
     } catch (const EUserStatementCancelled&) {
         MensajeAdvertencia(TextoSentenciaCancelada());
@@ -324,6 +331,10 @@ void THerramientasRejilla::Importar() {
 
 void THerramientasRejilla::Grafico() {
     TDataSet* d = Datos();
+    if (d && d->ResultIncomplete()) {
+        DatosCompletos();  // says why
+        return;
+    }
     if (!d || d->IsEmpty()) {
         MensajeInformacion(
             QStringLiteral("No es posible realizar una representación gráfica de los datos"));

@@ -39,6 +39,10 @@ public:
     THerramientasRejilla(TForm* Formulario, TDBGrid* Rejilla, std::function<QString()> Titulo,
                          std::function<QString()> Sentencia);
     TDataSet* Datos() const;
+    // Datos, when it holds the whole result; else the clerk is told that the
+    // result is incomplete, and nothing (no tool gives part of it as the
+    // whole).
+    TDataSet* DatosCompletos() const;
     // The grid's pop-up menu; ConBusqueda adds the ordering and search items.
     TPopupMenu* CrearMenu(bool ConBusqueda, std::function<void()> CancelarOrden);
     void Filtrar(const QString& Operador);

@@ -189,9 +189,13 @@ public:
         }
     }
 
-    // Said once whoever needed the connection is done with it.
+    // Said once whoever needed the connection is done with it; once for
+    // what one action met (a Last that found the rest lost).
     void Incomplete() override {
-        QTimer::singleShot(0, QCoreApplication::instance(), [] {
+        if (avisoPendiente_) return;
+        avisoPendiente_ = true;
+        QTimer::singleShot(0, QCoreApplication::instance(), [this] {
+            avisoPendiente_ = false;
             MensajeAdvertencia(QStringLiteral(
                 "¡ Se ha cancelado la lectura de la consulta SQL. La rejilla sólo contiene las "
                 "filas leídas hasta ahora !"));
@@ -199,6 +203,7 @@ public:
     }
 
 private:
+    bool avisoPendiente_ = false;
     bool propia_ = false;
     QPointer<TfGENEPROG> modal_;
 };
@@ -212,4 +217,10 @@ void VigilarSentenciasUsuario() {
 
 QString TextoSentenciaCancelada() {
     return QStringLiteral("¡ La sentencia SQL ha sido cancelada por el usuario !");
+}
+
+QString TextoConsultaIncompleta() {
+    return QStringLiteral(
+        "¡ La consulta SQL está incompleta: la rejilla sólo contiene las filas leídas antes de "
+        "interrumpirse su lectura. Ejecute de nuevo la consulta para obtener todas sus filas !");
 }

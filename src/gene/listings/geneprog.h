@@ -60,3 +60,6 @@ QString TextoProgresoTraducido(const QString& Texto);
 void VigilarSentenciasUsuario();
 // What the windows say when the user stopped his statement.
 QString TextoSentenciaCancelada();
+// What they say before printing, exporting, charting or filtering a result
+// whose reading was stopped or whose rest was lost: it is not done.
+QString TextoConsultaIncompleta();

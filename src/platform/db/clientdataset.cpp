@@ -46,7 +46,7 @@ struct TClientDataSet::Store {
     // when there were none.
     bool readMore(int count) {
         const size_t before = rows.size();
-        pass.Read([&] {
+        pass.Read(rest, [&] {
             ReadFromSource(rest, count, [this](QVector<QVariant>& values) {
                 Row r;
                 r.values = std::move(values);
@@ -178,7 +178,7 @@ public:
         return deliver(row);
     }
     bool last(TRow& row) override {
-        store_->readAll();
+        store_->pass.ReadToEnd([this] { store_->readAll(); });
         pos_ = int(store_->order.size()) - 1;
         return deliver(row);
     }
@@ -208,7 +208,7 @@ public:
         return false;
     }
     int recordCount() override {
-        store_->readAll();
+        store_->pass.ReadToEnd([this] { store_->readAll(); });
         return int(store_->order.size());
     }
     bool canModify() const override { return true; }
@@ -262,6 +262,7 @@ public:
         pos_ = -1;
         return true;
     }
+    bool incomplete() const override { return store_->pass.Incomplete(); }
 
 private:
     bool deliver(TRow& row) {
@@ -312,7 +313,7 @@ bool TRowPass::LetGo(size_t held, const std::unique_ptr<TRowSource>& rest) {
     return true;
 }
 
-void TRowPass::Read(const std::function<void()>& read) {
+void TRowPass::Read(const std::unique_ptr<TRowSource>& rest, const std::function<void()>& read) {
     try {
         read();
     } catch (const EUserStatementCancelled&) {
@@ -320,11 +321,26 @@ void TRowPass::Read(const std::function<void()>& read) {
             letGo_ = true;
             throw;
         }
-        if (TUserStatementWait* wait = UserStatementWait()) wait->Incomplete();
+        if (!rest) cut();
     } catch (...) {
-        if (passing_) letGo_ = true;
+        if (passing_)
+            letGo_ = true;
+        else if (!rest)
+            cut();
         throw;
     }
+}
+
+void TRowPass::ReadToEnd(const std::function<void()>& readAll) {
+    const bool before = incomplete_;
+    readAll();
+    if (before)
+        if (TUserStatementWait* wait = UserStatementWait()) wait->Incomplete();
+}
+
+void TRowPass::cut() {
+    incomplete_ = true;
+    if (TUserStatementWait* wait = UserStatementWait()) wait->Incomplete();
 }
 
 bool TRowPass::End(std::unique_ptr<TRowSource>& rest,
@@ -337,6 +353,7 @@ bool TRowPass::End(std::unique_ptr<TRowSource>& rest,
     if (!letGo_) return false;
     letGo_ = false;
     rest = reopen ? std::make_unique<SkippingSource>(std::move(reopen), kept_, convert) : nullptr;
+    if (!rest) cut();  // the rows after those kept are gone for good
     return true;
 }
 

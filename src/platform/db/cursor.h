@@ -115,6 +115,10 @@ public:
     // held before and reads the rest anew as navigation reaches it.
     virtual bool beginPass() { return false; }
     virtual bool endPass() { return false; }
+    // The rows read are not the whole result: its reading was stopped, or
+    // its rest lost (a connection gone, an engine error), and it is not
+    // read again.
+    virtual bool incomplete() const { return false; }
 };
 
 // The state of a pass (TCursor::beginPass) of a cursor that holds the rows
@@ -133,20 +137,32 @@ public:
     // Before reading on, every row held being passed: true when the rows
     // read for the pass are to go now (the holder cuts back to Kept()).
     bool LetGo(size_t held, const std::unique_ptr<TRowSource>& rest);
-    // Runs the holder's read of more rows. A stop by the user fails a pass
-    // whole (its rows are read anew after it) and goes on to the caller;
-    // outside a pass the holder keeps what it read and the user is told.
-    // Any other error goes on.
-    void Read(const std::function<void()>& read);
+    // Runs the holder's read of more rows from `rest`. A stop by the user
+    // or an error fails a pass whole (its rows are read anew after it) and
+    // goes on to the caller. Outside a pass, when `rest` is gone by it the
+    // result is incomplete and the user is told; a stop then goes no
+    // further (the holder keeps what it read), an error goes on.
+    void Read(const std::unique_ptr<TRowSource>& rest, const std::function<void()>& read);
     // False when nothing went. Else `rest` becomes the rows after Kept(),
     // read anew from the statement as navigation reaches them, and the
     // holder cuts back to Kept().
     bool End(std::unique_ptr<TRowSource>& rest,
              const std::function<void(QVector<QVariant>&)>& convert);
+    // See TCursor::incomplete. Whole again once the result is read anew
+    // from its first row (ReadAnew).
+    bool Incomplete() const { return incomplete_; }
+    void ReadAnew() { incomplete_ = false; }
+    // Runs the holder's read of every remaining row (Last, RecordCount):
+    // a result incomplete before it is told so again, as its end is
+    // only the end of the rows read.
+    void ReadToEnd(const std::function<void()>& readAll);
 
 private:
+    void cut();
+
     bool passing_ = false;
     bool letGo_ = false;  // or the source failed
+    bool incomplete_ = false;
     size_t kept_ = 0;
     TRowSource::Reopen reopen_;
 };

@@ -19,8 +19,11 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <thread>
+#include <utility>
 
 #include "db/dberror.h"
 #include "db/pgstatement.h"
@@ -477,8 +480,8 @@ void TDatabase::markLost(const QString& sql) const {
     const bool transaction = inTransaction_ || firstWord(sql) == QLatin1String("COMMIT");
     // A transaction stays open, lost, until its owner ends it.
     readOnly_ = false;
-    // Rows not yet read are gone with the connection.
-    pendingReads_.clear();
+    // Rows not yet read are gone with the connection (told below).
+    const QList<TPendingRead*> reads = std::exchange(pendingReads_, {});
     QString what;
     if (transaction)
         what = QStringLiteral(
@@ -491,6 +494,7 @@ void TDatabase::markLost(const QString& sql) const {
     lostText_ =
         QStringLiteral("¡ Se ha perdido la conexión con el servidor de la Base de Datos !. ") +
         what + QStringLiteral(" La conexión se restablecerá en la próxima operación.");
+    for (TPendingRead* read : reads) read->Lost(lostText_);
 }
 
 void TDatabase::reconnect() {
@@ -1085,7 +1089,9 @@ bool TDatabase::RunUserStep(const std::function<bool()>& step) {
     if (params_.engine != Engine::Postgres || !userWait || userRuns_ == 0) return step();
     // The connection is this thread's again only once the worker is done:
     // nothing else runs on it meanwhile (users' statements have their own).
-    std::atomic<bool> done{false};
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
     bool result = false;
     std::exception_ptr error;
     onWorker_ = true;
@@ -1096,11 +1102,19 @@ bool TDatabase::RunUserStep(const std::function<bool()>& step) {
         } catch (...) {
             error = std::current_exception();
         }
+        const std::lock_guard<std::mutex> lock(mutex);
         done = true;
+        finished.notify_one();
     });
-    while (!done) {
-        PollUserRun();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    // The user is looked at while the step runs, and its end taken at once:
+    // a step is mostly one short FETCH, which a fixed pause would outlast.
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        while (!finished.wait_for(lock, std::chrono::milliseconds(5), [&] { return done; })) {
+            lock.unlock();
+            PollUserRun();
+            lock.lock();
+        }
     }
     worker.join();
     if (error) std::rethrow_exception(error);

@@ -62,6 +62,9 @@ class TPendingRead {
 public:
     virtual ~TPendingRead() = default;
     virtual void ReadRest() = 0;
+    // The connection was lost first (`why`: the text the user is told):
+    // the rest is gone, and its reader must hear so.
+    virtual void Lost(const QString& why) = 0;
 };
 
 // Keeps the program answering while a user's statement runs in the engine

@@ -142,6 +142,10 @@ public:
     // every row anyway.
     void BeginPass();
     void EndPass();
+    // The rows held are not the whole result (a reading stopped by the
+    // user, a rest lost with its connection): what goes over every row
+    // would give a part for the whole.
+    bool ResultIncomplete() const { return cursor_ && cursor_->incomplete(); }
 
     TBookmark GetBookmark() const;
     void GotoBookmark(const TBookmark& bookmark);  // raises InvalidBookmark when gone

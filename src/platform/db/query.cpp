@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <deque>
 #include <optional>
+#include <utility>
 
 #include <libpq-fe.h>
 #include <sqlite3.h>
@@ -677,10 +678,11 @@ public:
             TUserRun run(user_ ? db_.data() : nullptr);
             while (count != 0 && readRow(rows)) --count;
         }
-        // Stopped by the user while its reader waited: the reader decides
-        // what the rows read so far are worth.
-        if (incomplete_ && !noted_) {
-            noted_ = true;
+        // Stopped by the user (while its reader waited, or while its rest
+        // was read for another statement): once its rows are taken, the
+        // reader decides what they are worth.
+        if (incomplete_ && !raised_ && early_.empty()) {
+            raised_ = true;
             throw EUserStatementCancelled();
         }
         if (early_.empty() && error_) {
@@ -713,6 +715,14 @@ public:
         }
         for (auto& r : rows) early_.push_back(std::move(r));
         noteIncomplete();
+    }
+    // The connection went before the rest was read: it is raised once the
+    // rows read before are taken.
+    void Lost(const QString& why) override {
+        listed_ = false;  // the database dropped it
+        if (!query_.isActive()) return;
+        error_ = std::make_exception_ptr(EDatabaseError(DbError::ConnectionLost, why, statement_));
+        stop();
     }
 
 private:
@@ -767,7 +777,8 @@ private:
     QPointer<TDatabase> db_;
     bool user_;
     bool incomplete_ = false;  // stopped by the user before its end
-    bool noted_ = false;
+    bool noted_ = false;       // the user told
+    bool raised_ = false;      // the reader told
     std::unique_ptr<TReadOnlyTransaction> readOnly_;
     bool listed_ = true;
     QSqlQuery query_;
@@ -799,6 +810,7 @@ public:
         closing_ = QObject::connect(owner, &TDatabase::aboutToClose, conn_.get(), [this] {
             owner_ = nullptr;
             incomplete_ = true;
+            cut_ = std::make_exception_ptr(EUserStatementCancelled());
             finish();
         });
     }
@@ -834,6 +846,8 @@ public:
     }
 
     bool Read(int count, std::vector<QVector<QVariant>>& rows) override {
+        // Ended before its end meanwhile: its reader is told once.
+        if (cut_) std::rethrow_exception(std::exchange(cut_, nullptr));
         // One wait for the whole read, however many FETCHes it takes.
         TUserRun run(conn_.get());
         while (count != 0 && conn_) {
@@ -862,9 +876,11 @@ public:
             cancelled = conn_->UserRunCancelled();
         } catch (const std::exception&) {
             // A lost connection: the cursor is gone with it.
+            cut_ = std::current_exception();
         }
         if (ok && !cancelled) return;
         // Stopped or failed: the cursor went with its transaction.
+        if (!cut_) cut_ = std::make_exception_ptr(EUserStatementCancelled());
         incomplete_ = true;
         finish();
     }
@@ -951,6 +967,7 @@ private:
     std::unique_ptr<TUserRun> keep_;
     bool inTransaction_ = false;
     bool incomplete_ = false;  // ended before its end while the program needed a table
+    std::exception_ptr cut_;   // why, for its reader
 };
 
 // The result kept in memory. A live result writes through a table cursor on
@@ -974,6 +991,7 @@ public:
         for (TRow& r : rows_) conversion.row(r.values);
         deleted_.assign(rows_.size(), false);
         pos_ = -1;
+        pass_.ReadAnew();
     }
     // The rows after those loaded, read as navigation reaches them.
     void loadRest(std::unique_ptr<TRowSource> rest, int packet) {
@@ -998,7 +1016,7 @@ public:
         return next(row);
     }
     bool last(TRow& row) override {
-        readMore(-1);
+        pass_.ReadToEnd([this] { readMore(-1); });
         pos_ = int(rows_.size());
         return prior(row);
     }
@@ -1040,7 +1058,7 @@ public:
         return true;
     }
     int recordCount() override {
-        readMore(-1);
+        pass_.ReadToEnd([this] { readMore(-1); });
         return int(std::count(deleted_.begin(), deleted_.end(), false));
     }
     bool canModify() const override { return writer != nullptr; }
@@ -1106,6 +1124,7 @@ public:
         pos_ = -1;
         return true;
     }
+    bool incomplete() const override { return pass_.Incomplete(); }
 
 private:
     void checkLive() const {
@@ -1115,7 +1134,7 @@ private:
     // it had none.
     bool readMore(int count) {
         const size_t before = rows_.size();
-        pass_.Read([&] {
+        pass_.Read(rest_, [&] {
             ReadFromSource(rest_, count, [this](QVector<QVariant>& values) {
                 convertRest_(values);
                 rows_.push_back(TRow{std::move(values), int(rows_.size())});

@@ -11,11 +11,14 @@
 #include <QtTest>
 
 #include "db/clientdataset.h"
+#include "db/database.h"
+#include "db/dberror.h"
 #include "db/field.h"
 #include "db/query.h"
 #include "db/table.h"
 #include "gene/data/geneclav.h"
 #include "gene/data/genemens.h"
+#include "gene/data/genemodu_sql.h"
 #include "gene/data/genesali_dialogos.h"
 #include "gene/data/genetext.h"
 #include "gene/data/geneusua.h"
@@ -24,6 +27,7 @@
 #include "gene/listings/genecsql.h"
 #include "gene/listings/genecsql_rejilla.h"
 #include "gene/listings/genegraf.h"
+#include "gene/listings/geneprog.h"
 #include "gene/listings/geneusql.h"
 #include "gene/session/genecomp.h"
 #include "gene/session/sesion.h"
@@ -565,6 +569,121 @@ private Q_SLOTS:
             QCOMPARE(letra.pointSize(), 10);
         }
         QCOMPARE(f->DBGrid1->TitleFontColor(), int(clNavy));
+    }
+
+    // A result whose rest was lost with its connection (the backend that
+    // read it ended after the first packet), in the workbench and in a
+    // runner: the loss is told, then that the grid holds only the rows
+    // read; the last row and the count say so again; printing, both
+    // exports, the chart and the value filters say the result is
+    // incomplete and do nothing (before, they gave the first 200 rows as
+    // the whole result: a four-page print, files of 200 rows).
+    void resultadoIncompleto_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<bool>("ejecutor");
+        if (!AvailableEngines().contains(Engine::Postgres)) QSKIP("PostgreSQL only");
+        NewEngineRow(Engine::Postgres, "editor") << false;
+        NewEngineRow(Engine::Postgres, "runner") << true;
+    }
+    void resultadoIncompleto() {
+        QFETCH(bool, ejecutor);
+        EmpresaPrueba e{CurrentEngine()};
+        CrearDatos();
+        SqlPrueba(
+            QStringLiteral("WITH RECURSIVE r(n) AS (SELECT 3 UNION ALL SELECT n + 1 FROM r "
+                           "WHERE n < 2600) INSERT INTO LISTPRU (Codigo, Nombre, Importe) "
+                           "SELECT n, 'Fila|;', n FROM r"));
+        TDatabase* db = BaseDatosSelector(QStringLiteral("Database"));
+        const QVariant lector =
+            db->UserStatements()->Scalar(QStringLiteral("SELECT pg_backend_pid()"));
+        const QString sql =
+            QStringLiteral("SELECT Codigo, Nombre, Importe FROM LISTPRU ORDER BY Codigo");
+        std::unique_ptr<TfGENECSQL> editor;
+        std::unique_ptr<TfGENEUSQL> runner;
+        TDataSet* d = nullptr;
+        THerramientasRejilla* herramientas = nullptr;
+        TDBGrid* rejilla = nullptr;
+        if (ejecutor) {
+            runner.reset(Ejecutor(sql, false));
+            d = runner->ClientDataSet1;
+            herramientas = runner->Herramientas.get();
+            rejilla = runner->DBGrid1;
+        } else {
+            editor.reset(static_cast<TfGENECSQL*>(CreateForm(QStringLiteral("TfGENECSQL"))));
+            editor->SentenciaSQL->setText(sql);
+            editor->pbEjecutarClick();
+            d = editor->QryConsultasSQL;
+            herramientas = editor->Herramientas.get();
+            rejilla = editor->DBGrid1;
+        }
+        QVERIFY(d->Active());
+        EndBackendPids(db->Params(), {lector});
+        const QString leidas = QStringLiteral(
+            "¡ Se ha cancelado la lectura de la consulta SQL. La rejilla sólo contiene las filas "
+            "leídas hasta ahora !");
+        MessageSeam::clearLog();
+        try {
+            d->Last();
+            QFAIL("the rest was read from an ended backend");
+        } catch (const EDatabaseError& error) {
+            QCOMPARE(error.code(), DbError::ConnectionLost);
+        }
+        QCoreApplication::processEvents();  // the warning follows the action
+        QCOMPARE(TextosMostrados(), QStringList{leidas});
+        MessageSeam::clearLog();
+        d->Last();
+        QCOMPARE(d->FieldByName(QStringLiteral("Codigo"))->AsInteger(), 200);
+        QCOMPARE(d->RecordCount(), 200);
+        QCoreApplication::processEvents();
+        QCOMPARE(TextosMostrados(), QStringList{leidas});
+
+        QTemporaryDir dir;
+        const QString txt = dir.filePath(QStringLiteral("SQL.TXT"));
+        const QString xls = dir.filePath(QStringLiteral("SQL.XLS"));
+        const QString pdf = dir.filePath(QStringLiteral("SQL.pdf"));
+        QList<TSpeedButton*> botones;
+        if (ejecutor)
+            botones = {runner->pbImprimir, runner->pbImprimirApaisado, runner->pbExportar,
+                       runner->pbExportarExcel};
+        else
+            botones = {editor->pbImprimir, editor->pbImprimirApaisado, editor->pbExportar,
+                       editor->pbExportarExcel, editor->pbGrafico};
+        for (TSpeedButton* boton : botones) {
+            MessageSeam::clearLog();
+            ElegirArchivo(boton == botones[2] ? txt : xls, nullptr);
+            ImprimirEnPdf(pdf);
+            boton->Click();
+            QCOMPARE(TextosMostrados(), QStringList{TextoConsultaIncompleta()});
+        }
+        for (const QString& archivo : QDir(dir.path()).entryList(QDir::Files))
+            QFAIL(qPrintable(QStringLiteral("written: ") + archivo));
+        rejilla->setSelectedField(d->FieldByName(QStringLiteral("Importe")));
+        for (const char* operador : {"=", ">=", "<="}) {
+            MessageSeam::clearLog();
+            MessageSeam::enqueue(QStringLiteral("100"));
+            herramientas->Filtrar(QLatin1String(operador));
+            QString sinUsar;
+            QVERIFY(MessageSeam::take(sinUsar));  // nothing asked
+            QCOMPARE(TextosMostrados(), QStringList{TextoConsultaIncompleta()});
+            QVERIFY(!d->Filtered());
+        }
+
+        // Run again, it is whole and every tool serves it.
+        if (ejecutor)
+            QCOMPARE(runner->EjecutarConsultaSQL(), QString());
+        else
+            editor->pbEjecutarClick();
+        d = ejecutor ? static_cast<TDataSet*>(runner->ClientDataSet1)
+                     : static_cast<TDataSet*>(editor->QryConsultasSQL);
+        QVERIFY(!d->ResultIncomplete());
+        QCOMPARE(d->RecordCount(), 2600);
+        MessageSeam::clearLog();
+        ElegirArchivo(txt, nullptr);
+        MessageSeam::enqueue(QStringLiteral("NO"));  // no header lines
+        (ejecutor ? runner->pbExportar : editor->pbExportar)->Click();
+        QFile todo(txt);
+        QVERIFY(todo.open(QIODevice::ReadOnly));
+        QCOMPARE(todo.readAll().count("\r\n"), 2600);
     }
 
     void grafico() {

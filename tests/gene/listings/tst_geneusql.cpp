@@ -15,6 +15,8 @@
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genetext.h"
 #include "gene/listings/genecsql.h"
+#include "gene/listings/genecsql_rejilla.h"
+#include "gene/listings/geneprog.h"
 #include "gene/listings/geneusql.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/sesion.h"
@@ -284,6 +286,16 @@ private Q_SLOTS:
             d->Last();
             QCOMPARE(d->Fields()[0]->AsInteger(), n);
             QCOMPARE(d->Fields()[1]->AsString(), QStringLiteral("Łódź|·"));
+            // Never filtered as if it were the whole result.
+            QCoreApplication::processEvents();  // what Last said
+            MessageSeam::clearLog();
+            MessageSeam::enqueue(QStringLiteral("1"));
+            x.f->DBGrid1->setSelectedField(d->Fields()[0]);
+            x.f->Herramientas->Filtrar(QStringLiteral("="));
+            QString sinUsar;
+            QVERIFY(MessageSeam::take(sinUsar));  // nothing asked
+            QCOMPARE(TextosMostrados(), QStringList{TextoConsultaIncompleta()});
+            QVERIFY(!d->Filtered());
         } else {
             QVERIFY(!x.f->ClientDataSet1->Active());
         }

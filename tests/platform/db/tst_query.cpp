@@ -917,6 +917,10 @@ void TestQuery::userStatementStopped() {
 // rest is read as it is reached, also after the program took the table
 // whole (PostgreSQL: its own DDL never waits on the user's cursor), and a
 // pass over every row keeps none of the rows it read beyond those held.
+// A rest lost (PostgreSQL: the company closed, the reading backend ended
+// after the first packet) leaves the result incomplete, and the end of its
+// rows says so every time it is reached (before, the clerk's Last and
+// count stopped at row 200 as if it were the whole).
 void TestQuery::largeResult_data() {
     QTest::addColumn<int>("engine");
     QTest::addColumn<QString>("way");
@@ -924,6 +928,9 @@ void TestQuery::largeResult_data() {
         for (const char* way :
              {"last", "table taken", "pass", "company closed", "query pass", "query refresh"})
             NewEngineRow(e, way) << QString::fromLatin1(way);
+    if (AvailableEngines().contains(Engine::Postgres))
+        for (const char* way : {"rest lost", "query rest lost"})
+            NewEngineRow(Engine::Postgres, way) << QString::fromLatin1(way);
 }
 
 void TestQuery::largeResult() {
@@ -945,7 +952,41 @@ void TestQuery::largeResult() {
         "WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r WHERE n < 3000) "
         "SELECT r.n * 10 + p.Codigo AS Orden, p.Nombre, 'Łódź|;·' AS Texto FROM r, PRUEBA p "
         "ORDER BY 1"));
+    // The backend the cursor reads on, ended once the first packet is held.
+    const QVariant reader =
+        pg ? db->UserStatements()->Scalar(QStringLiteral("SELECT pg_backend_pid()")) : QVariant();
     q.Open();
+    if (way.endsWith(QLatin1String("rest lost"))) {
+        EndBackendPids(db->Params(), {reader});
+        TDataSet* d = &q;
+        TClientDataSet c;
+        if (!way.startsWith(QLatin1String("query"))) {
+            c.LoadFromQuery(&q);
+            d = &c;
+        }
+        int n = 0;
+        try {
+            for (d->First(); !d->Eof(); d->Next()) ++n;
+            QFAIL("the rest was read from an ended backend");
+        } catch (const EDatabaseError& e) {
+            QCOMPARE(e.code(), DbError::ConnectionLost);
+        }
+        QCOMPARE(n, 200);
+        QCOMPARE(wait.incomplete, 1);
+        QVERIFY(d->ResultIncomplete());
+        d->Last();
+        QCOMPARE(d->FieldByName(QStringLiteral("Orden"))->AsInteger(), 672);
+        QCOMPARE(wait.incomplete, 2);
+        QCOMPARE(d->RecordCount(), 200);
+        QCOMPARE(wait.incomplete, 3);
+        // Run again, on a connection made anew, it is whole.
+        q.Close();
+        q.Open();
+        QVERIFY(!q.ResultIncomplete());
+        QCOMPARE(q.RecordCount(), total);
+        QCOMPARE(wait.incomplete, 3);
+        return;
+    }
     if (way.startsWith(QLatin1String("query"))) {
         // The query itself, as the SQL editor keeps it: a pass lets the rows
         // it read go, a refresh reads again only as far as the record shown.
@@ -1002,7 +1043,10 @@ void TestQuery::largeResult() {
         QCOMPARE(wait.incomplete, pg ? 1 : 0);
     }
     c.Last();
+    QCOMPARE(c.ResultIncomplete(), expected != total);
     QCOMPARE(c.RecordCount(), expected);
+    // The end of an incomplete result is told as such each time.
+    QCOMPARE(wait.incomplete, expected == total ? 0 : 3);
     QCOMPARE(c.FieldByName(QStringLiteral("Orden"))->AsInteger(), expected == total ? 30003 : 672);
     QCOMPARE(c.FieldByName(QStringLiteral("Texto"))->AsString(), QStringLiteral("Łódź|;·"));
     if (way == QLatin1String("company closed")) return;
