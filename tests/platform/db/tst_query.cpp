@@ -1273,13 +1273,18 @@ void TestQuery::hostileStatements_data() {
         {"view that renames it", "SELECT Codigo, Cantidad FROM VPRUEBA", true, "Importe", ""},
     };
     for (Engine e : AvailableEngines())
-        for (const Oculto& o : ocultos)
-            if (e != Engine::Sqlite || o.sqlite)
-                QTest::newRow(qPrintable(EngineTag(e) + QStringLiteral(" hidden field, ") +
-                                         QLatin1String(o.tag)))
-                    << int(e) << QString::fromUtf8(o.sql) << o.lectura
-                    << QString::fromUtf8(e == Engine::Sqlite ? o.sqlite : o.postgres) << false
-                    << QStringLiteral("Importe");
+        for (bool comun : {false, true}) {
+            if (comun && (e != Engine::Postgres || qEnvironmentVariableIsEmpty("RH_PG_PLAIN_ROLE")))
+                continue;
+            for (const Oculto& o : ocultos)
+                if (e != Engine::Sqlite || o.sqlite)
+                    QTest::newRow(qPrintable(
+                        EngineTag(e) + (comun ? QStringLiteral(" as a plain role") : QString()) +
+                        QStringLiteral(" hidden field, ") + QLatin1String(o.tag)))
+                        << int(e) << QString::fromUtf8(o.sql) << o.lectura
+                        << QString::fromUtf8(e == Engine::Sqlite ? o.sqlite : o.postgres) << comun
+                        << QStringLiteral("Importe");
+        }
     if (!AvailableEngines().contains(Engine::Postgres)) return;
     add(Engine::Postgres, postgres, std::size(postgres), false);
     if (!qEnvironmentVariableIsEmpty("RH_PG_PLAIN_ROLE"))
