@@ -10,20 +10,22 @@
 #include "db/datasource.h"
 #include "db/dberror.h"
 #include "db/field.h"
+#include "db/query.h"
 #include "db/table.h"
 #include "gene/data/genealta.h"
-#include "gene/dialogs/genebusc.h"
 #include "gene/data/geneclav.h"
-#include "gene/session/geneform.h"
+#include "gene/data/genecopi_registros.h"
 #include "gene/data/genegrup.h"
+#include "gene/data/genemodu.h"
+#include "gene/data/genemodu_sql.h"
+#include "gene/data/mensajes.h"
+#include "gene/dialogs/genebusc.h"
+#include "gene/session/geneform.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_formulario.h"
 #include "gene/session/geneinic_servicios.h"
 #include "gene/session/genemaes.h"
-#include "gene/data/genemodu.h"
-#include "gene/data/genemodu_sql.h"
-#include "gene/data/mensajes.h"
 #include "gene/session/sesion.h"
 #include "nomina/nomimodu.h"
 #include "rrhh/rrhhfoto.h"
@@ -133,8 +135,45 @@ void BuscarCodigoLinea(TDBGrid* Rejilla, TTable* Linea, const QString& Campo,
         ->setAsString(DescripcionMaestro(Maestro, v.toString()));
 }
 
+namespace {
+
+// The keys, as documents and the like are filed under them, of the rows of
+// one history that belong to the person.
+QStringList ClavesLineas(const TablaLineasAlta& h, int Codigo) {
+    TQuery q;
+    q.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
+    q.SQL().Add(QStringLiteral("SELECT * FROM ") + h.Tabla + QStringLiteral(" WHERE ") +
+                h.CampoClave + QStringLiteral(" = :c") +
+                (h.Condicion.isEmpty() ? QString() : QStringLiteral(" AND ") + h.Condicion));
+    q.Params().Items(0)->setValue(Codigo);
+    q.Open();
+    QStringList claves;
+    for (q.First(); !q.Eof(); q.Next()) {
+        QString clave;
+        ClaveTablaRegistro(ModuloDatos, &q, clave);
+        if (!clave.isEmpty()) claves << clave;
+    }
+    return claves;
+}
+
+}  // namespace
+
 bool EliminarHistoricos(const QList<TablaLineasAlta>& Tablas, int Codigo) {
     for (const TablaLineasAlta& h : Tablas) {
+        // What is filed under each line's own key (documents, analysis
+        // groups, contacts, relations) goes with the line: left, it would be
+        // the next holder's of the code and line number.
+        QStringList claves;
+        try {
+            claves = ClavesLineas(h, Codigo);
+        } catch (const EDatabaseError& e) {
+            if (e.code() != DbError::TableNotFound) {
+                AvisoSentencia(e);
+                return false;
+            }
+        }
+        for (const QString& clave : claves)
+            if (!EliminarRegistrosAsociadosClave(ModuloDatos, h.Tabla, clave)) return false;
         const QString sentencia =
             QStringLiteral("DELETE FROM ") + h.Tabla + QStringLiteral("   WHERE ") + h.CampoClave +
             QStringLiteral(" = ") + QString::number(Codigo) +

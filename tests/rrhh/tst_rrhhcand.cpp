@@ -590,6 +590,16 @@ private Q_SLOTS:
         sql(
             QStringLiteral("INSERT INTO HFORMACI (NombreTabla, CodigoOperario, Linea, "
                            "CodigoFormacion) VALUES ('PERSONAL', 3, 1, 'F9')"));
+        // Documents filed under the candidate's lines, the employee's with the
+        // same number and another candidate's.
+        for (const char* fila :
+             {"'HPUESTO', 'CANDIDAT|3|1', 'puesto.pdf'", "'HFORMACI', 'CANDIDAT|3|1', 'curso.pdf'",
+              "'HFORMACI', 'PERSONAL|3|1', 'otro.pdf'", "'HPUESTO', 'CANDIDAT|7|1', 'luis.pdf'"})
+            sql(QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre) VALUES (") +
+                QLatin1String(fila) + QLatin1Char(')'));
+        sql(
+            QStringLiteral("INSERT INTO GRANTAB (NombreTabla, ClaveTabla, GrupoAnalisis) VALUES "
+                           "('HPUESTO', 'CANDIDAT|3|1', 'G1')"));
         const QString antes = todo();
         for (const char* tabla : {"HFORMACI", "DOCUTRON", "CANDIDAT"}) {
             BloquearBorrado(e.motor, QLatin1String(tabla));
@@ -613,6 +623,12 @@ private Q_SLOTS:
         // The employee with the same number keeps his line.
         QCOMPARE(filas("PERSONAL", 3), QStringLiteral(" F9  0 0 0"));
         QCOMPARE(filas("CANDIDAT", 7), QStringLiteral("PT02  PT02 0 0 0"));
+        // Nothing of his lines waits for the next candidate 3.
+        QCOMPARE(sql(QStringLiteral("SELECT ClaveTabla, Nombre FROM DOCUTRON WHERE NombreTabla IN "
+                                    "('HPUESTO', 'HFORMACI') ORDER BY 1")),
+                 QStringLiteral("CANDIDAT|7|1|luis.pdf\r\nPERSONAL|3|1|otro.pdf"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM GRANTAB WHERE NombreTabla = 'HPUESTO'")),
+                 QStringLiteral("0"));
     }
 
     // Answers to the employee-code prompt that are refused before anything

@@ -1910,9 +1910,32 @@ private Q_SLOTS:
                   QStringLiteral("MATRCAPA (CodigoOperario, CodigoPuesto, Capacitacion) VALUES "
                                  "(%1, 'P1', 3)"),
                   QStringLiteral("MATRMAQU (CodigoOperario, CodigoMaquina, Capacitacion) VALUES "
-                                 "(%1, 1, 3)")})
+                                 "(%1, 1, 3)"),
+                  QStringLiteral("HCONTRAT (CodigoOperario, NumeroContrato) VALUES (%1, 1)")})
                 QVERIFY(escrito(QStringLiteral("INSERT INTO ") + fila.arg(c, fecha)));
+            // Documents and groups filed under his lines' keys.
+            for (const QString& adjunto :
+                 {QStringLiteral("DOCUTRON (NombreTabla, ClaveTabla, Nombre) VALUES ('PLANFORM', "
+                                 "'2025|%1|1', 'plan%1.pdf')"),
+                  QStringLiteral("DOCUTRON (NombreTabla, ClaveTabla, Nombre) VALUES ('HCONTRAT', "
+                                 "'%1|1', 'contrato%1.pdf')"),
+                  QStringLiteral("GRANTAB (NombreTabla, ClaveTabla, GrupoAnalisis) VALUES "
+                                 "('HCONTRAT', '%1|1', 'G1')")})
+                QVERIFY(escrito(QStringLiteral("INSERT INTO ") + adjunto.arg(c)));
         }
+        QVERIFY(
+            escrito(QStringLiteral("INSERT INTO HPUESTO (NombreTabla, CodigoOperario, Linea, "
+                                   "CodigoPuesto) VALUES ('PERSONAL', 5, 1, 'P1')")));
+        QVERIFY(escrito(QStringLiteral("INSERT INTO EVLCION (CodigoOperario, Tipo, Codigo, "
+                                       "FechaEvaluacion, CodigoOperarioEvaluador) VALUES (5, "
+                                       "'Puesto', 'P1', %1, 6)")
+                            .arg(fecha)));
+        for (const char* adjunto : {"'HPUESTO', 'PERSONAL|5|1', 'puesto5.pdf'",
+                                    "'HPUESTO', 'CANDIDAT|5|1', 'candidato5.pdf'",
+                                    "'EVLCION', '5|Puesto|P1|04/03/2025', 'evaluacion5.pdf'"})
+            QVERIFY(escrito(
+                QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre) VALUES (") +
+                QLatin1String(adjunto) + QLatin1Char(')')));
         // Employee 6 evaluated by 5; candidate 5's position.
         QVERIFY(escrito(QStringLiteral("INSERT INTO EVLCION (CodigoOperario, Tipo, Codigo, "
                                        "FechaEvaluacion, CodigoOperarioEvaluador) VALUES (6, "
@@ -1951,10 +1974,25 @@ private Q_SLOTS:
             QCOMPARE(filas(5), QStringLiteral("1 1 1 1 1 1"));
         }
         QCOMPARE(filas(6), QStringLiteral("1 1 1 1 1 1"));
-        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, CodigoOperarioEvaluador FROM EVLCION")),
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, CodigoOperarioEvaluador FROM EVLCION "
+                                    "WHERE CodigoOperario = 6")),
                  QStringLiteral("6|5"));
-        QCOMPARE(sql(QStringLiteral("SELECT NombreTabla, CodigoOperario FROM HPUESTO")),
+        QCOMPARE(sql(QStringLiteral("SELECT NombreTabla, CodigoOperario FROM HPUESTO WHERE "
+                                    "NombreTabla = 'CANDIDAT'")),
                  QStringLiteral("CANDIDAT|5"));
+        // What was filed under his lines went with them; employee 6's and the
+        // candidate's stay.
+        const QString documentos =
+            sql(QStringLiteral("SELECT Nombre FROM DOCUTRON ORDER BY Nombre"));
+        QCOMPARE(documentos,
+                 nomina.isEmpty()
+                     ? QStringLiteral("candidato5.pdf\r\ncontrato6.pdf\r\nplan6.pdf")
+                     : QStringLiteral("candidato5.pdf\r\ncontrato5.pdf\r\ncontrato6.pdf\r\n"
+                                      "evaluacion5.pdf\r\nplan5.pdf\r\nplan6.pdf\r\n"
+                                      "puesto5.pdf"));
+        QCOMPARE(sql(QStringLiteral("SELECT ClaveTabla FROM GRANTAB WHERE NombreTabla = "
+                                    "'HCONTRAT' ORDER BY 1")),
+                 nomina.isEmpty() ? QStringLiteral("6|1") : QStringLiteral("5|1\r\n6|1"));
         QVERIFY(!fGENEINIC->Database->InTransaction());
         f->Close();
         QTRY_VERIFY(!f);

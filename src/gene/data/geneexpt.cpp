@@ -207,7 +207,7 @@ bool ExportarASCII(TModuloDatos* ModuloDatos, TDataSet* Tabla, TDataSet* Detalle
     TOutputFile f(NativePath(archivo));
     if (!f.open(QIODevice::WriteOnly)) {
         MensajeAdvertencia(QStringLiteral("¡Imposible crear el fichero ASCII!. Motivo: ") +
-                           f.errorString());
+                           archivo + QStringLiteral(": ") + f.errorString());
         return false;
     }
     const Delimitadores d = ElegirDelimitadores(ModuloDatos, Opciones);

@@ -601,9 +601,15 @@ bool TfGENELIMP::prepararImpresora(const QString& Nombre) {
         pintor_ = std::make_unique<QPainter>();
         if (!pintor_->begin(impresora_.get())) {
             pintor_.reset();
+            // A file that cannot be made is told by its name and reason.
+            const QString archivo = archivoImpresora_->Target();
+            const QString motivo = archivoImpresora_->Failure();
             archivoImpresora_.reset();
-            MensajeAdvertencia(QStringLiteral("¡No ha sido posible imprimir en ") + ImpresoraEnUso +
-                               QStringLiteral("!"));
+            if (!archivo.isEmpty() && !motivo.isEmpty())
+                AvisarArchivoNoGrabado(archivo, motivo);
+            else
+                MensajeAdvertencia(QStringLiteral("¡No ha sido posible imprimir en ") +
+                                   ImpresoraEnUso + QStringLiteral("!"));
             ImpresoraTrabajo = nullptr;
             impresora_.reset();
             return false;

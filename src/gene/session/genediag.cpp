@@ -271,7 +271,15 @@ void ComprobarPostgreSQL(THallazgosDiagnostico& h, TReparaciones*) {
                            "No se puede consultar la configuración del servidor. "
                            "Motivo: ") +
                            QString::fromUtf8(e.what()) + kCrLf;
-    }
+    }  // Without the company's own role the server's rights do not hold the
+    // users' statements: only the program's check of each one does.
+    if (db->UsersRole().isEmpty() && !db->UsersRoleNote().isEmpty())
+        h.SQLServer << QStringLiteral(
+                           "El usuario %1 del servidor no puede crear el rol de la empresa "
+                           "(%2): las sentencias SQL de los usuarios quedan limitadas solo por "
+                           "la comprobación del programa, no por los permisos del servidor.")
+                               .arg(db->Params().user, db->UsersRoleNote()) +
+                           kCrLf;
 }
 
 void ComprobarRelojServidor(THallazgosDiagnostico& h, TReparaciones*) {

@@ -429,6 +429,7 @@ void TDatabase::openPostgres() {
         throw EDatabaseError::make(DbError::ConnectionFailed, QString(),
                                    scrubbed(db_.lastError().text(), params_.password));
     setUpPostgresSession();
+    setUpPgUsersRole();
 }
 
 QStringList TDatabase::pgSessionSettings() const {
@@ -447,6 +448,12 @@ QStringList TDatabase::pgSessionSettings() const {
     };
     // The server ends a user's statement whose program died meanwhile.
     if (forUsers_) settings << QStringLiteral("SET client_connection_check_interval = 3000");
+    // The company's role holds users' statements to its rights (last: the
+    // settings before are the login's).
+    if (forUsers_ && !usersRole_.isEmpty())
+        settings << QStringLiteral("SET ROLE \"") +
+                        QString(usersRole_).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+                        QLatin1Char('"');
     return settings;
 }
 
@@ -456,7 +463,9 @@ void TDatabase::setUpPostgresSession() {
         throw EDatabaseError::make(DbError::DatabaseNotFound, QString(), schema);
     QSqlQuery q(db_);
     for (const QString& sql : pgSessionSettings())
-        if (!q.exec(sql)) raiseError(q.lastError(), sql);
+        if (!q.exec(sql) && !sql.startsWith(QLatin1String("SET ROLE")))
+            raiseError(q.lastError(), sql);
+    checkPgUsersRole();  // a role refused is told there
     RequireStandardStrings(db_);
     savepoints_.Attach(db_);
 }
@@ -758,6 +767,7 @@ QSqlQuery TDatabase::Execute(const QString& statement, const QVariantList& value
             return q.exec();
         });
     }
+    if (params_.engine == Engine::Postgres) pgGiveCreatedToUsers(sql);
     if (!inTransaction_) checkpointAfter(sql);
     return q;
 }
@@ -942,6 +952,7 @@ TDatabase* TDatabase::UserStatements() {
         users_->forUsers_ = true;
         users_->databaseName_ = databaseName_;
         users_->params_ = params_;
+        users_->usersRole_ = usersRole_;
     }
     // Closed after a reset that failed: a fresh session.
     if (!users_->Connected()) users_->Open();
@@ -1631,19 +1642,19 @@ void TDatabase::CreateTable(const QString& table, const TFieldDefs& fields,
         const SqlDialect& d = dialect();
         QStringList each;
         each << QStringLiteral("COMMENT ON TABLE ") + d.quoteIdentifier(table) +
-                        QStringLiteral(" IS ") +
-                        SqlDialect::quoteString(table.section(QLatin1Char('.'), -1));
+                    QStringLiteral(" IS ") +
+                    SqlDialect::quoteString(table.section(QLatin1Char('.'), -1));
         for (const TFieldDef& f : fields)
             each << QStringLiteral("COMMENT ON COLUMN ") + d.quoteIdentifier(table) +
-                            QLatin1Char('.') + d.quoteIdentifier(f.Name) + QStringLiteral(" IS ") +
-                            SqlDialect::quoteString(columnComment(f));
+                        QLatin1Char('.') + d.quoteIdentifier(f.Name) + QStringLiteral(" IS ") +
+                        SqlDialect::quoteString(columnComment(f));
         if (!primaryKey.isEmpty() && !primaryKeyName.isEmpty()) {
             QString idx = d.quoteIdentifier(primaryKeyName);
             if (table.contains(QLatin1Char('.')))
                 idx = d.quoteIdentifier(table.section(QLatin1Char('.'), 0, -2)) + QLatin1Char('.') +
                       idx;
             each << QStringLiteral("COMMENT ON INDEX ") + idx + QStringLiteral(" IS ") +
-                            SqlDialect::quoteString(primaryKeyName);
+                        SqlDialect::quoteString(primaryKeyName);
         }
         // One round trip for all the comments: text built here, every value
         // quoted, so not held to Execute's one statement at a time.

@@ -27,6 +27,10 @@
 inline constexpr const char* kDatabaseFileName = "datos.sqlite";
 // PostgreSQL: the name of a connection's prepared statement for users.
 inline constexpr const char* kUserStatementName = "rh_sentencia_usuario";
+// PostgreSQL: the role of a company's users' statements, named after the
+// installation's database and the company's schema (roles are the server's,
+// shared by its databases), at most 63 bytes.
+QString PgUsersRoleName(const QString& database, const QString& schema);
 
 struct TConnectionParams {
     Engine engine = Engine::Sqlite;
@@ -299,6 +303,20 @@ public:
     // True between a lost connection and the next statement's reconnection.
     bool ConnectionLost() const { return lost_; }
 
+    // PostgreSQL, a company's database: the role its users' statements run
+    // under (PgUsersRoleName), made and kept at every opening where the
+    // program's login may create roles: it owns the company's tables, views
+    // and sequences and may create them in its schema, reads the general
+    // tables but the users table, and holds nothing else. "" where the
+    // login may not create roles or the server refused (UsersRoleNote says
+    // why): the policy of users' statements alone holds then.
+    QString UsersRole() const { return usersRole_; }
+    // Whether a table a user's result names is the database's own (its
+    // schema on PostgreSQL, `main` on SQLite; never the general database):
+    // only such a result is written back through the program's connection.
+    bool OwnsTable(const QString& table);
+    QString UsersRoleNote() const { return usersRoleNote_; }
+
 Q_SIGNALS:
     void aboutToClose();
     // After a reconnection: the record locks of the session that could not
@@ -347,6 +365,22 @@ private:
     // (PgUserStatementRefusal), "" when it may; the tables it would write
     // by unqualified names are looked up in the server's search path.
     QString pgUserStatementRefusal(const QString& sql, bool readOnly);
+    // The users' role (UsersRole) made or set right; on the connection for
+    // users' statements nothing. Never raises: a refusal leaves it "".
+    void setUpPgUsersRole();
+    // The statements that give the users' role what it does not own yet in
+    // the company's schema.
+    QStringList pgNotOwnedByUsers(const QString& role) const;
+    // After the program's own CREATE in the company's schema.
+    void pgGiveCreatedToUsers(const QString& sql);
+    // On the connection for users' statements: the role is in effect, or
+    // the connection is closed and a Spanish error raised.
+    void checkPgUsersRole();
+    QString usersRole_;
+    QString usersRoleNote_;
+    // The schema outside the own one (temporary tables aside) that a change
+    // of `target` would reach, "" when none.
+    QString pgReachOutsideOwn(const struct PgWriteTarget& target);
     // SQLite, after a committed write (`sql`, a COMMIT or a statement run
     // outside a transaction): a PASSIVE checkpoint of every file of the
     // connection, so that confirmed work reaches the database files and a
@@ -404,7 +438,7 @@ private:
     QHash<QString, TFieldDefs> columnCache_;
     QHash<QString, TIndexDefs> indexCache_;
     mutable QList<TPendingRead*> pendingReads_;
-    bool settleQueued_ = false;  // SQLite: pending reads are read whole at the next idle
+    bool settleQueued_ = false;      // SQLite: pending reads are read whole at the next idle
     bool checkpointQueued_ = false;  // SQLite: a checkpoint waits for the next idle
 };
 

@@ -5,6 +5,7 @@
 #include <libpq-fe.h>
 #include <poll.h>
 
+#include <QCryptographicHash>
 #include <QSqlDriver>
 #include <QSqlError>
 
@@ -101,36 +102,64 @@ void TDatabase::prepareUserStatement(const QString& sql) {
 }
 
 QString TDatabase::pgUserStatementRefusal(const QString& sql, bool readOnly) {
-    if (const QString hidden = hiddenColumnRefusal(connection(), sql); !hidden.isEmpty())
-        return hidden;
     const QString own = pgSchema();
     QStringList schemas{own};
     for (const QString& s : std::as_const(params_.searchPath))
         if (s.toLower() != own) schemas << s.toLower();
-    QStringList targets;
+    QList<PgWriteTarget> targets;
     const QString refused =
         PgUserStatementRefusal(sql, readOnly, schemas, !ownIsGeneral(), &targets);
-    if (!refused.isEmpty() || targets.isEmpty()) return refused;
-    // An unqualified name leads where the search path finds it: a general
-    // table the company lacks is the general database's.
-    QSqlQuery q(connection());
-    for (const QString& name : std::as_const(targets)) {
-        q.prepare(QStringLiteral(
-            "SELECT n.nspname FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
-            "WHERE c.oid = to_regclass(?)"));
-        q.addBindValue(QString(QLatin1Char('"') +
-                               QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-                               QLatin1Char('"')));
-        if (!q.exec()) raiseError(q.lastError(), q.lastQuery());
-        const QString found = q.next() ? q.value(0).toString() : QString();
-        q.finish();
-        // Not there (the server will say so), the own schema, or the
-        // session's own temporary tables.
-        if (found.isEmpty() || found == own || found.startsWith(QLatin1String("pg_temp"))) continue;
+    if (!refused.isEmpty()) return refused;
+    // After the schemas: the catalog is read as the session's role, which
+    // may not look into another company's schema.
+    if (const QString hidden = hiddenColumnRefusal(connection(), sql); !hidden.isEmpty())
+        return hidden;
+    if (targets.isEmpty()) return QString();
+    for (const PgWriteTarget& t : std::as_const(targets)) {
+        const QString found = pgReachOutsideOwn(t);
+        if (found.isEmpty()) continue;
         return schemas.contains(found) ? GeneralDatabaseWriteReason(found)
                                        : OtherDatabaseWriteReason(found);
     }
     return QString();
+}
+
+QString TDatabase::pgReachOutsideOwn(const PgWriteTarget& target) {
+    auto quoted = [](const QString& name) -> QString {
+        return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+               QLatin1Char('"');
+    };
+    const QString name = target.schema.isEmpty()
+                             ? quoted(target.name)
+                             : quoted(target.schema) + QLatin1Char('.') + quoted(target.name);
+    // What a change of the table reaches, as the server resolves it: the
+    // table an unqualified name leads to, its partitions and children, and,
+    // when rows are written, the tables a view stands on (its rule's
+    // dependencies), down every level.
+    QSqlQuery q(connection());
+    q.prepare(QStringLiteral(
+        "WITH RECURSIVE alcance(oid) AS ("
+        " SELECT c.oid FROM pg_class c WHERE c.oid = to_regclass(?)"
+        " UNION SELECT x.hijo FROM alcance a JOIN ("
+        "  SELECT i.inhparent AS padre, i.inhrelid AS hijo FROM pg_inherits i"
+        "  UNION ALL SELECT w.ev_class, d.refobjid FROM pg_rewrite w JOIN pg_depend d"
+        "   ON d.classid = 'pg_rewrite'::regclass AND d.objid = w.oid"
+        "   AND d.refclassid = 'pg_class'::regclass AND d.refobjid <> w.ev_class"
+        "   WHERE ?) x ON x.padre = a.oid)"
+        " SELECT DISTINCT n.nspname FROM alcance a JOIN pg_class c ON c.oid = a.oid"
+        " JOIN pg_namespace n ON n.oid = c.relnamespace"));
+    q.addBindValue(name);
+    q.addBindValue(target.rows);
+    if (!q.exec()) raiseError(q.lastError(), q.lastQuery());
+    const QString own = pgSchema();
+    QString outside;
+    // The own schema, or the session's own temporary tables.
+    while (q.next() && outside.isEmpty()) {
+        const QString found = q.value(0).toString();
+        if (found != own && !found.startsWith(QLatin1String("pg_temp"))) outside = found;
+    }
+    q.finish();
+    return outside;
 }
 
 std::optional<bool> TDatabase::IsUserQuery(const QString& sql) {
@@ -164,6 +193,11 @@ bool TDatabase::resetUserSession() {
     // Advisory locks, SET values, prepared statements, temporary tables.
     if (!q.exec(QStringLiteral("DISCARD ALL"))) return false;
     if (!q.exec(pgSessionSettings().join(QStringLiteral("; ")))) return false;
+    // DISCARD ended the role too: it holds again, or the session is not used.
+    if (!usersRole_.isEmpty() && !(q.exec(QStringLiteral("SELECT current_user")) && q.next() &&
+                                   q.value(0).toString() == usersRole_))
+        return false;
+    q.finish();
     // DISCARD brought back the database's defaults.
     return StandardStrings(db_);
 }
@@ -223,4 +257,207 @@ bool TDatabase::closedWhileIdle() const {
     }
     PQsetNoticeReceiver(pg, driver, nullptr);
     return farewell || PQstatus(pg) == CONNECTION_BAD;
+}
+
+// ---------------------------------------------------------------- the users' role
+
+QString PgUsersRoleName(const QString& database, const QString& schema) {
+    QString name = QStringLiteral("rh_") + database.toLower() + QLatin1Char('_') + schema.toLower();
+    // The server keeps 63 bytes of a name: a longer one keeps its start and
+    // a digest of the whole, so that two companies never share a role.
+    if (name.toUtf8().size() > 63) {
+        const QString digest = QString::fromLatin1(
+            QCryptographicHash::hash(name.toUtf8(), QCryptographicHash::Sha1).toHex().left(12));
+        QString start = name;
+        while (start.toUtf8().size() > 63 - 13 || start.back().isHighSurrogate()) start.chop(1);
+        name = start + QLatin1Char('_') + digest;
+    }
+    return name;
+}
+
+namespace {
+
+QString quotedIdentifier(const QString& name) {
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
+}
+
+// The objects of a schema the role does not own, those that follow their
+// table (indexes, a column's sequence) aside: kind and name.
+const char* const kNotOwnedSql =
+    "SELECT c.relkind, c.relname FROM pg_class c WHERE c.relnamespace = (SELECT oid FROM "
+    "pg_namespace WHERE nspname = ?) AND c.relkind IN ('r', 'p', 'v', 'm', 'S') AND c.relowner "
+    "IS DISTINCT FROM (SELECT oid FROM pg_roles WHERE rolname = ?) AND NOT EXISTS (SELECT 1 FROM "
+    "pg_depend d WHERE d.classid = 'pg_class'::regclass AND d.objid = c.oid AND d.deptype IN "
+    "('a', 'i')) ORDER BY c.relkind = 'S', c.relname";
+
+}  // namespace
+
+QStringList TDatabase::pgNotOwnedByUsers(const QString& role) const {
+    const QString schema = pgSchema();
+    QSqlQuery q(db_);
+    q.prepare(QLatin1String(kNotOwnedSql));
+    q.addBindValue(schema);
+    q.addBindValue(role);
+    if (!q.exec()) raiseError(q.lastError(), q.lastQuery());
+    QStringList statements;
+    while (q.next()) {
+        const QString kind = q.value(0).toString();
+        const char* what = kind == QLatin1String("v")   ? "VIEW"
+                           : kind == QLatin1String("m") ? "MATERIALIZED VIEW"
+                           : kind == QLatin1String("S") ? "SEQUENCE"
+                                                        : "TABLE";
+        statements << QStringLiteral("ALTER %1 %2.%3 OWNER TO %4")
+                          .arg(QLatin1String(what), quotedIdentifier(schema),
+                               quotedIdentifier(q.value(1).toString()), quotedIdentifier(role));
+    }
+    return statements;
+}
+
+void TDatabase::pgGiveCreatedToUsers(const QString& sql) {
+    if (forUsers_ || usersRole_.isEmpty() ||
+        !sql.trimmed().startsWith(QLatin1String("CREATE"), Qt::CaseInsensitive))
+        return;
+    for (const QString& alter : pgNotOwnedByUsers(usersRole_)) Execute(alter);
+}
+
+void TDatabase::setUpPgUsersRole() {
+    if (forUsers_) return;  // it has its opener's
+    usersRole_.clear();
+    usersRoleNote_.clear();
+    if (ownIsGeneral()) return;
+    const QString schema = pgSchema();
+    const QString role = PgUsersRoleName(params_.database, schema);
+    QStringList generals;
+    for (const QString& s : std::as_const(params_.searchPath))
+        if (s.toLower() != schema) generals << s.toLower();
+    const QString general = QLatin1Char('{') + generals.join(QLatin1Char(',')) + QLatin1Char('}');
+    QSqlQuery q(db_);
+    auto value = [&](const QString& sql, const QVariantList& binds) {
+        q.prepare(sql);
+        for (const QVariant& b : binds) q.addBindValue(b);
+        if (!q.exec()) raiseError(q.lastError(), sql);
+        const QVariant v = q.next() ? q.value(0) : QVariant();
+        q.finish();
+        return v;
+    };
+    auto run = [&](const QString& sql) {
+        if (!q.exec(sql)) raiseError(q.lastError(), sql);
+        q.finish();
+    };
+    if (!value(QStringLiteral("SELECT rolsuper OR rolcreaterole FROM pg_roles WHERE rolname = "
+                              "current_user"),
+               {})
+             .toBool()) {
+        usersRoleNote_ = QStringLiteral("no puede crear roles");
+        return;
+    }
+    auto roleExists = [&] {
+        return value(QStringLiteral("SELECT 1 FROM pg_roles WHERE rolname = ?"), {role}).isValid();
+    };
+    auto member = [&] {
+        return value(QStringLiteral("SELECT pg_has_role(current_user, ?, 'MEMBER')"), {role})
+            .toBool();
+    };
+    auto ownSchemaGranted = [&] {
+        return value(QStringLiteral("SELECT has_schema_privilege(?, ?, 'USAGE, CREATE')"),
+                     {role, schema})
+            .toBool();
+    };
+    // USAGE on every general schema, SELECT on every general table but the
+    // users table, none on that one.
+    auto generalGranted = [&] {
+        return value(QStringLiteral(
+                         "SELECT NOT EXISTS (SELECT 1 FROM unnest(CAST(? AS text[])) g WHERE NOT "
+                         "has_schema_privilege(?, g, 'USAGE')) AND NOT EXISTS (SELECT 1 FROM "
+                         "pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace WHERE "
+                         "n.nspname = ANY(CAST(? AS text[])) AND c.relkind IN ('r', 'p', 'v', "
+                         "'m') AND (lower(c.relname) = 'usuario') = has_table_privilege(?, c.oid, "
+                         "'SELECT'))"),
+                     {general, role, general, role})
+            .toBool();
+    };
+    // What a start-up costs when nothing changed: a few questions.
+    if (roleExists() && member() && ownSchemaGranted() && pgNotOwnedByUsers(role).isEmpty() &&
+        generalGranted()) {
+        usersRole_ = role;
+        return;
+    }
+    const QString r = quotedIdentifier(role);
+    try {
+        run(QStringLiteral("BEGIN"));
+        // Two programs starting at once would update the same catalog rows.
+        run(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext('rh roles de usuarios'))"));
+        if (!roleExists()) run(QStringLiteral("CREATE ROLE %1 NOLOGIN").arg(r));
+        if (!member()) run(QStringLiteral("GRANT %1 TO CURRENT_USER").arg(r));
+        const QString own = quotedIdentifier(schema);
+        run(QStringLiteral("GRANT USAGE, CREATE ON SCHEMA %1 TO %2").arg(own, r));
+        for (const QString& alter : pgNotOwnedByUsers(role)) run(alter);
+        // Tables the program makes there by other means are the users' to
+        // work with until their owner changes too.
+        run(QStringLiteral("ALTER DEFAULT PRIVILEGES IN SCHEMA %1 GRANT SELECT, INSERT, UPDATE, "
+                           "DELETE, TRUNCATE, REFERENCES ON TABLES TO %2")
+                .arg(own, r));
+        run(QStringLiteral(
+                "ALTER DEFAULT PRIVILEGES IN SCHEMA %1 GRANT USAGE, SELECT, UPDATE ON SEQUENCES "
+                "TO %2")
+                .arg(own, r));
+        for (const QString& g : std::as_const(generals)) {
+            const QString gq = quotedIdentifier(g);
+            run(QStringLiteral("GRANT USAGE ON SCHEMA %1 TO %2").arg(gq, r));
+            run(QStringLiteral("GRANT SELECT ON ALL TABLES IN SCHEMA %1 TO %2").arg(gq, r));
+            run(QStringLiteral("ALTER DEFAULT PRIVILEGES IN SCHEMA %1 GRANT SELECT ON TABLES TO %2")
+                    .arg(gq, r));
+            q.prepare(QStringLiteral(
+                "SELECT c.relname FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+                "WHERE n.nspname = ? AND lower(c.relname) = 'usuario'"));
+            q.addBindValue(g);
+            if (!q.exec()) raiseError(q.lastError(), q.lastQuery());
+            QStringList users;
+            while (q.next()) users << q.value(0).toString();
+            q.finish();
+            for (const QString& u : std::as_const(users))
+                run(QStringLiteral("REVOKE ALL ON %1.%2 FROM %3").arg(gq, quotedIdentifier(u), r));
+        }
+        run(QStringLiteral("COMMIT"));
+        usersRole_ = role;
+    } catch (const EDatabaseError& e) {
+        q.exec(QStringLiteral("ROLLBACK"));
+        // The policy alone holds: the diagnosis tells why.
+        usersRoleNote_ = e.detail().isEmpty() ? e.Message() : e.detail();
+    }
+}
+
+void TDatabase::checkPgUsersRole() {
+    if (!forUsers_ || usersRole_.isEmpty()) return;
+    QSqlQuery q(db_);
+    const QString current = q.exec(QStringLiteral("SELECT current_user")) && q.next()
+                                ? q.value(0).toString()
+                                : QString();
+    q.finish();
+    if (current == usersRole_) return;
+    db_.close();
+    throw EDatabaseError(
+        DbError::ConnectionFailed,
+        QStringLiteral("¡ El servidor de la Base de Datos no ha aceptado el rol «%1» de la empresa "
+                       "para las sentencias SQL de los usuarios, y sin él el servidor no las "
+                       "limitaría a la empresa !. No se utiliza la conexión.")
+            .arg(usersRole_),
+        current);
+}
+
+bool TDatabase::OwnsTable(const QString& table) {
+    // The general database is only read through a user's statement.
+    if (ownIsGeneral()) return false;
+    if (params_.engine == Engine::Sqlite) return sqliteSchemaOf(table) == QLatin1String("main");
+    if (params_.engine != Engine::Postgres) return false;
+    QSqlQuery q(connection());
+    q.prepare(QStringLiteral(
+        "SELECT n.nspname FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+        "WHERE c.oid = to_regclass(?)"));
+    q.addBindValue(pgRegclass(table));
+    if (!q.exec()) raiseError(q.lastError(), q.lastQuery());
+    const bool own = q.next() && q.value(0).toString() == pgSchema();
+    q.finish();
+    return own;
 }

@@ -230,7 +230,8 @@ QStringList nameList(const QJsonValue& list) {
 
 class TreeCheck {
 public:
-    TreeCheck(bool readOnly, const QStringList& schemas, bool ownWritable, QStringList* targets)
+    TreeCheck(bool readOnly, const QStringList& schemas, bool ownWritable,
+              QList<PgWriteTarget>* targets)
         : readOnly_(readOnly), ownWritable_(ownWritable), schemas_(schemas), targets_(targets) {}
 
     QString statement(const QJsonObject& stmt) {
@@ -308,6 +309,122 @@ private:
         return commandName(node, body);
     }
 
+    static bool rowWrite(const QString& key) {
+        return key == QLatin1String("InsertStmt") || key == QLatin1String("UpdateStmt") ||
+               key == QLatin1String("DeleteStmt") || key == QLatin1String("MergeStmt");
+    }
+
+    // A table the server is asked about (see PgWriteTarget).
+    void target(const QString& schemaName, const QString& name, bool rows) {
+        if (!targets_) return;
+        for (PgWriteTarget& t : *targets_)
+            if (t.schema == schemaName && t.name == name) {
+                t.rows = t.rows || rows;
+                return;
+            }
+        *targets_ << PgWriteTarget{schemaName, name, rows};
+    }
+
+    // ATTACH and DETACH PARTITION (of a table or an index) change the table
+    // they name as much as the one they alter.
+    void partitionWritten(const QJsonObject& cmd) {
+        if (!cmd.value(QLatin1String("subtype")).toString().contains(QLatin1String("Partition")))
+            return;
+        written(cmd.value(QLatin1String("def"))
+                    .toObject()
+                    .value(QLatin1String("PartitionCmd"))
+                    .toObject()
+                    .value(QLatin1String("name"))
+                    .toObject());
+    }
+
+    // The names a WITH defines that the part `index` of it sees (-1: the
+    // statement under it): without RECURSIVE a part sees those before it.
+    static QStringList cteNames(const QJsonObject& with, int index) {
+        QStringList names;
+        const QJsonArray ctes = with.value(QLatin1String("ctes")).toArray();
+        const bool recursive = with.value(QLatin1String("recursive")).toBool();
+        for (int i = 0; i < ctes.size(); ++i) {
+            if (index >= 0 && !recursive && i >= index) break;
+            names << ctes.at(i)
+                         .toObject()
+                         .value(QLatin1String("CommonTableExpr"))
+                         .toObject()
+                         .value(QLatin1String("ctename"))
+                         .toString();
+        }
+        return names;
+    }
+    // Each part of a WITH checked with the names it sees.
+    void withClause(const QJsonObject& with) {
+        const QJsonArray ctes = with.value(QLatin1String("ctes")).toArray();
+        for (int i = 0; i < ctes.size() && reason_.isEmpty(); ++i) {
+            withNames_ << cteNames(with, i);
+            walk(ctes.at(i));
+            withNames_.removeLast();
+        }
+    }
+    bool withResult(const QString& name) const {
+        for (const QStringList& names : withNames_)
+            if (names.contains(name)) return true;
+        return false;
+    }
+
+    // Functions that take an object's name as a text and tell whether it
+    // exists or what may be done to it: the name is checked as the
+    // statement's own names are, and one worked out is not let through.
+    // Settings holding the server's files and folders are not a user's to read.
+    void namingFunction(const QString& name, const QJsonArray& args) {
+        if (name == QLatin1String("current_setting")) {
+            const QString setting = constantText(args.at(0).toObject()).toLower();
+            if (setting.isEmpty() || setting.endsWith(QLatin1String("file")) ||
+                setting.endsWith(QLatin1String("_directory")) ||
+                setting.endsWith(QLatin1String("_directories")) ||
+                setting.endsWith(QLatin1String("_path")))
+                refuse(ReachingNameReason(name));
+            return;
+        }
+        const bool privilege =
+            name.startsWith(QLatin1String("has_")) && name.endsWith(QLatin1String("_privilege"));
+        if (!name.startsWith(QLatin1String("to_reg")) && !privilege) return;
+        static const QStringList tables{
+            QStringLiteral("has_table_privilege"), QStringLiteral("has_column_privilege"),
+            QStringLiteral("has_any_column_privilege"), QStringLiteral("has_sequence_privilege")};
+        if (privilege) {
+            if (!tables.contains(name) && name != QLatin1String("has_schema_privilege")) {
+                refuse(ReachingNameReason(name));
+                return;
+            }
+            // ([role,] object, [column,] privileges): every value a written
+            // text, the object's name checked.
+            const int named = name == QLatin1String("has_column_privilege") ? 3 : 2;
+            if (args.size() != named && args.size() != named + 1) refuse(ReachingNameReason(name));
+            const int object = int(args.size()) - named;
+            for (int i = 0; i < args.size(); ++i) {
+                const QString text = constantText(args.at(i).toObject());
+                if (text.isNull())
+                    refuse(ReachingNameReason(name));
+                else if (i == object && name == QLatin1String("has_schema_privilege"))
+                    schema(namesInText(text).last(), false);
+                else if (i == object)
+                    namedInText(text);
+            }
+            return;
+        }
+        objectNamed(QStringLiteral("reg") + name.mid(6), constantText(args.at(0).toObject()));
+    }
+    // An object named by a text for a reg... type: a schema's name is
+    // checked as a schema, a role's is not a user's to look for.
+    void objectNamed(const QString& type, const QString& text) {
+        if (text.isNull() || type == QLatin1String("regrole")) {
+            refuse(ReachingNameReason(type));
+        } else if (type == QLatin1String("regnamespace")) {
+            schema(namesInText(text).last(), false);
+        } else {
+            namedInText(text);
+        }
+    }
+
     void refuse(const QString& reason) {
         if (reason_.isEmpty()) reason_ = reason;
     }
@@ -322,20 +439,19 @@ private:
     // (a table it changes, a table it inherits from or references): only
     // in the database's own schema. Where an unqualified name leads is the
     // server's to tell (targets_); none when the own schema is read-only.
-    void written(const QString& schemaName, const QString& name) {
+    void written(const QString& schemaName, const QString& name, bool rows = false) {
         if (name.compare(QLatin1String("usuario"), Qt::CaseInsensitive) == 0)
             refuse(UsersTableReason());
         if (!schemaName.isEmpty())
             writeSchema(schemaName);
         else if (!ownWritable_)
             refuse(GeneralDatabaseWriteReason(schemas_.value(0)));
-        else if (targets_ && !targets_->contains(name))
-            *targets_ << name;
+        if (reason_.isEmpty()) target(schemaName, name, rows);
     }
-    void written(const QJsonObject& rangeVar) {
+    void written(const QJsonObject& rangeVar, bool rows = false) {
         if (rangeVar.isEmpty()) return;
         written(rangeVar.value(QLatin1String("schemaname")).toString(),
-                rangeVar.value(QLatin1String("relname")).toString());
+                rangeVar.value(QLatin1String("relname")).toString(), rows);
     }
     // Something the statement creates: an unqualified name is created in
     // the first schema of the path, the database's own.
@@ -362,10 +478,10 @@ private:
             QStringLiteral("AlterTableStmt"), QStringLiteral("RenameStmt"),
             QStringLiteral("IndexStmt")};
         if (changing.contains(key)) {
-            written(o.value(QLatin1String("relation")).toObject());
+            written(o.value(QLatin1String("relation")).toObject(), rowWrite(key));
         } else if (key == QLatin1String("TruncateStmt")) {
             for (const QJsonValue& r : o.value(QLatin1String("relations")).toArray())
-                written(r.toObject().value(QLatin1String("RangeVar")).toObject());
+                written(r.toObject().value(QLatin1String("RangeVar")).toObject(), true);
         } else if (key == QLatin1String("CreateStmt")) {
             created(o.value(QLatin1String("relation")).toObject());
             // A child table's rows are read with its parent's.
@@ -389,6 +505,8 @@ private:
                         .toObject()
                         .value(QLatin1String("RangeVar"))
                         .toObject());
+        } else if (key == QLatin1String("AlterTableCmd")) {
+            partitionWritten(o);
         }
     }
 
@@ -398,6 +516,7 @@ private:
         const QString name = names.last().toLower();
         if (reachingFunction(name)) refuse(ReachingNameReason(name));
         if (names.size() >= 2) schema(names.at(names.size() - 2), true);
+        namingFunction(name, call.value(QLatin1String("args")).toArray());
         // A sequence named in a text is reached as a table named in the
         // statement would be; one whose name is worked out is not let through.
         for (const char* f : kSequenceFunctions) {
@@ -429,9 +548,10 @@ private:
         const QString name = r.value(QLatin1String("relname")).toString();
         if (name.toLower().startsWith(QLatin1String("pg_"))) refuse(ReachingNameReason(name));
         // Every user's password, level and rights: never a user's to read.
-        if (name.compare(QLatin1String("usuario"), Qt::CaseInsensitive) == 0)
-            refuse(UsersTableReason());
         const QString s = r.value(QLatin1String("schemaname")).toString();
+        if (name.compare(QLatin1String("usuario"), Qt::CaseInsensitive) == 0 &&
+            !(s.isEmpty() && withResult(name)))
+            refuse(UsersTableReason());
         if (!s.isEmpty()) schema(s, false);
         const QString c = r.value(QLatin1String("catalogname")).toString();
         if (!c.isEmpty()) refuse(ReachingNameReason(c));
@@ -447,9 +567,8 @@ private:
             const QStringList type = nameList(
                 o.value(QLatin1String("typeName")).toObject().value(QLatin1String("names")));
             const QString text = constantText(o.value(QLatin1String("arg")).toObject());
-            if (!type.isEmpty() && type.last().toLower().startsWith(QLatin1String("reg")) &&
-                !text.isNull())
-                namedInText(text);
+            if (!type.isEmpty() && type.last().toLower().startsWith(QLatin1String("reg")))
+                objectNamed(type.last().toLower(), text);
         } else if (key == QLatin1String("A_Expr")) {
             // OPERATOR(emp2.+)
             const QStringList names = nameList(o.value(QLatin1String("name")));
@@ -487,16 +606,24 @@ private:
                 const QStringList names = nameList(o.value(QLatin1String("names")));
                 if (names.size() >= 2) schema(names.at(names.size() - 2), true);
             }
+            const QJsonObject with = o.value(QLatin1String("withClause")).toObject();
+            if (!with.isEmpty()) {
+                withClause(with);
+                withNames_ << cteNames(with, -1);
+            }
             for (auto it = o.constBegin(); it != o.constEnd() && reason_.isEmpty(); ++it)
-                node(it.key(), it.value());
+                if (with.isEmpty() || it.key() != QLatin1String("withClause"))
+                    node(it.key(), it.value());
+            if (!with.isEmpty()) withNames_.removeLast();
         }
     }
 
     bool readOnly_;
     bool ownWritable_;
     QStringList schemas_;
-    QStringList* targets_;
+    QList<PgWriteTarget>* targets_;
     QString reason_;
+    QList<QStringList> withNames_;  // the names each enclosing WITH defines
 };
 
 // The longest text that is parsed: a left-deep chain ("1+1+...") is as deep
@@ -570,7 +697,7 @@ bool holdsWrite(const QJsonValue& value) {
 }  // namespace
 
 QString PgUserStatementRefusal(const QString& sql, bool readOnly, const QStringList& schemas,
-                               bool ownWritable, QStringList* targets) {
+                               bool ownWritable, QList<PgWriteTarget>* targets) {
     QJsonArray stmts;
     QString reason = parsedStatements(sql, stmts);
     if (!reason.isEmpty()) return reason;

@@ -3,10 +3,21 @@
 // parser (libpg_query), so that what a statement may do is decided on what
 // the server will run and never on a second reading of ours.
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <optional>
+
+// A table a user's statement writes, alters or drops in the database's own
+// schema (or by a name the search path resolves), for its caller to ask the
+// server what it really reaches: the tables a view stands on when its rows
+// are written, and the partitions and children of a table.
+struct PgWriteTarget {
+    QString schema;  // "" when unqualified
+    QString name;
+    bool rows = false;  // its rows are written (INSERT, UPDATE, DELETE, MERGE, TRUNCATE)
+};
 
 // True when the server would read more than one statement in the text (empty
 // ones, between ";" marks or after the last, do not count). A text the
@@ -32,12 +43,17 @@ bool PgHoldsSeveralStatements(const QString& sql);
 //   for functions and types), anywhere in the statement;
 // - a write, creation, change or drop in any schema but the first of
 //   `schemas` (the database's own; none when `ownWritable` is false: the
-//   others are only read). The unqualified names of existing tables it
-//   writes, alters, drops, inherits from or references go to `targets`,
-//   for the caller to ask the server where they lead; without `targets`
-//   they are taken as the own schema's.
+//   others are only read), ATTACH and DETACH PARTITION writing the table
+//   they name. The tables it writes, alters, drops, inherits from or
+//   references by unqualified names or in the own schema go to `targets`,
+//   for the caller to ask the server where they lead and what they reach;
+//   without `targets` they are taken as the own schema's;
+// - to_regclass and its kin, has_..._privilege and the reg... casts of a
+//   name outside `schemas`, or of anything but a written name;
+//   current_setting of the server's files and folders.
+// A name a WITH of the statement defines is that result, not a table.
 QString PgUserStatementRefusal(const QString& sql, bool readOnly, const QStringList& schemas,
-                               bool ownWritable = true, QStringList* targets = nullptr);
+                               bool ownWritable = true, QList<PgWriteTarget>* targets = nullptr);
 
 // True when the statement is a query: one SELECT, VALUES or TABLE that
 // writes nothing (no INTO, no INSERT/UPDATE/DELETE/MERGE in a WITH).

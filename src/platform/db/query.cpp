@@ -1379,10 +1379,15 @@ bool holdsHiddenColumn(const QStringList& source) {
 }
 
 // A live result writes to its one table by key: every column must be a
-// column of that table and the primary key must be among them.
+// column of that table, the primary key must be among them, and the table
+// must be the database's own.
 void makeLive(TDatabase* db, const SelectShape& shape, const Catalog& catalog,
-              const QStringList& source, QueryCursor& cursor) {
+              const QStringList& source, QueryCursor& cursor, bool user) {
     if (!shape.simple || source.contains(QString())) return;
+    // A user's result is written through the program's connection, which
+    // neither the server's role nor the policy of users' statements judges:
+    // only to the database's own tables.
+    if (user && !db->OwnsTable(shape.tables.first())) return;
     const TIndexDefs& indexes = catalog.indexes;
     if (indexes.isEmpty() || !(indexes.first().Options & ixPrimary)) return;
     QVector<int> key;
@@ -1499,7 +1504,7 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
     }
     if (!described) describeColumns(result);
     if (requestLive_ && !(user && sqlite && holdsHiddenColumn(source)))
-        makeLive(db, shape, catalog, source, *cursor);
+        makeLive(db, shape, catalog, source, *cursor, user);
     cursor->load(std::move(result.rows));
     // The same rows read again from the first, for a holder that let some
     // go (TDataSet::BeginPass) and for a refresh.

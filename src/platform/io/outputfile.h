@@ -3,7 +3,8 @@
 // typed error they raise, and the rule that a target file is either written
 // whole or left as it was. A writer fills a temporary file beside the target
 // and renames it over the target at the end, so that a failure, a crash or a
-// reader looking in the meantime never sees half a file.
+// reader looking in the meantime never sees half a file. A target that is a
+// symbolic link is the file the link names: the link stays a link.
 
 #include <QByteArray>
 #include <QIODevice>
@@ -11,7 +12,7 @@
 #include <exception>
 #include <string>
 
-// A file that could not be written or read. Message() is a complete English
+// A file that could not be written or read. Message() is a complete Spanish
 // sentence that names the file; FileName() is the file concerned.
 class EOutputError : public std::exception {
 public:
@@ -27,10 +28,18 @@ private:
     std::string utf8_;
 };
 
-// The temporary file beside a target, under a hidden random name chosen at
-// construction. Create() makes it (empty, with the permissions a new file of
-// the user gets, or the target's own when the target exists); Commit() renames
-// it over the target; the destructor removes it when it was not committed.
+// The Spanish reason of a failed file operation, from its errno.
+QString FileErrorReason(int error);
+
+// The temporary file beside a target (beside the file a link names, when the
+// target is a link), under a hidden random name. Create() makes it (empty,
+// with the permissions a new file of the user gets, or the target's own when
+// the target exists); Commit() renames it over the target; the destructor
+// removes it when it was not committed. Where the folder takes no new file but
+// the target exists and may be written, Create() makes the temporary file in
+// the system's temporary folder instead and Commit() copies it into the target
+// in place, checking every write and the flush to disk. Path() is known after
+// Create(). Reasons are Spanish.
 class TemporaryTarget {
 public:
     explicit TemporaryTarget(const QString& target);
@@ -38,16 +47,24 @@ public:
     TemporaryTarget(const TemporaryTarget&) = delete;
     TemporaryTarget& operator=(const TemporaryTarget&) = delete;
 
+    // The target as given, for messages.
     const QString& Target() const { return target_; }
     const QString& Path() const { return path_; }
-    // False with a reason when the folder does not take a new file.
+    // The target's bytes become its owner's alone (0600), written in place too.
+    void SetOwnerOnly() { ownerOnly_ = true; }
+    // False with a reason when no temporary file can be made.
     bool Create(QString* reason);
     bool Commit(QString* reason);
 
 private:
+    bool commitInPlace(QString* reason);
+
     QString target_;
+    QString file_;  // the target with its links followed
     QString path_;
     bool created_ = false;
+    bool inPlace_ = false;
+    bool ownerOnly_ = false;
 };
 
 // Every file the program writes goes through here: the bytes go into a
@@ -88,6 +105,6 @@ private:
     QByteArray buffer_;
 };
 
-// The bytes as the whole new content of the target; false with the reason.
+// The bytes as the whole new content of the target; false with the (Spanish) reason.
 bool WriteWholeFile(const QString& target, const QByteArray& bytes, QString* reason = nullptr,
                     bool ownerOnly = false);

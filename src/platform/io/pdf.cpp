@@ -18,13 +18,13 @@
 namespace {
 
 [[noreturn]] void failRead(const QString& fileName, const QString& reason) {
-    throw EPdfError(QStringLiteral("Cannot read the PDF file %1: %2").arg(fileName, reason),
+    throw EPdfError(QStringLiteral("No se puede leer el archivo PDF %1: %2").arg(fileName, reason),
                     fileName);
 }
 
 [[noreturn]] void failWrite(const QString& fileName, const QString& reason) {
-    throw EPdfError(QStringLiteral("Cannot write the PDF file %1: %2").arg(fileName, reason),
-                    fileName);
+    throw EPdfError(
+        QStringLiteral("No se puede grabar el archivo PDF %1: %2").arg(fileName, reason), fileName);
 }
 
 // qpdf's message names the file and the place of the fault; the file name is

@@ -147,12 +147,13 @@ bool TPrinterFile::Commit(QString* Reason) {
     };
     if (!failure_.isEmpty()) return falla(failure_);
     QFile escrito(temp_->Path());
-    if (!escrito.open(QIODevice::ReadOnly)) return falla(escrito.errorString());
+    if (!escrito.open(QIODevice::ReadOnly))
+        return falla(QStringLiteral("no se puede leer lo impreso"));
     if (!PdfEntero(escrito.readAll()))
         return falla(
             QStringLiteral("el archivo PDF no se ha escrito entero (el disco puede estar lleno)"));
     // What the printer wrote reached the disk before it takes the target's place.
-    if (::fsync(escrito.handle()) != 0) return falla(QString::fromLocal8Bit(std::strerror(errno)));
+    if (::fsync(escrito.handle()) != 0) return falla(FileErrorReason(errno));
     escrito.close();
     QString motivo;
     if (!temp_->Commit(&motivo)) return falla(motivo);

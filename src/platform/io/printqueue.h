@@ -43,6 +43,9 @@ public:
     // True at once for a printer that prints; false with a Spanish reason
     // when the file is not whole or could not be put in place.
     bool Commit(QString* Reason);
+    // Why the file cannot be written, known before the printing starts ("" if
+    // nothing stands in the way).
+    const QString& Failure() const { return failure_; }
 
 private:
     QPrinter& printer_;

@@ -6,6 +6,8 @@
 #include <QList>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "io/paths.h"
@@ -243,7 +245,7 @@ struct XlsxWorkbook::Impl {
     explicit Impl(const QString& name) : fileName(name), temp(name) {}
 
     [[noreturn]] void fail(const QString& what) const {
-        throw EXlsxError(QStringLiteral("Cannot write the workbook %1: %2").arg(fileName, what),
+        throw EXlsxError(QStringLiteral("No se puede grabar el libro %1: %2").arg(fileName, what),
                          fileName);
     }
 
@@ -449,9 +451,18 @@ void XlsxWorkbook::Save() {
         d->book = nullptr;
         d->fail(reason);
     }
+    // Where the folder took no temporary file the workbook goes through one
+    // made elsewhere: the library writes to the name it keeps.
+    const QByteArray path = QFile::encodeName(d->temp.Path());
+    if (std::strcmp(book->filename, path.constData()) != 0) {
+        std::free(book->filename);
+        book->filename = lxw_strdup(path.constData());
+    }
     // workbook_close writes the file and frees the workbook, also on failure.
     const lxw_error err = workbook_close(book);
     d->book = nullptr;
-    if (err != LXW_NO_ERROR) d->fail(QString::fromUtf8(lxw_strerror(err)));
+    if (err != LXW_NO_ERROR)
+        d->fail(QStringLiteral("el libro no se ha escrito entero (%1)")
+                    .arg(QString::fromUtf8(lxw_strerror(err))));
     if (!d->temp.Commit(&reason)) d->fail(reason);
 }

@@ -234,6 +234,22 @@ private Q_SLOTS:
         QCOMPARE(x.filas().size(), 3);
         QVERIFY(!x.f->QryConsultasSQL->CanModify());
         QVERIFY_THROWS_EXCEPTION(EDatabaseError, x.f->QryConsultasSQL->Edit());
+        // A general table's rows, by any name, are only read: the program's
+        // connection would write what a user's statement may not.
+        const QString empresas = QStringLiteral("SELECT Codigo, Nombre FROM EMPRESA ORDER BY 1");
+        const QString general = SqlPrueba(empresas);
+        const QString esquema = engine == int(Engine::Postgres)
+                                    ? fGENEINIC->DatabaseGeneral->Params().schema
+                                    : QStringLiteral("general");
+        for (const QString& s :
+             {QStringLiteral("SELECT Codigo, Nombre FROM EMPRESA"),
+              QStringLiteral("SELECT Codigo, Nombre FROM %1.EMPRESA").arg(esquema)}) {
+            x.ejecutar(s);
+            QVERIFY(!x.filas().isEmpty());
+            QVERIFY(!x.f->QryConsultasSQL->CanModify());
+            QVERIFY_THROWS_EXCEPTION(EDatabaseError, x.f->QryConsultasSQL->Edit());
+        }
+        QCOMPARE(SqlPrueba(empresas), general);
         QCOMPARE(x.ejecutar(update), QStringList());
         QCOMPARE(importe(), 10.0);
         QVERIFY(!x.f->pbExportar->isEnabled());

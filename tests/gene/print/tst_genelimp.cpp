@@ -244,6 +244,18 @@ struct Trabajo : EmpresaPrueba {
     TfGENELIMP* f = nullptr;
 };
 
+// The print dialog answers a PDF printed into the file pdf.
+void ElegirArchivoEnDialogo(const QString& pdf) {
+    AsignarSeamDialogos([pdf](QObject* d) {
+        if (auto* dialogo = qobject_cast<TPrintDialog*>(d)) {
+            dialogo->Printer().setOutputFormat(QPrinter::PdfFormat);
+            dialogo->Printer().setOutputFileName(pdf);
+        }
+        return true;
+    });
+    OmitirDialogoImpresora = false;
+}
+
 // Runs Accion on a preview once all its pages are made (at once when they are).
 void AlTerminarVista(TfGENELIMP* v, const std::function<void()>& Accion) {
     if (v->Generando)
@@ -771,6 +783,19 @@ private Q_SLOTS:
         t.f->EjecutarImpreso();
         QVERIFY(TextosMostrados().join('|').contains(
             QLatin1String("Se ha producido un error al generar el archivo PDF. Motivo: ")));
+
+        // A file chosen in the print dialog that cannot be made: its name and
+        // the reason, not the printer's.
+        MessageSeam::clearLog();
+        const QString pdf = t.dir.filePath(QStringLiteral("no existe/x.pdf"));
+        ElegirArchivoEnDialogo(pdf);
+        t.f->DestinoImpreso.clear();
+        t.f->EjecutarImpreso();
+        QVERIFY2(TextosMostrados().join('|').contains(
+                     QStringLiteral("¡No es posible grabar el archivo ") + pdf +
+                     QStringLiteral("!. Motivo: la carpeta no existe")),
+                 qPrintable(TextosMostrados().join('|')));
+        QVERIFY(!QFile::exists(pdf));
     }
 
     // A disk that fills up while the document is written: the PDF warning,
@@ -803,14 +828,7 @@ private Q_SLOTS:
 
         // The same job printed into the file the print dialog chose.
         MessageSeam::clearLog();
-        AsignarSeamDialogos([&](QObject* d) {
-            if (auto* dialogo = qobject_cast<TPrintDialog*>(d)) {
-                dialogo->Printer().setOutputFormat(QPrinter::PdfFormat);
-                dialogo->Printer().setOutputFileName(pdf);
-            }
-            return true;
-        });
-        OmitirDialogoImpresora = false;
+        ElegirArchivoEnDialogo(pdf);
         t.f->DestinoImpreso.clear();
         {
             TDiscoLleno lleno(1500);

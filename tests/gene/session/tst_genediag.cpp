@@ -527,6 +527,28 @@ private Q_SLOTS:
         QVERIFY2(reloj.match(informe).hasMatch(), qPrintable(informe));
     }
 
+    // A login that may not create roles: the users' statements are held by
+    // the program's check alone, and the diagnosis says so in one line.
+    void motorPostgreSQLSinRoles() {
+        if (!AvailableEngines().contains(Engine::Postgres) ||
+            qEnvironmentVariableIsEmpty("RH_PG_PLAIN_ROLE"))
+            QSKIP("no PostgreSQL server");
+        const QByteArray usuario = qgetenv("RH_PG_USER");
+        qputenv("RH_PG_USER", qgetenv("RH_PG_PLAIN_ROLE"));
+        const auto restaurar = qScopeGuard([&] { qputenv("RH_PG_USER", usuario); });
+        EmpresaPrueba empresa(Engine::Postgres);
+        MessageSeam::activate(true);
+        THallazgosDiagnostico h;
+        ComprobarInstalacion(QStringLiteral("MotorBaseDatos"), h);
+        QCOMPARE(
+            h.SQLServer,
+            QStringList{QStringLiteral("El usuario ") + qEnvironmentVariable("RH_PG_PLAIN_ROLE") +
+                        QStringLiteral(" del servidor no puede crear el rol de la empresa (no "
+                                       "puede crear roles): las sentencias SQL de los "
+                                       "usuarios quedan limitadas solo por la comprobación "
+                                       "del programa, no por los permisos del servidor.\r\n")});
+    }
+
     // The start runs "Configuracion" before it connects anything, unless
     // DesactivarDiagnostico is "SI".
     void arranque_data() {

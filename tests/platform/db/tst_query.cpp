@@ -21,6 +21,44 @@
 
 namespace {
 
+// The PostgreSQL logins the confinement of users' statements is tested
+// under: the superuser (""), a login that may create roles and one that may
+// not, each named by the variable scripts/with-postgres sets.
+QStringList PostgresLogins() {
+    QStringList logins{QString()};
+    for (const char* v : {"RH_PG_ROLEMAKER_ROLE", "RH_PG_PLAIN_ROLE"})
+        if (!qEnvironmentVariableIsEmpty(v)) logins << QLatin1String(v);
+    return logins;
+}
+QString LoginTag(const QString& login) {
+    if (login == QLatin1String("RH_PG_PLAIN_ROLE")) return QStringLiteral(" as a plain role ");
+    if (login == QLatin1String("RH_PG_ROLEMAKER_ROLE")) return QStringLiteral(" as a role maker ");
+    return QStringLiteral(" ");
+}
+// Connections opened meanwhile use the login; the superuser's back after.
+class ComoLogin {
+public:
+    explicit ComoLogin(const QString& login) : login_(login), usuario_(qgetenv("RH_PG_USER")) {
+        if (!login.isEmpty()) qputenv("RH_PG_USER", qgetenv(qPrintable(login)));
+    }
+    ~ComoLogin() { qputenv("RH_PG_USER", usuario_); }
+    // The login is what it stands for, and the users' role is in effect
+    // exactly where the login may create roles.
+    bool creaRoles() const { return login_ != QLatin1String("RH_PG_PLAIN_ROLE"); }
+    void comprobar(TDatabase* db) const {
+        if (db->engine() != Engine::Postgres) return;
+        QCOMPARE(db->Scalar(QStringLiteral("SELECT rolsuper FROM pg_roles WHERE rolname = "
+                                           "current_user"))
+                     .toBool(),
+                 login_.isEmpty());
+        QCOMPARE(!db->UsersRole().isEmpty(), creaRoles());
+    }
+
+private:
+    QString login_;
+    QByteArray usuario_;
+};
+
 // PRUEBA (Codigo int key, Nombre string 20, Fecha date, Importe float,
 // Activo boolean, Notas memo) with three rows.
 void createPrueba(TDatabase* db) {
@@ -951,7 +989,7 @@ void TestQuery::hostileStatements_data() {
     QTest::addColumn<QString>("sql");
     QTest::addColumn<bool>("lectura");    // Open (read-only path) or ExecSQL
     QTest::addColumn<QString>("nombre");  // what the refusal names
-    QTest::addColumn<bool>("rolComun");   // PostgreSQL: as a role that is not a superuser
+    QTest::addColumn<QString>("login");  // PostgreSQL: the variable naming the login, "" RH_PG_USER
     QTest::addColumn<QString>("oculto");  // a field hidden from the user ("" none)
     struct Caso {
         const char* tag;
@@ -1028,6 +1066,45 @@ void TestQuery::hostileStatements_data() {
         {"anonymous code", "DO $$ BEGIN DELETE FROM prueba; END $$", false, "DO"},
         {"setting by command", "SET search_path = pg_catalog", false, "SET"},
         {"role by command", "SET ROLE NONE", false, "SET"},
+        {"role reset", "RESET ROLE", false, "RESET"},
+        {"session's user", "SET SESSION AUTHORIZATION DEFAULT", false, "SET"},
+        {"role of the transaction", "SET LOCAL ROLE NONE", false, "SET"},
+        {"another company's table looked up", "SELECT to_regclass('%OTRA%.otra')", true, "%OTRA%"},
+        {"another company's schema looked up", "SELECT to_regnamespace('%OTRA%')", true, "%OTRA%"},
+        {"another company's schema as a type", "SELECT '%OTRA%'::regnamespace", true, "%OTRA%"},
+        {"another company's table's rights", "SELECT has_table_privilege('%OTRA%.otra', 'SELECT')",
+         true, "%OTRA%"},
+        {"another company's table's rights for a role",
+         "SELECT has_table_privilege('public', '\"%OTRA%\".otra', 'SELECT')", true, "%OTRA%"},
+        {"another company's column", "SELECT has_column_privilege('%OTRA%.otra', 'a', 'SELECT')",
+         true, "%OTRA%"},
+        {"another company's schema's rights",
+         "SELECT has_schema_privilege('public', '%OTRA%', 'USAGE')", true, "%OTRA%"},
+        {"name worked out", "SELECT to_regclass(Nombre || '.otra') FROM PRUEBA", true, "regclass"},
+        {"object by its number", "SELECT CAST(16384 AS regclass)::text", true, "regclass"},
+        {"roles looked up", "SELECT to_regrole('rh_intruso')", true, "regrole"},
+        {"database's rights", "SELECT has_database_privilege('postgres', 'CONNECT')", true,
+         "has_database_privilege"},
+        {"server's folder", "SELECT current_setting('data_directory')", true, "current_setting"},
+        {"server's configuration file", "SELECT current_setting('config_file')", true,
+         "current_setting"},
+        {"server's sockets", "SELECT current_setting('unix_socket_directories')", true,
+         "current_setting"},
+        {"users table under a WITH of its name",
+         "WITH usuario AS (SELECT * FROM usuario) SELECT * FROM usuario", true, "USUARIO"},
+        {"users table beside a WITH of its name",
+         "SELECT * FROM usuario, (WITH usuario AS (SELECT 1 AS a) SELECT a FROM usuario) w", true,
+         "USUARIO"},
+        {"users table written under a WITH of its name",
+         "WITH usuario AS (SELECT 1 AS a) DELETE FROM usuario", false, "USUARIO"},
+        {"another company's table attached as a partition",
+         "ALTER TABLE PRUEBA ATTACH PARTITION %OTRA%.otra DEFAULT", false, "%OTRA%"},
+        {"another company's table detached", "ALTER TABLE PRUEBA DETACH PARTITION %OTRA%.otra",
+         false, "%OTRA%"},
+        {"another company's index attached",
+         "ALTER INDEX prueba_pk ATTACH PARTITION %OTRA%.otra_pk", false, "%OTRA%"},
+        {"partition of another company's table", "CREATE TABLE P2 PARTITION OF %OTRA%.otra DEFAULT",
+         false, "%OTRA%"},
         {"transaction", "BEGIN", false, "BEGIN"},
         {"server settings", "ALTER SYSTEM SET work_mem = '8MB'", false, "ALTER SYSTEM"},
         {"every session's settings", "ALTER ROLE CURRENT_USER SET application_name = 'x'", false,
@@ -1208,16 +1285,13 @@ void TestQuery::hostileStatements_data() {
          "fts3_tokenizer"},
         {"file pages", "SELECT * FROM dbstat", true, "dbstat"},
     };
-    auto add = [](Engine e, const Caso* casos, size_t n, bool rolComun) {
+    auto add = [](Engine e, const Caso* casos, size_t n, const QString& login) {
         for (size_t i = 0; i < n; ++i)
-            QTest::newRow(
-                qPrintable(EngineTag(e) +
-                           (rolComun ? QStringLiteral(" as a plain role ") : QStringLiteral(" ")) +
-                           QLatin1String(casos[i].tag)))
+            QTest::newRow(qPrintable(EngineTag(e) + LoginTag(login) + QLatin1String(casos[i].tag)))
                 << int(e) << QString::fromUtf8(casos[i].sql) << casos[i].lectura
-                << QString::fromUtf8(casos[i].nombre) << rolComun << QString();
+                << QString::fromUtf8(casos[i].nombre) << login << QString();
     };
-    add(Engine::Sqlite, sqlite, std::size(sqlite), false);
+    add(Engine::Sqlite, sqlite, std::size(sqlite), QString());
     // Importe hidden from the user: its values never come out or are copied
     // under another name. PostgreSQL refuses what names it or could carry it
     // unnamed; SQLite reads it as NULL in a query and refuses it elsewhere.
@@ -1273,27 +1347,25 @@ void TestQuery::hostileStatements_data() {
         {"view that renames it", "SELECT Codigo, Cantidad FROM VPRUEBA", true, "Importe", ""},
     };
     for (Engine e : AvailableEngines())
-        for (bool comun : {false, true}) {
-            if (comun && (e != Engine::Postgres || qEnvironmentVariableIsEmpty("RH_PG_PLAIN_ROLE")))
-                continue;
+        for (const QString& login :
+             e == Engine::Postgres ? PostgresLogins() : QStringList{QString()})
             for (const Oculto& o : ocultos)
                 if (e != Engine::Sqlite || o.sqlite)
-                    QTest::newRow(qPrintable(
-                        EngineTag(e) + (comun ? QStringLiteral(" as a plain role") : QString()) +
-                        QStringLiteral(" hidden field, ") + QLatin1String(o.tag)))
+                    QTest::newRow(qPrintable(EngineTag(e) + LoginTag(login) +
+                                             QStringLiteral("hidden field, ") +
+                                             QLatin1String(o.tag)))
                         << int(e) << QString::fromUtf8(o.sql) << o.lectura
-                        << QString::fromUtf8(e == Engine::Sqlite ? o.sqlite : o.postgres) << comun
+                        << QString::fromUtf8(e == Engine::Sqlite ? o.sqlite : o.postgres) << login
                         << QStringLiteral("Importe");
-        }
     if (!AvailableEngines().contains(Engine::Postgres)) return;
-    add(Engine::Postgres, postgres, std::size(postgres), false);
-    if (!qEnvironmentVariableIsEmpty("RH_PG_PLAIN_ROLE"))
-        add(Engine::Postgres, postgres, std::size(postgres), true);
+    for (const QString& login : PostgresLogins())
+        add(Engine::Postgres, postgres, std::size(postgres), login);
     // Deeper than the tree can be read back: refused, never let through.
     QString profundo = QStringLiteral("SELECT pg_terminate_backend(%PID%)");
     for (int i = 0; i < 600; ++i) profundo += QStringLiteral(" + 0");
-    QTest::newRow("postgres deep expression") << int(Engine::Postgres) << profundo << true
-                                              << "demasiado profundamente" << false << QString();
+    QTest::newRow("postgres deep expression")
+        << int(Engine::Postgres) << profundo << true << "demasiado profundamente" << QString()
+        << QString();
     // Long and deep texts: refused before the parser, or parsed on a stack
     // that holds them, never the end of the program.
     auto cadena = [](int terminos, const char* termino) -> QString {
@@ -1310,26 +1382,26 @@ void TestQuery::hostileStatements_data() {
         const char* camino = lectura ? ", query path" : ", action";
         QTest::newRow(qPrintable(QStringLiteral("postgres chain of 70,000 terms") + camino))
             << int(Engine::Postgres) << cadena(70000, "+1") << lectura << "demasiado profundamente"
-            << false << QString();
+            << QString() << QString();
         QTest::newRow(qPrintable(QStringLiteral("postgres chain of 200,000 terms") + camino))
             << int(Engine::Postgres) << cadena(200000, "+1") << lectura << "demasiado larga"
-            << false << QString();
+            << QString() << QString();
         QTest::newRow(qPrintable(QStringLiteral("postgres 100,000 parentheses") + camino))
             << int(Engine::Postgres) << parentesis(100000) << lectura << "demasiado profundamente"
-            << false << QString();
+            << QString() << QString();
         QTest::newRow(qPrintable(QStringLiteral("postgres 200,000 parentheses") + camino))
-            << int(Engine::Postgres) << parentesis(200000) << lectura << "demasiado larga" << false
-            << QString();
+            << int(Engine::Postgres) << parentesis(200000) << lectura << "demasiado larga"
+            << QString() << QString();
         QTest::newRow(qPrintable(QStringLiteral("postgres NOT chain") + camino))
             << int(Engine::Postgres)
             << QString(QStringLiteral("SELECT ") + QStringLiteral("NOT ").repeated(20000) +
                        QStringLiteral("TRUE"))
-            << lectura << "demasiado profundamente" << false << QString();
+            << lectura << "demasiado profundamente" << QString() << QString();
         QTest::newRow(qPrintable(QStringLiteral("postgres 4 MB statement") + camino))
             << int(Engine::Postgres)
             << QString(QStringLiteral("SELECT '") + QString(4 * 1024 * 1024, QLatin1Char('x')) +
                        QStringLiteral("'"))
-            << lectura << "demasiado larga" << false << QString();
+            << lectura << "demasiado larga" << QString() << QString();
     }
 }
 
@@ -1338,25 +1410,16 @@ void TestQuery::hostileStatements() {
     QFETCH(QString, sql);
     QFETCH(bool, lectura);
     QFETCH(QString, nombre);
-    QFETCH(bool, rolComun);
+    QFETCH(QString, login);
     QFETCH(QString, oculto);
-    const QByteArray usuario = qgetenv("RH_PG_USER");
-    if (rolComun) qputenv("RH_PG_USER", qgetenv("RH_PG_PLAIN_ROLE"));
-    const auto restaurar = qScopeGuard([&] {
-        qputenv("RH_PG_USER", usuario);
-        SetHiddenColumnTest(nullptr);
-    });
+    ComoLogin como(login);
+    const auto restaurar = qScopeGuard([] { SetHiddenColumnTest(nullptr); });
     auto esOculto = [&](const QString& campo) {
         return !oculto.isEmpty() && campo.contains(oculto, Qt::CaseInsensitive);
     };
     if (!oculto.isEmpty()) SetHiddenColumnTest(esOculto);
     TestDatabase tdb{Engine(engine)};
-    if (rolComun)
-        QCOMPARE(tdb.db()
-                     ->Scalar(QStringLiteral("SELECT rolsuper FROM pg_roles WHERE rolname = "
-                                             "current_user"))
-                     .toBool(),
-                 false);
+    como.comprobar(tdb.db());
     createPrueba(tdb.db());
     if (!oculto.isEmpty())
         tdb.db()->Execute(QStringLiteral(
@@ -1408,6 +1471,7 @@ void TestQuery::ordinaryStatements_data() {
     QTest::addColumn<int>("engine");
     QTest::addColumn<QStringList>("sql");
     QTest::addColumn<QString>("filas");  // of the last statement, or of PRUEBA after it
+    QTest::addColumn<QString>("login");  // PostgreSQL (see PostgresLogins)
     struct Caso {
         const char* tag;
         QStringList sql;
@@ -1477,19 +1541,53 @@ void TestQuery::ordinaryStatements_data() {
           "SELECT a, b FROM VCOPIA ORDER BY a", "DROP VIEW VCOPIA", "DROP TABLE COPIA"},
          "1|Ana;2|Bea",
          -1},
+        {"a WITH named as the users table",
+         {"WITH usuario AS (SELECT 1 AS a) SELECT a FROM usuario"},
+         "1",
+         -1},
+        {"own names looked up",
+         {"SELECT to_regclass('prueba')::text, has_table_privilege('prueba', 'SELECT')::text, "
+          "current_setting('client_min_messages')"},
+         "prueba|true|warning",
+         int(Engine::Postgres)},
+        {"the program's own table altered and emptied",
+         {"ALTER TABLE PRUEBA ADD COLUMN Extra int", "CREATE INDEX PRUEBA_x ON PRUEBA (Extra)",
+          "TRUNCATE PRUEBA", "INSERT INTO PRUEBA (Codigo, Nombre, Extra) VALUES (7, 'Gil', 1)"},
+         "7|Gil",
+         int(Engine::Postgres)},
+        {"the program's own table altered",
+         {"ALTER TABLE PRUEBA ADD COLUMN Extra int", "CREATE INDEX PRUEBA_x ON PRUEBA (Extra)",
+          "DELETE FROM PRUEBA", "INSERT INTO PRUEBA (Codigo, Nombre, Extra) VALUES (7, 'Gil', 1)"},
+         "7|Gil",
+         int(Engine::Sqlite)},
+        {"a view of the own tables written, a partition of its own",
+         {"CREATE VIEW VPRUEBA AS SELECT Codigo, Nombre FROM PRUEBA",
+          "UPDATE VPRUEBA SET Nombre = 'Eva' WHERE Codigo = 3",
+          "CREATE TABLE PARTIDA (a int, b text) PARTITION BY LIST (a)",
+          "CREATE TABLE PARTE1 PARTITION OF PARTIDA FOR VALUES IN (1)",
+          "CREATE TABLE PARTE2 (a int, b text)",
+          "ALTER TABLE PARTIDA ATTACH PARTITION PARTE2 FOR VALUES IN (2)",
+          "ALTER TABLE PARTIDA DETACH PARTITION PARTE1", "DROP TABLE PARTIDA"},
+         "1|Ana;2|Bea;3|Eva",
+         int(Engine::Postgres)},
     };
     for (Engine e : AvailableEngines())
-        for (const Caso& c : casos)
-            if (c.motor < 0 || c.motor == int(e))
-                QTest::newRow(qPrintable(EngineTag(e) + QLatin1Char(' ') + QLatin1String(c.tag)))
-                    << int(e) << c.sql << QString::fromUtf8(c.filas);
+        for (const QString& login :
+             e == Engine::Postgres ? PostgresLogins() : QStringList{QString()})
+            for (const Caso& c : casos)
+                if (c.motor < 0 || c.motor == int(e))
+                    QTest::newRow(qPrintable(EngineTag(e) + LoginTag(login) + QLatin1String(c.tag)))
+                        << int(e) << c.sql << QString::fromUtf8(c.filas) << login;
 }
 
 void TestQuery::ordinaryStatements() {
     QFETCH(int, engine);
     QFETCH(QStringList, sql);
     QFETCH(QString, filas);
+    QFETCH(QString, login);
+    ComoLogin como(login);
     TestDatabase tdb{Engine(engine)};
+    como.comprobar(tdb.db());
     createPrueba(tdb.db());
     TQuery q;
     q.setDatabaseName(QStringLiteral("Database"));
@@ -1643,6 +1741,8 @@ void TestQuery::otherStores_data() {
     QTest::addColumn<bool>("lectura");
     QTest::addColumn<bool>("enGeneral");  // run on the general database itself
     QTest::addColumn<QString>("nombre");
+    QTest::addColumn<QStringList>("antes");  // the user's statements that run first
+    QTest::addColumn<QString>("login");      // PostgreSQL (see PostgresLogins)
     struct Caso {
         const char* tag;
         const char* sql;
@@ -1650,8 +1750,15 @@ void TestQuery::otherStores_data() {
         bool enGeneral;
         const char* nombre;
         int motor;  // -1 both engines
+        QStringList antes = {};
     };
     const char* general = "base de datos general";
+    const int pg = int(Engine::Postgres);
+    const QStringList vista{QStringLiteral("CREATE VIEW VEMP AS SELECT * FROM %GEN%.EMPRESA")};
+    const QStringList vistas{
+        vista.first(), QStringLiteral("CREATE VIEW VEMP2 AS SELECT Codigo, Nombre FROM VEMP")};
+    const QStringList particionada{
+        QStringLiteral("CREATE TABLE PEMP (LIKE %GEN%.EMPRESA) PARTITION BY LIST (Codigo)")};
     const Caso casos[] = {
         {"table created in general", "CREATE TABLE %GEN%.CALENOPE (a int)", false, false, general,
          -1},
@@ -1722,13 +1829,42 @@ void TestQuery::otherStores_data() {
          int(Engine::Sqlite)},
         {"pragma function that is not a reading one", "SELECT * FROM pragma_foreign_keys", true,
          false, "pragma_foreign_keys", int(Engine::Sqlite)},
+        // What a view, a partition or a child reaches is judged, not its name.
+        {"general table changed through a view", "UPDATE VEMP SET Nombre = 'x'", false, false,
+         general, pg, vista},
+        {"general table written through a view", "INSERT INTO VEMP VALUES (5, 'x')", false, false,
+         general, pg, vista},
+        {"general table emptied through a view", "DELETE FROM VEMP", false, false, general, pg,
+         vista},
+        {"general table written through a view on conflict",
+         "INSERT INTO VEMP VALUES (1, 'x') ON CONFLICT (Codigo) DO UPDATE SET Nombre = 'y'", false,
+         false, general, pg, vista},
+        {"general table emptied through a view in a WITH",
+         "WITH d AS (DELETE FROM VEMP RETURNING 1) SELECT COUNT(*) FROM d", false, false, general,
+         pg, vista},
+        {"general table changed through a view of a view", "UPDATE VEMP2 SET Nombre = 'x'", false,
+         false, general, pg, vistas},
+        {"general table changed through a view named with the schema",
+         "UPDATE %EMP%.VEMP SET Nombre = 'x'", false, false, general, pg, vista},
+        {"general table attached as a partition",
+         "ALTER TABLE PEMP ATTACH PARTITION %GEN%.EMPRESA DEFAULT", false, false, general, pg,
+         particionada},
+        {"general table attached as a partition by its bare name",
+         "ALTER TABLE PEMP ATTACH PARTITION EMPRESA DEFAULT", false, false, general, pg,
+         particionada},
+        {"general table detached", "ALTER TABLE PEMP DETACH PARTITION EMPRESA", false, false,
+         general, pg, particionada},
+        {"partition of a general table", "CREATE TABLE PEMP2 PARTITION OF EMPRESA DEFAULT", false,
+         false, general, pg},
     };
     for (Engine e : AvailableEngines())
-        for (const Caso& c : casos)
-            if (c.motor < 0 || c.motor == int(e))
-                QTest::newRow(qPrintable(EngineTag(e) + QLatin1Char(' ') + QLatin1String(c.tag)))
-                    << int(e) << QString::fromUtf8(c.sql) << c.lectura << c.enGeneral
-                    << QString::fromUtf8(c.nombre);
+        for (const QString& login :
+             e == Engine::Postgres ? PostgresLogins() : QStringList{QString()})
+            for (const Caso& c : casos)
+                if (c.motor < 0 || c.motor == int(e))
+                    QTest::newRow(qPrintable(EngineTag(e) + LoginTag(login) + QLatin1String(c.tag)))
+                        << int(e) << QString::fromUtf8(c.sql) << c.lectura << c.enGeneral
+                        << QString::fromUtf8(c.nombre) << c.antes << login;
 }
 
 void TestQuery::otherStores() {
@@ -1737,15 +1873,27 @@ void TestQuery::otherStores() {
     QFETCH(bool, lectura);
     QFETCH(bool, enGeneral);
     QFETCH(QString, nombre);
+    QFETCH(QStringList, antes);
+    QFETCH(QString, login);
+    ComoLogin como(login);
     ConGeneral c{Engine(engine)};
+    como.comprobar(c.empresa());
     createPrueba(c.empresa());
     if (engine == int(Engine::Sqlite))
         c.empresa()->Execute(QStringLiteral("CREATE TEMP TABLE TX (a)"));
-    const QString antes = c.estado();
+    const QString inicial = c.estado();
+    auto nombres = [&](QString texto) {
+        return texto.replace(QLatin1String("%GEN%"), c.nombreGeneral())
+            .replace(QLatin1String("%EMP%"), c.empresa()->Params().schema);
+    };
     TQuery q;
     q.setDatabaseName(enGeneral ? QStringLiteral("DatabaseGeneral") : QStringLiteral("Database"));
     q.setUserStatement(true);
-    q.SQL().setText(sql.replace(QLatin1String("%GEN%"), c.nombreGeneral()));
+    for (const QString& a : antes) {
+        q.SQL().setText(nombres(a));
+        q.ExecSQL();
+    }
+    q.SQL().setText(nombres(sql));
     const QString error = ErrorText([&] {
         if (lectura)
             q.Open();
@@ -1754,7 +1902,49 @@ void TestQuery::otherStores() {
     });
     QVERIFY2(error.startsWith(QLatin1String("la sentencia ")), qPrintable(error));
     QVERIFY2(error.contains(nombre), qPrintable(error));
-    QCOMPARE(c.estado(), antes);
+    QCOMPARE(c.estado(), inicial);
+    if (engine == int(Engine::Postgres) && !enGeneral) {
+        // The server's own rights, the statements sent past the policy on
+        // the connection for users' statements: nothing changes where the
+        // users' role holds, and the users table is never read.
+        TDatabase* usuarios = c.empresa()->UserStatements();
+        QCOMPARE(usuarios->Scalar(QStringLiteral("SELECT current_user")).toString(),
+                 como.creaRoles() ? c.empresa()->UsersRole() : c.empresa()->Params().user);
+        if (como.creaRoles()) {
+            for (const QString& a : antes) ErrorText([&] { usuarios->Execute(nombres(a)); });
+            QString leido;
+            const QString fallo = ErrorText([&] {
+                QSqlQuery r = usuarios->Execute(nombres(sql));
+                while (r.isSelect() && r.next())
+                    for (int i = 0; i < r.record().count(); ++i) leido += r.value(i).toString();
+            });
+            QVERIFY2(!fallo.isEmpty() || !leido.contains(QLatin1String("secreta")),
+                     qPrintable(leido));
+            usuarios->EndUserStatement();
+            QCOMPARE(c.estado(), inicial);
+        }
+        // A user's statement runs under the role after the session is reset
+        // and after the connection comes back.
+        const QString quien =
+            como.creaRoles() ? c.empresa()->UsersRole() : c.empresa()->Params().user;
+        const QVariant pid = usuarios->Scalar(QStringLiteral("SELECT pg_backend_pid()"));
+        usuarios->EndUserStatement();
+        q.Close();
+        q.SQL().setText(QStringLiteral("SELECT current_user AS quien"));
+        q.Open();
+        QCOMPARE(q.Fields()[0]->AsString(), quien);
+        q.Close();
+        c.general()->Execute(QStringLiteral("SELECT pg_terminate_backend(?)"), {pid});
+        QTRY_COMPARE(
+            c.general()
+                ->Scalar(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE pid = ?"),
+                         {pid})
+                .toInt(),
+            0);
+        q.Open();
+        QCOMPARE(q.Fields()[0]->AsString(), quien);
+        q.Close();
+    }
     // The general tables stay readable, and the company's own writable.
     q.Close();
     q.SQL().setText(QStringLiteral("SELECT Nombre FROM EMPRESA"));

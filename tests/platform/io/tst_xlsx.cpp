@@ -267,7 +267,7 @@ private Q_SLOTS:
             } catch (const EXlsxError& e) {
                 QCOMPARE(e.FileName(), expected);
                 QVERIFY2(e.Message().startsWith(
-                             QStringLiteral("Cannot write the workbook %1: ").arg(expected)),
+                             QStringLiteral("No se puede grabar el libro %1: ").arg(expected)),
                          qPrintable(e.Message()));
             }
             QVERIFY(!QFile::exists(expected));
