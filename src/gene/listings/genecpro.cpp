@@ -15,10 +15,6 @@
 #include "db/table.h"
 #include "gene/data/geneclav.h"
 #include "gene/data/geneconv.h"
-#include "gene/session/geneform.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_formulario.h"
-#include "gene/session/geneinic_tablas.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_nombres.h"
 #include "gene/data/genemodu_sql.h"
@@ -28,9 +24,13 @@
 #include "gene/data/genetext.h"
 #include "gene/data/genetrad.h"
 #include "gene/data/geneusua.h"
+#include "gene/data/mensajes.h"
 #include "gene/dialogs/genevtex.h"
 #include "gene/listings/geneprog.h"
-#include "gene/data/mensajes.h"
+#include "gene/session/geneform.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_formulario.h"
+#include "gene/session/geneinic_tablas.h"
 #include "gene/session/sesion.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
@@ -376,7 +376,7 @@ void TfGENECPRO::construir() {
     Query1->setObjectName(QStringLiteral("Query1"));
     Query1->setRequestLive(false);
     Query1->setUserStatement(true);  // the filters are typed SQL
-    VigilarSentenciasUsuario();       // and an endless one is stopped with Esc
+    VigilarSentenciasUsuario();      // and an endless one is stopped with Esc
     DSAjustar = new TDataSource(this);
     DSAjustar->setObjectName(QStringLiteral("DSAjustar"));
     Temporal = new TTable(this);
@@ -824,7 +824,13 @@ QString TfGENECPRO::TablaSentencia() const {
 
 QString TfGENECPRO::SentenciaListado() const {
     QStringList lineas;
-    lineas << QStringLiteral("SELECT ") + LBSeleccionado->Items().join(QLatin1Char(','));
+    // A field hidden from the user is never printed: not read either (a
+    // user's statement naming it is refused).
+    QStringList sel;
+    for (const QString& campo : LBSeleccionado->Items())
+        if (!CampoNoVisible(ModuloDatos, campo)) sel << campo;
+    if (sel.isEmpty()) sel = LBSeleccionado->Items();
+    lineas << QStringLiteral("SELECT ") + sel.join(QLatin1Char(','));
     lineas << QStringLiteral("FROM ") + TablaSentencia();
     QString condicion = CondicionListado();
     const QString acceso = TRestriccionListado::Condicion();
@@ -835,7 +841,6 @@ QString TfGENECPRO::SentenciaListado() const {
     if (!condicion.isEmpty()) lineas << QStringLiteral("WHERE ") + condicion;
     if (cbClasificado->isChecked()) {
         QStringList orden;
-        const QStringList sel = LBSeleccionado->Items();
         for (qsizetype i = 0; i < sel.size() && i < 10; ++i) {
             TField* f = TablaFisica->FindField(sel[i]);
             if (f && (f->IsBlob() || f->DataType() == ftMemo)) continue;

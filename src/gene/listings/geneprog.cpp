@@ -7,8 +7,10 @@
 #include <QTimer>
 
 #include "db/database.h"
+#include "db/hiddencolumns.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genetrad.h"
+#include "gene/data/geneusua.h"
 #include "gene/data/mensajes.h"
 #include "gene/session/genecomp.h"
 #include "gene/session/geneform.h"
@@ -213,6 +215,8 @@ private:
 void VigilarSentenciasUsuario() {
     static TEsperaSentencia espera;
     SetUserStatementWait(&espera);
+    // What the user may not see stays unseen under any name.
+    SetHiddenColumnTest([](const QString& columna) { return CampoNoVisible(nullptr, columna); });
 }
 
 QString TextoSentenciaCancelada() {

@@ -57,6 +57,8 @@ QString TextoProgresoTraducido(const QString& Texto);
 // for the run, and Esc there asks the usual question; any answer other than
 // "SI" stops the statement in the engine. A result stopped before its end
 // while its rest was read is warned of once the running code is done.
+// The fields hidden from the user (CampoNoVisible) are hidden from users'
+// statements too, whatever name a statement gives them.
 void VigilarSentenciasUsuario();
 // What the windows say when the user stopped his statement.
 QString TextoSentenciaCancelada();

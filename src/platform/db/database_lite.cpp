@@ -12,6 +12,7 @@
 
 #include "db/database.h"
 #include "db/dberror.h"
+#include "db/hiddencolumns.h"
 #include "db/sqllexis.h"
 #include "db/storedvalue.h"
 
@@ -46,6 +47,10 @@ struct Confinement {
     // A write where only reads may run: refused once prepared (preparing
     // it does nothing), so that a second statement is told first.
     QString write;
+    // Columns hidden from the user: a query reads them as NULL; anything
+    // else that reads or sets one is refused.
+    const THiddenColumnTest* hidden = nullptr;
+    bool query = false;
 };
 
 // Users' statements write only in the company file, none when main is the
@@ -55,6 +60,7 @@ Confinement confinementOf(bool readOnly, bool mainIsGeneral) {
     c.readOnly = readOnly;
     c.general = mainIsGeneral ? QStringLiteral("main") : QStringLiteral("general");
     if (!mainIsGeneral) c.writable = QStringLiteral("main");
+    if (HiddenColumnTest()) c.hidden = &HiddenColumnTest();
     return c;
 }
 
@@ -64,6 +70,10 @@ QString upper(const char* text) {
 
 bool schemaTable(const char* table) {
     return qstrnicmp(table, "sqlite_", 7) == 0;
+}
+
+bool hiddenColumn(const Confinement& c, const char* column) {
+    return c.hidden && column && *column && (*c.hidden)(QString::fromUtf8(column));
 }
 
 int authorize(void* data, int action, const char* a, const char* b, const char* database,
@@ -127,11 +137,17 @@ int authorize(void* data, int action, const char* a, const char* b, const char* 
                 if (qstricmp(a, t) == 0) return reaching(QString::fromLatin1(t));
             if (qstrnicmp(a, "pragma_", 7) == 0 && !readingPragma(a + 7))
                 return reaching(QString::fromUtf8(a).toLower());
+            if (hiddenColumn(*c, b)) {
+                if (c->query) return SQLITE_IGNORE;
+                return deny(HiddenFieldReason(QString::fromUtf8(b)));
+            }
             return SQLITE_OK;
         case SQLITE_INSERT:
         case SQLITE_UPDATE:
         case SQLITE_DELETE:
             if (qstricmp(a, "USUARIO") == 0) return deny(UsersTableReason());
+            if (action == SQLITE_UPDATE && hiddenColumn(*c, b))
+                return deny(HiddenFieldReason(QString::fromUtf8(b)));
             // The schema table is written by CREATE, ALTER and DROP, judged
             // by their own codes, and when a table-valued function is first
             // used (json_each, pragma_table_info), which only reads.
@@ -225,6 +241,7 @@ QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantL
     sqlite3* handle = sqliteHandle(db_);
     if (!handle) throw EDatabaseError::make(DbError::ConnectionFailed, QString(), databaseName_);
     Confinement confinement = confinementOf(readOnly, ownIsGeneral());
+    confinement.query = readOnly;
     sqlite3_set_authorizer(handle, authorize, &confinement);
     const bool prepared = q.prepare(sql);
     sqlite3_set_authorizer(handle, nullptr, nullptr);
@@ -268,6 +285,7 @@ std::optional<bool> TDatabase::isSqliteUserQuery(const QString& sql) {
     // some pragmas act while they are prepared.
     const QByteArray text = WellFormedText(sql).toUtf8();
     Confinement confinement = confinementOf(false, ownIsGeneral());
+    confinement.query = true;  // judged as it will run, if it is one
     sqlite3_stmt* st = nullptr;
     sqlite3_set_authorizer(handle, authorize, &confinement);
     const int rc = sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &st, nullptr);

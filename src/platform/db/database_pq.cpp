@@ -11,6 +11,7 @@
 
 #include "db/database.h"
 #include "db/dberror.h"
+#include "db/hiddencolumns.h"
 #include "db/pgstatement.h"
 #include "db/query.h"
 #include "db/sqllexis.h"
@@ -37,6 +38,51 @@ struct Result {
     ~Result() { PQclear(r); }
     PGresult* r;
 };
+
+// Why a user's statement may not run for the fields hidden from the user
+// (HiddenColumnTest), "" when it may: a hidden column named, one a view it
+// reads takes from its tables (a view's own names may be any), or, where
+// the statement could carry a column under another name (a "*" that does
+// not land in its result, a whole row...), one of the tables it reads.
+QString hiddenColumnRefusal(const QSqlDatabase& db, const QString& sql) {
+    const THiddenColumnTest& hidden = HiddenColumnTest();
+    if (!hidden) return QString();
+    const PgColumnUse use = PgColumnUses(sql, hidden);
+    if (!use.named.isEmpty()) return HiddenFieldReason(IdentifierSpelling(use.named));
+    QSqlQuery q(db);
+    for (const QString& relation : use.relations) {
+        // Second column: read by a view (through views over views too).
+        q.prepare(QStringLiteral(
+            "WITH RECURSIVE leida(rel, col) AS ("
+            " SELECT d.refobjid, d.refobjsubid FROM pg_rewrite r JOIN pg_depend d ON d.classid ="
+            " 'pg_rewrite'::regclass AND d.objid = r.oid AND d.refclassid = 'pg_class'::regclass"
+            " AND d.refobjsubid > 0 AND d.refobjid <> r.ev_class WHERE r.ev_class = to_regclass(?)"
+            " UNION SELECT d.refobjid, d.refobjsubid FROM leida l JOIN pg_rewrite r ON r.ev_class"
+            " = l.rel JOIN pg_depend d ON d.classid = 'pg_rewrite'::regclass AND d.objid = r.oid"
+            " AND d.refclassid = 'pg_class'::regclass AND d.refobjsubid > 0 AND d.refobjid <>"
+            " r.ev_class)"
+            " SELECT a.attname::text, true FROM leida l JOIN pg_attribute a ON a.attrelid = l.rel"
+            " AND a.attnum = l.col"
+            " UNION ALL SELECT a.attname::text, false FROM pg_attribute a WHERE a.attrelid ="
+            " to_regclass(?) AND a.attnum > 0 AND NOT a.attisdropped"));
+        q.addBindValue(relation);
+        q.addBindValue(relation);
+        if (!q.exec()) throw EDatabaseError(DbError::SqlError, q.lastError().text(), sql);
+        while (q.next()) {
+            const QString column = q.value(0).toString();
+            if (!hidden(column)) continue;
+            const bool view = q.value(1).toBool();
+            if (!view && use.carried.isEmpty()) continue;
+            q.finish();
+            return HiddenFieldReason(
+                IdentifierSpelling(column),
+                view ? QStringLiteral("la vista ") + QString(relation).remove(QLatin1Char('"'))
+                     : use.carried);
+        }
+        q.finish();
+    }
+    return QString();
+}
 
 }  // namespace
 
@@ -75,7 +121,12 @@ QString TDatabase::pgUserStatementRefusal(const QString& sql, bool readOnly) {
     QList<PgWriteTarget> targets;
     const QString refused =
         PgUserStatementRefusal(sql, readOnly, schemas, !ownIsGeneral(), &targets);
-    if (!refused.isEmpty() || targets.isEmpty()) return refused;
+    if (!refused.isEmpty()) return refused;
+    // After the schemas: the catalog is read as the session's role, which
+    // may not look into another company's schema.
+    if (const QString hidden = hiddenColumnRefusal(connection(), sql); !hidden.isEmpty())
+        return hidden;
+    if (targets.isEmpty()) return QString();
     for (const PgWriteTarget& t : std::as_const(targets)) {
         const QString found = pgReachOutsideOwn(t);
         if (found.isEmpty()) continue;

@@ -801,3 +801,225 @@ std::optional<bool> PgStatementIsQuery(const QString& sql) {
     if (!onParserStack([&] { writes = holdsWrite(stmt); })) return std::nullopt;
     return !writes;
 }
+
+namespace {
+
+// Walks a statement's tree for PgColumnUses. `lands` tells whether a "*" in
+// the target list of the SELECT at hand comes out in the statement's own
+// result under the columns' own names.
+class ColumnCheck {
+public:
+    ColumnCheck(const std::function<bool(const QString&)>& hidden, PgColumnUse& use)
+        : hidden_(hidden), use_(use) {}
+
+    void statement(const QJsonObject& stmt) {
+        ranges(stmt);
+        if (stmt.contains(QLatin1String("SelectStmt")))
+            select(stmt.value(QLatin1String("SelectStmt")).toObject(), true);
+        else
+            walk(stmt);
+    }
+
+private:
+    void name(const QString& column) {
+        if (use_.named.isEmpty() && !column.isEmpty() && hidden_(column)) use_.named = column;
+    }
+    void names(const QJsonValue& list) {
+        for (const QString& n : nameList(list)) name(n);
+    }
+    void carried(const QString& how) {
+        if (use_.carried.isEmpty()) use_.carried = how;
+    }
+    static bool hasColumnAliases(const QJsonObject& o) {
+        return !o.value(QLatin1String("alias"))
+                    .toObject()
+                    .value(QLatin1String("colnames"))
+                    .toArray()
+                    .isEmpty();
+    }
+    static bool isStar(const QJsonObject& columnRef) {
+        const QJsonArray fields = columnRef.value(QLatin1String("fields")).toArray();
+        return !fields.isEmpty() && fields.last().toObject().contains(QLatin1String("A_Star"));
+    }
+
+    // The names a column reference of one word may mean a whole row by:
+    // the tables, sub-queries, functions and WITH queries of the statement,
+    // and every relation it names, as the server will ask of the catalog.
+    void ranges(const QJsonValue& value) {
+        if (value.isArray()) {
+            for (const QJsonValue& v : value.toArray()) ranges(v);
+            return;
+        }
+        if (!value.isObject()) return;
+        const QJsonObject o = value.toObject();
+        if (o.contains(QLatin1String("relname"))) {
+            const QString relname = o.value(QLatin1String("relname")).toString();
+            const QString schema = o.value(QLatin1String("schemaname")).toString();
+            rangeNames_ << relname;
+            auto quoted = [](QString n) -> QString {
+                return QLatin1Char('"') + n.replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+                       QLatin1Char('"');
+            };
+            const QString text =
+                (schema.isEmpty() ? QString() : quoted(schema) + QLatin1Char('.')) +
+                quoted(relname);
+            if (!use_.relations.contains(text)) use_.relations << text;
+        }
+        if (o.contains(QLatin1String("aliasname")))
+            rangeNames_ << o.value(QLatin1String("aliasname")).toString();
+        if (o.contains(QLatin1String("ctename")))
+            rangeNames_ << o.value(QLatin1String("ctename")).toString();
+        for (auto it = o.constBegin(); it != o.constEnd(); ++it) ranges(it.value());
+    }
+
+    void select(const QJsonObject& s, bool lands) {
+        lands = lands && !s.contains(QLatin1String("intoClause"));
+        const QString op = s.value(QLatin1String("op")).toString();
+        if (!op.isEmpty() && op != QLatin1String("SETOP_NONE")) {
+            // The result's names are the first branch's: the others' columns
+            // come out under them.
+            select(s.value(QLatin1String("larg")).toObject(), lands);
+            select(s.value(QLatin1String("rarg")).toObject(), false);
+            for (auto it = s.constBegin(); it != s.constEnd(); ++it)
+                if (it.key() != QLatin1String("larg") && it.key() != QLatin1String("rarg"))
+                    walk(it.value());
+            return;
+        }
+        for (const QJsonValue& t : s.value(QLatin1String("targetList")).toArray()) {
+            // The name of a result column is the statement's own: not read.
+            const QJsonObject val = t.toObject()
+                                        .value(QLatin1String("ResTarget"))
+                                        .toObject()
+                                        .value(QLatin1String("val"))
+                                        .toObject();
+            const QJsonObject ref = val.value(QLatin1String("ColumnRef")).toObject();
+            if (!ref.isEmpty() && isStar(ref)) {
+                if (!lands) carried(QStringLiteral("*"));
+                walk(ref);  // a table named before the "*"
+            } else {
+                walk(val);
+            }
+        }
+        for (const QJsonValue& f : s.value(QLatin1String("fromClause")).toArray()) from(f, lands);
+        for (const QJsonValue& c : s.value(QLatin1String("withClause"))
+                                       .toObject()
+                                       .value(QLatin1String("ctes"))
+                                       .toArray()) {
+            const QJsonObject cte = c.toObject().value(QLatin1String("CommonTableExpr")).toObject();
+            const bool renamed = !cte.value(QLatin1String("aliascolnames")).toArray().isEmpty();
+            const QJsonObject query = cte.value(QLatin1String("ctequery")).toObject();
+            if (query.contains(QLatin1String("SelectStmt")))
+                select(query.value(QLatin1String("SelectStmt")).toObject(), lands && !renamed);
+            else
+                walk(query);
+        }
+        for (auto it = s.constBegin(); it != s.constEnd(); ++it)
+            if (it.key() != QLatin1String("targetList") &&
+                it.key() != QLatin1String("fromClause") && it.key() != QLatin1String("withClause"))
+                walk(it.value());
+    }
+
+    void from(const QJsonValue& item, bool lands) {
+        const QJsonObject o = item.toObject();
+        if (o.contains(QLatin1String("RangeVar"))) {
+            if (hasColumnAliases(o.value(QLatin1String("RangeVar")).toObject()))
+                carried(QStringLiteral("una lista de nombres de columnas"));
+        } else if (o.contains(QLatin1String("RangeSubselect"))) {
+            const QJsonObject r = o.value(QLatin1String("RangeSubselect")).toObject();
+            const QJsonObject query = r.value(QLatin1String("subquery")).toObject();
+            select(query.value(QLatin1String("SelectStmt")).toObject(),
+                   lands && !hasColumnAliases(r));
+            return;
+        } else if (o.contains(QLatin1String("JoinExpr"))) {
+            const QJsonObject j = o.value(QLatin1String("JoinExpr")).toObject();
+            // Matched by the columns both sides hold, whatever they are.
+            if (j.value(QLatin1String("isNatural")).toBool())
+                carried(QStringLiteral("NATURAL JOIN"));
+            const bool inner = lands && !hasColumnAliases(j);
+            from(j.value(QLatin1String("larg")), inner);
+            from(j.value(QLatin1String("rarg")), inner);
+            names(j.value(QLatin1String("usingClause")));
+            walk(j.value(QLatin1String("quals")));
+            return;
+        }
+        walk(item);
+    }
+
+    void node(const QString& key, const QJsonValue& value) {
+        const QJsonObject o = value.toObject();
+        if (key == QLatin1String("SelectStmt")) {
+            select(o, false);
+            return;
+        }
+        if (key == QLatin1String("SubLink") &&
+            o.value(QLatin1String("subLinkType")).toString() == QLatin1String("EXISTS_SUBLINK")) {
+            // Whether a row exists: no column of it comes out.
+            select(o.value(QLatin1String("subselect"))
+                       .toObject()
+                       .value(QLatin1String("SelectStmt"))
+                       .toObject(),
+                   true);
+            return;
+        }
+        if (key == QLatin1String("ColumnRef")) {
+            const QJsonArray fields = o.value(QLatin1String("fields")).toArray();
+            if (isStar(o)) {
+                carried(QStringLiteral("*"));
+            } else if (fields.size() == 1) {
+                const QString n = nameList(fields).value(0);
+                // A table's name alone is its whole row, when no column has it.
+                if (rangeNames_.contains(n)) carried(n);
+                name(n);
+            } else {
+                name(nameList(QJsonArray{fields.last()}).value(0));
+            }
+        } else if (key == QLatin1String("A_Indirection")) {
+            // (fila).campo
+            for (const QJsonValue& i : o.value(QLatin1String("indirection")).toArray()) {
+                if (i.toObject().contains(QLatin1String("A_Star"))) carried(QStringLiteral("*"));
+                names(QJsonArray{i});
+            }
+        } else if (key == QLatin1String("ResTarget")) {
+            // Outside a SELECT's list: the column an INSERT, UPDATE or MERGE writes.
+            name(o.value(QLatin1String("name")).toString());
+        } else if (key == QLatin1String("IndexElem")) {
+            name(o.value(QLatin1String("name")).toString());
+        } else if (key == QLatin1String("usingClause")) {
+            names(value);
+        } else if (key == QLatin1String("RenameStmt")) {
+            if (o.value(QLatin1String("renameType")).toString() == QLatin1String("OBJECT_COLUMN"))
+                name(o.value(QLatin1String("subname")).toString());
+        } else if (key == QLatin1String("AlterTableCmd")) {
+            if (!o.value(QLatin1String("subtype")).toString().contains(QLatin1String("Constraint")))
+                name(o.value(QLatin1String("name")).toString());
+        } else if (key == QLatin1String("Constraint")) {
+            for (const char* k : {"keys", "including", "fk_attrs", "pk_attrs"})
+                names(o.value(QLatin1String(k)));
+        }
+        walk(value);
+    }
+
+    void walk(const QJsonValue& value) {
+        if (value.isArray()) {
+            for (const QJsonValue& v : value.toArray()) walk(v);
+        } else if (value.isObject()) {
+            const QJsonObject o = value.toObject();
+            for (auto it = o.constBegin(); it != o.constEnd(); ++it) node(it.key(), it.value());
+        }
+    }
+
+    const std::function<bool(const QString&)>& hidden_;
+    PgColumnUse& use_;
+    QStringList rangeNames_;
+};
+
+}  // namespace
+
+PgColumnUse PgColumnUses(const QString& sql, const std::function<bool(const QString&)>& hidden) {
+    PgColumnUse use;
+    QJsonArray stmts;
+    if (!hidden || !parsedStatements(sql, stmts).isEmpty() || stmts.size() != 1) return use;
+    const QJsonObject stmt = stmts.at(0).toObject().value(QLatin1String("stmt")).toObject();
+    if (!onParserStack([&] { ColumnCheck(hidden, use).statement(stmt); })) return PgColumnUse{};
+    return use;
+}

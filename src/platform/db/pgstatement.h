@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 // A table a user's statement writes, alters or drops in the database's own
@@ -78,3 +79,23 @@ QString PgUserStatementRefusal(const QString& sql, bool readOnly, const QStringL
 // writes nothing (no INTO, no INSERT/UPDATE/DELETE/MERGE in a WITH).
 // Nothing when the text is not one statement the parser reads.
 std::optional<bool> PgStatementIsQuery(const QString& sql);
+
+// What a user's statement does with the columns of the tables it reads, as
+// the parser reads it, for a user from whom some columns are hidden:
+// - `named`: the first column it names (in any expression or clause, by
+//   its name alone or qualified) that `hidden` hides, "" when none;
+// - `carried`: the first place where a column could come out or be copied
+//   under another name without being named ("" when none): a "*" anywhere
+//   but the outermost result (a sub-query or WITH with a column alias list,
+//   INSERT ... SELECT, CREATE TABLE/VIEW ... AS, a function's argument...),
+//   a whole-row reference, a table with a column alias list, a NATURAL
+//   join;
+// - `relations`: the tables and views it names, as the server reads a
+//   name given as text, for the caller to ask which columns they hold.
+// Empty when the text is not one statement the parser reads.
+struct PgColumnUse {
+    QString named;
+    QString carried;
+    QStringList relations;
+};
+PgColumnUse PgColumnUses(const QString& sql, const std::function<bool(const QString&)>& hidden);

@@ -18,6 +18,7 @@
 
 #include "db/database.h"
 #include "db/dberror.h"
+#include "db/hiddencolumns.h"
 #include "db/sqllexis.h"
 #include "db/storedvalue.h"
 #include "db/sysutils.h"
@@ -1406,6 +1407,16 @@ void describe(const SelectShape& shape, const Catalog& catalog, const QSqlRecord
     }
 }
 
+// SQLite reads a column hidden from the user as NULL in a user's query: a
+// result holding one would write the NULL back.
+bool holdsHiddenColumn(const QStringList& source) {
+    const THiddenColumnTest& hidden = HiddenColumnTest();
+    if (!hidden) return false;
+    for (const QString& column : source)
+        if (!column.isEmpty() && hidden(column)) return true;
+    return false;
+}
+
 // A live result writes to its one table by key: every column must be a
 // column of that table, the primary key must be among them, and the table
 // must be the database's own.
@@ -1531,7 +1542,8 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
         result = run(typing);
     }
     if (!described) describeColumns(result);
-    if (requestLive_) makeLive(db, shape, catalog, source, *cursor, user);
+    if (requestLive_ && !(user && sqlite && holdsHiddenColumn(source)))
+        makeLive(db, shape, catalog, source, *cursor, user);
     cursor->load(std::move(result.rows));
     // The same rows read again from the first, for a holder that let some
     // go (TDataSet::BeginPass) and for a refresh.

@@ -164,6 +164,12 @@ QString UsersTableReason() {
         "desde una sentencia SQL");
 }
 
+QString HiddenFieldReason(const QString& field, const QString& how) {
+    return QStringLiteral("la sentencia usa el campo ") + field +
+           (how.isEmpty() ? QString() : QStringLiteral(" (a través de ") + how + QLatin1Char(')')) +
+           QStringLiteral(", que Vd. no tiene permitido ver");
+}
+
 QString TooLongReason(qsizetype limit) {
     return QStringLiteral("la sentencia es demasiado larga para comprobarla (más de %1 KB)")
         .arg(limit / 1024);

@@ -43,6 +43,10 @@ QString GeneralDatabaseWriteReason(const QString& name);
 // The reason, in Spanish, why a statement naming the users table is refused:
 // it holds every user's password, level and rights.
 QString UsersTableReason();
+// The reason, in Spanish, why a statement that reads, copies or changes a
+// field hidden from the user (HiddenColumnTest) is refused; `how` says how
+// it reaches it when not by the field's own name ("" when by name).
+QString HiddenFieldReason(const QString& field, const QString& how = QString());
 // The reason, in Spanish, why a text longer than `limit` bytes is refused
 // before it is read.
 QString TooLongReason(qsizetype limit);

@@ -14,6 +14,7 @@
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genetext.h"
+#include "gene/data/geneusua.h"
 #include "gene/listings/genecsql.h"
 #include "gene/listings/genecsql_rejilla.h"
 #include "gene/listings/geneprog.h"
@@ -597,6 +598,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QString>("mensaje");   // first text shown ("" none)
         QTest::addColumn<QString>("guardado");  // LISTPRU.Nombre of row 1 after
+        QTest::addColumn<QString>("oculto");    // a field hidden from the user
         const QString refusal = QStringLiteral(
             "¡No es posible guardar los cambios! Motivo: el resultado de la consulta no está "
             "formado por columnas de una sola tabla con su clave.");
@@ -606,9 +608,10 @@ private Q_SLOTS:
         for (Engine m : AvailableEngines()) {
             const QString t = EngineTag(m) + QLatin1Char(' ');
             auto fila = [&](const char* nombre, const char* sql, const QString& mensaje,
-                            const char* guardado) {
+                            const char* guardado, const QString& oculto = QString()) {
                 QTest::newRow(qPrintable(t + QLatin1String(nombre)))
-                    << int(m) << QString::fromUtf8(sql) << mensaje << QString::fromUtf8(guardado);
+                    << int(m) << QString::fromUtf8(sql) << mensaje << QString::fromUtf8(guardado)
+                    << oculto;
             };
             fila("FROM in a comment", "SELECT /* FROM OTRAPRU */ Codigo, Nombre FROM LISTPRU",
                  QString(), "Ana");
@@ -645,6 +648,25 @@ private Q_SLOTS:
                  QStringLiteral("¡No es posible guardar los cambios! Motivo: ¡ Ya existe el "
                                 "registro !. Clave: Numero = «2»"),
                  "A|B");
+            // Importe hidden from the user: PostgreSQL refuses what names it
+            // and gives it under its own name to "*" (the grid hides it);
+            // SQLite reads it as NULL, and such a result writes nothing back.
+            const bool pg = m == Engine::Postgres;
+            const QString oculto = QStringLiteral("Importe");
+            const QString refusalOculto =
+                QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ") +
+                HiddenFieldReason(QStringLiteral("Importe"));
+            fila("hidden field under another name",
+                 "SELECT Codigo, Nombre, Importe AS Cantidad FROM LISTPRU",
+                 pg ? refusalOculto : refusal, "A|B", oculto);
+            fila("hidden field cast",
+                 "SELECT Codigo, CAST(Importe AS VARCHAR(20)) AS x FROM LISTPRU",
+                 pg ? refusalOculto : refusal, "A|B", oculto);
+            fila("hidden field in a sub-query",
+                 "SELECT Codigo, x FROM (SELECT Codigo, Importe AS x FROM LISTPRU) s",
+                 pg ? refusalOculto : refusal, "A|B", oculto);
+            fila("hidden field, other field of a star edited", "SELECT * FROM LISTPRU",
+                 pg ? QString() : refusal, pg ? "Ana" : "A|B", oculto);
         }
     }
     void guardarEnSuOrigen() {
@@ -652,7 +674,10 @@ private Q_SLOTS:
         QFETCH(QString, sql);
         QFETCH(QString, mensaje);
         QFETCH(QString, guardado);
+        QFETCH(QString, oculto);
         Entorno x{Engine(engine)};
+        CamposNoVisiblesUsuario = oculto;
+        const auto visibles = qScopeGuard([] { CamposNoVisiblesUsuario.clear(); });
         SqlPrueba(
             QStringLiteral("CREATE TABLE OTRAPRU (Codigo INTEGER PRIMARY KEY, Nombre VARCHAR(40), "
                            "Descripcion VARCHAR(40))"));
@@ -665,6 +690,23 @@ private Q_SLOTS:
                                                 : QStringLiteral("general"));
         x.abrir(sql + QStringLiteral(" ORDER BY 1"));
         TClientDataSet* d = x.f->ClientDataSet1;
+        // The hidden value reaches the user under no other name, and stays
+        // as it was in the table.
+        const auto sinOculto = qScopeGuard([&] {
+            QCOMPARE(SqlPrueba(QStringLiteral("SELECT Importe FROM LISTPRU WHERE Codigo = 1")),
+                     QStringLiteral("12,5"));
+        });
+        if (d->Active())
+            for (d->First(); !d->Eof(); d->Next())
+                for (int i = 0; i < d->FieldCount(); ++i)
+                    if (!oculto.isEmpty() && !CampoNoVisible(nullptr, d->Fields()[i]->FieldName()))
+                        QVERIFY2(!d->Fields()[i]->AsString().contains(QLatin1String("12")),
+                                 qPrintable(d->Fields()[i]->AsString()));
+        if (mensaje.contains(QLatin1String("ejecutar la sentencia"))) {
+            QCOMPARE(TextosMostrados().value(0), mensaje);
+            QCOMPARE(x.filas(), QStringList());
+            return;
+        }
         if (sql.contains(QLatin1String("EMPRESA")))
             QVERIFY(!x.filas().isEmpty());
         else

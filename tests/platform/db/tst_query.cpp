@@ -11,6 +11,7 @@
 #include "db/database.h"
 #include "db/dberror.h"
 #include "db/dialect.h"
+#include "db/hiddencolumns.h"
 #include "db/query.h"
 #include "db/sqllexis.h"
 #include "db/sysutils.h"
@@ -1063,6 +1064,7 @@ void TestQuery::hostileStatements_data() {
     QTest::addColumn<bool>("lectura");    // Open (read-only path) or ExecSQL
     QTest::addColumn<QString>("nombre");  // what the refusal names
     QTest::addColumn<QString>("login");  // PostgreSQL: the variable naming the login, "" RH_PG_USER
+    QTest::addColumn<QString>("oculto");  // a field hidden from the user ("" none)
     struct Caso {
         const char* tag;
         const char* sql;
@@ -1383,9 +1385,74 @@ void TestQuery::hostileStatements_data() {
         for (size_t i = 0; i < n; ++i)
             QTest::newRow(qPrintable(EngineTag(e) + LoginTag(login) + QLatin1String(casos[i].tag)))
                 << int(e) << QString::fromUtf8(casos[i].sql) << casos[i].lectura
-                << QString::fromUtf8(casos[i].nombre) << login;
+                << QString::fromUtf8(casos[i].nombre) << login << QString();
     };
     add(Engine::Sqlite, sqlite, std::size(sqlite), QString());
+    // Importe hidden from the user: its values never come out or are copied
+    // under another name. PostgreSQL refuses what names it or could carry it
+    // unnamed; SQLite reads it as NULL in a query and refuses it elsewhere.
+    // A "*" that lands in the result keeps the column's own name (then
+    // hidden in the grid). "" as the name: the statement runs.
+    struct Oculto {
+        const char* tag;
+        const char* sql;
+        bool lectura;
+        const char* postgres;
+        const char* sqlite;
+    };
+    static const Oculto ocultos[] = {
+        {"alias", "SELECT Codigo, Importe AS Cantidad FROM PRUEBA", true, "Importe", ""},
+        {"cast", "SELECT CAST(Importe AS VARCHAR(20)) AS x FROM PRUEBA", true, "Importe", ""},
+        {"qualified, in an expression", "SELECT p.Codigo, p.IMPORTE + 0 AS d FROM PRUEBA p", true,
+         "Importe", ""},
+        {"star", "SELECT * FROM PRUEBA", true, "", ""},
+        {"column alias list", "SELECT d FROM PRUEBA AS p(a, b, c, d)", true, "Importe", nullptr},
+        {"star under a column alias list", "SELECT x FROM (SELECT * FROM PRUEBA) s(a, b, c, x)",
+         true, "Importe", nullptr},
+        {"star in WITH under a column alias list",
+         "WITH w(a, b, c, x, e, f) AS (SELECT * FROM PRUEBA) SELECT x FROM w", true, "Importe", ""},
+        {"sub-query", "SELECT c FROM (SELECT Importe AS c FROM PRUEBA) s", true, "Importe", ""},
+        {"join",
+         "SELECT a.Codigo, b.Importe AS c FROM PRUEBA a JOIN PRUEBA b ON b.Codigo = a.Codigo", true,
+         "Importe", ""},
+        {"join condition", "SELECT a.Codigo FROM PRUEBA a JOIN PRUEBA b USING (Importe)", true,
+         "Importe", nullptr},
+        {"whole row", "SELECT CAST(p AS text) AS t FROM PRUEBA p", true, "Importe", nullptr},
+        {"whole row as JSON", "SELECT row_to_json(p.*) AS t FROM PRUEBA p", true, "Importe",
+         nullptr},
+        {"star in the second branch of a union",
+         "SELECT Codigo, Nombre, Fecha, Notas AS n, Activo, Notas FROM PRUEBA WHERE 1 = 0 UNION "
+         "ALL SELECT * FROM PRUEBA",
+         true, "Importe", ""},
+        {"update", "UPDATE PRUEBA SET Importe = Importe * 1.1", false, "Importe", "Importe"},
+        {"update of another field", "UPDATE PRUEBA SET Notas = CAST(Importe AS VARCHAR(20))", false,
+         "Importe", "Importe"},
+        {"insert from a select",
+         "INSERT INTO PRUEBA SELECT Codigo + 10, Nombre, Fecha, Importe, "
+         "Activo, Notas FROM PRUEBA",
+         false, "Importe", "Importe"},
+        {"insert from a star",
+         "INSERT INTO PRUEBA SELECT * FROM (SELECT Codigo + 10 AS Codigo FROM PRUEBA) a, "
+         "(SELECT Nombre, Fecha, Importe, Activo, Notas FROM PRUEBA WHERE Codigo = 1) b",
+         false, "Importe", "Importe"},
+        {"table made from a star", "CREATE TABLE COPIA AS SELECT * FROM PRUEBA", false, "Importe",
+         "Importe"},
+        {"view made from a star", "CREATE VIEW VCOPIA AS SELECT * FROM PRUEBA", false, "Importe",
+         nullptr},
+        // Made by a user who sees it (VPRUEBA: Codigo, Importe AS Cantidad).
+        {"view that renames it", "SELECT Codigo, Cantidad FROM VPRUEBA", true, "Importe", ""},
+    };
+    for (Engine e : AvailableEngines())
+        for (const QString& login :
+             e == Engine::Postgres ? PostgresLogins() : QStringList{QString()})
+            for (const Oculto& o : ocultos)
+                if (e != Engine::Sqlite || o.sqlite)
+                    QTest::newRow(qPrintable(EngineTag(e) + LoginTag(login) +
+                                             QStringLiteral("hidden field, ") +
+                                             QLatin1String(o.tag)))
+                        << int(e) << QString::fromUtf8(o.sql) << o.lectura
+                        << QString::fromUtf8(e == Engine::Sqlite ? o.sqlite : o.postgres) << login
+                        << QStringLiteral("Importe");
     if (!AvailableEngines().contains(Engine::Postgres)) return;
     for (const QString& login : PostgresLogins())
         add(Engine::Postgres, postgres, std::size(postgres), login);
@@ -1393,7 +1460,8 @@ void TestQuery::hostileStatements_data() {
     QString profundo = QStringLiteral("SELECT pg_terminate_backend(%PID%)");
     for (int i = 0; i < 600; ++i) profundo += QStringLiteral(" + 0");
     QTest::newRow("postgres deep expression")
-        << int(Engine::Postgres) << profundo << true << "demasiado profundamente" << QString();
+        << int(Engine::Postgres) << profundo << true << "demasiado profundamente" << QString()
+        << QString();
     // Long and deep texts: refused before the parser, or parsed on a stack
     // that holds them, never the end of the program.
     auto cadena = [](int terminos, const char* termino) -> QString {
@@ -1410,26 +1478,26 @@ void TestQuery::hostileStatements_data() {
         const char* camino = lectura ? ", query path" : ", action";
         QTest::newRow(qPrintable(QStringLiteral("postgres chain of 70,000 terms") + camino))
             << int(Engine::Postgres) << cadena(70000, "+1") << lectura << "demasiado profundamente"
-            << QString();
+            << QString() << QString();
         QTest::newRow(qPrintable(QStringLiteral("postgres chain of 200,000 terms") + camino))
             << int(Engine::Postgres) << cadena(200000, "+1") << lectura << "demasiado larga"
-            << QString();
+            << QString() << QString();
         QTest::newRow(qPrintable(QStringLiteral("postgres 100,000 parentheses") + camino))
             << int(Engine::Postgres) << parentesis(100000) << lectura << "demasiado profundamente"
-            << QString();
+            << QString() << QString();
         QTest::newRow(qPrintable(QStringLiteral("postgres 200,000 parentheses") + camino))
             << int(Engine::Postgres) << parentesis(200000) << lectura << "demasiado larga"
-            << QString();
+            << QString() << QString();
         QTest::newRow(qPrintable(QStringLiteral("postgres NOT chain") + camino))
             << int(Engine::Postgres)
             << QString(QStringLiteral("SELECT ") + QStringLiteral("NOT ").repeated(20000) +
                        QStringLiteral("TRUE"))
-            << lectura << "demasiado profundamente" << QString();
+            << lectura << "demasiado profundamente" << QString() << QString();
         QTest::newRow(qPrintable(QStringLiteral("postgres 4 MB statement") + camino))
             << int(Engine::Postgres)
             << QString(QStringLiteral("SELECT '") + QString(4 * 1024 * 1024, QLatin1Char('x')) +
                        QStringLiteral("'"))
-            << lectura << "demasiado larga" << QString();
+            << lectura << "demasiado larga" << QString() << QString();
     }
 }
 
@@ -1439,10 +1507,19 @@ void TestQuery::hostileStatements() {
     QFETCH(bool, lectura);
     QFETCH(QString, nombre);
     QFETCH(QString, login);
+    QFETCH(QString, oculto);
     ComoLogin como(login);
+    const auto restaurar = qScopeGuard([] { SetHiddenColumnTest(nullptr); });
+    auto esOculto = [&](const QString& campo) {
+        return !oculto.isEmpty() && campo.contains(oculto, Qt::CaseInsensitive);
+    };
+    if (!oculto.isEmpty()) SetHiddenColumnTest(esOculto);
     TestDatabase tdb{Engine(engine)};
     como.comprobar(tdb.db());
     createPrueba(tdb.db());
+    if (!oculto.isEmpty())
+        tdb.db()->Execute(QStringLiteral(
+            "CREATE VIEW VPRUEBA AS SELECT Codigo, Importe AS Cantidad FROM PRUEBA"));
     Testigos testigos(tdb);
     TQuery q;
     q.setDatabaseName(QStringLiteral("Database"));
@@ -1458,11 +1535,25 @@ void TestQuery::hostileStatements() {
     });
     // No value the statement makes is held whole.
     QVERIFY2(PicoMemoriaMB() - antes < 150, qPrintable(QString::number(PicoMemoriaMB() - antes)));
-    // No row of another company reached the user.
+    // No row of another company reached the user, nor a hidden value under
+    // another name (12.5 is the one Importe that is not 0 or NULL).
     if (q.Active())
         for (q.First(); !q.Eof(); q.Next())
-            for (int i = 0; i < q.FieldCount(); ++i)
-                QVERIFY2(!q.Fields()[i]->AsString().contains(kSecreto), qPrintable(error));
+            for (int i = 0; i < q.FieldCount(); ++i) {
+                const QString valor = q.Fields()[i]->AsString();
+                QVERIFY2(!valor.contains(kSecreto), qPrintable(error));
+                if (!oculto.isEmpty() && !esOculto(q.Fields()[i]->FieldName()))
+                    QVERIFY2(!valor.contains(QLatin1String("12.5")) &&
+                                 !valor.contains(QLatin1String("12,5")),
+                             qPrintable(q.Fields()[i]->FieldName() + QLatin1Char('=') + valor));
+            }
+    if (nombre.isEmpty()) {
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QCOMPARE(testigos.fugas(), QString());
+        // SQLite read the hidden column as NULL: nothing is written back.
+        if (q.Active() && Engine(engine) == Engine::Sqlite) QVERIFY(!q.CanModify());
+        return;
+    }
     // Told in Spanish, naming what was refused.
     QVERIFY2(error.startsWith(QLatin1String("la sentencia ")) ||
                  error.startsWith(QLatin1String("el texto ")),
