@@ -757,6 +757,8 @@ void TestDBGrid::typedAmountsReadDotAsThousands_data() {
                           {"coma decimal", "1,6", 1.6},
                           {"punto sin tres cifras", "1.6", refused},
                           {"punto tras la coma", "1,5.000", refused},
+                          {"cero antes del punto", "0.125", refused},
+                          {"primer grupo largo", "12345.678", refused},
                           {"dos grupos", "-1.234.567,89", -1234567.89},
                           {"negativo pequeño", "-0,05", -0.05}};
     for (Engine e : AvailableEngines())
