@@ -16,6 +16,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QLockFile>
+#include <QMdiSubWindow>
 #include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -23,6 +24,7 @@
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QVBoxLayout>
 #include <QtTest>
 #include <atomic>
 #include <cstdio>
@@ -1972,6 +1974,86 @@ private Q_SLOTS:
         QCOMPARE(sql(QStringLiteral("SELECT HorasMes, HorasAño, PorcentajeReduccionJornad, "
                                     "ClaveColectivo FROM HCONTRAT")),
                  guardado);
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // A click into an empty line grid gives it the keyboard, also just after
+    // the window was maximised or another window was closed with Ctrl+F4;
+    // Tab or Enter there, as a clerk goes to the column he means, starts the
+    // first line rather than taking the keys on to the employee's name.
+    void clicEnRejillaVacia_data() {
+        QTest::addColumn<QString>("momento");
+        QTest::addColumn<bool>("contratos");
+        QTest::addColumn<int>("tecla");
+        for (const char* momento : {"maximizada", "otra cerrada con Ctrl+F4"})
+            for (bool contratos : {true, false})
+                for (int tecla : {int(Qt::Key_Tab), int(Qt::Key_Return)})
+                    QTest::newRow(qPrintable(
+                        QString::fromUtf8(momento) +
+                        (contratos ? QStringLiteral("/contratos") : QStringLiteral("/bajas")) +
+                        (tecla == Qt::Key_Tab ? QStringLiteral("/Tab") : QStringLiteral("/Intro"))))
+                        << QString::fromUtf8(momento) << contratos << tecla;
+    }
+    void clicEnRejillaVacia() {
+        QFETCH(QString, momento);
+        QFETCH(bool, contratos);
+        QFETCH(int, tecla);
+        Entorno e(int(Engine::Sqlite));
+        SetApplicationExceptionHandler(&DespacharExcepcion);
+        TForm principal;
+        principal.setFormStyle(fsMDIForm);
+        principal.resize(900, 700);
+        SetMainForm(&principal);
+        const std::unique_ptr<void, void (*)(void*)> manejador(this, [](void*) {
+            SetApplicationExceptionHandler(nullptr);
+            SetMainForm(nullptr);
+        });
+        principal.show();
+        QVERIFY(QTest::qWaitForWindowActive(&principal));
+        sql(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (1, 'Ana')"));
+        QPointer<TfRRHHPERS> f = abrir();
+        f->Show();
+        QTRY_COMPARE(principal.ActiveMDIChild(), f.data());
+        f->EditNombre->setFocus();
+        QTRY_VERIFY(f->EditNombre->hasFocus());
+        if (momento == QLatin1String("maximizada")) {
+            f->MDISubWindow()->showMaximized();
+        } else {
+            auto* otra = new TForm;
+            otra->setFormStyle(fsMDIChild);
+            otra->OnClose = [](QObject*, TCloseAction& accion) { accion = caFree; };
+            auto* campo = new QLineEdit(otra);
+            (new QVBoxLayout(otra))->addWidget(campo);
+            QPointer<TForm> cerrada(otra);
+            otra->Show();
+            QTRY_COMPARE(principal.ActiveMDIChild(), otra);
+            campo->setFocus();
+            QTRY_VERIFY(campo->hasFocus());
+            QTest::keyClick(campo, Qt::Key_F4, Qt::ControlModifier);
+            QTRY_VERIFY(!cerrada);
+            QTRY_COMPARE(principal.ActiveMDIChild(), f.data());
+        }
+        QTabBar* pestanas = f->PageControl1->findChild<QTabBar*>();
+        QVERIFY(pestanas);
+        TTabSheet* hoja = contratos ? f->PagContratos : f->PagBajas;
+        QTest::mouseClick(pestanas, Qt::LeftButton, {},
+                          pestanas->tabRect(f->PageControl1->indexOf(hoja)).center());
+        QTRY_COMPARE(f->PageControl1->ActivePage(), hoja);
+        TDBGrid* g = contratos ? f->DBGrid4 : f->DBGrid3;
+        QCOMPARE(g->VisibleRowCount(), 0);
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->viewport()->rect().center());
+        QTRY_VERIFY(g->hasFocus());
+        MessageSeam::clearLog();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(tecla));
+        TeclearEnFoco(QStringLiteral("Gripe"));
+        QWidget* foco = QApplication::focusWidget();
+        QVERIFY(foco == g || g->isAncestorOf(foco));
+        QCOMPARE((contratos ? f->HContrato : f->Baja)->State(), dsInsert);
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM PERSONAL")), QStringLiteral("Ana"));
+        f->pbCancelarClick(f->pbCancelar);
         f->Close();
         QTRY_VERIFY(!f);
     }

@@ -1079,7 +1079,18 @@ void TDBGrid::nextLine() {
 }
 
 bool TDBGrid::focusNextPrevChild(bool next) {
-    if (tabKeyNavigation() && dataSet() && isVisible() && isEnabled()) {
+    TDataSet* ds = dataSet();
+    // Tab (or Enter) in an empty grid where lines may be added starts the
+    // first line: the clerk is going to a column of it, and what he types
+    // next would otherwise land in the window's next field (its text
+    // selected, replaced by the typing).
+    if (next && tabKeyNavigation() && ds && isVisible() && isEnabled() && hasFocus() &&
+        ds->State() == dsBrowse && ds->IsEmpty() && !readOnly_ && (options_ & dgEditing) &&
+        ds->CanModify()) {
+        move([&] { ds->Append(); });
+        return true;
+    }
+    if (tabKeyNavigation() && ds && isVisible() && isEnabled()) {
         QKeyEvent tab(QEvent::KeyPress, next ? Qt::Key_Tab : Qt::Key_Backtab, Qt::NoModifier);
         keyPressEvent(&tab);
         // A line being typed keeps the focus: it is completed, saved or
