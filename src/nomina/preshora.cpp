@@ -2,15 +2,16 @@
 
 #include <QColorDialog>
 #include <QPainter>
+#include <array>
 
 #include "db/dberror.h"
 #include "db/field.h"
 #include "db/table.h"
-#include "gene/dialogs/genebusc.h"
 #include "gene/data/geneclav.h"
-#include "gene/session/genecomp.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/mensajes.h"
+#include "gene/dialogs/genebusc.h"
+#include "gene/session/genecomp.h"
 #include "ui/controls.h"
 #include "ui/dbgrid.h"
 #include "ui/registry.h"
@@ -21,8 +22,13 @@ namespace {
 
 const char* const kHoras[] = {"HoraInicio1", "HoraFinal1", "HoraInicio2", "HoraFinal2"};
 
+// A day shift's end of 00:00 after a later start is that day's midnight.
+double FinalDiurno(double inicio, double final) {
+    return final == 0 && inicio > 0 ? 1 : final;
+}
+
 double Intervalo(bool nocturno, double inicio, double final) {
-    if (!nocturno) return final - inicio;
+    if (!nocturno) return FinalDiurno(inicio, final) - inicio;
     if (inicio == 0 && final == 0) return 0;
     if (final < inicio || (final == inicio && inicio != 0)) return final - inicio + 1;
     return final - inicio;
@@ -35,12 +41,25 @@ double FraccionDia(TField* campo) {
     return hora.isValid() ? hora.msecsSinceStartOfDay() / 86400000.0 : 0;
 }
 
+// The four times of the record's intervals, in the order of kHoras.
+std::array<double, 4> Tramos(TDataSet* Horario) {
+    std::array<double, 4> t{};
+    for (int i = 0; i < 4; ++i) t[i] = FraccionDia(Horario->FieldByName(QLatin1String(kHoras[i])));
+    return t;
+}
+
 }  // namespace
 
 double NumeroHorasHorario(const QString& TipoTurno, double Inicio1, double Final1, double Inicio2,
                           double Final2) {
     const bool nocturno = TipoTurno == QLatin1String("Nocturno");
     return (Intervalo(nocturno, Inicio1, Final1) + Intervalo(nocturno, Inicio2, Final2)) * 24;
+}
+
+bool TramosHorarioValidos(const QString& TipoTurno, double Inicio1, double Final1, double Inicio2,
+                          double Final2) {
+    if (TipoTurno == QLatin1String("Nocturno")) return true;
+    return FinalDiurno(Inicio1, Final1) >= Inicio1 && FinalDiurno(Inicio2, Final2) >= Inicio2;
 }
 
 TfPRESHORA::TfPRESHORA(QWidget* owner)
@@ -144,13 +163,10 @@ void TfPRESHORA::Table1BeforePost(TDataSet* DataSet) {
 }
 
 void TfPRESHORA::CalcularNumeroHoras() {
-    auto fraccion = [this](const char* nombre) {
-        return FraccionDia(Table1->FieldByName(QLatin1String(nombre)));
-    };
+    const auto t = Tramos(Table1);
     Table1->FieldByName(QStringLiteral("NumeroHoras"))
         ->setAsFloat(NumeroHorasHorario(
-            Table1->FieldByName(QStringLiteral("TipoTurno"))->AsString(), fraccion("HoraInicio1"),
-            fraccion("HoraFinal1"), fraccion("HoraInicio2"), fraccion("HoraFinal2")));
+            Table1->FieldByName(QStringLiteral("TipoTurno"))->AsString(), t[0], t[1], t[2], t[3]));
 }
 
 bool TfPRESHORA::ValidarColumna() {
@@ -167,7 +183,18 @@ bool TfPRESHORA::ValidarHorario(bool AntesDeGrabar) {
     // Hours: on every post, and on leaving any of the four time columns.
     bool horas = AntesDeGrabar;
     for (const char* hora : kHoras) horas = horas || campo == QLatin1String(hora);
-    if (horas) CalcularNumeroHoras();
+    if (horas) {
+        const auto t = Tramos(Table1);
+        // Negative hours would be stored otherwise.
+        if (!TramosHorarioValidos(Table1->FieldByName(QStringLiteral("TipoTurno"))->AsString(),
+                                  t[0], t[1], t[2], t[3])) {
+            MensajeAdvertencia(QStringLiteral(
+                "¡ La hora final de un tramo es anterior a la inicial ! Un turno que pasa de la "
+                "medianoche es \"Nocturno\"."));
+            return false;
+        }
+        CalcularNumeroHoras();
+    }
     if (AntesDeGrabar || campo == QLatin1String("LUGrupoAnalisis")) {
         const QString grupo = Table1->FieldByName(QStringLiteral("GrupoAnalisis"))->AsString();
         if (!grupo.isEmpty() && !(GrupoAnalisis->Active() && GrupoAnalisis->FindKey({grupo}))) {

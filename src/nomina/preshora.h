@@ -14,8 +14,13 @@ class TTable;
 // A "Nocturno" interval whose end is earlier than its start crosses
 // midnight (22:00-06:00 is 8 hours); an end equal to a non-zero start is a
 // whole day; an empty interval (both 0) counts nothing. Other shifts add
-// the two intervals as they are. The pause is not subtracted.
+// the two intervals as they are, an end of 00:00 read as midnight (08:00 to
+// 00:00 is 16 hours). The pause is not subtracted.
 double NumeroHorasHorario(const QString& TipoTurno, double Inicio1, double Final1, double Inicio2,
+                          double Final2);
+// Whether the intervals can be counted: only a "Nocturno" shift crosses
+// midnight; in any other an interval that ends before it starts cannot.
+bool TramosHorarioValidos(const QString& TipoTurno, double Inicio1, double Final1, double Inicio2,
                           double Final2);
 
 class TfPRESHORA : public TMaestroRejilla {

@@ -112,6 +112,13 @@ QString QuitarCategoriaPerfiles(const QString& Perfiles, const QString& Categori
     return lineas.join(kCrLf) + (saltoFinal ? kCrLf : QString());
 }
 
+bool ValidarCategoriaPerfiles(const QString& Categoria) {
+    if (!Categoria.contains(QLatin1Char(','))) return true;
+    MensajeAdvertencia(QStringLiteral(
+        "¡ El Tipo de Formación no puede contener comas (\",\") !. Repita por favor."));
+    return false;
+}
+
 TfRRHHFORM::TfRRHHFORM(QWidget* owner)
     : TMaestroRejilla(owner, QStringLiteral("fRRHHFORM"),
                       QStringLiteral("Maestro de Tipos de Formación"), QStringLiteral("FORMCION")) {
@@ -151,6 +158,8 @@ void TfRRHHFORM::Table1BeforePost(TDataSet* DataSet) {
     TMaestroRejilla::Table1BeforePost(DataSet);
     const QString codigo = Table1->FieldByName(QStringLiteral("Codigo"))->AsString();
     const QString tipo = Table1->FieldByName(QStringLiteral("Tipo"))->AsString();
+    // Stored, it would stand in the profiles as two categories, never removed.
+    if (!ValidarCategoriaPerfiles(tipo)) Abort();
     // The pick list offers the types in use; a new one is typed freely.
     if (!codigo.isEmpty() && ActiveControl() != pbCancelar) RefrescarTipos();
     if (!tipo.isEmpty() && SinGruposDeCategoria(tipo))
@@ -182,6 +191,11 @@ void TfRRHHFORM::Table1BeforeDelete(TDataSet*) {
                              : QStringLiteral("CategoriaGrupo = ") + Entrecomillar(tipo)));
     if (!tipo.isEmpty() && SinGruposDeCategoria(tipo))
         GrabarPerfiles([&tipo](const QString& p) { return QuitarCategoriaPerfiles(p, tipo); });
+}
+
+bool TfRRHHFORM::ValidarColumna() {
+    if (DBGrid1->SelectedIndex() != 1 || !Editando()) return true;
+    return ValidarCategoriaPerfiles(Table1->FieldByName(QStringLiteral("Tipo"))->Text());
 }
 
 // Code and type are the key columns here: the type is the category of the

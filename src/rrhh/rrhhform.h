@@ -24,6 +24,7 @@ public:
     void Table1AfterPost(TDataSet* DataSet) override;
     void Table1BeforeEdit(TDataSet* DataSet) override;
     void DBGrid1KeyPress(QObject* Sender, QChar& Key) override;
+    bool ValidarColumna() override;
     // Published: the framework leaves a form's own delete handler in place.
     Q_INVOKABLE void Table1BeforeDelete(TDataSet* DataSet);
     Q_INVOKABLE void pbAccesoCriteriosClick(QObject* Sender);
@@ -45,3 +46,6 @@ QString AgregarCategoriaPerfilPersonal(const QString& Perfiles, const QString& C
 // The profiles text with Categoria taken out of every line where it is an
 // item, with one separating comma; the rest of the text as it was.
 QString QuitarCategoriaPerfiles(const QString& Perfiles, const QString& Categoria);
+// Whether a training type can stand as a category in the profiles, whose
+// items "," separates: a type holding one is warned of, false.
+bool ValidarCategoriaPerfiles(const QString& Categoria);

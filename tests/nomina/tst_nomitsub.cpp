@@ -6,9 +6,9 @@
 
 #include <QtTest>
 
+#include "gene/data/genemodu.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_formulario.h"
-#include "gene/data/genemodu.h"
 #include "maestros_prueba.h"
 #include "nomina/nomitsub.h"
 #include "support/dbfixture.h"
@@ -94,6 +94,49 @@ private Q_SLOTS:
         f->EditRango->setText(QStringLiteral("Enfermedad"));
         QCOMPARE(f->Table1->RecordCount(), 2);
         QVERIFY(textos().isEmpty());
+    }
+
+    // A new line closed unconfirmed with Ctrl+F4: without its "Hasta Días"
+    // it is dropped whatever the answer to the close question; with days out
+    // of their range it is refused with the range warning when the answer
+    // keeps it, and the window stays. Nothing is ever stored.
+    void lineaNuevaAlCerrar_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("dias");
+        QTest::addColumn<QString>("respuesta");
+        for (Engine motor : AvailableEngines())
+            for (const char* dias : {"", "0", "10000"})
+                for (const char* respuesta : {"NO", "SI"})
+                    QTest::newRow(qPrintable(EngineTag(motor) + QStringLiteral("/dias '") +
+                                             QLatin1String(dias) + QStringLiteral("'/") +
+                                             QLatin1String(respuesta)))
+                        << int(motor) << QString::fromLatin1(dias)
+                        << QString::fromLatin1(respuesta);
+    }
+    void lineaNuevaAlCerrar() {
+        QFETCH(int, engine);
+        QFETCH(QString, dias);
+        QFETCH(QString, respuesta);
+        TestInstalacion inst(Engine(engine), empresa1());
+        TModuloDatos modulo;
+        VentanaPrincipal principal;
+        QPointer<TfNOMITSUB> f = abrir().release();
+        QVERIFY(f);
+        QStringList mensajes;
+        const bool cerrada = cerrarConFilaNueva(f, dias, respuesta, mensajes);
+        const bool rechazada = !dias.isEmpty() && respuesta == QLatin1String("NO");
+        QCOMPARE(cerrada, !rechazada);
+        QCOMPARE(mensajes.size(), rechazada ? 2 : 1);
+        QVERIFY(mensajes.first().endsWith(QStringLiteral("¿Desea cancelar la grabación?")));
+        if (rechazada)
+            QCOMPARE(mensajes.last(), QStringLiteral("¡ El valor debe estar entre 1 y 9999 !"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM TSUBSDIO")), QStringLiteral("0"));
+        if (f) {
+            f->pbCancelarClick(f->pbCancelar);
+            f->Close();
+            QTRY_VERIFY(!f);
+        }
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM TSUBSDIO")), QStringLiteral("0"));
     }
 
     // The code box changed while a typed line cannot be posted: the box

@@ -5,10 +5,12 @@
 // schedule number out of range or repeated.
 
 #include <QtTest>
+#include <cmath>
+#include <limits>
 
+#include "gene/data/genemodu.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_formulario.h"
-#include "gene/data/genemodu.h"
 #include "maestros_prueba.h"
 #include "nomina/preshora.h"
 #include "support/dbfixture.h"
@@ -48,16 +50,58 @@ private Q_SLOTS:
             << "Nocturno" << QStringList{"20:00", "23:00", "23:30", "03:30"} << 7.0;
         QTest::newRow("día entero")
             << "Nocturno" << QStringList{"08:00", "08:00", "00:00", "00:00"} << 24.0;
+        QTest::newRow("diurno hasta medianoche")
+            << "Diurno" << QStringList{"08:00", "00:00", "00:00", "00:00"} << 16.0;
+        QTest::newRow("diurno, segundo tramo hasta medianoche")
+            << "Diurno" << QStringList{"08:00", "13:00", "20:00", "00:00"} << 9.0;
+        // NaN: refused, no hours counted.
+        const double rechazado = std::numeric_limits<double>::quiet_NaN();
+        QTest::newRow("diurno cruzando medianoche")
+            << "Diurno" << QStringList{"22:00", "06:00", "00:00", "00:00"} << rechazado;
+        QTest::newRow("diurno, segundo tramo al revés")
+            << "Diurno" << QStringList{"08:00", "13:00", "18:00", "15:00"} << rechazado;
     }
     void horas() {
         QFETCH(QString, turno);
         QFETCH(QStringList, tramos);
         QFETCH(double, horas);
-        const QByteArray t = tramos.join(QLatin1Char(',')).toLatin1();
-        const QList<QByteArray> p = t.split(',');
-        QCOMPARE(NumeroHorasHorario(turno, fraccion(p[0]), fraccion(p[1]), fraccion(p[2]),
-                                    fraccion(p[3])),
-                 horas);
+        const QByteArray texto = tramos.join(QLatin1Char(',')).toLatin1();
+        const QList<QByteArray> p = texto.split(',');
+        const double t[] = {fraccion(p[0]), fraccion(p[1]), fraccion(p[2]), fraccion(p[3])};
+        QCOMPARE(TramosHorarioValidos(turno, t[0], t[1], t[2], t[3]), !std::isnan(horas));
+        if (!std::isnan(horas)) QCOMPARE(NumeroHorasHorario(turno, t[0], t[1], t[2], t[3]), horas);
+    }
+
+    // A day shift typed across midnight is refused before the post, nothing
+    // stored; ending at 00:00 it is counted up to midnight.
+    void diurnoAlGrabar_data() { AddEngineRows(); }
+    void diurnoAlGrabar() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), empresa1());
+        TModuloDatos modulo;
+        RegistrarTfPRESHORA();
+        std::unique_ptr<TForm> forma(CreateForm(QStringLiteral("TfPRESHORA")));
+        auto* f = qobject_cast<TfPRESHORA*>(forma.get());
+        QVERIFY(f);
+        auto campo = [f](const char* n) { return f->Table1->FieldByName(QLatin1String(n)); };
+        f->AgregarClick(f->Agregar);
+        QVERIFY(teclear(f, {"3", "Tarde"}));
+        campo("HoraInicio1")->setText(QStringLiteral("22:00:00"));
+        campo("HoraFinal1")->setText(QStringLiteral("06:00:00"));
+        textos();
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(textos(), QStringList{QStringLiteral(
+                               "¡ La hora final de un tramo es anterior a la inicial ! Un turno "
+                               "que pasa de la medianoche es \"Nocturno\".")});
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HORARIO")), QStringLiteral("0"));
+        campo("HoraInicio1")->setText(QStringLiteral("08:00:00"));
+        campo("HoraFinal1")->setText(QStringLiteral("00:00:00"));
+        f->pbConformeClick(f->pbConforme);
+        QVERIFY(textos().isEmpty());
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(sql(QStringLiteral("SELECT TipoTurno, NumeroHoras FROM HORARIO")),
+                 QStringLiteral("Diurno|16"));
     }
 
     void formulario_data() { AddEngineRows(); }

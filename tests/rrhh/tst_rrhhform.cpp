@@ -9,10 +9,10 @@
 #include "db/field.h"
 #include "db/query.h"
 #include "db/table.h"
-#include "gene/session/geneinic_formulario.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
+#include "gene/session/geneinic_formulario.h"
 #include "rrhh/rrhhform.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
@@ -110,6 +110,51 @@ private Q_SLOTS:
         QFETCH(QString, perfiles);
         QFETCH(QString, quitado);
         QCOMPARE(QuitarCategoriaPerfiles(perfiles, QStringLiteral("CURSO")), quitado);
+    }
+
+    // A type holding the profiles' separator is refused with a warning:
+    // stored, it would stand as two categories and never be taken out.
+    void categoriaConSeparador_data() {
+        QTest::addColumn<QString>("tipo");
+        QTest::addColumn<bool>("admitida");
+        QTest::newRow("coma dentro") << "Idiomas, inglés" << false;
+        QTest::newRow("coma al final") << "Idiomas," << false;
+        QTest::newRow("sin coma") << "Idiomas; inglés" << true;
+        QTest::newRow("vacía") << "" << true;
+    }
+    void categoriaConSeparador() {
+        QFETCH(QString, tipo);
+        QFETCH(bool, admitida);
+        MessageSeam::activate();
+        QCOMPARE(ValidarCategoriaPerfiles(tipo), admitida);
+        QCOMPARE(MessageSeam::log().size(), admitida ? 0 : 1);
+        MessageSeam::clearLog();
+    }
+
+    void tipoConComaNoSeGraba_data() { AddEngineRows(); }
+    void tipoConComaNoSeGraba() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
+        sql(QStringLiteral("INSERT INTO PARAGENE (IdRegistro) VALUES (0)"));
+        grabarPerfiles(QStringLiteral("Personal=DEP"));
+        TModuloDatos modulo;
+        RegistrarTfRRHHFORM();
+        QPointer<TfRRHHFORM> f =
+            qobject_cast<TfRRHHFORM*>(CreateForm(QStringLiteral("TfRRHHFORM")));
+        QVERIFY(f);
+        MessageSeam::clearLog();
+        nuevoTipo(f, QStringLiteral("I1"), QStringLiteral("Idiomas, inglés"),
+                  QStringLiteral("Inglés"));
+        QCOMPARE(MessageSeam::log().size(), 1);
+        QCOMPARE(
+            MessageSeam::log().first().text,
+            QStringLiteral(
+                "¡ El Tipo de Formación no puede contener comas (\",\") !. Repita por favor."));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM FORMCION")), QStringLiteral("0"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM GRANALIS")), QStringLiteral("0"));
+        QCOMPARE(perfiles(), QStringLiteral("Personal=DEP"));
+        f->Close();
+        QTRY_VERIFY(!f);
     }
 
     void reflejoEnGruposYPerfiles_data() { AddEngineRows(); }

@@ -14,7 +14,9 @@
 #include <QDir>
 #include <QDynamicPropertyChangeEvent>
 #include <QImage>
+#include <QLineEdit>
 #include <QLockFile>
+#include <QMdiSubWindow>
 #include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -22,6 +24,7 @@
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QVBoxLayout>
 #include <QtTest>
 #include <atomic>
 #include <cstdio>
@@ -2164,6 +2167,187 @@ private Q_SLOTS:
         }
         QCOMPARE(bajoCodigo(1), QStringLiteral("1"));
         QVERIFY(!fGENEINIC->Database->InTransaction());
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // A figure a contract cell refuses, left by Enter, Tab, Down or a click
+    // on the next cell: the warning once, the focus kept on that cell in
+    // edit with the text selected, and the correction typed next stored
+    // there; the neighbour keeps its stored value.
+    void celdaRechazadaEnContratos_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("campo");
+        QTest::addColumn<QString>("texto");
+        QTest::addColumn<QString>("salida");
+        QTest::addColumn<QString>("correccion");
+        // HorasMes, HorasAño, PorcentajeReduccionJornad, ClaveColectivo.
+        QTest::addColumn<QString>("guardado");
+        for (Engine motor : AvailableEngines()) {
+            auto fila = [motor](const char* caso) -> QTestData& {
+                return QTest::newRow(qPrintable(EngineTag(motor) + QLatin1Char('/') +
+                                                QString::fromUtf8(caso)))
+                       << int(motor);
+            };
+            fila("horas mes, Intro") << "HorasMes"
+                                     << "7.5"
+                                     << "Intro"
+                                     << "170"
+                                     << "170|1760|0|A1";
+            fila("horas mes, Abajo") << "HorasMes"
+                                     << "1.6"
+                                     << "Abajo"
+                                     << "170"
+                                     << "170|1760|0|A1";
+            fila("horas mes, clic en Horas Año") << "HorasMes"
+                                                 << "1.6"
+                                                 << "clic"
+                                                 << "170"
+                                                 << "170|1760|0|A1";
+            fila("reducción de jornada, Tab") << "PorcentajeReduccionJornad"
+                                              << "0.125"
+                                              << "Tab"
+                                              << "0,125"
+                                              << "160|1760|0,125|A1";
+        }
+    }
+    void celdaRechazadaEnContratos() {
+        QFETCH(int, engine);
+        QFETCH(QString, campo);
+        QFETCH(QString, texto);
+        QFETCH(QString, salida);
+        QFETCH(QString, correccion);
+        QFETCH(QString, guardado);
+        Entorno e(engine);
+        SetApplicationExceptionHandler(&DespacharExcepcion);
+        const std::unique_ptr<void, void (*)(void*)> manejador(
+            this, [](void*) { SetApplicationExceptionHandler(nullptr); });
+        sql(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (1, 'Ana')"));
+        sql(QStringLiteral("INSERT INTO HCONTRAT (CodigoOperario, NumeroContrato, "
+                           "FechaInicioContrato, HorasMes, HorasAño, PorcentajeReduccionJornad, "
+                           "ClaveColectivo) VALUES (1, 1, %1, 160, 1760, 0, 'A1')")
+                .arg(ValorSQL(dia(2024, 1, 1))));
+        QPointer<TfRRHHPERS> f = abrir();
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        f->PageControl1->setActivePage(f->PagContratos);
+        TDBGrid* g = f->DBGrid4;
+        g->setFocus();
+        QTRY_VERIFY(g->hasFocus());
+        int columna = -1;
+        for (int i = 0; i < g->Columns().Count(); ++i)
+            if (g->Columns()[i]->FieldName() == campo) columna = i;
+        g->setSelectedIndex(columna);
+        MessageSeam::clearLog();
+        TeclearEnFoco(texto);
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor && g->isAncestorOf(editor));
+        if (salida == QLatin1String("Intro")) {
+            QTest::keyClick(editor, Qt::Key_Return);
+        } else if (salida == QLatin1String("Tab")) {
+            QTest::keyClick(editor, Qt::Key_Tab);
+        } else if (salida == QLatin1String("Abajo")) {
+            QTest::keyClick(editor, Qt::Key_Down);
+        } else {
+            const QModelIndex vecina = g->model()->index(g->currentIndex().row(), columna + 1);
+            g->scrollTo(vecina);
+            QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(vecina).center());
+        }
+        QCoreApplication::processEvents();
+        QCOMPARE(
+            textos(),
+            QStringList{QStringLiteral("¡ El dato introducido no es válido !. Repita por favor.")});
+        QCOMPARE(g->currentIndex().column(), columna);
+        QTRY_COMPARE(QApplication::focusWidget(), editor);
+        QCOMPARE(editor->selectedText(), texto);
+        TeclearEnFoco(correccion);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(sql(QStringLiteral("SELECT HorasMes, HorasAño, PorcentajeReduccionJornad, "
+                                    "ClaveColectivo FROM HCONTRAT")),
+                 guardado);
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // A click into an empty line grid gives it the keyboard, also just after
+    // the window was maximised or another window was closed with Ctrl+F4;
+    // Tab or Enter there, as a clerk goes to the column he means, starts the
+    // first line rather than taking the keys on to the employee's name.
+    void clicEnRejillaVacia_data() {
+        QTest::addColumn<QString>("momento");
+        QTest::addColumn<bool>("contratos");
+        QTest::addColumn<int>("tecla");
+        for (const char* momento : {"maximizada", "otra cerrada con Ctrl+F4"})
+            for (bool contratos : {true, false})
+                for (int tecla : {int(Qt::Key_Tab), int(Qt::Key_Return)})
+                    QTest::newRow(qPrintable(
+                        QString::fromUtf8(momento) +
+                        (contratos ? QStringLiteral("/contratos") : QStringLiteral("/bajas")) +
+                        (tecla == Qt::Key_Tab ? QStringLiteral("/Tab") : QStringLiteral("/Intro"))))
+                        << QString::fromUtf8(momento) << contratos << tecla;
+    }
+    void clicEnRejillaVacia() {
+        QFETCH(QString, momento);
+        QFETCH(bool, contratos);
+        QFETCH(int, tecla);
+        Entorno e(int(Engine::Sqlite));
+        SetApplicationExceptionHandler(&DespacharExcepcion);
+        TForm principal;
+        principal.setFormStyle(fsMDIForm);
+        principal.resize(900, 700);
+        SetMainForm(&principal);
+        const std::unique_ptr<void, void (*)(void*)> manejador(this, [](void*) {
+            SetApplicationExceptionHandler(nullptr);
+            SetMainForm(nullptr);
+        });
+        principal.show();
+        QVERIFY(QTest::qWaitForWindowActive(&principal));
+        sql(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (1, 'Ana')"));
+        QPointer<TfRRHHPERS> f = abrir();
+        f->Show();
+        QTRY_COMPARE(principal.ActiveMDIChild(), f.data());
+        f->EditNombre->setFocus();
+        QTRY_VERIFY(f->EditNombre->hasFocus());
+        if (momento == QLatin1String("maximizada")) {
+            f->MDISubWindow()->showMaximized();
+        } else {
+            auto* otra = new TForm;
+            otra->setFormStyle(fsMDIChild);
+            otra->OnClose = [](QObject*, TCloseAction& accion) { accion = caFree; };
+            auto* campo = new QLineEdit(otra);
+            (new QVBoxLayout(otra))->addWidget(campo);
+            QPointer<TForm> cerrada(otra);
+            otra->Show();
+            QTRY_COMPARE(principal.ActiveMDIChild(), otra);
+            campo->setFocus();
+            QTRY_VERIFY(campo->hasFocus());
+            QTest::keyClick(campo, Qt::Key_F4, Qt::ControlModifier);
+            QTRY_VERIFY(!cerrada);
+            QTRY_COMPARE(principal.ActiveMDIChild(), f.data());
+        }
+        QTabBar* pestanas = f->PageControl1->findChild<QTabBar*>();
+        QVERIFY(pestanas);
+        TTabSheet* hoja = contratos ? f->PagContratos : f->PagBajas;
+        QTest::mouseClick(pestanas, Qt::LeftButton, {},
+                          pestanas->tabRect(f->PageControl1->indexOf(hoja)).center());
+        QTRY_COMPARE(f->PageControl1->ActivePage(), hoja);
+        TDBGrid* g = contratos ? f->DBGrid4 : f->DBGrid3;
+        QCOMPARE(g->VisibleRowCount(), 0);
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->viewport()->rect().center());
+        QTRY_VERIFY(g->hasFocus());
+        MessageSeam::clearLog();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(tecla));
+        TeclearEnFoco(QStringLiteral("Gripe"));
+        QWidget* foco = QApplication::focusWidget();
+        QVERIFY(foco == g || g->isAncestorOf(foco));
+        QCOMPARE((contratos ? f->HContrato : f->Baja)->State(), dsInsert);
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM PERSONAL")), QStringLiteral("Ana"));
+        f->pbCancelarClick(f->pbCancelar);
         f->Close();
         QTRY_VERIFY(!f);
     }

@@ -14,19 +14,19 @@
 #include "db/dberror.h"
 #include "db/table.h"
 #include "gene/data/geneclav.h"
+#include "gene/data/genelog.h"
+#include "gene/data/genemodu.h"
+#include "gene/data/genetext.h"
+#include "gene/data/geneusua.h"
+#include "gene/data/mensajes.h"
+#include "gene/print/geneimpr.h"
 #include "gene/session/genecomp.h"
 #include "gene/session/geneform.h"
 #include "gene/session/geneform_p.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_servicios.h"
-#include "gene/data/genelog.h"
-#include "gene/data/genemodu.h"
 #include "gene/session/generejilla.h"
-#include "gene/data/genetext.h"
-#include "gene/data/geneusua.h"
-#include "gene/data/mensajes.h"
-#include "gene/print/geneimpr.h"
 #include "gene/session/sesion.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
@@ -288,21 +288,28 @@ void Filas(TfGENEINIC* f, TForm* Formulario, int& Key, int Shift) {
             CopiarCampoRegistro(m, tabla, campo->FieldName(), clave);
         }
     }
+    // The keys below that a cell's editor or a field would take as typed
+    // text ("c", "v" with Ctrl+Alt, the keypad's "+" with Ctrl) end here,
+    // whatever their row does.
     if (Key == 'C' && ctrlAlt && EsRejilla(activo)) {
+        Key = 0;
         if (TDataSet* ds = geneform::DataSetDeRejilla(activo)) {
             QString texto;
             ValoresRegistro(m, ds, texto);
         }
     }
     if (Key == 'V' && ctrlAlt && EsRejilla(activo)) {
+        Key = 0;
         TDataSet* ds = geneform::DataSetDeRejilla(activo);
         if (EnEdicion(ds)) AsignarValoresRegistro(m, ds, QStringLiteral("SinIndices"));
     }
     if (Key == 'L' && ctrl) TeclaCtrlL(activo);
     if (Key == 'Z' && ctrl && GanchoVisorCampos)
         if (TDataSet* ds = DataSetActivo(Formulario, activo, true)) GanchoVisorCampos(f, ds);
-    if (Key == VK_ADD && ctrl && GanchoVisorCamposUsuario) {
-        TDataSet* ds = DataSetActivo(Formulario, activo, false);
+    if (Key == VK_ADD && ctrl) {
+        Key = 0;
+        TDataSet* ds =
+            GanchoVisorCamposUsuario ? DataSetActivo(Formulario, activo, false) : nullptr;
         if (ds && ds->State() == dsBrowse) GanchoVisorCamposUsuario(f, ds);
     }
     if (Key == 'R' && ctrl) {

@@ -40,6 +40,11 @@ TMaestroRejilla::TMaestroRejilla(QWidget* owner, const QString& Nombre, const QS
     DBGrid1->OnKeyPress = [this](QObject* s, QChar& k) { DBGrid1KeyPress(s, k); };
     DBGrid1->OnDblClick = [this](QObject* s) { DBGrid1DblClick(s); };
     Table1->BeforeEdit = [this](TDataSet* d) { Table1BeforeEdit(d); };
+    // A blank new row would otherwise be stored with an empty key (SQLite
+    // takes a NULL in a key), whatever the member's checks say.
+    Table1->BeforePost = [this](TDataSet* d) {
+        if (ClaveNuevaAdmitida()) Table1BeforePost(d);
+    };
 }
 
 void TMaestroRejilla::UsarMarcoNomina() {
@@ -119,17 +124,7 @@ void TMaestroRejilla::DBGrid1ColExit(QObject*) {
         Abort();
     }
     // 2. Numeric keys within their range.
-    const TFieldType tipo = CampoClave->DataType();
-    if (tipo == ftSmallint || tipo == ftInteger) {
-        const bool corto = tipo == ftSmallint;
-        bool ok = false;
-        const qlonglong valor = texto.toLongLong(&ok);
-        if (!ok || valor < 1 || valor > (corto ? 9999 : 99999999)) {
-            MensajeAdvertencia(
-                Texto(corto ? textosmaestro::kRango9999 : textosmaestro::kRango99999999));
-            Abort();
-        }
-    }
+    if (ClaveFueraDeRango(texto)) Abort();
     if (SeparadorEnClaveCompuesta(ModuloDatos, Table1, CampoClave, texto)) Abort();
     // 3. The member's own checks.
     if (!ValidarColumna()) Abort();
@@ -141,10 +136,32 @@ void TMaestroRejilla::DBGrid1ColExit(QObject*) {
         // The new row gives way to the record that has the key.
         Table1->Cancel();
         QVariant valor = texto;
-        if (IsIntegerType(tipo)) valor = texto.toInt();
+        if (IsIntegerType(CampoClave->DataType())) valor = texto.toInt();
         Table1->FindKey({valor});
     }
     Abort();
+}
+
+bool TMaestroRejilla::ClaveFueraDeRango(const QString& Texto) {
+    const TFieldType tipo = CampoClave->DataType();
+    if (tipo != ftSmallint && tipo != ftInteger) return false;
+    const bool corto = tipo == ftSmallint;
+    bool ok = false;
+    const qlonglong valor = Texto.toLongLong(&ok);
+    if (ok && valor >= 1 && valor <= (corto ? 9999 : 99999999)) return false;
+    MensajeAdvertencia(::Texto(corto ? textosmaestro::kRango9999 : textosmaestro::kRango99999999));
+    return true;
+}
+
+bool TMaestroRejilla::ClaveNuevaAdmitida() {
+    if (!CampoClave || Table1->State() != dsInsert) return true;
+    const QString texto = CampoClave->Text().trimmed();
+    if (texto.isEmpty()) {
+        Table1->Cancel();
+        return false;
+    }
+    if (ClaveFueraDeRango(texto)) Abort();
+    return true;
 }
 
 void TMaestroRejilla::Table1BeforeEdit(TDataSet*) {

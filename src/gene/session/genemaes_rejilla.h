@@ -5,6 +5,9 @@
 // column: an empty key drops the row, a numeric key must be 1..9999 (small
 // integer) or 1..99999999 (integer), and a key that exists either moves the
 // grid to that record or is refused with the row kept for correction.
+// However a row is posted (the confirm, a move in the grid, the close
+// question answered "No"), a new one without its key is dropped and a key out
+// of its range refused in the same way.
 //
 // One class serves the masters of the human-resources tables and the small
 // payroll-side masters; UsarMarcoNomina selects the latter's differences
@@ -73,4 +76,12 @@ public:
     bool ValidarListasRejilla();
     // Focus to the grid with its first column selected.
     void EnfocarPrimeraColumna();
+
+private:
+    // A numeric key out of its range: warned, true.
+    bool ClaveFueraDeRango(const QString& Texto);
+    // Before any check of the member's on a post: false when a new row
+    // without its key was dropped; raises a silent abort when its key is
+    // out of range.
+    bool ClaveNuevaAdmitida();
 };

@@ -1,6 +1,7 @@
 #include "db/sysutils.h"
 #include "db/typednumber.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -518,26 +519,26 @@ bool TryStrToFloat(const QString& text, double& value) {
 }
 
 bool TryTypedStrToFloat(const QString& text, double& value) {
-    // Every "." is a thousands mark followed by exactly three digits before the
-    // next mark, the decimal comma or the end; none may follow the comma.
-    QString plain;
-    plain.reserve(text.size());
-    bool afterComma = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == kDecimal) afterComma = true;
-        if (c != kThousands) {
-            plain.append(c);
-            continue;
-        }
-        if (afterComma || i == 0 || !isDigit(text.at(i - 1))) return false;
-        qsizetype j = i + 1;
-        while (j < text.size() && isDigit(text.at(j))) ++j;
-        const bool atMark = j == text.size() || text.at(j) == kThousands ||
-                            text.at(j) == kDecimal || isBlank(text.at(j));
-        if (j - i - 1 != 3 || !atMark) return false;
+    // A "." is a thousands mark only in a well-formed grouping of the whole
+    // part: a first group of one to three digits not starting with 0, then
+    // groups of exactly three. "0.125" or "12345.678" would otherwise be read
+    // as another number; they are no figure at all.
+    if (!text.contains(kThousands)) return TryStrToFloat(text, value);
+    const QString t = trimmedBlanks(text);
+    qsizetype start = 0;
+    if (start < t.size() && (t.at(start) == QLatin1Char('+') || t.at(start) == QLatin1Char('-')))
+        ++start;
+    qsizetype end = t.indexOf(kDecimal, start);
+    if (end < 0) end = t.size();
+    if (t.indexOf(kThousands, end) >= 0) return false;  // none after the comma
+    const QStringList groups = t.mid(start, end - start).split(kThousands);
+    for (qsizetype g = 0; g < groups.size(); ++g) {
+        const QString& group = groups.at(g);
+        const bool sized = g == 0 ? group.size() >= 1 && group.size() <= 3 : group.size() == 3;
+        if (!sized || !std::all_of(group.begin(), group.end(), isDigit)) return false;
     }
-    return TryStrToFloat(plain, value);
+    if (groups.first().at(0) == QLatin1Char('0')) return false;
+    return TryStrToFloat(t.left(start) + groups.join(QString()) + t.mid(end), value);
 }
 
 double StrToFloat(const QString& text) {

@@ -4,7 +4,8 @@
 
 #include <QString>
 
-// "," is the decimal mark and every "." a thousands mark followed by exactly
-// three digits ("1.600" is 1600, "1.600,25" 1600.25); a "." otherwise ("1.6",
-// "1,5.000") makes the text invalid.
+// "," is the decimal mark and a "." only a thousands mark in a well-formed
+// grouping: one to three digits not starting with 0, then groups of exactly
+// three ("1.600" is 1600, "1.600,25" 1600.25); a "." otherwise ("1.6",
+// "0.125", "12345.678", "1,5.000") makes the text invalid.
 bool TryTypedStrToFloat(const QString& text, double& value);

@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QToolButton>
 #include <cmath>
 
@@ -127,11 +128,14 @@ public:
         TColumn* column = grid_->columns_.Items(index.column());
         TField* f = column ? column->Field() : nullptr;
         if (!f) return false;
-        // A text the field refuses is told and the field keeps its value.
-        return RunHandler(grid_, [&] {
+        // A text the field refuses is told and the field keeps its value;
+        // the cell is held on it (closeEditor).
+        const bool written = RunHandler(grid_, [&] {
             const QString text = value.toString();
             if (text != f->Text()) f->setText(text);
         });
+        if (!written) grid_->refused(value.toString());
+        return written;
     }
 
     void reset(QVector<Row> newRows) {
@@ -992,7 +996,58 @@ void TDBGrid::UpdateData() {
     TField* f = column ? column->Field() : nullptr;
     if (!f) return;
     const QString text = Delegate::editorText(editor_);
-    if (text != f->Text()) f->setText(text);
+    if (text == f->Text()) return;
+    try {
+        f->setText(text);
+    } catch (...) {
+        refused(text);
+        throw;
+    }
+}
+
+void TDBGrid::refused(const QString& text) {
+    refusedEditor_ = editor_;
+    refusedText_ = text;
+    holdRefusedCell();
+}
+
+void TDBGrid::commitData(QWidget* editor) {
+    // The text refused already is not written (nor told) again: the message
+    // that tells it, a window closing, a second Tab take the focus from the
+    // editor without a new text to write.
+    if (editor && editor == refusedEditor_ && Delegate::editorText(editor) == refusedText_) return;
+    refusedEditor_ = nullptr;
+    QTableView::commitData(editor);
+}
+
+void TDBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    // Tab, Enter or a click would otherwise open the next cell with its text
+    // selected, and the correction typed next would replace that neighbour.
+    if (editor && editor == refusedEditor_ && editor == editor_ && state() == EditingState &&
+        hint != QAbstractItemDelegate::RevertModelCache) {
+        holdRefusedCell();
+        return;
+    }
+    refusedEditor_ = nullptr;
+    QTableView::closeEditor(editor, hint);
+}
+
+void TDBGrid::holdRefusedCell() {
+    QPointer<QWidget> editor = refusedEditor_;
+    if (!editor) return;
+    auto selectText = [](QWidget* e) {
+        if (auto* combo = qobject_cast<QComboBox*>(e)) e = combo->lineEdit();
+        if (auto* line = qobject_cast<QLineEdit*>(e)) line->selectAll();
+    };
+    selectText(editor);
+    if (editor->hasFocus()) return;
+    // The focus is on its way elsewhere (a click, a message): it comes back
+    // once that is over.
+    QTimer::singleShot(0, editor, [editor, selectText] {
+        if (!editor || !editor->isVisible()) return;
+        editor->setFocus(Qt::OtherFocusReason);
+        selectText(editor);
+    });
 }
 
 int TDBGrid::firstVisibleColumn(int from) const {
@@ -1045,7 +1100,18 @@ void TDBGrid::nextLine() {
 }
 
 bool TDBGrid::focusNextPrevChild(bool next) {
-    if (tabKeyNavigation() && dataSet() && isVisible() && isEnabled()) {
+    TDataSet* ds = dataSet();
+    // Tab (or Enter) in an empty grid where lines may be added starts the
+    // first line: the clerk is going to a column of it, and what he types
+    // next would otherwise land in the window's next field (its text
+    // selected, replaced by the typing).
+    if (next && tabKeyNavigation() && ds && isVisible() && isEnabled() && hasFocus() &&
+        ds->State() == dsBrowse && ds->IsEmpty() && !readOnly_ && (options_ & dgEditing) &&
+        ds->CanModify()) {
+        move([&] { ds->Append(); });
+        return true;
+    }
+    if (tabKeyNavigation() && ds && isVisible() && isEnabled()) {
         QKeyEvent tab(QEvent::KeyPress, next ? Qt::Key_Tab : Qt::Key_Backtab, Qt::NoModifier);
         keyPressEvent(&tab);
         // A line being typed keeps the focus: it is completed, saved or
@@ -1086,6 +1152,11 @@ void TDBGrid::keyPressEvent(QKeyEvent* event) {
 }
 
 void TDBGrid::mousePressEvent(QMouseEvent* event) {
+    // A click elsewhere in the grid while a refused cell is held goes nowhere.
+    if (refusedEditor_ && refusedEditor_ == editor_ && state() == EditingState) {
+        event->accept();
+        return;
+    }
     const QModelIndex at = indexAt(event->position().toPoint());
     QTableView::mousePressEvent(event);
     if (!at.isValid() || !dataSet()) return;

@@ -246,6 +246,10 @@ protected:
     bool focusNextPrevChild(bool next) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    // A cell whose text the field refused keeps its editor, the focus and the
+    // text selected, whatever asked to leave it; Esc still drops it.
+    void commitData(QWidget* editor) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
     void wheelEvent(QWheelEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -283,6 +287,10 @@ private:
     void updateScrollBar();
     void scrollAction(int action);
     bool move(const std::function<void()>& step);
+    // A text the field refused in the open editor: the cell is held on it.
+    void refused(const QString& text);
+    // The refused cell's editor back in focus, its text selected.
+    void holdRefusedCell();
     // Whether Esc belongs to the grid: a line of it is being edited or inserted.
     bool editingLine() const;
     // Esc: the line being typed is dropped (its open cell with it).
@@ -316,4 +324,8 @@ private:
     int filling_ = 0;
     QPainter* canvas_ = nullptr;
     QPointer<QWidget> editor_;
+    // The open editor whose text the field refused at its last commit, and
+    // that text.
+    QPointer<QWidget> refusedEditor_;
+    QString refusedText_;
 };

@@ -4,13 +4,14 @@
 // that closes a drop-down list), F3 to the confirm button, exact modifiers,
 // and failures that never leave the keys.
 
+#include <QLineEdit>
 #include <QVBoxLayout>
 #include <QtTest>
 
 #include "db/clientdataset.h"
 #include "db/field.h"
-#include "gene/session/geneform.h"
 #include "gene/data/genemens.h"
+#include "gene/session/geneform.h"
 #include "gene/session/sesion.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
@@ -26,6 +27,10 @@ void contarVista(TfGENEINIC*, TDataSet*) {
 }
 void fallarVista(TfGENEINIC*, TDataSet*) {
     throw std::runtime_error("visor roto");
+}
+int camposUsuario = 0;
+void contarCamposUsuario(TfGENEINIC*, TDataSet*) {
+    ++camposUsuario;
 }
 
 class TfTECLAS : public TForm {
@@ -242,6 +247,61 @@ private Q_SLOTS:
         QCOMPARE(cancelaciones, 1);
         QCOMPARE(f.escapes, 0);
         QVERIFY(!ListadoCancelado);
+    }
+
+    // The keys of the common table that a field would take as typed text
+    // (Ctrl with the keypad's "+", Ctrl+Alt with a letter) do their work and
+    // never reach the edit or the grid's cell, whether the viewer opens or not.
+    void teclasQueNoSonTexto_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("tecla");
+        QTest::addColumn<int>("modificadores");
+        QTest::addColumn<bool>("visor");
+        QTest::addColumn<int>("vistasEsperadas");
+        const int ctrlTeclado = int(Qt::ControlModifier | Qt::KeypadModifier);
+        const int ctrlAlt = int(Qt::ControlModifier | Qt::AltModifier);
+        QTest::newRow("edit, Ctrl+NumPad+, visor")
+            << "edit" << int(Qt::Key_Plus) << ctrlTeclado << true << 1;
+        QTest::newRow("edit, Ctrl+NumPad+, sin visor")
+            << "edit" << int(Qt::Key_Plus) << ctrlTeclado << false << 0;
+        // The grid's record is being typed: the viewer waits for browsing.
+        QTest::newRow("celda, Ctrl+NumPad+")
+            << "celda" << int(Qt::Key_Plus) << ctrlTeclado << true << 0;
+        QTest::newRow("celda, Ctrl+Alt+C") << "celda" << int(Qt::Key_C) << ctrlAlt << true << 0;
+        QTest::newRow("celda, Ctrl+Alt+V") << "celda" << int(Qt::Key_V) << ctrlAlt << true << 0;
+    }
+    void teclasQueNoSonTexto() {
+        QFETCH(QString, control);
+        QFETCH(int, tecla);
+        QFETCH(int, modificadores);
+        QFETCH(bool, visor);
+        QFETCH(int, vistasEsperadas);
+        camposUsuario = 0;
+        GanchoVisorCamposUsuario = visor ? contarCamposUsuario : nullptr;
+        TfTECLAS f;
+        auto* rejilla = new TDBGrid(&f);
+        rejilla->setObjectName(QStringLiteral("DBGrid1"));
+        rejilla->setDataSource(f.DataSource1);
+        f.layout()->addWidget(rejilla);
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QLineEdit* campo = f.Edit1;
+        if (control == QLatin1String("edit")) {
+            enfocar(f.Edit1);
+        } else {
+            enfocar(rejilla);
+            rejilla->setSelectedIndex(0);
+            QTest::keyClicks(rejilla, QStringLiteral("5"));
+            campo = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+            QVERIFY(campo && rejilla->isAncestorOf(campo));
+        }
+        campo->clear();
+        QTest::keyClicks(campo, QStringLiteral("12"));
+        QTest::keyClick(campo, Qt::Key(tecla), Qt::KeyboardModifiers(modificadores));
+        // Ctrl+Alt+V pastes the copied record (none here) over the typing.
+        QCOMPARE(campo->text(), tecla == Qt::Key_V ? QString() : QStringLiteral("12"));
+        QCOMPARE(camposUsuario, vistasEsperadas);
+        GanchoVisorCamposUsuario = nullptr;
     }
 
     // The typed-key buffer: plain keys as characters, the rest as one "|".

@@ -4,9 +4,11 @@
 #include <QtTest>
 #include <clocale>
 #include <cmath>
+#include <limits>
 
 #include "db/dberror.h"
 #include "db/sysutils.h"
+#include "db/typednumber.h"
 
 namespace {
 
@@ -39,6 +41,8 @@ private Q_SLOTS:
     void strToFloat();
     void strToFloatBad_data();
     void strToFloatBad();
+    void typedStrToFloat_data();
+    void typedStrToFloat();
     void strToInt_data();
     void strToInt();
     void strToIntBad_data();
@@ -142,6 +146,44 @@ void TestSysUtils::strToFloatBad() {
     QCOMPARE(v, 123.0);  // untouched on failure
     QCOMPARE(convertError([&] { StrToFloat(text); }),
              "'" + text + "' is not a valid floating point value");
+}
+
+// A figure as a clerk types it: "." only as a thousands mark in a
+// well-formed grouping, anything else refused (NaN) rather than read as
+// another number.
+void TestSysUtils::typedStrToFloat_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("expected");
+    const double refused = std::numeric_limits<double>::quiet_NaN();
+
+    QTest::newRow("thousands") << "1.600" << 1600.0;
+    QTest::newRow("thousands and decimals") << "1.234,5" << 1234.5;
+    QTest::newRow("two groups") << "12.345.678" << 12345678.0;
+    QTest::newRow("negative groups") << "-1.234.567,89" << -1234567.89;
+    QTest::newRow("blanks and sign") << " +1.000 " << 1000.0;
+    QTest::newRow("no mark") << "0,125" << 0.125;
+    QTest::newRow("leading zeros without marks") << "007,5" << 7.5;
+    QTest::newRow("zero before the mark") << "0.125" << refused;
+    QTest::newRow("negative zero before the mark") << "-0.125" << refused;
+    QTest::newRow("long first group") << "12345.678" << refused;
+    QTest::newRow("long first group, decimals") << "1234.567,8" << refused;
+    QTest::newRow("leading zero in the first group") << "01.234" << refused;
+    QTest::newRow("short group") << "1.6" << refused;
+    QTest::newRow("long group") << "1.2345" << refused;
+    QTest::newRow("short middle group") << "1.23.456" << refused;
+    QTest::newRow("mark first") << ".125" << refused;
+    QTest::newRow("mark last") << "125." << refused;
+    QTest::newRow("mark after the comma") << "1,5.000" << refused;
+    QTest::newRow("exponent after a group") << "1.234e5" << refused;
+}
+
+void TestSysUtils::typedStrToFloat() {
+    QFETCH(QString, text);
+    QFETCH(double, expected);
+    double v = 123;
+    const bool read = TryTypedStrToFloat(text, v);
+    QCOMPARE(read, !std::isnan(expected));
+    QCOMPARE(v, read ? expected : 123.0);
 }
 
 void TestSysUtils::strToInt_data() {

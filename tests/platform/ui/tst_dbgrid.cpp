@@ -202,6 +202,8 @@ private Q_SLOTS:
     void typedAmountsReadDotAsThousands();
     void hugeValuesArePaintedCut_data();
     void hugeValuesArePaintedCut();
+    void refusedCellKeepsTheFocus_data();
+    void refusedCellKeepsTheFocus();
     void cleanupTestCase() { db_.reset(); }
 
 private:
@@ -760,6 +762,8 @@ void TestDBGrid::typedAmountsReadDotAsThousands_data() {
                           {"coma decimal", "1,6", 1.6},
                           {"punto sin tres cifras", "1.6", refused},
                           {"punto tras la coma", "1,5.000", refused},
+                          {"cero antes del punto", "0.125", refused},
+                          {"primer grupo largo", "12345.678", refused},
                           {"dos grupos", "-1.234.567,89", -1234567.89},
                           {"negativo pequeño", "-0,05", -0.05}};
     for (Engine e : AvailableEngines())
@@ -853,6 +857,79 @@ void TestDBGrid::typedAmountsReadDotAsThousands() {
         base.db()->Execute(QStringLiteral("SELECT %1 FROM IMPORTES WHERE Codigo = 1").arg(campo));
     QVERIFY(q.next());
     QCOMPARE(q.value(0).toDouble(), rechazado ? 1500.0 : guardado);
+}
+
+// A text the field refuses, in the middle line, left by a key or a click:
+// the warning is told once, the cell keeps the focus in edit with the typed
+// text selected, and what is typed next corrects it rather than landing in
+// the neighbour.
+void TestDBGrid::refusedCellKeepsTheFocus_data() {
+    QTest::addColumn<QString>("salida");
+    for (const char* salida :
+         {"Tab", "Mayúsculas+Tab", "Intro", "Intro como Tab", "Abajo", "Arriba", "Av Pág", "Re Pág",
+          "clic en la celda vecina", "clic en otra línea"})
+        QTest::newRow(salida) << QString::fromUtf8(salida);
+}
+
+void TestDBGrid::refusedCellKeepsTheFocus() {
+    QFETCH(QString, salida);
+    Lineas l;
+    TDBGrid* g = l.r->grid;
+    // The window's own Enter-as-Tab, as every form of the program has it.
+    if (salida == QLatin1String("Intro como Tab")) {
+        l.r->form.setKeyPreview(true);
+        l.r->form.OnKeyDown = [](QObject*, int& key, TShiftState) {
+            if (key == VK_RETURN) key = VK_TAB;
+        };
+    }
+    l.ds.First();
+    l.ds.Next();
+    g->setSelectedIndex(0);
+    const QModelIndex celda = g->currentIndex();
+    auto capturados = std::make_unique<ErroresCapturados>();
+    TeclearEnFoco(QStringLiteral("x"));
+    QLineEdit* editor = editorAbierto();
+    QVERIFY(editor);
+    auto clic = [g](int fila, int columna) {
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {},
+                          g->visualRect(g->model()->index(fila, columna)).center());
+    };
+    if (salida == QLatin1String("Tab"))
+        QTest::keyClick(editor, Qt::Key_Tab);
+    else if (salida == QLatin1String("Mayúsculas+Tab"))
+        QTest::keyClick(editor, Qt::Key_Backtab, Qt::ShiftModifier);
+    else if (salida.startsWith(QLatin1String("Intro")))
+        QTest::keyClick(editor, Qt::Key_Return);
+    else if (salida == QLatin1String("Abajo"))
+        QTest::keyClick(editor, Qt::Key_Down);
+    else if (salida == QLatin1String("Arriba"))
+        QTest::keyClick(editor, Qt::Key_Up);
+    else if (salida == QLatin1String("Av Pág"))
+        QTest::keyClick(editor, Qt::Key_PageDown);
+    else if (salida == QLatin1String("Re Pág"))
+        QTest::keyClick(editor, Qt::Key_PageUp);
+    else if (salida == QLatin1String("clic en la celda vecina"))
+        clic(celda.row(), 1);
+    else
+        clic(0, 1);
+    QCoreApplication::processEvents();
+    QCOMPARE(capturados->textos, QStringList{QStringLiteral("'x' is not a valid integer value")});
+    QCOMPARE(g->currentIndex(), celda);
+    QVERIFY(g->EditorMode());
+    QCOMPARE(editorAbierto(), editor);
+    QCOMPARE(editor->selectedText(), QStringLiteral("x"));
+    // The correction goes into the refused cell.
+    TeclearEnFoco(QStringLiteral("7"));
+    QTest::keyClick(editorAbierto(), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    capturados.reset();
+    QVERIFY(l.focoEnRejilla());
+    if (l.ds.State() != dsBrowse) l.ds.Post();
+    QStringList lineas;
+    for (l.ds.First(); !l.ds.Eof(); l.ds.Next())
+        lineas << l.ds.Fields()[0]->AsString() + QLatin1Char(' ') + l.ds.Fields()[1]->AsString();
+    QCOMPARE(lineas,
+             (QStringList{QStringLiteral("1 N1"), QStringLiteral("7 N2"), QStringLiteral("3 N3")}));
 }
 
 #include "tst_dbgrid.moc"
