@@ -562,13 +562,38 @@ private Q_SLOTS:
     // A field hidden from the user is in neither export: the text file then
     // carries the names, so that it reads back by name; the workbook has no
     // column for it.
-    void camposOcultos_data() { AddEngineRows(); }
+    // With lines, a hidden field of the lines is left out of every line and
+    // of their names.
+    void camposOcultos_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<bool>("conLineas");
+        for (Engine e : {Engine::Sqlite, Engine::Postgres}) {
+            NewEngineRow(e, "cabecera") << false;
+            NewEngineRow(e, "lineas") << true;
+        }
+    }
     void camposOcultos() {
         QFETCH(int, engine);
+        QFETCH(bool, conLineas);
         TestInstalacion inst(Engine(engine), {.empresas = {1}, .empresaActual = 1});
         Tablas t;
         t.Empleado(1, QStringLiteral("Ana"), QStringLiteral("Sueldo 3000"),
                    QStringLiteral("08:00"));
+        if (conLineas) {
+            t.Linea(1, QStringLiteral("Plus secreto"), 120.5);
+            CamposNoVisiblesUsuario = QStringLiteral("descripcion");
+            const QString ruta = dir.filePath(QStringLiteral("ocultos_lineas.txt"));
+            const bool escrito =
+                ExportarASCII(nullptr, t.cabecera.get(), t.lineas.get(), ruta, kStd);
+            CamposNoVisiblesUsuario.clear();
+            QVERIFY(escrito);
+            QCOMPARE(Leer(ruta), QByteArray("CamposCabecera=CodigoOperario|0|Nombre|Observaciones|"
+                                            "HoraEntrada|\r\n"
+                                            "CamposLinea=CodigoOperario|Linea|Importe|\r\n"
+                                            "1|0|Ana|Sueldo 3000|08:00:00|\r\n"
+                                            "1|1|120,5|\r\n"));
+            return;
+        }
         CamposNoVisiblesUsuario = QStringLiteral("observaciones");
         const QString ruta = dir.filePath(QStringLiteral("ocultos.txt"));
         const bool escrito = ExportarASCII(nullptr, t.cabecera.get(), nullptr, ruta, kStd);
