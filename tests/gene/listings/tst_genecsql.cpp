@@ -228,13 +228,15 @@ private Q_SLOTS:
                    "printf('%.*c', 15000, 'y')) AS Texto")
             << QStringLiteral(
                    "la sentencia da en la columna Texto un valor de más de 16 MB, que el "
-                   "programa no puede mostrar");
+                   "programa no puede mostrar")
+            << true;
         if (AvailableEngines().contains(Engine::Postgres))
             NewEngineRow(Engine::Postgres, "valor de 300 MB")
                 << QStringLiteral("SELECT repeat('x', 300000000)")
                 << QStringLiteral(
                        "la sentencia da en la columna repeat un valor de más de 16 MB, "
-                       "que el programa no puede mostrar");
+                       "que el programa no puede mostrar")
+                << true;
         if (AvailableEngines().contains(Engine::Postgres))
             fila(Engine::Postgres, "valor no valido",
                  QStringLiteral("SELECT Codigo FROM LISTPRU WHERE Codigo = 'a|b'"), QString(),
