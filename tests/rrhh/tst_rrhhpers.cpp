@@ -91,6 +91,16 @@ QStringList textos() {
     return l;
 }
 
+// Another user's session runs the statement and leaves.
+void enOtraSesion(const QString& sentencia) {
+    TDatabase otra;
+    otra.setDatabaseName(QStringLiteral("OtraSesion"));
+    otra.Params() = fGENEINIC->Database->Params();
+    otra.Open();
+    otra.Execute(sentencia);
+    otra.Close();
+}
+
 // Row counts of the employee's own table and of the histories his delete
 // removes, in one line.
 QString recuentos() {
@@ -1914,12 +1924,7 @@ private Q_SLOTS:
         QPointer<TfRRHHPERS> f = abrir();
         f->Table1->First();
         QCOMPARE(f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger(), 6);
-        TDatabase otra;
-        otra.setDatabaseName(QStringLiteral("OtraSesion"));
-        otra.Params() = fGENEINIC->Database->Params();
-        otra.Open();
-        otra.Execute(QStringLiteral("DELETE FROM PERSONAL WHERE CodigoOperario = 6"));
-        otra.Close();
+        enOtraSesion(QStringLiteral("DELETE FROM PERSONAL WHERE CodigoOperario = 6"));
         const QString aviso = QStringLiteral("¡Este registro ya no está disponible");
         auto bajoSuCodigo = [] {
             QStringList l;
@@ -2124,12 +2129,7 @@ private Q_SLOTS:
         if (contrato) QTest::keyClick(g, Qt::Key_Tab);
         TeclearEnFoco(QStringLiteral("10/11/2025"));
         if (borrado) {
-            TDatabase otra;
-            otra.setDatabaseName(QStringLiteral("OtraSesion"));
-            otra.Params() = fGENEINIC->Database->Params();
-            otra.Open();
-            otra.Execute(QStringLiteral("DELETE FROM PERSONAL WHERE CodigoOperario = 3"));
-            otra.Close();
+            enOtraSesion(QStringLiteral("DELETE FROM PERSONAL WHERE CodigoOperario = 3"));
         }
         MessageSeam::clearLog();
         QTest::mouseClick(f->pbPrimero, Qt::LeftButton);
@@ -3042,6 +3042,65 @@ private Q_SLOTS:
         f->Table1->Next();
         QCOMPARE(f->pbDocumentacionElectronica->icon().cacheKey(),
                  GlifoConDocumentacion().cacheKey());
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // "Refrescar" while a contract line of employee 3 is being typed: when
+    // nobody touched him the line is stored under him and he stays shown;
+    // when another clerk deleted him the clerk is told and the line is not
+    // left in insert under the employee the refresh moved to, nor stored.
+    void refrescarConLineaPendiente_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<bool>("borrado");
+        QTest::addColumn<QStringList>("avisos");
+        QTest::addColumn<QString>("contratos");
+        const QString aviso = QStringLiteral(
+            "¡Este registro ya no está disponible en la vista actual!. Para ver la nueva "
+            "situación vuelva a seleccionar o filtrar los datos que desee.");
+        for (Engine e : AvailableEngines()) {
+            NewEngineRow(e, "nadie lo toca")
+                << false << QStringList() << QStringLiteral("1|1\r\n3|1");
+            NewEngineRow(e, "otro lo borra") << true << QStringList{aviso} << QStringLiteral("1|1");
+        }
+    }
+    void refrescarConLineaPendiente() {
+        QFETCH(int, engine);
+        QFETCH(bool, borrado);
+        QFETCH(QStringList, avisos);
+        QFETCH(QString, contratos);
+        Entorno e(engine);
+        SetApplicationExceptionHandler(&DespacharExcepcion);
+        const std::unique_ptr<void, void (*)(void*)> manejador(
+            this, [](void*) { SetApplicationExceptionHandler(nullptr); });
+        sql(
+            QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (1, 'Ana'), "
+                           "(3, 'Eva')"));
+        sql(QStringLiteral("INSERT INTO HCONTRAT (CodigoOperario, NumeroContrato) VALUES (1, 1)"));
+        QPointer<TfRRHHPERS> f = abrir();
+        f->Table1->Last();
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger(), 3);
+        f->HContrato->Append();
+        f->HContrato->FieldByName(QStringLiteral("FechaInicioContrato"))
+            ->setAsDateTime(dia(2025, 7, 1));
+        if (borrado) {
+            enOtraSesion(QStringLiteral("DELETE FROM PERSONAL WHERE CodigoOperario = 3"));
+        }
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbRefrescar, Qt::LeftButton);
+        QCOMPARE(textos(), avisos);
+        QCOMPARE(f->HContrato->State(), dsBrowse);
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger(),
+                 borrado ? 1 : 3);
+        // The grid shows the contracts of the employee on screen.
+        QCOMPARE(f->HContrato->RecordCount(), 1);
+        QCOMPARE(f->HContrato->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger(),
+                 borrado ? 1 : 3);
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, NumeroContrato FROM HCONTRAT ORDER BY "
+                                    "CodigoOperario"))
+                     .replace(QLatin1Char('\t'), QLatin1Char('|')),
+                 contratos);
+        QVERIFY(!fGENEINIC->Database->InTransaction());
         f->Close();
         QTRY_VERIFY(!f);
     }

@@ -12,25 +12,26 @@
 #include "db/query.h"
 #include "db/table.h"
 #include "gene/data/geneclav.h"
-#include "gene/session/genecomp.h"
 #include "gene/data/genecopi_registros.h"
-#include "gene/session/geneform.h"
-#include "gene/session/geneform_p.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_conexion.h"
-#include "gene/session/geneinic_servicios.h"
-#include "gene/session/geneinic_tablas.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_nombres.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genemone.h"
-#include "gene/session/generejilla.h"
 #include "gene/data/genereloj.h"
 #include "gene/data/generest.h"
 #include "gene/data/genesist.h"
 #include "gene/data/genetext.h"
 #include "gene/data/geneusua.h"
 #include "gene/data/mensajes.h"
+#include "gene/session/genecomp.h"
+#include "gene/session/geneform.h"
+#include "gene/session/geneform_p.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
+#include "gene/session/geneinic_servicios.h"
+#include "gene/session/geneinic_tablas.h"
+#include "gene/session/genemaes.h"
+#include "gene/session/generejilla.h"
 #include "gene/session/sesion.h"
 #include "ui/controls.h"
 #include "ui/form.h"
@@ -261,11 +262,21 @@ void PrepararFormulario(TfGENEINIC* f, QObject* Formulario) {
 void RefrescarDatos(TfGENEINIC* f, QObject* Formulario, const QString& Modo) {
     if (!Formulario) return;
     TCursorEspera espera;
+    TModuloDatos* modulo = ModuloDatosPreparado ? ModuloDatos : nullptr;
+    // The refresh may move a master off the record whose lines are being
+    // typed: those lines are settled once the record is read again.
+    QPointer<TFormularioMaestro> maestro = qobject_cast<TFormularioMaestro*>(Formulario);
+    QString claveAntes;
+    if (maestro && maestro->Table1->State() == dsBrowse && !maestro->LineasPendientes().isEmpty())
+        ClaveRegistro(modulo, maestro->Table1, claveAntes);
+    else
+        maestro = nullptr;
     for (QObject* c : geneform::Componentes(Formulario)) {
         auto* ds = qobject_cast<TDataSet*>(c);
         if (!ds || ds->State() != dsBrowse) continue;
-        RefrescarDataSet(ModuloDatosPreparado ? ModuloDatos : nullptr, ds, Modo);
+        RefrescarDataSet(modulo, ds, Modo);
     }
+    if (maestro) maestro->LineasTrasRefrescar(claveAntes);
 }
 
 void RefrescarFormulariosAbiertos(TfGENEINIC* f) {

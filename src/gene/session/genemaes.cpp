@@ -506,6 +506,29 @@ bool TFormularioMaestro::LineasAntesDeCambiarRegistro() {
     return true;
 }
 
+bool TFormularioMaestro::LineasTrasRefrescar(const QString& ClaveAntes) {
+    if (LineasPendientes().isEmpty()) return true;
+    QString ahora;
+    if (Table1->Active() && !Table1->IsEmpty()) ClaveRegistro(ModuloDatos, Table1, ahora);
+    if (!ClaveAntes.isEmpty() && ahora == ClaveAntes) return GrabarLineasPendientes();
+    // The refresh skipped the lines being typed: once dropped they are read
+    // again for the record it moved to.
+    for (TDataSet* linea : LineasPendientes()) {
+        linea->Cancel();
+        linea->Refresh();
+    }
+    // While they were in insert the form's change-of-record handlers left
+    // them on the deleted record's range: told once more of the record now
+    // shown, they follow it.
+    if (Table1->Active()) {
+        Table1->DisableControls();
+        Table1->EnableControls();
+    }
+    HandleApplicationException(
+        this, std::make_exception_ptr(EDatabaseError::make(DbError::RecordDeleted)));
+    return false;
+}
+
 bool TFormularioMaestro::LineasConClaveDelRegistro() {
     return true;
 }

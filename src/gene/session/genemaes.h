@@ -222,6 +222,12 @@ public:
     // reason has been shown and false is answered: the record must stay,
     // with the line as typed.
     bool LineasAntesDeCambiarRegistro();
+    // After a refresh re-read the record's dataset (which runs no
+    // before-change step): the lines being typed go with their own record
+    // when it is still shown (ClaveAntes); when another user deleted it
+    // they are dropped, never left in insert under another record, and the
+    // clerk is told. False when the lines were not posted.
+    bool LineasTrasRefrescar(const QString& ClaveAntes);
     // The grid showing the dataset comes forward (its page shown) with the focus.
     void MostrarRejillaDe(TDataSet* Lineas);
     // Before the lines being typed are posted: they still carry the record's
