@@ -308,7 +308,10 @@ void TInformeListado::RellenarHistorial(TTable* Personal, TTable* Historial,
             relleno.Anadir();
             tCodigo->setAsInteger(codigo);
             tNombre->setAsString(eNombre->AsString());
-            tHistorial->setAsString(codigoHistorial);
+            // A line with no code is listed under an empty text (never NULL,
+            // which the key refuses on one engine and lets repeat on the other).
+            tHistorial->setAsString(codigoHistorial.isEmpty() ? QStringLiteral("")
+                                                              : codigoHistorial);
             tDescripcion->setAsString(hDescripcion->AsString());
             tInicio->setAsDateTime(inicio);
             Completar(masReciente);

@@ -104,9 +104,9 @@ protected:
     // (the most recent first with Recientes) whose code CampoCodigo is in
     // [Desde, Hasta] and whose start date is in [DesdeFecha, HastaFecha] (a
     // row with no start date is before any range) becomes a row of Temporal
-    // with the employee's code and name, the row's code, description and
-    // start date; Completar writes its other columns (MasReciente: the row is
-    // the employee's most recent one).
+    // with the employee's code and name, the row's code (an empty text for a
+    // row with none), description and start date; Completar writes its other
+    // columns (MasReciente: the row is the employee's most recent one).
     void RellenarHistorial(TTable* Personal, TTable* Historial, const QString& CampoCodigo,
                            const TSeleccionOperarios& Seleccion, const QString& Desde,
                            const QString& Hasta, const QDateTime& DesdeFecha,

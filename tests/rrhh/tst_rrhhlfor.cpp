@@ -4,6 +4,7 @@
 
 #include <QPointer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -22,6 +23,7 @@
 #include "rrhh/rrqrlfor.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
+#include "support/sqlprueba.h"
 #include "ui/controls.h"
 #include "ui/registry.h"
 
@@ -37,8 +39,9 @@ QString fecha(int a, int m, int d) {
 }
 
 // Employees 1 (ANA), 2 (BEA, in group DEP02, which the ranges reject) and 3
-// (CARLOS); a candidate 1 with training of her own.
-void Datos() {
+// (CARLOS); a candidate 1 with training of her own. SinCodigo adds lines
+// with no training code: two stored as NULL, one as an empty text.
+void Datos(bool SinCodigo = false) {
     sql("DELETE FROM PARAGENE");
     sql("INSERT INTO PARAGENE (IdRegistro, PerfilesCategoriasGA) VALUES (1, 'Personal=DEP')");
     sql("INSERT INTO GRANALIS (Codigo, CategoriaGrupo) VALUES ('DEP01', 'DEP')");
@@ -71,14 +74,24 @@ void Datos() {
         {"PERSONAL", 3, 2, "ZZZZ", fecha(2024, 6, 1), fecha(2024, 6, 20)},
         {"CANDIDAT", 1, 1, "CAND", fecha(2024, 6, 1), fecha(2024, 6, 2)},
     };
-    for (const H& h : filas)
+    const H sinCodigo[] = {
+        {"PERSONAL", 1, 5, nullptr, fecha(2024, 7, 1), nulo},
+        {"PERSONAL", 3, 3, nullptr, fecha(2024, 3, 1), fecha(2024, 3, 5)},
+        {"PERSONAL", 3, 4, "", fecha(2024, 4, 1), fecha(2024, 4, 5)},
+    };
+    QList<H> todas(std::begin(filas), std::end(filas));
+    if (SinCodigo) todas.append(QList<H>(std::begin(sinCodigo), std::end(sinCodigo)));
+    for (const H& h : todas) {
+        const QString formacion = QString::fromUtf8(h.formacion);
         sql(QStringLiteral("INSERT INTO HFORMACI (NombreTabla, CodigoOperario, Linea, "
                            "CodigoFormacion, Descripcion, FechaInicio, FechaFinal) VALUES "
-                           "('%1', %2, %3, '%4', 'D-%4', %5, %6)")
+                           "('%1', %2, %3, %4, 'D-%5', %6, %7)")
                 .arg(QLatin1String(h.tabla))
                 .arg(h.op)
                 .arg(h.linea)
-                .arg(QLatin1String(h.formacion), h.inicio, h.final_));
+                .arg(h.formacion ? QLatin1Char('\'') + formacion + QLatin1Char('\'') : nulo,
+                     formacion, h.inicio, h.final_));
+    }
 }
 
 QStringList Filas(TTable* t) {
@@ -121,6 +134,7 @@ private Q_SLOTS:
     void listado_data() {
         QTest::addColumn<int>("engine");
         QTest::addColumn<QString>("orden");
+        QTest::addColumn<bool>("sinCodigo");
         QTest::addColumn<QStringList>("filas");
         for (Engine e : AvailableEngines()) {
             const char* n = e == Engine::Sqlite ? "sqlite" : "postgres";
@@ -128,22 +142,37 @@ private Q_SLOTS:
             // end date; the start before Desde, the candidate and the employee
             // the group ranges reject give nothing.
             QTest::addRow("%s operario", n)
-                << int(e) << "PorOperario"
+                << int(e) << "PorOperario" << false
                 << QStringList{"1/INGL/", "1/SOLD/03-01", "3/AUTO/01-20"};
             QTest::addRow("%s formacion", n)
-                << int(e) << "PorFormacion"
+                << int(e) << "PorFormacion" << false
                 << QStringList{"3/AUTO/01-20", "1/INGL/", "1/SOLD/03-01"};
             QTest::addRow("%s fecha final", n)
-                << int(e) << "PorFechaFinal"
+                << int(e) << "PorFechaFinal" << false
                 << QStringList{"1/INGL/", "3/AUTO/01-20", "1/SOLD/03-01"};
+            // Lines with no training code, NULL or empty, are listed under an
+            // empty code, first in the training order, on both engines alike.
+            QTest::addRow("%s operario sin codigo", n)
+                << int(e) << "PorOperario" << true
+                << QStringList{"1//",      "1/INGL/",  "1/SOLD/03-01",
+                               "3//03-05", "3//04-05", "3/AUTO/01-20"};
+            QTest::addRow("%s formacion sin codigo", n)
+                << int(e) << "PorFormacion" << true
+                << QStringList{"1//",          "3//03-05", "3//04-05",
+                               "3/AUTO/01-20", "1/INGL/",  "1/SOLD/03-01"};
+            QTest::addRow("%s fecha final sin codigo", n)
+                << int(e) << "PorFechaFinal" << true
+                << QStringList{"1//",          "1/INGL/",  "3/AUTO/01-20",
+                               "1/SOLD/03-01", "3//03-05", "3//04-05"};
         }
     }
     void listado() {
         QFETCH(int, engine);
         QFETCH(QString, orden);
+        QFETCH(bool, sinCodigo);
         QFETCH(QStringList, filas);
         TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
-        Datos();
+        Datos(sinCodigo);
         if (QTest::currentTestFailed()) return;
         TModuloDatos modulo;
         TfRRQRLFOR r(orden);
@@ -153,7 +182,14 @@ private Q_SLOTS:
         r.HastaFormacion = "YYYY";
         r.RangosGruposAnalisis = "DEP|DEP01|DEP01";
         r.QuickReport->Prepare();
-        QCOMPARE(Filas(r.Temporal), filas);
+        const QStringList listadas = Filas(r.Temporal);
+        QCOMPARE(listadas, filas);
+        // Every stored line of the employees kept that has no code is listed.
+        const QStringList sinCodigoListadas = listadas.filter(QRegularExpression("^\\d+//"));
+        QCOMPARE(QString::number(sinCodigoListadas.size()),
+                 SqlPrueba("SELECT COUNT(*) FROM HFORMACI WHERE NombreTabla = 'PERSONAL' AND "
+                           "CodigoOperario IN (1, 3) AND (CodigoFormacion IS NULL OR "
+                           "CodigoFormacion = '')"));
         QCOMPARE(r.QuickReport->ReportTitle(),
                  QStringLiteral("Listado de Operarios por Nivel de Formación. Desde: 01/01/2024 "
                                 "Hasta: 31/12/2024"));

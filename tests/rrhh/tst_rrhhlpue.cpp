@@ -4,6 +4,7 @@
 
 #include <QPointer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -21,6 +22,7 @@
 #include "rrhh/rrqrlpue.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
+#include "support/sqlprueba.h"
 #include "ui/controls.h"
 #include "ui/registry.h"
 
@@ -34,11 +36,14 @@ void sql(const QString& sentencia) {
 
 // Employee 1 held A, then B, then A again; employee 2's latest row (C) starts
 // after the range, his older B inside it and ending on no date; employee 3
-// has no history; candidate 1 held Z.
-void Datos() {
+// has no history; candidate 1 held Z. SinCodigo adds lines with no position
+// code: employee 3's older one an empty text and his latest NULL, and a
+// fourth employee's only one NULL.
+void Datos(bool SinCodigo = false) {
     for (const char* p : {"1, 'ANA'", "2, 'BEA'", "3, 'CARLOS'"})
         sql(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (") +
             QLatin1String(p) + QLatin1Char(')'));
+    if (SinCodigo) sql("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (4, 'DAVID')");
     const auto f = [](int m, int d) { return DialectoActual().dateLiteral(QDate(2024, m, d)); };
     struct H {
         const char* tabla;
@@ -51,14 +56,25 @@ void Datos() {
         {"PERSONAL", 1, 3, "A", f(3, 2), f(4, 1)},  {"PERSONAL", 2, 1, "B", f(6, 30), "NULL"},
         {"PERSONAL", 2, 2, "C", f(7, 1), f(8, 1)},  {"CANDIDAT", 1, 1, "Z", f(3, 3), f(4, 4)},
     };
-    for (const H& h : filas)
+    const H sinCodigo[] = {
+        {"PERSONAL", 3, 1, "", f(1, 5), f(1, 20)},
+        {"PERSONAL", 3, 2, nullptr, f(2, 1), f(3, 1)},
+        {"PERSONAL", 4, 1, nullptr, f(2, 1), "NULL"},
+    };
+    QList<H> todas(std::begin(filas), std::end(filas));
+    if (SinCodigo) todas.append(QList<H>(std::begin(sinCodigo), std::end(sinCodigo)));
+    for (const H& h : todas) {
+        const QString puesto = QString::fromUtf8(h.puesto);
         sql(QStringLiteral("INSERT INTO HPUESTO (NombreTabla, CodigoOperario, Linea, "
                            "CodigoPuesto, Descripcion, FechaInicio, FechaFinal) VALUES "
-                           "('%1', %2, %3, '%4', 'D-%4', %5, %6)")
+                           "('%1', %2, %3, %4, 'D-%5', %6, %7)")
                 .arg(QLatin1String(h.tabla))
                 .arg(h.op)
                 .arg(h.linea)
-                .arg(QLatin1String(h.puesto), h.inicio, h.final_));
+                .arg(h.puesto ? QLatin1Char('\'') + puesto + QLatin1Char('\'')
+                              : QStringLiteral("NULL"),
+                     puesto, h.inicio, h.final_));
+    }
 }
 
 QStringList Filas(TTable* t) {
@@ -86,6 +102,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("orden");
         QTest::addColumn<QString>("hasta");
         QTest::addColumn<QString>("hastaPuesto");
+        QTest::addColumn<bool>("sinCodigo");
         QTest::addColumn<QStringList>("filas");
         for (Engine e : AvailableEngines()) {
             const char* n = e == Engine::Sqlite ? "sqlite" : "postgres";
@@ -94,19 +111,33 @@ private Q_SLOTS:
             QTest::addRow("%s operario", n)
                 << int(e) << "PorOperario"
                 << "30/06/2024"
-                << "zzzzzzzzzzzzz" << QStringList{"1/A*/04-01", "1/B/03-01", "2/B/"};
+                << "zzzzzzzzzzzzz" << false << QStringList{"1/A*/04-01", "1/B/03-01", "2/B/"};
             QTest::addRow("%s puesto", n)
                 << int(e) << "PorPuesto"
                 << "30/06/2024"
-                << "zzzzzzzzzzzzz" << QStringList{"1/A*/04-01", "1/B/03-01", "2/B/"};
+                << "zzzzzzzzzzzzz" << false << QStringList{"1/A*/04-01", "1/B/03-01", "2/B/"};
             // The bound that excludes the latest row: the older A is kept, no mark.
             QTest::addRow("%s hasta puesto", n) << int(e) << "PorPuesto"
                                                 << "29/06/2024"
-                                                << "A" << QStringList{"1/A/02-01"};
+                                                << "A" << false << QStringList{"1/A/02-01"};
             QTest::addRow("%s hasta fecha", n)
                 << int(e) << "PorOperario"
                 << "01/07/2024"
-                << "zzzzzzzzzzzzz" << QStringList{"1/A*/04-01", "1/B/03-01", "2/B/", "2/C*/08-01"};
+                << "zzzzzzzzzzzzz" << false
+                << QStringList{"1/A*/04-01", "1/B/03-01", "2/B/", "2/C*/08-01"};
+            // Lines with no position code, NULL or empty, are listed under an
+            // empty code on both engines alike; the two of one employee are one
+            // position, held twice: his latest is kept, with the mark.
+            QTest::addRow("%s operario sin codigo", n)
+                << int(e) << "PorOperario"
+                << "30/06/2024"
+                << "zzzzzzzzzzzzz" << true
+                << QStringList{"1/A*/04-01", "1/B/03-01", "2/B/", "3/*/03-01", "4/*/"};
+            QTest::addRow("%s puesto sin codigo", n)
+                << int(e) << "PorPuesto"
+                << "30/06/2024"
+                << "zzzzzzzzzzzzz" << true
+                << QStringList{"1/A*/04-01", "1/B/03-01", "2/B/", "3/*/03-01", "4/*/"};
         }
     }
     void listado() {
@@ -114,9 +145,10 @@ private Q_SLOTS:
         QFETCH(QString, orden);
         QFETCH(QString, hasta);
         QFETCH(QString, hastaPuesto);
+        QFETCH(bool, sinCodigo);
         QFETCH(QStringList, filas);
         TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
-        Datos();
+        Datos(sinCodigo);
         if (QTest::currentTestFailed()) return;
         TModuloDatos modulo;
         TfRRQRLPUE r(orden);
@@ -137,10 +169,19 @@ private Q_SLOTS:
                                  return a.section('/', 1, 1).left(1) < b.section('/', 1, 1).left(1);
                              });
         }
-        QCOMPARE(Filas(r.Temporal), esperadas);
+        const QStringList listadas = Filas(r.Temporal);
+        QCOMPARE(listadas, esperadas);
+        // Every employee with a stored line that has no code is listed under
+        // the empty code once.
+        const QStringList sinCodigoListadas = listadas.filter(QRegularExpression("^\\d+/\\*?/"));
+        QCOMPARE(QString::number(sinCodigoListadas.size()),
+                 SqlPrueba("SELECT COUNT(DISTINCT CodigoOperario) FROM HPUESTO WHERE NombreTabla "
+                           "= 'PERSONAL' AND (CodigoPuesto IS NULL OR CodigoPuesto = '')"));
         QVERIFY(r.QuickReport->ReportTitle().startsWith(
             QStringLiteral("Listado de Operarios por Puesto. Desde: 01/01/2024 Hasta: ")));
-        if (hasta != QLatin1String("30/06/2024") || orden != QLatin1String("PorOperario")) return;
+        if (hasta != QLatin1String("30/06/2024") || orden != QLatin1String("PorOperario") ||
+            sinCodigo)
+            return;
         QTemporaryDir dir;
         const QString pdf = dir.filePath("pue.pdf");
         QVERIFY(r.QuickReport->ExportToPdf(pdf));
