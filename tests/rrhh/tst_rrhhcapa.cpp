@@ -344,6 +344,13 @@ private Q_SLOTS:
         QCOMPARE(sql(QStringLiteral("SELECT Capacitacion FROM MATRCAPA WHERE CodigoOperario = 2 "
                                     "AND CodigoPuesto = 'P1'")),
                  QStringLiteral("8"));
+        // His own cell changed and saved once more is no other user's change.
+        g->setCells(2, 2, QStringLiteral("2"));
+        f->pbGrabarClick(f->pbGrabar);
+        QCOMPARE(TextosMostrados(), QStringList());
+        QCOMPARE(sql(QStringLiteral("SELECT Capacitacion FROM MATRCAPA WHERE CodigoOperario = 2 "
+                                    "AND CodigoPuesto = 'P1'")),
+                 QStringLiteral("2"));
     }
 
     // Unsaved texts across rebuilds: a pair shown again keeps its text, an

@@ -433,37 +433,44 @@ private Q_SLOTS:
         QTest::addColumn<QString>("notas");
         QTest::addColumn<QString>("importe");  // "" = the row's own, a number
         QTest::addColumn<QString>("ocultos");  // the fields hidden from the user
+        QTest::addColumn<bool>("enEdicion");   // the target already in edit, its text changed
         for (Engine motor : AvailableEngines()) {
             NewEngineRow(motor, "barra en el texto") << "Turno A|B"
                                                      << "x"
                                                      << ""
-                                                     << "";
+                                                     << "" << false;
             NewEngineRow(motor, "punto y coma, LF") << "a;b"
                                                     << "l1\nl2"
                                                     << ""
-                                                    << "";
+                                                    << "" << false;
             NewEngineRow(motor, "fuera de Latin-1, CR LF y barra") << "Łódź ·€"
                                                                    << "c\r\nd|e"
                                                                    << ""
-                                                                   << "";
+                                                                   << "" << false;
             NewEngineRow(motor, "NULL en el texto") << ""
                                                     << ""
                                                     << ""
-                                                    << "";
+                                                    << "" << false;
             NewEngineRow(motor, "importe que no convierte") << "dos|x"
                                                             << "n"
                                                             << "doce"
-                                                            << "";
+                                                            << "" << false;
+            // Refused after the text was pasted into a record in edit: the
+            // text goes back to what the user had typed.
+            NewEngineRow(motor, "importe que no convierte, en edición") << "dos|x"
+                                                                        << "n"
+                                                                        << "doce"
+                                                                        << "" << true;
             // A hidden field's value is not in the copy; the target keeps its own.
             NewEngineRow(motor, "importe oculto") << "Łódź|x"
                                                   << "n;1"
                                                   << ""
-                                                  << "Importe";
+                                                  << "Importe" << false;
             NewEngineRow(motor, "notas ocultas, texto visible por excepción")
                 << "a·b"
                 << "secreto|\nx"
                 << ""
-                << "Notas,Text,-Texto";
+                << "Notas,Text,-Texto" << false;
         }
     }
     void pegarRegistroCampoACampo() {
@@ -472,6 +479,7 @@ private Q_SLOTS:
         QFETCH(QString, notas);
         QFETCH(QString, importe);
         QFETCH(QString, ocultos);
+        QFETCH(bool, enEdicion);
         Escenario e{Engine(engine)};
         TTable* t = e.t.get();
         QVERIFY(t->Locate(QStringLiteral("CodigoOperario;Linea"), QVariantList{7, 1}, 0));
@@ -512,6 +520,10 @@ private Q_SLOTS:
             ValoresRegistro(&e.modulo, &otra, copia);
         }
         QVERIFY(t->Locate(QStringLiteral("CodigoOperario;Linea"), QVariantList{8, 1}, 0));
+        if (enEdicion) {
+            t->Edit();
+            t->FieldByName(QStringLiteral("Texto"))->setAsString(QStringLiteral("editado"));
+        }
         MessageSeam::clearLog();
         AsignarValoresRegistro(&e.modulo, t, QStringLiteral("SinIndices"));
         if (t->State() == dsEdit) t->Post();
@@ -526,7 +538,7 @@ private Q_SLOTS:
             QCOMPARE(leido("Notas"), notasVisible ? notas : QString());
             QCOMPARE(MessageSeam::log().size(), 0);
         } else {
-            QCOMPARE(leido("Texto"), QStringLiteral("O'Brien"));
+            QCOMPARE(leido("Texto"), enEdicion ? QStringLiteral("editado") : "O'Brien");
             QCOMPARE(leido("Importe"), QStringLiteral("3"));
             QCOMPARE(leido("Notas"), QString());
             QCOMPARE(MessageSeam::log().size(), 1);

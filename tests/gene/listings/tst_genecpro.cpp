@@ -822,6 +822,38 @@ private Q_SLOTS:
         QCOMPARE(TextosMostrados(), QStringList());
     }
 
+    // Many records of equal keys, more than a sort of a few elements ever
+    // meets: each key's records come out in their source order.
+    void igualesEnOrdenDeOrigen_data() { AddEngineRows(); }
+    void igualesEnOrdenDeOrigen() {
+        Entorno x(CurrentEngine(), true);
+        // The memo tells the records apart; it is no sort key.
+        TClientDataSet conjunto;
+        conjunto.FieldDefs() = {{QStringLiteral("Texto"), ftString, 10, false},
+                                {QStringLiteral("Nota"), ftMemo, 0, false}};
+        conjunto.CreateDataSet();
+        QStringList ana, eva;
+        for (int i = 0; i < 40; ++i) {
+            const bool esAna = i % 3 == 0;
+            conjunto.Append();
+            conjunto.Fields()[0]->setAsString(esAna ? QStringLiteral("Ana")
+                                                    : QStringLiteral("Eva"));
+            conjunto.Fields()[1]->setAsString(QString::number(i));
+            conjunto.Post();
+            (esAna ? ana : eva) << QString::number(i);
+        }
+        QVERIFY(x.f->ListadoProgramable(&conjunto, QString(), QString(), QString(), false));
+        QTemporaryDir dir;
+        ImprimirEnPdf(dir.filePath(QStringLiteral("i.pdf")));
+        x.f->VisualizacionPrevia->setChecked(false);
+        x.f->pbConformeClick();
+        QStringList orden;
+        for (x.f->Temporal->First(); !x.f->Temporal->Eof(); x.f->Temporal->Next())
+            orden << x.f->Temporal->FieldByName(QStringLiteral("Nota"))->AsString();
+        QCOMPARE(orden, ana + eva);
+        x.f->FormClose();
+    }
+
     // More than 1000 rows ask first; "NO" lists nothing. A run that raises
     // leaves the grid and its source as they were.
     void preguntaYFallo() {
