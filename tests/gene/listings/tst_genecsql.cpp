@@ -255,7 +255,7 @@ private Q_SLOTS:
         const qint64 antes = MemoriaMB();
         ReiniciarPicoMemoria();
         const QStringList t = x.ejecutar(sql);
-        QVERIFY2(PicoMemoriaMB() - antes < 150,
+        QVERIFY2(PicoMemoriaMB() - antes < LimiteMemoriaMB(150),
                  qPrintable(QString::number(PicoMemoriaMB() - antes)));
         QCOMPARE(t.filter(cabecera), QStringList{cabecera + motivo});
         for (const auto& m : MessageSeam::log())

@@ -526,7 +526,7 @@ private Q_SLOTS:
         const qint64 tomado = PicoMemoriaMB() - antes;
         qInfo("%lld ms, %lld MB", tardado, tomado);
         QVERIFY2(tardado < segundos * 1000, qPrintable(QString::number(tardado)));
-        QVERIFY2(tomado < megas, qPrintable(QString::number(tomado)));
+        QVERIFY2(tomado < LimiteMemoriaMB(megas), qPrintable(QString::number(tomado)));
     }
 
     void leyendaYMarcas() {

@@ -1534,7 +1534,8 @@ void TestQuery::hostileStatements() {
             q.ExecSQL();
     });
     // No value the statement makes is held whole.
-    QVERIFY2(PicoMemoriaMB() - antes < 150, qPrintable(QString::number(PicoMemoriaMB() - antes)));
+    QVERIFY2(PicoMemoriaMB() - antes < LimiteMemoriaMB(150),
+             qPrintable(QString::number(PicoMemoriaMB() - antes)));
     // No row of another company reached the user, nor a hidden value under
     // another name (12.5 is the one Importe that is not 0 or NULL).
     if (q.Active())
