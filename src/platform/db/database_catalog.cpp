@@ -1,0 +1,499 @@
+// TDatabase's catalog: tables, columns and indexes as the program names
+// them, read from either engine and cached; tables and indexes made.
+
+#include <QMap>
+#include <QRegularExpression>
+#include <QSet>
+
+#include "db/database.h"
+#include "db/database_p.h"
+#include "db/dberror.h"
+
+namespace {
+
+// Column comments on PostgreSQL: "Spelling;ftType;Size;Required".
+QString columnComment(const TFieldDef& f) {
+    return f.Name + QLatin1Char(';') + FieldTypeName(f.DataType) + QLatin1Char(';') +
+           QString::number(f.Size) + QLatin1Char(';') +
+           (f.Required ? QLatin1Char('1') : QLatin1Char('0'));
+}
+
+bool parseColumnComment(const QString& comment, const QString& attname, TFieldDef& f) {
+    const QStringList parts = comment.split(QLatin1Char(';'));
+    if (parts.size() != 4 || PgFoldIdentifier(parts[0]) != attname) return false;
+    const TFieldType t = FieldTypeFromName(parts[1]);
+    if (t == ftUnknown) return false;
+    f.Name = parts[0];
+    f.DataType = t;
+    f.Size = parts[2].toInt();
+    f.Required = parts[3] == QLatin1String("1");
+    return true;
+}
+
+TFieldType pgFieldType(const QString& formatted, bool identity, int* size) {
+    static const QRegularExpression sized(
+        QStringLiteral("^(character varying|character|varchar|char)\\((\\d+)\\)$"));
+    *size = 0;
+    const QRegularExpressionMatch m = sized.match(formatted);
+    if (m.hasMatch()) {
+        *size = m.captured(2).toInt();
+        return ftString;
+    }
+    if (formatted == QLatin1String("character varying")) {
+        *size = 255;
+        return ftString;
+    }
+    if (formatted == QLatin1String("smallint")) return ftSmallint;
+    if (formatted == QLatin1String("integer") || formatted == QLatin1String("bigint"))
+        return identity ? ftAutoInc : ftInteger;
+    if (formatted == QLatin1String("boolean")) return ftBoolean;
+    if (formatted == QLatin1String("double precision") || formatted == QLatin1String("real") ||
+        formatted.startsWith(QLatin1String("numeric")))
+        return ftFloat;
+    if (formatted == QLatin1String("date")) return ftDate;
+    if (formatted.startsWith(QLatin1String("time "))) return ftTime;
+    if (formatted.startsWith(QLatin1String("timestamp"))) return ftDateTime;
+    if (formatted == QLatin1String("bytea")) return ftBlob;
+    return ftMemo;
+}
+
+QString spelledField(const TFieldDefs& columns, const QString& name) {
+    for (const TFieldDef& f : columns)
+        if (f.Name.compare(name, Qt::CaseInsensitive) == 0) return f.Name;
+    return IdentifierSpelling(name);
+}
+
+// Descending flags as TIndexDef keeps them: all of them -> no DescFields.
+void setDescending(TIndexDef& ix, const QStringList& fields, const QStringList& desc) {
+    if (desc.isEmpty()) return;
+    ix.Options |= ixDescending;
+    if (desc.size() != fields.size()) ix.DescFields = desc.join(QLatin1Char(';'));
+}
+
+QHash<QString, QString>& spellings() {
+    static QHash<QString, QString> map;
+    return map;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- spelling
+
+void RegisterIdentifierSpelling(const QString& name) {
+    if (name.isEmpty()) return;
+    spellings().insert(name.toLower(), name);
+}
+
+QString IdentifierSpelling(const QString& name) {
+    return spellings().value(name.toLower(), name);
+}
+
+// ---------------------------------------------------------------- catalog
+
+void TDatabase::InvalidateCatalog() {
+    columnCache_.clear();
+    indexCache_.clear();
+}
+
+QStringList TDatabase::sqliteSchemas() const {
+    QStringList out{QStringLiteral("main")};
+    out << attached_;
+    out << QStringLiteral("temp");
+    return out;
+}
+
+QString TDatabase::sqliteSchemaOf(const QString& table) {
+    QString bare = table;
+    QStringList schemas = sqliteSchemas();
+    if (table.contains(QLatin1Char('.'))) {
+        schemas = QStringList{table.section(QLatin1Char('.'), 0, 0)};
+        bare = table.section(QLatin1Char('.'), 1);
+    }
+    for (const QString& s : std::as_const(schemas)) {
+        const QString sql = QStringLiteral("SELECT 1 FROM ") + dialect().quoteIdentifier(s) +
+                            QStringLiteral(
+                                ".sqlite_master WHERE type IN ('table', 'view') AND "
+                                "name = ? COLLATE NOCASE");
+        QSqlQuery& q = Prepared(sql);
+        q.addBindValue(bare);
+        Run(q);
+        const bool found = q.next();
+        q.finish();
+        if (found) return s;
+    }
+    return {};
+}
+
+// A table name as to_regclass reads it: plain names unquoted (folded as the
+// system's SQL is), anything else quoted.
+QString TDatabase::pgRegclass(const QString& table) const {
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z_][A-Za-z0-9_$]*$"));
+    QStringList parts = table.split(QLatin1Char('.'));
+    for (QString& p : parts)
+        if (!plain.match(p).hasMatch()) p = pgQuote(p);
+    return parts.join(QLatin1Char('.'));
+}
+
+namespace {
+bool (*generalTableTest)(const QString&) = nullptr;
+}  // namespace
+
+void TDatabase::SetGeneralTableTest(bool (*test)(const QString& table)) {
+    generalTableTest = test;
+}
+
+bool TDatabase::TableExists(const QString& table) {
+    if (table.trimmed().isEmpty()) return false;
+    const bool anywhere =
+        table.contains(QLatin1Char('.')) || (generalTableTest && generalTableTest(table.toUpper()));
+    if (params_.engine == Engine::Sqlite) {
+        if (anywhere) return !sqliteSchemaOf(table).isEmpty();
+        for (const QString& s : sqliteSchemas())
+            if (s != QLatin1String("general") &&
+                !sqliteSchemaOf(s + QLatin1Char('.') + table).isEmpty())
+                return true;
+        return false;
+    }
+    // Else the own schema, or the session's temporary tables.
+    QSqlQuery& q = Prepared(
+        anywhere ? QStringLiteral("SELECT to_regclass(?) IS NOT NULL")
+                 : QStringLiteral("SELECT COALESCE(to_regclass(?), to_regclass(?)) IS NOT NULL"));
+    if (anywhere) {
+        q.addBindValue(pgRegclass(table));
+    } else {
+        q.addBindValue(QString(pgQuote(pgSchema()) + QLatin1Char('.') + pgRegclass(table)));
+        q.addBindValue(QString(QStringLiteral("pg_temp.") + pgRegclass(table)));
+    }
+    Run(q);
+    const bool found = q.next() && q.value(0).toBool();
+    q.finish();
+    return found;
+}
+
+QStringList TDatabase::TableNames() {
+    QStringList out;
+    QSet<QString> seen;
+    auto add = [&](const QString& name) {
+        if (seen.contains(name.toLower())) return;
+        seen.insert(name.toLower());
+        out << name;
+    };
+    if (params_.engine == Engine::Sqlite) {
+        for (const QString& s : sqliteSchemas()) {
+            QSqlQuery q =
+                Execute(QStringLiteral("SELECT name FROM ") + dialect().quoteIdentifier(s) +
+                        QStringLiteral(".sqlite_master WHERE type IN ('table', 'view') "
+                                       "AND name NOT LIKE 'sqlite_%' ORDER BY name"));
+            while (q.next()) add(q.value(0).toString());
+        }
+        return out;
+    }
+    QStringList schemas{pgSchema()};
+    for (const QString& s : std::as_const(params_.searchPath)) schemas << s.toLower();
+    QSqlQuery q =
+        Execute(QStringLiteral(
+                    "SELECT c.relname, obj_description(c.oid, 'pg_class') FROM pg_class c "
+                    "JOIN pg_namespace n ON n.oid = c.relnamespace "
+                    "WHERE c.relkind IN ('r', 'v', 'p', 'm', 'f') "
+                    "AND n.nspname = ANY(string_to_array(?, ',')) "
+                    "ORDER BY array_position(string_to_array(?, ','), n.nspname::text), c.relname"),
+                {schemas.join(QLatin1Char(',')), schemas.join(QLatin1Char(','))});
+    while (q.next()) {
+        const QString rel = q.value(0).toString();
+        const QString comment = q.value(1).toString();
+        if (!comment.isEmpty() && PgFoldIdentifier(comment) == rel) {
+            RegisterIdentifierSpelling(comment);
+            add(comment);
+        } else {
+            add(IdentifierSpelling(rel));
+        }
+    }
+    return out;
+}
+
+TFieldDefs TDatabase::ColumnDefs(const QString& table) {
+    const QString key = table.toLower();
+    auto cached = columnCache_.constFind(key);
+    if (cached != columnCache_.constEnd()) return *cached;
+    TFieldDefs out;
+    if (params_.engine == Engine::Sqlite) {
+        const QString schema = sqliteSchemaOf(table);
+        if (schema.isEmpty()) throw EDatabaseError::make(DbError::TableNotFound, QString(), table);
+        const QString bare = table.section(QLatin1Char('.'), -1);
+        const QString qs = dialect().quoteIdentifier(schema);
+        QSqlQuery q = Execute(QStringLiteral("PRAGMA ") + qs + QStringLiteral(".table_info(") +
+                              dialect().quoteIdentifier(bare) + QLatin1Char(')'));
+        QList<int> pk;
+        while (q.next()) {
+            TFieldDef f;
+            f.Name = q.value(1).toString();
+            int size = 0;
+            f.DataType = SqliteDeclaredFieldType(q.value(2).toString(), &size);
+            f.Size = size;
+            f.Required = q.value(3).toInt() != 0;
+            pk << q.value(5).toInt();
+            out << f;
+        }
+        // "INTEGER PRIMARY KEY AUTOINCREMENT" is the only declaration that
+        // reads as "INTEGER" with AUTOINCREMENT in the table's text.
+        if (pk.count(0) == pk.size() - 1) {
+            const int at =
+                int(std::find_if(pk.begin(), pk.end(), [](int v) { return v != 0; }) - pk.begin());
+            const QVariant sql = Scalar(QStringLiteral("SELECT sql FROM ") + qs +
+                                            QStringLiteral(".sqlite_master WHERE type = 'table' "
+                                                           "AND name = ? COLLATE NOCASE"),
+                                        {bare});
+            if (out[at].DataType == ftInteger &&
+                sql.toString().contains(QLatin1String("AUTOINCREMENT"), Qt::CaseInsensitive))
+                out[at].DataType = ftAutoInc;
+        }
+    } else {
+        // A table another session has just created can be found by name
+        // while its columns are not yet seen by the statement that reads
+        // them (its snapshot is older): they are read again, never cached
+        // as none.
+        for (int attempt = 0; out.isEmpty() && attempt < 3; ++attempt) {
+            QSqlQuery q =
+                Execute(QStringLiteral("SELECT a.attname, format_type(a.atttypid, a.atttypmod), "
+                                       "a.attnotnull, a.attidentity <> '', "
+                                       "col_description(a.attrelid, a.attnum) FROM pg_attribute a "
+                                       "WHERE a.attrelid = to_regclass(?) AND a.attnum > 0 AND NOT "
+                                       "a.attisdropped ORDER BY a.attnum"),
+                        {pgRegclass(table)});
+            while (q.next()) {
+                TFieldDef f;
+                const QString att = q.value(0).toString();
+                if (!parseColumnComment(q.value(4).toString(), att, f)) {
+                    int size = 0;
+                    f.Name = IdentifierSpelling(att);
+                    f.DataType = pgFieldType(q.value(1).toString(), q.value(3).toBool(), &size);
+                    f.Size = size;
+                    f.Required = q.value(2).toBool();
+                }
+                out << f;
+            }
+            if (out.isEmpty() && !TableExists(table))
+                throw EDatabaseError::make(DbError::TableNotFound, QString(), table);
+        }
+        if (out.isEmpty()) return out;
+    }
+    for (const TFieldDef& f : std::as_const(out)) RegisterIdentifierSpelling(f.Name);
+    columnCache_.insert(key, out);
+    return out;
+}
+
+TIndexDefs TDatabase::IndexDefs(const QString& table) {
+    const QString key = table.toLower();
+    auto cached = indexCache_.constFind(key);
+    if (cached != indexCache_.constEnd()) return *cached;
+    const TFieldDefs columns = ColumnDefs(table);  // raises TableNotFound
+    const QString bare = table.section(QLatin1Char('.'), -1);
+    const QString prefix = bare + QLatin1Char('_');
+    TIndexDefs out;
+    if (params_.engine == Engine::Sqlite) {
+        const QString schema = sqliteSchemaOf(table);
+        const QString qs = dialect().quoteIdentifier(schema);
+        // The key, from the columns (a rowid key has no index of its own).
+        {
+            QSqlQuery q = Execute(QStringLiteral("PRAGMA ") + qs + QStringLiteral(".table_info(") +
+                                  dialect().quoteIdentifier(bare) + QLatin1Char(')'));
+            QMap<int, QString> keyCols;
+            while (q.next())
+                if (q.value(5).toInt() > 0)
+                    keyCols.insert(q.value(5).toInt(), q.value(1).toString());
+            if (!keyCols.isEmpty()) {
+                TIndexDef pk;
+                pk.Fields = keyCols.values().join(QLatin1Char(';'));
+                pk.Options = ixPrimary | ixUnique;
+                out << pk;
+            }
+        }
+        QHash<QString, QPair<bool, QString>> info;  // name -> unique, origin
+        {
+            QSqlQuery q = Execute(QStringLiteral("PRAGMA ") + qs + QStringLiteral(".index_list(") +
+                                  dialect().quoteIdentifier(bare) + QLatin1Char(')'));
+            while (q.next())
+                info.insert(q.value(1).toString(),
+                            qMakePair(q.value(2).toInt() != 0, q.value(3).toString()));
+        }
+        // In creation order.
+        QSqlQuery names = Execute(QStringLiteral("SELECT name FROM ") + qs +
+                                      QStringLiteral(".sqlite_master WHERE type = 'index' AND "
+                                                     "tbl_name = ? COLLATE NOCASE ORDER BY rowid"),
+                                  {bare});
+        QStringList order;
+        while (names.next()) order << names.value(0).toString();
+        for (const auto& [name, meta] : info.asKeyValueRange())
+            if (!order.contains(name)) order << name;  // automatic indexes
+        for (const QString& name : std::as_const(order)) {
+            const auto meta = info.value(name);
+            if (meta.second == QLatin1String("u")) continue;  // not made by us
+            QSqlQuery x = Execute(QStringLiteral("PRAGMA ") + qs + QStringLiteral(".index_xinfo(") +
+                                  dialect().quoteIdentifier(name) + QLatin1Char(')'));
+            QStringList fields, desc;
+            bool nocase = false;
+            while (x.next()) {
+                if (x.value(5).toInt() == 0) continue;  // the rowid tail
+                const QString f = spelledField(columns, x.value(2).toString());
+                fields << f;
+                if (x.value(3).toInt() != 0) desc << f;
+                if (x.value(4).toString().compare(QLatin1String("NOCASE"), Qt::CaseInsensitive) ==
+                    0)
+                    nocase = true;
+            }
+            if (meta.second == QLatin1String("pk")) {
+                if (!out.isEmpty() && out.first().Options & ixPrimary)
+                    setDescending(out.first(), fields, desc);
+                continue;
+            }
+            TIndexDef ix;
+            ix.Name = name.startsWith(prefix, Qt::CaseInsensitive) ? name.mid(prefix.size()) : name;
+            ix.Fields = fields.join(QLatin1Char(';'));
+            if (meta.first) ix.Options |= ixUnique;
+            if (nocase) ix.Options |= ixCaseInsensitive;
+            setDescending(ix, fields, desc);
+            out << ix;
+        }
+    } else {
+        QSqlQuery q =
+            Execute(QStringLiteral(
+                        "SELECT ci.relname, obj_description(ci.oid, 'pg_class'), ix.indisprimary, "
+                        "ix.indisunique, pg_get_indexdef(ix.indexrelid, k, true), "
+                        "(ix.indoption[k - 1]::int & 1) <> 0 "
+                        "FROM pg_index ix JOIN pg_class ci ON ci.oid = ix.indexrelid "
+                        "CROSS JOIN LATERAL generate_series(1, ix.indnkeyatts) AS k "
+                        "WHERE ix.indrelid = to_regclass(?) "
+                        "ORDER BY ix.indisprimary DESC, ci.oid, k"),
+                    {pgRegclass(table)});
+        static const QRegularExpression lowerExpr(
+            QStringLiteral("^lower\\(\\(?\"?([^\"):]+)\"?\\)?(::text)?\\)$"));
+        QString current;
+        TIndexDef ix;
+        QStringList fields, desc;
+        auto flush = [&] {
+            if (current.isEmpty()) return;
+            ix.Fields = fields.join(QLatin1Char(';'));
+            setDescending(ix, fields, desc);
+            out << ix;
+        };
+        while (q.next()) {
+            const QString rel = q.value(0).toString();
+            if (rel != current) {
+                flush();
+                current = rel;
+                ix = TIndexDef();
+                fields.clear();
+                desc.clear();
+                const QString comment = q.value(1).toString();
+                const QString name = (!comment.isEmpty() && PgFoldIdentifier(comment) == rel)
+                                         ? comment
+                                         : IdentifierSpelling(rel);
+                const bool primary = q.value(2).toBool();
+                ix.Name = (!primary && name.startsWith(prefix, Qt::CaseInsensitive))
+                              ? name.mid(prefix.size())
+                              : name;
+                if (primary) ix.Options |= ixPrimary;
+                if (q.value(3).toBool()) ix.Options |= ixUnique;
+            }
+            QString expr = q.value(4).toString();
+            const QRegularExpressionMatch m = lowerExpr.match(expr);
+            if (m.hasMatch()) {
+                expr = m.captured(1);
+                ix.Options |= ixCaseInsensitive;
+            }
+            expr.remove(QLatin1Char('"'));
+            const QString f = spelledField(columns, expr);
+            fields << f;
+            if (q.value(5).toBool()) desc << f;
+        }
+        flush();
+    }
+    indexCache_.insert(key, out);
+    return out;
+}
+
+void TDatabase::DropTableIfExists(const QString& table) {
+    InvalidateCatalog();
+    Execute(QStringLiteral("DROP TABLE IF EXISTS ") + dialect().quoteIdentifier(table));
+}
+
+QString TDatabase::PhysicalIndexName(const QString& table, const QString& indexName) const {
+    return table.section(QLatin1Char('.'), -1) + QLatin1Char('_') + indexName;
+}
+
+void TDatabase::CreateTable(const QString& table, const TFieldDefs& fields,
+                            const QStringList& primaryKey, const QString& primaryKeyName) {
+    QStringList statements =
+        dialect().createTableStatements(table, fields, primaryKey, primaryKeyName);
+    QString comments;
+    if (params_.engine == Engine::Postgres) {
+        const SqlDialect& d = dialect();
+        QStringList each;
+        each << QStringLiteral("COMMENT ON TABLE ") + d.quoteIdentifier(table) +
+                    QStringLiteral(" IS ") +
+                    SqlDialect::quoteString(table.section(QLatin1Char('.'), -1));
+        for (const TFieldDef& f : fields)
+            each << QStringLiteral("COMMENT ON COLUMN ") + d.quoteIdentifier(table) +
+                        QLatin1Char('.') + d.quoteIdentifier(f.Name) + QStringLiteral(" IS ") +
+                        SqlDialect::quoteString(columnComment(f));
+        if (!primaryKey.isEmpty() && !primaryKeyName.isEmpty()) {
+            QString idx = d.quoteIdentifier(primaryKeyName);
+            if (table.contains(QLatin1Char('.')))
+                idx = d.quoteIdentifier(table.section(QLatin1Char('.'), 0, -2)) + QLatin1Char('.') +
+                      idx;
+            each << QStringLiteral("COMMENT ON INDEX ") + idx + QStringLiteral(" IS ") +
+                        SqlDialect::quoteString(primaryKeyName);
+        }
+        // One round trip for all the comments: text built here, every value
+        // quoted, so not held to Execute's one statement at a time.
+        comments = each.join(QStringLiteral("; "));
+    }
+    const bool own = !inTransaction_;
+    if (own) StartTransaction();
+    try {
+        for (const QString& sql : std::as_const(statements)) Execute(sql);
+        if (!comments.isEmpty()) {
+            QSqlQuery q(connection());
+            guarded(q, comments, [&] { return q.exec(comments); });
+        }
+        if (own) Commit();
+    } catch (...) {
+        if (own && inTransaction_) {
+            try {
+                Rollback();
+            } catch (...) {
+            }
+        }
+        InvalidateCatalog();
+        throw;
+    }
+    InvalidateCatalog();
+    RegisterIdentifierSpelling(table.section(QLatin1Char('.'), -1));
+    if (!primaryKeyName.isEmpty()) RegisterIdentifierSpelling(primaryKeyName);
+    for (const TFieldDef& f : fields) RegisterIdentifierSpelling(f.Name);
+}
+
+void TDatabase::CreateIndex(const QString& table, const TIndexDef& index) {
+    const SqlDialect& d = dialect();
+    const QString physical = PhysicalIndexName(table, index.Name);
+    TFieldDefs columns;
+    if (params_.engine == Engine::Postgres && (index.Options & ixCaseInsensitive))
+        columns = ColumnDefs(table);
+    QStringList statements{d.createIndex(table, physical, index, columns)};
+    if (params_.engine == Engine::Postgres) {
+        QString idx = d.quoteIdentifier(physical);
+        if (table.contains(QLatin1Char('.')))
+            idx =
+                d.quoteIdentifier(table.section(QLatin1Char('.'), 0, -2)) + QLatin1Char('.') + idx;
+        statements << QStringLiteral("COMMENT ON INDEX ") + idx + QStringLiteral(" IS ") +
+                          SqlDialect::quoteString(physical);
+    }
+    for (const QString& sql : std::as_const(statements)) Execute(sql);
+    InvalidateCatalog();
+    RegisterIdentifierSpelling(physical);
+}
+
+void TDatabase::DropIndex(const QString& table, const QString& indexName) {
+    Execute(dialect().dropIndex(table, PhysicalIndexName(table, indexName)));
+    InvalidateCatalog();
+}
