@@ -475,9 +475,22 @@ private Q_SLOTS:
         QCOMPARE(menu_->MDIChildCount(), 1);
     }
 
-    void cambioEmpresa_data() { AddEngineRows(); }
+    // A window that will not close keeps the session on its company, that
+    // window with what was typed in it, the other windows and the data
+    // module: its close query says no, or the pending record (answered "NO",
+    // to store it) cannot be stored, another user having taken its key.
+    // Once it may close, the record is stored and the company changes.
+    void cambioEmpresa_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("rechazo");
+        for (Engine e : AvailableEngines()) {
+            NewEngineRow(e, "close refused") << QStringLiteral("cierre");
+            NewEngineRow(e, "record not stored") << QStringLiteral("grabación");
+        }
+    }
     void cambioEmpresa() {
         QFETCH(int, engine);
+        QFETCH(QString, rechazo);
         QPointer<TForm> ventana = entrarConPersonal(engine);
         QVERIFY(ventana);
         MessageSeam::clearLog();
@@ -503,15 +516,78 @@ private Q_SLOTS:
             QVERIFY(ventana);
         }
 
-        // Another company: its windows close, the caption shows it.
+        // A window that will not close. The candidates' window, opened
+        // after it, is asked first and would close.
+        qobject_cast<TMenuItem*>(menu_->FindComponent(QStringLiteral("MaestrodeCandidatos1")))
+            ->Click();
+        QPointer<TForm> candidatos = BuscarFormularioAbierto(QStringLiteral("fRRHHCAND"));
+        QVERIFY(candidatos);
+        QPointer<TTable> personal = new TTable(ventana);
+        personal->setObjectName(QStringLiteral("Table1"));
+        personal->setTableName(QStringLiteral("PERSONAL"));
+        QVERIFY(AbrirTabla(fGENEINIC, personal));
+        const QString nombre = QStringLiteral("GARCÍA|;·Łódź");
+        personal->Append();
+        personal->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(7);
+        personal->FieldByName(QStringLiteral("Nombre"))->setAsString(nombre);
+        const auto pendiente = [](QObject* Sender, bool& CanClose) {
+            ComprobarEdicionPendiente(fGENEINIC, Sender, CanClose);
+        };
+        if (rechazo == QLatin1String("cierre")) {
+            ventana->OnCloseQuery = [](QObject*, bool& CanClose) { CanClose = false; };
+        } else {
+            ventana->OnCloseQuery = pendiente;
+            QTest::ignoreMessage(QtWarningMsg, "Key violation");
+            sql(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (7, 'OTRO')"),
+                QStringLiteral("Database"));
+        }
+        QPointer<TModuloDatos> modulo = ModuloDatos;
         empresaBuscada = 12;
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        menu_->CambioEmpresa1Click(menu_->CambioEmpresa1);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QString sinUsar;
+        QCOMPARE(MessageSeam::take(sinUsar), rechazo == QLatin1String("cierre"));
+        QCOMPARE(CodigoEmpresaActual, 1);
+        QCOMPARE(menu_->Caption(), QStringLiteral("EMP1: Recursos Humanos"));
+        QVERIFY(ventana && candidatos && personal);
+        QVERIFY(modulo && modulo == ModuloDatos);
+        QCOMPARE(personal->State(), dsInsert);
+        QCOMPARE(personal->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger(), 7);
+        QCOMPARE(personal->FieldByName(QStringLiteral("Nombre"))->AsString(), nombre);
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM PERSONAL"), QStringLiteral("Database")),
+                 rechazo == QLatin1String("cierre") ? QStringLiteral("0") : QStringLiteral("1"));
+        if (rechazo != QLatin1String("cierre")) {
+            // Asked once (the key violation goes to the program's handler).
+            const QStringList dichos = textos();
+            QCOMPARE(dichos.size(), 1);
+            QVERIFY2(dichos.first().endsWith(QStringLiteral(
+                         " cuya grabación no ha sido confirmada. ¿Desea cancelar la grabación?")),
+                     qPrintable(dichos.first()));
+        }
+
+        // Another company: its windows close, the caption shows it.
+        personal->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(8);
+        ventana->OnCloseQuery = pendiente;
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("NO"));
         menu_->CambioEmpresa1Click(menu_->CambioEmpresa1);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(CodigoEmpresaActual, 12);
         QCOMPARE(menu_->Caption(), QStringLiteral("ACME: Recursos Humanos"));
-        QVERIFY(!ventana);
+        QVERIFY(!ventana && !candidatos);
         QVERIFY(ModuloDatos != nullptr);
         QVERIFY(menu_->PrimeraActivacion == false);
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM PERSONAL"), QStringLiteral("Database")),
+                 QStringLiteral("0"));
+        // The record was stored in the company it was typed in.
+        empresaBuscada = 1;
+        menu_->CambioEmpresa1Click(menu_->CambioEmpresa1);
+        QCOMPARE(CodigoEmpresaActual, 1);
+        QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM PERSONAL WHERE CodigoOperario = 8"),
+                     QStringLiteral("Database")),
+                 nombre);
     }
 
     // A listing waiting in its preview when a kind "E" message or the
