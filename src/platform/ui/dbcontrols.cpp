@@ -120,7 +120,7 @@ TDBEdit::TDBEdit(QWidget* parent) : TEdit(parent) {
 }
 
 void TDBEdit::applyReadOnly() {
-    QLineEdit::setReadOnly(!link_.CanModify());
+    QLineEdit::setReadOnly(!link_.CanModify() || tooLong_);
 }
 
 void TDBEdit::showField() {
@@ -130,6 +130,11 @@ void TDBEdit::showField() {
     // Setting the limit puts the text again (losing the selection): only on a change.
     const int limit = f && f->DataType() == ftString ? f->Size() : 0;
     if (MaxLength() != limit) TEdit::setMaxLength(limit);
+    const bool tooLong = f && f->Text().size() > maxLength();
+    if (tooLong != tooLong_) {
+        tooLong_ = tooLong;
+        applyReadOnly();
+    }
     if (f)
         QLineEdit::setAlignment(f->Alignment() == taRightJustify
                                     ? Qt::AlignRight | Qt::AlignVCenter
@@ -151,7 +156,7 @@ void TDBEdit::keyPressEvent(QKeyEvent* event) {
             QApplication::beep();
             return;
         }
-        if (!beginEdit(this, link_)) return;
+        if (tooLong_ || !beginEdit(this, link_)) return;
     }
     TEdit::keyPressEvent(event);
 }

@@ -104,6 +104,9 @@ private:
     void showField();
     void applyReadOnly();
     bool showing_ = false;
+    // The field's text is longer than the box holds: the box would give it
+    // back cut, so it is not edited here.
+    bool tooLong_ = false;
 };
 
 // A value the box cannot lay out in a moment (a line of more than

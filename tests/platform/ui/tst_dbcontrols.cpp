@@ -333,8 +333,9 @@ void TestDBControls::navigator() {
 
 // A memo of 20 MB opens in a moment and within bounded memory (one line of
 // it laid out wrapped takes minutes): shown read-only, its long lines broken
-// but never inside a letter; the record keeps the whole value when another
-// field is edited and posted.
+// but never inside a letter; an edit box, which holds less, does not edit
+// it either; the record keeps the whole value when another field is edited
+// and posted.
 void TestDBControls::hugeMemoIsShownBounded_data() {
     QTest::addColumn<QString>("valor");
     QString grande(20'000'000, QLatin1Char('x'));
@@ -382,8 +383,14 @@ void TestDBControls::hugeMemoIsShownBounded() {
         QVERIFY(linea.isEmpty() || !linea.front().isLowSurrogate());
         QVERIFY(linea.isEmpty() || !linea.back().isHighSurrogate());
     }
-    // Typed into, the record is not edited; another field is, and posted.
+    // Typed into, the record is not edited; nor through an edit box, which
+    // holds less; another field is, and posted.
     QTest::keyClicks(memo, QStringLiteral("z"));
+    QCOMPARE(ds.State(), dsBrowse);
+    auto* linea = f.add<TDBEdit>(&source, QStringLiteral("Notas"));
+    linea->setFocus();
+    linea->end(false);
+    QTest::keyClicks(linea, QStringLiteral("z"));
     QCOMPARE(ds.State(), dsBrowse);
     codigo->setFocus();
     codigo->selectAll();
