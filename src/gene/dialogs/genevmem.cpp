@@ -5,12 +5,12 @@
 
 #include "db/datasource.h"
 #include "db/field.h"
-#include "gene/session/geneform.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_tablas.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genetext.h"
 #include "gene/data/genetrad.h"
+#include "gene/session/geneform.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_tablas.h"
 #include "gene/session/sesion.h"
 #include "ui/dbcontrols.h"
 
@@ -78,13 +78,14 @@ void TfGENEVMEM::Vincular(TDataSet* DataSet, const QString& NombreCampo, bool So
 }
 
 void TfGENEVMEM::QuitarLineasFinales() {
-    QStringList lineas = LineasTexto(DBMemo->Text());
-    const int antes = int(lineas.size());
-    while (!lineas.isEmpty() && lineas.last().isEmpty()) lineas.removeLast();
-    if (lineas.size() == antes && !DBMemo->Text().endsWith(QLatin1Char('\n'))) return;
-    if (DBMemo->ReadOnly() || !DBMemo->Field()) return;
-    DBMemo->setText(lineas.join(QStringLiteral("\r\n")));
-    DBMemo->UpdateRecord();
+    if (DBMemo->ReadOnly() || DBMemo->isReadOnly() || !DBMemo->Field()) return;
+    // Cut from the value as the field would hold it, so that the line ends
+    // of the lines kept stay as they were stored.
+    const QString valor = DBMemo->Value();
+    qsizetype n = valor.size();
+    while (n > 0 && (valor.at(n - 1) == QLatin1Char('\n') || valor.at(n - 1) == QLatin1Char('\r')))
+        --n;
+    if (n < valor.size()) DBMemo->Field()->setAsString(valor.left(n));
 }
 
 namespace {
@@ -123,7 +124,7 @@ void MostrarCampo(TDataSet* DataSet, const QString& Titulo, const QString& Nombr
         }
     } desvincular{visor};
     visor->ShowModal();
-    if (Texto && fGENEVMEM == visor) *Texto = visor->DBMemo->Text();
+    if (Texto && fGENEVMEM == visor) *Texto = visor->DBMemo->Value();
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QToolButton>
+#include <algorithm>
 
 #include "db/dataset.h"
 #include "db/dberror.h"
@@ -119,7 +120,7 @@ TDBEdit::TDBEdit(QWidget* parent) : TEdit(parent) {
 }
 
 void TDBEdit::applyReadOnly() {
-    QLineEdit::setReadOnly(!link_.CanModify());
+    QLineEdit::setReadOnly(!link_.CanModify() || tooLong_);
 }
 
 void TDBEdit::showField() {
@@ -129,6 +130,11 @@ void TDBEdit::showField() {
     // Setting the limit puts the text again (losing the selection): only on a change.
     const int limit = f && f->DataType() == ftString ? f->Size() : 0;
     if (MaxLength() != limit) TEdit::setMaxLength(limit);
+    const bool tooLong = f && f->Text().size() > maxLength();
+    if (tooLong != tooLong_) {
+        tooLong_ = tooLong;
+        applyReadOnly();
+    }
     if (f)
         QLineEdit::setAlignment(f->Alignment() == taRightJustify
                                     ? Qt::AlignRight | Qt::AlignVCenter
@@ -150,7 +156,7 @@ void TDBEdit::keyPressEvent(QKeyEvent* event) {
             QApplication::beep();
             return;
         }
-        if (!beginEdit(this, link_)) return;
+        if (tooLong_ || !beginEdit(this, link_)) return;
     }
     TEdit::keyPressEvent(event);
 }
@@ -183,15 +189,11 @@ void TDBEdit::DoExit() {
 
 TDBMemo::TDBMemo(QWidget* parent) : TMemo(parent) {
     link_.OnDataChange = [this] { showField(); };
-    link_.OnActiveChange = [this] { QPlainTextEdit::setReadOnly(!link_.CanModify()); };
+    link_.OnActiveChange = [this] { applyReadOnly(); };
     link_.OnUpdateData = [this] {
         // The box shows every line end as its own; a text whose lines were
         // not changed keeps the line ends it was stored with (LF, CR).
-        TField* f = link_.Field();
-        QString stored = f->AsString();
-        stored.replace(QLatin1String("\r\n"), QLatin1String("\n"))
-            .replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        if (stored != toPlainText()) f->setAsString(Text());
+        if (!showsField()) link_.Field()->setAsString(Text());
     };
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (!showing_) link_.Modified();
@@ -199,25 +201,92 @@ TDBMemo::TDBMemo(QWidget* parent) : TMemo(parent) {
     QPlainTextEdit::setReadOnly(true);
 }
 
+namespace {
+
+// Line ends as the box gives them back.
+QString plainLines(QString text) {
+    return text.replace(QLatin1String("\r\n"), QLatin1String("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+}
+
+bool fitsMemo(const QString& text) {
+    if (text.size() > TDBMemo::kTextoMemo) return false;
+    qsizetype run = 0;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+            run = 0;
+        else if (++run > TDBMemo::kLineaMemo)
+            return false;
+    }
+    return true;
+}
+
+// A line laid out wrapped costs more than its length (a line of a million
+// characters takes minutes): long lines are broken, never inside a letter,
+// and the text is cut.
+QString boundedMemo(const QString& text) {
+    QString shown;
+    const qsizetype n = std::min(text.size(), TDBMemo::kTextoMemo);
+    shown.reserve(n + n / TDBMemo::kLineaMemo + 2);
+    qsizetype run = 0;
+    qsizetype i = 0;
+    for (; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (shown.size() >= TDBMemo::kTextoMemo && !c.isLowSurrogate()) break;
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
+            run = 0;
+        } else if (run >= TDBMemo::kLineaMemo && !c.isLowSurrogate()) {
+            shown += QLatin1Char('\n');
+            run = 0;
+        }
+        shown += c;
+        ++run;
+    }
+    if (i < text.size()) shown += QStringLiteral("\n") + QChar(0x2026);
+    return shown;
+}
+
+}  // namespace
+
 void TDBMemo::showField() {
     TField* f = link_.Field();
     showing_ = true;
     const QString t = f ? f->AsString() : QString();
-    if (Text() != t) setText(t);
+    bounded_ = !fitsMemo(t);
+    if (bounded_)
+        setText(boundedMemo(t));
+    else if (Text() != t)
+        setText(t);
     showing_ = false;
     setMaxLength(f && f->DataType() == ftString ? f->Size() : 0);
-    QPlainTextEdit::setReadOnly(!link_.CanModify());
+    applyReadOnly();
+}
+
+void TDBMemo::applyReadOnly() {
+    QPlainTextEdit::setReadOnly(!link_.CanModify() || bounded_);
+}
+
+bool TDBMemo::showsField() const {
+    const TField* f = link_.Field();
+    return bounded_ || !f || plainLines(f->AsString()) == toPlainText();
+}
+
+QString TDBMemo::Value() const {
+    const TField* f = link_.Field();
+    return f && showsField() ? f->AsString() : Text();
 }
 
 void TDBMemo::keyPressEvent(QKeyEvent* event) {
-    if (changesText(event) || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    // A bounded view is not edited: no key puts the record in edit.
+    if (!bounded_ &&
+        (changesText(event) || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
         if (!beginEdit(this, link_)) return;
     }
     TMemo::keyPressEvent(event);
 }
 
 void TDBMemo::insertFromMimeData(const QMimeData* source) {
-    if (beginEdit(this, link_)) TMemo::insertFromMimeData(source);
+    if (!bounded_ && beginEdit(this, link_)) TMemo::insertFromMimeData(source);
 }
 
 void TDBMemo::DoExit() {

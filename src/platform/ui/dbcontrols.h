@@ -104,8 +104,14 @@ private:
     void showField();
     void applyReadOnly();
     bool showing_ = false;
+    // The field's text is longer than the box holds: the box would give it
+    // back cut, so it is not edited here.
+    bool tooLong_ = false;
 };
 
+// A value the box cannot lay out in a moment (a line of more than
+// kLineaMemo characters, or more than kTextoMemo in all) is shown read-only,
+// its long lines broken and its end cut: the field keeps it whole.
 class TDBMemo : public TMemo {
     Q_OBJECT
     RH_DATA_CONTROL
@@ -113,6 +119,13 @@ public:
     explicit TDBMemo(QWidget* parent = nullptr);
     void UpdateRecord() { link_.UpdateRecord(); }
     void DoExit() override;
+    // The text as the field holds it: the field's own value (its line ends
+    // as stored) while the box shows it unchanged, else Text().
+    QString Value() const;
+    // The value is shown cut (see above).
+    bool Bounded() const { return bounded_; }
+    static constexpr qsizetype kLineaMemo = 10'000;
+    static constexpr qsizetype kTextoMemo = 4'000'000;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -120,7 +133,11 @@ protected:
 
 private:
     void showField();
+    void applyReadOnly();
+    // The box shows the field's value (line ends aside) or the bounded view of it.
+    bool showsField() const;
     bool showing_ = false;
+    bool bounded_ = false;
 };
 
 // Checked when the field holds ValueChecked (several values ";"-separated,

@@ -164,6 +164,36 @@ QString cellText(const QString& text) {
     return text.left(n) + QChar(0x2026);
 }
 
+// A line edit cuts what it is given at its limit (Qt's own when none is set)
+// and has no line ends: a text it cannot hold whole would come back cut.
+constexpr qsizetype kLineEditLimit = 32767;
+
+bool fitsLineEdit(const QString& text, qsizetype limit) {
+    return text.size() <= limit && !text.contains(QLatin1Char('\n')) &&
+           !text.contains(QLatin1Char('\r'));
+}
+
+qsizetype lineEditLimit(const TField* f) {
+    return f->DataType() == ftString && f->Size() > 0 ? f->Size() : kLineEditLimit;
+}
+
+// What a read-only cell editor shows: bounded, on one line.
+QString shownText(const QString& text) {
+    QString t = cellText(text);
+    t.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return t;
+}
+
+QLineEdit* lineOf(QWidget* editor) {
+    if (auto* combo = qobject_cast<QComboBox*>(editor)) return combo->lineEdit();
+    return qobject_cast<QLineEdit*>(editor);
+}
+
+bool readOnlyEditor(QWidget* editor) {
+    const QLineEdit* line = lineOf(editor);
+    return line && line->isReadOnly();
+}
+
 }  // namespace
 
 class TDBGrid::Delegate : public QStyledItemDelegate {
@@ -174,16 +204,17 @@ public:
                           const QModelIndex& index) const override {
         TColumn* column = grid_->columns_.Items(index.column());
         QWidget* editor = nullptr;
-        if (column && !column->PickList().isEmpty()) {
+        const bool editable = grid_->canEditText(index.column());
+        if (column && !column->PickList().isEmpty() && editable) {
             auto* combo = new QComboBox(parent);
             combo->setEditable(true);
             combo->addItems(column->PickList());
             editor = combo;
         } else {
             auto* line = new QLineEdit(parent);
-            line->setReadOnly(!grid_->canEdit(index.column()));
+            line->setReadOnly(!editable);
             TField* f = column ? column->Field() : nullptr;
-            if (f && f->DataType() == ftString && f->Size() > 0) line->setMaxLength(f->Size());
+            if (f && editable) line->setMaxLength(int(lineEditLimit(f)));
             if (column && column->ButtonStyle() == cbsEllipsis) {
                 QPixmap dots(16, 16);
                 dots.fill(Qt::transparent);
@@ -205,6 +236,15 @@ public:
 
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
         const QString text = index.data(Qt::EditRole).toString();
+        // A value changed under an open editor into one it cannot hold whole
+        // is no longer edited there.
+        if (QLineEdit* line = lineOf(editor);
+            line && !line->isReadOnly() && !fitsLineEdit(text, line->maxLength()))
+            line->setReadOnly(true);
+        if (readOnlyEditor(editor)) {
+            lineOf(editor)->setText(shownText(text));
+            return;
+        }
         if (auto* combo = qobject_cast<QComboBox*>(editor)) {
             combo->setEditText(text);
             // The view selects a plain editor's text so that a key typed
@@ -217,7 +257,7 @@ public:
 
     void setModelData(QWidget* editor, QAbstractItemModel* model,
                       const QModelIndex& index) const override {
-        if (auto* line = qobject_cast<QLineEdit*>(editor); line && line->isReadOnly()) return;
+        if (readOnlyEditor(editor)) return;
         model->setData(index, editorText(editor), Qt::EditRole);
     }
 
@@ -513,7 +553,10 @@ void TDBGrid::setDefaultRowHeight(int h) {
 }
 
 bool TDBGrid::canOpenEditor(int column) const {
-    if (canEdit(column)) return true;
+    return canEdit(column) || hasEditButton(column);
+}
+
+bool TDBGrid::hasEditButton(int column) const {
     const TColumn* c = columns_.Items(column);
     const TDataSet* ds = dataSet();
     return c && c->ButtonStyle() == cbsEllipsis && c->Field() && ds && ds->Active() &&
@@ -527,6 +570,15 @@ bool TDBGrid::canEdit(int column) const {
     TDataSet* ds = dataSet();
     return f && ds && !c->ReadOnly() && !f->ReadOnly() && f->FieldKind() == fkData &&
            ds->CanModify();
+}
+
+bool TDBGrid::canEditText(int column) const {
+    if (!canEdit(column)) return false;
+    const TField* f = columns_.Items(column)->Field();
+    // A memo (or any blob) is edited in its viewer, as the column's button
+    // offers, unless the form gives it a text of its own.
+    if (IsBlobType(f->DataType()) && !f->OnSetText) return false;
+    return fitsLineEdit(f->Text(), lineEditLimit(f));
 }
 
 int TDBGrid::capacity() const {
@@ -970,7 +1022,9 @@ bool TDBGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
         return QTableView::edit(index, trigger, event);
     if (!index.isValid() || index.row() != activeRow_ || !canOpenEditor(index.column()))
         return false;
-    if (state() != EditingState && canEdit(index.column())) {
+    const bool editable = canEditText(index.column());
+    if (!editable && !hasEditButton(index.column())) return false;
+    if (state() != EditingState && editable) {
         TDataSet* ds = dataSet();
         bool editing = ds && (ds->State() == dsEdit || ds->State() == dsInsert);
         if (!editing) RunHandler(this, [&] { editing = link_->Edit(); });
@@ -991,7 +1045,7 @@ void TDBGrid::setEditorMode(bool on) {
 void TDBGrid::UpdateData() {
     // The cell being typed goes into its field; the field's error reaches the poster.
     if (!editor_ || state() != EditingState) return;
-    if (auto* line = qobject_cast<QLineEdit*>(editor_.data()); line && line->isReadOnly()) return;
+    if (readOnlyEditor(editor_)) return;
     TColumn* column = columns_.Items(currentIndex().column());
     TField* f = column ? column->Field() : nullptr;
     if (!f) return;

@@ -10,6 +10,9 @@
 // (DisplayFormat); the value goes in through the field (OnSetText) when the
 // cell is left and the record is posted when the row is left. Down on the
 // last record appends one; Up on an appended record left untouched cancels it.
+// A memo, or a text the cell's single-line editor cannot hold whole (longer
+// than it or its field, or with line ends), is not edited in the cell; where
+// its column has a button, the cell opens read-only, for the button.
 //
 // Columns are the dataset's visible fields (DisplayLabel, DisplayWidth)
 // unless columns were added; Columns().RestoreDefaults() goes back to them.
@@ -270,9 +273,13 @@ private:
 
     TDataSet* dataSet() const;
     bool canEdit(int column) const;
+    // canEdit, and the current record's text goes whole through the cell's
+    // single-line editor (else the editor opens read-only, or not at all).
+    bool canEditText(int column) const;
     // An ellipsis column of the current row offers its button even where the
     // cell cannot be edited (the editor then shows the text read-only).
     bool canOpenEditor(int column) const;
+    bool hasEditButton(int column) const;
     void linkActiveChanged();
     void buildDefaultColumns();
     void columnsChanged();

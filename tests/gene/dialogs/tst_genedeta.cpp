@@ -1,22 +1,25 @@
 // The detail viewer (sizes, fonts, HTML shown and printed as text), the
 // text editor (result, placement remembered) and the memo-field viewer
 // (trailing empty lines, caret, read-only then editable again, typed text
-// written into the field).
+// written into the field, values given back as stored, huge values).
 
+#include <QElapsedTimer>
 #include <QPrinter>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QtTest>
 
 #include "db/clientdataset.h"
 #include "db/table.h"
+#include "gene/data/genemens.h"
 #include "gene/dialogo_modal.h"
 #include "gene/dialogs/genedeta.h"
-#include "gene/data/genemens.h"
 #include "gene/dialogs/genevmem.h"
 #include "gene/dialogs/genevtex.h"
 #include "gene/registros_prueba.h"
 #include "support/instalacion.h"
+#include "support/memoriaprueba.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
 
@@ -168,6 +171,59 @@ private Q_SLOTS:
         tabla->Post();
         QCOMPARE(Sql(QStringLiteral("SELECT Notas FROM LINEAS")),
                  QStringLiteral("texto y otra y otra"));
+    }
+
+    // The viewer gives back the value as stored when it was not edited, so
+    // that the caller's assignment leaves it as it was: lone LF stay, and a
+    // value too large to lay out in a moment opens at once, read-only.
+    void visorMemoDevuelveElValor_data() {
+        QTest::addColumn<QString>("valor");
+        QTest::addColumn<bool>("soloLectura");
+        QString grande(20'000'000, QLatin1Char('x'));
+        QTest::newRow("LF sueltos") << QStringLiteral("uno\ndos\r\ntres") << false;
+        // Typed into, the view that cannot hold the value whole refuses the key.
+        QTest::newRow("20 MB en una línea") << grande << true;
+        for (qsizetype i = 200'000; i < grande.size(); i += 200'001) grande[i] = QLatin1Char('\n');
+        // A letter outside Latin-1 (two UTF-16 units) where the view breaks a line.
+        grande.replace(TDBMemo::kLineaMemo - 1, 2, QStringLiteral("\U0001D11E"));
+        QTest::newRow("20 MB con LF y fuera de Latin-1") << grande << true;
+    }
+    void visorMemoDevuelveElValor() {
+        QFETCH(QString, valor);
+        QFETCH(bool, soloLectura);
+        TestInstalacion inst(Engine::Sqlite, conEmpresa());
+        CrearLineas();
+        TDatabase* db = BaseDatosSelector(QStringLiteral("Database"));
+        db->Execute(QStringLiteral("INSERT INTO LINEAS (CodigoOperario, Linea, Notas) "
+                                   "VALUES (1, 1, ?)"),
+                    {valor});
+        auto tabla = AbrirTablaPrueba(QStringLiteral("LINEAS"));
+        TField* notas = tabla->FieldByName(QStringLiteral("Notas"));
+        tabla->Edit();
+        ReiniciarPicoMemoria();
+        const qint64 antes = PicoMemoriaMB();
+        QElapsedTimer reloj;
+        reloj.start();
+        bool leido = false;
+        AlMostrarse<TfGENEVMEM>([&](TfGENEVMEM* v) {
+            v->DBMemo->repaint();
+            leido = v->DBMemo->isReadOnly();
+            if (leido) QTest::keyClicks(v->DBMemo, QStringLiteral("z"));
+            QTest::keyClick(v->DBMemo, Qt::Key_Escape);
+        });
+        QString texto;
+        VisualizarAsignarCampoTexto(tabla.get(), QStringLiteral("Notas"), QStringLiteral("Notas"),
+                                    texto);
+        QVERIFY2(reloj.elapsed() < 5000, qPrintable(QString::number(reloj.elapsed())));
+        const qint64 tomada = PicoMemoriaMB() - antes;
+        QVERIFY2(tomada < LimiteMemoriaMB(200), qPrintable(QString::number(tomada)));
+        QCOMPARE(leido, soloLectura);
+        // The caller writes back what the viewer gave.
+        notas->setAsString(texto);
+        tabla->Post();
+        QSqlQuery q = db->Execute(QStringLiteral("SELECT Notas FROM LINEAS"));
+        QVERIFY(q.next());
+        QVERIFY2(q.value(0).toString() == valor, qPrintable(q.value(0).toString().left(40)));
     }
 };
 

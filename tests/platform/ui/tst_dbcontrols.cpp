@@ -1,13 +1,15 @@
 // Data controls over a data source: edit mode on typing, read-only in all
 // its forms, a text the field refuses, check boxes with "SI"/"NO", lookup
-// combos, radio groups and the navigator.
+// combos, radio groups, the navigator and a memo too large to lay out.
 
+#include <QElapsedTimer>
 #include <QVBoxLayout>
 #include <QtTest>
 
 #include "db/clientdataset.h"
 #include "db/dberror.h"
 #include "db/field.h"
+#include "support/memoriaprueba.h"
 #include "ui/dbcontrols.h"
 #include "ui/form.h"
 
@@ -82,6 +84,8 @@ private Q_SLOTS:
     void checkBoxSiNo();
     void lookupComboAndRadioGroup();
     void navigator();
+    void hugeMemoIsShownBounded_data();
+    void hugeMemoIsShownBounded();
 };
 
 void TestDBControls::typingEditsThroughTheSource() {
@@ -325,6 +329,78 @@ void TestDBControls::navigator() {
     QVERIFY(!nav.Button(nbFirst)->isEnabled());
     nav.Button(nbCancel)->click();
     QCOMPARE(pulsados, QList<TNavigateBtn>({nbLast, nbEdit, nbCancel}));
+}
+
+// A memo of 20 MB opens in a moment and within bounded memory (one line of
+// it laid out wrapped takes minutes): shown read-only, its long lines broken
+// but never inside a letter; an edit box, which holds less, does not edit
+// it either; the record keeps the whole value when another field is edited
+// and posted.
+void TestDBControls::hugeMemoIsShownBounded_data() {
+    QTest::addColumn<QString>("valor");
+    QString grande(20'000'000, QLatin1Char('x'));
+    QTest::newRow("una línea") << grande;
+    for (qsizetype i = 200'000; i < grande.size(); i += 200'001) grande[i] = QLatin1Char('\n');
+    // A letter outside Latin-1 (two UTF-16 units) where a line is broken.
+    grande.replace(TDBMemo::kLineaMemo - 1, 2, QStringLiteral("\U0001D11E"));
+    QTest::newRow("líneas LF, fuera de Latin-1 en el corte") << grande;
+}
+
+void TestDBControls::hugeMemoIsShownBounded() {
+    QFETCH(QString, valor);
+    TClientDataSet ds;
+    ds.FieldDefs() << TFieldDef{QStringLiteral("Codigo"), ftInteger, 0, true}
+                   << TFieldDef{QStringLiteral("Notas"), ftMemo, 0, false};
+    ds.CreateDataSet();
+    ds.Append();
+    ds.Fields()[0]->setAsInteger(1);
+    ds.Fields()[1]->setAsString(valor);
+    ds.Post();
+    TDataSource source;
+    source.setDataSet(&ds);
+    ReiniciarPicoMemoria();
+    const qint64 antes = PicoMemoriaMB();
+    QElapsedTimer reloj;
+    reloj.start();
+    Ficha f;
+    auto* codigo = f.add<TDBEdit>(&source, QStringLiteral("Codigo"));
+    auto* memo = f.add<TDBMemo>(&source, QStringLiteral("Notas"));
+    f.show();
+    memo->repaint();
+    memo->setFocus();
+    memo->moveCursor(QTextCursor::End);
+    memo->repaint();
+    QVERIFY2(reloj.elapsed() < 5000, qPrintable(QString::number(reloj.elapsed())));
+    const qint64 tomada = PicoMemoriaMB() - antes;
+    QVERIFY2(tomada < LimiteMemoriaMB(200), qPrintable(QString::number(tomada)));
+
+    QVERIFY(memo->isReadOnly());
+    const QStringList lineas = memo->toPlainText().split(QLatin1Char('\n'));
+    QVERIFY(lineas.first().startsWith(valor.left(100)));
+    for (const QString& linea : lineas) {
+        QVERIFY2(linea.size() <= TDBMemo::kLineaMemo + 1,
+                 qPrintable(QString::number(linea.size())));
+        QVERIFY(linea.isEmpty() || !linea.front().isLowSurrogate());
+        QVERIFY(linea.isEmpty() || !linea.back().isHighSurrogate());
+    }
+    // Typed into, the record is not edited; nor through an edit box, which
+    // holds less; another field is, and posted.
+    QTest::keyClicks(memo, QStringLiteral("z"));
+    QCOMPARE(ds.State(), dsBrowse);
+    auto* linea = f.add<TDBEdit>(&source, QStringLiteral("Notas"));
+    linea->setFocus();
+    linea->end(false);
+    QTest::keyClicks(linea, QStringLiteral("z"));
+    QCOMPARE(ds.State(), dsBrowse);
+    codigo->setFocus();
+    codigo->selectAll();
+    QTest::keyClicks(codigo, QStringLiteral("2"));
+    memo->setFocus();
+    codigo->setFocus();
+    ds.Post();
+    QCOMPARE(ds.Fields()[0]->AsInteger(), 2);
+    QVERIFY(ds.Fields()[1]->AsString() == valor);
+    QVERIFY(memo->Value() == valor);
 }
 
 QTEST_MAIN(TestDBControls)

@@ -202,6 +202,8 @@ private Q_SLOTS:
     void typedAmountsReadDotAsThousands();
     void hugeValuesArePaintedCut_data();
     void hugeValuesArePaintedCut();
+    void valuesTheCellEditorCannotHoldStayWhole_data();
+    void valuesTheCellEditorCannotHoldStayWhole();
     void refusedCellKeepsTheFocus_data();
     void refusedCellKeepsTheFocus();
     void cleanupTestCase() { db_.reset(); }
@@ -993,4 +995,67 @@ void TestDBGrid::hugeValuesArePaintedCut() {
     // The record itself keeps the whole value.
     QVERIFY(t.Locate(QStringLiteral("Codigo"), 2, {}));
     QCOMPARE(t.FieldByName(QStringLiteral("Texto"))->AsString().size(), memo.size());
+}
+
+// A value the cell's single-line editor cannot hold whole (a memo, a text
+// longer than the editor or its field) is not edited there: opening the
+// cell and leaving it, or typing into another field of the record, stores
+// it whole.
+void TestDBGrid::valuesTheCellEditorCannotHoldStayWhole_data() {
+    QTest::addColumn<QString>("tipo");
+    QTest::addColumn<QString>("valor");
+    QTest::addColumn<bool>("otroCampo");
+    QString memo(40'000, QLatin1Char('x'));
+    memo.back() = QLatin1Char('z');
+    QString grande(20'000'000, QLatin1Char('y'));
+    for (qsizetype i = 100; i < grande.size(); i += 101) grande[i] = QLatin1Char('\n');
+    // A letter outside Latin-1 (two UTF-16 units) where a line edit cuts.
+    grande.replace(32'766, 2, QStringLiteral("\U0001D11E"));
+    const QString largo =
+        QStringLiteral("más largo que los cuarenta de su campo, ") + memo.left(30);
+    for (const bool otro : {false, true}) {
+        const char* sufijo = otro ? ", otro campo" : ", nada";
+        QTest::addRow("memo de 40.000%s", sufijo) << QStringLiteral("TEXT") << memo << otro;
+        QTest::addRow("memo de 20 MB con LF%s", sufijo) << QStringLiteral("TEXT") << grande << otro;
+        QTest::addRow("más largo que su campo%s", sufijo)
+            << QStringLiteral("VARCHAR(40)") << largo << otro;
+    }
+}
+
+void TestDBGrid::valuesTheCellEditorCannotHoldStayWhole() {
+    QFETCH(QString, tipo);
+    QFETCH(QString, valor);
+    QFETCH(bool, otroCampo);
+    TDatabase* db = db_->db();
+    db->Execute(QStringLiteral("DROP TABLE IF EXISTS MEMOS"));
+    db->Execute(QStringLiteral("CREATE TABLE MEMOS (Codigo INTEGER PRIMARY KEY, Texto %1, "
+                               "Nombre VARCHAR(20))")
+                    .arg(tipo));
+    db->Execute(QStringLiteral("INSERT INTO MEMOS VALUES (1, ?, 'uno'), (2, 'corto', 'dos')"),
+                {valor});
+    TTable t;
+    t.setDatabaseName(QStringLiteral("Database"));
+    t.setTableName(QStringLiteral("MEMOS"));
+    t.Open();
+    TDataSource source;
+    source.setDataSet(&t);
+    Rejilla r(&source);
+    r.grid->setSelectedIndex(1);
+    QTest::keyClick(r.grid, Qt::Key_F2);
+    if (otroCampo) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(r.grid->SelectedIndex(), 2);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("n"));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("uevo"));
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QCoreApplication::processEvents();
+    QCOMPARE(t.State(), dsBrowse);
+    QSqlQuery q = db->Execute(QStringLiteral("SELECT Texto, Nombre FROM MEMOS WHERE Codigo = 1"));
+    QVERIFY(q.next());
+    const QString guardado = q.value(0).toString();
+    QVERIFY2(
+        guardado == valor,
+        qPrintable(QStringLiteral("%1 de %2 caracteres").arg(guardado.size()).arg(valor.size())));
+    QCOMPARE(q.value(1).toString(), otroCampo ? QStringLiteral("nuevo") : QStringLiteral("uno"));
 }
