@@ -169,7 +169,7 @@ THerramientasRejilla::THerramientasRejilla(TForm* Formulario, TDBGrid* Rejilla,
         lienzo->setFont(rejilla_->font());
         lienzo->setClipRect(Rect);
         lienzo->drawText(Rect.adjusted(2, 0, -2, 0), int(Qt::AlignLeft | Qt::AlignVCenter),
-                         TextoCeldaMemo(f->AsString()));
+                         TextoCeldaMemo(GridCellText(f->AsString())));
     };
 }
 

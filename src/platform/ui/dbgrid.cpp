@@ -151,18 +151,20 @@ private:
 };
 
 namespace {
-
 // Qt lays out a cell's whole text before it elides it: a value of millions of
 // characters takes seconds and memory enough to end the program. No cell
 // shows more than this many characters.
 constexpr qsizetype kMaxCellText = 4000;
+}  // namespace
 
-QString cellText(const QString& text) {
+QString GridCellText(const QString& text) {
     if (text.size() <= kMaxCellText) return text;
     qsizetype n = kMaxCellText;
     if (text.at(n - 1).isHighSurrogate()) --n;
     return text.left(n) + QChar(0x2026);
 }
+
+namespace {
 
 // A line edit cuts what it is given at its limit (Qt's own when none is set)
 // and has no line ends: a text it cannot hold whole would come back cut.
@@ -179,7 +181,7 @@ qsizetype lineEditLimit(const TField* f) {
 
 // What a read-only cell editor shows: bounded, on one line.
 QString shownText(const QString& text) {
-    QString t = cellText(text);
+    QString t = GridCellText(text);
     t.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
     return t;
 }
@@ -282,7 +284,7 @@ public:
 
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
         QStyledItemDelegate::initStyleOption(option, index);
-        option->text = cellText(option->text);
+        option->text = GridCellText(option->text);
     }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -1246,7 +1248,7 @@ void TDBGrid::DoExit() {
 void TDBGrid::DefaultDrawColumnCell(const QRect& rect, int dataCol, TColumn* column, int state) {
     if (!canvas_ || !column) return;
     TField* f = column->Field();
-    const QString text = f ? cellText(f->DisplayText()) : QString();
+    const QString text = f ? GridCellText(f->DisplayText()) : QString();
     const bool right = f && f->Alignment() == taRightJustify;
     canvas_->drawText(rect.adjusted(2, 0, -2, 0),
                       int((right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter), text);

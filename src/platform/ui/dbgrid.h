@@ -163,6 +163,10 @@ using TDBGridClickEvent = std::function<void(TColumn* Column)>;
 Q_DECLARE_METATYPE(TDrawColumnCellEvent)
 Q_DECLARE_METATYPE(TDBGridClickEvent)
 
+// The part of a cell's text a grid lays out: at most a few thousand
+// characters, never splitting a letter, elided when cut.
+QString GridCellText(const QString& text);
+
 class TDBGrid : public QTableView, public TControlBase {
     Q_OBJECT
     RH_CONTROL(QTableView)

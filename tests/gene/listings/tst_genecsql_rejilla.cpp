@@ -5,6 +5,7 @@
 // cells and their viewer, the print's restriction line, and the text and
 // Excel files the result goes to and comes back from.
 
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -33,6 +34,8 @@
 #include "gene/session/sesion.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
+#include "support/lienzoprueba.h"
+#include "support/memoriaprueba.h"
 #include "support/pdfprueba.h"
 #include "support/sqlprueba.h"
 #include "support/xlsxprueba.h"
@@ -158,6 +161,31 @@ private Q_SLOTS:
         QVERIFY(r->pbGuardarCambiosClick());
         QCOMPARE(SqlPrueba(QStringLiteral("SELECT Notas FROM LISTPRU WHERE Codigo = 1")),
                  QStringLiteral("tres"));
+
+        // A memo of 15 MB, just under what a user's statement may read (LF
+        // lines, a letter outside Latin-1), is painted cut,
+        // within time and memory, and kept whole in the row.
+        QString enorme(15'000'000, QLatin1Char('x'));
+        for (qsizetype i = 80; i < enorme.size(); i += 81) enorme[i] = QLatin1Char('\n');
+        enorme.replace(1000, 2, QStringLiteral("\U0001D11E"));
+        TDatabase* db = TSession::instance().FindDatabase(QStringLiteral("Database"));
+        db->Execute(QStringLiteral("INSERT INTO LISTPRU (Codigo, Notas) VALUES (3, ?)"), {enorme});
+        f->SentenciaSQL->setText(
+            QStringLiteral("SELECT Codigo, Notas FROM LISTPRU WHERE Codigo = 3"));
+        ReiniciarPicoMemoria();
+        QElapsedTimer reloj;
+        reloj.start();
+        f->pbEjecutarClick();
+        f->DBGrid1->Columns()[1]->setWidth(3000);
+        const auto celdas = TextosCeldas(f->DBGrid1);
+        QVERIFY2(reloj.elapsed() < 5000, qPrintable(QString::number(reloj.elapsed())));
+        QVERIFY2(PicoMemoriaMB() < MemoriaMB() + LimiteMemoriaMB(250),
+                 qPrintable(QString::number(PicoMemoriaMB())));
+        const QStringList dibujado = celdas.value({1, 0});
+        QVERIFY(!dibujado.isEmpty());
+        for (const QString& texto : dibujado)
+            QVERIFY2(texto.size() < 5000, qPrintable(QString::number(texto.size())));
+        QCOMPARE(q->FieldByName(QStringLiteral("Notas"))->AsString(), enorme);
     }
 
     // With restrictions listed, a print carries the statement once, its
