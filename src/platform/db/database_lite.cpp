@@ -193,12 +193,6 @@ QString firstWord(const QString& sql) {
     return word;
 }
 
-sqlite3* sqliteHandle(const QSqlDatabase& db) {
-    const QVariant h = db.driver() ? db.driver()->handle() : QVariant();
-    if (!h.isValid() || !h.constData() || qstrcmp(h.typeName(), "sqlite3*") != 0) return nullptr;
-    return *static_cast<sqlite3* const*>(h.constData());
-}
-
 // Called by SQLite every kProgressOps instructions of a user's statement.
 int lookDuringStep(void* db) {
     auto* d = static_cast<TDatabase*>(db);
@@ -210,6 +204,12 @@ constexpr int kProgressOps = 20000;
 
 }  // namespace
 
+sqlite3* SqliteHandleOf(const QSqlDatabase& db) {
+    const QVariant h = db.driver() ? db.driver()->handle() : QVariant();
+    if (!h.isValid() || !h.constData() || qstrcmp(h.typeName(), "sqlite3*") != 0) return nullptr;
+    return *static_cast<sqlite3* const*>(h.constData());
+}
+
 bool TDatabase::ownIsGeneral() const {
     if (params_.general) return true;
     if (params_.engine == Engine::Sqlite) return mainIsGeneral_;
@@ -218,13 +218,13 @@ bool TDatabase::ownIsGeneral() const {
 }
 
 void TDatabase::watchSqlite(bool on) {
-    if (sqlite3* handle = sqliteHandle(db_))
+    if (sqlite3* handle = SqliteHandleOf(db_))
         sqlite3_progress_handler(handle, on ? kProgressOps : 0, on ? lookDuringStep : nullptr,
                                  on ? this : nullptr);
 }
 
 void TDatabase::interruptSqlite() {
-    if (sqlite3* handle = sqliteHandle(db_)) sqlite3_interrupt(handle);
+    if (sqlite3* handle = SqliteHandleOf(db_)) sqlite3_interrupt(handle);
 }
 
 QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantList& parameters,
@@ -238,7 +238,7 @@ QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantL
     if (firstWord(sql) == QLatin1String("VACUUM"))
         throw EDatabaseError(DbError::SqlError, ReachingNameReason(QStringLiteral("VACUUM")),
                              statement);
-    sqlite3* handle = sqliteHandle(db_);
+    sqlite3* handle = SqliteHandleOf(db_);
     if (!handle) throw EDatabaseError::make(DbError::ConnectionFailed, QString(), databaseName_);
     Confinement confinement = confinementOf(readOnly, ownIsGeneral());
     confinement.query = readOnly;
@@ -279,7 +279,7 @@ QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantL
 std::optional<bool> TDatabase::isSqliteUserQuery(const QString& sql) {
     // Results still being read stay as they are: preparing reads nothing.
     if (!db_.isValid() || !db_.isOpen()) return std::nullopt;
-    sqlite3* handle = sqliteHandle(db_);
+    sqlite3* handle = SqliteHandleOf(db_);
     if (!handle) return std::nullopt;
     // Prepared only, never run, under the confinement of users' statements:
     // some pragmas act while they are prepared.

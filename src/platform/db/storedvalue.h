@@ -8,9 +8,11 @@
 
 #include "db/fieldtypes.h"
 
+class QSqlDatabase;
 class QSqlError;
 class QSqlQuery;
 typedef struct pg_result PGresult;
+struct sqlite3;
 struct sqlite3_stmt;
 
 // The result behind an executed query on PostgreSQL (the current row's alone
@@ -21,6 +23,9 @@ const PGresult* PgResultOf(const QSqlQuery& q);
 // is one to leave to the driver.
 bool PgCanonicalValue(const PGresult* r, int row, int col, TFieldType type, QVariant& out);
 
+// The engine's own connection behind an open database on SQLite; null on any
+// other engine.
+sqlite3* SqliteHandleOf(const QSqlDatabase& db);
 // The statement behind an executed query on SQLite; null on any other
 // engine. The driver's exec leaves it on the first row of its result (reset
 // when there is none).

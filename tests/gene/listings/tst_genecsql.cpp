@@ -230,6 +230,13 @@ private Q_SLOTS:
                    "la sentencia da en la columna Texto un valor de más de 16 MB, que el "
                    "programa no puede mostrar")
             << true;
+        // Also where the engine's printf would give an empty cell.
+        NewEngineRow(Engine::Sqlite, "valor de 300 MB por printf")
+            << QStringLiteral("SELECT printf('%.*c', 300000000, 'x')")
+            << QStringLiteral(
+                   "la sentencia da en la columna printf('%.*c', 300000000, 'x') un valor de más "
+                   "de 16 MB, que el programa no puede mostrar")
+            << true;
         if (AvailableEngines().contains(Engine::Postgres))
             NewEngineRow(Engine::Postgres, "valor de 300 MB")
                 << QStringLiteral("SELECT repeat('x', 300000000)")

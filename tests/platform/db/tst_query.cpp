@@ -1377,6 +1377,16 @@ void TestQuery::hostileStatements_data() {
          "SELECT Codigo, printf('%.*c', Codigo * 5000000, 'x') || printf('%.*c', Codigo * 5000000, "
          "'x') FROM PRUEBA ORDER BY Codigo",
          true, "en una de sus columnas un valor de más de 16 MB"},
+        // printf and format past the limit: refused as any other value,
+        // never an empty cell, nor a NULL written.
+        {"text of 300 MB by printf", "SELECT printf('%.*c', 300000000, 'x') AS Grande", true,
+         "columna Grande un valor de más de 16 MB"},
+        {"text of 18 MB by format after rows",
+         "SELECT format('%.*c', Codigo * 9000000, 'x') AS f FROM PRUEBA ORDER BY Codigo", true,
+         "columna f un valor de más de 16 MB"},
+        {"text of 300 MB by printf written",
+         "UPDATE PRUEBA SET Nombre = printf('%.*c', 300000000, 'x') WHERE Codigo = 1", false,
+         "un valor de más de 16 MB"},
         {"text of 20 MB written",
          "UPDATE PRUEBA SET Nombre = printf('%.*c', 9000000, 'x') || printf('%.*c', 9000000, 'x')",
          false, "un valor de más de 16 MB"},
@@ -1622,6 +1632,17 @@ void TestQuery::ordinaryStatements_data() {
          "prueba|3",
          int(Engine::Postgres)},
         {"pragma that reads", {"PRAGMA table_info(PRUEBA)"}, "", int(Engine::Sqlite)},
+        // The engine's printf and format as they are, empty texts and NULLs
+        // apart (printf('') is NULL, printf('%s', NULL) '').
+        {"printf and format",
+         {"SELECT printf('%d;%5.2f', 42, 3.14159), quote(printf('%q', 'O''Hara')), printf('%Q', "
+          "'a'), quote(printf('%Q', NULL)), printf('%w', 'x\"y'), quote(printf('%s', NULL)), "
+          "quote(printf('')), printf('%c', 'xyz'), printf('%,d', 1234567), printf('%%'), "
+          "quote(printf('%d %s')), quote(format(NULL)), quote(printf()), format('%s-%d', "
+          "x'414243', '7z'), quote(printf('%5')), typeof(format(12)) FROM PRUEBA WHERE Codigo = 1"},
+         "42; 3.14|'O''''Hara'|'a'|'NULL'|x\"\"y|''|NULL|x|1,234,567|%|'0 "
+         "'|NULL|NULL|ABC-7|NULL|text",
+         int(Engine::Sqlite)},
         {"table-valued functions",
          {"SELECT (SELECT COUNT(*) FROM json_each('[1,2]')), (SELECT COUNT(*) FROM "
           "json_tree('[1,[2]]')), (SELECT COUNT(*) FROM pragma_table_info('PRUEBA')), (SELECT "
