@@ -17,6 +17,7 @@
 
 #include "db/database_p.h"
 #include "db/dberror.h"
+#include "db/liteprintf.h"
 #include "db/pgstatement.h"
 #include "db/sqllexis.h"
 #include "db/storedvalue.h"
@@ -295,6 +296,7 @@ void TDatabase::openSqlite() {
     db_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(params_.busyTimeoutMs));
     if (!db_.open())
         throw EDatabaseError::make(DbError::ConnectionFailed, QString(), db_.lastError().text());
+    HoldSqlitePrintfToLimit(SqliteHandleOf(db_));
     QSqlQuery q(db_);
     auto run = [&](const QString& sql) {
         if (!q.exec(sql)) raiseError(q.lastError(), sql);

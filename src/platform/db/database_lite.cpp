@@ -193,10 +193,39 @@ QString firstWord(const QString& sql) {
     return word;
 }
 
-sqlite3* sqliteHandle(const QSqlDatabase& db) {
-    const QVariant h = db.driver() ? db.driver()->handle() : QVariant();
-    if (!h.isValid() || !h.constData() || qstrcmp(h.typeName(), "sqlite3*") != 0) return nullptr;
-    return *static_cast<sqlite3* const*>(h.constData());
+// A statement's text without what follows its last code (blanks, ";",
+// comments), so that it can stand inside parentheses.
+QString statementBody(const QString& sql) {
+    qsizetype last = 0;
+    ScanSqlText(sql, SqlLexis::Standard, [&](qsizetype begin, qsizetype end, bool code) {
+        if (!code) {
+            const QChar c = sql.at(begin);
+            if (c != QLatin1Char('-') && c != QLatin1Char('/')) last = end;  // a quoted text
+            return;
+        }
+        for (qsizetype i = end; i > begin; --i)
+            if (!sql.at(i - 1).isSpace() && sql.at(i - 1) != QLatin1Char(';')) {
+                last = i;
+                break;
+            }
+    });
+    return sql.left(last);
+}
+
+// The result code of running `sql` to its end under the confinement of a
+// user's query (hidden columns read as NULL, as when the statement ran).
+int runConfined(sqlite3* handle, const QByteArray& sql) {
+    Confinement confinement = confinementOf(true, false);
+    confinement.query = true;
+    sqlite3_stmt* st = nullptr;
+    sqlite3_set_authorizer(handle, authorize, &confinement);
+    int rc = sqlite3_prepare_v2(handle, sql.constData(), int(sql.size()), &st, nullptr);
+    sqlite3_set_authorizer(handle, nullptr, nullptr);
+    if (rc == SQLITE_OK && (!st || !confinement.refused.isEmpty() || !sqlite3_stmt_readonly(st)))
+        rc = SQLITE_AUTH;
+    while (rc == SQLITE_OK || rc == SQLITE_ROW) rc = sqlite3_step(st);
+    sqlite3_finalize(st);
+    return rc;
 }
 
 // Called by SQLite every kProgressOps instructions of a user's statement.
@@ -210,6 +239,45 @@ constexpr int kProgressOps = 20000;
 
 }  // namespace
 
+sqlite3* SqliteHandleOf(const QSqlDatabase& db) {
+    const QVariant h = db.driver() ? db.driver()->handle() : QVariant();
+    if (!h.isValid() || !h.constData() || qstrcmp(h.typeName(), "sqlite3*") != 0) return nullptr;
+    return *static_cast<sqlite3* const*>(h.constData());
+}
+
+QString SqliteTooLargeColumn(sqlite3_stmt* st) {
+    const int n = sqlite3_column_count(st);
+    if (n < 2 || !sqlite3_stmt_readonly(st)) return QString();
+    char* expanded = sqlite3_expanded_sql(st);  // its bound values written in
+    if (!expanded) return QString();
+    const QString body = statementBody(QString::fromUtf8(expanded));
+    sqlite3_free(expanded);
+    // Columns by position: the result's names may repeat.
+    auto column = [](int i) { return QStringLiteral("\"c%1\"").arg(i); };
+    QString columns;
+    for (int i = 1; i <= n; ++i) columns += (i > 1 ? QStringLiteral(",") : QString()) + column(i);
+    const QString with = QStringLiteral("WITH \"rh columnas\"(") + columns +
+                         QStringLiteral(") AS (\n") + body + QStringLiteral("\n) SELECT ");
+    auto taking = [&](const QString& what) {
+        return (with + what + QStringLiteral(" FROM \"rh columnas\"")).toUtf8();
+    };
+    sqlite3* handle = sqlite3_db_handle(st);
+    const int length = sqlite3_limit(handle, SQLITE_LIMIT_LENGTH, int(kUserValueLimit));
+    QString found;
+    for (int i = 1; i <= n; ++i) {
+        const int rc = runConfined(handle, taking(column(i)));
+        if (rc == SQLITE_DONE) continue;
+        // A statement whose rows are built whole before a column is taken
+        // (DISTINCT, a sort by the value): no column of its own is to blame.
+        if (rc == SQLITE_TOOBIG &&
+            runConfined(handle, taking(QStringLiteral("NULL"))) == SQLITE_DONE)
+            found = QString::fromUtf8(sqlite3_column_name(st, i - 1));
+        break;
+    }
+    sqlite3_limit(handle, SQLITE_LIMIT_LENGTH, length);
+    return found;
+}
+
 bool TDatabase::ownIsGeneral() const {
     if (params_.general) return true;
     if (params_.engine == Engine::Sqlite) return mainIsGeneral_;
@@ -218,13 +286,13 @@ bool TDatabase::ownIsGeneral() const {
 }
 
 void TDatabase::watchSqlite(bool on) {
-    if (sqlite3* handle = sqliteHandle(db_))
+    if (sqlite3* handle = SqliteHandleOf(db_))
         sqlite3_progress_handler(handle, on ? kProgressOps : 0, on ? lookDuringStep : nullptr,
                                  on ? this : nullptr);
 }
 
 void TDatabase::interruptSqlite() {
-    if (sqlite3* handle = sqliteHandle(db_)) sqlite3_interrupt(handle);
+    if (sqlite3* handle = SqliteHandleOf(db_)) sqlite3_interrupt(handle);
 }
 
 QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantList& parameters,
@@ -238,7 +306,7 @@ QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantL
     if (firstWord(sql) == QLatin1String("VACUUM"))
         throw EDatabaseError(DbError::SqlError, ReachingNameReason(QStringLiteral("VACUUM")),
                              statement);
-    sqlite3* handle = sqliteHandle(db_);
+    sqlite3* handle = SqliteHandleOf(db_);
     if (!handle) throw EDatabaseError::make(DbError::ConnectionFailed, QString(), databaseName_);
     Confinement confinement = confinementOf(readOnly, ownIsGeneral());
     confinement.query = readOnly;
@@ -270,7 +338,7 @@ QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantL
         if (UserRunCancelled()) throw EUserStatementCancelled();
         sqlite3_stmt* st = SqliteStatementOf(q);
         if (st && sqlite3_errcode(handle) == SQLITE_TOOBIG)
-            raiseError(SqliteStepError(st, SQLITE_TOOBIG), sql);
+            raiseError(SqliteStepError(st, SQLITE_TOOBIG, true), sql);
         raiseError(q.lastError(), sql);
     }
     return q;
@@ -279,7 +347,7 @@ QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantL
 std::optional<bool> TDatabase::isSqliteUserQuery(const QString& sql) {
     // Results still being read stay as they are: preparing reads nothing.
     if (!db_.isValid() || !db_.isOpen()) return std::nullopt;
-    sqlite3* handle = sqliteHandle(db_);
+    sqlite3* handle = SqliteHandleOf(db_);
     if (!handle) return std::nullopt;
     // Prepared only, never run, under the confinement of users' statements:
     // some pragmas act while they are prepared.

@@ -127,7 +127,7 @@ public:
         const int rc = sqlite3_step(st_);
         if (user_) sqlite3_limit(handle, SQLITE_LIMIT_LENGTH, length);
         onRow_ = rc == SQLITE_ROW;
-        if (!onRow_ && rc != SQLITE_DONE) error_ = SqliteStepError(st_, rc);
+        if (!onRow_ && rc != SQLITE_DONE) error_ = SqliteStepError(st_, rc, user_);
         return onRow_;
     }
     QSqlError error(const QSqlQuery& q) const { return st_ ? error_ : q.lastError(); }

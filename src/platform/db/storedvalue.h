@@ -8,9 +8,11 @@
 
 #include "db/fieldtypes.h"
 
+class QSqlDatabase;
 class QSqlError;
 class QSqlQuery;
 typedef struct pg_result PGresult;
+struct sqlite3;
 struct sqlite3_stmt;
 
 // The result behind an executed query on PostgreSQL (the current row's alone
@@ -21,6 +23,9 @@ const PGresult* PgResultOf(const QSqlQuery& q);
 // is one to leave to the driver.
 bool PgCanonicalValue(const PGresult* r, int row, int col, TFieldType type, QVariant& out);
 
+// The engine's own connection behind an open database on SQLite; null on any
+// other engine.
+sqlite3* SqliteHandleOf(const QSqlDatabase& db);
 // The statement behind an executed query on SQLite; null on any other
 // engine. The driver's exec leaves it on the first row of its result (reset
 // when there is none).
@@ -30,6 +35,12 @@ QVariant SqliteStoredValue(sqlite3_stmt* st, int col);
 // The error of a failed step (result code `rc`), as the SQL driver reports it.
 // A value over the connection's length limit (SQLITE_TOOBIG) is told by a
 // driver text of kSqliteTooLarge and the name of the result's column when it
-// has one alone (SQLite does not say which).
-QSqlError SqliteStepError(sqlite3_stmt* st, int rc);
+// has one alone or, for a user's query (`user`), SqliteTooLargeColumn finds
+// it (SQLite does not say which).
+QSqlError SqliteStepError(sqlite3_stmt* st, int rc, bool user = false);
+// The name of the column of a user's query `st` whose value passed
+// kUserValueLimit, found by running the statement again one column at a
+// time under that limit and the user's confinement; "" when no column alone
+// is to blame, or the statement cannot be run so.
+QString SqliteTooLargeColumn(sqlite3_stmt* st);
 inline constexpr const char* kSqliteTooLarge = "Value too large: ";

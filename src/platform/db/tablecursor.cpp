@@ -285,16 +285,17 @@ QVariant SqliteStoredValue(sqlite3_stmt* st, int col) {
     return sqliteStored(st, col);
 }
 
-QSqlError SqliteStepError(sqlite3_stmt* st, int rc) {
+QSqlError SqliteStepError(sqlite3_stmt* st, int rc, bool user) {
+    // Read before anything else runs on the connection.
+    const QString engineText =
+        QString::fromUtf16(static_cast<const char16_t*>(sqlite3_errmsg16(sqlite3_db_handle(st))));
     QString driverText = QStringLiteral("Unable to fetch row");
     if ((rc & 0xff) == SQLITE_TOOBIG)
         driverText = QLatin1String(kSqliteTooLarge) +
                      (sqlite3_column_count(st) == 1 ? QString::fromUtf8(sqlite3_column_name(st, 0))
+                      : user                        ? SqliteTooLargeColumn(st)
                                                     : QString());
-    return QSqlError(
-        driverText,
-        QString::fromUtf16(static_cast<const char16_t*>(sqlite3_errmsg16(sqlite3_db_handle(st)))),
-        QSqlError::ConnectionError, QString::number(rc));
+    return QSqlError(driverText, engineText, QSqlError::ConnectionError, QString::number(rc));
 }
 
 // ------------------------------------------------------------ PostgreSQL rows

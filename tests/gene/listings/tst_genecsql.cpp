@@ -230,6 +230,22 @@ private Q_SLOTS:
                    "la sentencia da en la columna Texto un valor de más de 16 MB, que el "
                    "programa no puede mostrar")
             << true;
+        // Also where the engine's printf would give an empty cell, and in a
+        // result of several columns: the one past the limit named.
+        NewEngineRow(Engine::Sqlite, "valor de 300 MB por printf")
+            << QStringLiteral("SELECT printf('%.*c', 300000000, 'x')")
+            << QStringLiteral(
+                   "la sentencia da en la columna printf('%.*c', 300000000, 'x') un valor de más "
+                   "de 16 MB, que el programa no puede mostrar")
+            << true;
+        NewEngineRow(Engine::Sqlite, "valor de 32 MB en la segunda de tres columnas")
+            << QStringLiteral(
+                   "SELECT Codigo, replace(printf('%.*c', Codigo * 4000, 'x'), 'x', "
+                   "printf('%.*c', 4000, 'y')) AS Texto, Nombre FROM LISTPRU ORDER BY Codigo")
+            << QStringLiteral(
+                   "la sentencia da en la columna Texto un valor de más de 16 MB, que el "
+                   "programa no puede mostrar")
+            << false;
         if (AvailableEngines().contains(Engine::Postgres))
             NewEngineRow(Engine::Postgres, "valor de 300 MB")
                 << QStringLiteral("SELECT repeat('x', 300000000)")

@@ -1407,7 +1407,41 @@ void TestQuery::hostileStatements_data() {
         {"text of 20 MB after rows",
          "SELECT Codigo, printf('%.*c', Codigo * 5000000, 'x') || printf('%.*c', Codigo * 5000000, "
          "'x') FROM PRUEBA ORDER BY Codigo",
+         true,
+         "columna printf('%.*c', Codigo * 5000000, 'x') || printf('%.*c', Codigo * 5000000, 'x') "
+         "un valor de más de 16 MB"},
+        // The column to blame among many, found one column at a time.
+        {"text of 32 MB in the second of three columns",
+         "SELECT Codigo, replace(printf('%.*c', Codigo * 4000, 'x'), 'x', printf('%.*c', 4000, "
+         "'y')) AS \"Grande|;·Ł\", Nombre FROM PRUEBA ORDER BY Codigo;",
+         true, "columna Grande|;·Ł un valor de más de 16 MB"},
+        {"text of 32 MB beside repeated names, an open comment after",
+         "SELECT Codigo AS n, Nombre AS n, replace(printf('%.*c', Codigo * 4000, 'x'), 'x', "
+         "printf('%.*c', 4000, 'y')) AS Grande, Codigo AS n FROM PRUEBA /* fin",
+         true, "columna Grande un valor de más de 16 MB"},
+        {"text of 32 MB after a WITH of its own and a line comment",
+         "WITH w AS (SELECT Codigo, ';' AS s FROM PRUEBA) SELECT s, replace(printf('%.*c', Codigo "
+         "* 4000, 'x'), 'x', printf('%.*c', 4000, 'y')) AS Grande, Codigo FROM w -- fin;",
+         true, "columna Grande un valor de más de 16 MB"},
+        {"text of 32 MB by a parameter",
+         "SELECT Codigo, replace(printf('%.*c', Codigo * :n, 'x'), 'x', printf('%.*c', :n, 'y')) "
+         "AS Grande FROM PRUEBA",
+         true, "columna Grande un valor de más de 16 MB"},
+        {"text of 32 MB a sort is built on, no column of its own",
+         "SELECT Codigo, Nombre FROM PRUEBA ORDER BY replace(printf('%.*c', Codigo * 4000, 'x'), "
+         "'x', printf('%.*c', 4000, 'y'))",
          true, "en una de sus columnas un valor de más de 16 MB"},
+        // printf and format past the limit: refused as any other value,
+        // never an empty cell, nor a NULL written.
+        {"text of 300 MB by printf", "SELECT printf('%.*c', 300000000, 'x') AS Grande", true,
+         "columna Grande un valor de más de 16 MB"},
+        {"text of 18 MB by format after rows",
+         "SELECT Codigo, format('%.*c', Codigo * 9000000, 'x') AS f, Nombre FROM PRUEBA ORDER BY "
+         "Codigo",
+         true, "columna f un valor de más de 16 MB"},
+        {"text of 300 MB by printf written",
+         "UPDATE PRUEBA SET Nombre = printf('%.*c', 300000000, 'x') WHERE Codigo = 1", false,
+         "un valor de más de 16 MB"},
         {"text of 20 MB written",
          "UPDATE PRUEBA SET Nombre = printf('%.*c', 9000000, 'x') || printf('%.*c', 9000000, 'x')",
          false, "un valor de más de 16 MB"},
@@ -1470,6 +1504,13 @@ void TestQuery::hostileStatements_data() {
          "Importe"},
         {"view made from a star", "CREATE VIEW VCOPIA AS SELECT * FROM PRUEBA", false, "Importe",
          nullptr},
+        // The value past the limit found as the query ran: with the field
+        // read as NULL (a, 4 MB), not by its value (a, 200 MB).
+        {"beside a value past the limit",
+         "SELECT replace(printf('%.*c', 1000 + coalesce(Importe, 0) * 4000, 'x'), 'x', "
+         "printf('%.*c', 4000, 'y')) AS a, replace(printf('%.*c', Codigo * 4000, 'x'), 'x', "
+         "printf('%.*c', 4000, 'y')) AS b FROM PRUEBA",
+         true, "Importe", "columna b un valor"},
         // Made by a user who sees it (VPRUEBA: Codigo, Importe AS Cantidad).
         {"view that renames it", "SELECT Codigo, Cantidad FROM VPRUEBA", true, "Importe", ""},
     };
@@ -1556,6 +1597,7 @@ void TestQuery::hostileStatements() {
     q.setDatabaseName(QStringLiteral("Database"));
     q.setUserStatement(true);
     q.SQL().setText(testigos.sentencia(sql));
+    if (TParam* n = q.Params().FindParam(QStringLiteral("n"))) n->setAsInteger(4000);
     const qint64 antes = MemoriaMB();
     ReiniciarPicoMemoria();
     const QString error = ErrorText([&] {
@@ -1653,6 +1695,17 @@ void TestQuery::ordinaryStatements_data() {
          "prueba|3",
          int(Engine::Postgres)},
         {"pragma that reads", {"PRAGMA table_info(PRUEBA)"}, "", int(Engine::Sqlite)},
+        // The engine's printf and format as they are, empty texts and NULLs
+        // apart (printf('') is NULL, printf('%s', NULL) '').
+        {"printf and format",
+         {"SELECT printf('%d;%5.2f', 42, 3.14159), quote(printf('%q', 'O''Hara')), printf('%Q', "
+          "'a'), quote(printf('%Q', NULL)), printf('%w', 'x\"y'), quote(printf('%s', NULL)), "
+          "quote(printf('')), printf('%c', 'xyz'), printf('%,d', 1234567), printf('%%'), "
+          "quote(printf('%d %s')), quote(format(NULL)), quote(printf()), format('%s-%d', "
+          "x'414243', '7z'), quote(printf('%5')), typeof(format(12)) FROM PRUEBA WHERE Codigo = 1"},
+         "42; 3.14|'O''''Hara'|'a'|'NULL'|x\"\"y|''|NULL|x|1,234,567|%|'0 "
+         "'|NULL|NULL|ABC-7|NULL|text",
+         int(Engine::Sqlite)},
         {"table-valued functions",
          {"SELECT (SELECT COUNT(*) FROM json_each('[1,2]')), (SELECT COUNT(*) FROM "
           "json_tree('[1,[2]]')), (SELECT COUNT(*) FROM pragma_table_info('PRUEBA')), (SELECT "
