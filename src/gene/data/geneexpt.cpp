@@ -286,37 +286,47 @@ public:
     void Titulos(int fila, const QList<TField*>& campos) {
         XlsxFormat negrita = FormatoTexto();
         negrita.bold = true;
-        for (int c = 0; c < campos.size(); ++c) {
-            QString t;
-            Traducir(modulo_, PalabrasLegibles(campos[c]->FieldName()), QString(), QString(), t);
-            libro_.WriteString(0, fila, c, t, negrita);
-        }
+        for (int c = 0; c < campos.size(); ++c)
+            libro_.WriteString(0, fila, c, Titulo(campos[c]), negrita);
     }
 
     void Registro(int fila, const QList<TField*>& campos) {
         for (int c = 0; c < campos.size(); ++c) Celda(fila, c, campos[c]);
     }
 
+    // Values longer than a cell holds, written cut: how many, and the first.
+    int cortados = 0;
+    QString primerCorte;
+
 private:
+    QString Titulo(const TField* f) const {
+        QString t;
+        Traducir(modulo_, PalabrasLegibles(f->FieldName()), QString(), QString(), t);
+        return t;
+    }
+
+    void Texto(int fila, int col, const TField* f, const QString& valor) {
+        if (libro_.WriteString(0, fila, col, valor, FormatoTexto()) || cortados++ > 0) return;
+        primerCorte = QStringLiteral("columna «%1», fila %2").arg(Titulo(f)).arg(fila + 1);
+    }
+
     void Celda(int fila, int col, const TField* f) {
         const TFieldType t = f->DataType();
         if (EsCampoHora(f)) {
-            if (!f->IsNull()) libro_.WriteString(0, fila, col, TextoCampoClave(f), FormatoTexto());
+            if (!f->IsNull()) Texto(fila, col, f, TextoCampoClave(f));
         } else if (t == ftDate || t == ftDateTime) {
             const QDateTime v = f->AsDateTime();
-            if (!f->IsNull() && !IsZeroDate(v))
-                libro_.WriteString(0, fila, col, DateToStr(v.date()), FormatoTexto());
+            if (!f->IsNull() && !IsZeroDate(v)) Texto(fila, col, f, DateToStr(v.date()));
         } else if (IsFloatType(t)) {
             if (f->IsNull()) return;
             if (numeros_ && std::isfinite(f->AsFloat()))
                 libro_.WriteNumber(0, fila, col, f->AsFloat(), FormatoNumero());
             else
-                libro_.WriteString(0, fila, col, f->AsString().replace(u',', u'.'), FormatoTexto());
+                Texto(fila, col, f, f->AsString().replace(u',', u'.'));
         } else if (t == ftMemo || t == ftFmtMemo) {
-            libro_.WriteString(0, fila, col, f->AsString().replace(kCRLF, QStringLiteral("\n")),
-                               FormatoTexto());
+            Texto(fila, col, f, f->AsString().replace(kCRLF, QStringLiteral("\n")));
         } else {
-            libro_.WriteString(0, fila, col, f->AsString(), FormatoTexto());
+            Texto(fila, col, f, f->AsString());
         }
     }
 
@@ -385,12 +395,12 @@ bool ExportarExcel(TModuloDatos* ModuloDatos, TDataSet* Tabla, TDataSet* Detalle
     const auto* resultado = qobject_cast<TClientDataSet*>(Tabla);
     XlsxWorkbook libro(destino, resultado && resultado->RowsPending());
     QString motivo;
+    Hoja hoja(libro, ModuloDatos, Detalle == nullptr);
     try {
         libro.AddSheet();
         const int columnas = int(qMax(campos.size(), lineas.size()));
         if (columnas > 0) libro.SetColumns(0, 0, columnas - 1, qQNaN(), FormatoTexto());
         // Without a detail dataset floats are numbers, and widths follow the types.
-        Hoja hoja(libro, ModuloDatos, Detalle == nullptr);
         if (!Detalle)
             for (int c = 0; c < campos.size(); ++c)
                 libro.SetColumns(
@@ -430,6 +440,14 @@ bool ExportarExcel(TModuloDatos* ModuloDatos, TDataSet* Tabla, TDataSet* Detalle
         return false;
     }
     if (!sinDialogo) {
+        // The workbook keeps what a cell holds of a longer value; told once.
+        if (hoja.cortados > 0)
+            MensajeAdvertencia(QStringLiteral("¡ %1 valor(es) tienen más de %2 caracteres, los que "
+                                              "admite una celda de Excel, y se han grabado "
+                                              "cortados (el primero en la %3) !")
+                                   .arg(hoja.cortados)
+                                   .arg(FormatFloat(QStringLiteral("#,##0"), XlsxMaxCellText))
+                                   .arg(hoja.primerCorte));
         QString aviso;
         Traducir(ModuloDatos, QStringLiteral("El archivo ha sido guardado en $Fichero"),
                  QStringLiteral("Fichero=") + libro.FileName(), QString(), aviso);

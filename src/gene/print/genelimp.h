@@ -307,7 +307,7 @@ public:
     // when the name is no such key.
     QString ListaGrupoAnalisis(const QString& Clave);
     double ConvertirImporteDocumento(double Valor) const;
-    QStringList PartirMemo(const QString& Texto, double Ancho);
+    QStringList PartirMemo(const QString& Texto, double Ancho, qsizetype Maximo = -1);
     // Texto (of Campo) wrapped to Ancho: up to Maximo lines outside the
     // body; in it the first line, the others kept as continuation lines.
     void ImprimirMemo(TField* Campo, const QString& Texto, double X, double Y, double Ancho,

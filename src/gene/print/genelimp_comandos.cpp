@@ -232,6 +232,10 @@ void TfGENELIMP::ComandoText(double X, double Y, double Ancho, const QString& Te
     }
     if (m.Tamano > 0) fuente.setPixelSize(TamanoPixels(m.Tamano));
     QString texto = m.Texto;
+    if (texto.size() > kLetrasLinea) {
+        texto.truncate(kLetrasLinea);
+        if (texto.back().isHighSurrogate()) texto.chop(1);
+    }
 
     if (FlujoTextoCrudo()) {
         // The character grid of a raw text printer: rows by line feeds or
@@ -709,40 +713,53 @@ int mayorPrefijo(const QString& Palabra, const std::function<bool(const QString&
 }  // namespace
 
 QStringList PartirLineaMemo(const QString& Linea,
-                            const std::function<bool(const QString&, bool)>& Cabe) {
+                            const std::function<bool(const QString&, bool)>& Cabe,
+                            qsizetype Maximo) {
     QStringList piezas;
     const std::function<bool(const QString&)> cabe = [&](const QString& t) {
-        return Cabe(t, piezas.isEmpty());
+        return t.size() <= kLetrasLinea && Cabe(t, piezas.isEmpty());
     };
+    const auto lleno = [&] { return Maximo >= 0 && piezas.size() >= Maximo; };
     QString actual;
     auto cerrar = [&] {
         piezas.append(actual);
         actual.clear();
     };
-    for (QString palabra : Linea.split(QLatin1Char(' '))) {
-        const QString prueba = actual.isEmpty() ? palabra : actual + QLatin1Char(' ') + palabra;
-        if (cabe(prueba)) {
-            actual = prueba;
-            continue;
+    // Word by word, as split at each blank; a word of any size is read in
+    // place, a line's worth at a time.
+    for (qsizetype inicio = 0; inicio <= Linea.size() && !lleno();) {
+        qsizetype fin = Linea.indexOf(QLatin1Char(' '), inicio);
+        if (fin < 0) fin = Linea.size();
+        QStringView palabra = QStringView(Linea).mid(inicio, fin - inicio);
+        inicio = fin + 1;
+        if (actual.size() + 1 + palabra.size() <= kLetrasLinea) {
+            const QString prueba =
+                actual.isEmpty() ? palabra.toString() : actual + QLatin1Char(' ') + palabra;
+            if (cabe(prueba)) {
+                actual = prueba;
+                continue;
+            }
         }
         if (!actual.isEmpty()) cerrar();
         // A word wider than the column is broken at the width.
-        if (!cabe(palabra))
-            while (!palabra.isEmpty()) {
-                const int n = mayorPrefijo(palabra, cabe);
+        if (palabra.size() > kLetrasLinea || !cabe(palabra.toString()))
+            while (!palabra.isEmpty() && !lleno()) {
+                QString trozo = palabra.left(kLetrasLinea).toString();
+                if (trozo.size() < palabra.size() && trozo.back().isHighSurrogate()) trozo.chop(1);
+                const int n = mayorPrefijo(trozo, cabe);
                 if (n == palabra.size()) break;
-                actual = palabra.left(n);
+                actual = trozo.left(n);
                 palabra = palabra.mid(n);
                 cerrar();
             }
-        actual = palabra;
+        actual = palabra.toString();
     }
     // An empty line of the memo is a line too.
-    if (!actual.isEmpty() || piezas.isEmpty()) cerrar();
+    if ((!actual.isEmpty() || piezas.isEmpty()) && !lleno()) cerrar();
     return piezas;
 }
 
-QStringList TfGENELIMP::PartirMemo(const QString& Texto, double Ancho) {
+QStringList TfGENELIMP::PartirMemo(const QString& Texto, double Ancho, qsizetype Maximo) {
     QStringList piezas;
     QVariant lineas;
     LineasMemo(Texto, lineas);
@@ -750,6 +767,7 @@ QStringList TfGENELIMP::PartirMemo(const QString& Texto, double Ancho) {
     std::unique_ptr<QFontMetrics> fm;
     if (Ancho != 0 && Lienzo) fm = std::make_unique<QFontMetrics>(FuenteActual, Lienzo->device());
     for (const QVariant& v : lineas.toList()) {
+        if (Maximo >= 0 && piezas.size() >= Maximo) break;
         QString linea = v.toString();
         linea.remove(QLatin1Char('\t'));
         if (!fm) {
@@ -761,9 +779,12 @@ QStringList TfGENELIMP::PartirMemo(const QString& Texto, double Ancho) {
         auto conPrefijo = [&](const QString& t, bool Primera) {
             return Primera || prefijo.isEmpty() ? t : prefijo + t;
         };
-        const QStringList partes = PartirLineaMemo(linea, [&](const QString& t, bool Primera) {
-            return fm->horizontalAdvance(LeerMarcado(conPrefijo(t, Primera)).Texto) <= anchoPx;
-        });
+        const QStringList partes = PartirLineaMemo(
+            linea,
+            [&](const QString& t, bool Primera) {
+                return fm->horizontalAdvance(LeerMarcado(conPrefijo(t, Primera)).Texto) <= anchoPx;
+            },
+            Maximo < 0 ? -1 : Maximo - piezas.size());
         for (qsizetype i = 0; i < partes.size(); ++i)
             piezas.append(conPrefijo(partes.at(i), i == 0));
     }
@@ -772,7 +793,9 @@ QStringList TfGENELIMP::PartirMemo(const QString& Texto, double Ancho) {
 
 void TfGENELIMP::ImprimirMemo(TField* Campo, const QString& Texto, double X, double Y, double Ancho,
                               double Maximo, bool OtraTabla) {
-    const QStringList piezas = PartirMemo(Texto, Ancho);
+    // Outside the lines only the pieces printed are made.
+    const QStringList piezas =
+        PartirMemo(Texto, Ancho, EnLineas ? -1 : qsizetype(qMax(0.0, Maximo)));
     if (!EnLineas) {
         double alto = 1;
         if (!ModoTexto && Lienzo) {

@@ -70,9 +70,15 @@ TMarcado LeerMarcado(const QString& Texto);
 // The pieces one line of a memo is wrapped into: words joined while they fit,
 // a word wider than the column broken where it fits; an empty line is one
 // empty piece. Cabe tells whether a piece fits, and whether it is the line's
-// first.
+// first; it is never asked about a piece longer than a line can hold
+// (kLetrasLinea). With Maximo >= 0, the first Maximo pieces only.
 QStringList PartirLineaMemo(const QString& Linea,
-                            const std::function<bool(const QString&, bool)>& Cabe);
+                            const std::function<bool(const QString&, bool)>& Cabe,
+                            qsizetype Maximo = -1);
+
+// No line of a document holds more letters: a longer text is cut there
+// before it is measured or drawn, whatever the size of the value.
+inline constexpr qsizetype kLetrasLinea = 4096;
 
 // A format's font name as this platform has it (Courier New, Arial and the
 // misspelt "Ariel" by their Liberation equivalents).

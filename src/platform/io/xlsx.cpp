@@ -211,8 +211,6 @@ QString XlsxFileName(const QString& fileName) {
 
 namespace {
 
-constexpr int kMaxCellText = 32767;  // UTF-16 units, Excel's limit for a cell
-
 QString dateText(const QDateTime& dt) {
     return dt.time() == QTime(0, 0) ? dt.toString(QStringLiteral("dd/MM/yyyy"))
                                     : dt.toString(QStringLiteral("dd/MM/yyyy hh:mm:ss"));
@@ -357,21 +355,29 @@ int XlsxWorkbook::SheetCount() const {
     return d->sheets.size();
 }
 
-void XlsxWorkbook::WriteString(int sheet, int row, int col, const QString& text,
+bool XlsxWorkbook::WriteString(int sheet, int row, int col, const QString& text,
                                const XlsxFormat& format) {
     lxw_worksheet* ws = d->sheet(sheet, this, row, col);
-    QString value = text;
     // A control character is no text a cell can show: the file would spell it
-    // as "_x0001_". Tabs and line breaks stay.
-    value.removeIf(
-        [](QChar c) { return c < QChar(0x20) && c != u'\t' && c != u'\n' && c != u'\r'; });
-    if (value.size() > kMaxCellText) {
-        qsizetype cut = kMaxCellText;
-        if (value.at(cut - 1).isHighSurrogate()) --cut;
-        value.truncate(cut);
+    // as "_x0001_". Tabs and line breaks stay. Only what the cell holds is
+    // copied, whatever the size of the text.
+    QString value;
+    value.reserve(qMin<qsizetype>(text.size(), XlsxMaxCellText));
+    qsizetype i = 0;
+    for (; i < text.size() && value.size() < XlsxMaxCellText; ++i) {
+        const QChar c = text.at(i);
+        if (c >= QChar(0x20) || c == u'\t' || c == u'\n' || c == u'\r') value.append(c);
     }
+    bool whole = true;
+    for (; i < text.size() && whole; ++i) {
+        const QChar c = text.at(i);
+        whole = c < QChar(0x20) && c != u'\t' && c != u'\n' && c != u'\r';
+    }
+    // Never half a letter outside the basic plane.
+    if (!whole && value.back().isHighSurrogate()) value.chop(1);
     d->check(worksheet_write_string(ws, row, col, value.toUtf8().constData(), d->format(format)),
              row, col);
+    return whole;
 }
 
 void XlsxWorkbook::WriteNumber(int sheet, int row, int col, double value,

@@ -46,6 +46,10 @@ QString ExcelNumberFormat(const QString& formatFloatMask);
 // ends in ".xlsx" instead, since the file is an .xlsx workbook.
 QString XlsxFileName(const QString& fileName);
 
+// The most characters (UTF-16 units) an Excel cell holds: a longer text
+// makes a file Excel reports as damaged.
+constexpr int XlsxMaxCellText = 32767;
+
 class XlsxWorkbook {
 public:
     // The name may use either path separator; see XlsxFileName. With
@@ -68,8 +72,10 @@ public:
 
     // Every write raises EXlsxError for a sheet that does not exist or a cell
     // past Excel's last row or column. A sheet is added when none exists yet.
-    // Texts longer than a cell holds (32,767 characters) are cut there.
-    void WriteString(int sheet, int row, int col, const QString& text,
+    // Texts longer than a cell holds (XlsxMaxCellText characters) are cut
+    // there: false tells the caller, who says so (the file is not what the
+    // value was).
+    bool WriteString(int sheet, int row, int col, const QString& text,
                      const XlsxFormat& format = XlsxFormat());
     // Not-a-number and infinities have no cell value and raise EXlsxError.
     void WriteNumber(int sheet, int row, int col, double value,

@@ -6,6 +6,7 @@
 #include <QRawFont>
 #include <QRegularExpression>
 #include <QTextLayout>
+#include <algorithm>
 
 #include "db/dataset.h"
 #include "db/sysutils.h"
@@ -64,6 +65,7 @@ const QFont& TQRPrintable::pictureFont() const {
         pictureFontValid_ = true;
         pictureHeight_ = QFontMetricsF(pictureFont_).height();
         pictureWidest_ = -1;
+        pictureNarrowest_ = -1;
         // The font's own glyphs: a character it lacks is drawn by another
         // font, whose height may differ.
         const QRawFont raw = QRawFont::fromFont(pictureFont_);
@@ -86,25 +88,42 @@ double TQRPrintable::pictureLineHeight(QStringView text) const {
     return pictureHeight_;
 }
 
+namespace {
+
+// The narrowest and the widest advance of a font's printable Latin-1
+// characters. A run uses a few fonts, sized in pixels: each is measured
+// once, not again for every control or record that sets it.
+std::pair<double, double> Latin1Advances(const QFont& font) {
+    thread_local QHash<QFont, std::pair<double, double>> known;
+    auto it = known.constFind(font);
+    if (it == known.cend()) {
+        const QFontMetricsF fm(font);
+        double narrowest = 0, widest = 0;
+        for (char16_t c = 0x20; c <= 0xFF; ++c) {
+            if (c >= 0x7F && c < 0xA0) continue;
+            const double advance = fm.horizontalAdvance(QChar(c));
+            widest = qMax(widest, advance);
+            // A soft hyphen takes no room, and neither does a glyph the font lacks.
+            if (advance > 0 && (narrowest == 0 || advance < narrowest)) narrowest = advance;
+        }
+        if (known.size() >= 64) known.clear();
+        it = known.insert(font, {qMax(1.0, narrowest), widest});
+    }
+    return *it;
+}
+
+}  // namespace
+
 bool TQRPrintable::surelyNarrower(QStringView text, double width) const {
     if (pictureLineHeight(text) < 0) return false;
-    if (pictureWidest_ < 0) {
-        // A run uses a few fonts, sized in pixels: each is measured once,
-        // not again for every control or record that sets it.
-        thread_local QHash<QFont, double> known;
-        auto it = known.constFind(pictureFont_);
-        if (it == known.cend()) {
-            const QFontMetricsF fm(pictureFont_);
-            double widest = 0;
-            for (char16_t c = 0x20; c <= 0xFF; ++c)
-                if (c < 0x7F || c >= 0xA0) widest = qMax(widest, fm.horizontalAdvance(QChar(c)));
-            if (known.size() >= 64) known.clear();
-            it = known.insert(pictureFont_, widest);
-        }
-        pictureWidest_ = *it;
-    }
+    if (pictureWidest_ < 0) pictureWidest_ = Latin1Advances(pictureFont_).second;
     // No character of the font's own is wider than the widest of them.
     return text.size() * pictureWidest_ <= width;
+}
+
+double TQRPrintable::pictureNarrowest() const {
+    if (pictureNarrowest_ < 0) pictureNarrowest_ = Latin1Advances(pictureFont()).first;
+    return pictureNarrowest_;
 }
 
 void TQRPrintable::drawBox(TQRPrintContext& ctx, const QRectF& rect) const {
@@ -132,18 +151,71 @@ void TQRCustomLabel::setEventOnPrint(const QVariant& v) {
 }
 
 void TQRCustomLabel::Prepare(TQRPrintContext& ctx) {
-    text_ = Value(ctx);
-    if (OnPrint) OnPrint(this, text_);
-    if (text_.contains(u'\r')) text_.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    whole_ = Value(ctx);
+    if (OnPrint) OnPrint(this, whole_);
+    if (whole_.contains(u'\r')) whole_.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     fitted_ = false;
     rest_.clear();
+    text_.clear();
+    next_ = 0;
+    // A page shows at most its lines (the box's, where the box keeps its
+    // height), each of no more letters than the narrowest fit in the width
+    // (a figure may shrink to half its size).
+    const QSizeF sheet = ctx.report ? ctx.report->Page.SheetSize() : QSizeF(297, 420);
+    const double length = MMToQRUnits(qMax(sheet.width(), sheet.height())) * kQRSub;
+    const double line = qMax(1.0, QFontMetricsF(pictureFont()).height());
+    const double tall = autoStretch_ || autoSize_ ? length : Height() * kQRSub;
+    const double wide = autoSize_ ? length : Width() * kQRSub;
+    pageLines_ = qsizetype(tall / line) + 2;
+    lineLetters_ = qsizetype(wide / pictureNarrowest()) * (fitFigure_ ? 2 : 1) + 2;
+    windowed_ = true;
+    takePage();
+    printed_ = next_ < whole_.size() ? whole_ : text_;
+}
+
+void TQRCustomLabel::takePage() {
+    partRoom_ = -1;
+    const QStringView from = QStringView(whole_).mid(next_);
+    // What was shaped is shaped again only when it may have ended in a word
+    // that was cut.
+    if (from.isEmpty() && !windowed_) return;
+    if (text_.isEmpty() && next_ == 0 && whole_.size() <= pageLines_ * lineLetters_) {
+        text_ = whole_;  // the usual case: the whole value, however it is shaped
+        next_ = whole_.size();
+        windowed_ = false;
+    } else if (wraps()) {
+        // Letters up to a page's worth; a word cut here goes on with the next
+        // letters when the rest of this part is printed.
+        qsizetype n =
+            qMin(from.size(), qMax<qsizetype>(0, pageLines_ * lineLetters_ - text_.size()));
+        if (n > 0 && n < from.size() && from[n - 1].isHighSurrogate()) --n;
+        text_ += from.left(n);
+        next_ += n;
+    } else {
+        // Whole lines, each cut to what a line shows: the rest of a longer
+        // line is never shown, in the box or on the page.
+        qsizetype lines = text_.isEmpty() ? 0 : text_.count(u'\n') + 1;
+        bool first = text_.isEmpty();
+        qsizetype at = 0;
+        while (lines < pageLines_ && at < from.size()) {
+            qsizetype end = from.indexOf(u'\n', at);
+            if (end < 0) end = from.size();
+            qsizetype n = qMin(end - at, lineLetters_);
+            if (n > 0 && n < end - at && from[at + n - 1].isHighSurrogate()) --n;
+            if (!first) text_ += u'\n';
+            first = false;
+            text_ += from.mid(at, n);
+            ++lines;
+            at = end + 1;
+        }
+        next_ += qMin(at, from.size());
+    }
     if (fitFigure_)
         fitFigure();
     else if (!autoSize_ && !wordWrap_)
         cutToBox();
     else if (!autoSize_)
         breakLongWords();
-    printed_ = text_;
 }
 
 namespace {
@@ -170,9 +242,11 @@ QString LongestThatFits(const QFontMetricsF& fm, const QString& line, double roo
 }
 
 // The lines `text` is laid out in at `width` (picture units) in `font`,
-// as the painter lays out a text drawn in a box: where each ends.
+// as the painter lays out a text drawn in a box: where each ends, and
+// (with `bottoms`) how far down each reaches.
 QList<qsizetype> LineEnds(const QString& text, const QFont& font, double width,
-                          QTextOption::WrapMode wrap) {
+                          QTextOption::WrapMode wrap, QList<double>* bottoms = nullptr,
+                          double below = qInf()) {
     QString t = text;
     t.replace(u'\n', QChar::LineSeparator);
     QTextLayout layout(t, font);
@@ -181,9 +255,14 @@ QList<qsizetype> LineEnds(const QString& text, const QFont& font, double width,
     layout.setTextOption(option);
     QList<qsizetype> ends;
     layout.beginLayout();
+    double y = 0;
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLineWidth(width);
         ends.append(line.textStart() + line.textLength());
+        y += line.height();
+        if (bottoms) bottoms->append(y);
+        // The lines past `below` are not needed: they are not laid out.
+        if (y > below) break;
     }
     layout.endLayout();
     return ends;
@@ -227,7 +306,8 @@ void TQRCustomLabel::breakLongWords() {
         if (start < 0) continue;
         const QStringView word = QStringView(text_).mid(start, i - start);
         start = -1;
-        wide = !surelyNarrower(word, room) && fm.horizontalAdvance(word.toString()) > room;
+        wide = !surelyNarrower(word, room) && (word.size() * pictureNarrowest() > room ||
+                                               fm.horizontalAdvance(word.toString()) > room);
     }
     if (!wide) return;
     const QList<qsizetype> ends =
@@ -292,46 +372,56 @@ int TQRCustomLabel::textFlags() const {
 
 double TQRCustomLabel::StretchedHeight(TQRPrintContext& ctx) {
     if (!autoStretch_ || text_.isEmpty()) return 0;
+    const QFontMetricsF fm(pictureFont());
+    // A page's worth of text with more after it is taller than a page.
+    if (next_ < whole_.size()) return pageLines_ * fm.height() / kQRSub;
     const int flags = textFlags();
     // Text that cannot wrap, in the font's own glyphs, is one line of the font's height.
     if (!(flags & Qt::TextWordWrap)) {
         const double line = pictureLineHeight(text_);
         if (line >= 0) return line / kQRSub;
     }
-    const QFontMetricsF fm(pictureFont());
     const QRectF box(0, 0, Width() * kQRSub, 1e9);
     return fm.boundingRect(box, flags, text_).height() / kQRSub;
 }
 
 qsizetype TQRCustomLabel::partEnd(double room, double* height) const {
+    // The engine asks for the part's height and then keeps it, for one room.
+    if (room == partRoom_) {
+        *height = partHeight_;
+        return partEnd_;
+    }
     *height = 0;
     const int flags = textFlags();
+    QList<double> bottoms;
+    const QFontMetricsF fm(pictureFont());
+    const double limit = room * kQRSub + 0.01;
     const QList<qsizetype> ends =
         LineEnds(text_, pictureFont(), Width() * kQRSub,
-                 flags & Qt::TextWordWrap ? QTextOption::WordWrap : QTextOption::ManualWrap);
-    const QFontMetricsF fm(pictureFont());
+                 flags & Qt::TextWordWrap ? QTextOption::WordWrap : QTextOption::ManualWrap,
+                 &bottoms, limit + 2 * fm.height());
     const QRectF box(0, 0, Width() * kQRSub, 1e9);
-    auto linesOf = [&](qsizetype n) {
+    auto heightOf = [&](qsizetype n) {
         QStringView part = QStringView(text_).left(ends[n - 1]);
         while (!part.isEmpty() && part.back().isSpace()) part.chop(1);
-        return part.toString();
+        return fm.boundingRect(box, flags, part.toString()).height();
     };
-    // The most lines whose height, as the painter lays them out, fits.
-    qsizetype lo = 0, hi = ends.size() + 1;  // lo lines fit, hi do not
+    // The most lines whose height, as the painter lays them out, fits:
+    // from the layout's own count, settled by the painter's measure a line
+    // at a time (a page's worth of text measured a few times, not once per
+    // halving).
+    qsizetype lo = std::upper_bound(bottoms.begin(), bottoms.end(), limit) - bottoms.begin();
     double loHeight = 0;
-    while (hi - lo > 1) {
-        const qsizetype mid = (lo + hi) / 2;
-        const double h = fm.boundingRect(box, flags, linesOf(mid)).height();
-        if (h <= room * kQRSub + 0.01) {
-            lo = mid;
-            loHeight = h;
-        } else {
-            hi = mid;
-        }
+    while (lo > 0 && (loHeight = heightOf(lo)) > limit) --lo;
+    while (lo < ends.size()) {
+        const double h = heightOf(lo + 1);
+        if (h > limit) break;
+        ++lo;
+        loHeight = h;
     }
-    if (lo == 0) return 0;
-    *height = loHeight / kQRSub;
-    return ends[lo - 1];
+    partRoom_ = room;
+    partHeight_ = *height = lo == 0 ? 0 : loHeight / kQRSub;
+    return partEnd_ = lo == 0 ? 0 : ends[lo - 1];
 }
 
 double TQRCustomLabel::PartHeight(double room) const {
@@ -345,14 +435,22 @@ double TQRCustomLabel::PartHeight(double room) const {
 void TQRCustomLabel::KeepPart(double room) {
     double height = 0;
     const qsizetype end = partEnd(room, &height);
+    partRoom_ = -1;
     rest_ = text_.mid(end);
     text_.truncate(end);
     while (!text_.isEmpty() && text_.back().isSpace()) text_.chop(1);
 }
 
 bool TQRCustomLabel::NextPart() {
+    partRoom_ = -1;
     text_ = rest_;
     rest_.clear();
+    takePage();
+    // Blanks alone print nothing: the letters after them go on.
+    while (text_.trimmed().isEmpty() && next_ < whole_.size()) {
+        text_.clear();
+        takePage();
+    }
     return !text_.trimmed().isEmpty();
 }
 

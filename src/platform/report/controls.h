@@ -13,6 +13,9 @@
 // AutoSize lets the text run past the box on the side away from its
 // alignment, WordWrap breaks it into lines at the box's width, and
 // AutoStretch makes the box, and its band, as tall as the lines need.
+// What is laid out at a time is what a page can show of the text: a value of
+// any size is taken a page at a time, the rest elided where the box keeps its
+// height, or printed on the next pages where it stretches.
 
 #include <QFont>
 #include <QImage>
@@ -118,6 +121,10 @@ protected:
     // Whether `text` is one line of the picture font's own glyphs that is
     // surely no wider than `width` (picture units), without measuring it.
     bool surelyNarrower(QStringView text, double width) const;
+    // The narrowest advance of the picture font's own Latin-1 glyphs
+    // (picture units): no line `width` wide holds more of them than
+    // width / narrowest.
+    double pictureNarrowest() const;
 
 private:
     friend class TQREngine;
@@ -142,6 +149,7 @@ private:
     // and the widest advance among them (-1 until asked for).
     mutable double pictureHeight_ = 0;
     mutable double pictureWidest_ = -1;
+    mutable double pictureNarrowest_ = -1;
     mutable quint64 pictureLatin1_[4] = {};
 };
 
@@ -192,12 +200,24 @@ private:
     void fitFigure();
     void cutToBox();
     void breakLongWords();
+    // Adds to text_ what a page can show of whole_ from next_, shaped for the box.
+    void takePage();
+    bool wraps() const { return wordWrap_ && !autoSize_ && !fitFigure_; }
     // Where the whole lines of text_ that fit in `room` (report units) end
     // in it, and their height; 0 when none fits.
     qsizetype partEnd(double room, double* height) const;
-    QString text_;      // what Draw draws: the whole text or the part of this page
-    QString printed_;   // the whole text
-    QString rest_;      // what goes on to the next page
+    QString text_;               // what Draw draws: the whole text or the part of this page
+    QString printed_;            // the whole text
+    QString rest_;               // what goes on to the next page
+    QString whole_;              // the value after OnPrint, laid out a page at a time
+    qsizetype next_ = 0;         // where in whole_ what is not yet in text_ or rest_ starts
+    bool windowed_ = false;      // whole_ is laid out a page at a time
+    qsizetype pageLines_ = 0;    // the most lines a page (or the box) shows
+    qsizetype lineLetters_ = 0;  // the most characters a line shows
+    // The last part worked out of text_: for which room, where it ends, its height.
+    mutable double partRoom_ = -1;
+    mutable qsizetype partEnd_ = 0;
+    mutable double partHeight_ = 0;
     QFont fittedFont_;  // the smaller font of a figure, when fitted_
     bool fitted_ = false;
     bool fitFigure_ = false;

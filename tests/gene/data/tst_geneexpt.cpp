@@ -2,6 +2,7 @@
 // a master with its lines there and back, incidents and their limits) and
 // the Excel workbook read back from the file.
 
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -22,9 +23,11 @@
 #include "gene/dialogo_modal.h"
 #include "gene/dialogs/genedeta.h"
 #include "gene/registros_prueba.h"
+#include "io/textfile.h"
 #include "support/dbfixture.h"
 #include "support/discolleno.h"
 #include "support/instalacion.h"
+#include "support/memoriaprueba.h"
 #include "support/xlsxprueba.h"
 
 namespace {
@@ -691,6 +694,87 @@ private Q_SLOTS:
         QCOMPARE(d.FieldByName(QStringLiteral("Numero"))->AsInteger(), 1);
         for (int i = 0; i < 300; ++i) d.Next();
         QCOMPARE(d.FieldByName(QStringLiteral("Numero"))->AsInteger(), 301);
+    }
+
+    // A memo of 20 MB (one line, LF lines, a letter outside Latin-1 where
+    // an Excel cell ends): the text file holds it whole; the workbook holds
+    // what a cell can, and a warning names the column and row cut. Neither
+    // takes more than a few times the value's own memory.
+    void valoresEnormes_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("formato");
+        QTest::addColumn<QString>("valor");
+        const QString letras(20'000'000, QLatin1Char('x'));
+        QString lineas = letras;
+        for (qsizetype i = 80; i < lineas.size(); i += 81) lineas[i] = QLatin1Char('\n');
+        QString fuera = letras;
+        fuera.replace(32766, 2, QStringLiteral("\U0001D11E"));
+        for (Engine e : AvailableEngines())
+            for (const char* formato : {"txt", "xlsx"}) {
+                const QString f = QString::fromLatin1(formato);
+                NewEngineRow(e, qPrintable(f + QStringLiteral(", una linea"))) << f << letras;
+                NewEngineRow(e, qPrintable(f + QStringLiteral(", lineas LF"))) << f << lineas;
+                NewEngineRow(e, qPrintable(f + QStringLiteral(", fuera de Latin-1"))) << f << fuera;
+            }
+    }
+    void valoresEnormes() {
+        QFETCH(int, engine);
+        QFETCH(QString, formato);
+        QFETCH(QString, valor);
+        TestInstalacion inst(Engine(engine), {.empresas = {1}, .empresaActual = 1});
+        Tablas t;
+        t.Empleado(1, QStringLiteral("Ana"), QStringLiteral("corto"), QStringLiteral("08:00"));
+        t.Empleado(2, QStringLiteral("Luis"), valor, QStringLiteral("09:00"));
+        t.cabecera->First();
+        const QString ruta = dir.filePath(QStringLiteral("enorme.") + formato);
+        AsignarSeamDialogos([&](QObject* d) {
+            static_cast<TFileDialog*>(d)->FileName = ruta;
+            return true;
+        });
+        const bool texto = formato == QLatin1String("txt");
+        if (!texto) {
+            MessageSeam::enqueue(QStringLiteral("SI"));  // close the open sheets?
+            MessageSeam::enqueue(QStringLiteral("NO"));  // the fields' format
+        }
+        QElapsedTimer reloj;
+        reloj.start();
+        ReiniciarPicoMemoria();
+        const qint64 antes = MemoriaMB();
+        QVERIFY(texto ? ExportarASCII(nullptr, t.cabecera.get(), nullptr, ruta, kStd)
+                      : ExportarExcel(nullptr, t.cabecera.get(), nullptr, ruta, QString()));
+        const qint64 tomado = PicoMemoriaMB() - antes;
+        QVERIFY2(reloj.elapsed() < 20000, qPrintable(QString::number(reloj.elapsed())));
+        QVERIFY2(tomado < LimiteMemoriaMB(200), qPrintable(QString::number(tomado)));
+        const bool latin1 = !valor.contains(QChar(0xD834));
+        QStringList avisos;
+        for (const auto& m : MessageSeam::log())
+            if (m.kind == QLatin1String("A")) avisos << m.text;
+        if (texto) {
+            // Whole: a line break is the mark, a letter Windows-1252 lacks a "?".
+            QByteArray esperado = EncodeText(valor, TextEncoding::Windows1252);
+            esperado.replace('\n', '\xB7');
+            const QByteArray leido = Leer(ruta);
+            const QByteArray cabeza = "1|Ana|corto|08:00:00|\r\n2|Luis|", cola = "|09:00:00|\r\n";
+            QCOMPARE(leido.size(), cabeza.size() + esperado.size() + cola.size());
+            QVERIFY(leido.startsWith(cabeza));
+            QVERIFY(leido.mid(cabeza.size(), esperado.size()) == esperado);
+            QVERIFY(leido.endsWith(cola));
+            QCOMPARE(avisos.size(), latin1 ? 0 : 1);
+            return;
+        }
+        // The cell holds what Excel takes, never half a letter; said once.
+        QCOMPARE(avisos,
+                 QStringList{QStringLiteral(
+                     "¡ 1 valor(es) tienen más de 32.767 caracteres, los que admite una celda de "
+                     "Excel, y se han grabado cortados (el primero en la columna «Observaciones», "
+                     "fila 2) !")});
+        const QList<QStringList> filas = CeldasXlsx(ruta);
+        QCOMPARE(filas.size(), 2);
+        QCOMPARE(filas[0].value(2), QStringLiteral("corto"));
+        const QString celda = filas[1].value(2);
+        QCOMPARE(celda.size(), latin1 ? 32767 : 32766);
+        QVERIFY(valor.startsWith(celda));
+        QCOMPARE(filas[1].value(1), QStringLiteral("Luis"));
     }
 
     void nuevoSinClaves() {

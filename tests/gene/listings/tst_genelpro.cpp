@@ -2,6 +2,7 @@
 // FormatoColumnas, totals, per-record instructions, hour and zero-date cells,
 // cards, wide datasets, the restrictions block and a PDF read back.
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -20,8 +21,10 @@
 #include "gene/session/sesion.h"
 #include "report/bands.h"
 #include "report/controls.h"
+#include "report/export.h"
 #include "report/quickrep.h"
 #include "support/empresaprueba.h"
+#include "support/memoriaprueba.h"
 #include "support/pdfprueba.h"
 #include "support/sqlprueba.h"
 
@@ -248,6 +251,60 @@ private Q_SLOTS:
         QCOMPARE(l, posiciones);
         f.QuickReport->Prepare();
         QCOMPARE(f.QuickReport->QRPrinter()->PageCount(), 1);
+    }
+
+    // A memo of 20 MB printed as the SQL editor and the runner print a
+    // result (columns whose cells stretch and wrap) or as cards (a box of
+    // some lines): the first pages come within seconds and take memory of
+    // their own size, the memo's text from its start; on cards its box shows
+    // its lines and the next record follows.
+    void memoDe20MB_data() {
+        QTest::addColumn<bool>("ficha");
+        QTest::addColumn<QString>("memo");
+        const QString letras(20'000'000, QLatin1Char('x'));
+        QString lineas = letras;
+        for (qsizetype i = 80; i < lineas.size(); i += 81) lineas[i] = QLatin1Char('\n');
+        QTest::newRow("columnas, una línea") << false << letras;
+        QTest::newRow("columnas, líneas LF") << false << lineas;
+        QTest::newRow("fichas, una línea") << true << letras;
+        QTest::newRow("fichas, líneas LF") << true << lineas;
+    }
+    void memoDe20MB() {
+        QFETCH(bool, ficha);
+        QFETCH(QString, memo);
+        auto ds = Datos({{"Nombre", ftString, 0}, {"Notas", ftMemo, 0}}, 3,
+                        [&](TClientDataSet& d, int i) {
+                            d.Fields()[0]->setAsString(QStringLiteral("N%1").arg(i));
+                            d.Fields()[1]->setAsString(i == 2 ? memo : QStringLiteral("breve"));
+                        });
+        TfGENELPRO f;
+        f.QuickReport->setDataSet(ds.get());
+        f.AjustarTexto = true;
+        f.FormatoFicha = ficha;
+        TQRPrinter* paginas = f.QuickReport->QRPrinter();
+        paginas->OnPageAvailable = [paginas](int pagina) {
+            if (pagina == 30) paginas->Abort();
+        };
+        QElapsedTimer reloj;
+        reloj.start();
+        ReiniciarPicoMemoria();
+        const qint64 antes = MemoriaMB();
+        f.QuickReport->Prepare();
+        QVERIFY2(reloj.elapsed() < 10000, qPrintable(QString::number(reloj.elapsed())));
+        const qint64 tomado = PicoMemoriaMB() - antes;
+        QVERIFY2(tomado < LimiteMemoriaMB(150), qPrintable(QString::number(tomado)));
+        QCOMPARE(paginas->PageCount(), ficha ? 1 : 30);
+        QString texto;
+        int siguiente = 0;  // the record after the memo's
+        for (int p = 1; p <= paginas->PageCount(); ++p)
+            for (const TQRTextLine& linea : PageTextLines(paginas->Page(p)))
+                for (const TQRTextItem& t : linea) {
+                    if (t.Text.startsWith(QLatin1String("xxx"))) texto += t.Text;
+                    siguiente += t.Text == QLatin1String("N3");
+                }
+        QVERIFY(texto.size() > (ficha ? 20 : 30 * 1000));
+        QVERIFY(QString(memo).remove(QLatin1Char('\n')).startsWith(texto));
+        QCOMPARE(siguiente, ficha ? 1 : 0);
     }
 
     // Figures read back from the PDF with their positions: each is the

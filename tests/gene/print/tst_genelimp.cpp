@@ -4,6 +4,7 @@
 // a PDF file, read back with pdfinfo, pdftotext and pdftoppm. The preview is
 // driven as a user does.
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPicture>
 #include <QPrinter>
@@ -35,6 +36,7 @@
 #include "support/discolleno.h"
 #include "support/empresaprueba.h"
 #include "support/instalacion.h"
+#include "support/memoriaprueba.h"
 #include "support/sqlprueba.h"
 #include "ui/controls.h"
 
@@ -570,6 +572,10 @@ private Q_SLOTS:
         const QString cinco = QStringLiteral("uno\r\ndos\r\ntres\r\ncuatro\r\ncinco");
         QTest::newRow("cinco lineas, limite 2") << cinco << "ftMemo/0" << 2;
         QTest::newRow("cinco lineas, limite 0") << cinco << "ftMemo/0" << 0;
+        // 20 MB in one word: only the lines printed are made, each measured
+        // a line's worth at a time.
+        QTest::newRow("palabra de 20 MB, limite 3")
+            << QString(20'000'000, QLatin1Char('x')) << "ftMemo/0" << 3;
     }
     void memoEnColumna() {
         QFETCH(QString, memo);
@@ -590,17 +596,28 @@ private Q_SLOTS:
         t.f->Temporal->FieldByName(QStringLiteral("Codigo"))->setAsInteger(1);
         t.f->Temporal->FieldByName(QStringLiteral("Texto"))->setAsString(memo);
         t.f->Temporal->Post();
+        QElapsedTimer reloj;
+        reloj.start();
+        ReiniciarPicoMemoria();
+        const qint64 antes = MemoriaMB();
         const QString pdf = t.aPdf();
+        QVERIFY2(reloj.elapsed() < 10000, qPrintable(QString::number(reloj.elapsed())));
+        const qint64 tomado = PicoMemoriaMB() - antes;
+        QVERIFY2(tomado < LimiteMemoriaMB(320), qPrintable(QString::number(tomado)));
         QStringList lineas;
         for (const QString& l : textoPdf(pdf).split(QLatin1Char('\n')))
             if (!l.trimmed().isEmpty()) lineas << l.trimmed();
-        if (maximo < 1000) {
+        if (memo.size() > 1'000'000) {
+            QCOMPARE(lineas.size(), maximo);
+            QVERIFY(memo.startsWith(lineas.join(QString())));
+        } else if (maximo < 1000) {
             QCOMPARE(lineas, memo.split(QStringLiteral("\r\n")).mid(0, maximo));
             return;
+        } else {
+            QVERIFY2(lineas.size() > 1, qPrintable(lineas.join('|')));
+            QCOMPARE(lineas.join(QLatin1Char(' ')).remove(QLatin1Char(' ')),
+                     QString(memo).remove(QLatin1Char(' ')));
         }
-        QVERIFY2(lineas.size() > 1, qPrintable(lineas.join('|')));
-        QCOMPARE(lineas.join(QLatin1Char(' ')).remove(QLatin1Char(' ')),
-                 QString(memo).remove(QLatin1Char(' ')));
         static const QRegularExpression re(QStringLiteral(R"re(xMax="([\d.]+)")re"));
         const QString cajas = ejecutar(QStringLiteral("pdftotext"),
                                        {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});

@@ -229,20 +229,27 @@ private Q_SLOTS:
         fails([&] { book.AddSheet(QStringLiteral("Altas/Bajas")); }, "bad character");
         fails([&] { book.AddSheet(QString(32, QLatin1Char('x'))); }, "long name");
 
-        // A text longer than a cell holds is cut at Excel's limit, not lost.
+        // A text longer than a cell holds is cut at Excel's limit, never in
+        // half a letter, and the caller is told; control characters past the
+        // limit cut nothing.
         QString longText(40000, QLatin1Char('a'));
         longText[32766] = QChar(0xD83D);
         longText[32767] = QChar(0xDE00);
-        book.WriteString(0, 0, 0, longText);
+        QVERIFY(!book.WriteString(0, 0, 0, longText));
+        QVERIFY(book.WriteString(
+            0, 2, 0, QString(XlsxMaxCellText, QLatin1Char('b')) + QStringLiteral("\x01\x02")));
+        QVERIFY(!book.WriteString(0, 3, 0, QString(XlsxMaxCellText + 1, QLatin1Char('c'))));
         // A control character is no letter: it does not reach the file as "_x0001_".
-        book.WriteString(0, 1, 0,
-                         QStringLiteral("a\x01"
-                                        "b\tc"));
+        QVERIFY(book.WriteString(0, 1, 0,
+                                 QStringLiteral("a\x01"
+                                                "b\tc")));
         book.Save();
         fails([&] { book.WriteString(0, 0, 0, QStringLiteral("x")); }, "after saving");
         fails([&] { book.Save(); }, "saved twice");
         const QByteArray shared = member(file, QStringLiteral("xl/sharedStrings.xml"));
         QVERIFY(shared.contains(QByteArray("<t>" + QByteArray(32766, 'a') + "</t>")));
+        QVERIFY(shared.contains(QByteArray("<t>" + QByteArray(32767, 'b') + "</t>")));
+        QVERIFY(shared.contains(QByteArray("<t>" + QByteArray(32767, 'c') + "</t>")));
         QVERIFY2(shared.contains("<t>ab\tc</t>"), shared.right(200).constData());
     }
 

@@ -1,6 +1,7 @@
 // The band engine: which band prints where, page breaks, groups, events,
 // field texts and running totals, read back from the pages made.
 
+#include <QElapsedTimer>
 #include <QtTest>
 #include <numeric>
 
@@ -8,6 +9,7 @@
 #include "report/controls.h"
 #include "report/engine_p.h"
 #include "reporttest.h"
+#include "support/memoriaprueba.h"
 
 namespace {
 
@@ -117,6 +119,8 @@ private Q_SLOTS:
     void subDetailPerMasterRecord();
     void systemDataAndCalculations();
     void bandTallerThanPage();
+    void hugeTextsArePrintedAPageAtATime_data();
+    void hugeTextsArePrintedAPageAtATime();
     void badExpressionStopsTheRun();
 };
 
@@ -719,6 +723,99 @@ void TestQuickRep::bandTallerThanPage() {
     }
     QCOMPARE(printed, expected);
     QCOMPARE(names, 3);
+}
+
+void TestQuickRep::hugeTextsArePrintedAPageAtATime_data() {
+    QTest::addColumn<QString>(
+        "box");  // "cuts", "wraps", "own size", "stretches", "stretches, cuts"
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("pages");  // the run is stopped after them; 0: it runs to its end
+    const QString letters(20'000'000, QLatin1Char('x'));
+    QString lines = letters;
+    for (qsizetype i = 80; i < lines.size(); i += 81) lines[i] = QLatin1Char('\n');
+    // Letters outside Latin-1 (two UTF-16 units, another font) all along.
+    QString outside = letters;
+    for (qsizetype i = 37; i + 1 < outside.size(); i += 53)
+        outside.replace(i, 2, QStringLiteral("\U0001D11E"));
+    QTest::newRow("one line in its box") << "cuts" << letters << 0;
+    QTest::newRow("LF lines wrapped in its box") << "wraps" << lines << 0;
+    QTest::newRow("outside Latin-1 at its own size") << "own size" << outside << 0;
+    QTest::newRow("one line stretching") << "stretches" << letters << 60;
+    QTest::newRow("LF lines stretching") << "stretches" << lines << 60;
+    QTest::newRow("LF lines stretching, cut") << "stretches, cuts" << lines << 60;
+    QTest::newRow("outside Latin-1 stretching") << "stretches" << outside << 60;
+    QTest::newRow("whole, stretching") << "stretches" << outside.left(150'000) << 0;
+}
+
+// A value of 20 MB in a detail band prints what a page shows of it, laid out
+// a page at a time: elided in a box of its own height, going on over the
+// next pages where it stretches, each letter once and in order. The first
+// pages come within seconds and the memory does not follow the value.
+void TestQuickRep::hugeTextsArePrintedAPageAtATime() {
+    QFETCH(QString, box);
+    QFETCH(QString, value);
+    QFETCH(int, pages);
+    auto ds = MakePeople(3);
+    Layout l(ds.get());
+    auto* cell = l.label(l.detail, QString(), 300);
+    cell->SetBounds(300, 0, 200, 40);
+    cell->setAutoSize(box == QLatin1String("own size"));
+    cell->setWordWrap(!box.endsWith(QLatin1String("cuts")));
+    cell->setAutoStretch(box.startsWith(QLatin1String("stretches")));
+    cell->OnPrint = [&](QObject*, QString& v) {
+        v = ds->FieldByName(QStringLiteral("Codigo"))->AsInteger() == 2 ? value
+                                                                        : QStringLiteral("corto");
+    };
+    TQRPrinter* printer = l.rep->QRPrinter();
+    printer->OnPageAvailable = [printer, pages](int page) {
+        if (page == pages) printer->Abort();
+    };
+    ReiniciarPicoMemoria();
+    const qint64 before = MemoriaMB();
+    QElapsedTimer clock;
+    clock.start();
+    l.rep->Prepare();
+    QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+    const qint64 taken = PicoMemoriaMB() - before;
+    QVERIFY2(taken < LimiteMemoriaMB(150), qPrintable(QString::number(taken)));
+    QCOMPARE(printer->Aborted(), pages > 0);
+    if (pages > 0) QCOMPARE(printer->PageCount(), pages);
+
+    // The value's text as the pages show it, in order, and each line's width.
+    QString shown;
+    qsizetype widest = 0;
+    for (int p = 1; p <= printer->PageCount(); ++p)
+        for (const TQRTextLine& line : PageTextLines(printer->Page(p))) {
+            QString text;
+            for (const TQRTextItem& item : line)
+                if (item.Left >= 300 && item.Text != QLatin1String("corto")) text += item.Text;
+            shown += text;
+            widest = qMax(widest, text.size());
+        }
+    QVERIFY(!shown.isEmpty());
+    QString expected = value;
+    expected.remove(QLatin1Char('\n'));
+    if (box.endsWith(QLatin1String("cuts"))) {
+        // Each line cut to the box: its start.
+        QVERIFY2(widest < 80, qPrintable(QString::number(widest)));
+        QVERIFY(shown.startsWith(QStringLiteral("xxxx")));
+        if (pages > 1) QVERIFY(shown.size() > 40 * pages);
+        return;
+    }
+    QVERIFY2(expected.startsWith(shown), qPrintable(shown.left(200)));
+    if (pages == 0 && box == QLatin1String("stretches")) {
+        QCOMPARE(shown.size(), expected.size());
+    } else if (pages == 0) {
+        // The box shows its lines, the page a line's width.
+        QCOMPARE(printer->PageCount(), 1);
+        QVERIFY2(shown.size() < 40'000, qPrintable(QString::number(shown.size())));
+    } else {
+        // Each page full: the text goes on where the page before ended.
+        QVERIFY2(shown.size() > 1000 * pages, qPrintable(QString::number(shown.size())));
+    }
+    // The record after it prints after it (a stopped run has none).
+    const QStringList all = l.lines();
+    QCOMPARE(all.filter(QStringLiteral("Nombre 3")).size(), printer->Aborted() ? 0 : 1);
 }
 
 void TestQuickRep::badExpressionStopsTheRun() {
