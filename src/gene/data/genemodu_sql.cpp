@@ -208,25 +208,132 @@ void ejecutarSQL(TModuloDatos* ModuloDatos, const QString& SQL, const QString& S
     }
 }
 
+// Where a name a WITH defines stands for the WITH's rows: from the WITH (its
+// own part ended, unless RECURSIVE) to the end of the parenthesis it stands
+// in, or of the statement.
+struct AlcanceWith {
+    QString nombre;
+    qsizetype desde;
+    qsizetype hasta;
+};
+
+// The names the statement's WITHs define, each with its reach; quoted texts
+// and comments are read as the engine reads them.
+QList<AlcanceWith> alcancesWith(const QString& SQL, SqlLexis lexis) {
+    struct Pieza {
+        QString texto;  // a name (unquoted), or "(", ")" or ","
+        qsizetype pos;
+        bool nombre;
+    };
+    QList<Pieza> piezas;
+    ScanSqlText(SQL, lexis, [&](qsizetype inicio, qsizetype fin, bool codigo) {
+        if (!codigo) {
+            if (SQL.at(inicio) == QLatin1Char('"') && fin - inicio >= 2)
+                piezas.append({SQL.mid(inicio + 1, fin - inicio - 2), inicio, true});
+            return;
+        }
+        for (qsizetype i = inicio; i < fin;) {
+            const QChar c = SQL.at(i);
+            if (c.isLetterOrNumber() || c == QLatin1Char('_')) {
+                qsizetype e = i;
+                while (e < fin && (SQL.at(e).isLetterOrNumber() || SQL.at(e) == QLatin1Char('_') ||
+                                   SQL.at(e) == QLatin1Char('$')))
+                    ++e;
+                piezas.append({SQL.mid(i, e - i), i, true});
+                i = e;
+                continue;
+            }
+            if (c == QLatin1Char('(') || c == QLatin1Char(')') || c == QLatin1Char(','))
+                piezas.append({QString(c), i, false});
+            ++i;
+        }
+    });
+    const qsizetype n = piezas.size();
+    // The closing parenthesis of each opening one (the end of the text when
+    // none), and the opening one each piece stands in (-1: none).
+    QList<qsizetype> cierre(n, SQL.size());
+    QList<qsizetype> dentroDe(n, -1);
+    QList<qsizetype> abiertas;
+    for (qsizetype i = 0; i < n; ++i) {
+        const Pieza& p = piezas.at(i);
+        if (!p.nombre && p.texto == QLatin1String(")") && !abiertas.isEmpty()) {
+            cierre[abiertas.takeLast()] = p.pos;
+            continue;
+        }
+        dentroDe[i] = abiertas.isEmpty() ? -1 : abiertas.last();
+        if (!p.nombre && p.texto == QLatin1String("(")) abiertas << i;
+    }
+    auto es = [&](qsizetype i, const char* palabra) {
+        return i < n &&
+               piezas.at(i).texto.compare(QLatin1String(palabra), Qt::CaseInsensitive) == 0;
+    };
+    auto finParentesis = [&](qsizetype i) {  // the piece after the one closing i
+        const qsizetype hasta = cierre.at(i);
+        while (i < n && piezas.at(i).pos < hasta) ++i;
+        return i + 1;
+    };
+    QList<AlcanceWith> alcances;
+    for (qsizetype w = 0; w < n; ++w) {
+        if (!piezas.at(w).nombre || !es(w, "WITH")) continue;
+        const qsizetype hasta = dentroDe.at(w) < 0 ? SQL.size() : cierre.at(dentroDe.at(w));
+        qsizetype i = w + 1;
+        const bool recursivo = es(i, "RECURSIVE");
+        if (recursivo) ++i;
+        while (i < n && piezas.at(i).nombre) {
+            const QString nombre = piezas.at(i).texto;
+            ++i;
+            if (es(i, "(")) i = finParentesis(i);  // its column names
+            if (!es(i, "AS")) break;
+            ++i;
+            if (es(i, "NOT")) ++i;
+            if (es(i, "MATERIALIZED")) ++i;
+            if (!es(i, "(")) break;
+            alcances.append({nombre, recursivo ? piezas.at(w).pos : cierre.at(i), hasta});
+            i = finParentesis(i);
+            if (!es(i, ",")) break;
+            ++i;
+        }
+    }
+    return alcances;
+}
+
 // The table names a statement uses: the word after each FROM, JOIN, UPDATE,
-// INTO and DELETE FROM.
-QStringList tablasSentencia(const QString& SQL) {
-    const QString marca = CaracterNoUsado(SQL);
-    if (marca.isEmpty()) return {};
+// INTO and DELETE FROM, but for a name that stands there for a WITH's rows.
+QStringList tablasSentencia(const QString& SQL, SqlLexis lexis) {
+    const QList<AlcanceWith> alcances = alcancesWith(SQL, lexis);
+    auto deWith = [&](const QString& nombre, qsizetype pos) {
+        QString limpio = nombre;
+        limpio.remove(QLatin1Char('"'));
+        for (const AlcanceWith& a : alcances)
+            if (pos >= a.desde && pos < a.hasta &&
+                a.nombre.compare(limpio, Qt::CaseInsensitive) == 0)
+                return true;
+        return false;
+    };
+    // Line breaks as blanks, the text's positions kept.
     QString texto = SQL;
-    texto.replace(kCrLf, QStringLiteral(" "));
-    for (const char* clave : {"DELETE FROM ", "FROM ", "JOIN ", "UPDATE ", " INTO "})
-        texto.replace(QLatin1String(clave), marca);
-    const QStringList trozos = texto.split(marca);
+    texto.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    static const QRegularExpression clave(
+        QStringLiteral("DELETE FROM |FROM |JOIN |UPDATE | INTO "));
+    QList<qsizetype> inicios, finales;
+    for (auto it = clave.globalMatch(texto); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        inicios << m.capturedStart();
+        finales << m.capturedEnd();
+    }
     QStringList tablas;
-    for (qsizetype n = 1; n < trozos.size(); ++n) {
-        QString nombre = trozos.at(n).trimmed();
+    for (qsizetype k = 0; k < finales.size(); ++k) {
+        const qsizetype hasta = k + 1 < inicios.size() ? inicios.at(k + 1) : texto.size();
+        qsizetype desde = finales.at(k);
+        while (desde < hasta && texto.at(desde).isSpace()) ++desde;
+        QString nombre = texto.mid(desde, hasta - desde).trimmed();
         nombre = nombre.left(nombre.indexOf(QLatin1Char(' ')));
         if (nombre.isEmpty()) break;
         // "T(a, b)", "T," and "T)" name T; "(SELECT" names no table.
         const qsizetype fin = nombre.indexOf(QRegularExpression(QStringLiteral("[(),;]")));
         if (fin >= 0) nombre.truncate(fin);
-        if (!nombre.isEmpty() && !tablas.contains(nombre)) tablas << nombre;
+        if (!nombre.isEmpty() && !tablas.contains(nombre) && !deWith(nombre, desde))
+            tablas << nombre;
     }
     return tablas;
 }
@@ -311,7 +418,9 @@ bool CrearTablasSentencia(TModuloDatos* ModuloDatos, const QString& SQL, const Q
     } catch (const EDatabaseError&) {
         return false;
     }
-    for (const QString& nombre : tablasSentencia(SQL)) {
+    const SqlLexis lexis =
+        base->engine() == Engine::Postgres ? SqlLexis::Postgres : SqlLexis::Standard;
+    for (const QString& nombre : tablasSentencia(SQL, lexis)) {
         // A general table named in a company statement lives in the general
         // database; tables that exist are left alone.
         QString baseTabla = base->DatabaseName();

@@ -67,7 +67,8 @@ QString MotivoSegundaSentencia(const QString& SQL);
 
 // Creates, from the dictionary, every table that the statement names after
 // FROM, JOIN, UPDATE, INTO or DELETE FROM and that does not exist yet, on the
-// selector's database. True when the last creation succeeded or none was needed.
+// selector's database; a name standing where a WITH of the statement defines
+// it is that WITH's rows, not a table. True when the last creation succeeded or none was needed.
 bool CrearTablasSentencia(TModuloDatos* ModuloDatos, const QString& SQL, const QString& Selector);
 
 // SQL Server: the column list of the temporary table that holds a query's

@@ -8,6 +8,7 @@
 #include "db/database.h"
 #include "db/dberror.h"
 #include "db/field.h"
+#include "db/query.h"
 #include "db/sqllexis.h"
 #include "gene/data/geneexpt.h"
 #include "gene/data/genemens.h"
@@ -466,26 +467,100 @@ private Q_SLOTS:
     }
 
     // A statement is a query when the engine says it returns rows and writes
-    // nothing, whatever its first word: its rows are shown, and no "done".
+    // nothing, whatever its first word: its rows are shown, and no "done". A
+    // name a WITH defines is no table where the WITH reaches, whatever it is
+    // called: only the tables the statement really reads are made on first
+    // use (MAQUINA here), and the users table stays out of reach.
     void consultaSinSelectDelante_data() {
         QTest::addColumn<int>("engine");
         QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("mensaje");  // first text shown ("" none: rows 1, 2, 3)
+        const QString sinDefinicion =
+            QStringLiteral("No se ha encontrado la definición de la tabla. Tabla: NOEXISTE");
         for (Engine m : AvailableEngines()) {
-            NewEngineRow(m, "with") << QStringLiteral(
-                "WITH t AS (SELECT Codigo FROM LISTPRU) SELECT Codigo FROM t ORDER BY 1");
-            NewEngineRow(m, "values") << QStringLiteral("VALUES (1), (2), (3)");
+            NewEngineRow(m, "with")
+                << QStringLiteral(
+                       "WITH t AS (SELECT Codigo FROM LISTPRU) SELECT Codigo FROM t ORDER BY 1")
+                << QString();
+            NewEngineRow(m, "values") << QStringLiteral("VALUES (1), (2), (3)") << QString();
             NewEngineRow(m, "comment first")
-                << QStringLiteral("/* informe */\r\nSELECT Codigo FROM LISTPRU ORDER BY 1");
+                << QStringLiteral("/* informe */\r\nSELECT Codigo FROM LISTPRU ORDER BY 1")
+                << QString();
+            NewEngineRow(m, "with in from")
+                << QStringLiteral(
+                       "SELECT Codigo FROM (WITH r AS (SELECT Codigo FROM "
+                       "MAQUINA) SELECT Codigo FROM LISTPRU WHERE Codigo NOT IN "
+                       "(SELECT Codigo FROM r)) x ORDER BY 1")
+                << QString();
+            NewEngineRow(m, "with in where")
+                << QStringLiteral(
+                       "SELECT Codigo FROM LISTPRU WHERE Codigo NOT IN (WITH r AS "
+                       "(SELECT Codigo FROM MAQUINA) SELECT Codigo "
+                       "FROM r) ORDER BY 1")
+                << QString();
+            // A WITH named after a table of the company, and one after a table
+            // the statement also reads outside the WITH.
+            NewEngineRow(m, "with shadowing a table")
+                << QStringLiteral(
+                       "SELECT Codigo FROM (WITH PERSONAL AS (SELECT Codigo FROM "
+                       "LISTPRU) SELECT Codigo FROM PERSONAL) x WHERE Codigo NOT IN "
+                       "(WITH r AS (SELECT Codigo FROM MAQUINA) SELECT "
+                       "Codigo FROM r) ORDER BY 1")
+                << QString();
+            NewEngineRow(m, "with shadowing a table made on first use")
+                << QStringLiteral(
+                       "SELECT Codigo FROM (WITH MAQUINA AS (SELECT Codigo FROM "
+                       "LISTPRU) SELECT Codigo FROM MAQUINA) x WHERE Codigo NOT IN "
+                       "(WITH r AS (SELECT Codigo FROM MAQUINA) SELECT Codigo FROM r) "
+                       "ORDER BY 1")
+                << QString();
+            NewEngineRow(m, "recursive with")
+                << QStringLiteral(
+                       "SELECT n FROM (WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL "
+                       "SELECT n + 1 FROM r WHERE n < 3 AND NOT EXISTS (SELECT 1 FROM "
+                       "MAQUINA)) SELECT n FROM r) x ORDER BY 1")
+                << QString();
+            NewEngineRow(m, "missing table beside a with")
+                << QStringLiteral(
+                       "SELECT x.Codigo FROM (WITH r AS (SELECT Codigo FROM LISTPRU) "
+                       "SELECT Codigo FROM r) x JOIN NOEXISTE n ON n.Codigo = x.Codigo")
+                << sinDefinicion;
+            NewEngineRow(m, "missing table named as a with elsewhere")
+                << QStringLiteral(
+                       "SELECT Codigo FROM (WITH NOEXISTE AS (SELECT Codigo FROM "
+                       "LISTPRU) SELECT Codigo FROM NOEXISTE) x WHERE Codigo NOT IN "
+                       "(SELECT Codigo FROM NOEXISTE) ORDER BY 1")
+                << sinDefinicion;
+            NewEngineRow(m, "users table beside a with named after it")
+                << QStringLiteral(
+                       "SELECT Codigo FROM (WITH USUARIO AS (SELECT CodigoOperario "
+                       "FROM PERSONAL) SELECT * FROM USUARIO) x, USUARIO")
+                << QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ") +
+                       UsersTableReason();
         }
     }
     void consultaSinSelectDelante() {
         QFETCH(int, engine);
         QFETCH(QString, sql);
+        QFETCH(QString, mensaje);
         Entorno x{Engine(engine)};
+        TDatabase* db = BaseDatosSelector(QStringLiteral("Database"));
+        QVERIFY(!db->TableExists(QStringLiteral("MAQUINA")));
         x.abrir(sql);
+        QCOMPARE(TextosMostrados().value(0), mensaje);
+        if (!mensaje.isEmpty()) {
+            QCOMPARE(x.filas(), QStringList());
+            return;
+        }
         QCOMPARE(x.filas(), (QStringList{"1", "2", "3"}));
-        QVERIFY(
-            !TextosMostrados().contains(QStringLiteral("El proceso ha finalizado correctamente")));
+        // The rows the program's own query gives for the same text.
+        TQuery q;
+        q.setDatabaseName(db->DatabaseName());
+        q.SQL().setText(sql);
+        q.Open();
+        QStringList filas;
+        for (; !q.Eof(); q.Next()) filas << q.Fields()[0]->AsString();
+        QCOMPARE(x.filas(), filas);
     }
 
     // With an interface language the menu caption is the translation of the
@@ -664,6 +739,10 @@ private Q_SLOTS:
                  pg ? refusalOculto : refusal, "A|B", oculto);
             fila("hidden field in a sub-query",
                  "SELECT Codigo, x FROM (SELECT Codigo, Importe AS x FROM LISTPRU) s",
+                 pg ? refusalOculto : refusal, "A|B", oculto);
+            fila("hidden field through a WITH named after it",
+                 "SELECT Codigo, x FROM (WITH Importe AS (SELECT Codigo, Importe AS x FROM "
+                 "LISTPRU) SELECT * FROM Importe) s",
                  pg ? refusalOculto : refusal, "A|B", oculto);
             fila("hidden field, other field of a star edited", "SELECT * FROM LISTPRU",
                  pg ? QString() : refusal, pg ? "Ana" : "A|B", oculto);
