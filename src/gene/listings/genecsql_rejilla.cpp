@@ -296,12 +296,22 @@ void THerramientasRejilla::Imprimir(bool Apaisado) {
         if (!d->Filter().isEmpty())
             informe->RestriccionesDisenador += QStringLiteral(". Filtro: ") + d->Filter();
     }
+    informe->QuickReport->ReadInOnePass = true;
     TBusyForm ocupado(formulario_);
-    if (MensajeConfirmacion(QStringLiteral("¿Desea realizar una visualización previa?")) ==
-        QLatin1String("SI"))
-        informe->QuickReport->Preview();
-    else
-        ImprimirInforme(Modulo(), informe->QuickReport, QString());
+    const bool previa =
+        MensajeConfirmacion(QStringLiteral("¿Desea realizar una visualización previa?")) ==
+        QLatin1String("SI");
+    try {
+        if (previa)
+            informe->QuickReport->Preview();
+        else
+            ImprimirInforme(Modulo(), informe->QuickReport, QString());
+    } catch (const EUserStatementCancelled&) {
+        // The pages made are not the listing: their preview goes with them
+        // (it shows the report's pages), and no file was put in place.
+        delete informe->QuickReport->QRPrinter()->PreviewWindow();
+        MensajeAdvertencia(TextoSentenciaCancelada());
+    }
 }
 
 void THerramientasRejilla::Exportar() {

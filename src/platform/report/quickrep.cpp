@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <optional>
 #include <vector>
 
 #include "db/dataset.h"
@@ -879,6 +880,9 @@ void TQREngine::run() {
             if (ds) ds->EnableControls();
         }
     } enable{ds};
+    // Ends before the controls come back (its end may move the dataset).
+    std::optional<TOnePass> pass;
+    if (ds && rep_.ReadInOnePass && groups_.empty()) pass.emplace(ds);
     bool more = true;
     if (ds) {
         ds->DisableControls();

@@ -186,6 +186,11 @@ public:
     // own count. It may be changed during the run.
     int ExpectedRecords() const { return expectedRecords_; }
     void setExpectedRecords(int n) { expectedRecords_ = n; }
+    // The dataset's records are walked in one pass (TDataSet::BeginPass):
+    // a user's stop while its rest is read ends the run with the stop,
+    // never with the records read taken for the whole. Not with groups:
+    // their footers step back a record, which a pass may have let go.
+    bool ReadInOnePass = false;
     TQRPage Page;
     TQRPrinterSettings PrinterSettings;
 

@@ -2,8 +2,8 @@
 // restrictions by value (quoted, refused ones undone), ordering by a title
 // that keeps the rest of the statement, the search messages, and the chart
 // texts (the "Otros" point, bar colours, labels that hold separators), memo
-// cells and their viewer, the print's restriction line, and the text and
-// Excel files the result goes to and comes back from.
+// cells and their viewer, the print's restriction line and its stop, and
+// the text and Excel files the result goes to and comes back from.
 
 #include <QElapsedTimer>
 #include <QHeaderView>
@@ -28,12 +28,14 @@
 #include "gene/listings/genecsql.h"
 #include "gene/listings/genecsql_rejilla.h"
 #include "gene/listings/genegraf.h"
+#include "gene/listings/geneprev.h"
 #include "gene/listings/geneprog.h"
 #include "gene/listings/geneusql.h"
 #include "gene/session/genecomp.h"
 #include "gene/session/sesion.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
+#include "support/esperaprueba.h"
 #include "support/lienzoprueba.h"
 #include "support/memoriaprueba.h"
 #include "support/pdfprueba.h"
@@ -712,6 +714,93 @@ private Q_SLOTS:
         QFile todo(txt);
         QVERIFY(todo.open(QIODevice::ReadOnly));
         QCOMPARE(todo.readAll().count("\r\n"), 2600);
+    }
+
+    // Printed, a result whose rest is read until a costly row that never
+    // ends: Esc in the progress window stops the print there, on paper and
+    // in the preview. The stop is told, no PDF is put in place, no preview
+    // is left holding the rows read as the listing, and the grid still
+    // shows the result (before, the stop was dropped and the rows read were
+    // printed, with their totals, as whole).
+    void impresionDetenida_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<bool>("ejecutor");
+        QTest::addColumn<bool>("previa");
+        for (Engine e : AvailableEngines()) {
+            NewEngineRow(e, "editor, to file") << false << false;
+            NewEngineRow(e, "runner, to file") << true << false;
+            NewEngineRow(e, "editor, preview") << false << true;
+            NewEngineRow(e, "runner, preview") << true << true;
+        }
+    }
+    void impresionDetenida() {
+        QFETCH(bool, ejecutor);
+        QFETCH(bool, previa);
+        EmpresaPrueba e{CurrentEngine()};
+        CrearDatos();
+        SqlPrueba(
+            QStringLiteral("WITH RECURSIVE r(n) AS (SELECT 3 UNION ALL SELECT n + 1 FROM r "
+                           "WHERE n < 300) INSERT INTO LISTPRU (Codigo, Nombre, Importe) "
+                           "SELECT n, 'Fila|;', n FROM r"));
+        // Past the first packet, row 250 costs without end (300^5 rows).
+        const QString sql = QStringLiteral(
+            "SELECT Codigo, CASE WHEN Codigo = 250 THEN (SELECT COUNT(*) FROM LISTPRU A, "
+            "LISTPRU B, LISTPRU C, LISTPRU D, LISTPRU E) ELSE 0 END AS X FROM LISTPRU "
+            "ORDER BY Codigo");
+        std::unique_ptr<TfGENECSQL> editor;
+        std::unique_ptr<TfGENEUSQL> runner;
+        TDataSet* d = nullptr;
+        TSpeedButton* boton = nullptr;
+        if (ejecutor) {
+            runner.reset(Ejecutor(sql, false));
+            d = runner->ClientDataSet1;
+            boton = runner->pbImprimir;
+        } else {
+            editor.reset(static_cast<TfGENECSQL*>(CreateForm(QStringLiteral("TfGENECSQL"))));
+            editor->SentenciaSQL->setText(sql);
+            editor->pbEjecutarClick();
+            d = editor->QryConsultasSQL;
+            boton = editor->pbImprimir;
+        }
+        QVERIFY(d->Active());
+        QTemporaryDir dir;
+        ImprimirEnPdf(dir.filePath(QStringLiteral("SQL.pdf")));
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(previa ? QStringLiteral("SI") : QStringLiteral("NO"));
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        EscEnProgreso esc;
+        // A preview whose run went on to its end would hold the print: it
+        // is closed, and noted.
+        bool vistaEntera = false;
+        QTimer vistas;
+        connect(&vistas, &QTimer::timeout, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* v = qobject_cast<TfGENEPREV*>(w);
+                    v && v->isVisible() && v->EstadoInforme == QLatin1String("Finalizada")) {
+                    vistaEntera = true;
+                    v->close();
+                }
+        });
+        vistas.start(200);
+        boton->Click();
+        esc.Parar();
+        vistas.stop();
+        QCOMPARE(esc.Pulsaciones(), 2);
+        QCOMPARE(TextosMostrados().mid(1), kMensajesSentenciaDetenida);
+        QVERIFY(!vistaEntera);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (QWidget* w : QApplication::topLevelWidgets()) QVERIFY(!qobject_cast<TfGENEPREV*>(w));
+        for (const QString& archivo : QDir(dir.path()).entryList(QDir::Files))
+            QFAIL(qPrintable(QStringLiteral("written: ") + archivo));
+        QVERIFY(!ProgresoVisible());
+        // The grid holds its result as before the print.
+        QVERIFY(d->Active());
+        QVERIFY(!d->ResultIncomplete());
+        d->First();
+        QCOMPARE(d->FieldByName(QStringLiteral("Codigo"))->AsInteger(), 1);
+        d->MoveBy(99);
+        QCOMPARE(d->FieldByName(QStringLiteral("Codigo"))->AsInteger(), 100);
     }
 
     void grafico() {
