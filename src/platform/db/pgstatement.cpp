@@ -7,7 +7,12 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QThread>
+#include <condition_variable>
+#include <exception>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <utility>
 
 #include "db/sqllexis.h"
 
@@ -714,19 +719,88 @@ constexpr qsizetype kLongestText = 256 * 1024;
 // ever mapped.
 constexpr uint kParserStack = 96u * 1024 * 1024;
 
-// Runs `work` on a thread with the parser's stack, and waits for it.
-// False when no such thread could be started.
-template <typename Work>
-bool onParserStack(Work work) {
-    bool ran = false;
-    std::unique_ptr<QThread> thread(QThread::create([&] {
-        work();
-        ran = true;
-    }));
-    thread->setStackSize(kParserStack);
-    thread->start();
-    thread->wait();
-    return ran;
+// The thread with the parser's stack. The parser keeps state per thread and
+// takes a thread key it never gives back, so a thread per statement would
+// use up the process's keys (about a thousand) and end the program: one
+// thread, started on first use, reads every statement, one at a time.
+class ParserThread {
+public:
+    static ParserThread& instance() {
+        static ParserThread parser;
+        return parser;
+    }
+    ~ParserThread() {
+        {
+            std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        wake_.notify_all();
+        if (thread_) thread_->wait();
+    }
+
+    // Runs `work` there and waits for it; false when the thread cannot start.
+    bool run(const std::function<void()>& work) {
+        if (onParser_) {  // a walk that reads a statement again
+            work();
+            return true;
+        }
+        std::lock_guard one(callers_);
+        std::unique_lock lock(mutex_);
+        if (!started()) return false;
+        job_ = &work;
+        failure_ = nullptr;
+        wake_.notify_all();
+        wake_.wait(lock, [this] { return job_ == nullptr; });
+        if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+        return true;
+    }
+
+private:
+    bool started() {
+        if (thread_ && thread_->isRunning()) return true;
+        thread_.reset(QThread::create([this] { loop(); }));
+        thread_->setStackSize(kParserStack);
+        thread_->start();
+        if (thread_->isRunning()) return true;
+        thread_.reset();
+        return false;
+    }
+    void loop() {
+        onParser_ = true;
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return stop_ || job_ != nullptr; });
+            if (stop_) return;
+            lock.unlock();
+            std::exception_ptr failure;
+            try {
+                (*job_)();
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            lock.lock();
+            failure_ = failure;
+            job_ = nullptr;
+            wake_.notify_all();
+        }
+    }
+
+    static thread_local bool onParser_;
+    std::mutex callers_;  // one statement at a time
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    const std::function<void()>* job_ = nullptr;
+    std::exception_ptr failure_;
+    bool stop_ = false;
+    std::unique_ptr<QThread> thread_;
+};
+
+thread_local bool ParserThread::onParser_ = false;
+
+// Runs `work` on the parser's thread and waits for it. False when that
+// thread could not be started.
+bool onParserStack(const std::function<void()>& work) {
+    return ParserThread::instance().run(work);
 }
 
 // The statement nodes of a text read by the server's parser, or why it
