@@ -10,6 +10,7 @@
 #include "db/dberror.h"
 #include "db/field.h"
 #include "db/query.h"
+#include "db/sqllexis.h"
 #include "db/table.h"
 #include "gene/data/geneclav.h"
 #include "gene/data/geneconv.h"
@@ -832,14 +833,54 @@ std::optional<bool> LecturaSentenciaUsuario(const QString& Sentencia, const QStr
     return std::nullopt;
 }
 
+namespace {
+
+// The verb of the statement's main part: its first word, or after a WITH the
+// first verb outside the parentheses of its named results. Quoted texts,
+// names and comments are not read.
+QString VerboPrincipal(const QString& Sentencia) {
+    QString codigo(Sentencia.size(), QLatin1Char(' '));
+    ScanSqlText(Sentencia, SqlLexis::Standard,
+                [&](qsizetype desde, qsizetype hasta, bool esCodigo) {
+                    if (esCodigo)
+                        codigo.replace(desde, hasta - desde, Sentencia.mid(desde, hasta - desde));
+                });
+    static const QStringList verbos = {QStringLiteral("SELECT"),  QStringLiteral("INSERT"),
+                                       QStringLiteral("UPDATE"),  QStringLiteral("DELETE"),
+                                       QStringLiteral("REPLACE"), QStringLiteral("VALUES")};
+    int nivel = 0;
+    bool primera = true, conWith = false;
+    QString palabra;
+    for (qsizetype i = 0; i <= codigo.size(); ++i) {
+        const QChar c = i < codigo.size() ? codigo.at(i) : QChar(u' ');
+        if (c.isLetterOrNumber() || c == QLatin1Char('_')) {
+            palabra += c;
+            continue;
+        }
+        if (!palabra.isEmpty() && nivel == 0) {
+            const QString p = palabra.toUpper();
+            if (primera && p != QLatin1String("WITH")) return p;
+            if (primera)
+                conWith = true;
+            else if (conWith && verbos.contains(p))
+                return p;
+            primera = false;
+        }
+        palabra.clear();
+        if (c == QLatin1Char('(')) ++nivel;
+        if (c == QLatin1Char(')')) nivel = std::max(0, nivel - 1);
+    }
+    return QString();
+}
+
+}  // namespace
+
 bool EsSentenciaSelect(const QString& Sentencia, const QString& BaseDatos) {
     if (const std::optional<bool> consulta = LecturaSentenciaUsuario(Sentencia, BaseDatos))
         return *consulta;
-    // A text the engine cannot read (variables not yet written in) goes by
-    // its first word.
-    QString texto = Sentencia;
-    texto.replace(kCrLf, QStringLiteral(" "));
-    return texto.trimmed().left(6).toUpper() == QLatin1String("SELECT");
+    // A text the engine cannot read (its variables not yet written in, a
+    // table not yet made) goes by the verb of its main part.
+    return VerboPrincipal(Sentencia) == QLatin1String("SELECT");
 }
 
 void InstalarConsultasSQL() {

@@ -514,6 +514,13 @@ private Q_SLOTS:
                        "(WITH r AS (SELECT Codigo FROM MAQUINA) SELECT Codigo FROM r) "
                        "ORDER BY 1")
                 << QString();
+            // Read as a query at its first run, when the table is not yet made.
+            NewEngineRow(m, "with first over a table made on first use")
+                << QStringLiteral(
+                       "WITH r AS (SELECT Codigo FROM MAQUINA), \"v\" AS (SELECT 'x;(') "
+                       "SELECT Codigo FROM LISTPRU WHERE Codigo NOT IN (SELECT Codigo FROM r) "
+                       "ORDER BY 1")
+                << QString();
             NewEngineRow(m, "recursive with")
                 << QStringLiteral(
                        "SELECT n FROM (WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL "
