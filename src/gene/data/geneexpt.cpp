@@ -88,11 +88,13 @@ QString TextoCampo(const TField* Campo, const Delimitadores& d, Cambios& c) {
         (!v.isEmpty() && (blanco(v.front()) || blanco(v.back()))))
         ++c.marcas;
     if (!d.separador.isEmpty() && v.contains(d.separador)) ++c.separadores;
-    v.replace(kCRLF, d.saltoLinea);
     // A lone LF or CR is a line break too: removed with the control
     // characters, it would join the lines' words.
-    v.replace(QLatin1Char('\n'), d.saltoLinea);
-    v.replace(QLatin1Char('\r'), d.saltoLinea);
+    if (v.contains(QLatin1Char('\n')) || v.contains(QLatin1Char('\r'))) {
+        v.replace(kCRLF, d.saltoLinea);
+        v.replace(QLatin1Char('\n'), d.saltoLinea);
+        v.replace(QLatin1Char('\r'), d.saltoLinea);
+    }
     if (!FitsWindows1252(v)) ++c.perdidos;
     return v;
 }
@@ -116,46 +118,67 @@ bool HayOcultos(TDataSet* ds) {
     return false;
 }
 
-QString LineaPrincipal(TDataSet* Tabla, int K, bool marca, const Delimitadores& d, bool nombres,
-                       Cambios& cambios) {
+// The fields of a dataset hidden from the user, asked once for every line.
+QList<bool> Ocultos(TDataSet* ds) {
+    QList<bool> ocultos;
+    if (ds)
+        for (const TField* f : ds->Fields()) ocultos << Oculto(f);
+    return ocultos;
+}
+
+QString LineaPrincipal(TDataSet* Tabla, const QList<bool>& ocultos, int K, bool marca,
+                       const Delimitadores& d, bool nombres, Cambios& cambios) {
     QString linea;
     const int n = Tabla->FieldCount();
     for (int i = 0; i <= n; ++i) {
         if (marca && i == K) linea += QStringLiteral("0") + d.separador;
         if (i == n) break;
         const TField* f = Tabla->Fields()[i];
-        if (Oculto(f)) continue;
+        if (ocultos.value(i)) continue;
         linea += (nombres ? f->FieldName() : TextoCampo(f, d, cambios)) + d.separador;
     }
     return Limpia(linea);
 }
 
-QString LineaDetalle(TDataSet* Detalle, const Delimitadores& d, bool nombres, Cambios& cambios) {
+QString LineaDetalle(TDataSet* Detalle, const QList<bool>& ocultos, const Delimitadores& d,
+                     bool nombres, Cambios& cambios) {
     QString linea;
-    for (const TField* f : Detalle->Fields())
-        if (!Oculto(f))
+    const int n = Detalle->FieldCount();
+    for (int i = 0; i < n; ++i) {
+        const TField* f = Detalle->Fields()[i];
+        if (!ocultos.value(i))
             linea += (nombres ? f->FieldName() : TextoCampo(f, d, cambios)) + d.separador;
+    }
     return Limpia(linea);
 }
 
 class Escritor {
 public:
     explicit Escritor(TOutputFile& f) : f_(f) {}
+    // Lines go to the file in blocks: the file writes through at once, and a
+    // write per line of a large result costs more than the reading.
     void Linea(const QString& texto) {
-        const QByteArray b = EncodeText(texto + kCRLF, TextEncoding::Windows1252);
-        if (f_.write(b) != b.size()) Falla();
+        bloque_ += EncodeText(texto + kCRLF, TextEncoding::Windows1252);
+        if (bloque_.size() >= kBloque) Vaciar();
     }
     // Flushed and closed with every check before it replaces the old file.
     void Terminar() {
+        Vaciar();
         if (!f_.Commit()) Falla();
     }
 
 private:
+    static constexpr qsizetype kBloque = 64 * 1024;
+    void Vaciar() {
+        if (!bloque_.isEmpty() && f_.write(bloque_) != bloque_.size()) Falla();
+        bloque_.clear();
+    }
     [[noreturn]] void Falla() {
         throw EInOutError(QStringLiteral("Error de escritura en ") + f_.Target() +
                           QStringLiteral(": ") + f_.errorString());
     }
     TOutputFile& f_;
+    QByteArray bloque_;
 };
 
 void AvisarCambios(const Cambios& c, const Delimitadores& d) {
@@ -223,9 +246,10 @@ bool ExportarASCII(TModuloDatos* ModuloDatos, TDataSet* Tabla, TDataSet* Detalle
     const int K = CamposClave(Tabla);
     Escritor w(f);
     Cambios cambios;
+    const QList<bool> ocultos = Ocultos(Tabla), ocultosDetalle = Ocultos(Detalle);
     if (cabecera) {
-        w.Linea(kCabecera + LineaPrincipal(Tabla, K, marca, d, true, cambios));
-        if (Detalle) w.Linea(kLinea + LineaDetalle(Detalle, d, true, cambios));
+        w.Linea(kCabecera + LineaPrincipal(Tabla, ocultos, K, marca, d, true, cambios));
+        if (Detalle) w.Linea(kLinea + LineaDetalle(Detalle, ocultosDetalle, d, true, cambios));
     }
     {
         // A large result is written as it is read, not kept.
@@ -233,10 +257,10 @@ bool ExportarASCII(TModuloDatos* ModuloDatos, TDataSet* Tabla, TDataSet* Detalle
         // Disabled controls would also keep a detail dataset from following.
         TControlesInactivos inactivos(Detalle ? nullptr : Tabla);
         for (Tabla->First(); !Tabla->Eof() && !Tabla->IsEmpty(); Tabla->Next()) {
-            w.Linea(LineaPrincipal(Tabla, K, marca, d, false, cambios));
+            w.Linea(LineaPrincipal(Tabla, ocultos, K, marca, d, false, cambios));
             if (!Detalle || !Detalle->Active()) continue;
             for (Detalle->First(); !Detalle->Eof() && !Detalle->IsEmpty(); Detalle->Next())
-                w.Linea(LineaDetalle(Detalle, d, false, cambios));
+                w.Linea(LineaDetalle(Detalle, ocultosDetalle, d, false, cambios));
         }
     }
     w.Terminar();
