@@ -232,10 +232,7 @@ void TfGENELIMP::ComandoText(double X, double Y, double Ancho, const QString& Te
     }
     if (m.Tamano > 0) fuente.setPixelSize(TamanoPixels(m.Tamano));
     QString texto = m.Texto;
-    if (texto.size() > kLetrasLinea) {
-        texto.truncate(kLetrasLinea);
-        if (texto.back().isHighSurrogate()) texto.chop(1);
-    }
+    texto.truncate(WholeLetters(texto, kLetrasLinea));
 
     if (FlujoTextoCrudo()) {
         // The character grid of a raw text printer: rows by line feeds or
@@ -744,8 +741,7 @@ QStringList PartirLineaMemo(const QString& Linea,
         // A word wider than the column is broken at the width.
         if (palabra.size() > kLetrasLinea || !cabe(palabra.toString()))
             while (!palabra.isEmpty() && !lleno()) {
-                QString trozo = palabra.left(kLetrasLinea).toString();
-                if (trozo.size() < palabra.size() && trozo.back().isHighSurrogate()) trozo.chop(1);
+                const QString trozo = palabra.left(WholeLetters(palabra, kLetrasLinea)).toString();
                 const int n = mayorPrefijo(trozo, cabe);
                 if (n == palabra.size()) break;
                 actual = trozo.left(n);

@@ -887,3 +887,9 @@ QString FormatDateTime(const QString& format, const QDateTime& dt) {
 QString BoolToStr(bool value) {
     return value ? QStringLiteral("True") : QStringLiteral("False");
 }
+
+qsizetype WholeLetters(QStringView text, qsizetype n) {
+    n = qBound<qsizetype>(0, n, text.size());
+    if (n > 0 && n < text.size() && text.at(n - 1).isHighSurrogate()) --n;
+    return n;
+}

@@ -66,3 +66,7 @@ QString FormatDateTime(const QString& format, const QDateTime& dt);
 
 // Booleans as the system writes them in text.
 QString BoolToStr(bool value);  // "True" / "False"
+
+// How many of the first `n` UTF-16 units of `text` to keep so that a cut
+// there never leaves half of a letter outside the basic plane.
+qsizetype WholeLetters(QStringView text, qsizetype n);

@@ -186,9 +186,7 @@ void TQRCustomLabel::takePage() {
     } else if (wraps()) {
         // Letters up to a page's worth; a word cut here goes on with the next
         // letters when the rest of this part is printed.
-        qsizetype n =
-            qMin(from.size(), qMax<qsizetype>(0, pageLines_ * lineLetters_ - text_.size()));
-        if (n > 0 && n < from.size() && from[n - 1].isHighSurrogate()) --n;
+        const qsizetype n = WholeLetters(from, pageLines_ * lineLetters_ - text_.size());
         text_ += from.left(n);
         next_ += n;
     } else {
@@ -200,8 +198,7 @@ void TQRCustomLabel::takePage() {
         while (lines < pageLines_ && at < from.size()) {
             qsizetype end = from.indexOf(u'\n', at);
             if (end < 0) end = from.size();
-            qsizetype n = qMin(end - at, lineLetters_);
-            if (n > 0 && n < end - at && from[at + n - 1].isHighSurrogate()) --n;
+            const qsizetype n = WholeLetters(QStringView(from).mid(at, end - at), lineLetters_);
             if (!first) text_ += u'\n';
             first = false;
             text_ += from.mid(at, n);

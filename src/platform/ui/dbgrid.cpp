@@ -16,6 +16,7 @@
 
 #include "db/dberror.h"
 #include "db/field.h"
+#include "db/sysutils.h"
 
 // ---------------------------------------------------------------------------
 // The link, the model of the window and the cell delegate
@@ -159,9 +160,7 @@ constexpr qsizetype kMaxCellText = 4000;
 
 QString GridCellText(const QString& text) {
     if (text.size() <= kMaxCellText) return text;
-    qsizetype n = kMaxCellText;
-    if (text.at(n - 1).isHighSurrogate()) --n;
-    return text.left(n) + QChar(0x2026);
+    return text.left(WholeLetters(text, kMaxCellText)) + QChar(0x2026);
 }
 
 namespace {
