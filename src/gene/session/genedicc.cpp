@@ -5,13 +5,14 @@
 
 #include "db/database.h"
 #include "db/dberror.h"
-#include "gene/session/geneinic.h"
+#include "db/hiddencolumns.h"
 #include "gene/data/genesist.h"
 #include "gene/data/genetext.h"
+#include "gene/data/mensajes.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/sesion.h"
 #include "io/paths.h"
 #include "io/textfile.h"
-#include "gene/data/mensajes.h"
-#include "gene/session/sesion.h"
 
 namespace {
 
@@ -263,3 +264,32 @@ void CamposDefinicionTabla(TfGENEINIC*, const QString& NombreTabla, const QStrin
         Texto += kCRLF;
     }
 }
+
+bool EsTablaDelPrograma(const QString& NombreTabla) {
+    const QString nombre = NombreTabla.trimmed().toUpper();
+    if (nombre.isEmpty()) return false;
+    // The session's marks of the tables it made and its code reservations.
+    if (EsTablaGeneral(nombre) || EsTablaTemporal(nombre) || nombre == QLatin1String("CREACION") ||
+        nombre == QLatin1String("RESERCOD"))
+        return true;
+    // Every file that may define a table, whether or not it replaces
+    // another's definition: a name any of them holds is the program's.
+    const QString ruta = RutaDiccionario();
+    const QString base = ruta.left(ruta.size() - QFileInfo(ruta).suffix().size());
+    for (const QString& archivo :
+         QStringList{ruta, base + QStringLiteral("ESP"), base + QStringLiteral("VRT")}) {
+        QString texto;
+        if (!ReadTextFile(NativePath(archivo), texto)) continue;
+        for (const QString& linea : LineasTexto(texto))
+            if (linea.contains(QLatin1Char('/')) &&
+                Token(0, linea).trimmed().compare(nombre, Qt::CaseInsensitive) == 0)
+                return true;
+    }
+    return false;
+}
+
+namespace {
+// The checks of users' statements know the program's tables by this.
+[[maybe_unused]] const bool kTablasDelProgramaConocidas =
+    (SetProgramTableTest(EsTablaDelPrograma), true);
+}  // namespace

@@ -73,3 +73,10 @@ bool LineasCamposUsuario(TfGENEINIC* f, const QString& NombreTabla, bool ParaCre
 // "Numerico" -> "ftFloat", "Entero" -> "ftInteger", "Fecha" -> "ftDateTime",
 // "Texto" -> "ftMemo"); "" for any other value.
 QString TipoCampoUsuario(const QString& TipoCampo);
+
+// Whether a table of that name is one the program makes (case ignored): a
+// table of the standard dictionary (its site's and variant files
+// included), a general table, a work table, or a register the program
+// keeps beside them. Read without messages: the checks of users'
+// statements ask it (nothing a user creates or renames takes such a name).
+bool EsTablaDelPrograma(const QString& NombreTabla);

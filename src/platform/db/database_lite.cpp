@@ -51,6 +51,11 @@ struct Confinement {
     // else that reads or sets one is refused.
     const THiddenColumnTest* hidden = nullptr;
     bool query = false;
+    // The names given to what the statement creates (judged once it is
+    // prepared, against the program's tables), and the table it alters
+    // ("database.table"), whose new name or columns only the text tells.
+    QStringList named;
+    QString altered;
 };
 
 // Users' statements write only in the company file, none when main is the
@@ -157,15 +162,22 @@ int authorize(void* data, int action, const char* a, const char* b, const char* 
                                                              : "DELETE");
         case SQLITE_ALTER_TABLE:
             if (qstricmp(b, "USUARIO") == 0) return deny(UsersTableReason());
+            c->altered =
+                QString::fromUtf8(a ? a : "main") + QLatin1Char('.') + QString::fromUtf8(b);
             return write(a, "CREATE, ALTER o DROP");  // the database comes first here
         case SQLITE_CREATE_TABLE:
         case SQLITE_CREATE_VIEW:
+            if (a) c->named << QString::fromUtf8(a);
+            [[fallthrough]];
         case SQLITE_DROP_TABLE:
         case SQLITE_DROP_VIEW:
         case SQLITE_ANALYZE:
             if (qstricmp(a, "USUARIO") == 0) return deny(UsersTableReason());
             return write(database, "CREATE, ALTER o DROP");
         case SQLITE_CREATE_INDEX:
+            // Indexes share the tables' names: one would stand in a table's way.
+            if (a) c->named << QString::fromUtf8(a);
+            [[fallthrough]];
         case SQLITE_DROP_INDEX:
             if (qstricmp(b, "USUARIO") == 0) return deny(UsersTableReason());
             return write(database, "CREATE, ALTER o DROP");
@@ -210,6 +222,95 @@ QString statementBody(const QString& sql) {
             }
     });
     return sql.left(last);
+}
+
+// A word or name of a statement as SQLite reads it: quoted names and
+// strings (which SQLite also takes for a name where one stands) unquoted.
+struct SqlToken {
+    QString text;
+    bool quoted = false;
+    bool is(const char* word) const {
+        return !quoted && text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+    }
+};
+
+QList<SqlToken> sqlTokens(const QString& sql) {
+    QList<SqlToken> tokens;
+    ScanSqlText(sql, SqlLexis::Standard, [&](qsizetype begin, qsizetype end, bool code) {
+        if (!code) {
+            const QChar open = sql.at(begin);
+            if (open == QLatin1Char('-') || open == QLatin1Char('/')) return;  // a comment
+            const QChar close = open == QLatin1Char('[') ? QLatin1Char(']') : open;
+            QString text = sql.mid(begin + 1, end - begin - 1);
+            if (text.endsWith(close)) text.chop(1);
+            if (open != QLatin1Char('[')) text.replace(QString(2, close), QString(close));
+            tokens << SqlToken{text, true};
+            return;
+        }
+        for (qsizetype i = begin; i < end;) {
+            const QChar c = sql.at(i);
+            if (c.isSpace()) {
+                ++i;
+                continue;
+            }
+            qsizetype j = i + 1;
+            const auto wordChar = [](QChar w) {
+                return w.isLetterOrNumber() || w == QLatin1Char('_') || w == QLatin1Char('$') ||
+                       w.unicode() >= 0x80;
+            };
+            if (wordChar(c))
+                while (j < end && wordChar(sql.at(j))) ++j;
+            tokens << SqlToken{sql.mid(i, j - i)};
+            i = j;
+        }
+    });
+    return tokens;
+}
+
+// Why an ALTER TABLE of `table` ("database.table", as the authorizer named
+// it) may not run, read from its text: a new name of one of the program's
+// tables, a hidden column renamed (read afterwards under its new name),
+// or a generated column on a table of the program or holding a hidden
+// column (the engine reads what it is computed from without asking). ""
+// when it may.
+QString alterRefusal(const QSqlDatabase& db, const QString& sql, const QString& table) {
+    const QList<SqlToken> t = sqlTokens(sql);
+    qsizetype i = 2;  // after ALTER TABLE, the table's name, maybe qualified
+    if (t.size() < 4 || !t[0].is("ALTER") || !t[1].is("TABLE")) return QString();
+    i += t.value(i + 1).is(".") ? 3 : 1;
+    const QString bare = table.section(QLatin1Char('.'), 1);
+    if (t.value(i).is("RENAME")) {
+        if (t.value(i + 1).is("TO")) return ProgramNameRefusal(t.value(i + 2).text);
+        const qsizetype column = t.value(i + 1).is("COLUMN") ? i + 2 : i + 1;
+        const QString renamed = t.value(column).text;
+        if (HiddenColumnTest() && HiddenColumnTest()(renamed)) return HiddenFieldReason(renamed);
+        return QString();
+    }
+    if (!t.value(i).is("ADD")) return QString();
+    // The column's definition: "AS" outside parentheses only begins a
+    // generated column's expression.
+    int depth = 0;
+    bool generated = false;
+    for (qsizetype k = i + 1; k < t.size() && !generated; ++k) {
+        if (t[k].is("("))
+            ++depth;
+        else if (t[k].is(")"))
+            --depth;
+        else if (depth == 0 && (t[k].is("AS") || t[k].is("GENERATED")))
+            generated = true;
+    }
+    if (!generated) return QString();
+    bool hides = ProgramTable(bare);
+    if (!hides && HiddenColumnTest()) {
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("SELECT name FROM pragma_table_xinfo(?, ?)"));
+        q.addBindValue(bare);
+        q.addBindValue(table.section(QLatin1Char('.'), 0, 0));
+        // Unread, it is taken to hold one.
+        hides = !q.exec();
+        while (!hides && q.next()) hides = HiddenColumnTest()(q.value(0).toString());
+    }
+    return hides ? GeneratedColumnReason(bare.toUpper()) : QString();
 }
 
 // The result code of running `sql` to its end under the confinement of a
@@ -316,6 +417,13 @@ QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantL
     if (!confinement.refused.isEmpty())
         throw EDatabaseError(DbError::SqlError, confinement.refused, statement);
     if (!prepared) raiseError(q.lastError(), sql);
+    for (const QString& name : std::as_const(confinement.named))
+        if (const QString taken = ProgramNameRefusal(name); !taken.isEmpty())
+            throw EDatabaseError(DbError::SqlError, taken, statement);
+    if (!confinement.altered.isEmpty())
+        if (const QString why = alterRefusal(connection(), sql, confinement.altered);
+            !why.isEmpty())
+            throw EDatabaseError(DbError::SqlError, why, statement);
     if (!confinement.write.isEmpty())
         throw EDatabaseError(DbError::SqlError, ReadOnlyPathReason(confinement.write), statement);
     // What the authorizer does not name as a write (a write inside a CTE

@@ -11,6 +11,7 @@
 
 #include "db/database.h"
 #include "db/dberror.h"
+#include "db/dialect.h"
 #include "db/hiddencolumns.h"
 #include "db/pgstatement.h"
 #include "db/query.h"
@@ -39,6 +40,37 @@ struct Result {
     PGresult* r;
 };
 
+// Why a user's query may not run for sorting by a hidden column that its
+// "*" brings (`positions`, of ORDER BY): the server tells which table's
+// column stands at each position of the result, as it describes it. ""
+// when none is hidden, or when the server cannot read the statement (it
+// is not run then either).
+QString sortedByHidden(const QSqlDatabase& db, const QString& sql, const QList<int>& positions) {
+    PGconn* pg = pgConnection(db);
+    if (positions.isEmpty() || !pg) return QString();
+    Result prepared(PQprepare(pg, "", sql.toUtf8().constData(), 0, nullptr));
+    if (PQresultStatus(prepared.r) != PGRES_COMMAND_OK) return QString();
+    Result d(PQdescribePrepared(pg, ""));
+    if (PQresultStatus(d.r) != PGRES_COMMAND_OK) return QString();
+    for (int position : positions) {
+        if (position < 1 || position > PQnfields(d.r)) continue;
+        const Oid table = PQftable(d.r, position - 1);
+        const int column = PQftablecol(d.r, position - 1);
+        if (table == InvalidOid || column <= 0) continue;
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral(
+            "SELECT attname::text FROM pg_attribute WHERE attrelid = ? AND attnum = ?"));
+        q.addBindValue(uint(table));
+        q.addBindValue(column);
+        if (!q.exec()) throw EDatabaseError(DbError::SqlError, q.lastError().text(), sql);
+        const QString name = q.next() ? q.value(0).toString() : QString();
+        if (!name.isEmpty() && HiddenColumnTest()(name))
+            return HiddenFieldReason(IdentifierSpelling(name),
+                                     QStringLiteral("ORDER BY %1").arg(position));
+    }
+    return QString();
+}
+
 // Why a user's statement may not run for the fields hidden from the user
 // (HiddenColumnTest), "" when it may: a hidden column named, one a view it
 // reads takes from its tables (a view's own names may be any), or, where
@@ -50,6 +82,8 @@ QString hiddenColumnRefusal(const QSqlDatabase& db, const QString& sql) {
     const PgColumnUse use = PgColumnUses(sql, hidden);
     if (!use.named.isEmpty()) return HiddenFieldReason(IdentifierSpelling(use.named));
     QSqlQuery q(db);
+    if (const QString sorted = sortedByHidden(db, sql, use.sortedByStar); !sorted.isEmpty())
+        return sorted;
     for (const QString& relation : use.relations) {
         // Second column: read by a view (through views over views too).
         q.prepare(QStringLiteral(
@@ -128,6 +162,14 @@ QString TDatabase::pgUserStatementRefusal(const QString& sql, bool readOnly) {
         return hidden;
     if (targets.isEmpty()) return QString();
     for (const PgWriteTarget& t : std::as_const(targets)) {
+        if (!t.named) continue;
+        // The program's names fold to lower case: a quoted name in
+        // capitals is never one of its tables.
+        if (t.name != PgFoldIdentifier(t.name)) continue;
+        if (const QString taken = ProgramNameRefusal(t.name); !taken.isEmpty()) return taken;
+    }
+    for (const PgWriteTarget& t : std::as_const(targets)) {
+        if (t.named) continue;
         const QString found = pgReachOutsideOwn(t);
         if (found.isEmpty()) continue;
         return schemas.contains(found) ? GeneralDatabaseWriteReason(found)

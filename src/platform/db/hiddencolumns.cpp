@@ -1,9 +1,16 @@
 #include "db/hiddencolumns.h"
 
+#include "db/sqllexis.h"
+
 namespace {
 
 THiddenColumnTest& hiddenColumns() {
     static THiddenColumnTest test;
+    return test;
+}
+
+TProgramTableTest& programTables() {
+    static TProgramTableTest test;
     return test;
 }
 
@@ -15,4 +22,19 @@ void SetHiddenColumnTest(THiddenColumnTest test) {
 
 const THiddenColumnTest& HiddenColumnTest() {
     return hiddenColumns();
+}
+
+void SetProgramTableTest(TProgramTableTest test) {
+    programTables() = std::move(test);
+}
+
+bool ProgramTable(const QString& name) {
+    return name.compare(QLatin1String("USUARIO"), Qt::CaseInsensitive) == 0 ||
+           (programTables() && programTables()(name));
+}
+
+QString ProgramNameRefusal(const QString& name) {
+    if (name.compare(QLatin1String("USUARIO"), Qt::CaseInsensitive) == 0) return UsersTableReason();
+    if (ProgramTable(name)) return TakenNameReason(name.toUpper(), false);
+    return QString();
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The columns a user may not see, handed down by the program to the checks
-// of users' statements.
+// The columns a user may not see and the names of the program's own tables,
+// handed down by the program to the checks of users' statements.
 
 #include <QString>
 #include <functional>
@@ -14,3 +14,15 @@
 using THiddenColumnTest = std::function<bool(const QString& column)>;
 void SetHiddenColumnTest(THiddenColumnTest test);
 const THiddenColumnTest& HiddenColumnTest();
+
+// Which names are the program's own tables' (its dictionary's, the general
+// ones, its work tables), set by the program; none: only USUARIO. Asked
+// without regard to case. Nothing a user's statement creates or renames
+// may take such a name: the program would read and write it as its own
+// table, on its own login.
+using TProgramTableTest = std::function<bool(const QString& table)>;
+void SetProgramTableTest(TProgramTableTest test);
+bool ProgramTable(const QString& name);
+// Why a user's statement may not give something it creates or renames the
+// name `name` ("" when it may).
+QString ProgramNameRefusal(const QString& name);

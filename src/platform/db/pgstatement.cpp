@@ -402,11 +402,40 @@ private:
     void target(const QString& schemaName, const QString& name, bool rows) {
         if (!targets_) return;
         for (PgWriteTarget& t : *targets_)
-            if (t.schema == schemaName && t.name == name) {
+            if (!t.named && t.schema == schemaName && t.name == name) {
                 t.rows = t.rows || rows;
                 return;
             }
         *targets_ << PgWriteTarget{schemaName, name, rows};
+    }
+    // A name the statement gives to what it creates or renames: the
+    // server's own are refused here, the program's by the caller.
+    void named(const QString& name) {
+        if (name.isEmpty()) return;
+        if (name.startsWith(QLatin1String("pg_"), Qt::CaseInsensitive))
+            refuse(TakenNameReason(name, true));
+        else if (name.compare(QLatin1String("usuario"), Qt::CaseInsensitive) == 0)
+            refuse(UsersTableReason());
+        else if (targets_)
+            *targets_ << PgWriteTarget{QString(), name, false, true};
+    }
+    void named(const QJsonObject& rangeVar) {
+        named(rangeVar.value(QLatin1String("relname")).toString());
+    }
+    // Rows a locking clause takes hold of: those of every table its SELECT
+    // reads (a view's and a sub-query's included), judged as rows written.
+    void locked(const QJsonValue& value) {
+        if (value.isArray()) {
+            for (const QJsonValue& v : value.toArray()) locked(v);
+        } else if (value.isObject()) {
+            const QJsonObject o = value.toObject();
+            if (o.contains(QLatin1String("relname"))) {
+                const QString name = o.value(QLatin1String("relname")).toString();
+                const bool own = o.value(QLatin1String("schemaname")).toString().isEmpty();
+                if (!(own && withResult(name))) written(o, true);
+            }
+            for (auto it = o.constBegin(); it != o.constEnd(); ++it) locked(it.value());
+        }
     }
 
     // ATTACH and DETACH PARTITION (of a table or an index) change the table
@@ -563,24 +592,37 @@ private:
             QStringLiteral("IndexStmt")};
         if (changing.contains(key)) {
             written(o.value(QLatin1String("relation")).toObject(), rowWrite(key));
+            if (key == QLatin1String("IndexStmt"))
+                named(o.value(QLatin1String("idxname")).toString());
+            if (key == QLatin1String("RenameStmt")) renamed(o);
         } else if (key == QLatin1String("TruncateStmt")) {
             for (const QJsonValue& r : o.value(QLatin1String("relations")).toArray())
                 written(r.toObject().value(QLatin1String("RangeVar")).toObject(), true);
         } else if (key == QLatin1String("CreateStmt")) {
             created(o.value(QLatin1String("relation")).toObject());
+            named(o.value(QLatin1String("relation")).toObject());
             // A child table's rows are read with its parent's.
             for (const QJsonValue& r : o.value(QLatin1String("inhRelations")).toArray())
                 written(r.toObject().value(QLatin1String("RangeVar")).toObject());
         } else if (key == QLatin1String("CreateTableAsStmt")) {
-            created(
-                o.value(QLatin1String("into")).toObject().value(QLatin1String("rel")).toObject());
+            const QJsonObject rel =
+                o.value(QLatin1String("into")).toObject().value(QLatin1String("rel")).toObject();
+            created(rel);
+            named(rel);
         } else if (key == QLatin1String("ViewStmt")) {
             created(o.value(QLatin1String("view")).toObject());
+            named(o.value(QLatin1String("view")).toObject());
         } else if (key == QLatin1String("intoClause")) {  // SELECT ... INTO
             created(o.value(QLatin1String("rel")).toObject());
+            named(o.value(QLatin1String("rel")).toObject());
         } else if (key == QLatin1String("Constraint")) {
             // A foreign key puts the engine's triggers on the table it references.
             written(o.value(QLatin1String("pktable")).toObject());
+            // A key or a unique or exclusion constraint makes an index of its name.
+            const QString type = o.value(QLatin1String("contype")).toString();
+            if (type == QLatin1String("CONSTR_PRIMARY") || type == QLatin1String("CONSTR_UNIQUE") ||
+                type == QLatin1String("CONSTR_EXCLUSION"))
+                named(o.value(QLatin1String("conname")).toString());
         } else if (key == QLatin1String("AlterTableCmd") &&
                    o.value(QLatin1String("subtype"))
                        .toString()
@@ -592,6 +634,14 @@ private:
         } else if (key == QLatin1String("AlterTableCmd")) {
             partitionWritten(o);
         }
+    }
+
+    // The new name of a table, view or index (or of a constraint, whose
+    // index takes it); a column's is not a table's.
+    void renamed(const QJsonObject& o) {
+        const QString type = objectType(o, "renameType");
+        if (ordinaryObject(type) || type == QLatin1String("TABCONSTRAINT"))
+            named(o.value(QLatin1String("newname")).toString());
     }
 
     void function(const QJsonObject& call) {
@@ -653,6 +703,13 @@ private:
             const QString text = constantText(o.value(QLatin1String("arg")).toObject());
             if (!type.isEmpty() && type.last().toLower().startsWith(QLatin1String("reg")))
                 objectNamed(type.last().toLower(), text);
+        } else if (key == QLatin1String("DefElem")) {
+            // A view that runs with the rights of whoever reads it runs with
+            // the program's own when the program reads its name.
+            if (o.value(QLatin1String("defname"))
+                    .toString()
+                    .compare(QLatin1String("security_invoker"), Qt::CaseInsensitive) == 0)
+                refuse(ReachingNameReason(QStringLiteral("security_invoker")));
         } else if (key == QLatin1String("A_Expr")) {
             // OPERATOR(emp2.+)
             const QStringList names = nameList(o.value(QLatin1String("name")));
@@ -695,6 +752,10 @@ private:
                 withClause(with);
                 withNames_ << cteNames(with, -1);
             }
+            // Row locks outlive the statement's reading until its end: on
+            // the query path none, elsewhere only on the company's own rows.
+            if (!readOnly_ && o.contains(QLatin1String("lockingClause")))
+                locked(o.value(QLatin1String("fromClause")));
             for (auto it = o.constBegin(); it != o.constEnd() && reason_.isEmpty(); ++it)
                 if (with.isEmpty() || it.key() != QLatin1String("withClause"))
                     node(it.key(), it.value());
@@ -878,9 +939,11 @@ std::optional<bool> PgStatementIsQuery(const QString& sql) {
 
 namespace {
 
-// Walks a statement's tree for PgColumnUses. `lands` tells whether a "*" in
-// the target list of the SELECT at hand comes out in the statement's own
-// result under the columns' own names.
+// Walks a statement's tree for PgColumnUses. A "*" comes out under its
+// columns' own names (each then hidden where the result is shown) in one
+// place only: the target list of the statement's own SELECT, when that
+// SELECT compares no rows whole (no set operation, DISTINCT or GROUP BY)
+// and writes nothing (no INTO). Anywhere else it carries what it takes in.
 class ColumnCheck {
 public:
     ColumnCheck(const std::function<bool(const QString&)>& hidden, PgColumnUse& use)
@@ -888,10 +951,17 @@ public:
 
     void statement(const QJsonObject& stmt) {
         ranges(stmt);
-        if (stmt.contains(QLatin1String("SelectStmt")))
-            select(stmt.value(QLatin1String("SelectStmt")).toObject(), true);
-        else
+        const QJsonObject s = stmt.value(QLatin1String("SelectStmt")).toObject();
+        if (s.isEmpty()) {
             walk(stmt);
+            return;
+        }
+        const QString op = s.value(QLatin1String("op")).toString();
+        const bool lands = (op.isEmpty() || op == QLatin1String("SETOP_NONE")) &&
+                           !s.contains(QLatin1String("distinctClause")) &&
+                           !s.contains(QLatin1String("groupClause")) &&
+                           !s.contains(QLatin1String("intoClause"));
+        select(s, lands);
     }
 
 private:
@@ -946,19 +1016,20 @@ private:
         for (auto it = o.constBegin(); it != o.constEnd(); ++it) ranges(it.value());
     }
 
+    // A SELECT; `lands`: the one whose "*" comes out under its own names.
     void select(const QJsonObject& s, bool lands) {
-        lands = lands && !s.contains(QLatin1String("intoClause"));
         const QString op = s.value(QLatin1String("op")).toString();
         if (!op.isEmpty() && op != QLatin1String("SETOP_NONE")) {
-            // The result's names are the first branch's: the others' columns
-            // come out under them.
-            select(s.value(QLatin1String("larg")).toObject(), lands);
-            select(s.value(QLatin1String("rarg")).toObject(), false);
+            // Each branch's rows are compared whole with the other's.
             for (auto it = s.constBegin(); it != s.constEnd(); ++it)
-                if (it.key() != QLatin1String("larg") && it.key() != QLatin1String("rarg"))
+                if (it.key() == QLatin1String("larg") || it.key() == QLatin1String("rarg"))
+                    select(it.value().toObject(), false);
+                else
                     walk(it.value());
             return;
         }
+        int before = 0;  // the result's columns ahead of its first "*"
+        bool star = false;
         for (const QJsonValue& t : s.value(QLatin1String("targetList")).toArray()) {
             // The name of a result column is the statement's own: not read.
             const QJsonObject val = t.toObject()
@@ -969,21 +1040,42 @@ private:
             const QJsonObject ref = val.value(QLatin1String("ColumnRef")).toObject();
             if (!ref.isEmpty() && isStar(ref)) {
                 if (!lands) carried(QStringLiteral("*"));
+                star = true;
                 walk(ref);  // a table named before the "*"
             } else {
+                before += star ? 0 : 1;
                 walk(val);
             }
         }
-        for (const QJsonValue& f : s.value(QLatin1String("fromClause")).toArray()) from(f, lands);
+        // An order by position sorts by what stands there: where a "*"
+        // may put it, the caller asks the server which column that is.
+        if (lands && star)
+            for (const QJsonValue& b : s.value(QLatin1String("sortClause")).toArray()) {
+                const QJsonObject c = b.toObject()
+                                          .value(QLatin1String("SortBy"))
+                                          .toObject()
+                                          .value(QLatin1String("node"))
+                                          .toObject()
+                                          .value(QLatin1String("A_Const"))
+                                          .toObject();
+                if (!c.contains(QLatin1String("ival"))) continue;
+                const int position =
+                    c.value(QLatin1String("ival")).toObject().value(QLatin1String("ival")).toInt();
+                if (position > before && !use_.sortedByStar.contains(position))
+                    use_.sortedByStar << position;
+            }
+        for (const QJsonValue& f : s.value(QLatin1String("fromClause")).toArray()) from(f);
         for (const QJsonValue& c : s.value(QLatin1String("withClause"))
                                        .toObject()
                                        .value(QLatin1String("ctes"))
                                        .toArray()) {
-            const QJsonObject cte = c.toObject().value(QLatin1String("CommonTableExpr")).toObject();
-            const bool renamed = !cte.value(QLatin1String("aliascolnames")).toArray().isEmpty();
-            const QJsonObject query = cte.value(QLatin1String("ctequery")).toObject();
+            const QJsonObject query = c.toObject()
+                                          .value(QLatin1String("CommonTableExpr"))
+                                          .toObject()
+                                          .value(QLatin1String("ctequery"))
+                                          .toObject();
             if (query.contains(QLatin1String("SelectStmt")))
-                select(query.value(QLatin1String("SelectStmt")).toObject(), lands && !renamed);
+                select(query.value(QLatin1String("SelectStmt")).toObject(), false);
             else
                 walk(query);
         }
@@ -993,7 +1085,7 @@ private:
                 walk(it.value());
     }
 
-    void from(const QJsonValue& item, bool lands) {
+    void from(const QJsonValue& item) {
         const QJsonObject o = item.toObject();
         if (o.contains(QLatin1String("RangeVar"))) {
             if (hasColumnAliases(o.value(QLatin1String("RangeVar")).toObject()))
@@ -1001,17 +1093,16 @@ private:
         } else if (o.contains(QLatin1String("RangeSubselect"))) {
             const QJsonObject r = o.value(QLatin1String("RangeSubselect")).toObject();
             const QJsonObject query = r.value(QLatin1String("subquery")).toObject();
-            select(query.value(QLatin1String("SelectStmt")).toObject(),
-                   lands && !hasColumnAliases(r));
+            select(query.value(QLatin1String("SelectStmt")).toObject(), false);
             return;
         } else if (o.contains(QLatin1String("JoinExpr"))) {
             const QJsonObject j = o.value(QLatin1String("JoinExpr")).toObject();
             // Matched by the columns both sides hold, whatever they are.
             if (j.value(QLatin1String("isNatural")).toBool())
                 carried(QStringLiteral("NATURAL JOIN"));
-            const bool inner = lands && !hasColumnAliases(j);
-            from(j.value(QLatin1String("larg")), inner);
-            from(j.value(QLatin1String("rarg")), inner);
+            if (hasColumnAliases(j)) carried(QStringLiteral("una lista de nombres de columnas"));
+            from(j.value(QLatin1String("larg")));
+            from(j.value(QLatin1String("rarg")));
             names(j.value(QLatin1String("usingClause")));
             walk(j.value(QLatin1String("quals")));
             return;
@@ -1023,16 +1114,6 @@ private:
         const QJsonObject o = value.toObject();
         if (key == QLatin1String("SelectStmt")) {
             select(o, false);
-            return;
-        }
-        if (key == QLatin1String("SubLink") &&
-            o.value(QLatin1String("subLinkType")).toString() == QLatin1String("EXISTS_SUBLINK")) {
-            // Whether a row exists: no column of it comes out.
-            select(o.value(QLatin1String("subselect"))
-                       .toObject()
-                       .value(QLatin1String("SelectStmt"))
-                       .toObject(),
-                   true);
             return;
         }
         if (key == QLatin1String("ColumnRef")) {

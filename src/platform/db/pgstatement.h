@@ -17,6 +17,10 @@ struct PgWriteTarget {
     QString schema;  // "" when unqualified
     QString name;
     bool rows = false;  // its rows are written (INSERT, UPDATE, DELETE, MERGE, TRUNCATE)
+    // Not a table reached but the name given to something the statement
+    // creates or renames (a table, view, index...), as the parser reads it,
+    // for the caller to compare with the names of the program's tables.
+    bool named = false;
 };
 
 // True when the server would read more than one statement in the text (empty
@@ -67,7 +71,13 @@ std::optional<QString> PgTooLargeColumn(const QString& serverText);
 //   they name. The tables it writes, alters, drops, inherits from or
 //   references by unqualified names or in the own schema go to `targets`,
 //   for the caller to ask the server where they lead and what they reach;
-//   without `targets` they are taken as the own schema's;
+//   without `targets` they are taken as the own schema's; so do, marked
+//   `named`, the names given to what it creates or renames;
+// - a locking clause (FOR UPDATE, FOR SHARE...): readOnly, refused; else
+//   the tables its SELECT reads are taken as the rows it writes;
+// - a name given (created, renamed to) that the server keeps for its own
+//   (pg_...) or the users table's; the option security_invoker, which
+//   runs a view with the rights of whoever reads it (the program's own);
 // - to_regclass and its kin, has_..._privilege and the reg... casts of a
 //   name outside `schemas`, or of anything but a written name;
 //   current_setting of the server's files and folders.
@@ -86,16 +96,21 @@ std::optional<bool> PgStatementIsQuery(const QString& sql);
 //   its name alone or qualified) that `hidden` hides, "" when none;
 // - `carried`: the first place where a column could come out or be copied
 //   under another name without being named ("" when none): a "*" anywhere
-//   but the outermost result (a sub-query or WITH with a column alias list,
-//   INSERT ... SELECT, CREATE TABLE/VIEW ... AS, a function's argument...),
-//   a whole-row reference, a table with a column alias list, a NATURAL
-//   join;
+//   but the target list of the statement's own SELECT, when that SELECT
+//   has no set operation, DISTINCT, GROUP BY or INTO (anywhere else: in
+//   EXISTS or IN, a set operation's branch, a sub-query, a WITH, INSERT ...
+//   SELECT, CREATE TABLE/VIEW ... AS...), a whole-row reference, a table
+//   with a column alias list, a NATURAL join;
+// - `sortedByStar`: the ORDER BY positions of that SELECT that may stand
+//   on a column its "*" brings, for the caller to ask the server which
+//   column each one is;
 // - `relations`: the tables and views it names, as the server reads a
 //   name given as text, for the caller to ask which columns they hold.
 // Empty when the text is not one statement the parser reads.
 struct PgColumnUse {
     QString named;
     QString carried;
+    QList<int> sortedByStar;
     QStringList relations;
 };
 PgColumnUse PgColumnUses(const QString& sql, const std::function<bool(const QString&)>& hidden);

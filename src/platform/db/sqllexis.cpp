@@ -164,6 +164,18 @@ QString UsersTableReason() {
         "desde una sentencia SQL");
 }
 
+QString TakenNameReason(const QString& name, bool server) {
+    return QStringLiteral("la sentencia da a un objeto el nombre ") + name +
+           (server ? QStringLiteral(", que el servidor reserva para los suyos")
+                   : QStringLiteral(", que es el de una tabla del programa")) +
+           QStringLiteral(", y no está permitido");
+}
+
+QString GeneratedColumnReason(const QString& table) {
+    return QStringLiteral("la sentencia añade una columna calculada a la tabla ") + table +
+           QStringLiteral(", y en las tablas del programa no está permitido");
+}
+
 QString HiddenFieldReason(const QString& field, const QString& how) {
     return QStringLiteral("la sentencia usa el campo ") + field +
            (how.isEmpty() ? QString() : QStringLiteral(" (a través de ") + how + QLatin1Char(')')) +

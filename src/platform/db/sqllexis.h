@@ -43,6 +43,14 @@ QString GeneralDatabaseWriteReason(const QString& name);
 // The reason, in Spanish, why a statement naming the users table is refused:
 // it holds every user's password, level and rights.
 QString UsersTableReason();
+// The reason, in Spanish, why a statement that would give something it
+// creates or renames the name of one of the program's tables (`server`:
+// a name the server keeps for its own objects) is refused.
+QString TakenNameReason(const QString& name, bool server);
+// The reason, in Spanish, why a statement that adds a generated column to
+// `table` (one of the program's, or holding a field hidden from the user)
+// is refused: the engine reads what it computes from without asking.
+QString GeneratedColumnReason(const QString& table);
 // The reason, in Spanish, why a statement that reads, copies or changes a
 // field hidden from the user (HiddenColumnTest) is refused; `how` says how
 // it reaches it when not by the field's own name ("" when by name).

@@ -1,10 +1,10 @@
 // TQuery on every engine: parameters, result types, live and read-only
 // results, other sessions' changes, and the errors callers see.
 
+#include <pthread.h>
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QUuid>
-#include <pthread.h>
 #include <QtTest>
 #include <thread>
 
@@ -84,6 +84,20 @@ void createPrueba(TDatabase* db) {
                 {2, QStringLiteral("Bea"), QStringLiteral("1899-12-30"), 0.0, t, QString("")});
     db->Execute(insert, {3, QString(""), QVariant(), QVariant(), QVariant(), QVariant()});
 }
+
+// The program's own tables, as the program hands them to the checks of
+// users' statements, while the object lives: PRUEBA as a company table,
+// CALENDAR as one not made yet, EMPRESA and CAMPOUSR as general ones.
+struct TablasDelPrograma {
+    TablasDelPrograma() {
+        SetProgramTableTest([](const QString& t) {
+            for (const char* n : {"PRUEBA", "CALENDAR", "EMPRESA", "CAMPOUSR"})
+                if (t.compare(QLatin1String(n), Qt::CaseInsensitive) == 0) return true;
+            return false;
+        });
+    }
+    ~TablasDelPrograma() { SetProgramTableTest(nullptr); }
+};
 
 // Stands for the windows' wait: counts its looks and asks to stop from the
 // `stopAt`-th on (0: never).
@@ -744,6 +758,12 @@ private:
     QString uno(const QString& sql) { return filasDe(otra_.get(), sql); }
     QString estado() {
         QStringList e{uno(QStringLiteral("SELECT * FROM PRUEBA ORDER BY Codigo"))};
+        // Its columns, generated ones too.
+        e << uno(
+            pg_ ? QStringLiteral("SELECT string_agg(attname, ',' ORDER BY attnum) FROM "
+                                 "pg_attribute WHERE attrelid = to_regclass('prueba') AND "
+                                 "attnum > 0 AND NOT attisdropped")
+                : QStringLiteral("SELECT group_concat(name) FROM pragma_table_xinfo('PRUEBA')"));
         if (pg_) {
             const QString schema = otraEmpresa_.chopped(5);
             e << uno(QStringLiteral("SELECT COUNT(*) FROM %1.otra").arg(otraEmpresa_))
@@ -1401,6 +1421,16 @@ void TestQuery::hostileStatements_data() {
         {"tokenizer replaced", "SELECT fts3_tokenizer('simple', x'0000000000000000')", false,
          "fts3_tokenizer"},
         {"file pages", "SELECT * FROM dbstat", true, "dbstat"},
+        // A generated column is computed without the engine asking about
+        // the columns it reads: never on a table of the program.
+        {"generated column on a program table", "ALTER TABLE PRUEBA ADD COLUMN g AS (Codigo * 2)",
+         false, "PRUEBA"},
+        {"generated column always, quoted names",
+         "ALTER TABLE main.\"prueba\" ADD \"g\" TEXT GENERATED ALWAYS AS (Nombre || '|;·Ł') "
+         "VIRTUAL",
+         false, "PRUEBA"},
+        {"generated column after a comment, the table in brackets",
+         "ALTER TABLE [Prueba] /* x */ ADD g\nAS\n(CAST(Codigo AS TEXT))", false, "PRUEBA"},
         // Values over the limit: the engine builds none.
         {"text of 300 MB",
          "SELECT replace(printf('%.*c', 20000, 'x'), 'x', printf('%.*c', 15000, 'y')) AS Grande",
@@ -1514,12 +1544,61 @@ void TestQuery::hostileStatements_data() {
          true, "Importe", "columna b un valor"},
         // Made by a user who sees it (VPRUEBA: Codigo, Importe AS Cantidad).
         {"view that renames it", "SELECT Codigo, Cantidad FROM VPRUEBA", true, "Importe", ""},
+        // A "*" lands under the columns' own names only in the statement's
+        // own result; anywhere else its rows are compared whole.
+        {"star in EXISTS compared by INTERSECT",
+         "SELECT l.Codigo, (SELECT v / 2.0 FROM generate_series(0, 100) AS t(v) WHERE EXISTS "
+         "(SELECT * FROM PRUEBA x WHERE x.Codigo = l.Codigo INTERSECT SELECT l.Codigo, l.Nombre, "
+         "l.Fecha, (v / 2.0)::float, l.Activo, l.Notas)) AS revelado FROM PRUEBA l",
+         true, "Importe", nullptr},
+        {"star in EXCEPT",
+         "SELECT Codigo FROM (SELECT * FROM PRUEBA EXCEPT SELECT 1, 'Ana', '2024-03-05', 12.5, "
+         "true, 'nota') s",
+         true, "Importe", ""},
+        {"star in UNION, its rows counted",
+         "SELECT COUNT(*) AS n FROM (SELECT * FROM PRUEBA UNION SELECT 1, 'Ana', '2024-03-05', "
+         "12.5, true, 'nota') s",
+         true, "Importe", ""},
+        {"star in IN",
+         "SELECT 1 AS a WHERE (1, 'Ana', '2024-03-05', 12.5, true, 'nota') IN "
+         "(SELECT * FROM PRUEBA)",
+         true, "Importe", nullptr},
+        {"star in a sub-query", "SELECT * FROM (SELECT * FROM PRUEBA) s", true, "Importe", ""},
+        {"star ordered by its position", "SELECT * FROM PRUEBA ORDER BY 4", true, "Importe", ""},
+        {"star after a column, ordered by its position", "SELECT Nombre, * FROM PRUEBA ORDER BY 5",
+         true, "Importe", ""},
+        {"star ordered by a visible position", "SELECT * FROM PRUEBA ORDER BY 1 DESC", true, "",
+         ""},
+        {"column before a star ordered by its position",
+         "SELECT Nombre AS n, p.* FROM PRUEBA p ORDER BY 1, 2", true, "", ""},
+        {"distinct star", "SELECT DISTINCT * FROM PRUEBA", true, "Importe", ""},
+        {"star grouped", "SELECT * FROM PRUEBA GROUP BY Codigo", true, "Importe", ""},
+        {"join under a column alias list",
+         "SELECT x FROM (PRUEBA a JOIN PRUEBA b USING (Codigo)) AS j(c, n, f, x)", true, "Importe",
+         nullptr},
+        {"update where a star is compared by INTERSECT",
+         "UPDATE PRUEBA SET Nombre = 'x' WHERE EXISTS (SELECT * FROM PRUEBA q WHERE q.Codigo = "
+         "PRUEBA.Codigo INTERSECT SELECT 1, 'Ana', '2024-03-05', 12.5, true, 'nota')",
+         false, "Importe", "Importe"},
+        // Renamed, it would be read under its new name.
+        {"renamed", "ALTER TABLE PRUEBA RENAME COLUMN Importe TO Cantidad", false, "Importe",
+         "Importe"},
+        {"renamed, the word COLUMN left out", "ALTER TABLE PRUEBA RENAME \"importe\" TO c", false,
+         "Importe", "importe"},
+        // Read by a generated column, which SQLite computes without asking.
+        {"generated column", "ALTER TABLE PRUEBA ADD COLUMN g AS (Importe * 2)", false, nullptr,
+         "PRUEBA"},
+        {"generated column on the user's table holding it",
+         "ALTER TABLE MIA ADD COLUMN t AS (CAST(Importe AS TEXT) || '')", false, nullptr, "MIA"},
+        {"generated column stored",
+         "ALTER TABLE PRUEBA ADD COLUMN g float GENERATED ALWAYS AS (Importe * 2) STORED", false,
+         "Importe", nullptr},
     };
     for (Engine e : AvailableEngines())
         for (const QString& login :
              e == Engine::Postgres ? PostgresLogins() : QStringList{QString()})
             for (const Oculto& o : ocultos)
-                if (e != Engine::Sqlite || o.sqlite)
+                if (e == Engine::Sqlite ? o.sqlite != nullptr : o.postgres != nullptr)
                     QTest::newRow(qPrintable(EngineTag(e) + LoginTag(login) +
                                              QStringLiteral("hidden field, ") +
                                              QLatin1String(o.tag)))
@@ -1590,9 +1669,14 @@ void TestQuery::hostileStatements() {
     TestDatabase tdb{Engine(engine)};
     como.comprobar(tdb.db());
     createPrueba(tdb.db());
-    if (!oculto.isEmpty())
+    if (!oculto.isEmpty()) {
         tdb.db()->Execute(QStringLiteral(
             "CREATE VIEW VPRUEBA AS SELECT Codigo, Importe AS Cantidad FROM PRUEBA"));
+        // A user's own table with a column of the hidden field's name.
+        tdb.db()->Execute(QStringLiteral("CREATE TABLE MIA (Codigo INTEGER, Importe FLOAT)"));
+        tdb.db()->Execute(QStringLiteral("INSERT INTO MIA VALUES (1, 12.5)"));
+    }
+    TablasDelPrograma delPrograma;
     Testigos testigos(tdb);
     TQuery q;
     q.setDatabaseName(QStringLiteral("Database"));
