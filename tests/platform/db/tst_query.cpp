@@ -1947,6 +1947,8 @@ public:
             TConnectionParams t;
             t.folder = tmp_.path();
             temporal_ = abrir(QStringLiteral("TestigoTemporal"), t);
+            t.folder = emp_.path();
+            testigoEmpresa_ = abrir(QStringLiteral("TestigoEmpresa"), t);
         }
     }
     ~ConGeneral() {
@@ -1968,8 +1970,16 @@ public:
             const QString objetos =
                 QStringLiteral("SELECT type, name FROM sqlite_master ORDER BY 2");
             e << filas(testigo_.get(), objetos) << filas(temporal_.get(), objetos)
-              << filas(empresa_.get(), QStringLiteral("SELECT type, name FROM sqlite_temp_master"));
+              << filas(empresa_.get(), QStringLiteral("SELECT type, name FROM sqlite_temp_master"))
+              // The company's own objects and their definitions.
+              << filas(testigoEmpresa_.get(),
+                       QStringLiteral("SELECT type, name, sql FROM sqlite_master ORDER BY 2"));
         } else {
+            e << filas(testigo_.get(),
+                       QStringLiteral("SELECT c.relname, c.relkind, c.reloptions FROM pg_class c "
+                                      "JOIN pg_namespace n ON n.oid = c.relnamespace WHERE "
+                                      "n.nspname = '%1' ORDER BY 1")
+                           .arg(empresa_->Params().schema));
             e << filas(testigo_.get(),
                        QStringLiteral("SELECT c.relname, c.relkind FROM pg_class c JOIN "
                                       "pg_namespace n ON n.oid = c.relnamespace WHERE n.nspname "
@@ -1995,7 +2005,7 @@ private:
     Engine engine_;
     QTemporaryDir gen_, emp_, tmp_;
     QString nombreGeneral_;
-    std::unique_ptr<TDatabase> general_, empresa_, testigo_, temporal_;
+    std::unique_ptr<TDatabase> general_, empresa_, testigo_, temporal_, testigoEmpresa_;
 };
 
 }  // namespace
@@ -2013,6 +2023,7 @@ void TestQuery::otherStores_data() {
     QTest::addColumn<QString>("nombre");
     QTest::addColumn<QStringList>("antes");  // the user's statements that run first
     QTest::addColumn<QString>("login");      // PostgreSQL (see PostgresLogins)
+    QTest::addColumn<bool>("politica");
     struct Caso {
         const char* tag;
         const char* sql;
@@ -2021,6 +2032,9 @@ void TestQuery::otherStores_data() {
         const char* nombre;
         int motor;  // -1 both engines
         QStringList antes = {};
+        // Refused by the policy alone: the server's rights let it (in the
+        // company's own schema).
+        bool politica = false;
     };
     const char* general = "base de datos general";
     const int pg = int(Engine::Postgres);
@@ -2029,6 +2043,11 @@ void TestQuery::otherStores_data() {
         vista.first(), QStringLiteral("CREATE VIEW VEMP2 AS SELECT Codigo, Nombre FROM VEMP")};
     const QStringList particionada{
         QStringLiteral("CREATE TABLE PEMP (LIKE %GEN%.EMPRESA) PARTITION BY LIST (Codigo)")};
+    const QStringList aparte{QStringLiteral("ALTER TABLE CALENDAR RENAME TO calendar_antes")};
+    const QStringList hx{QStringLiteral("CREATE TABLE HX (a int)")}, ninguno;
+    const QStringList suelta{QStringLiteral("DROP TABLE CALENDAR")};
+    const QStringList aparteHx = aparte + hx;
+    const QStringList libre{QStringLiteral("CREATE VIEW VLIBRE AS SELECT Codigo FROM PRUEBA")};
     const Caso casos[] = {
         {"table created in general", "CREATE TABLE %GEN%.CALENOPE (a int)", false, false, general,
          -1},
@@ -2126,6 +2145,76 @@ void TestQuery::otherStores_data() {
          general, pg, particionada},
         {"partition of a general table", "CREATE TABLE PEMP2 PARTITION OF EMPRESA DEFAULT", false,
          false, general, pg},
+        // Nothing a user makes or renames stands where the program reads
+        // and writes its own tables (CALENDAR, made by the program, renamed
+        // away first), nor under a general table's name, which the
+        // company's name would hide, nor the server's.
+        {"view put in place of a company table renamed away",
+         "CREATE VIEW CALENDAR AS SELECT Codigo, CAST('2026-06-01' AS date) AS Fecha FROM "
+         "%GEN%.EMPRESA",
+         false, false, "CALENDAR", pg, aparte, true},
+        {"view put in place of a company table renamed away",
+         "CREATE VIEW CALENDAR AS SELECT Codigo, '2026-06-01' AS Fecha FROM PRUEBA", false, false,
+         "CALENDAR", int(Engine::Sqlite), aparte, true},
+        {"view run with its reader's rights",
+         "CREATE VIEW Calendar WITH (security_invoker = true) AS SELECT Codigo FROM %GEN%.EMPRESA",
+         false, false, "security_invoker", pg, aparte, true},
+        {"view set to run with its reader's rights",
+         "ALTER VIEW VLIBRE SET (security_invoker = on)", false, false, "security_invoker", pg,
+         libre, true},
+        {"view's options set as a table's", "ALTER TABLE VLIBRE SET (Security_Invoker)", false,
+         false, "security_invoker", pg, libre, true},
+        {"table renamed to a company table's name", "ALTER TABLE HX RENAME TO calendar", false,
+         false, "CALENDAR", -1, aparteHx, true},
+        {"table renamed to a company table's name, quoted", "ALTER TABLE HX RENAME TO \"Calendar\"",
+         false, false, "CALENDAR", int(Engine::Sqlite), aparteHx, true},
+        {"table renamed to a company table's name as a text",
+         "ALTER TABLE \"hx\" /* RENAME TO x */ RENAME\nTO 'CALENDAR';", false, false, "CALENDAR",
+         int(Engine::Sqlite), aparteHx, true},
+        {"table renamed to a company table's name in brackets",
+         "ALTER TABLE main.HX RENAME TO [calendar]", false, false, "CALENDAR", int(Engine::Sqlite),
+         aparteHx, true},
+        {"table renamed to the users table's name", "ALTER TABLE HX RENAME TO usuario", false,
+         false, "USUARIO", -1, hx, true},
+        {"table renamed to a server's name", "ALTER TABLE HX RENAME TO pg_class", false, false,
+         "pg_class", pg, hx, true},
+        {"index renamed to a server's name", "ALTER INDEX prueba_pk RENAME TO pg_toast_x", false,
+         false, "pg_toast_x", pg, ninguno, true},
+        {"index renamed to a company table's name", "ALTER INDEX prueba_pk RENAME TO calendar",
+         false, false, "CALENDAR", pg, aparte, true},
+        {"general table's name taken in the company",
+         "CREATE TABLE empresa (Codigo int, Nombre varchar(20))", false, false, "EMPRESA", -1,
+         ninguno, true},
+        {"general table's name taken, quoted", "CREATE TABLE \"CampoUsr\" (a int)", false, false,
+         "CAMPOUSR", int(Engine::Sqlite), ninguno, true},
+        {"general table's name taken", "CREATE TABLE campousr (a int)", false, false, "CAMPOUSR",
+         pg, ninguno, true},
+        {"index named as a company table", "CREATE INDEX calendar ON PRUEBA (Nombre)", false, false,
+         "CALENDAR", -1, aparte, true},
+        {"table made from a query under a company table's name",
+         "CREATE TABLE Calendar AS SELECT * FROM PRUEBA", false, false, "CALENDAR", -1, aparte,
+         true},
+        {"table selected into under a company table's name", "SELECT * INTO calendar FROM PRUEBA",
+         false, false, "CALENDAR", pg, aparte, true},
+        {"materialized view named as a company table",
+         "CREATE MATERIALIZED VIEW calendar AS SELECT 1 AS a", false, false, "CALENDAR", pg, aparte,
+         true},
+        {"key named as a company table", "CREATE TABLE HY (a int CONSTRAINT calendar PRIMARY KEY)",
+         false, false, "CALENDAR", pg, aparte, true},
+        {"company table dropped and made again as the user's", "CREATE TABLE CALENDAR (a int)",
+         false, false, "CALENDAR", -1, suelta, true},
+        // Row locks on general rows, whatever path and wherever in the statement.
+        {"general rows locked in a materialized WITH",
+         "WITH l AS MATERIALIZED (SELECT Codigo FROM %GEN%.EMPRESA FOR UPDATE) SELECT COUNT(*) "
+         "FROM l",
+         false, false, general, pg},
+        {"general rows locked by their bare name", "SELECT Codigo FROM EMPRESA FOR KEY SHARE",
+         false, false, general, pg},
+        {"general rows locked in an update's sub-select",
+         "UPDATE PRUEBA SET Nombre = 'x' WHERE Codigo IN (SELECT Codigo FROM EMPRESA FOR SHARE)",
+         false, false, general, pg},
+        {"general rows locked through a view", "SELECT * FROM VEMP FOR NO KEY UPDATE", false, false,
+         general, pg, vista},
     };
     for (Engine e : AvailableEngines())
         for (const QString& login :
@@ -2134,7 +2223,7 @@ void TestQuery::otherStores_data() {
                 if (c.motor < 0 || c.motor == int(e))
                     QTest::newRow(qPrintable(EngineTag(e) + LoginTag(login) + QLatin1String(c.tag)))
                         << int(e) << QString::fromUtf8(c.sql) << c.lectura << c.enGeneral
-                        << QString::fromUtf8(c.nombre) << c.antes << login;
+                        << QString::fromUtf8(c.nombre) << c.antes << login << c.politica;
 }
 
 void TestQuery::otherStores() {
@@ -2145,13 +2234,15 @@ void TestQuery::otherStores() {
     QFETCH(QString, nombre);
     QFETCH(QStringList, antes);
     QFETCH(QString, login);
+    QFETCH(bool, politica);
     ComoLogin como(login);
     ConGeneral c{Engine(engine)};
     como.comprobar(c.empresa());
     createPrueba(c.empresa());
+    c.empresa()->Execute(QStringLiteral("CREATE TABLE CALENDAR (Codigo int, Fecha date)"));
     if (engine == int(Engine::Sqlite))
         c.empresa()->Execute(QStringLiteral("CREATE TEMP TABLE TX (a)"));
-    const QString inicial = c.estado();
+    TablasDelPrograma delPrograma;
     auto nombres = [&](QString texto) {
         return texto.replace(QLatin1String("%GEN%"), c.nombreGeneral())
             .replace(QLatin1String("%EMP%"), c.empresa()->Params().schema);
@@ -2163,6 +2254,7 @@ void TestQuery::otherStores() {
         q.SQL().setText(nombres(a));
         q.ExecSQL();
     }
+    const QString inicial = c.estado();
     q.SQL().setText(nombres(sql));
     const QString error = ErrorText([&] {
         if (lectura)
@@ -2173,6 +2265,10 @@ void TestQuery::otherStores() {
     QVERIFY2(error.startsWith(QLatin1String("la sentencia ")), qPrintable(error));
     QVERIFY2(error.contains(nombre), qPrintable(error));
     QCOMPARE(c.estado(), inicial);
+    // No general row is held: another session takes it at once.
+    if (engine == int(Engine::Postgres))
+        c.general()->Execute(
+            nombres(QStringLiteral("SELECT Codigo FROM %GEN%.EMPRESA FOR UPDATE NOWAIT")));
     if (engine == int(Engine::Postgres) && !enGeneral) {
         // The server's own rights, the statements sent past the policy on
         // the connection for users' statements: nothing changes where the
@@ -2180,7 +2276,7 @@ void TestQuery::otherStores() {
         TDatabase* usuarios = c.empresa()->UserStatements();
         QCOMPARE(usuarios->Scalar(QStringLiteral("SELECT current_user")).toString(),
                  como.creaRoles() ? c.empresa()->UsersRole() : c.empresa()->Params().user);
-        if (como.creaRoles()) {
+        if (como.creaRoles() && !politica) {
             for (const QString& a : antes) ErrorText([&] { usuarios->Execute(nombres(a)); });
             QString leido;
             const QString fallo = ErrorText([&] {
@@ -2225,6 +2321,19 @@ void TestQuery::otherStores() {
     q.SQL().setText(QStringLiteral("CREATE TABLE PROPIA AS SELECT * FROM PRUEBA"));
     q.ExecSQL();
     QCOMPARE(c.empresa()->Scalar(QStringLiteral("SELECT COUNT(*) FROM PROPIA")).toInt(), 3);
+    // A generated column on a table of the user's own making.
+    q.SQL().setText(engine == int(Engine::Sqlite)
+                        ? QStringLiteral("ALTER TABLE PROPIA ADD COLUMN g AS (Codigo * 2)")
+                        : QStringLiteral("ALTER TABLE PROPIA ADD COLUMN g int GENERATED ALWAYS AS "
+                                         "(Codigo * 2) STORED"));
+    q.ExecSQL();
+    QCOMPARE(c.empresa()->Scalar(QStringLiteral("SELECT SUM(g) FROM PROPIA")).toInt(), 12);
+    if (engine != int(Engine::Postgres)) return;
+    // A quoted name in capitals is not the program's PRUEBA, whose
+    // unquoted name folds to lower case: the program reads its own still.
+    q.SQL().setText(QStringLiteral("CREATE TABLE \"PRUEBA\" (a int)"));
+    q.ExecSQL();
+    QCOMPARE(c.empresa()->Scalar(QStringLiteral("SELECT COUNT(*) FROM PRUEBA")).toInt(), 3);
 }
 
 // A company table is looked for in the company's own database only: a
