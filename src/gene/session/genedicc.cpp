@@ -268,9 +268,11 @@ void CamposDefinicionTabla(TfGENEINIC*, const QString& NombreTabla, const QStrin
 bool EsTablaDelPrograma(const QString& NombreTabla) {
     const QString nombre = NombreTabla.trimmed().toUpper();
     if (nombre.isEmpty()) return false;
-    // The session's marks of the tables it made and its code reservations.
-    if (EsTablaGeneral(nombre) || EsTablaTemporal(nombre) || nombre == QLatin1String("CREACION") ||
-        nombre == QLatin1String("RESERCOD"))
+    // A work table is "TEMP", its number and its owner's name: a user's
+    // TEMPORADA is not one. The session's marks of the tables it made and
+    // its code reservations are the program's too.
+    if (EsTablaGeneral(nombre) || (EsTablaTemporal(nombre) && nombre.at(4).isDigit()) ||
+        nombre == QLatin1String("CREACION") || nombre == QLatin1String("RESERCOD"))
         return true;
     // Every file that may define a table, whether or not it replaces
     // another's definition: a name any of them holds is the program's.

@@ -51,10 +51,8 @@ struct Confinement {
     // else that reads or sets one is refused.
     const THiddenColumnTest* hidden = nullptr;
     bool query = false;
-    // The names given to what the statement creates (judged once it is
-    // prepared, against the program's tables), and the table it alters
-    // ("database.table"), whose new name or columns only the text tells.
-    QStringList named;
+    // The table an ALTER TABLE alters ("database.table"), whose new name or
+    // columns only the text tells.
     QString altered;
 };
 
@@ -100,6 +98,14 @@ int authorize(void* data, int action, const char* a, const char* b, const char* 
                     : name));
         if (c->readOnly && c->write.isEmpty()) c->write = QString::fromLatin1(what);
         return SQLITE_OK;
+    };
+    // Where it creates, changes or drops first; then the name it gives,
+    // never one of the program's tables'.
+    auto named = [&](const char* name) {
+        const int written = write(database, "CREATE, ALTER o DROP");
+        if (written != SQLITE_OK || !name) return written;
+        const QString taken = ProgramNameRefusal(QString::fromUtf8(name));
+        return taken.isEmpty() ? SQLITE_OK : deny(taken);
     };
     switch (action) {
         case SQLITE_ATTACH:
@@ -167,20 +173,17 @@ int authorize(void* data, int action, const char* a, const char* b, const char* 
             return write(a, "CREATE, ALTER o DROP");  // the database comes first here
         case SQLITE_CREATE_TABLE:
         case SQLITE_CREATE_VIEW:
-            if (a) c->named << QString::fromUtf8(a);
-            [[fallthrough]];
         case SQLITE_DROP_TABLE:
         case SQLITE_DROP_VIEW:
         case SQLITE_ANALYZE:
             if (qstricmp(a, "USUARIO") == 0) return deny(UsersTableReason());
-            return write(database, "CREATE, ALTER o DROP");
+            return named(action == SQLITE_CREATE_TABLE || action == SQLITE_CREATE_VIEW ? a
+                                                                                       : nullptr);
         case SQLITE_CREATE_INDEX:
-            // Indexes share the tables' names: one would stand in a table's way.
-            if (a) c->named << QString::fromUtf8(a);
-            [[fallthrough]];
         case SQLITE_DROP_INDEX:
             if (qstricmp(b, "USUARIO") == 0) return deny(UsersTableReason());
-            return write(database, "CREATE, ALTER o DROP");
+            // Indexes share the tables' names: one would stand in a table's way.
+            return named(action == SQLITE_CREATE_INDEX ? a : nullptr);
         case SQLITE_REINDEX:
             return write(database, "REINDEX");
         default:
@@ -417,9 +420,6 @@ QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantL
     if (!confinement.refused.isEmpty())
         throw EDatabaseError(DbError::SqlError, confinement.refused, statement);
     if (!prepared) raiseError(q.lastError(), sql);
-    for (const QString& name : std::as_const(confinement.named))
-        if (const QString taken = ProgramNameRefusal(name); !taken.isEmpty())
-            throw EDatabaseError(DbError::SqlError, taken, statement);
     if (!confinement.altered.isEmpty())
         if (const QString why = alterRefusal(connection(), sql, confinement.altered);
             !why.isEmpty())

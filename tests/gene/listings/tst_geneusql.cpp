@@ -397,6 +397,29 @@ private Q_SLOTS:
         // What the engine refuses: the translator's words, or the engine's
         // after their lead-in.
         for (Engine m : AvailableEngines()) {
+            // The program's tables as its dictionary, its general database
+            // and its work tables name them: never a user's object's name.
+            const QString objetos =
+                m == Engine::Sqlite ? QStringLiteral(
+                                          "SELECT COUNT(*) FROM sqlite_master WHERE name IN "
+                                          "('CALENDAR', 'IDIOMA', 'TEMP000001_X') COLLATE NOCASE")
+                                    : QStringLiteral(
+                                          "SELECT COUNT(*) FROM pg_class WHERE relname IN "
+                                          "('calendar', 'idioma', 'temp000001_x')");
+            NewEngineRow(m, "view named as a dictionary table")
+                << "CREATE VIEW Calendar AS SELECT Codigo FROM LISTPRU"
+                << TakenNameReason(QStringLiteral("CALENDAR"), false) << objetos;
+            NewEngineRow(m, "table named as a general table")
+                << "CREATE TABLE idioma (a int)" << TakenNameReason(QStringLiteral("IDIOMA"), false)
+                << objetos;
+            NewEngineRow(m, "table renamed as a work table")
+                << "ALTER TABLE LISTPRU RENAME TO temp000001_x"
+                << TakenNameReason(QStringLiteral("TEMP000001_X"), false) << objetos;
+            NewEngineRow(m, "table of the user's named almost as a work table")
+                << "CREATE TABLE Temporada2026 (a int)" << QString()
+                << (m == Engine::Sqlite
+                        ? "SELECT COUNT(*) FROM sqlite_master WHERE name = 'Temporada2026'"
+                        : "SELECT COUNT(*) FROM pg_class WHERE relname = 'temporada2026'");
             NewEngineRow(m, "existing key")
                 << "INSERT INTO LISTPRU VALUES (1, 'Łódź|·', 1)"
                 << QStringLiteral("¡ Ya existe el registro !") << "SELECT COUNT(*) FROM LISTPRU";
