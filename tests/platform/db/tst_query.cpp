@@ -2168,6 +2168,9 @@ void TestQuery::otherStores_data() {
          false, "CALENDAR", -1, aparteHx, true},
         {"table renamed to a company table's name, quoted", "ALTER TABLE HX RENAME TO \"Calendar\"",
          false, false, "CALENDAR", int(Engine::Sqlite), aparteHx, true},
+        // Quoted as the server folds the program's unquoted name: the same.
+        {"table renamed to a company table's name, quoted in lower case",
+         "ALTER TABLE HX RENAME TO \"calendar\"", false, false, "CALENDAR", pg, aparteHx, true},
         {"table renamed to a company table's name as a text",
          "ALTER TABLE \"hx\" /* RENAME TO x */ RENAME\nTO 'CALENDAR';", false, false, "CALENDAR",
          int(Engine::Sqlite), aparteHx, true},
