@@ -277,7 +277,9 @@ QList<SqlToken> sqlTokens(const QString& sql) {
 // column (the engine reads what it is computed from without asking). ""
 // when it may.
 QString alterRefusal(const QSqlDatabase& db, const QString& sql, const QString& table) {
-    const QList<SqlToken> t = sqlTokens(sql);
+    QList<SqlToken> t = sqlTokens(sql);
+    // SQLite reads past empty statements to the first one.
+    while (!t.isEmpty() && t.first().is(";")) t.removeFirst();
     qsizetype i = 2;  // after ALTER TABLE, the table's name, maybe qualified
     if (t.size() < 4 || !t[0].is("ALTER") || !t[1].is("TABLE")) return QString();
     i += t.value(i + 1).is(".") ? 3 : 1;
