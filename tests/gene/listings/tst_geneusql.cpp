@@ -776,6 +776,15 @@ private Q_SLOTS:
                  pg ? refusalOculto : refusal, "A|B", oculto);
             fila("hidden field, other field of a star edited", "SELECT * FROM LISTPRU",
                  pg ? QString() : refusal, pg ? "Ana" : "A|B", oculto);
+            // A star compared whole with a guess tells the value: refused
+            // (SQLite compares it as NULL).
+            if (pg)
+                fila("hidden field compared through a star in EXISTS",
+                     "SELECT l.Codigo, l.Nombre FROM LISTPRU l WHERE EXISTS (SELECT * FROM LISTPRU "
+                     "x WHERE x.Codigo = l.Codigo INTERSECT SELECT 1, 'A|B', 12.5::float)",
+                     QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ") +
+                         HiddenFieldReason(QStringLiteral("Importe"), QStringLiteral("*")),
+                     "A|B", oculto);
         }
     }
     void guardarEnSuOrigen() {
