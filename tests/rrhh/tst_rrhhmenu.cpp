@@ -43,6 +43,7 @@
 #include "report/quickrep.h"
 #include "rrhh/rrhhlpla.h"
 #include "rrhh/rrhhmenu.h"
+#include "support/cortepg.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
 #include "support/loginprueba.h"
@@ -425,6 +426,30 @@ private Q_SLOTS:
                  QStringLiteral("&1 Maestro de Personal"));
         menu_->ActualizarListaVentanas();
         QCOMPARE(menu_->Ventana1->Count(), 3);
+
+        // Rights that cannot be read (the server stopped; on SQLite the
+        // profile unreadable) open nothing, and the user is told why, once.
+        sql(QStringLiteral("UPDATE USUARIO SET ProgramasNoAccesibles = '' WHERE Codigo = 'PEPE'"));
+        auto* candidatos =
+            qobject_cast<TMenuItem*>(menu_->FindComponent(QStringLiteral("MaestrodeCandidatos1")));
+        MessageSeam::clearLog();
+        {
+            std::optional<TServidorDetenido> detenido;
+            if (engine == int(Engine::Postgres))
+                detenido.emplace(inst_->sesion()->DatabaseGeneral);
+            else
+                sql(QStringLiteral("ALTER TABLE USUARIO RENAME COLUMN Categoria TO Roto"));
+            candidatos->Click();
+            QVERIFY(!FormularioAbierto(ModuloDatos, QStringLiteral("fRRHHCAND")));
+            const QStringList t = textos();
+            QVERIFY2(t.size() == 1 && t.first().startsWith(QLatin1String(
+                                          "Error. No es posible ejecutar la sentencia SQL. ")),
+                     qPrintable(t.join(QStringLiteral(" // "))));
+        }
+        if (engine == int(Engine::Sqlite))
+            sql(QStringLiteral("ALTER TABLE USUARIO RENAME COLUMN Roto TO Categoria"));
+        candidatos->Click();
+        QVERIFY(FormularioAbierto(ModuloDatos, QStringLiteral("fRRHHCAND")));
     }
 
     // The database-engine diagnosis at the first show: only for a user whose
