@@ -11,16 +11,24 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <memory>
+#include <optional>
 
 #include "db/database.h"
+#include "db/dberror.h"
+#include "db/table.h"
 #include "gene/data/genemens.h"
+#include "gene/data/genemodu.h"
 #include "gene/dialogo_modal.h"
 #include "gene/dialogs/genedeta.h"
 #include "gene/session/genediag.h"
 #include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_formulario.h"
 #include "gene/session/geneinic_servicios.h"
+#include "gene/session/geneinic_tablas.h"
 #include "gene/session/sesion.h"
+#include "io/inifile.h"
 #include "io/textfile.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
@@ -528,16 +536,143 @@ private Q_SLOTS:
     }
 
     // A login that may not create roles: the users' statements are held by
-    // the program's check alone, and the diagnosis says so in one line.
+    // the program's check alone, and the diagnosis says so in one line. The
+    // company's role never locks out a login that used its tables: each
+    // login starts in turn (the first makes the installation) and adds an
+    // employee, read from another connection. A login that is not a member
+    // of the role and may not become one is told so, with the statement an
+    // administrator runs; once run, it works.
+    void motorPostgreSQLSinRoles_data() {
+        QTest::addColumn<QStringList>("pasos");  // logins; "!" refused first
+        QTest::newRow("plain login alone") << QStringList{"RH_PG_PLAIN_ROLE"};
+        QTest::newRow("plain, superuser, plain")
+            << QStringList{"RH_PG_PLAIN_ROLE", "", "RH_PG_PLAIN_ROLE"};
+        QTest::newRow("superuser, plain, superuser") << QStringList{"", "RH_PG_PLAIN_ROLE!", ""};
+        QTest::newRow("role maker, plain, role maker")
+            << QStringList{"RH_PG_ROLEMAKER_ROLE", "RH_PG_PLAIN_ROLE!", "RH_PG_ROLEMAKER_ROLE"};
+        QTest::newRow("superuser, role maker, plain, superuser")
+            << QStringList{"", "RH_PG_ROLEMAKER_ROLE", "RH_PG_PLAIN_ROLE!", ""};
+    }
     void motorPostgreSQLSinRoles() {
+        QFETCH(QStringList, pasos);
         if (!AvailableEngines().contains(Engine::Postgres) ||
-            qEnvironmentVariableIsEmpty("RH_PG_PLAIN_ROLE"))
+            qEnvironmentVariableIsEmpty("RH_PG_PLAIN_ROLE") ||
+            qEnvironmentVariableIsEmpty("RH_PG_ROLEMAKER_ROLE"))
             QSKIP("no PostgreSQL server");
-        const QByteArray usuario = qgetenv("RH_PG_USER");
-        qputenv("RH_PG_USER", qgetenv("RH_PG_PLAIN_ROLE"));
-        const auto restaurar = qScopeGuard([&] { qputenv("RH_PG_USER", usuario); });
-        EmpresaPrueba empresa(Engine::Postgres);
+        try {
+            rolesEntreLogins(pasos);
+        } catch (const EDatabaseError& e) {
+            QFAIL(qPrintable(e.Message() + QLatin1Char(' ') + e.detail()));
+        }
+    }
+
+private:
+    void rolesEntreLogins(const QStringList& pasos) {
+        const QByteArray superusuario = qgetenv("RH_PG_USER");
+        auto nombre = [&](QString paso) {
+            paso.remove(QLatin1Char('!'));
+            return paso.isEmpty() ? QString::fromLocal8Bit(superusuario)
+                                  : qEnvironmentVariable(qPrintable(paso));
+        };
+        // The installation is made by the first login.
+        qputenv("RH_PG_USER", nombre(pasos.first()).toLocal8Bit());
+        std::optional<TestInstalacion> inst;
+        {
+            const auto restaurar = qScopeGuard([&] { qputenv("RH_PG_USER", superusuario); });
+            OpcionesInstalacion o;
+            o.iniciar = false;
+            o.empresaActual = 1;
+            inst.emplace(Engine::Postgres, o);
+        }
         MessageSeam::activate(true);
+        const QString esquema = inst->ubicacionEmpresa(1);
+        const QString rol = PgUsersRoleName(qEnvironmentVariable("RH_PG_DATABASE"), esquema);
+        // The server, as its administrator sees it.
+        TDatabase servidor;
+        servidor.Params() = PostgresServerParams();
+        servidor.Params().schema = QStringLiteral("pg_catalog");
+        servidor.Open();
+        auto miembro = [&](const QString& login) {
+            return servidor
+                       .Scalar(QStringLiteral("SELECT COUNT(*) FROM pg_auth_members WHERE roleid = "
+                                              "to_regrole(?) AND member = to_regrole(?)"),
+                               {QString(QLatin1Char('"') + rol + QLatin1Char('"')),
+                                QString(QLatin1Char('"') + login + QLatin1Char('"'))})
+                       .toInt() == 1;
+        };
+        const QString creador = nombre(pasos.first());
+        QStringList logins;
+        std::unique_ptr<TModuloDatos> modulo;
+        for (int i = 0; i < pasos.size(); ++i) {
+            const QString login = nombre(pasos[i]);
+            const bool creaRoles = pasos[i] != QLatin1String("RH_PG_PLAIN_ROLE") &&
+                                   pasos[i] != QLatin1String("RH_PG_PLAIN_ROLE!");
+            for (const QString& alias : {inst->aliasGeneral(), inst->aliasEmpresa()})
+                TIniFile(inst->archivoAlias())
+                    .WriteString(alias, QStringLiteral("USER NAME"), login);
+            // The department lets a new login into what another made.
+            if (login != creador)
+                for (const QString& sql : {"GRANT USAGE, CREATE ON SCHEMA %1 TO %2",
+                                           "GRANT ALL ON ALL TABLES IN SCHEMA %1 TO %2",
+                                           "GRANT ALL ON ALL SEQUENCES IN SCHEMA %1 TO %2"})
+                    for (const QString& e : {inst->aliasGeneral(), inst->aliasEmpresa()})
+                        servidor.Execute(QString(sql).arg(e.toLower(), login));
+            modulo.reset();
+            MessageSeam::clearLog();
+            if (pasos[i].endsWith(QLatin1Char('!'))) {
+                // Refused as the company is opened, with what the main
+                // window tells after "¡Imposible iniciar la aplicación!".
+                QString rechazo;
+                try {
+                    inst->Iniciar();
+                } catch (const std::exception& e) {
+                    rechazo = TextoErrorBaseDatos(e);
+                }
+                const QString grant = QStringLiteral("GRANT \"%1\" TO \"%2\"").arg(rol, login);
+                QCOMPARE(rechazo, QStringLiteral("¡ El usuario «%1» del servidor no es miembro "
+                                                 "del rol «%2», al que pertenecen las tablas de "
+                                                 "la empresa, y no puede hacerse miembro de él !. "
+                                                 "Un administrador del servidor debe ejecutar: %3")
+                                      .arg(login, rol, grant));
+                QVERIFY(TextosMostrados().isEmpty());
+                QVERIFY(!miembro(login));
+                servidor.Execute(grant);
+            }
+            QVERIFY2(inst->Iniciar(), qPrintable(TextosMostrados().join(QLatin1Char('\n'))));
+            CodigoUsuarioActual = QLatin1String(kCodigoAdministradorInicial);
+            modulo = std::make_unique<TModuloDatos>();
+            TTable personal;
+            personal.setTableName(QStringLiteral("PERSONAL"));
+            QVERIFY(AbrirTabla(fGENEINIC, &personal));
+            personal.Append();
+            personal.FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(i + 1);
+            personal.FieldByName(QStringLiteral("Nombre"))->setAsString(login);
+            personal.Post();
+            personal.Close();
+            QVERIFY2(TextosMostrados().isEmpty(),
+                     qPrintable(TextosMostrados().join(QLatin1Char('\n'))));
+            QCOMPARE(servidor
+                         .Scalar(QStringLiteral("SELECT Nombre FROM %1.PERSONAL WHERE "
+                                                "CodigoOperario = ?")
+                                     .arg(esquema),
+                                 {i + 1})
+                         .toString(),
+                     login);
+            if (!creaRoles) continue;
+            // Whoever reached the tables is a member by a grant of its own,
+            // and the role owns them all.
+            logins << login << creador;
+            for (const QString& l : std::as_const(logins)) QVERIFY2(miembro(l), qPrintable(l));
+            QCOMPARE(servidor
+                         .Scalar(QStringLiteral(
+                                     "SELECT string_agg(c.relname, ',') FROM pg_class c WHERE "
+                                     "c.relnamespace = to_regnamespace(?) AND c.relkind IN ('r', "
+                                     "'v', 'S') AND c.relowner <> to_regrole(?)"),
+                                 {esquema, QString(QLatin1Char('"') + rol + QLatin1Char('"'))})
+                         .toString(),
+                     QString());
+        }
+        if (pasos.last() != QLatin1String("RH_PG_PLAIN_ROLE")) return;
         THallazgosDiagnostico h;
         ComprobarInstalacion(QStringLiteral("MotorBaseDatos"), h);
         QCOMPARE(
@@ -549,6 +684,7 @@ private Q_SLOTS:
                                        "del programa, no por los permisos del servidor.\r\n")});
     }
 
+private Q_SLOTS:
     // The start runs "Configuracion" before it connects anything, unless
     // DesactivarDiagnostico is "SI".
     void arranque_data() {
