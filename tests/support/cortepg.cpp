@@ -117,29 +117,6 @@ TCorteConexion::~TCorteConexion() {
     QSqlDatabase::removeDatabase(QStringLiteral("corte_ddl"));
 }
 
-TServidorDetenido::TServidorDetenido(TDatabase* Base)
-    : conexion_(Base->connection()), puerto_(conexion_.port()) {
-    const QString pid = Base->Scalar(QStringLiteral("SELECT pg_backend_pid()")).toString();
-    conexion_.setPort(1);  // where no server listens
-    {
-        QSqlDatabase db = Conexion(QStringLiteral("detencion"));
-        Ejecutar(db, QStringLiteral("SELECT pg_terminate_backend(%1)").arg(pid));
-        QSqlQuery q(db);
-        for (int i = 0; i < 500; ++i) {
-            q.exec(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE pid = %1").arg(pid));
-            if (q.next() && q.value(0).toInt() == 0) break;
-            QThread::msleep(10);
-        }
-        q = QSqlQuery();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("detencion"));
-}
-
-TServidorDetenido::~TServidorDetenido() {
-    conexion_.setPort(puerto_);
-}
-
 bool UnSoloAvisoListadoNoRealizado() {
     const QStringList textos = TextosMostrados();
     return textos.size() == 1 && textos[0].startsWith(QStringLiteral(

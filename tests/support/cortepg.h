@@ -5,7 +5,6 @@
 // of its own; the thread then ends the waiting backend and lets go. The rows
 // written before that insert stay as they were (committed or not).
 
-#include <QSqlDatabase>
 #include <QString>
 #include <atomic>
 #include <future>
@@ -33,23 +32,6 @@ private:
     std::thread hilo_;
     bool unido_ = false;
     bool resultado_ = false;
-};
-
-// PostgreSQL: the server stopped for one connection of the program while
-// the object lives: the connection is ended and a new one is refused, so
-// that every statement on it fails as with the server down. Then it may
-// connect again.
-class TServidorDetenido {
-public:
-    explicit TServidorDetenido(TDatabase* Base);
-    ~TServidorDetenido();
-    TServidorDetenido(const TServidorDetenido&) = delete;
-    TServidorDetenido& operator=(const TServidorDetenido&) = delete;
-
-private:
-    // Kept from before: asking the database for it would reconnect.
-    QSqlDatabase conexion_;
-    int puerto_;
 };
 
 // The messages shown since the log was cleared are exactly one, the warning

@@ -537,26 +537,21 @@ private Q_SLOTS:
 
     // A login that may not create roles: the users' statements are held by
     // the program's check alone, and the diagnosis says so in one line. The
-    // company's role never locks out a login that used its tables: each
-    // login starts in turn (the first makes the installation) and adds an
-    // employee, read from another connection. A login that is not a member
-    // of the role and may not become one is told so, with the statement an
-    // administrator runs; once run, it works.
+    // logins start in turn (the first makes the installation), each adding
+    // an employee that another connection reads; one that is no member of
+    // the company's role ("!") is refused, told the GRANT that lets it in.
     void motorPostgreSQLSinRoles_data() {
-        QTest::addColumn<QStringList>("pasos");  // logins; "!" refused first
-        QTest::newRow("plain login alone") << QStringList{"RH_PG_PLAIN_ROLE"};
-        QTest::newRow("plain, superuser, plain")
-            << QStringList{"RH_PG_PLAIN_ROLE", "", "RH_PG_PLAIN_ROLE"};
-        QTest::newRow("superuser, plain, superuser") << QStringList{"", "RH_PG_PLAIN_ROLE!", ""};
-        QTest::newRow("role maker, plain, role maker")
-            << QStringList{"RH_PG_ROLEMAKER_ROLE", "RH_PG_PLAIN_ROLE!", "RH_PG_ROLEMAKER_ROLE"};
-        QTest::newRow("superuser, role maker, plain, superuser")
-            << QStringList{"", "RH_PG_ROLEMAKER_ROLE", "RH_PG_PLAIN_ROLE!", ""};
+        QTest::addColumn<QStringList>("pasos");
+        const QString plano = QStringLiteral("RH_PG_PLAIN_ROLE");
+        const QString gestor = QStringLiteral("RH_PG_ROLEMAKER_ROLE");
+        QTest::newRow("plain, superuser, plain") << QStringList{plano, QString(), plano};
+        QTest::newRow("superuser, plain, superuser")
+            << QStringList{QString(), plano + '!', QString()};
+        QTest::newRow("role maker, plain, role maker") << QStringList{gestor, plano + '!', gestor};
     }
     void motorPostgreSQLSinRoles() {
         QFETCH(QStringList, pasos);
         if (!AvailableEngines().contains(Engine::Postgres) ||
-            qEnvironmentVariableIsEmpty("RH_PG_PLAIN_ROLE") ||
             qEnvironmentVariableIsEmpty("RH_PG_ROLEMAKER_ROLE"))
             QSKIP("no PostgreSQL server");
         try {
@@ -571,57 +566,39 @@ private:
         const QByteArray superusuario = qgetenv("RH_PG_USER");
         auto nombre = [&](QString paso) {
             paso.remove(QLatin1Char('!'));
-            return paso.isEmpty() ? QString::fromLocal8Bit(superusuario)
-                                  : qEnvironmentVariable(qPrintable(paso));
+            return QString::fromLocal8Bit(paso.isEmpty() ? superusuario
+                                                         : qgetenv(qPrintable(paso)));
         };
-        // The installation is made by the first login.
-        qputenv("RH_PG_USER", nombre(pasos.first()).toLocal8Bit());
-        std::optional<TestInstalacion> inst;
-        {
-            const auto restaurar = qScopeGuard([&] { qputenv("RH_PG_USER", superusuario); });
-            OpcionesInstalacion o;
-            o.iniciar = false;
-            o.empresaActual = 1;
-            inst.emplace(Engine::Postgres, o);
-        }
+        const QString creador = nombre(pasos.first());
+        qputenv("RH_PG_USER", creador.toLocal8Bit());
+        OpcionesInstalacion o;
+        o.iniciar = false;
+        o.empresaActual = 1;
+        std::optional<TestInstalacion> inst(std::in_place, Engine::Postgres, o);
+        qputenv("RH_PG_USER", superusuario);
         MessageSeam::activate(true);
         const QString esquema = inst->ubicacionEmpresa(1);
         const QString rol = PgUsersRoleName(qEnvironmentVariable("RH_PG_DATABASE"), esquema);
-        // The server, as its administrator sees it.
-        TDatabase servidor;
+        TDatabase servidor;  // the server's administrator
         servidor.Params() = PostgresServerParams();
         servidor.Params().schema = QStringLiteral("pg_catalog");
         servidor.Open();
-        auto miembro = [&](const QString& login) {
-            return servidor
-                       .Scalar(QStringLiteral("SELECT COUNT(*) FROM pg_auth_members WHERE roleid = "
-                                              "to_regrole(?) AND member = to_regrole(?)"),
-                               {QString(QLatin1Char('"') + rol + QLatin1Char('"')),
-                                QString(QLatin1Char('"') + login + QLatin1Char('"'))})
-                       .toInt() == 1;
-        };
-        const QString creador = nombre(pasos.first());
-        QStringList logins;
         std::unique_ptr<TModuloDatos> modulo;
         for (int i = 0; i < pasos.size(); ++i) {
             const QString login = nombre(pasos[i]);
-            const bool creaRoles = pasos[i] != QLatin1String("RH_PG_PLAIN_ROLE") &&
-                                   pasos[i] != QLatin1String("RH_PG_PLAIN_ROLE!");
             for (const QString& alias : {inst->aliasGeneral(), inst->aliasEmpresa()})
                 TIniFile(inst->archivoAlias())
                     .WriteString(alias, QStringLiteral("USER NAME"), login);
-            // The department lets a new login into what another made.
-            if (login != creador)
-                for (const QString& sql : {"GRANT USAGE, CREATE ON SCHEMA %1 TO %2",
-                                           "GRANT ALL ON ALL TABLES IN SCHEMA %1 TO %2",
-                                           "GRANT ALL ON ALL SEQUENCES IN SCHEMA %1 TO %2"})
-                    for (const QString& e : {inst->aliasGeneral(), inst->aliasEmpresa()})
-                        servidor.Execute(QString(sql).arg(e.toLower(), login));
+            // The department lets a new login into the general database.
+            for (const char* sql : {"GRANT USAGE, CREATE ON SCHEMA %1 TO %2",
+                                    "GRANT ALL ON ALL TABLES IN SCHEMA %1 TO %2"})
+                if (login != creador)
+                    servidor.Execute(
+                        QString::fromLatin1(sql).arg(inst->aliasGeneral().toLower(), login));
             modulo.reset();
             MessageSeam::clearLog();
             if (pasos[i].endsWith(QLatin1Char('!'))) {
-                // Refused as the company is opened, with what the main
-                // window tells after "¡Imposible iniciar la aplicación!".
+                // What the main window tells after "¡Imposible iniciar la aplicación!".
                 QString rechazo;
                 try {
                     inst->Iniciar();
@@ -629,13 +606,11 @@ private:
                     rechazo = TextoErrorBaseDatos(e);
                 }
                 const QString grant = QStringLiteral("GRANT \"%1\" TO \"%2\"").arg(rol, login);
-                QCOMPARE(rechazo, QStringLiteral("¡ El usuario «%1» del servidor no es miembro "
-                                                 "del rol «%2», al que pertenecen las tablas de "
-                                                 "la empresa, y no puede hacerse miembro de él !. "
-                                                 "Un administrador del servidor debe ejecutar: %3")
-                                      .arg(login, rol, grant));
-                QVERIFY(TextosMostrados().isEmpty());
-                QVERIFY(!miembro(login));
+                QVERIFY2(rechazo.startsWith(QStringLiteral("¡ El usuario «%1» del servidor no es "
+                                                           "miembro del rol «%2»")
+                                                .arg(login, rol)) &&
+                             rechazo.endsWith(grant),
+                         qPrintable(rechazo));
                 servidor.Execute(grant);
             }
             QVERIFY2(inst->Iniciar(), qPrintable(TextosMostrados().join(QLatin1Char('\n'))));
@@ -648,31 +623,16 @@ private:
             personal.FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(i + 1);
             personal.FieldByName(QStringLiteral("Nombre"))->setAsString(login);
             personal.Post();
-            personal.Close();
-            QVERIFY2(TextosMostrados().isEmpty(),
-                     qPrintable(TextosMostrados().join(QLatin1Char('\n'))));
+            QVERIFY2(TextosMostrados().isEmpty(), qPrintable(TextosMostrados().join('\n')));
             QCOMPARE(servidor
                          .Scalar(QStringLiteral("SELECT Nombre FROM %1.PERSONAL WHERE "
-                                                "CodigoOperario = ?")
-                                     .arg(esquema),
-                                 {i + 1})
+                                                "CodigoOperario = %2")
+                                     .arg(esquema)
+                                     .arg(i + 1))
                          .toString(),
                      login);
-            if (!creaRoles) continue;
-            // Whoever reached the tables is a member by a grant of its own,
-            // and the role owns them all.
-            logins << login << creador;
-            for (const QString& l : std::as_const(logins)) QVERIFY2(miembro(l), qPrintable(l));
-            QCOMPARE(servidor
-                         .Scalar(QStringLiteral(
-                                     "SELECT string_agg(c.relname, ',') FROM pg_class c WHERE "
-                                     "c.relnamespace = to_regnamespace(?) AND c.relkind IN ('r', "
-                                     "'v', 'S') AND c.relowner <> to_regrole(?)"),
-                                 {esquema, QString(QLatin1Char('"') + rol + QLatin1Char('"'))})
-                         .toString(),
-                     QString());
         }
-        if (pasos.last() != QLatin1String("RH_PG_PLAIN_ROLE")) return;
+        if (!pasos.last().endsWith(QLatin1String("PLAIN_ROLE"))) return;
         THallazgosDiagnostico h;
         ComprobarInstalacion(QStringLiteral("MotorBaseDatos"), h);
         QCOMPARE(
