@@ -100,6 +100,8 @@ void registrar(const char* clase, const char* nombre, const char* titulo, bool m
     });
 }
 
+const QString kEmpresa = QStringLiteral("Database");
+
 QString sql(const QString& sentencia, const QString& selector = QStringLiteral("DatabaseGeneral")) {
     QString r;
     EjecutarSQL(nullptr, sentencia, selector, QStringLiteral("Silenciosa"), r);
@@ -425,6 +427,38 @@ private Q_SLOTS:
                  QStringLiteral("&1 Maestro de Personal"));
         menu_->ActualizarListaVentanas();
         QCOMPARE(menu_->Ventana1->Count(), 3);
+
+        // Rights that cannot be read (the server stopped; on SQLite the
+        // profile unreadable) open nothing, and the user is told why, once.
+        sql(QStringLiteral("UPDATE USUARIO SET ProgramasNoAccesibles = '' WHERE Codigo = 'PEPE'"));
+        auto* candidatos =
+            qobject_cast<TMenuItem*>(menu_->FindComponent(QStringLiteral("MaestrodeCandidatos1")));
+        QSqlDatabase general;  // taken before: asking for it later reconnects
+        if (engine == int(Engine::Postgres)) {
+            general = inst_->sesion()->DatabaseGeneral->connection();
+            const QString pid = sql(QStringLiteral("SELECT pg_backend_pid()"));
+            general.setPort(1);  // where no server listens
+            sql(QStringLiteral("SELECT pg_terminate_backend(%1)").arg(pid), kEmpresa);
+            QTRY_COMPARE(
+                sql(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE pid = ") + pid,
+                    kEmpresa),
+                QStringLiteral("0"));
+        } else {
+            sql(QStringLiteral("ALTER TABLE USUARIO RENAME COLUMN Categoria TO Roto"));
+        }
+        MessageSeam::clearLog();
+        candidatos->Click();
+        QVERIFY(!FormularioAbierto(ModuloDatos, QStringLiteral("fRRHHCAND")));
+        QCOMPARE(textos().size(), 1);
+        QVERIFY2(textos().first().startsWith(
+                     QLatin1String("Error. No es posible ejecutar la sentencia SQL. Motivo: ")),
+                 qPrintable(textos().first()));
+        if (engine == int(Engine::Postgres))
+            general.setPort(PostgresServerParams().port);
+        else
+            sql(QStringLiteral("ALTER TABLE USUARIO RENAME COLUMN Roto TO Categoria"));
+        candidatos->Click();
+        QVERIFY(FormularioAbierto(ModuloDatos, QStringLiteral("fRRHHCAND")));
     }
 
     // The database-engine diagnosis at the first show: only for a user whose

@@ -54,15 +54,24 @@ bool esCategoriaPropia(const QString& categoria) {
 }
 
 // The profile code; false (and the user's own code) when USUARIO could not
-// be read.
-bool leerPerfil(TModuloDatos* m, const QString& usuario, QString& perfil) {
+// be read. The reason is told once, as the SQL layer words it, or handed to
+// `motivo` untold: the statement itself and a refusal read from no rights
+// would only hide it.
+bool leerPerfil(TModuloDatos* m, const QString& usuario, QString& perfil,
+                QString* motivo = nullptr) {
     QString categoria;
     EjecutarSQL(
         m,
         QStringLiteral("SELECT Categoria FROM USUARIO   WHERE Codigo = ") + Entrecomillar(usuario),
-        kGeneral, QString(), categoria);
+        kGeneral, QStringLiteral("Silenciosa"), categoria);
     perfil = usuario;
-    if (esError(categoria)) return false;
+    if (esError(categoria)) {
+        if (motivo)
+            *motivo = categoria;
+        else
+            MensajeAdvertencia(categoria);
+        return false;
+    }
     if (!esCategoriaPropia(categoria)) perfil = categoria;
     return true;
 }
@@ -110,18 +119,22 @@ FilaUsuario LeerFila(TModuloDatos* ModuloDatos, const QString& Codigo) {
         fila.estado = Lectura::Leida;
     } catch (const EAbort&) {
         throw;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         fila.estado = Lectura::Fallo;
+        fila.motivo = QStringLiteral("Error. No es posible ejecutar la sentencia SQL. Motivo: ") +
+                      MotivoError(e);
     }
     return fila;
 }
 
 Lectura LeerClave(TModuloDatos* ModuloDatos, const QString& Usuario, const QString& Clave,
-                  QString& Valor) {
+                  QString& Valor, QString* Motivo) {
     if (!ModuloDatos || !ModuloDatos->Usuario) return Lectura::Fallo;
     QString codigo = Usuario;
-    if (!esClavePropia(Clave) && !leerPerfil(ModuloDatos, Usuario, codigo)) return Lectura::Fallo;
+    if (!esClavePropia(Clave) && !leerPerfil(ModuloDatos, Usuario, codigo, Motivo))
+        return Lectura::Fallo;
     const FilaUsuario fila = LeerFila(ModuloDatos, codigo);
+    if (Motivo) *Motivo = fila.motivo;
     if (fila.estado != Lectura::Leida) return fila.estado;
     if (esClaveColumna(Clave)) {
         if (!fila.Tiene(Clave)) return Lectura::Fallo;
@@ -190,13 +203,18 @@ QString NivelAccesoPrograma(TModuloDatos* ModuloDatos, const QString& Usuario,
                             const QString& Programa, QString& Nivel) {
     QString nombre = Programa;
     nombre.remove(QLatin1Char('&'));
-    QString noAccesibles, soloLectura;
+    QString noAccesibles, soloLectura, motivo;
     const bool fallo =
         geneusua::LeerClave(ModuloDatos, Usuario, QStringLiteral("ProgramasNoAccesibles"),
-                            noAccesibles) == Lectura::Fallo ||
+                            noAccesibles, &motivo) == Lectura::Fallo ||
         geneusua::LeerClave(ModuloDatos, Usuario, QStringLiteral("ProgramasSoloLectura"),
-                            soloLectura) == Lectura::Fallo;
-    if (fallo || esLinea(noAccesibles, nombre)) {
+                            soloLectura, &motivo) == Lectura::Fallo;
+    // Rights that could not be read open nothing; the user is told why, not
+    // that he has no access (which would be false for an administrator).
+    if (fallo && !motivo.isEmpty()) {
+        MensajeAdvertencia(motivo);
+        Nivel = QStringLiteral("Ninguno");
+    } else if (fallo || esLinea(noAccesibles, nombre)) {
         MensajeInformacion(QStringLiteral("Vd. no tiene acceso al programa ") + nombre);
         Nivel = QStringLiteral("Ninguno");
     } else if (esLinea(soloLectura, nombre)) {
@@ -227,14 +245,19 @@ bool UsuarioAccedeEmpresa(TModuloDatos* ModuloDatos, const QString& Usuario, int
 
 bool ExigirAdministrador(TModuloDatos* ModuloDatos, const QString& Usuario,
                          const QString& Opciones) {
-    QString perfil;
+    QString perfil, motivo;
     bool administrador = false;
-    if (leerPerfil(ModuloDatos, Usuario, perfil)) {
+    if (leerPerfil(ModuloDatos, Usuario, perfil, &motivo)) {
         const FilaUsuario fila = geneusua::LeerFila(ModuloDatos, perfil);
+        motivo = fila.motivo;
         administrador = fila.estado == Lectura::Leida &&
                         fila.Valor(QStringLiteral("Categoria")) == QLatin1String("Administrador");
     }
-    if (!administrador && !Opciones.contains(QLatin1String("Silencio")))
+    if (administrador || Opciones.contains(QLatin1String("Silencio"))) return administrador;
+    // A category that could not be read is no proof of its absence.
+    if (!motivo.isEmpty())
+        MensajeAdvertencia(motivo);
+    else
         MensajeAdvertencia(
             QStringLiteral("¡Es necesario ser un usuario con categoría de "
                            "Administrador para realizar este proceso!"));

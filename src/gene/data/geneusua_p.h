@@ -15,6 +15,8 @@ enum class Lectura { Leida, SinFila, Fallo };
 struct FilaUsuario {
     Lectura estado = Lectura::Fallo;
     QHash<QString, QString> columnas;  // by lower-case column name
+    // A failed read: the SQL layer's error text, for the caller to tell.
+    QString motivo;
     bool Tiene(const QString& columna) const { return columnas.contains(columna.toLower()); }
     QString Valor(const QString& columna) const { return columnas.value(columna.toLower()); }
 };
@@ -24,8 +26,10 @@ struct FilaUsuario {
 FilaUsuario LeerFila(TModuloDatos* ModuloDatos, const QString& Codigo);
 
 // A per-user setting. Valor holds the default on entry and keeps it for a
-// missing row or an empty memo setting.
+// missing row or an empty memo setting. With Motivo nothing is told: a
+// failed read gives its reason there ("" for a missing column); without it
+// a failed read of the profile is told.
 Lectura LeerClave(TModuloDatos* ModuloDatos, const QString& Usuario, const QString& Clave,
-                  QString& Valor);
+                  QString& Valor, QString* Motivo = nullptr);
 
 }  // namespace geneusua

@@ -310,9 +310,14 @@ public:
     // under (PgUsersRoleName), made and kept at every opening where the
     // program's login may create roles: it owns the company's tables, views
     // and sequences and may create them in its schema, reads the general
-    // tables but the users table, and holds nothing else. "" where the
-    // login may not create roles or the server refused (UsersRoleNote says
-    // why): the policy of users' statements alone holds then.
+    // tables but the users table, and holds nothing else. Before it takes
+    // an object over, the login and every login that reached the company's
+    // objects (their owners, the schema's) are made its members by a grant
+    // of their own. "" where the login may not create roles or the server
+    // refused (UsersRoleNote says why; nothing was handed over): the policy
+    // of users' statements alone holds then. A login that may not create
+    // roles and is no member of the role that owns the company's objects
+    // cannot open the database: the error names the GRANT to run.
     QString UsersRole() const { return usersRole_; }
     // Whether a table a user's result names is the database's own (its
     // schema on PostgreSQL, `main` on SQLite; never the general database):
@@ -369,11 +374,12 @@ private:
     // by unqualified names are looked up in the server's search path.
     QString pgUserStatementRefusal(const QString& sql, bool readOnly);
     // The users' role (UsersRole) made or set right; on the connection for
-    // users' statements nothing. Never raises: a refusal leaves it "".
+    // users' statements nothing. A refusal leaves it ""; raises only for a
+    // login shut out of the role's objects.
     void setUpPgUsersRole();
     // The statements that give the users' role what it does not own yet in
-    // the company's schema.
-    QStringList pgNotOwnedByUsers(const QString& role) const;
+    // the company's schema; their present owners added to `owners`.
+    QStringList pgNotOwnedByUsers(const QString& role, QStringList* owners = nullptr) const;
     // After the program's own CREATE in the company's schema.
     void pgGiveCreatedToUsers(const QString& sql);
     // On the connection for users' statements: the role is in effect, or

@@ -336,10 +336,17 @@ QString quotedIdentifier(const QString& name) {
            QLatin1Char('"');
 }
 
+// The statement that makes a login a member of the company's role, as an
+// administrator would type it.
+QString PgGrantRoleText(const QString& role, const QString& login) {
+    return QStringLiteral("GRANT %1 TO %2").arg(quotedIdentifier(role), quotedIdentifier(login));
+}
+
 // The objects of a schema the role does not own, those that follow their
-// table (indexes, a column's sequence) aside: kind and name.
+// table (indexes, a column's sequence) aside: kind, name and owner.
 const char* const kNotOwnedSql =
-    "SELECT c.relkind, c.relname FROM pg_class c WHERE c.relnamespace = (SELECT oid FROM "
+    "SELECT c.relkind, c.relname, pg_get_userbyid(c.relowner) FROM pg_class c WHERE "
+    "c.relnamespace = (SELECT oid FROM "
     "pg_namespace WHERE nspname = ?) AND c.relkind IN ('r', 'p', 'v', 'm', 'S') AND c.relowner "
     "IS DISTINCT FROM (SELECT oid FROM pg_roles WHERE rolname = ?) AND NOT EXISTS (SELECT 1 FROM "
     "pg_depend d WHERE d.classid = 'pg_class'::regclass AND d.objid = c.oid AND d.deptype IN "
@@ -347,7 +354,7 @@ const char* const kNotOwnedSql =
 
 }  // namespace
 
-QStringList TDatabase::pgNotOwnedByUsers(const QString& role) const {
+QStringList TDatabase::pgNotOwnedByUsers(const QString& role, QStringList* owners) const {
     const QString schema = pgSchema();
     QSqlQuery q(db_);
     q.prepare(QLatin1String(kNotOwnedSql));
@@ -364,6 +371,7 @@ QStringList TDatabase::pgNotOwnedByUsers(const QString& role) const {
         statements << QStringLiteral("ALTER %1 %2.%3 OWNER TO %4")
                           .arg(QLatin1String(what), quotedIdentifier(schema),
                                quotedIdentifier(q.value(1).toString()), quotedIdentifier(role));
+        if (owners && !owners->contains(q.value(2).toString())) *owners << q.value(2).toString();
     }
     return statements;
 }
@@ -399,13 +407,6 @@ void TDatabase::setUpPgUsersRole() {
         if (!q.exec(sql)) raiseError(q.lastError(), sql);
         q.finish();
     };
-    if (!value(QStringLiteral("SELECT rolsuper OR rolcreaterole FROM pg_roles WHERE rolname = "
-                              "current_user"),
-               {})
-             .toBool()) {
-        usersRoleNote_ = QStringLiteral("no puede crear roles");
-        return;
-    }
     auto roleExists = [&] {
         return value(QStringLiteral("SELECT 1 FROM pg_roles WHERE rolname = ?"), {role}).isValid();
     };
@@ -413,6 +414,50 @@ void TDatabase::setUpPgUsersRole() {
         return value(QStringLiteral("SELECT pg_has_role(current_user, ?, 'MEMBER')"), {role})
             .toBool();
     };
+    const QString login = value(QStringLiteral("SELECT current_user"), {}).toString();
+    if (!value(QStringLiteral("SELECT rolsuper OR rolcreaterole FROM pg_roles WHERE rolname = "
+                              "current_user"),
+               {})
+             .toBool()) {
+        usersRoleNote_ = QStringLiteral("no puede crear roles");
+        // What the role owns is out of this login's reach until an
+        // administrator makes it a member: told now, not as the first table
+        // refused.
+        if (roleExists() && !member() &&
+            value(QStringLiteral(
+                      "SELECT EXISTS (SELECT 1 FROM pg_class c WHERE c.relnamespace = (SELECT oid "
+                      "FROM pg_namespace WHERE nspname = ?) AND c.relowner = (SELECT oid FROM "
+                      "pg_roles WHERE rolname = ?) AND c.relkind IN ('r', 'p', 'v', 'm', 'S') "
+                      "AND NOT CASE WHEN c.relkind = 'S' THEN has_sequence_privilege(c.oid, "
+                      "'USAGE') ELSE has_table_privilege(c.oid, 'SELECT') END)"),
+                  {schema, role})
+                .toBool()) {
+            db_.close();
+            throw EDatabaseError(
+                DbError::ConnectionFailed,
+                QStringLiteral("¡ El usuario «%1» del servidor no es miembro del rol «%2», al que "
+                               "pertenecen las tablas de la empresa, y no puede hacerse miembro "
+                               "de él !. Un administrador del servidor debe ejecutar: %3")
+                    .arg(login, role, PgGrantRoleText(role, login)));
+        }
+        return;
+    }
+    // A member by a grant of its own (a row of pg_auth_members): a superuser
+    // counts as a member without one, and a login that used the objects
+    // before they were handed over would have none.
+    auto granted = [&](const QString& who) {
+        return value(QStringLiteral("SELECT EXISTS (SELECT 1 FROM pg_auth_members WHERE roleid = "
+                                    "(SELECT oid FROM pg_roles WHERE rolname = ?) AND member = "
+                                    "(SELECT oid FROM pg_roles WHERE rolname = ?))"),
+                     {role, who})
+            .toBool();
+    };
+    // The schema's owner made the company: a login that uses it.
+    const QString schemaOwner =
+        value(
+            QStringLiteral("SELECT pg_get_userbyid(nspowner) FROM pg_namespace WHERE nspname = ?"),
+            {schema})
+            .toString();
     auto ownSchemaGranted = [&] {
         return value(QStringLiteral("SELECT has_schema_privilege(?, ?, 'USAGE, CREATE')"),
                      {role, schema})
@@ -432,21 +477,31 @@ void TDatabase::setUpPgUsersRole() {
             .toBool();
     };
     // What a start-up costs when nothing changed: a few questions.
-    if (roleExists() && member() && ownSchemaGranted() && pgNotOwnedByUsers(role).isEmpty() &&
-        generalGranted()) {
+    if (roleExists() && granted(login) && (schemaOwner == role || granted(schemaOwner)) &&
+        ownSchemaGranted() && pgNotOwnedByUsers(role).isEmpty() && generalGranted()) {
         usersRole_ = role;
         return;
     }
     const QString r = quotedIdentifier(role);
+    QString grant;  // the membership being granted, while it is
     try {
         run(QStringLiteral("BEGIN"));
         // Two programs starting at once would update the same catalog rows.
         run(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext('rh roles de usuarios'))"));
         if (!roleExists()) run(QStringLiteral("CREATE ROLE %1 NOLOGIN").arg(r));
-        if (!member()) run(QStringLiteral("GRANT %1 TO CURRENT_USER").arg(r));
+        // Every login that reaches the objects now keeps reaching them once
+        // the role owns them: members before anything moves.
+        QStringList logins{login, schemaOwner};
+        const QStringList alters = pgNotOwnedByUsers(role, &logins);
+        for (const QString& who : std::as_const(logins)) {
+            if (who == role || who.isEmpty() || granted(who)) continue;
+            grant = PgGrantRoleText(role, who);
+            run(grant);
+            grant.clear();
+        }
         const QString own = quotedIdentifier(schema);
         run(QStringLiteral("GRANT USAGE, CREATE ON SCHEMA %1 TO %2").arg(own, r));
-        for (const QString& alter : pgNotOwnedByUsers(role)) run(alter);
+        for (const QString& alter : alters) run(alter);
         // Tables the program makes there by other means are the users' to
         // work with until their owner changes too.
         run(QStringLiteral("ALTER DEFAULT PRIVILEGES IN SCHEMA %1 GRANT SELECT, INSERT, UPDATE, "
@@ -477,8 +532,14 @@ void TDatabase::setUpPgUsersRole() {
         usersRole_ = role;
     } catch (const EDatabaseError& e) {
         q.exec(QStringLiteral("ROLLBACK"));
-        // The policy alone holds: the diagnosis tells why.
+        // Nothing moved; the policy alone holds: the diagnosis tells why,
+        // and, for a member that could not be made, what to run.
         usersRoleNote_ = e.detail().isEmpty() ? e.Message() : e.detail();
+        if (!grant.isEmpty())
+            usersRoleNote_ = QStringLiteral(
+                                 "no puede hacer miembros del rol a quienes usan sus tablas: %1; "
+                                 "un administrador del servidor debe ejecutar: %2")
+                                 .arg(e.Message().trimmed(), grant);
     }
 }
 

@@ -11,16 +11,24 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <memory>
+#include <optional>
 
 #include "db/database.h"
+#include "db/dberror.h"
+#include "db/table.h"
 #include "gene/data/genemens.h"
+#include "gene/data/genemodu.h"
 #include "gene/dialogo_modal.h"
 #include "gene/dialogs/genedeta.h"
 #include "gene/session/genediag.h"
 #include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_formulario.h"
 #include "gene/session/geneinic_servicios.h"
+#include "gene/session/geneinic_tablas.h"
 #include "gene/session/sesion.h"
+#include "io/inifile.h"
 #include "io/textfile.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
@@ -528,16 +536,103 @@ private Q_SLOTS:
     }
 
     // A login that may not create roles: the users' statements are held by
-    // the program's check alone, and the diagnosis says so in one line.
+    // the program's check alone, and the diagnosis says so in one line. The
+    // logins start in turn (the first makes the installation), each adding
+    // an employee that another connection reads; one that is no member of
+    // the company's role ("!") is refused, told the GRANT that lets it in.
+    void motorPostgreSQLSinRoles_data() {
+        QTest::addColumn<QStringList>("pasos");
+        const QString plano = QStringLiteral("RH_PG_PLAIN_ROLE");
+        const QString gestor = QStringLiteral("RH_PG_ROLEMAKER_ROLE");
+        QTest::newRow("plain, superuser, plain") << QStringList{plano, QString(), plano};
+        QTest::newRow("superuser, plain, superuser")
+            << QStringList{QString(), plano + '!', QString()};
+        QTest::newRow("role maker, plain, role maker") << QStringList{gestor, plano + '!', gestor};
+    }
     void motorPostgreSQLSinRoles() {
+        QFETCH(QStringList, pasos);
         if (!AvailableEngines().contains(Engine::Postgres) ||
-            qEnvironmentVariableIsEmpty("RH_PG_PLAIN_ROLE"))
+            qEnvironmentVariableIsEmpty("RH_PG_ROLEMAKER_ROLE"))
             QSKIP("no PostgreSQL server");
-        const QByteArray usuario = qgetenv("RH_PG_USER");
-        qputenv("RH_PG_USER", qgetenv("RH_PG_PLAIN_ROLE"));
-        const auto restaurar = qScopeGuard([&] { qputenv("RH_PG_USER", usuario); });
-        EmpresaPrueba empresa(Engine::Postgres);
+        try {
+            rolesEntreLogins(pasos);
+        } catch (const EDatabaseError& e) {
+            QFAIL(qPrintable(e.Message() + QLatin1Char(' ') + e.detail()));
+        }
+    }
+
+private:
+    void rolesEntreLogins(const QStringList& pasos) {
+        const QByteArray superusuario = qgetenv("RH_PG_USER");
+        auto nombre = [&](QString paso) {
+            paso.remove(QLatin1Char('!'));
+            return QString::fromLocal8Bit(paso.isEmpty() ? superusuario
+                                                         : qgetenv(qPrintable(paso)));
+        };
+        const QString creador = nombre(pasos.first());
+        qputenv("RH_PG_USER", creador.toLocal8Bit());
+        OpcionesInstalacion o;
+        o.iniciar = false;
+        o.empresaActual = 1;
+        std::optional<TestInstalacion> inst(std::in_place, Engine::Postgres, o);
+        qputenv("RH_PG_USER", superusuario);
         MessageSeam::activate(true);
+        const QString esquema = inst->ubicacionEmpresa(1);
+        const QString rol = PgUsersRoleName(qEnvironmentVariable("RH_PG_DATABASE"), esquema);
+        TDatabase servidor;  // the server's administrator
+        servidor.Params() = PostgresServerParams();
+        servidor.Params().schema = QStringLiteral("pg_catalog");
+        servidor.Open();
+        std::unique_ptr<TModuloDatos> modulo;
+        for (int i = 0; i < pasos.size(); ++i) {
+            const QString login = nombre(pasos[i]);
+            for (const QString& alias : {inst->aliasGeneral(), inst->aliasEmpresa()})
+                TIniFile(inst->archivoAlias())
+                    .WriteString(alias, QStringLiteral("USER NAME"), login);
+            // The department lets a new login into the general database.
+            for (const char* sql : {"GRANT USAGE, CREATE ON SCHEMA %1 TO %2",
+                                    "GRANT ALL ON ALL TABLES IN SCHEMA %1 TO %2"})
+                if (login != creador)
+                    servidor.Execute(
+                        QString::fromLatin1(sql).arg(inst->aliasGeneral().toLower(), login));
+            modulo.reset();
+            MessageSeam::clearLog();
+            if (pasos[i].endsWith(QLatin1Char('!'))) {
+                // What the main window tells after "¡Imposible iniciar la aplicación!".
+                QString rechazo;
+                try {
+                    inst->Iniciar();
+                } catch (const std::exception& e) {
+                    rechazo = TextoErrorBaseDatos(e);
+                }
+                const QString grant = QStringLiteral("GRANT \"%1\" TO \"%2\"").arg(rol, login);
+                QVERIFY2(rechazo.startsWith(QStringLiteral("¡ El usuario «%1» del servidor no es "
+                                                           "miembro del rol «%2»")
+                                                .arg(login, rol)) &&
+                             rechazo.endsWith(grant),
+                         qPrintable(rechazo));
+                servidor.Execute(grant);
+            }
+            QVERIFY2(inst->Iniciar(), qPrintable(TextosMostrados().join(QLatin1Char('\n'))));
+            CodigoUsuarioActual = QLatin1String(kCodigoAdministradorInicial);
+            modulo = std::make_unique<TModuloDatos>();
+            TTable personal;
+            personal.setTableName(QStringLiteral("PERSONAL"));
+            QVERIFY(AbrirTabla(fGENEINIC, &personal));
+            personal.Append();
+            personal.FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(i + 1);
+            personal.FieldByName(QStringLiteral("Nombre"))->setAsString(login);
+            personal.Post();
+            QVERIFY2(TextosMostrados().isEmpty(), qPrintable(TextosMostrados().join('\n')));
+            QCOMPARE(servidor
+                         .Scalar(QStringLiteral("SELECT Nombre FROM %1.PERSONAL WHERE "
+                                                "CodigoOperario = %2")
+                                     .arg(esquema)
+                                     .arg(i + 1))
+                         .toString(),
+                     login);
+        }
+        if (!pasos.last().endsWith(QLatin1String("PLAIN_ROLE"))) return;
         THallazgosDiagnostico h;
         ComprobarInstalacion(QStringLiteral("MotorBaseDatos"), h);
         QCOMPARE(
@@ -549,6 +644,7 @@ private Q_SLOTS:
                                        "del programa, no por los permisos del servidor.\r\n")});
     }
 
+private Q_SLOTS:
     // The start runs "Configuracion" before it connects anything, unless
     // DesactivarDiagnostico is "SI".
     void arranque_data() {

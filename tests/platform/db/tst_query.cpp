@@ -143,6 +143,8 @@ private Q_SLOTS:
     void otherStores();
     void companyTablesStayApart_data() { AddEngineRows(); }
     void companyTablesStayApart();
+    void companyRoleKeepsLogins_data();
+    void companyRoleKeepsLogins();
     void standardStrings();
     void queryOrAction_data();
     void queryOrAction();
@@ -2366,6 +2368,119 @@ void TestQuery::companyTablesStayApart() {
     // The session's temporary tables are its own too.
     empresa->Execute(QStringLiteral("CREATE TEMP TABLE TEMPORAL1 (a int)"));
     QVERIFY(empresa->TableExists(QStringLiteral("TEMPORAL1")));
+}
+
+// The company's role (PostgreSQL) never shuts out a login that reached the
+// company's objects: the logins open the company in turn (the first makes
+// it) and each adds a row that another connection reads; members and owners
+// are read from the server's catalog. A login that is no member of the role
+// owning the objects is refused ("!"), told the GRANT to run; where a member
+// cannot be made, nothing moves and the note names that GRANT.
+void TestQuery::companyRoleKeepsLogins_data() {
+    QTest::addColumn<QStringList>("pasos");
+    QTest::addColumn<QString>("antes");  // what the server's administrator did first
+    if (PostgresLogins().size() < 3) {
+        QTest::newRow("no server") << QStringList() << QString();
+        return;
+    }
+    const QString plano = QStringLiteral("RH_PG_PLAIN_ROLE");
+    QTest::newRow("plain, superuser, plain") << QStringList{plano, QString(), plano} << QString();
+    QTest::newRow("plain, role maker, plain: nothing moved")
+        << QStringList{plano, QStringLiteral("RH_PG_ROLEMAKER_ROLE"), plano} << QString();
+    // As an earlier start handed everything over without members.
+    QTest::newRow("plain shut out, superuser mends")
+        << QStringList{plano + '!', QString(), plano} << QStringLiteral("sin miembros");
+    // A role of that name made a member of the plain login.
+    QTest::newRow("member refused by the server, nothing moved")
+        << QStringList{plano, QString(), plano} << QStringLiteral("circular");
+}
+
+void TestQuery::companyRoleKeepsLogins() {
+    QFETCH(QStringList, pasos);
+    QFETCH(QString, antes);
+    if (pasos.isEmpty()) QSKIP("Sin servidor PostgreSQL con sus tres usuarios");
+    auto login = [](QString paso) {
+        paso.remove(QLatin1Char('!'));
+        return qEnvironmentVariable(paso.isEmpty() ? "RH_PG_USER" : qPrintable(paso));
+    };
+    TConnectionParams p = PostgresServerParams();
+    p.schema = schemaUnico("roles");
+    p.user = login(pasos.first());
+    const QString rol = PgUsersRoleName(p.database, p.schema);
+    TestDatabase servidor(Engine::Postgres);  // the administrator's
+    TDatabase* s = servidor.db();
+    const auto borrar = qScopeGuard(
+        [&] { s->Execute(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(p.schema)); });
+    auto miembro = [&](const QString& quien) {  // by a grant of its own
+        return s->Scalar(QStringLiteral("SELECT COUNT(*) FROM pg_auth_members WHERE roleid = "
+                                        "(SELECT oid FROM pg_roles WHERE rolname = ?) AND member "
+                                        "= (SELECT oid FROM pg_roles WHERE rolname = ?)"),
+                         {rol, quien})
+                   .toInt() == 1;
+    };
+    auto ajenos = [&] {  // objects of owners other than the role
+        return s
+            ->Scalar(QStringLiteral("SELECT string_agg(c.relname || ':' || pg_get_userbyid("
+                                    "c.relowner), ',' ORDER BY c.relname) FROM pg_class c WHERE "
+                                    "c.relowner IS DISTINCT FROM (SELECT oid FROM pg_roles WHERE "
+                                    "rolname = ?) AND c.relnamespace = to_regnamespace(?) AND "
+                                    "c.relkind IN ('r', 'v', 'S')"),
+                     {rol, p.schema})
+            .toString();
+    };
+    TDatabase::CreateDatabase(p);
+    auto db = std::make_unique<TDatabase>();
+    db->Params() = p;
+    db->Open();
+    db->Execute(QStringLiteral("CREATE TABLE FILAS (Id serial PRIMARY KEY, Quien varchar(40))"));
+    db->Execute(QStringLiteral("CREATE VIEW VFILAS AS SELECT Quien FROM FILAS"));
+    db.reset();
+    const QString plano = login(QStringLiteral("RH_PG_PLAIN_ROLE"));
+    if (!antes.isEmpty()) s->Execute(QStringLiteral("CREATE ROLE \"%1\" NOLOGIN").arg(rol));
+    if (antes == QLatin1String("sin miembros"))
+        for (const char* objeto : {"TABLE %1.FILAS", "VIEW %1.VFILAS"})
+            s->Execute(QStringLiteral("ALTER %1 OWNER TO \"%2\"")
+                           .arg(QString::fromLatin1(objeto).arg(p.schema), rol));
+    if (antes == QLatin1String("circular"))
+        s->Execute(QStringLiteral("GRANT \"%1\" TO \"%2\"").arg(plano, rol));
+    const QString inicial = ajenos();
+    for (const QString& paso : pasos) {
+        const QString quien = login(paso);
+        const QString grant = QStringLiteral("GRANT \"%1\" TO \"%2\"").arg(rol, quien);
+        db = std::make_unique<TDatabase>();
+        db->Params() = p;
+        db->Params().user = quien;
+        if (paso.endsWith(QLatin1Char('!'))) {
+            QCOMPARE(ErrorText([&] { db->Open(); }),
+                     QStringLiteral("¡ El usuario «%1» del servidor no es miembro del rol «%2», "
+                                    "al que pertenecen las tablas de la empresa, y no puede "
+                                    "hacerse miembro de él !. Un administrador del servidor debe "
+                                    "ejecutar: %3")
+                         .arg(quien, rol, grant));
+            continue;
+        }
+        db->Open();
+        if (paso == QLatin1String("RH_PG_PLAIN_ROLE")) {
+            db->Execute(QStringLiteral("INSERT INTO FILAS (Quien) VALUES (?)"), {quien});
+            QCOMPARE(
+                s->Scalar(
+                     QStringLiteral("SELECT COUNT(*) FROM %1.VFILAS WHERE Quien = ?").arg(p.schema),
+                     {quien})
+                    .toInt(),
+                1);
+            s->Execute(QStringLiteral("DELETE FROM %1.FILAS").arg(p.schema));
+        } else if (paso.isEmpty() && antes != QLatin1String("circular")) {
+            QCOMPARE(ajenos(), QString());
+            QVERIFY(miembro(plano) && miembro(quien));
+        } else {  // a member that cannot be made; another login's objects
+            QCOMPARE(db->UsersRole(), QString());
+            QCOMPARE(ajenos(), inicial);
+            if (paso.isEmpty())
+                QVERIFY2(db->UsersRoleNote().endsWith(
+                             QStringLiteral("ejecutar: GRANT \"%1\" TO \"%2\"").arg(rol, plano)),
+                         qPrintable(db->UsersRoleNote()));
+        }
+    }
 }
 
 // A server whose database reads a backslash in a text as an escape (an
