@@ -464,9 +464,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("escena");
         for (Engine motor : AvailableEngines())
             for (const char* escena : {"borrado", "sustituido", "modificado"})
-                QTest::newRow(
-                    qPrintable(EngineTag(motor) + QLatin1Char('/') + QLatin1String(escena)))
-                    << int(motor) << QString::fromLatin1(escena);
+                NewEngineRow(motor, escena) << QString::fromLatin1(escena);
     }
     void formacionYGrupo() {
         QFETCH(int, engine);

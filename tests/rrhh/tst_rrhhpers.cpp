@@ -1938,9 +1938,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("escena");
         for (Engine motor : AvailableEngines())
             for (const char* escena : {"borrado", "sustituido", "modificado"})
-                QTest::newRow(
-                    qPrintable(EngineTag(motor) + QLatin1Char('/') + QLatin1String(escena)))
-                    << int(motor) << QString::fromLatin1(escena);
+                NewEngineRow(motor, escena) << QString::fromLatin1(escena);
     }
     void lineaDeOperarioBorrado() {
         QFETCH(int, engine);
@@ -3245,7 +3243,7 @@ private Q_SLOTS:
             {"plan/boton", "TfRRHHPLAN", boton, "PLANFORM", plan, true,
              "UPDATE PLANFORM SET Realizado = 'SI' WHERE CodigoOperario = 1"},
             {"plan/ficha", "TfRRHHPLAN", item, "PLANFORM", plan, true,
-             "UPDATE PLANFORM SET Realizado = 'SI' WHERE CodigoOperario = 1"},
+             "UPDATE PLANFORM SET Revision = 2 WHERE CodigoOperario = 1"},
             {"criterios/ficha",
              "TfRRHHCRIT",
              item,
@@ -3312,10 +3310,13 @@ private Q_SLOTS:
             f->FindComponent(QStringLiteral("pbDocumentacionElectronica")));
         const QImage sinDocumentos = boton ? marca(boton) : QImage();
         MessageSeam::clearLog();
-        if (auto* b = qobject_cast<QAbstractButton*>(f->FindComponent(entrada)))
-            b->click();
-        else
-            qobject_cast<TMenuItem*>(f->FindComponent(entrada))->Click();
+        auto entrar = [&f, &entrada] {
+            if (auto* b = qobject_cast<QAbstractButton*>(f->FindComponent(entrada)))
+                b->click();
+            else
+                qobject_cast<TMenuItem*>(f->FindComponent(entrada))->Click();
+        };
+        entrar();
         QPointer<TfGENEDOCE> d = fGENEDOCE;
         if (!acceso) {
             QVERIFY(!d);
@@ -3456,10 +3457,7 @@ private Q_SLOTS:
             // Read again by the form, the record takes it.
             datos->Refresh();
             datos->First();
-            if (auto* b = qobject_cast<QAbstractButton*>(f->FindComponent(entrada)))
-                b->click();
-            else
-                qobject_cast<TMenuItem*>(f->FindComponent(entrada))->Click();
+            entrar();
             QCOMPARE(d->ClaveTabla, claves.at(0));
             MessageSeam::enqueue(QStringLiteral("www.empresa.prueba/tarde"));
             MessageSeam::enqueue(QStringLiteral("Tarde"));
