@@ -58,8 +58,11 @@ void TFotoFicha::Borrar() {
     Foto->Clear();
     if (!reservar_()) return;
     const QString clave = clave_();
-    if (!clave.isEmpty())
-        GrabarObjetoBLOB(ModuloDatos, nombreTabla_, clave, Foto, QString(), leido());
+    // Refused (a record another user changed or deleted), the stored photo
+    // is shown again.
+    if (!clave.isEmpty() &&
+        !GrabarObjetoBLOB(ModuloDatos, nombreTabla_, clave, Foto, QString(), leido()))
+        Mostrar();
 }
 
 TRowAsRead TFotoFicha::leido() const {

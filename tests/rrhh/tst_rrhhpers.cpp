@@ -1977,7 +1977,10 @@ private Q_SLOTS:
             ->setAsDateTime(dia(2026, 3, 1));
         f->HContrato->FieldByName(QStringLiteral("FechaFinalContrato"))
             ->setAsDateTime(dia(2026, 12, 31));
+        QTemporaryDir dir;
         if (escena == QLatin1String("modificado")) {
+            // His photo, stored before the other clerk's change.
+            QVERIFY(f->SoltarArchivoFoto({imagen(dir)}));
             enOtraSesion(
                 QStringLiteral("UPDATE PERSONAL SET Telefono = '600' WHERE CodigoOperario = 6"));
         } else {
@@ -2000,9 +2003,17 @@ private Q_SLOTS:
                  dia(2026, 12, 31));
         QCOMPARE(f->Table1->FieldByName(QStringLiteral("Nombre"))->AsString(),
                  QStringLiteral("FELIX SEXTO"));
-        QCOMPARE(bajoSuCodigo(), QStringLiteral("0 0 0 0 0 0"));
+        QCOMPARE(bajoSuCodigo(), escena == QLatin1String("modificado")
+                                     ? QStringLiteral("0 0 0 0 0 1")
+                                     : QStringLiteral("0 0 0 0 0 0"));
         QVERIFY(!fGENEINIC->Database->InTransaction());
         if (escena == QLatin1String("modificado")) {
+            // Nor is his photo removed: it stays, and on screen.
+            MessageSeam::clearLog();
+            f->BorrarlaImgen1Click(f->BorrarlaImgen1);
+            QCOMPARE(textos().size(), 1);
+            QCOMPARE(bajoSuCodigo(), QStringLiteral("0 0 0 0 0 1"));
+            QVERIFY(!f->Foto->Empty());
             // Read again, the employee takes the line kept (the refresh
             // stores the lines of the record it read again).
             MessageSeam::clearLog();
@@ -2020,6 +2031,8 @@ private Q_SLOTS:
             QCOMPARE(leidoEnOtraSesion(
                          QStringLiteral("SELECT Telefono FROM PERSONAL WHERE CodigoOperario = 6")),
                      QStringLiteral("600"));
+            f->BorrarlaImgen1Click(f->BorrarlaImgen1);
+            QCOMPARE(bajoSuCodigo(), QStringLiteral("1 0 0 0 0 0"));
             f->Close();
             QTRY_VERIFY(!f);
             return;
@@ -2038,7 +2051,6 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(EDatabaseError, f->GATablas->Post());
         f->GATablas->Cancel();
         // A photo dropped on the panel.
-        QTemporaryDir dir;
         MessageSeam::clearLog();
         QVERIFY(!f->SoltarArchivoFoto({imagen(dir)}));
         QCOMPARE(textos().size(), 1);

@@ -431,14 +431,17 @@ bool TfGENEDOCE::AgregarDocumento(const QString& Titulo, const QString& Ubicacio
         // no delete or new record under the key slips between the two.
         TGuardaTransaccion transaccion(fGENEINIC);
         bool grabado = false;
+        // Without one the comparison would prove nothing: nothing is stored.
         try {
-            CheckRowAsRead(RegistroLeido);
-            auto q = sentencia(
-                QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre, "
-                               "Ubicacion, Descripcion) VALUES (:NombreTabla, :ClaveTabla, "
-                               ":Nombre, :Ubicacion, :Descripcion)"),
-                {NombreTabla, ClaveTabla, Titulo, Ubicacion, Descripcion});
-            grabado = ejecutar(q.get()) && transaccion.Confirmar();
+            if (transaccion.Activa()) {
+                CheckRowAsRead(RegistroLeido);
+                auto q = sentencia(
+                    QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre, "
+                                   "Ubicacion, Descripcion) VALUES (:NombreTabla, :ClaveTabla, "
+                                   ":Nombre, :Ubicacion, :Descripcion)"),
+                    {NombreTabla, ClaveTabla, Titulo, Ubicacion, Descripcion});
+                grabado = ejecutar(q.get()) && transaccion.Confirmar();
+            }
         } catch (const EDatabaseError& e) {
             if (e.code() == DbError::RecordChanged || e.code() == DbError::RecordDeleted) {
                 MensajeAdvertencia(TextoErrorBaseDatos(e));
