@@ -11,16 +11,16 @@
 #include "db/table.h"
 #include "gene/data/genealta.h"
 #include "gene/data/geneclav.h"
+#include "gene/data/genemodu.h"
+#include "gene/data/genemodu_sql.h"
+#include "gene/data/genetext.h"
+#include "gene/data/geneusua.h"
+#include "gene/data/mensajes.h"
 #include "gene/session/geneform.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_formulario.h"
-#include "gene/data/genemodu.h"
-#include "gene/data/genemodu_sql.h"
 #include "gene/session/generejilla.h"
-#include "gene/data/genetext.h"
-#include "gene/data/geneusua.h"
-#include "gene/data/mensajes.h"
 #include "gene/session/sesion.h"
 #include "rrhh/rrhhcand.h"
 #include "rrhh/rrhhcand_p.h"
@@ -224,7 +224,7 @@ void TfRRHHCAND::pbDocumentacionElectronicaClick(QObject*) {
     if (!ReservarCodigoAlta()) return;
     const QString clave = ClaveFoto();
     if (clave.isEmpty()) return;
-    DocumentacionElectronica(ModuloDatos, QLatin1String(kCandidat), clave);
+    DocumentacionElectronica(ModuloDatos, QLatin1String(kCandidat), clave, Table1->RowAsRead());
     pbDocumentacionElectronica->setIcon(
         TieneDocumentacionElectronica(ModuloDatos, QLatin1String(kCandidat), clave)
             ? GlifoConDocumentacion()

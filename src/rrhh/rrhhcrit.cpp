@@ -370,7 +370,8 @@ QString TfRRHHCRIT::ClaveDocumentacion() {
 }
 
 void TfRRHHCRIT::DocumentacionElectronica1Click(QObject*) {
-    DocumentacionElectronica(ModuloDatos, Cabecera()->TableName(), ClaveDocumentacion());
+    DocumentacionElectronica(ModuloDatos, Cabecera()->TableName(), ClaveDocumentacion(),
+                             Cabecera()->RowAsRead());
 }
 
 void TfRRHHCRIT::pbPrimeroClick(QObject*) {

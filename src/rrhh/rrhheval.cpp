@@ -13,22 +13,22 @@
 #include "db/field.h"
 #include "db/sysutils.h"
 #include "db/table.h"
-#include "gene/dialogs/genebusc.h"
 #include "gene/data/geneclav.h"
 #include "gene/data/geneconv.h"
 #include "gene/data/genecopi_registros.h"
+#include "gene/data/genemodu.h"
+#include "gene/data/genemodu_sql.h"
+#include "gene/data/genetext.h"
+#include "gene/data/geneusua.h"
+#include "gene/data/mensajes.h"
+#include "gene/dialogs/genebusc.h"
 #include "gene/session/geneform.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_formulario.h"
 #include "gene/session/geneinic_servicios.h"
 #include "gene/session/geneinic_tablas.h"
-#include "gene/data/genemodu.h"
-#include "gene/data/genemodu_sql.h"
 #include "gene/session/generejilla.h"
-#include "gene/data/genetext.h"
-#include "gene/data/geneusua.h"
-#include "gene/data/mensajes.h"
 #include "gene/session/sesion.h"
 #include "rrhh/rrhhpers_p.h"
 #include "ui/controls.h"
@@ -671,7 +671,7 @@ void TfRRHHEVAL::ImprimirConDialogoClick(QObject*) {
 void TfRRHHEVAL::pbDocumentacionElectronicaClick(QObject*) {
     const QString clave = ClaveDocumentacion();
     if (clave.isEmpty()) return;
-    DocumentacionElectronica(ModuloDatos, Table1->TableName(), clave);
+    DocumentacionElectronica(ModuloDatos, Table1->TableName(), clave, Table1->RowAsRead());
     ActualizarGlifoDocumentacion();
 }
 

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "db/dataset.h"
+#include "db/table.h"
 #include "gene/data/genealta.h"
 #include "gene/data/genelog.h"
 #include "gene/data/genemodu.h"
@@ -50,14 +51,24 @@ bool TFotoFicha::Soltar(const QStringList& Archivos) {
     if (clave.isEmpty()) return false;
     // A new record's photo goes with his cancel.
     if (tabla_->State() == dsInsert && alta_) alta_->FilaGrabada();
-    return GrabarObjetoBLOB(ModuloDatos, nombreTabla_, clave, Foto, Archivos.first());
+    return GrabarObjetoBLOB(ModuloDatos, nombreTabla_, clave, Foto, Archivos.first(), leido());
 }
 
 void TFotoFicha::Borrar() {
     Foto->Clear();
     if (!reservar_()) return;
     const QString clave = clave_();
-    if (!clave.isEmpty()) GrabarObjetoBLOB(ModuloDatos, nombreTabla_, clave, Foto, QString());
+    // Refused (a record another user changed or deleted), the stored photo
+    // is shown again.
+    if (!clave.isEmpty() &&
+        !GrabarObjetoBLOB(ModuloDatos, nombreTabla_, clave, Foto, QString(), leido()))
+        Mostrar();
+}
+
+TRowAsRead TFotoFicha::leido() const {
+    // A new record has none: his key is held instead.
+    auto* tabla = qobject_cast<TTable*>(tabla_);
+    return tabla ? tabla->RowAsRead() : TRowAsRead();
 }
 
 void TFotoFicha::Mostrar() {

@@ -18,6 +18,7 @@ class TImage;
 class TMenuItem;
 class TPanel;
 class TPopupMenu;
+struct TRowAsRead;
 
 class TFotoFicha : public QObject {
 public:
@@ -43,6 +44,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The record the photo goes under, as the form read it.
+    TRowAsRead leido() const;
     QString nombreTabla_;
     TDataSet* tabla_;
     TAltaMaestro* alta_;

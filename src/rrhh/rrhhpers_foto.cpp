@@ -13,15 +13,15 @@
 #include "gene/data/genealta.h"
 #include "gene/data/geneclav.h"
 #include "gene/data/geneconv.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_servicios.h"
 #include "gene/data/genelog.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
-#include "gene/session/generejilla.h"
 #include "gene/data/geneusua.h"
-#include "gene/dialogs/genevdet.h"
 #include "gene/data/mensajes.h"
+#include "gene/dialogs/genevdet.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_servicios.h"
+#include "gene/session/generejilla.h"
 #include "gene/session/sesion.h"
 #include "nomina/nomilcon.h"
 #include "rrhh/rrhhfoto.h"
@@ -52,7 +52,8 @@ QString TfRRHHPERS::ClaveFoto() {
 
 void TfRRHHPERS::pbDocumentacionElectronicaClick(QObject*) {
     if (!ReservarCodigoAlta()) return;
-    DocumentacionElectronica(ModuloDatos, QLatin1String(kPersonal), EditCodigoOperario->Text());
+    DocumentacionElectronica(ModuloDatos, QLatin1String(kPersonal), EditCodigoOperario->Text(),
+                             Table1->RowAsRead());
 }
 
 void TfRRHHPERS::AbrirContratos(bool Directamente) {

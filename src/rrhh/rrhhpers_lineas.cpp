@@ -619,9 +619,25 @@ void TFichaPersona::ComprobarPersonaVigente(TDataSet* Linea) {
         else
             TransaccionLinea.reset();
     }
+    // The person the window shows is compared as it was read: one another
+    // clerk changed, or deleted and entered again under the same code, is
+    // not the person the line was typed for.
+    const TRowAsRead leido = Table1->RowAsRead();
+    try {
+        if (CodigoDeLinea(Linea) == Table1->FieldByName(CampoCodigo)->AsInteger()) {
+            Table1->CheckUnchanged(leido);
+            return;
+        }
+    } catch (const EDatabaseError& e) {
+        // The line waits for the person read again ("Refrescar"), as his own
+        // changes would.
+        if (e.code() == DbError::RecordChanged || e.code() == DbError::RecordDeleted)
+            RegistroCambiadoPorOtro = true;
+        throw;
+    }
+    // A line of another person than the one shown: he must still be there.
     // On PostgreSQL the row read stays until the transaction storing the
-    // line ends: a delete by another user waits for it, and one already
-    // under way leaves nothing to read.
+    // line ends: a delete by another user waits for it.
     const bool retener = base && base->engine() == Engine::Postgres && base->InTransaction();
     const QVariant hay = ValorConParametros(
         QStringLiteral("SELECT ") + CampoCodigo + QStringLiteral(" FROM ") + Propietario +
@@ -629,6 +645,25 @@ void TFichaPersona::ComprobarPersonaVigente(TDataSet* Linea) {
             (retener ? QStringLiteral(" FOR SHARE") : QString()),
         {CodigoDeLinea(Linea)});
     if (hay.isNull()) throw EDatabaseError::make(DbError::RecordDeleted, QString(), Propietario);
+}
+
+void TFichaPersona::pbRefrescarClick(QObject* Sender) {
+    // While browsing the refresh reads the person again and stores the lines
+    // under him.
+    if (Table1->State() == dsBrowse) RegistroCambiadoPorOtro = false;
+    if (RegistroCambiadoPorOtro && Table1->State() == dsEdit && !Table1->Modified() &&
+        !LineasPendientes().isEmpty()) {
+        try {
+            Table1->RereadRecord();
+            RegistroCambiadoPorOtro = false;
+            Table1AfterScroll(Table1);
+            return;
+        } catch (const EDatabaseError& e) {
+            // Gone: the usual refresh gives up the edit and shows what is there.
+            if (e.code() != DbError::RecordDeleted) throw;
+        }
+    }
+    TMaestroFicha::pbRefrescarClick(Sender);
 }
 
 void TFichaPersona::TerminarTransaccionLinea(TDataSet* Linea, bool Confirmar) {

@@ -456,9 +456,19 @@ private Q_SLOTS:
     }
 
     // Of two lines with one training code, deleting one keeps the group.
-    void formacionYGrupo_data() { AddEngineRows(); }
+    // The last scene: another user deletes the candidate ("borrado"),
+    // deletes him and enters a new 4 ("sustituido") or changes him
+    // ("modificado") before a position line is posted.
+    void formacionYGrupo_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("escena");
+        for (Engine motor : AvailableEngines())
+            for (const char* escena : {"borrado", "sustituido", "modificado"})
+                NewEngineRow(motor, escena) << QString::fromLatin1(escena);
+    }
     void formacionYGrupo() {
         QFETCH(int, engine);
+        QFETCH(QString, escena);
         Entorno e(engine);
         TfRRHHCAND* f = e.f;
         nuevoCandidato(f, 4, QStringLiteral("Pau"));
@@ -498,17 +508,53 @@ private Q_SLOTS:
         QCOMPARE(filas("CANDIDAT", 4), QStringLiteral("   0 0 0"));
         confirmar(f);
 
-        // Another user deletes the candidate: a line typed for him is
-        // refused and nothing is written under his code.
+        // Another user deletes, replaces or changes the candidate: a line
+        // typed for him is refused with the database's reason, kept as typed,
+        // and nothing is written under his code (read by that user). Read
+        // again, a changed candidate takes the line.
         TDatabase otra;
         otra.setDatabaseName(QStringLiteral("OtraSesion"));
         otra.Params() = fGENEINIC->Database->Params();
         otra.Open();
-        otra.Execute(QStringLiteral("DELETE FROM CANDIDAT WHERE Codigo = 4"));
-        otra.Close();
+        if (escena == QLatin1String("modificado")) {
+            otra.Execute(QStringLiteral("UPDATE CANDIDAT SET Nombre = 'Pau Pi' WHERE Codigo = 4"));
+        } else {
+            otra.Execute(QStringLiteral("DELETE FROM CANDIDAT WHERE Codigo = 4"));
+            if (escena == QLatin1String("sustituido"))
+                otra.Execute(QStringLiteral(
+                    "INSERT INTO CANDIDAT (Codigo, Nombre) VALUES (4, 'Gina | Séptima')"));
+        }
+        auto enLaOtra = [&otra](const char* sentencia) {
+            return otra.Scalar(QLatin1String(sentencia)).toString();
+        };
         QVERIFY_THROWS_EXCEPTION(EDatabaseError,
                                  lineaPuesto(f, QStringLiteral("PT05"), QStringLiteral("Pintor")));
-        QCOMPARE(filas("CANDIDAT", 4), QStringLiteral("   0 0 0"));
+        QCOMPARE(f->HPuesto->State(), dsInsert);
+        QCOMPARE(f->HPuesto->FieldByName(QStringLiteral("CodigoPuesto"))->AsString(),
+                 QStringLiteral("PT05"));
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("Nombre"))->AsString(),
+                 QStringLiteral("Pau"));
+        QCOMPARE(enLaOtra("SELECT COUNT(*) FROM HPUESTO WHERE NombreTabla = 'CANDIDAT' AND "
+                          "CodigoOperario = 4"),
+                 QStringLiteral("0"));
+        QCOMPARE(enLaOtra("SELECT COUNT(*) FROM GRANTAB WHERE NombreTabla = 'CANDIDAT' AND "
+                          "ClaveTabla = '4'"),
+                 QStringLiteral("0"));
+        if (escena == QLatin1String("modificado")) {
+            MessageSeam::clearLog();
+            f->pbRefrescarClick(f->pbRefrescar);
+            QCOMPARE(f->HPuesto->State(), dsInsert);
+            QCOMPARE(f->Table1->FieldByName(QStringLiteral("Nombre"))->AsString(),
+                     QStringLiteral("Pau Pi"));
+            confirmar(f);
+            QCOMPARE(TextosMostrados(), QStringList());
+            QCOMPARE(enLaOtra("SELECT CodigoPuesto FROM HPUESTO WHERE NombreTabla = 'CANDIDAT' "
+                              "AND CodigoOperario = 4"),
+                     QStringLiteral("PT05"));
+            QCOMPARE(enLaOtra("SELECT Nombre FROM CANDIDAT WHERE Codigo = 4"),
+                     QStringLiteral("Pau Pi"));
+        }
+        otra.Close();
         f->pbCancelarClick(f->pbCancelar);
     }
 

@@ -11,11 +11,11 @@
 #include "db/table.h"
 #include "gene/data/geneclav.h"
 #include "gene/data/geneconv.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_formulario.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_formulario.h"
 #include "gene/session/sesion.h"
 #include "nomina/nomimodu.h"
 #include "rrhh/rrhheval.h"
@@ -25,12 +25,12 @@
 #include "support/empresaprueba.h"
 #include "support/instalacion.h"
 #include "support/sqlprueba.h"
+#include "support/tecladoprueba.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
 #include "ui/dbgrid.h"
 #include "ui/menus.h"
 #include "ui/registry.h"
-#include "support/tecladoprueba.h"
 
 namespace {
 
@@ -305,7 +305,8 @@ private Q_SLOTS:
         // item opens the same documents.
         static QStringList claves;
         claves.clear();
-        GanchoDocumentacionElectronica = [](const QString& tabla, const QString& clave) {
+        GanchoDocumentacionElectronica = [](const QString& tabla, const QString& clave,
+                                            const TRowAsRead&) {
             claves << clave;
             sql(QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre) VALUES ('") +
                 tabla + QStringLiteral("', '") + clave +

@@ -101,6 +101,17 @@ void enOtraSesion(const QString& sentencia) {
     otra.Close();
 }
 
+// The first value another user's session reads.
+QString leidoEnOtraSesion(const QString& sentencia) {
+    TDatabase otra;
+    otra.setDatabaseName(QStringLiteral("OtraSesion"));
+    otra.Params() = fGENEINIC->Database->Params();
+    otra.Open();
+    const QString valor = otra.Scalar(sentencia).toString();
+    otra.Close();
+    return valor;
+}
+
 // Row counts of the employee's own table and of the histories his delete
 // removes, in one line.
 QString recuentos() {
@@ -1440,9 +1451,11 @@ private Q_SLOTS:
             sql(
                 QStringLiteral("UPDATE PERSONAL SET Nombre = 'Ana Otra' WHERE CodigoOperario = "
                                "113"));
-            esperado = imposible + QStringLiteral(
-                                       "\n¡ El registro ha sido modificado por otro usuario !. "
-                                       "Debe cancelar la edición, salir e intentarlo de nuevo.");
+            // The contract line, stored first, is refused for the employee
+            // as read: the database's words alone.
+            esperado = QStringLiteral(
+                "¡ El registro ha sido modificado por otro usuario !. Debe cancelar la edición, "
+                "salir e intentarlo de nuevo.");
         } else if (causa == QLatin1String("cortada")) {
             corte = std::make_unique<TCorteConexion>(
                 fGENEINIC->Database, QStringLiteral("personal"),
@@ -1913,44 +1926,135 @@ private Q_SLOTS:
     // A line typed for an employee another user deleted meanwhile is
     // refused, whether posted alone or with a confirm, and nothing is
     // written under his code.
-    void lineaDeOperarioBorrado_data() { AddEngineRows(); }
+    // Lines, a photo and an analysis group go only under the employee the
+    // window read. Another clerk deletes employee 6 ("borrado"), deletes him
+    // and enters a new 6 ("sustituido"), or changes him ("modificado") while
+    // a contract line is typed: the confirm is refused with the database's
+    // words, the line stays in the window as typed and nothing is stored
+    // under 6 (read by another session); the photo and a group row likewise.
+    // A changed employee read again ("Refrescar") takes the line kept.
+    void lineaDeOperarioBorrado_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("escena");
+        for (Engine motor : AvailableEngines())
+            for (const char* escena : {"borrado", "sustituido", "modificado"})
+                NewEngineRow(motor, escena) << QString::fromLatin1(escena);
+    }
     void lineaDeOperarioBorrado() {
         QFETCH(int, engine);
+        QFETCH(QString, escena);
         Entorno e(engine);
         SetApplicationExceptionHandler(&DespacharExcepcion);
         const std::unique_ptr<void, void (*)(void*)> manejador(
             this, [](void*) { SetApplicationExceptionHandler(nullptr); });
-        sql(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (6, 'Noa')"));
+        sql(
+            QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (6, 'FELIX "
+                           "SEXTO')"));
         QPointer<TfRRHHPERS> f = abrir();
         f->Table1->First();
         QCOMPARE(f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger(), 6);
-        enOtraSesion(QStringLiteral("DELETE FROM PERSONAL WHERE CodigoOperario = 6"));
-        const QString aviso = QStringLiteral("¡Este registro ya no está disponible");
+        const QStringList avisos{
+            QStringLiteral("¡Este registro ya no está disponible en la vista actual!. Para ver la "
+                           "nueva situación vuelva a seleccionar o filtrar los datos que desee."),
+            QStringLiteral("¡ El registro ha sido modificado por otro usuario !. Debe cancelar "
+                           "la edición, salir e intentarlo de nuevo.")};
         auto bajoSuCodigo = [] {
             QStringList l;
             for (const char* t : {"HCONTRAT", "BAJA", "HPUESTO", "HFORMACI"})
-                l << sql(QStringLiteral("SELECT COUNT(*) FROM ") + QLatin1String(t) +
-                         QStringLiteral(" WHERE CodigoOperario = 6"));
-            l << sql(QStringLiteral("SELECT COUNT(*) FROM GRANTAB WHERE ClaveTabla = '6'"));
+                l << leidoEnOtraSesion(QStringLiteral("SELECT COUNT(*) FROM ") + QLatin1String(t) +
+                                       QStringLiteral(" WHERE CodigoOperario = 6"));
+            for (const char* t : {"GRANTAB", "BLOBTAB"})
+                l << leidoEnOtraSesion(QStringLiteral("SELECT COUNT(*) FROM ") + QLatin1String(t) +
+                                       QStringLiteral(" WHERE NombreTabla = 'PERSONAL' AND "
+                                                      "ClaveTabla = '6'"));
             return l.join(QLatin1Char(' '));
         };
-        // A contract line confirmed.
-        MessageSeam::clearLog();
+        // A contract line typed on "H.Contratos", not confirmed.
+        f->PageControl1->setActivePage(f->PagContratos);
         f->HContrato->Append();
+        f->HContrato->FieldByName(QStringLiteral("CodigoContrato"))->setAsInteger(401);
         f->HContrato->FieldByName(QStringLiteral("FechaInicioContrato"))
-            ->setAsDateTime(dia(2024, 9, 1));
+            ->setAsDateTime(dia(2026, 3, 1));
+        f->HContrato->FieldByName(QStringLiteral("FechaFinalContrato"))
+            ->setAsDateTime(dia(2026, 12, 31));
+        QTemporaryDir dir;
+        if (escena == QLatin1String("modificado")) {
+            // His photo, stored before the other clerk's change.
+            QVERIFY(f->SoltarArchivoFoto({imagen(dir)}));
+            enOtraSesion(
+                QStringLiteral("UPDATE PERSONAL SET Telefono = '600' WHERE CodigoOperario = 6"));
+        } else {
+            enOtraSesion(QStringLiteral("DELETE FROM PERSONAL WHERE CodigoOperario = 6"));
+            if (escena == QLatin1String("sustituido"))
+                enOtraSesion(
+                    QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES "
+                                   "(6, 'GINA SÉPTIMA')"));
+        }
+        MessageSeam::clearLog();
         f->pbConformeClick(f->pbConforme);
-        QVERIFY2(textos().size() == 1 && textos().first().startsWith(aviso),
+        QVERIFY2(textos().size() == 1 && avisos.contains(textos().first()),
                  qPrintable(textos().join(QLatin1Char('\n'))));
+        if (escena == QLatin1String("borrado")) QCOMPARE(textos().first(), avisos.at(0));
+        if (escena == QLatin1String("modificado")) QCOMPARE(textos().first(), avisos.at(1));
+        // The line as typed, the employee as read.
         QCOMPARE(f->HContrato->State(), dsInsert);
-        QCOMPARE(bajoSuCodigo(), QStringLiteral("0 0 0 0 0"));
+        QCOMPARE(f->HContrato->FieldByName(QStringLiteral("CodigoContrato"))->AsInteger(), 401);
+        QCOMPARE(f->HContrato->FieldByName(QStringLiteral("FechaFinalContrato"))->AsDateTime(),
+                 dia(2026, 12, 31));
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("Nombre"))->AsString(),
+                 QStringLiteral("FELIX SEXTO"));
+        QCOMPARE(bajoSuCodigo(), escena == QLatin1String("modificado")
+                                     ? QStringLiteral("0 0 0 0 0 1")
+                                     : QStringLiteral("0 0 0 0 0 0"));
+        QVERIFY(!fGENEINIC->Database->InTransaction());
+        if (escena == QLatin1String("modificado")) {
+            // Nor is his photo removed: it stays, and on screen.
+            MessageSeam::clearLog();
+            f->BorrarlaImgen1Click(f->BorrarlaImgen1);
+            QCOMPARE(textos().size(), 1);
+            QCOMPARE(bajoSuCodigo(), QStringLiteral("0 0 0 0 0 1"));
+            QVERIFY(!f->Foto->Empty());
+            // Read again, the employee takes the line kept (the refresh
+            // stores the lines of the record it read again).
+            MessageSeam::clearLog();
+            f->pbRefrescarClick(f->pbRefrescar);
+            QCOMPARE(f->Table1->FieldByName(QStringLiteral("Telefono"))->AsString(),
+                     QStringLiteral("600"));
+            if (f->HContrato->State() == dsInsert) f->pbConformeClick(f->pbConforme);
+            QCOMPARE(textos(), QStringList());
+            QCOMPARE(f->HContrato->State(), dsBrowse);
+            QCOMPARE(f->Table1->State(), dsBrowse);
+            QCOMPARE(leidoEnOtraSesion(QStringLiteral(
+                         "SELECT COUNT(*) FROM HCONTRAT WHERE CodigoOperario = 6 AND "
+                         "CodigoContrato = 401")),
+                     QStringLiteral("1"));
+            QCOMPARE(leidoEnOtraSesion(
+                         QStringLiteral("SELECT Telefono FROM PERSONAL WHERE CodigoOperario = 6")),
+                     QStringLiteral("600"));
+            f->BorrarlaImgen1Click(f->BorrarlaImgen1);
+            QCOMPARE(bajoSuCodigo(), QStringLiteral("1 0 0 0 0 0"));
+            f->Close();
+            QTRY_VERIFY(!f);
+            return;
+        }
         f->HContrato->Cancel();
         // A training line posted alone, as leaving its row does.
         f->HFormacion->Append();
         f->HFormacion->FieldByName(QStringLiteral("CodigoFormacion"))
             ->setAsString(QStringLiteral("F1"));
         QVERIFY_THROWS_EXCEPTION(EDatabaseError, f->HFormacion->Post());
-        QCOMPARE(bajoSuCodigo(), QStringLiteral("0 0 0 0 0"));
+        f->HFormacion->Cancel();
+        // An analysis group typed in its grid.
+        f->GATablas->Append();
+        f->GATablas->FieldByName(QStringLiteral("GrupoAnalisis"))
+            ->setAsString(QStringLiteral("DEP1"));
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, f->GATablas->Post());
+        f->GATablas->Cancel();
+        // A photo dropped on the panel.
+        MessageSeam::clearLog();
+        QVERIFY(!f->SoltarArchivoFoto({imagen(dir)}));
+        QCOMPARE(textos().size(), 1);
+        QCOMPARE(bajoSuCodigo(), QStringLiteral("0 0 0 0 0 0"));
         f->pbCancelarClick(f->pbCancelar);
         f->Table1->Cancel();
         QVERIFY(!fGENEINIC->Database->InTransaction());
@@ -3110,7 +3214,8 @@ private Q_SLOTS:
     // the "Ficha" item open the window on the record shown; a document added
     // there lights the button's mark and a removed one puts it out; the window
     // follows the record. A user without the right gets the refusal and no
-    // window.
+    // window. A record another clerk changed since the form read it takes no
+    // document until the form reads it again.
     void documentacionDesdeLasFichas_data() {
         QTest::addColumn<int>("engine");
         QTest::addColumn<QString>("clase");
@@ -3118,6 +3223,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("tabla");
         QTest::addColumn<QStringList>("claves");
         QTest::addColumn<bool>("acceso");
+        QTest::addColumn<QString>("cambio");
         const QString ano = QString::number(QDate::currentDate().year());
         const QString boton = QStringLiteral("pbDocumentacionElectronica");
         const QString item = QStringLiteral("DocumentacionElectronica1");
@@ -3131,24 +3237,40 @@ private Q_SLOTS:
             const char* tabla;
             QStringList claves;
             bool acceso;
+            const char* cambio;  // another clerk's change of the first record
         } casos[] = {
-            {"personal/boton", "TfRRHHPERS", boton, "PERSONAL", operarios, true},
-            {"personal/ficha", "TfRRHHPERS", item, "PERSONAL", operarios, true},
-            {"personal/sin acceso", "TfRRHHPERS", boton, "PERSONAL", operarios, false},
-            {"candidatos/boton", "TfRRHHCAND", boton, "CANDIDAT", operarios, true},
-            {"candidatos/ficha", "TfRRHHCAND", item, "CANDIDAT", operarios, true},
-            {"evaluacion/boton", "TfRRHHEVAL", boton, "EVLCION", evaluaciones, true},
-            {"evaluacion/ficha", "TfRRHHEVAL", item, "EVLCION", evaluaciones, true},
-            {"plan/boton", "TfRRHHPLAN", boton, "PLANFORM", plan, true},
-            {"plan/ficha", "TfRRHHPLAN", item, "PLANFORM", plan, true},
-            {"criterios/ficha", "TfRRHHCRIT", item, "PUESTO", {"P1", "P2"}, true},
+            {"personal/boton", "TfRRHHPERS", boton, "PERSONAL", operarios, true,
+             "UPDATE PERSONAL SET Telefono = '600' WHERE CodigoOperario = 1"},
+            {"personal/ficha", "TfRRHHPERS", item, "PERSONAL", operarios, true,
+             "UPDATE PERSONAL SET Nombre = 'Ana | Œ' WHERE CodigoOperario = 1"},
+            {"personal/sin acceso", "TfRRHHPERS", boton, "PERSONAL", operarios, false, ""},
+            {"candidatos/boton", "TfRRHHCAND", boton, "CANDIDAT", operarios, true,
+             "UPDATE CANDIDAT SET Nombre = 'Eva; Ríos' WHERE Codigo = 1"},
+            {"candidatos/ficha", "TfRRHHCAND", item, "CANDIDAT", operarios, true,
+             "UPDATE CANDIDAT SET Nombre = 'Eva · Ríos' WHERE Codigo = 1"},
+            {"evaluacion/boton", "TfRRHHEVAL", boton, "EVLCION", evaluaciones, true,
+             "UPDATE EVLCION SET Observaciones = 'Revisada' WHERE CodigoOperario = 1"},
+            {"evaluacion/ficha", "TfRRHHEVAL", item, "EVLCION", evaluaciones, true,
+             "UPDATE EVLCION SET Observaciones = 'Revisada\nde nuevo' WHERE CodigoOperario = 1"},
+            {"plan/boton", "TfRRHHPLAN", boton, "PLANFORM", plan, true,
+             "UPDATE PLANFORM SET Realizado = 'SI' WHERE CodigoOperario = 1"},
+            {"plan/ficha", "TfRRHHPLAN", item, "PLANFORM", plan, true,
+             "UPDATE PLANFORM SET Revision = 2 WHERE CodigoOperario = 1"},
+            {"criterios/ficha",
+             "TfRRHHCRIT",
+             item,
+             "PUESTO",
+             {"P1", "P2"},
+             true,
+             "UPDATE PUESTO SET Descripcion = 'Fresador' WHERE Codigo = 'P1'"},
         };
         for (Engine motor : AvailableEngines())
             for (const auto& c : casos)
                 QTest::newRow(
                     qPrintable(EngineTag(motor) + QLatin1Char('/') + QLatin1String(c.nombre)))
                     << int(motor) << QString::fromLatin1(c.clase) << c.entrada
-                    << QString::fromLatin1(c.tabla) << c.claves << c.acceso;
+                    << QString::fromLatin1(c.tabla) << c.claves << c.acceso
+                    << QString::fromUtf8(c.cambio);
     }
     void documentacionDesdeLasFichas() {
         QFETCH(int, engine);
@@ -3157,6 +3279,7 @@ private Q_SLOTS:
         QFETCH(QString, tabla);
         QFETCH(QStringList, claves);
         QFETCH(bool, acceso);
+        QFETCH(QString, cambio);
         Entorno e(engine);
         InstalarDocumentacionElectronica();
         TForm principal;
@@ -3199,10 +3322,13 @@ private Q_SLOTS:
             f->FindComponent(QStringLiteral("pbDocumentacionElectronica")));
         const QImage sinDocumentos = boton ? marca(boton) : QImage();
         MessageSeam::clearLog();
-        if (auto* b = qobject_cast<QAbstractButton*>(f->FindComponent(entrada)))
-            b->click();
-        else
-            qobject_cast<TMenuItem*>(f->FindComponent(entrada))->Click();
+        auto entrar = [&f, &entrada] {
+            if (auto* b = qobject_cast<QAbstractButton*>(f->FindComponent(entrada)))
+                b->click();
+            else
+                qobject_cast<TMenuItem*>(f->FindComponent(entrada))->Click();
+        };
+        entrar();
         QPointer<TfGENEDOCE> d = fGENEDOCE;
         if (!acceso) {
             QVERIFY(!d);
@@ -3325,6 +3451,30 @@ private Q_SLOTS:
             d->pbEliminar->click();
             QCOMPARE(d->NumeroDocumentos(), 0);
             if (boton) QCOMPARE(marca(boton), sinDocumentos);
+
+            enOtraSesion(cambio);
+            auto documentos = [&tabla] {
+                return leidoEnOtraSesion(
+                    QStringLiteral("SELECT COUNT(*) FROM DOCUTRON WHERE NombreTabla = '") + tabla +
+                    QLatin1Char('\''));
+            };
+            MessageSeam::clearLog();
+            MessageSeam::enqueue(QStringLiteral("www.empresa.prueba/tarde"));
+            MessageSeam::enqueue(QStringLiteral("Tarde"));
+            d->pbAgregarWeb->click();
+            QCOMPARE(textos().last(),
+                     QStringLiteral("¡ El registro ha sido modificado por otro usuario !. Debe "
+                                    "cancelar la edición, salir e intentarlo de nuevo."));
+            QCOMPARE(documentos(), QStringLiteral("0"));
+            // Read again by the form, the record takes it.
+            datos->Refresh();
+            datos->First();
+            entrar();
+            QCOMPARE(d->ClaveTabla, claves.at(0));
+            MessageSeam::enqueue(QStringLiteral("www.empresa.prueba/tarde"));
+            MessageSeam::enqueue(QStringLiteral("Tarde"));
+            d->pbAgregarWeb->click();
+            QCOMPARE(documentos(), QStringLiteral("1"));
             d->Close();
         }
         f->Close();

@@ -21,6 +21,7 @@ class TDataSet;
 class TField;
 class TModuloDatos;
 class TTable;
+struct TRowAsRead;
 
 // True for a time-of-day field (date-time type, "Hora" in its name).
 bool EsCampoHora(const TField* Campo);
@@ -149,11 +150,13 @@ using TGanchoListadoProgramable = void (*)(TDataSet* DataSet, const QString& Pre
                                            bool FuenteFija);
 extern TGanchoListadoProgramable GanchoListadoProgramable;
 
-// The electronic documents of a record (table name, attachment key).
+// The electronic documents of a record (table name, attachment key, and the
+// record as the calling window read it: documents go only under it).
 void DocumentacionElectronica(TModuloDatos* ModuloDatos, const QString& NombreTabla,
-                              const QString& Clave);
+                              const QString& Clave, const TRowAsRead& Registro);
 bool TieneDocumentacionElectronica(TModuloDatos* ModuloDatos, const QString& NombreTabla,
                                    const QString& Clave);
 // The electronic-documentation window, installed by its unit. Unset, nothing opens.
-using TGanchoDocumentacionElectronica = void (*)(const QString& NombreTabla, const QString& Clave);
+using TGanchoDocumentacionElectronica = void (*)(const QString& NombreTabla, const QString& Clave,
+                                                 const TRowAsRead& Registro);
 extern TGanchoDocumentacionElectronica GanchoDocumentacionElectronica;

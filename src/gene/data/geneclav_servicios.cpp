@@ -330,8 +330,10 @@ void ListarDataSet(TModuloDatos* ModuloDatos, TDataSet* DataSet, const QString& 
 
 // ---------------------------------------------------------------- electronic documents
 
-void DocumentacionElectronica(TModuloDatos*, const QString& NombreTabla, const QString& Clave) {
-    if (GanchoDocumentacionElectronica) GanchoDocumentacionElectronica(NombreTabla, Clave);
+void DocumentacionElectronica(TModuloDatos*, const QString& NombreTabla, const QString& Clave,
+                              const TRowAsRead& Registro) {
+    if (GanchoDocumentacionElectronica)
+        GanchoDocumentacionElectronica(NombreTabla, Clave, Registro);
 }
 
 bool TieneDocumentacionElectronica(TModuloDatos* ModuloDatos, const QString& NombreTabla,

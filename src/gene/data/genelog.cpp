@@ -148,7 +148,7 @@ void RegistrarUso(TModuloDatos*, QObject* Formulario, const QString& Accion) {
 }
 
 bool GrabarObjetoBLOB(TModuloDatos* ModuloDatos, const QString& Tabla, const QString& Clave,
-                      QObject* Imagen, const QString& Archivo) {
+                      QObject* Imagen, const QString& Archivo, const TRowAsRead& Propietario) {
     if (Tabla.isEmpty()) return true;
     const QString tabla = sinPropietario(ModuloDatos, Tabla);
 
@@ -176,6 +176,9 @@ bool GrabarObjetoBLOB(TModuloDatos* ModuloDatos, const QString& Tabla, const QSt
     TfGENEINIC* f = sesion();
     TGuardaTransaccion guarda(f, f->Database);
     try {
+        // Compared in the transaction that stores the photo: no delete or
+        // new record under the key slips between the two.
+        CheckRowAsRead(Propietario);
         TQuery borrar;
         prepararConsultaObjeto(ModuloDatos, borrar, QStringLiteral("DELETE FROM "), tabla, Clave,
                                kFoto);

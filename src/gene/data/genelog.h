@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include "db/table.h"
+
 class QObject;
 class QVariant;
 class TDataSet;
@@ -21,9 +23,12 @@ void RegistrarUso(TModuloDatos* ModuloDatos, QObject* Formulario, const QString&
 // The record's photo ("Foto", type "Imagen") replaced by a JPEG, BMP or PNG
 // file and shown in the image control (its "Picture" property); an empty
 // file name removes it. A file that cannot be read or is no picture leaves
-// the stored photo as it was (after a warning) and answers false.
+// the stored photo as it was (after a warning) and answers false, as does
+// a record Propietario (the record as the window read it) that another user
+// changed or deleted since: nothing is stored under its key then.
 bool GrabarObjetoBLOB(TModuloDatos* ModuloDatos, const QString& Tabla, const QString& Clave,
-                      QObject* Imagen, const QString& Archivo);
+                      QObject* Imagen, const QString& Archivo,
+                      const TRowAsRead& Propietario = TRowAsRead());
 // The object's TipoObjeto; "" when there is none.
 QString TipoObjetoBLOB(TModuloDatos* ModuloDatos, const QString& Tabla, const QString& Clave,
                        const QString& IdObjeto, QString& Tipo);

@@ -13,23 +13,25 @@
 #include <algorithm>
 #include <memory>
 
+#include "db/dberror.h"
 #include "db/field.h"
 #include "db/query.h"
 #include "db/table.h"
 #include "gene/data/geneclav.h"
+#include "gene/data/genelog.h"
+#include "gene/data/genemodu.h"
+#include "gene/data/genemodu_sql.h"
+#include "gene/data/genetext.h"
+#include "gene/data/mensajes.h"
+#include "gene/dialogs/genemlis.h"
+#include "gene/dialogs/geneopen.h"
+#include "gene/dialogs/genevtex.h"
 #include "gene/session/geneform.h"
 #include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_correo.h"
 #include "gene/session/geneinic_programas.h"
 #include "gene/session/geneinic_servicios.h"
-#include "gene/data/genelog.h"
-#include "gene/dialogs/genemlis.h"
-#include "gene/data/genemodu.h"
-#include "gene/data/genemodu_sql.h"
-#include "gene/dialogs/geneopen.h"
-#include "gene/data/genetext.h"
-#include "gene/dialogs/genevtex.h"
-#include "gene/data/mensajes.h"
 #include "gene/session/sesion.h"
 #include "io/paths.h"
 #include "io/textfile.h"
@@ -424,13 +426,32 @@ bool TfGENEDOCE::AgregarDocumento(const QString& Titulo, const QString& Ubicacio
                                   const QString& Descripcion) {
     if (!HayRegistro() || !ReservarClaveDocumentacion(fGENEINIC, NombreTabla, ClaveTabla))
         return false;
-    auto q = sentencia(QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre, "
-                                      "Ubicacion, Descripcion) VALUES (:NombreTabla, :ClaveTabla, "
-                                      ":Nombre, :Ubicacion, :Descripcion)"),
-                       {NombreTabla, ClaveTabla, Titulo, Ubicacion, Descripcion});
-    if (!ejecutar(q.get())) {
-        MensajeAdvertencia(QStringLiteral("¡No ha sido posible registrar el Documento!"));
-        return false;
+    {
+        // The owner is compared and the document stored in one transaction:
+        // no delete or new record under the key slips between the two.
+        TGuardaTransaccion transaccion(fGENEINIC);
+        bool grabado = false;
+        // Without one the comparison would prove nothing: nothing is stored.
+        try {
+            if (transaccion.Activa()) {
+                CheckRowAsRead(RegistroLeido);
+                auto q = sentencia(
+                    QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre, "
+                                   "Ubicacion, Descripcion) VALUES (:NombreTabla, :ClaveTabla, "
+                                   ":Nombre, :Ubicacion, :Descripcion)"),
+                    {NombreTabla, ClaveTabla, Titulo, Ubicacion, Descripcion});
+                grabado = ejecutar(q.get()) && transaccion.Confirmar();
+            }
+        } catch (const EDatabaseError& e) {
+            if (e.code() == DbError::RecordChanged || e.code() == DbError::RecordDeleted) {
+                MensajeAdvertencia(TextoErrorBaseDatos(e));
+                return false;
+            }
+        }
+        if (!grabado) {
+            MensajeAdvertencia(QStringLiteral("¡No ha sido posible registrar el Documento!"));
+            return false;
+        }
     }
     auto* item = new QTreeWidgetItem(ListView1, {Titulo, Ubicacion});
     ListView1->setCurrentItem(item);
@@ -545,7 +566,33 @@ void TfGENEDOCE::navegar(bool Adelante, bool Extremo) {
         return;
     }
     ClaveTabla = clave;
+    RegistroLeido = LeerPropietario(clave);
     CargarDocumentos();
+}
+
+TRowAsRead TfGENEDOCE::LeerPropietario(const QString& Clave) const {
+    // The record this window walked to is read here, as an opening window
+    // reads its own; a table or key it cannot look up (no primary index, a
+    // key text it cannot take) is left unchecked, as before.
+    TRowAsRead leido;
+    if (RegistroLeido.isEmpty()) return leido;
+    try {
+        TTable tabla;
+        tabla.setDatabaseName(RegistroLeido.databaseName);
+        tabla.setTableName(RegistroLeido.tableName);
+        tabla.setPageSize(1, 1);
+        tabla.Open();
+        const QStringList partes = Clave.split(QLatin1Char('|'));
+        if (tabla.IndexFieldCount() != partes.size()) return leido;
+        QVariantList valores;
+        for (const QString& p : partes) valores << p;
+        if (tabla.FindKey(valores)) return tabla.RowAsRead();
+        // Documents of a record that is gone: none is added to them.
+        leido.databaseName = RegistroLeido.databaseName;
+        leido.tableName = RegistroLeido.tableName;
+    } catch (const std::exception&) {
+    }
+    return leido;
 }
 
 void TfGENEDOCE::pbPrimeroClick(QObject*) {
@@ -652,8 +699,9 @@ void RegistrarTfGENEDOCE() {
 
 void InstalarDocumentacionElectronica() {
     RegistrarTfGENEDOCE();
-    GanchoDocumentacionElectronica = [](const QString& NombreTabla, const QString& Clave) {
-        AbrirDocumentacionElectronica(fGENEINIC, NombreTabla, Clave);
+    GanchoDocumentacionElectronica = [](const QString& NombreTabla, const QString& Clave,
+                                        const TRowAsRead& Registro) {
+        AbrirDocumentacionElectronica(fGENEINIC, NombreTabla, Clave, Registro);
     };
 }
 

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "db/table.h"
 #include "ui/form.h"
 
 class QTextBrowser;
@@ -29,6 +30,7 @@ class TfGENEDOCE : public TForm {
     Q_OBJECT
     Q_PROPERTY(QString NombreTabla MEMBER NombreTabla)
     Q_PROPERTY(QString ClaveTabla MEMBER ClaveTabla)
+    Q_PROPERTY(TRowAsRead RegistroLeido READ registroLeido WRITE setRegistroLeido)
 public:
     explicit TfGENEDOCE(QWidget* owner = nullptr);
     ~TfGENEDOCE() override;
@@ -64,6 +66,12 @@ public:
     // values joined by "|").
     QString NombreTabla;
     QString ClaveTabla;
+    // The owner record as the window that opened this one read it (as this
+    // one read it after a walk to another record; empty for a new record,
+    // whose key is held instead): documents are stored only under it.
+    TRowAsRead RegistroLeido;
+    TRowAsRead registroLeido() const { return RegistroLeido; }
+    void setRegistroLeido(const TRowAsRead& r) { RegistroLeido = r; }
     // Documents chosen for mailing: "title|location", sorted, no duplicates.
     QStringList DocumentosSeleccionados;
 
@@ -86,7 +94,8 @@ public:
     bool HayRegistro() const;
     // Inserts a document of the owner and selects it; false after the
     // warning "¡No ha sido posible registrar el Documento!", without a record,
-    // or when a new record's key cannot be held for it.
+    // when a new record's key cannot be held for it, or (after the
+    // database's words for it) when the owner is no longer the record read.
     bool AgregarDocumento(const QString& Titulo, const QString& Ubicacion,
                           const QString& Descripcion);
     // Asks the title (default given); "" when cancelled or left empty.
@@ -112,6 +121,9 @@ public:
     Q_INVOKABLE void pbEnviarEMailClick(QObject* Sender = nullptr);
 
 private:
+    // The owner record under the key Clave as it now stands (see
+    // RegistroLeido).
+    TRowAsRead LeerPropietario(const QString& Clave) const;
     void limpiarVista();
     void navegar(bool Adelante, bool Extremo);
     void enviarSeleccionados();

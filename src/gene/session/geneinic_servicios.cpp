@@ -28,16 +28,16 @@
 #include "db/sysutils.h"
 #include "db/table.h"
 #include "gene/data/geneclav.h"
-#include "gene/session/genecomp.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_programas.h"
 #include "gene/data/genelog.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_nombres.h"
-#include "gene/session/generejilla.h"
 #include "gene/data/genesist.h"
 #include "gene/data/geneusua.h"
 #include "gene/data/mensajes.h"
+#include "gene/session/genecomp.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_programas.h"
+#include "gene/session/generejilla.h"
 #include "gene/session/sesion.h"
 #include "io/paths.h"
 #include "ui/form.h"
@@ -209,7 +209,8 @@ void ResponsabilidadDocumentalRegistro(TfGENEINIC*, TTable* Tabla) {
 
 // ---------------------------------------------------------------- electronic documents
 
-void AbrirDocumentacionElectronica(TfGENEINIC*, const QString& NombreTabla, const QString& Clave) {
+void AbrirDocumentacionElectronica(TfGENEINIC*, const QString& NombreTabla, const QString& Clave,
+                                   const TRowAsRead& Registro) {
     QString nivel;
     NivelAccesoPrograma(ModuloDatos, CodigoUsuarioActual,
                         QStringLiteral("Documentación Electrónica"), nivel);
@@ -222,6 +223,7 @@ void AbrirDocumentacionElectronica(TfGENEINIC*, const QString& NombreTabla, cons
     NombreTablaSinPropietario(ModuloDatos, NombreTabla, tabla);
     AsignarPropiedad(ventana, QStringLiteral("NombreTabla"), tabla);
     AsignarPropiedad(ventana, QStringLiteral("ClaveTabla"), Clave);
+    AsignarPropiedad(ventana, QStringLiteral("RegistroLeido"), QVariant::fromValue(Registro));
     LlamarMetodoPublicado(ventana, QStringLiteral("CargarDocumentos"), nullptr);
 }
 

@@ -13,6 +13,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "db/table.h"
+
 class QObject;
 class TDataSet;
 class TTable;
@@ -68,9 +70,11 @@ QString ClaveResponsabilidadRegistro(TTable* Tabla);
 
 // Opens (or brings forward) the electronic-documentation window "fGENEDOCE"
 // for a record when the user may use "Documentación Electrónica"; the window
-// gets the properties "NombreTabla" and "ClaveTabla" and its published
-// "CargarDocumentos" runs.
-void AbrirDocumentacionElectronica(TfGENEINIC* f, const QString& NombreTabla, const QString& Clave);
+// gets the properties "NombreTabla", "ClaveTabla" and "RegistroLeido" (the
+// record as the calling window read it; empty: none is checked) and its
+// published "CargarDocumentos" runs.
+void AbrirDocumentacionElectronica(TfGENEINIC* f, const QString& NombreTabla, const QString& Clave,
+                                   const TRowAsRead& Registro);
 // After-scroll event of forms that offer electronic documentation: while
 // "fGENEDOCE" is open, the owner form's "DocumentacionElectronica1Click" runs
 // with its component "DocumentacionElectronica1".

@@ -437,7 +437,8 @@ void TFormularioMaestro::ListadoProgramable1Click(QObject*) {
 }
 
 void TFormularioMaestro::DocumentacionElectronica1Click(QObject*) {
-    DocumentacionElectronica(ModuloDatos, Table1->TableName(), ClaveDocumentacion());
+    DocumentacionElectronica(ModuloDatos, Table1->TableName(), ClaveDocumentacion(),
+                             Table1->RowAsRead());
 }
 
 void TFormularioMaestro::Cerrar1Click(QObject*) {

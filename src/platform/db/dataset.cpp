@@ -527,6 +527,27 @@ void TDataSet::Refresh() {
     if (AfterRefresh) AfterRefresh(this);
 }
 
+void TDataSet::RereadRecord() {
+    CheckActive();
+    if (!hasRecord_ || state_ == dsInsert || (state_ == dsEdit && modified_) ||
+        (state_ != dsBrowse && state_ != dsEdit))
+        return;
+    cursorOnCurrent_ = false;
+    cursor_->refresh();
+    TRow row;
+    if (!cursor_->seek(current_.identity, row)) throw EDatabaseError::make(DbError::RecordDeleted);
+    cursorOnCurrent_ = true;
+    setCurrent(row);
+    if (state_ == dsEdit) {
+        editBuffer_ = current_.values;
+        pointBuffers();
+        // The lock follows the row's key where it moved with the row.
+        cursor_->resumeLock(current_);
+    }
+    calculateFields(true);
+    DataEvent(deDataSetChange);
+}
+
 // ---------------------------------------------------------------------------
 // Bookmarks
 

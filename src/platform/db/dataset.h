@@ -98,6 +98,12 @@ public:
     // Re-reads the record source keeping the position by identity (the next
     // row when the current one is gone, else the last).
     void Refresh();
+    // The current record read again from the engine, in browse or in an edit
+    // nothing was typed into (the edit stays, from the row as it now
+    // stands), so that what is written under its key next is compared with
+    // what another user made of it; RecordDeleted, the record kept, when the
+    // row is gone.
+    void RereadRecord();
     // Posts a modified record, cancels an unmodified one.
     void CheckBrowseMode();
     // Asks the data links to write their pending edits into the fields.

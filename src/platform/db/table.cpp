@@ -262,6 +262,46 @@ void TTable::InternalClose() {
     editingKey_ = -1;
 }
 
+TRowAsRead TTable::RowAsRead() const {
+    TRowAsRead r;
+    if (!Active() || IsEmpty() || State() == dsInsert) return r;
+    r.databaseName = DatabaseName();
+    r.tableName = tableName_;
+    r.row = CurrentRow();
+    r.source = const_cast<TTable*>(this);
+    return r;
+}
+
+void TTable::CheckUnchanged(const TRowAsRead& asRead) {
+    CheckActive();
+    // No row was there when it was looked for.
+    if (!asRead.row.identity.isValid())
+        throw EDatabaseError::make(DbError::RecordDeleted, QString(), tableName_);
+    // A row of another table, or one read before a change of its columns,
+    // cannot be the record this one holds.
+    if (asRead.tableName.compare(tableName_, Qt::CaseInsensitive) != 0 ||
+        asRead.row.values.size() != tableCursor()->fieldDefs().size())
+        throw EDatabaseError::make(DbError::RecordChanged, QString(), tableName_);
+    tableCursor()->checkUnchanged(asRead.row);
+}
+
+void CheckRowAsRead(const TRowAsRead& asRead) {
+    if (asRead.isEmpty()) return;
+    if (TTable* source = asRead.source) {
+        const TRowAsRead now = source->RowAsRead();
+        if (!now.isEmpty() && now.row.identity == asRead.row.identity) {
+            source->CheckUnchanged(now);
+            return;
+        }
+    }
+    TTable table;
+    table.setDatabaseName(asRead.databaseName);
+    table.setTableName(asRead.tableName);
+    table.setPageSize(1, 1);
+    table.Open();
+    table.CheckUnchanged(asRead);
+}
+
 void TTable::setPageSize(int initial, int maximum) {
     pageInitial_ = initial;
     pageMaximum_ = maximum;

@@ -4,6 +4,8 @@
 // every engine: the table's own prefix ("PERSONAL_Clave2") is dropped, and
 // "", "<Primary>", "Clave1" and "PRIMARY" all mean the primary index.
 
+#include <QMetaType>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -14,6 +16,8 @@
 
 class TDataSource;
 class TTableCursor;
+
+struct TRowAsRead;
 
 // Field definitions of a table: read from the catalog when it opens, or
 // written by a form before CreateTable.
@@ -117,6 +121,15 @@ public:
     // Rows per page read from the engine (tests use small pages).
     void setPageSize(int initial, int maximum);
 
+    // The current record as read (in an edit, before its changes); empty
+    // without one or while inserting.
+    TRowAsRead RowAsRead() const;
+    // Raises RecordChanged or RecordDeleted, as a stale post does, unless
+    // the row `asRead` came from (a record of this table) still holds the
+    // values it was read with. Inside a transaction the row stays so on
+    // PostgreSQL until it ends.
+    void CheckUnchanged(const TRowAsRead& asRead);
+
 protected:
     std::unique_ptr<TCursor> CreateCursor() override;
     void InternalClose() override;
@@ -164,3 +177,22 @@ private:
     int pageInitial_ = 64;
     int pageMaximum_ = 1024;
 };
+
+// A table's record as a window read it (its table, its row as the engine
+// gave it): what rows stored under its key are checked against, so that
+// they go only under the record the window shows, never under another
+// entered since with the same key.
+struct TRowAsRead {
+    QString databaseName;
+    QString tableName;
+    TRow row;
+    // The table it was read by, while it lives: its later posts of the same
+    // record (the window's own changes) are what the window shows then.
+    QPointer<TTable> source;
+    bool isEmpty() const { return tableName.isEmpty(); }
+};
+Q_DECLARE_METATYPE(TRowAsRead)
+
+// TTable::CheckUnchanged on a table of its own, for a window that keeps a
+// record another window read: nothing to check when `asRead` is empty.
+void CheckRowAsRead(const TRowAsRead& asRead);

@@ -92,6 +92,10 @@ public:
     // toStorage gives it), so that a write applies only to a row nobody
     // changed since.
     static QString unchangedCondition(bool sqlite, const QString& column, TFieldType type);
+    // Raises RecordChanged or RecordDeleted (the errors of a stale post)
+    // unless the row still holds the values it was read with, so that rows
+    // stored under its key go only under the record a window shows.
+    void checkUnchanged(const TRow& asRead);
 
 private:
     // Before writing the record under its lock: the lock still held, or
@@ -142,6 +146,12 @@ private:
     QString identityCondition(QVariantList& binds, const QVariant& identity) const;
     QVariantList identityStorage(const QVariant& identity) const;
     bool rowExists(const QVariant& identity);
+    // The row's identity and every column as read: what a write or a check
+    // on it requires (its values bound in `binds`).
+    QString unchangedRowCondition(const TRow& asRead, QVariantList& binds) const;
+    // The error for a row that no longer holds its values as read: changed
+    // when it is still there, else deleted.
+    [[noreturn]] void raiseStale(const QVariant& identity);
     QString insertStatement(const QVector<int>& generated) const;
     void setRowFrom(Entry& e);
     int growPage(bool forward);

@@ -146,6 +146,37 @@ QString TTableCursor::unchangedCondition(bool sqlite, const QString& column, TFi
     }
 }
 
+QString TTableCursor::unchangedRowCondition(const TRow& asRead, QVariantList& binds) const {
+    const QString where = identityCondition(binds, asRead.identity) + unchangedWhere_;
+    for (int i = 0; i < fields_.size(); ++i)
+        binds << toStorage(asRead.values.value(i), fields_[i].DataType, sqlite_);
+    return where;
+}
+
+void TTableCursor::raiseStale(const QVariant& identity) {
+    throw EDatabaseError::make(
+        rowExists(identity) ? DbError::RecordChanged : DbError::RecordDeleted, QString(),
+        tableName_);
+}
+
+void TTableCursor::checkUnchanged(const TRow& asRead) {
+    QVariantList binds;
+    QString sql = QStringLiteral("SELECT 1 FROM ") + table_ + QStringLiteral(" WHERE ") +
+                  unchangedRowCondition(asRead, binds);
+    // Inside a transaction on PostgreSQL the row stays as compared until it
+    // ends: a change or delete by another session waits for the rows
+    // stored under it. SQLite's snapshot refuses a write after a change.
+    if (!sqlite_ && db_->InTransaction()) sql += QStringLiteral(" FOR SHARE");
+    QSqlQuery& q = prepared(sql);
+    TDatabase::BindValues(q, binds);
+    // Under a savepoint: a lock wait that runs out leaves the caller's
+    // transaction usable, as any failure of a write would.
+    db_->Run(q);
+    const bool found = q.next();
+    q.finish();
+    if (!found) raiseStale(asRead.identity);
+}
+
 bool TTableCursor::rowExists(const QVariant& identity) {
     QVariantList binds;
     const QString where = identityCondition(binds, identity);
@@ -172,9 +203,7 @@ void TTableCursor::updateRow(const TRow& old, TRow& row) {
     }
     row.identity = old.identity;
     if (binds.isEmpty()) return;  // nothing to write
-    const QString where = identityCondition(binds, old.identity) + unchangedWhere_;
-    for (int i = 0; i < n; ++i)
-        binds << toStorage(old.values.value(i), fields_[i].DataType, sqlite_);
+    const QString where = unchangedRowCondition(old, binds);
     QString sql = QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET ") + set +
                   QStringLiteral(" WHERE ") + where;
     const bool returning = identity_ == Identity::Ctid;
@@ -194,11 +223,7 @@ void TTableCursor::updateRow(const TRow& old, TRow& row) {
         applied = q.numRowsAffected() > 0;
     }
     q.finish();
-    if (!applied) {
-        throw EDatabaseError::make(
-            rowExists(old.identity) ? DbError::RecordChanged : DbError::RecordDeleted, QString(),
-            tableName_);
-    }
+    if (!applied) raiseStale(old.identity);
     if (identity_ == Identity::PrimaryKey) {
         QVariantList id;
         for (int f : primaryKey_) id << row.values[f];
@@ -244,9 +269,7 @@ void TTableCursor::deleteRow(const TRow& old) {
     } unlock{db_, tableName_, tempLock};
 
     QVariantList binds;
-    const QString where = identityCondition(binds, old.identity) + unchangedWhere_;
-    for (int i = 0; i < fields_.size(); ++i)
-        binds << toStorage(old.values.value(i), fields_[i].DataType, sqlite_);
+    const QString where = unchangedRowCondition(old, binds);
     QSqlQuery& q =
         prepared(QStringLiteral("DELETE FROM ") + table_ + QStringLiteral(" WHERE ") + where);
     TDatabase::BindValues(q, binds);
@@ -257,11 +280,7 @@ void TTableCursor::deleteRow(const TRow& old) {
         db_->RunWrite(q);
     const bool applied = q.numRowsAffected() > 0;
     q.finish();
-    if (!applied) {
-        throw EDatabaseError::make(
-            rowExists(old.identity) ? DbError::RecordChanged : DbError::RecordDeleted, QString(),
-            tableName_);
-    }
+    if (!applied) raiseStale(old.identity);
     if (const int i = liveEntry(old.identity); i >= 0) {
         buf_[i].deleted = true;
         pos_ = i;

@@ -10,12 +10,13 @@
 #include <QTextBrowser>
 #include <QtTest>
 
-#include "gene/dialogs/genedoce.h"
-#include "gene/session/geneinic_servicios.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
-#include "gene/session/sesion.h"
+#include "gene/dialogs/genedoce.h"
 #include "gene/registros_prueba.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_servicios.h"
+#include "gene/session/sesion.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
 #include "ui/controls.h"
@@ -55,6 +56,102 @@ void escribir(const QString& ruta, const QByteArray& contenido) {
     f.write(contenido);
 }
 
+// The scenes of a record that is no longer the one the window's opener read
+// (see TestGeneDoce::sinRegistroActual).
+void registroCambiado(const TestInstalacion& inst, const QString& escena) {
+    Sql(
+        QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (9, 'FELIX "
+                       "SEXTO'), (8, 'OCTAVO · Ñu | Œ')"));
+    Sql(
+        QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre) VALUES "
+                       "('PERSONAL', '8', 'Ficha')"));
+    TDatabase otra;
+    otra.setDatabaseName(QStringLiteral("OtraSesion"));
+    otra.Params() = inst.sesion()->Database->Params();
+    otra.Open();
+    auto bajoLaClave = [&otra](const QString& clave) {
+        return otra
+            .Scalar(QStringLiteral("SELECT COUNT(*) FROM DOCUTRON WHERE NombreTabla = "
+                                   "'PERSONAL' AND ClaveTabla = '") +
+                    clave + QLatin1Char('\''))
+            .toString();
+    };
+    // The personnel window's record, as it read employee 9.
+    auto personal = AbrirTablaPrueba(QStringLiteral("PERSONAL"));
+    QVERIFY(personal->FindKey({9}));
+    AbrirDocumentacionElectronica(inst.sesion(), QStringLiteral("PERSONAL"), QStringLiteral("9"),
+                                  personal->RowAsRead());
+    QVERIFY(fGENEDOCE);
+    TfGENEDOCE* d = fGENEDOCE;
+    QVERIFY(d->AgregarDocumento(QStringLiteral("Contrato"), QString(), QStringLiteral("de 9")));
+    QCOMPARE(bajoLaClave(QStringLiteral("9")), QStringLiteral("1"));
+    QString clave = QStringLiteral("9");
+    if (escena == QLatin1String("recorrido")) {
+        d->pbAnteriorClick();
+        QCOMPARE(d->ClaveTabla, QStringLiteral("8"));
+        clave = QStringLiteral("8");
+    }
+    // The other clerk's delete takes the record's documents with it.
+    const QString donde = QStringLiteral(" WHERE CodigoOperario = ") + clave;
+    if (escena == QLatin1String("modificado")) {
+        otra.Execute(QStringLiteral("UPDATE PERSONAL SET Telefono = '600'") + donde);
+    } else {
+        otra.StartTransaction();
+        otra.Execute(QStringLiteral("DELETE FROM PERSONAL") + donde);
+        otra.Execute(QStringLiteral("DELETE FROM DOCUTRON WHERE NombreTabla = 'PERSONAL' AND "
+                                    "ClaveTabla = '") +
+                     clave + QLatin1Char('\''));
+        if (escena == QLatin1String("sustituido"))
+            otra.Execute(
+                QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES "
+                               "(9, 'GINA SÉPTIMA')"));
+        otra.Commit();
+    }
+    const QString antes = bajoLaClave(clave);
+    MessageSeam::clearLog();
+    QVERIFY(!d->AgregarDocumento(QStringLiteral("Nota"), QString(), QStringLiteral("texto")));
+    const QString borrado = QStringLiteral(
+        "¡Este registro ya no está disponible en la vista actual!. Para ver la nueva "
+        "situación vuelva a seleccionar o filtrar los datos que desee.");
+    const QString modificado = QStringLiteral(
+        "¡ El registro ha sido modificado por otro usuario !. Debe cancelar la edición, salir "
+        "e intentarlo de nuevo.");
+    const QStringList vistos = mensajes();
+    QCOMPARE(vistos.size(), 1);
+    if (escena == QLatin1String("sustituido"))
+        QVERIFY2(vistos.first() == borrado || vistos.first() == modificado,
+                 qPrintable(vistos.first()));
+    else
+        QCOMPARE(vistos.first(), escena == QLatin1String("modificado") ? modificado : borrado);
+    QCOMPARE(bajoLaClave(clave), antes);
+    QCOMPARE(otra.Scalar(QStringLiteral("SELECT COUNT(*) FROM DOCUTRON WHERE Nombre = "
+                                        "'Nota'"))
+                 .toString(),
+             QStringLiteral("0"));
+    QVERIFY(!inst.sesion()->Database->InTransaction());
+    if (escena == QLatin1String("borrado") || escena == QLatin1String("recorrido")) {
+        d->Close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return;
+    }
+    // The personnel window reads the record again and opens the window
+    // on it: the new 9 lists nothing of the old one, and takes the note.
+    personal->Refresh();
+    QVERIFY(personal->FindKey({9}));
+    delete d;
+    AbrirDocumentacionElectronica(inst.sesion(), QStringLiteral("PERSONAL"), QStringLiteral("9"),
+                                  personal->RowAsRead());
+    d = fGENEDOCE;
+    QVERIFY(d);
+    QCOMPARE(d->NumeroDocumentos(), escena == QLatin1String("sustituido") ? 0 : 1);
+    QVERIFY(d->AgregarDocumento(QStringLiteral("Nota"), QString(), QStringLiteral("texto")));
+    QCOMPARE(bajoLaClave(QStringLiteral("9")),
+             escena == QLatin1String("sustituido") ? QStringLiteral("1") : QStringLiteral("2"));
+    otra.Close();
+    d->Close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 }  // namespace
 
 class TestGeneDoce : public QObject {
@@ -77,7 +174,7 @@ private Q_SLOTS:
 
         delete fGENEDOCE;  // left by a failed row
         AbrirDocumentacionElectronica(inst.sesion(), QStringLiteral("PERSONAL"),
-                                      QStringLiteral("1"));
+                                      QStringLiteral("1"), TRowAsRead());
         QVERIFY(fGENEDOCE);
         TfGENEDOCE* d = fGENEDOCE;
         QCOMPARE(d->pnClave->Caption(), QStringLiteral("PERSONAL - 1"));
@@ -184,25 +281,42 @@ private Q_SLOTS:
     // records gives it, or a new record's key of empty "|"-joined values
     // while it is typed): every way of adding is refused before anything
     // is asked, and no document is stored under that key.
+    // The window on a record that is no longer the one its opener read
+    // (escena): another clerk deleted employee 9 with his documents, deleted
+    // him and entered a new 9, or changed him; or the window walked to 8,
+    // which the other clerk deleted then. The document is refused with the
+    // database's words and nothing is stored under the key (read by the
+    // other clerk's session); the new 9 lists nothing of the old one. The
+    // record read again takes the document.
     void sinRegistroActual_data() {
         QTest::addColumn<int>("engine");
         QTest::addColumn<QString>("clave");
+        QTest::addColumn<QString>("escena");
         for (Engine e : AvailableEngines()) {
             const QString m = EngineTag(e);
-            QTest::addRow("%s vacia", qPrintable(m)) << int(e) << QString();
-            QTest::addRow("%s partes vacias", qPrintable(m)) << int(e) << QStringLiteral("|||");
+            QTest::addRow("%s vacia", qPrintable(m)) << int(e) << QString() << QString();
+            QTest::addRow("%s partes vacias", qPrintable(m))
+                << int(e) << QStringLiteral("|||") << QString();
             QTest::addRow("%s partes en blanco", qPrintable(m))
-                << int(e) << QStringLiteral(" | |\t|");
+                << int(e) << QStringLiteral(" | |\t|") << QString();
+            for (const char* escena : {"borrado", "sustituido", "modificado", "recorrido"})
+                QTest::addRow("%s %s", qPrintable(m), escena)
+                    << int(e) << QStringLiteral("9") << QString::fromLatin1(escena);
         }
     }
     void sinRegistroActual() {
         QFETCH(int, engine);
         QFETCH(QString, clave);
+        QFETCH(QString, escena);
         TestInstalacion inst(Engine(engine), conEmpresa());
         TModuloDatos modulo;
         CodigoUsuarioActual = QLatin1String(kCodigoAdministradorInicial);
         delete fGENEDOCE;
-        AbrirDocumentacionElectronica(inst.sesion(), QStringLiteral("PUESTO"), clave);
+        if (!escena.isEmpty()) {
+            registroCambiado(inst, escena);
+            return;
+        }
+        AbrirDocumentacionElectronica(inst.sesion(), QStringLiteral("PUESTO"), clave, TRowAsRead());
         QVERIFY(fGENEDOCE);
         TfGENEDOCE* d = fGENEDOCE;
         MessageSeam::clearLog();

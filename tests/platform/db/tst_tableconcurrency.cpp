@@ -103,6 +103,30 @@ void TestTableConcurrency::changedSinceRead() {
     mine.FieldByName(QStringLiteral("Nombre"))->setValue(QStringLiteral("DOS"));
     mine.Post();
     QCOMPARE(nameOf(other.get(), 2), QStringLiteral("DOS"));
+
+    // Rows stored under a record's key are checked against it as read, by
+    // the comparison a post gets: its own post is what it read (a NULL and
+    // an empty blob kept), another user's change is refused, also from a
+    // table of its own, until the record is read again, which keeps an
+    // edit nothing was typed into.
+    QVERIFY(mine.FindKey({2}));
+    const TRowAsRead dos = mine.RowAsRead();
+    mine.CheckUnchanged(dos);
+    CheckRowAsRead(dos);
+    // An edit nothing is typed into, as a line typed under the record makes.
+    mine.Edit();
+    other->Execute(
+        QStringLiteral("UPDATE FICHA SET Nombre = 'a|b;c·d Łódź\nfin' WHERE Codigo = 2"));
+    QVERIFY_DBERROR(mine.CheckUnchanged(mine.RowAsRead()), DbError::RecordChanged, kChanged);
+    TRowAsRead suelto = dos;
+    suelto.source = nullptr;
+    QVERIFY_DBERROR(CheckRowAsRead(suelto), DbError::RecordChanged, kChanged);
+    mine.RereadRecord();
+    QCOMPARE(mine.State(), dsEdit);
+    QCOMPARE(mine.FieldByName(QStringLiteral("Nombre"))->AsString(),
+             QString::fromUtf8("a|b;c·d Łódź\nfin"));
+    mine.CheckUnchanged(mine.RowAsRead());
+    mine.Cancel();
 }
 
 void TestTableConcurrency::deletedSinceRead() {
@@ -121,10 +145,28 @@ void TestTableConcurrency::deletedSinceRead() {
     mine.Cancel();
     QVERIFY_DBERROR(mine.Delete(), DbError::RecordDeleted, kDeleted);
     QCOMPARE(tdb.db()->Scalar(QStringLiteral("SELECT COUNT(*) FROM FICHA")).toInt(), 2);
+    // Rows stored under its key are refused the same way; read again, it
+    // stays as read for the caller to leave.
+    const TRowAsRead leido = mine.RowAsRead();
+    QVERIFY_DBERROR(mine.CheckUnchanged(leido), DbError::RecordDeleted, kDeleted);
+    TRowAsRead suelto = leido;
+    suelto.source = nullptr;
+    QVERIFY_DBERROR(CheckRowAsRead(suelto), DbError::RecordDeleted, kDeleted);
+    QVERIFY_DBERROR(mine.RereadRecord(), DbError::RecordDeleted, kDeleted);
+    QCOMPARE(mine.FieldByName(QStringLiteral("Codigo"))->AsInteger(), 2);
+
     // The gone record no longer shows after a refresh; the next one does.
     mine.Refresh();
     QCOMPARE(mine.FieldByName(QStringLiteral("Codigo"))->AsInteger(), 3);
     QCOMPARE(mine.RecordCount(), 2);
+    // Entered again under the same key, it is another record.
+    other->Execute(QStringLiteral("INSERT INTO FICHA (Codigo, Nombre) VALUES (2, 'nuevo')"));
+    try {
+        CheckRowAsRead(suelto);
+        QFAIL("the new record 2 taken for the one read");
+    } catch (const EDatabaseError& e) {
+        QVERIFY(e.code() == DbError::RecordChanged || e.code() == DbError::RecordDeleted);
+    }
 }
 
 void TestTableConcurrency::recordLocks() {
