@@ -2,6 +2,9 @@
 // every engine, opened one by one or for a whole owner.
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTimer>
 #include <QWidget>
 #include <QtTest>
@@ -46,6 +49,101 @@ const QStringList kPuesto{
     "PUESTO/C/1/Codigo/ftString/10/*",     "PUESTO/C/2/Descripcion/ftString/40/",
     "PUESTO/C/3/Importe/ftFloat/0/",       "PUESTO/I/1/<Primary>/Codigo/",
     "PUESTO/I/2/Descripcion/Descripcion/",
+};
+
+// Another program on the company database. Retener holds it: on SQLite a
+// write transaction on its file; on PostgreSQL a transaction that is itself
+// creating the table (its name stays taken until it ends). The session's
+// lock wait is cut short meanwhile.
+class OtroPrograma {
+public:
+    explicit OtroPrograma(const TestInstalacion& inst) : inst_(inst) {
+        TfGENEINIC* f = inst.sesion();
+        if (sqlite()) {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kConexion);
+            db.setDatabaseName(inst.ubicacionEmpresa(1) + QLatin1Char('/') +
+                               QLatin1String(kDatabaseFileName));
+            QVERIFY(db.open());
+        } else {
+            pg_.Params() = f->Database->Params();
+            pg_.setDatabaseName(QStringLiteral("OtroPrograma"));
+            pg_.Open();
+        }
+    }
+    ~OtroPrograma() {
+        Soltar();
+        if (sqlite()) {
+            QSqlDatabase::database(kConexion, false).close();
+            QSqlDatabase::removeDatabase(kConexion);
+        }
+    }
+    void Retener(const QString& tabla) {
+        retenida_ = true;
+        TfGENEINIC* f = inst_.sesion();
+        if (sqlite()) {
+            QVERIFY(QSqlQuery(QSqlDatabase::database(kConexion, false))
+                        .exec(QStringLiteral("BEGIN IMMEDIATE")));
+            f->Database->Execute(QStringLiteral("PRAGMA busy_timeout=300"));
+        } else {
+            pg_.Execute(QStringLiteral("BEGIN"));
+            pg_.Execute(QStringLiteral("CREATE TABLE ") + tabla + QStringLiteral(" (X INTEGER)"));
+            f->Database->Execute(QStringLiteral("SET lock_timeout = 300"));
+        }
+    }
+    // The other program ends its work without keeping anything.
+    void Soltar() {
+        if (!std::exchange(retenida_, false)) return;
+        if (sqlite())
+            QSqlQuery(QSqlDatabase::database(kConexion, false)).exec(QStringLiteral("ROLLBACK"));
+        else
+            pg_.Execute(QStringLiteral("ROLLBACK"));
+    }
+    // Whether the table is in the company database, as the other program
+    // reads it.
+    bool Existe(const QString& tabla) {
+        if (sqlite()) {
+            QSqlQuery q(QSqlDatabase::database(kConexion, false));
+            q.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE UPPER(name) = '") +
+                   tabla.toUpper() + QLatin1Char('\''));
+            return q.next() && q.value(0).toInt() > 0;
+        }
+        return pg_.Scalar(QStringLiteral("SELECT COUNT(*) FROM information_schema.tables WHERE "
+                                         "table_schema = current_schema() AND UPPER(table_name) "
+                                         "= '") +
+                          tabla.toUpper() + QLatin1Char('\''))
+                   .toInt() > 0;
+    }
+
+private:
+    bool sqlite() const { return inst_.motor() == Engine::Sqlite; }
+    const QString kConexion = QStringLiteral("OtroPrograma");
+    const TestInstalacion& inst_;
+    bool retenida_ = false;
+    TDatabase pg_;
+};
+
+// A window that opens a table and then the users' table: the second tells
+// whether the opening went on past the first.
+struct VentanaDosTablas {
+    QWidget form;
+    TTable* tabla;
+    TTable* usuario;
+    VentanaDosTablas(const QString& nombre, const QString& nombreTabla)
+        : tabla(new TTable(&form)), usuario(new TTable(&form)) {
+        form.setObjectName(nombre);
+        tabla->setObjectName("Table1");
+        tabla->setTableName(nombreTabla);
+        usuario->setObjectName("Table2");
+        usuario->setTableName("USUARIO");
+    }
+    // The opening refused: the window closed before it was shown, and
+    // nothing after the table opened.
+    void AperturaAbandonada(TfGENEINIC* f) {
+        form.show();
+        QVERIFY_THROWS_EXCEPTION(EAbort, AbrirTablasFormulario(f, &form));
+        QVERIFY(!form.isVisible());
+        QVERIFY(!usuario->Active());
+    }
 };
 
 QStringList nombresCampos(TDatabase* db, const QString& tabla) {
@@ -628,19 +726,11 @@ private Q_SLOTS:
             f->Database->Execute(QStringLiteral("SET lock_timeout = 300"));
         }
         MessageSeam::clearLog();
-        QWidget form;
-        form.setObjectName("fPRUEBA");
-        auto* tabla = new TTable(&form);
-        tabla->setObjectName("Table1");
-        tabla->setTableName("GRANALIS");
-        auto* usuario = new TTable(&form);
-        usuario->setObjectName("Table2");
-        usuario->setTableName("USUARIO");
+        VentanaDosTablas v("fPRUEBA", "GRANALIS");
+        TTable* tabla = v.tabla;
+        TTable* usuario = v.usuario;
         if (ventana) {
-            form.show();
-            QVERIFY_THROWS_EXCEPTION(EAbort, AbrirTablasFormulario(f, &form));
-            QVERIFY(!form.isVisible());
-            QVERIFY(!usuario->Active());  // the opening stopped there
+            v.AperturaAbandonada(f);
         } else {
             QVERIFY(!AbrirTabla(f, tabla));
         }
@@ -667,6 +757,76 @@ private Q_SLOTS:
         QVERIFY(AbrirTabla(f, tabla));
         QVERIFY(AbrirTabla(f, usuario));
         QCOMPARE(mostrados(), QStringList());
+    }
+
+    // The company database held by another program past the lock wait while
+    // a table not made yet is needed: by a window (the machines' master) or
+    // alone (the contract print's categories). The clerk is told once,
+    // naming the table, that the database is busy and to try again; the
+    // window does not open and whatever needed the table stops; the program
+    // goes on, another window's typing as it was. Once the database is free
+    // the table is made and opens.
+    void tablaNoCreadaBaseOcupada_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<bool>("ventana");
+        QTest::addColumn<QString>("tabla");
+        for (Engine motor : AvailableEngines()) {
+            NewEngineRow(motor, "ventana") << true << "MAQUINA";
+            NewEngineRow(motor, "tabla suelta") << false << "CATEGORI";
+        }
+    }
+    void tablaNoCreadaBaseOcupada() {
+        QFETCH(bool, ventana);
+        QFETCH(QString, tabla);
+        TestInstalacion inst(CurrentEngine(), {.empresaActual = 1});
+        QVERIFY(inst.iniciada());
+        TfGENEINIC* f = inst.sesion();
+        // Another window with a value typed and not saved.
+        QWidget personal;
+        personal.setObjectName("fRRHHPERS");
+        auto* telefono = new QLineEdit(&personal);
+        const QString tecleado = QStringLiteral("600 123 456 · Łódź|;");
+        telefono->setText(tecleado);
+        personal.show();
+
+        VentanaDosTablas v("fRRHHMMAQ", tabla);
+        TTable* t = v.tabla;
+        OtroPrograma otro(inst);
+        QVERIFY(!otro.Existe(tabla));
+        otro.Retener(tabla);
+        MessageSeam::clearLog();
+        if (ventana) {
+            v.AperturaAbandonada(f);
+        } else {
+            QVERIFY_THROWS_EXCEPTION(ETablaNoCreada, AbrirTabla(f, t));
+        }
+        QVERIFY(!t->Active());
+        QCOMPARE(mostrados(),
+                 QStringList{QStringLiteral("A:¡ Error creando la tabla ") + tabla +
+                             QStringLiteral(" !. Motivo: ¡ La Base de Datos está ocupada por "
+                                            "otro usuario (o aplicación) !. Inténtelo de nuevo.")});
+        QVERIFY(!TerminacionSolicitada());
+        QVERIFY(personal.isVisible());
+        QCOMPARE(telefono->text(), tecleado);
+        QFile log(ArchivoIncidencias());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(QString::fromUtf8(log.readAll()).contains("Tabla: " + tabla));
+        otro.Soltar();
+        QVERIFY(!otro.Existe(tabla));
+
+        // The database free, the same opening makes the table and opens it.
+        MessageSeam::clearLog();
+        if (ventana) {
+            v.form.show();
+            AbrirTablasFormulario(f, &v.form);
+            QVERIFY(v.form.isVisible());
+            QVERIFY(v.usuario->Active());
+        } else {
+            QVERIFY(AbrirTabla(f, t));
+        }
+        QVERIFY(t->Active());
+        QCOMPARE(mostrados(), QStringList());
+        QVERIFY(otro.Existe(tabla));
     }
 };
 
