@@ -1,6 +1,7 @@
 #include "gene/session/geneinic_tablas.h"
 
 #include <QGuiApplication>
+#include <QSet>
 #include <QSqlQuery>
 #include <QWidget>
 
@@ -682,9 +683,10 @@ void AbrirTablasFormulario(TfGENEINIC* f, QObject* Formulario) {
             Abort();
         };
         bool sinServidor = false;
-        // A table could not be made now: a data module goes on without the
-        // others still to be made, with no second warning.
-        bool sinCrear = false;
+        // The databases on which a table could not be made now: a data
+        // module goes on without the others still to be made there, with no
+        // second warning.
+        QSet<QString> sinCrear;
         const QList<TTable*> tablas = Formulario->findChildren<TTable*>();
         for (TTable* t : tablas) {
             if (t->TableName().trimmed().isEmpty()) continue;
@@ -705,7 +707,7 @@ void AbrirTablasFormulario(TfGENEINIC* f, QObject* Formulario) {
             } catch (const EDatabaseError& e) {
                 if (EsTablaInexistente(e)) {
                     t->Close();
-                    if (sinCrear) continue;
+                    if (sinCrear.contains(t->DatabaseName())) continue;
                     // A silent abort of the creation leaves at once.
                     bool creada = false;
                     try {
@@ -717,7 +719,7 @@ void AbrirTablasFormulario(TfGENEINIC* f, QObject* Formulario) {
                             QStringLiteral("Al crear la tabla entrando en ") + NombreSesion(f) +
                                 QStringLiteral(" (AbrirTablasForm)"),
                             DetalleTabla(n.Motivo(), t), Formulario->objectName());
-                        sinCrear = true;
+                        sinCrear.insert(t->DatabaseName());
                         cerrarVentana();
                         continue;
                     }

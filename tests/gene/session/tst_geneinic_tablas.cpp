@@ -77,7 +77,7 @@ public:
             QSqlDatabase::removeDatabase(kConexion);
         }
     }
-    void Retener(const QString& tabla) {
+    void Retener(const QStringList& tablas) {
         retenida_ = true;
         TfGENEINIC* f = inst_.sesion();
         if (sqlite()) {
@@ -86,7 +86,9 @@ public:
             f->Database->Execute(QStringLiteral("PRAGMA busy_timeout=300"));
         } else {
             pg_.Execute(QStringLiteral("BEGIN"));
-            pg_.Execute(QStringLiteral("CREATE TABLE ") + tabla + QStringLiteral(" (X INTEGER)"));
+            for (const QString& tabla : tablas)
+                pg_.Execute(QStringLiteral("CREATE TABLE ") + tabla +
+                            QStringLiteral(" (X INTEGER)"));
             f->Database->Execute(QStringLiteral("SET lock_timeout = 300"));
         }
     }
@@ -760,24 +762,24 @@ private Q_SLOTS:
     }
 
     // The company database held by another program past the lock wait while
-    // a table not made yet is needed: by a window (the machines' master) or
-    // alone (the contract print's categories). The clerk is told once,
-    // naming the table, that the database is busy and to try again; the
-    // window does not open and whatever needed the table stops; the program
-    // goes on, another window's typing as it was. Once the database is free
-    // the table is made and opens.
+    // a table not made yet is needed: by a window (the machines' master), by
+    // a data module (two such tables), or alone (the contract print's
+    // categories). The clerk is told once, naming the table, that the
+    // database is busy and to try again; the window does not open and
+    // whatever needed the table stops, a data module goes on without it;
+    // the program goes on, another window's typing as it was. Once the
+    // database is free the tables are made and open.
     void tablaNoCreadaBaseOcupada_data() {
         QTest::addColumn<int>("engine");
-        QTest::addColumn<bool>("ventana");
-        QTest::addColumn<QString>("tabla");
+        QTest::addColumn<QString>("dueno");
         for (Engine motor : AvailableEngines()) {
-            NewEngineRow(motor, "ventana") << true << "MAQUINA";
-            NewEngineRow(motor, "tabla suelta") << false << "CATEGORI";
+            NewEngineRow(motor, "ventana") << "ventana";
+            NewEngineRow(motor, "modulo de datos") << "modulo";
+            NewEngineRow(motor, "tabla suelta") << "suelta";
         }
     }
     void tablaNoCreadaBaseOcupada() {
-        QFETCH(bool, ventana);
-        QFETCH(QString, tabla);
+        QFETCH(QString, dueno);
         TestInstalacion inst(CurrentEngine(), {.empresaActual = 1});
         QVERIFY(inst.iniciada());
         TfGENEINIC* f = inst.sesion();
@@ -789,18 +791,33 @@ private Q_SLOTS:
         telefono->setText(tecleado);
         personal.show();
 
+        const QString tabla = dueno == "suelta" ? "CATEGORI" : "MAQUINA";
         VentanaDosTablas v("fRRHHMMAQ", tabla);
-        TTable* t = v.tabla;
-        OtroPrograma otro(inst);
-        QVERIFY(!otro.Existe(tabla));
-        otro.Retener(tabla);
-        MessageSeam::clearLog();
-        if (ventana) {
-            v.AperturaAbandonada(f);
-        } else {
-            QVERIFY_THROWS_EXCEPTION(ETablaNoCreada, AbrirTabla(f, t));
+        QObject modulo;
+        modulo.setObjectName("ModuloPrueba");
+        QList<TTable*> tablas{v.tabla};
+        if (dueno == "modulo") {
+            for (TTable* t : {v.tabla, v.usuario}) t->setParent(&modulo);
+            auto* segunda = new TTable(&modulo);
+            segunda->setObjectName("Table3");
+            segunda->setTableName("CATEGORI");
+            tablas << segunda;
         }
-        QVERIFY(!t->Active());
+        QStringList nombres;
+        for (TTable* t : tablas) nombres << t->TableName();
+        OtroPrograma otro(inst);
+        for (const QString& n : nombres) QVERIFY(!otro.Existe(n));
+        otro.Retener(nombres);
+        MessageSeam::clearLog();
+        if (dueno == "ventana") {
+            v.AperturaAbandonada(f);
+        } else if (dueno == "modulo") {
+            AbrirTablasFormulario(f, &modulo);
+            QVERIFY(v.usuario->Active());
+        } else {
+            QVERIFY_THROWS_EXCEPTION(ETablaNoCreada, AbrirTabla(f, v.tabla));
+        }
+        for (TTable* t : tablas) QVERIFY(!t->Active());
         QCOMPARE(mostrados(),
                  QStringList{QStringLiteral("A:¡ Error creando la tabla ") + tabla +
                              QStringLiteral(" !. Motivo: ¡ La Base de Datos está ocupada por "
@@ -812,21 +829,23 @@ private Q_SLOTS:
         QVERIFY(log.open(QIODevice::ReadOnly));
         QVERIFY(QString::fromUtf8(log.readAll()).contains("Tabla: " + tabla));
         otro.Soltar();
-        QVERIFY(!otro.Existe(tabla));
+        for (const QString& n : nombres) QVERIFY(!otro.Existe(n));
 
-        // The database free, the same opening makes the table and opens it.
+        // The database free, the same opening makes the tables and opens them.
         MessageSeam::clearLog();
-        if (ventana) {
+        if (dueno == "ventana") {
             v.form.show();
             AbrirTablasFormulario(f, &v.form);
             QVERIFY(v.form.isVisible());
             QVERIFY(v.usuario->Active());
+        } else if (dueno == "modulo") {
+            AbrirTablasFormulario(f, &modulo);
         } else {
-            QVERIFY(AbrirTabla(f, t));
+            QVERIFY(AbrirTabla(f, v.tabla));
         }
-        QVERIFY(t->Active());
+        for (TTable* t : tablas) QVERIFY(t->Active());
         QCOMPARE(mostrados(), QStringList());
-        QVERIFY(otro.Existe(tabla));
+        for (const QString& n : nombres) QVERIFY(otro.Existe(n));
     }
 };
 
