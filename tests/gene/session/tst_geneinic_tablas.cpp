@@ -3,8 +3,6 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTimer>
 #include <QWidget>
 #include <QtTest>
@@ -23,6 +21,7 @@
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
 #include "support/loginprueba.h"
+#include "support/otroprograma.h"
 
 namespace {
 
@@ -49,79 +48,6 @@ const QStringList kPuesto{
     "PUESTO/C/1/Codigo/ftString/10/*",     "PUESTO/C/2/Descripcion/ftString/40/",
     "PUESTO/C/3/Importe/ftFloat/0/",       "PUESTO/I/1/<Primary>/Codigo/",
     "PUESTO/I/2/Descripcion/Descripcion/",
-};
-
-// Another program on the company database. Retener holds it: on SQLite a
-// write transaction on its file; on PostgreSQL a transaction that is itself
-// creating the table (its name stays taken until it ends). The session's
-// lock wait is cut short meanwhile.
-class OtroPrograma {
-public:
-    explicit OtroPrograma(const TestInstalacion& inst) : inst_(inst) {
-        TfGENEINIC* f = inst.sesion();
-        if (sqlite()) {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kConexion);
-            db.setDatabaseName(inst.ubicacionEmpresa(1) + QLatin1Char('/') +
-                               QLatin1String(kDatabaseFileName));
-            QVERIFY(db.open());
-        } else {
-            pg_.Params() = f->Database->Params();
-            pg_.setDatabaseName(QStringLiteral("OtroPrograma"));
-            pg_.Open();
-        }
-    }
-    ~OtroPrograma() {
-        Soltar();
-        if (sqlite()) {
-            QSqlDatabase::database(kConexion, false).close();
-            QSqlDatabase::removeDatabase(kConexion);
-        }
-    }
-    void Retener(const QStringList& tablas) {
-        retenida_ = true;
-        TfGENEINIC* f = inst_.sesion();
-        if (sqlite()) {
-            QVERIFY(QSqlQuery(QSqlDatabase::database(kConexion, false))
-                        .exec(QStringLiteral("BEGIN IMMEDIATE")));
-            f->Database->Execute(QStringLiteral("PRAGMA busy_timeout=300"));
-        } else {
-            pg_.Execute(QStringLiteral("BEGIN"));
-            for (const QString& tabla : tablas)
-                pg_.Execute(QStringLiteral("CREATE TABLE ") + tabla +
-                            QStringLiteral(" (X INTEGER)"));
-            f->Database->Execute(QStringLiteral("SET lock_timeout = 300"));
-        }
-    }
-    // The other program ends its work without keeping anything.
-    void Soltar() {
-        if (!std::exchange(retenida_, false)) return;
-        if (sqlite())
-            QSqlQuery(QSqlDatabase::database(kConexion, false)).exec(QStringLiteral("ROLLBACK"));
-        else
-            pg_.Execute(QStringLiteral("ROLLBACK"));
-    }
-    // Whether the table is in the company database, as the other program
-    // reads it.
-    bool Existe(const QString& tabla) {
-        if (sqlite()) {
-            QSqlQuery q(QSqlDatabase::database(kConexion, false));
-            q.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE UPPER(name) = '") +
-                   tabla.toUpper() + QLatin1Char('\''));
-            return q.next() && q.value(0).toInt() > 0;
-        }
-        return pg_.Scalar(QStringLiteral("SELECT COUNT(*) FROM information_schema.tables WHERE "
-                                         "table_schema = current_schema() AND UPPER(table_name) "
-                                         "= '") +
-                          tabla.toUpper() + QLatin1Char('\''))
-                   .toInt() > 0;
-    }
-
-private:
-    bool sqlite() const { return inst_.motor() == Engine::Sqlite; }
-    const QString kConexion = QStringLiteral("OtroPrograma");
-    const TestInstalacion& inst_;
-    bool retenida_ = false;
-    TDatabase pg_;
 };
 
 // A window that opens a table and then the users' table: the second tells
