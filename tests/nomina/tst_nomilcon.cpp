@@ -33,6 +33,7 @@
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
 #include "support/instalacion.h"
+#include "support/otroprograma.h"
 #include "support/pdfprueba.h"
 #include "support/sqlprueba.h"
 #include "ui/controls.h"
@@ -609,13 +610,27 @@ private Q_SLOTS:
     }
 
     // A company where the categories were never opened (a fresh
-    // installation) gets the table made and the contract filled.
+    // installation) gets the table made and the contract filled. While
+    // another program holds the database the print stops before filling,
+    // the clerk told that the database is busy, and the program goes on.
     void tablaSinCrear() {
         for (Engine e : AvailableEngines()) {
             Contratos t(e);
             t.operario(1, QStringLiteral("GARCIA LOPEZ, ANA"));
             t.contrato(1, 1, 401, QDate(2024, 2, 1), QDate(2024, 7, 31));
             sql(QStringLiteral("DROP TABLE CATEGORI"));
+            {
+                OtroPrograma otro(t.inst);
+                otro.Retener({QStringLiteral("CATEGORI")});
+                MessageSeam::clearLog();
+                QVERIFY_THROWS_EXCEPTION(EAbort, t.rellenar());
+                QCOMPARE(TextosMostrados(),
+                         QStringList{QStringLiteral(
+                             "¡ Error creando la tabla CATEGORI !. Motivo: ¡ La Base de Datos está "
+                             "ocupada por otro usuario (o aplicación) !. Inténtelo de nuevo.")});
+                QVERIFY(!TerminacionSolicitada());
+                QCOMPARE(t.paginas(), 0);
+            }
             t.rellenar();
             QCOMPARE(t.paginas(), 2);
             QCOMPARE(t.texto(1, 401, 1, "NombreOperario"), QStringLiteral("GARCIA LOPEZ, ANA"));
@@ -865,8 +880,8 @@ private Q_SLOTS:
                 << int(e) << 0 << 2 << 0 << 0 << 4 << QStringList{"01/02/2024", "01/08/2024"}
                 << QStringList();
             QTest::newRow(QByteArray(n + " ta2 de dos contratos del mismo tipo").constData())
-                << int(e) << 1 << 2 << 0 << 0 << 2 << QStringList{"Mes 7 Año 2024", "Mes 12 Año 2024"}
-                << QStringList();
+                << int(e) << 1 << 2 << 0 << 0 << 2
+                << QStringList{"Mes 7 Año 2024", "Mes 12 Año 2024"} << QStringList();
             // The certificate is one per employee and type: the last contract's.
             QTest::newRow(
                 QByteArray(n + " certificado de dos contratos del mismo tipo").constData())

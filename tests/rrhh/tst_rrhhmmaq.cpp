@@ -9,14 +9,15 @@
 #include "db/dberror.h"
 #include "db/field.h"
 #include "db/table.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_formulario.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_formulario.h"
 #include "rrhh/rrhhmmaq.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
+#include "support/otroprograma.h"
 #include "support/tecladoprueba.h"
 #include "ui/controls.h"
 #include "ui/dbgrid.h"
@@ -175,6 +176,47 @@ private Q_SLOTS:
         QCOMPARE(textos(),
                  QStringList(2, QStringLiteral("¿ Está seguro de querer eliminar el registro ?")));
         QCOMPARE(sql(QStringLiteral("SELECT Codigo FROM MAQUINA")), QStringLiteral("3"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // Opened while another program holds the company database and MAQUINA
+    // is not made yet: one warning that the database is busy, no window
+    // left, the program goes on; opened again once the database is free,
+    // the master is there with its table made.
+    void baseOcupada_data() { AddEngineRows(); }
+    void baseOcupada() {
+        QFETCH(int, engine);
+        OpcionesInstalacion opciones;
+        opciones.empresaActual = 1;
+        TestInstalacion inst(Engine(engine), opciones);
+        TModuloDatos modulo;
+        {
+            OtroPrograma otro(inst);
+            otro.Retener({QStringLiteral("MAQUINA")});
+            MessageSeam::clearLog();
+            QPointer<TfRRHHMMAQ> f;
+            try {
+                f = abrir();
+            } catch (const EAbort&) {
+            }
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY(!f);
+            for (QWidget* w : QApplication::topLevelWidgets())
+                QVERIFY(!qobject_cast<TfRRHHMMAQ*>(w));
+            QCOMPARE(textos(), QStringList{QStringLiteral(
+                                   "¡ Error creando la tabla MAQUINA !. Motivo: ¡ La Base de "
+                                   "Datos está ocupada por otro usuario (o aplicación) !. "
+                                   "Inténtelo de nuevo.")});
+            QVERIFY(!TerminacionSolicitada());
+            otro.Soltar();
+            QVERIFY(!otro.Existe(QStringLiteral("MAQUINA")));
+        }
+        MessageSeam::clearLog();
+        QPointer<TfRRHHMMAQ> f = abrir();
+        QVERIFY(f);
+        QVERIFY(f->Table1->Active());
+        QCOMPARE(textos(), QStringList());
         f->Close();
         QTRY_VERIFY(!f);
     }

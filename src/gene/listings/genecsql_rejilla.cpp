@@ -307,9 +307,8 @@ void THerramientasRejilla::Imprimir(bool Apaisado) {
         else
             ImprimirInforme(Modulo(), informe->QuickReport, QString());
     } catch (const EUserStatementCancelled&) {
-        // The pages made are not the listing: their preview goes with them
-        // (it shows the report's pages), and no file was put in place.
-        delete informe->QuickReport->QRPrinter()->PreviewWindow();
+        // The pages made are not the listing: the report dropped them and
+        // their preview, and no file was put in place.
         MensajeAdvertencia(TextoSentenciaCancelada());
     }
 }

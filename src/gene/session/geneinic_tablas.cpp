@@ -1,6 +1,7 @@
 #include "gene/session/geneinic_tablas.h"
 
 #include <QGuiApplication>
+#include <QSet>
 #include <QSqlQuery>
 #include <QWidget>
 
@@ -164,6 +165,29 @@ TDatabase* BaseDatosDestino(TfGENEINIC* f, TTable* tabla, int opcion) {
     return TSession::instance().FindDatabase(nombre);
 }
 
+// A failure that says nothing about the table: the database is busy or
+// locked by another program, the connection was lost, the disk is full. The
+// same definition is made at a later try.
+bool FalloMomentaneo(const EDatabaseError& e) {
+    return e.code() == DbError::RecordLocked || e.code() == DbError::ConnectionLost ||
+           e.engineCode() == QLatin1String("13") || e.engineCode() == QLatin1String("53100");
+}
+
+// The warning of a table not made now, and the abort that leaves the
+// opening of whatever needed it.
+[[noreturn]] void TablaNoCreadaAhora(const QString& nombre, const EDatabaseError& e) {
+    const QString motivo =
+        e.code() == DbError::RecordLocked
+            ? QStringLiteral(
+                  "¡ La Base de Datos está ocupada por otro usuario (o aplicación) !. "
+                  "Inténtelo de nuevo.")
+            : MotivoError(e);
+    const QString texto = QStringLiteral("¡ Error creando la tabla ") + nombre +
+                          QStringLiteral(" !. Motivo: ") + motivo;
+    MensajeAdvertencia(texto);
+    throw ETablaNoCreada(texto);
+}
+
 // True when a table that this session failed to create is there all the
 // same: another session created it meanwhile.
 bool CreadaPorOtraSesion(TDatabase* db, const QString& nombre) {
@@ -224,6 +248,7 @@ bool CrearTablaDefiniciones(TTable* tabla, TDatabase* db, const TEstructuraTabla
             }
         }
         if (!temporal && CreadaPorOtraSesion(db, nombre)) return false;
+        if (FalloMomentaneo(e)) TablaNoCreadaAhora(nombre, e);
         MensajeError(QStringLiteral("¡ Error creando la tabla ") + nombre +
                      QStringLiteral(" !. Motivo: ") + MotivoError(e));
         return false;
@@ -257,18 +282,18 @@ bool CrearTablaSQL(TfGENEINIC* f, TTable* tabla, TDatabase* db, const TEstructur
         db->Execute(s.CrearTabla);
     } catch (const EDatabaseError& e) {
         if (!temporal && CreadaPorOtraSesion(db, nombre)) return false;
+        db->InvalidateCatalog();
+        // The guard rolls back what it started.
+        if (FalloMomentaneo(e)) TablaNoCreadaAhora(nombre, e);
         MensajeAdvertencia(QStringLiteral("¡No es posible crear la tabla SQL (Paso 1)!. Motivo: ") +
                            MotivoError(e));
         MensajeInformacion(s.CrearTabla);
-        db->InvalidateCatalog();
-        Abort();  // the guard rolls back what it started
+        Abort();
     }
     try {
         for (const QString& sql : s.Indices) db->Execute(sql);
         for (const QString& sql : s.Comentarios) db->Execute(sql);
     } catch (const EDatabaseError& e) {
-        MensajeAdvertencia(QStringLiteral("No es posible crear el índice en SQL. Mensaje: ") +
-                           MotivoError(e));
         // Inside the caller's transaction the table stays unless removed.
         if (!propia) {
             try {
@@ -277,6 +302,9 @@ bool CrearTablaSQL(TfGENEINIC* f, TTable* tabla, TDatabase* db, const TEstructur
             }
         }
         db->InvalidateCatalog();
+        if (FalloMomentaneo(e)) TablaNoCreadaAhora(nombre, e);
+        MensajeAdvertencia(QStringLiteral("No es posible crear el índice en SQL. Mensaje: ") +
+                           MotivoError(e));
         Abort();
     }
     transaccion.Confirmar();
@@ -473,6 +501,7 @@ bool CrearTablaEstructura(TfGENEINIC* f, TTable* Tabla, const QString& Definicio
         db = BaseDatosDestino(f, Tabla, Opcion);
         if (!temporal && db->TableExists(SinPropietario(Tabla->TableName()))) return false;
     } catch (const EDatabaseError& e) {
+        if (FalloMomentaneo(e)) TablaNoCreadaAhora(Tabla->TableName(), e);
         MensajeError(QStringLiteral("¡ Error creando la tabla ") + Tabla->TableName() +
                      QStringLiteral(" !. Motivo: ") + MotivoError(e));
         return false;
@@ -582,7 +611,16 @@ bool AbrirTabla(TfGENEINIC* f, TTable* Tabla) {
         if (EsTablaInexistente(e)) {
             Tabla->Close();
             if (alternativa) Tabla->setDatabaseName(nombre);
-            bool creada = CrearTabla(f, Tabla);
+            bool creada = false;
+            try {
+                creada = CrearTabla(f, Tabla);
+            } catch (const ETablaNoCreada& n) {
+                // Told already; whatever needed the table stops there.
+                f->RegistrarIncidencia(QStringLiteral("Al crear la tabla entrando en ") +
+                                           NombreSesion(f) + QStringLiteral(" (AperturaTablaOK)"),
+                                       DetalleTabla(n.Motivo(), Tabla));
+                throw;
+            }
             // Another session may have created it meanwhile.
             if (!creada) {
                 try {
@@ -645,6 +683,10 @@ void AbrirTablasFormulario(TfGENEINIC* f, QObject* Formulario) {
             Abort();
         };
         bool sinServidor = false;
+        // The databases on which a table could not be made now: a data
+        // module goes on without the others still to be made there, with no
+        // second warning.
+        QSet<QString> sinCrear;
         const QList<TTable*> tablas = Formulario->findChildren<TTable*>();
         for (TTable* t : tablas) {
             if (t->TableName().trimmed().isEmpty()) continue;
@@ -664,8 +706,23 @@ void AbrirTablasFormulario(TfGENEINIC* f, QObject* Formulario) {
                 }
             } catch (const EDatabaseError& e) {
                 if (EsTablaInexistente(e)) {
+                    t->Close();
+                    if (sinCrear.contains(t->DatabaseName())) continue;
                     // A silent abort of the creation leaves at once.
-                    bool creada = CrearTabla(f, t);
+                    bool creada = false;
+                    try {
+                        creada = CrearTabla(f, t);
+                    } catch (const ETablaNoCreada& n) {
+                        // Busy, locked or cut off: nothing is wrong with
+                        // the installation, the program goes on.
+                        f->RegistrarIncidencia(
+                            QStringLiteral("Al crear la tabla entrando en ") + NombreSesion(f) +
+                                QStringLiteral(" (AbrirTablasForm)"),
+                            DetalleTabla(n.Motivo(), t), Formulario->objectName());
+                        sinCrear.insert(t->DatabaseName());
+                        cerrarVentana();
+                        continue;
+                    }
                     if (!creada) {
                         try {
                             creada = t->Exists();

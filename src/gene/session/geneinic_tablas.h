@@ -13,12 +13,28 @@
 #include <QString>
 #include <QStringList>
 
+#include "db/dberror.h"
 #include "db/dialect.h"
 
 class QObject;
 struct TEstructuraTabla;
 class TTable;
 class TfGENEINIC;
+
+// A table that could not be made for a reason of the moment (the database
+// busy or locked by another program, the connection lost, the disk full),
+// after the warning that said so: a silent abort to callers that do not look
+// for it. Nothing is wrong with its definition; it is made at a later try.
+class ETablaNoCreada : public EAbort {
+public:
+    explicit ETablaNoCreada(const QString& Motivo) : motivo_(Motivo) {}
+    // The text the user was shown.
+    const QString& Motivo() const { return motivo_; }
+    const char* what() const noexcept override { return "Table not created"; }
+
+private:
+    QString motivo_;
+};
 
 // Creates the physical table of Tabla (its TableName on the database of its
 // DatabaseName) from Definicion: a temporary definition, "" for the standard
@@ -27,8 +43,8 @@ class TfGENEINIC;
 // alias). True when the table was created; false when it already existed (a
 // permanent table, left untouched) or could not be created (after the
 // message). A failed CREATE statement warns, shows the statement and ends in
-// a silent abort (EAbort). A transaction the caller started is never
-// committed or rolled back here.
+// a silent abort (EAbort); a failure of the moment ends in ETablaNoCreada. A
+// transaction the caller started is never committed or rolled back here.
 bool CrearTablaEstructura(TfGENEINIC* f, TTable* Tabla, const QString& Definicion, int Opcion);
 // CrearTablaEstructura(Tabla, "", -1).
 bool CrearTabla(TfGENEINIC* f, TTable* Tabla);
@@ -72,7 +88,10 @@ void CrearEmpresaInicial(TfGENEINIC* f, TTable* Tabla);
 
 // Routes every TTable child of the owner (a form or a data module) with a
 // table name to the general or company database, creates a missing one and
-// opens it. A PARAGENE table is skipped while no company is chosen.
+// opens it. A PARAGENE table is skipped while no company is chosen. A window
+// whose table cannot be made now (ETablaNoCreada) is closed and the opening
+// ends in a silent abort; a data module goes on without the tables still to
+// be made.
 void AbrirTablasFormulario(TfGENEINIC* f, QObject* Formulario);
 
 // Hook points of the form framework: the common preparation of an owner

@@ -13,6 +13,7 @@
 #include <QPdfWriter>
 #include <QPicture>
 #include <QPrinter>
+#include <QWidget>
 #include <algorithm>
 #include <cmath>
 #include <exception>
@@ -1013,7 +1014,20 @@ void TQuickRep::Preview() {
         OnPreview(this);
     else if (previewHook())
         previewHook()(this);
-    run(printer_);
+    try {
+        run(printer_);
+    } catch (...) {
+        // A run that stopped before its end (the user's stop, a lost
+        // connection) made pages that are not the report: they go, and
+        // their preview with them, so that nothing prints or exports them.
+        printer_->clear(Page.SheetSize(), Page.Orientation, title_);
+        if (QPointer<QObject> window = printer_->PreviewWindow()) {
+            printer_->SetPreviewWindow(nullptr);
+            if (auto* w = qobject_cast<QWidget*>(window.data())) w->hide();
+            window->deleteLater();
+        }
+        throw;
+    }
     if (printer_->PreviewOpen()) {
         QEventLoop loop;
         connect(printer_, &TQRPrinter::previewClosed, &loop, &QEventLoop::quit);

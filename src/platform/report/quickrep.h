@@ -211,7 +211,9 @@ public:
     // OnPreview (or, without it, the preview hook) opens the preview on
     // QRPrinter; then the pages are made, and the call returns when the
     // preview window attached to QRPrinter is gone. Without either nothing
-    // is shown and the pages are only made.
+    // is shown and the pages are only made. A run that raises (stopped by
+    // the user, a lost connection) drops its pages and closes that window
+    // before the error goes on to the caller.
     void Preview();
     static void SetPreviewHook(TQRPreviewHook hook);
     static bool HasPreviewHook();

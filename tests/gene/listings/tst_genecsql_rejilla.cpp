@@ -8,8 +8,10 @@
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <optional>
 
 #include "db/clientdataset.h"
 #include "db/database.h"
@@ -718,24 +720,35 @@ private Q_SLOTS:
 
     // Printed, a result whose rest is read until a costly row that never
     // ends: Esc in the progress window stops the print there, on paper and
-    // in the preview. The stop is told, no PDF is put in place, no preview
-    // is left holding the rows read as the listing, and the grid still
-    // shows the result (before, the stop was dropped and the rows read were
-    // printed, with their totals, as whole).
+    // in the preview; on PostgreSQL the server may also end the reading
+    // connection there, or before the print began. The stop is told, no
+    // PDF is put in place, no preview is left holding the rows read as the
+    // listing, nothing can be printed or exported from one, and the grid
+    // still shows the result (before, the stop was dropped and the rows read
+    // were printed, with their totals, as whole; a cut left the preview
+    // open, its PDF an empty page).
     void impresionDetenida_data() {
         QTest::addColumn<int>("engine");
         QTest::addColumn<bool>("ejecutor");
         QTest::addColumn<bool>("previa");
+        QTest::addColumn<QString>("parada");
         for (Engine e : AvailableEngines()) {
-            NewEngineRow(e, "editor, to file") << false << false;
-            NewEngineRow(e, "runner, to file") << true << false;
-            NewEngineRow(e, "editor, preview") << false << true;
-            NewEngineRow(e, "runner, preview") << true << true;
+            NewEngineRow(e, "editor, to file") << false << false << "esc";
+            NewEngineRow(e, "runner, to file") << true << false << "esc";
+            NewEngineRow(e, "editor, preview") << false << true << "esc";
+            NewEngineRow(e, "runner, preview") << true << true << "esc";
+            if (e != Engine::Postgres) continue;
+            NewEngineRow(e, "editor, to file, cut") << false << false << "corte";
+            NewEngineRow(e, "runner, preview, cut") << true << true << "corte";
+            NewEngineRow(e, "editor, preview, cut") << false << true << "corte";
+            NewEngineRow(e, "editor, preview, cut before") << false << true << "antes";
+            NewEngineRow(e, "runner, preview, cut before") << true << true << "antes";
         }
     }
     void impresionDetenida() {
         QFETCH(bool, ejecutor);
         QFETCH(bool, previa);
+        QFETCH(QString, parada);
         EmpresaPrueba e{CurrentEngine()};
         CrearDatos();
         SqlPrueba(
@@ -747,6 +760,12 @@ private Q_SLOTS:
             "SELECT Codigo, CASE WHEN Codigo = 250 THEN (SELECT COUNT(*) FROM LISTPRU A, "
             "LISTPRU B, LISTPRU C, LISTPRU D, LISTPRU E) ELSE 0 END AS X FROM LISTPRU "
             "ORDER BY Codigo");
+        TDatabase* db = nullptr;
+        QVariant lector;
+        if (parada != QLatin1String("esc")) {
+            db = BaseDatosSelector(QStringLiteral("Database"));
+            lector = db->UserStatements()->Scalar(QStringLiteral("SELECT pg_backend_pid()"));
+        }
         std::unique_ptr<TfGENECSQL> editor;
         std::unique_ptr<TfGENEUSQL> runner;
         TDataSet* d = nullptr;
@@ -767,36 +786,86 @@ private Q_SLOTS:
         ImprimirEnPdf(dir.filePath(QStringLiteral("SQL.pdf")));
         MessageSeam::clearLog();
         MessageSeam::enqueue(previa ? QStringLiteral("SI") : QStringLiteral("NO"));
-        MessageSeam::enqueue(QStringLiteral("SI"));
-        MessageSeam::enqueue(QStringLiteral("NO"));
-        EscEnProgreso esc;
+        const bool conEsc = parada == QLatin1String("esc");
+        if (conEsc) {
+            MessageSeam::enqueue(QStringLiteral("SI"));
+            MessageSeam::enqueue(QStringLiteral("NO"));
+        }
+        EscEnProgreso esc(conEsc ? 2 : 0);
+        if (parada == QLatin1String("antes")) {
+            EndBackendPids(db->Params(), {lector});
+        }
         // A preview whose run went on to its end would hold the print: it
-        // is closed, and noted.
+        // is closed, and noted. The server ends the reader while the costly
+        // row is awaited.
         bool vistaEntera = false;
+        bool cortada = false;
+        QPointer<TfGENEPREV> vista;
         QTimer vistas;
         connect(&vistas, &QTimer::timeout, [&] {
             for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* v = qobject_cast<TfGENEPREV*>(w);
-                    v && v->isVisible() && v->EstadoInforme == QLatin1String("Finalizada")) {
-                    vistaEntera = true;
-                    v->close();
+                if (auto* v = qobject_cast<TfGENEPREV*>(w); v && v->isVisible()) {
+                    vista = v;
+                    if (v->EstadoInforme == QLatin1String("Finalizada")) {
+                        vistaEntera = true;
+                        v->close();
+                    }
                 }
+            if (parada == QLatin1String("corte") && !cortada && ProgresoVisible()) {
+                cortada = true;
+                EndBackendPids(db->Params(), {lector});
+            }
         });
-        vistas.start(200);
+        vistas.start(parada == QLatin1String("esc") ? 200 : 50);
+        // What the program's handler is given to tell (the lost connection).
+        QList<DbError> contados;
+        SetApplicationExceptionHandler([&contados](QObject*, std::exception_ptr error) {
+            try {
+                std::rethrow_exception(error);
+            } catch (const EDatabaseError& e) {
+                contados << e.code();
+            } catch (...) {
+                contados << DbError::General;
+            }
+        });
         boton->Click();
-        esc.Parar();
+        SetApplicationExceptionHandler(nullptr);
         vistas.stop();
-        QCOMPARE(esc.Pulsaciones(), 2);
-        QCOMPARE(TextosMostrados().mid(1), kMensajesSentenciaDetenida);
+        esc.Parar();
+        if (conEsc) {
+            QCOMPARE(esc.Pulsaciones(), 2);
+            QCOMPARE(TextosMostrados().mid(1), kMensajesSentenciaDetenida);
+            QVERIFY(contados.isEmpty());
+        } else {
+            QCOMPARE(contados, QList<DbError>{DbError::ConnectionLost});
+            QCOMPARE(TextosMostrados().mid(1), QStringList());
+        }
+        QVERIFY(parada != QLatin1String("corte") || cortada);
         QVERIFY(!vistaEntera);
+        // A preview left on screen: every way out of it is tried.
+        if (vista && vista->isVisible()) {
+            AsignarSeamDialogos([&dir](QObject* o) {
+                if (auto* dialogo = qobject_cast<TFileDialog*>(o)) {
+                    dialogo->FileName = dir.filePath(QStringLiteral("INFORME"));
+                    return true;
+                }
+                return false;
+            });
+            MessageSeam::enqueue(QStringLiteral("SI"));  // the Excel export's question
+            for (TSpeedButton* b : {vista->pbImprimir, vista->pbImprimirPagina, vista->pbExportar,
+                                    vista->pbExportarAExcel, vista->pbExportarAPDF})
+                if (b->isEnabled()) b->Click();
+        }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!vista);
         for (QWidget* w : QApplication::topLevelWidgets()) QVERIFY(!qobject_cast<TfGENEPREV*>(w));
         for (const QString& archivo : QDir(dir.path()).entryList(QDir::Files))
             QFAIL(qPrintable(QStringLiteral("written: ") + archivo));
         QVERIFY(!ProgresoVisible());
-        // The grid holds its result as before the print.
+        // The grid holds its result as before the print; a cut one says it
+        // holds only the rows read.
         QVERIFY(d->Active());
-        QVERIFY(!d->ResultIncomplete());
+        if (conEsc) QVERIFY(!d->ResultIncomplete());
         d->First();
         QCOMPARE(d->FieldByName(QStringLiteral("Codigo"))->AsInteger(), 1);
         d->MoveBy(99);

@@ -2,6 +2,7 @@
 // every engine, opened one by one or for a whole owner.
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QTimer>
 #include <QWidget>
 #include <QtTest>
@@ -20,6 +21,7 @@
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
 #include "support/loginprueba.h"
+#include "support/otroprograma.h"
 
 namespace {
 
@@ -46,6 +48,30 @@ const QStringList kPuesto{
     "PUESTO/C/1/Codigo/ftString/10/*",     "PUESTO/C/2/Descripcion/ftString/40/",
     "PUESTO/C/3/Importe/ftFloat/0/",       "PUESTO/I/1/<Primary>/Codigo/",
     "PUESTO/I/2/Descripcion/Descripcion/",
+};
+
+// A window that opens a table and then the users' table: the second tells
+// whether the opening went on past the first.
+struct VentanaDosTablas {
+    QWidget form;
+    TTable* tabla;
+    TTable* usuario;
+    VentanaDosTablas(const QString& nombre, const QString& nombreTabla)
+        : tabla(new TTable(&form)), usuario(new TTable(&form)) {
+        form.setObjectName(nombre);
+        tabla->setObjectName("Table1");
+        tabla->setTableName(nombreTabla);
+        usuario->setObjectName("Table2");
+        usuario->setTableName("USUARIO");
+    }
+    // The opening refused: the window closed before it was shown, and
+    // nothing after the table opened.
+    void AperturaAbandonada(TfGENEINIC* f) {
+        form.show();
+        QVERIFY_THROWS_EXCEPTION(EAbort, AbrirTablasFormulario(f, &form));
+        QVERIFY(!form.isVisible());
+        QVERIFY(!usuario->Active());
+    }
 };
 
 QStringList nombresCampos(TDatabase* db, const QString& tabla) {
@@ -628,19 +654,11 @@ private Q_SLOTS:
             f->Database->Execute(QStringLiteral("SET lock_timeout = 300"));
         }
         MessageSeam::clearLog();
-        QWidget form;
-        form.setObjectName("fPRUEBA");
-        auto* tabla = new TTable(&form);
-        tabla->setObjectName("Table1");
-        tabla->setTableName("GRANALIS");
-        auto* usuario = new TTable(&form);
-        usuario->setObjectName("Table2");
-        usuario->setTableName("USUARIO");
+        VentanaDosTablas v("fPRUEBA", "GRANALIS");
+        TTable* tabla = v.tabla;
+        TTable* usuario = v.usuario;
         if (ventana) {
-            form.show();
-            QVERIFY_THROWS_EXCEPTION(EAbort, AbrirTablasFormulario(f, &form));
-            QVERIFY(!form.isVisible());
-            QVERIFY(!usuario->Active());  // the opening stopped there
+            v.AperturaAbandonada(f);
         } else {
             QVERIFY(!AbrirTabla(f, tabla));
         }
@@ -667,6 +685,93 @@ private Q_SLOTS:
         QVERIFY(AbrirTabla(f, tabla));
         QVERIFY(AbrirTabla(f, usuario));
         QCOMPARE(mostrados(), QStringList());
+    }
+
+    // The company database held by another program past the lock wait while
+    // a table not made yet is needed: by a window (the machines' master), by
+    // a data module (two such tables), or alone (the contract print's
+    // categories). The clerk is told once, naming the table, that the
+    // database is busy and to try again; the window does not open and
+    // whatever needed the table stops, a data module goes on without it;
+    // the program goes on, another window's typing as it was. Once the
+    // database is free the tables are made and open.
+    void tablaNoCreadaBaseOcupada_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("dueno");
+        for (Engine motor : AvailableEngines()) {
+            NewEngineRow(motor, "ventana") << "ventana";
+            NewEngineRow(motor, "modulo de datos") << "modulo";
+            NewEngineRow(motor, "tabla suelta") << "suelta";
+        }
+    }
+    void tablaNoCreadaBaseOcupada() {
+        QFETCH(QString, dueno);
+        TestInstalacion inst(CurrentEngine(), {.empresaActual = 1});
+        QVERIFY(inst.iniciada());
+        TfGENEINIC* f = inst.sesion();
+        // Another window with a value typed and not saved.
+        QWidget personal;
+        personal.setObjectName("fRRHHPERS");
+        auto* telefono = new QLineEdit(&personal);
+        const QString tecleado = QStringLiteral("600 123 456 · Łódź|;");
+        telefono->setText(tecleado);
+        personal.show();
+
+        const QString tabla = dueno == "suelta" ? "CATEGORI" : "MAQUINA";
+        VentanaDosTablas v("fRRHHMMAQ", tabla);
+        QObject modulo;
+        modulo.setObjectName("ModuloPrueba");
+        QList<TTable*> tablas{v.tabla};
+        if (dueno == "modulo") {
+            for (TTable* t : {v.tabla, v.usuario}) t->setParent(&modulo);
+            auto* segunda = new TTable(&modulo);
+            segunda->setObjectName("Table3");
+            segunda->setTableName("CATEGORI");
+            tablas << segunda;
+        }
+        QStringList nombres;
+        for (TTable* t : tablas) nombres << t->TableName();
+        OtroPrograma otro(inst);
+        for (const QString& n : nombres) QVERIFY(!otro.Existe(n));
+        otro.Retener(nombres);
+        MessageSeam::clearLog();
+        if (dueno == "ventana") {
+            v.AperturaAbandonada(f);
+        } else if (dueno == "modulo") {
+            AbrirTablasFormulario(f, &modulo);
+            QVERIFY(v.usuario->Active());
+        } else {
+            QVERIFY_THROWS_EXCEPTION(ETablaNoCreada, AbrirTabla(f, v.tabla));
+        }
+        for (TTable* t : tablas) QVERIFY(!t->Active());
+        QCOMPARE(mostrados(),
+                 QStringList{QStringLiteral("A:¡ Error creando la tabla ") + tabla +
+                             QStringLiteral(" !. Motivo: ¡ La Base de Datos está ocupada por "
+                                            "otro usuario (o aplicación) !. Inténtelo de nuevo.")});
+        QVERIFY(!TerminacionSolicitada());
+        QVERIFY(personal.isVisible());
+        QCOMPARE(telefono->text(), tecleado);
+        QFile log(ArchivoIncidencias());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(QString::fromUtf8(log.readAll()).contains("Tabla: " + tabla));
+        otro.Soltar();
+        for (const QString& n : nombres) QVERIFY(!otro.Existe(n));
+
+        // The database free, the same opening makes the tables and opens them.
+        MessageSeam::clearLog();
+        if (dueno == "ventana") {
+            v.form.show();
+            AbrirTablasFormulario(f, &v.form);
+            QVERIFY(v.form.isVisible());
+            QVERIFY(v.usuario->Active());
+        } else if (dueno == "modulo") {
+            AbrirTablasFormulario(f, &modulo);
+        } else {
+            QVERIFY(AbrirTabla(f, v.tabla));
+        }
+        for (TTable* t : tablas) QVERIFY(t->Active());
+        QCOMPARE(mostrados(), QStringList());
+        for (const QString& n : nombres) QVERIFY(otro.Existe(n));
     }
 };
 
