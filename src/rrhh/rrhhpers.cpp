@@ -534,8 +534,7 @@ void TfRRHHPERS::AsignarRangos() {
     const int codigo = Table1->Active() && !Table1->IsEmpty()
                            ? Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger()
                            : CodigoActual();
-    for (TTable* t : {HContrato, Baja})
-        if (t->Active() && !EnEdicion(t)) t->SetRange({codigo}, {codigo});
+    for (TTable* t : {HContrato, Baja}) RangoLineas(t, {codigo});
     AsignarRangosHistoricos(codigo);
 }
 

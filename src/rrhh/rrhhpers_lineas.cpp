@@ -487,11 +487,16 @@ void TFichaPersona::BuscarDatosFicha(QObject* Foco) {
 }
 
 void TFichaPersona::AsignarRangosHistoricos(int Codigo) {
-    for (TTable* t : {HPuesto, HFormacion})
-        if (t->Active() && !EnEdicion(t)) t->SetRange({Propietario, Codigo}, {Propietario, Codigo});
-    if (GATablas->Active() && !EnEdicion(GATablas))
-        GATablas->SetRange({Propietario, QString::number(Codigo)},
-                           {Propietario, QString::number(Codigo)});
+    for (TTable* t : {HPuesto, HFormacion}) RangoLineas(t, {Propietario, Codigo});
+    RangoLineas(GATablas, {Propietario, QString::number(Codigo)});
+}
+
+void TFichaPersona::RangoLineas(TTable* Tabla, const QVariantList& Clave) {
+    if (!Tabla->Active() || EnEdicion(Tabla)) return;
+    const auto anterior = rangos_.constFind(Tabla);
+    if (anterior != rangos_.cend() && *anterior == Clave) return;
+    Tabla->SetRange(Clave, Clave);
+    rangos_.insert(Tabla, Clave);
 }
 
 void TFichaPersona::ValoresCombo(TDBComboBox* Combo) {

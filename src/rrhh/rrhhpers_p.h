@@ -308,6 +308,11 @@ protected:
     void BuscarDatosFicha(QObject* Foco);
     // The position, training and group tables on the person's rows.
     void AsignarRangosHistoricos(int Codigo);
+    // The range of a line table from and to Clave, unless it stands so
+    // already: a range set again re-reads the lines and stands on the first,
+    // under a line the user is deleting, typing or looking a code up into
+    // (the record put into edit for that line asks for the ranges again).
+    void RangoLineas(TTable* Tabla, const QVariantList& Clave);
     // Items of a combo: the distinct values of its field, the current one selected.
     void ValoresCombo(TDBComboBox* Combo);
     // The line tables of the record, in the order they are cancelled and refreshed.
@@ -332,4 +337,6 @@ protected:
 
 private:
     QString perfilGrupos_;
+    // The range each line table was last set to.
+    QHash<const TTable*, QVariantList> rangos_;
 };

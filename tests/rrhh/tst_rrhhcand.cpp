@@ -21,6 +21,7 @@
 #include "gene/data/genemens.h"
 #include "gene/data/geneusua.h"
 #include "gene/dialogo_modal.h"
+#include "gene/session/geneapp.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_formulario.h"
@@ -28,6 +29,7 @@
 #include "rrhh/rrhhcand.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
+#include "support/lineasprueba.h"
 #include "support/sqlprueba.h"
 #include "support/tecladoprueba.h"
 #include "ui/controls.h"
@@ -210,6 +212,13 @@ struct Entorno : EmpresaPrueba {
     QPointer<TfRRHHCAND> f;
 };
 
+// Candidates 601 (first) and 602 with the lines of DatosDeLineasDePersona.
+void datosDeLineas() {
+    DatosDeLineasDePersona(QStringLiteral("CANDIDAT"), 601, 602);
+    sql(QStringLiteral("DELETE FROM CANDIDAT"));
+    sql(QStringLiteral("INSERT INTO CANDIDAT (Codigo, Nombre) VALUES (601, 'Ana'), (602, 'Luis')"));
+}
+
 }  // namespace
 
 class TestRrhhCand : public QObject {
@@ -223,6 +232,40 @@ private Q_SLOTS:
     void cleanup() {
         MessageSeam::activate();
         MessageSeam::clearLog();
+        if (QTest::currentTestFailed()) instalacionLineas_.Soltar();
+    }
+    // Every other case starts without the installation the line cases share.
+    void init() {
+        if (qstrcmp(QTest::currentTestFunction(), "lineaBajoElCursor") != 0)
+            instalacionLineas_.Soltar();
+    }
+    void cleanupTestCase() { instalacionLineas_.Soltar(); }
+
+    // The first delete, typed value or code looked up in a line grid of a
+    // candidate just opened, just confirmed or just reached by moving acts
+    // on the line under the cursor (the last of three), never on the first:
+    // the rows as another user reads them.
+    void lineaBajoElCursor_data() { FilasLineaBajoElCursor(RejillasDePersona(601)); }
+    void lineaBajoElCursor() {
+        QFETCH(int, engine);
+        // One installation per engine for all the rows: the rows it holds
+        // are written anew for each.
+        instalacionLineas_.Para(engine);
+        datosDeLineas();
+        SetApplicationExceptionHandler(&DespacharExcepcion);
+        QPointer<TfRRHHCAND> f = abrir();
+        // A failed check leaves no window on an installation that goes.
+        const std::unique_ptr<void, std::function<void(void*)>> ventana(this, [&f](void*) {
+            delete f.data();
+            SetApplicationExceptionHandler(nullptr);
+        });
+        CasoLineaBajoElCursor(
+            f, QStringLiteral("601"),
+            QStringLiteral("SELECT CodigoPuesto FROM HPUESTO WHERE CodigoOperario = 602"),
+            {QStringLiteral("ADM")});
+        if (QTest::currentTestFailed()) return;
+        f->Close();
+        QTRY_VERIFY(!f);
     }
 
     // A new candidate's defaults; position lines keep one position group
@@ -880,6 +923,9 @@ private Q_SLOTS:
         Listado::ultimo->Free();
         QVERIFY(!Listado::ultimo);
     }
+
+private:
+    InstalacionPorMotor instalacionLineas_;
 };
 
 QTEST_MAIN(TestRrhhCand)

@@ -67,6 +67,7 @@
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
 #include "support/instalacion.h"
+#include "support/lineasprueba.h"
 #include "support/sqlprueba.h"
 #include "support/tecladoprueba.h"
 #include "support/xlsxprueba.h"
@@ -388,6 +389,32 @@ struct Entorno : EmpresaPrueba {
     explicit Entorno(int engine) : EmpresaPrueba(Engine(engine)) {}
 };
 
+// Employees 101 (first) and 102 with the lines of DatosDeLineasDePersona;
+// 101 also with three contract and leave lines. What stood there before
+// goes first.
+void datosDeLineas() {
+    DatosDeLineasDePersona(QStringLiteral("PERSONAL"), 101, 102);
+    for (const char* t : {"PERSONAL", "CONTRATO", "TSUBSDIO", "HCONTRAT", "BAJA"})
+        sql(QStringLiteral("DELETE FROM ") + QLatin1String(t));
+    sql(QStringLiteral(
+        "INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (101, 'Ana'), (102, 'Luis')"));
+    sql(
+        QStringLiteral("INSERT INTO CONTRATO (CodigoContrato, Denominacion) VALUES (100, "
+                       "'Indefinido'), (401, 'Obra')"));
+    sql(QStringLiteral("INSERT INTO TSUBSDIO (Codigo) VALUES ('IT')"));
+    for (int i = 1; i <= 3; ++i) {
+        const QString linea = QString::number(i);
+        const QString inicio = ValorSQL(dia(2020 + i, 1, 1));
+        sql(QStringLiteral("INSERT INTO HCONTRAT (CodigoOperario, NumeroContrato, CodigoContrato, "
+                           "FechaInicioContrato, HorasContrato) VALUES (101, %1, 100, %2, 8)")
+                .arg(linea, inicio));
+        sql(QStringLiteral("INSERT INTO BAJA (CodigoOperario, FechaInicio, CodigoBaja, "
+                           "Observaciones, BaseReguladoraSS, BaseReguladoraAT) VALUES (101, %1, "
+                           "'IT', 'B%2', 10, 10)")
+                .arg(inicio, linea));
+    }
+}
+
 // How a documents button looks.
 QImage marca(const QAbstractButton* boton) {
     return boton->icon().pixmap(16, 16).toImage();
@@ -400,6 +427,15 @@ class TestRrhhPers : public QObject {
 
 private Q_SLOTS:
     void initTestCase() { InstalarServiciosFormulario(); }
+    // Every other case starts without the installation the line cases share.
+    void init() {
+        if (qstrcmp(QTest::currentTestFunction(), "lineaBajoElCursor") != 0)
+            instalacionLineas_.Soltar();
+    }
+    void cleanup() {
+        if (QTest::currentTestFailed()) instalacionLineas_.Soltar();
+    }
+    void cleanupTestCase() { instalacionLineas_.Soltar(); }
 
     void altaConHistorias_data() { AddEngineRows(); }
     void altaConHistorias() {
@@ -2642,6 +2678,55 @@ private Q_SLOTS:
         QTRY_VERIFY(!f);
     }
 
+    // The first delete, typed value or code looked up in a line grid of an
+    // employee just opened, just confirmed or just reached by moving acts on
+    // the line under the cursor (the last of three), never on the first: the
+    // rows as another user reads them.
+    void lineaBajoElCursor_data() {
+        FilasLineaBajoElCursor(
+            RejillasDePersona(101) +
+            QList<RejillaDeLineas>{
+                {"DBGrid4",
+                 "SELECT NumeroContrato, CodigoContrato, HorasContrato FROM HCONTRAT WHERE "
+                 "CodigoOperario = 101 ORDER BY NumeroContrato",
+                 "HorasContrato",
+                 "7",
+                 "CodigoContrato",
+                 "401",
+                 {"1|100|8", "2|100|8", "3|100|8"},
+                 "3|100|7",
+                 "3|401|8"},
+                {"DBGrid3",
+                 "SELECT Observaciones FROM BAJA WHERE CodigoOperario = 101 ORDER BY FechaInicio",
+                 "Observaciones",
+                 "Prueba",
+                 "",
+                 "",
+                 {"B1", "B2", "B3"},
+                 "Prueba",
+                 ""},
+            });
+    }
+    void lineaBajoElCursor() {
+        QFETCH(int, engine);
+        // One installation per engine for all the rows: the rows it holds
+        // are written anew for each.
+        instalacionLineas_.Para(engine);
+        datosDeLineas();
+        ExcepcionesALaSesion excepciones;
+        QPointer<TfRRHHPERS> f = abrir();
+        // A failed check leaves no window on an installation that goes.
+        const std::unique_ptr<void, std::function<void(void*)>> ventana(
+            this, [&f](void*) { delete f.data(); });
+        CasoLineaBajoElCursor(
+            f, QStringLiteral("101"),
+            QStringLiteral("SELECT CodigoPuesto FROM HPUESTO WHERE CodigoOperario = 102"),
+            {QStringLiteral("ADM")});
+        if (QTest::currentTestFailed()) return;
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
     // Leaving a column of a line being typed: the leave code must be one of
     // the leave types, the start date comes first, the bases are required;
     // the training type and result must be from their lists.
@@ -3551,6 +3636,9 @@ private Q_SLOTS:
         f->Close();
         QTRY_VERIFY(!f);
     }
+
+private:
+    InstalacionPorMotor instalacionLineas_;
 };
 
 int main(int argc, char** argv) {

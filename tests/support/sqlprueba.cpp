@@ -1,5 +1,8 @@
 #include "support/sqlprueba.h"
 
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QtTest>
 
 #include "db/database.h"
@@ -17,6 +20,28 @@ QString SqlPrueba(const QString& Sentencia) {
     QString r;
     EjecutarSQL(nullptr, Sentencia, QStringLiteral("Database"), QStringLiteral("Silenciosa"), r);
     return r;
+}
+
+QStringList FilasEnOtraSesion(const QString& Consulta) {
+    TDatabase otra;
+    otra.setDatabaseName(QStringLiteral("OtraSesionLectora"));
+    otra.Params() = fGENEINIC->Database->Params();
+    otra.Open();
+    QStringList filas;
+    {
+        QSqlQuery q(otra.connection());
+        if (!q.exec(Consulta)) {
+            QTest::qFail(qPrintable(q.lastError().text()), __FILE__, __LINE__);
+            return filas;
+        }
+        while (q.next()) {
+            QStringList columnas;
+            for (int i = 0; i < q.record().count(); ++i) columnas << q.value(i).toString();
+            filas << columnas.join(QLatin1Char('|'));
+        }
+    }
+    otra.Close();
+    return filas;
 }
 
 QStringList TextosMostrados() {

@@ -111,6 +111,10 @@ public:
     // Sets every field of the record being edited to NULL.
     void ClearFields();
     bool Modified() const { return modified_; }
+    // While an insert begins (BeforeInsert to AfterInsert): whether Edit on
+    // an empty dataset began it, for a key typed or a value looked up into
+    // a field, rather than Insert or Append.
+    bool InsertStartedByEdit() const { return insertStartedByEdit_; }
     // A record being edited or inserted as it stands: its state, the values
     // typed and the row it was read as.
     struct TEditSnapshot {
@@ -280,6 +284,9 @@ private:
     void addDataSource(TDataSource* source);
     void removeDataSource(TDataSource* source);
     void beginInsert(bool append);
+    // Makes the row of that identity current again after a before-handler
+    // moved away from it; raises RecordDeleted when it left the view.
+    void backToRow(const QVariant& identity);
     void endInsertAborted();
     QList<TField*> fieldList(const QString& names) const;
     bool rowMatches(const TRow& row, const QList<TField*>& fields, const QVariantList& values,
@@ -316,6 +323,7 @@ private:
     bool readOnly_ = false;
     bool cursorOnCurrent_ = false;
     bool calculating_ = false;
+    bool insertStartedByEdit_ = false;
     int calcCount_ = 0;
     QVector<LookupCache> lookupCache_;
 

@@ -1,5 +1,7 @@
 // TDataSet: editing, field writes, calculated and lookup fields, key buffers.
 
+#include <QScopedValueRollback>
+
 #include "db/dataset.h"
 #include "db/dberror.h"
 
@@ -50,18 +52,38 @@ void TDataSet::Edit() {
     if (state_ == dsEdit || state_ == dsInsert) return;
     CheckActive();
     if (!hasRecord_) {
+        // Said to the insert's handlers: the user is at a field (a key typed,
+        // a value looked up) and what he types next belongs there.
+        const QScopedValueRollback<bool> porEdicion(insertStartedByEdit_, true);
         Append();
         return;
     }
     CheckBrowseMode();
     CheckCanModify();
+    const QVariant fila = current_.identity;
     if (BeforeEdit) BeforeEdit(this);
+    if (state_ == dsEdit || state_ == dsInsert) return;  // a handler began it
+    backToRow(fila);
     cursor_->lockRow(current_);
     editBuffer_ = current_.values;
     modified_ = false;
     SetState(dsEdit);
     DataEvent(deRecordChange);
     if (AfterEdit) AfterEdit(this);
+}
+
+void TDataSet::backToRow(const QVariant& identity) {
+    if (hasRecord_ && current_.identity == identity) return;
+    // A before-handler re-read the data (a range set again, a refresh) and
+    // another row became current: the row asked for is found again by its
+    // identity, or, gone from the view, nothing is done to any row.
+    TRow row;
+    if (state_ != dsBrowse || !identity.isValid() || !cursor_->seek(identity, row) ||
+        !RowPassesFilter(row)) {
+        cursorOnCurrent_ = false;
+        throw EDatabaseError::make(DbError::RecordDeleted);
+    }
+    Resync(row);
 }
 
 void TDataSet::Append() {
@@ -244,9 +266,12 @@ void TDataSet::Delete() {
     CheckCanModify();
     DataEvent(deCheckBrowseMode);
     TRow old;
+    const QVariant fila = current_.identity;
     try {
         if (BeforeDelete) BeforeDelete(this);
+        backToRow(fila);
         DoBeforeScroll();
+        if (current_.identity != fila) throw EDatabaseError::make(DbError::RecordDeleted);
         old = current_;
         cursor_->deleteRow(old);
     } catch (...) {

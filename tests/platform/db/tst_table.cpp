@@ -87,6 +87,17 @@ void createK3(TDatabase* db) {
     row(2024, "A", QDate(2024, 1, 1), 5);
 }
 
+// Lines of a code: Codigo (integer), Linea (small integer), Texto, keyed
+// by the first two.
+void createLineas(TDatabase* db) {
+    db->CreateTable(QStringLiteral("LINEAS"),
+                    {TFieldDef{QStringLiteral("Codigo"), ftInteger, 0, true},
+                     TFieldDef{QStringLiteral("Linea"), ftSmallint, 0, true},
+                     TFieldDef{QStringLiteral("Texto"), ftString, 20, false}},
+                    {QStringLiteral("Codigo"), QStringLiteral("Linea")},
+                    QStringLiteral("LINEAS_Clave1"));
+}
+
 }  // namespace
 
 class TestTable : public QObject {
@@ -109,6 +120,8 @@ private Q_SLOTS:
     void masterDetailWithRange();
     void bookmarksAndOtherTables_data() { AddEngineRows(); }
     void bookmarksAndOtherTables();
+    void actsOnRowBeforeHandlers_data();
+    void actsOnRowBeforeHandlers();
     void keyViolationKeepsInsert_data() { AddEngineRows(); }
     void keyViolationKeepsInsert();
     void appendsNumberedOrNot_data() { AddEngineRows(); }
@@ -543,12 +556,7 @@ void TestTable::masterDetailWithRange() {
                     {TFieldDef{QStringLiteral("Codigo"), ftInteger, 0, true},
                      TFieldDef{QStringLiteral("Nombre"), ftString, 20, false}},
                     {QStringLiteral("Codigo")}, QStringLiteral("MAESTRO_Clave1"));
-    db->CreateTable(QStringLiteral("LINEAS"),
-                    {TFieldDef{QStringLiteral("Codigo"), ftInteger, 0, true},
-                     TFieldDef{QStringLiteral("Linea"), ftSmallint, 0, true},
-                     TFieldDef{QStringLiteral("Texto"), ftString, 20, false}},
-                    {QStringLiteral("Codigo"), QStringLiteral("Linea")},
-                    QStringLiteral("LINEAS_Clave1"));
+    createLineas(db);
     insertRows(db, QStringLiteral("MAESTRO"), {"Codigo", "Nombre"},
                {{1, "uno"}, {2, "dos"}, {3, "tres"}});
     QList<QVariantList> lines;
@@ -616,6 +624,95 @@ void TestTable::masterDetailWithRange() {
     QCOMPARE(detail.RecordCount(), 5);
     master.Close();
     QCOMPARE(detail.RecordCount(), 10);  // no master: every line
+}
+
+// A before-delete or before-edit handler that reads the lines again (the
+// range set anew, a refresh) or moves off the row: the delete or the edit
+// is done to the row current when it was asked for, or refused when that
+// row left the view, never done to another row.
+void TestTable::actsOnRowBeforeHandlers_data() {
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<QString>("accion");
+    QTest::addColumn<QString>("manejador");
+    QTest::addColumn<QString>("lineas");
+    for (Engine e : AvailableEngines()) {
+        // Line 3 of code 1 is current; the other code's line stays whatever happens.
+        NewEngineRow(e, "delete, range again") << "borrar"
+                                               << "rango"
+                                               << "1.1 1.2 2.1";
+        NewEngineRow(e, "delete, refresh then first") << "borrar"
+                                                      << "primero"
+                                                      << "1.1 1.2 2.1";
+        NewEngineRow(e, "delete, range elsewhere") << "borrar"
+                                                   << "otro"
+                                                   << "1.1 1.2 1.3 2.1";
+        NewEngineRow(e, "delete, line gone") << "borrar"
+                                             << "ajeno"
+                                             << "1.1 1.2 2.1";
+        NewEngineRow(e, "edit, range again") << "editar"
+                                             << "rango"
+                                             << "1.1 1.2 1.3* 2.1";
+        NewEngineRow(e, "edit, refresh then first") << "editar"
+                                                    << "primero"
+                                                    << "1.1 1.2 1.3* 2.1";
+        NewEngineRow(e, "edit, range elsewhere") << "editar"
+                                                 << "otro"
+                                                 << "1.1 1.2 1.3 2.1";
+        NewEngineRow(e, "edit, line gone") << "editar"
+                                           << "ajeno"
+                                           << "1.1 1.2 2.1";
+    }
+}
+
+void TestTable::actsOnRowBeforeHandlers() {
+    QFETCH(QString, accion);
+    QFETCH(QString, manejador);
+    QFETCH(QString, lineas);
+    TestDatabase tdb(CurrentEngine());
+    TDatabase* db = tdb.db();
+    createLineas(db);
+    insertRows(db, QStringLiteral("LINEAS"), {"Codigo", "Linea", "Texto"},
+               {{1, 1, "1.1"}, {1, 2, "1.2"}, {1, 3, "1.3"}, {2, 1, "2.1"}});
+    TTable t;
+    t.setDatabaseName(QStringLiteral("Database"));
+    t.setTableName(QStringLiteral("LINEAS"));
+    t.Open();
+    t.SetRange({1}, {1});
+    t.Last();
+    QCOMPARE(t.FieldByName(QStringLiteral("Texto"))->AsString(), QStringLiteral("1.3"));
+    const std::unique_ptr<TDatabase> otra = tdb.openSecondSession(QStringLiteral("Otra"));
+    TDataSetNotifyEvent antes = [&](TDataSet*) {
+        if (manejador == QLatin1String("rango")) {
+            t.SetRange({1}, {1});
+        } else if (manejador == QLatin1String("primero")) {
+            t.Refresh();
+            t.First();
+        } else if (manejador == QLatin1String("otro")) {
+            t.SetRange({2}, {2});
+        } else {
+            otra->Execute(QStringLiteral("DELETE FROM LINEAS WHERE Codigo = 1 AND Linea = 3"));
+            t.SetRange({1}, {1});
+        }
+    };
+    const bool refused = manejador == QLatin1String("otro") || manejador == QLatin1String("ajeno");
+    const EDatabaseError e = errorOf([&] {
+        if (accion == QLatin1String("borrar")) {
+            t.BeforeDelete = antes;
+            t.Delete();
+        } else {
+            t.BeforeEdit = antes;
+            t.Edit();
+            t.FieldByName(QStringLiteral("Texto"))->setAsString(QStringLiteral("1.3*"));
+            t.Post();
+        }
+    });
+    QCOMPARE(int(e.code()), int(refused ? DbError::RecordDeleted : DbError::General));
+    QCOMPARE(t.State(), dsBrowse);
+    QStringList vistas;
+    QSqlQuery q(otra->connection());
+    QVERIFY(q.exec(QStringLiteral("SELECT Texto FROM LINEAS ORDER BY Codigo, Linea")));
+    while (q.next()) vistas << q.value(0).toString();
+    QCOMPARE(vistas.join(QLatin1Char(' ')), lineas);
 }
 
 void TestTable::bookmarksAndOtherTables() {

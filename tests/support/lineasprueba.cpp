@@ -1,0 +1,234 @@
+#include "support/lineasprueba.h"
+
+#include <QApplication>
+#include <QtTest>
+
+#include "db/clientdataset.h"
+#include "db/table.h"
+#include "gene/data/geneconv.h"
+#include "gene/data/genemens.h"
+#include "gene/dialogo_modal.h"
+#include "gene/dialogs/genebusq.h"
+#include "rrhh/rrhhpers.h"
+#include "support/dbfixture.h"
+#include "support/empresaprueba.h"
+#include "support/sqlprueba.h"
+#include "support/tecladoprueba.h"
+#include "ui/controls.h"
+#include "ui/dbcontrols.h"
+#include "ui/dbgrid.h"
+#include "ui/form.h"
+#include "ui/menus.h"
+
+namespace {
+
+void MostrarPagina(QWidget* Control) {
+    for (QWidget* w = Control->parentWidget(); w; w = w->parentWidget())
+        if (auto* pagina = qobject_cast<TTabSheet*>(w)) {
+            if (TPageControl* paginas = pagina->PageControl()) paginas->setActivePage(pagina);
+            MostrarPagina(pagina);
+            return;
+        }
+}
+
+int ColumnaDe(TDBGrid* Rejilla, const QString& Campo) {
+    for (int i = 0; i < Rejilla->Columns().Count(); ++i)
+        if (Rejilla->Columns()[i]->FieldName() == Campo) return i;
+    return -1;
+}
+
+}  // namespace
+
+void ActuarSobreLinea(TForm* Ventana, TDBGrid* Rejilla, int Fila, const QString& Campo,
+                      const QString& Accion, const QString& Valor) {
+    MostrarPagina(Rejilla);
+    const int columna = ColumnaDe(Rejilla, Campo);
+    QVERIFY2(columna >= 0, qPrintable(Campo));
+    const QModelIndex celda = Rejilla->model()->index(Fila, columna);
+    QVERIFY(celda.isValid());
+    Rejilla->scrollTo(celda);
+    const QPoint punto = Rejilla->visualRect(celda).center();
+    QTest::mouseClick(Rejilla->viewport(), Qt::LeftButton, {}, punto);
+    QTRY_VERIFY(Rejilla->hasFocus());
+    QCOMPARE(Rejilla->currentIndex().row(), Fila);
+    if (Accion == QLatin1String("borrar")) {
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        QTest::keyClick(Rejilla, Qt::Key_Delete, Qt::ControlModifier);
+    } else if (Accion == QLatin1String("teclear")) {
+        TeclearEnFoco(Valor);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    } else {
+        AlMostrarse<TfGENEBUSQ>([Valor](TfGENEBUSQ* d) {
+            d->DatoABuscar->setText(Valor);
+            d->pbBuscarClick();
+            d->ClientDataSet1->First();
+            d->pbConformeClick();
+        });
+        QTest::mouseDClick(Rejilla->viewport(), Qt::LeftButton, {}, punto);
+    }
+    QCoreApplication::processEvents();
+    if (auto* conforme = Ventana->findChild<QAbstractButton*>(QStringLiteral("pbConforme")))
+        QTest::mouseClick(conforme, Qt::LeftButton);
+}
+
+void LlevarRegistroA(TForm* Ventana, QWidget* Nombre, const QString& Momento) {
+    auto pulsar = [Ventana](const char* boton) {
+        auto* b = Ventana->findChild<QAbstractButton*>(QLatin1String(boton));
+        QVERIFY2(b, boton);
+        QTest::mouseClick(b, Qt::LeftButton);
+    };
+    if (Momento == QLatin1String("grabada")) {
+        MostrarPagina(Nombre);
+        QTest::mouseClick(Nombre, Qt::LeftButton);
+        QTRY_VERIFY(Nombre->hasFocus());
+        QTest::keyClick(Nombre, Qt::Key_End);
+        TeclearEnFoco(QStringLiteral("a"));
+        pulsar("pbConforme");
+    } else if (Momento == QLatin1String("movida")) {
+        pulsar("pbSiguiente");
+        pulsar("pbAnterior");
+    }
+}
+
+void FilasLineaBajoElCursor(const QList<RejillaDeLineas>& Rejillas) {
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<QString>("rejilla");
+    QTest::addColumn<QString>("consulta");
+    QTest::addColumn<QString>("momento");
+    QTest::addColumn<QString>("accion");
+    QTest::addColumn<QString>("campo");
+    QTest::addColumn<QString>("valor");
+    QTest::addColumn<QStringList>("lineas");
+    for (Engine motor : AvailableEngines())
+        for (const RejillaDeLineas& r : Rejillas)
+            for (const char* momento : {"abierta", "grabada", "movida"})
+                for (const QString accion : {"borrar", "teclear", "buscar"}) {
+                    const bool buscar = accion == QLatin1String("buscar");
+                    if (buscar && r.buscado.isEmpty()) continue;
+                    QStringList lineas = r.antes.mid(0, 2);
+                    if (accion == QLatin1String("teclear")) lineas << r.tecleada;
+                    if (buscar) lineas << r.buscada;
+                    QTest::newRow(qPrintable(
+                        QStringLiteral("%1 %2 %3 %4")
+                            .arg(EngineTag(motor), r.nombre, QLatin1String(momento), accion)))
+                        << int(motor) << r.nombre << r.consulta << QString::fromLatin1(momento)
+                        << accion << (buscar ? r.buscado : r.tecleado)
+                        << (buscar ? r.codigo : r.texto) << lineas;
+                }
+}
+
+void DatosDeLineasDePersona(const QString& Propietario, int Codigo, int Otro) {
+    for (const char* t : {"PUESTO", "FORMCION", "GRANALIS", "GRANTAB", "HPUESTO", "HFORMACI"})
+        SqlPrueba(QStringLiteral("DELETE FROM ") + QLatin1String(t));
+    SqlPrueba(
+        QStringLiteral("INSERT INTO PUESTO (Codigo, Descripcion) VALUES ('ADM', "
+                       "'Administrativo'), ('OPE', 'Operario de línea'), ('JEF', 'Jefe de "
+                       "equipo')"));
+    SqlPrueba(
+        QStringLiteral("INSERT INTO FORMCION (Codigo, Tipo, Descripcion) VALUES ('F1', "
+                       "'CURSO', 'Curso Hojas de cálculo'), ('F2', 'CURSO', 'Soldadura'), "
+                       "('F3', 'CURSO', 'Inglés'), ('F4', 'CURSO', 'Prevención')"));
+    SqlPrueba(
+        QStringLiteral("INSERT INTO GRANALIS (Codigo, Descripcion, CategoriaGrupo) VALUES "
+                       "('G1', 'Uno', ''), ('G2', 'Dos', ''), ('G3', 'Tres', ''), ('G4', "
+                       "'Cuatro', '')"));
+    const auto grupo = [&Propietario](int Persona, const QString& Grupo) {
+        SqlPrueba(QStringLiteral("INSERT INTO GRANTAB (NombreTabla, ClaveTabla, GrupoAnalisis) "
+                                 "VALUES ('%1', '%2', '%3')")
+                      .arg(Propietario, QString::number(Persona), Grupo));
+    };
+    const QString lineaPuesto = QStringLiteral(
+        "INSERT INTO HPUESTO (NombreTabla, CodigoOperario, Linea, FechaInicio, "
+        "CodigoPuesto, Descripcion) SELECT '%1', %2, %3, %4, Codigo, Descripcion "
+        "FROM PUESTO WHERE Codigo = '%5'");
+    const char* puestos[] = {"ADM", "OPE", "JEF"};
+    for (int i = 0; i < 3; ++i) {
+        const QString linea = QString::number(i + 1);
+        const QString inicio = ValorSQL(QDateTime(QDate(2021 + i, 1, 1), QTime(0, 0)));
+        SqlPrueba(lineaPuesto.arg(Propietario, QString::number(Codigo), linea, inicio,
+                                  QLatin1String(puestos[i])));
+        SqlPrueba(QStringLiteral("INSERT INTO HFORMACI (NombreTabla, CodigoOperario, Linea, "
+                                 "FechaInicio, CodigoFormacion, Descripcion, Tipo, Apto) SELECT "
+                                 "'%1', %2, %3, %4, Codigo, Descripcion, 'Interno', 'Apto' FROM "
+                                 "FORMCION WHERE Codigo = 'F%3'")
+                      .arg(Propietario, QString::number(Codigo), linea, inicio));
+        grupo(Codigo, QStringLiteral("G") + linea);
+    }
+    SqlPrueba(lineaPuesto.arg(Propietario, QString::number(Otro), QStringLiteral("1"),
+                              ValorSQL(QDateTime(QDate(2021, 1, 1), QTime(0, 0))),
+                              QStringLiteral("ADM")));
+    grupo(Otro, QStringLiteral("G1"));
+}
+
+QList<RejillaDeLineas> RejillasDePersona(int Codigo) {
+    const QString c = QString::number(Codigo);
+    return {
+        {"DBGridHPuestos",
+         "SELECT Linea, CodigoPuesto, Descripcion FROM HPUESTO WHERE CodigoOperario = " + c +
+             " ORDER BY Linea",
+         "Descripcion",
+         "Prueba",
+         "CodigoPuesto",
+         "OPE",
+         {"1|ADM|Administrativo", "2|OPE|Operario de línea", "3|JEF|Jefe de equipo"},
+         "3|JEF|Prueba",
+         "3|OPE|Operario de línea"},
+        {"DBGridHFormacion",
+         "SELECT Linea, CodigoFormacion, Descripcion FROM HFORMACI WHERE CodigoOperario = " + c +
+             " ORDER BY Linea",
+         "Descripcion",
+         "Título ŝ",
+         "CodigoFormacion",
+         "F4",
+         {"1|F1|Curso Hojas de cálculo", "2|F2|Soldadura", "3|F3|Inglés"},
+         "3|F3|Título ŝ",
+         "3|F4|Prevención"},
+        {"DBGridGA",
+         "SELECT GrupoAnalisis FROM GRANTAB WHERE ClaveTabla = '" + c +
+             "' AND GrupoAnalisis LIKE 'G%' ORDER BY GrupoAnalisis",
+         "GrupoAnalisis",
+         "G4",
+         "GrupoAnalisis",
+         "G4",
+         {"G1", "G2", "G3"},
+         "G4",
+         "G4"},
+    };
+}
+
+void CasoLineaBajoElCursor(TFichaPersona* Ventana, const QString& Codigo,
+                           const QString& ConsultaAjena, const QStringList& Ajenas) {
+    QFETCH(QString, rejilla);
+    QFETCH(QString, consulta);
+    QFETCH(QString, momento);
+    QFETCH(QString, accion);
+    QFETCH(QString, campo);
+    QFETCH(QString, valor);
+    QFETCH(QStringList, lineas);
+    Ventana->Show();
+    QVERIFY(QTest::qWaitForWindowActive(Ventana));
+    LlevarRegistroA(Ventana, Ventana->EditNombre, momento);
+    QCOMPARE(Ventana->EditCodigoOperario->Text(), Codigo);
+    QCOMPARE(Ventana->Table1->State(), dsBrowse);
+    MessageSeam::clearLog();
+    ActuarSobreLinea(Ventana, Ventana->findChild<TDBGrid*>(rejilla), 2, campo, accion, valor);
+    if (QTest::currentTestFailed()) return;
+    QCOMPARE(FilasEnOtraSesion(consulta), lineas);
+    QCOMPARE(FilasEnOtraSesion(ConsultaAjena), Ajenas);
+    QCOMPARE(TextosMostrados().filter(QStringLiteral("¡")), QStringList());
+    QCOMPARE(Ventana->Table1->State(), dsBrowse);
+}
+
+InstalacionPorMotor::InstalacionPorMotor() = default;
+InstalacionPorMotor::~InstalacionPorMotor() = default;
+
+void InstalacionPorMotor::Para(int Motor) {
+    if (empresa_ && motor_ == Motor) return;
+    empresa_.reset();
+    empresa_ = std::make_unique<EmpresaPrueba>(Engine(Motor));
+    motor_ = Motor;
+}
+
+void InstalacionPorMotor::Soltar() {
+    empresa_.reset();
+}

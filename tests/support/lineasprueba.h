@@ -1,0 +1,79 @@
+#pragma once
+// A line of a grid acted on as the user does, in a shown window: the grid's
+// page brought up, a click on the line's cell, then the action; the record
+// confirmed afterwards with the window's "pbConforme". And the table of
+// cases that drives it over a window's line grids.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <initializer_list>
+#include <memory>
+
+struct EmpresaPrueba;
+class QWidget;
+class TFichaPersona;
+class TDBGrid;
+class TForm;
+
+// Fila: the grid's row (0 the first line); Campo: the field of the column
+// clicked. Accion: "borrar", Ctrl+Supr answered "SI"; "teclear", Valor typed
+// into the cell and Intro; "buscar", a double click on the cell and Valor
+// searched for and taken in the search window.
+void ActuarSobreLinea(TForm* Ventana, TDBGrid* Rejilla, int Fila, const QString& Campo,
+                      const QString& Accion, const QString& Valor);
+
+// The record of a window brought to a moment: "abierta", as opened;
+// "grabada", a letter typed at the end of the edit Nombre and the record
+// confirmed; "movida", "pbSiguiente" then "pbAnterior" clicked.
+void LlevarRegistroA(TForm* Ventana, QWidget* Nombre, const QString& Momento);
+
+// A line grid of a window with three lines.
+struct RejillaDeLineas {
+    QString nombre;    // the grid's object name
+    QString consulta;  // the grid's lines as stored, in its order
+    QString tecleado;  // the field a value is typed into, and the value
+    QString texto;
+    QString buscado;  // the field a code is looked up into ("": none), and the code
+    QString codigo;
+    QStringList antes;          // the lines before
+    QString tecleada, buscada;  // the last line after the value typed, after the code looked up
+};
+// The columns engine, rejilla, consulta, momento, accion, campo, valor and
+// lineas (the lines expected after the action on the last line) and a row
+// for each engine, grid, moment and action.
+void FilasLineaBajoElCursor(const QList<RejillaDeLineas>& Rejillas);
+
+// For the window of the persons of Propietario ("PERSONAL", "CANDIDAT"):
+// the positions ADM, OPE and JEF, the training types F1 to F4 and the
+// groups G1 to G4 on file; person Codigo with the position lines ADM, OPE,
+// JEF, the training lines F1, F2, F3 and the groups G1, G2, G3; person Otro
+// with the position line ADM and the group G1. What stood in those tables
+// goes first.
+void DatosDeLineasDePersona(const QString& Propietario, int Codigo, int Otro);
+// The position, training and group grids of person Codigo on those data.
+QList<RejillaDeLineas> RejillasDePersona(int Codigo);
+
+// A row of that table on a person's window (the personnel or candidates
+// master) opened on its first record, whose code is Codigo: the window
+// shown, the record brought to the row's moment, the row's action done on
+// the grid's last line; then the lines as another user reads them, and the
+// lines Ajenas of another person (ConsultaAjena) unchanged; no warning; the
+// record browsed again.
+void CasoLineaBajoElCursor(TFichaPersona* Ventana, const QString& Codigo,
+                           const QString& ConsultaAjena, const QStringList& Ajenas);
+
+// One installation shared by the rows of a case, for the engine of the row:
+// made again when the engine changes; let go (Soltar) before any other case
+// and after a row that failed, so that no other case meets it.
+class InstalacionPorMotor {
+public:
+    InstalacionPorMotor();
+    ~InstalacionPorMotor();
+    void Para(int Motor);
+    void Soltar();
+
+private:
+    std::unique_ptr<EmpresaPrueba> empresa_;
+    int motor_ = -1;
+};
