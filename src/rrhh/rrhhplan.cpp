@@ -13,23 +13,23 @@
 #include "db/field.h"
 #include "db/query.h"
 #include "db/table.h"
-#include "gene/dialogs/genebusc.h"
 #include "gene/data/geneclav.h"
 #include "gene/data/geneconv.h"
 #include "gene/data/genecopi_registros.h"
-#include "gene/session/geneform.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_conexion.h"
-#include "gene/session/geneinic_formulario.h"
-#include "gene/session/geneinic_servicios.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
-#include "gene/session/generejilla.h"
 #include "gene/data/genereloj.h"
 #include "gene/data/genesali_dialogos.h"
 #include "gene/data/genetext.h"
 #include "gene/data/geneusua.h"
 #include "gene/data/mensajes.h"
+#include "gene/dialogs/genebusc.h"
+#include "gene/session/geneform.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
+#include "gene/session/geneinic_formulario.h"
+#include "gene/session/geneinic_servicios.h"
+#include "gene/session/generejilla.h"
 #include "gene/session/sesion.h"
 #include "nomina/nomimodu.h"
 #include "rrhh/rrhhlpla.h"
@@ -678,7 +678,12 @@ void TfRRHHPLAN::DBGrid1DblClick(QObject*) {
     }
     QVariant clave;
     if (tabla == QLatin1String("GRANALIS"))
-        BuscarConFiltro(tabla, 1, QStringLiteral("(CategoriaGrupo = \"DEPARTAMENTO\")"), clave);
+        // The word as a string on every engine: in double quotes PostgreSQL
+        // reads a column name, and the search found nothing.
+        BuscarConFiltro(tabla, 1,
+                        QStringLiteral("(CategoriaGrupo = ") +
+                            Entrecomillar(QStringLiteral("DEPARTAMENTO")) + QLatin1Char(')'),
+                        clave);
     else
         BuscarCodigo(tabla, 0, clave);
     const QVariant valor = PrimerValor(clave);
