@@ -5,19 +5,20 @@
 #include <QHash>
 #include <QSet>
 #include <QSqlQuery>
+#include <array>
 
 #include "db/database.h"
 #include "db/dberror.h"
 #include "db/table.h"
 #include "db/tablecursor.h"
 #include "gene/data/geneconv.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_conexion.h"
-#include "gene/session/geneinic_tablas.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genereloj.h"
 #include "gene/data/genesist.h"
 #include "gene/data/mensajes.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
+#include "gene/session/geneinic_tablas.h"
 #include "nomina/nomicale.h"
 #include "rrhh/rrhhcaop.h"
 
@@ -147,16 +148,28 @@ bool TGeneradorCalendarioOperario::Generar(int CodigoOperario) {
     }
 
     TGuardaTransaccion transaccion(fGENEINIC, base);
+    // What no day changes is written in the statement itself.
     QSqlQuery& alta = base->Prepared(
         QStringLiteral("INSERT INTO CALENOPE (CodigoOperario, Fecha, EsDiaTrabajado, "
                        "EsDiaFestivo, EsDiaVacaciones, EsDiaPermiso, EsDiaPuente, NumeroHorario, "
-                       "Situacion) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+                       "Situacion) VALUES (?, ?, ?, ?, ?, 'NO', ?, 0, ?)"));
     QSqlQuery& regulacion = base->Prepared(
         QStringLiteral("UPDATE CALENOPE SET Situacion = ? WHERE CodigoOperario = ? AND Fecha >= "
                        "? AND Fecha <= ?"));
+    // The statement keeps its values from one day to the next, and most of a
+    // day's flags are the day before's: only the values that changed are
+    // bound again (binding a value costs the driver more than the insert).
+    // The first day of each employee binds them all.
+    std::array<QVariant, 7> ligados;
+    bool primera = true;
+    auto ligar = [&](int i, const QVariant& v) {
+        if (!primera && ligados[i] == v && ligados[i].typeId() == v.typeId()) return;
+        alta.bindValue(i, v);
+        ligados[i] = v;
+    };
     bool completo = true;
-    const QString no = QStringLiteral("NO");
-    const QString si = QStringLiteral("SI");
+    const QVariant no = QStringLiteral("NO");
+    const QVariant si = QStringLiteral("SI");
     const QString regulacionEmpleo = QStringLiteral("Regulacion Empleo");
     int indice = 0;
     for (QDate dia = d_->desde; dia <= d_->hasta; dia = dia.addDays(1), ++indice) {
@@ -176,21 +189,20 @@ bool TGeneradorCalendarioOperario::Generar(int CodigoOperario) {
             const bool enCalendario = empresa != d_->empresa.constEnd();
             const int w = dia.dayOfWeek();
             const bool agosto = dia.month() == 8;
-            QString situacion = d_->situacion;
+            const QString* situacion = &d_->situacion;
             for (const Periodo& b : bajas)
                 if (b.cubre(dia)) {
-                    situacion = b.tipo;
+                    situacion = &b.tipo;
                     break;
                 }
-            alta.bindValue(0, CodigoOperario);
-            alta.bindValue(1, d_->fechas.at(indice));
-            alta.bindValue(2, enCalendario ? empresa->Trabajado : (w <= 5 && !agosto ? si : no));
-            alta.bindValue(3, enCalendario ? empresa->Festivo : (w == 7 ? si : no));
-            alta.bindValue(4, enCalendario ? empresa->Vacaciones : (agosto ? si : no));
-            alta.bindValue(5, no);
-            alta.bindValue(6, enCalendario ? empresa->Puente : no);
-            alta.bindValue(7, 0);
-            alta.bindValue(8, situacion.left(40));
+            ligar(0, CodigoOperario);
+            ligar(1, d_->fechas.at(indice));
+            ligar(2, enCalendario ? QVariant(empresa->Trabajado) : (w <= 5 && !agosto ? si : no));
+            ligar(3, enCalendario ? QVariant(empresa->Festivo) : (w == 7 ? si : no));
+            ligar(4, enCalendario ? QVariant(empresa->Vacaciones) : (agosto ? si : no));
+            ligar(5, enCalendario ? QVariant(empresa->Puente) : no);
+            ligar(6, situacion->left(40));
+            primera = false;
             base->Run(alta);
         } catch (const EDatabaseError&) {
             completo = false;

@@ -678,7 +678,12 @@ void TfRRHHPLAN::DBGrid1DblClick(QObject*) {
     }
     QVariant clave;
     if (tabla == QLatin1String("GRANALIS"))
-        BuscarConFiltro(tabla, 1, QStringLiteral("(CategoriaGrupo = \"DEPARTAMENTO\")"), clave);
+        // The word as a string on every engine: in double quotes PostgreSQL
+        // reads a column name, and the search found nothing.
+        BuscarConFiltro(tabla, 1,
+                        QStringLiteral("(CategoriaGrupo = ") +
+                            Entrecomillar(QStringLiteral("DEPARTAMENTO")) + QLatin1Char(')'),
+                        clave);
     else
         BuscarCodigo(tabla, 0, clave);
     const QVariant valor = PrimerValor(clave);

@@ -4,30 +4,52 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QtTest>
 
-#include "gene/session/geneayud.h"
-#include "gene/dialogs/genebusc.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_conexion.h"
-#include "gene/session/geneinic_formulario.h"
-#include "gene/session/geneinic_programas.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
-#include "gene/listings/geneprev.h"
+#include "gene/dialogo_modal.h"
+#include "gene/dialogs/genebusc.h"
 #include "gene/dialogs/genevlis.h"
 #include "gene/listings/genecinf.h"
 #include "gene/listings/genecpro.h"
 #include "gene/listings/genecsql.h"
+#include "gene/listings/geneprev.h"
+#include "gene/session/geneayud.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
+#include "gene/session/geneinic_formulario.h"
+#include "gene/session/geneinic_programas.h"
 #include "gene/session/sesion.h"
 #include "rrhh/rrhhmenu.h"
+#include "rrhh/rrhhptra.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
 #include "support/sqlprueba.h"
 #include "ui/menus.h"
 #include "ui/registry.h"
+
+namespace {
+
+// The installation's help, as `make run` copies it, and its help map read.
+void CopiarAyuda(const TestInstalacion& inst) {
+    const QString ayuda = CarpetaDatosFuente() + QStringLiteral("/help");
+    QDir().mkpath(inst.carpeta() + QStringLiteral("/help"));
+    for (const QString& p : QDir(ayuda).entryList(QDir::Files))
+        QFile::copy(ayuda + QLatin1Char('/') + p, inst.carpeta() + QStringLiteral("/help/") + p);
+    MapaContextos = LeerMapaContextos(ayuda + QStringLiteral("/QEVWIN.MAP"));
+}
+
+TfGENEAYUD* VentanaAyuda() {
+    for (TForm* f : ApplicationForms())
+        if (auto* v = qobject_cast<TfGENEAYUD*>(f)) return v;
+    return nullptr;
+}
+
+}  // namespace
 
 class TestRrhhAyud : public QObject {
     Q_OBJECT
@@ -46,13 +68,7 @@ private Q_SLOTS:
     void ventanasDeLosMenus() {
         TestInstalacion inst(Engine::Sqlite, OpcionesInstalacion{.empresas = {1}});
         QVERIFY(inst.iniciada());
-        // The installation's help, as `make run` copies it.
-        const QString ayuda = CarpetaDatosFuente() + QStringLiteral("/help");
-        QDir().mkpath(inst.carpeta() + QStringLiteral("/help"));
-        for (const QString& p : QDir(ayuda).entryList(QDir::Files))
-            QFile::copy(ayuda + QLatin1Char('/') + p,
-                        inst.carpeta() + QStringLiteral("/help/") + p);
-        MapaContextos = LeerMapaContextos(ayuda + QStringLiteral("/QEVWIN.MAP"));
+        CopiarAyuda(inst);
 
         QPointer<TfRRHHMENU> menu = NewForm<TfRRHHMENU>();
         CodigoUsuarioInicial = QStringLiteral("ADMIN");
@@ -97,9 +113,7 @@ private Q_SLOTS:
             QTRY_VERIFY(menu->isActiveWindow());
             QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : hijo,
                             Qt::Key_F1);
-            TfGENEAYUD* ventana = nullptr;
-            for (TForm* f : ApplicationForms())
-                if ((ventana = qobject_cast<TfGENEAYUD*>(f))) break;
+            TfGENEAYUD* ventana = VentanaAyuda();
             const QString pagina = ventana ? ventana->Pagina() : QString();
             QFile archivo(pagina);
             const QString texto = archivo.open(QIODevice::ReadOnly)
@@ -120,6 +134,50 @@ private Q_SLOTS:
         QVERIFY2(fallos.isEmpty(), qPrintable(fallos.join(QLatin1Char('\n'))));
         delete menu;
         delete ModuloDatos;
+    }
+
+    // F1 in the programmable listing, the modal dialog a master's "Listado
+    // Programable..." opens: its own page, in a help window that takes keys
+    // above the dialog; Esc closes it and gives the dialog back.
+    void listadoProgramable() {
+        TestInstalacion inst(Engine::Sqlite, OpcionesInstalacion{.empresaActual = 1});
+        QVERIFY(inst.iniciada());
+        CopiarAyuda(inst);
+        TModuloDatos modulo;
+        RegistrarTfRRHHPTRA();
+        QPointer<TForm> maestro = CreateForm(QStringLiteral("TfRRHHPTRA"));
+        QVERIFY(maestro);
+        QString pagina, indice = PaginaAyuda(0);
+        bool porEncima = false, devuelto = false;
+        QStringList avisos;
+        AlMostrarse<TfGENECPRO>([&](TfGENECPRO* c) {
+            QTRY_VERIFY(c->isVisible());
+            MessageSeam::clearLog();
+            // Where the keyboard is in the dialog.
+            QTRY_VERIFY(c->isActiveWindow());
+            QWidget* foco = QApplication::focusWidget();
+            QTest::keyClick(foco && c->isAncestorOf(foco) ? foco : c, Qt::Key_F1);
+            avisos = TextosMostrados();
+            TfGENEAYUD* ventana = VentanaAyuda();
+            if (ventana) {
+                pagina = ventana->Pagina();
+                porEncima = ventana->isVisible() && QApplication::activeModalWidget() == ventana;
+                QTRY_VERIFY(ventana->isActiveWindow());
+                QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : ventana,
+                                Qt::Key_Escape);
+                devuelto = QApplication::activeModalWidget() == c;
+            }
+            c->Close();
+        });
+        qobject_cast<TMenuItem*>(maestro->FindComponent(QStringLiteral("ListadoProgramable1")))
+            ->Click();
+        QCOMPARE(avisos, QStringList());
+        QCOMPARE(QFileInfo(pagina).fileName(), QStringLiteral("Listado_Programable.html"));
+        QVERIFY(pagina != indice);
+        QVERIFY(porEncima);
+        QVERIFY(devuelto);
+        maestro->Close();
+        QTRY_VERIFY(!maestro);
     }
 };
 

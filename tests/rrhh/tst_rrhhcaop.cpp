@@ -221,6 +221,53 @@ private Q_SLOTS:
         QCOMPARE(textos(), QStringList());
     }
 
+    // Every column each generated day stores, for two employees generated
+    // one after the other as a range is: flags from the company calendar
+    // (a bridge, a holiday, a vacation day) and from the weekday where it
+    // has no row, a leave in the middle of the period and the situation
+    // back after it; the second employee takes nothing of the first.
+    void diasEnteros_data() { AddEngineRows(); }
+    void diasEnteros() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        for (int operario : {11, 12}) e.contrato(operario, 1, QDate(2020, 1, 1), fecha(ZeroDate()));
+        sql(
+            QStringLiteral("INSERT INTO TSUBSDIO (Codigo, HastaDias, TipoBaja) VALUES ('ENF', "
+                           "30, 'Enfermedad')"));
+        sql(QStringLiteral("INSERT INTO BAJA (CodigoOperario, FechaInicio, FechaFinal, "
+                           "CodigoBaja) VALUES (11, %1, %2, 'ENF')")
+                .arg(fecha(QDate(2024, 3, 5)), fecha(QDate(2024, 3, 6))));
+        for (const auto& [dia, valores] :
+             {std::pair{4, "'NO', 'NO', 'NO', 'SI', 3"}, std::pair{6, "'NO', 'SI', 'NO', 'NO', 3"},
+              std::pair{7, "'NO', 'NO', 'SI', 'NO', 3"}})
+            sql(QStringLiteral("INSERT INTO CALENDAR (Codigo, Fecha, EsDiaTrabajado, "
+                               "EsDiaFestivo, EsDiaVacaciones, EsDiaPuente, NumeroHorario) "
+                               "VALUES (1, %1, %2)")
+                    .arg(fecha(QDate(2024, 3, dia)), QLatin1String(valores)));
+        AsignarProgramaEnEjecucion(QStringLiteral("PELISTO.EXE"));
+        {
+            TGeneradorCalendarioOperario generador(1, QDate(2024, 3, 1), QDate(2024, 3, 10),
+                                                   QStringLiteral("Alta"));
+            QVERIFY(generador.Generar(11));
+            QVERIFY(generador.Generar(12));
+        }
+        // Worked, holiday, vacation, leave, bridge, schedule, situation.
+        const QStringList semana = {"SI|NO|NO|NO|NO|0|Alta", "NO|NO|NO|NO|NO|0|Alta",
+                                    "NO|SI|NO|NO|NO|0|Alta", "NO|NO|NO|NO|SI|0|Alta",
+                                    "SI|NO|NO|NO|NO|0|Alta", "NO|SI|NO|NO|NO|0|Alta",
+                                    "NO|NO|SI|NO|NO|0|Alta", "SI|NO|NO|NO|NO|0|Alta",
+                                    "NO|NO|NO|NO|NO|0|Alta", "NO|SI|NO|NO|NO|0|Alta"};
+        QStringList baja = semana;
+        for (int i : {4, 5}) baja[i].replace(QStringLiteral("Alta"), QStringLiteral("Enfermedad"));
+        for (const auto& [operario, esperado] : {std::pair{11, baja}, std::pair{12, semana}})
+            QCOMPARE(sql(QStringLiteral("SELECT EsDiaTrabajado, EsDiaFestivo, EsDiaVacaciones, "
+                                        "EsDiaPermiso, EsDiaPuente, NumeroHorario, Situacion "
+                                        "FROM CALENOPE WHERE CodigoOperario = %1 ORDER BY Fecha")
+                             .arg(operario))
+                         .split(QStringLiteral("\r\n")),
+                     esperado);
+    }
+
     void rango_data() { AddEngineRows(); }
     void rango() {
         QFETCH(int, engine);

@@ -3,17 +3,20 @@
 // and code, gaps kept), the levels of the cycle offered to the criteria,
 // line deletion with Ctrl+Delete, and the opening from the masters.
 
+#include <QSqlQuery>
 #include <QtTest>
 
+#include "db/database.h"
 #include "db/datasource.h"
 #include "db/field.h"
 #include "db/table.h"
-#include "gene/dialogs/genedoce.h"
-#include "gene/session/geneinic_formulario.h"
-#include "gene/session/sesion.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
+#include "gene/dialogs/genedoce.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_formulario.h"
+#include "gene/session/sesion.h"
 #include "rrhh/rrhhcrit.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
@@ -47,6 +50,21 @@ void nuevaLinea(TfRRHHCRIT* f, TTable* t, const QString& nivel, const QString& d
 QString lineas(const QString& tabla) {
     return sql(QStringLiteral("SELECT Tipo, Codigo, Linea, Nivel FROM ") + tabla +
                QStringLiteral(" ORDER BY Tipo, Codigo, Linea"));
+}
+
+// Another user's session: runs the statements and reads the answer of the last.
+QString enOtraSesion(const QStringList& sentencias) {
+    TDatabase otra;
+    otra.setDatabaseName(QStringLiteral("OtraSesion"));
+    otra.Params() = fGENEINIC->Database->Params();
+    otra.Open();
+    QStringList filas;
+    for (const QString& s : sentencias) {
+        QSqlQuery q = otra.Execute(s);
+        filas.clear();
+        while (q.next()) filas << q.value(0).toString();
+    }
+    return filas.join(QLatin1Char('|'));
 }
 
 void ctrlSupr(TfRRHHCRIT* f, TDBGrid* g) {
@@ -143,6 +161,61 @@ private Q_SLOTS:
         QCOMPARE(f->Cabecera(), cambioDeTipo ? f->Table1 : f->Table0);
         // The grid is on the new header: empty, so nothing of P1 to touch.
         QVERIFY(t->IsEmpty());
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // A criteria line and a cycle line typed together, one of them changed
+    // by another user meanwhile: "Conforme" stores neither. One warning, the
+    // other user's change kept, the other line as stored before, and both
+    // lines still on screen as typed for the clerk to try again.
+    void ambasLineasConCambioAjeno_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("ajena");
+        for (Engine e : AvailableEngines())
+            for (const char* tabla : {"CICLOCAP", "CRITEVAL"})
+                QTest::addRow("%s %s", qPrintable(EngineTag(e)), tabla)
+                    << int(e) << QString::fromLatin1(tabla);
+    }
+    void ambasLineasConCambioAjeno() {
+        QFETCH(int, engine);
+        QFETCH(QString, ajena);
+        TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
+        TModuloDatos modulo;
+        sql(QStringLiteral("INSERT INTO PUESTO (Codigo, Descripcion) VALUES ('P1', 'Tornero')"));
+        for (const char* t : {"CRITEVAL", "CICLOCAP"})
+            sql(QStringLiteral("INSERT INTO %1 (Tipo, Codigo, Linea, Nivel, Descripcion) VALUES "
+                               "('Puesto', 'P1', 1, 'Básico', 'Guardada')")
+                    .arg(QLatin1String(t)));
+        TipoCriterios.clear();
+        QPointer<TfRRHHCRIT> f = abrir();
+        QVERIFY(f);
+        QCOMPARE(f->CodigoCabecera(), QStringLiteral("P1"));
+        const QString criterio = QStringLiteral("Lectura de planos · «TIG»; 5|6");
+        const QString ciclo = QStringLiteral("Nivel Ł avanzado");
+        f->PageControl1->setActivePage(f->TabCriterios);
+        f->Table2->Edit();
+        f->Table2->FieldByName(QStringLiteral("Descripcion"))->setAsString(criterio);
+        f->PageControl1->setActivePage(f->TabCiclo);
+        f->Table3->Edit();
+        f->Table3->FieldByName(QStringLiteral("Descripcion"))->setAsString(ciclo);
+        const QString leer = QStringLiteral("SELECT Descripcion FROM %1 WHERE Linea = 1");
+        enOtraSesion(
+            {QStringLiteral("UPDATE %1 SET Descripcion = 'Ajena' WHERE Linea = 1").arg(ajena)});
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(MessageSeam::log().size(), 1);
+        QCOMPARE(MessageSeam::log().first().text.section(QLatin1Char('\n'), 0, 0),
+                 QStringLiteral("¡Imposible modificar el registro!"));
+        for (const char* t : {"CRITEVAL", "CICLOCAP"})
+            QCOMPARE(enOtraSesion({leer.arg(QLatin1String(t))}), ajena == QLatin1String(t)
+                                                                     ? QStringLiteral("Ajena")
+                                                                     : QStringLiteral("Guardada"));
+        QCOMPARE(f->Table2->State(), dsEdit);
+        QCOMPARE(f->Table3->State(), dsEdit);
+        QCOMPARE(f->Table2->FieldByName(QStringLiteral("Descripcion"))->AsString(), criterio);
+        QCOMPARE(f->Table3->FieldByName(QStringLiteral("Descripcion"))->AsString(), ciclo);
+        f->pbCancelarClick(f->pbCancelar);
         f->Close();
         QTRY_VERIFY(!f);
     }

@@ -614,6 +614,56 @@ private Q_SLOTS:
         QVERIFY(!lugar.intersects(prov));
     }
 
+    // Departments "DEPC" and "DEPC;" side by side: each sheet prints the
+    // description of the department its person holds, never the other's
+    // (a key read without its end would stop at the ";").
+    void seccionConPuntoYComa_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<bool>("candidato");
+        QTest::addColumn<QString>("grupo");
+        QTest::addColumn<QString>("seccion");
+        QTest::addColumn<QString>("ajena");
+        for (Engine e : AvailableEngines())
+            for (bool candidato : {false, true}) {
+                const QByteArray t = EngineTag(e).toLatin1();
+                const char* ficha = candidato ? "candidato" : "personal";
+                QTest::addRow("%s %s DEPC;", t.constData(), ficha) << int(e) << candidato << "DEPC;"
+                                                                   << "DEPC; - Soldadura de tubos"
+                                                                   << "Pintura";
+                QTest::addRow("%s %s DEPC", t.constData(), ficha) << int(e) << candidato << "DEPC"
+                                                                  << "DEPC - Pintura"
+                                                                  << "Soldadura de tubos";
+            }
+    }
+    void seccionConPuntoYComa() {
+        QFETCH(int, engine);
+        QFETCH(bool, candidato);
+        QFETCH(QString, grupo);
+        QFETCH(QString, seccion);
+        QFETCH(QString, ajena);
+        Hoja h{Engine(engine)};
+        if (QTest::currentTestFailed()) return;
+        const QString tabla = candidato ? QStringLiteral("CANDIDAT") : QStringLiteral("PERSONAL");
+        sql(QStringLiteral("INSERT INTO %1 (%2, Nombre) VALUES (7, 'SOLER, PAU')")
+                .arg(tabla,
+                     candidato ? QStringLiteral("Codigo") : QStringLiteral("CodigoOperario")));
+        sql(
+            QStringLiteral("INSERT INTO GRANALIS (Codigo, Descripcion) VALUES ('DEPC', 'Pintura'), "
+                           "('DEPC;', 'Soldadura de tubos')"));
+        sql(QStringLiteral("INSERT INTO GRANTAB (NombreTabla, ClaveTabla, GrupoAnalisis) VALUES "
+                           "('%1', '7', '%2')")
+                .arg(tabla, grupo));
+        if (candidato) CodigoImpreso = QStringLiteral("FichaCandidato");
+        TSeleccionFichas s;
+        s.DesdeOperario = s.HastaOperario = 7;
+        const QString pdf = h.dir.filePath(QStringLiteral("seccion.pdf"));
+        Fichas(candidato ? TTipoFicha::Candidato : TTipoFicha::Personal, s,
+               QStringLiteral("PDF:") + pdf);
+        const QString texto = TextoPdf(pdf);
+        QVERIFY2(texto.contains(seccion), qPrintable(texto));
+        QVERIFY2(!texto.contains(ajena), qPrintable(texto));
+    }
+
     // Print at once: no preview, the sheet printed, the dialog closed.
     void imprimirDirectamente() {
         Hoja h{Engine::Sqlite};

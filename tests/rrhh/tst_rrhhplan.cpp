@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "db/clientdataset.h"
 #include "db/dberror.h"
 #include "db/field.h"
 #include "db/sysutils.h"
@@ -474,28 +475,48 @@ private Q_SLOTS:
         QTRY_VERIFY(!documentos);
     }
 
-    // A double click searches the cell's code and fills its description.
+    // A double click searches the cell's code and fills its description;
+    // an employee typed brings his department's. Codes that differ only by a
+    // closing ";" ("PRL" and "PRL;", "D" and "D;") each bring their own.
+    void busquedas_data() { AddEngineRows(); }
     void busquedas() {
-        Entorno e(int(Engine::Sqlite));
+        QFETCH(int, engine);
+        Entorno e(engine);
         TfRRHHPLAN* f = e.f;
         InstalarDialogosBusqueda();
         e.linea(12, 1, "NO");
         sql(
             QStringLiteral("INSERT INTO FORMCION (Codigo, Descripcion) VALUES ('PRL', "
-                           "'Prevención de riesgos')"));
+                           "'Prevención de riesgos'), ('PRL;', 'Prevención en altura')"));
+        sql(
+            QStringLiteral("INSERT INTO GRANALIS (Codigo, Descripcion, CategoriaGrupo) VALUES "
+                           "('D', 'Almacén', 'DEPARTAMENTO'), ('D;', 'Montaje', 'DEPARTAMENTO'), "
+                           "('DEP', 'Dirección', 'DEPARTAMENTO'), ('DEP;', 'Planta', "
+                           "'DEPARTAMENTO')"));
+        sql(
+            QStringLiteral("INSERT INTO GRANTAB (NombreTabla, ClaveTabla, GrupoAnalisis) VALUES "
+                           "('PERSONAL', '40', 'DEP;')"));
         f->Table1->Refresh();
         const struct {
             int columna;
             const char* dato;
             const char* campo;
             const char* descripcion;
-        } casos[] = {{cFormacion, "PRL", "AccionFormativa", "Prevención de riesgos"},
-                     {cNecesidad, "20", "NecesidadFijadaPor", "Luis Gil"}};
+            const char* clave;
+        } casos[] = {{cFormacion, "PRL", "AccionFormativa", "Prevención de riesgos", "Codigo"},
+                     {cFormacion, "PRL;", "AccionFormativa", "Prevención en altura", "Codigo"},
+                     {cDepartamento, "D", "Imputacion", "Almacén", "Codigo"},
+                     {cDepartamento, "D;", "Imputacion", "Montaje", "Codigo"},
+                     {cNecesidad, "20", "NecesidadFijadaPor", "Luis Gil", "CodigoOperario"}};
         for (const auto& c : casos) {
             f->DBGrid1->setSelectedIndex(c.columna);
             AlMostrarse<TfGENEBUSQ>([&](TfGENEBUSQ* d) {
                 d->DatoABuscar->setText(QLatin1String(c.dato));
                 d->pbBuscarClick();
+                // The dialog reads ";" as a separator of key fields: the
+                // clerk picks the line of the code among those found.
+                QVERIFY(d->ClientDataSet1->Locate(QLatin1String(c.clave), QLatin1String(c.dato),
+                                                  TLocateOptions()));
                 d->pbConformeClick();
             });
             f->DBGrid1DblClick(f->DBGrid1);
@@ -504,9 +525,21 @@ private Q_SLOTS:
             QCOMPARE(valor(f, c.campo), QString::fromUtf8(c.descripcion));
         }
         f->pbConformeClick(f->pbConforme);
-        QCOMPARE(sql(QStringLiteral("SELECT CodigoFormacion, AccionFormativa, CodigoOpNecesidad, "
-                                    "NecesidadFijadaPor FROM PLANFORM")),
-                 QStringLiteral("PRL|Prevención de riesgos|20|Luis Gil"));
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoFormacion, AccionFormativa, Departamento, "
+                                    "Imputacion, CodigoOpNecesidad, NecesidadFijadaPor FROM "
+                                    "PLANFORM")),
+                 QStringLiteral("PRL;|Prevención en altura|D;|Montaje|20|Luis Gil"));
+
+        // Employee 40's department is "DEP;": its description, not "DEP"'s.
+        f->Table1->Cancel();
+        f->AgregarClick(f->Agregar);
+        teclear(f, cOperario, QStringLiteral("40"));
+        QCOMPARE(valor(f, "Departamento"), QStringLiteral("DEP;"));
+        QCOMPARE(valor(f, "Imputacion"), QStringLiteral("Planta"));
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(sql(QStringLiteral("SELECT Departamento, Imputacion FROM PLANFORM WHERE "
+                                    "CodigoOperario = 40")),
+                 QStringLiteral("DEP;|Planta"));
     }
 
     void impresion_data() {

@@ -30,6 +30,7 @@
 #include "gene/session/geneform.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_formulario.h"
+#include "gene/session/geneinic_programas.h"
 #include "gene/session/geneinic_tablas.h"
 #include "gene/session/sesion.h"
 #include "ui/controls.h"
@@ -116,9 +117,15 @@ TfGENECPRO::TfGENECPRO(QWidget* owner) : TForm(owner) {
         TraducirFormulario(fGENEINIC, this, QString());
     };
     OnClose = [this](QObject*, TCloseAction&) { FormClose(); };
-    // F1 opens the window's help, Enter moves on as Tab does.
+    // F1 opens the window's help, Enter moves on as Tab does. The dialog
+    // is modal: the main window's F1 never sees the key.
     setKeyPreview(true);
     OnKeyDown = [this](QObject*, int& Key, TShiftState Shift) {
+        if (Key == VK_F1 && (Shift & (ssShift | ssCtrl | ssAlt)) == 0) {
+            Key = 0;
+            if (fGENEINIC) MostrarAyuda(fGENEINIC, ContextoAyuda(Caption()));
+            return;
+        }
         if (fGENEINIC) TeclaPulsadaFormulario(fGENEINIC, this, Key, Shift);
     };
     if (!fGENECPRO) fGENECPRO = this;

@@ -1,5 +1,6 @@
 #include "gene/session/geneayud.h"
 
+#include <QApplication>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -46,6 +47,17 @@ TfGENEAYUD* MostrarVentanaAyuda(const QString& Ruta) {
         if ((ventana = qobject_cast<TfGENEAYUD*>(f))) break;
     if (!ventana) ventana = NewForm<TfGENEAYUD>();
     ventana->MostrarPagina(Ruta);
+    // Asked from a modal dialog (the programmable listing), a window of its
+    // own would take no key nor click until the dialog closed: the help
+    // waits above the dialog then, and Esc gives the dialog back.
+    // (Already above it, it stays so.)
+    if (QWidget* modal = QApplication::activeModalWidget(); modal != ventana) {
+        const Qt::WindowModality modo = modal ? Qt::ApplicationModal : Qt::NonModal;
+        if (ventana->windowModality() != modo) {
+            ventana->hide();
+            ventana->setWindowModality(modo);
+        }
+    }
     ventana->Show();
     return ventana;
 }

@@ -398,8 +398,8 @@ private:
     // SQLite, after a committed write (`sql`, a COMMIT or a statement run
     // outside a transaction): a PASSIVE checkpoint of every file of the
     // connection, so that confirmed work reaches the database files and a
-    // copy of them holds it; after a COMMIT at once, after single statements
-    // once control is back in the event loop (a run of them pays for one).
+    // copy of them holds it, once control is back in the event loop (a run
+    // of commits or single statements pays for one).
     // It never waits for other programs and never fails the write.
     void checkpointAfter(const QString& sql);
     // SQLite: ExecuteUser, prepared under the authorizer that confines it.

@@ -493,11 +493,11 @@ void TDatabase::checkpointAfter(const QString& sql) {
         q.exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
         q.finish();
     };
-    if (word == QLatin1String("COMMIT")) {
-        checkpoint(db_);
-        return;
-    }
-    // Statements run one by one (a fill outside a transaction) share one.
+    // Once control is back in the event loop, when the clerk's action is
+    // over: commits or statements run one after another (a generation
+    // committed employee by employee, a fill outside a transaction) share
+    // one. A checkpoint syncs the files: one per commit of such a run cost
+    // more than its writes.
     if (checkpointQueued_) return;
     checkpointQueued_ = true;
     QMetaObject::invokeMethod(
