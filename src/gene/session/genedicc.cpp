@@ -1,17 +1,18 @@
 #include "gene/session/genedicc.h"
 
 #include <QFileInfo>
+#include <QSet>
 #include <QSqlQuery>
 
 #include "db/database.h"
 #include "db/dberror.h"
-#include "gene/session/geneinic.h"
 #include "gene/data/genesist.h"
 #include "gene/data/genetext.h"
+#include "gene/data/mensajes.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/sesion.h"
 #include "io/paths.h"
 #include "io/textfile.h"
-#include "gene/data/mensajes.h"
-#include "gene/session/sesion.h"
 
 namespace {
 
@@ -243,6 +244,19 @@ void ListaTablasDiccionario(TfGENEINIC* f, const QString& Opciones, QString& Tex
         if (Opciones == QLatin1String("ExcluirTablasBDGeneral") && EsTablaGeneral(t)) continue;
         Texto += t + kCRLF;
     }
+}
+
+void ConocerTablasPrograma(TfGENEINIC* f) {
+    QString dicc, tablas;
+    if (QFileInfo::exists(NativePath(RutaDiccionario()))) LeerDiccionarioEstandar(f, dicc);
+    TablasTextoDiccionario(f, dicc, QString(), tablas);
+    QSet<QString> nombres;
+    for (const QString& t : LineasTexto(tablas))
+        if (!t.trimmed().isEmpty()) nombres.insert(t.trimmed().toUpper());
+    TDatabase::SetProgramTableTest([nombres](const QString& tabla) {
+        const QString t = tabla.toUpper();
+        return nombres.contains(t) || EsTablaGeneral(t) || EsTablaTemporal(t);
+    });
 }
 
 void CamposTablaDiccionario(TfGENEINIC* f, const QString& NombreTabla, const QString& Opciones,
