@@ -7,7 +7,9 @@
 #include <QtTest>
 
 #include "db/database.h"
+#include "db/dberror.h"
 #include "db/field.h"
+#include "db/query.h"
 #include "db/table.h"
 #include "gene/data/geneconv.h"
 #include "gene/data/genemens.h"
@@ -78,6 +80,45 @@ struct Entorno : EmpresaPrueba {
     }
     QPointer<TfNOMICALE> f;
 };
+
+// See TestNomiCale::eliminar.
+void eliminarAtravesDeUnaVista(int engine, const QByteArray& login) {
+    const TConnectionParams servidor = PostgresServerParams();
+    const QByteArray usuario = qgetenv("RH_PG_USER");
+    const auto comoAntes = qScopeGuard([&] { qputenv("RH_PG_USER", usuario); });
+    if (!login.isEmpty()) qputenv("RH_PG_USER", qgetenv(login.constData()));
+    Entorno e(engine);
+    QVERIFY(GenerarAnoCalendario(1, 2026, 3));
+    const QString general = fGENEINIC->DatabaseGeneral->Params().schema;
+    const QString empresa = fGENEINIC->Database->Params().schema;
+    // The superuser's connection, standing for any way into the server.
+    auto externa = [&](const QString& sentencia) { return RunOutside(servidor, sentencia); };
+    const QString empresas =
+        QStringLiteral("SELECT Codigo || '|' || Nombre FROM %1.EMPRESA ORDER BY 1").arg(general);
+    const QStringList antes = externa(empresas);
+    QVERIFY(!antes.isEmpty());
+    TQuery u;
+    u.setDatabaseName(fGENEINIC->Database->DatabaseName());
+    u.setUserStatement(true);
+    u.SQL().setText(QStringLiteral("ALTER TABLE CALENDAR RENAME TO calendar_antes"));
+    u.ExecSQL();
+    externa(QStringLiteral("CREATE VIEW %1.CALENDAR AS SELECT Codigo, CAST('2026-06-01' AS "
+                           "timestamp) AS Fecha FROM %2.EMPRESA")
+                .arg(empresa, general));
+    externa(QStringLiteral("GRANT ALL ON %1.CALENDAR TO PUBLIC").arg(empresa));
+    textos();
+    QString error;
+    try {
+        error = EliminarAnoCalendario(1, 2026) ? QString() : textos().join(u'\n');
+    } catch (const EDatabaseError& x) {
+        error = x.Message();
+    }
+    QCOMPARE(externa(empresas), antes);
+    QCOMPARE(externa(QStringLiteral("SELECT COUNT(*) FROM %1.calendar_antes").arg(empresa)),
+             QStringList{QStringLiteral("365")});
+    QVERIFY2(error.contains(QLatin1String("CALENDAR")) && error.contains(QLatin1String("vista")),
+             qPrintable(error));
+}
 
 }  // namespace
 
@@ -284,9 +325,31 @@ private Q_SLOTS:
         QCOMPARE(e.f->CodigoCalendario, masiva ? 2 : 1);
     }
 
-    void eliminar_data() { AddEngineRows(); }
+    // Deleting a year; on PostgreSQL, under each login, also once a view
+    // over the general EMPRESA stands where CALENDAR stood (moved away by a
+    // user's statement, the view made by the server's superuser): the
+    // deletion is refused naming the table, and no row of EMPRESA is gone.
+    void eliminar_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QByteArray>("login");  // the variable naming it ("" RH_PG_USER)
+        QTest::addColumn<bool>("vista");
+        for (Engine motor : AvailableEngines()) {
+            NewEngineRow(motor, "años") << QByteArray() << false;
+            if (motor != Engine::Postgres) continue;
+            for (const char* login : {"", "RH_PG_ROLEMAKER_ROLE", "RH_PG_PLAIN_ROLE"})
+                if (!*login || !qEnvironmentVariableIsEmpty(login))
+                    NewEngineRow(motor, qPrintable(QStringLiteral("vista en su lugar ") + login))
+                        << QByteArray(login) << true;
+        }
+    }
     void eliminar() {
         QFETCH(int, engine);
+        QFETCH(QByteArray, login);
+        QFETCH(bool, vista);
+        if (vista) {
+            eliminarAtravesDeUnaVista(engine, login);
+            return;
+        }
         Entorno e(engine);
         TfNOMICALE* f = e.f;
         for (int ano : {2023, 2024, 2025}) QVERIFY(GenerarAnoCalendario(1, ano, 3));

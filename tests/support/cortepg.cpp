@@ -15,15 +15,7 @@ namespace {
 
 // A connection of the calling thread of its own, on the test's server.
 QSqlDatabase Conexion(const QString& nombre) {
-    const TConnectionParams p = PostgresServerParams();
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), nombre);
-    db.setHostName(p.host);
-    db.setPort(p.port);
-    db.setUserName(p.user);
-    db.setPassword(p.password);
-    db.setDatabaseName(p.database);
-    db.open();
-    return db;
+    return OpenOutside(PostgresServerParams(), nombre);
 }
 
 bool Ejecutar(QSqlDatabase& db, const QString& sql) {

@@ -3,6 +3,8 @@
 #include <QAtomicInt>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -132,6 +134,38 @@ void EndBackends(const QList<TDatabase*>& databases) {
     QVariantList pids;
     for (TDatabase* db : databases) pids << db->Scalar(QStringLiteral("SELECT pg_backend_pid()"));
     EndBackendPids(databases.first()->Params(), pids);
+}
+
+QSqlDatabase OpenOutside(const TConnectionParams& params, const QString& name) {
+    QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+    c.setHostName(params.host);
+    c.setPort(params.port);
+    c.setUserName(params.user);
+    c.setPassword(params.password);
+    c.setDatabaseName(params.database);
+    c.open();
+    return c;
+}
+
+QStringList RunOutside(const TConnectionParams& params, const QString& sql, QString* error) {
+    const QString name = QStringLiteral("fuera del programa");
+    QStringList rows;
+    QString refusal;
+    {
+        QSqlDatabase c = OpenOutside(params, name);
+        QSqlQuery q(c.isOpen() ? c : QSqlDatabase());
+        if (!c.isOpen())
+            refusal = c.lastError().text();
+        else if (!q.exec(sql))
+            refusal = q.lastError().text();
+        while (q.isSelect() && q.next()) rows << q.value(0).toString();
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (error)
+        *error = refusal;
+    else if (!refusal.isEmpty())
+        QTest::qFail(qPrintable(refusal + QStringLiteral(": ") + sql), __FILE__, __LINE__);
+    return rows;
 }
 
 void EndBackendPids(const TConnectionParams& params, const QVariantList& pids) {

@@ -29,6 +29,18 @@ void EndBackends(const QList<TDatabase*>& databases);
 // a cursor's), on the server of `params`.
 void EndBackendPids(const TConnectionParams& params, const QVariantList& pids);
 
+// PostgreSQL: a plain connection of the calling thread to the server of
+// `params` (its login, its password), registered under `name` and opened
+// (isOpen tells), as any other program's.
+class QSqlDatabase OpenOutside(const TConnectionParams& params, const QString& name);
+// PostgreSQL: runs one statement on a plain connection of its own to the
+// server of `params` (its login, its password, no setting of the program's),
+// as any other way into the server would: the first column of each row it
+// gives. The server's refusal goes to `error` ("" when it ran), or, without
+// `error`, fails the running test.
+QStringList RunOutside(const TConnectionParams& params, const QString& sql,
+                       QString* error = nullptr);
+
 // A fresh, empty database for one test, registered in TSession under `name`
 // and open. SQLite: a temporary folder; PostgreSQL: a new schema of its own.
 // The destructor closes and removes it.

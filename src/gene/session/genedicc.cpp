@@ -1,6 +1,9 @@
 #include "gene/session/genedicc.h"
 
+#include <QDateTime>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QSet>
 #include <QSqlQuery>
 
 #include "db/database.h"
@@ -265,6 +268,57 @@ void CamposDefinicionTabla(TfGENEINIC*, const QString& NombreTabla, const QStrin
     }
 }
 
+namespace {
+
+// The tables the dictionary's files define, read again only when one of
+// them changed: every statement of the program asks about its names.
+struct TablasDiccionario {
+    QString ruta;
+    QList<QDateTime> fechas;
+    QSet<QString> nombres;
+    QElapsedTimer visto;
+};
+
+TablasDiccionario& tablasDiccionario() {
+    static TablasDiccionario t;
+    return t;
+}
+
+// Every file that may define a table, whether or not it replaces another's
+// definition: a name any of them holds is the program's.
+QStringList ArchivosDiccionario(const QString& ruta) {
+    const QString base = ruta.left(ruta.size() - QFileInfo(ruta).suffix().size());
+    return {NativePath(ruta), NativePath(base + QStringLiteral("ESP")),
+            NativePath(base + QStringLiteral("VRT"))};
+}
+
+void LeerTablasDiccionario(TablasDiccionario& t) {
+    t.visto.start();
+    QList<QDateTime> fechas;
+    const QStringList archivos = ArchivosDiccionario(t.ruta);
+    for (const QString& archivo : archivos) fechas << QFileInfo(archivo).lastModified();
+    if (fechas == t.fechas) return;
+    t.fechas = fechas;
+    t.nombres.clear();
+    for (const QString& archivo : archivos) {
+        QString texto;
+        if (!ReadTextFile(archivo, texto)) continue;
+        for (const QString& linea : LineasTexto(texto))
+            if (linea.contains(QLatin1Char('/')))
+                t.nombres.insert(Token(0, linea).trimmed().toUpper());
+    }
+}
+
+}  // namespace
+
+void ConocerTablasPrograma(TfGENEINIC*) {
+    TablasDiccionario& t = tablasDiccionario();
+    t.ruta = RutaDiccionario();
+    t.fechas.clear();
+    LeerTablasDiccionario(t);
+    SetProgramTableTest(EsTablaDelPrograma);
+}
+
 bool EsTablaDelPrograma(const QString& NombreTabla) {
     const QString nombre = NombreTabla.trimmed().toUpper();
     if (nombre.isEmpty()) return false;
@@ -274,24 +328,9 @@ bool EsTablaDelPrograma(const QString& NombreTabla) {
     if (EsTablaGeneral(nombre) || (EsTablaTemporal(nombre) && nombre.at(4).isDigit()) ||
         nombre == QLatin1String("CREACION") || nombre == QLatin1String("RESERCOD"))
         return true;
-    // Every file that may define a table, whether or not it replaces
-    // another's definition: a name any of them holds is the program's.
-    const QString ruta = RutaDiccionario();
-    const QString base = ruta.left(ruta.size() - QFileInfo(ruta).suffix().size());
-    for (const QString& archivo :
-         QStringList{ruta, base + QStringLiteral("ESP"), base + QStringLiteral("VRT")}) {
-        QString texto;
-        if (!ReadTextFile(NativePath(archivo), texto)) continue;
-        for (const QString& linea : LineasTexto(texto))
-            if (linea.contains(QLatin1Char('/')) &&
-                Token(0, linea).trimmed().compare(nombre, Qt::CaseInsensitive) == 0)
-                return true;
-    }
-    return false;
+    TablasDiccionario& t = tablasDiccionario();
+    if (t.ruta.isEmpty()) return false;
+    // A dictionary edited while the program runs is read again.
+    if (t.visto.hasExpired(2000)) LeerTablasDiccionario(t);
+    return t.nombres.contains(nombre);
 }
-
-namespace {
-// The checks of users' statements know the program's tables by this.
-[[maybe_unused]] const bool kTablasDelProgramaConocidas =
-    (SetProgramTableTest(EsTablaDelPrograma), true);
-}  // namespace

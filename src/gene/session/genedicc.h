@@ -52,6 +52,11 @@ void TablasTextoDiccionario(TfGENEINIC* f, const QString& Texto, const QString& 
 // The table names of the standard dictionary; Opciones exactly
 // "ExcluirTablasBDGeneral" leaves out the general database's tables.
 void ListaTablasDiccionario(TfGENEINIC* f, const QString& Opciones, QString& Texto);
+// Tells the database layer the program's own table names (TDatabase::
+// SetProgramTableTest): the tables of the installation's dictionary as it
+// reads now, the general tables and the work tables. No message when the
+// dictionary is missing: the general and work tables are known anyway.
+void ConocerTablasPrograma(TfGENEINIC* f);
 // The field names of a table (user fields included), one per line.
 void CamposTablaDiccionario(TfGENEINIC* f, const QString& NombreTabla, const QString& Opciones,
                             QString& Texto);

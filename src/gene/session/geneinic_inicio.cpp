@@ -26,6 +26,7 @@
 #include "db/table.h"
 #include "gene/data/genesist.h"
 #include "gene/data/mensajes.h"
+#include "gene/session/genedicc.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_servicios.h"
@@ -668,6 +669,10 @@ bool TfGENEINIC::IniciarSesion(const QStringList& argumentos) {
             IntercalacionTextos =
                 DatabaseGeneral->Scalar(SentenciaIntercalacionTextos()).toString();
         }
+        // Its own names are plain tables to every statement of the program
+        // from here on (the dictionary is read once the general database is
+        // known to be sound: reading it may copy it there).
+        ConocerTablasPrograma(this);
         // Databases named directly ("?" + folder or schema) get the same server
         // and see the general tables.
         TConnectionParams directos = ParametrosConexion(this, QString(), false);

@@ -144,19 +144,6 @@ bool pgSchemaExists(QSqlDatabase& db, const QString& schema) {
     return q.next();
 }
 
-// Statements that change the catalog, so that cached answers are dropped.
-bool isDdl(const QString& sql) {
-    int i = 0;
-    while (i < sql.size() && sql.at(i).isSpace()) ++i;
-    if (i >= sql.size()) return false;
-    const QChar c = sql.at(i).toUpper();
-    if (c != QLatin1Char('C') && c != QLatin1Char('D') && c != QLatin1Char('A')) return false;
-    const QStringView head = QStringView(sql).mid(i, 7);
-    return head.startsWith(QLatin1String("CREATE"), Qt::CaseInsensitive) ||
-           head.startsWith(QLatin1String("DROP"), Qt::CaseInsensitive) ||
-           head.startsWith(QLatin1String("ALTER"), Qt::CaseInsensitive);
-}
-
 // Statements that change no stored data.
 bool isReadOnlyStatement(const QString& sql) {
     static const QStringList reads{
@@ -172,6 +159,19 @@ bool isReadOnlyStatement(const QString& sql) {
 
 QString pgQuote(const QString& name) {
     return SqlDialect::forEngine(Engine::Postgres).quoteIdentifier(name);
+}
+
+// Statements that change the catalog, so that cached answers are dropped.
+bool isDdl(const QString& sql) {
+    int i = 0;
+    while (i < sql.size() && sql.at(i).isSpace()) ++i;
+    if (i >= sql.size()) return false;
+    const QChar c = sql.at(i).toUpper();
+    if (c != QLatin1Char('C') && c != QLatin1Char('D') && c != QLatin1Char('A')) return false;
+    const QStringView head = QStringView(sql).mid(i, 7);
+    return head.startsWith(QLatin1String("CREATE"), Qt::CaseInsensitive) ||
+           head.startsWith(QLatin1String("DROP"), Qt::CaseInsensitive) ||
+           head.startsWith(QLatin1String("ALTER"), Qt::CaseInsensitive);
 }
 
 // The first word of a statement, upper-cased.
@@ -612,10 +612,6 @@ void TDatabase::CheckBoundValues(QSqlQuery& query) const {
     }
 }
 
-void TDatabase::noteDdl(const QString& sql) {
-    if (isDdl(sql)) InvalidateCatalog();
-}
-
 QSqlQuery TDatabase::Execute(const QString& statement, const QVariantList& values) {
     QSqlQuery q(connection());
     q.setForwardOnly(true);
@@ -628,6 +624,7 @@ QSqlQuery TDatabase::Execute(const QString& statement, const QVariantList& value
     // where SQLite's prepare refuses a tail: one at a time on both.
     if (params_.engine == Engine::Postgres && binds.isEmpty() && PgHoldsSeveralStatements(sql))
         throw EDatabaseError(DbError::SqlError, SeveralStatementsReason(), sql);
+    checkProgramNames(sql);
     noteDdl(sql);
     if (params_.engine == Engine::Postgres && MayWaitForReaders(sql)) LetTablesGo();
     if (binds.isEmpty()) {
@@ -685,8 +682,11 @@ QString namedMarks(const QString& sql, qsizetype& marks) {
 QSqlQuery& TDatabase::Prepared(const QString& sql) {
     // A lost connection's statements are not handed out again.
     reviveIfLost();
+    followCatalog();
     auto it = prepared_.constFind(sql);
     if (it != prepared_.constEnd()) return **it;
+    // Checked as it is prepared: a user's DDL prepares it anew.
+    checkProgramNames(sql);
     auto q = std::make_shared<QSqlQuery>(connection());
     q->setForwardOnly(true);
     qsizetype marks = 0;
@@ -720,11 +720,32 @@ void TDatabase::Run(QSqlQuery& query) {
     settlePendingReads();
     CheckBoundValues(query);
     if (!inTransaction_ || params_.engine != Engine::Postgres) {
-        if (!query.exec()) raiseError(query.lastError(), query.lastQuery());
+        if (!query.exec() && !(prepareAgain(query) && query.exec()))
+            raiseError(query.lastError(), query.lastQuery());
         if (!inTransaction_) checkpointAfter(query.lastQuery());
         return;
     }
-    guarded(query, query.lastQuery(), [&] { return query.exec(); });
+    try {
+        guarded(query, query.lastQuery(), [&] { return query.exec(); });
+    } catch (const EDatabaseError&) {
+        // The savepoint undid the failure: the transaction goes on.
+        if (!prepareAgain(query)) throw;
+        guarded(query, query.lastQuery(), [&] { return query.exec(); });
+    }
+}
+
+bool TDatabase::prepareAgain(QSqlQuery& query) const {
+    const QSqlError error = query.lastError();
+    // The server re-plans a prepared statement whose tables changed and
+    // refuses to run it when the result's columns changed with them: a
+    // table renamed away and made again, a column altered.
+    if (params_.engine != Engine::Postgres || error.nativeErrorCode() != QLatin1String("0A000") ||
+        !error.databaseText().contains(QLatin1String("cached plan must not change result type")))
+        return false;
+    const QVariantList values = query.boundValues();
+    if (!query.prepare(query.lastQuery())) return false;
+    for (qsizetype i = 0; i < values.size(); ++i) query.bindValue(int(i), values.at(i));
+    return true;
 }
 
 void TDatabase::RunWrite(QSqlQuery& query) {
@@ -743,6 +764,11 @@ void TDatabase::RunWrite(QSqlQuery& query) {
         case TSavepoints::Outcome::NotBegun:
             raiseError(error, QStringLiteral("SAVEPOINT"));
         case TSavepoints::Outcome::Failed:
+            // The rows before it were written again: this one may be too.
+            if (inTransaction_ && !lost_ && prepareAgain(query)) {
+                RunWrite(query);
+                return;
+            }
             raiseError(error, query.lastQuery());
         case TSavepoints::Outcome::Broken:
             throw EDatabaseError(DbError::General, kTransactionNotDone,

@@ -246,6 +246,14 @@ public:
     bool TableExists(const QString& table);
     // Tells the general tables by name (the program's list; none until set).
     static void SetGeneralTableTest(bool (*test)(const QString& table));
+    // PostgreSQL: raises, naming it in Spanish, when one of the program's
+    // tables (SetProgramTableTest, db/hiddencolumns.h) among `tables` is, as this connection
+    // resolves it, a view, a materialised view or a foreign table (put in its place): the program's
+    // statements never read or write through such an object with the program's rights. The server
+    // is asked once per name until the catalog changes (DDL of this connection, a user's DDL on any
+    // connection). Execute, Prepared and the tables' opening check by
+    // themselves.
+    void CheckProgramTables(const QStringList& tables);
     QStringList TableNames();
     TFieldDefs ColumnDefs(const QString& table);  // raises TableNotFound
     // Primary index first; names as the engine gives them, the table prefix
@@ -319,10 +327,12 @@ public:
     // roles and is no member of the role that owns the company's objects
     // cannot open the database: the error names the GRANT to run.
     QString UsersRole() const { return usersRole_; }
-    // Whether a table a user's result names is the database's own (its
-    // schema on PostgreSQL, `main` on SQLite; never the general database):
-    // only such a result is written back through the program's connection.
-    bool OwnsTable(const QString& table);
+    // Whether a table a user's result names is a plain table of the
+    // database's own (its schema on PostgreSQL, `main` on SQLite; never the
+    // general database), read from the catalog at the moment it is asked,
+    // never from a cache: only such a result is written back through the
+    // program's connection. `key` gets its primary key's fields.
+    bool OwnsTable(const QString& table, QStringList* key = nullptr);
     QString UsersRoleNote() const { return usersRoleNote_; }
 
 Q_SIGNALS:
@@ -364,7 +374,20 @@ private:
     QStringList sqliteSchemas() const;             // "main", attached ones, "temp"
     QString sqliteSchemaOf(const QString& table);  // "" when not found
     QString pgRegclass(const QString& table) const;
-    void noteDdl(const QString& sql);
+    // After a statement: cached catalog answers dropped when it changed the
+    // catalog; a user's statement (`user`) drops those of every connection.
+    void noteDdl(const QString& sql, bool user = false);
+    // Before a cached answer or statement is used: a user's DDL anywhere
+    // since the last look drops this connection's (catalog, names checked,
+    // prepared statements, which the server would otherwise run over the
+    // changed tables as they were planned).
+    void followCatalog();
+    // CheckProgramTables for the program's table names a statement holds.
+    void checkProgramNames(const QString& sql);
+    // PostgreSQL: a prepared statement the server refused because a table
+    // it reads changed shape ("cached plan must not change result type")
+    // prepared again with its values; false for any other error.
+    bool prepareAgain(QSqlQuery& query) const;
     void settlePendingReads() const;
     // PostgreSQL: parses a user's statement as this connection's prepared
     // statement for users, replacing the last one. Raises the server's refusal.
@@ -450,6 +473,11 @@ private:
     };
     QHash<QString, RecordLock> locks_;
     QHash<QString, TFieldDefs> columnCache_;
+    // PostgreSQL: the kind of object each program table name resolved to
+    // (lower-case name -> relkind), and the catalog's epoch they belong to.
+    QHash<QString, QChar> relkinds_;
+    quint64 catalogEpoch_ = 0;
+    bool checkingNames_ = false;  // the check's own statement is not checked
     QHash<QString, TIndexDefs> indexCache_;
     mutable QList<TPendingRead*> pendingReads_;
     bool settleQueued_ = false;      // SQLite: pending reads are read whole at the next idle

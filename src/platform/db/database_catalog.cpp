@@ -3,11 +3,15 @@
 
 #include <QMap>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSet>
+#include <atomic>
 
 #include "db/database.h"
 #include "db/database_p.h"
 #include "db/dberror.h"
+#include "db/hiddencolumns.h"
+#include "db/sqllexis.h"
 
 namespace {
 
@@ -90,9 +94,121 @@ QString IdentifierSpelling(const QString& name) {
 
 // ---------------------------------------------------------------- catalog
 
+namespace {
+
+// Counts the users' statements that changed the catalog, on any connection
+// of the program: each connection compares it with the count its cached
+// answers belong to (TDatabase::followCatalog).
+std::atomic<quint64> catalogEpoch{0};
+
+// Why the program does not use the object standing under one of its table
+// names, in Spanish, naming it and what it is.
+QString notPlainTableReason(const QString& table, QChar kind) {
+    QString what;
+    switch (kind.unicode()) {
+        case 'v':
+            what = QStringLiteral("una vista");
+            break;
+        case 'm':
+            what = QStringLiteral("una vista materializada");
+            break;
+        default:
+            what = QStringLiteral("una tabla externa");
+    }
+    return QStringLiteral(
+               "¡ En lugar de la tabla %1 del programa hay %2 en la Base de Datos !. "
+               "El programa no lee ni escribe a través de ella: el administrador debe "
+               "eliminarla para que el programa vuelva a crear la tabla.")
+        .arg(table.toUpper(), what);
+}
+
+}  // namespace
+
 void TDatabase::InvalidateCatalog() {
     columnCache_.clear();
     indexCache_.clear();
+    relkinds_.clear();
+}
+
+void TDatabase::noteDdl(const QString& sql, bool user) {
+    if (user && params_.engine != Engine::Sqlite) {
+        // A user's statement may also change what a DDL word does not
+        // start (SELECT INTO, IMPORT FOREIGN SCHEMA, GRANT...): only row
+        // work leaves the catalog alone.
+        static const QStringList rowWork{QStringLiteral("SELECT"), QStringLiteral("WITH"),
+                                         QStringLiteral("VALUES"), QStringLiteral("TABLE"),
+                                         QStringLiteral("INSERT"), QStringLiteral("UPDATE"),
+                                         QStringLiteral("DELETE")};
+        if (rowWork.contains(firstWord(sql))) return;
+    } else if (!isDdl(sql)) {
+        return;
+    }
+    InvalidateCatalog();
+    // Every connection of the program, this one's opener and the general
+    // database's included, reads and runs its cached answers anew.
+    if (user) ++catalogEpoch;
+}
+
+void TDatabase::followCatalog() {
+    const quint64 now = catalogEpoch.load();
+    if (now == catalogEpoch_) return;
+    catalogEpoch_ = now;
+    InvalidateCatalog();
+    // Kept alive for callers that may hold them, as after a reconnection;
+    // the next Prepared of each text prepares it anew.
+    for (const auto& q : std::as_const(prepared_)) stale_ << q;
+    prepared_.clear();
+}
+
+void TDatabase::CheckProgramTables(const QStringList& tables) {
+    if (params_.engine != Engine::Postgres || !ProgramTablesKnown() || checkingNames_) return;
+    followCatalog();
+    for (const QString& table : tables) {
+        const QString bare = table.section(QLatin1Char('.'), -1);
+        if (bare.isEmpty() || !ProgramTable(bare)) continue;
+        const QString key = table.toLower();
+        QChar kind = relkinds_.value(key);
+        if (kind.isNull()) {
+            checkingNames_ = true;
+            const auto done = qScopeGuard([this] { checkingNames_ = false; });
+            QSqlQuery& q =
+                Prepared(QStringLiteral("SELECT relkind FROM pg_class WHERE oid = to_regclass(?)"));
+            q.addBindValue(pgRegclass(table));
+            Run(q);
+            if (q.next() && !q.value(0).toString().isEmpty()) kind = q.value(0).toString().at(0);
+            q.finish();
+            // A name that resolves to nothing is asked again: the statement
+            // fails by itself, or the table is made meanwhile.
+            if (kind.isNull()) continue;
+            relkinds_.insert(key, kind);
+        }
+        // What a statement can read or write through; an index or a
+        // sequence under such a name (an index of a work table) is no way
+        // anywhere.
+        if (kind == QLatin1Char('v') || kind == QLatin1Char('m') || kind == QLatin1Char('f'))
+            throw EDatabaseError(DbError::SqlError, notPlainTableReason(bare, kind), table);
+    }
+}
+
+void TDatabase::checkProgramNames(const QString& sql) {
+    if (params_.engine != Engine::Postgres || !ProgramTablesKnown() || checkingNames_) return;
+    // Names as the server reads them in code, dotted ones whole; quoted
+    // names and texts are left out (the program writes its names bare).
+    static const QRegularExpression name(
+        QStringLiteral("[A-Za-z_][A-Za-z0-9_$]*(?:\\.[A-Za-z_][A-Za-z0-9_$]*)*"));
+    QStringList names;
+    ScanSqlText(sql, SqlLexis::Postgres, [&](qsizetype begin, qsizetype end, bool code) {
+        if (!code) return;
+        auto it = name.globalMatch(sql.mid(begin, end - begin));
+        while (it.hasNext()) {
+            // A schema and a table at most: anything before is no name of
+            // a table in this database.
+            const QString n = it.next().captured(0).section(QLatin1Char('.'), -2);
+            const QString bare = n.section(QLatin1Char('.'), -1);
+            if (ProgramTable(bare) && !names.contains(n, Qt::CaseInsensitive)) names << n;
+        }
+    });
+    if (!names.isEmpty()) CheckProgramTables(names);
 }
 
 QStringList TDatabase::sqliteSchemas() const {
@@ -212,6 +328,7 @@ QStringList TDatabase::TableNames() {
 }
 
 TFieldDefs TDatabase::ColumnDefs(const QString& table) {
+    followCatalog();
     const QString key = table.toLower();
     auto cached = columnCache_.constFind(key);
     if (cached != columnCache_.constEnd()) return *cached;
@@ -283,6 +400,7 @@ TFieldDefs TDatabase::ColumnDefs(const QString& table) {
 }
 
 TIndexDefs TDatabase::IndexDefs(const QString& table) {
+    followCatalog();
     const QString key = table.toLower();
     auto cached = indexCache_.constFind(key);
     if (cached != indexCache_.constEnd()) return *cached;

@@ -436,7 +436,7 @@ QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantL
             throw EDatabaseError(DbError::SqlError,
                                  ReadOnlyPathReason(QStringLiteral("una escritura")), statement);
     }
-    noteDdl(sql);
+    noteDdl(sql, true);
     for (const QVariant& v : parameters) q.addBindValue(v);
     CheckBoundValues(q);
     // The engine builds no value over the limit while it runs (the rest of

@@ -12,6 +12,9 @@
 QString pgQuote(const QString& name);
 // The first word of a statement, upper-cased.
 QString firstWord(const QString& sql);
+// Whether a statement of the program changes the catalog (CREATE, DROP,
+// ALTER), so that cached answers are dropped.
+bool isDdl(const QString& sql);
 // The values with each text's lone surrogates replaced.
 QVariantList WellFormedValues(const QVariantList& values);
 

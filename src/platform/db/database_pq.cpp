@@ -561,18 +561,41 @@ void TDatabase::checkPgUsersRole() {
         current);
 }
 
-bool TDatabase::OwnsTable(const QString& table) {
+bool TDatabase::OwnsTable(const QString& table, QStringList* key) {
+    if (key) key->clear();
     // The general database is only read through a user's statement.
     if (ownIsGeneral()) return false;
-    if (params_.engine == Engine::Sqlite) return sqliteSchemaOf(table) == QLatin1String("main");
+    if (params_.engine == Engine::Sqlite) {
+        if (sqliteSchemaOf(table) != QLatin1String("main")) return false;
+        const QString bare = table.section(QLatin1Char('.'), -1);
+        // A view of its own in `main` is written through by nobody.
+        QSqlQuery q = Execute(QStringLiteral("SELECT type FROM main.sqlite_master WHERE name = ? "
+                                             "COLLATE NOCASE AND type IN ('table', 'view')"),
+                              {bare});
+        if (!q.next() || q.value(0).toString() != QLatin1String("table")) return false;
+        q = Execute(QStringLiteral("SELECT name FROM pragma_table_info(?, 'main') WHERE pk > 0 "
+                                   "ORDER BY pk"),
+                    {bare});
+        while (key && q.next()) *key << q.value(0).toString();
+        return true;
+    }
     if (params_.engine != Engine::Postgres) return false;
+    // One question: what stands under the name now, where, and its key.
     QSqlQuery q(connection());
     q.prepare(QStringLiteral(
-        "SELECT n.nspname FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+        "SELECT c.relkind, n.nspname, (SELECT string_agg(a.attname::text, ';' ORDER BY k.i) FROM "
+        "pg_index x CROSS JOIN LATERAL unnest(x.indkey) WITH ORDINALITY AS k(att, i) JOIN "
+        "pg_attribute a ON a.attrelid = x.indrelid AND a.attnum = k.att WHERE x.indrelid = c.oid "
+        "AND x.indisprimary) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
         "WHERE c.oid = to_regclass(?)"));
     q.addBindValue(pgRegclass(table));
     if (!q.exec()) raiseError(q.lastError(), q.lastQuery());
-    const bool own = q.next() && q.value(0).toString() == pgSchema();
+    const bool own = q.next() && q.value(1).toString() == pgSchema() &&
+                     (q.value(0).toString() == QLatin1String("r") ||
+                      q.value(0).toString() == QLatin1String("p"));
+    if (own && key && !q.value(2).isNull())
+        for (const QString& k : q.value(2).toString().split(QLatin1Char(';')))
+            *key << IdentifierSpelling(k);
     q.finish();
     return own;
 }

@@ -51,7 +51,7 @@ QSqlQuery TDatabase::ExecuteUser(const QString& statement, const QVariantList& p
     QSqlQuery q(connection());
     q.setForwardOnly(true);
     const QVariantList binds = WellFormedValues(parameters);
-    noteDdl(sql);
+    noteDdl(sql, true);
     // The values as the driver writes them for its own prepared statements.
     QStringList values;
     for (const QVariant& v : binds) {
@@ -78,9 +78,13 @@ QSqlQuery TDatabase::ExecuteUser(const QString& statement, const QVariantList& p
             return RunUserStep([&] { return q.exec(execute); });
         });
     } catch (const EDatabaseError&) {
+        noteDdl(sql, true);
         if (UserRunCancelled()) throw EUserStatementCancelled();
         throw;
     }
+    // Again once it ran: the program may have read the catalog while the
+    // statement was waiting.
+    noteDdl(sql, true);
     return q;
 }
 

@@ -28,6 +28,10 @@ void SetProgramTableTest(TProgramTableTest test) {
     programTables() = std::move(test);
 }
 
+bool ProgramTablesKnown() {
+    return static_cast<bool>(programTables());
+}
+
 bool ProgramTable(const QString& name) {
     return name.compare(QLatin1String("USUARIO"), Qt::CaseInsensitive) == 0 ||
            (programTables() && programTables()(name));

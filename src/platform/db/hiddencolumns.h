@@ -23,6 +23,9 @@ const THiddenColumnTest& HiddenColumnTest();
 using TProgramTableTest = std::function<bool(const QString& table)>;
 void SetProgramTableTest(TProgramTableTest test);
 bool ProgramTable(const QString& name);
+// Whether the program has told its tables (the checks of its own statements'
+// names stand only then).
+bool ProgramTablesKnown();
 // Why a user's statement may not give something it creates or renames the
 // name `name` ("" when it may).
 QString ProgramNameRefusal(const QString& name);

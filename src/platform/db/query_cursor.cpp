@@ -952,14 +952,18 @@ bool holdsHiddenColumn(const QStringList& source) {
 void makeLive(TDatabase* db, const SelectShape& shape, const Catalog& catalog,
               const QStringList& source, QueryCursor& cursor, bool user) {
     if (!shape.simple || source.contains(QString())) return;
-    // A user's result is written through the program's connection, which
-    // neither the server's role nor the policy of users' statements judges:
-    // only to the database's own tables.
-    if (user && !db->OwnsTable(shape.tables.first())) return;
     const TIndexDefs& indexes = catalog.indexes;
     if (indexes.isEmpty() || !(indexes.first().Options & ixPrimary)) return;
+    QStringList keyFields = indexes.first().FieldList();
+    // A user's result is written through the program's connection, which
+    // neither the server's role nor the policy of users' statements judges:
+    // only to a plain table of the database's own, and by its key, as the
+    // server tells them now (another session may have put anything in its
+    // place since the catalog was cached).
+    if (user && !db->OwnsTable(shape.tables.first(), &keyFields)) return;
+    if (keyFields.isEmpty()) return;
     QVector<int> key;
-    for (const QString& k : indexes.first().FieldList()) {
+    for (const QString& k : std::as_const(keyFields)) {
         int col = -1;
         for (int i = 0; i < source.size() && col < 0; ++i)
             if (source[i].compare(k, Qt::CaseInsensitive) == 0) col = i;
@@ -969,7 +973,7 @@ void makeLive(TDatabase* db, const SelectShape& shape, const Catalog& catalog,
     TFieldDefs defs = cursor.defs;
     for (int i = 0; i < defs.size(); ++i) defs[i].Name = source[i];
     cursor.writer = std::make_unique<TTableCursor>(db, shape.tables.first(), defs, key, false);
-    cursor.target = {shape.tables.first(), source, indexes.first().FieldList()};
+    cursor.target = {shape.tables.first(), source, keyFields};
     for (int k : key) cursor.keyIndex.append(TTableCursor::IndexColumn{k, false, false});
     cursor.writer->setIndex(cursor.keyIndex);
 }

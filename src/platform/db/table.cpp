@@ -229,6 +229,8 @@ std::unique_ptr<TCursor> TTable::CreateCursor() {
     if (tableName_.trimmed().isEmpty())
         throw EDatabaseError(DbError::General, QStringLiteral("Missing TableName property"));
     TDatabase* db = OpenDatabase();
+    // Never a user's view or foreign table put in place of one of ours.
+    db->CheckProgramTables({tableName_});
     TIndexDefList indexes;
     indexes.table_ = tableName_;
     const TFieldDefs cols = db->ColumnDefs(tableName_);  // TableNotFound

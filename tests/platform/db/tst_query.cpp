@@ -16,6 +16,7 @@
 #include "db/query.h"
 #include "db/sqllexis.h"
 #include "db/sysutils.h"
+#include "db/table.h"
 #include "db/tablecursor.h"
 #include "platform/db/dbtest.h"
 #include "support/dbfixture.h"
@@ -145,6 +146,8 @@ private Q_SLOTS:
     void companyTablesStayApart();
     void companyRoleKeepsLogins_data();
     void companyRoleKeepsLogins();
+    void programTablesStayTables_data();
+    void programTablesStayTables();
     void standardStrings();
     void queryOrAction_data();
     void queryOrAction();
@@ -600,14 +603,8 @@ void TestQuery::userStatements() {
         QString estado;
         std::thread otra([&] {
             {
-                QSqlDatabase c =
-                    QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("bloqueo"));
-                c.setHostName(p.host);
-                c.setPort(p.port);
-                c.setUserName(p.user);
-                c.setPassword(p.password);
-                c.setDatabaseName(p.database);
-                QSqlQuery l(c.open() ? c : QSqlDatabase());
+                QSqlDatabase c = OpenOutside(p, QStringLiteral("bloqueo"));
+                QSqlQuery l(c.isOpen() ? c : QSqlDatabase());
                 l.exec(QStringLiteral("BEGIN"));
                 l.exec(QStringLiteral("LOCK TABLE %1.prueba").arg(tdb.location()));
                 bloqueada.release();
@@ -2483,6 +2480,219 @@ void TestQuery::companyRoleKeepsLogins() {
     }
 }
 
+// Whatever stands where one of the program's tables stood, put there by a
+// user's statement or by anyone with the server's rights: the program never
+// reads or writes through a view, a materialised view..., by its own
+// statements, its tables or a user's result made live (judged as the server
+// has it now, not as cached), and its own statements over a table made
+// again with other columns run as they are prepared anew.
+void TestQuery::programTablesStayTables_data() {
+    QTest::addColumn<QString>("login");  // see PostgresLogins
+    QTest::addColumn<QString>("caso");
+    QTest::addColumn<bool>("fuera");  // moved away from outside the program, else by a user
+    if (!AvailableEngines().contains(Engine::Postgres)) return;
+    // A change from outside is heard of by no connection of the program:
+    // CALENDAR is first resolved after it (names are asked once per name
+    // and connection), while LISTPRU was read, edited and made live before,
+    // as the cached catalog and statements of the last two cases need.
+    const struct {
+        const char* caso;
+        bool fuera;
+    } casos[] = {
+        {"deleted by the program's text", false},
+        {"deleted by the program's text", true},
+        {"updated by a prepared statement", false},
+        {"updated by a prepared statement", true},
+        {"table opened", false},
+        {"table opened", true},
+        {"materialised view", false},
+        {"user's result made live", false},
+        {"user's result made live", true},
+        {"table made again", false},
+        {"table made again", true},
+    };
+    for (const QString& login : PostgresLogins())
+        for (const auto& c : casos)
+            QTest::newRow(qPrintable(
+                QStringLiteral("postgres") + LoginTag(login) + QLatin1String(c.caso) +
+                (c.fuera ? QStringLiteral(", from outside") : QStringLiteral(", by a user"))))
+                << login << QString::fromLatin1(c.caso) << c.fuera;
+}
+
+void TestQuery::programTablesStayTables() {
+    if (!AvailableEngines().contains(Engine::Postgres)) QSKIP("Sin servidor PostgreSQL");
+    QFETCH(QString, login);
+    QFETCH(QString, caso);
+    QFETCH(bool, fuera);
+    const TConnectionParams servidor = PostgresServerParams();
+    ComoLogin como(login);
+    ConGeneral c(Engine::Postgres);
+    como.comprobar(c.empresa());
+    TDatabase* e = c.empresa();
+    const QString emp = e->Params().schema;
+    const QString gen = c.nombreGeneral();
+    // Another company's table, which a view could reach as well.
+    const QString otra = schemaUnico("otra");
+    const auto sinOtra = qScopeGuard([&] {
+        c.general()->Execute(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(otra));
+    });
+    for (const QString& sql :
+         {QStringLiteral("CREATE SCHEMA %1").arg(otra),
+          QStringLiteral("CREATE TABLE %1.CALENDAR (Codigo int, Fecha date, PRIMARY KEY (Codigo, "
+                         "Fecha))")
+              .arg(otra),
+          QStringLiteral("INSERT INTO %1.CALENDAR VALUES (1, '2026-06-01')").arg(otra)})
+        c.general()->Execute(sql);
+    e->Execute(QStringLiteral(
+        "CREATE TABLE CALENDAR (Codigo int, Fecha date, PRIMARY KEY (Codigo, Fecha))"));
+    e->Execute(QStringLiteral("INSERT INTO CALENDAR VALUES (1, '2026-06-01'), (1, '2026-06-02')"));
+    e->Execute(QStringLiteral(
+        "CREATE TABLE LISTPRU (Codigo int PRIMARY KEY, Nombre varchar(40), Importe float)"));
+    e->Execute(QStringLiteral("INSERT INTO LISTPRU VALUES (1, 'A|B', 12.5), (2, 'Łódź; x·y', 3)"));
+    SetProgramTableTest([](const QString& t) {
+        return t == QLatin1String("CALENDAR") || t == QLatin1String("LISTPRU") ||
+               t == QLatin1String("EMPRESA");
+    });
+    const auto sinNombres = qScopeGuard([] { SetProgramTableTest(nullptr); });
+    const QString inicial = c.estado();
+    const QString otraInicial =
+        filasDe(c.general(), QStringLiteral("SELECT * FROM %1.CALENDAR").arg(otra));
+    // The superuser's connection, standing for any way into the server.
+    auto externa = [&](QString sql) {
+        RunOutside(servidor, sql.replace(QLatin1String("%EMP%"), emp)
+                                 .replace(QLatin1String("%GEN%"), gen)
+                                 .replace(QLatin1String("%OTRA%"), otra));
+    };
+    auto deUsuario = [&](const QString& sql) {
+        TQuery u;
+        u.setDatabaseName(QStringLiteral("Database"));
+        u.setUserStatement(true);
+        u.SQL().setText(sql);
+        u.ExecSQL();
+    };
+    // The program has used its tables: names checked, catalog read,
+    // statements prepared, a user's result on LISTPRU live.
+    {
+        TTable t;
+        t.setDatabaseName(QStringLiteral("Database"));
+        t.setTableName(QStringLiteral("LISTPRU"));
+        t.Open();
+        t.Edit();
+        t.FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("Ana"));
+        t.Post();
+        TQuery q;
+        q.setDatabaseName(QStringLiteral("Database"));
+        q.setUserStatement(true);
+        q.SQL().setText(QStringLiteral("SELECT Codigo, Nombre FROM LISTPRU ORDER BY 1"));
+        q.Open();
+        QVERIFY(q.CanModify());
+    }
+    if (!fuera) QCOMPARE(e->Scalar(QStringLiteral("SELECT COUNT(*) FROM CALENDAR")).toInt(), 2);
+    const bool listpru = caso.startsWith(QLatin1String("user's")) || caso.endsWith(u"again");
+    const QString tabla = listpru ? QStringLiteral("LISTPRU") : QStringLiteral("CALENDAR");
+    const QString lejos =
+        QStringLiteral("ALTER TABLE %EMP%.") + tabla + QStringLiteral(" RENAME TO antes");
+    if (fuera)
+        externa(lejos);
+    else
+        deUsuario(QStringLiteral("ALTER TABLE ") + tabla + QStringLiteral(" RENAME TO antes"));
+    if (caso.endsWith(u"again")) {
+        externa(
+            QStringLiteral("CREATE TABLE %EMP%.LISTPRU (Codigo int PRIMARY KEY, Nombre "
+                           "varchar(60), Importe numeric(10, 2))"));
+        externa(QStringLiteral("INSERT INTO %EMP%.LISTPRU VALUES (1, 'A|B', 1)"));
+        externa(QStringLiteral("GRANT ALL ON %EMP%.LISTPRU TO PUBLIC"));
+        TTable t;
+        t.setDatabaseName(QStringLiteral("Database"));
+        t.setTableName(QStringLiteral("LISTPRU"));
+        // After a user's DDL the statements are prepared anew before they
+        // run, inside a transaction too (where a failed read would end it).
+        const QString error = ErrorText([&] {
+            if (!fuera) e->StartTransaction();
+            t.Open();
+            QCOMPARE(t.FieldByName(QStringLiteral("Nombre"))->AsString(), QStringLiteral("A|B"));
+            t.Edit();
+            t.FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("Eva"));
+            t.Post();
+            if (!fuera) e->Commit();
+        });
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QCOMPARE(filasDe(c.general(), QStringLiteral("SELECT Nombre FROM %1.LISTPRU").arg(emp)),
+                 QStringLiteral("Eva"));
+        QCOMPARE(c.estado(), inicial);
+        return;
+    }
+    if (caso.startsWith(QLatin1String("materialised")))
+        externa(
+            QStringLiteral("CREATE MATERIALIZED VIEW %EMP%.CALENDAR AS SELECT Codigo, DATE "
+                           "'2026-06-01' AS Fecha FROM %GEN%.EMPRESA"));
+    else if (listpru)
+        externa(
+            QStringLiteral("CREATE VIEW %EMP%.LISTPRU WITH (security_invoker = true) AS SELECT "
+                           "Codigo, Nombre, 0::float AS Importe FROM %GEN%.EMPRESA"));
+    else if (caso.startsWith(QLatin1String("deleted")))
+        externa(
+            QStringLiteral("CREATE VIEW %EMP%.CALENDAR AS SELECT Codigo, CAST('2026-06-01' AS "
+                           "date) AS Fecha FROM %GEN%.EMPRESA"));
+    else
+        externa(QStringLiteral("CREATE VIEW %EMP%.CALENDAR AS SELECT * FROM %OTRA%.CALENDAR"));
+    externa(QStringLiteral("GRANT ALL ON %EMP%.") + tabla + QStringLiteral(" TO PUBLIC"));
+    QString error;
+    bool vivo = false;
+    if (listpru) {
+        // Read, never written back.
+        TQuery q;
+        q.setDatabaseName(QStringLiteral("Database"));
+        q.setUserStatement(true);
+        q.SQL().setText(QStringLiteral("SELECT Codigo, Nombre FROM LISTPRU ORDER BY 1"));
+        q.Open();
+        vivo = q.CanModify();
+        error = ErrorText([&] {
+            q.Edit();
+            q.Fields()[1]->setAsString(QStringLiteral("HACKED"));
+            q.Post();
+        });
+    } else {
+        if (caso.startsWith(QLatin1String("deleted")) || caso.startsWith(QLatin1String("mat")))
+            error = ErrorText([&] {
+                e->Execute(
+                    QStringLiteral(
+                        "DELETE FROM CALENDAR WHERE Codigo = ? AND Fecha >= ? AND Fecha <= ?"),
+                    {1, QDate(2026, 1, 1), QDate(2026, 12, 31)});
+            });
+        else if (caso.startsWith(QLatin1String("updated")))
+            error = ErrorText([&] {
+                QSqlQuery& u =
+                    e->Prepared(QStringLiteral("UPDATE CALENDAR SET Codigo = ? WHERE Codigo = ?"));
+                TDatabase::BindValues(u, {7, 1});
+                e->Run(u);
+            });
+        else
+            error = ErrorText([&] {
+                TTable t;
+                t.setDatabaseName(QStringLiteral("Database"));
+                t.setTableName(QStringLiteral("CALENDAR"));
+                t.Open();
+                t.Delete();
+            });
+    }
+    QCOMPARE(c.estado(), inicial);
+    QCOMPARE(filasDe(c.general(), QStringLiteral("SELECT * FROM %1.CALENDAR").arg(otra)),
+             otraInicial);
+    QCOMPARE(filasDe(c.general(), QStringLiteral("SELECT COUNT(*) FROM %1.antes").arg(emp)),
+             QStringLiteral("2"));
+    // Read only; else told why, naming the table and what stands in its place.
+    QVERIFY(!vivo);
+    if (listpru)
+        QVERIFY(!error.isEmpty());
+    else
+        QVERIFY2(error.contains(QLatin1String("CALENDAR")) &&
+                     error.contains(caso.startsWith(QLatin1String("mat"))
+                                        ? QLatin1String("vista materializada")
+                                        : QLatin1String("una vista")),
+                 qPrintable(error));
+}
+
 // A server whose database reads a backslash in a text as an escape (an
 // older installation's default) is told to read it as a letter on every
 // connection: the program's quoted values and a user's statement checked
@@ -2499,20 +2709,7 @@ void TestQuery::standardStrings() {
 void TestQuery::standardStringsOn() {
     TConnectionParams p = PostgresServerParams();
     const QString base = schemaUnico("antigua");
-    auto servidor = [&p](const QString& sql) {
-        {
-            QSqlDatabase c =
-                QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("servidor"));
-            c.setHostName(p.host);
-            c.setPort(p.port);
-            c.setUserName(p.user);
-            c.setDatabaseName(qEnvironmentVariable("RH_PG_DATABASE"));
-            QVERIFY(c.open());
-            QSqlQuery q(c);
-            QVERIFY2(q.exec(sql), qPrintable(q.lastError().text()));
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("servidor"));
-    };
+    auto servidor = [s = PostgresServerParams()](const QString& sql) { RunOutside(s, sql); };
     servidor(QStringLiteral("CREATE DATABASE ") + base);
     servidor(QStringLiteral("ALTER DATABASE %1 SET standard_conforming_strings = off").arg(base));
     const auto borrar = qScopeGuard(
