@@ -431,8 +431,9 @@ bool TfGENEDOCE::AgregarDocumento(const QString& Titulo, const QString& Ubicacio
         // no delete or new record under the key slips between the two.
         TGuardaTransaccion transaccion(fGENEINIC);
         bool grabado = false;
-        // Without one the comparison would prove nothing: nothing is stored.
         try {
+            // Without one the comparison would prove nothing: nothing is
+            // stored then.
             if (transaccion.Activa()) {
                 CheckRowAsRead(RegistroLeido);
                 auto q = sentencia(
