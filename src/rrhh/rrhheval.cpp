@@ -13,22 +13,22 @@
 #include "db/field.h"
 #include "db/sysutils.h"
 #include "db/table.h"
-#include "gene/dialogs/genebusc.h"
 #include "gene/data/geneclav.h"
 #include "gene/data/geneconv.h"
 #include "gene/data/genecopi_registros.h"
+#include "gene/data/genemodu.h"
+#include "gene/data/genemodu_sql.h"
+#include "gene/data/genetext.h"
+#include "gene/data/geneusua.h"
+#include "gene/data/mensajes.h"
+#include "gene/dialogs/genebusc.h"
 #include "gene/session/geneform.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_formulario.h"
 #include "gene/session/geneinic_servicios.h"
 #include "gene/session/geneinic_tablas.h"
-#include "gene/data/genemodu.h"
-#include "gene/data/genemodu_sql.h"
 #include "gene/session/generejilla.h"
-#include "gene/data/genetext.h"
-#include "gene/data/geneusua.h"
-#include "gene/data/mensajes.h"
 #include "gene/session/sesion.h"
 #include "rrhh/rrhhpers_p.h"
 #include "ui/controls.h"
@@ -360,7 +360,9 @@ void TfRRHHEVAL::CampoClaveExit(QObject*) {
 
 void TfRRHHEVAL::Table1BeforeInsert(TDataSet* DataSet) {
     TMaestroFicha::Table1BeforeInsert(DataSet);
-    EditCodigoOperario->SetFocus();
+    // A record begun by a key typed into a field keeps the focus there, so
+    // that the rest of what is typed follows the first key.
+    if (!Table1->InsertStartedByEdit()) EditCodigoOperario->SetFocus();
 }
 
 void TfRRHHEVAL::Table1BeforePost(TDataSet* DataSet) {
