@@ -360,7 +360,9 @@ void TfRRHHEVAL::CampoClaveExit(QObject*) {
 
 void TfRRHHEVAL::Table1BeforeInsert(TDataSet* DataSet) {
     TMaestroFicha::Table1BeforeInsert(DataSet);
-    EditCodigoOperario->SetFocus();
+    // A record begun by a key typed into a field keeps the focus there, so
+    // that the rest of what is typed follows the first key.
+    if (!Table1->InsertStartedByEdit()) EditCodigoOperario->SetFocus();
 }
 
 void TfRRHHEVAL::Table1BeforePost(TDataSet* DataSet) {

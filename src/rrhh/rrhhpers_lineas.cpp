@@ -493,8 +493,10 @@ void TFichaPersona::AsignarRangosHistoricos(int Codigo) {
 
 void TFichaPersona::RangoLineas(TTable* Tabla, const QVariantList& Clave) {
     if (!Tabla->Active() || EnEdicion(Tabla)) return;
+    // Only the record put into edit keeps its lines as they stand; browsed
+    // again (moved, confirmed, cancelled) it shows them as read anew.
     const auto anterior = rangos_.constFind(Tabla);
-    if (anterior != rangos_.cend() && *anterior == Clave) return;
+    if (Table1->State() == dsEdit && anterior != rangos_.cend() && *anterior == Clave) return;
     Tabla->SetRange(Clave, Clave);
     rangos_.insert(Tabla, Clave);
 }

@@ -308,10 +308,11 @@ protected:
     void BuscarDatosFicha(QObject* Foco);
     // The position, training and group tables on the person's rows.
     void AsignarRangosHistoricos(int Codigo);
-    // The range of a line table from and to Clave, unless it stands so
-    // already: a range set again re-reads the lines and stands on the first,
-    // under a line the user is deleting, typing or looking a code up into
-    // (the record put into edit for that line asks for the ranges again).
+    // The range of a line table from and to Clave, unless the record is in
+    // edit and the range stands so already: a range set again re-reads the
+    // lines and stands on the first, under a line the user is deleting,
+    // typing or looking a code up into (the record put into edit for that
+    // line asks for the ranges again).
     void RangoLineas(TTable* Tabla, const QVariantList& Clave);
     // Items of a combo: the distinct values of its field, the current one selected.
     void ValoresCombo(TDBComboBox* Combo);

@@ -412,6 +412,68 @@ private Q_SLOTS:
         cerrar(f);
     }
 
+    // A key typed into a field of the empty window starts the evaluation
+    // and stays in that field with the rest of what is typed; F5 and the
+    // add button start it on "Código Operario". The evaluation as another
+    // user reads it.
+    void teclaQueIniciaLaEvaluacion_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("inicio");
+        for (Engine motor : AvailableEngines())
+            for (const char* inicio : {"105 en Evaluador", "F5", "pbAgregar"})
+                NewEngineRow(motor, inicio) << QString::fromLatin1(inicio);
+    }
+    void teclaQueIniciaLaEvaluacion() {
+        QFETCH(int, engine);
+        QFETCH(QString, inicio);
+        Entorno e{Engine(engine)};
+        e.principal.show();
+        QVERIFY(QTest::qWaitForWindowActive(&e.principal));
+        QPointer<TfRRHHEVAL> f = abrir();
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        QVERIFY(f->Table1->IsEmpty());
+        auto pulsar = [](Qt::Key tecla) { QTest::keyClick(QApplication::focusWidget(), tecla); };
+        auto clic = [](QWidget* w) {
+            QTest::mouseClick(w, Qt::LeftButton);
+            QTRY_VERIFY(w->hasFocus());
+        };
+        if (inicio == QLatin1String("F5")) {
+            clic(f->EditCodigoOPerarioEvaluador);
+            pulsar(Qt::Key_F5);
+        } else if (inicio == QLatin1String("pbAgregar")) {
+            QTest::mouseClick(f->pbAgregar, Qt::LeftButton);
+        } else {
+            clic(f->EditCodigoOPerarioEvaluador);
+            TeclearEnFoco(QStringLiteral("105"));
+            QCOMPARE(f->Table1->State(), dsInsert);
+            QCOMPARE(f->EditCodigoOPerarioEvaluador->Text(), QStringLiteral("105"));
+            QCOMPARE(f->EditCodigoOperario->Text(), QString());
+            QVERIFY(f->EditCodigoOPerarioEvaluador->hasFocus());
+            clic(f->EditCodigoOperario);
+        }
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QTRY_VERIFY(f->EditCodigoOperario->hasFocus());
+        TeclearEnFoco(QStringLiteral("2"));
+        pulsar(Qt::Key_Tab);
+        pulsar(Qt::Key_Down);
+        pulsar(Qt::Key_Tab);
+        TeclearEnFoco(QStringLiteral("P1"));
+        pulsar(Qt::Key_Tab);
+        TeclearEnFoco(QStringLiteral("10/01/2024"));
+        if (inicio != QLatin1String("105 en Evaluador")) {
+            clic(f->EditCodigoOPerarioEvaluador);
+            TeclearEnFoco(QStringLiteral("105"));
+        }
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(TextosMostrados(), QStringList());
+        QCOMPARE(FilasEnOtraSesion(QStringLiteral(
+                     "SELECT CodigoOperario, Tipo, Codigo, CodigoOperarioEvaluador FROM EVLCION")),
+                 QStringList{QStringLiteral("2|Puesto|P1|105")});
+        f->pbCancelarClick(f->pbCancelar);
+        cerrar(f);
+    }
+
     void entradaIncorrecta() {
         Entorno e{Engine::Sqlite};
         QPointer<TfRRHHEVAL> f = abrir();

@@ -2727,6 +2727,49 @@ private Q_SLOTS:
         QTRY_VERIFY(!f);
     }
 
+    // The lines another clerk added under the employee show once the
+    // record is confirmed or moved back to, and putting the record into
+    // edit for a line does not move off the line.
+    void lineasDeOtroAlVolverANavegar_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<bool>("confirmar");
+        for (Engine motor : AvailableEngines()) {
+            NewEngineRow(motor, "confirmado") << true;
+            NewEngineRow(motor, "movido") << false;
+        }
+    }
+    void lineasDeOtroAlVolverANavegar() {
+        QFETCH(int, engine);
+        QFETCH(bool, confirmar);
+        Entorno e(engine);
+        datosDeLineas();
+        QPointer<TfRRHHPERS> f = abrir();
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        f->PageControl1->setActivePage(f->PagPuestosTrabajo);
+        TDBGrid* g = f->DBGridHPuestos;
+        QCOMPARE(g->model()->rowCount(), 3);
+        g->setSelectedIndex(2);
+        f->HPuesto->Last();
+        f->HPuesto->Edit();
+        QCOMPARE(f->HPuesto->FieldByName(QStringLiteral("Linea"))->AsInteger(), 3);
+        f->HPuesto->Cancel();
+        enOtraSesion(QStringLiteral(
+            "INSERT INTO HPUESTO (NombreTabla, CodigoOperario, Linea, CodigoPuesto, Descripcion) "
+            "VALUES ('PERSONAL', 101, 4, 'OPE', 'Operario de línea')"));
+        if (confirmar) {
+            QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        } else {
+            QTest::mouseClick(f->pbCancelar, Qt::LeftButton);
+            QTest::mouseClick(f->pbSiguiente, Qt::LeftButton);
+            QTest::mouseClick(f->pbAnterior, Qt::LeftButton);
+        }
+        QCOMPARE(f->Table1->State(), dsBrowse);
+        QCOMPARE(g->model()->rowCount(), 4);
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
     // Leaving a column of a line being typed: the leave code must be one of
     // the leave types, the start date comes first, the bases are required;
     // the training type and result must be from their lists.

@@ -17,8 +17,7 @@ inline void TeclearEnFoco(const QString& texto) {
             // A letter no key of the test's keyboard gives: sent as its text,
             // as an input method does.
             QTest::sendKeyEvent(QTest::Press, foco, Qt::Key_unknown, QString(c), Qt::NoModifier);
-            QTest::sendKeyEvent(QTest::Release, foco, Qt::Key_unknown, QString(c),
-                                Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Release, foco, Qt::Key_unknown, QString(c), Qt::NoModifier);
         }
     }
 }
