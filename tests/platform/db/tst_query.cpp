@@ -2602,6 +2602,10 @@ void TestQuery::programTablesStayTables() {
                            "varchar(60), Importe numeric(10, 2))"));
         externa(QStringLiteral("INSERT INTO %EMP%.LISTPRU VALUES (1, 'A|B', 1)"));
         externa(QStringLiteral("GRANT ALL ON %EMP%.LISTPRU TO PUBLIC"));
+        // The objects as moved and made here; the rows as they were.
+        const QString preparado = c.estado();
+        QCOMPARE(preparado.section(QStringLiteral(" / "), 0, 1),
+                 inicial.section(QStringLiteral(" / "), 0, 1));
         TTable t;
         t.setDatabaseName(QStringLiteral("Database"));
         t.setTableName(QStringLiteral("LISTPRU"));
@@ -2619,7 +2623,7 @@ void TestQuery::programTablesStayTables() {
         QVERIFY2(error.isEmpty(), qPrintable(error));
         QCOMPARE(filasDe(c.general(), QStringLiteral("SELECT Nombre FROM %1.LISTPRU").arg(emp)),
                  QStringLiteral("Eva"));
-        QCOMPARE(c.estado(), inicial);
+        QCOMPARE(c.estado(), preparado);
         return;
     }
     if (caso.startsWith(QLatin1String("materialised")))
@@ -2637,6 +2641,11 @@ void TestQuery::programTablesStayTables() {
     else
         externa(QStringLiteral("CREATE VIEW %EMP%.CALENDAR AS SELECT * FROM %OTRA%.CALENDAR"));
     externa(QStringLiteral("GRANT ALL ON %EMP%.") + tabla + QStringLiteral(" TO PUBLIC"));
+    // The objects as moved and made here; the rows (users, companies) as
+    // they were.
+    const QString preparado = c.estado();
+    QCOMPARE(preparado.section(QStringLiteral(" / "), 0, 1),
+             inicial.section(QStringLiteral(" / "), 0, 1));
     QString error;
     bool vivo = false;
     if (listpru) {
@@ -2676,7 +2685,7 @@ void TestQuery::programTablesStayTables() {
                 t.Delete();
             });
     }
-    QCOMPARE(c.estado(), inicial);
+    QCOMPARE(c.estado(), preparado);
     QCOMPARE(filasDe(c.general(), QStringLiteral("SELECT * FROM %1.CALENDAR").arg(otra)),
              otraInicial);
     QCOMPARE(filasDe(c.general(), QStringLiteral("SELECT COUNT(*) FROM %1.antes").arg(emp)),
