@@ -425,6 +425,7 @@ void TFichaPersona::ConectarFicha() {
     for (TTable* t : {HPuesto, GATablas})
         t->BeforeDelete = [this](TDataSet* d) { EditarOperario(d); };
     HFormacion->BeforeDelete = [this](TDataSet* d) { HFormacionBeforeDelete(d); };
+    ConectarLineasAlta();
 }
 
 void TFichaPersona::CrearPaginas() {
@@ -644,7 +645,7 @@ void TFichaPersona::TerminarTransaccionLinea(TDataSet* Linea, bool Confirmar) {
 
 void TFichaPersona::LineaAfterPost(TDataSet* DataSet) {
     TerminarTransaccionLinea(DataSet, true);
-    if (Table1->State() == dsInsert) Alta->FilaGrabada();
+    if (Table1->State() == dsInsert) Alta->LineaGrabada(DataSet, DescripcionLinea(DataSet));
     GrabacionRegistro(fGENEINIC, DataSet);
 }
 

@@ -20,6 +20,7 @@
 #include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QSysInfo>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -36,6 +37,7 @@
 #include "db/field.h"
 #include "db/sysutils.h"
 #include "db/table.h"
+#include "gene/data/genealta.h"
 #include "gene/data/geneconv.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
@@ -99,6 +101,28 @@ void enOtraSesion(const QString& sentencia) {
     otra.Open();
     otra.Execute(sentencia);
     otra.Close();
+}
+
+// What another user's session reads: rows by "\r\n", columns by "|".
+QString deOtraSesion(const QString& sentencia) {
+    TDatabase otra;
+    otra.setDatabaseName(QStringLiteral("OtraSesion"));
+    otra.Params() = fGENEINIC->Database->Params();
+    otra.Open();
+    QSqlQuery q = otra.Execute(sentencia);
+    QStringList filas;
+    while (q.next()) {
+        QStringList columnas;
+        // Dates as the day alone, whatever the engine keeps with them.
+        for (int i = 0; i < q.record().count(); ++i)
+            columnas << (q.value(i).typeId() == QMetaType::QDateTime
+                             ? q.value(i).toDateTime().date().toString(Qt::ISODate)
+                             : q.value(i).toString().remove(QStringLiteral(" 00:00:00")));
+        filas << columnas.join(QLatin1Char('|'));
+    }
+    q.finish();
+    otra.Close();
+    return filas.join(QStringLiteral("\r\n"));
 }
 
 // Row counts of the employee's own table and of the histories his delete
@@ -228,19 +252,38 @@ QString imagen(const QTemporaryDir& dir) {
 // them, a transaction is left open meanwhile on its work connection (as a
 // message box of a delete in another window keeps it) and the program's
 // events run, its holds refreshed every tenth of a second.
-int altaHija(const QStringList& args) {
-    const QString carpeta = args.value(0);
+// Another program's session on the installation in the folder, company 1.
+bool sesionHija(const QString& carpeta) {
     QDir::setCurrent(carpeta);
     MessageSeam::activate();
     AnularTerminacion();
     InstalarServiciosFormulario();
     fGENEINIC = new TfGENEINIC;
-    if (!fGENEINIC->IniciarSesion({QStringLiteral("L=") + carpeta + "/PARAMETROS.TXT"})) return 2;
+    if (!fGENEINIC->IniciarSesion({QStringLiteral("L=") + carpeta + "/PARAMETROS.TXT"}))
+        return false;
     CodigoEmpresaActual = 1;
     ConectarBaseDatosEmpresa(fGENEINIC, 1);
     CodigoUsuarioActual = QLatin1String(kCodigoAdministradorInicial);
     new TModuloDatos;
     new TMDNominas;
+    return true;
+}
+
+// Another program opens "Maestro de Personal" on the installation in the
+// folder and ends; 0 when it showed no message.
+int maestroHijo(const QStringList& args) {
+    if (!sesionHija(args.value(0))) return 2;
+    try {
+        abrir()->Close();
+    } catch (const std::exception&) {
+        return 4;
+    }
+    for (const QString& t : textos()) std::fprintf(stderr, "%s\n", qPrintable(t));
+    return textos().isEmpty() ? 0 : 5;
+}
+
+int altaHija(const QStringList& args) {
+    if (!sesionHija(args.value(0))) return 2;
     try {
         TfRRHHPERS* f = abrir();
         nuevoOperario(f, args.value(1).toInt(), QStringLiteral("Hija"));
@@ -388,7 +431,11 @@ class TestRrhhPers : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { InstalarServiciosFormulario(); }
+    void initTestCase() {
+        InstalarServiciosFormulario();
+        // Holds set back by minutes read as minutes while the server ran.
+        AntedatarInicioServidor(100000);
+    }
 
     void altaConHistorias_data() { AddEngineRows(); }
     void altaConHistorias() {
@@ -1746,6 +1793,115 @@ private Q_SLOTS:
         QCOMPARE(restos(7), QStringLiteral("1 1 1 1 0"));
         f->pbCancelarClick(f->pbCancelar);
         QCOMPARE(restos(7), QStringLiteral("1 1 1 1 0"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // A new employee's lines stored before him, removed from under his window
+    // (another program took his entry for an ended one): his confirm stores
+    // nothing, names the lines, keeps them and the line being typed, and the
+    // next confirm stores him whole. "contrato": contract 1 stored, contract
+    // 2 typed; on PostgreSQL the server is first really restarted and his
+    // hold row reads as not refreshed for minutes (the outage): another
+    // program opening the master then removes nothing of his, for a hold's
+    // age counts from the server's start. "formacion": a training line and
+    // the group it brought, both gone. "borrada": the clerk deleted his own
+    // line: nothing is missing.
+    void lineasDelAltaPerdidas_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("caso");
+        for (Engine motor : AvailableEngines())
+            for (const char* caso : {"contrato", "formacion", "borrada"})
+                QTest::newRow(qPrintable(EngineTag(motor) + QLatin1Char('/') + QLatin1String(caso)))
+                    << int(motor) << QString::fromLatin1(caso);
+    }
+    void lineasDelAltaPerdidas() {
+        QFETCH(int, engine);
+        QFETCH(QString, caso);
+        Entorno e(engine);
+        const bool postgres = Engine(engine) == Engine::Postgres;
+        QPointer<TfRRHHPERS> f = abrir();
+        nuevoOperario(f, 8, QStringLiteral("Berta"));
+        QString perdidas, guardadas;
+        if (caso == QLatin1String("formacion")) {
+            nuevaFormacion(f, QStringLiteral("F1"));
+            perdidas = QStringLiteral("Formación, línea 1; Identificación, línea F1");
+            guardadas = QStringLiteral("1 1");
+        } else {
+            nuevoContrato(f, QDate(2026, 1, 1));
+            perdidas = QStringLiteral("H.Contratos, línea 1");
+            if (caso == QLatin1String("borrada")) {
+                nuevoContrato(f, QDate(2026, 3, 1));
+                f->HContrato->First();
+                f->HContrato->Delete();
+            }
+            f->HContrato->Append();
+            f->HContrato->FieldByName(QStringLiteral("FechaInicioContrato"))
+                ->setAsDateTime(dia(2026, 6, 1));
+        }
+        const QString contratos = QStringLiteral(
+            "SELECT NumeroContrato, FechaInicioContrato FROM HCONTRAT WHERE "
+            "CodigoOperario = 8 ORDER BY NumeroContrato");
+        if (postgres && caso == QLatin1String("contrato")) {
+            QVERIFY(ReiniciarServidorPostgres());
+            enOtraSesion(QStringLiteral("UPDATE RESERCOD SET Instante = Instante - 1000"));
+            QProcess otro;
+            otro.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            otro.start(QCoreApplication::applicationFilePath(),
+                       {QStringLiteral("--maestro-hijo"), e.inst.carpeta()});
+            QVERIFY(otro.waitForFinished(60000));
+            QCOMPARE(otro.exitCode(), 0);
+            QCOMPARE(deOtraSesion(QStringLiteral("SELECT COUNT(*) FROM HCONTRAT")),
+                     QStringLiteral("1"));
+            QCOMPARE(deOtraSesion(QStringLiteral("SELECT Clave FROM RESERCOD")),
+                     QStringLiteral("8"));
+        }
+        if (caso != QLatin1String("borrada")) {
+            for (const char* tabla : {"HCONTRAT", "HFORMACI"})
+                enOtraSesion(QStringLiteral("DELETE FROM ") + QLatin1String(tabla) +
+                             QStringLiteral(" WHERE CodigoOperario = 8"));
+            enOtraSesion(QStringLiteral("DELETE FROM GRANTAB WHERE ClaveTabla = '8'"));
+            MessageSeam::clearLog();
+            f->pbConformeClick(f->pbConforme);
+            QCOMPARE(textos(),
+                     QStringList{QStringLiteral("¡ No se ha grabado el registro: otro usuario ha "
+                                                "eliminado entretanto líneas ya grabadas de este "
+                                                "operario (") +
+                                 perdidas +
+                                 QStringLiteral(") !. Se conservan y se grabarán de nuevo con el "
+                                                "registro al confirmarlo otra vez.")});
+            QVERIFY(!fGENEINIC->Database->InTransaction());
+            QCOMPARE(f->Table1->State(), dsInsert);
+            QCOMPARE(f->EditNombre->Text(), QStringLiteral("Berta"));
+            QCOMPARE(deOtraSesion(QStringLiteral("SELECT COUNT(*) FROM PERSONAL")),
+                     QStringLiteral("0"));
+            QCOMPARE(deOtraSesion(contratos), QString());
+            if (caso == QLatin1String("contrato")) {
+                QCOMPARE(f->HContrato->State(), dsInsert);
+                QCOMPARE(
+                    f->HContrato->FieldByName(QStringLiteral("FechaInicioContrato"))->AsDateTime(),
+                    dia(2026, 6, 1));
+            }
+        }
+        MessageSeam::clearLog();
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(
+            deOtraSesion(QStringLiteral("SELECT Nombre FROM PERSONAL WHERE CodigoOperario = 8")),
+            QStringLiteral("Berta"));
+        const QString fechas = deOtraSesion(contratos);
+        if (caso == QLatin1String("contrato"))
+            QCOMPARE(fechas, QStringLiteral("1|2026-01-01\r\n2|2026-06-01"));
+        else if (caso == QLatin1String("borrada"))
+            QCOMPARE(fechas, QStringLiteral("2|2026-03-01\r\n3|2026-06-01"));
+        else
+            QCOMPARE(deOtraSesion(QStringLiteral("SELECT COUNT(*) FROM HFORMACI WHERE "
+                                                 "CodigoOperario = 8")) +
+                         QLatin1Char(' ') +
+                         deOtraSesion(
+                             QStringLiteral("SELECT COUNT(*) FROM GRANTAB WHERE ClaveTabla = '8'")),
+                     guardadas);
+        f->pbCancelarClick(f->pbCancelar);
         f->Close();
         QTRY_VERIFY(!f);
     }
@@ -3406,6 +3562,8 @@ private Q_SLOTS:
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (argc > 1 && qstrcmp(argv[1], "--alta-hija") == 0) return altaHija(app.arguments().mid(2));
+    if (argc > 1 && qstrcmp(argv[1], "--maestro-hijo") == 0)
+        return maestroHijo(app.arguments().mid(2));
     TestRrhhPers tc;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&tc, argc, argv);

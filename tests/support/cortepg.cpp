@@ -1,5 +1,6 @@
 #include "support/cortepg.h"
 
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -115,6 +116,36 @@ TCorteConexion::~TCorteConexion() {
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("corte_ddl"));
+}
+
+bool ReiniciarServidorPostgres() {
+    const QString datos = qEnvironmentVariable("RH_PG_DATA");
+    if (datos.isEmpty()) return false;
+    const QString pgCtl = qEnvironmentVariable("RH_PG_BIN") + QStringLiteral("/pg_ctl");
+    const QString dueno = qEnvironmentVariable("RH_PG_OWNER");
+    // Its log as before: the server must not hold this process's output.
+    QStringList args{QStringLiteral("-D"), datos,
+                     QStringLiteral("-l"), qEnvironmentVariable("RH_PG_LOG"),
+                     QStringLiteral("-m"), QStringLiteral("fast"),
+                     QStringLiteral("-w"), QStringLiteral("restart")};
+    QString programa = pgCtl;
+    if (!dueno.isEmpty()) {
+        args = QStringList{QStringLiteral("-u"), dueno, QStringLiteral("--"), pgCtl} + args;
+        programa = QStringLiteral("runuser");
+    }
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(programa, args);
+    if (!p.waitForFinished(120000) || p.exitCode() != 0) {
+        qWarning("ReiniciarServidorPostgres: %s", p.readAll().constData());
+        return false;
+    }
+    QSqlDatabase db = Conexion(QStringLiteral("reinicio"));
+    const bool abierta = db.isOpen();
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("reinicio"));
+    return abierta;
 }
 
 bool UnSoloAvisoListadoNoRealizado() {

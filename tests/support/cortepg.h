@@ -34,6 +34,11 @@ private:
     bool resultado_ = false;
 };
 
+// The test's server stopped as an outage stops it (every connection ended,
+// fast) and started again on the same port; true once it accepts
+// connections. Needs the variables scripts/with-postgres exports.
+bool ReiniciarServidorPostgres();
+
 // The messages shown since the log was cleared are exactly one, the warning
 // of a listing not made ("¡ No se ha podido realizar el listado !. Motivo: "
 // and the reason).

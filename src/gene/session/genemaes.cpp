@@ -533,6 +533,14 @@ bool TFormularioMaestro::LineasConClaveDelRegistro() {
     return true;
 }
 
+bool TFormularioMaestro::AltaConLineasGrabadas() const {
+    return false;
+}
+
+bool TFormularioMaestro::LineasDelAltaVigentes() {
+    return true;
+}
+
 bool TFormularioMaestro::GrabarLineasPendientes(QList<TDataSet*>* Grabadas, bool* PorLaBase) {
     const QList<TDataSet*> pendientes = LineasPendientes();
     if (!pendientes.isEmpty() && !LineasConClaveDelRegistro()) return false;
@@ -564,17 +572,22 @@ bool TFormularioMaestro::GrabarLineasPendientes(QList<TDataSet*>* Grabadas, bool
     return true;
 }
 
-void TFormularioMaestro::MostrarRejillaDe(TDataSet* Lineas) {
+TDBGrid* TFormularioMaestro::RejillaDe(TDataSet* Lineas) const {
     for (QObject* o : Components()) {
         auto* rejilla = qobject_cast<TDBGrid*>(o);
-        if (!rejilla || !rejilla->DataSource() || rejilla->DataSource()->DataSet() != Lineas)
-            continue;
-        for (QWidget* p = rejilla->parentWidget(); p && p != this; p = p->parentWidget())
-            if (auto* hoja = qobject_cast<TTabSheet*>(p))
-                if (TPageControl* paginas = hoja->PageControl()) paginas->setActivePage(hoja);
-        setActiveControl(rejilla);
-        return;
+        if (rejilla && rejilla->DataSource() && rejilla->DataSource()->DataSet() == Lineas)
+            return rejilla;
     }
+    return nullptr;
+}
+
+void TFormularioMaestro::MostrarRejillaDe(TDataSet* Lineas) {
+    TDBGrid* rejilla = RejillaDe(Lineas);
+    if (!rejilla) return;
+    for (QWidget* p = rejilla->parentWidget(); p && p != this; p = p->parentWidget())
+        if (auto* hoja = qobject_cast<TTabSheet*>(p))
+            if (TPageControl* paginas = hoja->PageControl()) paginas->setActivePage(hoja);
+    setActiveControl(rejilla);
 }
 
 void TFormularioMaestro::GrabarDatos() {
@@ -610,7 +623,8 @@ void TFormularioMaestro::GrabarDatos() {
         for (TDataSet* d : std::as_const(grabadas))
             if (d->Active() && d->State() == dsBrowse) d->Refresh();
     };
-    if (!LineasPendientes().isEmpty()) {
+    const bool conAlta = estado == dsInsert && AltaConLineasGrabadas();
+    if (!LineasPendientes().isEmpty() || conAlta) {
         transaccion.emplace(fGENEINIC);
         if (!transaccion->Activa()) {
             // Without it each line would be stored alone and the record
@@ -625,6 +639,10 @@ void TFormularioMaestro::GrabarDatos() {
                 restaurar();
             else
                 conservar();
+            return;
+        }
+        if (conAlta && !LineasDelAltaVigentes()) {
+            restaurar();
             return;
         }
     }

@@ -1,0 +1,69 @@
+// A new person's lines are stored under his held code before he is: the
+// confirm that stores him checks, in its own transaction, that the lines the
+// window shows as stored still are, so that he is never stored without a
+// line another program removed meanwhile.
+
+#include "db/dataset.h"
+#include "db/dberror.h"
+#include "db/table.h"
+#include "gene/data/genealta.h"
+#include "gene/data/geneclav.h"
+#include "gene/data/genemodu.h"
+#include "gene/data/mensajes.h"
+#include "rrhh/rrhhpers_p.h"
+#include "ui/controls.h"
+#include "ui/dbgrid.h"
+
+void TFichaPersona::ConectarLineasAlta() {
+    for (TTable* t : LineasFicha()) {
+        const TDataSetNotifyEvent antes = t->BeforeDelete;
+        t->BeforeDelete = [this, antes](TDataSet* d) {
+            if (antes) antes(d);
+            if (Table1->State() == dsInsert) Alta->LineaQuitada(d);
+        };
+        // A line whose post the confirm took back, given up as typed.
+        t->BeforeCancel = [this](TDataSet* d) {
+            if (d->State() == dsInsert && Table1->State() == dsInsert) Alta->LineaQuitada(d);
+        };
+    }
+}
+
+QString TFichaPersona::DescripcionLinea(TDataSet* Linea) const {
+    QString pagina;
+    const TDBGrid* rejilla = RejillaDe(Linea);
+    for (QWidget* p = rejilla ? rejilla->parentWidget() : nullptr; p && pagina.isEmpty();
+         p = p->parentWidget())
+        if (auto* hoja = qobject_cast<TTabSheet*>(p)) pagina = hoja->Caption();
+    QString clave;
+    ClaveRegistro(ModuloDatos, Linea, clave);
+    // The line is told by the last part of its key: its number, or its group.
+    const QStringList partes = clave.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    const QString linea = partes.isEmpty() ? QString() : partes.last();
+    return (pagina.isEmpty() ? Linea->objectName() : pagina) + QStringLiteral(", línea ") + linea;
+}
+
+bool TFichaPersona::AltaConLineasGrabadas() const {
+    return Alta && Alta->ConLineas();
+}
+
+bool TFichaPersona::LineasDelAltaVigentes() {
+    QStringList perdidas;
+    try {
+        perdidas = Alta->ComprobarLineas();
+    } catch (const EAbort&) {
+        // A check of the line stored again has said why.
+        return false;
+    } catch (const std::exception& e) {
+        MensajeAdvertencia(QString::fromUtf8(textosmaestro::kTransaccionNoCompletada) +
+                           QLatin1Char('\n') + MotivoFalloBase(e));
+        return false;
+    }
+    if (perdidas.isEmpty()) return true;
+    MensajeAdvertencia(
+        QStringLiteral("¡ No se ha grabado el registro: otro usuario ha eliminado entretanto "
+                       "líneas ya grabadas de este ") +
+        Persona + QStringLiteral(" (") + perdidas.join(QStringLiteral("; ")) +
+        QStringLiteral(") !. Se conservan y se grabarán de nuevo con el registro al confirmarlo "
+                       "otra vez."));
+    return false;
+}
