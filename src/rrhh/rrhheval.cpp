@@ -13,22 +13,22 @@
 #include "db/field.h"
 #include "db/sysutils.h"
 #include "db/table.h"
-#include "gene/dialogs/genebusc.h"
 #include "gene/data/geneclav.h"
 #include "gene/data/geneconv.h"
 #include "gene/data/genecopi_registros.h"
+#include "gene/data/genemodu.h"
+#include "gene/data/genemodu_sql.h"
+#include "gene/data/genetext.h"
+#include "gene/data/geneusua.h"
+#include "gene/data/mensajes.h"
+#include "gene/dialogs/genebusc.h"
 #include "gene/session/geneform.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_formulario.h"
 #include "gene/session/geneinic_servicios.h"
 #include "gene/session/geneinic_tablas.h"
-#include "gene/data/genemodu.h"
-#include "gene/data/genemodu_sql.h"
 #include "gene/session/generejilla.h"
-#include "gene/data/genetext.h"
-#include "gene/data/geneusua.h"
-#include "gene/data/mensajes.h"
 #include "gene/session/sesion.h"
 #include "rrhh/rrhhpers_p.h"
 #include "ui/controls.h"
@@ -419,8 +419,7 @@ void TfRRHHEVAL::Table1BeforeDelete(TDataSet*) {
     TDatabase* base = fGENEINIC ? fGENEINIC->Database : nullptr;
     if (base && !base->InTransaction()) {
         if (!IniciarTransaccion(fGENEINIC)) {
-            MensajeAdvertencia(
-                QStringLiteral("¡ La transacción no ha sido completada !. Inténtelo de nuevo."));
+            MensajeAdvertencia(TextoTransaccionNoIniciada());
             Abort();
         }
         transaccionBorrado_ = true;

@@ -584,8 +584,8 @@ void TFichaPersona::BorrarConDependientes(int Codigo, bool& Borrando, bool Trans
     Borrando = false;
     if (!correcto) {
         if (!TransaccionAjena) {
-            MensajeAdvertencia(
-                QStringLiteral("¡ La transacción no ha sido completada !. Inténtelo de nuevo."));
+            // A begin refused by a busy database says so.
+            MensajeAdvertencia(TextoTransaccionNoIniciada());
             TransaccionBorrado = false;
             CancelarTransaccion(fGENEINIC);
         }

@@ -409,6 +409,26 @@ struct BaseRetenida {
     TDatabase otra;
 };
 
+// Rows of every engine with every case (column Columna), but SoloPostgres
+// on PostgreSQL only.
+void filasMotorYCaso(const char* Columna, std::initializer_list<const char*> Casos,
+                     const char* SoloPostgres = "") {
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<QString>(Columna);
+    for (Engine motor : AvailableEngines())
+        for (const char* caso : Casos)
+            if (motor == Engine::Postgres || qstrcmp(caso, SoloPostgres) != 0)
+                QTest::newRow(qPrintable(EngineTag(motor) + QLatin1Char('/') + QLatin1String(caso)))
+                    << int(motor) << QString::fromLatin1(caso);
+}
+
+// What the clerk is told when another program keeps the database busy.
+QString ocupada() {
+    return QStringLiteral(
+        "¡ La base de datos está ocupada por otro usuario !. Inténtelo de nuevo dentro de unos "
+        "momentos.");
+}
+
 // Errors that reach the event loop go to the session's handler, as in the
 // program, while it lives.
 struct ExcepcionesALaSesion {
@@ -1385,13 +1405,7 @@ private Q_SLOTS:
             BaseRetenida retenida(engine);
             MessageSeam::clearLog();
             QTest::mouseClick(f->pbConforme, Qt::LeftButton);
-            QCOMPARE(
-                textos(),
-                QStringList{Engine(engine) == Engine::Sqlite
-                                ? QStringLiteral("¡ La transacción no ha sido completada "
-                                                 "!. Inténtelo de nuevo.")
-                                : QStringLiteral(
-                                      "¡ El registro esta siendo bloqueado por otro usuario !")});
+            QCOMPARE(textos(), QStringList{ocupada()});
             QVERIFY(!fGENEINIC->Database->InTransaction());
             QCOMPARE(f->Table1->State(), dsEdit);
             QCOMPARE(f->HContrato->State(), dsInsert);
@@ -1413,8 +1427,7 @@ private Q_SLOTS:
             BaseRetenida retenida(engine);
             MessageSeam::clearLog();
             QTest::mouseClick(f->pbConforme, Qt::LeftButton);
-            QCOMPARE(textos(), QStringList{QStringLiteral(
-                                   "¡ El registro esta siendo bloqueado por otro usuario !")});
+            QCOMPARE(textos(), QStringList{ocupada()});
             QCOMPARE(f->Table1->State(), dsInsert);
             QCOMPARE(f->EditCodigoOperario->Text(), QStringLiteral("2"));
             QCOMPARE(f->EditNombre->Text(), QStringLiteral("Eva"));
@@ -1425,6 +1438,77 @@ private Q_SLOTS:
         QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM PERSONAL WHERE CodigoOperario = 2")),
                  QStringLiteral("Eva"));
         f->pbCancelarClick(f->pbCancelar);
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // Another program keeps the database busy (SQLite: its write
+    // transaction; PostgreSQL: the row at stake locked) while the clerk
+    // deletes the employee, deletes every shown one, or deletes a contract
+    // line: nothing goes, and he is told that the database is busy and to
+    // try again, not that the record cannot go or that the transaction failed.
+    void baseOcupadaAlBorrar_data() {
+        filasMotorYCaso("operacion", {"registro", "multiple", "linea"});
+    }
+    void baseOcupadaAlBorrar() {
+        QFETCH(int, engine);
+        QFETCH(QString, operacion);
+        Entorno e(engine);
+        QPointer<TfRRHHPERS> f = abrir();
+        grabarOperario(f, 1, QStringLiteral("Ana"));
+        f->Table1->First();
+        nuevoContrato(f, QDate(2020, 1, 1));
+        f->pbConformeClick(f->pbConforme);
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        const bool linea = operacion == QLatin1String("linea");
+        QStringList esperados;
+        {
+            std::unique_ptr<BaseRetenida> retenida;
+            TDatabase otra;
+            if (Engine(engine) == Engine::Sqlite) {
+                retenida = std::make_unique<BaseRetenida>(engine);
+            } else {
+                otra.setDatabaseName(QStringLiteral("Retenedora"));
+                otra.Params() = fGENEINIC->Database->Params();
+                otra.Open();
+                otra.StartTransaction();
+                otra.Execute(QStringLiteral("SELECT * FROM ") +
+                             (linea ? QStringLiteral("HCONTRAT") : QStringLiteral("PERSONAL")) +
+                             QStringLiteral(" FOR UPDATE"));
+                fGENEINIC->Database->Execute(QStringLiteral("SET lock_timeout = 300"));
+            }
+            MessageSeam::clearLog();
+            if (operacion == QLatin1String("registro")) {
+                MessageSeam::enqueue(QStringLiteral("SI"));
+                f->Eliminar1Click(f->Eliminar1);
+                esperados << QString::fromUtf8(textosmaestro::kPreguntaEliminarConLineas)
+                          << ocupada();
+            } else if (operacion == QLatin1String("multiple")) {
+                MessageSeam::enqueue(QStringLiteral("SI"));
+                MessageSeam::enqueue(QStringLiteral("SI"));
+                f->EliminacionMultiple1Click(f->EliminacionMultiple1);
+                esperados = textos().mid(0, 2) << ocupada();
+            } else {
+                f->PageControl1->setActivePage(f->PagContratos);
+                f->DBGrid4->setFocus();
+                QTRY_VERIFY(f->DBGrid4->hasFocus());
+                MessageSeam::enqueue(QStringLiteral("SI"));
+                QTest::keyClick(f->DBGrid4, Qt::Key_Delete, Qt::ControlModifier);
+                esperados << QStringLiteral("¿ Está seguro de querer eliminar la linea ?")
+                          << QStringLiteral("¡No ha sido posible eliminar la línea!. Motivo: ") +
+                                 ocupada();
+            }
+            QCOMPARE(textos(), esperados);
+            QVERIFY(!fGENEINIC->Database->InTransaction());
+            if (otra.InTransaction()) otra.Rollback();
+            if (!retenida) fGENEINIC->Database->Execute(QStringLiteral("SET lock_timeout = 10000"));
+        }
+        QCOMPARE(deOtraSesion(QStringLiteral("SELECT COUNT(*) FROM PERSONAL")),
+                 QStringLiteral("1"));
+        QCOMPARE(deOtraSesion(QStringLiteral("SELECT COUNT(*) FROM HCONTRAT")),
+                 QStringLiteral("1"));
+        if (f->Table1->State() != dsBrowse) f->pbCancelarClick(f->pbCancelar);
         f->Close();
         QTRY_VERIFY(!f);
     }
@@ -1440,14 +1524,7 @@ private Q_SLOTS:
     // the commit fails. Before, the clerk saw the old telephone come back
     // (his typing gone), or the line shown as stored although nothing was.
     void confirmacionFallidaComoAntes_data() {
-        QTest::addColumn<int>("engine");
-        QTest::addColumn<QString>("causa");
-        for (Engine motor : AvailableEngines())
-            for (const char* causa : {"retenida", "cambiada", "cortada", "confirmacion"})
-                if (motor == Engine::Postgres || qstrcmp(causa, "cortada") != 0)
-                    QTest::newRow(
-                        qPrintable(EngineTag(motor) + QLatin1Char('/') + QLatin1String(causa)))
-                        << int(motor) << QString::fromLatin1(causa);
+        filasMotorYCaso("causa", {"retenida", "cambiada", "cortada", "confirmacion"}, "cortada");
     }
     void confirmacionFallidaComoAntes() {
         QFETCH(int, engine);
@@ -1481,8 +1558,8 @@ private Q_SLOTS:
         std::unique_ptr<TCorteConexion> corte;
         if (causa == QLatin1String("retenida")) {
             retenida = std::make_unique<BaseRetenida>(engine);
-            esperado = imposible +
-                       QStringLiteral("\n¡ El registro esta siendo bloqueado por otro usuario !");
+            // The engine's wait is no one's edit of the record.
+            esperado = ocupada();
         } else if (causa == QLatin1String("cambiada")) {
             sql(
                 QStringLiteral("UPDATE PERSONAL SET Nombre = 'Ana Otra' WHERE CodigoOperario = "
@@ -1808,12 +1885,7 @@ private Q_SLOTS:
     // the group it brought, both gone. "borrada": the clerk deleted his own
     // line: nothing is missing.
     void lineasDelAltaPerdidas_data() {
-        QTest::addColumn<int>("engine");
-        QTest::addColumn<QString>("caso");
-        for (Engine motor : AvailableEngines())
-            for (const char* caso : {"contrato", "formacion", "borrada"})
-                QTest::newRow(qPrintable(EngineTag(motor) + QLatin1Char('/') + QLatin1String(caso)))
-                    << int(motor) << QString::fromLatin1(caso);
+        filasMotorYCaso("caso", {"contrato", "formacion", "borrada"});
     }
     void lineasDelAltaPerdidas() {
         QFETCH(int, engine);

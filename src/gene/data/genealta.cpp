@@ -502,8 +502,7 @@ bool TAltaMaestro::EliminarRestos(const QVariant& Clave) {
     if (!base) return true;
     TGuardaTransaccion transaccion(fGENEINIC, base);
     if (!transaccion.Activa()) {
-        MensajeAdvertencia(
-            QStringLiteral("¡ La transacción no ha sido completada !. Inténtelo de nuevo."));
+        MensajeAdvertencia(TextoTransaccionNoIniciada());
         return false;
     }
     try {

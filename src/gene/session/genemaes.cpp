@@ -61,9 +61,14 @@ QString MotivoFalloBase(const std::exception& e) {
     const auto* d = dynamic_cast<const EDatabaseError*>(&e);
     // It says what the loss cost and that the next action reconnects.
     if (d && d->code() == DbError::ConnectionLost) return d->Message();
+    if (BaseOcupada(e)) return TextoBaseOcupada();
     const bool conocido = d && ClasificarExcepcion(MensajeExcepcionBaseDatos(*d)).Texto !=
                                    MensajeExcepcionBaseDatos(*d);
     return conocido ? TextoErrorBaseDatos(e) : MotivoError(e);
+}
+
+QString AvisoFalloBase(const QString& Texto, const std::exception& e) {
+    return BaseOcupada(e) ? TextoBaseOcupada() : Texto + QLatin1Char('\n') + MotivoFalloBase(e);
 }
 
 struct TEdicionesPendientes::Datos {
@@ -298,8 +303,8 @@ bool TFormularioMaestro::Intentar(const std::function<void()>& paso, const QStri
     } catch (const EAbort&) {
         // A check that refused the operation has said why already.
         return false;
-    } catch (const std::exception&) {
-        MensajeAdvertencia(aviso);
+    } catch (const std::exception& e) {
+        MensajeAdvertencia(BaseOcupada(e) ? TextoBaseOcupada() : aviso);
         return false;
     }
 }
@@ -564,7 +569,10 @@ bool TFormularioMaestro::GrabarLineasPendientes(QList<TDataSet*>* Grabadas, bool
             return false;
         } catch (const std::exception& e) {
             if (PorLaBase) *PorLaBase = FalloDeLaBase(e);
-            HandleApplicationException(linea, std::current_exception());
+            if (BaseOcupada(e))
+                MensajeAdvertencia(TextoBaseOcupada());
+            else
+                HandleApplicationException(linea, std::current_exception());
             if (guardia) MostrarRejillaDe(linea);
             return false;
         }
@@ -630,7 +638,7 @@ void TFormularioMaestro::GrabarDatos() {
             // Without it each line would be stored alone and the record
             // refused: nothing is posted, everything stays as typed.
             transaccion.reset();
-            MensajeAdvertencia(Texto(textosmaestro::kTransaccionNoCompletada));
+            MensajeAdvertencia(TextoTransaccionNoIniciada());
             return;
         }
         bool porLaBase = false;
@@ -658,7 +666,7 @@ void TFormularioMaestro::GrabarDatos() {
                 const auto* d = dynamic_cast<const EDatabaseError*>(&e);
                 RegistroCambiadoPorOtro =
                     d->code() == DbError::RecordChanged || d->code() == DbError::RecordDeleted;
-                MensajeAdvertencia(TextoErrorModificacion + QLatin1Char('\n') + MotivoFalloBase(e));
+                MensajeAdvertencia(AvisoFalloBase(TextoErrorModificacion, e));
                 return;
             }
             deshacer();
@@ -687,8 +695,7 @@ void TFormularioMaestro::GrabarDatos() {
         if (!duplicado && FalloDeLaBase(e)) {
             restaurar();
             // "It exists" would be untrue: the reason alone says it.
-            MensajeAdvertencia(yaExiste ? MotivoFalloBase(e)
-                                        : TextoErrorAlta + QLatin1Char('\n') + MotivoFalloBase(e));
+            MensajeAdvertencia(yaExiste ? MotivoFalloBase(e) : AvisoFalloBase(TextoErrorAlta, e));
             return;
         }
         deshacer();

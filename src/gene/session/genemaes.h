@@ -72,6 +72,10 @@ bool FalloDeLaBase(const std::exception& e);
 // exception translator's words where it knows the error, the program's own
 // text for a lost connection, else the short reason (never the statement).
 QString MotivoFalloBase(const std::exception& e);
+// The warning of a confirm the database refused: the master's own text
+// (Texto) with the reason under it; a busy database is no one's edit of the
+// record, and only says so.
+QString AvisoFalloBase(const QString& Texto, const std::exception& e);
 
 // The records being typed when a confirm begins, as they stand. Once the
 // confirm's transaction was rolled back whole (a failure of the database),
