@@ -1896,8 +1896,9 @@ private Q_SLOTS:
         nuevoOperario(f, 8, QStringLiteral("Berta"));
         QString perdidas, guardadas;
         if (caso == QLatin1String("formacion")) {
-            nuevaFormacion(f, QStringLiteral("F1"));
-            perdidas = QStringLiteral("Formación, línea 1; Identificación, línea F1");
+            // A group code with separators and a letter outside Latin-1.
+            nuevaFormacion(f, QStringLiteral("Ω|·1"));
+            perdidas = QStringLiteral("Formación, línea 1; Identificación, línea Ω|·1");
             guardadas = QStringLiteral("1 1");
         } else {
             nuevoContrato(f, QDate(2026, 1, 1));
@@ -1943,6 +1944,12 @@ private Q_SLOTS:
                                  QStringLiteral(") !. Se conservan y se grabarán de nuevo con el "
                                                 "registro al confirmarlo otra vez.")});
             QVERIFY(!fGENEINIC->Database->InTransaction());
+            // Reconnected, the entry took its hold back at once.
+            if (postgres)
+                QCOMPARE(deOtraSesion(QStringLiteral(
+                             "SELECT COUNT(*) FROM RESERCOD WHERE Clave = '8' AND Instante > "
+                             "CAST(EXTRACT(EPOCH FROM clock_timestamp()) AS BIGINT) - 60")),
+                         QStringLiteral("1"));
             QCOMPARE(f->Table1->State(), dsInsert);
             QCOMPARE(f->EditNombre->Text(), QStringLiteral("Berta"));
             QCOMPARE(deOtraSesion(QStringLiteral("SELECT COUNT(*) FROM PERSONAL")),
