@@ -5,6 +5,7 @@
 
 #include "db/dataset.h"
 #include "db/dberror.h"
+#include "db/field.h"
 #include "db/table.h"
 #include "gene/data/genealta.h"
 #include "gene/data/geneclav.h"
@@ -26,6 +27,26 @@ void TFichaPersona::ConectarLineasAlta() {
             if (d->State() == dsInsert && Table1->State() == dsInsert) Alta->LineaQuitada(d);
         };
     }
+}
+
+void TFichaPersona::LineasAlNuevoCodigo() {
+    const int codigo = CodigoActual();
+    if (!Alta->Tomada() || Table1->State() != dsInsert || codigo < 1 ||
+        QString::number(codigo) == ClaveAlta.trimmed())
+        return;
+    // Only new lines move: a stored one stays where it was stored.
+    for (TTable* t : LineasFicha()) {
+        if (t->State() != dsInsert) continue;
+        if (TField* f = t->FindField(QStringLiteral("CodigoOperario")))
+            f->setAsInteger(codigo);
+        else if (TField* f = t->FindField(QStringLiteral("ClaveTabla")))
+            f->setAsString(QString::number(codigo));
+        // Numbered again among the new code's lines.
+        for (const char* numero : {"NumeroContrato", "Linea"})
+            if (TField* f = t->FindField(QLatin1String(numero)))
+                AsignarSiguienteCodigo(ModuloDatos, t, f);
+    }
+    ClaveAlta = QString::number(codigo);
 }
 
 QString TFichaPersona::DescripcionLinea(TDataSet* Linea) const {

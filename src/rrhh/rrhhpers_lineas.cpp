@@ -513,6 +513,7 @@ int TFichaPersona::CodigoActual() const {
 
 bool TFichaPersona::ReservarCodigoAlta() {
     // The lines being typed carry the code held so far.
+    LineasAlNuevoCodigo();
     if (!ConservarClaveAlta(QString::number(CodigoActual()))) return false;
     bool nueva = false;
     if (!ReservarCodigoNuevo(*Alta, Table1, CampoCodigo, EditCodigoOperario, CodigoActual(),

@@ -270,6 +270,9 @@ public:
     // are stored again with the person at the next confirm.
     bool AltaConLineasGrabadas() const override;
     bool LineasDelAltaVigentes() override;
+    // Once another program took the held code, the new lines being typed
+    // carry the code the clerk gives instead.
+    void LineasAlNuevoCodigo();
     // The page and line of a line, as the clerk names it ("H.Contratos, línea 1").
     QString DescripcionLinea(TDataSet* Linea) const;
     void HPuestoNewRecord(TDataSet* DataSet);

@@ -1719,6 +1719,10 @@ private Q_SLOTS:
         nuevoOperario(f, 4, QStringLiteral("Ana"));
         nuevoContrato(f, QDate(2025, 1, 1));
         QCOMPARE(restos(4), QStringLiteral("1 0 0 0 0"));
+        // A second contract being typed.
+        f->HContrato->Append();
+        f->HContrato->FieldByName(QStringLiteral("FechaInicioContrato"))
+            ->setAsDateTime(dia(2025, 6, 1));
         std::unique_ptr<AltaAjena> otra;
         if (Engine(engine) == Engine::Postgres) {
             EndBackends({fGENEINIC->Database});
@@ -1755,16 +1759,26 @@ private Q_SLOTS:
         QCOMPARE(f->Table1->State(), dsInsert);
         QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM PERSONAL WHERE Nombre = 'Ana'")),
                  QStringLiteral("0"));
-        // The line written under the code is not this entry's to remove now.
+        // The line written under the code is not this entry's to remove now;
+        // the one being typed stays as typed.
         QCOMPARE(restos(4), QStringLiteral("1 0 0 0 0"));
+        QCOMPARE(f->HContrato->State(), dsInsert);
+        QCOMPARE(f->HContrato->FieldByName(QStringLiteral("FechaInicioContrato"))->AsDateTime(),
+                 dia(2025, 6, 1));
+        // Another code given, the typed contract goes with it.
+        MessageSeam::clearLog();
         f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(5);
         f->EditCodigoOperario->setText(QStringLiteral("5"));
         f->CampoClaveExit(f->EditCodigoOperario);
-        MessageSeam::clearLog();
+        QCOMPARE(textos(), QStringList());
         f->pbConformeClick(f->pbConforme);
         QCOMPARE(textos(), QStringList());
         QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario FROM PERSONAL WHERE Nombre = 'Ana'")),
                  QStringLiteral("5"));
+        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, NumeroContrato FROM HCONTRAT WHERE "
+                                    "FechaInicioContrato > '2025-05-01'")),
+                 QStringLiteral("5|1"));
+        QCOMPARE(restos(4), QStringLiteral("1 0 0 0 0"));
         f->pbCancelarClick(f->pbCancelar);
         f->Close();
         QTRY_VERIFY(!f);

@@ -382,6 +382,7 @@ bool TAltaMaestro::Reservar(const QVariant& Clave) {
         }
         const QString texto = clave_.toString();
         Liberar();
+        tomada_ = true;
         MensajeAdvertencia(QStringLiteral("¡ Otro usuario ha tomado entretanto el código ") +
                            texto + QStringLiteral(" !. Indique otro código."));
         return false;
@@ -429,6 +430,7 @@ void TAltaMaestro::Liberar() {
     if (reservada_) Desbloquear();
     reservada_ = false;
     conFilas_ = false;
+    tomada_ = false;
     lineasGrabadas_.clear();
     clave_ = QVariant();
 }

@@ -78,6 +78,9 @@ public:
     // with its connection, not given up): its rows stay, the caller
     // proposes another code.
     bool EnUso() const { return enUso_; }
+    // The held code was taken by another program meanwhile (told, and given
+    // up): what is being typed for the record goes with the next code.
+    bool Tomada() const { return tomada_; }
     // The first code after Clave and after the master's highest that no
     // live entry holds (its hold probed as Reservar takes it, on either
     // engine, and let go), up to Maximo; null when there is none.
@@ -145,6 +148,7 @@ private:
     QList<LineaGrabadaAlta> lineasGrabadas_;
     bool reservada_ = false;
     bool conFilas_ = false;
+    bool tomada_ = false;
     mutable bool enUso_ = false;
     QString bloqueo_;  // the PostgreSQL lock's table word
     std::unique_ptr<QLockFile> archivo_;
