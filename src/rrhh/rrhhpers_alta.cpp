@@ -3,6 +3,7 @@
 // window shows as stored still are, so that he is never stored without a
 // line another program removed meanwhile.
 
+#include "db/database.h"
 #include "db/dataset.h"
 #include "db/dberror.h"
 #include "db/field.h"
@@ -11,9 +12,25 @@
 #include "gene/data/geneclav.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/mensajes.h"
+#include "gene/session/geneinic.h"
 #include "rrhh/rrhhpers_p.h"
 #include "ui/controls.h"
 #include "ui/dbgrid.h"
+
+void TFichaPersona::AltaGrabada() {
+    if (fGENEINIC && fGENEINIC->Database && fGENEINIC->Database->InTransaction())
+        liberarAlta_ = true;
+    else
+        Alta->Liberar();
+}
+
+void TFichaPersona::GrabarDatos() {
+    liberarAlta_ = false;
+    TMaestroFicha::GrabarDatos();
+    if (!liberarAlta_) return;
+    liberarAlta_ = false;
+    Alta->LiberarSiGrabado();
+}
 
 void TFichaPersona::ConectarLineasAlta() {
     for (TTable* t : LineasFicha()) {

@@ -270,6 +270,11 @@ public:
     // are stored again with the person at the next confirm.
     bool AltaConLineasGrabadas() const override;
     bool LineasDelAltaVigentes() override;
+    // The person was posted: his code is given up once he is stored, not
+    // while the confirm's transaction may still be taken back (its lines
+    // would then be taken for an interrupted entry's and removed).
+    void AltaGrabada();
+    void GrabarDatos() override;
     // Once another program took the held code, the new lines being typed
     // carry the code the clerk gives instead.
     void LineasAlNuevoCodigo();
@@ -342,4 +347,5 @@ protected:
 
 private:
     QString perfilGrupos_;
+    bool liberarAlta_ = false;
 };

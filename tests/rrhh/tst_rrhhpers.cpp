@@ -1897,9 +1897,10 @@ private Q_SLOTS:
     // program opening the master then removes nothing of his, for a hold's
     // age counts from the server's start. "formacion": a training line and
     // the group it brought, both gone. "borrada": the clerk deleted his own
-    // line: nothing is missing.
+    // line: nothing is missing. "confirmacion": the commit of the first
+    // confirm fails; the second stores the employee with his line.
     void lineasDelAltaPerdidas_data() {
-        filasMotorYCaso("caso", {"contrato", "formacion", "borrada"});
+        filasMotorYCaso("caso", {"contrato", "formacion", "borrada", "confirmacion"});
     }
     void lineasDelAltaPerdidas() {
         QFETCH(int, engine);
@@ -1943,7 +1944,19 @@ private Q_SLOTS:
             QCOMPARE(deOtraSesion(QStringLiteral("SELECT Clave FROM RESERCOD")),
                      QStringLiteral("8"));
         }
-        if (caso != QLatin1String("borrada")) {
+        if (caso == QLatin1String("confirmacion")) {
+            FallarConfirmacion(Engine(engine), QStringLiteral("PERSONAL"),
+                               QStringLiteral("INSERT"));
+            MessageSeam::clearLog();
+            f->pbConformeClick(f->pbConforme);
+            QVERIFY2(textos().size() == 1 &&
+                         textos().first().startsWith(QStringLiteral(
+                             "¡No se puede finalizar la transacción!. Mensaje Original: ")),
+                     qPrintable(textos().join(QLatin1Char('\n'))));
+            QCOMPARE(f->Table1->State(), dsInsert);
+            sql(QStringLiteral("DROP TRIGGER fallo") +
+                (postgres ? QStringLiteral(" ON PERSONAL") : QString()));
+        } else if (caso != QLatin1String("borrada")) {
             for (const char* tabla : {"HCONTRAT", "HFORMACI"})
                 enOtraSesion(QStringLiteral("DELETE FROM ") + QLatin1String(tabla) +
                              QStringLiteral(" WHERE CodigoOperario = 8"));
@@ -1983,7 +1996,7 @@ private Q_SLOTS:
             deOtraSesion(QStringLiteral("SELECT Nombre FROM PERSONAL WHERE CodigoOperario = 8")),
             QStringLiteral("Berta"));
         const QString fechas = deOtraSesion(contratos);
-        if (caso == QLatin1String("contrato"))
+        if (caso == QLatin1String("contrato") || caso == QLatin1String("confirmacion"))
             QCOMPARE(fechas, QStringLiteral("1|2026-01-01\r\n2|2026-06-01"));
         else if (caso == QLatin1String("borrada"))
             QCOMPARE(fechas, QStringLiteral("2|2026-03-01\r\n3|2026-06-01"));

@@ -435,6 +435,20 @@ void TAltaMaestro::Liberar() {
     clave_ = QVariant();
 }
 
+void TAltaMaestro::LiberarSiGrabado() {
+    TDatabase* base = BaseEmpresa();
+    if (!reservada_ || !base) return;
+    try {
+        if (base->Scalar(QStringLiteral("SELECT COUNT(*) FROM ") + tablaMaestra_ +
+                             QStringLiteral(" WHERE ") + campoClave_ + QStringLiteral(" = ?"),
+                         {clave_})
+                .toInt() > 0)
+            Liberar();
+    } catch (const std::exception&) {
+        // Unknown: held until the record is confirmed again or given up.
+    }
+}
+
 qsizetype TAltaMaestro::LineaDe(TDataSet* Linea, QString& clave) const {
     clave.clear();
     if (!Linea || !Linea->Active() || Linea->IsEmpty()) return -1;

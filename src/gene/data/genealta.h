@@ -72,6 +72,9 @@ public:
     bool Cancelar();
     // The record was posted: the key is released and its rows stay.
     void Liberar();
+    // Liberar once the master has the record (its post committed); a post
+    // taken back with its transaction keeps the key and its rows held.
+    void LiberarSiGrabado();
 
     // The last Reservar was refused, without a message, because an entry
     // of a program that may still live holds the code (its hold was lost
