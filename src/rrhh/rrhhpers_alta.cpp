@@ -92,8 +92,8 @@ bool TFichaPersona::LineasDelAltaVigentes() {
         // A check of the line stored again has said why.
         return false;
     } catch (const std::exception& e) {
-        MensajeAdvertencia(QString::fromUtf8(textosmaestro::kTransaccionNoCompletada) +
-                           QLatin1Char('\n') + MotivoFalloBase(e));
+        MensajeAdvertencia(
+            AvisoFalloBase(QString::fromUtf8(textosmaestro::kTransaccionNoCompletada), e));
         return false;
     }
     if (perdidas.isEmpty()) return true;
