@@ -1753,9 +1753,10 @@ private Q_SLOTS:
         QSqlDatabase::removeDatabase(QStringLiteral("OtroPrograma"));
         MessageSeam::clearLog();
         f->pbConformeClick(f->pbConforme);
-        QVERIFY2(textos().contains(QStringLiteral(
-                     "¡ Otro usuario ha tomado entretanto el código 4 !. Indique otro código.")),
-                 qPrintable(textos().join(QLatin1Char('\n'))));
+        // Told once, in its own words: the code hold is no record the clerk read.
+        QCoreApplication::processEvents();
+        QCOMPARE(textos(), QStringList{QStringLiteral("¡ Otro usuario ha tomado entretanto el "
+                                                      "código 4 !. Indique otro código.")});
         QCOMPARE(f->Table1->State(), dsInsert);
         QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM PERSONAL WHERE Nombre = 'Ana'")),
                  QStringLiteral("0"));

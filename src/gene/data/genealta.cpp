@@ -96,6 +96,8 @@ QSet<QString>& ClavesReservadas() {
 constexpr int kRefrescoMs = 30000;
 constexpr qint64 kVigenciaS = 120;
 const QString kReservas = QStringLiteral("RESERCOD");
+// The lock word of a code hold begins so ("alta " + schema + "." + table).
+const QString kPalabraAlta = QStringLiteral("alta ");
 const QString kAhora = QStringLiteral("CAST(EXTRACT(EPOCH FROM clock_timestamp()) AS BIGINT)");
 qint64 antedatado = 0;
 
@@ -211,6 +213,10 @@ void LatidoReservas() {
 
 }  // namespace
 
+bool EsReservaDeAlta(const QString& Bloqueo) {
+    return Bloqueo.startsWith(kPalabraAlta, Qt::CaseInsensitive);
+}
+
 void AntedatarInicioServidor(qint64 Segundos) {
     antedatado = Segundos;
 }
@@ -262,8 +268,7 @@ bool TAltaMaestro::TomarBloqueo(const QString& texto, std::unique_ptr<QLockFile>
     }
     if (base->engine() == Engine::Postgres) {
         // The company's schema keeps the same key of two companies apart.
-        palabra = QStringLiteral("alta ") + base->Params().schema + QLatin1Char('.') +
-                  tablaMaestra_.toLower();
+        palabra = kPalabraAlta + base->Params().schema + QLatin1Char('.') + tablaMaestra_.toLower();
         if (base->TryLockRecord(palabra, texto)) {
             // Free only because its holder's connection ended: its program
             // may live and come back for it.

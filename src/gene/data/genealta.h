@@ -30,6 +30,10 @@ class QLockFile;
 class TDatabase;
 class TDataSet;
 
+// A record lock a reconnection could not take back ("TABLA (clave)") that is
+// a new record's code hold: its entry tells the clerk at its next write.
+bool EsReservaDeAlta(const QString& Bloqueo);
+
 // PostgreSQL: the table of the hold rows (RESERCOD), made with the company's
 // other tables when the company is opened; a login that may not create
 // tables finds it there. Warns when it can be neither found nor made.
