@@ -245,7 +245,7 @@ void TfRRHHCAND::Table1AfterScroll(TDataSet*) {
 
 void TfRRHHCAND::Table1AfterPost(TDataSet* DataSet) {
     // The candidate exists now: his code needs no holding.
-    AltaCandidato->Liberar();
+    AltaGrabada();
     TMaestroFicha::Table1AfterPost(DataSet);
 }
 

@@ -282,7 +282,7 @@ void TfRRHHCRIT::GrabarDatos() {
     if (lineas.size() > 1) {
         transaccion.emplace(fGENEINIC);
         if (!transaccion->Activa()) {
-            MensajeAdvertencia(QString::fromUtf8(textosmaestro::kTransaccionNoCompletada));
+            MensajeAdvertencia(TextoTransaccionNoIniciada());
             return;
         }
     }
@@ -298,7 +298,7 @@ void TfRRHHCRIT::GrabarDatos() {
             if (FalloDeLaBase(e)) {
                 transaccion.reset();
                 antes.Restaurar(grabadas);
-                MensajeAdvertencia(TextoErrorModificacion + QLatin1Char('\n') + MotivoFalloBase(e));
+                MensajeAdvertencia(AvisoFalloBase(TextoErrorModificacion, e));
                 return;
             }
             MensajeAdvertencia(TextoErrorModificacion);

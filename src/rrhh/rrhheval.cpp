@@ -421,8 +421,7 @@ void TfRRHHEVAL::Table1BeforeDelete(TDataSet*) {
     TDatabase* base = fGENEINIC ? fGENEINIC->Database : nullptr;
     if (base && !base->InTransaction()) {
         if (!IniciarTransaccion(fGENEINIC)) {
-            MensajeAdvertencia(
-                QStringLiteral("¡ La transacción no ha sido completada !. Inténtelo de nuevo."));
+            MensajeAdvertencia(TextoTransaccionNoIniciada());
             Abort();
         }
         transaccionBorrado_ = true;

@@ -595,7 +595,7 @@ void TfRRHHPERS::Table1NewRecord(TDataSet* DataSet) {
 
 void TfRRHHPERS::Table1AfterPost(TDataSet* DataSet) {
     // The employee exists now: his code needs no holding.
-    AltaOperario->Liberar();
+    AltaGrabada();
     TMaestroFicha::Table1AfterPost(DataSet);
 }
 

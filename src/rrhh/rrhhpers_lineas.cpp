@@ -425,6 +425,7 @@ void TFichaPersona::ConectarFicha() {
     for (TTable* t : {HPuesto, GATablas})
         t->BeforeDelete = [this](TDataSet* d) { EditarOperario(d); };
     HFormacion->BeforeDelete = [this](TDataSet* d) { HFormacionBeforeDelete(d); };
+    ConectarLineasAlta();
 }
 
 void TFichaPersona::CrearPaginas() {
@@ -519,6 +520,7 @@ int TFichaPersona::CodigoActual() const {
 
 bool TFichaPersona::ReservarCodigoAlta() {
     // The lines being typed carry the code held so far.
+    LineasAlNuevoCodigo();
     if (!ConservarClaveAlta(QString::number(CodigoActual()))) return false;
     bool nueva = false;
     if (!ReservarCodigoNuevo(*Alta, Table1, CampoCodigo, EditCodigoOperario, CodigoActual(),
@@ -590,8 +592,8 @@ void TFichaPersona::BorrarConDependientes(int Codigo, bool& Borrando, bool Trans
     Borrando = false;
     if (!correcto) {
         if (!TransaccionAjena) {
-            MensajeAdvertencia(
-                QStringLiteral("¡ La transacción no ha sido completada !. Inténtelo de nuevo."));
+            // A begin refused by a busy database says so.
+            MensajeAdvertencia(TextoTransaccionNoIniciada());
             TransaccionBorrado = false;
             CancelarTransaccion(fGENEINIC);
         }
@@ -686,7 +688,7 @@ void TFichaPersona::TerminarTransaccionLinea(TDataSet* Linea, bool Confirmar) {
 
 void TFichaPersona::LineaAfterPost(TDataSet* DataSet) {
     TerminarTransaccionLinea(DataSet, true);
-    if (Table1->State() == dsInsert) Alta->FilaGrabada();
+    if (Table1->State() == dsInsert) Alta->LineaGrabada(DataSet, DescripcionLinea(DataSet));
     GrabacionRegistro(fGENEINIC, DataSet);
 }
 

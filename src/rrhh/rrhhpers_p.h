@@ -268,6 +268,22 @@ public:
     int CodigoDeLinea(TDataSet* Linea) const;
     // After a line's post: the grid's log, and the row counted for the cancel.
     void LineaAfterPost(TDataSet* DataSet);
+    // A new person's lines stored before him (rrhhpers_alta.cpp): the confirm
+    // checks in its transaction that each one the window shows as stored
+    // still is; those removed meanwhile stop it, are named to the clerk, and
+    // are stored again with the person at the next confirm.
+    bool AltaConLineasGrabadas() const override;
+    bool LineasDelAltaVigentes() override;
+    // The person was posted: his code is given up once he is stored, not
+    // while the confirm's transaction may still be taken back (its lines
+    // would then be taken for an interrupted entry's and removed).
+    void AltaGrabada();
+    void GrabarDatos() override;
+    // Once another program took the held code, the new lines being typed
+    // carry the code the clerk gives instead.
+    void LineasAlNuevoCodigo();
+    // The page and line of a line, as the clerk names it ("H.Contratos, línea 1").
+    QString DescripcionLinea(TDataSet* Linea) const;
     void HPuestoNewRecord(TDataSet* DataSet);
     // The position's description becomes the person's PuestoTrabajo.
     virtual void HPuestoAfterPost(TDataSet* DataSet);
@@ -295,6 +311,9 @@ protected:
     void CrearHistoricos();
     // The history tables' handlers and those of the record form's own data.
     void ConectarFicha();
+    // A new person's lines leave the list of those shown as stored when the
+    // clerk deletes one or gives up a new one.
+    void ConectarLineasAlta();
     // The page control under the header with its first page, Identificación.
     void CrearPaginas();
     TTabSheet* NuevaPagina(const char* Nombre, const QString& Titulo);
@@ -340,4 +359,5 @@ private:
     QString perfilGrupos_;
     // The range each line table was last set to.
     QHash<const TTable*, QVariantList> rangos_;
+    bool liberarAlta_ = false;
 };

@@ -629,6 +629,43 @@ private Q_SLOTS:
         QVERIFY(f->EnviarFichaPersonal->isEnabled());
     }
 
+    // A new candidate's position line, stored and then removed by another
+    // program: the confirm stores nothing and names it, the next stores the
+    // candidate with it again (read from another session).
+    void lineaDelAltaPerdida_data() { AddEngineRows(); }
+    void lineaDelAltaPerdida() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        TfRRHHCAND* f = e.f;
+        TDatabase otra;
+        otra.setDatabaseName(QStringLiteral("OtraSesion"));
+        otra.Params() = fGENEINIC->Database->Params();
+        otra.Open();
+        auto leer = [&otra](const QString& sentencia) { return otra.Scalar(sentencia).toString(); };
+        nuevoCandidato(f, 8, QStringLiteral("Iker"));
+        lineaPuesto(f, QStringLiteral("PT03"), QStringLiteral("Pintor"));
+        otra.Execute(QStringLiteral("DELETE FROM HPUESTO WHERE CodigoOperario = 8"));
+        MessageSeam::clearLog();
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(TextosMostrados(),
+                 QStringList{"¡ No se ha grabado el registro: otro usuario ha eliminado entretanto "
+                             "líneas ya grabadas de este candidato (Históricos, línea 1) !. Se "
+                             "conservan y se grabarán de nuevo con el registro al confirmarlo otra "
+                             "vez."});
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QCOMPARE(leer(QStringLiteral("SELECT COUNT(*) FROM CANDIDAT WHERE Codigo = 8")),
+                 QStringLiteral("0"));
+        MessageSeam::clearLog();
+        confirmar(f);
+        QCOMPARE(TextosMostrados(), QStringList());
+        QCOMPARE(leer(QStringLiteral("SELECT Nombre FROM CANDIDAT WHERE Codigo = 8")),
+                 QStringLiteral("Iker"));
+        QCOMPARE(leer(QStringLiteral("SELECT CodigoPuesto FROM HPUESTO WHERE NombreTabla = "
+                                     "'CANDIDAT' AND CodigoOperario = 8 AND Linea = 1")),
+                 QStringLiteral("PT03"));
+        otra.Close();
+    }
+
     // Candidate codes run past the employees' 9999: a new candidate typed
     // with the code of a stored one is refused as soon as the key edit is
     // left, before any line can be written under it.

@@ -170,8 +170,10 @@ private Q_SLOTS:
         };
         fGENEINIC->Database->Execute(sqlite ? QStringLiteral("PRAGMA busy_timeout = 50")
                                             : QStringLiteral("SET lock_timeout = 300"));
-        const QString bloqueado =
-            QStringLiteral("\n¡ El registro esta siendo bloqueado por otro usuario !");
+        // The engine's wait is no one's edit of the record: only waiting helps.
+        const QString ocupada = QStringLiteral(
+            "¡ La base de datos está ocupada por otro usuario !. Inténtelo de nuevo dentro de unos "
+            "momentos.");
 
         // An existing position's profile.
         f->setActiveControl(f->DBPerfil);
@@ -181,8 +183,7 @@ private Q_SLOTS:
         MessageSeam::clearLog();
         QTest::mouseClick(f->pbConforme, Qt::LeftButton);
         QCOMPARE(MessageSeam::log().size(), 1);
-        QCOMPARE(MessageSeam::log().at(0).text,
-                 QString::fromUtf8(textosmaestro::kNoSePuedeGrabar) + bloqueado);
+        QCOMPARE(MessageSeam::log().at(0).text, ocupada);
         QCOMPARE(f->Table1->State(), dsEdit);
         QCOMPARE(f->DBPerfil->Text(), QStringLiteral("Planos"));
         otra.Rollback();
@@ -196,8 +197,7 @@ private Q_SLOTS:
         MessageSeam::clearLog();
         QTest::mouseClick(f->pbConforme, Qt::LeftButton);
         QCOMPARE(MessageSeam::log().size(), 1);
-        QCOMPARE(MessageSeam::log().at(0).text,
-                 QString::fromUtf8(textosmaestro::kRegistroNoGrabado) + bloqueado);
+        QCOMPARE(MessageSeam::log().at(0).text, ocupada);
         QCOMPARE(f->Table1->State(), dsInsert);
         QCOMPARE(f->Table1->FieldByName(QStringLiteral("Descripcion"))->AsString(),
                  QStringLiteral("Tornero"));

@@ -1,5 +1,8 @@
 #include "support/cortepg.h"
 
+#include <QCoreApplication>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -107,6 +110,54 @@ TCorteConexion::~TCorteConexion() {
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("corte_ddl"));
+}
+
+bool ServidorPropio() {
+    return qEnvironmentVariableIntValue("RH_PG_PROPIO") == 1;
+}
+
+int EnServidorPropio(const QStringList& Argumentos) {
+    QProcess p;
+    QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
+    entorno.insert(QStringLiteral("RH_PG_PROPIO"), QStringLiteral("1"));
+    p.setProcessEnvironment(entorno);
+    p.setProcessChannelMode(QProcess::ForwardedChannels);
+    p.start(QStringLiteral("bash"),
+            QStringList{QStringLiteral(RH_DATOS_FUENTE "/../scripts/with-postgres"),
+                        QCoreApplication::applicationFilePath()} +
+                Argumentos);
+    if (!p.waitForFinished(300000) || p.exitStatus() != QProcess::NormalExit) return -1;
+    return p.exitCode();
+}
+
+bool ReiniciarServidorPostgres() {
+    const QString datos = qEnvironmentVariable("RH_PG_DATA");
+    if (datos.isEmpty() || !ServidorPropio()) return false;
+    const QString pgCtl = qEnvironmentVariable("RH_PG_BIN") + QStringLiteral("/pg_ctl");
+    const QString dueno = qEnvironmentVariable("RH_PG_OWNER");
+    // Its log as before: the server must not hold this process's output.
+    QStringList args{QStringLiteral("-D"), datos,
+                     QStringLiteral("-l"), qEnvironmentVariable("RH_PG_LOG"),
+                     QStringLiteral("-m"), QStringLiteral("fast"),
+                     QStringLiteral("-w"), QStringLiteral("restart")};
+    QString programa = pgCtl;
+    if (!dueno.isEmpty()) {
+        args = QStringList{QStringLiteral("-u"), dueno, QStringLiteral("--"), pgCtl} + args;
+        programa = QStringLiteral("runuser");
+    }
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(programa, args);
+    if (!p.waitForFinished(120000) || p.exitCode() != 0) {
+        qWarning("ReiniciarServidorPostgres: %s", p.readAll().constData());
+        return false;
+    }
+    QSqlDatabase db = Conexion(QStringLiteral("reinicio"));
+    const bool abierta = db.isOpen();
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("reinicio"));
+    return abierta;
 }
 
 bool UnSoloAvisoListadoNoRealizado() {

@@ -34,6 +34,19 @@ private:
     bool resultado_ = false;
 };
 
+// Whether this process has its server to itself (run by EnServidorPropio):
+// only then may it be restarted, for the suites that run beside it share
+// the one they were given.
+bool ServidorPropio();
+// Runs this test program with Argumentos (a test function and row) beside a
+// throw-away server of its own (scripts/with-postgres); its exit code, -1
+// when it could not run.
+int EnServidorPropio(const QStringList& Argumentos);
+// The test's own server stopped as an outage stops it (every connection
+// ended, fast) and started again on the same port; true once it accepts
+// connections. False, doing nothing, without ServidorPropio.
+bool ReiniciarServidorPostgres();
+
 // The messages shown since the log was cleared are exactly one, the warning
 // of a listing not made ("¡ No se ha podido realizar el listado !. Motivo: "
 // and the reason).

@@ -19,7 +19,10 @@
 #include <vector>
 
 #include "db/database.h"
+#include "db/dataset.h"
 #include "db/dberror.h"
+#include "db/field.h"
+#include "gene/data/geneclav.h"
 #include "gene/data/genecopi_registros.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/mensajes.h"
@@ -86,11 +89,22 @@ QSet<QString>& ClavesReservadas() {
 // naming this program's run, whose time stamp it refreshes while it lives:
 // another program judges rows under a code by it. A row refreshed lately is
 // a live entry's (its rows stay); one not refreshed for kVigenciaS seconds
-// is the hold of a program that has ended (its rows are leftovers).
+// is the hold of a program that has ended (its rows are leftovers). Nobody
+// can refresh a row while the server is down, so its age counts from the
+// later of its refresh and the server's start: after a restart every hold
+// has a full period in which its program reconnects.
 constexpr int kRefrescoMs = 30000;
 constexpr qint64 kVigenciaS = 120;
 const QString kReservas = QStringLiteral("RESERCOD");
+// The lock word of a code hold begins so ("alta " + schema + "." + table).
+const QString kPalabraAlta = QStringLiteral("alta ");
 const QString kAhora = QStringLiteral("CAST(EXTRACT(EPOCH FROM clock_timestamp()) AS BIGINT)");
+qint64 antedatado = 0;
+
+QString InicioServidor() {
+    return QStringLiteral("CAST(EXTRACT(EPOCH FROM pg_postmaster_start_time()) AS BIGINT) - ") +
+           QString::number(antedatado);
+}
 
 const QString& SesionPrograma() {
     static const QString sesion = QUuid::createUuid().toString(QUuid::WithoutBraces);
@@ -101,11 +115,12 @@ bool ConReservas(TDatabase* base) {
     return base && base->engine() == Engine::Postgres;
 }
 
-// The run that holds the code by its row, and for how many seconds the row
-// has not been refreshed; an empty run when there is no row.
+// The run that holds the code by its row, and for how many seconds it has
+// not been refreshed while the server ran; an empty run when there is no row.
 std::pair<QString, qint64> ReservaDe(TDatabase* base, const QString& tabla, const QString& texto) {
     QSqlQuery q = base->Execute(QStringLiteral("SELECT Sesion, ") + kAhora +
-                                    QStringLiteral(" - Instante FROM ") + kReservas +
+                                    QStringLiteral(" - GREATEST(Instante, ") + InicioServidor() +
+                                    QStringLiteral(") FROM ") + kReservas +
                                     QStringLiteral(" WHERE Tabla = ? AND Clave = ?"),
                                 {tabla, texto});
     if (!q.next()) return {QString(), 0};
@@ -174,6 +189,18 @@ void RefrescarReservas() {
     }
 }
 
+// The work connection opened again after a loss has taken back the locks
+// of its held codes (those another program took meanwhile are told at the
+// next write under them): their rows are refreshed before its next
+// statement, so that nobody takes them for an ended program's.
+void VigilarReconexion(TDatabase* base) {
+    static QSet<TDatabase*> vigiladas;
+    if (vigiladas.contains(base)) return;
+    vigiladas.insert(base);
+    QObject::connect(base, &QObject::destroyed, [base] { vigiladas.remove(base); });
+    QObject::connect(base, &TDatabase::Reconnected, base, [] { RefrescarReservas(); });
+}
+
 void LatidoReservas() {
     static QTimer* latido = nullptr;
     if (latido || !QCoreApplication::instance()) return;
@@ -185,6 +212,14 @@ void LatidoReservas() {
 }
 
 }  // namespace
+
+bool EsReservaDeAlta(const QString& Bloqueo) {
+    return Bloqueo.startsWith(kPalabraAlta, Qt::CaseInsensitive);
+}
+
+void AntedatarInicioServidor(qint64 Segundos) {
+    antedatado = Segundos;
+}
 
 void CrearTablaReservas(TDatabase* Base) {
     if (!ConReservas(Base) || Base->TableExists(kReservas)) return;
@@ -233,8 +268,7 @@ bool TAltaMaestro::TomarBloqueo(const QString& texto, std::unique_ptr<QLockFile>
     }
     if (base->engine() == Engine::Postgres) {
         // The company's schema keeps the same key of two companies apart.
-        palabra = QStringLiteral("alta ") + base->Params().schema + QLatin1Char('.') +
-                  tablaMaestra_.toLower();
+        palabra = kPalabraAlta + base->Params().schema + QLatin1Char('.') + tablaMaestra_.toLower();
         if (base->TryLockRecord(palabra, texto)) {
             // Free only because its holder's connection ended: its program
             // may live and come back for it.
@@ -286,6 +320,7 @@ bool TAltaMaestro::Bloquear(const QString& texto) {
                 SoltarBloqueo(texto, archivo_, bloqueo_);
                 throw;
             }
+            VigilarReconexion(base);
             LatidoReservas();
         }
         ClavesReservadas().insert(IdentidadClave(texto));
@@ -352,6 +387,7 @@ bool TAltaMaestro::Reservar(const QVariant& Clave) {
         }
         const QString texto = clave_.toString();
         Liberar();
+        tomada_ = true;
         MensajeAdvertencia(QStringLiteral("¡ Otro usuario ha tomado entretanto el código ") +
                            texto + QStringLiteral(" !. Indique otro código."));
         return false;
@@ -399,7 +435,87 @@ void TAltaMaestro::Liberar() {
     if (reservada_) Desbloquear();
     reservada_ = false;
     conFilas_ = false;
+    tomada_ = false;
+    lineasGrabadas_.clear();
     clave_ = QVariant();
+}
+
+void TAltaMaestro::LiberarSiGrabado() {
+    TDatabase* base = BaseEmpresa();
+    if (!reservada_ || !base) return;
+    try {
+        if (base->Scalar(QStringLiteral("SELECT COUNT(*) FROM ") + tablaMaestra_ +
+                             QStringLiteral(" WHERE ") + campoClave_ + QStringLiteral(" = ?"),
+                         {clave_})
+                .toInt() > 0)
+            Liberar();
+    } catch (const std::exception&) {
+        // Unknown: held until the record is confirmed again or given up.
+    }
+}
+
+qsizetype TAltaMaestro::LineaDe(TDataSet* Linea, QString& clave) const {
+    clave.clear();
+    if (!Linea || !Linea->Active() || Linea->IsEmpty()) return -1;
+    ClaveRegistro(ModuloDatos, Linea, clave);
+    for (qsizetype i = 0; i < lineasGrabadas_.size(); ++i)
+        if (lineasGrabadas_.at(i).lineas == Linea && lineasGrabadas_.at(i).clave == clave) return i;
+    return -1;
+}
+
+void TAltaMaestro::LineaGrabada(TDataSet* Linea, const QString& Descripcion) {
+    conFilas_ = true;
+    QString clave;
+    const qsizetype i = LineaDe(Linea, clave);
+    if (clave.isEmpty()) return;
+    // A line stored again keeps having been told lost.
+    LineaGrabadaAlta l{Linea, clave, Descripcion, {}, i >= 0 && lineasGrabadas_.at(i).perdida};
+    for (int f = 0; f < Linea->FieldCount(); ++f) {
+        const TField* campo = Linea->Fields().Fields(f);
+        if (campo->FieldKind() == fkData) l.valores.append({campo->FieldName(), campo->Value()});
+    }
+    if (i < 0)
+        lineasGrabadas_.append(l);
+    else
+        lineasGrabadas_[i] = l;
+}
+
+void TAltaMaestro::LineaQuitada(TDataSet* Linea) {
+    QString clave;
+    const qsizetype i = LineaDe(Linea, clave);
+    // A new line typed over a stored one's key is not that line.
+    if (i >= 0 && (Linea->State() != dsInsert || !ExisteClave(ModuloDatos, Linea, clave)))
+        lineasGrabadas_.removeAt(i);
+}
+
+QStringList TAltaMaestro::ComprobarLineas() {
+    QStringList nuevas;
+    QList<qsizetype> ausentes;
+    for (qsizetype i = 0; i < lineasGrabadas_.size(); ++i) {
+        LineaGrabadaAlta& l = lineasGrabadas_[i];
+        if (!l.lineas || ExisteClave(ModuloDatos, l.lineas, l.clave)) continue;
+        ausentes << i;
+        if (l.perdida) continue;
+        l.perdida = true;
+        nuevas << l.descripcion;
+    }
+    if (!nuevas.isEmpty()) return nuevas;
+    // Stored again as they were stored, by their datasets' own posts: their
+    // checks, numbering and after-post steps run as for a typed line.
+    for (qsizetype i : std::as_const(ausentes)) {
+        const LineaGrabadaAlta l = lineasGrabadas_.at(i);
+        // One stored again with another (a training line's group) is there.
+        if (!l.lineas || ExisteClave(ModuloDatos, l.lineas, l.clave)) continue;
+        l.lineas->Append();
+        for (const auto& [campo, valor] : l.valores) l.lineas->FieldByName(campo)->setValue(valor);
+        try {
+            l.lineas->Post();
+        } catch (...) {
+            if (l.lineas && l.lineas->State() == dsInsert) l.lineas->Cancel();
+            throw;
+        }
+    }
+    return nuevas;
 }
 
 bool TAltaMaestro::EliminarRestos(const QVariant& Clave) {
@@ -407,8 +523,7 @@ bool TAltaMaestro::EliminarRestos(const QVariant& Clave) {
     if (!base) return true;
     TGuardaTransaccion transaccion(fGENEINIC, base);
     if (!transaccion.Activa()) {
-        MensajeAdvertencia(
-            QStringLiteral("¡ La transacción no ha sido completada !. Inténtelo de nuevo."));
+        MensajeAdvertencia(TextoTransaccionNoIniciada());
         return false;
     }
     try {

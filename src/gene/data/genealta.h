@@ -14,20 +14,35 @@
 //   it while the master has no row with it is what an interrupted entry
 //   (a crash, a power loss) left: it is removed, in one transaction;
 // - cancelling the new record removes in the same way everything written
-//   under the key meanwhile, attachments included.
+//   under the key meanwhile, attachments included;
+// - the confirm checks, inside its transaction, that every line the window
+//   shows as stored under the key still is: one removed meanwhile (by
+//   another program that took the entry for an ended one) stops the confirm
+//   and is stored again with the record at the next one.
 
 #include <QList>
+#include <QPointer>
 #include <QString>
 #include <QVariant>
 #include <memory>
 
 class QLockFile;
 class TDatabase;
+class TDataSet;
+
+// A record lock a reconnection could not take back ("TABLA (clave)") that is
+// a new record's code hold: its entry tells the clerk at its next write.
+bool EsReservaDeAlta(const QString& Bloqueo);
 
 // PostgreSQL: the table of the hold rows (RESERCOD), made with the company's
 // other tables when the company is opened; a login that may not create
 // tables finds it there. Warns when it can be neither found nor made.
 void CrearTablaReservas(TDatabase* Base);
+
+// For the suites, whose server has just started: the server's start, by
+// which a hold's age is counted, is taken as that many seconds earlier
+// (0, the default, as it was).
+void AntedatarInicioServidor(qint64 Segundos);
 
 // A table whose rows hang on the master's key: the field holding the key and,
 // for a table shared with other masters, the condition that picks this
@@ -61,12 +76,18 @@ public:
     bool Cancelar();
     // The record was posted: the key is released and its rows stay.
     void Liberar();
+    // Liberar once the master has the record (its post committed); a post
+    // taken back with its transaction keeps the key and its rows held.
+    void LiberarSiGrabado();
 
     // The last Reservar was refused, without a message, because an entry
     // of a program that may still live holds the code (its hold was lost
     // with its connection, not given up): its rows stay, the caller
     // proposes another code.
     bool EnUso() const { return enUso_; }
+    // The held code was taken by another program meanwhile (told, and given
+    // up): what is being typed for the record goes with the next code.
+    bool Tomada() const { return tomada_; }
     // The first code after Clave and after the master's highest that no
     // live entry holds (its hold probed as Reservar takes it, on either
     // engine, and let go), up to Maximo; null when there is none.
@@ -77,6 +98,21 @@ public:
     // The caller wrote a row under the held key.
     void FilaGrabada() { conFilas_ = true; }
     bool ConFilas() const { return conFilas_; }
+
+    // The line just posted under the held key, as the window now shows it
+    // stored (its current record; Descripcion names it for the clerk).
+    void LineaGrabada(TDataSet* Linea, const QString& Descripcion);
+    // The line's current record no longer stands under the key by the
+    // window's doing: deleted, or a post that was taken back (a new line
+    // given up whose row is not stored).
+    void LineaQuitada(TDataSet* Linea);
+    // Whether the window shows lines as stored under the key.
+    bool ConLineas() const { return !lineasGrabadas_.isEmpty(); }
+    // Inside the confirm's transaction: the descriptions of the lines shown
+    // as stored that are not, kept to be stored again, but those already
+    // told. When none is new, the ones kept are stored again through their
+    // own datasets (which must be browsing). Raises what a store raises.
+    QStringList ComprobarLineas();
 
     // The lines and attachments under Clave while the master has no row with
     // it, removed in one transaction; true when nothing failed.
@@ -107,8 +143,19 @@ private:
     QString nombreAdjuntos_;
     QList<TablaLineasAlta> lineas_;
     QVariant clave_;
+    struct LineaGrabadaAlta {
+        QPointer<TDataSet> lineas;
+        QString clave;  // its key string
+        QString descripcion;
+        QList<std::pair<QString, QVariant>> valores;  // every stored field
+        bool perdida = false;                         // told as lost already
+    };
+    // The entry of Linea's current record, or -1.
+    qsizetype LineaDe(TDataSet* Linea, QString& clave) const;
+    QList<LineaGrabadaAlta> lineasGrabadas_;
     bool reservada_ = false;
     bool conFilas_ = false;
+    bool tomada_ = false;
     mutable bool enUso_ = false;
     QString bloqueo_;  // the PostgreSQL lock's table word
     std::unique_ptr<QLockFile> archivo_;

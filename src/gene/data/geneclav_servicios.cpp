@@ -22,6 +22,7 @@
 #include "gene/data/geneusua.h"
 #include "gene/data/mensajes.h"
 #include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_tablas.h"
 
 TGanchoListaValoresControl GanchoListaValoresControl = nullptr;
@@ -222,8 +223,9 @@ bool EliminarRegistrosActivos(TModuloDatos*, TDataSet* DataSet) {
     } catch (const EAbort&) {
         // Whoever aborted has said why.
         return false;
-    } catch (const std::exception&) {
-        MensajeAdvertencia(QStringLiteral("¡Imposible eliminar el registro!"));
+    } catch (const std::exception& e) {
+        MensajeAdvertencia(BaseOcupada(e) ? TextoBaseOcupada()
+                                          : QStringLiteral("¡Imposible eliminar el registro!"));
         return false;
     }
     return true;

@@ -12,13 +12,13 @@
 #include "db/table.h"
 #include "gene/data/geneclav.h"
 #include "gene/data/geneclav_p.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_conexion.h"
 #include "gene/data/genemodu_nombres.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genereloj.h"
 #include "gene/data/genetext.h"
 #include "gene/data/mensajes.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
 
 namespace {
 
@@ -249,8 +249,7 @@ bool EliminarRegistrosAsociadosClave(TModuloDatos* ModuloDatos, const QString& t
     TGuardaTransaccion transaccion(fGENEINIC, fGENEINIC ? fGENEINIC->Database : nullptr);
     if (!transaccion.Activa()) {
         // Without a transaction a failure half-way could not be undone.
-        MensajeAdvertencia(
-            QStringLiteral("¡ La transacción no ha sido completada !. Inténtelo de nuevo."));
+        MensajeAdvertencia(TextoTransaccionNoIniciada());
         return false;
     }
     bool resultado = true;

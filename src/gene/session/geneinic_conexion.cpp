@@ -17,6 +17,7 @@
 #include "db/database.h"
 #include "db/dataset.h"
 #include "db/dberror.h"
+#include "gene/data/genealta.h"
 #include "gene/data/genesist.h"
 #include "gene/data/mensajes.h"
 #include "gene/session/geneinic.h"
@@ -54,7 +55,9 @@ TDatabase* CrearBaseDatosSesion(QObject* owner, const QString& nombreComponente)
     // action under way is over.
     QObject::connect(
         db, &TDatabase::Reconnected, db,
-        [](const QStringList& bloqueos) {
+        [](QStringList bloqueos) {
+            // A new record's code hold is told by its entry, in its words.
+            bloqueos.removeIf(EsReservaDeAlta);
             if (bloqueos.isEmpty()) return;
             MensajeAdvertencia(
                 QStringLiteral("¡ Se ha restablecido la conexión con el servidor de la Base de "

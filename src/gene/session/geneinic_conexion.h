@@ -211,6 +211,17 @@ QString MotivoUsuariosPerdidos(TfGENEINIC* f);
 // started it ends it. Each sets or clears TransaccionIniciada and
 // ErrorEnTransaccion as the session expects.
 bool IniciarTransaccion(TfGENEINIC* f, TDatabase* Base = nullptr);
+// The engine refused because another connection keeps the database or the
+// rows busy (SQLite busy or locked; PostgreSQL's lock wait that ran out, a
+// deadlock, a serialization failure): the clerk can only wait and try again.
+// A record another clerk is editing (the program's own record lock) is not.
+bool BaseOcupada(const std::exception& e);
+// What the clerk is told then.
+QString TextoBaseOcupada();
+// What the clerk is told when a transaction could not begin: the database
+// busy when that was why the last IniciarTransaccion failed, else "¡ La
+// transacción no ha sido completada !. Inténtelo de nuevo.".
+QString TextoTransaccionNoIniciada();
 // Commits; a failure warns "¡No se puede finalizar la transacción!. Mensaje
 // Original: ..." and answers false. The flags stay set only while the engine
 // still holds the transaction; one the failure ended is forgotten.

@@ -340,8 +340,7 @@ void BorradoRegistro(TfGENEINIC* f, TDataSet* DataSet) {
     if (f->Database && f->Database->Connected() && !f->Database->InTransaction()) {
         // Without one the attachments would go even if the record stayed.
         if (!IniciarTransaccion(f)) {
-            MensajeAdvertencia(
-                QStringLiteral("¡ La transacción no ha sido completada !. Inténtelo de nuevo."));
+            MensajeAdvertencia(TextoTransaccionNoIniciada());
             Abort();
         }
         pendiente = std::make_shared<BorradoPendiente>();

@@ -65,7 +65,29 @@ bool PerdidaConLaConexion(const TDatabase* d) {
     return v.abierta && (v.perdida || d->ConnectionLost());
 }
 
+// The last start that failed was refused by a busy database.
+bool inicioOcupado = false;
+
 }  // namespace
+
+bool BaseOcupada(const std::exception& e) {
+    const auto* d = dynamic_cast<const EDatabaseError*>(&e);
+    // The engine's own refusal carries its code; the program's record lock
+    // refused by another clerk's carries none.
+    return d && d->code() == DbError::RecordLocked && !d->engineCode().isEmpty();
+}
+
+QString TextoBaseOcupada() {
+    return QStringLiteral(
+        "¡ La base de datos está ocupada por otro usuario !. Inténtelo de nuevo dentro de unos "
+        "momentos.");
+}
+
+QString TextoTransaccionNoIniciada() {
+    return inicioOcupado
+               ? TextoBaseOcupada()
+               : QStringLiteral("¡ La transacción no ha sido completada !. Inténtelo de nuevo.");
+}
 
 bool IniciarTransaccion(TfGENEINIC* f, TDatabase* Base) {
     TDatabase* d = BaseOPorDefecto(f, Base);
@@ -77,8 +99,10 @@ bool IniciarTransaccion(TfGENEINIC* f, TDatabase* Base) {
             d->StartTransaction();
             Vigilar(d);
             resultado = true;
-        } catch (const std::exception&) {
+            inicioOcupado = false;
+        } catch (const std::exception& e) {
             resultado = false;  // the caller decides what to say
+            inicioOcupado = BaseOcupada(e);
         }
     }
     TransaccionIniciada = resultado;

@@ -61,9 +61,14 @@ QString MotivoFalloBase(const std::exception& e) {
     const auto* d = dynamic_cast<const EDatabaseError*>(&e);
     // It says what the loss cost and that the next action reconnects.
     if (d && d->code() == DbError::ConnectionLost) return d->Message();
+    if (BaseOcupada(e)) return TextoBaseOcupada();
     const bool conocido = d && ClasificarExcepcion(MensajeExcepcionBaseDatos(*d)).Texto !=
                                    MensajeExcepcionBaseDatos(*d);
     return conocido ? TextoErrorBaseDatos(e) : MotivoError(e);
+}
+
+QString AvisoFalloBase(const QString& Texto, const std::exception& e) {
+    return BaseOcupada(e) ? TextoBaseOcupada() : Texto + QLatin1Char('\n') + MotivoFalloBase(e);
 }
 
 struct TEdicionesPendientes::Datos {
@@ -298,8 +303,8 @@ bool TFormularioMaestro::Intentar(const std::function<void()>& paso, const QStri
     } catch (const EAbort&) {
         // A check that refused the operation has said why already.
         return false;
-    } catch (const std::exception&) {
-        MensajeAdvertencia(aviso);
+    } catch (const std::exception& e) {
+        MensajeAdvertencia(BaseOcupada(e) ? TextoBaseOcupada() : aviso);
         return false;
     }
 }
@@ -534,6 +539,14 @@ bool TFormularioMaestro::LineasConClaveDelRegistro() {
     return true;
 }
 
+bool TFormularioMaestro::AltaConLineasGrabadas() const {
+    return false;
+}
+
+bool TFormularioMaestro::LineasDelAltaVigentes() {
+    return true;
+}
+
 bool TFormularioMaestro::GrabarLineasPendientes(QList<TDataSet*>* Grabadas, bool* PorLaBase) {
     const QList<TDataSet*> pendientes = LineasPendientes();
     if (!pendientes.isEmpty() && !LineasConClaveDelRegistro()) return false;
@@ -557,7 +570,10 @@ bool TFormularioMaestro::GrabarLineasPendientes(QList<TDataSet*>* Grabadas, bool
             return false;
         } catch (const std::exception& e) {
             if (PorLaBase) *PorLaBase = FalloDeLaBase(e);
-            HandleApplicationException(linea, std::current_exception());
+            if (BaseOcupada(e))
+                MensajeAdvertencia(TextoBaseOcupada());
+            else
+                HandleApplicationException(linea, std::current_exception());
             if (guardia) MostrarRejillaDe(linea);
             return false;
         }
@@ -565,17 +581,22 @@ bool TFormularioMaestro::GrabarLineasPendientes(QList<TDataSet*>* Grabadas, bool
     return true;
 }
 
-void TFormularioMaestro::MostrarRejillaDe(TDataSet* Lineas) {
+TDBGrid* TFormularioMaestro::RejillaDe(TDataSet* Lineas) const {
     for (QObject* o : Components()) {
         auto* rejilla = qobject_cast<TDBGrid*>(o);
-        if (!rejilla || !rejilla->DataSource() || rejilla->DataSource()->DataSet() != Lineas)
-            continue;
-        for (QWidget* p = rejilla->parentWidget(); p && p != this; p = p->parentWidget())
-            if (auto* hoja = qobject_cast<TTabSheet*>(p))
-                if (TPageControl* paginas = hoja->PageControl()) paginas->setActivePage(hoja);
-        setActiveControl(rejilla);
-        return;
+        if (rejilla && rejilla->DataSource() && rejilla->DataSource()->DataSet() == Lineas)
+            return rejilla;
     }
+    return nullptr;
+}
+
+void TFormularioMaestro::MostrarRejillaDe(TDataSet* Lineas) {
+    TDBGrid* rejilla = RejillaDe(Lineas);
+    if (!rejilla) return;
+    for (QWidget* p = rejilla->parentWidget(); p && p != this; p = p->parentWidget())
+        if (auto* hoja = qobject_cast<TTabSheet*>(p))
+            if (TPageControl* paginas = hoja->PageControl()) paginas->setActivePage(hoja);
+    setActiveControl(rejilla);
 }
 
 void TFormularioMaestro::GrabarDatos() {
@@ -611,13 +632,14 @@ void TFormularioMaestro::GrabarDatos() {
         for (TDataSet* d : std::as_const(grabadas))
             if (d->Active() && d->State() == dsBrowse) d->Refresh();
     };
-    if (!LineasPendientes().isEmpty()) {
+    const bool conAlta = estado == dsInsert && AltaConLineasGrabadas();
+    if (!LineasPendientes().isEmpty() || conAlta) {
         transaccion.emplace(fGENEINIC);
         if (!transaccion->Activa()) {
             // Without it each line would be stored alone and the record
             // refused: nothing is posted, everything stays as typed.
             transaccion.reset();
-            MensajeAdvertencia(Texto(textosmaestro::kTransaccionNoCompletada));
+            MensajeAdvertencia(TextoTransaccionNoIniciada());
             return;
         }
         bool porLaBase = false;
@@ -626,6 +648,10 @@ void TFormularioMaestro::GrabarDatos() {
                 restaurar();
             else
                 conservar();
+            return;
+        }
+        if (conAlta && !LineasDelAltaVigentes()) {
+            restaurar();
             return;
         }
     }
@@ -641,7 +667,7 @@ void TFormularioMaestro::GrabarDatos() {
                 const auto* d = dynamic_cast<const EDatabaseError*>(&e);
                 RegistroCambiadoPorOtro =
                     d->code() == DbError::RecordChanged || d->code() == DbError::RecordDeleted;
-                MensajeAdvertencia(TextoErrorModificacion + QLatin1Char('\n') + MotivoFalloBase(e));
+                MensajeAdvertencia(AvisoFalloBase(TextoErrorModificacion, e));
                 return;
             }
             deshacer();
@@ -670,8 +696,7 @@ void TFormularioMaestro::GrabarDatos() {
         if (!duplicado && FalloDeLaBase(e)) {
             restaurar();
             // "It exists" would be untrue: the reason alone says it.
-            MensajeAdvertencia(yaExiste ? MotivoFalloBase(e)
-                                        : TextoErrorAlta + QLatin1Char('\n') + MotivoFalloBase(e));
+            MensajeAdvertencia(yaExiste ? MotivoFalloBase(e) : AvisoFalloBase(TextoErrorAlta, e));
             return;
         }
         deshacer();

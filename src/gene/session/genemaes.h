@@ -28,6 +28,7 @@ class QChar;
 class QVBoxLayout;
 class TBitBtn;
 class TDBEdit;
+class TDBGrid;
 class TDataSet;
 class TDataSource;
 class TMainMenu;
@@ -71,6 +72,10 @@ bool FalloDeLaBase(const std::exception& e);
 // exception translator's words where it knows the error, the program's own
 // text for a lost connection, else the short reason (never the statement).
 QString MotivoFalloBase(const std::exception& e);
+// The warning of a confirm the database refused: the master's own text
+// (Texto) with the reason under it; a busy database is no one's edit of the
+// record, and only says so.
+QString AvisoFalloBase(const QString& Texto, const std::exception& e);
 
 // The records being typed when a confirm begins, as they stand. Once the
 // confirm's transaction was rolled back whole (a failure of the database),
@@ -230,9 +235,18 @@ public:
     bool LineasTrasRefrescar(const QString& ClaveAntes);
     // The grid showing the dataset comes forward (its page shown) with the focus.
     void MostrarRejillaDe(TDataSet* Lineas);
+    // The form's grid showing the dataset, or nullptr.
+    TDBGrid* RejillaDe(TDataSet* Lineas) const;
     // Before the lines being typed are posted: they still carry the record's
     // key (false after the warning).
     virtual bool LineasConClaveDelRegistro();
+    // A new record whose lines were stored before it: its confirm runs in a
+    // transaction even with no line being typed, and LineasDelAltaVigentes
+    // checks there, once the typed lines are posted and before the record,
+    // that those stored lines still are. False after the member's warning:
+    // the confirm is taken back whole, everything kept as typed.
+    virtual bool AltaConLineasGrabadas() const;
+    virtual bool LineasDelAltaVigentes();
 
     virtual void Table1BeforeInsert(TDataSet* DataSet);
     virtual void Table1NewRecord(TDataSet* DataSet);
