@@ -626,8 +626,9 @@ private Q_SLOTS:
                 QVERIFY_THROWS_EXCEPTION(EAbort, t.rellenar());
                 QCOMPARE(TextosMostrados(),
                          QStringList{QStringLiteral(
-                             "¡ Error creando la tabla CATEGORI !. Motivo: ¡ La Base de Datos está "
-                             "ocupada por otro usuario (o aplicación) !. Inténtelo de nuevo.")});
+                             "¡ Error creando la tabla CATEGORI !. Motivo: ¡ La base de datos está "
+                             "ocupada por otro usuario !. Inténtelo de nuevo dentro de unos "
+                             "momentos.")});
                 QVERIFY(!TerminacionSolicitada());
                 QCOMPARE(t.paginas(), 0);
             }

@@ -205,9 +205,9 @@ private Q_SLOTS:
             for (QWidget* w : QApplication::topLevelWidgets())
                 QVERIFY(!qobject_cast<TfRRHHMMAQ*>(w));
             QCOMPARE(textos(), QStringList{QStringLiteral(
-                                   "¡ Error creando la tabla MAQUINA !. Motivo: ¡ La Base de "
-                                   "Datos está ocupada por otro usuario (o aplicación) !. "
-                                   "Inténtelo de nuevo.")});
+                                   "¡ Error creando la tabla MAQUINA !. Motivo: ¡ La base de "
+                                   "datos está ocupada por otro usuario !. Inténtelo de nuevo "
+                                   "dentro de unos momentos.")});
             QVERIFY(!TerminacionSolicitada());
             otro.Soltar();
             QVERIFY(!otro.Existe(QStringLiteral("MAQUINA")));

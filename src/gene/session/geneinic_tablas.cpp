@@ -176,12 +176,7 @@ bool FalloMomentaneo(const EDatabaseError& e) {
 // The warning of a table not made now, and the abort that leaves the
 // opening of whatever needed it.
 [[noreturn]] void TablaNoCreadaAhora(const QString& nombre, const EDatabaseError& e) {
-    const QString motivo =
-        e.code() == DbError::RecordLocked
-            ? QStringLiteral(
-                  "¡ La Base de Datos está ocupada por otro usuario (o aplicación) !. "
-                  "Inténtelo de nuevo.")
-            : MotivoError(e);
+    const QString motivo = e.code() == DbError::RecordLocked ? TextoBaseOcupada() : MotivoError(e);
     const QString texto = QStringLiteral("¡ Error creando la tabla ") + nombre +
                           QStringLiteral(" !. Motivo: ") + motivo;
     MensajeAdvertencia(texto);

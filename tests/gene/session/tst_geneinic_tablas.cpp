@@ -746,8 +746,9 @@ private Q_SLOTS:
         for (TTable* t : tablas) QVERIFY(!t->Active());
         QCOMPARE(mostrados(),
                  QStringList{QStringLiteral("A:¡ Error creando la tabla ") + tabla +
-                             QStringLiteral(" !. Motivo: ¡ La Base de Datos está ocupada por "
-                                            "otro usuario (o aplicación) !. Inténtelo de nuevo.")});
+                             QStringLiteral(" !. Motivo: ¡ La base de datos está ocupada por "
+                                            "otro usuario !. Inténtelo de nuevo dentro de unos "
+                                            "momentos.")});
         QVERIFY(!TerminacionSolicitada());
         QVERIFY(personal.isVisible());
         QCOMPARE(telefono->text(), tecleado);
