@@ -403,9 +403,13 @@ private Q_SLOTS:
                 m == Engine::Sqlite ? QStringLiteral(
                                           "SELECT COUNT(*) FROM sqlite_master WHERE name IN "
                                           "('CALENDAR', 'IDIOMA', 'TEMP000001_X') COLLATE NOCASE")
+                                    // In the schemas this installation reads:
+                                    // other suites make tables of these names.
                                     : QStringLiteral(
                                           "SELECT COUNT(*) FROM pg_class WHERE relname IN "
-                                          "('calendar', 'idioma', 'temp000001_x')");
+                                          "('calendar', 'idioma', 'temp000001_x') AND "
+                                          "relnamespace IN (SELECT oid FROM pg_namespace WHERE "
+                                          "nspname = ANY (current_schemas(false)))");
             NewEngineRow(m, "view named as a dictionary table")
                 << "CREATE VIEW Calendar AS SELECT Codigo FROM LISTPRU"
                 << TakenNameReason(QStringLiteral("CALENDAR"), false) << objetos;
@@ -419,7 +423,8 @@ private Q_SLOTS:
                 << "CREATE TABLE Temporada2026 (a int)" << QString()
                 << (m == Engine::Sqlite
                         ? "SELECT COUNT(*) FROM sqlite_master WHERE name = 'Temporada2026'"
-                        : "SELECT COUNT(*) FROM pg_class WHERE relname = 'temporada2026'");
+                        : "SELECT COUNT(*) FROM pg_class WHERE relname = 'temporada2026' AND "
+                          "relnamespace = to_regnamespace(current_schema())");
             NewEngineRow(m, "existing key")
                 << "INSERT INTO LISTPRU VALUES (1, 'Łódź|·', 1)"
                 << QStringLiteral("¡ Ya existe el registro !") << "SELECT COUNT(*) FROM LISTPRU";
