@@ -20,6 +20,7 @@
 #include "rrhh/rrhhcrit.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
+#include "support/sqlprueba.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
 #include "ui/dbgrid.h"
@@ -50,21 +51,6 @@ void nuevaLinea(TfRRHHCRIT* f, TTable* t, const QString& nivel, const QString& d
 QString lineas(const QString& tabla) {
     return sql(QStringLiteral("SELECT Tipo, Codigo, Linea, Nivel FROM ") + tabla +
                QStringLiteral(" ORDER BY Tipo, Codigo, Linea"));
-}
-
-// Another user's session: runs the statements and reads the answer of the last.
-QString enOtraSesion(const QStringList& sentencias) {
-    TDatabase otra;
-    otra.setDatabaseName(QStringLiteral("OtraSesion"));
-    otra.Params() = fGENEINIC->Database->Params();
-    otra.Open();
-    QStringList filas;
-    for (const QString& s : sentencias) {
-        QSqlQuery q = otra.Execute(s);
-        filas.clear();
-        while (q.next()) filas << q.value(0).toString();
-    }
-    return filas.join(QLatin1Char('|'));
 }
 
 void ctrlSupr(TfRRHHCRIT* f, TDBGrid* g) {
@@ -200,17 +186,17 @@ private Q_SLOTS:
         f->Table3->Edit();
         f->Table3->FieldByName(QStringLiteral("Descripcion"))->setAsString(ciclo);
         const QString leer = QStringLiteral("SELECT Descripcion FROM %1 WHERE Linea = 1");
-        enOtraSesion(
-            {QStringLiteral("UPDATE %1 SET Descripcion = 'Ajena' WHERE Linea = 1").arg(ajena)});
+        FilasEnOtraSesion(
+            QStringLiteral("UPDATE %1 SET Descripcion = 'Ajena' WHERE Linea = 1").arg(ajena));
         MessageSeam::clearLog();
         QTest::mouseClick(f->pbConforme, Qt::LeftButton);
         QCOMPARE(MessageSeam::log().size(), 1);
         QCOMPARE(MessageSeam::log().first().text.section(QLatin1Char('\n'), 0, 0),
                  QStringLiteral("¡Imposible modificar el registro!"));
         for (const char* t : {"CRITEVAL", "CICLOCAP"})
-            QCOMPARE(enOtraSesion({leer.arg(QLatin1String(t))}), ajena == QLatin1String(t)
-                                                                     ? QStringLiteral("Ajena")
-                                                                     : QStringLiteral("Guardada"));
+            QCOMPARE(
+                PrimeroEnOtraSesion(leer.arg(QLatin1String(t))),
+                ajena == QLatin1String(t) ? QStringLiteral("Ajena") : QStringLiteral("Guardada"));
         QCOMPARE(f->Table2->State(), dsEdit);
         QCOMPARE(f->Table3->State(), dsEdit);
         QCOMPARE(f->Table2->FieldByName(QStringLiteral("Descripcion"))->AsString(), criterio);

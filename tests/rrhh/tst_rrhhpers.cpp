@@ -104,17 +104,6 @@ void enOtraSesion(const QString& sentencia) {
     otra.Close();
 }
 
-// The first value another user's session reads.
-QString leidoEnOtraSesion(const QString& sentencia) {
-    TDatabase otra;
-    otra.setDatabaseName(QStringLiteral("OtraSesion"));
-    otra.Params() = fGENEINIC->Database->Params();
-    otra.Open();
-    const QString valor = otra.Scalar(sentencia).toString();
-    otra.Close();
-    return valor;
-}
-
 // What another user's session reads: rows by "\r\n", columns by "|".
 QString deOtraSesion(const QString& sentencia) {
     TDatabase otra;
@@ -2268,12 +2257,14 @@ private Q_SLOTS:
         auto bajoSuCodigo = [] {
             QStringList l;
             for (const char* t : {"HCONTRAT", "BAJA", "HPUESTO", "HFORMACI"})
-                l << leidoEnOtraSesion(QStringLiteral("SELECT COUNT(*) FROM ") + QLatin1String(t) +
-                                       QStringLiteral(" WHERE CodigoOperario = 6"));
+                l << PrimeroEnOtraSesion(QStringLiteral("SELECT COUNT(*) FROM ") +
+                                         QLatin1String(t) +
+                                         QStringLiteral(" WHERE CodigoOperario = 6"));
             for (const char* t : {"GRANTAB", "BLOBTAB"})
-                l << leidoEnOtraSesion(QStringLiteral("SELECT COUNT(*) FROM ") + QLatin1String(t) +
-                                       QStringLiteral(" WHERE NombreTabla = 'PERSONAL' AND "
-                                                      "ClaveTabla = '6'"));
+                l << PrimeroEnOtraSesion(QStringLiteral("SELECT COUNT(*) FROM ") +
+                                         QLatin1String(t) +
+                                         QStringLiteral(" WHERE NombreTabla = 'PERSONAL' AND "
+                                                        "ClaveTabla = '6'"));
             return l.join(QLatin1Char(' '));
         };
         // A contract line typed on "H.Contratos", not confirmed.
@@ -2331,11 +2322,11 @@ private Q_SLOTS:
             QCOMPARE(textos(), QStringList());
             QCOMPARE(f->HContrato->State(), dsBrowse);
             QCOMPARE(f->Table1->State(), dsBrowse);
-            QCOMPARE(leidoEnOtraSesion(QStringLiteral(
+            QCOMPARE(PrimeroEnOtraSesion(QStringLiteral(
                          "SELECT COUNT(*) FROM HCONTRAT WHERE CodigoOperario = 6 AND "
                          "CodigoContrato = 401")),
                      QStringLiteral("1"));
-            QCOMPARE(leidoEnOtraSesion(
+            QCOMPARE(PrimeroEnOtraSesion(
                          QStringLiteral("SELECT Telefono FROM PERSONAL WHERE CodigoOperario = 6")),
                      QStringLiteral("600"));
             f->BorrarlaImgen1Click(f->BorrarlaImgen1);
@@ -3853,7 +3844,7 @@ private Q_SLOTS:
 
             enOtraSesion(cambio);
             auto documentos = [&tabla] {
-                return leidoEnOtraSesion(
+                return PrimeroEnOtraSesion(
                     QStringLiteral("SELECT COUNT(*) FROM DOCUTRON WHERE NombreTabla = '") + tabla +
                     QLatin1Char('\''));
             };

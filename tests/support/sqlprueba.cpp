@@ -44,6 +44,10 @@ QStringList FilasEnOtraSesion(const QString& Consulta) {
     return filas;
 }
 
+QString PrimeroEnOtraSesion(const QString& Consulta) {
+    return FilasEnOtraSesion(Consulta).value(0);
+}
+
 QStringList TextosMostrados() {
     QStringList l;
     for (const auto& e : MessageSeam::log()) l << e.text;

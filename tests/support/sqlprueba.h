@@ -11,10 +11,12 @@
 
 // The result text of EjecutarSQL on "Database", without messages.
 QString SqlPrueba(const QString& Sentencia);
-// The rows of a query as another user's session on the company database
-// reads them (never through the program's own connection): the columns of
-// a row joined by "|", NULL as nothing.
+// A statement run by another user's session on the company database (never
+// through the program's own connection), and the rows it reads: the columns
+// of a row joined by "|", NULL as nothing.
 QStringList FilasEnOtraSesion(const QString& Consulta);
+// The first row another user's session reads of a one-column query ("" when none).
+QString PrimeroEnOtraSesion(const QString& Consulta);
 // The texts of the messages shown since the seam's log was last cleared.
 QStringList TextosMostrados();
 // Statements whose second one, deleting every row of Tabla, hides in a quoted
