@@ -56,8 +56,10 @@ run: build
 	@cp data/impresos/*.TXT $(RUNDIR)/impresos/
 	cd $(RUNDIR) && $(abspath $(BUILD))/src/app/korvand $(ARGS)
 
+# Run with TZ unset, as on most desktops: the figures then include whatever
+# the C library does per local-time conversion without it.
 bench: build
-	bash scripts/with-postgres bash -c 'for b in $(BUILD)/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] || continue; "$$b" || exit 1; done'
+	env -u TZ bash scripts/with-postgres bash -c 'for b in $(BUILD)/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] || continue; "$$b" || exit 1; done'
 
 clean:
 	rm -rf $(BUILD)

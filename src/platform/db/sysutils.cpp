@@ -1,10 +1,14 @@
 #include "db/sysutils.h"
 #include "db/typednumber.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <limits>
 #include <string>
 
@@ -15,6 +19,24 @@
 // a result.
 
 namespace {
+
+// With TZ unset the C library takes the system's zone file as the default and,
+// at every local-time conversion (each QDateTime made from a date and a time),
+// looks at that file again to see whether it changed: a system call per row in
+// a calendar generation or a listing fill. Naming the same file in TZ once,
+// before any thread starts, reads the zone once and keeps every conversion
+// exactly as it was (":/etc/localtime" is the default the library would use).
+struct ZonaLeidaUnaVez {
+    ZonaLeidaUnaVez() {
+        const char* tz = std::getenv("TZ");
+        struct stat st;
+        if (tz == nullptr && ::stat("/etc/localtime", &st) == 0) {
+            ::setenv("TZ", ":/etc/localtime", 0);
+            ::tzset();
+        }
+    }
+};
+const ZonaLeidaUnaVez zonaLeidaUnaVez;
 
 constexpr QChar kDecimal = QLatin1Char(',');
 constexpr QChar kThousands = QLatin1Char('.');
