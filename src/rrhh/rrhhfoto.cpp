@@ -50,7 +50,7 @@ bool TFotoFicha::Soltar(const QStringList& Archivos) {
     const QString clave = clave_();
     if (clave.isEmpty()) return false;
     // A new record's photo goes with his cancel.
-    if (tabla_->State() == dsInsert && alta_) alta_->FilaGrabada();
+    if (tabla_->State() == dsInsert && alta_) alta_->AdjuntoGrabado();
     return GrabarObjetoBLOB(ModuloDatos, nombreTabla_, clave, Foto, Archivos.first(), leido());
 }
 

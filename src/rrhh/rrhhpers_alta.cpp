@@ -43,7 +43,23 @@ void TFichaPersona::ConectarLineasAlta() {
         t->BeforeCancel = [this](TDataSet* d) {
             if (d->State() == dsInsert && Table1->State() == dsInsert) Alta->LineaQuitada(d);
         };
+        // A stored line changed goes on under its new key.
+        const TDataSetNotifyEvent edicion = t->BeforeEdit;
+        t->BeforeEdit = [this, edicion](TDataSet* d) {
+            if (edicion) edicion(d);
+            if (Table1->State() == dsInsert) Alta->LineaEditada(d);
+        };
     }
+}
+
+void TFichaPersona::AntesDeGrabarLinea(TDataSet* Linea) {
+    if (Table1->State() == dsInsert) Alta->LineaAGrabar(Linea);
+    LineaBeforePost(Linea);
+}
+
+void TFichaPersona::QuitarGrupoDeFormacion() {
+    Alta->QuitarConRegla(
+        GATablas, [this] { rrhhpers::QuitarGrupoFormacion(HFormacion, GATablas, Propietario); });
 }
 
 void TFichaPersona::LineasAlNuevoCodigo() {

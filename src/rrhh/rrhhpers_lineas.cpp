@@ -409,7 +409,7 @@ void TFichaPersona::ConectarFicha() {
     GATablas->OnNewRecord = [this](TDataSet* d) { GATablasNewRecord(d); };
     GATablas->OnCalcFields = [this](TDataSet* d) { GATablasCalcFields(d); };
     for (TTable* t : {HPuesto, HFormacion, GATablas}) {
-        t->BeforePost = [this](TDataSet* d) { LineaBeforePost(d); };
+        t->BeforePost = [this](TDataSet* d) { AntesDeGrabarLinea(d); };
         t->BeforeInsert = [this](TDataSet* d) {
             // Position and training lines are duplicated as contract and leave lines are.
             if (d != GATablas) Duplicacion.Guardar(d);
@@ -546,7 +546,10 @@ void TFichaPersona::ProponerCodigoAlta() {
 
 bool TFichaPersona::ReservarClaveDocumentacion(const QString& Clave) {
     if (Table1->State() != dsInsert || Clave != ClaveFoto()) return true;
-    return ReservarCodigoAlta();
+    if (!ReservarCodigoAlta()) return false;
+    // A document of the entry: it goes with it wherever its code goes.
+    Alta->AdjuntoGrabado();
+    return true;
 }
 
 void TFichaPersona::CampoClaveExit(QObject* Sender) {
