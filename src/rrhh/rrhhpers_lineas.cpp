@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QBoxLayout>
 #include <QDateTime>
+#include <QTimer>
 
 #include "db/database.h"
 #include "db/datasource.h"
@@ -547,8 +548,10 @@ void TFichaPersona::ProponerCodigoAlta() {
 bool TFichaPersona::ReservarClaveDocumentacion(const QString& Clave) {
     if (Table1->State() != dsInsert || Clave != ClaveFoto()) return true;
     if (!ReservarCodigoAlta()) return false;
-    // A document of the entry: it goes with it wherever its code goes.
+    // A document of the entry: it goes with it wherever its code goes. The
+    // documents window stores it once this returns.
     Alta->AdjuntoGrabado();
+    QTimer::singleShot(0, this, [this] { Alta->AnotarAdjuntos(); });
     return true;
 }
 

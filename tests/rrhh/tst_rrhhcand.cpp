@@ -720,6 +720,23 @@ private Q_SLOTS:
                  QStringLiteral("8|Otro\r\n10|Iker"));
         QCOMPARE(filas("CANDIDAT", 10), QStringLiteral("PT03  PT03 0 0 0"));
         QCOMPARE(filas("CANDIDAT", 8), QStringLiteral("  PT01 0 0 0"));
+
+        // Given up instead, the entry takes its own rows with it and only them.
+        nuevoCandidato(f, 11, QStringLiteral("Luis"));
+        lineaPuesto(f, QStringLiteral("PT02"), QStringLiteral("Soldador"));
+        otra.Open();
+        otra.Execute(QStringLiteral("INSERT INTO CANDIDAT (Codigo, Nombre) VALUES (11, 'Otra')"));
+        otra.Execute(
+            QStringLiteral("INSERT INTO GRANTAB (NombreTabla, ClaveTabla, GrupoAnalisis) "
+                           "VALUES ('CANDIDAT', '11', 'PT01')"));
+        otra.Close();
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QCOMPARE(filas("CANDIDAT", 11), QStringLiteral("PT02  PT01,PT02 0 0 0"));
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(filas("CANDIDAT", 11), QStringLiteral("  PT01 0 0 0"));
+        QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM CANDIDAT WHERE Codigo = 11")),
+                 QStringLiteral("Otra"));
     }
 
     // Candidate codes run past the employees' 9999: a new candidate typed

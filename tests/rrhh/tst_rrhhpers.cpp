@@ -1761,7 +1761,14 @@ private Q_SLOTS:
         nuevoContrato(f, QDate(2025, 1, 1));
         nuevaFormacion(f, QStringLiteral("F1"));
         QVERIFY(f->SoltarArchivoFoto({imagen(dir)}));
-        QCOMPARE(restos(4), QStringLiteral("1 1 1 1 0"));
+        // A document added as the documents window adds it: the code held,
+        // then its row.
+        QVERIFY(f->ReservarClaveDocumentacion(QStringLiteral("4")));
+        sql(
+            QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre) VALUES "
+                           "('PERSONAL', '4', 'Nómina')"));
+        QCoreApplication::processEvents();
+        QCOMPARE(restos(4), QStringLiteral("1 1 1 1 1"));
         // A second contract being typed.
         f->HContrato->Append();
         f->HContrato->FieldByName(QStringLiteral("FechaInicioContrato"))
@@ -1805,6 +1812,9 @@ private Q_SLOTS:
         enOtraSesion(
             QStringLiteral("INSERT INTO GRANTAB (NombreTabla, ClaveTabla, GrupoAnalisis) "
                            "VALUES ('PERSONAL', '4', 'G9')"));
+        enOtraSesion(
+            QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre) "
+                           "VALUES ('PERSONAL', '4', 'Ajeno')"));
         MessageSeam::clearLog();
         f->pbConformeClick(f->pbConforme);
         // Told once, in its own words: the code hold is no record the clerk read.
@@ -1816,7 +1826,7 @@ private Q_SLOTS:
                  QStringLiteral("0"));
         // What was written under the code stays there until the entry has
         // another; the line being typed stays as typed.
-        QCOMPARE(restos(4), QStringLiteral("2 1 2 1 0"));
+        QCOMPARE(restos(4), QStringLiteral("2 1 2 1 2"));
         QCOMPARE(f->HContrato->State(), dsInsert);
         QCOMPARE(f->HContrato->FieldByName(QStringLiteral("FechaInicioContrato"))->AsDateTime(),
                  dia(2025, 6, 1));
@@ -1842,6 +1852,9 @@ private Q_SLOTS:
         QCOMPARE(deOtraSesion(QStringLiteral("SELECT ClaveTabla, GrupoAnalisis FROM GRANTAB WHERE "
                                              "NombreTabla = 'PERSONAL' ORDER BY 1")),
                  QStringLiteral("4|G9\r\n5|F1"));
+        QCOMPARE(deOtraSesion(QStringLiteral("SELECT ClaveTabla, Nombre FROM DOCUTRON WHERE "
+                                             "NombreTabla = 'PERSONAL' ORDER BY 1")),
+                 QStringLiteral("4|Ajeno\r\n5|Nómina"));
         QCOMPARE(deOtraSesion(QStringLiteral("SELECT ClaveTabla FROM BLOBTAB WHERE NombreTabla = "
                                              "'PERSONAL'")),
                  QStringLiteral("5"));

@@ -697,6 +697,17 @@ TAltaMaestro::Adjuntos TAltaMaestro::AdjuntosBajoClave() const {
     return a;
 }
 
+void TAltaMaestro::AnotarAdjuntos() {
+    if (!reservada_ || !adjuntoNuevo_) return;
+    try {
+        if (!ReservaVigente()) return;
+        adjuntos_ = AdjuntosBajoClave();
+        adjuntoNuevo_ = false;
+    } catch (const std::exception&) {
+        // The next check of the hold tells it.
+    }
+}
+
 void TAltaMaestro::Trasladar(bool Mover) {
     TDatabase* base = BaseEmpresa();
     if (traslados_.isEmpty() || !base || (Mover && !reservada_)) return;

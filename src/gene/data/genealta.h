@@ -140,6 +140,9 @@ public:
         conFilas_ = true;
         adjuntoNuevo_ = true;
     }
+    // Once it was stored: what stands under the key while it is still held
+    // is the entry's own.
+    void AnotarAdjuntos();
 
     // The lines and attachments under Clave while the master has no row with
     // it, removed in one transaction; true when nothing failed.
