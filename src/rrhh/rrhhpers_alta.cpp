@@ -67,7 +67,8 @@ void TFichaPersona::LineasAlNuevoCodigo() {
     if (!Alta->Tomada() || Table1->State() != dsInsert || codigo < 1 ||
         QString::number(codigo) == ClaveAlta.trimmed())
         return;
-    // Only new lines move: a stored one stays where it was stored.
+    // The lines being typed: the stored ones go with the confirm that
+    // stores the person (TAltaMaestro::ComprobarLineas).
     for (TTable* t : LineasFicha()) {
         if (t->State() != dsInsert) continue;
         if (TField* f = t->FindField(QStringLiteral("CodigoOperario")))

@@ -286,7 +286,8 @@ public:
     void AltaGrabada();
     void GrabarDatos() override;
     // Once another program took the held code, the new lines being typed
-    // carry the code the clerk gives instead.
+    // carry the code the clerk gives instead (the stored ones move to it
+    // with the confirm).
     void LineasAlNuevoCodigo();
     // The page and line of a line, as the clerk names it ("H.Contratos, línea 1").
     QString DescripcionLinea(TDataSet* Linea) const;
