@@ -571,7 +571,8 @@ void TAltaMaestro::LineaGrabada(TDataSet* Linea, const QString& Descripcion) {
     const bool editada = aGrabar_.contains(Linea);
     const QString anterior = aGrabar_.take(Linea);
     qsizetype i = -1;
-    if (restaurando_ >= 0 && lineasGrabadas_.at(restaurando_).lineas == Linea) {
+    if (restaurando_ >= 0 && restaurando_ < lineasGrabadas_.size() &&
+        lineasGrabadas_.at(restaurando_).lineas == Linea) {
         i = restaurando_;
     } else if (editada) {
         // A changed line is the one it was, under its key as it now stands.
