@@ -300,21 +300,23 @@ void TfRRHHCAND::HPuestoAfterPost(TDataSet* DataSet) {
     // keeps the group of his latest position only.
     const QString puesto = HPuesto->FieldByName(QStringLiteral("CodigoPuesto"))->AsString();
     if (!AgregarGrupo(GATablas, puesto)) return;
-    try {
-        EjecutarConParametros(
-            QStringLiteral("DELETE FROM GRANTAB WHERE NombreTabla = :t AND ClaveTabla = :c AND "
-                           "GrupoAnalisis >= 'PT' AND GrupoAnalisis <= 'PTZ' AND GrupoAnalisis "
-                           "<> :g"),
-            {QLatin1String(kCandidat), QString::number(CodigoActual()), puesto});
-    } catch (const std::exception& e) {
-        AvisoSentencia(e);
-    }
+    Alta->QuitarConRegla(GATablas, [&] {
+        try {
+            EjecutarConParametros(
+                QStringLiteral("DELETE FROM GRANTAB WHERE NombreTabla = :t AND ClaveTabla = :c "
+                               "AND GrupoAnalisis >= 'PT' AND GrupoAnalisis <= 'PTZ' AND "
+                               "GrupoAnalisis <> :g"),
+                {QLatin1String(kCandidat), QString::number(CodigoActual()), puesto});
+        } catch (const std::exception& e) {
+            AvisoSentencia(e);
+        }
+    });
     RefrescarLineas({GATablas});
 }
 
 void TfRRHHCAND::HFormacionBeforeDelete(TDataSet* DataSet) {
     EditarOperario(DataSet);
-    QuitarGrupoFormacion(HFormacion, GATablas, QLatin1String(kCandidat));
+    QuitarGrupoDeFormacion();
 }
 
 void TfRRHHCAND::BuscarDatosDBEdit(QObject* Sender) {

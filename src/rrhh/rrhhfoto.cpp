@@ -50,8 +50,12 @@ bool TFotoFicha::Soltar(const QStringList& Archivos) {
     const QString clave = clave_();
     if (clave.isEmpty()) return false;
     // A new record's photo goes with his cancel.
-    if (tabla_->State() == dsInsert && alta_) alta_->FilaGrabada();
-    return GrabarObjetoBLOB(ModuloDatos, nombreTabla_, clave, Foto, Archivos.first(), leido());
+    const bool alta = tabla_->State() == dsInsert && alta_;
+    if (alta) alta_->AdjuntoGrabado();
+    const bool grabada =
+        GrabarObjetoBLOB(ModuloDatos, nombreTabla_, clave, Foto, Archivos.first(), leido());
+    if (alta) alta_->AnotarAdjuntos();
+    return grabada;
 }
 
 void TFotoFicha::Borrar() {

@@ -195,7 +195,7 @@ TfRRHHPERS::TfRRHHPERS(QWidget* owner)
     Baja->OnNewRecord = [this](TDataSet* d) { BajaNewRecord(d); };
     HPuesto->OnCalcFields = [this](TDataSet* d) { HPuestoCalcFields(d); };
     for (TTable* t : {HContrato, Baja}) {
-        t->BeforePost = [this](TDataSet* d) { LineaBeforePost(d); };
+        t->BeforePost = [this](TDataSet* d) { AntesDeGrabarLinea(d); };
         t->AfterPost = [this](TDataSet* d) { LineaAfterPost(d); };
     }
     // The lines' deletes are theirs alone; the employee's attachments are not touched.
@@ -655,7 +655,7 @@ void TfRRHHPERS::BajaNewRecord(TDataSet*) {
 }
 
 void TfRRHHPERS::HFormacionBeforeDelete(TDataSet*) {
-    QuitarGrupoFormacion(HFormacion, GATablas, QLatin1String(kPersonal));
+    QuitarGrupoDeFormacion();
 }
 
 QString TfRRHHPERS::DescripcionCodigo(const QString& Tabla, const QString& Codigo) {

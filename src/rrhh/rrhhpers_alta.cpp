@@ -43,7 +43,23 @@ void TFichaPersona::ConectarLineasAlta() {
         t->BeforeCancel = [this](TDataSet* d) {
             if (d->State() == dsInsert && Table1->State() == dsInsert) Alta->LineaQuitada(d);
         };
+        // A stored line changed goes on under its new key.
+        const TDataSetNotifyEvent edicion = t->BeforeEdit;
+        t->BeforeEdit = [this, edicion](TDataSet* d) {
+            if (edicion) edicion(d);
+            if (Table1->State() == dsInsert) Alta->LineaEditada(d);
+        };
     }
+}
+
+void TFichaPersona::AntesDeGrabarLinea(TDataSet* Linea) {
+    if (Table1->State() == dsInsert) Alta->LineaAGrabar(Linea);
+    LineaBeforePost(Linea);
+}
+
+void TFichaPersona::QuitarGrupoDeFormacion() {
+    Alta->QuitarConRegla(
+        GATablas, [this] { rrhhpers::QuitarGrupoFormacion(HFormacion, GATablas, Propietario); });
 }
 
 void TFichaPersona::LineasAlNuevoCodigo() {
@@ -51,7 +67,8 @@ void TFichaPersona::LineasAlNuevoCodigo() {
     if (!Alta->Tomada() || Table1->State() != dsInsert || codigo < 1 ||
         QString::number(codigo) == ClaveAlta.trimmed())
         return;
-    // Only new lines move: a stored one stays where it was stored.
+    // The lines being typed: the stored ones go with the confirm that
+    // stores the person (TAltaMaestro::ComprobarLineas).
     for (TTable* t : LineasFicha()) {
         if (t->State() != dsInsert) continue;
         if (TField* f = t->FindField(QStringLiteral("CodigoOperario")))

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QBoxLayout>
 #include <QDateTime>
+#include <QTimer>
 
 #include "db/database.h"
 #include "db/datasource.h"
@@ -409,7 +410,7 @@ void TFichaPersona::ConectarFicha() {
     GATablas->OnNewRecord = [this](TDataSet* d) { GATablasNewRecord(d); };
     GATablas->OnCalcFields = [this](TDataSet* d) { GATablasCalcFields(d); };
     for (TTable* t : {HPuesto, HFormacion, GATablas}) {
-        t->BeforePost = [this](TDataSet* d) { LineaBeforePost(d); };
+        t->BeforePost = [this](TDataSet* d) { AntesDeGrabarLinea(d); };
         t->BeforeInsert = [this](TDataSet* d) {
             // Position and training lines are duplicated as contract and leave lines are.
             if (d != GATablas) Duplicacion.Guardar(d);
@@ -546,7 +547,12 @@ void TFichaPersona::ProponerCodigoAlta() {
 
 bool TFichaPersona::ReservarClaveDocumentacion(const QString& Clave) {
     if (Table1->State() != dsInsert || Clave != ClaveFoto()) return true;
-    return ReservarCodigoAlta();
+    if (!ReservarCodigoAlta()) return false;
+    // A document of the entry: it goes with it wherever its code goes. The
+    // documents window stores it once this returns.
+    Alta->AdjuntoGrabado();
+    QTimer::singleShot(0, this, [this] { Alta->AnotarAdjuntos(); });
+    return true;
 }
 
 void TFichaPersona::CampoClaveExit(QObject* Sender) {

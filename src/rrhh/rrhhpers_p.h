@@ -264,6 +264,12 @@ public:
     // him to be read again: "Refrescar" then reads him under them, his
     // record's edit kept when nothing was typed into it.
     void pbRefrescarClick(QObject* Sender) override;
+    // A line's BeforePost: a new person's entry learns whether it is a new
+    // line or a stored one changed, then the member's checks run.
+    void AntesDeGrabarLinea(TDataSet* Linea);
+    // Before a training line is deleted: its group goes by the rule of
+    // QuitarGrupoFormacion, and a new person's entry no longer shows it stored.
+    void QuitarGrupoDeFormacion();
     // The code of the person a line is stored under.
     int CodigoDeLinea(TDataSet* Linea) const;
     // After a line's post: the grid's log, and the row counted for the cancel.
@@ -280,7 +286,8 @@ public:
     void AltaGrabada();
     void GrabarDatos() override;
     // Once another program took the held code, the new lines being typed
-    // carry the code the clerk gives instead.
+    // carry the code the clerk gives instead (the stored ones move to it
+    // with the confirm).
     void LineasAlNuevoCodigo();
     // The page and line of a line, as the clerk names it ("H.Contratos, línea 1").
     QString DescripcionLinea(TDataSet* Linea) const;

@@ -663,7 +663,80 @@ private Q_SLOTS:
         QCOMPARE(leer(QStringLiteral("SELECT CodigoPuesto FROM HPUESTO WHERE NombreTabla = "
                                      "'CANDIDAT' AND CodigoOperario = 8 AND Linea = 1")),
                  QStringLiteral("PT03"));
+
+        // A second position: the first one's group, removed by the latest
+        // position rule, is neither told lost nor stored again.
+        nuevoCandidato(f, 9, QStringLiteral("Eva"));
+        lineaPuesto(f, QStringLiteral("PT02"), QStringLiteral("Soldador"));
+        lineaPuesto(f, QStringLiteral("PT03"), QStringLiteral("Pintor"));
+        MessageSeam::clearLog();
+        confirmar(f);
+        QCOMPARE(TextosMostrados(), QStringList());
+        QCOMPARE(leer(QStringLiteral("SELECT Nombre FROM CANDIDAT WHERE Codigo = 9")),
+                 QStringLiteral("Eva"));
+        QCOMPARE(leer(QStringLiteral("SELECT COUNT(*) FROM GRANTAB WHERE NombreTabla = "
+                                     "'CANDIDAT' AND ClaveTabla = '9'")),
+                 QStringLiteral("1"));
+        QCOMPARE(leer(QStringLiteral("SELECT GrupoAnalisis FROM GRANTAB WHERE NombreTabla = "
+                                     "'CANDIDAT' AND ClaveTabla = '9'")),
+                 QStringLiteral("PT03"));
         otra.Close();
+    }
+
+    // Another program stores candidate 8 while this clerk types a new
+    // candidate under that code, his position and its group stored: the
+    // confirm is refused, and with the code he gives (10) his position and
+    // group go along, in the confirm; the other candidate's own group stays.
+    void codigoTomadoPorOtroPrograma_data() { AddEngineRows(); }
+    void codigoTomadoPorOtroPrograma() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        TfRRHHCAND* f = e.f;
+        nuevoCandidato(f, 8, QStringLiteral("Iker"));
+        lineaPuesto(f, QStringLiteral("PT03"), QStringLiteral("Pintor"));
+        QCOMPARE(filas("CANDIDAT", 8), QStringLiteral("PT03  PT03 0 0 0"));
+        TDatabase otra;
+        otra.setDatabaseName(QStringLiteral("OtraSesion"));
+        otra.Params() = fGENEINIC->Database->Params();
+        otra.Open();
+        otra.Execute(QStringLiteral("INSERT INTO CANDIDAT (Codigo, Nombre) VALUES (8, 'Otro')"));
+        otra.Execute(
+            QStringLiteral("INSERT INTO GRANTAB (NombreTabla, ClaveTabla, GrupoAnalisis) "
+                           "VALUES ('CANDIDAT', '8', 'PT01')"));
+        otra.Close();
+        MessageSeam::clearLog();
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(TextosMostrados(),
+                 QStringList{QStringLiteral("¡ Otro usuario ha tomado entretanto el código 8 !. "
+                                            "Indique otro código.")});
+        QCOMPARE(f->Table1->State(), dsInsert);
+        f->Table1->FieldByName(QStringLiteral("Codigo"))->setAsInteger(10);
+        f->EditCodigoOperario->setText(QStringLiteral("10"));
+        f->CampoClaveExit(f->EditCodigoOperario);
+        MessageSeam::clearLog();
+        confirmar(f);
+        QCOMPARE(TextosMostrados(), QStringList());
+        QCOMPARE(sql(QStringLiteral("SELECT Codigo, Nombre FROM CANDIDAT ORDER BY 1")),
+                 QStringLiteral("8|Otro\r\n10|Iker"));
+        QCOMPARE(filas("CANDIDAT", 10), QStringLiteral("PT03  PT03 0 0 0"));
+        QCOMPARE(filas("CANDIDAT", 8), QStringLiteral("  PT01 0 0 0"));
+
+        // Given up instead, the entry takes its own rows with it and only them.
+        nuevoCandidato(f, 11, QStringLiteral("Luis"));
+        lineaPuesto(f, QStringLiteral("PT02"), QStringLiteral("Soldador"));
+        otra.Open();
+        otra.Execute(QStringLiteral("INSERT INTO CANDIDAT (Codigo, Nombre) VALUES (11, 'Otra')"));
+        otra.Execute(
+            QStringLiteral("INSERT INTO GRANTAB (NombreTabla, ClaveTabla, GrupoAnalisis) "
+                           "VALUES ('CANDIDAT', '11', 'PT01')"));
+        otra.Close();
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QCOMPARE(filas("CANDIDAT", 11), QStringLiteral("PT02  PT01,PT02 0 0 0"));
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(filas("CANDIDAT", 11), QStringLiteral("  PT01 0 0 0"));
+        QCOMPARE(sql(QStringLiteral("SELECT Nombre FROM CANDIDAT WHERE Codigo = 11")),
+                 QStringLiteral("Otra"));
     }
 
     // Candidate codes run past the employees' 9999: a new candidate typed

@@ -1747,16 +1747,28 @@ private Q_SLOTS:
     // contract line was stored, another session holds the code; SQLite:
     // another program stored an employee with the code): the confirm writes
     // nothing, the clerk is told, and the employee stays on screen to take
-    // another code.
+    // another code. What the entry stored under the code (a contract, a
+    // training line with its group, the photo) goes with the code he gives,
+    // numbered among its lines; the other employee's own rows stay.
     void reservaPerdidaYTomada_data() { AddEngineRows(); }
     void reservaPerdidaYTomada() {
         QFETCH(int, engine);
         Entorno e(engine);
+        QTemporaryDir dir;
         QPointer<TfRRHHPERS> f = abrir();
         grabarOperario(f, 3, QStringLiteral("Eva"));
         nuevoOperario(f, 4, QStringLiteral("Ana"));
         nuevoContrato(f, QDate(2025, 1, 1));
-        QCOMPARE(restos(4), QStringLiteral("1 0 0 0 0"));
+        nuevaFormacion(f, QStringLiteral("F1"));
+        QVERIFY(f->SoltarArchivoFoto({imagen(dir)}));
+        // A document added as the documents window adds it: the code held,
+        // then its row.
+        QVERIFY(f->ReservarClaveDocumentacion(QStringLiteral("4")));
+        sql(
+            QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre) VALUES "
+                           "('PERSONAL', '4', 'Nómina')"));
+        QCoreApplication::processEvents();
+        QCOMPARE(restos(4), QStringLiteral("1 1 1 1 1"));
         // A second contract being typed.
         f->HContrato->Append();
         f->HContrato->FieldByName(QStringLiteral("FechaInicioContrato"))
@@ -1789,6 +1801,20 @@ private Q_SLOTS:
             b.close();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("OtroPrograma"));
+        // The other employee's own rows under the code.
+        if (Engine(engine) == Engine::Postgres)
+            enOtraSesion(
+                QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (4, "
+                               "'Otro')"));
+        enOtraSesion(
+            QStringLiteral("INSERT INTO HCONTRAT (CodigoOperario, NumeroContrato, "
+                           "FechaInicioContrato) VALUES (4, 2, '2024-03-01')"));
+        enOtraSesion(
+            QStringLiteral("INSERT INTO GRANTAB (NombreTabla, ClaveTabla, GrupoAnalisis) "
+                           "VALUES ('PERSONAL', '4', 'G9')"));
+        enOtraSesion(
+            QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre) "
+                           "VALUES ('PERSONAL', '4', 'Ajeno')"));
         MessageSeam::clearLog();
         f->pbConformeClick(f->pbConforme);
         // Told once, in its own words: the code hold is no record the clerk read.
@@ -1798,9 +1824,9 @@ private Q_SLOTS:
         QCOMPARE(f->Table1->State(), dsInsert);
         QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM PERSONAL WHERE Nombre = 'Ana'")),
                  QStringLiteral("0"));
-        // The line written under the code is not this entry's to remove now;
-        // the one being typed stays as typed.
-        QCOMPARE(restos(4), QStringLiteral("1 0 0 0 0"));
+        // What was written under the code stays there until the entry has
+        // another; the line being typed stays as typed.
+        QCOMPARE(restos(4), QStringLiteral("2 1 2 1 2"));
         QCOMPARE(f->HContrato->State(), dsInsert);
         QCOMPARE(f->HContrato->FieldByName(QStringLiteral("FechaInicioContrato"))->AsDateTime(),
                  dia(2025, 6, 1));
@@ -1817,7 +1843,24 @@ private Q_SLOTS:
         QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, NumeroContrato FROM HCONTRAT WHERE "
                                     "FechaInicioContrato > '2025-05-01'")),
                  QStringLiteral("5|1"));
-        QCOMPARE(restos(4), QStringLiteral("1 0 0 0 0"));
+        QCOMPARE(deOtraSesion(QStringLiteral("SELECT CodigoOperario, NumeroContrato, "
+                                             "FechaInicioContrato FROM HCONTRAT ORDER BY 1, 2")),
+                 QStringLiteral("4|2|2024-03-01\r\n5|1|2025-06-01\r\n5|2|2025-01-01"));
+        QCOMPARE(
+            deOtraSesion(QStringLiteral("SELECT CodigoOperario, CodigoFormacion FROM HFORMACI")),
+            QStringLiteral("5|F1"));
+        QCOMPARE(deOtraSesion(QStringLiteral("SELECT ClaveTabla, GrupoAnalisis FROM GRANTAB WHERE "
+                                             "NombreTabla = 'PERSONAL' ORDER BY 1")),
+                 QStringLiteral("4|G9\r\n5|F1"));
+        QCOMPARE(deOtraSesion(QStringLiteral("SELECT ClaveTabla, Nombre FROM DOCUTRON WHERE "
+                                             "NombreTabla = 'PERSONAL' ORDER BY 1")),
+                 QStringLiteral("4|Ajeno\r\n5|Nómina"));
+        QCOMPARE(deOtraSesion(QStringLiteral("SELECT ClaveTabla FROM BLOBTAB WHERE NombreTabla = "
+                                             "'PERSONAL'")),
+                 QStringLiteral("5"));
+        QCOMPARE(
+            deOtraSesion(QStringLiteral("SELECT Nombre FROM PERSONAL WHERE CodigoOperario = 4")),
+            QStringLiteral("Otro"));
         f->pbCancelarClick(f->pbCancelar);
         f->Close();
         QTRY_VERIFY(!f);
@@ -1937,9 +1980,14 @@ private Q_SLOTS:
     // age counts from the server's start. "formacion": a training line and
     // the group it brought, both gone. "borrada": the clerk deleted his own
     // line: nothing is missing. "confirmacion": the commit of the first
-    // confirm fails; the second stores the employee with his line.
+    // confirm fails; the second stores the employee with his line. Nothing is
+    // missing either when the clerk moved his leave to another day ("clave")
+    // or deleted his training line, its group going by the rule ("regla").
+    // "numero": contract 1 told lost and kept, a new contract numbered 1
+    // again: the next confirm stores both, the kept one as 2.
     void lineasDelAltaPerdidas_data() {
-        filasMotorYCaso("caso", {"contrato", "formacion", "borrada", "confirmacion"});
+        filasMotorYCaso("caso", {"contrato", "formacion", "borrada", "confirmacion", "clave",
+                                 "regla", "numero"});
     }
     void lineasDelAltaPerdidas() {
         QFETCH(int, engine);
@@ -1962,6 +2010,23 @@ private Q_SLOTS:
             nuevaFormacion(f, QStringLiteral("Ω|·1"));
             perdidas = QStringLiteral("Formación, línea 1; Identificación, línea Ω|·1");
             guardadas = QStringLiteral("1 1");
+        } else if (caso == QLatin1String("clave")) {
+            f->Baja->Append();
+            f->Baja->FieldByName(QStringLiteral("FechaInicio"))->setAsDateTime(dia(2026, 1, 1));
+            f->Baja->Post();
+            f->Baja->Edit();
+            f->Baja->FieldByName(QStringLiteral("FechaInicio"))->setAsDateTime(dia(2026, 1, 2));
+            f->Baja->Post();
+        } else if (caso == QLatin1String("regla")) {
+            nuevaFormacion(f, QStringLiteral("F1"));
+            QCOMPARE(deOtraSesion(QStringLiteral("SELECT GrupoAnalisis FROM GRANTAB WHERE "
+                                                 "ClaveTabla = '8'")),
+                     QStringLiteral("F1"));
+            f->HFormacion->Delete();
+            guardadas = QStringLiteral("0 0");
+        } else if (caso == QLatin1String("numero")) {
+            nuevoContrato(f, QDate(2026, 1, 1));
+            perdidas = QStringLiteral("H.Contratos, línea 1");
         } else {
             nuevoContrato(f, QDate(2026, 1, 1));
             perdidas = QStringLiteral("H.Contratos, línea 1");
@@ -2003,7 +2068,8 @@ private Q_SLOTS:
             QCOMPARE(f->Table1->State(), dsInsert);
             sql(QStringLiteral("DROP TRIGGER fallo") +
                 (postgres ? QStringLiteral(" ON PERSONAL") : QString()));
-        } else if (caso != QLatin1String("borrada")) {
+        } else if (caso != QLatin1String("borrada") && caso != QLatin1String("clave") &&
+                   caso != QLatin1String("regla")) {
             for (const char* tabla : {"HCONTRAT", "HFORMACI"})
                 enOtraSesion(QStringLiteral("DELETE FROM ") + QLatin1String(tabla) +
                              QStringLiteral(" WHERE CodigoOperario = 8"));
@@ -2036,6 +2102,11 @@ private Q_SLOTS:
                     dia(2026, 6, 1));
             }
         }
+        // A new contract takes the number of the one kept.
+        if (caso == QLatin1String("numero")) {
+            nuevoContrato(f, QDate(2026, 6, 1));
+            QCOMPARE(f->HContrato->FieldByName(QStringLiteral("NumeroContrato"))->AsInteger(), 1);
+        }
         MessageSeam::clearLog();
         f->pbConformeClick(f->pbConforme);
         QCOMPARE(textos(), QStringList());
@@ -2047,6 +2118,12 @@ private Q_SLOTS:
             QCOMPARE(fechas, QStringLiteral("1|2026-01-01\r\n2|2026-06-01"));
         else if (caso == QLatin1String("borrada"))
             QCOMPARE(fechas, QStringLiteral("2|2026-03-01\r\n3|2026-06-01"));
+        else if (caso == QLatin1String("numero"))
+            QCOMPARE(fechas, QStringLiteral("1|2026-06-01\r\n2|2026-01-01"));
+        else if (caso == QLatin1String("clave"))
+            QCOMPARE(deOtraSesion(QStringLiteral("SELECT FechaInicio FROM BAJA WHERE "
+                                                 "CodigoOperario = 8")),
+                     QStringLiteral("2026-01-02"));
         else
             QCOMPARE(deOtraSesion(QStringLiteral("SELECT COUNT(*) FROM HFORMACI WHERE "
                                                  "CodigoOperario = 8")) +

@@ -16,13 +16,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "db/database.h"
 #include "db/dataset.h"
 #include "db/dberror.h"
 #include "db/field.h"
+#include "db/table.h"
 #include "gene/data/geneclav.h"
+#include "gene/data/geneclav_p.h"
+#include "gene/data/geneconv.h"
 #include "gene/data/genecopi_registros.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/mensajes.h"
@@ -39,6 +43,23 @@ TDatabase* BaseEmpresa() {
 void AvisoError(const std::exception& e) {
     MensajeAdvertencia(QStringLiteral("Error. No es posible ejecutar la sentencia SQL. Motivo: ") +
                        MotivoError(e));
+}
+
+// "Campo = valor" added to a condition: dates as the engine's literals,
+// other values bound.
+void CondicionValor(const QString& Campo, const QVariant& Valor, QString& Sql,
+                    QVariantList& Valores) {
+    if (!Sql.isEmpty()) Sql += QStringLiteral(" AND ");
+    const int tipo = Valor.typeId();
+    if (!Valor.isValid() || Valor.isNull()) {
+        Sql += Campo + QStringLiteral(" IS NULL");
+    } else if (tipo == QMetaType::QDate || tipo == QMetaType::QDateTime ||
+               tipo == QMetaType::QTime) {
+        Sql += Campo + QStringLiteral(" = ") + ValorSQL(Valor);
+    } else {
+        Sql += Campo + QStringLiteral(" = ?");
+        Valores << Valor;
+    }
 }
 
 // A lock file just made may not name its owner yet: it is judged only once
@@ -380,19 +401,44 @@ bool TAltaMaestro::Reservar(const QVariant& Clave) {
         // Before anything more is written under it: the hold may have been
         // lost with the connection and the code taken meanwhile.
         try {
-            if (ReservaVigente()) return true;
+            if (ReservaVigente()) {
+                // Held all along: what stands under it is the entry's.
+                adjuntos_ = AdjuntosBajoClave();
+                adjuntoNuevo_ = false;
+                return true;
+            }
         } catch (const std::exception& e) {
             AvisoError(e);
             return false;
         }
+        // Another record's now: of what stands under the code, the entry's
+        // own are the lines it posted and the attachments seen there while
+        // it held it (and, when one was stored since, those there now).
+        Traslado traslado{clave_, {}, adjuntos_};
+        for (const LineaGrabadaAlta& l : std::as_const(lineasGrabadas_))
+            if (!l.ausente) traslado.lineas << l;
+        if (adjuntoNuevo_) {
+            try {
+                const Adjuntos ahora = AdjuntosBajoClave();
+                for (const QString& d : ahora.documentos)
+                    if (!traslado.adjuntos.documentos.contains(d))
+                        traslado.adjuntos.documentos << d;
+                traslado.adjuntos.foto = traslado.adjuntos.foto || ahora.foto;
+            } catch (const std::exception&) {
+                // Unread: those seen before go.
+            }
+        }
+        if (!traslado.lineas.isEmpty() || !traslado.adjuntos.documentos.isEmpty() ||
+            traslado.adjuntos.foto)
+            traslados_ << traslado;
         const QString texto = clave_.toString();
-        Liberar();
+        Soltar();
         tomada_ = true;
         MensajeAdvertencia(QStringLiteral("¡ Otro usuario ha tomado entretanto el código ") +
                            texto + QStringLiteral(" !. Indique otro código."));
         return false;
     }
-    Liberar();
+    Soltar();
     TDatabase* base = BaseEmpresa();
     const QString texto = Clave.toString();
     try {
@@ -420,24 +466,49 @@ bool TAltaMaestro::Reservar(const QVariant& Clave) {
     reservada_ = true;
     conFilas_ = false;
     if (EliminarRestos(Clave)) return true;
-    Liberar();
+    Soltar();
     return false;
 }
 
 bool TAltaMaestro::Cancelar() {
-    if (!reservada_) return true;
-    const bool correcto = EliminarRestos(clave_);
+    bool correcto = true;
+    if (!traslados_.isEmpty()) {
+        // The entry's rows under a code another record now has go, and only they.
+        TGuardaTransaccion transaccion(fGENEINIC, BaseEmpresa());
+        if (!transaccion.Activa()) {
+            MensajeAdvertencia(TextoTransaccionNoIniciada());
+            correcto = false;
+        } else {
+            try {
+                Trasladar(false);
+                correcto = transaccion.Confirmar();
+            } catch (const std::exception& e) {
+                AvisoError(e);
+                correcto = false;
+            }
+        }
+    }
+    if (reservada_ && !EliminarRestos(clave_)) correcto = false;
     Liberar();
     return correcto;
 }
 
-void TAltaMaestro::Liberar() {
+void TAltaMaestro::Soltar() {
     if (reservada_) Desbloquear();
     reservada_ = false;
     conFilas_ = false;
     tomada_ = false;
     lineasGrabadas_.clear();
+    editadas_.clear();
+    aGrabar_.clear();
+    adjuntos_ = Adjuntos();
+    adjuntoNuevo_ = false;
     clave_ = QVariant();
+}
+
+void TAltaMaestro::Liberar() {
+    Soltar();
+    traslados_.clear();
 }
 
 void TAltaMaestro::LiberarSiGrabado() {
@@ -454,33 +525,88 @@ void TAltaMaestro::LiberarSiGrabado() {
     }
 }
 
+qsizetype TAltaMaestro::LineaConClave(TDataSet* Linea, const QString& clave) const {
+    for (qsizetype i = 0; i < lineasGrabadas_.size(); ++i) {
+        const LineaGrabadaAlta& l = lineasGrabadas_.at(i);
+        if (l.lineas == Linea && !l.ausente && l.clave == clave) return i;
+    }
+    return -1;
+}
+
 qsizetype TAltaMaestro::LineaDe(TDataSet* Linea, QString& clave) const {
     clave.clear();
     if (!Linea || !Linea->Active() || Linea->IsEmpty()) return -1;
     ClaveRegistro(ModuloDatos, Linea, clave);
-    for (qsizetype i = 0; i < lineasGrabadas_.size(); ++i)
-        if (lineasGrabadas_.at(i).lineas == Linea && lineasGrabadas_.at(i).clave == clave) return i;
-    return -1;
+    return LineaConClave(Linea, clave);
+}
+
+void TAltaMaestro::LineaEditada(TDataSet* Linea) {
+    QString clave;
+    if (Linea && Linea->State() == dsBrowse && LineaDe(Linea, clave) >= 0)
+        editadas_.insert(Linea, clave);
+    else
+        editadas_.remove(Linea);
+}
+
+void TAltaMaestro::LineaAGrabar(TDataSet* Linea) {
+    if (!Linea) return;
+    // A line stored again after a confirm taken back is read as it was
+    // edited: under the key it had before, or already under its new one.
+    if (Linea->State() == dsEdit)
+        aGrabar_.insert(Linea, editadas_.value(Linea));
+    else
+        aGrabar_.remove(Linea);
 }
 
 void TAltaMaestro::LineaGrabada(TDataSet* Linea, const QString& Descripcion) {
     conFilas_ = true;
     QString clave;
-    const qsizetype i = LineaDe(Linea, clave);
+    LineaDe(Linea, clave);
     if (clave.isEmpty()) return;
-    // A line stored again keeps having been told lost.
-    LineaGrabadaAlta l{Linea, clave, Descripcion, {}, i >= 0 && lineasGrabadas_.at(i).perdida};
+    LineaGrabadaAlta l{Linea, clave, Descripcion, {}, false, false};
     for (int f = 0; f < Linea->FieldCount(); ++f) {
         const TField* campo = Linea->Fields().Fields(f);
         if (campo->FieldKind() == fkData) l.valores.append({campo->FieldName(), campo->Value()});
     }
-    if (i < 0)
+    const bool editada = aGrabar_.contains(Linea);
+    const QString anterior = aGrabar_.take(Linea);
+    qsizetype i = -1;
+    if (restaurando_ >= 0 && restaurando_ < lineasGrabadas_.size() &&
+        lineasGrabadas_.at(restaurando_).lineas == Linea) {
+        i = restaurando_;
+    } else if (editada) {
+        // A changed line is the one it was, under its key as it now stands.
+        i = LineaConClave(Linea, anterior);
+        if (i < 0) i = LineaConClave(Linea, clave);
+        editadas_.remove(Linea);
+    } else {
+        const qsizetype otra = LineaConClave(Linea, clave);
+        if (otra >= 0 && lineasGrabadas_.at(otra).valores == l.valores) {
+            // The same line posted again (its first post taken back).
+            i = otra;
+        } else if (otra >= 0) {
+            // A new line stored under its key: the one shown there was gone.
+            lineasGrabadas_[otra].ausente = true;
+        }
+        if (i < 0 && restaurando_ >= 0)
+            // Stored again by another's post (a training line's group).
+            for (qsizetype j = 0; j < lineasGrabadas_.size() && i < 0; ++j) {
+                const LineaGrabadaAlta& p = lineasGrabadas_.at(j);
+                if (p.lineas == Linea && p.ausente && p.clave == clave) i = j;
+            }
+    }
+    if (i < 0) {
         lineasGrabadas_.append(l);
-    else
-        lineasGrabadas_[i] = l;
+        return;
+    }
+    // A line stored again keeps having been told lost.
+    l.perdida = lineasGrabadas_.at(i).perdida;
+    lineasGrabadas_[i] = l;
 }
 
 void TAltaMaestro::LineaQuitada(TDataSet* Linea) {
+    aGrabar_.remove(Linea);
+    editadas_.remove(Linea);
     QString clave;
     const qsizetype i = LineaDe(Linea, clave);
     // A new line typed over a stored one's key is not that line.
@@ -488,34 +614,192 @@ void TAltaMaestro::LineaQuitada(TDataSet* Linea) {
         lineasGrabadas_.removeAt(i);
 }
 
-QStringList TAltaMaestro::ComprobarLineas() {
-    QStringList nuevas;
-    QList<qsizetype> ausentes;
+void TAltaMaestro::QuitarConRegla(TDataSet* Lineas, const std::function<void()>& Regla) {
+    // Those there before the rule and gone after it are the rule's doing.
+    QList<qsizetype> antes;
     for (qsizetype i = 0; i < lineasGrabadas_.size(); ++i) {
-        LineaGrabadaAlta& l = lineasGrabadas_[i];
-        if (!l.lineas || ExisteClave(ModuloDatos, l.lineas, l.clave)) continue;
-        ausentes << i;
+        const LineaGrabadaAlta& l = lineasGrabadas_.at(i);
+        if (l.lineas == Lineas && !l.ausente && ExisteClave(ModuloDatos, Lineas, l.clave))
+            antes << i;
+    }
+    Regla();
+    for (qsizetype k = antes.size() - 1; k >= 0; --k) {
+        const qsizetype i = antes.at(k);
+        const LineaGrabadaAlta& l = lineasGrabadas_.at(i);
+        if (l.lineas && !ExisteClave(ModuloDatos, l.lineas, l.clave)) lineasGrabadas_.removeAt(i);
+    }
+}
+
+QStringList TAltaMaestro::ComprobarLineas() {
+    Trasladar(true);
+    QStringList nuevas;
+    for (LineaGrabadaAlta& l : lineasGrabadas_) {
+        l.restaurar = false;
+        if (!l.lineas) continue;
+        if (!l.ausente && ExisteClave(ModuloDatos, l.lineas, l.clave)) continue;
+        l.ausente = l.restaurar = true;
         if (l.perdida) continue;
         l.perdida = true;
         nuevas << l.descripcion;
     }
     if (!nuevas.isEmpty()) return nuevas;
     // Stored again as they were stored, by their datasets' own posts: their
-    // checks, numbering and after-post steps run as for a typed line.
-    for (qsizetype i : std::as_const(ausentes)) {
+    // checks, numbering and after-post steps run as for a typed line (and
+    // may store or remove other lines meanwhile).
+    const auto fin = qScopeGuard([this] { restaurando_ = -1; });
+    for (;;) {
+        const auto p = std::find_if(lineasGrabadas_.cbegin(), lineasGrabadas_.cend(),
+                                    [](const LineaGrabadaAlta& l) { return l.restaurar; });
+        if (p == lineasGrabadas_.cend()) break;
+        const qsizetype i = p - lineasGrabadas_.cbegin();
+        lineasGrabadas_[i].restaurar = false;
         const LineaGrabadaAlta l = lineasGrabadas_.at(i);
-        // One stored again with another (a training line's group) is there.
-        if (!l.lineas || ExisteClave(ModuloDatos, l.lineas, l.clave)) continue;
+        if (!l.lineas || !l.ausente) continue;
+        auto* tabla = qobject_cast<TTable*>(l.lineas.data());
         l.lineas->Append();
         for (const auto& [campo, valor] : l.valores) l.lineas->FieldByName(campo)->setValue(valor);
+        if (ExisteClave(ModuloDatos, l.lineas, l.clave)) {
+            // A new line took its key: a numbered line takes the next number;
+            // any other (a group stored again with its line) is there.
+            const QStringList campos = CamposClaveDataSet(ModuloDatos, l.lineas);
+            TField* numero = campos.isEmpty() ? nullptr : l.lineas->FindField(campos.last());
+            if (!tabla || !numero || !IsIntegerType(numero->DataType())) {
+                l.lineas->Cancel();
+                lineasGrabadas_[i].ausente = false;
+                continue;
+            }
+            AsignarSiguienteCodigo(ModuloDatos, tabla, numero);
+        }
+        restaurando_ = i;
         try {
             l.lineas->Post();
         } catch (...) {
             if (l.lineas && l.lineas->State() == dsInsert) l.lineas->Cancel();
             throw;
         }
+        restaurando_ = -1;
     }
     return nuevas;
+}
+
+TAltaMaestro::Adjuntos TAltaMaestro::AdjuntosBajoClave() const {
+    Adjuntos a;
+    TDatabase* base = BaseEmpresa();
+    if (!base || !reservada_) return a;
+    const QVariantList clave{nombreAdjuntos_, clave_.toString()};
+    const QString donde = QStringLiteral(" WHERE NombreTabla = ? AND ClaveTabla = ?");
+    if (base->TableExists(QStringLiteral("DOCUTRON"))) {
+        QSqlQuery q = base->Execute(QStringLiteral("SELECT Nombre FROM DOCUTRON") + donde, clave);
+        while (q.next()) a.documentos << q.value(0).toString();
+    }
+    if (base->TableExists(QStringLiteral("BLOBTAB")))
+        a.foto =
+            base->Scalar(QStringLiteral("SELECT COUNT(*) FROM BLOBTAB") + donde, clave).toInt() > 0;
+    return a;
+}
+
+void TAltaMaestro::AnotarAdjuntos() {
+    if (!reservada_ || !adjuntoNuevo_) return;
+    try {
+        if (!ReservaVigente()) return;
+        adjuntos_ = AdjuntosBajoClave();
+        adjuntoNuevo_ = false;
+    } catch (const std::exception&) {
+        // The next check of the hold tells it.
+    }
+}
+
+void TAltaMaestro::Trasladar(bool Mover) {
+    TDatabase* base = BaseEmpresa();
+    if (traslados_.isEmpty() || !base || (Mover && !reservada_)) return;
+    const QString nuevo = clave_.toString();
+    for (const Traslado& t : std::as_const(traslados_)) {
+        for (const LineaGrabadaAlta& l : t.lineas) {
+            if (!l.lineas) continue;
+            const QString tabla = NombreTablaDataSet(l.lineas);
+            const QStringList campos = CamposClaveDataSet(ModuloDatos, l.lineas);
+            if (tabla.isEmpty() || campos.isEmpty()) continue;
+            // The field of the master's key: a history's, or an attachment's text.
+            QString campoClave = QStringLiteral("ClaveTabla");
+            for (const TablaLineasAlta& h : std::as_const(lineas_))
+                if (h.Tabla.compare(tabla, Qt::CaseInsensitive) == 0) campoClave = h.CampoClave;
+            auto valor = [&](const QString& campo) {
+                for (const auto& [nombre, v] : l.valores)
+                    if (nombre.compare(campo, Qt::CaseInsensitive) == 0) return v;
+                return QVariant();
+            };
+            auto esClave = [&](const QString& campo) {
+                return campo.compare(campoClave, Qt::CaseInsensitive) == 0;
+            };
+            const QVariant anterior = valor(campoClave);
+            const QVariant codigo =
+                anterior.typeId() == QMetaType::QString ? QVariant(nuevo) : clave_;
+            // The row as the entry stored it, and its key under the held code.
+            QString donde, destino, otros;
+            QVariantList enDonde, enDestino, enOtros;
+            for (qsizetype i = 0; i < campos.size(); ++i) {
+                const QString& c = campos.at(i);
+                CondicionValor(c, valor(c), donde, enDonde);
+                CondicionValor(c, esClave(c) ? codigo : valor(c), destino, enDestino);
+                if (i + 1 < campos.size())
+                    CondicionValor(c, esClave(c) ? codigo : valor(c), otros, enOtros);
+            }
+            const QString borrar =
+                QStringLiteral("DELETE FROM ") + tabla + QStringLiteral(" WHERE ") + donde;
+            if (!Mover) {
+                base->Execute(borrar, enDonde);
+                continue;
+            }
+            QString asignar = campoClave + QStringLiteral(" = ?");
+            QVariantList valores{codigo};
+            if (base->Scalar(QStringLiteral("SELECT COUNT(*) FROM ") + tabla +
+                                 QStringLiteral(" WHERE ") + destino,
+                             enDestino)
+                    .toInt() > 0) {
+                const QString ultimo = campos.last();
+                const QVariant numero = valor(ultimo);
+                const int tipo = numero.typeId();
+                const bool numerada = !esClave(ultimo) && campos.size() > 1 &&
+                                      (tipo == QMetaType::Int || tipo == QMetaType::LongLong ||
+                                       tipo == QMetaType::Short || tipo == QMetaType::UInt);
+                if (!numerada) {
+                    // The same line (a group) stands under the held code already.
+                    base->Execute(borrar, enDonde);
+                    continue;
+                }
+                // Numbered among the held code's lines.
+                asignar += QStringLiteral(", ") + ultimo + QStringLiteral(" = ?");
+                valores << base->Scalar(QStringLiteral("SELECT COALESCE(MAX(") + ultimo +
+                                            QStringLiteral("), 0) + 1 FROM ") + tabla +
+                                            QStringLiteral(" WHERE ") + otros,
+                                        enOtros)
+                               .toLongLong();
+            }
+            base->Execute(QStringLiteral("UPDATE ") + tabla + QStringLiteral(" SET ") + asignar +
+                              QStringLiteral(" WHERE ") + donde,
+                          valores + enDonde);
+        }
+        // The photo and documents: one under the held code already stands
+        // for the entry's.
+        const QString viejo = t.clave.toString();
+        auto adjunto = [&](const QString& tabla, const QString& extra, const QVariantList& valor) {
+            if (!base->TableExists(tabla)) return;
+            const QString donde =
+                QStringLiteral(" WHERE NombreTabla = ? AND ClaveTabla = ?") + extra;
+            if (Mover && base->Scalar(QStringLiteral("SELECT COUNT(*) FROM ") + tabla + donde,
+                                      QVariantList{nombreAdjuntos_, nuevo} + valor)
+                                 .toInt() == 0)
+                base->Execute(QStringLiteral("UPDATE ") + tabla +
+                                  QStringLiteral(" SET ClaveTabla = ?") + donde,
+                              QVariantList{nuevo, nombreAdjuntos_, viejo} + valor);
+            else
+                base->Execute(QStringLiteral("DELETE FROM ") + tabla + donde,
+                              QVariantList{nombreAdjuntos_, viejo} + valor);
+        };
+        if (t.adjuntos.foto) adjunto(QStringLiteral("BLOBTAB"), QString(), {});
+        for (const QString& d : t.adjuntos.documentos)
+            adjunto(QStringLiteral("DOCUTRON"), QStringLiteral(" AND Nombre = ?"), {d});
+    }
 }
 
 bool TAltaMaestro::EliminarRestos(const QVariant& Clave) {

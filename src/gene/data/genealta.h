@@ -18,12 +18,18 @@
 // - the confirm checks, inside its transaction, that every line the window
 //   shows as stored under the key still is: one removed meanwhile (by
 //   another program that took the entry for an ended one) stops the confirm
-//   and is stored again with the record at the next one.
+//   and is stored again with the record at the next one;
+// - when another program takes the held code meanwhile, what the entry
+//   stored under it (its lines, groups, photo and documents, never the
+//   other record's rows) goes with the code the clerk gives, in the
+//   confirm's transaction.
 
+#include <QHash>
 #include <QList>
 #include <QPointer>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <memory>
 
 class QLockFile;
@@ -71,8 +77,9 @@ public:
     // holds it, or the remains could not be removed.
     bool Reservar(const QVariant& Clave);
     // Removes what stands under the held key while the master has no row
-    // with it, then releases the key (also when the removal failed: the next
-    // entry of the key retries it). False after a warning on failure.
+    // with it, and what the entry stored under a code another program took,
+    // then releases the key (also when the removal failed: the next entry of
+    // the key retries it). False after a warning on failure.
     bool Cancelar();
     // The record was posted: the key is released and its rows stay.
     void Liberar();
@@ -99,20 +106,43 @@ public:
     void FilaGrabada() { conFilas_ = true; }
     bool ConFilas() const { return conFilas_; }
 
+    // Before a line of the new record is posted (BeforePost): whether it is
+    // a new line or a stored one changed, and the key it is stored under.
+    void LineaAGrabar(TDataSet* Linea);
+    // Before a stored line is edited (BeforeEdit): the key it stands under.
+    void LineaEditada(TDataSet* Linea);
     // The line just posted under the held key, as the window now shows it
-    // stored (its current record; Descripcion names it for the clerk).
+    // stored (its current record; Descripcion names it for the clerk): a
+    // changed line under its new key, a new one beside those it may share a
+    // key with (one told lost is kept to be stored again).
     void LineaGrabada(TDataSet* Linea, const QString& Descripcion);
     // The line's current record no longer stands under the key by the
     // window's doing: deleted, or a post that was taken back (a new line
     // given up whose row is not stored).
     void LineaQuitada(TDataSet* Linea);
-    // Whether the window shows lines as stored under the key.
-    bool ConLineas() const { return !lineasGrabadas_.isEmpty(); }
-    // Inside the confirm's transaction: the descriptions of the lines shown
-    // as stored that are not, kept to be stored again, but those already
-    // told. When none is new, the ones kept are stored again through their
-    // own datasets (which must be browsing). Raises what a store raises.
+    // Runs Regla, a removal of rows of Lineas' table by the window's own
+    // rules (a training line's group, a candidate's former position's):
+    // the lines it removed are no longer shown as stored, never told lost.
+    void QuitarConRegla(TDataSet* Lineas, const std::function<void()>& Regla);
+    // Whether the window shows lines as stored under the key, or has rows
+    // to bring from a code taken by another program.
+    bool ConLineas() const { return !lineasGrabadas_.isEmpty() || !traslados_.isEmpty(); }
+    // Inside the confirm's transaction: first, what the entry stored under a
+    // code another program took goes to the held one; then the descriptions
+    // of the lines shown as stored that are not, kept to be stored again,
+    // but those already told. When none is new, the ones kept are stored
+    // again through their own datasets (which must be browsing), under a
+    // number of their own when a new line took theirs. Raises what a store
+    // raises.
     QStringList ComprobarLineas();
+    // A photo or document is about to be stored under the held key.
+    void AdjuntoGrabado() {
+        conFilas_ = true;
+        adjuntoNuevo_ = true;
+    }
+    // Once it was stored: what stands under the key while it is still held
+    // is the entry's own.
+    void AnotarAdjuntos();
 
     // The lines and attachments under Clave while the master has no row with
     // it, removed in one transaction; true when nothing failed.
@@ -149,10 +179,41 @@ private:
         QString descripcion;
         QList<std::pair<QString, QVariant>> valores;  // every stored field
         bool perdida = false;                         // told as lost already
+        bool ausente = false;                         // known gone: kept to be stored again
+        bool restaurar = false;                       // to be stored again by this confirm
     };
-    // The entry of Linea's current record, or -1.
+    // The entry of Linea's current record (under Clave when given) that is
+    // not known gone, or -1.
     qsizetype LineaDe(TDataSet* Linea, QString& clave) const;
+    qsizetype LineaConClave(TDataSet* Linea, const QString& clave) const;
     QList<LineaGrabadaAlta> lineasGrabadas_;
+    // Per line dataset, while its post runs: the key a stored line stood
+    // under (empty for a new line).
+    QHash<TDataSet*, QString> editadas_;
+    QHash<TDataSet*, QString> aGrabar_;
+    qsizetype restaurando_ = -1;  // the entry being stored again
+    // The attachments seen under the held key at its last check: the
+    // entry's own.
+    struct Adjuntos {
+        QStringList documentos;  // their names
+        bool foto = false;
+    };
+    Adjuntos adjuntos_;
+    bool adjuntoNuevo_ = false;  // one stored since that check
+    // What the entry stored under a code another program took, to go with
+    // the code the clerk gives.
+    struct Traslado {
+        QVariant clave;
+        QList<LineaGrabadaAlta> lineas;
+        Adjuntos adjuntos;
+    };
+    QList<Traslado> traslados_;
+    // The attachments under the held key as they now stand.
+    Adjuntos AdjuntosBajoClave() const;
+    // The rows of traslado_ moved under the held key (Mover) or removed.
+    void Trasladar(bool Mover);
+    // Releases the key, keeping what is to be brought from a taken code.
+    void Soltar();
     bool reservada_ = false;
     bool conFilas_ = false;
     bool tomada_ = false;
