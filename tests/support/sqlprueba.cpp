@@ -7,6 +7,7 @@
 
 #include "db/database.h"
 #include "db/dberror.h"
+#include "db/query.h"
 #include "db/sqllexis.h"
 #include "db/table.h"
 #include "gene/data/genemens.h"
@@ -14,6 +15,7 @@
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genetext.h"
 #include "gene/session/geneinic.h"
+#include "gene/session/sesion.h"
 #include "support/dbfixture.h"
 
 QString SqlPrueba(const QString& Sentencia) {
@@ -257,4 +259,50 @@ void FilasAlcance(const QList<AlcancePrueba::Caso>& Casos) {
         return;
     }
     for (AlcancePrueba::Caso c : Casos) QTest::newRow(nombres[c]) << int(c);
+}
+
+void FilasMotorYLogin() {
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<QByteArray>("login");
+    for (Engine motor : AvailableEngines()) {
+        if (motor != Engine::Postgres) {
+            NewEngineRow(motor, "") << QByteArray();
+            continue;
+        }
+        for (const char* login : {"", "RH_PG_ROLEMAKER_ROLE", "RH_PG_PLAIN_ROLE"})
+            if (!*login || !qEnvironmentVariableIsEmpty(login))
+                NewEngineRow(motor, *login ? login : "superusuario") << QByteArray(login);
+    }
+}
+
+ComoLoginPg::ComoLoginPg(const QByteArray& login) : antes_(qgetenv("RH_PG_USER")) {
+    if (!login.isEmpty()) qputenv("RH_PG_USER", qgetenv(login.constData()));
+}
+
+ComoLoginPg::~ComoLoginPg() {
+    qputenv("RH_PG_USER", antes_);
+}
+
+void CrearUsuarioPrueba(const QString& Codigo, const QString& Categoria, const QString& Empresas) {
+    TQuery q;
+    q.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("DatabaseGeneral")));
+    q.SQL().setText(QStringLiteral("DELETE FROM USUARIO WHERE Codigo = :Codigo"));
+    q.ParamByName(QStringLiteral("Codigo"))->setAsString(Codigo);
+    q.ExecSQL();
+    q.SQL().setText(
+        QStringLiteral("INSERT INTO USUARIO (Codigo, Nombre, Categoria, Configuracion, Empresas) "
+                       "VALUES (:Codigo, :Nombre, :Categoria, '', :Empresas)"));
+    q.ParamByName(QStringLiteral("Codigo"))->setAsString(Codigo);
+    q.ParamByName(QStringLiteral("Nombre"))->setAsString(Codigo);
+    q.ParamByName(QStringLiteral("Categoria"))->setAsString(Categoria);
+    q.ParamByName(QStringLiteral("Empresas"))->setAsString(Empresas);
+    q.ExecSQL();
+}
+
+ComoUsuario::ComoUsuario(const QString& Codigo) : antes_(CodigoUsuarioActual) {
+    CodigoUsuarioActual = Codigo;
+}
+
+ComoUsuario::~ComoUsuario() {
+    CodigoUsuarioActual = antes_;
 }

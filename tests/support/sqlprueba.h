@@ -3,6 +3,7 @@
 // the texts the message seam showed, and a trigger with which the engine
 // refuses every delete, update or insert on a table (to force a failure half-way).
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -85,3 +86,36 @@ void FallarConfirmacion(Engine Motor, const QString& Tabla, const QString& Opera
 // The company's analysis-group profiles (PARAGENE.PerfilesCategoriasGA, as
 // "Personal=DEP"), read again by the data module.
 void PerfilesGruposPrueba(const QString& Perfiles);
+
+// In a QtTest _data function: columns "engine" (int) and "login"
+// (QByteArray), a row for SQLite and, beside a server, one for each
+// PostgreSQL login users' statements are confined under: the superuser
+// (""), one that may create roles and one that may not, each given by the
+// variable scripts/with-postgres names it with.
+void FilasMotorYLogin();
+// Connections opened meanwhile log in as the login a variable names (the
+// server's superuser for ""); the superuser's back after.
+class ComoLoginPg {
+public:
+    explicit ComoLoginPg(const QByteArray& login);
+    ~ComoLoginPg();
+    ComoLoginPg(const ComoLoginPg&) = delete;
+    ComoLoginPg& operator=(const ComoLoginPg&) = delete;
+
+private:
+    QByteArray antes_;
+};
+// A user of the installation (its row replaced): a category and its
+// companies, one a line.
+void CrearUsuarioPrueba(const QString& Codigo, const QString& Categoria, const QString& Empresas);
+// CodigoUsuarioActual for a while.
+class ComoUsuario {
+public:
+    explicit ComoUsuario(const QString& Codigo);
+    ~ComoUsuario();
+    ComoUsuario(const ComoUsuario&) = delete;
+    ComoUsuario& operator=(const ComoUsuario&) = delete;
+
+private:
+    QString antes_;
+};

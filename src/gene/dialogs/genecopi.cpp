@@ -9,16 +9,17 @@
 #include "db/batchmove.h"
 #include "db/database.h"
 #include "db/table.h"
-#include "gene/dialogs/genebusq.h"
 #include "gene/data/genecopi_registros.h"
+#include "gene/data/genemodu.h"
+#include "gene/data/genetrad.h"
+#include "gene/data/geneusua.h"
+#include "gene/data/mensajes.h"
+#include "gene/dialogs/genebusq.h"
 #include "gene/session/geneform.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_formulario.h"
 #include "gene/session/geneinic_tablas.h"
-#include "gene/data/genemodu.h"
-#include "gene/data/genetrad.h"
-#include "gene/data/mensajes.h"
 #include "gene/session/sesion.h"
 #include "ui/controls.h"
 
@@ -177,9 +178,10 @@ bool TfGENECOPI::Preparar() {
     for (empresa.First(); !empresa.Eof(); empresa.Next()) {
         const int codigo = empresa.FieldByName(QStringLiteral("Codigo"))->AsInteger();
         const QString nombre = empresa.FieldByName(QStringLiteral("Nombre"))->AsString();
+        // Only into the companies the user may open.
         if (codigo == CodigoEmpresaActual)
             origen = nombre;
-        else
+        else if (UsuarioAccedeEmpresa(Modulo(), CodigoUsuarioActual, codigo))
             Empresas << Empresa{codigo, nombre};
     }
     EditEmpresaOrigen->setText(origen);

@@ -701,11 +701,47 @@ void TfGENECSQL::pbCopiarAOtrasEmpresasClick() {
     CopiarRegistrosAEmpresas(Filtro);
 }
 
+namespace {
+
+// The database of one of the companies the user may open that a name stands
+// for, as the editor opens it (the session's own connection for the current
+// company); "" for anything else.
+QString BaseDatosEmpresaUsuario(const QString& Nombre) {
+    QString lista;
+    LeerConfiguracionUsuario(Modulo(), CodigoUsuarioActual, QStringLiteral("Empresas"), lista);
+    QList<int> empresas;
+    for (const QString& linea : LineasTexto(lista)) {
+        bool ok = false;
+        const int codigo = linea.trimmed().toInt(&ok);
+        if (ok && UsuarioAccedeEmpresa(Modulo(), CodigoUsuarioActual, codigo)) empresas << codigo;
+    }
+    const int codigo = EmpresaBaseDatos(fGENEINIC, Nombre, empresas);
+    if (codigo == 0) return QString();
+    return codigo == CodigoEmpresaActual
+               ? NombreBaseDatosSelector(QStringLiteral("Database"))
+               : QLatin1Char('?') + NombreBaseDatosEmpresa(fGENEINIC, codigo);
+}
+
+}  // namespace
+
 void TfGENECSQL::pbCambioDatabaseClick() {
-    const QString nombre = MensajePeticion(
-        QStringLiteral("Introduzca el nombre de la nueva Base de Datos: "), BaseDatosConsulta);
+    // The answer is judged before anything is opened or kept: a cancelled,
+    // empty or refused one leaves the editor's database as it was.
+    const QString propuesta = BaseDatosConsulta;
+    const QString nombre =
+        MensajePeticion(QStringLiteral("Introduzca el nombre de la nueva Base de Datos: "),
+                        propuesta)
+            .trimmed();
     if (nombre.isEmpty()) return;
-    CargarTablas(nombre);
+    const QString base = BaseDatosEmpresaUsuario(nombre);
+    if (base.isEmpty()) {
+        MensajeAdvertencia(QStringLiteral("¡No es posible abrir la Base de Datos! Motivo: ") +
+                           QStringLiteral("«") + nombre +
+                           QStringLiteral("» no es la base de datos de ninguna de las empresas "
+                                          "a las que Vd. tiene acceso"));
+        return;
+    }
+    CargarTablas(base);
 }
 
 // ---------------------------------------------------------------- insertions

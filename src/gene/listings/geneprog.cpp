@@ -217,6 +217,14 @@ void VigilarSentenciasUsuario() {
     SetUserStatementWait(&espera);
     // What the user may not see stays unseen under any name.
     SetHiddenColumnTest([](const QString& columna) { return CampoNoVisible(nullptr, columna); });
+    // The saved reports, queries and filters other users run are changed
+    // only through the program's windows, or by an administrator.
+    SetWriteProtectedTables([] {
+        return ExigirAdministrador(ModuloDatosPreparado ? ModuloDatos : nullptr,
+                                   CodigoUsuarioActual, QStringLiteral("Silencio"))
+                   ? QStringList()
+                   : QStringList{QStringLiteral("FILTRO")};
+    });
 }
 
 QString TextoSentenciaCancelada() {

@@ -18,6 +18,7 @@
 #include "db/dataset.h"
 #include "db/dberror.h"
 #include "gene/data/genealta.h"
+#include "gene/data/genemodu_sql.h"
 #include "gene/data/genesist.h"
 #include "gene/data/mensajes.h"
 #include "gene/session/geneinic.h"
@@ -97,6 +98,14 @@ QString ParametroAlias(const QString& alias, const QString& nombre) {
             return linea.mid(igual + 1).trimmed();
     }
     return {};
+}
+
+QString UbicacionAlias(const QString& alias) {
+    if (MotorActual() != Engine::Sqlite) return alias;
+    const QStringList parametros = ParametrosAlias(alias);
+    if (!parametros.isEmpty() && parametros.first().size() > 5)
+        return parametros.first().mid(5).trimmed();
+    return PathBaseDatosGeneral;
 }
 
 TConnectionParams ParametrosConexion(TfGENEINIC* f, const QString& ubicacion, bool esGeneral) {
@@ -728,6 +737,46 @@ void ConectarBaseDatosEmpresa(TfGENEINIC* f, int Codigo) {
         IniciarTransaccion(f, f->Database);
         ConfirmarTransaccion(f, f->Database);
     }
+}
+
+namespace {
+
+// What identifies a database whatever it is called: on SQLite its folder's
+// real path (links, "." and ".." resolved; "" when there is no such
+// folder), elsewhere its schema.
+QString IdentidadBaseDatos(const TConnectionParams& p) {
+    if (p.engine == Engine::Sqlite)
+        return p.folder.isEmpty() ? QString() : QFileInfo(NativePath(p.folder)).canonicalFilePath();
+    return p.schema.trimmed().toLower();
+}
+
+// The identity of what a name stands for, as the session resolves it: a
+// session selector or a database's name or alias, "?" + a folder or
+// schema, or an alias of the alias file; "" when it names nothing.
+QString IdentidadNombrada(TfGENEINIC* f, const QString& nombre) {
+    const TSession& sesion = TSession::instance();
+    TConnectionParams p;
+    if (const TDatabase* db = sesion.Registered(NombreBaseDatosSelector(nombre)))
+        return IdentidadBaseDatos(db->Params());
+    if (sesion.DirectParams(nombre, p)) return IdentidadBaseDatos(p);
+    if (ParametrosAlias(nombre).isEmpty()) return QString();
+    return IdentidadBaseDatos(ParametrosConexion(f, UbicacionAlias(nombre), false));
+}
+
+}  // namespace
+
+int EmpresaBaseDatos(TfGENEINIC* f, const QString& Nombre, const QList<int>& Empresas) {
+    const QString nombrada = IdentidadNombrada(f, Nombre.trimmed());
+    if (nombrada.isEmpty() || !f) return 0;
+    // The general database and the temporary store are no company's, even
+    // where a company's name leads to them.
+    for (const TDatabase* d : {f->DatabaseGeneral, f->DatabaseTemporal})
+        if (d && IdentidadBaseDatos(d->Params()) == nombrada) return 0;
+    for (int codigo : Empresas)
+        if (codigo > 0 &&
+            IdentidadNombrada(f, QLatin1Char('?') + NombreBaseDatosEmpresa(f, codigo)) == nombrada)
+            return codigo;
+    return 0;
 }
 
 void ConectarBaseDatosAlt(TfGENEINIC* f, int Codigo, const QString& Nombre) {

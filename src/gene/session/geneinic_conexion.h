@@ -61,6 +61,10 @@ QString ArchivoAliasActual();
 QStringList ParametrosAlias(const QString& alias);
 // The value of one parameter of an alias ("" when missing).
 QString ParametroAlias(const QString& alias, const QString& nombre);
+// The folder of a database at start-up: on SQLite the alias's path (its first
+// parameter, "PATH=...") or, for an alias the file does not define, the
+// general path; elsewhere the alias itself names the database.
+QString UbicacionAlias(const QString& alias);
 
 // Renames a session database (closed) after the database it points at; its
 // component name ("Database", "DatabaseGeneral"...) stays a session alias of
@@ -159,6 +163,13 @@ void ConectarBaseDatosEmpresa(TfGENEINIC* f, int Codigo);
 // Raises that message when e tells that the database of a company made
 // before is not there; returns otherwise.
 void RechazarEmpresaPerdida(TfGENEINIC* f, int Codigo, const class EDatabaseError& e);
+// The company among `Empresas` whose database `Nombre` stands for, as the
+// session resolves it (a selector such as "DatabaseGeneral", a database's
+// name or alias, "?" + a folder or schema, an alias of the alias file),
+// compared by identity: on SQLite the folder's real path (links resolved),
+// elsewhere the schema. 0 for anything else, the general database and the
+// temporary store under any name included. Nothing is opened.
+int EmpresaBaseDatos(TfGENEINIC* f, const QString& Nombre, const QList<int>& Empresas);
 // Points DatabaseAlt at a company (Codigo) or at a database by name (Codigo
 // -1); asking again for the same one does nothing. Raises on failure.
 void ConectarBaseDatosAlt(TfGENEINIC* f, int Codigo, const QString& Nombre);

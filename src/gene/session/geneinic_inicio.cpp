@@ -525,17 +525,6 @@ void ConectarAlInicio(TfGENEINIC* f, TDatabase* d, const QString& nombre, const 
     }
 }
 
-// The folder of a database at start-up: on SQLite the alias's path (its first
-// parameter, "PATH=...") or, for an alias the file does not define, the
-// general path; elsewhere the alias itself names the database.
-QString UbicacionAlias(const QString& alias) {
-    if (MotorActual() != Engine::Sqlite) return alias;
-    const QStringList parametros = ParametrosAlias(alias);
-    if (!parametros.isEmpty() && parametros.first().size() > 5)
-        return parametros.first().mid(5).trimmed();
-    return PathBaseDatosGeneral;
-}
-
 QString NombreLogico(const QString& alias, const QString& componente) {
     return alias.trimmed().isEmpty() ? componente : alias.trimmed();
 }

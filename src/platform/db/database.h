@@ -413,6 +413,13 @@ private:
     // The schema outside the own one (temporary tables aside) that a change
     // of `target` would reach, "" when none.
     QString pgReachOutsideOwn(const struct PgWriteTarget& target);
+    // The schema and name of each relation a change of `target` reaches,
+    // as the server resolves it (its name, partitions and children; a view's
+    // tables when rows are written).
+    QList<QPair<QString, QString>> pgReached(const struct PgWriteTarget& target);
+    // The first of the user's write-protected tables (WriteProtectedTables)
+    // the statement's targets reach in the own schema, "" when none.
+    QString pgProtectedReached(const QList<struct PgWriteTarget>& targets);
     // PostgreSQL: a user's query (prepared here to describe its columns) as
     // the server runs it so that no value longer than kUserValueLimit is
     // ever sent: the server refuses it naming the column (raiseMapped tells
@@ -555,6 +562,12 @@ public:
     // demand and kept until CloseDirectDatabases; a folder may be written with
     // "\"). Raises DatabaseNotFound.
     TDatabase* FindDatabase(const QString& databaseName);
+    // What FindDatabase(databaseName) stands for, with nothing opened: the
+    // registered database it names (its name or an alias, "?" before it or
+    // not), else for "?" + a name the parameters its direct database is
+    // opened with (`direct`); null and false when it names neither.
+    TDatabase* Registered(const QString& databaseName) const;
+    bool DirectParams(const QString& databaseName, TConnectionParams& direct) const;
     void CloseDirectDatabases();
 
 private:

@@ -54,6 +54,8 @@ struct Confinement {
     // The table an ALTER TABLE alters ("database.table"), whose new name or
     // columns only the text tells.
     QString altered;
+    // Tables the statement may only read (WriteProtectedTables).
+    QStringList readOnlyTables;
 };
 
 // Users' statements write only in the company file, none when main is the
@@ -64,7 +66,30 @@ Confinement confinementOf(bool readOnly, bool mainIsGeneral) {
     c.general = mainIsGeneral ? QStringLiteral("main") : QStringLiteral("general");
     if (!mainIsGeneral) c.writable = QStringLiteral("main");
     if (HiddenColumnTest()) c.hidden = &HiddenColumnTest();
+    if (!readOnly) c.readOnlyTables = WriteProtectedTables();
     return c;
+}
+
+// The table of a write, change or drop that the user may only read, "" when none.
+QString protectedTableWritten(const Confinement& c, int action, const char* a, const char* b) {
+    const char* table = nullptr;
+    switch (action) {
+        case SQLITE_INSERT:
+        case SQLITE_UPDATE:
+        case SQLITE_DELETE:
+        case SQLITE_DROP_TABLE:
+            table = a;
+            break;
+        case SQLITE_ALTER_TABLE:
+        case SQLITE_CREATE_INDEX:
+        case SQLITE_DROP_INDEX:
+            table = b;
+            break;
+        default:
+            return QString();
+    }
+    const QString name = QString::fromUtf8(table ? table : "");
+    return c.readOnlyTables.contains(name, Qt::CaseInsensitive) ? name : QString();
 }
 
 QString upper(const char* text) {
@@ -87,6 +112,8 @@ int authorize(void* data, int action, const char* a, const char* b, const char* 
         return SQLITE_DENY;
     };
     auto reaching = [&](const QString& what) { return deny(ReachingNameReason(what)); };
+    if (const QString t = protectedTableWritten(*c, action, a, b); !t.isEmpty())
+        return deny(ProtectedTableReason(t));
     // A write is judged by the database it lands in, never by its code
     // alone: "CREATE TABLE temp.x" comes as CREATE_TABLE in "temp".
     auto write = [&](const char* db, const char* what) {

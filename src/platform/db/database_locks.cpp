@@ -100,10 +100,9 @@ void TSession::ClearAliases() {
     aliases_.clear();
 }
 
-TDatabase* TSession::FindDatabase(const QString& databaseName) {
+TDatabase* TSession::Registered(const QString& databaseName) const {
     QString name = databaseName.trimmed();
-    const bool direct = name.startsWith(QLatin1Char('?'));
-    if (direct) name = name.mid(1).trimmed();
+    if (name.startsWith(QLatin1Char('?'))) name = name.mid(1).trimmed();
     auto registered = [&](const QString& n) -> TDatabase* {
         for (TDatabase* db : std::as_const(databases_))
             if (db->DatabaseName().compare(n, Qt::CaseInsensitive) == 0) return db;
@@ -111,21 +110,30 @@ TDatabase* TSession::FindDatabase(const QString& databaseName) {
     };
     if (TDatabase* db = registered(name)) return db;
     const auto alias = aliases_.constFind(name.toLower());
-    if (alias != aliases_.constEnd())
-        if (TDatabase* db = registered(*alias)) return db;
-    if (direct && !name.isEmpty()) {
-        TConnectionParams p = defaults_;
-        QString key;
-        if (p.engine == Engine::Sqlite) {
-            p.folder = QDir::cleanPath(NativePath(name));
-            key = p.folder;
-        } else {
-            p.schema = name.toLower();
-            key = p.schema;
-        }
+    return alias != aliases_.constEnd() ? registered(*alias) : nullptr;
+}
+
+bool TSession::DirectParams(const QString& databaseName, TConnectionParams& direct) const {
+    QString name = databaseName.trimmed();
+    if (!name.startsWith(QLatin1Char('?'))) return false;
+    name = name.mid(1).trimmed();
+    if (name.isEmpty()) return false;
+    direct = defaults_;
+    if (direct.engine == Engine::Sqlite)
+        direct.folder = QDir::cleanPath(NativePath(name));
+    else
+        direct.schema = name.toLower();
+    return true;
+}
+
+TDatabase* TSession::FindDatabase(const QString& databaseName) {
+    if (TDatabase* db = Registered(databaseName)) return db;
+    TConnectionParams p;
+    if (DirectParams(databaseName, p)) {
+        const QString key = p.engine == Engine::Sqlite ? p.folder : p.schema;
         if (TDatabase* db = direct_.value(key)) return db;
         auto db = std::make_unique<TDatabase>();
-        db->setDatabaseName(QLatin1Char('?') + name);
+        db->setDatabaseName(QLatin1Char('?') + databaseName.trimmed().mid(1).trimmed());
         db->Params() = p;
         db->Open();  // raises DatabaseNotFound for a missing folder, file or schema
         direct_.insert(key, db.get());

@@ -168,6 +168,7 @@ QString TDatabase::pgUserStatementRefusal(const QString& sql, bool readOnly) {
         if (t.name != PgFoldIdentifier(t.name)) continue;
         if (const QString taken = ProgramNameRefusal(t.name); !taken.isEmpty()) return taken;
     }
+    if (const QString p = pgProtectedReached(targets); !p.isEmpty()) return ProtectedTableReason(p);
     for (const PgWriteTarget& t : std::as_const(targets)) {
         if (t.named) continue;
         const QString found = pgReachOutsideOwn(t);
@@ -178,7 +179,7 @@ QString TDatabase::pgUserStatementRefusal(const QString& sql, bool readOnly) {
     return QString();
 }
 
-QString TDatabase::pgReachOutsideOwn(const PgWriteTarget& target) {
+QList<QPair<QString, QString>> TDatabase::pgReached(const PgWriteTarget& target) {
     auto quoted = [](const QString& name) -> QString {
         return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
                QLatin1Char('"');
@@ -200,20 +201,38 @@ QString TDatabase::pgReachOutsideOwn(const PgWriteTarget& target) {
         "   ON d.classid = 'pg_rewrite'::regclass AND d.objid = w.oid"
         "   AND d.refclassid = 'pg_class'::regclass AND d.refobjid <> w.ev_class"
         "   WHERE ?) x ON x.padre = a.oid)"
-        " SELECT DISTINCT n.nspname FROM alcance a JOIN pg_class c ON c.oid = a.oid"
+        " SELECT DISTINCT n.nspname, c.relname FROM alcance a JOIN pg_class c ON c.oid = a.oid"
         " JOIN pg_namespace n ON n.oid = c.relnamespace"));
     q.addBindValue(name);
     q.addBindValue(target.rows);
     if (!q.exec()) raiseError(q.lastError(), q.lastQuery());
-    const QString own = pgSchema();
-    QString outside;
-    // The own schema, or the session's own temporary tables.
-    while (q.next() && outside.isEmpty()) {
-        const QString found = q.value(0).toString();
-        if (found != own && !found.startsWith(QLatin1String("pg_temp"))) outside = found;
-    }
+    QList<QPair<QString, QString>> reached;
+    while (q.next()) reached.append({q.value(0).toString(), q.value(1).toString()});
     q.finish();
-    return outside;
+    return reached;
+}
+
+QString TDatabase::pgReachOutsideOwn(const PgWriteTarget& target) {
+    const QString own = pgSchema();
+    // The own schema, or the session's own temporary tables.
+    for (const auto& [found, relation] : pgReached(target))
+        if (found != own && !found.startsWith(QLatin1String("pg_temp"))) return found;
+    return QString();
+}
+
+QString TDatabase::pgProtectedReached(const QList<PgWriteTarget>& targets) {
+    const QStringList protectedTables = WriteProtectedTables();
+    if (protectedTables.isEmpty()) return QString();
+    // The program's own table, as the server resolves the name: a quoted
+    // name in capitals is another table, a view over it is written through.
+    for (const PgWriteTarget& t : targets) {
+        if (t.named) continue;
+        for (const auto& [schema, relation] : pgReached(t))
+            if (schema == pgSchema() && relation == PgFoldIdentifier(relation) &&
+                protectedTables.contains(relation, Qt::CaseInsensitive))
+                return relation;
+    }
+    return QString();
 }
 
 std::optional<bool> TDatabase::IsUserQuery(const QString& sql) {
@@ -565,9 +584,12 @@ bool TDatabase::OwnsTable(const QString& table, QStringList* key) {
     if (key) key->clear();
     // The general database is only read through a user's statement.
     if (ownIsGeneral()) return false;
+    // Nor is a table the user may only read written back.
+    const QStringList readOnlyTables = WriteProtectedTables();
     if (params_.engine == Engine::Sqlite) {
         if (sqliteSchemaOf(table) != QLatin1String("main")) return false;
         const QString bare = table.section(QLatin1Char('.'), -1);
+        if (readOnlyTables.contains(bare, Qt::CaseInsensitive)) return false;
         // A view of its own in `main` is written through by nobody.
         QSqlQuery q = Execute(QStringLiteral("SELECT type FROM main.sqlite_master WHERE name = ? "
                                              "COLLATE NOCASE AND type IN ('table', 'view')"),
@@ -586,13 +608,16 @@ bool TDatabase::OwnsTable(const QString& table, QStringList* key) {
         "SELECT c.relkind, n.nspname, (SELECT string_agg(a.attname::text, ';' ORDER BY k.i) FROM "
         "pg_index x CROSS JOIN LATERAL unnest(x.indkey) WITH ORDINALITY AS k(att, i) JOIN "
         "pg_attribute a ON a.attrelid = x.indrelid AND a.attnum = k.att WHERE x.indrelid = c.oid "
-        "AND x.indisprimary) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+        "AND x.indisprimary), c.relname FROM pg_class c JOIN pg_namespace n ON n.oid = "
+        "c.relnamespace "
         "WHERE c.oid = to_regclass(?)"));
     q.addBindValue(pgRegclass(table));
     if (!q.exec()) raiseError(q.lastError(), q.lastQuery());
     const bool own = q.next() && q.value(1).toString() == pgSchema() &&
                      (q.value(0).toString() == QLatin1String("r") ||
-                      q.value(0).toString() == QLatin1String("p"));
+                      q.value(0).toString() == QLatin1String("p")) &&
+                     !(q.value(3).toString() == PgFoldIdentifier(q.value(3).toString()) &&
+                       readOnlyTables.contains(q.value(3).toString(), Qt::CaseInsensitive));
     if (own && key && !q.value(2).isNull())
         for (const QString& k : q.value(2).toString().split(QLatin1Char(';')))
             *key << IdentifierSpelling(k);

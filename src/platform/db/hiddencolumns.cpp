@@ -14,6 +14,11 @@ TProgramTableTest& programTables() {
     return test;
 }
 
+TWriteProtectedTables& writeProtected() {
+    static TWriteProtectedTables tables;
+    return tables;
+}
+
 }  // namespace
 
 void SetHiddenColumnTest(THiddenColumnTest test) {
@@ -41,4 +46,12 @@ QString ProgramNameRefusal(const QString& name) {
     if (name.compare(QLatin1String("USUARIO"), Qt::CaseInsensitive) == 0) return UsersTableReason();
     if (ProgramTable(name)) return TakenNameReason(name.toUpper(), false);
     return QString();
+}
+
+void SetWriteProtectedTables(TWriteProtectedTables tables) {
+    writeProtected() = std::move(tables);
+}
+
+QStringList WriteProtectedTables() {
+    return writeProtected() ? writeProtected()() : QStringList();
 }

@@ -3,6 +3,7 @@
 // handed down by the program to the checks of users' statements.
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 // Which columns the user may not see, by name (set by the windows that run
@@ -29,3 +30,12 @@ bool ProgramTablesKnown();
 // Why a user's statement may not give something it creates or renames the
 // name `name` ("" when it may).
 QString ProgramNameRefusal(const QString& name);
+
+// The tables a user's statement may read but never write, alter, drop, lock
+// or put anything under (a view written through, a child table, a foreign
+// key), as the program tells them for the user at hand: asked once for each
+// statement judged and each result made editable (none when not set). A
+// live result over one of them is not written back either.
+using TWriteProtectedTables = std::function<QStringList()>;
+void SetWriteProtectedTables(TWriteProtectedTables tables);
+QStringList WriteProtectedTables();

@@ -164,6 +164,13 @@ QString UsersTableReason() {
         "desde una sentencia SQL");
 }
 
+QString ProtectedTableReason(const QString& table) {
+    return QStringLiteral("la sentencia modifica la tabla ") + table.toUpper() +
+           QStringLiteral(
+               ", que solo un usuario con categoría de Administrador puede modificar desde una "
+               "sentencia SQL");
+}
+
 QString TakenNameReason(const QString& name, bool server) {
     return QStringLiteral("la sentencia da a un objeto el nombre ") + name +
            (server ? QStringLiteral(", que el servidor reserva para los suyos")

@@ -43,6 +43,9 @@ QString GeneralDatabaseWriteReason(const QString& name);
 // The reason, in Spanish, why a statement naming the users table is refused:
 // it holds every user's password, level and rights.
 QString UsersTableReason();
+// A write a user may not make to one of the tables WriteProtectedTables
+// names (db/hiddencolumns.h).
+QString ProtectedTableReason(const QString& table);
 // The reason, in Spanish, why a statement that would give something it
 // creates or renames the name of one of the program's tables (`server`:
 // a name the server keeps for its own objects) is refused.

@@ -10,16 +10,18 @@
 
 #include "db/database.h"
 #include "db/table.h"
-#include "gene/dialogs/genecopi.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_conexion.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
-#include "gene/session/sesion.h"
+#include "gene/dialogo_modal.h"
+#include "gene/dialogs/genecopi.h"
 #include "gene/registros_prueba.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
+#include "gene/session/sesion.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
+#include "support/sqlprueba.h"
 #include "ui/controls.h"
 
 namespace {
@@ -65,6 +67,10 @@ struct Escenario {
             Sql(QStringLiteral("INSERT INTO EMPRESA (Codigo, Nombre) VALUES (") +
                     QLatin1String(empresa) + QLatin1Char(')'),
                 QStringLiteral("DatabaseGeneral"));
+        // The administrator, who may open every company the cases copy into.
+        CodigoUsuarioActual = QLatin1String(kCodigoAdministradorInicial);
+        CrearUsuarioPrueba(QLatin1String(kCodigoAdministradorInicial),
+                           QStringLiteral("Administrador"), QStringLiteral("1\r\n2\r\n3\r\n4"));
         t = AbrirTablaPrueba(QStringLiteral("LINEAS"));
         MessageSeam::clearLog();
     }
@@ -150,6 +156,30 @@ private Q_SLOTS:
         e.t->setFiltered(false);
         CopiarRegistrosAEmpresas(e.t.get());
         QCOMPARE(lineasDe(3), QStringList{"8/1/otro"});
+    }
+
+    // Records go only into the companies the user may open: the others are
+    // not offered, and "Todas" leaves them as they were.
+    void soloEmpresasDelUsuario_data() { AddEngineRows(); }
+    void soloEmpresasDelUsuario() {
+        QFETCH(int, engine);
+        Escenario e{Engine(engine)};
+        CrearUsuarioPrueba(QStringLiteral("PEPE"), QStringLiteral("Normal"),
+                           QStringLiteral("1\r\n3"));
+        ComoUsuario como(QStringLiteral("PEPE"));
+        const QStringList antes = lineasDe(2);
+        QStringList ofrecidas;
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        AlMostrarse<TfGENECOPI>([&](TfGENECOPI* d) {
+            ofrecidas = d->ListaEmpresas->Items();
+            d->ListaEmpresas->setSelected(0, true);
+            d->setModalResult(mrOk);
+        });
+        CopiarRegistrosAEmpresas(e.t.get());
+        QCOMPARE(ofrecidas, (QStringList{"Todas", "Tercera"}));
+        QCOMPARE(lineasDe(2), antes);
+        QCOMPARE(lineasDe(3), (QStringList{"7/1/uno", "7/2/dos", "8/1/otro"}));
     }
 
     // A record refused half-way leaves the company as it was; a company

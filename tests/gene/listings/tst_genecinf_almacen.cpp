@@ -12,23 +12,23 @@
 #include "db/clientdataset.h"
 #include "db/field.h"
 #include "db/table.h"
-#include "gene/dialogo_modal.h"
-#include "gene/dialogs/genebusc.h"
-#include "gene/dialogs/genebusq.h"
-#include "gene/dialogs/genecopi.h"
-#include "gene/session/geneform.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_conexion.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genesali_dialogos.h"
 #include "gene/data/genetext.h"
+#include "gene/dialogo_modal.h"
+#include "gene/dialogs/genebusc.h"
+#include "gene/dialogs/genebusq.h"
+#include "gene/dialogs/genecopi.h"
 #include "gene/listings/genecinf.h"
 #include "gene/listings/genecinf_filtro.h"
 #include "gene/listings/genecinf_intercambio.h"
 #include "gene/listings/genecinf_sql.h"
 #include "gene/listings/genecsql_accesos.h"
 #include "gene/listings/geneuinf.h"
+#include "gene/session/geneform.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
 #include "gene/session/sesion.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
@@ -339,6 +339,7 @@ private Q_SLOTS:
         Disenador x{Engine(engine)};
         x.e.inst.CrearEmpresa(2);
         SqlPrueba("INSERT INTO EMPRESA (Codigo, Nombre) VALUES (2, 'Destino')");
+        CrearUsuarioPrueba(QLatin1String(kCodigoAdministradorInicial), "Administrador", "1\r\n2");
         SqlPrueba(
             "INSERT INTO FILTRO (NombreTabla, Descripcion, Filtro, Instrucciones) VALUES "
             "('SQL', 'Altas', 'SELECT 1', '')");

@@ -4,17 +4,23 @@
 // query, saving, saving as and deleting queries with their settings, and
 // the insertion lists.
 
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QtTest>
 
+#include "db/database.h"
 #include "db/dberror.h"
 #include "db/field.h"
 #include "db/query.h"
+#include "db/sqllexis.h"
 #include "db/table.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genetext.h"
+#include "gene/data/geneusua.h"
 #include "gene/listings/genecsql.h"
 #include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
 #include "gene/session/sesion.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
@@ -58,6 +64,29 @@ struct Entorno {
     EmpresaPrueba e;
     QPointer<TfGENECSQL> f;
 };
+
+// The first column of the rows another program reads in a database (the
+// SQLite file of a folder; on PostgreSQL the server's superuser), `%1`
+// standing in the statement for the schema and its dot.
+QStringList FilasFuera(Engine motor, const QString& ubicacion, const QString& consulta) {
+    if (motor == Engine::Postgres)
+        return RunOutside(PostgresServerParams(), consulta.arg(ubicacion + QLatin1Char('.')));
+    QStringList filas;
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("LectorExterno"));
+        db.setDatabaseName(ubicacion + QLatin1Char('/') + QLatin1String(kDatabaseFileName));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (db.open()) {
+            QSqlQuery q(db);
+            q.exec(consulta.arg(QString()));
+            while (q.next()) filas << q.value(0).toString();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("LectorExterno"));
+    return filas;
+}
 
 }  // namespace
 
@@ -496,6 +525,282 @@ private Q_SLOTS:
         x.f->InsertarOperacion();
         QCOMPARE(x.f->SentenciaSQL->Text(),
                  QStringLiteral("SELECT SUM(") + t + QStringLiteral(".Importe) = "));
+    }
+
+    // "Cambio de Base de Datos" opens the database of a company the user may
+    // open, whatever the answer calls it, and nothing else, for every user:
+    // not another company's, not the general one under any name (a link,
+    // "..", its alias or selector) nor, on PostgreSQL, public,
+    // information_schema or pg_catalog. A refusal opens, creates and grants
+    // nothing, and leaves the editor's database as it was, as a cancel and an
+    // empty answer do. A user with companies 1 and 2 reaches company 2's
+    // table, under its role where roles are in effect, and nothing beyond it.
+    void cambioBaseDatos_data() { FilasMotorYLogin(); }
+    void cambioBaseDatos() {
+        QFETCH(int, engine);
+        QFETCH(QByteArray, login);
+        const Engine motor = Engine(engine);
+        const TConnectionParams servidor =
+            motor == Engine::Postgres ? PostgresServerParams() : TConnectionParams();
+        ComoLoginPg comoLogin(login);
+        Entorno x{motor};
+        TestInstalacion& inst = x.e.inst;
+        for (int c : {2, 3}) inst.CrearEmpresa(c);
+        const QString dos = QLatin1Char('?') + NombreBaseDatosEmpresa(fGENEINIC, 2);
+        {
+            // Company 2's table, made by the program as for any company.
+            TDatabase* db = TSession::instance().FindDatabase(dos);
+            db->Execute(
+                QStringLiteral("CREATE TABLE OTRA (a INTEGER PRIMARY KEY, b VARCHAR(10), "
+                               "Secreto VARCHAR(10))"));
+            db->Execute(QStringLiteral("INSERT INTO OTRA VALUES (1, 'dos', 'clave')"));
+            TSession::instance().CloseDirectDatabases();
+        }
+        const QString ocultosAntes = CamposNoVisiblesUsuario;
+        CamposNoVisiblesUsuario = QStringLiteral("Secreto");
+        const auto restaurar = qScopeGuard([&] { CamposNoVisiblesUsuario = ocultosAntes; });
+        const QString general = motor == Engine::Sqlite
+                                    ? inst.carpetaGeneral()
+                                    : fGENEINIC->DatabaseGeneral->Params().schema;
+        const QString empresas = QStringLiteral("SELECT Codigo || '|' || Nombre FROM %1EMPRESA");
+        const QStringList empresasAntes = FilasFuera(motor, general, empresas);
+        const QString otra = QStringLiteral("SELECT b FROM %1OTRA ORDER BY a");
+        // Roles, owners and rights the server keeps, read from outside.
+        const QString baseServidor = fGENEINIC->Database->Params().database;
+        QStringList roles;
+        for (const QString& e : {QStringLiteral("information_schema"), QStringLiteral("public"),
+                                 QStringLiteral("pg_catalog"), general, inst.ubicacionEmpresa(3)})
+            roles << QLatin1Char('\'') + PgUsersRoleName(baseServidor, e) + QLatin1Char('\'');
+        const QString esquemas = QStringLiteral("'public', 'information_schema', 'pg_catalog', '") +
+                                 general + QStringLiteral("', '") + inst.ubicacionEmpresa(3) +
+                                 QLatin1Char('\'');
+        auto estadoServidor = [&]() -> QStringList {
+            if (motor != Engine::Postgres) return {};
+            return RunOutside(
+                servidor,
+                QStringLiteral(
+                    "SELECT (SELECT count(*) FROM pg_roles WHERE rolname IN (%1))::text || '/' || "
+                    "(SELECT string_agg(DISTINCT n.nspname || ':' || pg_get_userbyid(c.relowner), "
+                    "',' ORDER BY n.nspname || ':' || pg_get_userbyid(c.relowner)) FROM pg_class c "
+                    "JOIN pg_namespace n ON n.oid = c.relnamespace WHERE n.nspname IN (%2)) || "
+                    "'/' || (SELECT string_agg(nspname || ':' || pg_get_userbyid(nspowner) || ':' "
+                    "|| coalesce(nspacl::text, ''), ',' ORDER BY nspname) FROM pg_namespace WHERE "
+                    "nspname IN (%2)) || '/' || (SELECT count(*) FROM pg_class WHERE "
+                    "relnamespace = 'public'::regnamespace)")
+                    .arg(roles.join(QLatin1Char(',')), esquemas));
+        };
+        const QStringList servidorAntes = estadoServidor();
+        const QString propia = x.f->BaseDatosConsulta;
+        const QString cabecera =
+            QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ");
+        auto cambiar = [&](const QString& respuesta) {
+            MessageSeam::clearLog();
+            MessageSeam::enqueue(respuesta);
+            x.f->pbCambioDatabaseClick();
+            return TextosMostrados().filter(QStringLiteral("¡"));
+        };
+        auto rechazo = [](const QString& respuesta) {
+            return QStringList{QStringLiteral("¡No es posible abrir la Base de Datos! Motivo: «") +
+                               respuesta.trimmed() +
+                               QStringLiteral("» no es la base de datos de ninguna de las "
+                                              "empresas a las que Vd. tiene acceso")};
+        };
+
+        CrearUsuarioPrueba(QStringLiteral("PEPE"), QStringLiteral("Normal"), QStringLiteral("1"));
+        QStringList rechazadas{dos,
+                               QLatin1Char('?') + NombreBaseDatosEmpresa(fGENEINIC, 3),
+                               QStringLiteral("DatabaseGeneral"),
+                               QStringLiteral(" ?DatabaseGeneral "),
+                               inst.aliasGeneral(),
+                               inst.aliasEmpresa(),
+                               QLatin1Char('?') + general,
+                               QStringLiteral("?nada")};
+        const QString nueva = inst.carpeta() + QStringLiteral("/NUEVA");
+        if (motor == Engine::Sqlite) {
+            const QString relativa = QDir::current().relativeFilePath(general);
+            QVERIFY(QFile::link(general, inst.carpeta() + QStringLiteral("/enlace")));
+            QVERIFY(QDir().mkpath(nueva));
+            rechazadas << QStringLiteral("?/proc/self/cwd/") + relativa
+                       << QLatin1Char('?') + general + QStringLiteral("/1/..")
+                       << QLatin1Char('?') + inst.carpeta() + QStringLiteral("/enlace")
+                       << QLatin1Char('?') + nueva;
+        } else {
+            rechazadas << QStringLiteral("?information_schema") << QStringLiteral("?public")
+                       << QStringLiteral("?pg_catalog") << QStringLiteral("?PG_CATALOG")
+                       << QLatin1Char('?') + general.toUpper();
+        }
+        for (const QString& usuario : {QStringLiteral("PEPE"), QStringLiteral("ADMIN")}) {
+            ComoUsuario como(usuario);
+            for (const QString& r : std::as_const(rechazadas)) {
+                QCOMPARE(cambiar(r), rechazo(r));
+                QCOMPARE(x.f->BaseDatosConsulta, propia);
+            }
+            // A cancel and an empty answer change nothing and say nothing.
+            for (const QString& r : {MessageSeam::cancel(), QString(), QStringLiteral("  ")}) {
+                QCOMPARE(cambiar(r), QStringList());
+                QCOMPARE(x.f->BaseDatosConsulta, propia);
+            }
+        }
+        {
+            // The editor still works on company 1: company 2's rows and the
+            // general EMPRESA are out of its reach.
+            ComoUsuario como(QStringLiteral("PEPE"));
+            x.f->pbModificar->setDown(true);
+            x.f->pbModificarClick();
+            QVERIFY(
+                !x.ejecutar(QStringLiteral("UPDATE OTRA SET b = 'X'")).filter(cabecera).isEmpty());
+            QVERIFY(!x.ejecutar(QStringLiteral("UPDATE EMPRESA SET Nombre = 'X' WHERE Codigo = 2"))
+                         .filter(cabecera)
+                         .isEmpty());
+            QCOMPARE(x.ejecutar(QStringLiteral("CREATE TABLE HX (a INTEGER)")), QStringList());
+        }
+        QCOMPARE(FilasFuera(motor, inst.ubicacionEmpresa(2), otra), QStringList{"dos"});
+        QCOMPARE(FilasFuera(motor, general, empresas), empresasAntes);
+        QCOMPARE(estadoServidor(), servidorAntes);
+        if (motor == Engine::Sqlite) QVERIFY(QDir(nueva).isEmpty());
+
+        // Companies 1 and 2: company 2's table, under any name of its folder.
+        CrearUsuarioPrueba(QStringLiteral("PEPE"), QStringLiteral("Normal"),
+                           QStringLiteral("1\r\n2"));
+        ComoUsuario como(QStringLiteral("PEPE"));
+        QStringList aceptadas{dos, QStringLiteral(" ") + dos.toUpper() + QStringLiteral(" ")};
+        if (motor == Engine::Sqlite) {
+            aceptadas.removeLast();  // folders are told by case
+            QVERIFY(QFile::link(inst.ubicacionEmpresa(2), inst.carpeta() + QStringLiteral("/dos")));
+            aceptadas << QStringLiteral("?/proc/self/cwd/") +
+                             QDir::current().relativeFilePath(inst.ubicacionEmpresa(2))
+                      << QLatin1Char('?') + inst.carpeta() + QStringLiteral("/dos");
+        }
+        for (const QString& r : std::as_const(aceptadas)) {
+            QCOMPARE(cambiar(QStringLiteral("Database")), QStringList());
+            QCOMPARE(x.f->BaseDatosConsulta, propia);
+            QCOMPARE(cambiar(r), QStringList());
+            QCOMPARE(x.f->BaseDatosConsulta, dos);
+            QVERIFY(x.f->LBTablas->Items().contains(QStringLiteral("OTRA"), Qt::CaseInsensitive));
+        }
+        QCOMPARE(x.ejecutar(QStringLiteral("SELECT b FROM OTRA")), QStringList());
+        QCOMPARE(x.filas(), QStringList{"dos"});
+        // Its hidden field stays hidden.
+        x.ejecutar(QStringLiteral("SELECT Secreto FROM OTRA"));
+        QVERIFY(!x.filas().contains(QStringLiteral("clave")));
+        QVERIFY(!TextosMostrados().join(QLatin1Char('|')).contains(QLatin1String("clave")));
+        QCOMPARE(x.ejecutar(QStringLiteral("UPDATE OTRA SET b = 'X'")), QStringList());
+        QCOMPARE(FilasFuera(motor, inst.ubicacionEmpresa(2), otra), QStringList{"X"});
+        // Nothing beyond it: the general database, company 1, company 3.
+        QStringList fuera{QStringLiteral("UPDATE EMPRESA SET Nombre = 'X' WHERE Codigo = 2"),
+                          QStringLiteral("SELECT Codigo FROM LISTPRU")};
+        if (motor == Engine::Postgres)
+            fuera << QStringLiteral("SELECT Codigo FROM %1.LISTPRU").arg(inst.ubicacionEmpresa(1))
+                  << QStringLiteral("CREATE TABLE %1.HY (a int)").arg(inst.ubicacionEmpresa(3));
+        for (const QString& sql : std::as_const(fuera)) {
+            QVERIFY2(!x.ejecutar(sql).filter(cabecera).isEmpty(), qPrintable(sql));
+            QCOMPARE(x.filas(), QStringList());
+        }
+        QCOMPARE(cambiar(QLatin1Char('?') + NombreBaseDatosEmpresa(fGENEINIC, 3)),
+                 rechazo(QLatin1Char('?') + NombreBaseDatosEmpresa(fGENEINIC, 3)));
+        QCOMPARE(x.f->BaseDatosConsulta, dos);
+        QCOMPARE(FilasFuera(motor, general, empresas), empresasAntes);
+        if (motor == Engine::Postgres) {
+            // Company 2's role where the login may create roles, else the login.
+            QCOMPARE(x.ejecutar(QStringLiteral("SELECT CAST(current_user AS varchar(63))")),
+                     QStringList());
+            const QString esperado = login == "RH_PG_PLAIN_ROLE"
+                                         ? qEnvironmentVariable("RH_PG_PLAIN_ROLE")
+                                         : PgUsersRoleName(baseServidor, inst.ubicacionEmpresa(2));
+            QCOMPARE(x.filas(), QStringList{esperado});
+            QString error;
+            RunOutside(servidor,
+                       QStringLiteral("SELECT count(*) FROM %1.hy").arg(inst.ubicacionEmpresa(3)),
+                       &error);
+            QVERIFY(!error.isEmpty());
+        }
+        QCOMPARE(estadoServidor(), servidorAntes);
+    }
+
+    // The saved reports, queries and filters other users run are an
+    // administrator's to change by statement: a user's statement that
+    // writes FILTRO under any spelling, through a view or a table under it,
+    // is refused naming the table, and a result over it is not written
+    // back; the row stays as it was for every other session. The window's
+    // own save stays the user's, and an administrator's statement runs.
+    void filtroSoloAdministradores_data() { FilasMotorYLogin(); }
+    void filtroSoloAdministradores() {
+        QFETCH(int, engine);
+        QFETCH(QByteArray, login);
+        const Engine motor = Engine(engine);
+        ComoLoginPg comoLogin(login);
+        Entorno x{motor};
+        SqlPrueba(QStringLiteral(
+            "INSERT INTO FILTRO (NombreTabla, Descripcion, Filtro, Instrucciones) VALUES "
+            "('GeneradorInformes', 'Plantilla', 'SELECT Codigo FROM LISTPRU', "
+            "'UsuariosAutorizados=ADMIN,')"));
+        const QString filtro = QStringLiteral(
+            "SELECT NombreTabla || '|' || Descripcion || '|' || Filtro || '|' || Instrucciones "
+            "FROM FILTRO ORDER BY 1");
+        const QStringList antes = FilasEnOtraSesion(filtro);
+        const QString esquema = fGENEINIC->Database->Params().schema;
+        CrearUsuarioPrueba(QStringLiteral("PEPE"), QStringLiteral("Normal"), QStringLiteral("1"));
+        const QString cambio = QStringLiteral(
+            "SET Filtro = 'SELECT CodigoOperario AS Cambiado FROM PERSONAL' WHERE NombreTabla = "
+            "'GeneradorInformes'");
+        QStringList sentencias{
+            QStringLiteral("UPDATE FILTRO ") + cambio,
+            QStringLiteral("update filtro ") + cambio,
+            QStringLiteral("UPDATE \"filtro\" ") + cambio,
+            QStringLiteral("DELETE FROM Filtro"),
+            QStringLiteral("INSERT INTO FILTRO (NombreTabla, Descripcion, Filtro) VALUES ('SQL', "
+                           "'Nueva', 'SELECT 1')"),
+            QStringLiteral("DROP TABLE FILTRO"),
+            QStringLiteral("ALTER TABLE FILTRO ADD COLUMN Z INTEGER"),
+            QStringLiteral("CREATE INDEX IXF ON FILTRO (Descripcion)")};
+        if (motor == Engine::Sqlite) {
+            sentencias << QStringLiteral("UPDATE main.FILTRO ") + cambio
+                       << QStringLiteral("WITH t AS (SELECT 1) UPDATE [FILTRO] ") + cambio
+                       << QStringLiteral("REPLACE INTO FILTRO SELECT * FROM FILTRO");
+        } else {
+            sentencias << QStringLiteral("UPDATE %1.filtro ").arg(esquema) + cambio
+                       << QStringLiteral("WITH t AS (UPDATE filtro ") + cambio +
+                              QStringLiteral(" RETURNING 1) SELECT * FROM t")
+                       << QStringLiteral("TRUNCATE filtro")
+                       << QStringLiteral("CREATE TABLE HIJA () INHERITS (filtro)");
+        }
+        ComoUsuario como(QStringLiteral("PEPE"));
+        x.f->pbModificar->setDown(true);
+        x.f->pbModificarClick();
+        const QString rechazo =
+            QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ") +
+            ProtectedTableReason(QStringLiteral("FILTRO"));
+        for (const QString& sql : std::as_const(sentencias))
+            QCOMPARE(x.ejecutar(sql).value(0), rechazo);
+        if (motor == Engine::Postgres) {
+            // A view of the user's over it is made, and never written through.
+            QCOMPARE(x.ejecutar(QStringLiteral("CREATE VIEW VF AS SELECT * FROM FILTRO")),
+                     QStringList());
+            QCOMPARE(x.ejecutar(QStringLiteral("UPDATE VF ") + cambio).value(0), rechazo);
+        }
+        // Read it may, and its result is not written back.
+        QCOMPARE(x.ejecutar(QStringLiteral("SELECT * FROM FILTRO WHERE NombreTabla = "
+                                           "'GeneradorInformes'")),
+                 QStringList());
+        QCOMPARE(x.filas(), QStringList{"GeneradorInformes"});
+        QVERIFY(!x.f->QryConsultasSQL->CanModify());
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, x.f->QryConsultasSQL->Edit());
+        QCOMPARE(FilasEnOtraSesion(filtro), antes);
+        // The window's own save is the user's.
+        x.f->SentenciaSQL->setText(QStringLiteral("SELECT 2"));
+        MessageSeam::enqueue(QStringLiteral("De Pepe"));
+        x.f->pbGuardarFiltroComoClick();
+        QCOMPARE(PrimeroEnOtraSesion(
+                     QStringLiteral("SELECT Filtro FROM FILTRO WHERE Descripcion = 'De Pepe'")),
+                 QStringLiteral("SELECT 2"));
+        // An administrator's statement runs, and his result is written back.
+        CodigoUsuarioActual = QStringLiteral("ADMIN");
+        QCOMPARE(x.ejecutar(QStringLiteral("UPDATE FILTRO ") + cambio), QStringList());
+        QCOMPARE(PrimeroEnOtraSesion(QStringLiteral(
+                     "SELECT Filtro FROM FILTRO WHERE NombreTabla = 'GeneradorInformes'")),
+                 QStringLiteral("SELECT CodigoOperario AS Cambiado FROM PERSONAL"));
+        x.ejecutar(QStringLiteral("SELECT * FROM FILTRO"));
+        QVERIFY(x.f->QryConsultasSQL->CanModify());
     }
 
     // A user whose access to the window is "Solo Lectura" finds the

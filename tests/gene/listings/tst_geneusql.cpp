@@ -656,6 +656,53 @@ private Q_SLOTS:
         QVERIFY2(columna > 500, qPrintable(QString::number(columna)));
     }
 
+    // A saved action query that writes FILTRO (the reports, queries and
+    // filters others run), run by a user who is not an administrator, is
+    // refused naming the table, and the row stays as every session reads
+    // it; his result over FILTRO is not written back nor imported into. An
+    // administrator's runs.
+    void filtroSoloAdministradores_data() { FilasMotorYLogin(); }
+    void filtroSoloAdministradores() {
+        QFETCH(int, engine);
+        QFETCH(QByteArray, login);
+        ComoLoginPg comoLogin(login);
+        Entorno x{Engine(engine)};
+        SqlPrueba(QStringLiteral(
+            "INSERT INTO FILTRO (NombreTabla, Descripcion, Filtro) VALUES ('GeneradorInformes', "
+            "'Plantilla', 'SELECT Codigo FROM LISTPRU')"));
+        const QString filtro =
+            QStringLiteral("SELECT Filtro FROM FILTRO WHERE NombreTabla = 'GeneradorInformes'");
+        CrearUsuarioPrueba(QStringLiteral("PEPE"), QStringLiteral("Normal"), QStringLiteral("1"));
+        const QString update = QStringLiteral(
+            "UPDATE FILTRO SET Filtro = 'SELECT CodigoOperario AS Cambiado FROM PERSONAL' WHERE "
+            "NombreTabla = 'GeneradorInformes'");
+        {
+            ComoUsuario como(QStringLiteral("PEPE"));
+            x.abrir(update);
+            QCOMPARE(TextosMostrados().value(0),
+                     QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ") +
+                         ProtectedTableReason(QStringLiteral("FILTRO")));
+            QCOMPARE(PrimeroEnOtraSesion(filtro), QStringLiteral("SELECT Codigo FROM LISTPRU"));
+            delete x.f;
+            SqlPrueba(QStringLiteral("DELETE FROM FILTRO WHERE NombreTabla = 'SQL'"));
+            x.f = static_cast<TfGENEUSQL*>(CreateForm(QStringLiteral("TfGENEUSQL")));
+            x.f->pbModificar->setDown(true);
+            x.abrir(QStringLiteral(
+                "SELECT NombreTabla, Descripcion, Filtro FROM FILTRO WHERE NombreTabla = "
+                "'GeneradorInformes'"));
+            QCOMPARE(x.filas(), QStringList{"GeneradorInformes"});
+            QVERIFY_THROWS_EXCEPTION(EDatabaseError, x.f->ClientDataSet1->Edit());
+            QVERIFY(x.f->QryConsultasSQL->Target().table.isEmpty());
+        }
+        delete x.f;
+        SqlPrueba(QStringLiteral("DELETE FROM FILTRO WHERE NombreTabla = 'SQL'"));
+        x.f = static_cast<TfGENEUSQL*>(CreateForm(QStringLiteral("TfGENEUSQL")));
+        x.abrir(update);
+        QCOMPARE(TextosMostrados(), QStringList{"El proceso ha finalizado correctamente"});
+        QCOMPARE(PrimeroEnOtraSesion(filtro),
+                 QStringLiteral("SELECT CodigoOperario AS Cambiado FROM PERSONAL"));
+    }
+
     // Edits reach the table only through "Guardar"; a refused save keeps
     // them and shows the engine's reason.
     void guardarCambios_data() { AddEngineRows(); }

@@ -151,6 +151,8 @@ private Q_SLOTS:
     void standardStrings();
     void queryOrAction_data();
     void queryOrAction();
+    void writeProtectedTables_data();
+    void writeProtectedTables();
 };
 
 void TestQuery::params() {
@@ -2823,6 +2825,102 @@ void TestQuery::queryOrAction() {
     QCOMPARE(pthread_key_create(&clave, nullptr), 0);
     pthread_key_delete(clave);
     QCOMPARE(tdb.db()->Scalar(QStringLiteral("SELECT COUNT(*) FROM PRUEBA")).toInt(), 3);
+}
+
+// A table the program tells a user may only read (the saved reports and
+// queries, for one who is not an administrator): every statement that
+// writes, alters, drops or stands something on it is refused naming it,
+// whatever it calls the table (quoted, lower case, qualified, in a WITH,
+// through a view of the user's), and its result is not written back; the
+// rows stay for every other session. Told nothing, the same statements run;
+// a user's own table whose quoted name differs is no such table.
+void TestQuery::writeProtectedTables_data() {
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<QString>("login");
+    for (Engine e : AvailableEngines())
+        for (const QString& login :
+             e == Engine::Postgres ? PostgresLogins() : QStringList{QString()})
+            QTest::newRow(qPrintable(EngineTag(e) + LoginTag(login))) << int(e) << login;
+}
+
+void TestQuery::writeProtectedTables() {
+    QFETCH(int, engine);
+    QFETCH(QString, login);
+    const Engine motor = Engine(engine);
+    ComoLogin como(login);
+    TestDatabase tdb{motor};
+    como.comprobar(tdb.db());
+    createPrueba(tdb.db());
+    std::unique_ptr<TDatabase> otra = tdb.openSecondSession(QStringLiteral("Otra"));
+    const QString filas =
+        QStringLiteral("SELECT string_agg(Nombre, ',' ORDER BY Codigo) FROM PRUEBA");
+    const QString lectura = motor == Engine::Sqlite
+                                ? QStringLiteral(
+                                      "SELECT group_concat(Nombre, ',') FROM (SELECT "
+                                      "Nombre FROM PRUEBA ORDER BY Codigo)")
+                                : filas;
+    const QString antes = otra->Scalar(lectura).toString();
+    QStringList sentencias{QStringLiteral("UPDATE PRUEBA SET Nombre = 'x'"),
+                           QStringLiteral("update \"prueba\" set Nombre = 'x'"),
+                           QStringLiteral("DELETE FROM Prueba WHERE Codigo = 1"),
+                           QStringLiteral("INSERT INTO PRUEBA (Codigo, Nombre) VALUES (9, 'x')"),
+                           QStringLiteral("ALTER TABLE PRUEBA ADD COLUMN Z INTEGER"),
+                           QStringLiteral("CREATE INDEX PRUEBA_Z ON PRUEBA (Nombre)"),
+                           QStringLiteral("DROP TABLE PRUEBA")};
+    if (motor == Engine::Sqlite) {
+        sentencias << QStringLiteral("UPDATE main.[PRUEBA] SET Nombre = 'x'")
+                   << QStringLiteral("WITH t AS (SELECT 1) DELETE FROM PRUEBA")
+                   << QStringLiteral("REPLACE INTO PRUEBA (Codigo, Nombre) VALUES (1, 'x')");
+    } else {
+        sentencias << QStringLiteral("UPDATE %1.prueba SET Nombre = 'x'").arg(tdb.location())
+                   << QStringLiteral(
+                          "WITH t AS (UPDATE PRUEBA SET Nombre = 'x' RETURNING 1) "
+                          "SELECT COUNT(*) FROM t")
+                   << QStringLiteral("TRUNCATE PRUEBA")
+                   << QStringLiteral("CREATE TABLE HIJA () INHERITS (PRUEBA)")
+                   << QStringLiteral("CREATE TABLE REFIERE (c int REFERENCES PRUEBA (Codigo))")
+                   << QStringLiteral("ALTER TABLE PRUEBA RENAME TO APARTADA")
+                   << QStringLiteral("CREATE VIEW VP AS SELECT * FROM PRUEBA")
+                   << QStringLiteral("UPDATE VP SET Nombre = 'x'")
+                   << QStringLiteral("CREATE VIEW VVP AS SELECT * FROM VP")
+                   << QStringLiteral("DELETE FROM VVP")
+                   << QStringLiteral("CREATE TABLE \"PRUEBA\" (a int)")
+                   << QStringLiteral("INSERT INTO \"PRUEBA\" VALUES (1)");
+    }
+    auto ejecutar = [&](const QString& sql) {
+        return ErrorText([&] {
+            TQuery q;
+            q.setDatabaseName(QStringLiteral("Database"));
+            q.setUserStatement(true);
+            q.SQL().setText(sql);
+            q.ExecSQL();
+        });
+    };
+    auto viva = [&] {
+        TQuery q;
+        q.setDatabaseName(QStringLiteral("Database"));
+        q.setUserStatement(true);
+        q.setRequestLive(true);
+        q.SQL().setText(QStringLiteral("SELECT * FROM PRUEBA"));
+        q.Open();
+        return q.CanModify();
+    };
+    {
+        SetWriteProtectedTables([] { return QStringList{QStringLiteral("PRUEBA")}; });
+        const auto restaurar = qScopeGuard([] { SetWriteProtectedTables(nullptr); });
+        for (const QString& sql : std::as_const(sentencias)) {
+            const bool propia = sql.contains(QLatin1String("CREATE VIEW")) ||
+                                sql.contains(QLatin1String("\"PRUEBA\""));
+            QCOMPARE(ejecutar(sql),
+                     propia ? QString() : ProtectedTableReason(QStringLiteral("PRUEBA")));
+        }
+        QVERIFY(!viva());
+        QCOMPARE(otra->Scalar(lectura).toString(), antes);
+    }
+    // Told nothing, the same statements run.
+    QCOMPARE(ejecutar(sentencias.first()), QString());
+    QCOMPARE(otra->Scalar(lectura).toString(), QStringLiteral("x,x,x"));
+    QVERIFY(viva());
 }
 
 QTEST_MAIN(TestQuery)
