@@ -549,6 +549,41 @@ private Q_SLOTS:
                  1);
     }
 
+    // A memo hidden from the user prints empty, as any other hidden field,
+    // whether the format names it alone or a piece of it.
+    void memoOculto_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("campo");
+        for (Engine e : AvailableEngines()) {
+            NewEngineRow(e, "entero") << QStringLiteral("Texto");
+            NewEngineRow(e, "una pieza") << QStringLiteral("Texto,2");
+        }
+    }
+    void memoOculto() {
+        QFETCH(int, engine);
+        QFETCH(QString, campo);
+        Trabajo t{Engine(engine)};
+        t.formato(QStringLiteral("F1"), QStringLiteral("[CABECERA]\r\nFont=Arial;10\r\n"
+                                                       "Camp=10;10;80;%1\r\nText=10;30;0;Fin\r\n")
+                                            .arg(campo));
+        t.f = new TfGENELIMP;
+        CrearTablaEstructura(fGENEINIC, t.f->Temporal,
+                             QStringLiteral("Tabla Temporal\r\n/C/1/Codigo/ftInteger/0/*\r\n"
+                                            "/C/2/Texto/ftMemo/0/\r\n/I/1/<Primary>/Codigo/\r\n"),
+                             -1);
+        t.f->Temporal->Open();
+        t.f->Temporal->Append();
+        t.f->Temporal->FieldByName(QStringLiteral("Codigo"))->setAsInteger(1);
+        t.f->Temporal->FieldByName(QStringLiteral("Texto"))
+            ->setAsString(QStringLiteral("Reservado uno\r\nReservado dos"));
+        t.f->Temporal->Post();
+        CamposNoVisiblesUsuario = QStringLiteral("texto");
+        const QString texto = textoPdf(t.aPdf());
+        QVERIFY2(
+            texto.contains(QStringLiteral("Fin")) && !texto.contains(QStringLiteral("Reservado")),
+            qPrintable(texto));
+    }
+
     // A memo outside the body wrapped into a 20 mm column: a word longer
     // than the column is cut into pieces that each fit, and together give
     // the word back; ordinary words break at blanks. A text field whose
