@@ -564,7 +564,7 @@ private Q_SLOTS:
         QFETCH(QString, campo);
         Trabajo t{Engine(engine)};
         t.formato(QStringLiteral("F1"), QStringLiteral("[CABECERA]\r\nFont=Arial;10\r\n"
-                                                       "Camp=10;10;80;%1\r\nText=10;30;0;Fin\r\n")
+                                                       "Camp=10;10;80;%1;5\r\nText=10;30;0;Fin\r\n")
                                             .arg(campo));
         t.f = new TfGENELIMP;
         CrearTablaEstructura(fGENEINIC, t.f->Temporal,
