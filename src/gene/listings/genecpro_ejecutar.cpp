@@ -19,6 +19,7 @@
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genesali.h"
+#include "gene/data/geneusua.h"
 #include "gene/data/mensajes.h"
 #include "gene/listings/genecpro.h"
 #include "gene/listings/genelpro.h"
@@ -63,8 +64,10 @@ private:
 // The fields the sort compares: the first ten that are not memo or blob.
 QList<TField*> CamposClave(TDataSet* DataSet) {
     QList<TField*> campos;
+    // A hidden field never orders the rows: their order would tell its values.
     for (TField* f : DataSet->Fields())
-        if (!EsMemoOBlob(f) && campos.size() < 10) campos << f;
+        if (!EsMemoOBlob(f) && !CampoNoVisible(ModuloDatos, f->FieldName()) && campos.size() < 10)
+            campos << f;
     return campos;
 }
 

@@ -240,7 +240,9 @@ void TfGENELIMP::ImprimirDocumentosAdjuntos() {
                 const QString resto = elemento.mid(camp + 5);
                 const qsizetype punto = resto.indexOf(QLatin1Char('.'));
                 TField* campo = Temporal->FindField(punto < 0 ? resto : resto.left(punto));
-                if (!campo) continue;
+                // A hidden value would choose the document and stand in its
+                // path, in a warning too: such an item gives none.
+                if (!campo || CampoNoVisible(ModuloDatos, campo->FieldName())) continue;
                 ruta = elemento.left(camp) + campo->Text() +
                        (punto < 0 ? QString() : resto.mid(punto));
             }

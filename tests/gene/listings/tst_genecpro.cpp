@@ -751,6 +751,13 @@ private Q_SLOTS:
         QVERIFY2(texto.contains(QStringLiteral("D'Ors")), qPrintable(texto));
         for (const char* oculto : {"Importe", "12,5", "62,5"})
             QVERIFY2(!texto.contains(QLatin1String(oculto)), qPrintable(texto));
+        if (conjunto) {
+            // Nor does it order them: the two Ana by their code, not their amount.
+            QStringList orden;
+            for (x.f->Temporal->First(); !x.f->Temporal->Eof(); x.f->Temporal->Next())
+                orden << x.f->Temporal->FieldByName(QStringLiteral("Codigo"))->AsString();
+            QCOMPARE(orden, (QStringList{"1", "4", "2", "3"}));
+        }
         x.f->FormClose();
     }
 
