@@ -15,10 +15,6 @@
 #include "db/query.h"
 #include "db/sysutils.h"
 #include "gene/data/geneclav.h"
-#include "gene/session/geneform.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_formulario.h"
-#include "gene/dialogs/genemlis.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_nombres.h"
 #include "gene/data/genemodu_sql.h"
@@ -27,6 +23,10 @@
 #include "gene/data/genetrad.h"
 #include "gene/data/geneusua.h"
 #include "gene/data/mensajes.h"
+#include "gene/dialogs/genemlis.h"
+#include "gene/session/geneform.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_formulario.h"
 #include "gene/session/sesion.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
@@ -174,6 +174,14 @@ bool QuitarMarca(QString& texto, const QString& marca) {
     if (!texto.contains(marca)) return false;
     texto.remove(marca);
     return true;
+}
+
+// An entry that is or holds a field hidden from the user: a search by it
+// would tell the hidden values by the rows it finds.
+bool EntradaConCampoOculto(const QString& Entrada) {
+    for (const QString& c : Entrada.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        if (CampoNoVisible(dialogos::Modulo(), c.trimmed())) return true;
+    return false;
 }
 
 }  // namespace
@@ -524,6 +532,7 @@ void TfGENEBUSQ::pbPersonalizarBusquedaClick() {
                 for (const QString& c : LineasTexto(lista))
                     if (!c.isEmpty() && !entradas.contains(c)) entradas << c;
         }
+        entradas.removeIf(EntradaConCampoOculto);
         ListaCamposBusqueda->setItems(entradas);
         ListaCamposBusqueda->setItemIndex(-1);
 
@@ -531,7 +540,9 @@ void TfGENEBUSQ::pbPersonalizarBusquedaClick() {
         if (m)
             LeerConfiguracionUsuario(m, CodigoUsuarioActual, QStringLiteral("DatosBusqueda"),
                                      datos);
-        const TPreferenciaBusqueda p = LeerPreferenciaBusqueda(datos, TablaBusqueda);
+        TPreferenciaBusqueda p = LeerPreferenciaBusqueda(datos, TablaBusqueda);
+        // Saved before the field was hidden: nothing of it is taken.
+        if (EntradaConCampoOculto(p.Entrada)) p = TPreferenciaBusqueda();
         if (p.Modo >= 0) setModo(TModoBusqueda(p.Modo));
         ResultadosOrdenados->setChecked(p.Ordenados);
         MostrarCamposMemo->setChecked(p.Memos);
@@ -583,7 +594,9 @@ void TfGENEBUSQ::MostrarCamposMemoClick() {
 }
 
 void TfGENEBUSQ::pbBuscarClick(bool Silencioso) {
-    if (ListaCamposBusqueda->ItemIndex() < 0 || textoEntrada().isEmpty()) return;
+    if (ListaCamposBusqueda->ItemIndex() < 0 || textoEntrada().isEmpty() ||
+        EntradaConCampoOculto(textoEntrada()))
+        return;
     if (DatoABuscar->Text().isEmpty()) setModo(mbAproximada);
     const SqlDialect& dialecto = DialectoActual();
 

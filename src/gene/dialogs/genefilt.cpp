@@ -6,18 +6,19 @@
 #include <memory>
 
 #include "db/datasource.h"
+#include "db/filter.h"
 #include "db/table.h"
-#include "gene/dialogs/genebusq.h"
-#include "gene/session/geneform.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_formulario.h"
-#include "gene/session/geneinic_tablas.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_nombres.h"
 #include "gene/data/genetext.h"
 #include "gene/data/genetrad.h"
 #include "gene/data/geneusua.h"
 #include "gene/data/mensajes.h"
+#include "gene/dialogs/genebusq.h"
+#include "gene/session/geneform.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_formulario.h"
+#include "gene/session/geneinic_tablas.h"
 #include "ui/controls.h"
 #include "ui/menus.h"
 
@@ -26,6 +27,31 @@ using dialogos::Modulo;
 QString CondicionFiltro(const QString& Campo, const QString& Operador, const QString& Valor) {
     return QLatin1Char('(') + Campo + QLatin1Char(' ') + Operador + QLatin1Char(' ') +
            Entrecomillar(Valor) + QLatin1Char(')');
+}
+
+QString CampoNoVisibleFiltro(const QString& Filtro, TDataSet* DataSet) {
+    QStringList campos;
+    try {
+        campos = FilterExpression::parse(Filtro).fields();
+    } catch (const std::exception&) {
+        return QString();
+    }
+    for (const QString& c : std::as_const(campos)) {
+        // The dataset's filter looks a name up as written, then in capitals,
+        // then in small letters: judge the field it finds.
+        TField* f = nullptr;
+        if (DataSet)
+            for (const QString& n : {c, c.toUpper(), c.toLower()})
+                if ((f = DataSet->FindField(n))) break;
+        if (f && CampoNoVisible(Modulo(), f->FieldName())) return f->FieldName();
+        if (CampoNoVisible(Modulo(), c)) return c;
+    }
+    return QString();
+}
+
+QString TextoCampoNoVisibleFiltro(const QString& Campo) {
+    return QStringLiteral("¡El filtro usa el campo ") + Campo +
+           QStringLiteral(", que Vd. no tiene permitido ver!");
 }
 
 TfGENEFILT::TfGENEFILT(QWidget* owner) : TForm(owner) {
@@ -198,6 +224,13 @@ bool TfGENEFILT::Preparar(TDataSet* DataSet) {
 
 void TfGENEFILT::Aplicar(TDataSet* DataSet, int Resultado) {
     if (Resultado != mrOk) return;
+    // Typed or loaded from a saved filter, it would tell the hidden values
+    // by the rows it leaves.
+    const QString oculto = CampoNoVisibleFiltro(MemoFiltros->Text(), DataSet);
+    if (!oculto.isEmpty()) {
+        MensajeAdvertencia(TextoCampoNoVisibleFiltro(oculto));
+        return;
+    }
     try {
         DataSet->setFilter(MemoFiltros->Text());
         DataSet->setFiltered(true);

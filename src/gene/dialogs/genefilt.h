@@ -23,6 +23,15 @@ class TTable;
 // as filter literals are ('' inside stands for one quote).
 QString CondicionFiltro(const QString& Campo, const QString& Operador, const QString& Valor);
 
+// The first field hidden from the user (CampoNoVisible) that a filter text
+// compares, named as DataSet calls it ("" when none, or when the text is no
+// filter: applying it fails on its own). The names are read by the filter
+// grammar's own parser and resolved as the dataset resolves them, so no
+// spelling, case, bracket or spacing lets one through.
+QString CampoNoVisibleFiltro(const QString& Filtro, TDataSet* DataSet);
+// The warning that refuses such a filter.
+QString TextoCampoNoVisibleFiltro(const QString& Campo);
+
 class TfGENEFILT : public TForm {
     Q_OBJECT
 public:
@@ -53,7 +62,8 @@ public:
     bool Preparar(TDataSet* DataSet);
     // After the dialog: on mrOk the memo becomes the dataset's filter (a bad
     // one is warned about and leaves the dataset unfiltered) and the dataset
-    // goes to its first record; any other result leaves it untouched.
+    // goes to its first record; any other result, or a filter on a field
+    // hidden from the user (warned about), leaves it untouched.
     void Aplicar(TDataSet* DataSet, int Resultado);
 
     void pbAgregarClick();

@@ -25,6 +25,7 @@
 #include "gene/data/genetrad.h"
 #include "gene/data/geneusua.h"
 #include "gene/data/mensajes.h"
+#include "gene/dialogs/genefilt.h"
 #include "gene/dialogs/genevtex.h"
 #include "gene/listings/geneprog.h"
 #include "gene/session/geneform.h"
@@ -46,6 +47,15 @@ namespace {
 
 const QString kSeleccion = QStringLiteral("De Rejilla a Lista");
 const QString kRejilla = QStringLiteral("De Lista a Rejilla");
+
+// A restriction on a field hidden from the user would tell its values by the
+// rows it leaves: refused with a warning naming the field.
+bool SinCamposOcultos(const QString& Condicion, TDataSet* Origen) {
+    const QString oculto = CampoNoVisibleFiltro(Condicion, Origen);
+    if (oculto.isEmpty()) return true;
+    MensajeAdvertencia(TextoCampoNoVisibleFiltro(oculto));
+    return false;
+}
 
 bool EsTipoFecha(const QString& Tipo) {
     return Tipo == QLatin1String("ftDate") || Tipo == QLatin1String("ftDateTime");
@@ -803,6 +813,7 @@ bool TfGENECPRO::AplicarFiltroTabla() {
     if (!ds || !RangosValidos()) return false;
     QString condicion = CondicionListado();
     condicion.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    if (!SinCamposOcultos(condicion, ds)) return false;
     try {
         ds->setFiltered(false);
         ds->setFilter(condicion);
@@ -867,6 +878,12 @@ bool TfGENECPRO::EjecutarSentenciaListado() {
         Query1->Close();
         Query1->setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
         const QString condicion = CondicionListado();
+        // A condition the filter grammar reads is judged as the dataset
+        // mode judges it; any other SQL is the engine's to judge.
+        if (!SinCamposOcultos(condicion, TablaFisica)) {
+            TraducirFormulario(fGENEINIC, this, QString());
+            return false;
+        }
         const QString motivo = MotivoSegundaSentencia(condicion);
         if (!motivo.isEmpty()) throw EDatabaseError(DbError::General, motivo);
         Query1->SQL().setText(SentenciaListado());

@@ -16,14 +16,15 @@
 #include "gene/data/geneconv.h"
 #include "gene/data/genecopi_registros.h"
 #include "gene/data/geneexpt.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_tablas.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genesali.h"
+#include "gene/data/geneusua.h"
+#include "gene/data/mensajes.h"
 #include "gene/listings/genecpro.h"
 #include "gene/listings/genelpro.h"
-#include "gene/data/mensajes.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_tablas.h"
 #include "report/quickrep.h"
 #include "ui/controls.h"
 #include "ui/dbgrid.h"
@@ -63,8 +64,10 @@ private:
 // The fields the sort compares: the first ten that are not memo or blob.
 QList<TField*> CamposClave(TDataSet* DataSet) {
     QList<TField*> campos;
+    // A hidden field never orders the rows: their order would tell its values.
     for (TField* f : DataSet->Fields())
-        if (!EsMemoOBlob(f) && campos.size() < 10) campos << f;
+        if (!EsMemoOBlob(f) && !CampoNoVisible(ModuloDatos, f->FieldName()) && campos.size() < 10)
+            campos << f;
     return campos;
 }
 
@@ -286,6 +289,9 @@ void TfGENECPRO::AvisarFilasRestringidas() {
     const QString condicion = CondicionListado();
     TQuery q;
     q.setRequestLive(false);
+    // The condition holds the user's typed filters: it counts under the
+    // same confinement as the listing itself, so a hidden field tells nothing.
+    q.setUserStatement(true);
     q.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
     q.SQL().setText(QStringLiteral("SELECT COUNT(*) FROM ") + TablaSentencia() +
                     QStringLiteral(" WHERE NOT (") + acceso + QLatin1Char(')') +

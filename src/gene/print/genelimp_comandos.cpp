@@ -623,7 +623,8 @@ void TfGENELIMP::ComandoCamp(const QStringList& a) {
             if (!f) return;
         }
         if ((f->DataType() == ftMemo || f->DataType() == ftFmtMemo) && !LineaContinuacion()) {
-            QString texto = f->AsString();
+            // A hidden memo prints empty, as any other hidden field.
+            QString texto = CampoNoVisible(ModuloDatos, f->FieldName()) ? QString() : f->AsString();
             if (pieza > 0) {
                 QVariant lineas;
                 LineasMemo(texto, lineas);

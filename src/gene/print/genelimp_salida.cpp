@@ -13,18 +13,19 @@
 #include "db/query.h"
 #include "db/table.h"
 #include "gene/data/geneclav.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_programas.h"
 #include "gene/data/genelog.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_nombres.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genesali.h"
 #include "gene/data/genesali_dialogos.h"
+#include "gene/data/geneusua.h"
 #include "gene/data/mensajes.h"
 #include "gene/print/barcd4.h"
 #include "gene/print/genelimp.h"
 #include "gene/print/genelimp_salida.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_programas.h"
 #include "gene/session/sesion.h"
 #include "io/modeldoc.h"
 #include "io/paths.h"
@@ -89,10 +90,15 @@ bool ImprimirPDF(const QString& pdf, const QString& impresora, QStringList& reun
     return enviado;
 }
 
-// The fields of the current row as a model's placeholders take them.
+// The fields of the current row as a model's placeholders take them: a
+// field hidden from the user empty, as a drawn format prints it, so that its
+// placeholder is neither filled nor left standing.
 TCamposModelo CamposFila(TTable* tabla) {
     TCamposModelo campos;
-    for (TField* campo : tabla->Fields()) campos.append({campo->FieldName(), campo->Text()});
+    for (TField* campo : tabla->Fields())
+        campos.append({campo->FieldName(), CampoNoVisible(ModuloDatos, campo->FieldName())
+                                               ? QString()
+                                               : campo->Text()});
     return campos;
 }
 
@@ -234,7 +240,9 @@ void TfGENELIMP::ImprimirDocumentosAdjuntos() {
                 const QString resto = elemento.mid(camp + 5);
                 const qsizetype punto = resto.indexOf(QLatin1Char('.'));
                 TField* campo = Temporal->FindField(punto < 0 ? resto : resto.left(punto));
-                if (!campo) continue;
+                // A hidden value would choose the document and stand in its
+                // path, in a warning too: such an item gives none.
+                if (!campo || CampoNoVisible(ModuloDatos, campo->FieldName())) continue;
                 ruta = elemento.left(camp) + campo->Text() +
                        (punto < 0 ? QString() : resto.mid(punto));
             }

@@ -872,6 +872,13 @@ bool FilterExpression::isEmpty() const {
     return !root_;
 }
 
+QStringList FilterExpression::fields() const {
+    QStringList names;
+    if (root_)
+        for (const Condition& c : root_->conditions) names << c.field;
+    return names;
+}
+
 void FilterExpression::bind(const std::function<int(const QString& name)>& indexOf,
                             const std::function<TFieldType(int index)>& typeOf) {
     if (!root_) return;

@@ -8,6 +8,7 @@
 // also matches NULL.
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <functional>
 #include <memory>
@@ -24,6 +25,9 @@ public:
     FilterExpression& operator=(FilterExpression&&) noexcept;
 
     bool isEmpty() const;
+    // The field names the expression compares, in order, as the parser read
+    // them (brackets taken off): what bind() will look up.
+    QStringList fields() const;
     // Resolves field names (case-insensitively) to indexes and converts the
     // literals; an unknown field raises FieldNotFound, a literal that does not
     // convert raises FilterError ("Type mismatch in expression").

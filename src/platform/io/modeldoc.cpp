@@ -73,39 +73,49 @@ QString Normalizado(QString valor) {
     return valor;
 }
 
-// Replaces the placeholders over the text nodes of one paragraph: the value
-// goes into the node where the placeholder starts, the rest of the
-// placeholder is taken out of the nodes it spans.
+// Replaces the placeholders over the text nodes of one paragraph, in one
+// pass from left to right: the value goes into the node where the
+// placeholder starts, the rest of the placeholder is taken out of the nodes
+// it spans. A value put in is never read again, so a value that holds
+// "$Campo$" stays as it is instead of taking another field's value.
 void ReemplazarEnParrafo(std::vector<QDomText>& textos, const TCamposModelo& campos) {
-    if (textos.empty()) return;
-    for (const auto& [nombre, valorOriginal] : campos) {
-        const QString marca = QLatin1Char('$') + nombre + QLatin1Char('$');
-        const QString valor = Normalizado(valorOriginal);
-        qsizetype desde = 0;
-        for (;;) {
-            QString total;
-            std::vector<qsizetype> inicio;
-            for (const QDomText& t : textos) {
-                inicio.push_back(total.size());
-                total += t.data();
-            }
-            const qsizetype a = total.indexOf(marca, desde, Qt::CaseInsensitive);
-            if (a < 0) break;
-            const qsizetype b = a + marca.size();
-            size_t i = 0;
-            while (i + 1 < textos.size() && inicio[i + 1] <= a) ++i;
-            size_t j = i;
-            while (j + 1 < textos.size() && inicio[j + 1] < b) ++j;
-            const QString primero = textos[i].data();
-            if (i == j) {
-                textos[i].setData(primero.left(a - inicio[i]) + valor + primero.mid(b - inicio[i]));
-            } else {
-                textos[i].setData(primero.left(a - inicio[i]) + valor);
-                for (size_t k = i + 1; k < j; ++k) textos[k].setData(QString());
-                textos[j].setData(textos[j].data().mid(b - inicio[j]));
-            }
-            desde = a + valor.size();
+    if (textos.empty() || campos.isEmpty()) return;
+    QStringList marcas;
+    for (const auto& campo : campos) marcas << QLatin1Char('$') + campo.first + QLatin1Char('$');
+    qsizetype desde = 0;
+    for (;;) {
+        QString total;
+        std::vector<qsizetype> inicio;
+        for (const QDomText& t : textos) {
+            inicio.push_back(total.size());
+            total += t.data();
         }
+        // The first placeholder from here on; at one place, the first field given.
+        qsizetype a = -1;
+        qsizetype cual = -1;
+        for (qsizetype p = total.indexOf(QLatin1Char('$'), desde); p >= 0 && cual < 0;
+             p = total.indexOf(QLatin1Char('$'), p + 1)) {
+            const QStringView resto = QStringView(total).mid(p);
+            for (qsizetype k = 0; k < marcas.size() && cual < 0; ++k)
+                if (resto.startsWith(marcas[k], Qt::CaseInsensitive)) cual = k;
+            a = p;
+        }
+        if (cual < 0) break;
+        const QString valor = Normalizado(campos[cual].second);
+        const qsizetype b = a + marcas[cual].size();
+        size_t i = 0;
+        while (i + 1 < textos.size() && inicio[i + 1] <= a) ++i;
+        size_t j = i;
+        while (j + 1 < textos.size() && inicio[j + 1] < b) ++j;
+        const QString primero = textos[i].data();
+        if (i == j) {
+            textos[i].setData(primero.left(a - inicio[i]) + valor + primero.mid(b - inicio[i]));
+        } else {
+            textos[i].setData(primero.left(a - inicio[i]) + valor);
+            for (size_t k = i + 1; k < j; ++k) textos[k].setData(QString());
+            textos[j].setData(textos[j].data().mid(b - inicio[j]));
+        }
+        desde = a + valor.size();
     }
 }
 

@@ -7,7 +7,8 @@
 // character. Values go in as plain text (no markup is read from them); a line
 // break inside a value (CR LF, CR or LF) becomes a line break of the document.
 // Field names are matched regardless of letter case, as a word processor's
-// replace does by default.
+// replace does by default. An empty value takes its placeholder out; a value
+// is never searched for placeholders itself.
 
 #include <QList>
 #include <QPair>
@@ -16,8 +17,8 @@
 using TCamposModelo = QList<QPair<QString, QString>>;
 
 // Writes Target (a new file, or replacing one) from Model with the fields
-// replaced, in the order given. False with a Spanish reason when the model
-// cannot be read, is not a .docx or .odt document, or the target cannot be
-// written; the target is then left as it was.
+// replaced (where two names fit one place, the one given first). False with a Spanish reason when
+// the model cannot be read, is not a .docx or .odt document, or the target cannot be written; the
+// target is then left as it was.
 bool FillModelDocument(const QString& Model, const QString& Target, const TCamposModelo& Fields,
                        QString* Reason);

@@ -8,12 +8,12 @@
 #include "db/clientdataset.h"
 #include "db/dialect.h"
 #include "db/query.h"
-#include "gene/dialogs/genebusq.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/geneusua.h"
-#include "gene/session/sesion.h"
+#include "gene/dialogs/genebusq.h"
 #include "gene/registros_prueba.h"
+#include "gene/session/sesion.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
 #include "ui/controls.h"
@@ -389,6 +389,62 @@ private Q_SLOTS:
         QCOMPARE(MessageSeam::log().size(), 1);
         d->pbConformeClick();
         QCOMPARE(d->ModalResult(), int(mrCancel));
+    }
+
+    // A clerk with a field hidden is offered no entry that is or holds it,
+    // a preference saved for it comes back as none, and a search by it
+    // finds nothing; the caller's own filter still restricts by it.
+    void camposOcultos_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("oculto");
+        QTest::addColumn<QString>("preferencia");
+        QTest::addColumn<QString>("primera");
+        for (Engine m : AvailableEngines()) {
+            NewEngineRow(m, "campo suelto")
+                << QStringLiteral("Texto") << QStringLiteral("LINEAS:Texto(P)(O)")
+                << QStringLiteral("CodigoOperario;Linea");
+            NewEngineRow(m, "en otra letra")
+                << QStringLiteral("TEXTO") << QStringLiteral("LINEAS:texto(P)(O)")
+                << QStringLiteral("CodigoOperario;Linea");
+            NewEngineRow(m, "campo de la clave")
+                << QStringLiteral("Linea") << QStringLiteral("LINEAS:CodigoOperario;Linea(P)(O)")
+                << QStringLiteral("CodigoOperario");
+        }
+    }
+    void camposOcultos() {
+        QFETCH(int, engine);
+        QFETCH(QString, oculto);
+        QFETCH(QString, preferencia);
+        QFETCH(QString, primera);
+        Escenario e{Engine(engine)};
+        GrabarConfiguracionUsuario(&e.modulo, CodigoUsuarioActual, QStringLiteral("DatosBusqueda"),
+                                   preferencia);
+        CamposNoVisiblesUsuario = oculto;
+        const auto restaurar = qScopeGuard([] { CamposNoVisiblesUsuario.clear(); });
+        MessageSeam::clearLog();
+
+        auto d = ::dialogo();
+        for (const QString& entrada : d->ListaCamposBusqueda->Items())
+            QVERIFY2(!entrada.split(QLatin1Char(';')).contains(oculto, Qt::CaseInsensitive),
+                     qPrintable(entrada));
+        QCOMPARE(d->ListaCamposBusqueda->Text(), primera);
+        QCOMPARE(d->Modo(), mbAproximada);
+        QVERIFY(!d->ResultadosOrdenados->isChecked());
+
+        // Chosen anyway, it searches nothing.
+        d->ListaCamposBusqueda->setText(oculto);
+        d->setModo(mbParcial);
+        d->DatoABuscar->setText(QStringLiteral("GAR"));
+        d->pbBuscarClick(true);
+        QVERIFY(!d->ClientDataSet1->Active() || d->ClientDataSet1->IsEmpty());
+
+        // The caller's filter is the program's: not judged.
+        d = std::unique_ptr<TfGENEBUSQ>(NewForm<TfGENEBUSQ>());
+        d->TablaBusqueda = QStringLiteral("LINEAS");
+        d->FiltroBusqueda = QStringLiteral("Linea = 3 AND Texto = 'GARCIA'");
+        d->FormShow();
+        QCOMPARE(d->ClientDataSet1->RecordCount(), 1);
+        QVERIFY(MessageSeam::log().isEmpty());
     }
 
     // Keys of the dialog on screen, and value filters of the result whose

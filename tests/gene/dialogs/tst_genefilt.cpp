@@ -6,13 +6,13 @@
 #include <QtTest>
 
 #include "db/table.h"
-#include "gene/dialogo_modal.h"
-#include "gene/dialogs/genefilt.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/geneusua.h"
-#include "gene/session/sesion.h"
+#include "gene/dialogo_modal.h"
+#include "gene/dialogs/genefilt.h"
 #include "gene/registros_prueba.h"
+#include "gene/session/sesion.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
 #include "ui/controls.h"
@@ -186,15 +186,65 @@ private Q_SLOTS:
                  QStringLiteral("1"));
     }
 
-    // Hidden fields of the user are not offered.
-    void camposOcultos_data() { AddEngineRows(); }
+    // A clerk with Importe hidden is not offered it, and a filter that
+    // compares it, typed however or loaded from a saved one, is refused
+    // naming it: the rows shown stay as they were, so no value is told by
+    // the rows a guess leaves. A value that only spells the name is no field.
+    void camposOcultos_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("filtro");
+        QTest::addColumn<bool>("guardado");
+        QTest::addColumn<QStringList>("filas");  // empty: refused
+        for (Engine m : AvailableEngines()) {
+            auto fila = [&](const char* caso, const char* filtro, bool guardado,
+                            const QStringList& filas) {
+                NewEngineRow(m, caso) << QString::fromUtf8(filtro) << guardado << filas;
+            };
+            fila("escrito", "(Importe = '20')", false, {});
+            fila("en minusculas", "(importe = '20')", false, {});
+            fila("mayusculas sin blancos", "(  IMPORTE>='15' )", false, {});
+            fila("entre corchetes", "([ Importe ] >= 15)", false, {});
+            fila("valor delante", "('20' = Importe)", false, {});
+            fila("negado tras OR con LF", "(Texto = 'X') OR\nNOT (Importe <> '20')", false, {});
+            fila("guardado", "(Texto = 'X') OR\r\n(Importe = '20')", true, {});
+            fila("valor con el nombre", "(Texto <> 'Importe')", false,
+                 {"GARCIA", "O'NEIL", "PEREZ"});
+            fila("otro campo guardado", "(Texto = 'PEREZ')", true, {"PEREZ"});
+        }
+    }
     void camposOcultos() {
         QFETCH(int, engine);
+        QFETCH(QString, filtro);
+        QFETCH(bool, guardado);
+        QFETCH(QStringList, filas);
         Escenario e{Engine(engine)};
+        if (guardado)
+            Sql(QStringLiteral("INSERT INTO FILTRO (NombreTabla, Descripcion, Filtro) VALUES "
+                               "('LINEAS', 'De antes', '") +
+                QString(filtro).replace(QLatin1String("'"), QLatin1String("''")) +
+                QStringLiteral("')"));
         CamposNoVisiblesUsuario = QStringLiteral("Importe");
+        const auto restaurar = qScopeGuard([] { CamposNoVisiblesUsuario.clear(); });
         auto d = dialogo(e.t.get());
-        CamposNoVisiblesUsuario.clear();
+        QVERIFY(d);
         QVERIFY(!d->ListaCampos->Items().contains(QStringLiteral("Importe")));
+        if (guardado)
+            QCOMPARE(d->MemoFiltros->Text(), filtro);
+        else
+            d->MemoFiltros->setText(filtro);
+        d->Aplicar(e.t.get(), mrOk);
+        if (filas.isEmpty()) {
+            QCOMPARE(MessageSeam::log().size(), 1);
+            QCOMPARE(MessageSeam::log().last().text,
+                     QStringLiteral("¡El filtro usa el campo Importe, que Vd. no tiene "
+                                    "permitido ver!"));
+            QVERIFY(!e.t->Filtered());
+            QCOMPARE(textos(e.t.get()).size(), 3);
+        } else {
+            QVERIFY(MessageSeam::log().isEmpty());
+            QVERIFY(e.t->Filtered());
+            QCOMPARE(textos(e.t.get()), filas);
+        }
     }
 };
 

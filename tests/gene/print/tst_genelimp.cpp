@@ -242,6 +242,22 @@ struct Trabajo : EmpresaPrueba {
         f = nullptr;
     }
 
+    // A new engine whose Temporal holds one row: Codigo 1 and Texto of that
+    // type ("ftMemo/0", "ftString/200") holding `texto`.
+    void filaDeTexto(const QString& tipo, const QString& texto) {
+        f = new TfGENELIMP;
+        CrearTablaEstructura(fGENEINIC, f->Temporal,
+                             QStringLiteral("Tabla Temporal\r\n/C/1/Codigo/ftInteger/0/*\r\n"
+                                            "/C/2/Texto/%1/\r\n/I/1/<Primary>/Codigo/\r\n")
+                                 .arg(tipo),
+                             -1);
+        f->Temporal->Open();
+        f->Temporal->Append();
+        f->Temporal->FieldByName(QStringLiteral("Codigo"))->setAsInteger(1);
+        f->Temporal->FieldByName(QStringLiteral("Texto"))->setAsString(texto);
+        f->Temporal->Post();
+    }
+
     QTemporaryDir dir;
     TfGENELIMP* f = nullptr;
 };
@@ -549,6 +565,31 @@ private Q_SLOTS:
                  1);
     }
 
+    // A memo hidden from the user prints empty, as any other hidden field,
+    // whether the format names it alone or a piece of it.
+    void memoOculto_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("campo");
+        for (Engine e : AvailableEngines()) {
+            NewEngineRow(e, "entero") << QStringLiteral("Texto");
+            NewEngineRow(e, "una pieza") << QStringLiteral("Texto,2");
+        }
+    }
+    void memoOculto() {
+        QFETCH(int, engine);
+        QFETCH(QString, campo);
+        Trabajo t{Engine(engine)};
+        t.formato(QStringLiteral("F1"), QStringLiteral("[CABECERA]\r\nFont=Arial;10\r\n"
+                                                       "Camp=10;10;80;%1;5\r\nText=10;30;0;Fin\r\n")
+                                            .arg(campo));
+        t.filaDeTexto(QStringLiteral("ftMemo/0"), QStringLiteral("Reservado uno\r\nReservado dos"));
+        CamposNoVisiblesUsuario = QStringLiteral("texto");
+        const QString texto = textoPdf(t.aPdf());
+        QVERIFY2(
+            texto.contains(QStringLiteral("Fin")) && !texto.contains(QStringLiteral("Reservado")),
+            qPrintable(texto));
+    }
+
     // A memo outside the body wrapped into a 20 mm column: a word longer
     // than the column is cut into pieces that each fit, and together give
     // the word back; ordinary words break at blanks. A text field whose
@@ -585,17 +626,7 @@ private Q_SLOTS:
         t.formato(QStringLiteral("F1"), QStringLiteral("[CABECERA]\r\nFont=Arial;10\r\n"
                                                        "Camp=10;10;20;Texto;%1\r\n")
                                             .arg(maximo));
-        t.f = new TfGENELIMP;
-        CrearTablaEstructura(fGENEINIC, t.f->Temporal,
-                             QStringLiteral("Tabla Temporal\r\n/C/1/Codigo/ftInteger/0/*\r\n"
-                                            "/C/2/Texto/%1/\r\n/I/1/<Primary>/Codigo/\r\n")
-                                 .arg(tipo),
-                             -1);
-        t.f->Temporal->Open();
-        t.f->Temporal->Append();
-        t.f->Temporal->FieldByName(QStringLiteral("Codigo"))->setAsInteger(1);
-        t.f->Temporal->FieldByName(QStringLiteral("Texto"))->setAsString(memo);
-        t.f->Temporal->Post();
+        t.filaDeTexto(tipo, memo);
         QElapsedTimer reloj;
         reloj.start();
         ReiniciarPicoMemoria();

@@ -33,11 +33,15 @@ QString Parrafo(const QStringList& runs) {
     return xml + QStringLiteral("</w:p>");
 }
 
+// Nota comes first: a value holding placeholders must not be filled by the
+// fields after it.
 const TCamposModelo kCampos{
+    {QStringLiteral("Nota"), QStringLiteral("ver $Nombre$ | $Vacio$ $$")},
     {QStringLiteral("Nombre"), QStringLiteral("Pérez & Hijos <SA>")},
     {QStringLiteral("Domicilio"), QStringLiteral("Calle Mayor 1\r\n28001 Madrid")},
     {QStringLiteral("A"), QStringLiteral("uno")},
-    {QStringLiteral("B"), QStringLiteral("dos")}};
+    {QStringLiteral("B"), QStringLiteral("dos")},
+    {QStringLiteral("Vacio"), QString()}};
 
 // The script stands in for a LibreOffice that never ends or that fails.
 QString Guion(const QTemporaryDir& dir, const QString& nombre, const QByteArray& cuerpo) {
@@ -75,6 +79,14 @@ private Q_SLOTS:
         QTest::newRow("juntos y desconocido")
             << Parrafo({QStringLiteral("$A$$B$ $Otro$ 5$ $"), QStringLiteral("B$")})
             << QStringLiteral("unodos $Otro$ 5$ dos\n");
+        // An empty value (a field the user may not see) takes its
+        // placeholder out, split or whole, and leaves nothing of it.
+        QTest::newRow("vacío partido")
+            << Parrafo({QStringLiteral("DNI: [$Va"), QStringLiteral("cio$] $vACIO$.")})
+            << QStringLiteral("DNI: [] .\n");
+        QTest::newRow("valor con marcas")
+            << Parrafo({QStringLiteral("$Nota$ $Nombre$")})
+            << QStringLiteral("ver $Nombre$ | $Vacio$ $$ Pérez & Hijos <SA>\n");
         QTest::newRow("no cruza párrafos")
             << Parrafo({QStringLiteral("fin $A")}) + Parrafo({QStringLiteral("$ sigue")})
             << QStringLiteral("fin $A\n$ sigue\n");
