@@ -260,10 +260,6 @@ public:
     // the post's failure); one another user deleted raises the database's
     // "deleted" error, nothing written.
     void ComprobarPersonaVigente(TDataSet* Linea);
-    // Lines refused for a person another clerk changed wait, as typed, for
-    // him to be read again: "Refrescar" then reads him under them, his
-    // record's edit kept when nothing was typed into it.
-    void pbRefrescarClick(QObject* Sender) override;
     // The code of the person a line is stored under.
     int CodigoDeLinea(TDataSet* Linea) const;
     // After a line's post: the grid's log, and the row counted for the cancel.

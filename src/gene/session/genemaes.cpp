@@ -480,9 +480,11 @@ void TFormularioMaestro::pbUltimoClick(QObject*) {
 }
 
 void TFormularioMaestro::pbRefrescarClick(QObject*) {
+    if (RefrescoSoloNavegando && Editando()) return;
     // The typed values were refused against another user's: his are shown.
     if (RegistroCambiadoPorOtro && Table1->State() == dsEdit) Table1->Cancel();
     RefrescarDatos(fGENEINIC, this, ModoRefresco);
+    if (Table1->State() == dsBrowse) RegistroCambiadoPorOtro = false;
 }
 
 void TFormularioMaestro::BuscarDatosDBEdit(QObject*) {}
@@ -510,29 +512,6 @@ bool TFormularioMaestro::LineasAntesDeCambiarRegistro() {
             return GrabarLineasPendientes();
     }
     return true;
-}
-
-bool TFormularioMaestro::LineasTrasRefrescar(const QString& ClaveAntes) {
-    if (LineasPendientes().isEmpty()) return true;
-    QString ahora;
-    if (Table1->Active() && !Table1->IsEmpty()) ClaveRegistro(ModuloDatos, Table1, ahora);
-    if (!ClaveAntes.isEmpty() && ahora == ClaveAntes) return GrabarLineasPendientes();
-    // The refresh skipped the lines being typed: once dropped they are read
-    // again for the record it moved to.
-    for (TDataSet* linea : LineasPendientes()) {
-        linea->Cancel();
-        linea->Refresh();
-    }
-    // While they were in insert the form's change-of-record handlers left
-    // them on the deleted record's range: told once more of the record now
-    // shown, they follow it.
-    if (Table1->Active()) {
-        Table1->DisableControls();
-        Table1->EnableControls();
-    }
-    HandleApplicationException(
-        this, std::make_exception_ptr(EDatabaseError::make(DbError::RecordDeleted)));
-    return false;
 }
 
 bool TFormularioMaestro::LineasConClaveDelRegistro() {
