@@ -2503,7 +2503,8 @@ private Q_SLOTS:
     // the first-record button: the line is stored under 3 and the grid shows
     // employee 1's lines only. When another clerk has deleted employee 3
     // meanwhile, the clerk reads why, stays on 3 with the line as typed and
-    // nothing is stored under 3.
+    // nothing is stored under 3. F5 while a line is pending starts no new
+    // employee and asks, once, to confirm or cancel first.
     void lineaPendienteAlCambiarDeOperario_data() {
         QTest::addColumn<int>("engine");
         QTest::addColumn<QString>("tabla");
@@ -2552,6 +2553,13 @@ private Q_SLOTS:
         if (borrado) {
             enOtraSesion(QStringLiteral("DELETE FROM PERSONAL WHERE CodigoOperario = 3"));
         }
+        // F5 with the line pending starts nothing, and says why once.
+        const QStringList confirmeOCancele{QString::fromUtf8(textosmaestro::kConfirmeOCancele)};
+        MessageSeam::clearLog();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);
+        QCOMPARE(textos(), confirmeOCancele);
+        QCOMPARE(f->Table1->State(), dsBrowse);
+        QCOMPARE(linea->State(), dsInsert);
         MessageSeam::clearLog();
         QTest::mouseClick(f->pbPrimero, Qt::LeftButton);
         auto bajoCodigo = [&tabla](int codigo) {
@@ -2585,6 +2593,50 @@ private Q_SLOTS:
             for (linea->First(); !linea->Eof(); linea->Next())
                 codigos << linea->FieldByName(QStringLiteral("CodigoOperario"))->AsString();
             QCOMPARE(codigos, QStringList{QStringLiteral("1")});
+            // On employee 1's "Formación", an empty line pending (Down), a
+            // click on "Identificación", and F5: no new employee starts and
+            // the clerk is told once, as by the "Agregar" handler, so that
+            // nothing typed next goes under employee 1.
+            auto deUno = []() -> QString {
+                return deOtraSesion(QStringLiteral(
+                           "SELECT CodigoOperario, Nombre FROM PERSONAL ORDER BY 1")) +
+                       QLatin1Char(' ') +
+                       deOtraSesion(QStringLiteral(
+                           "SELECT COUNT(*) FROM HFORMACI WHERE CodigoOperario = 1")) +
+                       QLatin1Char(' ') +
+                       deOtraSesion(QStringLiteral("SELECT COUNT(*) FROM GRANTAB WHERE "
+                                                   "NombreTabla = 'PERSONAL' AND ClaveTabla = "
+                                                   "'1'"));
+            };
+            const QString antes = deUno();
+            QCOMPARE(antes, QStringLiteral("1|P1\r\n3|P3 0 0"));
+            f->PageControl1->setActivePage(f->PagFormacion);
+            f->DBGridHFormacion->setFocus();
+            QTRY_VERIFY(f->DBGridHFormacion->hasFocus());
+            QTest::keyClick(f->DBGridHFormacion, Qt::Key_Down);
+            QCOMPARE(f->HFormacion->State(), dsInsert);
+            QTabBar* pestanas = f->PageControl1->findChild<QTabBar*>();
+            QVERIFY(pestanas);
+            QTest::mouseClick(
+                pestanas, Qt::LeftButton, {},
+                pestanas->tabRect(f->PageControl1->indexOf(f->PagIdentificacion)).center());
+            QTRY_COMPARE(f->PageControl1->ActivePage(), f->PagIdentificacion);
+            QVERIFY(!f->Agregar->isEnabled());
+            QVERIFY(!f->pbAgregar->isEnabled());
+            MessageSeam::clearLog();
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget()
+                                                        : static_cast<QWidget*>(f.data()),
+                            Qt::Key_F5);
+            QCOMPARE(textos(), confirmeOCancele);
+            MessageSeam::clearLog();
+            f->AgregarClick(f->Agregar);
+            QCOMPARE(textos(), confirmeOCancele);
+            QCOMPARE(f->Table1->State(), dsEdit);
+            QCOMPARE(f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger(), 1);
+            QTest::mouseClick(f->pbCancelar, Qt::LeftButton);
+            QCOMPARE(f->Table1->State(), dsBrowse);
+            QCOMPARE(f->HFormacion->State(), dsBrowse);
+            QCOMPARE(deUno(), antes);
         }
         QCOMPARE(bajoCodigo(1), QStringLiteral("1"));
         QVERIFY(!fGENEINIC->Database->InTransaction());

@@ -334,6 +334,13 @@ void TFormularioMaestro::FormClose(QObject*, TCloseAction& Action) {
 }
 
 void TFormularioMaestro::FormKeyDown(QObject*, int& Key, int Shift) {
+    // F5 reaches the window only while "Agregar" is disabled, that is while
+    // something is being edited: the clerk is told why no record starts.
+    if (Key == VK_F5 && (Shift & (ssShift | ssAlt | ssCtrl)) == 0 && Editando()) {
+        Key = 0;
+        AgregarClick(Agregar);
+        return;
+    }
     TeclaPulsadaFormulario(fGENEINIC, this, Key, Shift);
 }
 
@@ -403,6 +410,12 @@ void TFormularioMaestro::IralPaneldeControl1Click(QObject*) {
 }
 
 void TFormularioMaestro::AgregarClick(QObject*) {
+    // What is typed belongs to the record shown: a new record starts only
+    // once it is confirmed or cancelled.
+    if (Editando()) {
+        MensajeAdvertencia(Texto(textosmaestro::kConfirmeOCancele));
+        return;
+    }
     IniciarAlta();
 }
 

@@ -60,6 +60,8 @@ inline const char* const kClaveConLineas =
     "¡ No se puede cambiar la clave del registro: tiene líneas sin grabar con la clave %1 !";
 inline const char* const kTransaccionNoCompletada =
     "¡ La transacción no ha sido completada !. Inténtelo de nuevo.";
+// F5 or "Agregar" while the record shown, or a line of it, is being edited.
+inline const char* const kConfirmeOCancele = "¡ Confirme o cancele antes el registro actual !";
 inline const char* const kAgregar = "&Agregar";
 inline const char* const kAgregarConDuplicacion = "&Agregar con Duplicación";
 }  // namespace textosmaestro
