@@ -603,10 +603,24 @@ private Q_SLOTS:
                 FilasEnOtraSesion(s);
         const QString lineasAjenas =
             QStringLiteral("SELECT Descripcion FROM LEVLCION WHERE CodigoOperario = 1");
+        if (sustituida) {
+            // The header typed too: its confirm is refused for the
+            // evaluation as read, and the line stays as typed.
+            f->Table1->Edit();
+            f->Table1->FieldByName(QStringLiteral("Observaciones"))
+                ->setAsString(QStringLiteral("Mia"));
+            MessageSeam::clearLog();
+            f->pbConformeClick(f->pbConforme);
+            QVERIFY(!TextosMostrados().isEmpty());
+            QCOMPARE(f->Table1->State(), dsEdit);
+            QCOMPARE(f->Table2->State(), dsInsert);
+        }
         MessageSeam::clearLog();
         f->pbRefrescarClick(f->pbRefrescar);
         QCOMPARE(TextosMostrados(), QStringList());
         QCOMPARE(f->Table2->State(), dsInsert);
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("Observaciones"))->AsString(),
+                 sustituida ? QStringLiteral("Mia") : QString());
         QCOMPARE(FilasEnOtraSesion(lineasAjenas), QStringList());
         if (sustituida)
             f->pbCancelarClick(f->pbCancelar);

@@ -493,7 +493,9 @@ void TFormularioMaestro::pbUltimoClick(QObject*) {
 }
 
 void TFormularioMaestro::pbRefrescarClick(QObject*) {
-    if (RefrescoSoloNavegando && Editando()) return;
+    // Nothing is read again by its key under lines being typed (see
+    // RefrescarDatos), not even through the cancel below.
+    if ((RefrescoSoloNavegando && Editando()) || !LineasPendientes().isEmpty()) return;
     // The typed values were refused against another user's: his are shown.
     if (RegistroCambiadoPorOtro && Table1->State() == dsEdit) Table1->Cancel();
     RefrescarDatos(fGENEINIC, this, ModoRefresco);
