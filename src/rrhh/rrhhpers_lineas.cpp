@@ -385,6 +385,10 @@ TFichaPersona::TFichaPersona(QWidget* owner, const QString& Nombre, const QStrin
       perfilGrupos_(PerfilGrupos) {
     TextoClaveConLineas = QStringLiteral("¡ No se puede cambiar el código del ") + Persona +
                           QStringLiteral(": tiene líneas sin grabar con el código %1 !");
+    // Read again by its code while something is typed, the person may be
+    // another one entered meanwhile under it: the refresh waits for the
+    // confirm or the cancel.
+    RefrescoSoloNavegando = true;
 }
 
 void TFichaPersona::CrearHistoricos() {
@@ -644,8 +648,9 @@ void TFichaPersona::ComprobarPersonaVigente(TDataSet* Linea) {
             return;
         }
     } catch (const EDatabaseError& e) {
-        // The line waits for the person read again ("Refrescar"), as his own
-        // changes would.
+        // The line is given up with the edit, as the refusal advises; the
+        // cancel of the person's edit, or "Refrescar" once browsing, shows
+        // him as stored.
         if (e.code() == DbError::RecordChanged || e.code() == DbError::RecordDeleted)
             RegistroCambiadoPorOtro = true;
         throw;
@@ -660,25 +665,6 @@ void TFichaPersona::ComprobarPersonaVigente(TDataSet* Linea) {
             (retener ? QStringLiteral(" FOR SHARE") : QString()),
         {CodigoDeLinea(Linea)});
     if (hay.isNull()) throw EDatabaseError::make(DbError::RecordDeleted, QString(), Propietario);
-}
-
-void TFichaPersona::pbRefrescarClick(QObject* Sender) {
-    // While browsing the refresh reads the person again and stores the lines
-    // under him.
-    if (Table1->State() == dsBrowse) RegistroCambiadoPorOtro = false;
-    if (RegistroCambiadoPorOtro && Table1->State() == dsEdit && !Table1->Modified() &&
-        !LineasPendientes().isEmpty()) {
-        try {
-            Table1->RereadRecord();
-            RegistroCambiadoPorOtro = false;
-            Table1AfterScroll(Table1);
-            return;
-        } catch (const EDatabaseError& e) {
-            // Gone: the usual refresh gives up the edit and shows what is there.
-            if (e.code() != DbError::RecordDeleted) throw;
-        }
-    }
-    TMaestroFicha::pbRefrescarClick(Sender);
 }
 
 void TFichaPersona::TerminarTransaccionLinea(TDataSet* Linea, bool Confirmar) {

@@ -260,10 +260,6 @@ public:
     // the post's failure); one another user deleted raises the database's
     // "deleted" error, nothing written.
     void ComprobarPersonaVigente(TDataSet* Linea);
-    // Lines refused for a person another clerk changed wait, as typed, for
-    // him to be read again: "Refrescar" then reads him under them, his
-    // record's edit kept when nothing was typed into it.
-    void pbRefrescarClick(QObject* Sender) override;
     // A line's BeforePost: a new person's entry learns whether it is a new
     // line or a stored one changed, then the member's checks run.
     void AntesDeGrabarLinea(TDataSet* Linea);

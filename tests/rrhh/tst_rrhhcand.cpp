@@ -553,8 +553,7 @@ private Q_SLOTS:
 
         // Another user deletes, replaces or changes the candidate: a line
         // typed for him is refused with the database's reason, kept as typed,
-        // and nothing is written under his code (read by that user). Read
-        // again, a changed candidate takes the line.
+        // and nothing is written under his code (read by that user).
         TDatabase otra;
         otra.setDatabaseName(QStringLiteral("OtraSesion"));
         otra.Params() = fGENEINIC->Database->Params();
@@ -583,22 +582,61 @@ private Q_SLOTS:
         QCOMPARE(enLaOtra("SELECT COUNT(*) FROM GRANTAB WHERE NombreTabla = 'CANDIDAT' AND "
                           "ClaveTabla = '4'"),
                  QStringLiteral("0"));
-        if (escena == QLatin1String("modificado")) {
-            MessageSeam::clearLog();
-            f->pbRefrescarClick(f->pbRefrescar);
-            QCOMPARE(f->HPuesto->State(), dsInsert);
-            QCOMPARE(f->Table1->FieldByName(QStringLiteral("Nombre"))->AsString(),
-                     QStringLiteral("Pau Pi"));
-            confirmar(f);
-            QCOMPARE(TextosMostrados(), QStringList());
-            QCOMPARE(enLaOtra("SELECT CodigoPuesto FROM HPUESTO WHERE NombreTabla = 'CANDIDAT' "
-                              "AND CodigoOperario = 4"),
-                     QStringLiteral("PT05"));
-            QCOMPARE(enLaOtra("SELECT Nombre FROM CANDIDAT WHERE Codigo = 4"),
-                     QStringLiteral("Pau Pi"));
-        }
-        otra.Close();
+        // "Refrescar" waits while the line does: it would read the candidate
+        // again under it. A further confirm is refused again, and the cancel
+        // gives the line up.
+        auto nombre = [f] { return f->Table1->FieldByName(QStringLiteral("Nombre"))->AsString(); };
+        auto bajoSuCodigo = [&enLaOtra]() -> QString {
+            return enLaOtra(
+                       "SELECT COUNT(*) FROM HPUESTO WHERE NombreTabla = 'CANDIDAT' AND "
+                       "CodigoOperario = 4") +
+                   QLatin1Char(' ') +
+                   enLaOtra(
+                       "SELECT COUNT(*) FROM GRANTAB WHERE NombreTabla = 'CANDIDAT' AND "
+                       "ClaveTabla = '4'");
+        };
+        SetApplicationExceptionHandler(&DespacharExcepcion);
+        const std::unique_ptr<void, void (*)(void*)> manejador(
+            this, [](void*) { SetApplicationExceptionHandler(nullptr); });
+        QVERIFY(!f->pbRefrescar->isEnabled());
+        QTest::mouseClick(f->pbRefrescar, Qt::LeftButton);
+        QCOMPARE(nombre(), QStringLiteral("Pau"));
+        QCOMPARE(f->HPuesto->State(), dsInsert);
+        MessageSeam::clearLog();
+        f->pbConformeClick(f->pbConforme);
+        QVERIFY2(TextosMostrados().size() == 1 &&
+                     (TextosMostrados().first().startsWith(
+                          QStringLiteral("¡Este registro ya no está disponible")) ||
+                      TextosMostrados().first().startsWith(
+                          QStringLiteral("¡ El registro ha sido modificado por otro usuario !"))),
+                 qPrintable(TextosMostrados().join(QLatin1Char('\n'))));
+        QCOMPARE(f->HPuesto->State(), dsInsert);
+        QCOMPARE(bajoSuCodigo(), QStringLiteral("0 0"));
         f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(f->HPuesto->State(), dsBrowse);
+        QCOMPARE(f->Table1->State(), dsBrowse);
+        QCOMPARE(bajoSuCodigo(), QStringLiteral("0 0"));
+        // Browsing, "Refrescar" reads the candidate stored under 4 with a
+        // colleague's line.
+        QVERIFY(f->pbRefrescar->isEnabled());
+        const bool borrado = escena == QLatin1String("borrado");
+        if (!borrado)
+            otra.Execute(
+                QStringLiteral("INSERT INTO HPUESTO (NombreTabla, CodigoOperario, Linea, "
+                               "CodigoPuesto) VALUES ('CANDIDAT', 4, 9, 'PT09')"));
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbRefrescar, Qt::LeftButton);
+        QCOMPARE(TextosMostrados(), QStringList());
+        if (!borrado) {
+            QCOMPARE(nombre(), escena == QLatin1String("modificado")
+                                   ? QStringLiteral("Pau Pi")
+                                   : QStringLiteral("Gina | Séptima"));
+            QCOMPARE(f->HPuesto->RecordCount(), 1);
+            QCOMPARE(f->HPuesto->FieldByName(QStringLiteral("CodigoPuesto"))->AsString(),
+                     QStringLiteral("PT09"));
+        }
+        QCOMPARE(bajoSuCodigo(), borrado ? QStringLiteral("0 0") : QStringLiteral("1 0"));
+        otra.Close();
     }
 
     // Cancelling a new candidate removes his lines, groups and photo;

@@ -567,6 +567,74 @@ private Q_SLOTS:
         personal->Close();
         QTRY_VERIFY(!personal);
     }
+
+    // "Refrescar" while a line of evaluation (1, Puesto, P1, 10/01/2024) is
+    // being typed, nobody else touching it or another clerk having deleted it
+    // and entered it again under the same key: the window is not read again
+    // under the line and the refresh stores nothing (read by another
+    // session); the confirm or the cancel decides. Browsing, the refresh
+    // shows the evaluation as stored.
+    void refrescarConLineaPendiente_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<bool>("sustituida");
+        for (Engine e : AvailableEngines()) {
+            QTest::newRow(qPrintable(EngineTag(e) + QStringLiteral("/nadie la toca")))
+                << int(e) << false;
+            QTest::newRow(qPrintable(EngineTag(e) + QStringLiteral("/otro la sustituye")))
+                << int(e) << true;
+        }
+    }
+    void refrescarConLineaPendiente() {
+        QFETCH(int, engine);
+        QFETCH(bool, sustituida);
+        Entorno e{Engine(engine)};
+        QPointer<TfRRHHEVAL> f = abrir();
+        nuevaEvaluacion(f, 1, QStringLiteral("Puesto"), QStringLiteral("10/01/2024"));
+        f->Table2->Append();
+        f->Table2->FieldByName(QStringLiteral("Descripcion"))
+            ->setAsString(QStringLiteral("Criterio A"));
+        if (sustituida)
+            for (const QString& s : QStringList{
+                     QStringLiteral("DELETE FROM EVLCION WHERE CodigoOperario = 1"),
+                     QStringLiteral("INSERT INTO EVLCION (CodigoOperario, Tipo, Codigo, "
+                                    "FechaEvaluacion, Observaciones) VALUES (1, 'Puesto', 'P1', ") +
+                         ValorSQL(QDateTime(QDate(2024, 1, 10), QTime(0, 0))) +
+                         QStringLiteral(", 'Otra')")})
+                FilasEnOtraSesion(s);
+        const QString lineasAjenas =
+            QStringLiteral("SELECT Descripcion FROM LEVLCION WHERE CodigoOperario = 1");
+        if (sustituida) {
+            // The header typed too: its confirm is refused for the
+            // evaluation as read, and the line stays as typed.
+            f->Table1->Edit();
+            f->Table1->FieldByName(QStringLiteral("Observaciones"))
+                ->setAsString(QStringLiteral("Mia"));
+            MessageSeam::clearLog();
+            f->pbConformeClick(f->pbConforme);
+            QVERIFY(!TextosMostrados().isEmpty());
+            QCOMPARE(f->Table1->State(), dsEdit);
+            QCOMPARE(f->Table2->State(), dsInsert);
+        }
+        MessageSeam::clearLog();
+        f->pbRefrescarClick(f->pbRefrescar);
+        QCOMPARE(TextosMostrados(), QStringList());
+        QCOMPARE(f->Table2->State(), dsInsert);
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("Observaciones"))->AsString(),
+                 sustituida ? QStringLiteral("Mia") : QString());
+        QCOMPARE(FilasEnOtraSesion(lineasAjenas), QStringList());
+        if (sustituida)
+            f->pbCancelarClick(f->pbCancelar);
+        else
+            f->pbConformeClick(f->pbConforme);
+        QCOMPARE(f->Table2->State(), dsBrowse);
+        QCOMPARE(FilasEnOtraSesion(lineasAjenas),
+                 sustituida ? QStringList() : QStringList{QStringLiteral("Criterio A")});
+        f->pbRefrescarClick(f->pbRefrescar);
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("Observaciones"))->AsString(),
+                 sustituida ? QStringLiteral("Otra") : QString());
+        QCOMPARE(f->Table2->RecordCount(), sustituida ? 0 : 1);
+        cerrar(f);
+    }
 };
 
 QTEST_MAIN(TestRrhhEval)

@@ -1554,7 +1554,7 @@ private Q_SLOTS:
     // telephone (and, but for "retenida", a contract line) and confirms:
     // "retenida", another program holds the database or the tables;
     // "cambiada", another clerk stored a change of the employee since it was
-    // read ("Refrescar" then shows his values, and the next edit is stored);
+    // read (the cancel then shows his values, and the next edit is stored);
     // "cortada", the server ends the backend while the employee's row is
     // written (the line already written in the transaction); "confirmacion",
     // the commit fails. Before, the clerk saw the old telephone come back
@@ -1646,9 +1646,11 @@ private Q_SLOTS:
                 (Engine(engine) == Engine::Sqlite ? QString() : QStringLiteral(" ON PERSONAL")));
         }
         if (causa == QLatin1String("cambiada")) {
-            // The other clerk's values replace the refused typing; typed
-            // again, the telephone is stored.
-            QTest::mouseClick(f->pbRefrescar, Qt::LeftButton);
+            // "Refrescar" waits for the edit to end; the cancel the refusal
+            // advises shows the other clerk's values instead of the refused
+            // typing; typed again, the telephone is stored.
+            QVERIFY(!f->pbRefrescar->isEnabled());
+            QTest::mouseClick(f->pbCancelar, Qt::LeftButton);
             QCOMPARE(f->Table1->State(), dsBrowse);
             QCOMPARE(f->HContrato->State(), dsBrowse);
             QCOMPARE(f->EditNombre->Text(), QStringLiteral("Ana Otra"));
@@ -2305,7 +2307,9 @@ private Q_SLOTS:
     // a contract line is typed: the confirm is refused with the database's
     // words, the line stays in the window as typed and nothing is stored
     // under 6 (read by another session); the photo and a group row likewise.
-    // A changed employee read again ("Refrescar") takes the line kept.
+    // "Refrescar" stays disabled while the line waits, a further confirm is
+    // refused and the cancel gives the line up; browsing, "Refrescar" reads
+    // the changed employee again with a colleague's line.
     void lineaDeOperarioBorrado_data() {
         QTest::addColumn<int>("engine");
         QTest::addColumn<QString>("escena");
@@ -2389,23 +2393,38 @@ private Q_SLOTS:
             QCOMPARE(textos().size(), 1);
             QCOMPARE(bajoSuCodigo(), QStringLiteral("0 0 0 0 0 1"));
             QVERIFY(!f->Foto->Empty());
-            // Read again, the employee takes the line kept (the refresh
-            // stores the lines of the record it read again).
+            // While the line waits, "Refrescar" is disabled: it would read
+            // the employee again under it. A further confirm is refused
+            // again, and the cancel gives the line up.
+            QVERIFY(!f->pbRefrescar->isEnabled());
+            QTest::mouseClick(f->pbRefrescar, Qt::LeftButton);
+            QCOMPARE(f->Table1->FieldByName(QStringLiteral("Telefono"))->AsString(), QString());
             MessageSeam::clearLog();
-            f->pbRefrescarClick(f->pbRefrescar);
-            QCOMPARE(f->Table1->FieldByName(QStringLiteral("Telefono"))->AsString(),
-                     QStringLiteral("600"));
-            if (f->HContrato->State() == dsInsert) f->pbConformeClick(f->pbConforme);
-            QCOMPARE(textos(), QStringList());
+            f->pbConformeClick(f->pbConforme);
+            QCOMPARE(textos(), QStringList{avisos.at(1)});
+            QCOMPARE(f->HContrato->State(), dsInsert);
+            QCOMPARE(bajoSuCodigo(), QStringLiteral("0 0 0 0 0 1"));
+            f->pbCancelarClick(f->pbCancelar);
             QCOMPARE(f->HContrato->State(), dsBrowse);
             QCOMPARE(f->Table1->State(), dsBrowse);
+            QCOMPARE(bajoSuCodigo(), QStringLiteral("0 0 0 0 0 1"));
+            // Browsing, "Refrescar" reads him again, with a colleague's line;
+            // read so, his photo can go.
+            QVERIFY(f->pbRefrescar->isEnabled());
+            enOtraSesion(
+                QStringLiteral("INSERT INTO HCONTRAT (CodigoOperario, NumeroContrato, "
+                               "CodigoContrato) VALUES (6, 7, 402)"));
+            MessageSeam::clearLog();
+            QTest::mouseClick(f->pbRefrescar, Qt::LeftButton);
+            QCOMPARE(textos(), QStringList());
+            QCOMPARE(f->Table1->FieldByName(QStringLiteral("Telefono"))->AsString(),
+                     QStringLiteral("600"));
+            QCOMPARE(f->HContrato->RecordCount(), 1);
+            QCOMPARE(f->HContrato->FieldByName(QStringLiteral("CodigoContrato"))->AsInteger(), 402);
             QCOMPARE(PrimeroEnOtraSesion(QStringLiteral(
                          "SELECT COUNT(*) FROM HCONTRAT WHERE CodigoOperario = 6 AND "
                          "CodigoContrato = 401")),
-                     QStringLiteral("1"));
-            QCOMPARE(PrimeroEnOtraSesion(
-                         QStringLiteral("SELECT Telefono FROM PERSONAL WHERE CodigoOperario = 6")),
-                     QStringLiteral("600"));
+                     QStringLiteral("0"));
             f->BorrarlaImgen1Click(f->BorrarlaImgen1);
             QCOMPARE(bajoSuCodigo(), QStringLiteral("1 0 0 0 0 0"));
             f->Close();
@@ -2561,7 +2580,8 @@ private Q_SLOTS:
     // the first-record button: the line is stored under 3 and the grid shows
     // employee 1's lines only. When another clerk has deleted employee 3
     // meanwhile, the clerk reads why, stays on 3 with the line as typed and
-    // nothing is stored under 3.
+    // nothing is stored under 3. F5 while a line is pending starts no new
+    // employee and asks, once, to confirm or cancel first.
     void lineaPendienteAlCambiarDeOperario_data() {
         QTest::addColumn<int>("engine");
         QTest::addColumn<QString>("tabla");
@@ -2610,6 +2630,13 @@ private Q_SLOTS:
         if (borrado) {
             enOtraSesion(QStringLiteral("DELETE FROM PERSONAL WHERE CodigoOperario = 3"));
         }
+        // F5 with the line pending starts nothing, and says why once.
+        const QStringList confirmeOCancele{QString::fromUtf8(textosmaestro::kConfirmeOCancele)};
+        MessageSeam::clearLog();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);
+        QCOMPARE(textos(), confirmeOCancele);
+        QCOMPARE(f->Table1->State(), dsBrowse);
+        QCOMPARE(linea->State(), dsInsert);
         MessageSeam::clearLog();
         QTest::mouseClick(f->pbPrimero, Qt::LeftButton);
         auto bajoCodigo = [&tabla](int codigo) {
@@ -2643,6 +2670,50 @@ private Q_SLOTS:
             for (linea->First(); !linea->Eof(); linea->Next())
                 codigos << linea->FieldByName(QStringLiteral("CodigoOperario"))->AsString();
             QCOMPARE(codigos, QStringList{QStringLiteral("1")});
+            // On employee 1's "Formación", an empty line pending (Down), a
+            // click on "Identificación", and F5: no new employee starts and
+            // the clerk is told once, as by the "Agregar" handler, so that
+            // nothing typed next goes under employee 1.
+            auto deUno = []() -> QString {
+                return deOtraSesion(QStringLiteral(
+                           "SELECT CodigoOperario, Nombre FROM PERSONAL ORDER BY 1")) +
+                       QLatin1Char(' ') +
+                       deOtraSesion(QStringLiteral(
+                           "SELECT COUNT(*) FROM HFORMACI WHERE CodigoOperario = 1")) +
+                       QLatin1Char(' ') +
+                       deOtraSesion(QStringLiteral("SELECT COUNT(*) FROM GRANTAB WHERE "
+                                                   "NombreTabla = 'PERSONAL' AND ClaveTabla = "
+                                                   "'1'"));
+            };
+            const QString antes = deUno();
+            QCOMPARE(antes, QStringLiteral("1|P1\r\n3|P3 0 0"));
+            f->PageControl1->setActivePage(f->PagFormacion);
+            f->DBGridHFormacion->setFocus();
+            QTRY_VERIFY(f->DBGridHFormacion->hasFocus());
+            QTest::keyClick(f->DBGridHFormacion, Qt::Key_Down);
+            QCOMPARE(f->HFormacion->State(), dsInsert);
+            QTabBar* pestanas = f->PageControl1->findChild<QTabBar*>();
+            QVERIFY(pestanas);
+            QTest::mouseClick(
+                pestanas, Qt::LeftButton, {},
+                pestanas->tabRect(f->PageControl1->indexOf(f->PagIdentificacion)).center());
+            QTRY_COMPARE(f->PageControl1->ActivePage(), f->PagIdentificacion);
+            QVERIFY(!f->Agregar->isEnabled());
+            QVERIFY(!f->pbAgregar->isEnabled());
+            MessageSeam::clearLog();
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget()
+                                                        : static_cast<QWidget*>(f.data()),
+                            Qt::Key_F5);
+            QCOMPARE(textos(), confirmeOCancele);
+            MessageSeam::clearLog();
+            f->AgregarClick(f->Agregar);
+            QCOMPARE(textos(), confirmeOCancele);
+            QCOMPARE(f->Table1->State(), dsEdit);
+            QCOMPARE(f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger(), 1);
+            QTest::mouseClick(f->pbCancelar, Qt::LeftButton);
+            QCOMPARE(f->Table1->State(), dsBrowse);
+            QCOMPARE(f->HFormacion->State(), dsBrowse);
+            QCOMPARE(deUno(), antes);
         }
         QCOMPARE(bajoCodigo(1), QStringLiteral("1"));
         QVERIFY(!fGENEINIC->Database->InTransaction());
@@ -3617,60 +3688,137 @@ private Q_SLOTS:
         QTRY_VERIFY(!f);
     }
 
-    // "Refrescar" while a contract line of employee 3 is being typed: when
-    // nobody touched him the line is stored under him and he stays shown;
-    // when another clerk deleted him the clerk is told and the line is not
-    // left in insert under the employee the refresh moved to, nor stored.
+    // A contract or training line typed for employee 9 "NUEVE QUINTO" and
+    // not confirmed, while nobody touches him, another clerk deletes him, or
+    // deletes him and enters a new 9 "NUEVE SEXTO". While the line waits
+    // "Refrescar" is disabled and the currency view's refresh of every
+    // window re-reads nothing and stores nothing. The line is refused when
+    // its row is left and again at the confirm; the cancel gives it up;
+    // nothing is stored under 9 (read by another session). Browsing,
+    // "Refrescar" re-reads the employee and shows a colleague's line.
     void refrescarConLineaPendiente_data() {
         QTest::addColumn<int>("engine");
-        QTest::addColumn<bool>("borrado");
-        QTest::addColumn<QStringList>("avisos");
-        QTest::addColumn<QString>("contratos");
-        const QString aviso = QStringLiteral(
-            "¡Este registro ya no está disponible en la vista actual!. Para ver la nueva "
-            "situación vuelva a seleccionar o filtrar los datos que desee.");
-        for (Engine e : AvailableEngines()) {
-            NewEngineRow(e, "nadie lo toca")
-                << false << QStringList() << QStringLiteral("1|1\r\n3|1");
-            NewEngineRow(e, "otro lo borra") << true << QStringList{aviso} << QStringLiteral("1|1");
-        }
+        QTest::addColumn<QString>("linea");
+        QTest::addColumn<QString>("escena");
+        for (Engine e : AvailableEngines())
+            for (const char* linea : {"contrato", "formacion"})
+                for (const char* escena : {"nadie lo toca", "otro lo borra", "otro lo sustituye"})
+                    QTest::newRow(qPrintable(EngineTag(e) + QLatin1Char('/') +
+                                             QLatin1String(linea) + QLatin1Char('/') +
+                                             QLatin1String(escena)))
+                        << int(e) << QString::fromLatin1(linea) << QString::fromLatin1(escena);
     }
     void refrescarConLineaPendiente() {
         QFETCH(int, engine);
-        QFETCH(bool, borrado);
-        QFETCH(QStringList, avisos);
-        QFETCH(QString, contratos);
+        QFETCH(QString, linea);
+        QFETCH(QString, escena);
         Entorno e(engine);
         SetApplicationExceptionHandler(&DespacharExcepcion);
         const std::unique_ptr<void, void (*)(void*)> manejador(
             this, [](void*) { SetApplicationExceptionHandler(nullptr); });
+        const bool contrato = linea == QLatin1String("contrato");
+        const bool nadie = escena == QLatin1String("nadie lo toca");
+        const bool borrado = escena == QLatin1String("otro lo borra");
         sql(
             QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (1, 'Ana'), "
-                           "(3, 'Eva')"));
+                           "(9, 'NUEVE QUINTO')"));
         sql(QStringLiteral("INSERT INTO HCONTRAT (CodigoOperario, NumeroContrato) VALUES (1, 1)"));
         QPointer<TfRRHHPERS> f = abrir();
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
         f->Table1->Last();
-        QCOMPARE(f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger(), 3);
-        f->HContrato->Append();
-        f->HContrato->FieldByName(QStringLiteral("FechaInicioContrato"))
-            ->setAsDateTime(dia(2025, 7, 1));
-        if (borrado) {
-            enOtraSesion(QStringLiteral("DELETE FROM PERSONAL WHERE CodigoOperario = 3"));
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger(), 9);
+        // Contracts, training lines and groups under 9, read by another session.
+        auto bajoNueve = [] {
+            return QStringList{
+                deOtraSesion(
+                    QStringLiteral("SELECT COUNT(*) FROM HCONTRAT WHERE CodigoOperario = 9")),
+                deOtraSesion(
+                    QStringLiteral("SELECT COUNT(*) FROM HFORMACI WHERE CodigoOperario = 9")),
+                deOtraSesion(QStringLiteral("SELECT COUNT(*) FROM GRANTAB WHERE NombreTabla = "
+                                            "'PERSONAL' AND ClaveTabla = '9'"))}
+                .join(QLatin1Char(' '));
+        };
+        auto nombre = [&f] { return f->Table1->FieldByName(QStringLiteral("Nombre"))->AsString(); };
+        TTable* lineas = contrato ? f->HContrato : f->HFormacion;
+        lineas->Append();
+        if (contrato)
+            lineas->FieldByName(QStringLiteral("FechaInicioContrato"))
+                ->setAsDateTime(dia(2026, 11, 11));
+        else
+            lineas->FieldByName(QStringLiteral("CodigoFormacion"))
+                ->setAsString(QStringLiteral("F1"));
+        QVERIFY(!f->pbRefrescar->isEnabled());
+        if (!nadie) enOtraSesion(QStringLiteral("DELETE FROM PERSONAL WHERE CodigoOperario = 9"));
+        if (escena == QLatin1String("otro lo sustituye"))
+            enOtraSesion(
+                QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (9, 'NUEVE "
+                               "SEXTO')"));
+        MessageSeam::clearLog();
+        RefrescarFormulariosAbiertos(fGENEINIC);
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(lineas->State(), dsInsert);
+        QCOMPARE(nombre(), QStringLiteral("NUEVE QUINTO"));
+        QCOMPARE(bajoNueve(), QStringLiteral("0 0 0"));
+        if (nadie) {
+            QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+            QCOMPARE(textos(), QStringList());
+            QCOMPARE(bajoNueve(), contrato ? QStringLiteral("1 0 0") : QStringLiteral("0 1 1"));
+        } else {
+            // Left, the line is refused for the employee as read.
+            QVERIFY_THROWS_EXCEPTION(EDatabaseError, lineas->Post());
+            QCOMPARE(lineas->State(), dsInsert);
+            QVERIFY(!f->pbRefrescar->isEnabled());
+            QTest::mouseClick(f->pbRefrescar, Qt::LeftButton);
+            QCOMPARE(nombre(), QStringLiteral("NUEVE QUINTO"));
+            QCOMPARE(lineas->State(), dsInsert);
+            QCOMPARE(bajoNueve(), QStringLiteral("0 0 0"));
+            const QStringList avisos{
+                QStringLiteral("¡Este registro ya no está disponible en la vista actual!. Para "
+                               "ver la nueva situación vuelva a seleccionar o filtrar los datos "
+                               "que desee."),
+                QStringLiteral("¡ El registro ha sido modificado por otro usuario !. Debe "
+                               "cancelar la edición, salir e intentarlo de nuevo.")};
+            QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+            QVERIFY2(textos().size() == 1 && avisos.contains(textos().first()),
+                     qPrintable(textos().join(QLatin1Char('\n'))));
+            if (borrado) QCOMPARE(textos().first(), avisos.first());
+            QCOMPARE(lineas->State(), dsInsert);
+            QVERIFY(!f->pbRefrescar->isEnabled());
+            QCOMPARE(bajoNueve(), QStringLiteral("0 0 0"));
+            QTest::mouseClick(f->pbCancelar, Qt::LeftButton);
+            QCOMPARE(lineas->State(), dsBrowse);
+            QCOMPARE(f->Table1->State(), dsBrowse);
+            QCOMPARE(bajoNueve(), QStringLiteral("0 0 0"));
         }
+        // Browsing, "Refrescar" shows what is stored, a colleague's line
+        // included.
+        QVERIFY(f->pbRefrescar->isEnabled());
+        if (!borrado)
+            enOtraSesion(QStringLiteral("INSERT INTO HCONTRAT (CodigoOperario, NumeroContrato, "
+                                        "FechaInicioContrato) VALUES (9, 5, ") +
+                         ValorSQL(dia(2026, 1, 5)) + QLatin1Char(')'));
         MessageSeam::clearLog();
         QTest::mouseClick(f->pbRefrescar, Qt::LeftButton);
-        QCOMPARE(textos(), avisos);
-        QCOMPARE(f->HContrato->State(), dsBrowse);
+        QCOMPARE(textos(), QStringList());
         QCOMPARE(f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger(),
-                 borrado ? 1 : 3);
+                 borrado ? 1 : 9);
+        QCOMPARE(nombre(), borrado ? QStringLiteral("Ana")
+                           : nadie ? QStringLiteral("NUEVE QUINTO")
+                                   : QStringLiteral("NUEVE SEXTO"));
         // The grid shows the contracts of the employee on screen.
-        QCOMPARE(f->HContrato->RecordCount(), 1);
-        QCOMPARE(f->HContrato->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger(),
-                 borrado ? 1 : 3);
-        QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, NumeroContrato FROM HCONTRAT ORDER BY "
-                                    "CodigoOperario"))
-                     .replace(QLatin1Char('\t'), QLatin1Char('|')),
-                 contratos);
+        QStringList numeros;
+        for (f->HContrato->First(); !f->HContrato->Eof(); f->HContrato->Next())
+            numeros << f->HContrato->FieldByName(QStringLiteral("CodigoOperario"))->AsString() +
+                           QLatin1Char('|') +
+                           f->HContrato->FieldByName(QStringLiteral("NumeroContrato"))->AsString();
+        const QString esperados = borrado             ? QStringLiteral("1|1")
+                                  : nadie && contrato ? QStringLiteral("9|1 9|5")
+                                                      : QStringLiteral("9|5");
+        QCOMPARE(numeros.join(QLatin1Char(' ')), esperados);
+        QCOMPARE(bajoNueve(), nadie ? (contrato ? QStringLiteral("2 0 0") : QStringLiteral("1 1 1"))
+                              : borrado ? QStringLiteral("0 0 0")
+                                        : QStringLiteral("1 0 0"));
         QVERIFY(!fGENEINIC->Database->InTransaction());
         f->Close();
         QTRY_VERIFY(!f);

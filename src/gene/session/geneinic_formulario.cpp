@@ -263,20 +263,16 @@ void RefrescarDatos(TfGENEINIC* f, QObject* Formulario, const QString& Modo) {
     if (!Formulario) return;
     TCursorEspera espera;
     TModuloDatos* modulo = ModuloDatosPreparado ? ModuloDatos : nullptr;
-    // The refresh may move a master off the record whose lines are being
-    // typed: those lines are settled once the record is read again.
-    QPointer<TFormularioMaestro> maestro = qobject_cast<TFormularioMaestro*>(Formulario);
-    QString claveAntes;
-    if (maestro && maestro->Table1->State() == dsBrowse && !maestro->LineasPendientes().isEmpty())
-        ClaveRegistro(modulo, maestro->Table1, claveAntes);
-    else
-        maestro = nullptr;
+    // A master whose lines are being typed is left as it was read: read
+    // again by its key, its record may be another one (deleted and entered
+    // again by another user), and the lines would then go under it.
+    auto* maestro = qobject_cast<TFormularioMaestro*>(Formulario);
+    if (maestro && !maestro->LineasPendientes().isEmpty()) return;
     for (QObject* c : geneform::Componentes(Formulario)) {
         auto* ds = qobject_cast<TDataSet*>(c);
         if (!ds || ds->State() != dsBrowse) continue;
         RefrescarDataSet(modulo, ds, Modo);
     }
-    if (maestro) maestro->LineasTrasRefrescar(claveAntes);
 }
 
 void RefrescarFormulariosAbiertos(TfGENEINIC* f) {

@@ -29,7 +29,8 @@ void InstalarServiciosFormulario();
 void PrepararFormulario(TfGENEINIC* f, QObject* Formulario);
 
 // Re-reads every browsing dataset of the owner; datasets being edited are
-// left alone. Modo "Apertura/Cierre" reopens them on SQL Server.
+// left alone, and so is a whole master form with detail lines being typed.
+// Modo "Apertura/Cierre" reopens them on SQL Server.
 void RefrescarDatos(TfGENEINIC* f, QObject* Formulario, const QString& Modo);
 // RefrescarDatos with an empty mode for every form, from the last to the first.
 void RefrescarFormulariosAbiertos(TfGENEINIC* f);

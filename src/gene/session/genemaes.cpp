@@ -334,6 +334,13 @@ void TFormularioMaestro::FormClose(QObject*, TCloseAction& Action) {
 }
 
 void TFormularioMaestro::FormKeyDown(QObject*, int& Key, int Shift) {
+    // F5 reaches the window only while "Agregar" is disabled, that is while
+    // something is being edited: the clerk is told why no record starts.
+    if (Key == VK_F5 && (Shift & (ssShift | ssAlt | ssCtrl)) == 0 && Editando()) {
+        Key = 0;
+        AgregarClick(Agregar);
+        return;
+    }
     TeclaPulsadaFormulario(fGENEINIC, this, Key, Shift);
 }
 
@@ -403,6 +410,12 @@ void TFormularioMaestro::IralPaneldeControl1Click(QObject*) {
 }
 
 void TFormularioMaestro::AgregarClick(QObject*) {
+    // What is typed belongs to the record shown: a new record starts only
+    // once it is confirmed or cancelled.
+    if (Editando()) {
+        MensajeAdvertencia(Texto(textosmaestro::kConfirmeOCancele));
+        return;
+    }
     IniciarAlta();
 }
 
@@ -480,9 +493,13 @@ void TFormularioMaestro::pbUltimoClick(QObject*) {
 }
 
 void TFormularioMaestro::pbRefrescarClick(QObject*) {
+    // Nothing is read again by its key under lines being typed (see
+    // RefrescarDatos), not even through the cancel below.
+    if ((RefrescoSoloNavegando && Editando()) || !LineasPendientes().isEmpty()) return;
     // The typed values were refused against another user's: his are shown.
     if (RegistroCambiadoPorOtro && Table1->State() == dsEdit) Table1->Cancel();
     RefrescarDatos(fGENEINIC, this, ModoRefresco);
+    if (Table1->State() == dsBrowse) RegistroCambiadoPorOtro = false;
 }
 
 void TFormularioMaestro::BuscarDatosDBEdit(QObject*) {}
@@ -510,29 +527,6 @@ bool TFormularioMaestro::LineasAntesDeCambiarRegistro() {
             return GrabarLineasPendientes();
     }
     return true;
-}
-
-bool TFormularioMaestro::LineasTrasRefrescar(const QString& ClaveAntes) {
-    if (LineasPendientes().isEmpty()) return true;
-    QString ahora;
-    if (Table1->Active() && !Table1->IsEmpty()) ClaveRegistro(ModuloDatos, Table1, ahora);
-    if (!ClaveAntes.isEmpty() && ahora == ClaveAntes) return GrabarLineasPendientes();
-    // The refresh skipped the lines being typed: once dropped they are read
-    // again for the record it moved to.
-    for (TDataSet* linea : LineasPendientes()) {
-        linea->Cancel();
-        linea->Refresh();
-    }
-    // While they were in insert the form's change-of-record handlers left
-    // them on the deleted record's range: told once more of the record now
-    // shown, they follow it.
-    if (Table1->Active()) {
-        Table1->DisableControls();
-        Table1->EnableControls();
-    }
-    HandleApplicationException(
-        this, std::make_exception_ptr(EDatabaseError::make(DbError::RecordDeleted)));
-    return false;
 }
 
 bool TFormularioMaestro::LineasConClaveDelRegistro() {

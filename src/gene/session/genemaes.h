@@ -60,6 +60,8 @@ inline const char* const kClaveConLineas =
     "¡ No se puede cambiar la clave del registro: tiene líneas sin grabar con la clave %1 !";
 inline const char* const kTransaccionNoCompletada =
     "¡ La transacción no ha sido completada !. Inténtelo de nuevo.";
+// F5 or "Agregar" while the record shown, or a line of it, is being edited.
+inline const char* const kConfirmeOCancele = "¡ Confirme o cancele antes el registro actual !";
 inline const char* const kAgregar = "&Agregar";
 inline const char* const kAgregarConDuplicacion = "&Agregar con Duplicación";
 }  // namespace textosmaestro
@@ -145,7 +147,7 @@ public:
     QString PreguntaEliminar = QString::fromUtf8(textosmaestro::kPreguntaEliminar);
     // The mode of RefrescarDatos ("" or "Apertura/Cierre").
     QString ModoRefresco;
-    // pbRefrescar is disabled while editing.
+    // pbRefrescar is disabled while editing, and its handler does nothing then.
     bool RefrescoSoloNavegando = false;
     // After a failed post of a new record: true keeps the row in insertion
     // and starts no new row over it (the user corrects it); false cancels it
@@ -227,12 +229,6 @@ public:
     // reason has been shown and false is answered: the record must stay,
     // with the line as typed.
     bool LineasAntesDeCambiarRegistro();
-    // After a refresh re-read the record's dataset (which runs no
-    // before-change step): the lines being typed go with their own record
-    // when it is still shown (ClaveAntes); when another user deleted it
-    // they are dropped, never left in insert under another record, and the
-    // clerk is told. False when the lines were not posted.
-    bool LineasTrasRefrescar(const QString& ClaveAntes);
     // The grid showing the dataset comes forward (its page shown) with the focus.
     void MostrarRejillaDe(TDataSet* Lineas);
     // The form's grid showing the dataset, or nullptr.
