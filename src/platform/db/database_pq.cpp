@@ -43,15 +43,23 @@ struct Result {
 // Why a user's query may not run for sorting by a hidden column that its
 // "*" brings (`positions`, of ORDER BY): the server tells which table's
 // column stands at each position of the result, as it describes it. ""
-// when none is hidden, or when the server cannot read the statement (it
-// is not run then either).
-QString sortedByHidden(const QSqlDatabase& db, const QString& sql, const QList<int>& positions) {
+// when none is hidden; when the server cannot read the statement, its own
+// reason goes to `unread` (the statement is not run then either, and the
+// failure has ended the transaction the caller would go on in).
+QString sortedByHidden(const QSqlDatabase& db, const QString& sql, const QList<int>& positions,
+                       QSqlError& unread) {
     PGconn* pg = pgConnection(db);
     if (positions.isEmpty() || !pg) return QString();
     Result prepared(PQprepare(pg, "", sql.toUtf8().constData(), 0, nullptr));
-    if (PQresultStatus(prepared.r) != PGRES_COMMAND_OK) return QString();
+    if (PQresultStatus(prepared.r) != PGRES_COMMAND_OK) {
+        unread = resultError(prepared.r);
+        return QString();
+    }
     Result d(PQdescribePrepared(pg, ""));
-    if (PQresultStatus(d.r) != PGRES_COMMAND_OK) return QString();
+    if (PQresultStatus(d.r) != PGRES_COMMAND_OK) {
+        unread = resultError(d.r);
+        return QString();
+    }
     for (int position : positions) {
         if (position < 1 || position > PQnfields(d.r)) continue;
         const Oid table = PQftable(d.r, position - 1);
@@ -76,14 +84,15 @@ QString sortedByHidden(const QSqlDatabase& db, const QString& sql, const QList<i
 // reads takes from its tables (a view's own names may be any), or, where
 // the statement could carry a column under another name (a "*" that does
 // not land in its result, a whole row...), one of the tables it reads.
-QString hiddenColumnRefusal(const QSqlDatabase& db, const QString& sql) {
+QString hiddenColumnRefusal(const QSqlDatabase& db, const QString& sql, QSqlError& unread) {
     const THiddenColumnTest& hidden = HiddenColumnTest();
     if (!hidden) return QString();
     const PgColumnUse use = PgColumnUses(sql, hidden);
     if (!use.named.isEmpty()) return HiddenFieldReason(IdentifierSpelling(use.named));
-    QSqlQuery q(db);
-    if (const QString sorted = sortedByHidden(db, sql, use.sortedByStar); !sorted.isEmpty())
+    if (const QString sorted = sortedByHidden(db, sql, use.sortedByStar, unread);
+        !sorted.isEmpty() || unread.isValid())
         return sorted;
+    QSqlQuery q(db);
     for (const QString& relation : use.relations) {
         // Second column: read by a view (through views over views too).
         q.prepare(QStringLiteral(
@@ -158,8 +167,10 @@ QString TDatabase::pgUserStatementRefusal(const QString& sql, bool readOnly) {
     if (!refused.isEmpty()) return refused;
     // After the schemas: the catalog is read as the session's role, which
     // may not look into another company's schema.
-    if (const QString hidden = hiddenColumnRefusal(connection(), sql); !hidden.isEmpty())
+    QSqlError unread;
+    if (const QString hidden = hiddenColumnRefusal(connection(), sql, unread); !hidden.isEmpty())
         return hidden;
+    if (unread.isValid()) raiseError(unread, sql);
     if (targets.isEmpty()) return QString();
     for (const PgWriteTarget& t : std::as_const(targets)) {
         if (!t.named) continue;

@@ -51,6 +51,9 @@ QString TakenNameReason(const QString& name, bool server);
 // `table` (one of the program's, or holding a field hidden from the user)
 // is refused: the engine reads what it computes from without asking.
 QString GeneratedColumnReason(const QString& table);
+// The same for a CHECK condition added with a column: the engine checks
+// it on every row already there without asking what it reads.
+QString CheckConstraintReason(const QString& table);
 // The reason, in Spanish, why a statement that reads, copies or changes a
 // field hidden from the user (HiddenColumnTest) is refused; `how` says how
 // it reaches it when not by the field's own name ("" when by name).
