@@ -40,6 +40,39 @@ struct Result {
     PGresult* r;
 };
 
+// A target's name as a text to_regclass reads as the statement's name.
+QString regclassText(const PgWriteTarget& target) {
+    auto quoted = [](const QString& name) -> QString {
+        return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+               QLatin1Char('"');
+    };
+    return target.schema.isEmpty() ? quoted(target.name)
+                                   : quoted(target.schema) + QLatin1Char('.') + quoted(target.name);
+}
+
+// Why a user's statement may not make `target` (marked kin) a partition,
+// child or parent of a table, or take it out of one: a program's table,
+// or one holding a column hidden from the user, whose values a partition's
+// bounds or a parent's reads would give away. "" when it may.
+QString kinRefusal(const QSqlDatabase& db, const PgWriteTarget& target) {
+    if (!target.kin) return QString();
+    // The program's names fold to lower case: a quoted name in capitals
+    // is never one of its tables.
+    if (target.name == PgFoldIdentifier(target.name) && ProgramTable(target.name))
+        return KinshipReason(target.name.toUpper());
+    const THiddenColumnTest& hidden = HiddenColumnTest();
+    if (!hidden) return QString();
+    QSqlQuery q(db);
+    q.prepare(
+        QStringLiteral("SELECT attname::text FROM pg_attribute WHERE attrelid = "
+                       "to_regclass(?) AND attnum > 0 AND NOT attisdropped"));
+    q.addBindValue(regclassText(target));
+    if (!q.exec()) throw EDatabaseError(DbError::SqlError, q.lastError().text(), q.lastQuery());
+    while (q.next())
+        if (hidden(q.value(0).toString())) return KinshipReason(target.name.toUpper());
+    return QString();
+}
+
 // Why a user's query may not run for sorting by a hidden column that its
 // "*" brings (`positions`, of ORDER BY): the server tells which table's
 // column stands at each position of the result, as it describes it. ""
@@ -186,17 +219,13 @@ QString TDatabase::pgUserStatementRefusal(const QString& sql, bool readOnly) {
         return schemas.contains(found) ? GeneralDatabaseWriteReason(found)
                                        : OtherDatabaseWriteReason(found);
     }
+    for (const PgWriteTarget& t : std::as_const(targets))
+        if (const QString kin = kinRefusal(connection(), t); !kin.isEmpty()) return kin;
     return QString();
 }
 
 QString TDatabase::pgReachOutsideOwn(const PgWriteTarget& target) {
-    auto quoted = [](const QString& name) -> QString {
-        return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-               QLatin1Char('"');
-    };
-    const QString name = target.schema.isEmpty()
-                             ? quoted(target.name)
-                             : quoted(target.schema) + QLatin1Char('.') + quoted(target.name);
+    const QString name = regclassText(target);
     // What a change of the table reaches, as the server resolves it: the
     // table an unqualified name leads to, its partitions and children, and,
     // when rows are written, the tables a view stands on (its rule's

@@ -1605,6 +1605,24 @@ void TestQuery::hostileStatements_data() {
         {"star ordered by its position beside a parameter of no type",
          "SELECT * FROM PRUEBA WHERE :n IS NULL ORDER BY 2", true,
          "could not determine data type of parameter $1", ""},
+        // A partition's bounds and a parent's reads reach the rows by
+        // another way (PARTIDA, by range of a column of that name; PADRE).
+        {"table holding it made a partition",
+         "ALTER TABLE PARTIDA ATTACH PARTITION MIA FOR VALUES FROM (12) TO (13)", false, "PARTIDA",
+         nullptr},
+        {"table holding it made the default partition",
+         "ALTER TABLE PARTIDA ATTACH PARTITION MIA DEFAULT", false, "PARTIDA", nullptr},
+        {"table holding it taken out of a partitioned table",
+         "ALTER TABLE PARTIDA DETACH PARTITION MIA", false, "PARTIDA", nullptr},
+        {"table holding it made a child", "ALTER TABLE MIA INHERIT PADRE", false, "MIA", nullptr},
+        {"table holding it no longer a child", "ALTER TABLE mia NO INHERIT PADRE", false, "MIA",
+         nullptr},
+        {"table holding it made a parent", "CREATE TABLE HIJA () INHERITS (MIA)", false, "MIA",
+         nullptr},
+        {"table holding it given a partition", "CREATE TABLE PARTE PARTITION OF PARTIDA DEFAULT",
+         false, "PARTIDA", nullptr},
+        {"program table made a child", "ALTER TABLE PRUEBA INHERIT PADRE", false, "PRUEBA",
+         nullptr},
     };
     for (Engine e : AvailableEngines())
         for (const QString& login :
@@ -1687,6 +1705,12 @@ void TestQuery::hostileStatements() {
         // A user's own table with a column of the hidden field's name.
         tdb.db()->Execute(QStringLiteral("CREATE TABLE MIA (Codigo INTEGER, Importe FLOAT)"));
         tdb.db()->Execute(QStringLiteral("INSERT INTO MIA VALUES (1, 12.5)"));
+        if (tdb.db()->engine() == Engine::Postgres)
+            for (const char* s :
+                 {"CREATE TABLE PARTIDA (Codigo INTEGER, Importe FLOAT) PARTITION BY RANGE "
+                  "(Importe)",
+                  "CREATE TABLE PADRE (Codigo INTEGER)"})
+                tdb.db()->Execute(QString::fromLatin1(s));
     }
     TablasDelPrograma delPrograma;
     Testigos testigos(tdb);
@@ -2067,6 +2091,8 @@ void TestQuery::otherStores_data() {
     const QStringList suelta{QStringLiteral("DROP TABLE CALENDAR")};
     const QStringList aparteHx = aparte + hx;
     const QStringList libre{QStringLiteral("CREATE VIEW VLIBRE AS SELECT Codigo FROM PRUEBA")};
+    const QStringList particionCal{
+        QStringLiteral("CREATE TABLE PCAL (Codigo int, Fecha date) PARTITION BY LIST (Codigo)")};
     const Caso casos[] = {
         {"table created in general", "CREATE TABLE %GEN%.CALENOPE (a int)", false, false, general,
          -1},
@@ -2235,6 +2261,24 @@ void TestQuery::otherStores_data() {
         {"unique constraint added under a company table's name",
          "ALTER TABLE PRUEBA ADD CONSTRAINT calendar UNIQUE (Nombre)", false, false, "CALENDAR", pg,
          aparte, true},
+        // A company table is no partition, child or parent of another.
+        {"company table attached as a partition",
+         "ALTER TABLE PCAL ATTACH PARTITION calendar DEFAULT", false, false, "CALENDAR", pg,
+         particionCal, true},
+        {"company table detached", "ALTER TABLE PCAL DETACH PARTITION CALENDAR", false, false,
+         "CALENDAR", pg, particionCal, true},
+        {"company table given a partition", "ALTER TABLE CALENDAR ATTACH PARTITION HX DEFAULT",
+         false, false, "CALENDAR", pg, hx, true},
+        {"company table made a child", "ALTER TABLE CALENDAR INHERIT HX", false, false, "CALENDAR",
+         pg, hx, true},
+        {"company table no longer a child", "ALTER TABLE CALENDAR NO INHERIT HX", false, false,
+         "CALENDAR", pg, hx, true},
+        {"company table made a parent", "CREATE TABLE HIJA () INHERITS (calendar)", false, false,
+         "CALENDAR", pg, ninguno, true},
+        {"table made a child of a company table", "ALTER TABLE HX INHERIT %EMP%.calendar", false,
+         false, "CALENDAR", pg, hx, true},
+        {"partition of a company table", "CREATE TABLE P3 PARTITION OF CALENDAR DEFAULT", false,
+         false, "CALENDAR", pg, ninguno, true},
         {"company table dropped and made again as the user's", "CREATE TABLE CALENDAR (a int)",
          false, false, "CALENDAR", -1, suelta, true},
         // Row locks on general rows, whatever path and wherever in the statement.
