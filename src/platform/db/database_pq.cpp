@@ -112,6 +112,52 @@ QString sortedByHidden(const QSqlDatabase& db, const QString& sql, const QList<i
     return QString();
 }
 
+// Why a user's statement may not read `relation` when a view, nor the
+// views it reads, down every level, for a field hidden from the user: each
+// view's own query is read as a user's statement is (PgColumnUses); where
+// it names the field, or could carry a column unnamed (a whole row, which
+// the catalog's dependencies do not record when the view names a column
+// too), a column of what it reads hidden from the user counts as read.
+QString viewQueryRefusal(const QSqlDatabase& db, const QString& relation,
+                         const THiddenColumnTest& hidden, const QString& sql) {
+    QSqlQuery q(db), columns(db);
+    q.prepare(QStringLiteral(
+        "WITH RECURSIVE vista(oid) AS ("
+        " SELECT c.oid FROM pg_class c WHERE c.oid = to_regclass(?) AND c.relkind IN ('v', 'm')"
+        " UNION SELECT d.refobjid FROM vista v JOIN pg_rewrite r ON r.ev_class = v.oid"
+        " JOIN pg_depend d ON d.classid = 'pg_rewrite'::regclass AND d.objid = r.oid"
+        " AND d.refclassid = 'pg_class'::regclass AND d.refobjid <> r.ev_class"
+        " JOIN pg_class c ON c.oid = d.refobjid AND c.relkind IN ('v', 'm'))"
+        " SELECT v.oid, v.oid::regclass::text, pg_get_viewdef(v.oid) FROM vista v"));
+    q.addBindValue(relation);
+    if (!q.exec()) throw EDatabaseError(DbError::SqlError, q.lastError().text(), sql);
+    QList<QVariantList> views;
+    while (q.next()) views << QVariantList{q.value(0), q.value(1), q.value(2)};
+    q.finish();
+    for (const QVariantList& v : std::as_const(views)) {
+        const QString view = v.at(1).toString().remove(QLatin1Char('"'));
+        const PgColumnUse use = PgColumnUses(v.at(2).toString(), hidden);
+        if (!use.named.isEmpty())
+            return HiddenFieldReason(IdentifierSpelling(use.named),
+                                     QStringLiteral("la vista ") + view);
+        // Unread (no relation found in it): judged as carrying.
+        if (use.carried.isEmpty() && !use.relations.isEmpty()) continue;
+        columns.prepare(QStringLiteral(
+            "SELECT a.attname::text FROM pg_rewrite r JOIN pg_depend d ON d.classid ="
+            " 'pg_rewrite'::regclass AND d.objid = r.oid AND d.refclassid = 'pg_class'::regclass"
+            " AND d.refobjid <> r.ev_class JOIN pg_attribute a ON a.attrelid = d.refobjid"
+            " AND a.attnum > 0 AND NOT a.attisdropped WHERE r.ev_class = ?"));
+        columns.addBindValue(v.at(0));
+        if (!columns.exec())
+            throw EDatabaseError(DbError::SqlError, columns.lastError().text(), sql);
+        while (columns.next())
+            if (hidden(columns.value(0).toString()))
+                return HiddenFieldReason(IdentifierSpelling(columns.value(0).toString()),
+                                         QStringLiteral("la vista ") + view);
+    }
+    return QString();
+}
+
 // Why a user's statement may not run for the fields hidden from the user
 // (HiddenColumnTest), "" when it may: a hidden column named, one a view it
 // reads takes from its tables (a view's own names may be any), or, where
@@ -157,6 +203,9 @@ QString hiddenColumnRefusal(const QSqlDatabase& db, const QString& sql, QSqlErro
         }
         q.finish();
     }
+    for (const QString& relation : use.relations)
+        if (const QString view = viewQueryRefusal(db, relation, hidden, sql); !view.isEmpty())
+            return view;
     return QString();
 }
 

@@ -1623,6 +1623,14 @@ void TestQuery::hostileStatements_data() {
          false, "PARTIDA", nullptr},
         {"program table made a child", "ALTER TABLE PRUEBA INHERIT PADRE", false, "PRUEBA",
          nullptr},
+        // A view's own query read: a whole row of a table holding it is
+        // that field too, at any depth of views.
+        {"view reading a whole row", "SELECT * FROM VFILA", true, "Importe", nullptr},
+        {"view reading only a whole row", "SELECT Fila FROM VFILA0", true, "Importe", nullptr},
+        {"view reading a whole row as JSON", "SELECT Codigo, Fila FROM VJSON", true, "Importe",
+         nullptr},
+        {"view over a view reading a whole row", "SELECT * FROM VFILA2", true, "Importe", nullptr},
+        {"view naming only visible columns", "SELECT * FROM VVISIBLE", true, "", nullptr},
     };
     for (Engine e : AvailableEngines())
         for (const QString& login :
@@ -1709,7 +1717,12 @@ void TestQuery::hostileStatements() {
             for (const char* s :
                  {"CREATE TABLE PARTIDA (Codigo INTEGER, Importe FLOAT) PARTITION BY RANGE "
                   "(Importe)",
-                  "CREATE TABLE PADRE (Codigo INTEGER)"})
+                  "CREATE TABLE PADRE (Codigo INTEGER)",
+                  "CREATE VIEW VFILA AS SELECT Codigo, CAST(l AS text) AS Fila FROM PRUEBA l",
+                  "CREATE VIEW VFILA0 AS SELECT CAST(l AS text) AS Fila FROM PRUEBA l",
+                  "CREATE VIEW VJSON AS SELECT Codigo, row_to_json(l) AS Fila FROM PRUEBA l",
+                  "CREATE VIEW VFILA2 AS SELECT Codigo, Fila FROM VFILA",
+                  "CREATE VIEW VVISIBLE AS SELECT Codigo, Nombre FROM PRUEBA"})
                 tdb.db()->Execute(QString::fromLatin1(s));
     }
     TablasDelPrograma delPrograma;
