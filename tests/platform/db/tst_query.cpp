@@ -1523,6 +1523,7 @@ void TestQuery::hostileStatements_data() {
          "ALL SELECT * FROM PRUEBA",
          true, "Importe", ""},
         {"update", "UPDATE PRUEBA SET Importe = Importe * 1.1", false, "Importe", "Importe"},
+        {"set without being read", "UPDATE PRUEBA SET Importe = 0", false, "Importe", "Importe"},
         {"update of another field", "UPDATE PRUEBA SET Notas = CAST(Importe AS VARCHAR(20))", false,
          "Importe", "Importe"},
         {"insert from a select",
@@ -1571,6 +1572,8 @@ void TestQuery::hostileStatements_data() {
          true, "Importe", ""},
         {"star ordered by a visible position", "SELECT * FROM PRUEBA ORDER BY 1 DESC", true, "",
          ""},
+        {"star ordered by its position, the last one", "SELECT * FROM MIA ORDER BY 2", true,
+         "Importe", ""},
         {"column before a star ordered by its position",
          "SELECT Nombre AS n, p.* FROM PRUEBA p ORDER BY 1, 2", true, "", ""},
         {"distinct star", "SELECT DISTINCT * FROM PRUEBA", true, "Importe", ""},
@@ -2473,6 +2476,11 @@ void TestQuery::companyRoleKeepsLogins_data() {
     // As an earlier start handed everything over without members.
     QTest::newRow("plain shut out, superuser mends")
         << QStringList{plano + '!', QString(), plano} << QStringLiteral("sin miembros");
+    // The creator's membership revoked ("-", by the server's administrator,
+    // or never granted by an older version): the next administrator's
+    // start grants it again.
+    QTest::newRow("creator's membership revoked, superuser mends")
+        << QStringList{plano, QString(), QStringLiteral("-"), QString(), plano} << QString();
     // A role of that name made a member of the plain login.
     QTest::newRow("member refused by the server, nothing moved")
         << QStringList{plano, QString(), plano} << QStringLiteral("circular");
@@ -2528,6 +2536,11 @@ void TestQuery::companyRoleKeepsLogins() {
         s->Execute(QStringLiteral("GRANT \"%1\" TO \"%2\"").arg(plano, rol));
     const QString inicial = ajenos();
     for (const QString& paso : pasos) {
+        if (paso == QLatin1String("-")) {
+            s->Execute(QStringLiteral("REVOKE \"%1\" FROM \"%2\"").arg(rol, plano));
+            QVERIFY(!miembro(plano));
+            continue;
+        }
         const QString quien = login(paso);
         const QString grant = QStringLiteral("GRANT \"%1\" TO \"%2\"").arg(rol, quien);
         db = std::make_unique<TDatabase>();
