@@ -441,7 +441,8 @@ private:
     // ATTACH and DETACH PARTITION (of a table or an index) change the table
     // they name as much as the one they alter.
     void partitionWritten(const QJsonObject& cmd) {
-        if (!kinCommand(cmd)) return;
+        if (!cmd.value(QLatin1String("subtype")).toString().contains(QLatin1String("Partition")))
+            return;
         kin(cmd.value(QLatin1String("def"))
                 .toObject()
                 .value(QLatin1String("PartitionCmd"))
