@@ -413,14 +413,15 @@ private Q_SLOTS:
     }
 
     // A key typed into a field of the empty window starts the evaluation
-    // and stays in that field with the rest of what is typed; F5 and the
-    // add button start it on "Código Operario". The evaluation as another
+    // and stays in that field with the rest of what is typed; F5 (also
+    // after such an evaluation was cancelled) and the add button start it
+    // on "Código Operario". The evaluation as another
     // user reads it.
     void teclaQueIniciaLaEvaluacion_data() {
         QTest::addColumn<int>("engine");
         QTest::addColumn<QString>("inicio");
         for (Engine motor : AvailableEngines())
-            for (const char* inicio : {"105 en Evaluador", "F5", "pbAgregar"})
+            for (const char* inicio : {"105 en Evaluador", "F5", "pbAgregar", "F5 tras cancelar"})
                 NewEngineRow(motor, inicio) << QString::fromLatin1(inicio);
     }
     void teclaQueIniciaLaEvaluacion() {
@@ -450,7 +451,15 @@ private Q_SLOTS:
             QCOMPARE(f->EditCodigoOPerarioEvaluador->Text(), QStringLiteral("105"));
             QCOMPARE(f->EditCodigoOperario->Text(), QString());
             QVERIFY(f->EditCodigoOPerarioEvaluador->hasFocus());
-            clic(f->EditCodigoOperario);
+            if (inicio == QLatin1String("105 en Evaluador")) {
+                clic(f->EditCodigoOperario);
+            } else {
+                // That evaluation cancelled, F5 starts the next on "Código Operario".
+                QTest::mouseClick(f->pbCancelar, Qt::LeftButton);
+                QCOMPARE(f->Table1->State(), dsBrowse);
+                clic(f->EditCodigoOPerarioEvaluador);
+                pulsar(Qt::Key_F5);
+            }
         }
         QCOMPARE(f->Table1->State(), dsInsert);
         QTRY_VERIFY(f->EditCodigoOperario->hasFocus());

@@ -1483,8 +1483,10 @@ private Q_SLOTS:
     // deletes the employee, deletes every shown one, or deletes a contract
     // line: nothing goes, and he is told that the database is busy and to
     // try again, not that the record cannot go or that the transaction failed.
+    // "en edicion" (PostgreSQL): another clerk has the employee in edit:
+    // it cannot go now, and the database is not said to be busy.
     void baseOcupadaAlBorrar_data() {
-        filasMotorYCaso("operacion", {"registro", "multiple", "linea"});
+        filasMotorYCaso("operacion", {"registro", "multiple", "linea", "en edicion"}, "en edicion");
     }
     void baseOcupadaAlBorrar() {
         QFETCH(int, engine);
@@ -1508,18 +1510,25 @@ private Q_SLOTS:
                 otra.setDatabaseName(QStringLiteral("Retenedora"));
                 otra.Params() = fGENEINIC->Database->Params();
                 otra.Open();
-                otra.StartTransaction();
-                otra.Execute(QStringLiteral("SELECT * FROM ") +
-                             (linea ? QStringLiteral("HCONTRAT") : QStringLiteral("PERSONAL")) +
-                             QStringLiteral(" FOR UPDATE"));
-                fGENEINIC->Database->Execute(QStringLiteral("SET lock_timeout = 300"));
+                if (operacion == QLatin1String("en edicion")) {
+                    QVERIFY(otra.TryLockRecord(QStringLiteral("PERSONAL"), QStringLiteral("1")));
+                } else {
+                    otra.StartTransaction();
+                    otra.Execute(QStringLiteral("SELECT * FROM ") +
+                                 (linea ? QStringLiteral("HCONTRAT") : QStringLiteral("PERSONAL")) +
+                                 QStringLiteral(" FOR UPDATE"));
+                    fGENEINIC->Database->Execute(QStringLiteral("SET lock_timeout = 300"));
+                }
             }
             MessageSeam::clearLog();
-            if (operacion == QLatin1String("registro")) {
+            if (operacion == QLatin1String("registro") ||
+                operacion == QLatin1String("en edicion")) {
                 MessageSeam::enqueue(QStringLiteral("SI"));
                 f->Eliminar1Click(f->Eliminar1);
                 esperados << QString::fromUtf8(textosmaestro::kPreguntaEliminarConLineas)
-                          << ocupada();
+                          << (operacion == QLatin1String("registro")
+                                  ? ocupada()
+                                  : QStringLiteral("¡ Este registro no puede eliminarse !"));
             } else if (operacion == QLatin1String("multiple")) {
                 MessageSeam::enqueue(QStringLiteral("SI"));
                 MessageSeam::enqueue(QStringLiteral("SI"));

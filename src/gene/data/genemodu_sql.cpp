@@ -797,5 +797,20 @@ QString MotivoSegundaSentencia(const QString& SQL) {
     if (!SqlHoldsSeveralStatements(SQL, SqlLexis::Standard) &&
         !SqlHoldsSeveralStatements(SQL, SqlLexis::Postgres))
         return QString();
+    // A trigger's body holds its own ";": refused as what it is, a trigger
+    // (neither engine lets a user's statement make one).
+    QStringList palabras;
+    ScanSqlText(SQL, SqlLexis::Standard, [&](qsizetype inicio, qsizetype fin, bool codigo) {
+        static const QRegularExpression palabra(QStringLiteral("[A-Za-z]+|[^A-Za-z\\s;]"));
+        if (!codigo) return;
+        auto it = palabra.globalMatch(QStringView(SQL).mid(inicio, fin - inicio));
+        while (it.hasNext() && palabras.size() < 3) palabras << it.next().captured().toUpper();
+    });
+    if (palabras.value(0) == QLatin1String("CREATE") &&
+        (palabras.value(1) == QLatin1String("TRIGGER") ||
+         (palabras.value(2) == QLatin1String("TRIGGER") &&
+          (palabras.value(1) == QLatin1String("TEMP") ||
+           palabras.value(1) == QLatin1String("TEMPORARY")))))
+        return ReachingNameReason(QStringLiteral("CREATE TRIGGER"));
     return SeveralStatementsReason();
 }

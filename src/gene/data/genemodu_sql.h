@@ -61,7 +61,8 @@ bool AbrirConsultaADO(TModuloDatos* ModuloDatos, TQuery* Consulta, const QString
 
 // A text the user wrote into a statement must hold one statement: the
 // reason why it does not (a ";" outside quotes and comments followed by more
-// than blanks and comments), "" when it holds one. A second statement would
+// than blanks and comments), "" when it holds one; a CREATE TRIGGER, whose
+// body holds its own ";", is refused as a trigger. A second statement would
 // run on some engines with the rights of the program.
 QString MotivoSegundaSentencia(const QString& SQL);
 

@@ -104,6 +104,13 @@ bool hiddenColumn(const Confinement& c, const char* column) {
     return c.hidden && column && *column && (*c.hidden)(QString::fromUtf8(column));
 }
 
+// ALTER TABLE ... ADD COLUMN with a CHECK condition: the engine's own
+// quick_check of the rows there (no statement can name a table within
+// ALTER TABLE); what the condition may read is judged by alterRefusal.
+bool engineCheck(const Confinement& c, const char* pragma) {
+    return !c.altered.isEmpty() && qstricmp(pragma, "quick_check") == 0;
+}
+
 int authorize(void* data, int action, const char* a, const char* b, const char* database,
               const char*) {
     auto* c = static_cast<Confinement*>(data);
@@ -140,7 +147,7 @@ int authorize(void* data, int action, const char* a, const char* b, const char* 
         case SQLITE_DETACH:
             return reaching(QStringLiteral("DETACH"));
         case SQLITE_PRAGMA:
-            if (readingPragma(a)) return SQLITE_OK;
+            if (readingPragma(a) || engineCheck(*c, a)) return SQLITE_OK;
             return reaching(QStringLiteral("PRAGMA ") + QString::fromUtf8(a).toLower());
         case SQLITE_TRANSACTION:
             // The program keeps its own transaction on this same connection.
@@ -173,7 +180,7 @@ int authorize(void* data, int action, const char* a, const char* b, const char* 
             if (qstricmp(a, "USUARIO") == 0) return deny(UsersTableReason());
             for (const char* t : kRefusedTables)
                 if (qstricmp(a, t) == 0) return reaching(QString::fromLatin1(t));
-            if (qstrnicmp(a, "pragma_", 7) == 0 && !readingPragma(a + 7))
+            if (qstrnicmp(a, "pragma_", 7) == 0 && !readingPragma(a + 7) && !engineCheck(*c, a + 7))
                 return reaching(QString::fromUtf8(a).toLower());
             if (hiddenColumn(*c, b)) {
                 if (c->query) return SQLITE_IGNORE;
@@ -195,6 +202,9 @@ int authorize(void* data, int action, const char* a, const char* b, const char* 
                                                              : "DELETE");
         case SQLITE_ALTER_TABLE:
             if (qstricmp(b, "USUARIO") == 0) return deny(UsersTableReason());
+            // DROP COLUMN names the column dropped.
+            if (hiddenColumn(*c, database))
+                return deny(HiddenFieldReason(QString::fromUtf8(database)));
             c->altered =
                 QString::fromUtf8(a ? a : "main") + QLatin1Char('.') + QString::fromUtf8(b);
             return write(a, "CREATE, ALTER o DROP");  // the database comes first here
@@ -300,9 +310,9 @@ QList<SqlToken> sqlTokens(const QString& sql) {
 // Why an ALTER TABLE of `table` ("database.table", as the authorizer named
 // it) may not run, read from its text: a new name of one of the program's
 // tables, a hidden column renamed (read afterwards under its new name),
-// or a generated column on a table of the program or holding a hidden
-// column (the engine reads what it is computed from without asking). ""
-// when it may.
+// or a generated column or a CHECK condition on a table of the
+// program or holding a hidden column (the engine reads what it computes
+// or checks without asking). "" when it may.
 QString alterRefusal(const QSqlDatabase& db, const QString& sql, const QString& table) {
     QList<SqlToken> t = sqlTokens(sql);
     // SQLite reads past empty statements to the first one.
@@ -320,9 +330,9 @@ QString alterRefusal(const QSqlDatabase& db, const QString& sql, const QString& 
     }
     if (!t.value(i).is("ADD")) return QString();
     // The column's definition: "AS" outside parentheses only begins a
-    // generated column's expression.
+    // generated column's expression, "CHECK" a condition.
     int depth = 0;
-    bool generated = false;
+    bool generated = false, check = false;
     for (qsizetype k = i + 1; k < t.size() && !generated; ++k) {
         if (t[k].is("("))
             ++depth;
@@ -330,8 +340,10 @@ QString alterRefusal(const QSqlDatabase& db, const QString& sql, const QString& 
             --depth;
         else if (depth == 0 && (t[k].is("AS") || t[k].is("GENERATED")))
             generated = true;
+        else if (depth == 0 && t[k].is("CHECK"))
+            check = true;
     }
-    if (!generated) return QString();
+    if (!generated && !check) return QString();
     bool hides = ProgramTable(bare);
     if (!hides && HiddenColumnTest()) {
         QSqlQuery q(db);
@@ -342,7 +354,9 @@ QString alterRefusal(const QSqlDatabase& db, const QString& sql, const QString& 
         hides = !q.exec();
         while (!hides && q.next()) hides = HiddenColumnTest()(q.value(0).toString());
     }
-    return hides ? GeneratedColumnReason(bare.toUpper()) : QString();
+    if (!hides) return QString();
+    return generated ? GeneratedColumnReason(bare.toUpper())
+                     : CheckConstraintReason(bare.toUpper());
 }
 
 // The result code of running `sql` to its end under the confinement of a

@@ -40,18 +40,59 @@ struct Result {
     PGresult* r;
 };
 
+// A target's name as a text to_regclass reads as the statement's name.
+QString regclassText(const PgWriteTarget& target) {
+    auto quoted = [](const QString& name) -> QString {
+        return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+               QLatin1Char('"');
+    };
+    return target.schema.isEmpty() ? quoted(target.name)
+                                   : quoted(target.schema) + QLatin1Char('.') + quoted(target.name);
+}
+
+// Why a user's statement may not make `target` (marked kin) a partition,
+// child or parent of a table, or take it out of one: a program's table,
+// or one holding a column hidden from the user, whose values a partition's
+// bounds or a parent's reads would give away. "" when it may.
+QString kinRefusal(const QSqlDatabase& db, const PgWriteTarget& target) {
+    if (!target.kin) return QString();
+    // The program's names fold to lower case: a quoted name in capitals
+    // is never one of its tables.
+    if (target.name == PgFoldIdentifier(target.name) && ProgramTable(target.name))
+        return KinshipReason(target.name.toUpper());
+    const THiddenColumnTest& hidden = HiddenColumnTest();
+    if (!hidden) return QString();
+    QSqlQuery q(db);
+    q.prepare(
+        QStringLiteral("SELECT attname::text FROM pg_attribute WHERE attrelid = "
+                       "to_regclass(?) AND attnum > 0 AND NOT attisdropped"));
+    q.addBindValue(regclassText(target));
+    if (!q.exec()) throw EDatabaseError(DbError::SqlError, q.lastError().text(), q.lastQuery());
+    while (q.next())
+        if (hidden(q.value(0).toString())) return KinshipReason(target.name.toUpper());
+    return QString();
+}
+
 // Why a user's query may not run for sorting by a hidden column that its
 // "*" brings (`positions`, of ORDER BY): the server tells which table's
 // column stands at each position of the result, as it describes it. ""
-// when none is hidden, or when the server cannot read the statement (it
-// is not run then either).
-QString sortedByHidden(const QSqlDatabase& db, const QString& sql, const QList<int>& positions) {
+// when none is hidden; when the server cannot read the statement, its own
+// reason goes to `unread` (the statement is not run then either, and the
+// failure has ended the transaction the caller would go on in).
+QString sortedByHidden(const QSqlDatabase& db, const QString& sql, const QList<int>& positions,
+                       QSqlError& unread) {
     PGconn* pg = pgConnection(db);
     if (positions.isEmpty() || !pg) return QString();
     Result prepared(PQprepare(pg, "", sql.toUtf8().constData(), 0, nullptr));
-    if (PQresultStatus(prepared.r) != PGRES_COMMAND_OK) return QString();
+    if (PQresultStatus(prepared.r) != PGRES_COMMAND_OK) {
+        unread = resultError(prepared.r);
+        return QString();
+    }
     Result d(PQdescribePrepared(pg, ""));
-    if (PQresultStatus(d.r) != PGRES_COMMAND_OK) return QString();
+    if (PQresultStatus(d.r) != PGRES_COMMAND_OK) {
+        unread = resultError(d.r);
+        return QString();
+    }
     for (int position : positions) {
         if (position < 1 || position > PQnfields(d.r)) continue;
         const Oid table = PQftable(d.r, position - 1);
@@ -71,19 +112,66 @@ QString sortedByHidden(const QSqlDatabase& db, const QString& sql, const QList<i
     return QString();
 }
 
+// Why a user's statement may not read `relation` when a view, nor the
+// views it reads, down every level, for a field hidden from the user: each
+// view's own query is read as a user's statement is (PgColumnUses); where
+// it names the field, or could carry a column unnamed (a whole row, which
+// the catalog's dependencies do not record when the view names a column
+// too), a column of what it reads hidden from the user counts as read.
+QString viewQueryRefusal(const QSqlDatabase& db, const QString& relation,
+                         const THiddenColumnTest& hidden, const QString& sql) {
+    QSqlQuery q(db), columns(db);
+    q.prepare(QStringLiteral(
+        "WITH RECURSIVE vista(oid) AS ("
+        " SELECT c.oid FROM pg_class c WHERE c.oid = to_regclass(?) AND c.relkind IN ('v', 'm')"
+        " UNION SELECT d.refobjid FROM vista v JOIN pg_rewrite r ON r.ev_class = v.oid"
+        " JOIN pg_depend d ON d.classid = 'pg_rewrite'::regclass AND d.objid = r.oid"
+        " AND d.refclassid = 'pg_class'::regclass AND d.refobjid <> r.ev_class"
+        " JOIN pg_class c ON c.oid = d.refobjid AND c.relkind IN ('v', 'm'))"
+        " SELECT v.oid, v.oid::regclass::text, pg_get_viewdef(v.oid) FROM vista v"));
+    q.addBindValue(relation);
+    if (!q.exec()) throw EDatabaseError(DbError::SqlError, q.lastError().text(), sql);
+    QList<QVariantList> views;
+    while (q.next()) views << QVariantList{q.value(0), q.value(1), q.value(2)};
+    q.finish();
+    for (const QVariantList& v : std::as_const(views)) {
+        const QString view = v.at(1).toString().remove(QLatin1Char('"'));
+        const PgColumnUse use = PgColumnUses(v.at(2).toString(), hidden);
+        if (!use.named.isEmpty())
+            return HiddenFieldReason(IdentifierSpelling(use.named),
+                                     QStringLiteral("la vista ") + view);
+        // Unread (no relation found in it): judged as carrying.
+        if (use.carried.isEmpty() && !use.relations.isEmpty()) continue;
+        columns.prepare(QStringLiteral(
+            "SELECT a.attname::text FROM pg_rewrite r JOIN pg_depend d ON d.classid ="
+            " 'pg_rewrite'::regclass AND d.objid = r.oid AND d.refclassid = 'pg_class'::regclass"
+            " AND d.refobjid <> r.ev_class JOIN pg_attribute a ON a.attrelid = d.refobjid"
+            " AND a.attnum > 0 AND NOT a.attisdropped WHERE r.ev_class = ?"));
+        columns.addBindValue(v.at(0));
+        if (!columns.exec())
+            throw EDatabaseError(DbError::SqlError, columns.lastError().text(), sql);
+        while (columns.next())
+            if (hidden(columns.value(0).toString()))
+                return HiddenFieldReason(IdentifierSpelling(columns.value(0).toString()),
+                                         QStringLiteral("la vista ") + view);
+    }
+    return QString();
+}
+
 // Why a user's statement may not run for the fields hidden from the user
 // (HiddenColumnTest), "" when it may: a hidden column named, one a view it
 // reads takes from its tables (a view's own names may be any), or, where
 // the statement could carry a column under another name (a "*" that does
 // not land in its result, a whole row...), one of the tables it reads.
-QString hiddenColumnRefusal(const QSqlDatabase& db, const QString& sql) {
+QString hiddenColumnRefusal(const QSqlDatabase& db, const QString& sql, QSqlError& unread) {
     const THiddenColumnTest& hidden = HiddenColumnTest();
     if (!hidden) return QString();
     const PgColumnUse use = PgColumnUses(sql, hidden);
     if (!use.named.isEmpty()) return HiddenFieldReason(IdentifierSpelling(use.named));
-    QSqlQuery q(db);
-    if (const QString sorted = sortedByHidden(db, sql, use.sortedByStar); !sorted.isEmpty())
+    if (const QString sorted = sortedByHidden(db, sql, use.sortedByStar, unread);
+        !sorted.isEmpty() || unread.isValid())
         return sorted;
+    QSqlQuery q(db);
     for (const QString& relation : use.relations) {
         // Second column: read by a view (through views over views too).
         q.prepare(QStringLiteral(
@@ -115,6 +203,9 @@ QString hiddenColumnRefusal(const QSqlDatabase& db, const QString& sql) {
         }
         q.finish();
     }
+    for (const QString& relation : use.relations)
+        if (const QString view = viewQueryRefusal(db, relation, hidden, sql); !view.isEmpty())
+            return view;
     return QString();
 }
 
@@ -158,8 +249,10 @@ QString TDatabase::pgUserStatementRefusal(const QString& sql, bool readOnly) {
     if (!refused.isEmpty()) return refused;
     // After the schemas: the catalog is read as the session's role, which
     // may not look into another company's schema.
-    if (const QString hidden = hiddenColumnRefusal(connection(), sql); !hidden.isEmpty())
+    QSqlError unread;
+    if (const QString hidden = hiddenColumnRefusal(connection(), sql, unread); !hidden.isEmpty())
         return hidden;
+    if (unread.isValid()) raiseError(unread, sql);
     if (targets.isEmpty()) return QString();
     for (const PgWriteTarget& t : std::as_const(targets)) {
         if (!t.named) continue;
@@ -176,17 +269,13 @@ QString TDatabase::pgUserStatementRefusal(const QString& sql, bool readOnly) {
         return schemas.contains(found) ? GeneralDatabaseWriteReason(found)
                                        : OtherDatabaseWriteReason(found);
     }
+    for (const PgWriteTarget& t : std::as_const(targets))
+        if (const QString kin = kinRefusal(connection(), t); !kin.isEmpty()) return kin;
     return QString();
 }
 
 QList<QPair<QString, QString>> TDatabase::pgReached(const PgWriteTarget& target) {
-    auto quoted = [](const QString& name) -> QString {
-        return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-               QLatin1Char('"');
-    };
-    const QString name = target.schema.isEmpty()
-                             ? quoted(target.name)
-                             : quoted(target.schema) + QLatin1Char('.') + quoted(target.name);
+    const QString name = regclassText(target);
     // What a change of the table reaches, as the server resolves it: the
     // table an unqualified name leads to, its partitions and children, and,
     // when rows are written, the tables a view stands on (its rule's

@@ -443,12 +443,27 @@ private:
     void partitionWritten(const QJsonObject& cmd) {
         if (!cmd.value(QLatin1String("subtype")).toString().contains(QLatin1String("Partition")))
             return;
-        written(cmd.value(QLatin1String("def"))
-                    .toObject()
-                    .value(QLatin1String("PartitionCmd"))
-                    .toObject()
-                    .value(QLatin1String("name"))
-                    .toObject());
+        kin(cmd.value(QLatin1String("def"))
+                .toObject()
+                .value(QLatin1String("PartitionCmd"))
+                .toObject()
+                .value(QLatin1String("name"))
+                .toObject());
+    }
+    static bool kinCommand(const QJsonObject& cmd) {
+        const QString sub = cmd.value(QLatin1String("subtype")).toString();
+        return sub.contains(QLatin1String("Partition")) || sub.contains(QLatin1String("Inherit"));
+    }
+    // A table made a partition, child or parent of another, or taken out
+    // of one: written, and marked for the caller.
+    void kin(const QJsonObject& rangeVar) {
+        if (rangeVar.isEmpty()) return;
+        written(rangeVar);
+        if (!reason_.isEmpty() || !targets_) return;
+        for (PgWriteTarget& t : *targets_)
+            if (!t.named && t.schema == rangeVar.value(QLatin1String("schemaname")).toString() &&
+                t.name == rangeVar.value(QLatin1String("relname")).toString())
+                t.kin = true;
     }
 
     // The names a WITH defines that the part `index` of it sees (-1: the
@@ -592,6 +607,9 @@ private:
             QStringLiteral("IndexStmt")};
         if (changing.contains(key)) {
             written(o.value(QLatin1String("relation")).toObject(), rowWrite(key));
+            for (const QJsonValue& c : o.value(QLatin1String("cmds")).toArray())
+                if (kinCommand(c.toObject().value(QLatin1String("AlterTableCmd")).toObject()))
+                    kin(o.value(QLatin1String("relation")).toObject());
             if (key == QLatin1String("IndexStmt"))
                 named(o.value(QLatin1String("idxname")).toString());
             if (key == QLatin1String("RenameStmt")) renamed(o);
@@ -603,7 +621,7 @@ private:
             named(o.value(QLatin1String("relation")).toObject());
             // A child table's rows are read with its parent's.
             for (const QJsonValue& r : o.value(QLatin1String("inhRelations")).toArray())
-                written(r.toObject().value(QLatin1String("RangeVar")).toObject());
+                kin(r.toObject().value(QLatin1String("RangeVar")).toObject());
         } else if (key == QLatin1String("CreateTableAsStmt")) {
             const QJsonObject rel =
                 o.value(QLatin1String("into")).toObject().value(QLatin1String("rel")).toObject();
@@ -627,10 +645,10 @@ private:
                    o.value(QLatin1String("subtype"))
                        .toString()
                        .contains(QLatin1String("Inherit"))) {
-            written(o.value(QLatin1String("def"))
-                        .toObject()
-                        .value(QLatin1String("RangeVar"))
-                        .toObject());
+            kin(o.value(QLatin1String("def"))
+                    .toObject()
+                    .value(QLatin1String("RangeVar"))
+                    .toObject());
         } else if (key == QLatin1String("AlterTableCmd")) {
             partitionWritten(o);
         }

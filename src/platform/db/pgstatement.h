@@ -21,6 +21,9 @@ struct PgWriteTarget {
     // creates or renames (a table, view, index...), as the parser reads it,
     // for the caller to compare with the names of the program's tables.
     bool named = false;
+    // Made a partition, child or parent of another table, or taken out of
+    // one: its rows are then read or bounded by another way than its own.
+    bool kin = false;
 };
 
 // True when the server would read more than one statement in the text (empty
@@ -72,7 +75,9 @@ std::optional<QString> PgTooLargeColumn(const QString& serverText);
 //   references by unqualified names or in the own schema go to `targets`,
 //   for the caller to ask the server where they lead and what they reach;
 //   without `targets` they are taken as the own schema's; so do, marked
-//   `named`, the names given to what it creates or renames;
+//   `named`, the names given to what it creates or renames; and, marked
+//   `kin`, the tables ATTACH/DETACH PARTITION, INHERIT/NO INHERIT, PARTITION
+//   OF and INHERITS name (the one altered too);
 // - a locking clause (FOR UPDATE, FOR SHARE...): readOnly, refused; else
 //   the tables its SELECT reads are taken as the rows it writes;
 // - a name given (created, renamed to) that the server keeps for its own

@@ -183,6 +183,20 @@ QString GeneratedColumnReason(const QString& table) {
            QStringLiteral(", y en las tablas del programa no está permitido");
 }
 
+QString CheckConstraintReason(const QString& table) {
+    return QStringLiteral("la sentencia añade una condición CHECK a la tabla ") + table +
+           QStringLiteral(
+               ", y en las tablas del programa o con campos que Vd. no tiene permitido ver no "
+               "está permitido");
+}
+
+QString KinshipReason(const QString& table) {
+    return QStringLiteral("la sentencia hace de la tabla ") + table +
+           QStringLiteral(
+               " una partición, hija o madre de otra tabla, o la separa de ella, y con las tablas "
+               "del programa o con campos que Vd. no tiene permitido ver no está permitido");
+}
+
 QString HiddenFieldReason(const QString& field, const QString& how) {
     return QStringLiteral("la sentencia usa el campo ") + field +
            (how.isEmpty() ? QString() : QStringLiteral(" (a través de ") + how + QLatin1Char(')')) +

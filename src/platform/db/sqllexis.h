@@ -54,6 +54,14 @@ QString TakenNameReason(const QString& name, bool server);
 // `table` (one of the program's, or holding a field hidden from the user)
 // is refused: the engine reads what it computes from without asking.
 QString GeneratedColumnReason(const QString& table);
+// The same for a CHECK condition added with a column: the engine checks
+// it on every row already there without asking what it reads.
+QString CheckConstraintReason(const QString& table);
+// The reason, in Spanish, why a statement that makes `table` (one of the
+// program's, or holding a field hidden from the user) a partition, child
+// or parent of another table, or takes it out of one, is refused: the
+// partition's bounds and the parent's reads reach its rows by another way.
+QString KinshipReason(const QString& table);
 // The reason, in Spanish, why a statement that reads, copies or changes a
 // field hidden from the user (HiddenColumnTest) is refused; `how` says how
 // it reaches it when not by the field's own name ("" when by name).

@@ -212,6 +212,9 @@ private Q_SLOTS:
         };
         const QString parametros = QStringLiteral(
             "¡ El número de parámetros de la sentencia no coincide con el de valores dados !");
+        const QString disparador = QStringLiteral(
+            "la sentencia usa CREATE TRIGGER, que actúa fuera de su propia consulta (sobre otras "
+            "sesiones o sobre el servidor) y no está permitido");
         for (Engine e : AvailableEngines()) {
             fila(e, "sintaxis", QStringLiteral("SELEĆ 'Łódź|·'"),
                  QStringLiteral("¡ La sentencia utilizada es incorrecta ! Palabra: SELEĆ"),
@@ -245,6 +248,11 @@ private Q_SLOTS:
                  QStringLiteral("SELECT Codigo FROM LISTPRU WHERE Codigo = :x"),
                  QStringLiteral("¡ El parámetro 'x' de la sentencia no tiene valor !"),
                  QStringLiteral("¡ El parámetro 'x' de la sentencia no tiene valor !"));
+            // A trigger's body holds its own ";": told as the trigger it is.
+            fila(e, "disparador",
+                 QStringLiteral(
+                     "CREATE TRIGGER t AFTER INSERT ON LISTPRU BEGIN DELETE FROM LISTPRU; END;"),
+                 disparador, disparador);
             fila(e, "otro texto del motor", QStringLiteral("SELECT nofunc(Codigo) FROM LISTPRU"),
                  QStringLiteral("Error de la base de datos: no such function: nofunc"),
                  QStringLiteral(

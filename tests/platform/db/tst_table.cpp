@@ -661,6 +661,13 @@ void TestTable::actsOnRowBeforeHandlers_data() {
         NewEngineRow(e, "edit, line gone") << "editar"
                                            << "ajeno"
                                            << "1.1 1.2 2.1";
+        // Changed by another clerk so that the filter leaves it out.
+        NewEngineRow(e, "delete, line out of the filter") << "borrar"
+                                                          << "filtro"
+                                                          << "1.1 1.2 fuera 2.1";
+        NewEngineRow(e, "edit, line out of the filter") << "editar"
+                                                        << "filtro"
+                                                        << "1.1 1.2 fuera 2.1";
     }
 }
 
@@ -677,6 +684,8 @@ void TestTable::actsOnRowBeforeHandlers() {
     t.setDatabaseName(QStringLiteral("Database"));
     t.setTableName(QStringLiteral("LINEAS"));
     t.Open();
+    t.setFilter(QStringLiteral("Texto <> 'fuera'"));
+    t.setFiltered(true);
     t.SetRange({1}, {1});
     t.Last();
     QCOMPARE(t.FieldByName(QStringLiteral("Texto"))->AsString(), QStringLiteral("1.3"));
@@ -689,12 +698,18 @@ void TestTable::actsOnRowBeforeHandlers() {
             t.First();
         } else if (manejador == QLatin1String("otro")) {
             t.SetRange({2}, {2});
+        } else if (manejador == QLatin1String("filtro")) {
+            otra->Execute(
+                QStringLiteral("UPDATE LINEAS SET Texto = 'fuera' WHERE Codigo = 1 AND Linea = 3"));
+            t.SetRange({1}, {1});
         } else {
             otra->Execute(QStringLiteral("DELETE FROM LINEAS WHERE Codigo = 1 AND Linea = 3"));
             t.SetRange({1}, {1});
         }
     };
-    const bool refused = manejador == QLatin1String("otro") || manejador == QLatin1String("ajeno");
+    const bool refused = manejador == QLatin1String("otro") ||
+                         manejador == QLatin1String("ajeno") ||
+                         manejador == QLatin1String("filtro");
     const EDatabaseError e = errorOf([&] {
         if (accion == QLatin1String("borrar")) {
             t.BeforeDelete = antes;

@@ -3,12 +3,14 @@
 // preview that receives the pages as they are made.
 
 #include <QPainter>
+#include <QPointer>
 #include <QPrinter>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 #include <QtTest>
+#include <stdexcept>
 
 #include "report/bands.h"
 #include "report/controls.h"
@@ -85,6 +87,7 @@ private Q_SLOTS:
     void previewSeesPagesAsTheyCome();
     void closingThePreviewStopsTheRun();
     void previewWithoutHookShowsNothing();
+    void failedPreviewLeavesNoPages();
 
 private:
     QTemporaryDir tmp_;
@@ -497,6 +500,40 @@ void TestOutput::previewWithoutHookShowsNothing() {
     QCOMPARE(r.runs, 1);
     QCOMPARE(r.rep->QRPrinter()->PageCount(), 1);
     QCOMPARE(r.rep->QRPrinter()->PreviewWindow(), nullptr);
+}
+
+// A run that fails part-way (an error raised while a band prints, as a
+// connection lost under a listing): the pages made so far are not the
+// report, so the preview goes and nothing is left to export or print.
+void TestOutput::failedPreviewLeavesNoPages() {
+    auto ds = MakePeople(300);
+    Report r(ds.get());
+    TQRPrinter* printer = r.rep->QRPrinter();
+    int rows = 0;
+    r.detail->BeforePrint = [&rows](QObject*, bool&) {
+        if (++rows == 120) throw std::runtime_error("banda");
+    };
+    QPointer<QWidget> window;
+    r.rep->OnPreview = [&](QObject*) {
+        window = new QWidget;
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->show();
+        printer->SetPreviewWindow(window);
+    };
+    int pagesSeen = 0;
+    printer->OnPageAvailable = [&pagesSeen](int page) { pagesSeen = page; };
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, r.rep->Preview());
+    QVERIFY(pagesSeen >= 2);  // the preview had received pages
+    QCOMPARE(printer->PageCount(), 0);
+    QTRY_VERIFY(!window);
+    // The next export runs the report anew, whole.
+    r.detail->BeforePrint = nullptr;
+    r.rep->OnPreview = nullptr;
+    printer->OnPageAvailable = nullptr;
+    const QString path = tmp_.filePath(QStringLiteral("tras_fallo.pdf"));
+    QVERIFY(r.rep->ExportToPdf(path));
+    QVERIFY(printer->PageCount() > pagesSeen);
+    QCOMPARE(PdfPageCount(path), printer->PageCount());
 }
 
 QTEST_MAIN(TestOutput)
