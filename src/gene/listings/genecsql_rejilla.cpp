@@ -1,12 +1,10 @@
 #include "gene/listings/genecsql_rejilla.h"
 
-#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QVBoxLayout>
 #include <memory>
 
-#include "db/database.h"
 #include "db/dataset.h"
 #include "db/datasource.h"
 #include "db/dberror.h"
@@ -25,7 +23,6 @@
 #include "gene/session/genecomp.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/sesion.h"
-#include "report/bands.h"
 #include "report/quickrep.h"
 #include "ui/controls.h"
 #include "ui/dbgrid.h"
@@ -44,44 +41,6 @@ QString TextoCeldaMemo(QString Texto) {
 }
 
 namespace {
-
-// Esc in the progress window stops a print while its pages are made, as it
-// stops the reading of its rows: the run ends with the user's stop (its
-// caller tells it) and nothing is put in place. The detail band looks at
-// the window every few tens of milliseconds.
-class TParadaPaginas {
-public:
-    explicit TParadaPaginas(TQRBand* Banda)
-        : banda_(Banda), previo_(Banda->BeforePrint), espera_(UserStatementWait()) {
-        if (!espera_) return;
-        espera_->Began();
-        reloj_.start();
-        banda_->BeforePrint = [this](QObject* Sender, bool& Imprimir) {
-            if (reloj_.elapsed() >= kMirarCadaMs) {
-                esperado_ = true;
-                const bool parar = espera_->Waiting();
-                reloj_.restart();
-                if (parar) throw EUserStatementCancelled();
-            }
-            if (previo_) previo_(Sender, Imprimir);
-        };
-    }
-    ~TParadaPaginas() {
-        if (!espera_) return;
-        banda_->BeforePrint = previo_;
-        espera_->Ended(esperado_);
-    }
-    TParadaPaginas(const TParadaPaginas&) = delete;
-    TParadaPaginas& operator=(const TParadaPaginas&) = delete;
-
-private:
-    static constexpr qint64 kMirarCadaMs = 50;
-    TQRBand* banda_;
-    TQRBandBeforePrintEvent previo_;
-    TUserStatementWait* espera_;
-    QElapsedTimer reloj_;
-    bool esperado_ = false;
-};
 
 TModuloDatos* Modulo() {
     return ModuloDatosPreparado ? ModuloDatos : nullptr;
