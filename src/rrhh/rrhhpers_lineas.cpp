@@ -559,6 +559,11 @@ bool TFichaPersona::ReservarClaveDocumentacion(const QString& Clave) {
     return true;
 }
 
+bool TFichaPersona::RetieneClaveDocumentacion(const QString& Clave) {
+    return Table1->State() == dsInsert && Clave == ClaveFoto() && Alta && Alta->Reservada() &&
+           Alta->Clave().toString() == Clave;
+}
+
 void TFichaPersona::CampoClaveExit(QObject* Sender) {
     if (Table1->State() == dsInsert) {
         bool ok = false;

@@ -230,6 +230,9 @@ public:
     // Before a document is added under Clave: the new person typed under it
     // holds his code as for a line (false after the warning).
     Q_INVOKABLE bool ReservarClaveDocumentacion(const QString& Clave);
+    // Whether the new person typed holds Clave as his code: his documents
+    // go, and are removed, with his entry.
+    Q_INVOKABLE bool RetieneClaveDocumentacion(const QString& Clave);
     // A new person's code that exists already, or that another user is
     // entering, is refused at once, so that no line can be posted under
     // another person's code.

@@ -3839,7 +3839,11 @@ private Q_SLOTS:
     // there lights the button's mark and a removed one puts it out; the window
     // follows the record. A user without the right gets the refusal and no
     // window. A record another clerk changed since the form read it takes no
-    // document until the form reads it again.
+    // document until the form reads it again; the clerk's own change in the
+    // form, confirmed, is not another's, also once the form is closed. A
+    // window left on a new record whose entry was cancelled (the form freed
+    // while typing it) takes no document, nor does the record another clerk
+    // enters under its key.
     void documentacionDesdeLasFichas_data() {
         QTest::addColumn<int>("engine");
         QTest::addColumn<QString>("clase");
@@ -3848,6 +3852,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("claves");
         QTest::addColumn<bool>("acceso");
         QTest::addColumn<QString>("cambio");
+        QTest::addColumn<QString>("campo");
         const QString ano = QString::number(QDate::currentDate().year());
         const QString boton = QStringLiteral("pbDocumentacionElectronica");
         const QString item = QStringLiteral("DocumentacionElectronica1");
@@ -3862,31 +3867,35 @@ private Q_SLOTS:
             QStringList claves;
             bool acceso;
             const char* cambio;  // another clerk's change of the first record
+            const char* campo;   // the field the clerk changes himself
         } casos[] = {
             {"personal/boton", "TfRRHHPERS", boton, "PERSONAL", operarios, true,
-             "UPDATE PERSONAL SET Telefono = '600' WHERE CodigoOperario = 1"},
+             "UPDATE PERSONAL SET Telefono = '600' WHERE CodigoOperario = 1", "Telefono"},
             {"personal/ficha", "TfRRHHPERS", item, "PERSONAL", operarios, true,
-             "UPDATE PERSONAL SET Nombre = 'Ana | Œ' WHERE CodigoOperario = 1"},
-            {"personal/sin acceso", "TfRRHHPERS", boton, "PERSONAL", operarios, false, ""},
+             "UPDATE PERSONAL SET Nombre = 'Ana | Œ' WHERE CodigoOperario = 1", "Telefono"},
+            {"personal/sin acceso", "TfRRHHPERS", boton, "PERSONAL", operarios, false, "", ""},
             {"candidatos/boton", "TfRRHHCAND", boton, "CANDIDAT", operarios, true,
-             "UPDATE CANDIDAT SET Nombre = 'Eva; Ríos' WHERE Codigo = 1"},
+             "UPDATE CANDIDAT SET Nombre = 'Eva; Ríos' WHERE Codigo = 1", "Telefono"},
             {"candidatos/ficha", "TfRRHHCAND", item, "CANDIDAT", operarios, true,
-             "UPDATE CANDIDAT SET Nombre = 'Eva · Ríos' WHERE Codigo = 1"},
+             "UPDATE CANDIDAT SET Nombre = 'Eva · Ríos' WHERE Codigo = 1", "Domicilio"},
             {"evaluacion/boton", "TfRRHHEVAL", boton, "EVLCION", evaluaciones, true,
-             "UPDATE EVLCION SET Observaciones = 'Revisada' WHERE CodigoOperario = 1"},
+             "UPDATE EVLCION SET Observaciones = 'Revisada' WHERE CodigoOperario = 1",
+             "Observaciones"},
             {"evaluacion/ficha", "TfRRHHEVAL", item, "EVLCION", evaluaciones, true,
-             "UPDATE EVLCION SET Observaciones = 'Revisada\nde nuevo' WHERE CodigoOperario = 1"},
+             "UPDATE EVLCION SET Observaciones = 'Revisada\nde nuevo' WHERE CodigoOperario = 1",
+             "Nivel"},
             {"plan/boton", "TfRRHHPLAN", boton, "PLANFORM", plan, true,
-             "UPDATE PLANFORM SET Realizado = 'SI' WHERE CodigoOperario = 1"},
+             "UPDATE PLANFORM SET Realizado = 'SI' WHERE CodigoOperario = 1", "Observaciones"},
             {"plan/ficha", "TfRRHHPLAN", item, "PLANFORM", plan, true,
-             "UPDATE PLANFORM SET Revision = 2 WHERE CodigoOperario = 1"},
+             "UPDATE PLANFORM SET Revision = 2 WHERE CodigoOperario = 1", "Departamento"},
             {"criterios/ficha",
              "TfRRHHCRIT",
              item,
              "PUESTO",
              {"P1", "P2"},
              true,
-             "UPDATE PUESTO SET Descripcion = 'Fresador' WHERE Codigo = 'P1'"},
+             "UPDATE PUESTO SET Descripcion = 'Fresador' WHERE Codigo = 'P1'",
+             "Descripcion"},
         };
         for (Engine motor : AvailableEngines())
             for (const auto& c : casos)
@@ -3894,7 +3903,7 @@ private Q_SLOTS:
                     qPrintable(EngineTag(motor) + QLatin1Char('/') + QLatin1String(c.nombre)))
                     << int(motor) << QString::fromLatin1(c.clase) << c.entrada
                     << QString::fromLatin1(c.tabla) << c.claves << c.acceso
-                    << QString::fromUtf8(c.cambio);
+                    << QString::fromUtf8(c.cambio) << QString::fromLatin1(c.campo);
     }
     void documentacionDesdeLasFichas() {
         QFETCH(int, engine);
@@ -3904,6 +3913,7 @@ private Q_SLOTS:
         QFETCH(QStringList, claves);
         QFETCH(bool, acceso);
         QFETCH(QString, cambio);
+        QFETCH(QString, campo);
         Entorno e(engine);
         InstalarDocumentacionElectronica();
         TForm principal;
@@ -4082,26 +4092,92 @@ private Q_SLOTS:
                     QStringLiteral("SELECT COUNT(*) FROM DOCUTRON WHERE NombreTabla = '") + tabla +
                     QLatin1Char('\''));
             };
-            MessageSeam::clearLog();
-            MessageSeam::enqueue(QStringLiteral("www.empresa.prueba/tarde"));
-            MessageSeam::enqueue(QStringLiteral("Tarde"));
-            d->pbAgregarWeb->click();
-            QCOMPARE(textos().last(),
-                     QStringLiteral("¡ El registro ha sido modificado por otro usuario !. Debe "
-                                    "cancelar la edición, salir e intentarlo de nuevo."));
+            // A web page added in the window: the messages it showed.
+            auto agregarWeb = [&d](const QString& titulo) {
+                MessageSeam::clearLog();
+                MessageSeam::enqueue(QStringLiteral("www.empresa.prueba/") + titulo);
+                MessageSeam::enqueue(titulo);
+                d->pbAgregarWeb->click();
+                return textos().mid(2);  // after the address and the title asked
+            };
+            const QStringList modificado{QStringLiteral(
+                "¡ El registro ha sido modificado por otro usuario !. Debe cancelar la edición, "
+                "salir e intentarlo de nuevo.")};
+            QCOMPARE(agregarWeb(QStringLiteral("Tarde")), modificado);
             QCOMPARE(documentos(), QStringLiteral("0"));
             // Read again by the form, the record takes it.
             datos->Refresh();
             datos->First();
             entrar();
             QCOMPARE(d->ClaveTabla, claves.at(0));
-            MessageSeam::enqueue(QStringLiteral("www.empresa.prueba/tarde"));
-            MessageSeam::enqueue(QStringLiteral("Tarde"));
-            d->pbAgregarWeb->click();
+            QCOMPARE(agregarWeb(QStringLiteral("Tarde")), QStringList());
             QCOMPARE(documentos(), QStringLiteral("1"));
+
+            // The clerk changes the record himself and confirms; the form is
+            // closed: the window takes a document as his change was his own.
+            if (auto* rejilla = qobject_cast<TDBGrid*>(f->FindComponent(QStringLiteral("DBGrid1"))))
+                rejilla->setSelectedField(datos->FieldByName(campo));  // not a key column
+            datos->Edit();
+            datos->FieldByName(campo)->setAsString(QStringLiteral("Propio · Œ"));
+            datos->Post();
+            QCOMPARE(agregarWeb(QStringLiteral("Propia")), QStringList());
+            QCOMPARE(documentos(), QStringLiteral("2"));
+            f->Close();
+            QTRY_VERIFY(!f);
+            QVERIFY(d);
+            QCOMPARE(agregarWeb(QStringLiteral("Cerrada")), QStringList());
+            QCOMPARE(documentos(), QStringLiteral("3"));
+            QCOMPARE(PrimeroEnOtraSesion(QStringLiteral(
+                         "SELECT ClaveTabla FROM DOCUTRON WHERE Nombre = 'Cerrada'")),
+                     claves.at(0));
+            // Another clerk's change after it is still refused.
+            enOtraSesion(QStringLiteral("UPDATE ") + tabla + QStringLiteral(" SET ") + campo +
+                         QStringLiteral(" = 'Ajeno'") +
+                         cambio.mid(cambio.indexOf(QLatin1String(" WHERE "))));
+            QCOMPARE(agregarWeb(QStringLiteral("Ajena")), modificado);
+            QCOMPARE(documentos(), QStringLiteral("3"));
+
+            if (tabla == QLatin1String("PERSONAL") || tabla == QLatin1String("CANDIDAT")) {
+                // A new record with a document, the form freed while it is
+                // typed: the entry takes its document with it, and the
+                // window left on its key takes none, nor does the record
+                // another clerk then enters under it.
+                f = CreateForm(clase);
+                QVERIFY(f);
+                auto* ficha = qobject_cast<TFichaPersona*>(f.data());
+                ficha->AgregarClick(ficha->Agregar);
+                const QString nueva = d->ClaveTabla;
+                QCOMPARE(nueva, QString::number(ficha->CodigoActual()));
+                auto bajoLaNueva = [&tabla, &nueva] {
+                    return PrimeroEnOtraSesion(
+                        QStringLiteral("SELECT COUNT(*) FROM DOCUTRON WHERE NombreTabla = '") +
+                        tabla + QStringLiteral("' AND ClaveTabla = '") + nueva + QLatin1Char('\''));
+                };
+                QCOMPARE(agregarWeb(QStringLiteral("Alta")), QStringList());
+                QCOMPARE(bajoLaNueva(), QStringLiteral("1"));
+                // Freed with the entry pending (a company change, a fatal
+                // message): the entry is cancelled, the window stays.
+                delete f.data();
+                QCOMPARE(bajoLaNueva(), QStringLiteral("0"));
+                const QString sinRegistro =
+                    QStringLiteral("¡ No hay ningún registro actual al que asociar el documento !");
+                for (bool otroAlta : {false, true}) {
+                    if (otroAlta)
+                        enOtraSesion(QStringLiteral("INSERT INTO ") + tabla +
+                                     (tabla == QLatin1String("PERSONAL")
+                                          ? QStringLiteral(" (CodigoOperario, Nombre)")
+                                          : QStringLiteral(" (Codigo, Nombre)")) +
+                                     QStringLiteral(" VALUES (") + nueva +
+                                     QStringLiteral(", 'De otro')"));
+                    QCOMPARE(d->ClaveTabla, nueva);
+                    QCOMPARE(agregarWeb(QStringLiteral("Huerfano")), QStringList{sinRegistro});
+                    QCOMPARE(bajoLaNueva(), QStringLiteral("0"));
+                }
+            }
+            QVERIFY(!fGENEINIC->Database->InTransaction());
             d->Close();
         }
-        f->Close();
+        if (f) f->Close();
         QTRY_VERIFY(!f && !d);
         SetMainForm(nullptr);
     }

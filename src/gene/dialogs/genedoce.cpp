@@ -422,37 +422,49 @@ bool TfGENEDOCE::HayRegistro() const {
     return false;
 }
 
+int TfGENEDOCE::EscribirBajoRegistro(const QString& Sql, const QVariantList& Valores) {
+    // The owner is compared and the document written in one transaction: no
+    // delete or new record under the key slips between the two.
+    TGuardaTransaccion transaccion(fGENEINIC);
+    try {
+        // Without one the comparison would prove nothing: nothing is
+        // written then.
+        if (!transaccion.Activa()) return 0;
+        CheckRowAsRead(RegistroLeido);
+        auto q = sentencia(Sql, Valores);
+        return ejecutar(q.get()) && transaccion.Confirmar() ? 1 : 0;
+    } catch (const EDatabaseError& e) {
+        if (e.code() == DbError::RecordChanged || e.code() == DbError::RecordDeleted) {
+            MensajeAdvertencia(TextoErrorBaseDatos(e));
+            return -1;
+        }
+    }
+    return 0;
+}
+
 bool TfGENEDOCE::AgregarDocumento(const QString& Titulo, const QString& Ubicacion,
                                   const QString& Descripcion) {
-    if (!HayRegistro() || !ReservarClaveDocumentacion(fGENEINIC, NombreTabla, ClaveTabla))
+    bool retenida = false;
+    if (!HayRegistro() ||
+        !ReservarClaveDocumentacion(fGENEINIC, NombreTabla, ClaveTabla, &retenida))
         return false;
-    {
-        // The owner is compared and the document stored in one transaction:
-        // no delete or new record under the key slips between the two.
-        TGuardaTransaccion transaccion(fGENEINIC);
-        bool grabado = false;
-        try {
-            // Without one the comparison would prove nothing: nothing is
-            // stored then.
-            if (transaccion.Activa()) {
-                CheckRowAsRead(RegistroLeido);
-                auto q = sentencia(
-                    QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre, "
-                                   "Ubicacion, Descripcion) VALUES (:NombreTabla, :ClaveTabla, "
-                                   ":Nombre, :Ubicacion, :Descripcion)"),
-                    {NombreTabla, ClaveTabla, Titulo, Ubicacion, Descripcion});
-                grabado = ejecutar(q.get()) && transaccion.Confirmar();
-            }
-        } catch (const EDatabaseError& e) {
-            if (e.code() == DbError::RecordChanged || e.code() == DbError::RecordDeleted) {
-                MensajeAdvertencia(TextoErrorBaseDatos(e));
-                return false;
-            }
-        }
-        if (!grabado) {
+    // Without a record read, the key is a new record's: only while its entry
+    // holds it, so that the entry's cancel takes the document with it and no
+    // later record under the key finds it as its own.
+    if (RegistroLeido.isEmpty() && !retenida && !SinComprobar) {
+        MensajeAdvertencia(
+            QStringLiteral("¡ No hay ningún registro actual al que asociar el documento !"));
+        return false;
+    }
+    const int grabado = EscribirBajoRegistro(
+        QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre, Ubicacion, "
+                       "Descripcion) VALUES (:NombreTabla, :ClaveTabla, :Nombre, :Ubicacion, "
+                       ":Descripcion)"),
+        {NombreTabla, ClaveTabla, Titulo, Ubicacion, Descripcion});
+    if (grabado <= 0) {
+        if (grabado == 0)
             MensajeAdvertencia(QStringLiteral("¡No ha sido posible registrar el Documento!"));
-            return false;
-        }
+        return false;
     }
     auto* item = new QTreeWidgetItem(ListView1, {Titulo, Ubicacion});
     ListView1->setCurrentItem(item);
@@ -521,22 +533,25 @@ void TfGENEDOCE::pbEditarDescripcionClick(QObject*) {
     }
     EditarTexto(fGENEINIC, QStringLiteral("Titulo=Descripción del Documento"),
                 MemoDescripcion->Text(), descripcion);
-    auto q = sentencia(QStringLiteral("UPDATE DOCUTRON SET Descripcion = :Descripcion WHERE "
-                                      "NombreTabla = :NombreTabla AND ClaveTabla = :ClaveTabla "
-                                      "AND Nombre = :Nombre"),
-                       {descripcion, NombreTabla, ClaveTabla, TituloSeleccionado()});
-    if (ejecutar(q.get())) MemoDescripcion->setText(descripcion);
+    // A document of the record read: one another clerk's new record under
+    // the key has by the same title is not it.
+    if (EscribirBajoRegistro(QStringLiteral("UPDATE DOCUTRON SET Descripcion = :Descripcion "
+                                            "WHERE NombreTabla = :NombreTabla AND ClaveTabla = "
+                                            ":ClaveTabla AND Nombre = :Nombre"),
+                             {descripcion, NombreTabla, ClaveTabla, TituloSeleccionado()}) > 0)
+        MemoDescripcion->setText(descripcion);
 }
 
 void TfGENEDOCE::pbEliminarClick(QObject*) {
     QTreeWidgetItem* item = ListView1->currentItem();
     if (!item) return;
-    auto q =
-        sentencia(QStringLiteral("DELETE") + kCondicion + QStringLiteral(" AND Nombre = :Nombre"),
-                  {NombreTabla, ClaveTabla, item->text(0)});
-    if (!ejecutar(q.get())) {
-        MensajeAdvertencia(
-            QStringLiteral("¡No ha sido posible eliminar el registro del Documento!"));
+    const int eliminado = EscribirBajoRegistro(
+        QStringLiteral("DELETE") + kCondicion + QStringLiteral(" AND Nombre = :Nombre"),
+        {NombreTabla, ClaveTabla, item->text(0)});
+    if (eliminado <= 0) {
+        if (eliminado == 0)
+            MensajeAdvertencia(
+                QStringLiteral("¡No ha sido posible eliminar el registro del Documento!"));
         return;
     }
     delete item;
@@ -567,33 +582,43 @@ void TfGENEDOCE::navegar(bool Adelante, bool Extremo) {
         return;
     }
     ClaveTabla = clave;
-    RegistroLeido = LeerPropietario(clave);
+    TRowAsRead leido;
+    SinComprobar = !LeerPropietario(clave, leido);
+    RegistroLeido = leido;
     CargarDocumentos();
 }
 
-TRowAsRead TfGENEDOCE::LeerPropietario(const QString& Clave) const {
+bool TfGENEDOCE::LeerPropietario(const QString& Clave, TRowAsRead& Leido) const {
     // The record this window walked to is read here, as an opening window
-    // reads its own; a table or key it cannot look up (no primary index, a
-    // key text it cannot take) is left unchecked, as before.
-    TRowAsRead leido;
-    if (RegistroLeido.isEmpty()) return leido;
+    // reads its own (also from a new record's window); a table or key it
+    // cannot look up (no primary index, a key text it cannot take) is left
+    // unchecked, as before.
+    Leido = TRowAsRead();
+    const QString base = RegistroLeido.isEmpty()
+                             ? NombreBaseDatosSelector(QStringLiteral("Database"))
+                             : RegistroLeido.databaseName;
+    const QString nombre = RegistroLeido.isEmpty() ? NombreTabla : RegistroLeido.tableName;
     try {
         TTable tabla;
-        tabla.setDatabaseName(RegistroLeido.databaseName);
-        tabla.setTableName(RegistroLeido.tableName);
+        tabla.setDatabaseName(base);
+        tabla.setTableName(nombre);
         tabla.setPageSize(1, 1);
         tabla.Open();
         const QStringList partes = Clave.split(QLatin1Char('|'));
-        if (tabla.IndexFieldCount() != partes.size()) return leido;
+        if (tabla.IndexFieldCount() != partes.size()) return false;
         QVariantList valores;
         for (const QString& p : partes) valores << p;
-        if (tabla.FindKey(valores)) return tabla.RowAsRead();
+        if (tabla.FindKey(valores)) {
+            Leido = tabla.RowAsRead();
+            return true;
+        }
         // Documents of a record that is gone: none is added to them.
-        leido.databaseName = RegistroLeido.databaseName;
-        leido.tableName = RegistroLeido.tableName;
+        Leido.databaseName = base;
+        Leido.tableName = nombre;
+        return true;
     } catch (const std::exception&) {
     }
-    return leido;
+    return false;
 }
 
 void TfGENEDOCE::pbPrimeroClick(QObject*) {

@@ -68,10 +68,14 @@ public:
     QString ClaveTabla;
     // The owner record as the window that opened this one read it (as this
     // one read it after a walk to another record; empty for a new record,
-    // whose key is held instead): documents are stored only under it.
+    // whose key an open entry must hold instead): documents are stored only
+    // under it.
     TRowAsRead RegistroLeido;
     TRowAsRead registroLeido() const { return RegistroLeido; }
-    void setRegistroLeido(const TRowAsRead& r) { RegistroLeido = r; }
+    void setRegistroLeido(const TRowAsRead& r) {
+        RegistroLeido = r;
+        SinComprobar = false;
+    }
     // Documents chosen for mailing: "title|location", sorted, no duplicates.
     QStringList DocumentosSeleccionados;
 
@@ -122,8 +126,16 @@ public:
 
 private:
     // The owner record under the key Clave as it now stands (see
-    // RegistroLeido).
-    TRowAsRead LeerPropietario(const QString& Clave) const;
+    // RegistroLeido; no row when there is none); false when the table or key
+    // cannot be looked up.
+    bool LeerPropietario(const QString& Clave, TRowAsRead& Leido) const;
+    // Runs a write of the owner's documents (values bound) once the owner is
+    // found still the record read, in one transaction: 1 done, 0 failed, -1
+    // refused for a record changed or gone (told with the database's words).
+    int EscribirBajoRegistro(const QString& Sql, const QVariantList& Valores);
+    // A walk reached a record that cannot be looked up: its documents are
+    // stored unchecked.
+    bool SinComprobar = false;
     void limpiarVista();
     void navegar(bool Adelante, bool Extremo);
     void enviarSeleccionados();

@@ -302,10 +302,12 @@ void THerramientasRejilla::Imprimir(bool Apaisado) {
         MensajeConfirmacion(QStringLiteral("¿Desea realizar una visualización previa?")) ==
         QLatin1String("SI");
     try {
-        if (previa)
+        if (previa) {
             informe->QuickReport->Preview();
-        else
+        } else {
+            TParadaPaginas parada(informe->BandaDetalle);
             ImprimirInforme(Modulo(), informe->QuickReport, QString());
+        }
     } catch (const EUserStatementCancelled&) {
         // The pages made are not the listing: the report dropped them and
         // their preview, and no file was put in place.

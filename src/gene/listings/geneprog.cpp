@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "db/database.h"
+#include "db/dberror.h"
 #include "db/hiddencolumns.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genetrad.h"
@@ -16,6 +17,7 @@
 #include "gene/session/geneform.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/sesion.h"
+#include "report/bands.h"
 #include "ui/controls.h"
 
 namespace {
@@ -235,4 +237,27 @@ QString TextoConsultaIncompleta() {
     return QStringLiteral(
         "¡ La consulta SQL está incompleta: la rejilla sólo contiene las filas leídas antes de "
         "interrumpirse su lectura. Ejecute de nuevo la consulta para obtener todas sus filas !");
+}
+
+TParadaPaginas::TParadaPaginas(TQRBand* Banda)
+    : banda_(Banda), previo_(Banda->BeforePrint), espera_(UserStatementWait()) {
+    if (!espera_) return;
+    espera_->Began();
+    reloj_.start();
+    banda_->BeforePrint = [this](QObject* Sender, bool& Imprimir) {
+        constexpr qint64 kMirarCadaMs = 50;
+        if (reloj_.elapsed() >= kMirarCadaMs) {
+            esperado_ = true;
+            const bool parar = espera_->Waiting();
+            reloj_.restart();
+            if (parar) throw EUserStatementCancelled();
+        }
+        if (previo_) previo_(Sender, Imprimir);
+    };
+}
+
+TParadaPaginas::~TParadaPaginas() {
+    if (!espera_) return;
+    banda_->BeforePrint = previo_;
+    espera_->Ended(esperado_);
 }

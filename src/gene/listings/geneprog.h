@@ -6,11 +6,15 @@
 // sets ListadoCancelado from the answer; the window itself stays until its
 // caller closes it.
 
+#include <QElapsedTimer>
 #include <QString>
+#include <functional>
 
 #include "ui/form.h"
 
 class TLabel;
+class TQRBand;
+class TUserStatementWait;
 class TPanel;
 class TStatusBar;
 class TTimer;
@@ -65,3 +69,24 @@ QString TextoSentenciaCancelada();
 // What they say before printing, exporting, charting or filtering a result
 // whose reading was stopped or whose rest was lost: it is not done.
 QString TextoConsultaIncompleta();
+
+// While a print of a user's result makes its pages (every row read or not),
+// Esc in the same progress window stops it as it stops the reading: the
+// detail band's BeforePrint looks at the window every few tens of
+// milliseconds and raises EUserStatementCancelled on a stop, so that the
+// run ends, its caller tells it and nothing is put in place. The band gets
+// its own handler back at the end.
+class TParadaPaginas {
+public:
+    explicit TParadaPaginas(TQRBand* Banda);
+    ~TParadaPaginas();
+    TParadaPaginas(const TParadaPaginas&) = delete;
+    TParadaPaginas& operator=(const TParadaPaginas&) = delete;
+
+private:
+    TQRBand* banda_;
+    std::function<void(QObject*, bool&)> previo_;
+    TUserStatementWait* espera_;
+    QElapsedTimer reloj_;
+    bool esperado_ = false;
+};

@@ -351,10 +351,17 @@ void TfGENEUINF::pbListarClick() {
     TBusyForm ocupado(this);
     std::unique_ptr<TfGENELPRO> informe(new TfGENELPRO(nullptr));
     PrepararListado(informe.get());
-    if (VisualizacionPrevia->isChecked())
+    if (VisualizacionPrevia->isChecked()) {
         informe->QuickReport->Preview();
-    else
+        return;
+    }
+    try {
+        TParadaPaginas parada(informe->BandaDetalle);
         ImprimirInforme(Modulo(), informe->QuickReport, QString());
+    } catch (const EUserStatementCancelled&) {
+        // Stopped while its pages were made: no file was put in place.
+        MensajeAdvertencia(TextoSentenciaCancelada());
+    }
 }
 
 void RegistrarTfGENEUINF() {

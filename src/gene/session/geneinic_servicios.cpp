@@ -259,7 +259,9 @@ void DocumentacionElectronicaModificada(TfGENEINIC*, const QString& NombreTabla)
     }
 }
 
-bool ReservarClaveDocumentacion(TfGENEINIC*, const QString& NombreTabla, const QString& Clave) {
+bool ReservarClaveDocumentacion(TfGENEINIC*, const QString& NombreTabla, const QString& Clave,
+                                bool* Retenida) {
+    if (Retenida) *Retenida = false;
     for (TForm* forma : ApplicationForms()) {
         if (forma->metaObject()->indexOfMethod("ReservarClaveDocumentacion(QString)") < 0 ||
             !BuscarComponente(forma, QStringLiteral("DocumentacionElectronica1")))
@@ -274,6 +276,12 @@ bool ReservarClaveDocumentacion(TfGENEINIC*, const QString& NombreTabla, const Q
                                       Q_RETURN_ARG(bool, reservada), Q_ARG(QString, Clave)) &&
             !reservada)
             return false;
+        bool retenida = false;
+        if (Retenida &&
+            QMetaObject::invokeMethod(forma, "RetieneClaveDocumentacion", Qt::DirectConnection,
+                                      Q_RETURN_ARG(bool, retenida), Q_ARG(QString, Clave)) &&
+            retenida)
+            *Retenida = true;
     }
     return true;
 }

@@ -87,8 +87,10 @@ void DocumentacionElectronicaModificada(TfGENEINIC* f, const QString& NombreTabl
 // Before a document is added under a record of that table: an open form
 // typing a new record of it runs its published "ReservarClaveDocumentacion"
 // with the key, so that a new record's key is held as for its lines. False
-// when one refused it (it has said why).
-bool ReservarClaveDocumentacion(TfGENEINIC* f, const QString& NombreTabla, const QString& Clave);
+// when one refused it (it has said why). Retenida, when given, tells whether
+// such an entry now holds the key (its published "RetieneClaveDocumentacion").
+bool ReservarClaveDocumentacion(TfGENEINIC* f, const QString& NombreTabla, const QString& Clave,
+                                bool* Retenida = nullptr);
 
 // Starts the internal-messaging program BRUVELI.EXE when
 // MensajeriaInternaActivada: arguments parameter file, user, the path of a

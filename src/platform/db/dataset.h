@@ -211,6 +211,13 @@ protected:
     // Runs OnNewRecord on a new record; a subclass may fill fields first
     // (a detail's link fields) and then call this.
     virtual void DoOnNewRecord();
+    // A record of this dataset now stands as `row` in the engine after its
+    // row `before` (the dataset's own post of an edit, or that post taken
+    // back): what a subclass handed out as read may follow it.
+    virtual void RowRewritten(const QVariant& before, const TRow& row) {
+        Q_UNUSED(before);
+        Q_UNUSED(row);
+    }
     // Finds the first row whose fields match; true leaves the cursor on it.
     // The default reads the cursor from the first row; a subclass may ask
     // the engine instead. Only rows the filter accepts count.

@@ -173,9 +173,12 @@ void TDataSet::Post() {
         if (OnPostError) OnPostError(this);
         throw;
     }
+    const bool edicion = state_ == dsEdit;
+    const QVariant antes = current_.identity;
     editBuffer_.clear();
     savedRow_ = TRow();
     setCurrent(row);
+    if (edicion) RowRewritten(antes, current_);
     cursorOnCurrent_ = true;
     bof_ = eof_ = false;
     modified_ = false;
@@ -205,6 +208,8 @@ TDataSet::TEditSnapshot TDataSet::SnapshotEdit() const {
 void TDataSet::RestoreEdit(const TEditSnapshot& s) {
     if ((s.state != dsEdit && s.state != dsInsert) || !Active() || !cursor_) return;
     if (state_ == dsEdit) unlockQuietly(cursor_.get(), current_);
+    // The undone post's row stands again as it was read.
+    if (s.state == dsEdit) RowRewritten(current_.identity, s.current);
     // The cursor may hold the row the undone post wrote.
     cursorOnCurrent_ = false;
     cursor_->refresh();

@@ -271,7 +271,19 @@ TRowAsRead TTable::RowAsRead() const {
     r.tableName = tableName_;
     r.row = CurrentRow();
     r.source = const_cast<TTable*>(this);
+    std::erase_if(handedOut_, [](const std::weak_ptr<TRow>& w) { return w.expired(); });
+    auto latest = std::make_shared<TRow>(r.row);
+    handedOut_.push_back(latest);
+    r.latest = std::move(latest);
     return r;
+}
+
+void TTable::RowRewritten(const QVariant& before, const TRow& row) {
+    std::erase_if(handedOut_, [&](const std::weak_ptr<TRow>& w) {
+        const std::shared_ptr<TRow> r = w.lock();
+        if (r && r->identity == before) *r = row;
+        return !r;
+    });
 }
 
 void TTable::CheckUnchanged(const TRowAsRead& asRead) {
@@ -282,16 +294,16 @@ void TTable::CheckUnchanged(const TRowAsRead& asRead) {
     // A row of another table, or one read before a change of its columns,
     // cannot be the record this one holds.
     if (asRead.tableName.compare(tableName_, Qt::CaseInsensitive) != 0 ||
-        asRead.row.values.size() != tableCursor()->fieldDefs().size())
+        asRead.current().values.size() != tableCursor()->fieldDefs().size())
         throw EDatabaseError::make(DbError::RecordChanged, QString(), tableName_);
-    tableCursor()->checkUnchanged(asRead.row);
+    tableCursor()->checkUnchanged(asRead.current());
 }
 
 void CheckRowAsRead(const TRowAsRead& asRead) {
     if (asRead.isEmpty()) return;
     if (TTable* source = asRead.source) {
         const TRowAsRead now = source->RowAsRead();
-        if (!now.isEmpty() && now.row.identity == asRead.row.identity) {
+        if (!now.isEmpty() && now.row.identity == asRead.current().identity) {
             source->CheckUnchanged(now);
             return;
         }

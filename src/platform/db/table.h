@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QVariantList>
 #include <memory>
+#include <vector>
 
 #include "db/dataset.h"
 #include "db/fieldtypes.h"
@@ -134,6 +135,7 @@ protected:
     std::unique_ptr<TCursor> CreateCursor() override;
     void InternalClose() override;
     void DoOnNewRecord() override;
+    void RowRewritten(const QVariant& before, const TRow& row) override;
 
 private:
     class MasterLink;
@@ -176,6 +178,8 @@ private:
     bool keyExclusive_[3] = {false, false, false};
     int pageInitial_ = 64;
     int pageMaximum_ = 1024;
+    // The rows handed out by RowAsRead, moved by this table's own posts.
+    mutable std::vector<std::weak_ptr<TRow>> handedOut_;
 };
 
 // A table's record as a window read it (its table, its row as the engine
@@ -189,6 +193,12 @@ struct TRowAsRead {
     // The table it was read by, while it lives: its later posts of the same
     // record (the window's own changes) are what the window shows then.
     QPointer<TTable> source;
+    // The record as that table last wrote it (its own posts, and a post
+    // taken back with its transaction), also once the table is gone: the
+    // clerk's own changes are never another user's. Shared by the copies.
+    std::shared_ptr<const TRow> latest;
+    // The row compared: the latest written by the table, else as read.
+    const TRow& current() const { return latest ? *latest : row; }
     bool isEmpty() const { return tableName.isEmpty(); }
 };
 Q_DECLARE_METATYPE(TRowAsRead)

@@ -1061,7 +1061,14 @@ bool TQuickRep::Print(QPrinter& printer) {
             printer.setCopyCount(1);
             return layoutOf(pages.sheet_, pages.orientation_);
         });
-        engine.run();
+        try {
+            engine.run();
+        } catch (...) {
+            // A run stopped before its end (the user's stop, a lost
+            // connection) sends no half job to the printer.
+            if (painter.isActive()) printer.abort();
+            throw;
+        }
         if (pages.aborted_) {
             if (painter.isActive()) printer.abort();
             return false;

@@ -57,7 +57,8 @@ void escribir(const QString& ruta, const QByteArray& contenido) {
 }
 
 // The scenes of a record that is no longer the one the window's opener read
-// (see TestGeneDoce::sinRegistroActual).
+// (see TestGeneDoce::sinRegistroActual): neither an added document nor the
+// removal of one shown goes through.
 void registroCambiado(const TestInstalacion& inst, const QString& escena) {
     Sql(
         QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (9, 'FELIX "
@@ -101,10 +102,15 @@ void registroCambiado(const TestInstalacion& inst, const QString& escena) {
         otra.Execute(QStringLiteral("DELETE FROM DOCUTRON WHERE NombreTabla = 'PERSONAL' AND "
                                     "ClaveTabla = '") +
                      clave + QLatin1Char('\''));
-        if (escena == QLatin1String("sustituido"))
+        if (escena == QLatin1String("sustituido")) {
             otra.Execute(
                 QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES "
                                "(9, 'GINA SÉPTIMA')"));
+            // The new 9's own document, by the title the window shows.
+            otra.Execute(
+                QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre) VALUES "
+                               "('PERSONAL', '9', 'Contrato')"));
+        }
         otra.Commit();
     }
     const QString antes = bajoLaClave(clave);
@@ -128,6 +134,13 @@ void registroCambiado(const TestInstalacion& inst, const QString& escena) {
                                         "'Nota'"))
                  .toString(),
              QStringLiteral("0"));
+    // Removing the document shown is refused the same way: nothing of the
+    // record under the key now goes.
+    d->SeleccionarDocumento(0);
+    d->pbEliminarClick();
+    QCOMPARE(mensajes(), vistos);
+    QCOMPARE(d->NumeroDocumentos(), 1);
+    QCOMPARE(bajoLaClave(clave), antes);
     QVERIFY(!inst.sesion()->Database->InTransaction());
     if (escena == QLatin1String("borrado") || escena == QLatin1String("recorrido")) {
         d->Close();
@@ -135,7 +148,7 @@ void registroCambiado(const TestInstalacion& inst, const QString& escena) {
         return;
     }
     // The personnel window reads the record again and opens the window
-    // on it: the new 9 lists nothing of the old one, and takes the note.
+    // on it: the new 9 lists only his own, and takes the note.
     personal->Refresh();
     QVERIFY(personal->FindKey({9}));
     delete d;
@@ -143,10 +156,44 @@ void registroCambiado(const TestInstalacion& inst, const QString& escena) {
                                   personal->RowAsRead());
     d = fGENEDOCE;
     QVERIFY(d);
-    QCOMPARE(d->NumeroDocumentos(), escena == QLatin1String("sustituido") ? 0 : 1);
+    QCOMPARE(d->NumeroDocumentos(), 1);
     QVERIFY(d->AgregarDocumento(QStringLiteral("Nota"), QString(), QStringLiteral("texto")));
-    QCOMPARE(bajoLaClave(QStringLiteral("9")),
-             escena == QLatin1String("sustituido") ? QStringLiteral("1") : QStringLiteral("2"));
+    QCOMPARE(bajoLaClave(QStringLiteral("9")), QStringLiteral("2"));
+    otra.Close();
+    d->Close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// The window left on a new record's key once its entry is gone (no entry
+// holds the key): no document goes under the key, before or after another
+// clerk enters a record with it.
+void altaCancelada(const TestInstalacion& inst, const QString& clave) {
+    Sql(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (1, 'UNO')"));
+    TDatabase otra;
+    otra.setDatabaseName(QStringLiteral("OtraSesion"));
+    otra.Params() = inst.sesion()->Database->Params();
+    otra.Open();
+    AbrirDocumentacionElectronica(inst.sesion(), QStringLiteral("PERSONAL"), clave, TRowAsRead());
+    QVERIFY(fGENEDOCE);
+    TfGENEDOCE* d = fGENEDOCE;
+    const QString aviso =
+        QStringLiteral("¡ No hay ningún registro actual al que asociar el documento !");
+    for (bool otroAlta : {false, true}) {
+        if (otroAlta)
+            otra.Execute(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (") +
+                         clave + QStringLiteral(", 'OTRA PERSONA')"));
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("www.empresa.prueba"));
+        MessageSeam::enqueue(QStringLiteral("Normas"));
+        d->pbAgregarWebClick();
+        QVERIFY(!d->AgregarDocumento(QStringLiteral("Nota"), QString(), QStringLiteral("texto")));
+        QCOMPARE(mensajes(), QStringList(2, aviso));
+        QCOMPARE(otra.Scalar(QStringLiteral("SELECT COUNT(*) FROM DOCUTRON WHERE ClaveTabla = '") +
+                             clave + QLatin1Char('\''))
+                     .toString(),
+                 QStringLiteral("0"));
+    }
+    QVERIFY(!inst.sesion()->Database->InTransaction());
     otra.Close();
     d->Close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -173,8 +220,11 @@ private Q_SLOTS:
         QVERIFY(foto.save(dir.filePath(QStringLiteral("foto.png"))));
 
         delete fGENEDOCE;  // left by a failed row
+        Sql(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (1, 'ANA')"));
+        auto personal = AbrirTablaPrueba(QStringLiteral("PERSONAL"));
+        QVERIFY(personal->FindKey({1}));
         AbrirDocumentacionElectronica(inst.sesion(), QStringLiteral("PERSONAL"),
-                                      QStringLiteral("1"), TRowAsRead());
+                                      QStringLiteral("1"), personal->RowAsRead());
         QVERIFY(fGENEDOCE);
         TfGENEDOCE* d = fGENEDOCE;
         QCOMPARE(d->pnClave->Caption(), QStringLiteral("PERSONAL - 1"));
@@ -286,8 +336,11 @@ private Q_SLOTS:
     // him and entered a new 9, or changed him; or the window walked to 8,
     // which the other clerk deleted then. The document is refused with the
     // database's words and nothing is stored under the key (read by the
-    // other clerk's session); the new 9 lists nothing of the old one. The
-    // record read again takes the document.
+    // other clerk's session), nor is the one shown removed (the new 9 has
+    // one by its title); the new 9 lists only his own. The record read
+    // again takes the document. Or the window was left on a new record's
+    // key whose entry is gone: nothing goes under the key, also once
+    // another clerk enters a record with it.
     void sinRegistroActual_data() {
         QTest::addColumn<int>("engine");
         QTest::addColumn<QString>("clave");
@@ -302,6 +355,8 @@ private Q_SLOTS:
             for (const char* escena : {"borrado", "sustituido", "modificado", "recorrido"})
                 QTest::addRow("%s %s", qPrintable(m), escena)
                     << int(e) << QStringLiteral("9") << QString::fromLatin1(escena);
+            QTest::addRow("%s alta cancelada", qPrintable(m))
+                << int(e) << QStringLiteral("7") << QStringLiteral("alta cancelada");
         }
     }
     void sinRegistroActual() {
@@ -312,6 +367,10 @@ private Q_SLOTS:
         TModuloDatos modulo;
         CodigoUsuarioActual = QLatin1String(kCodigoAdministradorInicial);
         delete fGENEDOCE;
+        if (escena == QLatin1String("alta cancelada")) {
+            altaCancelada(inst, clave);
+            return;
+        }
         if (!escena.isEmpty()) {
             registroCambiado(inst, escena);
             return;

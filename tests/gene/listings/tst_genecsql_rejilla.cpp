@@ -726,7 +726,9 @@ private Q_SLOTS:
     // listing, nothing can be printed or exported from one, and the grid
     // still shows the result (before, the stop was dropped and the rows read
     // were printed, with their totals, as whole; a cut left the preview
-    // open, its PDF an empty page).
+    // open, its PDF an empty page). Esc while the pages of a print to a file
+    // are made, every row read already, stops it the same way (before, the
+    // whole file was written).
     void impresionDetenida_data() {
         QTest::addColumn<int>("engine");
         QTest::addColumn<bool>("ejecutor");
@@ -735,6 +737,8 @@ private Q_SLOTS:
         for (Engine e : AvailableEngines()) {
             NewEngineRow(e, "editor, to file") << false << false << "esc";
             NewEngineRow(e, "runner, to file") << true << false << "esc";
+            NewEngineRow(e, "editor, to file, pages") << false << false << "paginas";
+            NewEngineRow(e, "runner, to file, pages") << true << false << "paginas";
             NewEngineRow(e, "editor, preview") << false << true << "esc";
             NewEngineRow(e, "runner, preview") << true << true << "esc";
             if (e != Engine::Postgres) continue;
@@ -751,18 +755,23 @@ private Q_SLOTS:
         QFETCH(QString, parada);
         EmpresaPrueba e{CurrentEngine()};
         CrearDatos();
-        SqlPrueba(
-            QStringLiteral("WITH RECURSIVE r(n) AS (SELECT 3 UNION ALL SELECT n + 1 FROM r "
-                           "WHERE n < 300) INSERT INTO LISTPRU (Codigo, Nombre, Importe) "
-                           "SELECT n, 'Fila|;', n FROM r"));
+        // The stop while pages are made: rows enough for pages that take
+        // their time, every one read before the print.
+        const bool paginas = parada == QLatin1String("paginas");
+        SqlPrueba(QStringLiteral("WITH RECURSIVE r(n) AS (SELECT 3 UNION ALL SELECT n + 1 FROM r "
+                                 "WHERE n < %1) INSERT INTO LISTPRU (Codigo, Nombre, Importe) "
+                                 "SELECT n, 'Fila|;', n FROM r")
+                      .arg(paginas ? 60000 : 300));
         // Past the first packet, row 250 costs without end (300^5 rows).
-        const QString sql = QStringLiteral(
-            "SELECT Codigo, CASE WHEN Codigo = 250 THEN (SELECT COUNT(*) FROM LISTPRU A, "
-            "LISTPRU B, LISTPRU C, LISTPRU D, LISTPRU E) ELSE 0 END AS X FROM LISTPRU "
-            "ORDER BY Codigo");
+        const QString sql =
+            paginas ? QStringLiteral("SELECT Codigo, Nombre, Importe FROM LISTPRU ORDER BY Codigo")
+                    : QStringLiteral(
+                          "SELECT Codigo, CASE WHEN Codigo = 250 THEN (SELECT COUNT(*) FROM "
+                          "LISTPRU A, LISTPRU B, LISTPRU C, LISTPRU D, LISTPRU E) ELSE 0 END AS X "
+                          "FROM LISTPRU ORDER BY Codigo");
         TDatabase* db = nullptr;
         QVariant lector;
-        if (parada != QLatin1String("esc")) {
+        if (parada == QLatin1String("corte") || parada == QLatin1String("antes")) {
             db = BaseDatosSelector(QStringLiteral("Database"));
             lector = db->UserStatements()->Scalar(QStringLiteral("SELECT pg_backend_pid()"));
         }
@@ -782,11 +791,15 @@ private Q_SLOTS:
             boton = editor->pbImprimir;
         }
         QVERIFY(d->Active());
+        if (paginas) {
+            d->Last();
+            QVERIFY(!d->ResultIncomplete());
+        }
         QTemporaryDir dir;
         ImprimirEnPdf(dir.filePath(QStringLiteral("SQL.pdf")));
         MessageSeam::clearLog();
         MessageSeam::enqueue(previa ? QStringLiteral("SI") : QStringLiteral("NO"));
-        const bool conEsc = parada == QLatin1String("esc");
+        const bool conEsc = parada == QLatin1String("esc") || paginas;
         if (conEsc) {
             MessageSeam::enqueue(QStringLiteral("SI"));
             MessageSeam::enqueue(QStringLiteral("NO"));
@@ -816,7 +829,7 @@ private Q_SLOTS:
                 EndBackendPids(db->Params(), {lector});
             }
         });
-        vistas.start(parada == QLatin1String("esc") ? 200 : 50);
+        vistas.start(conEsc ? 200 : 50);
         // What the program's handler is given to tell (the lost connection).
         QList<DbError> contados;
         SetApplicationExceptionHandler([&contados](QObject*, std::exception_ptr error) {

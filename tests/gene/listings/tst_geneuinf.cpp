@@ -312,7 +312,8 @@ private Q_SLOTS:
 
     // An endless report listed: the progress window answers while the engine
     // runs it, Esc and "NO" stop it there (nothing left running on the
-    // server), the warning says so and nothing is listed.
+    // server), the warning says so and nothing is listed. So does Esc while
+    // a long report's pages are made.
     void detenerSentencia_data() { AddEngineRows(); }
     void detenerSentencia() {
         QFETCH(int, engine);
@@ -335,6 +336,22 @@ private Q_SLOTS:
         x.abrir(Diseno({"HPUESTO.CodigoOperario"}, {}), "Otro");
         QCOMPARE(x.f->EjecutarConsultaInforme(), QString());
         QCOMPARE(x.filas().size(), 4);
+
+        // Esc while the pages of a long report are made, its rows read:
+        // stopped the same way, the stop told, no file put in place.
+        x.guardar("Largo",
+                  "WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r WHERE n < "
+                  "60000) SELECT n AS N, 'Fila|;' AS Texto FROM r",
+                  QString());
+        x.abrirNombre("Largo");
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        EscEnProgreso escPaginas;
+        QCOMPARE(x.listar(), QString());
+        escPaginas.Parar();
+        QCOMPARE(escPaginas.Pulsaciones(), 2);
+        QCOMPARE(TextosMostrados(), kMensajesSentenciaDetenida);
+        QVERIFY(!ProgresoVisible());
     }
 
     // A restriction read from an exchange file that hides a second statement:

@@ -127,6 +127,32 @@ void TestTableConcurrency::changedSinceRead() {
              QString::fromUtf8("a|b;c·d Łódź\nfin"));
     mine.CheckUnchanged(mine.RowAsRead());
     mine.Cancel();
+
+    // The row as read follows its own table's posts, also once that table is
+    // gone (a window closed after its clerk changed the record); a post
+    // taken back with its transaction leaves the record as it stands again.
+    TRowAsRead deUno;
+    {
+        TTable ventana;
+        openOn(ventana, QStringLiteral("Database"));
+        QVERIFY(ventana.FindKey({1}));
+        deUno = ventana.RowAsRead();
+        ventana.Edit();
+        ventana.FieldByName(QStringLiteral("Nombre"))->setValue(QStringLiteral("propio"));
+        ventana.Post();
+        tdb.db()->StartTransaction();
+        ventana.Edit();
+        ventana.FieldByName(QStringLiteral("Nombre"))->setValue(QStringLiteral("deshecho"));
+        const TDataSet::TEditSnapshot antes = ventana.SnapshotEdit();
+        ventana.Post();
+        tdb.db()->Rollback();
+        ventana.RestoreEdit(antes);
+        ventana.Cancel();
+    }
+    QCOMPARE(nameOf(other.get(), 1), QStringLiteral("propio"));
+    CheckRowAsRead(deUno);
+    other->Execute(QStringLiteral("UPDATE FICHA SET Nombre = 'ajeno' WHERE Codigo = 1"));
+    QVERIFY_DBERROR(CheckRowAsRead(deUno), DbError::RecordChanged, kChanged);
 }
 
 void TestTableConcurrency::deletedSinceRead() {
