@@ -402,6 +402,15 @@ void TestDBGrid::appendAndCancelWithArrows() {
     QTest::keyClick(r.grid, Qt::Key_Escape);
     QCOMPARE(ds.State(), dsBrowse);
     QCOMPARE(r.grid->VisibleRowCount(), 4);
+    // Untouched, a line inserted above the third goes with Up, which
+    // reaches the line above it, as shown.
+    QCOMPARE(ds.Fields()[0]->AsInteger(), 3);
+    QTest::keyClick(r.grid, Qt::Key_Insert);
+    QTest::keyClick(r.grid, Qt::Key_Up);
+    QCOMPARE(ds.State(), dsBrowse);
+    QCOMPARE(r.grid->VisibleRowCount(), 4);
+    QCOMPARE(ds.Fields()[0]->AsInteger(), 2);
+    QCOMPARE(r.currentRow(), 1);
 }
 
 void TestDBGrid::columnsAndTheirEvents() {
