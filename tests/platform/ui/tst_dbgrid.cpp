@@ -186,6 +186,7 @@ private Q_SLOTS:
     void initTestCase();
     void largeTableReadsAWindow();
     void gridAndDatasetMoveTogether();
+    void aClickOnARowGoneMeanwhile();
     void editingACellPosts();
     void appendAndCancelWithArrows();
     void columnsAndTheirEvents();
@@ -287,6 +288,23 @@ void TestDBGrid::gridAndDatasetMoveTogether() {
     QCOMPARE(r.grid->findChild<QScrollBar*>()->value(), 2);
     r.grid->findChild<QScrollBar*>()->triggerAction(QAbstractSlider::SliderSingleStepSub);
     QCOMPARE(p.codigo(), kRows - 1);
+}
+
+// A row clicked that another user deleted since the window was read leaves
+// the grid on the record the dataset holds, without a word.
+void TestDBGrid::aClickOnARowGoneMeanwhile() {
+    Personal p(false);
+    Rejilla r(&p.source);
+    ErroresCapturados errores;
+    TDatabase* db = db_->db();
+    db->Execute(QStringLiteral("DELETE FROM PERSONAL WHERE Codigo = 3"));
+    const QRect celda = r.grid->visualRect(r.grid->model()->index(2, 1));
+    QTest::mouseClick(r.grid->viewport(), Qt::LeftButton, {}, celda.center());
+    db->Execute(QStringLiteral(
+        "INSERT INTO PERSONAL (Codigo, Nombre, Importe) VALUES (3, 'Nombre 3', 4.5)"));
+    QCOMPARE(errores.textos, QStringList());
+    QCOMPARE(p.table.State(), dsBrowse);
+    QCOMPARE(r.cell(r.currentRow(), 0), QString::number(p.codigo()));
 }
 
 void TestDBGrid::editingACellPosts() {
