@@ -15,6 +15,8 @@
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genesist.h"
+#include "gene/dialogo_modal.h"
+#include "gene/dialogs/genevmem.h"
 #include "gene/session/geneapp.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_formulario.h"
@@ -633,6 +635,34 @@ private Q_SLOTS:
             filas << c.join(QLatin1Char('|'));
         }
         QCOMPARE(filas, lineas);
+        QCOMPARE(textos(), QStringList());
+    }
+    // The "..." column of an incidence, which Enter passes over: a click on
+    // it and Ctrl+Enter open its viewer, and what is written there is stored.
+    void descripcionAmpliadaAlTeclado_data() { AddEngineRows(); }
+    void descripcionAmpliadaAlTeclado() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        sql(QStringLiteral("INSERT INTO INCCALOP (CodigoOperario, Fecha, Linea, Descripcion) "
+                           "VALUES (7, %1, 1, 'Revisión')")
+                .arg(fecha(QDate(2026, 12, 23))));
+        TfRRHHCAOP* f = e.abrir(7, 2026, 12);
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        TDBGrid* g = f->DBGrid1;
+        const QModelIndex celda = g->model()->index(0, 7);
+        g->scrollTo(celda);
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(celda).center());
+        QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("DescripcionAmpliada"));
+        AlMostrarse<TfGENEVMEM>([](TfGENEVMEM* v) {
+            v->DBMemo->setText(QStringLiteral("Cita | médica ŝ"));
+            QTest::keyClick(v->DBMemo, Qt::Key_Escape);
+        });
+        QTRY_VERIFY(g->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(FilasEnOtraSesion(
+                     QStringLiteral("SELECT Descripcion, DescripcionAmpliada FROM INCCALOP")),
+                 QStringList{"Revisión|Cita | médica ŝ"});
         QCOMPARE(textos(), QStringList());
     }
 };

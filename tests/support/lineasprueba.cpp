@@ -114,11 +114,6 @@ void DejarLineaPendiente(TDBGrid* Rejilla, int Fila, const QString& Tecla) {
     QCOMPARE(Rejilla->currentIndex().row(), filas);
 }
 
-QStringList MomentosDeLinea() {
-    return {QStringLiteral("abierta"), QStringLiteral("grabada"), QStringLiteral("movida"),
-            QStringLiteral("pendiente tras Intro"), QStringLiteral("pendiente tras Abajo")};
-}
-
 void FilasLineaBajoElCursor(const QList<RejillaDeLineas>& Rejillas) {
     QTest::addColumn<int>("engine");
     QTest::addColumn<QString>("rejilla");
@@ -130,7 +125,8 @@ void FilasLineaBajoElCursor(const QList<RejillaDeLineas>& Rejillas) {
     QTest::addColumn<QStringList>("lineas");
     for (Engine motor : AvailableEngines())
         for (const RejillaDeLineas& r : Rejillas)
-            for (const QString& momento : MomentosDeLinea())
+            for (const QString momento :
+                 {"abierta", "grabada", "movida", "pendiente tras Intro", "pendiente tras Abajo"})
                 for (const QString accion : {"borrar", "teclear", "buscar"}) {
                     const bool buscar = accion == QLatin1String("buscar");
                     if (buscar && r.buscado.isEmpty()) continue;

@@ -52,9 +52,6 @@ struct RejillaDeLineas {
 // DejarLineaPendiente).
 void FilasLineaBajoElCursor(const QList<RejillaDeLineas>& Rejillas);
 
-// The moments a line grid is acted on at (see FilasLineaBajoElCursor).
-QStringList MomentosDeLinea();
-
 // For the window of the persons of Propietario ("PERSONAL", "CANDIDAT"):
 // the positions ADM, OPE and JEF, the training types F1 to F4 and the
 // groups G1 to G4 on file; person Codigo with the position lines ADM, OPE,
