@@ -469,12 +469,18 @@ void TestDBGrid::columnsAndTheirEvents() {
     QTest::keyClick(r.grid, Qt::Key_Right);
     QCOMPARE(r.grid->SelectedIndex(), 0);
     QCOMPARE(r.grid->currentIndex().column(), 0);
+    // The cell highlighted is the one kept, by key or by mouse.
+    QCOMPARE(r.grid->selectionModel()->selectedIndexes(), QModelIndexList{r.grid->currentIndex()});
+    const QRect otra = r.grid->visualRect(r.grid->model()->index(0, 1));
+    QTest::mouseClick(r.grid->viewport(), Qt::LeftButton, {}, otra.center());
+    QCOMPARE(r.grid->SelectedIndex(), 0);
+    QCOMPARE(r.grid->selectionModel()->selectedIndexes(), QModelIndexList{r.grid->currentIndex()});
     permitir = true;
     QTest::keyClick(r.grid, Qt::Key_Right);
     QCOMPARE(r.grid->SelectedIndex(), 1);
     QTest::mouseClick(r.grid->horizontalHeader()->viewport(), Qt::LeftButton, {},
                       QPoint(10, r.grid->horizontalHeader()->height() / 2));
-    QCOMPARE(log, QStringList({"exit 0", "exit 0", "enter Codigo", "title Nombre"}));
+    QCOMPARE(log, QStringList({"exit 0", "exit 0", "exit 0", "enter Codigo", "title Nombre"}));
 
     // Back to the dataset's columns.
     r.grid->Columns().RestoreDefaults();
