@@ -152,7 +152,8 @@ public:
     void SGridSelectCell(QObject* Sender, int ACol, int ARow, bool& CanSelect);
     void SGridDrawCell(QObject* Sender, int ACol, int ARow, const QRect& Rect, int State);
     void DBGrid1ColExit(QObject* Sender);
-    void DBGrid1EditButtonClick(QObject* Sender);
+    // Also Ctrl+Enter's, by name: Enter passes over the "..." column.
+    Q_INVOKABLE void DBGrid1EditButtonClick(QObject* Sender);
     void DBGrid1DrawColumnCell(QObject* Sender, const QRect& Rect, int DataCol, TColumn* Column,
                                int State);
     Q_INVOKABLE void BuscarDatosDBEdit(QObject* Sender);

@@ -61,7 +61,7 @@ void nuevoCandidato(TfRRHHCAND* f, int codigo, const QString& nombre) {
 
 // New candidate 4 shown, training F1 on file, and a new training line
 // started from the keyboard in its grid.
-bool nuevaLineaFormacion(TfRRHHCAND* f) {
+bool nuevaLineaFormacion(TfRRHHCAND* f, Qt::Key tecla = Qt::Key_Down) {
     sql(QStringLiteral(
         "INSERT INTO FORMCION (Codigo, Tipo, Descripcion) VALUES ('F1', 'Curso', 'Soldadura')"));
     f->Show();
@@ -71,7 +71,7 @@ bool nuevaLineaFormacion(TfRRHHCAND* f) {
     TDBGrid* g = f->DBGridHFormacion;
     g->setFocus();
     if (!QTest::qWaitFor([g] { return g->hasFocus(); })) return false;
-    QTest::keyClick(g, Qt::Key_Down);
+    QTest::keyClick(g, tecla);
     return true;
 }
 
@@ -366,26 +366,29 @@ private Q_SLOTS:
     void formacionConElTeclado_data() {
         QTest::addColumn<int>("engine");
         QTest::addColumn<bool>("codigoPrimero");
+        // The line begun with Insert and its code reached with Home.
+        QTest::addColumn<bool>("conInicio");
         for (Engine e : AvailableEngines()) {
-            QTest::addRow("%s fecha primero", qPrintable(EngineTag(e))) << int(e) << false;
-            QTest::addRow("%s código primero", qPrintable(EngineTag(e))) << int(e) << true;
+            QTest::addRow("%s fecha primero", qPrintable(EngineTag(e))) << int(e) << false << false;
+            QTest::addRow("%s código primero", qPrintable(EngineTag(e))) << int(e) << true << false;
+            QTest::addRow("%s fecha primero, Insertar e Inicio", qPrintable(EngineTag(e)))
+                << int(e) << false << true;
         }
     }
     void formacionConElTeclado() {
         QFETCH(int, engine);
         QFETCH(bool, codigoPrimero);
+        QFETCH(bool, conInicio);
         Entorno e(engine);
         TfRRHHCAND* f = e.f;
-        QVERIFY(nuevaLineaFormacion(f));
+        QVERIFY(nuevaLineaFormacion(f, conInicio ? Qt::Key_Insert : Qt::Key_Down));
         TDBGrid* g = f->DBGridHFormacion;
         QCOMPARE(f->HFormacion->State(), dsInsert);
         QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("FechaInicio"));
         auto pulsar = [](Qt::Key tecla) { QTest::keyClick(QApplication::focusWidget(), tecla); };
-        if (codigoPrimero) {
-            pulsar(Qt::Key_Backtab);
-            pulsar(Qt::Key_Backtab);
-            TeclearEnFoco(QStringLiteral("F1"));
-            // The warning on screen, answered as a user does.
+        // A cell left before the start date is known: the warning on screen,
+        // answered as a user does, and the line goes on at the date.
+        auto sinFecha = [&] {
             MessageSeam::activate(true);
             AlMostrarse<TfGENEMENS>([](TfGENEMENS* d) { d->pbAceptar->click(); });
             pulsar(Qt::Key_Tab);
@@ -401,6 +404,21 @@ private Q_SLOTS:
             QCOMPARE(g->selectionModel()->selectedIndexes(), QModelIndexList{g->currentIndex()});
             if (QWidget* editor = QApplication::focusWidget(); editor != g)
                 QCOMPARE(editor->geometry().topLeft(), g->visualRect(g->currentIndex()).topLeft());
+        };
+        if (conInicio) {
+            // Home reaches the line's number, which holds the line until its date is given.
+            pulsar(Qt::Key_Home);
+            QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("Linea"));
+            sinFecha();
+            if (QTest::currentTestFailed()) return;
+        }
+        if (codigoPrimero) {
+            pulsar(Qt::Key_Backtab);
+            pulsar(Qt::Key_Backtab);
+            QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("CodigoFormacion"));
+            TeclearEnFoco(QStringLiteral("F1"));
+            sinFecha();
+            if (QTest::currentTestFailed()) return;
             TeclearEnFoco(QStringLiteral("01/02/2024"));
             pulsar(Qt::Key_Tab);
             TeclearEnFoco(QStringLiteral("05/02/2024"));

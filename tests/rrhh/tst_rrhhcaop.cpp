@@ -4,6 +4,7 @@
 // calendar, the palette's rules, marking, "Despersonalizar" and the
 // deletions, and incidences numbered per day once their date is known.
 
+#include <QApplication>
 #include <QImage>
 #include <QtTest>
 
@@ -14,6 +15,9 @@
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genesist.h"
+#include "gene/dialogo_modal.h"
+#include "gene/dialogs/genevmem.h"
+#include "gene/session/geneapp.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_formulario.h"
 #include "gene/session/geneinic_tablas.h"
@@ -22,6 +26,7 @@
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
 #include "support/lienzoprueba.h"
+#include "support/lineasprueba.h"
 #include "support/sqlprueba.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
@@ -563,6 +568,102 @@ private Q_SLOTS:
         QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM INCCALOP WHERE Fecha IS NULL OR Linea "
                                     "IS NULL")),
                  QStringLiteral("0"));
+    }
+    // A value typed or a group looked up on the last incidence of the month
+    // goes into that incidence, also with an empty line left pending after
+    // it: the rows as another user reads them.
+    void lineaBajoElCursor_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("momento");
+        QTest::addColumn<QString>("accion");
+        QTest::addColumn<QStringList>("lineas");
+        for (Engine e : AvailableEngines())
+            for (const char* momento :
+                 {"abierta", "pendiente tras Intro", "pendiente tras Abajo"}) {
+                NewEngineRow(e, QByteArray(QByteArray(momento) + " teclear").constData())
+                    << QString::fromUtf8(momento) << "teclear"
+                    << QStringList{"23|G1|D1", "27|G2|D2", "29|G3|Prueba"};
+                NewEngineRow(e, QByteArray(QByteArray(momento) + " buscar").constData())
+                    << QString::fromUtf8(momento) << "buscar"
+                    << QStringList{"23|G1|D1", "27|G2|D2", "29|G4|D3"};
+            }
+    }
+    void lineaBajoElCursor() {
+        QFETCH(int, engine);
+        QFETCH(QString, momento);
+        QFETCH(QString, accion);
+        QFETCH(QStringList, lineas);
+        Entorno e(engine);
+        sql(
+            QStringLiteral("INSERT INTO GRANALIS (Codigo, Descripcion, CategoriaGrupo) VALUES "
+                           "('G1', 'Uno', ''), ('G2', 'Dos', ''), ('G3', 'Tres', ''), "
+                           "('G4', 'Cuatro', '')"));
+        int n = 0;
+        for (int dia : {23, 27, 29}) {
+            ++n;
+            sql(QStringLiteral("INSERT INTO INCCALOP (CodigoOperario, Fecha, Linea, "
+                               "GrupoAnalisis, Descripcion) VALUES (7, %1, 1, 'G%2', 'D%2')")
+                    .arg(fecha(QDate(2026, 12, dia)))
+                    .arg(n));
+        }
+        TfRRHHCAOP* f = e.abrir(7, 2026, 12);
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        TDBGrid* g = f->DBGrid1;
+        QCOMPARE(g->model()->rowCount(), 3);
+        SetApplicationExceptionHandler(&DespacharExcepcion);
+        const std::unique_ptr<void, void (*)(void*)> manejador(
+            this, [](void*) { SetApplicationExceptionHandler(nullptr); });
+        if (momento.startsWith(QLatin1String("pendiente")))
+            DejarLineaPendiente(g, 2, momento.section(QLatin1Char(' '), -1));
+        if (QTest::currentTestFailed()) return;
+        const bool buscar = accion == QLatin1String("buscar");
+        ActuarSobreLinea(f, g, 2,
+                         buscar ? QStringLiteral("GrupoAnalisis") : QStringLiteral("Descripcion"),
+                         accion, buscar ? QStringLiteral("G4") : QStringLiteral("Prueba"));
+        if (QTest::currentTestFailed()) return;
+        // The line is left as the clerk leaves it: a move to another line.
+        QWidget* foco = QApplication::focusWidget();
+        QTest::keyClick(foco && f->isAncestorOf(foco) ? foco : g, Qt::Key_Up);
+        QCOMPARE(f->Incidencias->State(), dsBrowse);
+        QStringList filas;
+        for (const QString& fila : FilasEnOtraSesion(QStringLiteral(
+                 "SELECT Fecha, GrupoAnalisis, Descripcion FROM INCCALOP WHERE CodigoOperario = 7 "
+                 "ORDER BY Fecha, Linea"))) {
+            QStringList c = fila.split(QLatin1Char('|'));
+            c[0] = c[0].mid(8, 2);  // the day of the ISO date either engine gives
+            filas << c.join(QLatin1Char('|'));
+        }
+        QCOMPARE(filas, lineas);
+        QCOMPARE(textos(), QStringList());
+    }
+    // The "..." column of an incidence, which Enter passes over: a click on
+    // it and Ctrl+Enter open its viewer, and what is written there is stored.
+    void descripcionAmpliadaAlTeclado_data() { AddEngineRows(); }
+    void descripcionAmpliadaAlTeclado() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        sql(QStringLiteral("INSERT INTO INCCALOP (CodigoOperario, Fecha, Linea, Descripcion) "
+                           "VALUES (7, %1, 1, 'Revisión')")
+                .arg(fecha(QDate(2026, 12, 23))));
+        TfRRHHCAOP* f = e.abrir(7, 2026, 12);
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        TDBGrid* g = f->DBGrid1;
+        const QModelIndex celda = g->model()->index(0, 7);
+        g->scrollTo(celda);
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(celda).center());
+        QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("DescripcionAmpliada"));
+        AlMostrarse<TfGENEVMEM>([](TfGENEVMEM* v) {
+            v->DBMemo->setText(QStringLiteral("Cita | médica ŝ"));
+            QTest::keyClick(v->DBMemo, Qt::Key_Escape);
+        });
+        QTRY_VERIFY(g->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(FilasEnOtraSesion(
+                     QStringLiteral("SELECT Descripcion, DescripcionAmpliada FROM INCCALOP")),
+                 QStringList{"Revisión|Cita | médica ŝ"});
+        QCOMPARE(textos(), QStringList());
     }
 };
 

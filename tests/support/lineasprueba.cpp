@@ -90,6 +90,30 @@ void LlevarRegistroA(TForm* Ventana, QWidget* Nombre, const QString& Momento) {
     }
 }
 
+void DejarLineaPendiente(TDBGrid* Rejilla, int Fila, const QString& Tecla) {
+    MostrarPagina(Rejilla);
+    TDataSet* lineas = Rejilla->DataSource()->DataSet();
+    const int filas = Rejilla->model()->rowCount();
+    int primera = 0;
+    while (primera < Rejilla->Columns().Count() - 1 && !Rejilla->Columns()[primera]->Visible())
+        ++primera;
+    const QModelIndex celda = Rejilla->model()->index(Fila, primera);
+    QVERIFY(celda.isValid());
+    QTest::mouseClick(Rejilla->viewport(), Qt::LeftButton, {}, Rejilla->visualRect(celda).center());
+    QTRY_VERIFY(Rejilla->hasFocus());
+    QCOMPARE(Rejilla->currentIndex().row(), Fila);
+    if (Tecla == QLatin1String("Abajo")) {
+        QTest::keyClick(Rejilla, Qt::Key_Down);
+    } else {
+        for (int i = 0; i <= Rejilla->Columns().Count() && lineas->State() != dsInsert; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    }
+    QCOMPARE(lineas->State(), dsInsert);
+    QVERIFY(!lineas->Modified());
+    QCOMPARE(Rejilla->model()->rowCount(), filas + 1);
+    QCOMPARE(Rejilla->currentIndex().row(), filas);
+}
+
 void FilasLineaBajoElCursor(const QList<RejillaDeLineas>& Rejillas) {
     QTest::addColumn<int>("engine");
     QTest::addColumn<QString>("rejilla");
@@ -101,19 +125,19 @@ void FilasLineaBajoElCursor(const QList<RejillaDeLineas>& Rejillas) {
     QTest::addColumn<QStringList>("lineas");
     for (Engine motor : AvailableEngines())
         for (const RejillaDeLineas& r : Rejillas)
-            for (const char* momento : {"abierta", "grabada", "movida"})
+            for (const QString momento :
+                 {"abierta", "grabada", "movida", "pendiente tras Intro", "pendiente tras Abajo"})
                 for (const QString accion : {"borrar", "teclear", "buscar"}) {
                     const bool buscar = accion == QLatin1String("buscar");
                     if (buscar && r.buscado.isEmpty()) continue;
                     QStringList lineas = r.antes.mid(0, 2);
                     if (accion == QLatin1String("teclear")) lineas << r.tecleada;
                     if (buscar) lineas << r.buscada;
-                    QTest::newRow(qPrintable(
-                        QStringLiteral("%1 %2 %3 %4")
-                            .arg(EngineTag(motor), r.nombre, QLatin1String(momento), accion)))
-                        << int(motor) << r.nombre << r.consulta << QString::fromLatin1(momento)
-                        << accion << (buscar ? r.buscado : r.tecleado)
-                        << (buscar ? r.codigo : r.texto) << lineas;
+                    QTest::newRow(qPrintable(QStringLiteral("%1 %2 %3 %4")
+                                                 .arg(EngineTag(motor), r.nombre, momento, accion)))
+                        << int(motor) << r.nombre << r.consulta << momento << accion
+                        << (buscar ? r.buscado : r.tecleado) << (buscar ? r.codigo : r.texto)
+                        << lineas;
                 }
 }
 
@@ -211,7 +235,11 @@ void CasoLineaBajoElCursor(TFichaPersona* Ventana, const QString& Codigo,
     QCOMPARE(Ventana->EditCodigoOperario->Text(), Codigo);
     QCOMPARE(Ventana->Table1->State(), dsBrowse);
     MessageSeam::clearLog();
-    ActuarSobreLinea(Ventana, Ventana->findChild<TDBGrid*>(rejilla), 2, campo, accion, valor);
+    TDBGrid* rejillaLineas = Ventana->findChild<TDBGrid*>(rejilla);
+    if (momento.startsWith(QLatin1String("pendiente")))
+        DejarLineaPendiente(rejillaLineas, 2, momento.section(QLatin1Char(' '), -1));
+    if (QTest::currentTestFailed()) return;
+    ActuarSobreLinea(Ventana, rejillaLineas, 2, campo, accion, valor);
     if (QTest::currentTestFailed()) return;
     QCOMPARE(FilasEnOtraSesion(consulta), lineas);
     QCOMPARE(FilasEnOtraSesion(ConsultaAjena), Ajenas);

@@ -28,6 +28,11 @@ void ActuarSobreLinea(TForm* Ventana, TDBGrid* Rejilla, int Fila, const QString&
 // confirmed; "movida", "pbSiguiente" then "pbAnterior" clicked.
 void LlevarRegistroA(TForm* Ventana, QWidget* Nombre, const QString& Momento);
 
+// An empty line left pending after the grid's line Fila, as the user leaves
+// one: "Intro", a click on the line and Enter through its columns until a
+// new line begins after it; "Abajo", a click on the line and Down.
+void DejarLineaPendiente(TDBGrid* Rejilla, int Fila, const QString& Tecla);
+
 // A line grid of a window with three lines.
 struct RejillaDeLineas {
     QString nombre;    // the grid's object name
@@ -41,7 +46,10 @@ struct RejillaDeLineas {
 };
 // The columns engine, rejilla, consulta, momento, accion, campo, valor and
 // lineas (the lines expected after the action on the last line) and a row
-// for each engine, grid, moment and action.
+// for each engine, grid, moment and action. The moments are those of
+// LlevarRegistroA, and "pendiente tras Intro" / "pendiente tras Abajo": the
+// record as opened with an empty line pending after the last (see
+// DejarLineaPendiente).
 void FilasLineaBajoElCursor(const QList<RejillaDeLineas>& Rejillas);
 
 // For the window of the persons of Propietario ("PERSONAL", "CANDIDAT"):
@@ -56,7 +64,8 @@ QList<RejillaDeLineas> RejillasDePersona(int Codigo);
 
 // A row of that table on a person's window (the personnel or candidates
 // master) opened on its first record, whose code is Codigo: the window
-// shown, the record brought to the row's moment, the row's action done on
+// shown, the record brought to the row's moment (and a line left pending
+// where the moment says so), the row's action done on
 // the grid's last line; then the lines as another user reads them, and the
 // lines Ajenas of another person (ConsultaAjena) unchanged; no warning; the
 // record browsed again.

@@ -428,6 +428,10 @@ private:
 
     void focusChanged(QWidget* old, QWidget* now) {
         if (!old || !now) return;  // a window lost or got the focus: controls keep theirs
+        // Nor does a message or a list shown over the form (a dialog of its
+        // own, parented to it) take the focus from its control: the line
+        // being typed in a grid stays, and the focus comes back to it.
+        if (old->window() != now->window()) return;
         if (now == restoring_) {
             restoring_ = nullptr;
             return;

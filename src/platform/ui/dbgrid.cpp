@@ -935,8 +935,9 @@ QModelIndex TDBGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modif
         case MoveUp:
             move([&] {
                 UpdateData();
-                // An appended record left untouched goes away.
-                if (ds->State() == dsInsert && !ds->Modified())
+                // An appended record left untouched goes away; one inserted
+                // above a line goes too, and Up reaches the line above it.
+                if (ds->State() == dsInsert && !ds->Modified() && ds->Eof())
                     ds->Cancel();
                 else
                     ds->Prior();
@@ -952,11 +953,23 @@ QModelIndex TDBGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modif
                     ds->Append();
             });
             break;
-        case MoveNext:
-            if (modifiers & Qt::ShiftModifier || selectedIndex_ != lastVisibleColumn())
-                return QTableView::moveCursor(action, modifiers);
+        case MoveNext: {
+            if (modifiers & Qt::ShiftModifier) return QTableView::moveCursor(action, modifiers);
+            const int siguiente = keyColumnFrom(selectedIndex_ + 1, 1);
+            if (siguiente >= 0) return model_->index(activeRow_, siguiente);
             nextLine();
             break;
+        }
+        case MovePrevious: {
+            const int anterior = keyColumnFrom(selectedIndex_ - 1, -1);
+            if (anterior >= 0) return model_->index(activeRow_, anterior);
+            // To the line above, at its last column typed into.
+            const QModelIndex arriba = QTableView::moveCursor(action, modifiers);
+            if (arriba.isValid() && arriba.row() != activeRow_ && !keyColumn(arriba.column()))
+                return model_->index(arriba.row(),
+                                     std::max(0, keyColumnFrom(columns_.Count() - 1, -1)));
+            return arriba;
+        }
         case MovePageUp:
             move([&] { ds->MoveBy(-page); });
             break;
@@ -985,9 +998,21 @@ void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& prev
     QTableView::currentChanged(current, previous);
     if (syncing_ || !current.isValid()) return;
     const int filaActiva = activeRow_;
+    // The row reached, by its identity: the line given up or posted on the
+    // way, or a handler, re-reads the rows, and the position it had on screen
+    // may then hold another line.
+    const bool otraFila = current.row() != activeRow_;
+    const QVariant pedida = otraFila && current.row() < model_->rows.size()
+                                ? model_->rows[current.row()].row.identity
+                                : QVariant();
     if (current.column() != selectedIndex_) {
         // Leaving a column may be refused.
+        const bool tecleando = editingLine();
         if (OnColExit && !RunHandler(this, [this] { OnColExit(this); })) {
+            // A refusal that gave up the line being typed (an empty new
+            // line) still takes the cursor to the line clicked; the column
+            // stays.
+            if (tecleando && !editingLine() && pedida.isValid()) goToRow(current.row(), pedida);
             syncCurrentIndex();
             return;
         }
@@ -998,17 +1023,37 @@ void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& prev
         if (OnColEnter) RunHandler(this, [this] { OnColEnter(this); });
         // A handler that posted moved the record to its place: the grid
         // follows it rather than the row the cell was on.
-        if (activeRow_ != filaActiva) {
+        if (activeRow_ != filaActiva && !pedida.isValid()) {
             syncCurrentIndex();
             return;
         }
     }
-    if (current.row() != activeRow_) {
-        const int distance = current.row() - activeRow_;
-        TDataSet* ds = dataSet();
-        if (ds) move([&] { ds->MoveBy(distance); });
+    if (otraFila) {
+        goToRow(current.row(), pedida);
         syncCurrentIndex();
     }
+}
+
+void TDBGrid::goToRow(int row, const QVariant& identity) {
+    TDataSet* ds = dataSet();
+    if (!ds) return;
+    move([&] {
+        if (!identity.isValid()) {
+            ds->MoveBy(row - activeRow_);
+            return;
+        }
+        // The line being typed is posted or given up first; the row is then
+        // found again where it was on screen.
+        ds->CheckBrowseMode();
+        activeRow_ = row;
+        try {
+            ds->GotoBookmark(TBookmark{identity});
+        } catch (const EDatabaseError& e) {
+            // Gone meanwhile: the grid shows the record the dataset kept.
+            if (e.code() != DbError::InvalidBookmark) throw;
+            fillWindow(activeRow_);
+        }
+    });
 }
 
 bool TDBGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
@@ -1113,10 +1158,19 @@ int TDBGrid::firstVisibleColumn(int from) const {
     return 0;
 }
 
-int TDBGrid::lastVisibleColumn() const {
-    for (int i = columns_.Count() - 1; i >= 0; --i)
-        if (columns_.Items(i)->Visible()) return i;
-    return 0;
+bool TDBGrid::keyColumn(int column) const {
+    const TColumn* c = columns_.Items(column);
+    if (!c || !c->Visible()) return false;
+    if (c->ButtonStyle() != cbsEllipsis) return true;
+    // A memo's "…" column is its viewer's: a key typed there would be lost.
+    const TField* f = c->Field();
+    return !f || !IsBlobType(f->DataType()) || bool(f->OnSetText);
+}
+
+int TDBGrid::keyColumnFrom(int from, int step) const {
+    for (int i = from; i >= 0 && i < columns_.Count(); i += step)
+        if (keyColumn(i)) return i;
+    return -1;
 }
 
 bool TDBGrid::editingLine() const {
@@ -1204,6 +1258,20 @@ void TDBGrid::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTableView::keyPressEvent(event);
+}
+
+void TDBGrid::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) {
+    // The view selects the cell it meant to reach after making it current;
+    // a column's checks may have kept the cell where it was, and the cell
+    // shown is the one typed into: the current one.
+    const QModelIndex actual = currentIndex();
+    if (!actual.isValid()) {
+        QTableView::setSelection(rect, command);
+        return;
+    }
+    selectionModel()->select(actual, QItemSelectionModel::ClearAndSelect |
+                                         (options_ & dgRowSelect ? QItemSelectionModel::Rows
+                                                                 : QItemSelectionModel::NoUpdate));
 }
 
 void TDBGrid::mousePressEvent(QMouseEvent* event) {

@@ -10,6 +10,10 @@
 // (DisplayFormat); the value goes in through the field (OnSetText) when the
 // cell is left and the record is posted when the row is left. Down on the
 // last record appends one; Up on an appended record left untouched cancels it.
+// A row clicked is reached by its identity, whatever the line posted or given
+// up on the way re-read. Tab and Enter pass over a memo's "…" column (its
+// viewer is opened with the mouse or the form's key); the cell highlighted is
+// always the current one.
 // A memo, or a text the cell's single-line editor cannot hold whole (longer
 // than it or its field, or with line ends), is not edited in the cell; where
 // its column has a button, the cell opens read-only, for the button.
@@ -253,6 +257,8 @@ protected:
     bool focusNextPrevChild(bool next) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    // The selection is the current cell (or row), nothing else.
+    void setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) override;
     // A cell whose text the field refused keeps its editor, the focus and the
     // text selected, whatever asked to leave it; Esc still drops it.
     void commitData(QWidget* editor) override;
@@ -298,6 +304,10 @@ private:
     void updateScrollBar();
     void scrollAction(int action);
     bool move(const std::function<void()>& step);
+    // Makes the window's row current: the record of that identity where it
+    // has one (the line being typed posted or given up on the way), else the
+    // record that many rows away.
+    void goToRow(int row, const QVariant& identity);
     // A text the field refused in the open editor: the cell is held on it.
     void refused(const QString& text);
     // The refused cell's editor back in focus, its text selected.
@@ -309,7 +319,11 @@ private:
     // Tab (or Enter) on the last column: the line is posted and the next one
     // is shown (a new one at the end where lines may be added).
     void nextLine();
-    int lastVisibleColumn() const;
+    // The columns Tab and Enter stop at: the visible ones but a memo's "…"
+    // column, whose viewer the mouse or Ctrl+Enter opens. keyColumnFrom: the
+    // first of them from `from` on, by `step` (-1 when none).
+    bool keyColumn(int column) const;
+    int keyColumnFrom(int from, int step) const;
     int firstVisibleColumn(int from) const;
     void placeScrollBar();
     int capacity() const;

@@ -3,19 +3,25 @@
 // new row is refused with the row kept; an empty code drops the row; texts
 // with quotes are stored whole.
 
+#include <QApplication>
 #include <QtTest>
 
 #include "db/dberror.h"
 #include "db/field.h"
 #include "db/table.h"
-#include "gene/dialogs/genegana.h"
-#include "gene/session/geneinic_formulario.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
+#include "gene/dialogo_modal.h"
+#include "gene/dialogs/genegana.h"
+#include "gene/dialogs/genevmem.h"
+#include "gene/session/geneinic_formulario.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
+#include "support/sqlprueba.h"
+#include "support/tecladoprueba.h"
 #include "ui/controls.h"
+#include "ui/dbcontrols.h"
 #include "ui/dbgrid.h"
 #include "ui/menus.h"
 #include "ui/registry.h"
@@ -155,6 +161,67 @@ private Q_SLOTS:
         // The statement the SQL Server road runs keeps the quotes.
         QVERIFY(SentenciaActualizarRegistroSQL(ModuloDatos, f->Table1)
                     .contains(QStringLiteral("'L''àrea nord\r\n''cotxeres'''")));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+    // Groups typed at the keyboard: Enter goes from the code to the
+    // description and from there to the next line, passing over the "…"
+    // column, whose viewer a click and Ctrl+Enter still open; the rows as
+    // another user reads them.
+    void alTeclado_data() { AddEngineRows(); }
+    void alTeclado() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
+        TModuloDatos modulo;
+        MessageSeam::clearLog();
+        QPointer<TfGENEGANA> f = abrir();
+        QVERIFY(f);
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        TDBGrid* g = f->DBGrid1;
+        g->setFocus();
+        QTRY_VERIFY(g->hasFocus());
+        QTest::keyClick(g, Qt::Key_Insert);
+        QCOMPARE(f->Table1->State(), dsInsert);
+        const QList<std::pair<QString, QString>> grupos{{"ADM", "Administración"},
+                                                        {"CALID", "Calidad ŝ"}};
+        for (const auto& [codigo, descripcion] : grupos) {
+            QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("Codigo"));
+            TeclearEnFoco(codigo);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("Descripcion"));
+            TeclearEnFoco(descripcion);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        }
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(FilasEnOtraSesion(QStringLiteral(
+                     "SELECT Codigo, Descripcion, CategoriaGrupo FROM GRANALIS ORDER BY Codigo")),
+                 (QStringList{"ADM|Administración|", "CALID|Calidad ŝ|"}));
+        // The next line waits at its code.
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("Codigo"));
+
+        // A click on the first group's "…" cell: the empty line goes and
+        // the first group is the current one, at the code; a second click
+        // reaches the "…" cell, whose viewer Ctrl+Enter opens.
+        const QModelIndex celda = g->model()->index(0, 2);
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(celda).center());
+        QCOMPARE(f->Table1->State(), dsBrowse);
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("Codigo"))->AsString(),
+                 QStringLiteral("ADM"));
+        QCOMPARE(g->currentIndex().row(), 0);
+        QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("Codigo"));
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(celda).center());
+        QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("DescripcionAmpliada"));
+        AlMostrarse<TfGENEVMEM>([](TfGENEVMEM* v) {
+            v->DBMemo->setText(QStringLiteral("Área | de gestión"));
+            QTest::keyClick(v->DBMemo, Qt::Key_Escape);
+        });
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ControlModifier);
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(FilasEnOtraSesion(QStringLiteral(
+                     "SELECT Codigo, DescripcionAmpliada FROM GRANALIS ORDER BY Codigo")),
+                 (QStringList{"ADM|Área | de gestión", "CALID|"}));
         f->Close();
         QTRY_VERIFY(!f);
     }

@@ -1,4 +1,6 @@
+#include <QDialog>
 #include <QPainter>
+#include <QPushButton>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -149,6 +151,29 @@ void TestControls::enterAndExit() {
     nombre->setFocus();
     QCOMPARE(QApplication::focusWidget(), nombre);
     QCOMPARE(log, QStringList({"exit ", "exit 7", "enter nombre"}));
+
+    // A message shown over the form (a dialog of its own, parented to it)
+    // takes the focus and gives it back without leaving the control.
+    clave->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), clave);
+    log.clear();
+    QDialog mensaje(&form);
+    auto* aceptar = new QPushButton(QStringLiteral("Aceptar"), &mensaje);
+    QObject::connect(aceptar, &QPushButton::clicked, &mensaje, &QDialog::accept);
+    bool enMensaje = false;
+    QTimer::singleShot(0, &mensaje, [&] {
+        mensaje.activateWindow();
+        aceptar->setFocus();
+        QTimer::singleShot(50, aceptar, [&] {
+            enMensaje = QApplication::focusWidget() == aceptar;
+            aceptar->click();
+        });
+    });
+    mensaje.exec();
+    QVERIFY(enMensaje);
+    form.activateWindow();
+    QTRY_COMPARE(QApplication::focusWidget(), clave);
+    QCOMPARE(log, QStringList());
     SetApplicationExceptionHandler(nullptr);
 }
 

@@ -186,6 +186,7 @@ private Q_SLOTS:
     void initTestCase();
     void largeTableReadsAWindow();
     void gridAndDatasetMoveTogether();
+    void aClickOnARowGoneMeanwhile();
     void editingACellPosts();
     void appendAndCancelWithArrows();
     void columnsAndTheirEvents();
@@ -287,6 +288,23 @@ void TestDBGrid::gridAndDatasetMoveTogether() {
     QCOMPARE(r.grid->findChild<QScrollBar*>()->value(), 2);
     r.grid->findChild<QScrollBar*>()->triggerAction(QAbstractSlider::SliderSingleStepSub);
     QCOMPARE(p.codigo(), kRows - 1);
+}
+
+// A row clicked that another user deleted since the window was read leaves
+// the grid on the record the dataset holds, without a word.
+void TestDBGrid::aClickOnARowGoneMeanwhile() {
+    Personal p(false);
+    Rejilla r(&p.source);
+    ErroresCapturados errores;
+    TDatabase* db = db_->db();
+    db->Execute(QStringLiteral("DELETE FROM PERSONAL WHERE Codigo = 3"));
+    const QRect celda = r.grid->visualRect(r.grid->model()->index(2, 1));
+    QTest::mouseClick(r.grid->viewport(), Qt::LeftButton, {}, celda.center());
+    db->Execute(QStringLiteral(
+        "INSERT INTO PERSONAL (Codigo, Nombre, Importe) VALUES (3, 'Nombre 3', 4.5)"));
+    QCOMPARE(errores.textos, QStringList());
+    QCOMPARE(p.table.State(), dsBrowse);
+    QCOMPARE(r.cell(r.currentRow(), 0), QString::number(p.codigo()));
 }
 
 void TestDBGrid::editingACellPosts() {
@@ -402,6 +420,15 @@ void TestDBGrid::appendAndCancelWithArrows() {
     QTest::keyClick(r.grid, Qt::Key_Escape);
     QCOMPARE(ds.State(), dsBrowse);
     QCOMPARE(r.grid->VisibleRowCount(), 4);
+    // Untouched, a line inserted above the third goes with Up, which
+    // reaches the line above it, as shown.
+    QCOMPARE(ds.Fields()[0]->AsInteger(), 3);
+    QTest::keyClick(r.grid, Qt::Key_Insert);
+    QTest::keyClick(r.grid, Qt::Key_Up);
+    QCOMPARE(ds.State(), dsBrowse);
+    QCOMPARE(r.grid->VisibleRowCount(), 4);
+    QCOMPARE(ds.Fields()[0]->AsInteger(), 2);
+    QCOMPARE(r.currentRow(), 1);
 }
 
 void TestDBGrid::columnsAndTheirEvents() {
@@ -442,12 +469,18 @@ void TestDBGrid::columnsAndTheirEvents() {
     QTest::keyClick(r.grid, Qt::Key_Right);
     QCOMPARE(r.grid->SelectedIndex(), 0);
     QCOMPARE(r.grid->currentIndex().column(), 0);
+    // The cell highlighted is the one kept, by key or by mouse.
+    QCOMPARE(r.grid->selectionModel()->selectedIndexes(), QModelIndexList{r.grid->currentIndex()});
+    const QRect otra = r.grid->visualRect(r.grid->model()->index(0, 1));
+    QTest::mouseClick(r.grid->viewport(), Qt::LeftButton, {}, otra.center());
+    QCOMPARE(r.grid->SelectedIndex(), 0);
+    QCOMPARE(r.grid->selectionModel()->selectedIndexes(), QModelIndexList{r.grid->currentIndex()});
     permitir = true;
     QTest::keyClick(r.grid, Qt::Key_Right);
     QCOMPARE(r.grid->SelectedIndex(), 1);
     QTest::mouseClick(r.grid->horizontalHeader()->viewport(), Qt::LeftButton, {},
                       QPoint(10, r.grid->horizontalHeader()->height() / 2));
-    QCOMPARE(log, QStringList({"exit 0", "exit 0", "enter Codigo", "title Nombre"}));
+    QCOMPARE(log, QStringList({"exit 0", "exit 0", "exit 0", "enter Codigo", "title Nombre"}));
 
     // Back to the dataset's columns.
     r.grid->Columns().RestoreDefaults();
