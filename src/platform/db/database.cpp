@@ -370,6 +370,7 @@ void TDatabase::setUpPostgresSession() {
     for (const QString& sql : pgSessionSettings())
         if (!q.exec(sql) && !sql.startsWith(QLatin1String("SET ROLE")))
             raiseError(q.lastError(), sql);
+    checkPgGeneralRights();
     checkPgUsersRole();  // a role refused is told there
     RequireStandardStrings(db_);
     savepoints_.Attach(db_);

@@ -408,6 +408,9 @@ private:
     // On the connection for users' statements: the role is in effect, or
     // the connection is closed and a Spanish error raised.
     void checkPgUsersRole();
+    // The login may use the general schema and its tables; else the
+    // connection is closed and a Spanish error names the grants it needs.
+    void checkPgGeneralRights();
     QString usersRole_;
     QString usersRoleNote_;
     // The schema outside the own one (temporary tables aside) that a change

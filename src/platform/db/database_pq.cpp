@@ -450,6 +450,15 @@ QString PgGrantRoleText(const QString& role, const QString& login) {
     return QStringLiteral("GRANT %1 TO %2").arg(quotedIdentifier(role), quotedIdentifier(login));
 }
 
+// The statements that let a login into the general schema, as an
+// administrator would type them.
+QStringList PgGrantGeneralText(const QString& schema, const QString& login) {
+    const QString s = quotedIdentifier(schema), l = quotedIdentifier(login);
+    return {QStringLiteral("GRANT USAGE, CREATE ON SCHEMA %1 TO %2").arg(s, l),
+            QStringLiteral("GRANT ALL ON ALL TABLES IN SCHEMA %1 TO %2").arg(s, l),
+            QStringLiteral("GRANT ALL ON ALL SEQUENCES IN SCHEMA %1 TO %2").arg(s, l)};
+}
+
 // The objects of a schema the role does not own, those that follow their
 // table (indexes, a column's sequence) aside: kind, name and owner.
 const char* const kNotOwnedSql =
@@ -489,6 +498,44 @@ void TDatabase::pgGiveCreatedToUsers(const QString& sql) {
         !sql.trimmed().startsWith(QLatin1String("CREATE"), Qt::CaseInsensitive))
         return;
     for (const QString& alter : pgNotOwnedByUsers(usersRole_)) Execute(alter);
+}
+
+// A login the department has not let into the general schema meets the
+// refusal at the first statement of the start, in the server's words: told
+// here instead, with the statements an administrator runs to let it in. Work
+// tables of other sessions ("TEMP" + six digits) are not the program's to ask.
+void TDatabase::checkPgGeneralRights() {
+    if (forUsers_) return;  // the company's role is judged by its own check
+    QStringList schemas;
+    // The server's catalog, opened to ask it, is read only by every login.
+    if (params_.general && pgSchema() != QLatin1String("pg_catalog")) schemas << pgSchema();
+    for (const QString& s : std::as_const(params_.searchPath))
+        if (s.toLower() != pgSchema() && !schemas.contains(s.toLower())) schemas << s.toLower();
+    for (const QString& schema : std::as_const(schemas)) {
+        QSqlQuery q(db_);
+        q.prepare(QStringLiteral(
+            "SELECT current_user, has_schema_privilege(n.oid, 'USAGE, CREATE') AND NOT EXISTS "
+            "(SELECT 1 FROM pg_class c WHERE c.relnamespace = n.oid AND c.relname !~ "
+            "'^temp[0-9]{6}_' AND ((c.relkind IN ('r', 'p') AND NOT has_table_privilege(c.oid, "
+            "'SELECT, INSERT, UPDATE, DELETE')) OR (c.relkind = 'S' AND NOT "
+            "has_sequence_privilege(c.oid, 'USAGE, SELECT, UPDATE')))) FROM pg_namespace n WHERE "
+            "n.nspname = ?"));
+        q.addBindValue(schema);
+        if (!q.exec()) raiseError(q.lastError(), q.lastQuery());
+        if (!q.next() || q.value(1).toBool()) {
+            q.finish();
+            continue;
+        }
+        const QString login = q.value(0).toString();
+        q = QSqlQuery();
+        db_.close();
+        throw EDatabaseError(
+            DbError::ConnectionFailed,
+            QStringLiteral("¡ El usuario «%1» del servidor no tiene permiso sobre el esquema «%2» "
+                           "de la Base de Datos general !. Un administrador del servidor debe "
+                           "ejecutar: %3")
+                .arg(login, schema, PgGrantGeneralText(schema, login).join(QStringLiteral("; "))));
+    }
 }
 
 void TDatabase::setUpPgUsersRole() {

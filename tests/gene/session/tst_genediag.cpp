@@ -548,6 +548,11 @@ private Q_SLOTS:
         QTest::newRow("superuser, plain, superuser")
             << QStringList{QString(), plano + '!', QString()};
         QTest::newRow("role maker, plain, role maker") << QStringList{gestor, plano + '!', gestor};
+        // "?": the department has not let the login into the general schema.
+        QTest::newRow("superuser, plain without general rights")
+            << QStringList{QString(), plano + QStringLiteral("?!")};
+        QTest::newRow("role maker, plain without general rights")
+            << QStringList{gestor, plano + QStringLiteral("?!")};
     }
     void motorPostgreSQLSinRoles() {
         QFETCH(QStringList, pasos);
@@ -565,7 +570,7 @@ private:
     void rolesEntreLogins(const QStringList& pasos) {
         const QByteArray superusuario = qgetenv("RH_PG_USER");
         auto nombre = [&](QString paso) {
-            paso.remove(QLatin1Char('!'));
+            paso.remove(QLatin1Char('!')).remove(QLatin1Char('?'));
             return QString::fromLocal8Bit(paso.isEmpty() ? superusuario
                                                          : qgetenv(qPrintable(paso)));
         };
@@ -590,13 +595,37 @@ private:
                 TIniFile(inst->archivoAlias())
                     .WriteString(alias, QStringLiteral("USER NAME"), login);
             // The department lets a new login into the general database.
+            const QString general = inst->aliasGeneral().toLower();
+            const bool sinDerechosGenerales = pasos[i].contains(QLatin1Char('?'));
             for (const char* sql : {"GRANT USAGE, CREATE ON SCHEMA %1 TO %2",
                                     "GRANT ALL ON ALL TABLES IN SCHEMA %1 TO %2"})
-                if (login != creador)
-                    servidor.Execute(
-                        QString::fromLatin1(sql).arg(inst->aliasGeneral().toLower(), login));
+                if (login != creador && !sinDerechosGenerales)
+                    servidor.Execute(QString::fromLatin1(sql).arg(general, login));
             modulo.reset();
             MessageSeam::clearLog();
+            if (sinDerechosGenerales) {
+                // Told with the login, the schema and the statements to run,
+                // never the server's text; those statements, run as written,
+                // let the login in.
+                MessageSeam::activate();
+                const bool iniciada = inst->Iniciar();
+                QString rechazo;
+                for (const MessageSeam::Entry& e : MessageSeam::log()) rechazo += e.text;
+                MessageSeam::activate(true);
+                QVERIFY(!iniciada);
+                const QString inicio = QStringLiteral(
+                    "¡Imposible iniciar la aplicación!. Motivo: ¡ El usuario «%1» "
+                    "del servidor no tiene permiso sobre el esquema «%2» de la "
+                    "Base de Datos general !. Un administrador del servidor debe "
+                    "ejecutar: ");
+                QVERIFY2(rechazo.startsWith(inicio.arg(login, general)) &&
+                             !rechazo.contains(QLatin1String("permission denied")) &&
+                             !rechazo.contains(QLatin1String("to_regclass")),
+                         qPrintable(rechazo));
+                for (const QString& sql :
+                     rechazo.mid(inicio.arg(login, general).size()).split(QStringLiteral("; ")))
+                    servidor.Execute(sql);
+            }
             if (pasos[i].endsWith(QLatin1Char('!'))) {
                 // What the main window tells after "¡Imposible iniciar la aplicación!".
                 QString rechazo;
