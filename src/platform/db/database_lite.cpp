@@ -37,7 +37,9 @@ bool readingPragma(const char* name) {
     return false;
 }
 
-struct Confinement {
+}  // namespace
+
+struct TSqliteConfinement::Rules {
     bool readOnly = false;
     // The only database a statement may create, change or drop in ("main",
     // the company file), empty when main is the general file.
@@ -51,10 +53,17 @@ struct Confinement {
     // else that reads or sets one is refused.
     const THiddenColumnTest* hidden = nullptr;
     bool query = false;
+    // Prepared once under these rules: a preparation inside a step refuses
+    // at once what the first one let through to be told afterwards.
+    bool prepared = false;
     // The table an ALTER TABLE alters ("database.table"), whose new name or
     // columns only the text tells.
     QString altered;
 };
+
+namespace {
+
+using Confinement = TSqliteConfinement::Rules;
 
 // Users' statements write only in the company file, none when main is the
 // general file itself.
@@ -96,6 +105,7 @@ int authorize(void* data, int action, const char* a, const char* b, const char* 
                 name.compare(c->general, Qt::CaseInsensitive) == 0
                     ? QStringLiteral("la base de datos general (") + name + QLatin1Char(')')
                     : name));
+        if (c->readOnly && c->prepared) return deny(ReadOnlyPathReason(QString::fromLatin1(what)));
         if (c->readOnly && c->write.isEmpty()) c->write = QString::fromLatin1(what);
         return SQLITE_OK;
     };
@@ -321,15 +331,20 @@ QString alterRefusal(const QSqlDatabase& db, const QString& sql, const QString& 
 // The result code of running `sql` to its end under the confinement of a
 // user's query (hidden columns read as NULL, as when the statement ran).
 int runConfined(sqlite3* handle, const QByteArray& sql) {
-    Confinement confinement = confinementOf(true, false);
-    confinement.query = true;
+    TSqliteConfinement confinement(handle, true, false, true);
     sqlite3_stmt* st = nullptr;
-    sqlite3_set_authorizer(handle, authorize, &confinement);
-    int rc = sqlite3_prepare_v2(handle, sql.constData(), int(sql.size()), &st, nullptr);
-    sqlite3_set_authorizer(handle, nullptr, nullptr);
-    if (rc == SQLITE_OK && (!st || !confinement.refused.isEmpty() || !sqlite3_stmt_readonly(st)))
+    int rc;
+    {
+        const TSqliteConfinement::Scope confined(&confinement);
+        rc = sqlite3_prepare_v2(handle, sql.constData(), int(sql.size()), &st, nullptr);
+    }
+    confinement.SetPrepared();
+    if (rc == SQLITE_OK && (!st || !confinement.Refused().isEmpty() || !sqlite3_stmt_readonly(st)))
         rc = SQLITE_AUTH;
-    while (rc == SQLITE_OK || rc == SQLITE_ROW) rc = sqlite3_step(st);
+    while (rc == SQLITE_OK || rc == SQLITE_ROW) {
+        const TSqliteConfinement::Scope confined(&confinement);
+        rc = sqlite3_step(st);
+    }
     sqlite3_finalize(st);
     return rc;
 }
@@ -344,6 +359,32 @@ int lookDuringStep(void* db) {
 constexpr int kProgressOps = 20000;
 
 }  // namespace
+
+TSqliteConfinement::TSqliteConfinement(sqlite3* handle, bool readOnly, bool mainIsGeneral,
+                                       bool query)
+    : handle_(handle), rules_(std::make_unique<Rules>(confinementOf(readOnly, mainIsGeneral))) {
+    rules_->query = query;
+}
+
+TSqliteConfinement::~TSqliteConfinement() = default;
+
+QString TSqliteConfinement::Refused() const {
+    return rules_->refused;
+}
+
+void TSqliteConfinement::SetPrepared() {
+    rules_->prepared = true;
+}
+
+TSqliteConfinement::Scope::Scope(const TSqliteConfinement* confinement)
+    : confinement_(confinement && confinement->handle_ ? confinement : nullptr) {
+    if (confinement_)
+        sqlite3_set_authorizer(confinement_->handle_, authorize, confinement_->rules_.get());
+}
+
+TSqliteConfinement::Scope::~Scope() {
+    if (confinement_) sqlite3_set_authorizer(confinement_->handle_, nullptr, nullptr);
+}
 
 sqlite3* SqliteHandleOf(const QSqlDatabase& db) {
     const QVariant h = db.driver() ? db.driver()->handle() : QVariant();
@@ -414,20 +455,21 @@ QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantL
                              statement);
     sqlite3* handle = SqliteHandleOf(db_);
     if (!handle) throw EDatabaseError::make(DbError::ConnectionFailed, QString(), databaseName_);
-    Confinement confinement = confinementOf(readOnly, ownIsGeneral());
-    confinement.query = readOnly;
-    sqlite3_set_authorizer(handle, authorize, &confinement);
-    const bool prepared = q.prepare(sql);
-    sqlite3_set_authorizer(handle, nullptr, nullptr);
-    if (!confinement.refused.isEmpty())
-        throw EDatabaseError(DbError::SqlError, confinement.refused, statement);
+    TSqliteConfinement confinement(handle, readOnly, ownIsGeneral(), readOnly);
+    const Confinement& rules = confinement.rules();
+    bool prepared;
+    {
+        const TSqliteConfinement::Scope confined(&confinement);
+        prepared = q.prepare(sql);
+    }
+    confinement.SetPrepared();
+    if (!rules.refused.isEmpty()) throw EDatabaseError(DbError::SqlError, rules.refused, statement);
     if (!prepared) raiseError(q.lastError(), sql);
-    if (!confinement.altered.isEmpty())
-        if (const QString why = alterRefusal(connection(), sql, confinement.altered);
-            !why.isEmpty())
+    if (!rules.altered.isEmpty())
+        if (const QString why = alterRefusal(connection(), sql, rules.altered); !why.isEmpty())
             throw EDatabaseError(DbError::SqlError, why, statement);
-    if (!confinement.write.isEmpty())
-        throw EDatabaseError(DbError::SqlError, ReadOnlyPathReason(confinement.write), statement);
+    if (!rules.write.isEmpty())
+        throw EDatabaseError(DbError::SqlError, ReadOnlyPathReason(rules.write), statement);
     // What the authorizer does not name as a write (a write inside a CTE
     // is named; anything else SQLite knows writes) is still refused.
     if (readOnly) {
@@ -442,10 +484,19 @@ QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantL
     // The engine builds no value over the limit while it runs (the rest of
     // the rows are read under it too: see RowSteps in query.cpp).
     const int length = sqlite3_limit(handle, SQLITE_LIMIT_LENGTH, int(kUserValueLimit));
-    const bool ran = q.exec();
+    bool ran;
+    {
+        // The driver's exec steps onto the first row, where SQLite prepares
+        // the statement again when a LIKE pattern was bound or the schema
+        // changed since.
+        const TSqliteConfinement::Scope confined(&confinement);
+        ran = q.exec();
+    }
     sqlite3_limit(handle, SQLITE_LIMIT_LENGTH, length);
     if (!ran) {
         if (UserRunCancelled()) throw EUserStatementCancelled();
+        if (!rules.refused.isEmpty())
+            throw EDatabaseError(DbError::SqlError, rules.refused, statement);
         sqlite3_stmt* st = SqliteStatementOf(q);
         if (st && sqlite3_errcode(handle) == SQLITE_TOOBIG)
             raiseError(SqliteStepError(st, SQLITE_TOOBIG, true), sql);
@@ -462,12 +513,14 @@ std::optional<bool> TDatabase::isSqliteUserQuery(const QString& sql) {
     // Prepared only, never run, under the confinement of users' statements:
     // some pragmas act while they are prepared.
     const QByteArray text = WellFormedText(sql).toUtf8();
-    Confinement confinement = confinementOf(false, ownIsGeneral());
-    confinement.query = true;  // judged as it will run, if it is one
+    // Judged as it will run, if it is one.
+    const TSqliteConfinement confinement(handle, false, ownIsGeneral(), true);
     sqlite3_stmt* st = nullptr;
-    sqlite3_set_authorizer(handle, authorize, &confinement);
-    const int rc = sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &st, nullptr);
-    sqlite3_set_authorizer(handle, nullptr, nullptr);
+    int rc;
+    {
+        const TSqliteConfinement::Scope confined(&confinement);
+        rc = sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &st, nullptr);
+    }
     if (rc != SQLITE_OK || !st) {
         sqlite3_finalize(st);
         return std::nullopt;

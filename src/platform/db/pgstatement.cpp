@@ -58,11 +58,17 @@ QString PgBoundedQuery(const QString& sql, const QList<PgColumn>& columns) {
     // where its stored (perhaps compressed) size could hide such a text.
     const qsizetype limit = kUserValueLimit;
     QStringList outer, inner, checks;
+    bool hidden = false;
     for (qsizetype i = 0; i < columns.size(); ++i) {
         const QString c = QStringLiteral("rh_v.c%1").arg(i + 1);
         inner << QStringLiteral("c%1").arg(i + 1);
-        outer << c + QStringLiteral(" AS ") + quotedName(columns[i].name);
-        if (columns[i].size > 0) continue;
+        hidden = hidden || columns[i].hidden;
+        // NULL in the column's own type: the result keeps its shape.
+        outer << (columns[i].hidden
+                      ? QStringLiteral("CASE WHEN false THEN ") + c + QStringLiteral(" END")
+                      : c) +
+                     QStringLiteral(" AS ") + quotedName(columns[i].name);
+        if (columns[i].size > 0 || columns[i].hidden) continue;
         QString big;
         switch (columns[i].type) {
             case 25:    // text
@@ -86,13 +92,15 @@ QString PgBoundedQuery(const QString& sql, const QList<PgColumn>& columns) {
                       .arg(big, QLatin1String(kTooLargeMark),
                            QString::fromLatin1(columns[i].name.toUtf8().toHex()), c);
     }
-    if (checks.isEmpty()) return sql;
+    if (checks.isEmpty() && !hidden) return sql;
     // OFFSET 0 keeps the statement whole below the check: its expressions
     // are computed once, its order stays.
-    return QStringLiteral("SELECT ") + outer.join(QStringLiteral(", ")) +
-           QStringLiteral(" FROM (SELECT * FROM (\n") + PgStatementBody(sql) +
-           QStringLiteral("\n) AS rh_u OFFSET 0) AS rh_v(") + inner.join(QStringLiteral(", ")) +
-           QStringLiteral(") WHERE CASE ") + checks.join(QLatin1Char(' ')) +
+    QString bounded = QStringLiteral("SELECT ") + outer.join(QStringLiteral(", ")) +
+                      QStringLiteral(" FROM (SELECT * FROM (\n") + PgStatementBody(sql) +
+                      QStringLiteral("\n) AS rh_u OFFSET 0) AS rh_v(") +
+                      inner.join(QStringLiteral(", ")) + QLatin1Char(')');
+    if (checks.isEmpty()) return bounded;
+    return bounded + QStringLiteral(" WHERE CASE ") + checks.join(QLatin1Char(' ')) +
            QStringLiteral(" ELSE true END");
 }
 

@@ -38,11 +38,14 @@ struct PgColumn {
     QString name;
     unsigned type;  // the type's oid
     int size;       // bytes of a fixed-size type, < 0 when its values vary
+    // A column of a table whose field is hidden from the user: read as NULL.
+    bool hidden = false;
 };
 // A user's query whose result has `columns`, written so that the server
 // refuses any value longer than kUserValueLimit in text form before it sends
 // it, with an error PgTooLargeColumn reads; `sql` itself when no column can
-// hold such a value.
+// hold such a value. A hidden column comes as NULL of its type, never
+// looked at (its length would tell of its value).
 QString PgBoundedQuery(const QString& sql, const QList<PgColumn>& columns);
 // The column the server named in such a refusal (the text of its error);
 // nothing when the error is another.

@@ -253,6 +253,35 @@ private Q_SLOTS:
             for (const char* oculto : {"Importe", "12,5", "15,5"})
                 QVERIFY2(!texto.contains(QLatin1String(oculto)), qPrintable(texto));
         }
+        // No value enters either result (the column stays, empty), so none
+        // reaches the text or Excel file, nor the chart, which draws no
+        // series for the field.
+        const QList<std::tuple<TDataSet*, TSpeedButton*, TSpeedButton*>> ventanas{
+            {r->ClientDataSet1, r->pbExportar, r->pbExportarExcel},
+            {f->QryConsultasSQL, f->pbExportar, f->pbExportarExcel}};
+        for (const auto& [datos, texto, excel] : ventanas) {
+            for (datos->First(); !datos->Eof(); datos->Next())
+                QVERIFY(datos->FieldByName(QStringLiteral("Importe"))->IsNull());
+            const QString series = SeriesGrafico(datos, 10, false);
+            QVERIFY2(!series.contains(QLatin1String("Importe")) && !series.contains(u'3'),
+                     qPrintable(series));
+            const QString txt = dir.filePath(datos->objectName() + QStringLiteral(".TXT"));
+            ElegirArchivo(txt, nullptr);
+            texto->Click();  // with its header: a field is left out
+            QFile archivo(txt);
+            QVERIFY(archivo.open(QIODevice::ReadOnly));
+            const QByteArray bytes = archivo.readAll();
+            QVERIFY2(bytes.contains("Mu\xF1oz") && !bytes.contains("12") && !bytes.contains("|3"),
+                     bytes.constData());
+            ElegirArchivo(dir.filePath(datos->objectName() + QStringLiteral(".XLS")), nullptr);
+            MessageSeam::enqueue(QStringLiteral("SI"));  // Excel is closed
+            MessageSeam::enqueue(QStringLiteral("SI"));  // titles
+            excel->Click();
+            const QString hoja =
+                ParteXlsx(dir.filePath(datos->objectName() + QStringLiteral(".xlsx")),
+                          QStringLiteral("xl/worksheets/sheet1.xml"));
+            QVERIFY2(!hoja.isEmpty() && !hoja.contains(QStringLiteral("12.5")), qPrintable(hoja));
+        }
 
         f->QryConsultasSQL->First();
         int tecla = 'C';
@@ -908,6 +937,15 @@ private Q_SLOTS:
         QVERIFY(SeriesGrafico(&d, 30, true)
                     .startsWith(QStringLiteral(
                         "Titulo=A;Tipo=Tarta;Color=;Marcas=SI;IncluirEnLeyenda=SI;Valores=")));
+        // A field hidden from the user draws no series, a hidden first field
+        // labels no point: the first visible one does.
+        CamposNoVisiblesUsuario = QStringLiteral("Fecha,C");
+        const QString sinOcultos = SeriesGrafico(&d, 10, false);
+        QCOMPARE(sinOcultos.count(QStringLiteral("Titulo=")), 4);
+        QVERIFY2(!sinOcultos.contains(QLatin1String("Titulo=C")) &&
+                     !sinOcultos.contains(QLatin1String("02-2024")),
+                 qPrintable(sinOcultos));
+        QVERIFY(sinOcultos.contains(QLatin1String("Valores=1:1:1:/2:2:2:/")));
     }
 };
 
