@@ -59,6 +59,9 @@ struct TSqliteConfinement::Rules {
     // The table an ALTER TABLE alters ("database.table"), whose new name or
     // columns only the text tells.
     QString altered;
+    // The table an INSERT or REPLACE fills ("database.table"): which columns
+    // it sets only the text tells.
+    QString inserted;
 };
 
 namespace {
@@ -173,6 +176,9 @@ int authorize(void* data, int action, const char* a, const char* b, const char* 
             // by their own codes, and when a table-valued function is first
             // used (json_each, pragma_table_info), which only reads.
             if (schemaTable(a)) return SQLITE_OK;
+            if (action == SQLITE_INSERT && c->inserted.isEmpty())
+                c->inserted = QString::fromUtf8(database ? database : "main") + QLatin1Char('.') +
+                              QString::fromUtf8(a);
             return write(database, action == SQLITE_INSERT   ? "INSERT"
                                    : action == SQLITE_UPDATE ? "UPDATE"
                                                              : "DELETE");
@@ -280,6 +286,21 @@ QList<SqlToken> sqlTokens(const QString& sql) {
     return tokens;
 }
 
+// The columns of `table` ("database.table") hidden from the user, in order;
+// unread, the table is taken to hold one ("?").
+QStringList hiddenColumnsOf(const QSqlDatabase& db, const QString& table) {
+    if (!HiddenColumnTest()) return {};
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT name FROM pragma_table_xinfo(?, ?)"));
+    q.addBindValue(table.section(QLatin1Char('.'), 1));
+    q.addBindValue(table.section(QLatin1Char('.'), 0, 0));
+    if (!q.exec()) return {QStringLiteral("?")};
+    QStringList hidden;
+    while (q.next())
+        if (HiddenColumnTest()(q.value(0).toString())) hidden << q.value(0).toString();
+    return hidden;
+}
+
 // Why an ALTER TABLE of `table` ("database.table", as the authorizer named
 // it) may not run, read from its text: a new name of one of the program's
 // tables, a hidden column renamed (read afterwards under its new name),
@@ -315,17 +336,42 @@ QString alterRefusal(const QSqlDatabase& db, const QString& sql, const QString& 
             generated = true;
     }
     if (!generated) return QString();
-    bool hides = ProgramTable(bare);
-    if (!hides && HiddenColumnTest()) {
-        QSqlQuery q(db);
-        q.prepare(QStringLiteral("SELECT name FROM pragma_table_xinfo(?, ?)"));
-        q.addBindValue(bare);
-        q.addBindValue(table.section(QLatin1Char('.'), 0, 0));
-        // Unread, it is taken to hold one.
-        hides = !q.exec();
-        while (!hides && q.next()) hides = HiddenColumnTest()(q.value(0).toString());
-    }
+    const bool hides = ProgramTable(bare) || !hiddenColumnsOf(db, table).isEmpty();
     return hides ? GeneratedColumnReason(bare.toUpper()) : QString();
+}
+
+// Why an INSERT or REPLACE filling `table` ("database.table", as the
+// authorizer named it) may not run, read from its text: it would set a
+// column hidden from the user, by naming it, by giving values without a
+// column list, or by replacing a whole row (whose hidden value goes). ""
+// when it may.
+QString insertRefusal(const QSqlDatabase& db, const QString& sql, const QString& table) {
+    const QStringList hidden = hiddenColumnsOf(db, table);
+    if (hidden.isEmpty()) return QString();
+    const QList<SqlToken> t = sqlTokens(sql);
+    // The INSERT itself: past a WITH's parenthesised queries.
+    qsizetype i = 0;
+    int depth = 0;
+    bool replace = false;
+    for (; i < t.size(); ++i) {
+        if (t[i].is("("))
+            ++depth;
+        else if (t[i].is(")"))
+            --depth;
+        else if (depth == 0 && t[i].is("REPLACE"))
+            replace = true;
+        else if (depth == 0 && t[i].is("INTO"))
+            break;
+    }
+    if (replace) return HiddenFieldReason(hidden.first(), QStringLiteral("REPLACE"));
+    i += t.value(i + 2).is(".") ? 4 : 2;  // past INTO and the table's name
+    if (t.value(i).is("AS")) i += 2;
+    if (t.value(i).is("DEFAULT")) return QString();  // DEFAULT VALUES
+    if (!t.value(i).is("("))
+        return HiddenFieldReason(hidden.first(), QStringLiteral("INSERT sin lista de columnas"));
+    for (++i; i < t.size() && !t[i].is(")"); ++i)
+        if (HiddenColumnTest()(t[i].text)) return HiddenFieldReason(t[i].text);
+    return QString();
 }
 
 // The result code of running `sql` to its end under the confinement of a
@@ -467,6 +513,9 @@ QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantL
     if (!prepared) raiseError(q.lastError(), sql);
     if (!rules.altered.isEmpty())
         if (const QString why = alterRefusal(connection(), sql, rules.altered); !why.isEmpty())
+            throw EDatabaseError(DbError::SqlError, why, statement);
+    if (!rules.inserted.isEmpty())
+        if (const QString why = insertRefusal(connection(), sql, rules.inserted); !why.isEmpty())
             throw EDatabaseError(DbError::SqlError, why, statement);
     if (!rules.write.isEmpty())
         throw EDatabaseError(DbError::SqlError, ReadOnlyPathReason(rules.write), statement);

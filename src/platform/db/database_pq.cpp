@@ -125,12 +125,14 @@ QString hiddenColumnRefusal(const QSqlDatabase& db, const QString& sql) {
             const QString column = q.value(0).toString();
             if (!hidden(column)) continue;
             const bool view = q.value(1).toBool();
-            if (!view && use.carried.isEmpty()) continue;
+            const bool filled = use.filledWhole.contains(relation);
+            if (!view && use.carried.isEmpty() && !filled) continue;
             q.finish();
             return HiddenFieldReason(
                 IdentifierSpelling(column),
                 view ? QStringLiteral("la vista ") + QString(relation).remove(QLatin1Char('"'))
-                     : use.carried);
+                : use.carried.isEmpty() ? QStringLiteral("INSERT sin lista de columnas")
+                                        : use.carried);
         }
         q.finish();
     }

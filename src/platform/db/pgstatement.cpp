@@ -1005,16 +1005,8 @@ private:
         if (!value.isObject()) return;
         const QJsonObject o = value.toObject();
         if (o.contains(QLatin1String("relname"))) {
-            const QString relname = o.value(QLatin1String("relname")).toString();
-            const QString schema = o.value(QLatin1String("schemaname")).toString();
-            rangeNames_ << relname;
-            auto quoted = [](QString n) -> QString {
-                return QLatin1Char('"') + n.replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-                       QLatin1Char('"');
-            };
-            const QString text =
-                (schema.isEmpty() ? QString() : quoted(schema) + QLatin1Char('.')) +
-                quoted(relname);
+            rangeNames_ << o.value(QLatin1String("relname")).toString();
+            const QString text = relationText(o);
             if (!use_.relations.contains(text)) use_.relations << text;
         }
         if (o.contains(QLatin1String("aliasname")))
@@ -1022,6 +1014,17 @@ private:
         if (o.contains(QLatin1String("ctename")))
             rangeNames_ << o.value(QLatin1String("ctename")).toString();
         for (auto it = o.constBegin(); it != o.constEnd(); ++it) ranges(it.value());
+    }
+
+    // A table's name as the server reads a name given as text.
+    static QString relationText(const QJsonObject& rangeVar) {
+        auto quoted = [](QString n) -> QString {
+            return QLatin1Char('"') + n.replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+                   QLatin1Char('"');
+        };
+        const QString schema = rangeVar.value(QLatin1String("schemaname")).toString();
+        return (schema.isEmpty() ? QString() : quoted(schema) + QLatin1Char('.')) +
+               quoted(rangeVar.value(QLatin1String("relname")).toString());
     }
 
     // A SELECT; `lands`: the one whose "*" comes out under its own names.
@@ -1145,6 +1148,20 @@ private:
         } else if (key == QLatin1String("ResTarget")) {
             // Outside a SELECT's list: the column an INSERT, UPDATE or MERGE writes.
             name(o.value(QLatin1String("name")).toString());
+        } else if (key == QLatin1String("InsertStmt") || key == QLatin1String("MergeStmt")) {
+            // Values given without a column list set every column.
+            bool whole = o.value(QLatin1String("cols")).toArray().isEmpty() &&
+                         o.contains(QLatin1String("selectStmt"));
+            for (const QJsonValue& w : o.value(QLatin1String("mergeWhenClauses")).toArray()) {
+                const QJsonObject c =
+                    w.toObject().value(QLatin1String("MergeWhenClause")).toObject();
+                whole = whole || (c.value(QLatin1String("commandType")).toString() ==
+                                      QLatin1String("CMD_INSERT") &&
+                                  c.value(QLatin1String("targetList")).toArray().isEmpty() &&
+                                  !c.value(QLatin1String("values")).toArray().isEmpty());
+            }
+            const QString table = relationText(o.value(QLatin1String("relation")).toObject());
+            if (whole && !use_.filledWhole.contains(table)) use_.filledWhole << table;
         } else if (key == QLatin1String("IndexElem")) {
             name(o.value(QLatin1String("name")).toString());
         } else if (key == QLatin1String("usingClause")) {

@@ -108,12 +108,15 @@ std::optional<bool> PgStatementIsQuery(const QString& sql);
 //   on a column its "*" brings, for the caller to ask the server which
 //   column each one is;
 // - `relations`: the tables and views it names, as the server reads a
-//   name given as text, for the caller to ask which columns they hold.
+//   name given as text, for the caller to ask which columns they hold;
+// - `filledWhole`: those of them an INSERT (or MERGE's) gives values
+//   without a column list, so every column of them.
 // Empty when the text is not one statement the parser reads.
 struct PgColumnUse {
     QString named;
     QString carried;
     QList<int> sortedByStar;
     QStringList relations;
+    QStringList filledWhole;
 };
 PgColumnUse PgColumnUses(const QString& sql, const std::function<bool(const QString&)>& hidden);

@@ -1606,6 +1606,34 @@ void TestQuery::hostileStatements_data() {
          true, nullptr, ""},
         {"run again after another session changed the schema",
          "SELECT Codigo, Importe AS c FROM PRUEBA", true, nullptr, ""},
+        // Never set, on a new row either; left out of the column list, it may.
+        {"inserted by name", "INSERT INTO PRUEBA (Codigo, Nombre, Importe) VALUES (8, 'Ins', 555)",
+         false, "Importe", "Importe"},
+        {"inserted by position", "INSERT INTO PRUEBA VALUES (9, 'Ins2', NULL, 444, NULL, NULL)",
+         false, "Importe", "Importe"},
+        {"inserted by position from a select",
+         "INSERT INTO PRUEBA SELECT Codigo + 20, Nombre, Fecha, 555, Activo, Notas FROM PRUEBA",
+         false, "Importe", "Importe"},
+        {"inserted from a select into it",
+         "INSERT INTO PRUEBA (Codigo, Importe) SELECT Codigo + 20, 555 FROM PRUEBA", false,
+         "Importe", "Importe"},
+        {"inserted under a WITH",
+         "WITH w(c) AS (SELECT 30) INSERT INTO main.PRUEBA AS p VALUES ((SELECT c FROM w), 'x', "
+         "NULL, 1, NULL, NULL)",
+         false, nullptr, "Importe"},
+        {"replaced", "REPLACE INTO PRUEBA (Codigo, Nombre) VALUES (1, 'Ana')", false, nullptr,
+         "Importe"},
+        {"inserted or replaced", "INSERT OR REPLACE INTO PRUEBA (Codigo, Nombre) VALUES (1, 'Ana')",
+         false, nullptr, "Importe"},
+        {"set on conflict",
+         "INSERT INTO PRUEBA (Codigo, Nombre) VALUES (1, 'Ana') ON CONFLICT (Codigo) DO UPDATE "
+         "SET Importe = 555",
+         false, "Importe", "Importe"},
+        {"merged by position",
+         "MERGE INTO PRUEBA p USING (SELECT 9 AS c) s ON p.Codigo = s.c WHEN NOT MATCHED THEN "
+         "INSERT VALUES (9, 'x', NULL, 555, NULL, NULL)",
+         false, "Importe", nullptr},
+        {"inserted leaving it out", "INSERT INTO MIA (Codigo) VALUES (2)", false, "", ""},
     };
     for (Engine e : AvailableEngines())
         for (const QString& login :
