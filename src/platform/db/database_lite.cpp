@@ -398,6 +398,7 @@ int runConfined(sqlite3* handle, const QByteArray& sql) {
 // Called by SQLite every kProgressOps instructions of a user's statement.
 int lookDuringStep(void* db) {
     auto* d = static_cast<TDatabase*>(db);
+    const TSqliteConfinement::Pause programs;
     d->PollUserRun();
     return d->UserRunCancelled() ? 1 : 0;  // non-zero interrupts the statement
 }
@@ -422,14 +423,36 @@ void TSqliteConfinement::SetPrepared() {
     rules_->prepared = true;
 }
 
+namespace {
+// The confinement in force on this thread's connection now (Scope).
+thread_local const TSqliteConfinement* inForce = nullptr;
+}  // namespace
+
+void TSqliteConfinement::install(const TSqliteConfinement* c, sqlite3* handle) {
+    inForce = c;
+    if (c)
+        sqlite3_set_authorizer(handle, authorize, c->rules_.get());
+    else
+        sqlite3_set_authorizer(handle, nullptr, nullptr);
+}
+
 TSqliteConfinement::Scope::Scope(const TSqliteConfinement* confinement)
     : confinement_(confinement && confinement->handle_ ? confinement : nullptr) {
-    if (confinement_)
-        sqlite3_set_authorizer(confinement_->handle_, authorize, confinement_->rules_.get());
+    if (!confinement_) return;
+    previous_ = inForce && inForce->handle_ == confinement_->handle_ ? inForce : nullptr;
+    install(confinement_, confinement_->handle_);
 }
 
 TSqliteConfinement::Scope::~Scope() {
-    if (confinement_) sqlite3_set_authorizer(confinement_->handle_, nullptr, nullptr);
+    if (confinement_) install(previous_, confinement_->handle_);
+}
+
+TSqliteConfinement::Pause::Pause() : paused_(inForce) {
+    if (paused_) install(nullptr, paused_->handle_);
+}
+
+TSqliteConfinement::Pause::~Pause() {
+    if (paused_) install(paused_, paused_->handle_);
 }
 
 sqlite3* SqliteHandleOf(const QSqlDatabase& db) {

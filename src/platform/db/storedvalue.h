@@ -77,12 +77,26 @@ public:
 
     private:
         const TSqliteConfinement* confinement_;
+        const TSqliteConfinement* previous_ = nullptr;
+    };
+    // No confinement in force while this lives, over whatever the program
+    // runs while the user is looked at inside a step of his statement.
+    class Pause {
+    public:
+        Pause();
+        ~Pause();
+        Pause(const Pause&) = delete;
+        Pause& operator=(const Pause&) = delete;
+
+    private:
+        const TSqliteConfinement* paused_;
     };
 
     struct Rules;
     Rules& rules() const { return *rules_; }
 
 private:
+    static void install(const TSqliteConfinement* confinement, sqlite3* handle);
     sqlite3* handle_;
     std::unique_ptr<Rules> rules_;
 };
