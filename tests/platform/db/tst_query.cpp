@@ -1744,6 +1744,13 @@ void TestQuery::hostileStatements() {
         else
             q.ExecSQL();
     });
+    // The program's own statements on that connection read the field: the
+    // user's confinement ended with his statement.
+    if (!oculto.isEmpty())
+        QCOMPARE(tdb.db()
+                     ->Scalar(QStringLiteral("SELECT Importe FROM PRUEBA WHERE Codigo = 1"))
+                     .toDouble(),
+                 12.5);
     // No value the statement makes is held whole.
     QVERIFY2(PicoMemoriaMB() - antes < LimiteMemoriaMB(150),
              qPrintable(QString::number(PicoMemoriaMB() - antes)));
