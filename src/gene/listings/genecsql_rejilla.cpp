@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <memory>
 
 #include "db/dataset.h"
@@ -15,6 +16,7 @@
 #include "gene/data/genesali.h"
 #include "gene/data/genesali_dialogos.h"
 #include "gene/data/genetext.h"
+#include "gene/data/geneusua.h"
 #include "gene/data/mensajes.h"
 #include "gene/dialogs/genevmem.h"
 #include "gene/dialogs/genevtex.h"
@@ -112,8 +114,13 @@ QString SeriesGrafico(TDataSet* DataSet, int N, bool Tarta) {
     QString series;
     int numero = 0;
     const TFields& campos = DataSet->Fields();
+    // A field hidden from the user draws no series and labels no point, as
+    // the grid, print and exports leave it out.
+    auto oculto = [](const TField* f) { return CampoNoVisible(nullptr, f->FieldName()); };
+    const auto visible = std::find_if_not(campos.begin(), campos.end(), oculto);
+    const TField* etiqueta = visible == campos.end() ? nullptr : *visible;
     for (TField* f : campos) {
-        if (!EsNumerico(f)) continue;
+        if (!EsNumerico(f) || oculto(f)) continue;
         QString linea = QStringLiteral("Titulo=") + TextoGrafico(f->FieldName()) +
                         QStringLiteral(";Tipo=") +
                         (Tarta ? QStringLiteral("Tarta") : QStringLiteral("Barras"));
@@ -131,7 +138,8 @@ QString SeriesGrafico(TDataSet* DataSet, int N, bool Tarta) {
             if (k < N) {
                 ++k;
                 linea += QString::number(k) + QLatin1Char(':') + TextoValor(f) + QLatin1Char(':') +
-                         TextoGrafico(campos[0]->AsString()) + QStringLiteral(":/");
+                         TextoGrafico(etiqueta ? etiqueta->AsString() : QString()) +
+                         QStringLiteral(":/");
             } else {
                 resto += f->AsFloat();
             }

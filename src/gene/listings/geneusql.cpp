@@ -284,6 +284,7 @@ QString TfGENEUSQL::EjecutarConsultaSQL() {
     tablaDestino_.clear();
     columnasDestino_.clear();
     claveDestino_.clear();
+    ocultosDestino_.clear();
     QryConsultasSQL->Close();
     const QString motivo = MotivoSegundaSentencia(SentenciaConsulta);
     if (!motivo.isEmpty()) {
@@ -330,6 +331,7 @@ QString TfGENEUSQL::EjecutarConsultaSQL() {
                     tablaDestino_ = destino.table;
                     columnasDestino_ = destino.columns;
                     claveDestino_ = destino.keyFields;
+                    ocultosDestino_ = destino.leftOut;
                     ClientDataSet1->LoadFromQuery(QryConsultasSQL);
                     ClientDataSet1->First();
                     pbExportar->setEnabled(true);
@@ -407,7 +409,7 @@ bool TfGENEUSQL::pbGuardarCambiosClick() {
     }
     try {
         ClientDataSet1->ApplyUpdates(BaseDatosSelector(QStringLiteral("Database")), tablaDestino_,
-                                     claveDestino_, columnasDestino_);
+                                     claveDestino_, columnasDestino_, ocultosDestino_);
         ClientDataSet1->MergeChangeLog();
         return true;
     } catch (const std::exception& e) {

@@ -94,6 +94,7 @@ private:
     QString tablaDestino_;
     QStringList columnasDestino_;
     QStringList claveDestino_;
+    QVector<bool> ocultosDestino_;  // fields hidden from the user: never written
 };
 
 extern QPointer<TfGENEUSQL> fGENEUSQL;

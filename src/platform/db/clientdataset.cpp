@@ -7,6 +7,7 @@
 #include "db/dberror.h"
 #include "db/dialect.h"
 #include "db/query.h"
+#include "db/sqllexis.h"
 #include "db/tablecursor.h"
 
 // The rows in memory. A row's identity is its position in `rows`, which
@@ -515,7 +516,8 @@ void TClientDataSet::MergeChangeLog() {
 }
 
 int TClientDataSet::ApplyUpdates(TDatabase* db, const QString& tableName,
-                                 const QStringList& keyFields, const QStringList& columnNames) {
+                                 const QStringList& keyFields, const QStringList& columnNames,
+                                 const QVector<bool>& leftOut) {
     if (!store_) return 0;
     if (Active()) CheckBrowseMode();
     if (ChangeCount() == 0) return 0;
@@ -530,7 +532,7 @@ int TClientDataSet::ApplyUpdates(TDatabase* db, const QString& tableName,
         names << (columnNames.isEmpty() ? store_->defs[i].Name : columnNames.value(i));
     for (int i = 0; i < store_->defs.size(); ++i) {
         const QString& name = names[i];
-        if (name.isEmpty()) continue;
+        if (name.isEmpty() || leftOut.value(i)) continue;
         const bool inTable = std::any_of(
             tableDefs.begin(), tableDefs.end(),
             [&](const TFieldDef& d) { return d.Name.compare(name, Qt::CaseInsensitive) == 0; });
@@ -584,6 +586,17 @@ int TClientDataSet::ApplyUpdates(TDatabase* db, const QString& tableName,
         for (const Store::Row& r : store_->rows) {
             if (r.gone || r.status == usUnmodified) continue;
             failed = int(&r - store_->rows.data());
+            for (int c = 0; c < leftOut.size(); ++c) {
+                const QVariant& v = r.values.value(c);
+                const QVariant& o = r.original.value(c);
+                const auto empty = [](const QVariant& x) { return !x.isValid() || x.isNull(); };
+                const bool set = r.status == usInserted   ? !empty(v)
+                                 : r.status == usModified ? !(empty(v) && empty(o)) && v != o
+                                                          : false;
+                if (leftOut[c] && set)
+                    throw EDatabaseError(DbError::SqlError,
+                                         HiddenFieldWriteReason(store_->defs[c].Name), tableName);
+            }
             QVariantList binds;
             QString sql;
             if (r.status == usDeleted) {

@@ -46,9 +46,10 @@ public:
     // and raises.
     // `columns`, when given, names the table column of each field ("" for
     // one that is not the table's); otherwise a field writes the column of
-    // its own name.
+    // its own name. `leftOut` marks the fields never written nor matched by
+    // (see TQuery::LiveTarget): a row that gives one a value is refused.
     int ApplyUpdates(TDatabase* db, const QString& tableName, const QStringList& keyFields,
-                     const QStringList& columns = {});
+                     const QStringList& columns = {}, const QVector<bool>& leftOut = {});
 
     // Rows held: how many it keeps now (a pass lets those it read go,
     // TDataSet::BeginPass).

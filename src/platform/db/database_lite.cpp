@@ -37,7 +37,9 @@ bool readingPragma(const char* name) {
     return false;
 }
 
-struct Confinement {
+}  // namespace
+
+struct TSqliteConfinement::Rules {
     bool readOnly = false;
     // The only database a statement may create, change or drop in ("main",
     // the company file), empty when main is the general file.
@@ -51,12 +53,22 @@ struct Confinement {
     // else that reads or sets one is refused.
     const THiddenColumnTest* hidden = nullptr;
     bool query = false;
+    // Prepared once under these rules: a preparation inside a step refuses
+    // at once what the first one let through to be told afterwards.
+    bool prepared = false;
     // The table an ALTER TABLE alters ("database.table"), whose new name or
     // columns only the text tells.
     QString altered;
     // Tables the statement may only read (WriteProtectedTables).
     QStringList readOnlyTables;
+    // The table an INSERT or REPLACE fills ("database.table"): which columns
+    // it sets only the text tells.
+    QString inserted;
 };
+
+namespace {
+
+using Confinement = TSqliteConfinement::Rules;
 
 // Users' statements write only in the company file, none when main is the
 // general file itself.
@@ -130,6 +142,7 @@ int authorize(void* data, int action, const char* a, const char* b, const char* 
                 name.compare(c->general, Qt::CaseInsensitive) == 0
                     ? QStringLiteral("la base de datos general (") + name + QLatin1Char(')')
                     : name));
+        if (c->readOnly && c->prepared) return deny(ReadOnlyPathReason(QString::fromLatin1(what)));
         if (c->readOnly && c->write.isEmpty()) c->write = QString::fromLatin1(what);
         return SQLITE_OK;
     };
@@ -197,6 +210,9 @@ int authorize(void* data, int action, const char* a, const char* b, const char* 
             // by their own codes, and when a table-valued function is first
             // used (json_each, pragma_table_info), which only reads.
             if (schemaTable(a)) return SQLITE_OK;
+            if (action == SQLITE_INSERT && c->inserted.isEmpty())
+                c->inserted = QString::fromUtf8(database ? database : "main") + QLatin1Char('.') +
+                              QString::fromUtf8(a);
             return write(database, action == SQLITE_INSERT   ? "INSERT"
                                    : action == SQLITE_UPDATE ? "UPDATE"
                                                              : "DELETE");
@@ -307,6 +323,21 @@ QList<SqlToken> sqlTokens(const QString& sql) {
     return tokens;
 }
 
+// The columns of `table` ("database.table") hidden from the user, in order;
+// unread, the table is taken to hold one ("?").
+QStringList hiddenColumnsOf(const QSqlDatabase& db, const QString& table) {
+    if (!HiddenColumnTest()) return {};
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT name FROM pragma_table_xinfo(?, ?)"));
+    q.addBindValue(table.section(QLatin1Char('.'), 1));
+    q.addBindValue(table.section(QLatin1Char('.'), 0, 0));
+    if (!q.exec()) return {QStringLiteral("?")};
+    QStringList hidden;
+    while (q.next())
+        if (HiddenColumnTest()(q.value(0).toString())) hidden << q.value(0).toString();
+    return hidden;
+}
+
 // Why an ALTER TABLE of `table` ("database.table", as the authorizer named
 // it) may not run, read from its text: a new name of one of the program's
 // tables, a hidden column renamed (read afterwards under its new name),
@@ -344,33 +375,63 @@ QString alterRefusal(const QSqlDatabase& db, const QString& sql, const QString& 
             check = true;
     }
     if (!generated && !check) return QString();
-    bool hides = ProgramTable(bare);
-    if (!hides && HiddenColumnTest()) {
-        QSqlQuery q(db);
-        q.prepare(QStringLiteral("SELECT name FROM pragma_table_xinfo(?, ?)"));
-        q.addBindValue(bare);
-        q.addBindValue(table.section(QLatin1Char('.'), 0, 0));
-        // Unread, it is taken to hold one.
-        hides = !q.exec();
-        while (!hides && q.next()) hides = HiddenColumnTest()(q.value(0).toString());
-    }
+    const bool hides = ProgramTable(bare) || !hiddenColumnsOf(db, table).isEmpty();
     if (!hides) return QString();
     return generated ? GeneratedColumnReason(bare.toUpper())
                      : CheckConstraintReason(bare.toUpper());
 }
 
+// Why an INSERT or REPLACE filling `table` ("database.table", as the
+// authorizer named it) may not run, read from its text: it would set a
+// column hidden from the user, by naming it, by giving values without a
+// column list, or by replacing a whole row (whose hidden value goes). ""
+// when it may.
+QString insertRefusal(const QSqlDatabase& db, const QString& sql, const QString& table) {
+    const QStringList hidden = hiddenColumnsOf(db, table);
+    if (hidden.isEmpty()) return QString();
+    const QList<SqlToken> t = sqlTokens(sql);
+    // The INSERT itself: past a WITH's parenthesised queries.
+    qsizetype i = 0;
+    int depth = 0;
+    bool replace = false;
+    for (; i < t.size(); ++i) {
+        if (t[i].is("("))
+            ++depth;
+        else if (t[i].is(")"))
+            --depth;
+        else if (depth == 0 && t[i].is("REPLACE"))
+            replace = true;
+        else if (depth == 0 && t[i].is("INTO"))
+            break;
+    }
+    if (replace) return HiddenFieldReason(hidden.first(), QStringLiteral("REPLACE"));
+    i += t.value(i + 2).is(".") ? 4 : 2;  // past INTO and the table's name
+    if (t.value(i).is("AS")) i += 2;
+    if (t.value(i).is("DEFAULT")) return QString();  // DEFAULT VALUES
+    if (!t.value(i).is("("))
+        return HiddenFieldReason(hidden.first(), QStringLiteral("INSERT sin lista de columnas"));
+    for (++i; i < t.size() && !t[i].is(")"); ++i)
+        if (HiddenColumnTest()(t[i].text)) return HiddenFieldReason(t[i].text);
+    return QString();
+}
+
 // The result code of running `sql` to its end under the confinement of a
 // user's query (hidden columns read as NULL, as when the statement ran).
 int runConfined(sqlite3* handle, const QByteArray& sql) {
-    Confinement confinement = confinementOf(true, false);
-    confinement.query = true;
+    TSqliteConfinement confinement(handle, true, false, true);
     sqlite3_stmt* st = nullptr;
-    sqlite3_set_authorizer(handle, authorize, &confinement);
-    int rc = sqlite3_prepare_v2(handle, sql.constData(), int(sql.size()), &st, nullptr);
-    sqlite3_set_authorizer(handle, nullptr, nullptr);
-    if (rc == SQLITE_OK && (!st || !confinement.refused.isEmpty() || !sqlite3_stmt_readonly(st)))
+    int rc;
+    {
+        const TSqliteConfinement::Scope confined(&confinement);
+        rc = sqlite3_prepare_v2(handle, sql.constData(), int(sql.size()), &st, nullptr);
+    }
+    confinement.SetPrepared();
+    if (rc == SQLITE_OK && (!st || !confinement.Refused().isEmpty() || !sqlite3_stmt_readonly(st)))
         rc = SQLITE_AUTH;
-    while (rc == SQLITE_OK || rc == SQLITE_ROW) rc = sqlite3_step(st);
+    while (rc == SQLITE_OK || rc == SQLITE_ROW) {
+        const TSqliteConfinement::Scope confined(&confinement);
+        rc = sqlite3_step(st);
+    }
     sqlite3_finalize(st);
     return rc;
 }
@@ -378,6 +439,7 @@ int runConfined(sqlite3* handle, const QByteArray& sql) {
 // Called by SQLite every kProgressOps instructions of a user's statement.
 int lookDuringStep(void* db) {
     auto* d = static_cast<TDatabase*>(db);
+    const TSqliteConfinement::Pause programs;
     d->PollUserRun();
     return d->UserRunCancelled() ? 1 : 0;  // non-zero interrupts the statement
 }
@@ -385,6 +447,54 @@ int lookDuringStep(void* db) {
 constexpr int kProgressOps = 20000;
 
 }  // namespace
+
+TSqliteConfinement::TSqliteConfinement(sqlite3* handle, bool readOnly, bool mainIsGeneral,
+                                       bool query)
+    : handle_(handle), rules_(std::make_unique<Rules>(confinementOf(readOnly, mainIsGeneral))) {
+    rules_->query = query;
+}
+
+TSqliteConfinement::~TSqliteConfinement() = default;
+
+QString TSqliteConfinement::Refused() const {
+    return rules_->refused;
+}
+
+void TSqliteConfinement::SetPrepared() {
+    rules_->prepared = true;
+}
+
+namespace {
+// The confinement in force on this thread's connection now (Scope).
+thread_local const TSqliteConfinement* inForce = nullptr;
+}  // namespace
+
+void TSqliteConfinement::install(const TSqliteConfinement* c, sqlite3* handle) {
+    inForce = c;
+    if (c)
+        sqlite3_set_authorizer(handle, authorize, c->rules_.get());
+    else
+        sqlite3_set_authorizer(handle, nullptr, nullptr);
+}
+
+TSqliteConfinement::Scope::Scope(const TSqliteConfinement* confinement)
+    : confinement_(confinement && confinement->handle_ ? confinement : nullptr) {
+    if (!confinement_) return;
+    previous_ = inForce && inForce->handle_ == confinement_->handle_ ? inForce : nullptr;
+    install(confinement_, confinement_->handle_);
+}
+
+TSqliteConfinement::Scope::~Scope() {
+    if (confinement_) install(previous_, confinement_->handle_);
+}
+
+TSqliteConfinement::Pause::Pause() : paused_(inForce) {
+    if (paused_) install(nullptr, paused_->handle_);
+}
+
+TSqliteConfinement::Pause::~Pause() {
+    if (paused_) install(paused_, paused_->handle_);
+}
 
 sqlite3* SqliteHandleOf(const QSqlDatabase& db) {
     const QVariant h = db.driver() ? db.driver()->handle() : QVariant();
@@ -455,20 +565,24 @@ QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantL
                              statement);
     sqlite3* handle = SqliteHandleOf(db_);
     if (!handle) throw EDatabaseError::make(DbError::ConnectionFailed, QString(), databaseName_);
-    Confinement confinement = confinementOf(readOnly, ownIsGeneral());
-    confinement.query = readOnly;
-    sqlite3_set_authorizer(handle, authorize, &confinement);
-    const bool prepared = q.prepare(sql);
-    sqlite3_set_authorizer(handle, nullptr, nullptr);
-    if (!confinement.refused.isEmpty())
-        throw EDatabaseError(DbError::SqlError, confinement.refused, statement);
+    TSqliteConfinement confinement(handle, readOnly, ownIsGeneral(), readOnly);
+    const Confinement& rules = confinement.rules();
+    bool prepared;
+    {
+        const TSqliteConfinement::Scope confined(&confinement);
+        prepared = q.prepare(sql);
+    }
+    confinement.SetPrepared();
+    if (!rules.refused.isEmpty()) throw EDatabaseError(DbError::SqlError, rules.refused, statement);
     if (!prepared) raiseError(q.lastError(), sql);
-    if (!confinement.altered.isEmpty())
-        if (const QString why = alterRefusal(connection(), sql, confinement.altered);
-            !why.isEmpty())
+    if (!rules.altered.isEmpty())
+        if (const QString why = alterRefusal(connection(), sql, rules.altered); !why.isEmpty())
             throw EDatabaseError(DbError::SqlError, why, statement);
-    if (!confinement.write.isEmpty())
-        throw EDatabaseError(DbError::SqlError, ReadOnlyPathReason(confinement.write), statement);
+    if (!rules.inserted.isEmpty())
+        if (const QString why = insertRefusal(connection(), sql, rules.inserted); !why.isEmpty())
+            throw EDatabaseError(DbError::SqlError, why, statement);
+    if (!rules.write.isEmpty())
+        throw EDatabaseError(DbError::SqlError, ReadOnlyPathReason(rules.write), statement);
     // What the authorizer does not name as a write (a write inside a CTE
     // is named; anything else SQLite knows writes) is still refused.
     if (readOnly) {
@@ -483,10 +597,19 @@ QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantL
     // The engine builds no value over the limit while it runs (the rest of
     // the rows are read under it too: see RowSteps in query.cpp).
     const int length = sqlite3_limit(handle, SQLITE_LIMIT_LENGTH, int(kUserValueLimit));
-    const bool ran = q.exec();
+    bool ran;
+    {
+        // The driver's exec steps onto the first row, where SQLite prepares
+        // the statement again when a LIKE pattern was bound or the schema
+        // changed since.
+        const TSqliteConfinement::Scope confined(&confinement);
+        ran = q.exec();
+    }
     sqlite3_limit(handle, SQLITE_LIMIT_LENGTH, length);
     if (!ran) {
         if (UserRunCancelled()) throw EUserStatementCancelled();
+        if (!rules.refused.isEmpty())
+            throw EDatabaseError(DbError::SqlError, rules.refused, statement);
         sqlite3_stmt* st = SqliteStatementOf(q);
         if (st && sqlite3_errcode(handle) == SQLITE_TOOBIG)
             raiseError(SqliteStepError(st, SQLITE_TOOBIG, true), sql);
@@ -503,12 +626,14 @@ std::optional<bool> TDatabase::isSqliteUserQuery(const QString& sql) {
     // Prepared only, never run, under the confinement of users' statements:
     // some pragmas act while they are prepared.
     const QByteArray text = WellFormedText(sql).toUtf8();
-    Confinement confinement = confinementOf(false, ownIsGeneral());
-    confinement.query = true;  // judged as it will run, if it is one
+    // Judged as it will run, if it is one.
+    const TSqliteConfinement confinement(handle, false, ownIsGeneral(), true);
     sqlite3_stmt* st = nullptr;
-    sqlite3_set_authorizer(handle, authorize, &confinement);
-    const int rc = sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &st, nullptr);
-    sqlite3_set_authorizer(handle, nullptr, nullptr);
+    int rc;
+    {
+        const TSqliteConfinement::Scope confined(&confinement);
+        rc = sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &st, nullptr);
+    }
     if (rc != SQLITE_OK || !st) {
         sqlite3_finalize(st);
         return std::nullopt;

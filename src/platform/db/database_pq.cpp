@@ -73,6 +73,34 @@ QString kinRefusal(const QSqlDatabase& db, const PgWriteTarget& target) {
     return QString();
 }
 
+// The name of the table column that stands at each column of a described
+// result, as the server tells it; "" for anything else (an expression).
+QStringList describedColumns(const QSqlDatabase& db, const PGresult* described,
+                             const QString& sql) {
+    QStringList names, tables, numbers;
+    for (int i = 0; i < PQnfields(described); ++i) {
+        names << QString();
+        if (PQftable(described, i) == InvalidOid || PQftablecol(described, i) <= 0) continue;
+        tables << QString::number(PQftable(described, i));
+        numbers << QString::number(PQftablecol(described, i));
+    }
+    if (tables.isEmpty()) return names;
+    // One look for them all.
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral(
+        "SELECT a.attrelid::int8, a.attnum::int, a.attname::text FROM pg_attribute a JOIN "
+        "unnest(?::oid[], ?::int2[]) AS u(r, n) ON a.attrelid = u.r AND a.attnum = u.n"));
+    q.addBindValue(QString(QLatin1Char('{') + tables.join(QLatin1Char(',')) + QLatin1Char('}')));
+    q.addBindValue(QString(QLatin1Char('{') + numbers.join(QLatin1Char(',')) + QLatin1Char('}')));
+    if (!q.exec()) throw EDatabaseError(DbError::SqlError, q.lastError().text(), sql);
+    while (q.next())
+        for (int i = 0; i < PQnfields(described); ++i)
+            if (PQftable(described, i) == q.value(0).toUInt() &&
+                PQftablecol(described, i) == q.value(1).toInt())
+                names[i] = q.value(2).toString();
+    return names;
+}
+
 // Why a user's query may not run for sorting by a hidden column that its
 // "*" brings (`positions`, of ORDER BY): the server tells which table's
 // column stands at each position of the result, as it describes it. ""
@@ -93,18 +121,9 @@ QString sortedByHidden(const QSqlDatabase& db, const QString& sql, const QList<i
         unread = resultError(d.r);
         return QString();
     }
+    const QStringList columns = describedColumns(db, d.r, sql);
     for (int position : positions) {
-        if (position < 1 || position > PQnfields(d.r)) continue;
-        const Oid table = PQftable(d.r, position - 1);
-        const int column = PQftablecol(d.r, position - 1);
-        if (table == InvalidOid || column <= 0) continue;
-        QSqlQuery q(db);
-        q.prepare(QStringLiteral(
-            "SELECT attname::text FROM pg_attribute WHERE attrelid = ? AND attnum = ?"));
-        q.addBindValue(uint(table));
-        q.addBindValue(column);
-        if (!q.exec()) throw EDatabaseError(DbError::SqlError, q.lastError().text(), sql);
-        const QString name = q.next() ? q.value(0).toString() : QString();
+        const QString name = columns.value(position - 1);
         if (!name.isEmpty() && HiddenColumnTest()(name))
             return HiddenFieldReason(IdentifierSpelling(name),
                                      QStringLiteral("ORDER BY %1").arg(position));
@@ -194,12 +213,14 @@ QString hiddenColumnRefusal(const QSqlDatabase& db, const QString& sql, QSqlErro
             const QString column = q.value(0).toString();
             if (!hidden(column)) continue;
             const bool view = q.value(1).toBool();
-            if (!view && use.carried.isEmpty()) continue;
+            const bool filled = use.filledWhole.contains(relation);
+            if (!view && use.carried.isEmpty() && !filled) continue;
             q.finish();
             return HiddenFieldReason(
                 IdentifierSpelling(column),
                 view ? QStringLiteral("la vista ") + QString(relation).remove(QLatin1Char('"'))
-                     : use.carried);
+                : use.carried.isEmpty() ? QStringLiteral("INSERT sin lista de columnas")
+                                        : use.carried);
         }
         q.finish();
     }
@@ -233,8 +254,15 @@ QString TDatabase::pgBoundedQuery(const QString& sql) {
     Result d(PQdescribePrepared(pg, kUserStatementName));
     if (PQresultStatus(d.r) != PGRES_COMMAND_OK) raiseError(resultError(d.r), sql);
     QList<PgColumn> columns;
-    for (int i = 0; i < PQnfields(d.r); ++i)
-        columns << PgColumn{QString::fromUtf8(PQfname(d.r, i)), PQftype(d.r, i), PQfsize(d.r, i)};
+    const THiddenColumnTest& hidden = HiddenColumnTest();
+    // What the policy lets through of a hidden field: a "*" of the
+    // statement's own result, under the column's own name.
+    const QStringList sources = hidden ? describedColumns(connection(), d.r, sql) : QStringList();
+    for (int i = 0; i < PQnfields(d.r); ++i) {
+        PgColumn c{QString::fromUtf8(PQfname(d.r, i)), PQftype(d.r, i), PQfsize(d.r, i)};
+        c.hidden = !sources.value(i).isEmpty() && hidden(sources.value(i));
+        columns << c;
+    }
     return PgBoundedQuery(sql, columns);
 }
 

@@ -58,11 +58,17 @@ QString PgBoundedQuery(const QString& sql, const QList<PgColumn>& columns) {
     // where its stored (perhaps compressed) size could hide such a text.
     const qsizetype limit = kUserValueLimit;
     QStringList outer, inner, checks;
+    bool hidden = false;
     for (qsizetype i = 0; i < columns.size(); ++i) {
         const QString c = QStringLiteral("rh_v.c%1").arg(i + 1);
         inner << QStringLiteral("c%1").arg(i + 1);
-        outer << c + QStringLiteral(" AS ") + quotedName(columns[i].name);
-        if (columns[i].size > 0) continue;
+        hidden = hidden || columns[i].hidden;
+        // NULL in the column's own type: the result keeps its shape.
+        outer << (columns[i].hidden
+                      ? QStringLiteral("CASE WHEN false THEN ") + c + QStringLiteral(" END")
+                      : c) +
+                     QStringLiteral(" AS ") + quotedName(columns[i].name);
+        if (columns[i].size > 0 || columns[i].hidden) continue;
         QString big;
         switch (columns[i].type) {
             case 25:    // text
@@ -86,13 +92,15 @@ QString PgBoundedQuery(const QString& sql, const QList<PgColumn>& columns) {
                       .arg(big, QLatin1String(kTooLargeMark),
                            QString::fromLatin1(columns[i].name.toUtf8().toHex()), c);
     }
-    if (checks.isEmpty()) return sql;
+    if (checks.isEmpty() && !hidden) return sql;
     // OFFSET 0 keeps the statement whole below the check: its expressions
     // are computed once, its order stays.
-    return QStringLiteral("SELECT ") + outer.join(QStringLiteral(", ")) +
-           QStringLiteral(" FROM (SELECT * FROM (\n") + PgStatementBody(sql) +
-           QStringLiteral("\n) AS rh_u OFFSET 0) AS rh_v(") + inner.join(QStringLiteral(", ")) +
-           QStringLiteral(") WHERE CASE ") + checks.join(QLatin1Char(' ')) +
+    QString bounded = QStringLiteral("SELECT ") + outer.join(QStringLiteral(", ")) +
+                      QStringLiteral(" FROM (SELECT * FROM (\n") + PgStatementBody(sql) +
+                      QStringLiteral("\n) AS rh_u OFFSET 0) AS rh_v(") +
+                      inner.join(QStringLiteral(", ")) + QLatin1Char(')');
+    if (checks.isEmpty()) return bounded;
+    return bounded + QStringLiteral(" WHERE CASE ") + checks.join(QLatin1Char(' ')) +
            QStringLiteral(" ELSE true END");
 }
 
@@ -1015,16 +1023,8 @@ private:
         if (!value.isObject()) return;
         const QJsonObject o = value.toObject();
         if (o.contains(QLatin1String("relname"))) {
-            const QString relname = o.value(QLatin1String("relname")).toString();
-            const QString schema = o.value(QLatin1String("schemaname")).toString();
-            rangeNames_ << relname;
-            auto quoted = [](QString n) -> QString {
-                return QLatin1Char('"') + n.replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-                       QLatin1Char('"');
-            };
-            const QString text =
-                (schema.isEmpty() ? QString() : quoted(schema) + QLatin1Char('.')) +
-                quoted(relname);
+            rangeNames_ << o.value(QLatin1String("relname")).toString();
+            const QString text = relationText(o);
             if (!use_.relations.contains(text)) use_.relations << text;
         }
         if (o.contains(QLatin1String("aliasname")))
@@ -1032,6 +1032,17 @@ private:
         if (o.contains(QLatin1String("ctename")))
             rangeNames_ << o.value(QLatin1String("ctename")).toString();
         for (auto it = o.constBegin(); it != o.constEnd(); ++it) ranges(it.value());
+    }
+
+    // A table's name as the server reads a name given as text.
+    static QString relationText(const QJsonObject& rangeVar) {
+        auto quoted = [](QString n) -> QString {
+            return QLatin1Char('"') + n.replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+                   QLatin1Char('"');
+        };
+        const QString schema = rangeVar.value(QLatin1String("schemaname")).toString();
+        return (schema.isEmpty() ? QString() : quoted(schema) + QLatin1Char('.')) +
+               quoted(rangeVar.value(QLatin1String("relname")).toString());
     }
 
     // A SELECT; `lands`: the one whose "*" comes out under its own names.
@@ -1155,6 +1166,20 @@ private:
         } else if (key == QLatin1String("ResTarget")) {
             // Outside a SELECT's list: the column an INSERT, UPDATE or MERGE writes.
             name(o.value(QLatin1String("name")).toString());
+        } else if (key == QLatin1String("InsertStmt") || key == QLatin1String("MergeStmt")) {
+            // Values given without a column list set every column.
+            bool whole = o.value(QLatin1String("cols")).toArray().isEmpty() &&
+                         o.contains(QLatin1String("selectStmt"));
+            for (const QJsonValue& w : o.value(QLatin1String("mergeWhenClauses")).toArray()) {
+                const QJsonObject c =
+                    w.toObject().value(QLatin1String("MergeWhenClause")).toObject();
+                whole = whole || (c.value(QLatin1String("commandType")).toString() ==
+                                      QLatin1String("CMD_INSERT") &&
+                                  c.value(QLatin1String("targetList")).toArray().isEmpty() &&
+                                  !c.value(QLatin1String("values")).toArray().isEmpty());
+            }
+            const QString table = relationText(o.value(QLatin1String("relation")).toObject());
+            if (whole && !use_.filledWhole.contains(table)) use_.filledWhole << table;
         } else if (key == QLatin1String("IndexElem")) {
             name(o.value(QLatin1String("name")).toString());
         } else if (key == QLatin1String("usingClause")) {

@@ -41,11 +41,14 @@ struct PgColumn {
     QString name;
     unsigned type;  // the type's oid
     int size;       // bytes of a fixed-size type, < 0 when its values vary
+    // A column of a table whose field is hidden from the user: read as NULL.
+    bool hidden = false;
 };
 // A user's query whose result has `columns`, written so that the server
 // refuses any value longer than kUserValueLimit in text form before it sends
 // it, with an error PgTooLargeColumn reads; `sql` itself when no column can
-// hold such a value.
+// hold such a value. A hidden column comes as NULL of its type, never
+// looked at (its length would tell of its value).
 QString PgBoundedQuery(const QString& sql, const QList<PgColumn>& columns);
 // The column the server named in such a refusal (the text of its error);
 // nothing when the error is another.
@@ -110,12 +113,15 @@ std::optional<bool> PgStatementIsQuery(const QString& sql);
 //   on a column its "*" brings, for the caller to ask the server which
 //   column each one is;
 // - `relations`: the tables and views it names, as the server reads a
-//   name given as text, for the caller to ask which columns they hold.
+//   name given as text, for the caller to ask which columns they hold;
+// - `filledWhole`: those of them an INSERT (or MERGE's) gives values
+//   without a column list, so every column of them.
 // Empty when the text is not one statement the parser reads.
 struct PgColumnUse {
     QString named;
     QString carried;
     QList<int> sortedByStar;
     QStringList relations;
+    QStringList filledWhole;
 };
 PgColumnUse PgColumnUses(const QString& sql, const std::function<bool(const QString&)>& hidden);

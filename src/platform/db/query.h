@@ -145,11 +145,13 @@ public:
     std::unique_ptr<TRowSource> TakeResult(TFieldDefs& defs, std::vector<QVector<QVariant>>& rows);
     // Where an open live result writes: its one table, the table column of
     // each result column (an alias resolved) and the key's columns. Empty
-    // when the result is read-only.
+    // when the result is read-only. `leftOut`: the result columns of fields
+    // hidden from the user, read as NULL, never written nor matched by.
     struct LiveTarget {
         QString table;
         QStringList columns;
         QStringList keyFields;
+        QVector<bool> leftOut;
     };
     LiveTarget Target() const;
 

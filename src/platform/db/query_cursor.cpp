@@ -110,7 +110,16 @@ public:
     // `user`: a user's statement, whose values the engine keeps under
     // kUserValueLimit as it did when it ran (TDatabase::ExecuteUser).
     explicit RowSteps(const QSqlQuery& q, bool user = false)
-        : st_(SqliteStatementOf(q)), user_(user) {}
+        : st_(SqliteStatementOf(q)), user_(user) {
+        // Its confinement in every step, for SQLite may prepare it again
+        // inside one (TSqliteConfinement); it ran as a query.
+        if (st_ && user_) {
+            auto confinement =
+                std::make_shared<TSqliteConfinement>(sqlite3_db_handle(st_), true, false, true);
+            confinement->SetPrepared();
+            confinement_ = std::move(confinement);
+        }
+    }
 
     // Onto the next row; false at the end and at an error (error()).
     bool next(QSqlQuery& q) {
@@ -124,7 +133,11 @@ public:
         sqlite3* handle = sqlite3_db_handle(st_);
         const int length =
             user_ ? sqlite3_limit(handle, SQLITE_LIMIT_LENGTH, int(kUserValueLimit)) : -1;
-        const int rc = sqlite3_step(st_);
+        int rc;
+        {
+            const TSqliteConfinement::Scope confined(confinement_.get());
+            rc = sqlite3_step(st_);
+        }
         if (user_) sqlite3_limit(handle, SQLITE_LIMIT_LENGTH, length);
         onRow_ = rc == SQLITE_ROW;
         if (!onRow_ && rc != SQLITE_DONE) error_ = SqliteStepError(st_, rc, user_);
@@ -136,6 +149,7 @@ public:
 private:
     sqlite3_stmt* st_;
     bool user_;
+    std::shared_ptr<const TSqliteConfinement> confinement_;
     bool started_ = false;
     bool onRow_ = false;
     QSqlError error_;
@@ -970,10 +984,18 @@ void makeLive(TDatabase* db, const SelectShape& shape, const Catalog& catalog,
         if (col < 0) return;
         key << col;
     }
+    // A user's result reads a field hidden from him as NULL: it is never
+    // written back nor taken for the row's value (a hidden key: no edits).
+    QVector<bool> leftOut(source.size(), false);
+    const THiddenColumnTest& hidden = HiddenColumnTest();
+    for (int i = 0; user && hidden && i < source.size(); ++i) leftOut[i] = hidden(source[i]);
+    for (int k : std::as_const(key))
+        if (leftOut[k]) return;
     TFieldDefs defs = cursor.defs;
     for (int i = 0; i < defs.size(); ++i) defs[i].Name = source[i];
     cursor.writer = std::make_unique<TTableCursor>(db, shape.tables.first(), defs, key, false);
-    cursor.target = {shape.tables.first(), source, keyFields};
+    cursor.writer->leaveOut(leftOut);
+    cursor.target = {shape.tables.first(), source, keyFields, leftOut};
     for (int k : key) cursor.keyIndex.append(TTableCursor::IndexColumn{k, false, false});
     cursor.writer->setIndex(cursor.keyIndex);
 }

@@ -203,6 +203,11 @@ QString HiddenFieldReason(const QString& field, const QString& how) {
            QStringLiteral(", que Vd. no tiene permitido ver");
 }
 
+QString HiddenFieldWriteReason(const QString& field) {
+    return QStringLiteral("no se puede dar valor al campo ") + field +
+           QStringLiteral(", que Vd. no tiene permitido ver");
+}
+
 QString TooLongReason(qsizetype limit) {
     return QStringLiteral("la sentencia es demasiado larga para comprobarla (más de %1 KB)")
         .arg(limit / 1024);

@@ -66,6 +66,8 @@ QString KinshipReason(const QString& table);
 // field hidden from the user (HiddenColumnTest) is refused; `how` says how
 // it reaches it when not by the field's own name ("" when by name).
 QString HiddenFieldReason(const QString& field, const QString& how = QString());
+// Why a row a user writes may not give a value to `field`, hidden from him.
+QString HiddenFieldWriteReason(const QString& field);
 // The reason, in Spanish, why a text longer than `limit` bytes is refused
 // before it is read.
 QString TooLongReason(qsizetype limit);

@@ -5,6 +5,7 @@
 // converts in one plain way; on SQLite as the driver gives them.
 
 #include <QVariant>
+#include <memory>
 
 #include "db/fieldtypes.h"
 
@@ -44,3 +45,58 @@ QSqlError SqliteStepError(sqlite3_stmt* st, int rc, bool user = false);
 // is to blame, or the statement cannot be run so.
 QString SqliteTooLargeColumn(sqlite3_stmt* st);
 inline constexpr const char* kSqliteTooLarge = "Value too large: ";
+
+// The authorizer that confines a user's statement on SQLite (see
+// TDatabase::ExecuteUser). SQLite prepares a statement again inside a step
+// (a LIKE or GLOB pattern bound after it was prepared, the schema changed by
+// anyone), so the statement's confinement is in force over its preparation
+// and over every one of its steps, and only there: never over the program's
+// own statements on the same connection. It lives as long as the statement.
+class TSqliteConfinement {
+public:
+    // `query`: hidden columns read as NULL (anything else that reads one is
+    // refused); `readOnly`: a write is refused.
+    TSqliteConfinement(sqlite3* handle, bool readOnly, bool mainIsGeneral, bool query);
+    ~TSqliteConfinement();
+    TSqliteConfinement(const TSqliteConfinement&) = delete;
+    TSqliteConfinement& operator=(const TSqliteConfinement&) = delete;
+    // What was refused, as the user is told ("" when nothing was).
+    QString Refused() const;
+    // The statement is prepared: what a preparation inside a step would
+    // let through to be told afterwards (a write) is refused at once.
+    void SetPrepared();
+
+    // The confinement in force over its connection while this lives (none
+    // for a null confinement).
+    class Scope {
+    public:
+        explicit Scope(const TSqliteConfinement* confinement);
+        ~Scope();
+        Scope(const Scope&) = delete;
+        Scope& operator=(const Scope&) = delete;
+
+    private:
+        const TSqliteConfinement* confinement_;
+        const TSqliteConfinement* previous_ = nullptr;
+    };
+    // No confinement in force while this lives, over whatever the program
+    // runs while the user is looked at inside a step of his statement.
+    class Pause {
+    public:
+        Pause();
+        ~Pause();
+        Pause(const Pause&) = delete;
+        Pause& operator=(const Pause&) = delete;
+
+    private:
+        const TSqliteConfinement* paused_;
+    };
+
+    struct Rules;
+    Rules& rules() const { return *rules_; }
+
+private:
+    static void install(const TSqliteConfinement* confinement, sqlite3* handle);
+    sqlite3* handle_;
+    std::unique_ptr<Rules> rules_;
+};

@@ -818,10 +818,18 @@ TTableCursor::TTableCursor(TDatabase* db, const QString& table, const TFieldDefs
         selectList_ = cols.join(QStringLiteral(", ")) + QStringLiteral(", ctid");
     }
     selectFrom_ = QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") + table_;
-    for (int i = 0; i < fields_.size(); ++i)
-        unchangedWhere_ += QStringLiteral(" AND ") +
-                           unchangedCondition(sqlite_, columnNames_[i], fields_[i].DataType);
+    leaveOut({});
     setIndex({});
+}
+
+void TTableCursor::leaveOut(const QVector<bool>& columns) {
+    leftOut_ = columns;
+    unchangedWhere_.clear();
+    for (int i = 0; i < fields_.size(); ++i)
+        if (!leftOut(i))
+            unchangedWhere_ += QStringLiteral(" AND ") +
+                               unchangedCondition(sqlite_, columnNames_[i], fields_[i].DataType);
+    insertSql_.clear();
 }
 
 TTableCursor::~TTableCursor() {

@@ -35,6 +35,12 @@ public:
                  const QVector<int>& primaryKey, bool readOnly);
     ~TTableCursor() override;
 
+    // Columns this cursor never writes nor matches a row by (a user's result
+    // reads a field hidden from him as NULL): left out of every UPDATE's SET
+    // and row condition and of every INSERT; a row that would set one is
+    // refused naming it.
+    void leaveOut(const QVector<bool>& columns);
+
     // The order; an empty list walks by the tie-breaker alone.
     void setIndex(const QVector<IndexColumn>& columns);
     int indexColumnCount() const { return indexColumns_; }
@@ -152,6 +158,7 @@ private:
     // The error for a row that no longer holds its values as read: changed
     // when it is still there, else deleted.
     [[noreturn]] void raiseStale(const QVariant& identity);
+    [[noreturn]] void refuseLeftOut(int field) const;
     QString insertStatement(const QVector<int>& generated) const;
     void setRowFrom(Entry& e);
     int growPage(bool forward);
@@ -176,6 +183,8 @@ private:
     // " AND <column> unchanged" for every column: the condition every update
     // and delete adds to the row's identity.
     QString unchangedWhere_;
+    QVector<bool> leftOut_;  // see leaveOut
+    bool leftOut(int field) const { return field < leftOut_.size() && leftOut_[field]; }
     QString orderTail_[2];  // " ORDER BY ..." forward, backward
     int firstColumn_ = 0;   // select position of field 0
 

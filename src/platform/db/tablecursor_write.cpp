@@ -4,6 +4,7 @@
 
 #include "db/database.h"
 #include "db/dberror.h"
+#include "db/sqllexis.h"
 #include "db/tablecursor.h"
 
 // ------------------------------------------------------------ writing
@@ -39,7 +40,7 @@ bool sameValue(const QVariant& a, const QVariant& b) {
 QString TTableCursor::insertStatement(const QVector<int>& generated) const {
     QString cols, marks;
     for (int i = 0; i < fields_.size(); ++i) {
-        if (generated.contains(i)) continue;
+        if (generated.contains(i) || leftOut(i)) continue;
         if (!cols.isEmpty()) {
             cols += QStringLiteral(", ");
             marks += QStringLiteral(", ");
@@ -70,7 +71,9 @@ void TTableCursor::insertRow(TRow& row) {
     QVector<int> generated;  // autoinc columns the engine fills
     for (int i = 0; i < n; ++i) {
         const QVariant& v = row.values[i];
-        if (fields_[i].DataType == ftAutoInc && (!v.isValid() || v.isNull())) generated << i;
+        const bool empty = !v.isValid() || v.isNull();
+        if (leftOut(i) && !empty) refuseLeftOut(i);
+        if (fields_[i].DataType == ftAutoInc && empty) generated << i;
     }
     // Rows appended one after another fill the same columns: the statement
     // is written once for them.
@@ -82,7 +85,8 @@ void TTableCursor::insertRow(TRow& row) {
     QVariantList binds;
     binds.reserve(n - generated.size());
     for (int i = 0; i < n; ++i)
-        if (!generated.contains(i)) binds << toStorage(row.values[i], fields_[i].DataType, sqlite_);
+        if (!generated.contains(i) && !leftOut(i))
+            binds << toStorage(row.values[i], fields_[i].DataType, sqlite_);
     TDatabase::BindValues(q, binds);
     // A value read back would differ if the row were written again (a
     // serial, a ctid): such a row runs on its own, never in a batch.
@@ -149,8 +153,13 @@ QString TTableCursor::unchangedCondition(bool sqlite, const QString& column, TFi
 QString TTableCursor::unchangedRowCondition(const TRow& asRead, QVariantList& binds) const {
     const QString where = identityCondition(binds, asRead.identity) + unchangedWhere_;
     for (int i = 0; i < fields_.size(); ++i)
-        binds << toStorage(asRead.values.value(i), fields_[i].DataType, sqlite_);
+        if (!leftOut(i)) binds << toStorage(asRead.values.value(i), fields_[i].DataType, sqlite_);
     return where;
+}
+
+void TTableCursor::refuseLeftOut(int field) const {
+    throw EDatabaseError(DbError::SqlError, HiddenFieldWriteReason(fields_[field].Name),
+                         tableName_);
 }
 
 void TTableCursor::raiseStale(const QVariant& identity) {
@@ -197,6 +206,7 @@ void TTableCursor::updateRow(const TRow& old, TRow& row) {
     QVariantList binds;
     for (int i = 0; i < n; ++i) {
         if (sameValue(old.values.value(i), row.values[i])) continue;
+        if (leftOut(i)) refuseLeftOut(i);
         if (!binds.isEmpty()) set += QStringLiteral(", ");
         set += columnNames_[i] + QStringLiteral(" = ?");
         binds << toStorage(row.values[i], fields_[i].DataType, sqlite_);

@@ -253,6 +253,35 @@ private Q_SLOTS:
             for (const char* oculto : {"Importe", "12,5", "15,5"})
                 QVERIFY2(!texto.contains(QLatin1String(oculto)), qPrintable(texto));
         }
+        // No value enters either result (the column stays, empty), so none
+        // reaches the text or Excel file, nor the chart, which draws no
+        // series for the field.
+        const QList<std::tuple<TDataSet*, TSpeedButton*, TSpeedButton*>> ventanas{
+            {r->ClientDataSet1, r->pbExportar, r->pbExportarExcel},
+            {f->QryConsultasSQL, f->pbExportar, f->pbExportarExcel}};
+        for (const auto& [datos, texto, excel] : ventanas) {
+            for (datos->First(); !datos->Eof(); datos->Next())
+                QVERIFY(datos->FieldByName(QStringLiteral("Importe"))->IsNull());
+            const QString series = SeriesGrafico(datos, 10, false);
+            QVERIFY2(!series.contains(QLatin1String("Importe")) && !series.contains(u'3'),
+                     qPrintable(series));
+            const QString txt = dir.filePath(datos->objectName() + QStringLiteral(".TXT"));
+            ElegirArchivo(txt, nullptr);
+            texto->Click();  // with its header: a field is left out
+            QFile archivo(txt);
+            QVERIFY(archivo.open(QIODevice::ReadOnly));
+            const QByteArray bytes = archivo.readAll();
+            QVERIFY2(bytes.contains("Mu\xF1oz") && !bytes.contains("12") && !bytes.contains("|3"),
+                     bytes.constData());
+            ElegirArchivo(dir.filePath(datos->objectName() + QStringLiteral(".XLS")), nullptr);
+            MessageSeam::enqueue(QStringLiteral("SI"));  // Excel is closed
+            MessageSeam::enqueue(QStringLiteral("SI"));  // titles
+            excel->Click();
+            const QString hoja =
+                ParteXlsx(dir.filePath(datos->objectName() + QStringLiteral(".xlsx")),
+                          QStringLiteral("xl/worksheets/sheet1.xml"));
+            QVERIFY2(!hoja.isEmpty() && !hoja.contains(QStringLiteral("12.5")), qPrintable(hoja));
+        }
 
         f->QryConsultasSQL->First();
         int tecla = 'C';
@@ -272,6 +301,88 @@ private Q_SLOTS:
         QCOMPARE(destino.Fields()[1]->AsString(), QStringLiteral("Muñoz €"));
         QCOMPARE(destino.Fields()[2]->AsFloat(), 7.0);
         QCOMPARE(destino.Fields()[3]->AsString(), QStringLiteral("uno\r\ndos"));
+    }
+
+    // A result holding a hidden field ("Importe", read as NULL) never writes
+    // it: an edit of another field keeps the stored amount and finds its
+    // row, a line imported without one is stored, one that gives one is
+    // refused naming it (PostgreSQL's result takes changes; SQLite's none).
+    void importarCampoOculto_data() { AddEngineRows(); }
+    void importarCampoOculto() {
+        QFETCH(int, engine);
+        EmpresaPrueba e{Engine(engine)};
+        CrearDatos();
+        CamposNoVisiblesUsuario = QStringLiteral("Importe");
+        const bool vivo = Engine(engine) == Engine::Postgres;
+        const QString sql = QStringLiteral("SELECT * FROM LISTPRU ORDER BY Codigo");
+        const QString fila1 =
+            QStringLiteral("SELECT Nombre, Importe FROM LISTPRU WHERE Codigo = 1");
+        QTemporaryDir dir;
+        const QString txt = dir.filePath(QStringLiteral("SQL.TXT"));
+        QFile archivo(txt);
+        QVERIFY(archivo.open(QIODevice::WriteOnly));
+        archivo.write("8|Sin importe||\r\n7|Con importe|777,5|\r\n");
+        archivo.close();
+
+        std::unique_ptr<TfGENECSQL> banco(
+            static_cast<TfGENECSQL*>(CreateForm(QStringLiteral("TfGENECSQL"))));
+        banco->pbModificar->setDown(true);
+        banco->pbModificarClick();
+        banco->SentenciaSQL->setText(sql);
+        banco->EjecutarSentenciaSQL();
+        TQuery* q = banco->QryConsultasSQL;
+        QCOMPARE(q->CanModify(), vivo);
+        q->First();
+        if (vivo) {
+            q->Edit();
+            q->FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("Eva"));
+            q->Post();
+            // Typed into the hidden column itself: refused, the row as it was.
+            q->Edit();
+            q->FieldByName(QStringLiteral("Importe"))->setAsFloat(1);
+            QVERIFY_THROWS_EXCEPTION(EDatabaseError, q->Post());
+            q->Cancel();
+        } else {
+            QVERIFY_THROWS_EXCEPTION(EDatabaseError, q->Edit());
+        }
+        QCOMPARE(SqlPrueba(fila1),
+                 vivo ? QStringLiteral("Eva|12,5") : QStringLiteral("Muñoz €|12,5"));
+        if (vivo) {
+            ElegirArchivo(txt, nullptr);
+            MessageSeam::clearLog();
+            MessageSeam::enqueue(QStringLiteral("SI"));  // import from a text file
+            MessageSeam::enqueue(QStringLiteral("NO"));  // stop at the first refusal
+            MessageSeam::enqueue(QStringLiteral("NO"));  // no details
+            banco->pbImportar->Click();
+            QVERIFY2(TextosMostrados().value(1).contains(QLatin1String("campo Importe")),
+                     qPrintable(TextosMostrados().join('|')));
+        }
+        QCOMPARE(SqlPrueba(QStringLiteral("SELECT Codigo, Importe FROM LISTPRU WHERE Codigo > 2 "
+                                          "ORDER BY 1")),
+                 vivo ? QStringLiteral("8|") : QString());
+
+        // The runner's "Guardar cambios" writes the same way.
+        SqlPrueba(QStringLiteral("DELETE FROM LISTPRU WHERE Codigo > 2"));
+        std::unique_ptr<TfGENEUSQL> r(Ejecutor(sql, true));
+        TClientDataSet* d = r->ClientDataSet1;
+        d->First();
+        if (!vivo) {
+            QVERIFY_THROWS_EXCEPTION(EDatabaseError, d->Edit());
+            return;
+        }
+        d->Edit();
+        d->FieldByName(QStringLiteral("Nombre"))->setAsString(QStringLiteral("Ana"));
+        d->Post();
+        QVERIFY(r->pbGuardarCambiosClick());
+        QCOMPARE(SqlPrueba(fila1), QStringLiteral("Ana|12,5"));
+        ElegirArchivo(txt, nullptr);
+        MessageSeam::enqueue(QStringLiteral("SI"));  // import from a text file
+        r->pbImportar->Click();
+        MessageSeam::clearLog();
+        QVERIFY(!r->pbGuardarCambiosClick());
+        QVERIFY2(TextosMostrados().value(0).contains(QLatin1String("campo Importe")),
+                 qPrintable(TextosMostrados().join('|')));
+        QCOMPARE(SqlPrueba(QStringLiteral("SELECT COUNT(*) FROM LISTPRU")), QStringLiteral("2"));
     }
 
     // Expression columns of the editor's and the runner's results, typed by
@@ -921,6 +1032,15 @@ private Q_SLOTS:
         QVERIFY(SeriesGrafico(&d, 30, true)
                     .startsWith(QStringLiteral(
                         "Titulo=A;Tipo=Tarta;Color=;Marcas=SI;IncluirEnLeyenda=SI;Valores=")));
+        // A field hidden from the user draws no series, a hidden first field
+        // labels no point: the first visible one does.
+        CamposNoVisiblesUsuario = QStringLiteral("Fecha,C");
+        const QString sinOcultos = SeriesGrafico(&d, 10, false);
+        QCOMPARE(sinOcultos.count(QStringLiteral("Titulo=")), 4);
+        QVERIFY2(!sinOcultos.contains(QLatin1String("Titulo=C")) &&
+                     !sinOcultos.contains(QLatin1String("02-2024")),
+                 qPrintable(sinOcultos));
+        QVERIFY(sinOcultos.contains(QLatin1String("Valores=1:1:1:/2:2:2:/")));
     }
 };
 

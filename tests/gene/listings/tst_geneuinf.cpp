@@ -9,6 +9,7 @@
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genetext.h"
+#include "gene/data/geneusua.h"
 #include "gene/listings/genecinf_filtro.h"
 #include "gene/listings/genecinf_intercambio.h"
 #include "gene/listings/genecinf_sql.h"
@@ -238,6 +239,42 @@ private Q_SLOTS:
         QCOMPARE(tarjetas.NumeroLineasMemoFicha, 3);
         QCOMPARE(tarjetas.QuickReport->Page.Orientation, poLandscape);
         QCOMPARE(x.f->ClientDataSet1->Fields()[0]->Tag(), 0);
+    }
+
+    // A field hidden from the user ("CodigoPuesto", "FechaInicio") gives the
+    // report no value: read as NULL under a LIKE answer (SQLite prepares
+    // such a statement again as it starts), and grouped on, one group whose
+    // header tells of no change.
+    void campoOculto_data() { AddEngineRows(); }
+    void campoOculto() {
+        QFETCH(int, engine);
+        Entorno x{Engine(engine)};
+        CamposNoVisiblesUsuario = QStringLiteral("FechaInicio");
+        const auto visibles = qScopeGuard([] { CamposNoVisiblesUsuario.clear(); });
+        if (x.motor == Engine::Sqlite) {
+            x.abrir(Diseno({"HPUESTO.CodigoOperario", "HPUESTO.FechaInicio"},
+                           {"PUESTO.Descripcion LIKE :$Puesto"}));
+            x.valores({"%"});
+            QCOMPARE(x.f->EjecutarConsultaInforme(), QString());
+            QCOMPARE(x.filas(), (QStringList{"1", "2", "3", "3"}));
+            TClientDataSet* d = x.f->ClientDataSet1;
+            for (d->First(); !d->Eof(); d->Next()) QVERIFY(d->Fields()[1]->IsNull());
+        }
+        CamposNoVisiblesUsuario = QStringLiteral("CodigoPuesto");
+        DefinicionInforme d = Diseno({"HPUESTO.CodigoPuesto", "HPUESTO.CodigoOperario"}, {});
+        d.Grupos = QStringList{"HPUESTO.CodigoPuesto"};
+        d.Sumatorios = QStringList{"HPUESTO.CodigoOperario"};
+        x.guardar(QStringLiteral("Grupos"),
+                  QStringLiteral("SELECT * FROM HPUESTO ORDER BY CodigoOperario, Linea"),
+                  ComponerInstrucciones(d));
+        x.abrirNombre(QStringLiteral("Grupos"));
+        const QString texto = x.listar().simplified();
+        QVERIFY2(texto.contains(QLatin1String("PERSONAL 3 2")) &&
+                     !texto.contains(QLatin1String("P1")) && !texto.contains(QLatin1String("P3")),
+                 qPrintable(texto));
+        TClientDataSet* filas = x.f->ClientDataSet1;
+        for (filas->First(); !filas->Eof(); filas->Next())
+            QVERIFY(filas->FieldByName(QStringLiteral("CodigoPuesto"))->IsNull());
     }
 
     // Expression columns typed by every row: a NULL first neither rounds the

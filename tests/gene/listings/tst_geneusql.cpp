@@ -200,6 +200,44 @@ private Q_SLOTS:
         QCOMPARE(x.filas(), QStringList{"3"});
     }
 
+    // A field hidden from the user ("Importe") is read as NULL under a LIKE
+    // or GLOB pattern answered by the user (the engine prepares such a
+    // statement again as it starts): every row comes, none with a value.
+    void ocultoBajoPatron_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("patron");
+        for (Engine m : AvailableEngines()) {
+            NewEngineRow(m, "star under LIKE")
+                << "SELECT * FROM LISTPRU WHERE Nombre LIKE :$Nombre ORDER BY Codigo"
+                << "%";
+            if (m != Engine::Sqlite) continue;  // PostgreSQL refuses the other names
+            NewEngineRow(m, "alias under LIKE") << "SELECT Codigo, Importe AS Cantidad FROM "
+                                                   "LISTPRU WHERE Nombre LIKE :$Nombre ORDER BY 1"
+                                                << "%";
+            NewEngineRow(m, "text under GLOB")
+                << "SELECT Codigo, CAST(Importe AS TEXT) AS t FROM LISTPRU WHERE Nombre GLOB "
+                   ":$Nombre ORDER BY 1"
+                << "*";
+        }
+    }
+    void ocultoBajoPatron() {
+        QFETCH(int, engine);
+        QFETCH(QString, sql);
+        QFETCH(QString, patron);
+        Entorno x{Engine(engine)};
+        CamposNoVisiblesUsuario = QStringLiteral("Importe");
+        const auto visibles = qScopeGuard([] { CamposNoVisiblesUsuario.clear(); });
+        x.abrir(sql);
+        x.f->EditoresParametros[0]->setText(patron);
+        QCOMPARE(x.f->EjecutarConsultaSQL(), QString());
+        QCOMPARE(x.filas(), (QStringList{"1", "2", "3"}));
+        TClientDataSet* d = x.f->ClientDataSet1;
+        for (d->First(); !d->Eof(); d->Next())
+            QVERIFY2(d->Fields()[d->FieldCount() - 1]->IsNull(),
+                     qPrintable(d->Fields()[d->FieldCount() - 1]->AsString()));
+    }
+
     // An error that escapes the run (here from the result's own handler):
     // neither the progress window "Consulta SQL" nor the status text stays.
     void errorEscapado_data() { AddEngineRows(); }
