@@ -85,6 +85,9 @@ bool BaseDatosSinTablas(TDatabase* d);
 // marked; one marked before that now holds none is closed and refused like a
 // missing one ("¡ Falta la Base de Datos de la empresa N (...) !...").
 void RechazarEmpresaSinTablas(TfGENEINIC* f, int Codigo, const QString& nombre);
+// Tests only: run between the two looks of that check (what was marked, what
+// the file holds), where another program may be making the company's tables.
+extern void (*GanchoComprobarTablasEmpresa)(int Codigo);
 // SQLite: company `Codigo`'s file holds tables (the program made one there).
 void MarcarEmpresaConTablas(TfGENEINIC* f, int Codigo);
 // SQLite, at start: every company of EMPRESA whose file holds tables is
