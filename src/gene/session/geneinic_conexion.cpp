@@ -566,7 +566,7 @@ QString UbicacionPerdida(const EDatabaseError& e) {
 
 }  // namespace
 
-void (*GanchoComprobarTablasEmpresa)(int Codigo) = nullptr;
+void (*GanchoComprobarBaseDatosPerdida)(int Codigo) = nullptr;
 
 void RechazarEmpresaSinTablas(TfGENEINIC* f, int Codigo, const QString& nombre) {
     if (Codigo <= 0 || f->Database->engine() != Engine::Sqlite) return;
@@ -578,7 +578,7 @@ void RechazarEmpresaSinTablas(TfGENEINIC* f, int Codigo, const QString& nombre) 
     // company's first tables marks it only once they are in the file, so a
     // mark seen first means tables that must be there now.
     const bool conTablasAntes = HayMarca(f, kMarcaTablas, Codigo);
-    if (GanchoComprobarTablasEmpresa) GanchoComprobarTablasEmpresa(Codigo);
+    if (GanchoComprobarBaseDatosPerdida) GanchoComprobarBaseDatosPerdida(Codigo);
     const bool sinTablas = BaseDatosSinTablas(f->Database);
     if (!sinTablas) {
         if (!conTablasAntes) PonerMarca(f, kMarcaTablas, Codigo);

@@ -446,6 +446,7 @@ bool HayBasesDatosEmpresa(TfGENEINIC* f) {
 // (at a first start, or one an installer prepared, they are all empty).
 bool HayEmpresasConTablas(TfGENEINIC* f) {
     if (MotorActual() != Engine::Sqlite) return false;
+    if (GanchoComprobarBaseDatosPerdida) GanchoComprobarBaseDatosPerdida(0);
     for (int codigo : EmpresasConBaseDatos(f)) {
         TDatabase empresa;
         empresa.Params().engine = Engine::Sqlite;

@@ -273,7 +273,7 @@ private Q_SLOTS:
         ConectarBaseDatosEmpresa(inst.sesion(), 12);  // made, still empty
         CodigoEmpresaActual = 1;
         ConectarBaseDatosEmpresa(inst.sesion(), 1);
-        GanchoComprobarTablasEmpresa = [](int codigo) {
+        GanchoComprobarBaseDatosPerdida = [](int codigo) {
             if (codigo != 12 || hechas++) return;
             // The other program, on connections of its own.
             TDatabase empresa, marcas;
@@ -285,7 +285,7 @@ private Q_SLOTS:
             marcas.Execute(
                 QStringLiteral("INSERT INTO CREACION (Objeto, Codigo) VALUES ('TABLAS', 12)"));
         };
-        const auto sinGancho = qScopeGuard([] { GanchoComprobarTablasEmpresa = nullptr; });
+        const auto sinGancho = qScopeGuard([] { GanchoComprobarBaseDatosPerdida = nullptr; });
         CodigoEmpresaActual = 12;
         QString texto;
         try {
