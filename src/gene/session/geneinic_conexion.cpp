@@ -566,14 +566,20 @@ QString UbicacionPerdida(const EDatabaseError& e) {
 
 }  // namespace
 
+void (*GanchoComprobarBaseDatosPerdida)(int Codigo) = nullptr;
+
 void RechazarEmpresaSinTablas(TfGENEINIC* f, int Codigo, const QString& nombre) {
     if (Codigo <= 0 || f->Database->engine() != Engine::Sqlite) return;
     // A company's file that held tables once and holds none is a copy of the
     // file alone (its work was in the -wal file) or an emptied one: filling
     // it with empty tables would hide the loss. A company made but never
     // used has none, and is not refused.
-    const bool sinTablas = BaseDatosSinTablas(f->Database);
+    // The mark is read before the file: another program making the
+    // company's first tables marks it only once they are in the file, so a
+    // mark seen first means tables that must be there now.
     const bool conTablasAntes = HayMarca(f, kMarcaTablas, Codigo);
+    if (GanchoComprobarBaseDatosPerdida) GanchoComprobarBaseDatosPerdida(Codigo);
+    const bool sinTablas = BaseDatosSinTablas(f->Database);
     if (!sinTablas) {
         if (!conTablasAntes) PonerMarca(f, kMarcaTablas, Codigo);
         return;

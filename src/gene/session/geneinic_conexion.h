@@ -85,6 +85,10 @@ bool BaseDatosSinTablas(TDatabase* d);
 // marked; one marked before that now holds none is closed and refused like a
 // missing one ("¡ Falta la Base de Datos de la empresa N (...) !...").
 void RechazarEmpresaSinTablas(TfGENEINIC* f, int Codigo, const QString& nombre);
+// Tests only: run between the two looks of a check for a lost SQLite database
+// (what shows it was in use, what its file holds) of company Codigo, or 0 for
+// the general one, where another program may be filling it meanwhile.
+extern void (*GanchoComprobarBaseDatosPerdida)(int Codigo);
 // SQLite: company `Codigo`'s file holds tables (the program made one there).
 void MarcarEmpresaConTablas(TfGENEINIC* f, int Codigo);
 // SQLite, at start: every company of EMPRESA whose file holds tables is

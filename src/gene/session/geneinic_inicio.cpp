@@ -446,6 +446,7 @@ bool HayBasesDatosEmpresa(TfGENEINIC* f) {
 // (at a first start, or one an installer prepared, they are all empty).
 bool HayEmpresasConTablas(TfGENEINIC* f) {
     if (MotorActual() != Engine::Sqlite) return false;
+    if (GanchoComprobarBaseDatosPerdida) GanchoComprobarBaseDatosPerdida(0);
     for (int codigo : EmpresasConBaseDatos(f)) {
         TDatabase empresa;
         empresa.Params().engine = Engine::Sqlite;
@@ -511,7 +512,11 @@ void ConectarAlInicio(TfGENEINIC* f, TDatabase* d, const QString& nombre, const 
         // A general file with no table beside companies' databases that hold
         // tables is a copy of the file alone or an emptied one, never a first
         // start: a new administrator without password would see their data.
-        if (d == f->DatabaseGeneral && BaseDatosSinTablas(d) && HayEmpresasConTablas(f)) {
+        // Looked at again after the companies: a program starting a new
+        // installation at the same moment fills the general file before any
+        // company's, so only one still empty then is a lost one.
+        if (d == f->DatabaseGeneral && BaseDatosSinTablas(d) && HayEmpresasConTablas(f) &&
+            BaseDatosSinTablas(d)) {
             const QString archivo =
                 JoinPath(NativePath(ubicacion), QString::fromLatin1(kDatabaseFileName));
             d->Close();

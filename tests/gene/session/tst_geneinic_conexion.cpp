@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -252,6 +253,53 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(NativePath(NombreBaseDatosEmpresa(inst.sesion(), 14))));
         for (int codigo : {14, 1, 14}) ConectarBaseDatosEmpresa(inst.sesion(), codigo);
         QVERIFY(inst.sesion()->Database->Connected());
+    }
+
+    // Another program makes a company's first tables, and marks them, while
+    // this one checks the company's file: the company connects with them,
+    // never told lost (eight programs starting a new installation at once).
+    void empresaConTablasHechasEntretanto() {
+        OpcionesInstalacion o;
+        o.empresaActual = 1;
+        TestInstalacion inst(Engine::Sqlite, o);
+        QVERIFY2(inst.iniciada(), qPrintable(Mensajes()));
+        static QString carpeta, general;
+        static int hechas;
+        carpeta = NativePath(NombreBaseDatosEmpresa(inst.sesion(), 12));
+        general = inst.carpetaGeneral();
+        hechas = 0;
+        QVERIFY(QDir().mkpath(carpeta));
+        CodigoEmpresaActual = 12;
+        ConectarBaseDatosEmpresa(inst.sesion(), 12);  // made, still empty
+        CodigoEmpresaActual = 1;
+        ConectarBaseDatosEmpresa(inst.sesion(), 1);
+        GanchoComprobarBaseDatosPerdida = [](int codigo) {
+            if (codigo != 12 || hechas++) return;
+            // The other program, on connections of its own.
+            TDatabase empresa, marcas;
+            empresa.Params().folder = carpeta;
+            empresa.Open();
+            empresa.Execute(QStringLiteral("CREATE TABLE TRABAJO (Codigo INTEGER)"));
+            marcas.Params().folder = general;
+            marcas.Open();
+            marcas.Execute(
+                QStringLiteral("INSERT INTO CREACION (Objeto, Codigo) VALUES ('TABLAS', 12)"));
+        };
+        const auto sinGancho = qScopeGuard([] { GanchoComprobarBaseDatosPerdida = nullptr; });
+        CodigoEmpresaActual = 12;
+        QString texto;
+        try {
+            ConectarBaseDatosEmpresa(inst.sesion(), 12);
+        } catch (const std::exception& e) {
+            texto = TextoErrorBaseDatos(e);
+        }
+        CodigoEmpresaActual = 1;
+        QCOMPARE(hechas, 1);
+        QCOMPARE(texto, QString());
+        QVERIFY(inst.sesion()->Database->Connected());
+        QCOMPARE(
+            inst.sesion()->Database->Scalar(QStringLiteral("SELECT COUNT(*) FROM TRABAJO")).toInt(),
+            0);
     }
 
     // A company database is created only where its folder is there without

@@ -17,6 +17,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -706,8 +707,16 @@ private Q_SLOTS:
 
     // SQLite: a general file that holds no table (a copy of the file alone)
     // beside companies' databases is refused, never taken for a first start:
-    // no administrator is made and the file stays without tables.
+    // no administrator is made and the file stays without tables. One that
+    // another program starting at the same moment fills while this one looks
+    // at the companies is no lost one: the start goes on.
+    void generalCopiadaSinTablas_data() {
+        QTest::addColumn<bool>("llenadaEntretanto");
+        QTest::newRow("copia sin tablas") << false;
+        QTest::newRow("llenada por otro programa entretanto") << true;
+    }
     void generalCopiadaSinTablas() {
+        QFETCH(bool, llenadaEntretanto);
         OpcionesInstalacion o;
         o.iniciar = false;
         o.empresas = {1, 2};
@@ -727,6 +736,23 @@ private Q_SLOTS:
         p.folder = vacia.path();
         TDatabase::CreateDatabase(p);
         QVERIFY(QFile::copy(vacia.path() + "/" + kDatabaseFileName, archivo));
+        if (llenadaEntretanto) {
+            static QString carpeta;
+            carpeta = inst.carpetaGeneral();
+            GanchoComprobarBaseDatosPerdida = [](int codigo) {
+                if (codigo != 0) return;
+                TDatabase otro;
+                otro.Params().folder = carpeta;
+                otro.Open();
+                otro.Execute(QStringLiteral(
+                    "CREATE TABLE IF NOT EXISTS CREACION (Objeto VARCHAR(20) NOT NULL, "
+                    "Codigo INTEGER NOT NULL, PRIMARY KEY (Objeto, Codigo))"));
+            };
+            const auto sinGancho = qScopeGuard([] { GanchoComprobarBaseDatosPerdida = nullptr; });
+            QVERIFY2(inst.Iniciar(), qPrintable(Mensajes().join('\n')));
+            QVERIFY(!HayMensaje(QStringLiteral("E"), QString()));
+            return;
+        }
         QVERIFY(!inst.Iniciar());
         QCOMPARE(Mensajes(),
                  QStringList{"E|" + kImposible + "¡ La Base de Datos general " +
