@@ -65,8 +65,18 @@ bool PerdidaConLaConexion(const TDatabase* d) {
     return v.abierta && (v.perdida || d->ConnectionLost());
 }
 
-// The last start that failed was refused by a busy database.
-bool inicioOcupado = false;
+// Why the last start failed, as the clerk is told it: the busy text, the
+// lost connection's own text, or the generic text with the engine's reason.
+QString motivoInicio;
+
+QString TextoInicioFallido(const std::exception& e) {
+    if (BaseOcupada(e)) return TextoBaseOcupada();
+    const auto* d = dynamic_cast<const EDatabaseError*>(&e);
+    if (d && d->code() == DbError::ConnectionLost) return d->Message();
+    return QStringLiteral(
+               "¡ La transacción no ha sido completada !. Inténtelo de nuevo. Motivo: ") +
+           MotivoError(e);
+}
 
 }  // namespace
 
@@ -77,6 +87,11 @@ bool BaseOcupada(const std::exception& e) {
     return d && d->code() == DbError::RecordLocked && !d->engineCode().isEmpty();
 }
 
+bool BaseNoDisponible(const std::exception& e) {
+    const auto* d = dynamic_cast<const EDatabaseError*>(&e);
+    return BaseOcupada(e) || (d && d->code() == DbError::ConnectionLost);
+}
+
 QString TextoBaseOcupada() {
     return QStringLiteral(
         "¡ La base de datos está ocupada por otro usuario !. Inténtelo de nuevo dentro de unos "
@@ -84,14 +99,15 @@ QString TextoBaseOcupada() {
 }
 
 QString TextoTransaccionNoIniciada() {
-    return inicioOcupado
-               ? TextoBaseOcupada()
-               : QStringLiteral("¡ La transacción no ha sido completada !. Inténtelo de nuevo.");
+    return motivoInicio.isEmpty()
+               ? QStringLiteral("¡ La transacción no ha sido completada !. Inténtelo de nuevo.")
+               : motivoInicio;
 }
 
 bool IniciarTransaccion(TfGENEINIC* f, TDatabase* Base) {
     TDatabase* d = BaseOPorDefecto(f, Base);
     bool resultado = false;
+    motivoInicio.clear();
     if (d && d->InTransaction()) {
         resultado = true;  // they do not nest: whoever started it ends it
     } else if (d) {
@@ -99,10 +115,9 @@ bool IniciarTransaccion(TfGENEINIC* f, TDatabase* Base) {
             d->StartTransaction();
             Vigilar(d);
             resultado = true;
-            inicioOcupado = false;
         } catch (const std::exception& e) {
             resultado = false;  // the caller decides what to say
-            inicioOcupado = BaseOcupada(e);
+            motivoInicio = TextoInicioFallido(e);
         }
     }
     TransaccionIniciada = resultado;
