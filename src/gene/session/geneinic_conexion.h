@@ -223,8 +223,7 @@ QString TextoBaseOcupada();
 bool BaseNoDisponible(const std::exception& e);
 // What the clerk is told when a transaction could not begin, by why the last
 // IniciarTransaccion failed: the database busy, the lost connection's text,
-// else "¡ La transacción no ha sido completada !. Inténtelo de nuevo." with
-// the reason after ". Motivo: ".
+// else "¡ La transacción no ha sido completada !. Inténtelo de nuevo.".
 QString TextoTransaccionNoIniciada();
 // Commits; a failure warns "¡No se puede finalizar la transacción!. Mensaje
 // Original: ..." and answers false. The flags stay set only while the engine

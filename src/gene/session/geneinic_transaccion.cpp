@@ -65,17 +65,14 @@ bool PerdidaConLaConexion(const TDatabase* d) {
     return v.abierta && (v.perdida || d->ConnectionLost());
 }
 
-// Why the last start failed, as the clerk is told it: the busy text, the
-// lost connection's own text, or the generic text with the engine's reason.
+// Why the last start failed when it is the database's state, as the clerk
+// is told it: the busy text or the lost connection's own; empty otherwise.
 QString motivoInicio;
 
 QString TextoInicioFallido(const std::exception& e) {
     if (BaseOcupada(e)) return TextoBaseOcupada();
     const auto* d = dynamic_cast<const EDatabaseError*>(&e);
-    if (d && d->code() == DbError::ConnectionLost) return d->Message();
-    return QStringLiteral(
-               "¡ La transacción no ha sido completada !. Inténtelo de nuevo. Motivo: ") +
-           MotivoError(e);
+    return d && d->code() == DbError::ConnectionLost ? d->Message() : QString();
 }
 
 }  // namespace
