@@ -351,6 +351,12 @@ bool GenerarAnoCalendario(int Codigo, int Ano, int NumeroHorario) {
     const QDate existente = primera.isNull() ? QDate() : FechaLeida(primera);
     {
         TGuardaTransaccion transaccion(fGENEINIC, base);
+        // Days written one by one outside a transaction would leave half a
+        // year behind a refusal.
+        if (!transaccion.Activa()) {
+            MensajeAdvertencia(TextoTransaccionNoIniciada());
+            return false;
+        }
         QSqlQuery& alta = base->Prepared(
             QStringLiteral("INSERT INTO CALENDAR (Codigo, Fecha, EsDiaTrabajado, EsDiaFestivo, "
                            "EsDiaVacaciones, EsDiaPuente, NumeroHorario) VALUES (?, ?, ?, ?, ?, "
@@ -412,6 +418,12 @@ bool CopiarAnoCalendario(int Origen, int Ano, int Desde, int Hasta) {
         bool copiado = false;
         try {
             TGuardaTransaccion transaccion(fGENEINIC, base);
+            // The target's delete alone, outside a transaction, would lose
+            // its year.
+            if (!transaccion.Activa()) {
+                MensajeAdvertencia(TextoTransaccionNoIniciada());
+                return false;
+            }
             base->Execute(QStringLiteral("DELETE FROM CALENDAR WHERE Codigo = ? AND Fecha >= ? "
                                          "AND Fecha <= ?"),
                           QVariantList{destino} << limites);
@@ -430,8 +442,13 @@ bool CopiarAnoCalendario(int Origen, int Ano, int Desde, int Hasta) {
             // Another program deleted the source's year since it was
             // checked: the guard rolls the target's delete back.
             if (copiado && !transaccion.Confirmar()) bien = false;
-        } catch (const std::exception&) {
-            // The target keeps its year as it was.
+        } catch (const std::exception& e) {
+            // The target keeps its year as it was; a busy database or a lost
+            // connection would refuse the next targets too.
+            if (BaseNoDisponible(e)) {
+                MensajeAdvertencia(MotivoError(e));
+                return false;
+            }
             MensajeAdvertencia(Texto(kNoActualizado));
             bien = false;
             continue;

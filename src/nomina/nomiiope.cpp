@@ -50,8 +50,6 @@ const char* const kTerminado = "Terminado";
 const QString kCrLf = QStringLiteral("\r\n");
 const char* const kOtraTransaccion =
     "¡ Hay otra transacción activa en curso !. Debe finalizarla previamente.";
-const char* const kTransaccionIncompleta =
-    "¡ La transacción no ha sido completada !. Inténtelo de nuevo.";
 
 TDatosIntercambio DatosOperarios() {
     return {QStringLiteral("fNOMIIOPE"),
@@ -677,16 +675,21 @@ void TfNOMIIOPE::ejecutar() {
         const bool otra = otraTransaccion();
         if (otra || !IniciarTransaccion(fGENEINIC)) {
             Incidencias << (otra ? QString::fromUtf8(kOtraTransaccion)
-                                 : QString::fromUtf8(kTransaccionIncompleta))
+                                 : TextoTransaccionNoIniciada())
                         << QStringLiteral("¡No se ha intercambiado el Origen ") + f.origen +
                                QStringLiteral(" por el Destino ") + f.destino + QStringLiteral("!");
-            continue;
+            // A database that refused to begin refuses the next pairs too,
+            // each after the whole lock wait: they stay pending.
+            if (otra) continue;
+            break;
         }
         bool hecho = false;
+        bool parar = false;
         try {
             hecho = IntercambiarPar(o, d);
         } catch (const EDatabaseError& e) {
             Incidencias << MotivoError(e);
+            parar = BaseNoDisponible(e);
         } catch (const EAbort&) {
         } catch (const std::exception& e) {
             // Whatever stops the pair, its transaction is not left open.
@@ -700,6 +703,7 @@ void TfNOMIIOPE::ejecutar() {
             // The step's incidence names the table; this one, the pair.
             Incidencias << QStringLiteral("¡No se ha intercambiado el Origen ") + f.origen +
                                QStringLiteral(" por el Destino ") + f.destino + QStringLiteral("!");
+            if (parar) break;
             continue;
         }
         // What the destination's rows prevailed over, now that it is so.

@@ -165,7 +165,7 @@ bool TfRRHHCAND::Contratar(int Operario) {
         return false;
     }
     if (!IniciarTransaccion(fGENEINIC)) {
-        MensajeAdvertencia(QString::fromUtf8(kTransaccionIncompleta));
+        MensajeAdvertencia(TextoTransaccionNoIniciada());
         return false;
     }
     Contratando = true;

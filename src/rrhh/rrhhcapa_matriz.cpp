@@ -446,6 +446,12 @@ void TMatrizCapacitacion::GrabarMatriz() {
                 if (EnEdicion(Matriz)) Matriz->Cancel();
                 MensajeAdvertencia(definicion_.ErrorGrabacion + MotivoError(e));
                 if (!yo) return;
+                // A busy database or a lost connection refuses every cell
+                // after this one too: told once, the save stops here.
+                if (BaseNoDisponible(e)) {
+                    MensajeBarraEstado(fGENEINIC, StatusBar1, QString(), QString());
+                    return;
+                }
             }
             // The bar follows the save without a repaint for every cell.
             if (reloj.elapsed() >= 100) {

@@ -65,7 +65,12 @@ QVariant ValorConParametros(const QString& sql, const QVariantList& valores) {
 
 void DeclararCampos(TTable* Tabla, const QList<std::pair<QString, int>>& calculados) {
     // Opening creates a missing table; the template opens it again.
-    if (!AbrirTabla(fGENEINIC, Tabla)) return;
+    if (!AbrirTabla(fGENEINIC, Tabla)) {
+        // Held by another session or out of reach, and told: the window's
+        // own opening would wait as long again to tell it a second time.
+        if (auto* ventana = qobject_cast<QWidget*>(Tabla->parent())) ventana->close();
+        Abort();
+    }
     Tabla->UpdateFieldDefs();
     const QList<TFieldDef> defs(Tabla->FieldDefs().begin(), Tabla->FieldDefs().end());
     Tabla->Close();

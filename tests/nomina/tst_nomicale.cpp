@@ -20,6 +20,7 @@
 #include "gene/session/geneinic_formulario.h"
 #include "gene/session/sesion.h"
 #include "nomina/nomicale.h"
+#include "support/baseretenida.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
 #include "support/lienzoprueba.h"
@@ -51,6 +52,12 @@ QString dia(int codigo, int ano, int mes, int d) {
                               "NumeroHorario FROM CALENDAR WHERE Codigo = %1 AND Fecha = %2")
                    .arg(codigo)
                    .arg(fecha(ano, mes, d)));
+}
+
+QString ocupada() {
+    return QStringLiteral(
+        "¡ La base de datos está ocupada por otro usuario !. Inténtelo de nuevo dentro de unos "
+        "momentos.");
 }
 
 QString filas(int codigo) {
@@ -555,6 +562,60 @@ private Q_SLOTS:
         QCOMPARE(QList<int>({f->Ejercicio, f->Mes}), QList<int>({2025, 1}));
         f->SpinMes->UpClick();
         QCOMPARE(QList<int>({f->Ejercicio, f->Mes}), QList<int>({2024, 12}));
+    }
+
+    // Another program holds the database past the lock wait: generating a
+    // year, duplicating it or copying it to a range tells the clerk once
+    // that the database is busy (no record is locked), and no calendar
+    // gains or loses a day; once it is free the same action goes through.
+    void baseRetenida_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("accion");
+        for (Engine motor : AvailableEngines())
+            for (const char* accion : {"nuevo", "duplicar", "copia a un rango"})
+                QTest::newRow(
+                    qPrintable(EngineTag(motor) + QLatin1Char('/') + QLatin1String(accion)))
+                    << int(motor) << QString::fromLatin1(accion);
+    }
+    void baseRetenida() {
+        QFETCH(int, engine);
+        QFETCH(QString, accion);
+        Entorno e(engine);
+        QVERIFY(GenerarAnoCalendario(1, 2025, 3));
+        QVERIFY(GenerarAnoCalendario(2, 2025, 0));
+        const auto actuar = [&] {
+            // A refused range copy leaves the window on its first target.
+            e.mostrar(accion == QLatin1String("nuevo") ? 4 : 1, 2025, 1);
+            textos();
+            if (accion == QLatin1String("nuevo")) {
+                MessageSeam::enqueue(QStringLiteral("SI"));
+                e.f->pbNuevoClick(e.f->pbNuevo);
+            } else if (accion == QLatin1String("duplicar")) {
+                MessageSeam::enqueue(QStringLiteral("2"));
+                e.f->pbDuplicarClick(e.f->pbDuplicar);
+            } else {
+                MessageSeam::enqueue(QStringLiteral("SI"));
+                MessageSeam::enqueue(QStringLiteral("2/3"));
+                e.f->pbCopiaMasivaClick(e.f->pbCopiaMasiva);
+            }
+            return textos();
+        };
+        {
+            TBaseRetenida retenida(fGENEINIC->Database, {QStringLiteral("CALENDAR")});
+            const QStringList vistos = actuar();
+            QVERIFY2(vistos.filter(QStringLiteral("bloqueado")).isEmpty(),
+                     qPrintable(vistos.join('|')));
+            QCOMPARE(vistos.last(), ocupada());
+            QCOMPARE(vistos.count(ocupada()), 1);
+        }
+        QCOMPARE(filas(4), QStringLiteral("0"));
+        QCOMPARE(filas(3), QStringLiteral("0"));
+        QCOMPARE(dia(2, 2025, 1, 2), QStringLiteral("SI|NO|NO|NO|0"));
+        QCOMPARE(filas(1), QStringLiteral("365"));
+        actuar();
+        QCOMPARE(filas(accion == QLatin1String("nuevo") ? 4 : 2), QStringLiteral("365"));
+        if (accion != QLatin1String("nuevo"))
+            QCOMPARE(dia(2, 2025, 1, 2), QStringLiteral("SI|NO|NO|NO|3"));
     }
 };
 

@@ -20,6 +20,7 @@
 #include "rrhh/rrhhcapa.h"
 #include "rrhh/rrhhlcap.h"
 #include "rrhh/rrhhmaqu.h"
+#include "support/baseretenida.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
 #include "support/sqlprueba.h"
@@ -233,6 +234,20 @@ private Q_SLOTS:
         QCOMPARE(TextosMostrados(), QStringList{aviso + "Cannot modify a read-only dataset"});
         f->Matriz->Close();
         f->Matriz->setReadOnly(false);
+        // Another program holds the database past the lock wait: told once
+        // that the database is busy, not a record lock per refused cell;
+        // nothing is written.
+        g->setCells(primera + 1, 1, QStringLiteral("7"));
+        g->setCells(primera + 1, 3, QStringLiteral("8"));
+        {
+            TBaseRetenida retenida(fGENEINIC->Database, {tabla});
+            MessageSeam::clearLog();
+            f->pbGrabarClick(f->pbGrabar);
+            QCOMPARE(TextosMostrados(),
+                     QStringList{aviso + "¡ La base de datos está ocupada por otro usuario !. "
+                                         "Inténtelo de nuevo dentro de unos momentos."});
+        }
+        QCOMPARE(filas(tabla), QStringLiteral("6"));
 
         // Cleared and not saved: reopened, the saved values come back.
         g->setCurrentCell(1, primera);

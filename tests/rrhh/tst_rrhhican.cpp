@@ -6,16 +6,22 @@
 
 #include <QFile>
 #include <QtTest>
+#include <optional>
 
 #include "db/dberror.h"
 #include "db/field.h"
 #include "db/table.h"
-#include "gene/session/geneinic_formulario.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genesist.h"
+#include "gene/dialogo_modal.h"
+#include "gene/session/geneapp.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_formulario.h"
 #include "rrhh/rrhhican.h"
+#include "support/baseretenida.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
+#include "support/loginprueba.h"
 #include "support/sqlprueba.h"
 #include "ui/controls.h"
 #include "ui/menus.h"
@@ -183,6 +189,68 @@ private Q_SLOTS:
         QCOMPARE(
             sql(QStringLiteral("SELECT Nombre FROM PERSONAL WHERE CodigoOperario = 12")).trimmed(),
             QStringLiteral("Pedro"));
+    }
+
+    // The run under a database another program holds past the lock wait,
+    // or on a connection the server ended: the pair is refused with the
+    // true reason (busy, or the connection lost), never a record lock nor
+    // a bare "not completed", and the candidate keeps every row.
+    void baseNoDisponible_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<bool>("conexion");
+        for (Engine motor : AvailableEngines()) {
+            NewEngineRow(motor, "retenida") << false;
+            if (motor == Engine::Postgres) NewEngineRow(motor, "conexion perdida") << true;
+        }
+    }
+    void baseNoDisponible() {
+        QFETCH(int, engine);
+        QFETCH(bool, conexion);
+        // The server stopped for the session's own login.
+        std::optional<TLoginPrueba> login;
+        if (conexion) login.emplace();
+        Entorno e{Engine(engine)};
+        e.f->AgregarPar(QStringLiteral("12"), QStringLiteral("30"));
+        std::optional<TBaseRetenida> retenida;
+        if (conexion) {
+            // The server stops while the clerk reads the question that
+            // begins the run; then no details.
+            MessageSeam::activate(true);
+            AlMostrarse<TfGENEMENS>([&login](TfGENEMENS* d) {
+                AlMostrarse<TfGENEMENS>([](TfGENEMENS* p) { p->pbNO->click(); });
+                login->Detener();
+                d->pbSI->click();
+            });
+        } else {
+            retenida.emplace(fGENEINIC->Database, QStringList{QStringLiteral("CANDIDAT")});
+            MessageSeam::enqueue(QStringLiteral("SI"));  // the run begins
+            MessageSeam::enqueue(QStringLiteral("NO"));  // no details
+        }
+        try {
+            e.f->pbConformeClick(e.f->pbConforme);
+        } catch (...) {
+            // What the button's handler lets go reaches the session's
+            // handler, as from the event loop.
+            DespacharExcepcion(e.f, std::current_exception());
+        }
+        retenida.reset();
+        const QString incidencias = (e.f->Incidencias + TextosMostrados()).join(QLatin1Char('\n'));
+        if (login) {
+            login->Reanudar();
+            MessageSeam::activate();
+        }
+        QVERIFY2(incidencias.contains(
+                     conexion ? QStringLiteral("conexión con el servidor de la Base de Datos !.")
+                              : QStringLiteral("¡ La base de datos está ocupada por otro usuario "
+                                               "!. Inténtelo de nuevo dentro de unos momentos.")),
+                 qPrintable(incidencias));
+        QVERIFY2(!incidencias.contains(QStringLiteral("bloqueado")), qPrintable(incidencias));
+        QVERIFY2(!e.f->Incidencias.contains(QStringLiteral(
+                     "¡ La transacción no ha sido completada !. Inténtelo de nuevo.")),
+                 qPrintable(incidencias));
+        QCOMPARE(filasDe("CANDIDAT", 12), 6);
+        QCOMPARE(nombre(12), QStringLiteral("Ana"));
+        QCOMPARE(nombre(30), QString());
     }
 
     // Two candidates with rows of the same key: numbered lines take the

@@ -1457,6 +1457,27 @@ private Q_SLOTS:
         QCOMPARE(sql(QStringLiteral("SELECT CodigoOperario, NumeroContrato FROM HCONTRAT")),
                  QStringLiteral("1|1"));
 
+        // A contract line posted alone by leaving its grid row: the wait is
+        // told once as the busy database it is, not as a record lock.
+        {
+            TDBGrid* g = f->RejillaDe(f->HContrato);
+            QVERIFY(g);
+            f->MostrarRejillaDe(f->HContrato);
+            QTRY_VERIFY(g->hasFocus());
+            QTest::keyClick(g, Qt::Key_Down);
+            QCOMPARE(f->HContrato->State(), dsInsert);
+            f->HContrato->FieldByName(QStringLiteral("FechaInicioContrato"))
+                ->setAsDateTime(dia(2025, 8, 1));
+            BaseRetenida retenida(engine);
+            MessageSeam::clearLog();
+            QTest::keyClick(g, Qt::Key_Up);
+            QCOMPARE(textos(), QStringList{ocupada()});
+            QCOMPARE(f->HContrato->State(), dsInsert);
+            retenida.Soltar();
+            QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HCONTRAT")), QStringLiteral("1"));
+            f->HContrato->Cancel();
+        }
+
         // A new employee whose save waits: warned as held, kept as typed.
         nuevoOperario(f, 2, QStringLiteral("Eva"));
         {

@@ -274,6 +274,9 @@ QString TraduccionValorNoValido(const QString& motor) {
 }  // namespace
 
 QString MensajeExcepcionBaseDatos(const EDatabaseError& e) {
+    // The engine's busy refusal shares its code with another clerk's record
+    // lock, whose text in the table would blame a record nobody holds.
+    if (BaseOcupada(e)) return TextoBaseOcupada();
     // The table's own texts stay its own; what it does not know is told in
     // Spanish where the code says what it is.
     const QString mensaje = MensajeIngles(e);
@@ -283,6 +286,7 @@ QString MensajeExcepcionBaseDatos(const EDatabaseError& e) {
 }
 
 QString TraduccionErrorBaseDatos(const EDatabaseError& e) {
+    if (BaseOcupada(e)) return TextoBaseOcupada();
     const QString codigo = e.engineCode();
     const bool postgres = codigo.size() == 5;
     const QString motor = PalabrasMotor(e);
@@ -369,6 +373,7 @@ QString MotivoError(const std::exception& e) {
 
 QString TextoErrorBaseDatos(const std::exception& e) {
     if (auto* d = dynamic_cast<const EDatabaseError*>(&e)) {
+        if (BaseOcupada(e)) return TextoBaseOcupada();
         // What the exception translator knows is told in its words.
         if (const QString texto = TextoTraductor(*d); !texto.isEmpty()) return texto;
         const QString traduccion = TraduccionErrorBaseDatos(*d);

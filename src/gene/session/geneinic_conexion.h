@@ -233,9 +233,12 @@ bool IniciarTransaccion(TfGENEINIC* f, TDatabase* Base = nullptr);
 bool BaseOcupada(const std::exception& e);
 // What the clerk is told then.
 QString TextoBaseOcupada();
-// What the clerk is told when a transaction could not begin: the database
-// busy when that was why the last IniciarTransaccion failed, else "¡ La
-// transacción no ha sido completada !. Inténtelo de nuevo.".
+// Busy, or the connection to the server lost: whatever follows in the same
+// action is refused too, so it stops at the first such refusal.
+bool BaseNoDisponible(const std::exception& e);
+// What the clerk is told when a transaction could not begin, by why the last
+// IniciarTransaccion failed: the database busy, the lost connection's text,
+// else "¡ La transacción no ha sido completada !. Inténtelo de nuevo.".
 QString TextoTransaccionNoIniciada();
 // Commits; a failure warns "¡No se puede finalizar la transacción!. Mensaje
 // Original: ..." and answers false. The flags stay set only while the engine

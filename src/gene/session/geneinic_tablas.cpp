@@ -556,9 +556,13 @@ bool CrearTabla(TfGENEINIC* f, TTable* Tabla) {
 
 namespace {
 
-QString TextoTablaBloqueada(const TTable* Tabla) {
-    return QStringLiteral("¡ El registro esta siendo bloqueado por otro usuario ! Tabla: ") +
-           Tabla->TableName();
+// A table another session holds past the lock wait (the engine's refusal)
+// is a busy database; the record lock text stays for the program's own lock.
+QString TextoTablaBloqueada(const TTable* Tabla, const EDatabaseError& e) {
+    const QString texto =
+        BaseOcupada(e) ? TextoBaseOcupada()
+                       : QStringLiteral("¡ El registro esta siendo bloqueado por otro usuario !");
+    return texto + QStringLiteral(" Tabla: ") + Tabla->TableName();
 }
 
 // Opens the table. When the server ended the connection the user is told
@@ -648,7 +652,7 @@ bool AbrirTabla(TfGENEINIC* f, TTable* Tabla) {
             f->RegistrarIncidencia(QStringLiteral("Al entrar en ") + NombreSesion(f) +
                                        QStringLiteral(" (AperturaTablaOK)"),
                                    DetalleTabla(e.Message(), Tabla));
-            MensajeAdvertencia(TextoTablaBloqueada(Tabla));
+            MensajeAdvertencia(TextoTablaBloqueada(Tabla, e));
         } else {
             f->RegistrarIncidencia(QStringLiteral("Al entrar en ") + NombreSesion(f) +
                                        QStringLiteral(" (AperturaTablaOK)"),
@@ -745,7 +749,7 @@ void AbrirTablasFormulario(TfGENEINIC* f, QObject* Formulario) {
                     f->RegistrarIncidencia(QStringLiteral("Al entrar en ") + NombreSesion(f) +
                                                QStringLiteral(" (AbrirTablasForm)"),
                                            DetalleTabla(e.Message(), t), Formulario->objectName());
-                    MensajeAdvertencia(TextoTablaBloqueada(t));
+                    MensajeAdvertencia(TextoTablaBloqueada(t, e));
                     cerrarVentana();
                 } else {
                     const QString detalle = DetalleTabla(e.Message(), t);

@@ -65,8 +65,15 @@ bool PerdidaConLaConexion(const TDatabase* d) {
     return v.abierta && (v.perdida || d->ConnectionLost());
 }
 
-// The last start that failed was refused by a busy database.
-bool inicioOcupado = false;
+// Why the last start failed when it is the database's state, as the clerk
+// is told it: the busy text or the lost connection's own; empty otherwise.
+QString motivoInicio;
+
+QString TextoInicioFallido(const std::exception& e) {
+    if (BaseOcupada(e)) return TextoBaseOcupada();
+    const auto* d = dynamic_cast<const EDatabaseError*>(&e);
+    return d && d->code() == DbError::ConnectionLost ? d->Message() : QString();
+}
 
 }  // namespace
 
@@ -77,6 +84,11 @@ bool BaseOcupada(const std::exception& e) {
     return d && d->code() == DbError::RecordLocked && !d->engineCode().isEmpty();
 }
 
+bool BaseNoDisponible(const std::exception& e) {
+    const auto* d = dynamic_cast<const EDatabaseError*>(&e);
+    return BaseOcupada(e) || (d && d->code() == DbError::ConnectionLost);
+}
+
 QString TextoBaseOcupada() {
     return QStringLiteral(
         "¡ La base de datos está ocupada por otro usuario !. Inténtelo de nuevo dentro de unos "
@@ -84,14 +96,15 @@ QString TextoBaseOcupada() {
 }
 
 QString TextoTransaccionNoIniciada() {
-    return inicioOcupado
-               ? TextoBaseOcupada()
-               : QStringLiteral("¡ La transacción no ha sido completada !. Inténtelo de nuevo.");
+    return motivoInicio.isEmpty()
+               ? QStringLiteral("¡ La transacción no ha sido completada !. Inténtelo de nuevo.")
+               : motivoInicio;
 }
 
 bool IniciarTransaccion(TfGENEINIC* f, TDatabase* Base) {
     TDatabase* d = BaseOPorDefecto(f, Base);
     bool resultado = false;
+    motivoInicio.clear();
     if (d && d->InTransaction()) {
         resultado = true;  // they do not nest: whoever started it ends it
     } else if (d) {
@@ -99,10 +112,9 @@ bool IniciarTransaccion(TfGENEINIC* f, TDatabase* Base) {
             d->StartTransaction();
             Vigilar(d);
             resultado = true;
-            inicioOcupado = false;
         } catch (const std::exception& e) {
             resultado = false;  // the caller decides what to say
-            inicioOcupado = BaseOcupada(e);
+            motivoInicio = TextoInicioFallido(e);
         }
     }
     TransaccionIniciada = resultado;

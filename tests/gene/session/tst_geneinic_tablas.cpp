@@ -609,7 +609,8 @@ private Q_SLOTS:
     // A table that cannot be opened now: another session holds it
     // exclusively (maintenance, a long LOCK) past the lock wait, or the
     // server ended the connection and is still away (stopped for the
-    // session's login). The clerk is warned once, the window that was
+    // session's login). The clerk is warned once (the database busy, not a
+    // record lock; the connection lost), the window that was
     // opening closes before it is shown and nothing of it runs on, and the
     // program goes on; once the table is free or the server back, the next
     // opening opens it (connecting again).
@@ -669,8 +670,8 @@ private Q_SLOTS:
                             ? "A:¡ No es posible restablecer la conexión con el servidor de la "
                               "Base de Datos !. Compruebe que está en marcha e inténtelo de "
                               "nuevo."
-                            : "A:¡ El registro esta siendo bloqueado por otro usuario ! "
-                              "Tabla: GRANALIS"});
+                            : "A:¡ La base de datos está ocupada por otro usuario !. "
+                              "Inténtelo de nuevo dentro de unos momentos. Tabla: GRANALIS"});
         QVERIFY(!TerminacionSolicitada());
         if (!servidorDetenido) {
             QFile log(ArchivoIncidencias());

@@ -2,6 +2,7 @@
 // commits once, and the guard ends only what it started.
 
 #include <QTest>
+#include <optional>
 
 #include "db/database.h"
 #include "db/dberror.h"
@@ -11,8 +12,10 @@
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_formulario.h"
 #include "gene/session/sesion.h"
+#include "support/baseretenida.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
+#include "support/loginprueba.h"
 #include "support/sqlprueba.h"
 
 namespace {
@@ -247,6 +250,48 @@ private Q_SLOTS:
         QVERIFY(ConfirmarTransaccion(f()));
         QVERIFY(MessageSeam::log().isEmpty());
         QCOMPARE(FilasVistasDesdeOtraSesion(db()), 1);
+    }
+
+    // A transaction that cannot begin is told with its reason: the
+    // database another program holds (SQLite's write lock), or the server
+    // out of reach; nothing begins, and once the cause is gone it does.
+    void inicioRechazado_data() {
+        QTest::addColumn<int>("engine");
+        for (Engine motor : AvailableEngines())
+            NewEngineRow(motor, motor == Engine::Sqlite ? "retenida" : "servidor detenido");
+    }
+    void inicioRechazado() {
+        QFETCH(int, engine);
+        std::optional<TLoginPrueba> login;
+        std::optional<TBaseRetenida> retenida;
+        QString motivo;
+        if (Engine(engine) == Engine::Postgres) {
+            // The session logs in as a login of the test's own to stop the
+            // server for it alone.
+            inst_.reset();
+            login.emplace();
+            OpcionesInstalacion o;
+            o.empresaActual = 1;
+            inst_ = std::make_unique<TestInstalacion>(CurrentEngine(), o);
+            QVERIFY(inst_->iniciada());
+            login->Detener();
+            motivo = QStringLiteral(
+                "¡ No es posible restablecer la conexión con el servidor de la Base de Datos !. "
+                "Compruebe que está en marcha e inténtelo de nuevo.");
+        } else {
+            retenida.emplace(db(), QStringList{QStringLiteral("PRUEBA")});
+            motivo = QStringLiteral(
+                "¡ La base de datos está ocupada por otro usuario !. Inténtelo de nuevo dentro de "
+                "unos momentos.");
+        }
+        QVERIFY(!IniciarTransaccion(f()));
+        QCOMPARE(TextoTransaccionNoIniciada(), motivo);
+        QVERIFY(!TransaccionIniciada);
+        QVERIFY(!db()->InTransaction());
+        if (login) login->Reanudar();
+        retenida.reset();
+        QVERIFY(IniciarTransaccion(f()));
+        QVERIFY(CancelarTransaccion(f()));
     }
 
     // A record posted in a transaction whose commit then fails is put back
