@@ -645,14 +645,16 @@ bool AbrirTabla(TfGENEINIC* f, TTable* Tabla) {
         } else if (e.code() == DbError::ConnectionLost) {
             // The server is still out of reach: the program waits for it.
             MensajeAdvertencia(e.Message());
-        } else if (e.code() == DbError::RecordLocked) {
-            // Held by another session (maintenance, a long lock): the table
-            // stays closed and the program goes on.
+        } else if (e.code() == DbError::RecordLocked || e.code() == DbError::NotPlainTable) {
+            // Held by another session (maintenance, a long lock), or a view
+            // put in its place: the table stays closed and the program goes
+            // on.
             Tabla->Close();
             f->RegistrarIncidencia(QStringLiteral("Al entrar en ") + NombreSesion(f) +
                                        QStringLiteral(" (AperturaTablaOK)"),
                                    DetalleTabla(e.Message(), Tabla));
-            MensajeAdvertencia(TextoTablaBloqueada(Tabla, e));
+            MensajeAdvertencia(e.code() == DbError::NotPlainTable ? e.Message()
+                                                                  : TextoTablaBloqueada(Tabla, e));
         } else {
             f->RegistrarIncidencia(QStringLiteral("Al entrar en ") + NombreSesion(f) +
                                        QStringLiteral(" (AperturaTablaOK)"),
@@ -743,13 +745,17 @@ void AbrirTablasFormulario(TfGENEINIC* f, QObject* Formulario) {
                                            DetalleTabla(motivo, t), Formulario->objectName());
                     // A data module stays without the table.
                     if (ventana) ventana->close();
-                } else if (e.code() == DbError::RecordLocked) {
-                    // Held by another session past the lock wait.
+                } else if (e.code() == DbError::RecordLocked ||
+                           e.code() == DbError::NotPlainTable) {
+                    // Held by another session past the lock wait, or a view
+                    // put in its place: nothing to rebuild, the rest goes on.
                     t->Close();
                     f->RegistrarIncidencia(QStringLiteral("Al entrar en ") + NombreSesion(f) +
                                                QStringLiteral(" (AbrirTablasForm)"),
                                            DetalleTabla(e.Message(), t), Formulario->objectName());
-                    MensajeAdvertencia(TextoTablaBloqueada(t, e));
+                    MensajeAdvertencia(e.code() == DbError::NotPlainTable
+                                           ? e.Message()
+                                           : TextoTablaBloqueada(t, e));
                     cerrarVentana();
                 } else {
                     const QString detalle = DetalleTabla(e.Message(), t);

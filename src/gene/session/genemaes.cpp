@@ -51,6 +51,7 @@ bool FalloDeLaBase(const std::exception& e) {
         case DbError::RecordDeleted:
         case DbError::ConnectionLost:
         case DbError::ConnectionFailed:
+        case DbError::NotPlainTable:
             return true;
         default:
             return false;

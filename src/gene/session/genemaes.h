@@ -68,7 +68,8 @@ inline const char* const kAgregarConDuplicacion = "&Agregar con Duplicación";
 
 // A confirm's failure caused by the database rather than by a check of the
 // form: a busy or held database, a lock wait that ran out, a record another
-// user changed or deleted since it was read, a lost connection.
+// user changed or deleted since it was read, a lost connection, a view put
+// in place of one of the program's tables.
 bool FalloDeLaBase(const std::exception& e);
 // Why a confirm failed, for the line under the master's own text: the
 // exception translator's words where it knows the error, the program's own

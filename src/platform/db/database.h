@@ -246,13 +246,14 @@ public:
     bool TableExists(const QString& table);
     // Tells the general tables by name (the program's list; none until set).
     static void SetGeneralTableTest(bool (*test)(const QString& table));
-    // PostgreSQL: raises, naming it in Spanish, when one of the program's
+    // Raises NotPlainTable, naming it in Spanish, when one of the program's
     // tables (SetProgramTableTest, db/hiddencolumns.h) among `tables` is, as this connection
-    // resolves it, a view, a materialised view or a foreign table (put in its place): the program's
-    // statements never read or write through such an object with the program's rights. The server
-    // is asked once per name until the catalog changes (DDL of this connection, a user's DDL on any
-    // connection). Execute, Prepared and the tables' opening check by
-    // themselves.
+    // resolves it, not a plain table (put in its place): a view, a materialised view or a foreign
+    // table on PostgreSQL, a view or a virtual table on SQLite. The program's statements never
+    // read or write through such an object with the program's rights. A plain table is asked once
+    // per name until the catalog changes (DDL of this connection, a user's DDL on any
+    // connection); anything else at every check, so that it opens once the object is gone.
+    // Execute, Prepared and the tables' opening check by themselves.
     void CheckProgramTables(const QStringList& tables);
     QStringList TableNames();
     TFieldDefs ColumnDefs(const QString& table);  // raises TableNotFound
@@ -488,6 +489,11 @@ private:
     QHash<QString, QChar> relkinds_;
     quint64 catalogEpoch_ = 0;
     bool checkingNames_ = false;  // the check's own statement is not checked
+    // The kind of object `table` resolves to ('r' a table, 'v' a view, 'm',
+    // 'f', 'x' a virtual table; null: nothing), and the refusal of one that
+    // is not a plain table.
+    QChar programObjectKind(const QString& table);
+    QString notPlainTableRefusal(const QString& table, QChar kind);
     QHash<QString, TIndexDefs> indexCache_;
     mutable QList<TPendingRead*> pendingReads_;
     bool settleQueued_ = false;      // SQLite: pending reads are read whole at the next idle

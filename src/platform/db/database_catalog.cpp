@@ -101,25 +101,32 @@ namespace {
 // answers belong to (TDatabase::followCatalog).
 std::atomic<quint64> catalogEpoch{0};
 
-// Why the program does not use the object standing under one of its table
-// names, in Spanish, naming it and what it is.
-QString notPlainTableReason(const QString& table, QChar kind) {
-    QString what;
+// What the object standing under one of the program's table names is, in
+// Spanish, and the statement that removes it.
+QString notPlainWhat(QChar kind) {
     switch (kind.unicode()) {
         case 'v':
-            what = QStringLiteral("una vista");
-            break;
+            return QStringLiteral("una vista");
         case 'm':
-            what = QStringLiteral("una vista materializada");
-            break;
+            return QStringLiteral("una vista materializada");
+        case 'x':
+            return QStringLiteral("una tabla virtual");
         default:
-            what = QStringLiteral("una tabla externa");
+            return QStringLiteral("una tabla externa");
     }
-    return QStringLiteral(
-               "¡ En lugar de la tabla %1 del programa hay %2 en la Base de Datos !. "
-               "El programa no lee ni escribe a través de ella: el administrador debe "
-               "eliminarla para que el programa vuelva a crear la tabla.")
-        .arg(table.toUpper(), what);
+}
+
+QString notPlainDrop(QChar kind) {
+    switch (kind.unicode()) {
+        case 'v':
+            return QStringLiteral("DROP VIEW ");
+        case 'm':
+            return QStringLiteral("DROP MATERIALIZED VIEW ");
+        case 'x':
+            return QStringLiteral("DROP TABLE ");
+        default:
+            return QStringLiteral("DROP FOREIGN TABLE ");
+    }
 }
 
 }  // namespace
@@ -160,8 +167,196 @@ void TDatabase::followCatalog() {
     prepared_.clear();
 }
 
+QChar TDatabase::programObjectKind(const QString& table) {
+    checkingNames_ = true;
+    const auto done = qScopeGuard([this] { checkingNames_ = false; });
+    QChar kind;
+    if (params_.engine == Engine::Postgres) {
+        QSqlQuery& q =
+            Prepared(QStringLiteral("SELECT relkind FROM pg_class WHERE oid = to_regclass(?)"));
+        q.addBindValue(pgRegclass(table));
+        Run(q);
+        if (q.next() && !q.value(0).toString().isEmpty()) kind = q.value(0).toString().at(0);
+        q.finish();
+        return kind;
+    }
+    // As SQLite resolves a name: the temporary schema, the main one, then
+    // the attached ones in order.
+    QString bare = table;
+    QStringList schemas{QStringLiteral("temp"), QStringLiteral("main")};
+    schemas << attached_;
+    if (table.contains(QLatin1Char('.'))) {
+        schemas = QStringList{table.section(QLatin1Char('.'), 0, 0)};
+        bare = table.section(QLatin1Char('.'), 1);
+    }
+    for (const QString& s : std::as_const(schemas)) {
+        QSqlQuery& q =
+            Prepared(QStringLiteral("SELECT type, sql FROM ") + dialect().quoteIdentifier(s) +
+                     QStringLiteral(".sqlite_master WHERE type IN ('table', 'view') "
+                                    "AND name = ? COLLATE NOCASE"));
+        q.addBindValue(bare);
+        Run(q);
+        if (q.next()) {
+            static const QRegularExpression isVirtual(QStringLiteral("^\\s*CREATE\\s+VIRTUAL\\s"),
+                                                      QRegularExpression::CaseInsensitiveOption);
+            if (q.value(0).toString() == QLatin1String("view"))
+                kind = QLatin1Char('v');
+            else
+                kind = isVirtual.match(q.value(1).toString()).hasMatch() ? QLatin1Char('x')
+                                                                         : QLatin1Char('r');
+        }
+        q.finish();
+        if (!kind.isNull()) break;
+    }
+    return kind;
+}
+
+// Names the tables the object reads and tells the administrator a sequence
+// of statements, each one the users' statement window runs, that keeps the
+// rows the previous version read through it: deleting it alone would leave
+// the program's table empty while the rows stay where nobody looks.
+QString TDatabase::notPlainTableRefusal(const QString& table, QChar kind) {
+    checkingNames_ = true;
+    const auto done = qScopeGuard([this] { checkingNames_ = false; });
+    const QString name = table.section(QLatin1Char('.'), -1).toUpper();
+    QStringList reads;
+    QStringList columns;
+    QStringList clashing;
+    try {
+        if (params_.engine == Engine::Postgres) {
+            QSqlQuery& q = Prepared(QStringLiteral(
+                "SELECT DISTINCT CASE WHEN n.oid = v.relnamespace THEN c.relname::text "
+                "ELSE n.nspname || '.' || c.relname END "
+                "FROM pg_class v JOIN pg_rewrite r ON r.ev_class = v.oid "
+                "JOIN pg_depend d ON d.classid = 'pg_rewrite'::regclass AND d.objid = r.oid "
+                "AND d.refclassid = 'pg_class'::regclass "
+                "JOIN pg_class c ON c.oid = d.refobjid AND c.oid <> v.oid "
+                "AND c.relkind IN ('r', 'p', 'v', 'm', 'f') "
+                "JOIN pg_namespace n ON n.oid = c.relnamespace "
+                "WHERE v.oid = to_regclass(?) ORDER BY 1"));
+            q.addBindValue(pgRegclass(table));
+            Run(q);
+            while (q.next()) reads << q.value(0).toString();
+            q.finish();
+            QSqlQuery& c = Prepared(QStringLiteral(
+                "SELECT attname FROM pg_attribute WHERE attrelid = to_regclass(?) AND attnum > 0 "
+                "AND NOT attisdropped ORDER BY attnum"));
+            c.addBindValue(pgRegclass(table));
+            Run(c);
+            while (c.next()) columns << c.value(0).toString();
+            c.finish();
+            // The indexes that kept the program's names when the table was
+            // renamed: the program's own, made with the table, would clash.
+            QSqlQuery& x = Prepared(QStringLiteral(
+                "SELECT DISTINCT i.relname FROM pg_rewrite r "
+                "JOIN pg_depend d ON d.classid = 'pg_rewrite'::regclass AND d.objid = r.oid "
+                "AND d.refclassid = 'pg_class'::regclass "
+                "JOIN pg_index ix ON ix.indrelid = d.refobjid "
+                "JOIN pg_class i ON i.oid = ix.indexrelid "
+                "WHERE r.ev_class = to_regclass(?) AND lower(i.relname) LIKE ? ORDER BY 1"));
+            x.addBindValue(pgRegclass(table));
+            x.addBindValue(QString(name.toLower() + QStringLiteral("\\_%")));
+            Run(x);
+            while (x.next()) clashing << x.value(0).toString();
+            x.finish();
+        } else {
+            QString schema = table.contains(QLatin1Char('.'))
+                                 ? table.section(QLatin1Char('.'), 0, 0)
+                                 : sqliteSchemaOf(table);
+            if (schema.isEmpty()) schema = QStringLiteral("main");
+            QSqlQuery& c = Prepared(QStringLiteral("SELECT name FROM pragma_table_info(?, ?)"));
+            c.addBindValue(table.section(QLatin1Char('.'), -1));
+            c.addBindValue(schema);
+            Run(c);
+            while (c.next()) columns << c.value(0).toString();
+            c.finish();
+            if (kind == QLatin1Char('v')) {
+                // The names in the view's text that are tables of the database.
+                const QString master =
+                    dialect().quoteIdentifier(schema) + QStringLiteral(".sqlite_master");
+                QSqlQuery& q =
+                    Prepared(QStringLiteral("SELECT sql FROM ") + master +
+                             QStringLiteral(" WHERE type = 'view' AND name = ? COLLATE NOCASE"));
+                q.addBindValue(table.section(QLatin1Char('.'), -1));
+                Run(q);
+                const QString text = q.next() ? q.value(0).toString() : QString();
+                q.finish();
+                QSqlQuery& t = Prepared(QStringLiteral("SELECT name FROM ") + master +
+                                        QStringLiteral(" WHERE type IN ('table', 'view')"));
+                Run(t);
+                QStringList names;
+                while (t.next()) names << t.value(0).toString();
+                t.finish();
+                static const QRegularExpression word(QStringLiteral("[A-Za-z_][A-Za-z0-9_$]*"));
+                ScanSqlText(text, SqlLexis::Standard,
+                            [&](qsizetype begin, qsizetype end, bool code) {
+                                if (!code) return;
+                                auto it = word.globalMatch(text.mid(begin, end - begin));
+                                while (it.hasNext()) {
+                                    const QString w = it.next().captured(0);
+                                    for (const QString& n : std::as_const(names))
+                                        if (n.compare(w, Qt::CaseInsensitive) == 0 &&
+                                            n.compare(name, Qt::CaseInsensitive) != 0 &&
+                                            !reads.contains(n, Qt::CaseInsensitive))
+                                            reads << n;
+                                }
+                            });
+                QSqlQuery& x = Prepared(
+                    QStringLiteral("SELECT name FROM ") + master +
+                    QStringLiteral(" WHERE type = 'index' AND sql IS NOT NULL AND tbl_name = ? "
+                                   "COLLATE NOCASE AND lower(name) LIKE ? ESCAPE '\\'"));
+                for (const QString& r : std::as_const(reads)) {
+                    x.addBindValue(r);
+                    x.addBindValue(QString(name.toLower() + QStringLiteral("\\_%")));
+                    Run(x);
+                    while (x.next()) clashing << x.value(0).toString();
+                    x.finish();
+                }
+            }
+        }
+    } catch (const EDatabaseError&) {
+        // Told without them: the refusal itself matters most.
+    }
+    QString text =
+        QStringLiteral("¡ En lugar de la tabla %1 del programa hay %2 en la Base de Datos")
+            .arg(name, notPlainWhat(kind));
+    if (reads.size() == 1)
+        text += QStringLiteral(", que lee la tabla ") + reads.first();
+    else if (!reads.isEmpty())
+        text += QStringLiteral(", que lee las tablas ") + reads.join(QStringLiteral(", "));
+    text += QStringLiteral(" !. El programa no lee ni escribe a través de ella.");
+    if (columns.isEmpty()) return text;
+    // Bare where the engine reads the name back as it stands.
+    static const QRegularExpression bareName(QStringLiteral("^[a-z_][a-z0-9_]*$"));
+    const auto written = [&](const QString& n) {
+        return bareName.match(params_.engine == Engine::Postgres ? n : n.toLower()).hasMatch()
+                   ? n
+                   : dialect().quoteIdentifier(n);
+    };
+    QStringList quoted;
+    for (const QString& c : std::as_const(columns)) quoted << written(c);
+    const QString list = quoted.join(QStringLiteral(", "));
+    QString renames;
+    // SQLite renames no index; dropping one loses no row.
+    for (const QString& i : std::as_const(clashing))
+        renames +=
+            params_.engine == Engine::Postgres
+                ? QStringLiteral("ALTER INDEX ") + written(i) + QStringLiteral(" RENAME TO ") +
+                      written(i + QStringLiteral("_anterior")) + QStringLiteral(" ; ")
+                : QString(QStringLiteral("DROP INDEX ") + written(i) + QStringLiteral(" ; "));
+    const QString copy = name + QStringLiteral("_COPIA");
+
+    return text +
+           QStringLiteral(
+               " Para conservar sus filas, el administrador ejecuta en la ventana de SQL del "
+               "programa, en este orden: %5CREATE TABLE %1 AS SELECT * FROM %2 ; %3%2 ; entonces "
+               "abre la ventana que usa la tabla, para que el programa la cree de nuevo; y "
+               "después: INSERT INTO %2 (%4) SELECT %4 FROM %1 ; DROP TABLE %1")
+               .arg(copy, name, notPlainDrop(kind), list, renames);
+}
+
 void TDatabase::CheckProgramTables(const QStringList& tables) {
-    if (params_.engine != Engine::Postgres || !ProgramTablesKnown() || checkingNames_) return;
+    if (!ProgramTablesKnown() || checkingNames_) return;
     followCatalog();
     for (const QString& table : tables) {
         const QString bare = table.section(QLatin1Char('.'), -1);
@@ -169,35 +364,31 @@ void TDatabase::CheckProgramTables(const QStringList& tables) {
         const QString key = table.toLower();
         QChar kind = relkinds_.value(key);
         if (kind.isNull()) {
-            checkingNames_ = true;
-            const auto done = qScopeGuard([this] { checkingNames_ = false; });
-            QSqlQuery& q =
-                Prepared(QStringLiteral("SELECT relkind FROM pg_class WHERE oid = to_regclass(?)"));
-            q.addBindValue(pgRegclass(table));
-            Run(q);
-            if (q.next() && !q.value(0).toString().isEmpty()) kind = q.value(0).toString().at(0);
-            q.finish();
+            kind = programObjectKind(table);
             // A name that resolves to nothing is asked again: the statement
             // fails by itself, or the table is made meanwhile.
             if (kind.isNull()) continue;
-            relkinds_.insert(key, kind);
         }
         // What a statement can read or write through; an index or a
         // sequence under such a name (an index of a work table) is no way
         // anywhere.
-        if (kind == QLatin1Char('v') || kind == QLatin1Char('m') || kind == QLatin1Char('f'))
-            throw EDatabaseError(DbError::SqlError, notPlainTableReason(bare, kind), table);
+        if (kind == QLatin1Char('v') || kind == QLatin1Char('m') || kind == QLatin1Char('f') ||
+            kind == QLatin1Char('x'))
+            throw EDatabaseError(DbError::NotPlainTable, notPlainTableRefusal(table, kind), table);
+        relkinds_.insert(key, kind);
     }
 }
 
 void TDatabase::checkProgramNames(const QString& sql) {
-    if (params_.engine != Engine::Postgres || !ProgramTablesKnown() || checkingNames_) return;
+    if (!ProgramTablesKnown() || checkingNames_) return;
     // Names as the server reads them in code, dotted ones whole; quoted
     // names and texts are left out (the program writes its names bare).
     static const QRegularExpression name(
         QStringLiteral("[A-Za-z_][A-Za-z0-9_$]*(?:\\.[A-Za-z_][A-Za-z0-9_$]*)*"));
     QStringList names;
-    ScanSqlText(sql, SqlLexis::Postgres, [&](qsizetype begin, qsizetype end, bool code) {
+    const SqlLexis lexis =
+        params_.engine == Engine::Postgres ? SqlLexis::Postgres : SqlLexis::Standard;
+    ScanSqlText(sql, lexis, [&](qsizetype begin, qsizetype end, bool code) {
         if (!code) return;
         auto it = name.globalMatch(sql.mid(begin, end - begin));
         while (it.hasNext()) {

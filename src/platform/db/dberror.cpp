@@ -95,6 +95,9 @@ QString DbErrorText(DbError code, const QString& arg) {
         case DbError::ConnectionLost:
             text = QStringLiteral("Connection to the database server lost");
             break;
+        case DbError::NotPlainTable:
+            text = arg;
+            break;
     }
     if (text.contains(QLatin1String("%1"))) text = text.arg(arg);
     return text;

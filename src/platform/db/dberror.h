@@ -34,6 +34,7 @@ enum class DbError {
     InvalidBookmark,    // "Invalid bookmark"
     UnsupportedEngine,  // an engine that is not available here
     ConnectionLost,     // the server ended the connection; the next action reconnects
+    NotPlainTable,      // a view or the like under a program table's name: message in Spanish
 };
 
 // A database error with its code, its exact English message and, apart, the

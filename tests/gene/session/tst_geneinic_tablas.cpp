@@ -3,6 +3,9 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTimer>
 #include <QWidget>
 #include <QtTest>
@@ -11,6 +14,7 @@
 #include "db/database.h"
 #include "db/dberror.h"
 #include "db/field.h"
+#include "db/query.h"
 #include "db/table.h"
 #include "gene/data/genemens.h"
 #include "gene/session/geneinic.h"
@@ -79,6 +83,50 @@ QStringList nombresCampos(TDatabase* db, const QString& tabla) {
     db->InvalidateCatalog();
     for (const TFieldDef& f : db->ColumnDefs(tabla)) r << f.Name;
     return r;
+}
+
+// The company database as a program other than this one reaches it (an
+// earlier version, an administrator's tool): a connection of its own.
+struct DeFuera {
+    Engine motor;
+    TConnectionParams params;
+    QString archivo;
+    explicit DeFuera(const TestInstalacion& inst)
+        : motor(inst.motor()),
+          params(inst.sesion()->Database->Params()),
+          archivo(inst.ubicacionEmpresa(1) + QLatin1Char('/') + QLatin1String(kDatabaseFileName)) {}
+    // Runs one statement; the first column of each row it gives.
+    QStringList operator()(const QString& sql) const {
+        QStringList filas;
+        const QString nombre = QStringLiteral("fuera del programa");
+        {
+            QSqlDatabase db;
+            if (motor == Engine::Postgres) {
+                db = OpenOutside(params, nombre);
+                QSqlQuery(db).exec(QStringLiteral("SET search_path = ") + params.schema);
+            } else {
+                db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nombre);
+                db.setDatabaseName(archivo);
+                db.open();
+            }
+            QSqlQuery q(db);
+            if (!q.exec(sql))
+                QTest::qFail(qPrintable(q.lastError().text() + QStringLiteral(": ") + sql),
+                             __FILE__, __LINE__);
+            while (q.isSelect() && q.next()) filas << q.value(0).toString();
+        }
+        QSqlDatabase::removeDatabase(nombre);
+        return filas;
+    }
+};
+
+// A statement as the users' SQL window runs it, with its checks.
+void ComoVentanaSQL(const QString& sql) {
+    TQuery u;
+    u.setDatabaseName(QStringLiteral("Database"));
+    u.setUserStatement(true);
+    u.SQL().setText(sql);
+    u.ExecSQL();
 }
 
 }  // namespace
@@ -774,6 +822,172 @@ private Q_SLOTS:
         for (TTable* t : tablas) QVERIFY(t->Active());
         QCOMPARE(mostrados(), QStringList());
         for (const QString& n : nombres) QVERIFY(otro.Existe(n));
+    }
+
+    // An object put in place of one of the program's tables from outside
+    // (a view an earlier version let a user make): the clerk is told what
+    // stands there and what it reads; the window, the data module's table
+    // or the lone table needing it is refused, and the program goes on,
+    // another window's typed record kept and stored afterwards. Once the
+    // object is gone, the same opening makes the table and opens it.
+    void objetoEnLugarDeTabla_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("dueno");
+        QTest::addColumn<QString>("objeto");
+        for (Engine motor : AvailableEngines()) {
+            NewEngineRow(motor, "ventana, vista") << "ventana"
+                                                  << "VIEW";
+            NewEngineRow(motor, "modulo de datos, vista") << "modulo"
+                                                          << "VIEW";
+            NewEngineRow(motor, "tabla suelta, vista") << "suelta"
+                                                       << "VIEW";
+            if (motor == Engine::Postgres)
+                NewEngineRow(motor, "ventana, vista materializada") << "ventana"
+                                                                    << "MATERIALIZED VIEW";
+        }
+    }
+    void objetoEnLugarDeTabla() {
+        QFETCH(QString, dueno);
+        QFETCH(QString, objeto);
+        TestInstalacion inst(CurrentEngine(), {.empresaActual = 1});
+        QVERIFY(inst.iniciada());
+        TfGENEINIC* f = inst.sesion();
+        const DeFuera fuera(inst);
+        // Another window's record, typed and not saved.
+        TTable categorias;
+        categorias.setTableName("CATEGORI");
+        QVERIFY(AbrirTabla(f, &categorias));
+        categorias.Append();
+        categorias.FieldByName("Codigo")->setAsInteger(7);
+        const QString tecleado = QStringLiteral("Oficial 1ª · Łódź|;");
+        categorias.FieldByName("Descripcion")->setAsString(tecleado);
+
+        fuera("CREATE TABLE otra_maquina (Codigo INTEGER, Descripcion VARCHAR(30))");
+        fuera("INSERT INTO otra_maquina VALUES (1, 'Ana')");
+        fuera("CREATE " + objeto + " MAQUINA AS SELECT Codigo, Descripcion FROM otra_maquina");
+        VentanaDosTablas v("fRRHHMMAQ", "MAQUINA");
+        QObject modulo;
+        if (dueno == "modulo")
+            for (TTable* t : {v.tabla, v.usuario}) t->setParent(&modulo);
+        MessageSeam::clearLog();
+        if (dueno == "ventana") {
+            v.AperturaAbandonada(f);
+        } else if (dueno == "modulo") {
+            AbrirTablasFormulario(f, &modulo);
+            QVERIFY(v.usuario->Active());
+        } else {
+            QVERIFY(!AbrirTabla(f, v.tabla));
+        }
+        QVERIFY(!v.tabla->Active());
+        const QStringList avisos = mostrados();
+        QCOMPARE(avisos.size(), 1);
+        QVERIFY2(avisos.first().startsWith(
+                     QStringLiteral("A:¡ En lugar de la tabla MAQUINA del programa hay ") +
+                     (objeto == "VIEW" ? "una vista" : "una vista materializada") +
+                     " en la Base de Datos, que lee la tabla otra_maquina !. El programa no lee "
+                     "ni escribe a través de ella."),
+                 qPrintable(avisos.first()));
+        QVERIFY(!TerminacionSolicitada());
+        QCOMPARE(fuera("SELECT Descripcion FROM otra_maquina"), QStringList{"Ana"});
+        QCOMPARE(categorias.State(), dsInsert);
+        QCOMPARE(categorias.FieldByName("Descripcion")->AsString(), tecleado);
+        categorias.Post();
+        QCOMPARE(fuera("SELECT Codigo || '|' || Descripcion FROM CATEGORI"),
+                 QStringList{"7|" + tecleado});
+
+        // The object gone, the same opening makes the table and opens it.
+        fuera("DROP " + objeto + " MAQUINA");
+        MessageSeam::clearLog();
+        if (dueno == "ventana") {
+            v.form.show();
+            AbrirTablasFormulario(f, &v.form);
+            QVERIFY(v.form.isVisible());
+        } else if (dueno == "modulo") {
+            AbrirTablasFormulario(f, &modulo);
+        } else {
+            QVERIFY(AbrirTabla(f, v.tabla));
+        }
+        QVERIFY(v.tabla->Active());
+        QCOMPARE(mostrados(), QStringList());
+        QCOMPARE(fuera("SELECT COUNT(*) FROM MAQUINA"), QStringList{"0"});
+    }
+
+    // A previous version's way round a table: renamed, a view under the
+    // program's name reading it. The start goes on; whatever needs the
+    // table is told the tables the view reads and the statements that keep
+    // the rows, each one the users' SQL window runs; followed as written,
+    // they bring the rows back into the program's table.
+    void vistaDeVersionAnterior_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("tabla");
+        QTest::addColumn<QStringList>("campos");
+        QTest::addColumn<QStringList>("filas");  // values apart by tabs
+        for (Engine motor : AvailableEngines()) {
+            NewEngineRow(motor, "tipos de contrato")
+                << "CONTRATO" << QStringList{"CodigoContrato", "Denominacion", "Impreso"}
+                << QStringList{"1\tIndefinido · Łódź|;\t", "2\tTemporal\tcontrato.doc"};
+            // With an index of its own besides the key, which kept its name.
+            NewEngineRow(motor, "operarios")
+                << "OPERARIO"
+                << QStringList{"Codigo", "Nombre", "CodigoUsuario", "CodigoCalendario"}
+                << QStringList{"1\tAna|;·\tANA\t3", "2\tŁukasz\tLUK\t1"};
+        }
+    }
+    void vistaDeVersionAnterior() {
+        QFETCH(QString, tabla);
+        QFETCH(QStringList, campos);
+        QFETCH(QStringList, filas);
+        TestInstalacion inst(CurrentEngine(), {.empresaActual = 1});
+        QVERIFY(inst.iniciada());
+        const DeFuera fuera(inst);
+        {
+            TTable t;
+            t.setTableName(tabla);
+            QVERIFY(AbrirTabla(inst.sesion(), &t));
+            for (const QString& fila : filas) {
+                t.Append();
+                for (int i = 0; i < campos.size(); ++i)
+                    t.FieldByName(campos[i])->setAsString(fila.section('\t', i, i));
+                t.Post();
+            }
+        }
+        inst.Terminar();
+        const QString vieja = tabla.toLower() + "_vieja";
+        fuera("ALTER TABLE " + tabla + " RENAME TO " + vieja);
+        fuera("CREATE VIEW " + tabla + " AS SELECT * FROM " + vieja);
+        QStringList columnas;
+        for (const QString& c : campos) columnas << "COALESCE(CAST(" + c + " AS VARCHAR(200)), '')";
+        const QString leer = "SELECT " + columnas.join(" || '\t' || ") + " FROM %1 ORDER BY 1";
+
+        MessageSeam::clearLog();
+        QVERIFY2(inst.Iniciar(), qPrintable(mostrados().join('\n')));
+        QVERIFY(!TerminacionSolicitada());
+        TfGENEINIC* f = inst.sesion();
+        MessageSeam::clearLog();
+        VentanaDosTablas v("fPRUEBA", tabla);
+        v.AperturaAbandonada(f);
+        const QStringList avisos = mostrados();
+        QCOMPARE(avisos.size(), 1);
+        const QString aviso = avisos.first();
+        QVERIFY2(
+            aviso.contains("hay una vista en la Base de Datos, que lee la tabla " + vieja + " !."),
+            qPrintable(aviso));
+        const QString antes = aviso.section(QStringLiteral("en este orden: "), 1)
+                                  .section(QStringLiteral(" ; entonces"), 0, 0);
+        const QString despues = aviso.section(QStringLiteral("y después: "), 1);
+        QVERIFY2(!antes.isEmpty() && !despues.isEmpty(), qPrintable(aviso));
+        for (const QString& sql : antes.split(QStringLiteral(" ; "))) ComoVentanaSQL(sql);
+        MessageSeam::clearLog();
+        v.form.show();
+        AbrirTablasFormulario(f, &v.form);
+        QVERIFY(v.tabla->Active());
+        QCOMPARE(mostrados(), QStringList());
+        v.tabla->Close();
+        for (const QString& sql : despues.split(QStringLiteral(" ; "))) ComoVentanaSQL(sql);
+        QCOMPARE(fuera(leer.arg(tabla)), filas);
+        QCOMPARE(fuera(leer.arg(vieja)), filas);
+        v.tabla->Open();
+        QCOMPARE(v.tabla->RecordCount(), filas.size());
     }
 };
 

@@ -2,7 +2,9 @@
 // results, other sessions' changes, and the errors callers see.
 
 #include <pthread.h>
+#include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUuid>
 #include <QtTest>
@@ -148,6 +150,8 @@ private Q_SLOTS:
     void companyRoleKeepsLogins();
     void programTablesStayTables_data();
     void programTablesStayTables();
+    void programTablesStayTablesLite_data();
+    void programTablesStayTablesLite();
     void standardStrings();
     void queryOrAction_data();
     void queryOrAction();
@@ -2863,6 +2867,101 @@ void TestQuery::programTablesStayTables() {
                                         ? QLatin1String("vista materializada")
                                         : QLatin1String("una vista")),
                  qPrintable(error));
+}
+
+// The same on the embedded engine, the object put in place from another
+// connection on the database's file before this one resolves the name: no
+// statement or table of the program reads or writes through it, the refusal
+// names it and what it reads; once it is gone the program's table made
+// again is used as usual.
+void TestQuery::programTablesStayTablesLite_data() {
+    QTest::addColumn<QString>("caso");
+    QTest::addColumn<QString>("objeto");
+    for (const char* caso :
+         {"deleted by the program's text", "updated by a prepared statement", "table opened"}) {
+        QTest::newRow(qPrintable(QStringLiteral("sqlite, view, ") + QLatin1String(caso)))
+            << QString::fromLatin1(caso) << QStringLiteral("view");
+        QTest::newRow(qPrintable(QStringLiteral("sqlite, virtual table, ") + QLatin1String(caso)))
+            << QString::fromLatin1(caso) << QStringLiteral("virtual");
+    }
+    QTest::newRow("sqlite, view in the general database, table opened")
+        << QStringLiteral("general") << QStringLiteral("view");
+}
+
+void TestQuery::programTablesStayTablesLite() {
+    QFETCH(QString, caso);
+    QFETCH(QString, objeto);
+    ConGeneral c(Engine::Sqlite);
+    TDatabase* e = c.empresa();
+    e->Execute(QStringLiteral(
+        "CREATE TABLE CALENDAR (Codigo int, Fecha date, PRIMARY KEY (Codigo, Fecha))"));
+    e->Execute(QStringLiteral("INSERT INTO CALENDAR VALUES (1, '2026-06-01'), (1, '2026-06-02')"));
+    SetProgramTableTest([](const QString& t) {
+        return t.compare(QLatin1String("CALENDAR"), Qt::CaseInsensitive) == 0 ||
+               t.compare(QLatin1String("EMPRESA"), Qt::CaseInsensitive) == 0;
+    });
+    const auto sinNombres = qScopeGuard([] { SetProgramTableTest(nullptr); });
+    const bool general = caso == QLatin1String("general");
+    const QString tabla = general ? QStringLiteral("EMPRESA") : QStringLiteral("CALENDAR");
+    const QString archivo =
+        (general ? c.general() : e)->Params().folder + QStringLiteral("/") + kDatabaseFileName;
+    auto externa = [&](const QString& sql) {
+        const QString nombre = QStringLiteral("fuera del programa");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nombre);
+            db.setDatabaseName(archivo);
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY2(q.exec(sql), qPrintable(q.lastError().text() + QStringLiteral(": ") + sql));
+        }
+        QSqlDatabase::removeDatabase(nombre);
+    };
+    externa(QStringLiteral("ALTER TABLE ") + tabla + QStringLiteral(" RENAME TO antes"));
+    if (objeto == QLatin1String("virtual"))
+        externa(QStringLiteral("CREATE VIRTUAL TABLE ") + tabla +
+                QStringLiteral(" USING fts5(Codigo, Fecha)"));
+    else
+        externa(QStringLiteral("CREATE VIEW ") + tabla + QStringLiteral(" AS SELECT * FROM antes"));
+    // (The general database's state is read through the program's
+    // connections, refused as well where the view stands.)
+    const QString preparado = general ? QString() : c.estado();
+    QString error;
+    if (caso.startsWith(QLatin1String("deleted")))
+        error = ErrorText(
+            [&] { e->Execute(QStringLiteral("DELETE FROM CALENDAR WHERE Codigo = ?"), {1}); });
+    else if (caso.startsWith(QLatin1String("updated")))
+        error = ErrorText([&] {
+            QSqlQuery& u =
+                e->Prepared(QStringLiteral("UPDATE CALENDAR SET Codigo = ? WHERE Codigo = ?"));
+            TDatabase::BindValues(u, {7, 1});
+            e->Run(u);
+        });
+    else
+        error = ErrorText([&] {
+            TTable t;
+            t.setDatabaseName(QStringLiteral("Database"));
+            t.setTableName(tabla);
+            t.Open();
+            t.Delete();
+        });
+    if (!general) QCOMPARE(c.estado(), preparado);
+    QVERIFY2(error.startsWith(QStringLiteral("¡ En lugar de la tabla ") + tabla +
+                              QStringLiteral(" del programa hay ") +
+                              (objeto == QLatin1String("view")
+                                   ? QStringLiteral("una vista en la Base de Datos, que lee la "
+                                                    "tabla antes !.")
+                                   : QStringLiteral("una tabla virtual en la Base de Datos !."))),
+             qPrintable(error));
+    // Gone, and the table back: used as before.
+    externa((objeto == QLatin1String("view") ? QStringLiteral("DROP VIEW ")
+                                             : QStringLiteral("DROP TABLE ")) +
+            tabla);
+    externa(QStringLiteral("ALTER TABLE antes RENAME TO ") + tabla);
+    TTable t;
+    t.setDatabaseName(QStringLiteral("Database"));
+    t.setTableName(tabla);
+    t.Open();
+    QVERIFY(!t.IsEmpty());
 }
 
 // A server whose database reads a backslash in a text as an escape (an
