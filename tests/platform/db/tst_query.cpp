@@ -35,6 +35,26 @@ QStringList PostgresLogins() {
         if (!qEnvironmentVariableIsEmpty(v)) logins << QLatin1String(v);
     return logins;
 }
+// The program's own prepared update of CALENDAR ("updated…"), or its table
+// `tabla` opened and a row deleted (anything else): the refusal's text, ""
+// when it ran.
+QString ProgramWriteError(TDatabase* e, const QString& caso, const QString& tabla) {
+    if (caso.startsWith(QLatin1String("updated")))
+        return ErrorText([&] {
+            QSqlQuery& u =
+                e->Prepared(QStringLiteral("UPDATE CALENDAR SET Codigo = ? WHERE Codigo = ?"));
+            TDatabase::BindValues(u, {7, 1});
+            e->Run(u);
+        });
+    return ErrorText([&] {
+        TTable t;
+        t.setDatabaseName(QStringLiteral("Database"));
+        t.setTableName(tabla);
+        t.Open();
+        t.Delete();
+    });
+}
+
 QString LoginTag(const QString& login) {
     if (login == QLatin1String("RH_PG_PLAIN_ROLE")) return QStringLiteral(" as a plain role ");
     if (login == QLatin1String("RH_PG_ROLEMAKER_ROLE")) return QStringLiteral(" as a role maker ");
@@ -2836,21 +2856,8 @@ void TestQuery::programTablesStayTables() {
                         "DELETE FROM CALENDAR WHERE Codigo = ? AND Fecha >= ? AND Fecha <= ?"),
                     {1, QDate(2026, 1, 1), QDate(2026, 12, 31)});
             });
-        else if (caso.startsWith(QLatin1String("updated")))
-            error = ErrorText([&] {
-                QSqlQuery& u =
-                    e->Prepared(QStringLiteral("UPDATE CALENDAR SET Codigo = ? WHERE Codigo = ?"));
-                TDatabase::BindValues(u, {7, 1});
-                e->Run(u);
-            });
         else
-            error = ErrorText([&] {
-                TTable t;
-                t.setDatabaseName(QStringLiteral("Database"));
-                t.setTableName(QStringLiteral("CALENDAR"));
-                t.Open();
-                t.Delete();
-            });
+            error = ProgramWriteError(e, caso, QStringLiteral("CALENDAR"));
     }
     QCOMPARE(c.estado(), preparado);
     QCOMPARE(filasDe(c.general(), QStringLiteral("SELECT * FROM %1.CALENDAR").arg(otra)),
@@ -2929,21 +2936,8 @@ void TestQuery::programTablesStayTablesLite() {
     if (caso.startsWith(QLatin1String("deleted")))
         error = ErrorText(
             [&] { e->Execute(QStringLiteral("DELETE FROM CALENDAR WHERE Codigo = ?"), {1}); });
-    else if (caso.startsWith(QLatin1String("updated")))
-        error = ErrorText([&] {
-            QSqlQuery& u =
-                e->Prepared(QStringLiteral("UPDATE CALENDAR SET Codigo = ? WHERE Codigo = ?"));
-            TDatabase::BindValues(u, {7, 1});
-            e->Run(u);
-        });
     else
-        error = ErrorText([&] {
-            TTable t;
-            t.setDatabaseName(QStringLiteral("Database"));
-            t.setTableName(tabla);
-            t.Open();
-            t.Delete();
-        });
+        error = ProgramWriteError(e, caso, tabla);
     if (!general) QCOMPARE(c.estado(), preparado);
     QVERIFY2(error.startsWith(QStringLiteral("¡ En lugar de la tabla ") + tabla +
                               QStringLiteral(" del programa hay ") +
