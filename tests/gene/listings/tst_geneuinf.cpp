@@ -387,7 +387,18 @@ private Q_SLOTS:
         QCOMPARE(x.listar(), QString());
         escPaginas.Parar();
         QCOMPARE(escPaginas.Pulsaciones(), 2);
-        QCOMPARE(TextosMostrados(), kMensajesSentenciaDetenida);
+        // On a slow machine (a sanitizer's build) the rows' reading may still
+        // be under way at the first Esc: stopped there, the same stop is told
+        // as the query's failure. Either way nothing is listed.
+        const QStringList mostrados = TextosMostrados();
+        QCOMPARE(mostrados.mid(0, 2), kMensajesSentenciaDetenida.mid(0, 2));
+        QCOMPARE(mostrados.size(), 3);
+        QVERIFY2(mostrados.last() == kMensajesSentenciaDetenida.last() ||
+                     mostrados.last() ==
+                         QStringLiteral("Error: No ha sido posible realizar la consulta SQL. "
+                                        "Motivo: ") +
+                             kMensajesSentenciaDetenida.last(),
+                 qPrintable(mostrados.last()));
         QVERIFY(!ProgresoVisible());
     }
 
