@@ -146,6 +146,7 @@ TfRRHHEVAL::TfRRHHEVAL(QWidget* owner)
     };
     Table2->BeforePost = [this](TDataSet* d) { Table2BeforePost(d); };
     Table2->AfterPost = [this](TDataSet* d) { Table2AfterPost(d); };
+    Table2->OnPostError = [this](TDataSet*) { TerminarTransaccionLinea(false); };
     Table2->AfterDelete = [this](TDataSet* d) { Table2AfterDelete(d); };
     // The lines have no attachments of their own.
     Table2->BeforeDelete = [](TDataSet*) {};
@@ -161,6 +162,7 @@ TfRRHHEVAL::TfRRHHEVAL(QWidget* owner)
 }
 
 TfRRHHEVAL::~TfRRHHEVAL() {
+    transaccionLinea_.reset();
     if (transaccionBorrado_) CancelarTransaccion(fGENEINIC);
     if (fRRHHEVAL == this) fRRHHEVAL = nullptr;
     for (TDataSource* s : findChildren<TDataSource*>()) {
@@ -526,9 +528,31 @@ void TfRRHHEVAL::Table2NewRecord(TDataSet* DataSet) {
     AsignarSiguienteCodigo(ModuloDatos, Table2, DataSet->FieldByName(QStringLiteral("Linea")));
 }
 
-void TfRRHHEVAL::Table2BeforePost(TDataSet*) {}
+void TfRRHHEVAL::Table2BeforePost(TDataSet*) {
+    if (!Table1->Active() || Table1->State() == dsInsert || Table1->IsEmpty()) return;
+    TDatabase* base = fGENEINIC ? fGENEINIC->Database : nullptr;
+    if (base && !base->InTransaction() && !transaccionLinea_) {
+        transaccionLinea_ = std::make_unique<TGuardaTransaccion>(fGENEINIC, base);
+        if (!transaccionLinea_->Propia()) transaccionLinea_.reset();
+    }
+    // The evaluation as the window read it (and as its own posts left it):
+    // one another clerk changed, or deleted and entered again under the same
+    // key, is not the one the line was typed for.
+    Table1->CheckUnchanged(Table1->RowAsRead());
+}
+
+void TfRRHHEVAL::TerminarTransaccionLinea(bool Confirmar) {
+    if (!transaccionLinea_) return;
+    const bool confirmada = !Confirmar || transaccionLinea_->Confirmar();
+    transaccionLinea_.reset();
+    if (confirmada) return;
+    // The commit failed (and said so): the grid shows what is stored.
+    if (Table2->Active() && Table2->State() == dsBrowse) Table2->Refresh();
+    Abort();
+}
 
 void TfRRHHEVAL::Table2AfterPost(TDataSet*) {
+    TerminarTransaccionLinea(true);
     CalcularValoracionEvaluacion();
 }
 
@@ -620,11 +644,22 @@ void TfRRHHEVAL::pbImportarCriteriosClick(QObject*) {
                       nivel + QStringLiteral("!"));
         return;
     }
-    Consulta(QStringLiteral("INSERT INTO LEVLCION (CodigoOperario, Tipo, Codigo, FechaEvaluacion, "
-                            "Linea, Descripcion) SELECT ") +
-             Literal("CodigoOperario") + QStringLiteral(", ") + Literal("Tipo") +
-             QStringLiteral(", ") + Literal("Codigo") + QStringLiteral(", ") +
-             Literal("FechaEvaluacion") + QStringLiteral(", Linea, Descripcion") + criterios);
+    // The criteria go only under the evaluation the window shows, checked
+    // in the transaction that writes them.
+    TGuardaTransaccion transaccion(fGENEINIC);
+    try {
+        Table1->CheckUnchanged(Table1->RowAsRead());
+    } catch (const std::exception&) {
+        HandleApplicationException(this, std::current_exception());
+        return;
+    }
+    const bool escrito = !EsError(Consulta(
+        QStringLiteral("INSERT INTO LEVLCION (CodigoOperario, Tipo, Codigo, FechaEvaluacion, "
+                       "Linea, Descripcion) SELECT ") +
+        Literal("CodigoOperario") + QStringLiteral(", ") + Literal("Tipo") + QStringLiteral(", ") +
+        Literal("Codigo") + QStringLiteral(", ") + Literal("FechaEvaluacion") +
+        QStringLiteral(", Linea, Descripcion") + criterios));
+    if (escrito) transaccion.Confirmar();
     Table2->Refresh();
 }
 

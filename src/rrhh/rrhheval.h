@@ -19,6 +19,7 @@ class TDBComboBox;
 class TDBGrid;
 class TDBMemo;
 class TField;
+class TGuardaTransaccion;
 class TPageControl;
 class TTabSheet;
 
@@ -111,6 +112,10 @@ private:
     bool conDocumentacion_ = false;
     // A delete of the header began this transaction; its end is the delete's.
     bool transaccionBorrado_ = false;
+    // A line posted alone: the header's check and the line's write, so that
+    // no delete of the header slips between the two.
+    std::unique_ptr<TGuardaTransaccion> transaccionLinea_;
+    void TerminarTransaccionLinea(bool Confirmar);
     QVariantList rangoLineas_;
     bool rangoAplicado_ = false;
 };

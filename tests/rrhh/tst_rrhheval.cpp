@@ -14,6 +14,7 @@
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
+#include "gene/session/geneapp.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_formulario.h"
 #include "gene/session/sesion.h"
@@ -52,6 +53,13 @@ struct Entorno : EmpresaPrueba {
     }
     ~Entorno() { SetMainForm(nullptr); }
     TForm principal;
+};
+
+// Errors that reach the event loop go to the session's handler, as in the
+// program, while it lives.
+struct ExcepcionesALaSesion {
+    ExcepcionesALaSesion() { SetApplicationExceptionHandler(&DespacharExcepcion); }
+    ~ExcepcionesALaSesion() { SetApplicationExceptionHandler(nullptr); }
 };
 
 TfRRHHEVAL* abrir() {
@@ -97,6 +105,19 @@ void ctrlSupr(TfRRHHEVAL* f) {
     int tecla = VK_DELETE;
     f->DBGrid1KeyDown(f->DBGrid1, tecla, ssCtrl);
     QCOMPARE(tecla, 0);
+}
+
+// Another clerk deletes the employee's evaluation of 10/01/2024 for code P1
+// and enters it again under the same key with other values.
+void sustituirEnOtraSesion(int operario, const QString& tipo) {
+    const QString n = QString::number(operario);
+    FilasEnOtraSesion(QStringLiteral("DELETE FROM EVLCION WHERE CodigoOperario = ") + n +
+                      QStringLiteral(" AND Tipo = ") + ValorSQL(tipo));
+    FilasEnOtraSesion(QStringLiteral("INSERT INTO EVLCION (CodigoOperario, Tipo, Codigo, "
+                                     "FechaEvaluacion, Observaciones) VALUES (") +
+                      n + QStringLiteral(", ") + ValorSQL(tipo) + QStringLiteral(", 'P1', ") +
+                      ValorSQL(QDateTime(QDate(2024, 1, 10), QTime(0, 0))) +
+                      QStringLiteral(", 'Otra')"));
 }
 
 QString valoracion(int operario = 1) {
@@ -183,6 +204,7 @@ private Q_SLOTS:
     void importarCriterios() {
         QFETCH(int, engine);
         Entorno e{Engine(engine)};
+        const ExcepcionesALaSesion excepciones;
         sql(
             QStringLiteral("INSERT INTO CRITEVAL (Tipo, Codigo, Linea, Descripcion, Nivel) VALUES "
                            "('Puesto', 'P1', 1, 'Torno', 'A'), ('Puesto', 'P1', 2, 'Fresa', 'A'), "
@@ -247,6 +269,21 @@ private Q_SLOTS:
         f->pbImportarCriteriosClick(f->pbImportarCriterios);
         QCOMPARE(sql(QStringLiteral("SELECT Descripcion FROM LEVLCION WHERE Tipo = 'Formacion'")),
                  QStringLiteral("TIG"));
+
+        // An evaluation another clerk deleted and entered again under the
+        // same key is not the one shown: refused, nothing written under it.
+        nuevaEvaluacion(f, 2, QStringLiteral("Formacion"), QStringLiteral("10/01/2024"));
+        sustituirEnOtraSesion(2, QStringLiteral("Formacion"));
+        MessageSeam::clearLog();
+        f->pbImportarCriteriosClick(f->pbImportarCriterios);
+        QCOMPARE(TextosMostrados(),
+                 QStringList{QStringLiteral(
+                     "¡ El registro ha sido modificado por otro usuario !. Debe cancelar la "
+                     "edición, salir e intentarlo de nuevo.")});
+        QCOMPARE(FilasEnOtraSesion(QStringLiteral(
+                     "SELECT COUNT(*) FROM LEVLCION WHERE CodigoOperario = 2 AND Tipo = "
+                     "'Formacion'")),
+                 QStringList{QStringLiteral("0")});
         cerrar(f);
     }
 
@@ -597,19 +634,13 @@ private Q_SLOTS:
         QFETCH(int, engine);
         QFETCH(bool, sustituida);
         Entorno e{Engine(engine)};
+        const ExcepcionesALaSesion excepciones;
         QPointer<TfRRHHEVAL> f = abrir();
         nuevaEvaluacion(f, 1, QStringLiteral("Puesto"), QStringLiteral("10/01/2024"));
         f->Table2->Append();
         f->Table2->FieldByName(QStringLiteral("Descripcion"))
             ->setAsString(QStringLiteral("Criterio A"));
-        if (sustituida)
-            for (const QString& s : QStringList{
-                     QStringLiteral("DELETE FROM EVLCION WHERE CodigoOperario = 1"),
-                     QStringLiteral("INSERT INTO EVLCION (CodigoOperario, Tipo, Codigo, "
-                                    "FechaEvaluacion, Observaciones) VALUES (1, 'Puesto', 'P1', ") +
-                         ValorSQL(QDateTime(QDate(2024, 1, 10), QTime(0, 0))) +
-                         QStringLiteral(", 'Otra')")})
-                FilasEnOtraSesion(s);
+        if (sustituida) sustituirEnOtraSesion(1, QStringLiteral("Puesto"));
         const QString lineasAjenas =
             QStringLiteral("SELECT Descripcion FROM LEVLCION WHERE CodigoOperario = 1");
         if (sustituida) {
@@ -642,6 +673,56 @@ private Q_SLOTS:
         QCOMPARE(f->Table1->FieldByName(QStringLiteral("Observaciones"))->AsString(),
                  sustituida ? QStringLiteral("Otra") : QString());
         QCOMPARE(f->Table2->RecordCount(), sustituida ? 0 : 1);
+        cerrar(f);
+    }
+
+    // A line goes only under the evaluation the window shows: one another
+    // clerk deleted and entered again under the same key is another.
+    void lineaDeEvaluacionSustituida_data() { refrescarConLineaPendiente_data(); }
+    void lineaDeEvaluacionSustituida() {
+        QFETCH(int, engine);
+        QFETCH(bool, sustituida);
+        Entorno e{Engine(engine)};
+        const ExcepcionesALaSesion excepciones;
+        QPointer<TfRRHHEVAL> f = abrir();
+        nuevaEvaluacion(f, 1, QStringLiteral("Puesto"), QStringLiteral("10/01/2024"));
+        if (sustituida) sustituirEnOtraSesion(1, QStringLiteral("Puesto"));
+        // The clerk types a line and leaves its row, as in the grid.
+        const auto lineaDejada = [&f](const QString& descripcion) {
+            f->Table2->Append();
+            f->Table2->FieldByName(QStringLiteral("Descripcion"))->setAsString(descripcion);
+            MessageSeam::clearLog();
+            try {
+                f->Table2->CheckBrowseMode();
+            } catch (...) {
+                DespacharExcepcion(nullptr, std::current_exception());
+            }
+        };
+        const QString lineasAjenas = QStringLiteral(
+            "SELECT Descripcion FROM LEVLCION WHERE CodigoOperario = 1 ORDER BY Linea");
+        lineaDejada(QStringLiteral("Criterio A"));
+        if (sustituida) {
+            QCOMPARE(TextosMostrados(),
+                     QStringList{QStringLiteral(
+                         "¡ El registro ha sido modificado por otro usuario !. Debe cancelar "
+                         "la edición, salir e intentarlo de nuevo.")});
+            QCOMPARE(f->Table2->State(), dsInsert);
+            QCOMPARE(FilasEnOtraSesion(lineasAjenas), QStringList());
+            f->pbCancelarClick(f->pbCancelar);
+            QCOMPARE(FilasEnOtraSesion(lineasAjenas), QStringList());
+            QCOMPARE(FilasEnOtraSesion(QStringLiteral(
+                         "SELECT Observaciones FROM EVLCION WHERE CodigoOperario = 1")),
+                     QStringList{QStringLiteral("Otra")});
+        } else {
+            // The score the first line's post stores in the header is the
+            // clerk's own: the second line is not refused for it.
+            QCOMPARE(TextosMostrados(), QStringList());
+            lineaDejada(QStringLiteral("Criterio B"));
+            QCOMPARE(TextosMostrados(), QStringList());
+            QCOMPARE(f->Table2->State(), dsBrowse);
+            QCOMPARE(FilasEnOtraSesion(lineasAjenas),
+                     (QStringList{QStringLiteral("Criterio A"), QStringLiteral("Criterio B")}));
+        }
         cerrar(f);
     }
 };
