@@ -40,14 +40,16 @@ struct Result {
     PGresult* r;
 };
 
+QString quotedIdentifier(const QString& name) {
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
+}
+
 // A target's name as a text to_regclass reads as the statement's name.
 QString regclassText(const PgWriteTarget& target) {
-    auto quoted = [](const QString& name) -> QString {
-        return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-               QLatin1Char('"');
-    };
-    return target.schema.isEmpty() ? quoted(target.name)
-                                   : quoted(target.schema) + QLatin1Char('.') + quoted(target.name);
+    return target.schema.isEmpty()
+               ? quotedIdentifier(target.name)
+               : quotedIdentifier(target.schema) + QLatin1Char('.') + quotedIdentifier(target.name);
 }
 
 // Why a user's statement may not make `target` (marked kin) a partition,
@@ -466,11 +468,6 @@ QString PgUsersRoleName(const QString& database, const QString& schema) {
 }
 
 namespace {
-
-QString quotedIdentifier(const QString& name) {
-    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-           QLatin1Char('"');
-}
 
 // The statement that makes a login a member of the company's role, as an
 // administrator would type it.
