@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -30,6 +32,9 @@ constexpr int kAlto = 127;
 constexpr int kAltoPeticion = 164;
 constexpr int kTamanoNormal = 10;
 constexpr int kTamanoLargo = 8;
+// The text label of a message that fits.
+constexpr int kAnchoTexto = 276;
+constexpr int kAltoTexto = 78;
 
 const QString kPassword = QStringLiteral("Password");
 const QString kSelStart = QStringLiteral(":SelStart:");
@@ -77,12 +82,25 @@ TfGENEMENS::TfGENEMENS(const QString& Tipo, const QString& Mensaje, const QStrin
     ImagenInterrogacion =
         Imagen(PanelMensaje, "ImagenInterrogacion", QStyle::SP_MessageBoxQuestion);
     ImagenError = Imagen(PanelMensaje, "ImagenError", QStyle::SP_MessageBoxCritical);
-    TextoMensaje = new QLabel(PanelMensaje);
+    AreaMensaje = new QScrollArea(PanelMensaje);
+    AreaMensaje->setObjectName(QStringLiteral("AreaMensaje"));
+    AreaMensaje->setFrameShape(QFrame::NoFrame);
+    AreaMensaje->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    AreaMensaje->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    AreaMensaje->setFocusPolicy(Qt::NoFocus);
+    AreaMensaje->viewport()->setAutoFillBackground(false);
+    AreaMensaje->setFixedSize(kAnchoTexto, kAltoTexto);
+    TextoMensaje = new QLabel;
     TextoMensaje->setObjectName(QStringLiteral("TextoMensaje"));
-    TextoMensaje->setFixedSize(276, 78);
+    TextoMensaje->setFixedSize(kAnchoTexto, kAltoTexto);
     TextoMensaje->setAlignment(Qt::AlignCenter);
     TextoMensaje->setWordWrap(true);
     TextoMensaje->setTextFormat(Qt::PlainText);
+    // The text can be selected and copied (advice holds statements to run);
+    // a click gives it the focus, Tab and the first focus stay with the buttons.
+    TextoMensaje->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    TextoMensaje->setFocusPolicy(Qt::ClickFocus);
+    AreaMensaje->setWidget(TextoMensaje);
     QFont fuenteTexto = font();
     fuenteTexto.setBold(true);
     fuenteTexto.setPointSize(kTamanoNormal);
@@ -92,7 +110,7 @@ TfGENEMENS::TfGENEMENS(const QString& Tipo, const QString& Mensaje, const QStrin
     filaMensaje->setSpacing(6);
     for (QLabel* imagen : {ImagenInformacion, ImagenExclamacion, ImagenInterrogacion, ImagenError})
         filaMensaje->addWidget(imagen);
-    filaMensaje->addWidget(TextoMensaje);
+    filaMensaje->addWidget(AreaMensaje);
     filaMensaje->addStretch();
 
     PanelRespuesta = new QFrame(this);
@@ -200,17 +218,61 @@ void TfGENEMENS::FormShow() {
     }
     if (imagen) imagen->setVisible(true);
     PanelMensaje->setVisible(true);
-    setFixedSize(kAncho, alto);
 
-    // Centred on the screen, halves rounded toward zero.
     QScreen* pantalla =
         parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+    const QRect area = pantalla ? pantalla->availableGeometry() : QRect(0, 0, 1024, 768);
+    const QSize crece = ajustarAlTexto(area, alto);
+    const int ancho = kAncho + crece.width();
+    alto += crece.height();
+    setFixedSize(ancho, alto);
+
+    // Centred on the screen, halves rounded toward zero.
     if (pantalla) {
-        const QRect area = pantalla->geometry();
-        move(area.left() + (area.width() - kAncho) / 2, area.top() + (area.height() - alto) / 2);
+        const QRect todo = pantalla->geometry();
+        move(std::max(area.left(), todo.left() + (todo.width() - ancho) / 2),
+             std::max(area.top(), todo.top() + (todo.height() - alto) / 2));
     }
     TextoMensaje->setText(MensajeDialogo);
     preparado_ = true;
+}
+
+QSize TfGENEMENS::ajustarAlTexto(const QRect& pantalla, int altoBase) {
+    // What the text needs at a given width, as the label itself lays it out.
+    TextoMensaje->setText(MensajeDialogo);
+    auto altoPara = [&](int ancho) { return TextoMensaje->heightForWidth(ancho); };
+    int ancho = kAnchoTexto;
+    int altoTexto = altoPara(ancho);
+    int altoArea = kAltoTexto;
+    bool desplaza = false;
+    if (altoTexto > kAltoTexto) {
+        // Wider first, then taller, up to nine tenths of the screen; beyond
+        // that the text scrolls.
+        const int margenAncho = kAncho - kAnchoTexto;
+        const int margenAlto = altoBase - kAltoTexto;
+        const int anchoMaximo = std::max(kAnchoTexto, pantalla.width() * 9 / 10 - margenAncho);
+        const int altoMaximo = std::max(kAltoTexto, pantalla.height() * 9 / 10 - margenAlto);
+        while (ancho < anchoMaximo && altoTexto > std::max(kAltoTexto, ancho * 2 / 5)) {
+            ancho = std::min(anchoMaximo, ancho + 40);
+            altoTexto = altoPara(ancho);
+        }
+        if (altoTexto > altoMaximo) {
+            desplaza = true;
+            const int barra = AreaMensaje->verticalScrollBar()->sizeHint().width();
+            altoTexto = altoPara(ancho - barra);
+            altoArea = altoMaximo;
+        } else {
+            altoArea = std::max(kAltoTexto, altoTexto);
+        }
+    }
+    const int barra = desplaza ? AreaMensaje->verticalScrollBar()->sizeHint().width() : 0;
+    TextoMensaje->setFixedSize(ancho - barra, std::max(altoArea, altoTexto));
+    AreaMensaje->setFixedSize(ancho, altoArea);
+    AreaMensaje->verticalScrollBar()->setValue(0);
+    const QSize crece(ancho - kAnchoTexto, altoArea - kAltoTexto);
+    PanelMensaje->setFixedSize(389 + crece.width(), 85 + crece.height());
+    PanelRespuesta->setFixedSize(389 + crece.width(), 41);
+    return crece;
 }
 
 void TfGENEMENS::FormActivate() {

@@ -11,6 +11,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 
 class TfGENEMENS : public QDialog {
     Q_OBJECT
@@ -35,6 +36,9 @@ public:
 
     QFrame* PanelMensaje;
     QLabel* TextoMensaje;
+    // Holds the text: a text longer than the label's 276 x 78 grows the
+    // dialog up to the screen, and scrolls beyond it.
+    QScrollArea* AreaMensaje;
     QLabel* ImagenInformacion;
     QLabel* ImagenExclamacion;
     QLabel* ImagenInterrogacion;
@@ -52,9 +56,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Sizes the text area for the text; returns how much the dialog grows.
+    QSize ajustarAlTexto(const QRect& pantalla, int altoBase);
     void pasarTeclaComun(QKeyEvent* event);
     const QKeyEvent* teclaComun_ = nullptr;  // the key already passed on
-    int tamanoFuente_ = 0;  // the label's point size, restored on hide
+    int tamanoFuente_ = 0;                   // the label's point size, restored on hide
     bool preparado_ = false;
 };
 

@@ -6,16 +6,19 @@
 #include <QColor>
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <QGuiApplication>
 #include <QLockFile>
 #include <QPalette>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSet>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QThread>
 #include <QTimer>
 #include <memory>
 #include <vector>
@@ -59,6 +62,9 @@ QString AvisoParametros(const QString& archivo) {
     return QStringLiteral("No ha sido posible leer los parámetros del archivo ") + archivo +
            QStringLiteral(". ") + QStringLiteral("Se utilizarán los parámetros por defecto.");
 }
+
+// How long a start waits for the register of running sessions.
+constexpr qint64 kEsperaRegistro = 60000;
 
 // The end of a start that has already told the user why.
 struct EInicioInterrumpido {};
@@ -130,7 +136,15 @@ int NumeroEntrada(const QString& nombre) {
 int TomarNumeroSesion(const QString& registro, std::vector<std::unique_ptr<QLockFile>>& bloqueos) {
     QLockFile cerrojo(JoinPath(registro, QStringLiteral("REGISTRO.lock")));
     cerrojo.setStaleLockTime(0);
-    if (!cerrojo.tryLock(30000)) return -1;
+    // Short steps of random length: the lock's own waiting doubles its sleeps,
+    // so starts that wait together wake together and the latest ones starve.
+    QElapsedTimer espera;
+    espera.start();
+    while (!cerrojo.tryLock(0)) {
+        if (cerrojo.error() == QLockFile::PermissionError || espera.elapsed() > kEsperaRegistro)
+            return -1;
+        QThread::msleep(5 + QRandomGenerator::global()->bounded(25));
+    }
     QSet<int> ocupados;
     const QDir d(registro);
     for (const QString& nombre : d.entryList({QStringLiteral("*.lck")}, QDir::Files | QDir::Hidden))
@@ -607,7 +621,15 @@ bool TfGENEINIC::IniciarSesion(const QStringList& argumentos) {
         if (!QDir().mkpath(registro))
             throw EDatabaseError(DbError::ConnectionFailed,
                                  QStringLiteral("No es posible crear la carpeta ") + registro);
-        NumeroSesionUsuario = std::max(0, TomarNumeroSesion(registro, bloqueos->bloqueos));
+        NumeroSesionUsuario = TomarNumeroSesion(registro, bloqueos->bloqueos);
+        if (NumeroSesionUsuario <= 0) {
+            // Without a number of its own the session would share another's
+            // work tables and private folder.
+            NumeroSesionUsuario = 0;
+            MensajeAdvertencia(kConflicto);
+            SolicitarTerminacion();
+            return false;
+        }
         // The installation's own checks, before any database is connected.
         if (!DesactivarDiagnostico) DiagnosticoArranque(this, QStringLiteral("Configuracion"));
         BorrarArchivosTemporalesAntiguos();

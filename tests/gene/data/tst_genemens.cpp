@@ -1,6 +1,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QWindow>
 #include <QtTest>
 
@@ -98,6 +100,61 @@ private Q_SLOTS:
         QCOMPARE(largo.TextoMensaje->font().pointSize(), 8);
         largo.FormHide();
         QCOMPARE(largo.TextoMensaje->font().pointSize(), tamano);
+    }
+
+    // A long advice (statements to run) is shown whole: the box grows up to
+    // the screen, then scrolls; the text can be selected and copied. A text
+    // that fits keeps the fixed box.
+    void textoLargoCompleto_data() {
+        QTest::addColumn<QString>("tipo");
+        QTest::addColumn<int>("repeticiones");
+        QTest::newRow("cabe") << "A" << 0;
+        QTest::newRow("consejo de 2.000 caracteres") << "A" << 22;
+        QTest::newRow("pregunta larga") << "P" << 22;
+        QTest::newRow("mayor que la pantalla") << "E" << 120;
+    }
+    void textoLargoCompleto() {
+        QFETCH(QString, tipo);
+        QFETCH(int, repeticiones);
+        QString texto = QStringLiteral("¡ Aviso !.");
+        for (int i = 0; i < repeticiones; ++i)
+            texto += QStringLiteral(
+                         " GRANT ALL ON ALL TABLES IN SCHEMA \"general\" TO "
+                         "\"rh_empleado_%1\"; ALTER TABLE PERSONAL_COPIA;")
+                         .arg(i);
+        if (repeticiones == 22) QVERIFY(texto.size() >= 1900 && texto.size() <= 2100);
+        TfGENEMENS dialogo(tipo, texto, QString());
+        dialogo.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialogo));
+        QCOMPARE(dialogo.TextoMensaje->text(), texto);
+        const QRect pantalla = dialogo.screen()->availableGeometry();
+        QVERIFY(dialogo.width() <= pantalla.width());
+        QVERIFY(dialogo.height() <= pantalla.height());
+        if (repeticiones == 0) {
+            QCOMPARE(dialogo.size(), QSize(394, tipo == QLatin1String("P") ? 164 : 127));
+            QCOMPARE(dialogo.AreaMensaje->size(), QSize(276, 78));
+        }
+        // The label is as tall as its text needs at its width: nothing cut.
+        QVERIFY(dialogo.TextoMensaje->height() >=
+                dialogo.TextoMensaje->heightForWidth(dialogo.TextoMensaje->width()));
+        // What the area does not show is reached by scrolling, down to the end.
+        QScrollBar* barra = dialogo.AreaMensaje->verticalScrollBar();
+        const int oculto =
+            dialogo.TextoMensaje->height() - dialogo.AreaMensaje->viewport()->height();
+        QCOMPARE(barra->maximum(), std::max(0, oculto));
+        QCOMPARE(oculto > 0, repeticiones == 120);
+        // The buttons stay inside the dialog.
+        for (QPushButton* boton : {dialogo.pbAceptar, dialogo.pbSI, dialogo.pbNO})
+            if (boton->isVisible())
+                QVERIFY(dialogo.rect().contains(
+                    QRect(boton->mapTo(&dialogo, QPoint()), boton->size())));
+        // Selected and copied whole.
+        dialogo.TextoMensaje->setSelection(0, int(texto.size()));
+        QCOMPARE(dialogo.TextoMensaje->selectedText(), texto);
+        QVERIFY(dialogo.TextoMensaje->textInteractionFlags() & Qt::TextSelectableByMouse);
+        // The first focus stays with the answer, not the text.
+        QVERIFY(!dialogo.TextoMensaje->hasFocus());
+        dialogo.close();
     }
 
     void respuestaOculta() {

@@ -239,7 +239,10 @@ void RetenerEscrituraGeneral(const TestInstalacion& inst) {
 
 // Starts `n` sessions of the installation at the same moment and keeps them
 // all running until each has reported; their reports, in order.
-QList<QByteArray> ArranquesSimultaneos(const TestInstalacion& inst, int n) {
+// With `retenerRegistro` (ms), the register of running sessions is held
+// by this process from before the sessions start until that time is up.
+QList<QByteArray> ArranquesSimultaneos(const TestInstalacion& inst, int n,
+                                       int retenerRegistro = 0) {
     std::vector<std::unique_ptr<QProcess>> hijas;
     for (int i = 0; i < n; ++i) {
         auto p = std::make_unique<QProcess>();
@@ -256,6 +259,18 @@ QList<QByteArray> ArranquesSimultaneos(const TestInstalacion& inst, int n) {
         salidas[i] += hijas[i]->readAllStandardOutput();
     };
     for (int i = 0; i < n; ++i) leerHasta(i, "listo");
+    std::thread retencion;
+    if (retenerRegistro > 0) {
+        QDir().mkpath(inst.carpeta() + QStringLiteral("/SESIONES"));
+        auto cerrojo =
+            std::make_shared<QLockFile>(inst.carpeta() + QStringLiteral("/SESIONES/REGISTRO.lock"));
+        cerrojo->setStaleLockTime(0);
+        if (!cerrojo->tryLock(0)) qFatal("el registro de sesiones no se pudo retener");
+        retencion = std::thread([cerrojo, retenerRegistro] {
+            QThread::msleep(retenerRegistro);
+            cerrojo->unlock();
+        });
+    }
     for (auto& p : hijas) p->write("ya\n");
     // A child reads "ya" only once its pipe is written, which the reads
     // below do one child after another: written to all first, the sessions
@@ -265,6 +280,7 @@ QList<QByteArray> ArranquesSimultaneos(const TestInstalacion& inst, int n) {
     for (int i = 0; i < n; ++i) leerHasta(i, "fin=");
     for (auto& p : hijas) p->closeWriteChannel();
     for (auto& p : hijas) p->waitForFinished(30000);
+    if (retencion.joinable()) retencion.join();
     return salidas;
 }
 
@@ -843,23 +859,36 @@ private Q_SLOTS:
         QCOMPARE(NumeroSesionUsuario, 5);
     }
 
-    // Eight users starting a new installation at the same moment: all come
-    // up, each with a number of its own, and the installation has one
-    // company 1 and one first administrator.
-    void arranquesSimultaneos_data() { AddEngineRows(); }
+    // Users starting a new installation at the same moment: all come up,
+    // each with a number of its own, and the installation has one company 1
+    // and one first administrator. Sixteen of them wait together while
+    // another program holds the register for 35 s: the wait is fair, so
+    // each gets its turn once it is let go, and none goes on without a
+    // number (which would share another session's work tables).
+    void arranquesSimultaneos_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<int>("sesiones");
+        QTest::addColumn<int>("retencion");
+        for (Engine e : AvailableEngines()) {
+            NewEngineRow(e, "ocho") << 8 << 0;
+            NewEngineRow(e, "dieciseis con el registro retenido") << 16 << 35000;
+        }
+    }
     void arranquesSimultaneos() {
+        QFETCH(int, sesiones);
+        QFETCH(int, retencion);
         OpcionesInstalacion o;
         o.iniciar = false;
         o.crearBasesDatos = false;
         TestInstalacion inst(CurrentEngine(), o);
-        const QList<QByteArray> salidas = ArranquesSimultaneos(inst, 8);
+        const QList<QByteArray> salidas = ArranquesSimultaneos(inst, sesiones, retencion);
         QSet<int> numeros;
         for (const QByteArray& salida : salidas) {
             QVERIFY2(salida.contains("fin=ok\n") && !salida.contains("|"), salida.constData());
             const qsizetype i = salida.indexOf("numero=") + 7;
             numeros.insert(salida.mid(i, salida.indexOf('\n', i) - i).toInt());
         }
-        QCOMPARE(numeros.size(), 8);
+        QCOMPARE(numeros.size(), sesiones);
         QVERIFY(!numeros.contains(0));
         QVERIFY(inst.Iniciar());
         TDatabase* general = inst.sesion()->DatabaseGeneral;
