@@ -781,14 +781,16 @@ void TfNOMICALE::pbCopiaMasivaClick(QObject*) {
                            QStringLiteral(" es incorrecto! Repita por favor"));
         return;
     }
+    bool copiado = false;
     {
         TCursorEspera espera;
         MostrarVentanaProgreso(QStringLiteral("ON"), QStringLiteral("Duplicación de Calendarios"),
                                QStringLiteral("Eliminando calendarios destino..."));
-        CopiarAnoCalendario(CodigoCalendario, Ejercicio, d, h);
+        copiado = CopiarAnoCalendario(CodigoCalendario, Ejercicio, d, h);
         MostrarVentanaProgreso(QStringLiteral("OFF"), QString(), QString());
     }
-    CodigoCalendario = d;
+    // A refused copy stays on its source, which the retry copies again.
+    if (copiado) CodigoCalendario = d;
     MostrarMes();
 }
 

@@ -329,7 +329,8 @@ private Q_SLOTS:
         QCOMPARE(filas(3), QStringLiteral("365"));
         QCOMPARE(dia(2, 2025, 1, 2), QStringLiteral("SI|NO|NO|NO|3"));
         QCOMPARE(filas(1), QStringLiteral("366"));
-        QCOMPARE(e.f->CodigoCalendario, masiva ? 2 : 1);
+        // Nothing copied: the window stays on its source.
+        QCOMPARE(e.f->CodigoCalendario, 1);
     }
 
     // Deleting a year; on PostgreSQL, under each login, also once a view
@@ -583,9 +584,10 @@ private Q_SLOTS:
         Entorno e(engine);
         QVERIFY(GenerarAnoCalendario(1, 2025, 3));
         QVERIFY(GenerarAnoCalendario(2, 2025, 0));
+        // The clerk's retry is the same button again, on what the window
+        // shows after the refusal: the source, never an empty target.
+        e.mostrar(accion == QLatin1String("nuevo") ? 4 : 1, 2025, 1);
         const auto actuar = [&] {
-            // A refused range copy leaves the window on its first target.
-            e.mostrar(accion == QLatin1String("nuevo") ? 4 : 1, 2025, 1);
             textos();
             if (accion == QLatin1String("nuevo")) {
                 MessageSeam::enqueue(QStringLiteral("SI"));
@@ -612,7 +614,10 @@ private Q_SLOTS:
         QCOMPARE(filas(3), QStringLiteral("0"));
         QCOMPARE(dia(2, 2025, 1, 2), QStringLiteral("SI|NO|NO|NO|0"));
         QCOMPARE(filas(1), QStringLiteral("365"));
-        actuar();
+        QCOMPARE(e.f->CodigoCalendario, accion == QLatin1String("nuevo") ? 4 : 1);
+        const QStringList reintento = actuar();
+        // Only its questions: no warning ("¡ El calendario 2 no tiene días…").
+        QVERIFY2(reintento.filter(QStringLiteral("¡")).isEmpty(), qPrintable(reintento.join('|')));
         QCOMPARE(filas(accion == QLatin1String("nuevo") ? 4 : 2), QStringLiteral("365"));
         if (accion != QLatin1String("nuevo"))
             QCOMPARE(dia(2, 2025, 1, 2), QStringLiteral("SI|NO|NO|NO|3"));
