@@ -585,6 +585,7 @@ void TFichaPersona::Table1BeforePost(TDataSet* DataSet) {
 void TFichaPersona::BorrarConDependientes(int Codigo, bool& Borrando, bool TransaccionAjena) {
     Borrando = true;
     bool correcto = true;
+    bool iniciada = true;
     if (!TransaccionAjena) {
         if (ErrorEnTransaccion || TransaccionIniciada) {
             MensajeAdvertencia(QStringLiteral(
@@ -593,7 +594,7 @@ void TFichaPersona::BorrarConDependientes(int Codigo, bool& Borrando, bool Trans
             Abort();
         }
         // Outside a transaction the cascade could leave the person half deleted.
-        correcto = IniciarTransaccion(fGENEINIC);
+        correcto = iniciada = IniciarTransaccion(fGENEINIC);
         TransaccionBorrado = correcto;
     }
     if (correcto) correcto = EliminarDependientes(Codigo);
@@ -607,8 +608,9 @@ void TFichaPersona::BorrarConDependientes(int Codigo, bool& Borrando, bool Trans
     Borrando = false;
     if (!correcto) {
         if (!TransaccionAjena) {
-            // A begin refused by a busy database says so.
-            MensajeAdvertencia(TextoTransaccionNoIniciada());
+            // A begin refused by a busy database says so; a step that failed
+            // has said why itself.
+            if (!TomarRechazoDicho() || !iniciada) MensajeAdvertencia(TextoTransaccionNoIniciada());
             TransaccionBorrado = false;
             CancelarTransaccion(fGENEINIC);
         }

@@ -418,7 +418,9 @@ void filasMotorYCaso(const char* Columna, std::initializer_list<const char*> Cas
     QTest::addColumn<QString>(Columna);
     for (Engine motor : AvailableEngines())
         for (const char* caso : Casos)
-            if (motor == Engine::Postgres || qstrcmp(caso, SoloPostgres) != 0)
+            if (motor == Engine::Postgres || !QString::fromLatin1(SoloPostgres)
+                                                  .split(QLatin1Char(','))
+                                                  .contains(QLatin1String(caso)))
                 QTest::newRow(qPrintable(EngineTag(motor) + QLatin1Char('/') + QLatin1String(caso)))
                     << int(motor) << QString::fromLatin1(caso);
 }
@@ -1505,9 +1507,16 @@ private Q_SLOTS:
     // line: nothing goes, and he is told that the database is busy and to
     // try again, not that the record cannot go or that the transaction failed.
     // "en edicion" (PostgreSQL): another clerk has the employee in edit:
-    // it cannot go now, and the database is not said to be busy.
+    // it cannot go now, he is told the record is locked, and the database is
+    // not said to be busy. "bajas retenidas" (PostgreSQL): another program
+    // holds the employee's leave lines, so the cascade stops half-way: one
+    // message with the cause, never the statement. "conexion perdida"
+    // (PostgreSQL): the server ended the connection: its text, once.
     void baseOcupadaAlBorrar_data() {
-        filasMotorYCaso("operacion", {"registro", "multiple", "linea", "en edicion"}, "en edicion");
+        filasMotorYCaso(
+            "operacion",
+            {"registro", "multiple", "linea", "en edicion", "bajas retenidas", "conexion perdida"},
+            "en edicion,bajas retenidas,conexion perdida");
     }
     void baseOcupadaAlBorrar() {
         QFETCH(int, engine);
@@ -1518,6 +1527,12 @@ private Q_SLOTS:
         f->Table1->First();
         nuevoContrato(f, QDate(2020, 1, 1));
         f->pbConformeClick(f->pbConforme);
+        const bool bajas = operacion == QLatin1String("bajas retenidas") ||
+                           operacion == QLatin1String("conexion perdida");
+        if (bajas)
+            sql(
+                QStringLiteral("INSERT INTO BAJA (CodigoOperario, FechaInicio) VALUES (1, "
+                               "'2021-03-01')"));
         f->Show();
         QVERIFY(QTest::qWaitForWindowActive(f));
         const bool linea = operacion == QLatin1String("linea");
@@ -1533,23 +1548,37 @@ private Q_SLOTS:
                 otra.Open();
                 if (operacion == QLatin1String("en edicion")) {
                     QVERIFY(otra.TryLockRecord(QStringLiteral("PERSONAL"), QStringLiteral("1")));
-                } else {
+                } else if (operacion != QLatin1String("conexion perdida")) {
                     otra.StartTransaction();
                     otra.Execute(QStringLiteral("SELECT * FROM ") +
-                                 (linea ? QStringLiteral("HCONTRAT") : QStringLiteral("PERSONAL")) +
+                                 (linea   ? QStringLiteral("HCONTRAT")
+                                  : bajas ? QStringLiteral("BAJA")
+                                          : QStringLiteral("PERSONAL")) +
                                  QStringLiteral(" FOR UPDATE"));
                     fGENEINIC->Database->Execute(QStringLiteral("SET lock_timeout = 300"));
                 }
             }
             MessageSeam::clearLog();
-            if (operacion == QLatin1String("registro") ||
-                operacion == QLatin1String("en edicion")) {
+            // The server ends the connection as the leave lines go, half-way.
+            std::unique_ptr<TCorteConexion> corte;
+            if (operacion == QLatin1String("conexion perdida"))
+                corte = std::make_unique<TCorteConexion>(
+                    fGENEINIC->Database, QStringLiteral("baja"),
+                    QStringLiteral("OLD.CodigoOperario = 1"), QStringLiteral("DELETE"));
+            if (operacion != QLatin1String("multiple") && operacion != QLatin1String("linea")) {
                 MessageSeam::enqueue(QStringLiteral("SI"));
                 f->Eliminar1Click(f->Eliminar1);
-                esperados << QString::fromUtf8(textosmaestro::kPreguntaEliminarConLineas)
-                          << (operacion == QLatin1String("registro")
-                                  ? ocupada()
-                                  : QStringLiteral("¡ Este registro no puede eliminarse !"));
+                esperados << QString::fromUtf8(textosmaestro::kPreguntaEliminarConLineas);
+                if (operacion == QLatin1String("en edicion"))
+                    esperados << QStringLiteral(
+                        "¡ El registro esta siendo bloqueado por otro usuario !");
+                else if (operacion == QLatin1String("conexion perdida"))
+                    esperados << (textos().value(1).startsWith(
+                                      QStringLiteral("¡ Se ha perdido la conexión con el servidor"))
+                                      ? textos().value(1)
+                                      : QStringLiteral("(el texto de la conexión perdida)"));
+                else
+                    esperados << ocupada();
             } else if (operacion == QLatin1String("multiple")) {
                 MessageSeam::enqueue(QStringLiteral("SI"));
                 MessageSeam::enqueue(QStringLiteral("SI"));
@@ -1566,6 +1595,7 @@ private Q_SLOTS:
                                  ocupada();
             }
             QCOMPARE(textos(), esperados);
+            if (corte) QVERIFY(corte->Cortada());
             QVERIFY(!fGENEINIC->Database->InTransaction());
             if (otra.InTransaction()) otra.Rollback();
             if (!retenida) fGENEINIC->Database->Execute(QStringLiteral("SET lock_timeout = 10000"));

@@ -224,8 +224,7 @@ bool EliminarRegistrosActivos(TModuloDatos*, TDataSet* DataSet) {
         // Whoever aborted has said why.
         return false;
     } catch (const std::exception& e) {
-        MensajeAdvertencia(BaseOcupada(e) ? TextoBaseOcupada()
-                                          : QStringLiteral("¡Imposible eliminar el registro!"));
+        MensajeAdvertencia(TextoRechazo(e, QStringLiteral("¡Imposible eliminar el registro!")));
         return false;
     }
     return true;

@@ -252,17 +252,18 @@ bool EliminarRegistrosAsociadosClave(TModuloDatos* ModuloDatos, const QString& t
         MensajeAdvertencia(TextoTransaccionNoIniciada());
         return false;
     }
-    bool resultado = true;
     for (const auto& s : sentencias) {
         QString r;
         EjecutarSQL(ModuloDatos, s.sql, QStringLiteral("Database"), QString(), r);
         if (!r.isEmpty()) {
-            MensajeAdvertencia(QString::fromUtf8(s.aviso) + r);
-            resultado = false;
+            // A busy database or a lost connection has been told once; any
+            // failure leaves every attachment in place (the guard undoes the
+            // rest), so the others are not tried.
+            if (!RechazoDicho()) MensajeAdvertencia(QString::fromUtf8(s.aviso) + r);
+            return false;
         }
     }
-    // Any failure leaves every attachment in place (the guard undoes the rest).
-    return resultado && transaccion.Confirmar();
+    return transaccion.Confirmar();
 }
 
 // ---------------------------------------------------------------- record copies

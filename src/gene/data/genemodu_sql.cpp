@@ -182,9 +182,15 @@ void ejecutarSQL(TModuloDatos* ModuloDatos, const QString& SQL, const QString& S
         Resultado = QStringLiteral("Error. No es posible ejecutar la sentencia SQL. Motivo: ") +
                     MotivoError(e);
         if (!silenciosa) {
-            MensajeAdvertencia(Resultado);
-            mostrarSentencia(QStringLiteral("Hay un error en la siguiente Sentencia SQL: "),
-                             sentencia);
+            if (BaseNoDisponible(e)) {
+                // The statement is not at fault: its cause alone, in one message.
+                MensajeAdvertencia(TextoRechazo(e, Resultado));
+                AnotarRechazoDicho();
+            } else {
+                MensajeAdvertencia(Resultado);
+                mostrarSentencia(QStringLiteral("Hay un error en la siguiente Sentencia SQL: "),
+                                 sentencia);
+            }
         }
         return;
     }
@@ -496,10 +502,16 @@ bool AbrirConsulta(TModuloDatos* ModuloDatos, TQuery* Consulta, const QString& O
         // warning, and the program goes on.
         Motivo = MotivoError(e);
         if (!contiene(opciones, "Silencio")) {
-            MensajeAdvertencia(
-                QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ") + Motivo);
-            mostrarSentencia(QStringLiteral("Hay un error en la siguiente Sentencia SQL: "),
-                             Consulta->SQL().Text());
+            if (BaseNoDisponible(e)) {
+                // The statement is not at fault: its cause alone, in one message.
+                MensajeAdvertencia(TextoRechazo(e, Motivo));
+                AnotarRechazoDicho();
+            } else {
+                MensajeAdvertencia(
+                    QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ") + Motivo);
+                mostrarSentencia(QStringLiteral("Hay un error en la siguiente Sentencia SQL: "),
+                                 Consulta->SQL().Text());
+            }
         }
         return false;
     }

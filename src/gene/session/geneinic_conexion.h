@@ -236,6 +236,17 @@ QString TextoBaseOcupada();
 // Busy, or the connection to the server lost: whatever follows in the same
 // action is refused too, so it stops at the first such refusal.
 bool BaseNoDisponible(const std::exception& e);
+// What the clerk is told of an action the database refused, by its cause:
+// busy, the lost connection's own text, a record another clerk holds ("¡ El
+// registro esta siendo bloqueado por otro usuario !"); else Aviso.
+QString TextoRechazo(const std::exception& e, const QString& Aviso);
+// A statement's refusal by a busy database or a lost connection has been
+// told (AnotarRechazoDicho); TomarRechazoDicho answers whether one was since
+// the last transaction began, so that the unit that stops adds no second
+// message of its own.
+void AnotarRechazoDicho();
+bool RechazoDicho();
+bool TomarRechazoDicho();
 // What the clerk is told when a transaction could not begin, by why the last
 // IniciarTransaccion failed: the database busy, the lost connection's text,
 // else "¡ La transacción no ha sido completada !. Inténtelo de nuevo.".

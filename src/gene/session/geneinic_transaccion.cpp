@@ -3,6 +3,7 @@
 
 #include <QHash>
 #include <QSqlQuery>
+#include <utility>
 
 #include "db/database.h"
 #include "db/dberror.h"
@@ -95,6 +96,32 @@ QString TextoBaseOcupada() {
         "momentos.");
 }
 
+namespace {
+bool rechazoDicho = false;
+}  // namespace
+
+void AnotarRechazoDicho() {
+    rechazoDicho = true;
+}
+
+bool RechazoDicho() {
+    return rechazoDicho;
+}
+
+bool TomarRechazoDicho() {
+    return std::exchange(rechazoDicho, false);
+}
+
+QString TextoRechazo(const std::exception& e, const QString& Aviso) {
+    if (BaseOcupada(e)) return TextoBaseOcupada();
+    const auto* d = dynamic_cast<const EDatabaseError*>(&e);
+    if (d && d->code() == DbError::ConnectionLost) return d->Message();
+    // The program's own record lock, held by another clerk's edit.
+    if (d && d->code() == DbError::RecordLocked)
+        return QStringLiteral("¡ El registro esta siendo bloqueado por otro usuario !");
+    return Aviso;
+}
+
 QString TextoTransaccionNoIniciada() {
     return motivoInicio.isEmpty()
                ? QStringLiteral("¡ La transacción no ha sido completada !. Inténtelo de nuevo.")
@@ -105,6 +132,7 @@ bool IniciarTransaccion(TfGENEINIC* f, TDatabase* Base) {
     TDatabase* d = BaseOPorDefecto(f, Base);
     bool resultado = false;
     motivoInicio.clear();
+    rechazoDicho = false;
     if (d && d->InTransaction()) {
         resultado = true;  // they do not nest: whoever started it ends it
     } else if (d) {

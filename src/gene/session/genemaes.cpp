@@ -305,7 +305,7 @@ bool TFormularioMaestro::Intentar(const std::function<void()>& paso, const QStri
         // A check that refused the operation has said why already.
         return false;
     } catch (const std::exception& e) {
-        MensajeAdvertencia(BaseOcupada(e) ? TextoBaseOcupada() : aviso);
+        MensajeAdvertencia(TextoRechazo(e, aviso));
         return false;
     }
 }
