@@ -422,24 +422,31 @@ bool TfGENEDOCE::HayRegistro() const {
     return false;
 }
 
-int TfGENEDOCE::EscribirBajoRegistro(const QString& Sql, const QVariantList& Valores) {
+bool TfGENEDOCE::EscribirBajoRegistro(const QString& Sql, const QVariantList& Valores,
+                                      const QString& Aviso) {
     // The owner is compared and the document written in one transaction: no
     // delete or new record under the key slips between the two.
     TGuardaTransaccion transaccion(fGENEINIC);
-    try {
-        // Without one the comparison would prove nothing: nothing is
-        // written then.
-        if (!transaccion.Activa()) return 0;
-        CheckRowAsRead(RegistroLeido);
-        auto q = sentencia(Sql, Valores);
-        return ejecutar(q.get()) && transaccion.Confirmar() ? 1 : 0;
-    } catch (const EDatabaseError& e) {
-        if (e.code() == DbError::RecordChanged || e.code() == DbError::RecordDeleted) {
-            MensajeAdvertencia(TextoErrorBaseDatos(e));
-            return -1;
-        }
+    // Without one the comparison would prove nothing: nothing is written then.
+    if (!transaccion.Activa()) {
+        MensajeAdvertencia(TextoTransaccionNoIniciada());
+        return false;
     }
-    return 0;
+    try {
+        CheckRowAsRead(RegistroLeido);
+        sentencia(Sql, Valores)->ExecSQL();
+    } catch (const EAbort&) {
+        throw;
+    } catch (const EDatabaseError& e) {
+        if (e.code() == DbError::RecordChanged || e.code() == DbError::RecordDeleted)
+            MensajeAdvertencia(TextoErrorBaseDatos(e));
+        else
+            MensajeAdvertencia(
+                TextoRechazo(e, Aviso + QStringLiteral(". Motivo: ") + MotivoError(e)));
+        return false;
+    }
+    // A commit that fails has said why.
+    return transaccion.Confirmar();
 }
 
 bool TfGENEDOCE::AgregarDocumento(const QString& Titulo, const QString& Ubicacion,
@@ -456,16 +463,13 @@ bool TfGENEDOCE::AgregarDocumento(const QString& Titulo, const QString& Ubicacio
             QStringLiteral("¡ No hay ningún registro actual al que asociar el documento !"));
         return false;
     }
-    const int grabado = EscribirBajoRegistro(
-        QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre, Ubicacion, "
-                       "Descripcion) VALUES (:NombreTabla, :ClaveTabla, :Nombre, :Ubicacion, "
-                       ":Descripcion)"),
-        {NombreTabla, ClaveTabla, Titulo, Ubicacion, Descripcion});
-    if (grabado <= 0) {
-        if (grabado == 0)
-            MensajeAdvertencia(QStringLiteral("¡No ha sido posible registrar el Documento!"));
+    if (!EscribirBajoRegistro(
+            QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre, Ubicacion, "
+                           "Descripcion) VALUES (:NombreTabla, :ClaveTabla, :Nombre, :Ubicacion, "
+                           ":Descripcion)"),
+            {NombreTabla, ClaveTabla, Titulo, Ubicacion, Descripcion},
+            QStringLiteral("¡No ha sido posible registrar el Documento!")))
         return false;
-    }
     auto* item = new QTreeWidgetItem(ListView1, {Titulo, Ubicacion});
     ListView1->setCurrentItem(item);
     DocumentacionElectronicaModificada(fGENEINIC, NombreTabla);
@@ -538,22 +542,19 @@ void TfGENEDOCE::pbEditarDescripcionClick(QObject*) {
     if (EscribirBajoRegistro(QStringLiteral("UPDATE DOCUTRON SET Descripcion = :Descripcion "
                                             "WHERE NombreTabla = :NombreTabla AND ClaveTabla = "
                                             ":ClaveTabla AND Nombre = :Nombre"),
-                             {descripcion, NombreTabla, ClaveTabla, TituloSeleccionado()}) > 0)
+                             {descripcion, NombreTabla, ClaveTabla, TituloSeleccionado()},
+                             QStringLiteral("¡No ha sido posible registrar el Documento!")))
         MemoDescripcion->setText(descripcion);
 }
 
 void TfGENEDOCE::pbEliminarClick(QObject*) {
     QTreeWidgetItem* item = ListView1->currentItem();
     if (!item) return;
-    const int eliminado = EscribirBajoRegistro(
-        QStringLiteral("DELETE") + kCondicion + QStringLiteral(" AND Nombre = :Nombre"),
-        {NombreTabla, ClaveTabla, item->text(0)});
-    if (eliminado <= 0) {
-        if (eliminado == 0)
-            MensajeAdvertencia(
-                QStringLiteral("¡No ha sido posible eliminar el registro del Documento!"));
+    if (!EscribirBajoRegistro(
+            QStringLiteral("DELETE") + kCondicion + QStringLiteral(" AND Nombre = :Nombre"),
+            {NombreTabla, ClaveTabla, item->text(0)},
+            QStringLiteral("¡No ha sido posible eliminar el registro del Documento!")))
         return;
-    }
     delete item;
     DocumentacionElectronicaModificada(fGENEINIC, NombreTabla);
     if (!ListView1->currentItem()) {

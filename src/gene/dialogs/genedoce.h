@@ -130,9 +130,12 @@ private:
     // cannot be looked up.
     bool LeerPropietario(const QString& Clave, TRowAsRead& Leido) const;
     // Runs a write of the owner's documents (values bound) once the owner is
-    // found still the record read, in one transaction: 1 done, 0 failed, -1
-    // refused for a record changed or gone (told with the database's words).
-    int EscribirBajoRegistro(const QString& Sql, const QVariantList& Valores);
+    // found still the record read, in one transaction: true when done. A
+    // refusal is told by its cause: a record changed or gone, a busy database,
+    // a lost connection or a locked record in the database's words, anything
+    // else as Aviso with its reason.
+    bool EscribirBajoRegistro(const QString& Sql, const QVariantList& Valores,
+                              const QString& Aviso);
     // A walk reached a record that cannot be looked up: its documents are
     // stored unchecked.
     bool SinComprobar = false;

@@ -17,6 +17,8 @@
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_servicios.h"
 #include "gene/session/sesion.h"
+#include "support/baseretenida.h"
+#include "support/cortepg.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
 #include "ui/controls.h"
@@ -263,10 +265,11 @@ private Q_SLOTS:
         QCOMPARE(d->MemoDescripcion->Text(), QStringLiteral("El logotipo"));
         QVERIFY(mensajes().isEmpty());
 
-        // A title the record already has is refused.
+        // A title the record already has is refused, saying so.
         QVERIFY(!d->AgregarDocumento(QStringLiteral("Logo"), QString(), QString()));
         QCOMPARE(mensajes(), QStringList{QStringLiteral("¡No ha sido posible registrar el "
-                                                        "Documento!")});
+                                                        "Documento!. Motivo: ¡ Ya existe el "
+                                                        "registro !")});
         // A cancelled title adds nothing.
         MessageSeam::enqueue(QStringLiteral("www.otra.prueba"));
         MessageSeam::enqueue(MessageSeam::cancel());
@@ -389,6 +392,95 @@ private Q_SLOTS:
         QCOMPARE(mensajes(), QStringList(5, aviso));
         QCOMPARE(Sql(QStringLiteral("SELECT COUNT(*) FROM DOCUTRON")), QStringLiteral("0"));
         QCOMPARE(d->NumeroDocumentos(), 0);
+        d->Close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // Adding or removing a document while another program holds
+    // the database, or after the server ended the connection: the clerk is
+    // told why (busy, the lost connection), once, and nothing is stored or
+    // removed (read from another connection); once free, it goes through.
+    void refusalsTellTheirCause_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("causa");
+        QTest::addColumn<QString>("accion");
+        for (Engine e : AvailableEngines())
+            for (const char* causa : {"retenida", "conexion perdida"})
+                for (const char* accion : {"agregar", "eliminar"})
+                    if (e == Engine::Postgres || qstrcmp(causa, "retenida") == 0)
+                        QTest::addRow("%s %s %s", qPrintable(EngineTag(e)), causa, accion)
+                            << int(e) << QString::fromLatin1(causa) << QString::fromLatin1(accion);
+    }
+    void refusalsTellTheirCause() {
+        QFETCH(int, engine);
+        QFETCH(QString, causa);
+        QFETCH(QString, accion);
+        TestInstalacion inst(Engine(engine), conEmpresa());
+        TModuloDatos modulo;
+        CodigoUsuarioActual = QLatin1String(kCodigoAdministradorInicial);
+        delete fGENEDOCE;
+        Sql(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (1, 'ANA')"));
+        Sql(
+            QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre, Descripcion) "
+                           "VALUES ('PERSONAL', '1', 'Ficha', 'antes')"));
+        auto personal = AbrirTablaPrueba(QStringLiteral("PERSONAL"));
+        QVERIFY(personal->FindKey({1}));
+        AbrirDocumentacionElectronica(inst.sesion(), QStringLiteral("PERSONAL"),
+                                      QStringLiteral("1"), personal->RowAsRead());
+        QVERIFY(fGENEDOCE);
+        TfGENEDOCE* d = fGENEDOCE;
+        d->SeleccionarDocumento(0);
+        TDatabase otra;
+        otra.setDatabaseName(QStringLiteral("OtraSesion"));
+        otra.Params() = inst.sesion()->Database->Params();
+        otra.Open();
+        const auto guardado = [&otra] {
+            return otra
+                .Scalar(QStringLiteral(
+                    "SELECT COUNT(*) || ' ' || COALESCE(MAX(Descripcion), '') FROM DOCUTRON"))
+                .toString();
+        };
+        const auto actuar = [&] {
+            MessageSeam::clearLog();
+            if (accion == QLatin1String("agregar")) {
+                d->AgregarDocumento(QStringLiteral("Nota"), QString(), QStringLiteral("texto"));
+            } else {
+                d->pbEliminarClick();
+            }
+            return mensajes();
+        };
+        {
+            std::unique_ptr<TBaseRetenida> retenida;
+            std::unique_ptr<TCorteConexion> corte;
+            const bool agregar = accion == QLatin1String("agregar");
+            if (causa == QLatin1String("retenida"))
+                retenida = std::make_unique<TBaseRetenida>(inst.sesion()->Database,
+                                                           QStringList{QStringLiteral("DOCUTRON")});
+            else  // the server ends the connection as the row is written
+                corte = std::make_unique<TCorteConexion>(
+                    inst.sesion()->Database, QStringLiteral("docutron"),
+                    agregar ? QStringLiteral("NEW.Nombre = 'Nota'")
+                            : QStringLiteral("OLD.Nombre = 'Ficha'"),
+                    agregar ? QStringLiteral("INSERT") : QStringLiteral("DELETE"));
+            const QStringList vistos = actuar();
+            if (corte) QVERIFY(corte->Cortada());
+            QCOMPARE(vistos.size(), 1);
+            if (retenida)
+                QCOMPARE(vistos.first(),
+                         QStringLiteral("¡ La base de datos está ocupada por otro usuario !. "
+                                        "Inténtelo de nuevo dentro de unos momentos."));
+            else
+                QVERIFY2(vistos.first().startsWith(
+                             QStringLiteral("¡ Se ha perdido la conexión con el servidor")),
+                         qPrintable(vistos.first()));
+            QCOMPARE(guardado(), QStringLiteral("1 antes"));
+            QCOMPARE(d->NumeroDocumentos(), 1);
+            QVERIFY(!inst.sesion()->Database->InTransaction());
+        }
+        QCOMPARE(actuar(), QStringList());
+        QCOMPARE(guardado(), accion == QLatin1String("agregar") ? QStringLiteral("2 texto")
+                                                                : QStringLiteral("0 "));
+        otra.Close();
         d->Close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
