@@ -4,6 +4,7 @@
 // its number, copies that never touch the calendar on display, the spins at
 // their ends and a marked day.
 
+#include <QSqlQuery>
 #include <QtTest>
 
 #include "db/database.h"
@@ -563,6 +564,24 @@ private Q_SLOTS:
         QCOMPARE(QList<int>({f->Ejercicio, f->Mes}), QList<int>({2025, 1}));
         f->SpinMes->UpClick();
         QCOMPARE(QList<int>({f->Ejercicio, f->Mes}), QList<int>({2024, 12}));
+    }
+
+    // A transaction that cannot begin writes no day, even when the cause is
+    // gone before the first day would be written: here the connection is
+    // in a transaction of another's making (SQLite refuses the BEGIN), whose
+    // commit right after would keep whatever was written inside it.
+    void inicioRechazadoNoEscribeDias() {
+        Entorno e(int(Engine::Sqlite));
+        QSqlQuery ajena(fGENEINIC->Database->connection());
+        QVERIFY(ajena.exec(QStringLiteral("BEGIN")));
+        textos();
+        QVERIFY(!GenerarAnoCalendario(5, 2025, 3));
+        QVERIFY(ajena.exec(QStringLiteral("COMMIT")));
+        QCOMPARE(textos(), QStringList{QStringLiteral(
+                               "¡ La transacción no ha sido completada !. Inténtelo de nuevo.")});
+        QCOMPARE(filas(5), QStringLiteral("0"));
+        QVERIFY(GenerarAnoCalendario(5, 2025, 3));
+        QCOMPARE(filas(5), QStringLiteral("365"));
     }
 
     // Another program holds the database past the lock wait: generating a

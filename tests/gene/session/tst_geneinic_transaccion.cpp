@@ -8,6 +8,7 @@
 #include "db/dberror.h"
 #include "db/table.h"
 #include "gene/data/genemens.h"
+#include "gene/session/geneapp.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_formulario.h"
@@ -250,6 +251,30 @@ private Q_SLOTS:
         QVERIFY(ConfirmarTransaccion(f()));
         QVERIFY(MessageSeam::log().isEmpty());
         QCOMPARE(FilasVistasDesdeOtraSesion(db()), 1);
+    }
+
+    // A refusal no window caught reaches the program's general handler: a
+    // busy database is told as busy, never as a record another user holds
+    // (the engine's refusal and the program's record lock share their code).
+    void ocupadaEnElManejadorGeneral_data() { AddEngineRows(); }
+    void ocupadaEnElManejadorGeneral() {
+        std::exception_ptr rechazo;
+        {
+            TBaseRetenida retenida(db(), {QStringLiteral("PRUEBA")});
+            try {
+                db()->Execute(QStringLiteral("INSERT INTO PRUEBA VALUES (7)"));
+            } catch (...) {
+                rechazo = std::current_exception();
+            }
+        }
+        QVERIFY(rechazo);
+        MessageSeam::clearLog();
+        DespacharExcepcion(nullptr, rechazo);
+        QCOMPARE(MessageSeam::log().size(), 1);
+        QCOMPARE(MessageSeam::log().at(0).text,
+                 QStringLiteral("¡ La base de datos está ocupada por otro usuario !. Inténtelo de "
+                                "nuevo dentro de unos momentos."));
+        QCOMPARE(FilasVistasDesdeOtraSesion(db()), 0);
     }
 
     // A transaction that cannot begin is told with its reason: the

@@ -1,9 +1,13 @@
 // Conversions under fixed Spanish conventions: the results must not depend on
 // the process locale (the suite runs in the C locale and again under es_ES).
 
+#include <QFileInfo>
+#include <QProcess>
 #include <QtTest>
 #include <clocale>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 #include "db/dberror.h"
@@ -72,6 +76,8 @@ private Q_SLOTS:
     void formatDateTime_data();
     void formatDateTime();
     void boolToStr();
+    void userTimeZoneKept_data();
+    void userTimeZoneKept();
 };
 
 void TestSysUtils::initTestCase() {
@@ -638,5 +644,52 @@ void TestSysUtils::boolToStr() {
     QCOMPARE(BoolToStr(false), QString("False"));
 }
 
-QTEST_GUILESS_MAIN(TestSysUtils)
+// The zone a user set stays his: the program names the system's zone file
+// only when TZ is unset. A child run of this program reports the TZ it sees
+// and the offset of a summer noon.
+void TestSysUtils::userTimeZoneKept_data() {
+    QTest::addColumn<bool>("unset");
+    QTest::addColumn<QString>("tz");
+    QTest::addColumn<QString>("seen");
+    QTest::addColumn<int>("offset");
+    const int local = QDateTime(QDate(2026, 7, 1), QTime(12, 0)).offsetFromUtc();
+    if (QFileInfo::exists(QStringLiteral("/etc/localtime")))
+        QTest::newRow("unset") << true << ""
+                               << ":/etc/localtime" << local;
+    QTest::newRow("posix zone") << false << "EST5EDT"
+                                << "EST5EDT" << -4 * 3600;
+    QTest::newRow("utc") << false << "UTC0"
+                         << "UTC0" << 0;
+    QTest::newRow("empty") << false << ""
+                           << "" << 0;
+}
+
+void TestSysUtils::userTimeZoneKept() {
+    QFETCH(bool, unset);
+    QFETCH(QString, tz);
+    QFETCH(QString, seen);
+    QFETCH(int, offset);
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("TZ"));
+    if (!unset) env.insert(QStringLiteral("TZ"), tz);
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--zona")});
+    QVERIFY(child.waitForFinished(30000));
+    const QString out = QString::fromUtf8(child.readAllStandardOutput()).trimmed();
+    QCOMPARE(out, seen + QLatin1Char('|') + QString::number(offset));
+}
+
+int main(int argc, char** argv) {
+    if (argc > 1 && qstrcmp(argv[1], "--zona") == 0) {
+        const char* tz = std::getenv("TZ");
+        std::printf("%s|%d\n", tz ? tz : "(unset)",
+                    QDateTime(QDate(2026, 7, 1), QTime(12, 0)).offsetFromUtc());
+        return 0;
+    }
+    QCoreApplication app(argc, argv);
+    TestSysUtils tc;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&tc, argc, argv);
+}
 #include "tst_sysutils.moc"
