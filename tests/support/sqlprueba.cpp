@@ -1,5 +1,7 @@
 #include "support/sqlprueba.h"
 
+#include <QCoreApplication>
+
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -148,7 +150,12 @@ void PerfilesGruposPrueba(const QString& Perfiles) {
 }
 
 namespace {
-constexpr int kClaveAsesor = 424242;
+// Advisory locks are the whole database's: the suites beside one server share
+// them, so each test program checks a key of its own (its pid), never one
+// another program's check holds for a moment.
+QString ClaveAsesor() {
+    return QStringLiteral("424242, %1").arg(QCoreApplication::applicationPid() % 2000000000);
+}
 }  // namespace
 
 AlcancePrueba::AlcancePrueba(Caso caso, const QString& Tabla) : caso_(caso), tabla_(Tabla) {
@@ -168,7 +175,7 @@ AlcancePrueba::AlcancePrueba(Caso caso, const QString& Tabla) : caso_(caso), tab
             Rechazo = ReachingNameReason(QStringLiteral("pg_cancel_backend"));
             break;
         case BloqueoAsesor:
-            Expresion = QStringLiteral("pg_try_advisory_lock(%1)").arg(kClaveAsesor);
+            Expresion = QStringLiteral("pg_try_advisory_lock(%1)").arg(ClaveAsesor());
             Rechazo = ReachingNameReason(QStringLiteral("pg_try_advisory_lock"));
             break;
         case LiberarBloqueos:
@@ -225,8 +232,9 @@ QString AlcancePrueba::Fuga() {
     } catch (const EDatabaseError&) {
         return QStringLiteral("otra sesión terminada");
     }
-    if (otra_->Scalar(QStringLiteral("SELECT pg_try_advisory_lock(%1)").arg(kClaveAsesor)).toBool())
-        otra_->Scalar(QStringLiteral("SELECT pg_advisory_unlock(%1)").arg(kClaveAsesor));
+    if (otra_->Scalar(QStringLiteral("SELECT pg_try_advisory_lock(%1)").arg(ClaveAsesor()))
+            .toBool())
+        otra_->Scalar(QStringLiteral("SELECT pg_advisory_unlock(%1)").arg(ClaveAsesor()));
     else
         fuga += QStringLiteral("bloqueo asesor retenido; ");
     if (caso_ == LiberarBloqueos) {

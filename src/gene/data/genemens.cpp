@@ -241,11 +241,15 @@ QSize TfGENEMENS::ajustarAlTexto(const QRect& pantalla, int altoBase) {
     // What the text needs at a given width, as the label itself lays it out.
     TextoMensaje->setText(MensajeDialogo);
     auto altoPara = [&](int ancho) { return TextoMensaje->heightForWidth(ancho); };
+    TextoMensaje->setAlignment(Qt::AlignCenter);
     int ancho = kAnchoTexto;
     int altoTexto = altoPara(ancho);
     int altoArea = kAltoTexto;
     bool desplaza = false;
     if (altoTexto > kAltoTexto) {
+        // A long text (an advice with statements) reads from the left.
+        TextoMensaje->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        altoTexto = altoPara(ancho);
         // Wider first, then taller, up to nine tenths of the screen; beyond
         // that the text scrolls.
         const int margenAncho = kAncho - kAnchoTexto;
