@@ -148,7 +148,11 @@ TfRRHHEVAL::TfRRHHEVAL(QWidget* owner)
     Table2->AfterPost = [this](TDataSet* d) { Table2AfterPost(d); };
     Table2->OnPostError = [this](TDataSet*) { TerminarTransaccionLinea(false); };
     operarioMostrado_ = std::make_unique<rrhhpers::TOperarioMostrado>();
-    Table1->OnPostError = [this](TDataSet*) { operarioMostrado_->Terminar(false); };
+    Table1->OnPostError = [this](TDataSet*) {
+        // Refused, the next confirm compares the employee shown then.
+        operarioMostrado_->Terminar(false);
+        operarioMostrado_->Olvidar();
+    };
     Table2->AfterDelete = [this](TDataSet* d) { Table2AfterDelete(d); };
     // The lines have no attachments of their own.
     Table2->BeforeDelete = [](TDataSet*) {};
@@ -383,6 +387,7 @@ void TfRRHHEVAL::Table1BeforePost(TDataSet* DataSet) {
 }
 
 void TfRRHHEVAL::Table1AfterPost(TDataSet* DataSet) {
+    operarioMostrado_->Olvidar();
     if (!operarioMostrado_->Terminar(true)) {
         // The commit failed (and said so): the window shows what is stored.
         if (Table1->Active() && Table1->State() == dsBrowse) Table1->Refresh();

@@ -217,10 +217,10 @@ void ComprobarOperarioLeido(const TRowAsRead& Leido, const QVariant& Codigo, TTa
     }
 }
 
-void TOperarioMostrado::Leer(const QVariant& Codigo) {
+void TOperarioMostrado::Leer(const QVariant& Codigo, bool DeNuevo) {
     // The name is shown again on every change of the row: the employee
     // stays the one read when his code was typed.
-    if (leido_ && codigo_ == Codigo) return;
+    if (!DeNuevo && leido_ && codigo_ == Codigo) return;
     codigo_ = Codigo;
     try {
         operario_ = OperarioLeido(Codigo);
@@ -249,8 +249,6 @@ void TOperarioMostrado::Comprobar(const QVariant& Codigo) {
 }
 
 bool TOperarioMostrado::Terminar(bool Confirmar) {
-    // The next post compares the employee shown then.
-    leido_ = false;
     if (!transaccion_) return true;
     const bool confirmada = !Confirmar || transaccion_->Confirmar();
     transaccion_.reset();

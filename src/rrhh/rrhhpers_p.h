@@ -84,18 +84,21 @@ TRowAsRead OperarioLeido(const QVariant& Codigo);
 void ComprobarOperarioLeido(const TRowAsRead& Leido, const QVariant& Codigo,
                             TTable* Personal = nullptr);
 
-// The employee a window shows for the row being typed under his code, and
-// the transaction that checks him and stores the row: read when his code
-// is shown with his name (Leer; the same code again keeps him); before the
-// row's post a transaction begins where none runs and he is compared
-// (Comprobar); the post's end confirms it (Terminar(true): false when the
-// commit failed, which has said why) or takes it back (Terminar(false), or
-// the end of this object), and the next post compares the one shown then.
+// The employee a window shows for the rows it stores under his code, and
+// the transaction that checks him and stores a row: read when his code is
+// shown with his name (Leer; the same code again keeps him unless DeNuevo);
+// before a row's post a transaction begins where none runs and he is
+// compared (Comprobar); the post's end confirms it (Terminar(true): false
+// when the commit failed, which has said why) or takes it back
+// (Terminar(false), or the end of this object). A window whose rows are
+// typed one by one forgets him after each (Olvidar): the next row compares
+// the one shown then.
 class TOperarioMostrado {
 public:
-    void Leer(const QVariant& Codigo);
+    void Leer(const QVariant& Codigo, bool DeNuevo = false);
     void Comprobar(const QVariant& Codigo);
     bool Terminar(bool Confirmar);
+    void Olvidar() { leido_ = false; }
 
 private:
     QVariant codigo_;

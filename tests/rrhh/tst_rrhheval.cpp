@@ -731,13 +731,7 @@ private Q_SLOTS:
     // changes him ("modificado"), before the confirm. It is refused and
     // stays as typed, nothing stored (read by another session); untouched,
     // it is stored.
-    void evaluacionDeOperarioSustituido_data() {
-        QTest::addColumn<int>("engine");
-        QTest::addColumn<QString>("escena");
-        for (Engine motor : AvailableEngines())
-            for (const char* escena : {"nadie lo toca", "sustituido", "modificado"})
-                NewEngineRow(motor, escena) << QString::fromLatin1(escena);
-    }
+    void evaluacionDeOperarioSustituido_data() { FilasOperarioEnOtraSesion(); }
     void evaluacionDeOperarioSustituido() {
         QFETCH(int, engine);
         QFETCH(QString, escena);
@@ -761,14 +755,10 @@ private Q_SLOTS:
         TeclearEnFoco(QStringLiteral("P1"));
         pulsar(Qt::Key_Tab);
         TeclearEnFoco(QStringLiteral("10/01/2024"));
-        if (escena == QLatin1String("sustituido")) {
-            FilasEnOtraSesion(QStringLiteral("DELETE FROM PERSONAL WHERE CodigoOperario = 402"));
-            FilasEnOtraSesion(QStringLiteral(
-                "INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (402, 'Sustituto402')"));
-        } else if (escena == QLatin1String("modificado")) {
-            FilasEnOtraSesion(QStringLiteral(
-                "UPDATE PERSONAL SET Nombre = 'Renombrado402' WHERE CodigoOperario = 402"));
-        }
+        OperarioEnOtraSesion(escena, 402,
+                             escena == QLatin1String("sustituido")
+                                 ? QStringLiteral("Sustituto402")
+                                 : QStringLiteral("Renombrado402"));
         MessageSeam::clearLog();
         QTest::mouseClick(f->pbConforme, Qt::LeftButton);
         const QString evaluaciones =
