@@ -600,8 +600,8 @@ void TfRRHHPLAN::Table1BeforePost(TDataSet* DataSet) {
 }
 
 void TfRRHHPLAN::Table1AfterPost(TDataSet* DataSet) {
-    operarioMostrado_->Olvidar();
     if (!operarioMostrado_->Terminar(true)) {
+        operarioMostrado_->Olvidar();
         // The commit failed (and said so): the grid shows what is stored.
         if (Table1->Active() && Table1->State() == dsBrowse) Table1->Refresh();
         Abort();
@@ -616,6 +616,8 @@ void TfRRHHPLAN::Table1AfterPost(TDataSet* DataSet) {
     }
     TFormularioMaestro::Table1AfterPost(DataSet);
     OfrecerHistorico(Table1);
+    // The next line compares the employee shown then.
+    operarioMostrado_->Olvidar();
     if (EnProceso) return;
     EnfocarPrimeraColumna();
     // Lines are entered one after the other.
@@ -644,8 +646,25 @@ void TfRRHHPLAN::OfrecerHistorico(TDataSet* Linea) {
         return;
     }
     if (cuenta.toInt() != 0) return;
+    // A line typed here goes to the history and groups of the employee its
+    // name showed, checked in the transaction that writes them (the
+    // questions leave time for another clerk to replace him); a batch line
+    // showed none.
+    const bool mostrado = Linea == Table1 && !EnProceso;
+    const auto vigente = [this, mostrado, operario] {
+        if (!mostrado) return true;
+        try {
+            operarioMostrado_->Comprobar(operario);
+            return true;
+        } catch (const std::exception& e) {
+            operarioMostrado_->Terminar(false);
+            MensajeAdvertencia(TextoErrorBaseDatos(e));
+            return false;
+        }
+    };
     if (MensajeConfirmacion(QStringLiteral(
             "¿ Quiere dar de alta la acción formativa en el Histórico ?")) == QLatin1String("SI")) {
+        if (!vigente()) return;
         try {
             HFormacion->Append();
             Campo(HFormacion, "NombreTabla")->setAsString(QLatin1String(kPersonal));
@@ -658,10 +677,13 @@ void TfRRHHPLAN::OfrecerHistorico(TDataSet* Linea) {
                  {"FechaInicio", "FechaFinal", "Tipo", "Duracion", "TituloObtenido", "Impartido"})
                 Campo(HFormacion, c)->setValue(Campo(Linea, c)->Value());
             HFormacion->Post();
+            operarioMostrado_->Terminar(true);
         } catch (const EAbort&) {
             if (EnEdicion(HFormacion)) HFormacion->Cancel();
+            operarioMostrado_->Terminar(false);
         } catch (const std::exception&) {
             if (EnEdicion(HFormacion)) HFormacion->Cancel();
+            operarioMostrado_->Terminar(false);
             MensajeAdvertencia(Texto(textosmaestro::kRegistroNoGrabado));
         }
     }
@@ -669,14 +691,17 @@ void TfRRHHPLAN::OfrecerHistorico(TDataSet* Linea) {
             QStringLiteral("¿ Quiere dar de alta la acción formativa como Grupo de Análisis ?")) !=
         QLatin1String("SI"))
         return;
+    if (!vigente()) return;
     try {
         GATablas->Append();
         Campo(GATablas, "NombreTabla")->setAsString(QLatin1String(kPersonal));
         Campo(GATablas, "ClaveTabla")->setAsString(QString::number(operario));
         Campo(GATablas, "GrupoAnalisis")->setAsString(formacion);
         GATablas->Post();
+        operarioMostrado_->Terminar(true);
     } catch (const std::exception&) {
         if (EnEdicion(GATablas)) GATablas->Cancel();
+        operarioMostrado_->Terminar(false);
     }
 }
 

@@ -489,6 +489,49 @@ private Q_SLOTS:
                  escena == QLatin1String("nadie lo toca") ? 1 : 0);
     }
 
+    // A line of employee 40 marked done, the history question on screen:
+    // another clerk deletes him and enters another 40 meanwhile. "SI" is
+    // refused with the reason, and the new employee gets no history line
+    // nor group (read by another session); the line itself was stored.
+    void historicoDeOperarioSustituido_data() { AddEngineRows(); }
+    void historicoDeOperarioSustituido() {
+        QFETCH(int, engine);
+        MessageSeam::activate(true);
+        const std::unique_ptr<void, void (*)(void*)> guion(nullptr,
+                                                           [](void*) { MessageSeam::activate(); });
+        Entorno e(engine);
+        TfRRHHPLAN* f = e.f;
+        e.linea(40, 1, "NO");
+        f->Table1->Refresh();
+        QCOMPARE(valor(f, "CodigoOperario"), QStringLiteral("40"));
+        f->DBGrid1->setSelectedIndex(cRealizado);
+        f->Table1->Edit();
+        f->Table1->FieldByName(QStringLiteral("CodigoFormacion"))
+            ->setAsString(QStringLiteral("PRL"));
+        f->Table1->FieldByName(QStringLiteral("FechaInicio"))
+            ->setAsDateTime(QDateTime(QDate(2005, 3, 1), QTime(0, 0)));
+        f->Table1->FieldByName(QStringLiteral("Realizado"))->setAsString(QStringLiteral("SI"));
+        AlMostrarse<TfGENEMENS>([](TfGENEMENS* pregunta) {
+            OperarioEnOtraSesion(QStringLiteral("sustituido"), 40, QStringLiteral("Otro Cuarenta"));
+            AlMostrarse<TfGENEMENS>([](TfGENEMENS* aviso) { aviso->pbAceptar->click(); });
+            pregunta->pbSI->click();
+        });
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(textos(),
+                 QStringList({"¿ Quiere dar de alta la acción formativa en el Histórico ?",
+                              "¡ El registro ha sido modificado por otro usuario !. Debe cancelar "
+                              "la edición, salir e intentarlo de nuevo."}));
+        QCOMPARE(FilasEnOtraSesion(
+                     QStringLiteral("SELECT COUNT(*) FROM HFORMACI WHERE CodigoOperario = 40")),
+                 QStringList{QStringLiteral("0")});
+        QCOMPARE(FilasEnOtraSesion(
+                     QStringLiteral("SELECT COUNT(*) FROM GRANTAB WHERE ClaveTabla = '40'")),
+                 QStringList{QStringLiteral("0")});
+        QCOMPARE(FilasEnOtraSesion(QStringLiteral("SELECT Realizado FROM PLANFORM")),
+                 QStringList{QStringLiteral("SI")});
+        QCOMPARE(f->Table1->State(), dsBrowse);
+    }
+
     // F5, an employee typed into the new line, then Esc: the grid is back on
     // the line shown before and so is the documents window, so that a
     // document added then belongs to that line and to no later one.
