@@ -537,7 +537,7 @@ void TfRRHHCAOP::MarcarDia(int ACol, int ARow) {
                     "¡ No se puede asignar horario por ser dia festivo, puente o vacaciones !"));
             }
         }
-        if (!OperarioVigente()) {
+        if (!operarioMostrado_->Vigente(codigoOperario_)) {
             Calendario->Cancel();
             LeerMes();
             return;
@@ -550,18 +550,6 @@ void TfRRHHCAOP::MarcarDia(int ACol, int ARow) {
         MensajeAdvertencia(QString::fromUtf8(kNoActualizado));
     }
     LeerMes();
-}
-
-bool TfRRHHCAOP::OperarioVigente() {
-    try {
-        operarioMostrado_->Comprobar(codigoOperario_);
-        return true;
-    } catch (const std::exception& e) {
-        // Told once the transaction has ended.
-        operarioMostrado_->Terminar(false);
-        MensajeAdvertencia(TextoErrorBaseDatos(e));
-        return false;
-    }
 }
 
 void TfRRHHCAOP::SGridDrawCell(QObject*, int ACol, int ARow, const QRect& Rect, int) {
@@ -590,7 +578,7 @@ void TfRRHHCAOP::EliminarDias(const QDate& Desde, const QDate& Hasta,
     {
         TCursorEspera espera;
         // Another employee under the code keeps his days.
-        if (!OperarioVigente()) return;
+        if (!operarioMostrado_->Vigente(codigoOperario_)) return;
         try {
             TDatabase* base = BaseCalendarios();
             base->Execute(QStringLiteral("DELETE FROM CALENOPE WHERE CodigoOperario = ? AND "
@@ -608,7 +596,7 @@ void TfRRHHCAOP::EliminarDias(const QDate& Desde, const QDate& Hasta,
         return;
     {
         TCursorEspera espera;
-        if (!OperarioVigente()) return;
+        if (!operarioMostrado_->Vigente(codigoOperario_)) return;
         try {
             if (Incidencias->State() == dsEdit || Incidencias->State() == dsInsert)
                 Incidencias->Cancel();

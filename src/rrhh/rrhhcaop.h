@@ -188,12 +188,9 @@ private:
     void EliminarDias(const QDate& Desde, const QDate& Hasta, const char* PreguntaIncidencias);
 
     // The employee shown, as his name was read: his days and incidences are
-    // stored or removed only while he is still the one under his code.
+    // stored or removed only while he is still the one under his code,
+    // checked in the transaction that writes them.
     std::unique_ptr<rrhhpers::TOperarioMostrado> operarioMostrado_;
-    // Begins the transaction that stores or removes rows of the employee
-    // shown, checking he is still the one under his code; false, once told,
-    // when he is not (nothing begun then).
-    bool OperarioVigente();
 
     int codigoOperario_ = 0;
     int ejercicio_ = 0;

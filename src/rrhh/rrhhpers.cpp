@@ -248,6 +248,18 @@ void TOperarioMostrado::Comprobar(const QVariant& Codigo) {
     ComprobarOperarioLeido(operario_, Codigo);
 }
 
+bool TOperarioMostrado::Vigente(const QVariant& Codigo) {
+    try {
+        Comprobar(Codigo);
+        return true;
+    } catch (const std::exception& e) {
+        // Told once the transaction has ended.
+        Terminar(false);
+        MensajeAdvertencia(TextoErrorBaseDatos(e));
+        return false;
+    }
+}
+
 bool TOperarioMostrado::Terminar(bool Confirmar) {
     if (!transaccion_) return true;
     const bool confirmada = !Confirmar || transaccion_->Confirmar();

@@ -97,6 +97,9 @@ class TOperarioMostrado {
 public:
     void Leer(const QVariant& Codigo, bool DeNuevo = false);
     void Comprobar(const QVariant& Codigo);
+    // Comprobar for a write that is not a dataset's post: a refusal ends
+    // the transaction and is told (false then).
+    bool Vigente(const QVariant& Codigo);
     bool Terminar(bool Confirmar);
     void Olvidar() { leido_ = false; }
 

@@ -652,15 +652,7 @@ void TfRRHHPLAN::OfrecerHistorico(TDataSet* Linea) {
     // showed none.
     const bool mostrado = Linea == Table1 && !EnProceso;
     const auto vigente = [this, mostrado, operario] {
-        if (!mostrado) return true;
-        try {
-            operarioMostrado_->Comprobar(operario);
-            return true;
-        } catch (const std::exception& e) {
-            operarioMostrado_->Terminar(false);
-            MensajeAdvertencia(TextoErrorBaseDatos(e));
-            return false;
-        }
+        return !mostrado || operarioMostrado_->Vigente(operario);
     };
     if (MensajeConfirmacion(QStringLiteral(
             "¿ Quiere dar de alta la acción formativa en el Histórico ?")) == QLatin1String("SI")) {
