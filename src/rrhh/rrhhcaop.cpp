@@ -11,20 +11,21 @@
 #include "db/field.h"
 #include "db/table.h"
 #include "db/tablecursor.h"
-#include "gene/dialogs/genebusc.h"
-#include "gene/session/genecomp.h"
 #include "gene/data/geneconv.h"
-#include "gene/session/geneform.h"
-#include "gene/session/geneapp.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_conexion.h"
-#include "gene/session/geneinic_tablas.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genereloj.h"
 #include "gene/data/genesist.h"
-#include "gene/dialogs/genevmem.h"
 #include "gene/data/mensajes.h"
+#include "gene/dialogs/genebusc.h"
+#include "gene/dialogs/genevmem.h"
+#include "gene/session/geneapp.h"
+#include "gene/session/genecomp.h"
+#include "gene/session/geneform.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
+#include "gene/session/geneinic_tablas.h"
 #include "nomina/nomicale.h"
+#include "rrhh/rrhhpers_p.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
 #include "ui/dbgrid.h"
@@ -81,7 +82,10 @@ QTime Hora(TField* Campo) {
 
 }  // namespace
 
-TfRRHHCAOP::TfRRHHCAOP(QWidget* owner) : TForm(owner), dias_(new DiasMes) {
+TfRRHHCAOP::TfRRHHCAOP(QWidget* owner)
+    : TForm(owner),
+      operarioMostrado_(std::make_unique<rrhhpers::TOperarioMostrado>()),
+      dias_(new DiasMes) {
     setObjectName(QStringLiteral("fRRHHCAOP"));
     setCaption(QStringLiteral("Maestro de Calendarios de Operario"));
     setFormStyle(fsMDIChild);
@@ -285,6 +289,13 @@ TfRRHHCAOP::TfRRHHCAOP(QWidget* owner) : TForm(owner), dias_(new DiasMes) {
     };
     Incidencias->OnNewRecord = [this](TDataSet* d) { IncidenciasNewRecord(d); };
     Incidencias->BeforePost = [this](TDataSet* d) { IncidenciasBeforePost(d); };
+    Incidencias->AfterPost = [this](TDataSet*) {
+        if (operarioMostrado_->Terminar(true)) return;
+        // The commit failed (and said so): the grid shows what is stored.
+        if (Incidencias->Active() && Incidencias->State() == dsBrowse) Incidencias->Refresh();
+        Abort();
+    };
+    Incidencias->OnPostError = [this](TDataSet*) { operarioMostrado_->Terminar(false); };
     fRRHHCAOP = this;
 }
 
@@ -295,6 +306,9 @@ TfRRHHCAOP::~TfRRHHCAOP() {
     DBGrid1->OnDrawColumnCell = nullptr;
     Incidencias->OnNewRecord = nullptr;
     Incidencias->BeforePost = nullptr;
+    Incidencias->AfterPost = nullptr;
+    Incidencias->OnPostError = nullptr;
+    operarioMostrado_.reset();
     DSIncidencias->setDataSet(nullptr);
     DSHorario->setDataSet(nullptr);
     delete dias_;
@@ -390,6 +404,8 @@ void TfRRHHCAOP::MostrarMes() {
     EditEjercicio->setText(QString::number(ejercicio_));
     EditMes->setText(NombreMes(mes_));
     RellenarRejillaMes(SGrid, ejercicio_, mes_);
+    // Read before his name is shown: the employee the days are stored for.
+    operarioMostrado_->Leer(codigoOperario_, true);
     try {
         const QVariant nombre = BaseCalendarios()->Scalar(
             QStringLiteral("SELECT Nombre FROM PERSONAL WHERE CodigoOperario = ?"),
@@ -521,9 +537,16 @@ void TfRRHHCAOP::MarcarDia(int ACol, int ARow) {
                     "¡ No se puede asignar horario por ser dia festivo, puente o vacaciones !"));
             }
         }
+        if (!operarioMostrado_->Vigente(codigoOperario_)) {
+            Calendario->Cancel();
+            LeerMes();
+            return;
+        }
         Calendario->Post();
+        operarioMostrado_->Terminar(true);
     } catch (const std::exception&) {
         if (Calendario->State() == dsEdit || Calendario->State() == dsInsert) Calendario->Cancel();
+        operarioMostrado_->Terminar(false);
         MensajeAdvertencia(QString::fromUtf8(kNoActualizado));
     }
     LeerMes();
@@ -554,12 +577,16 @@ void TfRRHHCAOP::EliminarDias(const QDate& Desde, const QDate& Hasta,
                               const char* PreguntaIncidencias) {
     {
         TCursorEspera espera;
+        // Another employee under the code keeps his days.
+        if (!operarioMostrado_->Vigente(codigoOperario_)) return;
         try {
             TDatabase* base = BaseCalendarios();
             base->Execute(QStringLiteral("DELETE FROM CALENOPE WHERE CodigoOperario = ? AND "
                                          "Fecha >= ? AND Fecha <= ?"),
                           QVariantList{codigoOperario_} << LimitesDias(base, Desde, Hasta));
+            operarioMostrado_->Terminar(true);
         } catch (const std::exception& e) {
+            operarioMostrado_->Terminar(false);
             MensajeAdvertencia(MotivoError(e));
         }
     }
@@ -569,6 +596,7 @@ void TfRRHHCAOP::EliminarDias(const QDate& Desde, const QDate& Hasta,
         return;
     {
         TCursorEspera espera;
+        if (!operarioMostrado_->Vigente(codigoOperario_)) return;
         try {
             if (Incidencias->State() == dsEdit || Incidencias->State() == dsInsert)
                 Incidencias->Cancel();
@@ -576,8 +604,10 @@ void TfRRHHCAOP::EliminarDias(const QDate& Desde, const QDate& Hasta,
             base->Execute(QStringLiteral("DELETE FROM INCCALOP WHERE CodigoOperario = ? AND "
                                          "Fecha >= ? AND Fecha <= ?"),
                           QVariantList{codigoOperario_} << LimitesDias(base, Desde, Hasta));
+            operarioMostrado_->Terminar(true);
             if (Incidencias->Active()) Incidencias->Refresh();
         } catch (const std::exception& e) {
+            operarioMostrado_->Terminar(false);
             MensajeAdvertencia(MotivoError(e));
         }
     }
@@ -688,6 +718,10 @@ void TfRRHHCAOP::IncidenciasBeforePost(TDataSet*) {
     // An incidence belongs to a day: without one it would be stored under
     // an empty key, never to be shown again.
     if (fecha->IsNull()) throw EDatabaseError::make(DbError::FieldRequired, fecha->FieldName());
+    // The employee shown, still the one under the incidence's code: one
+    // another clerk changed, or deleted and entered again, is another.
+    operarioMostrado_->Comprobar(
+        Incidencias->FieldByName(QStringLiteral("CodigoOperario"))->Value());
     if (Incidencias->State() != dsInsert || (!linea->IsNull() && linea->AsInteger() != 0)) return;
     TDatabase* base = BaseCalendarios();
     const QDate dia = fecha->AsDateTime().date();

@@ -8,6 +8,7 @@
 
 #include <QDate>
 #include <QString>
+#include <memory>
 
 #include "ui/form.h"
 
@@ -28,6 +29,9 @@ class TSpinButton;
 class TStringGrid;
 class TTable;
 struct TDiaCalendario;
+namespace rrhhpers {
+class TOperarioMostrado;
+}
 
 // ---- Without a window.
 
@@ -182,6 +186,11 @@ private:
     // The employees of a "Desde/Hasta" range, each run through the routine.
     void GenerarRango(int Desde, int Hasta, const QString& DesdeFecha, const QString& HastaFecha);
     void EliminarDias(const QDate& Desde, const QDate& Hasta, const char* PreguntaIncidencias);
+
+    // The employee shown, as his name was read: his days and incidences are
+    // stored or removed only while he is still the one under his code,
+    // checked in the transaction that writes them.
+    std::unique_ptr<rrhhpers::TOperarioMostrado> operarioMostrado_;
 
     int codigoOperario_ = 0;
     int ejercicio_ = 0;

@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 #include <QTableWidgetItem>
 #include <algorithm>
+#include <optional>
 
 #include "db/database.h"
 #include "db/dataset.h"
@@ -17,18 +18,20 @@
 #include "db/query.h"
 #include "db/table.h"
 #include "gene/data/geneconv.h"
-#include "gene/session/geneform.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_conexion.h"
-#include "gene/session/geneinic_tablas.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
-#include "gene/session/generejilla.h"
 #include "gene/data/genereloj.h"
 #include "gene/data/geneusua.h"
 #include "gene/data/mensajes.h"
+#include "gene/session/geneform.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
+#include "gene/session/geneinic_diferidos.h"
+#include "gene/session/geneinic_tablas.h"
+#include "gene/session/generejilla.h"
 #include "gene/session/sesion.h"
 #include "nomina/nomimodu.h"
+#include "rrhh/rrhhpers_p.h"
 #include "ui/controls.h"
 #include "ui/grids.h"
 #include "ui/menus.h"
@@ -66,13 +69,6 @@ private:
     QPointer<QWidget> w_;
     bool antes_;
 };
-
-// A query on the company database; false, with nothing shown, when it fails.
-bool Consultar(TQuery& q, const QString& sql) {
-    q.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
-    q.SQL().setText(sql);
-    return AbrirConsulta(ModuloDatos, &q, QStringLiteral("Open Silencio"));
-}
 
 bool EnEdicion(const TDataSet* d) {
     return d->State() == dsEdit || d->State() == dsInsert;
@@ -236,30 +232,33 @@ void TMatrizCapacitacion::ConstruirMatriz() {
         QString Codigo;
         QString Cabecera;
         QString Puesto;
+        TRowAsRead Leido;
     };
     QList<Fila> filas;
     const QSet<int> enVigor = MDNominas ? MDNominas->OperariosConContratoEnVigor() : QSet<int>();
     const bool activos = Activos->Checked();
     const bool inactivos = Inactivos->Checked();
-    {
-        TQuery q;
-        if (Consultar(q, QStringLiteral("SELECT CodigoOperario, Nombre, PuestoTrabajo FROM ") +
-                             Personal->TableName() + QStringLiteral(" ORDER BY CodigoOperario"))) {
-            TField* codigo = q.Fields()[0];
-            TField* nombre = q.Fields()[1];
-            TField* puesto = q.Fields()[2];
-            for (q.First(); !q.Eof(); q.Next()) {
-                const bool vigente = enVigor.contains(codigo->AsInteger());
-                if (vigente ? !activos : !inactivos) continue;
-                Fila f;
-                f.Codigo = codigo->AsString();
-                if (!f.Codigo.isEmpty()) {
-                    f.Cabecera = f.Codigo + kSeparador + nombre->AsString();
-                    if (definicion_.ConPuestoActual) f.Puesto = puesto->AsString();
-                }
-                filas << f;
+    // Read through the table, in its key order: the header shown and the
+    // employee the row's cells are later stored for come from one read.
+    try {
+        if (!Personal->Active()) Personal->Open();
+        TField* codigo = Personal->FieldByName(QStringLiteral("CodigoOperario"));
+        TField* nombre = Personal->FieldByName(QStringLiteral("Nombre"));
+        TField* puesto = Personal->FieldByName(QStringLiteral("PuestoTrabajo"));
+        for (Personal->First(); !Personal->Eof(); Personal->Next()) {
+            const bool vigente = enVigor.contains(codigo->AsInteger());
+            if (vigente ? !activos : !inactivos) continue;
+            Fila f;
+            f.Codigo = codigo->AsString();
+            if (!f.Codigo.isEmpty()) {
+                f.Cabecera = f.Codigo + kSeparador + nombre->AsString();
+                if (definicion_.ConPuestoActual) f.Puesto = puesto->AsString();
+                f.Leido = rrhhpers::OperarioLeido(Personal);
             }
+            filas << f;
         }
+    } catch (const EDatabaseError&) {
+        // A table that cannot be read lists nobody, as before.
     }
     const QList<TColumnaMatriz> columnas = LeerColumnas();
     const int ancho = int(columnas.size());
@@ -340,7 +339,11 @@ void TMatrizCapacitacion::ConstruirMatriz() {
                              guardada[r * ancho + c] ? textos[r * ancho + c] : QString());
     }
     codigosFila_ = QStringList{QString()};
-    for (const Fila& f : filas) codigosFila_ << f.Codigo;
+    leidosFila_ = QList<TRowAsRead>{TRowAsRead()};
+    for (const Fila& f : filas) {
+        codigosFila_ << f.Codigo;
+        leidosFila_ << f.Leido;
+    }
     codigosColumna_ = QStringList(fijas);
     for (const TColumnaMatriz& c : columnas) codigosColumna_ << c.Codigo;
     SinRepintar sinRepintar(g);
@@ -414,55 +417,101 @@ void TMatrizCapacitacion::GrabarMatriz() {
         const QString operario = CodigoFila(r);
         // A row without an employee has nothing to be stored under.
         if (operario.isEmpty()) continue;
-        for (int c = fijas; c < g->ColCount(); ++c) {
-            const QString codigo = CodigoColumna(c);
-            const QString texto = g->Cells(c, r);
-            const QString par = Par(operario, codigo);
+        // The row's messages wait until its transaction has ended: no box
+        // holds a lock another user waits for.
+        std::optional<TMensajesDiferidos> mensajes(std::in_place);
+        // What the row's stored cells were before it: a row taken back
+        // shows again what is stored.
+        QHash<QString, QString> cargadosAntes;
+        // A busy database or a lost connection refuses every row after this
+        // one too: told once, the save stops.
+        bool detener = false;
+        bool vigente = false;
+        std::optional<TGuardaTransaccion> transaccion(std::in_place, fGENEINIC);
+        if (!transaccion->Activa()) {
+            MensajeAdvertencia(definicion_.ErrorGrabacion + TextoTransaccionNoIniciada());
+            detener = true;
+        } else {
             try {
-                const bool existe = Matriz->FindKey({operario.toInt(), ValorCodigo(codigo)});
-                const QString guardado = existe ? capacitacion->AsString() : QString();
-                if (guardado != cargados_.value(par)) {
-                    // Not overwritten: unchanged here, the sheet takes the
-                    // stored value; changed here too, the clerk is told.
-                    if (texto == cargados_.value(par)) {
-                        g->setCells(c, r, guardado);
-                        cargados_.insert(par, guardado);
-                    } else {
-                        ajenas << g->Cells(0, r) + QStringLiteral(" / ") + g->Cells(c, 0);
-                    }
-                    continue;
-                }
-                if (existe) {
-                    Matriz->Edit();
-                } else {
-                    Matriz->Insert();
-                    Matriz->FieldByName(QStringLiteral("CodigoOperario"))->setAsString(operario);
-                    Matriz->FieldByName(definicion_.CampoCodigo)->setAsString(codigo);
-                }
-                capacitacion->setAsString(texto);
-                Matriz->Post();
-                cargados_.insert(par, capacitacion->AsString());
+                // The employee the sheet showed, still the one under his
+                // code: another's row keeps its cells as typed.
+                rrhhpers::ComprobarOperarioLeido(leidosFila_.value(r), operario.toInt(), Personal);
+                vigente = true;
             } catch (const std::exception& e) {
-                if (EnEdicion(Matriz)) Matriz->Cancel();
                 MensajeAdvertencia(definicion_.ErrorGrabacion + MotivoError(e));
-                if (!yo) return;
-                // A busy database or a lost connection refuses every cell
-                // after this one too: told once, the save stops here.
-                if (BaseNoDisponible(e)) {
-                    MensajeBarraEstado(fGENEINIC, StatusBar1, QString(), QString());
-                    return;
-                }
-            }
-            // The bar follows the save without a repaint for every cell.
-            if (reloj.elapsed() >= 100) {
-                reloj.restart();
-                MensajeBarraEstado(fGENEINIC, StatusBar1,
-                                   QStringLiteral("Generando Capacitaciones ... Operario:") +
-                                       operario + definicion_.EtiquetaCodigo + codigo,
-                                   QString());
-                StatusBar1->repaint();
+                detener = BaseNoDisponible(e);
             }
         }
+        if (vigente) {
+            for (int c = fijas; c < g->ColCount(); ++c) {
+                const QString codigo = CodigoColumna(c);
+                const QString texto = g->Cells(c, r);
+                const QString par = Par(operario, codigo);
+                try {
+                    const bool existe = Matriz->FindKey({operario.toInt(), ValorCodigo(codigo)});
+                    const QString guardado = existe ? capacitacion->AsString() : QString();
+                    if (guardado != cargados_.value(par)) {
+                        // Not overwritten: unchanged here, the sheet takes the
+                        // stored value; changed here too, the clerk is told.
+                        if (texto == cargados_.value(par)) {
+                            g->setCells(c, r, guardado);
+                            cargados_.insert(par, guardado);
+                        } else {
+                            ajenas << g->Cells(0, r) + QStringLiteral(" / ") + g->Cells(c, 0);
+                        }
+                        continue;
+                    }
+                    if (existe) {
+                        Matriz->Edit();
+                    } else {
+                        Matriz->Insert();
+                        Matriz->FieldByName(QStringLiteral("CodigoOperario"))
+                            ->setAsString(operario);
+                        Matriz->FieldByName(definicion_.CampoCodigo)->setAsString(codigo);
+                    }
+                    capacitacion->setAsString(texto);
+                    Matriz->Post();
+                    if (!cargadosAntes.contains(par))
+                        cargadosAntes.insert(par, cargados_.value(par));
+                    cargados_.insert(par, capacitacion->AsString());
+                } catch (const std::exception& e) {
+                    if (EnEdicion(Matriz)) Matriz->Cancel();
+                    MensajeAdvertencia(definicion_.ErrorGrabacion + MotivoError(e));
+                    // A busy database or a lost connection refuses every cell
+                    // after this one too: told once, the save stops here.
+                    if (BaseNoDisponible(e)) {
+                        detener = true;
+                        break;
+                    }
+                }
+                // The bar follows the save without a repaint for every cell.
+                if (reloj.elapsed() >= 100) {
+                    reloj.restart();
+                    MensajeBarraEstado(fGENEINIC, StatusBar1,
+                                       QStringLiteral("Generando Capacitaciones ... Operario:") +
+                                           operario + definicion_.EtiquetaCodigo + codigo,
+                                       QString());
+                    StatusBar1->repaint();
+                }
+            }
+            // Stopped, or a commit refused (it has said why): nothing of the
+            // row is stored.
+            if (detener || !transaccion->Confirmar()) {
+                detener = true;
+                transaccion.reset();
+                for (auto it = cargadosAntes.cbegin(); it != cargadosAntes.cend(); ++it)
+                    cargados_.insert(it.key(), it.value());
+                try {
+                    Matriz->Refresh();
+                } catch (const std::exception&) {
+                    // Read again at the next save.
+                }
+            }
+        }
+        transaccion.reset();
+        mensajes.reset();
+        if (!yo) return;
+        if (detener) break;
     }
     MensajeBarraEstado(fGENEINIC, StatusBar1, QString(), QString());
     StatusBar1->repaint();

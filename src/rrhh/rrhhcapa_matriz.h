@@ -17,6 +17,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "db/table.h"
 #include "ui/form.h"
 
 class TBitBtn;
@@ -81,7 +82,9 @@ public:
     // Builds the sheet from the database (the grid's entry does it).
     void ConstruirMatriz();
     // Writes every cell shown; a cell that cannot be stored is warned about
-    // and the others are still written.
+    // and the others are still written. A row's cells are stored in one
+    // transaction that first checks the row's employee is still the one
+    // the sheet showed: another one is refused with his cells left as typed.
     void GrabarMatriz();
 
     // The employee code of a sheet row and the position or machine code of a
@@ -109,7 +112,10 @@ protected:
 
 private:
     TDefinicionMatriz definicion_;
-    QStringList codigosFila_;     // by grid row; row 0 has none
+    QStringList codigosFila_;  // by grid row; row 0 has none
+    // The employee of each grid row as the build read him (his PERSONAL
+    // row): his cells are stored only while he is still the one shown.
+    QList<TRowAsRead> leidosFila_;
     QStringList codigosColumna_;  // by grid column; fixed columns have none
     // The stored capability of each pair shown, as the last build read it
     // (empty for a pair without a row): a cell whose stored value differs

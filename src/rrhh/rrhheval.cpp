@@ -147,6 +147,12 @@ TfRRHHEVAL::TfRRHHEVAL(QWidget* owner)
     Table2->BeforePost = [this](TDataSet* d) { Table2BeforePost(d); };
     Table2->AfterPost = [this](TDataSet* d) { Table2AfterPost(d); };
     Table2->OnPostError = [this](TDataSet*) { TerminarTransaccionLinea(false); };
+    operarioMostrado_ = std::make_unique<rrhhpers::TOperarioMostrado>();
+    Table1->OnPostError = [this](TDataSet*) {
+        // Refused, the next confirm compares the employee shown then.
+        operarioMostrado_->Terminar(false);
+        operarioMostrado_->Olvidar();
+    };
     Table2->AfterDelete = [this](TDataSet* d) { Table2AfterDelete(d); };
     // The lines have no attachments of their own.
     Table2->BeforeDelete = [](TDataSet*) {};
@@ -163,6 +169,8 @@ TfRRHHEVAL::TfRRHHEVAL(QWidget* owner)
 
 TfRRHHEVAL::~TfRRHHEVAL() {
     transaccionLinea_.reset();
+    Table1->OnPostError = nullptr;
+    operarioMostrado_.reset();
     if (transaccionBorrado_) CancelarTransaccion(fGENEINIC);
     if (fRRHHEVAL == this) fRRHHEVAL = nullptr;
     for (TDataSource* s : findChildren<TDataSource*>()) {
@@ -370,6 +378,22 @@ void TfRRHHEVAL::Table1BeforeInsert(TDataSet* DataSet) {
 void TfRRHHEVAL::Table1BeforePost(TDataSet* DataSet) {
     TMaestroFicha::Table1BeforePost(DataSet);
     if (!ValidacionWinControl(EditTipo)) Abort();
+    // The employee whose name the window showed: one another clerk changed,
+    // or deleted and entered again under the same code, is not the one the
+    // evaluation was typed for.
+    if (Table1->State() == dsInsert)
+        operarioMostrado_->Comprobar(
+            Table1->FieldByName(QStringLiteral("CodigoOperario"))->Value());
+}
+
+void TfRRHHEVAL::Table1AfterPost(TDataSet* DataSet) {
+    operarioMostrado_->Olvidar();
+    if (!operarioMostrado_->Terminar(true)) {
+        // The commit failed (and said so): the window shows what is stored.
+        if (Table1->Active() && Table1->State() == dsBrowse) Table1->Refresh();
+        Abort();
+    }
+    TMaestroFicha::Table1AfterPost(DataSet);
 }
 
 bool TfRRHHEVAL::ValidacionWinControl(QObject* Sender) {
@@ -393,6 +417,10 @@ void TfRRHHEVAL::Table1CalcFields(TDataSet* DataSet) {
         return Consulta(QStringLiteral("SELECT Nombre FROM PERSONAL WHERE CodigoOperario = ") +
                         QString::number(n));
     };
+    // A new evaluation: the employee is read before his name is shown, so
+    // that the confirm stores it for him or refuses it.
+    if (operarioMostrado_ && DataSource1->State() == dsInsert)
+        operarioMostrado_->Leer(DataSet->FieldByName(QStringLiteral("CodigoOperario"))->Value());
     poner("NombreOperario", nombre(texto("CodigoOperario")));
     poner("NombreOperarioEvaluador", nombre(texto("CodigoOperarioEvaluador")));
     const QString codigo = texto("Codigo");

@@ -12,6 +12,7 @@
 
 #include <QString>
 #include <QVariantList>
+#include <memory>
 
 #include "gene/session/genemaes.h"
 
@@ -22,6 +23,9 @@ class TField;
 class TGuardaTransaccion;
 class TPageControl;
 class TTabSheet;
+namespace rrhhpers {
+class TOperarioMostrado;
+}
 
 class TfRRHHEVAL : public TMaestroFicha {
     Q_OBJECT
@@ -67,6 +71,7 @@ public:
     void CampoClaveExit(QObject* Sender) override;
     void Table1BeforeInsert(TDataSet* DataSet) override;
     void Table1BeforePost(TDataSet* DataSet) override;
+    void Table1AfterPost(TDataSet* DataSet) override;
     void Table1CalcFields(TDataSet* DataSet);
     Q_INVOKABLE void Table1BeforeDelete(TDataSet* DataSet);
     Q_INVOKABLE void Table1AfterScroll(TDataSet* DataSet);
@@ -116,6 +121,9 @@ private:
     // no delete of the header slips between the two.
     std::unique_ptr<TGuardaTransaccion> transaccionLinea_;
     void TerminarTransaccionLinea(bool Confirmar);
+    // The employee a new evaluation is typed for, as his name was last
+    // shown, checked in the transaction that writes the header.
+    std::unique_ptr<rrhhpers::TOperarioMostrado> operarioMostrado_;
     QVariantList rangoLineas_;
     bool rangoAplicado_ = false;
 };

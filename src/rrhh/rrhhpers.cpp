@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include "db/database.h"
 #include "db/datasource.h"
 #include "db/dberror.h"
 #include "db/field.h"
@@ -162,6 +163,108 @@ QVariant PrimerValor(const QVariant& clave) {
 
 QString DescripcionMaestro(const QString& Tabla, const QString& Codigo) {
     return DatoMaestro(Tabla, Codigo, QStringLiteral("Descripcion"));
+}
+
+TRowAsRead OperarioLeido(const TTable* Personal) {
+    // As read, and no more: a sheet keeps one for every employee it lists,
+    // and the table, which never writes them, need not follow any.
+    TRowAsRead r = Personal->RowAsRead();
+    r.source = nullptr;
+    r.latest.reset();
+    return r;
+}
+
+TRowAsRead OperarioLeido(const QVariant& Codigo) {
+    if (Codigo.isNull() || Codigo.toString().trimmed().isEmpty()) return {};
+    TTable personal;
+    personal.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("Database")));
+    personal.setTableName(QLatin1String(kPersonal));
+    personal.setPageSize(1, 1);
+    personal.Open();
+    if (!personal.FindKey({Codigo})) return {};
+    return OperarioLeido(&personal);
+}
+
+void ComprobarOperarioLeido(const TRowAsRead& Leido, const QVariant& Codigo, TTable* Personal) {
+    const auto hayOtro = [&Codigo] {
+        // On PostgreSQL the one found stays until the transaction ends.
+        const TDatabase* base = fGENEINIC ? fGENEINIC->Database : nullptr;
+        const bool retener = base && base->engine() == Engine::Postgres && base->InTransaction();
+        return !ValorConParametros(QStringLiteral("SELECT CodigoOperario FROM ") +
+                                       QLatin1String(kPersonal) +
+                                       QStringLiteral(" WHERE CodigoOperario = :c") +
+                                       (retener ? QStringLiteral(" FOR SHARE") : QString()),
+                                   {Codigo})
+                    .isNull();
+    };
+    const auto cambiado = [] {
+        return EDatabaseError::make(DbError::RecordChanged, QString(), QLatin1String(kPersonal));
+    };
+    if (Leido.isEmpty()) {
+        if (hayOtro()) throw cambiado();
+        return;
+    }
+    try {
+        if (Personal && Personal->Active())
+            Personal->CheckUnchanged(Leido);
+        else
+            CheckRowAsRead(Leido);
+    } catch (const EDatabaseError& e) {
+        // A row of his own identity gone, another under his code: the
+        // record the window showed is another now.
+        if (e.code() == DbError::RecordDeleted && hayOtro()) throw cambiado();
+        throw;
+    }
+}
+
+void TOperarioMostrado::Leer(const QVariant& Codigo, bool DeNuevo) {
+    // The name is shown again on every change of the row: the employee
+    // stays the one read when his code was typed.
+    if (!DeNuevo && leido_ && codigo_ == Codigo) return;
+    codigo_ = Codigo;
+    try {
+        operario_ = OperarioLeido(Codigo);
+        leido_ = true;
+    } catch (const EDatabaseError&) {
+        // Read again by the check.
+        leido_ = false;
+        operario_ = TRowAsRead();
+    }
+}
+
+void TOperarioMostrado::Comprobar(const QVariant& Codigo) {
+    TDatabase* base = fGENEINIC ? fGENEINIC->Database : nullptr;
+    if (base && !base->InTransaction() && !transaccion_) {
+        transaccion_.emplace(fGENEINIC, base);
+        if (!transaccion_->Propia()) transaccion_.reset();
+    }
+    // A code whose name was never shown: whoever stands under it now.
+    if (!leido_ || codigo_ != Codigo) {
+        leido_ = false;
+        codigo_ = Codigo;
+        operario_ = OperarioLeido(Codigo);
+        leido_ = true;
+    }
+    ComprobarOperarioLeido(operario_, Codigo);
+}
+
+bool TOperarioMostrado::Vigente(const QVariant& Codigo) {
+    try {
+        Comprobar(Codigo);
+        return true;
+    } catch (const std::exception& e) {
+        // Told once the transaction has ended.
+        Terminar(false);
+        MensajeAdvertencia(TextoErrorBaseDatos(e));
+        return false;
+    }
+}
+
+bool TOperarioMostrado::Terminar(bool Confirmar) {
+    if (!transaccion_) return true;
+    const bool confirmada = !Confirmar || transaccion_->Confirmar();
+    transaccion_.reset();
+    return confirmada;
 }
 
 }  // namespace rrhhpers

@@ -12,6 +12,7 @@
 #include <optional>
 #include <utility>
 
+#include "db/table.h"
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/genemaes.h"
 
@@ -66,6 +67,48 @@ void RefrescarLineas(const QList<TTable*>& tablas);
 QVariant PrimerValor(const QVariant& clave);
 // The Descripcion of a code in a code master (empty when not found).
 QString DescripcionMaestro(const QString& Tabla, const QString& Codigo);
+
+// ---- The employee a window showed.
+// The employee (his PERSONAL row) a window read from a table open on
+// PERSONAL: what the rows it stores for him later are checked against.
+TRowAsRead OperarioLeido(const TTable* Personal);
+// The employee under the code as he stands now; empty when there is none.
+TRowAsRead OperarioLeido(const QVariant& Codigo);
+// Refuses rows for an employee who is no longer the one read: another clerk
+// changed him, or deleted him and entered another under his code, is told
+// as a record changed by another user; deleted and not replaced, as a record
+// no longer there. Read empty (nobody was shown), only someone entered since
+// is refused. Called inside the transaction that stores the rows: on
+// PostgreSQL his row then stays as compared until it ends. Personal, when
+// given, is a table open on PERSONAL that serves the check.
+void ComprobarOperarioLeido(const TRowAsRead& Leido, const QVariant& Codigo,
+                            TTable* Personal = nullptr);
+
+// The employee a window shows for the rows it stores under his code, and
+// the transaction that checks him and stores a row: read when his code is
+// shown with his name (Leer; the same code again keeps him unless DeNuevo);
+// before a row's post a transaction begins where none runs and he is
+// compared (Comprobar); the post's end confirms it (Terminar(true): false
+// when the commit failed, which has said why) or takes it back
+// (Terminar(false), or the end of this object). A window whose rows are
+// typed one by one forgets him after each (Olvidar): the next row compares
+// the one shown then.
+class TOperarioMostrado {
+public:
+    void Leer(const QVariant& Codigo, bool DeNuevo = false);
+    void Comprobar(const QVariant& Codigo);
+    // Comprobar for a write that is not a dataset's post: a refusal ends
+    // the transaction and is told (false then).
+    bool Vigente(const QVariant& Codigo);
+    bool Terminar(bool Confirmar);
+    void Olvidar() { leido_ = false; }
+
+private:
+    QVariant codigo_;
+    bool leido_ = false;
+    TRowAsRead operario_;
+    std::optional<TGuardaTransaccion> transaccion_;
+};
 
 }  // namespace rrhhpers
 

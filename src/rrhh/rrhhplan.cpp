@@ -288,6 +288,12 @@ TfRRHHPLAN::TfRRHHPLAN(QWidget* owner)
     Table1->OnCalcFields = [this](TDataSet* d) { Table1CalcFields(d); };
     Table1->AfterScroll = [this](TDataSet* d) { Table1AfterScroll(d); };
     Table2->AfterPost = [this](TDataSet* d) { Table2AfterPost(d); };
+    operarioMostrado_ = std::make_unique<rrhhpers::TOperarioMostrado>();
+    Table1->OnPostError = [this](TDataSet*) {
+        // Refused, the next post compares the employee shown then.
+        operarioMostrado_->Terminar(false);
+        operarioMostrado_->Olvidar();
+    };
     // The batch writes are the plan's own; they carry no attachments.
     Table2->BeforeDelete = [](TDataSet*) {};
     FormatoOriginal1->OnClick = [this](QObject* s) { FormatoOriginal1Click(s); };
@@ -316,6 +322,8 @@ TfRRHHPLAN::TfRRHHPLAN(QWidget* owner)
 TfRRHHPLAN::~TfRRHHPLAN() {
     if (fRRHHPLAN == this) fRRHHPLAN = nullptr;
     EditEjercicio->OnChange = nullptr;
+    Table1->OnPostError = nullptr;
+    operarioMostrado_.reset();
     for (TDataSource* s : findChildren<TDataSource*>()) {
         s->OnStateChange = nullptr;
         s->OnDataChange = nullptr;
@@ -436,6 +444,11 @@ void TfRRHHPLAN::Table1CalcFields(TDataSet*) {
     if (!nombre || EnProceso) return;
     QString texto;
     const int codigo = Campo(Table1, "CodigoOperario")->AsInteger();
+    // The line being typed: its employee is read before his name is shown,
+    // so that the line is stored for him or refused.
+    const TDataSetState estado = DataSource1->State();
+    if (operarioMostrado_ && (estado == dsInsert || estado == dsEdit))
+        operarioMostrado_->Leer(Campo(Table1, "CodigoOperario")->Value());
     if (Personal->Active() && codigo > 0 && Personal->FindKey({codigo}))
         texto = Campo(Personal, "Nombre")->AsString();
     nombre->setAsString(texto);
@@ -580,9 +593,19 @@ void TfRRHHPLAN::Table1BeforePost(TDataSet* DataSet) {
         TMaestroRejilla::Table1BeforePost(DataSet);
     EstadoAnterior = Table1->State();
     if (!ValidarLinea(QString())) Abort();
+    // The employee whose name the line showed: one another clerk changed,
+    // or deleted and entered again under the same code, is not the one the
+    // line was typed for. A batch operation shows no names.
+    if (!EnProceso) operarioMostrado_->Comprobar(Campo(Table1, "CodigoOperario")->Value());
 }
 
 void TfRRHHPLAN::Table1AfterPost(TDataSet* DataSet) {
+    if (!operarioMostrado_->Terminar(true)) {
+        operarioMostrado_->Olvidar();
+        // The commit failed (and said so): the grid shows what is stored.
+        if (Table1->Active() && Table1->State() == dsBrowse) Table1->Refresh();
+        Abort();
+    }
     ValoresPendientes = false;
     // A batch operation keeps only its last line's values, when it ends.
     if (EnProceso) {
@@ -593,6 +616,8 @@ void TfRRHHPLAN::Table1AfterPost(TDataSet* DataSet) {
     }
     TFormularioMaestro::Table1AfterPost(DataSet);
     OfrecerHistorico(Table1);
+    // The next line compares the employee shown then.
+    operarioMostrado_->Olvidar();
     if (EnProceso) return;
     EnfocarPrimeraColumna();
     // Lines are entered one after the other.
@@ -621,8 +646,17 @@ void TfRRHHPLAN::OfrecerHistorico(TDataSet* Linea) {
         return;
     }
     if (cuenta.toInt() != 0) return;
+    // A line typed here goes to the history and groups of the employee its
+    // name showed, checked in the transaction that writes them (the
+    // questions leave time for another clerk to replace him); a batch line
+    // showed none.
+    const bool mostrado = Linea == Table1 && !EnProceso;
+    const auto vigente = [this, mostrado, operario] {
+        return !mostrado || operarioMostrado_->Vigente(operario);
+    };
     if (MensajeConfirmacion(QStringLiteral(
             "¿ Quiere dar de alta la acción formativa en el Histórico ?")) == QLatin1String("SI")) {
+        if (!vigente()) return;
         try {
             HFormacion->Append();
             Campo(HFormacion, "NombreTabla")->setAsString(QLatin1String(kPersonal));
@@ -635,10 +669,13 @@ void TfRRHHPLAN::OfrecerHistorico(TDataSet* Linea) {
                  {"FechaInicio", "FechaFinal", "Tipo", "Duracion", "TituloObtenido", "Impartido"})
                 Campo(HFormacion, c)->setValue(Campo(Linea, c)->Value());
             HFormacion->Post();
+            operarioMostrado_->Terminar(true);
         } catch (const EAbort&) {
             if (EnEdicion(HFormacion)) HFormacion->Cancel();
+            operarioMostrado_->Terminar(false);
         } catch (const std::exception&) {
             if (EnEdicion(HFormacion)) HFormacion->Cancel();
+            operarioMostrado_->Terminar(false);
             MensajeAdvertencia(Texto(textosmaestro::kRegistroNoGrabado));
         }
     }
@@ -646,14 +683,17 @@ void TfRRHHPLAN::OfrecerHistorico(TDataSet* Linea) {
             QStringLiteral("¿ Quiere dar de alta la acción formativa como Grupo de Análisis ?")) !=
         QLatin1String("SI"))
         return;
+    if (!vigente()) return;
     try {
         GATablas->Append();
         Campo(GATablas, "NombreTabla")->setAsString(QLatin1String(kPersonal));
         Campo(GATablas, "ClaveTabla")->setAsString(QString::number(operario));
         Campo(GATablas, "GrupoAnalisis")->setAsString(formacion);
         GATablas->Post();
+        operarioMostrado_->Terminar(true);
     } catch (const std::exception&) {
         if (EnEdicion(GATablas)) GATablas->Cancel();
+        operarioMostrado_->Terminar(false);
     }
 }
 

@@ -8,6 +8,7 @@
 // employee with a contract in force.
 
 #include <QVariant>
+#include <memory>
 
 #include "db/dataset.h"
 #include "gene/session/genemaes_rejilla.h"
@@ -16,6 +17,9 @@ class TDBEdit;
 class TLabel;
 class TPopupMenu;
 class TSpinEdit;
+namespace rrhhpers {
+class TOperarioMostrado;
+}
 
 class TfRRHHPLAN : public TMaestroRejilla {
     Q_OBJECT
@@ -125,6 +129,9 @@ private:
     bool LineaLotePendiente = false;
     // The print dialog is open.
     bool Imprimiendo = false;
+    // The employee of the line being typed, as his name was shown: the
+    // line is stored only for him, checked in the transaction that writes it.
+    std::unique_ptr<rrhhpers::TOperarioMostrado> operarioMostrado_;
 };
 
 extern TfRRHHPLAN* fRRHHPLAN;

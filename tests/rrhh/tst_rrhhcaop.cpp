@@ -502,6 +502,64 @@ private Q_SLOTS:
         QCOMPARE(textos(), QStringList());
     }
 
+    // The calendar of employee 7 open, his name shown: another clerk
+    // deletes him and enters another 7 ("sustituido"), or changes him
+    // ("modificado"). A day marked, an incidence typed and the month's
+    // deletion are each refused, nothing written or removed (read by
+    // another session); untouched, each is done.
+    void operarioSustituido_data() { FilasOperarioEnOtraSesion(); }
+    void operarioSustituido() {
+        QFETCH(int, engine);
+        QFETCH(QString, escena);
+        Entorno e(engine);
+        sql(QStringLiteral("INSERT INTO CALENOPE (CodigoOperario, Fecha, EsDiaTrabajado) VALUES "
+                           "(7, %1, 'SI')")
+                .arg(fecha(QDate(2024, 6, 5))));
+        TfRRHHCAOP* f = e.abrir(7, 2024, 6);
+        QCOMPARE(f->EditNombreOperario->Text(), QStringLiteral("Ana Ruiz"));
+        OperarioEnOtraSesion(escena, 7, QStringLiteral("Otra Persona"));
+        const bool nadie = escena == QLatin1String("nadie lo toca");
+        const QStringList rechazo{QStringLiteral(
+            "¡ El registro ha sido modificado por otro usuario !. Debe cancelar la edición, "
+            "salir e intentarlo de nuevo.")};
+        const auto dias = [] {
+            return FilasEnOtraSesion(QStringLiteral("SELECT COUNT(*) FROM CALENOPE")).join(u',');
+        };
+        f->pbModificar->Click();
+        f->MarcarDia(0, 3);  // Monday 10 June
+        QCOMPARE(textos(), nadie ? QStringList() : rechazo);
+        QCOMPARE(dias(), nadie ? QStringLiteral("2") : QStringLiteral("1"));
+        QCOMPARE(f->Calendario->State(), dsBrowse);
+
+        TTable* t = f->Incidencias;
+        t->Insert();
+        t->FieldByName(QStringLiteral("Fecha"))
+            ->setAsDateTime(QDateTime(QDate(2024, 6, 10), QTime(0, 0)));
+        t->FieldByName(QStringLiteral("HoraInicio"))->setText(QStringLiteral("08:30:00"));
+        t->FieldByName(QStringLiteral("HoraFinal"))->setText(QStringLiteral("10:00:00"));
+        try {
+            f->DBGrid1ColExit(f->DBGrid1);
+        } catch (...) {
+            DespacharExcepcion(nullptr, std::current_exception());
+        }
+        QCOMPARE(textos(), nadie ? QStringList() : rechazo);
+        QCOMPARE(FilasEnOtraSesion(QStringLiteral("SELECT CodigoOperario, Linea FROM INCCALOP")),
+                 nadie ? QStringList{QStringLiteral("7|1")} : QStringList());
+        QCOMPARE(t->State(), nadie ? dsBrowse : dsInsert);
+        if (!nadie) t->Cancel();
+
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        f->pbEliminarClick(f->pbEliminar);
+        const QString pregunta =
+            QStringLiteral("¿ Realmente desea eliminar el mes del calendario ?");
+        QCOMPARE(textos(),
+                 nadie ? QStringList({pregunta, QStringLiteral("¿ Realmente desea eliminar las "
+                                                               "incidencias del mes ?")})
+                       : QStringList({pregunta}) + rechazo);
+        QCOMPARE(dias(), nadie ? QStringLiteral("0") : QStringLiteral("1"));
+    }
+
     // A line being typed when the month or the employee changes: posted
     // first; one that cannot be keeps the window where it was, with the line
     // to correct, and the reason shown. Nothing is stored without its day.

@@ -258,6 +258,47 @@ private Q_SLOTS:
         f = e.abrir(clase);
         f->InactivosClick(f->Inactivos);
         QCOMPARE(hoja(f), esperada);
+
+        // While the sheet shows them, another clerk deletes Luis and enters
+        // another employee 2, and deletes Eva: the cells typed for them are
+        // refused and stay on screen, Ana's are saved (read from another
+        // connection).
+        g = f->StringGrid1;
+        g->setCells(primera, 1, QStringLiteral("4"));
+        g->setCells(primera, 2, QStringLiteral("9"));
+        g->setCells(primera + 1, 3, QStringLiteral("6"));
+        FilasEnOtraSesion(QStringLiteral("DELETE FROM PERSONAL WHERE CodigoOperario = 2"));
+        FilasEnOtraSesion(
+            QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre, PuestoTrabajo) VALUES "
+                           "(2, 'OtraPersona2', 'P2')"));
+        FilasEnOtraSesion(QStringLiteral("DELETE FROM PERSONAL WHERE CodigoOperario = 3"));
+        MessageSeam::clearLog();
+        f->pbGrabarClick(f->pbGrabar);
+        QCOMPARE(TextosMostrados(),
+                 QStringList({aviso + "¡ El registro ha sido modificado por otro usuario !. Debe "
+                                      "cancelar la edición, salir e intentarlo de nuevo.",
+                              aviso + "¡Este registro ya no está disponible en la vista actual!. "
+                                      "Para ver la nueva situación vuelva a seleccionar o filtrar "
+                                      "los datos que desee."}));
+        const auto guardadas = [&tabla](int operario) {
+            return FilasEnOtraSesion(QStringLiteral("SELECT Capacitacion FROM ") + tabla +
+                                     QStringLiteral(" WHERE CodigoOperario = ") +
+                                     QString::number(operario) +
+                                     QStringLiteral(" AND Capacitacion IS NOT NULL ORDER BY "
+                                                    "Capacitacion"))
+                .join(QLatin1Char(' '));
+        };
+        QCOMPARE(guardadas(1), QStringLiteral("4"));
+        QCOMPARE(guardadas(2), QStringLiteral("3 5"));
+        QCOMPARE(guardadas(3), QStringLiteral("3"));
+        QCOMPARE(g->Cells(0, 2), QStringLiteral("2 - Luis"));
+        QCOMPARE(g->Cells(primera, 2), QStringLiteral("9"));
+        QCOMPARE(g->Cells(primera + 1, 3), QStringLiteral("6"));
+        // Entered again, the sheet shows who stands under each code now.
+        f->StringGrid1Enter(g);
+        QCOMPARE(g->Cells(0, 2), QStringLiteral("2 - OtraPersona2"));
+        QCOMPARE(g->Cells(primera, 2), QStringLiteral("3"));
+        QCOMPARE(g->RowCount(), 3);
     }
 
     // The latest position score of each employee; a position without one, or

@@ -725,6 +725,61 @@ private Q_SLOTS:
         }
         cerrar(f);
     }
+
+    // A new evaluation typed for employee 402, the window showing his name:
+    // another clerk deletes him and enters another 402 ("sustituido"), or
+    // changes him ("modificado"), before the confirm. It is refused and
+    // stays as typed, nothing stored (read by another session); untouched,
+    // it is stored.
+    void evaluacionDeOperarioSustituido_data() { FilasOperarioEnOtraSesion(); }
+    void evaluacionDeOperarioSustituido() {
+        QFETCH(int, engine);
+        QFETCH(QString, escena);
+        Entorno e{Engine(engine)};
+        sql(QStringLiteral(
+            "INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (402, 'Evaluado402')"));
+        e.principal.show();
+        QVERIFY(QTest::qWaitForWindowActive(&e.principal));
+        QPointer<TfRRHHEVAL> f = abrir();
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        auto pulsar = [](Qt::Key tecla) { QTest::keyClick(QApplication::focusWidget(), tecla); };
+        QTest::mouseClick(f->pbAgregar, Qt::LeftButton);
+        QTRY_VERIFY(f->EditCodigoOperario->hasFocus());
+        TeclearEnFoco(QStringLiteral("402"));
+        pulsar(Qt::Key_Tab);
+        QCOMPARE(f->EditNombreOperario->Text(), QStringLiteral("Evaluado402"));
+        QVERIFY(f->EditTipo->hasFocus());
+        pulsar(Qt::Key_Down);
+        pulsar(Qt::Key_Tab);
+        TeclearEnFoco(QStringLiteral("P1"));
+        pulsar(Qt::Key_Tab);
+        TeclearEnFoco(QStringLiteral("10/01/2024"));
+        OperarioEnOtraSesion(escena, 402,
+                             escena == QLatin1String("sustituido")
+                                 ? QStringLiteral("Sustituto402")
+                                 : QStringLiteral("Renombrado402"));
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        const QString evaluaciones =
+            QStringLiteral("SELECT CodigoOperario, Tipo, Codigo FROM EVLCION");
+        if (escena == QLatin1String("nadie lo toca")) {
+            QCOMPARE(TextosMostrados(), QStringList());
+            QCOMPARE(FilasEnOtraSesion(evaluaciones), QStringList{QStringLiteral("402|Puesto|P1")});
+        } else {
+            QCOMPARE(TextosMostrados(),
+                     QStringList{QStringLiteral(
+                         "¡ El registro ha sido modificado por otro usuario !. Debe cancelar "
+                         "la edición, salir e intentarlo de nuevo.")});
+            QCOMPARE(FilasEnOtraSesion(evaluaciones), QStringList());
+            QCOMPARE(f->Table1->State(), dsInsert);
+            QCOMPARE(f->EditCodigoOperario->Text(), QStringLiteral("402"));
+        }
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(FilasEnOtraSesion(evaluaciones).size(),
+                 escena == QLatin1String("nadie lo toca") ? 1 : 0);
+        cerrar(f);
+    }
 };
 
 QTEST_MAIN(TestRrhhEval)

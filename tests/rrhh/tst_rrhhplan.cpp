@@ -34,6 +34,7 @@
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
 #include "support/instalacion.h"
+#include "support/sqlprueba.h"
 #include "support/tecladoprueba.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
@@ -441,6 +442,94 @@ private Q_SLOTS:
         f->pbCancelarClick(f->pbCancelar);
         QCOMPARE(f->Table1->State(), dsBrowse);
         QCOMPARE(f->Table1->RecordCount(), 1);
+    }
+
+    // A line typed for employee 40, his name shown: another clerk deletes
+    // him and enters another 40 ("sustituido"), or changes him
+    // ("modificado"), before the confirm. The line is refused and stays as
+    // typed, nothing stored (read by another session); untouched, it is
+    // stored.
+    void lineaDeOperarioSustituido_data() { FilasOperarioEnOtraSesion(); }
+    void lineaDeOperarioSustituido() {
+        QFETCH(int, engine);
+        QFETCH(QString, escena);
+        Entorno e(engine);
+        TfRRHHPLAN* f = e.f;
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        f->AgregarClick(f->Agregar);
+        f->DBGrid1->setFocus();
+        QTRY_VERIFY(f->DBGrid1->hasFocus());
+        TeclearEnFoco(QStringLiteral("40"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(f->EditNombre->Text(), QStringLiteral("Pío Mas"));
+        teclear(f, cAccion, QStringLiteral("Prevención"));
+        OperarioEnOtraSesion(escena, 40,
+                             escena == QLatin1String("sustituido")
+                                 ? QStringLiteral("Otro Cuarenta")
+                                 : QStringLiteral("Pío Renombrado"));
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        const QString lineas =
+            QStringLiteral("SELECT CodigoOperario, Linea, AccionFormativa FROM PLANFORM");
+        if (escena == QLatin1String("nadie lo toca")) {
+            QCOMPARE(textos(), QStringList());
+            QCOMPARE(FilasEnOtraSesion(lineas), QStringList{QStringLiteral("40|1|Prevención")});
+        } else {
+            QVERIFY2(textos().size() == 1 &&
+                         textos().first().contains(
+                             QStringLiteral("¡ El registro ha sido modificado por otro usuario !")),
+                     qPrintable(textos().join(QLatin1Char('\n'))));
+            QCOMPARE(FilasEnOtraSesion(lineas), QStringList());
+            QCOMPARE(f->Table1->State(), dsInsert);
+            QCOMPARE(valor(f, "AccionFormativa"), QStringLiteral("Prevención"));
+        }
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(FilasEnOtraSesion(lineas).size(),
+                 escena == QLatin1String("nadie lo toca") ? 1 : 0);
+    }
+
+    // A line of employee 40 marked done, the history question on screen:
+    // another clerk deletes him and enters another 40 meanwhile. "SI" is
+    // refused with the reason, and the new employee gets no history line
+    // nor group (read by another session); the line itself was stored.
+    void historicoDeOperarioSustituido_data() { AddEngineRows(); }
+    void historicoDeOperarioSustituido() {
+        QFETCH(int, engine);
+        MessageSeam::activate(true);
+        const std::unique_ptr<void, void (*)(void*)> guion(nullptr,
+                                                           [](void*) { MessageSeam::activate(); });
+        Entorno e(engine);
+        TfRRHHPLAN* f = e.f;
+        e.linea(40, 1, "NO");
+        f->Table1->Refresh();
+        QCOMPARE(valor(f, "CodigoOperario"), QStringLiteral("40"));
+        f->DBGrid1->setSelectedIndex(cRealizado);
+        f->Table1->Edit();
+        f->Table1->FieldByName(QStringLiteral("CodigoFormacion"))
+            ->setAsString(QStringLiteral("PRL"));
+        f->Table1->FieldByName(QStringLiteral("FechaInicio"))
+            ->setAsDateTime(QDateTime(QDate(2005, 3, 1), QTime(0, 0)));
+        f->Table1->FieldByName(QStringLiteral("Realizado"))->setAsString(QStringLiteral("SI"));
+        AlMostrarse<TfGENEMENS>([](TfGENEMENS* pregunta) {
+            OperarioEnOtraSesion(QStringLiteral("sustituido"), 40, QStringLiteral("Otro Cuarenta"));
+            AlMostrarse<TfGENEMENS>([](TfGENEMENS* aviso) { aviso->pbAceptar->click(); });
+            pregunta->pbSI->click();
+        });
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(textos(),
+                 QStringList({"¿ Quiere dar de alta la acción formativa en el Histórico ?",
+                              "¡ El registro ha sido modificado por otro usuario !. Debe cancelar "
+                              "la edición, salir e intentarlo de nuevo."}));
+        QCOMPARE(FilasEnOtraSesion(
+                     QStringLiteral("SELECT COUNT(*) FROM HFORMACI WHERE CodigoOperario = 40")),
+                 QStringList{QStringLiteral("0")});
+        QCOMPARE(FilasEnOtraSesion(
+                     QStringLiteral("SELECT COUNT(*) FROM GRANTAB WHERE ClaveTabla = '40'")),
+                 QStringList{QStringLiteral("0")});
+        QCOMPARE(FilasEnOtraSesion(QStringLiteral("SELECT Realizado FROM PLANFORM")),
+                 QStringList{QStringLiteral("SI")});
+        QCOMPARE(f->Table1->State(), dsBrowse);
     }
 
     // F5, an employee typed into the new line, then Esc: the grid is back on

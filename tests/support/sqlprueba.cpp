@@ -12,6 +12,7 @@
 #include "db/query.h"
 #include "db/sqllexis.h"
 #include "db/table.h"
+#include "gene/data/geneconv.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_sql.h"
@@ -50,6 +51,26 @@ QStringList FilasEnOtraSesion(const QString& Consulta) {
 
 QString PrimeroEnOtraSesion(const QString& Consulta) {
     return FilasEnOtraSesion(Consulta).value(0);
+}
+
+void OperarioEnOtraSesion(const QString& Escena, int Codigo, const QString& Nombre) {
+    const QString codigo = QString::number(Codigo);
+    if (Escena == QLatin1String("sustituido")) {
+        FilasEnOtraSesion(QStringLiteral("DELETE FROM PERSONAL WHERE CodigoOperario = ") + codigo);
+        FilasEnOtraSesion(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (") +
+                          codigo + QStringLiteral(", ") + ValorSQL(Nombre) + QLatin1Char(')'));
+    } else if (Escena == QLatin1String("modificado")) {
+        FilasEnOtraSesion(QStringLiteral("UPDATE PERSONAL SET Nombre = ") + ValorSQL(Nombre) +
+                          QStringLiteral(" WHERE CodigoOperario = ") + codigo);
+    }
+}
+
+void FilasOperarioEnOtraSesion() {
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<QString>("escena");
+    for (Engine motor : AvailableEngines())
+        for (const char* escena : {"nadie lo toca", "sustituido", "modificado"})
+            NewEngineRow(motor, escena) << QString::fromLatin1(escena);
 }
 
 QStringList TextosMostrados() {

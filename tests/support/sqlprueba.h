@@ -18,6 +18,13 @@ QString SqlPrueba(const QString& Sentencia);
 QStringList FilasEnOtraSesion(const QString& Consulta);
 // The first row another user's session reads of a one-column query ("" when none).
 QString PrimeroEnOtraSesion(const QString& Consulta);
+// Another clerk, on a session of his own, acts on employee Codigo as the
+// scene says: "sustituido" deletes him and enters another under his code
+// named Nombre, "modificado" renames him Nombre; any other leaves him.
+void OperarioEnOtraSesion(const QString& Escena, int Codigo, const QString& Nombre);
+// The rows "<engine> <scene>" of columns "engine" (int) and "escena" for
+// those scenes and "nadie lo toca", on every engine.
+void FilasOperarioEnOtraSesion();
 // The texts of the messages shown since the seam's log was last cleared.
 QStringList TextosMostrados();
 // Statements whose second one, deleting every row of Tabla, hides in a quoted
