@@ -2,6 +2,7 @@
 
 #include <pg_query.h>
 
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -1023,15 +1024,51 @@ private:
         if (!value.isObject()) return;
         const QJsonObject o = value.toObject();
         if (o.contains(QLatin1String("relname"))) {
-            rangeNames_ << o.value(QLatin1String("relname")).toString();
+            const QString relname = o.value(QLatin1String("relname")).toString();
+            rangeNames_ << relname;
             const QString text = relationText(o);
             if (!use_.relations.contains(text)) use_.relations << text;
+            tables_.insert(relname, Table{{text}, false});
+            const QString alias = o.value(QLatin1String("alias"))
+                                      .toObject()
+                                      .value(QLatin1String("aliasname"))
+                                      .toString();
+            if (!alias.isEmpty()) tables_.insert(alias, Table{{text}, false});
+        }
+        if (o.contains(QLatin1String("onConflictClause")) && o.contains(QLatin1String("relation")))
+            tables_.insert(
+                QStringLiteral("excluded"),
+                Table{{relationText(o.value(QLatin1String("relation")).toObject())}, false});
+        if (o.contains(QLatin1String("JoinExpr"))) {
+            const QJsonObject j = o.value(QLatin1String("JoinExpr")).toObject();
+            const QString alias = j.value(QLatin1String("alias"))
+                                      .toObject()
+                                      .value(QLatin1String("aliasname"))
+                                      .toString();
+            if (!alias.isEmpty()) {
+                Table joined{{}, true};
+                tablesIn(j.value(QLatin1String("larg")), joined.relations);
+                tablesIn(j.value(QLatin1String("rarg")), joined.relations);
+                tables_.insert(alias, joined);
+            }
         }
         if (o.contains(QLatin1String("aliasname")))
             rangeNames_ << o.value(QLatin1String("aliasname")).toString();
         if (o.contains(QLatin1String("ctename")))
             rangeNames_ << o.value(QLatin1String("ctename")).toString();
         for (auto it = o.constBegin(); it != o.constEnd(); ++it) ranges(it.value());
+    }
+
+    // The tables named anywhere in `value`.
+    static void tablesIn(const QJsonValue& value, QStringList& out) {
+        if (value.isArray()) {
+            for (const QJsonValue& v : value.toArray()) tablesIn(v, out);
+            return;
+        }
+        const QJsonObject o = value.toObject();
+        if (o.contains(QLatin1String("relname")) && !out.contains(relationText(o)))
+            out << relationText(o);
+        for (auto it = o.constBegin(); it != o.constEnd(); ++it) tablesIn(it.value(), out);
     }
 
     // A table's name as the server reads a name given as text.
@@ -1156,6 +1193,16 @@ private:
                 name(n);
             } else {
                 name(nameList(QJsonArray{fields.last()}).value(0));
+                // Whichever part the server takes for the table (p.x,
+                // esquema.prueba.x, prueba.columna.campo), the name after it
+                // is a column of it or a function of its whole row.
+                const QStringList parts = nameList(fields);
+                const QString written = parts.join(QLatin1Char('.'));
+                for (qsizetype i = 0; i + 1 < parts.size(); ++i)
+                    for (auto t = tables_.constFind(parts[i]);
+                         t != tables_.constEnd() && t.key() == parts[i]; ++t)
+                        use_.qualified
+                            << PgQualifiedName{t->relations, parts[i + 1], written, t->joined};
             }
         } else if (key == QLatin1String("A_Indirection")) {
             // (fila).campo
@@ -1209,6 +1256,12 @@ private:
     const std::function<bool(const QString&)>& hidden_;
     PgColumnUse& use_;
     QStringList rangeNames_;
+    // The tables each name or alias stands for, in any part of the statement.
+    struct Table {
+        QStringList relations;
+        bool joined;
+    };
+    QMultiHash<QString, Table> tables_;
 };
 
 }  // namespace
