@@ -1591,6 +1591,12 @@ void TestQuery::hostileStatements_data() {
         {"whole row as a column choosing the rows deleted",
          "DELETE FROM PRUEBA p WHERE (p.to_jsonb->>'importe')::float > 12", false, "Importe",
          nullptr},
+        {"whole row as a column converting a visible field",
+         "ALTER TABLE PRUEBA ALTER COLUMN Notas TYPE text USING PRUEBA.to_jsonb::text", false,
+         "Importe", nullptr},
+        {"whole row as a column checked",
+         "ALTER TABLE PRUEBA ADD CONSTRAINT c CHECK ((PRUEBA.to_jsonb->>'importe')::float < 12)",
+         false, "Importe", nullptr},
         {"view reading a whole row as a column", "SELECT Codigo, Fila FROM VATRIB", true, "Importe",
          nullptr},
         // Columns, however they are named, are read as columns.
