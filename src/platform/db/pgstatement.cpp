@@ -1028,17 +1028,17 @@ private:
             rangeNames_ << relname;
             const QString text = relationText(o);
             if (!use_.relations.contains(text)) use_.relations << text;
-            tables_.insert(relname, Table{{text}, false});
+            tables_.insert(relname, QStringList{text});
             const QString alias = o.value(QLatin1String("alias"))
                                       .toObject()
                                       .value(QLatin1String("aliasname"))
                                       .toString();
-            if (!alias.isEmpty()) tables_.insert(alias, Table{{text}, false});
+            if (!alias.isEmpty()) tables_.insert(alias, QStringList{text});
         }
         if (o.contains(QLatin1String("onConflictClause")) && o.contains(QLatin1String("relation")))
             tables_.insert(
                 QStringLiteral("excluded"),
-                Table{{relationText(o.value(QLatin1String("relation")).toObject())}, false});
+                QStringList{relationText(o.value(QLatin1String("relation")).toObject())});
         if (o.contains(QLatin1String("JoinExpr"))) {
             const QJsonObject j = o.value(QLatin1String("JoinExpr")).toObject();
             const QString alias = j.value(QLatin1String("alias"))
@@ -1046,9 +1046,9 @@ private:
                                       .value(QLatin1String("aliasname"))
                                       .toString();
             if (!alias.isEmpty()) {
-                Table joined{{}, true};
-                tablesIn(j.value(QLatin1String("larg")), joined.relations);
-                tablesIn(j.value(QLatin1String("rarg")), joined.relations);
+                QStringList joined;
+                tablesIn(j.value(QLatin1String("larg")), joined);
+                tablesIn(j.value(QLatin1String("rarg")), joined);
                 tables_.insert(alias, joined);
             }
         }
@@ -1201,8 +1201,7 @@ private:
                 for (qsizetype i = 0; i + 1 < parts.size(); ++i)
                     for (auto t = tables_.constFind(parts[i]);
                          t != tables_.constEnd() && t.key() == parts[i]; ++t)
-                        use_.qualified
-                            << PgQualifiedName{t->relations, parts[i + 1], written, t->joined};
+                        use_.qualified << PgQualifiedName{*t, parts[i + 1], written};
             }
         } else if (key == QLatin1String("A_Indirection")) {
             // (fila).campo
@@ -1256,12 +1255,9 @@ private:
     const std::function<bool(const QString&)>& hidden_;
     PgColumnUse& use_;
     QStringList rangeNames_;
-    // The tables each name or alias stands for, in any part of the statement.
-    struct Table {
-        QStringList relations;
-        bool joined;
-    };
-    QMultiHash<QString, Table> tables_;
+    // The tables each name or alias stands for, in any part of the statement
+    // (a join's alias: all those it joins).
+    QMultiHash<QString, QStringList> tables_;
 };
 
 }  // namespace

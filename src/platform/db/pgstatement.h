@@ -129,7 +129,6 @@ struct PgQualifiedName {
     QStringList relations;
     QString name;
     QString written;  // the reference as written, "p.to_jsonb"
-    bool joined = false;
 };
 struct PgColumnUse {
     QString named;
