@@ -52,6 +52,23 @@ QString regclassText(const PgWriteTarget& target) {
                : quotedIdentifier(target.schema) + QLatin1Char('.') + quotedIdentifier(target.name);
 }
 
+// The columns of the table or view a name given as text stands for, its
+// system columns (ctid, xmin...) too where `system`; none when there is none.
+QStringList relationColumns(const QSqlDatabase& db, const QString& relation, bool system,
+                            const QString& sql) {
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT attname::text FROM pg_attribute WHERE attrelid = "
+                             "to_regclass(?) AND attnum %1 0 AND NOT attisdropped")
+                  .arg(system ? QStringLiteral("<>") : QStringLiteral(">")));
+    q.addBindValue(relation);
+    if (!q.exec())
+        throw EDatabaseError(DbError::SqlError, q.lastError().text(),
+                             sql.isEmpty() ? q.lastQuery() : sql);
+    QStringList names;
+    while (q.next()) names << q.value(0).toString();
+    return names;
+}
+
 // Why a user's statement may not make `target` (marked kin) a partition,
 // child or parent of a table, or take it out of one: a program's table,
 // or one holding a column hidden from the user, whose values a partition's
@@ -64,14 +81,8 @@ QString kinRefusal(const QSqlDatabase& db, const PgWriteTarget& target) {
         return KinshipReason(target.name.toUpper());
     const THiddenColumnTest& hidden = HiddenColumnTest();
     if (!hidden) return QString();
-    QSqlQuery q(db);
-    q.prepare(
-        QStringLiteral("SELECT attname::text FROM pg_attribute WHERE attrelid = "
-                       "to_regclass(?) AND attnum > 0 AND NOT attisdropped"));
-    q.addBindValue(regclassText(target));
-    if (!q.exec()) throw EDatabaseError(DbError::SqlError, q.lastError().text(), q.lastQuery());
-    while (q.next())
-        if (hidden(q.value(0).toString())) return KinshipReason(target.name.toUpper());
+    for (const QString& c : relationColumns(db, regclassText(target), false, QString()))
+        if (hidden(c)) return KinshipReason(target.name.toUpper());
     return QString();
 }
 
@@ -179,6 +190,30 @@ QString viewQueryRefusal(const QSqlDatabase& db, const QString& relation,
     return QString();
 }
 
+// Why a user's statement may not run for a function it applies to the
+// whole row of a table holding a field hidden from the user, by naming it
+// as a column of the table (p.to_jsonb, p.record_out): a name that follows
+// a table's name or alias and is no column of it. "" when none.
+QString wholeRowRefusal(const QSqlDatabase& db, const QList<PgQualifiedName>& qualified,
+                        const THiddenColumnTest& hidden, const QString& sql) {
+    if (qualified.isEmpty()) return QString();
+    QHash<QString, QStringList> columns;  // none: no table of that name (a WITH's)
+    auto columnsOf = [&](const QString& relation) -> const QStringList& {
+        auto it = columns.constFind(relation);
+        if (it != columns.constEnd()) return *it;
+        return *columns.insert(relation, relationColumns(db, relation, true, sql));
+    };
+    for (const PgQualifiedName& n : qualified) {
+        bool column = false;
+        for (const QString& r : n.relations) column = column || columnsOf(r).contains(n.name);
+        if (column) continue;
+        for (const QString& r : n.relations)
+            for (const QString& c : columnsOf(r))
+                if (hidden(c)) return HiddenFieldReason(IdentifierSpelling(c), n.written);
+    }
+    return QString();
+}
+
 // Why a user's statement may not run for the fields hidden from the user
 // (HiddenColumnTest), "" when it may: a hidden column named, one a view it
 // reads takes from its tables (a view's own names may be any), or, where
@@ -189,6 +224,8 @@ QString hiddenColumnRefusal(const QSqlDatabase& db, const QString& sql, QSqlErro
     if (!hidden) return QString();
     const PgColumnUse use = PgColumnUses(sql, hidden);
     if (!use.named.isEmpty()) return HiddenFieldReason(IdentifierSpelling(use.named));
+    if (const QString whole = wholeRowRefusal(db, use.qualified, hidden, sql); !whole.isEmpty())
+        return whole;
     if (const QString sorted = sortedByHidden(db, sql, use.sortedByStar, unread);
         !sorted.isEmpty() || unread.isValid())
         return sorted;

@@ -2,6 +2,7 @@
 
 #include <pg_query.h>
 
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -1023,15 +1024,51 @@ private:
         if (!value.isObject()) return;
         const QJsonObject o = value.toObject();
         if (o.contains(QLatin1String("relname"))) {
-            rangeNames_ << o.value(QLatin1String("relname")).toString();
+            const QString relname = o.value(QLatin1String("relname")).toString();
+            rangeNames_ << relname;
             const QString text = relationText(o);
             if (!use_.relations.contains(text)) use_.relations << text;
+            tables_.insert(relname, QStringList{text});
+            const QString alias = o.value(QLatin1String("alias"))
+                                      .toObject()
+                                      .value(QLatin1String("aliasname"))
+                                      .toString();
+            if (!alias.isEmpty()) tables_.insert(alias, QStringList{text});
+        }
+        if (o.contains(QLatin1String("onConflictClause")) && o.contains(QLatin1String("relation")))
+            tables_.insert(
+                QStringLiteral("excluded"),
+                QStringList{relationText(o.value(QLatin1String("relation")).toObject())});
+        if (o.contains(QLatin1String("JoinExpr"))) {
+            const QJsonObject j = o.value(QLatin1String("JoinExpr")).toObject();
+            const QString alias = j.value(QLatin1String("alias"))
+                                      .toObject()
+                                      .value(QLatin1String("aliasname"))
+                                      .toString();
+            if (!alias.isEmpty()) {
+                QStringList joined;
+                tablesIn(j.value(QLatin1String("larg")), joined);
+                tablesIn(j.value(QLatin1String("rarg")), joined);
+                tables_.insert(alias, joined);
+            }
         }
         if (o.contains(QLatin1String("aliasname")))
             rangeNames_ << o.value(QLatin1String("aliasname")).toString();
         if (o.contains(QLatin1String("ctename")))
             rangeNames_ << o.value(QLatin1String("ctename")).toString();
         for (auto it = o.constBegin(); it != o.constEnd(); ++it) ranges(it.value());
+    }
+
+    // The tables named anywhere in `value`.
+    static void tablesIn(const QJsonValue& value, QStringList& out) {
+        if (value.isArray()) {
+            for (const QJsonValue& v : value.toArray()) tablesIn(v, out);
+            return;
+        }
+        const QJsonObject o = value.toObject();
+        if (o.contains(QLatin1String("relname")) && !out.contains(relationText(o)))
+            out << relationText(o);
+        for (auto it = o.constBegin(); it != o.constEnd(); ++it) tablesIn(it.value(), out);
     }
 
     // A table's name as the server reads a name given as text.
@@ -1156,6 +1193,15 @@ private:
                 name(n);
             } else {
                 name(nameList(QJsonArray{fields.last()}).value(0));
+                // Whichever part the server takes for the table (p.x,
+                // esquema.prueba.x, prueba.columna.campo), the name after it
+                // is a column of it or a function of its whole row.
+                const QStringList parts = nameList(fields);
+                const QString written = parts.join(QLatin1Char('.'));
+                for (qsizetype i = 0; i + 1 < parts.size(); ++i)
+                    for (auto t = tables_.constFind(parts[i]);
+                         t != tables_.constEnd() && t.key() == parts[i]; ++t)
+                        use_.qualified << PgQualifiedName{*t, parts[i + 1], written};
             }
         } else if (key == QLatin1String("A_Indirection")) {
             // (fila).campo
@@ -1209,6 +1255,9 @@ private:
     const std::function<bool(const QString&)>& hidden_;
     PgColumnUse& use_;
     QStringList rangeNames_;
+    // The tables each name or alias stands for, in any part of the statement
+    // (a join's alias: all those it joins).
+    QMultiHash<QString, QStringList> tables_;
 };
 
 }  // namespace

@@ -116,12 +116,26 @@ std::optional<bool> PgStatementIsQuery(const QString& sql);
 //   name given as text, for the caller to ask which columns they hold;
 // - `filledWhole`: those of them an INSERT (or MERGE's) gives values
 //   without a column list, so every column of them.
+// - `qualified`: the names that follow a table's name or alias in a
+//   qualified column reference (p.codigo, esquema.prueba.codigo; EXCLUDED
+//   stands for the table an INSERT ... ON CONFLICT writes), for the caller
+//   to ask whether each is a column of that table: where it is not, the
+//   server applies the function of that name to the table's whole row
+//   (p.to_jsonb, p.record_out).
 // Empty when the text is not one statement the parser reads.
+struct PgQualifiedName {
+    // The tables it may stand on, as the server reads a name given as text;
+    // several for a join's alias, whose row holds the columns of them all.
+    QStringList relations;
+    QString name;
+    QString written;  // the reference as written, "p.to_jsonb"
+};
 struct PgColumnUse {
     QString named;
     QString carried;
     QList<int> sortedByStar;
     QStringList relations;
     QStringList filledWhole;
+    QList<PgQualifiedName> qualified;
 };
 PgColumnUse PgColumnUses(const QString& sql, const std::function<bool(const QString&)>& hidden);

@@ -18,6 +18,7 @@
 #include "db/datasource.h"
 #include "db/field.h"
 #include "db/query.h"
+#include "db/sqllexis.h"
 #include "db/table.h"
 #include "gene/data/geneclav.h"
 #include "gene/data/geneconv.h"
@@ -826,6 +827,33 @@ private Q_SLOTS:
         x.conformeImprime();
         for (const QString& t : TextosMostrados())
             QVERIFY2(!t.startsWith(QLatin1String("Quedan fuera")), qPrintable(t));
+    }
+
+    // A function named as a column of the table is applied by the server to
+    // the whole row, hidden field and all: a filter so written is refused
+    // and lists nothing, under every login.
+    void campoOcultoEnLaFilaEntera_data() { FilasMotorYLogin(); }
+    void campoOcultoEnLaFilaEntera() {
+        QFETCH(int, engine);
+        QFETCH(QByteArray, login);
+        ComoLoginPg comoLogin(login);
+        Entorno x{Engine(engine)};
+        CamposNoVisiblesUsuario = QStringLiteral("Importe");
+        x.f->LBSeleccionado->setItems({QStringLiteral("Codigo"), QStringLiteral("Nombre")});
+        x.f->MemoFiltros->setText(
+            QStringLiteral("CAST(LISTPRU.to_jsonb ->> 'importe' AS FLOAT) = 12.5"));
+        MessageSeam::clearLog();
+        x.f->IrAPagina(x.f->PagAjustar);
+        QCOMPARE(x.f->PageControl1->ActivePage(), x.f->PagSeleccionCampos);
+        QVERIFY(!x.f->Query1->Active());
+        const QString texto = TextosMostrados().value(0);
+        QVERIFY2(texto.startsWith(QStringLiteral("Imposible ejecutar la sentencia SQL. Motivo: ")),
+                 qPrintable(texto));
+        // SQLite knows no such column.
+        if (Engine(engine) == Engine::Postgres)
+            QVERIFY2(texto.contains(HiddenFieldReason(QStringLiteral("Importe"),
+                                                      QStringLiteral("listpru.to_jsonb"))),
+                     qPrintable(texto));
     }
 
     // Empty values in the sorted fields: every record is copied, the empty

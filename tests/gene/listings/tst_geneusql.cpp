@@ -866,6 +866,14 @@ private Q_SLOTS:
                  pg ? refusalOculto : refusal, "A|B", oculto);
             fila("hidden field, other field of a star edited", "SELECT * FROM LISTPRU",
                  pg ? QString() : refusal, pg ? "Ana" : "A|B", oculto);
+            // A function named as a column of the table: the server applies
+            // it to the whole row.
+            if (pg)
+                fila("hidden field in the whole row a function takes",
+                     "SELECT Codigo, Nombre, l.to_jsonb AS j FROM LISTPRU l",
+                     QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ") +
+                         HiddenFieldReason(QStringLiteral("Importe"), QStringLiteral("l.to_jsonb")),
+                     "A|B", oculto);
             // A star compared whole with a guess tells the value: refused
             // (SQLite compares it as NULL).
             if (pg)
