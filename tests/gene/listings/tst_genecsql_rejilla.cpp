@@ -1054,6 +1054,19 @@ private Q_SLOTS:
                      !sinOcultos.contains(QLatin1String("02-2024")),
                  qPrintable(sinOcultos));
         QVERIFY(sinOcultos.contains(QLatin1String("Valores=1:1:1:/2:2:2:/")));
+
+        // Twelve numeric columns: the ten first draw, as many as a chart
+        // takes of one type.
+        TClientDataSet ancho;
+        for (int c = 1; c <= 12; ++c)
+            ancho.FieldDefs() << TFieldDef{QStringLiteral("N%1").arg(c), ftInteger, 0, false};
+        ancho.CreateDataSet();
+        ancho.Append();
+        ancho.Post();
+        const QString diez = SeriesGrafico(&ancho, 10, false);
+        QCOMPARE(diez.count(QStringLiteral("Titulo=")), kMaximoSeriesGrafico);
+        QVERIFY(diez.contains(QLatin1String("Titulo=N10;")) &&
+                !diez.contains(QLatin1String("Titulo=N11;")));
     }
 
     // Rows named alike each keep their own bar under their own name: the
