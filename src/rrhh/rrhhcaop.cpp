@@ -11,19 +11,19 @@
 #include "db/field.h"
 #include "db/table.h"
 #include "db/tablecursor.h"
-#include "gene/dialogs/genebusc.h"
-#include "gene/session/genecomp.h"
 #include "gene/data/geneconv.h"
-#include "gene/session/geneform.h"
-#include "gene/session/geneapp.h"
-#include "gene/session/geneinic.h"
-#include "gene/session/geneinic_conexion.h"
-#include "gene/session/geneinic_tablas.h"
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genereloj.h"
 #include "gene/data/genesist.h"
-#include "gene/dialogs/genevmem.h"
 #include "gene/data/mensajes.h"
+#include "gene/dialogs/genebusc.h"
+#include "gene/dialogs/genevmem.h"
+#include "gene/session/geneapp.h"
+#include "gene/session/genecomp.h"
+#include "gene/session/geneform.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_conexion.h"
+#include "gene/session/geneinic_tablas.h"
 #include "nomina/nomicale.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
@@ -318,6 +318,16 @@ void TfRRHHCAOP::FormCreate(QObject*) {
     pbMarcarDiasRegulacionEmpleo->setVisible(nomina || presencia);
     pbGenerarCalendario->setEnabled(!presencia);
     pbMarcarDiasRegulacionEmpleo->setEnabled(!presencia);
+    // A user who may only read the calendars is offered no change: the
+    // generation and the deletions write by statements, which a read-only
+    // table does not stop.
+    if (Calendario->ReadOnly()) {
+        for (QWidget* b : std::initializer_list<QWidget*>{pbModificar, pbGenerarCalendario,
+                                                          pbMarcarDiasRegulacionEmpleo, pbEliminar,
+                                                          pbEliminarEjercicio})
+            b->setEnabled(false);
+        Eliminardia->setEnabled(false);
+    }
     for (int i = 0; i < DBGrid1->Columns().Count(); ++i)
         if (DBGrid1->Columns().Items(i)->FieldName() == QLatin1String("Color"))
             DBGrid1->Columns().Items(i)->setVisible(presencia);

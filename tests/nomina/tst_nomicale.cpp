@@ -388,13 +388,8 @@ private Q_SLOTS:
         QFETCH(int, engine);
         Entorno e(engine);
         QVERIFY(GenerarAnoCalendario(1, 2024, 3));
-        CrearUsuarioPrueba(QStringLiteral("PEPE"), QStringLiteral("Normal"), QStringLiteral("1"));
-        TQuery q;
-        q.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("DatabaseGeneral")));
-        q.SQL().setText(
-            QStringLiteral("UPDATE USUARIO SET ProgramasSoloLectura = 'Maestro de "
-                           "Calendarios' WHERE Codigo = 'PEPE'"));
-        q.ExecSQL();
+        CrearUsuarioPrueba(QStringLiteral("PEPE"), QStringLiteral("Normal"), QStringLiteral("1"),
+                           QStringLiteral("Maestro de Calendarios"));
         const ComoUsuario pepe(QStringLiteral("PEPE"));
         QPointer<TfNOMICALE> f =
             qobject_cast<TfNOMICALE*>(CreateForm(QStringLiteral("TfNOMICALE")));

@@ -486,12 +486,8 @@ private Q_SLOTS:
     void soloLectura() {
         QFETCH(int, engine);
         Escenario e{Engine(engine)};
-        CrearUsuarioPrueba(QStringLiteral("PEPE"), QStringLiteral("Normal"), QStringLiteral("1"));
-        TQuery q;
-        q.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("DatabaseGeneral")));
-        q.SQL().setText(QStringLiteral(
-            "UPDATE USUARIO SET ProgramasSoloLectura = 'Rejilla de Prueba' WHERE Codigo = 'PEPE'"));
-        q.ExecSQL();
+        CrearUsuarioPrueba(QStringLiteral("PEPE"), QStringLiteral("Normal"), QStringLiteral("1"),
+                           QStringLiteral("Rejilla de Prueba"));
         const ComoUsuario pepe(QStringLiteral("PEPE"));
         Sql(QStringLiteral("INSERT INTO MAQPRU (Codigo, Descripcion) VALUES (1, 'Torno')"));
         std::unique_ptr<TfREJPRU> f(crear<TfREJPRU>());
