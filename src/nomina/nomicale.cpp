@@ -620,6 +620,14 @@ TfNOMICALE::~TfNOMICALE() {
 
 void TfNOMICALE::FormCreate(QObject*) {
     AbrirTablasFormulario(fGENEINIC, this);
+    // A user who may only read the calendars is offered none of the changes
+    // made by statements, which a read-only table does not stop.
+    if (Calendario->ReadOnly()) {
+        for (QWidget* b : {static_cast<QWidget*>(pbNuevo), static_cast<QWidget*>(pbEliminar),
+                           static_cast<QWidget*>(pbDuplicar), static_cast<QWidget*>(pbCopiaMasiva)})
+            b->setEnabled(false);
+        for (TMenuItem* i : {Agregar, Eliminar1}) i->setEnabled(false);
+    }
     // As tall as its control panel's bottom, as the other windows.
     adjustSize();
     setHeight(PanelControl->y() + PanelControl->height() + AjusteAlturaFormularios);

@@ -222,7 +222,7 @@ void TfRRHHCAND::HabilitarModoEdicion(bool Editando) {
     TMaestroFicha::HabilitarModoEdicion(Editando);
     // Documents are added to a candidate who exists; a hire moves a stored one.
     pbDocumentacionElectronica->setEnabled(Table1->State() != dsInsert);
-    EnviarFichaPersonal->setEnabled(!Editando);
+    EnviarFichaPersonal->setEnabled(!Editando && !Table1->ReadOnly());
 }
 
 void TfRRHHCAND::DataSource1DataChange(TField* Field) {

@@ -332,6 +332,16 @@ void TfRRHHCAOP::FormCreate(QObject*) {
     pbMarcarDiasRegulacionEmpleo->setVisible(nomina || presencia);
     pbGenerarCalendario->setEnabled(!presencia);
     pbMarcarDiasRegulacionEmpleo->setEnabled(!presencia);
+    // A user who may only read the calendars is offered no change: the
+    // generation and the deletions write by statements, which a read-only
+    // table does not stop.
+    if (Calendario->ReadOnly()) {
+        for (QWidget* b : std::initializer_list<QWidget*>{pbModificar, pbGenerarCalendario,
+                                                          pbMarcarDiasRegulacionEmpleo, pbEliminar,
+                                                          pbEliminarEjercicio})
+            b->setEnabled(false);
+        Eliminardia->setEnabled(false);
+    }
     for (int i = 0; i < DBGrid1->Columns().Count(); ++i)
         if (DBGrid1->Columns().Items(i)->FieldName() == QLatin1String("Color"))
             DBGrid1->Columns().Items(i)->setVisible(presencia);

@@ -382,6 +382,44 @@ private Q_SLOTS:
         QVERIFY(!dia(1, 2005, 6, 1).isEmpty());
     }
 
+    // A user who may only read the calendars is offered no change made by
+    // statements: the buttons and F5, F6 do nothing, ask nothing, and the
+    // days stay.
+    void soloLectura_data() { AddEngineRows(); }
+    void soloLectura() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        QVERIFY(GenerarAnoCalendario(1, 2024, 3));
+        CrearUsuarioPrueba(QStringLiteral("PEPE"), QStringLiteral("Normal"), QStringLiteral("1"),
+                           QStringLiteral("Maestro de Calendarios"));
+        const ComoUsuario pepe(QStringLiteral("PEPE"));
+        QPointer<TfNOMICALE> f =
+            qobject_cast<TfNOMICALE*>(CreateForm(QStringLiteral("TfNOMICALE")));
+        const auto cerrar = qScopeGuard([&] {
+            if (f) f->Close();
+            (void)QTest::qWaitFor([&] { return f.isNull(); });
+        });
+        f->CodigoCalendario = 1;
+        f->Ejercicio = 2024;
+        f->MostrarMes();
+        f->show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        textos();
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        MessageSeam::enqueue(QStringLiteral("5"));
+        for (TBitBtn* b : {f->pbNuevo, f->pbEliminar, f->pbDuplicar, f->pbCopiaMasiva}) {
+            QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
+            QTest::mouseClick(b, Qt::LeftButton);
+        }
+        for (Qt::Key tecla : {Qt::Key_F6, Qt::Key_F5})
+            QTest::keyClick(QApplication::focusWidget(), tecla);
+        QCOMPARE(textos(), QStringList());
+        QString sinUsar;  // nothing asked: both answers wait
+        QVERIFY(MessageSeam::take(sinUsar) && MessageSeam::take(sinUsar));
+        QCOMPARE(filas(1), QStringLiteral("366"));
+        QCOMPARE(filas(5), QStringLiteral("0"));
+    }
+
     // A year whose commit fails was not generated: no rows, and false.
     void generarSinConfirmar_data() { AddEngineRows(); }
     void generarSinConfirmar() {

@@ -957,6 +957,39 @@ private Q_SLOTS:
         QVERIFY(!TransaccionIniciada);
     }
 
+    // A user who may only read the candidates is offered neither the hire
+    // nor adding nor deleting: nothing asked, no row changed.
+    void soloLectura_data() { AddEngineRows(); }
+    void soloLectura() {
+        QFETCH(int, engine);
+        EmpresaPrueba e{Engine(engine)};
+        sql(QStringLiteral("INSERT INTO CANDIDAT (Codigo, Nombre) VALUES (7, 'Luis Gil')"));
+        CrearUsuarioPrueba(QStringLiteral("PEPE"), QStringLiteral("Normal"), QStringLiteral("1"),
+                           QStringLiteral("Maestro de Candidatos"));
+        const ComoUsuario pepe(QStringLiteral("PEPE"));
+        QPointer<TfRRHHCAND> f = abrir();
+        const auto cerrar = qScopeGuard([&] {
+            if (f) f->Close();
+            (void)QTest::qWaitFor([&] { return f.isNull(); });
+        });
+        f->show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        QVERIFY(f->Table1->FindKey({7}));
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QStringLiteral("8"));
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        for (QWidget* b :
+             std::initializer_list<QWidget*>{f->EnviarFichaPersonal, f->pbEliminar, f->pbAgregar}) {
+            QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
+            QTest::mouseClick(b, Qt::LeftButton);
+        }
+        QCOMPARE(TextosMostrados(), QStringList());
+        QString sinUsar;  // nothing asked: both answers wait
+        QVERIFY(MessageSeam::take(sinUsar) && MessageSeam::take(sinUsar));
+        QCOMPARE(sql(QStringLiteral("SELECT Codigo FROM CANDIDAT")), QStringLiteral("7"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM PERSONAL")), QStringLiteral("0"));
+    }
+
     // The prompt proposes the next employee code, 1 on an empty file.
     void codigoPropuesto() {
         Entorno e(int(Engine::Sqlite));

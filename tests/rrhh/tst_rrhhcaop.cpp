@@ -502,6 +502,36 @@ private Q_SLOTS:
         QCOMPARE(textos(), QStringList());
     }
 
+    // A user who may only read the employees' calendars is offered no
+    // change: the deletions of the month and the year, the day's deletion
+    // and the marking ask nothing and the days stay.
+    void soloLectura_data() { AddEngineRows(); }
+    void soloLectura() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        sql(QStringLiteral("INSERT INTO CALENOPE (CodigoOperario, Fecha, EsDiaTrabajado) VALUES "
+                           "(7, %1, 'SI')")
+                .arg(fecha(QDate(2024, 6, 5))));
+        CrearUsuarioPrueba(QStringLiteral("PEPE"), QStringLiteral("Normal"), QStringLiteral("1"),
+                           QStringLiteral("Maestro de Calendarios de Operario"));
+        const ComoUsuario pepe(QStringLiteral("PEPE"));
+        TfRRHHCAOP* f = e.abrir(7, 2024, 6);
+        f->show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        MessageSeam::enqueue(QStringLiteral("SI"));
+        for (QWidget* b : std::initializer_list<QWidget*>{f->pbModificar, f->pbEliminar,
+                                                          f->pbEliminarEjercicio}) {
+            QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
+            QTest::mouseClick(b, Qt::LeftButton);
+        }
+        QVERIFY(!f->Eliminardia->isEnabled());
+        QCOMPARE(textos(), QStringList());
+        QString sinUsar;  // nothing asked: both answers wait
+        QVERIFY(MessageSeam::take(sinUsar) && MessageSeam::take(sinUsar));
+        QCOMPARE(dias(7), QStringList{QStringLiteral("5:SI,,,")});
+    }
+
     // The calendar of employee 7 open, his name shown: another clerk
     // deletes him and enters another 7 ("sustituido"), or changes him
     // ("modificado"). A day marked, an incidence typed and the month's

@@ -312,19 +312,22 @@ ComoLoginPg::~ComoLoginPg() {
     qputenv("RH_PG_USER", antes_);
 }
 
-void CrearUsuarioPrueba(const QString& Codigo, const QString& Categoria, const QString& Empresas) {
+void CrearUsuarioPrueba(const QString& Codigo, const QString& Categoria, const QString& Empresas,
+                        const QString& SoloLectura) {
     TQuery q;
     q.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("DatabaseGeneral")));
     q.SQL().setText(QStringLiteral("DELETE FROM USUARIO WHERE Codigo = :Codigo"));
     q.ParamByName(QStringLiteral("Codigo"))->setAsString(Codigo);
     q.ExecSQL();
     q.SQL().setText(
-        QStringLiteral("INSERT INTO USUARIO (Codigo, Nombre, Categoria, Configuracion, Empresas) "
-                       "VALUES (:Codigo, :Nombre, :Categoria, '', :Empresas)"));
+        QStringLiteral("INSERT INTO USUARIO (Codigo, Nombre, Categoria, Configuracion, Empresas, "
+                       "ProgramasSoloLectura) VALUES (:Codigo, :Nombre, :Categoria, '', "
+                       ":Empresas, :SoloLectura)"));
     q.ParamByName(QStringLiteral("Codigo"))->setAsString(Codigo);
     q.ParamByName(QStringLiteral("Nombre"))->setAsString(Codigo);
     q.ParamByName(QStringLiteral("Categoria"))->setAsString(Categoria);
     q.ParamByName(QStringLiteral("Empresas"))->setAsString(Empresas);
+    q.ParamByName(QStringLiteral("SoloLectura"))->setAsString(SoloLectura);
     q.ExecSQL();
 }
 

@@ -112,9 +112,10 @@ public:
 private:
     QByteArray antes_;
 };
-// A user of the installation (its row replaced): a category and its
-// companies, one a line.
-void CrearUsuarioPrueba(const QString& Codigo, const QString& Categoria, const QString& Empresas);
+// A user of the installation (its row replaced): a category, its
+// companies, one a line, and the programs he may only read.
+void CrearUsuarioPrueba(const QString& Codigo, const QString& Categoria, const QString& Empresas,
+                        const QString& SoloLectura = QString());
 // CodigoUsuarioActual for a while.
 class ComoUsuario {
 public:

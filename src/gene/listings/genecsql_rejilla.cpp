@@ -121,6 +121,7 @@ QString SeriesGrafico(TDataSet* DataSet, int N, bool Tarta) {
     const TField* etiqueta = visible == campos.end() ? nullptr : *visible;
     for (TField* f : campos) {
         if (!EsNumerico(f) || oculto(f)) continue;
+        if (numero == kMaximoSeriesGrafico) break;
         QString linea = QStringLiteral("Titulo=") + TextoGrafico(f->FieldName()) +
                         QStringLiteral(";Tipo=") +
                         (Tarta ? QStringLiteral("Tarta") : QStringLiteral("Barras"));
@@ -153,6 +154,11 @@ QString SeriesGrafico(TDataSet* DataSet, int N, bool Tarta) {
     }
     DataSet->First();
     return series;
+}
+
+QString TextoMaximoValoresGrafico() {
+    return QStringLiteral("El número de Valores a Representar no puede ser mayor que ") +
+           QString::number(kMaximoValoresGrafico);
 }
 
 THerramientasRejilla::THerramientasRejilla(TForm* Formulario, TDBGrid* Rejilla,
@@ -362,6 +368,10 @@ void THerramientasRejilla::Grafico() {
     const QString n = MensajePeticion(
         QStringLiteral("Introduzca el número de Valores a Representar"), QStringLiteral("10"));
     if (!ValidarEntero(n, QStringLiteral("Valores a Representar"))) return;
+    if (n.trimmed().toInt() > kMaximoValoresGrafico) {
+        MensajeAdvertencia(TextoMaximoValoresGrafico());
+        return;
+    }
     const bool tarta = MensajeConfirmacion(
                            QStringLiteral("¿Desea que la representación sea en forma de tarta?")) ==
                        QLatin1String("SI");

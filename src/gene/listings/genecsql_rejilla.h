@@ -28,9 +28,18 @@ QString SentenciaOrdenadaPor(const QString& Sentencia, const QString& Campo);
 QString SentenciaSinOrden(const QString& Sentencia);
 // A memo's text as its grid cell shows it: line breaks as blanks.
 QString TextoCeldaMemo(QString Texto);
-// The chart's series text: one line per numeric field, the first N records
-// as points labelled by the first field, the rest summed as "Otros".
+// The chart's series text: one line per numeric field (the first
+// kMaximoSeriesGrafico of them, as many as the chart window draws of one
+// type), the first N records as points labelled by the first field, the rest
+// summed as "Otros".
 QString SeriesGrafico(TDataSet* DataSet, int N, bool Tarta);
+// The most values a chart is asked to draw: beyond a hundred bars (each
+// with its label beneath) a chart the size of a screen or of a printed page
+// gives each less than one line of text, and its labels no longer read.
+constexpr int kMaximoValoresGrafico = 100;
+constexpr int kMaximoSeriesGrafico = 10;
+// Why a number of values asked is refused.
+QString TextoMaximoValoresGrafico();
 
 class THerramientasRejilla {
 public:

@@ -20,6 +20,7 @@
 #include <QPointer>
 #include <QPrinter>
 #include <QScatterSeries>
+#include <QSet>
 #include <QStackedBarSeries>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -79,6 +80,28 @@ struct Punto {
     QString etiqueta;
     QColor color;
 };
+
+// The categories the points from the axis' count on add: each its own. The
+// category axis keeps a repeated label once, which would move every later
+// bar under the next point's name; a label that repeats is marked with its
+// point's number ("Ana (3)"), an empty one is that number.
+QStringList CategoriasNuevas(const QStringList& Existentes, const QList<Punto>& Puntos) {
+    QHash<QString, int> veces;
+    for (const Punto& p : Puntos) ++veces[p.etiqueta];
+    QSet<QString> tomadas(Existentes.begin(), Existentes.end());
+    QStringList nuevas;
+    for (qsizetype i = Existentes.size(); i < Puntos.size(); ++i) {
+        const QString numero = QString::number(i + 1);
+        const QString& etiqueta = Puntos[i].etiqueta;
+        QString c = etiqueta.isEmpty()    ? numero
+                    : veces[etiqueta] > 1 ? etiqueta + QStringLiteral(" (") + numero + u')'
+                                          : etiqueta;
+        while (tomadas.contains(c)) c += QStringLiteral(" (") + numero + u')';
+        tomadas.insert(c);
+        nuevas << c;
+    }
+    return nuevas;
+}
 
 }  // namespace
 
@@ -360,9 +383,9 @@ void TfGENEGRAF::ConstruirGrafico() {
                 eje = new QBarCategoryAxis;
                 grafico->addAxis(eje, lado);
             }
-            for (qsizetype i = eje->count(); i < puntos.size(); ++i)
-                eje->append(puntos[i].etiqueta.isEmpty() ? QString::number(i + 1)
-                                                         : puntos[i].etiqueta);
+            // As one list: the axis lays itself out again on each addition.
+            const QStringList nuevas = CategoriasNuevas(eje->categories(), puntos);
+            if (!nuevas.isEmpty()) eje->append(nuevas);
             barras->attachAxis(eje);
         }
         // The legend lists series, not points: bars and pies keep one marker,

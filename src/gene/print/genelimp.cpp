@@ -370,10 +370,11 @@ void TfGENELIMP::avanzarEtiqueta() {
 }
 
 void TfGENELIMP::generarDocumento() {
-    TField* cambio = Temporal->FindField(QStringLiteral("Cambio"));
+    // The document's rate and currency shape its printed amounts.
+    TField* cambio = CampoVisible(Temporal->FindField(QStringLiteral("Cambio")));
     if (cambio) CambioDocumento = cambio->AsFloat();
     if (CambioDocumento == 0) CambioDocumento = 1.0;
-    TField* moneda = Temporal->FindField(QStringLiteral("CodigoMoneda"));
+    TField* moneda = CampoVisible(Temporal->FindField(QStringLiteral("CodigoMoneda")));
     if (moneda) MonedaDocumento = moneda->AsInteger();
     if (MonedaDocumento == 0) MonedaDocumento = 1;
     for (TSumaImpreso& s : SumasImpreso) s.Valor = 0;
@@ -462,6 +463,7 @@ void TfGENELIMP::SeccionLineas(TField* inst) {
         for (TField* f : LTemporal->Fields())
             for (TSumaImpreso& s : SumasImpreso)
                 if (!s.Campo.isEmpty() && s.Campo == f->FieldName()) {
+                    if (!CampoVisible(f)) break;  // a hidden field adds nothing
                     try {
                         s.Valor += f->AsFloat();
                     } catch (...) {

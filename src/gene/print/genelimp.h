@@ -286,6 +286,8 @@ public:
     double PuntosPorPulgada() const;
     int TamanoPixels(double Puntos) const;
     TDataSet* RegistroActual() const;
+    // A field of the current record through CampoVisible.
+    TField* CampoRegistro(const QString& Nombre) const;
     bool LineaContinuacion() const;
     void EjecutarComando(const QString& Nombre, const QStringList& Argumentos);
     void ComandoText(double X, double Y, double Ancho, const QString& Texto,

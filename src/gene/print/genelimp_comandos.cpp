@@ -149,6 +149,14 @@ TDataSet* TfGENELIMP::RegistroActual() const {
                                            : static_cast<TDataSet*>(Temporal);
 }
 
+TField* CampoVisible(TField* Campo) {
+    return Campo && !CampoNoVisible(ModuloDatos, Campo->FieldName()) ? Campo : nullptr;
+}
+
+TField* TfGENELIMP::CampoRegistro(const QString& Nombre) const {
+    return CampoVisible(RegistroActual()->FindField(Nombre));
+}
+
 bool TfGENELIMP::LineaContinuacion() const {
     if (!EnLineas || !LTemporal->Active() || LTemporal->IsEmpty()) return false;
     TField* f = LTemporal->FindField(QStringLiteral("LineaMemo"));
@@ -169,7 +177,7 @@ void TfGENELIMP::EjecutarComando(const QString& Nombre, const QStringList& a) {
     } else if (Nombre == QLatin1String("CBar")) {
         QString valor = arg(a, 4);
         if (valor.startsWith(QLatin1String("Camp:"))) {
-            TField* f = RegistroActual()->FindField(valor.mid(5));
+            TField* f = CampoRegistro(valor.mid(5));
             valor = f ? f->AsString() : QString();
         }
         if (!Lienzo) return;
@@ -457,7 +465,7 @@ void TfGENELIMP::ComandoGraf(const QStringList& a) {
         if (ref.contains(QLatin1Char('.'))) {
             TField* f = CampoOtraTabla(ref);
             if (f) archivo = f->AsString();
-        } else if (TField* f = RegistroActual()->FindField(ref)) {
+        } else if (TField* f = CampoRegistro(ref)) {
             if (f->DataType() == ftGraphic || f->DataType() == ftBlob)
                 pic = f->AsImage();
             else
@@ -487,6 +495,11 @@ TField* TfGENELIMP::CampoOtraTabla(const QString& Referencia) {
     NombreTablaFisico(ModuloDatos, partes.first(), fisico);
     const QString calificador = partes.size() > 2 ? partes.at(1) : QString();
     const QString campo = partes.last();
+    // The users' table (passwords, levels, rights) is no format's to read.
+    if (partes.first().trimmed().compare(QLatin1String("USUARIO"), Qt::CaseInsensitive) == 0 ||
+        fisico.section(QLatin1Char('.'), -1)
+                .compare(QLatin1String("USUARIO"), Qt::CaseInsensitive) == 0)
+        return nullptr;
     TTable*& t = tablasConexion_[fisico.toUpper()];
     try {
         if (!t) {
@@ -528,7 +541,7 @@ TField* TfGENELIMP::CampoOtraTabla(const QString& Referencia) {
             // attachment keys are stored.
             QStringList partesValor;
             for (const QString& nombre : item.split(QLatin1Char('|'))) {
-                TField* f = RegistroActual()->FindField(nombre.trimmed());
+                TField* f = CampoRegistro(nombre.trimmed());
                 if (!f) return nullptr;
                 partesValor.append(f->AsString());
             }
@@ -539,7 +552,7 @@ TField* TfGENELIMP::CampoOtraTabla(const QString& Referencia) {
             qMax(1, qMin(int(valores.size()),
                          t->IndexFieldCount() > 0 ? t->IndexFieldCount() : int(valores.size())));
         if (!t->FindKey(valores.mid(0, n))) return nullptr;
-        return t->FindField(campo);
+        return CampoVisible(t->FindField(campo));
     } catch (...) {
         return nullptr;
     }
@@ -552,11 +565,12 @@ QString TfGENELIMP::ListaGrupoAnalisis(const QString& Clave) {
         const QString tabla = def.section(QLatin1Char(','), 0, 0).trimmed();
         const QString categoria = def.section(QLatin1Char(','), 1, 1).trimmed();
         const QString campo = def.section(QLatin1Char(','), 2, 2).trimmed();
-        TField* f = RegistroActual()->FindField(campo);
+        // A record named by no field it may show has no groups to list.
+        TField* f = CampoRegistro(campo);
+        if (!f) return QLatin1String("");
         QString grupos;
         try {
-            GruposAnalisisRegistro(ModuloDatos, tabla, categoria, grupos,
-                                   f ? f->AsString() : QString());
+            GruposAnalisisRegistro(ModuloDatos, tabla, categoria, grupos, f->AsString());
         } catch (...) {
             grupos.clear();
         }
@@ -619,12 +633,11 @@ void TfGENELIMP::ComandoCamp(const QStringList& a) {
                 ComandoText(X, Y, Ancho, grupos, alineacion, true);
                 return;
             }
-            f = RegistroActual()->FindField(ref);
+            f = CampoRegistro(ref);
             if (!f) return;
         }
         if ((f->DataType() == ftMemo || f->DataType() == ftFmtMemo) && !LineaContinuacion()) {
-            // A hidden memo prints empty, as any other hidden field.
-            QString texto = CampoNoVisible(ModuloDatos, f->FieldName()) ? QString() : f->AsString();
+            QString texto = f->AsString();
             if (pieza > 0) {
                 QVariant lineas;
                 LineasMemo(texto, lineas);
@@ -639,9 +652,7 @@ void TfGENELIMP::ComandoCamp(const QStringList& a) {
         // over up to that many lines, as a memo does.
         int partido = 0;
         QString valor;
-        if (CampoNoVisible(ModuloDatos, f->FieldName())) {
-            valor.clear();
-        } else if (IsDateTimeType(f->DataType())) {
+        if (IsDateTimeType(f->DataType())) {
             if (EsCampoHora(f))
                 valor = f->AsDateTime().toString(QStringLiteral("hh:mm:ss"));
             else
@@ -849,7 +860,7 @@ double TfGENELIMP::ValorTermino(QString Termino) {
             TField* f = CampoOtraTabla(Termino);
             return f ? TextoAReal(f->AsString()) : 0;
         }
-        TField* f = RegistroActual()->FindField(Termino);
+        TField* f = CampoRegistro(Termino);
         return f ? f->AsFloat() : 0;
     } catch (...) {
         return 0;
@@ -926,7 +937,7 @@ QString TfGENELIMP::Concatenar(const QString& Expresion) {
             nombre.remove(QLatin1Char('+'));
             if (nombre.isEmpty()) continue;
             try {
-                TField* f = RegistroActual()->FindField(nombre);
+                TField* f = CampoRegistro(nombre);
                 if (f) r += f->AsString();
             } catch (...) {
             }

@@ -47,6 +47,13 @@ int EnteroImpreso(double Valor);
 // through a symbolic link; false when it was refused or failed.
 bool CopiarDriverAlternativo(const QString& Origen, const QString& Destino);
 
+// The one way the engine takes a record's field for what it makes (any
+// command, expression, total, bar code, lookup key or file name): a field
+// hidden from the user (CampoNoVisible) is no field, so that it gives an
+// empty text, 0 in a number and a total, no record and no file.
+class TField;
+TField* CampoVisible(TField* Campo);
+
 // A program's lines, whatever its line ends.
 QStringList LineasProgramaImpreso(const QString& Programa);
 

@@ -19,10 +19,10 @@
 #include "gene/data/genemodu_sql.h"
 #include "gene/data/genesali.h"
 #include "gene/data/genesali_dialogos.h"
-#include "gene/data/geneusua.h"
 #include "gene/data/mensajes.h"
 #include "gene/print/barcd4.h"
 #include "gene/print/genelimp.h"
+#include "gene/print/genelimp_p.h"
 #include "gene/print/genelimp_salida.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_programas.h"
@@ -96,9 +96,7 @@ bool ImprimirPDF(const QString& pdf, const QString& impresora, QStringList& reun
 TCamposModelo CamposFila(TTable* tabla) {
     TCamposModelo campos;
     for (TField* campo : tabla->Fields())
-        campos.append({campo->FieldName(), CampoNoVisible(ModuloDatos, campo->FieldName())
-                                               ? QString()
-                                               : campo->Text()});
+        campos.append({campo->FieldName(), CampoVisible(campo) ? campo->Text() : QString()});
     return campos;
 }
 
@@ -239,10 +237,11 @@ void TfGENELIMP::ImprimirDocumentosAdjuntos() {
             if (camp >= 0) {
                 const QString resto = elemento.mid(camp + 5);
                 const qsizetype punto = resto.indexOf(QLatin1Char('.'));
-                TField* campo = Temporal->FindField(punto < 0 ? resto : resto.left(punto));
                 // A hidden value would choose the document and stand in its
                 // path, in a warning too: such an item gives none.
-                if (!campo || CampoNoVisible(ModuloDatos, campo->FieldName())) continue;
+                TField* campo =
+                    CampoVisible(Temporal->FindField(punto < 0 ? resto : resto.left(punto)));
+                if (!campo) continue;
                 ruta = elemento.left(camp) + campo->Text() +
                        (punto < 0 ? QString() : resto.mid(punto));
             }

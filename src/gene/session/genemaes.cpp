@@ -365,10 +365,14 @@ void TFormularioMaestro::HabilitarModoEdicion(bool Editando) {
     for (QWidget* w : {static_cast<QWidget*>(pbConforme), static_cast<QWidget*>(pbCancelar)})
         w->setEnabled(Editando);
     CancelarEdicion1->setEnabled(Editando);
+    // A program the user may only read offers neither adding nor deleting,
+    // as it takes no typing.
+    const bool escribible = !Editando && !Table1->ReadOnly();
     for (QWidget* w : {static_cast<QWidget*>(pbEliminar), static_cast<QWidget*>(pbAgregar)})
-        w->setEnabled(!Editando);
-    for (TMenuItem* item : {Eliminar1, Agregar, EliminacionMultiple1, Buscar, FiltrarRegistros1,
-                            CopiarRegistrosaOtrasEmpresas1, DocumentacionElectronica1, Cerrar1})
+        w->setEnabled(escribible);
+    for (TMenuItem* item : {Eliminar1, Agregar, EliminacionMultiple1}) item->setEnabled(escribible);
+    for (TMenuItem* item : {Buscar, FiltrarRegistros1, CopiarRegistrosaOtrasEmpresas1,
+                            DocumentacionElectronica1, Cerrar1})
         item->setEnabled(!Editando);
     if (RefrescoSoloNavegando) pbRefrescar->setEnabled(!Editando);
 }
@@ -384,7 +388,9 @@ void TFormularioMaestro::TeclaEliminarLinea(TDataSet* Lineas, int& Key, int Shif
     if (Key != VK_DELETE || (Shift & kModificadores) != ssCtrl) return;
     // The grid's own deletion never runs.
     Key = 0;
-    if (!Lineas || !Lineas->Active() || EstadoEdicion(Lineas->State()) || Lineas->IsEmpty()) return;
+    if (!Lineas || !Lineas->Active() || Lineas->ReadOnly() || EstadoEdicion(Lineas->State()) ||
+        Lineas->IsEmpty())
+        return;
     if (MensajeConfirmacion(QStringLiteral("¿ Está seguro de querer eliminar la linea ?")) !=
         QLatin1String("SI"))
         return;

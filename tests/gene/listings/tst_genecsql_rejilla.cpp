@@ -5,6 +5,11 @@
 // cells and their viewer, the print's restriction line and its stop, and
 // the text and Excel files the result goes to and comes back from.
 
+#include <QAbstractBarSeries>
+#include <QBarCategoryAxis>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -22,6 +27,7 @@
 #include "gene/data/geneclav.h"
 #include "gene/data/genemens.h"
 #include "gene/data/genemodu_sql.h"
+#include "gene/data/genesali.h"
 #include "gene/data/genesali_dialogos.h"
 #include "gene/data/genetext.h"
 #include "gene/data/geneusua.h"
@@ -101,6 +107,13 @@ QString TextoImpreso(TSpeedButton* Boton, const QString& Pdf) {
     MessageSeam::enqueue(QStringLiteral("NO"));  // no preview
     Boton->Click();
     return TextoPdfMaquetado(Pdf).simplified();
+}
+
+// The category axis under a chart's bars.
+QBarCategoryAxis* EjeCategorias(const TfGENEGRAF& Grafico) {
+    for (QAbstractAxis* a : Grafico.Chart1->chart()->axes())
+        if (auto* c = qobject_cast<QBarCategoryAxis*>(a)) return c;
+    return nullptr;
 }
 
 }  // namespace
@@ -1041,6 +1054,101 @@ private Q_SLOTS:
                      !sinOcultos.contains(QLatin1String("02-2024")),
                  qPrintable(sinOcultos));
         QVERIFY(sinOcultos.contains(QLatin1String("Valores=1:1:1:/2:2:2:/")));
+
+        // Twelve numeric columns: the ten first draw, as many as a chart
+        // takes of one type.
+        TClientDataSet ancho;
+        for (int c = 1; c <= 12; ++c)
+            ancho.FieldDefs() << TFieldDef{QStringLiteral("N%1").arg(c), ftInteger, 0, false};
+        ancho.CreateDataSet();
+        ancho.Append();
+        ancho.Post();
+        const QString diez = SeriesGrafico(&ancho, 10, false);
+        QCOMPARE(diez.count(QStringLiteral("Titulo=")), kMaximoSeriesGrafico);
+        QVERIFY(diez.contains(QLatin1String("Titulo=N10;")) &&
+                !diez.contains(QLatin1String("Titulo=N11;")));
+    }
+
+    // Rows named alike each keep their own bar under their own name: the
+    // category axis would keep a repeated name once and move every later
+    // bar under the next row's name.
+    void graficoNombresRepetidos() {
+        TClientDataSet d;
+        d.FieldDefs() << TFieldDef{QStringLiteral("Nombre"), ftString, 20, false}
+                      << TFieldDef{QStringLiteral("Horas"), ftFloat, 0, false};
+        d.CreateDataSet();
+        const QStringList nombres{QStringLiteral("Ana"), QStringLiteral("Luis"),
+                                  QStringLiteral("Ana"), QStringLiteral("Pepe"), QString()};
+        for (int i = 0; i < nombres.size(); ++i) {
+            d.Append();
+            d.Fields()[0]->setAsString(nombres[i]);
+            d.Fields()[1]->setAsFloat(i + 1);
+            d.Post();
+        }
+        TfGENEGRAF grafico;
+        grafico.TextoSeries = SeriesGrafico(&d, 10, false);
+        grafico.ConstruirGrafico();
+        QBarCategoryAxis* eje = EjeCategorias(grafico);
+        QVERIFY(eje);
+        QCOMPARE(eje->categories(), QStringList({QStringLiteral("Ana (1)"), QStringLiteral("Luis"),
+                                                 QStringLiteral("Ana (3)"), QStringLiteral("Pepe"),
+                                                 QStringLiteral("5")}));
+        // Bar i, the value of row i, stands under category i.
+        auto* barras =
+            qobject_cast<QAbstractBarSeries*>(grafico.Chart1->chart()->series().value(0));
+        QVERIFY(barras);
+        for (int i = 0; i < nombres.size(); ++i) {
+            qreal altura = 0;
+            for (QBarSet* set : barras->barSets()) altura += set->at(i);
+            QCOMPARE(altura, qreal(i + 1));
+        }
+    }
+
+    // The number of values asked is bounded where a chart still reads: one
+    // more is refused with its message and draws nothing; the bound itself
+    // draws that many bars and "Otros", each under its own name.
+    void graficoLimite_data() { AddEngineRows(); }
+    void graficoLimite() {
+        QFETCH(int, engine);
+        EmpresaPrueba e{Engine(engine)};
+        SqlPrueba(
+            QStringLiteral("CREATE TABLE GRAFPRU (Codigo INTEGER PRIMARY KEY, "
+                           "Nombre VARCHAR(20), Importe FLOAT)"));
+        // Two names only: every label repeats.
+        SqlPrueba(
+            QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                           "WHERE i < 150) INSERT INTO GRAFPRU SELECT i, CASE WHEN i % 2 = 0 "
+                           "THEN 'Ana' ELSE 'Luis' END, i FROM n"));
+        std::unique_ptr<TfGENECSQL> f(
+            static_cast<TfGENECSQL*>(CreateForm(QStringLiteral("TfGENECSQL"))));
+        f->SentenciaSQL->setText(
+            QStringLiteral("SELECT Nombre, Importe FROM GRAFPRU ORDER BY Codigo"));
+        f->pbEjecutarClick();
+        QVERIFY(f->QryConsultasSQL->Active());
+        static QStringList graficos;
+        graficos.clear();
+        const TGanchoMostrarGrafico antes = GanchoMostrarGrafico;
+        GanchoMostrarGrafico = [](const QString&, const QString& Series) { graficos << Series; };
+        const auto restaurar = qScopeGuard([antes] { GanchoMostrarGrafico = antes; });
+        MessageSeam::clearLog();
+        MessageSeam::enqueue(QString::number(kMaximoValoresGrafico + 1));
+        f->pbGrafico->Click();
+        QCOMPARE(TextosMostrados().last(),
+                 QStringLiteral("El número de Valores a Representar no puede ser mayor que 100"));
+        QVERIFY(graficos.isEmpty());
+        MessageSeam::enqueue(QString::number(kMaximoValoresGrafico));
+        MessageSeam::enqueue(QStringLiteral("NO"));  // bars
+        f->pbGrafico->Click();
+        QCOMPARE(graficos.size(), 1);
+        TfGENEGRAF grafico;
+        grafico.TextoSeries = graficos.first();
+        grafico.ConstruirGrafico();
+        QBarCategoryAxis* eje = EjeCategorias(grafico);
+        QVERIFY(eje);
+        QCOMPARE(eje->count(), kMaximoValoresGrafico + 1);
+        QCOMPARE(eje->at(0), QStringLiteral("Luis (1)"));
+        QCOMPARE(eje->at(99), QStringLiteral("Ana (100)"));
+        QCOMPARE(eje->at(100), QStringLiteral("Otros"));
     }
 };
 

@@ -34,6 +34,7 @@
 #include "gene/session/sesion.h"
 #include "support/dbfixture.h"
 #include "support/discolleno.h"
+#include "support/documentoprueba.h"
 #include "support/empresaprueba.h"
 #include "support/instalacion.h"
 #include "support/memoriaprueba.h"
@@ -734,6 +735,119 @@ private Q_SLOTS:
         const QString texto = textoPdf(t.aPdf());
         for (const QString& s : esta) QVERIFY2(texto.contains(s), qPrintable(texto));
         for (const QString& s : noEsta) QVERIFY2(!texto.contains(s), qPrintable(texto));
+    }
+
+    // A field hidden from the user gives nothing to any command that reads
+    // a field: its value absent from the printed page (and from the bar
+    // code a scanner reads), while the same format shows it to a user who
+    // may see it. The users' table gives nothing to any user.
+    void camposOcultos_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("programa");
+        QTest::addColumn<QString>("oculto");
+        QTest::addColumn<QString>("secreto");
+        const QString otra = QStringLiteral("[SISTEMA]\r\nConexion=PERSONAL>CodigoOperario\r\n");
+        for (Engine e : AvailableEngines()) {
+            NewEngineRow(e, "Camp")
+                << QStringLiteral("[CABECERA]\r\nCamp=10;10;0;Importe;;0") << "Importe"
+                << "947773";
+            NewEngineRow(e, "Expr")
+                << QStringLiteral("[CABECERA]\r\nExpr=10;10;0;Importe x 1;;0") << "Importe"
+                << "947773";
+            NewEngineRow(e, "Expr de la linea")
+                << QStringLiteral("[LINEAS]\r\nExpr=10;0;0;Importe + 0;;0") << "Importe"
+                << "947773";
+            NewEngineRow(e, "Conc")
+                << QStringLiteral("[CABECERA]\r\nConc=10;10;0;\"Sueldo: \" + Importe") << "Importe"
+                << "947773";
+            NewEngineRow(e, "Suma") << QStringLiteral(
+                                           "[LINEAS]\r\nCamp=10;0;0;Concepto\r\n"
+                                           "[PIE]\r\nSuma=10;100;0;Importe;;0")
+                                    << "Importe"
+                                    << "947773";
+            NewEngineRow(e, "CBar")
+                << QStringLiteral("[CABECERA]\r\nCBar=20;20;100;40;Camp:Importe;Code39;1;")
+                << "Importe"
+                << "CODE-39:947773";
+            NewEngineRow(e, "Graf")
+                << QStringLiteral("[CABECERA]\r\nGraf=10;10;30;30;Camp:Nombre") << "Nombre"
+                << "rojo";
+            NewEngineRow(e, "clave de Conexion")
+                << otra + QStringLiteral("[CABECERA]\r\nCamp=10;10;0;PERSONAL.Nombre")
+                << "CodigoOperario"
+                << "Eulalia";
+            NewEngineRow(e, "campo de Conexion en Expr")
+                << otra + QStringLiteral("[CABECERA]\r\nExpr=10;10;0;PERSONAL.MinimoSS x 1;;0")
+                << "MinimoSS"
+                << "947773";
+            NewEngineRow(e, "grupos de analisis")
+                << QStringLiteral(
+                       "[SISTEMA]\r\nGrupoAnalisis01=PERSONAL,Todas,CodigoOperario\r\n"
+                       "[CABECERA]\r\nCamp=10;10;0;GrupoAnalisis01")
+                << "CodigoOperario"
+                << "DEPSECRETO";
+            NewEngineRow(e, "clave de la tabla de usuarios")
+                << QStringLiteral(
+                       "[SISTEMA]\r\nConexion=USUARIO>\"JEFE\"\r\n[CABECERA]\r\n"
+                       "Camp=10;10;0;USUARIO.ClaveAcceso\r\n"
+                       "Conc=10;20;0;USUARIO.ClaveAcceso")
+                << ""
+                << "Zx4821";
+        }
+    }
+    void camposOcultos() {
+        QFETCH(int, engine);
+        QFETCH(QString, programa);
+        QFETCH(QString, oculto);
+        QFETCH(QString, secreto);
+        Trabajo t{Engine(engine)};
+        SqlPrueba(
+            QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre, MinimoSS) "
+                           "VALUES (1, 'Eulalia', 947773)"));
+        SqlPrueba(
+            QStringLiteral("INSERT INTO GRANALIS (Codigo, Descripcion, CategoriaGrupo) "
+                           "VALUES ('DEPSECRETO', 'Reservado', 'Departamento')"));
+        SqlPrueba(
+            QStringLiteral("INSERT INTO GRANTAB (NombreTabla, ClaveTabla, GrupoAnalisis) "
+                           "VALUES ('PERSONAL', '1', 'DEPSECRETO')"));
+        CrearUsuarioPrueba(QStringLiteral("JEFE"), QStringLiteral("Administrador"),
+                           QStringLiteral("1"));
+        TQuery clave;
+        clave.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("DatabaseGeneral")));
+        clave.SQL().setText(QStringLiteral("UPDATE USUARIO SET ClaveAcceso = 'Zx4821'"));
+        clave.ExecSQL();
+        QImage rojo(40, 40, QImage::Format_RGB32);
+        rojo.fill(Qt::red);
+        // Named without a folder: taken from the program's folder.
+        const QString imagen = QStringLiteral("secreto.png");
+        QVERIFY(rojo.save(t.inst.carpeta() + QLatin1Char('/') + imagen, "PNG"));
+        t.formato(QStringLiteral("F1"), programa + QStringLiteral("\r\nText=10;150;0;Fin\r\n"));
+        // What the page gives: its text, the codes a scanner reads and
+        // whether the red picture stands at 10, 10.
+        auto impreso = [&](const QString& nombre) {
+            t.motor(true);
+            t.documento(1, imagen, 1, QString(), 947773);
+            t.linea(1, 1, QStringLiteral("Uno"), 947773);
+            const QString pdf = t.aPdf(nombre + QStringLiteral(".pdf"));
+            QString r = textoPdf(pdf);
+            QTemporaryDir dir;
+            const QImage pagina = imagenPdf(pdf, dir.path());
+            r += LeerCodigos(pagina);
+            if (pagina.pixelColor(200, 200).red() > 240 && pagina.pixelColor(200, 200).green() < 16)
+                r += QStringLiteral("rojo");
+            t.liberar();
+            return r;
+        };
+        if (!oculto.isEmpty()) {
+            // The format reads the value indeed.
+            const QString visto = impreso(QStringLiteral("visto"));
+            QVERIFY2(visto.contains(secreto), qPrintable(visto));
+        }
+        CamposNoVisiblesUsuario = oculto;
+        const QString texto = impreso(QStringLiteral("oculto"));
+        CamposNoVisiblesUsuario.clear();
+        QVERIFY2(texto.contains(QLatin1String("Fin")) && !texto.contains(secreto),
+                 qPrintable(texto));
     }
 
     // Alignment by blanks within Width: "D" ends one blank short of the

@@ -23,6 +23,7 @@
 #include "gene/session/sesion.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
+#include "support/sqlprueba.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
 #include "ui/dbgrid.h"
@@ -477,23 +478,42 @@ private Q_SLOTS:
         QCOMPARE(filas(QStringLiteral("FICPRU")), QStringLiteral("10,11,99999999"));
     }
 
-    // A user whose access to the form is "Solo Lectura" cannot change it.
+    // A user whose access to the form is "Solo Lectura" cannot change it,
+    // and is offered no way to: neither "Agregar" nor "Eliminar" (button,
+    // menu, F5, F6) nor Ctrl+Delete in the grid asks anything or touches a
+    // row.
+    void soloLectura_data() { AddEngineRows(); }
     void soloLectura() {
-        Escenario e(Engine::Sqlite);
-        TQuery q;
-        q.setDatabaseName(NombreBaseDatosSelector(QStringLiteral("DatabaseGeneral")));
-        q.SQL().setText(QStringLiteral(
-            "INSERT INTO USUARIO (Codigo, Nombre, Categoria, Configuracion, ProgramasSoloLectura, "
-            "Empresas) VALUES ('PEPE', 'PEPE', 'Normal', '', 'Rejilla de Prueba', '1')"));
-        q.ExecSQL();
-        CodigoUsuarioActual = QStringLiteral("PEPE");
+        QFETCH(int, engine);
+        Escenario e{Engine(engine)};
+        CrearUsuarioPrueba(QStringLiteral("PEPE"), QStringLiteral("Normal"), QStringLiteral("1"),
+                           QStringLiteral("Rejilla de Prueba"));
+        const ComoUsuario pepe(QStringLiteral("PEPE"));
         Sql(QStringLiteral("INSERT INTO MAQPRU (Codigo, Descripcion) VALUES (1, 'Torno')"));
         std::unique_ptr<TfREJPRU> f(crear<TfREJPRU>());
         QVERIFY(f->Table1->ReadOnly());
-        QVERIFY_THROWS_EXCEPTION(EDatabaseError, f->AgregarClick(f->Agregar));
+        for (QWidget* w :
+             {static_cast<QWidget*>(f->pbEliminar), static_cast<QWidget*>(f->pbAgregar)})
+            QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
+        for (TMenuItem* m : {f->Eliminar1, f->Agregar, f->EliminacionMultiple1})
+            QVERIFY2(!m->isEnabled(), qPrintable(m->objectName()));
+        f->show();
+        QVERIFY(QTest::qWaitForWindowActive(f.get()));
+        QTest::mouseClick(f->DBGrid1->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          f->DBGrid1->visualRect(f->DBGrid1->model()->index(0, 1)).center());
+        QTRY_VERIFY(f->DBGrid1->hasFocus());
+        MessageSeam::clearLog();
         MessageSeam::enqueue(QStringLiteral("SI"));
-        f->Eliminar1Click(f->Eliminar1);
-        QCOMPARE(textos().last(), QStringLiteral("¡ Este registro no puede eliminarse !"));
+        for (const auto& [tecla, modificador] :
+             {std::pair{Qt::Key_F6, Qt::NoModifier}, std::pair{Qt::Key_F5, Qt::NoModifier},
+              std::pair{Qt::Key_Delete, Qt::ControlModifier}}) {
+            QTest::keyClick(QApplication::focusWidget(), tecla, modificador);
+            QVERIFY(f->DBGrid1->hasFocus());
+            QCOMPARE(f->Table1->State(), dsBrowse);
+        }
+        QCOMPARE(textos(), QStringList());
+        QString sinUsar;
+        QVERIFY(MessageSeam::take(sinUsar));  // nothing asked
         QCOMPARE(filas(QStringLiteral("MAQPRU")), QStringLiteral("1"));
     }
 };
