@@ -13,6 +13,7 @@
 #include "db/database.h"
 #include "db/dberror.h"
 #include "db/hiddencolumns.h"
+#include "db/liteprogram.h"
 #include "db/sqllexis.h"
 #include "db/storedvalue.h"
 
@@ -594,6 +595,12 @@ QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantL
     noteDdl(sql, true);
     for (const QVariant& v : parameters) q.addBindValue(v);
     CheckBoundValues(q);
+    // Judged by what its compiled program reads: SQLite resolves some
+    // columns (USING, NATURAL) without asking the authorizer.
+    if (const QString why =
+            SqliteProgramRefusal(SqliteStatementOf(q), q.boundValues(), confinement);
+        !why.isEmpty())
+        throw EDatabaseError(DbError::SqlError, why, statement);
     // The engine builds no value over the limit while it runs (the rest of
     // the rows are read under it too: see RowSteps in query.cpp).
     const int length = sqlite3_limit(handle, SQLITE_LIMIT_LENGTH, int(kUserValueLimit));
