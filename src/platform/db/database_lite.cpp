@@ -438,9 +438,9 @@ int runConfined(sqlite3* handle, const QByteArray& sql) {
 }
 
 // Called by SQLite every kProgressOps instructions of a user's statement.
+// Nothing runs on its connection meanwhile (TDatabase::connection refuses).
 int lookDuringStep(void* db) {
     auto* d = static_cast<TDatabase*>(db);
-    const TSqliteConfinement::Pause programs;
     d->PollUserRun();
     return d->UserRunCancelled() ? 1 : 0;  // non-zero interrupts the statement
 }
@@ -487,14 +487,6 @@ TSqliteConfinement::Scope::Scope(const TSqliteConfinement* confinement)
 
 TSqliteConfinement::Scope::~Scope() {
     if (confinement_) install(previous_, confinement_->handle_);
-}
-
-TSqliteConfinement::Pause::Pause() : paused_(inForce) {
-    if (paused_) install(nullptr, paused_->handle_);
-}
-
-TSqliteConfinement::Pause::~Pause() {
-    if (paused_) install(paused_, paused_->handle_);
 }
 
 sqlite3* SqliteHandleOf(const QSqlDatabase& db) {

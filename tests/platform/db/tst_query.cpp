@@ -127,8 +127,13 @@ struct TablasDelPrograma {
 struct StopAfter : TUserStatementWait {
     int stopAt = 1;
     int looks = 0, began = 0, ended = 0, incomplete = 0;
+    // What the events let through at a look run (none: nothing).
+    std::function<void()> atLook;
     void Began() override { ++began; }
-    bool Waiting() override { return stopAt > 0 && ++looks >= stopAt; }
+    bool Waiting() override {
+        if (atLook) atLook();
+        return stopAt > 0 && ++looks >= stopAt;
+    }
     void Ended(bool) override { ++ended; }
     void Incomplete() override { ++incomplete; }
     StopAfter() { SetUserStatementWait(this); }
@@ -904,11 +909,25 @@ void TestQuery::userStatementStopped() {
     if (rest || costly) {
         q.Open();
     } else {
+        // What a look lets through finds the connection the statement runs
+        // on (SQLite: the program's own) busy, told in Spanish; on
+        // PostgreSQL the program's own answers.
+        QString busy;
+        int read = -1;
+        TDatabase* users = tdb.db()->UserStatements();
+        wait.atLook = [&] {
+            if (!busy.isEmpty()) return;
+            busy = ErrorText([&] { users->Scalar(QStringLiteral("SELECT 1")); });
+            if (pg) read = tdb.db()->Scalar(QStringLiteral("SELECT COUNT(*) FROM PRUEBA")).toInt();
+        };
         QVERIFY_THROWS_EXCEPTION(EUserStatementCancelled,
                                  way == QLatin1String("exec") ? q.ExecSQL() : q.Open());
+        wait.atLook = nullptr;
         QVERIFY(!q.Active());
         QVERIFY(wait.looks >= 3);
         QCOMPARE(wait.ended, wait.began);
+        QCOMPARE(busy, QStringLiteral("¡Debe esperar a que finalice la consulta en curso!"));
+        QCOMPARE(read, pg ? 3 : -1);
     }
     if (costly && way != QLatin1String("costly row")) {
         // Never the rows read taken for the whole result (a short count or
