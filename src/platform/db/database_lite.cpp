@@ -28,9 +28,10 @@ const char* const kReadingPragmas[] = {"table_info",     "table_xinfo",   "index
 
 // Functions and tables that act beyond the statement's rows: the tokenizer
 // function hands out and replaces a pointer of the program's own
-// connection; dbstat reads the file's pages, whatever table they hold.
+// connection; dbstat reads the file's pages, whatever table they hold;
+// sqlite_stmt lists the program's own statements on the connection.
 const char* const kRefusedFunctions[] = {"load_extension", "fts3_tokenizer"};
-const char* const kRefusedTables[] = {"dbstat"};
+const char* const kRefusedTables[] = {"dbstat", "sqlite_stmt"};
 
 bool readingPragma(const char* name) {
     for (const char* p : kReadingPragmas)
@@ -589,10 +590,14 @@ QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantL
     CheckBoundValues(q);
     // Judged by what its compiled program reads: SQLite resolves some
     // columns (USING, NATURAL) without asking the authorizer.
-    if (const QString why =
-            SqliteProgramRefusal(SqliteStatementOf(q), q.boundValues(), confinement);
-        !why.isEmpty())
-        throw EDatabaseError(DbError::SqlError, why, statement);
+    sqlite3_stmt* st = SqliteStatementOf(q);
+    auto judge = [&] {
+        if (const QString why = SqliteProgramRefusal(st, q.boundValues(), confinement);
+            !why.isEmpty())
+            throw EDatabaseError(DbError::SqlError, why, statement);
+    };
+    judge();
+    const int compiled = st ? sqlite3_stmt_status(st, SQLITE_STMTSTATUS_REPREPARE, 0) : 0;
     // The engine builds no value over the limit while it runs (the rest of
     // the rows are read under it too: see RowSteps in query.cpp).
     const int length = sqlite3_limit(handle, SQLITE_LIMIT_LENGTH, int(kUserValueLimit));
@@ -609,10 +614,19 @@ QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantL
         if (UserRunCancelled()) throw EUserStatementCancelled();
         if (!rules.refused.isEmpty())
             throw EDatabaseError(DbError::SqlError, rules.refused, statement);
-        sqlite3_stmt* st = SqliteStatementOf(q);
         if (st && sqlite3_errcode(handle) == SQLITE_TOOBIG)
             raiseError(SqliteStepError(st, SQLITE_TOOBIG, true), sql);
         raiseError(q.lastError(), sql);
+    }
+    // Prepared again as it started (the schema changed since it was
+    // judged): a query's rows are handed out only if that program may run.
+    if (readOnly && st && sqlite3_stmt_status(st, SQLITE_STMTSTATUS_REPREPARE, 0) != compiled) {
+        try {
+            judge();
+        } catch (const EDatabaseError&) {
+            q.finish();
+            throw;
+        }
     }
     return q;
 }

@@ -1778,6 +1778,10 @@ void TestQuery::hostileStatements_data() {
         {"generated column of a table holding it", "SELECT Codigo, Doble FROM GEN", true,
          "Importe"},
         {"key of a table without rowid holding it", "SELECT Codigo FROM SINROWID", true, "Importe"},
+        {"generated column put in place after it was judged", "SELECT Codigo, Doble FROM GEN2",
+         true, "Importe"},
+        {"prepared statements of the connection", "SELECT sql FROM sqlite_stmt", true,
+         "sqlite_stmt"},
         {"key of a table without rowid holding it, counted", "SELECT COUNT(*) AS n FROM SINROWID",
          true, ""},
         {"USING, index on it",
@@ -1888,7 +1892,9 @@ void TestQuery::hostileStatements() {
                   "CREATE TABLE GEN (Codigo INTEGER, Importe FLOAT, Doble AS (Importe * 2))",
                   "INSERT INTO GEN (Codigo, Importe) VALUES (1, 12.5)",
                   "CREATE TABLE SINROWID (Importe FLOAT PRIMARY KEY, Codigo INTEGER) WITHOUT ROWID",
-                  "INSERT INTO SINROWID VALUES (12.5, 1), (0, 2)"})
+                  "INSERT INTO SINROWID VALUES (12.5, 1), (0, 2)",
+                  "CREATE TABLE GEN2 (Codigo INTEGER, Doble FLOAT, Extra INTEGER)",
+                  "INSERT INTO GEN2 VALUES (1, 0, 0)"})
                 tdb.db()->Execute(QString::fromLatin1(s));
         if (QByteArray(QTest::currentDataTag()).endsWith("index on it"))
             for (const char* s : {"CREATE INDEX PRUEBA_IMPORTE ON PRUEBA (Importe)",
@@ -1913,6 +1919,25 @@ void TestQuery::hostileStatements() {
         const auto otra = tdb.openSecondSession(QStringLiteral("Esquema"));
         otra->Execute(QStringLiteral("CREATE TABLE OTRO_ESQUEMA (x INTEGER)"));
         otra->Execute(QStringLiteral("DROP TABLE OTRO_ESQUEMA"));
+    }
+    // Another session puts a table in the place of the one read once the
+    // statement was judged, before it starts (SQLite then compiles it
+    // again): its generated column now reads the hidden field.
+    std::unique_ptr<TDatabase> cambia;
+    if (QByteArray(QTest::currentDataTag()).endsWith("after it was judged")) {
+        cambia = tdb.openSecondSession(QStringLiteral("Cambia"));
+        SetHiddenColumnTest([&, hecho = false](const QString& campo) mutable {
+            if (!hecho && campo == QLatin1String("Extra")) {
+                hecho = true;
+                for (const char* s :
+                     {"DROP TABLE GEN2",
+                      "CREATE TABLE GEN2 (Codigo INTEGER, Importe FLOAT, Doble AS (Importe * 2), "
+                      "Extra INTEGER)",
+                      "INSERT INTO GEN2 (Codigo, Importe) VALUES (1, 12.5)"})
+                    cambia->Execute(QString::fromLatin1(s));
+            }
+            return esOculto(campo);
+        });
     }
     const qint64 antes = MemoriaMB();
     ReiniciarPicoMemoria();
