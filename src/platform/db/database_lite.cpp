@@ -428,7 +428,9 @@ int runConfined(sqlite3* handle, const QByteArray& sql) {
         rc = sqlite3_prepare_v2(handle, sql.constData(), int(sql.size()), &st, nullptr);
     }
     confinement.SetPrepared();
-    if (rc == SQLITE_OK && (!st || !confinement.Refused().isEmpty() || !sqlite3_stmt_readonly(st)))
+    // Judged as the user's own statement is (its values are written in).
+    if (rc == SQLITE_OK && (!st || !confinement.Refused().isEmpty() || !sqlite3_stmt_readonly(st) ||
+                            !SqliteProgramRefusal(st, {}, confinement).isEmpty()))
         rc = SQLITE_AUTH;
     while (rc == SQLITE_OK || rc == SQLITE_ROW) {
         const TSqliteConfinement::Scope confined(&confinement);
