@@ -217,8 +217,11 @@ QSqlDatabase TDatabase::connection() const {
     if (!Connected()) throw EDatabaseError::make(DbError::ClosedDataSet, QString(), databaseName_);
     // A user's statement is running on it, and what reached here came from
     // the events let through meanwhile: the engine forbids a second use.
+    // Busy, as a locked database is, but told as what it is.
     if (polling_ || onWorker_)
-        throw EDatabaseError::make(DbError::RecordLocked, QString(), databaseName_);
+        throw EDatabaseError(DbError::RecordLocked,
+                             QStringLiteral("¡Debe esperar a que finalice la consulta en curso!"),
+                             databaseName_);
     // Whoever takes the connection runs a statement on it.
     reviveIfLost();
     settlePendingReads();

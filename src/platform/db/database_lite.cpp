@@ -13,6 +13,7 @@
 #include "db/database.h"
 #include "db/dberror.h"
 #include "db/hiddencolumns.h"
+#include "db/liteprogram.h"
 #include "db/sqllexis.h"
 #include "db/storedvalue.h"
 
@@ -27,9 +28,10 @@ const char* const kReadingPragmas[] = {"table_info",     "table_xinfo",   "index
 
 // Functions and tables that act beyond the statement's rows: the tokenizer
 // function hands out and replaces a pointer of the program's own
-// connection; dbstat reads the file's pages, whatever table they hold.
+// connection; dbstat reads the file's pages, whatever table they hold;
+// sqlite_stmt lists the program's own statements on the connection.
 const char* const kRefusedFunctions[] = {"load_extension", "fts3_tokenizer"};
-const char* const kRefusedTables[] = {"dbstat"};
+const char* const kRefusedTables[] = {"dbstat", "sqlite_stmt"};
 
 bool readingPragma(const char* name) {
     for (const char* p : kReadingPragmas)
@@ -426,7 +428,9 @@ int runConfined(sqlite3* handle, const QByteArray& sql) {
         rc = sqlite3_prepare_v2(handle, sql.constData(), int(sql.size()), &st, nullptr);
     }
     confinement.SetPrepared();
-    if (rc == SQLITE_OK && (!st || !confinement.Refused().isEmpty() || !sqlite3_stmt_readonly(st)))
+    // Judged as the user's own statement is (its values are written in).
+    if (rc == SQLITE_OK && (!st || !confinement.Refused().isEmpty() || !sqlite3_stmt_readonly(st) ||
+                            !SqliteProgramRefusal(st, {}, confinement).isEmpty()))
         rc = SQLITE_AUTH;
     while (rc == SQLITE_OK || rc == SQLITE_ROW) {
         const TSqliteConfinement::Scope confined(&confinement);
@@ -437,9 +441,9 @@ int runConfined(sqlite3* handle, const QByteArray& sql) {
 }
 
 // Called by SQLite every kProgressOps instructions of a user's statement.
+// Nothing runs on its connection meanwhile (TDatabase::connection refuses).
 int lookDuringStep(void* db) {
     auto* d = static_cast<TDatabase*>(db);
-    const TSqliteConfinement::Pause programs;
     d->PollUserRun();
     return d->UserRunCancelled() ? 1 : 0;  // non-zero interrupts the statement
 }
@@ -486,14 +490,6 @@ TSqliteConfinement::Scope::Scope(const TSqliteConfinement* confinement)
 
 TSqliteConfinement::Scope::~Scope() {
     if (confinement_) install(previous_, confinement_->handle_);
-}
-
-TSqliteConfinement::Pause::Pause() : paused_(inForce) {
-    if (paused_) install(nullptr, paused_->handle_);
-}
-
-TSqliteConfinement::Pause::~Pause() {
-    if (paused_) install(paused_, paused_->handle_);
 }
 
 sqlite3* SqliteHandleOf(const QSqlDatabase& db) {
@@ -594,6 +590,16 @@ QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantL
     noteDdl(sql, true);
     for (const QVariant& v : parameters) q.addBindValue(v);
     CheckBoundValues(q);
+    // Judged by what its compiled program reads: SQLite resolves some
+    // columns (USING, NATURAL) without asking the authorizer.
+    sqlite3_stmt* st = SqliteStatementOf(q);
+    auto judge = [&] {
+        if (const QString why = SqliteProgramRefusal(st, q.boundValues(), confinement);
+            !why.isEmpty())
+            throw EDatabaseError(DbError::SqlError, why, statement);
+    };
+    judge();
+    const int compiled = st ? sqlite3_stmt_status(st, SQLITE_STMTSTATUS_REPREPARE, 0) : 0;
     // The engine builds no value over the limit while it runs (the rest of
     // the rows are read under it too: see RowSteps in query.cpp).
     const int length = sqlite3_limit(handle, SQLITE_LIMIT_LENGTH, int(kUserValueLimit));
@@ -610,10 +616,19 @@ QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantL
         if (UserRunCancelled()) throw EUserStatementCancelled();
         if (!rules.refused.isEmpty())
             throw EDatabaseError(DbError::SqlError, rules.refused, statement);
-        sqlite3_stmt* st = SqliteStatementOf(q);
         if (st && sqlite3_errcode(handle) == SQLITE_TOOBIG)
             raiseError(SqliteStepError(st, SQLITE_TOOBIG, true), sql);
         raiseError(q.lastError(), sql);
+    }
+    // Prepared again as it started (the schema changed since it was
+    // judged): a query's rows are handed out only if that program may run.
+    if (readOnly && st && sqlite3_stmt_status(st, SQLITE_STMTSTATUS_REPREPARE, 0) != compiled) {
+        try {
+            judge();
+        } catch (const EDatabaseError&) {
+            q.finish();
+            throw;
+        }
     }
     return q;
 }

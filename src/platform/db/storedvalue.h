@@ -79,18 +79,6 @@ public:
         const TSqliteConfinement* confinement_;
         const TSqliteConfinement* previous_ = nullptr;
     };
-    // No confinement in force while this lives, over whatever the program
-    // runs while the user is looked at inside a step of his statement.
-    class Pause {
-    public:
-        Pause();
-        ~Pause();
-        Pause(const Pause&) = delete;
-        Pause& operator=(const Pause&) = delete;
-
-    private:
-        const TSqliteConfinement* paused_;
-    };
 
     struct Rules;
     Rules& rules() const { return *rules_; }

@@ -810,6 +810,23 @@ private Q_SLOTS:
         QCOMPARE(TextosMostrados().value(1), aviso);
     }
 
+    // A filter that compares the hidden field without naming it (a view's
+    // column of that name, NATURAL JOIN): SQLite compares it itself, and
+    // the listing is refused with the reason, nothing printed.
+    void camposOcultosComparadosPorElMotor() {
+        Entorno x{Engine::Sqlite};
+        SqlPrueba(QStringLiteral("CREATE VIEW VCIFRA AS SELECT 12.5 AS Importe"));
+        CamposNoVisiblesUsuario = QStringLiteral("Importe");
+        x.f->LBSeleccionado->setItems({QStringLiteral("Codigo"), QStringLiteral("Nombre")});
+        x.f->MemoFiltros->setText(
+            QStringLiteral("Codigo IN (SELECT Codigo FROM LISTPRU NATURAL JOIN VCIFRA)"));
+        MessageSeam::clearLog();
+        QVERIFY(!x.conformeImprime());
+        const QString mostrado = TextosMostrados().join(QLatin1Char('|'));
+        QVERIFY2(mostrado.contains(HiddenFieldReason(QStringLiteral("Importe"))),
+                 qPrintable(mostrado));
+    }
+
     // SQL beyond the filter grammar on a hidden field is the engine's to
     // judge, and so is the count of the rows a restriction left out: it
     // tells nothing of the hidden values either (here: that the one row

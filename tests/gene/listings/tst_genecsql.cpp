@@ -725,6 +725,46 @@ private Q_SLOTS:
         QCOMPARE(estadoServidor(), servidorAntes);
     }
 
+    // SQLite compares the columns of USING and NATURAL JOIN itself: through
+    // the editor, a Normal user gets no hidden value and no password
+    // however the statement compares them; a count and visible fields run.
+    void comparadoPorElMotor() {
+        Entorno x{Engine::Sqlite};
+        const QString ocultosAntes = CamposNoVisiblesUsuario;
+        CamposNoVisiblesUsuario = QStringLiteral("Importe");
+        const auto restaurar = qScopeGuard([&] { CamposNoVisiblesUsuario = ocultosAntes; });
+        CrearUsuarioPrueba(QStringLiteral("PEPE"), QStringLiteral("Normal"), QStringLiteral("1"));
+        ComoUsuario como(QStringLiteral("PEPE"));
+        const QString cabecera =
+            QStringLiteral("¡No es posible ejecutar la sentencia SQL. Motivo: ");
+        const QString serie = QStringLiteral(
+            "WITH RECURSIVE c(Importe, v) AS (SELECT 0.5, 0.5 UNION ALL SELECT Importe + 0.5, v + "
+            "0.5 FROM c WHERE Importe < 50) ");
+        const QStringList ocultas{
+            serie + QStringLiteral("SELECT c.v FROM LISTPRU P JOIN c USING (Importe)"),
+            QStringLiteral("SELECT Nombre FROM LISTPRU NATURAL JOIN (SELECT 12.5 AS Importe)"),
+            serie + QStringLiteral("SELECT Codigo FROM LISTPRU WHERE Codigo IN (SELECT Codigo FROM "
+                                   "LISTPRU JOIN c USING (Importe) WHERE c.v > 20)")};
+        for (const QString& sql : ocultas) {
+            QCOMPARE(x.ejecutar(sql).filter(cabecera),
+                     QStringList{cabecera + HiddenFieldReason(QStringLiteral("Importe"))});
+            QCOMPARE(x.filas(), QStringList());
+        }
+        QCOMPARE(x
+                     .ejecutar(QStringLiteral(
+                         "WITH RECURSIVE n(Codigo, ClaveAcceso, v) AS (SELECT 'ADMIN', '0000', 0 "
+                         "UNION ALL SELECT 'ADMIN', printf('%04d', v + 1), v + 1 FROM n WHERE v < "
+                         "9999) SELECT c.v FROM USUARIO JOIN n c USING (Codigo, ClaveAcceso)"))
+                     .filter(cabecera),
+                 QStringList{cabecera + UsersTableReason()});
+        QCOMPARE(x.filas(), QStringList());
+        QCOMPARE(x.ejecutar(QStringLiteral("SELECT COUNT(*) FROM LISTPRU")), QStringList());
+        QCOMPARE(x.filas(), QStringList{"3"});
+        QCOMPARE(x.ejecutar(QStringLiteral("SELECT Nombre FROM LISTPRU WHERE Codigo = 1")),
+                 QStringList());
+        QCOMPARE(x.filas(), QStringList{"Ana"});
+    }
+
     // The saved reports, queries and filters other users run are an
     // administrator's to change by statement: a user's statement that
     // writes FILTRO under any spelling, through a view or a table under it,

@@ -127,8 +127,13 @@ struct TablasDelPrograma {
 struct StopAfter : TUserStatementWait {
     int stopAt = 1;
     int looks = 0, began = 0, ended = 0, incomplete = 0;
+    // What the events let through at a look run (none: nothing).
+    std::function<void()> atLook;
     void Began() override { ++began; }
-    bool Waiting() override { return stopAt > 0 && ++looks >= stopAt; }
+    bool Waiting() override {
+        if (atLook) atLook();
+        return stopAt > 0 && ++looks >= stopAt;
+    }
     void Ended(bool) override { ++ended; }
     void Incomplete() override { ++incomplete; }
     StopAfter() { SetUserStatementWait(this); }
@@ -908,11 +913,25 @@ void TestQuery::userStatementStopped() {
     if (rest || costly) {
         q.Open();
     } else {
+        // What a look lets through finds the connection the statement runs
+        // on (SQLite: the program's own) busy, told in Spanish; on
+        // PostgreSQL the program's own answers.
+        QString busy;
+        int read = -1;
+        TDatabase* users = tdb.db()->UserStatements();
+        wait.atLook = [&] {
+            if (!busy.isEmpty()) return;
+            busy = ErrorText([&] { users->Scalar(QStringLiteral("SELECT 1")); });
+            if (pg) read = tdb.db()->Scalar(QStringLiteral("SELECT COUNT(*) FROM PRUEBA")).toInt();
+        };
         QVERIFY_THROWS_EXCEPTION(EUserStatementCancelled,
                                  way == QLatin1String("exec") ? q.ExecSQL() : q.Open());
+        wait.atLook = nullptr;
         QVERIFY(!q.Active());
         QVERIFY(wait.looks >= 3);
         QCOMPARE(wait.ended, wait.began);
+        QCOMPARE(busy, QStringLiteral("¡Debe esperar a que finalice la consulta en curso!"));
+        QCOMPARE(read, pg ? 3 : -1);
     }
     if (costly && way != QLatin1String("costly row")) {
         // Never the rows read taken for the whole result (a short count or
@@ -1789,6 +1808,77 @@ void TestQuery::hostileStatements_data() {
                         << int(e) << QString::fromUtf8(o.sql) << o.lectura
                         << QString::fromUtf8(e == Engine::Sqlite ? o.sqlite : o.postgres) << login
                         << QStringLiteral("Importe");
+    // SQLite resolves USING and NATURAL columns, a generated column's
+    // expression and an index's order itself, without asking: judged by
+    // the program it compiled. Rows tagged "index on it" run with Importe
+    // indexed in PRUEBA and MIA; a count and the engine's own upkeep of a
+    // written row still run.
+    struct Compilado {
+        const char* tag;
+        const char* sql;
+        bool lectura;
+        const char* nombre;
+    };
+    static const Compilado compilados[] = {
+        {"USING against a recursive WITH",
+         "SELECT P.Codigo, c.v FROM PRUEBA P JOIN (WITH RECURSIVE c(Importe, v) AS (SELECT 0.5, "
+         "0.5 UNION ALL SELECT Importe + 0.5, v + 0.5 FROM c WHERE Importe < 20) SELECT * FROM c) "
+         "c "
+         "USING (Importe)",
+         true, "Importe"},
+        {"USING against the statement's own WITH",
+         "WITH RECURSIVE c(Importe, v) AS (SELECT 0.5, 0.5 UNION ALL SELECT Importe + 0.5, v + 0.5 "
+         "FROM c WHERE Importe < 20) SELECT P.Codigo, c.v FROM PRUEBA P JOIN c USING (Importe)",
+         true, "Importe"},
+        {"NATURAL JOIN", "SELECT Codigo FROM PRUEBA NATURAL JOIN (SELECT 12.5 AS Importe)", true,
+         "Importe"},
+        {"NATURAL JOIN with a WITH",
+         "WITH c(Importe, v) AS (VALUES (12.5, 'doce y medio')) SELECT Codigo, v FROM PRUEBA "
+         "NATURAL JOIN c",
+         true, "Importe"},
+        {"USING in a view", "SELECT Codigo, v FROM VUSING", true, "Importe"},
+        {"USING in a listing's filter",
+         "SELECT Codigo, Nombre FROM PRUEBA WHERE Codigo IN (SELECT Codigo FROM PRUEBA JOIN "
+         "(SELECT 12.5 AS Importe) USING (Importe))",
+         true, "Importe"},
+        {"table copied through USING",
+         "CREATE TABLE ROBO AS SELECT P.Codigo, c.v FROM PRUEBA P JOIN (WITH RECURSIVE c(Importe, "
+         "v) AS (SELECT 0.5, 0.5 UNION ALL SELECT Importe + 0.5, v + 0.5 FROM c WHERE Importe < "
+         "20) SELECT * FROM c) c USING (Importe)",
+         false, "Importe"},
+        {"rows written through NATURAL JOIN",
+         "UPDATE MIA SET Codigo = 7 WHERE Codigo IN (SELECT Codigo FROM PRUEBA NATURAL JOIN "
+         "(SELECT 12.5 AS Importe))",
+         false, "Importe"},
+        {"generated column of a table holding it", "SELECT Codigo, Doble FROM GEN", true,
+         "Importe"},
+        {"key of a table without rowid holding it", "SELECT Codigo FROM SINROWID", true, "Importe"},
+        {"generated column put in place after it was judged", "SELECT Codigo, Doble FROM GEN2",
+         true, "Importe"},
+        {"prepared statements of the connection", "SELECT sql FROM sqlite_stmt", true,
+         "sqlite_stmt"},
+        {"key of a table without rowid holding it, counted", "SELECT COUNT(*) AS n FROM SINROWID",
+         true, ""},
+        {"USING, index on it",
+         "SELECT P.Codigo, c.v FROM PRUEBA P JOIN (WITH RECURSIVE c(Importe, v) AS (SELECT 0.5, "
+         "0.5 UNION ALL SELECT Importe + 0.5, v + 0.5 FROM c WHERE Importe < 20) SELECT * FROM c) "
+         "c "
+         "USING (Importe)",
+         true, "Importe"},
+        {"ranked by INDEXED BY, index on it", "SELECT Codigo FROM PRUEBA INDEXED BY PRUEBA_IMPORTE",
+         true, "Importe"},
+        {"counted, index on it", "SELECT COUNT(*) AS n FROM PRUEBA", true, ""},
+        {"user's table counted, index on it", "SELECT COUNT(*) AS n FROM MIA", true, ""},
+        {"updated, index on it", "UPDATE MIA SET Codigo = 5 WHERE Codigo = 1", false, ""},
+        {"deleted, index on it", "DELETE FROM MIA WHERE Codigo = 1", false, ""},
+    };
+    if (AvailableEngines().contains(Engine::Sqlite))
+        for (const Compilado& c : compilados)
+            QTest::newRow(qPrintable(EngineTag(Engine::Sqlite) +
+                                     QStringLiteral(" hidden field read by the engine, ") +
+                                     QLatin1String(c.tag)))
+                << int(Engine::Sqlite) << QString::fromUtf8(c.sql) << c.lectura
+                << QString::fromUtf8(c.nombre) << QString() << QStringLiteral("Importe");
     if (!AvailableEngines().contains(Engine::Postgres)) return;
     for (const QString& login : PostgresLogins())
         add(Engine::Postgres, postgres, std::size(postgres), login);
@@ -1874,6 +1964,21 @@ void TestQuery::hostileStatements() {
                   "CREATE TABLE CONFUN (Codigo INTEGER, to_jsonb TEXT, Importe FLOAT)",
                   "INSERT INTO CONFUN VALUES (1, 'x', 12.5)"})
                 tdb.db()->Execute(QString::fromLatin1(s));
+        else
+            for (const char* s :
+                 {"CREATE VIEW VUSING AS SELECT P.Codigo, c.v FROM PRUEBA P JOIN (SELECT 12.5 AS "
+                  "Importe, 'doce y medio' AS v) c USING (Importe)",
+                  "CREATE TABLE GEN (Codigo INTEGER, Importe FLOAT, Doble AS (Importe * 2))",
+                  "INSERT INTO GEN (Codigo, Importe) VALUES (1, 12.5)",
+                  "CREATE TABLE SINROWID (Importe FLOAT PRIMARY KEY, Codigo INTEGER) WITHOUT ROWID",
+                  "INSERT INTO SINROWID VALUES (12.5, 1), (0, 2)",
+                  "CREATE TABLE GEN2 (Codigo INTEGER, Doble FLOAT, Extra INTEGER)",
+                  "INSERT INTO GEN2 VALUES (1, 0, 0)"})
+                tdb.db()->Execute(QString::fromLatin1(s));
+        if (QByteArray(QTest::currentDataTag()).endsWith("index on it"))
+            for (const char* s : {"CREATE INDEX PRUEBA_IMPORTE ON PRUEBA (Importe)",
+                                  "CREATE INDEX MIA_IMPORTE ON MIA (Importe)"})
+                tdb.db()->Execute(QString::fromLatin1(s));
     }
     TablasDelPrograma delPrograma;
     Testigos testigos(tdb);
@@ -1894,6 +1999,25 @@ void TestQuery::hostileStatements() {
         otra->Execute(QStringLiteral("CREATE TABLE OTRO_ESQUEMA (x INTEGER)"));
         otra->Execute(QStringLiteral("DROP TABLE OTRO_ESQUEMA"));
     }
+    // Another session puts a table in the place of the one read once the
+    // statement was judged, before it starts (SQLite then compiles it
+    // again): its generated column now reads the hidden field.
+    std::unique_ptr<TDatabase> cambia;
+    if (QByteArray(QTest::currentDataTag()).endsWith("after it was judged")) {
+        cambia = tdb.openSecondSession(QStringLiteral("Cambia"));
+        SetHiddenColumnTest([&, hecho = false](const QString& campo) mutable {
+            if (!hecho && campo == QLatin1String("Extra")) {
+                hecho = true;
+                for (const char* s :
+                     {"DROP TABLE GEN2",
+                      "CREATE TABLE GEN2 (Codigo INTEGER, Importe FLOAT, Doble AS (Importe * 2), "
+                      "Extra INTEGER)",
+                      "INSERT INTO GEN2 (Codigo, Importe) VALUES (1, 12.5)"})
+                    cambia->Execute(QString::fromLatin1(s));
+            }
+            return esOculto(campo);
+        });
+    }
     const qint64 antes = MemoriaMB();
     ReiniciarPicoMemoria();
     const QString error = ErrorText([&] {
@@ -1909,6 +2033,13 @@ void TestQuery::hostileStatements() {
                      ->Scalar(QStringLiteral("SELECT Importe FROM PRUEBA WHERE Codigo = 1"))
                      .toDouble(),
                  12.5);
+    // Nothing copied out of sight either.
+    if (Engine(engine) == Engine::Sqlite)
+        QCOMPARE(tdb.db()
+                     ->Scalar(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name = "
+                                             "'ROBO'"))
+                     .toInt(),
+                 0);
     // No value the statement makes is held whole.
     QVERIFY2(PicoMemoriaMB() - antes < LimiteMemoriaMB(150),
              qPrintable(QString::number(PicoMemoriaMB() - antes)));
@@ -2271,6 +2402,8 @@ void TestQuery::otherStores_data() {
         QStringLiteral("CREATE TABLE PEMP (LIKE %GEN%.EMPRESA) PARTITION BY LIST (Codigo)")};
     const QStringList aparte{QStringLiteral("ALTER TABLE CALENDAR RENAME TO calendar_antes")};
     const QStringList hx{QStringLiteral("CREATE TABLE HX (a int)")}, ninguno;
+    // A company table on the page the users' index has in the general file.
+    const QStringList pagina{QStringLiteral("CREATE TABLE PAGINA (Codigo varchar(10))")};
     const QStringList suelta{QStringLiteral("DROP TABLE CALENDAR")};
     const QStringList aparteHx = aparte + hx;
     const QStringList libre{QStringLiteral("CREATE VIEW VLIBRE AS SELECT Codigo FROM PRUEBA")};
@@ -2313,6 +2446,28 @@ void TestQuery::otherStores_data() {
         {"users read on the general database", "SELECT Clave FROM USUARIO", true, true, "USUARIO",
          -1},
         {"users raised", "UPDATE USUARIO SET Nivel = 9", false, false, "USUARIO", -1},
+        // Compared by the engine itself, never named as a read of a column:
+        // the program it compiled opens the table or one of its indexes,
+        // on a page a company table has in its own file.
+        {"users' keys tried through USING",
+         "WITH RECURSIVE n(Codigo, Clave, v) AS (SELECT 'ANA', '0000', 0 UNION ALL SELECT 'ANA', "
+         "printf('%04d', v + 1), v + 1 FROM n WHERE v < 9999) SELECT c.v FROM USUARIO JOIN n c "
+         "USING (Codigo, Clave)",
+         true, false, "USUARIO", int(Engine::Sqlite)},
+        {"users' key found through NATURAL JOIN",
+         "WITH n(Codigo, Clave, v) AS (VALUES ('ANA', 'clave', 1), ('ANA', 'secreta', 2)) SELECT "
+         "n.v FROM n NATURAL JOIN %GEN%.USUARIO",
+         true, false, "USUARIO", int(Engine::Sqlite)},
+        {"users counted beside a USING column",
+         "SELECT COUNT(*) AS n FROM USUARIO JOIN (SELECT 'ANA' AS Codigo) USING (Codigo)", true,
+         false, "USUARIO", int(Engine::Sqlite)},
+        {"users reached only through their index",
+         "SELECT x.Codigo FROM (SELECT 'ANA' AS Codigo) x JOIN USUARIO USING (Codigo)", true, false,
+         "USUARIO", int(Engine::Sqlite), pagina},
+        {"users' keys tried on the general database",
+         "SELECT v FROM (SELECT 'ANA' AS Codigo, 'secreta' AS Clave, 1 AS v) JOIN USUARIO USING "
+         "(Codigo, Clave)",
+         true, true, "USUARIO", int(Engine::Sqlite)},
         {"users renamed", "ALTER TABLE %GEN%.USUARIO RENAME TO U2", false, false, "USUARIO", -1},
         {"users inherited", "CREATE TABLE HIJA () INHERITS (USUARIO)", false, false, "USUARIO",
          int(Engine::Postgres)},
@@ -2578,6 +2733,17 @@ void TestQuery::otherStores() {
     q.Open();
     QCOMPARE(q.Fields()[0]->AsString(), QStringLiteral("Uno"));
     if (enGeneral) return;
+    // CALENDAR stands on the page USUARIO has in the general file.
+    if (engine == int(Engine::Sqlite) &&
+        c.empresa()
+                ->Scalar(QStringLiteral("SELECT COUNT(*) FROM main.sqlite_master WHERE name = "
+                                        "'CALENDAR' AND type = 'table'"))
+                .toInt() == 1) {
+        q.Close();
+        q.SQL().setText(QStringLiteral("SELECT COUNT(*) AS n FROM CALENDAR"));
+        q.Open();
+        QCOMPARE(q.Fields()[0]->AsInteger(), 0);
+    }
     q.Close();
     q.SQL().setText(QStringLiteral("CREATE TABLE PROPIA AS SELECT * FROM PRUEBA"));
     q.ExecSQL();
