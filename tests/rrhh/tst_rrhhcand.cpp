@@ -853,8 +853,11 @@ private Q_SLOTS:
         QCOMPARE(TextosMostrados(), QStringList{QStringLiteral("¡ Ya existe el registro !")});
     }
 
-    // What a killed entry left under a candidate code with no candidate goes
-    // when the master opens; the employee with that number keeps his rows.
+    // Lines and groups under a candidate code with no candidate (restored
+    // from a copy, typed from outside, an earlier version's leftovers) stay
+    // through the opening, an entry of the code and its cancel; only what an
+    // ended entry recorded goes, and the employee with that number keeps his
+    // rows.
     void restosAlAbrir_data() { AddEngineRows(); }
     void restosAlAbrir() {
         QFETCH(int, engine);
@@ -870,11 +873,26 @@ private Q_SLOTS:
                                "VALUES ('%1', '8', 'PT03')")
                     .arg(QLatin1String(t)));
         }
+        // An ended entry of candidate 9 recorded its position line; another
+        // program wrote a second one meanwhile.
+        for (int linea : {1, 2})
+            sql(QStringLiteral("INSERT INTO HPUESTO (NombreTabla, CodigoOperario, Linea, "
+                               "CodigoPuesto) VALUES ('CANDIDAT', 9, %1, 'PT04')")
+                    .arg(linea));
+        sql(QStringLiteral(
+            "INSERT INTO RESERFIL (Tabla, Clave, Sesion, TablaFila, Fila) VALUES ('CANDIDAT', "
+            "'9', 'otro programa', 'HPUESTO', '[[\"NombreTabla\",10,\"CANDIDAT\"],"
+            "[\"CodigoOperario\",2,\"9\"],[\"Linea\",2,\"1\"]]')"));
         QCOMPARE(filas("CANDIDAT", 8), QStringLiteral("PT03  PT03 0 0 0"));
         e.f = abrir();
-        QCOMPARE(filas("CANDIDAT", 8), QStringLiteral("   0 0 0"));
+        QCOMPARE(filas("CANDIDAT", 8), QStringLiteral("PT03  PT03 0 0 0"));
         QCOMPARE(filas("PERSONAL", 8), QStringLiteral("PT03  PT03 0 0 0"));
         QCOMPARE(filas("CANDIDAT", 3), QStringLiteral("PT01 F1 F1,PT01 1 1 1"));
+        QCOMPARE(sql(QStringLiteral("SELECT Linea FROM HPUESTO WHERE CodigoOperario = 9")),
+                 QStringLiteral("2"));
+        nuevoCandidato(e.f, 8, QStringLiteral("Iker"));
+        e.f->pbCancelarClick(e.f->pbCancelar);
+        QCOMPARE(filas("CANDIDAT", 8), QStringLiteral("PT03  PT03 0 0 0"));
     }
 
     // The delete takes everything of the candidate or nothing at all.
