@@ -700,7 +700,9 @@ private Q_SLOTS:
     }
 
     // Cancelling a new candidate removes his lines, groups and photo;
-    // another candidate's rows stay.
+    // another candidate's rows stay, and a document another program wrote
+    // under the code meanwhile. A cancel refused while the database is held
+    // leaves the candidate typed, to cancel again.
     void altaCancelada_data() { AddEngineRows(); }
     void altaCancelada() {
         QFETCH(int, engine);
@@ -721,8 +723,28 @@ private Q_SLOTS:
         QCOMPARE(TextosMostrados(),
                  QStringList{"¡ No se puede cambiar el código del candidato: ya tiene líneas "
                              "grabadas con el código 8 !"});
-        f->pbCancelarClick(f->pbCancelar);
-        QCOMPARE(filas("CANDIDAT", 8), QStringLiteral("   0 0 0"));
+        sql(
+            QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre) VALUES "
+                           "('CANDIDAT', '8', 'Ajeno €ñ.pdf')"));
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        {
+            TBaseRetenida retenida(fGENEINIC->Database,
+                                   {QStringLiteral("HPUESTO"), QStringLiteral("HFORMACI"),
+                                    QStringLiteral("GRANTAB"), QStringLiteral("BLOBTAB")});
+            MessageSeam::clearLog();
+            QTest::mouseClick(f->pbCancelar, Qt::LeftButton);
+            QCOMPARE(TextosMostrados().size(), 1);
+            QVERIFY2(TextosMostrados().constFirst().contains(QStringLiteral("ocupada")),
+                     qPrintable(TextosMostrados().constFirst()));
+            QCOMPARE(f->Table1->State(), dsInsert);
+        }
+        QCOMPARE(filas("CANDIDAT", 8), QStringLiteral("PT03 F2 F2,PT03 1 1 0"));
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbCancelar, Qt::LeftButton);
+        QCOMPARE(TextosMostrados(), QStringList());
+        QCOMPARE(f->Table1->State(), dsBrowse);
+        QCOMPARE(filas("CANDIDAT", 8), QStringLiteral("   0 1 0"));
         QCOMPARE(filas("CANDIDAT", 3), QStringLiteral("PT01 F1 F1,PT01 1 1 1"));
         QVERIFY(f->EnviarFichaPersonal->isEnabled());
     }
