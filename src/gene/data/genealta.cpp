@@ -685,7 +685,9 @@ void TAltaMaestro::LiberarSiGrabado() {
 
 void TAltaMaestro::Anotar(const QString& Tabla, const QString& Fila, const QString& Anterior) {
     TDatabase* base = BaseEmpresa();
-    if (!base || !reservada_) return;
+    // Without the table (a login that may not make it, told so when the
+    // company opened) the entry still cancels its rows; an ended one's stay.
+    if (!base || !reservada_ || !base->TableExists(kRegistros)) return;
     if (!Anterior.isEmpty()) Desanotar(clave_, Tabla, Anterior);
     base->Execute(QStringLiteral("INSERT INTO ") + kRegistros +
                       QStringLiteral(" (Tabla, Clave, Sesion, TablaFila, Fila) VALUES "
@@ -695,7 +697,7 @@ void TAltaMaestro::Anotar(const QString& Tabla, const QString& Fila, const QStri
 
 void TAltaMaestro::Desanotar(const QVariant& Codigo, const QString& Tabla, const QString& Fila) {
     TDatabase* base = BaseEmpresa();
-    if (!base) return;
+    if (!base || !base->TableExists(kRegistros)) return;
     base->Execute(QStringLiteral("DELETE FROM ") + kRegistros +
                       QStringLiteral(" WHERE Tabla = ? AND Clave = ? AND Sesion = ? AND "
                                      "TablaFila = ? AND Fila = ?"),
