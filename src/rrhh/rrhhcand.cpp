@@ -257,7 +257,8 @@ void TfRRHHCAND::Eliminar1Click(QObject* Sender) {
 void TfRRHHCAND::Table1BeforeCancel(TDataSet*) {
     CancelarLineas(LineasFicha());
     if (Table1->State() == dsInsert) {
-        AltaCandidato->Cancelar();
+        // One that could not complete leaves the new candidate typed, to cancel again.
+        if (!AltaCandidato->Cancelar()) Abort();
         RefrescarLineas(LineasFicha());
     }
 }

@@ -733,7 +733,8 @@ void TfRRHHPERS::NumerarContratoNuevo() {
 }
 
 void TfRRHHPERS::EliminarRegistrosAlta() {
-    AltaOperario->Cancelar();
+    // One that could not complete leaves the new employee typed, to cancel again.
+    if (!AltaOperario->Cancelar()) Abort();
     RefrescarLineas(LineasFicha());
 }
 

@@ -339,7 +339,9 @@ void CerrarFichaPersona(QObject* Formulario, TDataSet* Table1, TAltaMaestro& Alt
             CancelarLineas(Lineas);
         } catch (const std::exception&) {
         }
-        Alta.Cancelar();
+        // Not completed, the window goes all the same: the hold it lets go
+        // gives its recorded rows up to whoever takes the code next.
+        if (!Alta.Cancelar()) Alta.Liberar();
     }
     CancelarBorradoPendiente(TransaccionBorrado);
     for (TDataSource* s : Formulario->findChildren<TDataSource*>()) {
@@ -686,8 +688,21 @@ void TFichaPersona::TerminarTransaccionLinea(TDataSet* Linea, bool Confirmar) {
 }
 
 void TFichaPersona::LineaAfterPost(TDataSet* DataSet) {
+    // A new person's line is recorded as his entry's in the transaction
+    // that stores it: without its record it is not stored.
+    if (Table1->State() == dsInsert) {
+        try {
+            Alta->LineaGrabada(DataSet, DescripcionLinea(DataSet));
+        } catch (const std::exception& e) {
+            const bool propia = TransaccionLinea && DataSet == LineaEnTransaccion;
+            TerminarTransaccionLinea(DataSet, false);
+            if (propia && DataSet->Active() && DataSet->State() == dsBrowse) DataSet->Refresh();
+            MensajeAdvertencia(
+                AvisoFalloBase(QString::fromUtf8(textosmaestro::kTransaccionNoCompletada), e));
+            Abort();
+        }
+    }
     TerminarTransaccionLinea(DataSet, true);
-    if (Table1->State() == dsInsert) Alta->LineaGrabada(DataSet, DescripcionLinea(DataSet));
     GrabacionRegistro(fGENEINIC, DataSet);
 }
 

@@ -700,7 +700,9 @@ private Q_SLOTS:
     }
 
     // Cancelling a new candidate removes his lines, groups and photo;
-    // another candidate's rows stay.
+    // another candidate's rows stay, and a document another program wrote
+    // under the code meanwhile. A cancel refused while the database is held
+    // leaves the candidate typed, to cancel again.
     void altaCancelada_data() { AddEngineRows(); }
     void altaCancelada() {
         QFETCH(int, engine);
@@ -721,8 +723,28 @@ private Q_SLOTS:
         QCOMPARE(TextosMostrados(),
                  QStringList{"¡ No se puede cambiar el código del candidato: ya tiene líneas "
                              "grabadas con el código 8 !"});
-        f->pbCancelarClick(f->pbCancelar);
-        QCOMPARE(filas("CANDIDAT", 8), QStringLiteral("   0 0 0"));
+        sql(
+            QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre) VALUES "
+                           "('CANDIDAT', '8', 'Ajeno €ñ.pdf')"));
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        {
+            TBaseRetenida retenida(fGENEINIC->Database,
+                                   {QStringLiteral("HPUESTO"), QStringLiteral("HFORMACI"),
+                                    QStringLiteral("GRANTAB"), QStringLiteral("BLOBTAB")});
+            MessageSeam::clearLog();
+            QTest::mouseClick(f->pbCancelar, Qt::LeftButton);
+            QCOMPARE(TextosMostrados().size(), 1);
+            QVERIFY2(TextosMostrados().constFirst().contains(QStringLiteral("ocupada")),
+                     qPrintable(TextosMostrados().constFirst()));
+            QCOMPARE(f->Table1->State(), dsInsert);
+        }
+        QCOMPARE(filas("CANDIDAT", 8), QStringLiteral("PT03 F2 F2,PT03 1 1 0"));
+        MessageSeam::clearLog();
+        QTest::mouseClick(f->pbCancelar, Qt::LeftButton);
+        QCOMPARE(TextosMostrados(), QStringList());
+        QCOMPARE(f->Table1->State(), dsBrowse);
+        QCOMPARE(filas("CANDIDAT", 8), QStringLiteral("   0 1 0"));
         QCOMPARE(filas("CANDIDAT", 3), QStringLiteral("PT01 F1 F1,PT01 1 1 1"));
         QVERIFY(f->EnviarFichaPersonal->isEnabled());
     }
@@ -853,8 +875,11 @@ private Q_SLOTS:
         QCOMPARE(TextosMostrados(), QStringList{QStringLiteral("¡ Ya existe el registro !")});
     }
 
-    // What a killed entry left under a candidate code with no candidate goes
-    // when the master opens; the employee with that number keeps his rows.
+    // Lines and groups under a candidate code with no candidate (restored
+    // from a copy, typed from outside, an earlier version's leftovers) stay
+    // through the opening, an entry of the code and its cancel; only what an
+    // ended entry recorded goes, and the employee with that number keeps his
+    // rows.
     void restosAlAbrir_data() { AddEngineRows(); }
     void restosAlAbrir() {
         QFETCH(int, engine);
@@ -870,11 +895,26 @@ private Q_SLOTS:
                                "VALUES ('%1', '8', 'PT03')")
                     .arg(QLatin1String(t)));
         }
+        // An ended entry of candidate 9 recorded its position line; another
+        // program wrote a second one meanwhile.
+        for (int linea : {1, 2})
+            sql(QStringLiteral("INSERT INTO HPUESTO (NombreTabla, CodigoOperario, Linea, "
+                               "CodigoPuesto) VALUES ('CANDIDAT', 9, %1, 'PT04')")
+                    .arg(linea));
+        sql(QStringLiteral(
+            "INSERT INTO RESERFIL (Tabla, Clave, Sesion, TablaFila, Fila) VALUES ('CANDIDAT', "
+            "'9', 'otro programa', 'HPUESTO', '[[\"NombreTabla\",10,\"CANDIDAT\"],"
+            "[\"CodigoOperario\",2,\"9\"],[\"Linea\",2,\"1\"]]')"));
         QCOMPARE(filas("CANDIDAT", 8), QStringLiteral("PT03  PT03 0 0 0"));
         e.f = abrir();
-        QCOMPARE(filas("CANDIDAT", 8), QStringLiteral("   0 0 0"));
+        QCOMPARE(filas("CANDIDAT", 8), QStringLiteral("PT03  PT03 0 0 0"));
         QCOMPARE(filas("PERSONAL", 8), QStringLiteral("PT03  PT03 0 0 0"));
         QCOMPARE(filas("CANDIDAT", 3), QStringLiteral("PT01 F1 F1,PT01 1 1 1"));
+        QCOMPARE(sql(QStringLiteral("SELECT Linea FROM HPUESTO WHERE CodigoOperario = 9")),
+                 QStringLiteral("2"));
+        nuevoCandidato(e.f, 8, QStringLiteral("Iker"));
+        e.f->pbCancelarClick(e.f->pbCancelar);
+        QCOMPARE(filas("CANDIDAT", 8), QStringLiteral("PT03  PT03 0 0 0"));
     }
 
     // The delete takes everything of the candidate or nothing at all.

@@ -238,6 +238,16 @@ QString restos(int codigo) {
         .join(QLatin1Char(' '));
 }
 
+// A row an entry of another run recorded as stored under the employee code
+// (that run's hold judged by the code's lock and hold row), named by its
+// key values.
+void filaDeOtraAlta(int codigo, const QString& tabla, const QString& fila) {
+    sql(QStringLiteral("INSERT INTO RESERFIL (Tabla, Clave, Sesion, TablaFila, Fila) VALUES "
+                       "('PERSONAL', '") +
+        QString::number(codigo) + QStringLiteral("', 'otro programa', '") + tabla +
+        QStringLiteral("', '") + fila + QStringLiteral("')"));
+}
+
 QString imagen(const QTemporaryDir& dir) {
     QImage rojo(4, 4, QImage::Format_RGB32);
     rojo.fill(Qt::red);
@@ -356,6 +366,67 @@ struct AltaAjena {
     std::unique_ptr<QLockFile> archivo;
     std::unique_ptr<TDatabase> otra;
 };
+
+// Employee 3 stored, then employee 4 "Ana" typed with a contract, a training
+// line (and its group), a photo and a document "Nómina" (ana.pdf) added as
+// the documents window adds it: the code held, then its row.
+bool altaDeAna(TfRRHHPERS* f, const QTemporaryDir& dir) {
+    grabarOperario(f, 3, QStringLiteral("Eva"));
+    nuevoOperario(f, 4, QStringLiteral("Ana"));
+    nuevoContrato(f, QDate(2025, 1, 1));
+    nuevaFormacion(f, QStringLiteral("F1"));
+    if (!f->SoltarArchivoFoto({imagen(dir)}) || !f->ReservarClaveDocumentacion(QStringLiteral("4")))
+        return false;
+    sql(
+        QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre, Ubicacion) VALUES "
+                       "('PERSONAL', '4', 'Nómina', 'ana.pdf')"));
+    QCoreApplication::processEvents();
+    return restos(4) == QLatin1String("1 1 1 1 1");
+}
+
+// The hold of the entry of employee 4 lost and the code taken by another
+// program, which stores its employee 4 "Otro": on PostgreSQL the server ends
+// the work connection and another session takes the code; on SQLite another
+// program stores the employee. What holds the code, null when it failed.
+std::unique_ptr<AltaAjena> codigoTomado(int engine) {
+    std::unique_ptr<AltaAjena> otra;
+    if (Engine(engine) == Engine::Postgres) {
+        EndBackends({fGENEINIC->Database});
+        // The ended backend lets its locks go when the server gets to it,
+        // slowly on a loaded machine. The program's events wait meanwhile:
+        // one that reached the database would reconnect and take the code
+        // back first, as it should.
+        QElapsedTimer espera;
+        espera.start();
+        do {
+            otra.reset();
+            otra = std::make_unique<AltaAjena>(engine, QStringLiteral("PERSONAL"),
+                                               QStringLiteral("4"));
+            if (!otra->Tomada) QThread::msleep(50);
+        } while (!otra->Tomada && espera.elapsed() < 30000);
+        if (!otra->Tomada) return nullptr;
+        enOtraSesion(
+            QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (4, 'Otro')"));
+        return otra;
+    }
+    {
+        QSqlDatabase b =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("OtroPrograma"));
+        b.setDatabaseName(fGENEINIC->Database->connection().databaseName());
+        const bool hecho =
+            b.open() && b.exec(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) "
+                                              "VALUES (4, 'Otro')"))
+                                .lastError()
+                                .type() == QSqlError::NoError;
+        b.close();
+        // The entry still holds the code's lock file.
+        if (hecho)
+            otra = std::make_unique<AltaAjena>(engine, QStringLiteral("PERSONAL"),
+                                               QStringLiteral("4"));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("OtroPrograma"));
+    return otra;
+}
 
 // Whether another session could take the employee code now for a new
 // employee of its own.
@@ -951,7 +1022,9 @@ private Q_SLOTS:
         QVERIFY(f->SoltarArchivoFoto({foto}));
         nuevoContrato(f, QDate(2020, 1, 1));
         nuevaFormacion(f, QStringLiteral("F1"));
-        // A document added meanwhile in the documents window.
+        // A document added meanwhile in the documents window: the code held,
+        // then its row.
+        QVERIFY(f->ReservarClaveDocumentacion(QStringLiteral("2")));
         sql(
             QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre) VALUES "
                            "('PERSONAL', '2', 'contrato.pdf')"));
@@ -1049,16 +1122,22 @@ private Q_SLOTS:
             // hold is judged ended once it has not been refreshed for minutes.
             sql(QStringLiteral("UPDATE RESERCOD SET Instante = Instante - 1000"));
         }
+        // Another program's contract written under the code meanwhile is
+        // not the ended entry's: it stays.
+        enOtraSesion(
+            QStringLiteral("INSERT INTO HCONTRAT (CodigoOperario, NumeroContrato) VALUES (7, 5)"));
         nuevoOperario(f, 7, QStringLiteral("Ana"));
-        QCOMPARE(restos(7), QStringLiteral("0 0 0 0 0"));
+        QCOMPARE(restos(7), QStringLiteral("1 0 0 0 0"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM RESERFIL")), QStringLiteral("0"));
         QVERIFY(f->Foto->Empty());
         nuevoContrato(f, QDate(2025, 1, 1));
         f->pbConformeClick(f->pbConforme);
         f->pbCancelarClick(f->pbCancelar);
-        QCOMPARE(
-            sql(QStringLiteral("SELECT NumeroContrato FROM HCONTRAT WHERE CodigoOperario = 7")),
-            QStringLiteral("1"));
-        QCOMPARE(restos(7), QStringLiteral("1 0 0 0 0"));
+        QCOMPARE(sql(QStringLiteral("SELECT NumeroContrato FROM HCONTRAT WHERE CodigoOperario = 7 "
+                                    "ORDER BY 1")),
+                 QStringLiteral("5\r\n6"));
+        QCOMPARE(restos(7), QStringLiteral("2 0 0 0 0"));
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM RESERFIL")), QStringLiteral("0"));
         f->Close();
         QTRY_VERIFY(!f);
     }
@@ -1138,10 +1217,13 @@ private Q_SLOTS:
         QTRY_VERIFY(!f);
     }
 
-    // The lines and attachments a killed entry left under a code with no
-    // employee go when the master opens, in one transaction, unless a live
-    // entry holds the code; nobody else's rows go with them, a live
-    // employee's under a key that reads as his code ("003") neither.
+    // Rows under a code with no employee (a table restored from a copy
+    // before its master, rows typed from outside, an earlier version's
+    // leftovers) are the department's: they stay through the opening, an
+    // entry of that code and its cancel. Only the rows an ended entry
+    // recorded go, each while it stands as recorded (a contract another
+    // program wrote under the code meanwhile stays), and not while the entry
+    // lives.
     void restosAlAbrir_data() { AddEngineRows(); }
     void restosAlAbrir() {
         QFETCH(int, engine);
@@ -1151,7 +1233,7 @@ private Q_SLOTS:
         nuevoContrato(f, QDate(2020, 1, 1));
         f->Close();
         QTRY_VERIFY(!f);
-        for (int codigo : {9, 11}) {
+        for (int codigo : {9, 11, 12}) {
             const QString c = QString::number(codigo);
             sql(QStringLiteral("INSERT INTO HCONTRAT (CodigoOperario, NumeroContrato) VALUES (") +
                 c + QStringLiteral(", 1)"));
@@ -1162,59 +1244,56 @@ private Q_SLOTS:
                                "VALUES ('PERSONAL', '") +
                 c + QStringLiteral("', 'G1')"));
         }
-        // A candidate's line and a key no entry of the master writes stay.
-        sql(
-            QStringLiteral("INSERT INTO HFORMACI (NombreTabla, CodigoOperario, Linea, "
-                           "CodigoFormacion) VALUES ('CANDIDAT', 12, 1, 'F1')"));
-        sql(
-            QStringLiteral("INSERT INTO GRANTAB (NombreTabla, ClaveTabla, GrupoAnalisis) VALUES "
-                           "('PERSONAL', '009', 'G1')"));
-        // Employee 3's groups, one under a key that reads as his code.
-        for (const char* clave : {"3", "003"})
-            sql(QStringLiteral("INSERT INTO GRANTAB (NombreTabla, ClaveTabla, GrupoAnalisis) "
-                               "VALUES ('PERSONAL', '") +
-                QLatin1String(clave) + QStringLiteral("', 'G2')"));
-        QCOMPARE(restos(9), QStringLiteral("1 1 1 0 0"));
-
-        // Another user is typing employee 11.
-        std::unique_ptr<QLockFile> archivo;
-        TDatabase otra;
-        if (Engine(engine) == Engine::Sqlite) {
-            archivo = std::make_unique<QLockFile>(fGENEINIC->Database->Params().folder +
-                                                  QStringLiteral("/ALTA_PERSONAL_3131.lck"));
-            QVERIFY(archivo->tryLock(0));
-        } else {
-            otra.setDatabaseName(QStringLiteral("OtraSesion"));
-            otra.Params() = fGENEINIC->Database->Params();
-            otra.Open();
-            QVERIFY(otra.TryLockRecord(
-                QStringLiteral("alta ") + otra.Params().schema + QStringLiteral(".personal"),
-                QStringLiteral("11")));
-        }
+        for (const char* fila : {"BLOBTAB (NombreTabla, ClaveTabla, IdObjeto, TipoObjeto) VALUES "
+                                 "('PERSONAL', '9', 'Foto', 'BMP')",
+                                 "DOCUTRON (NombreTabla, ClaveTabla, Nombre) VALUES ('PERSONAL', "
+                                 "'9', 'Contrato ñ €.pdf')"})
+            sql(QStringLiteral("INSERT INTO ") + QLatin1String(fila));
+        // An ended entry recorded its contract and group under 11; another
+        // program wrote a second contract there meanwhile. A live entry
+        // (another user typing employee 12) recorded its contract.
+        sql(QStringLiteral("INSERT INTO HCONTRAT (CodigoOperario, NumeroContrato) VALUES (11, 2)"));
+        filaDeOtraAlta(
+            11, QStringLiteral("HCONTRAT"),
+            QStringLiteral("[[\"CodigoOperario\",2,\"11\"],[\"NumeroContrato\",2,\"1\"]]"));
+        filaDeOtraAlta(11, QStringLiteral("GRANTAB"),
+                       QStringLiteral("[[\"NombreTabla\",10,\"PERSONAL\"],[\"ClaveTabla\",10,"
+                                      "\"11\"],[\"GrupoAnalisis\",10,\"G1\"]]"));
+        // Records written from outside under that code naming employee 3's
+        // contract, or carrying SQL in a name, give up nothing.
+        filaDeOtraAlta(
+            11, QStringLiteral("HCONTRAT"),
+            QStringLiteral("[[\"CodigoOperario\",2,\"3\"],[\"NumeroContrato\",2,\"1\"]]"));
+        filaDeOtraAlta(11, QStringLiteral("HCONTRAT"),
+                       QStringLiteral("[[\"1=1 OR CodigoOperario\",2,\"11\"]]"));
+        filaDeOtraAlta(11, QStringLiteral("HCONTRAT WHERE 1=1 OR CodigoOperario"),
+                       QStringLiteral("[[\"CodigoOperario\",2,\"11\"]]"));
+        filaDeOtraAlta(
+            12, QStringLiteral("HCONTRAT"),
+            QStringLiteral("[[\"CodigoOperario\",2,\"12\"],[\"NumeroContrato\",2,\"1\"]]"));
+        QCOMPARE(restos(9), QStringLiteral("1 1 1 1 1"));
+        const AltaAjena viva(engine, QStringLiteral("PERSONAL"), QStringLiteral("12"));
+        QVERIFY(viva.Tomada);
 
         MessageSeam::clearLog();
         f = abrir();
         QCOMPARE(textos(), QStringList());
         QVERIFY(!TransaccionIniciada);
-        QCOMPARE(restos(9), QStringLiteral("0 0 0 0 0"));
-        QCOMPARE(restos(11), QStringLiteral("1 1 1 0 0"));
+        QCOMPARE(restos(9), QStringLiteral("1 1 1 1 1"));
+        QCOMPARE(restos(11), QStringLiteral("1 1 0 0 0"));
+        QCOMPARE(
+            sql(QStringLiteral("SELECT NumeroContrato FROM HCONTRAT WHERE CodigoOperario = 11")),
+            QStringLiteral("2"));
+        QCOMPARE(restos(12), QStringLiteral("1 1 1 0 0"));
+        QCOMPARE(sql(QStringLiteral("SELECT Clave FROM RESERFIL")), QStringLiteral("12"));
         QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HCONTRAT WHERE CodigoOperario = 3")),
                  QStringLiteral("1"));
-        QCOMPARE(sql(QStringLiteral("SELECT ClaveTabla FROM GRANTAB WHERE GrupoAnalisis = 'G2' "
-                                    "ORDER BY ClaveTabla")),
-                 QStringLiteral("003\r\n3"));
-        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM HFORMACI WHERE NombreTabla = "
-                                    "'CANDIDAT'")),
-                 QStringLiteral("1"));
-        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM GRANTAB WHERE ClaveTabla = '009'")),
-                 QStringLiteral("1"));
-        // The held code is this session's to enter once its user is gone.
-        f->Close();
-        QTRY_VERIFY(!f);
-        archivo.reset();
-        otra.Close();
-        f = abrir();
-        QCOMPARE(restos(11), QStringLiteral("0 0 0 0 0"));
+        // Entering the code and cancelling takes none of them either.
+        nuevoOperario(f, 9, QStringLiteral("Ana"));
+        QCOMPARE(restos(9), QStringLiteral("1 1 1 1 1"));
+        f->pbCancelarClick(f->pbCancelar);
+        QCOMPARE(f->Table1->State(), dsBrowse);
+        QCOMPARE(restos(9), QStringLiteral("1 1 1 1 1"));
         f->Close();
         QTRY_VERIFY(!f);
     }
@@ -1296,6 +1375,9 @@ private Q_SLOTS:
         QPointer<TfRRHHPERS> f = abrir();
         grabarOperario(f, 3, QStringLiteral("Eva"));
         sql(QStringLiteral("INSERT INTO HCONTRAT (CodigoOperario, NumeroContrato) VALUES (8, 1)"));
+        filaDeOtraAlta(
+            8, QStringLiteral("HCONTRAT"),
+            QStringLiteral("[[\"CodigoOperario\",2,\"8\"],[\"NumeroContrato\",2,\"1\"]]"));
         FallarConfirmacion(Engine(engine), QStringLiteral("HCONTRAT"), QStringLiteral("DELETE"));
         MessageSeam::clearLog();
         f->AgregarClick(f->Agregar);
@@ -1818,56 +1900,14 @@ private Q_SLOTS:
         Entorno e(engine);
         QTemporaryDir dir;
         QPointer<TfRRHHPERS> f = abrir();
-        grabarOperario(f, 3, QStringLiteral("Eva"));
-        nuevoOperario(f, 4, QStringLiteral("Ana"));
-        nuevoContrato(f, QDate(2025, 1, 1));
-        nuevaFormacion(f, QStringLiteral("F1"));
-        QVERIFY(f->SoltarArchivoFoto({imagen(dir)}));
-        // A document added as the documents window adds it: the code held,
-        // then its row.
-        QVERIFY(f->ReservarClaveDocumentacion(QStringLiteral("4")));
-        sql(
-            QStringLiteral("INSERT INTO DOCUTRON (NombreTabla, ClaveTabla, Nombre) VALUES "
-                           "('PERSONAL', '4', 'Nómina')"));
-        QCoreApplication::processEvents();
-        QCOMPARE(restos(4), QStringLiteral("1 1 1 1 1"));
+        QVERIFY(altaDeAna(f, dir));
         // A second contract being typed.
         f->HContrato->Append();
         f->HContrato->FieldByName(QStringLiteral("FechaInicioContrato"))
             ->setAsDateTime(dia(2025, 6, 1));
-        std::unique_ptr<AltaAjena> otra;
-        if (Engine(engine) == Engine::Postgres) {
-            EndBackends({fGENEINIC->Database});
-            // The ended backend lets its locks go when the server gets to it,
-            // slowly on a loaded machine. The program's events wait
-            // meanwhile: one that reached the database would reconnect and
-            // take the code back first, as it should.
-            QElapsedTimer espera;
-            espera.start();
-            do {
-                otra.reset();
-                otra = std::make_unique<AltaAjena>(engine, QStringLiteral("PERSONAL"),
-                                                   QStringLiteral("4"));
-                if (!otra->Tomada) QThread::msleep(50);
-            } while (!otra->Tomada && espera.elapsed() < 30000);
-            QVERIFY(otra->Tomada);
-        } else {
-            QSqlDatabase b = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
-                                                       QStringLiteral("OtroPrograma"));
-            b.setDatabaseName(fGENEINIC->Database->connection().databaseName());
-            QVERIFY(b.open());
-            QVERIFY(b.exec(QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) "
-                                          "VALUES (4, 'Otro')"))
-                        .lastError()
-                        .type() == QSqlError::NoError);
-            b.close();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("OtroPrograma"));
+        const auto otra = codigoTomado(engine);
+        QVERIFY(otra);
         // The other employee's own rows under the code.
-        if (Engine(engine) == Engine::Postgres)
-            enOtraSesion(
-                QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre) VALUES (4, "
-                               "'Otro')"));
         enOtraSesion(
             QStringLiteral("INSERT INTO HCONTRAT (CodigoOperario, NumeroContrato, "
                            "FechaInicioContrato) VALUES (4, 2, '2024-03-01')"));
@@ -1928,6 +1968,117 @@ private Q_SLOTS:
         QTRY_VERIFY(!f);
     }
 
+    // The code taken, the other program's rows stand under the very keys
+    // of the entry's (its clean-up gave up the entry's contract, and it
+    // stored its own contract 1, photo and document "Nómina"): the move to
+    // the code the clerk gives takes only the entry's own rows, names those
+    // it lost and stores them again with the employee. A cancel refused
+    // while the database is held leaves the entry as it was, cancellable;
+    // the cancel then removes the entry's rows only. The other employee's
+    // rows are never touched.
+    void reservaTomadaConLasMismasClaves_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<bool>("mover");
+        for (Engine e : AvailableEngines()) {
+            NewEngineRow(e, "traslado") << true;
+            NewEngineRow(e, "cancelacion") << false;
+        }
+    }
+    void reservaTomadaConLasMismasClaves() {
+        QFETCH(int, engine);
+        QFETCH(bool, mover);
+        Entorno e(engine);
+        QTemporaryDir dir;
+        QPointer<TfRRHHPERS> f = abrir();
+        QVERIFY(altaDeAna(f, dir));
+        const auto otra = codigoTomado(engine);
+        QVERIFY(otra);
+        enOtraSesion(QStringLiteral("DELETE FROM HCONTRAT WHERE CodigoOperario = 4"));
+        enOtraSesion(
+            QStringLiteral("INSERT INTO HCONTRAT (CodigoOperario, NumeroContrato, "
+                           "FechaInicioContrato) VALUES (4, 1, '2024-03-01')"));
+        enOtraSesion(
+            QStringLiteral("UPDATE BLOBTAB SET TipoObjeto = 'OTRA' WHERE NombreTabla = "
+                           "'PERSONAL' AND ClaveTabla = '4'"));
+        enOtraSesion(
+            QStringLiteral("UPDATE DOCUTRON SET Ubicacion = 'otro.pdf' WHERE NombreTabla = "
+                           "'PERSONAL' AND ClaveTabla = '4'"));
+        // Contracts, photos and documents under a code.
+        auto bajo = [](int codigo) -> QString {
+            const QString c = QString::number(codigo);
+            return QStringLiteral(
+                       "SELECT 'C', NumeroContrato, CAST(FechaInicioContrato AS "
+                       "VARCHAR(30)) FROM HCONTRAT WHERE CodigoOperario = ") +
+                   c +
+                   QStringLiteral(
+                       " UNION ALL SELECT 'D', 0, Ubicacion FROM DOCUTRON WHERE "
+                       "ClaveTabla = '") +
+                   c +
+                   QStringLiteral(
+                       "' UNION ALL SELECT 'F', 0, TipoObjeto FROM BLOBTAB WHERE "
+                       "ClaveTabla = '") +
+                   c + QStringLiteral("' ORDER BY 1");
+        };
+        const QString ajenas = bajo(4);
+        const QString delOtro = deOtraSesion(ajenas);
+        QCOMPARE(delOtro, QStringLiteral("C|1|2024-03-01\r\nD|0|otro.pdf\r\nF|0|OTRA"));
+        MessageSeam::clearLog();
+        f->pbConformeClick(f->pbConforme);
+        QCOMPARE(textos(), QStringList{QStringLiteral("¡ Otro usuario ha tomado entretanto el "
+                                                      "código 4 !. Indique otro código.")});
+        if (mover) {
+            f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->setAsInteger(5);
+            f->EditCodigoOperario->setText(QStringLiteral("5"));
+            f->CampoClaveExit(f->EditCodigoOperario);
+            MessageSeam::clearLog();
+            f->pbConformeClick(f->pbConforme);
+            QCOMPARE(textos(),
+                     QStringList{QStringLiteral(
+                         "¡ No se ha grabado el registro: otro usuario ha eliminado entretanto "
+                         "líneas ya grabadas de este operario (H.Contratos, línea 1; Foto; "
+                         "Documento Nómina) !. Se conservan y se grabarán de nuevo con el "
+                         "registro al confirmarlo otra vez.")});
+            QCOMPARE(f->Table1->State(), dsInsert);
+            QCOMPARE(deOtraSesion(ajenas), delOtro);
+            MessageSeam::clearLog();
+            f->pbConformeClick(f->pbConforme);
+            QCOMPARE(textos(), QStringList());
+            QCOMPARE(
+                sql(QStringLiteral("SELECT CodigoOperario FROM PERSONAL WHERE Nombre = 'Ana'")),
+                QStringLiteral("5"));
+            QCOMPARE(deOtraSesion(bajo(5)),
+                     QStringLiteral("C|1|2025-01-01\r\nD|0|ana.pdf\r\nF|0|Imagen"));
+            QCOMPARE(restos(5), QStringLiteral("1 1 1 1 1"));
+        } else {
+            f->Show();
+            QVERIFY(QTest::qWaitForWindowActive(f));
+            {
+                BaseRetenida retenida(engine);
+                MessageSeam::clearLog();
+                QTest::mouseClick(f->pbCancelar, Qt::LeftButton);
+                QCOMPARE(textos().size(), 1);
+                QVERIFY2(textos().constFirst().contains(QStringLiteral("ocupada")),
+                         qPrintable(textos().constFirst()));
+                QCOMPARE(f->Table1->State(), dsInsert);
+                retenida.Soltar();
+            }
+            // Still under the code: the entry's training line and group.
+            QCOMPARE(restos(4), QStringLiteral("1 1 1 1 1"));
+            MessageSeam::clearLog();
+            QTest::mouseClick(f->pbCancelar, Qt::LeftButton);
+            QCOMPARE(textos(), QStringList());
+            QCOMPARE(f->Table1->State(), dsBrowse);
+            QCOMPARE(restos(4), QStringLiteral("1 0 0 1 1"));
+            QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM PERSONAL WHERE Nombre = 'Ana'")),
+                     QStringLiteral("0"));
+        }
+        QCOMPARE(deOtraSesion(ajenas), delOtro);
+        QCOMPARE(sql(QStringLiteral("SELECT COUNT(*) FROM RESERFIL")), QStringLiteral("0"));
+        f->pbCancelarClick(f->pbCancelar);
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
     // Another program typing employee 4 lost its lock with its connection
     // (a server restart) and has not come back yet: its hold is recent, so
     // its contract stays, and this clerk is offered the next code. Once the
@@ -1942,6 +2093,9 @@ private Q_SLOTS:
         QPointer<TfRRHHPERS> f = abrir();
         grabarOperario(f, 3, QStringLiteral("Eva"));
         sql(QStringLiteral("INSERT INTO HCONTRAT (CodigoOperario, NumeroContrato) VALUES (4, 1)"));
+        filaDeOtraAlta(
+            4, QStringLiteral("HCONTRAT"),
+            QStringLiteral("[[\"CodigoOperario\",2,\"4\"],[\"NumeroContrato\",2,\"1\"]]"));
         sql(
             QStringLiteral("INSERT INTO RESERCOD (Tabla, Clave, Sesion, Instante) VALUES "
                            "('PERSONAL', '4', 'otro programa', CAST(EXTRACT(EPOCH FROM "

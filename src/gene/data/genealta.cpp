@@ -3,11 +3,15 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QLockFile>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSet>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTimer>
 #include <QUuid>
 
@@ -27,7 +31,6 @@
 #include "gene/data/geneclav.h"
 #include "gene/data/geneclav_p.h"
 #include "gene/data/geneconv.h"
-#include "gene/data/genecopi_registros.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/mensajes.h"
 #include "gene/session/geneinic.h"
@@ -232,6 +235,135 @@ void LatidoReservas() {
     latido->start();
 }
 
+// The records of the rows entries stored under their held codes: the
+// master, the code, the run that held it, the row's table and the row as
+// stored (TextoFila). Another program tells a dead hold's rows by them.
+const QString kRegistros = QStringLiteral("RESERFIL");
+using FilaAlta = QList<std::pair<QString, QVariant>>;
+
+QVariant ValorDe(const FilaAlta& Fila, const QString& Campo) {
+    for (const auto& [nombre, v] : Fila)
+        if (nombre.compare(Campo, Qt::CaseInsensitive) == 0) return v;
+    return QVariant();
+}
+
+// Every value of a row, typed, as a text no value can break (JSON).
+QString TextoFila(const FilaAlta& Fila) {
+    QJsonArray a;
+    for (const auto& [campo, v] : Fila) {
+        QJsonArray e{campo, v.typeId()};
+        const int tipo = v.typeId();
+        if (!v.isValid() || v.isNull())
+            e.append(QJsonValue());
+        else if (tipo == QMetaType::QByteArray)
+            e.append(QString::fromLatin1(v.toByteArray().toBase64()));
+        else if (tipo == QMetaType::QDate)
+            e.append(v.toDate().toString(Qt::ISODate));
+        else if (tipo == QMetaType::QDateTime)
+            e.append(v.toDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")));
+        else if (tipo == QMetaType::QTime)
+            e.append(v.toTime().toString(QStringLiteral("HH:mm:ss.zzz")));
+        else if (tipo == QMetaType::Double || tipo == QMetaType::Float)
+            e.append(QString::number(v.toDouble(), 'g', 17));
+        else
+            e.append(v.toString());
+        a.append(e);
+    }
+    return QString::fromUtf8(QJsonDocument(a).toJson(QJsonDocument::Compact));
+}
+
+FilaAlta FilaDeTexto(const QString& Texto) {
+    FilaAlta fila;
+    const QJsonArray a = QJsonDocument::fromJson(Texto.toUtf8()).array();
+    for (const QJsonValue& valor : a) {
+        const QJsonArray e = valor.toArray();
+        const QMetaType tipo(e.at(1).toInt());
+        const QString texto = e.at(2).toString();
+        QVariant v;
+        if (e.at(2).isNull())
+            v = QVariant(tipo);
+        else if (tipo.id() == QMetaType::QByteArray)
+            v = QByteArray::fromBase64(texto.toLatin1());
+        else if (tipo.id() == QMetaType::QDate)
+            v = QDate::fromString(texto, Qt::ISODate);
+        else if (tipo.id() == QMetaType::QDateTime)
+            v = QDateTime::fromString(texto, QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
+        else if (tipo.id() == QMetaType::QTime)
+            v = QTime::fromString(texto, QStringLiteral("HH:mm:ss.zzz"));
+        else {
+            v = texto;
+            if (tipo.isValid()) v.convert(tipo);
+        }
+        fila.append({e.at(0).toString(), v});
+    }
+    return fila;
+}
+
+// The row by every value it was stored with (a real number to its last
+// digits, which a round trip may change).
+void CondicionFila(const FilaAlta& Fila, QString& Sql, QVariantList& Valores) {
+    for (const auto& [campo, v] : Fila) {
+        const int tipo = v.typeId();
+        if (v.isValid() && !v.isNull() && (tipo == QMetaType::Double || tipo == QMetaType::Float)) {
+            if (!Sql.isEmpty()) Sql += QStringLiteral(" AND ");
+            Sql += QStringLiteral("ABS(") + campo + QStringLiteral(" - ?) <= ?");
+            Valores << v << 1e-9 * qMax(1.0, qAbs(v.toDouble()));
+        } else {
+            CondicionValor(campo, v, Sql, Valores);
+        }
+    }
+}
+
+// The rows of Tabla under the condition, every column as stored.
+QList<FilaAlta> LeerFilas(TDatabase* base, const QString& Tabla, const QString& Donde,
+                          const QVariantList& Valores) {
+    QList<FilaAlta> filas;
+    QSqlQuery q = base->Execute(
+        QStringLiteral("SELECT * FROM ") + Tabla + QStringLiteral(" WHERE ") + Donde, Valores);
+    while (q.next()) {
+        const QSqlRecord r = q.record();
+        FilaAlta fila;
+        for (int i = 0; i < r.count(); ++i) fila.append({r.fieldName(i), q.value(i)});
+        filas << fila;
+    }
+    return filas;
+}
+
+// One statement on the recorded row of Tabla: how many rows it touched,
+// none when it no longer stands as recorded; more than one is refused
+// (the unit is taken back).
+int SobreFila(TDatabase* base, const QString& Sentencia, const QString& Tabla, const QString& Fila,
+              QVariantList Valores = {}) {
+    QString donde;
+    CondicionFila(FilaDeTexto(Fila), donde, Valores);
+    if (donde.isEmpty() || !base->TableExists(Tabla)) return 0;
+    const int n =
+        base->Execute(Sentencia + QStringLiteral(" WHERE ") + donde, Valores).numRowsAffected();
+    if (n > 1)
+        throw EDatabaseError(DbError::General, QStringLiteral("Más de una fila de ") + Tabla +
+                                                   QStringLiteral(" responde a la registrada."));
+    return n;
+}
+
+// A column or table name as the dictionary writes them (letters such as ñ
+// included), nothing that could carry SQL.
+bool EsIdentificador(const QString& Nombre) {
+    static const QRegularExpression identificador(QStringLiteral("^[\\p{L}_][\\p{L}\\p{N}_]*$"));
+    return identificador.match(Nombre).hasMatch();
+}
+
+int QuitarFila(TDatabase* base, const QString& Tabla, const QString& Fila) {
+    return SobreFila(base, QStringLiteral("DELETE FROM ") + Tabla, Tabla, Fila);
+}
+
+bool MaestroConClave(TDatabase* base, const QString& Maestro, const QString& Campo,
+                     const QVariant& Clave) {
+    return base->Scalar(QStringLiteral("SELECT COUNT(*) FROM ") + Maestro +
+                            QStringLiteral(" WHERE ") + Campo + QStringLiteral(" = ?"),
+                        {Clave})
+               .toInt() > 0;
+}
+
 }  // namespace
 
 bool EsReservaDeAlta(const QString& Bloqueo) {
@@ -243,20 +375,32 @@ void AntedatarInicioServidor(qint64 Segundos) {
 }
 
 void CrearTablaReservas(TDatabase* Base) {
-    if (!ConReservas(Base) || Base->TableExists(kReservas)) return;
-    try {
-        Base->Execute(QStringLiteral("CREATE TABLE IF NOT EXISTS ") + kReservas +
-                      QStringLiteral(" (Tabla VARCHAR(30) NOT NULL, Clave VARCHAR(60) NOT NULL, "
-                                     "Sesion VARCHAR(40) NOT NULL, Instante BIGINT NOT NULL, "
-                                     "PRIMARY KEY (Tabla, Clave))"));
-    } catch (const EDatabaseError& e) {
-        // The second of two sessions making it at once is refused.
+    if (!Base) return;
+    const bool reservas = ConReservas(Base);
+    std::vector<std::pair<QString, QString>> tablas;
+    if (reservas)
+        tablas.push_back(
+            {kReservas, QStringLiteral("(Tabla VARCHAR(30) NOT NULL, Clave VARCHAR(60) NOT NULL, "
+                                       "Sesion VARCHAR(40) NOT NULL, Instante BIGINT NOT NULL, "
+                                       "PRIMARY KEY (Tabla, Clave))")});
+    tablas.push_back({kRegistros, QStringLiteral("(Tabla VARCHAR(30) NOT NULL, Clave VARCHAR(60) "
+                                                 "NOT NULL, Sesion VARCHAR(40) NOT NULL, TablaFila "
+                                                 "VARCHAR(30) NOT NULL, Fila TEXT NOT NULL)")});
+    for (const auto& [tabla, columnas] : tablas) {
+        if (Base->TableExists(tabla)) continue;
+        try {
+            Base->Execute(QStringLiteral("CREATE TABLE IF NOT EXISTS ") + tabla + QLatin1Char(' ') +
+                          columnas);
+        } catch (const EDatabaseError& e) {
+            // The second of two sessions making it at once is refused.
+            Base->InvalidateCatalog();
+            if (Base->TableExists(tabla)) continue;
+            MensajeAdvertencia(
+                QStringLiteral("¡No es posible crear la tabla SQL (Paso 1)!. Motivo: ") +
+                MotivoError(e));
+        }
         Base->InvalidateCatalog();
-        if (Base->TableExists(kReservas)) return;
-        MensajeAdvertencia(QStringLiteral("¡No es posible crear la tabla SQL (Paso 1)!. Motivo: ") +
-                           MotivoError(e));
     }
-    Base->InvalidateCatalog();
 }
 
 TAltaMaestro::TAltaMaestro(const QString& TablaMaestra, const QString& CampoClave,
@@ -401,36 +545,23 @@ bool TAltaMaestro::Reservar(const QVariant& Clave) {
         // Before anything more is written under it: the hold may have been
         // lost with the connection and the code taken meanwhile.
         try {
-            if (ReservaVigente()) {
-                // Held all along: what stands under it is the entry's.
-                adjuntos_ = AdjuntosBajoClave();
-                adjuntoNuevo_ = false;
-                return true;
-            }
+            if (ReservaVigente()) return true;
         } catch (const std::exception& e) {
             AvisoError(e);
             return false;
         }
         // Another record's now: of what stands under the code, the entry's
-        // own are the lines it posted and the attachments seen there while
-        // it held it (and, when one was stored since, those there now).
-        Traslado traslado{clave_, {}, adjuntos_};
-        for (const LineaGrabadaAlta& l : std::as_const(lineasGrabadas_))
-            if (!l.ausente) traslado.lineas << l;
-        if (adjuntoNuevo_) {
-            try {
-                const Adjuntos ahora = AdjuntosBajoClave();
-                for (const QString& d : ahora.documentos)
-                    if (!traslado.adjuntos.documentos.contains(d))
-                        traslado.adjuntos.documentos << d;
-                traslado.adjuntos.foto = traslado.adjuntos.foto || ahora.foto;
-            } catch (const std::exception&) {
-                // Unread: those seen before go.
-            }
+        // own are the rows it recorded.
+        QList<AdjuntoAlta> adjuntos = adjuntos_;
+        try {
+            adjuntos = AdjuntosPropios();
+        } catch (const std::exception&) {
+            // Unread: those recorded before go.
         }
-        if (!traslado.lineas.isEmpty() || !traslado.adjuntos.documentos.isEmpty() ||
-            traslado.adjuntos.foto)
-            traslados_ << traslado;
+        Traslado traslado{clave_, {}, adjuntos};
+        for (const LineaGrabadaAlta& l : std::as_const(lineasGrabadas_))
+            if (!l.ausente && !l.fila.isEmpty()) traslado.lineas << l;
+        if (!traslado.lineas.isEmpty() || !traslado.adjuntos.isEmpty()) traslados_ << traslado;
         const QString texto = clave_.toString();
         Soltar();
         tomada_ = true;
@@ -442,14 +573,11 @@ bool TAltaMaestro::Reservar(const QVariant& Clave) {
     TDatabase* base = BaseEmpresa();
     const QString texto = Clave.toString();
     try {
-        if (base &&
-            base->Scalar(QStringLiteral("SELECT COUNT(*) FROM ") + tablaMaestra_ +
-                             QStringLiteral(" WHERE ") + campoClave_ + QStringLiteral(" = ?"),
-                         {Clave})
-                    .toInt() > 0) {
+        if (base && MaestroConClave(base, tablaMaestra_, campoClave_, Clave)) {
             MensajeAdvertencia(QString::fromUtf8(textosmaestro::kYaExisteRegistro));
             return false;
         }
+        if (base && !base->TableExists(kRegistros)) CrearTablaReservas(base);
         if (!Bloquear(texto)) {
             // A code in use by an entry whose hold cannot be judged: its
             // caller proposes another one.
@@ -465,32 +593,65 @@ bool TAltaMaestro::Reservar(const QVariant& Clave) {
     clave_ = Clave;
     reservada_ = true;
     conFilas_ = false;
-    if (EliminarRestos(Clave)) return true;
+    if (!base) return true;
+    // Held now: whoever recorded rows under the code holds it no more.
+    bool correcto = false;
+    {
+        TGuardaTransaccion transaccion(fGENEINIC, base);
+        if (!transaccion.Activa()) {
+            MensajeAdvertencia(TextoTransaccionNoIniciada());
+        } else {
+            try {
+                AbandonarRegistros(texto, true);
+                correcto = transaccion.Confirmar();
+            } catch (const std::exception& e) {
+                AvisoError(e);
+            }
+        }
+    }
+    if (correcto) {
+        // What stands under it now is not the entry's.
+        try {
+            for (const AdjuntoAlta& a : AdjuntosBajoClave())
+                previos_ << a.tabla + QLatin1Char('|') + a.identidad;
+        } catch (const std::exception& e) {
+            AvisoError(e);
+            correcto = false;
+        }
+    }
+    if (correcto) return true;
     Soltar();
     return false;
 }
 
 bool TAltaMaestro::Cancelar() {
-    bool correcto = true;
-    if (!traslados_.isEmpty()) {
-        // The entry's rows under a code another record now has go, and only they.
-        TGuardaTransaccion transaccion(fGENEINIC, BaseEmpresa());
+    TDatabase* base = BaseEmpresa();
+    if (base && (reservada_ || !traslados_.isEmpty())) {
+        // The entry's recorded rows go, and only they, all or none: a cancel
+        // that cannot complete leaves the entry held and cancellable.
+        TGuardaTransaccion transaccion(fGENEINIC, base);
         if (!transaccion.Activa()) {
             MensajeAdvertencia(TextoTransaccionNoIniciada());
-            correcto = false;
-        } else {
-            try {
-                Trasladar(false);
-                correcto = transaccion.Confirmar();
-            } catch (const std::exception& e) {
-                AvisoError(e);
-                correcto = false;
+            return false;
+        }
+        try {
+            Trasladar(false);
+            // A hold another program took meanwhile has given up the rows
+            // it recorded: what stands under the code is the other's.
+            if (reservada_ && ReservaVigente()) {
+                for (const LineaGrabadaAlta& l : std::as_const(lineasGrabadas_))
+                    if (!l.fila.isEmpty()) QuitarFila(base, l.tabla, l.fila);
+                for (const AdjuntoAlta& a : AdjuntosPropios()) QuitarFila(base, a.tabla, a.fila);
             }
+            DesanotarTodo();
+            if (!transaccion.Confirmar()) return false;
+        } catch (const std::exception& e) {
+            AvisoError(e);
+            return false;
         }
     }
-    if (reservada_ && !EliminarRestos(clave_)) correcto = false;
     Liberar();
-    return correcto;
+    return true;
 }
 
 void TAltaMaestro::Soltar() {
@@ -501,7 +662,8 @@ void TAltaMaestro::Soltar() {
     lineasGrabadas_.clear();
     editadas_.clear();
     aGrabar_.clear();
-    adjuntos_ = Adjuntos();
+    adjuntos_.clear();
+    previos_.clear();
     adjuntoNuevo_ = false;
     clave_ = QVariant();
 }
@@ -515,14 +677,43 @@ void TAltaMaestro::LiberarSiGrabado() {
     TDatabase* base = BaseEmpresa();
     if (!reservada_ || !base) return;
     try {
-        if (base->Scalar(QStringLiteral("SELECT COUNT(*) FROM ") + tablaMaestra_ +
-                             QStringLiteral(" WHERE ") + campoClave_ + QStringLiteral(" = ?"),
-                         {clave_})
-                .toInt() > 0)
-            Liberar();
+        if (MaestroConClave(base, tablaMaestra_, campoClave_, clave_)) Liberar();
     } catch (const std::exception&) {
         // Unknown: held until the record is confirmed again or given up.
     }
+}
+
+void TAltaMaestro::Anotar(const QString& Tabla, const QString& Fila, const QString& Anterior) {
+    TDatabase* base = BaseEmpresa();
+    // Without the table (a login that may not make it, told so when the
+    // company opened) the entry still cancels its rows; an ended one's stay.
+    if (!base || !reservada_ || !base->TableExists(kRegistros)) return;
+    if (!Anterior.isEmpty()) Desanotar(clave_, Tabla, Anterior);
+    base->Execute(QStringLiteral("INSERT INTO ") + kRegistros +
+                      QStringLiteral(" (Tabla, Clave, Sesion, TablaFila, Fila) VALUES "
+                                     "(?, ?, ?, ?, ?)"),
+                  {tablaMaestra_, clave_.toString(), SesionPrograma(), Tabla, Fila});
+}
+
+void TAltaMaestro::Desanotar(const QVariant& Codigo, const QString& Tabla, const QString& Fila) {
+    TDatabase* base = BaseEmpresa();
+    if (!base || !base->TableExists(kRegistros)) return;
+    base->Execute(QStringLiteral("DELETE FROM ") + kRegistros +
+                      QStringLiteral(" WHERE Tabla = ? AND Clave = ? AND Sesion = ? AND "
+                                     "TablaFila = ? AND Fila = ?"),
+                  {tablaMaestra_, Codigo.toString(), SesionPrograma(), Tabla, Fila});
+}
+
+void TAltaMaestro::DesanotarTodo() {
+    TDatabase* base = BaseEmpresa();
+    if (!base || !base->TableExists(kRegistros)) return;
+    QStringList codigos;
+    if (reservada_) codigos << clave_.toString();
+    for (const Traslado& t : std::as_const(traslados_)) codigos << t.clave.toString();
+    for (const QString& c : std::as_const(codigos))
+        base->Execute(QStringLiteral("DELETE FROM ") + kRegistros +
+                          QStringLiteral(" WHERE Tabla = ? AND Clave = ? AND Sesion = ?"),
+                      {tablaMaestra_, c, SesionPrograma()});
 }
 
 qsizetype TAltaMaestro::LineaConClave(TDataSet* Linea, const QString& clave) const {
@@ -568,9 +759,23 @@ void TAltaMaestro::LineaGrabada(TDataSet* Linea, const QString& Descripcion) {
         const TField* campo = Linea->Fields().Fields(f);
         if (campo->FieldKind() == fkData) l.valores.append({campo->FieldName(), campo->Value()});
     }
+    // The row as the database now holds it: its record.
+    l.tabla = NombreTablaDataSet(Linea);
+    TDatabase* base = BaseEmpresa();
+    if (base && reservada_ && !l.tabla.isEmpty()) {
+        QString donde;
+        QVariantList valores;
+        for (const QString& c : CamposClaveDataSet(ModuloDatos, Linea))
+            CondicionValor(c, Linea->FieldByName(c)->Value(), donde, valores);
+        if (!donde.isEmpty()) {
+            const QList<FilaAlta> filas = LeerFilas(base, l.tabla, donde, valores);
+            if (filas.size() == 1) l.fila = TextoFila(filas.first());
+        }
+    }
     const bool editada = aGrabar_.contains(Linea);
-    const QString anterior = aGrabar_.take(Linea);
+    const QString anterior = aGrabar_.value(Linea);
     qsizetype i = -1;
+    qsizetype ausente = -1;
     if (restaurando_ >= 0 && restaurando_ < lineasGrabadas_.size() &&
         lineasGrabadas_.at(restaurando_).lineas == Linea) {
         i = restaurando_;
@@ -578,7 +783,6 @@ void TAltaMaestro::LineaGrabada(TDataSet* Linea, const QString& Descripcion) {
         // A changed line is the one it was, under its key as it now stands.
         i = LineaConClave(Linea, anterior);
         if (i < 0) i = LineaConClave(Linea, clave);
-        editadas_.remove(Linea);
     } else {
         const qsizetype otra = LineaConClave(Linea, clave);
         if (otra >= 0 && lineasGrabadas_.at(otra).valores == l.valores) {
@@ -586,7 +790,7 @@ void TAltaMaestro::LineaGrabada(TDataSet* Linea, const QString& Descripcion) {
             i = otra;
         } else if (otra >= 0) {
             // A new line stored under its key: the one shown there was gone.
-            lineasGrabadas_[otra].ausente = true;
+            ausente = otra;
         }
         if (i < 0 && restaurando_ >= 0)
             // Stored again by another's post (a training line's group).
@@ -595,6 +799,15 @@ void TAltaMaestro::LineaGrabada(TDataSet* Linea, const QString& Descripcion) {
                 if (p.lineas == Linea && p.ausente && p.clave == clave) i = j;
             }
     }
+    // Recorded in the transaction that stored it; a failure raises before
+    // the window counts the line as stored.
+    if (!l.fila.isEmpty()) {
+        const QString previa = i >= 0 ? lineasGrabadas_.at(i).fila : QString();
+        if (previa != l.fila) Anotar(l.tabla, l.fila, previa);
+    }
+    aGrabar_.remove(Linea);
+    if (editada) editadas_.remove(Linea);
+    if (ausente >= 0) lineasGrabadas_[ausente].ausente = true;
     if (i < 0) {
         lineasGrabadas_.append(l);
         return;
@@ -610,8 +823,14 @@ void TAltaMaestro::LineaQuitada(TDataSet* Linea) {
     QString clave;
     const qsizetype i = LineaDe(Linea, clave);
     // A new line typed over a stored one's key is not that line.
-    if (i >= 0 && (Linea->State() != dsInsert || !ExisteClave(ModuloDatos, Linea, clave)))
-        lineasGrabadas_.removeAt(i);
+    if (i < 0 || (Linea->State() == dsInsert && ExisteClave(ModuloDatos, Linea, clave))) return;
+    const LineaGrabadaAlta l = lineasGrabadas_.takeAt(i);
+    try {
+        // A record whose row stays would only give it up later: its row is
+        // no longer as recorded once it is gone.
+        if (!l.fila.isEmpty()) Desanotar(clave_, l.tabla, l.fila);
+    } catch (const std::exception&) {
+    }
 }
 
 void TAltaMaestro::QuitarConRegla(TDataSet* Lineas, const std::function<void()>& Regla) {
@@ -626,13 +845,17 @@ void TAltaMaestro::QuitarConRegla(TDataSet* Lineas, const std::function<void()>&
     for (qsizetype k = antes.size() - 1; k >= 0; --k) {
         const qsizetype i = antes.at(k);
         const LineaGrabadaAlta& l = lineasGrabadas_.at(i);
-        if (l.lineas && !ExisteClave(ModuloDatos, l.lineas, l.clave)) lineasGrabadas_.removeAt(i);
+        if (!l.lineas || ExisteClave(ModuloDatos, l.lineas, l.clave)) continue;
+        try {
+            if (!l.fila.isEmpty()) Desanotar(clave_, l.tabla, l.fila);
+        } catch (const std::exception&) {
+        }
+        lineasGrabadas_.removeAt(i);
     }
 }
 
 QStringList TAltaMaestro::ComprobarLineas() {
-    Trasladar(true);
-    QStringList nuevas;
+    QStringList nuevas = Trasladar(true);
     for (LineaGrabadaAlta& l : lineasGrabadas_) {
         l.restaurar = false;
         if (!l.lineas) continue;
@@ -679,76 +902,189 @@ QStringList TAltaMaestro::ComprobarLineas() {
         }
         restaurando_ = -1;
     }
+    // The record is stored with this transaction: its rows are his.
+    DesanotarTodo();
     return nuevas;
 }
 
-TAltaMaestro::Adjuntos TAltaMaestro::AdjuntosBajoClave() const {
-    Adjuntos a;
+namespace {
+
+// The attachments of a record and the field that names each.
+constexpr std::pair<const char*, const char*> kAdjuntos[] = {{"BLOBTAB", "IdObjeto"},
+                                                             {"DOCUTRON", "Nombre"}};
+
+QString CampoIdentidad(const QString& Tabla) {
+    for (const auto& [tabla, campo] : kAdjuntos)
+        if (Tabla.compare(QLatin1String(tabla), Qt::CaseInsensitive) == 0)
+            return QLatin1String(campo);
+    return QString();
+}
+
+}  // namespace
+
+bool TAltaMaestro::FilaDeLaClave(const QString& Tabla, const QString& Fila,
+                                 const QString& Codigo) const {
+    if (!EsIdentificador(Tabla)) return false;
+    const FilaAlta fila = FilaDeTexto(Fila);
+    if (fila.isEmpty() || std::any_of(fila.cbegin(), fila.cend(),
+                                      [](const auto& c) { return !EsIdentificador(c.first); }))
+        return false;
+    // A line of the master's histories, under the code (and, in a table of
+    // several masters, this master's).
+    for (const TablaLineasAlta& l : std::as_const(lineas_))
+        if (l.Tabla.compare(Tabla, Qt::CaseInsensitive) == 0)
+            return ValorDe(fila, l.CampoClave).toString() == Codigo &&
+                   (l.Condicion.isEmpty() ||
+                    ValorDe(fila, QStringLiteral("NombreTabla")).toString() == tablaMaestra_);
+    // A group, photo or document kept under the code as its text.
+    const bool adjunto = Tabla.compare(QLatin1String("GRANTAB"), Qt::CaseInsensitive) == 0 ||
+                         !CampoIdentidad(Tabla).isEmpty();
+    return adjunto && ValorDe(fila, QStringLiteral("NombreTabla")).toString() == nombreAdjuntos_ &&
+           ValorDe(fila, QStringLiteral("ClaveTabla")).toString() == Codigo;
+}
+
+void TAltaMaestro::AbandonarRegistros(const QString& Codigo, bool ConFilas) {
     TDatabase* base = BaseEmpresa();
-    if (!base || !reservada_) return a;
-    const QVariantList clave{nombreAdjuntos_, clave_.toString()};
-    const QString donde = QStringLiteral(" WHERE NombreTabla = ? AND ClaveTabla = ?");
-    if (base->TableExists(QStringLiteral("DOCUTRON"))) {
-        QSqlQuery q = base->Execute(QStringLiteral("SELECT Nombre FROM DOCUTRON") + donde, clave);
-        while (q.next()) a.documentos << q.value(0).toString();
+    if (!base || !base->TableExists(kRegistros)) return;
+    QList<std::pair<QString, QString>> filas;
+    QSqlQuery q = base->Execute(QStringLiteral("SELECT TablaFila, Fila FROM ") + kRegistros +
+                                    QStringLiteral(" WHERE Tabla = ? AND Clave = ?"),
+                                {tablaMaestra_, Codigo});
+    while (q.next()) filas.append({q.value(0).toString(), q.value(1).toString()});
+    // A record that names no row of this master under the code (written
+    // from outside) gives up nothing.
+    if (ConFilas)
+        for (const auto& [tabla, fila] : std::as_const(filas))
+            if (FilaDeLaClave(tabla, fila, Codigo)) QuitarFila(base, tabla, fila);
+    base->Execute(QStringLiteral("DELETE FROM ") + kRegistros +
+                      QStringLiteral(" WHERE Tabla = ? AND Clave = ?"),
+                  {tablaMaestra_, Codigo});
+}
+
+QList<TAltaMaestro::AdjuntoAlta> TAltaMaestro::AdjuntosBajoClave() const {
+    QList<AdjuntoAlta> adjuntos;
+    TDatabase* base = BaseEmpresa();
+    if (!base || !reservada_) return adjuntos;
+    for (const auto& [nombre, campo] : kAdjuntos) {
+        const QString tabla = QLatin1String(nombre);
+        if (!base->TableExists(tabla)) continue;
+        for (const FilaAlta& f :
+             LeerFilas(base, tabla, QStringLiteral("NombreTabla = ? AND ClaveTabla = ?"),
+                       {nombreAdjuntos_, clave_.toString()})) {
+            const QString identidad = ValorDe(f, QLatin1String(campo)).toString();
+            adjuntos << AdjuntoAlta{tabla, identidad, TextoFila(f),
+                                    tabla == QLatin1String("BLOBTAB")
+                                        ? QStringLiteral("Foto")
+                                        : QStringLiteral("Documento ") + identidad};
+        }
     }
-    if (base->TableExists(QStringLiteral("BLOBTAB")))
-        a.foto =
-            base->Scalar(QStringLiteral("SELECT COUNT(*) FROM BLOBTAB") + donde, clave).toInt() > 0;
-    return a;
+    return adjuntos;
+}
+
+QList<TAltaMaestro::AdjuntoAlta> TAltaMaestro::AdjuntosPropios() const {
+    QList<AdjuntoAlta> propios = adjuntos_;
+    // One stored since the last check, not recorded yet, is the entry's: it
+    // was not there when the code was taken.
+    if (!adjuntoNuevo_) return propios;
+    for (const AdjuntoAlta& a : AdjuntosBajoClave()) {
+        if (previos_.contains(a.tabla + QLatin1Char('|') + a.identidad)) continue;
+        const auto b = std::find_if(propios.begin(), propios.end(), [&](const AdjuntoAlta& b) {
+            return b.tabla == a.tabla && b.identidad == a.identidad;
+        });
+        if (b == propios.end())
+            propios << a;
+        else
+            *b = a;
+    }
+    return propios;
 }
 
 void TAltaMaestro::AnotarAdjuntos() {
-    if (!reservada_ || !adjuntoNuevo_) return;
+    TDatabase* base = BaseEmpresa();
+    if (!reservada_ || !adjuntoNuevo_ || !base) return;
     try {
         if (!ReservaVigente()) return;
-        adjuntos_ = AdjuntosBajoClave();
+        const QList<AdjuntoAlta> ahora = AdjuntosBajoClave();
+        TGuardaTransaccion transaccion(fGENEINIC, base);
+        if (!transaccion.Activa()) return;
+        QList<AdjuntoAlta> propios;
+        for (const AdjuntoAlta& a : ahora) {
+            if (previos_.contains(a.tabla + QLatin1Char('|') + a.identidad)) continue;
+            const auto b = std::find_if(adjuntos_.cbegin(), adjuntos_.cend(), [&](const auto& b) {
+                return b.tabla == a.tabla && b.identidad == a.identidad;
+            });
+            if (b == adjuntos_.cend())
+                Anotar(a.tabla, a.fila);
+            else if (b->fila != a.fila)
+                Anotar(a.tabla, a.fila, b->fila);
+            propios << a;
+        }
+        for (const AdjuntoAlta& b : std::as_const(adjuntos_))
+            if (std::none_of(propios.cbegin(), propios.cend(), [&](const AdjuntoAlta& a) {
+                    return a.tabla == b.tabla && a.identidad == b.identidad;
+                }))
+                Desanotar(clave_, b.tabla, b.fila);
+        if (!transaccion.Confirmar()) return;
+        adjuntos_ = propios;
         adjuntoNuevo_ = false;
     } catch (const std::exception&) {
         // The next check of the hold tells it.
     }
 }
 
-void TAltaMaestro::Trasladar(bool Mover) {
+QStringList TAltaMaestro::Trasladar(bool Mover) {
+    QStringList perdidas;
     TDatabase* base = BaseEmpresa();
-    if (traslados_.isEmpty() || !base || (Mover && !reservada_)) return;
+    if (traslados_.isEmpty() || !base || (Mover && !reservada_)) return perdidas;
     const QString nuevo = clave_.toString();
-    for (const Traslado& t : std::as_const(traslados_)) {
-        for (const LineaGrabadaAlta& l : t.lineas) {
+    for (Traslado& t : traslados_) {
+        for (LineaGrabadaAlta& l : t.lineas) {
+            // Told lost already: kept among the held code's lines.
+            if (l.perdida) continue;
+            if (!Mover) {
+                QuitarFila(base, l.tabla, l.fila);
+                continue;
+            }
             if (!l.lineas) continue;
-            const QString tabla = NombreTablaDataSet(l.lineas);
+            const QString& tabla = l.tabla;
             const QStringList campos = CamposClaveDataSet(ModuloDatos, l.lineas);
             if (tabla.isEmpty() || campos.isEmpty()) continue;
             // The field of the master's key: a history's, or an attachment's text.
             QString campoClave = QStringLiteral("ClaveTabla");
             for (const TablaLineasAlta& h : std::as_const(lineas_))
                 if (h.Tabla.compare(tabla, Qt::CaseInsensitive) == 0) campoClave = h.CampoClave;
-            auto valor = [&](const QString& campo) {
-                for (const auto& [nombre, v] : l.valores)
-                    if (nombre.compare(campo, Qt::CaseInsensitive) == 0) return v;
-                return QVariant();
-            };
+            const FilaAlta fila = FilaDeTexto(l.fila);
+            auto valor = [&](const QString& campo) { return ValorDe(fila, campo); };
             auto esClave = [&](const QString& campo) {
                 return campo.compare(campoClave, Qt::CaseInsensitive) == 0;
             };
             const QVariant anterior = valor(campoClave);
             const QVariant codigo =
                 anterior.typeId() == QMetaType::QString ? QVariant(nuevo) : clave_;
-            // The row as the entry stored it, and its key under the held code.
-            QString donde, destino, otros;
-            QVariantList enDonde, enDestino, enOtros;
+            auto perdida = [&] {
+                l.perdida = true;
+                perdidas << l.descripcion;
+                // Stored again under the held code by the next confirm.
+                LineaGrabadaAlta r = l;
+                r.ausente = true;
+                r.restaurar = false;
+                r.fila.clear();
+                for (auto& [nombre, v] : r.valores)
+                    if (esClave(nombre)) v = codigo;
+                QStringList partes = r.clave.split(QLatin1Char(';'));
+                for (qsizetype i = 0; i < campos.size() && i < partes.size(); ++i)
+                    if (esClave(campos.at(i))) partes[i] = nuevo;
+                r.clave = partes.join(QLatin1Char(';'));
+                lineasGrabadas_ << r;
+            };
+            // Its key under the held code.
+            QString destino, otros;
+            QVariantList enDestino, enOtros;
             for (qsizetype i = 0; i < campos.size(); ++i) {
                 const QString& c = campos.at(i);
-                CondicionValor(c, valor(c), donde, enDonde);
                 CondicionValor(c, esClave(c) ? codigo : valor(c), destino, enDestino);
                 if (i + 1 < campos.size())
                     CondicionValor(c, esClave(c) ? codigo : valor(c), otros, enOtros);
-            }
-            const QString borrar =
-                QStringLiteral("DELETE FROM ") + tabla + QStringLiteral(" WHERE ") + donde;
-            if (!Mover) {
-                base->Execute(borrar, enDonde);
-                continue;
             }
             QString asignar = campoClave + QStringLiteral(" = ?");
             QVariantList valores{codigo};
@@ -764,7 +1100,7 @@ void TAltaMaestro::Trasladar(bool Mover) {
                                        tipo == QMetaType::Short || tipo == QMetaType::UInt);
                 if (!numerada) {
                     // The same line (a group) stands under the held code already.
-                    base->Execute(borrar, enDonde);
+                    if (QuitarFila(base, tabla, l.fila) == 0) l.perdida = true;
                     continue;
                 }
                 // Numbered among the held code's lines.
@@ -775,108 +1111,74 @@ void TAltaMaestro::Trasladar(bool Mover) {
                                         enOtros)
                                .toLongLong();
             }
-            base->Execute(QStringLiteral("UPDATE ") + tabla + QStringLiteral(" SET ") + asignar +
-                              QStringLiteral(" WHERE ") + donde,
-                          valores + enDonde);
+            if (SobreFila(base,
+                          QStringLiteral("UPDATE ") + tabla + QStringLiteral(" SET ") + asignar,
+                          tabla, l.fila, valores) == 0)
+                perdida();
         }
         // The photo and documents: one under the held code already stands
-        // for the entry's.
-        const QString viejo = t.clave.toString();
-        auto adjunto = [&](const QString& tabla, const QString& extra, const QVariantList& valor) {
-            if (!base->TableExists(tabla)) return;
-            const QString donde =
-                QStringLiteral(" WHERE NombreTabla = ? AND ClaveTabla = ?") + extra;
-            if (Mover && base->Scalar(QStringLiteral("SELECT COUNT(*) FROM ") + tabla + donde,
-                                      QVariantList{nombreAdjuntos_, nuevo} + valor)
-                                 .toInt() == 0)
-                base->Execute(QStringLiteral("UPDATE ") + tabla +
-                                  QStringLiteral(" SET ClaveTabla = ?") + donde,
-                              QVariantList{nuevo, nombreAdjuntos_, viejo} + valor);
-            else
-                base->Execute(QStringLiteral("DELETE FROM ") + tabla + donde,
-                              QVariantList{nombreAdjuntos_, viejo} + valor);
-        };
-        if (t.adjuntos.foto) adjunto(QStringLiteral("BLOBTAB"), QString(), {});
-        for (const QString& d : t.adjuntos.documentos)
-            adjunto(QStringLiteral("DOCUTRON"), QStringLiteral(" AND Nombre = ?"), {d});
-    }
-}
-
-bool TAltaMaestro::EliminarRestos(const QVariant& Clave) {
-    TDatabase* base = BaseEmpresa();
-    if (!base) return true;
-    TGuardaTransaccion transaccion(fGENEINIC, base);
-    if (!transaccion.Activa()) {
-        MensajeAdvertencia(TextoTransaccionNoIniciada());
-        return false;
-    }
-    try {
-        // Rows of a record that exists are his, never remains.
-        if (base->Scalar(QStringLiteral("SELECT COUNT(*) FROM ") + tablaMaestra_ +
-                             QStringLiteral(" WHERE ") + campoClave_ + QStringLiteral(" = ?"),
-                         {Clave})
-                .toInt() > 0)
-            return true;
-        for (const TablaLineasAlta& l : std::as_const(lineas_)) {
-            // A table not made yet holds nothing.
-            if (!base->TableExists(l.Tabla)) continue;
-            base->Execute(
-                QStringLiteral("DELETE FROM ") + l.Tabla + QStringLiteral(" WHERE ") +
-                    l.CampoClave + QStringLiteral(" = ?") +
-                    (l.Condicion.isEmpty() ? QString() : QStringLiteral(" AND ") + l.Condicion),
-                {Clave});
+        // for the entry's; one told lost is stored again from its record.
+        for (AdjuntoAlta& a : t.adjuntos) {
+            if (!Mover) {
+                if (!a.perdido) QuitarFila(base, a.tabla, a.fila);
+                continue;
+            }
+            const QString campo = CampoIdentidad(a.tabla);
+            const bool ocupado =
+                base->Scalar(QStringLiteral("SELECT COUNT(*) FROM ") + a.tabla +
+                                 QStringLiteral(" WHERE NombreTabla = ? AND ClaveTabla = ? AND ") +
+                                 campo + QStringLiteral(" = ?"),
+                             {nombreAdjuntos_, nuevo, a.identidad})
+                    .toInt() > 0;
+            if (a.perdido) {
+                if (ocupado) continue;
+                FilaAlta fila = FilaDeTexto(a.fila);
+                QStringList columnas, marcas;
+                QVariantList valores;
+                for (auto& [nombre, v] : fila) {
+                    if (nombre.compare(QLatin1String("ClaveTabla"), Qt::CaseInsensitive) == 0)
+                        v = nuevo;
+                    columnas << nombre;
+                    marcas << QStringLiteral("?");
+                    valores << v;
+                }
+                base->Execute(QStringLiteral("INSERT INTO ") + a.tabla + QStringLiteral(" (") +
+                                  columnas.join(QStringLiteral(", ")) +
+                                  QStringLiteral(") VALUES (") + marcas.join(QStringLiteral(", ")) +
+                                  QLatin1Char(')'),
+                              valores);
+                continue;
+            }
+            const int n = ocupado ? QuitarFila(base, a.tabla, a.fila)
+                                  : SobreFila(base,
+                                              QStringLiteral("UPDATE ") + a.tabla +
+                                                  QStringLiteral(" SET ClaveTabla = ?"),
+                                              a.tabla, a.fila, {nuevo});
+            if (n == 0 && !ocupado) {
+                perdidas << a.descripcion;
+                a.perdido = true;
+            }
         }
-    } catch (const std::exception& e) {
-        AvisoError(e);
-        return false;
     }
-    return EliminarRegistrosAsociadosClave(ModuloDatos, nombreAdjuntos_, Clave.toString()) &&
-           transaccion.Confirmar();
+    return perdidas;
 }
 
 bool TAltaMaestro::EliminarRestosAbandonados() {
     TDatabase* base = BaseEmpresa();
     if (!base) return true;
-    // The codes that lines and attachments hold while the master has no row
-    // with them, in the order found.
+    // The codes under which entries recorded rows.
     QList<QVariant> codigos;
-    QSet<QString> vistos;
-    auto anotar = [&](const QVariant& v) {
-        const QString t = v.toString();
-        if (t.isEmpty() || vistos.contains(t)) return;
-        vistos.insert(t);
-        codigos << v;
-    };
     try {
-        // Without the master there is nothing to tell remains by.
-        if (!base->TableExists(tablaMaestra_)) return true;
-        const QString maestro = QStringLiteral(" FROM ") + tablaMaestra_ + QLatin1Char(')');
-        for (const TablaLineasAlta& l : std::as_const(lineas_)) {
-            if (!base->TableExists(l.Tabla)) continue;
-            QSqlQuery q = base->Execute(
-                QStringLiteral("SELECT DISTINCT ") + l.CampoClave + QStringLiteral(" FROM ") +
-                l.Tabla + QStringLiteral(" WHERE ") +
-                (l.Condicion.isEmpty() ? QString() : l.Condicion + QStringLiteral(" AND ")) +
-                l.CampoClave + QStringLiteral(" NOT IN (SELECT ") + campoClave_ + maestro);
-            while (q.next()) anotar(q.value(0));
-        }
-        // The attachments an entry writes (analysis groups, photo, documents)
-        // under the key as its text.
-        for (const char* adjuntos : {"GRANTAB", "BLOBTAB", "DOCUTRON"}) {
-            const QString tabla = QLatin1String(adjuntos);
-            if (!base->TableExists(tabla)) continue;
-            QSqlQuery q = base->Execute(
-                QStringLiteral("SELECT DISTINCT ClaveTabla FROM ") + tabla +
-                    QStringLiteral(" WHERE NombreTabla = ? AND ClaveTabla NOT IN (SELECT CAST(") +
-                    campoClave_ + QStringLiteral(" AS VARCHAR(20))") + maestro,
-                {nombreAdjuntos_});
-            while (q.next()) {
-                // Only a text the numeric key gives: "007" is nobody's remains.
-                const QString texto = q.value(0).toString();
-                bool ok = false;
-                const qlonglong numero = texto.toLongLong(&ok);
-                if (ok && QString::number(numero) == texto) anotar(numero);
-            }
+        if (!base->TableExists(kRegistros) || !base->TableExists(tablaMaestra_)) return true;
+        QSqlQuery q = base->Execute(QStringLiteral("SELECT DISTINCT Clave FROM ") + kRegistros +
+                                        QStringLiteral(" WHERE Tabla = ?"),
+                                    {tablaMaestra_});
+        while (q.next()) {
+            const QString texto = q.value(0).toString();
+            bool ok = false;
+            const qlonglong numero = texto.toLongLong(&ok);
+            codigos << (ok && QString::number(numero) == texto ? QVariant(numero)
+                                                               : QVariant(texto));
         }
     } catch (const std::exception& e) {
         AvisoError(e);
@@ -909,20 +1211,23 @@ bool TAltaMaestro::EliminarRestosAbandonados() {
     if (!libres.isEmpty()) {
         TGuardaTransaccion transaccion(fGENEINIC, base);
         correcto = transaccion.Activa();
-        for (qsizetype i = 0; correcto && i < libres.size(); ++i) {
-            correcto = EliminarRestos(libres.at(i));
-            if (!correcto || !ConReservas(base)) continue;
-            // The hold of the program that ended goes with its leftovers.
-            try {
-                base->Execute(QStringLiteral("DELETE FROM ") + kReservas +
-                                  QStringLiteral(" WHERE Tabla = ? AND Clave = ?"),
-                              {tablaMaestra_, libres.at(i).toString()});
-            } catch (const std::exception& e) {
-                AvisoError(e);
-                correcto = false;
+        if (!correcto) MensajeAdvertencia(TextoTransaccionNoIniciada());
+        try {
+            for (qsizetype i = 0; correcto && i < libres.size(); ++i) {
+                const QVariant& c = libres.at(i);
+                AbandonarRegistros(c.toString(),
+                                   !MaestroConClave(base, tablaMaestra_, campoClave_, c));
+                // The hold of the program that ended goes with its rows.
+                if (ConReservas(base))
+                    base->Execute(QStringLiteral("DELETE FROM ") + kReservas +
+                                      QStringLiteral(" WHERE Tabla = ? AND Clave = ?"),
+                                  {tablaMaestra_, c.toString()});
             }
+            if (correcto) correcto = transaccion.Confirmar();
+        } catch (const std::exception& e) {
+            AvisoError(e);
+            correcto = false;
         }
-        if (correcto) correcto = transaccion.Confirmar();
     }
     for (Tomado& t : tomados) SoltarBloqueo(t.texto, t.archivo, t.palabra);
     return correcto;

@@ -10,19 +10,24 @@
 //   PostgreSQL a row of RESERCOD, refreshed while the program runs, tells a
 //   lock lost with the connection (the program lives) from a program that
 //   ended; a held code is checked again before anything is written under it;
-// - when the key is taken, whatever the line and attachment tables hold under
-//   it while the master has no row with it is what an interrupted entry
-//   (a crash, a power loss) left: it is removed, in one transaction;
-// - cancelling the new record removes in the same way everything written
-//   under the key meanwhile, attachments included;
+// - every row the entry stores under the held code is recorded in RESERFIL
+//   (the master, the code, this run, the row's table and every value it was
+//   stored with), in the transaction that stores the row, and changed or
+//   dropped with it; the confirm's transaction drops the records;
+// - an entry whose hold is dead gives up exactly its recorded rows, each
+//   removed only while it still stands as recorded: rows under a code with
+//   no master and no record (restored from a copy, typed from outside, left
+//   by an earlier version) are nobody's remains and stay;
+// - cancelling the new record removes its recorded rows in one transaction;
+//   a cancel that cannot complete leaves the entry as it was;
 // - the confirm checks, inside its transaction, that every line the window
 //   shows as stored under the key still is: one removed meanwhile (by
 //   another program that took the entry for an ended one) stops the confirm
 //   and is stored again with the record at the next one;
-// - when another program takes the held code meanwhile, what the entry
-//   stored under it (its lines, groups, photo and documents, never the
-//   other record's rows) goes with the code the clerk gives, in the
-//   confirm's transaction.
+// - when another program takes the held code meanwhile, the rows the entry
+//   recorded under it (never the other record's, whatever their keys) go
+//   with the code the clerk gives, in the confirm's transaction; one no
+//   longer there is told lost by name.
 
 #include <QHash>
 #include <QList>
@@ -40,9 +45,11 @@ class TDataSet;
 // a new record's code hold: its entry tells the clerk at its next write.
 bool EsReservaDeAlta(const QString& Bloqueo);
 
-// PostgreSQL: the table of the hold rows (RESERCOD), made with the company's
-// other tables when the company is opened; a login that may not create
-// tables finds it there. Warns when it can be neither found nor made.
+// The table of the rows entries stored under their held codes (RESERFIL)
+// and, on PostgreSQL, that of the hold rows (RESERCOD), made with the
+// company's other tables when the company is opened; a login that may not
+// create tables finds them there. Warns when one can be neither found nor
+// made.
 void CrearTablaReservas(TDatabase* Base);
 
 // For the suites, whose server has just started: the server's start, by
@@ -70,16 +77,16 @@ public:
     TAltaMaestro(const TAltaMaestro&) = delete;
     TAltaMaestro& operator=(const TAltaMaestro&) = delete;
 
-    // Holds Clave for the new record and removes the remains of an
-    // interrupted entry under it. A key held already answers true at once;
-    // another one held before is released first. False after a warning when
-    // the master has the key ("¡ Ya existe el registro !"), another session
-    // holds it, or the remains could not be removed.
+    // Holds Clave for the new record and gives up the rows that entries
+    // whose hold is dead recorded under it. A key held already answers true
+    // at once; another one held before is released first. False after a
+    // warning when the master has the key ("¡ Ya existe el registro !"),
+    // another session holds it, or the rows could not be given up.
     bool Reservar(const QVariant& Clave);
-    // Removes what stands under the held key while the master has no row
-    // with it, and what the entry stored under a code another program took,
-    // then releases the key (also when the removal failed: the next entry of
-    // the key retries it). False after a warning on failure.
+    // Removes the rows the entry recorded, under the held key and under a
+    // code another program took, in one transaction, then releases the key.
+    // False after a warning when it could not complete: the entry stays as
+    // it was, held and cancellable.
     bool Cancelar();
     // The record was posted: the key is released and its rows stay.
     void Liberar();
@@ -126,14 +133,16 @@ public:
     void QuitarConRegla(TDataSet* Lineas, const std::function<void()>& Regla);
     // Whether the window shows lines as stored under the key, or has rows
     // to bring from a code taken by another program.
-    bool ConLineas() const { return !lineasGrabadas_.isEmpty() || !traslados_.isEmpty(); }
+    bool ConLineas() const {
+        return !lineasGrabadas_.isEmpty() || !traslados_.isEmpty() || !adjuntos_.isEmpty();
+    }
     // Inside the confirm's transaction: first, what the entry stored under a
     // code another program took goes to the held one; then the descriptions
-    // of the lines shown as stored that are not, kept to be stored again,
-    // but those already told. When none is new, the ones kept are stored
-    // again through their own datasets (which must be browsing), under a
-    // number of their own when a new line took theirs. Raises what a store
-    // raises.
+    // of the lines shown as stored that are not (and of the rows to be
+    // brought that are gone), kept to be stored again, but those already
+    // told. When there is none the records of the entry's rows go. When none is new, the ones kept
+    // are stored again through their own datasets (which must be browsing), under a number of their
+    // own when a new line took theirs. Raises what a store raises.
     QStringList ComprobarLineas();
     // A photo or document is about to be stored under the held key.
     void AdjuntoGrabado() {
@@ -144,13 +153,9 @@ public:
     // is the entry's own.
     void AnotarAdjuntos();
 
-    // The lines and attachments under Clave while the master has no row with
-    // it, removed in one transaction; true when nothing failed.
-    bool EliminarRestos(const QVariant& Clave);
-    // The remains of every interrupted entry (codes that lines or
-    // attachments hold while the master has no row with them), but those of
-    // a code a live entry holds, removed in one transaction; true when
-    // nothing failed.
+    // The rows recorded by every entry whose hold is dead (a crash, a power
+    // loss), each removed while it still stands as recorded, in one
+    // transaction; true when nothing failed.
     bool EliminarRestosAbandonados();
 
 private:
@@ -181,6 +186,8 @@ private:
         bool perdida = false;                         // told as lost already
         bool ausente = false;                         // known gone: kept to be stored again
         bool restaurar = false;                       // to be stored again by this confirm
+        QString tabla;                                // its table
+        QString fila;                                 // its record: the row as stored
     };
     // The entry of Linea's current record (under Clave when given) that is
     // not known gone, or -1.
@@ -192,26 +199,46 @@ private:
     QHash<TDataSet*, QString> editadas_;
     QHash<TDataSet*, QString> aGrabar_;
     qsizetype restaurando_ = -1;  // the entry being stored again
-    // The attachments seen under the held key at its last check: the
-    // entry's own.
-    struct Adjuntos {
-        QStringList documentos;  // their names
-        bool foto = false;
+    // A photo or document the entry stored (its recorded row).
+    struct AdjuntoAlta {
+        QString tabla;
+        QString identidad;  // its name (IdObjeto, Nombre)
+        QString fila;
+        QString descripcion;
+        bool perdido = false;  // told lost: stored again from its record
     };
-    Adjuntos adjuntos_;
-    bool adjuntoNuevo_ = false;  // one stored since that check
+    QList<AdjuntoAlta> adjuntos_;
+    // The attachments under the key when it was taken: not the entry's.
+    QStringList previos_;
+    bool adjuntoNuevo_ = false;  // one stored since the last check
     // What the entry stored under a code another program took, to go with
     // the code the clerk gives.
     struct Traslado {
         QVariant clave;
         QList<LineaGrabadaAlta> lineas;
-        Adjuntos adjuntos;
+        QList<AdjuntoAlta> adjuntos;
     };
     QList<Traslado> traslados_;
     // The attachments under the held key as they now stand.
-    Adjuntos AdjuntosBajoClave() const;
-    // The rows of traslado_ moved under the held key (Mover) or removed.
-    void Trasladar(bool Mover);
+    QList<AdjuntoAlta> AdjuntosBajoClave() const;
+    // The entry's attachments: those recorded, and any stored since the last
+    // check (as they now stand).
+    QList<AdjuntoAlta> AdjuntosPropios() const;
+    // The rows of traslado_ moved under the held key (Mover) or removed;
+    // the descriptions of those no longer there, not told before.
+    QStringList Trasladar(bool Mover);
+    // A row stored under the held key, recorded as the entry's (Anterior:
+    // the record it replaces).
+    void Anotar(const QString& Tabla, const QString& Fila, const QString& Anterior = QString());
+    void Desanotar(const QVariant& Codigo, const QString& Tabla, const QString& Fila);
+    // The records of this entry's rows under its codes.
+    void DesanotarTodo();
+    // Inside the caller's transaction, the caller holding the code: the rows
+    // entries whose hold is dead recorded under it are given up (ConFilas),
+    // each only while it stands as recorded, and their records go.
+    void AbandonarRegistros(const QString& Codigo, bool ConFilas);
+    // Whether a record names a row of this master under the code.
+    bool FilaDeLaClave(const QString& Tabla, const QString& Fila, const QString& Codigo) const;
     // Releases the key, keeping what is to be brought from a taken code.
     void Soltar();
     bool reservada_ = false;

@@ -326,7 +326,8 @@ bool EsTablaDelPrograma(const QString& NombreTabla) {
     // TEMPORADA is not one. The session's marks of the tables it made and
     // its code reservations are the program's too.
     if (EsTablaGeneral(nombre) || (EsTablaTemporal(nombre) && nombre.at(4).isDigit()) ||
-        nombre == QLatin1String("CREACION") || nombre == QLatin1String("RESERCOD"))
+        nombre == QLatin1String("CREACION") || nombre == QLatin1String("RESERCOD") ||
+        nombre == QLatin1String("RESERFIL"))
         return true;
     TablasDiccionario& t = tablasDiccionario();
     if (t.ruta.isEmpty()) return false;
