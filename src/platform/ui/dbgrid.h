@@ -256,6 +256,9 @@ protected:
     // Tab while a line is typed stays in the grid (see nextLine).
     bool focusNextPrevChild(bool next) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // No search by typed letters: a letter never moves the cursor to
+    // another record.
+    void keyboardSearch(const QString&) override {}
     void mousePressEvent(QMouseEvent* event) override;
     // The selection is the current cell (or row), nothing else.
     void setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) override;
@@ -307,7 +310,9 @@ private:
     // Makes the window's row current: the record of that identity where it
     // has one (the line being typed posted or given up on the way), else the
     // record that many rows away.
-    void goToRow(int row, const QVariant& identity);
+    // False when the row was not reached (a record deleted meanwhile is
+    // told, and the one current before stays current).
+    bool goToRow(int row, const QVariant& identity);
     // A text the field refused in the open editor: the cell is held on it.
     void refused(const QString& text);
     // The refused cell's editor back in focus, its text selected.
@@ -319,6 +324,16 @@ private:
     // Tab (or Enter) on the last column: the line is posted and the next one
     // is shown (a new one at the end where lines may be added).
     void nextLine();
+    // Shift+Tab on the first column: as Up, to the last column of the line
+    // above.
+    void previousLine();
+    // Up's step: an appended line nobody typed into goes, else the record
+    // before.
+    void lineUp();
+    // A new line given up by the checks of a column the keys left starts
+    // again in its place (at the end or where it was inserted).
+    void restartLine(bool atEnd);
+    bool canAppend() const;
     // The columns Tab and Enter stop at: the visible ones but a memo's "…"
     // column, whose viewer the mouse or Ctrl+Enter opens. keyColumnFrom: the
     // first of them from `from` on, by `step` (-1 when none).
