@@ -223,6 +223,52 @@ private Q_SLOTS:
         f->Close();
         QTRY_VERIFY(!f);
     }
+
+    // Groups typed quickly, one Enter per column shown ("…" included): the
+    // Enter on a new line nobody typed into moves to its next column and
+    // the line stays; a line given up for want of its code gives way to a
+    // new one; no group typed before is ever rewritten, no letter searches.
+    void introsDeMas_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("teclas");
+        QTest::addColumn<QStringList>("filas");
+        for (Engine motor : AvailableEngines()) {
+            NewEngineRow(motor, "DEP")
+                << "DEPADM ⏎ Administracion ⏎ ⏎ DEPPRO ⏎ Produccion ⏎ ⏎ DEPVEN ⏎ Ventas ⏎ ⏎"
+                << QStringList{"DEPADM|Administracion", "DEPVEN|Ventas", "Produccion|"};
+            NewEngineRow(motor, "G") << "G1 ⏎ Uno ⏎ ⏎ G2 ⏎ Dos ⏎ ⏎ G3 ⏎ Tres ⏎ ⏎"
+                                     << QStringList{"Dos|", "G1|Uno", "G3|Tres"};
+        }
+    }
+    void introsDeMas() {
+        QFETCH(int, engine);
+        QFETCH(QString, teclas);
+        QFETCH(QStringList, filas);
+        TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
+        TModuloDatos modulo;
+        MessageSeam::clearLog();
+        QPointer<TfGENEGANA> f = abrir();
+        QVERIFY(f);
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        TDBGrid* g = f->DBGrid1;
+        g->setFocus();
+        QTRY_VERIFY(g->hasFocus());
+        PulsarEnFoco({QStringLiteral("⏎")}, g);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Insert);
+        QCOMPARE(f->Table1->State(), dsInsert);
+        PulsarEnFoco(teclas.split(QLatin1Char(' ')), g);
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(FilasEnOtraSesion(
+                     QStringLiteral("SELECT Codigo, Descripcion FROM GRANALIS ORDER BY Codigo")),
+                 filas);
+        // The last Enter crossed the new line's code; it waits, untouched.
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QVERIFY(!f->Table1->Modified());
+        QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("Descripcion"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
 };
 
 QTEST_MAIN(TestGeneGana)
