@@ -25,6 +25,13 @@
 #include "ui/menus.h"
 #include "ui/registry.h"
 
+namespace {
+TfNOMIPAIS* abrir() {
+    RegistrarTfNOMIPAIS();
+    return qobject_cast<TfNOMIPAIS*>(CreateForm(QStringLiteral("TfNOMIPAIS")));
+}
+}  // namespace
+
 class TestNomiPais : public QObject {
     Q_OBJECT
 
@@ -36,9 +43,7 @@ private Q_SLOTS:
         QFETCH(int, engine);
         TestInstalacion inst(Engine(engine), empresa1());
         TModuloDatos modulo;
-        RegistrarTfNOMIPAIS();
-        QPointer<TfNOMIPAIS> f =
-            qobject_cast<TfNOMIPAIS*>(CreateForm(QStringLiteral("TfNOMIPAIS")));
+        QPointer<TfNOMIPAIS> f = abrir();
         QVERIFY(f);
         QCOMPARE(f->Caption(), QStringLiteral("Maestro de Paises"));
         QCOMPARE(f->ModoRefresco, QStringLiteral("Apertura/Cierre"));
@@ -107,9 +112,7 @@ private Q_SLOTS:
         QFETCH(QStringList, filas);
         TestInstalacion inst(Engine(engine), empresa1());
         TModuloDatos modulo;
-        RegistrarTfNOMIPAIS();
-        QPointer<TfNOMIPAIS> f =
-            qobject_cast<TfNOMIPAIS*>(CreateForm(QStringLiteral("TfNOMIPAIS")));
+        QPointer<TfNOMIPAIS> f = abrir();
         QVERIFY(f);
         f->Show();
         QVERIFY(QTest::qWaitForWindowActive(f));

@@ -45,6 +45,17 @@ TfGENEGANA* abrir() {
     return qobject_cast<TfGENEGANA*>(CreateForm(QStringLiteral("TfGENEGANA")));
 }
 
+// The window shown with the keys in its grid, the messages' log emptied.
+TfGENEGANA* abrirConFocoEnRejilla() {
+    MessageSeam::clearLog();
+    TfGENEGANA* f = abrir();
+    if (!f) return nullptr;
+    f->Show();
+    if (!QTest::qWaitForWindowActive(f)) return nullptr;
+    f->DBGrid1->setFocus();
+    return QTest::qWaitFor([f] { return f->DBGrid1->hasFocus(); }) ? f : nullptr;
+}
+
 // The key typed into the first column and the column left; false when the
 // grid refused to leave it.
 bool teclearCodigo(TfGENEGANA* f, const QString& codigo) {
@@ -173,14 +184,9 @@ private Q_SLOTS:
         QFETCH(int, engine);
         TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
         TModuloDatos modulo;
-        MessageSeam::clearLog();
-        QPointer<TfGENEGANA> f = abrir();
+        QPointer<TfGENEGANA> f = abrirConFocoEnRejilla();
         QVERIFY(f);
-        f->Show();
-        QVERIFY(QTest::qWaitForWindowActive(f));
         TDBGrid* g = f->DBGrid1;
-        g->setFocus();
-        QTRY_VERIFY(g->hasFocus());
         QTest::keyClick(g, Qt::Key_Insert);
         QCOMPARE(f->Table1->State(), dsInsert);
         const QList<std::pair<QString, QString>> grupos{{"ADM", "Administración"},
@@ -246,14 +252,9 @@ private Q_SLOTS:
         QFETCH(QStringList, filas);
         TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
         TModuloDatos modulo;
-        MessageSeam::clearLog();
-        QPointer<TfGENEGANA> f = abrir();
+        QPointer<TfGENEGANA> f = abrirConFocoEnRejilla();
         QVERIFY(f);
-        f->Show();
-        QVERIFY(QTest::qWaitForWindowActive(f));
         TDBGrid* g = f->DBGrid1;
-        g->setFocus();
-        QTRY_VERIFY(g->hasFocus());
         PulsarEnFoco({QStringLiteral("⏎")}, g);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Insert);
         QCOMPARE(f->Table1->State(), dsInsert);
