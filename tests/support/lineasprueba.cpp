@@ -40,7 +40,7 @@ int ColumnaDe(TDBGrid* Rejilla, const QString& Campo) {
 }  // namespace
 
 void ActuarSobreLinea(TForm* Ventana, TDBGrid* Rejilla, int Fila, const QString& Campo,
-                      const QString& Accion, const QString& Valor) {
+                      const QString& Accion, const QString& Valor, bool PorTeclado) {
     MostrarPagina(Rejilla);
     const int columna = ColumnaDe(Rejilla, Campo);
     QVERIFY2(columna >= 0, qPrintable(Campo));
@@ -48,12 +48,19 @@ void ActuarSobreLinea(TForm* Ventana, TDBGrid* Rejilla, int Fila, const QString&
     QVERIFY(celda.isValid());
     Rejilla->scrollTo(celda);
     const QPoint punto = Rejilla->visualRect(celda).center();
-    QTest::mouseClick(Rejilla->viewport(), Qt::LeftButton, {}, punto);
+    if (PorTeclado) {
+        // The cell reached with Tab from where the keys left the cursor.
+        for (int i = 0; i < Rejilla->Columns().Count() && Rejilla->SelectedIndex() != columna; ++i)
+            PulsarEnFoco({QStringLiteral("⇥")}, Rejilla);
+        QCOMPARE(Rejilla->SelectedIndex(), columna);
+    } else {
+        QTest::mouseClick(Rejilla->viewport(), Qt::LeftButton, {}, punto);
+    }
     QTRY_VERIFY(Rejilla->hasFocus());
     QCOMPARE(Rejilla->currentIndex().row(), Fila);
     if (Accion == QLatin1String("borrar")) {
         MessageSeam::enqueue(QStringLiteral("SI"));
-        QTest::keyClick(Rejilla, Qt::Key_Delete, Qt::ControlModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete, Qt::ControlModifier);
     } else if (Accion == QLatin1String("teclear")) {
         TeclearEnFoco(Valor);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
@@ -64,7 +71,10 @@ void ActuarSobreLinea(TForm* Ventana, TDBGrid* Rejilla, int Fila, const QString&
             d->ClientDataSet1->First();
             d->pbConformeClick();
         });
-        QTest::mouseDClick(Rejilla->viewport(), Qt::LeftButton, {}, punto);
+        if (PorTeclado)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
+        else
+            QTest::mouseDClick(Rejilla->viewport(), Qt::LeftButton, {}, punto);
     }
     QCoreApplication::processEvents();
     if (auto* conforme = Ventana->findChild<QAbstractButton*>(QStringLiteral("pbConforme")))
@@ -114,6 +124,21 @@ void DejarLineaPendiente(TDBGrid* Rejilla, int Fila, const QString& Tecla) {
     QCOMPARE(Rejilla->currentIndex().row(), filas);
 }
 
+void CruzarLineaConIntro(TDBGrid* Rejilla, int Fila) {
+    MostrarPagina(Rejilla);
+    int primera = 0;
+    while (primera < Rejilla->Columns().Count() - 1 && !Rejilla->Columns()[primera]->Visible())
+        ++primera;
+    const QModelIndex celda = Rejilla->model()->index(Fila, primera);
+    QVERIFY(celda.isValid());
+    QTest::mouseClick(Rejilla->viewport(), Qt::LeftButton, {}, Rejilla->visualRect(celda).center());
+    QTRY_VERIFY(Rejilla->hasFocus());
+    for (int i = 0; i <= Rejilla->Columns().Count() && Rejilla->currentIndex().row() == Fila; ++i)
+        PulsarEnFoco({QStringLiteral("⏎")}, Rejilla);
+    QCOMPARE(Rejilla->currentIndex().row(), Fila + 1);
+    QCOMPARE(Rejilla->DataSource()->DataSet()->State(), dsBrowse);
+}
+
 void FilasLineaBajoElCursor(const QList<RejillaDeLineas>& Rejillas) {
     QTest::addColumn<int>("engine");
     QTest::addColumn<QString>("rejilla");
@@ -125,8 +150,8 @@ void FilasLineaBajoElCursor(const QList<RejillaDeLineas>& Rejillas) {
     QTest::addColumn<QStringList>("lineas");
     for (Engine motor : AvailableEngines())
         for (const RejillaDeLineas& r : Rejillas)
-            for (const QString momento :
-                 {"abierta", "grabada", "movida", "pendiente tras Intro", "pendiente tras Abajo"})
+            for (const QString momento : {"abierta", "grabada", "movida", "pendiente tras Intro",
+                                          "pendiente tras Abajo", "tras Intro por la anterior"})
                 for (const QString accion : {"borrar", "teclear", "buscar"}) {
                     const bool buscar = accion == QLatin1String("buscar");
                     if (buscar && r.buscado.isEmpty()) continue;
@@ -238,8 +263,10 @@ void CasoLineaBajoElCursor(TFichaPersona* Ventana, const QString& Codigo,
     TDBGrid* rejillaLineas = Ventana->findChild<TDBGrid*>(rejilla);
     if (momento.startsWith(QLatin1String("pendiente")))
         DejarLineaPendiente(rejillaLineas, 2, momento.section(QLatin1Char(' '), -1));
+    const bool porTeclado = momento == QLatin1String("tras Intro por la anterior");
+    if (porTeclado) CruzarLineaConIntro(rejillaLineas, 1);
     if (QTest::currentTestFailed()) return;
-    ActuarSobreLinea(Ventana, rejillaLineas, 2, campo, accion, valor);
+    ActuarSobreLinea(Ventana, rejillaLineas, 2, campo, accion, valor, porTeclado);
     if (QTest::currentTestFailed()) return;
     QCOMPARE(FilasEnOtraSesion(consulta), lineas);
     QCOMPARE(FilasEnOtraSesion(ConsultaAjena), Ajenas);
