@@ -37,6 +37,19 @@ int ColumnaDe(TDBGrid* Rejilla, const QString& Campo) {
     return -1;
 }
 
+// A click on the line's first visible column; the grid takes the keys.
+void ClicEnPrimeraColumna(TDBGrid* Rejilla, int Fila) {
+    MostrarPagina(Rejilla);
+    int primera = 0;
+    while (primera < Rejilla->Columns().Count() - 1 && !Rejilla->Columns()[primera]->Visible())
+        ++primera;
+    const QModelIndex celda = Rejilla->model()->index(Fila, primera);
+    QVERIFY(celda.isValid());
+    QTest::mouseClick(Rejilla->viewport(), Qt::LeftButton, {}, Rejilla->visualRect(celda).center());
+    QTRY_VERIFY(Rejilla->hasFocus());
+    QCOMPARE(Rejilla->currentIndex().row(), Fila);
+}
+
 }  // namespace
 
 void ActuarSobreLinea(TForm* Ventana, TDBGrid* Rejilla, int Fila, const QString& Campo,
@@ -101,17 +114,10 @@ void LlevarRegistroA(TForm* Ventana, QWidget* Nombre, const QString& Momento) {
 }
 
 void DejarLineaPendiente(TDBGrid* Rejilla, int Fila, const QString& Tecla) {
-    MostrarPagina(Rejilla);
     TDataSet* lineas = Rejilla->DataSource()->DataSet();
     const int filas = Rejilla->model()->rowCount();
-    int primera = 0;
-    while (primera < Rejilla->Columns().Count() - 1 && !Rejilla->Columns()[primera]->Visible())
-        ++primera;
-    const QModelIndex celda = Rejilla->model()->index(Fila, primera);
-    QVERIFY(celda.isValid());
-    QTest::mouseClick(Rejilla->viewport(), Qt::LeftButton, {}, Rejilla->visualRect(celda).center());
-    QTRY_VERIFY(Rejilla->hasFocus());
-    QCOMPARE(Rejilla->currentIndex().row(), Fila);
+    ClicEnPrimeraColumna(Rejilla, Fila);
+    if (QTest::currentTestFailed()) return;
     if (Tecla == QLatin1String("Abajo")) {
         QTest::keyClick(Rejilla, Qt::Key_Down);
     } else {
@@ -125,18 +131,36 @@ void DejarLineaPendiente(TDBGrid* Rejilla, int Fila, const QString& Tecla) {
 }
 
 void CruzarLineaConIntro(TDBGrid* Rejilla, int Fila) {
-    MostrarPagina(Rejilla);
-    int primera = 0;
-    while (primera < Rejilla->Columns().Count() - 1 && !Rejilla->Columns()[primera]->Visible())
-        ++primera;
-    const QModelIndex celda = Rejilla->model()->index(Fila, primera);
-    QVERIFY(celda.isValid());
-    QTest::mouseClick(Rejilla->viewport(), Qt::LeftButton, {}, Rejilla->visualRect(celda).center());
-    QTRY_VERIFY(Rejilla->hasFocus());
+    ClicEnPrimeraColumna(Rejilla, Fila);
+    if (QTest::currentTestFailed()) return;
     for (int i = 0; i <= Rejilla->Columns().Count() && Rejilla->currentIndex().row() == Fila; ++i)
         PulsarEnFoco({QStringLiteral("⏎")}, Rejilla);
     QCOMPARE(Rejilla->currentIndex().row(), Fila + 1);
     QCOMPARE(Rejilla->DataSource()->DataSet()->State(), dsBrowse);
+}
+
+void ClicEnLineaBorradaEntretanto(TDBGrid* Rejilla, int Actual, int Fila, const QString& Borrado) {
+    ClicEnPrimeraColumna(Rejilla, Actual);
+    if (QTest::currentTestFailed()) return;
+    TDataSet* lineas = Rejilla->DataSource()->DataSet();
+    TField* campo = Rejilla->SelectedField();
+    QVERIFY(campo);
+    const QString antes = campo->DisplayText();
+    FilasEnOtraSesion(Borrado);
+    MessageSeam::clearLog();
+    const QModelIndex celda = Rejilla->model()->index(Fila, Rejilla->SelectedIndex());
+    QTest::mouseClick(Rejilla->viewport(), Qt::LeftButton, {}, Rejilla->visualRect(celda).center());
+    QCOMPARE(TextosMostrados(),
+             QStringList{QStringLiteral(
+                 "¡Este registro ya no está disponible en la vista actual!. Para ver la nueva "
+                 "situación vuelva a seleccionar o filtrar los datos que desee.")});
+    QCOMPARE(lineas->State(), dsBrowse);
+    QCOMPARE(campo->DisplayText(), antes);
+    QCOMPARE(Rejilla->currentIndex().data().toString(), antes);
+    QTRY_VERIFY(Rejilla->hasFocus());
+    MessageSeam::enqueue(QStringLiteral("SI"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete, Qt::ControlModifier);
+    QCoreApplication::processEvents();
 }
 
 void FilasLineaBajoElCursor(const QList<RejillaDeLineas>& Rejillas) {

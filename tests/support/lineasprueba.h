@@ -39,6 +39,12 @@ void LlevarRegistroA(TForm* Ventana, QWidget* Nombre, const QString& Momento);
 // new line begins after it; "Abajo", a click on the line and Down.
 void DejarLineaPendiente(TDBGrid* Rejilla, int Fila, const QString& Tecla);
 
+// The clerk on the grid's line Actual (clicked) clicks line Fila, which
+// another clerk deleted meanwhile (Borrado, run in another session): he is
+// told it is gone, line Actual stays current and is drawn so; then
+// Ctrl+Supr, answered "SI", to the control with the focus.
+void ClicEnLineaBorradaEntretanto(TDBGrid* Rejilla, int Actual, int Fila, const QString& Borrado);
+
 // A line grid of a window with three lines.
 struct RejillaDeLineas {
     QString nombre;    // the grid's object name
