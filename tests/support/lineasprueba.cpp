@@ -114,6 +114,7 @@ void LlevarRegistroA(TForm* Ventana, QWidget* Nombre, const QString& Momento) {
 }
 
 void DejarLineaPendiente(TDBGrid* Rejilla, int Fila, const QString& Tecla) {
+    MostrarPagina(Rejilla);
     TDataSet* lineas = Rejilla->DataSource()->DataSet();
     const int filas = Rejilla->model()->rowCount();
     ClicEnPrimeraColumna(Rejilla, Fila);
