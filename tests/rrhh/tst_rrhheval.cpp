@@ -677,6 +677,29 @@ private Q_SLOTS:
         cerrar(f);
     }
 
+    // The lines grid gone through with Enter, Tab and Shift+Tab keeps the
+    // keys ("Código Operario" never gets them); nothing stored changes.
+    void recorridoConTeclas_data() { AddEngineRows(); }
+    void recorridoConTeclas() {
+        QFETCH(int, engine);
+        Entorno e{Engine(engine)};
+        e.principal.show();
+        QVERIFY(QTest::qWaitForWindowActive(&e.principal));
+        QPointer<TfRRHHEVAL> f = abrir();
+        nuevaEvaluacion(f, 1, QStringLiteral("Puesto"), QStringLiteral("10/01/2024"));
+        for (const char* p : {"5", "6"}) nuevaLinea(f, QLatin1String(p));
+        const QString antes = lineas();
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        MessageSeam::clearLog();
+        RecorrerRejillaConTeclas(f->DBGrid1);
+        if (QTest::currentTestFailed()) return;
+        QCOMPARE(TextosMostrados(), QStringList());
+        QCOMPARE(lineas(), antes);
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger(), 1);
+        cerrar(f);
+    }
+
     // A click on an evaluation line another clerk deleted meanwhile is
     // told; the line current before stays current, and the delete that
     // follows removes that line, never another.

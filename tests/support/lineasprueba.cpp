@@ -132,12 +132,43 @@ void DejarLineaPendiente(TDBGrid* Rejilla, int Fila, const QString& Tecla) {
 }
 
 void CruzarLineaConIntro(TDBGrid* Rejilla, int Fila) {
+    MostrarPagina(Rejilla);
+    const int filas = Rejilla->model()->rowCount();
     ClicEnPrimeraColumna(Rejilla, Fila);
     if (QTest::currentTestFailed()) return;
     for (int i = 0; i <= Rejilla->Columns().Count() && Rejilla->currentIndex().row() == Fila; ++i)
         PulsarEnFoco({QStringLiteral("⏎")}, Rejilla);
     QCOMPARE(Rejilla->currentIndex().row(), Fila + 1);
-    QCOMPARE(Rejilla->DataSource()->DataSet()->State(), dsBrowse);
+    QCOMPARE(Rejilla->DataSource()->DataSet()->State(), Fila + 1 < filas ? dsBrowse : dsInsert);
+}
+
+void RecorrerRejillaConTeclas(TDBGrid* Rejilla) {
+    MostrarPagina(Rejilla);
+    TDataSet* lineas = Rejilla->DataSource()->DataSet();
+    const int filas = Rejilla->model()->rowCount();
+    QVERIFY2(filas >= 2, qPrintable(Rejilla->objectName()));
+    CruzarLineaConIntro(Rejilla, 0);
+    if (QTest::currentTestFailed()) return;
+    PulsarEnFoco({QStringLiteral("⇤")}, Rejilla);
+    QCOMPARE(Rejilla->currentIndex().row(), 0);
+    QCOMPARE(Rejilla->currentIndex().column(), Rejilla->SelectedIndex());
+    QVERIFY(Rejilla->SelectedIndex() > 0);
+    QCOMPARE(lineas->State(), dsBrowse);
+    if (Rejilla->ReadOnly() || !(Rejilla->Options() & dgEditing) || !lineas->CanModify()) {
+        // Where no line is added, Enter on the last line stays on it.
+        ClicEnPrimeraColumna(Rejilla, filas - 1);
+        for (int i = 0; i <= Rejilla->Columns().Count(); ++i)
+            PulsarEnFoco({QStringLiteral("⏎")}, Rejilla);
+        QCOMPARE(Rejilla->currentIndex().row(), filas - 1);
+        QCOMPARE(lineas->State(), dsBrowse);
+        return;
+    }
+    CruzarLineaConIntro(Rejilla, filas - 1);
+    if (QTest::currentTestFailed()) return;
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    QVERIFY(Rejilla->hasFocus());
+    QCOMPARE(lineas->State(), dsBrowse);
+    QCOMPARE(Rejilla->model()->rowCount(), filas);
 }
 
 void ClicEnLineaBorradaEntretanto(TDBGrid* Rejilla, int Actual, int Fila, const QString& Borrado) {

@@ -26,8 +26,16 @@ void ActuarSobreLinea(TForm* Ventana, TDBGrid* Rejilla, int Fila, const QString&
                       const QString& Accion, const QString& Valor, bool PorTeclado = false);
 
 // A click on the first column of the grid's line Fila and Enter through its
-// columns until the next line is current, the focus in the grid after each.
+// columns until the next line is current (a new one after the last), the
+// focus in the grid after each.
 void CruzarLineaConIntro(TDBGrid* Rejilla, int Fila);
+
+// A grid of two lines or more (its page brought up) gone through with the
+// keys, the focus in the grid after each: Enter through the first line
+// onto the second, Shift+Tab back onto the first's last column, Enter
+// through the last line onto a new one, Up, which drops it. Nothing stored
+// changes.
+void RecorrerRejillaConTeclas(TDBGrid* Rejilla);
 
 // The record of a window brought to a moment: "abierta", as opened;
 // "grabada", a letter typed at the end of the edit Nombre and the record
