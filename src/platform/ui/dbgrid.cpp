@@ -1352,8 +1352,14 @@ void TDBGrid::mousePressEvent(QMouseEvent* event) {
         return;
     }
     const QModelIndex at = indexAt(event->position().toPoint());
+    const QVariant apuntada = at.isValid() && at.row() < model_->rows.size()
+                                  ? model_->rows[at.row()].row.identity
+                                  : QVariant();
     QTableView::mousePressEvent(event);
     if (!at.isValid() || !dataSet()) return;
+    // A line that was not reached (deleted meanwhile) is neither selected
+    // nor told to the form as clicked: the line current is another.
+    if (apuntada.isValid() && dataSet()->GetBookmark().identity != apuntada) return;
     if (options_ & dgMultiSelect) {
         if (event->modifiers() & Qt::ControlModifier)
             selectedRows_.setCurrentRowSelected(!selectedRows_.CurrentRowSelected());

@@ -300,13 +300,17 @@ void TestDBGrid::gridAndDatasetMoveTogether() {
 // as current.
 void TestDBGrid::aClickOnARowGoneMeanwhile_data() {
     QTest::addColumn<bool>("tecleada");
-    QTest::newRow("navegando") << false;
-    QTest::newRow("con la línea tecleada") << true;
+    QTest::addColumn<bool>("multiple");
+    QTest::newRow("navegando") << false << false;
+    QTest::newRow("con la línea tecleada") << true << false;
+    QTest::newRow("Ctrl+clic con selección múltiple") << false << true;
 }
 void TestDBGrid::aClickOnARowGoneMeanwhile() {
     QFETCH(bool, tecleada);
+    QFETCH(bool, multiple);
     Personal p(false);
     Rejilla r(&p.source);
+    if (multiple) r.grid->setOptions(r.grid->Options() | dgMultiSelect);
     ErroresCapturados errores;
     TDatabase* db = db_->db();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
@@ -314,10 +318,13 @@ void TestDBGrid::aClickOnARowGoneMeanwhile() {
     if (tecleada) TeclearEnFoco(QStringLiteral("Otro"));
     db->Execute(QStringLiteral("DELETE FROM PERSONAL WHERE Codigo = 3"));
     const QRect celda = r.grid->visualRect(r.grid->model()->index(2, 0));
-    QTest::mouseClick(r.grid->viewport(), Qt::LeftButton, {}, celda.center());
+    QTest::mouseClick(r.grid->viewport(), Qt::LeftButton,
+                      multiple ? Qt::ControlModifier : Qt::KeyboardModifiers(), celda.center());
     db->Execute(QStringLiteral(
         "INSERT INTO PERSONAL (Codigo, Nombre, Importe) VALUES (3, 'Nombre 3', 4.5)"));
     QCOMPARE(errores.textos, QStringList{"Record/Key Deleted"});
+    // Nothing selected for a later "Eliminación Múltiple".
+    QCOMPARE(r.grid->SelectedRows().Count(), 0);
     QCOMPARE(p.table.State(), dsBrowse);
     QCOMPARE(p.codigo(), 2);
     QCOMPARE(r.cell(r.currentRow(), 0), QStringLiteral("2"));
@@ -325,6 +332,7 @@ void TestDBGrid::aClickOnARowGoneMeanwhile() {
     QCOMPARE(r.grid->currentIndex().column(), 1);
     QCOMPARE(nombreEnBase(db, 2), tecleada ? QStringLiteral("Otro") : QStringLiteral("Nombre 2"));
     QVERIFY(r.grid->hasFocus());
+    db->Execute(QStringLiteral("UPDATE PERSONAL SET Nombre = 'Nombre 2' WHERE Codigo = 2"));
 }
 
 // Tab and Shift+Tab move through the cells and lines of a grid and never
