@@ -11,9 +11,11 @@
 // cell is left and the record is posted when the row is left. Down on the
 // last record appends one; Up on an appended record left untouched cancels it.
 // A row clicked is reached by its identity, whatever the line posted or given
-// up on the way re-read. Tab and Enter pass over a memo's "…" column (its
-// viewer is opened with the mouse or the form's key); the cell highlighted is
-// always the current one.
+// up on the way re-read, and the cell clicked is the current one; a row
+// deleted meanwhile is told and the current row stays. Tab and Enter pass
+// over a memo's "…" column (its viewer is opened with the mouse or the
+// form's key) and never take the keys out of the grid; letters never search.
+// The cell highlighted is always the current one.
 // A memo, or a text the cell's single-line editor cannot hold whole (longer
 // than it or its field, or with line ends), is not edited in the cell; where
 // its column has a button, the cell opens read-only, for the button.
@@ -253,7 +255,8 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     bool event(QEvent* event) override;
-    // Tab while a line is typed stays in the grid (see nextLine).
+    // Tab (and Enter, which the forms make a Tab) stays in a grid of cells:
+    // the next column, the next line (see nextLine, previousLine).
     bool focusNextPrevChild(bool next) override;
     void keyPressEvent(QKeyEvent* event) override;
     // No search by typed letters: a letter never moves the cursor to
