@@ -666,8 +666,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("accion");
         QTest::addColumn<QStringList>("lineas");
         for (Engine e : AvailableEngines())
-            for (const char* momento :
-                 {"abierta", "pendiente tras Intro", "pendiente tras Abajo"}) {
+            for (const char* momento : {"abierta", "pendiente tras Intro", "pendiente tras Abajo",
+                                        "tras Intro por la anterior"}) {
                 NewEngineRow(e, QByteArray(QByteArray(momento) + " teclear").constData())
                     << QString::fromUtf8(momento) << "teclear"
                     << QStringList{"23|G1|D1", "27|G2|D2", "29|G3|Prueba"};
@@ -704,11 +704,13 @@ private Q_SLOTS:
             this, [](void*) { SetApplicationExceptionHandler(nullptr); });
         if (momento.startsWith(QLatin1String("pendiente")))
             DejarLineaPendiente(g, 2, momento.section(QLatin1Char(' '), -1));
+        const bool porTeclado = momento == QLatin1String("tras Intro por la anterior");
+        if (porTeclado) CruzarLineaConIntro(g, 1);
         if (QTest::currentTestFailed()) return;
         const bool buscar = accion == QLatin1String("buscar");
-        ActuarSobreLinea(f, g, 2,
-                         buscar ? QStringLiteral("GrupoAnalisis") : QStringLiteral("Descripcion"),
-                         accion, buscar ? QStringLiteral("G4") : QStringLiteral("Prueba"));
+        ActuarSobreLinea(
+            f, g, 2, buscar ? QStringLiteral("GrupoAnalisis") : QStringLiteral("Descripcion"),
+            accion, buscar ? QStringLiteral("G4") : QStringLiteral("Prueba"), porTeclado);
         if (QTest::currentTestFailed()) return;
         // The line is left as the clerk leaves it: a move to another line.
         QWidget* foco = QApplication::focusWidget();

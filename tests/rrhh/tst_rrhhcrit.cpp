@@ -20,6 +20,7 @@
 #include "rrhh/rrhhcrit.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
+#include "support/lineasprueba.h"
 #include "support/sqlprueba.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
@@ -258,6 +259,43 @@ private Q_SLOTS:
                  QStringLiteral("Formacion|P1|1|\r\nPuesto|P1|2|\r\nPuesto|P1|3|"));
         QCOMPARE(lineas(QStringLiteral("CICLOCAP")),
                  QStringLiteral("Puesto|P1|1|Básico\r\nPuesto|P1|2|Avanzado"));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // The criteria and cycle grids gone through with Enter, Tab and
+    // Shift+Tab keep the keys (the type combo never gets them); nothing
+    // stored changes.
+    void recorridoConTeclas_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<bool>("ciclo");
+        for (Engine e : AvailableEngines())
+            for (bool ciclo : {false, true})
+                QTest::addRow("%s %s", qPrintable(EngineTag(e)), ciclo ? "ciclo" : "criterios")
+                    << int(e) << ciclo;
+    }
+    void recorridoConTeclas() {
+        QFETCH(int, engine);
+        QFETCH(bool, ciclo);
+        TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
+        TModuloDatos modulo;
+        sql(QStringLiteral("INSERT INTO PUESTO (Codigo, Descripcion) VALUES ('P1', 'Tornero')"));
+        TipoCriterios.clear();
+        QPointer<TfRRHHCRIT> f = abrir();
+        QVERIFY(f);
+        TTable* t = ciclo ? f->Table3 : f->Table2;
+        nuevaLinea(f, t, ciclo ? QStringLiteral("Básico") : QString(), QStringLiteral("Uno"));
+        nuevaLinea(f, t, ciclo ? QStringLiteral("Avanzado") : QString(), QStringLiteral("Dos"));
+        const QString tabla = ciclo ? QStringLiteral("CICLOCAP") : QStringLiteral("CRITEVAL");
+        const QString antes = lineas(tabla);
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        MessageSeam::clearLog();
+        RecorrerRejillaConTeclas(ciclo ? f->DBGrid2 : f->DBGrid1);
+        if (QTest::currentTestFailed()) return;
+        QCOMPARE(TextosMostrados(), QStringList());
+        QCOMPARE(lineas(tabla), antes);
+        QCOMPARE(f->EditTipo->Text(), QStringLiteral("Puesto"));
         f->Close();
         QTRY_VERIFY(!f);
     }

@@ -25,6 +25,7 @@
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
 #include "support/instalacion.h"
+#include "support/lineasprueba.h"
 #include "support/sqlprueba.h"
 #include "support/tecladoprueba.h"
 #include "ui/controls.h"
@@ -673,6 +674,51 @@ private Q_SLOTS:
         QCOMPARE(f->Table1->FieldByName(QStringLiteral("Observaciones"))->AsString(),
                  sustituida ? QStringLiteral("Otra") : QString());
         QCOMPARE(f->Table2->RecordCount(), sustituida ? 0 : 1);
+        cerrar(f);
+    }
+
+    // The lines grid gone through with Enter, Tab and Shift+Tab keeps the
+    // keys ("Código Operario" never gets them); nothing stored changes.
+    void recorridoConTeclas_data() { AddEngineRows(); }
+    void recorridoConTeclas() {
+        QFETCH(int, engine);
+        Entorno e{Engine(engine)};
+        e.principal.show();
+        QVERIFY(QTest::qWaitForWindowActive(&e.principal));
+        QPointer<TfRRHHEVAL> f = abrir();
+        nuevaEvaluacion(f, 1, QStringLiteral("Puesto"), QStringLiteral("10/01/2024"));
+        for (const char* p : {"5", "6"}) nuevaLinea(f, QLatin1String(p));
+        const QString antes = lineas();
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        MessageSeam::clearLog();
+        RecorrerRejillaConTeclas(f->DBGrid1);
+        if (QTest::currentTestFailed()) return;
+        QCOMPARE(TextosMostrados(), QStringList());
+        QCOMPARE(lineas(), antes);
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger(), 1);
+        cerrar(f);
+    }
+
+    // A click on an evaluation line another clerk deleted meanwhile is
+    // told; the line current before stays current, and the delete that
+    // follows removes that line, never another.
+    void clicEnLineaBorradaEntretanto_data() { AddEngineRows(); }
+    void clicEnLineaBorradaEntretanto() {
+        QFETCH(int, engine);
+        Entorno e{Engine(engine)};
+        const ExcepcionesALaSesion excepciones;
+        e.principal.show();
+        QVERIFY(QTest::qWaitForWindowActive(&e.principal));
+        QPointer<TfRRHHEVAL> f = abrir();
+        nuevaEvaluacion(f, 1, QStringLiteral("Puesto"), QStringLiteral("10/01/2024"));
+        for (const char* p : {"5", "6", "7"}) nuevaLinea(f, QLatin1String(p));
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        ClicEnLineaBorradaEntretanto(f->DBGrid1, 2, 1,
+                                     QStringLiteral("DELETE FROM LEVLCION WHERE Linea = 2"));
+        if (QTest::currentTestFailed()) return;
+        QCOMPARE(lineas(), QStringLiteral("1|Puesto|1|Criterio"));
         cerrar(f);
     }
 

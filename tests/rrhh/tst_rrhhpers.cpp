@@ -3351,6 +3351,31 @@ private Q_SLOTS:
         QTRY_VERIFY(!f);
     }
 
+    // A click on a position line another clerk deleted meanwhile is told;
+    // the line current before stays current, and the delete that follows
+    // removes that line, never another.
+    void clicEnLineaBorradaEntretanto_data() { AddEngineRows(); }
+    void clicEnLineaBorradaEntretanto() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        datosDeLineas();
+        ExcepcionesALaSesion excepciones;
+        QPointer<TfRRHHPERS> f = abrir();
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        ClicEnLineaBorradaEntretanto(
+            f->DBGridHPuestos, 2, 1,
+            QStringLiteral("DELETE FROM HPUESTO WHERE CodigoOperario = 101 AND Linea = 2"));
+        if (QTest::currentTestFailed()) return;
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(FilasEnOtraSesion(QStringLiteral("SELECT Linea, CodigoPuesto FROM HPUESTO WHERE "
+                                                  "CodigoOperario = 101 ORDER BY Linea")),
+                 QStringList{QStringLiteral("1|ADM")});
+        QCOMPARE(f->Table1->State(), dsBrowse);
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
     // The lines another clerk added under the employee show once the
     // record is confirmed or moved back to, and putting the record into
     // edit for a line does not move off the line.

@@ -34,6 +34,7 @@
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
 #include "support/instalacion.h"
+#include "support/lineasprueba.h"
 #include "support/sqlprueba.h"
 #include "support/tecladoprueba.h"
 #include "ui/controls.h"
@@ -153,6 +154,28 @@ private Q_SLOTS:
     void cleanup() {
         AsignarSeamDialogos({});
         MessageSeam::clearLog();
+    }
+
+    // The plan's grid gone through with Enter, Tab and Shift+Tab keeps the
+    // keys; nothing stored changes.
+    void recorridoConTeclas_data() { AddEngineRows(); }
+    void recorridoConTeclas() {
+        QFETCH(int, engine);
+        Entorno e(engine);
+        e.linea(12, 1, "NO");
+        e.linea(20, 1, "NO");
+        e.f->Table1->Refresh();
+        const QString consulta = QStringLiteral(
+            "SELECT Ejercicio, CodigoOperario, Linea, Tipo, Realizado FROM PLANFORM ORDER BY "
+            "CodigoOperario, Linea");
+        const QStringList antes = FilasEnOtraSesion(consulta);
+        QCOMPARE(antes.size(), 2);
+        e.f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(e.f));
+        RecorrerRejillaConTeclas(e.f->DBGrid1);
+        if (QTest::currentTestFailed()) return;
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(FilasEnOtraSesion(consulta), antes);
     }
 
     void lineas_data() { AddEngineRows(); }

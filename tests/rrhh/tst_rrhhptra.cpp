@@ -20,6 +20,8 @@
 #include "rrhh/rrhhptra.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
+#include "support/lineasprueba.h"
+#include "support/sqlprueba.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
 #include "ui/dbgrid.h"
@@ -148,6 +150,30 @@ private Q_SLOTS:
     // and the new position, or the profile typed into an existing one, stays
     // on screen as typed; once free, the next confirm stores it. Before, an
     // edit went back to the stored profile, the typing lost.
+    // The positions grid gone through with Enter, Tab and Shift+Tab keeps
+    // the keys (the profile memo never gets them); nothing stored changes.
+    void recorridoConTeclas_data() { AddEngineRows(); }
+    void recorridoConTeclas() {
+        QFETCH(int, engine);
+        TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
+        TModuloDatos modulo;
+        QPointer<TfRRHHPTRA> f = abrirPuestos();
+        sql(
+            QStringLiteral("INSERT INTO PUESTO (Codigo, Descripcion) VALUES ('SOL', 'Soldador'), "
+                           "('TOR', 'Tornero')"));
+        f->Table1->Refresh();
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        MessageSeam::clearLog();
+        RecorrerRejillaConTeclas(f->DBGrid1);
+        if (QTest::currentTestFailed()) return;
+        QCOMPARE(FilasEnOtraSesion(QStringLiteral(
+                     "SELECT Codigo, Descripcion, Perfil FROM PUESTO ORDER BY Codigo")),
+                 (QStringList{"SOL|Soldador|", "TOR|Tornero|"}));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
     void confirmacionConLaBaseRetenida_data() { AddEngineRows(); }
     void confirmacionConLaBaseRetenida() {
         QFETCH(int, engine);

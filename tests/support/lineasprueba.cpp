@@ -37,10 +37,23 @@ int ColumnaDe(TDBGrid* Rejilla, const QString& Campo) {
     return -1;
 }
 
+// A click on the line's first visible column; the grid takes the keys.
+void ClicEnPrimeraColumna(TDBGrid* Rejilla, int Fila) {
+    MostrarPagina(Rejilla);
+    int primera = 0;
+    while (primera < Rejilla->Columns().Count() - 1 && !Rejilla->Columns()[primera]->Visible())
+        ++primera;
+    const QModelIndex celda = Rejilla->model()->index(Fila, primera);
+    QVERIFY(celda.isValid());
+    QTest::mouseClick(Rejilla->viewport(), Qt::LeftButton, {}, Rejilla->visualRect(celda).center());
+    QTRY_VERIFY(Rejilla->hasFocus());
+    QCOMPARE(Rejilla->currentIndex().row(), Fila);
+}
+
 }  // namespace
 
 void ActuarSobreLinea(TForm* Ventana, TDBGrid* Rejilla, int Fila, const QString& Campo,
-                      const QString& Accion, const QString& Valor) {
+                      const QString& Accion, const QString& Valor, bool PorTeclado) {
     MostrarPagina(Rejilla);
     const int columna = ColumnaDe(Rejilla, Campo);
     QVERIFY2(columna >= 0, qPrintable(Campo));
@@ -48,12 +61,19 @@ void ActuarSobreLinea(TForm* Ventana, TDBGrid* Rejilla, int Fila, const QString&
     QVERIFY(celda.isValid());
     Rejilla->scrollTo(celda);
     const QPoint punto = Rejilla->visualRect(celda).center();
-    QTest::mouseClick(Rejilla->viewport(), Qt::LeftButton, {}, punto);
+    if (PorTeclado) {
+        // The cell reached with Tab from where the keys left the cursor.
+        for (int i = 0; i < Rejilla->Columns().Count() && Rejilla->SelectedIndex() != columna; ++i)
+            PulsarEnFoco({QStringLiteral("⇥")}, Rejilla);
+        QCOMPARE(Rejilla->SelectedIndex(), columna);
+    } else {
+        QTest::mouseClick(Rejilla->viewport(), Qt::LeftButton, {}, punto);
+    }
     QTRY_VERIFY(Rejilla->hasFocus());
     QCOMPARE(Rejilla->currentIndex().row(), Fila);
     if (Accion == QLatin1String("borrar")) {
         MessageSeam::enqueue(QStringLiteral("SI"));
-        QTest::keyClick(Rejilla, Qt::Key_Delete, Qt::ControlModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete, Qt::ControlModifier);
     } else if (Accion == QLatin1String("teclear")) {
         TeclearEnFoco(Valor);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
@@ -64,7 +84,10 @@ void ActuarSobreLinea(TForm* Ventana, TDBGrid* Rejilla, int Fila, const QString&
             d->ClientDataSet1->First();
             d->pbConformeClick();
         });
-        QTest::mouseDClick(Rejilla->viewport(), Qt::LeftButton, {}, punto);
+        if (PorTeclado)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
+        else
+            QTest::mouseDClick(Rejilla->viewport(), Qt::LeftButton, {}, punto);
     }
     QCoreApplication::processEvents();
     if (auto* conforme = Ventana->findChild<QAbstractButton*>(QStringLiteral("pbConforme")))
@@ -94,14 +117,8 @@ void DejarLineaPendiente(TDBGrid* Rejilla, int Fila, const QString& Tecla) {
     MostrarPagina(Rejilla);
     TDataSet* lineas = Rejilla->DataSource()->DataSet();
     const int filas = Rejilla->model()->rowCount();
-    int primera = 0;
-    while (primera < Rejilla->Columns().Count() - 1 && !Rejilla->Columns()[primera]->Visible())
-        ++primera;
-    const QModelIndex celda = Rejilla->model()->index(Fila, primera);
-    QVERIFY(celda.isValid());
-    QTest::mouseClick(Rejilla->viewport(), Qt::LeftButton, {}, Rejilla->visualRect(celda).center());
-    QTRY_VERIFY(Rejilla->hasFocus());
-    QCOMPARE(Rejilla->currentIndex().row(), Fila);
+    ClicEnPrimeraColumna(Rejilla, Fila);
+    if (QTest::currentTestFailed()) return;
     if (Tecla == QLatin1String("Abajo")) {
         QTest::keyClick(Rejilla, Qt::Key_Down);
     } else {
@@ -112,6 +129,70 @@ void DejarLineaPendiente(TDBGrid* Rejilla, int Fila, const QString& Tecla) {
     QVERIFY(!lineas->Modified());
     QCOMPARE(Rejilla->model()->rowCount(), filas + 1);
     QCOMPARE(Rejilla->currentIndex().row(), filas);
+}
+
+void CruzarLineaConIntro(TDBGrid* Rejilla, int Fila) {
+    MostrarPagina(Rejilla);
+    const int filas = Rejilla->model()->rowCount();
+    ClicEnPrimeraColumna(Rejilla, Fila);
+    if (QTest::currentTestFailed()) return;
+    for (int i = 0; i <= Rejilla->Columns().Count() && Rejilla->currentIndex().row() == Fila; ++i)
+        PulsarEnFoco({QStringLiteral("⏎")}, Rejilla);
+    QCOMPARE(Rejilla->currentIndex().row(), Fila + 1);
+    QCOMPARE(Rejilla->DataSource()->DataSet()->State(), Fila + 1 < filas ? dsBrowse : dsInsert);
+}
+
+void RecorrerRejillaConTeclas(TDBGrid* Rejilla) {
+    MostrarPagina(Rejilla);
+    TDataSet* lineas = Rejilla->DataSource()->DataSet();
+    const int filas = Rejilla->model()->rowCount();
+    QVERIFY2(filas >= 2, qPrintable(Rejilla->objectName()));
+    CruzarLineaConIntro(Rejilla, 0);
+    if (QTest::currentTestFailed()) return;
+    PulsarEnFoco({QStringLiteral("⇤")}, Rejilla);
+    QCOMPARE(Rejilla->currentIndex().row(), 0);
+    QCOMPARE(Rejilla->currentIndex().column(), Rejilla->SelectedIndex());
+    QVERIFY(Rejilla->SelectedIndex() > 0);
+    QCOMPARE(lineas->State(), dsBrowse);
+    if (Rejilla->ReadOnly() || !(Rejilla->Options() & dgEditing) || !lineas->CanModify()) {
+        // Where no line is added, Enter on the last line stays on it.
+        ClicEnPrimeraColumna(Rejilla, filas - 1);
+        for (int i = 0; i <= Rejilla->Columns().Count(); ++i)
+            PulsarEnFoco({QStringLiteral("⏎")}, Rejilla);
+        QCOMPARE(Rejilla->currentIndex().row(), filas - 1);
+        QCOMPARE(lineas->State(), dsBrowse);
+        return;
+    }
+    CruzarLineaConIntro(Rejilla, filas - 1);
+    if (QTest::currentTestFailed()) return;
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    QVERIFY(Rejilla->hasFocus());
+    QCOMPARE(lineas->State(), dsBrowse);
+    QCOMPARE(Rejilla->model()->rowCount(), filas);
+}
+
+void ClicEnLineaBorradaEntretanto(TDBGrid* Rejilla, int Actual, int Fila, const QString& Borrado) {
+    ClicEnPrimeraColumna(Rejilla, Actual);
+    if (QTest::currentTestFailed()) return;
+    TDataSet* lineas = Rejilla->DataSource()->DataSet();
+    TField* campo = Rejilla->SelectedField();
+    QVERIFY(campo);
+    const QString antes = campo->DisplayText();
+    FilasEnOtraSesion(Borrado);
+    MessageSeam::clearLog();
+    const QModelIndex celda = Rejilla->model()->index(Fila, Rejilla->SelectedIndex());
+    QTest::mouseClick(Rejilla->viewport(), Qt::LeftButton, {}, Rejilla->visualRect(celda).center());
+    QCOMPARE(TextosMostrados(),
+             QStringList{QStringLiteral(
+                 "¡Este registro ya no está disponible en la vista actual!. Para ver la nueva "
+                 "situación vuelva a seleccionar o filtrar los datos que desee.")});
+    QCOMPARE(lineas->State(), dsBrowse);
+    QCOMPARE(campo->DisplayText(), antes);
+    QCOMPARE(Rejilla->currentIndex().data().toString(), antes);
+    QTRY_VERIFY(Rejilla->hasFocus());
+    MessageSeam::enqueue(QStringLiteral("SI"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete, Qt::ControlModifier);
+    QCoreApplication::processEvents();
 }
 
 void FilasLineaBajoElCursor(const QList<RejillaDeLineas>& Rejillas) {
@@ -125,8 +206,8 @@ void FilasLineaBajoElCursor(const QList<RejillaDeLineas>& Rejillas) {
     QTest::addColumn<QStringList>("lineas");
     for (Engine motor : AvailableEngines())
         for (const RejillaDeLineas& r : Rejillas)
-            for (const QString momento :
-                 {"abierta", "grabada", "movida", "pendiente tras Intro", "pendiente tras Abajo"})
+            for (const QString momento : {"abierta", "grabada", "movida", "pendiente tras Intro",
+                                          "pendiente tras Abajo", "tras Intro por la anterior"})
                 for (const QString accion : {"borrar", "teclear", "buscar"}) {
                     const bool buscar = accion == QLatin1String("buscar");
                     if (buscar && r.buscado.isEmpty()) continue;
@@ -238,8 +319,10 @@ void CasoLineaBajoElCursor(TFichaPersona* Ventana, const QString& Codigo,
     TDBGrid* rejillaLineas = Ventana->findChild<TDBGrid*>(rejilla);
     if (momento.startsWith(QLatin1String("pendiente")))
         DejarLineaPendiente(rejillaLineas, 2, momento.section(QLatin1Char(' '), -1));
+    const bool porTeclado = momento == QLatin1String("tras Intro por la anterior");
+    if (porTeclado) CruzarLineaConIntro(rejillaLineas, 1);
     if (QTest::currentTestFailed()) return;
-    ActuarSobreLinea(Ventana, rejillaLineas, 2, campo, accion, valor);
+    ActuarSobreLinea(Ventana, rejillaLineas, 2, campo, accion, valor, porTeclado);
     if (QTest::currentTestFailed()) return;
     QCOMPARE(FilasEnOtraSesion(consulta), lineas);
     QCOMPARE(FilasEnOtraSesion(ConsultaAjena), Ajenas);

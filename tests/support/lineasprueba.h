@@ -19,9 +19,23 @@ class TForm;
 // Fila: the grid's row (0 the first line); Campo: the field of the column
 // clicked. Accion: "borrar", Ctrl+Supr answered "SI"; "teclear", Valor typed
 // into the cell and Intro; "buscar", a double click on the cell and Valor
-// searched for and taken in the search window.
+// searched for and taken in the search window. PorTeclado: the line is
+// current already (reached with the keys), the cell is reached with Tab and
+// F2 searches; no click. Every key goes to the control with the focus.
 void ActuarSobreLinea(TForm* Ventana, TDBGrid* Rejilla, int Fila, const QString& Campo,
-                      const QString& Accion, const QString& Valor);
+                      const QString& Accion, const QString& Valor, bool PorTeclado = false);
+
+// A click on the first column of the grid's line Fila and Enter through its
+// columns until the next line is current (a new one after the last), the
+// focus in the grid after each.
+void CruzarLineaConIntro(TDBGrid* Rejilla, int Fila);
+
+// A grid of two lines or more (its page brought up) gone through with the
+// keys, the focus in the grid after each: Enter through the first line
+// onto the second, Shift+Tab back onto the first's last column, Enter
+// through the last line onto a new one, Up, which drops it. Nothing stored
+// changes.
+void RecorrerRejillaConTeclas(TDBGrid* Rejilla);
 
 // The record of a window brought to a moment: "abierta", as opened;
 // "grabada", a letter typed at the end of the edit Nombre and the record
@@ -32,6 +46,12 @@ void LlevarRegistroA(TForm* Ventana, QWidget* Nombre, const QString& Momento);
 // one: "Intro", a click on the line and Enter through its columns until a
 // new line begins after it; "Abajo", a click on the line and Down.
 void DejarLineaPendiente(TDBGrid* Rejilla, int Fila, const QString& Tecla);
+
+// The clerk on the grid's line Actual (clicked) clicks line Fila, which
+// another clerk deleted meanwhile (Borrado, run in another session): he is
+// told it is gone, line Actual stays current and is drawn so; then
+// Ctrl+Supr, answered "SI", to the control with the focus.
+void ClicEnLineaBorradaEntretanto(TDBGrid* Rejilla, int Actual, int Fila, const QString& Borrado);
 
 // A line grid of a window with three lines.
 struct RejillaDeLineas {
@@ -47,9 +67,11 @@ struct RejillaDeLineas {
 // The columns engine, rejilla, consulta, momento, accion, campo, valor and
 // lineas (the lines expected after the action on the last line) and a row
 // for each engine, grid, moment and action. The moments are those of
-// LlevarRegistroA, and "pendiente tras Intro" / "pendiente tras Abajo": the
+// LlevarRegistroA, "pendiente tras Intro" / "pendiente tras Abajo": the
 // record as opened with an empty line pending after the last (see
-// DejarLineaPendiente).
+// DejarLineaPendiente), and "tras Intro por la anterior": the last line
+// reached with Enter through the one before (CruzarLineaConIntro) and acted
+// on with the keys alone.
 void FilasLineaBajoElCursor(const QList<RejillaDeLineas>& Rejillas);
 
 // For the window of the persons of Propietario ("PERSONAL", "CANDIDAT"):

@@ -21,3 +21,26 @@ inline void TeclearEnFoco(const QString& texto) {
         }
     }
 }
+
+// Keys as a clerk presses them, each to the control with the focus: "⏎"
+// Enter, "⇥" Tab, "⇤" Shift+Tab, anything else typed. After each, Dentro
+// (when given) or a control inside it holds the focus.
+inline void PulsarEnFoco(const QStringList& Pasos, QWidget* Dentro = nullptr) {
+    for (const QString& paso : Pasos) {
+        QWidget* foco = QApplication::focusWidget();
+        QVERIFY(foco);
+        if (paso == QStringLiteral("⏎"))
+            QTest::keyClick(foco, Qt::Key_Return);
+        else if (paso == QStringLiteral("⇥"))
+            QTest::keyClick(foco, Qt::Key_Tab);
+        else if (paso == QStringLiteral("⇤"))
+            QTest::keyClick(foco, Qt::Key_Backtab, Qt::ShiftModifier);
+        else
+            TeclearEnFoco(paso);
+        if (QTest::currentTestFailed() || !Dentro) continue;
+        QWidget* ahora = QApplication::focusWidget();
+        QVERIFY2(ahora && (ahora == Dentro || Dentro->isAncestorOf(ahora)),
+                 qPrintable(QStringLiteral("tras %1 el foco está en %2")
+                                .arg(paso, ahora ? ahora->objectName() : QStringLiteral("-"))));
+    }
+}

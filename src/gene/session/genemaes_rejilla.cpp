@@ -118,8 +118,12 @@ QString TMaestroRejilla::ClaveNueva(const QString& TextoClave) {
 void TMaestroRejilla::DBGrid1ColExit(QObject*) {
     if (!CampoClave) return;
     const QString texto = CampoClave->Text().trimmed();
-    // 1. No key: the pending row goes and the column stays.
+    // 1. No key: the pending row goes and the column stays. A new row
+    // nobody typed into is crossed column by column with Enter and Tab as
+    // it is (leaving it for another line drops it): dropped here, the keys
+    // typed next would go into the row above it.
     if (texto.isEmpty()) {
+        if (Table1->State() == dsInsert && !Table1->Modified()) return;
         Table1->Cancel();
         Abort();
     }

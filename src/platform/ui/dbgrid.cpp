@@ -935,12 +935,7 @@ QModelIndex TDBGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modif
         case MoveUp:
             move([&] {
                 UpdateData();
-                // An appended record left untouched goes away; one inserted
-                // above a line goes too, and Up reaches the line above it.
-                if (ds->State() == dsInsert && !ds->Modified() && ds->Eof())
-                    ds->Cancel();
-                else
-                    ds->Prior();
+                lineUp();
             });
             break;
         case MoveDown:
@@ -948,9 +943,7 @@ QModelIndex TDBGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modif
                 UpdateData();
                 if (ds->State() == dsInsert && !ds->Modified()) return;
                 const bool wasInsert = ds->State() == dsInsert;
-                if (ds->MoveBy(1) == 0 && !wasInsert && ds->Eof() && !readOnly_ &&
-                    (options_ & dgEditing) && ds->CanModify())
-                    ds->Append();
+                if (ds->MoveBy(1) == 0 && !wasInsert && ds->Eof() && canAppend()) ds->Append();
             });
             break;
         case MoveNext: {
@@ -963,12 +956,8 @@ QModelIndex TDBGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modif
         case MovePrevious: {
             const int anterior = keyColumnFrom(selectedIndex_ - 1, -1);
             if (anterior >= 0) return model_->index(activeRow_, anterior);
-            // To the line above, at its last column typed into.
-            const QModelIndex arriba = QTableView::moveCursor(action, modifiers);
-            if (arriba.isValid() && arriba.row() != activeRow_ && !keyColumn(arriba.column()))
-                return model_->index(arriba.row(),
-                                     std::max(0, keyColumnFrom(columns_.Count() - 1, -1)));
-            return arriba;
+            previousLine();
+            break;
         }
         case MovePageUp:
             move([&] { ds->MoveBy(-page); });
@@ -998,6 +987,7 @@ void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& prev
     QTableView::currentChanged(current, previous);
     if (syncing_ || !current.isValid()) return;
     const int filaActiva = activeRow_;
+    const int columnaAntes = selectedIndex_;
     // The row reached, by its identity: the line given up or posted on the
     // way, or a handler, re-reads the rows, and the position it had on screen
     // may then hold another line.
@@ -1007,12 +997,22 @@ void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& prev
                                 : QVariant();
     if (current.column() != selectedIndex_) {
         // Leaving a column may be refused.
+        const TDataSet* ds = dataSet();
         const bool tecleando = editingLine();
+        const bool nueva = ds && ds->State() == dsInsert;
+        const bool alFinal = nueva && ds->Eof();
         if (OnColExit && !RunHandler(this, [this] { OnColExit(this); })) {
             // A refusal that gave up the line being typed (an empty new
-            // line) still takes the cursor to the line clicked; the column
-            // stays.
-            if (tecleando && !editingLine() && pedida.isValid()) goToRow(current.row(), pedida);
+            // line) still takes the cursor to the cell clicked; by the keys,
+            // a new line takes its place, so that what is typed next never
+            // lands in the line that was above it.
+            if (tecleando && !editingLine()) {
+                if (pedida.isValid()) {
+                    if (goToRow(current.row(), pedida)) setSelectedIndex(current.column());
+                } else if (nueva) {
+                    restartLine(alFinal);
+                }
+            }
             syncCurrentIndex();
             return;
         }
@@ -1029,17 +1029,25 @@ void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& prev
         }
     }
     if (otraFila) {
-        goToRow(current.row(), pedida);
+        // The cell clicked is the current one, whatever column a post on
+        // the way (a form's after-post) chose; a line gone meanwhile leaves
+        // the cell that was current.
+        const int clicada = selectedIndex_;
+        const int columna = goToRow(current.row(), pedida) ? clicada : columnaAntes;
+        if (selectedIndex_ != columna) setSelectedIndex(columna);
         syncCurrentIndex();
     }
 }
 
-void TDBGrid::goToRow(int row, const QVariant& identity) {
+bool TDBGrid::goToRow(int row, const QVariant& identity) {
     TDataSet* ds = dataSet();
-    if (!ds) return;
+    if (!ds) return false;
+    const int filaAntes = activeRow_;
+    bool ido = false;
     move([&] {
         if (!identity.isValid()) {
             ds->MoveBy(row - activeRow_);
+            ido = true;
             return;
         }
         // The line being typed is posted or given up first; the row is then
@@ -1048,12 +1056,17 @@ void TDBGrid::goToRow(int row, const QVariant& identity) {
         activeRow_ = row;
         try {
             ds->GotoBookmark(TBookmark{identity});
+            ido = true;
         } catch (const EDatabaseError& e) {
-            // Gone meanwhile: the grid shows the record the dataset kept.
             if (e.code() != DbError::InvalidBookmark) throw;
-            fillWindow(activeRow_);
+            // Deleted meanwhile: the clerk is told, as when the arrows reach
+            // it, and the record current before the click stays current
+            // (never one he did not point at).
+            fillWindow(filaAntes);
+            throw EDatabaseError::make(DbError::RecordDeleted);
         }
     });
+    return ido;
 }
 
 bool TDBGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
@@ -1188,9 +1201,39 @@ void TDBGrid::cancelLine() {
         });
 }
 
+bool TDBGrid::canAppend() const {
+    const TDataSet* ds = dataSet();
+    return ds && !readOnly_ && (options_ & dgEditing) && ds->CanModify();
+}
+
+void TDBGrid::lineUp() {
+    TDataSet* ds = dataSet();
+    // An appended record left untouched goes away; one inserted above a
+    // line goes too, and Up reaches the line above it.
+    if (ds->State() == dsInsert && !ds->Modified() && ds->Eof())
+        ds->Cancel();
+    else
+        ds->Prior();
+}
+
+void TDBGrid::restartLine(bool atEnd) {
+    TDataSet* ds = dataSet();
+    if (!ds || !canAppend() || editingLine()) return;
+    move([&] {
+        if (atEnd)
+            ds->Append();
+        else
+            ds->Insert();
+    });
+}
+
 void TDBGrid::nextLine() {
     TDataSet* ds = dataSet();
     if (!ds) return;
+    const bool nueva = ds->State() == dsInsert;
+    const bool alFinal = nueva && ds->Eof();
+    const bool tecleada = nueva && ds->Modified();
+    const QVariant antes = ds->GetBookmark().identity;
     const bool moved = move([&] {
         UpdateData();
         // The column is left as by any other move: its checks may refuse.
@@ -1200,11 +1243,38 @@ void TDBGrid::nextLine() {
         if (ds->State() == dsEdit || ds->State() == dsInsert) ds->Post();
         // The post's own handlers may have started the next line already.
         if (ds->State() == dsInsert) return;
-        const bool canAppend = !readOnly_ && (options_ & dgEditing) && ds->CanModify();
-        if (ds->MoveBy(1) == 0 && ds->Eof() && canAppend) ds->Append();
+        // A line added at the end is followed by a new one at the end, even
+        // where its post put it in its place among the others.
+        if (alFinal && canAppend()) {
+            ds->Append();
+            return;
+        }
+        if (ds->MoveBy(1) == 0 && ds->Eof() && canAppend()) ds->Append();
     });
-    // A new line has its own starting column (set as it began).
-    if (moved && ds->State() != dsInsert) setSelectedIndex(firstVisibleColumn(0));
+    // A new line the checks gave up: another takes its place (the keys
+    // typed next never go into the line above).
+    if (!moved && tecleada && !editingLine()) restartLine(alFinal);
+    // A new line has its own starting column (set as it began); the last
+    // line of a grid that adds none stays where it is.
+    if (moved && ds->State() != dsInsert && (nueva || ds->GetBookmark().identity != antes))
+        setSelectedIndex(firstVisibleColumn(0));
+    syncCurrentIndex();
+}
+
+void TDBGrid::previousLine() {
+    TDataSet* ds = dataSet();
+    if (!ds) return;
+    const bool nueva = ds->State() == dsInsert;
+    const QVariant antes = ds->GetBookmark().identity;
+    move([&] {
+        UpdateData();
+        if (OnColExit) OnColExit(this);
+        lineUp();
+    });
+    // Reached the line above (or the line was given up on the way): its
+    // last column.
+    const bool otra = nueva ? ds->State() != dsInsert : ds->GetBookmark().identity != antes;
+    if (otra) setSelectedIndex(std::max(0, keyColumnFrom(columns_.Count() - 1, -1)));
     syncCurrentIndex();
 }
 
@@ -1215,17 +1285,18 @@ bool TDBGrid::focusNextPrevChild(bool next) {
     // next would otherwise land in the window's next field (its text
     // selected, replaced by the typing).
     if (next && tabKeyNavigation() && ds && isVisible() && isEnabled() && hasFocus() &&
-        ds->State() == dsBrowse && ds->IsEmpty() && !readOnly_ && (options_ & dgEditing) &&
-        ds->CanModify()) {
+        ds->State() == dsBrowse && ds->IsEmpty() && canAppend()) {
         move([&] { ds->Append(); });
         return true;
     }
     if (tabKeyNavigation() && ds && isVisible() && isEnabled()) {
         QKeyEvent tab(QEvent::KeyPress, next ? Qt::Key_Tab : Qt::Key_Backtab, Qt::NoModifier);
         keyPressEvent(&tab);
-        // A line being typed keeps the focus: it is completed, saved or
-        // dropped here, never left behind by Tab.
-        if (tab.isAccepted() || editingLine()) return true;
+        // Tab and Enter move within the grid and never take the keys out of
+        // it (the mouse or the window's keys do): what is typed next goes
+        // to the cell shown as current. A grid of whole rows has no cells
+        // to move through.
+        if (tab.isAccepted() || editingLine() || !(options_ & dgRowSelect)) return true;
     }
     return QAbstractScrollArea::focusNextPrevChild(next);
 }
@@ -1248,7 +1319,7 @@ void TDBGrid::keyPressEvent(QKeyEvent* event) {
         return;
     }
     if (ds && event->key() == Qt::Key_Insert && event->modifiers() == Qt::NoModifier &&
-        !readOnly_ && (options_ & dgEditing) && ds->CanModify()) {
+        canAppend()) {
         move([&] { ds->Insert(); });
         return;
     }
@@ -1281,8 +1352,14 @@ void TDBGrid::mousePressEvent(QMouseEvent* event) {
         return;
     }
     const QModelIndex at = indexAt(event->position().toPoint());
+    const QVariant apuntada = at.isValid() && at.row() < model_->rows.size()
+                                  ? model_->rows[at.row()].row.identity
+                                  : QVariant();
     QTableView::mousePressEvent(event);
     if (!at.isValid() || !dataSet()) return;
+    // A line that was not reached (deleted meanwhile) is neither selected
+    // nor told to the form as clicked: the line current is another.
+    if (apuntada.isValid() && dataSet()->GetBookmark().identity != apuntada) return;
     if (options_ & dgMultiSelect) {
         if (event->modifiers() & Qt::ControlModifier)
             selectedRows_.setCurrentRowSelected(!selectedRows_.CurrentRowSelected());

@@ -11,9 +11,11 @@
 // cell is left and the record is posted when the row is left. Down on the
 // last record appends one; Up on an appended record left untouched cancels it.
 // A row clicked is reached by its identity, whatever the line posted or given
-// up on the way re-read. Tab and Enter pass over a memo's "…" column (its
-// viewer is opened with the mouse or the form's key); the cell highlighted is
-// always the current one.
+// up on the way re-read, and the cell clicked is the current one; a row
+// deleted meanwhile is told and the current row stays. Tab and Enter pass
+// over a memo's "…" column (its viewer is opened with the mouse or the
+// form's key) and never take the keys out of the grid; letters never search.
+// The cell highlighted is always the current one.
 // A memo, or a text the cell's single-line editor cannot hold whole (longer
 // than it or its field, or with line ends), is not edited in the cell; where
 // its column has a button, the cell opens read-only, for the button.
@@ -253,9 +255,13 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     bool event(QEvent* event) override;
-    // Tab while a line is typed stays in the grid (see nextLine).
+    // Tab (and Enter, which the forms make a Tab) stays in a grid of cells:
+    // the next column, the next line (see nextLine, previousLine).
     bool focusNextPrevChild(bool next) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // No search by typed letters: a letter never moves the cursor to
+    // another record.
+    void keyboardSearch(const QString&) override {}
     void mousePressEvent(QMouseEvent* event) override;
     // The selection is the current cell (or row), nothing else.
     void setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) override;
@@ -307,7 +313,9 @@ private:
     // Makes the window's row current: the record of that identity where it
     // has one (the line being typed posted or given up on the way), else the
     // record that many rows away.
-    void goToRow(int row, const QVariant& identity);
+    // False when the row was not reached (a record deleted meanwhile is
+    // told, and the one current before stays current).
+    bool goToRow(int row, const QVariant& identity);
     // A text the field refused in the open editor: the cell is held on it.
     void refused(const QString& text);
     // The refused cell's editor back in focus, its text selected.
@@ -319,6 +327,16 @@ private:
     // Tab (or Enter) on the last column: the line is posted and the next one
     // is shown (a new one at the end where lines may be added).
     void nextLine();
+    // Shift+Tab on the first column: as Up, to the last column of the line
+    // above.
+    void previousLine();
+    // Up's step: an appended line nobody typed into goes, else the record
+    // before.
+    void lineUp();
+    // A new line given up by the checks of a column the keys left starts
+    // again in its place (at the end or where it was inserted).
+    void restartLine(bool atEnd);
+    bool canAppend() const;
     // The columns Tab and Enter stop at: the visible ones but a memo's "…"
     // column, whose viewer the mouse or Ctrl+Enter opens. keyColumnFrom: the
     // first of them from `from` on, by `step` (-1 when none).

@@ -45,6 +45,17 @@ TfGENEGANA* abrir() {
     return qobject_cast<TfGENEGANA*>(CreateForm(QStringLiteral("TfGENEGANA")));
 }
 
+// The window shown with the keys in its grid, the messages' log emptied.
+TfGENEGANA* abrirConFocoEnRejilla() {
+    MessageSeam::clearLog();
+    TfGENEGANA* f = abrir();
+    if (!f) return nullptr;
+    f->Show();
+    if (!QTest::qWaitForWindowActive(f)) return nullptr;
+    f->DBGrid1->setFocus();
+    return QTest::qWaitFor([f] { return f->DBGrid1->hasFocus(); }) ? f : nullptr;
+}
+
 // The key typed into the first column and the column left; false when the
 // grid refused to leave it.
 bool teclearCodigo(TfGENEGANA* f, const QString& codigo) {
@@ -173,14 +184,9 @@ private Q_SLOTS:
         QFETCH(int, engine);
         TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
         TModuloDatos modulo;
-        MessageSeam::clearLog();
-        QPointer<TfGENEGANA> f = abrir();
+        QPointer<TfGENEGANA> f = abrirConFocoEnRejilla();
         QVERIFY(f);
-        f->Show();
-        QVERIFY(QTest::qWaitForWindowActive(f));
         TDBGrid* g = f->DBGrid1;
-        g->setFocus();
-        QTRY_VERIFY(g->hasFocus());
         QTest::keyClick(g, Qt::Key_Insert);
         QCOMPARE(f->Table1->State(), dsInsert);
         const QList<std::pair<QString, QString>> grupos{{"ADM", "Administración"},
@@ -202,16 +208,14 @@ private Q_SLOTS:
         QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("Codigo"));
 
         // A click on the first group's "…" cell: the empty line goes and
-        // the first group is the current one, at the code; a second click
-        // reaches the "…" cell, whose viewer Ctrl+Enter opens.
+        // that cell is the current one, whose viewer Ctrl+Enter opens.
         const QModelIndex celda = g->model()->index(0, 2);
         QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(celda).center());
         QCOMPARE(f->Table1->State(), dsBrowse);
         QCOMPARE(f->Table1->FieldByName(QStringLiteral("Codigo"))->AsString(),
                  QStringLiteral("ADM"));
         QCOMPARE(g->currentIndex().row(), 0);
-        QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("Codigo"));
-        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(celda).center());
+        QCOMPARE(g->currentIndex().column(), 2);
         QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("DescripcionAmpliada"));
         AlMostrarse<TfGENEVMEM>([](TfGENEVMEM* v) {
             v->DBMemo->setText(QStringLiteral("Área | de gestión"));
@@ -222,6 +226,47 @@ private Q_SLOTS:
         QCOMPARE(FilasEnOtraSesion(QStringLiteral(
                      "SELECT Codigo, DescripcionAmpliada FROM GRANALIS ORDER BY Codigo")),
                  (QStringList{"ADM|Área | de gestión", "CALID|"}));
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // Groups typed quickly, one Enter per column shown ("…" included): the
+    // Enter on a new line nobody typed into moves to its next column and
+    // the line stays; a line given up for want of its code gives way to a
+    // new one; no group typed before is ever rewritten, no letter searches.
+    void introsDeMas_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("teclas");
+        QTest::addColumn<QStringList>("filas");
+        for (Engine motor : AvailableEngines()) {
+            NewEngineRow(motor, "DEP")
+                << "DEPADM ⏎ Administracion ⏎ ⏎ DEPPRO ⏎ Produccion ⏎ ⏎ DEPVEN ⏎ Ventas ⏎ ⏎"
+                << QStringList{"DEPADM|Administracion", "DEPVEN|Ventas", "Produccion|"};
+            NewEngineRow(motor, "G") << "G1 ⏎ Uno ⏎ ⏎ G2 ⏎ Dos ⏎ ⏎ G3 ⏎ Tres ⏎ ⏎"
+                                     << QStringList{"Dos|", "G1|Uno", "G3|Tres"};
+        }
+    }
+    void introsDeMas() {
+        QFETCH(int, engine);
+        QFETCH(QString, teclas);
+        QFETCH(QStringList, filas);
+        TestInstalacion inst(Engine(engine), OpcionesInstalacion{.empresaActual = 1});
+        TModuloDatos modulo;
+        QPointer<TfGENEGANA> f = abrirConFocoEnRejilla();
+        QVERIFY(f);
+        TDBGrid* g = f->DBGrid1;
+        PulsarEnFoco({QStringLiteral("⏎")}, g);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Insert);
+        QCOMPARE(f->Table1->State(), dsInsert);
+        PulsarEnFoco(teclas.split(QLatin1Char(' ')), g);
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(FilasEnOtraSesion(
+                     QStringLiteral("SELECT Codigo, Descripcion FROM GRANALIS ORDER BY Codigo")),
+                 filas);
+        // The last Enter crossed the new line's code; it waits, untouched.
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QVERIFY(!f->Table1->Modified());
+        QCOMPARE(g->SelectedField()->FieldName(), QStringLiteral("Descripcion"));
         f->Close();
         QTRY_VERIFY(!f);
     }

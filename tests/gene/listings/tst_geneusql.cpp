@@ -25,6 +25,7 @@
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
 #include "support/esperaprueba.h"
+#include "support/lineasprueba.h"
 #include "support/sqlprueba.h"
 #include "ui/controls.h"
 #include "ui/dbgrid.h"
@@ -782,6 +783,24 @@ private Q_SLOTS:
             QCOMPARE(x.filas().size(), 3);
             QVERIFY_THROWS_EXCEPTION(EDatabaseError, x.f->ClientDataSet1->Edit());
         }
+    }
+
+    // The live result gone through with Enter, Tab and Shift+Tab keeps the
+    // keys (the query-name combo never gets them); nothing stored changes.
+    void recorridoConTeclas_data() { AddEngineRows(); }
+    void recorridoConTeclas() {
+        QFETCH(int, engine);
+        Entorno x{Engine(engine)};
+        x.f->pbModificar->setDown(true);
+        x.abrir(QStringLiteral("SELECT Codigo, Nombre FROM LISTPRU ORDER BY Codigo"));
+        x.f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(x.f));
+        RecorrerRejillaConTeclas(x.f->DBGrid1);
+        if (QTest::currentTestFailed()) return;
+        QCOMPARE(FilasEnOtraSesion(QStringLiteral("SELECT Codigo, Nombre FROM LISTPRU ORDER BY "
+                                                  "Codigo")),
+                 (QStringList{"1|A|B", "2|D'Ors", "3|Luis"}));
+        QCOMPARE(x.f->ClientDataSet1->ChangeCount(), 0);
     }
 
     // "Guardar cambios" writes each result column into the table column it

@@ -186,7 +186,11 @@ private Q_SLOTS:
     void initTestCase();
     void largeTableReadsAWindow();
     void gridAndDatasetMoveTogether();
+    void aClickOnARowGoneMeanwhile_data();
     void aClickOnARowGoneMeanwhile();
+    void tabKeepsTheKeysInTheGrid_data();
+    void tabKeepsTheKeysInTheGrid();
+    void lettersAndSortedPostsKeepTheLine();
     void editingACellPosts();
     void appendAndCancelWithArrows();
     void columnsAndTheirEvents();
@@ -290,21 +294,164 @@ void TestDBGrid::gridAndDatasetMoveTogether() {
     QCOMPARE(p.codigo(), kRows - 1);
 }
 
-// A row clicked that another user deleted since the window was read leaves
-// the grid on the record the dataset holds, without a word.
+// A row clicked that another user deleted since the window was read is
+// told as the arrows tell it; the record current before the click (posted
+// on the way when it was being typed) stays current, and is the one shown
+// as current.
+void TestDBGrid::aClickOnARowGoneMeanwhile_data() {
+    QTest::addColumn<bool>("tecleada");
+    QTest::addColumn<bool>("multiple");
+    QTest::newRow("navegando") << false << false;
+    QTest::newRow("con la línea tecleada") << true << false;
+    QTest::newRow("Ctrl+clic con selección múltiple") << false << true;
+}
 void TestDBGrid::aClickOnARowGoneMeanwhile() {
+    QFETCH(bool, tecleada);
+    QFETCH(bool, multiple);
     Personal p(false);
     Rejilla r(&p.source);
+    if (multiple) r.grid->setOptions(r.grid->Options() | dgMultiSelect);
     ErroresCapturados errores;
     TDatabase* db = db_->db();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    r.grid->setSelectedIndex(1);
+    if (tecleada) TeclearEnFoco(QStringLiteral("Otro"));
     db->Execute(QStringLiteral("DELETE FROM PERSONAL WHERE Codigo = 3"));
-    const QRect celda = r.grid->visualRect(r.grid->model()->index(2, 1));
-    QTest::mouseClick(r.grid->viewport(), Qt::LeftButton, {}, celda.center());
+    const QRect celda = r.grid->visualRect(r.grid->model()->index(2, 0));
+    QTest::mouseClick(r.grid->viewport(), Qt::LeftButton,
+                      multiple ? Qt::ControlModifier : Qt::KeyboardModifiers(), celda.center());
     db->Execute(QStringLiteral(
         "INSERT INTO PERSONAL (Codigo, Nombre, Importe) VALUES (3, 'Nombre 3', 4.5)"));
-    QCOMPARE(errores.textos, QStringList());
+    QCOMPARE(errores.textos, QStringList{"Record/Key Deleted"});
+    // Nothing selected for a later "Eliminación Múltiple".
+    QCOMPARE(r.grid->SelectedRows().Count(), 0);
     QCOMPARE(p.table.State(), dsBrowse);
-    QCOMPARE(r.cell(r.currentRow(), 0), QString::number(p.codigo()));
+    QCOMPARE(p.codigo(), 2);
+    QCOMPARE(r.cell(r.currentRow(), 0), QStringLiteral("2"));
+    QCOMPARE(r.grid->SelectedIndex(), 1);
+    QCOMPARE(r.grid->currentIndex().column(), 1);
+    QCOMPARE(nombreEnBase(db, 2), tecleada ? QStringLiteral("Otro") : QStringLiteral("Nombre 2"));
+    QVERIFY(r.grid->hasFocus());
+    db->Execute(QStringLiteral("UPDATE PERSONAL SET Nombre = 'Nombre 2' WHERE Codigo = 2"));
+}
+
+// Tab and Shift+Tab move through the cells and lines of a grid and never
+// take the keys out of it (the field after the grid would get what is typed
+// next); Shift+Tab on the first line shown goes to the line above it, as Up.
+void TestDBGrid::tabKeepsTheKeysInTheGrid_data() {
+    QTest::addColumn<QString>("inicio");  // "primera", "segunda", "ultima", "cima"
+    QTest::addColumn<int>("columna");
+    QTest::addColumn<QString>("teclas");  // T Tab, B Shift+Tab, other letters typed
+    QTest::addColumn<bool>("soloLectura");
+    QTest::addColumn<int>("codigo");  // the record reached (-1 a new line; cima: relative)
+    QTest::addColumn<int>("columnaFinal");
+    QTest::newRow("Tab por la línea hasta la siguiente")
+        << "primera" << 0 << "TT" << false << 2 << 0;
+    QTest::newRow("Tab con la celda tecleada") << "primera" << 1 << "xT" << false << 2 << 0;
+    QTest::newRow("Tab hasta una línea nueva") << "ultima" << 0 << "TT" << false << -1 << 0;
+    QTest::newRow("Tab en la última línea de solo lectura")
+        << "ultima" << 0 << "TT" << true << kRows << 1;
+    QTest::newRow("Shift+Tab a la línea de arriba") << "segunda" << 0 << "B" << false << 1 << 1;
+    QTest::newRow("Shift+Tab en la primera línea mostrada")
+        << "cima" << 0 << "B" << false << -1 << 1;
+    QTest::newRow("Shift+Tab por la línea hacia arriba")
+        << "segunda" << 1 << "BB" << false << 1 << 1;
+}
+void TestDBGrid::tabKeepsTheKeysInTheGrid() {
+    QFETCH(QString, inicio);
+    QFETCH(int, columna);
+    QFETCH(QString, teclas);
+    QFETCH(bool, soloLectura);
+    QFETCH(int, codigo);
+    QFETCH(int, columnaFinal);
+    Personal p(false);
+    Rejilla r(&p.source);
+    // The field that follows the grid in its window.
+    auto* siguiente = new QLineEdit(&r.form);
+    r.form.layout()->addWidget(siguiente);
+    r.grid->setReadOnly(soloLectura);
+    auto enRejilla = [&r] {
+        QWidget* foco = QApplication::focusWidget();
+        return foco && (foco == r.grid || r.grid->isAncestorOf(foco));
+    };
+    QTRY_VERIFY(enRejilla());
+    int cima = 0;
+    if (inicio == QLatin1String("segunda")) QTest::keyClick(r.grid, Qt::Key_Down);
+    if (inicio == QLatin1String("ultima") || inicio == QLatin1String("cima"))
+        QTest::keyClick(r.grid, Qt::Key_End, Qt::ControlModifier);
+    if (inicio == QLatin1String("cima")) {
+        // A click on the first line shown of a grid scrolled to its end.
+        const QRect celda = r.grid->visualRect(r.grid->model()->index(0, 0));
+        QTest::mouseClick(r.grid->viewport(), Qt::LeftButton, {}, celda.center());
+        cima = p.codigo();
+        QVERIFY(cima > 1);
+        QCOMPARE(r.currentRow(), 0);
+        codigo = cima - 1;
+    }
+    r.grid->setSelectedIndex(columna);
+    for (const QChar tecla : teclas) {
+        if (tecla == QLatin1Char('T'))
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        else if (tecla == QLatin1Char('B'))
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        else
+            TeclearEnFoco(tecla);
+        QVERIFY2(enRejilla(), qPrintable(QStringLiteral("tras ") + tecla));
+    }
+    if (codigo < 0) {
+        QCOMPARE(p.table.State(), dsInsert);
+        QCOMPARE(r.currentRow(), r.grid->VisibleRowCount() - 1);
+    } else {
+        QCOMPARE(p.table.State(), dsBrowse);
+        QCOMPARE(p.codigo(), codigo);
+        QCOMPARE(r.cell(r.currentRow(), 0), QString::number(codigo));
+    }
+    if (inicio == QLatin1String("cima")) QCOMPARE(r.currentRow(), 0);
+    QCOMPARE(r.grid->SelectedIndex(), columnaFinal);
+    QCOMPARE(r.grid->currentIndex().column(), columnaFinal);
+    if (teclas.contains(QLatin1Char('x')))
+        QCOMPARE(nombreEnBase(db_->db(), 1), QStringLiteral("x"));
+    // What is typed next goes into the cell shown as current.
+    if (!soloLectura && codigo >= 0 && columnaFinal == 1) {
+        TeclearEnFoco(QStringLiteral("Ana"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+        QCOMPARE(nombreEnBase(db_->db(), codigo), QStringLiteral("Ana"));
+    }
+    QCOMPARE(siguiente->text(), QString());
+    p.table.Cancel();
+    db_->db()->Execute(QStringLiteral(
+        "UPDATE PERSONAL SET Nombre = 'Nombre ' || Codigo WHERE Nombre NOT LIKE 'Nombre %'"));
+}
+
+// A letter typed where no cell can take it never moves the cursor to a
+// record that begins with it; a new line added at the end and posted into
+// its place among the others is followed by a new line at the end, never
+// by the record after its place.
+void TestDBGrid::lettersAndSortedPostsKeepTheLine() {
+    Personal p(false);
+    Rejilla r(&p.source);
+    r.grid->setReadOnly(true);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("5"));
+    QCOMPARE(p.codigo(), 1);
+    QCOMPARE(r.currentRow(), 0);
+    r.grid->setReadOnly(false);
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QCOMPARE(p.table.State(), dsInsert);
+    TeclearEnFoco(QStringLiteral("-5"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    TeclearEnFoco(QStringLiteral("Primero"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(nombreEnBase(db_->db(), -5), QStringLiteral("Primero"));
+    QCOMPARE(p.table.State(), dsInsert);
+    QCOMPARE(r.currentRow(), r.grid->VisibleRowCount() - 1);
+    QCOMPARE(r.cell(r.currentRow() - 1, 0), QString::number(kRows));
+    TeclearEnFoco(QStringLiteral("9"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QCOMPARE(nombreEnBase(db_->db(), 1), QStringLiteral("Nombre 1"));
+    QCOMPARE(nombreEnBase(db_->db(), 9), QStringLiteral("Nombre 9"));
+    db_->db()->Execute(QStringLiteral("DELETE FROM PERSONAL WHERE Codigo = -5"));
 }
 
 void TestDBGrid::editingACellPosts() {
