@@ -439,12 +439,22 @@ private Q_SLOTS:
         pulsar(Qt::Key_Tab);
         QCOMPARE(f->EditDescripcionPuesto->Text(), QStringLiteral("Soldadura"));
         TeclearEnFoco(QStringLiteral("10/01/2024"));
-        f->EditCodigoOPerarioEvaluador->setFocus();
-        QTRY_VERIFY(f->EditCodigoOPerarioEvaluador->hasFocus());
+        // Enter passes over "Valoración", which the window works out: the
+        // evaluator typed next is kept.
+        pulsar(Qt::Key_Return);
+        QVERIFY(f->EditCodigoOPerarioEvaluador->hasFocus());
         TeclearEnFoco(QStringLiteral("2"));
-        pulsar(Qt::Key_Tab);
+        pulsar(Qt::Key_Return);
         QCOMPARE(f->EditNombreOperarioEvaluador->Text(), QStringLiteral("Luis"));
+        QVERIFY(f->EditNivel->isAncestorOf(QApplication::focusWidget()) ||
+                QApplication::focusWidget() == f->EditNivel);
+        QCOMPARE(f->EditValoracion->Text(), QString());
         QCOMPARE(TextosMostrados(), QStringList());
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(TextosMostrados(), QStringList());
+        QCOMPARE(FilasEnOtraSesion(QStringLiteral(
+                     "SELECT CodigoOperario, Codigo, CodigoOperarioEvaluador FROM EVLCION")),
+                 QStringList{QStringLiteral("1|P1|2")});
         f->pbCancelarClick(f->pbCancelar);
         cerrar(f);
     }

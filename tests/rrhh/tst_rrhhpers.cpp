@@ -8,6 +8,7 @@
 // presets of the windows opened for the employee, and the electronic
 // documents of every master that offers them.
 
+#include <sqlite3.h>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -35,6 +36,7 @@
 #include "db/datasource.h"
 #include "db/dberror.h"
 #include "db/field.h"
+#include "db/storedvalue.h"
 #include "db/sysutils.h"
 #include "db/table.h"
 #include "gene/data/genealta.h"
@@ -3122,6 +3124,148 @@ private Q_SLOTS:
     // employee just opened, just confirmed or just reached by moving acts on
     // the line under the cursor (the last of three), never on the first: the
     // rows as another user reads them.
+    // A new line of the positions, training, contracts or leaves grid
+    // starts with the employee's code and its defaults: one the clerk typed
+    // nothing into, its columns only passed through, is given up when he
+    // clicks another line or closes the window answering the question with
+    // its default. The lines as another user reads them.
+    void lineaSinTeclear_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("rejilla");
+        QTest::addColumn<QString>("tabla");
+        QTest::addColumn<bool>("cierre");
+        const struct {
+            const char* caso;
+            const char* rejilla;
+            const char* tabla;
+            bool cierre;
+        } casos[] = {{"puestos, clic", "DBGridHPuestos", "HPUESTO", false},
+                     {"formacion, clic", "DBGridHFormacion", "HFORMACI", false},
+                     {"puestos, cierre", "DBGridHPuestos", "HPUESTO", true},
+                     {"formacion, cierre", "DBGridHFormacion", "HFORMACI", true},
+                     {"contratos, cierre", "DBGrid4", "HCONTRAT", true},
+                     {"bajas, cierre", "DBGrid3", "BAJA", true}};
+        for (Engine motor : AvailableEngines())
+            for (const auto& c : casos)
+                NewEngineRow(motor, c.caso)
+                    << QString::fromLatin1(c.rejilla) << QString::fromLatin1(c.tabla) << c.cierre;
+    }
+    void lineaSinTeclear() {
+        QFETCH(int, engine);
+        QFETCH(QString, rejilla);
+        QFETCH(QString, tabla);
+        QFETCH(bool, cierre);
+        Entorno e(engine);
+        datosDeLineas();
+        QPointer<TfRRHHPERS> f = abrir();
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger(), 101);
+        auto* g = f->findChild<TDBGrid*>(rejilla);
+        QVERIFY(g);
+        for (QWidget* w = g; w; w = w->parentWidget())
+            if (auto* hoja = qobject_cast<TTabSheet*>(w)) f->PageControl1->setActivePage(hoja);
+        TDataSet* lineas = g->DataSource()->DataSet();
+        const QString filas = QStringLiteral("SELECT COUNT(*) FROM ") + tabla +
+                              QStringLiteral(" WHERE CodigoOperario = 101");
+        auto clic = [g](int fila, int columna) {
+            const QModelIndex celda = g->model()->index(fila, columna);
+            QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(celda).center());
+        };
+        auto pulsar = [](Qt::Key tecla) { QTest::keyClick(QApplication::focusWidget(), tecla); };
+        clic(2, 0);
+        QTRY_VERIFY(g->hasFocus());
+        pulsar(Qt::Key_Down);
+        QCOMPARE(lineas->State(), dsInsert);
+        // Through the line's first columns, the code's among them.
+        pulsar(Qt::Key_Tab);
+        pulsar(Qt::Key_Tab);
+        QCOMPARE(g->SelectedIndex(), 2);
+        QCOMPARE(lineas->State(), dsInsert);
+        MessageSeam::clearLog();
+        if (cierre) {
+            MessageSeam::enqueue(QStringLiteral("NO"));
+            f->Close();
+            QTRY_VERIFY(!f);
+            QCOMPARE(textos().size(), 1);
+        } else {
+            clic(0, 3);
+            QCOMPARE(textos(), QStringList());
+            QCOMPARE(PrimeroEnOtraSesion(filas), QStringLiteral("3"));
+            QCOMPARE(lineas->State(), dsBrowse);
+            QVERIFY(g->hasFocus());
+            QCOMPARE(g->currentIndex().row(), 0);
+            if (f->Table1->State() != dsBrowse) f->pbCancelarClick(f->pbCancelar);
+            f->Close();
+            QTRY_VERIFY(!f);
+        }
+        QCOMPARE(PrimeroEnOtraSesion(filas), QStringLiteral("3"));
+        QCOMPARE(PrimeroEnOtraSesion(QStringLiteral("SELECT COUNT(*) FROM GRANTAB")),
+                 QStringLiteral("4"));
+    }
+
+    // Another program holds the database while a contract line is stored
+    // alone (its row left) or deleted with Ctrl+Supr: one wait for the
+    // database, then one message; nothing changed. SQLite counts the waits
+    // (each statement that meets the held file); PostgreSQL begins its
+    // transaction without waiting.
+    void unaEsperaPorAccion_data() { filasMotorYCaso("accion", {"linea sola", "Ctrl+Supr"}); }
+    void unaEsperaPorAccion() {
+        QFETCH(int, engine);
+        QFETCH(QString, accion);
+        Entorno e(engine);
+        const ExcepcionesALaSesion excepciones;
+        datosDeLineas();
+        QPointer<TfRRHHPERS> f = abrir();
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        f->PageControl1->setActivePage(f->PagContratos);
+        TDBGrid* g = f->DBGrid4;
+        const QModelIndex horas = g->model()->index(2, 4);
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(horas).center());
+        QTRY_VERIFY(g->hasFocus());
+        const bool borrar = accion == QLatin1String("Ctrl+Supr");
+        if (!borrar) TeclearEnFoco(QStringLiteral("7"));
+        int esperas = 0;
+        {
+            BaseRetenida retenida(engine);
+            if (Engine(engine) == Engine::Sqlite)
+                sqlite3_busy_handler(
+                    SqliteHandleOf(fGENEINIC->Database->connection()),
+                    [](void* cuenta, int veces) {
+                        if (veces == 0) ++*static_cast<int*>(cuenta);
+                        return 0;
+                    },
+                    &esperas);
+            MessageSeam::clearLog();
+            if (borrar) {
+                MessageSeam::enqueue(QStringLiteral("SI"));
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete, Qt::ControlModifier);
+                QCOMPARE(textos(),
+                         (QStringList{QStringLiteral("¿ Está seguro de querer eliminar la linea ?"),
+                                      QStringLiteral("¡No ha sido posible eliminar la línea!. "
+                                                     "Motivo: ") +
+                                          ocupada()}));
+            } else {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+                QCOMPARE(textos().size(), 1);
+                QVERIFY2(textos().first().startsWith(ocupada()), qPrintable(textos().first()));
+                QCOMPARE(f->HContrato->State(), dsEdit);
+            }
+            QVERIFY(!fGENEINIC->Database->InTransaction());
+        }
+        if (Engine(engine) == Engine::Sqlite) QCOMPARE(esperas, 1);
+        QCOMPARE(FilasEnOtraSesion(QStringLiteral("SELECT NumeroContrato, HorasContrato FROM "
+                                                  "HCONTRAT WHERE CodigoOperario = 101 ORDER BY "
+                                                  "NumeroContrato")),
+                 (QStringList{"1|8", "2|8", "3|8"}));
+        if (f->Table1->State() != dsBrowse || f->HContrato->State() != dsBrowse)
+            f->pbCancelarClick(f->pbCancelar);
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
     void lineaBajoElCursor_data() {
         FilasLineaBajoElCursor(
             RejillasDePersona(101) +

@@ -161,9 +161,15 @@ void ComprobarEdicionPendiente(TfGENEINIC*, QObject* Sender, bool& CanClose) {
         QStringLiteral(" cuya grabación no ha sido confirmada. ¿Desea cancelar la grabación?"));
     for (TDataSet* d : pendientes) {
         if (!EnEdicion(d)) continue;  // a post of another one may have ended it
-        // A search key being typed is no record: it is never posted.
-        const bool grabar = respuesta != QLatin1String("SI") && d->State() != dsSetKey &&
-                            d->FieldCount() > 0 && !d->Fields()[0]->Text().isEmpty();
+        // A search key being typed is no record: it is never posted; nor is
+        // a new record nobody typed into (only its defaults and its master's
+        // key), which leaving it in any other way gives up too.
+        bool grabar = respuesta != QLatin1String("SI") && d->State() != dsSetKey &&
+                      d->FieldCount() > 0 && !d->Fields()[0]->Text().isEmpty();
+        if (grabar && d->State() == dsInsert) {
+            d->UpdateRecord();
+            grabar = d->Modified();
+        }
         if (grabar)
             d->Post();
         else
