@@ -521,6 +521,15 @@ private Q_SLOTS:
         QCOMPARE(f->Table1->State(), dsInsert);
         QCOMPARE(f->CampoClave->Text(), QStringLiteral("7"));
         f->pbCancelarClick(f->pbCancelar);
+        // The window closed on a new record with only its proposed code, the
+        // question answered as its default: nothing stored either.
+        f->AgregarClick(f->Agregar);
+        QCOMPARE(f->Table1->State(), dsInsert);
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        QPointer<TfFICPRU> ventana(f.release());
+        ventana->Close();
+        QTRY_VERIFY(ventana.isNull());
+        QCOMPARE(textos().size(), 1);
         QCOMPARE(FilasEnOtraSesion(QStringLiteral("SELECT Codigo FROM FICPRU ORDER BY Codigo")),
                  (QStringList{"5", "10"}));
     }
