@@ -269,6 +269,45 @@ private Q_SLOTS:
         QTRY_VERIFY(!f);
     }
 
+    // A new position or training line of a candidate that nobody typed
+    // into, its code's column passed through, is given up by a click on
+    // another line or by the close question's default: nothing stored.
+    void lineaSinTeclear_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("rejilla");
+        QTest::addColumn<QString>("tabla");
+        QTest::addColumn<bool>("cierre");
+        for (Engine motor : AvailableEngines()) {
+            NewEngineRow(motor, "puestos, clic") << "DBGridHPuestos"
+                                                 << "HPUESTO" << false;
+            NewEngineRow(motor, "formacion, clic") << "DBGridHFormacion"
+                                                   << "HFORMACI" << false;
+            NewEngineRow(motor, "formacion, cierre") << "DBGridHFormacion"
+                                                     << "HFORMACI" << true;
+        }
+    }
+    void lineaSinTeclear() {
+        QFETCH(int, engine);
+        QFETCH(QString, rejilla);
+        QFETCH(QString, tabla);
+        QFETCH(bool, cierre);
+        EmpresaPrueba empresa{Engine(engine)};
+        datosDeLineas();
+        SetApplicationExceptionHandler(&DespacharExcepcion);
+        QPointer<TfRRHHCAND> f = abrir();
+        const std::unique_ptr<void, std::function<void(void*)>> ventana(this, [&f](void*) {
+            delete f.data();
+            SetApplicationExceptionHandler(nullptr);
+        });
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("Codigo"))->AsInteger(), 601);
+        CasoLineaSinTeclear(f, f->findChild<TDBGrid*>(rejilla),
+                            QStringLiteral("SELECT COUNT(*) FROM ") + tabla +
+                                QStringLiteral(" WHERE CodigoOperario = 601"),
+                            QStringLiteral("3"), cierre);
+        QCOMPARE(PrimeroEnOtraSesion(QStringLiteral("SELECT COUNT(*) FROM GRANTAB")),
+                 QStringLiteral("4"));
+    }
+
     // The window opened while another connection holds the analysis groups
     // exclusively past the lock wait (PostgreSQL; on SQLite a held database
     // still lets it read): the clerk is told once that the database is busy,

@@ -3159,50 +3159,14 @@ private Q_SLOTS:
         Entorno e(engine);
         datosDeLineas();
         QPointer<TfRRHHPERS> f = abrir();
-        f->Show();
-        QVERIFY(QTest::qWaitForWindowActive(f));
         QCOMPARE(f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger(), 101);
-        auto* g = f->findChild<TDBGrid*>(rejilla);
-        QVERIFY(g);
-        for (QWidget* w = g; w; w = w->parentWidget())
-            if (auto* hoja = qobject_cast<TTabSheet*>(w)) f->PageControl1->setActivePage(hoja);
-        TDataSet* lineas = g->DataSource()->DataSet();
-        const QString filas = QStringLiteral("SELECT COUNT(*) FROM ") + tabla +
-                              QStringLiteral(" WHERE CodigoOperario = 101");
-        auto clic = [g](int fila, int columna) {
-            const QModelIndex celda = g->model()->index(fila, columna);
-            QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(celda).center());
-        };
-        auto pulsar = [](Qt::Key tecla) { QTest::keyClick(QApplication::focusWidget(), tecla); };
-        clic(2, 0);
-        QTRY_VERIFY(g->hasFocus());
-        pulsar(Qt::Key_Down);
-        QCOMPARE(lineas->State(), dsInsert);
-        // Through the line's first columns, the code's among them.
-        pulsar(Qt::Key_Tab);
-        pulsar(Qt::Key_Tab);
-        QCOMPARE(g->SelectedIndex(), 2);
-        QCOMPARE(lineas->State(), dsInsert);
-        MessageSeam::clearLog();
-        if (cierre) {
-            MessageSeam::enqueue(QStringLiteral("NO"));
-            f->Close();
-            QTRY_VERIFY(!f);
-            QCOMPARE(textos().size(), 1);
-        } else {
-            clic(0, 3);
-            QCOMPARE(textos(), QStringList());
-            QCOMPARE(PrimeroEnOtraSesion(filas), QStringLiteral("3"));
-            QCOMPARE(lineas->State(), dsBrowse);
-            QVERIFY(g->hasFocus());
-            QCOMPARE(g->currentIndex().row(), 0);
-            if (f->Table1->State() != dsBrowse) f->pbCancelarClick(f->pbCancelar);
-            f->Close();
-            QTRY_VERIFY(!f);
-        }
-        QCOMPARE(PrimeroEnOtraSesion(filas), QStringLiteral("3"));
+        CasoLineaSinTeclear(f, f->findChild<TDBGrid*>(rejilla),
+                            QStringLiteral("SELECT COUNT(*) FROM ") + tabla +
+                                QStringLiteral(" WHERE CodigoOperario = 101"),
+                            QStringLiteral("3"), cierre);
         QCOMPARE(PrimeroEnOtraSesion(QStringLiteral("SELECT COUNT(*) FROM GRANTAB")),
                  QStringLiteral("4"));
+        if (f) delete f.data();
     }
 
     // Another program holds the database while a contract line is stored

@@ -33,6 +33,17 @@ void LlevarRegistroA(TForm* Ventana, QWidget* Nombre, const QString& Momento);
 // new line begins after it; "Abajo", a click on the line and Down.
 void DejarLineaPendiente(TDBGrid* Rejilla, int Fila, const QString& Tecla);
 
+// A new line nobody typed into, in a shown window: a click on the grid's
+// third line, Down (a new line after it, with the person's code and its
+// defaults), its second column (a position's or training's code) reached
+// and left with Tab; then the window closed
+// answering the close question with its default (Cierre), or a click on
+// the first line's fourth column. Consulta, as another user reads it, gives
+// Filas before and after: no line stored, and no message but the question.
+// The window is closed at the end.
+void CasoLineaSinTeclear(TForm* Ventana, TDBGrid* Rejilla, const QString& Consulta,
+                         const QString& Filas, bool Cierre);
+
 // A line grid of a window with three lines.
 struct RejillaDeLineas {
     QString nombre;    // the grid's object name
