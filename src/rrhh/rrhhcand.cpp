@@ -349,9 +349,6 @@ bool TfRRHHCAND::ValidarLineaFormacion() {
     // Only a line being typed is checked: one merely browsed through never
     // holds the user.
     if (!EnEdicion(HFormacion)) return true;
-    // A new line nobody typed into holds only its defaults (its line
-    // number): nothing to check yet, and it is given up when left.
-    if (HFormacion->State() == dsInsert && !HFormacion->Modified()) return true;
     TField* campo = DBGridHFormacion->SelectedField();
     if (!campo || campo->AsString().isEmpty()) return true;
     if (campo->FieldName() != QLatin1String("FechaInicio") &&

@@ -532,6 +532,19 @@ private Q_SLOTS:
         QCOMPARE(textos().size(), 1);
         QCOMPARE(FilasEnOtraSesion(QStringLiteral("SELECT Codigo FROM FICPRU ORDER BY Codigo")),
                  (QStringList{"5", "10"}));
+        // A line typed under such a record: both are kept, the record with
+        // its proposed code.
+        ventana = crear<TfFICPRU>();
+        ventana->ProponerCodigo = true;
+        ventana->AgregarClick(ventana->Agregar);
+        ventana->teclearLinea(QStringLiteral("Uno"));
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        ventana->Close();
+        QTRY_VERIFY(ventana.isNull());
+        QCOMPARE(FilasEnOtraSesion(QStringLiteral("SELECT Codigo FROM FICPRU ORDER BY Codigo")),
+                 (QStringList{"5", "10", "11"}));
+        QCOMPARE(FilasEnOtraSesion(QStringLiteral("SELECT Codigo, Texto FROM LINPRU")),
+                 QStringList{QStringLiteral("11|Uno")});
     }
 
     // A user whose access to the form is "Solo Lectura" cannot change it.
