@@ -8,7 +8,6 @@
 // presets of the windows opened for the employee, and the electronic
 // documents of every master that offers them.
 
-#include <sqlite3.h>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -36,7 +35,6 @@
 #include "db/datasource.h"
 #include "db/dberror.h"
 #include "db/field.h"
-#include "db/storedvalue.h"
 #include "db/sysutils.h"
 #include "db/table.h"
 #include "gene/data/genealta.h"
@@ -67,6 +65,7 @@
 #include "rrhh/rrhheval.h"
 #include "rrhh/rrhhpers.h"
 #include "rrhh/rrhhplan.h"
+#include "support/baseretenida.h"
 #include "support/cortepg.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
@@ -3194,14 +3193,7 @@ private Q_SLOTS:
         int esperas = 0;
         {
             BaseRetenida retenida(engine);
-            if (Engine(engine) == Engine::Sqlite)
-                sqlite3_busy_handler(
-                    SqliteHandleOf(fGENEINIC->Database->connection()),
-                    [](void* cuenta, int veces) {
-                        if (veces == 0) ++*static_cast<int*>(cuenta);
-                        return 0;
-                    },
-                    &esperas);
+            ContarEsperas(fGENEINIC->Database, esperas);
             MessageSeam::clearLog();
             if (borrar) {
                 MessageSeam::enqueue(QStringLiteral("SI"));
