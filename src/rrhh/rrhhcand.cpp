@@ -333,7 +333,10 @@ void TfRRHHCAND::BuscarDatosDBEdit(QObject* Sender) {
 void TfRRHHCAND::DBGridHFormacionColExit(QObject*) {
     if (pbCancelar && ActiveControl() == pbCancelar) return;
     TField* campo = DBGridHFormacion->SelectedField();
-    if (EnEdicion(HFormacion) && campo && campo->FieldName() == QLatin1String("CodigoFormacion")) {
+    // A line nobody typed into gets no description of its empty code: it
+    // would become a typed line, stored when left.
+    if (EnEdicion(HFormacion) && HFormacion->Modified() && campo &&
+        campo->FieldName() == QLatin1String("CodigoFormacion")) {
         try {
             HFormacion->FieldByName(QStringLiteral("Descripcion"))
                 ->setAsString(DescripcionMaestro(QStringLiteral("FORMCION"), campo->AsString()));

@@ -561,7 +561,14 @@ void TfRRHHEVAL::Table2BeforePost(TDataSet*) {
     TDatabase* base = fGENEINIC ? fGENEINIC->Database : nullptr;
     if (base && !base->InTransaction() && !transaccionLinea_) {
         transaccionLinea_ = std::make_unique<TGuardaTransaccion>(fGENEINIC, base);
+        const bool activa = transaccionLinea_->Activa();
         if (!transaccionLinea_->Propia()) transaccionLinea_.reset();
+        // Refused (the database busy): said once, not after a second wait
+        // for the line's own write.
+        if (!activa) {
+            MensajeAdvertencia(TextoTransaccionNoIniciada());
+            Abort();
+        }
     }
     // The evaluation as the window read it (and as its own posts left it):
     // one another clerk changed, or deleted and entered again under the same
@@ -675,6 +682,10 @@ void TfRRHHEVAL::pbImportarCriteriosClick(QObject*) {
     // The criteria go only under the evaluation the window shows, checked
     // in the transaction that writes them.
     TGuardaTransaccion transaccion(fGENEINIC);
+    if (!transaccion.Activa()) {
+        MensajeAdvertencia(TextoTransaccionNoIniciada());
+        return;
+    }
     try {
         Table1->CheckUnchanged(Table1->RowAsRead());
     } catch (const std::exception&) {

@@ -783,7 +783,10 @@ void TfRRHHPERS::BuscarDatosDBEdit(QObject* Sender) {
 
 void TfRRHHPERS::DBGridHFormacionColExit(QObject*) {
     TField* campo = DBGridHFormacion->SelectedField();
-    if (EnEdicion(HFormacion) && campo && campo->FieldName() == QLatin1String("CodigoFormacion"))
+    // A line nobody typed into gets no description of its empty code: it
+    // would become a typed line, stored when left.
+    if (EnEdicion(HFormacion) && HFormacion->Modified() && campo &&
+        campo->FieldName() == QLatin1String("CodigoFormacion"))
         HFormacion->FieldByName(QStringLiteral("Descripcion"))
             ->setAsString(DescripcionCodigo(QStringLiteral("FORMCION"), campo->AsString()));
     if (!ValidarLineaFormacion()) Abort();

@@ -642,10 +642,17 @@ void TFichaPersona::ComprobarPersonaVigente(TDataSet* Linea) {
     // of its own, so that no delete slips between the two.
     if (base && !base->InTransaction() && !TransaccionLinea) {
         TransaccionLinea.emplace(fGENEINIC, base);
+        const bool activa = TransaccionLinea->Activa();
         if (TransaccionLinea->Propia())
             LineaEnTransaccion = Linea;
         else
             TransaccionLinea.reset();
+        // Refused (the database busy): the line is not stored, and it is
+        // said once rather than after a second wait for its own write.
+        if (!activa) {
+            MensajeAdvertencia(TextoTransaccionNoIniciada());
+            Abort();
+        }
     }
     // The person the window shows is compared as it was read: one another
     // clerk changed, or deleted and entered again under the same code, is
@@ -745,7 +752,10 @@ void TFichaPersona::GATablasCalcFields(TDataSet* DataSet) {
 
 void TFichaPersona::DBGridHPuestosColExit(QObject*) {
     TField* campo = DBGridHPuestos->SelectedField();
-    if (EnEdicion(HPuesto) && campo && campo->FieldName() == QLatin1String("CodigoPuesto"))
+    // A line nobody typed into gets no description of its empty code: it
+    // would become a typed line, stored when left.
+    if (EnEdicion(HPuesto) && HPuesto->Modified() && campo &&
+        campo->FieldName() == QLatin1String("CodigoPuesto"))
         HPuesto->FieldByName(QStringLiteral("Descripcion"))
             ->setAsString(DescripcionMaestro(QStringLiteral("PUESTO"), campo->AsString()));
 }

@@ -558,9 +558,12 @@ void TfRRHHPLAN::DBGrid1ColExit(QObject*) {
         }
     }
     const bool insertando = Table1->State() == dsInsert;
+    // A new line nobody typed into keeps the values it started with: filled
+    // in again they would make it a typed line, stored when it is left.
+    const bool tecleada = Table1->Modified();
     // 3. The line number follows the employee typed; a line typed by the
     // user is kept.
-    if (insertando && nombre == QLatin1String("CodigoOperario"))
+    if (insertando && tecleada && nombre == QLatin1String("CodigoOperario"))
         AsignarSiguienteCodigo(ModuloDatos, Table1, Campo(Table1, "Linea"));
     // 4. A line that exists is refused.
     if (insertando && nombre == QLatin1String("Linea") &&
@@ -571,10 +574,10 @@ void TfRRHHPLAN::DBGrid1ColExit(QObject*) {
         Abort();
     }
     // 5. Who set the need.
-    if (nombre == QLatin1String("CodigoOpNecesidad"))
+    if (tecleada && nombre == QLatin1String("CodigoOpNecesidad"))
         Campo(Table1, "NecesidadFijadaPor")->setAsString(NombreOperario(campo->AsInteger()));
     // 6. The employee's department.
-    if (nombre == QLatin1String("CodigoOperario")) AsignarDepartamento(Table1, false);
+    if (tecleada && nombre == QLatin1String("CodigoOperario")) AsignarDepartamento(Table1, false);
     // 7. The line check.
     if (!ValidarLinea(nombre)) Abort();
 }

@@ -2,6 +2,7 @@
 // (what it is for, its keys and buttons, its messages), found through the
 // help map by the window's caption, never the index in its place.
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -43,6 +44,25 @@ void CopiarAyuda(const TestInstalacion& inst) {
     MapaContextos = LeerMapaContextos(ayuda + QStringLiteral("/QEVWIN.MAP"));
 }
 
+// The installation's help copied, ADMIN logged in at the main window, its
+// company open.
+void Entrar(const TestInstalacion& inst, QPointer<TfRRHHMENU>& menu) {
+    QVERIFY(inst.iniciada());
+    CopiarAyuda(inst);
+    menu = NewForm<TfRRHHMENU>();
+    CodigoUsuarioInicial = QStringLiteral("ADMIN");
+    MessageSeam::enqueue(QStringLiteral("ADMIN"));
+    menu->FormShow(menu);
+    QCOMPARE(CodigoEmpresaActual, 1);
+}
+
+// A statement on the company database that must run.
+void Ejecutar(const QString& sentencia) {
+    QString r;
+    EjecutarSQL(nullptr, sentencia, QStringLiteral("Database"), QStringLiteral("Silenciosa"), r);
+    QVERIFY2(r.isEmpty(), qPrintable(r));
+}
+
 TfGENEAYUD* VentanaAyuda() {
     for (TForm* f : ApplicationForms())
         if (auto* v = qobject_cast<TfGENEAYUD*>(f)) return v;
@@ -67,24 +87,16 @@ private Q_SLOTS:
 
     void ventanasDeLosMenus() {
         TestInstalacion inst(Engine::Sqlite, OpcionesInstalacion{.empresas = {1}});
-        QVERIFY(inst.iniciada());
-        CopiarAyuda(inst);
-
-        QPointer<TfRRHHMENU> menu = NewForm<TfRRHHMENU>();
-        CodigoUsuarioInicial = QStringLiteral("ADMIN");
-        MessageSeam::enqueue(QStringLiteral("ADMIN"));
-        menu->FormShow(menu);
-        QCOMPARE(CodigoEmpresaActual, 1);
+        QPointer<TfRRHHMENU> menu;
+        Entrar(inst, menu);
+        if (QTest::currentTestFailed()) return;
 
         // A saved query in the menu, to be opened like the fixed windows.
-        QString r;
-        EjecutarSQL(nullptr,
-                    QStringLiteral("INSERT INTO FILTRO (NombreTabla, Descripcion, Filtro, "
-                                   "Instrucciones) VALUES ('SQL', 'Plantilla por centro', "
-                                   "'SELECT Codigo FROM EMPRESA', "
-                                   "'AplicacionesContenedoras=Recursos Humanos,')"),
-                    QStringLiteral("Database"), QStringLiteral("Silenciosa"), r);
-        QVERIFY2(r.isEmpty(), qPrintable(r));
+        Ejecutar(
+            QStringLiteral("INSERT INTO FILTRO (NombreTabla, Descripcion, Filtro, "
+                           "Instrucciones) VALUES ('SQL', 'Plantilla por centro', "
+                           "'SELECT Codigo FROM EMPRESA', "
+                           "'AplicacionesContenedoras=Recursos Humanos,')"));
         menu->ActualizarMenusConsultas();
         menu->show();
         QVERIFY(QTest::qWaitForWindowActive(menu));
@@ -132,6 +144,52 @@ private Q_SLOTS:
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }
         QVERIFY2(fallos.isEmpty(), qPrintable(fallos.join(QLatin1Char('\n'))));
+        delete menu;
+        delete ModuloDatos;
+    }
+
+    // F1 in "Maestro de Calendarios de Operario", which the personnel
+    // master opens with its calendar button (no menu does): its own page.
+    void calendarioDeOperario() {
+        TestInstalacion inst(Engine::Sqlite, OpcionesInstalacion{.empresas = {1}});
+        QPointer<TfRRHHMENU> menu;
+        Entrar(inst, menu);
+        if (QTest::currentTestFailed()) return;
+        Ejecutar(
+            QStringLiteral("INSERT INTO PERSONAL (CodigoOperario, Nombre, CodigoCalendario) "
+                           "VALUES (7, 'Ana', 1)"));
+        menu->show();
+        QVERIFY(QTest::qWaitForWindowActive(menu));
+        qobject_cast<TMenuItem*>(menu->FindComponent(QStringLiteral("MaestrodePersonal1")))
+            ->Click();
+        TForm* personal = menu->ActiveMDIChild();
+        QVERIFY(personal);
+        auto* boton = personal->findChild<QAbstractButton*>(QStringLiteral("CalendarioOperario"));
+        QVERIFY(boton);
+        QTest::mouseClick(boton, Qt::LeftButton);
+        TForm* calendario = menu->ActiveMDIChild();
+        QVERIFY(calendario);
+        QCOMPARE(calendario->Caption(), QStringLiteral("Maestro de Calendarios de Operario"));
+        MessageSeam::clearLog();
+        menu->activateWindow();
+        QTRY_VERIFY(menu->isActiveWindow());
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : calendario,
+                        Qt::Key_F1);
+        QCOMPARE(TextosMostrados(), QStringList());
+        TfGENEAYUD* ventana = VentanaAyuda();
+        QVERIFY(ventana);
+        QCOMPARE(QFileInfo(ventana->Pagina()).fileName(),
+                 QStringLiteral("Maestro_de_Calendarios_de_Operario.html"));
+        QCOMPARE(ventana->Caption(), calendario->Caption());
+        QFile pagina(ventana->Pagina());
+        QVERIFY(pagina.open(QIODevice::ReadOnly));
+        const QString texto = QString::fromUtf8(pagina.readAll());
+        QVERIFY(texto.contains(QStringLiteral("<h2>Teclas</h2>")));
+        QVERIFY(texto.contains(QStringLiteral("<h2>Botones</h2>")));
+        ventana->Close();
+        calendario->Close();
+        personal->Close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         delete menu;
         delete ModuloDatos;
     }

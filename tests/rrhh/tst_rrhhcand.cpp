@@ -213,6 +213,21 @@ struct Entorno : EmpresaPrueba {
     QPointer<TfRRHHCAND> f;
 };
 
+// The window of a line case, its exceptions told as the session tells
+// them; let go however the case ends, so that no window outlives the
+// installation.
+struct VentanaDeLineas {
+    VentanaDeLineas() {
+        SetApplicationExceptionHandler(&DespacharExcepcion);
+        f = abrir();
+    }
+    ~VentanaDeLineas() {
+        delete f.data();
+        SetApplicationExceptionHandler(nullptr);
+    }
+    QPointer<TfRRHHCAND> f;
+};
+
 // Candidates 601 (first) and 602 with the lines of DatosDeLineasDePersona.
 void datosDeLineas() {
     DatosDeLineasDePersona(QStringLiteral("CANDIDAT"), 601, 602);
@@ -253,13 +268,8 @@ private Q_SLOTS:
         // are written anew for each.
         instalacionLineas_.Para(engine);
         datosDeLineas();
-        SetApplicationExceptionHandler(&DespacharExcepcion);
-        QPointer<TfRRHHCAND> f = abrir();
-        // A failed check leaves no window on an installation that goes.
-        const std::unique_ptr<void, std::function<void(void*)>> ventana(this, [&f](void*) {
-            delete f.data();
-            SetApplicationExceptionHandler(nullptr);
-        });
+        VentanaDeLineas ventana;
+        QPointer<TfRRHHCAND>& f = ventana.f;
         CasoLineaBajoElCursor(
             f, QStringLiteral("601"),
             QStringLiteral("SELECT CodigoPuesto FROM HPUESTO WHERE CodigoOperario = 602"),
@@ -267,6 +277,41 @@ private Q_SLOTS:
         if (QTest::currentTestFailed()) return;
         f->Close();
         QTRY_VERIFY(!f);
+    }
+
+    // A new position or training line of a candidate that nobody typed
+    // into, its code's column passed through, is given up by a click on
+    // another line or by the close question's default: nothing stored.
+    void lineaSinTeclear_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("rejilla");
+        QTest::addColumn<QString>("tabla");
+        QTest::addColumn<bool>("cierre");
+        for (Engine motor : AvailableEngines()) {
+            NewEngineRow(motor, "puestos, clic") << "DBGridHPuestos"
+                                                 << "HPUESTO" << false;
+            NewEngineRow(motor, "formacion, clic") << "DBGridHFormacion"
+                                                   << "HFORMACI" << false;
+            NewEngineRow(motor, "formacion, cierre") << "DBGridHFormacion"
+                                                     << "HFORMACI" << true;
+        }
+    }
+    void lineaSinTeclear() {
+        QFETCH(int, engine);
+        QFETCH(QString, rejilla);
+        QFETCH(QString, tabla);
+        QFETCH(bool, cierre);
+        EmpresaPrueba empresa{Engine(engine)};
+        datosDeLineas();
+        VentanaDeLineas ventana;
+        QPointer<TfRRHHCAND>& f = ventana.f;
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("Codigo"))->AsInteger(), 601);
+        CasoLineaSinTeclear(f, f->findChild<TDBGrid*>(rejilla),
+                            QStringLiteral("SELECT COUNT(*) FROM ") + tabla +
+                                QStringLiteral(" WHERE CodigoOperario = 601"),
+                            QStringLiteral("3"), cierre);
+        QCOMPARE(PrimeroEnOtraSesion(QStringLiteral("SELECT COUNT(*) FROM GRANTAB")),
+                 QStringLiteral("4"));
     }
 
     // The window opened while another connection holds the analysis groups

@@ -22,6 +22,7 @@
 #include "rrhh/rrhheval.h"
 #include "rrhh/rrhhleva.h"
 #include "rrhh/rrhhpers.h"
+#include "support/baseretenida.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
 #include "support/instalacion.h"
@@ -440,12 +441,22 @@ private Q_SLOTS:
         pulsar(Qt::Key_Tab);
         QCOMPARE(f->EditDescripcionPuesto->Text(), QStringLiteral("Soldadura"));
         TeclearEnFoco(QStringLiteral("10/01/2024"));
-        f->EditCodigoOPerarioEvaluador->setFocus();
-        QTRY_VERIFY(f->EditCodigoOPerarioEvaluador->hasFocus());
+        // Enter passes over "Valoración", which the window works out: the
+        // evaluator typed next is kept.
+        pulsar(Qt::Key_Return);
+        QVERIFY(f->EditCodigoOPerarioEvaluador->hasFocus());
         TeclearEnFoco(QStringLiteral("2"));
-        pulsar(Qt::Key_Tab);
+        pulsar(Qt::Key_Return);
         QCOMPARE(f->EditNombreOperarioEvaluador->Text(), QStringLiteral("Luis"));
+        QVERIFY(f->EditNivel->isAncestorOf(QApplication::focusWidget()) ||
+                QApplication::focusWidget() == f->EditNivel);
+        QCOMPARE(f->EditValoracion->Text(), QString());
         QCOMPARE(TextosMostrados(), QStringList());
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(TextosMostrados(), QStringList());
+        QCOMPARE(FilasEnOtraSesion(QStringLiteral(
+                     "SELECT CodigoOperario, Codigo, CodigoOperarioEvaluador FROM EVLCION")),
+                 QStringList{QStringLiteral("1|P1|2")});
         f->pbCancelarClick(f->pbCancelar);
         cerrar(f);
     }
@@ -621,6 +632,54 @@ private Q_SLOTS:
     // under the line and the refresh stores nothing (read by another
     // session); the confirm or the cancel decides. Browsing, the refresh
     // shows the evaluation as stored.
+    // Another program holds the database while an evaluation line typed
+    // into is stored alone (its row left with Up): the clerk waits once for
+    // the database and is told it is busy; the line stays as typed, nothing
+    // stored. SQLite counts the waits, each statement that meets the held
+    // file.
+    void lineaConLaBaseRetenida_data() { AddEngineRows(); }
+    void lineaConLaBaseRetenida() {
+        QFETCH(int, engine);
+        Entorno e{Engine(engine)};
+        e.principal.show();
+        QVERIFY(QTest::qWaitForWindowActive(&e.principal));
+        const ExcepcionesALaSesion excepciones;
+        QPointer<TfRRHHEVAL> f = abrir();
+        nuevaEvaluacion(f, 1, QStringLiteral("Puesto"), QStringLiteral("10/01/2024"));
+        nuevaLinea(f, QStringLiteral("3"));
+        nuevaLinea(f, QStringLiteral("4"));
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        TDBGrid* g = f->DBGrid1;
+        // The second line's score.
+        const QModelIndex celda = g->model()->index(1, 1);
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(celda).center());
+        QTRY_VERIFY(g->hasFocus());
+        TeclearEnFoco(QStringLiteral("5"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        const QString lineas =
+            QStringLiteral("SELECT Linea, Valoracion, Descripcion FROM LEVLCION ORDER BY Linea");
+        const QStringList antes = FilasEnOtraSesion(lineas);
+        QCOMPARE(antes.size(), 2);
+        int esperas = 0;
+        {
+            TBaseRetenida retenida(fGENEINIC->Database, {QStringLiteral("LEVLCION")});
+            ContarEsperas(fGENEINIC->Database, esperas);
+            MessageSeam::clearLog();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+            QCOMPARE(TextosMostrados().size(), 1);
+            QVERIFY2(TextosMostrados().first().startsWith(
+                         QStringLiteral("¡ La base de datos está ocupada por otro usuario !")),
+                     qPrintable(TextosMostrados().first()));
+            QCOMPARE(f->Table2->State(), dsEdit);
+            QVERIFY(!fGENEINIC->Database->InTransaction());
+        }
+        if (Engine(engine) == Engine::Sqlite) QCOMPARE(esperas, 1);
+        QCOMPARE(FilasEnOtraSesion(lineas), antes);
+        f->pbCancelarClick(f->pbCancelar);
+        cerrar(f);
+    }
+
     void refrescarConLineaPendiente_data() {
         QTest::addColumn<int>("engine");
         QTest::addColumn<bool>("sustituida");

@@ -65,6 +65,7 @@
 #include "rrhh/rrhheval.h"
 #include "rrhh/rrhhpers.h"
 #include "rrhh/rrhhplan.h"
+#include "support/baseretenida.h"
 #include "support/cortepg.h"
 #include "support/dbfixture.h"
 #include "support/empresaprueba.h"
@@ -859,7 +860,8 @@ private Q_SLOTS:
     }
 
     // Enter walks a new record's fields in the order they stand on screen and
-    // never stops on a button, a tab or a panel.
+    // never stops on a button, a tab, a panel or a field that cannot be typed
+    // into (the criteria's header code).
     void caminoDeIntro_data() {
         QTest::addColumn<QString>("clase");
         QTest::addColumn<QString>("comienzo");
@@ -868,7 +870,7 @@ private Q_SLOTS:
         QTest::newRow("candidatos") << "TfRRHHCAND"
                                     << "EditCodigoOperario EditNombre EditDomicilio";
         QTest::newRow("criterios") << "TfRRHHCRIT"
-                                   << "EditTipo EditCodigo DBGrid1";
+                                   << "EditTipo DBGrid1 DBGrid1";
         QTest::newRow("impresos") << "TfGENEIMPR"
                                   << "EditCodigo EditDescripcion EditTipoDocumento";
     }
@@ -3306,6 +3308,105 @@ private Q_SLOTS:
     // employee just opened, just confirmed or just reached by moving acts on
     // the line under the cursor (the last of three), never on the first: the
     // rows as another user reads them.
+    // A new line of the positions, training, contracts or leaves grid
+    // starts with the employee's code and its defaults: one the clerk typed
+    // nothing into, its columns only passed through, is given up when he
+    // clicks another line or closes the window answering the question with
+    // its default. The lines as another user reads them.
+    void lineaSinTeclear_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("rejilla");
+        QTest::addColumn<QString>("tabla");
+        QTest::addColumn<bool>("cierre");
+        const struct {
+            const char* caso;
+            const char* rejilla;
+            const char* tabla;
+            bool cierre;
+        } casos[] = {{"puestos, clic", "DBGridHPuestos", "HPUESTO", false},
+                     {"formacion, clic", "DBGridHFormacion", "HFORMACI", false},
+                     {"puestos, cierre", "DBGridHPuestos", "HPUESTO", true},
+                     {"formacion, cierre", "DBGridHFormacion", "HFORMACI", true},
+                     {"contratos, cierre", "DBGrid4", "HCONTRAT", true},
+                     {"bajas, cierre", "DBGrid3", "BAJA", true}};
+        for (Engine motor : AvailableEngines())
+            for (const auto& c : casos)
+                NewEngineRow(motor, c.caso)
+                    << QString::fromLatin1(c.rejilla) << QString::fromLatin1(c.tabla) << c.cierre;
+    }
+    void lineaSinTeclear() {
+        QFETCH(int, engine);
+        QFETCH(QString, rejilla);
+        QFETCH(QString, tabla);
+        QFETCH(bool, cierre);
+        Entorno e(engine);
+        datosDeLineas();
+        QPointer<TfRRHHPERS> f = abrir();
+        QCOMPARE(f->Table1->FieldByName(QStringLiteral("CodigoOperario"))->AsInteger(), 101);
+        CasoLineaSinTeclear(f, f->findChild<TDBGrid*>(rejilla),
+                            QStringLiteral("SELECT COUNT(*) FROM ") + tabla +
+                                QStringLiteral(" WHERE CodigoOperario = 101"),
+                            QStringLiteral("3"), cierre);
+        QCOMPARE(PrimeroEnOtraSesion(QStringLiteral("SELECT COUNT(*) FROM GRANTAB")),
+                 QStringLiteral("4"));
+        if (f) delete f.data();
+    }
+
+    // Another program holds the database while a contract line is stored
+    // alone (its row left) or deleted with Ctrl+Supr: one wait for the
+    // database, then one message; nothing changed. SQLite counts the waits
+    // (each statement that meets the held file); PostgreSQL begins its
+    // transaction without waiting.
+    void unaEsperaPorAccion_data() { filasMotorYCaso("accion", {"linea sola", "Ctrl+Supr"}); }
+    void unaEsperaPorAccion() {
+        QFETCH(int, engine);
+        QFETCH(QString, accion);
+        Entorno e(engine);
+        const ExcepcionesALaSesion excepciones;
+        datosDeLineas();
+        QPointer<TfRRHHPERS> f = abrir();
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        f->PageControl1->setActivePage(f->PagContratos);
+        TDBGrid* g = f->DBGrid4;
+        const QModelIndex horas = g->model()->index(2, 4);
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(horas).center());
+        QTRY_VERIFY(g->hasFocus());
+        const bool borrar = accion == QLatin1String("Ctrl+Supr");
+        if (!borrar) TeclearEnFoco(QStringLiteral("7"));
+        int esperas = 0;
+        {
+            BaseRetenida retenida(engine);
+            ContarEsperas(fGENEINIC->Database, esperas);
+            MessageSeam::clearLog();
+            if (borrar) {
+                MessageSeam::enqueue(QStringLiteral("SI"));
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete, Qt::ControlModifier);
+                QCOMPARE(textos(),
+                         (QStringList{QStringLiteral("¿ Está seguro de querer eliminar la linea ?"),
+                                      QStringLiteral("¡No ha sido posible eliminar la línea!. "
+                                                     "Motivo: ") +
+                                          ocupada()}));
+            } else {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+                QCOMPARE(textos().size(), 1);
+                QVERIFY2(textos().first().startsWith(ocupada()), qPrintable(textos().first()));
+                QCOMPARE(f->HContrato->State(), dsEdit);
+            }
+            QVERIFY(!fGENEINIC->Database->InTransaction());
+        }
+        if (Engine(engine) == Engine::Sqlite) QCOMPARE(esperas, 1);
+        QCOMPARE(FilasEnOtraSesion(QStringLiteral("SELECT NumeroContrato, HorasContrato FROM "
+                                                  "HCONTRAT WHERE CodigoOperario = 101 ORDER BY "
+                                                  "NumeroContrato")),
+                 (QStringList{"1|8", "2|8", "3|8"}));
+        if (f->Table1->State() != dsBrowse || f->HContrato->State() != dsBrowse)
+            f->pbCancelarClick(f->pbCancelar);
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
     void lineaBajoElCursor_data() {
         FilasLineaBajoElCursor(
             RejillasDePersona(101) +

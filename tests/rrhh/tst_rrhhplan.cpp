@@ -555,6 +555,79 @@ private Q_SLOTS:
         QCOMPARE(f->Table1->State(), dsBrowse);
     }
 
+    // After a confirm the next line starts filled in (the employee, the next
+    // line number, his department): nobody typed into it, so leaving it
+    // stores nothing, whether by a click on another line in another column,
+    // by the close question answered as its default, or by F5, which starts
+    // the next line at once without a word.
+    void lineaSinTeclear_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("salida");
+        for (Engine motor : AvailableEngines())
+            for (const char* salida : {"clic en otra columna", "Tab y clic", "cierre", "F5"})
+                NewEngineRow(motor, salida) << QString::fromLatin1(salida);
+    }
+    void lineaSinTeclear() {
+        QFETCH(int, engine);
+        QFETCH(QString, salida);
+        Entorno e(engine);
+        TfRRHHPLAN* f = e.f;
+        e.linea(20, 1, "NO");
+        f->Table1->Refresh();
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        TDBGrid* g = f->DBGrid1;
+        // Line 1 of employee 12, typed and confirmed.
+        f->AgregarClick(f->Agregar);
+        QTRY_VERIFY(g->hasFocus());
+        TeclearEnFoco(QStringLiteral("12"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        teclear(f, cAccion, QStringLiteral("Prevención"));
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QCOMPARE(
+            QStringList({valor(f, "CodigoOperario"), valor(f, "Linea"), valor(f, "Departamento")}),
+            QStringList({"12", "2", "DEP02"}));
+        const QStringList guardadas{QStringLiteral("2005|12|1|Prevención|DEP02"),
+                                    QStringLiteral("2005|20|1||")};
+        const QString consulta = QStringLiteral(
+            "SELECT Ejercicio, CodigoOperario, Linea, AccionFormativa, Departamento FROM PLANFORM "
+            "ORDER BY CodigoOperario, Linea");
+        QCOMPARE(FilasEnOtraSesion(consulta), guardadas);
+        MessageSeam::clearLog();
+        if (salida == QLatin1String("F5")) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);
+            QCOMPARE(textos(), QStringList());
+            QCOMPARE(f->Table1->State(), dsInsert);
+            QCOMPARE(valor(f, "Linea"), QStringLiteral("2"));
+            QVERIFY(g->hasFocus());
+            QCOMPARE(g->SelectedIndex(), int(cOperario));
+        } else if (salida == QLatin1String("cierre")) {
+            // The question's default is not to cancel: what was typed is kept.
+            MessageSeam::enqueue(QStringLiteral("NO"));
+            QPointer<TfRRHHPLAN> ventana(f);
+            ventana->Close();
+            QTRY_VERIFY(ventana.isNull());
+            QCOMPARE(textos().size(), 1);
+        } else {
+            // Into the line's second column first: still nothing typed.
+            if (salida == QLatin1String("Tab y clic")) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                QCOMPARE(g->SelectedIndex(), int(cLinea));
+            }
+            const QModelIndex celda = g->model()->index(0, cAccion);
+            QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(celda).center());
+            QCOMPARE(textos(), QStringList());
+            QCOMPARE(FilasEnOtraSesion(consulta), guardadas);
+            QCOMPARE(f->Table1->State(), dsBrowse);
+            QVERIFY(g->hasFocus());
+            QCOMPARE(g->SelectedIndex(), int(cAccion));
+            QCOMPARE(valor(f, "AccionFormativa"), QStringLiteral("Prevención"));
+        }
+        QCOMPARE(FilasEnOtraSesion(consulta), guardadas);
+    }
+
     // F5, an employee typed into the new line, then Esc: the grid is back on
     // the line shown before and so is the documents window, so that a
     // document added then belongs to that line and to no later one.

@@ -1,5 +1,9 @@
 #include "support/baseretenida.h"
 
+#include <sqlite3.h>
+
+#include "db/storedvalue.h"
+
 TBaseRetenida::TBaseRetenida(TDatabase* Base, const QStringList& Tablas, const QString& Modo)
     : base_(Base), sqlite_(Base->Params().engine == Engine::Sqlite) {
     otra_.setDatabaseName(QStringLiteral("Retenedora"));
@@ -23,4 +27,15 @@ void TBaseRetenida::Soltar() {
     otra_.Rollback();
     base_->Execute(sqlite_ ? QStringLiteral("PRAGMA busy_timeout = 10000")
                            : QStringLiteral("SET lock_timeout = 10000"));
+}
+
+void ContarEsperas(TDatabase* Base, int& Cuenta) {
+    if (Base->Params().engine != Engine::Sqlite) return;
+    sqlite3_busy_handler(
+        SqliteHandleOf(Base->connection()),
+        [](void* cuenta, int veces) {
+            if (veces == 0) ++*static_cast<int*>(cuenta);
+            return 0;
+        },
+        &Cuenta);
 }

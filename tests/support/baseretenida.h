@@ -25,3 +25,9 @@ private:
     TDatabase otra_;
     bool sqlite_;
 };
+
+// SQLite: from now on, each statement of Base that meets the held file adds
+// one to Cuenta (a wait, given up at once) until Base's wait is set again
+// (TBaseRetenida's end does); Cuenta must live that long. Nothing on another
+// engine, where beginning a transaction never waits.
+void ContarEsperas(TDatabase* Base, int& Cuenta);

@@ -1,6 +1,8 @@
 #include "support/lineasprueba.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QPointer>
 #include <QtTest>
 
 #include "db/clientdataset.h"
@@ -92,6 +94,55 @@ void ActuarSobreLinea(TForm* Ventana, TDBGrid* Rejilla, int Fila, const QString&
     QCoreApplication::processEvents();
     if (auto* conforme = Ventana->findChild<QAbstractButton*>(QStringLiteral("pbConforme")))
         QTest::mouseClick(conforme, Qt::LeftButton);
+}
+
+void CasoLineaSinTeclear(TForm* Ventana, TDBGrid* Rejilla, const QString& Consulta,
+                         const QString& Filas, bool Cierre) {
+    QPointer<TForm> ventana(Ventana);
+    ventana->Show();
+    QVERIFY(QTest::qWaitForWindowActive(ventana));
+    MostrarPagina(Rejilla);
+    TDataSet* lineas = Rejilla->DataSource()->DataSet();
+    auto clic = [Rejilla](int fila, int columna) {
+        const QModelIndex celda = Rejilla->model()->index(fila, columna);
+        QTest::mouseClick(Rejilla->viewport(), Qt::LeftButton, {},
+                          Rejilla->visualRect(celda).center());
+    };
+    auto pulsar = [](Qt::Key tecla) { QTest::keyClick(QApplication::focusWidget(), tecla); };
+    QCOMPARE(PrimeroEnOtraSesion(Consulta), Filas);
+    clic(2, 0);
+    QTRY_VERIFY(Rejilla->hasFocus());
+    pulsar(Qt::Key_Down);
+    QCOMPARE(lineas->State(), dsInsert);
+    // To the second column (a window may start the line on another), and out of it.
+    for (int i = 0; i < 8 && Rejilla->SelectedIndex() != 1; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab,
+                        Rejilla->SelectedIndex() > 1 ? Qt::ShiftModifier : Qt::NoModifier);
+    QCOMPARE(Rejilla->SelectedIndex(), 1);
+    pulsar(Qt::Key_Tab);
+    QCOMPARE(Rejilla->SelectedIndex(), 2);
+    QCOMPARE(lineas->State(), dsInsert);
+    MessageSeam::clearLog();
+    if (Cierre) {
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        ventana->Close();
+        QTRY_VERIFY(!ventana);
+        QCOMPARE(TextosMostrados().size(), 1);
+    } else {
+        clic(0, 3);
+        QCOMPARE(TextosMostrados(), QStringList());
+        QCOMPARE(PrimeroEnOtraSesion(Consulta), Filas);
+        QCOMPARE(lineas->State(), dsBrowse);
+        QVERIFY(Rejilla->hasFocus());
+        QCOMPARE(Rejilla->currentIndex().row(), 0);
+        // The person put into edit by the line begun is left as it was.
+        if (auto* cancelar = ventana->findChild<QAbstractButton*>(QStringLiteral("pbCancelar"));
+            cancelar && cancelar->isEnabled())
+            QTest::mouseClick(cancelar, Qt::LeftButton);
+        ventana->Close();
+        QTRY_VERIFY(!ventana);
+    }
+    QCOMPARE(PrimeroEnOtraSesion(Consulta), Filas);
 }
 
 void LlevarRegistroA(TForm* Ventana, QWidget* Nombre, const QString& Momento) {

@@ -52,6 +52,16 @@ void DejarLineaPendiente(TDBGrid* Rejilla, int Fila, const QString& Tecla);
 // told it is gone, line Actual stays current and is drawn so; then
 // Ctrl+Supr, answered "SI", to the control with the focus.
 void ClicEnLineaBorradaEntretanto(TDBGrid* Rejilla, int Actual, int Fila, const QString& Borrado);
+// A new line nobody typed into, in a shown window: a click on the grid's
+// third line, Down (a new line after it, with the person's code and its
+// defaults), its second column (a position's or training's code) reached
+// and left with Tab; then the window closed
+// answering the close question with its default (Cierre), or a click on
+// the first line's fourth column. Consulta, as another user reads it, gives
+// Filas before and after: no line stored, and no message but the question.
+// The window is closed at the end.
+void CasoLineaSinTeclear(TForm* Ventana, TDBGrid* Rejilla, const QString& Consulta,
+                         const QString& Filas, bool Cierre);
 
 // A line grid of a window with three lines.
 struct RejillaDeLineas {

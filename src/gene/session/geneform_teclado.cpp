@@ -1,9 +1,13 @@
 // The common key handling of every form.
 
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFontDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -223,14 +227,27 @@ bool EsParadaIntro(QWidget* w) {
            !qobject_cast<QScrollBar*>(w) && !qobject_cast<TPanel*>(w);
 }
 
+// A box the clerk cannot type into (a total the form works out): what he
+// types next belongs to the field after it. Grids stay stops.
+bool SoloLectura(const QWidget* w) {
+    if (qobject_cast<const QAbstractItemView*>(w)) return false;
+    if (const auto* e = qobject_cast<const QLineEdit*>(w); e && e->isReadOnly()) return true;
+    if (const auto* e = qobject_cast<const QAbstractSpinBox*>(w); e && e->isReadOnly()) return true;
+    if (const auto* e = qobject_cast<const QPlainTextEdit*>(w); e && e->isReadOnly()) return true;
+    // A data control told read-only, whatever its box shows.
+    return w->property("ReadOnly").toBool();
+}
+
 // Enter outside grids and memos: the focus goes to the next field of the
-// form in tab order (the order its fields stand in on screen).
+// form in tab order (the order its fields stand in on screen), passing over
+// the read-only ones.
 void SiguienteCampo(TForm* Formulario) {
     QWidget* desde = QApplication::focusWidget();
     if (!desde || !Formulario->isAncestorOf(desde)) return;
     for (QWidget* w = desde->nextInFocusChain(); w && w != desde; w = w->nextInFocusChain()) {
         if (!Formulario->isAncestorOf(w) || w->focusProxy() || !w->isVisible() || !w->isEnabled() ||
-            (w->focusPolicy() & Qt::TabFocus) != Qt::TabFocus || !EsParadaIntro(w))
+            (w->focusPolicy() & Qt::TabFocus) != Qt::TabFocus || !EsParadaIntro(w) ||
+            SoloLectura(w))
             continue;
         w->setFocus(Qt::TabFocusReason);
         return;

@@ -37,6 +37,7 @@
 #include "gene/session/genecomp.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_programas.h"
+#include "gene/session/genemaes.h"
 #include "gene/session/generejilla.h"
 #include "gene/session/sesion.h"
 #include "io/paths.h"
@@ -159,10 +160,36 @@ void ComprobarEdicionPendiente(TfGENEINIC*, QObject* Sender, bool& CanClose) {
         QStringLiteral("Hay registros de ") + titulo + QStringLiteral(" (") + lista +
         QStringLiteral(") ") +
         QStringLiteral(" cuya grabación no ha sido confirmada. ¿Desea cancelar la grabación?"));
+    const bool conservar = respuesta != QLatin1String("SI");
+    // A new record nobody typed into (only its defaults and its master's
+    // key) is given up, as leaving it in any other way does; but a master
+    // record stays for the lines typed or stored under it, which its post
+    // stores.
+    QList<TDataSet*> sinTeclear;
+    if (conservar) {
+        auto* maestro = qobject_cast<TFormularioMaestro*>(Sender);
+        bool conLineas = maestro && maestro->AltaConLineasGrabadas();
+        for (TDataSet* d : std::as_const(pendientes)) {
+            if (d->State() == dsSetKey) continue;
+            // A text still in its control is typing too; one the field
+            // refuses is, and its post tells why.
+            bool tecleado = true;
+            try {
+                d->UpdateRecord();
+                tecleado = d->Modified();
+            } catch (const std::exception&) {
+            }
+            if (d->State() == dsInsert && !tecleado)
+                sinTeclear << d;
+            else if (tecleado && (!maestro || d != maestro->Table1))
+                conLineas = true;
+        }
+        if (maestro && conLineas) sinTeclear.removeAll(maestro->Table1);
+    }
     for (TDataSet* d : pendientes) {
         if (!EnEdicion(d)) continue;  // a post of another one may have ended it
         // A search key being typed is no record: it is never posted.
-        const bool grabar = respuesta != QLatin1String("SI") && d->State() != dsSetKey &&
+        const bool grabar = conservar && d->State() != dsSetKey && !sinTeclear.contains(d) &&
                             d->FieldCount() > 0 && !d->Fields()[0]->Text().isEmpty();
         if (grabar)
             d->Post();

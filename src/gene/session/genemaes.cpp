@@ -38,6 +38,27 @@ bool EstadoEdicion(TDataSetState estado) {
     return estado == dsEdit || estado == dsInsert || estado == dsSetKey;
 }
 
+// What the form has pending is only new records nobody typed into (the
+// blank record started after a confirm, a line begun and left empty), with
+// no line stored under them: giving them up loses nothing. They are given
+// in the order to cancel them, the record last.
+QList<TDataSet*> AltasSinTeclear(TFormularioMaestro* f) {
+    QList<TDataSet*> registros = f->LineasPendientes();
+    if (EstadoEdicion(f->Table1->State())) registros << f->Table1;
+    if (registros.isEmpty() || f->AltaConLineasGrabadas()) return {};
+    for (TDataSet* d : std::as_const(registros)) {
+        if (d->State() != dsInsert) return {};
+        try {
+            // A text still in its control is typing too.
+            d->UpdateRecord();
+        } catch (const std::exception&) {
+            return {};
+        }
+        if (d->Modified()) return {};
+    }
+    return registros;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- a confirm's failures
@@ -398,6 +419,13 @@ void TFormularioMaestro::TeclaEliminarLinea(TDataSet* Lineas, int& Key, int Shif
         // What the line's delete removes with it (a training line's group
         // row) goes or stays with the line.
         TGuardaTransaccion transaccion(fGENEINIC);
+        // A transaction refused (the database busy) is told as such: the
+        // delete alone would only wait for the same database again.
+        if (!transaccion.Activa()) {
+            MensajeAdvertencia(QStringLiteral("¡No ha sido posible eliminar la línea!. Motivo: ") +
+                               TextoTransaccionNoIniciada());
+            return;
+        }
         Lineas->Delete();
         // A commit that fails has said why.
         if (!transaccion.Confirmar()) Abort();
@@ -420,8 +448,15 @@ void TFormularioMaestro::AgregarClick(QObject*) {
     // What is typed belongs to the record shown: a new record starts only
     // once it is confirmed or cancelled.
     if (Editando()) {
-        MensajeAdvertencia(Texto(textosmaestro::kConfirmeOCancele));
-        return;
+        // Nothing typed yet: what is pending gives way to the new record.
+        const QList<TDataSet*> vacias = AltasSinTeclear(this);
+        if (vacias.isEmpty()) {
+            MensajeAdvertencia(Texto(textosmaestro::kConfirmeOCancele));
+            return;
+        }
+        for (TDataSet* d : vacias)
+            if (d->State() == dsInsert) d->Cancel();
+        if (Editando()) return;
     }
     IniciarAlta();
 }
@@ -816,7 +851,10 @@ void TMaestroFicha::DataSource1StateChange(QObject*) {
 
 void TMaestroFicha::IniciarAlta() {
     Table1->Insert();
-    if (CampoClave) CampoClave->SetFocus();
+    if (!CampoClave) return;
+    CampoClave->SetFocus();
+    // A code proposed is selected: what is typed replaces it.
+    CampoClave->selectAll();
 }
 
 void TMaestroFicha::CampoClaveChange(QObject*) {

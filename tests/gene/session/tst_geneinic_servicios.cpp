@@ -15,14 +15,14 @@
 
 #include "db/field.h"
 #include "db/table.h"
+#include "gene/data/genemens.h"
+#include "gene/data/genemodu.h"
+#include "gene/data/geneusua.h"
 #include "gene/session/geneinic.h"
 #include "gene/session/geneinic_conexion.h"
 #include "gene/session/geneinic_formulario.h"
 #include "gene/session/geneinic_servicios.h"
 #include "gene/session/geneinic_tablas.h"
-#include "gene/data/genemens.h"
-#include "gene/data/genemodu.h"
-#include "gene/data/geneusua.h"
 #include "gene/session/sesion.h"
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
@@ -204,6 +204,19 @@ private Q_SLOTS:
         QCOMPARE(f.t1->State(), dsBrowse);
         QCOMPARE(f.t2->State(), dsBrowse);
         QCOMPARE(f.t1->RecordCount(), 1);
+
+        // A new record holding only what its start filled in (its first
+        // field among them) was typed into by nobody: given up, not stored.
+        f.t1->OnNewRecord = [](TDataSet* d) {
+            d->FieldByName(QStringLiteral("Codigo"))->setAsString(QStringLiteral("Z9"));
+        };
+        f.t1->Append();
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        ComprobarEdicionPendiente(inst.sesion(), &f.forma, puede);
+        f.t1->OnNewRecord = nullptr;
+        QCOMPARE(f.t1->State(), dsBrowse);
+        QCOMPARE(f.t1->RecordCount(), 1);
+        MessageSeam::clearLog();
 
         // "SI" cancels even a record with its first field.
         f.t1->Append();

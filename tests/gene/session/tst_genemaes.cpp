@@ -24,6 +24,7 @@
 #include "support/dbfixture.h"
 #include "support/instalacion.h"
 #include "support/sqlprueba.h"
+#include "support/tecladoprueba.h"
 #include "ui/controls.h"
 #include "ui/dbcontrols.h"
 #include "ui/dbgrid.h"
@@ -476,6 +477,74 @@ private Q_SLOTS:
         f->pbCancelarClick(f->pbCancelar);
         QCOMPARE(Sql(QStringLiteral("SELECT Codigo, Texto FROM LINPRU")), QStringLiteral("11|Dos"));
         QCOMPARE(filas(QStringLiteral("FICPRU")), QStringLiteral("10,11,99999999"));
+    }
+
+    // F5 proposes the next code selected, so that what is typed replaces
+    // it. After a confirm the next record starts by itself; F5 on it, with
+    // nothing typed, starts the next without a word and stores nothing;
+    // with a key typed it asks to confirm or cancel first.
+    void altaPropuesta_data() { AddEngineRows(); }
+    void altaPropuesta() {
+        QFETCH(int, engine);
+        Escenario e{Engine(engine)};
+        Sql(QStringLiteral("INSERT INTO FICPRU (Codigo, Nombre) VALUES (10, 'Diez')"));
+        std::unique_ptr<TfFICPRU> f(crear<TfFICPRU>());
+        f->ProponerCodigo = true;
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f.get()));
+        auto pulsar = [](Qt::Key tecla) { QTest::keyClick(QApplication::focusWidget(), tecla); };
+        f->AgregarClick(f->Agregar);
+        QTRY_VERIFY(f->CampoClave->hasFocus());
+        QCOMPARE(f->CampoClave->selectedText(), QStringLiteral("11"));
+        TeclearEnFoco(QStringLiteral("5"));
+        QCOMPARE(f->CampoClave->Text(), QStringLiteral("5"));
+        pulsar(Qt::Key_Tab);
+        QTest::mouseClick(f->pbConforme, Qt::LeftButton);
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(FilasEnOtraSesion(QStringLiteral("SELECT Codigo FROM FICPRU ORDER BY Codigo")),
+                 (QStringList{"5", "10"}));
+        // The next record, begun by the confirm, proposes 11 again.
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QTRY_VERIFY(f->CampoClave->hasFocus());
+        QCOMPARE(f->CampoClave->selectedText(), QStringLiteral("11"));
+        pulsar(Qt::Key_F5);
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QTRY_VERIFY(f->CampoClave->hasFocus());
+        QCOMPARE(f->CampoClave->selectedText(), QStringLiteral("11"));
+        QCOMPARE(FilasEnOtraSesion(QStringLiteral("SELECT Codigo FROM FICPRU ORDER BY Codigo")),
+                 (QStringList{"5", "10"}));
+        // A key typed is a record being typed: F5 does not drop it.
+        TeclearEnFoco(QStringLiteral("7"));
+        pulsar(Qt::Key_F5);
+        QCOMPARE(textos(), QStringList{QString::fromUtf8(textosmaestro::kConfirmeOCancele)});
+        QCOMPARE(f->Table1->State(), dsInsert);
+        QCOMPARE(f->CampoClave->Text(), QStringLiteral("7"));
+        f->pbCancelarClick(f->pbCancelar);
+        // The window closed on a new record with only its proposed code, the
+        // question answered as its default: nothing stored either.
+        f->AgregarClick(f->Agregar);
+        QCOMPARE(f->Table1->State(), dsInsert);
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        QPointer<TfFICPRU> ventana(f.release());
+        ventana->Close();
+        QTRY_VERIFY(ventana.isNull());
+        QCOMPARE(textos().size(), 1);
+        QCOMPARE(FilasEnOtraSesion(QStringLiteral("SELECT Codigo FROM FICPRU ORDER BY Codigo")),
+                 (QStringList{"5", "10"}));
+        // A line typed under such a record: both are kept, the record with
+        // its proposed code.
+        ventana = crear<TfFICPRU>();
+        ventana->ProponerCodigo = true;
+        ventana->AgregarClick(ventana->Agregar);
+        ventana->teclearLinea(QStringLiteral("Uno"));
+        MessageSeam::enqueue(QStringLiteral("NO"));
+        ventana->Close();
+        QTRY_VERIFY(ventana.isNull());
+        QCOMPARE(FilasEnOtraSesion(QStringLiteral("SELECT Codigo FROM FICPRU ORDER BY Codigo")),
+                 (QStringList{"5", "10", "11"}));
+        QCOMPARE(FilasEnOtraSesion(QStringLiteral("SELECT Codigo, Texto FROM LINPRU")),
+                 QStringList{QStringLiteral("11|Uno")});
     }
 
     // A user whose access to the form is "Solo Lectura" cannot change it,
