@@ -475,13 +475,26 @@ QString PgGrantRoleText(const QString& role, const QString& login) {
     return QStringLiteral("GRANT %1 TO %2").arg(quotedIdentifier(role), quotedIdentifier(login));
 }
 
-// The statements that let a login into the general schema, as an
-// administrator would type them.
-QStringList PgGrantGeneralText(const QString& schema, const QString& login) {
+// The statements that give a login the rights it lacks on the general
+// schema, as an administrator would type them: Falta holds the rights
+// missing, "SCHEMA:USAGE", "TABLE:SELECT", "SEQUENCE:UPDATE"...
+QStringList PgGrantGeneralText(const QString& schema, const QString& login,
+                               const QStringList& falta) {
     const QString s = quotedIdentifier(schema), l = quotedIdentifier(login);
-    return {QStringLiteral("GRANT USAGE, CREATE ON SCHEMA %1 TO %2").arg(s, l),
-            QStringLiteral("GRANT ALL ON ALL TABLES IN SCHEMA %1 TO %2").arg(s, l),
-            QStringLiteral("GRANT ALL ON ALL SEQUENCES IN SCHEMA %1 TO %2").arg(s, l)};
+    QStringList out;
+    auto rights = [&](const QString& on) {
+        QStringList r;
+        for (const QString& f : falta)
+            if (f.startsWith(on + QLatin1Char(':'))) r << f.section(QLatin1Char(':'), 1);
+        return r.join(QStringLiteral(", "));
+    };
+    if (const QString r = rights(QStringLiteral("SCHEMA")); !r.isEmpty())
+        out << QStringLiteral("GRANT %1 ON SCHEMA %2 TO %3").arg(r, s, l);
+    if (const QString r = rights(QStringLiteral("TABLE")); !r.isEmpty())
+        out << QStringLiteral("GRANT %1 ON ALL TABLES IN SCHEMA %2 TO %3").arg(r, s, l);
+    if (const QString r = rights(QStringLiteral("SEQUENCE")); !r.isEmpty())
+        out << QStringLiteral("GRANT %1 ON ALL SEQUENCES IN SCHEMA %2 TO %3").arg(r, s, l);
+    return out;
 }
 
 // The objects of a schema the role does not own, those that follow their
@@ -536,18 +549,40 @@ void TDatabase::checkPgGeneralRights() {
     if (params_.general && pgSchema() != QLatin1String("pg_catalog")) schemas << pgSchema();
     for (const QString& s : std::as_const(params_.searchPath))
         if (s.toLower() != pgSchema() && !schemas.contains(s.toLower())) schemas << s.toLower();
+    // The server answers a list of rights true when any one of them is held:
+    // each right is asked on its own.
+    static const QString sql = []() -> QString {
+        QString text = QStringLiteral("SELECT current_user");
+        for (const char* r : {"USAGE", "CREATE"})
+            text += QStringLiteral(", has_schema_privilege(n.oid, '%1')").arg(QLatin1String(r));
+        const QString some = QStringLiteral(
+            ", NOT EXISTS (SELECT 1 FROM pg_class c WHERE c.relnamespace = n.oid AND c.relname "
+            "!~ '^temp[0-9]{6}_' AND CASE WHEN c.relkind IN (%1) THEN NOT %2(c.oid, '%3') ELSE "
+            "false END)");
+        for (const char* r : {"SELECT", "INSERT", "UPDATE", "DELETE"})
+            text += some.arg(QStringLiteral("'r', 'p'"), QStringLiteral("has_table_privilege"),
+                             QLatin1String(r));
+        for (const char* r : {"USAGE", "SELECT", "UPDATE"})
+            text += some.arg(QStringLiteral("'S'"), QStringLiteral("has_sequence_privilege"),
+                             QLatin1String(r));
+        return text + QStringLiteral(" FROM pg_namespace n WHERE n.nspname = ?");
+    }();
+    static const QStringList rights{
+        QStringLiteral("SCHEMA:USAGE"),   QStringLiteral("SCHEMA:CREATE"),
+        QStringLiteral("TABLE:SELECT"),   QStringLiteral("TABLE:INSERT"),
+        QStringLiteral("TABLE:UPDATE"),   QStringLiteral("TABLE:DELETE"),
+        QStringLiteral("SEQUENCE:USAGE"), QStringLiteral("SEQUENCE:SELECT"),
+        QStringLiteral("SEQUENCE:UPDATE")};
     for (const QString& schema : std::as_const(schemas)) {
         QSqlQuery q(db_);
-        q.prepare(QStringLiteral(
-            "SELECT current_user, has_schema_privilege(n.oid, 'USAGE, CREATE') AND NOT EXISTS "
-            "(SELECT 1 FROM pg_class c WHERE c.relnamespace = n.oid AND c.relname !~ "
-            "'^temp[0-9]{6}_' AND ((c.relkind IN ('r', 'p') AND NOT has_table_privilege(c.oid, "
-            "'SELECT, INSERT, UPDATE, DELETE')) OR (c.relkind = 'S' AND NOT "
-            "has_sequence_privilege(c.oid, 'USAGE, SELECT, UPDATE')))) FROM pg_namespace n WHERE "
-            "n.nspname = ?"));
+        q.prepare(sql);
         q.addBindValue(schema);
         if (!q.exec()) raiseError(q.lastError(), q.lastQuery());
-        if (!q.next() || q.value(1).toBool()) {
+        QStringList falta;
+        if (q.next())
+            for (int i = 0; i < rights.size(); ++i)
+                if (!q.value(i + 1).toBool()) falta << rights[i];
+        if (falta.isEmpty()) {
             q.finish();
             continue;
         }
@@ -559,7 +594,8 @@ void TDatabase::checkPgGeneralRights() {
             QStringLiteral("¡ El usuario «%1» del servidor no tiene permiso sobre el esquema «%2» "
                            "de la Base de Datos general !. Un administrador del servidor debe "
                            "ejecutar: %3")
-                .arg(login, schema, PgGrantGeneralText(schema, login).join(QStringLiteral("; "))));
+                .arg(login, schema,
+                     PgGrantGeneralText(schema, login, falta).join(QStringLiteral("; "))));
     }
 }
 

@@ -553,6 +553,12 @@ private Q_SLOTS:
             << QStringList{QString(), plano + QStringLiteral("?!")};
         QTest::newRow("role maker, plain without general rights")
             << QStringList{gestor, plano + QStringLiteral("?!")};
+        // Let in part: "usage" on the schema alone, "select" its tables'
+        // SELECT as well. Told only what is missing.
+        QTest::newRow("superuser, plain with schema usage only")
+            << QStringList{QString(), plano + QStringLiteral("?usage!")};
+        QTest::newRow("superuser, plain with usage and select only")
+            << QStringList{QString(), plano + QStringLiteral("?usage select!")};
     }
     void motorPostgreSQLSinRoles() {
         QFETCH(QStringList, pasos);
@@ -570,7 +576,7 @@ private:
     void rolesEntreLogins(const QStringList& pasos) {
         const QByteArray superusuario = qgetenv("RH_PG_USER");
         auto nombre = [&](QString paso) {
-            paso.remove(QLatin1Char('!')).remove(QLatin1Char('?'));
+            paso.remove(QRegularExpression(QStringLiteral("[!? a-z]")));
             return QString::fromLocal8Bit(paso.isEmpty() ? superusuario
                                                          : qgetenv(qPrintable(paso)));
         };
@@ -601,6 +607,14 @@ private:
                                     "GRANT ALL ON ALL TABLES IN SCHEMA %1 TO %2"})
                 if (login != creador && !sinDerechosGenerales)
                     servidor.Execute(QString::fromLatin1(sql).arg(general, login));
+            const bool conUso = pasos[i].contains(QLatin1String("usage"));
+            const bool conLectura = pasos[i].contains(QLatin1String("select"));
+            if (conUso)
+                servidor.Execute(
+                    QStringLiteral("GRANT USAGE ON SCHEMA %1 TO %2").arg(general, login));
+            if (conLectura)
+                servidor.Execute(QStringLiteral("GRANT SELECT ON ALL TABLES IN SCHEMA %1 TO %2")
+                                     .arg(general, login));
             modulo.reset();
             MessageSeam::clearLog();
             if (sinDerechosGenerales) {
@@ -623,8 +637,15 @@ private:
                              !rechazo.contains(QLatin1String("to_regclass")),
                          qPrintable(rechazo));
                 for (const QString& sql :
-                     rechazo.mid(inicio.arg(login, general).size()).split(QStringLiteral("; ")))
+                     rechazo.mid(inicio.arg(login, general).size()).split(QStringLiteral("; "))) {
+                    // Nothing held is asked for again.
+                    QVERIFY2(!(conUso && sql.contains(QLatin1String(" ON SCHEMA ")) &&
+                               sql.contains(QLatin1String("USAGE"))) &&
+                                 !(conLectura && sql.contains(QLatin1String(" ON ALL TABLES ")) &&
+                                   sql.contains(QLatin1String("SELECT"))),
+                             qPrintable(rechazo));
                     servidor.Execute(sql);
+                }
             }
             if (pasos[i].endsWith(QLatin1Char('!'))) {
                 // What the main window tells after "¡Imposible iniciar la aplicación!".
