@@ -526,7 +526,7 @@ QStringList TDatabase::pgNotOwnedByUsers(const QString& role, QStringList* owner
         statements << QStringLiteral("ALTER %1 %2.%3 OWNER TO %4")
                           .arg(QLatin1String(what), quotedIdentifier(schema),
                                quotedIdentifier(q.value(1).toString()), quotedIdentifier(role));
-        if (owners && !owners->contains(q.value(2).toString())) *owners << q.value(2).toString();
+        if (owners) *owners << q.value(2).toString();
     }
     return statements;
 }
@@ -631,6 +631,28 @@ void TDatabase::setUpPgUsersRole() {
             .toBool();
     };
     const QString login = value(QStringLiteral("SELECT current_user"), {}).toString();
+    // What the role owns is out of reach of a login that is no member of it
+    // and could not become one: told now, with the GRANT to run, not as the
+    // first table refused.
+    auto refuseNonMember = [&] {
+        if (!roleExists() || member() ||
+            !value(QStringLiteral(
+                       "SELECT EXISTS (SELECT 1 FROM pg_class c WHERE c.relnamespace = (SELECT "
+                       "oid FROM pg_namespace WHERE nspname = ?) AND c.relowner = (SELECT oid "
+                       "FROM pg_roles WHERE rolname = ?) AND c.relkind IN ('r', 'p', 'v', 'm', "
+                       "'S') AND NOT CASE WHEN c.relkind = 'S' THEN has_sequence_privilege(c.oid, "
+                       "'USAGE') ELSE has_table_privilege(c.oid, 'SELECT') END)"),
+                   {schema, role})
+                 .toBool())
+            return;
+        db_.close();
+        throw EDatabaseError(
+            DbError::ConnectionFailed,
+            QStringLiteral("¡ El usuario «%1» del servidor no es miembro del rol «%2», al que "
+                           "pertenecen las tablas de la empresa, y no puede hacerse miembro "
+                           "de él !. Un administrador del servidor debe ejecutar: %3")
+                .arg(login, role, PgGrantRoleText(role, login)));
+    };
     if (!value(QStringLiteral("SELECT rolsuper OR rolcreaterole FROM pg_roles WHERE rolname = "
                               "current_user"),
                {})
@@ -639,23 +661,7 @@ void TDatabase::setUpPgUsersRole() {
         // What the role owns is out of this login's reach until an
         // administrator makes it a member: told now, not as the first table
         // refused.
-        if (roleExists() && !member() &&
-            value(QStringLiteral(
-                      "SELECT EXISTS (SELECT 1 FROM pg_class c WHERE c.relnamespace = (SELECT oid "
-                      "FROM pg_namespace WHERE nspname = ?) AND c.relowner = (SELECT oid FROM "
-                      "pg_roles WHERE rolname = ?) AND c.relkind IN ('r', 'p', 'v', 'm', 'S') "
-                      "AND NOT CASE WHEN c.relkind = 'S' THEN has_sequence_privilege(c.oid, "
-                      "'USAGE') ELSE has_table_privilege(c.oid, 'SELECT') END)"),
-                  {schema, role})
-                .toBool()) {
-            db_.close();
-            throw EDatabaseError(
-                DbError::ConnectionFailed,
-                QStringLiteral("¡ El usuario «%1» del servidor no es miembro del rol «%2», al que "
-                               "pertenecen las tablas de la empresa, y no puede hacerse miembro "
-                               "de él !. Un administrador del servidor debe ejecutar: %3")
-                    .arg(login, role, PgGrantRoleText(role, login)));
-        }
+        refuseNonMember();
         return;
     }
     // A member by a grant of its own (a row of pg_auth_members): a superuser
@@ -706,10 +712,9 @@ void TDatabase::setUpPgUsersRole() {
         run(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext('rh roles de usuarios'))"));
         if (!roleExists()) run(QStringLiteral("CREATE ROLE %1 NOLOGIN").arg(r));
         // Every login that reaches the objects now keeps reaching them once
-        // the role owns them: members before anything moves.
-        QStringList logins{login, schemaOwner};
-        const QStringList alters = pgNotOwnedByUsers(role, &logins);
-        for (const QString& who : std::as_const(logins)) {
+        // the role owns them: members before anything moves, this login
+        // and the schema's owner first.
+        for (const QString& who : {login, schemaOwner}) {
             if (who == role || who.isEmpty() || granted(who)) continue;
             grant = PgGrantRoleText(role, who);
             run(grant);
@@ -717,7 +722,23 @@ void TDatabase::setUpPgUsersRole() {
         }
         const QString own = quotedIdentifier(schema);
         run(QStringLiteral("GRANT USAGE, CREATE ON SCHEMA %1 TO %2").arg(own, r));
-        for (const QString& alter : alters) run(alter);
+        // An object of a login this one is no member of cannot be handed
+        // over: it stays with its owner, who is made no member for it, and
+        // the rest goes on.
+        QStringList owners, left;
+        const QStringList alters = pgNotOwnedByUsers(role, &owners);
+        for (qsizetype i = 0; i < alters.size(); ++i) {
+            run(QStringLiteral("SAVEPOINT rh_traspaso"));
+            const QString& who = owners.at(i);
+            bool ok =
+                who == role || who.isEmpty() || granted(who) || q.exec(PgGrantRoleText(role, who));
+            q.finish();
+            ok = ok && q.exec(alters.at(i));
+            q.finish();
+            run(ok ? QStringLiteral("RELEASE SAVEPOINT rh_traspaso")
+                   : QStringLiteral("ROLLBACK TO SAVEPOINT rh_traspaso"));
+            if (!ok) left << alters.at(i);
+        }
         // Tables the program makes there by other means are the users' to
         // work with until their owner changes too.
         run(QStringLiteral("ALTER DEFAULT PRIVILEGES IN SCHEMA %1 GRANT SELECT, INSERT, UPDATE, "
@@ -745,7 +766,17 @@ void TDatabase::setUpPgUsersRole() {
                 run(QStringLiteral("REVOKE ALL ON %1.%2 FROM %3").arg(gq, quotedIdentifier(u), r));
         }
         run(QStringLiteral("COMMIT"));
-        usersRole_ = role;
+        if (left.isEmpty()) {
+            usersRole_ = role;
+        } else {
+            // The role would not reach what stayed with its owners: the
+            // policy alone holds, and the diagnosis names them.
+            usersRoleNote_ = QStringLiteral(
+                                 "no puede traspasar al rol de la empresa lo que pertenece a otros "
+                                 "usuarios del servidor; un administrador del servidor debe "
+                                 "ejecutar: %1")
+                                 .arg(left.join(QStringLiteral("; ")));
+        }
     } catch (const EDatabaseError& e) {
         q.exec(QStringLiteral("ROLLBACK"));
         // Nothing moved; the policy alone holds: the diagnosis tells why,
@@ -756,6 +787,7 @@ void TDatabase::setUpPgUsersRole() {
                                  "no puede hacer miembros del rol a quienes usan sus tablas: %1; "
                                  "un administrador del servidor debe ejecutar: %2")
                                  .arg(e.Message().trimmed(), grant);
+        refuseNonMember();
     }
 }
 

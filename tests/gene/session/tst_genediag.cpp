@@ -559,6 +559,12 @@ private Q_SLOTS:
             << QStringList{QString(), plano + QStringLiteral("?usage!")};
         QTest::newRow("superuser, plain with usage and select only")
             << QStringList{QString(), plano + QStringLiteral("?usage select!")};
+        // " ajeno": the company's schema holds a table and a materialised
+        // view of another login, which this one cannot hand over: it starts
+        // all the same, a member of the role, the objects left with their
+        // owner and named.
+        QTest::newRow("superuser, role maker beside another login's objects")
+            << QStringList{QString(), gestor + QStringLiteral(" ajeno")};
     }
     void motorPostgreSQLSinRoles() {
         QFETCH(QStringList, pasos);
@@ -615,6 +621,18 @@ private:
             if (conLectura)
                 servidor.Execute(QStringLiteral("GRANT SELECT ON ALL TABLES IN SCHEMA %1 TO %2")
                                      .arg(general, login));
+            const bool ajenos = pasos[i].contains(QLatin1String("ajeno"));
+            const QString otro = qEnvironmentVariable("RH_PG_PLAIN_ROLE");
+            if (ajenos) {
+                servidor.Execute(QStringLiteral("CREATE TABLE %1.ajena (a INTEGER)").arg(esquema));
+                servidor.Execute(
+                    QStringLiteral("CREATE MATERIALIZED VIEW %1.resumen_ajeno AS SELECT 1 "
+                                   "AS a")
+                        .arg(esquema));
+                for (const char* sql : {"ALTER TABLE %1.ajena OWNER TO %2",
+                                        "ALTER MATERIALIZED VIEW %1.resumen_ajeno OWNER TO %2"})
+                    servidor.Execute(QString::fromLatin1(sql).arg(esquema, otro));
+            }
             modulo.reset();
             MessageSeam::clearLog();
             if (sinDerechosGenerales) {
@@ -681,6 +699,37 @@ private:
                                      .arg(i + 1))
                          .toString(),
                      login);
+            if (!ajenos) continue;
+            // Left with their owner, who was made no member for them; the
+            // diagnosis names each with the statement that hands it over.
+            QCOMPARE(servidor
+                         .Scalar(QStringLiteral("SELECT string_agg(relname || ':' || "
+                                                "pg_get_userbyid(relowner), ',' ORDER BY relname) "
+                                                "FROM pg_class WHERE relnamespace = "
+                                                "CAST('%1' AS regnamespace) AND relname IN "
+                                                "('ajena', 'resumen_ajeno')")
+                                     .arg(esquema))
+                         .toString(),
+                     QStringLiteral("ajena:%1,resumen_ajeno:%1").arg(otro));
+            QVERIFY(
+                servidor
+                    .Scalar(
+                        QStringLiteral("SELECT pg_has_role('%1', '%2', 'MEMBER')").arg(login, rol))
+                    .toBool());
+            QVERIFY(
+                !servidor
+                     .Scalar(
+                         QStringLiteral("SELECT pg_has_role('%1', '%2', 'MEMBER')").arg(otro, rol))
+                     .toBool());
+            THallazgosDiagnostico h;
+            ComprobarInstalacion(QStringLiteral("MotorBaseDatos"), h);
+            const QString informe = h.SQLServer.join(QString());
+            for (const QString& objeto :
+                 {QStringLiteral("TABLE \"%1\".\"ajena\""),
+                  QStringLiteral("MATERIALIZED VIEW \"%1\".\"resumen_ajeno\"")})
+                QVERIFY2(informe.contains(QStringLiteral("ALTER ") + objeto.arg(esquema) +
+                                          QStringLiteral(" OWNER TO \"%1\"").arg(rol)),
+                         qPrintable(informe));
         }
         if (!pasos.last().endsWith(QLatin1String("PLAIN_ROLE"))) return;
         THallazgosDiagnostico h;
