@@ -1,6 +1,7 @@
 // TDatabase's catalog: tables, columns and indexes as the program names
 // them, read from either engine and cached; tables and indexes made.
 
+#include <QDir>
 #include <QMap>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -8,6 +9,8 @@
 #include <atomic>
 
 #include "db/database.h"
+
+#include <QDir>
 #include "db/database_p.h"
 #include "db/dberror.h"
 #include "db/hiddencolumns.h"
@@ -409,9 +412,10 @@ QString TDatabase::notPlainTableRefusal(const QString& table, QChar kind) {
         outside = window.mid(0, 2);
         window = window.mid(2);
         outsideWho = QStringLiteral(
-            "la ventana de SQL del programa no lee ni borra tablas virtuales: con el programa "
-            "cerrado, quien administra la instalación ejecuta antes con sqlite3 sobre el "
-            "archivo de la Base de Datos: ");
+                         "la ventana de SQL del programa no lee ni borra tablas virtuales: con "
+                         "el programa cerrado, quien administra la instalación ejecuta antes con "
+                         "sqlite3 sobre el archivo %1, fuera del programa: ")
+                         .arg(QDir(params_.folder).filePath(QLatin1String(kDatabaseFileName)));
     }
     QString advice = QStringLiteral(" Para conservar sus filas, ");
     if (!outside.isEmpty())

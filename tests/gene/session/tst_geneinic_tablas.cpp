@@ -1074,6 +1074,58 @@ private Q_SLOTS:
         v.tabla->Open();
         QCOMPARE(v.tabla->RecordCount(), vista ? filas.size() : 0);
     }
+
+    // An object under a program's name that the users' window cannot read
+    // or drop for this login: on PostgreSQL a materialised view of another
+    // login, on SQLite a virtual table. The advice says who runs what
+    // outside the program first; followed as written, every row comes into
+    // the program's table.
+    void objetoFueraDeLaVentana_data() { AddEngineRows(); }
+    void objetoFueraDeLaVentana() {
+        const bool pg = CurrentEngine() == Engine::Postgres;
+        if (pg && qEnvironmentVariableIsEmpty("RH_PG_PLAIN_ROLE")) QSKIP("no second login");
+        TestInstalacion inst(CurrentEngine(), {.empresaActual = 1});
+        QVERIFY(inst.iniciada());
+        const DeFuera fuera(inst);
+        const QStringList filas{"1|Indefinido · Łódź", "2|Temporal"};
+        if (pg) {
+            fuera("CREATE TABLE otra (CodigoContrato INTEGER, Denominacion VARCHAR(30))");
+            fuera("INSERT INTO otra VALUES (1, 'Indefinido · Łódź'), (2, 'Temporal')");
+            fuera("CREATE MATERIALIZED VIEW CONTRATO AS SELECT * FROM otra");
+            fuera("ALTER MATERIALIZED VIEW CONTRATO OWNER TO " +
+                  qEnvironmentVariable("RH_PG_PLAIN_ROLE"));
+        } else {
+            fuera("CREATE VIRTUAL TABLE CONTRATO USING fts4(CodigoContrato, Denominacion)");
+            fuera("INSERT INTO CONTRATO VALUES (1, 'Indefinido · Łódź')");
+            fuera("INSERT INTO CONTRATO VALUES (2, 'Temporal')");
+        }
+        MessageSeam::clearLog();
+        VentanaDosTablas v("fPRUEBA", "CONTRATO");
+        v.AperturaAbandonada(inst.sesion());
+        QCOMPARE(mostrados().size(), 1);
+        const QString aviso = mostrados().first();
+        const QString fueraDelPrograma = aviso.section(QStringLiteral("fuera del programa: "), 1)
+                                             .section(QStringLiteral(" . Después, "), 0, 0);
+        const QStringList antes = fueraDelPrograma.split(QStringLiteral(" ; "));
+        const QStringList ventana =
+            aviso.section(QStringLiteral("en este orden: "), 1).split(QStringLiteral(" ; "));
+        QVERIFY2(!fueraDelPrograma.isEmpty() && !ventana.first().isEmpty(), qPrintable(aviso));
+        // What this login's window cannot run is refused there.
+        MessageSeam::clearLog();
+        QVERIFY(!ComoVentanaSQL(pg ? ventana.at(1) : antes.at(1)));
+        for (const QString& sql : antes) fuera(sql);
+        MessageSeam::clearLog();
+        for (const QString& sql : ventana)
+            QVERIFY2(ComoVentanaSQL(sql), qPrintable(sql + '\n' + mostrados().join('\n')));
+        QCOMPARE(fuera("SELECT CodigoContrato || '|' || Denominacion FROM CONTRATO ORDER BY 1"),
+                 filas);
+        MessageSeam::clearLog();
+        v.form.show();
+        AbrirTablasFormulario(inst.sesion(), &v.form);
+        QVERIFY(v.tabla->Active());
+        QCOMPARE(v.tabla->RecordCount(), 2);
+        QCOMPARE(mostrados(), QStringList());
+    }
 };
 
 QTEST_MAIN(TestGeneInicTablas)
