@@ -681,8 +681,10 @@ void TDatabase::setUpPgUsersRole() {
             {schema})
             .toString();
     auto ownSchemaGranted = [&] {
-        return value(QStringLiteral("SELECT has_schema_privilege(?, ?, 'USAGE, CREATE')"),
-                     {role, schema})
+        // Each right on its own: a list is answered true for any one of them.
+        return value(QStringLiteral("SELECT has_schema_privilege(?, ?, 'USAGE') AND "
+                                    "has_schema_privilege(?, ?, 'CREATE')"),
+                     {role, schema, role, schema})
             .toBool();
     };
     // USAGE on every general schema, SELECT on every general table but the
