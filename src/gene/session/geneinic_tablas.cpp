@@ -570,7 +570,11 @@ bool CrearTablaEstructura(TfGENEINIC* f, TTable* Tabla, const QString& Definicio
         if (!temporal && db->TableExists(SinPropietario(Tabla->TableName()))) return false;
     } catch (const EDatabaseError& e) {
         if (FalloMomentaneo(e)) TablaNoCreadaAhora(Tabla->TableName(), e);
-        TablaNoCreada(Tabla->TableName(), MotivoError(e));
+        // The database named cannot be reached: told, and the caller, which
+        // named it, tells its own failure after.
+        MensajeAdvertencia(QStringLiteral("¡ Error creando la tabla ") + Tabla->TableName() +
+                           QStringLiteral(" !. Motivo: ") + MotivoError(e));
+        return false;
     }
 
     CursorEspera espera;
