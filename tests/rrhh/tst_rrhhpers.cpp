@@ -25,6 +25,7 @@
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QtTest>
 #include <atomic>
@@ -4579,6 +4580,74 @@ private Q_SLOTS:
         QVERIFY(VentanaEnlazada::recibidos.isEmpty());
         for (TForm* v : ApplicationForms())
             if (v != f.data()) v->Release();
+        f->Close();
+        QTRY_VERIFY(!f);
+    }
+
+    // F2 on "País" in a company that never opened the countries' master:
+    // the search makes the table as opening its window does and lists it,
+    // empty, with no message; a country added then is found by the next
+    // search. While another program holds the database the search is told
+    // busy, in Spanish, and shows no list.
+    void busquedaEnMaestroSinTabla_data() {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<bool>("retenida");
+        for (Engine motor : AvailableEngines()) {
+            NewEngineRow(motor, "sin tabla") << false;
+            if (motor == Engine::Sqlite) NewEngineRow(motor, "base retenida") << true;
+        }
+    }
+    void busquedaEnMaestroSinTabla() {
+        QFETCH(int, engine);
+        QFETCH(bool, retenida);
+        Entorno e(engine);
+        TDatabase* db = fGENEINIC->Database;
+        db->InvalidateCatalog();
+        if (db->TableExists(QStringLiteral("PAIS")))
+            enOtraSesion(QStringLiteral("DROP TABLE PAIS"));
+        db->InvalidateCatalog();
+        QPointer<TfRRHHPERS> f = abrir();
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        f->EditCodigoPais->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), f->EditCodigoPais);
+        int mostradas = 0, filas = -1;
+        // A double click on "País", as the user gives it; the list read once
+        // the dialog has made it.
+        auto buscar = [&](bool conDialogo) {
+            if (conDialogo)
+                AlMostrarse<TfGENEBUSQ>([&](TfGENEBUSQ* d) {
+                    QTimer::singleShot(0, d, [&, d] {
+                        ++mostradas;
+                        d->pbBuscarClick();
+                        filas = d->ClientDataSet1->Active() ? d->ClientDataSet1->RecordCount() : -1;
+                        d->setModalResult(mrCancel);
+                    });
+                });
+            MessageSeam::clearLog();
+            QTest::mouseDClick(f->EditCodigoPais, Qt::LeftButton);
+        };
+        if (retenida) {
+            TBaseRetenida otra(db, {});
+            buscar(false);
+            QCOMPARE(mostradas, 0);
+            QCOMPARE(textos(), QStringList{QStringLiteral("¡ Error creando la tabla PAIS !. "
+                                                          "Motivo: ") +
+                                           TextoBaseOcupada()});
+        }
+        buscar(true);
+        QTRY_COMPARE(mostradas, 1);
+        // The dialog's own word for an empty list, nothing more.
+        QCOMPARE(
+            textos(),
+            QStringList{QStringLiteral("No hay datos que coincidan con el criterio de búsqueda")});
+        QCOMPARE(filas, 0);
+        QCOMPARE(deOtraSesion(QStringLiteral("SELECT COUNT(*) FROM PAIS")), QStringLiteral("0"));
+        enOtraSesion(QStringLiteral("INSERT INTO PAIS (Codigo, Nombre) VALUES ('ES', 'España')"));
+        buscar(true);
+        QTRY_COMPARE(mostradas, 2);
+        QCOMPARE(textos(), QStringList());
+        QCOMPARE(filas, 1);
         f->Close();
         QTRY_VERIFY(!f);
     }

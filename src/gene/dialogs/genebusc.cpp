@@ -2,18 +2,24 @@
 
 #include <memory>
 
+#include "db/database.h"
+#include "db/dberror.h"
 #include "db/table.h"
-#include "gene/dialogs/genebusa.h"
-#include "gene/dialogs/genebusq.h"
 #include "gene/data/geneclav.h"
-#include "gene/dialogs/genecopi.h"
-#include "gene/dialogs/genefilt.h"
 #include "gene/data/genelog.h"
 #include "gene/data/genemodu.h"
 #include "gene/data/genemodu_nombres.h"
+#include "gene/data/genemodu_sql.h"
+#include "gene/data/genesist.h"
 #include "gene/data/genetext.h"
 #include "gene/data/geneusua.h"
 #include "gene/data/mensajes.h"
+#include "gene/dialogs/genebusa.h"
+#include "gene/dialogs/genebusq.h"
+#include "gene/dialogs/genecopi.h"
+#include "gene/dialogs/genefilt.h"
+#include "gene/session/geneinic.h"
+#include "gene/session/geneinic_tablas.h"
 #include "gene/session/sesion.h"
 #include "ui/controls.h"
 #include "ui/registry.h"
@@ -38,12 +44,33 @@ struct LimpiezaPeticion {
     }
 };
 
+// A master the company has never opened has no table yet: made here, as
+// opening its window makes it, so that the search lists it (empty). False
+// when it could not be made now or stands refused, once told.
+bool TablaBusquedaDisponible(const QString& Tabla) {
+    if (!fGENEINIC || EsTablaTemporal(Tabla) || MotorActual() == Engine::SqlServer) return true;
+    try {
+        TDatabase* base = BaseDatosSelector(
+            EsTablaGeneral(Tabla) ? QStringLiteral("DatabaseGeneral") : QStringLiteral("Database"));
+        if (base->TableExists(Tabla)) return true;
+        TTable tabla;
+        tabla.setTableName(Tabla);
+        return AbrirTabla(fGENEINIC, &tabla);
+    } catch (const EAbort&) {
+        return false;
+    } catch (const EDatabaseError&) {
+        // The search itself tells what stands in the way.
+        return true;
+    }
+}
+
 // Shows the dialog of the installation for one search; the result text and
 // whether a row was chosen.
 bool MostrarDialogoBusqueda(const QString& Tabla, int Indice, const QString& Valor,
                             QString& Resultado) {
     InstalarDialogosBusqueda();
     Resultado.clear();
+    if (!TablaBusquedaDisponible(Tabla)) return false;
     if (BusquedaAproximadaActivada) {
         const int r = BusquedaAproximada(Tabla, Resultado, FiltroBusqueda);
         return r == mrOk || r == mrYes;

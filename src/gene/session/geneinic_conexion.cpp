@@ -22,6 +22,7 @@
 #include "gene/data/genesist.h"
 #include "gene/data/mensajes.h"
 #include "gene/session/geneinic.h"
+#include "gene/session/geneinic_tablas.h"
 #include "gene/session/sesion.h"
 #include "io/inifile.h"
 #include "io/paths.h"
@@ -372,6 +373,8 @@ QString MotivoError(const std::exception& e) {
 }
 
 QString TextoErrorBaseDatos(const std::exception& e) {
+    // A table not made now: the Spanish text its warning gave.
+    if (auto* n = dynamic_cast<const ETablaNoCreada*>(&e)) return n->Motivo();
     if (auto* d = dynamic_cast<const EDatabaseError*>(&e)) {
         if (BaseOcupada(e)) return TextoBaseOcupada();
         // What the exception translator knows is told in its words.

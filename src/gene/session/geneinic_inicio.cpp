@@ -69,6 +69,17 @@ constexpr qint64 kEsperaRegistro = 60000;
 // The end of a start that has already told the user why.
 struct EInicioInterrumpido {};
 
+// The end of a start that a failure stops: its cause told in the user's
+// words; a silent abort (a statement refused after its own warning) was
+// told already and ends the start without a second, English, word.
+void InicioImposible(const std::exception& e) {
+    if (dynamic_cast<const EAbort*>(&e) && !dynamic_cast<const ETablaNoCreada*>(&e)) {
+        SolicitarTerminacion();
+        return;
+    }
+    MensajeError(kImposibleIniciar + TextoErrorBaseDatos(e));
+}
+
 // The lock files a session holds until it ends: its place in the session
 // register and its private folder.
 class TBloqueosSesion : public QObject {
@@ -707,7 +718,7 @@ bool TfGENEINIC::IniciarSesion(const QStringList& argumentos) {
     } catch (const EInicioInterrumpido&) {
         return false;
     } catch (const std::exception& e) {
-        MensajeError(kImposibleIniciar + TextoErrorBaseDatos(e));
+        InicioImposible(e);
         return false;
     }
 
@@ -737,7 +748,7 @@ bool TfGENEINIC::IniciarSesion(const QStringList& argumentos) {
     try {
         abierta = AbrirTabla(this, campos);
     } catch (const std::exception& e) {
-        MensajeError(kImposibleIniciar + TextoErrorBaseDatos(e));
+        InicioImposible(e);
         return false;
     }
     if (!abierta) {
@@ -757,7 +768,7 @@ bool TfGENEINIC::IniciarSesion(const QStringList& argumentos) {
             CrearEmpresaInicial(this, &empresas);
         }
     } catch (const std::exception& e) {
-        MensajeError(kImposibleIniciar + TextoErrorBaseDatos(e));
+        InicioImposible(e);
         return false;
     }
 

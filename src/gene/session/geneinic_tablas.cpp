@@ -173,14 +173,84 @@ bool FalloMomentaneo(const EDatabaseError& e) {
            e.engineCode() == QLatin1String("13") || e.engineCode() == QLatin1String("53100");
 }
 
-// The warning of a table not made now, and the abort that leaves the
-// opening of whatever needed it.
-[[noreturn]] void TablaNoCreadaAhora(const QString& nombre, const EDatabaseError& e) {
-    const QString motivo = e.code() == DbError::RecordLocked ? TextoBaseOcupada() : MotivoError(e);
+// The warning of a table not made, and the abort that leaves the opening of
+// whatever needed it: only that stops, the program goes on.
+[[noreturn]] void TablaNoCreada(const QString& nombre, const QString& motivo) {
     const QString texto = QStringLiteral("¡ Error creando la tabla ") + nombre +
                           QStringLiteral(" !. Motivo: ") + motivo;
     MensajeAdvertencia(texto);
     throw ETablaNoCreada(texto);
+}
+
+// The same for a failure of the moment.
+[[noreturn]] void TablaNoCreadaAhora(const QString& nombre, const EDatabaseError& e) {
+    TablaNoCreada(nombre, e.code() == DbError::RecordLocked ? TextoBaseOcupada() : MotivoError(e));
+}
+
+// The objects of the table's database that hold a name its creation gives
+// (an index left by a table renamed away keeps its name), each told with the
+// statement that clears it and loses no row: a SQLite index is dropped
+// (SQLite renames none), anything else renamed. Empty when none is found.
+QString ObjetosEnElCamino(TDatabase* db, const QString& tabla, const TEstructuraTabla& estructura) {
+    QStringList nombres;
+    for (const TIndiceEstructura& i : estructura.Indices)
+        if (!i.Primario()) nombres << tabla + QLatin1Char('_') + CampoSQL(db->engine(), i.Nombre);
+    if (db->engine() != Engine::Sqlite) nombres << tabla + QStringLiteral("_Clave1");
+    const bool pg = db->engine() == Engine::Postgres;
+    if (!pg && db->engine() != Engine::Sqlite) return QString();
+    QStringList hallados, sentencias;
+    try {
+        for (const QString& n : std::as_const(nombres)) {
+            QSqlQuery q = db->Execute(
+                pg ? QStringLiteral(
+                         "SELECT CASE c.relkind WHEN 'i' THEN 'index' WHEN 'I' THEN 'index' WHEN "
+                         "'v' THEN 'view' WHEN 'm' THEN 'matview' WHEN 'S' THEN 'sequence' ELSE "
+                         "'table' END, c.relname, t.relname FROM pg_class c LEFT JOIN pg_index x "
+                         "ON x.indexrelid = c.oid LEFT JOIN pg_class t ON t.oid = x.indrelid "
+                         "WHERE c.relnamespace = CAST(current_schema() AS regnamespace) AND "
+                         "c.relname = lower(?)")
+                   : QStringLiteral("SELECT type, name, tbl_name FROM main.sqlite_master WHERE "
+                                    "name = ? COLLATE NOCASE"),
+                {n});
+            if (!q.next()) continue;
+            const QString tipo = q.value(0).toString(), nombre = q.value(1).toString();
+            const QString suya = q.value(2).toString();
+            // The table's own, made a moment ago in the failing transaction.
+            if (suya.compare(tabla, Qt::CaseInsensitive) == 0) continue;
+            if (tipo == QLatin1String("index")) {
+                hallados << QStringLiteral("el índice %1 de la tabla %2").arg(nombre, suya);
+                sentencias << (pg ? QStringLiteral("ALTER INDEX %1 RENAME TO %1_anterior")
+                                  : QStringLiteral("DROP INDEX %1"))
+                                  .arg(nombre);
+            } else {
+                const QString clase =
+                    tipo == QLatin1String("view")       ? QStringLiteral("VIEW")
+                    : tipo == QLatin1String("matview")  ? QStringLiteral("MATERIALIZED VIEW")
+                    : tipo == QLatin1String("sequence") ? QStringLiteral("SEQUENCE")
+                                                        : QStringLiteral("TABLE");
+                hallados << QStringLiteral("%1 %2").arg(tipo == QLatin1String("table")
+                                                            ? QStringLiteral("la tabla")
+                                                            : QStringLiteral("el objeto"),
+                                                        nombre);
+                // A SQLite view holds no row; nothing else there renames.
+                sentencias << (!pg && tipo == QLatin1String("view")
+                                   ? QStringLiteral("DROP VIEW %1").arg(nombre)
+                                   : QStringLiteral("ALTER %1 %2 RENAME TO %2_anterior")
+                                         .arg(clase, nombre));
+            }
+        }
+    } catch (const EDatabaseError&) {
+        return QString();
+    }
+    if (hallados.isEmpty()) return QString();
+    return hallados.join(QStringLiteral(", ")) +
+           (hallados.size() == 1 ? QStringLiteral(" ocupa un nombre")
+                                 : QStringLiteral(" ocupan nombres")) +
+           QStringLiteral(
+               " que el programa da a la tabla %1 o a sus índices. Para que el "
+               "programa pueda crearla, el administrador ejecuta en la ventana de "
+               "SQL del programa: %2")
+               .arg(tabla, sentencias.join(QStringLiteral(" ; ")));
 }
 
 // True when a table that this session failed to create is there all the
@@ -209,11 +279,8 @@ bool CrearTablaDefiniciones(TTable* tabla, TDatabase* db, const TEstructuraTabla
     for (const TColumnaEstructura& c : estructura.Columnas) {
         // The engine would take a column without a type; the dictionary
         // line is wrong, and a table made from it would be too.
-        if (!c.Valida()) {
-            MensajeError(QStringLiteral("¡ Error creando la tabla ") + nombre +
-                         QStringLiteral(" !. Motivo: Definición de campo no válida: ") + c.Linea);
-            return false;
-        }
+        if (!c.Valida())
+            TablaNoCreada(nombre, QStringLiteral("Definición de campo no válida: ") + c.Linea);
         tabla->FieldDefs().Add(c.Nombre, c.Tipo, c.Longitud, false);
     }
     for (const TIndiceEstructura& i : estructura.Indices) {
@@ -244,9 +311,9 @@ bool CrearTablaDefiniciones(TTable* tabla, TDatabase* db, const TEstructuraTabla
         }
         if (!temporal && CreadaPorOtraSesion(db, nombre)) return false;
         if (FalloMomentaneo(e)) TablaNoCreadaAhora(nombre, e);
-        MensajeError(QStringLiteral("¡ Error creando la tabla ") + nombre +
-                     QStringLiteral(" !. Motivo: ") + MotivoError(e));
-        return false;
+        // Lasting, but only this table's: whatever needs it is refused.
+        const QString camino = temporal ? QString() : ObjetosEnElCamino(db, nombre, estructura);
+        TablaNoCreada(nombre, camino.isEmpty() ? MotivoError(e) : camino);
     }
     return true;
 }
@@ -280,6 +347,9 @@ bool CrearTablaSQL(TfGENEINIC* f, TTable* tabla, TDatabase* db, const TEstructur
         db->InvalidateCatalog();
         // The guard rolls back what it started.
         if (FalloMomentaneo(e)) TablaNoCreadaAhora(nombre, e);
+        if (!temporal)
+            if (const QString camino = ObjetosEnElCamino(db, nombre, estructura); !camino.isEmpty())
+                TablaNoCreada(nombre, camino);
         MensajeAdvertencia(QStringLiteral("¡No es posible crear la tabla SQL (Paso 1)!. Motivo: ") +
                            MotivoError(e));
         MensajeInformacion(s.CrearTabla);
@@ -298,6 +368,9 @@ bool CrearTablaSQL(TfGENEINIC* f, TTable* tabla, TDatabase* db, const TEstructur
         }
         db->InvalidateCatalog();
         if (FalloMomentaneo(e)) TablaNoCreadaAhora(nombre, e);
+        if (!temporal)
+            if (const QString camino = ObjetosEnElCamino(db, nombre, estructura); !camino.isEmpty())
+                TablaNoCreada(nombre, camino);
         MensajeAdvertencia(QStringLiteral("No es posible crear el índice en SQL. Mensaje: ") +
                            MotivoError(e));
         Abort();
@@ -497,8 +570,10 @@ bool CrearTablaEstructura(TfGENEINIC* f, TTable* Tabla, const QString& Definicio
         if (!temporal && db->TableExists(SinPropietario(Tabla->TableName()))) return false;
     } catch (const EDatabaseError& e) {
         if (FalloMomentaneo(e)) TablaNoCreadaAhora(Tabla->TableName(), e);
-        MensajeError(QStringLiteral("¡ Error creando la tabla ") + Tabla->TableName() +
-                     QStringLiteral(" !. Motivo: ") + MotivoError(e));
+        // The database named cannot be reached: told, and the caller, which
+        // named it, tells its own failure after.
+        MensajeAdvertencia(QStringLiteral("¡ Error creando la tabla ") + Tabla->TableName() +
+                           QStringLiteral(" !. Motivo: ") + MotivoError(e));
         return false;
     }
 

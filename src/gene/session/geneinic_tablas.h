@@ -21,10 +21,12 @@ struct TEstructuraTabla;
 class TTable;
 class TfGENEINIC;
 
-// A table that could not be made for a reason of the moment (the database
-// busy or locked by another program, the connection lost, the disk full),
-// after the warning that said so: a silent abort to callers that do not look
-// for it. Nothing is wrong with its definition; it is made at a later try.
+// A table that could not be made, after the warning that said why: for a
+// reason of the moment (the database busy or locked by another program, the
+// connection lost, the disk full), made at a later try; or a lasting one (an
+// object holding a name it needs, which the warning names with the
+// statement that clears it). A silent abort to callers that do not look for
+// it: only what needed the table stops.
 class ETablaNoCreada : public EAbort {
 public:
     explicit ETablaNoCreada(const QString& Motivo) : motivo_(Motivo) {}
@@ -43,7 +45,8 @@ private:
 // alias). True when the table was created; false when it already existed (a
 // permanent table, left untouched) or could not be created (after the
 // message). A failed CREATE statement warns, shows the statement and ends in
-// a silent abort (EAbort); a failure of the moment ends in ETablaNoCreada. A
+// a silent abort (EAbort); a failure of the moment, an object in the way or
+// any failure of the embedded engine ends in ETablaNoCreada. A
 // transaction the caller started is never committed or rolled back here.
 bool CrearTablaEstructura(TfGENEINIC* f, TTable* Tabla, const QString& Definicion, int Opcion);
 // CrearTablaEstructura(Tabla, "", -1).

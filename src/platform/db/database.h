@@ -322,8 +322,10 @@ public:
     // tables but the users table, and holds nothing else. Before it takes
     // an object over, the login and every login that reached the company's
     // objects (their owners, the schema's) are made its members by a grant
-    // of their own. "" where the login may not create roles or the server
-    // refused (UsersRoleNote says why; nothing was handed over): the policy
+    // of their own. "" where the login may not create roles, the server
+    // refused (UsersRoleNote says why; nothing was handed over), or an
+    // object of another login could not be handed over (the rest was; the
+    // note names what stayed): the policy
     // of users' statements alone holds then. A login that may not create
     // roles and is no member of the role that owns the company's objects
     // cannot open the database: the error names the GRANT to run.
@@ -402,7 +404,7 @@ private:
     // login shut out of the role's objects.
     void setUpPgUsersRole();
     // The statements that give the users' role what it does not own yet in
-    // the company's schema; their present owners added to `owners`.
+    // the company's schema; the present owner of each added to `owners`.
     QStringList pgNotOwnedByUsers(const QString& role, QStringList* owners = nullptr) const;
     // After the program's own CREATE in the company's schema.
     void pgGiveCreatedToUsers(const QString& sql);

@@ -1,6 +1,7 @@
 // TDatabase's catalog: tables, columns and indexes as the program names
 // them, read from either engine and cached; tables and indexes made.
 
+#include <QDir>
 #include <QMap>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -8,6 +9,8 @@
 #include <atomic>
 
 #include "db/database.h"
+
+#include <QDir>
 #include "db/database_p.h"
 #include "db/dberror.h"
 #include "db/hiddencolumns.h"
@@ -214,7 +217,9 @@ QChar TDatabase::programObjectKind(const QString& table) {
 // Names the tables the object reads and tells the administrator a sequence
 // of statements, each one the users' statement window runs, that keeps the
 // rows the previous version read through it: deleting it alone would leave
-// the program's table empty while the rows stay where nobody looks.
+// the program's table empty while the rows stay where nobody looks. What
+// that window cannot run for this login (a hidden field, another owner's
+// object, a virtual table) is told with who runs what instead.
 QString TDatabase::notPlainTableRefusal(const QString& table, QChar kind) {
     checkingNames_ = true;
     const auto done = qScopeGuard([this] { checkingNames_ = false; });
@@ -336,23 +341,102 @@ QString TDatabase::notPlainTableRefusal(const QString& table, QChar kind) {
     QStringList quoted;
     for (const QString& c : std::as_const(columns)) quoted << written(c);
     const QString list = quoted.join(QStringLiteral(", "));
-    QString renames;
+    QStringList renames;
     // SQLite renames no index; dropping one loses no row.
     for (const QString& i : std::as_const(clashing))
-        renames +=
-            params_.engine == Engine::Postgres
-                ? QStringLiteral("ALTER INDEX ") + written(i) + QStringLiteral(" RENAME TO ") +
-                      written(i + QStringLiteral("_anterior")) + QStringLiteral(" ; ")
-                : QString(QStringLiteral("DROP INDEX ") + written(i) + QStringLiteral(" ; "));
+        renames << (params_.engine == Engine::Postgres
+                        ? QString(QStringLiteral("ALTER INDEX ") + written(i) +
+                                  QStringLiteral(" RENAME TO ") +
+                                  written(i + QStringLiteral("_anterior")))
+                        : QString(QStringLiteral("DROP INDEX ") + written(i)));
     const QString copy = name + QStringLiteral("_COPIA");
+    // The program's table is made by the users' window itself, when the
+    // INSERT names it: no window of the program opens on an empty master.
+    QStringList window{QStringLiteral("CREATE TABLE %1 AS SELECT %2 FROM %3").arg(copy, list, name),
+                       notPlainDrop(kind) + name};
+    window << renames;
+    window << QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM %3").arg(name, list, copy)
+           << QStringLiteral("DROP TABLE ") + copy;
 
-    return text +
-           QStringLiteral(
-               " Para conservar sus filas, el administrador ejecuta en la ventana de SQL del "
-               "programa, en este orden: %5CREATE TABLE %1 AS SELECT * FROM %2 ; %3%2 ; entonces "
-               "abre la ventana que usa la tabla, para que el programa la cree de nuevo; y "
-               "después: INSERT INTO %2 (%4) SELECT %4 FROM %1 ; DROP TABLE %1")
-               .arg(copy, name, notPlainDrop(kind), list, renames);
+    // What the users' window cannot do for this login: a field hidden from
+    // it is never read, an object of another owner is neither dropped nor
+    // read (PostgreSQL), a virtual table neither read nor dropped (SQLite).
+    QStringList hidden;
+    if (HiddenColumnTest())
+        for (const QString& c : std::as_const(columns))
+            if (HiddenColumnTest()(c)) hidden << c;
+    QStringList outside;  // statements run outside the program, before
+    QString outsideWho;
+    if (params_.engine == Engine::Postgres) {
+        try {
+            QSqlQuery& o = Prepared(QStringLiteral(
+                "SELECT CASE WHEN pg_has_role(e.r, c.relowner, 'USAGE') AND "
+                "has_table_privilege(e.r, c.oid, 'SELECT') THEN NULL ELSE "
+                "quote_ident(n.nspname) || '.' || quote_ident(c.relname) END, "
+                "quote_ident(e.r), pg_get_userbyid(c.relowner), c.relkind FROM (SELECT "
+                "CAST(COALESCE(NULLIF(?, ''), current_user) AS name) AS r) e, pg_class c JOIN "
+                "pg_namespace n ON n.oid = c.relnamespace WHERE c.oid = to_regclass(?) OR c.oid "
+                "IN (SELECT x.indrelid FROM pg_index x WHERE x.indexrelid = ANY(CAST(? AS "
+                "regclass[]))) ORDER BY c.oid = to_regclass(?) DESC"));
+            QStringList regs;
+            for (const QString& i : std::as_const(clashing)) regs << pgRegclass(i);
+            o.addBindValue(usersRole_);
+            o.addBindValue(pgRegclass(table));
+            o.addBindValue(
+                QString(QLatin1Char('{') + regs.join(QLatin1Char(',')) + QLatin1Char('}')));
+            o.addBindValue(pgRegclass(table));
+            Run(o);
+            QStringList owners;
+            while (o.next()) {
+                if (o.value(0).isNull()) continue;
+                const QString k = o.value(3).toString();
+                outside << QStringLiteral("ALTER %1 %2 OWNER TO %3")
+                               .arg(k == QLatin1String("v")   ? QStringLiteral("VIEW")
+                                    : k == QLatin1String("m") ? QStringLiteral("MATERIALIZED VIEW")
+                                    : k == QLatin1String("f") ? QStringLiteral("FOREIGN TABLE")
+                                                              : QStringLiteral("TABLE"),
+                                    o.value(0).toString(), o.value(1).toString());
+                if (!owners.contains(o.value(2).toString())) owners << o.value(2).toString();
+            }
+            o.finish();
+            if (!outside.isEmpty())
+                outsideWho = QStringLiteral(
+                                 "un administrador del servidor (o el usuario «%1» del "
+                                 "servidor, dueño de lo que no pertenece a quien ejecuta las "
+                                 "sentencias de la ventana) ejecuta antes, fuera del programa: ")
+                                 .arg(owners.join(QStringLiteral("», «")));
+        } catch (const EDatabaseError&) {
+            // Told without it.
+        }
+    } else if (kind == QLatin1Char('x')) {
+        outside = window.mid(0, 2);
+        window = window.mid(2);
+        outsideWho = QStringLiteral(
+                         "la ventana de SQL del programa no lee ni borra tablas virtuales: con "
+                         "el programa cerrado, quien administra la instalación ejecuta antes con "
+                         "sqlite3 sobre el archivo %1, fuera del programa: ")
+                         .arg(QDir(params_.folder).filePath(QLatin1String(kDatabaseFileName)));
+    }
+    QString advice = QStringLiteral(" Para conservar sus filas, ");
+    if (!outside.isEmpty())
+        advice += outsideWho + outside.join(QStringLiteral(" ; ")) + QStringLiteral(" . Después, ");
+    if (hidden.isEmpty())
+        advice += QStringLiteral("el administrador ejecuta");
+    else
+        advice +=
+            QStringLiteral(
+                "un administrador del programa que vea todos sus campos (%1 %2 "
+                "oculto para usted, y la ventana de SQL no lo lee) ejecuta")
+                .arg(hidden.size() == 1 ? QStringLiteral("el campo ")
+                                        : QStringLiteral("los campos "),
+                     hidden.join(QStringLiteral(", ")) +
+                         (hidden.size() == 1 ? QStringLiteral(" está") : QStringLiteral(" están")));
+    advice += QStringLiteral(
+                  " en la ventana de SQL del programa, que crea la tabla %1 al ejecutar el "
+                  "INSERT, en este orden: ")
+                  .arg(name) +
+              window.join(QStringLiteral(" ; "));
+    return text + advice;
 }
 
 void TDatabase::CheckProgramTables(const QStringList& tables) {

@@ -512,13 +512,26 @@ QString PgGrantRoleText(const QString& role, const QString& login) {
     return QStringLiteral("GRANT %1 TO %2").arg(quotedIdentifier(role), quotedIdentifier(login));
 }
 
-// The statements that let a login into the general schema, as an
-// administrator would type them.
-QStringList PgGrantGeneralText(const QString& schema, const QString& login) {
+// The statements that give a login the rights it lacks on the general
+// schema, as an administrator would type them: Falta holds the rights
+// missing, "SCHEMA:USAGE", "TABLE:SELECT", "SEQUENCE:UPDATE"...
+QStringList PgGrantGeneralText(const QString& schema, const QString& login,
+                               const QStringList& falta) {
     const QString s = quotedIdentifier(schema), l = quotedIdentifier(login);
-    return {QStringLiteral("GRANT USAGE, CREATE ON SCHEMA %1 TO %2").arg(s, l),
-            QStringLiteral("GRANT ALL ON ALL TABLES IN SCHEMA %1 TO %2").arg(s, l),
-            QStringLiteral("GRANT ALL ON ALL SEQUENCES IN SCHEMA %1 TO %2").arg(s, l)};
+    QStringList out;
+    auto rights = [&](const QString& on) {
+        QStringList r;
+        for (const QString& f : falta)
+            if (f.startsWith(on + QLatin1Char(':'))) r << f.section(QLatin1Char(':'), 1);
+        return r.join(QStringLiteral(", "));
+    };
+    if (const QString r = rights(QStringLiteral("SCHEMA")); !r.isEmpty())
+        out << QStringLiteral("GRANT %1 ON SCHEMA %2 TO %3").arg(r, s, l);
+    if (const QString r = rights(QStringLiteral("TABLE")); !r.isEmpty())
+        out << QStringLiteral("GRANT %1 ON ALL TABLES IN SCHEMA %2 TO %3").arg(r, s, l);
+    if (const QString r = rights(QStringLiteral("SEQUENCE")); !r.isEmpty())
+        out << QStringLiteral("GRANT %1 ON ALL SEQUENCES IN SCHEMA %2 TO %3").arg(r, s, l);
+    return out;
 }
 
 // The objects of a schema the role does not own, those that follow their
@@ -550,7 +563,7 @@ QStringList TDatabase::pgNotOwnedByUsers(const QString& role, QStringList* owner
         statements << QStringLiteral("ALTER %1 %2.%3 OWNER TO %4")
                           .arg(QLatin1String(what), quotedIdentifier(schema),
                                quotedIdentifier(q.value(1).toString()), quotedIdentifier(role));
-        if (owners && !owners->contains(q.value(2).toString())) *owners << q.value(2).toString();
+        if (owners) *owners << q.value(2).toString();
     }
     return statements;
 }
@@ -573,18 +586,40 @@ void TDatabase::checkPgGeneralRights() {
     if (params_.general && pgSchema() != QLatin1String("pg_catalog")) schemas << pgSchema();
     for (const QString& s : std::as_const(params_.searchPath))
         if (s.toLower() != pgSchema() && !schemas.contains(s.toLower())) schemas << s.toLower();
+    // The server answers a list of rights true when any one of them is held:
+    // each right is asked on its own.
+    static const QString sql = []() -> QString {
+        QString text = QStringLiteral("SELECT current_user");
+        for (const char* r : {"USAGE", "CREATE"})
+            text += QStringLiteral(", has_schema_privilege(n.oid, '%1')").arg(QLatin1String(r));
+        const QString some = QStringLiteral(
+            ", NOT EXISTS (SELECT 1 FROM pg_class c WHERE c.relnamespace = n.oid AND c.relname "
+            "!~ '^temp[0-9]{6}_' AND CASE WHEN c.relkind IN (%1) THEN NOT %2(c.oid, '%3') ELSE "
+            "false END)");
+        for (const char* r : {"SELECT", "INSERT", "UPDATE", "DELETE"})
+            text += some.arg(QStringLiteral("'r', 'p'"), QStringLiteral("has_table_privilege"),
+                             QLatin1String(r));
+        for (const char* r : {"USAGE", "SELECT", "UPDATE"})
+            text += some.arg(QStringLiteral("'S'"), QStringLiteral("has_sequence_privilege"),
+                             QLatin1String(r));
+        return text + QStringLiteral(" FROM pg_namespace n WHERE n.nspname = ?");
+    }();
+    static const QStringList rights{
+        QStringLiteral("SCHEMA:USAGE"),   QStringLiteral("SCHEMA:CREATE"),
+        QStringLiteral("TABLE:SELECT"),   QStringLiteral("TABLE:INSERT"),
+        QStringLiteral("TABLE:UPDATE"),   QStringLiteral("TABLE:DELETE"),
+        QStringLiteral("SEQUENCE:USAGE"), QStringLiteral("SEQUENCE:SELECT"),
+        QStringLiteral("SEQUENCE:UPDATE")};
     for (const QString& schema : std::as_const(schemas)) {
         QSqlQuery q(db_);
-        q.prepare(QStringLiteral(
-            "SELECT current_user, has_schema_privilege(n.oid, 'USAGE, CREATE') AND NOT EXISTS "
-            "(SELECT 1 FROM pg_class c WHERE c.relnamespace = n.oid AND c.relname !~ "
-            "'^temp[0-9]{6}_' AND ((c.relkind IN ('r', 'p') AND NOT has_table_privilege(c.oid, "
-            "'SELECT, INSERT, UPDATE, DELETE')) OR (c.relkind = 'S' AND NOT "
-            "has_sequence_privilege(c.oid, 'USAGE, SELECT, UPDATE')))) FROM pg_namespace n WHERE "
-            "n.nspname = ?"));
+        q.prepare(sql);
         q.addBindValue(schema);
         if (!q.exec()) raiseError(q.lastError(), q.lastQuery());
-        if (!q.next() || q.value(1).toBool()) {
+        QStringList falta;
+        if (q.next())
+            for (int i = 0; i < rights.size(); ++i)
+                if (!q.value(i + 1).toBool()) falta << rights[i];
+        if (falta.isEmpty()) {
             q.finish();
             continue;
         }
@@ -596,7 +631,8 @@ void TDatabase::checkPgGeneralRights() {
             QStringLiteral("¡ El usuario «%1» del servidor no tiene permiso sobre el esquema «%2» "
                            "de la Base de Datos general !. Un administrador del servidor debe "
                            "ejecutar: %3")
-                .arg(login, schema, PgGrantGeneralText(schema, login).join(QStringLiteral("; "))));
+                .arg(login, schema,
+                     PgGrantGeneralText(schema, login, falta).join(QStringLiteral("; "))));
     }
 }
 
@@ -632,6 +668,28 @@ void TDatabase::setUpPgUsersRole() {
             .toBool();
     };
     const QString login = value(QStringLiteral("SELECT current_user"), {}).toString();
+    // What the role owns is out of reach of a login that is no member of it
+    // and could not become one: told now, with the GRANT to run, not as the
+    // first table refused.
+    auto refuseNonMember = [&] {
+        if (!roleExists() || member() ||
+            !value(QStringLiteral(
+                       "SELECT EXISTS (SELECT 1 FROM pg_class c WHERE c.relnamespace = (SELECT "
+                       "oid FROM pg_namespace WHERE nspname = ?) AND c.relowner = (SELECT oid "
+                       "FROM pg_roles WHERE rolname = ?) AND c.relkind IN ('r', 'p', 'v', 'm', "
+                       "'S') AND NOT CASE WHEN c.relkind = 'S' THEN has_sequence_privilege(c.oid, "
+                       "'USAGE') ELSE has_table_privilege(c.oid, 'SELECT') END)"),
+                   {schema, role})
+                 .toBool())
+            return;
+        db_.close();
+        throw EDatabaseError(
+            DbError::ConnectionFailed,
+            QStringLiteral("¡ El usuario «%1» del servidor no es miembro del rol «%2», al que "
+                           "pertenecen las tablas de la empresa, y no puede hacerse miembro "
+                           "de él !. Un administrador del servidor debe ejecutar: %3")
+                .arg(login, role, PgGrantRoleText(role, login)));
+    };
     if (!value(QStringLiteral("SELECT rolsuper OR rolcreaterole FROM pg_roles WHERE rolname = "
                               "current_user"),
                {})
@@ -640,23 +698,7 @@ void TDatabase::setUpPgUsersRole() {
         // What the role owns is out of this login's reach until an
         // administrator makes it a member: told now, not as the first table
         // refused.
-        if (roleExists() && !member() &&
-            value(QStringLiteral(
-                      "SELECT EXISTS (SELECT 1 FROM pg_class c WHERE c.relnamespace = (SELECT oid "
-                      "FROM pg_namespace WHERE nspname = ?) AND c.relowner = (SELECT oid FROM "
-                      "pg_roles WHERE rolname = ?) AND c.relkind IN ('r', 'p', 'v', 'm', 'S') "
-                      "AND NOT CASE WHEN c.relkind = 'S' THEN has_sequence_privilege(c.oid, "
-                      "'USAGE') ELSE has_table_privilege(c.oid, 'SELECT') END)"),
-                  {schema, role})
-                .toBool()) {
-            db_.close();
-            throw EDatabaseError(
-                DbError::ConnectionFailed,
-                QStringLiteral("¡ El usuario «%1» del servidor no es miembro del rol «%2», al que "
-                               "pertenecen las tablas de la empresa, y no puede hacerse miembro "
-                               "de él !. Un administrador del servidor debe ejecutar: %3")
-                    .arg(login, role, PgGrantRoleText(role, login)));
-        }
+        refuseNonMember();
         return;
     }
     // A member by a grant of its own (a row of pg_auth_members): a superuser
@@ -676,8 +718,10 @@ void TDatabase::setUpPgUsersRole() {
             {schema})
             .toString();
     auto ownSchemaGranted = [&] {
-        return value(QStringLiteral("SELECT has_schema_privilege(?, ?, 'USAGE, CREATE')"),
-                     {role, schema})
+        // Each right on its own: a list is answered true for any one of them.
+        return value(QStringLiteral("SELECT has_schema_privilege(?, ?, 'USAGE') AND "
+                                    "has_schema_privilege(?, ?, 'CREATE')"),
+                     {role, schema, role, schema})
             .toBool();
     };
     // USAGE on every general schema, SELECT on every general table but the
@@ -707,10 +751,9 @@ void TDatabase::setUpPgUsersRole() {
         run(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext('rh roles de usuarios'))"));
         if (!roleExists()) run(QStringLiteral("CREATE ROLE %1 NOLOGIN").arg(r));
         // Every login that reaches the objects now keeps reaching them once
-        // the role owns them: members before anything moves.
-        QStringList logins{login, schemaOwner};
-        const QStringList alters = pgNotOwnedByUsers(role, &logins);
-        for (const QString& who : std::as_const(logins)) {
+        // the role owns them: members before anything moves, this login
+        // and the schema's owner first.
+        for (const QString& who : {login, schemaOwner}) {
             if (who == role || who.isEmpty() || granted(who)) continue;
             grant = PgGrantRoleText(role, who);
             run(grant);
@@ -718,7 +761,23 @@ void TDatabase::setUpPgUsersRole() {
         }
         const QString own = quotedIdentifier(schema);
         run(QStringLiteral("GRANT USAGE, CREATE ON SCHEMA %1 TO %2").arg(own, r));
-        for (const QString& alter : alters) run(alter);
+        // An object of a login this one is no member of cannot be handed
+        // over: it stays with its owner, who is made no member for it, and
+        // the rest goes on.
+        QStringList owners, left;
+        const QStringList alters = pgNotOwnedByUsers(role, &owners);
+        for (qsizetype i = 0; i < alters.size(); ++i) {
+            run(QStringLiteral("SAVEPOINT rh_traspaso"));
+            const QString& who = owners.at(i);
+            bool ok =
+                who == role || who.isEmpty() || granted(who) || q.exec(PgGrantRoleText(role, who));
+            q.finish();
+            ok = ok && q.exec(alters.at(i));
+            q.finish();
+            run(ok ? QStringLiteral("RELEASE SAVEPOINT rh_traspaso")
+                   : QStringLiteral("ROLLBACK TO SAVEPOINT rh_traspaso"));
+            if (!ok) left << alters.at(i);
+        }
         // Tables the program makes there by other means are the users' to
         // work with until their owner changes too.
         run(QStringLiteral("ALTER DEFAULT PRIVILEGES IN SCHEMA %1 GRANT SELECT, INSERT, UPDATE, "
@@ -746,7 +805,17 @@ void TDatabase::setUpPgUsersRole() {
                 run(QStringLiteral("REVOKE ALL ON %1.%2 FROM %3").arg(gq, quotedIdentifier(u), r));
         }
         run(QStringLiteral("COMMIT"));
-        usersRole_ = role;
+        if (left.isEmpty()) {
+            usersRole_ = role;
+        } else {
+            // The role would not reach what stayed with its owners: the
+            // policy alone holds, and the diagnosis names them.
+            usersRoleNote_ = QStringLiteral(
+                                 "no puede traspasar al rol de la empresa lo que pertenece a otros "
+                                 "usuarios del servidor; un administrador del servidor debe "
+                                 "ejecutar: %1")
+                                 .arg(left.join(QStringLiteral("; ")));
+        }
     } catch (const EDatabaseError& e) {
         q.exec(QStringLiteral("ROLLBACK"));
         // Nothing moved; the policy alone holds: the diagnosis tells why,
@@ -757,6 +826,7 @@ void TDatabase::setUpPgUsersRole() {
                                  "no puede hacer miembros del rol a quienes usan sus tablas: %1; "
                                  "un administrador del servidor debe ejecutar: %2")
                                  .arg(e.Message().trimmed(), grant);
+        refuseNonMember();
     }
 }
 

@@ -704,6 +704,8 @@ private Q_SLOTS:
             QVERIFY2(!x.ejecutar(sql).filter(cabecera).isEmpty(), qPrintable(sql));
             QCOMPARE(x.filas(), QStringList());
         }
+        // A table of another company named is refused, and the program goes on.
+        QVERIFY(!TerminacionSolicitada());
         QCOMPARE(cambiar(QLatin1Char('?') + NombreBaseDatosEmpresa(fGENEINIC, 3)),
                  rechazo(QLatin1Char('?') + NombreBaseDatosEmpresa(fGENEINIC, 3)));
         QCOMPARE(x.f->BaseDatosConsulta, dos);

@@ -553,6 +553,18 @@ private Q_SLOTS:
             << QStringList{QString(), plano + QStringLiteral("?!")};
         QTest::newRow("role maker, plain without general rights")
             << QStringList{gestor, plano + QStringLiteral("?!")};
+        // Let in part: "usage" on the schema alone, "select" its tables'
+        // SELECT as well. Told only what is missing.
+        QTest::newRow("superuser, plain with schema usage only")
+            << QStringList{QString(), plano + QStringLiteral("?usage!")};
+        QTest::newRow("superuser, plain with usage and select only")
+            << QStringList{QString(), plano + QStringLiteral("?usage select!")};
+        // " ajeno": the company's schema holds a table and a materialised
+        // view of another login, which this one cannot hand over: it starts
+        // all the same, a member of the role, the objects left with their
+        // owner and named.
+        QTest::newRow("superuser, role maker beside another login's objects")
+            << QStringList{QString(), gestor + QStringLiteral(" ajeno")};
     }
     void motorPostgreSQLSinRoles() {
         QFETCH(QStringList, pasos);
@@ -570,7 +582,7 @@ private:
     void rolesEntreLogins(const QStringList& pasos) {
         const QByteArray superusuario = qgetenv("RH_PG_USER");
         auto nombre = [&](QString paso) {
-            paso.remove(QLatin1Char('!')).remove(QLatin1Char('?'));
+            paso.remove(QRegularExpression(QStringLiteral("[!? a-z]")));
             return QString::fromLocal8Bit(paso.isEmpty() ? superusuario
                                                          : qgetenv(qPrintable(paso)));
         };
@@ -601,6 +613,26 @@ private:
                                     "GRANT ALL ON ALL TABLES IN SCHEMA %1 TO %2"})
                 if (login != creador && !sinDerechosGenerales)
                     servidor.Execute(QString::fromLatin1(sql).arg(general, login));
+            const bool conUso = pasos[i].contains(QLatin1String("usage"));
+            const bool conLectura = pasos[i].contains(QLatin1String("select"));
+            if (conUso)
+                servidor.Execute(
+                    QStringLiteral("GRANT USAGE ON SCHEMA %1 TO %2").arg(general, login));
+            if (conLectura)
+                servidor.Execute(QStringLiteral("GRANT SELECT ON ALL TABLES IN SCHEMA %1 TO %2")
+                                     .arg(general, login));
+            const bool ajenos = pasos[i].contains(QLatin1String("ajeno"));
+            const QString otro = qEnvironmentVariable("RH_PG_PLAIN_ROLE");
+            if (ajenos) {
+                servidor.Execute(QStringLiteral("CREATE TABLE %1.ajena (a INTEGER)").arg(esquema));
+                servidor.Execute(
+                    QStringLiteral("CREATE MATERIALIZED VIEW %1.resumen_ajeno AS SELECT 1 "
+                                   "AS a")
+                        .arg(esquema));
+                for (const char* sql : {"ALTER TABLE %1.ajena OWNER TO %2",
+                                        "ALTER MATERIALIZED VIEW %1.resumen_ajeno OWNER TO %2"})
+                    servidor.Execute(QString::fromLatin1(sql).arg(esquema, otro));
+            }
             modulo.reset();
             MessageSeam::clearLog();
             if (sinDerechosGenerales) {
@@ -623,8 +655,15 @@ private:
                              !rechazo.contains(QLatin1String("to_regclass")),
                          qPrintable(rechazo));
                 for (const QString& sql :
-                     rechazo.mid(inicio.arg(login, general).size()).split(QStringLiteral("; ")))
+                     rechazo.mid(inicio.arg(login, general).size()).split(QStringLiteral("; "))) {
+                    // Nothing held is asked for again.
+                    QVERIFY2(!(conUso && sql.contains(QLatin1String(" ON SCHEMA ")) &&
+                               sql.contains(QLatin1String("USAGE"))) &&
+                                 !(conLectura && sql.contains(QLatin1String(" ON ALL TABLES ")) &&
+                                   sql.contains(QLatin1String("SELECT"))),
+                             qPrintable(rechazo));
                     servidor.Execute(sql);
+                }
             }
             if (pasos[i].endsWith(QLatin1Char('!'))) {
                 // What the main window tells after "¡Imposible iniciar la aplicación!".
@@ -660,6 +699,37 @@ private:
                                      .arg(i + 1))
                          .toString(),
                      login);
+            if (!ajenos) continue;
+            // Left with their owner, who was made no member for them; the
+            // diagnosis names each with the statement that hands it over.
+            QCOMPARE(servidor
+                         .Scalar(QStringLiteral("SELECT string_agg(relname || ':' || "
+                                                "pg_get_userbyid(relowner), ',' ORDER BY relname) "
+                                                "FROM pg_class WHERE relnamespace = "
+                                                "CAST('%1' AS regnamespace) AND relname IN "
+                                                "('ajena', 'resumen_ajeno')")
+                                     .arg(esquema))
+                         .toString(),
+                     QStringLiteral("ajena:%1,resumen_ajeno:%1").arg(otro));
+            QVERIFY(
+                servidor
+                    .Scalar(
+                        QStringLiteral("SELECT pg_has_role('%1', '%2', 'MEMBER')").arg(login, rol))
+                    .toBool());
+            QVERIFY(
+                !servidor
+                     .Scalar(
+                         QStringLiteral("SELECT pg_has_role('%1', '%2', 'MEMBER')").arg(otro, rol))
+                     .toBool());
+            THallazgosDiagnostico h;
+            ComprobarInstalacion(QStringLiteral("MotorBaseDatos"), h);
+            const QString informe = h.SQLServer.join(QString());
+            for (const QString& objeto :
+                 {QStringLiteral("TABLE \"%1\".\"ajena\""),
+                  QStringLiteral("MATERIALIZED VIEW \"%1\".\"resumen_ajeno\"")})
+                QVERIFY2(informe.contains(QStringLiteral("ALTER ") + objeto.arg(esquema) +
+                                          QStringLiteral(" OWNER TO \"%1\"").arg(rol)),
+                         qPrintable(informe));
         }
         if (!pasos.last().endsWith(QLatin1String("PLAIN_ROLE"))) return;
         THallazgosDiagnostico h;
