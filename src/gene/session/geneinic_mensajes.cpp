@@ -292,12 +292,31 @@ void TMensajesDiferidos::Mostrar() {
     }
 }
 
+namespace {
+
+// An advice with statements an administrator must run (rights to grant, a
+// view or index in a program table's way): the program's own texts say so
+// with one of these words.
+bool ConsejoConSentencias(const QString& Texto) {
+    return Texto.contains(QLatin1String("debe ejecutar: ")) ||
+           Texto.contains(QLatin1String("ejecuta en la ventana de SQL del programa"));
+}
+
+}  // namespace
+
 void TfGENEINIC::MostrarMensaje(const QString& Tipo, const QString& Texto, QString& Respuesta) {
     if (gProfundidadDiferidos > 0 && (Tipo == QLatin1String("A") || Tipo == QLatin1String("I"))) {
         MensajesDiferidos().append({Tipo, Texto});
         return;
     }
-    const QString texto = TraducirMensajeMotor(Texto);
+    QString texto = TraducirMensajeMotor(Texto);
+    if (Tipo != QLatin1String("C") && Tipo != QLatin1String("P") && ConsejoConSentencias(texto)) {
+        // Kept whole for whoever runs the statements, whatever the level of
+        // incidents captured; the message says where.
+        CapturarIncidencia(QStringLiteral("Consejo"), texto, QString(), nullptr);
+        texto += QStringLiteral("\nEste aviso, con sus sentencias, queda también en el archivo ") +
+                 ArchivoIncidencias() + QLatin1Char('.');
+    }
     bool cancelado = false;
     const QString respuesta = ResponderMensaje(Tipo, texto, Respuesta, cancelado);
     if (Tipo == QLatin1String("C")) {

@@ -194,6 +194,49 @@ private Q_SLOTS:
         QVERIFY(lineas.at(0).contains(QLatin1String("Table1")));
     }
 
+    // An advice with statements to run is also written whole to the
+    // incidents file, which the message names, whatever the level captured;
+    // other messages are not.
+    void consejoEnIncidencias_data() {
+        QTest::addColumn<QString>("tipo");
+        QTest::addColumn<QString>("texto");
+        QTest::addColumn<bool>("consejo");
+        const QString permisos = QStringLiteral(
+            "¡ El usuario «rh_empleado» del servidor no tiene permiso sobre el esquema «general» "
+            "de "
+            "la Base de Datos general !. Un administrador del servidor debe ejecutar: GRANT USAGE "
+            "ON SCHEMA \"general\" TO \"rh_empleado\"; GRANT SELECT, INSERT, UPDATE, DELETE ON "
+            "ALL TABLES IN SCHEMA \"general\" TO \"rh_empleado\"");
+        QTest::newRow("permisos, al iniciar") << "E" << permisos << true;
+        QTest::newRow("vista, advertencia")
+            << "A"
+            << QStringLiteral(
+                   "¡ PERSONAL es una vista !. Para conservar sus filas, el "
+                   "administrador ejecuta en la ventana de SQL del programa, que crea "
+                   "la tabla PERSONAL al ejecutar el INSERT, en este orden: CREATE "
+                   "TABLE PERSONAL_COPIA AS SELECT * FROM PERSONAL ; DROP VIEW "
+                   "PERSONAL ; INSERT INTO PERSONAL SELECT * FROM PERSONAL_COPIA ; "
+                   "DROP TABLE PERSONAL_COPIA")
+            << true;
+        QTest::newRow("aviso corriente")
+            << "A" << QStringLiteral("¡ Ya existe el registro !") << false;
+    }
+    void consejoEnIncidencias() {
+        QFETCH(QString, tipo);
+        QFETCH(QString, texto);
+        QFETCH(bool, consejo);
+        NivelCapturaIncidencias = QStringLiteral("Ninguno");
+        QString respuesta;
+        fGENEINIC->MostrarMensaje(tipo, texto, respuesta);
+        QCOMPARE(MessageSeam::log().size(), 1);
+        const QString visto = MessageSeam::log().at(0).text;
+        QVERIFY(visto.startsWith(texto));
+        QCOMPARE(visto.contains(ArchivoIncidencias()), consejo);
+        const QStringList lineas = Incidencias();
+        QCOMPARE(lineas.size(), consejo ? 1 : 0);
+        if (consejo) QVERIFY(lineas.at(0).endsWith(QLatin1String("\tConsejo\t") + texto));
+    }
+
     void capturaMaxima() {
         NivelCapturaIncidencias = QStringLiteral("Maximo");
         fGENEINIC->GestionExcepciones(nullptr, QStringLiteral("Key violation\r\nsegunda linea"));
