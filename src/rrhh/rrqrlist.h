@@ -11,6 +11,7 @@
 // its constructor and then calls Preparar with its dialog and its temporary
 // table definition.
 
+#include <QElapsedTimer>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -181,6 +182,7 @@ private:
     TTable* temporal_;
     bool progreso_;
     int leidos_ = 0;
+    QElapsedTimer mensajes_;  // since messages last went through
     int excepciones_;
     std::unique_ptr<TGuardaTransaccion> lote_;
 };

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <algorithm>
+#include <iterator>
 
 #include "io/outputfile.h"
 #include "io/paths.h"
@@ -109,8 +111,15 @@ QString DecodeWindows1252(const QByteArray& bytes) {
     return DesdeWindows1252(bytes);
 }
 
+// What AWindows1252 writes back as the same character: asked of every value
+// an export writes, so answered without building the bytes.
 bool FitsWindows1252(const QString& text) {
-    return DesdeWindows1252(AWindows1252(text)) == text;
+    for (QChar ch : text) {
+        const char16_t u = ch.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) continue;
+        if (std::find(std::begin(kAlto), std::end(kAlto), u) == std::end(kAlto)) return false;
+    }
+    return true;
 }
 
 bool ReadTextFile(const QString& path, QString& text, TextEncoding* detected) {

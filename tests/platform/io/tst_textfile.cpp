@@ -46,6 +46,14 @@ private Q_SLOTS:
         // What the code page cannot hold becomes "?".
         QCOMPARE(EncodeText(QStringLiteral("a\u4E2Db"), TextEncoding::Windows1252),
                  QByteArray("a?b"));
+        // A text fits when it comes back whole: every UTF-16 unit, the C1
+        // codes Windows keeps and those it maps elsewhere alike.
+        for (int u = 0; u < 0x10000; ++u) {
+            const QString t = QStringLiteral("a") + QChar(char16_t(u));
+            const bool vuelve = DecodeWindows1252(EncodeText(t, TextEncoding::Windows1252)) == t;
+            if (FitsWindows1252(t) != vuelve) QFAIL(qPrintable(QString::number(u, 16)));
+        }
+        QVERIFY(FitsWindows1252(QString()));
     }
 
     void archivos() {
