@@ -446,7 +446,9 @@ bool CrearTablasSentencia(TModuloDatos* ModuloDatos, const QString& SQL, const Q
         TTable tabla(ModuloDatos);
         tabla.setObjectName(QStringLiteral("TablaSentencia"));
         tabla.setTableName(nombre);
-        tabla.setDatabaseName(QStringLiteral("?") + baseTabla);
+        // A database opened by its direct name keeps its one "?".
+        tabla.setDatabaseName(
+            baseTabla.startsWith(QLatin1Char('?')) ? baseTabla : QStringLiteral("?") + baseTabla);
         // -1: the database named after "?", the statement's own. The current
         // company's code would send a general table named in a statement on
         // the general database to the company database instead.

@@ -645,6 +645,12 @@ private:
                 for (const MessageSeam::Entry& e : MessageSeam::log()) rechazo += e.text;
                 MessageSeam::activate(true);
                 QVERIFY(!iniciada);
+                // The advice names the incidents file it is also kept in.
+                const QString nota = QStringLiteral(
+                    "\nEste aviso, con sus sentencias, queda "
+                    "también en el archivo ");
+                QVERIFY2(rechazo.contains(nota + ArchivoIncidencias()), qPrintable(rechazo));
+                rechazo = rechazo.section(nota, 0, 0);
                 const QString inicio = QStringLiteral(
                     "¡Imposible iniciar la aplicación!. Motivo: ¡ El usuario «%1» "
                     "del servidor no tiene permiso sobre el esquema «%2» de la "

@@ -32,6 +32,12 @@
 
 namespace {
 
+// An advice shown without the line that names the incidents file it is
+// also kept in.
+QString SinNotaDeIncidencias(const QString& Aviso) {
+    return Aviso.section(QStringLiteral("\nEste aviso, con sus sentencias"), 0, 0);
+}
+
 const QString CRLF = QStringLiteral("\r\n");
 
 QString lineas(const QStringList& l) {
@@ -1032,7 +1038,7 @@ private Q_SLOTS:
         QVERIFY(!TerminacionSolicitada());
         const QStringList avisos = mostrados();
         QCOMPARE(avisos.size(), 1);
-        const QString aviso = avisos.first();
+        const QString aviso = SinNotaDeIncidencias(avisos.first());
         QStringList sentencias;
         if (vista) {
             QVERIFY2(aviso.contains("hay una vista en la Base de Datos, que lee la tabla " + vieja +
@@ -1103,7 +1109,7 @@ private Q_SLOTS:
         VentanaDosTablas v("fPRUEBA", "CONTRATO");
         v.AperturaAbandonada(inst.sesion());
         QCOMPARE(mostrados().size(), 1);
-        const QString aviso = mostrados().first();
+        const QString aviso = SinNotaDeIncidencias(mostrados().first());
         const QString fueraDelPrograma = aviso.section(QStringLiteral("fuera del programa: "), 1)
                                              .section(QStringLiteral(" . Después, "), 0, 0);
         const QStringList antes = fueraDelPrograma.split(QStringLiteral(" ; "));
