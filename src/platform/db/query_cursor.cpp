@@ -130,15 +130,13 @@ public:
             return onRow_;
         }
         if (!onRow_) return false;
-        sqlite3* handle = sqlite3_db_handle(st_);
-        const int length =
-            user_ ? sqlite3_limit(handle, SQLITE_LIMIT_LENGTH, int(kUserValueLimit)) : -1;
         int rc;
-        {
-            const TSqliteConfinement::Scope confined(confinement_.get());
+        if (held_) {
+            rc = sqlite3_step(st_);
+        } else {
+            const Held held(*this);
             rc = sqlite3_step(st_);
         }
-        if (user_) sqlite3_limit(handle, SQLITE_LIMIT_LENGTH, length);
         onRow_ = rc == SQLITE_ROW;
         if (!onRow_ && rc != SQLITE_DONE) error_ = SqliteStepError(st_, rc, user_);
         return onRow_;
@@ -146,9 +144,43 @@ public:
     QSqlError error(const QSqlQuery& q) const { return st_ ? error_ : q.lastError(); }
     sqlite3_stmt* statement() const { return st_; }
 
+    // A user's statement's confinement and value limit held over a run of
+    // steps with nothing between them but the reading of their rows and the
+    // look at the user (during which the connection refuses the program's
+    // statements, as inside a step). Set per step, an authorizer costs SQLite
+    // a pass that expires every statement of the connection, twice a row.
+    // The statement is neither ended nor its error raised while it is held.
+    class Held {
+    public:
+        explicit Held(RowSteps& steps)
+            : steps_(steps.held_ ? nullptr : &steps),
+              confined_(steps_ ? steps.confinement_.get() : nullptr) {
+            if (!steps_) return;
+            steps_->held_ = true;
+            if (steps_->st_ && steps_->user_) {
+                handle_ = sqlite3_db_handle(steps_->st_);
+                length_ = sqlite3_limit(handle_, SQLITE_LIMIT_LENGTH, int(kUserValueLimit));
+            }
+        }
+        ~Held() {
+            if (!steps_) return;
+            steps_->held_ = false;
+            if (handle_) sqlite3_limit(handle_, SQLITE_LIMIT_LENGTH, length_);
+        }
+        Held(const Held&) = delete;
+        Held& operator=(const Held&) = delete;
+
+    private:
+        RowSteps* steps_;
+        const TSqliteConfinement::Scope confined_;
+        sqlite3* handle_ = nullptr;
+        int length_ = -1;
+    };
+
 private:
     sqlite3_stmt* st_;
     bool user_;
+    bool held_ = false;
     std::shared_ptr<const TSqliteConfinement> confinement_;
     bool started_ = false;
     bool onRow_ = false;
@@ -264,12 +296,15 @@ RawResult runStatement(QSqlQuery q, const QString& statement, const RowReading& 
     // on the connection discards.
     RowSteps steps(q, users != nullptr);
     r.declared = sqliteDeclaredTypes(steps, n);
-    while (steps.next(q)) {
-        TRow row;
-        reading.read(q, steps, n, row.values);
-        row.identity = int(r.rows.size());
-        r.rows.push_back(std::move(row));
-        if (users) users->PollUserRun();
+    {
+        const RowSteps::Held held(steps);
+        while (steps.next(q)) {
+            TRow row;
+            reading.read(q, steps, n, row.values);
+            row.identity = int(r.rows.size());
+            r.rows.push_back(std::move(row));
+            if (users) users->PollUserRun();
+        }
     }
     if (users && users->UserRunCancelled()) throw EUserStatementCancelled();
     // A row that failed ends the result: never taken for its end.
@@ -351,7 +386,13 @@ public:
         }
         {
             TUserRun run(user_ ? db_.data() : nullptr);
-            while (count != 0 && readRow(rows)) --count;
+            bool more = true;
+            {
+                std::optional<RowSteps::Held> held;
+                if (query_.isActive()) held.emplace(steps_);  // never a statement ended
+                while (count != 0 && (more = readRow(rows))) --count;
+            }
+            if (!more) endRows();
         }
         // Stopped by the user (while its reader waited, or while its rest
         // was read for another statement): once its rows are taken, the
@@ -385,8 +426,13 @@ public:
         std::vector<QVector<QVariant>> rows;
         {
             TUserRun run(user_ ? db_.data() : nullptr);
-            while (readRow(rows)) {
+            {
+                std::optional<RowSteps::Held> held;
+                if (query_.isActive()) held.emplace(steps_);
+                while (readRow(rows)) {
+                }
             }
+            endRows();
         }
         for (auto& r : rows) early_.push_back(std::move(r));
         noteIncomplete();
@@ -401,38 +447,38 @@ public:
     }
 
 private:
+    // The next row into `rows`; false when there is none to read now: then
+    // endRows, once the statement is no longer held, tells why.
     bool readRow(std::vector<QVector<QVariant>>& rows) {
         if (!query_.isActive()) return false;
         if (user_ && db_) db_->PollUserRun();
-        if (user_ && db_ && db_->UserRunCancelled()) {
-            incomplete_ = true;
-            stop();
-            return false;
-        }
-        if (!steps_.next(query_)) {
-            // Stopped inside the step (SQLite interrupts it): a stop, not
-            // the engine's "interrupted".
-            if (user_ && db_ && db_->UserRunCancelled()) {
-                incomplete_ = true;
-                stop();
-                return false;
-            }
-            const QSqlError error = steps_.error(query_);
-            if (error.isValid()) {
-                try {
-                    if (db_) db_->raiseError(error, statement_);
-                    throw EDatabaseError::make(DbError::SqlError, error.databaseText(), statement_);
-                } catch (...) {
-                    error_ = std::current_exception();
-                }
-            }
-            stop();
-            return false;
-        }
+        if (user_ && db_ && db_->UserRunCancelled()) return false;
+        if (!steps_.next(query_)) return false;
         QVector<QVariant> values;
         reading_->read(query_, steps_, columns_, values);
         rows.push_back(std::move(values));
         return true;
+    }
+    // The reading ended: stopped by the user (before or inside a step: SQLite
+    // interrupts it, which is a stop, not the engine's "interrupted"), at an
+    // error, or at the end.
+    void endRows() {
+        if (!query_.isActive()) return;
+        if (user_ && db_ && db_->UserRunCancelled()) {
+            incomplete_ = true;
+            stop();
+            return;
+        }
+        const QSqlError error = steps_.error(query_);
+        if (error.isValid()) {
+            try {
+                if (db_) db_->raiseError(error, statement_);
+                throw EDatabaseError::make(DbError::SqlError, error.databaseText(), statement_);
+            } catch (...) {
+                error_ = std::current_exception();
+            }
+        }
+        stop();
     }
     void noteIncomplete() {
         if (!incomplete_ || noted_) return;
@@ -1078,20 +1124,24 @@ std::unique_ptr<TCursor> TQuery::CreateCursor() {
         typing(result.record);
         const int n = result.record.count();
         result.declared = sqliteDeclaredTypes(steps, n);
-        while (int(result.rows.size()) < packets) {
-            if (user) reader->PollUserRun();
-            if (user && reader->UserRunCancelled()) throw EUserStatementCancelled();
-            if (!steps.next(pending)) {
-                if (user && reader->UserRunCancelled()) throw EUserStatementCancelled();
-                if (steps.error(pending).isValid())
-                    reader->raiseError(steps.error(pending), statement);
-                pending = QSqlQuery();
-                break;
+        bool stopped = false, ended = false;
+        {
+            const RowSteps::Held held(steps);
+            while (int(result.rows.size()) < packets) {
+                if (user) reader->PollUserRun();
+                if ((stopped = user && reader->UserRunCancelled())) break;
+                if ((ended = !steps.next(pending))) break;
+                TRow row;
+                reading->read(pending, steps, n, row.values);
+                row.identity = int(result.rows.size());
+                result.rows.push_back(std::move(row));
             }
-            TRow row;
-            reading->read(pending, steps, n, row.values);
-            row.identity = int(result.rows.size());
-            result.rows.push_back(std::move(row));
+        }
+        if (stopped || (ended && user && reader->UserRunCancelled()))
+            throw EUserStatementCancelled();
+        if (ended) {
+            if (steps.error(pending).isValid()) reader->raiseError(steps.error(pending), statement);
+            pending = QSqlQuery();
         }
     } else {
         result = run(typing);
