@@ -520,8 +520,8 @@ private Q_SLOTS:
     void historicoDeOperarioSustituido() {
         QFETCH(int, engine);
         MessageSeam::activate(true);
-        const std::unique_ptr<void, void (*)(void*)> guion(nullptr,
-                                                           [](void*) { MessageSeam::activate(); });
+        // Scripted again for the cases after this one, whatever its end.
+        const auto guion = qScopeGuard([] { MessageSeam::activate(); });
         Entorno e(engine);
         TfRRHHPLAN* f = e.f;
         e.linea(40, 1, "NO");
