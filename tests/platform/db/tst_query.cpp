@@ -827,10 +827,17 @@ private:
                          "WHERE nspname IN ('intrusa', '%2')), (SELECT COUNT(*) FROM "
                          "pg_type t JOIN pg_namespace n ON n.oid = t.typnamespace "
                          "WHERE n.nspname = '%1'), (SELECT COUNT(*) FROM "
-                         "pg_event_trigger), (SELECT COUNT(*) FROM pg_foreign_server), "
+                         // Event triggers are the database's: those of another test
+                         // program beside this one (its schemas carry its process id)
+                         // come and go on their own.
+                         "pg_event_trigger e JOIN pg_proc f ON f.oid = e.evtfoid JOIN "
+                         "pg_namespace s ON s.oid = f.pronamespace WHERE coalesce(substring("
+                         "s.nspname from '^[it]([0-9]+)_'), '%3') = '%3'), "
+                         "(SELECT COUNT(*) FROM pg_foreign_server), "
                          "(SELECT COUNT(*) FROM pg_database WHERE datname = "
                          "'intrusa'), (SELECT COUNT(*) FROM pg_publication)")
-                         .arg(schema, otraEmpresa_))
+                         .arg(schema, otraEmpresa_)
+                         .arg(QCoreApplication::applicationPid()))
               << db_->Scalar(QStringLiteral("SHOW search_path")).toString();
         } else {
             for (const char* sql : {"PRAGMA query_only", "PRAGMA foreign_keys",
