@@ -516,11 +516,7 @@ bool TAltaMaestro::ReservaVigente() {
     if (!base) return true;
     const QString texto = clave_.toString();
     // Stored by someone else meanwhile.
-    if (base->Scalar(QStringLiteral("SELECT COUNT(*) FROM ") + tablaMaestra_ +
-                         QStringLiteral(" WHERE ") + campoClave_ + QStringLiteral(" = ?"),
-                     {clave_})
-            .toInt() > 0)
-        return false;
+    if (MaestroConClave(base, tablaMaestra_, campoClave_, clave_)) return false;
     if (base->engine() == Engine::Postgres) {
         if (bloqueo_.isEmpty()) return true;
         // A reconnection takes the lock again unless another session took it.
@@ -613,7 +609,7 @@ bool TAltaMaestro::Reservar(const QVariant& Clave) {
         // What stands under it now is not the entry's.
         try {
             for (const AdjuntoAlta& a : AdjuntosBajoClave())
-                previos_ << a.tabla + QLatin1Char('|') + a.identidad;
+                previos_ << a.marca();
         } catch (const std::exception& e) {
             AvisoError(e);
             correcto = false;
@@ -987,10 +983,9 @@ QList<TAltaMaestro::AdjuntoAlta> TAltaMaestro::AdjuntosPropios() const {
     // was not there when the code was taken.
     if (!adjuntoNuevo_) return propios;
     for (const AdjuntoAlta& a : AdjuntosBajoClave()) {
-        if (previos_.contains(a.tabla + QLatin1Char('|') + a.identidad)) continue;
-        const auto b = std::find_if(propios.begin(), propios.end(), [&](const AdjuntoAlta& b) {
-            return b.tabla == a.tabla && b.identidad == a.identidad;
-        });
+        if (previos_.contains(a.marca())) continue;
+        const auto b = std::find_if(propios.begin(), propios.end(),
+                                    [&](const AdjuntoAlta& b) { return b.mismo(a); });
         if (b == propios.end())
             propios << a;
         else
@@ -1009,10 +1004,9 @@ void TAltaMaestro::AnotarAdjuntos() {
         if (!transaccion.Activa()) return;
         QList<AdjuntoAlta> propios;
         for (const AdjuntoAlta& a : ahora) {
-            if (previos_.contains(a.tabla + QLatin1Char('|') + a.identidad)) continue;
-            const auto b = std::find_if(adjuntos_.cbegin(), adjuntos_.cend(), [&](const auto& b) {
-                return b.tabla == a.tabla && b.identidad == a.identidad;
-            });
+            if (previos_.contains(a.marca())) continue;
+            const auto b = std::find_if(adjuntos_.cbegin(), adjuntos_.cend(),
+                                        [&](const AdjuntoAlta& b) { return b.mismo(a); });
             if (b == adjuntos_.cend())
                 Anotar(a.tabla, a.fila);
             else if (b->fila != a.fila)
@@ -1020,9 +1014,8 @@ void TAltaMaestro::AnotarAdjuntos() {
             propios << a;
         }
         for (const AdjuntoAlta& b : std::as_const(adjuntos_))
-            if (std::none_of(propios.cbegin(), propios.cend(), [&](const AdjuntoAlta& a) {
-                    return a.tabla == b.tabla && a.identidad == b.identidad;
-                }))
+            if (std::none_of(propios.cbegin(), propios.cend(),
+                             [&](const AdjuntoAlta& a) { return a.mismo(b); }))
                 Desanotar(clave_, b.tabla, b.fila);
         if (!transaccion.Confirmar()) return;
         adjuntos_ = propios;

@@ -206,6 +206,11 @@ private:
         QString fila;
         QString descripcion;
         bool perdido = false;  // told lost: stored again from its record
+        // Which attachment it is, whatever it holds now.
+        QString marca() const { return tabla + QLatin1Char('|') + identidad; }
+        bool mismo(const AdjuntoAlta& otro) const {
+            return tabla == otro.tabla && identidad == otro.identidad;
+        }
     };
     QList<AdjuntoAlta> adjuntos_;
     // The attachments under the key when it was taken: not the entry's.

@@ -435,8 +435,6 @@ bool TfGENEDOCE::EscribirBajoRegistro(const QString& Sql, const QVariantList& Va
     try {
         CheckRowAsRead(RegistroLeido);
         sentencia(Sql, Valores)->ExecSQL();
-    } catch (const EAbort&) {
-        throw;
     } catch (const EDatabaseError& e) {
         if (e.code() == DbError::RecordChanged || e.code() == DbError::RecordDeleted)
             MensajeAdvertencia(TextoErrorBaseDatos(e));

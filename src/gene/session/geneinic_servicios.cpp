@@ -171,14 +171,8 @@ void ComprobarEdicionPendiente(TfGENEINIC*, QObject* Sender, bool& CanClose) {
         bool conLineas = maestro && maestro->AltaConLineasGrabadas();
         for (TDataSet* d : std::as_const(pendientes)) {
             if (d->State() == dsSetKey) continue;
-            // A text still in its control is typing too; one the field
-            // refuses is, and its post tells why.
-            bool tecleado = true;
-            try {
-                d->UpdateRecord();
-                tecleado = d->Modified();
-            } catch (const std::exception&) {
-            }
+            // A refused text is told by its post.
+            const bool tecleado = Tecleado(d);
             if (d->State() == dsInsert && !tecleado)
                 sinTeclear << d;
             else if (tecleado && (!maestro || d != maestro->Table1))

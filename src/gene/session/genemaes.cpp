@@ -46,20 +46,21 @@ QList<TDataSet*> AltasSinTeclear(TFormularioMaestro* f) {
     QList<TDataSet*> registros = f->LineasPendientes();
     if (EstadoEdicion(f->Table1->State())) registros << f->Table1;
     if (registros.isEmpty() || f->AltaConLineasGrabadas()) return {};
-    for (TDataSet* d : std::as_const(registros)) {
-        if (d->State() != dsInsert) return {};
-        try {
-            // A text still in its control is typing too.
-            d->UpdateRecord();
-        } catch (const std::exception&) {
-            return {};
-        }
-        if (d->Modified()) return {};
-    }
+    for (TDataSet* d : std::as_const(registros))
+        if (d->State() != dsInsert || Tecleado(d)) return {};
     return registros;
 }
 
 }  // namespace
+
+bool Tecleado(TDataSet* d) {
+    try {
+        d->UpdateRecord();
+    } catch (const std::exception&) {
+        return true;
+    }
+    return d->Modified();
+}
 
 // ---------------------------------------------------------------- a confirm's failures
 

@@ -36,6 +36,11 @@ class TMenuItem;
 class TPanel;
 class TTable;
 
+// Whether anything was typed into the record of `d`: a text still in its
+// control is taken into the record first and counts, and so does one its
+// field refuses.
+bool Tecleado(TDataSet* d);
+
 // The template's texts, shared by the members.
 namespace textosmaestro {
 inline const char* const kPreguntaEliminar = "¿ Está seguro de querer eliminar el registro ?";

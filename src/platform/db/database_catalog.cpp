@@ -10,7 +10,6 @@
 
 #include "db/database.h"
 
-#include <QDir>
 #include "db/database_p.h"
 #include "db/dberror.h"
 #include "db/hiddencolumns.h"

@@ -581,8 +581,8 @@ QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantL
         throw EDatabaseError(DbError::SqlError, ReadOnlyPathReason(rules.write), statement);
     // What the authorizer does not name as a write (a write inside a CTE
     // is named; anything else SQLite knows writes) is still refused.
+    sqlite3_stmt* st = SqliteStatementOf(q);
     if (readOnly) {
-        sqlite3_stmt* st = SqliteStatementOf(q);
         if (st && !sqlite3_stmt_readonly(st))
             throw EDatabaseError(DbError::SqlError,
                                  ReadOnlyPathReason(QStringLiteral("una escritura")), statement);
@@ -592,7 +592,6 @@ QSqlQuery TDatabase::executeSqliteUser(const QString& statement, const QVariantL
     CheckBoundValues(q);
     // Judged by what its compiled program reads: SQLite resolves some
     // columns (USING, NATURAL) without asking the authorizer.
-    sqlite3_stmt* st = SqliteStatementOf(q);
     auto judge = [&] {
         if (const QString why = SqliteProgramRefusal(st, q.boundValues(), confinement);
             !why.isEmpty())

@@ -4,7 +4,6 @@
 
 #include <QDateTime>
 #include <QHash>
-#include <QSet>
 #include <QStringList>
 
 #include "db/hiddencolumns.h"

@@ -131,9 +131,7 @@ public:
         }
         if (!onRow_) return false;
         int rc;
-        if (held_) {
-            rc = sqlite3_step(st_);
-        } else {
+        {
             const Held held(*this);
             rc = sqlite3_step(st_);
         }
@@ -150,6 +148,7 @@ public:
     // statements, as inside a step). Set per step, an authorizer costs SQLite
     // a pass that expires every statement of the connection, twice a row.
     // The statement is neither ended nor its error raised while it is held.
+    // One made while another holds the statement does nothing.
     class Held {
     public:
         explicit Held(RowSteps& steps)

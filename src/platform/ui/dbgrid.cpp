@@ -992,9 +992,7 @@ void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& prev
     // way, or a handler, re-reads the rows, and the position it had on screen
     // may then hold another line.
     const bool otraFila = current.row() != activeRow_;
-    const QVariant pedida = otraFila && current.row() < model_->rows.size()
-                                ? model_->rows[current.row()].row.identity
-                                : QVariant();
+    const QVariant pedida = otraFila ? identityAt(current.row()) : QVariant();
     if (current.column() != selectedIndex_) {
         // Leaving a column may be refused.
         const TDataSet* ds = dataSet();
@@ -1186,6 +1184,10 @@ int TDBGrid::keyColumnFrom(int from, int step) const {
     return -1;
 }
 
+QVariant TDBGrid::identityAt(int row) const {
+    return row >= 0 && row < model_->rows.size() ? model_->rows[row].row.identity : QVariant();
+}
+
 bool TDBGrid::editingLine() const {
     const TDataSet* ds = dataSet();
     return ds && (ds->State() == dsEdit || ds->State() == dsInsert);
@@ -1352,9 +1354,7 @@ void TDBGrid::mousePressEvent(QMouseEvent* event) {
         return;
     }
     const QModelIndex at = indexAt(event->position().toPoint());
-    const QVariant apuntada = at.isValid() && at.row() < model_->rows.size()
-                                  ? model_->rows[at.row()].row.identity
-                                  : QVariant();
+    const QVariant apuntada = at.isValid() ? identityAt(at.row()) : QVariant();
     QTableView::mousePressEvent(event);
     if (!at.isValid() || !dataSet()) return;
     // A line that was not reached (deleted meanwhile) is neither selected

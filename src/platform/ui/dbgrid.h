@@ -322,6 +322,8 @@ private:
     void holdRefusedCell();
     // Whether Esc belongs to the grid: a line of it is being edited or inserted.
     bool editingLine() const;
+    // The identity of the line on screen row `row`; none past the lines.
+    QVariant identityAt(int row) const;
     // Esc: the line being typed is dropped (its open cell with it).
     void cancelLine();
     // Tab (or Enter) on the last column: the line is posted and the next one
