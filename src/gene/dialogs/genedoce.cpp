@@ -69,9 +69,6 @@ std::unique_ptr<TQuery> sentencia(const QString& Sql, const QVariantList& Valore
 bool abrir(TQuery* q) {
     return AbrirConsulta(ModuloDatos, q, QStringLiteral("Open Silencio"));
 }
-bool ejecutar(TQuery* q) {
-    return AbrirConsulta(ModuloDatos, q, QStringLiteral("ExecSQL Silencio"));
-}
 
 const QString kCondicion =
     QStringLiteral(" FROM DOCUTRON WHERE NombreTabla = :NombreTabla AND ClaveTabla = :ClaveTabla");

@@ -18,10 +18,6 @@ QString Texto(const char* texto) {
     return QString::fromUtf8(texto);
 }
 
-bool EstadoEdicion(TDataSetState estado) {
-    return estado == dsEdit || estado == dsInsert || estado == dsSetKey;
-}
-
 }  // namespace
 
 TMaestroRejilla::TMaestroRejilla(QWidget* owner, const QString& Nombre, const QString& Titulo,

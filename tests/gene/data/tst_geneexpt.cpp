@@ -363,7 +363,7 @@ private Q_SLOTS:
                 QTest::newRow(qPrintable(t + QLatin1String(nombre)))
                     << int(m) << fichero << QString::fromUtf8(guardado) << incidencias;
             };
-            fila("separator inside a value", "1|Ana|Mar\xEDa|Madrid|\r\n2|Eva|Sevilla|\r\n",
+            fila("separator inside a value", "1|Ana|Mar\xED" "a|Madrid|\r\n2|Eva|Sevilla|\r\n",
                  "2|Eva|Sevilla", 1);
             fila("text after the last separator", "1|Ana|Madrid|x\r\n2|Eva|Sevilla|\r\n",
                  "2|Eva|Sevilla", 1);
