@@ -387,8 +387,7 @@ public:
             TUserRun run(user_ ? db_.data() : nullptr);
             bool more = true;
             {
-                std::optional<RowSteps::Held> held;
-                if (query_.isActive()) held.emplace(steps_);  // never a statement ended
+                const std::optional<RowSteps::Held> held = hold();
                 while (count != 0 && (more = readRow(rows))) --count;
             }
             if (!more) endRows();
@@ -426,8 +425,7 @@ public:
         {
             TUserRun run(user_ ? db_.data() : nullptr);
             {
-                std::optional<RowSteps::Held> held;
-                if (query_.isActive()) held.emplace(steps_);
+                const std::optional<RowSteps::Held> held = hold();
                 while (readRow(rows)) {
                 }
             }
@@ -446,6 +444,11 @@ public:
     }
 
 private:
+    // The statement held for a run of reads; never one already ended.
+    std::optional<RowSteps::Held> hold() {
+        if (!query_.isActive()) return std::nullopt;
+        return std::optional<RowSteps::Held>(std::in_place, steps_);
+    }
     // The next row into `rows`; false when there is none to read now: then
     // endRows, once the statement is no longer held, tells why.
     bool readRow(std::vector<QVector<QVariant>>& rows) {
