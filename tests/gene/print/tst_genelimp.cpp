@@ -154,6 +154,7 @@ struct Trabajo : EmpresaPrueba {
         if (!dir.autoRemove()) qInfo("%s", qPrintable(dir.path()));
     }
     ~Trabajo() {
+        liberar();  // an engine a case left open, with its work folder
         AsignarSeamImpreso(nullptr);
         AsignarSeamDialogos(nullptr);
         PrevisualizarImpreso = false;
