@@ -2,6 +2,7 @@
 // the change log, in-memory order, and applying the log to a table on every
 // engine (all or nothing).
 
+#include <QScopeGuard>
 #include <QtTest>
 
 #include "db/clientdataset.h"
@@ -9,6 +10,7 @@
 #include "db/dberror.h"
 #include "db/dialect.h"
 #include "db/query.h"
+#include "db/table.h"
 #include "support/dbfixture.h"
 
 namespace {
@@ -332,7 +334,13 @@ void TestClientDataSet::readInPackets() {
         const char* what;
         std::function<QStringList(TClientDataSet&)> after;
         QStringList expected;
+        bool inTransaction = false;  // the query opened inside one
     };
+    // Pages of one row, so that each step reads the table again.
+    const auto table = std::make_shared<TTable>();
+    table->setDatabaseName(QStringLiteral("Database"));
+    table->setTableName(QStringLiteral("PERSONAS"));
+    table->setPageSize(1, 1);
     const QList<Caso> casos{
         {"navigation", [](TClientDataSet& ds) { return column(&ds, QStringLiteral("Codigo")); },
          all},
@@ -351,6 +359,17 @@ void TestClientDataSet::readInPackets() {
              return out + column(&ds, QStringLiteral("Nombre")).mid(26);
          },
          {"read", "N27", "N28", "N29", "N30"}},
+        // A table open and on its first page before the query: its next
+        // pages are read on the connection while the query's rest is due.
+        {"a table walked in the transaction",
+         [table](TClientDataSet& ds) {
+             int n = 1;
+             for (table->Next(); !table->Eof(); table->Next()) ++n;
+             return QStringList{QString::number(n), QString::number(table->RecordCount())} +
+                    column(&ds, QStringLiteral("Codigo")).mid(26);
+         },
+         {"30", "30", "27", "28", "29", "30"},
+         true},
         {"filter",
          [](TClientDataSet& ds) {
              ds.setFilter(QStringLiteral("Codigo > 27"));
@@ -398,6 +417,15 @@ void TestClientDataSet::readInPackets() {
     for (const Caso& c : casos) {
         db->Execute(QStringLiteral("DELETE FROM PERSONAS WHERE Codigo > 30"));
         db->Execute(QStringLiteral("UPDATE PERSONAS SET Nombre = 'N' || Codigo"));
+        if (c.inTransaction) {
+            db->StartTransaction();
+            table->Open();
+            table->First();
+        }
+        const auto ended = qScopeGuard([db, table] {
+            table->Close();
+            if (db->InTransaction()) db->Rollback();
+        });
         TQuery q;
         q.setDatabaseName(QStringLiteral("Database"));
         q.SQL().setText(
