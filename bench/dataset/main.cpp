@@ -70,6 +70,17 @@ double cpuSeconds() {
     return t.tv_sec + t.tv_nsec / 1e9;
 }
 
+// A run's wall-clock and processor seconds.
+struct Run {
+    double wall, cpu;
+};
+
+Run timed(const std::function<void()>& f) {
+    const double c = cpuSeconds();
+    const double s = seconds(f);
+    return {s, cpuSeconds() - c};
+}
+
 // The best of a few runs of each side, taken in turns, so that neither pays
 // alone for cold caches and first plans; with the client's processor time of
 // each side's best run in it.
@@ -81,11 +92,10 @@ struct Timing {
 Timing bestOf(int runs, const std::function<void()>& ours, const std::function<void()>& raw) {
     Timing t;
     auto take = [](const std::function<void()>& f, double& best, double& bestCpu) {
-        const double c = cpuSeconds();
-        const double s = seconds(f);
-        if (s < best) {
-            best = s;
-            bestCpu = cpuSeconds() - c;
+        const Run r = timed(f);
+        if (r.wall < best) {
+            best = r.wall;
+            bestCpu = r.cpu;
         }
     };
     for (int i = 0; i < runs; ++i) {
@@ -338,15 +348,11 @@ private:
         // subtransaction that writes takes one; the top one is not counted).
         const qint64 savepoints = db_->SavepointsSent();
         const qint64 xid = sqlite() ? 0 : currentXid();
-        Timing times;
-        double cpu = cpuSeconds();
-        times.ours = seconds([&] { ours(0, n); });
-        times.oursCpu = cpuSeconds() - cpu;
+        const Run oursRun = timed([&] { ours(0, n); });
         const qint64 xids = sqlite() ? 0 : currentXid() - xid - 2;
         const qint64 sent = db_->SavepointsSent() - savepoints;
-        cpu = cpuSeconds();
-        times.raw = seconds([&] { raw(0, n); });
-        times.rawCpu = cpuSeconds() - cpu;
+        const Run rawRun = timed([&] { raw(0, n); });
+        const Timing times{oursRun.wall, rawRun.wall, oursRun.cpu, rawRun.cpu};
         if (db_->Scalar(QStringLiteral("SELECT COUNT(*) FROM BENCHA")).toInt() != n + warm)
             qFatal("bench: appended rows missing");
         line(tag_, "append_100k", times);
