@@ -3,9 +3,6 @@
 #include <pg_query.h>
 
 #include <QHash>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QRegularExpression>
 #include <QThread>
 #include <condition_variable>
@@ -15,6 +12,7 @@
 #include <mutex>
 #include <utility>
 
+#include "db/jsontree.h"
 #include "db/sqllexis.h"
 
 bool PgHoldsSeveralStatements(const QString& sql) {
@@ -155,10 +153,10 @@ QStringList namesInText(const QString& text) {
 
 // The text of a string constant, possibly under a cast; null when the
 // value is not a constant.
-QString constantText(QJsonObject v) {
+QString constantText(TreeObject v) {
     if (v.contains(QLatin1String("TypeCast")))
         v = v.value(QLatin1String("TypeCast")).toObject().value(QLatin1String("arg")).toObject();
-    const QJsonValue s = v.value(QLatin1String("A_Const")).toObject().value(QLatin1String("sval"));
+    const TreeValue s = v.value(QLatin1String("A_Const")).toObject().value(QLatin1String("sval"));
     if (!s.isObject()) return QString();
     return s.toObject().value(QLatin1String("sval")).toString(QLatin1String(""));
 }
@@ -227,12 +225,12 @@ QString words(const QString& camel) {
     return out;
 }
 
-QString objectType(const QJsonObject& body, const char* key) {
+QString objectType(const TreeObject& body, const char* key) {
     return body.value(QLatin1String(key)).toString().mid(7);  // after "OBJECT_"
 }
 
 // The command a statement node stands for, as a user writes it.
-QString commandName(const QString& node, const QJsonObject& body) {
+QString commandName(const QString& node, const TreeObject& body) {
     if (node == QLatin1String("TransactionStmt"))
         return body.value(QLatin1String("kind"))
             .toString()
@@ -309,15 +307,19 @@ bool ordinaryObject(const QString& type) {
            type == QLatin1String("INDEX") || type == QLatin1String("MATVIEW");
 }
 
-// The last names of a list of {"String": {"sval": ...}} nodes.
-QStringList nameList(const QJsonValue& list) {
+// The name of a {"String": {"sval": ...}} node.
+QString nameOf(const TreeValue& v) {
+    return v.toObject()
+        .value(QLatin1String("String"))
+        .toObject()
+        .value(QLatin1String("sval"))
+        .toString();
+}
+
+// The names of a list of such nodes.
+QStringList nameList(const TreeValue& list) {
     QStringList out;
-    for (const QJsonValue& v : list.toArray())
-        out << v.toObject()
-                   .value(QLatin1String("String"))
-                   .toObject()
-                   .value(QLatin1String("sval"))
-                   .toString();
+    for (const TreeValue& v : list.toArray()) out << nameOf(v);
     return out;
 }
 
@@ -327,10 +329,10 @@ public:
               QList<PgWriteTarget>* targets)
         : readOnly_(readOnly), ownWritable_(ownWritable), schemas_(schemas), targets_(targets) {}
 
-    QString statement(const QJsonObject& stmt) {
+    QString statement(const TreeObject& stmt) {
         if (stmt.isEmpty()) return QString();
         const QString node = stmt.constBegin().key();
-        const QJsonObject body = stmt.constBegin().value().toObject();
+        const TreeObject body = stmt.constBegin().value().toObject();
         if (readOnly_) {
             if (node != QLatin1String("SelectStmt"))
                 return ReadOnlyPathReason(commandName(node, body));
@@ -344,7 +346,7 @@ public:
 
 private:
     // The command an action statement uses that it may not, "" when none.
-    QString refusedAction(const QString& node, const QJsonObject& body) {
+    QString refusedAction(const QString& node, const TreeObject& body) {
         static const QStringList rowsAndObjects{
             QStringLiteral("SelectStmt"), QStringLiteral("InsertStmt"),
             QStringLiteral("UpdateStmt"), QStringLiteral("DeleteStmt"),
@@ -361,7 +363,7 @@ private:
             QString type = objectType(body, "removeType");
             if (!ordinaryObject(type))
                 return QStringLiteral("DROP ") + type.replace(QLatin1Char('_'), QLatin1Char(' '));
-            for (const QJsonValue& o : body.value(QLatin1String("objects")).toArray()) {
+            for (const TreeValue& o : body.value(QLatin1String("objects")).toArray()) {
                 const QStringList names = nameList(o.toObject()
                                                        .value(QLatin1String("List"))
                                                        .toObject()
@@ -384,7 +386,7 @@ private:
             QString type = objectType(body, "objtype");
             if (!ordinaryObject(type))
                 return QStringLiteral("ALTER ") + type.replace(QLatin1Char('_'), QLatin1Char(' '));
-            for (const QJsonValue& c : body.value(QLatin1String("cmds")).toArray()) {
+            for (const TreeValue& c : body.value(QLatin1String("cmds")).toArray()) {
                 const QString sub = c.toObject()
                                         .value(QLatin1String("AlterTableCmd"))
                                         .toObject()
@@ -402,7 +404,7 @@ private:
         return commandName(node, body);
     }
 
-    static bool rowWrite(const QString& key) {
+    static bool rowWrite(QLatin1StringView key) {
         return key == QLatin1String("InsertStmt") || key == QLatin1String("UpdateStmt") ||
                key == QLatin1String("DeleteStmt") || key == QLatin1String("MergeStmt");
     }
@@ -428,16 +430,16 @@ private:
         else if (targets_)
             *targets_ << PgWriteTarget{QString(), name, false, true};
     }
-    void named(const QJsonObject& rangeVar) {
+    void named(const TreeObject& rangeVar) {
         named(rangeVar.value(QLatin1String("relname")).toString());
     }
     // Rows a locking clause takes hold of: those of every table its SELECT
     // reads (a view's and a sub-query's included), judged as rows written.
-    void locked(const QJsonValue& value) {
+    void locked(const TreeValue& value) {
         if (value.isArray()) {
-            for (const QJsonValue& v : value.toArray()) locked(v);
+            for (const TreeValue& v : value.toArray()) locked(v);
         } else if (value.isObject()) {
-            const QJsonObject o = value.toObject();
+            const TreeObject o = value.toObject();
             if (o.contains(QLatin1String("relname"))) {
                 const QString name = o.value(QLatin1String("relname")).toString();
                 const bool own = o.value(QLatin1String("schemaname")).toString().isEmpty();
@@ -449,7 +451,7 @@ private:
 
     // ATTACH and DETACH PARTITION (of a table or an index) change the table
     // they name as much as the one they alter.
-    void partitionWritten(const QJsonObject& cmd) {
+    void partitionWritten(const TreeObject& cmd) {
         if (!cmd.value(QLatin1String("subtype")).toString().contains(QLatin1String("Partition")))
             return;
         kin(cmd.value(QLatin1String("def"))
@@ -459,13 +461,13 @@ private:
                 .value(QLatin1String("name"))
                 .toObject());
     }
-    static bool kinCommand(const QJsonObject& cmd) {
+    static bool kinCommand(const TreeObject& cmd) {
         const QString sub = cmd.value(QLatin1String("subtype")).toString();
         return sub.contains(QLatin1String("Partition")) || sub.contains(QLatin1String("Inherit"));
     }
     // A table made a partition, child or parent of another, or taken out
     // of one: written, and marked for the caller.
-    void kin(const QJsonObject& rangeVar) {
+    void kin(const TreeObject& rangeVar) {
         if (rangeVar.isEmpty()) return;
         written(rangeVar);
         if (!reason_.isEmpty() || !targets_) return;
@@ -477,9 +479,9 @@ private:
 
     // The names a WITH defines that the part `index` of it sees (-1: the
     // statement under it): without RECURSIVE a part sees those before it.
-    static QStringList cteNames(const QJsonObject& with, int index) {
+    static QStringList cteNames(const TreeObject& with, int index) {
         QStringList names;
-        const QJsonArray ctes = with.value(QLatin1String("ctes")).toArray();
+        const TreeArray ctes = with.value(QLatin1String("ctes")).toArray();
         const bool recursive = with.value(QLatin1String("recursive")).toBool();
         for (int i = 0; i < ctes.size(); ++i) {
             if (index >= 0 && !recursive && i >= index) break;
@@ -493,8 +495,8 @@ private:
         return names;
     }
     // Each part of a WITH checked with the names it sees.
-    void withClause(const QJsonObject& with) {
-        const QJsonArray ctes = with.value(QLatin1String("ctes")).toArray();
+    void withClause(const TreeObject& with) {
+        const TreeArray ctes = with.value(QLatin1String("ctes")).toArray();
         for (int i = 0; i < ctes.size() && reason_.isEmpty(); ++i) {
             withNames_ << cteNames(with, i);
             walk(ctes.at(i));
@@ -511,7 +513,7 @@ private:
     // exists or what may be done to it: the name is checked as the
     // statement's own names are, and one worked out is not let through.
     // Settings holding the server's files and folders are not a user's to read.
-    void namingFunction(const QString& name, const QJsonArray& args) {
+    void namingFunction(const QString& name, const TreeArray& args) {
         if (name == QLatin1String("current_setting")) {
             const QString setting = constantText(args.at(0).toObject()).toLower();
             if (setting.isEmpty() || setting.endsWith(QLatin1String("file")) ||
@@ -585,14 +587,14 @@ private:
             refuse(GeneralDatabaseWriteReason(schemas_.value(0)));
         if (reason_.isEmpty()) target(schemaName, name, rows);
     }
-    void written(const QJsonObject& rangeVar, bool rows = false) {
+    void written(const TreeObject& rangeVar, bool rows = false) {
         if (rangeVar.isEmpty()) return;
         written(rangeVar.value(QLatin1String("schemaname")).toString(),
                 rangeVar.value(QLatin1String("relname")).toString(), rows);
     }
     // Something the statement creates: an unqualified name is created in
     // the first schema of the path, the database's own.
-    void created(const QJsonObject& rangeVar) {
+    void created(const TreeObject& rangeVar) {
         const QString s = rangeVar.value(QLatin1String("schemaname")).toString();
         if (!s.isEmpty())
             writeSchema(s);
@@ -608,7 +610,7 @@ private:
     }
 
     // Where a statement node writes.
-    void writes(const QString& key, const QJsonObject& o) {
+    void writes(QLatin1StringView key, const TreeObject& o) {
         static const QStringList changing{
             QStringLiteral("InsertStmt"),     QStringLiteral("UpdateStmt"),
             QStringLiteral("DeleteStmt"),     QStringLiteral("MergeStmt"),
@@ -616,23 +618,23 @@ private:
             QStringLiteral("IndexStmt")};
         if (changing.contains(key)) {
             written(o.value(QLatin1String("relation")).toObject(), rowWrite(key));
-            for (const QJsonValue& c : o.value(QLatin1String("cmds")).toArray())
+            for (const TreeValue& c : o.value(QLatin1String("cmds")).toArray())
                 if (kinCommand(c.toObject().value(QLatin1String("AlterTableCmd")).toObject()))
                     kin(o.value(QLatin1String("relation")).toObject());
             if (key == QLatin1String("IndexStmt"))
                 named(o.value(QLatin1String("idxname")).toString());
             if (key == QLatin1String("RenameStmt")) renamed(o);
         } else if (key == QLatin1String("TruncateStmt")) {
-            for (const QJsonValue& r : o.value(QLatin1String("relations")).toArray())
+            for (const TreeValue& r : o.value(QLatin1String("relations")).toArray())
                 written(r.toObject().value(QLatin1String("RangeVar")).toObject(), true);
         } else if (key == QLatin1String("CreateStmt")) {
             created(o.value(QLatin1String("relation")).toObject());
             named(o.value(QLatin1String("relation")).toObject());
             // A child table's rows are read with its parent's.
-            for (const QJsonValue& r : o.value(QLatin1String("inhRelations")).toArray())
+            for (const TreeValue& r : o.value(QLatin1String("inhRelations")).toArray())
                 kin(r.toObject().value(QLatin1String("RangeVar")).toObject());
         } else if (key == QLatin1String("CreateTableAsStmt")) {
-            const QJsonObject rel =
+            const TreeObject rel =
                 o.value(QLatin1String("into")).toObject().value(QLatin1String("rel")).toObject();
             created(rel);
             named(rel);
@@ -665,13 +667,13 @@ private:
 
     // The new name of a table, view or index (or of a constraint, whose
     // index takes it); a column's is not a table's.
-    void renamed(const QJsonObject& o) {
+    void renamed(const TreeObject& o) {
         const QString type = objectType(o, "renameType");
         if (ordinaryObject(type) || type == QLatin1String("TABCONSTRAINT"))
             named(o.value(QLatin1String("newname")).toString());
     }
 
-    void function(const QJsonObject& call) {
+    void function(const TreeObject& call) {
         const QStringList names = nameList(call.value(QLatin1String("funcname")));
         if (names.isEmpty()) return;
         const QString name = names.last().toLower();
@@ -705,7 +707,7 @@ private:
         if (parts.size() >= 2) schema(parts.at(parts.size() - 2), false);
     }
 
-    void relation(const QJsonObject& r) {
+    void relation(const TreeObject& r) {
         const QString name = r.value(QLatin1String("relname")).toString();
         if (name.toLower().startsWith(QLatin1String("pg_"))) refuse(ReachingNameReason(name));
         // Every user's password, level and rights: never a user's to read.
@@ -718,8 +720,8 @@ private:
         if (!c.isEmpty()) refuse(ReachingNameReason(c));
     }
 
-    void node(const QString& key, const QJsonValue& value) {
-        const QJsonObject o = value.toObject();
+    void node(QLatin1StringView key, const TreeValue& value) {
+        const TreeObject o = value.toObject();
         writes(key, o);
         if (key == QLatin1String("FuncCall")) {
             function(o);
@@ -742,10 +744,10 @@ private:
             const QStringList names = nameList(o.value(QLatin1String("name")));
             if (names.size() >= 2) schema(names.at(names.size() - 2), true);
         } else if (key == QLatin1String("ColumnRef")) {
-            const QJsonArray fields = o.value(QLatin1String("fields")).toArray();
+            const TreeArray fields = o.value(QLatin1String("fields")).toArray();
             if (fields.size() >= 3) {
-                const QStringList names = nameList(QJsonArray{fields.at(fields.size() - 3)});
-                if (!names.value(0).isEmpty()) schema(names.value(0), false);
+                const QString name = nameOf(fields.at(fields.size() - 3));
+                if (!name.isEmpty()) schema(name, false);
             }
         } else if (readOnly_) {
             if (key == QLatin1String("InsertStmt") || key == QLatin1String("UpdateStmt") ||
@@ -759,12 +761,12 @@ private:
         walk(value);
     }
 
-    void walk(const QJsonValue& value) {
+    void walk(const TreeValue& value) {
         if (!reason_.isEmpty()) return;
         if (value.isArray()) {
-            for (const QJsonValue& v : value.toArray()) walk(v);
+            for (const TreeValue& v : value.toArray()) walk(v);
         } else if (value.isObject()) {
-            const QJsonObject o = value.toObject();
+            const TreeObject o = value.toObject();
             // A field that can only hold a relation or a type is written
             // without its node's name ({"relation": {"relname": ...}}): known
             // by its own fields.
@@ -774,7 +776,7 @@ private:
                 const QStringList names = nameList(o.value(QLatin1String("names")));
                 if (names.size() >= 2) schema(names.at(names.size() - 2), true);
             }
-            const QJsonObject with = o.value(QLatin1String("withClause")).toObject();
+            const TreeObject with = o.value(QLatin1String("withClause")).toObject();
             if (!with.isEmpty()) {
                 withClause(with);
                 withNames_ << cteNames(with, -1);
@@ -891,9 +893,9 @@ bool onParserStack(const std::function<void()>& work) {
     return ParserThread::instance().run(work);
 }
 
-// The statement nodes of a text read by the server's parser, or why it
-// cannot be read. Runs on the parser's stack.
-QString parsedStatements(const QString& sql, QJsonArray& stmts) {
+// The statement nodes of a text read by the server's parser (held by
+// `tree`), or why it cannot be read. Runs on the parser's stack.
+QString parsedStatements(const QString& sql, TreeDocument& tree, TreeArray& stmts) {
     const QByteArray text = sql.toUtf8();
     if (text.size() > kLongestText) return TooLongReason(kLongestText);
     QString reason;
@@ -902,13 +904,12 @@ QString parsedStatements(const QString& sql, QJsonArray& stmts) {
         if (r.error) {
             reason = syntaxReason(sql, *r.error);
         } else {
-            QJsonParseError error;
-            const QJsonDocument tree = QJsonDocument::fromJson(QByteArray(r.parse_tree), &error);
-            // Qt gives up on deep nesting: what cannot be read whole is not let through.
-            if (error.error != QJsonParseError::NoError)
+            // Read no deeper than Qt's JSON reader goes: what cannot be read
+            // whole is not let through.
+            if (!tree.parse(QByteArray(r.parse_tree)))
                 reason = TooDeepReason();
             else
-                stmts = tree.object().value(QLatin1String("stmts")).toArray();
+                stmts = tree.root().toObject().value(QLatin1String("stmts")).toArray();
         }
         pg_query_free_parse_result(r);
     });
@@ -917,12 +918,12 @@ QString parsedStatements(const QString& sql, QJsonArray& stmts) {
 }
 
 // True when the tree holds a node that writes rows.
-bool holdsWrite(const QJsonValue& value) {
+bool holdsWrite(const TreeValue& value) {
     if (value.isArray()) {
-        for (const QJsonValue& v : value.toArray())
+        for (const TreeValue& v : value.toArray())
             if (holdsWrite(v)) return true;
     } else if (value.isObject()) {
-        const QJsonObject o = value.toObject();
+        const TreeObject o = value.toObject();
         for (auto it = o.constBegin(); it != o.constEnd(); ++it) {
             if (it.key() == QLatin1String("InsertStmt") ||
                 it.key() == QLatin1String("UpdateStmt") ||
@@ -939,15 +940,16 @@ bool holdsWrite(const QJsonValue& value) {
 
 QString PgUserStatementRefusal(const QString& sql, bool readOnly, const QStringList& schemas,
                                bool ownWritable, QList<PgWriteTarget>* targets) {
-    QJsonArray stmts;
-    QString reason = parsedStatements(sql, stmts);
+    TreeDocument tree;
+    TreeArray stmts;
+    QString reason = parsedStatements(sql, tree, stmts);
     if (!reason.isEmpty()) return reason;
     if (stmts.size() > 1) return SeveralStatementsReason();
     if (stmts.isEmpty())  // only blanks and comments
         return QStringLiteral("el texto no contiene ninguna sentencia SQL");
     // The tree is walked on the parser's stack too: Qt reads it back only
     // up to a depth that this stack holds many times over.
-    const QJsonObject stmt = stmts.at(0).toObject().value(QLatin1String("stmt")).toObject();
+    const TreeObject stmt = stmts.at(0).toObject().value(QLatin1String("stmt")).toObject();
     if (!onParserStack(
             [&] { reason = TreeCheck(readOnly, schemas, ownWritable, targets).statement(stmt); }))
         return TooDeepReason();
@@ -955,9 +957,10 @@ QString PgUserStatementRefusal(const QString& sql, bool readOnly, const QStringL
 }
 
 std::optional<bool> PgStatementIsQuery(const QString& sql) {
-    QJsonArray stmts;
-    if (!parsedStatements(sql, stmts).isEmpty() || stmts.size() != 1) return std::nullopt;
-    const QJsonObject stmt = stmts.at(0).toObject().value(QLatin1String("stmt")).toObject();
+    TreeDocument tree;
+    TreeArray stmts;
+    if (!parsedStatements(sql, tree, stmts).isEmpty() || stmts.size() != 1) return std::nullopt;
+    const TreeObject stmt = stmts.at(0).toObject().value(QLatin1String("stmt")).toObject();
     if (stmt.constBegin().key() != QLatin1String("SelectStmt")) return false;
     bool writes = false;
     if (!onParserStack([&] { writes = holdsWrite(stmt); })) return std::nullopt;
@@ -976,9 +979,9 @@ public:
     ColumnCheck(const std::function<bool(const QString&)>& hidden, PgColumnUse& use)
         : hidden_(hidden), use_(use) {}
 
-    void statement(const QJsonObject& stmt) {
+    void statement(const TreeObject& stmt) {
         ranges(stmt);
-        const QJsonObject s = stmt.value(QLatin1String("SelectStmt")).toObject();
+        const TreeObject s = stmt.value(QLatin1String("SelectStmt")).toObject();
         if (s.isEmpty()) {
             walk(stmt);
             return;
@@ -995,34 +998,34 @@ private:
     void name(const QString& column) {
         if (use_.named.isEmpty() && !column.isEmpty() && hidden_(column)) use_.named = column;
     }
-    void names(const QJsonValue& list) {
+    void names(const TreeValue& list) {
         for (const QString& n : nameList(list)) name(n);
     }
     void carried(const QString& how) {
         if (use_.carried.isEmpty()) use_.carried = how;
     }
-    static bool hasColumnAliases(const QJsonObject& o) {
+    static bool hasColumnAliases(const TreeObject& o) {
         return !o.value(QLatin1String("alias"))
                     .toObject()
                     .value(QLatin1String("colnames"))
                     .toArray()
                     .isEmpty();
     }
-    static bool isStar(const QJsonObject& columnRef) {
-        const QJsonArray fields = columnRef.value(QLatin1String("fields")).toArray();
+    static bool isStar(const TreeObject& columnRef) {
+        const TreeArray fields = columnRef.value(QLatin1String("fields")).toArray();
         return !fields.isEmpty() && fields.last().toObject().contains(QLatin1String("A_Star"));
     }
 
     // The names a column reference of one word may mean a whole row by:
     // the tables, sub-queries, functions and WITH queries of the statement,
     // and every relation it names, as the server will ask of the catalog.
-    void ranges(const QJsonValue& value) {
+    void ranges(const TreeValue& value) {
         if (value.isArray()) {
-            for (const QJsonValue& v : value.toArray()) ranges(v);
+            for (const TreeValue& v : value.toArray()) ranges(v);
             return;
         }
         if (!value.isObject()) return;
-        const QJsonObject o = value.toObject();
+        const TreeObject o = value.toObject();
         if (o.contains(QLatin1String("relname"))) {
             const QString relname = o.value(QLatin1String("relname")).toString();
             rangeNames_ << relname;
@@ -1040,7 +1043,7 @@ private:
                 QStringLiteral("excluded"),
                 QStringList{relationText(o.value(QLatin1String("relation")).toObject())});
         if (o.contains(QLatin1String("JoinExpr"))) {
-            const QJsonObject j = o.value(QLatin1String("JoinExpr")).toObject();
+            const TreeObject j = o.value(QLatin1String("JoinExpr")).toObject();
             const QString alias = j.value(QLatin1String("alias"))
                                       .toObject()
                                       .value(QLatin1String("aliasname"))
@@ -1060,19 +1063,19 @@ private:
     }
 
     // The tables named anywhere in `value`.
-    static void tablesIn(const QJsonValue& value, QStringList& out) {
+    static void tablesIn(const TreeValue& value, QStringList& out) {
         if (value.isArray()) {
-            for (const QJsonValue& v : value.toArray()) tablesIn(v, out);
+            for (const TreeValue& v : value.toArray()) tablesIn(v, out);
             return;
         }
-        const QJsonObject o = value.toObject();
+        const TreeObject o = value.toObject();
         if (o.contains(QLatin1String("relname")) && !out.contains(relationText(o)))
             out << relationText(o);
         for (auto it = o.constBegin(); it != o.constEnd(); ++it) tablesIn(it.value(), out);
     }
 
     // A table's name as the server reads a name given as text.
-    static QString relationText(const QJsonObject& rangeVar) {
+    static QString relationText(const TreeObject& rangeVar) {
         auto quoted = [](QString n) -> QString {
             return QLatin1Char('"') + n.replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
                    QLatin1Char('"');
@@ -1083,7 +1086,7 @@ private:
     }
 
     // A SELECT; `lands`: the one whose "*" comes out under its own names.
-    void select(const QJsonObject& s, bool lands) {
+    void select(const TreeObject& s, bool lands) {
         const QString op = s.value(QLatin1String("op")).toString();
         if (!op.isEmpty() && op != QLatin1String("SETOP_NONE")) {
             // Each branch's rows are compared whole with the other's.
@@ -1096,14 +1099,14 @@ private:
         }
         int before = 0;  // the result's columns ahead of its first "*"
         bool star = false;
-        for (const QJsonValue& t : s.value(QLatin1String("targetList")).toArray()) {
+        for (const TreeValue& t : s.value(QLatin1String("targetList")).toArray()) {
             // The name of a result column is the statement's own: not read.
-            const QJsonObject val = t.toObject()
+            const TreeObject val = t.toObject()
                                         .value(QLatin1String("ResTarget"))
                                         .toObject()
                                         .value(QLatin1String("val"))
                                         .toObject();
-            const QJsonObject ref = val.value(QLatin1String("ColumnRef")).toObject();
+            const TreeObject ref = val.value(QLatin1String("ColumnRef")).toObject();
             if (!ref.isEmpty() && isStar(ref)) {
                 if (!lands) carried(QStringLiteral("*"));
                 star = true;
@@ -1116,8 +1119,8 @@ private:
         // An order by position sorts by what stands there: where a "*"
         // may put it, the caller asks the server which column that is.
         if (lands && star)
-            for (const QJsonValue& b : s.value(QLatin1String("sortClause")).toArray()) {
-                const QJsonObject c = b.toObject()
+            for (const TreeValue& b : s.value(QLatin1String("sortClause")).toArray()) {
+                const TreeObject c = b.toObject()
                                           .value(QLatin1String("SortBy"))
                                           .toObject()
                                           .value(QLatin1String("node"))
@@ -1130,12 +1133,12 @@ private:
                 if (position > before && !use_.sortedByStar.contains(position))
                     use_.sortedByStar << position;
             }
-        for (const QJsonValue& f : s.value(QLatin1String("fromClause")).toArray()) from(f);
-        for (const QJsonValue& c : s.value(QLatin1String("withClause"))
+        for (const TreeValue& f : s.value(QLatin1String("fromClause")).toArray()) from(f);
+        for (const TreeValue& c : s.value(QLatin1String("withClause"))
                                        .toObject()
                                        .value(QLatin1String("ctes"))
                                        .toArray()) {
-            const QJsonObject query = c.toObject()
+            const TreeObject query = c.toObject()
                                           .value(QLatin1String("CommonTableExpr"))
                                           .toObject()
                                           .value(QLatin1String("ctequery"))
@@ -1151,18 +1154,18 @@ private:
                 walk(it.value());
     }
 
-    void from(const QJsonValue& item) {
-        const QJsonObject o = item.toObject();
+    void from(const TreeValue& item) {
+        const TreeObject o = item.toObject();
         if (o.contains(QLatin1String("RangeVar"))) {
             if (hasColumnAliases(o.value(QLatin1String("RangeVar")).toObject()))
                 carried(QStringLiteral("una lista de nombres de columnas"));
         } else if (o.contains(QLatin1String("RangeSubselect"))) {
-            const QJsonObject r = o.value(QLatin1String("RangeSubselect")).toObject();
-            const QJsonObject query = r.value(QLatin1String("subquery")).toObject();
+            const TreeObject r = o.value(QLatin1String("RangeSubselect")).toObject();
+            const TreeObject query = r.value(QLatin1String("subquery")).toObject();
             select(query.value(QLatin1String("SelectStmt")).toObject(), false);
             return;
         } else if (o.contains(QLatin1String("JoinExpr"))) {
-            const QJsonObject j = o.value(QLatin1String("JoinExpr")).toObject();
+            const TreeObject j = o.value(QLatin1String("JoinExpr")).toObject();
             // Matched by the columns both sides hold, whatever they are.
             if (j.value(QLatin1String("isNatural")).toBool())
                 carried(QStringLiteral("NATURAL JOIN"));
@@ -1176,14 +1179,14 @@ private:
         walk(item);
     }
 
-    void node(const QString& key, const QJsonValue& value) {
-        const QJsonObject o = value.toObject();
+    void node(QLatin1StringView key, const TreeValue& value) {
+        const TreeObject o = value.toObject();
         if (key == QLatin1String("SelectStmt")) {
             select(o, false);
             return;
         }
         if (key == QLatin1String("ColumnRef")) {
-            const QJsonArray fields = o.value(QLatin1String("fields")).toArray();
+            const TreeArray fields = o.value(QLatin1String("fields")).toArray();
             if (isStar(o)) {
                 carried(QStringLiteral("*"));
             } else if (fields.size() == 1) {
@@ -1192,7 +1195,7 @@ private:
                 if (rangeNames_.contains(n)) carried(n);
                 name(n);
             } else {
-                name(nameList(QJsonArray{fields.last()}).value(0));
+                name(nameOf(fields.last()));
                 // Whichever part the server takes for the table (p.x,
                 // esquema.prueba.x, prueba.columna.campo), the name after it
                 // is a column of it or a function of its whole row.
@@ -1205,9 +1208,9 @@ private:
             }
         } else if (key == QLatin1String("A_Indirection")) {
             // (fila).campo
-            for (const QJsonValue& i : o.value(QLatin1String("indirection")).toArray()) {
+            for (const TreeValue& i : o.value(QLatin1String("indirection")).toArray()) {
                 if (i.toObject().contains(QLatin1String("A_Star"))) carried(QStringLiteral("*"));
-                names(QJsonArray{i});
+                name(nameOf(i));
             }
         } else if (key == QLatin1String("ResTarget")) {
             // Outside a SELECT's list: the column an INSERT, UPDATE or MERGE writes.
@@ -1216,8 +1219,8 @@ private:
             // Values given without a column list set every column.
             bool whole = o.value(QLatin1String("cols")).toArray().isEmpty() &&
                          o.contains(QLatin1String("selectStmt"));
-            for (const QJsonValue& w : o.value(QLatin1String("mergeWhenClauses")).toArray()) {
-                const QJsonObject c =
+            for (const TreeValue& w : o.value(QLatin1String("mergeWhenClauses")).toArray()) {
+                const TreeObject c =
                     w.toObject().value(QLatin1String("MergeWhenClause")).toObject();
                 whole = whole || (c.value(QLatin1String("commandType")).toString() ==
                                       QLatin1String("CMD_INSERT") &&
@@ -1243,11 +1246,11 @@ private:
         walk(value);
     }
 
-    void walk(const QJsonValue& value) {
+    void walk(const TreeValue& value) {
         if (value.isArray()) {
-            for (const QJsonValue& v : value.toArray()) walk(v);
+            for (const TreeValue& v : value.toArray()) walk(v);
         } else if (value.isObject()) {
-            const QJsonObject o = value.toObject();
+            const TreeObject o = value.toObject();
             for (auto it = o.constBegin(); it != o.constEnd(); ++it) node(it.key(), it.value());
         }
     }
@@ -1264,9 +1267,10 @@ private:
 
 PgColumnUse PgColumnUses(const QString& sql, const std::function<bool(const QString&)>& hidden) {
     PgColumnUse use;
-    QJsonArray stmts;
-    if (!hidden || !parsedStatements(sql, stmts).isEmpty() || stmts.size() != 1) return use;
-    const QJsonObject stmt = stmts.at(0).toObject().value(QLatin1String("stmt")).toObject();
+    TreeDocument tree;
+    TreeArray stmts;
+    if (!hidden || !parsedStatements(sql, tree, stmts).isEmpty() || stmts.size() != 1) return use;
+    const TreeObject stmt = stmts.at(0).toObject().value(QLatin1String("stmt")).toObject();
     if (!onParserStack([&] { ColumnCheck(hidden, use).statement(stmt); })) return PgColumnUse{};
     return use;
 }

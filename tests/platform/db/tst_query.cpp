@@ -1210,6 +1210,12 @@ void TestQuery::hostileStatements_data() {
          "information_schema"},
         {"another company", "SELECT * FROM %OTRA%.otra", true, "%OTRA%"},
         {"another company, quoted", "DELETE FROM \"%OTRA%\".otra", false, "%OTRA%"},
+        // Names the parser's tree carries escaped, read back whole.
+        {"another schema, a name holding quotes, a backslash, a tab and letters outside Latin-1",
+         "SELECT * FROM \"o\"\"t\\ra\tñ€𝄞\"\",\"\"relname\"\":\"\"x\".t", true,
+         "o\"t\\ra\tñ€𝄞\",\"relname\":\"x"},
+        {"another schema, a control character by its code", "SELECT * FROM U&\"o\\0001tra\".t",
+         true, "o\001tra"},
         {"another company, updated", "UPDATE %OTRA%.otra SET a = 2", false, "%OTRA%"},
         {"another company's type", "SELECT CAST(ROW(1) AS %OTRA%.otra) AS k", true, "%OTRA%"},
         {"another company, in a sub-select",
