@@ -200,66 +200,65 @@ private:
         return true;
     }
 
-    bool array(std::uint32_t& index) {
+    // The items of an array or the members of an object, `each` reading
+    // one, up to the closing mark `close`, one level deeper.
+    template <typename Each>
+    bool container(char close, Each each) {
         if (++depth_ > kDeepest) return false;
-        index = add(Kind::Array);
         ++p_;
-        const std::size_t base = items_.size();
         blanks();
-        if (p_ != end_ && *p_ == ']') {
+        if (p_ != end_ && *p_ == close) {
             ++p_;
         } else {
             for (;;) {
                 blanks();
-                std::uint32_t item;
-                if (!value(item)) return false;
-                items_.push_back(item);
+                if (!each()) return false;
                 blanks();
                 if (p_ == end_) return false;
-                if (*p_ == ']') {
+                if (*p_ == close) {
                     ++p_;
                     break;
                 }
                 if (*p_++ != ',') return false;
             }
         }
-        auto& n = d_.nodes_[index];
-        n.a = std::uint32_t(d_.items_.size());
-        n.b = std::uint32_t(items_.size() - base);
-        d_.items_.insert(d_.items_.end(), items_.begin() + base, items_.end());
-        items_.resize(base);
         --depth_;
         return true;
     }
 
+    bool array(std::uint32_t& index) {
+        index = add(Kind::Array);
+        const std::size_t base = items_.size();
+        const bool read = container(']', [&] {
+            std::uint32_t item;
+            if (!value(item)) return false;
+            items_.push_back(item);
+            return true;
+        });
+        if (!read) return false;
+        auto& n = d_.nodes_[index];
+        n.a = std::uint32_t(d_.items_.size());
+        n.b = std::uint32_t(items_.size() - base);
+        d_.items_.insert(d_.items_.end(), items_.begin() + std::ptrdiff_t(base), items_.end());
+        items_.resize(base);
+        return true;
+    }
+
     bool object(std::uint32_t& index) {
-        if (++depth_ > kDeepest) return false;
         index = add(Kind::Object);
-        ++p_;
         const std::size_t base = members_.size();
-        blanks();
-        if (p_ != end_ && *p_ == '}') {
-            ++p_;
-        } else {
-            for (;;) {
-                blanks();
-                if (p_ == end_ || *p_ != '"') return false;
-                TreeDocument::Member m;
-                if (!string(m.key, m.keyLength)) return false;
-                blanks();
-                if (p_ == end_ || *p_++ != ':') return false;
-                blanks();
-                if (!value(m.node)) return false;
-                members_.push_back(m);
-                blanks();
-                if (p_ == end_) return false;
-                if (*p_ == '}') {
-                    ++p_;
-                    break;
-                }
-                if (*p_++ != ',') return false;
-            }
-        }
+        const bool read = container('}', [&] {
+            if (p_ == end_ || *p_ != '"') return false;
+            TreeDocument::Member m;
+            if (!string(m.key, m.keyLength)) return false;
+            blanks();
+            if (p_ == end_ || *p_++ != ':') return false;
+            blanks();
+            if (!value(m.node)) return false;
+            members_.push_back(m);
+            return true;
+        });
+        if (!read) return false;
         // In the order of their names, a name given twice with its last value.
         const char* text = d_.text_.constData();
         auto less = [text](const TreeDocument::Member& x, const TreeDocument::Member& y) {
@@ -274,7 +273,6 @@ private:
             if (it + 1 == members_.end() || less(*it, *(it + 1))) d_.members_.push_back(*it);
         n.b = std::uint32_t(d_.members_.size() - n.a);
         members_.resize(base);
-        --depth_;
         return true;
     }
 

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <vector>
 
+class TreeContainer;
 class TreeObject;
 class TreeArray;
 class TreeDocument;
@@ -23,8 +24,7 @@ class TreeValue {
 public:
     TreeValue() = default;
     // An object or array as a value (undefined for a default-made one).
-    TreeValue(const TreeObject& o);  // NOLINT: as Qt's JSON values convert
-    TreeValue(const TreeArray& a);   // NOLINT
+    TreeValue(const TreeContainer& c);  // NOLINT: as Qt's JSON values convert
     bool isUndefined() const { return !n_; }
     bool isObject() const;
     bool isArray() const;
@@ -46,11 +46,25 @@ private:
     std::uint32_t n_ = 0;  // the node's index + 1; 0: undefined
 };
 
-class TreeObject {
+// What an object and an array hold: a run of members or items of the
+// document's, and the node they belong to.
+class TreeContainer {
 public:
-    TreeObject() = default;
     bool isEmpty() const { return count_ == 0; }
     qsizetype size() const { return count_; }
+
+protected:
+    friend class TreeValue;
+    TreeContainer() = default;
+    TreeContainer(const TreeDocument* d, std::uint32_t n, std::uint32_t first, std::uint32_t count)
+        : d_(d), n_(n), first_(first), count_(count) {}
+    const TreeDocument* d_ = nullptr;
+    std::uint32_t n_ = 0, first_ = 0, count_ = 0;
+};
+
+class TreeObject : public TreeContainer {
+public:
+    TreeObject() = default;
     bool contains(QLatin1StringView key) const { return !value(key).isUndefined(); }
     TreeValue value(QLatin1StringView key) const;
 
@@ -76,17 +90,12 @@ public:
 
 private:
     friend class TreeValue;
-    TreeObject(const TreeDocument* d, std::uint32_t n, std::uint32_t first, std::uint32_t count)
-        : d_(d), n_(n), first_(first), count_(count) {}
-    const TreeDocument* d_ = nullptr;
-    std::uint32_t n_ = 0, first_ = 0, count_ = 0;
+    using TreeContainer::TreeContainer;
 };
 
-class TreeArray {
+class TreeArray : public TreeContainer {
 public:
     TreeArray() = default;
-    bool isEmpty() const { return count_ == 0; }
-    qsizetype size() const { return count_; }
     // Undefined outside 0..size()-1.
     TreeValue at(qsizetype i) const;
     TreeValue last() const { return at(size() - 1); }
@@ -111,10 +120,7 @@ public:
 
 private:
     friend class TreeValue;
-    TreeArray(const TreeDocument* d, std::uint32_t n, std::uint32_t first, std::uint32_t count)
-        : d_(d), n_(n), first_(first), count_(count) {}
-    const TreeDocument* d_ = nullptr;
-    std::uint32_t n_ = 0, first_ = 0, count_ = 0;
+    using TreeContainer::TreeContainer;
 };
 
 class TreeDocument {
@@ -147,5 +153,4 @@ private:
     std::vector<Member> members_;
 };
 
-inline TreeValue::TreeValue(const TreeObject& o) : d_(o.d_), n_(o.n_) {}
-inline TreeValue::TreeValue(const TreeArray& a) : d_(a.d_), n_(a.n_) {}
+inline TreeValue::TreeValue(const TreeContainer& c) : d_(c.d_), n_(c.n_) {}
