@@ -659,15 +659,19 @@ void PrepararMarcasCreacion(TfGENEINIC* f, QList<int> (*EmpresasExistentes)(TfGE
 QString MotivoUsuariosPerdidos(TfGENEINIC* f) {
     TDatabase* g = BaseMarcas(f);
     if (!g) return QString();
+    // The mark is read before the rows: a session starting at the same
+    // moment stores its administrator and only then marks the users
+    // defined, so a mark seen here has its rows already there.
+    const bool definidos = UsuariosDefinidos(f);
     const bool existe = g->TableExists(QStringLiteral("USUARIO"));
     const bool conFilas =
         existe && g->Scalar(QStringLiteral("SELECT COUNT(*) FROM USUARIO")).toInt() > 0;
     if (conFilas) {
         // Users kept before the marks existed count as defined.
-        if (!UsuariosDefinidos(f)) MarcarUsuariosDefinidos(f);
+        if (!definidos) MarcarUsuariosDefinidos(f);
         return QString();
     }
-    if (!UsuariosDefinidos(f)) return QString();
+    if (!definidos) return QString();
     return (existe ? QStringLiteral("¡ La tabla de usuarios USUARIO de la Base de Datos general "
                                     "está vacía !")
                    : QStringLiteral("¡ Falta la tabla de usuarios USUARIO de la Base de Datos "
